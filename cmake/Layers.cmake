@@ -1,0 +1,41 @@
+# Each source folder is one static library made of every .cpp file in it, so
+# that a folder builds and is tested on its own. A folder with no sources yet
+# is an interface library that only carries its include path and links.
+function(add_layer name dir)
+  cmake_parse_arguments(L "" "" "LINKS" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS "${dir}/*.cpp")
+  if(srcs)
+    add_library(${name} STATIC ${srcs})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/nesting ${PROJECT_SOURCE_DIR}/platform/include)
+    target_link_libraries(${name} PUBLIC ${L_LINKS})
+    set_target_properties(${name} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/nesting ${PROJECT_SOURCE_DIR}/platform/include)
+    target_link_libraries(${name} INTERFACE ${L_LINKS})
+  endif()
+endfunction()
+
+# One test executable per tests/<folder>, labelled with the folder's name.
+function(add_test_folder label)
+  cmake_parse_arguments(T "" "" "LINKS" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${label}/*.cpp")
+  if(NOT srcs)
+    return()
+  endif()
+  add_executable(${label}_tests ${srcs})
+  target_link_libraries(${label}_tests PRIVATE ${T_LINKS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_include_directories(${label}_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  target_compile_definitions(${label}_tests PRIVATE
+    NESTING_DATA_DIR="${PROJECT_SOURCE_DIR}/../shared/data"
+    NESTING_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  gtest_discover_tests(${label}_tests
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES LABELS ${label}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  # A folder may add oracles or extra settings for its own executable.
+  file(GLOB extras CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${label}/*.cmake")
+  foreach(f ${extras})
+    include(${f})
+  endforeach()
+endfunction()
