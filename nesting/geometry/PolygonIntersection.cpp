@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -130,6 +131,100 @@ void AppendMerged(std::vector<NIndexPoint>& points, const NIndexPoint& hit)
         points.push_back(hit);
 }
 
+// Edges of a ring bucketed by their y-range, so that the edges near a segment
+// are found without testing every edge. Edge j runs from vertex j-1 to vertex j.
+class EdgeIndex {
+public:
+    EdgeIndex(const std::vector<NPoint>& ring, const NRect& box)
+        : m_base(box.pBot.y - EPS), m_buckets(std::max<size_t>(1, ring.size() / 4)), m_seen(ring.size(), 0)
+    {
+        const double height = box.pTop.y - box.pBot.y + 2 * EPS;
+        m_scale = static_cast<double>(m_buckets) / height;
+        m_start.assign(m_buckets + 1, 0);
+        ForEachEdgeBuckets(ring, [this](size_t, size_t bucket) { ++m_start[bucket + 1]; });
+        for (size_t b = 0; b < m_buckets; ++b)
+            m_start[b + 1] += m_start[b];
+        m_edges.resize(m_start[m_buckets]);
+        std::vector<size_t> fill(m_start.begin(), m_start.end() - 1);
+        ForEachEdgeBuckets(ring, [this, &fill](size_t j, size_t bucket) { m_edges[fill[bucket]++] = j; });
+    }
+
+    // The edges whose y-range, widened by EPS, meets [lo, hi], in ascending order.
+    const std::vector<size_t>& Near(double lo, double hi)
+    {
+        ++m_query;
+        m_near.clear();
+        const size_t last = Bucket(hi + EPS);
+        for (size_t b = Bucket(lo - EPS); b <= last; ++b) {
+            for (size_t e = m_start[b]; e < m_start[b + 1]; ++e) {
+                const size_t j = m_edges[e];
+                if (m_seen[j] != m_query) {
+                    m_seen[j] = m_query;
+                    m_near.push_back(j);
+                }
+            }
+        }
+        std::sort(m_near.begin(), m_near.end());
+        return m_near;
+    }
+
+private:
+    size_t Bucket(double y) const
+    {
+        const double t = (y - m_base) * m_scale;
+        if (!(t > 0))
+            return 0;
+        return t >= static_cast<double>(m_buckets - 1) ? m_buckets - 1 : static_cast<size_t>(t);
+    }
+
+    template <class F>
+    void ForEachEdgeBuckets(const std::vector<NPoint>& ring, F f) const
+    {
+        const size_t m = ring.size();
+        for (size_t j = 0; j < m; ++j) {
+            const NPoint& c = ring[j == 0 ? m - 1 : j - 1];
+            const NPoint& d = ring[j];
+            const size_t last = Bucket(std::max(c.y, d.y) + EPS);
+            for (size_t b = Bucket(std::min(c.y, d.y) - EPS); b <= last; ++b)
+                f(j, b);
+        }
+    }
+
+    double m_base;
+    double m_scale = 1.0;
+    size_t m_buckets;
+    std::vector<size_t> m_start;  // edges of bucket b: m_edges[m_start[b] .. m_start[b + 1])
+    std::vector<size_t> m_edges;
+    std::vector<size_t> m_seen;   // the last query that listed each edge
+    size_t m_query = 0;
+    std::vector<size_t> m_near;
+};
+
+// Below this many edges on either side the plain double loop is quicker.
+constexpr size_t INDEX_MIN_EDGES = 24;
+
+// Records the hit of edge k (a-b) of one ring with edge j of `other`.
+struct EdgeHitCollector {
+    const NPoint& a;
+    const NPoint& b;
+    size_t afterB;  // insertion index of a hit at b
+    size_t k;
+    const std::vector<NPoint>& other;
+    std::vector<LengthPoint>& edgeHits;
+
+    void operator()(size_t j) const
+    {
+        const size_t m = other.size();
+        const NPoint& c = other[j == 0 ? m - 1 : j - 1];
+        const NPoint& d = other[j];
+        NPoint x;
+        // A shared end point of a-b wins over the line intersection.
+        if (!CheckIntersectionSegments(a, b, c, d) || !IntersectionLines(a, b, c, d, x))
+            return;
+        edgeHits.push_back({0.0, NIndexPoint{x, x == b ? afterB : k, j, Simple}});
+    }
+};
+
 // Probe points of the crossing test, without near-duplicates.
 class ProbeSet {
 public:
@@ -200,6 +295,9 @@ bool NPolygon::Intersection(const NPolygon& other, std::vector<NIndexPoint>& poi
     const size_t n = m_points.size();
     const size_t m = other.m_points.size();
     const NRect otherBox = BoundingBox(other.m_points);
+    std::optional<EdgeIndex> index;
+    if (n >= INDEX_MIN_EDGES && m >= INDEX_MIN_EDGES)
+        index.emplace(other.m_points, otherBox);
     std::vector<LengthPoint> edgeHits;
     bool found = false;
     for (size_t k = 0; k < n; ++k) {
@@ -208,15 +306,15 @@ bool NPolygon::Intersection(const NPolygon& other, std::vector<NIndexPoint>& poi
         if (!SegmentMeetsBox(a, b, otherBox))
             continue;
         edgeHits.clear();
-        for (size_t j = 0; j < m; ++j) {
-            const NPoint& c = other.m_points[j == 0 ? m - 1 : j - 1];
-            const NPoint& d = other.m_points[j];
-            NPoint x;
-            // A shared end point of a-b wins over the line intersection.
-            if (!CheckIntersectionSegments(a, b, c, d) || !IntersectionLines(a, b, c, d, x))
-                continue;
-            const size_t i = (x == b) ? (k + 1 == n ? 0 : k + 1) : k;
-            edgeHits.push_back({0.0, NIndexPoint{x, i, j, Simple}});
+        // Edge k against the edges of `other` in ascending order; the index
+        // only leaves out edges whose boxes cannot meet edge k's.
+        const EdgeHitCollector collect{a, b, (k + 1 == n) ? 0 : k + 1, k, other.m_points, edgeHits};
+        if (index) {
+            for (size_t j : index->Near(std::min(a.y, b.y), std::max(a.y, b.y)))
+                collect(j);
+        } else {
+            for (size_t j = 0; j < m; ++j)
+                collect(j);
         }
         if (edgeHits.empty())
             continue;
