@@ -1,6 +1,7 @@
-// Crossings of polygon boundaries, containment of points and polygons,
-// sliding distance and orientation.
+// Crossings of polygon boundaries, containment of points and polygons, and
+// orientation.
 #include "geometry/Polygon.h"
+#include "geometry/EdgeIndex.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,9 +12,6 @@ namespace {
 constexpr double RING_ROTATE_Y = 0.01;     // last vertex this close to the ray's line: rotate the ring
 constexpr double REPEATED_CROSSING = 0.001;
 constexpr double RAY_LENGTH = 1e10;
-constexpr double SWEEP_EXTENSION = 1e6;
-constexpr double SLIDE_STOP = 1e-6;
-constexpr int SLIDE_ITERATIONS = 1002;
 constexpr double PROBE_BOTTOM = -2147483648.0;  // vertical probe line of the orientation test
 constexpr double PROBE_TOP = 2147483647.0;
 
@@ -130,75 +128,6 @@ void AppendMerged(std::vector<NIndexPoint>& points, const NIndexPoint& hit)
     else
         points.push_back(hit);
 }
-
-// Edges of a ring bucketed by their y-range, so that the edges near a segment
-// are found without testing every edge. Edge j runs from vertex j-1 to vertex j.
-class EdgeIndex {
-public:
-    EdgeIndex(const std::vector<NPoint>& ring, const NRect& box)
-        : m_base(box.pBot.y - EPS), m_buckets(std::max<size_t>(1, ring.size() / 4)), m_seen(ring.size(), 0)
-    {
-        const double height = box.pTop.y - box.pBot.y + 2 * EPS;
-        m_scale = static_cast<double>(m_buckets) / height;
-        m_start.assign(m_buckets + 1, 0);
-        ForEachEdgeBuckets(ring, [this](size_t, size_t bucket) { ++m_start[bucket + 1]; });
-        for (size_t b = 0; b < m_buckets; ++b)
-            m_start[b + 1] += m_start[b];
-        m_edges.resize(m_start[m_buckets]);
-        std::vector<size_t> fill(m_start.begin(), m_start.end() - 1);
-        ForEachEdgeBuckets(ring, [this, &fill](size_t j, size_t bucket) { m_edges[fill[bucket]++] = j; });
-    }
-
-    // The edges whose y-range, widened by EPS, meets [lo, hi], in ascending order.
-    const std::vector<size_t>& Near(double lo, double hi)
-    {
-        ++m_query;
-        m_near.clear();
-        const size_t last = Bucket(hi + EPS);
-        for (size_t b = Bucket(lo - EPS); b <= last; ++b) {
-            for (size_t e = m_start[b]; e < m_start[b + 1]; ++e) {
-                const size_t j = m_edges[e];
-                if (m_seen[j] != m_query) {
-                    m_seen[j] = m_query;
-                    m_near.push_back(j);
-                }
-            }
-        }
-        std::sort(m_near.begin(), m_near.end());
-        return m_near;
-    }
-
-private:
-    size_t Bucket(double y) const
-    {
-        const double t = (y - m_base) * m_scale;
-        if (!(t > 0))
-            return 0;
-        return t >= static_cast<double>(m_buckets - 1) ? m_buckets - 1 : static_cast<size_t>(t);
-    }
-
-    template <class F>
-    void ForEachEdgeBuckets(const std::vector<NPoint>& ring, F f) const
-    {
-        const size_t m = ring.size();
-        for (size_t j = 0; j < m; ++j) {
-            const NPoint& c = ring[j == 0 ? m - 1 : j - 1];
-            const NPoint& d = ring[j];
-            const size_t last = Bucket(std::max(c.y, d.y) + EPS);
-            for (size_t b = Bucket(std::min(c.y, d.y) - EPS); b <= last; ++b)
-                f(j, b);
-        }
-    }
-
-    double m_base;
-    double m_scale = 1.0;
-    size_t m_buckets;
-    std::vector<size_t> m_start;  // edges of bucket b: m_edges[m_start[b] .. m_start[b + 1])
-    std::vector<size_t> m_edges;
-    std::vector<size_t> m_seen;   // the last query that listed each edge
-    size_t m_query = 0;
-    std::vector<size_t> m_near;
-};
 
 // Below this many edges on either side the plain double loop is quicker.
 constexpr size_t INDEX_MIN_EDGES = 24;
@@ -425,88 +354,6 @@ bool NPolygon::CheckContainPoligonOn(const NPolygon& other) const
         prev = &cur;
     }
     return true;
-}
-
-// ---------------------------------------------------------------- sliding distance
-
-namespace {
-
-// The first step of a slide: one full gabarit size of the moving polygon
-// along the axis direction `vect`; (0, 0) for any other direction.
-NPoint SlideStep(const NRect& box, const NPoint& vect)
-{
-    const double w = box.pTop.x - box.pBot.x;
-    const double h = box.pTop.y - box.pBot.y;
-    if (std::fabs(vect.x + 1) < EPS)
-        return {-w, 0.0};
-    if (std::fabs(vect.x - 1) < EPS)
-        return {w, 0.0};
-    if (std::fabs(vect.y + 1) < EPS)
-        return {0.0, -h};
-    if (std::fabs(vect.y - 1) < EPS)
-        return {0.0, h};
-    return {};
-}
-
-// The moving polygon's gabarit stretched far along the direction of motion.
-NRect SweepBox(NRect box, const NPoint& step)
-{
-    if (step.x > EPS)
-        box.pTop.x += SWEEP_EXTENSION;
-    if (step.x < -EPS)
-        box.pBot.x -= SWEEP_EXTENSION;
-    if (step.y > EPS)
-        box.pTop.y += SWEEP_EXTENSION;
-    if (step.y < -EPS)
-        box.pBot.y -= SWEEP_EXTENSION;
-    return box;
-}
-
-double PullTowardsZero(double total)
-{
-    if (total > EPS)
-        return total - EPS;
-    if (total < -EPS)
-        return total + EPS;
-    return total;
-}
-
-// Contact of the fixed polygon with the moving copy. Besides crossing
-// boundaries (and, unless `inner`, the copy lying inside the fixed polygon),
-// the fixed polygon lying wholly inside the copy is contact too: a jump must
-// not swallow a smaller obstacle.
-bool Touches(const NPolygon& fixed, const NPolygon& moving, bool inner)
-{
-    return fixed.CheckIntersection(moving, false) || moving.CheckIntersection(fixed, false) ||
-           (!inner && fixed.CheckContainPoligon(moving, false)) || moving.CheckContainPoligon(fixed, false);
-}
-
-}  // namespace
-
-double NPolygon::Distance(const NPolygon& other, const NPoint& vect, bool inner) const
-{
-    NPoint s = SlideStep(other.m_rect, vect);
-    if (s.x == 0.0 && s.y == 0.0)
-        return 0.0;  // no direction or no extent: the slide would stay where it is
-    if (!CheckIntersectRects(m_rect, SweepBox(other.m_rect, s)))
-        return 0.0;
-    NPolygon copy(NPoint{}, other.m_points);
-    copy.Offset(s);
-    double total = s.x + s.y;
-    bool previousTouch = false;
-    bool touchedEver = false;
-    for (int iteration = 0; iteration < SLIDE_ITERATIONS; ++iteration) {
-        const bool touch = Touches(*this, copy, inner);
-        if (!touch && std::fabs(s.x) < SLIDE_STOP && std::fabs(s.y) < SLIDE_STOP)
-            break;
-        if (touch != previousTouch)
-            s *= -0.5;
-        touchedEver = touchedEver || touch;
-        copy.Offset(s);
-        total += s.x + s.y;
-        previousTouch = touch;
-    }
-    return touchedEver ? PullTowardsZero(total) : 0.0;
 }
 
 // ---------------------------------------------------------------- orientation
