@@ -64,11 +64,11 @@ ClipperLib::ClipType OracleType(BooleanType type)
     return ClipperLib::ctUnion;
 }
 
-std::string Describe(const NPolygon& a, const NPolygon& b)
+std::string Describe(const VectorPolygon& operands)
 {
     std::ostringstream text;
     text.precision(17);
-    for (const NPolygon* p : {&a, &b}) {
+    for (const NPolygonPtr& p : operands) {
         text << "{";
         for (const NPoint& v : p->m_points)
             text << "{" << v.x << ", " << v.y << "}, ";
@@ -77,23 +77,29 @@ std::string Describe(const NPolygon& a, const NPolygon& b)
     return text.str();
 }
 
-// Checks one operation on (a, b) against the clipper; the result rings are
-// read with the even-odd rule, so holes may run either way.
-void ExpectSameRegion(const NPolygonPtr& a, const NPolygonPtr& b, BooleanType type)
+// Checks one operation on `operands` against the clipper (the first operand
+// is the subject, the others the clip); the result rings are read with the
+// even-odd rule, so holes may run either way.
+void ExpectSameRegion(const VectorPolygon& operands, BooleanType type)
 {
     VectorPolygon outs;
-    const bool produced = CreateBooleanPoligons({a, b}, type, outs, false);
+    const bool produced = CreateBooleanPoligons(operands, type, outs, false);
     EXPECT_EQ(produced, !outs.empty());
-    const ClipperLib::Paths expected =
-        Clip({ToPath(a->m_points)}, ClipperLib::pftNonZero, {ToPath(b->m_points)}, OracleType(type));
+    const VectorPolygon others(operands.begin() + 1, operands.end());
+    ClipperLib::Paths subject{ToPath(operands.front()->m_points)};
+    if (type == BooleanType::Union)
+        subject = ToPaths(operands);
+    const ClipperLib::Paths expected = Clip(subject, ClipperLib::pftNonZero, ToPaths(others), OracleType(type));
     const ClipperLib::Paths mismatch = Clip(ToPaths(outs), ClipperLib::pftEvenOdd, expected, ClipperLib::ctXor);
     // Vertices closer than the repeated-vertex tolerance are merged, which may
     // move the boundary by that much.
-    const double band = EPS_REPEATED * (a->CalculateLength() + b->CalculateLength());
+    double perimeters = 0.0;
+    for (const NPolygonPtr& p : operands)
+        perimeters += p->CalculateLength();
     const double expectedArea = NetArea(expected);
-    EXPECT_LT(std::fabs(NetArea(mismatch)), band)
+    EXPECT_LT(std::fabs(NetArea(mismatch)), EPS_REPEATED * perimeters)
         << "operation " << static_cast<int>(type) << ", expected area " << expectedArea << "\n"
-        << Describe(*a, *b);
+        << Describe(operands);
 }
 
 class PairGenerator {
@@ -196,16 +202,28 @@ private:
     std::mt19937 m_random;
 };
 
-void CheckPairs(unsigned seed, const std::function<std::pair<NPolygonPtr, NPolygonPtr>(PairGenerator&)>& make)
+void CheckOperands(unsigned seed, const std::function<VectorPolygon(PairGenerator&)>& make,
+                   std::initializer_list<BooleanType> types)
 {
     PairGenerator generator(seed);
     for (int k = 0; k < PAIRS_PER_KIND; ++k) {
-        const auto [a, b] = make(generator);
-        for (BooleanType type : {BooleanType::Union, BooleanType::Difference, BooleanType::Intersection})
-            ExpectSameRegion(a, b, type);
+        const VectorPolygon operands = make(generator);
+        for (BooleanType type : types)
+            ExpectSameRegion(operands, type);
         if (::testing::Test::HasFailure())
             return;
     }
+}
+
+void CheckPairs(unsigned seed, const std::function<std::pair<NPolygonPtr, NPolygonPtr>(PairGenerator&)>& make)
+{
+    CheckOperands(
+        seed,
+        [&](PairGenerator& g) {
+            const auto [a, b] = make(g);
+            return VectorPolygon{a, b};
+        },
+        {BooleanType::Union, BooleanType::Difference, BooleanType::Intersection});
 }
 
 TEST(BooleanPoligonsProperty, ConvexPairs)
@@ -242,6 +260,34 @@ TEST(BooleanPoligonsProperty, GridRectangles)
 TEST(BooleanPoligonsProperty, GridTriangles)
 {
     CheckPairs(16, [](PairGenerator& g) { return std::pair{g.GridTriangle(), g.GridTriangle()}; });
+}
+
+// Several operands, as when the no-fit polygons of all placed parts are
+// united: the union of all, and the first minus all the others.
+TEST(BooleanPoligonsProperty, SeveralGridRectangles)
+{
+    CheckOperands(
+        17,
+        [](PairGenerator& g) {
+            VectorPolygon operands;
+            for (int k = g.Integer(3, 6); k > 0; --k)
+                operands.push_back(g.GridRectangle());
+            return operands;
+        },
+        {BooleanType::Union, BooleanType::Difference});
+}
+
+TEST(BooleanPoligonsProperty, SeveralStars)
+{
+    CheckOperands(
+        18,
+        [](PairGenerator& g) {
+            VectorPolygon operands;
+            for (int k = g.Integer(3, 5); k > 0; --k)
+                operands.push_back(g.RandomStar(g.Integer(0, 1) == 0));
+            return operands;
+        },
+        {BooleanType::Union, BooleanType::Difference});
 }
 
 }  // namespace

@@ -80,64 +80,61 @@ void InsertCrossings(NPolygon& a, const NPolygon& b)
     }
 }
 
-// True when the segment p-q lies on the line through a and b, within the
-// equality tolerance measured as a true distance, and its mid point falls
-// within a-b.
-bool RunsAlong(const NPoint& a, const NPoint& b, const NPoint& p, const NPoint& q, const NPoint& mid)
+// True when `p` lies within the equality tolerance (a true distance, whatever
+// the edge's length) of the segment a-b.
+bool NearSegment(const NPoint& a, const NPoint& b, const NPoint& p)
 {
-    const NPoint d = b - a;
-    const double length2 = d.x * d.x + d.y * d.y;
-    if (length2 == 0.0)
+    if (p.x < std::min(a.x, b.x) - EPS || p.x > std::max(a.x, b.x) + EPS || p.y < std::min(a.y, b.y) - EPS ||
+        p.y > std::max(a.y, b.y) + EPS)
         return false;
-    const double length = std::sqrt(length2);
-    const auto offLine = [&](const NPoint& v) { return std::fabs(d.x * (v.y - a.y) - d.y * (v.x - a.x)) / length; };
-    if (offLine(p) >= EPS || offLine(q) >= EPS)
-        return false;
-    const double along = (d.x * (mid.x - a.x) + d.y * (mid.y - a.y)) / length;
-    return along > -EPS && along < length + EPS;
-}
-
-double DistanceToSegment(const NPoint& a, const NPoint& b, const NPoint& p)
-{
     const NPoint d = b - a;
     const double length2 = d.x * d.x + d.y * d.y;
     double t = length2 > 0.0 ? ((p.x - a.x) * d.x + (p.y - a.y) * d.y) / length2 : 0.0;
     t = std::clamp(t, 0.0, 1.0);
-    return Distance(p, NPoint{a.x + t * d.x, a.y + t * d.y});
+    return Distance2(p, NPoint{a.x + t * d.x, a.y + t * d.y}) < EPS * EPS;
 }
 
-// Even-odd test of a point that lies farther than the equality tolerance
-// from every edge. The classification needs a boundary band of one true
-// width whatever the edge lengths, which the general point test (its band
-// grows as edges get shorter) does not give.
-bool StrictlyInside(const std::vector<NPoint>& ring, const NPoint& p)
+// True when both ends of p-q lie within the equality tolerance of the line
+// through a and b.
+bool OnLine(const NPoint& a, const NPoint& b, const NPoint& p, const NPoint& q)
 {
-    bool inside = false;
-    NPoint prev = ring.back();
-    for (const NPoint& cur : ring) {
-        if (DistanceToSegment(prev, cur, p) < EPS)
-            return false;
-        if ((prev.y > p.y) != (cur.y > p.y) && p.x < prev.x + (p.y - prev.y) * (cur.x - prev.x) / (cur.y - prev.y))
-            inside = !inside;
-        prev = cur;
-    }
-    return inside;
+    const NPoint d = b - a;
+    const double limit2 = EPS * EPS * (d.x * d.x + d.y * d.y);
+    const auto off2 = [&](const NPoint& v) {
+        const double c = d.x * (v.y - a.y) - d.y * (v.x - a.x);
+        return c * c;
+    };
+    return off2(p) < limit2 && off2(q) < limit2;
 }
 
+// Where the operand lies with respect to the edge p -> q of another operand,
+// judged at the edge's mid point. One pass over the operand's edges finds an
+// edge the mid point runs along and, failing that, counts the crossings of a
+// ray (even-odd). The classification needs a boundary band of one true width
+// whatever the edge lengths, which the general point test (whose band widens
+// as edges get shorter) does not give; a mid point in that band is not inside.
 Placement Locate(const Operand& operand, const NPoint& p, const NPoint& q, const NPoint& mid)
 {
     const NPolygon& polygon = *operand.polygon;
     if (!operand.solid || !CheckRectContainPoint(polygon.m_rect, mid))
         return Placement::Outside;
+    bool inside = false;
+    bool onBoundary = false;
     NPoint prev = polygon.m_points.back();
     for (const NPoint& cur : polygon.m_points) {
-        if (RunsAlong(prev, cur, p, q, mid)) {
-            const bool sameWay = (cur.x - prev.x) * (q.x - p.x) + (cur.y - prev.y) * (q.y - p.y) > 0;
-            return sameWay == operand.counterClockwise ? Placement::Left : Placement::Right;
+        if (NearSegment(prev, cur, mid)) {
+            if (OnLine(prev, cur, p, q)) {
+                const bool sameWay = (cur.x - prev.x) * (q.x - p.x) + (cur.y - prev.y) * (q.y - p.y) > 0;
+                return sameWay == operand.counterClockwise ? Placement::Left : Placement::Right;
+            }
+            onBoundary = true;
         }
+        if ((prev.y > mid.y) != (cur.y > mid.y) &&
+            mid.x < prev.x + (mid.y - prev.y) * (cur.x - prev.x) / (cur.y - prev.y))
+            inside = !inside;
         prev = cur;
     }
-    return StrictlyInside(polygon.m_points, mid) ? Placement::Inside : Placement::Outside;
+    return inside && !onBoundary ? Placement::Inside : Placement::Outside;
 }
 
 bool Covers(Placement placement, bool leftSide)
