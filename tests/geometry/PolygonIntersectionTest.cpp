@@ -303,10 +303,6 @@ TEST(DirectionTest, CounterClockwiseRings)
     EXPECT_FALSE(NPolygon().CheckDirection());
 }
 
-}  // namespace
-
-namespace {
-
 // Every edge pair tested in order, hits of one edge sorted from its start and
 // merged with the last hit kept: the plain form of the crossing search.
 std::vector<NIndexPoint> AllPairsCrossings(const NPolygon& a, const NPolygon& b)
