@@ -119,6 +119,20 @@ void AppendDeclaration(pugi::xml_document& doc) {
     declaration.append_attribute("standalone").set_value("yes");
 }
 
+// Only a regular file is parsed (a folder or a device in its place would be
+// taken for a file of absurd size). A missing file leaves the document empty
+// and a malformed one keeps what was parsed before the fault.
+void LoadDocument(const fs::path& configFolder, pugi::xml_document& doc) {
+    if (configFolder.empty()) {
+        return;
+    }
+    const fs::path file = NestingSetting::ConfigFile(configFolder);
+    std::error_code error;
+    if (fs::is_regular_file(file, error)) {
+        doc.load_file(Wide(file).c_str());
+    }
+}
+
 }  // namespace
 
 void NestingSetting::SetFoldersHook(FoldersHook hook) { FoldersHookStore() = std::move(hook); }
@@ -136,11 +150,7 @@ void NestingSetting::ReadFromConfig() { ReadFromConfig(HostFolders()); }
 
 void NestingSetting::ReadFromConfig(const Folders& folders) {
     pugi::xml_document doc;
-    if (!folders.config.empty()) {
-        // A missing file leaves the document empty and a malformed one keeps
-        // what was parsed before the fault; either way every lookup below is safe.
-        doc.load_file(Wide(ConfigFile(folders.config)).c_str());
-    }
+    LoadDocument(folders.config, doc);
     if (const pugi::xml_node version = doc.child("config_version")) {
         m_version = pugi::as_wide(version.attribute("value").value());
     }
