@@ -1,5 +1,6 @@
 #include "model/Params.h"
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -32,6 +33,15 @@ static_assert(offsetof(FigureParams, m_child) == 152);
 static_assert(offsetof(FigureParams, m_convex) == 153);
 static_assert(offsetof(FigureParams, m_reserve3) == 154);
 
+static_assert(sizeof(WasteParams) == WasteParams::kSize);
+static_assert(offsetof(WasteParams, reserve1) == 16);
+static_assert(offsetof(WasteParams, m_startPoint) == 80);
+static_assert(offsetof(WasteParams, m_ownerRef) == 96);
+static_assert(offsetof(WasteParams, reserve2) == 100);
+static_assert(offsetof(WasteParams, m_rectform) == 136);
+static_assert(offsetof(WasteParams, m_method) == 137);
+static_assert(offsetof(WasteParams, reserve3) == 138);
+
 static_assert(sizeof(JumperParams) == JumperParams::kSize);
 static_assert(offsetof(JumperParams, m_width) == 8);
 static_assert(offsetof(JumperParams, m_radius2) == 24);
@@ -41,27 +51,39 @@ static_assert(offsetof(JumperParams, reserve2) == 35);
 
 namespace {
 
-// Where a record's measures (consecutive doubles) and flags (consecutive
-// bools) lie, so that a block can be judged before it is taken: a measure
-// that is not a finite number, or a flag byte other than 0 or 1, marks the
-// block as corrupt. Reserves are not judged: they travel as they are.
-struct ImageChecks {
-    size_t firstMeasure;
-    size_t measureCount;
-    size_t firstFlag;
-    size_t flagCount;
+// Where a record's measures (runs of doubles) and flags (a run of bools)
+// lie, so that a block can be judged before it is taken: a measure that is
+// not a finite number, or a flag byte other than 0 or 1, marks the block as
+// corrupt. Reserves are not judged: they travel as they are.
+struct Run {
+    size_t first = 0;
+    size_t count = 0;
 };
 
-bool IsSoundImage(const uint8_t* image, const ImageChecks& checks) {
-    for (size_t i = 0; i < checks.measureCount; ++i) {
+struct ImageChecks {
+    std::array<Run, 2> measures;
+    Run flags;
+};
+
+bool AreFiniteMeasures(const uint8_t* image, const Run& run) {
+    for (size_t i = 0; i < run.count; ++i) {
         double value = 0.0;
-        std::memcpy(&value, image + checks.firstMeasure + i * sizeof(double), sizeof value);
+        std::memcpy(&value, image + run.first + i * sizeof(double), sizeof value);
         if (!std::isfinite(value)) {
             return false;
         }
     }
-    for (size_t i = 0; i < checks.flagCount; ++i) {
-        if (image[checks.firstFlag + i] > 1) {
+    return true;
+}
+
+bool IsSoundImage(const uint8_t* image, const ImageChecks& checks) {
+    for (const Run& run : checks.measures) {
+        if (!AreFiniteMeasures(image, run)) {
+            return false;
+        }
+    }
+    for (size_t i = 0; i < checks.flags.count; ++i) {
+        if (image[checks.flags.first + i] > 1) {
             return false;
         }
     }
@@ -102,8 +124,8 @@ void ModelParams::SaveModelParams(ByteBlock& bytes, size_t& offset) const {
 }
 
 bool ModelParams::LoadModelParams(const ByteBlock& bytes, size_t& offset) {
-    constexpr ImageChecks checks{offsetof(ModelParams, m_scale1), 8,
-                                 offsetof(ModelParams, m_rectSheet), 8};
+    constexpr ImageChecks checks{{{{offsetof(ModelParams, m_scale1), 8}}},
+                                 {offsetof(ModelParams, m_rectSheet), 8}};
     return LoadImage(*this, bytes, offset, checks);
 }
 
@@ -114,7 +136,7 @@ void ObjectParams::SaveObjectParams(ByteBlock& bytes, size_t& offset) const {
 }
 
 bool ObjectParams::LoadObjectParams(const ByteBlock& bytes, size_t& offset) {
-    constexpr ImageChecks checks{0, 0, offsetof(ObjectParams, m_symmetry), 1};
+    constexpr ImageChecks checks{{}, {offsetof(ObjectParams, m_symmetry), 1}};
     return LoadImage(*this, bytes, offset, checks);
 }
 
@@ -125,8 +147,8 @@ void FigureParams::SaveFigureParams(ByteBlock& bytes, size_t& offset) const {
 }
 
 bool FigureParams::LoadFigureParams(const ByteBlock& bytes, size_t& offset) {
-    constexpr ImageChecks checks{offsetof(FigureParams, m_thickness), 6,
-                                 offsetof(FigureParams, m_child), 2};
+    constexpr ImageChecks checks{{{{offsetof(FigureParams, m_thickness), 6}}},
+                                 {offsetof(FigureParams, m_child), 2}};
     return LoadImage(*this, bytes, offset, checks);
 }
 
@@ -137,7 +159,20 @@ void JumperParams::SaveFigureParams(ByteBlock& bytes, size_t& offset) const {
 }
 
 bool JumperParams::LoadFigureParams(const ByteBlock& bytes, size_t& offset) {
-    constexpr ImageChecks checks{offsetof(JumperParams, m_width), 3,
-                                 offsetof(JumperParams, m_byarc1), 3};
+    constexpr ImageChecks checks{{{{offsetof(JumperParams, m_width), 3}}},
+                                 {offsetof(JumperParams, m_byarc1), 3}};
+    return LoadImage(*this, bytes, offset, checks);
+}
+
+void WasteParams::InitWasteParams() { *this = WasteParams{}; }
+
+void WasteParams::SaveWasteParams(ByteBlock& bytes, size_t& offset) const {
+    SaveImage(*this, bytes, offset);
+}
+
+bool WasteParams::LoadWasteParams(const ByteBlock& bytes, size_t& offset) {
+    constexpr ImageChecks checks{{{{offsetof(WasteParams, m_width), 2},
+                                   {offsetof(WasteParams, m_startPoint), 2}}},
+                                 {offsetof(WasteParams, m_rectform), 2}};
     return LoadImage(*this, bytes, offset, checks);
 }

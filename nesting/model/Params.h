@@ -11,6 +11,8 @@
 // offset untouched.
 #pragma once
 
+#include "geometry/BaseAlgorithms.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -136,6 +138,25 @@ struct FigureParams {
     void InitFigureParams();
     void SaveFigureParams(ByteBlock& bytes, size_t& offset) const;
     bool LoadFigureParams(const ByteBlock& bytes, size_t& offset);
+};
+
+// A remnant's stored record, 144 bytes.
+struct WasteParams {
+    static constexpr size_t kSize = 144;
+
+    double m_width = 0.0;   // of a rectangular remnant
+    double m_height = 0.0;
+    double reserve1[8] = {};
+    NPoint m_startPoint;
+    int32_t m_ownerRef = 0;  // host reference of the owner sheet's macro
+    int32_t reserve2[9] = {};
+    bool m_rectform = false;  // the outline is one axis-parallel rectangle
+    bool m_method = false;    // which building method made the remnant
+    uint8_t reserve3[6] = {};
+
+    void InitWasteParams();
+    void SaveWasteParams(ByteBlock& bytes, size_t& offset) const;
+    bool LoadWasteParams(const ByteBlock& bytes, size_t& offset);
 };
 
 // A bridge's stored record, 40 bytes.

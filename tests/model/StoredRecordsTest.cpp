@@ -245,3 +245,47 @@ TEST(JumperRecord, AlignmentBytesTravelAndBadBlocksAreRefused) {
         EXPECT_EQ(from, 0u);
     }
 }
+
+TEST(WasteRecord, LayoutRoundTripAndRefusals) {
+    WasteParams p;
+    p.m_width = 500.0;
+    p.m_height = 300.7;
+    p.m_startPoint = {10.0, -20.0};
+    p.m_ownerRef = 4711;
+    p.reserve2[8] = -3;
+    p.m_rectform = true;
+    p.m_method = true;
+    p.reserve3[5] = 0x5A;
+
+    ByteBlock bytes;
+    size_t offset = 0;
+    p.SaveWasteParams(bytes, offset);
+    ASSERT_EQ(offset, 144u);
+    EXPECT_EQ(ReadAt<double>(bytes, 0), 500.0);
+    EXPECT_EQ(ReadAt<double>(bytes, 8), 300.7);
+    EXPECT_EQ(ReadAt<double>(bytes, 80), 10.0);
+    EXPECT_EQ(ReadAt<double>(bytes, 88), -20.0);
+    EXPECT_EQ(ReadAt<int32_t>(bytes, 96), 4711);
+    EXPECT_EQ(bytes[136], 1);
+    EXPECT_EQ(bytes[137], 1);
+    EXPECT_EQ(bytes[143], 0x5A);
+
+    WasteParams back;
+    size_t at = 0;
+    ASSERT_TRUE(back.LoadWasteParams(bytes, at));
+    EXPECT_EQ(std::memcmp(&back, &p, sizeof p), 0);
+
+    ByteBlock shortBlock(bytes.begin(), bytes.begin() + 143);
+    ByteBlock badPoint = bytes;
+    WriteAt(badPoint, 88, std::numeric_limits<double>::infinity());
+    ByteBlock badFlag = bytes;
+    badFlag[137] = 7;
+    for (const ByteBlock* block : {&shortBlock, &badPoint, &badFlag}) {
+        WasteParams q;
+        size_t from = 0;
+        EXPECT_FALSE(q.LoadWasteParams(*block, from));
+        EXPECT_EQ(from, 0u);
+        EXPECT_EQ(q.m_width, 0.0);
+        EXPECT_FALSE(q.m_rectform);
+    }
+}
