@@ -148,7 +148,7 @@ struct WasteParams {
     double m_height = 0.0;
     double reserve1[8] = {};
     NPoint m_startPoint;
-    int32_t m_ownerRef = 0;  // host reference of the owner sheet's macro
+    reference m_ownerRef = 0;  // host reference of the owner sheet's macro
     int32_t reserve2[9] = {};
     bool m_rectform = false;  // the outline is one axis-parallel rectangle
     bool m_method = false;    // which building method made the remnant
