@@ -1,0 +1,217 @@
+#include "engine/LinearNesting/SimplexMethodSolver.h"
+
+#include "linear_test_support.h"
+
+#include <gtest/gtest.h>
+
+using linear_test::IsExactPlan;
+using linear_test::MakeDetail;
+using linear_test::SolveAndRound;
+using linear_test::SumOfBars;
+
+namespace {
+
+double BarsOf(const MapLayout& plan)
+{
+    return SumOfBars(plan);
+}
+
+bool HasLayout(const MapLayout& layouts, const Layout& layout)
+{
+    return layouts.count(layout) != 0;
+}
+
+} // namespace
+
+TEST(LinearDetail, OrdersByNameThenLengthIgnoringCount)
+{
+    EXPECT_TRUE(MakeDetail(L"A", 9, 1) < MakeDetail(L"B", 1, 1));
+    EXPECT_TRUE(MakeDetail(L"A", 9, 1) < MakeDetail(L"AA", 1, 1)); // a proper prefix first
+    EXPECT_TRUE(MakeDetail(L"A", 1, 5) < MakeDetail(L"A", 2, 1));
+    EXPECT_FALSE(MakeDetail(L"A", 2, 1) < MakeDetail(L"A", 2, 9));
+    EXPECT_FALSE(MakeDetail(L"A", 2, 9) < MakeDetail(L"A", 2, 1));
+    EXPECT_TRUE(MakeDetail(L"Б", 1, 1) < MakeDetail(L"В", 1, 1));
+}
+
+// Stock 10, one detail of length 3 wanted 7 times: 7/3 bars of {3}, rounded to
+// two bars of {3} and one bar holding the last piece.
+TEST(LinearSolver, OneDetailIsSolvedAndRounded)
+{
+    const std::vector<Detail> details{MakeDetail(L"A", 3, 7)};
+    SimplexMethodSolver solver;
+    size_t code = 99;
+    const MapLayout plan = SolveAndRound(solver, details, 10, code);
+    ASSERT_EQ(code, SimplexMethodSolver::Solved);
+    ASSERT_EQ(solver.GetResult().size(), 1u);
+    EXPECT_NEAR(solver.GetResult().at({3}), 7.0 / 3.0, 1e-9);
+    EXPECT_EQ(plan, (MapLayout{{{1}, 1.0}, {{3}, 2.0}}));
+    // The fractional solution stays what the programme gave.
+    EXPECT_NEAR(SumOfBars(solver.GetResult()), 7.0 / 3.0, 1e-9);
+}
+
+TEST(LinearSolver, DetailLongerThanTheBarIsInfeasible)
+{
+    const std::vector<Detail> details{MakeDetail(L"A", 3, 2), MakeDetail(L"B", 11, 1)};
+    SimplexMethodSolver solver;
+    solver.Init(details, 0, 10, 0);
+    EXPECT_EQ(solver.RunCalculate(details), SimplexMethodSolver::Infeasible);
+    EXPECT_TRUE(solver.GetResult().empty());
+}
+
+TEST(LinearSolver, InvalidDemandIsInfeasible)
+{
+    for (const Detail& bad : {MakeDetail(L"B", 2, -1), MakeDetail(L"B", 0, 1), MakeDetail(L"B", -2, 1)}) {
+        const std::vector<Detail> details{MakeDetail(L"A", 3, 2), bad};
+        SimplexMethodSolver solver;
+        solver.Init(details, 0, 10, 0);
+        EXPECT_EQ(solver.RunCalculate(details), SimplexMethodSolver::Infeasible);
+    }
+}
+
+// Every detail is covered by the enumeration: counts run up to the most a bar
+// holds, a layout that fills the bar exactly is taken, and each detail has a
+// layout of its own.
+TEST(LinearSolver, EnumerationCoversEveryDetail)
+{
+    const std::vector<Detail> pair{MakeDetail(L"A", 4, 1), MakeDetail(L"B", 6, 1)};
+    SimplexMethodSolver solver;
+    size_t code = 99;
+    const MapLayout plan = SolveAndRound(solver, pair, 10, code);
+    ASSERT_EQ(code, SimplexMethodSolver::Solved);
+    EXPECT_EQ(plan, (MapLayout{{{1, 1}, 1.0}}));
+    EXPECT_TRUE(HasLayout(solver.GetLayouts(), {1, 0}));
+    EXPECT_TRUE(HasLayout(solver.GetLayouts(), {0, 1}));
+
+    // {3, 1} fills the bar exactly and takes the most pieces of A a bar holds.
+    const std::vector<Detail> full{MakeDetail(L"A", 3, 6), MakeDetail(L"B", 1, 2)};
+    SimplexMethodSolver enumerator;
+    enumerator.Init(full, 0, 10, 0);
+    ASSERT_TRUE(enumerator.CreateAllCombinations(full));
+    EXPECT_TRUE(HasLayout(enumerator.GetLayouts(), {3, 1}));
+    EXPECT_TRUE(HasLayout(enumerator.GetLayouts(), {0, 2}));
+    for (const auto& [layout, value] : enumerator.GetLayouts())
+        EXPECT_LE(layout[0] * 3 + layout[1] * 1, 10);
+}
+
+// The second phase minimises the number of bars: 75 units of pieces on bars
+// of 12 need 6.25 bars, which the programme reaches.
+TEST(LinearSolver, SecondPhaseMinimisesBars)
+{
+    const std::vector<Detail> details{MakeDetail(L"A", 6, 4), MakeDetail(L"B", 4, 9), MakeDetail(L"C", 3, 5)};
+    SimplexMethodSolver solver;
+    size_t code = 99;
+    const MapLayout plan = SolveAndRound(solver, details, 12, code);
+    ASSERT_EQ(code, SimplexMethodSolver::Solved);
+    EXPECT_NEAR(SumOfBars(solver.GetResult()), 6.25, 1e-6);
+    EXPECT_TRUE(IsExactPlan(details, 12, plan));
+    EXPECT_EQ(BarsOf(plan), 7.0);
+}
+
+// A run stopped by the iteration limit is an error, never a solution: with
+// any limit the solver either reaches the optimum or reports code 1.
+TEST(LinearSolver, IterationLimitIsReportedInBothPhases)
+{
+    const std::vector<Detail> details{MakeDetail(L"A", 6, 4), MakeDetail(L"B", 4, 9), MakeDetail(L"C", 3, 5)};
+    bool limited = false;
+    for (size_t limit = 1; limit <= 12; ++limit) {
+        SimplexMethodSolver solver(1e-6, limit);
+        solver.Init(details, 0, 12, 0);
+        const size_t code = solver.RunCalculate(details);
+        if (code == SimplexMethodSolver::Solved)
+            EXPECT_NEAR(SumOfBars(solver.GetResult()), 6.25, 1e-6) << "limit " << limit;
+        else
+            EXPECT_EQ(code, SimplexMethodSolver::IterationLimit) << "limit " << limit;
+        limited = limited || code == SimplexMethodSolver::IterationLimit;
+    }
+    EXPECT_TRUE(limited);
+}
+
+// A demand row no layout touches (a detail longer than the bar, wanted 0
+// times) stays out of the pivoting instead of dividing by zero.
+TEST(LinearSolver, RedundantDemandRowIsHarmless)
+{
+    const std::vector<Detail> details{MakeDetail(L"A", 4, 5), MakeDetail(L"Long", 20, 0), MakeDetail(L"C", 2, 3)};
+    SimplexMethodSolver solver;
+    size_t code = 99;
+    const MapLayout plan = SolveAndRound(solver, details, 10, code);
+    ASSERT_EQ(code, SimplexMethodSolver::Solved);
+    EXPECT_NEAR(SumOfBars(solver.GetResult()), 26.0 / 10.0, 1e-6);
+    EXPECT_TRUE(IsExactPlan(details, 10, plan));
+    EXPECT_EQ(BarsOf(plan), 3.0);
+}
+
+TEST(LinearSolver, NoDetailsOrNoDemandGiveAnEmptyResult)
+{
+    SimplexMethodSolver solver;
+    size_t code = 99;
+    EXPECT_TRUE(SolveAndRound(solver, {}, 10, code).empty());
+    EXPECT_EQ(code, SimplexMethodSolver::Solved);
+    EXPECT_TRUE(solver.GetResult().empty());
+
+    const std::vector<Detail> unwanted{MakeDetail(L"A", 4, 0)};
+    EXPECT_TRUE(SolveAndRound(solver, unwanted, 10, code).empty());
+    EXPECT_EQ(code, SimplexMethodSolver::Solved);
+}
+
+// When the rounded-down solution already meets the demand nothing more is
+// stored: no empty layout, no zero entries.
+TEST(LinearSolver, RoundingStoresNoEmptyLayout)
+{
+    const std::vector<Detail> details{MakeDetail(L"A", 5, 4)};
+    SimplexMethodSolver solver;
+    size_t code = 99;
+    const MapLayout plan = SolveAndRound(solver, details, 10, code);
+    ASSERT_EQ(code, SimplexMethodSolver::Solved);
+    EXPECT_EQ(plan, (MapLayout{{{2}, 2.0}}));
+}
+
+TEST(LinearSolver, CountsAbove65535DoNotOverflow)
+{
+    const std::vector<Detail> one{MakeDetail(L"A", 1, 70000)};
+    SimplexMethodSolver solver;
+    size_t code = 99;
+    EXPECT_EQ(SolveAndRound(solver, one, 100000, code), (MapLayout{{{70000}, 1.0}}));
+
+    const std::vector<Detail> many{MakeDetail(L"A", 1, 250000), MakeDetail(L"B", 30000, 3)};
+    const MapLayout plan = SolveAndRound(solver, many, 100000, code);
+    ASSERT_EQ(code, SimplexMethodSolver::Solved);
+    EXPECT_TRUE(IsExactPlan(many, 100000, plan));
+    EXPECT_EQ(BarsOf(plan), 4.0);
+}
+
+// Too many layouts to list: random layouts (repeatable with a fixed seed)
+// start the programme, and the pricing step still reaches the optimum.
+TEST(LinearSolver, RandomLayoutsRepeatWithAFixedSeed)
+{
+    std::vector<Detail> details;
+    for (int i = 0; i < 30; ++i)
+        details.push_back(MakeDetail(L"D" + std::to_wstring(i), 11 + i, 4));
+    SimplexMethodSolver first;
+    first.Init(details, 0, 100, 0);
+    EXPECT_FALSE(first.CreateAllCombinations(details));
+    EXPECT_TRUE(first.GetLayouts().empty());
+
+    first.SetRandomSeed(42);
+    first.CreateRandomCombinations(details);
+    SimplexMethodSolver second;
+    second.Init(details, 0, 100, 0);
+    second.SetRandomSeed(42);
+    second.CreateRandomCombinations(details);
+    EXPECT_FALSE(first.GetLayouts().empty());
+    EXPECT_EQ(first.GetLayouts(), second.GetLayouts());
+    for (const auto& [layout, rest] : first.GetLayouts()) {
+        double length = 0.0;
+        for (size_t j = 0; j < details.size(); ++j) {
+            EXPECT_LE(layout[j], details[j].count);
+            length += layout[j] * details[j].length;
+        }
+        EXPECT_LE(length, 100 + 1e-9);
+        EXPECT_NEAR(rest, 100 - length, 1e-9);
+    }
+
+    size_t code = 99;
+    const MapLayout plan = SolveAndRound(first, details, 100, code);
+    ASSERT_EQ(code, SimplexMethodSolver::Solved);
+    EXPECT_TRUE(IsExactPlan(details, 100, plan));
+    EXPECT_GE(BarsOf(plan), SumOfBars(first.GetResult()) - 1e-9);
+}
