@@ -8,8 +8,8 @@
 // measured per instance. One line per instance, then the closing line
 //   linear_bench: instances N, optimal K, above A, below B, timeouts T, median_ms X, max_ms Y, peak_mb Z
 // where "below" counts every wrong answer: fewer bars than the proven
-// optimum, a plan that does not fit or does not meet the demand, or a solver
-// error.
+// optimum, a plan that does not fit or does not meet the demand, a solver
+// error or a crash. A timed-out instance counts the budget as its time.
 #include "engine/LinearNesting/SimplexMethodSolver.h"
 
 #include <sys/resource.h>
@@ -124,12 +124,14 @@ Outcome Solve(const Instance& instance)
     return outcome;
 }
 
-// Solves in a child process; false when the child did not answer in time.
-bool SolveInChild(const Instance& instance, double seconds, Outcome& outcome)
+enum class Run { Answered, TimedOut, Failed };
+
+// Solves in a child process, stopped when it has not answered in time.
+Run SolveInChild(const Instance& instance, double seconds, Outcome& outcome)
 {
     int fds[2];
     if (pipe(fds) != 0)
-        return false;
+        return Run::Failed;
     const pid_t pid = fork();
     if (pid == 0) {
         close(fds[0]);
@@ -139,15 +141,15 @@ bool SolveInChild(const Instance& instance, double seconds, Outcome& outcome)
     }
     close(fds[1]);
     pollfd pfd{fds[0], POLLIN, 0};
-    const bool answered = pid > 0 && poll(&pfd, 1, static_cast<int>(seconds * 1000.0)) == 1 &&
-                          read(fds[0], &outcome, sizeof outcome) == static_cast<ssize_t>(sizeof outcome);
+    const bool ready = pid > 0 && poll(&pfd, 1, static_cast<int>(seconds * 1000.0)) == 1;
+    const bool answered = ready && read(fds[0], &outcome, sizeof outcome) == static_cast<ssize_t>(sizeof outcome);
     close(fds[0]);
     if (pid > 0) {
-        if (!answered)
+        if (!ready)
             kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
     }
-    return answered;
+    return answered ? Run::Answered : ready ? Run::Failed : Run::TimedOut;
 }
 
 std::vector<fs::path> InstanceFiles(const fs::path& dir)
@@ -192,10 +194,14 @@ int main(int argc, char** argv)
         }
         ++instances;
         Outcome outcome;
-        if (!SolveInChild(instance, seconds, outcome)) {
-            ++timeouts;
+        const Run run = SolveInChild(instance, seconds, outcome);
+        if (run != Run::Answered) {
             times.push_back(seconds * 1000.0);
-            std::printf("%s: timeout after %.0f ms\n", name.c_str(), seconds * 1000.0);
+            if (run == Run::TimedOut)
+                ++timeouts;
+            else
+                ++below;
+            std::printf("%s: %s\n", name.c_str(), run == Run::TimedOut ? "timeout" : "WRONG (the solver crashed)");
             continue;
         }
         times.push_back(outcome.ms);

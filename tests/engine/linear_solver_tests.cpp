@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using linear_test::IsExactPlan;
 using linear_test::MakeDetail;
 using linear_test::SolveAndRound;
@@ -107,23 +109,44 @@ TEST(LinearSolver, SecondPhaseMinimisesBars)
     EXPECT_EQ(BarsOf(plan), 7.0);
 }
 
+std::vector<Detail> ThirtyDetails()
+{
+    std::vector<Detail> details;
+    for (int i = 0; i < 30; ++i)
+        details.push_back(MakeDetail(L"D" + std::to_wstring(i), 11 + i, 4));
+    return details;
+}
+
 // A run stopped by the iteration limit is an error, never a solution: with
-// any limit the solver either reaches the optimum or reports code 1.
+// any limit the solver either reaches the optimum or reports code 1. The
+// small case stops in the first phase, the larger one (30 details, whose
+// layouts come from pricing) also in the second.
 TEST(LinearSolver, IterationLimitIsReportedInBothPhases)
 {
-    const std::vector<Detail> details{MakeDetail(L"A", 6, 4), MakeDetail(L"B", 4, 9), MakeDetail(L"C", 3, 5)};
-    bool limited = false;
-    for (size_t limit = 1; limit <= 12; ++limit) {
-        SimplexMethodSolver solver(1e-6, limit);
-        solver.Init(details, 0, 12, 0);
-        const size_t code = solver.RunCalculate(details);
-        if (code == SimplexMethodSolver::Solved)
-            EXPECT_NEAR(SumOfBars(solver.GetResult()), 6.25, 1e-6) << "limit " << limit;
-        else
-            EXPECT_EQ(code, SimplexMethodSolver::IterationLimit) << "limit " << limit;
-        limited = limited || code == SimplexMethodSolver::IterationLimit;
+    const std::vector<Detail> small{MakeDetail(L"A", 6, 4), MakeDetail(L"B", 4, 9), MakeDetail(L"C", 3, 5)};
+    const std::vector<std::pair<std::vector<Detail>, double>> cases{{small, 12}, {ThirtyDetails(), 100}};
+    for (const auto& [details, bar] : cases) {
+        SimplexMethodSolver reference;
+        reference.SetRandomSeed(7);
+        reference.Init(details, 0, bar, 0);
+        ASSERT_EQ(reference.RunCalculate(details), SimplexMethodSolver::Solved);
+        const double optimum = SumOfBars(reference.GetResult());
+        std::set<size_t> codes;
+        for (size_t limit = 1; limit <= 120; limit += limit < 10 ? 1 : 10) {
+            SimplexMethodSolver solver(1e-6, limit);
+            solver.SetRandomSeed(7);
+            solver.Init(details, 0, bar, 0);
+            const size_t code = solver.RunCalculate(details);
+            codes.insert(code);
+            if (code == SimplexMethodSolver::Solved) {
+                EXPECT_NEAR(SumOfBars(solver.GetResult()), optimum, 1e-6) << "limit " << limit;
+            } else {
+                EXPECT_EQ(code, SimplexMethodSolver::IterationLimit) << "limit " << limit;
+                EXPECT_TRUE(solver.GetResult().empty());
+            }
+        }
+        EXPECT_EQ(codes, (std::set<size_t>{SimplexMethodSolver::Solved, SimplexMethodSolver::IterationLimit}));
     }
-    EXPECT_TRUE(limited);
 }
 
 // A demand row no layout touches (a detail longer than the bar, wanted 0
@@ -165,6 +188,20 @@ TEST(LinearSolver, RoundingStoresNoEmptyLayout)
     EXPECT_EQ(plan, (MapLayout{{{2}, 2.0}}));
 }
 
+// The programme gives 1.8 bars of {1, 2} and 0.4 of {3, 1}; the bar of {1, 2}
+// rounded down and the one the rest needs again are counted together.
+TEST(LinearSolver, RoundingAddsToALayoutAlreadyTaken)
+{
+    const std::vector<Detail> details{MakeDetail(L"A", 2, 3), MakeDetail(L"B", 4, 4)};
+    SimplexMethodSolver solver;
+    size_t code = 99;
+    const MapLayout plan = SolveAndRound(solver, details, 11, code);
+    ASSERT_EQ(code, SimplexMethodSolver::Solved);
+    EXPECT_NEAR(SumOfBars(solver.GetResult()), 2.2, 1e-6);
+    EXPECT_EQ(plan, (MapLayout{{{1, 0}, 1.0}, {{1, 2}, 2.0}}));
+    EXPECT_TRUE(IsExactPlan(details, 11, plan));
+}
+
 TEST(LinearSolver, CountsAbove65535DoNotOverflow)
 {
     const std::vector<Detail> one{MakeDetail(L"A", 1, 70000)};
@@ -183,9 +220,7 @@ TEST(LinearSolver, CountsAbove65535DoNotOverflow)
 // start the programme, and the pricing step still reaches the optimum.
 TEST(LinearSolver, RandomLayoutsRepeatWithAFixedSeed)
 {
-    std::vector<Detail> details;
-    for (int i = 0; i < 30; ++i)
-        details.push_back(MakeDetail(L"D" + std::to_wstring(i), 11 + i, 4));
+    const std::vector<Detail> details = ThirtyDetails();
     SimplexMethodSolver first;
     first.Init(details, 0, 100, 0);
     EXPECT_FALSE(first.CreateAllCombinations(details));

@@ -17,6 +17,10 @@ constexpr size_t EnumeratedLayoutsBudget = 1000;
 // Random attempts per detail when the enumeration gives up: enough for a
 // varied start, while column generation supplies the layouts that matter.
 constexpr size_t RandomAttemptsPerDetail = 20;
+// The search for whole bars that reach the programme's bound: layouts tried
+// one bar at a time at every step, and programmes solved at most.
+constexpr size_t SearchBranching = 3;
+constexpr size_t SearchSolves = 100;
 
 bool IsEmpty(const Layout& layout)
 {
@@ -27,6 +31,14 @@ void AddBars(MapLayout& bars, const Layout& layout, double number)
 {
     if (number > 0.0 && !IsEmpty(layout))
         bars[layout] += number;
+}
+
+double SumOfBars(const MapLayout& layouts)
+{
+    double sum = 0.0;
+    for (const auto& [layout, number] : layouts)
+        sum += number;
+    return sum;
 }
 
 bool AllCovered(const std::vector<Detail>& remaining)
@@ -529,16 +541,81 @@ void SimplexMethodSolver::ClearSimplexTable()
 // ---------------------------------------------------------------------------
 // Whole bars
 
-// Rounds the fractional solution down and re-solves the programme on what is
-// left, until every demand is met. When nothing rounds down to a whole bar,
-// the layout used most is cut once (trimmed to what is still wanted).
+// Rounds the fractional solution to whole bars. Simple rounding comes first;
+// when it misses the programme's bound (no plan can use fewer bars), a
+// bounded search over the roundings tries to reach it.
 MapLayout SimplexMethodSolver::ReduceResultToDiscreteValues(const std::vector<Detail>& details)
+{
+    const MapLayout solution = m_result;
+    WholeBarSearch search;
+    search.bound = std::ceil(SumOfBars(solution) - eps);
+    search.solves = SearchSolves;
+    for (Rounding rule : {Rounding::Down, Rounding::UpLargestFraction}) {
+        m_result = solution;
+        if (search.Record(RoundByResolving(details, rule)))
+            break;
+    }
+    if (SumOfBars(search.best) > search.bound) {
+        m_result = solution;
+        SearchWholeBars(details, {}, search);
+    }
+    m_result = solution;
+    return search.best;
+}
+
+bool SimplexMethodSolver::WholeBarSearch::Record(const MapLayout& plan)
+{
+    if (best.empty() || SumOfBars(plan) < SumOfBars(best))
+        best = plan;
+    return SumOfBars(best) <= bound;
+}
+
+// Depth first over the roundings of m_result: all whole bars at once, or one
+// bar of one of the most used layouts; every branch re-solves the programme
+// on what is left and is cut when that cannot reach the bound.
+bool SimplexMethodSolver::SearchWholeBars(const std::vector<Detail>& remaining, const MapLayout& bars,
+                                          WholeBarSearch& search)
+{
+    const MapLayout solution = m_result;
+    if (SumOfBars(bars) + std::ceil(SumOfBars(solution) - eps) > search.bound)
+        return false;
+    std::vector<const Layout*> choices;
+    for (const auto& [layout, value] : solution)
+        choices.push_back(&layout);
+    std::stable_sort(choices.begin(), choices.end(),
+                     [&](const Layout* a, const Layout* b) { return solution.at(*a) > solution.at(*b); });
+    if (choices.size() > SearchBranching)
+        choices.resize(SearchBranching);
+    for (size_t branch = 0; branch <= choices.size(); ++branch) {
+        std::vector<Detail> rest = remaining;
+        MapLayout taken = bars;
+        if (branch == 0)
+            TakeWholeBars(solution, Rounding::Down, rest, taken);
+        else
+            TakeOneBar(*choices[branch - 1], rest, taken);
+        if (AllCovered(rest) || FitsOneBar(rest)) {
+            AddBars(taken, CountsOf(rest), 1.0);
+            if (search.Record(taken))
+                return true;
+            continue;
+        }
+        if (search.solves == 0)
+            return false;
+        --search.solves;
+        if (Calculate(rest) == Solved && SearchWholeBars(rest, taken, search))
+            return true;
+    }
+    return false;
+}
+
+// Takes the whole bars of the fractional solution and re-solves the
+// programme on what is left, until every demand is met.
+MapLayout SimplexMethodSolver::RoundByResolving(const std::vector<Detail>& details, Rounding rule)
 {
     MapLayout bars;
     std::vector<Detail> remaining = details;
-    const MapLayout solution = m_result;
     while (!AllCovered(remaining)) {
-        TakeWholeBars(m_result, remaining, bars);
+        TakeWholeBars(m_result, rule, remaining, bars);
         if (AllCovered(remaining))
             break;
         if (FitsOneBar(remaining)) {
@@ -550,31 +627,43 @@ MapLayout SimplexMethodSolver::ReduceResultToDiscreteValues(const std::vector<De
             break;
         }
     }
-    m_result = solution;
     return bars;
 }
 
-void SimplexMethodSolver::TakeWholeBars(const MapLayout& solution, std::vector<Detail>& remaining,
-                                        MapLayout& bars) const
+// Rounds every number of bars down; then one more bar (trimmed to what is
+// still wanted) of the layout with the largest fraction, when the rule asks
+// for it or when nothing rounded down to a whole bar.
+void SimplexMethodSolver::TakeWholeBars(const MapLayout& solution, Rounding rule,
+                                        std::vector<Detail>& remaining, MapLayout& bars) const
 {
     bool taken = false;
+    const Layout* largest = nullptr;
+    double largestFraction = eps;
     for (const auto& [layout, value] : solution) {
-        const int32_t whole = BarsThatFit(layout, remaining, static_cast<int32_t>(std::floor(value + eps)));
-        if (whole >= 1 && !IsEmpty(layout)) {
-            AddBars(bars, layout, whole);
-            Subtract(layout, whole, remaining);
+        const double whole = std::floor(value + eps);
+        const int32_t fit = BarsThatFit(layout, remaining, static_cast<int32_t>(whole));
+        if (fit >= 1) {
+            AddBars(bars, layout, fit);
+            Subtract(layout, fit, remaining);
             taken = true;
         }
+        if (value - whole > largestFraction) {
+            largestFraction = value - whole;
+            largest = &layout;
+        }
     }
-    if (taken || solution.empty())
-        return;
-    auto largest = std::max_element(solution.begin(), solution.end(),
-                                     [](const auto& a, const auto& b) { return a.second < b.second; });
-    Layout layout = largest->first;
-    for (size_t j = 0; j < layout.size(); ++j)
-        layout[j] = std::min(layout[j], std::max(remaining[j].count, 0));
-    AddBars(bars, layout, 1.0);
-    Subtract(layout, 1, remaining);
+    if (largest != nullptr && (!taken || rule == Rounding::UpLargestFraction))
+        TakeOneBar(*largest, remaining, bars);
+}
+
+// One bar of `layout`, trimmed to what is still wanted.
+void SimplexMethodSolver::TakeOneBar(const Layout& layout, std::vector<Detail>& remaining, MapLayout& bars) const
+{
+    Layout trimmed = layout;
+    for (size_t j = 0; j < trimmed.size(); ++j)
+        trimmed[j] = std::min(trimmed[j], std::max(remaining[j].count, 0));
+    AddBars(bars, trimmed, 1.0);
+    Subtract(trimmed, 1, remaining);
 }
 
 bool SimplexMethodSolver::FitsOneBar(const std::vector<Detail>& remaining) const

@@ -57,6 +57,9 @@ public:
 
 private:
     enum class Stop { Optimal, Unbounded, IterationLimit };
+    // How a fractional solution becomes whole bars: all numbers rounded down,
+    // or in addition one more bar of the layout with the largest fraction.
+    enum class Rounding { Down, UpLargestFraction };
 
     // Layout generation
     std::vector<int32_t> MaxCounts(const std::vector<Detail>& details) const;
@@ -87,7 +90,18 @@ private:
     bool IsUsable(const Layout& layout, const std::vector<Detail>& details) const;
 
     // Whole bars
-    void TakeWholeBars(const MapLayout& solution, std::vector<Detail>& remaining, MapLayout& bars) const;
+    struct WholeBarSearch {
+        double bound = 0.0; // the least number of bars any plan can use
+        size_t solves = 0;  // programmes the search may still solve
+        MapLayout best;     // the plan with fewest bars so far
+        // Keeps `plan` when it beats the best; true once the bound is reached.
+        bool Record(const MapLayout& plan);
+    };
+    bool SearchWholeBars(const std::vector<Detail>& remaining, const MapLayout& bars, WholeBarSearch& search);
+    void TakeOneBar(const Layout& layout, std::vector<Detail>& remaining, MapLayout& bars) const;
+    MapLayout RoundByResolving(const std::vector<Detail>& details, Rounding rule);
+    void TakeWholeBars(const MapLayout& solution, Rounding rule, std::vector<Detail>& remaining,
+                       MapLayout& bars) const;
     void PackFirstFit(const std::vector<Detail>& details, std::vector<Detail>& remaining, MapLayout& bars) const;
     bool FitsOneBar(const std::vector<Detail>& remaining) const;
 
