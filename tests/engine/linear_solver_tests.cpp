@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <set>
 
 using linear_test::IsExactPlan;
@@ -60,12 +61,20 @@ TEST(LinearSolver, DetailLongerThanTheBarIsInfeasible)
     EXPECT_TRUE(solver.GetResult().empty());
 }
 
-TEST(LinearSolver, InvalidDemandIsInfeasible)
+TEST(LinearSolver, InvalidInputIsInfeasible)
 {
-    for (const Detail& bad : {MakeDetail(L"B", 2, -1), MakeDetail(L"B", 0, 1), MakeDetail(L"B", -2, 1)}) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (const Detail& bad : {MakeDetail(L"B", 2, -1), MakeDetail(L"B", 0, 1), MakeDetail(L"B", -2, 1),
+                              MakeDetail(L"B", nan, 1)}) {
         const std::vector<Detail> details{MakeDetail(L"A", 3, 2), bad};
         SimplexMethodSolver solver;
         solver.Init(details, 0, 10, 0);
+        EXPECT_EQ(solver.RunCalculate(details), SimplexMethodSolver::Infeasible);
+    }
+    const std::vector<Detail> details{MakeDetail(L"A", 3, 2)};
+    for (double bar : {0.0, -10.0, nan}) {
+        SimplexMethodSolver solver;
+        solver.Init(details, 0, bar, 0);
         EXPECT_EQ(solver.RunCalculate(details), SimplexMethodSolver::Infeasible);
     }
 }
@@ -249,4 +258,44 @@ TEST(LinearSolver, RandomLayoutsRepeatWithAFixedSeed)
     ASSERT_EQ(code, SimplexMethodSolver::Solved);
     EXPECT_TRUE(IsExactPlan(details, 100, plan));
     EXPECT_GE(BarsOf(plan), SumOfBars(first.GetResult()) - 1e-9);
+}
+
+namespace {
+
+// Two instances of the Scholl collection (bar 120), as length and count.
+const std::vector<std::pair<double, int32_t>> SchollN1C2W4N{
+    {98, 1}, {96, 1}, {93, 1}, {92, 1}, {91, 3}, {90, 3}, {89, 2}, {88, 2}, {84, 1}, {82, 1},
+    {77, 1}, {76, 2}, {75, 1}, {74, 1}, {73, 1}, {72, 1}, {69, 2}, {66, 1}, {65, 1}, {59, 2},
+    {58, 1}, {57, 1}, {56, 1}, {54, 1}, {53, 1}, {52, 2}, {51, 2}, {49, 1}, {48, 1}, {47, 2},
+    {46, 1}, {42, 1}, {41, 1}, {40, 1}, {39, 1}, {36, 1}, {35, 1}, {33, 1}};
+const std::vector<std::pair<double, int32_t>> SchollN1C2W1R{
+    {100, 1}, {99, 1}, {98, 1}, {96, 1}, {95, 2}, {92, 1}, {91, 1}, {87, 1}, {85, 2}, {84, 1},
+    {78, 2}, {77, 1}, {76, 1}, {74, 1}, {69, 1}, {68, 1}, {67, 1}, {65, 1}, {64, 1}, {62, 1},
+    {55, 1}, {52, 1}, {45, 1}, {43, 1}, {41, 1}, {40, 1}, {38, 1}, {33, 1}, {29, 1}, {27, 2},
+    {26, 1}, {24, 3}, {23, 1}, {22, 2}, {21, 1}, {14, 1}, {13, 1}, {12, 1}, {10, 1}, {8, 1},
+    {2, 1}, {1, 2}};
+
+std::vector<Detail> DetailsOf(const std::vector<std::pair<double, int32_t>>& rows)
+{
+    std::vector<Detail> details;
+    for (const auto& [length, count] : rows)
+        details.push_back(MakeDetail(L"D" + std::to_wstring(details.size()), length, count));
+    return details;
+}
+
+} // namespace
+
+// Instances where rounding down, or up at the largest fraction, both miss
+// the least number of bars by one: the search over roundings reaches it.
+TEST(LinearSolver, RoundingSearchReachesTheProvenOptimum)
+{
+    for (const auto& [rows, optimum] : {std::pair{SchollN1C2W4N, 32.0}, std::pair{SchollN1C2W1R, 23.0}}) {
+        const std::vector<Detail> details = DetailsOf(rows);
+        SimplexMethodSolver solver;
+        size_t code = 99;
+        const MapLayout plan = SolveAndRound(solver, details, 120, code);
+        ASSERT_EQ(code, SimplexMethodSolver::Solved);
+        EXPECT_TRUE(IsExactPlan(details, 120, plan));
+        EXPECT_EQ(SumOfBars(plan), optimum);
+    }
 }

@@ -98,6 +98,8 @@ size_t SimplexMethodSolver::RunCalculate(const std::vector<Detail>& details)
     m_result.clear();
     if (details.empty())
         return Solved;
+    if (!IsValidProblem(details))
+        return Infeasible;
     if (!CreateAllCombinations(details))
         CreateRandomCombinations(details);
     return Calculate(details);
@@ -181,7 +183,7 @@ void SimplexMethodSolver::AddSingleDetailLayouts(const std::vector<Detail>& deta
             continue;
         Layout layout(details.size(), 0);
         layout[i] = maxCounts[i];
-        m_layouts.emplace(layout, m_sheetLength - maxCounts[i] * details[i].length);
+        m_layouts.emplace(layout, 0.0);
     }
 }
 
@@ -192,10 +194,11 @@ void SimplexMethodSolver::CreateRandomCombinations(const std::vector<Detail>& de
     std::mt19937 generator(seed);
     std::vector<size_t> order(details.size());
     std::iota(order.begin(), order.end(), size_t{0});
+    const std::vector<int32_t> maxCounts = MaxCounts(details);
     const size_t attempts = RandomAttemptsPerDetail * details.size();
     for (size_t attempt = 0; attempt < attempts; ++attempt) {
         double rest = 0.0;
-        Layout layout = RandomLayout(details, order, generator, rest);
+        Layout layout = RandomLayout(details, maxCounts, order, generator, rest);
         if (!IsEmpty(layout))
             m_layouts.emplace(std::move(layout), rest);
     }
@@ -203,13 +206,12 @@ void SimplexMethodSolver::CreateRandomCombinations(const std::vector<Detail>& de
 
 // One random layout: the details in a shuffled order, each taking a random
 // share of what is left, then a second pass filling the bar up.
-Layout SimplexMethodSolver::RandomLayout(const std::vector<Detail>& details, std::vector<size_t>& order,
-                                         std::mt19937& generator, double& rest) const
+Layout SimplexMethodSolver::RandomLayout(const std::vector<Detail>& details, const std::vector<int32_t>& maxCounts,
+                                         std::vector<size_t>& order, std::mt19937& generator, double& rest) const
 {
     const size_t size = details.size();
     for (size_t p = 0; size >= 2 && p < size; ++p)
         std::swap(order[p], order[std::uniform_int_distribution<size_t>(p, size - 1)(generator)]);
-    const std::vector<int32_t> maxCounts = MaxCounts(details);
     Layout counts(size, 0);
     rest = m_sheetLength;
     auto piecesThatFit = [&](size_t d) {
@@ -243,9 +245,8 @@ size_t SimplexMethodSolver::Calculate(const std::vector<Detail>& details)
     m_result.clear();
     if (details.empty())
         return Solved;
-    for (const Detail& d : details)
-        if (d.count < 0 || !(d.length > 0.0))
-            return Infeasible;
+    if (!IsValidProblem(details))
+        return Infeasible;
     AddSingleDetailLayouts(details);
     InitSimplexTable(details);
     size_t code = Solved;
@@ -266,6 +267,15 @@ size_t SimplexMethodSolver::Calculate(const std::vector<Detail>& details)
         StoreResult();
     ClearSimplexTable();
     return code;
+}
+
+// Pieces and bars of positive length, and no negative demand (which no
+// number of bars can meet).
+bool SimplexMethodSolver::IsValidProblem(const std::vector<Detail>& details) const
+{
+    return m_sheetLength > 0.0 && std::isfinite(m_sheetLength) && std::all_of(details.begin(), details.end(), [](const Detail& d) {
+               return d.count >= 0 && d.length > 0.0 && std::isfinite(d.length);
+           });
 }
 
 bool SimplexMethodSolver::IsUsable(const Layout& layout, const std::vector<Detail>& details) const
@@ -586,7 +596,9 @@ bool SimplexMethodSolver::SearchWholeBars(const std::vector<Detail>& remaining, 
                      [&](const Layout* a, const Layout* b) { return solution.at(*a) > solution.at(*b); });
     if (choices.size() > SearchBranching)
         choices.resize(SearchBranching);
-    for (size_t branch = 0; branch <= choices.size(); ++branch) {
+    // Branch 0 takes every whole bar; with none, it would repeat branch 1.
+    const bool anyWhole = !choices.empty() && solution.at(*choices[0]) >= 1.0 - eps;
+    for (size_t branch = anyWhole ? 0 : 1; branch <= choices.size(); ++branch) {
         std::vector<Detail> rest = remaining;
         MapLayout taken = bars;
         if (branch == 0)

@@ -69,8 +69,8 @@ private:
     bool IsMaximal(const std::vector<Detail>& details, const std::vector<int32_t>& maxCounts,
                    const Layout& layout, double total) const;
     void AddSingleDetailLayouts(const std::vector<Detail>& details);
-    Layout RandomLayout(const std::vector<Detail>& details, std::vector<size_t>& order,
-                        std::mt19937& generator, double& rest) const;
+    Layout RandomLayout(const std::vector<Detail>& details, const std::vector<int32_t>& maxCounts,
+                        std::vector<size_t>& order, std::mt19937& generator, double& rest) const;
     std::optional<Layout> PriceLayout(const std::vector<Detail>& details) const;
 
     // Tableau
@@ -87,6 +87,7 @@ private:
     std::vector<double> Duals() const;
     void StoreResult();
     void ClearSimplexTable();
+    bool IsValidProblem(const std::vector<Detail>& details) const;
     bool IsUsable(const Layout& layout, const std::vector<Detail>& details) const;
 
     // Whole bars
