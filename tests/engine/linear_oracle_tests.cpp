@@ -10,6 +10,7 @@
 #include <glpk.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 using linear_test::IsExactPlan;
@@ -120,4 +121,30 @@ TEST(LinearSolverOracle, MatchesGlpkOnSmallInstances)
     }
     // The bounded search over roundings reaches the integer optimum on all of them.
     EXPECT_EQ(atOptimum, Instances);
+}
+
+// Too many layouts to list for the solver (it starts from random layouts and
+// prices the rest in), but few enough for GLPK to take them all.
+TEST(LinearSolverOracle, PricedLayoutsReachGlpkOptimum)
+{
+    std::mt19937 generator(77);
+    for (int t = 0; t < 3; ++t) {
+        Instance instance;
+        instance.barLength = 80;
+        for (int i = 0; i < 8; ++i) {
+            const int count = std::uniform_int_distribution<int>(2, 9)(generator);
+            instance.details.push_back(
+                MakeDetail(std::wstring(1, static_cast<wchar_t>(L'A' + i)), 7 + i + 0.25 * t, count));
+        }
+        SimplexMethodSolver solver;
+        solver.Init(instance.details, 0, instance.barLength, 0);
+        ASSERT_FALSE(solver.CreateAllCombinations(instance.details));
+        size_t code = 99;
+        const MapLayout plan = SolveAndRound(solver, instance.details, instance.barLength, code);
+        ASSERT_EQ(code, SimplexMethodSolver::Solved);
+        const double optimum = GlpkBars(instance, AllLayouts(instance), false);
+        EXPECT_NEAR(SumOfBars(solver.GetResult()), optimum, 1e-6);
+        EXPECT_TRUE(IsExactPlan(instance.details, instance.barLength, plan));
+        EXPECT_EQ(SumOfBars(plan), std::ceil(optimum - 1e-6));
+    }
 }
