@@ -19,7 +19,7 @@ double BruteForce(const std::vector<KnapsackItem>& items, size_t i, double room)
 
 } // namespace
 
-TEST(LinearKnapsack, FindsTheLayoutOfGreatestPrice)
+TEST(LinearKnapsack, FindsTheLayoutOfGreatestPriceAboveTheThreshold)
 {
     std::mt19937 generator(11);
     for (int t = 0; t < 300; ++t) {
@@ -31,7 +31,7 @@ TEST(LinearKnapsack, FindsTheLayoutOfGreatestPrice)
                              std::uniform_int_distribution<int>(0, 5)(generator)});
         const double capacity = std::uniform_int_distribution<int>(5, 30)(generator);
         double value = -1.0;
-        const std::vector<int32_t> counts = SolveKnapsack(items, capacity, value);
+        const std::vector<int32_t> counts = SolveKnapsack(items, capacity, 0.0, value);
         ASSERT_EQ(counts.size(), items.size());
         double length = 0.0;
         double total = 0.0;
@@ -43,6 +43,16 @@ TEST(LinearKnapsack, FindsTheLayoutOfGreatestPrice)
         }
         EXPECT_LE(length, capacity);
         EXPECT_NEAR(total, value, 1e-9);
-        EXPECT_NEAR(value, BruteForce(items, 0, capacity), 1e-9) << "case " << t;
+        const double best = BruteForce(items, 0, capacity);
+        EXPECT_NEAR(value, best, 1e-9) << "case " << t;
+
+        // With a threshold the search only has to tell whether it is beaten.
+        const double threshold = best * std::uniform_real_distribution<double>(0.5, 1.5)(generator);
+        double above = -1.0;
+        SolveKnapsack(items, capacity, threshold, above);
+        if (best > threshold + 1e-9)
+            EXPECT_NEAR(above, best, 1e-9) << "case " << t;
+        else
+            EXPECT_LE(above, threshold + 1e-9) << "case " << t;
     }
 }

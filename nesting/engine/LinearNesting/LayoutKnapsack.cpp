@@ -12,11 +12,12 @@ constexpr size_t NodeBudget = 5'000'000;
 
 // Depth-first branch and bound: items by falling price per unit of length,
 // the most pieces first, each branch cut when even filling the rest of the
-// bar at the current price density cannot beat the best layout found.
+// bar at the current price density cannot beat the best layout found, or the
+// threshold.
 class KnapsackSearch {
 public:
-    KnapsackSearch(const std::vector<KnapsackItem>& items, double capacity)
-        : m_items(items), m_current(items.size(), 0), m_best(items.size(), 0)
+    KnapsackSearch(const std::vector<KnapsackItem>& items, double capacity, double threshold)
+        : m_items(items), m_current(items.size(), 0), m_best(items.size(), 0), m_threshold(threshold)
     {
         for (size_t i = 0; i < items.size(); ++i)
             if (items[i].value > 0.0 && items[i].length > 0.0 && items[i].maxCount > 0)
@@ -41,7 +42,7 @@ private:
             return;
         ++m_nodes;
         const KnapsackItem& item = m_items[m_order[pos]];
-        if (value + room * item.value / item.length <= m_bestValue * (1.0 + 1e-12))
+        if (value + room * item.value / item.length <= std::max(m_bestValue * (1.0 + 1e-12), m_threshold))
             return;
         const double fit = std::floor(room / item.length);
         const int32_t most = static_cast<int32_t>(std::min<double>(fit, item.maxCount));
@@ -55,15 +56,17 @@ private:
     std::vector<size_t> m_order;
     std::vector<int32_t> m_current;
     std::vector<int32_t> m_best;
+    const double m_threshold;
     double m_bestValue = 0.0;
     size_t m_nodes = 0;
 };
 
 } // namespace
 
-std::vector<int32_t> SolveKnapsack(const std::vector<KnapsackItem>& items, double capacity, double& value)
+std::vector<int32_t> SolveKnapsack(const std::vector<KnapsackItem>& items, double capacity, double threshold,
+                                   double& value)
 {
-    const KnapsackSearch search(items, capacity);
+    const KnapsackSearch search(items, capacity, threshold);
     value = search.BestValue();
     return search.Best();
 }

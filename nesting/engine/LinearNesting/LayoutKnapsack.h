@@ -12,5 +12,8 @@ struct KnapsackItem {
 };
 
 // Counts per item (in the items' order) of greatest total value whose total
-// length stays within `capacity`; `value` receives that total.
-std::vector<int32_t> SolveKnapsack(const std::vector<KnapsackItem>& items, double capacity, double& value);
+// length stays within `capacity`; `value` receives that total. Only values
+// above `threshold` matter: when no layout exceeds it, the result is one that
+// does not (all zeros when nothing better was met).
+std::vector<int32_t> SolveKnapsack(const std::vector<KnapsackItem>& items, double capacity, double threshold,
+                                   double& value);

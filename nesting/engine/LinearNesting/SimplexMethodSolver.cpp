@@ -497,7 +497,7 @@ std::optional<Layout> SimplexMethodSolver::PriceLayout(const std::vector<Detail>
     for (size_t j = 0; j < m; ++j)
         items.push_back({duals[j], details[j].length, maxCounts[j]});
     double value = 0.0;
-    Layout layout = SolveKnapsack(items, m_sheetLength + eps, value);
+    Layout layout = SolveKnapsack(items, m_sheetLength + eps, 1.0 + eps, value);
     if (value <= 1.0 + eps || m_layouts.count(layout))
         return std::nullopt;
     return layout;
