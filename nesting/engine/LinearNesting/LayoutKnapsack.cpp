@@ -8,7 +8,7 @@ namespace {
 
 // Search nodes allowed per call; past it the best layout found so far is
 // returned.
-constexpr size_t NodeBudget = 5'000'000;
+constexpr size_t NodeBudget = 1'000'000;
 
 // Depth-first branch and bound: items by falling price per unit of length,
 // the most pieces first, each branch cut when even filling the rest of the
