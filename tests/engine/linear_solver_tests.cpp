@@ -1,0 +1,301 @@
+#include "engine/LinearNesting/SimplexMethodSolver.h"
+
+#include "linear_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <set>
+
+using linear_test::IsExactPlan;
+using linear_test::MakeDetail;
+using linear_test::SolveAndRound;
+using linear_test::SumOfBars;
+
+namespace {
+
+double BarsOf(const MapLayout& plan)
+{
+    return SumOfBars(plan);
+}
+
+bool HasLayout(const MapLayout& layouts, const Layout& layout)
+{
+    return layouts.count(layout) != 0;
+}
+
+} // namespace
+
+TEST(LinearDetail, OrdersByNameThenLengthIgnoringCount)
+{
+    EXPECT_TRUE(MakeDetail(L"A", 9, 1) < MakeDetail(L"B", 1, 1));
+    EXPECT_TRUE(MakeDetail(L"A", 9, 1) < MakeDetail(L"AA", 1, 1)); // a proper prefix first
+    EXPECT_TRUE(MakeDetail(L"A", 1, 5) < MakeDetail(L"A", 2, 1));
+    EXPECT_FALSE(MakeDetail(L"A", 2, 1) < MakeDetail(L"A", 2, 9));
+    EXPECT_FALSE(MakeDetail(L"A", 2, 9) < MakeDetail(L"A", 2, 1));
+    EXPECT_TRUE(MakeDetail(L"Б", 1, 1) < MakeDetail(L"В", 1, 1));
+}
+
+// Stock 10, one detail of length 3 wanted 7 times: 7/3 bars of {3}, rounded to
+// two bars of {3} and one bar holding the last piece.
+TEST(LinearSolver, OneDetailIsSolvedAndRounded)
+{
+    const std::vector<Detail> details{MakeDetail(L"A", 3, 7)};
+    SimplexMethodSolver solver;
+    size_t code = 99;
+    const MapLayout plan = SolveAndRound(solver, details, 10, code);
+    ASSERT_EQ(code, SimplexMethodSolver::Solved);
+    ASSERT_EQ(solver.GetResult().size(), 1u);
+    EXPECT_NEAR(solver.GetResult().at({3}), 7.0 / 3.0, 1e-9);
+    EXPECT_EQ(plan, (MapLayout{{{1}, 1.0}, {{3}, 2.0}}));
+    // The fractional solution stays what the programme gave.
+    EXPECT_NEAR(SumOfBars(solver.GetResult()), 7.0 / 3.0, 1e-9);
+}
+
+TEST(LinearSolver, DetailLongerThanTheBarIsInfeasible)
+{
+    const std::vector<Detail> details{MakeDetail(L"A", 3, 2), MakeDetail(L"B", 11, 1)};
+    SimplexMethodSolver solver;
+    solver.Init(details, 0, 10, 0);
+    EXPECT_EQ(solver.RunCalculate(details), SimplexMethodSolver::Infeasible);
+    EXPECT_TRUE(solver.GetResult().empty());
+}
+
+TEST(LinearSolver, InvalidInputIsInfeasible)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (const Detail& bad : {MakeDetail(L"B", 2, -1), MakeDetail(L"B", 0, 1), MakeDetail(L"B", -2, 1),
+                              MakeDetail(L"B", nan, 1)}) {
+        const std::vector<Detail> details{MakeDetail(L"A", 3, 2), bad};
+        SimplexMethodSolver solver;
+        solver.Init(details, 0, 10, 0);
+        EXPECT_EQ(solver.RunCalculate(details), SimplexMethodSolver::Infeasible);
+    }
+    const std::vector<Detail> details{MakeDetail(L"A", 3, 2)};
+    for (double bar : {0.0, -10.0, nan}) {
+        SimplexMethodSolver solver;
+        solver.Init(details, 0, bar, 0);
+        EXPECT_EQ(solver.RunCalculate(details), SimplexMethodSolver::Infeasible);
+    }
+}
+
+// Every detail is covered by the enumeration: counts run up to the most a bar
+// holds, a layout that fills the bar exactly is taken, and each detail has a
+// layout of its own.
+TEST(LinearSolver, EnumerationCoversEveryDetail)
+{
+    const std::vector<Detail> pair{MakeDetail(L"A", 4, 1), MakeDetail(L"B", 6, 1)};
+    SimplexMethodSolver solver;
+    size_t code = 99;
+    const MapLayout plan = SolveAndRound(solver, pair, 10, code);
+    ASSERT_EQ(code, SimplexMethodSolver::Solved);
+    EXPECT_EQ(plan, (MapLayout{{{1, 1}, 1.0}}));
+    EXPECT_TRUE(HasLayout(solver.GetLayouts(), {1, 0}));
+    EXPECT_TRUE(HasLayout(solver.GetLayouts(), {0, 1}));
+
+    // {3, 1} fills the bar exactly and takes the most pieces of A a bar holds.
+    const std::vector<Detail> full{MakeDetail(L"A", 3, 6), MakeDetail(L"B", 1, 2)};
+    SimplexMethodSolver enumerator;
+    enumerator.Init(full, 0, 10, 0);
+    ASSERT_TRUE(enumerator.CreateAllCombinations(full));
+    EXPECT_TRUE(HasLayout(enumerator.GetLayouts(), {3, 1}));
+    EXPECT_TRUE(HasLayout(enumerator.GetLayouts(), {0, 2}));
+    for (const auto& [layout, value] : enumerator.GetLayouts())
+        EXPECT_LE(layout[0] * 3 + layout[1] * 1, 10);
+}
+
+// The second phase minimises the number of bars: 75 units of pieces on bars
+// of 12 need 6.25 bars, which the programme reaches.
+TEST(LinearSolver, SecondPhaseMinimisesBars)
+{
+    const std::vector<Detail> details{MakeDetail(L"A", 6, 4), MakeDetail(L"B", 4, 9), MakeDetail(L"C", 3, 5)};
+    SimplexMethodSolver solver;
+    size_t code = 99;
+    const MapLayout plan = SolveAndRound(solver, details, 12, code);
+    ASSERT_EQ(code, SimplexMethodSolver::Solved);
+    EXPECT_NEAR(SumOfBars(solver.GetResult()), 6.25, 1e-6);
+    EXPECT_TRUE(IsExactPlan(details, 12, plan));
+    EXPECT_EQ(BarsOf(plan), 7.0);
+}
+
+std::vector<Detail> ThirtyDetails()
+{
+    std::vector<Detail> details;
+    for (int i = 0; i < 30; ++i)
+        details.push_back(MakeDetail(L"D" + std::to_wstring(i), 11 + i, 4));
+    return details;
+}
+
+// A run stopped by the iteration limit is an error, never a solution: with
+// any limit the solver either reaches the optimum or reports code 1. The
+// small case stops in the first phase, the larger one (30 details, whose
+// layouts come from pricing) also in the second.
+TEST(LinearSolver, IterationLimitIsReportedInBothPhases)
+{
+    const std::vector<Detail> small{MakeDetail(L"A", 6, 4), MakeDetail(L"B", 4, 9), MakeDetail(L"C", 3, 5)};
+    const std::vector<std::pair<std::vector<Detail>, double>> cases{{small, 12}, {ThirtyDetails(), 100}};
+    for (const auto& [details, bar] : cases) {
+        SimplexMethodSolver reference;
+        reference.SetRandomSeed(7);
+        reference.Init(details, 0, bar, 0);
+        ASSERT_EQ(reference.RunCalculate(details), SimplexMethodSolver::Solved);
+        const double optimum = SumOfBars(reference.GetResult());
+        std::set<size_t> codes;
+        for (size_t limit = 1; limit <= 120; limit += limit < 10 ? 1 : 10) {
+            SimplexMethodSolver solver(1e-6, limit);
+            solver.SetRandomSeed(7);
+            solver.Init(details, 0, bar, 0);
+            const size_t code = solver.RunCalculate(details);
+            codes.insert(code);
+            if (code == SimplexMethodSolver::Solved) {
+                EXPECT_NEAR(SumOfBars(solver.GetResult()), optimum, 1e-6) << "limit " << limit;
+            } else {
+                EXPECT_EQ(code, SimplexMethodSolver::IterationLimit) << "limit " << limit;
+                EXPECT_TRUE(solver.GetResult().empty());
+            }
+        }
+        EXPECT_EQ(codes, (std::set<size_t>{SimplexMethodSolver::Solved, SimplexMethodSolver::IterationLimit}));
+    }
+}
+
+// A demand row no layout touches (a detail longer than the bar, wanted 0
+// times) stays out of the pivoting instead of dividing by zero.
+TEST(LinearSolver, RedundantDemandRowIsHarmless)
+{
+    const std::vector<Detail> details{MakeDetail(L"A", 4, 5), MakeDetail(L"Long", 20, 0), MakeDetail(L"C", 2, 3)};
+    SimplexMethodSolver solver;
+    size_t code = 99;
+    const MapLayout plan = SolveAndRound(solver, details, 10, code);
+    ASSERT_EQ(code, SimplexMethodSolver::Solved);
+    EXPECT_NEAR(SumOfBars(solver.GetResult()), 26.0 / 10.0, 1e-6);
+    EXPECT_TRUE(IsExactPlan(details, 10, plan));
+    EXPECT_EQ(BarsOf(plan), 3.0);
+}
+
+TEST(LinearSolver, NoDetailsOrNoDemandGiveAnEmptyResult)
+{
+    SimplexMethodSolver solver;
+    size_t code = 99;
+    EXPECT_TRUE(SolveAndRound(solver, {}, 10, code).empty());
+    EXPECT_EQ(code, SimplexMethodSolver::Solved);
+    EXPECT_TRUE(solver.GetResult().empty());
+
+    const std::vector<Detail> unwanted{MakeDetail(L"A", 4, 0)};
+    EXPECT_TRUE(SolveAndRound(solver, unwanted, 10, code).empty());
+    EXPECT_EQ(code, SimplexMethodSolver::Solved);
+}
+
+// When the rounded-down solution already meets the demand nothing more is
+// stored: no empty layout, no zero entries.
+TEST(LinearSolver, RoundingStoresNoEmptyLayout)
+{
+    const std::vector<Detail> details{MakeDetail(L"A", 5, 4)};
+    SimplexMethodSolver solver;
+    size_t code = 99;
+    const MapLayout plan = SolveAndRound(solver, details, 10, code);
+    ASSERT_EQ(code, SimplexMethodSolver::Solved);
+    EXPECT_EQ(plan, (MapLayout{{{2}, 2.0}}));
+}
+
+// The programme gives 1.8 bars of {1, 2} and 0.4 of {3, 1}; the bar of {1, 2}
+// rounded down and the one the rest needs again are counted together.
+TEST(LinearSolver, RoundingAddsToALayoutAlreadyTaken)
+{
+    const std::vector<Detail> details{MakeDetail(L"A", 2, 3), MakeDetail(L"B", 4, 4)};
+    SimplexMethodSolver solver;
+    size_t code = 99;
+    const MapLayout plan = SolveAndRound(solver, details, 11, code);
+    ASSERT_EQ(code, SimplexMethodSolver::Solved);
+    EXPECT_NEAR(SumOfBars(solver.GetResult()), 2.2, 1e-6);
+    EXPECT_EQ(plan, (MapLayout{{{1, 0}, 1.0}, {{1, 2}, 2.0}}));
+    EXPECT_TRUE(IsExactPlan(details, 11, plan));
+}
+
+TEST(LinearSolver, CountsAbove65535DoNotOverflow)
+{
+    const std::vector<Detail> one{MakeDetail(L"A", 1, 70000)};
+    SimplexMethodSolver solver;
+    size_t code = 99;
+    EXPECT_EQ(SolveAndRound(solver, one, 100000, code), (MapLayout{{{70000}, 1.0}}));
+
+    const std::vector<Detail> many{MakeDetail(L"A", 1, 250000), MakeDetail(L"B", 30000, 3)};
+    const MapLayout plan = SolveAndRound(solver, many, 100000, code);
+    ASSERT_EQ(code, SimplexMethodSolver::Solved);
+    EXPECT_TRUE(IsExactPlan(many, 100000, plan));
+    EXPECT_EQ(BarsOf(plan), 4.0);
+}
+
+// Too many layouts to list: random layouts (repeatable with a fixed seed)
+// start the programme, and the pricing step still reaches the optimum.
+TEST(LinearSolver, RandomLayoutsRepeatWithAFixedSeed)
+{
+    const std::vector<Detail> details = ThirtyDetails();
+    SimplexMethodSolver first;
+    first.Init(details, 0, 100, 0);
+    EXPECT_FALSE(first.CreateAllCombinations(details));
+    EXPECT_TRUE(first.GetLayouts().empty());
+
+    first.SetRandomSeed(42);
+    first.CreateRandomCombinations(details);
+    SimplexMethodSolver second;
+    second.Init(details, 0, 100, 0);
+    second.SetRandomSeed(42);
+    second.CreateRandomCombinations(details);
+    EXPECT_FALSE(first.GetLayouts().empty());
+    EXPECT_EQ(first.GetLayouts(), second.GetLayouts());
+    for (const auto& [layout, rest] : first.GetLayouts()) {
+        double length = 0.0;
+        for (size_t j = 0; j < details.size(); ++j) {
+            EXPECT_LE(layout[j], details[j].count);
+            length += layout[j] * details[j].length;
+        }
+        EXPECT_LE(length, 100 + 1e-9);
+        EXPECT_NEAR(rest, 100 - length, 1e-9);
+    }
+
+    size_t code = 99;
+    const MapLayout plan = SolveAndRound(first, details, 100, code);
+    ASSERT_EQ(code, SimplexMethodSolver::Solved);
+    EXPECT_TRUE(IsExactPlan(details, 100, plan));
+    EXPECT_GE(BarsOf(plan), SumOfBars(first.GetResult()) - 1e-9);
+}
+
+namespace {
+
+// Two instances of the Scholl collection (bar 120), as length and count.
+const std::vector<std::pair<double, int32_t>> SchollN1C2W4N{
+    {98, 1}, {96, 1}, {93, 1}, {92, 1}, {91, 3}, {90, 3}, {89, 2}, {88, 2}, {84, 1}, {82, 1},
+    {77, 1}, {76, 2}, {75, 1}, {74, 1}, {73, 1}, {72, 1}, {69, 2}, {66, 1}, {65, 1}, {59, 2},
+    {58, 1}, {57, 1}, {56, 1}, {54, 1}, {53, 1}, {52, 2}, {51, 2}, {49, 1}, {48, 1}, {47, 2},
+    {46, 1}, {42, 1}, {41, 1}, {40, 1}, {39, 1}, {36, 1}, {35, 1}, {33, 1}};
+const std::vector<std::pair<double, int32_t>> SchollN1C2W1R{
+    {100, 1}, {99, 1}, {98, 1}, {96, 1}, {95, 2}, {92, 1}, {91, 1}, {87, 1}, {85, 2}, {84, 1},
+    {78, 2}, {77, 1}, {76, 1}, {74, 1}, {69, 1}, {68, 1}, {67, 1}, {65, 1}, {64, 1}, {62, 1},
+    {55, 1}, {52, 1}, {45, 1}, {43, 1}, {41, 1}, {40, 1}, {38, 1}, {33, 1}, {29, 1}, {27, 2},
+    {26, 1}, {24, 3}, {23, 1}, {22, 2}, {21, 1}, {14, 1}, {13, 1}, {12, 1}, {10, 1}, {8, 1},
+    {2, 1}, {1, 2}};
+
+std::vector<Detail> DetailsOf(const std::vector<std::pair<double, int32_t>>& rows)
+{
+    std::vector<Detail> details;
+    for (const auto& [length, count] : rows)
+        details.push_back(MakeDetail(L"D" + std::to_wstring(details.size()), length, count));
+    return details;
+}
+
+} // namespace
+
+// Instances where rounding down, or up at the largest fraction, both miss
+// the least number of bars by one: the search over roundings reaches it.
+TEST(LinearSolver, RoundingSearchReachesTheProvenOptimum)
+{
+    for (const auto& [rows, optimum] : {std::pair{SchollN1C2W4N, 32.0}, std::pair{SchollN1C2W1R, 23.0}}) {
+        const std::vector<Detail> details = DetailsOf(rows);
+        SimplexMethodSolver solver;
+        size_t code = 99;
+        const MapLayout plan = SolveAndRound(solver, details, 120, code);
+        ASSERT_EQ(code, SimplexMethodSolver::Solved);
+        EXPECT_TRUE(IsExactPlan(details, 120, plan));
+        EXPECT_EQ(SumOfBars(plan), optimum);
+    }
+}
