@@ -1,5 +1,7 @@
 #include "model/FigureRecord.h"
 
+#include "model/ByteAccess.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,18 +9,6 @@
 #include <memory>
 
 namespace {
-
-template <class T>
-T ReadAt(const ByteBlock& bytes, size_t at) {
-    T value{};
-    std::memcpy(&value, bytes.data() + at, sizeof value);
-    return value;
-}
-
-template <class T>
-void WriteAt(ByteBlock& bytes, size_t at, T value) {
-    std::memcpy(bytes.data() + at, &value, sizeof value);
-}
 
 NPolygonPtr Square(double x, double y, double side) {
     return std::make_shared<NPolygon>(

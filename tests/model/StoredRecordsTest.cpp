@@ -1,5 +1,7 @@
 #include "model/Params.h"
 
+#include "model/ByteAccess.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,18 +9,6 @@
 #include <limits>
 
 namespace {
-
-template <class T>
-T ReadAt(const ByteBlock& bytes, size_t at) {
-    T value{};
-    std::memcpy(&value, bytes.data() + at, sizeof value);
-    return value;
-}
-
-template <class T>
-void WriteAt(ByteBlock& bytes, size_t at, T value) {
-    std::memcpy(bytes.data() + at, &value, sizeof value);
-}
 
 ModelParams OddModelParams() {
     ModelParams p;
