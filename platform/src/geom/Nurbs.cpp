@@ -3,6 +3,7 @@
 #include "geom/detail/Kernel.h"
 
 #include <algorithm>
+#include <array>
 
 namespace vlhost::geom {
 
@@ -10,7 +11,7 @@ namespace detail {
 
 namespace {
 
-constexpr int kMaxDegree = 30;
+constexpr std::size_t kMaxDegree = 30;
 
 double weightOf(const Nurbs& n, std::size_t i)
 {
@@ -30,28 +31,29 @@ std::size_t findSpan(const std::vector<double>& knots, int degree, std::size_t p
     return s;
 }
 
+using BasisRow = std::array<double, kMaxDegree + 1>;
+
 // Values and first derivatives of the degree + 1 basis functions that are non-zero on span s.
 void basisWithDerivatives(const std::vector<double>& knots, int degree, std::size_t s, double u,
-                          std::vector<double>& values, std::vector<double>& slopes)
+                          BasisRow& values, BasisRow& slopes)
 {
     const auto p = static_cast<std::size_t>(degree);
-    std::vector<std::vector<double>> ndu(p + 1, std::vector<double>(p + 1, 0.0));
-    std::vector<double> left(p + 1), right(p + 1);
+    // ndu[j][r]: upper triangle the basis functions of rising degree, lower triangle the knot differences.
+    std::array<BasisRow, kMaxDegree + 1> ndu;
+    BasisRow left, right;
     ndu[0][0] = 1;
     for (std::size_t j = 1; j <= p; ++j) {
         left[j] = u - knots[s + 1 - j];
         right[j] = knots[s + j] - u;
         double saved = 0;
         for (std::size_t r = 0; r < j; ++r) {
-            ndu[j][r] = right[r + 1] + left[j - r];   // lower triangle: knot differences
+            ndu[j][r] = right[r + 1] + left[j - r];
             const double temp = ndu[r][j - 1] / ndu[j][r];
             ndu[r][j] = saved + right[r + 1] * temp;
             saved = left[j - r] * temp;
         }
         ndu[j][j] = saved;
     }
-    values.assign(p + 1, 0.0);
-    slopes.assign(p + 1, 0.0);
     for (std::size_t r = 0; r <= p; ++r) {
         values[r] = ndu[r][p];
         double d = 0;
@@ -73,10 +75,10 @@ struct Homogeneous {
 Homogeneous evaluate(const Nurbs& n, double u)
 {
     const std::size_t s = findSpan(n.knots, n.degree, n.poles.size(), u);
-    std::vector<double> values, slopes;
+    BasisRow values, slopes;
     basisWithDerivatives(n.knots, n.degree, s, u, values, slopes);
     Homogeneous h{{}, 0, {}, 0};
-    for (std::size_t r = 0; r < values.size(); ++r) {
+    for (std::size_t r = 0; r <= static_cast<std::size_t>(n.degree); ++r) {
         const std::size_t i = s - static_cast<std::size_t>(n.degree) + r;
         const double w = weightOf(n, i);
         h.point = h.point + n.poles[i] * (values[r] * w);
@@ -114,7 +116,7 @@ std::vector<Point> solveBanded(const Nurbs& shape, const std::vector<double>& pa
     const std::size_t width = 3 * p + 1;   // columns k - p .. k + 2p of row k
     std::vector<double> band(n * width, 0.0);
     auto at = [&](std::size_t row, std::size_t col) -> double& { return band[row * width + (col + p - row)]; };
-    std::vector<double> values, slopes;
+    BasisRow values, slopes;
     for (std::size_t k = 0; k < n; ++k) {
         const std::size_t s = findSpan(shape.knots, shape.degree, n, params[k]);
         basisWithDerivatives(shape.knots, shape.degree, s, params[k], values, slopes);
@@ -169,7 +171,7 @@ std::vector<double> NurbsPath::breaks() const
 
 bool isValid(const Nurbs& n)
 {
-    if (n.degree < 1 || n.degree > kMaxDegree || n.poles.size() < static_cast<std::size_t>(n.degree) + 1 ||
+    if (n.degree < 1 || static_cast<std::size_t>(n.degree) > kMaxDegree || n.poles.size() < static_cast<std::size_t>(n.degree) + 1 ||
         n.knots.size() != n.poles.size() + static_cast<std::size_t>(n.degree) + 1)
         return false;
     if (!n.weights.empty() && n.weights.size() != n.poles.size())
@@ -186,7 +188,7 @@ bool isValid(const Nurbs& n)
 
 std::optional<Nurbs> toNurbs(const Bezier& b)
 {
-    if (b.degree < 1 || b.degree > kMaxDegree || b.poles.size() < 2 ||
+    if (b.degree < 1 || static_cast<std::size_t>(b.degree) > kMaxDegree || b.poles.size() < 2 ||
         (b.poles.size() - 1) % static_cast<std::size_t>(b.degree) != 0)
         return std::nullopt;
     const std::size_t pieces = (b.poles.size() - 1) / static_cast<std::size_t>(b.degree);

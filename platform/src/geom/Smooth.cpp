@@ -322,8 +322,13 @@ Box tightBox(const Smooth& curve, std::vector<double>* extremes)
 
 Nearest nearestOn(const Smooth& curve, Point p)
 {
-    const Box box = tightBox(curve);
-    const double sag = 1e-4 * std::max(kTiny, std::hypot(box.width(), box.height()));
+    Box box;
+    const std::vector<double> br = curve.breaks();
+    for (std::size_t i = 0; i + 1 < br.size(); ++i)
+        for (int k = 0; k < 4; ++k)
+            box.add(curve.at(br[i] + (br[i + 1] - br[i]) * k / 4));
+    box.add(curve.at(br.back()));
+    const double sag = 1e-3 * std::max(kTiny, std::hypot(box.width(), box.height()));
     return nearestAmong(curve, adaptiveChords(curve, sag), p, sag);
 }
 
