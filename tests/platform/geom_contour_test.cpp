@@ -211,6 +211,42 @@ TEST(GeomEnclosing, RegionsWithHolesCurvesAndGaps)
         EXPECT_LE(e.source, 1u);
 }
 
+TEST(GeomEnclosing, OverlapsAndTangencies)
+{
+    // A square whose bottom is drawn as two overlapping lines and whose left side is drawn twice.
+    std::vector<Curve> overlapping = squareSides({0, 0}, 10);
+    overlapping[0] = Segment{{0, 0}, {7, 0}};
+    overlapping.push_back(Segment{{3, 0}, {10, 0}});
+    overlapping.push_back(Segment{{0, 0}, {0, 10}});
+    const std::vector<Contour> square = enclosingContours(overlapping, {5, 5});
+    ASSERT_EQ(square.size(), 1u);
+    EXPECT_NEAR(area(square[0]), 100, 1e-9);
+    EXPECT_NEAR(length(square[0]), 40, 1e-9);
+
+    // A circle touching all four sides of its square: the corners and the disc are separate regions.
+    std::vector<Curve> inscribed = squareSides({0, 0}, 10);
+    inscribed.push_back(Circle{{5, 5}, 5});
+    EXPECT_NEAR(area(enclosingContours(inscribed, {0.5, 0.5})[0]), (100 - 25 * kPi) / 4, 1e-6);
+    EXPECT_NEAR(area(enclosingContours(inscribed, {9.5, 9.5})[0]), (100 - 25 * kPi) / 4, 1e-6);
+    EXPECT_NEAR(area(enclosingContours(inscribed, {5, 5})[0]), 25 * kPi, 1e-6);
+
+    // Two circles touching each other inside a box: one hole shaped like an eight.
+    std::vector<Curve> pair = squareSides({0, 0}, 20);
+    pair.push_back(Circle{{6, 10}, 4});
+    pair.push_back(Circle{{14, 10}, 4});
+    const std::vector<Contour> around = enclosingContours(pair, {10, 2});
+    ASSERT_EQ(around.size(), 2u);
+    EXPECT_NEAR(area(around[0]) - area(around[1]), 400 - 32 * kPi, 1e-6);
+    EXPECT_NEAR(length(around[1]), 16 * kPi, 1e-6);
+    EXPECT_NEAR(area(enclosingContours(pair, {15, 10})[0]), 16 * kPi, 1e-6);
+    // Moved to touch the box's sides as well, they cut it in two.
+    pair[4] = Circle{{5, 10}, 5};
+    pair[5] = Circle{{15, 10}, 5};
+    const std::vector<Contour> below = enclosingContours(pair, {10, 2});
+    ASSERT_EQ(below.size(), 1u);
+    EXPECT_NEAR(area(below[0]), (400 - 50 * kPi) / 2, 1e-6);
+}
+
 TEST(GeomEnclosing, DegenerateInputFindsNothing)
 {
     EXPECT_TRUE(enclosingContours(std::vector<Curve>{}, {0, 0}).empty());
