@@ -75,6 +75,7 @@ class Document2D : public Api<DocumentBase, vlapi::IVarnelDocument2D, vlapi::IPr
   Node* Find(int32_t ref) const;
   int32_t NextReference() const { return nextRef_; }
   void SetNextReference(int32_t next) { nextRef_ = next; }
+  int32_t HighestReference() const;
 
   // Views.
   const std::vector<Ref<View>>& Views() const { return views_; }
