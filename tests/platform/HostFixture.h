@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core/Failures.h"
+#include "vlhost/Failures.h"
 #include "host/Application.h"
 #include "model/Document2D.h"
 #include "vlapi/vlapi.h"
