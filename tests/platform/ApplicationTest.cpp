@@ -111,7 +111,7 @@ TEST_F(HostTest, BracketsAreCountedSoThatEveryOneCanBeCheckedClosed) {
 
 TEST_F(HostTest, FoldersLieUnderTheChosenRoot) {
   for (int kind : {vlapi::vlSystemFiles, vlapi::vlApplications, vlapi::vlConfigurations}) {
-    const std::filesystem::path folder(Api()->GetSystemSettings()->GetSystemPath(kind));
+    const std::filesystem::path folder = PathOf(Api()->GetSystemSettings()->GetSystemPath(kind));
     EXPECT_TRUE(std::filesystem::is_directory(folder));
     EXPECT_EQ(folder.parent_path(), root);
   }

@@ -98,6 +98,25 @@ INSTANTIATE_TEST_SUITE_P(Files, DamagedFileTest,
                                            std::pair{"\"version\": 1", "\"version\": 7"},
                                            std::pair{"\"views\"", "\"views\" [ ,"}));         // not JSON
 
+TEST_F(HostTest, FilesWithRussianNamesAreFoundAgain) {
+  std::filesystem::create_directories(root / "Карты раскроя");
+  const std::wstring path = WideOf(root / "Карты раскроя" / "Карта 1.vdw");
+  auto doc = NewDrawing();
+  ASSERT_TRUE(doc->SaveAs(path));
+  EXPECT_TRUE(std::filesystem::exists(root / "Карты раскроя" / "Карта 1.vdw"));
+  EXPECT_EQ(Api()->GetDocuments()->FindDocument(path), vlapi::IVarnelDocumentPtr(doc));
+}
+
+TEST_F(HostTest, MacrosNestedBeyondReasonAreRefused) {
+  auto doc = NewDrawing();
+  vlapi::IDrawingContainerPtr container = Container(ActiveView(doc));
+  for (int depth = 0; depth < 70; ++depth) container = container->GetMacroObjects()->AddMacro(1);
+  ASSERT_TRUE(doc->SaveAs(File("deep.vdw")));
+  doc->Close(0);
+  EXPECT_FALSE(Api()->GetDocuments()->Open(File("deep.vdw"), false, 1));
+  EXPECT_NE(app->State().errorText.find(L"nested"), std::wstring::npos);
+}
+
 TEST_F(HostTest, ThreeDimensionalTreeSurvivesSaveAndOpen) {
   Ref<Document3D> doc = app->NewDocument3D();
   PartData& sub = doc->top->Add(L"S1", false);
