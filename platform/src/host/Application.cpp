@@ -94,7 +94,10 @@ class DocumentsApi : public Api<NoCore, vlapi::IDocuments> {
     if (index < 0 || index >= GetCount()) return {};
     return app_->Open()[static_cast<std::size_t>(index)];
   }
-  vlapi::IVarnelDocumentPtr FindDocument(const std::wstring& path) override { return app_->FindByPath(path); }
+  vlapi::IVarnelDocumentPtr FindDocument(const std::wstring& path) override {
+    if (Failures::Instance().Fails("IDocuments::FindDocument")) return {};
+    return app_->FindByPath(path);
+  }
   vlapi::IVarnelDocumentPtr Open(const std::wstring& path, bool visible, int) override {
     if (Failures::Instance().Fails("IDocuments::Open")) return {};
     return app_->OpenFile(path, visible);
