@@ -123,6 +123,7 @@ bool Group::Clear(bool) {
 }
 
 bool Group::Delete() {
+  Ref<Group> keep(this);
   for (const auto& m : LiveMembers()) m->Kill();
   members.clear();
   if (Doc()) Doc()->Drop(this);

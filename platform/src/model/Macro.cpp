@@ -106,6 +106,13 @@ bool MacroObject::SetPlacement(double x, double y, double a, int, int relative) 
   return true;
 }
 
+// A shape from another document (or from none) takes references in `doc`, with its members.
+void MacroObject::Rehome(Shape& shape, Document2D* doc) {
+  shape.Register(doc);
+  if (auto* macro = dynamic_cast<MacroObject*>(&shape))
+    for (const Ref<Shape>& member : macro->Items()) Rehome(*member, doc);
+}
+
 // Members keep their place in the drawing: their coordinates are carried into
 // the macro's own.
 bool MacroObject::AddObjects(const vlapi::APIObjectList& objects) {
@@ -117,7 +124,7 @@ bool MacroObject::AddObjects(const vlapi::APIObjectList& objects) {
     const geom::Transform from = shape->Parent() ? shape->ToView() : geom::Transform{};
     // From the shape's frame to the view, then back into this macro's frame.
     shape->Apply(from.then(Inverse(toView)));
-    if (!shape->Doc() && Doc()) shape->Register(Doc());
+    if (shape->Doc() != Doc()) Rehome(*shape, Doc());
     Adopt(Ref<Shape>(shape));
   }
   return true;

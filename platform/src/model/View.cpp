@@ -172,6 +172,7 @@ void Layer::MakeCurrent() {
 
 bool Layer::Delete() {
   if (!view_ || number == 0) return false;  // the system layer stays
+  Ref<Layer> keep(this);
   View* view = view_;
   view_ = nullptr;
   view->RemoveLayer(this);
