@@ -63,6 +63,31 @@ TEST_F(HostTest, TurnedAndMovedMacroShowsItsMembersTransformed) {
   EXPECT_TRUE(container->GetObjects({vlapi::vlDrMacro}).empty());
 }
 
+TEST_F(HostTest, RelativePlacementShiftsAlongTheViewAxesWhateverTheTurn) {
+  auto doc = NewDrawing();
+  auto turned = AddSquareMacro(Container(ActiveView(doc)), 20, 10);
+  auto stepped = AddSquareMacro(Container(ActiveView(doc)), 20, 10);
+  for (const auto& m : {turned, stepped}) m->SetPlacement(0, 0, 90, 0, 0);
+  // One change, and the same change made as "turn back, shift, turn on".
+  turned->SetPlacement(10, 0, 0, 0, 1);
+  stepped->SetPlacement(0, 0, -90, 0, 1);
+  stepped->SetPlacement(10, 0, 0, 0, 1);
+  stepped->SetPlacement(0, 0, 90, 0, 1);
+  for (const auto& m : {turned, stepped}) {
+    double x, y, a;
+    int mirrored;
+    m->GetPlacement(x, y, a, mirrored);
+    EXPECT_DOUBLE_EQ(x, 10);
+    EXPECT_DOUBLE_EQ(y, 0);
+    EXPECT_DOUBLE_EQ(a, 90);
+  }
+  const Box a = BoxOf(doc, vlapi::IAPIObjectPtr(turned)), b = BoxOf(doc, vlapi::IAPIObjectPtr(stepped));
+  EXPECT_NEAR(a.x1, b.x1, kTol);
+  EXPECT_NEAR(a.y2, b.y2, kTol);
+  // Non-finite placements are refused.
+  EXPECT_FALSE(turned->SetPlacement(std::nan(""), 0, 0, 0, 1));
+}
+
 TEST_F(HostTest, AddedObjectsKeepTheirPlaceInTheDrawing) {
   auto doc = NewDrawing();
   auto container = Container(ActiveView(doc));
