@@ -20,6 +20,10 @@
 //   2D document from VarnelAPIObjectTypeEnum numbers.
 // - Objects within a document have stable integer references, given and
 //   resolved by the transfer service from GetTransferService().
+// - Every object's geometry is in the coordinates of its container: a view's
+//   own coordinates (the view maps them onto the sheet by its origin and
+//   scale), or a macro's own coordinates (the macro's placement maps them into
+//   its container).
 // - Lengths are millimetres, angles degrees counter-clockwise, y points up,
 //   texts are wide strings, colours red | green << 8 | blue << 16.
 // - All calls are made on the host's user-interface thread.
