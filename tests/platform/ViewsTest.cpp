@@ -117,3 +117,25 @@ TEST_F(HostTest, PropertiesAreDefinedOnceAndHeldPerObject) {
 
 }  // namespace
 }  // namespace vlhost::test
+
+namespace vlhost::test {
+namespace {
+
+TEST_F(HostTest, ObjectAtAPointIsTheTopmostCurveNearIt) {
+  auto doc = NewDrawing();
+  auto c = Container(ActiveView(doc));
+  auto macro = AddSquareMacro(c, 100, 100);
+  macro->SetPlacement(50, 0, 0, 0, 0);
+  auto circle = AddCircle(c, 100, 50, 20);
+  vlapi::IFindObjectParametersPtr param = doc->CreateAPIObject(vlapi::vlObjectFindObjectParameters);
+  const double tol = doc->GetSearchTolerance();
+  EXPECT_EQ(vlapi::IAPIObjectPtr(doc->FindObject(120.5, 50, tol, param.get())), vlapi::IAPIObjectPtr(circle));
+  EXPECT_EQ(vlapi::IAPIObjectPtr(doc->FindObject(50.5, 30, tol, param.get())), vlapi::IAPIObjectPtr(macro));
+  // Inside the square, away from every curve: nothing.
+  EXPECT_FALSE(doc->FindObject(70, 80, tol, param.get()));
+  param->SetTypes({vlapi::vlDrMacro});
+  EXPECT_EQ(vlapi::IAPIObjectPtr(doc->FindObject(120.5, 50, 30, param.get())), vlapi::IAPIObjectPtr(macro));
+}
+
+}  // namespace
+}  // namespace vlhost::test

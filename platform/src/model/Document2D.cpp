@@ -91,6 +91,17 @@ Container* CopyTarget(Document2D& doc, const Shape& source) {
   return doc.CurrentView();
 }
 
+// Whether the point lies within `tolerance` of a curve of the shape, or, for a
+// shape without curves (a text, a table), inside its box.
+bool Hits(const Shape& shape, geom::Point p, double tolerance) {
+  const std::vector<geom::Curve> curves = shape.Curves();
+  if (curves.empty()) return shape.Box().contains(p, tolerance);
+  return std::any_of(curves.begin(), curves.end(), [&](const geom::Curve& c) {
+    const auto nearest = geom::nearestPoint(c, p);
+    return nearest && nearest->distance <= tolerance;
+  });
+}
+
 }  // namespace
 
 bool PropertyValues::Set(vlapi::IProperty* property, const vlapi::PropertyValue& value) {
@@ -440,10 +451,8 @@ vlapi::IVarnelAPIObjectPtr Document2D::FindObject(double x, double y, double tol
   const vlapi::TypeList types = param ? param->GetTypes() : vlapi::TypeList{vlapi::vlAllObj};
   // The last drawn object under the point wins, as it lies on top.
   const auto items = view->ItemsOf(types);
-  for (auto it = items.rbegin(); it != items.rend(); ++it) {
-    geom::Box box = (*it)->Box();
-    if (box.contains({x, y}, tolerance)) return (*it)->Identity();
-  }
+  for (auto it = items.rbegin(); it != items.rend(); ++it)
+    if (Hits(**it, {x, y}, tolerance)) return (*it)->Identity();
   return {};
 }
 
