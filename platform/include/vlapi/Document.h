@@ -56,7 +56,8 @@ struct IVarnelDocument2D : IVarnelDocument {
   // Copies the objects (ICopyObjectParam or IMeshCopyObjectParam); returns the copies.
   virtual APIObjectList CopyObjects(const APIObjectList& objects, ICopyObjectParam* param) = 0;
   // TransformObjects applies the transformation set by SetTransformation:
-  // scale about (x, y), then turn about it.
+  // scale about (x, y), then turn about it. Objects keep their shape: the x
+  // scale is taken for both axes.
   virtual void SetTransformation(double x, double y, double angleDegrees, double scaleX, double scaleY) = 0;
   virtual void ResetTransformation() = 0;
   virtual bool TransformObjects(const APIObjectList& objects) = 0;
