@@ -1,0 +1,114 @@
+// Elementary planar geometry: points, segments, axis-parallel rectangles and
+// the free functions on them. Coordinates are millimetres, angles radians,
+// the y axis points up (positive cross products and angles are counter-clockwise).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// The host's signed 32-bit reference of a drawing object within a document.
+using reference = int32_t;
+
+inline constexpr double PI = 3.141592653589793;
+inline constexpr double DR = PI / 180.0;  // degrees to radians
+inline constexpr double RD = 180.0 / PI;  // radians to degrees
+
+// Tolerances. Every comparison against them is strict.
+inline constexpr double EPS = 0.0001;            // equality of coordinates and values
+inline constexpr double EPS_DIRECTION = 1e-6;    // direction components taken as 0
+inline constexpr double EPS_REPEATED = 0.001;    // repeated vertices, near-axis slope ratio
+inline constexpr double EPS_SIDE_CROSS = 0.01;   // side test falls back to a distance test below it
+
+// Start values of every gabarit computation (the gabarit of an empty ring).
+inline constexpr double GABARIT_LOW = 2147483647.0;
+inline constexpr double GABARIT_HIGH = -2147483648.0;
+
+// Index searches return this when nothing is found.
+inline constexpr size_t NOT_FOUND_INDEX = 4294967295u;
+
+struct NPoint {
+    double x = 0.0;
+    double y = 0.0;
+
+    NPoint& operator+=(const NPoint& other) { x += other.x; y += other.y; return *this; }
+    NPoint& operator-=(const NPoint& other) { x -= other.x; y -= other.y; return *this; }
+    NPoint& operator*=(double v) { x *= v; y *= v; return *this; }
+    NPoint& operator/=(double v) { x /= v; y /= v; return *this; }
+    NPoint operator+(const NPoint& other) const { return {x + other.x, y + other.y}; }
+    NPoint operator-(const NPoint& other) const { return {x - other.x, y - other.y}; }
+
+    bool IsEquil(const NPoint& p, double epsOverload) const;
+    bool operator==(const NPoint& p) const;
+
+    void Rotate(const NPoint& p0, double angle);
+    void Rotate(const NPoint& p0, double cosA, double sinA);
+};
+
+enum PointType : int32_t { Simple = 0, Intersect = 1 };
+
+// A point that remembers the edges it was found on. Equality compares the
+// coordinates only (the inherited NPoint::operator==).
+struct NIndexPoint : NPoint {
+    size_t i = 0;
+    size_t j = 0;
+    PointType type = Simple;
+};
+
+// A hit with its squared distance from a reference point: the sort key.
+struct LengthPoint {
+    double length2 = 0.0;
+    NIndexPoint p;
+};
+
+// Axis-parallel rectangle; pBot holds the smallest, pTop the largest coordinates.
+struct NRect {
+    NPoint pBot;
+    NPoint pTop;
+};
+
+class NSegment {
+public:
+    NSegment() = default;
+    NSegment(const NPoint& p1, const NPoint& p2, int dir);
+
+    bool operator==(const NSegment& other) const;
+    void Offset(const NPoint& p);
+    void Scale(double scale);
+    void Invert();
+    void GetPoints(std::vector<NPoint>& p) const;
+
+    NPoint p1;
+    NPoint p2;
+    int dir = 0;
+    reference m_ref = 0;
+    bool invert = false;
+};
+
+using NSegmentPtr = std::shared_ptr<NSegment>;
+
+bool CheckEquilPoints(double x1, double y1, double x2, double y2);
+bool CheckEquilPoints(const NPoint& p1, const NPoint& p2);
+double Distance(const NPoint& p1, const NPoint& p2);
+double Distance2(const NPoint& p1, const NPoint& p2);
+bool IntersectionLines(const NPoint& p1, const NPoint& p2, const NPoint& p3, const NPoint& p4, NPoint& p);
+double DistancePointToLine(const NPoint& p1, const NPoint& p2, const NPoint& p);
+double GetPlacementPointLine(const NPoint& p1, const NPoint& p2, const NPoint& p);
+bool CheckLineContainPoint(const NPoint& p1, const NPoint& p2, const NPoint& p);
+bool CheckSegmentContainPoint(const NPoint& p1, const NPoint& p2, const NPoint& p);
+NPoint GetProjectionPointToLine(const NPoint& p1, const NPoint& p2, const NPoint& p);
+bool CheckIntersectionSegments(const NPoint& p1, const NPoint& p2, const NPoint& p3, const NPoint& p4);
+double AnglePoint(double x1, double y1, double x2, double y2);
+double AngleBetweenTwoLines(const NSegment& seg1, const NSegment& seg2);
+void GetParamCircleBy3Points(NPoint p1, NPoint p2, NPoint p3, double& x0, double& y0, double& r);
+void GetParamCircleBy3Points_(double x1, double y1, double x2, double y2, double x3, double y3,
+                              double& x0, double& y0, double& r);
+
+bool CheckRectContainRect(const NRect& rect1, const NRect& rect2);
+bool CheckRectContainPoint(const NRect& rect, const NPoint& p);
+bool CheckIntersectRects(const NRect& rect1, const NRect& rect2);
+bool CheckEquilRects(const NRect& rect1, const NRect& rect2);
+void ExtentRectX(NRect& rect, double ext);
+void ExtentRectY(NRect& rect, double ext);
+void OffsetRect(NRect& rect, NPoint dp);

@@ -1,0 +1,128 @@
+// The library's shape types: contours (chains of segments) and polygons
+// (implicitly closed rings of points), with the queries and transforms on them.
+//
+// Ring convention: edge k runs from vertex k-1 to vertex k, edge 0 being the
+// closing edge from the last vertex to the first. Output vectors passed by
+// reference are appended to, never cleared.
+#pragma once
+
+#include "geometry/BaseAlgorithms.h"
+
+#include <memory>
+#include <vector>
+
+class NContour;
+class NPolygon;
+using NContourPtr = std::shared_ptr<NContour>;
+using NPolygonPtr = std::shared_ptr<NPolygon>;
+using VectorPolygon = std::vector<NPolygonPtr>;
+
+// An ordered chain of shared segments.
+class NContour {
+public:
+    void InitSegments(const std::vector<NSegmentPtr>& segms);
+    void AddSegment(const NSegmentPtr& segm);
+    void InsertSegment(size_t i, const NSegmentPtr& segm);
+    void Invert();
+    void Offset(const NPoint& p);
+    void Scale(double scale);
+    void GetPoints(std::vector<NPoint>& p) const;
+    NPolygonPtr CreatePolygon() const;
+
+    std::vector<NSegmentPtr> m_segments;
+};
+
+class NPolygon {
+public:
+    NPolygon() = default;
+    NPolygon(const NPoint& pole, const std::vector<NPoint>& points);
+
+    // Construction and access
+    NPolygonPtr GetCopy() const;
+    void GetPoints(std::vector<NPoint>& points) const;
+    const NRect& GetGabarit() const { return m_rect; }
+    void UpdateGabarit();
+    double GetGabaritArea() const;
+    bool operator==(const NPolygon& other) const;
+    double CalculateLength() const;
+    size_t FindFirstIndexMaximumY() const;
+    size_t FindFirstIndexMinimumY() const;
+    size_t GetIndexPoint(const NIndexPoint& p) const;
+    NPoint GetMidPoint(const NIndexPoint& p1, const NIndexPoint& p2) const;
+    void AddRelatives(const NPolygonPtr& p);
+    bool CheckRelatives(const NPolygonPtr& p) const;
+    // Ends of the ring read as an open chain (the pole for an empty ring).
+    const NPoint& GetBegPoint() const;
+    const NPoint& GetEndPoint() const;
+
+    // Vertex editing and clean-up
+    void AddPoint(const NPoint& p);
+    void InsertPoint(size_t ind, const NPoint& p);
+    void DelPoint(const NPoint& p);
+    void DelEquilPoints();
+    bool DelColinearPoints();
+    void Simplify();
+    void TransformCoordsToLong();
+    void ChangeFirstPoint(size_t ind);
+    void Invert();
+    NPolygon& operator+=(const NPolygon& other);
+    void SetWidthIfRectangle(double w);
+    void SetHeightIfRectangle(double h);
+
+    // Transforms
+    void Offset(const NPoint& p);
+    void Rotate(double angle);
+    void Rotate(double cosA, double sinA);
+    void SetPlacement(double x, double y, double angle);
+    void Scale(double scale);
+    void MirrorX();
+
+    // Intersection, containment, distance, orientation
+    bool CheckContainPoint(const NPoint& p, bool touch) const;
+    bool CheckContainPointOn(const NPoint& p) const;
+    bool CheckContainPoligon(const NPolygon& other, bool touch) const;
+    bool CheckContainPoligonOn(const NPolygon& other) const;
+    bool CheckIntersection(const NPolygon& other, bool touch) const;
+    bool Intersection(const NPolygon& other, std::vector<NIndexPoint>& points) const;
+    bool Intersection(const NSegment& segm, std::vector<NIndexPoint>& points) const;
+    double Distance(const NPolygon& other, const NPoint& vect, bool inner) const;
+    bool CheckDirection() const;
+
+    // Self-crossings, normals, nearest crossings
+    bool SelfIntersection(std::vector<NIndexPoint>& points) const;
+    void GetSubPolygons(VectorPolygon& outs) const;
+    bool Normal(const NPoint& p, NPoint& pn1, NPoint& pn2) const;
+    bool NearIntersectionToPoint(const NSegment& segm, const NPoint& p0, NPoint& pi, double& min) const;
+
+    // Shape tests and minimal gabarit
+    bool CheckRectangle(double& w, double& h) const;
+    bool CheckRectangle() const;
+    bool CheckTriangularity() const;
+    NSegment FindMaxSegment(size_t& ind1, size_t& ind2) const;
+    bool CheckMirror(const NPolygon& other) const;
+    double CalculateAngleMinGabarit() const;
+    double CalculateAngleMinGabarit_N2() const;
+
+    NPoint m_pole;
+    std::vector<NPoint> m_points;
+    bool m_used = false;
+    bool m_inner = false;
+    VectorPolygon m_relatives;
+    std::vector<int> m_segments;
+    NRect m_rect{{GABARIT_LOW, GABARIT_LOW}, {GABARIT_HIGH, GABARIT_HIGH}};
+};
+
+// Point in ring by ray casting; a point on the boundary gives `touch`.
+bool CheckPoligonContainPoint(const std::vector<NPoint>& pnts, const NPoint& p, bool touch);
+// `p` lies on an edge of the ring `points`.
+bool CheckPoligonContainPointOn(const std::vector<NPoint>& points, const NPoint& p);
+// The nearest point of the ring's boundary to `p`.
+NPoint GetProjectionPointToPoligon(const NPolygon& poligon, const NPoint& p);
+
+// Chaining of pieces whose ends coincide. Consumes `geometry`; appends one
+// chain per group of connected pieces to `outs`. Instantiated for
+// NSegmentPtr and NPolygonPtr.
+template <class T>
+void CreateContinuousGeometry(std::vector<T>& geometry, std::vector<std::vector<T>>& outs);
+void CreateContinuousContours(std::vector<NSegmentPtr>& segments, std::vector<NContourPtr>& outs);
+void CreateContinuousPoligons(VectorPolygon& polygons, VectorPolygon& outs);

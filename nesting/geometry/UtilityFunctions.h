@@ -1,0 +1,39 @@
+// Small shared helpers: timing, the polygon list byte block, scale strings and
+// file names.
+#pragma once
+
+#include "geometry/Polygon.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace uf {
+
+// Monotonic clock in microseconds; only differences of readings are meaningful.
+int64_t MeasureTimeMS();
+
+// Polygon list block, native byte order, no gaps:
+//   u32 polygon count, then per polygon: u32 vertex count n, n times f64 x, f64 y.
+// SavePolygons writes at `size` (growing `params` when it is too short) and
+// advances `size` past the block.
+void SavePolygons(std::vector<uint8_t>& params, const VectorPolygon& polygons, size_t& size);
+// Reads a block at `size`, appends one polygon (pole at the origin) per
+// non-empty record and advances `size`. A block that does not fit in the
+// remaining bytes gives false and leaves `polygons` and `size` untouched.
+bool LoadPolygons(const std::vector<uint8_t>& params, VectorPolygon& polygons, size_t& size);
+
+// Parses "a:b" (or a lone "a", read as "a:a"); both values must lie in [0.01, 100].
+// On refusal the outputs keep their values.
+bool GetScaleFromString(const std::wstring& str, double& scale1, double& scale2);
+
+void ReplaceSubString(std::wstring& str, const std::wstring& from, const std::wstring& to);
+// Overwrites each of  " * / : < > ? | \  with `replaceSymb`.
+void DeleteIllegalSymbolsFromStr(std::wstring& str, wchar_t replaceSymb);
+// The file name of `path` without directories and extension.
+std::wstring GetFileNameFromPath(const std::wstring& path);
+// The name ends in "dxf" (any case) and has at least 5 characters.
+bool IsFileExtentionDFX(const std::wstring& file);
+
+}  // namespace uf
