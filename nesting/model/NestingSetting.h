@@ -1,0 +1,101 @@
+// The configuration: the process-wide singleton that holds the values of the
+// file "Nesting-cfg.xml" (in the folder "Nesting" under the host's
+// configuration folder), the display colours, and the names fixed at start-up.
+#pragma once
+
+#include "model/Params.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+// Section and key names of the configuration file.
+namespace Attr {
+inline constexpr std::wstring_view BridgeParams = L"Bridges";
+inline constexpr std::wstring_view maxWidth = L"max_width";
+inline constexpr std::wstring_view maxLength = L"max_length";
+inline constexpr std::wstring_view PrecisParams = L"Precision";
+inline constexpr std::wstring_view tolerance = L"tolerance";
+inline constexpr std::wstring_view SheetParams = L"Sheets";
+inline constexpr std::wstring_view format = L"format";
+inline constexpr std::wstring_view orientation = L"orientation";
+inline constexpr std::wstring_view lytFile = L"lyt_file";
+inline constexpr std::wstring_view PatternParams = L"Patterns";
+inline constexpr std::wstring_view cardName = L"card_name";
+}  // namespace Attr
+
+// Display names of the bridge types, index = BridgeType value.
+inline constexpr std::array<std::wstring_view, BridgeTypeCount> typesBridges = {
+    L"тип 1 - разрыв",
+    L"тип 2 - двойной мостик",
+    L"тип 3 - мостик слева",
+    L"тип 4 - мостик справа",
+    L"тип 5 - мостик с перекрестием",
+    L"тип 6 - мостик внутри выреза",
+    L"тип 7 - старт",
+    L"тип 8 - двойной переход",
+    L"тип 9 - переход слева",
+    L"тип 10 - переход справа",
+    L"тип 11 - переход с перекрестием",
+};
+
+// Names of the standard drawing scales, from 1:100 to 100:1.
+inline constexpr std::array<std::wstring_view, 22> stringStandartScale = {
+    L"1:100", L"1:75", L"1:50", L"1:40", L"1:25", L"1:20", L"1:15", L"1:10",
+    L"1:5",   L"1:4",  L"1:2.5", L"1:2", L"1:1",  L"2:1",  L"2.5:1", L"4:1",
+    L"5:1",   L"10:1", L"20:1", L"40:1", L"50:1", L"100:1",
+};
+
+// Colours are packed as r | g << 8 | b << 16.
+constexpr int32_t PackColor(uint8_t r, uint8_t g, uint8_t b) {
+    return int32_t(r) | int32_t(g) << 8 | int32_t(b) << 16;
+}
+
+class NestingSetting : public ConfigParams {
+public:
+    // The host's folders, as the host binding reports them.
+    struct Folders {
+        std::filesystem::path config;       // configuration folder
+        std::filesystem::path systemFiles;  // system-files folder (style library)
+    };
+    using FoldersHook = std::function<Folders()>;
+
+    virtual ~NestingSetting() = default;
+
+    // The host binding tells where the host's folders are. Without a hook (or
+    // with an empty configuration folder) no file is read or written.
+    static void SetFoldersHook(FoldersHook hook);
+    static Folders HostFolders();
+    static std::filesystem::path ConfigFile(const std::filesystem::path& configFolder);
+
+    // Refreshes this object from the file of the host's configuration folder.
+    // A missing, unreadable or malformed file, a missing section or a value
+    // out of range keeps the values held before; afterwards the style-library
+    // path, the interpreter path and the map-name pattern are never empty.
+    void ReadFromConfig();
+    void ReadFromConfig(const Folders& folders);
+
+    // Writes this object to the file, replacing it whole; false when the file
+    // could not be written (nothing is shown to the user).
+    bool WriteToConfig() const;
+    bool WriteToConfig(const std::filesystem::path& configFolder) const;
+
+    // Adapters are not read from any folder.
+    void ReadAdaptersFolder() {}
+
+    bool m_testHodograph = false;
+    std::wstring m_version = L"23.0";
+    std::wstring m_pythonPath;  // never stored; only given its default on reading
+
+    static NestingSetting m_instance;
+    inline static bool m_withoutLayout = true;
+    inline static int32_t m_figureColor = PackColor(255, 255, 230);
+    inline static int32_t m_wasteColor = PackColor(204, 255, 255);
+    inline static int32_t m_errorColor = PackColor(255, 215, 215);
+
+private:
+    void ApplyDefaults(const Folders& folders);
+};

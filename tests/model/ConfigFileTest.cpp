@@ -1,0 +1,318 @@
+#include "model/NestingSetting.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A fresh configuration folder per test, removed afterwards.
+class ConfigFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        root_ = fs::path(::testing::TempDir()) / (std::string("cfg_") + info->name());
+        fs::remove_all(root_);
+        fs::create_directories(root_ / "config");
+        folders_.config = root_ / "config";
+        folders_.systemFiles = root_ / "system";
+    }
+    void TearDown() override {
+        NestingSetting::SetFoldersHook(nullptr);
+        fs::remove_all(root_);
+    }
+
+    void WriteFile(const std::string& text) {
+        fs::create_directories(folders_.config / "Nesting");
+        std::ofstream(NestingSetting::ConfigFile(folders_.config), std::ios::binary) << text;
+    }
+
+    std::string ReadFile() const {
+        std::ifstream in(NestingSetting::ConfigFile(folders_.config), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    // A setting read from the hand-written sections `body`.
+    NestingSetting ReadSections(const std::string& body) {
+        WriteFile("<?xml version=\"23.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n" + body);
+        NestingSetting setting;
+        setting.ReadFromConfig(folders_);
+        return setting;
+    }
+
+    std::wstring DefaultStylePath() const {
+        return (folders_.systemFiles / "Nesting.vst").wstring();
+    }
+
+    fs::path root_;
+    NestingSetting::Folders folders_;
+};
+
+}  // namespace
+
+TEST(StartupValues, SingletonColoursAndNames) {
+    const NestingSetting& s = NestingSetting::m_instance;
+    EXPECT_EQ(s.m_bridgesWidth, 30.0);
+    EXPECT_EQ(s.m_bridgesLength, 100.0);
+    EXPECT_EQ(s.m_tolerance, 2.5);
+    EXPECT_EQ(s.m_sheetFormat, 4);
+    EXPECT_FALSE(s.m_sheetOrient);
+    EXPECT_EQ(s.m_version, L"23.0");
+    EXPECT_TRUE(s.m_lytPath.empty());
+    EXPECT_TRUE(s.m_sheetPattern.empty());
+    EXPECT_TRUE(s.m_pythonPath.empty());
+    EXPECT_FALSE(s.m_testHodograph);
+    EXPECT_TRUE(NestingSetting::m_withoutLayout);
+
+    EXPECT_EQ(NestingSetting::m_figureColor, 15138815);
+    EXPECT_EQ(NestingSetting::m_wasteColor, 16777164);
+    EXPECT_EQ(NestingSetting::m_errorColor, 14145535);
+
+    for (size_t k = 0; k < typesBridges.size(); ++k) {
+        const std::wstring prefix = L"тип " + std::to_wstring(k + 1) + L" - ";
+        EXPECT_EQ(typesBridges[k].substr(0, prefix.size()), prefix);
+    }
+    EXPECT_EQ(typesBridges[size_t(BridgeType::CrossStart)], L"тип 11 - переход с перекрестием");
+    ASSERT_EQ(stringStandartScale.size(), 22u);
+    EXPECT_EQ(stringStandartScale.front(), L"1:100");
+    EXPECT_EQ(stringStandartScale[12], L"1:1");
+    EXPECT_EQ(stringStandartScale.back(), L"100:1");
+}
+
+TEST_F(ConfigFile, MissingFileGivesStartupValuesAndDefaults) {
+    NestingSetting setting;
+    setting.ReadFromConfig(folders_);
+    EXPECT_EQ(setting.m_bridgesWidth, 30.0);
+    EXPECT_EQ(setting.m_bridgesLength, 100.0);
+    EXPECT_EQ(setting.m_tolerance, 2.5);
+    EXPECT_EQ(setting.m_sheetFormat, 4);
+    EXPECT_FALSE(setting.m_sheetOrient);
+    EXPECT_EQ(setting.m_version, L"23.0");
+    EXPECT_EQ(setting.m_lytPath, DefaultStylePath());
+    EXPECT_EQ(setting.m_pythonPath,
+              L"C:\\ProgramData\\ORMEX\\VARNEL-3D\\24\\Python 3\\App\\python.exe");
+    EXPECT_EQ(setting.m_pythonPath.size(), 57u);
+    EXPECT_EQ(setting.m_sheetPattern, L"Карта раскроя ");
+}
+
+TEST_F(ConfigFile, WrittenFileHasTheFixedShape) {
+    NestingSetting setting;
+    setting.m_lytPath.clear();
+    setting.m_sheetPattern = L"Карта";
+    ASSERT_TRUE(setting.WriteToConfig(folders_.config));
+
+    const std::string expected =
+        "<?xml version=\"23.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+        "<config_version value=\"23.0\" />\n"
+        "<Bridges>\n"
+        "\t<item name=\"max_width\" value=\"30\" />\n"
+        "\t<item name=\"max_length\" value=\"100\" />\n"
+        "</Bridges>\n"
+        "<Precision>\n"
+        "\t<item name=\"tolerance\" value=\"2.5\" />\n"
+        "</Precision>\n"
+        "<Sheets>\n"
+        "\t<item name=\"format\" value=\"4\" />\n"
+        "\t<item name=\"orientation\" value=\"false\" />\n"
+        "\t<item name=\"lyt_file\" value=\"\" />\n"
+        "</Sheets>\n"
+        "<Patterns>\n"
+        "\t<item name=\"card_name\" value=\"Карта\" />\n"
+        "</Patterns>\n";
+    EXPECT_EQ(ReadFile(), expected);
+}
+
+TEST_F(ConfigFile, WrittenValuesReadBack) {
+    NestingSetting written;
+    written.m_bridgesWidth = 12.75;
+    written.m_bridgesLength = 0.1;
+    written.m_tolerance = 0.25;
+    written.m_sheetFormat = 2;
+    written.m_sheetOrient = true;
+    written.m_lytPath = L"/стили/Nesting.vst";
+    written.m_sheetPattern = L"Карта раскроя №";
+    written.m_version = L"24.1";
+    written.m_pythonPath = L"/usr/bin/python3";
+    written.m_adapters[L"dxf"] = true;
+    ASSERT_TRUE(written.WriteToConfig(folders_.config));
+
+    NestingSetting read;
+    read.ReadFromConfig(folders_);
+    EXPECT_EQ(read.m_bridgesWidth, 12.75);
+    EXPECT_EQ(read.m_bridgesLength, 0.1);
+    EXPECT_EQ(read.m_tolerance, 0.25);
+    EXPECT_EQ(read.m_sheetFormat, 2);
+    EXPECT_TRUE(read.m_sheetOrient);
+    EXPECT_EQ(read.m_lytPath, L"/стили/Nesting.vst");
+    EXPECT_EQ(read.m_sheetPattern, L"Карта раскроя №");
+    EXPECT_EQ(read.m_version, L"24.1");
+    // Neither the interpreter path nor the adapters travel through the file.
+    EXPECT_EQ(ReadFile().find("python"), std::string::npos);
+    EXPECT_TRUE(read.m_adapters.empty());
+    EXPECT_EQ(read.m_pythonPath.size(), 57u);
+}
+
+TEST_F(ConfigFile, RewritingReplacesTheWholeFile) {
+    NestingSetting setting;
+    setting.m_sheetPattern = std::wstring(500, L'x');
+    ASSERT_TRUE(setting.WriteToConfig(folders_.config));
+    setting.m_sheetPattern = L"y";
+    ASSERT_TRUE(setting.WriteToConfig(folders_.config));
+    EXPECT_EQ(ReadFile().find("xxx"), std::string::npos);
+    NestingSetting read;
+    read.ReadFromConfig(folders_);
+    EXPECT_EQ(read.m_sheetPattern, L"y");
+}
+
+TEST_F(ConfigFile, MissingItemsAndSectionsFollowTheFileRules) {
+    NestingSetting s = ReadSections(
+        "<config_version />\n"
+        "<Bridges><item name=\"max_width\" value=\"40\" /></Bridges>\n"
+        "<Sheets><item name=\"format\" value=\"3\" /></Sheets>\n"
+        "<Patterns><item name=\"card_name\" value=\"\" /></Patterns>\n");
+    EXPECT_EQ(s.m_version, L"");
+    EXPECT_EQ(s.m_bridgesWidth, 40.0);
+    EXPECT_EQ(s.m_bridgesLength, 0.0);  // section present, item missing
+    EXPECT_EQ(s.m_tolerance, 2.5);
+    EXPECT_EQ(s.m_sheetFormat, 3);
+    EXPECT_FALSE(s.m_sheetOrient);
+    EXPECT_EQ(s.m_lytPath, DefaultStylePath());
+    EXPECT_EQ(s.m_sheetPattern, L"Карта раскроя ");
+}
+
+TEST_F(ConfigFile, AbsentSectionKeepsWhatTheObjectHeld) {
+    WriteFile("<Bridges><item name=\"max_width\" value=\"41\" /></Bridges>");
+    NestingSetting setting;
+    setting.m_lytPath = L"/kept.vst";
+    setting.m_sheetFormat = 1;
+    setting.m_sheetPattern = L"P-";
+    setting.m_pythonPath = L"/opt/python";
+    setting.ReadFromConfig(folders_);
+    EXPECT_EQ(setting.m_lytPath, L"/kept.vst");
+    EXPECT_EQ(setting.m_sheetFormat, 1);
+    EXPECT_EQ(setting.m_sheetPattern, L"P-");
+    EXPECT_EQ(setting.m_pythonPath, L"/opt/python");
+}
+
+TEST_F(ConfigFile, ToleranceIsRestoredFromPrecision) {
+    NestingSetting s = ReadSections("<Precision><item name=\"tolerance\" value=\"0.5\" /></Precision>");
+    EXPECT_EQ(s.m_tolerance, 0.5);
+}
+
+TEST_F(ConfigFile, FirstOfTwoEqualItemsWins) {
+    NestingSetting s = ReadSections(
+        "<Bridges>\n"
+        "  <item value=\"7\" />\n"
+        "  <other name=\"max_width\" value=\"8\" />\n"
+        "  <item name=\"max_width\" value=\"9\" />\n"
+        "  <item name=\"max_width\" value=\"10\" />\n"
+        "</Bridges>");
+    EXPECT_EQ(s.m_bridgesWidth, 9.0);
+}
+
+TEST_F(ConfigFile, OddValuesAreRefusedAndTheOldValueKept) {
+    NestingSetting s = ReadSections(
+        "<Bridges>\n"
+        "  <item name=\"max_width\" value=\"thirty\" />\n"
+        "  <item name=\"max_length\" value=\"-5\" />\n"
+        "</Bridges>\n"
+        "<Precision><item name=\"tolerance\" value=\"0\" /></Precision>\n"
+        "<Sheets>\n"
+        "  <item name=\"format\" value=\"7\" />\n"
+        "  <item name=\"orientation\" value=\"maybe\" />\n"
+        "  <item name=\"lyt_file\" value=\"\" />\n"
+        "</Sheets>\n");
+    EXPECT_EQ(s.m_bridgesWidth, 30.0);
+    EXPECT_EQ(s.m_bridgesLength, 100.0);
+    EXPECT_EQ(s.m_tolerance, 2.5);
+    EXPECT_EQ(s.m_sheetFormat, 4);
+    EXPECT_FALSE(s.m_sheetOrient);
+    EXPECT_EQ(s.m_lytPath, DefaultStylePath());
+}
+
+TEST_F(ConfigFile, MoreOddValues) {
+    NestingSetting s = ReadSections(
+        "<Bridges>\n"
+        "  <item name=\"max_width\" value=\"nan\" />\n"
+        "  <item name=\"max_length\" value=\"1e400\" />\n"
+        "</Bridges>\n"
+        "<Precision><item name=\"tolerance\" value=\" 1.5 \" /></Precision>\n"
+        "<Sheets>\n"
+        "  <item name=\"format\" value=\"2.5\" />\n"
+        "  <item name=\"orientation\" value=\"true\" />\n"
+        "</Sheets>\n");
+    EXPECT_EQ(s.m_bridgesWidth, 30.0);
+    EXPECT_EQ(s.m_bridgesLength, 100.0);
+    EXPECT_EQ(s.m_tolerance, 1.5);
+    EXPECT_EQ(s.m_sheetFormat, 4);
+    EXPECT_TRUE(s.m_sheetOrient);
+
+    s = ReadSections("<Bridges><item name=\"max_width\" value=\"10001\" /></Bridges>");
+    EXPECT_EQ(s.m_bridgesWidth, 30.0);
+}
+
+TEST_F(ConfigFile, BrokenFilesNeverCrash) {
+    const std::string texts[] = {
+        "",
+        "\xEF\xBB\xBF",
+        "<Bridges><item name=\"max_width\" value=\"44\" /></Bridges><Sheets><item name=",
+        "<<<>>>\x01\x02 not xml at all",
+        std::string(4096, '\0'),
+        "<Bridges><item name=\"max_width\" value=\"45\"></Bridges>",
+    };
+    for (const std::string& text : texts) {
+        WriteFile(text);
+        NestingSetting setting;
+        setting.ReadFromConfig(folders_);
+        EXPECT_GE(setting.m_bridgesWidth, 0.0);
+        EXPECT_FALSE(setting.m_lytPath.empty());
+        EXPECT_FALSE(setting.m_sheetPattern.empty());
+        EXPECT_FALSE(setting.m_pythonPath.empty());
+    }
+}
+
+TEST_F(ConfigFile, AFolderInPlaceOfTheFileReadsAsMissing) {
+    fs::create_directories(NestingSetting::ConfigFile(folders_.config));
+    NestingSetting setting;
+    setting.ReadFromConfig(folders_);
+    EXPECT_EQ(setting.m_bridgesWidth, 30.0);
+    EXPECT_FALSE(setting.WriteToConfig(folders_.config));
+}
+
+TEST_F(ConfigFile, UnwritableFolderIsReportedNotThrown) {
+    NestingSetting setting;
+    EXPECT_FALSE(setting.WriteToConfig(root_ / "no" / "such" / "folder"));
+    EXPECT_FALSE(setting.WriteToConfig(fs::path()));
+}
+
+TEST_F(ConfigFile, HostFoldersComeThroughTheHook) {
+    NestingSetting setting;
+    setting.m_bridgesWidth = 55.0;
+    EXPECT_FALSE(setting.WriteToConfig());  // no hook: nothing written
+    EXPECT_FALSE(fs::exists(NestingSetting::ConfigFile(folders_.config)));
+
+    const NestingSetting::Folders folders = folders_;
+    NestingSetting::SetFoldersHook([folders] { return folders; });
+    ASSERT_TRUE(setting.WriteToConfig());
+    NestingSetting read;
+    read.ReadFromConfig();
+    EXPECT_EQ(read.m_bridgesWidth, 55.0);
+    EXPECT_EQ(read.m_lytPath, DefaultStylePath());
+}
+
+TEST_F(ConfigFile, NonAsciiFolders) {
+    folders_.config = root_ / "Настройки";
+    fs::create_directories(folders_.config);
+    NestingSetting setting;
+    setting.m_sheetFormat = 1;
+    ASSERT_TRUE(setting.WriteToConfig(folders_.config));
+    NestingSetting read;
+    read.ReadFromConfig(folders_);
+    EXPECT_EQ(read.m_sheetFormat, 1);
+}
