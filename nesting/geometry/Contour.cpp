@@ -1,0 +1,165 @@
+// NContour and the chaining of segments and polygon fragments into chains.
+#include "geometry/Polygon.h"
+
+#include <algorithm>
+
+// ---------------------------------------------------------------- NContour
+
+void NContour::InitSegments(const std::vector<NSegmentPtr>& segms)
+{
+    if (&segms != &m_segments)
+        m_segments = segms;
+}
+
+void NContour::AddSegment(const NSegmentPtr& segm) { m_segments.push_back(segm); }
+
+// Inserts before position i; a position beyond the end appends.
+void NContour::InsertSegment(size_t i, const NSegmentPtr& segm)
+{
+    const size_t at = std::min(i, m_segments.size());
+    m_segments.insert(m_segments.begin() + static_cast<std::ptrdiff_t>(at), segm);
+}
+
+void NContour::Invert()
+{
+    for (const NSegmentPtr& s : m_segments)
+        s->Invert();
+    std::reverse(m_segments.begin(), m_segments.end());
+}
+
+void NContour::Offset(const NPoint& p)
+{
+    for (const NSegmentPtr& s : m_segments)
+        s->Offset(p);
+}
+
+void NContour::Scale(double scale)
+{
+    for (const NSegmentPtr& s : m_segments)
+        s->Scale(scale);
+}
+
+void NContour::GetPoints(std::vector<NPoint>& p) const
+{
+    for (const NSegmentPtr& s : m_segments)
+        s->GetPoints(p);
+}
+
+NPolygonPtr NContour::CreatePolygon() const
+{
+    if (m_segments.empty())
+        return nullptr;
+    std::vector<NPoint> points;
+    points.reserve(m_segments.size());
+    GetPoints(points);
+    return std::make_shared<NPolygon>(NPoint{}, points);
+}
+
+// ---------------------------------------------------------------- chaining
+
+namespace {
+
+const NPoint& PieceBegin(const NSegmentPtr& s) { return s->p1; }
+const NPoint& PieceEnd(const NSegmentPtr& s) { return s->p2; }
+const NPoint& PieceBegin(const NPolygonPtr& p) { return p->GetBegPoint(); }
+const NPoint& PieceEnd(const NPolygonPtr& p) { return p->GetEndPoint(); }
+
+// A chain grows at its tail and at its head; each piece that joins it is
+// turned, when needed, to run the chain's way.
+template <class T>
+class ChainBuilder {
+public:
+    explicit ChainBuilder(const T& first) : m_chain{first}, m_head(PieceBegin(first)), m_tail(PieceEnd(first)) {}
+
+    // Joins `piece` when one of its ends meets the chain's; false otherwise.
+    bool TryJoin(const T& piece)
+    {
+        if (m_tail == PieceBegin(piece)) {
+            m_tail = PieceEnd(piece);
+            m_chain.push_back(piece);
+        } else if (m_tail == PieceEnd(piece)) {
+            m_tail = PieceBegin(piece);
+            piece->Invert();
+            m_chain.push_back(piece);
+        } else if (m_head == PieceEnd(piece)) {
+            m_head = PieceBegin(piece);
+            m_chain.insert(m_chain.begin(), piece);
+        } else if (m_head == PieceBegin(piece)) {
+            m_head = PieceEnd(piece);
+            piece->Invert();
+            m_chain.insert(m_chain.begin(), piece);
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    std::vector<T>& Chain() { return m_chain; }
+
+private:
+    std::vector<T> m_chain;
+    NPoint m_head;
+    NPoint m_tail;
+};
+
+// Moves the pieces of `geometry` that connect to the chain into it, restarting
+// the scan from the first remaining piece after every join.
+template <class T>
+void GrowChain(ChainBuilder<T>& builder, std::vector<T>& geometry)
+{
+    bool joined = true;
+    while (joined) {
+        joined = false;
+        for (auto it = geometry.begin(); it != geometry.end(); ++it) {
+            if (builder.TryJoin(*it)) {
+                geometry.erase(it);
+                joined = true;
+                break;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+template <class T>
+void CreateContinuousGeometry(std::vector<T>& geometry, std::vector<std::vector<T>>& outs)
+{
+    std::erase(geometry, nullptr);
+    while (!geometry.empty()) {
+        ChainBuilder<T> builder(geometry.front());
+        geometry.erase(geometry.begin());
+        GrowChain(builder, geometry);
+        outs.push_back(std::move(builder.Chain()));
+    }
+}
+
+template void CreateContinuousGeometry<NSegmentPtr>(std::vector<NSegmentPtr>&, std::vector<std::vector<NSegmentPtr>>&);
+template void CreateContinuousGeometry<NPolygonPtr>(VectorPolygon&, std::vector<VectorPolygon>&);
+
+void CreateContinuousContours(std::vector<NSegmentPtr>& segments, std::vector<NContourPtr>& outs)
+{
+    std::vector<std::vector<NSegmentPtr>> chains;
+    CreateContinuousGeometry(segments, chains);
+    for (const auto& chain : chains) {
+        auto contour = std::make_shared<NContour>();
+        contour->InitSegments(chain);
+        outs.push_back(contour);
+    }
+}
+
+void CreateContinuousPoligons(VectorPolygon& polygons, VectorPolygon& outs)
+{
+    std::vector<VectorPolygon> chains;
+    CreateContinuousGeometry(polygons, chains);
+    for (const VectorPolygon& chain : chains) {
+        const NPolygonPtr& result = chain.front();
+        for (size_t k = 1; k < chain.size(); ++k)
+            *result += *chain[k];
+        if (result->m_points.size() > 1) {
+            result->DelColinearPoints();
+            result->UpdateGabarit();
+            outs.push_back(result);
+        }
+    }
+}

@@ -1,0 +1,316 @@
+// NPolygon: construction, access, vertex editing, clean-up and transforms.
+#include "geometry/Polygon.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Index of the first vertex equal (EPS) to p, or the vertex count.
+size_t FindEqualPoint(const std::vector<NPoint>& points, const NPoint& p)
+{
+    const auto it = std::find(points.begin(), points.end(), p);
+    return static_cast<size_t>(it - points.begin());
+}
+
+void EraseFirstEqual(std::vector<NPoint>& points, const NPoint& p)
+{
+    const size_t k = FindEqualPoint(points, p);
+    if (k < points.size())
+        points.erase(points.begin() + static_cast<std::ptrdiff_t>(k));
+}
+
+// Snaps v up to a whole number, a value within EPS above one going down to it.
+double SnapUp(double v) { return std::ceil(v - EPS); }
+
+}  // namespace
+
+NPolygon::NPolygon(const NPoint& pole, const std::vector<NPoint>& points) : m_pole(pole), m_points(points)
+{
+    UpdateGabarit();
+}
+
+// ---------------------------------------------------------------- access
+
+NPolygonPtr NPolygon::GetCopy() const { return std::make_shared<NPolygon>(NPoint{}, m_points); }
+
+void NPolygon::GetPoints(std::vector<NPoint>& points) const
+{
+    points.insert(points.end(), m_points.begin(), m_points.end());
+}
+
+void NPolygon::UpdateGabarit()
+{
+    m_rect = {{GABARIT_LOW, GABARIT_LOW}, {GABARIT_HIGH, GABARIT_HIGH}};
+    for (const NPoint& p : m_points) {
+        if (p.x < m_rect.pBot.x)
+            m_rect.pBot.x = p.x;
+        if (p.y < m_rect.pBot.y)
+            m_rect.pBot.y = p.y;
+        if (p.x > m_rect.pTop.x)
+            m_rect.pTop.x = p.x;
+        if (p.y > m_rect.pTop.y)
+            m_rect.pTop.y = p.y;
+    }
+}
+
+double NPolygon::GetGabaritArea() const
+{
+    return (m_rect.pTop.x - m_rect.pBot.x) * (m_rect.pTop.y - m_rect.pBot.y);
+}
+
+bool NPolygon::operator==(const NPolygon& other) const
+{
+    if (m_points.empty() || m_points.size() != other.m_points.size())
+        return false;
+    if (!CheckEquilRects(m_rect, other.m_rect))
+        return false;
+    const NPoint d = m_rect.pBot - other.m_rect.pBot;
+    for (size_t k = 0; k < m_points.size(); ++k) {
+        if (!(other.m_points[k] + d == m_points[k]))
+            return false;
+    }
+    return true;
+}
+
+double NPolygon::CalculateLength() const
+{
+    if (m_points.empty())
+        return 0.0;
+    double length = 0.0;
+    NPoint prev = m_points.back();
+    for (const NPoint& cur : m_points) {
+        length += ::Distance(prev, cur);
+        prev = cur;
+    }
+    return length;
+}
+
+size_t NPolygon::FindFirstIndexMaximumY() const
+{
+    if (m_points.empty())
+        return NOT_FOUND_INDEX;
+    size_t best = 0;
+    for (size_t k = 1; k < m_points.size(); ++k) {
+        if (m_points[k].y > m_points[best].y)
+            best = k;
+    }
+    return best;
+}
+
+size_t NPolygon::FindFirstIndexMinimumY() const
+{
+    if (m_points.empty())
+        return NOT_FOUND_INDEX;
+    size_t best = 0;
+    for (size_t k = 1; k < m_points.size(); ++k) {
+        if (m_points[k].y < m_points[best].y)
+            best = k;
+    }
+    return best;
+}
+
+// Tests the fan of segments from the first vertex to every other vertex,
+// skipping the one that ends at p.i.
+size_t NPolygon::GetIndexPoint(const NIndexPoint& p) const
+{
+    if (m_points.size() < 2)
+        return NOT_FOUND_INDEX;
+    for (size_t k = 0; k + 1 < m_points.size(); ++k) {
+        if (k + 1 == p.i)
+            continue;
+        if (CheckSegmentContainPoint(m_points[0], m_points[k + 1], p))
+            return k;
+    }
+    return NOT_FOUND_INDEX;
+}
+
+// The mid point of p1 and vertex p1.i; p1 itself when that vertex does not exist.
+NPoint NPolygon::GetMidPoint(const NIndexPoint& p1, const NIndexPoint& /*p2*/) const
+{
+    const NPoint p{p1.x, p1.y};
+    if (p1.i >= m_points.size())
+        return p;
+    const NPoint& v = m_points[p1.i];
+    return {(p.x + v.x) * 0.5, (p.y + v.y) * 0.5};
+}
+
+void NPolygon::AddRelatives(const NPolygonPtr& p)
+{
+    if (!p)
+        return;
+    const VectorPolygon relatives = p->m_relatives;  // p may be this polygon
+    m_relatives.insert(m_relatives.end(), relatives.begin(), relatives.end());
+}
+
+bool NPolygon::CheckRelatives(const NPolygonPtr& p) const
+{
+    return std::find(m_relatives.begin(), m_relatives.end(), p) != m_relatives.end();
+}
+
+const NPoint& NPolygon::GetBegPoint() const { return m_points.empty() ? m_pole : m_points.front(); }
+
+const NPoint& NPolygon::GetEndPoint() const { return m_points.empty() ? m_pole : m_points.back(); }
+
+// ---------------------------------------------------------------- vertex editing
+
+void NPolygon::AddPoint(const NPoint& p)
+{
+    if (FindEqualPoint(m_points, p) == m_points.size())
+        m_points.push_back(p);
+}
+
+// Inserts p in front of the first vertex equal to vertex `ind`; nothing for
+// an index beyond the ring.
+void NPolygon::InsertPoint(size_t ind, const NPoint& p)
+{
+    if (ind >= m_points.size())
+        return;
+    const size_t at = FindEqualPoint(m_points, m_points[ind]);
+    m_points.insert(m_points.begin() + static_cast<std::ptrdiff_t>(at), p);
+}
+
+void NPolygon::DelPoint(const NPoint& p) { EraseFirstEqual(m_points, p); }
+
+void NPolygon::DelEquilPoints()
+{
+    if (m_points.empty())
+        return;
+    std::vector<NPoint> repeated;
+    NPoint prev = m_points.back();
+    for (const NPoint& cur : m_points) {
+        if (cur.IsEquil(prev, EPS_REPEATED))
+            repeated.push_back(cur);
+        prev = cur;
+    }
+    for (const NPoint& p : repeated) {
+        if (m_points.size() < 2)
+            break;
+        EraseFirstEqual(m_points, p);
+    }
+}
+
+bool NPolygon::DelColinearPoints()
+{
+    const size_t n = m_points.size();
+    if (n < 3)
+        return false;
+    std::vector<NPoint> colinear;
+    NPoint a = m_points[n - 2];
+    NPoint b = m_points[n - 1];
+    for (const NPoint& c : m_points) {
+        if (CheckLineContainPoint(a, b, c))
+            colinear.push_back(b);
+        a = b;
+        b = c;
+    }
+    for (const NPoint& p : colinear)
+        EraseFirstEqual(m_points, p);
+    return !colinear.empty();
+}
+
+void NPolygon::Simplify()
+{
+    if (m_points.size() < 3)
+        return;
+    NPoint prev = m_points.back();
+    for (NPoint& cur : m_points) {
+        const double dx = std::fabs(cur.x - prev.x);
+        const double dy = std::fabs(cur.y - prev.y);
+        if (dx / dy < EPS_REPEATED)
+            cur.x = prev.x;
+        if (dy / dx < EPS_REPEATED)
+            cur.y = prev.y;
+        prev = cur;
+    }
+}
+
+void NPolygon::TransformCoordsToLong()
+{
+    if (m_points.empty())
+        return;
+    const std::vector<NPoint> input = m_points;
+    m_points[0] = {SnapUp(input[0].x), SnapUp(input[0].y)};
+    for (size_t k = 1; k < input.size(); ++k) {
+        NPoint& cur = m_points[k];
+        const NPoint& prevNew = m_points[k - 1];
+        cur.x = std::fabs(input[k].x - input[k - 1].x) < EPS ? prevNew.x : SnapUp(input[k].x);
+        cur.y = std::fabs(input[k].y - input[k - 1].y) < EPS ? prevNew.y : SnapUp(input[k].y);
+    }
+}
+
+void NPolygon::ChangeFirstPoint(size_t ind)
+{
+    if (ind >= m_points.size())
+        return;
+    std::rotate(m_points.begin(), m_points.begin() + static_cast<std::ptrdiff_t>(ind), m_points.end());
+}
+
+void NPolygon::Invert() { std::reverse(m_points.begin(), m_points.end()); }
+
+// Appends the vertices of `other`, merging the shared end point, extending
+// straight runs and dropping a final vertex that closes the ring. An empty
+// target takes the first vertex as it is.
+NPolygon& NPolygon::operator+=(const NPolygon& other)
+{
+    if (&other == this) {
+        const NPolygon copy = other;
+        return *this += copy;
+    }
+    const std::vector<NPoint>& source = other.m_points;
+    for (size_t k = 0; k < source.size(); ++k) {
+        const NPoint& q = source[k];
+        const size_t n = m_points.size();
+        if (n == 0) {
+            m_points.push_back(q);
+        } else if (n == 1) {
+            if (!(q == m_points[0]))
+                m_points.push_back(q);
+        } else if (k + 1 == source.size() && q == m_points.front()) {
+            continue;
+        } else if (CheckLineContainPoint(m_points[n - 2], m_points[n - 1], q)) {
+            m_points[n - 1] = q;
+        } else {
+            m_points.push_back(q);
+        }
+    }
+    return *this;
+}
+
+// ---------------------------------------------------------------- transforms
+
+void NPolygon::Offset(const NPoint& p)
+{
+    m_pole += p;
+    for (NPoint& v : m_points)
+        v += p;
+    UpdateGabarit();
+}
+
+void NPolygon::Rotate(double angle) { Rotate(std::cos(angle), std::sin(angle)); }
+
+void NPolygon::Rotate(double cosA, double sinA)
+{
+    for (NPoint& v : m_points)
+        v.Rotate(m_pole, cosA, sinA);
+    UpdateGabarit();
+}
+
+void NPolygon::SetPlacement(double x, double y, double angle)
+{
+    Offset({x, y});
+    Rotate(angle);
+}
+
+void NPolygon::Scale(double scale)
+{
+    for (NPoint& v : m_points)
+        v *= scale;
+}
+
+void NPolygon::MirrorX()
+{
+    for (NPoint& v : m_points)
+        v.y = -v.y;
+    Invert();
+}

@@ -1,0 +1,433 @@
+// Crossings of polygon boundaries, containment of points and polygons,
+// sliding distance and orientation.
+#include "geometry/Polygon.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double RING_ROTATE_Y = 0.01;     // last vertex this close to the ray's line: rotate the ring
+constexpr double REPEATED_CROSSING = 0.001;
+constexpr double RAY_LENGTH = 1e10;
+constexpr double SWEEP_EXTENSION = 1e6;
+constexpr double SLIDE_STOP = 1e-6;
+constexpr int SLIDE_ITERATIONS = 1002;
+constexpr double PROBE_BOTTOM = -2147483648.0;  // vertical probe line of the orientation test
+constexpr double PROBE_TOP = 2147483647.0;
+
+// The ring read from vertex `shift` on (shift 0 or 1), without copying it.
+class ShiftedRing {
+public:
+    ShiftedRing(const std::vector<NPoint>& points, size_t shift) : m_points(points), m_shift(shift) {}
+    const NPoint& operator[](size_t k) const
+    {
+        const size_t at = k + m_shift;
+        return m_points[at < m_points.size() ? at : at - m_points.size()];
+    }
+
+private:
+    const std::vector<NPoint>& m_points;
+    size_t m_shift;
+};
+
+// Ray crossing counter of the point-in-ring test: the ray runs from p to the
+// right. A vertex on the ray counts once when the boundary passes from one
+// side to the other there (possibly after a horizontal run along the ray).
+class RayCounter {
+public:
+    explicit RayCounter(const NPoint& p) : m_p(p), m_end{p.x + RAY_LENGTH, p.y} {}
+
+    void Visit(const NPoint& prev, const NPoint& cur, const NPoint& next)
+    {
+        if (cur.x > m_p.x - EPS && std::fabs(cur.y - m_p.y) < EPS)
+            VisitVertexOnRay(prev, cur, next);
+        else if (!(cur.x <= m_p.x - EPS && prev.x <= m_p.x - EPS))
+            VisitEdge(prev, cur);
+    }
+
+    bool IsInside() const { return m_count % 2 == 1; }
+
+private:
+    void VisitVertexOnRay(const NPoint& prev, const NPoint& cur, const NPoint& next)
+    {
+        const bool nextAbove = next.y > cur.y + EPS;
+        const bool nextBelow = next.y < cur.y - EPS;
+        if (prev.y < cur.y - EPS) {
+            m_fromBelow = true;
+            if (nextAbove && !m_fromAbove)
+                Count(cur);
+        } else if (prev.y > cur.y + EPS) {
+            m_fromAbove = true;
+            if (nextBelow && !m_fromBelow)
+                Count(cur);
+        } else if ((m_fromBelow && nextAbove) || (m_fromAbove && nextBelow)) {
+            Count(cur);
+        }
+    }
+
+    void VisitEdge(const NPoint& prev, const NPoint& cur)
+    {
+        const bool afterVertexOnRay = m_fromBelow || m_fromAbove;
+        m_fromBelow = m_fromAbove = false;
+        if (afterVertexOnRay)
+            return;
+        NPoint x;
+        if (CheckIntersectionSegments(prev, cur, m_p, m_end) && IntersectionLines(prev, cur, m_p, m_end, x) &&
+            !x.IsEquil(m_last, REPEATED_CROSSING) && !(x == prev))
+            Count(x);
+    }
+
+    void Count(const NPoint& at)
+    {
+        m_last = at;
+        ++m_count;
+        m_fromBelow = m_fromAbove = false;
+    }
+
+    NPoint m_p;
+    NPoint m_end;
+    NPoint m_last{RAY_LENGTH, RAY_LENGTH};
+    size_t m_count = 0;
+    bool m_fromBelow = false;
+    bool m_fromAbove = false;
+};
+
+NPoint MidPoint(const NPoint& a, const NPoint& b) { return {(a.x + b.x) * 0.5, (a.y + b.y) * 0.5}; }
+
+// Bounding box of a point list, computed afresh (not the cached gabarit).
+NRect BoundingBox(const std::vector<NPoint>& points)
+{
+    NRect r{{GABARIT_LOW, GABARIT_LOW}, {GABARIT_HIGH, GABARIT_HIGH}};
+    for (const NPoint& p : points) {
+        r.pBot.x = std::min(r.pBot.x, p.x);
+        r.pBot.y = std::min(r.pBot.y, p.y);
+        r.pTop.x = std::max(r.pTop.x, p.x);
+        r.pTop.y = std::max(r.pTop.y, p.y);
+    }
+    return r;
+}
+
+// The box of segment a-b meets `box` widened by EPS.
+bool SegmentMeetsBox(const NPoint& a, const NPoint& b, const NRect& box)
+{
+    return std::min(a.x, b.x) < box.pTop.x + EPS && std::max(a.x, b.x) > box.pBot.x - EPS &&
+           std::min(a.y, b.y) < box.pTop.y + EPS && std::max(a.y, b.y) > box.pBot.y - EPS;
+}
+
+void SortByLength(std::vector<LengthPoint>& hits)
+{
+    std::stable_sort(hits.begin(), hits.end(),
+                     [](const LengthPoint& a, const LengthPoint& b) { return a.length2 < b.length2; });
+}
+
+// Appends a hit, overwriting the last element instead when it is the same point.
+void AppendMerged(std::vector<NIndexPoint>& points, const NIndexPoint& hit)
+{
+    if (!points.empty() && points.back() == hit)
+        points.back() = hit;
+    else
+        points.push_back(hit);
+}
+
+// Probe points of the crossing test, without near-duplicates.
+class ProbeSet {
+public:
+    bool Add(const NPoint& q)
+    {
+        if (std::find(m_points.begin(), m_points.end(), q) != m_points.end())
+            return false;
+        m_points.push_back(q);
+        return true;
+    }
+
+private:
+    std::vector<NPoint> m_points;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------- point tests
+
+bool CheckPoligonContainPoint(const std::vector<NPoint>& pnts, const NPoint& p, bool touch)
+{
+    const size_t n = pnts.size();
+    if (n == 0)
+        return false;
+    const ShiftedRing q(pnts, std::fabs(pnts[n - 1].y - p.y) < RING_ROTATE_Y ? 1 : 0);
+    RayCounter ray(p);
+    // The boundary test decides whenever it holds for any edge, so it can run
+    // in the same walk as the ray count.
+    for (size_t k = 0; k < n; ++k) {
+        const NPoint& prev = q[k == 0 ? n - 1 : k - 1];
+        const NPoint& cur = q[k];
+        if (CheckSegmentContainPoint(prev, cur, p))
+            return touch;
+        ray.Visit(prev, cur, q[k + 1 == n ? 0 : k + 1]);
+    }
+    return ray.IsInside();
+}
+
+bool CheckPoligonContainPointOn(const std::vector<NPoint>& points, const NPoint& p)
+{
+    if (points.empty())
+        return false;
+    const NPoint* prev = &points.back();
+    for (const NPoint& cur : points) {
+        if (CheckSegmentContainPoint(*prev, cur, p))
+            return true;
+        prev = &cur;
+    }
+    return false;
+}
+
+bool NPolygon::CheckContainPoint(const NPoint& p, bool touch) const
+{
+    return CheckRectContainPoint(m_rect, p) && CheckPoligonContainPoint(m_points, p, touch);
+}
+
+bool NPolygon::CheckContainPointOn(const NPoint& p) const
+{
+    return CheckRectContainPoint(m_rect, p) && CheckPoligonContainPointOn(m_points, p);
+}
+
+// ---------------------------------------------------------------- crossings
+
+bool NPolygon::Intersection(const NPolygon& other, std::vector<NIndexPoint>& points) const
+{
+    if (m_points.empty() || other.m_points.empty() || !CheckIntersectRects(m_rect, other.m_rect))
+        return false;
+    const size_t n = m_points.size();
+    const size_t m = other.m_points.size();
+    const NRect otherBox = BoundingBox(other.m_points);
+    std::vector<LengthPoint> edgeHits;
+    bool found = false;
+    for (size_t k = 0; k < n; ++k) {
+        const NPoint& a = m_points[k == 0 ? n - 1 : k - 1];
+        const NPoint& b = m_points[k];
+        if (!SegmentMeetsBox(a, b, otherBox))
+            continue;
+        edgeHits.clear();
+        for (size_t j = 0; j < m; ++j) {
+            const NPoint& c = other.m_points[j == 0 ? m - 1 : j - 1];
+            const NPoint& d = other.m_points[j];
+            NPoint x;
+            // A shared end point of a-b wins over the line intersection.
+            if (!CheckIntersectionSegments(a, b, c, d) || !IntersectionLines(a, b, c, d, x))
+                continue;
+            const size_t i = (x == b) ? (k + 1 == n ? 0 : k + 1) : k;
+            edgeHits.push_back({0.0, NIndexPoint{x, i, j, Simple}});
+        }
+        if (edgeHits.empty())
+            continue;
+        found = true;
+        if (edgeHits.size() > 1) {
+            for (LengthPoint& h : edgeHits)
+                h.length2 = Distance2(a, h.p);
+            SortByLength(edgeHits);
+        }
+        for (const LengthPoint& h : edgeHits)
+            AppendMerged(points, h.p);
+    }
+    return found;
+}
+
+bool NPolygon::Intersection(const NSegment& segm, std::vector<NIndexPoint>& points) const
+{
+    const size_t n = m_points.size();
+    if (n == 0)
+        return false;
+    std::vector<LengthPoint> hits;
+    for (size_t k = 0; k < n; ++k) {
+        const size_t start = k == 0 ? n - 1 : k - 1;
+        const NPoint& prev = m_points[start];
+        const NPoint& cur = m_points[k];
+        NPoint x;
+        if (CheckIntersectionSegments(segm.p1, segm.p2, prev, cur) && IntersectionLines(segm.p1, segm.p2, prev, cur, x))
+            hits.push_back({0.0, NIndexPoint{x, start, 0, Simple}});
+    }
+    if (hits.empty())
+        return false;
+    if (hits.size() > 1) {
+        for (LengthPoint& h : hits)
+            h.length2 = Distance2(segm.p1, h.p);
+        SortByLength(hits);
+    }
+    points.push_back(hits.front().p);
+    for (size_t k = 1; k < hits.size(); ++k) {
+        if (!(hits[k].p == hits[k - 1].p))
+            points.push_back(hits[k].p);
+    }
+    return true;
+}
+
+bool NPolygon::CheckIntersection(const NPolygon& other, bool touch) const
+{
+    if (m_points.empty() || other.m_points.empty() || !CheckIntersectRects(m_rect, other.m_rect))
+        return false;
+    if (m_points == other.m_points)
+        return true;
+    std::vector<NIndexPoint> hits;
+    if (!Intersection(other, hits) || hits.size() < 2)
+        return false;
+    // Probe the boundary of this polygon next to every crossing: a probe
+    // strictly inside `other` means a stretch of this boundary lies inside it.
+    const size_t n = m_points.size();
+    ProbeSet probes;
+    auto probeInside = [&](const NPoint& q) {
+        return probes.Add(q) && CheckRectContainPoint(other.m_rect, q) &&
+               CheckPoligonContainPoint(other.m_points, q, touch);
+    };
+    const NIndexPoint* previous = &hits.back();
+    for (const NIndexPoint& h : hits) {
+        if (h.i == previous->i) {
+            if (probeInside(MidPoint(*previous, h)))
+                return true;
+        } else {
+            const size_t before = previous->i == 0 ? n - 1 : previous->i - 1;
+            if (probeInside(MidPoint(*previous, m_points[previous->i])) ||
+                probeInside(MidPoint(*previous, m_points[before])))
+                return true;
+        }
+        previous = &h;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- containment
+
+bool NPolygon::CheckContainPoligon(const NPolygon& other, bool touch) const
+{
+    if (!CheckRectContainRect(m_rect, other.m_rect))
+        return false;
+    auto inside = [this](const NPoint& q) {
+        return CheckRectContainPoint(m_rect, q) && CheckPoligonContainPoint(m_points, q, true);
+    };
+    if (!other.m_points.empty()) {
+        const NPoint* prev = &other.m_points.back();
+        for (const NPoint& cur : other.m_points) {
+            if (!inside(MidPoint(*prev, cur)) || (!touch && !inside(cur)))
+                return false;
+            prev = &cur;
+        }
+    }
+    return !CheckIntersection(other, false);
+}
+
+bool NPolygon::CheckContainPoligonOn(const NPolygon& other) const
+{
+    if (!CheckRectContainRect(m_rect, other.m_rect))
+        return false;
+    if (other.m_points.empty())
+        return true;
+    const NPoint* prev = &other.m_points.back();
+    for (const NPoint& cur : other.m_points) {
+        if (!CheckPoligonContainPointOn(m_points, cur) || !CheckPoligonContainPointOn(m_points, MidPoint(*prev, cur)))
+            return false;
+        prev = &cur;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- sliding distance
+
+namespace {
+
+// The first step of a slide: one full gabarit size of the moving polygon
+// along the axis direction `vect`; (0, 0) for any other direction.
+NPoint SlideStep(const NRect& box, const NPoint& vect)
+{
+    const double w = box.pTop.x - box.pBot.x;
+    const double h = box.pTop.y - box.pBot.y;
+    if (std::fabs(vect.x + 1) < EPS)
+        return {-w, 0.0};
+    if (std::fabs(vect.x - 1) < EPS)
+        return {w, 0.0};
+    if (std::fabs(vect.y + 1) < EPS)
+        return {0.0, -h};
+    if (std::fabs(vect.y - 1) < EPS)
+        return {0.0, h};
+    return {};
+}
+
+// The moving polygon's gabarit stretched far along the direction of motion.
+NRect SweepBox(NRect box, const NPoint& step)
+{
+    if (step.x > EPS)
+        box.pTop.x += SWEEP_EXTENSION;
+    if (step.x < -EPS)
+        box.pBot.x -= SWEEP_EXTENSION;
+    if (step.y > EPS)
+        box.pTop.y += SWEEP_EXTENSION;
+    if (step.y < -EPS)
+        box.pBot.y -= SWEEP_EXTENSION;
+    return box;
+}
+
+double PullTowardsZero(double total)
+{
+    if (total > EPS)
+        return total - EPS;
+    if (total < -EPS)
+        return total + EPS;
+    return total;
+}
+
+// Contact of the fixed polygon with the moving copy. Besides crossing
+// boundaries (and, unless `inner`, the copy lying inside the fixed polygon),
+// the fixed polygon lying wholly inside the copy is contact too: a jump must
+// not swallow a smaller obstacle.
+bool Touches(const NPolygon& fixed, const NPolygon& moving, bool inner)
+{
+    return fixed.CheckIntersection(moving, false) || moving.CheckIntersection(fixed, false) ||
+           (!inner && fixed.CheckContainPoligon(moving, false)) || moving.CheckContainPoligon(fixed, false);
+}
+
+}  // namespace
+
+double NPolygon::Distance(const NPolygon& other, const NPoint& vect, bool inner) const
+{
+    NPoint s = SlideStep(other.m_rect, vect);
+    if (s.x == 0.0 && s.y == 0.0)
+        return 0.0;  // no direction or no extent: the slide would stay where it is
+    if (!CheckIntersectRects(m_rect, SweepBox(other.m_rect, s)))
+        return 0.0;
+    NPolygon copy(NPoint{}, other.m_points);
+    copy.Offset(s);
+    double total = s.x + s.y;
+    bool previousTouch = false;
+    bool touchedEver = false;
+    for (int iteration = 0; iteration < SLIDE_ITERATIONS; ++iteration) {
+        const bool touch = Touches(*this, copy, inner);
+        if (!touch && std::fabs(s.x) < SLIDE_STOP && std::fabs(s.y) < SLIDE_STOP)
+            break;
+        if (touch != previousTouch)
+            s *= -0.5;
+        touchedEver = touchedEver || touch;
+        copy.Offset(s);
+        total += s.x + s.y;
+        previousTouch = touch;
+    }
+    return touchedEver ? PullTowardsZero(total) : 0.0;
+}
+
+// ---------------------------------------------------------------- orientation
+
+bool NPolygon::CheckDirection() const
+{
+    if (m_points.empty())
+        return false;
+    const double x0 = m_points.front().x;
+    const double left = m_rect.pBot.x;
+    const double right = m_rect.pTop.x;
+    const bool nearerLeft = std::fabs(x0 - right) > std::fabs(x0 - left);
+    const double x = nearerLeft ? (right + x0) / 2 : (left + x0) / 2;
+    const NSegment probe({x, PROBE_BOTTOM}, {x, PROBE_TOP}, 0);
+    std::vector<NIndexPoint> hits;
+    Intersection(probe, hits);
+    if (hits.size() < 2)
+        return false;
+    const size_t first = hits.front().i;
+    const size_t last = hits.back().i;
+    return nearerLeft ? first <= last : first >= last;
+}

@@ -1,0 +1,218 @@
+#include "geometry/UtilityFunctions.h"
+
+#include <cerrno>
+#include <cstring>
+#include <cwchar>
+#include <time.h>
+
+namespace uf {
+
+namespace {
+
+constexpr size_t COUNT_BYTES = sizeof(uint32_t);
+constexpr size_t VERTEX_BYTES = 2 * sizeof(double);
+constexpr double SCALE_MIN = 0.0099;  // bounds of a scale value, both exclusive
+constexpr double SCALE_MAX = 100.0001;
+
+// ------------------------------------------------------------ byte block
+
+void WriteBytes(std::vector<uint8_t>& params, size_t& size, const void* data, size_t count)
+{
+    std::memcpy(params.data() + size, data, count);
+    size += count;
+}
+
+size_t BlockLength(const VectorPolygon& polygons)
+{
+    size_t length = COUNT_BYTES;
+    for (const NPolygonPtr& p : polygons)
+        length += COUNT_BYTES + (p ? p->m_points.size() * VERTEX_BYTES : 0);
+    return length;
+}
+
+// Reads counts out of a block, refusing any read past its end.
+class BlockReader {
+public:
+    BlockReader(const std::vector<uint8_t>& params, size_t offset) : m_params(params), m_offset(offset) {}
+
+    bool ReadCount(uint32_t& value)
+    {
+        if (Remaining() < COUNT_BYTES)
+            return false;
+        std::memcpy(&value, m_params.data() + m_offset, COUNT_BYTES);
+        m_offset += COUNT_BYTES;
+        return true;
+    }
+
+    bool ReadVertices(uint32_t count, std::vector<NPoint>& points)
+    {
+        if (count > Remaining() / VERTEX_BYTES)
+            return false;
+        points.resize(count);
+        for (NPoint& p : points) {
+            std::memcpy(&p.x, m_params.data() + m_offset, sizeof(double));
+            std::memcpy(&p.y, m_params.data() + m_offset + sizeof(double), sizeof(double));
+            m_offset += VERTEX_BYTES;
+        }
+        return true;
+    }
+
+    size_t Offset() const { return m_offset; }
+
+private:
+    size_t Remaining() const { return m_offset <= m_params.size() ? m_params.size() - m_offset : 0; }
+
+    const std::vector<uint8_t>& m_params;
+    size_t m_offset;
+};
+
+// ------------------------------------------------------------ scale strings
+
+// A leading number after blanks; it must lie within the scale bounds.
+bool ParseScalePart(const std::wstring& part, double& value)
+{
+    const wchar_t* text = part.c_str();
+    while (*text == L' ')
+        ++text;
+    wchar_t* end = nullptr;
+    errno = 0;
+    const double v = std::wcstod(text, &end);
+    if (end == text || errno == ERANGE)
+        return false;
+    if (!(SCALE_MIN < v && v < SCALE_MAX))
+        return false;
+    value = v;
+    return true;
+}
+
+// Replaces occurrences left to right; inserted text is not searched again.
+void ReplaceOnePass(std::wstring& str, const std::wstring& from, const std::wstring& to)
+{
+    size_t pos = str.find(from);
+    while (pos != std::wstring::npos) {
+        str.replace(pos, from.size(), to);
+        pos = str.find(from, pos + to.size());
+    }
+}
+
+bool IsIllegalFileNameChar(wchar_t c)
+{
+    return std::wcschr(L"\"*/:<>?|\\", c) != nullptr;
+}
+
+}  // namespace
+
+int64_t MeasureTimeMS()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    const double micro = (static_cast<double>(ts.tv_sec) * 1000000000.0 + static_cast<double>(ts.tv_nsec)) * 0.001;
+    return static_cast<int64_t>(micro);
+}
+
+void SavePolygons(std::vector<uint8_t>& params, const VectorPolygon& polygons, size_t& size)
+{
+    const size_t end = size + BlockLength(polygons);
+    if (params.size() < end)
+        params.resize(end);
+    const uint32_t count = static_cast<uint32_t>(polygons.size());
+    WriteBytes(params, size, &count, COUNT_BYTES);
+    for (const NPolygonPtr& p : polygons) {
+        const uint32_t n = p ? static_cast<uint32_t>(p->m_points.size()) : 0;
+        WriteBytes(params, size, &n, COUNT_BYTES);
+        for (uint32_t k = 0; k < n; ++k) {
+            WriteBytes(params, size, &p->m_points[k].x, sizeof(double));
+            WriteBytes(params, size, &p->m_points[k].y, sizeof(double));
+        }
+    }
+}
+
+bool LoadPolygons(const std::vector<uint8_t>& params, VectorPolygon& polygons, size_t& size)
+{
+    BlockReader reader(params, size);
+    uint32_t count = 0;
+    if (!reader.ReadCount(count))
+        return false;
+    VectorPolygon loaded;
+    std::vector<NPoint> points;
+    for (uint32_t k = 0; k < count; ++k) {
+        uint32_t n = 0;
+        if (!reader.ReadCount(n) || !reader.ReadVertices(n, points))
+            return false;
+        if (n > 0)
+            loaded.push_back(std::make_shared<NPolygon>(NPoint{}, points));
+    }
+    polygons.insert(polygons.end(), loaded.begin(), loaded.end());
+    size = reader.Offset();
+    return true;
+}
+
+bool GetScaleFromString(const std::wstring& str, double& scale1, double& scale2)
+{
+    if (str.empty() || str.front() == L':')
+        return false;
+    const size_t colon = str.find(L':');
+    if (colon != std::wstring::npos && str.find(L':', colon + 1) != std::wstring::npos)
+        return false;
+    const std::wstring left = colon == std::wstring::npos ? str : str.substr(0, colon);
+    const std::wstring right = colon == std::wstring::npos ? str : str.substr(colon + 1);
+    double value1 = 1.0;
+    double value2 = 1.0;
+    if (!ParseScalePart(left, value1) || !ParseScalePart(right, value2))
+        return false;
+    scale1 = value1;
+    scale2 = value2;
+    return true;
+}
+
+// Every search starts again from the beginning, so text produced by a
+// replacement can be matched again ("aa" -> "a" turns "aaaa" into "a").
+// That only ends when the replacement is shorter; otherwise one pass is made.
+void ReplaceSubString(std::wstring& str, const std::wstring& from, const std::wstring& to)
+{
+    if (from.empty())
+        return;
+    if (to.size() >= from.size()) {
+        ReplaceOnePass(str, from, to);
+        return;
+    }
+    size_t pos = str.find(from);
+    while (pos != std::wstring::npos) {
+        str.replace(pos, from.size(), to);
+        // No occurrence lies wholly before pos: a new one must overlap the replacement.
+        pos = str.find(from, pos >= from.size() ? pos - from.size() + 1 : 0);
+    }
+}
+
+void DeleteIllegalSymbolsFromStr(std::wstring& str, wchar_t replaceSymb)
+{
+    for (wchar_t& c : str) {
+        if (c == L'\0')
+            break;
+        if (IsIllegalFileNameChar(c))
+            c = replaceSymb;
+    }
+}
+
+std::wstring GetFileNameFromPath(const std::wstring& path)
+{
+    if (path.empty())
+        return {};
+    const size_t slash = path.find_last_of(L"\\/");
+    const size_t start = slash == std::wstring::npos ? 0 : slash + 1;
+    const size_t dot = path.rfind(L'.');
+    if (dot == std::wstring::npos || dot < start)
+        return path.substr(start);
+    return path.substr(start, dot - start);
+}
+
+bool IsFileExtentionDFX(const std::wstring& file)
+{
+    const size_t n = file.size();
+    if (n < 5)
+        return false;
+    auto is = [](wchar_t c, wchar_t lower) { return c == lower || c == lower - (L'a' - L'A'); };
+    return is(file[n - 3], L'd') && is(file[n - 2], L'x') && is(file[n - 1], L'f');
+}
+
+}  // namespace uf

@@ -1,0 +1,306 @@
+#include "geometry/Polygon.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+namespace {
+
+using Points = std::vector<NPoint>;
+
+NPolygon Poly(const Points& pts) { return NPolygon(NPoint{}, pts); }
+NPolygon Square(double x, double y, double side)
+{
+    return Poly({{x, y}, {x + side, y}, {x + side, y + side}, {x, y + side}});
+}
+
+// ---------------------------------------------------------------- point in ring
+
+TEST(PointInPolygonTest, BoundaryGivesTouch)
+{
+    const NPolygon sq = Square(0, 0, 4);
+    EXPECT_TRUE(sq.CheckContainPoint({2, 2}, false));
+    EXPECT_TRUE(sq.CheckContainPoint({4, 1}, true));
+    EXPECT_FALSE(sq.CheckContainPoint({4, 1}, false));
+    EXPECT_TRUE(sq.CheckContainPoint({0, 0}, true));
+    EXPECT_FALSE(sq.CheckContainPoint({0, 0}, false));
+    EXPECT_FALSE(sq.CheckContainPoint({4.0001, 1}, true));  // outside the gabarit
+    EXPECT_FALSE(sq.CheckContainPoint({5, 1}, true));
+    EXPECT_FALSE(CheckPoligonContainPoint({}, {0, 0}, true));
+    EXPECT_TRUE(sq.CheckContainPointOn({4, 3}));
+    EXPECT_FALSE(sq.CheckContainPointOn({3, 3}));
+    EXPECT_FALSE(CheckPoligonContainPointOn({}, {0, 0}));
+}
+
+TEST(PointInPolygonTest, RayThroughVertices)
+{
+    // Convex corner: the boundary returns to the side it came from.
+    const Points triangle{{0, 0}, {4, 0}, {2, 2}};
+    EXPECT_FALSE(CheckPoligonContainPoint(triangle, {0, 2}, false));
+    EXPECT_TRUE(CheckPoligonContainPoint(triangle, {2, 1}, false));
+    // The boundary passes from below to above at a vertex on the ray.
+    const Points diamond{{2, 0}, {4, 2}, {2, 4}, {0, 2}};
+    EXPECT_TRUE(CheckPoligonContainPoint(diamond, {1, 2}, false));
+    EXPECT_FALSE(CheckPoligonContainPoint(diamond, {-1, 2}, false));
+    EXPECT_FALSE(CheckPoligonContainPoint(diamond, {5, 2}, false));
+    const Points diamondFromTop{{2, 4}, {0, 2}, {2, 0}, {4, 2}};
+    EXPECT_TRUE(CheckPoligonContainPoint(diamondFromTop, {1, 2}, false));
+    EXPECT_FALSE(CheckPoligonContainPoint(diamondFromTop, {-1, 2}, false));
+}
+
+TEST(PointInPolygonTest, RayAlongHorizontalRuns)
+{
+    // A run along the ray followed by a change of side counts once.
+    const Points step{{0, 0}, {4, 0}, {4, 2}, {6, 2}, {6, 4}, {0, 4}};
+    EXPECT_TRUE(CheckPoligonContainPoint(step, {1, 2}, false));
+    EXPECT_FALSE(CheckPoligonContainPoint(step, {-1, 2}, false));
+    // A run that returns to the side it came from counts nothing.
+    const Points notch{{0, 0}, {4, 0}, {4, 2}, {6, 2}, {6, 0}, {8, 0}, {8, 4}, {0, 4}};
+    EXPECT_TRUE(CheckPoligonContainPoint(notch, {1, 2}, false));
+    EXPECT_FALSE(CheckPoligonContainPoint(notch, {-1, 2}, false));
+    EXPECT_FALSE(CheckPoligonContainPoint(notch, {5, 1}, false));
+}
+
+// Even-odd rule with half-open edges (reference for points off the boundary).
+bool EvenOddInside(const Points& ring, const NPoint& p)
+{
+    bool inside = false;
+    for (size_t k = 0; k < ring.size(); ++k) {
+        const NPoint& a = ring[k];
+        const NPoint& b = ring[(k + 1) % ring.size()];
+        if ((a.y > p.y) != (b.y > p.y) && p.x < a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y))
+            inside = !inside;
+    }
+    return inside;
+}
+
+bool HasRepeatedVertex(const Points& ring)
+{
+    for (size_t a = 0; a < ring.size(); ++a)
+        for (size_t b = a + 1; b < ring.size(); ++b)
+            if (ring[a] == ring[b])
+                return true;
+    return false;
+}
+
+double DistanceToRing(const Points& ring, const NPoint& p)
+{
+    double best = 1e300;
+    for (size_t k = 0; k < ring.size(); ++k) {
+        const NPoint& a = ring[k];
+        const NPoint& b = ring[(k + 1) % ring.size()];
+        const NPoint d = b - a;
+        const double t = std::clamp(((p.x - a.x) * d.x + (p.y - a.y) * d.y) / (d.x * d.x + d.y * d.y), 0.0, 1.0);
+        best = std::min(best, Distance(p, {a.x + t * d.x, a.y + t * d.y}));
+    }
+    return best;
+}
+
+// Star-shaped rings on a coarse grid, so that the ray often runs through
+// vertices and along horizontal edges. Rings through one point twice are left
+// out: there a second crossing at the same place is not counted.
+TEST(PointInPolygonTest, AgreesWithEvenOddRuleOnGridStars)
+{
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<int> radius(1, 6);
+    std::uniform_int_distribution<int> coord(-7, 7);
+    int tested = 0;
+    for (int trial = 0; trial < 300; ++trial) {
+        Points ring;
+        const int n = 5 + trial % 12;
+        for (int k = 0; k < n; ++k) {
+            const double a = 2 * PI * k / n;
+            const int r = radius(rng);
+            ring.push_back({std::round(r * std::cos(a)), std::round(r * std::sin(a))});
+        }
+        NPolygon poly = Poly(ring);
+        poly.DelEquilPoints();
+        poly.DelColinearPoints();
+        if (poly.m_points.size() < 3 || HasRepeatedVertex(poly.m_points))
+            continue;
+        for (int q = 0; q < 40; ++q) {
+            const NPoint p{coord(rng) * 0.5, coord(rng) * 0.5};
+            if (DistanceToRing(poly.m_points, p) < 1e-3)
+                continue;
+            ++tested;
+            ASSERT_EQ(CheckPoligonContainPoint(poly.m_points, p, false), EvenOddInside(poly.m_points, p))
+                << "trial " << trial << " point " << p.x << "," << p.y;
+        }
+    }
+    EXPECT_GT(tested, 5000);
+}
+
+// ---------------------------------------------------------------- crossings
+
+TEST(IntersectionTest, SharedVertexIsReportedOnce)
+{
+    const NPolygon a = Square(0, 0, 1);
+    const NPolygon b = Square(1, 1, 1);
+    std::vector<NIndexPoint> hits;
+    ASSERT_TRUE(a.Intersection(b, hits));
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_TRUE((hits[0] == NPoint{1, 1}));
+    EXPECT_EQ(hits[0].i, 3u);
+    EXPECT_EQ(hits[0].j, 1u);
+    EXPECT_EQ(hits[0].type, Simple);
+}
+
+TEST(IntersectionTest, CrossingAtLastVertexIsListedAtBothEnds)
+{
+    const NPolygon a = Square(0, 0, 2);
+    const NPolygon b = Poly({{0, 2}, {3, 0.5}, {3, 3}});
+    std::vector<NIndexPoint> hits;
+    ASSERT_TRUE(a.Intersection(b, hits));
+    ASSERT_EQ(hits.size(), 3u);
+    EXPECT_TRUE((hits[0] == NPoint{0, 2}));
+    EXPECT_EQ(hits[0].i, 0u);
+    EXPECT_TRUE((hits[1] == NPoint{2, 1}));
+    EXPECT_EQ(hits[1].i, 2u);
+    EXPECT_TRUE((hits[2] == NPoint{0, 2}));
+    EXPECT_EQ(hits[2].i, 0u);
+}
+
+TEST(IntersectionTest, HitsOfOneEdgeAreOrderedFromItsStart)
+{
+    const NPolygon bar = Poly({{0, 1}, {0, 0}, {10, 0}, {10, 1}});  // edge 3 runs (10,0) -> (10,1)
+    const NPolygon comb = Poly({{1, -1}, {2, -1}, {2, 2}, {5, 2}, {5, -1}, {6, -1}, {6, 3}, {1, 3}});
+    std::vector<NIndexPoint> hits;
+    ASSERT_TRUE(bar.Intersection(comb, hits));
+    // The bottom edge (edge 2) meets the comb's legs at x = 1, 2, 5, 6, in that order.
+    std::vector<double> bottom;
+    for (const NIndexPoint& h : hits)
+        if (h.i == 2 && std::fabs(h.y) < 1e-9)
+            bottom.push_back(h.x);
+    EXPECT_EQ(bottom, (std::vector<double>{1, 2, 5, 6}));
+}
+
+TEST(IntersectionTest, CollinearOverlapWithoutCommonVertexGivesNoHit)
+{
+    const NPolygon sq = Square(0, 0, 4);
+    const NPolygon flat = Poly({{1, 0}, {3, 0}});
+    std::vector<NIndexPoint> hits;
+    EXPECT_FALSE(sq.Intersection(flat, hits));
+    EXPECT_TRUE(hits.empty());
+    EXPECT_FALSE(sq.Intersection(Square(10, 10, 1), hits));
+    EXPECT_FALSE(sq.Intersection(NPolygon(), hits));
+}
+
+TEST(IntersectionTest, SegmentCrossingsAreSortedAndDeduplicated)
+{
+    const NPolygon sq = Square(0, 0, 4);
+    std::vector<NIndexPoint> hits{NIndexPoint{{4, 2}, 7, 7, Simple}};
+    ASSERT_TRUE(sq.Intersection(NSegment({6, 2}, {-2, 2}, 0), hits));
+    ASSERT_EQ(hits.size(), 3u);  // the first new hit is not merged with what was there
+    EXPECT_TRUE((hits[1] == NPoint{4, 2}));
+    EXPECT_EQ(hits[1].i, 1u);  // edge 2 starts at vertex 1
+    EXPECT_TRUE((hits[2] == NPoint{0, 2}));
+    EXPECT_EQ(hits[2].i, 3u);
+    // Through a corner: the two edges meeting there give one hit.
+    hits.clear();
+    ASSERT_TRUE(sq.Intersection(NSegment({-1, -1}, {5, 5}, 0), hits));
+    ASSERT_EQ(hits.size(), 2u);
+    EXPECT_TRUE((hits[0] == NPoint{0, 0}));
+    EXPECT_TRUE((hits[1] == NPoint{4, 4}));
+    EXPECT_FALSE(NPolygon().Intersection(NSegment({0, 0}, {1, 1}, 0), hits));
+}
+
+TEST(IntersectionTest, CheckIntersection)
+{
+    const NPolygon a = Square(0, 0, 2);
+    EXPECT_TRUE(a.CheckIntersection(Square(1, 1, 2), false));
+    EXPECT_TRUE(a.CheckIntersection(Square(0, 0, 2), false));  // a copy of itself
+    EXPECT_FALSE(a.CheckIntersection(Square(5, 5, 2), true));
+    // Sharing a whole edge: contact only when touching counts.
+    EXPECT_TRUE(a.CheckIntersection(Square(2, 0, 2), true));
+    EXPECT_FALSE(a.CheckIntersection(Square(2, 0, 2), false));
+    // Sharing one vertex: a single hit is never a crossing.
+    EXPECT_FALSE(a.CheckIntersection(Square(2, 2, 2), true));
+    EXPECT_FALSE(a.CheckIntersection(Square(2, 2, 2), false));
+    EXPECT_FALSE(a.CheckIntersection(NPolygon(), true));
+}
+
+TEST(ContainmentTest, CheckContainPoligon)
+{
+    const NPolygon big = Square(0, 0, 10);
+    EXPECT_TRUE(big.CheckContainPoligon(Square(2, 2, 3), false));
+    EXPECT_TRUE(big.CheckContainPoligon(Square(0, 0, 3), true));   // touching the boundary
+    EXPECT_FALSE(big.CheckContainPoligon(Square(8, 8, 3), true));  // sticking out
+    EXPECT_FALSE(big.CheckContainPoligon(Square(0, 0, 10), true)); // a copy of itself
+    const NPolygon u = Poly({{0, 0}, {10, 0}, {10, 10}, {7, 10}, {7, 3}, {3, 3}, {3, 10}, {0, 10}});
+    EXPECT_FALSE(u.CheckContainPoligon(Square(4, 5, 2), true));    // in the notch
+    EXPECT_FALSE(u.CheckContainPoligon(Square(1, 1, 8.5), true));  // across the notch
+    EXPECT_FALSE(big.CheckContainPoligon(NPolygon(), true));
+}
+
+TEST(ContainmentTest, CheckContainPoligonOn)
+{
+    const NPolygon sq = Square(0, 0, 4);
+    EXPECT_TRUE(sq.CheckContainPoligonOn(Poly({{0, 0}, {4, 0}})));
+    EXPECT_TRUE(sq.CheckContainPoligonOn(Square(0, 0, 4)));
+    EXPECT_FALSE(sq.CheckContainPoligonOn(Poly({{0, 0}, {4, 4}})));  // the mid point is inside
+    EXPECT_FALSE(sq.CheckContainPoligonOn(NPolygon()));              // its gabarit is not inside
+}
+
+// ---------------------------------------------------------------- sliding distance
+
+TEST(DistanceTest, SlidesAlongAnAxisUntilContact)
+{
+    const NPolygon fixed = Square(0, 0, 1);
+    const NPolygon moving = Square(6, 0, 1);
+    EXPECT_NEAR(fixed.Distance(moving, {-1, 0}, false), -5.0, 1e-6);
+    EXPECT_EQ(fixed.Distance(moving, {1, 0}, false), 0.0);
+    EXPECT_EQ(fixed.Distance(moving, {0.7, 0.7}, false), 0.0);
+    const NPolygon above = Square(0.5, 3, 1);
+    EXPECT_NEAR(fixed.Distance(above, {0, -1}, false), -2.0, 1e-6);
+    const NPolygon left = Square(-4, 0.2, 2);
+    EXPECT_NEAR(fixed.Distance(left, {1, 0}, false), 2.0, 1e-6);
+}
+
+TEST(DistanceTest, InsideAContainerSlidesToItsWall)
+{
+    const NPolygon sheet = Square(0, 0, 100);
+    const NPolygon part = Square(40, 40, 10);
+    // Inside a container the wall is seen at first contact, so the final
+    // margin leaves the part 0.0001 clear of it.
+    const double left = sheet.Distance(part, {-1, 0}, true);
+    EXPECT_NEAR(left, -40.0, 2e-4);
+    EXPECT_GT(left, -40.0);
+    const double up = sheet.Distance(part, {0, 1}, true);
+    EXPECT_NEAR(up, 50.0, 2e-4);
+    EXPECT_LT(up, 50.0);
+}
+
+TEST(DistanceTest, SmallObstacleSwallowedByAJumpStillStopsTheSlide)
+{
+    // The mover jumps by its own width (10); its first probe lies wholly over
+    // the small obstacle, which no crossing test sees.
+    const NPolygon obstacle = Square(12.2, 0.2, 0.6);
+    NPolygon mover = Square(20, 0, 10);
+    const double d = obstacle.Distance(mover, {-1, 0}, false);
+    EXPECT_NEAR(d, -7.2, 1e-5);
+    mover.Offset({d, 0});
+    EXPECT_FALSE(mover.CheckIntersection(obstacle, false));
+    EXPECT_FALSE(mover.CheckContainPoligon(obstacle, false));
+}
+
+// ---------------------------------------------------------------- orientation
+
+TEST(DirectionTest, CounterClockwiseRings)
+{
+    EXPECT_TRUE(Poly({{0, 0}, {1, 0}, {1, 1}, {0, 1}}).CheckDirection());
+    EXPECT_FALSE(Poly({{0, 1}, {1, 1}, {1, 0}, {0, 0}}).CheckDirection());
+    EXPECT_TRUE(Poly({{1, 0}, {1, 1}, {0, 1}, {0, 0}}).CheckDirection());  // first vertex on the right
+    EXPECT_FALSE(Poly({{1, 1}, {1, 0}, {0, 0}, {0, 1}}).CheckDirection());
+    EXPECT_TRUE(Poly({{5, 0}, {10, 5}, {5, 10}, {0, 5}}).CheckDirection());  // first vertex in the middle
+    EXPECT_FALSE(Poly({{5, 0}, {0, 5}, {5, 10}, {10, 5}}).CheckDirection());
+    const NPolygon l = Poly({{0, 0}, {6, 0}, {6, 2}, {2, 2}, {2, 6}, {0, 6}});
+    EXPECT_TRUE(l.CheckDirection());
+    NPolygon lReversed = l;
+    lReversed.Invert();
+    EXPECT_FALSE(lReversed.CheckDirection());
+    EXPECT_FALSE(NPolygon().CheckDirection());
+}
+
+}  // namespace
