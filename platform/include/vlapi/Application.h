@@ -40,6 +40,15 @@ struct IApplication : IAPIObject {
   // Returns the button the user pressed (1 for OK).
   virtual int MessageBox(const std::wstring& text, const std::wstring& caption, int flags, int param1,
                          int param2) = 0;
+  // The progress bar of the main window: started with a text and a range,
+  // moved to a position, stopped.
+  virtual void StartProgressBar(const std::wstring& text, int range) = 0;
+  virtual void SetProgressBarPosition(int position) = 0;
+  virtual void StopProgressBar() = 0;
+  // Switches the user's access to the application off (false) and on (true).
+  virtual void EnableUserAccess(bool enable) = 0;
+  // Handles the user-interface events waiting in the queue.
+  virtual void ProcessPendingEvents() = 0;
 };
 
 struct IApplicationServices : IAPIObject {

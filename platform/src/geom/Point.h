@@ -36,6 +36,8 @@ double distanceToSegment(Point p, Point a, Point b);
 
 // Axis-parallel bounding box; a default box is empty and absorbs what is added.
 struct Box {
+    Box() = default;   // not an aggregate, so that add({x, y}) means a point
+
     Point min{std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
     Point max{-std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
 

@@ -1,0 +1,159 @@
+#pragma once
+// The headless host application: documents, services, recorded user
+// interaction and the host's folders under one root chosen by the caller.
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/Api.h"
+#include "model/Document2D.h"
+
+namespace vlhost {
+
+class Document3D;
+class ResourceTexts;
+
+struct RecordedMessage {
+  std::wstring text;
+  std::wstring caption;
+  int flags = 0;
+  int param1 = 0;
+  int param2 = 0;
+};
+
+struct RecordedDialog {
+  std::string kind;  // "file", "files", "folder"
+  std::wstring defaultExtension, filters, start;
+  bool preview = false;
+};
+
+// The progress bar and the user-access switch, with counters.
+struct ProgressState {
+  bool shown = false;
+  std::wstring text;
+  int range = 0;
+  int position = 0;
+  int starts = 0;
+  int stops = 0;
+  std::vector<int> positions;
+};
+
+struct AccessState {
+  bool enabled = true;
+  int offs = 0;
+  int ons = 0;
+  int pendingEventRuns = 0;
+};
+
+// What the user would answer and what the host showed; tests read and set it.
+struct HostState {
+  std::vector<RecordedMessage> messages;
+  std::deque<int> messageAnswers;  // answers of the next message boxes (default 1)
+  std::vector<RecordedDialog> dialogs;
+  std::deque<std::wstring> fileAnswers;
+  std::deque<std::vector<std::wstring>> filesAnswers;
+  std::deque<std::wstring> folderAnswers;  // a dialog without an answer is cancelled
+  std::vector<int> helpTopics;
+  std::set<uint8_t> keysDown;
+  std::deque<int> commandQueue;  // library commands the library asked the host to run
+  ProgressState progress;
+  AccessState access;
+  int errorCode = 0;
+  std::wstring errorText;
+};
+
+class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationServices, vlapi::ISystemSettings,
+                               vlapi::IApplicationDialogs, vlapi::IVarnelError, vlapi::ILibraryManager,
+                               vlapi::IMath2D> {
+ public:
+  // The host's folders are made under `root`: System, Libraries, Config.
+  explicit Application(const std::filesystem::path& root,
+                       const std::filesystem::path& resources = DefaultResourceFolder());
+  ~Application() override;
+  static std::filesystem::path DefaultResourceFolder();
+  // The application that GetTransferService() serves (the last one made).
+  static Application* Current();
+
+  HostState& State() { return state_; }
+  const std::filesystem::path& Root() const { return root_; }
+  std::filesystem::path Folder(int kind) const;
+
+  // Application libraries: `library` is known by that name; its resource
+  // module is `module`, its file `fileName` in the Libraries folder.
+  void RegisterLibrary(const std::wstring& library, const std::wstring& module, const std::wstring& fileName);
+  std::wstring LibraryModule(const std::wstring& library) const;
+  std::wstring ModuleFileName(const std::wstring& module) const;
+  std::wstring Text(const std::wstring& module, int id);
+
+  // Documents.
+  Ref<Document2D> NewDocument2D(int type = vlapi::vlDocumentDrawing, bool visible = true);
+  Ref<Document3D> NewDocument3D(int type = vlapi::vlDocumentAssembly, bool visible = true);
+  void Activate(vlapi::IVarnelDocument* document);
+  void Closing(vlapi::IVarnelDocument* document);
+  vlapi::IVarnelDocumentPtr Active() const;
+  const std::vector<vlapi::IVarnelDocumentPtr>& Open() const { return documents_; }
+  vlapi::IVarnelDocumentPtr FindByPath(const std::wstring& path) const;
+  vlapi::IVarnelDocumentPtr OpenFile(const std::wstring& path, bool visible);
+  vlapi::IVarnelDocumentPtr FindByReference(int32_t docRef) const;
+  int32_t NewDocumentReference() { return nextDocRef_++; }
+  void Fail(int code, const std::wstring& text);
+
+  // The clipboard: copies of shapes that stand in no document.
+  std::vector<Ref<Shape>>& Clipboard() { return clipboard_; }
+
+  // vlapi::IApplication
+  vlapi::IVarnelDocumentPtr GetActiveDocument() override;
+  vlapi::IDocumentsPtr GetDocuments() override;
+  vlapi::IApplicationServicesPtr GetApplicationServices() override;
+  vlapi::ISystemSettingsPtr GetSystemSettings() override;
+  vlapi::IApplicationDialogsPtr GetApplicationDialogs() override;
+  vlapi::IVarnelErrorPtr GetLastError() override;
+  vlapi::ILibraryManagerPtr GetLibraryManager() override;
+  vlapi::IMath2DPtr GetMath2D() override;
+  vlapi::IResourcesModulePtr GetResourcesModule(const std::wstring& name) override;
+  int MessageBox(const std::wstring& text, const std::wstring& caption, int flags, int param1, int param2) override;
+  void StartProgressBar(const std::wstring& text, int range) override;
+  void SetProgressBarPosition(int position) override;
+  void StopProgressBar() override;
+  void EnableUserAccess(bool enable) override;
+  void ProcessPendingEvents() override { ++state_.access.pendingEventRuns; }
+  // vlapi::IApplicationServices
+  std::wstring GetModuleFileName(vlapi::IResourcesModule* module) override;
+  bool IsKeyDown(uint8_t key) override { return state_.keysDown.count(key) > 0; }
+  // vlapi::ISystemSettings
+  std::wstring GetSystemPath(int kind) override;
+  // vlapi::IApplicationDialogs
+  std::wstring OpenFileDialog(int mode, const std::wstring& ext, const std::wstring& filters,
+                              const std::wstring& start, int options, bool preview) override;
+  std::vector<std::wstring> OpenFilesDialog(int mode, const std::wstring& ext, const std::wstring& filters,
+                                            const std::wstring& start, int options, bool preview) override;
+  std::wstring ChooseFolderDialog(int mode, const std::wstring& start) override;
+  // vlapi::IVarnelError
+  int GetCode() override { return state_.errorCode; }
+  void Clear() override { state_.errorCode = 0; state_.errorText.clear(); }
+  // vlapi::ILibraryManager
+  vlapi::IProceduresLibrariesPtr GetProceduresLibraries() override;
+  // vlapi::IMath2D
+  bool CalculateInertiaProperties(const vlapi::APIObjectList& objects, vlapi::IInertiaProperties* result,
+                                  vlapi::IInertiaPropertiesCalculateParam* param) override;
+
+ private:
+  struct LibraryEntry {
+    std::wstring module;
+    std::wstring fileName;
+  };
+  std::filesystem::path root_;
+  std::filesystem::path resources_;
+  HostState state_;
+  std::vector<vlapi::IVarnelDocumentPtr> documents_;  // in order of activation, active last
+  std::map<std::wstring, LibraryEntry> libraries_;
+  std::map<std::wstring, std::map<int, std::wstring>> texts_;  // per module, loaded on first use
+  std::vector<Ref<Shape>> clipboard_;
+  int32_t nextDocRef_ = 1;
+};
+
+}  // namespace vlhost

@@ -1,0 +1,638 @@
+// Documents in JSON files. Readers check every value and fail with a message
+// naming what is wrong; a document is made only from a file read whole.
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "host/Application.h"
+#include "io/Files.h"
+#include "model/Document3D.h"
+#include "model/Group.h"
+#include "model/Layout.h"
+#include "model/Macro.h"
+#include "model/Properties.h"
+#include "model/Table.h"
+#include "model/Text.h"
+
+namespace vlhost {
+
+using nlohmann::json;
+
+namespace {
+
+constexpr const char* kFormat = "vlhost-document";
+constexpr int kVersion = 1;
+
+struct ReadError {
+  std::string what;
+};
+
+[[noreturn]] void Bad(const std::string& what) { throw ReadError{what}; }
+
+const json& Field(const json& j, const char* name) {
+  if (!j.is_object() || !j.contains(name)) Bad(std::string("missing \"") + name + "\"");
+  return j.at(name);
+}
+
+double Number(const json& j, const char* name) {
+  const json& v = Field(j, name);
+  if (!v.is_number()) Bad(std::string("\"") + name + "\" is not a number");
+  const double d = v.get<double>();
+  if (!std::isfinite(d)) Bad(std::string("\"") + name + "\" is not finite");
+  return d;
+}
+
+int Integer(const json& j, const char* name) {
+  const json& v = Field(j, name);
+  if (!v.is_number_integer()) Bad(std::string("\"") + name + "\" is not an integer");
+  const auto i = v.get<int64_t>();
+  if (i < INT32_MIN || i > INT32_MAX) Bad(std::string("\"") + name + "\" is out of range");
+  return static_cast<int>(i);
+}
+
+bool Flag(const json& j, const char* name) {
+  const json& v = Field(j, name);
+  if (!v.is_boolean()) Bad(std::string("\"") + name + "\" is not true or false");
+  return v.get<bool>();
+}
+
+std::wstring Text(const json& j, const char* name) {
+  const json& v = Field(j, name);
+  if (!v.is_string()) Bad(std::string("\"") + name + "\" is not a text");
+  return Wide(v.get<std::string>());
+}
+
+const json& List(const json& j, const char* name) {
+  const json& v = Field(j, name);
+  if (!v.is_array()) Bad(std::string("\"") + name + "\" is not a list");
+  return v;
+}
+
+std::vector<double> Numbers(const json& j, const char* name) {
+  std::vector<double> out;
+  for (const json& v : List(j, name)) {
+    if (!v.is_number() || !std::isfinite(v.get<double>())) Bad(std::string("\"") + name + "\" holds a non-number");
+    out.push_back(v.get<double>());
+  }
+  return out;
+}
+
+json PointJson(geom::Point p) { return json::array({p.x, p.y}); }
+
+geom::Point PointOf(const json& j, const char* name) {
+  const std::vector<double> xy = Numbers(j, name);
+  if (xy.size() != 2) Bad(std::string("\"") + name + "\" is not a point");
+  return {xy[0], xy[1]};
+}
+
+json PointsJson(const std::vector<geom::Point>& points) {
+  json out = json::array();
+  for (const auto& p : points) out.push_back(PointJson(p));
+  return out;
+}
+
+std::vector<geom::Point> PointsOf(const json& j, const char* name) {
+  std::vector<geom::Point> out;
+  for (const json& p : List(j, name)) {
+    if (!p.is_array() || p.size() != 2 || !p[0].is_number() || !p[1].is_number()) Bad(std::string("\"") + name + "\" holds a non-point");
+    out.push_back({p[0].get<double>(), p[1].get<double>()});
+  }
+  return out;
+}
+
+// Curves of the kernel.
+json CurveJson(const geom::Curve& curve) {
+  return std::visit(
+      [](const auto& c) -> json {
+        using C = std::decay_t<decltype(c)>;
+        if constexpr (std::is_same_v<C, geom::Segment>) {
+          return {{"curve", "segment"}, {"start", PointJson(c.start)}, {"end", PointJson(c.end)}};
+        } else if constexpr (std::is_same_v<C, geom::Arc>) {
+          return {{"curve", "arc"}, {"centre", PointJson(c.centre)}, {"radius", c.radius},
+                  {"start", c.startAngle}, {"end", c.endAngle}, {"ccw", c.ccw}};
+        } else if constexpr (std::is_same_v<C, geom::Circle>) {
+          return {{"curve", "circle"}, {"centre", PointJson(c.centre)}, {"radius", c.radius}};
+        } else if constexpr (std::is_same_v<C, geom::Ellipse>) {
+          return {{"curve", "ellipse"}, {"centre", PointJson(c.centre)}, {"a", c.radiusA}, {"b", c.radiusB},
+                  {"rotation", c.rotation}};
+        } else if constexpr (std::is_same_v<C, geom::EllipticArc>) {
+          json e = CurveJson(c.ellipse);
+          e["curve"] = "ellipticArc";
+          e["start"] = c.startParam;
+          e["end"] = c.endParam;
+          e["ccw"] = c.ccw;
+          return e;
+        } else if constexpr (std::is_same_v<C, geom::Bezier>) {
+          return {{"curve", "bezier"}, {"poles", PointsJson(c.poles)}, {"degree", c.degree}};
+        } else if constexpr (std::is_same_v<C, geom::Nurbs>) {
+          return {{"curve", "nurbs"}, {"poles", PointsJson(c.poles)}, {"weights", c.weights},
+                  {"knots", c.knots}, {"degree", c.degree}};
+        } else if constexpr (std::is_same_v<C, geom::Conic>) {
+          return {{"curve", "conic"}, {"start", PointJson(c.start)}, {"apex", PointJson(c.apex)},
+                  {"end", PointJson(c.end)}, {"weight", c.weight}};
+        } else {
+          return {{"curve", "polyline"}, {"points", PointsJson(c.points)}, {"closed", c.closed}};
+        }
+      },
+      curve);
+}
+
+geom::Curve CurveOf(const json& j) {
+  const std::wstring kind = Text(j, "curve");
+  if (kind == L"segment") return geom::Segment{PointOf(j, "start"), PointOf(j, "end")};
+  if (kind == L"arc")
+    return geom::Arc{PointOf(j, "centre"), Number(j, "radius"), Number(j, "start"), Number(j, "end"), Flag(j, "ccw")};
+  if (kind == L"circle") return geom::Circle{PointOf(j, "centre"), Number(j, "radius")};
+  if (kind == L"ellipse" || kind == L"ellipticArc") {
+    geom::Ellipse e{PointOf(j, "centre"), Number(j, "a"), Number(j, "b"), Number(j, "rotation")};
+    if (kind == L"ellipse") return e;
+    return geom::EllipticArc{e, Number(j, "start"), Number(j, "end"), Flag(j, "ccw")};
+  }
+  if (kind == L"bezier") return geom::Bezier{PointsOf(j, "poles"), Integer(j, "degree")};
+  if (kind == L"nurbs")
+    return geom::Nurbs{PointsOf(j, "poles"), Numbers(j, "weights"), Numbers(j, "knots"), Integer(j, "degree")};
+  if (kind == L"conic")
+    return geom::Conic{PointOf(j, "start"), PointOf(j, "apex"), PointOf(j, "end"), Number(j, "weight")};
+  if (kind == L"polyline") return geom::Polyline{PointsOf(j, "points"), Flag(j, "closed")};
+  Bad("unknown curve kind");
+}
+
+json CurvesJson(const std::vector<geom::Curve>& curves) {
+  json out = json::array();
+  for (const auto& c : curves) out.push_back(CurveJson(c));
+  return out;
+}
+
+std::vector<geom::Curve> CurvesOf(const json& j, const char* name) {
+  std::vector<geom::Curve> out;
+  for (const json& c : List(j, name)) out.push_back(CurveOf(c));
+  return out;
+}
+
+json TextJson(const TextModel& model) {
+  json lines = json::array();
+  for (const auto& line : model.lines) {
+    json items = json::array();
+    for (const auto& item : line.items)
+      items.push_back({{"type", item.type}, {"text", Utf8(item.text)}, {"height", item.height},
+                       {"font", Utf8(item.font)}, {"widthFactor", item.widthFactor},
+                       {"justification", item.justification}, {"hasFont", item.hasFont}});
+    lines.push_back({{"alignment", line.alignment}, {"step", line.step}, {"items", items}});
+  }
+  return lines;
+}
+
+TextModel TextOf(const json& lines) {
+  if (!lines.is_array()) Bad("a text is not a list of lines");
+  TextModel model;
+  for (const json& l : lines) {
+    TextLineData line{{}, Integer(l, "alignment"), Number(l, "step")};
+    for (const json& i : List(l, "items"))
+      line.items.push_back({Integer(i, "type"), Text(i, "text"), Number(i, "height"), Text(i, "font"),
+                            Number(i, "widthFactor"), Integer(i, "justification"), Flag(i, "hasFont")});
+    model.lines.push_back(std::move(line));
+  }
+  return model;
+}
+
+json ValuesJson(const PropertyValues& values) {
+  json out = json::array();
+  for (const auto& [id, v] : values.values) {
+    if (v.IsEmpty()) continue;
+    json e = {{"id", id}};
+    if (v.IsDouble()) e["number"] = v.GetDouble(); else e["text"] = Utf8(v.GetString());
+    out.push_back(e);
+  }
+  return out;
+}
+
+PropertyValues ValuesOf(const json& j) {
+  PropertyValues values;
+  for (const json& e : List(j, "values")) {
+    const int id = Integer(e, "id");
+    if (e.contains("number")) values.values[id] = vlapi::PropertyValue(Number(e, "number"));
+    else values.values[id] = vlapi::PropertyValue(Text(e, "text"));
+  }
+  return values;
+}
+
+std::string Hex(const std::vector<uint8_t>& bytes) {
+  static const char* digits = "0123456789abcdef";
+  std::string out;
+  for (uint8_t b : bytes) {
+    out += digits[b >> 4];
+    out += digits[b & 15];
+  }
+  return out;
+}
+
+std::vector<uint8_t> Bytes(const json& j, const char* name) {
+  const json& v = Field(j, name);
+  if (!v.is_string()) Bad(std::string("\"") + name + "\" is not a byte text");
+  const std::string hex = v.get<std::string>();
+  if (hex.size() % 2) Bad(std::string("\"") + name + "\" has an odd length");
+  auto nibble = [&](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    Bad(std::string("\"") + name + "\" holds a non-hex digit");
+  };
+  std::vector<uint8_t> out;
+  for (std::size_t i = 0; i < hex.size(); i += 2) out.push_back(static_cast<uint8_t>(nibble(hex[i]) * 16 + nibble(hex[i + 1])));
+  return out;
+}
+
+json RefsJson(const std::vector<Ref<Shape>>& shapes) {
+  json out = json::array();
+  for (const auto& s : shapes)
+    if (s && s->Alive()) out.push_back(s->Reference());
+  return out;
+}
+
+// ---- writing ----
+
+json ShapeJson(const Shape& shape);
+
+json MembersJson(const Container& container) {
+  json out = json::array();
+  for (const auto& s : container.Items()) out.push_back(ShapeJson(*s));
+  return out;
+}
+
+json ShapeJson(const Shape& shape) {
+  json j = {{"type", shape.Type()}, {"ref", shape.Reference()}, {"layer", shape.layer}, {"style", shape.style}};
+  if (auto* s = dynamic_cast<const LineSegment*>(&shape)) {
+    j["start"] = PointJson(s->seg.start);
+    j["end"] = PointJson(s->seg.end);
+  } else if (auto* c = dynamic_cast<const CircleShape*>(&shape)) {
+    j["centre"] = PointJson(c->circle.centre);
+    j["radius"] = c->circle.radius;
+  } else if (auto* a = dynamic_cast<const ArcShape*>(&shape)) {
+    j.update({{"centre", PointJson(a->centre)}, {"p1", PointJson(a->p1)}, {"p2", PointJson(a->p2)},
+              {"radius", a->radius}, {"ccw", a->ccw}});
+  } else if (auto* r = dynamic_cast<const RectangleShape*>(&shape)) {
+    j.update({{"corner", PointJson(r->corner)}, {"width", r->width}, {"height", r->height}, {"angle", r->angle}});
+  } else if (auto* p = dynamic_cast<const PolyLineShape*>(&shape)) {
+    j.update({{"points", PointsJson(p->line.points)}, {"closed", p->line.closed}});
+  } else if (auto* n = dynamic_cast<const NurbsShape*>(&shape)) {
+    j.update({{"nurbs", CurveJson(n->nurbs)}, {"closed", n->closed}});
+  } else if (auto* f = dynamic_cast<const FreeCurve*>(&shape)) {
+    j["curve"] = CurveJson(f->Raw());
+  } else if (auto* k = dynamic_cast<const ContourShape*>(&shape)) {
+    j["pieces"] = CurvesJson(k->pieces);
+  } else if (auto* e = dynamic_cast<const EquidistantShape*>(&shape)) {
+    j.update({{"base", e->base && e->base->Alive() ? e->base->Reference() : 0}, {"side", e->side}, {"arc", e->arc},
+              {"kind", e->kind}, {"radius1", e->radius1}, {"radius2", e->radius2}, {"curves", CurvesJson(e->Curves())}});
+  } else if (auto* h = dynamic_cast<const HatchShape*>(&shape)) {
+    j.update({{"boundaries", RefsJson(h->boundaries.shapes)}, {"mode", h->boundaries.mode}, {"angle", h->angle},
+              {"step", h->step}});
+  } else if (auto* g = dynamic_cast<const ColouringShape*>(&shape)) {
+    j.update({{"boundaries", RefsJson(g->boundaries.shapes)}, {"mode", g->boundaries.mode}, {"color", g->color},
+              {"transparency", g->transparency}});
+  } else if (auto* t = dynamic_cast<const DrawingText*>(&shape)) {
+    j.update({{"anchor", PointJson(t->anchor)}, {"lines", TextJson(t->model)}});
+  } else if (auto* tb = dynamic_cast<const DrawingTable*>(&shape)) {
+    json cells = json::array();
+    for (const auto& row : tb->cells) {
+      json r = json::array();
+      for (const auto& cell : row) r.push_back(TextJson(cell->model));
+      cells.push_back(r);
+    }
+    j.update({{"corner", PointJson(tb->corner)}, {"widths", tb->widths}, {"heights", tb->heights},
+              {"headerFirst", tb->headerFirst}, {"headerCount", tb->headerCount}, {"cells", cells}});
+  } else if (auto* m = dynamic_cast<const MacroObject*>(&shape)) {
+    const MacroSettings& s = m->settings;
+    j.update({{"name", Utf8(m->name)}, {"origin", PointJson(m->origin)}, {"angle", m->angle},
+              {"settings", {{"editable", s.editable}, {"editMode", s.editMode},
+                            {"hotPointsEditable", s.hotPointsEditable}, {"drawOrder", s.drawOrder},
+                            {"copyMode", s.copyMode}, {"explodeMode", s.explodeMode}}},
+              {"user", {{"command", m->user.command}, {"libraryId", Utf8(m->user.libraryId)},
+                        {"moduleName", Utf8(m->user.moduleName)}, {"data", Hex(m->user.data)}}},
+              {"values", ValuesJson(m->values)}, {"members", MembersJson(*m)}});
+  }
+  return j;
+}
+
+json DocumentJson(Document2D& doc) {
+  json views = json::array();
+  for (const auto& v : doc.Views()) {
+    json layers = json::array();
+    for (const auto& l : v->LayerList())
+      layers.push_back({{"ref", l->Reference()}, {"number", l->number}, {"name", Utf8(l->name)},
+                        {"color", l->color}, {"visible", l->visible}});
+    views.push_back({{"ref", v->Reference()}, {"number", v->number}, {"name", Utf8(v->name)}, {"x", v->x},
+                     {"y", v->y}, {"scale", v->scale}, {"current", v->current},
+                     {"currentLayer", v->CurrentLayer()}, {"layers", layers}, {"objects", MembersJson(*v)}});
+  }
+  json pages = json::array();
+  for (const auto& p : doc.Pages()) {
+    json stamp = json::array();
+    for (const auto& [cell, text] : p->stamp->cells) stamp.push_back({{"cell", cell}, {"lines", TextJson(text->model)}});
+    pages.push_back({{"ref", p->Reference()}, {"format", p->format->format}, {"vertical", p->format->vertical},
+                     {"userWidth", p->format->userWidth}, {"userHeight", p->format->userHeight},
+                     {"styleLibrary", Utf8(p->styleLibrary)}, {"styleNumber", p->styleNumber}, {"stamp", stamp}});
+  }
+  json properties = json::array();
+  for (const auto& p : doc.Properties().defined)
+    properties.push_back({{"id", p->id}, {"name", Utf8(p->name)}, {"type", p->type}});
+  json groups = json::array();
+  for (const auto& g : doc.StoredGroups())
+    groups.push_back({{"ref", g->Reference()}, {"name", Utf8(g->name)}, {"members", RefsJson(g->LiveMembers())}});
+  return {{"format", kFormat}, {"version", kVersion}, {"type", doc.DocType()}, {"nextRef", doc.NextReference()},
+          {"views", views}, {"pages", pages}, {"properties", properties}, {"values", ValuesJson(doc.OwnValues())},
+          {"groups", groups}};
+}
+
+void PartJson(const PartData& part, json& out) {
+  out = {{"name", Utf8(part.name)}, {"designation", Utf8(part.designation)}, {"fileName", Utf8(part.fileName)},
+         {"detail", part.detail}, {"children", json::array()}};
+  for (const auto& child : part.children) {
+    json c;
+    PartJson(*child, c);
+    out["children"].push_back(c);
+  }
+}
+
+bool WriteJson(const json& j, const std::wstring& path) {
+  std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  out << j.dump(1);
+  return static_cast<bool>(out);
+}
+
+// ---- reading ----
+
+class Reader {
+ public:
+  explicit Reader(Document2D& doc) : doc_(doc) {}
+
+  void ReadDocument(const json& j) {
+    if (j.value("format", "") != kFormat) Bad("not a document of this host");
+    if (Integer(j, "version") != kVersion) Bad("unknown document version");
+    doc_.ClearForReading();
+    for (const json& p : List(j, "properties")) {
+      const int id = Integer(p, "id");
+      if (id < 1000 || doc_.Properties().ById(id)) Bad("a property id is taken twice");
+      doc_.Properties().Define(Text(p, "name"), Integer(p, "type"), id);
+    }
+    doc_.OwnValues() = ValuesOf(j);
+    for (const json& v : List(j, "views")) ReadView(v);
+    if (doc_.Views().empty() || !doc_.ViewByNumber(0)) Bad("the document has no system view");
+    for (const json& p : List(j, "pages")) ReadPage(p);
+    if (doc_.Pages().empty()) Bad("the document has no page");
+    for (const auto& link : links_) link();
+    for (const json& g : List(j, "groups")) ReadGroup(g);
+    doc_.SetNextReference(std::max(doc_.NextReference(), Integer(j, "nextRef")));
+  }
+
+ private:
+  Shape* Resolve(int32_t ref) {
+    auto* shape = dynamic_cast<Shape*>(doc_.Find(ref));
+    if (!shape) Bad("a reference names no drawing object");
+    return shape;
+  }
+
+  std::vector<Ref<Shape>> Resolve(const json& refs) {
+    if (!refs.is_array()) Bad("references are not a list");
+    std::vector<Ref<Shape>> out;
+    for (const json& r : refs) {
+      if (!r.is_number_integer()) Bad("a reference is not an integer");
+      out.emplace_back(Resolve(r.get<int32_t>()));
+    }
+    return out;
+  }
+
+  void ReadView(const json& j) {
+    const int number = Integer(j, "number");
+    if (doc_.ViewByNumber(number)) Bad("a view number is taken twice");
+    Ref<View> view = doc_.AddView(number);
+    view->Register(&doc_, Integer(j, "ref"));
+    view->name = Text(j, "name");
+    view->x = Number(j, "x");
+    view->y = Number(j, "y");
+    view->scale = Number(j, "scale");
+    if (view->scale <= 0) Bad("a view scale is not positive");
+    if (Flag(j, "current")) doc_.MakeCurrent(view.get());
+    for (const json& l : List(j, "layers")) {
+      const int layerNumber = Integer(l, "number");
+      Layer* layer = view->LayerByNumber(layerNumber);
+      if (layer && layerNumber != 0) Bad("a layer number is taken twice");
+      Ref<Layer> made = layer ? Ref<Layer>(layer) : view->AddLayer(layerNumber, L"");
+      made->Register(&doc_, Integer(l, "ref"));
+      made->name = Text(l, "name");
+      made->color = Integer(l, "color");
+      made->visible = Flag(l, "visible");
+    }
+    view->SetCurrentLayer(Integer(j, "currentLayer"));
+    ReadMembers(j, "objects", *view);
+  }
+
+  void ReadMembers(const json& j, const char* name, Container& container) {
+    for (const json& s : List(j, name)) container.Adopt(ReadShape(s));
+  }
+
+  Ref<Shape> ReadShape(const json& j) {
+    const int type = Integer(j, "type");
+    Ref<Shape> shape = type == vlapi::vlDrEllipse || type == vlapi::vlDrEllipseArc || type == vlapi::vlDrBezier ||
+                               type == vlapi::vlDrNurbsByPoints || type == vlapi::vlDrConicCurve
+                           ? Ref<Shape>(Make<FreeCurve>(type, CurveOf(Field(j, "curve"))))
+                           : MakeShape(type);
+    if (!shape) Bad("unknown drawing object type " + std::to_string(type));
+    const int32_t ref = Integer(j, "ref");
+    if (ref <= 0 || doc_.Find(ref)) Bad("a reference is taken twice");
+    shape->Register(&doc_, ref);
+    shape->layer = Integer(j, "layer");
+    shape->style = Integer(j, "style");
+    ReadKind(j, *shape);
+    return shape;
+  }
+
+  void ReadKind(const json& j, Shape& shape) {
+    if (auto* s = dynamic_cast<LineSegment*>(&shape)) {
+      s->seg = {PointOf(j, "start"), PointOf(j, "end")};
+    } else if (auto* c = dynamic_cast<CircleShape*>(&shape)) {
+      c->circle = {PointOf(j, "centre"), Number(j, "radius")};
+    } else if (auto* a = dynamic_cast<ArcShape*>(&shape)) {
+      a->centre = PointOf(j, "centre");
+      a->p1 = PointOf(j, "p1");
+      a->p2 = PointOf(j, "p2");
+      a->radius = Number(j, "radius");
+      a->ccw = Flag(j, "ccw");
+    } else if (auto* r = dynamic_cast<RectangleShape*>(&shape)) {
+      r->corner = PointOf(j, "corner");
+      r->width = Number(j, "width");
+      r->height = Number(j, "height");
+      r->angle = Number(j, "angle");
+    } else if (auto* p = dynamic_cast<PolyLineShape*>(&shape)) {
+      p->line = {PointsOf(j, "points"), Flag(j, "closed")};
+    } else if (auto* n = dynamic_cast<NurbsShape*>(&shape)) {
+      const geom::Curve curve = CurveOf(Field(j, "nurbs"));
+      if (!std::holds_alternative<geom::Nurbs>(curve)) Bad("a NURBS curve holds another curve");
+      n->nurbs = std::get<geom::Nurbs>(curve);
+      n->closed = Flag(j, "closed");
+    } else if (auto* k = dynamic_cast<ContourShape*>(&shape)) {
+      k->pieces = CurvesOf(j, "pieces");
+    } else if (auto* e = dynamic_cast<EquidistantShape*>(&shape)) {
+      ReadEquidistant(j, *e);
+    } else if (auto* h = dynamic_cast<HatchShape*>(&shape)) {
+      h->boundaries.mode = Integer(j, "mode");
+      h->angle = Number(j, "angle");
+      h->step = Number(j, "step");
+      const json refs = Field(j, "boundaries");
+      links_.push_back([this, h, refs] { h->boundaries.shapes = Resolve(refs); });
+    } else if (auto* g = dynamic_cast<ColouringShape*>(&shape)) {
+      g->boundaries.mode = Integer(j, "mode");
+      g->color = Integer(j, "color");
+      g->transparency = Integer(j, "transparency");
+      const json refs = Field(j, "boundaries");
+      links_.push_back([this, g, refs] { g->boundaries.shapes = Resolve(refs); });
+    } else if (auto* t = dynamic_cast<DrawingText*>(&shape)) {
+      t->anchor = PointOf(j, "anchor");
+      t->model = TextOf(Field(j, "lines"));
+    } else if (auto* tb = dynamic_cast<DrawingTable*>(&shape)) {
+      ReadTable(j, *tb);
+    } else if (auto* m = dynamic_cast<MacroObject*>(&shape)) {
+      ReadMacro(j, *m);
+    }
+  }
+
+  void ReadEquidistant(const json& j, EquidistantShape& e) {
+    e.side = Flag(j, "side");
+    e.arc = Flag(j, "arc");
+    e.kind = Integer(j, "kind");
+    e.radius1 = Number(j, "radius1");
+    e.radius2 = Number(j, "radius2");
+    const int32_t base = Integer(j, "base");
+    const std::vector<geom::Curve> curves = CurvesOf(j, "curves");
+    EquidistantShape* target = &e;
+    links_.push_back([this, target, base, curves] {
+      if (base != 0) target->base = Ref<Shape>(Resolve(base));
+      if (!target->base) target->Freeze(curves);
+    });
+  }
+
+  void ReadTable(const json& j, DrawingTable& table) {
+    table.corner = PointOf(j, "corner");
+    table.widths = Numbers(j, "widths");
+    table.heights = Numbers(j, "heights");
+    table.headerFirst = Integer(j, "headerFirst");
+    table.headerCount = Integer(j, "headerCount");
+    const json& rows = List(j, "cells");
+    if (rows.size() != table.heights.size()) Bad("a table has more or fewer rows than heights");
+    table.cells.clear();
+    for (const json& row : rows) {
+      if (!row.is_array() || row.size() != table.widths.size()) Bad("a table row has more or fewer cells than columns");
+      table.cells.emplace_back();
+      for (const json& cell : row) {
+        Ref<CellText> text = Make<CellText>();
+        text->model = TextOf(cell);
+        table.cells.back().push_back(text);
+      }
+    }
+  }
+
+  void ReadMacro(const json& j, MacroObject& m) {
+    m.name = Text(j, "name");
+    m.origin = PointOf(j, "origin");
+    m.angle = Number(j, "angle");
+    const json& s = Field(j, "settings");
+    m.settings = {Flag(s, "editable"), Flag(s, "editMode"), Flag(s, "hotPointsEditable"), Integer(s, "drawOrder"),
+                  Integer(s, "copyMode"), Integer(s, "explodeMode")};
+    const json& u = Field(j, "user");
+    m.user = {Integer(u, "command"), Text(u, "libraryId"), Text(u, "moduleName"), Bytes(u, "data")};
+    m.values = ValuesOf(j);
+    ReadMembers(j, "members", m);
+  }
+
+  void ReadPage(const json& j) {
+    Ref<LayoutSheet> page = doc_.AddPage();
+    page->Register(&doc_, Integer(j, "ref"));
+    const int format = Integer(j, "format");
+    if (format < vlapi::vlFormatA0 || format > vlapi::vlFormatUser) Bad("unknown page format");
+    page->format->format = format;
+    page->format->vertical = Flag(j, "vertical");
+    page->format->userWidth = Number(j, "userWidth");
+    page->format->userHeight = Number(j, "userHeight");
+    page->styleLibrary = Text(j, "styleLibrary");
+    page->styleNumber = Integer(j, "styleNumber");
+    for (const json& c : List(j, "stamp")) page->stamp->Cell(Integer(c, "cell"))->model = TextOf(Field(c, "lines"));
+  }
+
+  void ReadGroup(const json& j) {
+    Ref<Group> group = Make<Group>(&doc_, false, Text(j, "name"));
+    group->Register(&doc_, Integer(j, "ref"));
+    for (const auto& s : Resolve(Field(j, "members"))) group->Take(s);
+    doc_.Keep(group);
+  }
+
+  Document2D& doc_;
+  std::vector<std::function<void()>> links_;
+};
+
+void ReadPart(const json& j, PartData& part) {
+  part.name = Text(j, "name");
+  part.designation = Text(j, "designation");
+  part.fileName = Text(j, "fileName");
+  part.detail = Flag(j, "detail");
+  for (const json& c : List(j, "children")) ReadPart(c, part.Add(L"", true));
+}
+
+}  // namespace
+
+bool SaveDocument2D(Document2D& doc, const std::wstring& path) {
+  try {
+    if (!WriteJson(DocumentJson(doc), path)) return false;
+  } catch (...) {
+    return false;
+  }
+  doc.SetPath(path);
+  return true;
+}
+
+bool SaveDocument3D(Document3D& doc, const std::wstring& path) {
+  try {
+    json top;
+    PartJson(*doc.top, top);
+    if (!WriteJson({{"format", kFormat}, {"version", kVersion}, {"type", doc.DocType()}, {"top", top}}, path))
+      return false;
+  } catch (...) {
+    return false;
+  }
+  doc.SetPath(path);
+  return true;
+}
+
+vlapi::IVarnelDocumentPtr ReadDocument(Application& app, const std::wstring& path, bool visible, std::wstring& error) {
+  try {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    if (!in) Bad("the file does not open");
+    const json j = json::parse(in);
+    const int type = Integer(j, "type");
+    if (type == vlapi::vlDocumentDrawing || type == vlapi::vlDocumentFragment) {
+      Ref<Document2D> doc = Make<Document2D>(&app, type, visible);
+      Reader(*doc).ReadDocument(j);
+      doc->SetPath(path);
+      app.Activate(doc.get());
+      return vlapi::IVarnelDocumentPtr(static_cast<vlapi::IVarnelDocument2D*>(doc.get()));
+    }
+    if (type == vlapi::vlDocumentPart || type == vlapi::vlDocumentAssembly) {
+      if (j.value("format", "") != kFormat) Bad("not a document of this host");
+      Ref<Document3D> doc = Make<Document3D>(&app, type, visible);
+      ReadPart(Field(j, "top"), *doc->top);
+      doc->SetPath(path);
+      app.Activate(doc.get());
+      return vlapi::IVarnelDocumentPtr(static_cast<vlapi::IVarnelDocument3D*>(doc.get()));
+    }
+    Bad("unknown document type");
+  } catch (const ReadError& e) {
+    error = Wide(Utf8(path) + ": " + e.what);
+  } catch (const std::exception& e) {
+    error = Wide(Utf8(path) + ": " + e.what());
+  }
+  return {};
+}
+
+bool Document2D::SaveAs(const std::wstring& path) { return SaveDocument2D(*this, path); }
+
+}  // namespace vlhost

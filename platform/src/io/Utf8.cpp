@@ -1,0 +1,54 @@
+#include "io/Files.h"
+
+namespace vlhost {
+
+std::string Utf8(const std::wstring& text) {
+  std::string out;
+  for (wchar_t wc : text) {
+    auto c = static_cast<uint32_t>(wc);
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+// Malformed sequences become U+FFFD.
+std::wstring Wide(const std::string& text) {
+  std::wstring out;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
+    uint32_t c = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
+    bool ok = extra >= 0 && i + static_cast<std::size_t>(extra) < text.size() + (extra == 0 ? 1 : 0);
+    for (int k = 1; ok && k <= extra; ++k) {
+      const auto n = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+      if ((n >> 6) != 2) ok = false;
+      c = (c << 6) | (n & 0x3F);
+    }
+    if (!ok) {
+      out += static_cast<wchar_t>(0xFFFD);
+      ++i;
+      continue;
+    }
+    out += static_cast<wchar_t>(c);
+    i += static_cast<std::size_t>(extra) + 1;
+  }
+  return out;
+}
+
+}  // namespace vlhost

@@ -1,0 +1,38 @@
+#pragma once
+// A 3D document as plain data: a tree of parts, details and sub-assemblies.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/Document2D.h"
+
+namespace vlhost {
+
+struct PartData {
+  std::wstring name;
+  std::wstring designation;
+  std::wstring fileName;
+  bool detail = true;
+  std::vector<std::shared_ptr<PartData>> children;
+  // A new component, appended.
+  PartData& Add(const std::wstring& componentName, bool isDetail);
+};
+
+class Document3D : public Api<DocumentBase, vlapi::IVarnelDocument3D> {
+ public:
+  Document3D(Application* app, int type, bool visible);
+  std::shared_ptr<PartData> top;
+
+  int GetAPIObjectType() override { return vlapi::vlObjectDocument3D; }
+  bool Update() override { return true; }
+  int GetDocumentType() override { return DocType(); }
+  std::wstring GetPathName() override { return Path(); }
+  bool IsVisible() override { return Visible(); }
+  bool Activate() override;
+  bool SaveAs(const std::wstring& path) override;
+  bool Close(int mode) override;
+  vlapi::IDocumentFramePtr GetFrame() override { return {}; }
+  vlapi::IPartPtr GetTopPart() override;
+};
+
+}  // namespace vlhost

@@ -1,0 +1,93 @@
+#include "model/Node.h"
+
+#include <algorithm>
+
+#include "model/Document2D.h"
+#include "model/View.h"
+
+namespace vlhost {
+
+Node::~Node() {
+  if (doc_) doc_->Leave(this);
+}
+
+void Node::Register(Document2D* doc, int32_t ref) {
+  if (doc_) doc_->Leave(this);
+  doc_ = doc;
+  ref_ = doc ? doc->Enter(this, ref) : 0;
+}
+
+void Node::Kill() {
+  alive_ = false;
+  if (doc_) doc_->Leave(this);
+  doc_ = nullptr;
+  ref_ = 0;
+}
+
+vlapi::IAPIObjectPtr Node::Identity() {
+  void* out = nullptr;
+  if (!QueryInterface(vlapi::IID_IAPIObject, &out)) return {};
+  return vlapi::IAPIObjectPtr::Attach(static_cast<vlapi::IAPIObject*>(out));
+}
+
+geom::Box Shape::Box() const {
+  geom::Box box;
+  for (const geom::Curve& curve : Curves()) box.add(geom::boundingBox(curve));
+  return box;
+}
+
+void Shape::Kill() {
+  Ref<Shape> keep(this);
+  if (Document2D* doc = Doc()) doc->Forget(this);
+  if (parent_) parent_->Remove(this);
+  Node::Kill();
+}
+
+View* Shape::OwnerView() const { return parent_ ? parent_->OwnerView() : nullptr; }
+
+geom::Transform Shape::ToView() const {
+  geom::Transform t;
+  for (Container* c = parent_; c; c = c->ParentContainer()) t = t.then(c->ToParent());
+  return t;
+}
+
+void Container::Adopt(const Ref<Shape>& shape) {
+  if (!shape) return;
+  Ref<Shape> keep = shape;
+  if (Container* old = shape->Parent()) old->Remove(shape.get());
+  items_.push_back(shape);
+  shape->SetParent(this);
+}
+
+void Container::Remove(Shape* shape) {
+  auto it = std::find_if(items_.begin(), items_.end(), [&](const Ref<Shape>& s) { return s.get() == shape; });
+  if (it == items_.end()) return;
+  shape->SetParent(nullptr);
+  items_.erase(it);
+}
+
+std::vector<Ref<Shape>> Container::ItemsOf(const vlapi::TypeList& types) const {
+  std::vector<Ref<Shape>> out;
+  for (const Ref<Shape>& s : items_)
+    if (TypeMatches(*s, types)) out.push_back(s);
+  return out;
+}
+
+bool TypeMatches(const Shape& shape, const vlapi::TypeList& types) {
+  return std::any_of(types.begin(), types.end(), [&](int t) {
+    return t == vlapi::vlAllObj || t == shape.Type() || t == shape.ApiType();
+  });
+}
+
+Node* AsNode(View* view) { return view; }
+
+geom::Transform Inverse(const geom::Transform& t) {
+  const geom::Point shift = t.apply({0, 0});
+  const double degrees = t.turnAngle() * 180.0 / geom::kPi;
+  geom::Transform inverse = geom::Transform::move(-shift.x, -shift.y).then(geom::Transform::turn({0, 0}, -degrees));
+  if (t.mirrors()) inverse = inverse.then(geom::Transform::mirror({0, 0}, {1, 0}));
+  const double f = t.lengthFactor();
+  return f > 0 ? inverse.then(geom::Transform::scale({0, 0}, 1.0 / f)) : inverse;
+}
+
+}  // namespace vlhost

@@ -1,0 +1,284 @@
+#include "model/View.h"
+
+#include "geom/Contour.h"
+
+#include <algorithm>
+
+#include "model/Group.h"
+#include "model/Macro.h"
+#include "model/Shapes.h"
+#include "model/Table.h"
+
+namespace vlhost {
+namespace {
+
+// Adds shapes of one kind to a container; the new shape joins the open groups.
+template <class I>
+class CollectionApi : public Api<NoCore, I> {
+ public:
+  CollectionApi(Container& container, int type) : keep_(container.OwnerNode()), container_(container), type_(type) {}
+  int GetCount() override { return static_cast<int>(container_.ItemsOf({type_}).size()); }
+  vlapi::IDrawingObjectPtr GetItem(int index) override {
+    const auto items = container_.ItemsOf({type_});
+    if (index < 0 || index >= static_cast<int>(items.size())) return {};
+    return vlapi::IDrawingObjectPtr(items[static_cast<std::size_t>(index)]->Identity());
+  }
+  vlapi::IDrawingObjectPtr Add() override {
+    Ref<Shape> shape = New();
+    return shape ? vlapi::IDrawingObjectPtr(shape->Identity()) : nullptr;
+  }
+
+ protected:
+  Ref<Shape> New() {
+    Document2D* doc = container_.OwnerNode()->Doc();
+    if (!doc || Failures::Instance().Fails("IDrawingObjects::Add")) return {};
+    Ref<Shape> shape = MakeShape(type_);
+    if (!shape) return {};
+    shape->Register(doc);
+    shape->layer = container_.DefaultLayer();
+    container_.Adopt(shape);
+    doc->Drawn(shape);
+    return shape;
+  }
+  Container& Target() { return container_; }
+
+ private:
+  Ref<Node> keep_;
+  Container& container_;
+  int type_;
+};
+
+class MacroCollection : public CollectionApi<vlapi::IMacroObjects> {
+ public:
+  using CollectionApi::CollectionApi;
+  vlapi::IMacroObjectPtr AddMacro(int) override {
+    Ref<Shape> shape = New();
+    return shape ? vlapi::IMacroObjectPtr(shape->Identity()) : nullptr;
+  }
+};
+
+class ContourCollection : public CollectionApi<vlapi::IDrawingContours> {
+ public:
+  using CollectionApi::CollectionApi;
+  vlapi::IDrawingGroupPtr CreateEnclosingContours(double x, double y, const vlapi::APIObjectList&, int) override;
+};
+
+class TableCollection : public CollectionApi<vlapi::IDrawingTables> {
+ public:
+  using CollectionApi::CollectionApi;
+  vlapi::IDrawingTablePtr AddTable(int rows, int columns, double rowHeight, double columnWidth, int) override {
+    if (rows < 0 || columns <= 0 || rowHeight <= 0 || columnWidth <= 0) return {};
+    Ref<Shape> shape = New();
+    auto* table = static_cast<DrawingTable*>(shape.get());
+    if (!table) return {};
+    table->Resize(rows, columns, rowHeight, columnWidth);
+    return vlapi::IDrawingTablePtr(shape->Identity());
+  }
+};
+
+class ColouringCollection : public CollectionApi<vlapi::IColourings> {
+ public:
+  using CollectionApi::CollectionApi;
+};
+
+vlapi::IDrawingGroupPtr ContourCollection::CreateEnclosingContours(double x, double y, const vlapi::APIObjectList&,
+                                                                   int) {
+  Document2D* doc = Target().OwnerNode()->Doc();
+  if (!doc || Failures::Instance().Fails("IDrawingContours::CreateEnclosingContours")) return {};
+  std::vector<geom::Curve> curves;
+  for (const Ref<Shape>& shape : Target().Items())
+    if (shape->HasCurve())
+      for (const geom::Curve& c : shape->Curves()) curves.push_back(c);
+  std::vector<Ref<Shape>> contours;
+  for (const geom::Contour& found : geom::enclosingContours(curves, {x, y})) {
+    Ref<ContourShape> contour = Make<ContourShape>();
+    for (const geom::ContourEdge& edge : found.edges) contour->pieces.push_back(edge.curve);
+    contour->Register(doc);
+    contours.push_back(contour);
+  }
+  if (contours.empty()) return {};
+  return Give<vlapi::IDrawingGroup>(FloatingGroup(doc, contours).get());
+}
+
+class LayersApi : public Api<NoCore, vlapi::ILayers> {
+ public:
+  explicit LayersApi(View* view) : view_(view) {}
+  int GetCount() override { return static_cast<int>(view_->LayerList().size()); }
+  vlapi::IVarnelAPIObjectPtr GetItem(int index) override {
+    if (index < 0 || index >= GetCount()) return {};
+    return Give<vlapi::IVarnelAPIObject>(view_->LayerList()[static_cast<std::size_t>(index)].get());
+  }
+  vlapi::ILayerPtr GetLayer(int number) override { return Give<vlapi::ILayer>(view_->LayerByNumber(number)); }
+  vlapi::ILayerPtr FindLayer(const std::wstring& name) override { return Give<vlapi::ILayer>(view_->LayerByName(name)); }
+  vlapi::ILayerPtr Add() override {
+    if (Failures::Instance().Fails("ILayers::Add")) return {};
+    int next = 0;
+    for (const auto& l : view_->LayerList()) next = std::max(next, l->number + 1);
+    return Give<vlapi::ILayer>(view_->AddLayer(next, L"").get());
+  }
+
+ private:
+  Ref<View> view_;
+};
+
+class ViewsApi : public Api<NoCore, vlapi::IViews, vlapi::IViewsAndLayersManager> {
+ public:
+  explicit ViewsApi(Document2D* doc) : doc_(doc) {}
+  vlapi::IViewsPtr GetViews() override { return Give<vlapi::IViews>("IViewsAndLayersManager::GetViews", this); }
+  int GetCount() override { return static_cast<int>(doc_->Views().size()); }
+  vlapi::IVarnelAPIObjectPtr GetItem(int index) override {
+    if (index < 0 || index >= GetCount()) return {};
+    return Give<vlapi::IVarnelAPIObject>(doc_->Views()[static_cast<std::size_t>(index)].get());
+  }
+  vlapi::IViewPtr GetView(int number) override { return Give<vlapi::IView>("IViews::GetView", doc_->ViewByNumber(number)); }
+  vlapi::IViewPtr GetActiveView() override {
+    return Give<vlapi::IView>("IViews::GetActiveView", doc_->CurrentView());
+  }
+  vlapi::IViewPtr FindView(const std::wstring& name) override {
+    for (const auto& v : doc_->Views())
+      if (v->name == name) return Give<vlapi::IView>(v.get());
+    return {};
+  }
+  vlapi::IViewPtr Add(int) override {
+    if (Failures::Instance().Fails("IViews::Add")) return {};
+    return Give<vlapi::IView>(doc_->AddView(-1).get());
+  }
+
+ private:
+  Ref<Document2D> doc_;
+};
+
+}  // namespace
+
+Layer::Layer(View* view, int number, std::wstring name) : number(number), name(std::move(name)), view_(view) {}
+
+bool Layer::Update() {
+  CountUpdate();
+  return view_ != nullptr;
+}
+
+bool Layer::GetCurrent() { return view_ && view_->CurrentLayer() == number; }
+
+void Layer::MakeCurrent() {
+  if (view_) view_->SetCurrentLayer(number);
+}
+
+bool Layer::Delete() {
+  if (!view_ || number == 0) return false;  // the system layer stays
+  View* view = view_;
+  view_ = nullptr;
+  view->RemoveLayer(this);
+  return true;
+}
+
+View::View(Document2D* doc, int number) : number(number) {
+  Register(doc);
+  AddLayer(0, L"0");
+}
+
+View::~View() {
+  for (const auto& l : layers_) l->Detach();
+}
+
+Layer* View::LayerByNumber(int wanted) const {
+  for (const auto& l : layers_)
+    if (l->number == wanted) return l.get();
+  return nullptr;
+}
+
+Layer* View::LayerByName(const std::wstring& wanted) const {
+  for (const auto& l : layers_)
+    if (l->name == wanted) return l.get();
+  return nullptr;
+}
+
+Ref<Layer> View::AddLayer(int layerNumber, const std::wstring& layerName) {
+  Ref<Layer> layer = Make<Layer>(this, layerNumber, layerName);
+  if (Doc()) layer->Register(Doc());
+  layers_.push_back(layer);
+  return layer;
+}
+
+void View::RemoveLayer(Layer* layer) {
+  layers_.erase(std::remove_if(layers_.begin(), layers_.end(), [&](const Ref<Layer>& l) { return l.get() == layer; }),
+                layers_.end());
+  if (currentLayer_ == layer->number) currentLayer_ = 0;
+}
+
+void View::Kill() {
+  std::vector<Ref<Shape>> items = Items();
+  for (const auto& s : items) s->Kill();
+  Node::Kill();
+}
+
+bool View::Update() {
+  CountUpdate();
+  return Alive();
+}
+
+bool View::GetCurrent() { return Doc() && Doc()->CurrentView() == this; }
+
+void View::SetCurrent(bool current) {
+  if (Doc() && current) Doc()->MakeCurrent(this);
+}
+
+vlapi::ILayersPtr View::GetLayers() { return Give<vlapi::ILayers>("IView::GetLayers", new LayersApi(this)); }
+
+void View::TransformViewToSheet(double& px, double& py) {
+  px = x + scale * px;
+  py = y + scale * py;
+}
+
+void View::TransformSheetToView(double& px, double& py) {
+  px = (px - x) / scale;
+  py = (py - y) / scale;
+}
+
+bool View::Delete() {
+  if (!Doc() || number == 0) return false;  // the system view stays
+  Doc()->RemoveView(this);
+  return true;
+}
+
+vlapi::DrawingObjectList View::GetObjects(const vlapi::TypeList& types) { return ListObjects(*this, types); }
+vlapi::IDrawingObjectsPtr View::GetCollection(int type) { return CollectionOf(*this, type); }
+vlapi::IMacroObjectsPtr View::GetMacroObjects() { return MacroCollectionOf(*this); }
+vlapi::IDrawingContoursPtr View::GetDrawingContours() { return ContourCollectionOf(*this); }
+vlapi::IColouringsPtr View::GetColourings() { return ColouringCollectionOf(*this); }
+
+vlapi::DrawingObjectList ListObjects(const Container& container, const vlapi::TypeList& types) {
+  vlapi::DrawingObjectList out;
+  for (const Ref<Shape>& s : container.ItemsOf(types)) out.emplace_back(s->Identity());
+  return out;
+}
+
+vlapi::IDrawingObjectsPtr CollectionOf(Container& container, int type) {
+  if (!MakeShape(type)) return {};
+  return Give<vlapi::IDrawingObjects>("IDrawingContainer::GetCollection",
+                                      new CollectionApi<vlapi::IDrawingObjects>(container, type));
+}
+
+vlapi::IMacroObjectsPtr MacroCollectionOf(Container& container) {
+  return Give<vlapi::IMacroObjects>("IDrawingContainer::GetMacroObjects", new MacroCollection(container, vlapi::vlDrMacro));
+}
+
+vlapi::IDrawingContoursPtr ContourCollectionOf(Container& container) {
+  return Give<vlapi::IDrawingContours>("IDrawingContainer::GetDrawingContours",
+                                       new ContourCollection(container, vlapi::vlDrContour));
+}
+
+vlapi::IColouringsPtr ColouringCollectionOf(Container& container) {
+  return Give<vlapi::IColourings>("IDrawingContainer::GetColourings",
+                                  new ColouringCollection(container, vlapi::vlDrColouring));
+}
+
+vlapi::IDrawingTablesPtr TableCollectionOf(Container& container) {
+  return Give<vlapi::IDrawingTables>("ISymbols2DContainer::GetDrawingTables",
+                                     new TableCollection(container, vlapi::vlDrTable));
+}
+
+vlapi::IViewsAndLayersManagerPtr MakeViewsManager(Document2D* doc) {
+  return Give<vlapi::IViewsAndLayersManager>(new ViewsApi(doc));
+}
+
+}  // namespace vlhost

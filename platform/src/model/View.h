@@ -1,0 +1,111 @@
+#pragma once
+// Views, their layers, and the collections that reach them.
+#include <string>
+#include <vector>
+
+#include "model/Document2D.h"
+
+namespace vlhost {
+
+class Layer : public Api<Node, vlapi::ILayer> {
+ public:
+  Layer(View* view, int number, std::wstring name);
+  int number;
+  std::wstring name;
+  int color = 0;
+  bool visible = true;
+
+  void Detach() { view_ = nullptr; }
+  int GetAPIObjectType() override { return vlapi::vlObjectLayer; }
+  bool Update() override;
+  int GetNumber() override { return number; }
+  void SetNumber(int value) override { number = value; }
+  std::wstring GetName() override { return name; }
+  void SetName(const std::wstring& value) override { name = value; }
+  int GetColor() override { return color; }
+  void SetColor(int value) override { color = value; }
+  bool GetVisible() override { return visible; }
+  void SetVisible(bool value) override { visible = value; }
+  bool GetCurrent() override;
+  void MakeCurrent() override;
+  bool Delete() override;
+
+ private:
+  View* view_;
+};
+
+class ViewCore : public Node, public Container {
+ public:
+  using Node::Node;
+};
+
+// A view: sheet = origin + scale * view coordinates.
+class View : public Api<ViewCore, vlapi::IView, vlapi::IDrawingContainer> {
+ public:
+  View(Document2D* doc, int number);
+  ~View() override;
+  int number;
+  std::wstring name;
+  double x = 0;
+  double y = 0;
+  double scale = 1;
+  bool current = false;
+
+  const std::vector<Ref<Layer>>& LayerList() const { return layers_; }
+  Layer* LayerByNumber(int number) const;
+  Layer* LayerByName(const std::wstring& name) const;
+  Ref<Layer> AddLayer(int number, const std::wstring& name);
+  void RemoveLayer(Layer* layer);
+  int CurrentLayer() const { return currentLayer_; }
+  void SetCurrentLayer(int number) { currentLayer_ = number; }
+  void Kill() override;
+
+  // Container
+  Node* OwnerNode() override { return this; }
+  View* OwnerView() override { return this; }
+  geom::Transform ToParent() const override { return {}; }
+  Container* ParentContainer() const override { return nullptr; }
+  int DefaultLayer() const override { return currentLayer_; }
+
+  // vlapi::IView
+  int GetAPIObjectType() override { return vlapi::vlObjectView; }
+  bool Update() override;
+  int GetNumber() override { return number; }
+  std::wstring GetName() override { return name; }
+  void SetName(const std::wstring& value) override { name = value; }
+  double GetX() override { return x; }
+  void SetX(double value) override { x = value; }
+  double GetY() override { return y; }
+  void SetY(double value) override { y = value; }
+  double GetScale() override { return scale; }
+  void SetScale(double value) override { if (value > 0) scale = value; }
+  bool GetCurrent() override;
+  void SetCurrent(bool current) override;
+  vlapi::ILayersPtr GetLayers() override;
+  void TransformViewToSheet(double& px, double& py) override;
+  void TransformSheetToView(double& px, double& py) override;
+  bool Delete() override;
+  // vlapi::IDrawingContainer
+  vlapi::DrawingObjectList GetObjects(const vlapi::TypeList& types) override;
+  vlapi::IDrawingObjectsPtr GetCollection(int type) override;
+  vlapi::IMacroObjectsPtr GetMacroObjects() override;
+  vlapi::IDrawingContoursPtr GetDrawingContours() override;
+  vlapi::IColouringsPtr GetColourings() override;
+
+ private:
+  std::vector<Ref<Layer>> layers_;
+  int currentLayer_ = 0;
+};
+
+// The IDrawingContainer face shared by views and macros.
+vlapi::DrawingObjectList ListObjects(const Container& container, const vlapi::TypeList& types);
+vlapi::IDrawingObjectsPtr CollectionOf(Container& container, int type);
+vlapi::IMacroObjectsPtr MacroCollectionOf(Container& container);
+vlapi::IDrawingContoursPtr ContourCollectionOf(Container& container);
+vlapi::IColouringsPtr ColouringCollectionOf(Container& container);
+vlapi::IDrawingTablesPtr TableCollectionOf(Container& container);
+
+// The views of a document (also its views-and-layers manager).
+vlapi::IViewsAndLayersManagerPtr MakeViewsManager(Document2D* doc);
+
+}  // namespace vlhost
