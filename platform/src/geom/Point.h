@@ -58,7 +58,7 @@ public:
     Transform() = default;
     static Transform move(double dx, double dy);
     static Transform turn(Point centre, double degrees);
-    static Transform mirror(Point a, Point b);   // about the line through a and b
+    static Transform mirror(Point a, Point b);   // about the line through a and b (none when a == b)
     static Transform scale(Point centre, double factor);
 
     // This transform followed by `next`.

@@ -234,7 +234,7 @@ public:
                 out.push_back(Segment{a.p, b.p});
             return;
         }
-        const auto pair = biarc(a.p, unitTangent(curve_, t0, t1), b.p, unitTangent(curve_, t1, t0) );
+        const auto pair = biarc(a.p, unitTangent(curve_, t0, t1), b.p, unitTangent(curve_, t1, t0));
         if (pair && fits(*pair, t0, t1)) {
             for (const LineArc& piece : *pair)
                 out.push_back(piece);
@@ -339,7 +339,10 @@ std::vector<LineArc> biarcs(const Smooth& curve, double sag)
     const std::vector<double> br = curve.breaks();
     cuts.insert(cuts.end(), br.begin(), br.end());
     std::sort(cuts.begin(), cuts.end());
-    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+    // Extremes that fall on a break would leave slivers between them.
+    const double close = 1e-9 * (br.back() - br.front());
+    cuts.erase(std::unique(cuts.begin(), cuts.end(), [close](double a, double b) { return b - a <= close; }), cuts.end());
+    cuts.back() = br.back();
     const PieceFitter fitter(curve, sag, box);
     std::vector<LineArc> out;
     for (std::size_t i = 0; i + 1 < cuts.size(); ++i)
