@@ -15,23 +15,6 @@ bool IsCurve(int type)
     return std::find(std::begin(curves), std::end(curves), type) != std::end(curves);
 }
 
-// The line segments and arcs into which the host breaks `object`.
-void DecomposeDrawingObject(const vlapi::IDrawingObjectPtr& object, double arrow,
-                            std::vector<vlapi::IDrawingObjectPtr>& objs)
-{
-    vlapi::IVarnelDocument2DPtr doc = GetActiveDocument2D();
-    if (!object || !doc)
-        return;
-    vlapi::IDrawingGroupPtr parts = doc->DecomposeObject(object.get(), vlapi::vlDOLSegmentsArcsPoints, -2, arrow);
-    if (!parts)
-        return;
-    for (const vlapi::IDrawingObjectPtr& part : parts->GetObjects({vlapi::vlAllObj})) {
-        const int type = part ? part->GetType() : vlapi::vlAllObj;
-        if (type == vlapi::vlDrLineSeg || type == vlapi::vlDrArc)
-            objs.push_back(part);
-    }
-}
-
 }  // namespace
 
 void GetCurveObjects(vlapi::IDrawingContainerPtr container, std::vector<vlapi::IDrawingObjectPtr>& objs,
