@@ -26,18 +26,3 @@ void SetActiveSysLayer(int numView)
 }
 
 }  // namespace vrnApi
-
-namespace vrnApi {
-
-void GetAllViews(vlapi::IVarnelDocument2DPtr doc, std::vector<vlapi::IViewPtr>& views)
-{
-    vlapi::IViewsAndLayersManagerPtr manager = doc ? doc->GetViewsAndLayersManager()
-                                                   : vlapi::IViewsAndLayersManagerPtr{};
-    vlapi::IViewsPtr collection = manager ? manager->GetViews() : vlapi::IViewsPtr{};
-    if (!collection)
-        return;
-    for (int i = 0; i < collection->GetCount(); ++i)
-        views.emplace_back(collection->GetItem(i));
-}
-
-}  // namespace vrnApi
