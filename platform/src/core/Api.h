@@ -8,7 +8,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "core/Failures.h"
+#include "vlhost/Failures.h"
 #include "vlapi/vlapi.h"
 
 namespace vlhost {

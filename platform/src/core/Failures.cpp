@@ -1,4 +1,4 @@
-#include "core/Failures.h"
+#include "vlhost/Failures.h"
 
 #include <array>
 

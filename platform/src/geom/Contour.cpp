@@ -150,12 +150,28 @@ bool isClosed(const Contour& contour, double tol)
     return !contour.edges.empty() && near(startPoint(contour.edges.front().curve), endPoint(contour.edges.back().curve), tol);
 }
 
-double signedArea(const Contour& contour)
+namespace {
+
+// Sum of a term over the contour's curves and over the straight bridges of the
+// gaps (within the tolerance) between consecutive curves and back to the start,
+// so that the sum does not depend on where the contour lies.
+template <class Term>
+double sumOverClosedContour(const Contour& contour, Term term)
 {
     double sum = 0;
-    for (const ContourEdge& e : contour.edges)
-        sum += detail::areaTermOf(e.curve);
+    for (std::size_t i = 0; i < contour.edges.size(); ++i) {
+        const Curve& curve = contour.edges[i].curve;
+        const Curve& next = contour.edges[(i + 1) % contour.edges.size()].curve;
+        sum += term(curve) + term(Segment{endPoint(curve), startPoint(next)});
+    }
     return sum;
+}
+
+}  // namespace
+
+double signedArea(const Contour& contour)
+{
+    return sumOverClosedContour(contour, [](const Curve& c) { return detail::areaTermOf(c); });
 }
 
 double area(const Contour& contour)
@@ -196,10 +212,7 @@ bool encloses(const Contour& contour, Point p)
 {
     if (!isFinite(p))
         return false;
-    double turn = 0;
-    for (const ContourEdge& e : contour.edges)
-        turn += detail::windingAngleOf(e.curve, p);
-    return std::abs(turn) > kPi;
+    return std::abs(sumOverClosedContour(contour, [p](const Curve& c) { return detail::windingAngleOf(c, p); })) > kPi;
 }
 
 std::vector<Point> ringPoints(const Contour& contour, double sag)

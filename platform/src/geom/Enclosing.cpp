@@ -430,7 +430,8 @@ std::vector<Contour> enclosingContours(std::span<const Curve> curves, Point p, d
     // Bounded faces run counter-clockwise; the smallest one around p is the region.
     std::optional<std::size_t> outer;
     for (std::size_t i = 0; i < faces.size(); ++i)
-        if (areas[i] > tol * tol && (!outer || areas[i] < areas[*outer]) && encloses(faces[i], p))
+        if (areas[i] > tol * tol && (!outer || areas[i] < areas[*outer]) && boundingBox(faces[i]).contains(p) &&
+            encloses(faces[i], p))
             outer = i;
     if (!outer)
         return {};

@@ -11,60 +11,12 @@
 
 #include "core/Api.h"
 #include "model/Document2D.h"
+#include "vlhost/HostState.h"
 
 namespace vlhost {
 
 class Document3D;
 class ResourceTexts;
-
-struct RecordedMessage {
-  std::wstring text;
-  std::wstring caption;
-  int flags = 0;
-  int param1 = 0;
-  int param2 = 0;
-};
-
-struct RecordedDialog {
-  std::string kind;  // "file", "files", "folder"
-  std::wstring defaultExtension, filters, start;
-  bool preview = false;
-};
-
-// The progress bar and the user-access switch, with counters.
-struct ProgressState {
-  bool shown = false;
-  std::wstring text;
-  int range = 0;
-  int position = 0;
-  int starts = 0;
-  int stops = 0;
-  std::vector<int> positions;
-};
-
-struct AccessState {
-  bool enabled = true;
-  int offs = 0;
-  int ons = 0;
-  int pendingEventRuns = 0;
-};
-
-// What the user would answer and what the host showed; tests read and set it.
-struct HostState {
-  std::vector<RecordedMessage> messages;
-  std::deque<int> messageAnswers;  // answers of the next message boxes (default 1)
-  std::vector<RecordedDialog> dialogs;
-  std::deque<std::wstring> fileAnswers;
-  std::deque<std::vector<std::wstring>> filesAnswers;
-  std::deque<std::wstring> folderAnswers;  // a dialog without an answer is cancelled
-  std::vector<int> helpTopics;
-  std::set<uint8_t> keysDown;
-  std::deque<int> commandQueue;  // library commands the library asked the host to run
-  ProgressState progress;
-  AccessState access;
-  int errorCode = 0;
-  std::wstring errorText;
-};
 
 class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationServices, vlapi::ISystemSettings,
                                vlapi::IApplicationDialogs, vlapi::IVarnelError, vlapi::ILibraryManager,

@@ -383,7 +383,7 @@ class Reader {
     if (doc_.Pages().empty()) Bad("the document has no page");
     for (const auto& link : links_) link();
     for (const json& g : List(j, "groups")) ReadGroup(g);
-    doc_.SetNextReference(std::max(doc_.NextReference(), Integer(j, "nextRef")));
+    doc_.SetNextReference(std::max(doc_.HighestReference() + 1, Integer(j, "nextRef")));
   }
 
  private:
@@ -583,7 +583,8 @@ void ReadPart(const json& j, PartData& part) {
 bool SaveDocument2D(Document2D& doc, const std::wstring& path) {
   try {
     if (!WriteJson(DocumentJson(doc), path)) return false;
-  } catch (...) {
+  } catch (const std::exception& e) {
+    if (doc.App()) doc.App()->Fail(2, Wide(e.what()));
     return false;
   }
   doc.SetPath(path);

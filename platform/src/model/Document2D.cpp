@@ -135,9 +135,17 @@ void Document2D::Dismantle() {
   if (spec_) spec_->Orphan();
 }
 
+// While a file is read, the references the host makes up for new nodes stay
+// clear of those the file gives them.
 void Document2D::ClearForReading() {
   Dismantle();
-  nextRef_ = 1;
+  nextRef_ = 1 << 30;
+}
+
+int32_t Document2D::HighestReference() const {
+  int32_t highest = 0;
+  for (const auto& [ref, node] : nodes_) highest = std::max(highest, ref);
+  return highest;
 }
 
 int32_t Document2D::Enter(Node* node, int32_t wanted) {

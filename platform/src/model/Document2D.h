@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/Node.h"
+#include "vlhost/HostState.h"
 
 namespace vlhost {
 
@@ -23,21 +24,6 @@ struct PropertyValues {
   std::map<int, vlapi::PropertyValue> values;
   bool Set(vlapi::IProperty* property, const vlapi::PropertyValue& value);
   bool Get(vlapi::IProperty* property, vlapi::PropertyValue& value) const;
-};
-
-// What the host keeps of a document's switches, with counters so that a test
-// can tell whether every bracket was closed.
-struct DocumentSwitches {
-  bool treeRebuild = true;
-  bool treeUpdate = true;
-  bool undoEnabled = true;
-  int undoDepth = 0;            // open undo containers
-  int undoContainersOpened = 0;
-  int undoContainersClosed = 0;
-  int treeRebuildOff = 0;       // SetTreeRebuild(false) calls
-  int treeRebuildOn = 0;
-  int undoOff = 0;
-  int undoOn = 0;
 };
 
 // Common to 2D and 3D documents.
@@ -75,6 +61,7 @@ class Document2D : public Api<DocumentBase, vlapi::IVarnelDocument2D, vlapi::IPr
   Node* Find(int32_t ref) const;
   int32_t NextReference() const { return nextRef_; }
   void SetNextReference(int32_t next) { nextRef_ = next; }
+  int32_t HighestReference() const;
 
   // Views.
   const std::vector<Ref<View>>& Views() const { return views_; }

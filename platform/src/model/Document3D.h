@@ -5,18 +5,9 @@
 #include <vector>
 
 #include "model/Document2D.h"
+#include "vlhost/Parts.h"
 
 namespace vlhost {
-
-struct PartData {
-  std::wstring name;
-  std::wstring designation;
-  std::wstring fileName;
-  bool detail = true;
-  std::vector<std::shared_ptr<PartData>> children;
-  // A new component, appended.
-  PartData& Add(const std::wstring& componentName, bool isDetail);
-};
 
 class Document3D : public Api<DocumentBase, vlapi::IVarnelDocument3D> {
  public:

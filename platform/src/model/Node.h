@@ -55,6 +55,9 @@ using CloneMap = std::map<const class Shape*, class Shape*>;
 // A drawing object. Its geometry is in the coordinates of its container.
 class Shape : public Node {
  public:
+  Shape() = default;
+  // A copy stands in no container until it is put in one.
+  Shape(const Shape& other) : Node(other), layer(other.layer), style(other.style) {}
   int layer = 0;
   int style = 1;
 
@@ -85,6 +88,10 @@ class Shape : public Node {
 // A view or a macro: holds shapes in drawing order.
 class Container {
  public:
+  Container() = default;
+  // A copy of a container starts empty: its owner copies the members.
+  Container(const Container&) {}
+  Container& operator=(const Container&) = delete;
   virtual ~Container() = default;
   const std::vector<Ref<Shape>>& Items() const { return items_; }
   // Puts `shape` at the end; it leaves its former container.

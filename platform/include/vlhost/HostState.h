@@ -1,0 +1,76 @@
+#pragma once
+// What the headless host records of the user's side and of its switches, and
+// the answers a test or a script gives in the user's place.
+#include <cstdint>
+#include <deque>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace vlhost {
+
+// What the host keeps of a document's switches, with counters so that a test
+// can tell whether every bracket was closed.
+struct DocumentSwitches {
+  bool treeRebuild = true;
+  bool treeUpdate = true;
+  bool undoEnabled = true;
+  int undoDepth = 0;            // open undo containers
+  int undoContainersOpened = 0;
+  int undoContainersClosed = 0;
+  int treeRebuildOff = 0;       // SetTreeRebuild(false) calls
+  int treeRebuildOn = 0;
+  int undoOff = 0;
+  int undoOn = 0;
+};
+
+struct RecordedMessage {
+  std::wstring text;
+  std::wstring caption;
+  int flags = 0;
+  int param1 = 0;
+  int param2 = 0;
+};
+
+struct RecordedDialog {
+  std::string kind;  // "file", "files", "folder"
+  std::wstring defaultExtension, filters, start;
+  bool preview = false;
+};
+
+// The progress bar and the user-access switch, with counters.
+struct ProgressState {
+  bool shown = false;
+  std::wstring text;
+  int range = 0;
+  int position = 0;
+  int starts = 0;
+  int stops = 0;
+  std::vector<int> positions;
+};
+
+struct AccessState {
+  bool enabled = true;
+  int offs = 0;
+  int ons = 0;
+  int pendingEventRuns = 0;
+};
+
+// What the user would answer and what the host showed; tests read and set it.
+struct HostState {
+  std::vector<RecordedMessage> messages;
+  std::deque<int> messageAnswers;  // answers of the next message boxes (default 1)
+  std::vector<RecordedDialog> dialogs;
+  std::deque<std::wstring> fileAnswers;
+  std::deque<std::vector<std::wstring>> filesAnswers;
+  std::deque<std::wstring> folderAnswers;  // a dialog without an answer is cancelled
+  std::vector<int> helpTopics;
+  std::set<uint8_t> keysDown;
+  std::deque<int> commandQueue;  // library commands the library asked the host to run
+  ProgressState progress;
+  AccessState access;
+  int errorCode = 0;
+  std::wstring errorText;
+};
+
+}  // namespace vlhost

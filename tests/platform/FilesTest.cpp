@@ -1,0 +1,119 @@
+// Documents in files: what survives a save and an open, and readers that
+// refuse damaged files with a message.
+#include <fstream>
+
+#include "HostFixture.h"
+#include "io/Files.h"
+#include "model/Document3D.h"
+
+namespace vlhost::test {
+namespace {
+
+TEST_F(HostTest, DrawingContentSurvivesSaveAndOpen) {
+  auto doc = NewDrawing();
+  auto views = doc->GetViewsAndLayersManager()->GetViews();
+  vlapi::IViewPtr sheet = views->Add(1);
+  sheet->SetName(L"Лист 1");
+  sheet->SetX(30);
+  sheet->SetY(20);
+  sheet->SetScale(0.1);
+  vlapi::ILayerPtr layer = sheet->GetLayers()->Add();
+  layer->SetNumber(3);
+  layer->SetName(L"Раскраска");
+  layer->SetVisible(false);
+  auto macro = AddSquareMacro(Container(sheet), 2000, 1000);
+  vlapi::IColouringPtr colouring = vlapi::IDrawingContainerPtr(macro)->GetColourings()->Add();
+  vlapi::IBoundariesObjectPtr(colouring)->SetBoundaries(
+      vlapi::IDrawingContainerPtr(macro)->GetObjects({vlapi::vlDrLineSeg}), 0);
+  colouring->SetColor(0x00FF00);
+  colouring->SetLayer(3);
+  vlapi::IDrawingTablePtr table = vlapi::ISymbols2DContainerPtr(macro)->GetDrawingTables()->AddTable(2, 5, 8, 70, 0);
+  vlapi::ITextPtr(vlapi::ITablePtr(table)->GetCell(1, 2)->GetText())->SetText(L"2000x1000x3");
+  vlapi::IPropertyPtr count = doc->GetPropertyMng()->AddProperty();
+  count->SetName(L"Count");
+  vlapi::IPropertyKeeperPtr(macro)->SetPropertyValue(count.get(), vlapi::PropertyValue(3.0), true);
+  vlapi::IPropertyKeeperPtr(doc)->SetPropertyValue(doc->GetPropertyMng()->GetBuiltInProperty(vlapi::vlPropertyMaterial).get(),
+                                                  vlapi::PropertyValue(std::wstring(L"Сталь 3")), false);
+  vlapi::ILayoutSheetPtr page = doc->GetLayoutSheets()->GetItem(0);
+  vlapi::ITextPtr(page->GetStamp()->GetCellText(1104))->SetText(L"0.87");
+  ASSERT_TRUE(doc->SaveAs(File("content.vdw")));
+  doc->Close(0);
+
+  auto opened = vlapi::IVarnelDocument2DPtr(Api()->GetDocuments()->Open(File("content.vdw"), true, 1));
+  ASSERT_TRUE(opened) << Utf8(app->State().errorText);
+  vlapi::IViewPtr sheetAgain = opened->GetViewsAndLayersManager()->GetViews()->FindView(L"Лист 1");
+  ASSERT_TRUE(sheetAgain);
+  EXPECT_EQ(sheetAgain->GetNumber(), 1);
+  EXPECT_DOUBLE_EQ(sheetAgain->GetScale(), 0.1);
+  vlapi::ILayerPtr layerAgain = sheetAgain->GetLayers()->FindLayer(L"Раскраска");
+  ASSERT_TRUE(layerAgain);
+  EXPECT_EQ(layerAgain->GetNumber(), 3);
+  EXPECT_FALSE(layerAgain->GetVisible());
+  vlapi::IMacroObjectPtr macroAgain = Container(sheetAgain)->GetObjects({vlapi::vlDrMacro})[0];
+  vlapi::IDrawingContainerPtr members = macroAgain;
+  ASSERT_EQ(members->GetColourings()->GetCount(), 1);
+  vlapi::IColouringPtr colouringAgain = members->GetColourings()->GetItem(0);
+  EXPECT_EQ(colouringAgain->GetColor(), 0x00FF00);
+  EXPECT_EQ(vlapi::IBoundariesObjectPtr(colouringAgain)->GetBoundaries().size(), 4u);
+  vlapi::IDrawingTablePtr tableAgain = members->GetObjects({vlapi::vlObjectDrawingTable})[0];
+  EXPECT_EQ(vlapi::ITextPtr(vlapi::ITablePtr(tableAgain)->GetCell(1, 2)->GetText())->GetText(), L"2000x1000x3");
+  vlapi::PropertyValue value;
+  bool fromSource = false;
+  ASSERT_TRUE(vlapi::IPropertyKeeperPtr(macroAgain)->GetPropertyValue(
+      opened->GetPropertyMng()->GetProperty(L"Count").get(), value, true, fromSource));
+  EXPECT_DOUBLE_EQ(value.GetDouble(), 3.0);
+  ASSERT_TRUE(vlapi::IPropertyKeeperPtr(opened)->GetPropertyValue(
+      opened->GetPropertyMng()->GetBuiltInProperty(vlapi::vlPropertyMaterial).get(), value, true, fromSource));
+  EXPECT_EQ(value.GetString(), L"Сталь 3");
+  EXPECT_EQ(vlapi::ITextPtr(opened->GetLayoutSheets()->GetItem(0)->GetStamp()->GetCellText(1104))->GetText(), L"0.87");
+}
+
+class DamagedFileTest : public HostTest, public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
+
+TEST_P(DamagedFileTest, IsRefusedWithAMessage) {
+  auto doc = NewDrawing();
+  AddSquareMacro(Container(ActiveView(doc)), 20, 10);
+  ASSERT_TRUE(doc->SaveAs(File("good.vdw")));
+  doc->Close(0);
+  std::ifstream in(root / "good.vdw");
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const auto [from, to] = GetParam();
+  const std::size_t at = text.find(from);
+  ASSERT_NE(at, std::string::npos) << from;
+  text.replace(at, std::string(from).size(), to);
+  std::ofstream(root / "bad.vdw") << text;
+
+  const std::size_t before = app->Open().size();
+  EXPECT_FALSE(Api()->GetDocuments()->Open(File("bad.vdw"), true, 1));
+  EXPECT_EQ(app->Open().size(), before);
+  EXPECT_NE(Api()->GetLastError()->GetCode(), 0);
+  EXPECT_FALSE(app->State().errorText.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, DamagedFileTest,
+                         ::testing::Values(std::pair{"\"views\"", "\"viewz\""},      // a section missing
+                                           std::pair{"\"data\": \"\"", "\"data\": \"abc\""},  // odd byte text
+                                           std::pair{"\"scale\": 1.0", "\"scale\": -1.0"},    // impossible value
+                                           std::pair{"\"type\": 27", "\"type\": 999"},        // unknown object
+                                           std::pair{"\"version\": 1", "\"version\": 7"},
+                                           std::pair{"\"views\"", "\"views\" [ ,"}));         // not JSON
+
+TEST_F(HostTest, ThreeDimensionalTreeSurvivesSaveAndOpen) {
+  Ref<Document3D> doc = app->NewDocument3D();
+  PartData& sub = doc->top->Add(L"S1", false);
+  sub.Add(L"P1", true);
+  sub.Add(L"P2", true);
+  doc->top->Add(L"P3", true);
+  ASSERT_TRUE(doc->SaveAs(File("tree.v3d")));
+  doc->Close(0);
+  vlapi::IVarnelDocument3DPtr opened = Api()->GetDocuments()->Open(File("tree.v3d"), false, 1);
+  ASSERT_TRUE(opened);
+  vlapi::IPartsPtr parts = opened->GetTopPart()->GetParts();
+  ASSERT_EQ(parts->GetCount(), 2);
+  EXPECT_FALSE(parts->GetItem(0)->IsDetail());
+  EXPECT_EQ(parts->GetItem(0)->GetParts()->GetItem(1)->GetName(), L"P2");
+  EXPECT_TRUE(parts->GetItem(1)->IsDetail());
+}
+
+}  // namespace
+}  // namespace vlhost::test

@@ -1,0 +1,3 @@
+# The SVG test reads the pictures back with an XML parser.
+target_link_libraries(platform_tests PRIVATE pugixml::pugixml)
+target_include_directories(platform_tests PRIVATE ${PROJECT_SOURCE_DIR}/platform/src)
