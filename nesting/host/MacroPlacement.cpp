@@ -73,9 +73,14 @@ std::vector<vlapi::IMacroObjectPtr> CopyIntoNewGroup(const vlapi::IMacroObjectPt
     return copies;
 }
 
+// The view the macro stands in: its parent, or for a member of another macro
+// the view that one stands in.
 vlapi::IViewPtr ParentView(const vlapi::IMacroObjectPtr& macro)
 {
-    return macro ? vlapi::IViewPtr(macro->GetParent()) : vlapi::IViewPtr{};
+    if (!macro)
+        return {};
+    vlapi::IViewPtr parent(macro->GetParent());
+    return parent ? parent : macro->GetView();
 }
 
 void MakeCurrent(vlapi::IView& view)

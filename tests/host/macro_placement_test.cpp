@@ -182,6 +182,7 @@ TEST_F(MacroPlacementTest, ViewNumberIsMinusOneWhenUnknown)
     const INestingMacroObjectPtr macro = Ell();
     EXPECT_EQ(macro->GetMacroViewNumber(), ActiveView()->GetNumber());
     vlhost::FailureScope noParent("IDrawingObject::GetParent");
+    vlhost::FailureScope noView("IDrawingObject::GetView");
     EXPECT_EQ(macro->GetMacroViewNumber(), -1);
 }
 
