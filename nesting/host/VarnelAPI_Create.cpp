@@ -6,12 +6,17 @@ namespace vrnApi {
 namespace {
 
 // A new object of the container's collection of `type`, as `P`; empty when
-// the container, the collection or the new object is missing.
+// the container, the collection or the new object is missing. An object the
+// host made but that is not a `P` is deleted again.
 template <class P>
 P AddObject(const vlapi::IDrawingContainerPtr& container, int type)
 {
     vlapi::IDrawingObjectsPtr collection = container ? container->GetCollection(type) : nullptr;
-    return collection ? P(collection->Add()) : P();
+    vlapi::IDrawingObjectPtr added = collection ? collection->Add() : nullptr;
+    P typed(added);
+    if (added && !typed)
+        added->Delete();
+    return typed;
 }
 
 template <class P>
