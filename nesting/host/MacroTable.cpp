@@ -103,6 +103,9 @@ vlapi::IDrawingTablePtr CreateTable(vlapi::ISymbols2DContainerPtr container, dou
     if (!cells)
         return table;
     cells->SetHeaderRows(0, 1);
+    // Row 0 holds the titles, rows 1 .. rowsCount the data.
+    if (const int missing = rowsCount + 1 - cells->GetRowsCount(); missing > 0)
+        cells->AddRows(missing);
     for (size_t c = 0; c < title.size(); ++c)
         SetTextInTableCell(cells, 0, static_cast<int>(c), title[c]);
     for (size_t c = 0; c < widths.size(); ++c) {
