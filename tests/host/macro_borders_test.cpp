@@ -2,6 +2,7 @@
 // and the refusals the user is told about.
 #include "macro_fixture.h"
 
+#include "host/HostAccess.h"
 #include "model/NestingSetting.h"
 
 #include <cmath>
@@ -66,6 +67,9 @@ TEST_F(MacroBordersTest, SquareWithRoundHoleGivesCounterClockwiseRingsAndHostMea
     EXPECT_NEAR(r.length, 50 + 400 + 20 * PI, 0.01);  // 50 + 462.83
     EXPECT_EQ(NestingSetting::m_instance.m_tolerance, sag);
     EXPECT_TRUE(Messages().empty());
+    // Nothing temporary stays: the view holds the figure alone.
+    EXPECT_EQ(Container()->GetObjects({vlapi::vlAllObj}).size(), 1u);
+    EXPECT_EQ(StoredGroups(), 0);
 }
 
 TEST_F(MacroBordersTest, ClockwiseOutlineComesBackCounterClockwise)
@@ -150,6 +154,39 @@ TEST_F(MacroBordersTest, BoundaryContoursNameTheHostCurves)
     for (const NContourPtr& contour : contours) {
         for (const NSegmentPtr& s : contour->m_segments)
             EXPECT_TRUE(NMacroObject::Create(s->m_ref) != nullptr && s->m_ref != 0);
+    }
+}
+
+// Chords of the half circles of the hole, as a closed chain, and one chord
+// whose curve is gone from the drawing.
+TEST_F(MacroBordersTest, TangentialPolygonPutsTheConfiguredSagBackAndSkipsStaleChords)
+{
+    const vlapi::IArcPtr lower = AddArc(Container(), {40, 50}, {60, 50}, {50, 40});
+    const vlapi::IArcPtr upper = AddArc(Container(), {60, 50}, {40, 50}, {50, 60});
+    const vlapi::ILineSegmentPtr gone = AddLine(Container(), {40, 50}, {40, 50});
+    const auto chord = [](NPoint a, NPoint b, reference ref) {
+        auto s = std::make_shared<NSegment>(a, b, 0);
+        s->m_ref = ref;
+        return s;
+    };
+    const std::vector<NSegmentPtr> chain = {chord({40, 50}, {60, 50}, hostAccess::ReferenceOf(lower)),
+                                            chord({60, 50}, {40, 50}, hostAccess::ReferenceOf(upper)),
+                                            chord({40, 50}, {40, 50}, hostAccess::ReferenceOf(gone))};
+    gone->Delete();
+
+    const double configured = NestingSetting::m_instance.m_tolerance;
+    NestingSetting::m_instance.m_tolerance = 1.0;
+    const NPolygonPtr ring = vrnApi::ApproximateByTangentialPoligon(chain, 0.5);
+    EXPECT_EQ(NestingSetting::m_instance.m_tolerance, 1.0);
+    NestingSetting::m_instance.m_tolerance = configured;
+
+    ASSERT_TRUE(ring);
+    ring->DelEquilPoints();
+    EXPECT_TRUE(ring->CheckDirection());
+    for (const NPoint& p : ring->m_points) {
+        const double d = std::hypot(p.x - 50, p.y - 50);
+        EXPECT_GE(d, 10.0 - 0.01);  // circumscribed: never inside the circle
+        EXPECT_LT(d, 10.0 + std::sqrt(0.5 * 0.5 + 0.0001) + 0.01);
     }
 }
 
