@@ -79,6 +79,32 @@ TEST_F(HostTest, ClipboardCarriesObjectsIntoAnotherDocument) {
   EXPECT_EQ(Container(ActiveView(source))->GetObjects({vlapi::vlDrMacro}).size(), 1u);
 }
 
+TEST_F(HostTest, ClipboardOutlivesTheDocumentItWasCopiedFrom) {
+  auto source = NewDrawing();
+  auto macro = AddSquareMacro(Container(ActiveView(source)), 20, 10);
+  vlapi::IDrawingGroupPtr out = source->GetDrawingGroups()->Add(true, L"");
+  out->AddObjects(ListOf(vlapi::IAPIObjectPtr(macro)));
+  vlapi::IDrawingObjectPtr member = vlapi::IDrawingContainerPtr(macro)->GetObjects({vlapi::vlAllObj})[1];
+  out->AddObjects(ListOf(vlapi::IAPIObjectPtr(member)));
+  ASSERT_TRUE(out->CopyToClipboard(0, 0));
+  out = nullptr;
+  macro = nullptr;
+  member = nullptr;
+  source->Close(0);
+  source = nullptr;
+
+  auto target = NewDrawing();
+  vlapi::IDrawingGroupPtr in = target->GetDrawingGroups()->Add(true, L"");
+  ASSERT_TRUE(in->ReadFromClipboard(0, 0));
+  ASSERT_TRUE(in->Store());
+  auto container = Container(ActiveView(target));
+  EXPECT_EQ(container->GetObjects({vlapi::vlDrMacro}).size(), 1u);
+  EXPECT_EQ(container->GetObjects({vlapi::vlDrLineSeg}).size(), 1u);
+  vlapi::IMacroObjectPtr pasted = container->GetObjects({vlapi::vlDrMacro})[0];
+  EXPECT_EQ(vlapi::IDrawingContainerPtr(pasted)->GetObjects({vlapi::vlAllObj}).size(), 4u);
+  EXPECT_EQ(vlapi::IAPIObjectPtr(pasted->GetView()), vlapi::IAPIObjectPtr(ActiveView(target)));
+}
+
 TEST_F(HostTest, GroupCopiedIntoADocumentGoesToItsCurrentView) {
   auto doc = NewDrawing();
   auto views = doc->GetViewsAndLayersManager()->GetViews();
@@ -89,6 +115,9 @@ TEST_F(HostTest, GroupCopiedIntoADocumentGoesToItsCurrentView) {
   sheet->SetCurrent(true);
   vlapi::IDrawingGroupPtr copy = temporary->CopyToDocument(doc.get());
   ASSERT_TRUE(copy);
+  vlapi::IMacroObjectPtr copied = copy->GetObjects({vlapi::vlDrMacro})[0];
+  EXPECT_FALSE(copied->GetParent());  // stands in no view until stored
+  EXPECT_EQ(vlapi::IDrawingContainerPtr(copied)->GetObjects({vlapi::vlAllObj}).size(), 4u);
   ASSERT_TRUE(copy->Store());
   EXPECT_EQ(Container(sheet)->GetObjects({vlapi::vlDrMacro}).size(), 1u);
   copy->Clear(true);

@@ -27,7 +27,18 @@ vlapi::IVarnelDocument2DPtr BuildDrawing(const vlapi::IVarnelDocument2DPtr& doc)
   texts->SetName(L"Надписи");
   texts->SetColor(0x0000C0);
   auto container = ContainerOf(sheet);
-  AddSquareMacro(container, 3000, 1500);
+  vlapi::IMacroObjectPtr sheetMacro = AddSquareMacro(container, 3000, 1500);
+  vlapi::ITablePtr table = vlapi::ISymbols2DContainerPtr(sheetMacro)->GetDrawingTables()->AddTable(1, 3, 60, 500, 0);
+  table->SetHeaderRows(0, 1);
+  vlapi::IDrawingTablePtr(table)->SetX(1400);
+  vlapi::IDrawingTablePtr(table)->SetY(1400);
+  const wchar_t* cells[2][3] = {{L"Лист", L"Материал", L"КИМ, %"}, {L"1", L"Сталь 3", L"41.5"}};
+  for (int r = 0; r < 2; ++r)
+    for (int c = 0; c < 3; ++c) {
+      vlapi::ITextPtr text = table->GetCell(r, c)->GetText();
+      text->SetText(cells[r][c]);
+      text->GetLine(0)->SetHeight(35);
+    }
   for (int k = 0; k < 2; ++k) {
     vlapi::IMacroObjectPtr figure = AddSquareMacro(container, 800, 500);
     vlapi::IDrawingContainerPtr members = figure;
@@ -59,6 +70,7 @@ TEST_F(HostTest, PictureIsWellFormedAndShowsEveryObject) {
   const pugi::xml_node svgRoot = xml.child("svg");
   ASSERT_TRUE(svgRoot);
   EXPECT_EQ(svgRoot.select_nodes("//g").size(), 3u);  // one group per view
+  EXPECT_TRUE(svgRoot.select_node("//text[text()='Сталь 3']"));
   // Sheet 4 lines + 2 figures × (4 lines + circle) + container 4 lines.
   EXPECT_EQ(svgRoot.select_nodes("//path[@fill='none']").size(), 18u);
   EXPECT_EQ(svgRoot.select_nodes("//path[@fill='#80c080']").size(), 1u);

@@ -293,6 +293,8 @@ struct ITable : IAPIObject {
   virtual int GetRowsCount() = 0;
   virtual int GetColumnsCount() = 0;
   virtual ITableCellPtr GetCell(int row, int column) = 0;
+  // Inserts `count` header rows at row `first`: a table added with n rows
+  // and given one header row has rows 0 (the header) to n.
   virtual void SetHeaderRows(int first, int count) = 0;
   virtual bool AddRows(int count) = 0;
 };

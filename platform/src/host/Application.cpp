@@ -131,6 +131,8 @@ Application::Application(const std::filesystem::path& root, const std::filesyste
 }
 
 Application::~Application() {
+  for (const auto& doc : documents_)
+    if (auto* base = dynamic_cast<DocumentBase*>(doc.get())) base->Orphan();
   if (current == this) current = nullptr;
 }
 

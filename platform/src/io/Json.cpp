@@ -429,7 +429,9 @@ class Reader {
   }
 
   void ReadMembers(const json& j, const char* name, Container& container) {
+    if (++depth_ > kMaxDepth) Bad("macros are nested too deep");
     for (const json& s : List(j, name)) container.Adopt(ReadShape(s));
+    --depth_;
   }
 
   Ref<Shape> ReadShape(const json& j) {
@@ -566,8 +568,10 @@ class Reader {
     doc_.Keep(group);
   }
 
+  static constexpr int kMaxDepth = 64;
   Document2D& doc_;
   std::vector<std::function<void()>> links_;
+  int depth_ = 0;
 };
 
 void ReadPart(const json& j, PartData& part) {

@@ -104,11 +104,15 @@ class Painter {
     Line(svg, {min.x, max.y}, min, colour, width);
   }
 
-  void Label(std::ostream& svg, geom::Point at, double height, const std::wstring& text, const std::string& colour) const {
+  // `turn`: the text's direction, degrees counter-clockwise.
+  void Label(std::ostream& svg, geom::Point at, double height, const std::wstring& text, const std::string& colour,
+             double turn = 0) const {
     if (text.empty() || height <= 0) return;
     const geom::Point p = Out(at);
     svg << "<text x=\"" << p.x << "\" y=\"" << p.y << "\" font-family=\"DejaVu Sans, sans-serif\" font-size=\""
-        << height << "\" fill=\"" << colour << "\">" << Escape(text) << "</text>\n";
+        << height << "\" fill=\"" << colour << "\"";
+    if (std::abs(turn) > 1e-9) svg << " transform=\"rotate(" << -turn << ' ' << p.x << ' ' << p.y << ")\"";
+    svg << ">" << Escape(text) << "</text>\n";
   }
 
   void PaintPages(std::ostream& svg) const {
@@ -160,7 +164,7 @@ class Painter {
     } else if (auto* hatch = dynamic_cast<const HatchShape*>(&shape)) {
       Fill(svg, hatch->boundaries, t, "#808080", 0.25);
     } else if (auto* text = dynamic_cast<const DrawingText*>(&shape)) {
-      PaintText(svg, text->model, t.apply(text->anchor), t.lengthFactor(), ColourOf(view, shape));
+      PaintText(svg, text->model, text->anchor, t, ColourOf(view, shape));
     } else if (auto* table = dynamic_cast<const DrawingTable*>(&shape)) {
       PaintTable(svg, *table, t);
     } else {
@@ -198,13 +202,16 @@ class Painter {
     svg << "\"/>\n";
   }
 
-  void PaintText(std::ostream& svg, const TextModel& model, geom::Point at, double factor, const std::string& colour) const {
+  // Lines run down from the anchor, in the text's own coordinates placed by `t`.
+  void PaintText(std::ostream& svg, const TextModel& model, geom::Point at, const geom::Transform& t,
+                 const std::string& colour, double scale = 1.0) const {
+    const double turn = t.turnAngle() * 180.0 / geom::kPi;
     double y = at.y;
     for (const auto& line : model.lines) {
       double x = at.x, height = 0;
       for (const auto& item : line.items) {
-        const double h = item.height * factor;
-        Label(svg, {x, y}, h, item.text, colour);
+        const double h = item.height * scale;
+        Label(svg, t.apply({x, y}), h * t.lengthFactor(), item.text, colour, turn);
         x += 0.7 * h * item.widthFactor * static_cast<double>(item.text.size());
         height = std::max(height, h);
       }
@@ -223,7 +230,8 @@ class Painter {
         for (int k = 0; k < 4; ++k) Line(svg, t.apply(corners[k]), t.apply(corners[(k + 1) % 4]), "#000000", 0.25);
         const TextModel& text = table.cells[r][c]->model;
         const double h = std::min(text.Height(), table.heights[r] * 0.7);
-        PaintText(svg, text, t.apply({left + 1, bottom + (table.heights[r] - h) / 2}), t.lengthFactor() * (text.Height() > 0 ? h / text.Height() : 1), "#000000");
+        PaintText(svg, text, {left + 1, bottom + (table.heights[r] - h) / 2}, t, "#000000",
+                  text.Height() > 0 ? h / text.Height() : 1);
         left = right;
       }
       top = bottom;

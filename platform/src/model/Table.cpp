@@ -43,15 +43,26 @@ void DrawingTable::Resize(int rows, int columns, double rowHeight, double column
   AddRowsOf(rows);
 }
 
-void DrawingTable::AddRowsOf(int count) {
+void DrawingTable::AddRowsOf(int count, int at) {
+  const auto position = at < 0 || at > static_cast<int>(cells.size()) ? cells.size() : static_cast<std::size_t>(at);
   for (int r = 0; r < count; ++r) {
-    cells.emplace_back();
+    std::vector<Ref<CellText>> row;
     for (std::size_t c = 0; c < widths.size(); ++c) {
       Ref<CellText> text = Make<CellText>();
       text->model.Assign(L"", DefaultTextHeight());
-      cells.back().push_back(text);
+      row.push_back(text);
     }
+    cells.insert(cells.begin() + static_cast<std::ptrdiff_t>(position), std::move(row));
   }
+}
+
+void DrawingTable::SetHeaderRows(int first, int count) {
+  if (count <= 0 || first < 0 || first > GetRowsCount()) return;
+  const double h = heights.empty() ? 8.0 : heights.front();
+  heights.insert(heights.begin() + first, static_cast<std::size_t>(count), h);
+  AddRowsOf(count, first);
+  headerFirst = first;
+  headerCount = count;
 }
 
 bool DrawingTable::AddRows(int count) {

@@ -19,7 +19,8 @@ class DrawingTable : public ShapeApi<vlapi::IDrawingTable, vlapi::ITable> {
   int headerFirst = 0, headerCount = 0;
 
   void Resize(int rows, int columns, double rowHeight, double columnWidth);
-  void AddRowsOf(int count);
+  // Appends `count` empty rows at row `at` (the end when at < 0).
+  void AddRowsOf(int count, int at = -1);
   bool Graphic() const override { return false; }
   geom::Box Box() const override;
   void Apply(const geom::Transform& t) override;
@@ -32,7 +33,7 @@ class DrawingTable : public ShapeApi<vlapi::IDrawingTable, vlapi::ITable> {
   int GetRowsCount() override { return static_cast<int>(heights.size()); }
   int GetColumnsCount() override { return static_cast<int>(widths.size()); }
   vlapi::ITableCellPtr GetCell(int row, int column) override;
-  void SetHeaderRows(int first, int count) override { headerFirst = first; headerCount = count; }
+  void SetHeaderRows(int first, int count) override;
   bool AddRows(int count) override;
 };
 

@@ -33,7 +33,13 @@ class TextItemApi : public Api<NoCore, vlapi::ITextItem, vlapi::ITextFont> {
   }
 
  private:
-  TextItemData& Item() { return model_->lines[line_].items[item_]; }
+  // An item that a later change of the text took away reads as an empty one.
+  TextItemData& Item() {
+    static TextItemData gone;
+    if (line_ >= static_cast<int>(model_->lines.size())) return gone = {};
+    auto& items = model_->lines[static_cast<std::size_t>(line_)].items;
+    return item_ < static_cast<int>(items.size()) ? items[static_cast<std::size_t>(item_)] : (gone = {});
+  }
   vlapi::IAPIObjectPtr keeper_;
   TextModel* model_;
   int line_, item_;
@@ -60,7 +66,10 @@ class TextLineApi : public Api<NoCore, vlapi::ITextLine> {
   void SetStep(double value) override { Line().step = value; }
 
  private:
-  TextLineData& Line() { return model_->lines[line_]; }
+  TextLineData& Line() {
+    static TextLineData gone;
+    return line_ < static_cast<int>(model_->lines.size()) ? model_->lines[static_cast<std::size_t>(line_)] : (gone = {});
+  }
   vlapi::IAPIObjectPtr keeper_;
   TextModel* model_;
   int line_;
