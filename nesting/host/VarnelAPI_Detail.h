@@ -5,6 +5,7 @@
 #include "host/VarnelAPI.h"
 
 #include <string>
+#include <vector>
 
 namespace vrnApi::detail {
 
@@ -24,9 +25,13 @@ NPoint ContainerViewOrigin(double height);
 // The number of the container view, found by its name; -1 when none.
 int ContainerView();
 
-}  // namespace vrnApi::detail
+// Deletes a temporary group made by the library, letting go of its members
+// first: they stay in the drawing (or, when they stand in no view, live on
+// with whoever still holds them).
+void DeleteTemporaryGroup(const vlapi::IDrawingGroupPtr& group);
 
-namespace vrnApi::detail {
+// Largest bounding rectangle first; rings of equal size keep their order.
+void SortByGabaritArea(std::vector<NPolygonPtr>& polygons);
 
 // The document of kind `DocPtr` at `path`: one already open (`visible` set to
 // true), or the file opened with the window flag `visible`. A document of
@@ -49,21 +54,5 @@ DocPtr FindOrOpenDocument(const std::wstring& path, bool& visible)
         opened->Close(0);
     return result;
 }
-
-}  // namespace vrnApi::detail
-
-namespace vrnApi::detail {
-
-// Deletes a temporary group made by the library, letting go of its members
-// first: they stay in the drawing (or, when they stand in no view, live on
-// with whoever still holds them).
-void DeleteTemporaryGroup(const vlapi::IDrawingGroupPtr& group);
-
-}  // namespace vrnApi::detail
-
-namespace vrnApi::detail {
-
-// Largest bounding rectangle first; rings of equal size keep their order.
-void SortByGabaritArea(std::vector<NPolygonPtr>& polygons);
 
 }  // namespace vrnApi::detail

@@ -139,4 +139,36 @@ TEST_F(VrnObjectsTest, NumericPropertiesAreMadeOnceAndMaterialIsBuiltIn)
     EXPECT_EQ(manager->GetCount(), before + 1);
 }
 
+TEST_F(VrnObjectsTest, TextsOfEveryViewAndObjectsOfAGroupAreGathered)
+{
+    vrnApi::CreateText(Container(), L"Лист 1", 0, 0, 5);
+    vlapi::IViewPtr second = AddView(500, 0, 1);
+    vrnApi::CreateText(vlapi::IDrawingContainerPtr(second), L"Лист 2", 0, 0, 5);
+    vrntest::AddLine(Container(), {0, 0}, {1, 1});
+    std::vector<vlapi::IDrawingTextPtr> texts(1);
+    vrnApi::GetTextObjectsFromActiveDoc(texts);
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(vlapi::ITextPtr(texts[2])->GetText(), L"Лист 2");
+
+    vlapi::IDrawingGroupPtr group = vrnApi::CreateGroupInActiveDoc(false);
+    group->AddObjects(hostAccess::ListOf(texts[1]));
+    std::vector<vlapi::IDrawingObjectPtr> members;
+    vrnApi::GetGeomObjectsFromGroup(hostAccess::ReferenceOf(group), members);
+    vrnApi::GetGeomObjectsFromGroup(hostAccess::ReferenceOf(texts[1]), members);  // not a group
+    ASSERT_EQ(members.size(), 1u);
+    EXPECT_TRUE(hostAccess::SameObject(members[0], texts[1]));
+}
+
+TEST_F(VrnObjectsTest, NurbsAndEquidistantsAreDrawnInTheActiveView)
+{
+    vlapi::INurbsPtr nurbs = vrnApi::CreateNURBS(Container(), {0, 0, 10, 10, 20, 0}, {1, 1, 1},
+                                                 {0, 0, 0, 1, 1, 1}, 2, false, 1);
+    ASSERT_TRUE(nurbs);
+    EXPECT_EQ(nurbs->GetDegree(), 2);
+    EXPECT_EQ(nurbs->GetKnots().size(), 6u);
+    const reference equid = vrnApi::DrawEquidistant(nurbs, true, true, 2, 4);
+    EXPECT_NE(equid, 0);
+    EXPECT_EQ(DrawingObjects(), 2u);
+}
+
 }  // namespace
