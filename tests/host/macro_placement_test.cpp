@@ -133,8 +133,7 @@ TEST_F(MacroPlacementTest, FailedCopyLeavesNoGroupBehind)
     EXPECT_FALSE(AnyGroupOpen());
 }
 
-// Waits for the stand-in host to store copied macros in the current view.
-TEST_F(MacroPlacementTest, DISABLED_CarriedToAnotherViewAndShiftedItStaysWhereItWas)
+TEST_F(MacroPlacementTest, CarriedToAnotherViewAndShiftedItStaysWhereItWas)
 {
     const vlapi::IViewPtr from = AddView(100, 50, 2);
     const vlapi::IViewPtr to = AddView(400, 0, 1);
