@@ -4,6 +4,7 @@
 #include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,12 @@ vlapi::ILayersPtr LayersOfView(int numView);
 NPoint ContainerViewOrigin(double height);
 // The number of the container view, found by its name; -1 when none.
 int ContainerView();
+
+// Host folders and file names cross as wide strings; paths are made from
+// their UTF-8 form (the wide conversions of std::filesystem depend on the
+// locale and refuse non-Latin names here).
+std::filesystem::path PathOf(const std::wstring& text);
+std::wstring TextOf(const std::filesystem::path& path);
 
 // Deletes a temporary group made by the library, letting go of its members
 // first: they stay in the drawing (or, when they stand in no view, live on

@@ -1,7 +1,7 @@
 // Messages by resource id, host errors and help, key state, the host's
 // folders, window refresh, the tree-rebuild and undo switches, the user's
 // access, the file and folder dialogs, and the configuration's folders.
-#include "host/VarnelAPI.h"
+#include "host/VarnelAPI_Detail.h"
 #include "model/NestingSetting.h"
 
 namespace vrnApi {
@@ -138,8 +138,8 @@ std::wstring ChoiceFolderDialog(std::wstring& path)
 void ConnectConfiguration()
 {
     NestingSetting::SetFoldersHook([] {
-        return NestingSetting::Folders{std::filesystem::path(GetSystemPathToConfig()),
-                                       std::filesystem::path(GetSystemPathToSystemFiles())};
+        return NestingSetting::Folders{detail::PathOf(GetSystemPathToConfig()),
+                                       detail::PathOf(GetSystemPathToSystemFiles())};
     });
 }
 

@@ -6,7 +6,6 @@
 #include "model/NestingSetting.h"
 
 #include <cmath>
-#include <filesystem>
 
 namespace vrnApi {
 namespace {
@@ -117,8 +116,7 @@ void GetDocumentFormatSizes(double& width, double& height)
 
 void DeleteDocumentLayout()
 {
-    const std::wstring plain =
-        (std::filesystem::path(GetSystemPathToSystemFiles()) / L"GRAPHIC.vst").wstring();
+    const std::wstring plain = detail::TextOf(detail::PathOf(GetSystemPathToSystemFiles()) / "GRAPHIC.vst");
     ForEachLayoutSheet([&plain](const vlapi::ILayoutSheetPtr& sheet) { SetStyle(sheet, plain, kPlainStyle); });
 }
 
