@@ -1,25 +1,8 @@
 // The active 2D document, its groups, its active container, views by number
 // and the layers of a view.
-#include "host/VarnelAPI.h"
+#include "host/VarnelAPI_Detail.h"
 
 namespace vrnApi {
-namespace {
-
-vlapi::IViewsPtr GetViews(const vlapi::IVarnelDocument2DPtr& doc)
-{
-    if (!doc)
-        return {};
-    vlapi::IViewsAndLayersManagerPtr manager = doc->GetViewsAndLayersManager();
-    return manager ? manager->GetViews() : vlapi::IViewsPtr{};
-}
-
-vlapi::ILayersPtr GetLayersOfView(int numView)
-{
-    vlapi::IViewPtr view = GetViewPtrByNumber(numView);
-    return view ? view->GetLayers() : vlapi::ILayersPtr{};
-}
-
-}  // namespace
 
 vlapi::IVarnelDocument2DPtr GetActiveDocument2D()
 {
@@ -44,7 +27,7 @@ vlapi::IDrawingGroupPtr CreateGroupInActiveDoc(bool temp)
 
 vlapi::IDrawingContainerPtr GetActiveDrawingContainer()
 {
-    vlapi::IViewsPtr views = GetViews(GetActiveDocument2D());
+    vlapi::IViewsPtr views = detail::ActiveViews();
     if (!views)
         return {};
     return vlapi::IDrawingContainerPtr(views->GetActiveView());
@@ -52,13 +35,13 @@ vlapi::IDrawingContainerPtr GetActiveDrawingContainer()
 
 vlapi::IViewPtr GetViewPtrByNumber(int numView)
 {
-    vlapi::IViewsPtr views = GetViews(GetActiveDocument2D());
+    vlapi::IViewsPtr views = detail::ActiveViews();
     return views ? views->GetView(numView) : vlapi::IViewPtr{};
 }
 
 void GetLayersFromView(int numView, MacroLayers& layers)
 {
-    vlapi::ILayersPtr collection = GetLayersOfView(numView);
+    vlapi::ILayersPtr collection = detail::LayersOfView(numView);
     if (!collection)
         return;
     for (int i = 0; i < collection->GetCount(); ++i) {
@@ -70,7 +53,7 @@ void GetLayersFromView(int numView, MacroLayers& layers)
 
 void AddLayersToView(int numView, const MacroLayers& layers)
 {
-    vlapi::ILayersPtr collection = GetLayersOfView(numView);
+    vlapi::ILayersPtr collection = detail::LayersOfView(numView);
     if (!collection)
         return;
     for (const auto& [number, name] : layers) {

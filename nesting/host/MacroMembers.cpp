@@ -56,7 +56,7 @@ void AppendPlacedCopies(const Placement& own, const Placement& owner,
 
 namespace vrnApi {
 
-vlapi::IDrawingObjectPtr GetObiectFromMacro(vlapi::IMacroObjectPtr macro, int type, size_t ind)
+vlapi::IDrawingObjectPtr GetObiectFromMacro(vlapi::IMacroObjectPtr macro, vlapi::VarnelAPIObjectTypeEnum type, size_t ind)
 {
     vlapi::IDrawingContainerPtr container(macro);
     if (!container)

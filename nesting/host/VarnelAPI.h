@@ -93,7 +93,8 @@ int GetLayerNumber(std::wstring name);
 void OffsetObject(vlapi::IVarnelAPIObjectPtr obj, const NPoint& dp);
 
 // ---- Member objects
-vlapi::IDrawingObjectPtr GetObiectFromMacro(vlapi::IMacroObjectPtr macro, int type, size_t ind);
+vlapi::IDrawingObjectPtr GetObiectFromMacro(vlapi::IMacroObjectPtr macro, vlapi::VarnelAPIObjectTypeEnum type,
+                                            size_t ind);
 
 // ---- Tables
 vlapi::IDrawingTablePtr CreateTable(vlapi::ISymbols2DContainerPtr container, double x, double y,

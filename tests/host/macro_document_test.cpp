@@ -91,8 +91,9 @@ TEST_F(MacroDocumentTest, SpecificationObjectMakesItsDescriptionWhenMissing)
     vlapi::ISpecificationDescriptionPtr description = descriptions->GetDescription();
     ASSERT_TRUE(description);
     EXPECT_EQ(description->GetBaseObjects()->GetCount(), 1);
-    if (!hadOne)
+    if (!hadOne) {
         EXPECT_EQ(descriptions->GetCount(), 1);
+    }
 }
 
 }  // namespace
