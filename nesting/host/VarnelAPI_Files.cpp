@@ -12,20 +12,30 @@ constexpr int IDS_THICKNESS = 7111;
 // Deeper nesting than this is taken for a loop in the assembly tree.
 constexpr int kMaxAssemblyDepth = 64;
 
-// Closes the document at the end of the scope unless it was open before.
+// Makes a drawing file the active document while it is read: the reading
+// takes what it reads from the active document. At the end of the scope the
+// document is closed again unless it was open before, in which case the
+// document that was active before becomes active again.
 class ReadingScope {
 public:
-    ReadingScope(vlapi::IVarnelDocument2DPtr doc, bool wasOpen) : m_doc(std::move(doc)), m_wasOpen(wasOpen) {}
+    ReadingScope(vlapi::IVarnelDocument2DPtr doc, bool wasOpen)
+        : m_doc(std::move(doc)), m_previous(application->GetActiveDocument()), m_wasOpen(wasOpen)
+    {
+        m_doc->Activate();
+    }
     ~ReadingScope()
     {
-        if (m_doc && !m_wasOpen)
+        if (!m_wasOpen)
             m_doc->Close(0);
+        else if (m_previous && !hostAccess::SameObject(m_previous, m_doc))
+            m_previous->Activate();
     }
     ReadingScope(const ReadingScope&) = delete;
     ReadingScope& operator=(const ReadingScope&) = delete;
 
 private:
     vlapi::IVarnelDocument2DPtr m_doc;
+    vlapi::IVarnelDocumentPtr m_previous;
     bool m_wasOpen;
 };
 

@@ -105,20 +105,27 @@ TEST_F(VrnFilesTest, EmptyFileGivesNoObjectsButItsDataAndIsClosed)
     EXPECT_EQ(OpenDocuments(), before);
 }
 
-TEST_F(VrnFilesTest, AFileTheUserHasOpenStaysOpen)
+TEST_F(VrnFilesTest, AFileTheUserHasOpenIsReadAndStaysOpenBehindTheActiveDrawing)
 {
     const std::wstring path = PartFile("part.vdw", 1);
     bool visible = true;
     vlapi::IVarnelDocument2DPtr open = vrnApi::GetVarnel2DDocument(path, visible, true);
+    doc->Activate();
+    vrntest::AddLine(Container(), {0, 0}, {5, 5});
     const int before = OpenDocuments();
     FileMetaParams par;
     par.m_path = path;
     MacroLayers layers;
     EXPECT_TRUE(vrnApi::ReadFileAndWriteToClip(par, layers));
+    EXPECT_TRUE(hostAccess::SameObject(vrnApi::GetActiveDocument2D(), doc));
     std::vector<NContourPtr> contours;
     vrnApi::ReadContoursFromFile(path, contours);
+    ASSERT_EQ(contours.size(), 1u);
+    EXPECT_EQ(contours[0]->m_segments.size(), 4u);
+    EXPECT_TRUE(hostAccess::SameObject(vrnApi::GetActiveDocument2D(), doc));
     EXPECT_EQ(OpenDocuments(), before);
     EXPECT_TRUE(hostAccess::SameObject(application->GetDocuments()->FindDocument(path), open));
+    EXPECT_EQ(Pasted(), 4u);
 }
 
 TEST_F(VrnFilesTest, CurvesOfAFileBecomeContours)
