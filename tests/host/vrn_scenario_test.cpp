@@ -5,10 +5,12 @@
 #include "vrn_fixture.h"
 
 #include "host/HostGuards.h"
+#include "host/NestingMacro.h"
 #include "model/NestingSetting.h"
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
 
 namespace {
 
@@ -66,6 +68,11 @@ protected:
 
     size_t ObjectsIn(int view) const { return VrnTest::ObjectsIn(vrnApi::GetViewPtrByNumber(view)); }
 
+    static size_t Members(const INestingMacroObjectPtr& macro, int type)
+    {
+        vlapi::IDrawingContainerPtr members(std::dynamic_pointer_cast<NMacroObject>(macro)->GetMacro());
+        return members->GetObjects({type}).size();
+    }
     static double Width(const NPolygonPtr& ring) { return ring->GetGabarit().pTop.x - ring->GetGabarit().pBot.x; }
     static NRect Box(const std::vector<NPolygonPtr>& rings)
     {
@@ -189,15 +196,29 @@ TEST_F(VrnScenarioTest, NestingDrawingIsBuiltSavedReopenedAndDrawn)
     ASSERT_TRUE(doc);
     std::vector<INestingMacroObjectPtr> macros;
     vrnApi::GetMacrosFromActiveDoc(macros);
-    int counts[3] = {0, 0, 0};
+    std::map<MacroCommand, std::vector<INestingMacroObjectPtr>> byCommand;
     for (const INestingMacroObjectPtr& macro : macros) {
-        counts[0] += macro->CheckMacroLibraryNameAndCommand(MacroCommand::Sheet);
-        counts[1] += macro->CheckMacroLibraryNameAndCommand(MacroCommand::Figure);
-        counts[2] += macro->CheckMacroLibraryNameAndCommand(MacroCommand::Waste);
+        for (MacroCommand command : {MacroCommand::Sheet, MacroCommand::Figure, MacroCommand::Waste}) {
+            if (macro->CheckMacroLibraryNameAndCommand(command))
+                byCommand[command].push_back(macro);
+        }
     }
-    EXPECT_EQ(counts[0], 3);
-    EXPECT_EQ(counts[1], 1);
-    EXPECT_EQ(counts[2], 1);
+    ASSERT_EQ(byCommand[MacroCommand::Sheet].size(), 3u);
+    ASSERT_EQ(byCommand[MacroCommand::Figure].size(), 1u);
+    ASSERT_EQ(byCommand[MacroCommand::Waste].size(), 1u);
+
+    // The figure keeps its label and colouring, the first sheet its result table.
+    const INestingMacroObjectPtr& reread = byCommand[MacroCommand::Figure].front();
+    std::vector<FontParams> fonts;
+    reread->GetFontParams(fonts);
+    ASSERT_EQ(fonts.size(), 1u);
+    EXPECT_DOUBLE_EQ(fonts[0].height, 20);
+    EXPECT_EQ(Members(reread, vlapi::vlDrColouring), 1u);
+    const INestingMacroObjectPtr& first = byCommand[MacroCommand::Sheet].front();
+    EXPECT_EQ(first->GetName(), L"Лист 1");
+    vlapi::ITablePtr resultTable(std::dynamic_pointer_cast<NMacroObject>(first)->GetTableFromMacro());
+    ASSERT_TRUE(resultTable);
+    EXPECT_EQ(vlapi::ITextPtr(resultTable->GetCell(1, 1)->GetText())->GetText(), L"Ст3");
     EXPECT_EQ(doc->GetLayoutSheets()->GetItem(2)->GetStamp()->GetCellText(1104)->GetText(), L"4.44");
     int color = -1;
     bool hide = true;
