@@ -19,6 +19,9 @@ vlapi::ILayoutSheetsPtr ActiveLayoutSheets();
 // The layer collection of the view `numView` of the active 2D drawing.
 vlapi::ILayersPtr LayersOfView(int numView);
 
+// A new view of the active drawing (the host's add with the value 1).
+vlapi::IViewPtr NewView();
+
 // The one rule that places the container view: without a layout 1.1 times
 // the container's height above the origin, with a layout 30 mm right of the
 // format's origin and 30 mm above its top edge.

@@ -3,6 +3,8 @@
 // through the host clipboard.
 #include "host/VarnelAPI_Detail.h"
 
+#include <limits>
+
 namespace vrnApi {
 namespace {
 
@@ -55,11 +57,14 @@ bool CopyToClipboard(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::Drawin
     return true;
 }
 
-// The number of copies a part file asks for: at least one.
+// The number of copies a part file asks for, truncated: at least one (also
+// for a missing or unreadable value), at most what an int32_t holds.
 int32_t CopyCount(double stored)
 {
-    const auto count = static_cast<int32_t>(stored);
-    return count > 0 ? count : 1;
+    if (!(stored >= 1.0))
+        return 1;
+    constexpr double kLargest = std::numeric_limits<int32_t>::max();
+    return stored < kLargest ? static_cast<int32_t>(stored) : std::numeric_limits<int32_t>::max();
 }
 
 void ReadPartData(FileMetaParams& par)

@@ -159,8 +159,7 @@ int GetViewByName(std::wstring name)
 
 int AddView(std::wstring name)
 {
-    vlapi::IViewsPtr views = detail::ActiveViews();
-    vlapi::IViewPtr view = views ? views->Add(1) : nullptr;
+    vlapi::IViewPtr view = detail::NewView();
     if (!view)
         return -1;
     view->SetName(name);

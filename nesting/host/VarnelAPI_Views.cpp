@@ -33,13 +33,6 @@ vlapi::ILayerPtr ActiveViewLayer(const std::wstring& name)
     return layers ? layers->FindLayer(name) : nullptr;
 }
 
-// A new view of the active drawing (the host's add with the value 1).
-vlapi::IViewPtr AddViewPtr()
-{
-    vlapi::IViewsPtr views = detail::ActiveViews();
-    return views ? views->Add(1) : nullptr;
-}
-
 }  // namespace
 
 namespace detail {
@@ -51,6 +44,12 @@ NPoint ContainerViewOrigin(double height)
     double formatWidth = 0.0, formatHeight = 0.0;
     GetDocumentFormatSizes(formatWidth, formatHeight);
     return {30.0, formatHeight + 30.0};
+}
+
+vlapi::IViewPtr NewView()
+{
+    vlapi::IViewsPtr views = ActiveViews();
+    return views ? views->Add(1) : nullptr;
 }
 
 int ContainerView()
@@ -71,7 +70,7 @@ void GetAllViews(vlapi::IVarnelDocument2DPtr doc, std::vector<vlapi::IViewPtr>& 
 
 int CreateView()
 {
-    vlapi::IViewPtr view = AddViewPtr();
+    vlapi::IViewPtr view = detail::NewView();
     if (!view)
         return -1;
     view->Update();
@@ -102,7 +101,7 @@ int CreateContainerView(double width, double height)
     if (!view) {
         bool rotate = false;
         const double scale = CalculateSheetViewScale(width, height, rotate);
-        view = AddViewPtr();
+        view = detail::NewView();
         if (!view)
             return -1;
         view->SetScale(scale);

@@ -4,6 +4,10 @@
 
 #include "host/HostAccess.h"
 
+#include <cmath>
+#include <limits>
+#include <utility>
+
 namespace {
 
 constexpr int IDS_COPY_COUNT = 7109;
@@ -12,7 +16,7 @@ constexpr int IDS_THICKNESS = 7111;
 class VrnFilesTest : public vrntest::VrnTest {
 protected:
     // A drawing file with a 40 x 20 rectangle of lines, a layer "Метки" and
-    // the part data as document properties; `count` < -1e9 writes no count.
+    // the part data as document properties; `count` -1e10 writes no count.
     std::wstring PartFile(const std::string& name, double count, bool withObjects = true)
     {
         vlapi::IVarnelDocument2DPtr part = NewDrawing();
@@ -20,7 +24,7 @@ protected:
             vrntest::AddRing(Container(), {{0, 0}, {40, 0}, {40, 20}, {0, 20}});
             vrnApi::CreateLayer(L"Метки", 0, false);
         }
-        if (count > -1e9)
+        if (count != -1e10)
             vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_COPY_COUNT), count);
         vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_THICKNESS), 3.0);
         vrnApi::SetMaterialPropertyToDocument(L"Ст3");
@@ -82,14 +86,16 @@ TEST_F(VrnFilesTest, PartDataComesWithTheObjectsAndTheFileIsClosedAgain)
     EXPECT_TRUE(hostAccess::SameObject(vrnApi::GetActiveDocument2D(), doc));
 }
 
-TEST_F(VrnFilesTest, CountOfCopiesIsNeverBelowOne)
+TEST_F(VrnFilesTest, CountOfCopiesIsNeverBelowOneNorBeyondAnInteger)
 {
-    for (double stored : {-1.5, 0.0, -1e10}) {
+    const std::pair<double, int32_t> cases[] = {
+        {-1.5, 1}, {0.0, 1}, {0.9, 1}, {-1e10, 1}, {std::nan(""), 1}, {1e12, std::numeric_limits<int32_t>::max()}};
+    for (const auto& [stored, count] : cases) {
         FileMetaParams par;
         par.m_path = PartFile("part.vdw", stored);
         MacroLayers layers;
         vrnApi::ReadFileAndWriteToClip(par, layers);
-        EXPECT_EQ(par.m_count, 1) << stored;
+        EXPECT_EQ(par.m_count, count) << stored;
     }
 }
 
