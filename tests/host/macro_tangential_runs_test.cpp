@@ -11,14 +11,14 @@ namespace {
 constexpr double kRadius = 10.0;
 
 // Fine pieces of a circle arc about the origin from angle a0 to a1 (radians).
-std::vector<NSegmentPtr> ArcPieces(double a0, double a1, int count, double radius = kRadius)
+std::vector<NSegmentPtr> ArcPieces(double a0, double a1, int count)
 {
     std::vector<NSegmentPtr> pieces;
     for (int k = 0; k < count; ++k) {
         const double t0 = a0 + (a1 - a0) * k / count;
         const double t1 = a0 + (a1 - a0) * (k + 1) / count;
-        pieces.push_back(std::make_shared<NSegment>(NPoint{radius * std::cos(t0), radius * std::sin(t0)},
-                                                    NPoint{radius * std::cos(t1), radius * std::sin(t1)}, 0));
+        pieces.push_back(std::make_shared<NSegment>(NPoint{kRadius * std::cos(t0), kRadius * std::sin(t0)},
+                                                    NPoint{kRadius * std::cos(t1), kRadius * std::sin(t1)}, 0));
     }
     return pieces;
 }
@@ -73,23 +73,6 @@ TEST(MacroTangentialRuns, CurveWithoutNearestPointsKeepsItsSamples)
     EXPECT_TRUE(out.back() == pieces.back()->p2);
     for (const NPoint& p : out)
         EXPECT_NEAR(std::hypot(p.x, p.y), kRadius, 1e-9);
-}
-
-TEST(MacroTangentialRuns, LinesTooShortToMeetGiveNoCandidate)
-{
-    // Pieces of 0.001 on a circle of radius 0.2: the lines through them are
-    // taken as parallel, and no made-up point (the origin) may be kept.
-    constexpr double r = 0.2;
-    const auto nearest = [](const NPoint& p, NPoint& n) {
-        const double d = std::hypot(p.x, p.y);
-        n = d < 1e-12 ? NPoint{r, 0} : NPoint{p.x * r / d, p.y * r / d};
-        return true;
-    };
-    std::vector<NPoint> out;
-    vrnApi::AppendTangentialRuns(ArcPieces(0.0, PI / 2, 314, r), 0.5, nearest, out);
-    ASSERT_FALSE(out.empty());
-    for (const NPoint& p : out)
-        EXPECT_NEAR(std::hypot(p.x, p.y), r, 0.01);
 }
 
 TEST(MacroTangentialRuns, SinglePieceAddsNothing)
