@@ -8,6 +8,7 @@
 #include "host/NestingMacro.h"
 #include "model/NestingSetting.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -57,7 +58,7 @@ protected:
     {
         const std::wstring name = L"Лист " + std::to_wstring(i + 1);
         const int view = vrnApi::AddView(name);
-        vrnApi::AddDocumentSheet(lyt, view, vlapi::vlFormatA3, kSheetWidth, kSheetHeight, false, i > 0);
+        vrnApi::AddDocumentSheet(lyt, view, vlapi::vlFormatA2, kSheetWidth, kSheetHeight, false, i > 0);
         vrnApi::SetActiveSystemView();
         INestingMacroObjectPtr sheet =
             vrnApi::CreateMacroByRectangle(name, kSheetWidth, kSheetHeight, static_cast<int>(MacroCommand::Sheet));
@@ -174,15 +175,22 @@ TEST_F(VrnScenarioTest, NestingDrawingIsBuiltSavedReopenedAndDrawn)
     EXPECT_EQ(OpenDocuments(), openBefore);
     EXPECT_TRUE(NoTemporaryGroupSince(since));
     EXPECT_EQ(ObjectsIn(vrnApi::GetSystemView()), 0u);
-    EXPECT_EQ(vrnApi::GetViewByName(vrnApi::LoadStr(IDS_DETAIL_CONTAINER)), vrnApi::CreateContainerView(1, 1));
+    const int container = vrnApi::GetViewByName(vrnApi::LoadStr(IDS_DETAIL_CONTAINER));
+    double cx = 0, cy = 0, cscale = 0;
+    vrnApi::GetViewParams(container, cx, cy, cscale);
+    EXPECT_DOUBLE_EQ(cx, 30);
+    EXPECT_DOUBLE_EQ(cy, 420 + 30);
+    EXPECT_DOUBLE_EQ(cscale, 0.1);
 
     // The pages carry the job's format and the views their scales.
     ASSERT_EQ(doc->GetLayoutSheets()->GetCount(), 3);
     for (int i = 0; i < 3; ++i) {
         double x = 0, y = 0, scale = 0;
         vrnApi::GetViewParams(sheets[i]->GetMacroViewNumber(), x, y, scale);
-        EXPECT_DOUBLE_EQ(x, 420.0 * i + 30);
+        EXPECT_DOUBLE_EQ(x, 594.0 * i + 30);
+        EXPECT_DOUBLE_EQ(y, std::ceil(420 - 0.1 * kSheetHeight) * 0.5 + 20);
         EXPECT_DOUBLE_EQ(scale, 0.1);
+        EXPECT_EQ(doc->GetLayoutSheets()->GetItem(i)->GetFormat()->GetFormat(), vlapi::vlFormatA2);
         EXPECT_EQ(doc->GetLayoutSheets()->GetItem(i)->GetStyleLibrary(), lyt);
     }
 
