@@ -21,19 +21,7 @@ vlapi::IDrawingContourPtr CreateContour(vlapi::IDrawingContainerPtr container,
 
 reference DrawLineSeg(const NPoint& p1, const NPoint& p2, int style)
 {
-    vlapi::IDrawingContainerPtr container = GetActiveDrawingContainer();
-    vlapi::IDrawingObjectsPtr lines = container ? container->GetCollection(vlapi::vlDrLineSeg)
-                                                : vlapi::IDrawingObjectsPtr{};
-    vlapi::ILineSegmentPtr line = lines ? vlapi::ILineSegmentPtr(lines->Add()) : vlapi::ILineSegmentPtr{};
-    if (!line)
-        return 0;
-    line->SetX1(p1.x);
-    line->SetY1(p1.y);
-    line->SetX2(p2.x);
-    line->SetY2(p2.y);
-    line->SetStyle(style);
-    line->Update();
-    return hostAccess::ReferenceOf(line);
+    return hostAccess::ReferenceOf(CreateLineSegm(GetActiveDrawingContainer(), p1.x, p1.y, p2.x, p2.y, style));
 }
 
 }  // namespace vrnApi
