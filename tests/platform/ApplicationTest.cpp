@@ -111,7 +111,7 @@ TEST_F(HostTest, BracketsAreCountedSoThatEveryOneCanBeCheckedClosed) {
 
 TEST_F(HostTest, FoldersLieUnderTheChosenRoot) {
   for (int kind : {vlapi::vlSystemFiles, vlapi::vlApplications, vlapi::vlConfigurations}) {
-    const std::filesystem::path folder(Api()->GetSystemSettings()->GetSystemPath(kind));
+    const std::filesystem::path folder = PathOf(Api()->GetSystemSettings()->GetSystemPath(kind));
     EXPECT_TRUE(std::filesystem::is_directory(folder));
     EXPECT_EQ(folder.parent_path(), root);
   }
@@ -136,6 +136,34 @@ TEST_F(HostTest, PagesWithoutLayoutHaveNoTitleBlock) {
   vlapi::ILayoutSheetPtr second = doc->GetLayoutSheets()->Add();
   EXPECT_TRUE(second->Delete());
   EXPECT_EQ(doc->GetLayoutSheets()->GetCount(), 1);
+}
+
+TEST_F(HostTest, SpecificationTakesObjectsOfTheDrawing) {
+  auto doc = NewDrawing();
+  auto macro = AddSquareMacro(Container(ActiveView(doc)), 1, 1);
+  vlapi::ISpecificationDescriptionsPtr descriptions = doc->GetSpecificationDescriptions();
+  ASSERT_TRUE(descriptions);
+  EXPECT_FALSE(descriptions->GetDescription());
+  vlapi::ISpecificationDescriptionPtr description = descriptions->Add(L"", 0, L"");
+  ASSERT_TRUE(description);
+  EXPECT_TRUE(descriptions->GetDescription());
+  vlapi::ISpecificationTuningPtr tuning = description->GetTuning();
+  vlapi::ISpecificationTuningSectionsPtr sections = tuning->GetSections();
+  int kinds20 = 0;
+  for (int i = 0; i < sections->GetCount(); ++i)
+    if (sections->GetItem(i)->GetKind() == 20) kinds20 += sections->GetItem(i)->SetColumns(0, 5, 1, 3) ? 1 : 0;
+  EXPECT_EQ(kinds20, 1);
+  EXPECT_TRUE(tuning->Apply());
+  vlapi::ISpecificationObjectCreateParamPtr param = doc->CreateAPIObject(vlapi::vlSpecificationObjectCreateParam);
+  ASSERT_TRUE(param);
+  param->SetSectionMode(0);
+  param->SetPositionMode(0);
+  vlapi::ISpecificationBaseObjectsPtr objects = description->GetBaseObjects();
+  vlapi::ISpecificationBaseObjectPtr object =
+      objects->Add(param.get(), vlapi::IPropertyKeeperPtr(macro).get(), 1, {});
+  ASSERT_TRUE(object);
+  object->SetAutoFill(1);
+  EXPECT_EQ(objects->GetCount(), 1);
 }
 
 TEST_F(HostTest, SelectionAndChoiceAreSeparate) {

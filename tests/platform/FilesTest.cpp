@@ -68,7 +68,14 @@ TEST_F(HostTest, DrawingContentSurvivesSaveAndOpen) {
   EXPECT_EQ(vlapi::ITextPtr(opened->GetLayoutSheets()->GetItem(0)->GetStamp()->GetCellText(1104))->GetText(), L"0.87");
 }
 
-class DamagedFileTest : public HostTest, public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
+struct Damage {
+  const char* name;
+  const char* from;
+  const char* to;
+};
+void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.name; }
+
+class DamagedFileTest : public HostTest, public ::testing::WithParamInterface<Damage> {};
 
 TEST_P(DamagedFileTest, IsRefusedWithAMessage) {
   auto doc = NewDrawing();
@@ -77,7 +84,7 @@ TEST_P(DamagedFileTest, IsRefusedWithAMessage) {
   doc->Close(0);
   std::ifstream in(root / "good.vdw");
   std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const auto [from, to] = GetParam();
+  const auto [name, from, to] = GetParam();
   const std::size_t at = text.find(from);
   ASSERT_NE(at, std::string::npos) << from;
   text.replace(at, std::string(from).size(), to);
@@ -91,12 +98,32 @@ TEST_P(DamagedFileTest, IsRefusedWithAMessage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, DamagedFileTest,
-                         ::testing::Values(std::pair{"\"views\"", "\"viewz\""},      // a section missing
-                                           std::pair{"\"data\": \"\"", "\"data\": \"abc\""},  // odd byte text
-                                           std::pair{"\"scale\": 1.0", "\"scale\": -1.0"},    // impossible value
-                                           std::pair{"\"type\": 27", "\"type\": 999"},        // unknown object
-                                           std::pair{"\"version\": 1", "\"version\": 7"},
-                                           std::pair{"\"views\"", "\"views\" [ ,"}));         // not JSON
+                         ::testing::Values(Damage{"missing_section", "\"views\"", "\"viewz\""},
+                                           Damage{"odd_byte_text", "\"data\": \"\"", "\"data\": \"abc\""},
+                                           Damage{"negative_scale", "\"scale\": 1.0", "\"scale\": -1.0"},
+                                           Damage{"unknown_object", "\"type\": 27", "\"type\": 999"},
+                                           Damage{"unknown_version", "\"version\": 1", "\"version\": 7"},
+                                           Damage{"not_json", "\"views\"", "\"views\" [ ,"}),
+                         [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
+
+TEST_F(HostTest, FilesWithRussianNamesAreFoundAgain) {
+  std::filesystem::create_directories(root / "Карты раскроя");
+  const std::wstring path = WideOf(root / "Карты раскроя" / "Карта 1.vdw");
+  auto doc = NewDrawing();
+  ASSERT_TRUE(doc->SaveAs(path));
+  EXPECT_TRUE(std::filesystem::exists(root / "Карты раскроя" / "Карта 1.vdw"));
+  EXPECT_EQ(Api()->GetDocuments()->FindDocument(path), vlapi::IVarnelDocumentPtr(doc));
+}
+
+TEST_F(HostTest, MacrosNestedBeyondReasonAreRefused) {
+  auto doc = NewDrawing();
+  vlapi::IDrawingContainerPtr container = Container(ActiveView(doc));
+  for (int depth = 0; depth < 70; ++depth) container = container->GetMacroObjects()->AddMacro(1);
+  ASSERT_TRUE(doc->SaveAs(File("deep.vdw")));
+  doc->Close(0);
+  EXPECT_FALSE(Api()->GetDocuments()->Open(File("deep.vdw"), false, 1));
+  EXPECT_NE(app->State().errorText.find(L"nested"), std::wstring::npos);
+}
 
 TEST_F(HostTest, ThreeDimensionalTreeSurvivesSaveAndOpen) {
   Ref<Document3D> doc = app->NewDocument3D();

@@ -8,6 +8,7 @@
 
 #include "vlhost/Failures.h"
 #include "host/Application.h"
+#include "io/Files.h"
 #include "model/Document2D.h"
 #include "vlapi/vlapi.h"
 
@@ -37,7 +38,7 @@ class HostTest : public ::testing::Test {
     return doc->GetViewsAndLayersManager()->GetViews()->GetActiveView();
   }
   static vlapi::IDrawingContainerPtr Container(const vlapi::IViewPtr& view) { return vlapi::IDrawingContainerPtr(view); }
-  std::wstring File(const std::string& name) const { return (root / name).wstring(); }
+  std::wstring File(const std::string& name) const { return WideOf(root / name); }
 
   std::filesystem::path root;
   Ref<Application> app;

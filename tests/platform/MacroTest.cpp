@@ -63,17 +63,52 @@ TEST_F(HostTest, TurnedAndMovedMacroShowsItsMembersTransformed) {
   EXPECT_TRUE(container->GetObjects({vlapi::vlDrMacro}).empty());
 }
 
-TEST_F(HostTest, AddedObjectsKeepTheirPlaceInTheDrawing) {
+TEST_F(HostTest, RelativePlacementShiftsAlongTheViewAxesWhateverTheTurn) {
+  auto doc = NewDrawing();
+  auto turned = AddSquareMacro(Container(ActiveView(doc)), 20, 10);
+  auto stepped = AddSquareMacro(Container(ActiveView(doc)), 20, 10);
+  for (const auto& m : {turned, stepped}) m->SetPlacement(0, 0, 90, 0, 0);
+  // One change, and the same change made as "turn back, shift, turn on".
+  turned->SetPlacement(10, 0, 0, 0, 1);
+  stepped->SetPlacement(0, 0, -90, 0, 1);
+  stepped->SetPlacement(10, 0, 0, 0, 1);
+  stepped->SetPlacement(0, 0, 90, 0, 1);
+  for (const auto& m : {turned, stepped}) {
+    double x, y, a;
+    int mirrored;
+    m->GetPlacement(x, y, a, mirrored);
+    EXPECT_DOUBLE_EQ(x, 10);
+    EXPECT_DOUBLE_EQ(y, 0);
+    EXPECT_DOUBLE_EQ(a, 90);
+  }
+  const Box a = BoxOf(doc, vlapi::IAPIObjectPtr(turned)), b = BoxOf(doc, vlapi::IAPIObjectPtr(stepped));
+  EXPECT_NEAR(a.x1, b.x1, kTol);
+  EXPECT_NEAR(a.y2, b.y2, kTol);
+  // Non-finite placements are refused.
+  EXPECT_FALSE(turned->SetPlacement(std::nan(""), 0, 0, 0, 1));
+}
+
+TEST_F(HostTest, AddedObjectsAreThenPlacedByTheMacro) {
   auto doc = NewDrawing();
   auto container = Container(ActiveView(doc));
+  // A bridge's way: the objects come to the origin, the macro stands where they stood.
+  auto line = AddLine(container, 100, 50, 110, 50);
+  doc->MoveObjects(ListOf(vlapi::IAPIObjectPtr(line)), -100, -50);
   vlapi::IMacroObjectPtr macro = container->GetMacroObjects()->AddMacro(1);
   macro->SetPlacement(100, 50, 0, 1, 0);
-  auto line = AddLine(container, 100, 50, 110, 50);
   macro->AddObjects(ListOf(vlapi::IAPIObjectPtr(line)));
   EXPECT_NEAR(line->GetX1(), 0, kTol);
   EXPECT_NEAR(line->GetX2(), 10, kTol);
   EXPECT_EQ(vlapi::IAPIObjectPtr(line->GetParent()), vlapi::IAPIObjectPtr(macro));
   EXPECT_EQ(container->GetObjects({vlapi::vlDrLineSeg}).size(), 0u);
+  const Box b = BoxOf(doc, vlapi::IAPIObjectPtr(macro));
+  EXPECT_NEAR(b.x1, 100, kTol);
+  EXPECT_NEAR(b.x2, 110, kTol);
+  EXPECT_NEAR(b.y1, 50, kTol);
+  // A macro cannot take itself or the macro it stands in.
+  vlapi::IMacroObjectPtr inner = vlapi::IDrawingContainerPtr(macro)->GetMacroObjects()->AddMacro(1);
+  inner->AddObjects(ListOf(vlapi::IAPIObjectPtr(macro)));
+  EXPECT_EQ(vlapi::IAPIObjectPtr(macro->GetParent()), vlapi::IAPIObjectPtr(ActiveView(doc)));
 }
 
 TEST_F(HostTest, MirroredAndScaledMacrosStayConsistent) {

@@ -204,7 +204,10 @@ struct IMacroObject : IDrawingObject {
   // `relative` 0 sets the placement; 1 shifts the origin by (x, y) along the
   // view's axes and turns the macro by `angle` about its origin.
   virtual bool SetPlacement(double x, double y, double angle, int mode, int relative) = 0;
-  // Moves the objects into the macro; they keep their place in the drawing.
+  // Moves the objects into the macro: their coordinates, as they were in their
+  // container, become the macro's own, so that the macro's placement now
+  // places them (an object at (x, y) in a view stands at the placement of
+  // (x, y) afterwards; with the placement (0, 0, 0) nothing moves).
   virtual bool AddObjects(const APIObjectList& objects) = 0;
   virtual bool GetEditable() = 0;
   virtual void SetEditable(bool editable) = 0;

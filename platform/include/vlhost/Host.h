@@ -12,7 +12,10 @@
 //   vlhost::FailureScope off("IVarnelDocument2D::GetLayoutSheets");  // that call gives nothing
 //
 // Failure-switch names are "<Interface>::<Method>" of the host calls that give
-// objects, or an interface name ("IUserParameters") to refuse its queries.
+// objects, lists or boxes (IApplication::GetActiveDocument, IViews::GetView,
+// IDrawingContainer::GetObjects, IMacroObjects::AddMacro, IDrawingObjects::Add,
+// IVarnelDocument2D::DecomposeObject, ITransferService::GetObject, ...), or an
+// interface name ("IUserParameters", "IVarnelDocument2D") to refuse its queries.
 #include <filesystem>
 #include <memory>
 #include <string>

@@ -94,7 +94,10 @@ class DocumentsApi : public Api<NoCore, vlapi::IDocuments> {
     if (index < 0 || index >= GetCount()) return {};
     return app_->Open()[static_cast<std::size_t>(index)];
   }
-  vlapi::IVarnelDocumentPtr FindDocument(const std::wstring& path) override { return app_->FindByPath(path); }
+  vlapi::IVarnelDocumentPtr FindDocument(const std::wstring& path) override {
+    if (Failures::Instance().Fails("IDocuments::FindDocument")) return {};
+    return app_->FindByPath(path);
+  }
   vlapi::IVarnelDocumentPtr Open(const std::wstring& path, bool visible, int) override {
     if (Failures::Instance().Fails("IDocuments::Open")) return {};
     return app_->OpenFile(path, visible);
@@ -167,7 +170,7 @@ std::wstring Application::LibraryModule(const std::wstring& library) const {
 
 std::wstring Application::ModuleFileName(const std::wstring& module) const {
   for (const auto& [name, entry] : libraries_)
-    if (entry.module == module) return (Folder(vlapi::vlApplications) / entry.fileName).wstring();
+    if (entry.module == module) return WideOf(Folder(vlapi::vlApplications) / PathOf(entry.fileName));
   return {};
 }
 
@@ -226,10 +229,11 @@ vlapi::IVarnelDocumentPtr Application::Active() const {
 
 vlapi::IVarnelDocumentPtr Application::FindByPath(const std::wstring& path) const {
   if (path.empty()) return {};
-  const auto wanted = std::filesystem::weakly_canonical(std::filesystem::path(path));
+  std::error_code ec;
+  const auto wanted = std::filesystem::weakly_canonical(PathOf(path), ec);
   for (const auto& doc : documents_) {
     const std::wstring docPath = doc->GetPathName();
-    if (!docPath.empty() && std::filesystem::weakly_canonical(std::filesystem::path(docPath)) == wanted) return doc;
+    if (!docPath.empty() && std::filesystem::weakly_canonical(PathOf(docPath), ec) == wanted) return doc;
   }
   return {};
 }
@@ -320,7 +324,7 @@ std::wstring Application::GetModuleFileName(vlapi::IResourcesModule* module) {
 
 std::wstring Application::GetSystemPath(int kind) {
   if (Failures::Instance().Fails("ISystemSettings::GetSystemPath")) return {};
-  return Folder(kind).wstring();
+  return WideOf(Folder(kind));
 }
 
 std::wstring Application::OpenFileDialog(int, const std::wstring& ext, const std::wstring& filters,

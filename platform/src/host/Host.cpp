@@ -117,7 +117,7 @@ std::string Host::Svg(const vlapi::IVarnelDocument2DPtr& doc) {
 
 bool Host::WriteSvg(const vlapi::IVarnelDocument2DPtr& doc, const std::filesystem::path& path) {
   Document2D* d = Doc2D(doc);
-  return d && vlhost::WriteSvg(*d, path.wstring());
+  return d && vlhost::WriteSvg(*d, WideOf(path));
 }
 
 }  // namespace vlhost

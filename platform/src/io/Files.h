@@ -1,5 +1,6 @@
 #pragma once
 // Documents in files (JSON, UTF-8) and texts between UTF-8 and wide strings.
+#include <filesystem>
 #include <string>
 
 #include "vlapi/vlapi.h"
@@ -12,6 +13,10 @@ class Document3D;
 
 std::string Utf8(const std::wstring& text);
 std::wstring Wide(const std::string& text);
+// Paths between wide texts and the file system: names are UTF-8 bytes on disk,
+// whatever the process locale (std::filesystem converts wide names by the locale).
+std::filesystem::path PathOf(const std::wstring& path);
+std::wstring WideOf(const std::filesystem::path& path);
 
 bool SaveDocument2D(Document2D& doc, const std::wstring& path);
 bool SaveDocument3D(Document3D& doc, const std::wstring& path);

@@ -355,7 +355,7 @@ void PartJson(const PartData& part, json& out) {
 }
 
 bool WriteJson(const json& j, const std::wstring& path) {
-  std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+  std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
   if (!out) return false;
   out << j.dump(1);
   return static_cast<bool>(out);
@@ -610,7 +610,7 @@ bool SaveDocument3D(Document3D& doc, const std::wstring& path) {
 
 vlapi::IVarnelDocumentPtr ReadDocument(Application& app, const std::wstring& path, bool visible, std::wstring& error) {
   try {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    std::ifstream in(PathOf(path), std::ios::binary);
     if (!in) Bad("the file does not open");
     const json j = json::parse(in);
     const int type = Integer(j, "type");

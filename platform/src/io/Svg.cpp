@@ -248,7 +248,7 @@ std::string RenderSvg(Document2D& doc) { return Painter(doc).Paint(); }
 
 bool WriteSvg(Document2D& doc, const std::wstring& path) {
   try {
-    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+    std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
     out << RenderSvg(doc);
     return static_cast<bool>(out);
   } catch (...) {

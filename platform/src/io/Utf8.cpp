@@ -51,4 +51,7 @@ std::wstring Wide(const std::string& text) {
   return out;
 }
 
+std::filesystem::path PathOf(const std::wstring& path) { return std::filesystem::path(Utf8(path)); }
+std::wstring WideOf(const std::filesystem::path& path) { return Wide(path.string()); }
+
 }  // namespace vlhost

@@ -35,8 +35,9 @@ class SelectionApi : public Api<NoCore, I> {
   SelectionApi(Document2D* doc, std::vector<Ref<Shape>>& list) : doc_(doc), list_(list) {}
 
  protected:
-  vlapi::APIObjectList Listed() {
+  vlapi::APIObjectList Listed(const char* call) {
     vlapi::APIObjectList out;
+    if (Failures::Instance().Fails(call)) return out;
     for (const auto& s : list_)
       if (s->Alive()) out.emplace_back(s->Identity());
     return out;
@@ -68,7 +69,7 @@ class SelectionApi : public Api<NoCore, I> {
 class SelectionManager : public SelectionApi<vlapi::ISelectionManager> {
  public:
   using SelectionApi::SelectionApi;
-  vlapi::APIObjectList GetSelectedObjects() override { return Listed(); }
+  vlapi::APIObjectList GetSelectedObjects() override { return Listed("ISelectionManager::GetSelectedObjects"); }
   bool Select(const vlapi::APIObjectList& objects) override { return Put(objects); }
   bool Unselect(const vlapi::APIObjectList& objects) override { return Take(objects); }
   bool UnselectAll() override { return TakeAll(); }
@@ -77,7 +78,7 @@ class SelectionManager : public SelectionApi<vlapi::ISelectionManager> {
 class ChooseManager : public SelectionApi<vlapi::IChooseManager> {
  public:
   using SelectionApi::SelectionApi;
-  vlapi::APIObjectList GetChosenObjects() override { return Listed(); }
+  vlapi::APIObjectList GetChosenObjects() override { return Listed("IChooseManager::GetChosenObjects"); }
   bool Choose(const vlapi::APIObjectList& objects) override { return Put(objects); }
   bool Unchoose(const vlapi::APIObjectList& objects) override { return Take(objects); }
   bool UnchooseAll() override { return TakeAll(); }
@@ -315,7 +316,7 @@ std::vector<Ref<Shape>> Document2D::ShapesOf(const vlapi::APIObjectList& objects
 bool Document2D::GetObjectsBox(const vlapi::APIObjectList& objects, double& x1, double& y1, double& x2, double& y2) {
   geom::Box box;
   for (const auto& s : ShapesOf(objects)) box.add(s->Box());
-  if (box.empty()) return false;
+  if (box.empty() || Failures::Instance().Fails("IVarnelDocument2D::GetObjectsBox")) return false;
   x1 = box.min.x;
   y1 = box.min.y;
   x2 = box.max.x;
@@ -436,7 +437,7 @@ vlapi::IDrawingGroupPtr Document2D::DecomposeObject(vlapi::IVarnelAPIObject* obj
 vlapi::IVarnelAPIObjectPtr Document2D::FindObject(double x, double y, double tolerance,
                                                   vlapi::IFindObjectParameters* param) {
   View* view = CurrentView();
-  if (!view) return {};
+  if (!view || Failures::Instance().Fails("IVarnelDocument2D::FindObject")) return {};
   const vlapi::TypeList types = param ? param->GetTypes() : vlapi::TypeList{vlapi::vlAllObj};
   // The last drawn object under the point wins, as it lies on top.
   const auto items = view->ItemsOf(types);

@@ -76,6 +76,7 @@ bool Group::Close() {
 
 vlapi::DrawingObjectList Group::GetObjects(const vlapi::TypeList& types) {
   vlapi::DrawingObjectList out;
+  if (Failures::Instance().Fails("IDrawingGroup::GetObjects")) return out;
   for (const auto& m : LiveMembers())
     if (TypeMatches(*m, types)) out.emplace_back(m->Identity());
   return out;
@@ -107,7 +108,7 @@ vlapi::IDrawingGroupPtr Group::CopyToDocument(vlapi::IVarnelDocument* document) 
 
 bool Group::Store() {
   View* view = Doc() ? Doc()->CurrentView() : nullptr;
-  if (!view) return false;
+  if (!view || Failures::Instance().Fails("IDrawingGroup::Store")) return false;
   for (const auto& m : LiveMembers()) {
     if (m->Parent()) continue;
     view->Adopt(m);
@@ -122,6 +123,7 @@ bool Group::Clear(bool) {
 }
 
 bool Group::Delete() {
+  Ref<Group> keep(this);
   for (const auto& m : LiveMembers()) m->Kill();
   members.clear();
   if (Doc()) Doc()->Drop(this);

@@ -106,18 +106,26 @@ bool MacroObject::SetPlacement(double x, double y, double a, int, int relative) 
   return true;
 }
 
-// Members keep their place in the drawing: their coordinates are carried into
-// the macro's own.
+// Whether `shape` is this macro's own container, at any depth (a macro cannot take it in).
+bool MacroObject::Contains(const Shape& shape) const {
+  for (Container* c = Parent(); c; c = c->ParentContainer())
+    if (c->OwnerNode() == &shape) return true;
+  return false;
+}
+
+// A shape from another document (or from none) takes references in `doc`, with its members.
+void MacroObject::Rehome(Shape& shape, Document2D* doc) {
+  shape.Register(doc);
+  if (auto* macro = dynamic_cast<MacroObject*>(&shape))
+    for (const Ref<Shape>& member : macro->Items()) Rehome(*member, doc);
+}
+
+// The members' coordinates become the macro's own: its placement places them.
 bool MacroObject::AddObjects(const vlapi::APIObjectList& objects) {
-  const geom::Transform toView = Placement().then(ToView());
   for (const auto& object : objects) {
     Shape* shape = ShapeOf(object.get());
-    if (!shape || shape == this || !shape->Alive()) continue;
-    // A shape that stands in no view is taken in the view's coordinates.
-    const geom::Transform from = shape->Parent() ? shape->ToView() : geom::Transform{};
-    // From the shape's frame to the view, then back into this macro's frame.
-    shape->Apply(from.then(Inverse(toView)));
-    if (!shape->Doc() && Doc()) shape->Register(Doc());
+    if (!shape || shape == this || !shape->Alive() || Contains(*shape)) continue;
+    if (shape->Doc() != Doc()) Rehome(*shape, Doc());
     Adopt(Ref<Shape>(shape));
   }
   return true;

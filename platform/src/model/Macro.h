@@ -48,6 +48,8 @@ class MacroObject : public Api<MacroCore, vlapi::IMacroObject, vlapi::IDrawingCo
   UserParameters user;
   PropertyValues values;
 
+  static void Rehome(Shape& shape, Document2D* doc);
+  bool Contains(const Shape& shape) const;
   // From the members' coordinates to the macro's container.
   geom::Transform Placement() const;
   std::vector<geom::Curve> Curves() const override;

@@ -81,13 +81,4 @@ bool TypeMatches(const Shape& shape, const vlapi::TypeList& types) {
 
 Node* AsNode(View* view) { return view; }
 
-geom::Transform Inverse(const geom::Transform& t) {
-  const geom::Point shift = t.apply({0, 0});
-  const double degrees = t.turnAngle() * 180.0 / geom::kPi;
-  geom::Transform inverse = geom::Transform::move(-shift.x, -shift.y).then(geom::Transform::turn({0, 0}, -degrees));
-  if (t.mirrors()) inverse = inverse.then(geom::Transform::mirror({0, 0}, {1, 0}));
-  const double f = t.lengthFactor();
-  return f > 0 ? inverse.then(geom::Transform::scale({0, 0}, 1.0 / f)) : inverse;
-}
-
 }  // namespace vlhost

@@ -112,9 +112,6 @@ class Container {
 
 Node* AsNode(View* view);
 
-// The inverse of a similarity transform.
-geom::Transform Inverse(const geom::Transform& t);
-
 bool TypeMatches(const Shape& shape, const vlapi::TypeList& types);
 
 }  // namespace vlhost

@@ -53,7 +53,7 @@ class TextLineApi : public Api<NoCore, vlapi::ITextLine> {
   bool Update() override { return true; }
   int GetItemsCount() override { return static_cast<int>(Line().items.size()); }
   vlapi::ITextItemPtr GetItem(int index) override {
-    if (index < 0 || index >= GetItemsCount()) return {};
+    if (index < 0 || index >= GetItemsCount() || Failures::Instance().Fails("ITextLine::GetItem")) return {};
     return Give<vlapi::ITextItem>(new TextItemApi(keeper_, model_, line_, index));
   }
   void SetHeight(double height) override {
@@ -108,7 +108,8 @@ double TextModel::Height() const {
 }
 
 vlapi::ITextLinePtr MakeTextLine(vlapi::IAPIObjectPtr keeper, TextModel* model, int line) {
-  if (line < 0 || line >= static_cast<int>(model->lines.size())) return {};
+  if (line < 0 || line >= static_cast<int>(model->lines.size()) || Failures::Instance().Fails("IText::GetLine"))
+    return {};
   return Give<vlapi::ITextLine>(new TextLineApi(std::move(keeper), model, line));
 }
 

@@ -52,6 +52,7 @@ class MacroCollection : public CollectionApi<vlapi::IMacroObjects> {
  public:
   using CollectionApi::CollectionApi;
   vlapi::IMacroObjectPtr AddMacro(int) override {
+    if (Failures::Instance().Fails("IMacroObjects::AddMacro")) return {};
     Ref<Shape> shape = New();
     return shape ? vlapi::IMacroObjectPtr(shape->Identity()) : nullptr;
   }
@@ -67,7 +68,9 @@ class TableCollection : public CollectionApi<vlapi::IDrawingTables> {
  public:
   using CollectionApi::CollectionApi;
   vlapi::IDrawingTablePtr AddTable(int rows, int columns, double rowHeight, double columnWidth, int) override {
-    if (rows < 0 || columns <= 0 || rowHeight <= 0 || columnWidth <= 0) return {};
+    if (rows < 0 || columns <= 0 || rowHeight <= 0 || columnWidth <= 0 ||
+        Failures::Instance().Fails("IDrawingTables::AddTable"))
+      return {};
     Ref<Shape> shape = New();
     auto* table = static_cast<DrawingTable*>(shape.get());
     if (!table) return {};
@@ -108,8 +111,12 @@ class LayersApi : public Api<NoCore, vlapi::ILayers> {
     if (index < 0 || index >= GetCount()) return {};
     return Give<vlapi::IVarnelAPIObject>(view_->LayerList()[static_cast<std::size_t>(index)].get());
   }
-  vlapi::ILayerPtr GetLayer(int number) override { return Give<vlapi::ILayer>(view_->LayerByNumber(number)); }
-  vlapi::ILayerPtr FindLayer(const std::wstring& name) override { return Give<vlapi::ILayer>(view_->LayerByName(name)); }
+  vlapi::ILayerPtr GetLayer(int number) override {
+    return Give<vlapi::ILayer>("ILayers::GetLayer", view_->LayerByNumber(number));
+  }
+  vlapi::ILayerPtr FindLayer(const std::wstring& name) override {
+    return Give<vlapi::ILayer>("ILayers::FindLayer", view_->LayerByName(name));
+  }
   vlapi::ILayerPtr Add() override {
     if (Failures::Instance().Fails("ILayers::Add")) return {};
     int next = 0;
@@ -136,7 +143,7 @@ class ViewsApi : public Api<NoCore, vlapi::IViews, vlapi::IViewsAndLayersManager
   }
   vlapi::IViewPtr FindView(const std::wstring& name) override {
     for (const auto& v : doc_->Views())
-      if (v->name == name) return Give<vlapi::IView>(v.get());
+      if (v->name == name) return Give<vlapi::IView>("IViews::FindView", v.get());
     return {};
   }
   vlapi::IViewPtr Add(int) override {
@@ -165,6 +172,7 @@ void Layer::MakeCurrent() {
 
 bool Layer::Delete() {
   if (!view_ || number == 0) return false;  // the system layer stays
+  Ref<Layer> keep(this);
   View* view = view_;
   view_ = nullptr;
   view->RemoveLayer(this);
@@ -248,6 +256,7 @@ vlapi::IColouringsPtr View::GetColourings() { return ColouringCollectionOf(*this
 
 vlapi::DrawingObjectList ListObjects(const Container& container, const vlapi::TypeList& types) {
   vlapi::DrawingObjectList out;
+  if (Failures::Instance().Fails("IDrawingContainer::GetObjects")) return out;
   for (const Ref<Shape>& s : container.ItemsOf(types)) out.emplace_back(s->Identity());
   return out;
 }
