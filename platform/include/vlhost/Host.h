@@ -43,6 +43,8 @@ class Host {
   HostState& State();
   std::filesystem::path Folder(int kind) const;  // vlSystemPathTypeEnum
 
+  // Opens a document file (made active); empty, with State().errorText, when it cannot be read.
+  vlapi::IVarnelDocumentPtr Open(const std::filesystem::path& path, bool visible = true);
   vlapi::IVarnelDocument2DPtr NewDrawing(int type = vlapi::vlDocumentDrawing, bool visible = true);
   // A new 3D document; `Tree` gives its component tree to fill.
   vlapi::IVarnelDocument3DPtr NewDocument3D(int type = vlapi::vlDocumentAssembly, bool visible = true);
@@ -68,6 +70,9 @@ class Host {
   static int Updates(const vlapi::IAPIObjectPtr& object);          // updates of one object
   static int Refreshes(const vlapi::IVarnelDocument2DPtr& doc);
   static void SetProcessRunning(const vlapi::IVarnelDocument2DPtr& doc, bool running);
+
+  // A wide text as UTF-8 bytes (for messages on a terminal).
+  static std::string Utf8(const std::wstring& text);
 
   // A picture of the document for a person to look at.
   static std::string Svg(const vlapi::IVarnelDocument2DPtr& doc);

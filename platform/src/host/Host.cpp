@@ -46,6 +46,10 @@ vlapi::IApplication* Host::Application() const { return app_; }
 HostState& Host::State() { return app_->State(); }
 std::filesystem::path Host::Folder(int kind) const { return app_->Folder(kind); }
 
+vlapi::IVarnelDocumentPtr Host::Open(const std::filesystem::path& path, bool visible) {
+  return app_->OpenFile(WideOf(path), visible);
+}
+
 vlapi::IVarnelDocument2DPtr Host::NewDrawing(int type, bool visible) {
   return vlapi::IVarnelDocument2DPtr(static_cast<vlapi::IVarnelDocument2D*>(app_->NewDocument2D(type, visible).get()));
 }
@@ -109,6 +113,8 @@ int Host::Refreshes(const vlapi::IVarnelDocument2DPtr& doc) {
 void Host::SetProcessRunning(const vlapi::IVarnelDocument2DPtr& doc, bool running) {
   if (Document2D* d = Doc2D(doc)) d->SetProcessRunning(running);
 }
+
+std::string Host::Utf8(const std::wstring& text) { return vlhost::Utf8(text); }
 
 std::string Host::Svg(const vlapi::IVarnelDocument2DPtr& doc) {
   Document2D* d = Doc2D(doc);
