@@ -5,6 +5,8 @@
 #include "host/HostGuards.h"
 #include "model/NestingSetting.h"
 
+#include <pugixml.hpp>
+
 #include <stdexcept>
 
 namespace {
@@ -142,6 +144,26 @@ TEST_F(VrnHostTest, PolygonShowsItsPointsWithAPortableCount)
     EXPECT_EQ(Messages()[0].text, L"count=3\n(0.00000 0.00000) (10.00000 0.00000) (10.00000 5.50000) ");
     EXPECT_EQ(Messages()[1].text, L"count=0\n");
     EXPECT_EQ(Messages()[1].caption, vrnApi::LoadStr(100));
+}
+
+TEST_F(VrnHostTest, HostFoldersWithRussianNamesAreJoinedThroughUtf8)
+{
+    vlhost::Host russian(root / u8"Раскрой листа");
+    application = russian.Application();
+    vlapi::IVarnelDocument2DPtr drawing = russian.NewDrawing();
+    vrnApi::DeleteDocumentLayout();
+    EXPECT_EQ(pugi::as_utf8(drawing->GetLayoutSheets()->GetItem(0)->GetStyleLibrary()),
+              (russian.Folder(vlapi::vlSystemFiles) / "GRAPHIC.vst").string());
+
+    vrnApi::ConnectConfiguration();
+    NestingSetting setting;
+    setting.ReadFromConfig();
+    EXPECT_TRUE(setting.WriteToConfig());
+    EXPECT_TRUE(std::filesystem::is_regular_file(russian.Folder(vlapi::vlConfigurations) / "Nesting" /
+                                                 "Nesting-cfg.xml"));
+    NestingSetting::SetFoldersHook({});
+    drawing = nullptr;
+    application = host->Application();
 }
 
 }  // namespace
