@@ -97,8 +97,7 @@ TEST_F(MacroFactoriesTest, WrappersOfExistingObjects)
     EXPECT_EQ(none->GetReference(), 0);
 }
 
-// Waits for the stand-in host to take added members in the macro's own coordinates.
-TEST_F(MacroFactoriesTest, DISABLED_BridgeMacroKeepsItsObjectsWhereTheyStood)
+TEST_F(MacroFactoriesTest, BridgeMacroKeepsItsObjectsWhereTheyStood)
 {
     const vlapi::IDrawingObjectPtr line(AddLine(Container(), {100, 50}, {120, 50}));
     const INestingMacroObjectPtr bridge = vrnApi::CreateMacroByObjects({line}, {100, 50}, 103);
