@@ -155,12 +155,13 @@ TEST_F(VrnFilesTest, AssemblyTreeIsListedDepthFirstAndItsDepthIsBounded)
     s1.Add(L"P1", true);
     s1.Add(L"P2", true);
     top->Add(L"P3", true);
+    s1.Add(L"P1", true);  // used twice: listed twice
     std::vector<vlapi::IPartPtr> parts;
     vrnApi::GetPartsFromAssembly(assembly->GetTopPart(), true, parts);
     std::vector<std::wstring> names;
     for (const vlapi::IPartPtr& part : parts)
         names.push_back(part->GetName());
-    EXPECT_EQ(names, (std::vector<std::wstring>{L"S1", L"P1", L"P2", L"P3"}));
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"S1", L"P1", L"P2", L"P1", L"P3"}));
 
     vlhost::PartData* level = top;
     for (int i = 0; i < 1000; ++i)

@@ -171,4 +171,24 @@ TEST_F(VrnObjectsTest, NurbsAndEquidistantsAreDrawnInTheActiveView)
     EXPECT_EQ(DrawingObjects(), 2u);
 }
 
+TEST_F(VrnObjectsTest, TextWithoutItsTextFaceIsPlacedWithoutAString)
+{
+    vlapi::IDrawingTextPtr text;
+    {
+        vlhost::FailureScope noFace("IText");
+        text = vrnApi::CreateText(Container(), L"Деталь", 10, 20, 5);
+    }
+    ASSERT_TRUE(text);
+    EXPECT_DOUBLE_EQ(text->GetX(), 10);
+    EXPECT_EQ(vlapi::ITextPtr(text)->GetText(), L"");
+    EXPECT_EQ(DrawingObjects(), 1u);
+}
+
+TEST_F(VrnObjectsTest, MaterialNeedsTheBuiltInProperty)
+{
+    vlhost::FailureScope noBuiltIn("IPropertyMng::GetBuiltInProperty");
+    vrnApi::SetMaterialPropertyToDocument(L"Ст3");
+    EXPECT_EQ(vrnApi::GetMaterialPropertyFromDocument(), L"");
+}
+
 }  // namespace
