@@ -215,11 +215,13 @@ void NPolygon::Simplify()
         return;
     NPoint prev = m_points.back();
     for (NPoint& cur : m_points) {
+        // Slope ratios |dx|/|dy| and |dy|/|dx| below the limit, without dividing
+        // by zero: a zero-length edge changes nothing.
         const double dx = std::fabs(cur.x - prev.x);
         const double dy = std::fabs(cur.y - prev.y);
-        if (dx / dy < EPS_REPEATED)
+        if (dx < EPS_REPEATED * dy)
             cur.x = prev.x;
-        if (dy / dx < EPS_REPEATED)
+        if (dy < EPS_REPEATED * dx)
             cur.y = prev.y;
         prev = cur;
     }

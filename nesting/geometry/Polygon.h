@@ -9,6 +9,7 @@
 #include "geometry/BaseAlgorithms.h"
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 class NContour;
@@ -136,3 +137,37 @@ template <class T>
 void CreateContinuousGeometry(std::vector<T>& geometry, std::vector<std::vector<T>>& outs);
 void CreateContinuousContours(std::vector<NSegmentPtr>& segments, std::vector<NContourPtr>& outs);
 void CreateContinuousPoligons(VectorPolygon& polygons, VectorPolygon& outs);
+
+// Convex hull (monotone chain, counter-clockwise, appended to `hull`) and the
+// convexity test of a closed ring.
+void CreateConvexHull(const std::vector<NPoint>& points, std::vector<NPoint>& hull);
+bool CheckConvexHull(const std::vector<NPoint>& points);
+// Turning angle (radians) of the minimal-area bounding rectangle by rotating
+// calipers on the hull of `p`, and the snap of an angle to a quarter turn.
+double CalculateMinGabarit(const std::vector<NPoint>& p);
+double CorrectMinGabaritAngle(double angle);
+
+// Boolean operations on polygons by edge classification.
+enum class BooleanType : int32_t { Union = 0, Difference = 1, Intersection = 2 };
+bool CreateBooleanPoligons(const VectorPolygon& hodographs, BooleanType booleanType, VectorPolygon& outs,
+                           bool unused = false);
+void SortPolygonFragments(VectorPolygon& fragments);
+
+// Joins two outlines along their longest edges, `gap` apart; (dx, dy, angle in
+// degrees) is the move of the second outline. Null for an empty outline.
+NPolygonPtr CompoundPolygonsToRectangle(const NPolygon& polygon1, const NPolygon& polygon2, double gap, double& dx,
+                                        double& dy, double& angle);
+
+// Outline simplification: narrow dents and short axis-parallel ledges.
+NPolygonPtr RemoveDentsStraight(NPolygonPtr polygon, double distance);
+NPolygonPtr RemoveLedgesTarvel(NPolygonPtr polygon, double tolerance);
+void CutRectangularProtrusionsAlt(std::vector<NPoint>& polygon, double tolerance);
+std::vector<NPoint> removeLedgesOnce(const std::vector<NPoint>& points, double tolerance);
+std::vector<std::pair<int, int>> findRectangularProtrusions(const std::vector<NPoint>& polygon);
+std::vector<std::pair<size_t, size_t>> SearchLedges(const std::vector<NPoint>& contour,
+                                                    const std::vector<NPoint>& hull);
+void FlattenLedges(std::vector<NPoint>& contour, size_t start, size_t end);
+bool onSegment(const NPoint& p, const NPoint& q, const NPoint& r);
+bool arePerpendicular(const NPoint& a, const NPoint& b, const NPoint& c);
+double cross(const NPoint& O, const NPoint& A, const NPoint& B);
+bool areSegmentsCollinear(const NPoint& p1, const NPoint& p2, const NPoint& p3, const NPoint& p4);

@@ -1,18 +1,17 @@
-// Crossings of polygon boundaries, containment of points and polygons,
-// sliding distance and orientation.
+// Crossings of polygon boundaries, containment of points and polygons, and
+// orientation.
 #include "geometry/Polygon.h"
+#include "geometry/EdgeIndex.h"
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
 constexpr double RING_ROTATE_Y = 0.01;     // last vertex this close to the ray's line: rotate the ring
 constexpr double REPEATED_CROSSING = 0.001;
 constexpr double RAY_LENGTH = 1e10;
-constexpr double SWEEP_EXTENSION = 1e6;
-constexpr double SLIDE_STOP = 1e-6;
-constexpr int SLIDE_ITERATIONS = 1002;
 constexpr double PROBE_BOTTOM = -2147483648.0;  // vertical probe line of the orientation test
 constexpr double PROBE_TOP = 2147483647.0;
 
@@ -130,6 +129,31 @@ void AppendMerged(std::vector<NIndexPoint>& points, const NIndexPoint& hit)
         points.push_back(hit);
 }
 
+// Below this many edges on either side the plain double loop is quicker.
+constexpr size_t INDEX_MIN_EDGES = 24;
+
+// Records the hit of edge k (a-b) of one ring with edge j of `other`.
+struct EdgeHitCollector {
+    const NPoint& a;
+    const NPoint& b;
+    size_t afterB;  // insertion index of a hit at b
+    size_t k;
+    const std::vector<NPoint>& other;
+    std::vector<LengthPoint>& edgeHits;
+
+    void operator()(size_t j) const
+    {
+        const size_t m = other.size();
+        const NPoint& c = other[j == 0 ? m - 1 : j - 1];
+        const NPoint& d = other[j];
+        NPoint x;
+        // A shared end point of a-b wins over the line intersection.
+        if (!CheckIntersectionSegments(a, b, c, d) || !IntersectionLines(a, b, c, d, x))
+            return;
+        edgeHits.push_back({0.0, NIndexPoint{x, x == b ? afterB : k, j, Simple}});
+    }
+};
+
 // Probe points of the crossing test, without near-duplicates.
 class ProbeSet {
 public:
@@ -200,6 +224,9 @@ bool NPolygon::Intersection(const NPolygon& other, std::vector<NIndexPoint>& poi
     const size_t n = m_points.size();
     const size_t m = other.m_points.size();
     const NRect otherBox = BoundingBox(other.m_points);
+    std::optional<EdgeIndex> index;
+    if (n >= INDEX_MIN_EDGES && m >= INDEX_MIN_EDGES)
+        index.emplace(other.m_points, otherBox);
     std::vector<LengthPoint> edgeHits;
     bool found = false;
     for (size_t k = 0; k < n; ++k) {
@@ -208,15 +235,15 @@ bool NPolygon::Intersection(const NPolygon& other, std::vector<NIndexPoint>& poi
         if (!SegmentMeetsBox(a, b, otherBox))
             continue;
         edgeHits.clear();
-        for (size_t j = 0; j < m; ++j) {
-            const NPoint& c = other.m_points[j == 0 ? m - 1 : j - 1];
-            const NPoint& d = other.m_points[j];
-            NPoint x;
-            // A shared end point of a-b wins over the line intersection.
-            if (!CheckIntersectionSegments(a, b, c, d) || !IntersectionLines(a, b, c, d, x))
-                continue;
-            const size_t i = (x == b) ? (k + 1 == n ? 0 : k + 1) : k;
-            edgeHits.push_back({0.0, NIndexPoint{x, i, j, Simple}});
+        // Edge k against the edges of `other` in ascending order; the index
+        // only leaves out edges whose boxes cannot meet edge k's.
+        const EdgeHitCollector collect{a, b, (k + 1 == n) ? 0 : k + 1, k, other.m_points, edgeHits};
+        if (index) {
+            for (size_t j : index->Near(std::min(a.y, b.y), std::max(a.y, b.y)))
+                collect(j);
+        } else {
+            for (size_t j = 0; j < m; ++j)
+                collect(j);
         }
         if (edgeHits.empty())
             continue;
@@ -327,88 +354,6 @@ bool NPolygon::CheckContainPoligonOn(const NPolygon& other) const
         prev = &cur;
     }
     return true;
-}
-
-// ---------------------------------------------------------------- sliding distance
-
-namespace {
-
-// The first step of a slide: one full gabarit size of the moving polygon
-// along the axis direction `vect`; (0, 0) for any other direction.
-NPoint SlideStep(const NRect& box, const NPoint& vect)
-{
-    const double w = box.pTop.x - box.pBot.x;
-    const double h = box.pTop.y - box.pBot.y;
-    if (std::fabs(vect.x + 1) < EPS)
-        return {-w, 0.0};
-    if (std::fabs(vect.x - 1) < EPS)
-        return {w, 0.0};
-    if (std::fabs(vect.y + 1) < EPS)
-        return {0.0, -h};
-    if (std::fabs(vect.y - 1) < EPS)
-        return {0.0, h};
-    return {};
-}
-
-// The moving polygon's gabarit stretched far along the direction of motion.
-NRect SweepBox(NRect box, const NPoint& step)
-{
-    if (step.x > EPS)
-        box.pTop.x += SWEEP_EXTENSION;
-    if (step.x < -EPS)
-        box.pBot.x -= SWEEP_EXTENSION;
-    if (step.y > EPS)
-        box.pTop.y += SWEEP_EXTENSION;
-    if (step.y < -EPS)
-        box.pBot.y -= SWEEP_EXTENSION;
-    return box;
-}
-
-double PullTowardsZero(double total)
-{
-    if (total > EPS)
-        return total - EPS;
-    if (total < -EPS)
-        return total + EPS;
-    return total;
-}
-
-// Contact of the fixed polygon with the moving copy. Besides crossing
-// boundaries (and, unless `inner`, the copy lying inside the fixed polygon),
-// the fixed polygon lying wholly inside the copy is contact too: a jump must
-// not swallow a smaller obstacle.
-bool Touches(const NPolygon& fixed, const NPolygon& moving, bool inner)
-{
-    return fixed.CheckIntersection(moving, false) || moving.CheckIntersection(fixed, false) ||
-           (!inner && fixed.CheckContainPoligon(moving, false)) || moving.CheckContainPoligon(fixed, false);
-}
-
-}  // namespace
-
-double NPolygon::Distance(const NPolygon& other, const NPoint& vect, bool inner) const
-{
-    NPoint s = SlideStep(other.m_rect, vect);
-    if (s.x == 0.0 && s.y == 0.0)
-        return 0.0;  // no direction or no extent: the slide would stay where it is
-    if (!CheckIntersectRects(m_rect, SweepBox(other.m_rect, s)))
-        return 0.0;
-    NPolygon copy(NPoint{}, other.m_points);
-    copy.Offset(s);
-    double total = s.x + s.y;
-    bool previousTouch = false;
-    bool touchedEver = false;
-    for (int iteration = 0; iteration < SLIDE_ITERATIONS; ++iteration) {
-        const bool touch = Touches(*this, copy, inner);
-        if (!touch && std::fabs(s.x) < SLIDE_STOP && std::fabs(s.y) < SLIDE_STOP)
-            break;
-        if (touch != previousTouch)
-            s *= -0.5;
-        touchedEver = touchedEver || touch;
-        copy.Offset(s);
-        total += s.x + s.y;
-        previousTouch = touch;
-    }
-    return touchedEver ? PullTowardsZero(total) : 0.0;
 }
 
 // ---------------------------------------------------------------- orientation

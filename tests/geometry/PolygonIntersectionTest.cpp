@@ -303,4 +303,70 @@ TEST(DirectionTest, CounterClockwiseRings)
     EXPECT_FALSE(NPolygon().CheckDirection());
 }
 
+// Every edge pair tested in order, hits of one edge sorted from its start and
+// merged with the last hit kept: the plain form of the crossing search.
+std::vector<NIndexPoint> AllPairsCrossings(const NPolygon& a, const NPolygon& b)
+{
+    std::vector<NIndexPoint> out;
+    const size_t n = a.m_points.size();
+    const size_t m = b.m_points.size();
+    for (size_t k = 0; k < n; ++k) {
+        const NPoint& p = a.m_points[(k + n - 1) % n];
+        const NPoint& q = a.m_points[k];
+        std::vector<std::pair<double, NIndexPoint>> edge;
+        for (size_t j = 0; j < m; ++j) {
+            NPoint x;
+            if (CheckIntersectionSegments(p, q, b.m_points[(j + m - 1) % m], b.m_points[j]) &&
+                IntersectionLines(p, q, b.m_points[(j + m - 1) % m], b.m_points[j], x))
+                edge.push_back({Distance2(p, x), NIndexPoint{x, x == q ? (k + 1) % n : k, j, Simple}});
+        }
+        std::stable_sort(edge.begin(), edge.end(), [](const auto& l, const auto& r) { return l.first < r.first; });
+        for (const auto& h : edge) {
+            if (!out.empty() && out.back() == h.second)
+                out.back() = h.second;
+            else
+                out.push_back(h.second);
+        }
+    }
+    return out;
+}
+
+// Large outlines go through an edge index; it must find every crossing the
+// plain search finds, in the same order, vertex touchings included.
+TEST(IntersectionTest, LargeOutlinesGiveTheSameCrossingsAsAllPairs)
+{
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<double> wobble(-3, 3);
+    for (int trial = 0; trial < 40; ++trial) {
+        const size_t n = 24 + static_cast<size_t>(trial) * 7;
+        auto outline = [&](double cx, double cy, bool snap) {
+            Points pts;
+            for (size_t k = 0; k < n; ++k) {
+                const double t = 2 * PI * static_cast<double>(k) / static_cast<double>(n);
+                const double r = 20 + 6 * std::sin(5 * t) + wobble(rng);
+                NPoint p{cx + r * std::cos(t), cy + r * std::sin(t)};
+                if (snap)
+                    p = {std::round(p.x), std::round(p.y)};
+                pts.push_back(p);
+            }
+            NPolygon poly = Poly(pts);
+            poly.DelEquilPoints();
+            return poly;
+        };
+        const bool snap = trial % 2 == 0;
+        const NPolygon a = outline(0, 0, snap);
+        const NPolygon b = outline(15 + trial % 5, 3, snap);
+        std::vector<NIndexPoint> hits;
+        a.Intersection(b, hits);
+        const std::vector<NIndexPoint> expected = AllPairsCrossings(a, b);
+        ASSERT_EQ(hits.size(), expected.size()) << "trial " << trial;
+        for (size_t h = 0; h < hits.size(); ++h) {
+            EXPECT_TRUE(hits[h] == expected[h]) << "trial " << trial << " hit " << h;
+            EXPECT_EQ(hits[h].i, expected[h].i);
+            EXPECT_EQ(hits[h].j, expected[h].j);
+        }
+        EXPECT_GT(hits.size(), 1u);
+    }
+}
+
 }  // namespace

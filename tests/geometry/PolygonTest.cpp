@@ -239,4 +239,17 @@ TEST(PolygonTransformTest, ScaleAndMirrorLeaveGabaritAndPole)
     EXPECT_TRUE(ccw.CheckDirection());
 }
 
+TEST(PolygonEditTest, ResizeRectangleListedUpThenRight)
+{
+    NPolygon rect = Poly({{1, 1}, {1, 6}, {11, 6}, {11, 1}});
+    rect.SetWidthIfRectangle(20);
+    rect.SetHeightIfRectangle(8);
+    ExpectPoints(rect, {{1, 1}, {1, 9}, {21, 9}, {21, 1}});
+    EXPECT_DOUBLE_EQ(rect.GetGabarit().pTop.x, 11.0);  // the gabarit is left as it was
+    NPolygon triangle = Poly({{0, 0}, {0, 5}, {10, 0}});
+    triangle.SetWidthIfRectangle(20);
+    triangle.SetHeightIfRectangle(20);
+    ExpectPoints(triangle, {{0, 0}, {0, 5}, {10, 0}});
+}
+
 }  // namespace

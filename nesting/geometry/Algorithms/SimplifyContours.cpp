@@ -1,0 +1,213 @@
+// Outline simplification: closing narrow straight dents and flattening short
+// axis-parallel ledges.
+#include "geometry/Polygon.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double LEDGE_PASS_STEP = 50.0;  // ledge size handled by one pass of removeLedgesOnce
+constexpr double PERPENDICULAR_EPS = 1e-6;
+
+// One closed dent: the vertices after B (index i+1) up to and including the
+// vertex j (taken modulo the count) collapse onto B.
+struct DentEdit {
+    size_t i = 0;
+    size_t j = 0;
+};
+
+// True when a stretch of the chord a-q between two consecutive crossings with
+// the outline runs strictly inside it.
+bool ChordCrossesInside(const NPolygon& polygon, const NPoint& a, const NPoint& q)
+{
+    std::vector<NIndexPoint> hits;
+    polygon.Intersection(NSegment(a, q, 0), hits);
+    for (size_t k = 1; k < hits.size(); ++k) {
+        const NPoint mid{(hits[k - 1].x + hits[k].x) / 2, (hits[k - 1].y + hits[k].y) / 2};
+        if (polygon.CheckContainPoint(mid, false))
+            return true;
+    }
+    return false;
+}
+
+// The first vertex Q after the edge A-B (vertex i to i+1) such that B lies on
+// A-Q, the mouth B-Q is narrower than `distance` and the chord A-Q stays out
+// of the part's inside.
+bool FindDent(const NPolygon& polygon, size_t i, double distance, DentEdit& edit)
+{
+    const std::vector<NPoint>& v = polygon.m_points;
+    const size_t n = v.size();
+    const NPoint& a = v[i];
+    const NPoint& b = v[(i + 1) % n];
+    for (size_t j = i + 2; j < i + n; ++j) {
+        const NPoint& q = v[j % n];
+        if (!CheckSegmentContainPoint(a, q, b) || Distance2(b, q) >= distance * distance)
+            continue;
+        if (ChordCrossesInside(polygon, a, q))
+            continue;
+        edit = {i, j};
+        return true;
+    }
+    return false;
+}
+
+bool AllStrictlyInside(const NPolygon& polygon, const std::vector<NPoint>& points)
+{
+    return std::all_of(points.begin(), points.end(), [&](const NPoint& p) { return polygon.CheckContainPoint(p, false); });
+}
+
+// Moves a short axis-parallel edge P[i]-P[i+1] onto the level of the nearer of
+// its neighbours, only towards larger x or larger y.
+void LiftShortEdge(std::vector<NPoint>& p, size_t i, double tolerance)
+{
+    const size_t n = p.size();
+    NPoint& a = p[i];
+    NPoint& b = p[(i + 1) % n];
+    const NPoint& before = p[(i + n - 1) % n];
+    const NPoint& after = p[(i + 2) % n];
+    if (std::sqrt(Distance2(a, b)) > tolerance)
+        return;
+    if (std::fabs(a.x - b.x) <= EPS) {
+        const double newX = std::fabs(b.x - after.x) <= std::fabs(a.x - before.x) ? after.x : before.x;
+        if (newX > a.x)
+            a.x = b.x = newX;
+    } else if (std::fabs(a.y - b.y) <= EPS) {
+        const double newY = std::fabs(b.y - after.y) <= std::fabs(a.y - before.y) ? after.y : before.y;
+        if (newY > a.y)
+            a.y = b.y = newY;
+    }
+}
+
+void RemoveProtrusionsPass(std::vector<NPoint>& p, double tolerance)
+{
+    for (const auto& [a, b] : findRectangularProtrusions(p)) {
+        if (Distance(p[a], p[b]) > tolerance)
+            continue;
+        for (int k = a + 1; k < b; ++k)
+            p[k] = p[a];
+    }
+}
+
+}  // namespace
+
+NPolygonPtr RemoveDentsStraight(NPolygonPtr polygon, double distance)
+{
+    if (!polygon)
+        return nullptr;
+    const size_t n = polygon->m_points.size();
+    std::vector<DentEdit> edits;
+    for (size_t i = 0; i < n; ++i) {
+        DentEdit edit;
+        if (FindDent(*polygon, i, distance, edit))
+            edits.push_back(edit);
+    }
+    std::vector<NPoint> points = polygon->m_points;
+    for (const DentEdit& edit : edits) {
+        const NPoint b = points[(edit.i + 1) % n];
+        for (size_t t = edit.i + 2; t <= edit.j; ++t)
+            points[t % n] = b;
+    }
+    auto result = std::make_shared<NPolygon>(NPoint{}, points);
+    result->DelColinearPoints();
+    result->UpdateGabarit();
+    if (result->CheckContainPoligon(*polygon, false) || AllStrictlyInside(*result, points))
+        return result;
+    return polygon;
+}
+
+NPolygonPtr RemoveLedgesTarvel(NPolygonPtr polygon, double tolerance)
+{
+    if (!polygon)
+        return nullptr;
+    std::vector<NPoint> points = polygon->m_points;
+    CutRectangularProtrusionsAlt(points, tolerance);
+    return std::make_shared<NPolygon>(NPoint{}, points);
+}
+
+void CutRectangularProtrusionsAlt(std::vector<NPoint>& polygon, double tolerance)
+{
+    if (polygon.size() < 6)
+        return;
+    for (size_t i = 0; i < polygon.size(); ++i)
+        LiftShortEdge(polygon, i, tolerance);
+}
+
+std::vector<NPoint> removeLedgesOnce(const std::vector<NPoint>& points, double tolerance)
+{
+    std::vector<NPoint> result = points;
+    double bound = LEDGE_PASS_STEP;
+    while (tolerance > bound) {
+        RemoveProtrusionsPass(result, tolerance);
+        bound = std::min(tolerance, bound + LEDGE_PASS_STEP);
+    }
+    return result;
+}
+
+std::vector<std::pair<int, int>> findRectangularProtrusions(const std::vector<NPoint>& polygon)
+{
+    std::vector<std::pair<int, int>> result;
+    const size_t n = polygon.size();
+    for (size_t i = 1; i + 4 < n; ++i) {
+        if (areSegmentsCollinear(polygon[i - 1], polygon[i], polygon[i + 3], polygon[i + 4]) &&
+            arePerpendicular(polygon[i], polygon[i + 1], polygon[i + 2]) &&
+            arePerpendicular(polygon[i + 1], polygon[i + 2], polygon[i + 3]))
+            result.emplace_back(static_cast<int>(i), static_cast<int>(i + 3));
+    }
+    return result;
+}
+
+std::vector<std::pair<size_t, size_t>> SearchLedges(const std::vector<NPoint>& contour, const std::vector<NPoint>& hull)
+{
+    std::vector<std::pair<size_t, size_t>> runs;
+    const NPolygon hullPolygon(NPoint{}, hull);
+    bool open = false;
+    size_t start = 0;
+    for (size_t k = 0; k < contour.size(); ++k) {
+        const bool inside = hullPolygon.CheckContainPoint(contour[k], false);
+        if (!inside && !open) {
+            open = true;
+            start = k;
+        } else if (inside && open) {
+            runs.emplace_back(start, k - 1);
+            open = false;
+        }
+    }
+    return runs;
+}
+
+void FlattenLedges(std::vector<NPoint>& contour, size_t start, size_t end)
+{
+    if (start > end || end >= contour.size() || contour[start] == contour[end])
+        return;
+    const NPoint before = start == 0 ? contour.back() : contour[start - 1];
+    std::fill(contour.begin() + static_cast<std::ptrdiff_t>(start), contour.begin() + static_cast<std::ptrdiff_t>(end) + 1,
+              before);
+}
+
+bool onSegment(const NPoint& p, const NPoint& q, const NPoint& r)
+{
+    return std::min(p.x, r.x) <= q.x && q.x <= std::max(p.x, r.x) && std::min(p.y, r.y) <= q.y &&
+           q.y <= std::max(p.y, r.y);
+}
+
+bool arePerpendicular(const NPoint& a, const NPoint& b, const NPoint& c)
+{
+    return std::fabs((c.x - b.x) * (b.x - a.x) + (b.y - a.y) * (c.y - b.y)) < PERPENDICULAR_EPS;
+}
+
+double cross(const NPoint& O, const NPoint& A, const NPoint& B)
+{
+    return (B.y - O.y) * (A.x - O.x) - (B.x - O.x) * (A.y - O.y);
+}
+
+bool areSegmentsCollinear(const NPoint& p1, const NPoint& p2, const NPoint& p3, const NPoint& p4)
+{
+    const double turn = (p2.x - p1.x) * (p4.y - p3.y) - (p2.y - p1.y) * (p4.x - p3.x);
+    const bool parallel = turn == 0.0;
+    if (cross(p1, p2, p3) != 0.0)
+        return parallel;
+    if (cross(p1, p2, p4) == 0.0)
+        return true;
+    return parallel;
+}

@@ -1,0 +1,178 @@
+// Worked cases of the polygon booleans: exact rings, fragment order, and the
+// degenerate contacts that no-fit polygons produce.
+#include "geometry/Polygon.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+NPolygonPtr Poly(std::vector<NPoint> points) { return std::make_shared<NPolygon>(NPoint{}, std::move(points)); }
+
+NPolygonPtr Square(double x, double y, double side)
+{
+    return Poly({{x, y}, {x + side, y}, {x + side, y + side}, {x, y + side}});
+}
+
+void ExpectRing(const NPolygon& ring, const std::vector<NPoint>& expected)
+{
+    ASSERT_EQ(ring.m_points.size(), expected.size());
+    for (size_t k = 0; k < expected.size(); ++k) {
+        EXPECT_TRUE(ring.m_points[k] == expected[k])
+            << "vertex " << k << ": (" << ring.m_points[k].x << ", " << ring.m_points[k].y << ")";
+    }
+}
+
+VectorPolygon Combine(const VectorPolygon& operands, BooleanType type, bool expected = true)
+{
+    VectorPolygon outs;
+    EXPECT_EQ(CreateBooleanPoligons(operands, type, outs, false), expected);
+    return outs;
+}
+
+TEST(BooleanPoligons, FewerThanTwoOperandsGiveNothing)
+{
+    VectorPolygon outs{Square(9, 9, 1)};
+    EXPECT_FALSE(CreateBooleanPoligons({Square(0, 0, 1)}, BooleanType::Union, outs, false));
+    EXPECT_FALSE(CreateBooleanPoligons({}, BooleanType::Union, outs, false));
+    EXPECT_EQ(outs.size(), 1u);
+}
+
+TEST(BooleanPoligons, UnionOfDisjointSquaresKeepsBothFromTheirFirstVertex)
+{
+    const VectorPolygon outs = Combine({Square(0, 0, 1), Square(5, 0, 1)}, BooleanType::Union);
+    ASSERT_EQ(outs.size(), 2u);
+    ExpectRing(*outs[0], {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
+    ExpectRing(*outs[1], {{5, 0}, {6, 0}, {6, 1}, {5, 1}});
+}
+
+TEST(BooleanPoligons, UnionOfOverlappingSquaresFollowsTheFragmentOrder)
+{
+    const VectorPolygon outs = Combine({Square(0, 0, 2), Square(1, 1, 2)}, BooleanType::Union);
+    ASSERT_EQ(outs.size(), 1u);
+    ExpectRing(*outs[0], {{1, 3}, {1, 2}, {0, 2}, {0, 0}, {2, 0}, {2, 1}, {3, 1}, {3, 3}});
+}
+
+TEST(BooleanPoligons, DifferenceOfOverlappingSquaresIsTheLShape)
+{
+    const VectorPolygon outs = Combine({Square(0, 0, 4), Square(2, 2, 4)}, BooleanType::Difference);
+    ASSERT_EQ(outs.size(), 1u);
+    ExpectRing(*outs[0], {{2, 4}, {0, 4}, {0, 0}, {4, 0}, {4, 2}, {2, 2}});
+}
+
+TEST(BooleanPoligons, OperandsAreLeftUnchanged)
+{
+    const NPolygonPtr a = Square(0, 0, 2);
+    const NPolygonPtr b = Square(1, 1, 2);
+    Combine({a, b}, BooleanType::Union);
+    ExpectRing(*a, {{0, 0}, {2, 0}, {2, 2}, {0, 2}});
+    ExpectRing(*b, {{1, 1}, {3, 1}, {3, 3}, {1, 3}});
+}
+
+// Operands that share a whole edge unite into one ring with no stray piece.
+TEST(BooleanPoligons, UnionAcrossASharedEdgeIsOneRectangle)
+{
+    const VectorPolygon outs = Combine({Square(0, 0, 1), Square(1, 0, 1)}, BooleanType::Union);
+    ASSERT_EQ(outs.size(), 1u);
+    ExpectRing(*outs[0], {{0, 1}, {0, 0}, {2, 0}, {2, 1}});
+}
+
+TEST(BooleanPoligons, UnionAcrossAPartlySharedEdgeIsOneRing)
+{
+    const NPolygonPtr tall = Poly({{0, 0}, {2, 0}, {2, 3}, {0, 3}});
+    const VectorPolygon outs = Combine({tall, Square(2, 1, 1)}, BooleanType::Union);
+    ASSERT_EQ(outs.size(), 1u);
+    ExpectRing(*outs[0], {{2, 2}, {2, 3}, {0, 3}, {0, 0}, {2, 0}, {2, 1}, {3, 1}, {3, 2}});
+}
+
+TEST(BooleanPoligons, UnionOfOppositelyListedOperandsSharingAnEdge)
+{
+    NPolygonPtr right = Square(1, 0, 1);
+    right->Invert();
+    const VectorPolygon outs = Combine({Square(0, 0, 1), right}, BooleanType::Union);
+    ASSERT_EQ(outs.size(), 1u);
+    ExpectRing(*outs[0], {{0, 1}, {0, 0}, {2, 0}, {2, 1}});
+}
+
+TEST(BooleanPoligons, UnionOfEqualOperandsIsTheOperand)
+{
+    const VectorPolygon outs = Combine({Square(0, 0, 1), Square(0, 0, 1)}, BooleanType::Union);
+    ASSERT_EQ(outs.size(), 1u);
+    ExpectRing(*outs[0], {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
+}
+
+TEST(BooleanPoligons, UnionOfSquaresTouchingAtACornerGivesTwoRings)
+{
+    const VectorPolygon outs = Combine({Square(0, 0, 1), Square(1, 1, 1)}, BooleanType::Union);
+    ASSERT_EQ(outs.size(), 2u);
+    for (const NPolygonPtr& ring : outs)
+        EXPECT_EQ(ring->m_points.size(), 4u);
+}
+
+TEST(BooleanPoligons, DifferenceAlongASharedEdgeLeavesTheMinuend)
+{
+    const VectorPolygon outs = Combine({Square(0, 0, 1), Square(1, 0, 1)}, BooleanType::Difference);
+    ASSERT_EQ(outs.size(), 1u);
+    ExpectRing(*outs[0], {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
+}
+
+TEST(BooleanPoligons, DifferenceOfAnInnerStripSharingTwoEdgesSplitsTheMinuend)
+{
+    const NPolygonPtr strip = Poly({{1, 0}, {2, 0}, {2, 3}, {1, 3}});
+    const VectorPolygon outs = Combine({Poly({{0, 0}, {3, 0}, {3, 3}, {0, 3}}), strip}, BooleanType::Difference);
+    ASSERT_EQ(outs.size(), 2u);
+    EXPECT_DOUBLE_EQ(outs[0]->GetGabaritArea() + outs[1]->GetGabaritArea(), 6.0);
+}
+
+TEST(BooleanPoligons, DifferenceByACoveringOperandIsEmpty)
+{
+    const VectorPolygon outs = Combine({Square(1, 1, 1), Square(0, 0, 3)}, BooleanType::Difference, false);
+    EXPECT_TRUE(outs.empty());
+}
+
+// The intersection is a real overlay result, not the overlay of all outlines.
+TEST(BooleanPoligons, IntersectionIsTheCommonPart)
+{
+    const VectorPolygon outs = Combine({Square(0, 0, 2), Square(1, 1, 2)}, BooleanType::Intersection);
+    ASSERT_EQ(outs.size(), 1u);
+    NPolygon ring = *outs[0];
+    ring.UpdateGabarit();
+    EXPECT_EQ(ring.m_points.size(), 4u);
+    EXPECT_TRUE(ring.GetGabarit().pBot == (NPoint{1, 1}));
+    EXPECT_TRUE(ring.GetGabarit().pTop == (NPoint{2, 2}));
+}
+
+TEST(BooleanPoligons, IntersectionOfDisjointOperandsReportsNothing)
+{
+    EXPECT_TRUE(Combine({Square(0, 0, 1), Square(3, 0, 1)}, BooleanType::Intersection, false).empty());
+}
+
+TEST(BooleanPoligons, ResultFollowsTheFirstOperandsDirection)
+{
+    NPolygonPtr a = Square(0, 0, 2);
+    NPolygonPtr b = Square(1, 1, 2);
+    a->Invert();
+    b->Invert();
+    const VectorPolygon outs = Combine({a, b}, BooleanType::Union);
+    ASSERT_EQ(outs.size(), 1u);
+    EXPECT_FALSE(outs[0]->CheckDirection());
+}
+
+TEST(SortPolygonFragments, SplitsAFragmentWhereAnotherEnds)
+{
+    VectorPolygon fragments{Poly({{0, 0}, {1, 0}, {2, 0}, {3, 0}}), Poly({{1, 0}, {1, 5}})};
+    SortPolygonFragments(fragments);
+    ASSERT_EQ(fragments.size(), 3u);
+    ExpectRing(*fragments[0], {{1, 0}, {1, 5}});
+    ExpectRing(*fragments[1], {{0, 0}, {1, 0}});
+    ExpectRing(*fragments[2], {{1, 0}, {2, 0}, {3, 0}});
+}
+
+TEST(SortPolygonFragments, NeverSplitsATwoPointFragment)
+{
+    VectorPolygon fragments{Poly({{0, 0}, {2, 0}}), Poly({{0, 0}, {0, 5}})};
+    SortPolygonFragments(fragments);
+    ASSERT_EQ(fragments.size(), 2u);
+    EXPECT_EQ(fragments[0]->m_points.size(), 2u);
+}
+
+}  // namespace

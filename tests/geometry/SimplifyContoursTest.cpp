@@ -1,0 +1,172 @@
+// Closing narrow dents and flattening short ledges of outlines.
+#include "geometry/Polygon.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+NPolygonPtr Poly(std::vector<NPoint> points) { return std::make_shared<NPolygon>(NPoint{}, std::move(points)); }
+
+void ExpectPoints(const std::vector<NPoint>& actual, const std::vector<NPoint>& expected)
+{
+    ASSERT_EQ(actual.size(), expected.size());
+    for (size_t k = 0; k < expected.size(); ++k)
+        EXPECT_TRUE(actual[k] == expected[k]) << "point " << k << ": (" << actual[k].x << ", " << actual[k].y << ")";
+}
+
+// A 10 x 10 square with a notch 2 wide and 2 deep in its top side.
+std::vector<NPoint> NotchedSquare()
+{
+    return {{0, 0}, {10, 0}, {10, 10}, {6, 10}, {6, 8}, {4, 8}, {4, 10}, {0, 10}};
+}
+
+TEST(RemoveDentsStraight, ClosesANotchNarrowerThanTheDistance)
+{
+    const NPolygonPtr notched = Poly(NotchedSquare());
+    const NPolygonPtr result = RemoveDentsStraight(notched, 3);
+    ASSERT_TRUE(result);
+    EXPECT_NE(result, notched);
+    ExpectPoints(result->m_points, {{0, 0}, {10, 0}, {10, 10}, {0, 10}});
+    ExpectPoints(notched->m_points, NotchedSquare());
+}
+
+TEST(RemoveDentsStraight, KeepsANotchAsWideAsTheDistance)
+{
+    const NPolygonPtr notched = Poly(NotchedSquare());
+    EXPECT_EQ(RemoveDentsStraight(notched, 2), notched);
+}
+
+TEST(RemoveDentsStraight, LeavesAGapWhoseChordRunsThroughThePart)
+{
+    // The gap from (9,10) to (8,10) is narrow, but the chord from (10,10)
+    // along the side would cut through the raised block above it.
+    const NPolygonPtr part = Poly({{0, 0}, {10, 0}, {10, 10}, {9, 10}, {9, 12}, {8, 12}, {8, 10}, {0, 10}});
+    EXPECT_EQ(RemoveDentsStraight(part, 3), part);
+}
+
+// The closing edge from the last vertex to the first is searched too, and
+// the search never reads past the ring.
+TEST(RemoveDentsStraight, ClosesANotchBehindTheClosingEdge)
+{
+    std::vector<NPoint> points = NotchedSquare();
+    std::rotate(points.begin(), points.begin() + 3, points.end());  // starts at (6,10): the notch follows (10,10)
+    const NPolygonPtr result = RemoveDentsStraight(Poly(points), 3);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->m_points.size(), 4u);
+}
+
+TEST(RemoveDentsStraight, NullAndEmptyInput)
+{
+    EXPECT_EQ(RemoveDentsStraight(nullptr, 3), nullptr);
+    const NPolygonPtr empty = Poly({});
+    const NPolygonPtr result = RemoveDentsStraight(empty, 3);
+    ASSERT_TRUE(result);
+    EXPECT_TRUE(result->m_points.empty());
+}
+
+// A step 1 high at the top of a 10 x 10 block: the short end faces of the
+// ledge, tested at the seam of the ring as well.
+std::vector<NPoint> Ledge() { return {{0, 0}, {10, 0}, {10, 10}, {6, 10}, {6, 11}, {0, 11}}; }
+
+TEST(CutRectangularProtrusionsAlt, MovesShortFacesUpOrRightOnly)
+{
+    std::vector<NPoint> points = Ledge();
+    CutRectangularProtrusionsAlt(points, 2);
+    ExpectPoints(points, {{0, 0}, {10, 0}, {10, 10}, {10, 10}, {10, 11}, {0, 11}});
+
+    std::vector<NPoint> leftwards{{0, 0}, {10, 0}, {10, 9}, {4, 9}, {4, 10}, {0, 10}};
+    const std::vector<NPoint> before = leftwards;
+    CutRectangularProtrusionsAlt(leftwards, 2);
+    EXPECT_TRUE(leftwards == before);
+}
+
+TEST(CutRectangularProtrusionsAlt, SeamEdgesUseTheirRingNeighbours)
+{
+    for (size_t start = 0; start < 6; ++start) {
+        std::vector<NPoint> points = Ledge();
+        std::rotate(points.begin(), points.begin() + static_cast<std::ptrdiff_t>(start), points.end());
+        CutRectangularProtrusionsAlt(points, 2);
+        NPolygon flattened(NPoint{}, points);
+        flattened.DelEquilPoints();
+        flattened.DelColinearPoints();
+        EXPECT_EQ(flattened.m_points.size(), 4u) << "ring starting at vertex " << start;
+    }
+}
+
+TEST(CutRectangularProtrusionsAlt, IgnoresShortRings)
+{
+    std::vector<NPoint> points{{0, 0}, {1, 0}, {1, 1}, {0.5, 1}, {0, 1}};
+    const std::vector<NPoint> before = points;
+    CutRectangularProtrusionsAlt(points, 5);
+    EXPECT_TRUE(points == before);
+}
+
+TEST(RemoveLedgesTarvel, NewPolygonWithoutCleanUpAndNullForNull)
+{
+    const NPolygonPtr ledge = Poly(Ledge());
+    const NPolygonPtr result = RemoveLedgesTarvel(ledge, 2);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->m_points.size(), 6u);
+    ExpectPoints(ledge->m_points, Ledge());
+    EXPECT_EQ(RemoveLedgesTarvel(nullptr, 2), nullptr);
+}
+
+// A rectangular tooth 60 wide on a long side: pairs (i, i+3) of the tooth.
+std::vector<NPoint> Tooth(double width)
+{
+    return {{0, 0}, {100, 0}, {200, 0}, {200, 10}, {200 + width, 10}, {200 + width, 0}, {400, 0}, {400, -50}};
+}
+
+TEST(RemoveLedgesOnce, CollapsesProtrusionsInPassesOfFifty)
+{
+    const std::vector<std::pair<int, int>> pairs = findRectangularProtrusions(Tooth(60));
+    ASSERT_FALSE(pairs.empty());
+    EXPECT_EQ(pairs.front(), (std::pair<int, int>{2, 5}));
+    EXPECT_TRUE(findRectangularProtrusions({{0, 0}, {1, 0}, {1, 1}, {0, 1}}).empty());
+
+    EXPECT_TRUE(removeLedgesOnce(Tooth(60), 50) == Tooth(60));
+    const std::vector<NPoint> cut = removeLedgesOnce(Tooth(60), 120);
+    EXPECT_TRUE(std::none_of(cut.begin(), cut.end(), [](const NPoint& p) { return p.y == 10; }));
+    EXPECT_TRUE(cut[2] == (NPoint{100, 0}));  // collapsed again by the second pass
+    EXPECT_TRUE(removeLedgesOnce(Tooth(130), 120) == Tooth(130));
+}
+
+TEST(SearchLedges, RunsOutsideTheHullClosedByAVertexInside)
+{
+    const std::vector<NPoint> hull{{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+    const std::vector<NPoint> contour{{5, 5}, {20, 5}, {20, 6}, {5, 6}, {6, 6}, {30, 30}};
+    const auto runs = SearchLedges(contour, hull);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0], (std::pair<size_t, size_t>{1, 2}));
+}
+
+TEST(FlattenLedges, CopiesThePreviousVertexAndStaysInsideTheList)
+{
+    std::vector<NPoint> contour{{0, 0}, {1, 0}, {1, 1}, {2, 1}, {2, 0}};
+    FlattenLedges(contour, 2, 3);
+    EXPECT_TRUE(contour[2] == (NPoint{1, 0}) && contour[3] == (NPoint{1, 0}));
+
+    std::vector<NPoint> seam{{0, 0}, {1, 0}, {1, 1}, {2, 2}};
+    FlattenLedges(seam, 0, 1);
+    EXPECT_TRUE(seam[0] == (NPoint{2, 2}) && seam[1] == (NPoint{2, 2}));
+    const std::vector<NPoint> before = seam;
+    FlattenLedges(seam, 2, 9);
+    FlattenLedges(seam, 3, 2);
+    EXPECT_TRUE(seam == before);
+}
+
+TEST(LedgePredicates, SegmentsAndAngles)
+{
+    EXPECT_TRUE(onSegment({0, 0}, {1, 1}, {2, 2}));
+    EXPECT_FALSE(onSegment({0, 0}, {3, 1}, {2, 2}));
+    EXPECT_TRUE(arePerpendicular({0, 0}, {1, 0}, {1, 5}));
+    EXPECT_FALSE(arePerpendicular({0, 0}, {1, 0}, {2, 1}));
+    EXPECT_DOUBLE_EQ(cross({0, 0}, {1, 0}, {0, 1}), 1.0);
+    EXPECT_TRUE(areSegmentsCollinear({0, 0}, {1, 0}, {0, 5}, {3, 5}));
+    EXPECT_TRUE(areSegmentsCollinear({0, 0}, {1, 0}, {2, 0}, {3, 0}));
+    EXPECT_FALSE(areSegmentsCollinear({0, 0}, {1, 0}, {0, 5}, {3, 6}));
+}
+
+}  // namespace
