@@ -163,11 +163,6 @@ void Application::RegisterLibrary(const std::wstring& library, const std::wstrin
   libraries_[library] = {module, fileName};
 }
 
-std::wstring Application::LibraryModule(const std::wstring& library) const {
-  auto it = libraries_.find(library);
-  return it == libraries_.end() ? std::wstring() : it->second.module;
-}
-
 std::wstring Application::ModuleFileName(const std::wstring& module) const {
   for (const auto& [name, entry] : libraries_)
     if (entry.module == module) return WideOf(Folder(vlapi::vlApplications) / PathOf(entry.fileName));

@@ -37,7 +37,6 @@ class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationS
   // Application libraries: `library` is known by that name; its resource
   // module is `module`, its file `fileName` in the Libraries folder.
   void RegisterLibrary(const std::wstring& library, const std::wstring& module, const std::wstring& fileName);
-  std::wstring LibraryModule(const std::wstring& library) const;
   std::wstring ModuleFileName(const std::wstring& module) const;
   std::wstring Text(const std::wstring& module, int id);
 

@@ -116,7 +116,7 @@ Node* NodeOf(vlapi::IAPIObject* object) { return object ? dynamic_cast<Node*>(ob
 Shape* ShapeOf(vlapi::IAPIObject* object) { return object ? dynamic_cast<Shape*>(object) : nullptr; }
 
 Document2D::Document2D(Application* app, int type, bool visible)
-    : Api(app, type, visible), properties_(Make<PropertyMng>()), spec_(Make<Specification>(this)) {
+    : Api(app, type, visible), properties_(Make<PropertyMng>()), spec_(Make<Specification>()) {
   AddView(0);
   MakeCurrent(views_.front().get());
   AddPage();
@@ -133,7 +133,6 @@ void Document2D::Dismantle() {
   groups_.clear();
   pages_.clear();
   views_.clear();
-  if (spec_) spec_->Orphan();
 }
 
 // While a file is read, the references the host makes up for new nodes stay

@@ -92,7 +92,6 @@ class Document2D : public Api<DocumentBase, vlapi::IVarnelDocument2D, vlapi::IPr
 
   PropertyMng& Properties() { return *properties_; }
   PropertyValues& OwnValues() { return values_; }
-  Specification& Spec() { return *spec_; }
   DocumentSwitches& Switches() { return switches_; }
   int UpdateCount() const { return updateCount_; }
   void CountUpdate() { ++updateCount_; }

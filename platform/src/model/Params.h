@@ -111,16 +111,10 @@ struct SpecDescription {
 
 class Specification : public Api<NoCore, vlapi::ISpecificationDescriptions> {
  public:
-  explicit Specification(Document2D* doc) : doc_(doc) {}
   std::vector<SpecDescription> descriptions;
-  Document2D* Doc() const { return doc_; }
-  void Orphan() { doc_ = nullptr; }
   int GetCount() override { return static_cast<int>(descriptions.size()); }
   vlapi::ISpecificationDescriptionPtr GetDescription() override;
   vlapi::ISpecificationDescriptionPtr Add(const std::wstring& name, int mode, const std::wstring& library) override;
-
- private:
-  Document2D* doc_;
 };
 
 }  // namespace vlhost
