@@ -41,10 +41,6 @@ private:
     vlapi::IDrawingGroupPtr m_group;
 };
 
-}  // namespace hostAccess
-
-namespace hostAccess {
-
 // Two pointers name the same host object.
 template <class P, class Q>
 bool SameObject(const P& a, const Q& b)
