@@ -78,6 +78,9 @@ public:
     void Scale(double scale);
     void Invert();
     void GetPoints(std::vector<NPoint>& p) const;
+    // Shown in the active drawing as a host line segment (defined by the host binding).
+    void Draw();
+    void Clear();
 
     NPoint p1;
     NPoint p2;

@@ -29,6 +29,9 @@ public:
     void Scale(double scale);
     void GetPoints(std::vector<NPoint>& p) const;
     NPolygonPtr CreatePolygon() const;
+    // Shown in the active drawing segment by segment (defined by the host binding).
+    void Draw();
+    void Clear();
 
     std::vector<NSegmentPtr> m_segments;
 };
@@ -104,12 +107,19 @@ public:
     double CalculateAngleMinGabarit() const;
     double CalculateAngleMinGabarit_N2() const;
 
+    // Shown in the active drawing (defined by the host binding); the host
+    // references drawn are kept in m_segments, which is drawing state.
+    void DrawByLineSeg(unsigned short style) const;
+    void Draw(unsigned short style) const;
+    void Clear() const;
+    void Message() const;
+
     NPoint m_pole;
     std::vector<NPoint> m_points;
     bool m_used = false;
     bool m_inner = false;
     VectorPolygon m_relatives;
-    std::vector<int> m_segments;
+    mutable std::vector<int> m_segments;
     NRect m_rect{{GABARIT_LOW, GABARIT_LOW}, {GABARIT_HIGH, GABARIT_HIGH}};
 };
 

@@ -1,0 +1,203 @@
+// Host curves inside a macro turned into straight segments and polygons.
+#include "host/NestingMacro.h"
+
+#include "host/HostAccess.h"
+#include "host/TangentialRuns.h"
+#include "host/VarnelAPI.h"
+#include "model/NestingSetting.h"
+
+#include <algorithm>
+
+namespace {
+
+double& Tolerance()
+{
+    return NestingSetting::m_instance.m_tolerance;
+}
+
+// Sets the configured sag for one scope and puts the previous value back.
+class ToleranceScope {
+public:
+    explicit ToleranceScope(double sag) : m_saved(Tolerance()) { Tolerance() = sag; }
+    ~ToleranceScope() { Tolerance() = m_saved; }
+    ToleranceScope(const ToleranceScope&) = delete;
+    ToleranceScope& operator=(const ToleranceScope&) = delete;
+
+private:
+    double m_saved;
+};
+
+// Appends the segment unless the list holds it already, in either direction.
+void OfferLineSegment(const vlapi::ILineSegmentPtr& line, std::vector<NSegmentPtr>& segments)
+{
+    if (!line)
+        return;
+    auto segment = std::make_shared<NSegment>(NPoint{line->GetX1(), line->GetY1()},
+                                              NPoint{line->GetX2(), line->GetY2()}, 0);
+    const bool known = std::any_of(segments.begin(), segments.end(),
+                                   [&](const NSegmentPtr& s) { return *s == *segment; });
+    if (!known)
+        segments.push_back(segment);
+}
+
+bool BoxOf(vlapi::IVarnelDocument2D& doc, const vlapi::APIObjectList& objects, double& width, double& height)
+{
+    double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+    if (!doc.GetObjectsBox(objects, x1, y1, x2, y2))
+        return false;
+    width = x2 - x1;
+    height = y2 - y1;
+    return true;
+}
+
+// The approximation is trusted only when it stays within the object's box.
+bool FitsObjectBox(vlapi::IVarnelDocument2D& doc, const vlapi::IDrawingObjectPtr& obj,
+                   const vlapi::DrawingObjectList& pieces)
+{
+    double w = 0.0, h = 0.0, pw = 0.0, ph = 0.0;
+    vlapi::APIObjectList list(pieces.begin(), pieces.end());
+    if (!BoxOf(doc, hostAccess::ListOf(obj), w, h) || !BoxOf(doc, list, pw, ph))
+        return false;
+    return pw < w + 0.0001 && ph < h + 0.0001;
+}
+
+void ReverseChain(std::vector<NSegmentPtr>& pieces)
+{
+    for (const NSegmentPtr& piece : pieces)
+        piece->Invert();
+    std::reverse(pieces.begin(), pieces.end());
+}
+
+vrnApi::NearestCurvePoint NearestOn(const vlapi::ICurve2DPtr& curve)
+{
+    return [curve](const NPoint& p, NPoint& nearest) {
+        double t = 0.0, distance = 0.0;
+        return curve && curve->GetNearestPoint(p.x, p.y, nearest.x, nearest.y, t, distance);
+    };
+}
+
+// The output vertices of one chord of a closed chain; false when the curve
+// cannot be approximated finely.
+bool AppendChordVertices(const vlapi::IVarnelDocument2DPtr& doc, const NSegment& chord, double arrow,
+                         std::vector<NPoint>& out)
+{
+    vlapi::IDrawingObjectPtr obj(hostAccess::ObjectOf(doc, chord.m_ref));
+    if (!obj)
+        return true;  // a stale reference: its neighbours' ends join straight
+    if (obj->GetType() == vlapi::vlDrLineSeg) {
+        if (vlapi::ILineSegmentPtr(obj)) {
+            out.push_back(chord.p1);
+            out.push_back(chord.p2);
+        }
+        return true;
+    }
+    std::vector<NSegmentPtr> fine;
+    {
+        ToleranceScope fineSag(0.01);
+        vrnApi::ApproximateObjectByLineSegments(obj, fine);
+    }
+    if (fine.empty())
+        return false;
+    if (chord.invert)
+        ReverseChain(fine);
+    vrnApi::AppendTangentialRuns(fine, arrow, NearestOn(obj->GetCurve()), out);
+    return true;
+}
+
+}  // namespace
+
+namespace vrnApi {
+
+void GetGeomObjectsFromMacro(vlapi::IMacroObjectPtr macro, std::vector<vlapi::IDrawingObjectPtr>& objs,
+                             bool sysLayer)
+{
+    for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(macro))) {
+        if (!sysLayer || (obj && obj->GetLayer() == 0 && obj->IsGeometry()))
+            objs.push_back(obj);
+    }
+}
+
+void GetCurveObjectsFromMacro(vlapi::IMacroObjectPtr macro, std::vector<vlapi::IDrawingObjectPtr>& objs,
+                              double arrow)
+{
+    GetCurveObjects(vlapi::IDrawingContainerPtr(macro), objs, arrow);
+}
+
+void ApproximateObjectByLineSegments(vlapi::IDrawingObjectPtr obj, std::vector<NSegmentPtr>& segments)
+{
+    if (!obj)
+        return;
+    if (obj->GetType() == vlapi::vlDrLineSeg) {
+        OfferLineSegment(vlapi::ILineSegmentPtr(obj), segments);
+        return;
+    }
+    vlapi::IVarnelDocument2DPtr doc = GetActiveDocument2D();
+    if (!doc)
+        return;
+    vlapi::IDrawingGroupPtr result = doc->DecomposeObject(obj.get(), 1, -2, Tolerance());
+    if (!result)
+        return;
+    const vlapi::DrawingObjectList pieces = result->GetObjects({vlapi::vlAllObj});
+    if (FitsObjectBox(*doc.get(), obj, pieces)) {
+        for (const vlapi::IDrawingObjectPtr& piece : pieces) {
+            if (piece && piece->GetType() == vlapi::vlDrLineSeg)
+                OfferLineSegment(vlapi::ILineSegmentPtr(piece), segments);
+            else if (pieces.size() > 1)
+                ApproximateObjectByLineSegments(piece, segments);
+        }
+    }
+    // The pieces stand in no view; they go with their group.
+    result->Delete();
+}
+
+NPolygonPtr ApproximateByTangentialPoligon(const std::vector<NSegmentPtr>& segments, double arrow)
+{
+    vlapi::IVarnelDocument2DPtr doc = GetActiveDocument2D();
+    if (!doc)
+        return {};
+    std::vector<NPoint> out;
+    for (const NSegmentPtr& chord : segments) {
+        if (!AppendChordVertices(doc, *chord, arrow, out))
+            return {};
+    }
+    if (out.empty())
+        return {};
+    return std::make_shared<NPolygon>(NPoint{0.0, 0.0}, out);
+}
+
+}  // namespace vrnApi
+
+void NMacroObject::InitBordersFromMacro(std::vector<NPolygonPtr>& borders)
+{
+    if (!m_macro)
+        return;
+    std::vector<vlapi::IDrawingObjectPtr> curves;
+    vrnApi::GetCurveObjectsFromMacro(m_macro, curves, Tolerance());
+    if (curves.empty())
+        return;
+    std::vector<NSegmentPtr> segments;
+    for (const vlapi::IDrawingObjectPtr& curve : curves)
+        vrnApi::ApproximateObjectByLineSegments(curve, segments);
+    std::vector<NContourPtr> contours;
+    CreateContinuousContours(segments, contours);
+
+    double x = 0.0, y = 0.0, angle = 0.0;
+    GetMacroPlacement(x, y, angle);
+    for (const NContourPtr& contour : contours) {
+        NPolygonPtr polygon = contour->CreatePolygon();
+        if (!polygon)
+            continue;
+        polygon->DelColinearPoints();
+        if (polygon->m_points.empty())
+            continue;
+        polygon->m_pole += NPoint{x, y};
+        for (NPoint& p : polygon->m_points)
+            p += NPoint{x, y};
+        polygon->UpdateGabarit();
+        polygon->Rotate(angle * DR);
+        borders.push_back(polygon);
+    }
+    std::stable_sort(borders.begin(), borders.end(), [](const NPolygonPtr& a, const NPolygonPtr& b) {
+        return a->GetGabaritArea() > b->GetGabaritArea();
+    });
+}

@@ -1,0 +1,28 @@
+#include "host/HostAccess.h"
+
+namespace hostAccess {
+
+reference ReferenceOf(vlapi::IAPIObject* object)
+{
+    vlapi::ITransferServicePtr transfer = GetTransferService();
+    if (!transfer || !object)
+        return 0;
+    return transfer->GetReference(object);
+}
+
+vlapi::IAPIObjectPtr ObjectOf(const vlapi::IVarnelDocument2DPtr& doc, reference ref)
+{
+    vlapi::ITransferServicePtr transfer = GetTransferService();
+    if (!transfer || !doc)
+        return {};
+    return transfer->GetObject(ref, ReferenceOf(doc));
+}
+
+vlapi::DrawingObjectList AllObjects(const vlapi::IDrawingContainerPtr& container)
+{
+    if (!container)
+        return {};
+    return container->GetObjects({vlapi::vlAllObj});
+}
+
+}  // namespace hostAccess

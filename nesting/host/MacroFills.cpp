@@ -1,0 +1,105 @@
+// Hatches and colourings inside a library macro.
+#include "host/NestingMacro.h"
+
+#include "host/HostAccess.h"
+#include "host/VarnelAPI.h"
+
+namespace {
+
+constexpr int IDS_COLORING = 7015;
+constexpr int COLOURING_LAYER = 3;
+
+// The drawing objects of the macro's borders, one entry per boundary segment.
+vlapi::DrawingObjectList BorderObjects(NMacroObject& macro, const vlapi::IVarnelDocument2DPtr& doc)
+{
+    std::vector<NContourPtr> contours;
+    macro.GetBoundaryContours(contours);
+    vlapi::DrawingObjectList objects;
+    for (const NContourPtr& contour : contours) {
+        for (const NSegmentPtr& segment : contour->m_segments)
+            objects.emplace_back(hostAccess::ObjectOf(doc, segment->m_ref));
+    }
+    return objects;
+}
+
+// The colouring layer of the macro's view, made when the view lacks it. The
+// view's current layer stays as it was.
+void EnsureColouringLayer(const vlapi::IMacroObjectPtr& macro)
+{
+    vlapi::IViewPtr view = macro->GetView();
+    vlapi::ILayersPtr layers = view ? view->GetLayers() : vlapi::ILayersPtr{};
+    if (!layers)
+        return;
+    const std::wstring name = vrnApi::LoadStr(IDS_COLORING);
+    if (layers->FindLayer(name))
+        return;
+    vlapi::ILayerPtr layer = layers->Add();
+    if (!layer)
+        return;
+    layer->SetName(name);
+    layer->SetNumber(COLOURING_LAYER);
+    layer->Update();
+}
+
+}  // namespace
+
+void NMacroObject::CreateHatchInMacro(const std::vector<NPolygonPtr>& poligons)
+{
+    vlapi::IDrawingContainerPtr container(m_macro);
+    if (poligons.empty() || !container)
+        return;
+    vlapi::IDrawingObjectsPtr hatches = container->GetCollection(vlapi::vlDrHatch);
+    vlapi::IDrawingObjectPtr hatch = hatches ? hatches->Add() : vlapi::IDrawingObjectPtr{};
+    if (!hatch)
+        return;
+    if (vlapi::IBoundariesObjectPtr boundaries{hatch}) {
+        vlapi::DrawingObjectList outlines;
+        for (const NPolygonPtr& polygon : poligons) {
+            if (vlapi::IPolyLine2DPtr polyline = vrnApi::CreatePolyLine(container, *polygon, 1))
+                outlines.emplace_back(polyline);
+        }
+        boundaries->SetBoundaries(outlines, 1);
+    }
+    hatch->Update();
+    m_macro->Update();
+}
+
+void NMacroObject::CreateColouringInMacro(const std::vector<NPolygonPtr>& /*poligons*/, int color)
+{
+    vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
+    if (!m_macro || !doc)
+        return;
+    const vlapi::DrawingObjectList borders = BorderObjects(*this, doc);
+    EnsureColouringLayer(m_macro);
+
+    vlapi::IDrawingContainerPtr container(m_macro);
+    vlapi::IColouringsPtr colourings = container ? container->GetColourings() : vlapi::IColouringsPtr{};
+    if (!colourings || colourings->GetCount() != 0)
+        return;
+    vlapi::IColouringPtr colouring(colourings->Add());
+    if (!colouring)
+        return;
+    colouring->SetColor(color);
+    colouring->SetTransparency(50);
+    if (vlapi::IBoundariesObjectPtr boundaries{colouring})
+        boundaries->SetBoundaries(borders, 0);
+    colouring->SetLayer(COLOURING_LAYER);
+    colouring->Update();
+    m_macro->Update();
+}
+
+void NMacroObject::DeleteColouringInMacro(int color)
+{
+    vlapi::IDrawingContainerPtr container(m_macro);
+    vlapi::IColouringsPtr colourings = container ? container->GetColourings() : vlapi::IColouringsPtr{};
+    if (!colourings)
+        return;
+    for (int i = 0; i < colourings->GetCount(); ++i) {
+        vlapi::IColouringPtr colouring(colourings->GetItem(i));
+        if (colouring && colouring->GetColor() == color) {
+            colouring->Delete();
+            m_macro->Update();
+            return;
+        }
+    }
+}

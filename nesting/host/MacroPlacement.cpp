@@ -1,0 +1,244 @@
+// Placement, views, layers and copies of a library macro.
+#include "host/NestingMacro.h"
+
+#include "host/HostAccess.h"
+#include "host/VarnelAPI.h"
+
+#include <cmath>
+#include <functional>
+
+namespace {
+
+using CopyParamMaker = std::function<vlapi::ICopyObjectParamPtr(vlapi::IVarnelDocument2D&)>;
+
+// Parameters of a copy in place: no displacement, no turn, scale 1.
+void SetInPlace(vlapi::ICopyObjectParam& param)
+{
+    param.SetBaseX(0.0);
+    param.SetBaseY(0.0);
+    param.SetTargetX(0.0);
+    param.SetTargetY(0.0);
+    param.SetAngle(0.0);
+    param.SetScale(1.0);
+    param.SetCopyAttributes(true);
+}
+
+vlapi::ICopyObjectParamPtr MakeInPlaceParam(vlapi::IVarnelDocument2D& doc)
+{
+    vlapi::ICopyObjectParamPtr param(doc.CreateAPIObject(vlapi::vlObjectCopyObjectParam));
+    if (param)
+        SetInPlace(*param.get());
+    return param;
+}
+
+CopyParamMaker MeshParamMaker(int count, double step)
+{
+    return [count, step](vlapi::IVarnelDocument2D& doc) {
+        vlapi::IMeshCopyObjectParamPtr mesh(doc.CreateAPIObject(vlapi::vlObjectMeshCopyObjectParam));
+        if (!mesh)
+            return vlapi::ICopyObjectParamPtr{};
+        SetInPlace(*mesh.get());
+        mesh->SetColumns(count);
+        mesh->SetRows(1);
+        mesh->SetRowStep(1);
+        mesh->SetColumnStep(step);
+        return vlapi::ICopyObjectParamPtr(mesh);
+    };
+}
+
+// Copies `macro` by the host inside a new stored group and returns the macros
+// the group then holds. A copy that yields nothing leaves no group behind,
+// and the group is never left open.
+std::vector<vlapi::IMacroObjectPtr> CopyIntoNewGroup(const vlapi::IMacroObjectPtr& macro,
+                                                     const CopyParamMaker& makeParam)
+{
+    vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
+    if (!doc || !macro)
+        return {};
+    vlapi::IDrawingGroupPtr group = vrnApi::CreateGroupInActiveDoc(false);
+    if (!group)
+        return {};
+    {
+        hostAccess::OpenGroup open(group);
+        if (vlapi::ICopyObjectParamPtr param = makeParam(*doc.get()))
+            doc->CopyObjects(hostAccess::ListOf(macro), param.get());
+    }
+    std::vector<vlapi::IMacroObjectPtr> copies;
+    for (const vlapi::IDrawingObjectPtr& obj : group->GetObjects({vlapi::vlDrMacro})) {
+        if (vlapi::IMacroObjectPtr copy{obj})
+            copies.push_back(copy);
+    }
+    if (copies.empty())
+        group->Delete();
+    return copies;
+}
+
+// The view the macro stands in: its parent, or for a member of another macro
+// the view that one stands in.
+vlapi::IViewPtr ParentView(const vlapi::IMacroObjectPtr& macro)
+{
+    if (!macro)
+        return {};
+    vlapi::IViewPtr parent(macro->GetParent());
+    return parent ? parent : macro->GetView();
+}
+
+void MakeCurrent(vlapi::IView& view)
+{
+    if (view.GetCurrent())
+        return;
+    view.SetCurrent(true);
+    view.Update();
+}
+
+}  // namespace
+
+vlapi::IRectanglePtr NMacroObject::GetRectangleFromMacro() const
+{
+    vlapi::IDrawingContainerPtr container(m_macro);
+    if (!container)
+        return {};
+    vlapi::DrawingObjectList rects = container->GetObjects({vlapi::vlObjectRectangle});
+    return rects.empty() ? vlapi::IRectanglePtr{} : vlapi::IRectanglePtr(rects.front());
+}
+
+void NMacroObject::GetGabarit(NRect& rc) const
+{
+    vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
+    vlapi::IRectanglePtr rect = GetRectangleFromMacro();
+    if (!doc || !rect)
+        return;
+    doc->GetObjectsBox(hostAccess::ListOf(rect), rc.pBot.x, rc.pBot.y, rc.pTop.x, rc.pTop.y);
+}
+
+INestingMacroObjectPtr NMacroObject::CreateMacroCopy(int /*command*/) const
+{
+    std::vector<vlapi::IMacroObjectPtr> copies = CopyIntoNewGroup(m_macro, MakeInPlaceParam);
+    return copies.empty() ? INestingMacroObjectPtr{} : Create(copies.front());
+}
+
+void NMacroObject::CreateMacroCopies(int /*command*/, int count, double step,
+                                     std::vector<INestingMacroObjectPtr>& copies) const
+{
+    for (const vlapi::IMacroObjectPtr& copy : CopyIntoNewGroup(m_macro, MeshParamMaker(count, step)))
+        copies.push_back(Create(copy));
+}
+
+int NMacroObject::GetMacroViewNumber() const
+{
+    vlapi::IViewPtr view = ParentView(m_macro);
+    return view ? view->GetNumber() : -1;
+}
+
+void NMacroObject::SetMacroViewNumber(int viewNumber)
+{
+    m_view = vrnApi::GetViewPtrByNumber(viewNumber);
+}
+
+void NMacroObject::SetCurrentMacroView()
+{
+    if (vlapi::IViewPtr view = ParentView(m_macro))
+        MakeCurrent(*view.get());
+}
+
+void NMacroObject::ChangeMacroView(int viewNumber, double& x, double& y)
+{
+    vlapi::IViewPtr view = vrnApi::GetViewPtrByNumber(viewNumber);
+    vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
+    if (!m_macro || !view || !doc)
+        return;
+    MakeCurrent(*view.get());
+    const vlapi::IViewPtr previous = m_view;
+    if (!previous || hostAccess::SameObject(previous, view))
+        return;
+
+    MacroLayers layers;
+    vrnApi::GetLayersFromView(previous->GetNumber(), layers);
+    vrnApi::AddLayersToView(view->GetNumber(), layers);
+
+    vlapi::IDrawingGroupPtr source = vrnApi::CreateGroupInActiveDoc(true);
+    if (!source)
+        return;
+    source->AddObjects(hostAccess::ListOf(vlapi::IDrawingObjectPtr(m_macro)));
+    vlapi::IMacroObjectPtr moved;
+    if (vlapi::IDrawingGroupPtr copy = source->CopyToDocument(doc.get())) {
+        copy->Store();
+        vlapi::DrawingObjectList macros = copy->GetObjects({vlapi::vlDrMacro});
+        if (!macros.empty())
+            moved = vlapi::IMacroObjectPtr(macros.front());
+        // A copy without its macro is of no use: it goes whole.
+        if (moved)
+            copy->Clear(true);
+        copy->Delete();
+    }
+    if (!moved) {
+        // The original stays where it was.
+        source->Clear(true);
+        source->Delete();
+        return;
+    }
+    source->Delete();
+    x = previous->GetX() / previous->GetScale() - view->GetX() / view->GetScale();
+    y = previous->GetY() / previous->GetScale() - view->GetY() / view->GetScale();
+    m_view = view;
+    m_macro = moved;
+}
+
+void NMacroObject::ChangeMacroLayer(int numLayer)
+{
+    if (!m_macro)
+        return;
+    m_macro->SetLayer(numLayer);
+    m_macro->Update();
+}
+
+int NMacroObject::GetMacroLayer() const
+{
+    return m_macro ? m_macro->GetLayer() : -1;
+}
+
+void NMacroObject::GetMacroPlacement(double& x, double& y, double& angle) const
+{
+    if (!m_macro)
+        return;
+    int mirrored = 0;
+    m_macro->GetPlacement(x, y, angle, mirrored);
+}
+
+void NMacroObject::SetMacroPlacement(double x, double y, double angle, bool fromHP)
+{
+    if (!m_macro)
+        return;
+    double x1 = 0.0;
+    double y1 = 0.0;
+    double a1 = 0.0;
+    if (!fromHP)
+        GetMacroPlacement(x1, y1, a1);
+    if (fromHP || std::fabs(a1) <= 0.0001) {
+        m_macro->SetPlacement(x, y, angle, 0, 1);
+        return;
+    }
+    // Shift along the view's axes: turn back to 0, shift and turn, turn on again.
+    m_macro->SetPlacement(0.0, 0.0, -a1, 0, 1);
+    m_macro->SetPlacement(x, y, angle, 0, 1);
+    m_macro->SetPlacement(0.0, 0.0, a1, 0, 1);
+}
+
+void NMacroObject::SetMacroMirrorPlacement()
+{
+    vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
+    if (!m_macro || !doc)
+        return;
+    doc->MirrorObjects(hostAccess::ListOf(m_macro), 0.0, 0.0, 100.0, 0.0, 0, 1, 1);
+}
+
+void NMacroObject::TransformScale(double scale)
+{
+    vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
+    if (!doc)
+        return;
+    doc->SetTransformation(0.0, 0.0, 0.0, scale, scale);
+    if (m_macro)
+        doc->TransformObjects(hostAccess::ListOf(m_macro));
+    doc->ResetTransformation();
+}

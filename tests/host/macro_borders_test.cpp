@@ -1,0 +1,194 @@
+// Closed borders of figure macros: rings, host-measured area and cut length,
+// and the refusals the user is told about.
+#include "macro_fixture.h"
+
+#include "host/HostAccess.h"
+#include "model/NestingSetting.h"
+
+#include <cmath>
+
+namespace macrotest {
+namespace {
+
+const std::vector<NPoint> kSquare = {{0, 0}, {100, 0}, {100, 100}, {0, 100}};
+
+class MacroBordersTest : public MacroHostTest {
+protected:
+    struct Result {
+        std::vector<NPolygonPtr> borders;
+        double area = -1.0;
+        double length = 50.0;
+    };
+
+    Result Borders(const INestingMacroObjectPtr& macro)
+    {
+        Result r;
+        macro->InitConvexBordersFromMacro(r.borders, r.area, r.length);
+        return r;
+    }
+
+    // The square with a circular hole of radius 10 in its middle, the hole
+    // drawn as two half circles.
+    INestingMacroObjectPtr SquareWithHole()
+    {
+        auto objs = AddRing(Container(), kSquare);
+        objs.emplace_back(AddArc(Container(), {40, 50}, {60, 50}, {50, 40}));
+        objs.emplace_back(AddArc(Container(), {60, 50}, {40, 50}, {50, 60}));
+        return MakeMacro(Container(), objs, L"Plate");
+    }
+
+    void ExpectRefused(const INestingMacroObjectPtr& macro, int messageId)
+    {
+        const Result r = Borders(macro);
+        EXPECT_TRUE(r.borders.empty());
+        EXPECT_EQ(r.area, -1.0);
+        EXPECT_EQ(r.length, 50.0);
+        ASSERT_EQ(Messages().size(), 1u);
+        EXPECT_EQ(Messages()[0].text, vrnApi::LoadStr(messageId) + L" " + macro->GetName());
+        EXPECT_EQ(Messages()[0].flags, 0x10);
+    }
+};
+
+TEST_F(MacroBordersTest, SquareWithRoundHoleGivesCounterClockwiseRingsAndHostMeasures)
+{
+    const double sag = NestingSetting::m_instance.m_tolerance;
+    const Result r = Borders(SquareWithHole());
+    ASSERT_EQ(r.borders.size(), 2u);
+    EXPECT_TRUE(SameRing(*r.borders[0], kSquare, 1e-6));
+    const NPolygon& hole = *r.borders[1];
+    EXPECT_TRUE(hole.CheckDirection());
+    EXPECT_GE(hole.m_points.size(), 3u);
+    for (const NPoint& p : hole.m_points) {
+        const double d = std::hypot(p.x - 50, p.y - 50);
+        EXPECT_LE(d, 10.0 + 0.01);  // never cuts into the part around the hole
+        EXPECT_GE(d, 10.0 - sag - 0.01);
+    }
+    EXPECT_NEAR(r.area, 10000 - 100 * PI, 0.01);     // 9685.84
+    EXPECT_NEAR(r.length, 50 + 400 + 20 * PI, 0.01);  // 50 + 462.83
+    EXPECT_EQ(NestingSetting::m_instance.m_tolerance, sag);
+    EXPECT_TRUE(Messages().empty());
+    // Nothing temporary stays: the view holds the figure alone.
+    EXPECT_EQ(Container()->GetObjects({vlapi::vlAllObj}).size(), 1u);
+    EXPECT_EQ(StoredGroups(), 0);
+}
+
+TEST_F(MacroBordersTest, ClockwiseOutlineComesBackCounterClockwise)
+{
+    const std::vector<NPoint> clockwise(kSquare.rbegin(), kSquare.rend());
+    const Result r = Borders(MakeMacro(Container(), AddRing(Container(), clockwise), L"Back"));
+    ASSERT_EQ(r.borders.size(), 1u);
+    EXPECT_TRUE(SameRing(*r.borders[0], kSquare, 1e-6));
+    EXPECT_NEAR(r.area, 10000, 1e-6);
+}
+
+TEST_F(MacroBordersTest, LineAndArcBetweenTheSamePointsAreOneBorder)
+{
+    std::vector<vlapi::IDrawingObjectPtr> objs = {vlapi::IDrawingObjectPtr(AddLine(Container(), {0, 0}, {0, 20})),
+                                                  vlapi::IDrawingObjectPtr(AddArc(Container(), {0, 0}, {0, 20}, {10, 10}))};
+    const Result r = Borders(MakeMacro(Container(), objs, L"D"));
+    ASSERT_EQ(r.borders.size(), 1u);
+    EXPECT_TRUE(r.borders[0]->CheckDirection());
+    EXPECT_NEAR(r.area, 50 * PI, 0.01);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(MacroBordersTest, OpenOutlineIsRefusedByName)
+{
+    auto objs = AddRing(Container(), kSquare);
+    objs.back()->Delete();
+    objs.pop_back();
+    ExpectRefused(MakeMacro(Container(), objs, L"Open"), 7425);
+}
+
+TEST_F(MacroBordersTest, OutlineDrawnTwiceIsRefusedByName)
+{
+    auto objs = AddRing(Container(), kSquare);
+    const auto again = AddRing(Container(), kSquare);
+    objs.insert(objs.end(), again.begin(), again.end());
+    ExpectRefused(MakeMacro(Container(), objs, L"Twice"), 7423);
+}
+
+TEST_F(MacroBordersTest, OutlineOutsideTheOuterBorderIsNeverAHole)
+{
+    auto objs = AddRing(Container(), kSquare);
+    const auto beside = AddRing(Container(), {{200, 0}, {250, 0}, {250, 50}, {200, 50}});
+    objs.insert(objs.end(), beside.begin(), beside.end());
+    ExpectRefused(MakeMacro(Container(), objs, L"Pair"), 7423);
+}
+
+TEST_F(MacroBordersTest, RingTheHostCannotMeasureIsRefused)
+{
+    const INestingMacroObjectPtr macro = SquareWithHole();
+    vlhost::FailureScope noMeasure("IMath2D::CalculateInertiaProperties");
+    ExpectRefused(macro, 7425);
+}
+
+TEST_F(MacroBordersTest, CurveWithoutFineApproximationIsRefusedAndTheSagIsPutBack)
+{
+    const INestingMacroObjectPtr macro =
+        MakeMacro(Container(), {vlapi::IDrawingObjectPtr(AddCircle(Container(), {0, 0}, 10))}, L"Disc");
+    const double sag = NestingSetting::m_instance.m_tolerance;
+    vlhost::FailureScope noApproximation("IVarnelDocument2D::DecomposeObject");
+    ExpectRefused(macro, 7425);
+    EXPECT_EQ(NestingSetting::m_instance.m_tolerance, sag);
+}
+
+TEST_F(MacroBordersTest, FigureWithoutCurvesOnTheSystemLayerGivesNothingQuietly)
+{
+    vlapi::ILineSegmentPtr line = AddLine(Container(), {0, 0}, {10, 0});
+    line->SetLayer(2);
+    line->Update();
+    const Result r = Borders(MakeMacro(Container(), {vlapi::IDrawingObjectPtr(line)}, L"Texts"));
+    EXPECT_TRUE(r.borders.empty());
+    EXPECT_EQ(r.area, -1.0);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(MacroBordersTest, BoundaryContoursNameTheHostCurves)
+{
+    const INestingMacroObjectPtr macro = SquareWithHole();
+    std::vector<NContourPtr> contours;
+    macro->GetBoundaryContours(contours);
+    ASSERT_EQ(contours.size(), 2u);
+    EXPECT_EQ(contours[0]->m_segments.size() + contours[1]->m_segments.size(), 6u);
+    for (const NContourPtr& contour : contours) {
+        for (const NSegmentPtr& s : contour->m_segments)
+            EXPECT_TRUE(NMacroObject::Create(s->m_ref) != nullptr && s->m_ref != 0);
+    }
+}
+
+// Chords of the half circles of the hole, as a closed chain, and one chord
+// whose curve is gone from the drawing.
+TEST_F(MacroBordersTest, TangentialPolygonPutsTheConfiguredSagBackAndSkipsStaleChords)
+{
+    const vlapi::IArcPtr lower = AddArc(Container(), {40, 50}, {60, 50}, {50, 40});
+    const vlapi::IArcPtr upper = AddArc(Container(), {60, 50}, {40, 50}, {50, 60});
+    const vlapi::ILineSegmentPtr gone = AddLine(Container(), {40, 50}, {40, 50});
+    const auto chord = [](NPoint a, NPoint b, reference ref) {
+        auto s = std::make_shared<NSegment>(a, b, 0);
+        s->m_ref = ref;
+        return s;
+    };
+    const std::vector<NSegmentPtr> chain = {chord({40, 50}, {60, 50}, hostAccess::ReferenceOf(lower)),
+                                            chord({60, 50}, {40, 50}, hostAccess::ReferenceOf(upper)),
+                                            chord({40, 50}, {40, 50}, hostAccess::ReferenceOf(gone))};
+    gone->Delete();
+
+    const double configured = NestingSetting::m_instance.m_tolerance;
+    NestingSetting::m_instance.m_tolerance = 1.0;
+    const NPolygonPtr ring = vrnApi::ApproximateByTangentialPoligon(chain, 0.5);
+    EXPECT_EQ(NestingSetting::m_instance.m_tolerance, 1.0);
+    NestingSetting::m_instance.m_tolerance = configured;
+
+    ASSERT_TRUE(ring);
+    ring->DelEquilPoints();
+    EXPECT_TRUE(ring->CheckDirection());
+    for (const NPoint& p : ring->m_points) {
+        const double d = std::hypot(p.x - 50, p.y - 50);
+        EXPECT_GE(d, 10.0 - 0.01);  // circumscribed: never inside the circle
+        EXPECT_LT(d, 10.0 + std::sqrt(0.5 * 0.5 + 0.0001) + 0.01);
+    }
+}
+
+}  // namespace
+}  // namespace macrotest

@@ -1,0 +1,281 @@
+// What a macro carries besides its outline: property values, texts, fills,
+// looks, selection, the result table and placed copies of its members.
+#include "macro_fixture.h"
+
+#include "host/HostAccess.h"
+#include "model/NestingSetting.h"
+
+namespace macrotest {
+namespace {
+
+const std::vector<NPoint> kSquare = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+
+class MacroDecorTest : public MacroHostTest {
+protected:
+    INestingMacroObjectPtr Square(const std::wstring& name = L"Part")
+    {
+        return MakeMacro(Container(), AddRing(Container(), kSquare), name);
+    }
+    int PropertyCount() const { return doc->GetPropertyMng()->GetCount(); }
+    int CurrentLayer() const
+    {
+        vlapi::ILayersPtr layers = ActiveView()->GetLayers();
+        for (int i = 0; i < layers->GetCount(); ++i) {
+            vlapi::ILayerPtr layer(layers->GetItem(i));
+            if (layer && layer->GetCurrent())
+                return layer->GetNumber();
+        }
+        return -1;
+    }
+    int AddLayer(const std::wstring& name, int number)
+    {
+        vlapi::ILayerPtr layer = ActiveView()->GetLayers()->Add();
+        layer->SetName(name);
+        layer->SetNumber(number);
+        layer->Update();
+        return number;
+    }
+    static vlapi::IDrawingTextPtr FirstText(const INestingMacroObjectPtr& macro)
+    {
+        std::vector<vlapi::IDrawingTextPtr> texts;
+        vrnApi::InitTextFromMacro(HostMacro(macro), texts);
+        return texts.empty() ? vlapi::IDrawingTextPtr{} : texts[0];
+    }
+};
+
+TEST_F(MacroDecorTest, NumericPropertyIsDefinedOnceAndReadBack)
+{
+    const INestingMacroObjectPtr a = Square(L"A");
+    const INestingMacroObjectPtr b = Square(L"B");
+    const int before = PropertyCount();
+    a->SetPropertyMacro(L"Count", 3.0);
+    b->SetPropertyMacro(L"Count", 5.0);
+    EXPECT_EQ(PropertyCount(), before + 1);
+    double value = 0;
+    a->GetPropertyMacro(L"Count", value);
+    EXPECT_EQ(value, 3.0);
+}
+
+TEST_F(MacroDecorTest, PropertyReadsLeaveTheCallersValueWhenThereIsNone)
+{
+    Square(L"A")->SetPropertyMacro(L"Count", 3.0);
+    const INestingMacroObjectPtr other = Square(L"B");
+    const int before = PropertyCount();
+    double value = 7.0;
+    other->GetPropertyMacro(L"Count", value);  // defined, but this macro holds no value
+    EXPECT_EQ(value, 7.0);
+    other->GetPropertyMacro(L"Unknown", value);
+    EXPECT_EQ(value, 7.0);
+    EXPECT_EQ(PropertyCount(), before);
+}
+
+TEST_F(MacroDecorTest, EmptyPropertyNameIsRefused)
+{
+    const INestingMacroObjectPtr macro = Square();
+    const int before = PropertyCount();
+    macro->SetPropertyMacro(L"", 1.0);
+    EXPECT_EQ(PropertyCount(), before);
+    NMacroObject::Create(vlapi::IMacroObjectPtr{})->SetPropertyMacro(L"Sheets", 1.0);
+    EXPECT_EQ(PropertyCount(), before + 1);  // a wrapper without macro still defines the property
+}
+
+TEST_F(MacroDecorTest, MaterialProperty)
+{
+    const INestingMacroObjectPtr macro = Square();
+    macro->SetMaterialPropertyToMacro(L"Steel S235");
+    EXPECT_EQ(macro->GetMaterialPropertyFromMacro(), L"Steel S235");
+    EXPECT_EQ(Square(L"Bare")->GetMaterialPropertyFromMacro(), L"");
+}
+
+TEST_F(MacroDecorTest, TextsStayOnTheirLayerWhenThereIsNoTextLayer)
+{
+    const INestingMacroObjectPtr macro = Square();
+    macro->AddTextInMacro(L"Part 1", 5, 5, 3.5);
+    const vlapi::IDrawingTextPtr text = FirstText(macro);
+    ASSERT_TRUE(text);
+    EXPECT_EQ(vlapi::ITextPtr(text)->GetText(), L"Part 1");
+    EXPECT_GE(text->GetLayer(), 0);
+    macro->InitTextLayer();
+    EXPECT_GE(text->GetLayer(), 0);
+
+    const int number = AddLayer(vrnApi::LoadStr(7017), 6);
+    macro->InitTextLayer();
+    EXPECT_EQ(text->GetLayer(), number);
+}
+
+TEST_F(MacroDecorTest, TextsOfACompoundFigureChangeAndReportTheirHeights)
+{
+    const INestingMacroObjectPtr a = Square(L"A");
+    const INestingMacroObjectPtr b = Square(L"B");
+    a->AddTextInMacro(L"A", 1, 1, 2.0);
+    b->AddTextInMacro(L"B", 1, 1, 4.0);
+    const INestingMacroObjectPtr both = vrnApi::CreateMacroByMacros(a, b, L"AB");
+    ASSERT_TRUE(both);
+    both->ChangeTextInMacro(L"AB");
+    std::vector<vlapi::IDrawingTextPtr> texts;
+    vrnApi::InitTextFromMacro(HostMacro(both), texts);
+    ASSERT_EQ(texts.size(), 2u);
+    for (const auto& text : texts)
+        EXPECT_EQ(vlapi::ITextPtr(text)->GetText(), L"AB");
+    std::vector<FontParams> heights;
+    both->GetFontParams(heights);
+    ASSERT_EQ(heights.size(), 2u);
+    EXPECT_EQ(heights[0].height, 2.0);
+    EXPECT_EQ(heights[1].height, 4.0);
+}
+
+TEST_F(MacroDecorTest, FontHeightsScaleEachAnchorOnce)
+{
+    ActiveView()->SetScale(0.5);
+    ActiveView()->Update();
+    const INestingMacroObjectPtr macro = Square();
+    macro->AddTextInMacro(L"first\nsecond", 8, 4, 2.0);  // one line of two items
+    const vlapi::IDrawingTextPtr text = FirstText(macro);
+
+    macro->SetFontParams({{5.0}}, false, false);
+    EXPECT_EQ(text->GetX(), 8);
+    macro->SetFontParams({{5.0}}, true, false);
+    EXPECT_EQ(text->GetX(), 4);
+    EXPECT_EQ(text->GetY(), 2);
+    macro->SetFontParams({{5.0}}, false, true);
+    EXPECT_EQ(text->GetX(), 8);
+    std::vector<FontParams> heights;
+    macro->GetFontParams(heights);
+    ASSERT_EQ(heights.size(), 1u);
+    EXPECT_EQ(heights[0].height, 5.0);
+
+    macro->SetFontParams({{1.0}, {1.0}}, true, false);  // counts differ: nothing changes
+    EXPECT_EQ(text->GetX(), 8);
+}
+
+TEST_F(MacroDecorTest, ColouringLayerIsMadeWithoutBecomingCurrent)
+{
+    const INestingMacroObjectPtr macro = Square();
+    const int current = CurrentLayer();
+    macro->CreateColouringInMacro({}, 0x0000ff);
+    macro->CreateColouringInMacro({}, 0x00ff00);
+    vlapi::ILayerPtr layer = ActiveView()->GetLayers()->FindLayer(vrnApi::LoadStr(7015));
+    ASSERT_TRUE(layer);
+    EXPECT_EQ(layer->GetNumber(), 3);
+    EXPECT_EQ(CurrentLayer(), current);
+
+    vlapi::IColouringsPtr colourings = vlapi::IDrawingContainerPtr(HostMacro(macro))->GetColourings();
+    ASSERT_EQ(colourings->GetCount(), 1);
+    vlapi::IColouringPtr colouring(colourings->GetItem(0));
+    EXPECT_EQ(colouring->GetColor(), 0x0000ff);
+    EXPECT_EQ(colouring->GetLayer(), 3);
+    EXPECT_EQ(vlapi::IBoundariesObjectPtr(colouring)->GetBoundaries().size(), 4u);
+
+    macro->DeleteColouringInMacro(0x00ff00);
+    EXPECT_EQ(colourings->GetCount(), 1);
+    macro->DeleteColouringInMacro(0x0000ff);
+    EXPECT_EQ(colourings->GetCount(), 0);
+}
+
+TEST_F(MacroDecorTest, ErrorLookFollowsTheColouring)
+{
+    const INestingMacroObjectPtr macro = Square();
+    macro->CreateColouringInMacro({}, NestingSetting::m_figureColor);
+    EXPECT_FALSE(macro->CheckStyleMacro());
+    macro->ChangeStyleMacro(3);
+    EXPECT_TRUE(macro->CheckStyleMacro());
+    EXPECT_EQ(macro->GetLineSegmFromMacro(0)->GetStyle(), 3);
+    macro->ChangeStyleMacro(1);
+    EXPECT_FALSE(macro->CheckStyleMacro());
+    EXPECT_EQ(macro->GetLineSegmFromMacro(0)->GetStyle(), 1);
+
+    const INestingMacroObjectPtr plain = Square(L"Plain");
+    plain->ChangeStyleMacro(3);
+    EXPECT_EQ(plain->GetLineSegmFromMacro(0)->GetStyle(), 1);  // no colouring: never restyled here
+    plain->SetBorderStyle(3);
+    EXPECT_EQ(plain->GetLineSegmFromMacro(3)->GetStyle(), 3);
+}
+
+TEST_F(MacroDecorTest, SelectionAndChoiceAreApart)
+{
+    const INestingMacroObjectPtr a = Square(L"A");
+    const INestingMacroObjectPtr b = Square(L"B");
+    a->ChooseMacro(true);
+    EXPECT_FALSE(a->CheckSelect());
+    a->SelectMacro(true);
+    b->SelectMacro(true);
+    EXPECT_TRUE(a->CheckSelect());
+    EXPECT_TRUE(b->CheckSelect());
+    a->SelectMacro(false);
+    EXPECT_FALSE(a->CheckSelect());
+    std::vector<INestingMacroObjectPtr> selected;
+    vrnApi::GetSelectedMacrosFromActiveDoc(MacroCommand::Figure, selected);
+    ASSERT_EQ(selected.size(), 1u);
+    EXPECT_EQ(selected[0]->GetName(), L"B");
+}
+
+TEST_F(MacroDecorTest, ResultTableIsMadeOnceWrittenAndRescaled)
+{
+    const INestingMacroObjectPtr sheet = vrnApi::CreateMacroByRectangle(L"Sheet", 3000, 1500, 102);
+    SheetTableParams par;
+    par.cellWidth = 70;
+    par.countCols = 4;
+    par.kofWidth = 0.5;
+    sheet->CreateTableInMacro(par);
+    sheet->CreateTableInMacro(par);
+    EXPECT_EQ(vlapi::ISymbols2DContainerPtr(HostMacro(sheet))->GetDrawingTables()->GetCount(), 1);
+    vlapi::ITablePtr table(NMacroObject(HostMacro(sheet)).GetTableFromMacro());
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->GetColumnsCount(), 5);
+    sheet->UpdateTableInMacro(1, 0, L"Sheet 1");
+    EXPECT_EQ(vlapi::ITextPtr(table->GetCell(1, 0)->GetText())->GetText(), L"Sheet 1");
+    EXPECT_EQ(vlapi::ITextPtr(table->GetCell(0, 1)->GetText())->GetText(), L"Материал");
+
+    sheet->ResizeTableInMacro(par);
+    EXPECT_EQ(vlapi::ICellFormatPtr(table->GetCell(0, 2))->GetWidth(), 375);
+
+    SheetTableParams flat = par;
+    flat.countCols = 0;
+    sheet->ResizeTableInMacro(flat);  // no natural width: the table keeps its sizes
+    EXPECT_EQ(vlapi::ICellFormatPtr(table->GetCell(0, 2))->GetWidth(), 375);
+
+    sheet->DeleteTableInMacro();
+    EXPECT_FALSE(NMacroObject(HostMacro(sheet)).GetTableFromMacro());
+}
+
+TEST_F(MacroDecorTest, HatchIsBoundedByOnePolylinePerPolygon)
+{
+    const INestingMacroObjectPtr macro = Square();
+    macro->CreateHatchInMacro({});
+    const auto members = [&](int type) {
+        return vlapi::IDrawingContainerPtr(HostMacro(macro))->GetObjects({type}).size();
+    };
+    EXPECT_EQ(members(vlapi::vlDrHatch), 0u);
+    macro->CreateHatchInMacro({std::make_shared<NPolygon>(NPoint{}, kSquare), std::make_shared<NPolygon>()});
+    EXPECT_EQ(members(vlapi::vlDrHatch), 1u);
+    EXPECT_EQ(members(vlapi::vlDrPolyLine), 1u);
+}
+
+TEST_F(MacroDecorTest, MembersByKindAndPlacedCopies)
+{
+    const INestingMacroObjectPtr macro = Square();
+    EXPECT_TRUE(macro->GetLineSegmFromMacro(3));
+    EXPECT_FALSE(macro->GetLineSegmFromMacro(4));
+    EXPECT_FALSE(macro->GetRectangleFromMacro());
+    macro->SetMacroPlacement(20, 5, 90, false);
+
+    std::vector<vlapi::IDrawingObjectPtr> copies;
+    macro->GetDrawingObjectsFromMacro(nullptr, copies, true, false);
+    ASSERT_EQ(copies.size(), 4u);
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    doc->GetObjectsBox(vlapi::APIObjectList(copies.begin(), copies.end()), x1, y1, x2, y2);
+    EXPECT_NEAR(x1, 10, 1e-9);  // turned by 90 about (20, 5): x from 10 to 20
+    EXPECT_NEAR(x2, 20, 1e-9);
+    EXPECT_NEAR(y1, 5, 1e-9);
+    EXPECT_NEAR(y2, 15, 1e-9);
+
+    const INestingMacroObjectPtr bare = MakeMacro(Container(), {}, L"Bare");
+    std::vector<vlapi::IDrawingObjectPtr> none;
+    const int groups = StoredGroups();
+    bare->GetDrawingObjectsFromMacro(nullptr, none, true, false);
+    EXPECT_TRUE(none.empty());
+    EXPECT_EQ(StoredGroups(), groups);
+}
+
+}  // namespace
+}  // namespace macrotest

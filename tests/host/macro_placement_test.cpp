@@ -1,0 +1,205 @@
+// Macros moved, turned, mirrored, scaled, copied and carried into other views,
+// in step with the polygons the model keeps for them.
+#include "macro_fixture.h"
+
+#include <cmath>
+
+namespace macrotest {
+namespace {
+
+// An L-shaped outline: no symmetry hides a wrong turn or mirror.
+const std::vector<NPoint> kEll = {{0, 0}, {40, 0}, {40, 10}, {10, 10}, {10, 30}, {0, 30}};
+
+class MacroPlacementTest : public MacroHostTest {
+protected:
+    INestingMacroObjectPtr Ell() { return MakeMacro(Container(), AddRing(Container(), kEll), L"Ell"); }
+
+    static NPolygon Outline(const INestingMacroObjectPtr& macro)
+    {
+        std::vector<NPolygonPtr> borders;
+        macro->InitBordersFromMacro(borders);
+        EXPECT_EQ(borders.size(), 1u);
+        return borders.empty() ? NPolygon{} : *borders[0];
+    }
+
+    // The same vertices, whatever the start and direction.
+    static void ExpectSameVertices(const NPolygon& a, const NPolygon& b)
+    {
+        ASSERT_EQ(a.m_points.size(), b.m_points.size());
+        for (const NPoint& p : a.m_points) {
+            bool found = false;
+            for (const NPoint& q : b.m_points)
+                found = found || (std::fabs(p.x - q.x) < 1e-6 && std::fabs(p.y - q.y) < 1e-6);
+            EXPECT_TRUE(found) << p.x << " " << p.y;
+        }
+    }
+
+    static NPolygon Shifted(NPolygon p, double dx, double dy)
+    {
+        p.Offset({dx, dy});
+        return p;
+    }
+
+    size_t MacrosIn(const vlapi::IViewPtr& view) const
+    {
+        return vlapi::IDrawingContainerPtr(view)->GetObjects({vlapi::vlDrMacro}).size();
+    }
+};
+
+TEST_F(MacroPlacementTest, MovesAndTurnsKeepStepWithThePolygon)
+{
+    const INestingMacroObjectPtr macro = Ell();
+    NPolygon model = Outline(macro);
+    ExpectSameVertices(Outline(macro), NPolygon({0, 0}, kEll));
+
+    macro->SetMacroPlacement(30, 20, 0, false);
+    model.Offset({30, 20});
+    ExpectSameVertices(Outline(macro), model);
+
+    macro->SetMacroPlacement(0, 0, 90, false);
+    model.Rotate(90 * DR);
+    ExpectSameVertices(Outline(macro), model);
+
+    // A turned macro still moves along the view's axes.
+    macro->SetMacroPlacement(10, 0, 0, false);
+    model.Offset({10, 0});
+    ExpectSameVertices(Outline(macro), model);
+
+    double x = 0, y = 0, angle = 0;
+    macro->GetMacroPlacement(x, y, angle);
+    EXPECT_NEAR(x, 40, 1e-9);
+    EXPECT_NEAR(y, 20, 1e-9);
+    EXPECT_NEAR(angle, 90, 1e-9);
+}
+
+TEST_F(MacroPlacementTest, HotPointMovesGoToTheHostAsTheyAre)
+{
+    const INestingMacroObjectPtr macro = Ell();
+    macro->SetMacroPlacement(0, 0, 90, false);
+    macro->SetMacroPlacement(10, 0, 0, true);
+    double x = 0, y = 0, angle = 0;
+    macro->GetMacroPlacement(x, y, angle);
+    EXPECT_NEAR(x, 10, 1e-9);
+    EXPECT_NEAR(angle, 90, 1e-9);
+}
+
+TEST_F(MacroPlacementTest, MirrorAndScaleFollowThePolygonTransforms)
+{
+    const INestingMacroObjectPtr macro = Ell();
+    macro->SetMacroPlacement(5, 7, 0, false);
+    NPolygon model = Outline(macro);
+
+    macro->SetMacroMirrorPlacement();
+    model.MirrorX();
+    ExpectSameVertices(Outline(macro), model);
+
+    macro->TransformScale(2.0);
+    model.Scale(2.0);
+    ExpectSameVertices(Outline(macro), model);
+}
+
+TEST_F(MacroPlacementTest, CopiesStandOnTheSourceOrAlongTheMesh)
+{
+    const INestingMacroObjectPtr macro = Ell();
+    macro->SetMacroPlacement(3, 4, 0, false);
+    const NPolygon source = Outline(macro);
+
+    const INestingMacroObjectPtr copy = macro->CreateMacroCopy(101);
+    ASSERT_TRUE(copy);
+    EXPECT_NE(copy->GetReference(), macro->GetReference());
+    ExpectSameVertices(Outline(copy), source);
+
+    std::vector<INestingMacroObjectPtr> copies = {macro};
+    macro->CreateMacroCopies(101, 3, 50, copies);
+    ASSERT_EQ(copies.size(), 4u);
+    for (size_t k = 1; k < copies.size(); ++k)
+        ExpectSameVertices(Outline(copies[k]), Shifted(source, 50.0 * k, 0));
+}
+
+TEST_F(MacroPlacementTest, FailedCopyLeavesNoGroupBehind)
+{
+    const INestingMacroObjectPtr macro = Ell();
+    const int groups = StoredGroups();
+    {
+        vlhost::FailureScope noParams("IVarnelDocument2D::CreateAPIObject");
+        EXPECT_FALSE(macro->CreateMacroCopy(101));
+        std::vector<INestingMacroObjectPtr> copies;
+        macro->CreateMacroCopies(101, 2, 10, copies);
+        EXPECT_TRUE(copies.empty());
+    }
+    EXPECT_EQ(StoredGroups(), groups);
+    // No group is left open to swallow what is drawn next.
+    ASSERT_TRUE(macro->CreateMacroCopy(101));
+    EXPECT_FALSE(AnyGroupOpen());
+}
+
+TEST_F(MacroPlacementTest, CarriedToAnotherViewAndShiftedItStaysWhereItWas)
+{
+    const vlapi::IViewPtr from = AddView(100, 50, 2);
+    const vlapi::IViewPtr to = AddView(400, 0, 1);
+    from->SetCurrent(true);
+    from->Update();
+    const INestingMacroObjectPtr macro = Ell();
+    ASSERT_EQ(macro->GetMacroViewNumber(), from->GetNumber());
+    const NPolygon before = Outline(macro);
+
+    double x = 0, y = 0;
+    macro->ChangeMacroView(to->GetNumber(), x, y);
+    EXPECT_NEAR(x, 50 - 400, 1e-9);
+    EXPECT_NEAR(y, 25 - 0, 1e-9);
+    EXPECT_EQ(macro->GetMacroViewNumber(), to->GetNumber());
+    EXPECT_EQ(MacrosIn(from), 0u);
+    EXPECT_EQ(MacrosIn(to), 1u);
+    EXPECT_TRUE(macro->CheckMacroLibraryNameAndCommand(MacroCommand::Figure));
+
+    macro->SetMacroPlacement(x, y, 0, false);
+    ExpectSameVertices(Outline(macro), Shifted(before, x, y));
+}
+
+TEST_F(MacroPlacementTest, FailedCarryKeepsTheOriginal)
+{
+    const vlapi::IViewPtr to = AddView(400, 0, 1);
+    const INestingMacroObjectPtr macro = Ell();
+    const int home = macro->GetMacroViewNumber();
+    const reference ref = macro->GetReference();
+    double x = 7, y = 8;
+    {
+        vlhost::FailureScope noCopy("IDrawingGroup::CopyToDocument");
+        macro->ChangeMacroView(to->GetNumber(), x, y);
+    }
+    EXPECT_EQ(x, 7);
+    EXPECT_EQ(y, 8);
+    EXPECT_EQ(macro->GetReference(), ref);
+    EXPECT_EQ(macro->GetMacroViewNumber(), home);
+    EXPECT_EQ(MacrosIn(to), 0u);
+    ExpectSameVertices(Outline(macro), NPolygon({0, 0}, kEll));
+}
+
+TEST_F(MacroPlacementTest, ViewNumberIsMinusOneWhenUnknown)
+{
+    EXPECT_EQ(NMacroObject::Create(vlapi::IMacroObjectPtr{})->GetMacroViewNumber(), -1);
+    const INestingMacroObjectPtr macro = Ell();
+    EXPECT_EQ(macro->GetMacroViewNumber(), ActiveView()->GetNumber());
+    vlhost::FailureScope noParent("IDrawingObject::GetParent");
+    vlhost::FailureScope noView("IDrawingObject::GetView");
+    EXPECT_EQ(macro->GetMacroViewNumber(), -1);
+}
+
+TEST_F(MacroPlacementTest, LayerAndGabarit)
+{
+    const INestingMacroObjectPtr sheet = vrnApi::CreateMacroByRectangle(L"Sheet", 2000, 1000, 102);
+    ASSERT_TRUE(sheet);
+    sheet->ChangeMacroLayer(5);
+    EXPECT_EQ(sheet->GetMacroLayer(), 5);
+    NRect rc{};
+    sheet->GetGabarit(rc);
+    EXPECT_NEAR(rc.pTop.x - rc.pBot.x, 2000, 1e-9);
+    EXPECT_NEAR(rc.pTop.y - rc.pBot.y, 1000, 1e-9);
+
+    NRect untouched{{1, 2}, {3, 4}};
+    Ell()->GetGabarit(untouched);
+    EXPECT_EQ(untouched.pTop.x, 3);
+}
+
+}  // namespace
+}  // namespace macrotest
