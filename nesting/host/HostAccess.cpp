@@ -18,6 +18,14 @@ vlapi::IAPIObjectPtr ObjectOf(const vlapi::IVarnelDocument2DPtr& doc, reference 
     return transfer->GetObject(ref, ReferenceOf(doc));
 }
 
+void ReleaseGroup(const vlapi::IDrawingGroupPtr& group)
+{
+    if (!group)
+        return;
+    group->Clear(true);
+    group->Delete();
+}
+
 vlapi::DrawingObjectList AllObjects(const vlapi::IDrawingContainerPtr& container)
 {
     if (!container)

@@ -168,13 +168,13 @@ void NMacroObject::ChangeMacroView(int viewNumber, double& x, double& y)
             moved = vlapi::IMacroObjectPtr(macros.front());
         // A copy without its macro is of no use: it goes whole.
         if (moved)
-            copy->Clear(true);
-        copy->Delete();
+            hostAccess::ReleaseGroup(copy);
+        else
+            copy->Delete();
     }
     if (!moved) {
         // The original stays where it was.
-        source->Clear(true);
-        source->Delete();
+        hostAccess::ReleaseGroup(source);
         return;
     }
     source->Delete();

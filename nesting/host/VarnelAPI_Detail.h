@@ -14,6 +14,11 @@ namespace vrnApi::detail {
 vlapi::IViewsPtr ViewsOf(const vlapi::IVarnelDocument2DPtr& doc);
 // The view collection of the active 2D drawing.
 vlapi::IViewsPtr ActiveViews();
+// Every view of the active 2D drawing, in the collection's order.
+std::vector<vlapi::IViewPtr> ActiveDrawingViews();
+// The objects of the types `types` in every view of the active 2D drawing,
+// view after view.
+vlapi::DrawingObjectList ActiveDrawingObjects(const vlapi::TypeList& types);
 // The layout sheets of the active 2D drawing.
 vlapi::ILayoutSheetsPtr ActiveLayoutSheets();
 // The layer collection of the view `numView` of the active 2D drawing.
@@ -34,11 +39,6 @@ int ContainerView();
 // locale and refuse non-Latin names here).
 std::filesystem::path PathOf(const std::wstring& text);
 std::wstring TextOf(const std::filesystem::path& path);
-
-// Deletes a temporary group made by the library, letting go of its members
-// first: they stay in the drawing (or, when they stand in no view, live on
-// with whoever still holds them).
-void DeleteTemporaryGroup(const vlapi::IDrawingGroupPtr& group);
 
 // Largest bounding rectangle first; rings of equal size keep their order.
 void SortByGabaritArea(std::vector<NPolygonPtr>& polygons);

@@ -40,20 +40,13 @@ void DecomposeDrawingObject(vlapi::IDrawingObjectPtr object, double arrow, std::
             objs.push_back(part);
     }
     // The pieces stand in no view: they live on while the caller holds them.
-    detail::DeleteTemporaryGroup(parts);
+    hostAccess::ReleaseGroup(parts);
 }
 
 void GetTextObjectsFromActiveDoc(std::vector<vlapi::IDrawingTextPtr>& text)
 {
-    std::vector<vlapi::IViewPtr> views;
-    GetAllViews(GetActiveDocument2D(), views);
-    for (const vlapi::IViewPtr& view : views) {
-        vlapi::IDrawingContainerPtr container(view);
-        if (!container)
-            continue;
-        for (const vlapi::IDrawingObjectPtr& obj : container->GetObjects({vlapi::vlDrDrawText}))
-            text.emplace_back(obj);
-    }
+    for (const vlapi::IDrawingObjectPtr& obj : detail::ActiveDrawingObjects({vlapi::vlDrDrawText}))
+        text.emplace_back(obj);
 }
 
 void GetObjectGabarit(vlapi::IVarnelAPIObjectPtr obj, NRect& rc)
