@@ -95,11 +95,7 @@ void MakeCurrent(vlapi::IView& view)
 
 vlapi::IRectanglePtr NMacroObject::GetRectangleFromMacro() const
 {
-    vlapi::IDrawingContainerPtr container(m_macro);
-    if (!container)
-        return {};
-    vlapi::DrawingObjectList rects = container->GetObjects({vlapi::vlObjectRectangle});
-    return rects.empty() ? vlapi::IRectanglePtr{} : vlapi::IRectanglePtr(rects.front());
+    return vlapi::IRectanglePtr(vrnApi::GetObiectFromMacro(m_macro, vlapi::vlObjectRectangle, 0));
 }
 
 void NMacroObject::GetGabarit(NRect& rc) const

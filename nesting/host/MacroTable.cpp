@@ -139,11 +139,7 @@ void SetTextInTableCell(vlapi::ITablePtr& table, int i, int j, std::wstring str)
 
 vlapi::IDrawingTablePtr NMacroObject::GetTableFromMacro() const
 {
-    vlapi::IDrawingContainerPtr container(m_macro);
-    if (!container)
-        return {};
-    vlapi::DrawingObjectList tables = container->GetObjects({vlapi::vlObjectDrawingTable});
-    return tables.empty() ? vlapi::IDrawingTablePtr{} : vlapi::IDrawingTablePtr(tables.front());
+    return vlapi::IDrawingTablePtr(vrnApi::GetObiectFromMacro(m_macro, vlapi::vlObjectDrawingTable, 0));
 }
 
 void NMacroObject::CreateTableInMacro(const SheetTableParams& par)
