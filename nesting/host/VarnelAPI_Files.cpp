@@ -49,9 +49,10 @@ bool CopyToClipboard(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::Drawin
     vlapi::IDrawingGroupPtr group = groups ? groups->Add(true, L"") : nullptr;
     if (!group)
         return false;
-    group->Open();
-    group->AddObjects(vlapi::APIObjectList(objects.begin(), objects.end()));
-    group->Close();
+    {
+        hostAccess::OpenGroup open(group);
+        group->AddObjects(vlapi::APIObjectList(objects.begin(), objects.end()));
+    }
     group->CopyToClipboard(0, 0);
     hostAccess::ReleaseGroup(group);
     return true;
