@@ -120,7 +120,7 @@ vlapi::IDrawingTablePtr CreateTable(vlapi::ISymbols2DContainerPtr container, dou
 
 void SetTextInTableCell(vlapi::ITablePtr& table, int i, int j, std::wstring str)
 {
-    vlapi::ITextPtr text = CellText(*table.get(), i, j);
+    vlapi::ITextPtr text = table ? CellText(*table.get(), i, j) : vlapi::ITextPtr{};
     if (!text)
         return;
     text->SetText(str);
