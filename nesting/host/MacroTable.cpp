@@ -118,7 +118,7 @@ vlapi::IDrawingTablePtr CreateTable(vlapi::ISymbols2DContainerPtr container, dou
     return table;
 }
 
-void SetTextInTableCell(vlapi::ITablePtr& table, int i, int j, std::wstring str)
+void SetTextInTableCell(const vlapi::ITablePtr& table, int i, int j, std::wstring str)
 {
     vlapi::ITextPtr text = table ? CellText(*table.get(), i, j) : vlapi::ITextPtr{};
     if (!text)

@@ -100,7 +100,7 @@ vlapi::IDrawingObjectPtr GetObiectFromMacro(vlapi::IMacroObjectPtr macro, vlapi:
 vlapi::IDrawingTablePtr CreateTable(vlapi::ISymbols2DContainerPtr container, double x, double y,
                                     int rowsCount, double height, const std::vector<double>& widths,
                                     const std::vector<std::wstring>& title);
-void SetTextInTableCell(vlapi::ITablePtr& table, int i, int j, std::wstring str);
+void SetTextInTableCell(const vlapi::ITablePtr& table, int i, int j, std::wstring str);
 
 // ---- Drawing files, assemblies and the clipboard
 vlapi::IVarnelDocument2DPtr GetVarnel2DDocument(std::wstring path, bool& visible, bool mess);

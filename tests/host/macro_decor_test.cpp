@@ -253,8 +253,7 @@ TEST_F(MacroDecorTest, TableHasATitleRowAboveItsDataRowsAndRefusesUnevenColumns)
     EXPECT_EQ(vlapi::ICellFormatPtr(table->GetCell(0, 1))->GetWidth(), 41);
 
     vrnApi::SetTextInTableCell(table, 9, 9, L"nowhere");  // no such cell: nothing written
-    vlapi::ITablePtr none;
-    vrnApi::SetTextInTableCell(none, 0, 0, L"nothing");  // no table: nothing happens
+    vrnApi::SetTextInTableCell(vlapi::ITablePtr{}, 0, 0, L"nothing");  // no table: nothing happens
     vrnApi::SetTextInTableCell(table, 2, 0, L"last");
     EXPECT_EQ(vlapi::ITextPtr(table->GetCell(2, 0)->GetText())->GetText(), L"last");
 }
