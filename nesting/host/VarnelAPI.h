@@ -50,6 +50,11 @@ std::wstring GetFileNameModule();
 // ---- Listing and composing library macros
 void GetMacrosFromActiveDoc(std::vector<INestingMacroObjectPtr>& macros);
 void GetSelectedMacrosFromActiveDoc(MacroCommand command, std::vector<INestingMacroObjectPtr>& macros);
+// The same for a command number as the model's records hold it.
+inline void GetSelectedMacrosFromActiveDoc(int command, std::vector<INestingMacroObjectPtr>& macros)
+{
+    GetSelectedMacrosFromActiveDoc(static_cast<MacroCommand>(command), macros);
+}
 INestingMacroObjectPtr CreateMacroByMacros(INestingMacroObjectPtr object1, INestingMacroObjectPtr object2,
                                            std::wstring name);
 INestingMacroObjectPtr CreateMacroByObjects(const std::vector<vlapi::IDrawingObjectPtr>& objects, const NPoint& p,

@@ -207,6 +207,10 @@ TEST_F(MacroDecorTest, SelectionAndChoiceAreApart)
     vrnApi::GetSelectedMacrosFromActiveDoc(MacroCommand::Figure, selected);
     ASSERT_EQ(selected.size(), 1u);
     EXPECT_EQ(selected[0]->GetName(), L"B");
+    vrnApi::GetSelectedMacrosFromActiveDoc(101, selected);  // the number as the model's records hold it
+    vrnApi::GetSelectedMacrosFromActiveDoc(102, selected);
+    ASSERT_EQ(selected.size(), 2u);
+    EXPECT_EQ(selected[1]->GetName(), L"B");
 }
 
 TEST_F(MacroDecorTest, ResultTableIsMadeOnceWrittenAndRescaled)
