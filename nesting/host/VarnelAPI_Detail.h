@@ -24,6 +24,14 @@ vlapi::ILayoutSheetsPtr ActiveLayoutSheets();
 // The layer collection of the view `numView` of the active 2D drawing.
 vlapi::ILayersPtr LayersOfView(int numView);
 
+// The property manager of the active 2D drawing.
+vlapi::IPropertyMngPtr ActivePropertyMng();
+// The double property `name` of the active drawing, defined when missing;
+// empty without the manager or when the host defines none.
+vlapi::IPropertyPtr FindOrCreateDoubleProperty(const std::wstring& name);
+// The built-in material property of the active drawing.
+vlapi::IPropertyPtr MaterialProperty();
+
 // A new view of the active drawing (the host's add with the value 1).
 vlapi::IViewPtr NewView();
 
