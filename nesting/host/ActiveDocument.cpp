@@ -56,16 +56,8 @@ void AddLayersToView(int numView, const MacroLayers& layers)
     vlapi::ILayersPtr collection = detail::LayersOfView(numView);
     if (!collection)
         return;
-    for (const auto& [number, name] : layers) {
-        if (collection->FindLayer(name))
-            continue;
-        vlapi::ILayerPtr layer = collection->Add();
-        if (!layer)
-            continue;
-        layer->SetNumber(number);
-        layer->SetName(name);
-        layer->Update();
-    }
+    for (const auto& [number, name] : layers)
+        hostAccess::EnsureLayer(collection, number, name);
     SetActiveSysLayer(numView);
 }
 

@@ -3,7 +3,7 @@
 
 #include "host/HostAccess.h"
 #include "host/TangentialRuns.h"
-#include "host/VarnelAPI.h"
+#include "host/VarnelAPI_Detail.h"
 #include "model/NestingSetting.h"
 
 #include <algorithm>
@@ -197,7 +197,5 @@ void NMacroObject::InitBordersFromMacro(std::vector<NPolygonPtr>& borders)
         polygon->Rotate(angle * DR);
         borders.push_back(polygon);
     }
-    std::stable_sort(borders.begin(), borders.end(), [](const NPolygonPtr& a, const NPolygonPtr& b) {
-        return a->GetGabaritArea() > b->GetGabaritArea();
-    });
+    vrnApi::detail::SortByGabaritArea(borders);
 }

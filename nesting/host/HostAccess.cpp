@@ -18,6 +18,26 @@ vlapi::IAPIObjectPtr ObjectOf(const vlapi::IVarnelDocument2DPtr& doc, reference 
     return transfer->GetObject(ref, ReferenceOf(doc));
 }
 
+void EnsureLayer(const vlapi::ILayersPtr& layers, int number, const std::wstring& name)
+{
+    if (!layers || layers->FindLayer(name))
+        return;
+    vlapi::ILayerPtr layer = layers->Add();
+    if (!layer)
+        return;
+    layer->SetNumber(number);
+    layer->SetName(name);
+    layer->Update();
+}
+
+void ReleaseGroup(const vlapi::IDrawingGroupPtr& group)
+{
+    if (!group)
+        return;
+    group->Clear(true);
+    group->Delete();
+}
+
 vlapi::DrawingObjectList AllObjects(const vlapi::IDrawingContainerPtr& container)
 {
     if (!container)

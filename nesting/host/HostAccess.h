@@ -29,6 +29,15 @@ vlapi::IAPIObjectPtr ObjectOf(const vlapi::IVarnelDocument2DPtr& doc, reference 
 // The objects of `container` (empty for none) of every type.
 vlapi::DrawingObjectList AllObjects(const vlapi::IDrawingContainerPtr& container);
 
+// Adds to `layers` a layer `number` called `name` unless one of that name is
+// there already; the current layer is left as it was.
+void EnsureLayer(const vlapi::ILayersPtr& layers, int number, const std::wstring& name);
+
+// Deletes a group made by the library, letting go of its members first: they
+// stay in the drawing (or, when they stand in no view, live on with whoever
+// still holds them). Nothing for an empty pointer.
+void ReleaseGroup(const vlapi::IDrawingGroupPtr& group);
+
 // Closes an opened group whatever way the scope is left.
 class OpenGroup {
 public:

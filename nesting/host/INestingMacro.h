@@ -72,6 +72,11 @@ public:
 
     // Stamp
     virtual bool CheckMacroLibraryNameAndCommand(MacroCommand command) = 0;
+    // The same test for a command number as the model's records hold it.
+    bool CheckMacroLibraryNameAndCommand(int command)
+    {
+        return CheckMacroLibraryNameAndCommand(static_cast<MacroCommand>(command));
+    }
 
     // Members
     virtual vlapi::ILineSegmentPtr GetLineSegmFromMacro(size_t ind) = 0;

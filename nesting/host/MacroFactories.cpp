@@ -9,13 +9,6 @@ namespace {
 
 constexpr int IDS_WASTE = 7315;
 
-// Lets a temporary group go without its members, which live on elsewhere.
-void ReleaseGroup(const vlapi::IDrawingGroupPtr& group)
-{
-    group->Clear(true);
-    group->Delete();
-}
-
 }  // namespace
 
 namespace factorySteps {
@@ -92,7 +85,7 @@ INestingMacroObjectPtr CreateMacroByEncloseContours(const NPoint& point, int com
     INestingMacroObjectPtr result =
         macro ? factorySteps::StampOrDiscard(macro, LoadStr(IDS_WASTE), command, objects) : INestingMacroObjectPtr{};
     if (result)
-        ReleaseGroup(group);
+        hostAccess::ReleaseGroup(group);
     else
         group->Delete();
     return result;
@@ -114,7 +107,7 @@ INestingMacroObjectPtr CreateMacroByPolygon(const NPolygon& polygon, std::wstrin
         macro ? factorySteps::StampOrDiscard(macro, name, command, group->GetObjects({vlapi::vlAllObj}))
               : INestingMacroObjectPtr{};
     if (result)
-        ReleaseGroup(group);
+        hostAccess::ReleaseGroup(group);
     else
         group->Delete();
     return result;

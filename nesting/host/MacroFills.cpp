@@ -27,18 +27,8 @@ vlapi::DrawingObjectList BorderObjects(NMacroObject& macro, const vlapi::IVarnel
 void EnsureColouringLayer(const vlapi::IMacroObjectPtr& macro)
 {
     vlapi::IViewPtr view = macro->GetView();
-    vlapi::ILayersPtr layers = view ? view->GetLayers() : vlapi::ILayersPtr{};
-    if (!layers)
-        return;
-    const std::wstring name = vrnApi::LoadStr(IDS_COLORING);
-    if (layers->FindLayer(name))
-        return;
-    vlapi::ILayerPtr layer = layers->Add();
-    if (!layer)
-        return;
-    layer->SetName(name);
-    layer->SetNumber(COLOURING_LAYER);
-    layer->Update();
+    if (vlapi::ILayersPtr layers = view ? view->GetLayers() : vlapi::ILayersPtr{})
+        hostAccess::EnsureLayer(layers, COLOURING_LAYER, vrnApi::LoadStr(IDS_COLORING));
 }
 
 }  // namespace

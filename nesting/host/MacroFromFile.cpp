@@ -80,8 +80,7 @@ INestingMacroObjectPtr CreateMacroFromFile(FileMetaParams& par, int command)
         return {};
     }
     // The members live on in the macro; what was not kept goes.
-    group->Clear(true);
-    group->Delete();
+    hostAccess::ReleaseGroup(group);
     factorySteps::DeleteObjects(Select(pasted, IsKept, false));
     return result;
 }

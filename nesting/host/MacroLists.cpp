@@ -3,7 +3,7 @@
 
 #include "host/HostAccess.h"
 #include "host/MacroFactorySteps.h"
-#include "host/VarnelAPI.h"
+#include "host/VarnelAPI_Detail.h"
 
 namespace vrnApi {
 namespace {
@@ -25,15 +25,8 @@ vlapi::IMacroObjectPtr HostMacro(const INestingMacroObjectPtr& object)
 
 void GetMacrosFromActiveDoc(std::vector<INestingMacroObjectPtr>& macros)
 {
-    std::vector<vlapi::IViewPtr> views;
-    GetAllViews(GetActiveDocument2D(), views);
-    for (const vlapi::IViewPtr& view : views) {
-        vlapi::IDrawingContainerPtr container(view);
-        if (!container)
-            continue;
-        for (const vlapi::IDrawingObjectPtr& obj : container->GetObjects({vlapi::vlDrMacro}))
-            AppendWrapper(vlapi::IMacroObjectPtr(obj), macros);
-    }
+    for (const vlapi::IDrawingObjectPtr& obj : detail::ActiveDrawingObjects({vlapi::vlDrMacro}))
+        AppendWrapper(vlapi::IMacroObjectPtr(obj), macros);
 }
 
 void GetSelectedMacrosFromActiveDoc(MacroCommand command, std::vector<INestingMacroObjectPtr>& macros)

@@ -4,6 +4,8 @@
 #include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
 
+#include <utility>
+
 namespace {
 
 struct Placement {
@@ -84,7 +86,7 @@ vlapi::IArcPtr NMacroObject::GetArcFromMacro(size_t ind)
 
 vlapi::IRectanglePtr NMacroObject::GetRectangleFromMacro()
 {
-    return vlapi::IRectanglePtr(vrnApi::GetObiectFromMacro(m_macro, vlapi::vlObjectRectangle, 0));
+    return std::as_const(*this).GetRectangleFromMacro();
 }
 
 void NMacroObject::GetMacroObjectsFromMacro(std::vector<INestingMacroObjectPtr>& macros)

@@ -95,11 +95,7 @@ void MakeCurrent(vlapi::IView& view)
 
 vlapi::IRectanglePtr NMacroObject::GetRectangleFromMacro() const
 {
-    vlapi::IDrawingContainerPtr container(m_macro);
-    if (!container)
-        return {};
-    vlapi::DrawingObjectList rects = container->GetObjects({vlapi::vlObjectRectangle});
-    return rects.empty() ? vlapi::IRectanglePtr{} : vlapi::IRectanglePtr(rects.front());
+    return vlapi::IRectanglePtr(vrnApi::GetObiectFromMacro(m_macro, vlapi::vlObjectRectangle, 0));
 }
 
 void NMacroObject::GetGabarit(NRect& rc) const
@@ -168,13 +164,13 @@ void NMacroObject::ChangeMacroView(int viewNumber, double& x, double& y)
             moved = vlapi::IMacroObjectPtr(macros.front());
         // A copy without its macro is of no use: it goes whole.
         if (moved)
-            copy->Clear(true);
-        copy->Delete();
+            hostAccess::ReleaseGroup(copy);
+        else
+            copy->Delete();
     }
     if (!moved) {
         // The original stays where it was.
-        source->Clear(true);
-        source->Delete();
+        hostAccess::ReleaseGroup(source);
         return;
     }
     source->Delete();

@@ -1,15 +1,9 @@
 // Numeric and material property values kept on a library macro.
 #include "host/NestingMacro.h"
 
-#include "host/VarnelAPI.h"
+#include "host/VarnelAPI_Detail.h"
 
 namespace {
-
-vlapi::IPropertyMngPtr PropertyManager()
-{
-    vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
-    return doc ? doc->GetPropertyMng() : vlapi::IPropertyMngPtr{};
-}
 
 void WriteValue(const vlapi::IMacroObjectPtr& macro, vlapi::IProperty& property, const vlapi::PropertyValue& value)
 {
@@ -28,34 +22,19 @@ bool ReadValue(const vlapi::IMacroObjectPtr& macro, vlapi::IProperty& property, 
     return keeper && keeper->GetPropertyValue(&property, value, true, fromSource);
 }
 
-vlapi::IPropertyPtr MaterialProperty()
-{
-    vlapi::IPropertyMngPtr manager = PropertyManager();
-    return manager ? manager->GetBuiltInProperty(vlapi::vlPropertyMaterial) : vlapi::IPropertyPtr{};
-}
-
 }  // namespace
 
 void NMacroObject::SetPropertyMacro(std::wstring name, double value)
 {
-    vlapi::IPropertyMngPtr manager = PropertyManager();
-    if (!manager || name.empty())
+    if (name.empty())
         return;
-    vlapi::IPropertyPtr property = manager->GetProperty(name);
-    if (!property) {
-        property = manager->AddProperty();
-        if (!property)
-            return;
-        property->SetName(name);
-        property->SetDataType(vlapi::vlPropertyDataTypeDouble);
-        property->Update();
-    }
-    WriteValue(m_macro, *property.get(), vlapi::PropertyValue(value));
+    if (vlapi::IPropertyPtr property = vrnApi::detail::FindOrCreateDoubleProperty(name))
+        WriteValue(m_macro, *property.get(), vlapi::PropertyValue(value));
 }
 
 void NMacroObject::GetPropertyMacro(std::wstring name, double& value) const
 {
-    vlapi::IPropertyMngPtr manager = PropertyManager();
+    vlapi::IPropertyMngPtr manager = vrnApi::detail::ActivePropertyMng();
     vlapi::IPropertyPtr property = manager && !name.empty() ? manager->GetProperty(name) : vlapi::IPropertyPtr{};
     vlapi::PropertyValue held;
     if (property && ReadValue(m_macro, *property.get(), held) && !held.IsEmpty())
@@ -64,13 +43,13 @@ void NMacroObject::GetPropertyMacro(std::wstring name, double& value) const
 
 void NMacroObject::SetMaterialPropertyToMacro(std::wstring value)
 {
-    if (vlapi::IPropertyPtr property = MaterialProperty())
+    if (vlapi::IPropertyPtr property = vrnApi::detail::MaterialProperty())
         WriteValue(m_macro, *property.get(), vlapi::PropertyValue(value));
 }
 
 std::wstring NMacroObject::GetMaterialPropertyFromMacro() const
 {
-    vlapi::IPropertyPtr property = MaterialProperty();
+    vlapi::IPropertyPtr property = vrnApi::detail::MaterialProperty();
     vlapi::PropertyValue held;
     if (property && ReadValue(m_macro, *property.get(), held))
         return held.GetString();

@@ -118,9 +118,9 @@ vlapi::IDrawingTablePtr CreateTable(vlapi::ISymbols2DContainerPtr container, dou
     return table;
 }
 
-void SetTextInTableCell(vlapi::ITablePtr& table, int i, int j, std::wstring str)
+void SetTextInTableCell(const vlapi::ITablePtr& table, int i, int j, std::wstring str)
 {
-    vlapi::ITextPtr text = CellText(*table.get(), i, j);
+    vlapi::ITextPtr text = table ? CellText(*table.get(), i, j) : vlapi::ITextPtr{};
     if (!text)
         return;
     text->SetText(str);
@@ -139,11 +139,7 @@ void SetTextInTableCell(vlapi::ITablePtr& table, int i, int j, std::wstring str)
 
 vlapi::IDrawingTablePtr NMacroObject::GetTableFromMacro() const
 {
-    vlapi::IDrawingContainerPtr container(m_macro);
-    if (!container)
-        return {};
-    vlapi::DrawingObjectList tables = container->GetObjects({vlapi::vlObjectDrawingTable});
-    return tables.empty() ? vlapi::IDrawingTablePtr{} : vlapi::IDrawingTablePtr(tables.front());
+    return vlapi::IDrawingTablePtr(vrnApi::GetObiectFromMacro(m_macro, vlapi::vlObjectDrawingTable, 0));
 }
 
 void NMacroObject::CreateTableInMacro(const SheetTableParams& par)

@@ -127,20 +127,13 @@ void NMacroObject::InitTextLayer()
 void NMacroObject::AddTextInMacro(std::wstring str, double x, double y, double h)
 {
     const int number = TextLayerNumber();
-    vlapi::IDrawingContainerPtr container(m_macro);
-    vlapi::IDrawingObjectsPtr texts = container ? container->GetCollection(vlapi::vlDrDrawText)
-                                                : vlapi::IDrawingObjectsPtr{};
-    vlapi::IDrawingTextPtr text = texts ? vlapi::IDrawingTextPtr(texts->Add()) : vlapi::IDrawingTextPtr{};
+    vlapi::IDrawingTextPtr text = vrnApi::CreateText(vlapi::IDrawingContainerPtr(m_macro), str, x, y, h);
     if (!text)
         return;
-    if (vlapi::ITextPtr face{text})
-        face->SetText(str);
-    text->SetX(x);
-    text->SetY(y);
-    text->SetHeight(h);
-    if (number >= 0)
+    if (number >= 0) {
         text->SetLayer(number);
-    text->Update();
+        text->Update();
+    }
     m_macro->Update();
 }
 

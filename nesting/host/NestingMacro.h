@@ -65,6 +65,7 @@ public:
     void GetFontParams(std::vector<FontParams>& params) const override;
     void SetFontParams(const std::vector<FontParams>& params, bool offset, bool inverScale) override;
 
+    using INestingMacroObject::CheckMacroLibraryNameAndCommand;
     bool CheckMacroLibraryNameAndCommand(MacroCommand command) override;
 
     vlapi::ILineSegmentPtr GetLineSegmFromMacro(size_t ind) override;

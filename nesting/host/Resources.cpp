@@ -1,6 +1,11 @@
 // The library's string resources and its module name.
 #include "host/VarnelAPI.h"
 
+vlapi::IResourcesModulePtr& GetModule()
+{
+    return resourceModule;
+}
+
 namespace vrnApi {
 
 std::wstring LoadStr(int strID)

@@ -50,6 +50,11 @@ std::wstring GetFileNameModule();
 // ---- Listing and composing library macros
 void GetMacrosFromActiveDoc(std::vector<INestingMacroObjectPtr>& macros);
 void GetSelectedMacrosFromActiveDoc(MacroCommand command, std::vector<INestingMacroObjectPtr>& macros);
+// The same for a command number as the model's records hold it.
+inline void GetSelectedMacrosFromActiveDoc(int command, std::vector<INestingMacroObjectPtr>& macros)
+{
+    GetSelectedMacrosFromActiveDoc(static_cast<MacroCommand>(command), macros);
+}
 INestingMacroObjectPtr CreateMacroByMacros(INestingMacroObjectPtr object1, INestingMacroObjectPtr object2,
                                            std::wstring name);
 INestingMacroObjectPtr CreateMacroByObjects(const std::vector<vlapi::IDrawingObjectPtr>& objects, const NPoint& p,
@@ -100,7 +105,7 @@ vlapi::IDrawingObjectPtr GetObiectFromMacro(vlapi::IMacroObjectPtr macro, vlapi:
 vlapi::IDrawingTablePtr CreateTable(vlapi::ISymbols2DContainerPtr container, double x, double y,
                                     int rowsCount, double height, const std::vector<double>& widths,
                                     const std::vector<std::wstring>& title);
-void SetTextInTableCell(vlapi::ITablePtr& table, int i, int j, std::wstring str);
+void SetTextInTableCell(const vlapi::ITablePtr& table, int i, int j, std::wstring str);
 
 // ---- Drawing files, assemblies and the clipboard
 vlapi::IVarnelDocument2DPtr GetVarnel2DDocument(std::wstring path, bool& visible, bool mess);

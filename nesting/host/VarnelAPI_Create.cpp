@@ -27,13 +27,51 @@ P Commit(const P& object, int style)
     return object;
 }
 
-template <class P>
-reference ReferenceOrNone(const P& object)
+}  // namespace
+
+vlapi::IRectanglePtr CreateRectangle(vlapi::IDrawingContainerPtr container, double x, double y, double w, double h,
+                                     int style)
 {
-    return object ? hostAccess::ReferenceOf(object) : 0;
+    auto rect = AddObject<vlapi::IRectanglePtr>(container, vlapi::vlDrRectangle);
+    if (!rect)
+        return {};
+    rect->SetX(x);
+    rect->SetY(y);
+    rect->SetWidth(w);
+    rect->SetHeight(h);
+    return Commit(rect, style);
 }
 
-}  // namespace
+vlapi::IPolyLine2DPtr CreatePolyLine(vlapi::IDrawingContainerPtr container, const NPolygon& polygon, int style)
+{
+    if (polygon.m_points.empty())
+        return {};
+    auto polyline = AddObject<vlapi::IPolyLine2DPtr>(container, vlapi::vlDrPolyLine);
+    if (!polyline)
+        return {};
+    std::vector<double> xy;
+    xy.reserve(polygon.m_points.size() * 2);
+    for (const NPoint& p : polygon.m_points) {
+        xy.push_back(p.x);
+        xy.push_back(p.y);
+    }
+    polyline->SetPoints(xy);
+    polyline->SetClosed(1);
+    return Commit(polyline, style);
+}
+
+vlapi::IDrawingContourPtr CreateContour(vlapi::IDrawingContainerPtr container,
+                                        const std::vector<vlapi::IDrawingObjectPtr>& objects, int style)
+{
+    vlapi::IDrawingContoursPtr contours = container ? container->GetDrawingContours() : vlapi::IDrawingContoursPtr{};
+    vlapi::IDrawingContourPtr contour = contours ? vlapi::IDrawingContourPtr(contours->Add())
+                                                 : vlapi::IDrawingContourPtr{};
+    if (!contour)
+        return {};
+    if (vlapi::IContourPtr curves{contour})
+        curves->CopyCurves(vlapi::APIObjectList(objects.begin(), objects.end()), 0);
+    return Commit(contour, style);
+}
 
 vlapi::ILineSegmentPtr CreateLineSegm(vlapi::IDrawingContainerPtr container, double x1, double y1, double x2,
                                       double y2, int style)
@@ -127,29 +165,46 @@ vlapi::IEquidistantPtr CreateEquidistant(vlapi::IDrawingContainerPtr container, 
     return Commit(equid, style);
 }
 
+reference DrawLineSeg(const NPoint& p1, const NPoint& p2, int style)
+{
+    return hostAccess::ReferenceOf(CreateLineSegm(GetActiveDrawingContainer(), p1.x, p1.y, p2.x, p2.y, style));
+}
+
+reference DrawPolyLine(const NPolygon& polygon, int style)
+{
+    return hostAccess::ReferenceOf(CreatePolyLine(GetActiveDrawingContainer(), polygon, style));
+}
+
 reference DrawArc(const NPoint& p0, const NPoint& p1, const NPoint& p2, double r, bool dir, int style)
 {
-    return ReferenceOrNone(CreateArc(GetActiveDrawingContainer(), p0, p1, p2, r, dir, style));
+    return hostAccess::ReferenceOf(CreateArc(GetActiveDrawingContainer(), p0, p1, p2, r, dir, style));
 }
 
 reference DrawArcby3points(const NPoint& p0, const NPoint& p1, const NPoint& p2, int style)
 {
-    return ReferenceOrNone(CreateArcBy3Points(GetActiveDrawingContainer(), p0, p1, p2, style));
+    return hostAccess::ReferenceOf(CreateArcBy3Points(GetActiveDrawingContainer(), p0, p1, p2, style));
 }
 
 reference DrawCircle(const NPoint& mid, double radius, int style)
 {
-    return ReferenceOrNone(CreateCircle(GetActiveDrawingContainer(), mid.x, mid.y, radius, style));
+    return hostAccess::ReferenceOf(CreateCircle(GetActiveDrawingContainer(), mid.x, mid.y, radius, style));
 }
 
 reference DrawRectangle(const NPoint& p1, double width, double height, int style)
 {
-    return ReferenceOrNone(CreateRectangle(GetActiveDrawingContainer(), p1.x, p1.y, width, height, style));
+    return hostAccess::ReferenceOf(CreateRectangle(GetActiveDrawingContainer(), p1.x, p1.y, width, height, style));
 }
 
 reference DrawEquidistant(vlapi::IDrawingObjectPtr baseObject, bool side, bool arc, double radius, int style)
 {
-    return ReferenceOrNone(CreateEquidistant(GetActiveDrawingContainer(), baseObject, side, arc, radius, style));
+    return hostAccess::ReferenceOf(CreateEquidistant(GetActiveDrawingContainer(), baseObject, side, arc, radius, style));
+}
+
+void DeleteDrawingObj(reference ref)
+{
+    vlapi::IDrawingObjectPtr obj(hostAccess::ObjectOf(GetActiveDocument2D(), ref));
+    if (obj)
+        obj->Delete();
 }
 
 }  // namespace vrnApi

@@ -15,6 +15,25 @@ vlapi::IViewsPtr ActiveViews()
     return ViewsOf(GetActiveDocument2D());
 }
 
+std::vector<vlapi::IViewPtr> ActiveDrawingViews()
+{
+    std::vector<vlapi::IViewPtr> views;
+    GetAllViews(GetActiveDocument2D(), views);
+    return views;
+}
+
+vlapi::DrawingObjectList ActiveDrawingObjects(const vlapi::TypeList& types)
+{
+    vlapi::DrawingObjectList objects;
+    for (const vlapi::IViewPtr& view : ActiveDrawingViews()) {
+        if (vlapi::IDrawingContainerPtr container{view}) {
+            const vlapi::DrawingObjectList found = container->GetObjects(types);
+            objects.insert(objects.end(), found.begin(), found.end());
+        }
+    }
+    return objects;
+}
+
 vlapi::ILayoutSheetsPtr ActiveLayoutSheets()
 {
     vlapi::IVarnelDocument2DPtr doc = GetActiveDocument2D();

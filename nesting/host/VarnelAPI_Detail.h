@@ -14,10 +14,23 @@ namespace vrnApi::detail {
 vlapi::IViewsPtr ViewsOf(const vlapi::IVarnelDocument2DPtr& doc);
 // The view collection of the active 2D drawing.
 vlapi::IViewsPtr ActiveViews();
+// Every view of the active 2D drawing, in the collection's order.
+std::vector<vlapi::IViewPtr> ActiveDrawingViews();
+// The objects of the types `types` in every view of the active 2D drawing,
+// view after view.
+vlapi::DrawingObjectList ActiveDrawingObjects(const vlapi::TypeList& types);
 // The layout sheets of the active 2D drawing.
 vlapi::ILayoutSheetsPtr ActiveLayoutSheets();
 // The layer collection of the view `numView` of the active 2D drawing.
 vlapi::ILayersPtr LayersOfView(int numView);
+
+// The property manager of the active 2D drawing.
+vlapi::IPropertyMngPtr ActivePropertyMng();
+// The double property `name` of the active drawing, defined when missing;
+// empty without the manager or when the host defines none.
+vlapi::IPropertyPtr FindOrCreateDoubleProperty(const std::wstring& name);
+// The built-in material property of the active drawing.
+vlapi::IPropertyPtr MaterialProperty();
 
 // A new view of the active drawing (the host's add with the value 1).
 vlapi::IViewPtr NewView();
@@ -34,11 +47,6 @@ int ContainerView();
 // locale and refuse non-Latin names here).
 std::filesystem::path PathOf(const std::wstring& text);
 std::wstring TextOf(const std::filesystem::path& path);
-
-// Deletes a temporary group made by the library, letting go of its members
-// first: they stay in the drawing (or, when they stand in no view, live on
-// with whoever still holds them).
-void DeleteTemporaryGroup(const vlapi::IDrawingGroupPtr& group);
 
 // Largest bounding rectangle first; rings of equal size keep their order.
 void SortByGabaritArea(std::vector<NPolygonPtr>& polygons);

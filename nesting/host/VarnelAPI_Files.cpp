@@ -49,11 +49,12 @@ bool CopyToClipboard(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::Drawin
     vlapi::IDrawingGroupPtr group = groups ? groups->Add(true, L"") : nullptr;
     if (!group)
         return false;
-    group->Open();
-    group->AddObjects(vlapi::APIObjectList(objects.begin(), objects.end()));
-    group->Close();
+    {
+        hostAccess::OpenGroup open(group);
+        group->AddObjects(vlapi::APIObjectList(objects.begin(), objects.end()));
+    }
     group->CopyToClipboard(0, 0);
-    detail::DeleteTemporaryGroup(group);
+    hostAccess::ReleaseGroup(group);
     return true;
 }
 
@@ -92,18 +93,6 @@ void CollectParts(const vlapi::IPartPtr& assembly, bool uniqueParts, std::vector
 }
 
 }  // namespace
-
-namespace detail {
-
-void DeleteTemporaryGroup(const vlapi::IDrawingGroupPtr& group)
-{
-    if (!group)
-        return;
-    group->Clear(true);
-    group->Delete();
-}
-
-}  // namespace detail
 
 vlapi::IVarnelDocument2DPtr GetVarnel2DDocument(std::wstring path, bool& visible, bool mess)
 {
@@ -168,7 +157,7 @@ void ReadObjectsFromClip()
         return;
     group->ReadFromClipboard(0, 0);
     group->Store();
-    detail::DeleteTemporaryGroup(group);
+    hostAccess::ReleaseGroup(group);
 }
 
 }  // namespace vrnApi

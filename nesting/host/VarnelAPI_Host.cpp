@@ -1,4 +1,4 @@
-// Messages by resource id, host errors and help, key state, the host's
+// Messages by resource id and by text, host errors and help, key state, the host's
 // folders, window refresh, the tree-rebuild and undo switches, the user's
 // access, the file and folder dialogs, and the configuration's folders.
 #include "host/VarnelAPI_Detail.h"
@@ -25,6 +25,12 @@ vlapi::IApplicationDialogsPtr Dialogs()
 }
 
 }  // namespace
+
+void Message(std::wstring mess)
+{
+    if (application)
+        application->MessageBox(mess, LoadStr(100), vlapi::vlMBIconInformation, 0, 1);
+}
 
 void ShowErrorMessage(int resId)
 {

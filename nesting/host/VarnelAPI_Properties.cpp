@@ -1,6 +1,6 @@
 // Document properties of the active drawing: numeric properties by name,
 // made on first write, and the built-in material property.
-#include "host/VarnelAPI.h"
+#include "host/VarnelAPI_Detail.h"
 
 namespace vrnApi {
 namespace {
@@ -14,12 +14,6 @@ struct PropertyRoad {
     explicit operator bool() const { return property && keeper; }
 };
 
-vlapi::IPropertyMngPtr ActivePropertyMng()
-{
-    vlapi::IVarnelDocument2DPtr doc = GetActiveDocument2D();
-    return doc ? doc->GetPropertyMng() : nullptr;
-}
-
 PropertyRoad RoadTo(vlapi::IPropertyPtr property)
 {
     return {std::move(property), vlapi::IPropertyKeeperPtr(GetActiveDocument2D())};
@@ -27,14 +21,8 @@ PropertyRoad RoadTo(vlapi::IPropertyPtr property)
 
 PropertyRoad NamedProperty(const std::wstring& name)
 {
-    vlapi::IPropertyMngPtr manager = ActivePropertyMng();
+    vlapi::IPropertyMngPtr manager = detail::ActivePropertyMng();
     return RoadTo(manager ? manager->GetProperty(name) : nullptr);
-}
-
-PropertyRoad MaterialProperty()
-{
-    vlapi::IPropertyMngPtr manager = ActivePropertyMng();
-    return RoadTo(manager ? manager->GetBuiltInProperty(vlapi::vlPropertyMaterial) : nullptr);
 }
 
 vlapi::PropertyValue ReadValue(const PropertyRoad& road)
@@ -45,8 +33,21 @@ vlapi::PropertyValue ReadValue(const PropertyRoad& road)
     return value;
 }
 
-vlapi::IPropertyPtr FindOrCreateDouble(const vlapi::IPropertyMngPtr& manager, const std::wstring& name)
+}  // namespace
+
+namespace detail {
+
+vlapi::IPropertyMngPtr ActivePropertyMng()
 {
+    vlapi::IVarnelDocument2DPtr doc = GetActiveDocument2D();
+    return doc ? doc->GetPropertyMng() : nullptr;
+}
+
+vlapi::IPropertyPtr FindOrCreateDoubleProperty(const std::wstring& name)
+{
+    vlapi::IPropertyMngPtr manager = ActivePropertyMng();
+    if (!manager)
+        return {};
     if (vlapi::IPropertyPtr found = manager->GetProperty(name))
         return found;
     vlapi::IPropertyPtr created = manager->AddProperty();
@@ -58,14 +59,17 @@ vlapi::IPropertyPtr FindOrCreateDouble(const vlapi::IPropertyMngPtr& manager, co
     return created;
 }
 
-}  // namespace
+vlapi::IPropertyPtr MaterialProperty()
+{
+    vlapi::IPropertyMngPtr manager = ActivePropertyMng();
+    return manager ? manager->GetBuiltInProperty(vlapi::vlPropertyMaterial) : nullptr;
+}
+
+}  // namespace detail
 
 void SetPropertyToDocument(std::wstring name, double value)
 {
-    vlapi::IPropertyMngPtr manager = ActivePropertyMng();
-    if (!manager)
-        return;
-    PropertyRoad road = RoadTo(FindOrCreateDouble(manager, name));
+    PropertyRoad road = RoadTo(detail::FindOrCreateDoubleProperty(name));
     if (road)
         road.keeper->SetPropertyValue(road.property.get(), vlapi::PropertyValue(value), kNamedFlag);
 }
@@ -78,14 +82,14 @@ double GetPropertyFromDocument(std::wstring name)
 
 void SetMaterialPropertyToDocument(std::wstring value)
 {
-    PropertyRoad road = MaterialProperty();
+    PropertyRoad road = RoadTo(detail::MaterialProperty());
     if (road)
         road.keeper->SetPropertyValue(road.property.get(), vlapi::PropertyValue(value), kMaterialFlag);
 }
 
 std::wstring GetMaterialPropertyFromDocument()
 {
-    PropertyRoad road = MaterialProperty();
+    PropertyRoad road = RoadTo(detail::MaterialProperty());
     return road ? ReadValue(road).GetString() : std::wstring();
 }
 

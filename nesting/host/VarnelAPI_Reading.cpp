@@ -1,11 +1,24 @@
 // Reading back from the drawing: the objects of a group, an object broken
-// down by the host into line segments and arcs, the texts of the drawing, an
+// down by the host into line segments and arcs, the curves of a container's
+// system layer, the texts of the drawing, an
 // object's bounding box, and the closed outlines of a group.
 #include "host/VarnelAPI_Detail.h"
 
 #include <algorithm>
 
 namespace vrnApi {
+namespace {
+
+bool IsCurve(int type)
+{
+    static constexpr int curves[] = {vlapi::vlDrLineSeg,  vlapi::vlDrCircle,        vlapi::vlDrArc,
+                                     vlapi::vlDrBezier,   vlapi::vlDrEllipse,       vlapi::vlDrNurbs,
+                                     vlapi::vlDrEllipseArc, vlapi::vlDrNurbsByPoints, vlapi::vlDrConicCurve};
+    return std::find(std::begin(curves), std::end(curves), type) != std::end(curves);
+}
+
+}  // namespace
+
 namespace detail {
 
 void SortByGabaritArea(std::vector<NPolygonPtr>& polygons)
@@ -40,20 +53,27 @@ void DecomposeDrawingObject(vlapi::IDrawingObjectPtr object, double arrow, std::
             objs.push_back(part);
     }
     // The pieces stand in no view: they live on while the caller holds them.
-    detail::DeleteTemporaryGroup(parts);
+    hostAccess::ReleaseGroup(parts);
+}
+
+void GetCurveObjects(vlapi::IDrawingContainerPtr container, std::vector<vlapi::IDrawingObjectPtr>& objs,
+                     double arrow)
+{
+    for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(container)) {
+        if (!obj || obj->GetLayer() != 0)
+            continue;
+        const int type = obj->GetType();
+        if (IsCurve(type))
+            objs.push_back(obj);
+        else if (type != vlapi::vlDrTable)
+            DecomposeDrawingObject(obj, arrow, objs);
+    }
 }
 
 void GetTextObjectsFromActiveDoc(std::vector<vlapi::IDrawingTextPtr>& text)
 {
-    std::vector<vlapi::IViewPtr> views;
-    GetAllViews(GetActiveDocument2D(), views);
-    for (const vlapi::IViewPtr& view : views) {
-        vlapi::IDrawingContainerPtr container(view);
-        if (!container)
-            continue;
-        for (const vlapi::IDrawingObjectPtr& obj : container->GetObjects({vlapi::vlDrDrawText}))
-            text.emplace_back(obj);
-    }
+    for (const vlapi::IDrawingObjectPtr& obj : detail::ActiveDrawingObjects({vlapi::vlDrDrawText}))
+        text.emplace_back(obj);
 }
 
 void GetObjectGabarit(vlapi::IVarnelAPIObjectPtr obj, NRect& rc)

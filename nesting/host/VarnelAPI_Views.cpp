@@ -9,13 +9,6 @@ namespace {
 
 constexpr int IDS_DETAIL_CONTAINER = 7142;
 
-std::vector<vlapi::IViewPtr> ActiveDocumentViews()
-{
-    std::vector<vlapi::IViewPtr> views;
-    GetAllViews(GetActiveDocument2D(), views);
-    return views;
-}
-
 // Calls `change` on the layer called `name` of every view that has one.
 template <class Change>
 void ForLayerInViews(const std::vector<vlapi::IViewPtr>& views, const std::wstring& name, Change change)
@@ -173,7 +166,7 @@ int CreateLayer(std::wstring name, int color, bool hide)
 
 void ChangeLayerColor(std::wstring name, int color)
 {
-    ForLayerInViews(ActiveDocumentViews(), name, [color](const vlapi::ILayerPtr& layer) {
+    ForLayerInViews(detail::ActiveDrawingViews(), name, [color](const vlapi::ILayerPtr& layer) {
         layer->SetColor(color);
         layer->Update();
     });
@@ -181,7 +174,7 @@ void ChangeLayerColor(std::wstring name, int color)
 
 void ShowHideLayer(std::wstring name, bool hide)
 {
-    ForLayerInViews(ActiveDocumentViews(), name, [hide](const vlapi::ILayerPtr& layer) {
+    ForLayerInViews(detail::ActiveDrawingViews(), name, [hide](const vlapi::ILayerPtr& layer) {
         layer->SetVisible(!hide);
         layer->Update();
     });

@@ -207,6 +207,10 @@ TEST_F(MacroDecorTest, SelectionAndChoiceAreApart)
     vrnApi::GetSelectedMacrosFromActiveDoc(MacroCommand::Figure, selected);
     ASSERT_EQ(selected.size(), 1u);
     EXPECT_EQ(selected[0]->GetName(), L"B");
+    vrnApi::GetSelectedMacrosFromActiveDoc(101, selected);  // the number as the model's records hold it
+    vrnApi::GetSelectedMacrosFromActiveDoc(102, selected);
+    ASSERT_EQ(selected.size(), 2u);
+    EXPECT_EQ(selected[1]->GetName(), L"B");
 }
 
 TEST_F(MacroDecorTest, ResultTableIsMadeOnceWrittenAndRescaled)
@@ -236,6 +240,26 @@ TEST_F(MacroDecorTest, ResultTableIsMadeOnceWrittenAndRescaled)
 
     sheet->DeleteTableInMacro();
     EXPECT_FALSE(NMacroObject(HostMacro(sheet)).GetTableFromMacro());
+}
+
+TEST_F(MacroDecorTest, TableHasATitleRowAboveItsDataRowsAndRefusesUnevenColumns)
+{
+    const vlapi::ISymbols2DContainerPtr symbols(HostMacro(Square()));
+    const std::vector<std::wstring> titles = {L"A", L"B", L"C"};
+    EXPECT_FALSE(vrnApi::CreateTable(symbols, 0, 0, 2, 8, {30, 40}, titles));
+    EXPECT_FALSE(vrnApi::CreateTable(symbols, 0, 0, 2, 8, {}, {}));
+    EXPECT_EQ(symbols->GetDrawingTables()->GetCount(), 0);
+
+    vlapi::ITablePtr table(vrnApi::CreateTable(symbols, 5, 7, 2, 8, {30, 40.2, 50}, titles));
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->GetRowsCount(), 3);
+    EXPECT_EQ(vlapi::ITextPtr(table->GetCell(0, 2)->GetText())->GetText(), L"C");
+    EXPECT_EQ(vlapi::ICellFormatPtr(table->GetCell(0, 1))->GetWidth(), 41);
+
+    vrnApi::SetTextInTableCell(table, 9, 9, L"nowhere");  // no such cell: nothing written
+    vrnApi::SetTextInTableCell(vlapi::ITablePtr{}, 0, 0, L"nothing");  // no table: nothing happens
+    vrnApi::SetTextInTableCell(table, 2, 0, L"last");
+    EXPECT_EQ(vlapi::ITextPtr(table->GetCell(2, 0)->GetText())->GetText(), L"last");
 }
 
 TEST_F(MacroDecorTest, HatchIsBoundedByOnePolylinePerPolygon)

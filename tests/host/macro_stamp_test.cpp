@@ -25,6 +25,9 @@ TEST_F(MacroStampTest, StampedMacroIsRecognisedOnlyForItsCommand)
     EXPECT_TRUE(macro->CheckMacroLibraryNameAndCommand(MacroCommand::Figure));
     EXPECT_FALSE(host->GetEditMode());
     EXPECT_EQ(macro->GetCommand(), MacroCommand::Figure);
+    // The model's records hold the command as a plain number.
+    EXPECT_TRUE(macro->CheckMacroLibraryNameAndCommand(101));
+    EXPECT_FALSE(macro->CheckMacroLibraryNameAndCommand(102));
     EXPECT_EQ(macro->GetName(), L"Part");
     EXPECT_EQ(vlapi::IUserParametersPtr(host)->GetLibraryId(), vrnApi::LoadStr(100));
     EXPECT_TRUE(host->GetEditable());

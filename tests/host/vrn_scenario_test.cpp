@@ -24,20 +24,8 @@ constexpr int IDS_WASTE = 7315;
 constexpr double kSheetWidth = 3000;
 constexpr double kSheetHeight = 1500;
 
-class VrnScenarioTest : public vrntest::VrnTest {
+class VrnScenarioTest : public vrntest::WithLayoutTest {
 protected:
-    void SetUp() override
-    {
-        VrnTest::SetUp();
-        m_savedLayout = NestingSetting::m_withoutLayout;
-        NestingSetting::m_withoutLayout = false;
-    }
-    void TearDown() override
-    {
-        NestingSetting::m_withoutLayout = m_savedLayout;
-        VrnTest::TearDown();
-    }
-
     // A part drawing: a 200 x 100 plate with a round hole, 3 copies of 2 mm Ст3.
     std::wstring PartFile()
     {
@@ -67,7 +55,7 @@ protected:
         return sheet;
     }
 
-    size_t ObjectsIn(int view) const { return VrnTest::ObjectsIn(vrnApi::GetViewPtrByNumber(view)); }
+    size_t ObjectsIn(int view) const { return WithLayoutTest::ObjectsIn(vrnApi::GetViewPtrByNumber(view)); }
 
     static size_t Members(const INestingMacroObjectPtr& macro, int type)
     {
@@ -79,9 +67,6 @@ protected:
     {
         return rings.front()->GetGabarit();
     }
-
-private:
-    bool m_savedLayout = true;
 };
 
 TEST_F(VrnScenarioTest, NestingDrawingIsBuiltSavedReopenedAndDrawn)

@@ -9,19 +9,8 @@
 
 namespace {
 
-class VrnSheetsTest : public vrntest::VrnTest {
+class VrnSheetsTest : public vrntest::WithLayoutTest {
 protected:
-    void SetUp() override
-    {
-        VrnTest::SetUp();
-        m_savedLayout = NestingSetting::m_withoutLayout;
-        NestingSetting::m_withoutLayout = false;
-    }
-    void TearDown() override
-    {
-        NestingSetting::m_withoutLayout = m_savedLayout;
-        VrnTest::TearDown();
-    }
     vlapi::ILayoutSheetsPtr Pages() const { return doc->GetLayoutSheets(); }
     vlapi::ISheetFormatPtr Format(int page) const { return Pages()->GetItem(page)->GetFormat(); }
     // A sheet of `width` that the free page width (375 mm) fits `k` times.
@@ -30,9 +19,6 @@ protected:
         bool isHeight = false;
         return vrnApi::CalculateSheetViewScale(375.0 / k, 1.0, isHeight);
     }
-
-private:
-    bool m_savedLayout = true;
 };
 
 TEST_F(VrnSheetsTest, ScaleIsTheLargestStandardScaleThatFits)

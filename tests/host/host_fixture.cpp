@@ -1,11 +1,13 @@
-#include "vrn_fixture.h"
+#include "host_fixture.h"
 
-namespace vrntest {
+#include "model/NestingSetting.h"
 
-void VrnTest::SetUp()
+namespace hosttest {
+
+void HostTest::SetUp()
 {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    root = std::filesystem::temp_directory_path() / "nesting-vrn-tests" /
+    root = std::filesystem::temp_directory_path() / "nesting-host-tests" /
            (std::string(info->test_suite_name()) + "." + info->name());
     std::filesystem::remove_all(root);
     host = std::make_unique<vlhost::Host>(root);
@@ -14,7 +16,7 @@ void VrnTest::SetUp()
     doc = NewDrawing();
 }
 
-void VrnTest::TearDown()
+void HostTest::TearDown()
 {
     vlhost::Failures::Instance().RestoreAll();
     doc = nullptr;
@@ -24,12 +26,12 @@ void VrnTest::TearDown()
     std::filesystem::remove_all(root);
 }
 
-vlapi::IViewPtr VrnTest::ActiveView() const
+vlapi::IViewPtr HostTest::ActiveView() const
 {
     return vrnApi::GetActiveDocument2D()->GetViewsAndLayersManager()->GetViews()->GetActiveView();
 }
 
-vlapi::IViewPtr VrnTest::AddView(double x, double y, double scale) const
+vlapi::IViewPtr HostTest::AddView(double x, double y, double scale) const
 {
     vlapi::IViewPtr view = vrnApi::GetActiveDocument2D()->GetViewsAndLayersManager()->GetViews()->Add(1);
     view->SetX(x);
@@ -39,12 +41,27 @@ vlapi::IViewPtr VrnTest::AddView(double x, double y, double scale) const
     return view;
 }
 
-size_t VrnTest::ObjectsIn(const vlapi::IViewPtr& view) const
+size_t HostTest::ObjectsIn(const vlapi::IViewPtr& view) const
 {
     return vlapi::IDrawingContainerPtr(view)->GetObjects({vlapi::vlAllObj}).size();
 }
 
-reference VrnTest::NextReference() const
+int HostTest::StoredGroups() const
+{
+    return vrnApi::GetActiveDocument2D()->GetDrawingGroups()->GetCount();
+}
+
+bool HostTest::AnyGroupOpen() const
+{
+    vlapi::IDrawingGroupsPtr groups = vrnApi::GetActiveDocument2D()->GetDrawingGroups();
+    for (int i = 0; i < groups->GetCount(); ++i) {
+        if (groups->GetItem(i)->IsOpen())
+            return true;
+    }
+    return false;
+}
+
+reference HostTest::NextReference() const
 {
     vlapi::ILineSegmentPtr probe = AddLine(Container(), {0, 0}, {1, 0});
     const reference next = hostAccess::ReferenceOf(probe);
@@ -52,7 +69,7 @@ reference VrnTest::NextReference() const
     return next;
 }
 
-bool VrnTest::NoTemporaryGroupSince(reference since) const
+bool HostTest::NoTemporaryGroupSince(reference since) const
 {
     const vlapi::IVarnelDocument2DPtr active = vrnApi::GetActiveDocument2D();
     const reference end = NextReference();
@@ -64,14 +81,46 @@ bool VrnTest::NoTemporaryGroupSince(reference since) const
     return true;
 }
 
+void WithLayoutTest::SetUp()
+{
+    HostTest::SetUp();
+    m_savedLayout = NestingSetting::m_withoutLayout;
+    NestingSetting::m_withoutLayout = false;
+}
+
+void WithLayoutTest::TearDown()
+{
+    NestingSetting::m_withoutLayout = m_savedLayout;
+    HostTest::TearDown();
+}
+
 vlapi::ILineSegmentPtr AddLine(const vlapi::IDrawingContainerPtr& c, NPoint a, NPoint b)
 {
-    return vrnApi::CreateLineSegm(c, a.x, a.y, b.x, b.y, 1);
+    vlapi::ILineSegmentPtr line(c->GetCollection(vlapi::vlDrLineSeg)->Add());
+    line->SetX1(a.x);
+    line->SetY1(a.y);
+    line->SetX2(b.x);
+    line->SetY2(b.y);
+    line->Update();
+    return line;
+}
+
+vlapi::IArcPtr AddArc(const vlapi::IDrawingContainerPtr& c, NPoint a, NPoint b, NPoint via)
+{
+    vlapi::IArcPtr arc(c->GetCollection(vlapi::vlDrArc)->Add());
+    arc->SetBy3Points(a.x, a.y, b.x, b.y, via.x, via.y);
+    arc->Update();
+    return arc;
 }
 
 vlapi::ICirclePtr AddCircle(const vlapi::IDrawingContainerPtr& c, NPoint centre, double r)
 {
-    return vrnApi::CreateCircle(c, centre.x, centre.y, r, 1);
+    vlapi::ICirclePtr circle(c->GetCollection(vlapi::vlDrCircle)->Add());
+    circle->SetXc(centre.x);
+    circle->SetYc(centre.y);
+    circle->SetRadius(r);
+    circle->Update();
+    return circle;
 }
 
 std::vector<vlapi::IDrawingObjectPtr> AddRing(const vlapi::IDrawingContainerPtr& c, const std::vector<NPoint>& points)
@@ -82,4 +131,4 @@ std::vector<vlapi::IDrawingObjectPtr> AddRing(const vlapi::IDrawingContainerPtr&
     return lines;
 }
 
-}  // namespace vrntest
+}  // namespace hosttest

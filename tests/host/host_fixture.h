@@ -1,0 +1,67 @@
+// A fresh headless host per test with the library's globals pointing at it,
+// and small drawing helpers shared by the host binding's tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/HostAccess.h"
+#include "host/VarnelAPI.h"
+#include "vlhost/Host.h"
+
+namespace hosttest {
+
+class HostTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    vlapi::IVarnelDocument2DPtr NewDrawing() { return host->NewDrawing(); }
+    vlapi::IViewPtr ActiveView() const;
+    vlapi::IDrawingContainerPtr Container() const { return vlapi::IDrawingContainerPtr(ActiveView()); }
+    // A further view of the drawing, with its origin and scale.
+    vlapi::IViewPtr AddView(double x, double y, double scale) const;
+    size_t ObjectsIn(const vlapi::IViewPtr& view) const;
+    size_t DrawingObjects() const { return ObjectsIn(ActiveView()); }
+    vlhost::HostState& State() { return host->State(); }
+    std::vector<vlhost::RecordedMessage>& Messages() { return host->State().messages; }
+    vlhost::DocumentSwitches Switches() const { return vlhost::Host::Switches(vrnApi::GetActiveDocument2D()); }
+    int OpenDocuments() const { return application->GetDocuments()->GetCount(); }
+    std::wstring File(const std::string& name) const { return (root / name).wstring(); }
+
+    // The stored groups of the active drawing, and whether one is left open.
+    int StoredGroups() const;
+    bool AnyGroupOpen() const;
+    // The reference the next object of the active drawing gets.
+    reference NextReference() const;
+    // True when no temporary group made from `since` on still stands in the
+    // active drawing.
+    bool NoTemporaryGroupSince(reference since) const;
+
+    std::filesystem::path root;
+    std::unique_ptr<vlhost::Host> host;
+    vlapi::IVarnelDocument2DPtr doc;
+};
+
+// The same host with the job's page layout switched on for the test.
+class WithLayoutTest : public HostTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+private:
+    bool m_savedLayout = false;
+};
+
+vlapi::ILineSegmentPtr AddLine(const vlapi::IDrawingContainerPtr& c, NPoint a, NPoint b);
+// The arc from `a` to `b` through `via`.
+vlapi::IArcPtr AddArc(const vlapi::IDrawingContainerPtr& c, NPoint a, NPoint b, NPoint via);
+vlapi::ICirclePtr AddCircle(const vlapi::IDrawingContainerPtr& c, NPoint centre, double r);
+// A closed chain of lines through the points, in their order.
+std::vector<vlapi::IDrawingObjectPtr> AddRing(const vlapi::IDrawingContainerPtr& c, const std::vector<NPoint>& points);
+
+}  // namespace hosttest
