@@ -137,8 +137,6 @@ bool CheckConvexHull(const std::vector<NPoint>& points)
                 continue;
             const double sc = GetPlacementPointLine(a, b, points[ic]);
             const double sd = GetPlacementPointLine(a, b, points[m]);
-            if (sd == 0.0)
-                continue;
             if ((sc > EPS && sd < -EPS) || (sc < -EPS && sd > EPS))
                 return false;
         }
