@@ -118,6 +118,17 @@ TEST(SegmentTest, SegmentContainsPoint)
     EXPECT_TRUE(CheckSegmentContainPoint({0, 0}, {5, 0}, {3, -0.00009}));
 }
 
+// The side test bounds the raw cross product, not the distance: off a short
+// slanted edge the band is wider than the equality tolerance (up to the
+// edge's widened box), off a long one it is that tolerance.
+TEST(SegmentTest, BandAroundAnEdgeFollowsTheRawCrossProduct)
+{
+    EXPECT_TRUE(CheckSegmentContainPoint({0, 0}, {0.0014, 0.0014}, {0.0014, 0}));  // about 0.001 away
+    EXPECT_FALSE(CheckSegmentContainPoint({0, 0}, {0.0014, 0.0014}, {0.0017, 0}));  // outside the box
+    EXPECT_FALSE(CheckSegmentContainPoint({0, 0}, {10, 10}, {5.001, 4.999}));
+    EXPECT_TRUE(CheckSegmentContainPoint({0, 0}, {10, 10}, {5.00005, 4.99995}));
+}
+
 TEST(SegmentTest, SegmentsMeet)
 {
     EXPECT_TRUE(CheckIntersectionSegments({0, 0}, {2, 2}, {0, 2}, {2, 0}));
