@@ -87,6 +87,19 @@ TEST(LineTest, SideOfLineAndDistance)
     EXPECT_FALSE(CheckLineContainPoint({0, 0}, {1, 1}, {5, 5.01}));
 }
 
+// A direction component below the tolerance is dropped, but the line still
+// runs through the segment's first point: far from the origin a short,
+// nearly level edge keeps its own end points on its line.
+TEST(LineTest, NearlyLevelShortEdgeFarFromTheOrigin)
+{
+    const NPoint a{1000, 500};
+    const NPoint b{1001, 500.00009};
+    EXPECT_LT(DistancePointToLine(a, b, a), EPS);
+    EXPECT_LT(DistancePointToLine(a, b, b), EPS);
+    EXPECT_NEAR(DistancePointToLine(a, b, {1002, 499.91}), 0.09, 1e-9);
+    EXPECT_FALSE(CheckLineContainPoint(a, {1000.002, 500.00009}, {1000.001, 455}));
+}
+
 TEST(LineTest, DegenerateSegmentGivesPointDistanceAndFirstPoint)
 {
     const NPoint a{3, 4};
