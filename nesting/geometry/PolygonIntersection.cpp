@@ -2,6 +2,7 @@
 // orientation.
 #include "geometry/Polygon.h"
 #include "geometry/EdgeIndex.h"
+#include "geometry/RingArea.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,8 +13,6 @@ namespace {
 constexpr double RING_ROTATE_Y = 0.01;     // last vertex this close to the ray's line: rotate the ring
 constexpr double REPEATED_CROSSING = 0.001;
 constexpr double RAY_LENGTH = 1e10;
-constexpr double PROBE_BOTTOM = -2147483648.0;  // vertical probe line of the orientation test
-constexpr double PROBE_TOP = 2147483647.0;
 
 // The ring read from vertex `shift` on (shift 0 or 1), without copying it.
 class ShiftedRing {
@@ -358,21 +357,6 @@ bool NPolygon::CheckContainPoligonOn(const NPolygon& other) const
 
 // ---------------------------------------------------------------- orientation
 
-bool NPolygon::CheckDirection() const
-{
-    if (m_points.empty())
-        return false;
-    const double x0 = m_points.front().x;
-    const double left = m_rect.pBot.x;
-    const double right = m_rect.pTop.x;
-    const bool nearerLeft = std::fabs(x0 - right) > std::fabs(x0 - left);
-    const double x = nearerLeft ? (right + x0) / 2 : (left + x0) / 2;
-    const NSegment probe({x, PROBE_BOTTOM}, {x, PROBE_TOP}, 0);
-    std::vector<NIndexPoint> hits;
-    Intersection(probe, hits);
-    if (hits.size() < 2)
-        return false;
-    const size_t first = hits.front().i;
-    const size_t last = hits.back().i;
-    return nearerLeft ? first <= last : first >= last;
-}
+// Counter-clockwise rings enclose a positive signed area; rings without area
+// (empty, a point, a line run back and forth) are not counter-clockwise.
+bool NPolygon::CheckDirection() const { return SignedArea(m_points) > 0.0; }

@@ -303,6 +303,28 @@ TEST(DirectionTest, CounterClockwiseRings)
     EXPECT_FALSE(NPolygon().CheckDirection());
 }
 
+// A test line through a slot crosses the ring four times; listed from the
+// slot's inner corner, the lowest crossing is not the earliest edge.
+TEST(DirectionTest, RingsCrossingTheTestLineMoreThanTwice)
+{
+    NPolygon slotted = Poly({{4, 6}, {10, 6}, {10, 10}, {0, 10}, {0, 0}, {10, 0}, {10, 4}, {4, 4}});
+    EXPECT_TRUE(slotted.CheckDirection());
+    slotted.Invert();
+    EXPECT_FALSE(slotted.CheckDirection());
+    NPolygon star = Poly({{27, -2}, {116, 28}, {-7, 31}, {-25, 54}, {-28, -22}, {-14, -19}, {9, -81}, {103, -42},
+                          {44, -16}});
+    EXPECT_TRUE(star.CheckDirection());
+    star.Invert();
+    EXPECT_FALSE(star.CheckDirection());
+}
+
+TEST(DirectionTest, RingsWithoutAreaAreNotCounterClockwise)
+{
+    EXPECT_FALSE(Poly({{3, 3}}).CheckDirection());
+    EXPECT_FALSE(Poly({{0, 0}, {2, 1}}).CheckDirection());
+    EXPECT_FALSE(Poly({{0, 0}, {1, 0}, {2, 0}, {1, 0}}).CheckDirection());
+}
+
 // Every edge pair tested in order, hits of one edge sorted from its start and
 // merged with the last hit kept: the plain form of the crossing search.
 std::vector<NIndexPoint> AllPairsCrossings(const NPolygon& a, const NPolygon& b)
