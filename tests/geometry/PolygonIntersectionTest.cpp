@@ -76,15 +76,6 @@ bool EvenOddInside(const Points& ring, const NPoint& p)
     return inside;
 }
 
-bool HasRepeatedVertex(const Points& ring)
-{
-    for (size_t a = 0; a < ring.size(); ++a)
-        for (size_t b = a + 1; b < ring.size(); ++b)
-            if (ring[a] == ring[b])
-                return true;
-    return false;
-}
-
 double DistanceToRing(const Points& ring, const NPoint& p)
 {
     double best = 1e300;
@@ -99,8 +90,7 @@ double DistanceToRing(const Points& ring, const NPoint& p)
 }
 
 // Star-shaped rings on a coarse grid, so that the ray often runs through
-// vertices and along horizontal edges. Rings through one point twice are left
-// out: there a second crossing at the same place is not counted.
+// vertices and along horizontal edges; some rings pass through one point twice.
 TEST(PointInPolygonTest, AgreesWithEvenOddRuleOnGridStars)
 {
     std::mt19937 rng(11);
@@ -118,7 +108,7 @@ TEST(PointInPolygonTest, AgreesWithEvenOddRuleOnGridStars)
         NPolygon poly = Poly(ring);
         poly.DelEquilPoints();
         poly.DelColinearPoints();
-        if (poly.m_points.size() < 3 || HasRepeatedVertex(poly.m_points))
+        if (poly.m_points.size() < 3)
             continue;
         for (int q = 0; q < 40; ++q) {
             const NPoint p{coord(rng) * 0.5, coord(rng) * 0.5};
@@ -130,6 +120,70 @@ TEST(PointInPolygonTest, AgreesWithEvenOddRuleOnGridStars)
         }
     }
     EXPECT_GT(tested, 5000);
+}
+
+// Rays passing a vertex just outside the equality tolerance cross its two
+// edges at distinct points, however close together: a point far from the
+// boundary is judged by every crossing.
+TEST(PointInPolygonTest, RayJustPastAVertex)
+{
+    const Points peak{{0, 0}, {20, 0}, {20, 10}, {12, 10}, {10, 17}, {8, 10}, {0, 10}};
+    EXPECT_FALSE(CheckPoligonContainPoint(peak, {-5, 16.9994}, false));  // 5 away, level with the tip
+    EXPECT_TRUE(CheckPoligonContainPoint(peak, {10, 16.99}, false));
+    const Points valley{{0, 0}, {10, 0}, {10, 10}, {6, 10}, {5, 3}, {4, 10}, {0, 10}};
+    EXPECT_TRUE(CheckPoligonContainPoint(valley, {1, 3.0005}, false));  // just above the valley (5, 3)
+    EXPECT_TRUE(CheckPoligonContainPoint(valley, {1, 2.9995}, false));
+}
+
+// An edge leaving a vertex on the ray meets the ray only at that vertex,
+// however shallow the edge is.
+TEST(PointInPolygonTest, ShallowEdgeAfterAVertexOnTheRay)
+{
+    const Points ring{{4, -3}, {5, -0.00005}, {100, 2}, {100, -10}};
+    EXPECT_FALSE(CheckPoligonContainPoint(ring, {0, 0}, false));
+    EXPECT_TRUE(CheckPoligonContainPoint(ring, {50, 0}, false));
+}
+
+// A run along the ray over the ring's seam: the walk starts away from it.
+TEST(PointInPolygonTest, RunAlongTheRayAcrossTheSeam)
+{
+    const Points ring{{7, 0}, {10, 0}, {10, 5}, {-10, 5}, {-10, -5}, {5, -5}, {5, 0}};
+    EXPECT_TRUE(CheckPoligonContainPoint(ring, {0, 0}, false));
+    EXPECT_FALSE(CheckPoligonContainPoint(ring, {-11, 0}, false));
+}
+
+// Grid stars probed just above and below their vertices' levels.
+TEST(PointInPolygonTest, AgreesWithEvenOddRuleNextToVertexLevels)
+{
+    std::mt19937 rng(12);
+    std::uniform_int_distribution<int> radius(2, 9);
+    std::uniform_int_distribution<int> coord(-9, 9);
+    std::uniform_int_distribution<int> offset(1, 9);
+    int tested = 0;
+    for (int trial = 0; trial < 200; ++trial) {
+        Points ring;
+        const int n = 5 + trial % 12;
+        for (int k = 0; k < n; ++k) {
+            const double a = 2 * PI * k / n;
+            const int r = radius(rng);
+            ring.push_back({std::round(r * std::cos(a)), std::round(r * std::sin(a))});
+        }
+        NPolygon poly = Poly(ring);
+        poly.DelEquilPoints();
+        poly.DelColinearPoints();
+        if (poly.m_points.size() < 3)
+            continue;
+        for (int q = 0; q < 40; ++q) {
+            const double off = (q % 2 ? 1 : -1) * offset(rng) * 0.0001;
+            const NPoint p{coord(rng) * 0.5, coord(rng) + off};
+            if (DistanceToRing(poly.m_points, p) < 0.01)
+                continue;
+            ++tested;
+            ASSERT_EQ(CheckPoligonContainPoint(poly.m_points, p, false), EvenOddInside(poly.m_points, p))
+                << "trial " << trial << " point " << p.x << "," << p.y;
+        }
+    }
+    EXPECT_GT(tested, 3000);
 }
 
 // ---------------------------------------------------------------- crossings
