@@ -339,6 +339,19 @@ TEST(DistanceTest, SmallObstacleSwallowedByAJumpStillStopsTheSlide)
     EXPECT_FALSE(mover.CheckContainPoligon(obstacle, false));
 }
 
+// A comb jumping by its own width would carry a thin post through its slot
+// at every probe; the slide still stops where the comb's tooth meets the post.
+TEST(DistanceTest, ThinObstacleCannotSlipThroughASlot)
+{
+    const NPolygon post = Poly({{-0.25, 1}, {0.25, 1}, {0.25, 5}, {-0.25, 5}});
+    NPolygon comb = Poly({{15, 0}, {19, 0}, {19, 8}, {21, 8}, {21, 0}, {25, 0}, {25, 10}, {15, 10}});
+    const double d = post.Distance(comb, {-1, 0}, false);
+    EXPECT_NEAR(d, -14.75, 1e-4);
+    comb.Offset({d, 0});
+    EXPECT_FALSE(comb.CheckIntersection(post, false));
+    EXPECT_NEAR(comb.Distance(post, {1, 0}, false), 0.0, 1e-3);
+}
+
 // ---------------------------------------------------------------- orientation
 
 TEST(DirectionTest, CounterClockwiseRings)
