@@ -89,15 +89,17 @@ double DistanceToRing(const Points& ring, const NPoint& p)
     return best;
 }
 
-// Star-shaped rings on a coarse grid, so that the ray often runs through
-// vertices and along horizontal edges; some rings pass through one point twice.
-TEST(PointInPolygonTest, AgreesWithEvenOddRuleOnGridStars)
+// Star-shaped rings on a coarse grid, cleaned of repeated and collinear
+// vertices: the ray often runs through vertices and along horizontal edges,
+// and some rings pass through one point twice. Each ring is probed at 40
+// points from `probe`; points nearer its boundary than `clearance` are left
+// out. Returns how many points were compared.
+template <class Probe>
+int CompareWithEvenOddOnGridStars(std::mt19937& rng, int maxRadius, int trials, double clearance, Probe probe)
 {
-    std::mt19937 rng(11);
-    std::uniform_int_distribution<int> radius(1, 6);
-    std::uniform_int_distribution<int> coord(-7, 7);
+    std::uniform_int_distribution<int> radius(1, maxRadius);
     int tested = 0;
-    for (int trial = 0; trial < 300; ++trial) {
+    for (int trial = 0; trial < trials; ++trial) {
         Points ring;
         const int n = 5 + trial % 12;
         for (int k = 0; k < n; ++k) {
@@ -111,15 +113,23 @@ TEST(PointInPolygonTest, AgreesWithEvenOddRuleOnGridStars)
         if (poly.m_points.size() < 3)
             continue;
         for (int q = 0; q < 40; ++q) {
-            const NPoint p{coord(rng) * 0.5, coord(rng) * 0.5};
-            if (DistanceToRing(poly.m_points, p) < 1e-3)
+            const NPoint p = probe(q);
+            if (DistanceToRing(poly.m_points, p) < clearance)
                 continue;
             ++tested;
-            ASSERT_EQ(CheckPoligonContainPoint(poly.m_points, p, false), EvenOddInside(poly.m_points, p))
+            EXPECT_EQ(CheckPoligonContainPoint(poly.m_points, p, false), EvenOddInside(poly.m_points, p))
                 << "trial " << trial << " point " << p.x << "," << p.y;
         }
     }
-    EXPECT_GT(tested, 5000);
+    return tested;
+}
+
+TEST(PointInPolygonTest, AgreesWithEvenOddRuleOnGridStars)
+{
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<int> coord(-7, 7);
+    const auto halfGrid = [&](int) { return NPoint{coord(rng) * 0.5, coord(rng) * 0.5}; };
+    EXPECT_GT(CompareWithEvenOddOnGridStars(rng, 6, 300, 1e-3, halfGrid), 5000);
 }
 
 // Rays passing a vertex just outside the equality tolerance cross its two
@@ -156,34 +166,13 @@ TEST(PointInPolygonTest, RunAlongTheRayAcrossTheSeam)
 TEST(PointInPolygonTest, AgreesWithEvenOddRuleNextToVertexLevels)
 {
     std::mt19937 rng(12);
-    std::uniform_int_distribution<int> radius(2, 9);
     std::uniform_int_distribution<int> coord(-9, 9);
     std::uniform_int_distribution<int> offset(1, 9);
-    int tested = 0;
-    for (int trial = 0; trial < 200; ++trial) {
-        Points ring;
-        const int n = 5 + trial % 12;
-        for (int k = 0; k < n; ++k) {
-            const double a = 2 * PI * k / n;
-            const int r = radius(rng);
-            ring.push_back({std::round(r * std::cos(a)), std::round(r * std::sin(a))});
-        }
-        NPolygon poly = Poly(ring);
-        poly.DelEquilPoints();
-        poly.DelColinearPoints();
-        if (poly.m_points.size() < 3)
-            continue;
-        for (int q = 0; q < 40; ++q) {
-            const double off = (q % 2 ? 1 : -1) * offset(rng) * 0.0001;
-            const NPoint p{coord(rng) * 0.5, coord(rng) + off};
-            if (DistanceToRing(poly.m_points, p) < 0.01)
-                continue;
-            ++tested;
-            ASSERT_EQ(CheckPoligonContainPoint(poly.m_points, p, false), EvenOddInside(poly.m_points, p))
-                << "trial " << trial << " point " << p.x << "," << p.y;
-        }
-    }
-    EXPECT_GT(tested, 3000);
+    const auto nextToLevel = [&](int q) {
+        const double off = (q % 2 ? 1 : -1) * offset(rng) * 0.0001;
+        return NPoint{coord(rng) * 0.5, coord(rng) + off};
+    };
+    EXPECT_GT(CompareWithEvenOddOnGridStars(rng, 9, 200, 0.01, nextToLevel), 3000);
 }
 
 // ---------------------------------------------------------------- crossings
