@@ -141,8 +141,10 @@ bool IntersectionLines(const NPoint& p1, const NPoint& p2, const NPoint& p3, con
     return true;
 }
 
-// A segment too short to give a direction has no line: the distance is then
-// the distance from its first point.
+// The line runs through p1 along p2 - p1, a direction component below EPS
+// taken as 0: a nearly axis-parallel line counts as parallel, and it still
+// passes through p1 wherever the segment lies. A segment too short to give a
+// direction has no line: the distance is then the distance from its first point.
 double DistancePointToLine(const NPoint& p1, const NPoint& p2, const NPoint& p)
 {
     const double dx = ZeroBelow(p2.x - p1.x, EPS);
@@ -150,8 +152,7 @@ double DistancePointToLine(const NPoint& p1, const NPoint& p2, const NPoint& p)
     const double length = std::sqrt(dx * dx + dy * dy);
     if (length == 0.0)
         return Distance(p1, p);
-    const double c = ZeroBelow(p1.y * p2.x - p2.y * p1.x, EPS);
-    return std::fabs(dy * p.x - dx * p.y + c) / length;
+    return std::fabs(dy * (p.x - p1.x) - dx * (p.y - p1.y)) / length;
 }
 
 double GetPlacementPointLine(const NPoint& p1, const NPoint& p2, const NPoint& p)

@@ -20,6 +20,21 @@ void EraseFirstEqual(std::vector<NPoint>& points, const NPoint& p)
         points.erase(points.begin() + static_cast<std::ptrdiff_t>(k));
 }
 
+// Index of the first vertex that `better` prefers to every other (the earliest
+// of equal ones); NOT_FOUND_INDEX for an empty ring.
+template <class Better>
+size_t FirstExtremeIndex(const std::vector<NPoint>& points, Better better)
+{
+    if (points.empty())
+        return NOT_FOUND_INDEX;
+    size_t best = 0;
+    for (size_t k = 1; k < points.size(); ++k) {
+        if (better(points[k], points[best]))
+            best = k;
+    }
+    return best;
+}
+
 // Snaps v up to a whole number, a value within EPS above one going down to it.
 double SnapUp(double v) { return std::ceil(v - EPS); }
 
@@ -88,26 +103,12 @@ double NPolygon::CalculateLength() const
 
 size_t NPolygon::FindFirstIndexMaximumY() const
 {
-    if (m_points.empty())
-        return NOT_FOUND_INDEX;
-    size_t best = 0;
-    for (size_t k = 1; k < m_points.size(); ++k) {
-        if (m_points[k].y > m_points[best].y)
-            best = k;
-    }
-    return best;
+    return FirstExtremeIndex(m_points, [](const NPoint& a, const NPoint& b) { return a.y > b.y; });
 }
 
 size_t NPolygon::FindFirstIndexMinimumY() const
 {
-    if (m_points.empty())
-        return NOT_FOUND_INDEX;
-    size_t best = 0;
-    for (size_t k = 1; k < m_points.size(); ++k) {
-        if (m_points[k].y < m_points[best].y)
-            best = k;
-    }
-    return best;
+    return FirstExtremeIndex(m_points, [](const NPoint& a, const NPoint& b) { return a.y < b.y; });
 }
 
 // Tests the fan of segments from the first vertex to every other vertex,

@@ -2,6 +2,7 @@
 // orientation.
 #include "geometry/Polygon.h"
 #include "geometry/EdgeIndex.h"
+#include "geometry/RingArea.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,13 +10,10 @@
 
 namespace {
 
-constexpr double RING_ROTATE_Y = 0.01;     // last vertex this close to the ray's line: rotate the ring
-constexpr double REPEATED_CROSSING = 0.001;
+constexpr double RING_ROTATE_Y = 0.01;  // the walk starts after a vertex at least this far from the ray's line
 constexpr double RAY_LENGTH = 1e10;
-constexpr double PROBE_BOTTOM = -2147483648.0;  // vertical probe line of the orientation test
-constexpr double PROBE_TOP = 2147483647.0;
 
-// The ring read from vertex `shift` on (shift 0 or 1), without copying it.
+// The ring read from vertex `shift` on (shift below the vertex count), without copying it.
 class ShiftedRing {
 public:
     ShiftedRing(const std::vector<NPoint>& points, size_t shift) : m_points(points), m_shift(shift) {}
@@ -32,14 +30,17 @@ private:
 
 // Ray crossing counter of the point-in-ring test: the ray runs from p to the
 // right. A vertex on the ray counts once when the boundary passes from one
-// side to the other there (possibly after a horizontal run along the ray).
+// side to the other there (possibly after a horizontal run along the ray);
+// the edges at such a vertex meet the ray only there and are not tested.
+// Every other crossing counts, however close to another one: the two edges
+// of a vertex just off the ray cross it at two points.
 class RayCounter {
 public:
     explicit RayCounter(const NPoint& p) : m_p(p), m_end{p.x + RAY_LENGTH, p.y} {}
 
     void Visit(const NPoint& prev, const NPoint& cur, const NPoint& next)
     {
-        if (cur.x > m_p.x - EPS && std::fabs(cur.y - m_p.y) < EPS)
+        if (OnRay(cur))
             VisitVertexOnRay(prev, cur, next);
         else if (!(cur.x <= m_p.x - EPS && prev.x <= m_p.x - EPS))
             VisitEdge(prev, cur);
@@ -48,6 +49,8 @@ public:
     bool IsInside() const { return m_count % 2 == 1; }
 
 private:
+    bool OnRay(const NPoint& v) const { return v.x > m_p.x - EPS && std::fabs(v.y - m_p.y) < EPS; }
+
     void VisitVertexOnRay(const NPoint& prev, const NPoint& cur, const NPoint& next)
     {
         const bool nextAbove = next.y > cur.y + EPS;
@@ -55,38 +58,35 @@ private:
         if (prev.y < cur.y - EPS) {
             m_fromBelow = true;
             if (nextAbove && !m_fromAbove)
-                Count(cur);
+                Count();
         } else if (prev.y > cur.y + EPS) {
             m_fromAbove = true;
             if (nextBelow && !m_fromBelow)
-                Count(cur);
+                Count();
         } else if ((m_fromBelow && nextAbove) || (m_fromAbove && nextBelow)) {
-            Count(cur);
+            Count();
         }
     }
 
     void VisitEdge(const NPoint& prev, const NPoint& cur)
     {
-        const bool afterVertexOnRay = m_fromBelow || m_fromAbove;
         m_fromBelow = m_fromAbove = false;
-        if (afterVertexOnRay)
+        if (OnRay(prev))
             return;
         NPoint x;
         if (CheckIntersectionSegments(prev, cur, m_p, m_end) && IntersectionLines(prev, cur, m_p, m_end, x) &&
-            !x.IsEquil(m_last, REPEATED_CROSSING) && !(x == prev))
-            Count(x);
+            !(x == prev))
+            Count();
     }
 
-    void Count(const NPoint& at)
+    void Count()
     {
-        m_last = at;
         ++m_count;
         m_fromBelow = m_fromAbove = false;
     }
 
     NPoint m_p;
     NPoint m_end;
-    NPoint m_last{RAY_LENGTH, RAY_LENGTH};
     size_t m_count = 0;
     bool m_fromBelow = false;
     bool m_fromAbove = false;
@@ -169,6 +169,18 @@ private:
     std::vector<NPoint> m_points;
 };
 
+// Where the ray walk starts: after the last vertex when that one lies clear of
+// the ray's line, else after the first vertex that does, so that the walk
+// never begins inside a run of vertices on the ray.
+size_t WalkStart(const std::vector<NPoint>& pnts, const NPoint& p)
+{
+    const auto clear = [&p](const NPoint& v) { return !(std::fabs(v.y - p.y) < RING_ROTATE_Y); };
+    if (clear(pnts.back()))
+        return 0;
+    const auto first = std::find_if(pnts.begin(), pnts.end(), clear);
+    return first == pnts.end() ? 1 % pnts.size() : static_cast<size_t>(first - pnts.begin()) + 1;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- point tests
@@ -178,7 +190,7 @@ bool CheckPoligonContainPoint(const std::vector<NPoint>& pnts, const NPoint& p, 
     const size_t n = pnts.size();
     if (n == 0)
         return false;
-    const ShiftedRing q(pnts, std::fabs(pnts[n - 1].y - p.y) < RING_ROTATE_Y ? 1 : 0);
+    const ShiftedRing q(pnts, WalkStart(pnts, p));
     RayCounter ray(p);
     // The boundary test decides whenever it holds for any edge, so it can run
     // in the same walk as the ray count.
@@ -358,21 +370,6 @@ bool NPolygon::CheckContainPoligonOn(const NPolygon& other) const
 
 // ---------------------------------------------------------------- orientation
 
-bool NPolygon::CheckDirection() const
-{
-    if (m_points.empty())
-        return false;
-    const double x0 = m_points.front().x;
-    const double left = m_rect.pBot.x;
-    const double right = m_rect.pTop.x;
-    const bool nearerLeft = std::fabs(x0 - right) > std::fabs(x0 - left);
-    const double x = nearerLeft ? (right + x0) / 2 : (left + x0) / 2;
-    const NSegment probe({x, PROBE_BOTTOM}, {x, PROBE_TOP}, 0);
-    std::vector<NIndexPoint> hits;
-    Intersection(probe, hits);
-    if (hits.size() < 2)
-        return false;
-    const size_t first = hits.front().i;
-    const size_t last = hits.back().i;
-    return nearerLeft ? first <= last : first >= last;
-}
+// Counter-clockwise rings enclose a positive signed area; rings without area
+// (empty, a point, a line run back and forth) are not counter-clockwise.
+bool NPolygon::CheckDirection() const { return SignedArea(m_points) > 0.0; }

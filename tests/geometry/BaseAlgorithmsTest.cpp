@@ -87,6 +87,19 @@ TEST(LineTest, SideOfLineAndDistance)
     EXPECT_FALSE(CheckLineContainPoint({0, 0}, {1, 1}, {5, 5.01}));
 }
 
+// A direction component below the tolerance is dropped, but the line still
+// runs through the segment's first point: far from the origin a short,
+// nearly level edge keeps its own end points on its line.
+TEST(LineTest, NearlyLevelShortEdgeFarFromTheOrigin)
+{
+    const NPoint a{1000, 500};
+    const NPoint b{1001, 500.00009};
+    EXPECT_LT(DistancePointToLine(a, b, a), EPS);
+    EXPECT_LT(DistancePointToLine(a, b, b), EPS);
+    EXPECT_NEAR(DistancePointToLine(a, b, {1002, 499.91}), 0.09, 1e-9);
+    EXPECT_FALSE(CheckLineContainPoint(a, {1000.002, 500.00009}, {1000.001, 455}));
+}
+
 TEST(LineTest, DegenerateSegmentGivesPointDistanceAndFirstPoint)
 {
     const NPoint a{3, 4};
@@ -116,6 +129,17 @@ TEST(SegmentTest, SegmentContainsPoint)
     EXPECT_TRUE(CheckSegmentContainPoint({0, 0}, {0, 5}, {0.00005, 5.00005}));
     EXPECT_FALSE(CheckSegmentContainPoint({0, 0}, {5, 0}, {-0.0002, 0}));
     EXPECT_TRUE(CheckSegmentContainPoint({0, 0}, {5, 0}, {3, -0.00009}));
+}
+
+// The side test bounds the raw cross product, not the distance: off a short
+// slanted edge the band is wider than the equality tolerance (up to the
+// edge's widened box), off a long one it is that tolerance.
+TEST(SegmentTest, BandAroundAnEdgeFollowsTheRawCrossProduct)
+{
+    EXPECT_TRUE(CheckSegmentContainPoint({0, 0}, {0.0014, 0.0014}, {0.0014, 0}));  // about 0.001 away
+    EXPECT_FALSE(CheckSegmentContainPoint({0, 0}, {0.0014, 0.0014}, {0.0017, 0}));  // outside the box
+    EXPECT_FALSE(CheckSegmentContainPoint({0, 0}, {10, 10}, {5.001, 4.999}));
+    EXPECT_TRUE(CheckSegmentContainPoint({0, 0}, {10, 10}, {5.00005, 4.99995}));
 }
 
 TEST(SegmentTest, SegmentsMeet)

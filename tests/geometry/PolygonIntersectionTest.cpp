@@ -76,15 +76,6 @@ bool EvenOddInside(const Points& ring, const NPoint& p)
     return inside;
 }
 
-bool HasRepeatedVertex(const Points& ring)
-{
-    for (size_t a = 0; a < ring.size(); ++a)
-        for (size_t b = a + 1; b < ring.size(); ++b)
-            if (ring[a] == ring[b])
-                return true;
-    return false;
-}
-
 double DistanceToRing(const Points& ring, const NPoint& p)
 {
     double best = 1e300;
@@ -98,16 +89,17 @@ double DistanceToRing(const Points& ring, const NPoint& p)
     return best;
 }
 
-// Star-shaped rings on a coarse grid, so that the ray often runs through
-// vertices and along horizontal edges. Rings through one point twice are left
-// out: there a second crossing at the same place is not counted.
-TEST(PointInPolygonTest, AgreesWithEvenOddRuleOnGridStars)
+// Star-shaped rings on a coarse grid, cleaned of repeated and collinear
+// vertices: the ray often runs through vertices and along horizontal edges,
+// and some rings pass through one point twice. Each ring is probed at 40
+// points from `probe`; points nearer its boundary than `clearance` are left
+// out. Returns how many points were compared.
+template <class Probe>
+int CompareWithEvenOddOnGridStars(std::mt19937& rng, int maxRadius, int trials, double clearance, Probe probe)
 {
-    std::mt19937 rng(11);
-    std::uniform_int_distribution<int> radius(1, 6);
-    std::uniform_int_distribution<int> coord(-7, 7);
+    std::uniform_int_distribution<int> radius(1, maxRadius);
     int tested = 0;
-    for (int trial = 0; trial < 300; ++trial) {
+    for (int trial = 0; trial < trials; ++trial) {
         Points ring;
         const int n = 5 + trial % 12;
         for (int k = 0; k < n; ++k) {
@@ -118,18 +110,69 @@ TEST(PointInPolygonTest, AgreesWithEvenOddRuleOnGridStars)
         NPolygon poly = Poly(ring);
         poly.DelEquilPoints();
         poly.DelColinearPoints();
-        if (poly.m_points.size() < 3 || HasRepeatedVertex(poly.m_points))
+        if (poly.m_points.size() < 3)
             continue;
         for (int q = 0; q < 40; ++q) {
-            const NPoint p{coord(rng) * 0.5, coord(rng) * 0.5};
-            if (DistanceToRing(poly.m_points, p) < 1e-3)
+            const NPoint p = probe(q);
+            if (DistanceToRing(poly.m_points, p) < clearance)
                 continue;
             ++tested;
-            ASSERT_EQ(CheckPoligonContainPoint(poly.m_points, p, false), EvenOddInside(poly.m_points, p))
+            EXPECT_EQ(CheckPoligonContainPoint(poly.m_points, p, false), EvenOddInside(poly.m_points, p))
                 << "trial " << trial << " point " << p.x << "," << p.y;
         }
     }
-    EXPECT_GT(tested, 5000);
+    return tested;
+}
+
+TEST(PointInPolygonTest, AgreesWithEvenOddRuleOnGridStars)
+{
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<int> coord(-7, 7);
+    const auto halfGrid = [&](int) { return NPoint{coord(rng) * 0.5, coord(rng) * 0.5}; };
+    EXPECT_GT(CompareWithEvenOddOnGridStars(rng, 6, 300, 1e-3, halfGrid), 5000);
+}
+
+// Rays passing a vertex just outside the equality tolerance cross its two
+// edges at distinct points, however close together: a point far from the
+// boundary is judged by every crossing.
+TEST(PointInPolygonTest, RayJustPastAVertex)
+{
+    const Points peak{{0, 0}, {20, 0}, {20, 10}, {12, 10}, {10, 17}, {8, 10}, {0, 10}};
+    EXPECT_FALSE(CheckPoligonContainPoint(peak, {-5, 16.9994}, false));  // 5 away, level with the tip
+    EXPECT_TRUE(CheckPoligonContainPoint(peak, {10, 16.99}, false));
+    const Points valley{{0, 0}, {10, 0}, {10, 10}, {6, 10}, {5, 3}, {4, 10}, {0, 10}};
+    EXPECT_TRUE(CheckPoligonContainPoint(valley, {1, 3.0005}, false));  // just above the valley (5, 3)
+    EXPECT_TRUE(CheckPoligonContainPoint(valley, {1, 2.9995}, false));
+}
+
+// An edge leaving a vertex on the ray meets the ray only at that vertex,
+// however shallow the edge is.
+TEST(PointInPolygonTest, ShallowEdgeAfterAVertexOnTheRay)
+{
+    const Points ring{{4, -3}, {5, -0.00005}, {100, 2}, {100, -10}};
+    EXPECT_FALSE(CheckPoligonContainPoint(ring, {0, 0}, false));
+    EXPECT_TRUE(CheckPoligonContainPoint(ring, {50, 0}, false));
+}
+
+// A run along the ray over the ring's seam: the walk starts away from it.
+TEST(PointInPolygonTest, RunAlongTheRayAcrossTheSeam)
+{
+    const Points ring{{7, 0}, {10, 0}, {10, 5}, {-10, 5}, {-10, -5}, {5, -5}, {5, 0}};
+    EXPECT_TRUE(CheckPoligonContainPoint(ring, {0, 0}, false));
+    EXPECT_FALSE(CheckPoligonContainPoint(ring, {-11, 0}, false));
+}
+
+// Grid stars probed just above and below their vertices' levels.
+TEST(PointInPolygonTest, AgreesWithEvenOddRuleNextToVertexLevels)
+{
+    std::mt19937 rng(12);
+    std::uniform_int_distribution<int> coord(-9, 9);
+    std::uniform_int_distribution<int> offset(1, 9);
+    const auto nextToLevel = [&](int q) {
+        const double off = (q % 2 ? 1 : -1) * offset(rng) * 0.0001;
+        return NPoint{coord(rng) * 0.5, coord(rng) + off};
+    };
+    EXPECT_GT(CompareWithEvenOddOnGridStars(rng, 9, 200, 0.01, nextToLevel), 3000);
 }
 
 // ---------------------------------------------------------------- crossings
@@ -285,6 +328,19 @@ TEST(DistanceTest, SmallObstacleSwallowedByAJumpStillStopsTheSlide)
     EXPECT_FALSE(mover.CheckContainPoligon(obstacle, false));
 }
 
+// A comb jumping by its own width would carry a thin post through its slot
+// at every probe; the slide still stops where the comb's tooth meets the post.
+TEST(DistanceTest, ThinObstacleCannotSlipThroughASlot)
+{
+    const NPolygon post = Poly({{-0.25, 1}, {0.25, 1}, {0.25, 5}, {-0.25, 5}});
+    NPolygon comb = Poly({{15, 0}, {19, 0}, {19, 8}, {21, 8}, {21, 0}, {25, 0}, {25, 10}, {15, 10}});
+    const double d = post.Distance(comb, {-1, 0}, false);
+    EXPECT_NEAR(d, -14.75, 1e-4);
+    comb.Offset({d, 0});
+    EXPECT_FALSE(comb.CheckIntersection(post, false));
+    EXPECT_NEAR(comb.Distance(post, {1, 0}, false), 0.0, 1e-3);
+}
+
 // ---------------------------------------------------------------- orientation
 
 TEST(DirectionTest, CounterClockwiseRings)
@@ -301,6 +357,28 @@ TEST(DirectionTest, CounterClockwiseRings)
     lReversed.Invert();
     EXPECT_FALSE(lReversed.CheckDirection());
     EXPECT_FALSE(NPolygon().CheckDirection());
+}
+
+// A test line through a slot crosses the ring four times; listed from the
+// slot's inner corner, the lowest crossing is not the earliest edge.
+TEST(DirectionTest, RingsCrossingTheTestLineMoreThanTwice)
+{
+    NPolygon slotted = Poly({{4, 6}, {10, 6}, {10, 10}, {0, 10}, {0, 0}, {10, 0}, {10, 4}, {4, 4}});
+    EXPECT_TRUE(slotted.CheckDirection());
+    slotted.Invert();
+    EXPECT_FALSE(slotted.CheckDirection());
+    NPolygon star = Poly({{27, -2}, {116, 28}, {-7, 31}, {-25, 54}, {-28, -22}, {-14, -19}, {9, -81}, {103, -42},
+                          {44, -16}});
+    EXPECT_TRUE(star.CheckDirection());
+    star.Invert();
+    EXPECT_FALSE(star.CheckDirection());
+}
+
+TEST(DirectionTest, RingsWithoutAreaAreNotCounterClockwise)
+{
+    EXPECT_FALSE(Poly({{3, 3}}).CheckDirection());
+    EXPECT_FALSE(Poly({{0, 0}, {2, 1}}).CheckDirection());
+    EXPECT_FALSE(Poly({{0, 0}, {1, 0}, {2, 0}, {1, 0}}).CheckDirection());
 }
 
 // Every edge pair tested in order, hits of one edge sorted from its start and

@@ -162,6 +162,15 @@ TEST(PolygonCleanTest, DelColinearPoints)
     EXPECT_FALSE(two.DelColinearPoints());
 }
 
+// Far from the origin, after a short edge that is level within the
+// tolerance, a corner turning by about five degrees is a corner.
+TEST(PolygonCleanTest, DelColinearPointsKeepsCornersFarFromTheOrigin)
+{
+    NPolygon p = Poly({{1000, 500}, {1001, 500.00009}, {1002, 499.91}, {1002, 510}, {1000, 510}});
+    EXPECT_FALSE(p.DelColinearPoints());
+    EXPECT_EQ(p.m_points.size(), 5u);
+}
+
 TEST(PolygonCleanTest, SimplifyStraightensNearAxisEdges)
 {
     NPolygon p = Poly({{0, 0}, {0.0005, 10}, {10, 10.002}, {10, 0}});

@@ -133,6 +133,20 @@ TEST(CalculateAngleMinGabarit, CalipersAgreeWithTheEdgeSearch)
     }
 }
 
+// A 100 x 20 rectangle turned by 30 degrees with a notch in every side: no
+// edge of the ring runs along a side of the smallest box, the hull's do.
+TEST(CalculateAngleMinGabarit, NotchedOutlineTurnsLikeItsHull)
+{
+    const std::vector<NPoint> notched{{0, 0},  {50, 5},  {100, 0}, {98, 10}, {100, 20}, {50, 15},
+                                      {0, 20}, {2, 10}};
+    std::vector<NPoint> turned = notched;
+    for (NPoint& p : turned)
+        p.Rotate(NPoint{}, 30 * DR);
+    NPolygon polygon = Ring(turned);
+    polygon.Rotate(polygon.CalculateAngleMinGabarit() * DR);
+    EXPECT_NEAR(polygon.GetGabaritArea(), 2000, 1e-6);
+}
+
 TEST(CalculateAngleMinGabarit, DegenerateRingsGiveNoTurn)
 {
     EXPECT_EQ(Ring({{3, 3}}).CalculateAngleMinGabarit_N2(), 0.0);

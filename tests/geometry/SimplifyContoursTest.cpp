@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -131,6 +132,15 @@ TEST(RemoveLedgesOnce, CollapsesProtrusionsInPassesOfFifty)
     EXPECT_TRUE(std::none_of(cut.begin(), cut.end(), [](const NPoint& p) { return p.y == 10; }));
     EXPECT_TRUE(cut[2] == (NPoint{100, 0}));  // collapsed again by the second pass
     EXPECT_TRUE(removeLedgesOnce(Tooth(130), 120) == Tooth(130));
+}
+
+// Once a pass changes nothing the later ones cannot either: a huge or
+// infinite tolerance ends as soon as the outline is settled.
+TEST(RemoveLedgesOnce, HugeTolerancesEndOnceNothingChanges)
+{
+    const std::vector<NPoint> settled = removeLedgesOnce(Tooth(60), 1000);
+    EXPECT_TRUE(removeLedgesOnce(Tooth(60), 1e12) == settled);
+    EXPECT_TRUE(removeLedgesOnce(Tooth(60), std::numeric_limits<double>::infinity()) == settled);
 }
 
 TEST(SearchLedges, RunsOutsideTheHullClosedByAVertexInside)

@@ -101,6 +101,35 @@ NPoint BaseFromCaliper(const NPoint& u, size_t j)
     }
 }
 
+// The edge direction whose turn gives `points` the smallest gabarit: the
+// first one smaller by more than EPS than all before it.
+class SmallestTurnedGabarit {
+public:
+    // The edges of the closed ring `edges`, from the one leaving vertex 0.
+    void TryEdges(const std::vector<NPoint>& edges, const std::vector<NPoint>& points)
+    {
+        const size_t n = edges.size();
+        for (size_t k = 0; n >= 2 && k < n; ++k) {
+            const NPoint& from = edges[k];
+            const NPoint& to = edges[(k + 1) % n];
+            if (from == to)
+                continue;
+            const double phi = std::atan2(to.y - from.y, to.x - from.x);
+            const double area = TurnedGabaritArea(points, phi);
+            if (area < m_area - EPS) {
+                m_area = area;
+                m_phi = phi;
+            }
+        }
+    }
+
+    double Phi() const { return m_phi; }
+
+private:
+    double m_area = NO_AREA;
+    double m_phi = 0.0;
+};
+
 }  // namespace
 
 void CreateConvexHull(const std::vector<NPoint>& points, std::vector<NPoint>& hull)
@@ -137,8 +166,6 @@ bool CheckConvexHull(const std::vector<NPoint>& points)
                 continue;
             const double sc = GetPlacementPointLine(a, b, points[ic]);
             const double sd = GetPlacementPointLine(a, b, points[m]);
-            if (sd == 0.0)
-                continue;
             if ((sc > EPS && sd < -EPS) || (sc < -EPS && sd > EPS))
                 return false;
         }
@@ -207,24 +234,17 @@ double CalculateMinGabarit(const std::vector<NPoint>& p)
     return CorrectMinGabaritAngle(-theta);
 }
 
+// The edge search ends with the edges of the hull: the smallest box lies
+// along one of them, and across a dent of the outline no edge of the ring
+// does. A hull edge is taken only when it beats every ring edge.
 double NPolygon::CalculateAngleMinGabarit_N2() const
 {
-    const size_t n = m_points.size();
-    double best = NO_AREA;
-    double bestPhi = 0.0;
-    for (size_t k = 0; n >= 2 && k < n; ++k) {
-        const NPoint& from = m_points[k];
-        const NPoint& to = m_points[(k + 1) % n];
-        if (from == to)
-            continue;
-        const double phi = std::atan2(to.y - from.y, to.x - from.x);
-        const double area = TurnedGabaritArea(m_points, phi);
-        if (area < best - EPS) {
-            best = area;
-            bestPhi = phi;
-        }
-    }
-    return CorrectMinGabaritAngle(-bestPhi);
+    SmallestTurnedGabarit best;
+    best.TryEdges(m_points, m_points);
+    std::vector<NPoint> hull;
+    CreateConvexHull(m_points, hull);
+    best.TryEdges(hull, m_points);
+    return CorrectMinGabaritAngle(-best.Phi());
 }
 
 double NPolygon::CalculateAngleMinGabarit() const

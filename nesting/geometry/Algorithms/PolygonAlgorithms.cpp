@@ -10,6 +10,7 @@
 // where more than two fragment ends meet, the chain follows the boundary of
 // the face it is walking round.
 #include "geometry/Polygon.h"
+#include "geometry/RingArea.h"
 
 #include <algorithm>
 #include <cmath>
@@ -33,17 +34,6 @@ struct Fragment {
     bool regionOnLeft = true;
     bool closed = false;  // a whole outline, first point repeated at the end
 };
-
-double SignedArea(const std::vector<NPoint>& points)
-{
-    double twice = 0.0;
-    NPoint prev = points.empty() ? NPoint{} : points.back();
-    for (const NPoint& cur : points) {
-        twice += prev.x * cur.y - cur.x * prev.y;
-        prev = cur;
-    }
-    return twice / 2;
-}
 
 NPoint MidPoint(const NPoint& a, const NPoint& b) { return {(a.x + b.x) / 2, (a.y + b.y) / 2}; }
 

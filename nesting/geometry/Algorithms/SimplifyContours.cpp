@@ -79,14 +79,19 @@ void LiftShortEdge(std::vector<NPoint>& p, size_t i, double tolerance)
     }
 }
 
-void RemoveProtrusionsPass(std::vector<NPoint>& p, double tolerance)
+// One pass of removeLedgesOnce; true when it moved any vertex.
+bool RemoveProtrusionsPass(std::vector<NPoint>& p, double tolerance)
 {
+    bool moved = false;
     for (const auto& [a, b] : findRectangularProtrusions(p)) {
         if (Distance(p[a], p[b]) > tolerance)
             continue;
-        for (int k = a + 1; k < b; ++k)
+        for (int k = a + 1; k < b; ++k) {
+            moved = moved || p[k].x != p[a].x || p[k].y != p[a].y;
             p[k] = p[a];
+        }
     }
+    return moved;
 }
 
 }  // namespace
@@ -136,11 +141,11 @@ void CutRectangularProtrusionsAlt(std::vector<NPoint>& polygon, double tolerance
 std::vector<NPoint> removeLedgesOnce(const std::vector<NPoint>& points, double tolerance)
 {
     std::vector<NPoint> result = points;
+    // A pass that moves nothing leaves the next one the same outline, so the
+    // remaining passes are skipped (a huge tolerance would take forever).
     double bound = LEDGE_PASS_STEP;
-    while (tolerance > bound) {
-        RemoveProtrusionsPass(result, tolerance);
+    while (tolerance > bound && RemoveProtrusionsPass(result, tolerance))
         bound = std::min(tolerance, bound + LEDGE_PASS_STEP);
-    }
     return result;
 }
 
