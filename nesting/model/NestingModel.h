@@ -113,6 +113,7 @@ public:
     void SaveParams();
     void SaveSession();
     void WriteToConfig();
+    void Init();
     const ModelParams& GetParams() const { return *this; }
     void SetParams(const ModelParams& params);
     const SheetSchemeParams& GetSchemeParams() const { return m_scheme; }
@@ -142,6 +143,6 @@ public:
     inline static double m_widthSheet = 12000.0;
     inline static double m_heightSheet = 2500.0;
     inline static std::wstring m_materialSheet;
-    inline static ModelParams m_session;
-    inline static bool copyParams = false;
+    inline static bool m_session = false;
+    inline static ModelParams copyParams;
 };
