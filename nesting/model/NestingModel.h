@@ -77,6 +77,14 @@ public:
     void UpdateSheets();
     void RecognizeSheetScheme();
     void InitSheetThickness();
+    void InitSheetMaterial();
+    // The common size of the sheets: the statics, and every rectangular sheet.
+    void SetWidthSheet(double w);
+    void SetHeightSheet(double h);
+    void UpdateViews();
+    std::wstring GetSheetName(size_t i) const;
+    bool GetSheetSelect(size_t i) const;
+    SheetPtr GetSheetByRef(int ref) const;
 
     // Bridges
     NObjectPtr CheckObjectForJumper(int ref, double& x, double& y, double width,
