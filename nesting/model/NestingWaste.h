@@ -24,7 +24,10 @@ public:
     void ChangeLayer(int layer);
     void ChangeText(std::wstring text);
 
+    VectorPolygon m_polygons;  // outline, outer first
     SheetPtr m_owner;
+    int32_t m_number = 0;
+    int32_t m_subNumber = 0;
     double m_thickness = 0.0;
     std::wstring m_material;
     int32_t m_color = 0;
