@@ -38,8 +38,11 @@ void NestingModel::LoadParams() {
         return;
     }
     const Sheet& first = *m_sheets.front();
-    m_widthSheet = first.GetWidth();
-    m_heightSheet = first.GetHeight();
+    // A sheet whose outline could not be read has no size to give.
+    if (first.m_polygon) {
+        m_widthSheet = first.GetWidth();
+        m_heightSheet = first.GetHeight();
+    }
     if (first.m_macro) {
         ByteBlock block;
         first.m_macro->LoadMacroParams(block);

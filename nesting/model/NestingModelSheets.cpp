@@ -18,6 +18,13 @@ constexpr double kSheetGapShare = 0.025;
 // A page whose style library is this one has no real layout.
 constexpr std::wstring_view kPlainLayout = L"GRAPHIC";
 
+// Whether the page's style library (a path) is the one of drawings without layout.
+bool IsPlainLayout(const std::wstring& library) {
+    const size_t slash = library.find_last_of(L"/\\");
+    const size_t nameStart = slash == std::wstring::npos ? 0 : slash + 1;
+    return library.find(kPlainLayout, nameStart) != std::wstring::npos;
+}
+
 SheetViewPlace PlaceOf(const Sheet& sheet) {
     SheetViewPlace place{{}, 0.0, sheet.GetWidth(), sheet.GetHeight()};
     vrnApi::GetViewParams(sheet.GetView(), place.origin.x, place.origin.y, place.scale);
@@ -101,7 +108,7 @@ void NestingModel::RecognizeSheetScheme() {
     if (layouts.empty()) {
         return;  // no active drawing
     }
-    m_scheme.withoutLayout = layouts.back().find(kPlainLayout) != std::wstring::npos;
+    m_scheme.withoutLayout = IsPlainLayout(layouts.back());
     NestingSetting::m_withoutLayout = m_scheme.withoutLayout;
     std::vector<SheetViewPlace> places;
     for (const SheetPtr& sheet : m_sheets) {

@@ -113,6 +113,16 @@ TEST_F(ModelParamsTest, AMissingShortOrCorruptBlockKeepsTheParameters) {
     EXPECT_EQ(model.m_figureGap, 1.0);
 }
 
+TEST_F(ModelParamsTest, AFirstSheetWithoutOutlineKeepsTheCommonSheetSize) {
+    const SheetPtr bare = Sheet::Create(SheetMacro(L"Лист", 3000, 1500));  // outline never read
+    model.m_sheets.push_back(bare);
+    NestingModel::m_widthSheet = 2000;
+    NestingModel::m_heightSheet = 1000;
+    model.LoadParams();
+    EXPECT_EQ(NestingModel::m_widthSheet, 2000.0);
+    EXPECT_EQ(NestingModel::m_heightSheet, 1000.0);
+}
+
 TEST_F(ModelParamsTest, ModelsStartFromTheSessionCopyOnceOneIsSaved) {
     NestingModel::m_session = false;
     model.m_figureGap = 3.0;

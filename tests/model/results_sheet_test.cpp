@@ -43,6 +43,9 @@ TEST_F(SheetResultTest, ValidFiguresOnTheSheetMakeItsResult) {
     EXPECT_EQ(TableCell(*sheet, 1, 2), L"3000x1500x2");
     EXPECT_EQ(TableCell(*sheet, 1, 3), L"33.33");
     EXPECT_EQ(TableCell(*sheet, 1, 4), L"7000.00");
+    // Resized to the sheet: half its width over four natural columns.
+    vlapi::ITablePtr table(std::dynamic_pointer_cast<NMacroObject>(sheet->m_macro)->GetTableFromMacro());
+    EXPECT_EQ(vlapi::ICellFormatPtr(table->GetCell(0, 2))->GetWidth(), 375);
 }
 
 TEST_F(SheetResultTest, AnOverlappingFigureVoidsTheSheetsResult) {

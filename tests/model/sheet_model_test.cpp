@@ -173,6 +173,32 @@ TEST_F(SheetModelTest, LayOutIsRecognisedFromTheViews) {
     EXPECT_TRUE(NestingSetting::m_withoutLayout);
 }
 
+TEST_F(SheetModelTest, OnlyTheLastPagesStyleFileNameTellsALayout) {
+    vrnApi::DeleteDocumentLayout();
+    doc->GetLayoutSheets()->Add()->SetStyleLibrary(L"/styles/GRAPHIC/job.vst");
+    model.RecognizeSheetScheme();
+    EXPECT_FALSE(model.GetSchemeParams().withoutLayout);  // a folder of that name is not the plain style
+    doc->GetLayoutSheets()->GetItem(1)->SetStyleLibrary(L"C:\\styles\\GRAPHIC.vst");
+    model.RecognizeSheetScheme();
+    EXPECT_TRUE(model.GetSchemeParams().withoutLayout);
+}
+
+TEST_F(SheetModelTest, WithALayoutEverySheetViewStandsOnItsOwnPage) {
+    NestingSetting::m_withoutLayout = false;
+    doc->GetLayoutSheets()->Add();
+    const SheetPtr a = AddSheet(0, 0);
+    const SheetPtr b = AddSheet(0, 0);
+    NestingModel::m_widthSheet = 3000;
+    NestingModel::m_heightSheet = 1500;
+    model.UpdateViews();
+    double pageWidth = 0, pageHeight = 0;
+    vrnApi::GetDocumentFormatSizes(pageWidth, pageHeight);
+    EXPECT_EQ(Origin(*a).x, 30);
+    EXPECT_EQ(Origin(*b).x, pageWidth + 30);
+    EXPECT_EQ(View(b->GetView())->GetScale(), View(a->GetView())->GetScale());
+    EXPECT_LT(View(a->GetView())->GetScale(), 1.0);
+}
+
 TEST_F(SheetModelTest, WithoutAnActiveDrawingNothingIsRecognised) {
     AddSheet(0, 0);
     AddSheet(0, 500);

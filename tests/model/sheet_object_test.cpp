@@ -2,6 +2,7 @@
 // counted, tested against figures and points, and cleared.
 #include "sheet_fixture.h"
 
+#include "host/HostAccess.h"
 #include "model/NestingSetting.h"
 
 namespace sheettest {
@@ -179,6 +180,14 @@ TEST_F(SheetObjectTest, ResultTableHeightFollowsTheSheetWidth) {
     EXPECT_EQ(Sheet(nullptr).GetResultTableHeight(), 0.0);
     sheet->m_tableParams.countCols = 0;  // no table width: no height rather than a division by zero
     EXPECT_EQ(sheet->GetResultTableHeight(), 0.0);
+}
+
+TEST_F(SheetObjectTest, ContourIsDrawnInTheActiveView) {
+    const SheetPtr sheet = MakeSheet(L"Лист", 300, 200);
+    sheet->DrawContour();
+    ASSERT_EQ(sheet->m_polygon->m_segments.size(), 1u);
+    EXPECT_TRUE(hostAccess::ObjectOf(doc, sheet->m_polygon->m_segments[0]));
+    Sheet(nullptr).DrawContour();  // no outline: nothing
 }
 
 TEST_F(SheetObjectTest, ResultTableIsDrawnOnlyWithoutALayout) {
