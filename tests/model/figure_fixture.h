@@ -49,6 +49,37 @@ protected:
         return figure;
     }
 
+    // A figure with gap polygons whose record is stored in its macro, as a
+    // nesting drawing keeps it.
+    FigurePtr StoredFigure(const std::vector<NPoint>& ring, const std::wstring& name = L"Part")
+    {
+        FigurePtr figure = MakeFigure(ring, name);
+        figure->InitPolygons(0.0, 10.0, nullptr);
+        figure->SaveParams();
+        return figure;
+    }
+
+    // A new view of the drawing at (x, y), scale 1, made current for the next macros.
+    int AddCurrentView(double x, double y) const
+    {
+        vlapi::IViewPtr view = AddView(x, y, 1.0);
+        view->SetCurrent(true);
+        view->Update();
+        return view->GetNumber();
+    }
+
+    void MakeViewCurrent(int number) const
+    {
+        vlapi::IViewPtr view = vrnApi::GetViewPtrByNumber(number);
+        view->SetCurrent(true);
+        view->Update();
+    }
+
+    static INestingMacroObjectPtr SheetMacro(const std::wstring& name, double width, double height)
+    {
+        return vrnApi::CreateMacroByRectangle(name, width, height, static_cast<int>(MacroCommand::Sheet));
+    }
+
     size_t MacrosInDrawing() const
     {
         std::vector<INestingMacroObjectPtr> macros;
