@@ -5,6 +5,9 @@
 #include "host/VarnelAPI.h"
 #include "model/ResultTexts.h"
 
+#include <algorithm>
+#include <string>
+
 void NestingModel::CalculateNestingResult() {
     if (m_sheets.empty()) {
         return;

@@ -6,6 +6,7 @@
 #include "model/ResultTexts.h"
 
 #include <cmath>
+#include <iterator>
 
 namespace {
 
