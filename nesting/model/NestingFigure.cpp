@@ -162,9 +162,7 @@ FigurePtr Figure::CreateCopy() const
     INestingMacroObjectPtr macro = m_macro->CreateMacroCopy(kFigureCommand);
     if (!macro)
         return {};
-    FigurePtr copy = Create(std::move(macro));
-    copy->CopyDataFrom(*this);
-    return copy;
+    return CopyOn(std::move(macro));
 }
 
 void Figure::CreateCopies(int count, double step, std::vector<FigurePtr>& figures) const
@@ -173,11 +171,16 @@ void Figure::CreateCopies(int count, double step, std::vector<FigurePtr>& figure
         return;
     std::vector<INestingMacroObjectPtr> macros;
     m_macro->CreateMacroCopies(kFigureCommand, count, step, macros);
-    for (INestingMacroObjectPtr& macro : macros) {
-        FigurePtr copy = Create(std::move(macro));
-        copy->CopyDataFrom(*this);
-        figures.push_back(std::move(copy));
-    }
+    for (INestingMacroObjectPtr& macro : macros)
+        figures.push_back(CopyOn(std::move(macro)));
+}
+
+FigurePtr Figure::CopyOn(INestingMacroObjectPtr macro) const
+{
+    FigurePtr copy = Create(std::move(macro));
+    copy->CopyDataFrom(*this);
+    copy->m_edit = false;  // the model made this macro: removing the copy deletes it
+    return copy;
 }
 
 void Figure::DestroyCompoundFigures(std::vector<FigurePtr>&) {}

@@ -103,6 +103,10 @@ public:
     double m_rectArea = 0.0;
     int32_t m_color = 0;
     bool m_equid = true;
+
+private:
+    // A new figure on a copy of this figure's macro, with this figure's data.
+    FigurePtr CopyOn(INestingMacroObjectPtr macro) const;
 };
 
 // Equal figures joined into one (right triangles, mirror images). Only what

@@ -158,6 +158,19 @@ TEST_F(CollectionsTest, RemovalDeletesTheMacroOnlyWhenAskedOrMadeHere)
     model.RemFigure(none);
 }
 
+TEST_F(CollectionsTest, CopyOfALoadedFigureIsTheModelsOwnToDelete)
+{
+    StoredFigure(kEll, L"Loaded");
+    model.InitFiguresFromActiveDoc(nullptr);
+    FigurePtr copy = model.m_figures.at(0)->CreateCopy();
+    ASSERT_TRUE(copy);
+    EXPECT_FALSE(copy->m_edit);
+    model.m_figures.push_back(copy);
+    ASSERT_EQ(MacrosInDrawing(), 2u);
+    model.RemFigure(copy);
+    EXPECT_EQ(MacrosInDrawing(), 1u);
+}
+
 TEST_F(CollectionsTest, RemovingThroughTheListsOwnSlotRemovesJustThatFigure)
 {
     for (const wchar_t* name : {L"A", L"B", L"C"})

@@ -131,6 +131,30 @@ TEST_F(LoadModelTest, SheetsFiguresAndRemnantsWithTheirOwners)
     (void)onSecond;
 }
 
+TEST_F(LoadModelTest, DroppedModelReleasesEveryObjectDespiteTheBackLinks)
+{
+    SheetInNewView(5000, L"Лист 1");
+    StoredFigure(Rectangle(100, 100, 100, 100));
+    Remnant(0);
+    std::weak_ptr<Sheet> sheet;
+    std::weak_ptr<Figure> figure;
+    std::weak_ptr<Waste> waste;
+    {
+        NestingModel model;
+        model.InitSheetsFromActiveDoc();
+        model.InitFiguresFromActiveDoc(nullptr);
+        model.InitWastesFromActiveDoc();
+        model.m_wastes.at(0)->m_owner = model.m_sheets.at(0);
+        sheet = model.m_sheets.at(0);
+        figure = model.m_figures.at(0);
+        waste = model.m_wastes.at(0);
+        ASSERT_EQ(figure.lock()->m_owner, sheet.lock());
+    }
+    EXPECT_TRUE(sheet.expired());
+    EXPECT_TRUE(figure.expired());
+    EXPECT_TRUE(waste.expired());
+}
+
 TEST_F(LoadModelTest, SheetInViewZeroTakesFiguresOfAnyView)
 {
     SheetMacro(L"Лист", 3000, 1500);
