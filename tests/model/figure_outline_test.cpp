@@ -21,6 +21,11 @@ TEST_F(FigureOutlineTest, ReadsNameOutlineAreaAndLengthOnce)
     figure->m_name = L"Kept";
     figure->InitParams();
     EXPECT_EQ(figure->m_name, L"Kept");
+
+    // Re-reading the outline measures it afresh.
+    figure->InitBorders();
+    EXPECT_EQ(figure->m_borders.size(), 2u);
+    EXPECT_NEAR(figure->m_length, 300 + 80, 1e-6);
 }
 
 TEST_F(FigureOutlineTest, GapPolygonsSurroundTheOutlineByHalfTheGap)
