@@ -20,6 +20,31 @@ TEST_F(FigureQueriesTest, ProjectionTakesTheNearestRingWithinTheDistance)
     EXPECT_EQ(pp, (NPoint{40, 20}));
     EXPECT_TRUE(figure->CheckContainPointOnBorders({43, 20}, 3.5));
     EXPECT_FALSE(figure->CheckContainPointOnBorders({43, 20}, 3.0));
+
+    // As near to the outer ring as to the hole: the outer ring's point stays.
+    ASSERT_TRUE(figure->GetProjectionPoint({30, 5}, 100.0, pp));
+    EXPECT_EQ(pp, (NPoint{30, 0}));
+}
+
+TEST_F(FigureQueriesTest, ChoiceFollowsTheDrawingsSelection)
+{
+    const FigurePtr figure = MakeFigure(kEll);
+    figure->Choose(true);
+    EXPECT_TRUE(figure->m_choose);
+    figure->InvertChoose();
+    EXPECT_FALSE(figure->GetChoose());
+
+    // The drawing's selection is taken over.
+    figure->m_macro->SelectMacro(true);
+    figure->InitChoose();
+    EXPECT_TRUE(figure->m_choose);
+
+    const FigurePtr bare = Figure::Create(nullptr);
+    bare->Choose(true);
+    bare->InvertChoose();
+    EXPECT_FALSE(bare->m_choose);
+    EXPECT_FALSE(bare->CheckReference(0));
+    EXPECT_EQ(bare->GetView(), -1);
 }
 
 TEST_F(FigureQueriesTest, NormalsAndNearestCrossingsOfTheOutline)
