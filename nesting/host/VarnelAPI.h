@@ -164,6 +164,8 @@ void AddDocumentSheet(std::wstring lyt, int numView, int format, double width, d
 void DelDocumentSheet();
 void DelEmptyDocumentSheets(int sheetsCount);
 int GetActiveView(vlapi::IVarnelDocument2DPtr doc);
+// Appends the style-library path of every page of the active drawing, in page order.
+void GetLayoutStyleLibraries(std::vector<std::wstring>& libraries);
 
 // ---- Document properties and material
 void SetPropertyToDocument(std::wstring name, double value);
@@ -209,6 +211,8 @@ reference FindObjByPoint(const NPoint& p);
 void ShowErrorMessage(int resId);
 void ShowWarningMessage(int resId);
 void ShowInformMessage(int resId);
+// A ready text in the information box, with an empty caption.
+void ShowInformText(std::wstring text);
 int GetErrorCode();
 void ClearError();
 void CallHelp(int helpId);

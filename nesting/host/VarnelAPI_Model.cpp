@@ -1,0 +1,25 @@
+// What the model asks of the active drawing beyond its macros: the style
+// libraries of the drawing's pages (which tell whether the drawing has a real
+// layout) and a ready text shown as information.
+#include "host/VarnelAPI_Detail.h"
+
+namespace vrnApi {
+
+void GetLayoutStyleLibraries(std::vector<std::wstring>& libraries)
+{
+    vlapi::ILayoutSheetsPtr sheets = detail::ActiveLayoutSheets();
+    if (!sheets)
+        return;
+    for (int i = 0; i < sheets->GetCount(); ++i) {
+        if (vlapi::ILayoutSheetPtr sheet = sheets->GetItem(i))
+            libraries.push_back(sheet->GetStyleLibrary());
+    }
+}
+
+void ShowInformText(std::wstring text)
+{
+    if (application)
+        application->MessageBox(text, std::wstring(), vlapi::vlMBIconInformation, 0, 0);
+}
+
+}  // namespace vrnApi

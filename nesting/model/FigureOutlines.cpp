@@ -1,0 +1,169 @@
+// A figure's outline rings, read from its macro, and its gap and control
+// polygons, offset by the host.
+#include "model/NestingFigure.h"
+
+#include "host/VarnelAPI.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr double kControlInset = 0.1;  // control polygons lie this far inside the gap polygons, mm
+
+// Rings made by the host turn about the origin; the figure turns them about
+// its macro's reference point, as the host turns the macro.
+void SetPoles(const VectorPolygon& polygons, const NPoint& pole)
+{
+    for (const NPolygonPtr& polygon : polygons)
+        polygon->m_pole = pole;
+}
+
+NPoint LowerCorner(const NPolygon& polygon)
+{
+    NPoint corner = polygon.m_points.empty() ? NPoint{} : polygon.m_points.front();
+    for (const NPoint& p : polygon.m_points) {
+        corner.x = std::min(corner.x, p.x);
+        corner.y = std::min(corner.y, p.y);
+    }
+    return corner;
+}
+
+NPoint MacroPoint(const INestingMacroObjectPtr& macro)
+{
+    double x = 0.0;
+    double y = 0.0;
+    double angle = 0.0;
+    macro->GetMacroPlacement(x, y, angle);
+    return {x, y};
+}
+
+void CleanGapPolygons(const VectorPolygon& offsets, VectorPolygon& gaps)
+{
+    for (const NPolygonPtr& polygon : offsets) {
+        polygon->DelColinearPoints();
+        if (polygon->m_points.empty())
+            continue;
+        polygon->Simplify();
+        polygon->UpdateGabarit();
+        gaps.push_back(polygon);
+    }
+}
+
+// The outer gap polygon starts at its lowest vertex and runs the CheckDirection
+// way; every further one runs the other way.
+void OrientGapPolygons(const VectorPolygon& gaps)
+{
+    NPolygon& outer = *gaps.front();
+    outer.ChangeFirstPoint(outer.FindFirstIndexMinimumY());
+    if (!outer.CheckDirection())
+        outer.Invert();
+    for (size_t i = 1; i < gaps.size(); ++i) {
+        if (gaps[i]->CheckDirection())
+            gaps[i]->Invert();
+    }
+}
+
+}  // namespace
+
+void Figure::InitParams()
+{
+    if (!m_macro || !m_borders.empty())
+        return;
+    m_name = m_macro->GetName();
+    m_macro->GetFontParams(m_sourceTextParams);
+    InitBorders();
+}
+
+void Figure::InitBorders()
+{
+    if (!m_macro)
+        return;
+    m_borders.clear();
+    double area = 0.0;
+    double length = 0.0;
+    m_macro->InitConvexBordersFromMacro(m_borders, area, length);
+    if (m_borders.empty()) {
+        Clear();
+        m_macro.reset();
+        return;
+    }
+    m_area = area;
+    m_length = length;
+    // The rings come in the macro's own frame: they go where the macro stands.
+    double x = 0.0;
+    double y = 0.0;
+    double angle = 0.0;
+    m_macro->GetMacroPlacement(x, y, angle);
+    for (const NPolygonPtr& ring : m_borders)
+        ring->SetPlacement(x, y, angle * DR);
+    m_borders.front()->UpdateGabarit();
+    m_rect = m_borders.front()->GetGabarit();
+    m_rectBorder = m_rect;
+}
+
+void Figure::InitPolygons(double size, double gap, FigurePtr other)
+{
+    if (m_borders.empty() || !m_poligons.empty())
+        return;
+    if (other) {
+        CopyPolygonsFrom(*other);
+    } else {
+        m_controls.clear();
+        for (const NPolygonPtr& ring : m_borders)
+            ring->Simplify();
+        VectorPolygon working = m_borders;
+        working.front() = RemoveDentsStraight(m_borders.front(), size);
+        if (!working.front()->CheckDirection())
+            working.front()->Invert();
+
+        VectorPolygon offsets;
+        vrnApi::CreateEquidistantPoligons(working, gap * 0.5, offsets, false);
+        if (offsets.empty())
+            return;
+        CleanGapPolygons(offsets, m_poligons);
+        if (!m_poligons.empty())
+            OrientGapPolygons(m_poligons);
+        vrnApi::CreateEquidistantPoligons(working, gap * 0.5 - kControlInset, m_controls, false);
+
+        const NPoint pole = m_macro ? MacroPoint(m_macro) : m_borders.front()->m_pole;
+        SetPoles(m_poligons, pole);
+        SetPoles(m_controls, pole);
+    }
+    UpdateGabarit();
+    m_rectArea = (m_rect.pTop.x - m_rect.pBot.x) * (m_rect.pTop.y - m_rect.pBot.y);
+    if (!m_poligons.empty()) {
+        std::vector<NPoint> points;
+        m_poligons.front()->GetPoints(points);
+        m_convex = CheckConvexHull(points);
+    }
+}
+
+void Figure::CopyPolygonsFrom(const Figure& other)
+{
+    if (!other.m_macro)
+        return;
+    m_poligons.clear();
+    m_controls.clear();
+    for (const NPolygonPtr& polygon : other.m_poligons)
+        m_poligons.push_back(polygon->GetCopy());
+    for (const NPolygonPtr& polygon : other.m_controls)
+        m_controls.push_back(polygon->GetCopy());
+
+    // The outlines are equal up to a translation: the copies go where this
+    // figure's outline lies.
+    NPoint shift;
+    if (!m_borders.empty() && !other.m_borders.empty())
+        shift = LowerCorner(*m_borders.front()) - LowerCorner(*other.m_borders.front());
+    else
+        shift = NPoint{} - MacroPoint(other.m_macro);
+    for (VectorPolygon* list : {&m_poligons, &m_controls}) {
+        for (const NPolygonPtr& polygon : *list)
+            polygon->SetPlacement(shift.x, shift.y, 0.0);
+    }
+}
+
+void Figure::ClearPolygons()
+{
+    m_poligons.clear();
+    m_controls.clear();
+}

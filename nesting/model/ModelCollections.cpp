@@ -1,0 +1,235 @@
+// The model's lists: adding, removing, finding and collecting objects.
+#include "model/NestingModel.h"
+
+#include "host/VarnelAPI.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double kTolerance = 0.0001;
+constexpr int kFigureCommand = static_cast<int>(MacroCommand::Figure);
+
+template <class T>
+std::shared_ptr<T> FindByRef(const std::vector<std::shared_ptr<T>>& list, int ref)
+{
+    if (ref == 0)
+        return {};
+    for (const std::shared_ptr<T>& object : list) {
+        if (object->GetReference() == ref)
+            return object;
+    }
+    return {};
+}
+
+template <class T>
+void AppendChosen(const std::vector<std::shared_ptr<T>>& list, std::vector<std::shared_ptr<T>>& out)
+{
+    for (const std::shared_ptr<T>& object : list) {
+        if (object->m_choose)
+            out.push_back(object);
+    }
+}
+
+template <class T, class Pred>
+void AppendIf(const std::vector<std::shared_ptr<T>>& list, std::vector<std::shared_ptr<T>>& out, Pred pred)
+{
+    std::copy_if(list.begin(), list.end(), std::back_inserter(out), pred);
+}
+
+bool SameGroup(const Figure& a, const Figure& b)
+{
+    return a.m_name == b.m_name && std::fabs(a.m_thickness - b.m_thickness) < kTolerance &&
+           a.m_material == b.m_material;
+}
+
+// The figure read from a new macro, or nothing when the macro holds no closed
+// outline (the figure then has deleted its macro).
+FigurePtr FigureWithOutline(INestingMacroObjectPtr macro)
+{
+    FigurePtr figure = Figure::Create(std::move(macro));
+    figure->InitParams();
+    if (figure->m_borders.empty())
+        return {};
+    return figure;
+}
+
+}  // namespace
+
+NestingModel::NestingModel() = default;
+
+NestingModel::~NestingModel()
+{
+    m_linearCutInfo.clear();
+    m_result.sheet_results.clear();
+    m_sheets.clear();
+    m_wastes.clear();
+    m_jumpers.clear();
+    m_figures.clear();
+    m_adapters.clear();
+    m_sheetPattern.clear();
+    m_lytPath.clear();
+}
+
+// ---- Figures
+
+FigurePtr NestingModel::AddFigure(std::wstring path)
+{
+    vrnApi::SetActiveSystemView();
+    FileMetaParams params;
+    params.m_path = std::move(path);
+    INestingMacroObjectPtr macro = vrnApi::CreateMacroFromFile(params, kFigureCommand);
+    if (!macro)
+        return {};
+    FigurePtr figure = FigureWithOutline(macro);
+    if (!figure)
+        return {};
+    figure->SetThickness(params.m_thickness);
+    figure->SetMaterial(params.m_material);
+    figure->m_gap = m_figureGap;
+    figure->m_count = params.m_count;
+    m_figures.push_back(figure);
+    for (int32_t i = 1; i < params.m_count; ++i) {
+        macro->SetCurrentMacroView();
+        if (FigurePtr copy = figure->CreateCopy()) {
+            copy->SaveParams();
+            m_figures.push_back(std::move(copy));
+        }
+    }
+    return figure;
+}
+
+FigurePtr NestingModel::AddLinNestFigure(LNDetailParams par, size_t count)
+{
+    INestingMacroObjectPtr macro = vrnApi::CreateMacroByRectangle(par.name, par.length, m_heightSheet, kFigureCommand);
+    if (!macro)
+        return {};
+    FigurePtr figure = FigureWithOutline(macro);
+    if (!figure)
+        return {};
+    macro->SetBorderStyle(1);
+    figure->SetThickness(m_thicknessSheet);
+    figure->SetMaterial(m_materialSheet);
+    figure->m_gap = m_figureGap;
+    figure->m_count = par.count;
+    m_figures.push_back(figure);
+    for (size_t i = 1; i < count; ++i) {
+        if (FigurePtr copy = figure->CreateCopy()) {
+            copy->m_macro->SetBorderStyle(1);
+            m_figures.push_back(std::move(copy));
+        }
+    }
+    return figure;
+}
+
+void NestingModel::RemFigure(FigurePtr& figure)
+{
+    if (!figure)
+        return;
+    const auto it = std::find(m_figures.begin(), m_figures.end(), figure);
+    if (it == m_figures.end())
+        return;
+    const FigurePtr held = figure;
+    held->Clear();
+    figure.reset();  // may be the list's own slot: emptied before the erase
+    m_figures.erase(it);
+}
+
+void NestingModel::DelFigure(FigurePtr& figure)
+{
+    if (!figure)
+        return;
+    figure->m_edit = false;
+    RemFigure(figure);
+}
+
+FigurePtr NestingModel::GetFigureByRef(int ref) const
+{
+    return FindByRef(m_figures, ref);
+}
+
+void NestingModel::GetFigureObjectsTree(std::vector<std::vector<FigurePtr>>& tree) const
+{
+    std::vector<bool> grouped(m_figures.size(), false);
+    for (size_t a = 0; a < m_figures.size(); ++a) {
+        if (grouped[a])
+            continue;
+        grouped[a] = true;
+        std::vector<FigurePtr> group{m_figures[a]};
+        for (size_t b = a + 1; b < m_figures.size(); ++b) {
+            if (!grouped[b] && SameGroup(*m_figures[a], *m_figures[b])) {
+                grouped[b] = true;
+                group.push_back(m_figures[b]);
+            }
+        }
+        tree.push_back(std::move(group));
+    }
+}
+
+void NestingModel::GetFiguresByName(std::vector<FigurePtr>& figures, const std::wstring& name) const
+{
+    AppendIf(m_figures, figures, [&](const FigurePtr& f) { return f->m_name == name; });
+}
+
+void NestingModel::GetFiguresByThickness(std::vector<FigurePtr>& figures, double thickness) const
+{
+    AppendIf(m_figures, figures, [&](const FigurePtr& f) { return std::fabs(f->m_thickness - thickness) < kTolerance; });
+}
+
+void NestingModel::GetRectangleFigures(std::vector<FigurePtr>& figures) const
+{
+    AppendIf(m_figures, figures, [](const FigurePtr& f) { return f->CheckRectangle(); });
+}
+
+// ---- Sheets
+
+void NestingModel::DelSheet(SheetPtr sheet)
+{
+    if (!sheet)
+        return;
+    const int container = vrnApi::CreateContainerView(m_widthSheet, m_heightSheet);
+    for (const FigurePtr& figure : m_figures) {
+        if (figure->m_owner == sheet) {
+            figure->ChangeView(container, false);
+            figure->m_owner.reset();
+        }
+    }
+    sheet->m_edit = false;
+    sheet->Clear();
+    const auto it = std::find(m_sheets.begin(), m_sheets.end(), sheet);
+    if (it != m_sheets.end())
+        m_sheets.erase(it);
+}
+
+// ---- Look-ups by reference and chosen objects
+
+JumperPtr NestingModel::GetJumperByRef(int ref) const
+{
+    return FindByRef(m_jumpers, ref);
+}
+
+WastePtr NestingModel::GetWasteByRef(int ref) const
+{
+    return FindByRef(m_wastes, ref);
+}
+
+void NestingModel::GetSelectedSheets(std::vector<SheetPtr>& sheets) const
+{
+    AppendChosen(m_sheets, sheets);
+}
+
+void NestingModel::GetSelectedFigures(std::vector<FigurePtr>& figures) const
+{
+    AppendChosen(m_figures, figures);
+}
+
+void NestingModel::GetSelectedJumpers(std::vector<JumperPtr>& jumpers) const
+{
+    AppendChosen(m_jumpers, jumpers);
+}
+
+void NestingModel::GetSelectedWastes(std::vector<WastePtr>& wastes) const
+{
+    AppendChosen(m_wastes, wastes);
+}

@@ -1,0 +1,177 @@
+// Filling a working model from the library macros of the active drawing, and
+// emptying its lists again.
+#include "model/NestingModel.h"
+
+#include "host/VarnelAPI.h"
+#include "model/HotPointRefs.h"
+#include "model/NestingSetting.h"
+
+#include <algorithm>
+
+namespace {
+
+std::vector<INestingMacroObjectPtr> LibraryMacros()
+{
+    std::vector<INestingMacroObjectPtr> macros;
+    vrnApi::GetMacrosFromActiveDoc(macros);
+    return macros;
+}
+
+bool HeldByHotPointEditor(reference ref)
+{
+    return std::find(HP_Figure::refs.begin(), HP_Figure::refs.end(), ref) != HP_Figure::refs.end();
+}
+
+// A figure macro as its stored record says: a plain or a compound figure.
+FigurePtr LoadFigure(const INestingMacroObjectPtr& macro)
+{
+    FigurePtr figure = Figure::Create(macro);
+    figure->m_edit = true;
+    figure->LoadParams();
+    if (figure->m_objectType != NestingObjectType::CompoundFigure)
+        return figure;
+    FigurePtr compound = CompoundFigure::Create(macro);
+    compound->m_edit = true;
+    compound->LoadParams();
+    return compound;
+}
+
+// The first sheet in the figure's view (or in view 0) that holds the
+// figure's outline.
+SheetPtr FindOwner(const std::vector<SheetPtr>& sheets, const Figure& figure)
+{
+    const int view = figure.GetView();
+    for (const SheetPtr& sheet : sheets) {
+        const int sheetView = sheet->GetView();
+        if ((sheetView == view || sheetView == 0) && CheckRectContainRect(sheet->m_rect, figure.m_rectBorder))
+            return sheet;
+    }
+    return {};
+}
+
+// With a figure being dragged: only the figures of its sheet, and those of
+// its own view that it touches.
+bool AroundDraggedFigure(const Figure& loaded, const Figure& dragged, const Sheet& sheet, const NRect& draggedRect)
+{
+    const int view = loaded.GetView();
+    if (view == sheet.GetView())
+        return true;
+    return view == dragged.GetView() && CheckIntersectRects(loaded.m_rect, draggedRect);
+}
+
+template <class T>
+void ClearList(std::vector<std::shared_ptr<T>>& list)
+{
+    for (const std::shared_ptr<T>& object : list)
+        object->Clear();
+    list.clear();
+}
+
+}  // namespace
+
+void NestingModel::InitSheetsFromActiveDoc()
+{
+    for (const INestingMacroObjectPtr& macro : LibraryMacros()) {
+        const int view = macro->GetMacroViewNumber();
+        const bool viewTaken = std::any_of(m_sheets.begin(), m_sheets.end(),
+                                           [&](const SheetPtr& sheet) { return sheet->GetView() == view; });
+        if (viewTaken || !macro->CheckMacroLibraryNameAndCommand(MacroCommand::Sheet))
+            continue;
+        SheetPtr sheet = Sheet::Create(macro);
+        sheet->InitParams();
+        sheet->m_edit = true;
+        m_sheets.push_back(std::move(sheet));
+    }
+    LoadParams();
+    RecognizeSheetScheme();
+}
+
+void NestingModel::InitFiguresFromActiveDoc(FigurePtr figure)
+{
+    m_figures.clear();
+    const std::vector<INestingMacroObjectPtr> macros = LibraryMacros();
+    NRect draggedRect;
+    SheetPtr draggedSheet;
+    if (figure) {
+        draggedRect = figure->m_rect;
+        figure->m_owner = FindOwner(m_sheets, *figure);
+        draggedSheet = figure->m_owner;
+    }
+    for (const INestingMacroObjectPtr& macro : macros) {
+        const reference ref = macro->GetReference();
+        if ((figure && ref == HP_Figure::refMacro) || HeldByHotPointEditor(ref))
+            continue;
+        if (!macro->CheckMacroLibraryNameAndCommand(MacroCommand::Figure))
+            continue;
+        FigurePtr loaded;
+        if (draggedSheet) {
+            loaded = Figure::Create(macro);
+            loaded->m_edit = true;
+            loaded->LoadParams();
+            if (!AroundDraggedFigure(*loaded, *figure, *draggedSheet, draggedRect))
+                continue;
+        } else {
+            loaded = LoadFigure(macro);
+        }
+        loaded->m_owner = FindOwner(m_sheets, *loaded);
+        m_figures.push_back(std::move(loaded));
+    }
+    CompoundFigure::m_index = static_cast<int32_t>(
+        std::count_if(m_figures.begin(), m_figures.end(), [](const FigurePtr& f) {
+            return f->m_objectType == NestingObjectType::CompoundFigure;
+        }));
+}
+
+void NestingModel::InitWastesFromActiveDoc()
+{
+    for (const INestingMacroObjectPtr& macro : LibraryMacros()) {
+        if (!macro->CheckMacroLibraryNameAndCommand(MacroCommand::Waste))
+            continue;
+        WastePtr waste = Waste::Create(macro);
+        waste->m_name = macro->GetName();
+        waste->m_thickness = m_thicknessSheet;
+        waste->m_material = m_materialSheet;
+        waste->m_edit = true;
+        waste->InitChoose();
+        waste->UpdateGabarit();
+        waste->LoadParams();
+        for (const SheetPtr& sheet : m_sheets) {
+            if (sheet->GetReference() == waste->m_ownerRef) {
+                waste->m_owner = sheet;
+                break;
+            }
+        }
+        m_wastes.push_back(std::move(waste));
+    }
+}
+
+void NestingModel::SortFiguresByAreasDecrease()
+{
+    std::stable_sort(m_figures.begin(), m_figures.end(),
+                     [](const FigurePtr& a, const FigurePtr& b) { return a->m_rectArea > b->m_rectArea; });
+}
+
+void NestingModel::ReadFromConfig()
+{
+    NestingSetting::m_instance.ReadFromConfig();
+    static_cast<ConfigParams&>(*this) = NestingSetting::m_instance;
+}
+
+void NestingModel::ClearSheets()
+{
+    ClearList(m_sheets);
+}
+
+void NestingModel::ClearFigures()
+{
+    for (const FigurePtr& figure : m_figures)
+        figure->m_owner.reset();
+    ClearList(m_figures);
+}
+
+void NestingModel::ClearWastes()
+{
+    for (const WastePtr& waste : m_wastes)
+        waste->m_owner.reset();
+    ClearList(m_wastes);
+}

@@ -1,0 +1,121 @@
+// A part to be nested: its outline rings read from the macro, its gap
+// polygons (the outline grown by half the figure gap) and control polygons
+// (0.1 mm inside them), its source text heights, material, owner sheet and
+// colour. Every move, turn, mirror or scale goes to the macro and to all three
+// polygon lists together.
+#pragma once
+
+#include "model/NestingObject.h"
+#include "vlapi/vlapi.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class Sheet;
+class Figure;
+class CompoundFigure;
+using SheetPtr = std::shared_ptr<Sheet>;
+using FigurePtr = std::shared_ptr<Figure>;
+using CompoundFigurePtr = std::shared_ptr<CompoundFigure>;
+
+class Figure : public NObject, public FigureParams {
+public:
+    explicit Figure(INestingMacroObjectPtr macro);
+    ~Figure() override;
+
+    // A new figure on `macro`; nothing is read from the macro yet.
+    static FigurePtr Create(INestingMacroObjectPtr macro);
+
+    // Overrides of NObject
+    void ChangeView(int number, bool move) override;
+    void UpdateGabarit() override;
+    void GetPlacement(double& x, double& y, double& angle) const override;
+    void SetPlacement(double x, double y, double angle, bool fromHP) override;
+    void SetMirrorPlacement() override;
+    bool GetProjectionPoint(const NPoint& p, double maxdist, NPoint& pp) const override;
+    bool CheckContainPointOnBorders(const NPoint& p, double maxdist) const override;
+    bool GetNormalToBorders(const NPoint& p, NPoint& pn1, NPoint& pn2) const override;
+    bool GetNearIntersectionWithBorders(const NSegment& segm, const NPoint& p0,
+                                        NPoint& pi) const override;
+    // Writes the figure record and the material into the macro.
+    void SaveParams() override;
+    // Reads the figure record back; a corrupt block leaves the figure as it was.
+    void LoadParams() override;
+
+    // Further virtual operations
+    virtual FigurePtr CreateCopy() const;
+    virtual void CreateCopies(int count, double step, std::vector<FigurePtr>& figures) const;
+    virtual void DestroyCompoundFigures(std::vector<FigurePtr>& figures);
+    virtual void SetThickness(double thickness) { m_thickness = thickness; }
+    virtual void SetMaterial(std::wstring material) { m_material = std::move(material); }
+    virtual void GetContourObjects(std::vector<vlapi::IDrawingObjectPtr>& objects, bool text);
+    virtual void GetTextObjects(std::vector<vlapi::IDrawingObjectPtr>& objects);
+    virtual void CreateColouring();
+    virtual void DeleteColouring();
+
+    // Reading from the macro: name, source text heights and outline, once.
+    void InitParams();
+    // Outline rings, gap and control polygons.
+    void InitBorders();
+    void InitPolygons(double size, double gap, FigurePtr other);
+    void CopyPolygonsFrom(const Figure& other);
+    void ClearPolygons();
+
+    // Moves every polygon by (x, y) and turns it by `angle` degrees.
+    void SetPolygonsPlacement(double x, double y, double angle);
+    void SetScale(double scale1, double scale2);
+    void RotateToMinGabarit();
+    void CopyDataFrom(const Figure& other);
+
+    // Comparisons
+    bool IsEquilBorders(const Figure& other) const;
+    bool IsEquilFigure(const Figure& other) const;
+    bool IsEquilThicknessAndMaterial(const Figure& other) const;
+    bool CheckTriangularity() const;
+    bool CheckMirror(const Figure& other) const;
+    bool CheckGap(double gap) const;
+    bool CheckRectangle() const;
+    // Sets and returns m_valid.
+    bool CheckOwnerThickness(double thickness);
+    bool CheckOwnerMaterial(const std::wstring& material);
+    // The two figures' polygons intersect or one holds the other (overlap test).
+    bool CheckIntersect(FigurePtr other);
+
+    // Texts, property, specification
+    void InitTextLayer();
+    void UpdateSizeText(double height, bool offset);
+    void UpdateProperty();
+    void CreateSpecificationObject();
+    void Draw() {}
+
+    double GetThickness() const { return m_thickness; }
+    const std::wstring& GetMaterial() const { return m_material; }
+    int GetCount() const { return m_count; }
+
+    SheetPtr m_owner;
+    VectorPolygon m_borders;   // outline rings, outer first
+    VectorPolygon m_poligons;  // gap polygons, outer first
+    VectorPolygon m_controls;  // control polygons
+    std::vector<FontParams> m_sourceTextParams;
+    std::wstring m_material;
+    NRect m_rectBorder;
+    double m_rectArea = 0.0;
+    int32_t m_color = 0;
+    bool m_equid = true;
+
+private:
+    // A new figure on a copy of this figure's macro, with this figure's data.
+    FigurePtr CopyOn(INestingMacroObjectPtr macro) const;
+};
+
+// Equal figures joined into one (right triangles, mirror images). Only what
+// loading a drawing needs is here; the joining itself is built elsewhere.
+class CompoundFigure : public Figure {
+public:
+    explicit CompoundFigure(INestingMacroObjectPtr macro);
+    static CompoundFigurePtr Create(INestingMacroObjectPtr macro);
+
+    std::vector<FigurePtr> m_figures;  // the members
+    inline static int32_t m_index = 0;
+};

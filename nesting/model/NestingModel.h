@@ -1,0 +1,156 @@
+// The working copy of one nesting drawing. The drawing is the store: a model
+// is filled from the active drawing's library macros, acts on them through
+// its objects, and is dropped at the end of the command without touching the
+// drawing. The model owns its objects through shared pointers; back links
+// (a figure's or remnant's sheet, a bridge's owners) are shared too, and the
+// clearing operations break those cycles.
+#pragma once
+
+#include "model/NestingFigure.h"
+#include "model/NestingJumper.h"
+#include "model/NestingSheet.h"
+#include "model/NestingWaste.h"
+#include "model/Params.h"
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+class NestingModel : public ModelParams, public ConfigParams {
+public:
+    NestingModel();
+    virtual ~NestingModel();
+
+    NestingModel(const NestingModel&) = delete;
+    NestingModel& operator=(const NestingModel&) = delete;
+
+    // Loading from the active drawing
+    void InitSheetsFromActiveDoc();
+    void InitFiguresFromActiveDoc(FigurePtr figure);
+    void InitWastesFromActiveDoc();
+    void InitJumpersFromActiveDoc();
+    void ReadFromConfig();
+    void SortFiguresByAreasDecrease();
+    void SortFiguresByAreasIncrease();
+    void SortFiguresByNames();
+
+    // Clear every object of a list (deleting what the model made itself), then
+    // empty the list.
+    void ClearSheets();
+    void ClearFigures();
+    void ClearWastes();
+    void ClearJumpers();
+
+    // Figures
+    FigurePtr AddFigure(std::wstring path);
+    FigurePtr AddLinNestFigure(LNDetailParams par, size_t count);
+    void RemFigure(FigurePtr& figure);
+    void DelFigure(FigurePtr& figure);
+    FigurePtr GetFigureByRef(int ref) const;
+    void GetFigureObjectsTree(std::vector<std::vector<FigurePtr>>& tree) const;
+    void GetFiguresByName(std::vector<FigurePtr>& figures, const std::wstring& name) const;
+    void GetFiguresByThickness(std::vector<FigurePtr>& figures, double thickness) const;
+    void GetRectangleFigures(std::vector<FigurePtr>& figures) const;
+    void InitFigureBorders();
+    void InitFigurePolygons();
+    void CreateCompoundFigures();
+    void DestroyCompoundFigures();
+    void RotateAllFiguresToMinGabarit();
+    void SetAllFiguresInSourcePlacement();
+    void MoveFiguresToSysView();
+    void CreateFigureColouring();
+    void UpdateSizeText(bool offset);
+    void UpdateHideText();
+    void UpdateGaps();
+    void SetAutoPlacementFigure(FigurePtr figure, NestingMode mode);
+
+    // Sheets
+    SheetPtr AddSheet();
+    void DelSheet(SheetPtr sheet);
+    void DeleteEmptySheets();
+    int GetIndexSheetByRef(int ref) const;
+    void SelectSheet(size_t i, bool on);
+    void InvertSelectSheet(size_t i);
+    void ArrangeSheets();
+    void ArrangeSheetsEx();
+    void ArrangeFiguresInContainer(bool allFigures = true, bool delWastes = false);
+    void UpdateSheets();
+    void RecognizeSheetScheme();
+    void InitSheetThickness();
+    void InitSheetMaterial();
+    // The common size of the sheets: the statics, and every rectangular sheet.
+    void SetWidthSheet(double w);
+    void SetHeightSheet(double h);
+    void UpdateViews();
+    std::wstring GetSheetName(size_t i) const;
+    bool GetSheetSelect(size_t i) const;
+    SheetPtr GetSheetByRef(int ref) const;
+
+    // Bridges
+    NObjectPtr CheckObjectForJumper(int ref, double& x, double& y, double width,
+                                    NestingObjectType type);
+    JumperPtr CreateJumper(double x, double y, double width, BridgeType type, bool bynorm);
+    void AddJumper(JumperPtr jumper, int layer);
+    void DelJumper(JumperPtr& jumper);
+    JumperPtr GetJumperByRef(int ref) const;
+
+    // Remnants
+    WastePtr CreateWaste(const NPoint& point);
+    void AddWaste(WastePtr waste);
+    void DelWaste(WastePtr& waste);
+    WastePtr GetWasteByRef(int ref) const;
+    void GetRectWasteObjects(std::vector<WastePtr>& wastes) const;
+    void InitWasteParams(WastePtr waste, SheetPtr sheet, bool transform);
+    void UpdateWastesNames();
+    void SelectWastesByMethod(bool method, bool on);
+
+    // Chosen objects (appended in list order)
+    void GetSelectedSheets(std::vector<SheetPtr>& sheets) const;
+    void GetSelectedFigures(std::vector<FigurePtr>& figures) const;
+    void GetSelectedJumpers(std::vector<JumperPtr>& jumpers) const;
+    void GetSelectedWastes(std::vector<WastePtr>& wastes) const;
+
+    // Results, tables, overlap test
+    void CalculateNestingResult();
+    void UpdateResultTables(FigurePtr figure);
+    void UpdateTablesInStamp();
+    void CheckIntersectAllFigures(FigurePtr figure);
+
+    // Parameters
+    void LoadParams();
+    void SaveParams();
+    void SaveSession();
+    void WriteToConfig();
+    void Init();
+    const ModelParams& GetParams() const { return *this; }
+    void SetParams(const ModelParams& params);
+    const SheetSchemeParams& GetSchemeParams() const { return m_scheme; }
+    void SetSchemeParams(const SheetSchemeParams& params) { m_scheme = params; }
+    void SetLinearCutInfo(const std::vector<std::tuple<double, double, double>>& info);
+
+    static double GetWidthSheet() { return m_widthSheet; }
+    static double GetHeightSheet() { return m_heightSheet; }
+    static const std::wstring& GetMaterialSheet() { return m_materialSheet; }
+
+    // Progress bar
+    void CreateProgressIndicator();
+    void SetProgressIndicator(double percent);
+    void DeleteProgressIndicator();
+    static void UpdateProgressIndicator(double value);
+
+    std::vector<FigurePtr> m_figures;
+    std::vector<JumperPtr> m_jumpers;
+    std::vector<WastePtr> m_wastes;
+    std::vector<SheetPtr> m_sheets;
+    NestingResult m_result;
+    std::vector<std::tuple<double, double, double>> m_linearCutInfo;
+    SheetSchemeParams m_scheme;
+
+    // Shared by every model: the size and material of new sheets, and the
+    // session copy of the parameters.
+    inline static double m_widthSheet = 12000.0;
+    inline static double m_heightSheet = 2500.0;
+    inline static std::wstring m_materialSheet;
+    inline static bool m_session = false;
+    inline static ModelParams copyParams;
+};

@@ -1,0 +1,258 @@
+#include "model/NestingSheet.h"
+
+#include "host/VarnelAPI.h"
+#include "model/NestingFigure.h"
+#include "model/NestingSetting.h"
+#include "model/ResultTexts.h"
+
+#include <cmath>
+#include <iterator>
+
+namespace {
+
+constexpr double kTolerance = 1e-4;
+constexpr double kFarAway = 2147483647.0;
+constexpr int kContourStyle = 4;
+const wchar_t* const kCountProperty = L"Count";
+
+// Both corners of `inner` lie strictly inside `outer` widened by the tolerance.
+bool CornersInside(const NRect& inner, const NRect& outer) {
+    auto inside = [&outer](const NPoint& p) {
+        return outer.pBot.x - kTolerance < p.x && p.x < outer.pTop.x + kTolerance &&
+               outer.pBot.y - kTolerance < p.y && p.y < outer.pTop.y + kTolerance;
+    };
+    return inside(inner.pBot) && inside(inner.pTop);
+}
+
+NRect Shifted(const NRect& rect, const NPoint& by) { return NRect{rect.pBot + by, rect.pTop + by}; }
+
+// Figure area in percent of the sheet area; a sheet without area holds nothing.
+double Utilisation(double figuresArea, double sheetArea) {
+    return sheetArea > 0.0 ? figuresArea * 100.0 / sheetArea : 0.0;
+}
+
+}  // namespace
+
+Sheet::Sheet(INestingMacroObjectPtr macro) : NObject(std::move(macro)) {
+    InitObjectParams();
+    m_objectType = NestingObjectType::Sheet;
+    m_command = MacroCommand::Sheet;
+    m_rect = NRect{};
+}
+
+SheetPtr Sheet::Create(INestingMacroObjectPtr macro) { return std::make_shared<Sheet>(std::move(macro)); }
+
+void Sheet::UpdateGabarit() {
+    if (!m_polygon) {
+        return;
+    }
+    m_polygon->UpdateGabarit();
+    m_rect = m_polygon->GetGabarit();
+}
+
+void Sheet::GetViewParams(double& x, double& y, double& scale) const {
+    x = 0.0;
+    y = 0.0;
+    scale = 0.0;
+    vrnApi::GetViewParams(GetView(), x, y, scale);
+}
+
+void Sheet::InitParams() {
+    if (!m_macro) {
+        return;
+    }
+    m_name = m_macro->GetName();
+    VectorPolygon borders;
+    m_macro->InitBordersFromMacro(borders);
+    if (borders.empty() || !borders.front()) {
+        return;
+    }
+    // The host binding reports the outline in its view's own millimetres,
+    // whatever the view's scale on the page: it is taken at that size.
+    m_polygon = borders.front();
+    UpdateGabarit();
+    m_polygon->Offset(NPoint{-m_rect.pBot.x, -m_rect.pBot.y});
+    UpdateGabarit();
+}
+
+void Sheet::SetWidth(double width) {
+    if (m_macro && m_polygon && m_polygon->CheckRectangle()) {
+        m_macro->SetRectangleWidth(width);
+        InitParams();
+    }
+}
+
+void Sheet::SetHeight(double height) {
+    if (m_macro && m_polygon && m_polygon->CheckRectangle()) {
+        m_macro->SetRectangleHeight(height);
+        InitParams();
+    }
+}
+
+void Sheet::SetPlacement(double x, double y, double /*angle*/) {
+    if (!m_macro || !m_polygon) {
+        return;
+    }
+    m_macro->SetMacroPlacement(x, y, 0.0, false);
+    m_polygon->SetPlacement(x, y, 0.0);
+    UpdateGabarit();
+}
+
+bool Sheet::HoldsFigure(const Figure& figure) const {
+    const int view = GetView();
+    if (view != 0 && view != figure.GetView()) {
+        return false;
+    }
+    return CornersInside(figure.m_rectBorder, m_rect);
+}
+
+bool Sheet::CheckContainFigure(FigurePtr figure) const { return figure && HoldsFigure(*figure); }
+
+bool Sheet::CheckContainFigureEx(FigurePtr figure) const {
+    if (!figure) {
+        return false;
+    }
+    NRect area = m_rect;
+    if (GetView() != figure->GetView()) {
+        double x = 0.0, y = 0.0, scale = 0.0;
+        GetViewParams(x, y, scale);
+        if (scale > kTolerance) {
+            area = Shifted(area, NPoint{x / scale, y / scale});
+        }
+    }
+    return CornersInside(figure->m_rect, area);
+}
+
+bool Sheet::CheckContainPoint(const NPoint& p) const {
+    double x0 = 0.0, y0 = 0.0, scale = 0.0;
+    GetViewParams(x0, y0, scale);
+    if (scale <= kTolerance || !m_polygon) {
+        return false;
+    }
+    NPoint onSheet = p;
+    vrnApi::TransformFromViewToSheet(onSheet);
+    const NPoint inFrame{(onSheet.x - x0) / scale, (onSheet.y - y0) / scale};
+    return m_polygon->CheckContainPoint(inFrame, false);
+}
+
+bool Sheet::GetProjectionPoint(const NPoint& p, double maxdist, NPoint& pp) const {
+    if (!m_polygon) {
+        return false;
+    }
+    const NPoint q = GetProjectionPointToPoligon(*m_polygon, p);
+    if (maxdist > ::Distance(q, p)) {
+        pp = q;
+        return true;
+    }
+    return false;
+}
+
+bool Sheet::CheckContainPointOnBorders(const NPoint& p, double maxdist) const {
+    NPoint unused;
+    return GetProjectionPoint(p, maxdist, unused);
+}
+
+bool Sheet::GetNormalToBorders(const NPoint& p, NPoint& pn1, NPoint& pn2) const {
+    return m_polygon && m_polygon->Normal(p, pn1, pn2);
+}
+
+bool Sheet::GetNearIntersectionWithBorders(const NSegment& segm, const NPoint& p0, NPoint& pi) const {
+    double nearest = kFarAway;
+    return m_polygon && m_polygon->NearIntersectionToPoint(segm, p0, pi, nearest);
+}
+
+double Sheet::Distance(const Figure& figure, const NPoint& direction) const {
+    if (!m_polygon || figure.m_poligons.empty() || !figure.m_poligons.front()) {
+        return 0.0;
+    }
+    return m_polygon->Distance(*figure.m_poligons.front(), direction, true);
+}
+
+bool Sheet::IsEquilSheet(const Sheet& other) const {
+    return m_polygon && other.m_polygon && *m_polygon == *other.m_polygon;
+}
+
+void Sheet::Clear() {
+    if (m_edit || !m_macro) {
+        return;
+    }
+    vrnApi::DeleteView(GetView());
+    vrnApi::DelDocumentSheet();
+}
+
+void Sheet::SaveParams() {
+    if (m_macro) {
+        m_macro->SetPropertyMacro(kCountProperty, m_count);
+    }
+}
+
+void Sheet::LoadParams() {
+    if (m_macro) {
+        m_macro->GetPropertyMacro(kCountProperty, m_count);
+    }
+}
+
+void Sheet::UpdateName() {
+    if (m_macro) {
+        m_macro->SetName(m_name);
+    }
+    vrnApi::SetViewName(GetView(), m_name);
+}
+
+void Sheet::DrawContour() {
+    if (m_polygon) {
+        m_polygon->Draw(kContourStyle);
+    }
+}
+
+void Sheet::CreateResultTable() {
+    if (NestingSetting::m_withoutLayout && m_macro) {
+        m_macro->CreateTableInMacro(m_tableParams);
+    }
+}
+
+void Sheet::DeleteResultTable() {
+    if (m_macro) {
+        m_macro->DeleteTableInMacro();
+    }
+}
+
+double Sheet::GetResultTableHeight() const {
+    const double tableWidth = m_tableParams.countCols * m_tableParams.cellWidth;
+    if (!m_macro || tableWidth <= 0.0) {
+        return 0.0;
+    }
+    return std::ceil(2.0 * m_tableParams.cellHeight * (GetWidth() * m_tableParams.kofWidth) / tableWidth);
+}
+
+void Sheet::CalculateSheetResult(const std::vector<FigurePtr>& figures) {
+    m_result = SheetResult{};
+    m_result.sheetArea = GetWidth() * GetHeight();
+    for (const FigurePtr& figure : figures) {
+        if (!figure || !HoldsFigure(*figure)) {
+            continue;
+        }
+        if (!figure->m_valid) {
+            // An overlapping figure voids the sheet's result.
+            m_result.figuresArea = 0.0;
+            m_result.length = 0.0;
+            return;
+        }
+        m_result.figuresArea += figure->m_area;
+        m_result.length += figure->m_length;
+    }
+    m_result.KIM = Utilisation(m_result.figuresArea, m_result.sheetArea);
+}
+
+void Sheet::UpdateResultTable(const SheetParams& params) {
+    if (!m_macro || !NestingSetting::m_withoutLayout) {
+        return;
+    }
+    const std::wstring values[] = {params.name, params.material,
+                                   SheetSizeText(params.width, params.height, params.thickness),
+                                   TwoDecimalsText(m_result.KIM), TwoDecimalsText(m_result.length)};
+    for (int column = 0; column < static_cast<int>(std::size(values)); ++column) {
+        m_macro->UpdateTableInMacro(1, column, values[column]);
+    }
+    m_macro->ResizeTableInMacro(m_tableParams);
+}

@@ -1,0 +1,29 @@
+#include "model/ResultTexts.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <iterator>
+
+namespace {
+
+// printf-style formatting into a buffer of 255 wide characters; a text that
+// does not fit is cut at the buffer's end.
+template <class... Numbers>
+std::wstring FormatNumbers(const wchar_t* format, Numbers... numbers) {
+    wchar_t buffer[255] = {};
+    const int written = std::swprintf(buffer, std::size(buffer), format, numbers...);
+    if (written < 0) {
+        return std::wstring(buffer, wcsnlen(buffer, std::size(buffer) - 1));
+    }
+    return std::wstring(buffer, std::min<size_t>(static_cast<size_t>(written), std::size(buffer) - 1));
+}
+
+}  // namespace
+
+std::wstring SheetSizeText(double width, double height, double thickness) {
+    return FormatNumbers(L"%gx%gx%g", width, height, thickness);
+}
+
+std::wstring TwoDecimalsText(double value) { return FormatNumbers(L"%1.2f", value); }
+
+std::wstring ThreeDecimalsText(double value) { return FormatNumbers(L"%1.3f", value); }

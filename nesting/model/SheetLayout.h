@@ -1,0 +1,31 @@
+// How the views of a model's sheets stand on the drawing: the recognition of
+// an existing lay-out (one row, one column, rows of a few columns) from the
+// views' origins, and the origin each sheet's view gets under a lay-out.
+#pragma once
+
+#include "geometry/BaseAlgorithms.h"
+#include "model/Params.h"
+
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+// One sheet as its view shows it: the view's origin and scale, and the size
+// of the sheet's bounding rectangle.
+struct SheetViewPlace {
+    NPoint origin;
+    double scale = 1.0;
+    double width = 0.0;
+    double height = 0.0;
+};
+
+// Recognises the lay-out of the views, in the order of the sheets, into
+// `scheme.sheetScheme` (and `scheme.countColumns` for rows). With fewer than
+// two sheets the scheme is left as it is.
+void RecognizeSheetLayout(const std::vector<SheetViewPlace>& places, SheetSchemeParams& scheme);
+
+// The origin of the view of sheet `index` when the first view stands at
+// `first`, the sheets are `width` x `height` and `gap` apart; none when the
+// scheme places no view (an unknown scheme, or rows without a column).
+std::optional<NPoint> SheetViewOrigin(const SheetSchemeParams& scheme, size_t index, const NPoint& first,
+                                      double width, double height, double gap);

@@ -1,0 +1,137 @@
+// A figure reads its outline from its macro and grows its gap and control
+// polygons through host offsets.
+#include "figure_fixture.h"
+
+namespace figuretest {
+namespace {
+
+using FigureOutlineTest = FigureHostTest;
+
+TEST_F(FigureOutlineTest, ReadsNameOutlineAreaAndLengthOnce)
+{
+    const FigurePtr figure = MakeFigure(Rectangle(0, 0, 100, 50), L"Plate", {Rectangle(20, 10, 20, 20)});
+    EXPECT_EQ(figure->m_name, L"Plate");
+    ASSERT_EQ(figure->m_borders.size(), 2u);
+    EXPECT_NEAR(figure->m_area, 5000 - 400, 1e-6);
+    EXPECT_NEAR(figure->m_length, 300 + 80, 1e-6);
+    ExpectRectNear(figure->m_rectBorder, {{0, 0}, {100, 50}});
+    ExpectRectNear(figure->m_rect, figure->m_rectBorder);
+
+    // A second reading on a figure with rings changes nothing.
+    figure->m_name = L"Kept";
+    figure->InitParams();
+    EXPECT_EQ(figure->m_name, L"Kept");
+
+    // Re-reading the outline measures it afresh.
+    figure->InitBorders();
+    EXPECT_EQ(figure->m_borders.size(), 2u);
+    EXPECT_NEAR(figure->m_length, 300 + 80, 1e-6);
+}
+
+TEST_F(FigureOutlineTest, GapPolygonsSurroundTheOutlineByHalfTheGap)
+{
+    const FigurePtr figure = MakeFigure(Rectangle(0, 0, 100, 50), L"Plate", {Rectangle(20, 10, 20, 20)});
+    figure->InitPolygons(0.0, 10.0, nullptr);
+
+    ASSERT_EQ(figure->m_poligons.size(), 2u);
+    ExpectRectNear(figure->m_poligons[0]->GetGabarit(), Grown({{0, 0}, {100, 50}}, 5.0), 1e-3);
+    ExpectRectNear(figure->m_poligons[1]->GetGabarit(), Grown({{20, 10}, {40, 30}}, -5.0), 1e-3);
+    ExpectRectNear(figure->m_rect, Grown({{0, 0}, {100, 50}}, 5.0), 1e-3);
+    EXPECT_NEAR(figure->m_rectArea, 110.0 * 60.0, 1e-2);
+
+    // The outer one starts at its lowest vertex and runs the other way from the hole.
+    const NPolygon& outer = *figure->m_poligons[0];
+    EXPECT_EQ(outer.FindFirstIndexMinimumY(), 0u);
+    EXPECT_TRUE(outer.CheckDirection());
+    EXPECT_FALSE(figure->m_poligons[1]->CheckDirection());
+    EXPECT_TRUE(figure->m_convex);
+
+    // Control polygons lie 0.1 mm inside the gap polygons.
+    ASSERT_EQ(figure->m_controls.size(), 2u);
+    NRect outerControl = figure->m_controls[0]->GetGabarit();
+    NRect innerControl = figure->m_controls[1]->GetGabarit();
+    if (outerControl.pTop.x < innerControl.pTop.x)
+        std::swap(outerControl, innerControl);
+    ExpectRectNear(outerControl, Grown({{0, 0}, {100, 50}}, 4.9), 1e-3);
+    ExpectRectNear(innerControl, Grown({{20, 10}, {40, 30}}, -4.9), 1e-3);
+}
+
+TEST_F(FigureOutlineTest, ZeroGapKeepsTheOutlineAndControlsGoInside)
+{
+    const FigurePtr figure = MakeFigureWithGap(kEll, 0.0);
+    ASSERT_EQ(figure->m_poligons.size(), 1u);
+    ExpectSameVertices(*figure->m_poligons[0], NPolygon({0, 0}, kEll), 1e-3);
+    ASSERT_EQ(figure->m_controls.size(), 1u);
+    ExpectRectNear(figure->m_controls[0]->GetGabarit(), Grown({{0, 0}, {40, 30}}, -0.1), 1e-3);
+    EXPECT_FALSE(figure->m_convex);
+}
+
+TEST_F(FigureOutlineTest, PolygonsAreBuiltOnceUntilCleared)
+{
+    const FigurePtr figure = MakeFigureWithGap(Rectangle(0, 0, 100, 50), 10.0);
+    const NPolygonPtr first = figure->m_poligons[0];
+    figure->InitPolygons(0.0, 20.0, nullptr);
+    EXPECT_EQ(figure->m_poligons[0], first);
+
+    figure->ClearPolygons();
+    EXPECT_TRUE(figure->m_poligons.empty());
+    EXPECT_TRUE(figure->m_controls.empty());
+    EXPECT_EQ(figure->m_borders.size(), 1u);
+    figure->InitPolygons(0.0, 20.0, nullptr);
+    ExpectRectNear(figure->m_rect, Grown({{0, 0}, {100, 50}}, 10.0), 1e-3);
+}
+
+TEST_F(FigureOutlineTest, NotchesNarrowerThanTheSizeAreClosedBeforeOffsetting)
+{
+    // A comb: a 2 mm notch in the top edge.
+    const std::vector<NPoint> comb = {{0, 0}, {50, 0}, {50, 20}, {26, 20}, {26, 5}, {24, 5}, {24, 20}, {0, 20}};
+    const FigurePtr open = MakeFigure(comb);
+    open->InitPolygons(0.0, 0.0, nullptr);
+    const FigurePtr closed = MakeFigure(comb);
+    closed->InitPolygons(5.0, 0.0, nullptr);
+    EXPECT_EQ(open->m_poligons[0]->m_points.size(), 8u);
+    EXPECT_EQ(closed->m_poligons[0]->m_points.size(), 4u);
+    EXPECT_EQ(open->m_borders[0]->m_points.size(), 8u);  // the outline itself keeps the notch
+}
+
+TEST_F(FigureOutlineTest, EqualFigureTakesCopiesWhereItsOwnOutlineLies)
+{
+    const FigurePtr first = MakeFigureWithGap(kEll, 10.0);
+    std::vector<NPoint> shifted;
+    for (const NPoint& p : kEll)
+        shifted.push_back({p.x + 200, p.y + 100});
+    const FigurePtr second = MakeFigure(shifted);
+    second->InitPolygons(0.0, 10.0, first);
+
+    ASSERT_EQ(second->m_poligons.size(), first->m_poligons.size());
+    EXPECT_NE(second->m_poligons[0], first->m_poligons[0]);  // copies, not shared
+    ExpectRectNear(second->m_rect, Grown({{200, 100}, {240, 130}}, 5.0), 1e-3);
+    ExpectRectNear(second->m_controls[0]->GetGabarit(), Grown({{200, 100}, {240, 130}}, 4.9), 1e-3);
+    EXPECT_FALSE(second->m_convex);  // taken from the outline, not copied
+}
+
+TEST_F(FigureOutlineTest, MacroWithoutClosedOutlineIsDroppedAndDeletedUnlessLoaded)
+{
+    const auto openChain = [&] {
+        return MakeMacro(Container(), {macrotest::AddLine(Container(), {0, 0}, {10, 0})}, L"Open");
+    };
+    Messages().clear();
+    const FigurePtr made = Figure::Create(openChain());
+    made->InitParams();
+    EXPECT_FALSE(made->m_macro);
+    EXPECT_EQ(MacrosInDrawing(), 0u);
+
+    const FigurePtr loaded = Figure::Create(openChain());
+    loaded->m_edit = true;
+    loaded->InitBorders();
+    EXPECT_FALSE(loaded->m_macro);
+    EXPECT_EQ(MacrosInDrawing(), 1u);
+
+    // The figure is inert afterwards.
+    loaded->InitPolygons(0.0, 10.0, nullptr);
+    loaded->SetPlacement(10, 0, 0, false);
+    EXPECT_TRUE(loaded->m_poligons.empty());
+}
+
+}  // namespace
+}  // namespace figuretest
