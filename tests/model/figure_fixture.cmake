@@ -3,4 +3,3 @@
 target_sources(model_tests PRIVATE
   ${CMAKE_CURRENT_SOURCE_DIR}/host/host_fixture.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/host/macro_fixture.cpp)
-target_link_libraries(model_tests PRIVATE nesting_host)

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "geom/Contour.h"
+#include "vlapi/Runtime.h"
 #include "io/Files.h"
 #include "model/Document3D.h"
 #include "model/Params.h"
@@ -365,7 +366,17 @@ bool Application::CalculateInertiaProperties(const vlapi::APIObjectList& objects
 
 }  // namespace vlhost
 
-vlapi::ITransferServicePtr GetTransferService() {
+namespace {
+
+vlapi::ITransferServicePtr ServeTransferService() {
   static vlhost::Ref<vlhost::TransferService> service = vlhost::Make<vlhost::TransferService>();
   return vlhost::Give<vlapi::ITransferService>(service.get());
 }
+
+// The stand-in host serves the SDK runtime's transfer service from the start.
+const bool transferServiceRegistered = [] {
+  vlapi::SetTransferServiceProvider(&ServeTransferService);
+  return true;
+}();
+
+}  // namespace
