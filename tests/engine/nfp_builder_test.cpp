@@ -36,14 +36,17 @@ std::vector<Ring> Rings(const VectorPolygon& polygons)
 
 Ring Rect(double x0, double y0, double x1, double y1) { return {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}; }
 
-// Translations to probe: a skewed grid over the region, every ring vertex and
+// Translations to probe: a grid over the region, every ring vertex and
 // the middle of every ring edge (points exactly on the boundary).
 std::vector<NPoint> Probes(const std::vector<Ring>& rings, const NRect& box)
 {
+    // A 25 x 25 grid, its steps chosen not to line up with the shapes.
     std::vector<NPoint> probes;
-    for (double x = box.pBot.x - 1.13; x <= box.pTop.x + 1.2; x += 0.37)
-        for (double y = box.pBot.y - 1.07; y <= box.pTop.y + 1.2; y += 0.41)
-            probes.push_back({x, y});
+    double w = box.pTop.x - box.pBot.x + 2.0;
+    double h = box.pTop.y - box.pBot.y + 2.0;
+    for (int i = 0; i < 25; ++i)
+        for (int j = 0; j < 25; ++j)
+            probes.push_back({box.pBot.x - 1.0 + w * (i + 0.37) / 25.0, box.pBot.y - 1.0 + h * (j + 0.41) / 25.0});
     for (const Ring& ring : rings)
         for (size_t k = 0; k < ring.size(); ++k) {
             const NPoint& p = ring[k];
