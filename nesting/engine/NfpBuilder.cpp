@@ -58,12 +58,10 @@ std::vector<NPoint> PreparedRing(const std::shared_ptr<const NPolygon>& polygon,
 void NFP_Builder::Init(const NPoint& p0, std::shared_ptr<const NPolygon> polygon1,
                        std::shared_ptr<const NPolygon> polygon2, bool inner)
 {
-    m_polygonA = polygon1 ? polygon1->GetCopy() : std::make_shared<NPolygon>();
-    m_polygonB = polygon2 ? polygon2->GetCopy() : std::make_shared<NPolygon>();
     m_figurePlace = p0;
     m_inner = inner;
-    // A's material lies left of its edges: a counter-clockwise outline, or a
-    // clockwise container in inner mode.
+    // Private copies of both rings. A's material lies left of its edges: a
+    // counter-clockwise outline, or a clockwise container in inner mode.
     m_frame.emplace(PreparedRing(polygon1, !inner), PreparedRing(polygon2, true));
 }
 

@@ -52,10 +52,8 @@ private:
     void StoreRings();
     size_t StepBound() const;
 
-    NPolygonPtr m_polygonA;
-    NPolygonPtr m_polygonB;
     NPoint m_figurePlace;
-    std::optional<nfp::ContactFrame> m_frame;
+    std::optional<nfp::ContactFrame> m_frame; // A fixed, B at its Init position
     NPoint m_shift;                        // B's translation since Init
     std::vector<nfp::Contact> m_touchPoints;
     std::vector<nfp::Sector> m_sectors;    // directions forbidden by the contacts
