@@ -1,4 +1,5 @@
 #include "engine/WasteBuilder.h"
+#include "engine_host_fixture.h"
 #include "waste_test_support.h"
 
 #include <gtest/gtest.h>
@@ -264,4 +265,37 @@ TEST(WasteRectangles, RemnantsKeepClearOfPartsAndOfEachOther)
             }
         }
     }
+}
+
+// ---------------------------------------------------------------------------
+// Through the stand-in host: diagnostic drawings and the conversion into a
+// view's coordinates.
+
+using WasteRectanglesHost = EngineHostTest;
+
+TEST_F(WasteRectanglesHost, RectangleDrawingIsClearedAgain)
+{
+    WasteBuilder::NRectangle rect(100, 0, 0, 50, 0, 0);
+    rect.Draw(1);
+    EXPECT_EQ(rect.segments.size(), 4u);
+    EXPECT_EQ(ObjectsInActiveView(), 4u);
+    rect.Clear();
+    EXPECT_TRUE(rect.segments.empty());
+    EXPECT_EQ(ObjectsInActiveView(), 0u);
+
+    WasteBuilder::RectanglesGroup group;
+    group.Draw();
+    EXPECT_EQ(ObjectsInActiveView(), 0u);
+}
+
+TEST_F(WasteRectanglesHost, PolygonsAreTakenIntoTheViewsCoordinates)
+{
+    const vlapi::IViewPtr view = AddView(100, 50, 0.5);
+    VectorPolygon polygons{Box(100, 50, 150, 100)};
+    WasteBuilder::TransformPolygons(view->GetNumber(), polygons);
+    const NRect g = GabaritOf(*polygons[0]);
+    EXPECT_NEAR(g.pBot.x, 0.0, 1e-9);
+    EXPECT_NEAR(g.pBot.y, 0.0, 1e-9);
+    EXPECT_NEAR(g.pTop.x, 100.0, 1e-9);
+    EXPECT_NEAR(g.pTop.y, 100.0, 1e-9);
 }
