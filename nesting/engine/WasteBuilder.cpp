@@ -106,7 +106,7 @@ bool HasOuterContour(const VectorPolygon& borders)
 bool FigureOccupiesCell(const VectorPolygon& borders, const Cell& cell)
 {
     const NPolygon& outer = *borders.front();
-    if (!OuterContourHit(outer, cell) || !CentreInGabarit(outer, cell))
+    if (!CentreInGabarit(outer, cell) || !OuterContourHit(outer, cell))
         return false;
     for (size_t k = 1; k < borders.size(); ++k) {
         if (borders[k] && LiesInHole(*borders[k], cell))
@@ -196,8 +196,9 @@ bool IntersectsAny(const WasteBuilder::NRectangle& rect, const std::vector<Waste
     return std::any_of(others.begin(), others.end(), [&rect](const auto& o) { return RectsIntersect(rect, *o); });
 }
 
-// Rectangles that share no area with any of `taken`, and among them pairwise
-// apart (touching counts as meeting), preferring large ones.
+// The largest candidate first; then, candidate by candidate, the largest of
+// the candidate and those meeting it that meet nothing chosen so far. Chosen
+// rectangles never meet (touching counts).
 std::vector<WasteBuilder::NRectanglePtr> ChooseDisjoint(const std::vector<WasteBuilder::NRectanglePtr>& candidates)
 {
     std::vector<WasteBuilder::NRectanglePtr> chosen;
