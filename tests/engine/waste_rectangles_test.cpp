@@ -85,6 +85,22 @@ TEST(WasteRectangles, MinimumSizeDecidesBetweenValidAndRest)
     EXPECT_EQ(Decompose(sheet, parts, 5.0, 50.0002).size(), 0u);
 }
 
+// Two small rectangles stacked between parts (40..80 by 70..90 and by
+// 90..100) are united into one remnant big enough to keep.
+TEST(WasteRectangles, SmallRectanglesAreUnitedIntoARemnant)
+{
+    const std::vector<VectorPolygon> parts{{Box(10, 90, 40, 100)}, {Box(80, 70, 100, 100)}, {Box(30, 10, 100, 70)}};
+    WasteBuilder builder;
+    builder.Init(1.0, 0.0);
+    VectorPolygon outs;
+    builder.DecomposeToRectangles(Box(0, 0, 100, 100), parts, 30.0, outs);
+    ASSERT_EQ(outs.size(), 2u);
+    EXPECT_TRUE(Contains(outs, {{0, 0}, {29, 69}}));
+    EXPECT_TRUE(Contains(outs, {{41, 71}, {79, 100}}));
+    EXPECT_TRUE(std::any_of(builder.m_restRectangles.begin(), builder.m_restRectangles.end(),
+                            [](const auto& r) { return r->x1 == 80 && r->y1 == 90 && r->x2 == 40; }));
+}
+
 // Vertex coordinates closer than 0.1 make one grid line, at the one met
 // first: the sheet's.
 TEST(WasteRectangles, CloseCoordinatesShareOneGridLine)
