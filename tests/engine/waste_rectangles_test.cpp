@@ -65,6 +65,18 @@ TEST(WasteRectangles, NothingWithoutSheetOrParts)
     EXPECT_TRUE(Decompose(Box(0, 0, 1000, 500), {}, 5.0, 50.0).empty());
     EXPECT_TRUE(Decompose(Ring({}), {{Box(0, 0, 10, 10)}}, 5.0, 50.0).empty());
     EXPECT_TRUE(Decompose(Box(0, 0, 1000, 500), {{Box(0, 0, 1000, 500)}}, 5.0, 50.0).empty());
+    EXPECT_TRUE(Decompose(Box(0, 0, 1000, 500), {{Box(-10, -10, 1010, 510)}}, 5.0, 50.0).empty());
+}
+
+// Touching parts leave the area above them; the small part on top splits it
+// into two remnants that are snapped together again after the inset.
+TEST(WasteRectangles, TouchingPartsLeaveTwoSnappedRemnants)
+{
+    const VectorPolygon outs =
+        Decompose(Box(0, 0, 100, 100), {{Box(0, 0, 50, 50)}, {Box(50, 0, 100, 50)}, {Box(20, 50, 30, 60)}}, 5.0, 30.0);
+    ASSERT_EQ(outs.size(), 2u);
+    EXPECT_TRUE(Contains(outs, {{35, 55}, {100, 100}}));
+    EXPECT_TRUE(Contains(outs, {{0, 65}, {35, 100}}));
 }
 
 TEST(WasteRectangles, PartsWithoutOutlineAreSkipped)
