@@ -16,23 +16,18 @@ std::vector<INestingMacroObjectPtr> LibraryMacros()
     return macros;
 }
 
-bool Contains(const NObject& object, const NPoint& p, double width)
-{
-    return object.CheckContainPointOnBorders(p, width);
-}
-
 // The first object of the list in `view` whose border carries `p`.
 template <class T>
 NObjectPtr FindCarrier(const std::vector<std::shared_ptr<T>>& list, int view, const NPoint& p, double width)
 {
     for (const std::shared_ptr<T>& object : list) {
-        if (object->GetView() == view && Contains(*object, p, width))
+        if (object->GetView() == view && object->CheckContainPointOnBorders(p, width))
             return object;
     }
     return {};
 }
 
-// Finds the owners a bridge still lacks among the objects made from `macros`.
+// Gives a bridge's ends the first offered objects whose borders carry them.
 class OwnerSearch {
 public:
     explicit OwnerSearch(Jumper& jumper) : m_jumper(jumper), m_found2(!jumper.m_twoPoints) {}
@@ -41,11 +36,11 @@ public:
 
     void Offer(const NObjectPtr& candidate)
     {
-        if (!m_found1 && Contains(*candidate, m_jumper.m_point1, m_jumper.m_width)) {
+        if (!m_found1 && candidate->CheckContainPointOnBorders(m_jumper.m_point1, m_jumper.m_width)) {
             m_jumper.m_owner1 = candidate;
             m_found1 = true;
         }
-        if (!m_found2 && Contains(*candidate, m_jumper.m_point2, m_jumper.m_width)) {
+        if (!m_found2 && candidate->CheckContainPointOnBorders(m_jumper.m_point2, m_jumper.m_width)) {
             m_jumper.m_owner2 = candidate;
             m_found2 = true;
         }
