@@ -87,6 +87,14 @@ public:
     SheetPtr GetSheetByRef(int ref) const;
 
     // Bridges
+    // The owners of the bridge's ends among the model's figures, then sheets,
+    // of the bridge's view; an owner not found is left as it was.
+    void InitJumperOwners(JumperPtr jumper);
+    // The same among the library macros of the active drawing, without a loaded model.
+    void InitJumperFromActiveDoc(JumperPtr jumper);
+    // Another bridge of the model overlaps this one.
+    bool CheckJumper(JumperPtr jumper) const;
+    bool CheckIntersectPointWithJumpers(double x, double y, double width) const;
     NObjectPtr CheckObjectForJumper(int ref, double& x, double& y, double width,
                                     NestingObjectType type);
     JumperPtr CreateJumper(double x, double y, double width, BridgeType type, bool bynorm);
@@ -154,3 +162,6 @@ public:
     inline static bool m_session = false;
     inline static ModelParams copyParams;
 };
+
+// Finds the bridge's owners in the active drawing through a temporary model.
+void InitJumperOwnersFromFigures(JumperPtr jumper);
