@@ -1,6 +1,5 @@
-# Each source folder is one static library made of every .cpp file in it, so
-# that a folder builds and is tested on its own. A folder with no sources yet
-# is an interface library that only carries its include path and links.
+# A source folder as one static library made of every .cpp file in it (an
+# interface library while it has no sources).
 function(add_layer name dir)
   cmake_parse_arguments(L "" "" "LINKS" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS "${dir}/*.cpp")
