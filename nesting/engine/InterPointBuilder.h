@@ -1,0 +1,41 @@
+// A point inside an outline with holes where a label (a host text) can
+// stand: the label's rectangle is grown as far as it still fits somewhere in
+// the outline, and a point near the middle of the largest region of places
+// that fit is taken.
+#pragma once
+
+#include "geometry/Polygon.h"
+#include "vlapi/vlapi.h"
+
+#include <memory>
+#include <vector>
+
+class InterPointBuilder {
+public:
+    virtual ~InterPointBuilder() = default;
+
+    // Keeps a copy of the outer ring and the caller's holes.
+    void Init(std::shared_ptr<const NPolygon> extPolygon, const VectorPolygon& holes);
+
+    // The point for the first text of `objs` (its bounding box measured by
+    // the host, in the coordinates of the outline) and, in `offset`, the move
+    // that takes the text's centre there. A place whose label rectangle a
+    // segment of the polylines `bends` crosses is avoided where another one
+    // exists. Without an outline, a text or a measurable box: (0, 0) and
+    // `offset` untouched; when no place is found: (0, 0) and a zero offset.
+    NPoint FindInternalPointForTextPlacement(const std::vector<vlapi::IDrawingObjectPtr>& objs,
+                                             const VectorPolygon& bends, NPoint& offset) const;
+
+    // The same search for a label whose bounding box is `label`.
+    NPoint FindInternalPointForLabel(const NRect& label, const VectorPolygon& bends, NPoint& offset) const;
+
+    NPolygonPtr m_extPolygon;
+    VectorPolygon m_holes;
+
+private:
+    // The places of the rectangle `rect` (centred on `centre`) inside the
+    // outline and off the holes, as positions of `centre`.
+    void FitRectangle(const NPoint& centre, const NRect& rect, VectorPolygon& places) const;
+    NPoint ChoosePoint(const VectorPolygon& places, const NRect& labelRect, const NPoint& centre,
+                       const VectorPolygon& bends) const;
+};

@@ -1,0 +1,102 @@
+// Shapes and checks shared by the remnant tests.
+#pragma once
+
+#include "geometry/Polygon.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace waste_test {
+
+inline NPolygonPtr Ring(const std::vector<NPoint>& points)
+{
+    return std::make_shared<NPolygon>(NPoint{0.0, 0.0}, points);
+}
+
+// Counter-clockwise axis-parallel rectangle.
+inline NPolygonPtr Box(double x1, double y1, double x2, double y2)
+{
+    return Ring({{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}});
+}
+
+// Clockwise, as a hole runs.
+inline NPolygonPtr Hole(double x1, double y1, double x2, double y2)
+{
+    return Ring({{x1, y1}, {x1, y2}, {x2, y2}, {x2, y1}});
+}
+
+inline NRect GabaritOf(const NPolygon& polygon)
+{
+    NRect r{{1e300, 1e300}, {-1e300, -1e300}};
+    for (const NPoint& p : polygon.m_points) {
+        r.pBot = {std::min(r.pBot.x, p.x), std::min(r.pBot.y, p.y)};
+        r.pTop = {std::max(r.pTop.x, p.x), std::max(r.pTop.y, p.y)};
+    }
+    return r;
+}
+
+inline double PointSegmentDistance(const NPoint& p, const NPoint& a, const NPoint& b)
+{
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    const double len2 = dx * dx + dy * dy;
+    double t = len2 > 0.0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0.0;
+    t = std::clamp(t, 0.0, 1.0);
+    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+}
+
+inline bool SegmentsCross(const NPoint& a, const NPoint& b, const NPoint& c, const NPoint& d)
+{
+    const auto side = [](const NPoint& o, const NPoint& p, const NPoint& q) {
+        return (p.x - o.x) * (q.y - o.y) - (p.y - o.y) * (q.x - o.x);
+    };
+    const double d1 = side(c, d, a);
+    const double d2 = side(c, d, b);
+    const double d3 = side(a, b, c);
+    const double d4 = side(a, b, d);
+    return ((d1 > 0) != (d2 > 0)) && ((d3 > 0) != (d4 > 0)) && d1 != 0 && d2 != 0 && d3 != 0 && d4 != 0;
+}
+
+inline double SegmentDistance(const NPoint& a, const NPoint& b, const NPoint& c, const NPoint& d)
+{
+    if (SegmentsCross(a, b, c, d))
+        return 0.0;
+    return std::min({PointSegmentDistance(a, c, d), PointSegmentDistance(b, c, d), PointSegmentDistance(c, a, b),
+                     PointSegmentDistance(d, a, b)});
+}
+
+// Distance between two rings' boundaries.
+inline double BoundaryDistance(const NPolygon& p, const NPolygon& q)
+{
+    double best = 1e300;
+    for (size_t i = 0; i < p.m_points.size(); ++i) {
+        const NPoint& a = p.m_points[i];
+        const NPoint& b = p.m_points[(i + 1) % p.m_points.size()];
+        for (size_t j = 0; j < q.m_points.size(); ++j)
+            best = std::min(best, SegmentDistance(a, b, q.m_points[j], q.m_points[(j + 1) % q.m_points.size()]));
+    }
+    return best;
+}
+
+// Point strictly inside a ring (ray casting).
+inline bool StrictlyInside(const NPolygon& ring, const NPoint& p)
+{
+    bool inside = false;
+    const auto& pts = ring.m_points;
+    for (size_t i = 0, j = pts.size() - 1; i < pts.size(); j = i++) {
+        if ((pts[i].y > p.y) != (pts[j].y > p.y) &&
+            p.x < (pts[j].x - pts[i].x) * (p.y - pts[i].y) / (pts[j].y - pts[i].y) + pts[i].x)
+            inside = !inside;
+    }
+    return inside && PointSegmentDistance(p, pts.front(), pts.back()) > 1e-9;
+}
+
+// The two rings keep at least `gap` between them (neither inside the other).
+inline bool KeepApart(const NPolygon& p, const NPolygon& q, double gap)
+{
+    return BoundaryDistance(p, q) >= gap && !StrictlyInside(p, q.m_points.front()) &&
+           !StrictlyInside(q, p.m_points.front());
+}
+
+}  // namespace waste_test
