@@ -98,11 +98,18 @@ public:
     WastePtr CreateWaste(const NPoint& point);
     void AddWaste(WastePtr waste);
     void DelWaste(WastePtr& waste);
+    void DelWaste(int ref);
     WastePtr GetWasteByRef(int ref) const;
     void GetRectWasteObjects(std::vector<WastePtr>& wastes) const;
     void InitWasteParams(WastePtr waste, SheetPtr sheet, bool transform);
     void UpdateWastesNames();
     void SelectWastesByMethod(bool method, bool on);
+    void ClearWastesByMethod(bool method);
+    void CalculateWastes();
+    void DecomposeWastesToRectangles();
+    void DeleteNonRectangularWastes();
+    // Shows or hides the remnants' layer.
+    void UpdateWastes();
 
     // Chosen objects (appended in list order)
     void GetSelectedSheets(std::vector<SheetPtr>& sheets) const;
