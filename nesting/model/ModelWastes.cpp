@@ -42,11 +42,14 @@ void NestingModel::DelWaste(WastePtr& waste)
     const auto it = std::find(m_wastes.begin(), m_wastes.end(), waste);
     if (!waste || it == m_wastes.end())
         return;
-    waste->m_edit = false;
-    waste->Clear();
-    waste->m_owner.reset();
-    m_wastes.erase(it);
+    // The caller's pointer may be the list's own element: it is emptied
+    // before the element is erased, so no other remnant is touched.
+    const WastePtr doomed = waste;
     waste.reset();
+    doomed->m_edit = false;
+    doomed->Clear();
+    doomed->m_owner.reset();
+    m_wastes.erase(it);
 }
 
 void NestingModel::ClearWastesByMethod(bool method)

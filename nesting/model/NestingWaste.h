@@ -29,6 +29,8 @@ public:
     // so the outline is already in view coordinates: `transform` asks for
     // exactly that and needs no further conversion.
     void InitParams(bool transform);
+    // The outline from the macro, its outer ring cleaned, and the gabarit.
+    void ReadOutline();
     // The label at the centre of the gabarit, and its text height.
     void AddText(double height);
     void UpdateSizeText(double height);

@@ -30,22 +30,32 @@ void Waste::InitParams(bool /*transform*/)
     if (!m_macro)
         return;
     m_name = m_macro->GetName();
-    m_polygons.clear();
-    m_macro->InitBordersFromMacro(m_polygons);
-    if (m_polygons.empty() || !m_polygons.front())
+    ReadOutline();
+    if (m_polygons.empty())
         return;
-    NPolygon& outer = *m_polygons.front();
-    outer.DelEquilPoints();
-    outer.DelColinearPoints();
     double width = 0.0;
     double height = 0.0;
-    if (m_polygons.size() == 1 && outer.CheckRectangle(width, height)) {
+    if (m_polygons.size() == 1 && m_polygons.front()->CheckRectangle(width, height)) {
         m_width = width;
         m_height = height;
         m_rectform = true;
     }
-    UpdateGabarit();
     m_macro->CreateColouringInMacro(m_polygons, m_color);
+}
+
+void Waste::ReadOutline()
+{
+    if (!m_macro)
+        return;
+    m_polygons.clear();
+    m_macro->InitBordersFromMacro(m_polygons);
+    std::erase(m_polygons, nullptr);
+    if (m_polygons.empty())
+        return;
+    NPolygon& outer = *m_polygons.front();
+    outer.DelEquilPoints();
+    outer.DelColinearPoints();
+    UpdateGabarit();
 }
 
 void Waste::AddText(double height)

@@ -225,3 +225,64 @@ TEST_F(WasteModelOpsTest, RemnantsLayerIsShownAndHidden)
     vrnApi::GetLayerParams(name, color, hidden);
     EXPECT_FALSE(hidden);
 }
+
+// The host binding reports a macro's outline in its view's own millimetres
+// whatever the view's scale: the remnant keeps it at that size.
+TEST_F(WasteModelOpsTest, OutlineStaysInTheViewsMillimetres)
+{
+    AddCurrentView(20, 10, 0.1);
+    const SheetPtr sheet = MakeSheet(L"Лист", 3000, 1500);
+    const NPolygon ring({}, {{100, 100}, {600, 100}, {600, 400}, {100, 400}});
+    const WastePtr waste = Waste::Create(vrnApi::CreateMacroByPolygon(ring, L"", static_cast<int>(MacroCommand::Waste)));
+    model.InitWasteParams(waste, sheet, true);
+    EXPECT_TRUE(waste->m_rectform);
+    EXPECT_NEAR(waste->m_width, 500.0, 1e-6);
+    EXPECT_NEAR(waste->m_height, 300.0, 1e-6);
+    EXPECT_NEAR(waste->m_rect.pBot.x, 100.0, 1e-6);
+    EXPECT_NEAR(waste->m_rect.pTop.y, 400.0, 1e-6);
+}
+
+// Deleting through the list's own element empties that element only.
+TEST_F(WasteModelOpsTest, DeletingTheListsOwnElementKeepsTheOthers)
+{
+    const SheetPtr sheet = AddSheet(0, 0);
+    AddRectWaste(sheet, 0, 0, 100, 100, false);
+    const WastePtr second = AddRectWaste(sheet, 200, 0, 100, 100, false);
+    model.DelWaste(model.m_wastes.front());
+    ASSERT_EQ(model.m_wastes.size(), 1u);
+    EXPECT_EQ(model.m_wastes.front(), second);
+    EXPECT_TRUE(InDrawing(*second));
+}
+
+// Remnants read back from the drawing carry their outlines, so new
+// automatic remnants that overlap a stored manual one replace it.
+TEST_F(WasteModelOpsTest, ReadRemnantsTakePartInTheOverlapTest)
+{
+    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+    const WastePtr stored = AddRectWaste(sheet, 600, 100, 200, 200, false);
+    const FigurePtr part = Figure::Create(
+        vrnApi::CreateMacroByRectangle(L"Part", 300, 200, static_cast<int>(MacroCommand::Figure)));
+    part->InitParams();
+    part->InitPolygons(0.0, kGap, nullptr);
+
+    NestingModel reopened;
+    reopened.m_figureGap = kGap;
+    reopened.m_sheetGap = 0.0;
+    reopened.InitSheetsFromActiveDoc();
+    reopened.InitWastesFromActiveDoc();
+    ASSERT_EQ(reopened.m_wastes.size(), 1u);
+    ASSERT_FALSE(reopened.m_wastes.front()->m_polygons.empty());
+    EXPECT_NEAR(reopened.m_wastes.front()->m_rect.pBot.x, 600.0, 1e-6);
+
+    part->m_owner = reopened.m_sheets.front();
+    reopened.m_figures.push_back(part);
+    reopened.m_wasteMethod = true;
+    reopened.CalculateWastes();
+    EXPECT_FALSE(InDrawing(*stored));
+    for (const WastePtr& waste : reopened.m_wastes)
+        EXPECT_TRUE(waste->m_method);
+    EXPECT_FALSE(reopened.m_wastes.empty());
+    reopened.ClearWastes();
+    reopened.m_figures.clear();
+    reopened.ClearSheets();
+}
