@@ -70,7 +70,8 @@ public:
     // Remnant macros (command 104) with a Waste on each, in the drawing
     // coordinates of the sheet view the parts lie in. Owner, number and text
     // are the caller's. The remnant around `point` among the parts' outlines
-    // grown by the gap; none when no closed contour encloses it.
+    // grown by the part gap; none when no closed contour encloses it or the
+    // point lies within a part's grown outline.
     std::shared_ptr<Waste> CreateWasteManually(const std::vector<std::shared_ptr<Figure>>& figures,
                                                const NPoint& point);
     // The free area of the sheet beside the parts' gap rectangles, kept the

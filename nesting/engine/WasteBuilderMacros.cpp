@@ -79,33 +79,44 @@ void AppendRemnantShapes(const NContour& contour, double wastSize, VectorPolygon
     }
 }
 
-// The point lies on the part: within its gap outline and in none of its holes.
-bool OnPart(const Figure& figure, const NPoint& point)
+// Each part's outer ring grown by the full part gap, as a remnant cut beside
+// the part keeps it (the gap polygons keep only half of it): the host's
+// offset of the outline, or the gap polygon where the host gives none.
+VectorPolygon GrownOutlines(const std::vector<FigurePtr>& figures, double gap)
 {
-    const NPolygon* outline = GapOutline(figure);
-    if (!outline || !outline->CheckContainPoint(point, true))
-        return false;
-    return std::none_of(figure.m_poligons.begin() + 1, figure.m_poligons.end(),
-                        [&point](const NPolygonPtr& hole) { return hole->CheckContainPoint(point, false); });
+    VectorPolygon outlines;
+    for (const FigurePtr& figure : figures) {
+        if (figure->m_borders.empty() || !figure->m_borders.front())
+            continue;
+        NPolygonPtr ring = figure->m_borders.front()->GetCopy();
+        if (!ring->CheckDirection())
+            ring->Invert();
+        VectorPolygon grown;
+        vrnApi::CreateEquidistantPoligons({ring}, gap, grown, false);
+        if (!grown.empty() && grown.front())
+            outlines.push_back(grown.front());
+        else if (const NPolygon* outline = GapOutline(*figure))
+            outlines.push_back(outline->GetCopy());
+    }
+    return outlines;
 }
 
 }  // namespace
 
 WastePtr WasteBuilder::CreateWasteManually(const std::vector<FigurePtr>& figures, const NPoint& point)
 {
-    // The part's own gap outline would enclose such a point: no remnant there.
-    if (std::any_of(figures.begin(), figures.end(), [&point](const FigurePtr& f) { return OnPart(*f, point); }))
+    const VectorPolygon outlines = GrownOutlines(figures, m_figureGap);
+    // A point on a part or within its gap would be enclosed by the part's
+    // own outline: no remnant there.
+    if (std::any_of(outlines.begin(), outlines.end(),
+                    [&point](const NPolygonPtr& outline) { return outline->CheckContainPoint(point, true); }))
         return {};
-    for (const FigurePtr& figure : figures) {
-        if (const NPolygon* outline = GapOutline(*figure))
-            outline->Draw(kGapOutlineStyle);
-    }
+    for (const NPolygonPtr& outline : outlines)
+        outline->Draw(kGapOutlineStyle);
     INestingMacroObjectPtr macro = vrnApi::CreateMacroByEncloseContours(point, kWasteCommand);
     WastePtr waste = macro ? Waste::Create(macro) : WastePtr{};
-    for (const FigurePtr& figure : figures) {
-        if (const NPolygon* outline = GapOutline(*figure))
-            outline->Clear();
-    }
+    for (const NPolygonPtr& outline : outlines)
+        outline->Clear();
     return waste;
 }
 

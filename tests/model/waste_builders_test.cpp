@@ -5,7 +5,6 @@
 using wastetest::Grown;
 using wastetest::InArea;
 using wastetest::KeepsOff;
-using wastetest::ShrunkGapOutline;
 using wastetest::WasteModelTest;
 
 namespace {
@@ -27,7 +26,7 @@ TEST_F(WasteBuildersTest, RemnantAtAPointKeepsOffThePartsGapOutline)
     EXPECT_EQ(waste->m_owner, sheet);
     EXPECT_EQ(waste->m_ownerRef, sheet->GetReference());
     EXPECT_TRUE(InArea(*waste, {600, 250}));
-    EXPECT_TRUE(KeepsOff(*waste, ShrunkGapOutline(*part)));
+    EXPECT_TRUE(KeepsOff(*waste, Grown(*part, kGap - 1e-3)));
     EXPECT_TRUE(model.m_wastes.empty()) << "made, not yet added";
 
     // The temporary gap outlines are gone; the remnant macro is the one new object.
@@ -45,9 +44,10 @@ TEST_F(WasteBuildersTest, NoRemnantOutsideTheSheetsOrInsideAPart)
     AddPart(sheet, 100, 100, 200, 200);
     const size_t before = ObjectsInView(sheet->GetView());
     EXPECT_FALSE(model.CreateWaste({2000, 250}));
-    // A point on the part: the part's own gap outline encloses it, yet the
-    // part is no remnant.
+    // A point on the part, or beside it within the gap: the part's own
+    // outline encloses it, yet the part is no remnant.
     EXPECT_FALSE(model.CreateWaste({200, 200}));
+    EXPECT_FALSE(model.CreateWaste({305, 200}));
     EXPECT_EQ(ObjectsInView(sheet->GetView()), before);
 }
 

@@ -117,16 +117,4 @@ inline NPolygon Grown(const Figure& part, double by)
                          {b.pBot.x - by, b.pTop.y + by}});
 }
 
-// The part's gap polygon drawn in a little towards its middle.
-inline NPolygon ShrunkGapOutline(const Figure& part)
-{
-    NPolygon ring = *part.m_poligons.front();
-    ring.UpdateGabarit();
-    const NRect r = ring.GetGabarit();
-    const NPoint mid{(r.pBot.x + r.pTop.x) * 0.5, (r.pBot.y + r.pTop.y) * 0.5};
-    for (NPoint& p : ring.m_points)
-        p = NPoint{mid.x + (p.x - mid.x) * 0.999, mid.y + (p.y - mid.y) * 0.999};
-    return ring;
-}
-
 }  // namespace wastetest
