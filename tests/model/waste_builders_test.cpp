@@ -150,3 +150,32 @@ TEST_F(WasteBuildersTest, RectangleRemnantsTakeHalfTheSmallerSheetSideAsMinimum)
     for (const WastePtr& waste : model.m_wastes)
         EXPECT_EQ(waste->m_owner, second) << "only the sheet that had remnants";
 }
+
+// Each part belongs to the sheet in whose view it lies, whatever owner it had.
+TEST_F(WasteBuildersTest, AutomaticRemnantsFollowThePartsViews)
+{
+    model.m_wasteMethod = true;
+    const SheetPtr first = AddSheet(0, 0, 1000, 500);
+    const SheetPtr second = AddSheet(5000, 0, 1000, 500);
+    const FigurePtr part = AddPart(first, 0, 0, 300, 200);  // drawn in the second sheet's view
+    model.CalculateWastes();
+    EXPECT_EQ(part->m_owner, second);
+    ASSERT_FALSE(model.m_wastes.empty());
+    for (const WastePtr& waste : model.m_wastes)
+        EXPECT_EQ(waste->m_owner, second);
+}
+
+TEST_F(WasteBuildersTest, WithoutPartsAutomaticRemnantsGoAndOthersAreRenumbered)
+{
+    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+    const WastePtr automatic = AddRectWaste(sheet, 0, 0, 100, 100, true);
+    const WastePtr manual = AddRectWaste(sheet, 200, 0, 100, 100, false);
+    model.UpdateWastesNames();
+    ASSERT_EQ(manual->m_number, 2);
+    model.m_wasteMethod = true;
+    model.CalculateWastes();
+    ASSERT_EQ(model.m_wastes.size(), 1u);
+    EXPECT_EQ(model.m_wastes.front(), manual);
+    EXPECT_EQ(manual->m_number, 1);
+    EXPECT_FALSE(InDrawing(*automatic));
+}
