@@ -179,3 +179,26 @@ TEST_F(WasteBuildersTest, WithoutPartsAutomaticRemnantsGoAndOthersAreRenumbered)
     EXPECT_EQ(manual->m_number, 1);
     EXPECT_FALSE(InDrawing(*automatic));
 }
+
+// A strip narrower than the remnant size above a tall part is a ledge of
+// the free area: cut off with a positive size, kept with size 0.
+TEST_F(WasteBuildersTest, NarrowLedgesAreCutOffByTheRemnantSize)
+{
+    model.m_wasteMethod = true;
+    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+    AddPart(sheet, 0, 0, 300, 470);
+    const auto reachesOverThePart = [this] {
+        return std::any_of(model.m_wastes.begin(), model.m_wastes.end(),
+                           [](const WastePtr& w) { return w->m_rect.pBot.x < 100.0; });
+    };
+    model.CalculateWastes();
+    ASSERT_FALSE(model.m_wastes.empty());
+    EXPECT_TRUE(reachesOverThePart());
+
+    model.m_wastSize = 50.0;
+    model.CalculateWastes();
+    ASSERT_FALSE(model.m_wastes.empty());
+    EXPECT_FALSE(reachesOverThePart());
+    for (const WastePtr& waste : model.m_wastes)
+        EXPECT_EQ(waste->m_macro->GetCommand(), MacroCommand::Waste);
+}
