@@ -202,3 +202,20 @@ TEST_F(WasteBuildersTest, NarrowLedgesAreCutOffByTheRemnantSize)
     for (const WastePtr& waste : model.m_wastes)
         EXPECT_EQ(waste->m_macro->GetCommand(), MacroCommand::Waste);
 }
+
+// The picked point is given in the active view; the remnant is made in the
+// view of the sheet under it.
+TEST_F(WasteBuildersTest, PointInAnotherViewIsCarriedIntoTheSheetsView)
+{
+    DrawnSheet(0, 0);
+    const SheetPtr second = DrawnSheet(5000, 0);
+    const FigurePtr part = AddPart(second, 100, 100, 200, 200);
+    MakeViewCurrent(0);
+
+    const WastePtr waste = model.CreateWaste({5600, 250});
+    ASSERT_TRUE(waste);
+    EXPECT_EQ(waste->m_owner, second);
+    EXPECT_EQ(waste->GetView(), second->GetView());
+    EXPECT_TRUE(InArea(*waste, {600, 250}));
+    EXPECT_TRUE(KeepsOff(*waste, Grown(*part, kGap - 1e-3)));
+}
