@@ -15,18 +15,62 @@ constexpr double kTolerance = 1e-4;
 constexpr int kWasteCommand = static_cast<int>(MacroCommand::Waste);
 constexpr unsigned short kGapOutlineStyle = 3;
 
-WastePtr MakeWaste(const NPolygon& polygon)
+// A remnant's outline: the outer ring and the rings of the parts' areas
+// that lie inside it.
+struct RemnantShape {
+    NPolygonPtr outer;
+    VectorPolygon holes;
+};
+
+WastePtr WasteOn(const INestingMacroObjectPtr& macro)
 {
-    INestingMacroObjectPtr macro = vrnApi::CreateMacroByPolygon(polygon, L"", kWasteCommand);
     return macro ? Waste::Create(macro) : WastePtr{};
 }
 
-void AppendWastes(const VectorPolygon& polygons, std::vector<WastePtr>& wastes)
+// A macro of several rings: each drawn as a closed polyline and gathered
+// into one macro where it stands; the drawings go again when the host makes
+// no macro.
+INestingMacroObjectPtr MacroOfRings(const RemnantShape& shape)
 {
-    for (const NPolygonPtr& polygon : polygons) {
-        if (WastePtr waste = MakeWaste(*polygon))
+    vlapi::IDrawingContainerPtr container = vrnApi::GetActiveDrawingContainer();
+    if (!container)
+        return {};
+    std::vector<vlapi::IDrawingObjectPtr> rings;
+    for (const NPolygonPtr& ring : shape.holes) {
+        if (vlapi::IPolyLine2DPtr polyline = vrnApi::CreatePolyLine(container, *ring, 1))
+            rings.push_back(vlapi::IDrawingObjectPtr(polyline));
+    }
+    if (vlapi::IPolyLine2DPtr polyline = vrnApi::CreatePolyLine(container, *shape.outer, 1))
+        rings.insert(rings.begin(), vlapi::IDrawingObjectPtr(polyline));
+    INestingMacroObjectPtr macro = vrnApi::CreateMacroByObjects(rings, NPoint{0.0, 0.0}, kWasteCommand);
+    if (!macro) {
+        for (const vlapi::IDrawingObjectPtr& ring : rings)
+            ring->Delete();
+    }
+    return macro;
+}
+
+WastePtr MakeWaste(const RemnantShape& shape)
+{
+    if (shape.holes.empty())
+        return WasteOn(vrnApi::CreateMacroByPolygon(*shape.outer, L"", kWasteCommand));
+    return WasteOn(MacroOfRings(shape));
+}
+
+void AppendWastes(const std::vector<RemnantShape>& shapes, std::vector<WastePtr>& wastes)
+{
+    for (const RemnantShape& shape : shapes) {
+        if (WastePtr waste = MakeWaste(shape))
             wastes.push_back(std::move(waste));
     }
+}
+
+void AppendWastes(const VectorPolygon& rectangles, std::vector<WastePtr>& wastes)
+{
+    std::vector<RemnantShape> shapes;
+    for (const NPolygonPtr& rectangle : rectangles)
+        shapes.push_back(RemnantShape{rectangle, {}});
+    AppendWastes(shapes, wastes);
 }
 
 // The gap polygon of a part whose working polygons are built.
@@ -62,21 +106,62 @@ std::vector<NContourPtr> FreeAreaContours(const std::vector<HodographRectPtr>& h
     return contours;
 }
 
-// The simple pieces of a contour's polygon, ledges narrower than `wastSize` removed.
-void AppendRemnantShapes(const NContour& contour, double wastSize, VectorPolygon& shapes)
+// The simple rings of the free-area contours.
+VectorPolygon FreeAreaRings(const std::vector<NContourPtr>& contours)
 {
-    NPolygonPtr polygon = contour.CreatePolygon();
-    if (!polygon || polygon->m_points.size() < 3)
-        return;
-    VectorPolygon pieces;
-    polygon->GetSubPolygons(pieces);
-    if (pieces.empty())
-        pieces.push_back(polygon);
-    for (const NPolygonPtr& piece : pieces) {
-        NPolygonPtr shape = wastSize < kTolerance ? piece : RemoveLedgesTarvel(piece, wastSize);
-        if (shape && shape->m_points.size() >= 3)
-            shapes.push_back(std::move(shape));
+    VectorPolygon rings;
+    for (const NContourPtr& contour : contours) {
+        NPolygonPtr polygon = contour->CreatePolygon();
+        if (!polygon || polygon->m_points.size() < 3)
+            continue;
+        VectorPolygon pieces;
+        polygon->GetSubPolygons(pieces);
+        if (pieces.empty())
+            pieces.push_back(polygon);
+        for (const NPolygonPtr& piece : pieces) {
+            if (piece && piece->m_points.size() >= 3)
+                rings.push_back(piece);
+        }
     }
+    return rings;
+}
+
+// The rings that enclose ring `i`.
+std::vector<size_t> Enclosing(const VectorPolygon& rings, size_t i)
+{
+    std::vector<size_t> enclosing;
+    for (size_t j = 0; j < rings.size(); ++j) {
+        if (j != i && rings[j]->CheckContainPoligon(*rings[i], true))
+            enclosing.push_back(j);
+    }
+    return enclosing;
+}
+
+// A part standing free of the sheet's edge leaves its area as a ring inside
+// the free area's ring: the rings at an even depth bound free area, each
+// ring at an odd depth is a hole of the ring one level up that encloses it.
+// Ledges narrower than `wastSize` are cut off the outer rings.
+std::vector<RemnantShape> GroupRings(const VectorPolygon& rings, double wastSize)
+{
+    std::vector<std::vector<size_t>> enclosing;
+    for (size_t i = 0; i < rings.size(); ++i)
+        enclosing.push_back(Enclosing(rings, i));
+    std::vector<RemnantShape> shapes;
+    for (size_t i = 0; i < rings.size(); ++i) {
+        if (enclosing[i].size() % 2 != 0)
+            continue;
+        NPolygonPtr outer = wastSize < kTolerance ? rings[i] : RemoveLedgesTarvel(rings[i], wastSize);
+        if (!outer || outer->m_points.size() < 3)
+            continue;
+        RemnantShape shape{outer, {}};
+        for (size_t k = 0; k < rings.size(); ++k) {
+            const std::vector<size_t>& around = enclosing[k];
+            if (around.size() == enclosing[i].size() + 1 && std::count(around.begin(), around.end(), i) != 0)
+                shape.holes.push_back(rings[k]);
+        }
+        shapes.push_back(std::move(shape));
+    }
+    return shapes;
 }
 
 // Each part's outer ring grown by the full part gap, as a remnant cut beside
@@ -137,10 +222,7 @@ void WasteBuilder::CreateWastesAutomatically(const SheetPtr& sheet, const std::v
     std::vector<HodographRectPtr> hodographs;
     hodographBuilder.CreateRectHodographs(0.0, 0.0, placed, square, sheetRect, hodographs);
 
-    VectorPolygon shapes;
-    for (const NContourPtr& contour : FreeAreaContours(hodographs))
-        AppendRemnantShapes(*contour, wastSize, shapes);
-    AppendWastes(shapes, wastes);
+    AppendWastes(GroupRings(FreeAreaRings(FreeAreaContours(hodographs)), wastSize), wastes);
 }
 
 void WasteBuilder::CreateWastesByRectangles(const SheetPtr& sheet, const std::vector<FigurePtr>& figures,

@@ -219,3 +219,37 @@ TEST_F(WasteBuildersTest, PointInAnotherViewIsCarriedIntoTheSheetsView)
     EXPECT_TRUE(InArea(*waste, {600, 250}));
     EXPECT_TRUE(KeepsOff(*waste, Grown(*part, kGap - 1e-3)));
 }
+
+// A part standing free of the sheet's edges leaves a hole in the free area:
+// one remnant with that hole, none over the part.
+TEST_F(WasteBuildersTest, PartAwayFromTheEdgesLeavesAHoleInTheRemnant)
+{
+    model.m_wasteMethod = true;
+    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+    const FigurePtr part = AddPart(sheet, 400, 100, 300, 200);
+    model.CalculateWastes();
+    ASSERT_EQ(model.m_wastes.size(), 1u);
+    const WastePtr waste = model.m_wastes.front();
+    EXPECT_EQ(waste->m_polygons.size(), 2u);
+    EXPECT_FALSE(waste->m_rectform);
+    EXPECT_TRUE(KeepsOff(*waste, Grown(*part, kGap - 1e-3)));
+    EXPECT_TRUE(InArea(*waste, {10, 10}));
+    EXPECT_FALSE(InArea(*waste, {550, 200}));
+}
+
+// A part whose gap polygons are not built yet still keeps the free area off it.
+TEST_F(WasteBuildersTest, PartWithoutGapPolygonsIsKeptClearOf)
+{
+    model.m_wasteMethod = true;
+    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+    const FigurePtr part = Figure::Create(
+        vrnApi::CreateMacroByRectangle(L"Part", 300, 200, static_cast<int>(MacroCommand::Figure)));
+    part->InitParams();
+    part->SetPlacement(0, 100, 0.0, false);
+    ASSERT_TRUE(part->m_poligons.empty());
+    model.m_figures.push_back(part);
+    model.CalculateWastes();
+    ASSERT_FALSE(model.m_wastes.empty());
+    for (const WastePtr& waste : model.m_wastes)
+        EXPECT_TRUE(KeepsOff(*waste, Grown(*part, kGap - 1e-3)));
+}
