@@ -20,11 +20,21 @@ void Waste::CorrectTextPosition()
         vrnApi::GetObjectGabarit(vlapi::IVarnelAPIObjectPtr(texts.front()), box);
         m_macro->OffsetTextInMacro(NPoint{-(box.pTop.x - box.pBot.x) * 0.5, 0.0});
     }
+    // The finder always gets the outer ring one way round and the holes the
+    // other. The holes are the parts' areas the remnant runs around: the
+    // label keeps off them.
     NPolygonPtr outer = m_polygons.front()->GetCopy();
     if (outer->CheckDirection())
         outer->Invert();
+    VectorPolygon holes;
+    for (size_t i = 1; i < m_polygons.size(); ++i) {
+        NPolygonPtr hole = m_polygons[i]->GetCopy();
+        if (!hole->CheckDirection())
+            hole->Invert();
+        holes.push_back(std::move(hole));
+    }
     InterPointBuilder finder;
-    finder.Init(outer, {});
+    finder.Init(outer, holes);
     NPoint offset{};
     finder.FindInternalPointForTextPlacement(texts, {}, offset);
     m_macro->OffsetTextInMacro(offset);

@@ -4,6 +4,7 @@
 
 #include "model/NestingSetting.h"
 
+using wastetest::InArea;
 using wastetest::WasteModelTest;
 
 namespace {
@@ -46,22 +47,57 @@ TEST_F(WasteModelOpsTest, RemnantsAreNumberedSheetBySheetAndNamed)
     EXPECT_EQ(a->m_name, L"Отход Лист 1-1(1) 500x300");
 }
 
+// The label's box, as the host measures it.
+NRect LabelBox(const Waste& waste)
+{
+    std::vector<FontParams> fonts;
+    waste.m_macro->GetFontParams(fonts);
+    std::vector<vlapi::IDrawingObjectPtr> texts;
+    waste.m_macro->GetTextObjectsFromMacro(nullptr, fonts, texts);
+    NRect box{{1, 1}, {0, 0}};
+    if (texts.size() == 1)
+        vrnApi::GetObjectGabarit(vlapi::IVarnelAPIObjectPtr(texts.front()), box);
+    return box;
+}
+
+bool BoxInArea(const Waste& waste, const NRect& box)
+{
+    const NPoint corners[] = {box.pBot, {box.pTop.x, box.pBot.y}, box.pTop, {box.pBot.x, box.pTop.y}};
+    return box.pBot.x < box.pTop.x &&
+           std::all_of(std::begin(corners), std::end(corners), [&waste](const NPoint& p) { return InArea(waste, p); });
+}
+
+// The middle of the gabarit lies outside an L-shaped remnant: the label is
+// moved into the outline.
 TEST_F(WasteModelOpsTest, LabelStandsInsideTheOutline)
 {
+    model.m_textSize = 20.0;
     const SheetPtr sheet = AddSheet(0, 0);
-    const WastePtr waste = AddRectWaste(sheet, 100, 100, 600, 300, false);
-    model.UpdateWastesNames();
-    std::vector<vlapi::IDrawingObjectPtr> texts;
-    std::vector<FontParams> fonts;
-    waste->m_macro->GetFontParams(fonts);
-    waste->m_macro->GetTextObjectsFromMacro(nullptr, fonts, texts);
-    ASSERT_EQ(texts.size(), 1u);
-    NRect box{};
-    vrnApi::GetObjectGabarit(vlapi::IVarnelAPIObjectPtr(texts.front()), box);
-    EXPECT_GE(box.pBot.x, 100.0);
-    EXPECT_GE(box.pBot.y, 100.0);
-    EXPECT_LE(box.pTop.x, 700.0);
-    EXPECT_LE(box.pTop.y, 400.0);
+    const NPolygon ell({}, {{0, 0}, {600, 0}, {600, 100}, {100, 100}, {100, 600}, {0, 600}});
+    const WastePtr waste =
+        Waste::Create(vrnApi::CreateMacroByPolygon(ell, L"", static_cast<int>(MacroCommand::Waste)));
+    model.InitWasteParams(waste, sheet, false);
+    model.AddWaste(waste);
+    EXPECT_TRUE(BoxInArea(*waste, LabelBox(*waste)));
+}
+
+// A remnant around a part: the label keeps off the hole the part leaves.
+TEST_F(WasteModelOpsTest, LabelKeepsOffTheRemnantsHoles)
+{
+    model.m_textSize = 20.0;
+    model.m_wasteMethod = true;
+    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+    const FigurePtr part = Figure::Create(
+        vrnApi::CreateMacroByRectangle(L"Part", 600, 300, static_cast<int>(MacroCommand::Figure)));
+    part->InitParams();
+    part->InitPolygons(0.0, kGap, nullptr);
+    part->SetPlacement(200, 100, 0.0, false);
+    part->m_owner = sheet;
+    model.m_figures.push_back(part);
+    model.CalculateWastes();
+    ASSERT_EQ(model.m_wastes.size(), 1u);
+    ASSERT_EQ(model.m_wastes.front()->m_polygons.size(), 2u);
+    EXPECT_TRUE(BoxInArea(*model.m_wastes.front(), LabelBox(*model.m_wastes.front())));
 }
 
 TEST_F(WasteModelOpsTest, RecordRoundTripsThroughTheDrawing)
