@@ -253,3 +253,21 @@ TEST_F(WasteBuildersTest, PartWithoutGapPolygonsIsKeptClearOf)
     for (const WastePtr& waste : model.m_wastes)
         EXPECT_TRUE(KeepsOff(*waste, Grown(*part, kGap - 1e-3)));
 }
+
+// A part across the sheet leaves a remnant on either side; a stored remnant
+// reaching over both is noted twice and deleted once.
+TEST_F(WasteBuildersTest, RemnantOverlappingTwoNewOnesIsDeletedOnce)
+{
+    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+    AddPart(sheet, 400, 0, 200, 500);
+    const WastePtr across = AddRectWaste(sheet, 100, 200, 800, 100, false);
+    const WastePtr beside = AddRectWaste(sheet, 3000, 0, 100, 100, false);
+    model.m_wasteMethod = true;
+    model.CalculateWastes();
+    ASSERT_EQ(model.m_wastes.size(), 3u);
+    EXPECT_EQ(model.m_wastes.front(), beside);
+    EXPECT_EQ(std::count(model.m_wastes.begin(), model.m_wastes.end(), across), 0);
+    EXPECT_FALSE(InDrawing(*across));
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(model.m_wastes[i]->m_number, static_cast<int>(i + 1));
+}

@@ -322,3 +322,19 @@ TEST_F(WasteModelOpsTest, ReadRemnantsTakePartInTheOverlapTest)
     reopened.m_figures.clear();
     reopened.ClearSheets();
 }
+
+// With no minimum size only the remnants that are not rectangles go.
+TEST_F(WasteModelOpsTest, WithoutMinimumSizeOnlyShapedRemnantsAreDeleted)
+{
+    const SheetPtr sheet = AddSheet(0, 0);
+    const WastePtr tiny = AddRectWaste(sheet, 0, 0, 10, 10, false);
+    const NPolygon ell({}, {{0, 600}, {600, 600}, {600, 700}, {100, 700}, {100, 1300}, {0, 1300}});
+    const WastePtr shaped =
+        Waste::Create(vrnApi::CreateMacroByPolygon(ell, L"", static_cast<int>(MacroCommand::Waste)));
+    model.InitWasteParams(shaped, sheet, false);
+    model.m_wastes.push_back(shaped);
+    model.m_wastRectSize = 0.0;
+    model.DeleteNonRectangularWastes();
+    ASSERT_EQ(model.m_wastes.size(), 1u);
+    EXPECT_EQ(model.m_wastes.front(), tiny);
+}
