@@ -41,6 +41,33 @@ NPoint IntoSheetView(const SheetPtr& sheet, NPoint point)
     return point;
 }
 
+// Each figure belongs to the first sheet in whose view it lies; a figure in
+// no sheet's view keeps its owner.
+void TieFiguresToSheetViews(const std::vector<FigurePtr>& figures, const std::vector<SheetPtr>& sheets)
+{
+    for (const FigurePtr& figure : figures) {
+        const auto it = std::find_if(sheets.begin(), sheets.end(),
+                                     [&figure](const SheetPtr& sheet) { return SameView(*sheet, *figure); });
+        if (it != sheets.end())
+            figure->m_owner = *it;
+    }
+}
+
+// The remnants of the other method that a new one overlaps, once per overlap.
+std::vector<WastePtr> OverlappedByNewWastes(const std::vector<WastePtr>& wastes)
+{
+    std::vector<WastePtr> overlapped;
+    for (const WastePtr& made : wastes) {
+        if (!made->m_method)
+            continue;
+        for (const WastePtr& kept : wastes) {
+            if (!kept->m_method && made->CheckIntersect(*kept))
+                overlapped.push_back(kept);
+        }
+    }
+    return overlapped;
+}
+
 }  // namespace
 
 WastePtr NestingModel::CreateWaste(const NPoint& point)
@@ -116,10 +143,7 @@ void NestingModel::DecomposeWastesToRectangles()
         builder.Init(m_figureGap, m_sheetGap);
         std::vector<WastePtr> made;
         builder.CreateWastesByRectangles(sheet, FiguresOf(m_figures, sheet), m_wastRectSize, made);
-        for (const WastePtr& waste : made) {
-            InitWasteParams(waste, sheet, false);
-            m_wastes.push_back(waste);
-        }
+        FinishNewWastes(made, sheet);
     }
     UpdateWastesNames();
 }
@@ -133,12 +157,7 @@ void NestingModel::CalculateWastes()
             waste->m_edit = false;
     }
     ClearWastesByMethod(true);
-    for (const FigurePtr& figure : m_figures) {
-        const auto it = std::find_if(m_sheets.begin(), m_sheets.end(),
-                                     [&figure](const SheetPtr& sheet) { return SameView(*sheet, *figure); });
-        if (it != m_sheets.end())
-            figure->m_owner = *it;
-    }
+    TieFiguresToSheetViews(m_figures, m_sheets);
     for (const SheetPtr& sheet : m_sheets) {
         MakeCurrent(sheet);
         const std::vector<FigurePtr> figures = FiguresOf(m_figures, sheet);
@@ -148,21 +167,17 @@ void NestingModel::CalculateWastes()
         builder.Init(m_figureGap, m_sheetGap);
         std::vector<WastePtr> made;
         builder.CreateWastesAutomatically(sheet, figures, m_wastSize, made);
-        for (const WastePtr& waste : made) {
-            InitWasteParams(waste, sheet, false);
-            m_wastes.push_back(waste);
-        }
+        FinishNewWastes(made, sheet);
     }
-    std::vector<WastePtr> overlapped;
-    for (const WastePtr& made : m_wastes) {
-        if (!made->m_method)
-            continue;
-        for (const WastePtr& kept : m_wastes) {
-            if (!kept->m_method && made->CheckIntersect(*kept))
-                overlapped.push_back(kept);
-        }
-    }
-    for (WastePtr& waste : overlapped)
+    for (WastePtr& waste : OverlappedByNewWastes(m_wastes))
         DelWaste(waste);
     UpdateWastesNames();
+}
+
+void NestingModel::FinishNewWastes(const std::vector<WastePtr>& wastes, const SheetPtr& sheet)
+{
+    for (const WastePtr& waste : wastes) {
+        InitWasteParams(waste, sheet, false);
+        m_wastes.push_back(waste);
+    }
 }

@@ -160,4 +160,8 @@ public:
     inline static std::wstring m_materialSheet;
     inline static bool m_session = false;
     inline static ModelParams copyParams;
+
+private:
+    // Finishes the remnants a builder made on the sheet and appends them.
+    void FinishNewWastes(const std::vector<WastePtr>& wastes, const SheetPtr& sheet);
 };
