@@ -271,3 +271,26 @@ TEST_F(WasteBuildersTest, RemnantOverlappingTwoNewOnesIsDeletedOnce)
     for (size_t i = 0; i < 3; ++i)
         EXPECT_EQ(model.m_wastes[i]->m_number, static_cast<int>(i + 1));
 }
+
+// Two parts standing free: one remnant with two holes, read back whole from
+// the drawing.
+TEST_F(WasteBuildersTest, RemnantWithHolesIsReadBackWhole)
+{
+    model.m_wasteMethod = true;
+    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+    AddPart(sheet, 100, 100, 200, 200);
+    AddPart(sheet, 600, 100, 200, 200);
+    model.CalculateWastes();
+    ASSERT_EQ(model.m_wastes.size(), 1u);
+    EXPECT_EQ(model.m_wastes.front()->m_polygons.size(), 3u);
+
+    NestingModel reopened;
+    reopened.InitSheetsFromActiveDoc();
+    reopened.InitWastesFromActiveDoc();
+    ASSERT_EQ(reopened.m_wastes.size(), 1u);
+    EXPECT_EQ(reopened.m_wastes.front()->m_polygons.size(), 3u);
+    EXPECT_TRUE(reopened.m_wastes.front()->m_method);
+    EXPECT_EQ(reopened.m_wastes.front()->m_name, model.m_wastes.front()->m_name);
+    reopened.ClearWastes();
+    reopened.ClearSheets();
+}
