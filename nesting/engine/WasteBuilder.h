@@ -13,6 +13,10 @@
 #include <memory>
 #include <vector>
 
+class Figure;
+class Sheet;
+class Waste;
+
 class WasteBuilder {
 public:
     // A rectangle of grid cells. Grid columns are numbered from the largest x
@@ -62,6 +66,23 @@ public:
     // moved inward by the part gap.
     void DecomposeToRectangles(const NPolygonPtr& sheetOutline, const std::vector<VectorPolygon>& figures,
                                double minSize, VectorPolygon& outs);
+
+    // Remnant macros (command 104) with a Waste on each, in the drawing
+    // coordinates of the sheet view the parts lie in. Owner, number and text
+    // are the caller's. The remnant around `point` among the parts' outlines
+    // grown by the part gap; none when no closed contour encloses it or the
+    // point lies within a part's grown outline.
+    std::shared_ptr<Waste> CreateWasteManually(const std::vector<std::shared_ptr<Figure>>& figures,
+                                               const NPoint& point);
+    // The free area of the sheet beside the parts' gap rectangles, kept the
+    // part gap away from them; ledges narrower than `wastSize` are cut off.
+    void CreateWastesAutomatically(const std::shared_ptr<Sheet>& sheet,
+                                   const std::vector<std::shared_ptr<Figure>>& figures, double wastSize,
+                                   std::vector<std::shared_ptr<Waste>>& wastes);
+    // The rectangles of DecomposeToRectangles for the sheet and its parts.
+    void CreateWastesByRectangles(const std::shared_ptr<Sheet>& sheet,
+                                  const std::vector<std::shared_ptr<Figure>>& figures, double minSize,
+                                  std::vector<std::shared_ptr<Waste>>& wastes);
 
     // Converts polygons from drawing coordinates into the coordinates of the
     // view `viewNumber` (the sheet's view).

@@ -133,7 +133,8 @@ void NestingModel::InitWastesFromActiveDoc()
         waste->m_material = m_materialSheet;
         waste->m_edit = true;
         waste->InitChoose();
-        waste->UpdateGabarit();
+        // The outline too: overlap tests and the label need it.
+        waste->ReadOutline();
         waste->LoadParams();
         for (const SheetPtr& sheet : m_sheets) {
             if (sheet->GetReference() == waste->m_ownerRef) {

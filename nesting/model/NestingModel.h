@@ -106,11 +106,18 @@ public:
     WastePtr CreateWaste(const NPoint& point);
     void AddWaste(WastePtr waste);
     void DelWaste(WastePtr& waste);
+    void DelWaste(int ref);
     WastePtr GetWasteByRef(int ref) const;
     void GetRectWasteObjects(std::vector<WastePtr>& wastes) const;
     void InitWasteParams(WastePtr waste, SheetPtr sheet, bool transform);
     void UpdateWastesNames();
     void SelectWastesByMethod(bool method, bool on);
+    void ClearWastesByMethod(bool method);
+    void CalculateWastes();
+    void DecomposeWastesToRectangles();
+    void DeleteNonRectangularWastes();
+    // Shows or hides the remnants' layer.
+    void UpdateWastes();
 
     // Chosen objects (appended in list order)
     void GetSelectedSheets(std::vector<SheetPtr>& sheets) const;
@@ -161,6 +168,10 @@ public:
     inline static std::wstring m_materialSheet;
     inline static bool m_session = false;
     inline static ModelParams copyParams;
+
+private:
+    // Finishes the remnants a builder made on the sheet and appends them.
+    void FinishNewWastes(const std::vector<WastePtr>& wastes, const SheetPtr& sheet);
 };
 
 // Finds the bridge's owners in the active drawing through a temporary model.

@@ -3,8 +3,11 @@
 
 #include "model/NestingObject.h"
 
+#include "vlapi/vlapi.h"
+
 #include <memory>
 #include <string>
+#include <vector>
 
 class Sheet;
 class Waste;
@@ -19,6 +22,30 @@ public:
     void UpdateGabarit() override;
     void SaveParams() override;
     void LoadParams() override;
+
+    // Reads name and outline from the macro, recognises a rectangle, updates
+    // the gabarit and colours the macro. The host binding reports the outline
+    // in the millimetres of the macro's own view whatever the view's scale,
+    // so the outline is already in view coordinates: `transform` asks for
+    // exactly that and needs no further conversion.
+    void InitParams(bool transform);
+    // The outline from the macro, its outer ring cleaned, and the gabarit.
+    void ReadOutline();
+    // The label at the centre of the gabarit, and its text height.
+    void AddText(double height);
+    void UpdateSizeText(double height);
+    // "<remnant> <sheet>-<index>(<indTotal>) <size> <material>"; needs an owner sheet.
+    void UpdateName(int index, int indTotal);
+    // Moves the label to a place inside the outline where it fits.
+    void CorrectTextPosition();
+    // The two remnants overlap (one inside a hole of the other does not).
+    bool CheckIntersect(const Waste& other) const;
+    // A rectangle whose both sides exceed `size` (within 1e-4).
+    bool CheckRectangle(double size) const;
+    // The macro's drawing objects that make the outline, and its label.
+    void GetContourObjects(std::vector<vlapi::IDrawingObjectPtr>& objs, bool text);
+    void Draw();
+    void DeleteColouring();
 
     void SetColor(int color) { m_color = color; }
     void ChangeLayer(int layer);

@@ -1,0 +1,241 @@
+// Remnant macros from the builder's shapes: around a picked point, from the
+// free area of a sheet, and from its rectangle decomposition.
+#include "engine/HodographBuilder.h"
+#include "engine/WasteBuilder.h"
+#include "host/VarnelAPI.h"
+#include "model/NestingFigure.h"
+#include "model/NestingSheet.h"
+#include "model/NestingWaste.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr double kTolerance = 1e-4;
+constexpr int kWasteCommand = static_cast<int>(MacroCommand::Waste);
+constexpr unsigned short kGapOutlineStyle = 3;
+
+// A remnant's outline: the outer ring and the rings of the parts' areas
+// that lie inside it.
+struct RemnantShape {
+    NPolygonPtr outer;
+    VectorPolygon holes;
+};
+
+WastePtr WasteOn(const INestingMacroObjectPtr& macro)
+{
+    return macro ? Waste::Create(macro) : WastePtr{};
+}
+
+// A macro of several rings: each drawn as a closed polyline and gathered
+// into one macro where it stands; the drawings go again when the host makes
+// no macro.
+INestingMacroObjectPtr MacroOfRings(const RemnantShape& shape)
+{
+    vlapi::IDrawingContainerPtr container = vrnApi::GetActiveDrawingContainer();
+    if (!container)
+        return {};
+    std::vector<vlapi::IDrawingObjectPtr> rings;
+    for (const NPolygonPtr& ring : shape.holes) {
+        if (vlapi::IPolyLine2DPtr polyline = vrnApi::CreatePolyLine(container, *ring, 1))
+            rings.push_back(vlapi::IDrawingObjectPtr(polyline));
+    }
+    if (vlapi::IPolyLine2DPtr polyline = vrnApi::CreatePolyLine(container, *shape.outer, 1))
+        rings.insert(rings.begin(), vlapi::IDrawingObjectPtr(polyline));
+    INestingMacroObjectPtr macro = vrnApi::CreateMacroByObjects(rings, NPoint{0.0, 0.0}, kWasteCommand);
+    if (!macro) {
+        for (const vlapi::IDrawingObjectPtr& ring : rings)
+            ring->Delete();
+    }
+    return macro;
+}
+
+WastePtr MakeWaste(const RemnantShape& shape)
+{
+    if (shape.holes.empty())
+        return WasteOn(vrnApi::CreateMacroByPolygon(*shape.outer, L"", kWasteCommand));
+    return WasteOn(MacroOfRings(shape));
+}
+
+void AppendWastes(const std::vector<RemnantShape>& shapes, std::vector<WastePtr>& wastes)
+{
+    for (const RemnantShape& shape : shapes) {
+        if (WastePtr waste = MakeWaste(shape))
+            wastes.push_back(std::move(waste));
+    }
+}
+
+void AppendWastes(const VectorPolygon& rectangles, std::vector<WastePtr>& wastes)
+{
+    std::vector<RemnantShape> shapes;
+    for (const NPolygonPtr& rectangle : rectangles)
+        shapes.push_back(RemnantShape{rectangle, {}});
+    AppendWastes(shapes, wastes);
+}
+
+// The gap polygon of a part whose working polygons are built.
+const NPolygon* GapOutline(const Figure& figure)
+{
+    return figure.m_poligons.empty() ? nullptr : figure.m_poligons.front().get();
+}
+
+// The part's gap rectangle: its gap polygon's gabarit, or, before the gap
+// polygons are built, its outline's gabarit grown by half the gap.
+NRect GapRectangle(const Figure& figure, double halfGap)
+{
+    if (GapOutline(figure))
+        return figure.m_rect;
+    const NRect& border = figure.m_rectBorder;
+    return NRect{{border.pBot.x - halfGap, border.pBot.y - halfGap}, {border.pTop.x + halfGap, border.pTop.y + halfGap}};
+}
+
+// The closed contours chained from the hodographs' sides.
+std::vector<NContourPtr> FreeAreaContours(const std::vector<HodographRectPtr>& hodographs)
+{
+    std::vector<NSegmentPtr> segments;
+    for (const HodographRectPtr& hodograph : hodographs) {
+        std::vector<NSegmentPtr> sides;
+        hodograph->GetSegments(sides);
+        for (const NSegmentPtr& side : sides) {
+            if (side && !CheckEquilPoints(side->p1, side->p2))
+                segments.push_back(side);
+        }
+    }
+    std::vector<NContourPtr> contours;
+    CreateContinuousContours(segments, contours);
+    return contours;
+}
+
+// The simple rings of the free-area contours.
+VectorPolygon FreeAreaRings(const std::vector<NContourPtr>& contours)
+{
+    VectorPolygon rings;
+    for (const NContourPtr& contour : contours) {
+        NPolygonPtr polygon = contour->CreatePolygon();
+        if (!polygon || polygon->m_points.size() < 3)
+            continue;
+        VectorPolygon pieces;
+        polygon->GetSubPolygons(pieces);
+        if (pieces.empty())
+            pieces.push_back(polygon);
+        for (const NPolygonPtr& piece : pieces) {
+            if (piece && piece->m_points.size() >= 3)
+                rings.push_back(piece);
+        }
+    }
+    return rings;
+}
+
+// The rings that enclose ring `i`.
+std::vector<size_t> Enclosing(const VectorPolygon& rings, size_t i)
+{
+    std::vector<size_t> enclosing;
+    for (size_t j = 0; j < rings.size(); ++j) {
+        if (j != i && rings[j]->CheckContainPoligon(*rings[i], true))
+            enclosing.push_back(j);
+    }
+    return enclosing;
+}
+
+// A part standing free of the sheet's edge leaves its area as a ring inside
+// the free area's ring: the rings at an even depth bound free area, each
+// ring at an odd depth is a hole of the ring one level up that encloses it.
+// Ledges narrower than `wastSize` are cut off the outer rings.
+std::vector<RemnantShape> GroupRings(const VectorPolygon& rings, double wastSize)
+{
+    std::vector<std::vector<size_t>> enclosing;
+    for (size_t i = 0; i < rings.size(); ++i)
+        enclosing.push_back(Enclosing(rings, i));
+    std::vector<RemnantShape> shapes;
+    for (size_t i = 0; i < rings.size(); ++i) {
+        if (enclosing[i].size() % 2 != 0)
+            continue;
+        NPolygonPtr outer = wastSize < kTolerance ? rings[i] : RemoveLedgesTarvel(rings[i], wastSize);
+        if (!outer || outer->m_points.size() < 3)
+            continue;
+        RemnantShape shape{outer, {}};
+        for (size_t k = 0; k < rings.size(); ++k) {
+            const std::vector<size_t>& around = enclosing[k];
+            if (around.size() == enclosing[i].size() + 1 && std::count(around.begin(), around.end(), i) != 0)
+                shape.holes.push_back(rings[k]);
+        }
+        shapes.push_back(std::move(shape));
+    }
+    return shapes;
+}
+
+// Each part's outer ring grown by the full part gap, as a remnant cut beside
+// the part keeps it (the gap polygons keep only half of it): the host's
+// offset of the outline, or the gap polygon where the host gives none.
+VectorPolygon GrownOutlines(const std::vector<FigurePtr>& figures, double gap)
+{
+    VectorPolygon outlines;
+    for (const FigurePtr& figure : figures) {
+        if (figure->m_borders.empty() || !figure->m_borders.front())
+            continue;
+        NPolygonPtr ring = figure->m_borders.front()->GetCopy();
+        if (!ring->CheckDirection())
+            ring->Invert();
+        VectorPolygon grown;
+        vrnApi::CreateEquidistantPoligons({ring}, gap, grown, false);
+        if (!grown.empty() && grown.front())
+            outlines.push_back(grown.front());
+        else if (const NPolygon* outline = GapOutline(*figure))
+            outlines.push_back(outline->GetCopy());
+    }
+    return outlines;
+}
+
+}  // namespace
+
+WastePtr WasteBuilder::CreateWasteManually(const std::vector<FigurePtr>& figures, const NPoint& point)
+{
+    const VectorPolygon outlines = GrownOutlines(figures, m_figureGap);
+    // A point on a part or within its gap would be enclosed by the part's
+    // own outline: no remnant there.
+    if (std::any_of(outlines.begin(), outlines.end(),
+                    [&point](const NPolygonPtr& outline) { return outline->CheckContainPoint(point, true); }))
+        return {};
+    for (const NPolygonPtr& outline : outlines)
+        outline->Draw(kGapOutlineStyle);
+    INestingMacroObjectPtr macro = vrnApi::CreateMacroByEncloseContours(point, kWasteCommand);
+    WastePtr waste = macro ? Waste::Create(macro) : WastePtr{};
+    for (const NPolygonPtr& outline : outlines)
+        outline->Clear();
+    return waste;
+}
+
+void WasteBuilder::CreateWastesAutomatically(const SheetPtr& sheet, const std::vector<FigurePtr>& figures,
+                                             double wastSize, std::vector<WastePtr>& wastes)
+{
+    if (!sheet)
+        return;
+    const double h = m_figureGap * 0.5;
+    const NRect square{{-h, -h}, {h, h}};
+    const NRect sheetRect{{-h, -h}, {sheet->GetWidth() + h, sheet->GetHeight() + h}};
+    std::vector<NRect> placed;
+    for (const FigurePtr& figure : figures)
+        placed.push_back(GapRectangle(*figure, h));
+
+    HodographBuilder hodographBuilder;
+    hodographBuilder.Init(m_figureGap, m_sheetGap, 0, false);
+    std::vector<HodographRectPtr> hodographs;
+    hodographBuilder.CreateRectHodographs(0.0, 0.0, placed, square, sheetRect, hodographs);
+
+    AppendWastes(GroupRings(FreeAreaRings(FreeAreaContours(hodographs)), wastSize), wastes);
+}
+
+void WasteBuilder::CreateWastesByRectangles(const SheetPtr& sheet, const std::vector<FigurePtr>& figures,
+                                            double minSize, std::vector<WastePtr>& wastes)
+{
+    if (!sheet || !sheet->m_polygon)
+        return;
+    std::vector<VectorPolygon> parts;
+    for (const FigurePtr& figure : figures) {
+        if (!figure->m_borders.empty())
+            parts.push_back(figure->m_borders);
+    }
+    VectorPolygon rectangles;
+    DecomposeToRectangles(sheet->m_polygon, parts, minSize, rectangles);
+    AppendWastes(rectangles, wastes);
+}

@@ -1,0 +1,41 @@
+// The remnant's label placed where it fits inside the outline.
+#include "engine/InterPointBuilder.h"
+#include "host/VarnelAPI.h"
+#include "model/NestingWaste.h"
+
+void Waste::CorrectTextPosition()
+{
+    if (!m_macro || m_polygons.empty())
+        return;
+    std::vector<FontParams> fonts;
+    m_macro->GetFontParams(fonts);
+    std::vector<vlapi::IDrawingObjectPtr> texts;
+    m_macro->GetTextObjectsFromMacro(nullptr, fonts, texts);
+    if (texts.empty())
+        return;
+    if (vrnApi::GetActiveDocument2D()) {
+        // The label's reference point becomes its horizontal middle. Moving
+        // the macro's texts moves this text object too: it is moved once.
+        NRect box{};
+        vrnApi::GetObjectGabarit(vlapi::IVarnelAPIObjectPtr(texts.front()), box);
+        m_macro->OffsetTextInMacro(NPoint{-(box.pTop.x - box.pBot.x) * 0.5, 0.0});
+    }
+    // The finder always gets the outer ring one way round and the holes the
+    // other. The holes are the parts' areas the remnant runs around: the
+    // label keeps off them.
+    NPolygonPtr outer = m_polygons.front()->GetCopy();
+    if (outer->CheckDirection())
+        outer->Invert();
+    VectorPolygon holes;
+    for (size_t i = 1; i < m_polygons.size(); ++i) {
+        NPolygonPtr hole = m_polygons[i]->GetCopy();
+        if (!hole->CheckDirection())
+            hole->Invert();
+        holes.push_back(std::move(hole));
+    }
+    InterPointBuilder finder;
+    finder.Init(outer, holes);
+    NPoint offset{};
+    finder.FindInternalPointForTextPlacement(texts, {}, offset);
+    m_macro->OffsetTextInMacro(offset);
+}

@@ -1,0 +1,144 @@
+// A remnant's outline, label, name and overlap tests.
+#include "model/NestingWaste.h"
+
+#include "host/VarnelAPI.h"
+#include "model/NestingSheet.h"
+
+#include <cmath>
+#include <cwchar>
+
+namespace {
+
+constexpr double kTolerance = 1e-4;
+constexpr int IDS_WASTE = 7315;
+constexpr unsigned short kOutlineStyle = 3;
+
+// One piece of the name, formatted as the host's C runtime would into a
+// buffer of 255 wide characters.
+template <class... Args>
+std::wstring Format(const wchar_t* format, Args... args)
+{
+    wchar_t buffer[255] = {};
+    const int written = std::swprintf(buffer, std::size(buffer), format, args...);
+    return written < 0 ? std::wstring(buffer) : std::wstring(buffer, static_cast<size_t>(written));
+}
+
+}  // namespace
+
+void Waste::InitParams(bool /*transform*/)
+{
+    if (!m_macro)
+        return;
+    m_name = m_macro->GetName();
+    ReadOutline();
+    if (m_polygons.empty())
+        return;
+    double width = 0.0;
+    double height = 0.0;
+    if (m_polygons.size() == 1 && m_polygons.front()->CheckRectangle(width, height)) {
+        m_width = width;
+        m_height = height;
+        m_rectform = true;
+    }
+    m_macro->CreateColouringInMacro(m_polygons, m_color);
+}
+
+void Waste::ReadOutline()
+{
+    if (!m_macro)
+        return;
+    m_polygons.clear();
+    m_macro->InitBordersFromMacro(m_polygons);
+    std::erase(m_polygons, nullptr);
+    if (m_polygons.empty())
+        return;
+    NPolygon& outer = *m_polygons.front();
+    outer.DelEquilPoints();
+    outer.DelColinearPoints();
+    UpdateGabarit();
+}
+
+void Waste::AddText(double height)
+{
+    if (!m_macro)
+        return;
+    const double x = (m_rect.pBot.x + m_rect.pTop.x) * 0.5;
+    const double y = (m_rect.pBot.y + m_rect.pTop.y) * 0.5;
+    m_macro->AddTextInMacro(m_name, x, y, height);
+}
+
+void Waste::UpdateSizeText(double height)
+{
+    if (m_macro)
+        m_macro->SetFontParams({FontParams{height}}, false, false);
+}
+
+void Waste::UpdateName(int index, int indTotal)
+{
+    if (!m_owner)
+        return;
+    std::wstring name = vrnApi::LoadStr(IDS_WASTE);
+    name += L" " + m_owner->m_name;
+    name += Format(L"-%d(%d) ", index, indTotal);
+    if (m_rectform) {
+        name += m_thickness > kTolerance
+                    ? Format(L"%gx%gx%g", m_thickness, std::floor(m_width), std::floor(m_height))
+                    : Format(L"%gx%g", std::floor(m_width), std::floor(m_height));
+    }
+    if (!m_material.empty())
+        name += L" " + m_material;
+    m_name = name;
+    if (m_macro) {
+        m_macro->SetName(m_name);
+        m_macro->ChangeTextInMacro(m_name);
+    }
+}
+
+bool Waste::CheckIntersect(const Waste& other) const
+{
+    if (m_polygons.empty() || other.m_polygons.empty())
+        return false;
+    const NPolygon& outer = *m_polygons.front();
+    const NPolygon& otherOuter = *other.m_polygons.front();
+    if (!outer.CheckIntersection(otherOuter, false) && !outer.CheckContainPoligon(otherOuter, false) &&
+        !otherOuter.CheckContainPoligon(outer, false))
+        return false;
+    for (size_t i = 1; i < m_polygons.size(); ++i) {
+        if (m_polygons[i]->CheckContainPoligon(otherOuter, false))
+            return false;
+    }
+    for (size_t i = 1; i < other.m_polygons.size(); ++i) {
+        if (other.m_polygons[i]->CheckContainPoligon(outer, false))
+            return false;
+    }
+    return true;
+}
+
+bool Waste::CheckRectangle(double size) const
+{
+    return m_rectform && m_width > size - kTolerance && m_height > size - kTolerance;
+}
+
+void Waste::GetContourObjects(std::vector<vlapi::IDrawingObjectPtr>& objs, bool text)
+{
+    if (!m_macro)
+        return;
+    std::vector<vlapi::IDrawingObjectPtr> members;
+    m_macro->GetDrawingObjectsFromMacro(nullptr, members, false, text);
+    for (const vlapi::IDrawingObjectPtr& member : members) {
+        if (member)
+            objs.push_back(member);
+    }
+}
+
+void Waste::Draw()
+{
+    for (const NPolygonPtr& polygon : m_polygons)
+        polygon->Draw(kOutlineStyle);
+}
+
+void Waste::DeleteColouring()
+{
+    if (m_macro)
+        m_macro->DeleteColouringInMacro(m_color);
+}
