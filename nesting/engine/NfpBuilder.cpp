@@ -174,6 +174,16 @@ bool NFP_Builder::TryStartAt(const NPoint& shift)
     return true;
 }
 
+void NFP_Builder::StepBack()
+{
+    NPoint move = m_trimmedVector.p1 - m_trimmedVector.p2;
+    NPoint from = m_shift;
+    m_shift += move;
+    m_trimmedVector = NSegment(from, m_shift, 0);
+    m_backAngle = Angle(NPoint{-move.x, -move.y});
+    m_nfpPoints.push_back(m_shift);
+}
+
 bool NFP_Builder::ReachesKnownRing() const
 {
     return std::any_of(m_rings.begin(), m_rings.end(),
@@ -207,14 +217,15 @@ bool NFP_Builder::TraceRing(double backAngle)
     for (m_iter = 0; m_iter < StepBound(); ++m_iter) {
         if (!Step())
             return false;
-        if (IsClosed()) {
-            CleanRing(m_nfpPoints, m_frame->Tolerance());
-            return true;
+        bool closed = IsClosed();
+        if (!closed && ReachesKnownRing()) {
+            // A corridor of B's exact width leads to a ring already traced:
+            // this ring ends there and goes back the way it came.
+            StepBack();
+            closed = IsClosed();
         }
-        if (ReachesKnownRing()) {
-            // A corridor hanging off a ring already traced (B slides into a
-            // slot of its exact width): keep the slide there and back.
-            m_nfpPoints.insert(m_nfpPoints.end(), m_nfpPoints.rbegin() + 1, m_nfpPoints.rend() - 1);
+        if (closed) {
+            CleanRing(m_nfpPoints, m_frame->Tolerance());
             return true;
         }
     }

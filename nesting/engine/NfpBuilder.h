@@ -46,6 +46,7 @@ private:
     bool TrimmingFeasibleTranslationVectors();
     bool IsClosed();
     bool ReachesKnownRing() const;
+    void StepBack();
     bool CoversAllDirections() const;
     bool IsKnownPosition(const NPoint& shift) const;
     void ConvolutionCandidates(std::vector<NPoint>& candidates) const;
