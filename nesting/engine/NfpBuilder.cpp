@@ -146,37 +146,28 @@ bool NFP_Builder::IsKnownPosition(const NPoint& shift) const
     return false;
 }
 
-bool NFP_Builder::TryStartAt(const NPoint& shift)
+void NFP_Builder::TryStartAt(const NPoint& shift)
 {
     m_shift = shift;
     FindTouchingPoints();
     FindPotentialTranslationVectors();
     if (m_sectors.empty())
-        return false;
-    if (CoversAllDirections()) {
-        m_rings.push_back({shift}); // an exact fit
-        return true;
-    }
-    // Start from a free direction and follow the ring that bounds it.
+        return;
+    // Start from a free direction and follow the ring that bounds it; with
+    // none, B fits exactly at this one position.
     double phi = m_sectors.front().start + m_sectors.front().width;
-    for (size_t k = 0; k <= m_sectors.size(); ++k) {
-        auto inside = std::find_if(m_sectors.begin(), m_sectors.end(),
-                                   [&](const nfp::Sector& s) { return ContactFrame::InsideSector(s, phi); });
-        if (inside == m_sectors.end())
-            break;
-        phi = inside->start + inside->width;
-    }
-    if (!TraceRing(nfp::Mod2Pi(phi))) {
+    if (!LeaveBlockedDirections(phi))
+        m_rings.push_back({shift});
+    else if (TraceRing(nfp::Mod2Pi(phi)))
+        m_rings.push_back(m_nfpPoints);
+    else
         m_complete = false;
-        return false;
-    }
-    m_rings.push_back(m_nfpPoints);
-    return true;
 }
 
-void NFP_Builder::StepBack()
+void NFP_Builder::StepBack() { Move(m_trimmedVector.p1 - m_trimmedVector.p2); }
+
+void NFP_Builder::Move(const NPoint& move)
 {
-    NPoint move = m_trimmedVector.p1 - m_trimmedVector.p2;
     NPoint from = m_shift;
     m_shift += move;
     m_trimmedVector = NSegment(from, m_shift, 0);
@@ -190,17 +181,16 @@ bool NFP_Builder::ReachesKnownRing() const
                        [&](const Ring& ring) { return m_frame->OnRing(ring, m_shift); });
 }
 
-bool NFP_Builder::CoversAllDirections() const
+bool NFP_Builder::LeaveBlockedDirections(double& phi) const
 {
-    double phi = 0.0;
     for (size_t k = 0; k <= m_sectors.size(); ++k) {
         auto inside = std::find_if(m_sectors.begin(), m_sectors.end(),
                                    [&](const nfp::Sector& s) { return ContactFrame::InsideSector(s, phi); });
         if (inside == m_sectors.end())
-            return false;
+            return true;
         phi = inside->start + inside->width;
     }
-    return true;
+    return false;
 }
 
 size_t NFP_Builder::StepBound() const
@@ -297,15 +287,8 @@ bool NFP_Builder::SelectTranslationVector()
     // feasible move counter-clockwise from there: B keeps to the free side it
     // came from and the forbidden region stays on its left.
     double phi = m_backAngle;
-    for (size_t k = 0;; ++k) {
-        auto inside = std::find_if(m_sectors.begin(), m_sectors.end(),
-                                   [&](const nfp::Sector& s) { return ContactFrame::InsideSector(s, phi); });
-        if (inside == m_sectors.end())
-            break;
-        if (k == m_sectors.size())
-            return false;
-        phi = inside->start + inside->width;
-    }
+    if (!LeaveBlockedDirections(phi))
+        return false;
     // Going straight back is the last resort: it only leaves a dead end
     // (the bottom of a slot B fits exactly).
     constexpr double tolAngle = 1e-9;
@@ -334,11 +317,7 @@ bool NFP_Builder::TrimmingFeasibleTranslationVectors()
     move *= t;
     if (Length(move) < m_frame->Tolerance())
         return false;
-    NPoint from = m_shift;
-    m_shift += move;
-    m_trimmedVector = NSegment(from, m_shift, 0);
-    m_backAngle = Angle(NPoint{-move.x, -move.y});
-    m_nfpPoints.push_back(m_shift);
+    Move(move);
     return true;
 }
 
