@@ -26,7 +26,9 @@ bool WedgesOverlap(double s1, double w1, double s2, double w2)
            (Turn(s2, s1) < w2 - ANGLE_TOL && w1 > ANGLE_TOL);
 }
 
-// The smallest sector holding both sectors (they must leave a gap).
+// The smallest sector holding the sectors I and J, which must leave a gap
+// between them: for two touching vertices, I is A's wedge and J is B's wedge
+// turned half round, and every direction between them pushes B into A.
 Sector Hull(double sI, double wI, double sJ, double wJ)
 {
     Sector s;
