@@ -146,32 +146,33 @@ bool NFP_Builder::IsKnownPosition(const NPoint& shift) const
     return false;
 }
 
-bool NFP_Builder::TryStartAt(const NPoint& shift)
+void NFP_Builder::TryStartAt(const NPoint& shift)
 {
     m_shift = shift;
     FindTouchingPoints();
     FindPotentialTranslationVectors();
     if (m_sectors.empty())
-        return false;
-    if (CoversAllDirections()) {
-        m_rings.push_back({shift}); // an exact fit
-        return true;
-    }
-    // Start from a free direction and follow the ring that bounds it.
+        return;
+    // Start from a free direction and follow the ring that bounds it; with
+    // none, B fits exactly at this one position.
     double phi = m_sectors.front().start + m_sectors.front().width;
-    for (size_t k = 0; k <= m_sectors.size(); ++k) {
-        auto inside = std::find_if(m_sectors.begin(), m_sectors.end(),
-                                   [&](const nfp::Sector& s) { return ContactFrame::InsideSector(s, phi); });
-        if (inside == m_sectors.end())
-            break;
-        phi = inside->start + inside->width;
-    }
-    if (!TraceRing(nfp::Mod2Pi(phi))) {
+    if (!LeaveBlockedDirections(phi))
+        m_rings.push_back({shift});
+    else if (TraceRing(nfp::Mod2Pi(phi)))
+        m_rings.push_back(m_nfpPoints);
+    else
         m_complete = false;
-        return false;
-    }
-    m_rings.push_back(m_nfpPoints);
-    return true;
+}
+
+void NFP_Builder::StepBack() { Move(m_trimmedVector.p1 - m_trimmedVector.p2); }
+
+void NFP_Builder::Move(const NPoint& move)
+{
+    NPoint from = m_shift;
+    m_shift += move;
+    m_trimmedVector = NSegment(from, m_shift, 0);
+    m_backAngle = Angle(NPoint{-move.x, -move.y});
+    m_nfpPoints.push_back(m_shift);
 }
 
 bool NFP_Builder::ReachesKnownRing() const
@@ -180,17 +181,16 @@ bool NFP_Builder::ReachesKnownRing() const
                        [&](const Ring& ring) { return m_frame->OnRing(ring, m_shift); });
 }
 
-bool NFP_Builder::CoversAllDirections() const
+bool NFP_Builder::LeaveBlockedDirections(double& phi) const
 {
-    double phi = 0.0;
     for (size_t k = 0; k <= m_sectors.size(); ++k) {
         auto inside = std::find_if(m_sectors.begin(), m_sectors.end(),
                                    [&](const nfp::Sector& s) { return ContactFrame::InsideSector(s, phi); });
         if (inside == m_sectors.end())
-            return false;
+            return true;
         phi = inside->start + inside->width;
     }
-    return true;
+    return false;
 }
 
 size_t NFP_Builder::StepBound() const
@@ -207,14 +207,15 @@ bool NFP_Builder::TraceRing(double backAngle)
     for (m_iter = 0; m_iter < StepBound(); ++m_iter) {
         if (!Step())
             return false;
-        if (IsClosed()) {
-            CleanRing(m_nfpPoints, m_frame->Tolerance());
-            return true;
+        bool closed = IsClosed();
+        if (!closed && ReachesKnownRing()) {
+            // A corridor of B's exact width leads to a ring already traced:
+            // this ring ends there and goes back the way it came.
+            StepBack();
+            closed = IsClosed();
         }
-        if (ReachesKnownRing()) {
-            // A corridor hanging off a ring already traced (B slides into a
-            // slot of its exact width): keep the slide there and back.
-            m_nfpPoints.insert(m_nfpPoints.end(), m_nfpPoints.rbegin() + 1, m_nfpPoints.rend() - 1);
+        if (closed) {
+            CleanRing(m_nfpPoints, m_frame->Tolerance());
             return true;
         }
     }
@@ -286,15 +287,8 @@ bool NFP_Builder::SelectTranslationVector()
     // feasible move counter-clockwise from there: B keeps to the free side it
     // came from and the forbidden region stays on its left.
     double phi = m_backAngle;
-    for (size_t k = 0;; ++k) {
-        auto inside = std::find_if(m_sectors.begin(), m_sectors.end(),
-                                   [&](const nfp::Sector& s) { return ContactFrame::InsideSector(s, phi); });
-        if (inside == m_sectors.end())
-            break;
-        if (k == m_sectors.size())
-            return false;
-        phi = inside->start + inside->width;
-    }
+    if (!LeaveBlockedDirections(phi))
+        return false;
     // Going straight back is the last resort: it only leaves a dead end
     // (the bottom of a slot B fits exactly).
     constexpr double tolAngle = 1e-9;
@@ -323,11 +317,7 @@ bool NFP_Builder::TrimmingFeasibleTranslationVectors()
     move *= t;
     if (Length(move) < m_frame->Tolerance())
         return false;
-    NPoint from = m_shift;
-    m_shift += move;
-    m_trimmedVector = NSegment(from, m_shift, 0);
-    m_backAngle = Angle(NPoint{-move.x, -move.y});
-    m_nfpPoints.push_back(m_shift);
+    Move(move);
     return true;
 }
 
@@ -350,39 +340,20 @@ void NFP_Builder::ConvolutionCandidates(std::vector<NPoint>& candidates) const
             if (m_frame->CanTouch({ContactKind::VertexOnEdgeB, i, j}))
                 segs.push_back({a[i] - b[j], a[i] - b[(j + 1) % b.size()]});
         }
-    double tol = m_frame->Tolerance();
-    std::vector<double> params;
+    // Every boundary component has a vertex: a touching of two vertices (an
+    // end of these segments, above) or a crossing of two of the segments.
     for (size_t k = 0; k < segs.size(); ++k) {
         NPoint d = segs[k].q - segs[k].p;
-        double len = Length(d);
-        if (len < tol)
-            continue;
-        params.assign({0.0, 1.0});
-        for (size_t l = 0; l < segs.size(); ++l) {
-            if (l == k)
-                continue;
+        for (size_t l = k + 1; l < segs.size(); ++l) {
             NPoint e = segs[l].q - segs[l].p;
             double denom = nfp::Cross(d, e);
+            if (std::fabs(denom) <= 1e-12 * Length(d) * Length(e))
+                continue; // parallel: where they meet is an end of one of them
             NPoint w = segs[l].p - segs[k].p;
-            if (std::fabs(denom) > 1e-12 * len * Length(e)) {
-                double t = nfp::Cross(w, e) / denom;
-                double s = nfp::Cross(w, d) / denom;
-                if (t > 0.0 && t < 1.0 && s >= 0.0 && s <= 1.0)
-                    params.push_back(t);
-            } else if (std::fabs(nfp::Cross(d, w)) < tol * len) {
-                for (const NPoint& end : {segs[l].p, segs[l].q}) {
-                    double t = nfp::Dot(end - segs[k].p, d) / (len * len);
-                    if (t > 0.0 && t < 1.0)
-                        params.push_back(t);
-                }
-            }
-        }
-        std::sort(params.begin(), params.end());
-        for (size_t n = 0; n + 1 < params.size(); ++n) {
-            if (n > 0)
-                candidates.push_back(segs[k].p + NPoint{d.x * params[n], d.y * params[n]});
-            double mid = 0.5 * (params[n] + params[n + 1]);
-            candidates.push_back(segs[k].p + NPoint{d.x * mid, d.y * mid});
+            double t = nfp::Cross(w, e) / denom;
+            double s = nfp::Cross(w, d) / denom;
+            if (t > 0.0 && t < 1.0 && s > 0.0 && s < 1.0)
+                candidates.push_back(segs[k].p + NPoint{d.x * t, d.y * t});
         }
     }
 }

@@ -36,7 +36,7 @@ private:
     bool CheckIndexesByGabarit() const;
     void FindExterStartPosition();
     void FindInnerStartPosition();
-    bool TryStartAt(const NPoint& shift);
+    void TryStartAt(const NPoint& shift);
     bool TraceRing(double backAngle);
     bool Step();
     void FindTouchingPoints();
@@ -46,7 +46,11 @@ private:
     bool TrimmingFeasibleTranslationVectors();
     bool IsClosed();
     bool ReachesKnownRing() const;
-    bool CoversAllDirections() const;
+    void StepBack();
+    void Move(const NPoint& move);
+    // Turns phi counter-clockwise out of the blocked sectors; false when
+    // every direction is blocked.
+    bool LeaveBlockedDirections(double& phi) const;
     bool IsKnownPosition(const NPoint& shift) const;
     void ConvolutionCandidates(std::vector<NPoint>& candidates) const;
     void StoreRings();

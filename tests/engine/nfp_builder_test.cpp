@@ -171,6 +171,24 @@ TEST(NfpBuilder, InnerModeFindsEveryPocketOfAContainer)
     EXPECT_TRUE(HasRingThrough(r.rings, {25, 5}));
 }
 
+TEST(NfpBuilder, InnerModePocketBehindACorridorOfExactWidth)
+{
+    // B fits a pocket of the container that a corridor of B's exact width
+    // joins to the rest: both stay in the result.
+    Ring container{{0, 0}, {5, 2.5}, {10, 0}, {7.5, 5}, {10, 12.5}, {5, 10}, {0, 12.5}, {2.5, 7.5}};
+    Ring b{{0, 0}, {0, 5}, {-5, 5}, {-5, 4}, {-3, 3}, {-2, 2}, {-1, 0}};
+    Result r = Build(container, b, true);
+    ASSERT_FALSE(r.rings.empty());
+    EXPECT_TRUE(r.complete);
+    std::vector<Ring> rings = Rings(r.rings);
+    NRect box = r.rings[0]->GetGabarit();
+    for (const NPoint& t : Probes(rings, {{box.pBot.x - 1, box.pBot.y - 1}, {box.pTop.x + 1, box.pTop.y + 2}})) {
+        bool inside = nfp_oracle::StrictlyInside(rings, t, 1e-7) || nfp_oracle::OnRings(rings, t, 1e-7);
+        EXPECT_EQ(inside, nfp_oracle::Contains(container, b, t)) << t.x << ", " << t.y;
+    }
+    EXPECT_TRUE(nfp_oracle::StrictlyInside(rings, {7.275, 3.97}, 1e-7));
+}
+
 // ---------------------------------------------------------------- degenerate pairs
 
 TEST(NfpDegenerate, SlidingFitKeepsTheFeasibleSegment)

@@ -256,6 +256,17 @@ bool Overlaps(const Ring& a, const Ring& b, const NPoint& t, const std::vector<R
     return CGAL::to_double(Area(part)) > minArea;
 }
 
+bool Contains(const Ring& a, const Ring& b, const NPoint& t, double maxOutside)
+{
+    Ring moved;
+    for (const NPoint& p : b)
+        moved.push_back(p + t);
+    PolygonSet outside;
+    outside.insert(ToCgal(moved));
+    outside.difference(ToCgal(a));
+    return CGAL::to_double(Area(outside)) <= maxOutside;
+}
+
 namespace {
 
 bool OnEdge(const NPoint& q0, const NPoint& q1, const NPoint& p, double tol)

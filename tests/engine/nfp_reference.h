@@ -65,6 +65,8 @@ Summary RunInstance(const Instance& instance, std::ostream* log);
 // `minArea` (so that a touch computed in doubles is not taken for overlap).
 bool Overlaps(const Ring& a, const Ring& b, const NPoint& t, const std::vector<Ring>& holes = {},
               double minArea = 1e-9);
+// B moved by t lies inside A, but for at most `maxOutside` of its area.
+bool Contains(const Ring& a, const Ring& b, const NPoint& t, double maxOutside = 1e-9);
 // p lies in the region bounded by `rings` (even-odd), not on any ring.
 bool StrictlyInside(const std::vector<Ring>& rings, const NPoint& p, double tol);
 // p lies on one of the rings.
