@@ -1,0 +1,163 @@
+#include "engine/HodographBuilder.h"
+
+#include <algorithm>
+
+void HodographBuilder::Init(double figureGap, double sheetGap, int buildMethod, bool testHodograph)
+{
+    m_figureGap = figureGap;
+    m_sheetGap = sheetGap;
+    m_buildMethod = buildMethod;
+    m_testHodograph = testHodograph;
+}
+
+void HodographBuilder::CreateConvexHodograph(std::shared_ptr<const NPolygon> polygon1,
+                                             std::shared_ptr<const NPolygon> polygon2, VectorPolygon& outs) const
+{
+    if (!polygon1 || !polygon2)
+        return;
+    std::vector<NPoint> differences;
+    differences.reserve(polygon1->m_points.size() * polygon2->m_points.size());
+    for (const NPoint& a : polygon1->m_points)
+        for (const NPoint& b : polygon2->m_points)
+            differences.push_back(a - b);
+    std::vector<NPoint> hull;
+    CreateConvexHull(differences, hull);
+    if (!hull.empty())
+        outs.push_back(std::make_shared<NPolygon>(NPoint{}, hull));
+}
+
+void HodographBuilder::CreatePairHodograph(const NPoint& p0, std::shared_ptr<const NPolygon> polygon1,
+                                           std::shared_ptr<const NPolygon> polygon2, bool inner,
+                                           VectorPolygon& outs) const
+{
+    if (!polygon1 || !polygon2)
+        return;
+    NFP_Builder builder;
+    builder.Init(p0, polygon1, polygon2, inner);
+    builder.RunCalculate();
+    const VectorPolygon& rings = builder.GetNfpPolygons();
+    outs.insert(outs.end(), rings.begin(), rings.end());
+}
+
+void HodographBuilder::CheckHodographs(const std::vector<VectorPolygon>& placed, VectorPolygon& hodographs,
+                                       bool useInners) const
+{
+    auto insideFigure = [&](const NPolygonPtr& h) {
+        for (const VectorPolygon& polygons : placed) {
+            if (polygons.empty() || (!useInners && polygons.size() > 1))
+                continue;
+            if (!polygons[0]->CheckContainPoligon(*h, false))
+                continue;
+            bool inHole = std::any_of(polygons.begin() + 1, polygons.end(),
+                                      [&](const NPolygonPtr& hole) { return hole->CheckContainPoligon(*h, false); });
+            if (!inHole)
+                return true;
+        }
+        return false;
+    };
+    hodographs.erase(std::remove_if(hodographs.begin(), hodographs.end(), insideFigure), hodographs.end());
+}
+
+void HodographBuilder::CreateDifferenceHodographs(NPolygonPtr source, VectorPolygon& hodographs, VectorPolygon& outs,
+                                                  bool test) const
+{
+    if (hodographs.empty() || !source)
+        return;
+    // Islands wholly inside the free region stay as rings of their own.
+    auto island = [&](const NPolygonPtr& h) { return source->CheckContainPoligon(*h, false); };
+    std::copy_if(hodographs.begin(), hodographs.end(), std::back_inserter(outs), island);
+    hodographs.erase(std::remove_if(hodographs.begin(), hodographs.end(), island), hodographs.end());
+
+    bool keep = true;
+    for (const NPolygonPtr& h : hodographs) {
+        if (h->CheckContainPoligon(*source, false)) {
+            keep = false;
+            continue;
+        }
+        VectorPolygon pieces;
+        if (!CreateBooleanPoligons({source, h}, BooleanType::Difference, pieces, false)) {
+            if (!h->m_points.empty() && source->CheckContainPoint(h->m_points.front(), false)) {
+                outs.push_back(h);
+                keep = false;
+            }
+            continue;
+        }
+        h->m_used = true;
+        if (pieces.size() == 1) {
+            source = pieces.front();
+            continue;
+        }
+        // The region fell apart: every piece loses what is still to be
+        // subtracted, each from the same list.
+        VectorPolygon rest;
+        std::copy_if(hodographs.begin(), hodographs.end(), std::back_inserter(rest),
+                     [](const NPolygonPtr& p) { return !p->m_used; });
+        for (const NPolygonPtr& piece : pieces) {
+            for (const NPolygonPtr& r : rest)
+                r->m_used = false;
+            VectorPolygon pieceRest = rest;
+            if (pieceRest.empty())
+                outs.push_back(piece);
+            else
+                CreateDifferenceHodographs(piece, pieceRest, outs, test);
+        }
+        keep = false;
+        break;
+    }
+    if (keep)
+        outs.push_back(source);
+}
+
+void HodographBuilder::CreateInsideHodographs(const NPoint& p0, std::shared_ptr<const NPolygon> polygon1,
+                                              std::shared_ptr<const NPolygon> polygon2, const VectorPolygon& holes,
+                                              VectorPolygon& outs) const
+{
+    if (!polygon1 || !polygon2)
+        return;
+    VectorPolygon innHodographs;
+    CreatePairHodograph(p0, polygon1, polygon2, true, innHodographs);
+    for (const NPolygonPtr& inner : innHodographs) {
+        VectorPolygon extHodographs;
+        for (const NPolygonPtr& hole : holes)
+            CreatePairHodograph(p0, hole, polygon2, false, extHodographs);
+        VectorPolygon united;
+        if (extHodographs.size() < 2)
+            united = extHodographs;
+        else
+            CreateBooleanPoligons(extHodographs, BooleanType::Union, united, false);
+        if (united.empty()) {
+            outs.push_back(inner);
+            continue;
+        }
+        for (const NPolygonPtr& u : united)
+            u->m_used = false;
+        VectorPolygon diffPolygons;
+        CreateDifferenceHodographs(inner, united, diffPolygons, false);
+        outs.insert(outs.end(), diffPolygons.begin(), diffPolygons.end());
+    }
+}
+
+void HodographBuilder::CreateRectHodographs(double x, double y, const std::vector<NRect>& placedRects,
+                                            const NRect& figureRect, const NRect& sheetRect,
+                                            std::vector<HodographRectPtr>& outs) const
+{
+    if (figureRect.pTop.x - figureRect.pBot.x > sheetRect.pTop.x - sheetRect.pBot.x ||
+        figureRect.pTop.y - figureRect.pBot.y > sheetRect.pTop.y - sheetRect.pBot.y)
+        return;
+    // The sheet gap less half the figure gap, never below zero.
+    double gap = m_sheetGap - 0.5 * m_figureGap;
+    if (gap < EPS)
+        gap = 0.0;
+    NPoint p0{x, y};
+    auto inner = std::make_shared<HodographRect>(sheetRect, figureRect, p0, gap, true);
+    if (inner->IsCrossed())
+        return;
+    std::vector<HodographRectPtr> rects{inner};
+    for (const NRect& placed : placedRects)
+        rects.push_back(std::make_shared<HodographRect>(placed, figureRect, p0, 0.0, false));
+    for (const HodographRectPtr& h : rects)
+        for (const HodographRectPtr& k : rects)
+            if (h != k)
+                *h -= *k;
+    outs.insert(outs.end(), rects.begin(), rects.end());
+}

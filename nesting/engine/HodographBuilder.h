@@ -1,0 +1,52 @@
+// No-fit polygons (hodographs) of a figure against a sheet and the figures
+// placed on it: the positions its placement point may take.
+#pragma once
+
+#include "engine/Hodograph.h"
+#include "engine/NfpBuilder.h"
+#include "geometry/Polygon.h"
+
+#include <vector>
+
+class HodographBuilder {
+public:
+    HodographBuilder() = default;
+    virtual ~HodographBuilder() = default;
+
+    void Init(double figureGap, double sheetGap, int buildMethod, bool testHodograph);
+
+    // The no-fit polygon of convex polygon2 moving around convex polygon1, as
+    // translations of polygon2.
+    void CreateConvexHodograph(std::shared_ptr<const NPolygon> polygon1, std::shared_ptr<const NPolygon> polygon2,
+                               VectorPolygon& outs) const;
+    // The orbiting no-fit polygons of polygon2 (placement point p0) around
+    // polygon1, or inside it when `inner`. Appends nothing when the orbit
+    // fails: the caller then takes its fallback.
+    void CreatePairHodograph(const NPoint& p0, std::shared_ptr<const NPolygon> polygon1,
+                             std::shared_ptr<const NPolygon> polygon2, bool inner, VectorPolygon& outs) const;
+    // Removes the polygons that lie inside a placed figure's outer gap polygon
+    // and inside none of its hole gap polygons. `placed` holds each placed
+    // figure's gap polygons, outer first; figures with holes take part only
+    // with `useInners`.
+    void CheckHodographs(const std::vector<VectorPolygon>& placed, VectorPolygon& hodographs, bool useInners) const;
+    // Appends what is left of `source` after subtracting `hodographs`, with
+    // the rings of the subtracted polygons that lie wholly inside it.
+    void CreateDifferenceHodographs(NPolygonPtr source, VectorPolygon& hodographs, VectorPolygon& outs,
+                                    bool test) const;
+    // The placement points of polygon2 (placement point p0) inside the ring
+    // polygon1 that keep it off the `holes`.
+    void CreateInsideHodographs(const NPoint& p0, std::shared_ptr<const NPolygon> polygon1,
+                                std::shared_ptr<const NPolygon> polygon2, const VectorPolygon& holes,
+                                VectorPolygon& outs) const;
+    // The clipped rectangles of a figure's gap rectangle `figureRect`
+    // (placement point (x, y)) on `sheetRect` beside the placed figures' gap
+    // rectangles `placedRects`. Nothing when the figure does not fit.
+    void CreateRectHodographs(double x, double y, const std::vector<NRect>& placedRects, const NRect& figureRect,
+                              const NRect& sheetRect, std::vector<HodographRectPtr>& outs) const;
+
+    std::vector<HodographCash> m_hodographsContainer;
+    double m_figureGap = 30.0;
+    double m_sheetGap = 20.0;
+    int32_t m_buildMethod = 1;
+    bool m_testHodograph = false;
+};

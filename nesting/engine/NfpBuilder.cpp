@@ -1,0 +1,391 @@
+#include "engine/NfpBuilder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+using nfp::Angle;
+using nfp::ContactFrame;
+using nfp::Length;
+using nfp::SignedArea2;
+
+namespace {
+
+// Rings kept per calculation beyond the orbit around A: a pair never has more
+// cavities than this in practice, and it bounds the work on hostile input.
+constexpr size_t MAX_RINGS = 64;
+constexpr double DOWN = 1.5 * PI;
+
+// Removes repeated points (the first compared with the last) and points that
+// an edge passes straight through. The tip of a spike, where the ring turns
+// back on itself, is kept: it is a position B can slide to.
+void CleanRing(std::vector<NPoint>& ring, double tol)
+{
+    bool changed = true;
+    while (changed && ring.size() > 1) {
+        changed = false;
+        for (size_t k = 0; k < ring.size() && ring.size() > 1; ++k) {
+            const NPoint& prev = ring[k == 0 ? ring.size() - 1 : k - 1];
+            const NPoint& cur = ring[k];
+            const NPoint& next = ring[(k + 1) % ring.size()];
+            NPoint in = cur - prev;
+            NPoint out = next - cur;
+            bool repeated = Length(in) < tol;
+            bool passThrough = ring.size() > 2 && std::fabs(nfp::Cross(in, out)) < tol * Length(next - prev) &&
+                               nfp::Dot(in, out) > 0.0;
+            if (repeated || passThrough) {
+                ring.erase(ring.begin() + static_cast<std::ptrdiff_t>(k));
+                changed = true;
+            }
+        }
+    }
+}
+
+std::vector<NPoint> PreparedRing(const std::shared_ptr<const NPolygon>& polygon, bool counterClockwise)
+{
+    std::vector<NPoint> ring = polygon ? polygon->m_points : std::vector<NPoint>{};
+    double scale = 1.0;
+    for (const NPoint& p : ring)
+        scale = std::max({scale, std::fabs(p.x), std::fabs(p.y)});
+    CleanRing(ring, 1e-12 * scale);
+    if ((SignedArea2(ring) > 0.0) != counterClockwise)
+        std::reverse(ring.begin(), ring.end());
+    return ring;
+}
+
+} // namespace
+
+void NFP_Builder::Init(const NPoint& p0, std::shared_ptr<const NPolygon> polygon1,
+                       std::shared_ptr<const NPolygon> polygon2, bool inner)
+{
+    m_figurePlace = p0;
+    m_inner = inner;
+    // Private copies of both rings. A's material lies left of its edges: a
+    // counter-clockwise outline, or a clockwise container in inner mode.
+    m_frame.emplace(PreparedRing(polygon1, !inner), PreparedRing(polygon2, true));
+}
+
+void NFP_Builder::RunCalculate()
+{
+    m_nfpPolygons.clear();
+    m_rings.clear();
+    m_complete = true;
+    if (!m_frame || m_frame->A().size() < 3 || m_frame->B().size() < 3 || !CheckIndexesByGabarit())
+        return;
+    if (!m_inner) {
+        FindExterStartPosition();
+        if (!TraceRing(DOWN)) {
+            m_complete = false;
+            return;
+        }
+        m_rings.push_back(m_nfpPoints);
+    }
+    FindInnerStartPosition();
+    StoreRings();
+}
+
+bool NFP_Builder::CheckIndexesByGabarit() const
+{
+    if (!m_inner)
+        return true;
+    NRect ra = NPolygon(NPoint{}, m_frame->A()).GetGabarit();
+    NRect rb = NPolygon(NPoint{}, m_frame->B()).GetGabarit();
+    double tol = m_frame->Tolerance();
+    return rb.pTop.x - rb.pBot.x <= ra.pTop.x - ra.pBot.x + tol &&
+           rb.pTop.y - rb.pBot.y <= ra.pTop.y - ra.pBot.y + tol;
+}
+
+void NFP_Builder::FindExterStartPosition()
+{
+    // B hangs below A: its first highest vertex on A's first lowest vertex.
+    const auto& a = m_frame->A();
+    const auto& b = m_frame->B();
+    size_t ia = 0;
+    for (size_t i = 1; i < a.size(); ++i)
+        if (a[i].y < a[ia].y)
+            ia = i;
+    size_t jb = 0;
+    for (size_t j = 1; j < b.size(); ++j)
+        if (b[j].y > b[jb].y)
+            jb = j;
+    m_shift = a[ia] - b[jb];
+}
+
+void NFP_Builder::FindInnerStartPosition()
+{
+    // Every piece of the boundary lies on a segment of positions where one
+    // vertex touches an edge of the other ring. A touching, feasible position
+    // that no ring passes through starts another ring. Around a convex A
+    // with a convex B the orbit is the whole boundary.
+    if (!m_inner && m_frame->BothConvex())
+        return;
+    std::vector<NPoint> candidates;
+    ConvolutionCandidates(candidates);
+    for (const NPoint& p : candidates) {
+        if (m_rings.size() > MAX_RINGS)
+            break;
+        if (!IsKnownPosition(p) && m_frame->IsFeasible(p))
+            TryStartAt(p);
+    }
+}
+
+bool NFP_Builder::IsKnownPosition(const NPoint& shift) const
+{
+    using Side = ContactFrame::Side;
+    for (size_t k = 0; k < m_rings.size(); ++k) {
+        const Ring& ring = m_rings[k];
+        if (m_frame->OnRing(ring, shift))
+            return true;
+        Side side = ring.size() < 3 ? Side::Outside : m_frame->Locate(ring, shift);
+        // Around A only the inside of the first ring holds cavities; every
+        // other ring encloses free positions.
+        bool enclosing = !m_inner && k == 0;
+        if (enclosing ? side != Side::Inside : side == Side::Inside)
+            return true;
+    }
+    return false;
+}
+
+void NFP_Builder::TryStartAt(const NPoint& shift)
+{
+    m_shift = shift;
+    FindTouchingPoints();
+    FindPotentialTranslationVectors();
+    if (m_sectors.empty())
+        return;
+    // Start from a free direction and follow the ring that bounds it; with
+    // none, B fits exactly at this one position.
+    double phi = m_sectors.front().start + m_sectors.front().width;
+    if (!LeaveBlockedDirections(phi))
+        m_rings.push_back({shift});
+    else if (TraceRing(nfp::Mod2Pi(phi)))
+        m_rings.push_back(m_nfpPoints);
+    else
+        m_complete = false;
+}
+
+void NFP_Builder::StepBack() { Move(m_trimmedVector.p1 - m_trimmedVector.p2); }
+
+void NFP_Builder::Move(const NPoint& move)
+{
+    NPoint from = m_shift;
+    m_shift += move;
+    m_trimmedVector = NSegment(from, m_shift, 0);
+    m_backAngle = Angle(NPoint{-move.x, -move.y});
+    m_nfpPoints.push_back(m_shift);
+}
+
+bool NFP_Builder::ReachesKnownRing() const
+{
+    return std::any_of(m_rings.begin(), m_rings.end(),
+                       [&](const Ring& ring) { return m_frame->OnRing(ring, m_shift); });
+}
+
+bool NFP_Builder::LeaveBlockedDirections(double& phi) const
+{
+    for (size_t k = 0; k <= m_sectors.size(); ++k) {
+        auto inside = std::find_if(m_sectors.begin(), m_sectors.end(),
+                                   [&](const nfp::Sector& s) { return ContactFrame::InsideSector(s, phi); });
+        if (inside == m_sectors.end())
+            return true;
+        phi = inside->start + inside->width;
+    }
+    return false;
+}
+
+size_t NFP_Builder::StepBound() const
+{
+    size_t n = m_frame->A().size();
+    size_t m = m_frame->B().size();
+    return 2 * (n + m) + 2 * n * m;
+}
+
+bool NFP_Builder::TraceRing(double backAngle)
+{
+    m_backAngle = backAngle;
+    m_nfpPoints.assign(1, m_shift);
+    for (m_iter = 0; m_iter < StepBound(); ++m_iter) {
+        if (!Step())
+            return false;
+        bool closed = IsClosed();
+        if (!closed && ReachesKnownRing()) {
+            // A corridor of B's exact width leads to a ring already traced:
+            // this ring ends there and goes back the way it came.
+            StepBack();
+            closed = IsClosed();
+        }
+        if (closed) {
+            CleanRing(m_nfpPoints, m_frame->Tolerance());
+            return true;
+        }
+    }
+    return false; // the orbit did not close: no ring
+}
+
+bool NFP_Builder::Step()
+{
+    FindTouchingPoints();
+    FindPotentialTranslationVectors();
+    FindFeasibleTranslationVectors();
+    return SelectTranslationVector() && TrimmingFeasibleTranslationVectors();
+}
+
+bool NFP_Builder::IsClosed()
+{
+    const NPoint& first = m_nfpPoints.front();
+    double tol = m_frame->Tolerance();
+    if (m_nfpPoints.size() >= 2 && Length(m_nfpPoints.back() - first) < tol) {
+        m_nfpPoints.pop_back();
+        return true;
+    }
+    // The last move ran over the start along the first move's direction
+    // (running over it the other way is the way back through a corridor).
+    if (m_nfpPoints.size() < 3)
+        return false;
+    const NPoint& prev = m_nfpPoints[m_nfpPoints.size() - 2];
+    if (m_frame->OnRing({prev, m_nfpPoints.back()}, first) &&
+        nfp::Dot(m_nfpPoints.back() - prev, m_nfpPoints[1] - first) > 0.0) {
+        m_nfpPoints.pop_back();
+        return true;
+    }
+    return false;
+}
+
+void NFP_Builder::FindTouchingPoints() { m_frame->FindContacts(m_shift, m_touchPoints); }
+
+void NFP_Builder::FindPotentialTranslationVectors()
+{
+    m_sectors.clear();
+    m_potentialVectors.clear();
+    for (const nfp::Contact& c : m_touchPoints) {
+        nfp::Sector s = m_frame->ForbiddenSector(c, m_shift);
+        m_sectors.push_back(s);
+        if (!s.full)
+            m_potentialVectors.emplace_back(m_shift, m_shift + s.slide, 0);
+    }
+}
+
+void NFP_Builder::FindFeasibleTranslationVectors()
+{
+    m_feasibleVectors.clear();
+    double tol = m_frame->Tolerance();
+    for (const NSegment& v : m_potentialVectors) {
+        NPoint d = v.p2 - v.p1;
+        if (Length(d) < tol)
+            continue;
+        double angle = Angle(d);
+        bool blocked = std::any_of(m_sectors.begin(), m_sectors.end(),
+                                   [&](const nfp::Sector& s) { return ContactFrame::InsideSector(s, angle); });
+        if (!blocked)
+            m_feasibleVectors.push_back(v);
+    }
+}
+
+bool NFP_Builder::SelectTranslationVector()
+{
+    // Leave the blocked directions next to the way back, then take the first
+    // feasible move counter-clockwise from there: B keeps to the free side it
+    // came from and the forbidden region stays on its left.
+    double phi = m_backAngle;
+    if (!LeaveBlockedDirections(phi))
+        return false;
+    // Going straight back is the last resort: it only leaves a dead end
+    // (the bottom of a slot B fits exactly).
+    constexpr double tolAngle = 1e-9;
+    double bestTurn = std::numeric_limits<double>::max();
+    const NSegment* best = nullptr;
+    for (const NSegment& v : m_feasibleVectors) {
+        double turn = nfp::Mod2Pi(Angle(v.p2 - v.p1) - phi + tolAngle) - tolAngle;
+        if (turn < tolAngle)
+            turn += 2.0 * PI;
+        bool shorter = best && Length(v.p2 - v.p1) < Length(best->p2 - best->p1);
+        if (turn < bestTurn - tolAngle || (turn < bestTurn + tolAngle && shorter)) {
+            bestTurn = std::min(bestTurn, turn);
+            best = &v;
+        }
+    }
+    if (!best)
+        return false; // no feasible move: the orbit fails
+    m_trimmedVector = *best;
+    return true;
+}
+
+bool NFP_Builder::TrimmingFeasibleTranslationVectors()
+{
+    NPoint move = m_trimmedVector.p2 - m_trimmedVector.p1;
+    double t = m_frame->FreeTravel(m_shift, move);
+    move *= t;
+    if (Length(move) < m_frame->Tolerance())
+        return false;
+    Move(move);
+    return true;
+}
+
+void NFP_Builder::ConvolutionCandidates(std::vector<NPoint>& candidates) const
+{
+    const auto& a = m_frame->A();
+    const auto& b = m_frame->B();
+    struct Seg {
+        NPoint p;
+        NPoint q;
+    };
+    std::vector<Seg> segs;
+    using nfp::ContactKind;
+    for (size_t i = 0; i < a.size(); ++i)
+        for (size_t j = 0; j < b.size(); ++j) {
+            if (m_frame->CanTouch({ContactKind::VertexVertex, i, j}))
+                candidates.push_back(a[i] - b[j]);
+            if (m_frame->CanTouch({ContactKind::VertexOnEdgeA, i, j}))
+                segs.push_back({a[i] - b[j], a[(i + 1) % a.size()] - b[j]});
+            if (m_frame->CanTouch({ContactKind::VertexOnEdgeB, i, j}))
+                segs.push_back({a[i] - b[j], a[i] - b[(j + 1) % b.size()]});
+        }
+    double tol = m_frame->Tolerance();
+    std::vector<double> params;
+    for (size_t k = 0; k < segs.size(); ++k) {
+        NPoint d = segs[k].q - segs[k].p;
+        double len = Length(d);
+        if (len < tol)
+            continue;
+        params.assign({0.0, 1.0});
+        for (size_t l = 0; l < segs.size(); ++l) {
+            if (l == k)
+                continue;
+            NPoint e = segs[l].q - segs[l].p;
+            double denom = nfp::Cross(d, e);
+            NPoint w = segs[l].p - segs[k].p;
+            if (std::fabs(denom) > 1e-12 * len * Length(e)) {
+                double t = nfp::Cross(w, e) / denom;
+                double s = nfp::Cross(w, d) / denom;
+                if (t > 0.0 && t < 1.0 && s >= 0.0 && s <= 1.0)
+                    params.push_back(t);
+            } else if (std::fabs(nfp::Cross(d, w)) < tol * len) {
+                for (const NPoint& end : {segs[l].p, segs[l].q}) {
+                    double t = nfp::Dot(end - segs[k].p, d) / (len * len);
+                    if (t > 0.0 && t < 1.0)
+                        params.push_back(t);
+                }
+            }
+        }
+        std::sort(params.begin(), params.end());
+        for (size_t n = 0; n + 1 < params.size(); ++n) {
+            if (n > 0)
+                candidates.push_back(segs[k].p + NPoint{d.x * params[n], d.y * params[n]});
+            double mid = 0.5 * (params[n] + params[n + 1]);
+            candidates.push_back(segs[k].p + NPoint{d.x * mid, d.y * mid});
+        }
+    }
+}
+
+void NFP_Builder::StoreRings()
+{
+    for (size_t k = 0; k < m_rings.size(); ++k) {
+        std::vector<NPoint> points = m_rings[k];
+        for (NPoint& p : points)
+            p += m_figurePlace;
+        // A region of placement points runs counter-clockwise.
+        if (m_inner && SignedArea2(points) < 0.0)
+            std::reverse(points.begin(), points.end());
+        m_nfpPolygons.push_back(std::make_shared<NPolygon>(NPoint{}, points));
+    }
+}

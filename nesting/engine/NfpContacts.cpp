@@ -1,0 +1,370 @@
+#include "engine/NfpContacts.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace nfp {
+
+namespace {
+
+constexpr double TWO_PI = 2.0 * PI;
+// Directions closer than this (radians) are taken as one.
+constexpr double ANGLE_TOL = 1e-9;
+// Lengths below this share of the rings' size are taken as zero.
+constexpr double RELATIVE_TOL = 1e-9;
+
+// An angle difference in [0, 2pi) with values just below 2pi folded to 0.
+double Turn(double from, double to)
+{
+    double d = Mod2Pi(to - from);
+    return d > TWO_PI - ANGLE_TOL ? 0.0 : d;
+}
+
+bool WedgesOverlap(double s1, double w1, double s2, double w2)
+{
+    return (Turn(s1, s2) < w1 - ANGLE_TOL && w2 > ANGLE_TOL) ||
+           (Turn(s2, s1) < w2 - ANGLE_TOL && w1 > ANGLE_TOL);
+}
+
+// The smallest sector holding the sectors I and J, which must leave a gap
+// between them: for two touching vertices, I is A's wedge and J is B's wedge
+// turned half round, and every direction between them pushes B into A.
+Sector Hull(double sI, double wI, double sJ, double wJ)
+{
+    Sector s;
+    double dJ = Turn(sI, sJ);
+    double dI = Turn(sJ, sI);
+    if (dJ <= wI + ANGLE_TOL) {
+        s.start = sI;
+        s.width = std::max(wI, dJ + wJ);
+    } else if (dI <= wJ + ANGLE_TOL) {
+        s.start = sJ;
+        s.width = std::max(wJ, dI + wI);
+    } else if (dJ - wI >= dI - wJ) {
+        s.start = sJ;
+        s.width = dI + wI;
+    } else {
+        s.start = sI;
+        s.width = dJ + wJ;
+    }
+    s.full = s.width >= TWO_PI - ANGLE_TOL;
+    return s;
+}
+
+} // namespace
+
+double Cross(const NPoint& a, const NPoint& b) { return a.x * b.y - a.y * b.x; }
+double Dot(const NPoint& a, const NPoint& b) { return a.x * b.x + a.y * b.y; }
+double Length(const NPoint& v) { return std::hypot(v.x, v.y); }
+double Angle(const NPoint& v) { return Mod2Pi(std::atan2(v.y, v.x)); }
+
+double Mod2Pi(double a)
+{
+    double r = std::fmod(a, TWO_PI);
+    if (r < 0.0)
+        r += TWO_PI;
+    return r >= TWO_PI ? 0.0 : r;
+}
+
+double SignedArea2(const std::vector<NPoint>& ring)
+{
+    double s = 0.0;
+    for (size_t k = 0; k < ring.size(); ++k)
+        s += Cross(ring[k], ring[(k + 1) % ring.size()]);
+    return s;
+}
+
+ContactFrame::ContactFrame(const std::vector<NPoint>& a, const std::vector<NPoint>& b) : m_a(a), m_b(b)
+{
+    double scale = 1.0;
+    for (const auto* ring : {&m_a, &m_b})
+        for (const NPoint& p : *ring)
+            scale = std::max({scale, std::fabs(p.x), std::fabs(p.y)});
+    m_tol = RELATIVE_TOL * scale;
+    m_cornersA = Corners(m_a);
+    m_cornersB = Corners(m_b);
+}
+
+std::vector<ContactFrame::Corner> ContactFrame::Corners(const std::vector<NPoint>& ring)
+{
+    std::vector<Corner> corners(ring.size());
+    for (size_t k = 0; k < ring.size(); ++k)
+        corners[k].edgeAngle = Angle(ring[(k + 1) % ring.size()] - ring[k]);
+    for (size_t k = 0; k < ring.size(); ++k) {
+        double back = Mod2Pi(corners[(k + ring.size() - 1) % ring.size()].edgeAngle + PI);
+        corners[k].width = Mod2Pi(back - corners[k].edgeAngle);
+    }
+    return corners;
+}
+
+bool ContactFrame::BothConvex() const
+{
+    auto convex = [](const std::vector<Corner>& corners) {
+        return std::all_of(corners.begin(), corners.end(), [](const Corner& c) { return c.width <= PI + ANGLE_TOL; });
+    };
+    return convex(m_cornersA) && convex(m_cornersB);
+}
+
+bool ContactFrame::CanTouch(const Contact& c) const
+{
+    switch (c.kind) {
+    case ContactKind::VertexVertex:
+        return !VertexVertexSector(c.i, c.j).full;
+    case ContactKind::VertexOnEdgeA:
+        return !WedgesOverlap(m_cornersB[c.j].edgeAngle, m_cornersB[c.j].width, m_cornersA[c.i].edgeAngle, PI);
+    case ContactKind::VertexOnEdgeB:
+        return !WedgesOverlap(m_cornersA[c.i].edgeAngle, m_cornersA[c.i].width, m_cornersB[c.j].edgeAngle, PI);
+    }
+    return false;
+}
+
+bool ContactFrame::InsideSector(const Sector& s, double angle)
+{
+    if (s.full)
+        return true;
+    double d = Mod2Pi(angle - s.start);
+    if (d > TWO_PI - ANGLE_TOL)
+        d -= TWO_PI;
+    return d > ANGLE_TOL && d < s.width - ANGLE_TOL;
+}
+
+bool ContactFrame::OnSegment(const NPoint& p, const NPoint& q0, const NPoint& q1) const
+{
+    NPoint e = q1 - q0;
+    double len = Length(e);
+    if (len < m_tol)
+        return Length(p - q0) < m_tol;
+    double s = Dot(p - q0, e) / len;
+    if (s < -m_tol || s > len + m_tol)
+        return false;
+    return std::fabs(Cross(e, p - q0)) / len < m_tol;
+}
+
+void ContactFrame::FindContacts(const NPoint& shift, std::vector<Contact>& contacts) const
+{
+    contacts.clear();
+    std::vector<bool> aOnVertex(m_a.size(), false);
+    for (size_t j = 0; j < m_b.size(); ++j) {
+        NPoint p = m_b[j] + shift;
+        bool onVertex = false;
+        for (size_t i = 0; i < m_a.size(); ++i)
+            if (Length(p - m_a[i]) < m_tol) {
+                contacts.push_back({ContactKind::VertexVertex, i, j});
+                aOnVertex[i] = onVertex = true;
+            }
+        if (onVertex)
+            continue;
+        for (size_t i = 0; i < m_a.size(); ++i)
+            if (OnSegment(p, m_a[i], m_a[NextA(i)]))
+                contacts.push_back({ContactKind::VertexOnEdgeA, i, j});
+    }
+    for (size_t i = 0; i < m_a.size(); ++i) {
+        if (aOnVertex[i])
+            continue;
+        NPoint p = m_a[i] - shift;
+        for (size_t j = 0; j < m_b.size(); ++j)
+            if (OnSegment(p, m_b[j], m_b[NextB(j)]))
+                contacts.push_back({ContactKind::VertexOnEdgeB, i, j});
+    }
+}
+
+Sector ContactFrame::VertexVertexSector(size_t i, size_t j) const
+{
+    NPoint outA = m_a[NextA(i)] - m_a[i];
+    NPoint outB = m_b[NextB(j)] - m_b[j];
+    double sI = m_cornersA[i].edgeAngle;
+    double wI = m_cornersA[i].width;
+    double sB = m_cornersB[j].edgeAngle;
+    double wB = m_cornersB[j].width;
+    if (WedgesOverlap(sI, wI, sB, wB)) {
+        Sector s;
+        s.full = true;
+        return s;
+    }
+    double sJ = Mod2Pi(sB + PI);
+    Sector s = Hull(sI, wI, sJ, wB);
+    NPoint backB = NPoint{0.0, 0.0} - outB;
+    bool alongA = Turn(s.start, sI) < ANGLE_TOL || Turn(sI, s.start) < ANGLE_TOL;
+    bool alongB = Turn(s.start, sJ) < ANGLE_TOL || Turn(sJ, s.start) < ANGLE_TOL;
+    if (alongA && alongB)
+        s.slide = Length(outA) <= Length(backB) ? outA : backB;
+    else
+        s.slide = alongA ? outA : backB;
+    return s;
+}
+
+Sector ContactFrame::ForbiddenSector(const Contact& c, const NPoint& shift) const
+{
+    Sector s;
+    switch (c.kind) {
+    case ContactKind::VertexVertex:
+        return VertexVertexSector(c.i, c.j);
+    case ContactKind::VertexOnEdgeA:
+        s.start = m_cornersA[c.i].edgeAngle;
+        s.slide = m_a[NextA(c.i)] - VertexB(c.j, shift);
+        break;
+    case ContactKind::VertexOnEdgeB:
+        s.start = Mod2Pi(m_cornersB[c.j].edgeAngle + PI);
+        s.slide = m_a[c.i] - VertexB(NextB(c.j), shift);
+        break;
+    }
+    s.width = PI;
+    return s;
+}
+
+bool ContactFrame::Blocks(const Contact& c, const NPoint& dir) const
+{
+    double len = Length(dir);
+    switch (c.kind) {
+    case ContactKind::VertexOnEdgeA: {
+        NPoint e = m_a[NextA(c.i)] - m_a[c.i];
+        return Cross(e, dir) > ANGLE_TOL * Length(e) * len;
+    }
+    case ContactKind::VertexOnEdgeB: {
+        NPoint f = m_b[NextB(c.j)] - m_b[c.j];
+        return Cross(f, dir) < -ANGLE_TOL * Length(f) * len;
+    }
+    case ContactKind::VertexVertex:
+        break;
+    }
+    return InsideSector(VertexVertexSector(c.i, c.j), Angle(dir));
+}
+
+double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA) const
+{
+    // A vertex of one ring travels along `path`; find when it meets an edge
+    // of the other ring in a way that blocks the motion.
+    const std::vector<NPoint>& movers = bOnA ? m_b : m_a;
+    const std::vector<NPoint>& walls = bOnA ? m_a : m_b;
+    NPoint path = bOnA ? move : NPoint{-move.x, -move.y};
+    NPoint moverShift = bOnA ? shift : NPoint{};
+    NPoint wallShift = bOnA ? NPoint{} : shift;
+    double pathLen = Length(path);
+    double tolT = m_tol / pathLen;
+    double best = 1.0;
+    auto contactAt = [&](size_t mover, size_t wall, ContactKind kind) {
+        return bOnA ? Contact{kind, wall, mover} : Contact{kind, mover, wall};
+    };
+    auto consider = [&](double t, const Contact& c) {
+        if (t > tolT && t < best && Blocks(c, move))
+            best = t;
+    };
+    for (size_t m = 0; m < movers.size(); ++m) {
+        NPoint p = movers[m] + moverShift;
+        for (size_t w = 0; w < walls.size(); ++w) {
+            size_t wNext = w + 1 == walls.size() ? 0 : w + 1;
+            NPoint q0 = walls[w] + wallShift;
+            NPoint q1 = walls[wNext] + wallShift;
+            NPoint e = q1 - q0;
+            double eLen = Length(e);
+            if (eLen < m_tol)
+                continue;
+            double denom = Cross(path, e);
+            if (std::fabs(denom) > 1e-12 * pathLen * eLen) {
+                double t = Cross(q0 - p, e) / denom;
+                double s = Cross(q0 - p, path) / denom;
+                double tolS = m_tol / eLen;
+                if (t <= tolT || t > 1.0 + tolT || s < -tolS || s > 1.0 + tolS)
+                    continue;
+                if (s * eLen < m_tol)
+                    consider(t, contactAt(m, w, ContactKind::VertexVertex));
+                else if ((1.0 - s) * eLen < m_tol)
+                    consider(t, contactAt(m, wNext, ContactKind::VertexVertex));
+                else
+                    consider(t, contactAt(m, w, bOnA ? ContactKind::VertexOnEdgeA : ContactKind::VertexOnEdgeB));
+            } else if (std::fabs(Cross(e, p - q0)) / eLen < m_tol) {
+                consider(Dot(q0 - p, path) / (pathLen * pathLen), contactAt(m, w, ContactKind::VertexVertex));
+                consider(Dot(q1 - p, path) / (pathLen * pathLen), contactAt(m, wNext, ContactKind::VertexVertex));
+            }
+        }
+    }
+    return best;
+}
+
+double ContactFrame::FreeTravel(const NPoint& shift, const NPoint& move) const
+{
+    if (Length(move) < m_tol)
+        return 0.0;
+    return std::min(EarliestBlock(shift, move, true), EarliestBlock(shift, move, false));
+}
+
+bool ContactFrame::HasProperCrossing(const NPoint& shift) const
+{
+    for (size_t i = 0; i < m_a.size(); ++i) {
+        NPoint p0 = m_a[i];
+        NPoint p1 = m_a[NextA(i)];
+        NPoint e = p1 - p0;
+        double eLen = Length(e);
+        if (eLen < m_tol)
+            continue;
+        for (size_t j = 0; j < m_b.size(); ++j) {
+            NPoint q0 = VertexB(j, shift);
+            NPoint q1 = VertexB(NextB(j), shift);
+            NPoint f = q1 - q0;
+            double fLen = Length(f);
+            if (fLen < m_tol)
+                continue;
+            double d0 = Cross(e, q0 - p0) / eLen;
+            double d1 = Cross(e, q1 - p0) / eLen;
+            if (!((d0 > m_tol && d1 < -m_tol) || (d0 < -m_tol && d1 > m_tol)))
+                continue;
+            double d2 = Cross(f, p0 - q0) / fLen;
+            double d3 = Cross(f, p1 - q0) / fLen;
+            if ((d2 > m_tol && d3 < -m_tol) || (d2 < -m_tol && d3 > m_tol))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool ContactFrame::HasVertexInside(const NPoint& shift) const
+{
+    // A's material lies inside its ring when it runs counter-clockwise and
+    // outside it when it runs clockwise (a container).
+    Side materialA = SignedArea2(m_a) > 0.0 ? Side::Inside : Side::Outside;
+    for (size_t j = 0; j < m_b.size(); ++j)
+        if (Locate(m_a, VertexB(j, shift)) == materialA)
+            return true;
+    for (const NPoint& p : m_a)
+        if (Locate(m_b, p - shift) == Side::Inside)
+            return true;
+    return false;
+}
+
+bool ContactFrame::IsFeasible(const NPoint& shift) const
+{
+    std::vector<Contact> contacts;
+    FindContacts(shift, contacts);
+    if (!std::all_of(contacts.begin(), contacts.end(), [&](const Contact& c) { return CanTouch(c); }))
+        return false;
+    return !HasProperCrossing(shift) && !HasVertexInside(shift);
+}
+
+ContactFrame::Side ContactFrame::Locate(const std::vector<NPoint>& ring, const NPoint& p) const
+{
+    bool inside = false;
+    for (size_t k = 0; k < ring.size(); ++k) {
+        const NPoint& q0 = ring[k];
+        const NPoint& q1 = ring[(k + 1) % ring.size()];
+        if (OnSegment(p, q0, q1))
+            return Side::Boundary;
+        if ((q0.y > p.y) != (q1.y > p.y)) {
+            double x = q0.x + (p.y - q0.y) * (q1.x - q0.x) / (q1.y - q0.y);
+            if (x > p.x)
+                inside = !inside;
+        }
+    }
+    return inside ? Side::Inside : Side::Outside;
+}
+
+bool ContactFrame::OnRing(const std::vector<NPoint>& ring, const NPoint& p) const
+{
+    if (ring.size() == 1)
+        return Length(p - ring[0]) < m_tol;
+    for (size_t k = 0; k < ring.size(); ++k)
+        if (OnSegment(p, ring[k], ring[(k + 1) % ring.size()]))
+            return true;
+    return false;
+}
+
+} // namespace nfp

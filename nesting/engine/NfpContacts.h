@@ -1,0 +1,109 @@
+// Contact geometry of two rings that touch under translation: where they
+// touch, which directions of motion would push one into the other, and how far
+// a motion can go before it runs into the fixed ring.
+//
+// Both rings keep their material on the left of every directed edge (a
+// counter-clockwise outline, or a clockwise container). The fixed ring A stays
+// put; the moving ring B is given by its own points plus a translation.
+#pragma once
+
+#include "geometry/BaseAlgorithms.h"
+
+#include <vector>
+
+namespace nfp {
+
+double Cross(const NPoint& a, const NPoint& b);
+double Dot(const NPoint& a, const NPoint& b);
+double Length(const NPoint& v);
+// Direction angle of v in [0, 2pi).
+double Angle(const NPoint& v);
+// a reduced to [0, 2pi).
+double Mod2Pi(double a);
+// Twice the signed area of the ring: positive for counter-clockwise.
+double SignedArea2(const std::vector<NPoint>& ring);
+
+// Where a vertex of one ring touches the other ring.
+enum class ContactKind {
+    VertexVertex,  // vertex i of A on vertex j of B
+    VertexOnEdgeA, // vertex j of B inside edge i (i -> i+1) of A
+    VertexOnEdgeB, // vertex i of A inside edge j (j -> j+1) of B
+};
+
+struct Contact {
+    ContactKind kind;
+    size_t i;
+    size_t j;
+};
+
+// An open sector of forbidden directions of motion of B, counter-clockwise
+// from `start` over `width` radians. `slide` is the motion that runs along
+// the sector's starting ray for as long as the contact lasts.
+struct Sector {
+    double start = 0.0;
+    double width = 0.0;
+    NPoint slide;
+    bool full = false; // every direction is forbidden: the rings overlap here
+};
+
+// The two rings of one pair and the tolerances scaled to their size.
+class ContactFrame {
+public:
+    ContactFrame(const std::vector<NPoint>& a, const std::vector<NPoint>& b);
+
+    const std::vector<NPoint>& A() const { return m_a; }
+    const std::vector<NPoint>& B() const { return m_b; }
+    double Tolerance() const { return m_tol; }
+    NPoint VertexB(size_t j, const NPoint& shift) const { return m_b[j] + shift; }
+
+    // Every contact of A with B moved by `shift`.
+    void FindContacts(const NPoint& shift, std::vector<Contact>& contacts) const;
+    // The forbidden sector of one contact at `shift`.
+    Sector ForbiddenSector(const Contact& c, const NPoint& shift) const;
+    // True when motion along `dir` from this contact pushes B into A.
+    bool Blocks(const Contact& c, const NPoint& dir) const;
+    // The part of `move` (0 < t <= 1) B can travel from `shift` before it
+    // would run into A; 1 when nothing is in the way.
+    double FreeTravel(const NPoint& shift, const NPoint& move) const;
+    // B moved by `shift` does not overlap A (touching allowed).
+    bool IsFeasible(const NPoint& shift) const;
+
+    // Where a point lies against a ring of this frame's scale.
+    enum class Side { Inside, Boundary, Outside };
+    Side Locate(const std::vector<NPoint>& ring, const NPoint& p) const;
+    bool OnRing(const std::vector<NPoint>& ring, const NPoint& p) const;
+
+    static bool InsideSector(const Sector& s, double angle);
+    // The contact can exist without overlap at some translation: the
+    // touching vertex's wedge stays out of the other ring's material.
+    bool CanTouch(const Contact& c) const;
+    // Both rings turn left at every vertex.
+    bool BothConvex() const;
+
+private:
+    size_t NextA(size_t i) const { return i + 1 == m_a.size() ? 0 : i + 1; }
+    size_t PrevA(size_t i) const { return i == 0 ? m_a.size() - 1 : i - 1; }
+    size_t NextB(size_t j) const { return j + 1 == m_b.size() ? 0 : j + 1; }
+    size_t PrevB(size_t j) const { return j == 0 ? m_b.size() - 1 : j - 1; }
+    Sector VertexVertexSector(size_t i, size_t j) const;
+    bool OnSegment(const NPoint& p, const NPoint& q0, const NPoint& q1) const;
+    double EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA) const;
+    bool HasProperCrossing(const NPoint& shift) const;
+    bool HasVertexInside(const NPoint& shift) const;
+
+    // Per ring: the direction of edge k (k -> k+1) and the material wedge at
+    // vertex k (counter-clockwise from the outgoing edge over `width`).
+    struct Corner {
+        double edgeAngle = 0.0;
+        double width = 0.0;
+    };
+    static std::vector<Corner> Corners(const std::vector<NPoint>& ring);
+
+    std::vector<NPoint> m_a;
+    std::vector<NPoint> m_b;
+    std::vector<Corner> m_cornersA;
+    std::vector<Corner> m_cornersB;
+    double m_tol = 0.0;
+};
+
+} // namespace nfp

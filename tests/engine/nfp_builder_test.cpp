@@ -1,0 +1,335 @@
+// The orbiting no-fit polygon builder: worked examples, and degenerate pairs
+// checked against the direct test "B at translation t does not overlap A".
+#include "nfp_reference.h"
+#include "engine/NfpBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using nfp_oracle::Ring;
+
+NPolygonPtr Poly(const Ring& ring) { return std::make_shared<NPolygon>(NPoint{}, ring); }
+
+struct Result {
+    VectorPolygon rings;
+    bool complete = false;
+};
+
+Result Build(const Ring& a, const Ring& b, bool inner = false, NPoint p0 = {})
+{
+    NFP_Builder builder;
+    builder.Init(p0, Poly(a), Poly(b), inner);
+    builder.RunCalculate();
+    return {builder.GetNfpPolygons(), builder.IsComplete()};
+}
+
+std::vector<Ring> Rings(const VectorPolygon& polygons)
+{
+    std::vector<Ring> out;
+    for (const NPolygonPtr& p : polygons)
+        out.push_back(p->m_points);
+    return out;
+}
+
+Ring Rect(double x0, double y0, double x1, double y1) { return {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}; }
+
+// Translations to probe: a grid over the region, every ring vertex and
+// the middle of every ring edge (points exactly on the boundary).
+std::vector<NPoint> Probes(const std::vector<Ring>& rings, const NRect& box)
+{
+    // A 25 x 25 grid, its steps chosen not to line up with the shapes.
+    std::vector<NPoint> probes;
+    double w = box.pTop.x - box.pBot.x + 2.0;
+    double h = box.pTop.y - box.pBot.y + 2.0;
+    for (int i = 0; i < 25; ++i)
+        for (int j = 0; j < 25; ++j)
+            probes.push_back({box.pBot.x - 1.0 + w * (i + 0.37) / 25.0, box.pBot.y - 1.0 + h * (j + 0.41) / 25.0});
+    for (const Ring& ring : rings)
+        for (size_t k = 0; k < ring.size(); ++k) {
+            const NPoint& p = ring[k];
+            const NPoint& q = ring[(k + 1) % ring.size()];
+            probes.push_back(p);
+            probes.push_back({(p.x + q.x) / 2, (p.y + q.y) / 2});
+        }
+    return probes;
+}
+
+// Membership of the no-fit region (outside or on a ring: B may stand there)
+// agrees with the direct overlap test at every probe.
+void ExpectAgreesWithOverlap(const Ring& a, const Ring& b, const std::vector<Ring>& rings)
+{
+    ASSERT_FALSE(rings.empty());
+    NRect box = NPolygon(NPoint{}, rings.front()).GetGabarit();
+    for (const NPoint& t : Probes(rings, box)) {
+        bool free = !nfp_oracle::StrictlyInside(rings, t, 1e-7);
+        EXPECT_EQ(free, !nfp_oracle::Overlaps(a, b, t)) << "at (" << t.x << ", " << t.y << ")";
+    }
+}
+
+bool HasRingThrough(const VectorPolygon& rings, const NPoint& p)
+{
+    for (const NPolygonPtr& ring : rings)
+        for (const NPoint& q : ring->m_points)
+            if (std::hypot(q.x - p.x, q.y - p.y) < 1e-9)
+                return true;
+    return false;
+}
+
+TEST(NfpBuilder, TwoSquaresGiveTheSquareOfTheSumOfSides)
+{
+    // B's placement point is its lower-left corner at (5, 5): the ring holds
+    // the positions of that point, a square of side a + b around A.
+    Result r = Build(Rect(0, 0, 10, 10), Rect(5, 5, 9, 9), false, {5, 5});
+    ASSERT_EQ(r.rings.size(), 1u);
+    EXPECT_TRUE(r.complete);
+    Ring expected = Rect(-4, -4, 10, 10);
+    const Ring& got = r.rings[0]->m_points;
+    ASSERT_EQ(got.size(), 4u);
+    for (const NPoint& p : expected)
+        EXPECT_TRUE(HasRingThrough(r.rings, p)) << p.x << ", " << p.y;
+    EXPECT_GT(nfp::SignedArea2(got), 0.0);
+}
+
+TEST(NfpBuilder, ClockwiseInputGivesTheSameRegion)
+{
+    Ring a{{0, 0}, {10, 0}, {10, 3}, {3, 3}, {3, 10}, {0, 10}};
+    Ring b{{0, 0}, {4, 0}, {2, 3}};
+    Ring aCw(a.rbegin(), a.rend());
+    Ring bCw(b.rbegin(), b.rend());
+    EXPECT_LT(nfp_oracle::MismatchRatio(Build(aCw, bCw).rings, a, b), 1e-9);
+    EXPECT_GE(nfp_oracle::MismatchRatio(Build(aCw, bCw).rings, a, b), 0.0);
+}
+
+TEST(NfpBuilder, EmptyOrDegenerateInputGivesNoRing)
+{
+    EXPECT_TRUE(Build({}, {}).rings.empty());
+    EXPECT_TRUE(Build(Rect(0, 0, 1, 1), {{0, 0}, {1, 1}}).rings.empty());
+    NFP_Builder builder;
+    builder.Init({}, nullptr, Poly(Rect(0, 0, 1, 1)), false);
+    builder.RunCalculate();
+    EXPECT_TRUE(builder.GetNfpPolygons().empty());
+}
+
+TEST(NfpBuilder, CallerPolygonsAreNotChanged)
+{
+    NPolygonPtr a = Poly({{0, 0}, {0, 10}, {10, 10}, {10, 0}}); // clockwise
+    NPolygonPtr b = Poly(Rect(0, 0, 2, 2));
+    Ring aBefore = a->m_points;
+    Ring bBefore = b->m_points;
+    NFP_Builder builder;
+    builder.Init({}, a, b, false);
+    builder.RunCalculate();
+    EXPECT_EQ(a->m_points.size(), aBefore.size());
+    for (size_t k = 0; k < aBefore.size(); ++k)
+        EXPECT_TRUE(a->m_points[k] == aBefore[k]);
+    for (size_t k = 0; k < bBefore.size(); ++k)
+        EXPECT_TRUE(b->m_points[k] == bBefore[k]);
+}
+
+// ---------------------------------------------------------------- inner mode
+
+TEST(NfpBuilder, InnerModeTracesTheInsideOfAContainerOfEitherOrientation)
+{
+    // A counter-clockwise square is taken as a container all the same.
+    Ring square = Rect(0, 0, 10, 10);
+    Ring squareCw(square.rbegin(), square.rend());
+    for (const Ring& container : {square, squareCw}) {
+        Result r = Build(container, Rect(0, 0, 4, 3), true);
+        ASSERT_EQ(r.rings.size(), 1u);
+        EXPECT_TRUE(r.complete);
+        const Ring& inside = r.rings[0]->m_points;
+        EXPECT_EQ(inside.size(), 4u);
+        for (const NPoint& p : Rect(0, 0, 6, 7))
+            EXPECT_TRUE(HasRingThrough(r.rings, p)) << p.x << ", " << p.y;
+        EXPECT_GT(nfp::SignedArea2(inside), 0.0);
+    }
+}
+
+TEST(NfpBuilder, InnerModeWithALargerShapeGivesNoRing)
+{
+    EXPECT_TRUE(Build(Rect(0, 0, 10, 10), Rect(0, 0, 10.001, 3), true).rings.empty());
+    EXPECT_TRUE(Build(Rect(0, 0, 10, 10), Rect(0, 0, 3, 10.001), true).rings.empty());
+}
+
+TEST(NfpBuilder, InnerModeExactFitKeepsTheOnePosition)
+{
+    Result r = Build(Rect(0, 0, 10, 10), Rect(0, 0, 10, 10), true);
+    ASSERT_EQ(r.rings.size(), 1u);
+    EXPECT_TRUE(HasRingThrough(r.rings, {0, 0}));
+}
+
+TEST(NfpBuilder, InnerModeFindsEveryPocketOfAContainer)
+{
+    // A dumbbell container: two rooms joined by a corridor too narrow for B.
+    Ring container{{0, 0}, {10, 0}, {10, 4}, {20, 4}, {20, 0}, {30, 0}, {30, 10}, {20, 10}, {20, 6}, {10, 6}, {10, 10}, {0, 10}};
+    Result r = Build(container, Rect(0, 0, 5, 5), true);
+    ASSERT_EQ(r.rings.size(), 2u);
+    EXPECT_TRUE(HasRingThrough(r.rings, {0, 0}));
+    EXPECT_TRUE(HasRingThrough(r.rings, {25, 5}));
+}
+
+TEST(NfpBuilder, InnerModePocketBehindACorridorOfExactWidth)
+{
+    // B fits a pocket of the container that a corridor of B's exact width
+    // joins to the rest: both stay in the result.
+    Ring container{{0, 0}, {5, 2.5}, {10, 0}, {7.5, 5}, {10, 12.5}, {5, 10}, {0, 12.5}, {2.5, 7.5}};
+    Ring b{{0, 0}, {0, 5}, {-5, 5}, {-5, 4}, {-3, 3}, {-2, 2}, {-1, 0}};
+    Result r = Build(container, b, true);
+    ASSERT_FALSE(r.rings.empty());
+    EXPECT_TRUE(r.complete);
+    std::vector<Ring> rings = Rings(r.rings);
+    NRect box = r.rings[0]->GetGabarit();
+    for (const NPoint& t : Probes(rings, {{box.pBot.x - 1, box.pBot.y - 1}, {box.pTop.x + 1, box.pTop.y + 2}})) {
+        bool inside = nfp_oracle::StrictlyInside(rings, t, 1e-7) || nfp_oracle::OnRings(rings, t, 1e-7);
+        EXPECT_EQ(inside, nfp_oracle::Contains(container, b, t)) << t.x << ", " << t.y;
+    }
+    EXPECT_TRUE(nfp_oracle::StrictlyInside(rings, {7.275, 3.97}, 1e-7));
+}
+
+// ---------------------------------------------------------------- degenerate pairs
+
+TEST(NfpDegenerate, SlidingFitKeepsTheFeasibleSegment)
+{
+    // A slot exactly as wide as B: B slides in and back out along the same
+    // line (a move and the opposite move both), so the whole slide is kept.
+    Ring a{{0, 0}, {30, 0}, {30, 20}, {20, 20}, {20, 10}, {10, 10}, {10, 20}, {0, 20}};
+    Ring b = Rect(0, 0, 10, 10);
+    Result r = Build(a, b);
+    ASSERT_FALSE(r.rings.empty());
+    EXPECT_TRUE(r.complete);
+    EXPECT_TRUE(HasRingThrough(r.rings, {10, 10})); // the bottom of the slot
+    for (double y : {10.0, 12.5, 15.0, 19.0})
+        EXPECT_TRUE(nfp_oracle::OnRings(Rings(r.rings), {10, y}, 1e-9)) << y;
+    ExpectAgreesWithOverlap(a, b, Rings(r.rings));
+    EXPECT_LT(nfp_oracle::MismatchRatio(r.rings, a, b), 1e-9);
+}
+
+TEST(NfpDegenerate, ExactFitInAClosedCavityKeepsTheFitPosition)
+{
+    // A pocket exactly B's size behind a mouth narrower than B.
+    Ring a{{0, 0}, {30, 0}, {30, 30}, {16, 30}, {16, 20}, {20, 20}, {20, 10}, {10, 10}, {10, 20}, {14, 20}, {14, 30}, {0, 30}};
+    Ring b = Rect(0, 0, 10, 10);
+    Result r = Build(a, b);
+    ASSERT_GE(r.rings.size(), 2u);
+    EXPECT_TRUE(r.complete);
+    EXPECT_TRUE(HasRingThrough(r.rings, {10, 10}));
+    ExpectAgreesWithOverlap(a, b, Rings(r.rings));
+}
+
+TEST(NfpDegenerate, ClosedCavityWithNarrowMouthGivesASecondRing)
+{
+    Ring a{{0, 0}, {30, 0}, {30, 30}, {16, 30}, {16, 25}, {25, 25}, {25, 5}, {5, 5}, {5, 25}, {14, 25}, {14, 30}, {0, 30}};
+    Ring b = Rect(0, 0, 10, 10);
+    Result r = Build(a, b);
+    ASSERT_EQ(r.rings.size(), 2u);
+    EXPECT_LT(nfp::SignedArea2(r.rings[1]->m_points), 0.0); // a cavity runs clockwise
+    ExpectAgreesWithOverlap(a, b, Rings(r.rings));
+    EXPECT_LT(nfp_oracle::MismatchRatio(r.rings, a, b), 1e-9);
+}
+
+Ring Comb(int teeth, double pitch, double tooth, double height, bool down)
+{
+    // A base bar with `teeth` teeth of width `tooth` every `pitch`.
+    double width = (teeth - 1) * pitch + tooth;
+    double s = down ? -1.0 : 1.0;
+    Ring ring{{0, 0}, {width, 0}};
+    for (int k = teeth - 1; k >= 0; --k) {
+        double x = k * pitch;
+        ring.push_back({x + tooth, s * height});
+        ring.push_back({x, s * height});
+        if (k > 0) {
+            ring.push_back({x, s * 1.0});
+            ring.push_back({x - pitch + tooth, s * 1.0});
+        }
+    }
+    if (down)
+        std::reverse(ring.begin(), ring.end());
+    return ring;
+}
+
+TEST(NfpDegenerate, InterlockingCombs)
+{
+    // B's teeth enter A's gaps and hang on A's teeth all along the orbit;
+    // with other pitches the orbit needs more than 2 (|A| + |B|) moves, and
+    // teeth trapped between teeth give cavities.
+    struct Pair {
+        Ring a;
+        Ring b;
+    };
+    for (const Pair& p : {Pair{Comb(6, 3.0, 1.0, 5.0, false), Comb(6, 3.0, 1.5, 4.0, true)},
+                          Pair{Comb(6, 3.0, 1.0, 5.0, false), Comb(3, 4.3, 0.5, 4.0, true)},
+                          Pair{Comb(8, 2.0, 0.5, 5.0, false), Comb(4, 3.1, 0.4, 3.0, true)}}) {
+        Result r = Build(p.a, p.b);
+        ASSERT_FALSE(r.rings.empty());
+        EXPECT_TRUE(r.complete);
+        double ratio = nfp_oracle::MismatchRatio(r.rings, p.a, p.b);
+        EXPECT_GE(ratio, 0.0);
+        EXPECT_LT(ratio, 1e-9);
+    }
+    Ring a = Comb(8, 2.0, 0.5, 5.0, false);
+    Ring b = Comb(4, 3.1, 0.4, 3.0, true);
+    Result r = Build(a, b);
+    EXPECT_GT(r.rings.size(), 1u);
+    ExpectAgreesWithOverlap(a, b, Rings(r.rings));
+}
+
+TEST(NfpDegenerate, TouchingCollinearEdges)
+{
+    // Equal widths: the start has B's top edge along A's bottom edge; the
+    // L-shapes slide along shared lines all the way round.
+    Ring l1{{0, 0}, {10, 0}, {10, 5}, {5, 5}, {5, 10}, {0, 10}};
+    Ring l2{{0, 0}, {5, 0}, {5, 5}, {10, 5}, {10, 10}, {0, 10}};
+    for (const auto& [a, b] : {std::pair{Rect(0, 0, 10, 5), Rect(0, 0, 10, 5)}, std::pair{l1, l2}, std::pair{l2, l1}}) {
+        Result r = Build(a, b);
+        ASSERT_FALSE(r.rings.empty());
+        ExpectAgreesWithOverlap(a, b, Rings(r.rings));
+        EXPECT_LT(nfp_oracle::MismatchRatio(r.rings, a, b), 1e-9);
+    }
+}
+
+TEST(NfpDegenerate, NearDuplicateVertices)
+{
+    Ring a{{0, 0}, {10, 0}, {10, 0.00005}, {10, 10}, {5.00003, 10}, {5, 10}, {0, 10}};
+    Ring b{{0, 0}, {4, 0}, {4.00002, 0.00002}, {2, 3}};
+    Result r = Build(a, b);
+    ASSERT_FALSE(r.rings.empty());
+    ExpectAgreesWithOverlap(a, b, Rings(r.rings));
+    EXPECT_LT(nfp_oracle::MismatchRatio(r.rings, a, b), 1e-9);
+}
+
+TEST(NfpDegenerate, PartWithAHole)
+{
+    // Outside: the orbit around the outline; inside: the inner ring of the
+    // hole. B may stand outside the first or inside the second.
+    Ring outline = Rect(0, 0, 20, 20);
+    Ring hole = Rect(4, 4, 16, 12);
+    Ring b{{0, 0}, {6, 0}, {6, 2}, {2, 2}, {2, 5}, {0, 5}};
+    Result outside = Build(outline, b);
+    Result inside = Build(Ring(hole.rbegin(), hole.rend()), b, true);
+    ASSERT_EQ(outside.rings.size(), 1u);
+    ASSERT_EQ(inside.rings.size(), 1u);
+    std::vector<Ring> outer = Rings(outside.rings);
+    std::vector<Ring> innerRings = Rings(inside.rings);
+    for (const NPoint& t : Probes(Rings(outside.rings), outside.rings[0]->GetGabarit())) {
+        bool inHole = nfp_oracle::StrictlyInside(innerRings, t, 1e-7) || nfp_oracle::OnRings(innerRings, t, 1e-7);
+        bool free = !nfp_oracle::StrictlyInside(outer, t, 1e-7) || inHole;
+        EXPECT_EQ(free, !nfp_oracle::Overlaps(outline, b, t, {hole})) << t.x << ", " << t.y;
+    }
+}
+
+TEST(NfpDegenerate, ThinFinStopsTheSlide)
+{
+    // A long slide along A's edge meets a fin much thinner than B: B stops
+    // at the fin instead of passing through it.
+    Ring a{{0, 0}, {4.95, 0}, {4.95, -3}, {5.05, -3}, {5.05, 0}, {10, 0}, {10, 1}, {0, 1}};
+    Ring b = Rect(0, 0, 2, 2);
+    Result r = Build(a, b);
+    ASSERT_FALSE(r.rings.empty());
+    ExpectAgreesWithOverlap(a, b, Rings(r.rings));
+    EXPECT_LT(nfp_oracle::MismatchRatio(r.rings, a, b), 1e-9);
+}
+
+} // namespace

@@ -1,0 +1,308 @@
+#include "nfp_reference.h"
+
+#include "engine/NfpBuilder.h"
+
+#include <CGAL/Boolean_set_operations_2.h>
+#include <CGAL/Exact_predicates_exact_constructions_kernel.h>
+#include <CGAL/Polygon_2.h>
+#include <CGAL/Polygon_set_2.h>
+#include <CGAL/Polygon_with_holes_2.h>
+#include <CGAL/minkowski_sum_2.h>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cmath>
+#include <fstream>
+#include <iomanip>
+#include <ostream>
+#include <sstream>
+
+namespace nfp_oracle {
+
+namespace {
+
+using Kernel = CGAL::Exact_predicates_exact_constructions_kernel;
+using Polygon = CGAL::Polygon_2<Kernel>;
+using PolygonWithHoles = CGAL::Polygon_with_holes_2<Kernel>;
+using PolygonSet = CGAL::Polygon_set_2<Kernel>;
+
+Polygon ToCgal(const Ring& ring)
+{
+    Polygon p;
+    for (const NPoint& q : ring)
+        p.push_back(Kernel::Point_2(q.x, q.y));
+    if (p.size() >= 3 && p.orientation() == CGAL::CLOCKWISE)
+        p.reverse_orientation();
+    return p;
+}
+
+Kernel::FT Area(const PolygonSet& set)
+{
+    std::vector<PolygonWithHoles> parts;
+    set.polygons_with_holes(std::back_inserter(parts));
+    Kernel::FT area = 0;
+    for (const PolygonWithHoles& part : parts) {
+        area += part.outer_boundary().area();
+        for (auto h = part.holes_begin(); h != part.holes_end(); ++h)
+            area += h->area(); // holes run clockwise: negative area
+    }
+    return area;
+}
+
+// Drops repeated points and the tips of spikes (zero-area features, left to
+// the degenerate tests) until the ring turns only at real corners.
+Ring WithoutSpikes(Ring ring)
+{
+    bool changed = true;
+    while (changed && ring.size() >= 3) {
+        changed = false;
+        for (size_t k = 0; k < ring.size() && ring.size() >= 3; ++k) {
+            const NPoint& prev = ring[(k + ring.size() - 1) % ring.size()];
+            const NPoint& cur = ring[k];
+            const NPoint& next = ring[(k + 1) % ring.size()];
+            double cross = (cur.x - prev.x) * (next.y - cur.y) - (cur.y - prev.y) * (next.x - cur.x);
+            double scale = std::hypot(cur.x - prev.x, cur.y - prev.y) * std::hypot(next.x - cur.x, next.y - cur.y);
+            bool repeated = std::hypot(cur.x - prev.x, cur.y - prev.y) < 1e-12;
+            if (repeated || std::fabs(cross) <= 1e-12 * scale) {
+                ring.erase(ring.begin() + static_cast<std::ptrdiff_t>(k));
+                changed = true;
+            }
+        }
+    }
+    return ring;
+}
+
+// The region of the rings: the first one minus the others. False when a
+// ring does not bound a simple polygon.
+bool RegionOf(const VectorPolygon& rings, PolygonSet& region)
+{
+    bool first = true;
+    for (const NPolygonPtr& ring : rings) {
+        Polygon p = ToCgal(WithoutSpikes(ring->m_points));
+        if (p.size() < 3) {
+            if (first)
+                return false;
+            continue;
+        }
+        if (!p.is_simple())
+            return false;
+        if (first)
+            region.insert(p);
+        else
+            region.difference(p);
+        first = false;
+    }
+    return !first;
+}
+
+double Median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0.0;
+    std::sort(v.begin(), v.end());
+    size_t n = v.size();
+    return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
+}
+
+} // namespace
+
+std::filesystem::path DataDir()
+{
+    const char* overridden = std::getenv("NESTING_DATA_DIR");
+    return overridden ? std::filesystem::path(overridden) : std::filesystem::path(NESTING_DATA_DIR);
+}
+
+bool LoadInstance(const std::filesystem::path& file, Instance& instance, std::string& error)
+{
+    std::ifstream in(file);
+    if (!in) {
+        error = "cannot open " + file.string();
+        return false;
+    }
+    nlohmann::json doc = nlohmann::json::parse(in, nullptr, false);
+    if (doc.is_discarded() || !doc.contains("items") || !doc["items"].is_array()) {
+        error = "not an instance file: " + file.string();
+        return false;
+    }
+    instance.name = doc.value("name", file.stem().string());
+    instance.items.clear();
+    for (const auto& it : doc["items"]) {
+        Item item;
+        item.id = it.contains("id") ? it["id"].dump() : std::to_string(instance.items.size());
+        const auto& data = it["shape"]["data"];
+        for (const auto& p : data)
+            item.shape.push_back({p.at(0).get<double>(), p.at(1).get<double>()});
+        if (item.shape.size() > 1 && item.shape.front() == item.shape.back())
+            item.shape.pop_back();
+        if (it.contains("allowed_orientations"))
+            for (const auto& o : it["allowed_orientations"])
+                item.orientations.push_back(o.get<double>());
+        else
+            item.orientations = {0.0, 90.0, 180.0, 270.0};
+        if (item.shape.size() < 3) {
+            error = "item " + item.id + " has fewer than three points";
+            return false;
+        }
+        instance.items.push_back(std::move(item));
+    }
+    return true;
+}
+
+Ring Rotated(const Ring& ring, double degrees)
+{
+    double turns = degrees / 90.0;
+    bool quarter = std::fabs(turns - std::round(turns)) < 1e-12;
+    int q = quarter ? ((static_cast<int>(std::round(turns)) % 4) + 4) % 4 : 0;
+    double c = std::cos(degrees * DR);
+    double s = std::sin(degrees * DR);
+    Ring out;
+    for (const NPoint& p : ring) {
+        if (!quarter)
+            out.push_back({c * p.x - s * p.y, s * p.x + c * p.y});
+        else if (q == 0)
+            out.push_back(p);
+        else if (q == 1)
+            out.push_back({-p.y, p.x});
+        else if (q == 2)
+            out.push_back({-p.x, -p.y});
+        else
+            out.push_back({p.y, -p.x});
+    }
+    return out;
+}
+
+PairResult ComparePair(const Ring& a, const Ring& b)
+{
+    PairResult result;
+    auto pa = std::make_shared<NPolygon>(NPoint{}, a);
+    auto pb = std::make_shared<NPolygon>(NPoint{}, b);
+    auto t0 = std::chrono::steady_clock::now();
+    NFP_Builder builder;
+    builder.Init(NPoint{}, pa, pb, false);
+    builder.RunCalculate();
+    auto t1 = std::chrono::steady_clock::now();
+    result.ms = std::chrono::duration<double, std::milli>(t1 - t0).count();
+    const VectorPolygon& rings = builder.GetNfpPolygons();
+    result.rings = rings.size();
+    result.ratio = MismatchRatio(rings, a, b);
+    result.failure = result.ratio < 0.0;
+    result.mismatch = result.ratio > 1e-6;
+    return result;
+}
+
+double MismatchRatio(const VectorPolygon& rings, const Ring& a, const Ring& b)
+{
+    Ring negB;
+    for (const NPoint& p : b)
+        negB.push_back({-p.x, -p.y});
+    PolygonSet oracle;
+    oracle.insert(CGAL::minkowski_sum_2(ToCgal(a), ToCgal(negB)));
+    PolygonSet mine;
+    if (rings.empty() || !RegionOf(rings, mine))
+        return -1.0;
+    mine.symmetric_difference(oracle);
+    return CGAL::to_double(Area(mine)) / CGAL::to_double(Area(oracle));
+}
+
+void Summary::Add(const Summary& other)
+{
+    pairs += other.pairs;
+    mismatches += other.mismatches;
+    failures += other.failures;
+    times.insert(times.end(), other.times.begin(), other.times.end());
+}
+
+std::string Summary::Line(const std::string& label) const
+{
+    std::ostringstream out;
+    out << label << ": pairs " << pairs << ", mismatches " << mismatches << ", failures " << failures
+        << ", median_ms " << std::fixed << std::setprecision(4) << Median(times) << ", max_ms "
+        << (times.empty() ? 0.0 : *std::max_element(times.begin(), times.end()));
+    return out.str();
+}
+
+Summary RunInstance(const Instance& instance, std::ostream* log)
+{
+    Summary summary;
+    for (const Item& itemA : instance.items)
+        for (const Item& itemB : instance.items)
+            for (double oa : itemA.orientations)
+                for (double ob : itemB.orientations) {
+                    PairResult r = ComparePair(Rotated(itemA.shape, oa), Rotated(itemB.shape, ob));
+                    ++summary.pairs;
+                    summary.times.push_back(r.ms);
+                    summary.failures += r.failure;
+                    summary.mismatches += r.mismatch;
+                    if (log && (r.failure || r.mismatch))
+                        *log << instance.name << ": A " << itemA.id << "@" << oa << ", B " << itemB.id << "@" << ob
+                             << (r.failure ? " failure" : " mismatch") << ", rings " << r.rings << ", ratio "
+                             << r.ratio << "\n";
+                }
+    return summary;
+}
+
+bool Overlaps(const Ring& a, const Ring& b, const NPoint& t, const std::vector<Ring>& holes, double minArea)
+{
+    Ring moved;
+    for (const NPoint& p : b)
+        moved.push_back(p + t);
+    PolygonSet part;
+    part.insert(ToCgal(a));
+    for (const Ring& hole : holes)
+        part.difference(ToCgal(hole));
+    part.intersection(ToCgal(moved));
+    return CGAL::to_double(Area(part)) > minArea;
+}
+
+bool Contains(const Ring& a, const Ring& b, const NPoint& t, double maxOutside)
+{
+    Ring moved;
+    for (const NPoint& p : b)
+        moved.push_back(p + t);
+    PolygonSet outside;
+    outside.insert(ToCgal(moved));
+    outside.difference(ToCgal(a));
+    return CGAL::to_double(Area(outside)) <= maxOutside;
+}
+
+namespace {
+
+bool OnEdge(const NPoint& q0, const NPoint& q1, const NPoint& p, double tol)
+{
+    double len = std::hypot(q1.x - q0.x, q1.y - q0.y);
+    if (len == 0.0)
+        return std::hypot(p.x - q0.x, p.y - q0.y) < tol;
+    double along = ((p.x - q0.x) * (q1.x - q0.x) + (p.y - q0.y) * (q1.y - q0.y)) / len;
+    double across = std::fabs((q1.x - q0.x) * (p.y - q0.y) - (q1.y - q0.y) * (p.x - q0.x)) / len;
+    return across < tol && along > -tol && along < len + tol;
+}
+
+} // namespace
+
+bool OnRings(const std::vector<Ring>& rings, const NPoint& p, double tol)
+{
+    for (const Ring& ring : rings)
+        for (size_t k = 0; k < ring.size(); ++k)
+            if (OnEdge(ring[k], ring[(k + 1) % ring.size()], p, tol))
+                return true;
+    return false;
+}
+
+bool StrictlyInside(const std::vector<Ring>& rings, const NPoint& p, double tol)
+{
+    if (OnRings(rings, p, tol))
+        return false;
+    bool inside = false;
+    for (const Ring& ring : rings)
+        for (size_t k = 0; k < ring.size(); ++k) {
+            const NPoint& q0 = ring[k];
+            const NPoint& q1 = ring[(k + 1) % ring.size()];
+            if ((q0.y > p.y) != (q1.y > p.y) && q0.x + (p.y - q0.y) * (q1.x - q0.x) / (q1.y - q0.y) > p.x)
+                inside = !inside;
+        }
+    return inside;
+}
+
+} // namespace nfp_oracle

@@ -1,0 +1,75 @@
+// Reference checks of no-fit polygons: the Minkowski sum A + (-B) computed
+// exactly by CGAL, and the direct test of whether B at a translation overlaps A.
+#pragma once
+
+#include "geometry/Polygon.h"
+
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace nfp_oracle {
+
+using Ring = std::vector<NPoint>;
+
+struct Item {
+    std::string id;
+    Ring shape;                      // counter-clockwise, not closed
+    std::vector<double> orientations; // degrees
+};
+
+struct Instance {
+    std::string name;
+    std::vector<Item> items;
+};
+
+// The shared data folder: $NESTING_DATA_DIR when set, else the build's.
+std::filesystem::path DataDir();
+// Reads one instance file of the shared data set; false with a message.
+bool LoadInstance(const std::filesystem::path& file, Instance& instance, std::string& error);
+// The ring turned by `degrees` about the origin (quarter turns exactly).
+Ring Rotated(const Ring& ring, double degrees);
+
+struct PairResult {
+    bool failure = false;  // no ring, or rings that bound no valid region
+    bool mismatch = false; // region differs from the Minkowski sum
+    double ratio = 0.0;    // symmetric difference area / oracle area
+    double ms = 0.0;       // time of the no-fit polygon builder
+    size_t rings = 0;
+};
+
+// Area of the symmetric difference of the region of `rings` (the first ring
+// minus the others) and A + (-B), over the area of A + (-B); negative when
+// the rings bound no valid region.
+double MismatchRatio(const VectorPolygon& rings, const Ring& a, const Ring& b);
+
+// Builds the no-fit polygon of B around A (exterior, reference point at the
+// origin) and compares its region with A + (-B).
+PairResult ComparePair(const Ring& a, const Ring& b);
+
+struct Summary {
+    size_t pairs = 0;
+    size_t mismatches = 0;
+    size_t failures = 0;
+    std::vector<double> times;
+    void Add(const Summary& other);
+    std::string Line(const std::string& label) const;
+};
+
+// Every ordered pair of items and every pair of their orientations; details
+// of bad pairs go to `log` when it is given.
+Summary RunInstance(const Instance& instance, std::ostream* log);
+
+// Interior of A (less its holes) and of B moved by t overlap by more than
+// `minArea` (so that a touch computed in doubles is not taken for overlap).
+bool Overlaps(const Ring& a, const Ring& b, const NPoint& t, const std::vector<Ring>& holes = {},
+              double minArea = 1e-9);
+// B moved by t lies inside A, but for at most `maxOutside` of its area.
+bool Contains(const Ring& a, const Ring& b, const NPoint& t, double maxOutside = 1e-9);
+// p lies in the region bounded by `rings` (even-odd), not on any ring.
+bool StrictlyInside(const std::vector<Ring>& rings, const NPoint& p, double tol);
+// p lies on one of the rings.
+bool OnRings(const std::vector<Ring>& rings, const NPoint& p, double tol);
+
+} // namespace nfp_oracle
