@@ -1,0 +1,161 @@
+// Automatic placement on the stand-in host: whole jobs on one and more
+// sheets, the container for what fits nowhere, and single figures slid.
+#include "place_fixture.h"
+
+namespace placetest {
+namespace {
+
+const std::vector<NPoint> kBigEll = {{0, 0}, {120, 0}, {120, 40}, {40, 40}, {40, 100}, {0, 100}};
+const std::vector<NPoint> kEllHole = {{10, 10}, {10, 30}, {30, 30}, {30, 10}};
+
+class SmallJobTest : public PlaceTest, public ::testing::WithParamInterface<RotationType> {};
+
+TEST_P(SmallJobTest, PlacesEveryFigureOnTheSheetApart)
+{
+    SheetPtr sheet = AddSheet(300.0, 200.0);
+    AddFigure(kBigEll, {kEllHole});
+    AddFigure(kBigEll, {kEllHole});
+    AddFigure(Rectangle(0, 0, 60, 30));
+    AddFigure(Rectangle(0, 0, 50, 20));
+    AddFigure(Rectangle(0, 0, 30, 30));
+    Model().SortFiguresByAreasDecrease();
+
+    PlaceAll(GetParam());
+
+    ASSERT_EQ(Model().m_sheets.size(), 1u);
+    for (const FigurePtr& figure : Model().m_figures) {
+        ASSERT_EQ(figure->m_owner, sheet);
+        EXPECT_EQ(figure->GetView(), sheet->GetView());
+        ExpectInsideSheet(*figure, *sheet);
+        figuretest::ExpectInStepWithMacro(*figure);
+    }
+    ExpectApartOnSheets();
+}
+
+INSTANTIATE_TEST_SUITE_P(Rotations, SmallJobTest,
+                         ::testing::Values(RotationType::WithoutRotation, RotationType::Rotation90));
+
+TEST_F(PlaceTest, FirstFigureGoesToTheBottomLeftCornerWithTheSheetGap)
+{
+    SheetPtr sheet = AddSheet(300.0, 200.0);
+    FigurePtr figure = AddFigure(Rectangle(100, 100, 60, 30));
+    PlaceAll(RotationType::WithoutRotation);
+    ASSERT_EQ(figure->m_owner, sheet);
+    const NRect& rc = figure->m_borders.front()->GetGabarit();
+    EXPECT_NEAR(rc.pBot.x, kSheetGap, 1e-3);
+    EXPECT_NEAR(rc.pBot.y, kSheetGap, 1e-3);
+}
+
+TEST_F(PlaceTest, BottomLeftRuleTakesTheLowestPointNearTheLeftmost)
+{
+    double x = 0.0, y = 0.0;
+    NestingOptimizer::GetPlacementPoint({{10.0, 5.0}, {10.05, 3.0}, {10.2, 1.0}}, x, y);
+    EXPECT_DOUBLE_EQ(x, 10.0);
+    EXPECT_DOUBLE_EQ(y, 3.0);
+    NestingOptimizer::GetPlacementPoint({}, x, y);
+    EXPECT_GE(x, NestingOptimizer::kNoPoint);
+    EXPECT_GE(y, NestingOptimizer::kNoPoint);
+}
+
+TEST_F(PlaceTest, JobTooLargeForOneSheetGetsASecond)
+{
+    AddSheet(150.0, 100.0);
+    for (int i = 0; i < 3; ++i)
+        AddFigure(Rectangle(0, 0, 100, 60));
+
+    PlaceAll(RotationType::WithoutRotation);
+
+    ASSERT_GE(Model().m_sheets.size(), 2u);
+    for (const FigurePtr& figure : Model().m_figures) {
+        ASSERT_TRUE(figure->m_owner);
+        EXPECT_EQ(figure->GetView(), figure->m_owner->GetView());
+        ExpectInsideSheet(*figure, *figure->m_owner);
+    }
+    ExpectApartOnSheets();
+    for (const SheetPtr& sheet : Model().m_sheets) {
+        const bool used = std::any_of(Model().m_figures.begin(), Model().m_figures.end(),
+                                      [&](const FigurePtr& f) { return f->m_owner == sheet; });
+        EXPECT_TRUE(used) << "an empty sheet was left";
+    }
+}
+
+TEST_F(PlaceTest, FigureLargerThanEverySheetGoesToTheContainer)
+{
+    SheetPtr sheet = AddSheet(150.0, 100.0);
+    FigurePtr small = AddFigure(Rectangle(0, 0, 40, 20));
+    FigurePtr large = AddFigure(Rectangle(0, 0, 200, 50));
+    Model().SortFiguresByAreasDecrease();
+
+    PlaceAll(RotationType::Rotation90);
+
+    EXPECT_EQ(small->m_owner, sheet);
+    EXPECT_FALSE(large->m_owner);
+    const int container = vrnApi::CreateContainerView(NestingModel::m_widthSheet, NestingModel::m_heightSheet);
+    EXPECT_EQ(large->GetView(), container);
+    EXPECT_NE(container, sheet->GetView());
+    // The sheet added for it stayed empty and is gone again.
+    ASSERT_EQ(Model().m_sheets.size(), 1u);
+    EXPECT_EQ(Model().m_sheets.front(), sheet);
+    EXPECT_EQ(Model().m_figures.size(), 2u);
+}
+
+TEST_F(PlaceTest, NothingFitsKeepsTheFirstSheet)
+{
+    SheetPtr first = AddSheet(150.0, 100.0);
+    AddSheet(150.0, 100.0);
+    FigurePtr large = AddFigure(Rectangle(0, 0, 200, 150));
+
+    PlaceAll(RotationType::WithoutRotation);
+
+    EXPECT_FALSE(large->m_owner);
+    ASSERT_EQ(Model().m_sheets.size(), 1u);
+    EXPECT_EQ(Model().m_sheets.front(), first);
+    EXPECT_TRUE(HasViewOf(*first));
+}
+
+TEST_F(PlaceTest, FigureThatFitsOnlyWithoutTheSheetGapIsNotPlaced)
+{
+    SheetPtr sheet = AddSheet(150.0, 100.0);
+    // Its gap rectangle fits the sheet; with the sheet gap it does not.
+    FigurePtr figure = AddFigure(Rectangle(0, 0, 138, 88));
+
+    PlaceAll(RotationType::WithoutRotation, false);
+
+    EXPECT_FALSE(figure->m_owner);
+}
+
+TEST_F(PlaceTest, SlidFigureStopsAtItsNeighbour)
+{
+    SheetPtr sheet = AddSheet(300.0, 200.0);
+    FigurePtr fixed = AddFigure(Rectangle(0, 0, 50, 50));
+    FigurePtr moving = AddFigure(Rectangle(0, 0, 40, 40));
+    PlaceAll(RotationType::WithoutRotation);
+    ASSERT_EQ(fixed->m_owner, sheet);
+    ASSERT_EQ(moving->m_owner, sheet);
+    // Put the moving square level with the fixed one, far right, then slide it back.
+    const NRect start = moving->m_borders.front()->GetGabarit();
+    moving->SetPlacement(158.0 - start.pBot.x, kSheetGap - start.pBot.y, 0.0, false);
+    const double fixedRight = fixed->m_borders.front()->GetGabarit().pTop.x;
+
+    EXPECT_TRUE(optimizer.OffsetFigureInSheet(moving, sheet, NestingMode::OffsetLeft));
+
+    EXPECT_NEAR(moving->m_borders.front()->GetGabarit().pBot.x, fixedRight + kFigureGap, 1e-3);
+    EXPECT_FALSE(optimizer.OffsetFigureInSheet(moving, sheet, NestingMode::OffsetLeft));
+
+    // Downwards, clear of the fixed square, it stops at the sheet gap.
+    moving->SetPlacement(0.0, 100.0, 0.0, false);
+    EXPECT_TRUE(optimizer.OffsetFigureInSheet(moving, sheet, NestingMode::OffsetDown));
+    EXPECT_NEAR(moving->m_borders.front()->GetGabarit().pBot.y, kSheetGap, 1e-3);
+    figuretest::ExpectInStepWithMacro(*moving);
+}
+
+TEST_F(PlaceTest, SingleFigureNeedsShiftHeld)
+{
+    SheetPtr sheet = AddSheet(300.0, 200.0);
+    FigurePtr figure = AddFigure(Rectangle(0, 0, 40, 40));
+    optimizer.Init(Model().m_figures, Model().m_sheets);
+    EXPECT_FALSE(optimizer.SetAutoPlacementFigureOnSheet(figure, sheet, NestingMode::AutoForOne));
+}
+
+}  // namespace
+}  // namespace placetest
