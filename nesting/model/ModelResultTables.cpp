@@ -6,8 +6,11 @@
 #include "host/VarnelAPI.h"
 #include "model/NestingSetting.h"
 
+#include <algorithm>
+
 void NestingModel::UpdateResultTables(FigurePtr figure) {
-    if (figure) {
+    // A figure already in the list is not counted twice.
+    if (figure && std::find(m_figures.begin(), m_figures.end(), figure) == m_figures.end()) {
         m_figures.push_back(figure);
     }
     CalculateNestingResult();

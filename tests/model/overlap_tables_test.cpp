@@ -69,6 +69,15 @@ TEST_F(ResultTablesTest, EachSheetsTableShowsItsAreaLengthAndUtilisation) {
     EXPECT_EQ(vrnApi::GetMaterialPropertyFromDocument(), L"Ст3");
 }
 
+TEST_F(ResultTablesTest, AFigureAlreadyInTheModelIsCountedOnce) {
+    TwoSheetsOneCovered();
+    model.m_figures = {figure};
+    model.UpdateResultTables(figure);
+    EXPECT_EQ(model.m_figures.size(), 1u);
+    EXPECT_EQ(TableCell(*first, 1, 3), L"33.33");
+    EXPECT_EQ(TableCell(*first, 1, 4), L"5000.00");
+}
+
 TEST_F(ResultTablesTest, AnOverlapFoundByTheCheckVoidsTheSheetsResult) {
     TwoSheetsOneCovered();
     model.m_figures = {figure};
