@@ -324,6 +324,7 @@ bool NestingOptimizer::SetAutoPlacementFigureOnSheet(FigurePtr figure, SheetPtr 
     const VectorFigure placed = PlacedOn(sheet);
     double x0 = 0.0, y0 = 0.0, angle = 0.0;
     figure->GetPlacement(x0, y0, angle);
+    const double xStart = x0, yStart = y0;
     std::vector<NPoint> points;
     CandidatePoints(x0, y0, placed, figure, sheet, mode, points);
     bool placedWell = MoveToBottomLeft(figure, points) && FreeOfOverlaps(figure, placed);
@@ -334,11 +335,17 @@ bool NestingOptimizer::SetAutoPlacementFigureOnSheet(FigurePtr figure, SheetPtr 
         CandidatePoints(x0, y0, placed, figure, sheet, mode, points);
         placedWell = MoveToBottomLeft(figure, points) && FreeOfOverlaps(figure, placed);
     }
-    if (placedWell)
+    if (placedWell) {
         figure->m_owner = sheet;
-    else
-        figure->m_owner.reset();
-    return placedWell;
+        return true;
+    }
+    // A figure left where its try overlapped would count as lying on the
+    // sheet afterwards: it goes back to where it stood.
+    figure->m_owner.reset();
+    double x1 = 0.0, y1 = 0.0, angle1 = 0.0;
+    figure->GetPlacement(x1, y1, angle1);
+    figure->SetPlacement(xStart - x1, yStart - y1, 0.0, false);
+    return false;
 }
 
 void NestingOptimizer::SetAutoPlacementFigure(FigurePtr figure, NestingMode mode)

@@ -159,3 +159,48 @@ TEST_F(PlaceTest, SingleFigureNeedsShiftHeld)
 
 }  // namespace
 }  // namespace placetest
+
+namespace placetest {
+namespace {
+
+TEST_F(PlaceTest, FigureWhoseTriesOverlapGoesBackWhereItStood)
+{
+    SheetPtr sheet = AddSheet(300.0, 200.0);
+    FigurePtr placed = AddFigure(Rectangle(0, 0, 40, 40));
+    FigurePtr figure = AddFigure(Rectangle(0, 0, 30, 30));
+    optimizer.Init(Model().m_figures, Model().m_sheets);
+    optimizer.SetGaps(kFigureGap, kSheetGap);
+    ASSERT_TRUE(optimizer.SetAutoPlacementFigureOnSheet(placed, sheet, NestingMode::AutoForAll));
+    // Its overlap test now reaches over the whole sheet: every try fails.
+    placed->m_controls = {std::make_shared<NPolygon>(NPoint{}, Rectangle(-1000, -1000, 3000, 3000))};
+    double x0 = 0.0, y0 = 0.0, a0 = 0.0;
+    figure->GetPlacement(x0, y0, a0);
+
+    EXPECT_FALSE(optimizer.SetAutoPlacementFigureOnSheet(figure, sheet, NestingMode::AutoForAll));
+
+    double x = 0.0, y = 0.0, a = 0.0;
+    figure->GetPlacement(x, y, a);
+    EXPECT_NEAR(x, x0, 1e-6);
+    EXPECT_NEAR(y, y0, 1e-6);
+    EXPECT_FALSE(figure->m_owner);
+}
+
+TEST_F(PlaceTest, RefusedSheetEndsTheAdditions)
+{
+    AddSheet(150.0, 100.0);
+    for (int i = 0; i < 3; ++i)
+        AddFigure(Rectangle(0, 0, 100, 60));
+    {
+        vlhost::FailureScope refuse("IMacroObjects::AddMacro");
+        PlaceAll(RotationType::WithoutRotation);
+    }
+    ASSERT_EQ(Model().m_sheets.size(), 1u);
+    size_t placed = 0;
+    for (const FigurePtr& figure : Model().m_figures)
+        placed += figure->m_owner ? 1 : 0;
+    EXPECT_EQ(placed, 1u);
+    EXPECT_EQ(Model().m_figures.size(), 3u);
+}
+
+}  // namespace
+}  // namespace placetest
