@@ -110,3 +110,29 @@ TEST_F(HodographsTest, EqualShapesComeFromTheCache)
 
 }  // namespace
 }  // namespace placetest
+
+namespace placetest {
+namespace {
+
+TEST_F(HodographsTest, InspectionDrawingShowsOnlyTheLastCall)
+{
+    SheetPtr sheet = AddSheet(300.0, 200.0);
+    FigurePtr figure = AddFigure(Rectangle(0, 0, 40, 20));
+    builder.Init(kFigureGap, kSheetGap, 1, true);
+    const size_t before = DrawingObjects();
+
+    const VectorPolygon first = Hodographs({}, figure, sheet);
+    const size_t afterFirst = DrawingObjects();
+    const VectorPolygon second = Hodographs({}, figure, sheet);
+
+    EXPECT_EQ(afterFirst, before + first.size());
+    EXPECT_EQ(DrawingObjects(), afterFirst);
+    EXPECT_EQ(HodographBuilder::testHodographs.size(), second.size());
+    builder.Init(kFigureGap, kSheetGap, 1, false);
+    Hodographs({}, figure, sheet);
+    EXPECT_EQ(DrawingObjects(), before);
+    EXPECT_TRUE(HodographBuilder::testHodographs.empty());
+}
+
+}  // namespace
+}  // namespace placetest
