@@ -204,3 +204,62 @@ TEST_F(PlaceTest, RefusedSheetEndsTheAdditions)
 
 }  // namespace
 }  // namespace placetest
+
+namespace placetest {
+namespace {
+
+// A single figure is its sheet's own after the containment test: it must not
+// stand in its own way.
+class SingleFigureTest : public PlaceTest {
+protected:
+    SheetPtr PlaceOnSheet(const FigurePtr& figure, double x = 100.0, double y = 60.0)
+    {
+        SheetPtr sheet = Model().m_sheets.front();
+        figure->ChangeView(sheet->GetView(), false);
+        figure->SetPlacement(x, y, 0.0, false);
+        return sheet;
+    }
+};
+
+TEST_F(SingleFigureTest, NudgedFigureSlidesToTheSheetGap)
+{
+    AddSheet(300.0, 200.0);
+    FigurePtr figure = AddFigure(Rectangle(0, 0, 40, 20));
+    SheetPtr sheet = PlaceOnSheet(figure);
+
+    Model().SetAutoPlacementFigure(figure, NestingMode::OffsetLeft);
+
+    EXPECT_EQ(figure->m_owner, sheet);
+    EXPECT_NEAR(figure->m_borders.front()->GetGabarit().pBot.x, kSheetGap, 1e-3);
+}
+
+TEST_F(SingleFigureTest, DroppedFigureWithShiftHeldGoesBottomLeft)
+{
+    AddSheet(300.0, 200.0);
+    FigurePtr figure = AddFigure(Rectangle(0, 0, 40, 20));
+    // Close to the corner, where its own outline would block its way.
+    SheetPtr sheet = PlaceOnSheet(figure, 20.0, 15.0);
+    State().keysDown.insert(0x10);
+
+    Model().SetAutoPlacementFigure(figure, NestingMode::AutoForOne);
+
+    EXPECT_EQ(figure->m_owner, sheet);
+    const NRect& rc = figure->m_borders.front()->GetGabarit();
+    EXPECT_NEAR(rc.pBot.x, kSheetGap, 1e-3);
+    EXPECT_NEAR(rc.pBot.y, kSheetGap, 1e-3);
+}
+
+TEST_F(SingleFigureTest, FigureOnNoSheetGoesToTheContainer)
+{
+    AddSheet(300.0, 200.0);
+    FigurePtr figure = AddFigure(Rectangle(0, 0, 40, 20));
+    figure->SetPlacement(-5000.0, 0.0, 0.0, false);
+
+    Model().SetAutoPlacementFigure(figure, NestingMode::OffsetLeft);
+
+    EXPECT_EQ(figure->GetView(),
+              vrnApi::CreateContainerView(NestingModel::m_widthSheet, NestingModel::m_heightSheet));
+}
+
+}  // namespace
+}  // namespace placetest
