@@ -105,3 +105,26 @@ TEST_F(PlaceTest, NewFigureGapRebuildsTheGapPolygons)
 
 }  // namespace
 }  // namespace placetest
+
+namespace placetest {
+namespace {
+
+TEST_F(PlaceTest, UpdatedSheetsKeepOnePagePerSheet)
+{
+    NestingModel::m_widthSheet = 150.0;
+    NestingModel::m_heightSheet = 100.0;
+    SheetPtr first = Model().AddSheet();
+    SheetPtr second = Model().AddSheet();
+    ASSERT_TRUE(first && second);
+    ASSERT_EQ(doc->GetLayoutSheets()->GetCount(), 2);
+    Model().m_sheets.pop_back();
+
+    Model().UpdateSheets();
+
+    EXPECT_EQ(doc->GetLayoutSheets()->GetCount(), 1);
+    EXPECT_EQ(Model().m_sheets.size(), 1u);
+    EXPECT_NEAR(first->GetWidth(), 150.0, 1e-6);
+}
+
+}  // namespace
+}  // namespace placetest
