@@ -340,39 +340,20 @@ void NFP_Builder::ConvolutionCandidates(std::vector<NPoint>& candidates) const
             if (m_frame->CanTouch({ContactKind::VertexOnEdgeB, i, j}))
                 segs.push_back({a[i] - b[j], a[i] - b[(j + 1) % b.size()]});
         }
-    double tol = m_frame->Tolerance();
-    std::vector<double> params;
+    // Every boundary component has a vertex: a touching of two vertices (an
+    // end of these segments, above) or a crossing of two of the segments.
     for (size_t k = 0; k < segs.size(); ++k) {
         NPoint d = segs[k].q - segs[k].p;
-        double len = Length(d);
-        if (len < tol)
-            continue;
-        params.assign({0.0, 1.0});
-        for (size_t l = 0; l < segs.size(); ++l) {
-            if (l == k)
-                continue;
+        for (size_t l = k + 1; l < segs.size(); ++l) {
             NPoint e = segs[l].q - segs[l].p;
             double denom = nfp::Cross(d, e);
+            if (std::fabs(denom) <= 1e-12 * Length(d) * Length(e))
+                continue; // parallel: where they meet is an end of one of them
             NPoint w = segs[l].p - segs[k].p;
-            if (std::fabs(denom) > 1e-12 * len * Length(e)) {
-                double t = nfp::Cross(w, e) / denom;
-                double s = nfp::Cross(w, d) / denom;
-                if (t > 0.0 && t < 1.0 && s >= 0.0 && s <= 1.0)
-                    params.push_back(t);
-            } else if (std::fabs(nfp::Cross(d, w)) < tol * len) {
-                for (const NPoint& end : {segs[l].p, segs[l].q}) {
-                    double t = nfp::Dot(end - segs[k].p, d) / (len * len);
-                    if (t > 0.0 && t < 1.0)
-                        params.push_back(t);
-                }
-            }
-        }
-        std::sort(params.begin(), params.end());
-        for (size_t n = 0; n + 1 < params.size(); ++n) {
-            if (n > 0)
-                candidates.push_back(segs[k].p + NPoint{d.x * params[n], d.y * params[n]});
-            double mid = 0.5 * (params[n] + params[n + 1]);
-            candidates.push_back(segs[k].p + NPoint{d.x * mid, d.y * mid});
+            double t = nfp::Cross(w, e) / denom;
+            double s = nfp::Cross(w, d) / denom;
+            if (t > 0.0 && t < 1.0 && s > 0.0 && s < 1.0)
+                candidates.push_back(segs[k].p + NPoint{d.x * t, d.y * t});
         }
     }
 }

@@ -88,8 +88,11 @@ ContactFrame::ContactFrame(const std::vector<NPoint>& a, const std::vector<NPoin
 std::vector<ContactFrame::Corner> ContactFrame::Corners(const std::vector<NPoint>& ring)
 {
     std::vector<Corner> corners(ring.size());
-    for (size_t k = 0; k < ring.size(); ++k)
-        corners[k].edgeAngle = Angle(ring[(k + 1) % ring.size()] - ring[k]);
+    for (size_t k = 0; k < ring.size(); ++k) {
+        NPoint edge = ring[(k + 1) % ring.size()] - ring[k];
+        corners[k].edgeAngle = Angle(edge);
+        corners[k].length = Length(edge);
+    }
     for (size_t k = 0; k < ring.size(); ++k) {
         double back = Mod2Pi(corners[(k + ring.size() - 1) % ring.size()].edgeAngle + PI);
         corners[k].width = Mod2Pi(back - corners[k].edgeAngle);
@@ -128,16 +131,27 @@ bool ContactFrame::InsideSector(const Sector& s, double angle)
     return d > ANGLE_TOL && d < s.width - ANGLE_TOL;
 }
 
+bool ContactFrame::Near(const NPoint& p, const NPoint& q) const
+{
+    double dx = p.x - q.x;
+    double dy = p.y - q.y;
+    return dx * dx + dy * dy < m_tol * m_tol;
+}
+
 bool ContactFrame::OnSegment(const NPoint& p, const NPoint& q0, const NPoint& q1) const
 {
-    NPoint e = q1 - q0;
-    double len = Length(e);
-    if (len < m_tol)
-        return Length(p - q0) < m_tol;
-    double s = Dot(p - q0, e) / len;
-    if (s < -m_tol || s > len + m_tol)
+    if (p.x < std::min(q0.x, q1.x) - m_tol || p.x > std::max(q0.x, q1.x) + m_tol ||
+        p.y < std::min(q0.y, q1.y) - m_tol || p.y > std::max(q0.y, q1.y) + m_tol)
         return false;
-    return std::fabs(Cross(e, p - q0)) / len < m_tol;
+    NPoint e = q1 - q0;
+    double len2 = Dot(e, e);
+    if (len2 < m_tol * m_tol)
+        return Near(p, q0);
+    double along = Dot(p - q0, e);
+    if (along < -m_tol * std::sqrt(len2) || along > len2 + m_tol * std::sqrt(len2))
+        return false;
+    double across = Cross(e, p - q0);
+    return across * across < m_tol * m_tol * len2;
 }
 
 void ContactFrame::FindContacts(const NPoint& shift, std::vector<Contact>& contacts) const
@@ -148,7 +162,7 @@ void ContactFrame::FindContacts(const NPoint& shift, std::vector<Contact>& conta
         NPoint p = m_b[j] + shift;
         bool onVertex = false;
         for (size_t i = 0; i < m_a.size(); ++i)
-            if (Length(p - m_a[i]) < m_tol) {
+            if (Near(p, m_a[i])) {
                 contacts.push_back({ContactKind::VertexVertex, i, j});
                 aOnVertex[i] = onVertex = true;
             }
@@ -290,27 +304,25 @@ double ContactFrame::FreeTravel(const NPoint& shift, const NPoint& move) const
 
 bool ContactFrame::HasProperCrossing(const NPoint& shift) const
 {
+    // Two edges cross when each has its ends strictly on both sides of the
+    // other's line (more than the tolerance away).
+    auto straddles = [this](double d0, double d1, double len) {
+        double lim = m_tol * len;
+        return (d0 > lim && d1 < -lim) || (d0 < -lim && d1 > lim);
+    };
     for (size_t i = 0; i < m_a.size(); ++i) {
-        NPoint p0 = m_a[i];
-        NPoint p1 = m_a[NextA(i)];
+        const NPoint& p0 = m_a[i];
+        const NPoint& p1 = m_a[NextA(i)];
         NPoint e = p1 - p0;
-        double eLen = Length(e);
-        if (eLen < m_tol)
-            continue;
         for (size_t j = 0; j < m_b.size(); ++j) {
             NPoint q0 = VertexB(j, shift);
             NPoint q1 = VertexB(NextB(j), shift);
+            if (std::max(q0.x, q1.x) < std::min(p0.x, p1.x) || std::min(q0.x, q1.x) > std::max(p0.x, p1.x) ||
+                std::max(q0.y, q1.y) < std::min(p0.y, p1.y) || std::min(q0.y, q1.y) > std::max(p0.y, p1.y))
+                continue;
             NPoint f = q1 - q0;
-            double fLen = Length(f);
-            if (fLen < m_tol)
-                continue;
-            double d0 = Cross(e, q0 - p0) / eLen;
-            double d1 = Cross(e, q1 - p0) / eLen;
-            if (!((d0 > m_tol && d1 < -m_tol) || (d0 < -m_tol && d1 > m_tol)))
-                continue;
-            double d2 = Cross(f, p0 - q0) / fLen;
-            double d3 = Cross(f, p1 - q0) / fLen;
-            if ((d2 > m_tol && d3 < -m_tol) || (d2 < -m_tol && d3 > m_tol))
+            if (straddles(Cross(e, q0 - p0), Cross(e, q1 - p0), m_cornersA[i].length) &&
+                straddles(Cross(f, p0 - q0), Cross(f, p1 - q0), m_cornersB[j].length))
                 return true;
         }
     }
@@ -333,11 +345,12 @@ bool ContactFrame::HasVertexInside(const NPoint& shift) const
 
 bool ContactFrame::IsFeasible(const NPoint& shift) const
 {
+    if (HasProperCrossing(shift))
+        return false;
     std::vector<Contact> contacts;
     FindContacts(shift, contacts);
-    if (!std::all_of(contacts.begin(), contacts.end(), [&](const Contact& c) { return CanTouch(c); }))
-        return false;
-    return !HasProperCrossing(shift) && !HasVertexInside(shift);
+    return std::all_of(contacts.begin(), contacts.end(), [&](const Contact& c) { return CanTouch(c); }) &&
+           !HasVertexInside(shift);
 }
 
 ContactFrame::Side ContactFrame::Locate(const std::vector<NPoint>& ring, const NPoint& p) const

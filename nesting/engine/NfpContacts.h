@@ -86,15 +86,17 @@ private:
     size_t NextB(size_t j) const { return j + 1 == m_b.size() ? 0 : j + 1; }
     size_t PrevB(size_t j) const { return j == 0 ? m_b.size() - 1 : j - 1; }
     Sector VertexVertexSector(size_t i, size_t j) const;
+    bool Near(const NPoint& p, const NPoint& q) const;
     bool OnSegment(const NPoint& p, const NPoint& q0, const NPoint& q1) const;
     double EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA) const;
     bool HasProperCrossing(const NPoint& shift) const;
     bool HasVertexInside(const NPoint& shift) const;
 
-    // Per ring: the direction of edge k (k -> k+1) and the material wedge at
+    // Per ring: the direction and length of edge k (k -> k+1) and the material wedge at
     // vertex k (counter-clockwise from the outgoing edge over `width`).
     struct Corner {
         double edgeAngle = 0.0;
+        double length = 0.0; // of edge k
         double width = 0.0;
     };
     static std::vector<Corner> Corners(const std::vector<NPoint>& ring);
