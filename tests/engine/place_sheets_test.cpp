@@ -128,3 +128,32 @@ TEST_F(PlaceTest, UpdatedSheetsKeepOnePagePerSheet)
 
 }  // namespace
 }  // namespace placetest
+
+namespace placetest {
+namespace {
+
+TEST_F(PlaceTest, RunIsOneUndoStepAndGivesTheUserBackTheApplication)
+{
+    SheetPtr sheet = AddSheet(300.0, 200.0);
+    AddFigure(Rectangle(0, 0, 60, 30));
+    AddFigure(Rectangle(0, 0, 30, 30));
+    optimizer.Init(Model().m_figures, Model().m_sheets);
+    optimizer.SetGaps(kFigureGap, kSheetGap);
+    Model().CreateProgressIndicator();
+
+    optimizer.RunOptimization(OptimizationParams{});
+
+    const vlhost::DocumentSwitches switches = Switches();
+    EXPECT_EQ(switches.undoContainersOpened, 1);
+    EXPECT_EQ(switches.undoDepth, 0);
+    EXPECT_TRUE(switches.treeRebuild);
+    EXPECT_TRUE(State().access.enabled);
+    EXPECT_EQ(State().access.offs, 1);
+    EXPECT_FALSE(State().progress.shown);
+    for (const FigurePtr& figure : Model().m_figures)
+        EXPECT_EQ(figure->m_owner, sheet);
+    ExpectApartOnSheets();
+}
+
+}  // namespace
+}  // namespace placetest
