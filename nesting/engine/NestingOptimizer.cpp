@@ -329,10 +329,7 @@ bool NestingOptimizer::SetAutoPlacementFigureOnSheet(FigurePtr figure, SheetPtr 
     CandidatePoints(x0, y0, placed, figure, sheet, mode, points);
     bool placedWell = MoveToBottomLeft(figure, points) && FreeOfOverlaps(figure, placed);
     if (!placedWell && mode != NestingMode::AutoArrange && !points.empty()) {
-        // One more try from where the figure stands now.
-        figure->GetPlacement(x0, y0, angle);
-        points.clear();
-        CandidatePoints(x0, y0, placed, figure, sheet, mode, points);
+        // One more try at the same candidates from where the figure stands now.
         placedWell = MoveToBottomLeft(figure, points) && FreeOfOverlaps(figure, placed);
     }
     if (placedWell) {
