@@ -8,6 +8,10 @@
 
 #include <vector>
 
+class Figure;
+class Sheet;
+using VectorFigure = std::vector<std::shared_ptr<Figure>>;
+
 class HodographBuilder {
 public:
     HodographBuilder() = default;
@@ -43,6 +47,24 @@ public:
     // rectangles `placedRects`. Nothing when the figure does not fit.
     void CreateRectHodographs(double x, double y, const std::vector<NRect>& placedRects, const NRect& figureRect,
                               const NRect& sheetRect, std::vector<HodographRectPtr>& outs) const;
+
+    // The candidate positions of `figure`'s placement point (x, y) on
+    // `sheet` beside the placed `figures`: the free regions of the sheet and
+    // the rings of forbidden islands inside them. `test` has no effect.
+    void CreateHodographs(double x, double y, const VectorFigure& figures, std::shared_ptr<Figure> figure,
+                          std::shared_ptr<Sheet> sheet, VectorPolygon& outs, bool useInners, bool test);
+    // The rectangle variant for a figure on a sheet: its gap rectangle on the
+    // sheet's rectangle moved to the origin.
+    void CreateRectHodographs(double x, double y, const VectorFigure& figures, std::shared_ptr<Figure> figure,
+                              std::shared_ptr<Sheet> sheet, std::vector<HodographRectPtr>& outs) const;
+
+    // The no-fit polygons of `figure` against one placed figure, from the
+    // cache or built and cached, appended to the call's maps.
+    void CreateFigureHodographs(const Figure& placed, const Figure& figure, bool useInners,
+                                MapHodographPoligon& extAll, MapHodographPoligon& innAll);
+
+    // The polygons drawn for inspection by the last call that drew.
+    inline static VectorPolygon testHodographs;
 
     std::vector<HodographCash> m_hodographsContainer;
     double m_figureGap = 30.0;

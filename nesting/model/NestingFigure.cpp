@@ -249,7 +249,7 @@ bool Figure::GetProjectionPoint(const NPoint& p, double maxdist, NPoint& pp) con
     bool found = false;
     for (const NPolygonPtr& ring : m_borders) {
         const NPoint q = GetProjectionPointToPoligon(*ring, p);
-        const double d = Distance(q, p);
+        const double d = ::Distance(q, p);
         if (d < maxdist) {
             pp = q;
             maxdist = d;
@@ -262,7 +262,7 @@ bool Figure::GetProjectionPoint(const NPoint& p, double maxdist, NPoint& pp) con
 bool Figure::CheckContainPointOnBorders(const NPoint& p, double maxdist) const
 {
     for (const NPolygonPtr& ring : m_borders) {
-        if (Distance(GetProjectionPointToPoligon(*ring, p), p) < maxdist)
+        if (::Distance(GetProjectionPointToPoligon(*ring, p), p) < maxdist)
             return true;
     }
     return false;

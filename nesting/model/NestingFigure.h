@@ -81,6 +81,9 @@ public:
     bool CheckOwnerMaterial(const std::wstring& material);
     // The two figures' polygons intersect or one holds the other (overlap test).
     bool CheckIntersect(FigurePtr other);
+    // The free travel of `other` along `direction` until it meets this figure
+    // (gap polygons); 0 without them.
+    double Distance(const Figure& other, const NPoint& direction) const;
 
     // Texts, property, specification
     void InitTextLayer();

@@ -59,6 +59,7 @@ public:
     void SetAllFiguresInSourcePlacement();
     void MoveFiguresToSysView();
     void CreateFigureColouring();
+    void DeleteFigureColouring();
     void UpdateSizeText(bool offset);
     void UpdateHideText();
     void UpdateGaps();
@@ -129,7 +130,9 @@ public:
     void CalculateNestingResult();
     void UpdateResultTables(FigurePtr figure);
     void UpdateTablesInStamp();
-    void CheckIntersectAllFigures(FigurePtr figure);
+    // Marks every figure valid or not (thickness, material, overlap) by macro
+    // style; true when an overlap was found.
+    bool CheckIntersectAllFigures(FigurePtr figure);
 
     // Parameters
     void LoadParams();

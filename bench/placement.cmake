@@ -1,0 +1,4 @@
+# Automatic placement of the ESICUP strip-packing instances on the stand-in host.
+add_bench(place_bench
+  SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/place_bench.cpp
+  LINKS nesting_engine vlhost nlohmann_json::nlohmann_json)

@@ -1,0 +1,203 @@
+// No-fit polygons of a figure against a sheet and the figures already on it:
+// the free region of the figure's placement point.
+#include "engine/HodographBuilder.h"
+
+#include "model/NestingFigure.h"
+#include "model/NestingSheet.h"
+
+#include <algorithm>
+
+namespace {
+
+// The external and inner no-fit polygons of one subtraction: `source` is the
+// sheet's inner-fit rectangle or one inner no-fit polygon.
+struct HodographsGroup {
+    bool external = false;
+    NPolygonPtr source;
+    VectorPolygon hodographs;
+};
+
+double Width(const NRect& rc) { return rc.pTop.x - rc.pBot.x; }
+double Height(const NRect& rc) { return rc.pTop.y - rc.pBot.y; }
+
+bool HasShapes(const Figure& figure)
+{
+    return !figure.m_poligons.empty() && figure.m_poligons[0] && !figure.m_borders.empty() && figure.m_borders[0];
+}
+
+bool PolygonCrossesOrHolds(const NPolygon& a, const NPolygon& b)
+{
+    return a.CheckIntersection(b, false) || a.CheckContainPoligon(b, false);
+}
+
+// The groups of the call: one per inner no-fit polygon with the external ones
+// that reach into it, then the sheet's group with all external ones.
+std::vector<HodographsGroup> MakeGroups(const NPolygonPtr& sheetHodograph, cMapHodographPoligon& externs,
+                                        cMapHodographPoligon& inners)
+{
+    std::vector<HodographsGroup> groups;
+    for (const auto& [inner, innerOwner] : inners) {
+        HodographsGroup group{false, inner, {}};
+        for (const auto& [external, externalOwner] : externs) {
+            // The external polygon of the hole's own figure holds the hole's
+            // region; it does not take part.
+            if (PolygonCrossesOrHolds(*inner, *external) ||
+                (externalOwner != innerOwner && external->CheckContainPoligon(*inner, false)))
+                group.hodographs.push_back(external);
+        }
+        groups.push_back(std::move(group));
+    }
+    if (!externs.empty()) {
+        HodographsGroup group{true, sheetHodograph, {}};
+        for (const auto& entry : externs)
+            group.hodographs.push_back(entry.first);
+        groups.push_back(std::move(group));
+    }
+    return groups;
+}
+
+} // namespace
+
+void HodographBuilder::CreateHodographs(double x, double y, const VectorFigure& figures,
+                                        std::shared_ptr<Figure> figure, std::shared_ptr<Sheet> sheet,
+                                        VectorPolygon& outs, bool useInners, bool /*test*/)
+{
+    for (const NPolygonPtr& drawn : testHodographs)
+        drawn->Clear();
+    testHodographs.clear();
+    if (!figure || !sheet || !HasShapes(*figure))
+        return;
+    const NRect& sheetRect = sheet->m_rect;
+    const NRect& figureRect = figure->m_rect;
+    if (Width(figureRect) > Width(sheetRect) || Height(figureRect) > Height(sheetRect))
+        return;
+
+    const NPoint p{x, y};
+    auto createRectHodograph = [&p](const NRect& rc1, const NRect& rc2, double gap, bool internal) {
+        HodographRect rect(rc1, rc2, p, gap, internal);
+        return std::make_shared<NPolygon>(NPoint{}, std::vector<NPoint>{rect.p1, rect.p2, rect.p3, rect.p4});
+    };
+
+    double sheetGap = m_sheetGap - 0.5 * m_figureGap;
+    if (sheetGap < EPS)
+        sheetGap = 0.0;
+    // A figure that fits the sheet only without its sheet gap has no inner-fit
+    // region: its crossed-over rectangle would hold points off the sheet.
+    if (HodographRect(sheetRect, figureRect, p, sheetGap, true).IsCrossed())
+        return;
+    NPolygonPtr sheetHodograph = createRectHodograph(sheetRect, figureRect, sheetGap, true);
+    sheetHodograph->DelEquilPoints();
+
+    MapHodographPoligon extAllHodographs;
+    MapHodographPoligon innAllHodographs;
+    std::vector<VectorPolygon> placedPolygons;
+    for (const std::shared_ptr<Figure>& placed : figures) {
+        if (!placed || placed == figure || !HasShapes(*placed))
+            continue;
+        placedPolygons.push_back(placed->m_poligons);
+        CreateFigureHodographs(*placed, *figure, useInners, extAllHodographs, innAllHodographs);
+    }
+    if (extAllHodographs.empty() && innAllHodographs.empty()) {
+        outs.push_back(sheetHodograph);
+    } else {
+        for (HodographsGroup& group : MakeGroups(sheetHodograph, extAllHodographs, innAllHodographs)) {
+            VectorPolygon poligons;
+            if (group.hodographs.size() < 2) {
+                poligons = group.hodographs;
+            } else {
+                CreateBooleanPoligons(group.hodographs, BooleanType::Union, poligons, false);
+                CheckHodographs(placedPolygons, poligons, false);
+            }
+            if (!poligons.empty()) {
+                for (const NPolygonPtr& h : poligons)
+                    h->m_used = false;
+                CreateDifferenceHodographs(group.source, poligons, outs, false);
+            }
+            if (!group.external && group.hodographs.empty())
+                outs.push_back(group.source);
+        }
+    }
+    if (m_testHodograph) {
+        for (const NPolygonPtr& polygon : outs) {
+            polygon->Draw(3);
+            testHodographs.push_back(polygon);
+        }
+    }
+}
+
+void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure& figure, bool useInners,
+                                              MapHodographPoligon& extAll, MapHodographPoligon& innAll)
+{
+    const NPolygonPtr& polygon1 = placed.m_poligons[0];
+    const NPolygonPtr& polygon2 = figure.m_poligons[0];
+    const NPolygonPtr& border1 = placed.m_borders[0];
+    const NPolygonPtr& border2 = figure.m_borders[0];
+    VectorPolygon innerPolygons;
+    if (useInners)
+        innerPolygons.assign(placed.m_poligons.begin() + 1, placed.m_poligons.end());
+    double x0 = 0.0, y0 = 0.0, angle = 0.0;
+    figure.GetPlacement(x0, y0, angle);
+    const NPoint p0{x0, y0};
+
+    MapHodographPoligon extHodographs;
+    MapHodographPoligon innHodographs;
+    for (const HodographCash& cash : m_hodographsContainer) {
+        if (cash.IsContain(polygon1, polygon2, p0, innerPolygons)) {
+            cash.GetHodographs(polygon1, polygon2, extHodographs, innHodographs);
+            extAll.insert(extAll.end(), extHodographs.begin(), extHodographs.end());
+            innAll.insert(innAll.end(), innHodographs.begin(), innHodographs.end());
+            return;
+        }
+    }
+
+    auto rectHodograph = [&p0](const NRect& rc1, const NRect& rc2, double gap) {
+        HodographRect rect(rc1, rc2, p0, gap, false);
+        return std::make_shared<NPolygon>(NPoint{}, std::vector<NPoint>{rect.p1, rect.p2, rect.p3, rect.p4});
+    };
+    VectorPolygon list;
+    if ((polygon1->CheckRectangle() && polygon2->CheckRectangle()) || m_buildMethod == 0) {
+        extHodographs.emplace_back(rectHodograph(placed.m_rect, border2->GetGabarit(), 0.5 * m_figureGap), border1);
+    } else {
+        if (placed.m_convex && figure.m_convex && innerPolygons.empty()) {
+            CreateConvexHodograph(polygon1, polygon2, list);
+            for (const NPolygonPtr& h : list)
+                h->Offset(p0);
+        } else {
+            const NRect& rc2 = polygon2->GetGabarit();
+            const double size = std::min(Width(rc2), Height(rc2));
+            NPolygonPtr simplePolygon1 = RemoveDentsStraight(polygon1->GetCopy(), size);
+            CreatePairHodograph(p0, simplePolygon1 ? simplePolygon1 : polygon1, polygon2, false, list);
+        }
+        for (const NPolygonPtr& h : list)
+            extHodographs.emplace_back(h, border1);
+        if (extHodographs.empty())
+            extHodographs.emplace_back(rectHodograph(placed.m_rect, figure.m_rect, 0.0), border1);
+        for (const NPolygonPtr& hole : innerPolygons) {
+            VectorPolygon inner;
+            CreatePairHodograph(p0, hole, polygon2, true, inner);
+            for (const NPolygonPtr& h : inner)
+                innHodographs.emplace_back(h, border1);
+        }
+    }
+    if (!extHodographs.empty()) {
+        HodographCash cash;
+        cash.Insert(polygon1, polygon2, p0, innerPolygons, extHodographs, innHodographs);
+        m_hodographsContainer.push_back(std::move(cash));
+    }
+    extAll.insert(extAll.end(), extHodographs.begin(), extHodographs.end());
+    innAll.insert(innAll.end(), innHodographs.begin(), innHodographs.end());
+}
+
+void HodographBuilder::CreateRectHodographs(double x, double y, const VectorFigure& figures,
+                                            std::shared_ptr<Figure> figure, std::shared_ptr<Sheet> sheet,
+                                            std::vector<HodographRectPtr>& outs) const
+{
+    if (!figure || !sheet)
+        return;
+    std::vector<NRect> placedRects;
+    for (const std::shared_ptr<Figure>& placed : figures)
+        if (placed && placed != figure)
+            placedRects.push_back(placed->m_rect);
+    const NRect sheetRect{{0.0, 0.0}, {sheet->GetWidth(), sheet->GetHeight()}};
+    CreateRectHodographs(x, y, placedRects, figure->m_rect, sheetRect, outs);
+}

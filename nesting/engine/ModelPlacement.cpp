@@ -1,0 +1,105 @@
+// The model's operations that run the placement driver: single figures, and
+// the figures that found no sheet laid out in the container view.
+#include "engine/NestingOptimizer.h"
+
+#include "host/VarnelAPI.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr double kContainerWidth = 1000000.0;
+constexpr double kContainerHeightFactor = 1.25;
+
+double FigureHeight(const Figure& figure) { return figure.m_rect.pTop.y - figure.m_rect.pBot.y; }
+
+// Every sheet whose macro is a rectangle gets the size and re-reads itself.
+void ResizeRectangularSheets(const std::vector<SheetPtr>& sheets, const double* width, const double* height)
+{
+    for (const SheetPtr& sheet : sheets) {
+        if (!sheet->m_macro || !sheet->m_polygon || !sheet->m_polygon->CheckRectangle())
+            continue;
+        if (height)
+            sheet->m_macro->SetRectangleHeight(*height);
+        if (width)
+            sheet->m_macro->SetRectangleWidth(*width);
+        sheet->InitParams();
+    }
+}
+
+SheetPtr FindOwner(const std::vector<SheetPtr>& sheets, const FigurePtr& figure)
+{
+    for (const SheetPtr& sheet : sheets)
+        if (sheet->CheckContainFigure(figure))
+            return sheet;
+    return nullptr;
+}
+
+} // namespace
+
+void NestingModel::SetAutoPlacementFigure(FigurePtr figure, NestingMode mode)
+{
+    NestingOptimizer optimizer;
+    optimizer.Init(m_figures, m_sheets);
+    optimizer.SetGaps(m_figureGap, m_sheetGap);
+    optimizer.SetAutoPlacementFigure(figure, mode);
+}
+
+void NestingModel::ArrangeFiguresInContainer(bool allFigures, bool delWastes)
+{
+    if (delWastes) {
+        for (const WastePtr& waste : m_wastes) {
+            waste->m_edit = false;
+            waste->Clear();
+        }
+        m_wastes.clear();
+    }
+    const std::vector<FigurePtr> saved = m_figures;
+    if (allFigures) {
+        for (const SheetPtr& sheet : m_sheets)
+            sheet->m_occupied = false;
+        for (const FigurePtr& figure : m_figures)
+            figure->m_owner.reset();
+    } else {
+        std::vector<FigurePtr> loose;
+        for (const FigurePtr& figure : m_figures) {
+            figure->m_owner = FindOwner(m_sheets, figure);
+            if (!figure->m_owner)
+                loose.push_back(figure);
+        }
+        m_figures = loose;
+    }
+    SortFiguresByAreasDecrease();
+    if (!m_figures.empty()) {
+        const double savedWidth = m_widthSheet;
+        const double savedHeight = m_heightSheet;
+        double h = 0.0;
+        for (const FigurePtr& figure : m_figures)
+            h = std::max(h, FigureHeight(*figure));
+        if (h > m_heightSheet) {
+            m_heightSheet = kContainerHeightFactor * h;
+            ResizeRectangularSheets(m_sheets, nullptr, &m_heightSheet);
+        }
+        m_widthSheet = kContainerWidth;
+        ResizeRectangularSheets(m_sheets, &m_widthSheet, nullptr);
+        {
+            NestingOptimizer optimizer;
+            optimizer.Init(m_figures, m_sheets);
+            optimizer.SetGaps(m_figureGap, m_sheetGap);
+            optimizer.SetAutoPlacementAllFiguresOnSheets(NestingMode::AutoArrange);
+        }
+        m_heightSheet = savedHeight;
+        ResizeRectangularSheets(m_sheets, nullptr, &m_heightSheet);
+        m_widthSheet = savedWidth;
+        ResizeRectangularSheets(m_sheets, &m_widthSheet, nullptr);
+        const int container = vrnApi::CreateContainerView(m_widthSheet, m_heightSheet);
+        for (const FigurePtr& figure : m_figures) {
+            figure->ChangeView(container, false);
+            figure->m_owner.reset();
+        }
+    }
+    m_figures = saved;
+    for (const FigurePtr& figure : m_figures)
+        if (figure->m_macro)
+            figure->m_macro->InitTextLayer();
+}

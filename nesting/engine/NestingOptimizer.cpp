@@ -1,0 +1,406 @@
+#include "engine/NestingOptimizer.h"
+
+#include "host/VarnelAPI.h"
+#include "model/NestingSetting.h"
+#include "model/ProgressIndicator.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+
+namespace {
+
+constexpr double kBottomLeftBand = 0.1;
+constexpr uint8_t kShiftKey = 0x10;
+constexpr int64_t kRotationCounts[] = {2, 4, 8, 2};
+constexpr double kRotationSteps[] = {180.0, 90.0, 45.0, 90.0};
+
+int64_t MonotonicMicroseconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<int64_t>((static_cast<double>(ts.tv_sec) * 1e9 + static_cast<double>(ts.tv_nsec)) * 0.001);
+}
+
+int ViewOf(const SheetPtr& sheet) { return sheet->m_macro ? sheet->m_macro->GetMacroViewNumber() : -1; }
+
+bool RectFits(const NRect& s, const NPoint& p)
+{
+    return s.pBot.x - EPS < p.x && p.x < s.pTop.x + EPS && s.pBot.y - EPS < p.y && p.y < s.pTop.y + EPS;
+}
+
+// The figure's rectangle fits the sheet's upright or turned by a quarter.
+bool PassesRectangleTest(const Figure& figure, const Sheet& sheet)
+{
+    const NRect& s = sheet.m_rect;
+    const NRect& r = figure.m_rect;
+    const NPoint p{s.pBot.x + (r.pTop.x - r.pBot.x), s.pBot.y + (r.pTop.y - r.pBot.y)};
+    if (!RectFits(s, s.pBot))
+        return false;
+    return RectFits(s, p) || RectFits(s, NPoint{p.y, p.x});
+}
+
+// The figure's gap polygon overlaps none of the placed figures.
+bool FreeOfOverlaps(const FigurePtr& figure, const VectorFigure& placed)
+{
+    return std::none_of(placed.begin(), placed.end(),
+                        [&](const FigurePtr& g) { return g != figure && figure->CheckIntersect(g); });
+}
+
+bool SameThickness(double sheetThickness, double thickness)
+{
+    if (sheetThickness < EPS || thickness < EPS)
+        return true;
+    return std::fabs(sheetThickness - thickness) < EPS;
+}
+
+} // namespace
+
+void NestingOptimizer::GetPlacementPoint(const std::vector<NPoint>& points, double& x, double& y)
+{
+    x = kNoPoint;
+    y = kNoPoint;
+    for (const NPoint& p : points)
+        if (p.x < x)
+            x = p.x;
+    for (const NPoint& p : points)
+        if (std::fabs(p.x - x) < kBottomLeftBand && p.y < y)
+            y = p.y;
+}
+
+void NestingOptimizer::Init()
+{
+    m_model.InitSheetsFromActiveDoc();
+    m_model.InitFiguresFromActiveDoc(nullptr);
+    m_model.InitWastesFromActiveDoc();
+    m_model.SortFiguresByAreasDecrease();
+    m_model.ReadFromConfig();
+    m_figures = m_model.m_figures;
+    m_sheets = m_model.m_sheets;
+    m_wastes = m_model.m_wastes;
+    m_figureGap = m_model.m_figureGap;
+    m_sheetGap = m_model.m_sheetGap;
+}
+
+void NestingOptimizer::Init(const VectorFigure& figures, const VectorSheet& sheets)
+{
+    if (&m_figures != &figures)
+        m_figures = figures;
+    if (&m_sheets != &sheets)
+        m_sheets = sheets;
+}
+
+void NestingOptimizer::SetGaps(double figureGap, double sheetGap)
+{
+    m_figureGap = figureGap;
+    m_sheetGap = sheetGap;
+}
+
+void NestingOptimizer::RunOptimization(const OptimizationParams& params)
+{
+    if (params.optimizationMethod != m_params.optimizationMethod)
+        m_hodographBuilder.m_hodographsContainer.clear();
+    m_params = params;
+    m_t1 = MonotonicMicroseconds();
+    vrnApi::EnableUserAccess(false);
+    vrnApi::SetTreeRebuild(false);
+    vrnApi::SetUndoContainer(true);
+    for (const FigurePtr& figure : m_model.m_figures)
+        figure->DeleteColouring();
+    m_model.RotateAllFiguresToMinGabarit();
+    m_model.SortFiguresByAreasDecrease();
+    m_figures = m_model.m_figures;
+    PrepareOptimization();
+    SetAutoPlacementAllFigures(NestingMode::AutoForAll);
+    m_model.CheckIntersectAllFigures(nullptr);
+    m_model.UpdateResultTables(nullptr);
+    if (application)
+        application->StopProgressBar();
+    for (const FigurePtr& figure : m_model.m_figures)
+        figure->CreateColouring();
+    vrnApi::SetUndoContainer(false);
+    vrnApi::SetTreeRebuild(true);
+    vrnApi::EnableUserAccess(true);
+    m_t2 = MonotonicMicroseconds();
+    m_dt = m_t2 - m_t1;
+}
+
+void NestingOptimizer::PrepareOptimization()
+{
+    if (m_sheets.empty())
+        return;
+    for (const WastePtr& waste : m_wastes)
+        waste->m_edit = false;
+    for (const WastePtr& waste : m_model.m_wastes)
+        waste->Clear();
+    m_model.m_wastes.clear();
+    SetCurrentFirstSheetView();
+    for (const SheetPtr& sheet : m_sheets)
+        sheet->m_occupied = false;
+    for (const FigurePtr& figure : m_figures)
+        figure->m_owner.reset();
+    const bool gapChanged = std::any_of(m_figures.begin(), m_figures.end(), [this](const FigurePtr& figure) {
+        return std::fabs(figure->m_gap - m_figureGap) > EPS;
+    });
+    if (gapChanged)
+        m_model.UpdateGaps();
+}
+
+void NestingOptimizer::SetCurrentFirstSheetView()
+{
+    if (!m_sheets.empty() && m_sheets.front()->m_macro)
+        m_sheets.front()->m_macro->SetCurrentMacroView();
+}
+
+void NestingOptimizer::MarkThicknessAndMaterial()
+{
+    const double sheetThickness = m_model.m_thicknessSheet;
+    const std::wstring sheetMaterial = NestingModel::m_materialSheet;
+    for (const FigurePtr& figure : m_figures) {
+        if (figure->m_poligons.empty() || !figure->m_poligons[0])
+            continue;
+        figure->m_valid = SameThickness(sheetThickness, figure->m_thickness);
+        if (!figure->m_valid)
+            continue;
+        if (!figure->m_material.empty() && !sheetMaterial.empty())
+            figure->m_valid = figure->m_material == sheetMaterial;
+    }
+}
+
+void NestingOptimizer::SetAutoPlacementAllFigures(NestingMode mode)
+{
+    MarkThicknessAndMaterial();
+    const VectorFigure keep = m_figures;
+    SetAutoPlacementAllFiguresOnSheets(mode);
+    if (mode == NestingMode::AutoArrange)
+        return;
+    if (m_params.autoAddSheet) {
+        AddSheetsWhileFiguresRemain(mode, keep);
+    } else {
+        for (const SheetPtr& sheet : m_sheets)
+            sheet->m_occupied = false;
+    }
+    SetCurrentFirstSheetView();
+    m_model.ArrangeFiguresInContainer(false, true);
+    m_figures = keep;
+    m_model.DeleteEmptySheets();
+}
+
+void NestingOptimizer::AddSheetsWhileFiguresRemain(NestingMode mode, const VectorFigure& keep)
+{
+    while (!m_figures.empty()) {
+        const size_t before = m_figures.size();
+        m_model.SortFiguresByAreasDecrease();
+        if (!m_sheets.empty()) {
+            for (const SheetPtr& sheet : m_sheets)
+                sheet->m_occupied = true;
+            const SheetPtr last = m_sheets.back();
+            const bool lastUsed =
+                std::any_of(keep.begin(), keep.end(), [&](const FigurePtr& f) { return f->m_owner == last; });
+            if (lastUsed) {
+                SheetPtr added = m_model.AddSheet();
+                // A sheet the host could not make ends the additions: the
+                // figures left go to the container.
+                if (!added)
+                    break;
+                added->m_edit = true;
+                m_model.ArrangeSheets();
+                m_sheets = m_model.m_sheets;
+            }
+        }
+        SetAutoPlacementAllFiguresOnSheets(mode);
+        if (m_figures.size() == before)
+            break;
+    }
+}
+
+void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
+{
+    if (m_sheets.empty())
+        return;
+    for (const SheetPtr& sheet : m_sheets) {
+        if (sheet->m_occupied)
+            continue;
+        ProgressIndicator& progress = ProgressIndicator::Create();
+        progress.SetValue(0.0);
+        if (m_figures.empty())
+            continue;
+        VectorFigure placedHere;
+        size_t handled = 0;
+        const size_t total = m_figures.size();
+        for (const FigurePtr& figure : m_figures) {
+            if (m_test)
+                break;
+            if (mode == NestingMode::AutoArrange || PassesRectangleTest(*figure, *sheet)) {
+                figure->ChangeView(ViewOf(sheet), true);
+                if (PlaceWithRotations(figure, sheet, mode))
+                    placedHere.push_back(figure);
+            }
+            ++handled;
+            progress.SetValue(static_cast<double>(handled) * 100.0 / static_cast<double>(total));
+        }
+        for (const FigurePtr& figure : placedHere) {
+            auto it = std::find(m_figures.begin(), m_figures.end(), figure);
+            if (it != m_figures.end())
+                m_figures.erase(it);
+        }
+    }
+}
+
+bool NestingOptimizer::PlaceWithRotations(const FigurePtr& figure, const SheetPtr& sheet, NestingMode mode)
+{
+    if (m_params.rotateMethod == RotationType::WithoutRotation || mode == NestingMode::AutoArrange)
+        return SetAutoPlacementFigureOnSheet(figure, sheet, mode);
+    figure->m_owner.reset();
+    const auto table = static_cast<uint32_t>(static_cast<int32_t>(m_params.rotateMethod) - 1);
+    if (table >= 4)
+        return false;
+    std::vector<NPlacement> placements;
+    for (int64_t k = 0; k < kRotationCounts[table]; ++k) {
+        if (k > 0)
+            figure->SetPlacement(0.0, 0.0, static_cast<double>(k) * kRotationSteps[table], false);
+        if (SetAutoPlacementFigureOnSheet(figure, sheet, mode)) {
+            NPlacement placement;
+            figure->GetPlacement(placement.x, placement.y, placement.angle);
+            placements.push_back(placement);
+        }
+    }
+    if (placements.empty())
+        return false;
+    const NPlacement* best = &placements.front();
+    for (const NPlacement& placement : placements)
+        if (placement.x < best->x)
+            best = &placement;
+    double x = 0.0, y = 0.0, angle = 0.0;
+    figure->GetPlacement(x, y, angle);
+    figure->SetPlacement(best->x - x, best->y - y, best->angle - angle, false);
+    figure->m_owner = sheet;
+    return true;
+}
+
+VectorFigure NestingOptimizer::PlacedOn(const SheetPtr& sheet) const
+{
+    VectorFigure placed;
+    std::copy_if(m_figures.begin(), m_figures.end(), std::back_inserter(placed),
+                 [&](const FigurePtr& f) { return f->m_owner == sheet; });
+    return placed;
+}
+
+void NestingOptimizer::CandidatePoints(double x0, double y0, const VectorFigure& placed, const FigurePtr& figure,
+                                       const SheetPtr& sheet, NestingMode mode, std::vector<NPoint>& points)
+{
+    if (mode == NestingMode::AutoArrange) {
+        std::vector<HodographRectPtr> rectangles;
+        m_hodographBuilder.CreateRectHodographs(x0, y0, placed, figure, sheet, rectangles);
+        for (const HodographRectPtr& rect : rectangles)
+            rect->GetNodePoints(points);
+        return;
+    }
+    VectorPolygon polygons;
+    m_hodographBuilder.CreateHodographs(x0, y0, placed, figure, sheet, polygons, true, m_test);
+    for (const NPolygonPtr& polygon : polygons)
+        polygon->GetPoints(points);
+}
+
+bool NestingOptimizer::MoveToBottomLeft(const FigurePtr& figure, const std::vector<NPoint>& points)
+{
+    double x = kNoPoint, y = kNoPoint;
+    GetPlacementPoint(points, x, y);
+    if (x >= kNoPoint || y >= kNoPoint)
+        return false;
+    double x0 = 0.0, y0 = 0.0, angle = 0.0;
+    figure->GetPlacement(x0, y0, angle);
+    figure->SetPlacement(x - x0, y - y0, 0.0, false);
+    return true;
+}
+
+bool NestingOptimizer::SetAutoPlacementFigureOnSheet(FigurePtr figure, SheetPtr sheet, NestingMode mode)
+{
+    if (m_test || !figure || !sheet)
+        return false;
+    if (mode == NestingMode::AutoForOne && !vrnApi::IsKeyDown(kShiftKey))
+        return false;
+    m_hodographBuilder.Init(m_figureGap, m_sheetGap, m_params.optimizationMethod, m_testHodograph);
+    const VectorFigure placed = PlacedOn(sheet);
+    double x0 = 0.0, y0 = 0.0, angle = 0.0;
+    figure->GetPlacement(x0, y0, angle);
+    const double xStart = x0, yStart = y0;
+    std::vector<NPoint> points;
+    CandidatePoints(x0, y0, placed, figure, sheet, mode, points);
+    bool placedWell = MoveToBottomLeft(figure, points) && FreeOfOverlaps(figure, placed);
+    if (!placedWell && mode != NestingMode::AutoArrange && !points.empty()) {
+        // One more try at the same candidates from where the figure stands now.
+        placedWell = MoveToBottomLeft(figure, points) && FreeOfOverlaps(figure, placed);
+    }
+    if (placedWell) {
+        figure->m_owner = sheet;
+        return true;
+    }
+    // A figure left where its try overlapped would count as lying on the
+    // sheet afterwards: it goes back to where it stood.
+    figure->m_owner.reset();
+    double x1 = 0.0, y1 = 0.0, angle1 = 0.0;
+    figure->GetPlacement(x1, y1, angle1);
+    figure->SetPlacement(xStart - x1, yStart - y1, 0.0, false);
+    return false;
+}
+
+void NestingOptimizer::SetAutoPlacementFigure(FigurePtr figure, NestingMode mode)
+{
+    if (!figure)
+        return;
+    for (const SheetPtr& sheet : m_sheets) {
+        if (!sheet->CheckContainFigureEx(figure))
+            continue;
+        figure->m_owner = sheet;
+        figure->ChangeView(ViewOf(sheet), true);
+        if (mode >= NestingMode::OffsetLeft)
+            OffsetFigureInSheet(figure, sheet, mode);
+        else
+            SetAutoPlacementFigureOnSheet(figure, sheet, mode);
+        return;
+    }
+    figure->ChangeView(vrnApi::CreateContainerView(NestingModel::m_widthSheet, NestingModel::m_heightSheet), true);
+}
+
+bool NestingOptimizer::OffsetFigureInSheet(FigurePtr figure, SheetPtr sheet, NestingMode mode)
+{
+    if (!figure || !sheet)
+        return false;
+    const VectorFigure placed = PlacedOn(sheet);
+    NPoint direction;
+    switch (mode) {
+    case NestingMode::OffsetLeft: direction = {-1.0, 0.0}; break;
+    case NestingMode::OffsetRight: direction = {1.0, 0.0}; break;
+    case NestingMode::OffsetUp: direction = {0.0, 1.0}; break;
+    case NestingMode::OffsetDown: direction = {0.0, -1.0}; break;
+    default: return false;
+    }
+    double d = sheet->Distance(*figure, direction);
+    const double c = m_sheetGap - 0.5 * m_figureGap - EPS;
+    d = d > 0.0 ? d - c : d + c;
+    for (const FigurePtr& g : placed) {
+        if (g == figure)
+            continue;
+        const double dg = g->Distance(*figure, direction);
+        if (std::fabs(dg) > EPS && std::fabs(dg) < std::fabs(d))
+            d = dg;
+    }
+    if (std::fabs(d) <= EPS)
+        return false;
+    const double dx = direction.x != 0.0 ? d : 0.0;
+    const double dy = direction.y != 0.0 ? d : 0.0;
+    figure->SetPlacement(dx, dy, 0.0, false);
+    if (!FreeOfOverlaps(figure, placed)) {
+        figure->SetPlacement(-dx, -dy, 0.0, false);
+        return false;
+    }
+    return true;
+}
+
+void NestingOptimizer::Clear()
+{
+    m_model.ClearSheets();
+    m_model.ClearFigures();
+    m_model.ClearWastes();
+}

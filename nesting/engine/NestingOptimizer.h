@@ -1,0 +1,75 @@
+// Automatic placement: figures are put on sheets one by one at the
+// bottom-left vertex of their no-fit polygons, sheets are added while figures
+// remain, figures that fit nowhere go to the container view and empty sheets
+// are deleted. Every move goes to the figure's macro at once.
+#pragma once
+
+#include "engine/HodographBuilder.h"
+#include "model/NestingModel.h"
+
+#include <cstdint>
+#include <vector>
+
+using VectorSheet = std::vector<SheetPtr>;
+using VectorWaste = std::vector<WastePtr>;
+
+// One successful rotation try: the figure's placement after it.
+struct NPlacement {
+    double x = 0.0;
+    double y = 0.0;
+    double angle = 0.0;
+};
+
+class NestingOptimizer {
+public:
+    NestingOptimizer() = default;
+    virtual ~NestingOptimizer() = default;
+
+    NestingOptimizer(const NestingOptimizer&) = delete;
+    NestingOptimizer& operator=(const NestingOptimizer&) = delete;
+
+    // Loads the working model from the active drawing and the configuration.
+    void Init();
+    void Init(const VectorFigure& figures, const VectorSheet& sheets);
+    void SetGaps(double figureGap, double sheetGap);
+
+    // The whole placement, in one undo step of the drawing.
+    void RunOptimization(const OptimizationParams& params);
+    void PrepareOptimization();
+    void SetAutoPlacementAllFigures(NestingMode mode);
+    void SetAutoPlacementAllFiguresOnSheets(NestingMode mode);
+    void SetAutoPlacementFigure(FigurePtr figure, NestingMode mode);
+    bool SetAutoPlacementFigureOnSheet(FigurePtr figure, SheetPtr sheet, NestingMode mode);
+    bool OffsetFigureInSheet(FigurePtr figure, SheetPtr sheet, NestingMode mode);
+    void Clear();
+
+    // The bottom-left rule: the smallest x, then the smallest y of the points
+    // within 0.1 mm of it; both stay at kNoPoint for no point.
+    static void GetPlacementPoint(const std::vector<NPoint>& points, double& x, double& y);
+
+    static constexpr double kNoPoint = 2147483647.0;
+
+    NestingModel m_model;
+    OptimizationParams m_params;
+    VectorFigure m_figures;
+    VectorSheet m_sheets;
+    VectorWaste m_wastes;
+    double m_figureGap = 0.0;
+    double m_sheetGap = 0.0;
+    HodographBuilder m_hodographBuilder;
+    int64_t m_t1 = 0;
+    int64_t m_t2 = 0;
+    int64_t m_dt = 0;
+    bool m_testHodograph = false;
+    bool m_test = false;
+
+private:
+    VectorFigure PlacedOn(const SheetPtr& sheet) const;
+    void CandidatePoints(double x0, double y0, const VectorFigure& placed, const FigurePtr& figure,
+                         const SheetPtr& sheet, NestingMode mode, std::vector<NPoint>& points);
+    bool MoveToBottomLeft(const FigurePtr& figure, const std::vector<NPoint>& points);
+    void MarkThicknessAndMaterial();
+    bool PlaceWithRotations(const FigurePtr& figure, const SheetPtr& sheet, NestingMode mode);
+    void AddSheetsWhileFiguresRemain(NestingMode mode, const VectorFigure& keep);
+    void SetCurrentFirstSheetView();
+};

@@ -1,0 +1,141 @@
+// A placement job on the stand-in host: sheets in views of their own, figures
+// with gap polygons, and an optimiser whose working model holds them.
+#pragma once
+
+#include "engine/NestingOptimizer.h"
+#include "model/NestingSetting.h"
+#include "model/figure_fixture.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace placetest {
+
+using figuretest::Rectangle;
+
+// The smallest distance between the edges of two rings.
+inline double SegmentPointDistance(const NPoint& a, const NPoint& b, const NPoint& p)
+{
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double len2 = dx * dx + dy * dy;
+    double t = len2 > 0.0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0.0;
+    t = std::clamp(t, 0.0, 1.0);
+    return std::hypot(a.x + t * dx - p.x, a.y + t * dy - p.y);
+}
+
+inline double RingDistance(const NPolygon& r1, const NPolygon& r2)
+{
+    double best = 1e300;
+    auto scan = [&best](const NPolygon& edges, const NPolygon& points) {
+        const size_t n = edges.m_points.size();
+        for (size_t i = 0; i < n; ++i)
+            for (const NPoint& p : points.m_points)
+                best = std::min(best, SegmentPointDistance(edges.m_points[i], edges.m_points[(i + 1) % n], p));
+    };
+    scan(r1, r2);
+    scan(r2, r1);
+    return best;
+}
+
+class PlaceTest : public figuretest::FigureHostTest {
+protected:
+    static constexpr double kFigureGap = 10.0;
+    static constexpr double kSheetGap = 8.0;
+
+    void SetUp() override
+    {
+        FigureHostTest::SetUp();
+        m_savedLayout = NestingSetting::m_withoutLayout;
+        m_savedWidth = NestingModel::m_widthSheet;
+        m_savedHeight = NestingModel::m_heightSheet;
+        NestingSetting::m_withoutLayout = true;
+        m_figureView = ActiveView()->GetNumber();
+        Model().m_figureGap = kFigureGap;
+        Model().m_sheetGap = kSheetGap;
+        Model().m_sheetPattern = L"Sheet ";
+    }
+
+    void TearDown() override
+    {
+        NestingSetting::m_withoutLayout = m_savedLayout;
+        NestingModel::m_widthSheet = m_savedWidth;
+        NestingModel::m_heightSheet = m_savedHeight;
+        FigureHostTest::TearDown();
+    }
+
+    NestingModel& Model() { return optimizer.m_model; }
+
+    // A sheet in a new view; later figures are drawn in the figures' view.
+    SheetPtr AddSheet(double width, double height)
+    {
+        NestingModel::m_widthSheet = width;
+        NestingModel::m_heightSheet = height;
+        AddCurrentView(10000.0 * static_cast<double>(Model().m_sheets.size() + 1), 0.0);
+        SheetPtr sheet = Sheet::Create(SheetMacro(L"Sheet", width, height));
+        sheet->InitParams();
+        Model().m_sheets.push_back(sheet);
+        MakeViewCurrent(m_figureView);
+        return sheet;
+    }
+
+    FigurePtr AddFigure(const std::vector<NPoint>& ring, const std::vector<std::vector<NPoint>>& holes = {})
+    {
+        FigurePtr figure = MakeFigure(ring, L"Part", holes);
+        figure->InitPolygons(0.0, kFigureGap, nullptr);
+        figure->m_gap = kFigureGap;
+        Model().m_figures.push_back(figure);
+        return figure;
+    }
+
+    // Hands the model's lists to the optimiser and places every figure.
+    void PlaceAll(RotationType rotation, bool autoAddSheet = true)
+    {
+        optimizer.Init(Model().m_figures, Model().m_sheets);
+        optimizer.SetGaps(kFigureGap, kSheetGap);
+        optimizer.m_params.rotateMethod = rotation;
+        optimizer.m_params.autoAddSheet = autoAddSheet;
+        optimizer.SetAutoPlacementAllFigures(NestingMode::AutoForAll);
+    }
+
+    // The figure's outline lies on its sheet, the sheet gap off its edges.
+    static void ExpectInsideSheet(const Figure& figure, const Sheet& sheet)
+    {
+        const NRect& rc = figure.m_borders.front()->GetGabarit();
+        const double tol = 1e-3;
+        EXPECT_GE(rc.pBot.x, sheet.m_rect.pBot.x + kSheetGap - tol);
+        EXPECT_GE(rc.pBot.y, sheet.m_rect.pBot.y + kSheetGap - tol);
+        EXPECT_LE(rc.pTop.x, sheet.m_rect.pTop.x - kSheetGap + tol);
+        EXPECT_LE(rc.pTop.y, sheet.m_rect.pTop.y - kSheetGap + tol);
+    }
+
+    // No two outlines on one sheet cross, hold each other or stand closer
+    // than the figure gap.
+    void ExpectApartOnSheets() const
+    {
+        const std::vector<FigurePtr>& figures = optimizer.m_model.m_figures;
+        for (size_t i = 0; i < figures.size(); ++i) {
+            for (size_t j = i + 1; j < figures.size(); ++j) {
+                if (!figures[i]->m_owner || figures[i]->m_owner != figures[j]->m_owner)
+                    continue;
+                const NPolygon& a = *figures[i]->m_borders.front();
+                const NPolygon& b = *figures[j]->m_borders.front();
+                EXPECT_FALSE(a.CheckIntersection(b, false)) << i << " " << j;
+                EXPECT_FALSE(a.CheckContainPoligon(b, false)) << i << " " << j;
+                EXPECT_FALSE(b.CheckContainPoligon(a, false)) << i << " " << j;
+                EXPECT_GE(RingDistance(a, b), kFigureGap - 1e-2) << i << " " << j;
+            }
+        }
+    }
+
+    bool HasViewOf(const Sheet& sheet) const { return vrnApi::GetViewPtrByNumber(sheet.GetView()) != nullptr; }
+
+    NestingOptimizer optimizer;
+    int m_figureView = 0;
+
+private:
+    bool m_savedLayout = true;
+    double m_savedWidth = 0.0;
+    double m_savedHeight = 0.0;
+};
+
+}  // namespace placetest

@@ -1,0 +1,265 @@
+// Automatic placement on the stand-in host: whole jobs on one and more
+// sheets, the container for what fits nowhere, and single figures slid.
+#include "place_fixture.h"
+
+namespace placetest {
+namespace {
+
+const std::vector<NPoint> kBigEll = {{0, 0}, {120, 0}, {120, 40}, {40, 40}, {40, 100}, {0, 100}};
+const std::vector<NPoint> kEllHole = {{10, 10}, {10, 30}, {30, 30}, {30, 10}};
+
+class SmallJobTest : public PlaceTest, public ::testing::WithParamInterface<RotationType> {};
+
+TEST_P(SmallJobTest, PlacesEveryFigureOnTheSheetApart)
+{
+    SheetPtr sheet = AddSheet(300.0, 200.0);
+    AddFigure(kBigEll, {kEllHole});
+    AddFigure(kBigEll, {kEllHole});
+    AddFigure(Rectangle(0, 0, 60, 30));
+    AddFigure(Rectangle(0, 0, 50, 20));
+    AddFigure(Rectangle(0, 0, 30, 30));
+    Model().SortFiguresByAreasDecrease();
+
+    PlaceAll(GetParam());
+
+    ASSERT_EQ(Model().m_sheets.size(), 1u);
+    for (const FigurePtr& figure : Model().m_figures) {
+        ASSERT_EQ(figure->m_owner, sheet);
+        EXPECT_EQ(figure->GetView(), sheet->GetView());
+        ExpectInsideSheet(*figure, *sheet);
+        figuretest::ExpectInStepWithMacro(*figure);
+    }
+    ExpectApartOnSheets();
+}
+
+INSTANTIATE_TEST_SUITE_P(Rotations, SmallJobTest,
+                         ::testing::Values(RotationType::WithoutRotation, RotationType::Rotation90));
+
+TEST_F(PlaceTest, FirstFigureGoesToTheBottomLeftCornerWithTheSheetGap)
+{
+    SheetPtr sheet = AddSheet(300.0, 200.0);
+    FigurePtr figure = AddFigure(Rectangle(100, 100, 60, 30));
+    PlaceAll(RotationType::WithoutRotation);
+    ASSERT_EQ(figure->m_owner, sheet);
+    const NRect& rc = figure->m_borders.front()->GetGabarit();
+    EXPECT_NEAR(rc.pBot.x, kSheetGap, 1e-3);
+    EXPECT_NEAR(rc.pBot.y, kSheetGap, 1e-3);
+}
+
+TEST_F(PlaceTest, BottomLeftRuleTakesTheLowestPointNearTheLeftmost)
+{
+    double x = 0.0, y = 0.0;
+    NestingOptimizer::GetPlacementPoint({{10.0, 5.0}, {10.05, 3.0}, {10.2, 1.0}}, x, y);
+    EXPECT_DOUBLE_EQ(x, 10.0);
+    EXPECT_DOUBLE_EQ(y, 3.0);
+    NestingOptimizer::GetPlacementPoint({}, x, y);
+    EXPECT_GE(x, NestingOptimizer::kNoPoint);
+    EXPECT_GE(y, NestingOptimizer::kNoPoint);
+}
+
+TEST_F(PlaceTest, JobTooLargeForOneSheetGetsASecond)
+{
+    AddSheet(150.0, 100.0);
+    for (int i = 0; i < 3; ++i)
+        AddFigure(Rectangle(0, 0, 100, 60));
+
+    PlaceAll(RotationType::WithoutRotation);
+
+    ASSERT_GE(Model().m_sheets.size(), 2u);
+    for (const FigurePtr& figure : Model().m_figures) {
+        ASSERT_TRUE(figure->m_owner);
+        EXPECT_EQ(figure->GetView(), figure->m_owner->GetView());
+        ExpectInsideSheet(*figure, *figure->m_owner);
+    }
+    ExpectApartOnSheets();
+    for (const SheetPtr& sheet : Model().m_sheets) {
+        const bool used = std::any_of(Model().m_figures.begin(), Model().m_figures.end(),
+                                      [&](const FigurePtr& f) { return f->m_owner == sheet; });
+        EXPECT_TRUE(used) << "an empty sheet was left";
+    }
+}
+
+TEST_F(PlaceTest, FigureLargerThanEverySheetGoesToTheContainer)
+{
+    SheetPtr sheet = AddSheet(150.0, 100.0);
+    FigurePtr small = AddFigure(Rectangle(0, 0, 40, 20));
+    FigurePtr large = AddFigure(Rectangle(0, 0, 200, 50));
+    Model().SortFiguresByAreasDecrease();
+
+    PlaceAll(RotationType::Rotation90);
+
+    EXPECT_EQ(small->m_owner, sheet);
+    EXPECT_FALSE(large->m_owner);
+    const int container = vrnApi::CreateContainerView(NestingModel::m_widthSheet, NestingModel::m_heightSheet);
+    EXPECT_EQ(large->GetView(), container);
+    EXPECT_NE(container, sheet->GetView());
+    // The sheet added for it stayed empty and is gone again.
+    ASSERT_EQ(Model().m_sheets.size(), 1u);
+    EXPECT_EQ(Model().m_sheets.front(), sheet);
+    EXPECT_EQ(Model().m_figures.size(), 2u);
+}
+
+TEST_F(PlaceTest, NothingFitsKeepsTheFirstSheet)
+{
+    SheetPtr first = AddSheet(150.0, 100.0);
+    AddSheet(150.0, 100.0);
+    FigurePtr large = AddFigure(Rectangle(0, 0, 200, 150));
+
+    PlaceAll(RotationType::WithoutRotation);
+
+    EXPECT_FALSE(large->m_owner);
+    ASSERT_EQ(Model().m_sheets.size(), 1u);
+    EXPECT_EQ(Model().m_sheets.front(), first);
+    EXPECT_TRUE(HasViewOf(*first));
+}
+
+TEST_F(PlaceTest, FigureThatFitsOnlyWithoutTheSheetGapIsNotPlaced)
+{
+    SheetPtr sheet = AddSheet(150.0, 100.0);
+    // Its gap rectangle fits the sheet; with the sheet gap it does not.
+    FigurePtr figure = AddFigure(Rectangle(0, 0, 138, 88));
+
+    PlaceAll(RotationType::WithoutRotation, false);
+
+    EXPECT_FALSE(figure->m_owner);
+}
+
+TEST_F(PlaceTest, SlidFigureStopsAtItsNeighbour)
+{
+    SheetPtr sheet = AddSheet(300.0, 200.0);
+    FigurePtr fixed = AddFigure(Rectangle(0, 0, 50, 50));
+    FigurePtr moving = AddFigure(Rectangle(0, 0, 40, 40));
+    PlaceAll(RotationType::WithoutRotation);
+    ASSERT_EQ(fixed->m_owner, sheet);
+    ASSERT_EQ(moving->m_owner, sheet);
+    // Put the moving square level with the fixed one, far right, then slide it back.
+    const NRect start = moving->m_borders.front()->GetGabarit();
+    moving->SetPlacement(158.0 - start.pBot.x, kSheetGap - start.pBot.y, 0.0, false);
+    const double fixedRight = fixed->m_borders.front()->GetGabarit().pTop.x;
+
+    EXPECT_TRUE(optimizer.OffsetFigureInSheet(moving, sheet, NestingMode::OffsetLeft));
+
+    EXPECT_NEAR(moving->m_borders.front()->GetGabarit().pBot.x, fixedRight + kFigureGap, 1e-3);
+    EXPECT_FALSE(optimizer.OffsetFigureInSheet(moving, sheet, NestingMode::OffsetLeft));
+
+    // Downwards, clear of the fixed square, it stops at the sheet gap.
+    moving->SetPlacement(0.0, 100.0, 0.0, false);
+    EXPECT_TRUE(optimizer.OffsetFigureInSheet(moving, sheet, NestingMode::OffsetDown));
+    EXPECT_NEAR(moving->m_borders.front()->GetGabarit().pBot.y, kSheetGap, 1e-3);
+    figuretest::ExpectInStepWithMacro(*moving);
+}
+
+TEST_F(PlaceTest, SingleFigureNeedsShiftHeld)
+{
+    SheetPtr sheet = AddSheet(300.0, 200.0);
+    FigurePtr figure = AddFigure(Rectangle(0, 0, 40, 40));
+    optimizer.Init(Model().m_figures, Model().m_sheets);
+    EXPECT_FALSE(optimizer.SetAutoPlacementFigureOnSheet(figure, sheet, NestingMode::AutoForOne));
+}
+
+}  // namespace
+}  // namespace placetest
+
+namespace placetest {
+namespace {
+
+TEST_F(PlaceTest, FigureWhoseTriesOverlapGoesBackWhereItStood)
+{
+    SheetPtr sheet = AddSheet(300.0, 200.0);
+    FigurePtr placed = AddFigure(Rectangle(0, 0, 40, 40));
+    FigurePtr figure = AddFigure(Rectangle(0, 0, 30, 30));
+    optimizer.Init(Model().m_figures, Model().m_sheets);
+    optimizer.SetGaps(kFigureGap, kSheetGap);
+    ASSERT_TRUE(optimizer.SetAutoPlacementFigureOnSheet(placed, sheet, NestingMode::AutoForAll));
+    // Its overlap test now reaches over the whole sheet: every try fails.
+    placed->m_controls = {std::make_shared<NPolygon>(NPoint{}, Rectangle(-1000, -1000, 3000, 3000))};
+    double x0 = 0.0, y0 = 0.0, a0 = 0.0;
+    figure->GetPlacement(x0, y0, a0);
+
+    EXPECT_FALSE(optimizer.SetAutoPlacementFigureOnSheet(figure, sheet, NestingMode::AutoForAll));
+
+    double x = 0.0, y = 0.0, a = 0.0;
+    figure->GetPlacement(x, y, a);
+    EXPECT_NEAR(x, x0, 1e-6);
+    EXPECT_NEAR(y, y0, 1e-6);
+    EXPECT_FALSE(figure->m_owner);
+}
+
+TEST_F(PlaceTest, RefusedSheetEndsTheAdditions)
+{
+    AddSheet(150.0, 100.0);
+    for (int i = 0; i < 3; ++i)
+        AddFigure(Rectangle(0, 0, 100, 60));
+    {
+        vlhost::FailureScope refuse("IMacroObjects::AddMacro");
+        PlaceAll(RotationType::WithoutRotation);
+    }
+    ASSERT_EQ(Model().m_sheets.size(), 1u);
+    size_t placed = 0;
+    for (const FigurePtr& figure : Model().m_figures)
+        placed += figure->m_owner ? 1 : 0;
+    EXPECT_EQ(placed, 1u);
+    EXPECT_EQ(Model().m_figures.size(), 3u);
+}
+
+}  // namespace
+}  // namespace placetest
+
+namespace placetest {
+namespace {
+
+// A single figure is its sheet's own after the containment test: it must not
+// stand in its own way.
+class SingleFigureTest : public PlaceTest {
+protected:
+    SheetPtr PlaceOnSheet(const FigurePtr& figure, double x = 100.0, double y = 60.0)
+    {
+        SheetPtr sheet = Model().m_sheets.front();
+        figure->ChangeView(sheet->GetView(), false);
+        figure->SetPlacement(x, y, 0.0, false);
+        return sheet;
+    }
+};
+
+TEST_F(SingleFigureTest, NudgedFigureSlidesToTheSheetGap)
+{
+    AddSheet(300.0, 200.0);
+    FigurePtr figure = AddFigure(Rectangle(0, 0, 40, 20));
+    SheetPtr sheet = PlaceOnSheet(figure);
+
+    Model().SetAutoPlacementFigure(figure, NestingMode::OffsetLeft);
+
+    EXPECT_EQ(figure->m_owner, sheet);
+    EXPECT_NEAR(figure->m_borders.front()->GetGabarit().pBot.x, kSheetGap, 1e-3);
+}
+
+TEST_F(SingleFigureTest, DroppedFigureWithShiftHeldGoesBottomLeft)
+{
+    AddSheet(300.0, 200.0);
+    FigurePtr figure = AddFigure(Rectangle(0, 0, 40, 20));
+    // Close to the corner, where its own outline would block its way.
+    SheetPtr sheet = PlaceOnSheet(figure, 20.0, 15.0);
+    State().keysDown.insert(0x10);
+
+    Model().SetAutoPlacementFigure(figure, NestingMode::AutoForOne);
+
+    EXPECT_EQ(figure->m_owner, sheet);
+    const NRect& rc = figure->m_borders.front()->GetGabarit();
+    EXPECT_NEAR(rc.pBot.x, kSheetGap, 1e-3);
+    EXPECT_NEAR(rc.pBot.y, kSheetGap, 1e-3);
+}
+
+TEST_F(SingleFigureTest, FigureOnNoSheetGoesToTheContainer)
+{
+    AddSheet(300.0, 200.0);
+    FigurePtr figure = AddFigure(Rectangle(0, 0, 40, 20));
+    figure->SetPlacement(-5000.0, 0.0, 0.0, false);
+
+    Model().SetAutoPlacementFigure(figure, NestingMode::OffsetLeft);
+
+    EXPECT_EQ(figure->GetView(),
+              vrnApi::CreateContainerView(NestingModel::m_widthSheet, NestingModel::m_heightSheet));
+}
+
+}  // namespace
+}  // namespace placetest

@@ -1,0 +1,214 @@
+// The commands without a panel on a drawing: the update of results, and the
+// placement of the selected figures again after the user moved them.
+#include "figure_fixture.h"
+
+#include "engine/CommandsWithoutPanel.h"
+#include "model/HotPointRefs.h"
+#include "model/NestingModel.h"
+#include "model/NestingSetting.h"
+
+namespace figuretest {
+namespace {
+
+class CommandsTest : public FigureHostTest {
+protected:
+    void SetUp() override
+    {
+        FigureHostTest::SetUp();
+        m_width = NestingModel::m_widthSheet;
+        m_height = NestingModel::m_heightSheet;
+        m_material = NestingModel::m_materialSheet;
+    }
+    void TearDown() override
+    {
+        NestingModel::m_widthSheet = m_width;
+        NestingModel::m_heightSheet = m_height;
+        NestingModel::m_materialSheet = m_material;
+        HP_Figure::refMacro = 0;
+        HP_Figure::refs.clear();
+        FigureHostTest::TearDown();
+    }
+
+    // A sheet of 3000 x 1500 in a new view at (x, 0), which stays current.
+    int SheetInNewView(double x, const std::wstring& name)
+    {
+        const int view = AddCurrentView(x, 0);
+        SheetMacro(name, 3000, 1500);
+        return view;
+    }
+
+    // A stored figure whose macro is coloured, so that its style can be read.
+    FigurePtr ColouredFigure(const std::vector<NPoint>& ring, const std::wstring& name = L"Part")
+    {
+        FigurePtr figure = StoredFigure(ring, name);
+        figure->CreateColouring();
+        return figure;
+    }
+
+    static void Placement(const INestingMacroObjectPtr& macro, double& x, double& y)
+    {
+        double angle = 0.0;
+        macro->GetMacroPlacement(x, y, angle);
+    }
+
+    // The figure macro of that name now in the drawing: moving a macro to
+    // another view makes it anew.
+    static INestingMacroObjectPtr FigureMacro(const std::wstring& name)
+    {
+        std::vector<INestingMacroObjectPtr> macros;
+        vrnApi::GetMacrosFromActiveDoc(macros);
+        for (const INestingMacroObjectPtr& macro : macros) {
+            if (macro->GetName() == name && macro->CheckMacroLibraryNameAndCommand(MacroCommand::Figure))
+                return macro;
+        }
+        return nullptr;
+    }
+
+    size_t ErrorMessages() const
+    {
+        size_t count = 0;
+        for (const vlhost::RecordedMessage& message : host->State().messages)
+            count += message.flags == 0x10 ? 1 : 0;
+        return count;
+    }
+
+private:
+    double m_width = 0;
+    double m_height = 0;
+    std::wstring m_material;
+};
+
+TEST_F(CommandsTest, UpdateOfResultsMarksOverlapsAndKeepsTheDrawing)
+{
+    SheetInNewView(5000, L"Лист 1");
+    const FigurePtr a = ColouredFigure(Rectangle(100, 100, 200, 100), L"A");
+    const FigurePtr b = ColouredFigure(Rectangle(250, 150, 200, 100), L"B");
+    const FigurePtr c = ColouredFigure(Rectangle(1000, 100, 200, 100), L"C");
+    const size_t macros = MacrosInDrawing();
+
+    RunUpdateResults();
+    EXPECT_TRUE(a->m_macro->CheckStyleMacro());
+    EXPECT_TRUE(b->m_macro->CheckStyleMacro());
+    EXPECT_FALSE(c->m_macro->CheckStyleMacro());
+    EXPECT_EQ(MacrosInDrawing(), macros);
+    EXPECT_EQ(ErrorMessages(), 0u);
+    const vlhost::DocumentSwitches switches = Switches();
+    EXPECT_TRUE(switches.undoEnabled);
+    EXPECT_EQ(switches.undoOff, 1);
+    EXPECT_EQ(switches.undoOn, 1);
+}
+
+TEST_F(CommandsTest, UpdateOfResultsReportsAFigureOfAnotherThickness)
+{
+    SheetInNewView(5000, L"Лист 1");
+    const FigurePtr thick = MakeFigure(Rectangle(100, 100, 200, 100), L"Thick");
+    thick->InitPolygons(0.0, 10.0, nullptr);
+    thick->SetThickness(7.0);
+    thick->SaveParams();
+    thick->CreateColouring();
+    NestingModel model;
+    model.InitSheetsFromActiveDoc();
+    model.m_thicknessSheet = 2.0;
+    model.SaveParams();
+    model.ClearSheets();
+
+    RunUpdateResults();
+    EXPECT_TRUE(thick->m_macro->CheckStyleMacro());
+    EXPECT_EQ(ErrorMessages(), 1u);
+}
+
+TEST_F(CommandsTest, AFigureDroppedOnASheetWithoutShiftStaysWhereItWasDropped)
+{
+    const int sheetView = SheetInNewView(5000, L"Лист 1");
+    const FigurePtr dropped = StoredFigure(Rectangle(700, 300, 200, 100), L"A");
+    double x0 = 0.0;
+    double y0 = 0.0;
+    Placement(dropped->m_macro, x0, y0);
+    dropped->m_macro->SelectMacro(true);
+
+    RunAutoPlacementInSheet();
+    const INestingMacroObjectPtr after = FigureMacro(L"A");
+    ASSERT_TRUE(after);
+    double x = 0.0;
+    double y = 0.0;
+    Placement(after, x, y);
+    EXPECT_EQ(after->GetMacroViewNumber(), sheetView);
+    EXPECT_NEAR(x, x0, 1e-6);
+    EXPECT_NEAR(y, y0, 1e-6);
+    EXPECT_TRUE(after->CheckSelect());
+    EXPECT_EQ(MacrosInDrawing(), 2u);
+}
+
+TEST_F(CommandsTest, WithShiftHeldTheDroppedFigureIsPlacedAgainInItsSheet)
+{
+    const int sheetView = SheetInNewView(5000, L"Лист 1");
+    const FigurePtr dropped = StoredFigure(Rectangle(700, 300, 200, 100), L"A");
+    double x0 = 0.0;
+    double y0 = 0.0;
+    Placement(dropped->m_macro, x0, y0);
+    dropped->m_macro->SelectMacro(true);
+    State().keysDown.insert(0x10);
+
+    RunAutoPlacementInSheet();
+    const INestingMacroObjectPtr after = FigureMacro(L"A");
+    ASSERT_TRUE(after);
+    double x = 0.0;
+    double y = 0.0;
+    Placement(after, x, y);
+    EXPECT_EQ(after->GetMacroViewNumber(), sheetView);
+    EXPECT_LT(x, x0);  // towards the bottom-left corner
+    EXPECT_LT(y, y0);
+}
+
+TEST_F(CommandsTest, AFigureDroppedOutsideEverySheetGoesToTheContainer)
+{
+    const int sheetView = SheetInNewView(5000, L"Лист 1");
+    const FigurePtr dropped = StoredFigure(Rectangle(4000, 3000, 200, 100), L"A");
+    dropped->m_macro->SelectMacro(true);
+
+    RunAutoPlacementInSheet();
+    const INestingMacroObjectPtr after = FigureMacro(L"A");
+    ASSERT_TRUE(after);
+    const int view = after->GetMacroViewNumber();
+    EXPECT_NE(view, sheetView);
+    EXPECT_NE(view, vrnApi::GetSystemView());
+    EXPECT_EQ(view, vrnApi::CreateContainerView(NestingModel::m_widthSheet, NestingModel::m_heightSheet));
+}
+
+TEST_F(CommandsTest, PlacementIsOneUndoStepWithTheProgressBarClosed)
+{
+    SheetInNewView(5000, L"Лист 1");
+    const FigurePtr first = StoredFigure(Rectangle(100, 100, 200, 100), L"A");
+    const FigurePtr second = StoredFigure(Rectangle(1000, 100, 200, 100), L"B");
+    first->m_macro->SelectMacro(true);
+    second->m_macro->SelectMacro(true);
+
+    RunAutoPlacementInSheet();
+    const vlhost::DocumentSwitches switches = Switches();
+    EXPECT_EQ(switches.undoContainersOpened, 1);
+    EXPECT_EQ(switches.undoContainersClosed, 1);
+    EXPECT_EQ(switches.undoDepth, 0);
+    const vlhost::ProgressState& bar = State().progress;
+    EXPECT_FALSE(bar.shown);
+    ASSERT_FALSE(bar.positions.empty());
+    EXPECT_EQ(bar.positions.front(), 50);
+    EXPECT_TRUE(FigureMacro(L"A")->CheckSelect());
+    EXPECT_TRUE(FigureMacro(L"B")->CheckSelect());
+}
+
+TEST_F(CommandsTest, PlacementWithoutSelectedFiguresOnlyOpensAndClosesItsFrame)
+{
+    SheetInNewView(5000, L"Лист 1");
+    StoredFigure(Rectangle(100, 100, 200, 100), L"A");
+    const size_t macros = MacrosInDrawing();
+
+    RunAutoPlacementInSheet();
+    EXPECT_EQ(MacrosInDrawing(), macros);
+    EXPECT_EQ(Switches().undoContainersOpened, 1);
+    EXPECT_EQ(Switches().undoContainersClosed, 1);
+    EXPECT_FALSE(State().progress.shown);
+    EXPECT_GE(State().progress.starts, 1);
+}
+
+}  // namespace
+}  // namespace figuretest
