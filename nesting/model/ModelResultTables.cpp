@@ -33,31 +33,3 @@ void NestingModel::UpdateResultTables(FigurePtr figure) {
     UpdateWastesNames();
     vrnApi::ShowHideText(m_hideText);
 }
-
-// Remnants are numbered through all sheets in sheet order (n) and within
-// their sheet (k); a remnant in no sheet's view keeps its numbers. Rebuilding
-// the remnant's shown name and label position from these numbers belongs to
-// the remnant itself and is not done here.
-void NestingModel::UpdateWastesNames() {
-    for (const WastePtr& waste : m_wastes) {
-        waste->m_material = m_materialSheet;
-    }
-    int32_t n = 0;
-    for (const SheetPtr& sheet : m_sheets) {
-        sheet->SetCurrentView();
-        int32_t k = 0;
-        for (const WastePtr& waste : m_wastes) {
-            if (waste->GetView() != sheet->GetView()) {
-                continue;
-            }
-            waste->m_number = ++n;
-            waste->m_subNumber = ++k;
-            if (waste->m_macro) {
-                waste->m_macro->SetFontParams({FontParams{m_textSize}}, false, false);
-            }
-        }
-    }
-    if (!m_sheets.empty()) {
-        m_sheets.front()->SetCurrentView();
-    }
-}
