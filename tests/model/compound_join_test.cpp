@@ -226,3 +226,65 @@ TEST_F(JoinTest, ThicknessMaterialAndColouringReachTheMembers)
 
 }  // namespace
 }  // namespace compoundtest
+
+namespace compoundtest {
+namespace {
+
+using CompoundMacroTest = CompoundTest;
+
+// Members read from the compound macro stand in its frame, each in step with
+// its own macro, so their colourings and records stay right.
+TEST_F(CompoundMacroTest, MembersReadBackFromAMovedCompoundStandInItsFrame)
+{
+    AddTriangle(Triangle(0, 0), L"A");
+    AddTriangle(Triangle(200, 0), L"B");
+    model.CreateCompoundFigures();
+    const CompoundFigurePtr compound = OnlyCompound();
+    const NRect before = compound->m_rectBorder;
+    compound->SetPlacement(400, 100, 0, false);
+    compound->UpdateFigures();
+
+    ASSERT_EQ(compound->m_figures.size(), 2u);
+    EXPECT_EQ(compound->m_figures[0]->m_name, L"A");
+    const NRect moved{{before.pBot.x + 400, before.pBot.y + 100}, {before.pTop.x + 400, before.pTop.y + 100}};
+    ExpectRectNear(compound->m_rectBorder, moved, 1e-6);
+    ExpectRectNear(Union(compound->m_figures[0]->m_rectBorder, compound->m_figures[1]->m_rectBorder), before, 1e-6);
+    ExpectInStepWithMacro(*compound->m_figures[0]);
+    ExpectInStepWithMacro(*compound->m_figures[1]);
+}
+
+TEST_F(CompoundMacroTest, ContourAndTextObjectsComeFromBothMembers)
+{
+    AddTriangle(Triangle(0, 0));
+    AddTriangle(Triangle(200, 0));
+    model.CreateCompoundFigures();
+    const CompoundFigurePtr compound = OnlyCompound();
+    std::vector<vlapi::IDrawingObjectPtr> objects;
+    compound->GetContourObjects(objects, false);
+    EXPECT_EQ(objects.size(), 6u);  // three edges each
+
+    const CompoundFigurePtr bare = CompoundFigure::Create(nullptr);
+    bare->GetContourObjects(objects, true);
+    bare->GetTextObjects(objects);
+    bare->UpdateFigures();
+    EXPECT_EQ(objects.size(), 6u);
+}
+
+TEST_F(CompoundMacroTest, ACopyIsAPlainFigureWithTheCompoundsRecord)
+{
+    AddTriangle(Triangle(0, 0));
+    AddTriangle(Triangle(200, 0));
+    model.CreateCompoundFigures();
+    const CompoundFigurePtr compound = OnlyCompound();
+    const FigurePtr copy = compound->CreateCopy();
+    ASSERT_TRUE(copy);
+    EXPECT_FALSE(std::dynamic_pointer_cast<CompoundFigure>(copy));
+    EXPECT_EQ(copy->m_objectType, NestingObjectType::CompoundFigure);
+    EXPECT_NE(copy->m_macro->GetReference(), compound->m_macro->GetReference());
+    ASSERT_EQ(copy->m_borders.size(), 1u);
+    ExpectSameVertices(*copy->m_borders[0], *compound->m_borders[0], 1e-6);
+    copy->Clear();
+}
+
+}  // namespace
+}  // namespace compoundtest

@@ -61,6 +61,26 @@ TEST_F(SplitTest, SplittingGivesTheMembersBackAndTheirSourcePlacesRestoreThem)
     EXPECT_EQ(model.m_figures.back()->m_name, CompoundName(1));
 }
 
+TEST_F(SplitTest, MembersOfAMovedCompoundComeOutWhereItStands)
+{
+    AddTriangle(Triangle(0, 0));
+    AddTriangle(Triangle(300, 200));
+    model.CreateCompoundFigures();
+    const CompoundFigurePtr compound = OnlyCompound();
+    const NRect joined = compound->m_rectBorder;
+    compound->SetPlacement(400, 100, 90, false);
+
+    model.DestroyCompoundFigures();
+    ASSERT_EQ(model.m_figures.size(), 2u);
+    const double w = joined.pTop.x - joined.pBot.x;
+    const double h = joined.pTop.y - joined.pBot.y;
+    const NRect turned{{400 - h / 2, 100 - w / 2}, {400 + h / 2, 100 + w / 2}};
+    ExpectRectNear(Union(model.m_figures[0]->m_rectBorder, model.m_figures[1]->m_rectBorder), turned, 1e-6);
+    ExpectInStepWithMacro(*model.m_figures[0]);
+    ExpectInStepWithMacro(*model.m_figures[1]);
+    EXPECT_FALSE(model.m_figures[0]->CheckIntersect(model.m_figures[1]));
+}
+
 TEST_F(SplitTest, AMirroredMemberGoesBackToItsSourcePlaceAndLooks)
 {
     model.m_uniteMirrors = true;
