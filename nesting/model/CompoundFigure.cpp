@@ -141,26 +141,21 @@ bool CompoundFigure::AddFigures(FigurePtr figure1, FigurePtr figure2, double gap
     ApplyJoinMove(*figure1, *figure2, *outline, move);
     figure1->m_valid = true;
     figure2->m_valid = true;
-    const bool overlap = figure1->CheckIntersect(figure2);
+    // Overlapping, or the host made no compound macro: both stay single
+    // figures where they were.
+    const std::wstring name = vrnApi::LoadStr(kCompoundNameId) + L" " + std::to_wstring(m_index + 1);
     INestingMacroObjectPtr macro;
-    if (!overlap) {
-        m_name = vrnApi::LoadStr(kCompoundNameId) + L" " + std::to_wstring(m_index + 1);
-        figure1->m_child = true;
-        figure2->m_child = true;
-        figure1->SaveParams();
-        figure2->SaveParams();
-        macro = vrnApi::CreateMacroByMacros(figure1->m_macro, figure2->m_macro, m_name);
-    }
+    if (!figure1->CheckIntersect(figure2))
+        macro = vrnApi::CreateMacroByMacros(figure1->m_macro, figure2->m_macro, name);
     if (!macro) {
-        // Overlapping, or the host made no compound macro: both stay single
-        // figures where they were.
-        figure1->m_child = false;
-        figure2->m_child = false;
         UndoJoinMove(*figure1, *figure2, *outline, move);
-        figure1->SaveParams();
-        figure2->SaveParams();
         return false;
     }
+    figure1->m_child = true;
+    figure2->m_child = true;
+    figure1->SaveParams();
+    figure2->SaveParams();
+    m_name = name;
     ++m_index;
     m_figures = {figure1, figure2};
     m_thickness = figure1->m_thickness;
