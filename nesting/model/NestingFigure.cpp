@@ -364,15 +364,3 @@ void Figure::CreateSpecificationObject()
     if (m_macro)
         m_macro->CreateSpecificationObject();
 }
-
-// ---- Compound figures
-
-CompoundFigure::CompoundFigure(INestingMacroObjectPtr macro) : Figure(std::move(macro))
-{
-    m_objectType = NestingObjectType::CompoundFigure;
-}
-
-CompoundFigurePtr CompoundFigure::Create(INestingMacroObjectPtr macro)
-{
-    return std::make_shared<CompoundFigure>(std::move(macro));
-}

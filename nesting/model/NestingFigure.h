@@ -112,13 +112,42 @@ private:
     FigurePtr CopyOn(INestingMacroObjectPtr macro) const;
 };
 
-// Equal figures joined into one (right triangles, mirror images). Only what
-// loading a drawing needs is here; the joining itself is built elsewhere.
+// Two equal right-triangle figures (or mirror images) joined along their
+// longest edges into one nearly rectangular figure. In the drawing it is one
+// figure macro holding the two member macros; in the model's list it stands
+// in place of its members.
 class CompoundFigure : public Figure {
 public:
     explicit CompoundFigure(INestingMacroObjectPtr macro);
+    ~CompoundFigure() override;
     static CompoundFigurePtr Create(INestingMacroObjectPtr macro);
 
+    // Overrides of Figure
+    void ChangeView(int number, bool move) override;
+    // Its own record, then each member's.
+    void SaveParams() override;
+    void LoadParams() override;
+    FigurePtr CreateCopy() const override;
+    void DestroyCompoundFigures(std::vector<FigurePtr>& figures) override;
+    void SetThickness(double thickness) override;
+    void SetMaterial(std::wstring material) override;
+    void GetContourObjects(std::vector<vlapi::IDrawingObjectPtr>& objects, bool text) override;
+    void GetTextObjects(std::vector<vlapi::IDrawingObjectPtr>& objects) override;
+    void CreateColouring() override;
+    void DeleteColouring() override;
+
+    // The text heights of the compound's macro.
+    void InitParams();
+    // Joins the two figures, `gap` apart along their longest edges, centred
+    // on the view origin. False (both left where they were) when they cannot
+    // be joined.
+    bool AddFigures(FigurePtr figure1, FigurePtr figure2, double gap);
+    // Reads the members back from the macro's content.
+    void UpdateFigures();
+
     std::vector<FigurePtr> m_figures;  // the members
-    inline static int32_t m_index = 0;
+    inline static int32_t m_index = 0;  // running number of compound names
+
+private:
+    std::vector<INestingMacroObjectPtr> MemberMacros() const;
 };

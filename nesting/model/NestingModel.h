@@ -64,6 +64,16 @@ public:
     void UpdateHideText();
     void UpdateGaps();
     void SetAutoPlacementFigure(FigurePtr figure, NestingMode mode);
+    // The selected compound figures, in model order (appended).
+    void GetCompoundFigures(std::vector<FigurePtr>& figures) const;
+    // Makes the number of figures of that name equal to `count`.
+    void CopyFiguresByName(const std::wstring& name, size_t count);
+    void MoveFiguresToContainer();
+    void UpdateFiguresProperty();
+    void UpdateFiguresScale() {}
+    void ShowHideColouring(bool show);
+    // The drawing scale as "m_scale1:m_scale2".
+    void GetStringScale(std::wstring& text) const;
 
     // Sheets
     SheetPtr AddSheet();

@@ -1,0 +1,126 @@
+// Joining equal right-triangle figures of the model into compound figures,
+// and splitting them again.
+#include "model/NestingModel.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double kTolerance = 0.0001;
+
+bool Contains(const std::vector<FigurePtr>& list, const FigurePtr& figure)
+{
+    return std::find(list.begin(), list.end(), figure) != list.end();
+}
+
+// Removes the first occurrence of each listed object; the others keep their order.
+void RemoveEach(std::vector<FigurePtr>& figures, const std::vector<FigurePtr>& removed)
+{
+    for (const FigurePtr& figure : removed) {
+        auto it = std::find(figures.begin(), figures.end(), figure);
+        if (it != figures.end())
+            figures.erase(it);
+    }
+}
+
+NRect OutlineRect(const Figure& figure)
+{
+    NPolygon& outline = *figure.m_borders.front();
+    outline.UpdateGabarit();
+    return outline.GetGabarit();
+}
+
+bool SameSize(const Figure& a, const Figure& b)
+{
+    const NRect ra = OutlineRect(a);
+    const NRect rb = OutlineRect(b);
+    return std::fabs((ra.pTop.x - ra.pBot.x) - (rb.pTop.x - rb.pBot.x)) < kTolerance &&
+           std::fabs((ra.pTop.y - ra.pBot.y) - (rb.pTop.y - rb.pBot.y)) < kTolerance;
+}
+
+bool HasOutline(const Figure& figure)
+{
+    return !figure.m_borders.empty() && figure.m_borders.front();
+}
+
+// Equal right triangles of one thickness and material (mirror images or not).
+bool CanPair(const Figure& a, const Figure& b)
+{
+    return std::fabs(a.m_thickness - b.m_thickness) < kTolerance && a.m_material == b.m_material &&
+           HasOutline(a) && HasOutline(b) && SameSize(a, b) && a.CheckTriangularity() &&
+           b.CheckTriangularity();
+}
+
+// A mirror image is joined mirrored back and turned half round.
+void MirrorForJoin(Figure& figure)
+{
+    figure.SetMirrorPlacement();
+    figure.SetPlacement(0.0, 0.0, 180.0, false);
+    figure.m_symmetry = true;
+}
+
+void UndoMirrorForJoin(Figure& figure)
+{
+    figure.SetPlacement(0.0, 0.0, -180.0, false);
+    figure.SetMirrorPlacement();
+    figure.m_symmetry = false;
+}
+
+}  // namespace
+
+void NestingModel::CreateCompoundFigures()
+{
+    if (m_figures.size() < 2)
+        return;
+    std::vector<FigurePtr> compounds;
+    std::vector<FigurePtr> joined;
+    for (size_t i = 0; i + 1 < m_figures.size(); ++i) {
+        const FigurePtr& first = m_figures[i];
+        if (Contains(joined, first))
+            continue;
+        for (size_t j = i + 1; j < m_figures.size(); ++j) {
+            const FigurePtr& second = m_figures[j];
+            if (Contains(joined, second) || !CanPair(*first, *second))
+                continue;
+            const bool mirror = first->CheckMirror(*second);
+            if (mirror && !m_uniteMirrors)
+                continue;
+            if (mirror)
+                MirrorForJoin(*second);
+            CompoundFigurePtr compound = CompoundFigure::Create(nullptr);
+            if (compound->AddFigures(first, second, m_figureGap)) {
+                compound->InitParams();
+                compound->m_edit = first->m_edit;
+                compound->m_gap = first->m_gap;
+                compound->SetThickness(first->m_thickness);
+                compound->SetMaterial(first->m_material);
+                compounds.push_back(compound);
+                joined.push_back(first);
+                joined.push_back(second);
+            } else if (mirror) {
+                UndoMirrorForJoin(*second);  // a pair that stays apart keeps its own looks
+            }
+            break;
+        }
+    }
+    RemoveEach(m_figures, joined);
+    m_figures.insert(m_figures.end(), compounds.begin(), compounds.end());
+    if (!compounds.empty())
+        InitFigurePolygons();
+}
+
+void NestingModel::DestroyCompoundFigures()
+{
+    std::vector<FigurePtr> restored;
+    std::vector<FigurePtr> compounds;
+    for (const FigurePtr& figure : m_figures) {
+        if (figure->m_objectType != NestingObjectType::CompoundFigure)
+            continue;
+        figure->DestroyCompoundFigures(restored);
+        compounds.push_back(figure);
+    }
+    m_figures.insert(m_figures.end(), restored.begin(), restored.end());
+    RemoveEach(m_figures, compounds);
+    CompoundFigure::m_index = 0;
+}
