@@ -121,12 +121,43 @@ void NFP_Builder::FindInnerStartPosition()
         return;
     std::vector<NPoint> candidates;
     ConvolutionCandidates(candidates);
+    CrossingWitnesses witnesses;
     for (const NPoint& p : candidates) {
         if (m_rings.size() > MAX_RINGS)
             break;
-        if (!IsKnownPosition(p) && m_frame->IsFeasible(p))
+        if (!witnesses.ShowOverlap(*m_frame, p) && !IsKnownPosition(p) && IsFeasible(p, witnesses))
             TryStartAt(p);
     }
+}
+
+bool NFP_Builder::IsFeasible(const NPoint& shift, CrossingWitnesses& witnesses) const
+{
+    nfp::EdgePair crossing;
+    crossing.i = m_frame->A().size(); // none yet
+    if (m_frame->IsFeasible(shift, &crossing))
+        return true;
+    if (crossing.i < m_frame->A().size())
+        witnesses.Add(crossing);
+    return false;
+}
+
+bool NFP_Builder::CrossingWitnesses::ShowOverlap(const ContactFrame& frame, const NPoint& shift)
+{
+    for (size_t k = 0; k < m_pairs.size(); ++k)
+        if (frame.EdgesCross(m_pairs[k], shift)) {
+            // Keep the most useful witness first.
+            std::rotate(m_pairs.begin(), m_pairs.begin() + static_cast<std::ptrdiff_t>(k),
+                        m_pairs.begin() + static_cast<std::ptrdiff_t>(k) + 1);
+            return true;
+        }
+    return false;
+}
+
+void NFP_Builder::CrossingWitnesses::Add(const nfp::EdgePair& pair)
+{
+    if (m_pairs.size() == CAPACITY)
+        m_pairs.pop_back();
+    m_pairs.insert(m_pairs.begin(), pair);
 }
 
 bool NFP_Builder::IsKnownPosition(const NPoint& shift) const
@@ -325,11 +356,7 @@ void NFP_Builder::ConvolutionCandidates(std::vector<NPoint>& candidates) const
 {
     const auto& a = m_frame->A();
     const auto& b = m_frame->B();
-    struct Seg {
-        NPoint p;
-        NPoint q;
-    };
-    std::vector<Seg> segs;
+    std::vector<ContactSegment> segs;
     using nfp::ContactKind;
     for (size_t i = 0; i < a.size(); ++i)
         for (size_t j = 0; j < b.size(); ++j) {
@@ -342,18 +369,36 @@ void NFP_Builder::ConvolutionCandidates(std::vector<NPoint>& candidates) const
         }
     // Every boundary component has a vertex: a touching of two vertices (an
     // end of these segments, above) or a crossing of two of the segments.
+    AppendCrossings(segs, candidates);
+}
+
+void NFP_Builder::AppendCrossings(std::vector<ContactSegment>& segs, std::vector<NPoint>& points)
+{
+    // A sweep from left to right: a segment meets only the segments that
+    // start before it ends.
+    auto left = [](const ContactSegment& s) { return std::min(s.p.x, s.q.x); };
+    std::stable_sort(segs.begin(), segs.end(),
+                     [&](const ContactSegment& u, const ContactSegment& v) { return left(u) < left(v); });
     for (size_t k = 0; k < segs.size(); ++k) {
-        NPoint d = segs[k].q - segs[k].p;
-        for (size_t l = k + 1; l < segs.size(); ++l) {
-            NPoint e = segs[l].q - segs[l].p;
+        const ContactSegment& u = segs[k];
+        NPoint d = u.q - u.p;
+        double right = std::max(u.p.x, u.q.x);
+        double bottom = std::min(u.p.y, u.q.y);
+        double top = std::max(u.p.y, u.q.y);
+        for (size_t l = k + 1; l < segs.size() && left(segs[l]) <= right; ++l) {
+            const ContactSegment& v = segs[l];
+            if (std::max(v.p.y, v.q.y) < bottom || std::min(v.p.y, v.q.y) > top)
+                continue;
+            NPoint e = v.q - v.p;
             double denom = nfp::Cross(d, e);
-            if (std::fabs(denom) <= 1e-12 * Length(d) * Length(e))
-                continue; // parallel: where they meet is an end of one of them
-            NPoint w = segs[l].p - segs[k].p;
+            // Parallel: where they meet is an end of one of them.
+            if (denom * denom <= 1e-24 * nfp::Dot(d, d) * nfp::Dot(e, e))
+                continue;
+            NPoint w = v.p - u.p;
             double t = nfp::Cross(w, e) / denom;
             double s = nfp::Cross(w, d) / denom;
             if (t > 0.0 && t < 1.0 && s > 0.0 && s < 1.0)
-                candidates.push_back(segs[k].p + NPoint{d.x * t, d.y * t});
+                points.push_back(u.p + NPoint{d.x * t, d.y * t});
         }
     }
 }

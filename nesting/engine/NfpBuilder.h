@@ -33,6 +33,21 @@ public:
 private:
     using Ring = std::vector<NPoint>;
 
+    // Pairs of edges that crossed at recently tested positions. Candidate
+    // positions deep inside the overlap region far outnumber the others, and
+    // the edges that crossed at one of them mostly cross at its neighbours
+    // too: testing these few pairs first settles most candidates at once.
+    class CrossingWitnesses {
+    public:
+        // Some kept pair crosses with B moved by `shift`.
+        bool ShowOverlap(const nfp::ContactFrame& frame, const NPoint& shift);
+        void Add(const nfp::EdgePair& pair);
+
+    private:
+        static constexpr size_t CAPACITY = 8;
+        std::vector<nfp::EdgePair> m_pairs; // most recently useful first
+    };
+
     bool CheckIndexesByGabarit() const;
     void FindExterStartPosition();
     void FindInnerStartPosition();
@@ -52,7 +67,17 @@ private:
     // every direction is blocked.
     bool LeaveBlockedDirections(double& phi) const;
     bool IsKnownPosition(const NPoint& shift) const;
+    // B moved by `shift` does not overlap A; an edge pair that shows the
+    // overlap joins the witnesses.
+    bool IsFeasible(const NPoint& shift, CrossingWitnesses& witnesses) const;
+    // The positions where B, moved from p to q, keeps one vertex on an edge.
+    struct ContactSegment {
+        NPoint p;
+        NPoint q;
+    };
     void ConvolutionCandidates(std::vector<NPoint>& candidates) const;
+    // Appends the points where two of the segments cross (reorders them).
+    static void AppendCrossings(std::vector<ContactSegment>& segs, std::vector<NPoint>& points);
     void StoreRings();
     size_t StepBound() const;
 

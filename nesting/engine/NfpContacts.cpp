@@ -51,6 +51,15 @@ Sector Hull(double sI, double wI, double sJ, double wJ)
     return s;
 }
 
+// The wall q0-q1 lies apart from the path p -> p + path, both widened by
+// a margin so that touching at the ends is kept.
+bool OutsideBox(const NPoint& q0, const NPoint& q1, const NPoint& p, const NPoint& path, double margin)
+{
+    NPoint r = p + path;
+    return std::max(q0.x, q1.x) < std::min(p.x, r.x) - margin || std::min(q0.x, q1.x) > std::max(p.x, r.x) + margin ||
+           std::max(q0.y, q1.y) < std::min(p.y, r.y) - margin || std::min(q0.y, q1.y) > std::max(p.y, r.y) + margin;
+}
+
 } // namespace
 
 double Cross(const NPoint& a, const NPoint& b) { return a.x * b.y - a.y * b.x; }
@@ -250,6 +259,7 @@ double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool
     // of the other ring in a way that blocks the motion.
     const std::vector<NPoint>& movers = bOnA ? m_b : m_a;
     const std::vector<NPoint>& walls = bOnA ? m_a : m_b;
+    const std::vector<Corner>& wallCorners = bOnA ? m_cornersA : m_cornersB;
     NPoint path = bOnA ? move : NPoint{-move.x, -move.y};
     NPoint moverShift = bOnA ? shift : NPoint{};
     NPoint wallShift = bOnA ? NPoint{} : shift;
@@ -269,10 +279,10 @@ double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool
             size_t wNext = w + 1 == walls.size() ? 0 : w + 1;
             NPoint q0 = walls[w] + wallShift;
             NPoint q1 = walls[wNext] + wallShift;
-            NPoint e = q1 - q0;
-            double eLen = Length(e);
-            if (eLen < m_tol)
+            double eLen = wallCorners[w].length;
+            if (eLen < m_tol || OutsideBox(q0, q1, p, path, 2.0 * m_tol))
                 continue;
+            NPoint e = q1 - q0;
             double denom = Cross(path, e);
             if (std::fabs(denom) > 1e-12 * pathLen * eLen) {
                 double t = Cross(q0 - p, e) / denom;
@@ -302,30 +312,36 @@ double ContactFrame::FreeTravel(const NPoint& shift, const NPoint& move) const
     return std::min(EarliestBlock(shift, move, true), EarliestBlock(shift, move, false));
 }
 
-bool ContactFrame::HasProperCrossing(const NPoint& shift) const
+bool ContactFrame::EdgesCross(const EdgePair& edges, const NPoint& shift) const
 {
-    // Two edges cross when each has its ends strictly on both sides of the
-    // other's line (more than the tolerance away).
+    const NPoint& p0 = m_a[edges.i];
+    const NPoint& p1 = m_a[NextA(edges.i)];
+    NPoint q0 = VertexB(edges.j, shift);
+    NPoint q1 = VertexB(NextB(edges.j), shift);
+    if (std::max(q0.x, q1.x) < std::min(p0.x, p1.x) || std::min(q0.x, q1.x) > std::max(p0.x, p1.x) ||
+        std::max(q0.y, q1.y) < std::min(p0.y, p1.y) || std::min(q0.y, q1.y) > std::max(p0.y, p1.y))
+        return false;
+    // The ends of each edge lie more than the tolerance away on both sides
+    // of the other edge's line.
     auto straddles = [this](double d0, double d1, double len) {
         double lim = m_tol * len;
         return (d0 > lim && d1 < -lim) || (d0 < -lim && d1 > lim);
     };
-    for (size_t i = 0; i < m_a.size(); ++i) {
-        const NPoint& p0 = m_a[i];
-        const NPoint& p1 = m_a[NextA(i)];
-        NPoint e = p1 - p0;
-        for (size_t j = 0; j < m_b.size(); ++j) {
-            NPoint q0 = VertexB(j, shift);
-            NPoint q1 = VertexB(NextB(j), shift);
-            if (std::max(q0.x, q1.x) < std::min(p0.x, p1.x) || std::min(q0.x, q1.x) > std::max(p0.x, p1.x) ||
-                std::max(q0.y, q1.y) < std::min(p0.y, p1.y) || std::min(q0.y, q1.y) > std::max(p0.y, p1.y))
-                continue;
-            NPoint f = q1 - q0;
-            if (straddles(Cross(e, q0 - p0), Cross(e, q1 - p0), m_cornersA[i].length) &&
-                straddles(Cross(f, p0 - q0), Cross(f, p1 - q0), m_cornersB[j].length))
+    NPoint e = p1 - p0;
+    NPoint f = q1 - q0;
+    return straddles(Cross(e, q0 - p0), Cross(e, q1 - p0), m_cornersA[edges.i].length) &&
+           straddles(Cross(f, p0 - q0), Cross(f, p1 - q0), m_cornersB[edges.j].length);
+}
+
+bool ContactFrame::HasProperCrossing(const NPoint& shift, EdgePair* crossing) const
+{
+    for (size_t i = 0; i < m_a.size(); ++i)
+        for (size_t j = 0; j < m_b.size(); ++j)
+            if (EdgesCross({i, j}, shift)) {
+                if (crossing)
+                    *crossing = {i, j};
                 return true;
-        }
-    }
+            }
     return false;
 }
 
@@ -343,9 +359,9 @@ bool ContactFrame::HasVertexInside(const NPoint& shift) const
     return false;
 }
 
-bool ContactFrame::IsFeasible(const NPoint& shift) const
+bool ContactFrame::IsFeasible(const NPoint& shift, EdgePair* crossing) const
 {
-    if (HasProperCrossing(shift))
+    if (HasProperCrossing(shift, crossing))
         return false;
     std::vector<Contact> contacts;
     FindContacts(shift, contacts);

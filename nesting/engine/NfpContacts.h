@@ -36,6 +36,12 @@ struct Contact {
     size_t j;
 };
 
+// Edge i of A and edge j of B.
+struct EdgePair {
+    size_t i = 0;
+    size_t j = 0;
+};
+
 // An open sector of forbidden directions of motion of B, counter-clockwise
 // from `start` over `width` radians. `slide` is the motion that runs along
 // the sector's starting ray for as long as the contact lasts.
@@ -65,8 +71,12 @@ public:
     // The part of `move` (0 < t <= 1) B can travel from `shift` before it
     // would run into A; 1 when nothing is in the way.
     double FreeTravel(const NPoint& shift, const NPoint& move) const;
-    // B moved by `shift` does not overlap A (touching allowed).
-    bool IsFeasible(const NPoint& shift) const;
+    // B moved by `shift` does not overlap A (touching allowed). When two
+    // edges cross properly, `crossing` (if given) receives them.
+    bool IsFeasible(const NPoint& shift, EdgePair* crossing = nullptr) const;
+    // Edge i of A and edge j of B moved by `shift` cross each other properly:
+    // each has its ends strictly on both sides of the other's line.
+    bool EdgesCross(const EdgePair& edges, const NPoint& shift) const;
 
     // Where a point lies against a ring of this frame's scale.
     enum class Side { Inside, Boundary, Outside };
@@ -89,7 +99,7 @@ private:
     bool Near(const NPoint& p, const NPoint& q) const;
     bool OnSegment(const NPoint& p, const NPoint& q0, const NPoint& q1) const;
     double EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA) const;
-    bool HasProperCrossing(const NPoint& shift) const;
+    bool HasProperCrossing(const NPoint& shift, EdgePair* crossing) const;
     bool HasVertexInside(const NPoint& shift) const;
 
     // Per ring: the direction and length of edge k (k -> k+1) and the material wedge at
