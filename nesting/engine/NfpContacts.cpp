@@ -83,7 +83,55 @@ double SignedArea2(const std::vector<NPoint>& ring)
     return s;
 }
 
-ContactFrame::ContactFrame(const std::vector<NPoint>& a, const std::vector<NPoint>& b) : m_a(a), m_b(b)
+EdgeGrid::EdgeGrid(const std::vector<NPoint>& ring)
+{
+    if (ring.size() < 2)
+        return;
+    m_lo = m_hi = ring.front();
+    for (const NPoint& p : ring) {
+        m_lo = {std::min(m_lo.x, p.x), std::min(m_lo.y, p.y)};
+        m_hi = {std::max(m_hi.x, p.x), std::max(m_hi.y, p.y)};
+    }
+    // About one cell per edge.
+    m_cols = m_rows = static_cast<size_t>(std::ceil(std::sqrt(static_cast<double>(ring.size()))));
+    m_cellW = std::max((m_hi.x - m_lo.x) / static_cast<double>(m_cols), 1e-300);
+    m_cellH = std::max((m_hi.y - m_lo.y) / static_cast<double>(m_rows), 1e-300);
+    // Count the edges of each cell, then fill the cells in edge order.
+    m_start.assign(m_cols * m_rows + 1, 0);
+    for (size_t k = 0; k < ring.size(); ++k)
+        ForEachCell(ring[k], ring[(k + 1) % ring.size()], [&](size_t cell) { ++m_start[cell + 1]; });
+    for (size_t c = 1; c < m_start.size(); ++c)
+        m_start[c] += m_start[c - 1];
+    m_edges.resize(m_start.back());
+    std::vector<size_t> fill(m_start.begin(), m_start.end() - 1);
+    for (size_t k = 0; k < ring.size(); ++k)
+        ForEachCell(ring[k], ring[(k + 1) % ring.size()], [&](size_t cell) { m_edges[fill[cell]++] = k; });
+}
+
+size_t EdgeGrid::Col(double x) const
+{
+    double c = std::floor((x - m_lo.x) / m_cellW);
+    return static_cast<size_t>(std::clamp(c, 0.0, static_cast<double>(m_cols - 1)));
+}
+
+size_t EdgeGrid::Row(double y) const
+{
+    double r = std::floor((y - m_lo.y) / m_cellH);
+    return static_cast<size_t>(std::clamp(r, 0.0, static_cast<double>(m_rows - 1)));
+}
+
+template <class F>
+void EdgeGrid::ForEachCell(const NPoint& p, const NPoint& q, F f) const
+{
+    size_t c1 = Col(std::max(p.x, q.x));
+    size_t r1 = Row(std::max(p.y, q.y));
+    for (size_t r = Row(std::min(p.y, q.y)); r <= r1; ++r)
+        for (size_t c = Col(std::min(p.x, q.x)); c <= c1; ++c)
+            f(r * m_cols + c);
+}
+
+ContactFrame::ContactFrame(const std::vector<NPoint>& a, const std::vector<NPoint>& b)
+    : m_a(a), m_b(b), m_gridA(m_a)
 {
     double scale = 1.0;
     for (const auto* ring : {&m_a, &m_b})
@@ -335,13 +383,23 @@ bool ContactFrame::EdgesCross(const EdgePair& edges, const NPoint& shift) const
 
 bool ContactFrame::HasProperCrossing(const NPoint& shift, EdgePair* crossing) const
 {
-    for (size_t i = 0; i < m_a.size(); ++i)
-        for (size_t j = 0; j < m_b.size(); ++j)
-            if (EdgesCross({i, j}, shift)) {
-                if (crossing)
-                    *crossing = {i, j};
-                return true;
-            }
+    // Edges that cross have meeting boxes: only A's edges listed in the grid
+    // cells under each edge of B need a test.
+    for (size_t j = 0; j < m_b.size(); ++j) {
+        NPoint q0 = VertexB(j, shift);
+        NPoint q1 = VertexB(NextB(j), shift);
+        NPoint lo{std::min(q0.x, q1.x), std::min(q0.y, q1.y)};
+        NPoint hi{std::max(q0.x, q1.x), std::max(q0.y, q1.y)};
+        bool found = m_gridA.AnyNear(lo, hi, [&](size_t i) {
+            if (!EdgesCross({i, j}, shift))
+                return false;
+            if (crossing)
+                *crossing = {i, j};
+            return true;
+        });
+        if (found)
+            return true;
+    }
     return false;
 }
 

@@ -52,6 +52,47 @@ struct Sector {
     bool full = false; // every direction is forbidden: the rings overlap here
 };
 
+// A uniform grid over a ring's box; each cell lists the edges whose boxes
+// meet it, so that the edges near a segment are found without testing all.
+class EdgeGrid {
+public:
+    explicit EdgeGrid(const std::vector<NPoint>& ring);
+
+    // Calls f(k) for every edge k listed in a cell that the box [lo, hi]
+    // meets (an edge may come more than once) until f returns true; returns
+    // whether it did.
+    template <class F>
+    bool AnyNear(const NPoint& lo, const NPoint& hi, F f) const
+    {
+        if (m_cols == 0 || hi.x < m_lo.x || hi.y < m_lo.y || lo.x > m_hi.x || lo.y > m_hi.y)
+            return false;
+        size_t c0 = Col(lo.x), c1 = Col(hi.x);
+        for (size_t r = Row(lo.y); r <= Row(hi.y); ++r)
+            for (size_t c = c0; c <= c1; ++c) {
+                size_t cell = r * m_cols + c;
+                for (size_t e = m_start[cell]; e < m_start[cell + 1]; ++e)
+                    if (f(m_edges[e]))
+                        return true;
+            }
+        return false;
+    }
+
+private:
+    size_t Col(double x) const;
+    size_t Row(double y) const;
+    template <class F>
+    void ForEachCell(const NPoint& p, const NPoint& q, F f) const;
+
+    NPoint m_lo;
+    NPoint m_hi;
+    size_t m_cols = 0;
+    size_t m_rows = 0;
+    double m_cellW = 1.0;
+    double m_cellH = 1.0;
+    std::vector<size_t> m_start; // edges of cell c: m_edges[m_start[c] .. m_start[c + 1])
+    std::vector<size_t> m_edges;
+};
+
 // The two rings of one pair and the tolerances scaled to their size.
 class ContactFrame {
 public:
@@ -115,6 +156,7 @@ private:
     std::vector<NPoint> m_b;
     std::vector<Corner> m_cornersA;
     std::vector<Corner> m_cornersB;
+    EdgeGrid m_gridA;
     double m_tol = 0.0;
 };
 
