@@ -131,7 +131,7 @@ void EdgeGrid::ForEachCell(const NPoint& p, const NPoint& q, F f) const
 }
 
 ContactFrame::ContactFrame(const std::vector<NPoint>& a, const std::vector<NPoint>& b)
-    : m_a(a), m_b(b), m_gridA(m_a)
+    : m_a(a), m_b(b), m_gridA(m_a), m_gridB(m_b)
 {
     double scale = 1.0;
     for (const auto* ring : {&m_a, &m_b})
@@ -211,21 +211,39 @@ bool ContactFrame::OnSegment(const NPoint& p, const NPoint& q0, const NPoint& q1
     return across * across < m_tol * m_tol * len2;
 }
 
+void ContactFrame::EdgesNear(const EdgeGrid& grid, const NPoint& p, std::vector<size_t>& edges) const
+{
+    // Twice the tolerance: an edge that passes within it of p has a box
+    // that meets this one.
+    NPoint margin{2.0 * m_tol, 2.0 * m_tol};
+    edges.clear();
+    grid.AnyNear(p - margin, p + margin, [&](size_t k) {
+        edges.push_back(k);
+        return false;
+    });
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+}
+
 void ContactFrame::FindContacts(const NPoint& shift, std::vector<Contact>& contacts) const
 {
+    // A vertex that touches an edge or a vertex lies in a grid cell of that
+    // edge (each vertex starts an edge); only those edges are tested.
     contacts.clear();
     std::vector<bool> aOnVertex(m_a.size(), false);
+    std::vector<size_t> near;
     for (size_t j = 0; j < m_b.size(); ++j) {
         NPoint p = m_b[j] + shift;
+        EdgesNear(m_gridA, p, near);
         bool onVertex = false;
-        for (size_t i = 0; i < m_a.size(); ++i)
+        for (size_t i : near)
             if (Near(p, m_a[i])) {
                 contacts.push_back({ContactKind::VertexVertex, i, j});
                 aOnVertex[i] = onVertex = true;
             }
         if (onVertex)
             continue;
-        for (size_t i = 0; i < m_a.size(); ++i)
+        for (size_t i : near)
             if (OnSegment(p, m_a[i], m_a[NextA(i)]))
                 contacts.push_back({ContactKind::VertexOnEdgeA, i, j});
     }
@@ -233,7 +251,8 @@ void ContactFrame::FindContacts(const NPoint& shift, std::vector<Contact>& conta
         if (aOnVertex[i])
             continue;
         NPoint p = m_a[i] - shift;
-        for (size_t j = 0; j < m_b.size(); ++j)
+        EdgesNear(m_gridB, p, near);
+        for (size_t j : near)
             if (OnSegment(p, m_b[j], m_b[NextB(j)]))
                 contacts.push_back({ContactKind::VertexOnEdgeB, i, j});
     }
@@ -321,15 +340,20 @@ double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool
         if (t > tolT && t < best && Blocks(c, move))
             best = t;
     };
+    // Only the walls whose grid cells the swept path meets can be hit.
+    const EdgeGrid& wallGrid = bOnA ? m_gridA : m_gridB;
+    NPoint margin{2.0 * m_tol, 2.0 * m_tol};
     for (size_t m = 0; m < movers.size(); ++m) {
         NPoint p = movers[m] + moverShift;
-        for (size_t w = 0; w < walls.size(); ++w) {
+        NPoint lo = NPoint{std::min(p.x, p.x + path.x), std::min(p.y, p.y + path.y)} - margin - wallShift;
+        NPoint hi = NPoint{std::max(p.x, p.x + path.x), std::max(p.y, p.y + path.y)} + margin - wallShift;
+        wallGrid.AnyNear(lo, hi, [&](size_t w) {
             size_t wNext = w + 1 == walls.size() ? 0 : w + 1;
             NPoint q0 = walls[w] + wallShift;
             NPoint q1 = walls[wNext] + wallShift;
             double eLen = wallCorners[w].length;
             if (eLen < m_tol || OutsideBox(q0, q1, p, path, 2.0 * m_tol))
-                continue;
+                return false;
             NPoint e = q1 - q0;
             double denom = Cross(path, e);
             if (std::fabs(denom) > 1e-12 * pathLen * eLen) {
@@ -337,7 +361,7 @@ double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool
                 double s = Cross(q0 - p, path) / denom;
                 double tolS = m_tol / eLen;
                 if (t <= tolT || t > 1.0 + tolT || s < -tolS || s > 1.0 + tolS)
-                    continue;
+                    return false;
                 if (s * eLen < m_tol)
                     consider(t, contactAt(m, w, ContactKind::VertexVertex));
                 else if ((1.0 - s) * eLen < m_tol)
@@ -348,7 +372,8 @@ double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool
                 consider(Dot(q0 - p, path) / (pathLen * pathLen), contactAt(m, w, ContactKind::VertexVertex));
                 consider(Dot(q1 - p, path) / (pathLen * pathLen), contactAt(m, wNext, ContactKind::VertexVertex));
             }
-        }
+            return false;
+        });
     }
     return best;
 }

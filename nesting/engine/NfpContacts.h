@@ -140,6 +140,8 @@ private:
     bool Near(const NPoint& p, const NPoint& q) const;
     bool OnSegment(const NPoint& p, const NPoint& q0, const NPoint& q1) const;
     double EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA) const;
+    // The edges (ascending) of a grid's ring that may pass within the tolerance of p.
+    void EdgesNear(const EdgeGrid& grid, const NPoint& p, std::vector<size_t>& edges) const;
     bool HasProperCrossing(const NPoint& shift, EdgePair* crossing) const;
     bool HasVertexInside(const NPoint& shift) const;
 
@@ -157,6 +159,7 @@ private:
     std::vector<Corner> m_cornersA;
     std::vector<Corner> m_cornersB;
     EdgeGrid m_gridA;
+    EdgeGrid m_gridB;
     double m_tol = 0.0;
 };
 
