@@ -78,7 +78,7 @@ void NFP_Builder::RunCalculate()
             m_complete = false;
             return;
         }
-        m_rings.push_back(m_nfpPoints);
+        m_rings.emplace_back(m_nfpPoints);
     }
     FindInnerStartPosition();
     StoreRings();
@@ -164,10 +164,11 @@ bool NFP_Builder::IsKnownPosition(const NPoint& shift) const
 {
     using Side = ContactFrame::Side;
     for (size_t k = 0; k < m_rings.size(); ++k) {
-        const Ring& ring = m_rings[k];
-        if (m_frame->OnRing(ring, shift))
+        const nfp::IndexedRing& ring = m_rings[k];
+        bool area = ring.points.size() >= 3;
+        Side side = area ? m_frame->Locate(ring, shift) : m_frame->OnRing(ring, shift) ? Side::Boundary : Side::Outside;
+        if (side == Side::Boundary)
             return true;
-        Side side = ring.size() < 3 ? Side::Outside : m_frame->Locate(ring, shift);
         // Around A only the inside of the first ring holds cavities; every
         // other ring encloses free positions.
         bool enclosing = !m_inner && k == 0;
@@ -188,9 +189,9 @@ void NFP_Builder::TryStartAt(const NPoint& shift)
     // none, B fits exactly at this one position.
     double phi = m_sectors.front().start + m_sectors.front().width;
     if (!LeaveBlockedDirections(phi))
-        m_rings.push_back({shift});
+        m_rings.emplace_back(Ring{shift});
     else if (TraceRing(nfp::Mod2Pi(phi)))
-        m_rings.push_back(m_nfpPoints);
+        m_rings.emplace_back(m_nfpPoints);
     else
         m_complete = false;
 }
@@ -209,7 +210,7 @@ void NFP_Builder::Move(const NPoint& move)
 bool NFP_Builder::ReachesKnownRing() const
 {
     return std::any_of(m_rings.begin(), m_rings.end(),
-                       [&](const Ring& ring) { return m_frame->OnRing(ring, m_shift); });
+                       [&](const nfp::IndexedRing& ring) { return m_frame->OnRing(ring, m_shift); });
 }
 
 bool NFP_Builder::LeaveBlockedDirections(double& phi) const
@@ -406,7 +407,7 @@ void NFP_Builder::AppendCrossings(std::vector<ContactSegment>& segs, std::vector
 void NFP_Builder::StoreRings()
 {
     for (size_t k = 0; k < m_rings.size(); ++k) {
-        std::vector<NPoint> points = m_rings[k];
+        std::vector<NPoint> points = m_rings[k].points;
         for (NPoint& p : points)
             p += m_figurePlace;
         // A region of placement points runs counter-clockwise.

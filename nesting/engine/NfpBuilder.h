@@ -91,7 +91,7 @@ private:
     NSegment m_trimmedVector;
     double m_backAngle = 0.0;              // direction back along the last move
     std::vector<NPoint> m_nfpPoints;       // the ring being traced (translations)
-    std::vector<Ring> m_rings;             // finished rings (translations)
+    std::vector<nfp::IndexedRing> m_rings; // finished rings (translations)
     VectorPolygon m_nfpPolygons;
     size_t m_iter = 0;
     bool m_inner = false;

@@ -479,4 +479,36 @@ bool ContactFrame::OnRing(const std::vector<NPoint>& ring, const NPoint& p) cons
     return false;
 }
 
+bool ContactFrame::OnRing(const IndexedRing& ring, const NPoint& p) const
+{
+    const std::vector<NPoint>& pts = ring.points;
+    if (pts.size() < 2)
+        return OnRing(pts, p);
+    std::vector<size_t> near;
+    EdgesNear(ring.grid, p, near);
+    return std::any_of(near.begin(), near.end(),
+                       [&](size_t k) { return OnSegment(p, pts[k], pts[(k + 1) % pts.size()]); });
+}
+
+ContactFrame::Side ContactFrame::Locate(const IndexedRing& ring, const NPoint& p) const
+{
+    if (OnRing(ring, p))
+        return Side::Boundary;
+    // Count the edges the ray from p to the right crosses, each in the one
+    // grid column that holds its crossing.
+    const std::vector<NPoint>& pts = ring.points;
+    bool inside = false;
+    ring.grid.ForEachOnRay(p, [&](size_t k, size_t column) {
+        const NPoint& q0 = pts[k];
+        const NPoint& q1 = pts[(k + 1) % pts.size()];
+        if ((q0.y > p.y) == (q1.y > p.y))
+            return;
+        double x = q0.x + (p.y - q0.y) * (q1.x - q0.x) / (q1.y - q0.y);
+        x = std::clamp(x, std::min(q0.x, q1.x), std::max(q0.x, q1.x));
+        if (x > p.x && ring.grid.Col(x) == column)
+            inside = !inside;
+    });
+    return inside ? Side::Inside : Side::Outside;
+}
+
 } // namespace nfp

@@ -9,6 +9,7 @@
 
 #include "geometry/BaseAlgorithms.h"
 
+#include <utility>
 #include <vector>
 
 namespace nfp {
@@ -77,8 +78,22 @@ public:
         return false;
     }
 
-private:
+    // Calls f(k) once for every edge k that meets the horizontal ray from p
+    // to the right inside the grid, with `column` the column it meets it in;
+    // f sees each crossing once if it counts only those in the given column.
+    template <class F>
+    void ForEachOnRay(const NPoint& p, F f) const
+    {
+        if (m_cols == 0 || p.y < m_lo.y || p.y > m_hi.y || p.x > m_hi.x)
+            return;
+        size_t r = Row(p.y);
+        for (size_t c = Col(p.x); c < m_cols; ++c)
+            for (size_t e = m_start[r * m_cols + c]; e < m_start[r * m_cols + c + 1]; ++e)
+                f(m_edges[e], c);
+    }
     size_t Col(double x) const;
+
+private:
     size_t Row(double y) const;
     template <class F>
     void ForEachCell(const NPoint& p, const NPoint& q, F f) const;
@@ -91,6 +106,13 @@ private:
     double m_cellH = 1.0;
     std::vector<size_t> m_start; // edges of cell c: m_edges[m_start[c] .. m_start[c + 1])
     std::vector<size_t> m_edges;
+};
+
+// A ring with a grid over its edges, for locating many points against it.
+struct IndexedRing {
+    explicit IndexedRing(std::vector<NPoint> ringPoints) : points(std::move(ringPoints)), grid(points) {}
+    std::vector<NPoint> points;
+    EdgeGrid grid;
 };
 
 // The two rings of one pair and the tolerances scaled to their size.
@@ -123,6 +145,9 @@ public:
     enum class Side { Inside, Boundary, Outside };
     Side Locate(const std::vector<NPoint>& ring, const NPoint& p) const;
     bool OnRing(const std::vector<NPoint>& ring, const NPoint& p) const;
+    // The same with the ring's grid: only the edges near p are tested.
+    Side Locate(const IndexedRing& ring, const NPoint& p) const;
+    bool OnRing(const IndexedRing& ring, const NPoint& p) const;
 
     static bool InsideSector(const Sector& s, double angle);
     // The contact can exist without overlap at some translation: the
