@@ -111,6 +111,47 @@ void NFP_Builder::FindExterStartPosition()
     m_shift = a[ia] - b[jb];
 }
 
+template <class Visit>
+void NFP_Builder::ForEachCandidate(Visit visit) const
+{
+    const auto& a = m_frame->A();
+    const auto& b = m_frame->B();
+    std::vector<ContactSegment> segs;
+    using nfp::ContactKind;
+    for (size_t i = 0; i < a.size(); ++i)
+        for (size_t j = 0; j < b.size(); ++j) {
+            if (m_frame->CanTouch({ContactKind::VertexVertex, i, j}))
+                visit(a[i] - b[j]);
+            if (m_frame->CanTouch({ContactKind::VertexOnEdgeA, i, j}))
+                segs.emplace_back(a[i] - b[j], a[(i + 1) % a.size()] - b[j]);
+            if (m_frame->CanTouch({ContactKind::VertexOnEdgeB, i, j}))
+                segs.emplace_back(a[i] - b[j], a[i] - b[(j + 1) % b.size()]);
+        }
+    // Every boundary component has a vertex: a touching of two vertices (an
+    // end of these segments, above) or a crossing of two of the segments.
+    // A sweep from left to right: a segment meets only the segments that
+    // start before it ends.
+    std::stable_sort(segs.begin(), segs.end(),
+                     [](const ContactSegment& u, const ContactSegment& v) { return u.lo.x < v.lo.x; });
+    for (size_t k = 0; k < segs.size(); ++k) {
+        const ContactSegment& u = segs[k];
+        for (size_t l = k + 1; l < segs.size() && segs[l].lo.x <= u.hi.x; ++l) {
+            const ContactSegment& v = segs[l];
+            if (v.hi.y < u.lo.y || v.lo.y > u.hi.y)
+                continue;
+            double denom = nfp::Cross(u.dir, v.dir);
+            // Parallel: where they meet is an end of one of them.
+            if (denom * denom <= 1e-24 * u.len2 * v.len2)
+                continue;
+            NPoint w = v.p - u.p;
+            double t = nfp::Cross(w, v.dir) / denom;
+            double s = nfp::Cross(w, u.dir) / denom;
+            if (t > 0.0 && t < 1.0 && s > 0.0 && s < 1.0)
+                visit(u.p + NPoint{u.dir.x * t, u.dir.y * t});
+        }
+    }
+}
+
 void NFP_Builder::FindInnerStartPosition()
 {
     // Every piece of the boundary lies on a segment of positions where one
@@ -119,15 +160,12 @@ void NFP_Builder::FindInnerStartPosition()
     // with a convex B the orbit is the whole boundary.
     if (!m_inner && m_frame->BothConvex())
         return;
-    std::vector<NPoint> candidates;
-    ConvolutionCandidates(candidates);
     CrossingWitnesses witnesses;
-    for (const NPoint& p : candidates) {
-        if (m_rings.size() > MAX_RINGS)
-            break;
-        if (!witnesses.ShowOverlap(*m_frame, p) && !IsKnownPosition(p) && IsFeasible(p, witnesses))
+    ForEachCandidate([&](const NPoint& p) {
+        if (m_rings.size() <= MAX_RINGS && !witnesses.ShowOverlap(*m_frame, p) && !IsKnownPosition(p) &&
+            IsFeasible(p, witnesses))
             TryStartAt(p);
-    }
+    });
 }
 
 bool NFP_Builder::IsFeasible(const NPoint& shift, CrossingWitnesses& witnesses) const
@@ -351,57 +389,6 @@ bool NFP_Builder::TrimmingFeasibleTranslationVectors()
         return false;
     Move(move);
     return true;
-}
-
-void NFP_Builder::ConvolutionCandidates(std::vector<NPoint>& candidates) const
-{
-    const auto& a = m_frame->A();
-    const auto& b = m_frame->B();
-    std::vector<ContactSegment> segs;
-    using nfp::ContactKind;
-    for (size_t i = 0; i < a.size(); ++i)
-        for (size_t j = 0; j < b.size(); ++j) {
-            if (m_frame->CanTouch({ContactKind::VertexVertex, i, j}))
-                candidates.push_back(a[i] - b[j]);
-            if (m_frame->CanTouch({ContactKind::VertexOnEdgeA, i, j}))
-                segs.push_back({a[i] - b[j], a[(i + 1) % a.size()] - b[j]});
-            if (m_frame->CanTouch({ContactKind::VertexOnEdgeB, i, j}))
-                segs.push_back({a[i] - b[j], a[i] - b[(j + 1) % b.size()]});
-        }
-    // Every boundary component has a vertex: a touching of two vertices (an
-    // end of these segments, above) or a crossing of two of the segments.
-    AppendCrossings(segs, candidates);
-}
-
-void NFP_Builder::AppendCrossings(std::vector<ContactSegment>& segs, std::vector<NPoint>& points)
-{
-    // A sweep from left to right: a segment meets only the segments that
-    // start before it ends.
-    auto left = [](const ContactSegment& s) { return std::min(s.p.x, s.q.x); };
-    std::stable_sort(segs.begin(), segs.end(),
-                     [&](const ContactSegment& u, const ContactSegment& v) { return left(u) < left(v); });
-    for (size_t k = 0; k < segs.size(); ++k) {
-        const ContactSegment& u = segs[k];
-        NPoint d = u.q - u.p;
-        double right = std::max(u.p.x, u.q.x);
-        double bottom = std::min(u.p.y, u.q.y);
-        double top = std::max(u.p.y, u.q.y);
-        for (size_t l = k + 1; l < segs.size() && left(segs[l]) <= right; ++l) {
-            const ContactSegment& v = segs[l];
-            if (std::max(v.p.y, v.q.y) < bottom || std::min(v.p.y, v.q.y) > top)
-                continue;
-            NPoint e = v.q - v.p;
-            double denom = nfp::Cross(d, e);
-            // Parallel: where they meet is an end of one of them.
-            if (denom * denom <= 1e-24 * nfp::Dot(d, d) * nfp::Dot(e, e))
-                continue;
-            NPoint w = v.p - u.p;
-            double t = nfp::Cross(w, e) / denom;
-            double s = nfp::Cross(w, d) / denom;
-            if (t > 0.0 && t < 1.0 && s > 0.0 && s < 1.0)
-                points.push_back(u.p + NPoint{d.x * t, d.y * t});
-        }
-    }
 }
 
 void NFP_Builder::StoreRings()

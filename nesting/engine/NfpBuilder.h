@@ -4,6 +4,7 @@
 #include "engine/NfpContacts.h"
 #include "geometry/Polygon.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -72,12 +73,21 @@ private:
     bool IsFeasible(const NPoint& shift, CrossingWitnesses& witnesses) const;
     // The positions where B, moved from p to q, keeps one vertex on an edge.
     struct ContactSegment {
+        ContactSegment(const NPoint& from, const NPoint& to)
+            : p(from), dir(to - from), len2(nfp::Dot(dir, dir)), lo{std::min(from.x, to.x), std::min(from.y, to.y)},
+              hi{std::max(from.x, to.x), std::max(from.y, to.y)}
+        {
+        }
         NPoint p;
-        NPoint q;
+        NPoint dir; // q - p
+        double len2;
+        NPoint lo; // the box
+        NPoint hi;
     };
-    void ConvolutionCandidates(std::vector<NPoint>& candidates) const;
-    // Appends the points where two of the segments cross (reorders them).
-    static void AppendCrossings(std::vector<ContactSegment>& segs, std::vector<NPoint>& points);
+    // Calls visit(shift) for every position where B touches A at two places
+    // at once: two vertices on each other, or two contact segments crossing.
+    template <class Visit>
+    void ForEachCandidate(Visit visit) const;
     void StoreRings();
     size_t StepBound() const;
 
