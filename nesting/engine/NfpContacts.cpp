@@ -94,8 +94,8 @@ EdgeGrid::EdgeGrid(const std::vector<NPoint>& ring)
     }
     // About one cell per edge.
     m_cols = m_rows = static_cast<size_t>(std::ceil(std::sqrt(static_cast<double>(ring.size()))));
-    m_cellW = std::max((m_hi.x - m_lo.x) / static_cast<double>(m_cols), 1e-300);
-    m_cellH = std::max((m_hi.y - m_lo.y) / static_cast<double>(m_rows), 1e-300);
+    m_perCellX = static_cast<double>(m_cols) / std::max(m_hi.x - m_lo.x, 1e-300);
+    m_perCellY = static_cast<double>(m_rows) / std::max(m_hi.y - m_lo.y, 1e-300);
     // Count the edges of each cell, then fill the cells in edge order.
     m_start.assign(m_cols * m_rows + 1, 0);
     for (size_t k = 0; k < ring.size(); ++k)
@@ -110,14 +110,14 @@ EdgeGrid::EdgeGrid(const std::vector<NPoint>& ring)
 
 size_t EdgeGrid::Col(double x) const
 {
-    double c = std::floor((x - m_lo.x) / m_cellW);
-    return static_cast<size_t>(std::clamp(c, 0.0, static_cast<double>(m_cols - 1)));
+    double c = (x - m_lo.x) * m_perCellX;
+    return c <= 0.0 ? 0 : c >= static_cast<double>(m_cols) ? m_cols - 1 : static_cast<size_t>(c);
 }
 
 size_t EdgeGrid::Row(double y) const
 {
-    double r = std::floor((y - m_lo.y) / m_cellH);
-    return static_cast<size_t>(std::clamp(r, 0.0, static_cast<double>(m_rows - 1)));
+    double r = (y - m_lo.y) * m_perCellY;
+    return r <= 0.0 ? 0 : r >= static_cast<double>(m_rows) ? m_rows - 1 : static_cast<size_t>(r);
 }
 
 template <class F>

@@ -102,8 +102,8 @@ private:
     NPoint m_hi;
     size_t m_cols = 0;
     size_t m_rows = 0;
-    double m_cellW = 1.0;
-    double m_cellH = 1.0;
+    double m_perCellX = 1.0; // cells per unit of length
+    double m_perCellY = 1.0;
     std::vector<size_t> m_start; // edges of cell c: m_edges[m_start[c] .. m_start[c + 1])
     std::vector<size_t> m_edges;
 };
