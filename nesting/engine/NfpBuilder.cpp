@@ -78,7 +78,7 @@ void NFP_Builder::RunCalculate()
             m_complete = false;
             return;
         }
-        m_rings.push_back(m_nfpPoints);
+        m_rings.emplace_back(m_nfpPoints);
     }
     FindInnerStartPosition();
     StoreRings();
@@ -111,6 +111,47 @@ void NFP_Builder::FindExterStartPosition()
     m_shift = a[ia] - b[jb];
 }
 
+template <class Visit>
+void NFP_Builder::ForEachCandidate(Visit visit) const
+{
+    const auto& a = m_frame->A();
+    const auto& b = m_frame->B();
+    std::vector<ContactSegment> segs;
+    using nfp::ContactKind;
+    for (size_t i = 0; i < a.size(); ++i)
+        for (size_t j = 0; j < b.size(); ++j) {
+            if (m_frame->CanTouch({ContactKind::VertexVertex, i, j}))
+                visit(a[i] - b[j]);
+            if (m_frame->CanTouch({ContactKind::VertexOnEdgeA, i, j}))
+                segs.emplace_back(a[i] - b[j], a[(i + 1) % a.size()] - b[j]);
+            if (m_frame->CanTouch({ContactKind::VertexOnEdgeB, i, j}))
+                segs.emplace_back(a[i] - b[j], a[i] - b[(j + 1) % b.size()]);
+        }
+    // Every boundary component has a vertex: a touching of two vertices (an
+    // end of these segments, above) or a crossing of two of the segments.
+    // A sweep from left to right: a segment meets only the segments that
+    // start before it ends.
+    std::stable_sort(segs.begin(), segs.end(),
+                     [](const ContactSegment& u, const ContactSegment& v) { return u.lo.x < v.lo.x; });
+    for (size_t k = 0; k < segs.size(); ++k) {
+        const ContactSegment& u = segs[k];
+        for (size_t l = k + 1; l < segs.size() && segs[l].lo.x <= u.hi.x; ++l) {
+            const ContactSegment& v = segs[l];
+            if (v.hi.y < u.lo.y || v.lo.y > u.hi.y)
+                continue;
+            double denom = nfp::Cross(u.dir, v.dir);
+            // Parallel: where they meet is an end of one of them.
+            if (denom * denom <= 1e-24 * u.len2 * v.len2)
+                continue;
+            NPoint w = v.p - u.p;
+            double t = nfp::Cross(w, v.dir) / denom;
+            double s = nfp::Cross(w, u.dir) / denom;
+            if (t > 0.0 && t < 1.0 && s > 0.0 && s < 1.0)
+                visit(u.p + NPoint{u.dir.x * t, u.dir.y * t});
+        }
+    }
+}
+
 void NFP_Builder::FindInnerStartPosition()
 {
     // Every piece of the boundary lies on a segment of positions where one
@@ -119,24 +160,53 @@ void NFP_Builder::FindInnerStartPosition()
     // with a convex B the orbit is the whole boundary.
     if (!m_inner && m_frame->BothConvex())
         return;
-    std::vector<NPoint> candidates;
-    ConvolutionCandidates(candidates);
-    for (const NPoint& p : candidates) {
-        if (m_rings.size() > MAX_RINGS)
-            break;
-        if (!IsKnownPosition(p) && m_frame->IsFeasible(p))
+    CrossingWitnesses witnesses;
+    ForEachCandidate([&](const NPoint& p) {
+        if (m_rings.size() <= MAX_RINGS && !witnesses.ShowOverlap(*m_frame, p) && !IsKnownPosition(p) &&
+            IsFeasible(p, witnesses))
             TryStartAt(p);
-    }
+    });
+}
+
+bool NFP_Builder::IsFeasible(const NPoint& shift, CrossingWitnesses& witnesses) const
+{
+    nfp::EdgePair crossing;
+    crossing.i = m_frame->A().size(); // none yet
+    if (m_frame->IsFeasible(shift, &crossing))
+        return true;
+    if (crossing.i < m_frame->A().size())
+        witnesses.Add(crossing);
+    return false;
+}
+
+bool NFP_Builder::CrossingWitnesses::ShowOverlap(const ContactFrame& frame, const NPoint& shift)
+{
+    for (size_t k = 0; k < m_pairs.size(); ++k)
+        if (frame.EdgesCross(m_pairs[k], shift)) {
+            // Keep the most useful witness first.
+            std::rotate(m_pairs.begin(), m_pairs.begin() + static_cast<std::ptrdiff_t>(k),
+                        m_pairs.begin() + static_cast<std::ptrdiff_t>(k) + 1);
+            return true;
+        }
+    return false;
+}
+
+void NFP_Builder::CrossingWitnesses::Add(const nfp::EdgePair& pair)
+{
+    if (m_pairs.size() == CAPACITY)
+        m_pairs.pop_back();
+    m_pairs.insert(m_pairs.begin(), pair);
 }
 
 bool NFP_Builder::IsKnownPosition(const NPoint& shift) const
 {
     using Side = ContactFrame::Side;
     for (size_t k = 0; k < m_rings.size(); ++k) {
-        const Ring& ring = m_rings[k];
-        if (m_frame->OnRing(ring, shift))
+        const nfp::IndexedRing& ring = m_rings[k];
+        bool area = ring.points.size() >= 3;
+        Side side = area ? m_frame->Locate(ring, shift) : m_frame->OnRing(ring, shift) ? Side::Boundary : Side::Outside;
+        if (side == Side::Boundary)
             return true;
-        Side side = ring.size() < 3 ? Side::Outside : m_frame->Locate(ring, shift);
         // Around A only the inside of the first ring holds cavities; every
         // other ring encloses free positions.
         bool enclosing = !m_inner && k == 0;
@@ -157,9 +227,9 @@ void NFP_Builder::TryStartAt(const NPoint& shift)
     // none, B fits exactly at this one position.
     double phi = m_sectors.front().start + m_sectors.front().width;
     if (!LeaveBlockedDirections(phi))
-        m_rings.push_back({shift});
+        m_rings.emplace_back(Ring{shift});
     else if (TraceRing(nfp::Mod2Pi(phi)))
-        m_rings.push_back(m_nfpPoints);
+        m_rings.emplace_back(m_nfpPoints);
     else
         m_complete = false;
 }
@@ -178,7 +248,7 @@ void NFP_Builder::Move(const NPoint& move)
 bool NFP_Builder::ReachesKnownRing() const
 {
     return std::any_of(m_rings.begin(), m_rings.end(),
-                       [&](const Ring& ring) { return m_frame->OnRing(ring, m_shift); });
+                       [&](const nfp::IndexedRing& ring) { return m_frame->OnRing(ring, m_shift); });
 }
 
 bool NFP_Builder::LeaveBlockedDirections(double& phi) const
@@ -321,47 +391,10 @@ bool NFP_Builder::TrimmingFeasibleTranslationVectors()
     return true;
 }
 
-void NFP_Builder::ConvolutionCandidates(std::vector<NPoint>& candidates) const
-{
-    const auto& a = m_frame->A();
-    const auto& b = m_frame->B();
-    struct Seg {
-        NPoint p;
-        NPoint q;
-    };
-    std::vector<Seg> segs;
-    using nfp::ContactKind;
-    for (size_t i = 0; i < a.size(); ++i)
-        for (size_t j = 0; j < b.size(); ++j) {
-            if (m_frame->CanTouch({ContactKind::VertexVertex, i, j}))
-                candidates.push_back(a[i] - b[j]);
-            if (m_frame->CanTouch({ContactKind::VertexOnEdgeA, i, j}))
-                segs.push_back({a[i] - b[j], a[(i + 1) % a.size()] - b[j]});
-            if (m_frame->CanTouch({ContactKind::VertexOnEdgeB, i, j}))
-                segs.push_back({a[i] - b[j], a[i] - b[(j + 1) % b.size()]});
-        }
-    // Every boundary component has a vertex: a touching of two vertices (an
-    // end of these segments, above) or a crossing of two of the segments.
-    for (size_t k = 0; k < segs.size(); ++k) {
-        NPoint d = segs[k].q - segs[k].p;
-        for (size_t l = k + 1; l < segs.size(); ++l) {
-            NPoint e = segs[l].q - segs[l].p;
-            double denom = nfp::Cross(d, e);
-            if (std::fabs(denom) <= 1e-12 * Length(d) * Length(e))
-                continue; // parallel: where they meet is an end of one of them
-            NPoint w = segs[l].p - segs[k].p;
-            double t = nfp::Cross(w, e) / denom;
-            double s = nfp::Cross(w, d) / denom;
-            if (t > 0.0 && t < 1.0 && s > 0.0 && s < 1.0)
-                candidates.push_back(segs[k].p + NPoint{d.x * t, d.y * t});
-        }
-    }
-}
-
 void NFP_Builder::StoreRings()
 {
     for (size_t k = 0; k < m_rings.size(); ++k) {
-        std::vector<NPoint> points = m_rings[k];
+        std::vector<NPoint> points = m_rings[k].points;
         for (NPoint& p : points)
             p += m_figurePlace;
         // A region of placement points runs counter-clockwise.

@@ -4,6 +4,7 @@
 #include "engine/NfpContacts.h"
 #include "geometry/Polygon.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -33,6 +34,21 @@ public:
 private:
     using Ring = std::vector<NPoint>;
 
+    // Pairs of edges that crossed at recently tested positions. Candidate
+    // positions deep inside the overlap region far outnumber the others, and
+    // the edges that crossed at one of them mostly cross at its neighbours
+    // too: testing these few pairs first settles most candidates at once.
+    class CrossingWitnesses {
+    public:
+        // Some kept pair crosses with B moved by `shift`.
+        bool ShowOverlap(const nfp::ContactFrame& frame, const NPoint& shift);
+        void Add(const nfp::EdgePair& pair);
+
+    private:
+        static constexpr size_t CAPACITY = 8;
+        std::vector<nfp::EdgePair> m_pairs; // most recently useful first
+    };
+
     bool CheckIndexesByGabarit() const;
     void FindExterStartPosition();
     void FindInnerStartPosition();
@@ -52,7 +68,26 @@ private:
     // every direction is blocked.
     bool LeaveBlockedDirections(double& phi) const;
     bool IsKnownPosition(const NPoint& shift) const;
-    void ConvolutionCandidates(std::vector<NPoint>& candidates) const;
+    // B moved by `shift` does not overlap A; an edge pair that shows the
+    // overlap joins the witnesses.
+    bool IsFeasible(const NPoint& shift, CrossingWitnesses& witnesses) const;
+    // The positions where B, moved from p to q, keeps one vertex on an edge.
+    struct ContactSegment {
+        ContactSegment(const NPoint& from, const NPoint& to)
+            : p(from), dir(to - from), len2(nfp::Dot(dir, dir)), lo{std::min(from.x, to.x), std::min(from.y, to.y)},
+              hi{std::max(from.x, to.x), std::max(from.y, to.y)}
+        {
+        }
+        NPoint p;
+        NPoint dir; // q - p
+        double len2;
+        NPoint lo; // the box
+        NPoint hi;
+    };
+    // Calls visit(shift) for every position where B touches A at two places
+    // at once: two vertices on each other, or two contact segments crossing.
+    template <class Visit>
+    void ForEachCandidate(Visit visit) const;
     void StoreRings();
     size_t StepBound() const;
 
@@ -66,7 +101,7 @@ private:
     NSegment m_trimmedVector;
     double m_backAngle = 0.0;              // direction back along the last move
     std::vector<NPoint> m_nfpPoints;       // the ring being traced (translations)
-    std::vector<Ring> m_rings;             // finished rings (translations)
+    std::vector<nfp::IndexedRing> m_rings; // finished rings (translations)
     VectorPolygon m_nfpPolygons;
     size_t m_iter = 0;
     bool m_inner = false;

@@ -51,6 +51,15 @@ Sector Hull(double sI, double wI, double sJ, double wJ)
     return s;
 }
 
+// The wall q0-q1 lies apart from the path p -> p + path, both widened by
+// a margin so that touching at the ends is kept.
+bool OutsideBox(const NPoint& q0, const NPoint& q1, const NPoint& p, const NPoint& path, double margin)
+{
+    NPoint r = p + path;
+    return std::max(q0.x, q1.x) < std::min(p.x, r.x) - margin || std::min(q0.x, q1.x) > std::max(p.x, r.x) + margin ||
+           std::max(q0.y, q1.y) < std::min(p.y, r.y) - margin || std::min(q0.y, q1.y) > std::max(p.y, r.y) + margin;
+}
+
 } // namespace
 
 double Cross(const NPoint& a, const NPoint& b) { return a.x * b.y - a.y * b.x; }
@@ -74,7 +83,55 @@ double SignedArea2(const std::vector<NPoint>& ring)
     return s;
 }
 
-ContactFrame::ContactFrame(const std::vector<NPoint>& a, const std::vector<NPoint>& b) : m_a(a), m_b(b)
+EdgeGrid::EdgeGrid(const std::vector<NPoint>& ring)
+{
+    if (ring.size() < 2)
+        return;
+    m_lo = m_hi = ring.front();
+    for (const NPoint& p : ring) {
+        m_lo = {std::min(m_lo.x, p.x), std::min(m_lo.y, p.y)};
+        m_hi = {std::max(m_hi.x, p.x), std::max(m_hi.y, p.y)};
+    }
+    // About one cell per edge.
+    m_cols = m_rows = static_cast<size_t>(std::ceil(std::sqrt(static_cast<double>(ring.size()))));
+    m_perCellX = static_cast<double>(m_cols) / std::max(m_hi.x - m_lo.x, 1e-300);
+    m_perCellY = static_cast<double>(m_rows) / std::max(m_hi.y - m_lo.y, 1e-300);
+    // Count the edges of each cell, then fill the cells in edge order.
+    m_start.assign(m_cols * m_rows + 1, 0);
+    for (size_t k = 0; k < ring.size(); ++k)
+        ForEachCell(ring[k], ring[(k + 1) % ring.size()], [&](size_t cell) { ++m_start[cell + 1]; });
+    for (size_t c = 1; c < m_start.size(); ++c)
+        m_start[c] += m_start[c - 1];
+    m_edges.resize(m_start.back());
+    std::vector<size_t> fill(m_start.begin(), m_start.end() - 1);
+    for (size_t k = 0; k < ring.size(); ++k)
+        ForEachCell(ring[k], ring[(k + 1) % ring.size()], [&](size_t cell) { m_edges[fill[cell]++] = k; });
+}
+
+size_t EdgeGrid::Col(double x) const
+{
+    double c = (x - m_lo.x) * m_perCellX;
+    return c <= 0.0 ? 0 : c >= static_cast<double>(m_cols) ? m_cols - 1 : static_cast<size_t>(c);
+}
+
+size_t EdgeGrid::Row(double y) const
+{
+    double r = (y - m_lo.y) * m_perCellY;
+    return r <= 0.0 ? 0 : r >= static_cast<double>(m_rows) ? m_rows - 1 : static_cast<size_t>(r);
+}
+
+template <class F>
+void EdgeGrid::ForEachCell(const NPoint& p, const NPoint& q, F f) const
+{
+    size_t c1 = Col(std::max(p.x, q.x));
+    size_t r1 = Row(std::max(p.y, q.y));
+    for (size_t r = Row(std::min(p.y, q.y)); r <= r1; ++r)
+        for (size_t c = Col(std::min(p.x, q.x)); c <= c1; ++c)
+            f(r * m_cols + c);
+}
+
+ContactFrame::ContactFrame(const std::vector<NPoint>& a, const std::vector<NPoint>& b)
+    : m_a(a), m_b(b), m_gridA(m_a), m_gridB(m_b)
 {
     double scale = 1.0;
     for (const auto* ring : {&m_a, &m_b})
@@ -154,21 +211,39 @@ bool ContactFrame::OnSegment(const NPoint& p, const NPoint& q0, const NPoint& q1
     return across * across < m_tol * m_tol * len2;
 }
 
+void ContactFrame::EdgesNear(const EdgeGrid& grid, const NPoint& p, std::vector<size_t>& edges) const
+{
+    // Twice the tolerance: an edge that passes within it of p has a box
+    // that meets this one.
+    NPoint margin{2.0 * m_tol, 2.0 * m_tol};
+    edges.clear();
+    grid.AnyNear(p - margin, p + margin, [&](size_t k) {
+        edges.push_back(k);
+        return false;
+    });
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+}
+
 void ContactFrame::FindContacts(const NPoint& shift, std::vector<Contact>& contacts) const
 {
+    // A vertex that touches an edge or a vertex lies in a grid cell of that
+    // edge (each vertex starts an edge); only those edges are tested.
     contacts.clear();
     std::vector<bool> aOnVertex(m_a.size(), false);
+    std::vector<size_t> near;
     for (size_t j = 0; j < m_b.size(); ++j) {
         NPoint p = m_b[j] + shift;
+        EdgesNear(m_gridA, p, near);
         bool onVertex = false;
-        for (size_t i = 0; i < m_a.size(); ++i)
+        for (size_t i : near)
             if (Near(p, m_a[i])) {
                 contacts.push_back({ContactKind::VertexVertex, i, j});
                 aOnVertex[i] = onVertex = true;
             }
         if (onVertex)
             continue;
-        for (size_t i = 0; i < m_a.size(); ++i)
+        for (size_t i : near)
             if (OnSegment(p, m_a[i], m_a[NextA(i)]))
                 contacts.push_back({ContactKind::VertexOnEdgeA, i, j});
     }
@@ -176,7 +251,8 @@ void ContactFrame::FindContacts(const NPoint& shift, std::vector<Contact>& conta
         if (aOnVertex[i])
             continue;
         NPoint p = m_a[i] - shift;
-        for (size_t j = 0; j < m_b.size(); ++j)
+        EdgesNear(m_gridB, p, near);
+        for (size_t j : near)
             if (OnSegment(p, m_b[j], m_b[NextB(j)]))
                 contacts.push_back({ContactKind::VertexOnEdgeB, i, j});
     }
@@ -250,6 +326,7 @@ double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool
     // of the other ring in a way that blocks the motion.
     const std::vector<NPoint>& movers = bOnA ? m_b : m_a;
     const std::vector<NPoint>& walls = bOnA ? m_a : m_b;
+    const std::vector<Corner>& wallCorners = bOnA ? m_cornersA : m_cornersB;
     NPoint path = bOnA ? move : NPoint{-move.x, -move.y};
     NPoint moverShift = bOnA ? shift : NPoint{};
     NPoint wallShift = bOnA ? NPoint{} : shift;
@@ -263,23 +340,28 @@ double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool
         if (t > tolT && t < best && Blocks(c, move))
             best = t;
     };
+    // Only the walls whose grid cells the swept path meets can be hit.
+    const EdgeGrid& wallGrid = bOnA ? m_gridA : m_gridB;
+    NPoint margin{2.0 * m_tol, 2.0 * m_tol};
     for (size_t m = 0; m < movers.size(); ++m) {
         NPoint p = movers[m] + moverShift;
-        for (size_t w = 0; w < walls.size(); ++w) {
+        NPoint lo = NPoint{std::min(p.x, p.x + path.x), std::min(p.y, p.y + path.y)} - margin - wallShift;
+        NPoint hi = NPoint{std::max(p.x, p.x + path.x), std::max(p.y, p.y + path.y)} + margin - wallShift;
+        wallGrid.AnyNear(lo, hi, [&](size_t w) {
             size_t wNext = w + 1 == walls.size() ? 0 : w + 1;
             NPoint q0 = walls[w] + wallShift;
             NPoint q1 = walls[wNext] + wallShift;
+            double eLen = wallCorners[w].length;
+            if (eLen < m_tol || OutsideBox(q0, q1, p, path, 2.0 * m_tol))
+                return false;
             NPoint e = q1 - q0;
-            double eLen = Length(e);
-            if (eLen < m_tol)
-                continue;
             double denom = Cross(path, e);
             if (std::fabs(denom) > 1e-12 * pathLen * eLen) {
                 double t = Cross(q0 - p, e) / denom;
                 double s = Cross(q0 - p, path) / denom;
                 double tolS = m_tol / eLen;
                 if (t <= tolT || t > 1.0 + tolT || s < -tolS || s > 1.0 + tolS)
-                    continue;
+                    return false;
                 if (s * eLen < m_tol)
                     consider(t, contactAt(m, w, ContactKind::VertexVertex));
                 else if ((1.0 - s) * eLen < m_tol)
@@ -290,7 +372,8 @@ double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool
                 consider(Dot(q0 - p, path) / (pathLen * pathLen), contactAt(m, w, ContactKind::VertexVertex));
                 consider(Dot(q1 - p, path) / (pathLen * pathLen), contactAt(m, wNext, ContactKind::VertexVertex));
             }
-        }
+            return false;
+        });
     }
     return best;
 }
@@ -302,29 +385,45 @@ double ContactFrame::FreeTravel(const NPoint& shift, const NPoint& move) const
     return std::min(EarliestBlock(shift, move, true), EarliestBlock(shift, move, false));
 }
 
-bool ContactFrame::HasProperCrossing(const NPoint& shift) const
+bool ContactFrame::EdgesCross(const EdgePair& edges, const NPoint& shift) const
 {
-    // Two edges cross when each has its ends strictly on both sides of the
-    // other's line (more than the tolerance away).
+    const NPoint& p0 = m_a[edges.i];
+    const NPoint& p1 = m_a[NextA(edges.i)];
+    NPoint q0 = VertexB(edges.j, shift);
+    NPoint q1 = VertexB(NextB(edges.j), shift);
+    if (std::max(q0.x, q1.x) < std::min(p0.x, p1.x) || std::min(q0.x, q1.x) > std::max(p0.x, p1.x) ||
+        std::max(q0.y, q1.y) < std::min(p0.y, p1.y) || std::min(q0.y, q1.y) > std::max(p0.y, p1.y))
+        return false;
+    // The ends of each edge lie more than the tolerance away on both sides
+    // of the other edge's line.
     auto straddles = [this](double d0, double d1, double len) {
         double lim = m_tol * len;
         return (d0 > lim && d1 < -lim) || (d0 < -lim && d1 > lim);
     };
-    for (size_t i = 0; i < m_a.size(); ++i) {
-        const NPoint& p0 = m_a[i];
-        const NPoint& p1 = m_a[NextA(i)];
-        NPoint e = p1 - p0;
-        for (size_t j = 0; j < m_b.size(); ++j) {
-            NPoint q0 = VertexB(j, shift);
-            NPoint q1 = VertexB(NextB(j), shift);
-            if (std::max(q0.x, q1.x) < std::min(p0.x, p1.x) || std::min(q0.x, q1.x) > std::max(p0.x, p1.x) ||
-                std::max(q0.y, q1.y) < std::min(p0.y, p1.y) || std::min(q0.y, q1.y) > std::max(p0.y, p1.y))
-                continue;
-            NPoint f = q1 - q0;
-            if (straddles(Cross(e, q0 - p0), Cross(e, q1 - p0), m_cornersA[i].length) &&
-                straddles(Cross(f, p0 - q0), Cross(f, p1 - q0), m_cornersB[j].length))
-                return true;
-        }
+    NPoint e = p1 - p0;
+    NPoint f = q1 - q0;
+    return straddles(Cross(e, q0 - p0), Cross(e, q1 - p0), m_cornersA[edges.i].length) &&
+           straddles(Cross(f, p0 - q0), Cross(f, p1 - q0), m_cornersB[edges.j].length);
+}
+
+bool ContactFrame::HasProperCrossing(const NPoint& shift, EdgePair* crossing) const
+{
+    // Edges that cross have meeting boxes: only A's edges listed in the grid
+    // cells under each edge of B need a test.
+    for (size_t j = 0; j < m_b.size(); ++j) {
+        NPoint q0 = VertexB(j, shift);
+        NPoint q1 = VertexB(NextB(j), shift);
+        NPoint lo{std::min(q0.x, q1.x), std::min(q0.y, q1.y)};
+        NPoint hi{std::max(q0.x, q1.x), std::max(q0.y, q1.y)};
+        bool found = m_gridA.AnyNear(lo, hi, [&](size_t i) {
+            if (!EdgesCross({i, j}, shift))
+                return false;
+            if (crossing)
+                *crossing = {i, j};
+            return true;
+        });
+        if (found)
+            return true;
     }
     return false;
 }
@@ -343,9 +442,9 @@ bool ContactFrame::HasVertexInside(const NPoint& shift) const
     return false;
 }
 
-bool ContactFrame::IsFeasible(const NPoint& shift) const
+bool ContactFrame::IsFeasible(const NPoint& shift, EdgePair* crossing) const
 {
-    if (HasProperCrossing(shift))
+    if (HasProperCrossing(shift, crossing))
         return false;
     std::vector<Contact> contacts;
     FindContacts(shift, contacts);
@@ -378,6 +477,38 @@ bool ContactFrame::OnRing(const std::vector<NPoint>& ring, const NPoint& p) cons
         if (OnSegment(p, ring[k], ring[(k + 1) % ring.size()]))
             return true;
     return false;
+}
+
+bool ContactFrame::OnRing(const IndexedRing& ring, const NPoint& p) const
+{
+    const std::vector<NPoint>& pts = ring.points;
+    if (pts.size() < 2)
+        return OnRing(pts, p);
+    std::vector<size_t> near;
+    EdgesNear(ring.grid, p, near);
+    return std::any_of(near.begin(), near.end(),
+                       [&](size_t k) { return OnSegment(p, pts[k], pts[(k + 1) % pts.size()]); });
+}
+
+ContactFrame::Side ContactFrame::Locate(const IndexedRing& ring, const NPoint& p) const
+{
+    if (OnRing(ring, p))
+        return Side::Boundary;
+    // Count the edges the ray from p to the right crosses, each in the one
+    // grid column that holds its crossing.
+    const std::vector<NPoint>& pts = ring.points;
+    bool inside = false;
+    ring.grid.ForEachOnRay(p, [&](size_t k, size_t column) {
+        const NPoint& q0 = pts[k];
+        const NPoint& q1 = pts[(k + 1) % pts.size()];
+        if ((q0.y > p.y) == (q1.y > p.y))
+            return;
+        double x = q0.x + (p.y - q0.y) * (q1.x - q0.x) / (q1.y - q0.y);
+        x = std::clamp(x, std::min(q0.x, q1.x), std::max(q0.x, q1.x));
+        if (x > p.x && ring.grid.Col(x) == column)
+            inside = !inside;
+    });
+    return inside ? Side::Inside : Side::Outside;
 }
 
 } // namespace nfp

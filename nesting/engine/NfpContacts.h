@@ -9,6 +9,7 @@
 
 #include "geometry/BaseAlgorithms.h"
 
+#include <utility>
 #include <vector>
 
 namespace nfp {
@@ -36,6 +37,12 @@ struct Contact {
     size_t j;
 };
 
+// Edge i of A and edge j of B.
+struct EdgePair {
+    size_t i = 0;
+    size_t j = 0;
+};
+
 // An open sector of forbidden directions of motion of B, counter-clockwise
 // from `start` over `width` radians. `slide` is the motion that runs along
 // the sector's starting ray for as long as the contact lasts.
@@ -44,6 +51,68 @@ struct Sector {
     double width = 0.0;
     NPoint slide;
     bool full = false; // every direction is forbidden: the rings overlap here
+};
+
+// A uniform grid over a ring's box; each cell lists the edges whose boxes
+// meet it, so that the edges near a segment are found without testing all.
+class EdgeGrid {
+public:
+    explicit EdgeGrid(const std::vector<NPoint>& ring);
+
+    // Calls f(k) for every edge k listed in a cell that the box [lo, hi]
+    // meets (an edge may come more than once) until f returns true; returns
+    // whether it did.
+    template <class F>
+    bool AnyNear(const NPoint& lo, const NPoint& hi, F f) const
+    {
+        if (m_cols == 0 || hi.x < m_lo.x || hi.y < m_lo.y || lo.x > m_hi.x || lo.y > m_hi.y)
+            return false;
+        size_t c0 = Col(lo.x), c1 = Col(hi.x);
+        for (size_t r = Row(lo.y); r <= Row(hi.y); ++r)
+            for (size_t c = c0; c <= c1; ++c) {
+                size_t cell = r * m_cols + c;
+                for (size_t e = m_start[cell]; e < m_start[cell + 1]; ++e)
+                    if (f(m_edges[e]))
+                        return true;
+            }
+        return false;
+    }
+
+    // Calls f(k) once for every edge k that meets the horizontal ray from p
+    // to the right inside the grid, with `column` the column it meets it in;
+    // f sees each crossing once if it counts only those in the given column.
+    template <class F>
+    void ForEachOnRay(const NPoint& p, F f) const
+    {
+        if (m_cols == 0 || p.y < m_lo.y || p.y > m_hi.y || p.x > m_hi.x)
+            return;
+        size_t r = Row(p.y);
+        for (size_t c = Col(p.x); c < m_cols; ++c)
+            for (size_t e = m_start[r * m_cols + c]; e < m_start[r * m_cols + c + 1]; ++e)
+                f(m_edges[e], c);
+    }
+    size_t Col(double x) const;
+
+private:
+    size_t Row(double y) const;
+    template <class F>
+    void ForEachCell(const NPoint& p, const NPoint& q, F f) const;
+
+    NPoint m_lo;
+    NPoint m_hi;
+    size_t m_cols = 0;
+    size_t m_rows = 0;
+    double m_perCellX = 1.0; // cells per unit of length
+    double m_perCellY = 1.0;
+    std::vector<size_t> m_start; // edges of cell c: m_edges[m_start[c] .. m_start[c + 1])
+    std::vector<size_t> m_edges;
+};
+
+// A ring with a grid over its edges, for locating many points against it.
+struct IndexedRing {
+    explicit IndexedRing(std::vector<NPoint> ringPoints) : points(std::move(ringPoints)), grid(points) {}
+    std::vector<NPoint> points;
+    EdgeGrid grid;
 };
 
 // The two rings of one pair and the tolerances scaled to their size.
@@ -65,13 +134,20 @@ public:
     // The part of `move` (0 < t <= 1) B can travel from `shift` before it
     // would run into A; 1 when nothing is in the way.
     double FreeTravel(const NPoint& shift, const NPoint& move) const;
-    // B moved by `shift` does not overlap A (touching allowed).
-    bool IsFeasible(const NPoint& shift) const;
+    // B moved by `shift` does not overlap A (touching allowed). When two
+    // edges cross properly, `crossing` (if given) receives them.
+    bool IsFeasible(const NPoint& shift, EdgePair* crossing = nullptr) const;
+    // Edge i of A and edge j of B moved by `shift` cross each other properly:
+    // each has its ends strictly on both sides of the other's line.
+    bool EdgesCross(const EdgePair& edges, const NPoint& shift) const;
 
     // Where a point lies against a ring of this frame's scale.
     enum class Side { Inside, Boundary, Outside };
     Side Locate(const std::vector<NPoint>& ring, const NPoint& p) const;
     bool OnRing(const std::vector<NPoint>& ring, const NPoint& p) const;
+    // The same with the ring's grid: only the edges near p are tested.
+    Side Locate(const IndexedRing& ring, const NPoint& p) const;
+    bool OnRing(const IndexedRing& ring, const NPoint& p) const;
 
     static bool InsideSector(const Sector& s, double angle);
     // The contact can exist without overlap at some translation: the
@@ -89,7 +165,9 @@ private:
     bool Near(const NPoint& p, const NPoint& q) const;
     bool OnSegment(const NPoint& p, const NPoint& q0, const NPoint& q1) const;
     double EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA) const;
-    bool HasProperCrossing(const NPoint& shift) const;
+    // The edges (ascending) of a grid's ring that may pass within the tolerance of p.
+    void EdgesNear(const EdgeGrid& grid, const NPoint& p, std::vector<size_t>& edges) const;
+    bool HasProperCrossing(const NPoint& shift, EdgePair* crossing) const;
     bool HasVertexInside(const NPoint& shift) const;
 
     // Per ring: the direction and length of edge k (k -> k+1) and the material wedge at
@@ -105,6 +183,8 @@ private:
     std::vector<NPoint> m_b;
     std::vector<Corner> m_cornersA;
     std::vector<Corner> m_cornersB;
+    EdgeGrid m_gridA;
+    EdgeGrid m_gridB;
     double m_tol = 0.0;
 };
 

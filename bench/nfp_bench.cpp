@@ -1,0 +1,97 @@
+// Orbiting no-fit polygons of large non-convex outlines: stars of many spikes
+// and a plate whose rounded corners and holes are approximated by chords.
+#include "engine/NfpBuilder.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+// A star of `vertices` points (an even count) alternating between two radii.
+std::shared_ptr<NPolygon> Star(size_t vertices, double outer, double inner)
+{
+    std::vector<NPoint> points;
+    for (size_t k = 0; k < vertices; ++k) {
+        double a = 2.0 * PI * static_cast<double>(k) / static_cast<double>(vertices);
+        double r = k % 2 == 0 ? outer : inner;
+        points.push_back({r * std::cos(a), r * std::sin(a)});
+    }
+    return std::make_shared<NPolygon>(NPoint{}, points);
+}
+
+// Chords of an arc of `radius` from angle a0 to a1 whose sag stays below `sag`.
+void AppendArc(std::vector<NPoint>& points, const NPoint& centre, double radius, double a0, double a1, double sag)
+{
+    double step = 2.0 * std::acos(1.0 - sag / radius);
+    int n = std::max(1, static_cast<int>(std::ceil(std::fabs(a1 - a0) / step)));
+    for (int k = 0; k <= n; ++k) {
+        double a = a0 + (a1 - a0) * k / n;
+        points.push_back({centre.x + radius * std::cos(a), centre.y + radius * std::sin(a)});
+    }
+}
+
+// A 200 x 120 mm plate with corners rounded at 15 mm, cut open by a slot from
+// its top edge to a round hole of 20 mm radius, so that the outline is one ring
+// with a deep non-convex pocket; chords at a 0.01 mm sag.
+std::shared_ptr<NPolygon> Plate(double sag)
+{
+    constexpr double W = 200.0;
+    constexpr double H = 120.0;
+    constexpr double R = 15.0;
+    constexpr double HOLE = 20.0;
+    constexpr double SLOT = 12.0; // half-width of the slot
+    std::vector<NPoint> p;
+    AppendArc(p, {W - R, R}, R, -0.5 * PI, 0.0, sag);
+    AppendArc(p, {W - R, H - R}, R, 0.0, 0.5 * PI, sag);
+    // The slot down to the hole and the hole itself, clockwise around it.
+    double cx = 0.5 * W;
+    double cy = 0.5 * H;
+    double open = std::asin(SLOT / HOLE);
+    p.push_back({cx + SLOT, H});
+    AppendArc(p, {cx, cy}, HOLE, 0.5 * PI - open, -1.5 * PI + open, sag);
+    p.push_back({cx - SLOT, H});
+    AppendArc(p, {R, H - R}, R, 0.5 * PI, PI, sag);
+    AppendArc(p, {R, R}, R, PI, 1.5 * PI, sag);
+    return std::make_shared<NPolygon>(NPoint{}, p);
+}
+
+std::shared_ptr<NPolygon> Turned90(const NPolygon& polygon)
+{
+    std::vector<NPoint> points;
+    for (const NPoint& q : polygon.m_points)
+        points.push_back({-q.y, q.x});
+    return std::make_shared<NPolygon>(NPoint{}, points);
+}
+
+void RunNfp(benchmark::State& state, const std::shared_ptr<NPolygon>& a, const std::shared_ptr<NPolygon>& b)
+{
+    size_t rings = 0;
+    for (auto _ : state) {
+        NFP_Builder builder;
+        builder.Init(NPoint{}, a, b, false);
+        builder.RunCalculate();
+        rings = builder.GetNfpPolygons().size();
+        benchmark::DoNotOptimize(rings);
+    }
+    state.counters["rings"] = static_cast<double>(rings);
+    state.counters["vertices"] = static_cast<double>(a->m_points.size() + b->m_points.size());
+}
+
+void BM_NfpStars(benchmark::State& state)
+{
+    auto a = Star(static_cast<size_t>(state.range(0)), 100.0, 60.0);
+    auto b = Star(static_cast<size_t>(state.range(1)), 40.0, 25.0);
+    RunNfp(state, a, b);
+}
+BENCHMARK(BM_NfpStars)->Args({40, 20})->Args({100, 50})->Args({200, 100})->Args({400, 200})->Unit(benchmark::kMillisecond);
+
+void BM_NfpRoundedPlate(benchmark::State& state)
+{
+    auto plate = Plate(0.01);
+    RunNfp(state, plate, Turned90(*plate));
+}
+BENCHMARK(BM_NfpRoundedPlate)->Unit(benchmark::kMillisecond);
+
+} // namespace
