@@ -1,6 +1,6 @@
 // Closed borders of figure macros: rings, host-measured area and cut length,
 // and the refusals the user is told about.
-#include "macro_fixture.h"
+#include "support/macro_fixture.h"
 
 #include "host/HostAccess.h"
 #include "model/NestingSetting.h"

@@ -1,6 +1,6 @@
 // The active drawing's layers as the macro operations carry them, host
 // measurement of contours, and the specification object.
-#include "macro_fixture.h"
+#include "support/macro_fixture.h"
 
 #include "host/HostAccess.h"
 

@@ -1,6 +1,6 @@
 // The library's stamp on its macros: written, recognised, taken off, and kept
 // with the parameter block when the drawing is saved and opened again.
-#include "macro_fixture.h"
+#include "support/macro_fixture.h"
 
 #include "host/HostAccess.h"
 

@@ -10,25 +10,8 @@
 namespace figuretest {
 namespace {
 
-class CommandsTest : public FigureHostTest {
+class CommandsTest : public FigureStaticsTest {
 protected:
-    void SetUp() override
-    {
-        FigureHostTest::SetUp();
-        m_width = NestingModel::m_widthSheet;
-        m_height = NestingModel::m_heightSheet;
-        m_material = NestingModel::m_materialSheet;
-    }
-    void TearDown() override
-    {
-        NestingModel::m_widthSheet = m_width;
-        NestingModel::m_heightSheet = m_height;
-        NestingModel::m_materialSheet = m_material;
-        HP_Figure::refMacro = 0;
-        HP_Figure::refs.clear();
-        FigureHostTest::TearDown();
-    }
-
     // A sheet of 3000 x 1500 in a new view at (x, 0), which stays current.
     int SheetInNewView(double x, const std::wstring& name)
     {
@@ -71,11 +54,6 @@ protected:
             count += message.flags == 0x10 ? 1 : 0;
         return count;
     }
-
-private:
-    double m_width = 0;
-    double m_height = 0;
-    std::wstring m_material;
 };
 
 TEST_F(CommandsTest, UpdateOfResultsMarksOverlapsAndKeepsTheDrawing)

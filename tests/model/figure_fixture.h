@@ -2,8 +2,10 @@
 // the figure's polygons with what the host reads from its macro.
 #pragma once
 
-#include "host/macro_fixture.h"
+#include "support/macro_fixture.h"
+#include "model/HotPointRefs.h"
 #include "model/NestingFigure.h"
+#include "model/NestingModel.h"
 
 #include <cmath>
 
@@ -59,33 +61,39 @@ protected:
         return figure;
     }
 
-    // A new view of the drawing at (x, y), scale 1, made current for the next macros.
-    int AddCurrentView(double x, double y) const
-    {
-        vlapi::IViewPtr view = AddView(x, y, 1.0);
-        view->SetCurrent(true);
-        view->Update();
-        return view->GetNumber();
-    }
-
-    void MakeViewCurrent(int number) const
-    {
-        vlapi::IViewPtr view = vrnApi::GetViewPtrByNumber(number);
-        view->SetCurrent(true);
-        view->Update();
-    }
-
-    static INestingMacroObjectPtr SheetMacro(const std::wstring& name, double width, double height)
-    {
-        return vrnApi::CreateMacroByRectangle(name, width, height, static_cast<int>(MacroCommand::Sheet));
-    }
-
     size_t MacrosInDrawing() const
     {
         std::vector<INestingMacroObjectPtr> macros;
         vrnApi::GetMacrosFromActiveDoc(macros);
         return macros.size();
     }
+};
+
+// The same, putting back the process-wide sheet size and material and the
+// hot points of the figures after each test.
+class FigureStaticsTest : public FigureHostTest {
+protected:
+    void SetUp() override
+    {
+        FigureHostTest::SetUp();
+        m_width = NestingModel::m_widthSheet;
+        m_height = NestingModel::m_heightSheet;
+        m_material = NestingModel::m_materialSheet;
+    }
+    void TearDown() override
+    {
+        NestingModel::m_widthSheet = m_width;
+        NestingModel::m_heightSheet = m_height;
+        NestingModel::m_materialSheet = m_material;
+        HP_Figure::refMacro = 0;
+        HP_Figure::refs.clear();
+        FigureHostTest::TearDown();
+    }
+
+private:
+    double m_width = 0.0;
+    double m_height = 0.0;
+    std::wstring m_material;
 };
 
 // The outline rings of the macro where the host shows it now.

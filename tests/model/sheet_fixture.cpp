@@ -5,53 +5,17 @@
 namespace sheettest {
 
 void SheetHostTest::SetUp() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    root = std::filesystem::temp_directory_path() / "nesting-model-sheet-tests" /
-           (std::string(info->test_suite_name()) + "." + info->name());
-    std::filesystem::remove_all(root);
-    host = std::make_unique<vlhost::Host>(root);
-    application = host->Application();
-    resourceModule = application->GetResourcesModule(L"Nesting");
-    doc = host->NewDrawing();
+    HostTest::SetUp();
     m_savedWithoutLayout = NestingSetting::m_withoutLayout;
     NestingSetting::m_withoutLayout = true;
 }
 
 void SheetHostTest::TearDown() {
     NestingSetting::m_withoutLayout = m_savedWithoutLayout;
-    vlhost::Failures::Instance().RestoreAll();
-    doc = nullptr;
-    resourceModule = nullptr;
-    application = nullptr;
-    host.reset();
-    std::filesystem::remove_all(root);
-}
-
-int SheetHostTest::AddCurrentView(double x, double y, double scale) const {
-    vlapi::IViewPtr view = doc->GetViewsAndLayersManager()->GetViews()->Add(1);
-    view->SetX(x);
-    view->SetY(y);
-    view->SetScale(scale);
-    view->Update();
-    MakeViewCurrent(view->GetNumber());
-    return view->GetNumber();
-}
-
-void SheetHostTest::MakeViewCurrent(int number) const {
-    vlapi::IViewPtr view = View(number);
-    view->SetCurrent(true);
-    view->Update();
-}
-
-vlapi::IViewPtr SheetHostTest::View(int number) const {
-    return doc->GetViewsAndLayersManager()->GetViews()->GetView(number);
+    HostTest::TearDown();
 }
 
 int SheetHostTest::Pages() const { return doc->GetLayoutSheets()->GetCount(); }
-
-INestingMacroObjectPtr SheetHostTest::SheetMacro(const std::wstring& name, double width, double height) {
-    return vrnApi::CreateMacroByRectangle(name, width, height, static_cast<int>(MacroCommand::Sheet));
-}
 
 SheetPtr SheetHostTest::MakeSheet(const std::wstring& name, double width, double height) {
     SheetPtr sheet = Sheet::Create(SheetMacro(name, width, height));

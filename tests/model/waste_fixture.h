@@ -70,11 +70,6 @@ protected:
                });
     }
 
-    size_t ObjectsInView(int view) const
-    {
-        return vlapi::IDrawingContainerPtr(View(view))->GetObjects({vlapi::vlAllObj}).size();
-    }
-
     static constexpr double kGap = 10.0;
 };
 

@@ -2,12 +2,16 @@
 
 #include "model/NestingSetting.h"
 
+#include <string>
+
 namespace hosttest {
 
 void HostTest::SetUp()
 {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    root = std::filesystem::temp_directory_path() / "nesting-host-tests" /
+    // Named after the test executable too: two test folders may hold tests of one name.
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe").filename();
+    root = std::filesystem::temp_directory_path() / "nesting-tests" / executable /
            (std::string(info->test_suite_name()) + "." + info->name());
     std::filesystem::remove_all(root);
     host = std::make_unique<vlhost::Host>(root);
@@ -39,6 +43,30 @@ vlapi::IViewPtr HostTest::AddView(double x, double y, double scale) const
     view->SetScale(scale);
     view->Update();
     return view;
+}
+
+int HostTest::AddCurrentView(double x, double y, double scale) const
+{
+    const int number = AddView(x, y, scale)->GetNumber();
+    MakeViewCurrent(number);
+    return number;
+}
+
+void HostTest::MakeViewCurrent(int number) const
+{
+    vlapi::IViewPtr view = View(number);
+    view->SetCurrent(true);
+    view->Update();
+}
+
+vlapi::IViewPtr HostTest::View(int number) const
+{
+    return vrnApi::GetActiveDocument2D()->GetViewsAndLayersManager()->GetViews()->GetView(number);
+}
+
+INestingMacroObjectPtr HostTest::SheetMacro(const std::wstring& name, double width, double height)
+{
+    return vrnApi::CreateMacroByRectangle(name, width, height, static_cast<int>(MacroCommand::Sheet));
 }
 
 size_t HostTest::ObjectsIn(const vlapi::IViewPtr& view) const

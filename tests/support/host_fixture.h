@@ -1,5 +1,5 @@
 // A fresh headless host per test with the library's globals pointing at it,
-// and small drawing helpers shared by the host binding's tests.
+// and small drawing helpers shared by the tests of the library on that host.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/HostAccess.h"
+#include "host/NestingMacro.h"
 #include "host/VarnelAPI.h"
 #include "vlhost/Host.h"
 
@@ -25,6 +26,11 @@ protected:
     vlapi::IDrawingContainerPtr Container() const { return vlapi::IDrawingContainerPtr(ActiveView()); }
     // A further view of the drawing, with its origin and scale.
     vlapi::IViewPtr AddView(double x, double y, double scale) const;
+    // A further view made current, so that the next objects stand in it; its number.
+    int AddCurrentView(double x, double y, double scale = 1.0) const;
+    void MakeViewCurrent(int number) const;
+    // The view of the given number; null when there is none.
+    vlapi::IViewPtr View(int number) const;
     size_t ObjectsIn(const vlapi::IViewPtr& view) const;
     size_t DrawingObjects() const { return ObjectsIn(ActiveView()); }
     vlhost::HostState& State() { return host->State(); }
@@ -32,6 +38,9 @@ protected:
     vlhost::DocumentSwitches Switches() const { return vlhost::Host::Switches(vrnApi::GetActiveDocument2D()); }
     int OpenDocuments() const { return application->GetDocuments()->GetCount(); }
     std::wstring File(const std::string& name) const { return (root / name).wstring(); }
+
+    // A sheet macro of the given size in the current view.
+    static INestingMacroObjectPtr SheetMacro(const std::wstring& name, double width, double height);
 
     // The stored groups of the active drawing, and whether one is left open.
     int StoredGroups() const;
