@@ -136,8 +136,7 @@ TEST_F(MacroStampTest, SavedDrawingIsRecognisedByStampAndCommandWithItsBlock)
     doc = nullptr;
     ASSERT_TRUE(application->GetDocuments()->Open(path, true, 0));
 
-    std::vector<INestingMacroObjectPtr> macros;
-    vrnApi::GetMacrosFromActiveDoc(macros);
+    const std::vector<INestingMacroObjectPtr> macros = DrawingMacros();
     ASSERT_EQ(macros.size(), 3u);  // every macro is listed, the foreign one too
     std::vector<INestingMacroObjectPtr> figures;
     for (const INestingMacroObjectPtr& m : macros) {

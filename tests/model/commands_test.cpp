@@ -38,9 +38,7 @@ protected:
     // another view makes it anew.
     static INestingMacroObjectPtr FigureMacro(const std::wstring& name)
     {
-        std::vector<INestingMacroObjectPtr> macros;
-        vrnApi::GetMacrosFromActiveDoc(macros);
-        for (const INestingMacroObjectPtr& macro : macros) {
+        for (const INestingMacroObjectPtr& macro : DrawingMacros()) {
             if (macro->GetName() == name && macro->CheckMacroLibraryNameAndCommand(MacroCommand::Figure))
                 return macro;
         }

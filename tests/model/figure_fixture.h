@@ -61,12 +61,7 @@ protected:
         return figure;
     }
 
-    size_t MacrosInDrawing() const
-    {
-        std::vector<INestingMacroObjectPtr> macros;
-        vrnApi::GetMacrosFromActiveDoc(macros);
-        return macros.size();
-    }
+    size_t MacrosInDrawing() const { return DrawingMacros().size(); }
 };
 
 // The same, putting back the process-wide sheet size and material and the

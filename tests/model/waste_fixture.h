@@ -62,8 +62,7 @@ protected:
     // The remnant's macro is still among the drawing's library macros.
     static bool InDrawing(const Waste& waste)
     {
-        std::vector<INestingMacroObjectPtr> macros;
-        vrnApi::GetMacrosFromActiveDoc(macros);
+        const std::vector<INestingMacroObjectPtr> macros = DrawingMacros();
         const reference ref = waste.GetReference();
         return ref != 0 && std::any_of(macros.begin(), macros.end(), [ref](const INestingMacroObjectPtr& m) {
                    return m->GetReference() == ref;

@@ -64,6 +64,13 @@ vlapi::IViewPtr HostTest::View(int number) const
     return vrnApi::GetActiveDocument2D()->GetViewsAndLayersManager()->GetViews()->GetView(number);
 }
 
+std::vector<INestingMacroObjectPtr> HostTest::DrawingMacros()
+{
+    std::vector<INestingMacroObjectPtr> macros;
+    vrnApi::GetMacrosFromActiveDoc(macros);
+    return macros;
+}
+
 INestingMacroObjectPtr HostTest::SheetMacro(const std::wstring& name, double width, double height)
 {
     return vrnApi::CreateMacroByRectangle(name, width, height, static_cast<int>(MacroCommand::Sheet));

@@ -39,6 +39,8 @@ protected:
     int OpenDocuments() const { return application->GetDocuments()->GetCount(); }
     std::wstring File(const std::string& name) const { return (root / name).wstring(); }
 
+    // The library macros of the active drawing, as the host lists them.
+    static std::vector<INestingMacroObjectPtr> DrawingMacros();
     // A sheet macro of the given size in the current view.
     static INestingMacroObjectPtr SheetMacro(const std::wstring& name, double width, double height);
 
