@@ -5,6 +5,7 @@
 #include "engine/NestingOptimizer.h"
 #include "model/NestingSetting.h"
 #include "model/figure_fixture.h"
+#include "model/sheet_statics.h"
 
 #include <algorithm>
 #include <cmath>
@@ -46,8 +47,6 @@ protected:
     {
         FigureHostTest::SetUp();
         m_savedLayout = NestingSetting::m_withoutLayout;
-        m_savedWidth = NestingModel::m_widthSheet;
-        m_savedHeight = NestingModel::m_heightSheet;
         NestingSetting::m_withoutLayout = true;
         m_figureView = ActiveView()->GetNumber();
         Model().m_figureGap = kFigureGap;
@@ -58,8 +57,6 @@ protected:
     void TearDown() override
     {
         NestingSetting::m_withoutLayout = m_savedLayout;
-        NestingModel::m_widthSheet = m_savedWidth;
-        NestingModel::m_heightSheet = m_savedHeight;
         FigureHostTest::TearDown();
     }
 
@@ -134,8 +131,7 @@ protected:
 
 private:
     bool m_savedLayout = true;
-    double m_savedWidth = 0.0;
-    double m_savedHeight = 0.0;
+    SavedSheetStatics m_sheetStatics;
 };
 
 }  // namespace placetest

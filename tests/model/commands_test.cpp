@@ -44,14 +44,6 @@ protected:
         }
         return nullptr;
     }
-
-    size_t ErrorMessages() const
-    {
-        size_t count = 0;
-        for (const vlhost::RecordedMessage& message : host->State().messages)
-            count += message.flags == 0x10 ? 1 : 0;
-        return count;
-    }
 };
 
 TEST_F(CommandsTest, UpdateOfResultsMarksOverlapsAndKeepsTheDrawing)

@@ -6,6 +6,7 @@
 #include "model/HotPointRefs.h"
 #include "model/NestingFigure.h"
 #include "model/NestingModel.h"
+#include "sheet_statics.h"
 
 #include <cmath>
 
@@ -68,27 +69,15 @@ protected:
 // hot points of the figures after each test.
 class FigureStaticsTest : public FigureHostTest {
 protected:
-    void SetUp() override
-    {
-        FigureHostTest::SetUp();
-        m_width = NestingModel::m_widthSheet;
-        m_height = NestingModel::m_heightSheet;
-        m_material = NestingModel::m_materialSheet;
-    }
     void TearDown() override
     {
-        NestingModel::m_widthSheet = m_width;
-        NestingModel::m_heightSheet = m_height;
-        NestingModel::m_materialSheet = m_material;
         HP_Figure::refMacro = 0;
         HP_Figure::refs.clear();
         FigureHostTest::TearDown();
     }
 
 private:
-    double m_width = 0.0;
-    double m_height = 0.0;
-    std::wstring m_material;
+    SavedSheetStatics m_sheetStatics;
 };
 
 // The outline rings of the macro where the host shows it now.

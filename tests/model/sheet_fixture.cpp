@@ -45,9 +45,6 @@ std::wstring SheetHostTest::TableCell(const Sheet& sheet, int row, int column) {
 
 void ModelHostTest::SetUp() {
     SheetHostTest::SetUp();
-    m_width = NestingModel::m_widthSheet;
-    m_height = NestingModel::m_heightSheet;
-    m_material = NestingModel::m_materialSheet;
     m_session = NestingModel::m_session;
     m_copy = NestingModel::copyParams;
 }
@@ -55,9 +52,6 @@ void ModelHostTest::SetUp() {
 void ModelHostTest::TearDown() {
     model.m_sheets.clear();
     model.m_figures.clear();
-    NestingModel::m_widthSheet = m_width;
-    NestingModel::m_heightSheet = m_height;
-    NestingModel::m_materialSheet = m_material;
     NestingModel::m_session = m_session;
     NestingModel::copyParams = m_copy;
     SheetHostTest::TearDown();

@@ -9,6 +9,7 @@
 #include "model/NestingFigure.h"
 #include "model/NestingModel.h"
 #include "model/NestingSheet.h"
+#include "sheet_statics.h"
 
 namespace sheettest {
 
@@ -47,9 +48,7 @@ protected:
     NestingModel model;
 
 private:
-    double m_width = 0.0;
-    double m_height = 0.0;
-    std::wstring m_material;
+    SavedSheetStatics m_sheetStatics;
     bool m_session = false;
     ModelParams m_copy;
 };

@@ -81,6 +81,14 @@ size_t HostTest::ObjectsIn(const vlapi::IViewPtr& view) const
     return vlapi::IDrawingContainerPtr(view)->GetObjects({vlapi::vlAllObj}).size();
 }
 
+size_t HostTest::ErrorMessages() const
+{
+    size_t count = 0;
+    for (const vlhost::RecordedMessage& message : host->State().messages)
+        count += message.flags == 0x10 ? 1 : 0;
+    return count;
+}
+
 int HostTest::StoredGroups() const
 {
     return vrnApi::GetActiveDocument2D()->GetDrawingGroups()->GetCount();

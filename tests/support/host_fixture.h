@@ -35,6 +35,8 @@ protected:
     size_t DrawingObjects() const { return ObjectsIn(ActiveView()); }
     vlhost::HostState& State() { return host->State(); }
     std::vector<vlhost::RecordedMessage>& Messages() { return host->State().messages; }
+    // The messages shown as errors.
+    size_t ErrorMessages() const;
     vlhost::DocumentSwitches Switches() const { return vlhost::Host::Switches(vrnApi::GetActiveDocument2D()); }
     int OpenDocuments() const { return application->GetDocuments()->GetCount(); }
     std::wstring File(const std::string& name) const { return (root / name).wstring(); }
