@@ -28,10 +28,12 @@ protected:
         return figure;
     }
 
-    static void Placement(const INestingMacroObjectPtr& macro, double& x, double& y)
+    static NPoint Placement(const INestingMacroObjectPtr& macro)
     {
+        NPoint at;
         double angle = 0.0;
-        macro->GetMacroPlacement(x, y, angle);
+        macro->GetMacroPlacement(at.x, at.y, angle);
+        return at;
     }
 
     // The figure macro of that name now in the drawing: moving a macro to
@@ -89,20 +91,16 @@ TEST_F(CommandsTest, AFigureDroppedOnASheetWithoutShiftStaysWhereItWasDropped)
 {
     const int sheetView = SheetInNewView(5000, L"Лист 1");
     const FigurePtr dropped = StoredFigure(Rectangle(700, 300, 200, 100), L"A");
-    double x0 = 0.0;
-    double y0 = 0.0;
-    Placement(dropped->m_macro, x0, y0);
+    const NPoint from = Placement(dropped->m_macro);
     dropped->m_macro->SelectMacro(true);
 
     RunAutoPlacementInSheet();
     const INestingMacroObjectPtr after = FigureMacro(L"A");
     ASSERT_TRUE(after);
-    double x = 0.0;
-    double y = 0.0;
-    Placement(after, x, y);
+    const NPoint to = Placement(after);
     EXPECT_EQ(after->GetMacroViewNumber(), sheetView);
-    EXPECT_NEAR(x, x0, 1e-6);
-    EXPECT_NEAR(y, y0, 1e-6);
+    EXPECT_NEAR(to.x, from.x, 1e-6);
+    EXPECT_NEAR(to.y, from.y, 1e-6);
     EXPECT_TRUE(after->CheckSelect());
     EXPECT_EQ(MacrosInDrawing(), 2u);
 }
@@ -111,21 +109,17 @@ TEST_F(CommandsTest, WithShiftHeldTheDroppedFigureIsPlacedAgainInItsSheet)
 {
     const int sheetView = SheetInNewView(5000, L"Лист 1");
     const FigurePtr dropped = StoredFigure(Rectangle(700, 300, 200, 100), L"A");
-    double x0 = 0.0;
-    double y0 = 0.0;
-    Placement(dropped->m_macro, x0, y0);
+    const NPoint from = Placement(dropped->m_macro);
     dropped->m_macro->SelectMacro(true);
     State().keysDown.insert(0x10);
 
     RunAutoPlacementInSheet();
     const INestingMacroObjectPtr after = FigureMacro(L"A");
     ASSERT_TRUE(after);
-    double x = 0.0;
-    double y = 0.0;
-    Placement(after, x, y);
+    const NPoint to = Placement(after);
     EXPECT_EQ(after->GetMacroViewNumber(), sheetView);
-    EXPECT_LT(x, x0);  // towards the bottom-left corner
-    EXPECT_LT(y, y0);
+    EXPECT_LT(to.x, from.x);  // towards the bottom-left corner
+    EXPECT_LT(to.y, from.y);
 }
 
 TEST_F(CommandsTest, AFigureDroppedOutsideEverySheetGoesToTheContainer)
