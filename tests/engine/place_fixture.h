@@ -3,7 +3,6 @@
 #pragma once
 
 #include "engine/NestingOptimizer.h"
-#include "model/NestingSetting.h"
 #include "model/figure_fixture.h"
 #include "model/sheet_statics.h"
 
@@ -46,18 +45,10 @@ protected:
     void SetUp() override
     {
         FigureHostTest::SetUp();
-        m_savedLayout = NestingSetting::m_withoutLayout;
-        NestingSetting::m_withoutLayout = true;
         m_figureView = ActiveView()->GetNumber();
         Model().m_figureGap = kFigureGap;
         Model().m_sheetGap = kSheetGap;
         Model().m_sheetPattern = L"Sheet ";
-    }
-
-    void TearDown() override
-    {
-        NestingSetting::m_withoutLayout = m_savedLayout;
-        FigureHostTest::TearDown();
     }
 
     NestingModel& Model() { return optimizer.m_model; }
@@ -130,7 +121,7 @@ protected:
     int m_figureView = 0;
 
 private:
-    bool m_savedLayout = true;
+    hosttest::LayoutSwitch m_layout{true};
     SavedSheetStatics m_sheetStatics;
 };
 

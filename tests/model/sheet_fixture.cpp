@@ -1,19 +1,6 @@
 #include "sheet_fixture.h"
 
-#include "model/NestingSetting.h"
-
 namespace sheettest {
-
-void SheetHostTest::SetUp() {
-    HostTest::SetUp();
-    m_savedWithoutLayout = NestingSetting::m_withoutLayout;
-    NestingSetting::m_withoutLayout = true;
-}
-
-void SheetHostTest::TearDown() {
-    NestingSetting::m_withoutLayout = m_savedWithoutLayout;
-    HostTest::TearDown();
-}
 
 int SheetHostTest::Pages() const { return doc->GetLayoutSheets()->GetCount(); }
 
@@ -23,11 +10,15 @@ SheetPtr SheetHostTest::MakeSheet(const std::wstring& name, double width, double
     return sheet;
 }
 
+FigurePtr SheetHostTest::RectangleFigure(double width, double height) {
+    return Figure::Create(
+        vrnApi::CreateMacroByRectangle(L"Part", width, height, static_cast<int>(MacroCommand::Figure)));
+}
+
 FigurePtr SheetHostTest::MakeFigure(const NRect& border, double area, double length) {
     const double width = border.pTop.x - border.pBot.x;
     const double height = border.pTop.y - border.pBot.y;
-    FigurePtr figure = Figure::Create(
-        vrnApi::CreateMacroByRectangle(L"Part", width, height, static_cast<int>(MacroCommand::Figure)));
+    FigurePtr figure = RectangleFigure(width, height);
     figure->m_rectBorder = border;
     figure->m_rect = border;
     figure->m_area = area;
@@ -44,7 +35,7 @@ std::wstring SheetHostTest::TableCell(const Sheet& sheet, int row, int column) {
 }
 
 void ModelHostTest::SetUp() {
-    SheetHostTest::SetUp();
+    HostTest::SetUp();
     m_session = NestingModel::m_session;
     m_copy = NestingModel::copyParams;
 }
@@ -54,7 +45,7 @@ void ModelHostTest::TearDown() {
     model.m_figures.clear();
     NestingModel::m_session = m_session;
     NestingModel::copyParams = m_copy;
-    SheetHostTest::TearDown();
+    HostTest::TearDown();
 }
 
 SheetPtr ModelHostTest::AddSheet(double x, double y, double width, double height) {

@@ -16,14 +16,13 @@ namespace sheettest {
 // The host fixture with the job's page layout switched off for the test.
 class SheetHostTest : public hosttest::HostTest {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
     bool HasView(int number) const { return View(number) != nullptr; }
     int Pages() const;
 
     // A sheet read from a new sheet macro of the given size in the current view.
     static SheetPtr MakeSheet(const std::wstring& name, double width, double height);
+    // A figure on a new rectangle macro of the given size in the current view.
+    static FigurePtr RectangleFigure(double width, double height);
     // A figure on a rectangle macro in the current view, whose border rectangle
     // is `border` and whose stored area and cut length are given.
     static FigurePtr MakeFigure(const NRect& border, double area, double length);
@@ -32,7 +31,7 @@ protected:
     static std::wstring TableCell(const Sheet& sheet, int row, int column);
 
 private:
-    bool m_savedWithoutLayout = true;
+    hosttest::LayoutSwitch m_layout{true};
 };
 
 // The same with a model, whose process-wide statics (sheet size and material,

@@ -242,8 +242,7 @@ TEST_F(WasteBuildersTest, PartWithoutGapPolygonsIsKeptClearOf)
 {
     model.m_wasteMethod = true;
     const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
-    const FigurePtr part = Figure::Create(
-        vrnApi::CreateMacroByRectangle(L"Part", 300, 200, static_cast<int>(MacroCommand::Figure)));
+    const FigurePtr part = RectangleFigure(300, 200);
     part->InitParams();
     part->SetPlacement(0, 100, 0.0, false);
     ASSERT_TRUE(part->m_poligons.empty());

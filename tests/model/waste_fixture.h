@@ -37,8 +37,7 @@ protected:
     // on `sheet`, added to the model.
     FigurePtr AddPart(const SheetPtr& sheet, double x, double y, double width, double height)
     {
-        FigurePtr figure = Figure::Create(
-            vrnApi::CreateMacroByRectangle(L"Part", width, height, static_cast<int>(MacroCommand::Figure)));
+        FigurePtr figure = RectangleFigure(width, height);
         figure->InitParams();
         figure->InitPolygons(0.0, kGap, nullptr);
         figure->SetPlacement(x, y, 0.0, false);

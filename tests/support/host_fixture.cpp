@@ -124,17 +124,15 @@ bool HostTest::NoTemporaryGroupSince(reference since) const
     return true;
 }
 
-void WithLayoutTest::SetUp()
+LayoutSwitch::LayoutSwitch(bool withoutLayout)
+    : m_saved(NestingSetting::m_withoutLayout)
 {
-    HostTest::SetUp();
-    m_savedLayout = NestingSetting::m_withoutLayout;
-    NestingSetting::m_withoutLayout = false;
+    NestingSetting::m_withoutLayout = withoutLayout;
 }
 
-void WithLayoutTest::TearDown()
+LayoutSwitch::~LayoutSwitch()
 {
-    NestingSetting::m_withoutLayout = m_savedLayout;
-    HostTest::TearDown();
+    NestingSetting::m_withoutLayout = m_saved;
 }
 
 vlapi::ILineSegmentPtr AddLine(const vlapi::IDrawingContainerPtr& c, NPoint a, NPoint b)

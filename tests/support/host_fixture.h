@@ -60,14 +60,23 @@ protected:
     vlapi::IVarnelDocument2DPtr doc;
 };
 
-// The same host with the job's page layout switched on for the test.
-class WithLayoutTest : public HostTest {
-protected:
-    void SetUp() override;
-    void TearDown() override;
+// Sets the job's page-layout switch for a test and puts the old value back
+// when the test ends.
+class LayoutSwitch {
+public:
+    explicit LayoutSwitch(bool withoutLayout);
+    LayoutSwitch(const LayoutSwitch&) = delete;
+    LayoutSwitch& operator=(const LayoutSwitch&) = delete;
+    ~LayoutSwitch();
 
 private:
-    bool m_savedLayout = false;
+    bool m_saved;
+};
+
+// The same host with the job's page layout switched on for the test.
+class WithLayoutTest : public HostTest {
+private:
+    LayoutSwitch m_layout{false};
 };
 
 vlapi::ILineSegmentPtr AddLine(const vlapi::IDrawingContainerPtr& c, NPoint a, NPoint b);
