@@ -1,5 +1,5 @@
 #include "engine/InterPointBuilder.h"
-#include "engine_host_fixture.h"
+#include "support/host_fixture.h"
 #include "waste_test_support.h"
 
 #include <gtest/gtest.h>
@@ -159,7 +159,7 @@ TEST(LabelPoint, MovedLabelHasRoomInRandomOutlines)
 // ---------------------------------------------------------------------------
 // Through the stand-in host: the text's box is measured by the host.
 
-using LabelPointHost = EngineHostTest;
+using LabelPointHost = hosttest::HostTest;
 
 // Found fault: the label rectangle was shifted by the position of the view
 // that holds the text, while the host measures the text, like the outline,

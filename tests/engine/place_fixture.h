@@ -3,39 +3,14 @@
 #pragma once
 
 #include "engine/NestingOptimizer.h"
-#include "model/NestingSetting.h"
 #include "model/figure_fixture.h"
+#include "model/sheet_statics.h"
+#include "support/ring_distance.h"
 
-#include <algorithm>
-#include <cmath>
 
 namespace placetest {
 
 using figuretest::Rectangle;
-
-// The smallest distance between the edges of two rings.
-inline double SegmentPointDistance(const NPoint& a, const NPoint& b, const NPoint& p)
-{
-    const double dx = b.x - a.x, dy = b.y - a.y;
-    const double len2 = dx * dx + dy * dy;
-    double t = len2 > 0.0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0.0;
-    t = std::clamp(t, 0.0, 1.0);
-    return std::hypot(a.x + t * dx - p.x, a.y + t * dy - p.y);
-}
-
-inline double RingDistance(const NPolygon& r1, const NPolygon& r2)
-{
-    double best = 1e300;
-    auto scan = [&best](const NPolygon& edges, const NPolygon& points) {
-        const size_t n = edges.m_points.size();
-        for (size_t i = 0; i < n; ++i)
-            for (const NPoint& p : points.m_points)
-                best = std::min(best, SegmentPointDistance(edges.m_points[i], edges.m_points[(i + 1) % n], p));
-    };
-    scan(r1, r2);
-    scan(r2, r1);
-    return best;
-}
 
 class PlaceTest : public figuretest::FigureHostTest {
 protected:
@@ -45,22 +20,10 @@ protected:
     void SetUp() override
     {
         FigureHostTest::SetUp();
-        m_savedLayout = NestingSetting::m_withoutLayout;
-        m_savedWidth = NestingModel::m_widthSheet;
-        m_savedHeight = NestingModel::m_heightSheet;
-        NestingSetting::m_withoutLayout = true;
         m_figureView = ActiveView()->GetNumber();
         Model().m_figureGap = kFigureGap;
         Model().m_sheetGap = kSheetGap;
         Model().m_sheetPattern = L"Sheet ";
-    }
-
-    void TearDown() override
-    {
-        NestingSetting::m_withoutLayout = m_savedLayout;
-        NestingModel::m_widthSheet = m_savedWidth;
-        NestingModel::m_heightSheet = m_savedHeight;
-        FigureHostTest::TearDown();
     }
 
     NestingModel& Model() { return optimizer.m_model; }
@@ -122,7 +85,7 @@ protected:
                 EXPECT_FALSE(a.CheckIntersection(b, false)) << i << " " << j;
                 EXPECT_FALSE(a.CheckContainPoligon(b, false)) << i << " " << j;
                 EXPECT_FALSE(b.CheckContainPoligon(a, false)) << i << " " << j;
-                EXPECT_GE(RingDistance(a, b), kFigureGap - 1e-2) << i << " " << j;
+                EXPECT_GE(ringtest::BoundaryDistance(a, b), kFigureGap - 1e-2) << i << " " << j;
             }
         }
     }
@@ -133,9 +96,8 @@ protected:
     int m_figureView = 0;
 
 private:
-    bool m_savedLayout = true;
-    double m_savedWidth = 0.0;
-    double m_savedHeight = 0.0;
+    hosttest::LayoutSwitch m_layout{true};
+    SavedSheetStatics m_sheetStatics;
 };
 
 }  // namespace placetest

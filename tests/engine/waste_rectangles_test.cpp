@@ -1,5 +1,5 @@
 #include "engine/WasteBuilder.h"
-#include "engine_host_fixture.h"
+#include "support/host_fixture.h"
 #include "waste_test_support.h"
 
 #include <gtest/gtest.h>
@@ -299,21 +299,21 @@ TEST(WasteRectangles, RemnantsKeepClearOfPartsAndOfEachOther)
 // Through the stand-in host: diagnostic drawings and the conversion into a
 // view's coordinates.
 
-using WasteRectanglesHost = EngineHostTest;
+using WasteRectanglesHost = hosttest::HostTest;
 
 TEST_F(WasteRectanglesHost, RectangleDrawingIsClearedAgain)
 {
     WasteBuilder::NRectangle rect(100, 0, 0, 50, 0, 0);
     rect.Draw(1);
     EXPECT_EQ(rect.segments.size(), 4u);
-    EXPECT_EQ(ObjectsInActiveView(), 4u);
+    EXPECT_EQ(DrawingObjects(), 4u);
     rect.Clear();
     EXPECT_TRUE(rect.segments.empty());
-    EXPECT_EQ(ObjectsInActiveView(), 0u);
+    EXPECT_EQ(DrawingObjects(), 0u);
 
     WasteBuilder::RectanglesGroup group;
     group.Draw();
-    EXPECT_EQ(ObjectsInActiveView(), 0u);
+    EXPECT_EQ(DrawingObjects(), 0u);
 }
 
 TEST_F(WasteRectanglesHost, PolygonsAreTakenIntoTheViewsCoordinates)

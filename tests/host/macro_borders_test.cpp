@@ -1,6 +1,6 @@
 // Closed borders of figure macros: rings, host-measured area and cut length,
 // and the refusals the user is told about.
-#include "macro_fixture.h"
+#include "support/macro_fixture.h"
 
 #include "host/HostAccess.h"
 #include "model/NestingSetting.h"
@@ -68,7 +68,7 @@ TEST_F(MacroBordersTest, SquareWithRoundHoleGivesCounterClockwiseRingsAndHostMea
     EXPECT_EQ(NestingSetting::m_instance.m_tolerance, sag);
     EXPECT_TRUE(Messages().empty());
     // Nothing temporary stays: the view holds the figure alone.
-    EXPECT_EQ(Container()->GetObjects({vlapi::vlAllObj}).size(), 1u);
+    EXPECT_EQ(DrawingObjects(), 1u);
     EXPECT_EQ(StoredGroups(), 0);
 }
 

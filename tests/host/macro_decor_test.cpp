@@ -1,6 +1,6 @@
 // What a macro carries besides its outline: property values, texts, fills,
 // looks, selection, the result table and placed copies of its members.
-#include "macro_fixture.h"
+#include "support/macro_fixture.h"
 
 #include "host/HostAccess.h"
 #include "model/NestingSetting.h"

@@ -1,6 +1,6 @@
 // The active drawing's layers as the macro operations carry them, host
 // measurement of contours, and the specification object.
-#include "macro_fixture.h"
+#include "support/macro_fixture.h"
 
 #include "host/HostAccess.h"
 
@@ -68,7 +68,7 @@ TEST_F(MacroDocumentTest, HostMeasuresOuterBorderLessHolesAndLeavesNoContour)
     const std::vector<vlapi::IDrawingObjectPtr> hole = {
         vlapi::IDrawingObjectPtr(AddArc(Container(), {40, 50}, {60, 50}, {50, 40})),
         vlapi::IDrawingObjectPtr(AddArc(Container(), {60, 50}, {40, 50}, {50, 60}))};
-    const size_t objects = Container()->GetObjects({vlapi::vlAllObj}).size();
+    const size_t objects = DrawingObjects();
 
     double length = 50;
     EXPECT_EQ(vrnApi::CalculateContourAreaAndLength({}, length), 0.0);
@@ -79,7 +79,7 @@ TEST_F(MacroDocumentTest, HostMeasuresOuterBorderLessHolesAndLeavesNoContour)
     length = 0;
     EXPECT_NEAR(vrnApi::CalculateContourAreaAndLength({ContourOf(hole), ContourOf(square)}, length),
                 100 * PI - 10000, 0.01);  // taken in the order given
-    EXPECT_EQ(Container()->GetObjects({vlapi::vlAllObj}).size(), objects);
+    EXPECT_EQ(DrawingObjects(), objects);
 }
 
 TEST_F(MacroDocumentTest, SpecificationObjectMakesItsDescriptionWhenMissing)

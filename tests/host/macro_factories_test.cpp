@@ -1,6 +1,6 @@
 // The factories that bring sheets, figures and remnants into the drawing as
 // stamped macros, and what they leave behind when the host refuses.
-#include "macro_fixture.h"
+#include "support/macro_fixture.h"
 
 #include "host/HostAccess.h"
 
@@ -11,7 +11,6 @@ namespace {
 
 class MacroFactoriesTest : public MacroHostTest {
 protected:
-    size_t ObjectsInView() const { return Container()->GetObjects({vlapi::vlAllObj}).size(); }
     static vlapi::DrawingObjectList Members(const INestingMacroObjectPtr& macro, int type = vlapi::vlAllObj)
     {
         return vlapi::IDrawingContainerPtr(HostMacro(macro))->GetObjects({type});
@@ -35,7 +34,7 @@ TEST_F(MacroFactoriesTest, SheetIsOneRectangleAtTheOrigin)
     EXPECT_EQ(rect->GetWidth(), 2000);
     EXPECT_EQ(rect->GetHeight(), 1000);
     EXPECT_EQ(rect->GetStyle(), 4);
-    EXPECT_EQ(ObjectsInView(), 1u);
+    EXPECT_EQ(DrawingObjects(), 1u);
 }
 
 TEST_F(MacroFactoriesTest, FactoryThatCannotStampLeavesNothing)
@@ -43,7 +42,7 @@ TEST_F(MacroFactoriesTest, FactoryThatCannotStampLeavesNothing)
     vlhost::FailureScope noParams("IUserParameters");
     EXPECT_FALSE(vrnApi::CreateMacroByRectangle(L"Sheet", 100, 50, 102));
     EXPECT_FALSE(vrnApi::CreateMacroByPolygon(NPolygon({0, 0}, {{0, 0}, {10, 0}, {0, 10}}), L"Rest", 104));
-    EXPECT_EQ(ObjectsInView(), 0u);
+    EXPECT_EQ(DrawingObjects(), 0u);
 }
 
 TEST_F(MacroFactoriesTest, RemnantPolygonGivesOneSegmentPerEdge)
@@ -60,14 +59,14 @@ TEST_F(MacroFactoriesTest, RemnantPolygonGivesOneSegmentPerEdge)
     EXPECT_EQ(closing->GetY1(), 30);
     EXPECT_EQ(closing->GetX2(), 0);
     EXPECT_EQ(closing->GetY2(), 0);
-    EXPECT_EQ(ObjectsInView(), 1u);  // the macro alone; no temporary group kept anything
+    EXPECT_EQ(DrawingObjects(), 1u);  // the macro alone; no temporary group kept anything
     EXPECT_EQ(StoredGroups(), 0);
 }
 
 TEST_F(MacroFactoriesTest, RemnantOfNoPointsDrawsNothingAndOfOnePointOneSegment)
 {
     EXPECT_FALSE(vrnApi::CreateMacroByPolygon(NPolygon(), L"Empty", 104));
-    EXPECT_EQ(ObjectsInView(), 0u);
+    EXPECT_EQ(DrawingObjects(), 0u);
     const INestingMacroObjectPtr dot = vrnApi::CreateMacroByPolygon(NPolygon({0, 0}, {{5, 5}}), L"Dot", 104);
     ASSERT_TRUE(dot);
     EXPECT_EQ(Members(dot, vlapi::vlDrLineSeg).size(), 1u);
@@ -182,7 +181,7 @@ TEST_F(MacroFactoriesTest, FigureFromFileIsCentredAndNamedAfterTheFile)
     ASSERT_EQ(borders.size(), 1u);
     EXPECT_NEAR(borders[0]->GetGabarit().pBot.x, -10, 1e-9);
     EXPECT_NEAR(borders[0]->GetGabarit().pTop.y, 10, 1e-9);
-    EXPECT_EQ(ObjectsInView(), 1u);
+    EXPECT_EQ(DrawingObjects(), 1u);
 }
 
 }  // namespace

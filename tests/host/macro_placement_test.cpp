@@ -1,6 +1,6 @@
 // Macros moved, turned, mirrored, scaled, copied and carried into other views,
 // in step with the polygons the model keeps for them.
-#include "macro_fixture.h"
+#include "support/macro_fixture.h"
 
 #include <cmath>
 

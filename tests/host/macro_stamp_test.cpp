@@ -1,6 +1,6 @@
 // The library's stamp on its macros: written, recognised, taken off, and kept
 // with the parameter block when the drawing is saved and opened again.
-#include "macro_fixture.h"
+#include "support/macro_fixture.h"
 
 #include "host/HostAccess.h"
 
@@ -136,8 +136,7 @@ TEST_F(MacroStampTest, SavedDrawingIsRecognisedByStampAndCommandWithItsBlock)
     doc = nullptr;
     ASSERT_TRUE(application->GetDocuments()->Open(path, true, 0));
 
-    std::vector<INestingMacroObjectPtr> macros;
-    vrnApi::GetMacrosFromActiveDoc(macros);
+    const std::vector<INestingMacroObjectPtr> macros = DrawingMacros();
     ASSERT_EQ(macros.size(), 3u);  // every macro is listed, the foreign one too
     std::vector<INestingMacroObjectPtr> figures;
     for (const INestingMacroObjectPtr& m : macros) {

@@ -1,7 +1,7 @@
 // The fixture of the tests of the vrnApi layer.
 #pragma once
 
-#include "host_fixture.h"
+#include "support/host_fixture.h"
 
 namespace vrntest {
 

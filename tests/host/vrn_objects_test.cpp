@@ -6,10 +6,7 @@
 
 namespace {
 
-class VrnObjectsTest : public vrntest::VrnTest {
-protected:
-    size_t DrawingObjects() const { return Container()->GetObjects({vlapi::vlAllObj}).size(); }
-};
+using VrnObjectsTest = vrntest::VrnTest;
 
 TEST_F(VrnObjectsTest, CreationWithoutAContainerMakesNothing)
 {

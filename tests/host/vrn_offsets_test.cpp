@@ -17,7 +17,6 @@ NPolygonPtr Square(double x, double y, double side, bool clockwise = false)
 
 class VrnOffsetsTest : public vrntest::VrnTest {
 protected:
-    size_t DrawingObjects() const { return Container()->GetObjects({vlapi::vlAllObj}).size(); }
     // The outline of a 20 mm square with a 6 mm square hole in its middle.
     std::vector<NPolygonPtr> Frame() const { return {Square(0, 0, 20), Square(7, 7, 6, true)}; }
     static void ExpectBox(const NPolygonPtr& polygon, double x1, double y1, double x2, double y2)

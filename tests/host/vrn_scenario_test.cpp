@@ -187,8 +187,7 @@ TEST_F(VrnScenarioTest, NestingDrawingIsBuiltSavedReopenedAndDrawn)
     bool visible = true;
     doc = vrnApi::GetVarnel2DDocument(path, visible, true);
     ASSERT_TRUE(doc);
-    std::vector<INestingMacroObjectPtr> macros;
-    vrnApi::GetMacrosFromActiveDoc(macros);
+    const std::vector<INestingMacroObjectPtr> macros = DrawingMacros();
     std::map<MacroCommand, std::vector<INestingMacroObjectPtr>> byCommand;
     for (const INestingMacroObjectPtr& macro : macros) {
         for (MacroCommand command : {MacroCommand::Sheet, MacroCommand::Figure, MacroCommand::Waste}) {

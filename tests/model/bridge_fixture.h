@@ -70,10 +70,8 @@ protected:
 
     size_t BridgeMacros() const
     {
-        std::vector<INestingMacroObjectPtr> macros;
-        vrnApi::GetMacrosFromActiveDoc(macros);
         size_t count = 0;
-        for (const INestingMacroObjectPtr& macro : macros)
+        for (const INestingMacroObjectPtr& macro : DrawingMacros())
             count += macro->CheckMacroLibraryNameAndCommand(MacroCommand::Bridge) ? 1 : 0;
         return count;
     }

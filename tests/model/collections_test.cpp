@@ -11,19 +11,6 @@ constexpr int IDS_THICKNESS = 7111;
 
 class CollectionsTest : public FigureHostTest {
 protected:
-    void SetUp() override
-    {
-        FigureHostTest::SetUp();
-        m_height = NestingModel::m_heightSheet;
-        m_material = NestingModel::m_materialSheet;
-    }
-    void TearDown() override
-    {
-        NestingModel::m_heightSheet = m_height;
-        NestingModel::m_materialSheet = m_material;
-        FigureHostTest::TearDown();
-    }
-
     // A part drawing with `rings`, `count` pieces of 2.5 mm Ст3; back to the nesting drawing.
     std::wstring PartFile(const std::vector<std::vector<NPoint>>& rings, int count)
     {
@@ -60,8 +47,7 @@ protected:
     NestingModel model;
 
 private:
-    double m_height = 0;
-    std::wstring m_material;
+    SavedSheetStatics m_sheetStatics;
     int m_files = 0;
 };
 

@@ -10,25 +10,8 @@
 namespace figuretest {
 namespace {
 
-class CommandsTest : public FigureHostTest {
+class CommandsTest : public FigureStaticsTest {
 protected:
-    void SetUp() override
-    {
-        FigureHostTest::SetUp();
-        m_width = NestingModel::m_widthSheet;
-        m_height = NestingModel::m_heightSheet;
-        m_material = NestingModel::m_materialSheet;
-    }
-    void TearDown() override
-    {
-        NestingModel::m_widthSheet = m_width;
-        NestingModel::m_heightSheet = m_height;
-        NestingModel::m_materialSheet = m_material;
-        HP_Figure::refMacro = 0;
-        HP_Figure::refs.clear();
-        FigureHostTest::TearDown();
-    }
-
     // A sheet of 3000 x 1500 in a new view at (x, 0), which stays current.
     int SheetInNewView(double x, const std::wstring& name)
     {
@@ -45,37 +28,24 @@ protected:
         return figure;
     }
 
-    static void Placement(const INestingMacroObjectPtr& macro, double& x, double& y)
+    static NPoint Placement(const INestingMacroObjectPtr& macro)
     {
+        NPoint at;
         double angle = 0.0;
-        macro->GetMacroPlacement(x, y, angle);
+        macro->GetMacroPlacement(at.x, at.y, angle);
+        return at;
     }
 
     // The figure macro of that name now in the drawing: moving a macro to
     // another view makes it anew.
     static INestingMacroObjectPtr FigureMacro(const std::wstring& name)
     {
-        std::vector<INestingMacroObjectPtr> macros;
-        vrnApi::GetMacrosFromActiveDoc(macros);
-        for (const INestingMacroObjectPtr& macro : macros) {
+        for (const INestingMacroObjectPtr& macro : DrawingMacros()) {
             if (macro->GetName() == name && macro->CheckMacroLibraryNameAndCommand(MacroCommand::Figure))
                 return macro;
         }
         return nullptr;
     }
-
-    size_t ErrorMessages() const
-    {
-        size_t count = 0;
-        for (const vlhost::RecordedMessage& message : host->State().messages)
-            count += message.flags == 0x10 ? 1 : 0;
-        return count;
-    }
-
-private:
-    double m_width = 0;
-    double m_height = 0;
-    std::wstring m_material;
 };
 
 TEST_F(CommandsTest, UpdateOfResultsMarksOverlapsAndKeepsTheDrawing)
@@ -121,20 +91,16 @@ TEST_F(CommandsTest, AFigureDroppedOnASheetWithoutShiftStaysWhereItWasDropped)
 {
     const int sheetView = SheetInNewView(5000, L"Лист 1");
     const FigurePtr dropped = StoredFigure(Rectangle(700, 300, 200, 100), L"A");
-    double x0 = 0.0;
-    double y0 = 0.0;
-    Placement(dropped->m_macro, x0, y0);
+    const NPoint from = Placement(dropped->m_macro);
     dropped->m_macro->SelectMacro(true);
 
     RunAutoPlacementInSheet();
     const INestingMacroObjectPtr after = FigureMacro(L"A");
     ASSERT_TRUE(after);
-    double x = 0.0;
-    double y = 0.0;
-    Placement(after, x, y);
+    const NPoint to = Placement(after);
     EXPECT_EQ(after->GetMacroViewNumber(), sheetView);
-    EXPECT_NEAR(x, x0, 1e-6);
-    EXPECT_NEAR(y, y0, 1e-6);
+    EXPECT_NEAR(to.x, from.x, 1e-6);
+    EXPECT_NEAR(to.y, from.y, 1e-6);
     EXPECT_TRUE(after->CheckSelect());
     EXPECT_EQ(MacrosInDrawing(), 2u);
 }
@@ -143,21 +109,17 @@ TEST_F(CommandsTest, WithShiftHeldTheDroppedFigureIsPlacedAgainInItsSheet)
 {
     const int sheetView = SheetInNewView(5000, L"Лист 1");
     const FigurePtr dropped = StoredFigure(Rectangle(700, 300, 200, 100), L"A");
-    double x0 = 0.0;
-    double y0 = 0.0;
-    Placement(dropped->m_macro, x0, y0);
+    const NPoint from = Placement(dropped->m_macro);
     dropped->m_macro->SelectMacro(true);
     State().keysDown.insert(0x10);
 
     RunAutoPlacementInSheet();
     const INestingMacroObjectPtr after = FigureMacro(L"A");
     ASSERT_TRUE(after);
-    double x = 0.0;
-    double y = 0.0;
-    Placement(after, x, y);
+    const NPoint to = Placement(after);
     EXPECT_EQ(after->GetMacroViewNumber(), sheetView);
-    EXPECT_LT(x, x0);  // towards the bottom-left corner
-    EXPECT_LT(y, y0);
+    EXPECT_LT(to.x, from.x);  // towards the bottom-left corner
+    EXPECT_LT(to.y, from.y);
 }
 
 TEST_F(CommandsTest, AFigureDroppedOutsideEverySheetGoesToTheContainer)

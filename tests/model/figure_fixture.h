@@ -2,8 +2,11 @@
 // the figure's polygons with what the host reads from its macro.
 #pragma once
 
-#include "host/macro_fixture.h"
+#include "support/macro_fixture.h"
+#include "model/HotPointRefs.h"
 #include "model/NestingFigure.h"
+#include "model/NestingModel.h"
+#include "sheet_statics.h"
 
 #include <cmath>
 
@@ -59,33 +62,22 @@ protected:
         return figure;
     }
 
-    // A new view of the drawing at (x, y), scale 1, made current for the next macros.
-    int AddCurrentView(double x, double y) const
+    size_t MacrosInDrawing() const { return DrawingMacros().size(); }
+};
+
+// The same, putting back the process-wide sheet size and material and the
+// hot points of the figures after each test.
+class FigureStaticsTest : public FigureHostTest {
+protected:
+    void TearDown() override
     {
-        vlapi::IViewPtr view = AddView(x, y, 1.0);
-        view->SetCurrent(true);
-        view->Update();
-        return view->GetNumber();
+        HP_Figure::refMacro = 0;
+        HP_Figure::refs.clear();
+        FigureHostTest::TearDown();
     }
 
-    void MakeViewCurrent(int number) const
-    {
-        vlapi::IViewPtr view = vrnApi::GetViewPtrByNumber(number);
-        view->SetCurrent(true);
-        view->Update();
-    }
-
-    static INestingMacroObjectPtr SheetMacro(const std::wstring& name, double width, double height)
-    {
-        return vrnApi::CreateMacroByRectangle(name, width, height, static_cast<int>(MacroCommand::Sheet));
-    }
-
-    size_t MacrosInDrawing() const
-    {
-        std::vector<INestingMacroObjectPtr> macros;
-        vrnApi::GetMacrosFromActiveDoc(macros);
-        return macros.size();
-    }
+private:
+    SavedSheetStatics m_sheetStatics;
 };
 
 // The outline rings of the macro where the host shows it now.

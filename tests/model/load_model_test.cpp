@@ -9,25 +9,8 @@
 namespace figuretest {
 namespace {
 
-class LoadModelTest : public FigureHostTest {
+class LoadModelTest : public FigureStaticsTest {
 protected:
-    void SetUp() override
-    {
-        FigureHostTest::SetUp();
-        m_width = NestingModel::m_widthSheet;
-        m_height = NestingModel::m_heightSheet;
-        m_material = NestingModel::m_materialSheet;
-    }
-    void TearDown() override
-    {
-        NestingModel::m_widthSheet = m_width;
-        NestingModel::m_heightSheet = m_height;
-        NestingModel::m_materialSheet = m_material;
-        HP_Figure::refMacro = 0;
-        HP_Figure::refs.clear();
-        FigureHostTest::TearDown();
-    }
-
     // A sheet of 3000 x 1500 in a view of its own.
     INestingMacroObjectPtr SheetInNewView(double x, const std::wstring& name)
     {
@@ -54,11 +37,6 @@ protected:
         figure.m_objectType = type;
         figure.SaveParams();
     }
-
-private:
-    double m_width = 0;
-    double m_height = 0;
-    std::wstring m_material;
 };
 
 TEST_F(LoadModelTest, SheetsFiguresAndRemnantsWithTheirOwners)

@@ -14,14 +14,8 @@ double Height(const NRect& rc) { return rc.pTop.y - rc.pBot.y; }
 
 class OverlapTest : public FigureHostTest {
 protected:
-    void SetUp() override
-    {
-        FigureHostTest::SetUp();
-        m_material = NestingModel::m_materialSheet;
-    }
     void TearDown() override
     {
-        NestingModel::m_materialSheet = m_material;
         model.m_figures.clear();
         FigureHostTest::TearDown();
     }
@@ -37,18 +31,10 @@ protected:
 
     static bool ShownInError(const Figure& figure) { return figure.m_macro->CheckStyleMacro(); }
 
-    size_t ErrorMessages() const
-    {
-        size_t count = 0;
-        for (const vlhost::RecordedMessage& message : host->State().messages)
-            count += message.flags == 0x10 ? 1 : 0;
-        return count;
-    }
-
     NestingModel model;
 
 private:
-    std::wstring m_material;
+    SavedSheetStatics m_sheetStatics;
 };
 
 TEST_F(OverlapTest, PartsOneGapApartTouchWithoutOverlapping)

@@ -1,57 +1,8 @@
 #include "sheet_fixture.h"
 
-#include "model/NestingSetting.h"
-
 namespace sheettest {
 
-void SheetHostTest::SetUp() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    root = std::filesystem::temp_directory_path() / "nesting-model-sheet-tests" /
-           (std::string(info->test_suite_name()) + "." + info->name());
-    std::filesystem::remove_all(root);
-    host = std::make_unique<vlhost::Host>(root);
-    application = host->Application();
-    resourceModule = application->GetResourcesModule(L"Nesting");
-    doc = host->NewDrawing();
-    m_savedWithoutLayout = NestingSetting::m_withoutLayout;
-    NestingSetting::m_withoutLayout = true;
-}
-
-void SheetHostTest::TearDown() {
-    NestingSetting::m_withoutLayout = m_savedWithoutLayout;
-    vlhost::Failures::Instance().RestoreAll();
-    doc = nullptr;
-    resourceModule = nullptr;
-    application = nullptr;
-    host.reset();
-    std::filesystem::remove_all(root);
-}
-
-int SheetHostTest::AddCurrentView(double x, double y, double scale) const {
-    vlapi::IViewPtr view = doc->GetViewsAndLayersManager()->GetViews()->Add(1);
-    view->SetX(x);
-    view->SetY(y);
-    view->SetScale(scale);
-    view->Update();
-    MakeViewCurrent(view->GetNumber());
-    return view->GetNumber();
-}
-
-void SheetHostTest::MakeViewCurrent(int number) const {
-    vlapi::IViewPtr view = View(number);
-    view->SetCurrent(true);
-    view->Update();
-}
-
-vlapi::IViewPtr SheetHostTest::View(int number) const {
-    return doc->GetViewsAndLayersManager()->GetViews()->GetView(number);
-}
-
 int SheetHostTest::Pages() const { return doc->GetLayoutSheets()->GetCount(); }
-
-INestingMacroObjectPtr SheetHostTest::SheetMacro(const std::wstring& name, double width, double height) {
-    return vrnApi::CreateMacroByRectangle(name, width, height, static_cast<int>(MacroCommand::Sheet));
-}
 
 SheetPtr SheetHostTest::MakeSheet(const std::wstring& name, double width, double height) {
     SheetPtr sheet = Sheet::Create(SheetMacro(name, width, height));
@@ -59,11 +10,15 @@ SheetPtr SheetHostTest::MakeSheet(const std::wstring& name, double width, double
     return sheet;
 }
 
+FigurePtr SheetHostTest::RectangleFigure(double width, double height) {
+    return Figure::Create(
+        vrnApi::CreateMacroByRectangle(L"Part", width, height, static_cast<int>(MacroCommand::Figure)));
+}
+
 FigurePtr SheetHostTest::MakeFigure(const NRect& border, double area, double length) {
     const double width = border.pTop.x - border.pBot.x;
     const double height = border.pTop.y - border.pBot.y;
-    FigurePtr figure = Figure::Create(
-        vrnApi::CreateMacroByRectangle(L"Part", width, height, static_cast<int>(MacroCommand::Figure)));
+    FigurePtr figure = RectangleFigure(width, height);
     figure->m_rectBorder = border;
     figure->m_rect = border;
     figure->m_area = area;
@@ -80,10 +35,7 @@ std::wstring SheetHostTest::TableCell(const Sheet& sheet, int row, int column) {
 }
 
 void ModelHostTest::SetUp() {
-    SheetHostTest::SetUp();
-    m_width = NestingModel::m_widthSheet;
-    m_height = NestingModel::m_heightSheet;
-    m_material = NestingModel::m_materialSheet;
+    HostTest::SetUp();
     m_session = NestingModel::m_session;
     m_copy = NestingModel::copyParams;
 }
@@ -91,12 +43,9 @@ void ModelHostTest::SetUp() {
 void ModelHostTest::TearDown() {
     model.m_sheets.clear();
     model.m_figures.clear();
-    NestingModel::m_widthSheet = m_width;
-    NestingModel::m_heightSheet = m_height;
-    NestingModel::m_materialSheet = m_material;
     NestingModel::m_session = m_session;
     NestingModel::copyParams = m_copy;
-    SheetHostTest::TearDown();
+    HostTest::TearDown();
 }
 
 SheetPtr ModelHostTest::AddSheet(double x, double y, double width, double height) {

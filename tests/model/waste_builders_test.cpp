@@ -17,7 +17,7 @@ TEST_F(WasteBuildersTest, RemnantAtAPointKeepsOffThePartsGapOutline)
 {
     const SheetPtr sheet = DrawnSheet(0, 0);
     const FigurePtr part = AddPart(sheet, 100, 100, 200, 200);
-    const size_t before = ObjectsInView(sheet->GetView());
+    const size_t before = ObjectsIn(View(sheet->GetView()));
 
     WastePtr waste = model.CreateWaste({600, 250});
     ASSERT_TRUE(waste);
@@ -30,7 +30,7 @@ TEST_F(WasteBuildersTest, RemnantAtAPointKeepsOffThePartsGapOutline)
     EXPECT_TRUE(model.m_wastes.empty()) << "made, not yet added";
 
     // The temporary gap outlines are gone; the remnant macro is the one new object.
-    EXPECT_EQ(ObjectsInView(sheet->GetView()), before + 1);
+    EXPECT_EQ(ObjectsIn(View(sheet->GetView())), before + 1);
 
     model.AddWaste(waste);
     ASSERT_EQ(model.m_wastes.size(), 1u);
@@ -42,13 +42,13 @@ TEST_F(WasteBuildersTest, NoRemnantOutsideTheSheetsOrInsideAPart)
 {
     const SheetPtr sheet = DrawnSheet(0, 0);
     AddPart(sheet, 100, 100, 200, 200);
-    const size_t before = ObjectsInView(sheet->GetView());
+    const size_t before = ObjectsIn(View(sheet->GetView()));
     EXPECT_FALSE(model.CreateWaste({2000, 250}));
     // A point on the part, or beside it within the gap: the part's own
     // outline encloses it, yet the part is no remnant.
     EXPECT_FALSE(model.CreateWaste({200, 200}));
     EXPECT_FALSE(model.CreateWaste({305, 200}));
-    EXPECT_EQ(ObjectsInView(sheet->GetView()), before);
+    EXPECT_EQ(ObjectsIn(View(sheet->GetView())), before);
 }
 
 TEST_F(WasteBuildersTest, AutomaticRemnantsFillTheFreeAreaClearOfTheParts)
@@ -242,8 +242,7 @@ TEST_F(WasteBuildersTest, PartWithoutGapPolygonsIsKeptClearOf)
 {
     model.m_wasteMethod = true;
     const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
-    const FigurePtr part = Figure::Create(
-        vrnApi::CreateMacroByRectangle(L"Part", 300, 200, static_cast<int>(MacroCommand::Figure)));
+    const FigurePtr part = RectangleFigure(300, 200);
     part->InitParams();
     part->SetPlacement(0, 100, 0.0, false);
     ASSERT_TRUE(part->m_poligons.empty());

@@ -37,8 +37,7 @@ protected:
     // on `sheet`, added to the model.
     FigurePtr AddPart(const SheetPtr& sheet, double x, double y, double width, double height)
     {
-        FigurePtr figure = Figure::Create(
-            vrnApi::CreateMacroByRectangle(L"Part", width, height, static_cast<int>(MacroCommand::Figure)));
+        FigurePtr figure = RectangleFigure(width, height);
         figure->InitParams();
         figure->InitPolygons(0.0, kGap, nullptr);
         figure->SetPlacement(x, y, 0.0, false);
@@ -62,17 +61,11 @@ protected:
     // The remnant's macro is still among the drawing's library macros.
     static bool InDrawing(const Waste& waste)
     {
-        std::vector<INestingMacroObjectPtr> macros;
-        vrnApi::GetMacrosFromActiveDoc(macros);
+        const std::vector<INestingMacroObjectPtr> macros = DrawingMacros();
         const reference ref = waste.GetReference();
         return ref != 0 && std::any_of(macros.begin(), macros.end(), [ref](const INestingMacroObjectPtr& m) {
                    return m->GetReference() == ref;
                });
-    }
-
-    size_t ObjectsInView(int view) const
-    {
-        return vlapi::IDrawingContainerPtr(View(view))->GetObjects({vlapi::vlAllObj}).size();
     }
 
     static constexpr double kGap = 10.0;

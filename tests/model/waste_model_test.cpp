@@ -87,13 +87,7 @@ TEST_F(WasteModelOpsTest, LabelKeepsOffTheRemnantsHoles)
     model.m_textSize = 20.0;
     model.m_wasteMethod = true;
     const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
-    const FigurePtr part = Figure::Create(
-        vrnApi::CreateMacroByRectangle(L"Part", 600, 300, static_cast<int>(MacroCommand::Figure)));
-    part->InitParams();
-    part->InitPolygons(0.0, kGap, nullptr);
-    part->SetPlacement(200, 100, 0.0, false);
-    part->m_owner = sheet;
-    model.m_figures.push_back(part);
+    AddPart(sheet, 200, 100, 600, 300);
     model.CalculateWastes();
     ASSERT_EQ(model.m_wastes.size(), 1u);
     ASSERT_EQ(model.m_wastes.front()->m_polygons.size(), 2u);
@@ -296,8 +290,7 @@ TEST_F(WasteModelOpsTest, ReadRemnantsTakePartInTheOverlapTest)
 {
     const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
     const WastePtr stored = AddRectWaste(sheet, 600, 100, 200, 200, false);
-    const FigurePtr part = Figure::Create(
-        vrnApi::CreateMacroByRectangle(L"Part", 300, 200, static_cast<int>(MacroCommand::Figure)));
+    const FigurePtr part = RectangleFigure(300, 200);
     part->InitParams();
     part->InitPolygons(0.0, kGap, nullptr);
 

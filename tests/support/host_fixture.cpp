@@ -2,12 +2,16 @@
 
 #include "model/NestingSetting.h"
 
+#include <string>
+
 namespace hosttest {
 
 void HostTest::SetUp()
 {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    root = std::filesystem::temp_directory_path() / "nesting-host-tests" /
+    // Named after the test executable too: two test folders may hold tests of one name.
+    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe").filename();
+    root = std::filesystem::temp_directory_path() / "nesting-tests" / executable /
            (std::string(info->test_suite_name()) + "." + info->name());
     std::filesystem::remove_all(root);
     host = std::make_unique<vlhost::Host>(root);
@@ -41,9 +45,48 @@ vlapi::IViewPtr HostTest::AddView(double x, double y, double scale) const
     return view;
 }
 
+int HostTest::AddCurrentView(double x, double y, double scale) const
+{
+    const int number = AddView(x, y, scale)->GetNumber();
+    MakeViewCurrent(number);
+    return number;
+}
+
+void HostTest::MakeViewCurrent(int number) const
+{
+    vlapi::IViewPtr view = View(number);
+    view->SetCurrent(true);
+    view->Update();
+}
+
+vlapi::IViewPtr HostTest::View(int number) const
+{
+    return vrnApi::GetActiveDocument2D()->GetViewsAndLayersManager()->GetViews()->GetView(number);
+}
+
+std::vector<INestingMacroObjectPtr> HostTest::DrawingMacros()
+{
+    std::vector<INestingMacroObjectPtr> macros;
+    vrnApi::GetMacrosFromActiveDoc(macros);
+    return macros;
+}
+
+INestingMacroObjectPtr HostTest::SheetMacro(const std::wstring& name, double width, double height)
+{
+    return vrnApi::CreateMacroByRectangle(name, width, height, static_cast<int>(MacroCommand::Sheet));
+}
+
 size_t HostTest::ObjectsIn(const vlapi::IViewPtr& view) const
 {
     return vlapi::IDrawingContainerPtr(view)->GetObjects({vlapi::vlAllObj}).size();
+}
+
+size_t HostTest::ErrorMessages() const
+{
+    size_t count = 0;
+    for (const vlhost::RecordedMessage& message : host->State().messages)
+        count += message.flags == 0x10 ? 1 : 0;
+    return count;
 }
 
 int HostTest::StoredGroups() const
@@ -81,17 +124,15 @@ bool HostTest::NoTemporaryGroupSince(reference since) const
     return true;
 }
 
-void WithLayoutTest::SetUp()
+LayoutSwitch::LayoutSwitch(bool withoutLayout)
+    : m_saved(NestingSetting::m_withoutLayout)
 {
-    HostTest::SetUp();
-    m_savedLayout = NestingSetting::m_withoutLayout;
-    NestingSetting::m_withoutLayout = false;
+    NestingSetting::m_withoutLayout = withoutLayout;
 }
 
-void WithLayoutTest::TearDown()
+LayoutSwitch::~LayoutSwitch()
 {
-    NestingSetting::m_withoutLayout = m_savedLayout;
-    HostTest::TearDown();
+    NestingSetting::m_withoutLayout = m_saved;
 }
 
 vlapi::ILineSegmentPtr AddLine(const vlapi::IDrawingContainerPtr& c, NPoint a, NPoint b)

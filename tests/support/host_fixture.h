@@ -1,5 +1,5 @@
 // A fresh headless host per test with the library's globals pointing at it,
-// and small drawing helpers shared by the host binding's tests.
+// and small drawing helpers shared by the tests of the library on that host.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/HostAccess.h"
+#include "host/NestingMacro.h"
 #include "host/VarnelAPI.h"
 #include "vlhost/Host.h"
 
@@ -25,13 +26,25 @@ protected:
     vlapi::IDrawingContainerPtr Container() const { return vlapi::IDrawingContainerPtr(ActiveView()); }
     // A further view of the drawing, with its origin and scale.
     vlapi::IViewPtr AddView(double x, double y, double scale) const;
+    // A further view made current, so that the next objects stand in it; its number.
+    int AddCurrentView(double x, double y, double scale = 1.0) const;
+    void MakeViewCurrent(int number) const;
+    // The view of the given number; null when there is none.
+    vlapi::IViewPtr View(int number) const;
     size_t ObjectsIn(const vlapi::IViewPtr& view) const;
     size_t DrawingObjects() const { return ObjectsIn(ActiveView()); }
     vlhost::HostState& State() { return host->State(); }
     std::vector<vlhost::RecordedMessage>& Messages() { return host->State().messages; }
+    // The messages shown as errors.
+    size_t ErrorMessages() const;
     vlhost::DocumentSwitches Switches() const { return vlhost::Host::Switches(vrnApi::GetActiveDocument2D()); }
     int OpenDocuments() const { return application->GetDocuments()->GetCount(); }
     std::wstring File(const std::string& name) const { return (root / name).wstring(); }
+
+    // The library macros of the active drawing, as the host lists them.
+    static std::vector<INestingMacroObjectPtr> DrawingMacros();
+    // A sheet macro of the given size in the current view.
+    static INestingMacroObjectPtr SheetMacro(const std::wstring& name, double width, double height);
 
     // The stored groups of the active drawing, and whether one is left open.
     int StoredGroups() const;
@@ -47,14 +60,23 @@ protected:
     vlapi::IVarnelDocument2DPtr doc;
 };
 
-// The same host with the job's page layout switched on for the test.
-class WithLayoutTest : public HostTest {
-protected:
-    void SetUp() override;
-    void TearDown() override;
+// Sets the job's page-layout switch for a test and puts the old value back
+// when the test ends.
+class LayoutSwitch {
+public:
+    explicit LayoutSwitch(bool withoutLayout);
+    LayoutSwitch(const LayoutSwitch&) = delete;
+    LayoutSwitch& operator=(const LayoutSwitch&) = delete;
+    ~LayoutSwitch();
 
 private:
-    bool m_savedLayout = false;
+    bool m_saved;
+};
+
+// The same host with the job's page layout switched on for the test.
+class WithLayoutTest : public HostTest {
+private:
+    LayoutSwitch m_layout{false};
 };
 
 vlapi::ILineSegmentPtr AddLine(const vlapi::IDrawingContainerPtr& c, NPoint a, NPoint b);
