@@ -12,14 +12,18 @@
 #include "model/Document2D.h"
 #include "vlapi/vlapi.h"
 
+#include <algorithm>
+#include <unistd.h>
+
 namespace vlhost::test {
 
 class HostTest : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    root = std::filesystem::temp_directory_path() / "vlhost-tests" /
-           (std::string(info->test_suite_name()) + "." + info->name());
+    std::string test = std::string(info->test_suite_name()) + "." + info->name();
+    std::replace(test.begin(), test.end(), '/', '_');  // parameterised tests
+    root = std::filesystem::temp_directory_path() / ("vlhost-tests-" + std::to_string(getpid())) / test;
     std::filesystem::remove_all(root);
     app = Make<Application>(root);
     app->RegisterLibrary(L"APP_Nesting", L"Nesting", L"libNesting.so");
@@ -28,6 +32,8 @@ class HostTest : public ::testing::Test {
     Failures::Instance().RestoreAll();
     app = nullptr;
     std::filesystem::remove_all(root);
+    std::error_code ignored;  // the process folder goes once it is empty
+    std::filesystem::remove(root.parent_path(), ignored);
   }
 
   vlapi::IApplicationPtr Api() const { return vlapi::IApplicationPtr(static_cast<vlapi::IApplication*>(app.get())); }

@@ -2,17 +2,21 @@
 
 #include "model/NestingSetting.h"
 
+#include <algorithm>
 #include <string>
+
+#include <unistd.h>
 
 namespace hosttest {
 
 void HostTest::SetUp()
 {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    // Named after the test executable too: two test folders may hold tests of one name.
-    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe").filename();
-    root = std::filesystem::temp_directory_path() / "nesting-tests" / executable /
-           (std::string(info->test_suite_name()) + "." + info->name());
+    // Named after the process too: two test folders may hold tests of one
+    // name, and two builds may run their tests at the same time.
+    std::string test = std::string(info->test_suite_name()) + "." + info->name();
+    std::replace(test.begin(), test.end(), '/', '_');  // parameterised tests
+    root = std::filesystem::temp_directory_path() / ("nesting-tests-" + std::to_string(getpid())) / test;
     std::filesystem::remove_all(root);
     host = std::make_unique<vlhost::Host>(root);
     application = host->Application();
@@ -28,6 +32,8 @@ void HostTest::TearDown()
     application = nullptr;
     host.reset();
     std::filesystem::remove_all(root);
+    std::error_code ignored;  // the process folder goes once it is empty
+    std::filesystem::remove(root.parent_path(), ignored);
 }
 
 vlapi::IViewPtr HostTest::ActiveView() const
