@@ -1,5 +1,5 @@
 #pragma once
-// Parameter objects made by a 2D document, and the specification.
+// Parameter objects made by a 2D document, and the parts-list (specification object) descriptions.
 #include <vector>
 
 #include "model/Document2D.h"
