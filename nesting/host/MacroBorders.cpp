@@ -1,6 +1,7 @@
 // The closed borders of a figure macro: outer border and holes as polygons
 // that never cut into the part, with the host-measured area and cut length.
 #include "host/NestingMacro.h"
+#include "host/NestingResources.h"
 
 #include "host/BorderRings.h"
 #include "host/ContourMeasure.h"
@@ -13,8 +14,6 @@
 
 namespace {
 
-constexpr int IDS_MESS_ERROR_IMPORT_BORDER = 7423;
-constexpr int IDS_MESS_ERROR_CLOSED_BORDER = 7425;
 
 // One closed ring: its chain of chords and the straight approximation used to
 // tell which ring is which.

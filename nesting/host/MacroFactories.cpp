@@ -1,15 +1,10 @@
 // The factories that make stamped library macros, and the wrappers of existing macros.
 #include "host/NestingMacro.h"
+#include "host/NestingResources.h"
 
 #include "host/HostAccess.h"
 #include "host/MacroFactorySteps.h"
 #include "host/VarnelAPI.h"
-
-namespace {
-
-constexpr int IDS_WASTE = 7315;
-
-}  // namespace
 
 namespace factorySteps {
 

@@ -1,12 +1,12 @@
 // Hatches and colourings inside a library macro.
 #include "host/NestingMacro.h"
+#include "host/NestingResources.h"
 
 #include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
 
 namespace {
 
-constexpr int IDS_COLORING = 7015;
 constexpr int COLOURING_LAYER = 3;
 
 // The drawing objects of the macro's borders, one entry per boundary segment.

@@ -1,5 +1,6 @@
 // The result table of a sheet macro, the table helpers and the specification object.
 #include "host/NestingMacro.h"
+#include "host/NestingResources.h"
 
 #include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
@@ -8,8 +9,6 @@
 
 namespace {
 
-constexpr int IDS_SHEET_SIZE_MM = 7220;
-constexpr int IDS_KIM_PROC = 7224;
 
 std::vector<std::wstring> ResultTableTitles()
 {

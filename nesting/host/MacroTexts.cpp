@@ -1,12 +1,12 @@
 // Texts and fonts of a library macro.
 #include "host/NestingMacro.h"
+#include "host/NestingResources.h"
 
 #include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
 
 namespace {
 
-constexpr int IDS_NAME_TEXT_LAYER = 7017;
 
 std::vector<vlapi::IDrawingTextPtr> TextsOf(const vlapi::IMacroObjectPtr& macro)
 {

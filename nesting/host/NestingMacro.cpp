@@ -1,12 +1,12 @@
 // The macro wrapper: construction, identity, life and the library's stamp.
 #include "host/NestingMacro.h"
+#include "host/NestingResources.h"
 
 #include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
 
 namespace {
 
-constexpr int IDS_LIBID = 100;
 
 vlapi::IUserParametersPtr UserParameters(const vlapi::IMacroObjectPtr& macro)
 {

@@ -2,12 +2,11 @@
 // labels, the title block of a page, documents made or opened for the export
 // and the assembly reader, and closing the active drawing.
 #include "host/VarnelAPI_Detail.h"
+#include "host/NestingResources.h"
 
 namespace vrnApi {
 namespace {
 
-constexpr int IDS_ERR_OPEN_FILE = 105;
-constexpr int IDS_NAME_TEXT_LAYER = 7017;
 constexpr int kSizeCell = 1101;
 constexpr int kLengthCell = 1103;
 constexpr int kUtilisationCell = 1104;

@@ -2,15 +2,13 @@
 // components of a 3D assembly, and drawing objects carried between documents
 // through the host clipboard.
 #include "host/VarnelAPI_Detail.h"
+#include "host/NestingResources.h"
 
 #include <limits>
 
 namespace vrnApi {
 namespace {
 
-constexpr int IDS_ERR_OPEN_FILE = 105;
-constexpr int IDS_COPY_COUNT = 7109;
-constexpr int IDS_THICKNESS = 7111;
 // Deeper nesting than this is taken for a loop in the assembly tree.
 constexpr int kMaxAssemblyDepth = 64;
 

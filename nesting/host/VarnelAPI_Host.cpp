@@ -1,6 +1,7 @@
 // Messages by resource id and by text, host errors and help, key state, the host's
 // folders, window refresh, the tree-rebuild and undo switches, the user's
 // access, the file and folder dialogs, and the configuration's folders.
+#include "host/NestingResources.h"
 #include "host/VarnelAPI_Detail.h"
 #include "model/NestingSetting.h"
 
@@ -29,7 +30,7 @@ vlapi::IApplicationDialogsPtr Dialogs()
 void Message(std::wstring mess)
 {
     if (application)
-        application->MessageBox(mess, LoadStr(100), vlapi::vlMBIconInformation, 0, 1);
+        application->MessageBox(mess, LoadStr(IDS_LIBID), vlapi::vlMBIconInformation, 0, 1);
 }
 
 void ShowErrorMessage(int resId)

@@ -2,12 +2,12 @@
 // and deleting views; making, recolouring, showing, hiding, reading and
 // deleting layers by name.
 #include "host/VarnelAPI_Detail.h"
+#include "host/NestingResources.h"
 #include "model/NestingSetting.h"
 
 namespace vrnApi {
 namespace {
 
-constexpr int IDS_DETAIL_CONTAINER = 7142;
 
 // Calls `change` on the layer called `name` of every view that has one.
 template <class Change>

@@ -1,5 +1,6 @@
 // Compound figures: two members joined in one figure macro, and split again.
 #include "model/NestingFigure.h"
+#include "host/NestingResources.h"
 
 #include "host/VarnelAPI.h"
 
@@ -7,7 +8,6 @@
 
 namespace {
 
-constexpr int kCompoundNameId = 7110;  // IDS_COMPOUND_FIGURE
 
 // A figure on a member macro, with its own stored record.
 FigurePtr LoadMember(INestingMacroObjectPtr macro)
@@ -143,7 +143,7 @@ bool CompoundFigure::AddFigures(FigurePtr figure1, FigurePtr figure2, double gap
     figure2->m_valid = true;
     // Overlapping, or the host made no compound macro: both stay single
     // figures where they were.
-    const std::wstring name = vrnApi::LoadStr(kCompoundNameId) + L" " + std::to_wstring(m_index + 1);
+    const std::wstring name = vrnApi::LoadStr(IDS_COMPOUND_FIGURE) + L" " + std::to_wstring(m_index + 1);
     INestingMacroObjectPtr macro;
     if (!figure1->CheckIntersect(figure2))
         macro = vrnApi::CreateMacroByMacros(figure1->m_macro, figure2->m_macro, name);

@@ -2,18 +2,12 @@
 // copies of a part, label heights, thickness property, colouring layer and
 // drawing scale.
 #include "model/NestingModel.h"
+#include "host/NestingResources.h"
 
 #include "host/VarnelAPI.h"
 
 #include <algorithm>
 #include <cwchar>
-
-namespace {
-
-constexpr int kThicknessPropertyId = 7111;  // IDS_THICKNESS
-constexpr int kColouringLayerId = 7015;     // IDS_COLORING
-
-}  // namespace
 
 // ---- Order
 
@@ -102,7 +96,7 @@ void NestingModel::UpdateSizeText(bool offset)
 
 void NestingModel::UpdateFiguresProperty()
 {
-    const std::wstring name = vrnApi::LoadStr(kThicknessPropertyId);
+    const std::wstring name = vrnApi::LoadStr(IDS_THICKNESS);
     for (const FigurePtr& figure : m_figures) {
         if (figure->m_macro)
             figure->m_macro->SetPropertyMacro(name, figure->m_thickness);
@@ -111,7 +105,7 @@ void NestingModel::UpdateFiguresProperty()
 
 void NestingModel::ShowHideColouring(bool show)
 {
-    vrnApi::ShowHideLayer(vrnApi::LoadStr(kColouringLayerId), !show);
+    vrnApi::ShowHideLayer(vrnApi::LoadStr(IDS_COLORING), !show);
 }
 
 void NestingModel::GetStringScale(std::wstring& text) const

@@ -3,12 +3,12 @@
 // style (1 valid, 3 in conflict). Also the turn of all figures to their
 // smallest bounding rectangle and the colourings of all figures.
 #include "model/NestingModel.h"
+#include "host/NestingResources.h"
 
 #include "host/VarnelAPI.h"
 
 namespace {
 
-constexpr int IDS_MESS_THICKNESS_MATERIAL = 7141;
 constexpr int kValidStyle = 1;
 constexpr int kInvalidStyle = 3;
 

@@ -1,6 +1,7 @@
 // Remnants in the model: finishing a new remnant, deleting, choosing and
 // showing them.
 #include "model/NestingModel.h"
+#include "host/NestingResources.h"
 
 #include "host/VarnelAPI.h"
 
@@ -8,7 +9,6 @@
 
 namespace {
 
-constexpr int IDS_WASTES = 7300;
 
 std::wstring WastesLayerName()
 {

@@ -1,4 +1,5 @@
 #include "model/NestingFigure.h"
+#include "host/NestingResources.h"
 
 #include "host/VarnelAPI.h"
 #include "model/HotPointRefs.h"
@@ -10,7 +11,6 @@ namespace {
 
 constexpr double kTolerance = 0.0001;
 constexpr int kFigureCommand = static_cast<int>(MacroCommand::Figure);
-constexpr int kThicknessPropertyId = 7111;  // IDS_THICKNESS
 
 double Width(const NRect& rc)
 {
@@ -356,7 +356,7 @@ void Figure::DeleteColouring()
 void Figure::UpdateProperty()
 {
     if (m_macro)
-        m_macro->SetPropertyMacro(vrnApi::LoadStr(kThicknessPropertyId), m_thickness);
+        m_macro->SetPropertyMacro(vrnApi::LoadStr(IDS_THICKNESS), m_thickness);
 }
 
 void Figure::CreateSpecificationObject()

@@ -1,5 +1,6 @@
 // A remnant's outline, label, name and overlap tests.
 #include "model/NestingWaste.h"
+#include "host/NestingResources.h"
 
 #include "host/VarnelAPI.h"
 #include "model/NestingSheet.h"
@@ -10,7 +11,6 @@
 namespace {
 
 constexpr double kTolerance = 1e-4;
-constexpr int IDS_WASTE = 7315;
 constexpr unsigned short kOutlineStyle = 3;
 
 // One piece of the name, formatted as the host's C runtime would into a

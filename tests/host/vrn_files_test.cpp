@@ -1,6 +1,7 @@
 // Drawing files opened for reading, part data read from a file, the curves of
 // a file, 3D assembly trees, and objects carried through the clipboard.
 #include "vrn_fixture.h"
+#include "host/NestingResources.h"
 
 #include "host/HostAccess.h"
 
@@ -10,8 +11,6 @@
 
 namespace {
 
-constexpr int IDS_COPY_COUNT = 7109;
-constexpr int IDS_THICKNESS = 7111;
 
 class VrnFilesTest : public vrntest::VrnTest {
 protected:

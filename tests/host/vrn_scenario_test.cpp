@@ -3,6 +3,7 @@
 // from a part file through the clipboard, a remnant, offsets, texts, colouring,
 // result table and title block; saved, reopened and drawn as SVG.
 #include "vrn_fixture.h"
+#include "host/NestingResources.h"
 
 #include "host/HostGuards.h"
 #include "host/NestingMacro.h"
@@ -15,12 +16,6 @@
 
 namespace {
 
-constexpr int IDS_COLORING = 7015;
-constexpr int IDS_NAME_TEXT_LAYER = 7017;
-constexpr int IDS_COPY_COUNT = 7109;
-constexpr int IDS_THICKNESS = 7111;
-constexpr int IDS_DETAIL_CONTAINER = 7142;
-constexpr int IDS_WASTE = 7315;
 constexpr double kSheetWidth = 3000;
 constexpr double kSheetHeight = 1500;
 

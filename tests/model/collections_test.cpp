@@ -1,13 +1,12 @@
 // Adding, copying, removing, finding and choosing the model's objects.
 #include "figure_fixture.h"
+#include "host/NestingResources.h"
 
 #include "model/NestingModel.h"
 
 namespace figuretest {
 namespace {
 
-constexpr int IDS_COPY_COUNT = 7109;
-constexpr int IDS_THICKNESS = 7111;
 
 class CollectionsTest : public FigureHostTest {
 protected:
