@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr double kTolerance = 1e-4;
 
 bool SameView(const NObject& a, const NObject& b)
 {
@@ -124,7 +123,7 @@ void NestingModel::UpdateWastesNames()
 
 void NestingModel::DecomposeWastesToRectangles()
 {
-    if (m_wastRectSize < kTolerance)
+    if (m_wastRectSize < EPS)
         m_wastRectSize = 0.5 * std::min(m_widthSheet, m_heightSheet);
     std::vector<SheetPtr> sheets;
     std::copy_if(m_sheets.begin(), m_sheets.end(), std::back_inserter(sheets), [this](const SheetPtr& sheet) {

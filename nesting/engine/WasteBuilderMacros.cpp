@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr double kTolerance = 1e-4;
 constexpr int kWasteCommand = static_cast<int>(MacroCommand::Waste);
 constexpr unsigned short kGapOutlineStyle = 3;
 
@@ -150,7 +149,7 @@ std::vector<RemnantShape> GroupRings(const VectorPolygon& rings, double wastSize
     for (size_t i = 0; i < rings.size(); ++i) {
         if (enclosing[i].size() % 2 != 0)
             continue;
-        NPolygonPtr outer = wastSize < kTolerance ? rings[i] : RemoveLedgesTarvel(rings[i], wastSize);
+        NPolygonPtr outer = wastSize < EPS ? rings[i] : RemoveLedgesTarvel(rings[i], wastSize);
         if (!outer || outer->m_points.size() < 3)
             continue;
         RemnantShape shape{outer, {}};

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr double kTolerance = 1e-4;
 
 struct ViewFrame {
     double x = 0.0;
@@ -58,11 +57,11 @@ bool Figure::CheckIntersect(FigurePtr other) {
     }
     const ViewFrame mine = FrameOf(*this);
     const ViewFrame theirs = FrameOf(*other);
-    if (mine.scale <= kTolerance || theirs.scale <= kTolerance) {
+    if (mine.scale <= EPS || theirs.scale <= EPS) {
         return false;
     }
     const NPoint d{theirs.x / theirs.scale - mine.x / mine.scale, theirs.y / theirs.scale - mine.y / mine.scale};
-    const bool shift = std::fabs(d.x) > kTolerance || std::fabs(d.y) > kTolerance;
+    const bool shift = std::fabs(d.x) > EPS || std::fabs(d.y) > EPS;
     if (shift) {
         OffsetAll(other->m_controls, d);
     }

@@ -5,11 +5,10 @@
 namespace {
 
 constexpr int kBridgeStyle = 2;
-constexpr double kTolerance = 0.0001;
 
 bool HaveDirection(const NPoint& a, const NPoint& b)
 {
-    return Distance(a, b) >= kTolerance;
+    return Distance(a, b) >= EPS;
 }
 
 void SetArc(const vlapi::IArcPtr& arc, const NPoint& first, const NPoint& second, double r)

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr double kTolerance = 0.0001;
 constexpr int kFigureCommand = static_cast<int>(MacroCommand::Figure);
 
 template <class T>
@@ -40,7 +39,7 @@ void AppendIf(const std::vector<std::shared_ptr<T>>& list, std::vector<std::shar
 
 bool SameGroup(const Figure& a, const Figure& b)
 {
-    return a.m_name == b.m_name && std::fabs(a.m_thickness - b.m_thickness) < kTolerance &&
+    return a.m_name == b.m_name && std::fabs(a.m_thickness - b.m_thickness) < EPS &&
            a.m_material == b.m_material;
 }
 
@@ -174,7 +173,7 @@ void NestingModel::GetFiguresByName(std::vector<FigurePtr>& figures, const std::
 
 void NestingModel::GetFiguresByThickness(std::vector<FigurePtr>& figures, double thickness) const
 {
-    AppendIf(m_figures, figures, [&](const FigurePtr& f) { return std::fabs(f->m_thickness - thickness) < kTolerance; });
+    AppendIf(m_figures, figures, [&](const FigurePtr& f) { return std::fabs(f->m_thickness - thickness) < EPS; });
 }
 
 void NestingModel::GetRectangleFigures(std::vector<FigurePtr>& figures) const

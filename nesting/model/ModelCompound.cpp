@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr double kTolerance = 0.0001;
 
 bool Contains(const std::vector<FigurePtr>& list, const FigurePtr& figure)
 {
@@ -35,8 +34,8 @@ bool SameSize(const Figure& a, const Figure& b)
 {
     const NRect ra = OutlineRect(a);
     const NRect rb = OutlineRect(b);
-    return std::fabs((ra.pTop.x - ra.pBot.x) - (rb.pTop.x - rb.pBot.x)) < kTolerance &&
-           std::fabs((ra.pTop.y - ra.pBot.y) - (rb.pTop.y - rb.pBot.y)) < kTolerance;
+    return std::fabs((ra.pTop.x - ra.pBot.x) - (rb.pTop.x - rb.pBot.x)) < EPS &&
+           std::fabs((ra.pTop.y - ra.pBot.y) - (rb.pTop.y - rb.pBot.y)) < EPS;
 }
 
 bool HasOutline(const Figure& figure)
@@ -47,7 +46,7 @@ bool HasOutline(const Figure& figure)
 // Equal right triangles of one thickness and material (mirror images or not).
 bool CanPair(const Figure& a, const Figure& b)
 {
-    return std::fabs(a.m_thickness - b.m_thickness) < kTolerance && a.m_material == b.m_material &&
+    return std::fabs(a.m_thickness - b.m_thickness) < EPS && a.m_material == b.m_material &&
            HasOutline(a) && HasOutline(b) && SameSize(a, b) && a.CheckTriangularity() &&
            b.CheckTriangularity();
 }

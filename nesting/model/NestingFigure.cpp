@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr double kTolerance = 0.0001;
 constexpr int kFigureCommand = static_cast<int>(MacroCommand::Figure);
 
 double Width(const NRect& rc)
@@ -93,9 +92,9 @@ void Figure::UpdateGabarit()
 
 void Figure::SetScale(double scale1, double scale2)
 {
-    if (!m_macro || std::fabs(scale1 - scale2) < kTolerance)
+    if (!m_macro || std::fabs(scale1 - scale2) < EPS)
         return;
-    if (std::fabs(m_scale1 - scale1) < kTolerance && std::fabs(m_scale2 - scale2) < kTolerance)
+    if (std::fabs(m_scale1 - scale1) < EPS && std::fabs(m_scale2 - scale2) < EPS)
         return;
     const double factor = scale2 / scale1;
     m_macro->TransformScale(factor);
@@ -205,7 +204,7 @@ bool Figure::IsEquilFigure(const Figure& other) const
 
 bool Figure::IsEquilThicknessAndMaterial(const Figure& other) const
 {
-    return std::fabs(m_thickness - other.m_thickness) < kTolerance && m_material == other.m_material;
+    return std::fabs(m_thickness - other.m_thickness) < EPS && m_material == other.m_material;
 }
 
 bool Figure::CheckTriangularity() const
@@ -221,7 +220,7 @@ bool Figure::CheckMirror(const Figure& other) const
 
 bool Figure::CheckGap(double gap) const
 {
-    return std::fabs(m_gap - gap) < kTolerance;
+    return std::fabs(m_gap - gap) < EPS;
 }
 
 bool Figure::CheckRectangle() const
@@ -231,8 +230,8 @@ bool Figure::CheckRectangle() const
 
 bool Figure::CheckOwnerThickness(double thickness)
 {
-    m_valid = thickness < kTolerance || m_thickness < kTolerance ||
-              std::fabs(thickness - m_thickness) < kTolerance;
+    m_valid = thickness < EPS || m_thickness < EPS ||
+              std::fabs(thickness - m_thickness) < EPS;
     return m_valid;
 }
 

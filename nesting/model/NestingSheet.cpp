@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr double kTolerance = 1e-4;
 constexpr double kFarAway = 2147483647.0;
 constexpr int kContourStyle = 4;
 const wchar_t* const kCountProperty = L"Count";
@@ -18,8 +17,8 @@ const wchar_t* const kCountProperty = L"Count";
 // Both corners of `inner` lie strictly inside `outer` widened by the tolerance.
 bool CornersInside(const NRect& inner, const NRect& outer) {
     auto inside = [&outer](const NPoint& p) {
-        return outer.pBot.x - kTolerance < p.x && p.x < outer.pTop.x + kTolerance &&
-               outer.pBot.y - kTolerance < p.y && p.y < outer.pTop.y + kTolerance;
+        return outer.pBot.x - EPS < p.x && p.x < outer.pTop.x + EPS &&
+               outer.pBot.y - EPS < p.y && p.y < outer.pTop.y + EPS;
     };
     return inside(inner.pBot) && inside(inner.pTop);
 }
@@ -116,7 +115,7 @@ bool Sheet::CheckContainFigureEx(FigurePtr figure) const {
     if (GetView() != figure->GetView()) {
         double x = 0.0, y = 0.0, scale = 0.0;
         GetViewParams(x, y, scale);
-        if (scale > kTolerance) {
+        if (scale > EPS) {
             area = Shifted(area, NPoint{x / scale, y / scale});
         }
     }
@@ -126,7 +125,7 @@ bool Sheet::CheckContainFigureEx(FigurePtr figure) const {
 bool Sheet::CheckContainPoint(const NPoint& p) const {
     double x0 = 0.0, y0 = 0.0, scale = 0.0;
     GetViewParams(x0, y0, scale);
-    if (scale <= kTolerance || !m_polygon) {
+    if (scale <= EPS || !m_polygon) {
         return false;
     }
     NPoint onSheet = p;

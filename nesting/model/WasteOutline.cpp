@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr double kTolerance = 1e-4;
 constexpr unsigned short kOutlineStyle = 3;
 
 // One piece of the name, formatted as the host's C runtime would into a
@@ -81,7 +80,7 @@ void Waste::UpdateName(int index, int indTotal)
     name += L" " + m_owner->m_name;
     name += Format(L"-%d(%d) ", index, indTotal);
     if (m_rectform) {
-        name += m_thickness > kTolerance
+        name += m_thickness > EPS
                     ? Format(L"%gx%gx%g", m_thickness, std::floor(m_width), std::floor(m_height))
                     : Format(L"%gx%g", std::floor(m_width), std::floor(m_height));
     }
@@ -116,7 +115,7 @@ bool Waste::CheckIntersect(const Waste& other) const
 
 bool Waste::CheckRectangle(double size) const
 {
-    return m_rectform && m_width > size - kTolerance && m_height > size - kTolerance;
+    return m_rectform && m_width > size - EPS && m_height > size - EPS;
 }
 
 void Waste::GetContourObjects(std::vector<vlapi::IDrawingObjectPtr>& objs, bool text)
