@@ -26,7 +26,7 @@ function(add_test_folder label)
   target_link_libraries(${label}_tests PRIVATE ${T_LINKS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${label}_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_compile_definitions(${label}_tests PRIVATE
-    NESTING_DATA_DIR="${PROJECT_SOURCE_DIR}/../shared/data"
+    NESTING_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
     NESTING_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   gtest_discover_tests(${label}_tests
     DISCOVERY_MODE PRE_TEST
