@@ -17,9 +17,9 @@ constexpr size_t MAX_RINGS = 64;
 constexpr double DOWN = 1.5 * PI;
 
 // Removes repeated points (the first compared with the last) and points that
-// an edge passes straight through. The tip of a spike, where the ring turns
-// back on itself, is kept: it is a position B can slide to.
-void CleanRing(std::vector<NPoint>& ring, double tol)
+// an edge passes straight through, from a traced ring. The tip of a spike,
+// where the ring turns back on itself, is kept: it is a position B can slide to.
+void CleanTrace(std::vector<NPoint>& ring, double tol)
 {
     bool changed = true;
     while (changed && ring.size() > 1) {
@@ -41,15 +41,26 @@ void CleanRing(std::vector<NPoint>& ring, double tol)
     }
 }
 
-std::vector<NPoint> PreparedRing(const std::shared_ptr<const NPolygon>& polygon, bool counterClockwise)
+// The lower corner of a ring's box: the local origin its work is done in, so
+// that the same shapes give the same result wherever they lie.
+NPoint LowerCorner(const std::vector<NPoint>& ring)
+{
+    NPoint low = ring.empty() ? NPoint{} : ring.front();
+    for (const NPoint& p : ring)
+        low = {std::min(low.x, p.x), std::min(low.y, p.y)};
+    return low;
+}
+
+// A copy of the polygon's ring moved to its local origin and cleaned with the
+// point-equality tolerance, with its material on the left: a
+// counter-clockwise outline, or a clockwise container.
+std::vector<NPoint> PreparedRing(const std::shared_ptr<const NPolygon>& polygon, bool solid, NPoint& origin)
 {
     std::vector<NPoint> ring = polygon ? polygon->m_points : std::vector<NPoint>{};
-    double scale = 1.0;
-    for (const NPoint& p : ring)
-        scale = std::max({scale, std::fabs(p.x), std::fabs(p.y)});
-    CleanRing(ring, 1e-12 * scale);
-    if ((SignedArea2(ring) > 0.0) != counterClockwise)
-        std::reverse(ring.begin(), ring.end());
+    origin = LowerCorner(ring);
+    for (NPoint& p : ring)
+        p -= origin;
+    CleanOutline(ring, solid);
     return ring;
 }
 
@@ -58,30 +69,58 @@ std::vector<NPoint> PreparedRing(const std::shared_ptr<const NPolygon>& polygon,
 void NFP_Builder::Init(const NPoint& p0, std::shared_ptr<const NPolygon> polygon1,
                        std::shared_ptr<const NPolygon> polygon2, bool inner)
 {
-    m_figurePlace = p0;
     m_inner = inner;
-    // Private copies of both rings. A's material lies left of its edges: a
-    // counter-clockwise outline, or a clockwise container in inner mode.
-    m_frame.emplace(PreparedRing(polygon1, !inner), PreparedRing(polygon2, true));
+    // Private copies of both rings, each at its own origin. A's material lies
+    // left of its edges: a counter-clockwise outline, or a clockwise container
+    // in inner mode. The point-equality tolerance rules the cleaning of both
+    // and every contact, travel and closing test of the orbit.
+    NPoint originA;
+    NPoint originB;
+    m_ringA = PreparedRing(polygon1, !inner, originA);
+    m_ringB = PreparedRing(polygon2, true, originB);
+    // Positions of B's placement point: translations of the local B plus
+    // this offset.
+    m_figurePlace = p0 + originA - originB;
 }
 
 void NFP_Builder::RunCalculate()
 {
     m_nfpPolygons.clear();
+    m_complete = true;
+    if (m_ringA.size() < 3 || m_ringB.size() < 3)
+        return;
+    // Features as small as the tolerance itself (a sliver exactly that
+    // thin) can make the contacts found at one position contradict each
+    // other; the orbit then runs again with a finer tolerance. Without
+    // success the first attempt's rings stand.
+    VectorPolygon first;
+    for (double tolerance : {EPS, EPS / 16.0, EPS / 256.0}) {
+        m_frame.emplace(m_ringA, m_ringB, tolerance);
+        m_nfpPolygons.clear();
+        if (Calculate())
+            return;
+        if (tolerance == EPS)
+            first = m_nfpPolygons;
+    }
+    m_nfpPolygons = first;
+    m_complete = false;
+}
+
+bool NFP_Builder::Calculate()
+{
     m_rings.clear();
     m_complete = true;
-    if (!m_frame || m_frame->A().size() < 3 || m_frame->B().size() < 3 || !CheckIndexesByGabarit())
-        return;
+    if (!CheckIndexesByGabarit())
+        return true;
     if (!m_inner) {
         FindExterStartPosition();
-        if (!TraceRing(DOWN)) {
-            m_complete = false;
-            return;
-        }
+        if (!TraceRing(DOWN))
+            return false;
         m_rings.emplace_back(m_nfpPoints);
     }
     FindInnerStartPosition();
     StoreRings();
+    return m_complete;
 }
 
 bool NFP_Builder::CheckIndexesByGabarit() const
@@ -285,7 +324,7 @@ bool NFP_Builder::TraceRing(double backAngle)
             closed = IsClosed();
         }
         if (closed) {
-            CleanRing(m_nfpPoints, m_frame->Tolerance());
+            CleanTrace(m_nfpPoints, m_frame->Tolerance());
             return true;
         }
     }
@@ -384,6 +423,10 @@ bool NFP_Builder::TrimmingFeasibleTranslationVectors()
 {
     NPoint move = m_trimmedVector.p2 - m_trimmedVector.p1;
     double t = m_frame->FreeTravel(m_shift, move);
+    // A collision within the tolerance of the slide's end is the end itself:
+    // B goes on to the clean contact there instead of stopping a hair short.
+    if ((1.0 - t) * Length(move) < m_frame->Tolerance())
+        t = 1.0;
     move *= t;
     if (Length(move) < m_frame->Tolerance())
         return false;

@@ -49,6 +49,8 @@ private:
         std::vector<nfp::EdgePair> m_pairs; // most recently useful first
     };
 
+    // One calculation with the present frame; false when an orbit failed.
+    bool Calculate();
     bool CheckIndexesByGabarit() const;
     void FindExterStartPosition();
     void FindInnerStartPosition();
@@ -92,6 +94,8 @@ private:
     size_t StepBound() const;
 
     NPoint m_figurePlace;
+    std::vector<NPoint> m_ringA;              // A and B cleaned, at their local origins
+    std::vector<NPoint> m_ringB;
     std::optional<nfp::ContactFrame> m_frame; // A fixed, B at its Init position
     NPoint m_shift;                        // B's translation since Init
     std::vector<nfp::Contact> m_touchPoints;

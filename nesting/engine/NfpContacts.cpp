@@ -8,36 +8,36 @@ namespace nfp {
 namespace {
 
 constexpr double TWO_PI = 2.0 * PI;
-// Directions closer than this (radians) are taken as one.
-constexpr double ANGLE_TOL = 1e-9;
-// Lengths below this share of the rings' size are taken as zero.
-constexpr double RELATIVE_TOL = 1e-9;
+// Directions closer than this (radians) are always taken as one.
+constexpr double MIN_ANGLE_TOL = 1e-12;
+// Two directions closer than this are one even for the shortest edges.
+constexpr double MAX_ANGLE_TOL = 1e-3;
 
 // An angle difference in [0, 2pi) with values just below 2pi folded to 0.
-double Turn(double from, double to)
+double Turn(double from, double to, double tol)
 {
     double d = Mod2Pi(to - from);
-    return d > TWO_PI - ANGLE_TOL ? 0.0 : d;
+    return d > TWO_PI - tol ? 0.0 : d;
 }
 
-bool WedgesOverlap(double s1, double w1, double s2, double w2)
+bool WedgesOverlap(double s1, double w1, double s2, double w2, double tol)
 {
-    return (Turn(s1, s2) < w1 - ANGLE_TOL && w2 > ANGLE_TOL) ||
-           (Turn(s2, s1) < w2 - ANGLE_TOL && w1 > ANGLE_TOL);
+    return (Turn(s1, s2, tol) < w1 - tol && w2 > tol) || (Turn(s2, s1, tol) < w2 - tol && w1 > tol);
 }
 
 // The smallest sector holding the sectors I and J, which must leave a gap
 // between them: for two touching vertices, I is A's wedge and J is B's wedge
 // turned half round, and every direction between them pushes B into A.
-Sector Hull(double sI, double wI, double sJ, double wJ)
+Sector Hull(double sI, double wI, double sJ, double wJ, double tol)
 {
     Sector s;
-    double dJ = Turn(sI, sJ);
-    double dI = Turn(sJ, sI);
-    if (dJ <= wI + ANGLE_TOL) {
+    s.tol = tol;
+    double dJ = Turn(sI, sJ, tol);
+    double dI = Turn(sJ, sI, tol);
+    if (dJ <= wI + tol) {
         s.start = sI;
         s.width = std::max(wI, dJ + wJ);
-    } else if (dI <= wJ + ANGLE_TOL) {
+    } else if (dI <= wJ + tol) {
         s.start = sJ;
         s.width = std::max(wJ, dI + wI);
     } else if (dJ - wI >= dI - wJ) {
@@ -47,7 +47,7 @@ Sector Hull(double sI, double wI, double sJ, double wJ)
         s.start = sI;
         s.width = dJ + wJ;
     }
-    s.full = s.width >= TWO_PI - ANGLE_TOL;
+    s.full = s.width >= TWO_PI - tol;
     return s;
 }
 
@@ -130,14 +130,10 @@ void EdgeGrid::ForEachCell(const NPoint& p, const NPoint& q, F f) const
             f(r * m_cols + c);
 }
 
-ContactFrame::ContactFrame(const std::vector<NPoint>& a, const std::vector<NPoint>& b)
+ContactFrame::ContactFrame(const std::vector<NPoint>& a, const std::vector<NPoint>& b, double tolerance)
     : m_a(a), m_b(b), m_gridA(m_a), m_gridB(m_b)
 {
-    double scale = 1.0;
-    for (const auto* ring : {&m_a, &m_b})
-        for (const NPoint& p : *ring)
-            scale = std::max({scale, std::fabs(p.x), std::fabs(p.y)});
-    m_tol = RELATIVE_TOL * scale;
+    m_tol = tolerance;
     m_cornersA = Corners(m_a);
     m_cornersB = Corners(m_b);
 }
@@ -160,20 +156,43 @@ std::vector<ContactFrame::Corner> ContactFrame::Corners(const std::vector<NPoint
 bool ContactFrame::BothConvex() const
 {
     auto convex = [](const std::vector<Corner>& corners) {
-        return std::all_of(corners.begin(), corners.end(), [](const Corner& c) { return c.width <= PI + ANGLE_TOL; });
+        return std::all_of(corners.begin(), corners.end(), [](const Corner& c) { return c.width <= PI + MIN_ANGLE_TOL; });
     };
     return convex(m_cornersA) && convex(m_cornersB);
 }
 
+double ContactFrame::AngleTolerance(double shortest) const
+{
+    return std::clamp(m_tol / std::max(shortest, m_tol), MIN_ANGLE_TOL, MAX_ANGLE_TOL);
+}
+
+double ContactFrame::AngleTolerance(const Contact& c) const
+{
+    // Two edges a little off parallel overlap by their angle times the
+    // shorter length: directions that close count as one.
+    const auto lengthsA = [&](size_t i) { return std::min(m_cornersA[i].length, m_cornersA[PrevA(i)].length); };
+    const auto lengthsB = [&](size_t j) { return std::min(m_cornersB[j].length, m_cornersB[PrevB(j)].length); };
+    switch (c.kind) {
+    case ContactKind::VertexVertex:
+        return AngleTolerance(std::min(lengthsA(c.i), lengthsB(c.j)));
+    case ContactKind::VertexOnEdgeA:
+        return AngleTolerance(std::min(m_cornersA[c.i].length, lengthsB(c.j)));
+    case ContactKind::VertexOnEdgeB:
+        return AngleTolerance(std::min(m_cornersB[c.j].length, lengthsA(c.i)));
+    }
+    return MIN_ANGLE_TOL;
+}
+
 bool ContactFrame::CanTouch(const Contact& c) const
 {
+    double tol = AngleTolerance(c);
     switch (c.kind) {
     case ContactKind::VertexVertex:
         return !VertexVertexSector(c.i, c.j).full;
     case ContactKind::VertexOnEdgeA:
-        return !WedgesOverlap(m_cornersB[c.j].edgeAngle, m_cornersB[c.j].width, m_cornersA[c.i].edgeAngle, PI);
+        return !WedgesOverlap(m_cornersB[c.j].edgeAngle, m_cornersB[c.j].width, m_cornersA[c.i].edgeAngle, PI, tol);
     case ContactKind::VertexOnEdgeB:
-        return !WedgesOverlap(m_cornersA[c.i].edgeAngle, m_cornersA[c.i].width, m_cornersB[c.j].edgeAngle, PI);
+        return !WedgesOverlap(m_cornersA[c.i].edgeAngle, m_cornersA[c.i].width, m_cornersB[c.j].edgeAngle, PI, tol);
     }
     return false;
 }
@@ -183,9 +202,9 @@ bool ContactFrame::InsideSector(const Sector& s, double angle)
     if (s.full)
         return true;
     double d = Mod2Pi(angle - s.start);
-    if (d > TWO_PI - ANGLE_TOL)
+    if (d > TWO_PI - s.tol)
         d -= TWO_PI;
-    return d > ANGLE_TOL && d < s.width - ANGLE_TOL;
+    return d > s.tol && d < s.width - s.tol;
 }
 
 bool ContactFrame::Near(const NPoint& p, const NPoint& q) const
@@ -225,36 +244,79 @@ void ContactFrame::EdgesNear(const EdgeGrid& grid, const NPoint& p, std::vector<
     edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
 }
 
+ContactFrame::EdgePlace ContactFrame::PlaceOnEdge(const NPoint& p, const NPoint& q0, const NPoint& q1) const
+{
+    if (p.x < std::min(q0.x, q1.x) - m_tol || p.x > std::max(q0.x, q1.x) + m_tol ||
+        p.y < std::min(q0.y, q1.y) - m_tol || p.y > std::max(q0.y, q1.y) + m_tol)
+        return EdgePlace::Off;
+    NPoint e = q1 - q0;
+    double len = Length(e);
+    if (len < m_tol)
+        return Near(p, q0) ? EdgePlace::Start : EdgePlace::Off;
+    double along = Dot(p - q0, e) / len;
+    double across = Cross(e, p - q0) / len;
+    if (std::fabs(across) >= m_tol || along <= -m_tol || along >= len + m_tol)
+        return EdgePlace::Off;
+    if (along < m_tol)
+        return EdgePlace::Start;
+    return along > len - m_tol ? EdgePlace::End : EdgePlace::Inside;
+}
+
 void ContactFrame::FindContacts(const NPoint& shift, std::vector<Contact>& contacts) const
 {
     // A vertex that touches an edge or a vertex lies in a grid cell of that
-    // edge (each vertex starts an edge); only those edges are tested.
+    // edge (each vertex starts an edge); only those edges are tested. A
+    // vertex within the tolerance of an edge's end touches that end: it
+    // meets a vertex, not an edge.
     contacts.clear();
     std::vector<bool> aOnVertex(m_a.size(), false);
     std::vector<size_t> near;
+    const auto addVertexVertex = [&](size_t i, size_t j) {
+        aOnVertex[i] = true;
+        for (const Contact& c : contacts)
+            if (c.kind == ContactKind::VertexVertex && c.i == i && c.j == j)
+                return;
+        contacts.push_back({ContactKind::VertexVertex, i, j});
+    };
     for (size_t j = 0; j < m_b.size(); ++j) {
         NPoint p = m_b[j] + shift;
         EdgesNear(m_gridA, p, near);
+        size_t first = contacts.size();
         bool onVertex = false;
-        for (size_t i : near)
-            if (Near(p, m_a[i])) {
-                contacts.push_back({ContactKind::VertexVertex, i, j});
-                aOnVertex[i] = onVertex = true;
-            }
-        if (onVertex)
-            continue;
-        for (size_t i : near)
-            if (OnSegment(p, m_a[i], m_a[NextA(i)]))
+        for (size_t i : near) {
+            EdgePlace place = PlaceOnEdge(p, m_a[i], m_a[NextA(i)]);
+            if (place == EdgePlace::Start || place == EdgePlace::End) {
+                addVertexVertex(place == EdgePlace::Start ? i : NextA(i), j);
+                onVertex = true;
+            } else if (place == EdgePlace::Inside) {
                 contacts.push_back({ContactKind::VertexOnEdgeA, i, j});
+            }
+        }
+        if (onVertex) // the vertex touches a vertex: its edge contacts go
+            contacts.erase(std::remove_if(contacts.begin() + static_cast<std::ptrdiff_t>(first), contacts.end(),
+                                          [](const Contact& c) { return c.kind == ContactKind::VertexOnEdgeA; }),
+                           contacts.end());
     }
     for (size_t i = 0; i < m_a.size(); ++i) {
         if (aOnVertex[i])
             continue;
         NPoint p = m_a[i] - shift;
         EdgesNear(m_gridB, p, near);
-        for (size_t j : near)
-            if (OnSegment(p, m_b[j], m_b[NextB(j)]))
+        size_t first = contacts.size();
+        bool onVertex = false;
+        for (size_t j : near) {
+            EdgePlace place = PlaceOnEdge(p, m_b[j], m_b[NextB(j)]);
+            if (place == EdgePlace::Start || place == EdgePlace::End) {
+                addVertexVertex(i, place == EdgePlace::Start ? j : NextB(j));
+                onVertex = true;
+            } else if (place == EdgePlace::Inside) {
                 contacts.push_back({ContactKind::VertexOnEdgeB, i, j});
+            }
+        }
+        if (onVertex) // the vertex touches a vertex: its edge contacts go
+            contacts.erase(std::remove_if(contacts.begin() + static_cast<std::ptrdiff_t>(first), contacts.end(),
+                                          [](const Contact& c) { return c.kind == ContactKind::VertexOnEdgeB; }),
+                           contacts.end());
     }
 }
 
@@ -266,16 +328,18 @@ Sector ContactFrame::VertexVertexSector(size_t i, size_t j) const
     double wI = m_cornersA[i].width;
     double sB = m_cornersB[j].edgeAngle;
     double wB = m_cornersB[j].width;
-    if (WedgesOverlap(sI, wI, sB, wB)) {
+    double tol = AngleTolerance({ContactKind::VertexVertex, i, j});
+    if (WedgesOverlap(sI, wI, sB, wB, tol)) {
         Sector s;
         s.full = true;
+        s.tol = tol;
         return s;
     }
     double sJ = Mod2Pi(sB + PI);
-    Sector s = Hull(sI, wI, sJ, wB);
+    Sector s = Hull(sI, wI, sJ, wB, tol);
     NPoint backB = NPoint{0.0, 0.0} - outB;
-    bool alongA = Turn(s.start, sI) < ANGLE_TOL || Turn(sI, s.start) < ANGLE_TOL;
-    bool alongB = Turn(s.start, sJ) < ANGLE_TOL || Turn(sJ, s.start) < ANGLE_TOL;
+    bool alongA = Turn(s.start, sI, tol) < tol || Turn(sI, s.start, tol) < tol;
+    bool alongB = Turn(s.start, sJ, tol) < tol || Turn(sJ, s.start, tol) < tol;
     if (alongA && alongB)
         s.slide = Length(outA) <= Length(backB) ? outA : backB;
     else
@@ -285,20 +349,28 @@ Sector ContactFrame::VertexVertexSector(size_t i, size_t j) const
 
 Sector ContactFrame::ForbiddenSector(const Contact& c, const NPoint& shift) const
 {
+    // The slide runs exactly along the edge (the touching vertex may lie a
+    // little off it), as far as the edge's end.
+    const auto along = [](const NPoint& edge, const NPoint& rest) {
+        double len2 = Dot(edge, edge);
+        double t = len2 > 0.0 ? std::max(0.0, Dot(rest, edge) / len2) : 0.0;
+        return NPoint{edge.x * t, edge.y * t};
+    };
     Sector s;
     switch (c.kind) {
     case ContactKind::VertexVertex:
         return VertexVertexSector(c.i, c.j);
     case ContactKind::VertexOnEdgeA:
         s.start = m_cornersA[c.i].edgeAngle;
-        s.slide = m_a[NextA(c.i)] - VertexB(c.j, shift);
+        s.slide = along(m_a[NextA(c.i)] - m_a[c.i], m_a[NextA(c.i)] - VertexB(c.j, shift));
         break;
     case ContactKind::VertexOnEdgeB:
         s.start = Mod2Pi(m_cornersB[c.j].edgeAngle + PI);
-        s.slide = m_a[c.i] - VertexB(NextB(c.j), shift);
+        s.slide = along(m_b[c.j] - m_b[NextB(c.j)], m_a[c.i] - VertexB(NextB(c.j), shift));
         break;
     }
     s.width = PI;
+    s.tol = AngleTolerance(c);
     return s;
 }
 
@@ -306,13 +378,15 @@ bool ContactFrame::Blocks(const Contact& c, const NPoint& dir) const
 {
     double len = Length(dir);
     switch (c.kind) {
+    // The whole move would carry the vertex deeper than the tolerance
+    // across the edge.
     case ContactKind::VertexOnEdgeA: {
         NPoint e = m_a[NextA(c.i)] - m_a[c.i];
-        return Cross(e, dir) > ANGLE_TOL * Length(e) * len;
+        return Cross(e, dir) > std::max(m_tol, MIN_ANGLE_TOL * len) * Length(e);
     }
     case ContactKind::VertexOnEdgeB: {
         NPoint f = m_b[NextB(c.j)] - m_b[c.j];
-        return Cross(f, dir) < -ANGLE_TOL * Length(f) * len;
+        return Cross(f, dir) < -std::max(m_tol, MIN_ANGLE_TOL * len) * Length(f);
     }
     case ContactKind::VertexVertex:
         break;

@@ -51,6 +51,7 @@ struct Sector {
     double width = 0.0;
     NPoint slide;
     bool full = false; // every direction is forbidden: the rings overlap here
+    double tol = 0.0;  // directions this close to a boundary lie on it (radians)
 };
 
 // A uniform grid over a ring's box; each cell lists the edges whose boxes
@@ -115,10 +116,12 @@ struct IndexedRing {
     EdgeGrid grid;
 };
 
-// The two rings of one pair and the tolerances scaled to their size.
+// The two rings of one pair. Lengths below `tolerance` count as zero; two
+// directions count as one when the edges they follow would part by less than
+// the tolerance over their length.
 class ContactFrame {
 public:
-    ContactFrame(const std::vector<NPoint>& a, const std::vector<NPoint>& b);
+    ContactFrame(const std::vector<NPoint>& a, const std::vector<NPoint>& b, double tolerance);
 
     const std::vector<NPoint>& A() const { return m_a; }
     const std::vector<NPoint>& B() const { return m_b; }
@@ -162,8 +165,15 @@ private:
     size_t NextB(size_t j) const { return j + 1 == m_b.size() ? 0 : j + 1; }
     size_t PrevB(size_t j) const { return j == 0 ? m_b.size() - 1 : j - 1; }
     Sector VertexVertexSector(size_t i, size_t j) const;
+    // The angle within which the edges of a contact count as parallel.
+    double AngleTolerance(const Contact& c) const;
+    double AngleTolerance(double shortest) const;
     bool Near(const NPoint& p, const NPoint& q) const;
     bool OnSegment(const NPoint& p, const NPoint& q0, const NPoint& q1) const;
+    // Where p lies on the edge q0 -> q1: off it, within the tolerance of one
+    // of its ends, or inside it.
+    enum class EdgePlace { Off, Start, End, Inside };
+    EdgePlace PlaceOnEdge(const NPoint& p, const NPoint& q0, const NPoint& q1) const;
     double EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA) const;
     // The edges (ascending) of a grid's ring that may pass within the tolerance of p.
     void EdgesNear(const EdgeGrid& grid, const NPoint& p, std::vector<size_t>& edges) const;

@@ -152,6 +152,14 @@ RegionCheck RegionOf(const VectorPolygon& rings, PolygonSet& region, std::string
     return any ? RegionCheck::Valid : RegionCheck::NoRegion;
 }
 
+double Perimeter(const Ring& ring)
+{
+    double length = 0.0;
+    for (size_t k = 0; k < ring.size(); ++k)
+        length += Distance(ring[k], ring[(k + 1) % ring.size()]);
+    return length;
+}
+
 double Median(std::vector<double> v)
 {
     if (v.empty())
@@ -239,8 +247,7 @@ PairResult ComparePair(const Ring& a, const Ring& b)
     result.ratio = c.ratio;
     result.detail = c.detail;
     result.failure = c.check == RegionCheck::NoRegion;
-    result.mismatch = c.check == RegionCheck::NotSimple || c.check == RegionCheck::BadInput ||
-                      (c.check == RegionCheck::Valid && c.ratio > 1e-6);
+    result.mismatch = !result.failure && !c.Matches();
     return result;
 }
 
@@ -250,9 +257,10 @@ Comparison Compare(const VectorPolygon& rings, const Ring& a, const Ring& b)
     Ring negB;
     for (const NPoint& p : b)
         negB.push_back({-p.x, -p.y});
+    // Spikes of the outlines bound no area and overlap nothing.
     Polygon pa;
     Polygon pb;
-    if (!ToCgal(a, pa) || !ToCgal(negB, pb)) {
+    if (!ToCgal(WithoutSpikes(WithoutRepeats(a)), pa) || !ToCgal(WithoutSpikes(WithoutRepeats(negB)), pb)) {
         c.check = RegionCheck::BadInput;
         c.detail = "an input outline is not simple";
         return c;
@@ -264,7 +272,9 @@ Comparison Compare(const VectorPolygon& rings, const Ring& a, const Ring& b)
     if (c.check != RegionCheck::Valid)
         return c;
     mine.symmetric_difference(oracle);
-    c.ratio = CGAL::to_double(Area(mine)) / CGAL::to_double(Area(oracle));
+    c.difference = CGAL::to_double(Area(mine));
+    c.ratio = c.difference / CGAL::to_double(Area(oracle));
+    c.toleranceBand = EPS * (Perimeter(a) + Perimeter(b));
     return c;
 }
 

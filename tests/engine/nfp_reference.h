@@ -44,8 +44,14 @@ enum class RegionCheck { Valid, NoRegion, NotSimple, BadInput };
 
 struct Comparison {
     RegionCheck check = RegionCheck::Valid;
-    double ratio = 0.0; // symmetric difference area / oracle area, when valid
+    double ratio = 0.0;      // symmetric difference area / oracle area, when valid
+    double difference = 0.0; // symmetric difference area
+    // The difference a boundary moved by the point-equality tolerance makes:
+    // EPS times the perimeters of A and B.
+    double toleranceBand = 0.0;
     std::string detail;
+    // Valid, and the same region but for rounding or the tolerance band.
+    bool Matches() const { return check == RegionCheck::Valid && (ratio <= 1e-6 || difference <= toleranceBand); }
 };
 
 // The region of `rings` (even-odd: the orbit less its cavities) against A + (-B).
