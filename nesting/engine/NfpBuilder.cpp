@@ -15,6 +15,9 @@ namespace {
 // cavities than this in practice, and it bounds the work on hostile input.
 constexpr size_t MAX_RINGS = 64;
 constexpr double DOWN = 1.5 * PI;
+// A traced ring that comes back within this many tolerances of its start
+// closes there.
+constexpr double CLOSING_TOLERANCES = 4.0;
 
 // Removes repeated points (the first compared with the last) and points that
 // an edge passes straight through, from a traced ring. The tip of a spike,
@@ -114,7 +117,7 @@ bool NFP_Builder::Calculate()
         return true;
     if (!m_inner) {
         FindExterStartPosition();
-        if (!TraceRing(DOWN))
+        if (!TraceRing(DOWN) || !EnclosesBoth())
             return false;
         m_rings.emplace_back(m_nfpPoints);
     }
@@ -294,7 +297,7 @@ bool NFP_Builder::LeaveBlockedDirections(double& phi) const
 {
     for (size_t k = 0; k <= m_sectors.size(); ++k) {
         auto inside = std::find_if(m_sectors.begin(), m_sectors.end(),
-                                   [&](const nfp::Sector& s) { return ContactFrame::InsideSector(s, phi); });
+                                   [&](const nfp::Sector& s) { return m_frame->Forbids(s, phi, HUGE_VAL); });
         if (inside == m_sectors.end())
             return true;
         phi = inside->start + inside->width;
@@ -341,9 +344,11 @@ bool NFP_Builder::Step()
 
 bool NFP_Builder::IsClosed()
 {
+    // Each contact may hold within the tolerance, so a ring may come back a
+    // few tolerances off its start: that closes it too.
     const NPoint& first = m_nfpPoints.front();
-    double tol = m_frame->Tolerance();
-    if (m_nfpPoints.size() >= 2 && Length(m_nfpPoints.back() - first) < tol) {
+    const double reach = CLOSING_TOLERANCES * m_frame->Tolerance();
+    if (m_nfpPoints.size() >= 2 && Length(m_nfpPoints.back() - first) < reach) {
         m_nfpPoints.pop_back();
         return true;
     }
@@ -352,12 +357,30 @@ bool NFP_Builder::IsClosed()
     if (m_nfpPoints.size() < 3)
         return false;
     const NPoint& prev = m_nfpPoints[m_nfpPoints.size() - 2];
-    if (m_frame->OnRing({prev, m_nfpPoints.back()}, first) &&
-        nfp::Dot(m_nfpPoints.back() - prev, m_nfpPoints[1] - first) > 0.0) {
+    const NPoint move = m_nfpPoints.back() - prev;
+    const double len2 = nfp::Dot(move, move);
+    const double t = len2 > 0.0 ? std::clamp(nfp::Dot(first - prev, move) / len2, 0.0, 1.0) : 0.0;
+    if (Length(prev + NPoint{move.x * t, move.y * t} - first) < reach &&
+        nfp::Dot(move, m_nfpPoints[1] - first) > 0.0) {
         m_nfpPoints.pop_back();
         return true;
     }
     return false;
+}
+
+bool NFP_Builder::EnclosesBoth() const
+{
+    // A + (-B) holds a copy of A and one of B turned half round: a ring round
+    // A bounds at least the larger area of the two, less the band the
+    // tolerance may cut off along its way.
+    const auto& a = m_frame->A();
+    const auto& b = m_frame->B();
+    double perimeter = 0.0;
+    for (const auto* ring : {&a, &b, &m_nfpPoints})
+        for (size_t k = 0; k < ring->size(); ++k)
+            perimeter += Length((*ring)[(k + 1) % ring->size()] - (*ring)[k]);
+    const double least = 0.5 * std::max(SignedArea2(a), SignedArea2(b));
+    return 0.5 * SignedArea2(m_nfpPoints) >= least - CLOSING_TOLERANCES * m_frame->Tolerance() * perimeter;
 }
 
 void NFP_Builder::FindTouchingPoints() { m_frame->FindContacts(m_shift, m_touchPoints); }
@@ -384,7 +407,7 @@ void NFP_Builder::FindFeasibleTranslationVectors()
             continue;
         double angle = Angle(d);
         bool blocked = std::any_of(m_sectors.begin(), m_sectors.end(),
-                                   [&](const nfp::Sector& s) { return ContactFrame::InsideSector(s, angle); });
+                                   [&](const nfp::Sector& s) { return m_frame->Forbids(s, angle, Length(d)); });
         if (!blocked)
             m_feasibleVectors.push_back(v);
     }

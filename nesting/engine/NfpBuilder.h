@@ -63,6 +63,8 @@ private:
     bool SelectTranslationVector();
     bool TrimmingFeasibleTranslationVectors();
     bool IsClosed();
+    // The ring traced round A bounds as much as A + (-B) must.
+    bool EnclosesBoth() const;
     bool ReachesKnownRing() const;
     void StepBack();
     void Move(const NPoint& move);

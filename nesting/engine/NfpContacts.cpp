@@ -11,44 +11,13 @@ constexpr double TWO_PI = 2.0 * PI;
 // Directions closer than this (radians) are always taken as one.
 constexpr double MIN_ANGLE_TOL = 1e-12;
 // Two directions closer than this are one even for the shortest edges.
-constexpr double MAX_ANGLE_TOL = 1e-3;
+constexpr double MAX_ANGLE_TOL = 0.5;
 
 // An angle difference in [0, 2pi) with values just below 2pi folded to 0.
 double Turn(double from, double to, double tol)
 {
     double d = Mod2Pi(to - from);
     return d > TWO_PI - tol ? 0.0 : d;
-}
-
-bool WedgesOverlap(double s1, double w1, double s2, double w2, double tol)
-{
-    return (Turn(s1, s2, tol) < w1 - tol && w2 > tol) || (Turn(s2, s1, tol) < w2 - tol && w1 > tol);
-}
-
-// The smallest sector holding the sectors I and J, which must leave a gap
-// between them: for two touching vertices, I is A's wedge and J is B's wedge
-// turned half round, and every direction between them pushes B into A.
-Sector Hull(double sI, double wI, double sJ, double wJ, double tol)
-{
-    Sector s;
-    s.tol = tol;
-    double dJ = Turn(sI, sJ, tol);
-    double dI = Turn(sJ, sI, tol);
-    if (dJ <= wI + tol) {
-        s.start = sI;
-        s.width = std::max(wI, dJ + wJ);
-    } else if (dI <= wJ + tol) {
-        s.start = sJ;
-        s.width = std::max(wJ, dI + wI);
-    } else if (dJ - wI >= dI - wJ) {
-        s.start = sJ;
-        s.width = dI + wI;
-    } else {
-        s.start = sI;
-        s.width = dJ + wJ;
-    }
-    s.full = s.width >= TWO_PI - tol;
-    return s;
 }
 
 // The wall q0-q1 lies apart from the path p -> p + path, both widened by
@@ -161,50 +130,95 @@ bool ContactFrame::BothConvex() const
     return convex(m_cornersA) && convex(m_cornersB);
 }
 
-double ContactFrame::AngleTolerance(double shortest) const
+double ContactFrame::AngleTolerance(double length1, double length2) const
 {
-    return std::clamp(m_tol / std::max(shortest, m_tol), MIN_ANGLE_TOL, MAX_ANGLE_TOL);
+    // Two directions this close part by less than the tolerance over the
+    // shorter of the two lengths that follow them.
+    return std::clamp(m_tol / std::max(std::min(length1, length2), m_tol), MIN_ANGLE_TOL, MAX_ANGLE_TOL);
 }
 
-double ContactFrame::AngleTolerance(const Contact& c) const
+ContactFrame::Wedge ContactFrame::WedgeA(size_t i) const
 {
-    // Two edges a little off parallel overlap by their angle times the
-    // shorter length: directions that close count as one.
-    const auto lengthsA = [&](size_t i) { return std::min(m_cornersA[i].length, m_cornersA[PrevA(i)].length); };
-    const auto lengthsB = [&](size_t j) { return std::min(m_cornersB[j].length, m_cornersB[PrevB(j)].length); };
-    switch (c.kind) {
-    case ContactKind::VertexVertex:
-        return AngleTolerance(std::min(lengthsA(c.i), lengthsB(c.j)));
-    case ContactKind::VertexOnEdgeA:
-        return AngleTolerance(std::min(m_cornersA[c.i].length, lengthsB(c.j)));
-    case ContactKind::VertexOnEdgeB:
-        return AngleTolerance(std::min(m_cornersB[c.j].length, lengthsA(c.i)));
-    }
-    return MIN_ANGLE_TOL;
+    return {m_cornersA[i].edgeAngle, m_cornersA[i].width, m_cornersA[i].length, m_cornersA[PrevA(i)].length};
+}
+
+ContactFrame::Wedge ContactFrame::WedgeB(size_t j) const
+{
+    return {m_cornersB[j].edgeAngle, m_cornersB[j].width, m_cornersB[j].length, m_cornersB[PrevB(j)].length};
+}
+
+bool ContactFrame::Overlap(const Wedge& a, const Wedge& b) const
+{
+    // One wedge's first ray lies inside the other wedge, clear of both its
+    // rays, and that wedge is not a single ray.
+    const auto startsInside = [&](const Wedge& outer, const Wedge& inner) {
+        double d = Turn(outer.start, inner.start, AngleTolerance(outer.startLength, inner.startLength));
+        return d < outer.width - AngleTolerance(outer.endLength, inner.startLength) &&
+               inner.width > AngleTolerance(inner.startLength, inner.endLength);
+    };
+    return startsInside(a, b) || startsInside(b, a);
+}
+
+Sector ContactFrame::Hull(const Wedge& wi, const Wedge& wj) const
+{
+    // The smallest sector holding the wedges I and J, which must leave a gap
+    // between them: for two touching vertices, I is A's wedge and J is B's
+    // wedge turned half round, and every direction between them pushes B
+    // into A.
+    Sector s;
+    const double tolStarts = AngleTolerance(wi.startLength, wj.startLength);
+    const double dJ = Turn(wi.start, wj.start, tolStarts);
+    const double dI = Turn(wj.start, wi.start, tolStarts);
+    const auto span = [&](const Wedge& first, const Wedge& second, double offset) {
+        // From first's start over first and, `offset` further on, second.
+        s.start = first.start;
+        s.startLength = first.startLength;
+        if (first.width >= offset + second.width) {
+            s.width = first.width;
+            s.endLength = first.endLength;
+        } else {
+            s.width = offset + second.width;
+            s.endLength = second.endLength;
+        }
+    };
+    if (dJ <= wi.width + AngleTolerance(wj.startLength, wi.endLength))
+        span(wi, wj, dJ);
+    else if (dI <= wj.width + AngleTolerance(wi.startLength, wj.endLength))
+        span(wj, wi, dI);
+    else if (dJ - wi.width >= dI - wj.width)
+        span(wj, wi, dI);
+    else
+        span(wi, wj, dJ);
+    s.full = s.width >= TWO_PI - AngleTolerance(s.startLength, s.endLength);
+    return s;
 }
 
 bool ContactFrame::CanTouch(const Contact& c) const
 {
-    double tol = AngleTolerance(c);
     switch (c.kind) {
     case ContactKind::VertexVertex:
         return !VertexVertexSector(c.i, c.j).full;
-    case ContactKind::VertexOnEdgeA:
-        return !WedgesOverlap(m_cornersB[c.j].edgeAngle, m_cornersB[c.j].width, m_cornersA[c.i].edgeAngle, PI, tol);
-    case ContactKind::VertexOnEdgeB:
-        return !WedgesOverlap(m_cornersA[c.i].edgeAngle, m_cornersA[c.i].width, m_cornersB[c.j].edgeAngle, PI, tol);
+    case ContactKind::VertexOnEdgeA: {
+        double len = m_cornersA[c.i].length;
+        return !Overlap(WedgeB(c.j), {m_cornersA[c.i].edgeAngle, PI, len, len});
+    }
+    case ContactKind::VertexOnEdgeB: {
+        double len = m_cornersB[c.j].length;
+        return !Overlap(WedgeA(c.i), {m_cornersB[c.j].edgeAngle, PI, len, len});
+    }
     }
     return false;
 }
 
-bool ContactFrame::InsideSector(const Sector& s, double angle)
+bool ContactFrame::Forbids(const Sector& s, double angle, double length) const
 {
     if (s.full)
         return true;
+    const double tolStart = AngleTolerance(s.startLength, length);
     double d = Mod2Pi(angle - s.start);
-    if (d > TWO_PI - s.tol)
+    if (d > TWO_PI - tolStart)
         d -= TWO_PI;
-    return d > s.tol && d < s.width - s.tol;
+    return d > tolStart && d < s.width - AngleTolerance(s.endLength, length);
 }
 
 bool ContactFrame::Near(const NPoint& p, const NPoint& q) const
@@ -324,22 +338,22 @@ Sector ContactFrame::VertexVertexSector(size_t i, size_t j) const
 {
     NPoint outA = m_a[NextA(i)] - m_a[i];
     NPoint outB = m_b[NextB(j)] - m_b[j];
-    double sI = m_cornersA[i].edgeAngle;
-    double wI = m_cornersA[i].width;
-    double sB = m_cornersB[j].edgeAngle;
-    double wB = m_cornersB[j].width;
-    double tol = AngleTolerance({ContactKind::VertexVertex, i, j});
-    if (WedgesOverlap(sI, wI, sB, wB, tol)) {
+    const Wedge wa = WedgeA(i);
+    const Wedge wb = WedgeB(j);
+    if (Overlap(wa, wb)) {
         Sector s;
         s.full = true;
-        s.tol = tol;
         return s;
     }
-    double sJ = Mod2Pi(sB + PI);
-    Sector s = Hull(sI, wI, sJ, wB, tol);
+    const Wedge turned{Mod2Pi(wb.start + PI), wb.width, wb.startLength, wb.endLength};
+    Sector s = Hull(wa, turned);
     NPoint backB = NPoint{0.0, 0.0} - outB;
-    bool alongA = Turn(s.start, sI, tol) < tol || Turn(sI, s.start, tol) < tol;
-    bool alongB = Turn(s.start, sJ, tol) < tol || Turn(sJ, s.start, tol) < tol;
+    const auto same = [&](double angle, double length) {
+        double tol = AngleTolerance(s.startLength, length);
+        return Turn(s.start, angle, tol) < tol || Turn(angle, s.start, tol) < tol;
+    };
+    bool alongA = same(wa.start, wa.startLength);
+    bool alongB = same(turned.start, turned.startLength);
     if (alongA && alongB)
         s.slide = Length(outA) <= Length(backB) ? outA : backB;
     else
@@ -370,7 +384,8 @@ Sector ContactFrame::ForbiddenSector(const Contact& c, const NPoint& shift) cons
         break;
     }
     s.width = PI;
-    s.tol = AngleTolerance(c);
+    s.startLength = s.endLength =
+        c.kind == ContactKind::VertexOnEdgeA ? m_cornersA[c.i].length : m_cornersB[c.j].length;
     return s;
 }
 
@@ -391,7 +406,7 @@ bool ContactFrame::Blocks(const Contact& c, const NPoint& dir) const
     case ContactKind::VertexVertex:
         break;
     }
-    return InsideSector(VertexVertexSector(c.i, c.j), Angle(dir));
+    return Forbids(VertexVertexSector(c.i, c.j), Angle(dir), len);
 }
 
 double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA) const

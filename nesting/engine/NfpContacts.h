@@ -51,7 +51,10 @@ struct Sector {
     double width = 0.0;
     NPoint slide;
     bool full = false; // every direction is forbidden: the rings overlap here
-    double tol = 0.0;  // directions this close to a boundary lie on it (radians)
+    // The lengths of the edges along the two boundary rays: directions lie
+    // on a ray when they part from it by less than the tolerance over these.
+    double startLength = 0.0;
+    double endLength = 0.0;
 };
 
 // A uniform grid over a ring's box; each cell lists the edges whose boxes
@@ -152,7 +155,9 @@ public:
     Side Locate(const IndexedRing& ring, const NPoint& p) const;
     bool OnRing(const IndexedRing& ring, const NPoint& p) const;
 
-    static bool InsideSector(const Sector& s, double angle);
+    // Motion along `angle` over `length` goes into the sector (by more than
+    // the tolerance).
+    bool Forbids(const Sector& s, double angle, double length) const;
     // The contact can exist without overlap at some translation: the
     // touching vertex's wedge stays out of the other ring's material.
     bool CanTouch(const Contact& c) const;
@@ -165,9 +170,22 @@ private:
     size_t NextB(size_t j) const { return j + 1 == m_b.size() ? 0 : j + 1; }
     size_t PrevB(size_t j) const { return j == 0 ? m_b.size() - 1 : j - 1; }
     Sector VertexVertexSector(size_t i, size_t j) const;
-    // The angle within which the edges of a contact count as parallel.
-    double AngleTolerance(const Contact& c) const;
-    double AngleTolerance(double shortest) const;
+    // The angle within which two directions followed over these lengths
+    // count as one.
+    double AngleTolerance(double length1, double length2) const;
+    // A ring's material round one vertex: counter-clockwise from the
+    // outgoing edge over `width`, with the lengths of the outgoing and the
+    // incoming edge.
+    struct Wedge {
+        double start;
+        double width;
+        double startLength;
+        double endLength;
+    };
+    Wedge WedgeA(size_t i) const;
+    Wedge WedgeB(size_t j) const;
+    bool Overlap(const Wedge& a, const Wedge& b) const;
+    Sector Hull(const Wedge& wi, const Wedge& wj) const;
     bool Near(const NPoint& p, const NPoint& q) const;
     bool OnSegment(const NPoint& p, const NPoint& q0, const NPoint& q1) const;
     // Where p lies on the edge q0 -> q1: off it, within the tolerance of one
