@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <set>
+#include <tuple>
 
 using nfp::Angle;
 using nfp::ContactFrame;
@@ -316,6 +318,10 @@ bool NFP_Builder::TraceRing(double backAngle)
 {
     m_backAngle = backAngle;
     m_nfpPoints.assign(1, m_shift);
+    // Each step depends only on where B is and where it came from: a trace
+    // that comes back to the same state without closing goes round a loop
+    // that misses its start for ever.
+    std::set<std::tuple<double, double, double>> states;
     for (m_iter = 0; m_iter < StepBound(); ++m_iter) {
         if (!Step())
             return false;
@@ -330,6 +336,8 @@ bool NFP_Builder::TraceRing(double backAngle)
             CleanTrace(m_nfpPoints, m_frame->Tolerance());
             return true;
         }
+        if (!states.emplace(m_shift.x, m_shift.y, m_backAngle).second)
+            return false;
     }
     return false; // the orbit did not close: no ring
 }
