@@ -153,6 +153,7 @@ void NFP_Builder::FindExterStartPosition()
         if (b[j].y > b[jb].y)
             jb = j;
     m_shift = a[ia] - b[jb];
+    m_clearance.Reset(a.size(), b.size());
 }
 
 template <class Visit>
@@ -263,6 +264,7 @@ bool NFP_Builder::IsKnownPosition(const NPoint& shift) const
 void NFP_Builder::TryStartAt(const NPoint& shift)
 {
     m_shift = shift;
+    m_clearance.Reset(m_frame->A().size(), m_frame->B().size());
     FindTouchingPoints();
     FindPotentialTranslationVectors();
     if (m_sectors.empty())
@@ -284,6 +286,7 @@ void NFP_Builder::Move(const NPoint& move)
 {
     NPoint from = m_shift;
     m_shift += move;
+    m_clearance.travel += Length(move);
     m_trimmedVector = NSegment(from, m_shift, 0);
     m_backAngle = Angle(NPoint{-move.x, -move.y});
     m_nfpPoints.push_back(m_shift);
@@ -391,7 +394,7 @@ bool NFP_Builder::EnclosesBoth() const
     return 0.5 * SignedArea2(m_nfpPoints) >= least - CLOSING_TOLERANCES * m_frame->Tolerance() * perimeter;
 }
 
-void NFP_Builder::FindTouchingPoints() { m_frame->FindContacts(m_shift, m_touchPoints); }
+void NFP_Builder::FindTouchingPoints() { m_frame->FindContacts(m_shift, m_touchPoints, &m_clearance); }
 
 void NFP_Builder::FindPotentialTranslationVectors()
 {
@@ -453,7 +456,7 @@ bool NFP_Builder::SelectTranslationVector()
 bool NFP_Builder::TrimmingFeasibleTranslationVectors()
 {
     NPoint move = m_trimmedVector.p2 - m_trimmedVector.p1;
-    double t = m_frame->FreeTravel(m_shift, move);
+    double t = m_frame->FreeTravel(m_shift, move, &m_clearance);
     // A collision within the tolerance of the slide's end is the end itself:
     // B goes on to the clean contact there instead of stopping a hair short.
     if ((1.0 - t) * Length(move) < m_frame->Tolerance())

@@ -100,6 +100,7 @@ private:
     std::vector<NPoint> m_ringB;
     std::optional<nfp::ContactFrame> m_frame; // A fixed, B at its Init position
     NPoint m_shift;                        // B's translation since Init
+    nfp::Clearance m_clearance;            // along the present trace
     std::vector<nfp::Contact> m_touchPoints;
     std::vector<nfp::Sector> m_sectors;    // directions forbidden by the contacts
     std::vector<NSegment> m_potentialVectors;

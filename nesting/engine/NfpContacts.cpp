@@ -38,9 +38,12 @@ double Angle(const NPoint& v) { return Mod2Pi(std::atan2(v.y, v.x)); }
 
 double Mod2Pi(double a)
 {
-    double r = std::fmod(a, TWO_PI);
+    // Differences of two angles in [0, 2pi) need no division.
+    double r = a >= -TWO_PI && a < 2.0 * TWO_PI ? a : std::fmod(a, TWO_PI);
     if (r < 0.0)
         r += TWO_PI;
+    if (r >= TWO_PI)
+        r -= TWO_PI;
     return r >= TWO_PI ? 0.0 : r;
 }
 
@@ -104,16 +107,18 @@ ContactFrame::ContactFrame(const std::vector<NPoint>& a, const std::vector<NPoin
 {
     m_tol = tolerance;
     m_cornersA = Corners(m_a);
+    m_counterClockwiseA = SignedArea2(m_a) > 0.0;
     m_cornersB = Corners(m_b);
 }
 
-std::vector<ContactFrame::Corner> ContactFrame::Corners(const std::vector<NPoint>& ring)
+std::vector<ContactFrame::Corner> ContactFrame::Corners(const std::vector<NPoint>& ring) const
 {
     std::vector<Corner> corners(ring.size());
     for (size_t k = 0; k < ring.size(); ++k) {
         NPoint edge = ring[(k + 1) % ring.size()] - ring[k];
         corners[k].edgeAngle = Angle(edge);
         corners[k].length = Length(edge);
+        corners[k].slack = Slack(corners[k].length);
     }
     for (size_t k = 0; k < ring.size(); ++k) {
         double back = Mod2Pi(corners[(k + ring.size() - 1) % ring.size()].edgeAngle + PI);
@@ -130,21 +135,22 @@ bool ContactFrame::BothConvex() const
     return convex(m_cornersA) && convex(m_cornersB);
 }
 
-double ContactFrame::AngleTolerance(double length1, double length2) const
+double ContactFrame::Slack(double length) const
 {
-    // Two directions this close part by less than the tolerance over the
-    // shorter of the two lengths that follow them.
-    return std::clamp(m_tol / std::max(std::min(length1, length2), m_tol), MIN_ANGLE_TOL, MAX_ANGLE_TOL);
+    // Two directions part by less than the tolerance over the shorter of the
+    // two lengths that follow them when they are closer than the larger
+    // slack of the two.
+    return std::clamp(m_tol / std::max(length, m_tol), MIN_ANGLE_TOL, MAX_ANGLE_TOL);
 }
 
 ContactFrame::Wedge ContactFrame::WedgeA(size_t i) const
 {
-    return {m_cornersA[i].edgeAngle, m_cornersA[i].width, m_cornersA[i].length, m_cornersA[PrevA(i)].length};
+    return {m_cornersA[i].edgeAngle, m_cornersA[i].width, m_cornersA[i].slack, m_cornersA[PrevA(i)].slack};
 }
 
 ContactFrame::Wedge ContactFrame::WedgeB(size_t j) const
 {
-    return {m_cornersB[j].edgeAngle, m_cornersB[j].width, m_cornersB[j].length, m_cornersB[PrevB(j)].length};
+    return {m_cornersB[j].edgeAngle, m_cornersB[j].width, m_cornersB[j].slack, m_cornersB[PrevB(j)].slack};
 }
 
 bool ContactFrame::Overlap(const Wedge& a, const Wedge& b) const
@@ -152,9 +158,9 @@ bool ContactFrame::Overlap(const Wedge& a, const Wedge& b) const
     // One wedge's first ray lies inside the other wedge, clear of both its
     // rays, and that wedge is not a single ray.
     const auto startsInside = [&](const Wedge& outer, const Wedge& inner) {
-        double d = Turn(outer.start, inner.start, AngleTolerance(outer.startLength, inner.startLength));
-        return d < outer.width - AngleTolerance(outer.endLength, inner.startLength) &&
-               inner.width > AngleTolerance(inner.startLength, inner.endLength);
+        double d = Turn(outer.start, inner.start, std::max(outer.startSlack, inner.startSlack));
+        return d < outer.width - std::max(outer.endSlack, inner.startSlack) &&
+               inner.width > std::max(inner.startSlack, inner.endSlack);
     };
     return startsInside(a, b) || startsInside(b, a);
 }
@@ -166,30 +172,30 @@ Sector ContactFrame::Hull(const Wedge& wi, const Wedge& wj) const
     // wedge turned half round, and every direction between them pushes B
     // into A.
     Sector s;
-    const double tolStarts = AngleTolerance(wi.startLength, wj.startLength);
+    const double tolStarts = std::max(wi.startSlack, wj.startSlack);
     const double dJ = Turn(wi.start, wj.start, tolStarts);
     const double dI = Turn(wj.start, wi.start, tolStarts);
     const auto span = [&](const Wedge& first, const Wedge& second, double offset) {
         // From first's start over first and, `offset` further on, second.
         s.start = first.start;
-        s.startLength = first.startLength;
+        s.startSlack = first.startSlack;
         if (first.width >= offset + second.width) {
             s.width = first.width;
-            s.endLength = first.endLength;
+            s.endSlack = first.endSlack;
         } else {
             s.width = offset + second.width;
-            s.endLength = second.endLength;
+            s.endSlack = second.endSlack;
         }
     };
-    if (dJ <= wi.width + AngleTolerance(wj.startLength, wi.endLength))
+    if (dJ <= wi.width + std::max(wj.startSlack, wi.endSlack))
         span(wi, wj, dJ);
-    else if (dI <= wj.width + AngleTolerance(wi.startLength, wj.endLength))
+    else if (dI <= wj.width + std::max(wi.startSlack, wj.endSlack))
         span(wj, wi, dI);
     else if (dJ - wi.width >= dI - wj.width)
         span(wj, wi, dI);
     else
         span(wi, wj, dJ);
-    s.full = s.width >= TWO_PI - AngleTolerance(s.startLength, s.endLength);
+    s.full = s.width >= TWO_PI - std::max(s.startSlack, s.endSlack);
     return s;
 }
 
@@ -199,12 +205,12 @@ bool ContactFrame::CanTouch(const Contact& c) const
     case ContactKind::VertexVertex:
         return !VertexVertexSector(c.i, c.j).full;
     case ContactKind::VertexOnEdgeA: {
-        double len = m_cornersA[c.i].length;
-        return !Overlap(WedgeB(c.j), {m_cornersA[c.i].edgeAngle, PI, len, len});
+        double slack = m_cornersA[c.i].slack;
+        return !Overlap(WedgeB(c.j), {m_cornersA[c.i].edgeAngle, PI, slack, slack});
     }
     case ContactKind::VertexOnEdgeB: {
-        double len = m_cornersB[c.j].length;
-        return !Overlap(WedgeA(c.i), {m_cornersB[c.j].edgeAngle, PI, len, len});
+        double slack = m_cornersB[c.j].slack;
+        return !Overlap(WedgeA(c.i), {m_cornersB[c.j].edgeAngle, PI, slack, slack});
     }
     }
     return false;
@@ -214,11 +220,12 @@ bool ContactFrame::Forbids(const Sector& s, double angle, double length) const
 {
     if (s.full)
         return true;
-    const double tolStart = AngleTolerance(s.startLength, length);
+    const double slack = Slack(length);
+    const double tolStart = std::max(s.startSlack, slack);
     double d = Mod2Pi(angle - s.start);
     if (d > TWO_PI - tolStart)
         d -= TWO_PI;
-    return d > tolStart && d < s.width - AngleTolerance(s.endLength, length);
+    return d > tolStart && d < s.width - std::max(s.endSlack, slack);
 }
 
 bool ContactFrame::Near(const NPoint& p, const NPoint& q) const
@@ -276,7 +283,42 @@ ContactFrame::EdgePlace ContactFrame::PlaceOnEdge(const NPoint& p, const NPoint&
     return along > len - m_tol ? EdgePlace::End : EdgePlace::Inside;
 }
 
-void ContactFrame::FindContacts(const NPoint& shift, std::vector<Contact>& contacts) const
+void ContactFrame::NearEdges(const EdgeGrid& grid, const std::vector<NPoint>& ring, const NPoint& p,
+                             double& clearance, double& expires, double travel, std::vector<size_t>& edges) const
+{
+    // The edges listed in the cells round p within half a cell's size; every
+    // other edge lies at least that far away. The nearest distance found
+    // bounds how far the rings may travel before p can touch an edge.
+    const double reach = std::max(0.5 * grid.CellSize(), 2.0 * m_tol);
+    const NPoint margin{reach, reach};
+    const double near2 = 4.0 * m_tol * m_tol;
+    double best2 = reach * reach;
+    edges.clear();
+    grid.AnyNear(p - margin, p + margin, [&](size_t k) {
+        const NPoint& q0 = ring[k];
+        const NPoint& q1 = ring[k + 1 == ring.size() ? 0 : k + 1];
+        // An edge whose box lies farther than the nearest so far changes nothing.
+        const double dx = std::max({std::min(q0.x, q1.x) - p.x, p.x - std::max(q0.x, q1.x), 0.0});
+        const double dy = std::max({std::min(q0.y, q1.y) - p.y, p.y - std::max(q0.y, q1.y), 0.0});
+        if (dx * dx + dy * dy >= best2 && dx * dx + dy * dy >= near2)
+            return false;
+        const NPoint e = q1 - q0;
+        const double len2 = Dot(e, e);
+        const double t = len2 > 0.0 ? std::clamp(Dot(p - q0, e) / len2, 0.0, 1.0) : 0.0;
+        const NPoint foot = q0 + NPoint{e.x * t, e.y * t};
+        const double d2 = Dot(foot - p, foot - p);
+        best2 = std::min(best2, d2);
+        if (d2 < near2)
+            edges.push_back(k);
+        return false;
+    });
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    clearance = std::sqrt(best2);
+    expires = clearance + travel;
+}
+
+void ContactFrame::FindContacts(const NPoint& shift, std::vector<Contact>& contacts, Clearance* clearance) const
 {
     // A vertex that touches an edge or a vertex lies in a grid cell of that
     // edge (each vertex starts an edge); only those edges are tested. A
@@ -292,9 +334,20 @@ void ContactFrame::FindContacts(const NPoint& shift, std::vector<Contact>& conta
                 return;
         contacts.push_back({ContactKind::VertexVertex, i, j});
     };
+    // A vertex that was far from the other ring stays clear of it until the
+    // rings have travelled that far.
+    const auto clear = [&](bool ofB, size_t k) {
+        return clearance && (ofB ? clearance->b : clearance->a)[k] - clearance->travel > 2.0 * m_tol;
+    };
+    double room = 0.0;
     for (size_t j = 0; j < m_b.size(); ++j) {
+        if (clear(true, j))
+            continue;
         NPoint p = m_b[j] + shift;
-        EdgesNear(m_gridA, p, near);
+        if (clearance)
+            NearEdges(m_gridA, m_a, p, room, clearance->b[j], clearance->travel, near);
+        else
+            EdgesNear(m_gridA, p, near);
         size_t first = contacts.size();
         bool onVertex = false;
         for (size_t i : near) {
@@ -312,10 +365,13 @@ void ContactFrame::FindContacts(const NPoint& shift, std::vector<Contact>& conta
                            contacts.end());
     }
     for (size_t i = 0; i < m_a.size(); ++i) {
-        if (aOnVertex[i])
+        if (aOnVertex[i] || clear(false, i))
             continue;
         NPoint p = m_a[i] - shift;
-        EdgesNear(m_gridB, p, near);
+        if (clearance)
+            NearEdges(m_gridB, m_b, p, room, clearance->a[i], clearance->travel, near);
+        else
+            EdgesNear(m_gridB, p, near);
         size_t first = contacts.size();
         bool onVertex = false;
         for (size_t j : near) {
@@ -345,15 +401,15 @@ Sector ContactFrame::VertexVertexSector(size_t i, size_t j) const
         s.full = true;
         return s;
     }
-    const Wedge turned{Mod2Pi(wb.start + PI), wb.width, wb.startLength, wb.endLength};
+    const Wedge turned{Mod2Pi(wb.start + PI), wb.width, wb.startSlack, wb.endSlack};
     Sector s = Hull(wa, turned);
     NPoint backB = NPoint{0.0, 0.0} - outB;
-    const auto same = [&](double angle, double length) {
-        double tol = AngleTolerance(s.startLength, length);
+    const auto same = [&](double angle, double slack) {
+        double tol = std::max(s.startSlack, slack);
         return Turn(s.start, angle, tol) < tol || Turn(angle, s.start, tol) < tol;
     };
-    bool alongA = same(wa.start, wa.startLength);
-    bool alongB = same(turned.start, turned.startLength);
+    bool alongA = same(wa.start, wa.startSlack);
+    bool alongB = same(turned.start, turned.startSlack);
     if (alongA && alongB)
         s.slide = Length(outA) <= Length(backB) ? outA : backB;
     else
@@ -384,8 +440,7 @@ Sector ContactFrame::ForbiddenSector(const Contact& c, const NPoint& shift) cons
         break;
     }
     s.width = PI;
-    s.startLength = s.endLength =
-        c.kind == ContactKind::VertexOnEdgeA ? m_cornersA[c.i].length : m_cornersB[c.j].length;
+    s.startSlack = s.endSlack = c.kind == ContactKind::VertexOnEdgeA ? m_cornersA[c.i].slack : m_cornersB[c.j].slack;
     return s;
 }
 
@@ -409,7 +464,7 @@ bool ContactFrame::Blocks(const Contact& c, const NPoint& dir) const
     return Forbids(VertexVertexSector(c.i, c.j), Angle(dir), len);
 }
 
-double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA) const
+double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA, const Clearance* clearance) const
 {
     // A vertex of one ring travels along `path`; find when it meets an edge
     // of the other ring in a way that blocks the motion.
@@ -433,6 +488,9 @@ double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool
     const EdgeGrid& wallGrid = bOnA ? m_gridA : m_gridB;
     NPoint margin{2.0 * m_tol, 2.0 * m_tol};
     for (size_t m = 0; m < movers.size(); ++m) {
+        // A vertex clear of the other ring by more than the move cannot hit it.
+        if (clearance && (bOnA ? clearance->b : clearance->a)[m] - clearance->travel > pathLen + 2.0 * m_tol)
+            continue;
         NPoint p = movers[m] + moverShift;
         NPoint lo = NPoint{std::min(p.x, p.x + path.x), std::min(p.y, p.y + path.y)} - margin - wallShift;
         NPoint hi = NPoint{std::max(p.x, p.x + path.x), std::max(p.y, p.y + path.y)} + margin - wallShift;
@@ -467,11 +525,11 @@ double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool
     return best;
 }
 
-double ContactFrame::FreeTravel(const NPoint& shift, const NPoint& move) const
+double ContactFrame::FreeTravel(const NPoint& shift, const NPoint& move, const Clearance* clearance) const
 {
     if (Length(move) < m_tol)
         return 0.0;
-    return std::min(EarliestBlock(shift, move, true), EarliestBlock(shift, move, false));
+    return std::min(EarliestBlock(shift, move, true, clearance), EarliestBlock(shift, move, false, clearance));
 }
 
 bool ContactFrame::EdgesCross(const EdgePair& edges, const NPoint& shift) const
@@ -519,15 +577,25 @@ bool ContactFrame::HasProperCrossing(const NPoint& shift, EdgePair* crossing) co
 
 bool ContactFrame::HasVertexInside(const NPoint& shift) const
 {
-    // A's material lies inside its ring when it runs counter-clockwise and
-    // outside it when it runs clockwise (a container).
-    Side materialA = SignedArea2(m_a) > 0.0 ? Side::Inside : Side::Outside;
-    for (size_t j = 0; j < m_b.size(); ++j)
-        if (Locate(m_a, VertexB(j, shift)) == materialA)
-            return true;
-    for (const NPoint& p : m_a)
-        if (Locate(m_b, p - shift) == Side::Inside)
-            return true;
+    // Called once no edges cross and every contact keeps the rings apart:
+    // each ring then lies wholly on one side of the other, which the first
+    // vertex off the other ring tells. A's material lies inside its ring when
+    // it runs counter-clockwise and outside it when it runs clockwise (a
+    // container).
+    const Side materialA = m_counterClockwiseA ? Side::Inside : Side::Outside;
+    for (size_t j = 0; j < m_b.size(); ++j) {
+        const Side side = Locate(m_a, VertexB(j, shift));
+        if (side != Side::Boundary) {
+            if (side == materialA)
+                return true;
+            break;
+        }
+    }
+    for (const NPoint& p : m_a) {
+        const Side side = Locate(m_b, p - shift);
+        if (side != Side::Boundary)
+            return side == Side::Inside;
+    }
     return false;
 }
 
