@@ -5,11 +5,13 @@
 #include <deque>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "core/Api.h"
+#include "host/Shell.h"
 #include "model/Document2D.h"
 #include "vlhost/HostState.h"
 
@@ -38,6 +40,10 @@ class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationS
   // module is `module`, its file `fileName` in the Libraries folder.
   void RegisterLibrary(const std::wstring& library, const std::wstring& module, const std::wstring& fileName);
   std::wstring ModuleFileName(const std::wstring& module) const;
+  std::wstring LibraryFile(const std::wstring& library) const;
+  std::wstring LibraryFont(const std::wstring& library) const;
+  // Loading of libraries, events, processes and hot points.
+  Shell& GetShell() { return *shell_; }
   std::wstring Text(const std::wstring& module, int id);
 
   // Documents.
@@ -72,6 +78,8 @@ class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationS
   void StopProgressBar() override;
   void EnableUserAccess(bool enable) override;
   void ProcessPendingEvents() override { ++state_.access.pendingEventRuns; }
+  vlapi::IProcessParamPtr CreateProcessParam() override;
+  vlapi::IApplicationEventsPtr GetApplicationEvents() override;
   // vlapi::IApplicationServices
   std::wstring GetModuleFileName(vlapi::IResourcesModule* module) override;
   bool IsKeyDown(uint8_t key) override { return state_.keysDown.count(key) > 0; }
@@ -97,6 +105,7 @@ class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationS
     std::wstring module;
     std::wstring fileName;
   };
+  std::unique_ptr<Shell> shell_;
   std::filesystem::path root_;
   std::filesystem::path resources_;
   HostState state_;

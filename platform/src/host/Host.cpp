@@ -39,6 +39,11 @@ Host::Host(const std::filesystem::path& root) : app_(new vlhost::Application(roo
 
 Host::~Host() {
   Failures::Instance().RestoreAll();
+  Shell& shell = app_->GetShell();
+  if (shell.Loaded()) {
+    shell.Destroying();
+    shell.Unload();
+  }
   app_->Release();
 }
 
