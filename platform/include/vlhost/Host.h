@@ -74,6 +74,8 @@ class Host {
   static int Updates(const vlapi::IAPIObjectPtr& object);          // updates of one object
   static int Refreshes(const vlapi::IVarnelDocument2DPtr& doc);
   static void SetProcessRunning(const vlapi::IVarnelDocument2DPtr& doc, bool running);
+  // Event handlers registered with the host (under `owner`; empty: all).
+  int HandlerCount(const std::wstring& owner = L"") const;
 
   // A wide text as UTF-8 bytes (for messages on a terminal).
   static std::string Utf8(const std::wstring& text);

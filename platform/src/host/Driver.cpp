@@ -95,15 +95,15 @@ const std::vector<std::string>& Driver::Transcript() const { return App().State(
 
 bool Driver::Load(const std::filesystem::path& library, const std::wstring& name, const std::wstring& module) {
   loadError_.clear();
-  const bool ok = App().GetShell().Load(library, name, module, loadError_);
-  return Idle(ok);
+  if (!App().GetShell().Load(library, name, module, loadError_)) return Refuse(loadError_);
+  return Idle(true);
 }
 
 bool Driver::Attach(vlapi::LoadVarnelLibraryFunction load, vlapi::UnloadVarnelLibraryFunction unload,
                     const std::wstring& name, const std::wstring& module) {
   loadError_.clear();
-  const bool ok = App().GetShell().Attach(load, unload, name, module, loadError_);
-  return Idle(ok);
+  if (!App().GetShell().Attach(load, unload, name, module, loadError_)) return Refuse(loadError_);
+  return Idle(true);
 }
 
 void Driver::Unload() {
@@ -656,6 +656,7 @@ bool Driver::StandardButton(int id) {
   Process* p = shell.Running();
   if (!p || !p->Param()) return Refuse("no process panel is shown");
   Ref<Process> keep(p);
+  shell.Record("user: button " + std::to_string(id));
   auto* events = static_cast<vlapi::IPropertiesManagerEvents*>(p->Param());
   bool enable = true;
   int checked = 0;
@@ -673,7 +674,6 @@ bool Driver::StandardButton(int id) {
                   : std::string("false");
   });
   if (answered && !enable) return Refuse("button " + std::to_string(id) + " is disabled");
-  shell.Record("user: button " + std::to_string(id));
   shell.Raise<vlapi::ButtonClickHandler>(events, Event::ButtonClick, std::to_string(id),
                                          [&](auto& h) { return std::string(h(id) ? "true" : "false"); });
   if ((id == vlapi::pbEnter || id == vlapi::pbEsc) && p->running)

@@ -119,6 +119,8 @@ void Host::SetProcessRunning(const vlapi::IVarnelDocument2DPtr& doc, bool runnin
   if (Document2D* d = Doc2D(doc)) d->SetProcessRunning(running);
 }
 
+int Host::HandlerCount(const std::wstring& owner) const { return app_->GetShell().Registry().Count(owner); }
+
 std::string Host::Utf8(const std::wstring& text) { return vlhost::Utf8(text); }
 
 std::string Host::Svg(const vlapi::IVarnelDocument2DPtr& doc) {

@@ -107,7 +107,7 @@ void DumpControl(std::ostringstream& out, vlapi::IAPIObject* object, const std::
     for (std::size_t r = 0; r < g->cells.size(); ++r) {
       out << inner << "row " << r << ":";
       for (std::size_t col = 0; col < g->cells[r].size(); ++col)
-        out << (col ? " | " : " ") << Utf8(g->cells[r][col]);
+        out << (col ? " | " : " ") << Quote(g->cells[r][col]);
       out << "\n";
     }
   } else if (auto* el = dynamic_cast<EditListControl*>(c)) {
