@@ -155,17 +155,20 @@ class Player {
   }
 
  private:
-  Words Expand(Words words) {
-    for (std::string& w : words)
-      for (std::size_t at = w.find("${"); at != std::string::npos; at = w.find("${", at)) {
-        const std::size_t end = w.find('}', at);
-        if (end == std::string::npos) Fail("an unclosed ${ in " + w);
-        const std::string name = w.substr(at + 2, end - at - 2);
-        auto it = vars_.find(name);
-        if (it == vars_.end()) Fail("no variable " + name);
-        w.replace(at, end - at + 1, it->second);
-        at += it->second.size();
-      }
+  std::string Expand(std::string w) const {
+    for (std::size_t at = w.find("${"); at != std::string::npos; at = w.find("${", at)) {
+      const std::size_t end = w.find('}', at);
+      if (end == std::string::npos) Fail("an unclosed ${ in " + w);
+      const std::string name = w.substr(at + 2, end - at - 2);
+      auto it = vars_.find(name);
+      if (it == vars_.end()) Fail("no variable " + name);
+      w.replace(at, end - at + 1, it->second);
+      at += it->second.size();
+    }
+    return w;
+  }
+  Words Expand(Words words) const {
+    for (std::string& w : words) w = Expand(w);
     return words;
   }
 
@@ -455,11 +458,19 @@ class Player {
 
   // --- expectations -----------------------------------------------------------------
 
+  // A transcript line matches as it stands (indentation aside) or without its
+  // mark ("> ", "< ", ". ", "! "); an expectation ending in "*" matches a start.
   static bool Matches(const std::string& line, const std::string& expected) {
-    const std::string got = Trim(line);
-    if (!expected.empty() && expected.back() == '*')
-      return got.compare(0, expected.size() - 1, expected, 0, expected.size() - 1) == 0;
-    return got == expected;
+    const std::string whole = Trim(line);
+    const bool marked = whole.size() > 2 && whole[1] == ' ' && std::string("><.!").find(whole[0]) != std::string::npos;
+    for (const std::string& got : {whole, marked ? whole.substr(2) : whole}) {
+      if (!expected.empty() && expected.back() == '*') {
+        if (got.compare(0, expected.size() - 1, expected, 0, expected.size() - 1) == 0) return true;
+      } else if (got == expected) {
+        return true;
+      }
+    }
+    return false;
   }
 
   // expect calls [exactly]: the lines up to "end" stand in the transcript in
@@ -471,7 +482,7 @@ class Player {
     std::size_t end = line_ + 1;
     for (; end < lines.size() && Trim(lines[end]) != "end"; ++end) {
       const std::string text = Trim(lines[end]);
-      if (!text.empty() && text[0] != '#') expected.emplace_back(end, Join(Expand(Split(text)), 0));
+      if (!text.empty() && text[0] != '#') expected.emplace_back(end, Expand(text));
     }
     if (end >= lines.size()) Fail("expect calls without end");
     const auto& t = Transcript();

@@ -9,12 +9,16 @@ target_link_libraries(vltest_library PRIVATE vlapi vlapi_runtime)
 add_dependencies(platform_tests vltest_library host_play)
 target_compile_definitions(platform_tests PRIVATE
   VLTEST_LIBRARY="$<TARGET_FILE:vltest_library>"
+  VLAPI_RUNTIME="$<TARGET_FILE:vlapi_runtime>"
   HOST_PLAY="$<TARGET_FILE:host_play>"
   PLATFORM_SCRIPTS="${CMAKE_CURRENT_SOURCE_DIR}/platform/scripts")
-file(GLOB play_scripts CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/platform/scripts/*.play")
+file(GLOB play_scripts CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/platform/scripts/*.play"
+     "${PROJECT_SOURCE_DIR}/tools/examples/*.play")
 foreach(script ${play_scripts})
   get_filename_component(name ${script} NAME_WE)
-  add_test(NAME host_play.${name}
+  get_filename_component(folder ${script} DIRECTORY)
+  get_filename_component(folder ${folder} NAME)
+  add_test(NAME host_play.${folder}.${name}
            COMMAND host_play ${script} -D LIB=$<TARGET_FILE:vltest_library>)
-  set_tests_properties(host_play.${name} PROPERTIES LABELS platform)
+  set_tests_properties(host_play.${folder}.${name} PROPERTIES LABELS platform)
 endforeach()

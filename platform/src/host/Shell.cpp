@@ -367,7 +367,12 @@ bool Shell::ChooseCommand(int command) {
     }
   }
   if (running_) running_->End("another command is chosen");
-  return RequestCommand(name_, command, 0);
+  if (!callbacks_.runCommand) {
+    Refuse("the library registered no RunCommand");
+    return false;
+  }
+  RequestCommand(name_, command, 0);  // run: its answer is the library's business
+  return true;
 }
 
 bool Shell::RequestCommand(const std::wstring& name, int command, int mode) {

@@ -89,7 +89,7 @@ class Shell {
   // The menu title of the library known by `name` ("" when none).
   std::wstring TitleOf(const std::wstring& name);
   // The user chooses command `command`: false, with the reason recorded, when
-  // it is refused.
+  // it is refused (not run).
   bool ChooseCommand(int command);
   // A library asked for command `command` of library `name` (ILibrary::RunCommand).
   bool RequestCommand(const std::wstring& name, int command, int mode);

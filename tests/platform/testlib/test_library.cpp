@@ -3,7 +3,7 @@
 // 2 leaves an application handler behind at unload; 3 throws; 4 makes a
 // figure macro (its hot points drag it and turn it); 5 moves that figure
 // itself, so that its own move asks for command 300; 7 keeps the documents
-// open at "close all"; 300 places the figure back on the x axis (guarded
+// open at "close all"; 8 shows the file a dialog gives; 300 places the figure back on the x axis (guarded
 // against running inside itself); 301 asks for itself without end.
 #include <cmath>
 #include <cstdio>
@@ -182,6 +182,7 @@ void RunPanel() {
   }
   panel = std::make_unique<Panel>();
   panel->param = app->CreateProcessParam();
+  if (!panel->param) return;
   panel->param->SetStyle(0);
   panel->param->SetCaption(L"Тест");
   panel->param->SetButtons(pnEnterEscHelp);
@@ -342,6 +343,12 @@ bool RunCommand(int command, int) {
       if (IMacroObjectPtr figure = Figure()) figure->SetPlacement(0, 5, 0, 0, 1);
       return true;
     case 7: keepDocuments = !keepDocuments; return true;
+    case 8: {
+      const std::wstring file =
+          app->GetApplicationDialogs()->OpenFileDialog(0, L"vdw", L"Чертежи (*.vdw)|*.vdw", L"", 0, false);
+      app->MessageBox(file.empty() ? L"отменено" : file, L"", vlMBIconInformation, 0, 0);
+      return true;
+    }
     case 300: {
       if (placing) return false;  // asked for again by its own move
       placing = true;
