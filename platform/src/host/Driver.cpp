@@ -67,6 +67,42 @@ std::vector<std::wstring> Words(const std::wstring& text) {
   return out;
 }
 
+vlapi::IProcessContextPanelPtr ContextPanelObject(Shell& shell) {
+  return Give<vlapi::IProcessContextPanel>(new ContextPanel(shell, "IProcessContextPanel"));
+}
+
+vlapi::IProcessContextIconMenuPtr ContextIconMenuObject(Shell& shell) {
+  return Give<vlapi::IProcessContextIconMenu>(new ContextIconMenu(shell, "IProcessContextIconMenu"));
+}
+
+std::string Arg(const vlapi::IProcessContextPanelPtr&) { return {}; }
+std::string Arg(const vlapi::IProcessContextIconMenuPtr&) { return {}; }
+
+std::string Arg(const vlapi::IPropertyControlPtr& c) { return Text(c); }
+std::string Arg(bool v) { return v ? "true" : "false"; }
+std::string Arg(int v) { return std::to_string(v); }
+
+// The arguments of an event as the transcript shows them.
+template <class... A>
+std::string Args(const A&... args) {
+  std::string text;
+  ((text += (text.empty() ? "" : ", ") + Arg(args)), ...);
+  return text;
+}
+
+vlapi::IPropertiesManagerEvents* PanelEvents(Shell& shell) {
+  return static_cast<vlapi::IPropertiesManagerEvents*>(shell.Running()->Param());
+}
+
+// Tells the running panel's handlers of `event` (of signature F, answering nothing).
+template <class F, class... A>
+void Tell(Shell& shell, Event event, const A&... args) {
+  shell.Raise<F>(PanelEvents(shell), event, Args(args...), [&](auto& h) {
+    h(args...);
+    return std::string();
+  });
+}
+
 void Standing(Container& c, std::vector<Ref<Shape>>& out) {
   for (const auto& s : c.Items())
     if (s->Alive()) out.push_back(s);
@@ -372,7 +408,6 @@ bool Driver::PanelControl(const vlapi::IPropertyControlPtr& control, bool needVa
 bool Driver::SetValue(const vlapi::IPropertyControlPtr& control, const std::wstring& value) {
   if (!PanelControl(control, true)) return false;
   Shell& shell = App().GetShell();
-  ProcessParam* param = shell.Running()->Param();
   ControlCore* core = ControlOfObject(control.get());
   shell.Record("user: set " + core->Label() + " to " + Quote(value));
   if (auto* ec = dynamic_cast<EditCheckBoxControl*>(core)) {
@@ -398,11 +433,7 @@ bool Driver::SetValue(const vlapi::IPropertyControlPtr& control, const std::wstr
   } else {
     return Refuse(core->Label() + " takes no value");
   }
-  shell.Raise<vlapi::ControlHandler>(static_cast<vlapi::IPropertiesManagerEvents*>(param), Event::ChangeControlValue,
-                                     Text(control), [&](auto& h) {
-                                       h(control);
-                                       return std::string();
-                                     });
+  Tell<vlapi::ControlHandler>(shell, Event::ChangeControlValue, control);
   return Idle(true);
 }
 
@@ -416,11 +447,7 @@ bool Driver::Tick(const vlapi::IPropertyControlPtr& control, bool on) {
   Shell& shell = App().GetShell();
   shell.Record("user: tick " + core->Label() + (on ? " on" : " off"));
   box->checked = on;
-  shell.Raise<vlapi::ControlHandler>(static_cast<vlapi::IPropertiesManagerEvents*>(shell.Running()->Param()),
-                                     Event::ChangeControlValue, Text(control), [&](auto& h) {
-                                       h(control);
-                                       return std::string();
-                                     });
+  Tell<vlapi::ControlHandler>(shell, Event::ChangeControlValue, control);
   return Idle(true);
 }
 
@@ -447,12 +474,7 @@ bool Driver::Press(const vlapi::IPropertyControlPtr& control, int id) {
     if (!button->enabled) return Refuse(core->Label() + ": button " + std::to_string(id) + " is disabled");
   }
   shell.Record("user: press " + core->Label() + (id ? " button " + std::to_string(id) : ""));
-  shell.Raise<vlapi::ControlCommandHandler>(static_cast<vlapi::IPropertiesManagerEvents*>(shell.Running()->Param()),
-                                            Event::ControlCommand, Text(target) + ", " + std::to_string(id),
-                                            [&](auto& h) {
-                                              h(target, id);
-                                              return std::string();
-                                            });
+  Tell<vlapi::ControlCommandHandler>(shell, Event::ControlCommand, target, id);
   return Idle(true);
 }
 
@@ -472,13 +494,7 @@ bool Driver::SelectItem(const vlapi::IPropertyControlPtr& control, int index, bo
   Shell& shell = App().GetShell();
   shell.Record("user: " + std::string(select ? "select " : "unselect ") + core->Label() + " item " +
                std::to_string(index));
-  shell.Raise<vlapi::ItemHandler>(static_cast<vlapi::IPropertiesManagerEvents*>(shell.Running()->Param()),
-                                  Event::SelectItem,
-                                  Text(control) + ", " + std::to_string(index) + ", " + (select ? "true" : "false"),
-                                  [&](auto& h) {
-                                    h(control, index, select);
-                                    return std::string();
-                                  });
+  Tell<vlapi::ItemHandler>(shell, Event::SelectItem, control, index, select);
   return Idle(true);
 }
 
@@ -491,13 +507,7 @@ bool Driver::CheckItem(const vlapi::IPropertyControlPtr& control, int index, boo
   Shell& shell = App().GetShell();
   shell.Record("user: " + std::string(check ? "tick " : "untick ") + core->Label() + " item " + std::to_string(index));
   el->items[static_cast<std::size_t>(index)].checked = check;
-  shell.Raise<vlapi::ItemHandler>(static_cast<vlapi::IPropertiesManagerEvents*>(shell.Running()->Param()),
-                                  Event::CheckItem,
-                                  Text(control) + ", " + std::to_string(index) + ", " + (check ? "true" : "false"),
-                                  [&](auto& h) {
-                                    h(control, index, check);
-                                    return std::string();
-                                  });
+  Tell<vlapi::ItemHandler>(shell, Event::CheckItem, control, index, check);
   return Idle(true);
 }
 
@@ -512,12 +522,7 @@ bool Driver::EditItem(const vlapi::IPropertyControlPtr& control, int index, cons
   shell.Record("user: rename " + core->Label() + " item " + std::to_string(index) + " to " + Quote(text));
   el->items[static_cast<std::size_t>(index)].text = text;
   el->editing = -1;
-  shell.Raise<vlapi::ControlIndexHandler>(static_cast<vlapi::IPropertiesManagerEvents*>(shell.Running()->Param()),
-                                          Event::EndEditItem, Text(control) + ", " + std::to_string(index),
-                                          [&](auto& h) {
-                                            h(control, index);
-                                            return std::string();
-                                          });
+  Tell<vlapi::ControlIndexHandler>(shell, Event::EndEditItem, control, index);
   return Idle(true);
 }
 
@@ -528,12 +533,7 @@ bool Driver::DoubleClickItem(const vlapi::IPropertyControlPtr& control, int inde
   if (!el || index < 0 || index >= el->GetCount()) return Refuse(core->Label() + " has no item " + std::to_string(index));
   Shell& shell = App().GetShell();
   shell.Record("user: double-click " + core->Label() + " item " + std::to_string(index));
-  shell.Raise<vlapi::ControlIndexHandler>(static_cast<vlapi::IPropertiesManagerEvents*>(shell.Running()->Param()),
-                                          Event::DoubleClickItem, Text(control) + ", " + std::to_string(index),
-                                          [&](auto& h) {
-                                            h(control, index);
-                                            return std::string();
-                                          });
+  Tell<vlapi::ControlIndexHandler>(shell, Event::DoubleClickItem, control, index);
   return Idle(true);
 }
 
@@ -546,22 +546,11 @@ bool Driver::SelectCell(const vlapi::IPropertyControlPtr& control, int row, int 
     return Refuse(core->Label() + " has no cell " + std::to_string(row) + ", " + std::to_string(column));
   Shell& shell = App().GetShell();
   shell.Record("user: select " + core->Label() + " cell " + std::to_string(row) + ", " + std::to_string(column));
-  auto* events = static_cast<vlapi::IPropertiesManagerEvents*>(shell.Running()->Param());
   const bool newRow = g->currentRow != row;
   g->currentRow = row;
   g->currentColumn = column;
-  if (newRow)
-    shell.Raise<vlapi::ItemHandler>(events, Event::SelectItem, Text(control) + ", " + std::to_string(row) + ", true",
-                                    [&](auto& h) {
-                                      h(control, row, true);
-                                      return std::string();
-                                    });
-  shell.Raise<vlapi::CellHandler>(events, Event::SelectCell,
-                                  Text(control) + ", " + std::to_string(row) + ", " + std::to_string(column),
-                                  [&](auto& h) {
-                                    h(control, row, column);
-                                    return std::string();
-                                  });
+  if (newRow) Tell<vlapi::ItemHandler>(shell, Event::SelectItem, control, row, true);
+  if (shell.Running()) Tell<vlapi::CellHandler>(shell, Event::SelectCell, control, row, column);
   return Idle(true);
 }
 
@@ -576,11 +565,7 @@ bool Driver::EditCell(const vlapi::IPropertyControlPtr& control, int row, int co
   if (!shell.Running()) return Refuse("the process ended");
   shell.Record("user: type " + Quote(text) + " into " + g->Label());
   g->cells[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = text;
-  shell.Raise<vlapi::ControlHandler>(static_cast<vlapi::IPropertiesManagerEvents*>(shell.Running()->Param()),
-                                     Event::ChangeControlValue, Text(control), [&](auto& h) {
-                                       h(control);
-                                       return std::string();
-                                     });
+  Tell<vlapi::ControlHandler>(shell, Event::ChangeControlValue, control);
   return Idle(true);
 }
 
@@ -591,19 +576,11 @@ bool Driver::Focus(const vlapi::IPropertyControlPtr& control) {
     return Refuse(core->Label() + " takes no focus");
   Shell& shell = App().GetShell();
   shell.Record("user: focus " + core->Label());
-  auto* events = static_cast<vlapi::IPropertiesManagerEvents*>(shell.Running()->Param());
   vlapi::IPropertyControlPtr previous = focused_;
   focused_ = control;
   if (previous && vlapi::IAPIObjectPtr(previous) != vlapi::IAPIObjectPtr(control))
-    shell.Raise<vlapi::FocusHandler>(events, Event::EditFocus, Text(previous) + ", false", [&](auto& h) {
-      h(previous, false);
-      return std::string();
-    });
-  if (shell.Running())
-    shell.Raise<vlapi::FocusHandler>(events, Event::EditFocus, Text(control) + ", true", [&](auto& h) {
-      h(control, true);
-      return std::string();
-    });
+    Tell<vlapi::FocusHandler>(shell, Event::EditFocus, previous, false);
+  if (shell.Running()) Tell<vlapi::FocusHandler>(shell, Event::EditFocus, control, true);
   return Idle(true);
 }
 
@@ -611,12 +588,7 @@ bool Driver::MenuCommand(const vlapi::IPropertyControlPtr& control, int menuId) 
   if (!PanelControl(control, false)) return false;
   Shell& shell = App().GetShell();
   shell.Record("user: menu command " + std::to_string(menuId) + " of " + Text(control));
-  shell.Raise<vlapi::ControlIndexHandler>(static_cast<vlapi::IPropertiesManagerEvents*>(shell.Running()->Param()),
-                                          Event::UserMenuCommand, Text(control) + ", " + std::to_string(menuId),
-                                          [&](auto& h) {
-                                            h(control, menuId);
-                                            return std::string();
-                                          });
+  Tell<vlapi::ControlIndexHandler>(shell, Event::UserMenuCommand, control, menuId);
   return Idle(true);
 }
 
@@ -629,11 +601,7 @@ bool Driver::ExpandTab(int index, bool expand) {
     return Refuse("no tab " + std::to_string(index));
   shell.Record("user: " + std::string(expand ? "expand" : "collapse") + " tab " + std::to_string(index));
   tabs[static_cast<std::size_t>(index)]->expanded = expand;
-  shell.Raise<vlapi::TabHandler>(static_cast<vlapi::IPropertiesManagerEvents*>(p->Param()), Event::ChangeTabExpanded,
-                                 std::to_string(index), [&](auto& h) {
-                                   h(index);
-                                   return std::string();
-                                 });
+  Tell<vlapi::TabHandler>(shell, Event::ChangeTabExpanded, index);
   return Idle(true);
 }
 
@@ -699,7 +667,7 @@ bool Driver::Context(int x, int y) {
   Process* p = shell.Running();
   if (!p || !p->Param()) {
     if (!shell.Loaded() || !shell.Callbacks().fillContextPanel) return Idle(true);
-    vlapi::IProcessContextPanelPtr panel = Give<vlapi::IProcessContextPanel>(new ContextPanel(shell, "IProcessContextPanel"));
+    vlapi::IProcessContextPanelPtr panel = ContextPanelObject(shell);
     shell.Into("FillContextPanel()", [&] { return std::string(shell.Callbacks().fillContextPanel(panel) ? "true" : "false"); });
     return Idle(true);
   }
@@ -713,18 +681,9 @@ bool Driver::Context(int x, int y) {
                                                return std::to_string(answer);
                                              });
   if (type == vlapi::vlProcessContextPanel) {
-    vlapi::IProcessContextPanelPtr panel = Give<vlapi::IProcessContextPanel>(new ContextPanel(shell, "IProcessContextPanel"));
-    shell.Raise<vlapi::ContextPanelHandler>(events, Event::FillContextPanel, "", [&](auto& h) {
-      h(panel);
-      return std::string();
-    });
+    Tell<vlapi::ContextPanelHandler>(shell, Event::FillContextPanel, ContextPanelObject(shell));
   } else if (type == vlapi::vlProcessContextIconMenu) {
-    vlapi::IProcessContextIconMenuPtr menu =
-        Give<vlapi::IProcessContextIconMenu>(new ContextIconMenu(shell, "IProcessContextIconMenu"));
-    shell.Raise<vlapi::ContextIconMenuHandler>(events, Event::FillContextIconMenu, "", [&](auto& h) {
-      h(menu);
-      return std::string();
-    });
+    Tell<vlapi::ContextIconMenuHandler>(shell, Event::FillContextIconMenu, ContextIconMenuObject(shell));
   } else {
     shell.Record(type == vlapi::vlProcessContextMenuHide ? "no context menu" : "the host's context menu");
   }
@@ -742,7 +701,6 @@ bool Driver::Raw(const std::string& event, const std::vector<std::wstring>& args
     return ParseDouble(arg(i), v) ? v : 0.0;
   };
   auto integer = [&](std::size_t i) { return static_cast<int>(number(i)); };
-  const auto none = [](auto&) { return std::string(); };
   auto* doc = dynamic_cast<Document2D*>(App().Active().get());
 
   // Events of the application.
@@ -791,7 +749,6 @@ bool Driver::Raw(const std::string& event, const std::vector<std::wstring>& args
   if (!p->Param()) return Refuse("the process has no panel");
   auto* events = static_cast<vlapi::IPropertiesManagerEvents*>(p->Param());
   const vlapi::IPropertyControlPtr control = Control(arg(0));
-  const std::string c = Text(control);
   if (event == "ButtonClick")
     shell.Raise<vlapi::ButtonClickHandler>(events, Event::ButtonClick, std::to_string(integer(0)),
                                            [&](auto& h) { return std::string(h(integer(0)) ? "true" : "false"); });
@@ -804,41 +761,32 @@ bool Driver::Raw(const std::string& event, const std::vector<std::wstring>& args
              std::to_string(checked);
     });
   else if (event == "ChangeControlValue")
-    shell.Raise<vlapi::ControlHandler>(events, Event::ChangeControlValue, c, [&](auto& h) { return h(control), none(h); });
+    Tell<vlapi::ControlHandler>(shell, Event::ChangeControlValue, control);
   else if (event == "ControlCommand")
-    shell.Raise<vlapi::ControlCommandHandler>(events, Event::ControlCommand, c + ", " + std::to_string(integer(1)),
-                                              [&](auto& h) { return h(control, integer(1)), none(h); });
-  else if (event == "ProcessActivate" || event == "ProcessDeactivate")
-    shell.Raise<vlapi::NotifyHandler>(events, event == "ProcessActivate" ? Event::ProcessActivate : Event::ProcessDeactivate,
-                                      "", [&](auto& h) { return h(), none(h); });
+    Tell<vlapi::ControlCommandHandler>(shell, Event::ControlCommand, control, integer(1));
+  else if (event == "ProcessActivate")
+    Tell<vlapi::NotifyHandler>(shell, Event::ProcessActivate);
+  else if (event == "ProcessDeactivate")
+    Tell<vlapi::NotifyHandler>(shell, Event::ProcessDeactivate);
   else if (event == "SelectItem" || event == "CheckItem")
-    shell.Raise<vlapi::ItemHandler>(events, event == "SelectItem" ? Event::SelectItem : Event::CheckItem,
-                                    c + ", " + std::to_string(integer(1)), [&](auto& h) {
-                                      return h(control, integer(1), ParseFlag(arg(2))), none(h);
-                                    });
+    Tell<vlapi::ItemHandler>(shell, event == "SelectItem" ? Event::SelectItem : Event::CheckItem, control, integer(1),
+                             ParseFlag(arg(2)));
   else if (event == "SelectCell")
-    shell.Raise<vlapi::CellHandler>(events, Event::SelectCell, c, [&](auto& h) {
-      return h(control, integer(1), integer(2)), none(h);
-    });
+    Tell<vlapi::CellHandler>(shell, Event::SelectCell, control, integer(1), integer(2));
   else if (event == "EditFocus")
-    shell.Raise<vlapi::FocusHandler>(events, Event::EditFocus, c, [&](auto& h) { return h(control, ParseFlag(arg(1))), none(h); });
+    Tell<vlapi::FocusHandler>(shell, Event::EditFocus, control, ParseFlag(arg(1)));
   else if (event == "UserMenuCommand" || event == "EndEditItem" || event == "DoubleClickItem")
-    shell.Raise<vlapi::ControlIndexHandler>(events,
-                                            event == "UserMenuCommand" ? Event::UserMenuCommand
-                                            : event == "EndEditItem"   ? Event::EndEditItem
-                                                                       : Event::DoubleClickItem,
-                                            c + ", " + std::to_string(integer(1)),
-                                            [&](auto& h) { return h(control, integer(1)), none(h); });
-  else if (event == "FillContextPanel") {
-    vlapi::IProcessContextPanelPtr panel = Give<vlapi::IProcessContextPanel>(new ContextPanel(shell, "IProcessContextPanel"));
-    shell.Raise<vlapi::ContextPanelHandler>(events, Event::FillContextPanel, "", [&](auto& h) { return h(panel), none(h); });
-  } else if (event == "FillContextIconMenu") {
-    vlapi::IProcessContextIconMenuPtr menu =
-        Give<vlapi::IProcessContextIconMenu>(new ContextIconMenu(shell, "IProcessContextIconMenu"));
-    shell.Raise<vlapi::ContextIconMenuHandler>(events, Event::FillContextIconMenu, "", [&](auto& h) { return h(menu), none(h); });
-  } else if (event == "ChangeTabExpanded")
-    shell.Raise<vlapi::TabHandler>(events, Event::ChangeTabExpanded, std::to_string(integer(0)),
-                                   [&](auto& h) { return h(integer(0)), none(h); });
+    Tell<vlapi::ControlIndexHandler>(shell,
+                                     event == "UserMenuCommand" ? Event::UserMenuCommand
+                                     : event == "EndEditItem"   ? Event::EndEditItem
+                                                                : Event::DoubleClickItem,
+                                     control, integer(1));
+  else if (event == "FillContextPanel")
+    Tell<vlapi::ContextPanelHandler>(shell, Event::FillContextPanel, ContextPanelObject(shell));
+  else if (event == "FillContextIconMenu")
+    Tell<vlapi::ContextIconMenuHandler>(shell, Event::FillContextIconMenu, ContextIconMenuObject(shell));
+  else if (event == "ChangeTabExpanded")
+    Tell<vlapi::TabHandler>(shell, Event::ChangeTabExpanded, integer(0));
   else if (event == "GetContextMenuType")
     shell.Raise<vlapi::ContextMenuTypeHandler>(events, Event::GetContextMenuType, "",
                                                [&](auto& h) { return std::to_string(h(integer(0), integer(1))); });
