@@ -271,10 +271,7 @@ vlapi::APIObjectList Driver::Objects(const std::wstring& selector) {
     } else if (word.rfind(L"ref:", 0) == 0 || word.rfind(L"#", 0) == 0) {
       long long ref = 0;
       if (ParseInt(word.substr(word[0] == L'#' ? 1 : 4), ref))
-        if (Shape* s = ShapeOf(doc->Find(static_cast<int32_t>(ref)) ? doc->Find(static_cast<int32_t>(ref))->Identity().get()
-                                                                      : nullptr);
-            s && s->Alive())
-          add(s);
+        if (auto* s = dynamic_cast<Shape*>(doc->Find(static_cast<int32_t>(ref))); s && s->Alive()) add(s);
     } else if (word == L"selection") {
       for (const auto& s : doc->Selection())
         if (s->Alive()) add(s.get());

@@ -502,13 +502,19 @@ void PropertyTab::SetVisible(bool on) {
 vlapi::IPropertyControlsPtr PropertyTab::GetControls() { return Give<vlapi::IPropertyControls>(controls_.get()); }
 
 ProcessParam::ProcessParam(Shell& shell) : shell_(&shell) {
+  shell.Adopt(this);
   tabs_.push_back(Make<PropertyTab>(this, 0, L""));  // the tab every panel starts with
 }
 
 ProcessParam::~ProcessParam() {
   for (const auto& tab : tabs_) tab->Detach();
-  if (shell_) shell_->Registry().DropSource(static_cast<vlapi::IPropertiesManagerEvents*>(this));
+  if (shell_) {
+    shell_->Registry().DropSource(static_cast<vlapi::IPropertiesManagerEvents*>(this));
+    shell_->Forget(this);
+  }
 }
+
+void ProcessParam::Detach() { shell_ = nullptr; }
 
 std::vector<vlapi::IPropertyControlPtr> ProcessParam::Controls() const {
   std::vector<vlapi::IPropertyControlPtr> out;
@@ -645,12 +651,16 @@ void ProcessParam::RemoveHandlers(const std::wstring& owner) {
 // --- Processes -----------------------------------------------------------------------------
 
 Process::Process(Shell& shell, Document2D* doc, int t)
-    : type(t), shell_(&shell), doc_(static_cast<vlapi::IVarnelDocument2D*>(doc)) {}
+    : type(t), shell_(&shell), doc_(static_cast<vlapi::IVarnelDocument2D*>(doc)) {
+  shell.Adopt(this);
+}
 
 Document2D* Process::Doc() const { return dynamic_cast<Document2D*>(doc_.get()); }
 
 Process::~Process() {
-  if (shell_) shell_->Registry().DropSource(static_cast<vlapi::IProcess2DEvents*>(this));
+  if (!shell_) return;
+  shell_->Registry().DropSource(static_cast<vlapi::IProcess2DEvents*>(this));
+  shell_->Forget(this);
 }
 
 void Process::SetMask(int value) {

@@ -352,7 +352,7 @@ class ProcessParam : public Api<NoCore, vlapi::IProcessParam, vlapi::IProperties
   explicit ProcessParam(Shell& shell);
   ~ProcessParam() override;
   Shell* GetShell() const { return shell_; }
-  void Detach() { shell_ = nullptr; }
+  void Detach();
   const std::vector<Ref<PropertyTab>>& Tabs() const { return tabs_; }
   std::wstring caption;
   int buttons = 0;
@@ -407,6 +407,7 @@ class Process : public Api<NoCore, vlapi::IProcess, vlapi::IProcess2D, vlapi::IP
   Process(Shell& shell, Document2D* doc, int type);
   ~Process() override;
   Document2D* Doc() const;
+  void Detach() { shell_ = nullptr; }
   ProcessParam* Param() const { return param_.get(); }
   // Ends the running process: its end event reaches the handlers left.
   void End(const std::string& why);

@@ -179,6 +179,9 @@ Shell::Shell(Application& app) : app_(app) {}
 
 Shell::~Shell() {
   Unload();
+  if (running_) running_->End("the application goes");
+  for (Process* p : std::vector<Process*>(processes_)) p->Detach();
+  for (ProcessParam* p : std::vector<ProcessParam*>(params_)) p->Detach();
   registry_.DropAll();
 }
 

@@ -19,6 +19,7 @@ class Application;
 class Document2D;
 class Shape;
 class Process;
+class ProcessParam;
 
 // What a library recorded with its resource module.
 struct ModuleRecord {
@@ -117,6 +118,13 @@ class Shell {
   void DocumentClosing(Document2D& doc);
   void DocumentGone(Document2D& doc);
 
+  // Processes and panels made for the library: the host lets go of them when
+  // it goes, whoever still holds them.
+  void Adopt(Process* process) { processes_.push_back(process); }
+  void Adopt(ProcessParam* param) { params_.push_back(param); }
+  void Forget(Process* process) { std::erase(processes_, process); }
+  void Forget(ProcessParam* param) { std::erase(params_, param); }
+
   // The running process.
   Process* Running() const { return running_; }
   void Started(Process* process);
@@ -157,6 +165,8 @@ class Shell {
   int commandDepth_ = 0;
   std::map<std::pair<const Document2D*, std::wstring>, vlapi::TypeList> filters_;  // per document and owner
 
+  std::vector<Process*> processes_;
+  std::vector<ProcessParam*> params_;
   Process* running_ = nullptr;  // held by `runningRef_`
   vlapi::IAPIObjectPtr runningRef_;
 
