@@ -336,12 +336,16 @@ json DocumentJson(Document2D& doc) {
   json properties = json::array();
   for (const auto& p : doc.Properties().defined)
     properties.push_back({{"id", p->id}, {"name", Utf8(p->name)}, {"type", p->type}});
+  json styles = json::array();
+  for (const LineStyle& style : doc.LineStyles().Own())
+    styles.push_back({{"number", style.number}, {"name", Utf8(style.name)}, {"linetype", Utf8(style.linetype)},
+                      {"pattern", style.pattern}});
   json groups = json::array();
   for (const auto& g : doc.StoredGroups())
     groups.push_back({{"ref", g->Reference()}, {"name", Utf8(g->name)}, {"members", RefsJson(g->LiveMembers())}});
   return {{"format", kFormat}, {"version", kVersion}, {"type", doc.DocType()}, {"nextRef", doc.NextReference()},
           {"views", views}, {"pages", pages}, {"properties", properties}, {"values", ValuesJson(doc.OwnValues())},
-          {"groups", groups}};
+          {"lineStyles", styles}, {"groups", groups}};
 }
 
 void PartJson(const PartData& part, json& out) {
@@ -377,6 +381,11 @@ class Reader {
       doc_.Properties().Define(Text(p, "name"), Integer(p, "type"), id);
     }
     doc_.OwnValues() = ValuesOf(j);
+    if (j.contains("lineStyles"))  // files written before documents had styles of their own have none
+      for (const json& style : List(j, "lineStyles"))
+        if (!doc_.LineStyles().Add({Integer(style, "number"), Text(style, "name"), Text(style, "linetype"),
+                                    Numbers(style, "pattern")}))
+          Bad("line style " + std::to_string(Integer(style, "number")) + " is not a document's own or is taken twice");
     for (const json& v : List(j, "views")) ReadView(v);
     if (doc_.Views().empty() || !doc_.ViewByNumber(0)) Bad("the document has no system view");
     for (const json& p : List(j, "pages")) ReadPage(p);

@@ -150,6 +150,7 @@ void Document2D::Dismantle() {
 // clear of those the file gives them.
 void Document2D::ClearForReading() {
   Dismantle();
+  lineStyles_.Clear();
   nextRef_ = 1 << 30;
 }
 
