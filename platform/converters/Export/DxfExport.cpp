@@ -403,9 +403,13 @@ class Writer {
                                8 | (rational ? 4 : 0));
             dxf.writeSpline(dw, data, a);
             for (double k : g.knots) dxf.writeKnot(dw, DL_KnotData(k));
-            for (std::size_t i = 0; i < g.poles.size(); ++i)
-              dxf.writeControlPoint(dw, DL_ControlPointData(g.poles[i].x, g.poles[i].y, 0,
-                                                            g.weights.empty() ? 1.0 : g.weights[i]));
+            // Each control point with its weight (dxflib's own writer leaves weights out).
+            for (std::size_t i = 0; i < g.poles.size(); ++i) {
+              dw.dxfReal(10, g.poles[i].x);
+              dw.dxfReal(20, g.poles[i].y);
+              dw.dxfReal(30, 0.0);
+              if (rational) dw.dxfReal(41, g.weights[i]);
+            }
           } else {
             WriteText(dxf, dw, g, a);
           }

@@ -88,13 +88,12 @@ class Reader : public DL_CreationAdapter {
     if (!a.getLinetype().empty()) layer.linetype = a.getLinetype();
     layers.emplace_back(data.name, layer);
   }
+  // dxflib gives a linetype's dashes before the linetype itself.
   void addLinetype(const DL_LinetypeData& data) override {
-    linetype_ = &linetypes[data.name];
-    linetype_->clear();
+    linetypes[data.name] = dashes_;
+    dashes_.clear();
   }
-  void addLinetypeDash(double length) override {
-    if (linetype_) linetype_->push_back(length);
-  }
+  void addLinetypeDash(double length) override { dashes_.push_back(length); }
   void addBlock(const DL_BlockData& data) override {
     Block& block = blocks[data.name];
     block = Block{{data.bpx, data.bpy}, {}};
@@ -145,7 +144,7 @@ class Reader : public DL_CreationAdapter {
   }
 
   std::vector<Record>* current_ = &model;
-  std::vector<double>* linetype_ = nullptr;
+  std::vector<double> dashes_;
   std::string chunks_;
 };
 

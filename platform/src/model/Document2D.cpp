@@ -204,6 +204,13 @@ Ref<View> Document2D::AddView(int number) {
   return view;
 }
 
+void Document2D::TakeView(const Ref<View>& view) {
+  if (std::any_of(views_.begin(), views_.end(), [&](const Ref<View>& v) { return v == view; })) return;
+  if (ViewByNumber(view->number))
+    for (const auto& v : views_) view->number = std::max(view->number, v->number + 1);
+  views_.push_back(view);
+}
+
 void Document2D::RemoveView(View* view) {
   Ref<View> keep(view);
   const bool wasCurrent = CurrentView() == view;

@@ -70,6 +70,9 @@ class Document2D : public Api<DocumentBase, vlapi::IVarnelDocument2D, vlapi::IPr
   View* CurrentView() const;
   void MakeCurrent(View* view);
   Ref<View> AddView(int number);  // number < 0: the next free one
+  // Takes a view made for this document (a copy) in, under its own number
+  // when that is free, else under the next free one.
+  void TakeView(const Ref<View>& view);
   void RemoveView(View* view);
 
   // Pages.
