@@ -180,6 +180,12 @@ LinkCheck Follow(const Shape& from, const Shape& to, int depth) {
 
 LinkCheck FollowLinks(const Shape& from, const Shape& to) { return Follow(from, to, 0); }
 
+// Whether `self` may be drawn from `from`: not when that closes a circle or
+// makes a chain that a reader would refuse as too deep.
+static bool MayDrawFrom(const Shape& self, const Shape& from) {
+  return &from != &self && Follow(from, self, 1) == LinkCheck::Sound;
+}
+
 std::vector<geom::Curve> EquidistantShape::Curves() const {
   if (isFrozen_) return frozen_;
   LinkDepth depth;
@@ -212,7 +218,7 @@ void EquidistantShape::Remap(const CloneMap& map) {
 
 void EquidistantShape::SetBaseObject(vlapi::IDrawingObject* object) {
   Shape* wanted = ShapeOf(object);
-  if (wanted && (wanted == this || FollowLinks(*wanted, *this) != LinkCheck::Sound)) return;
+  if (wanted && !MayDrawFrom(*this, *wanted)) return;
   base = Ref<Shape>(wanted);
   isFrozen_ = false;
 }
@@ -258,7 +264,7 @@ void HatchShape::Apply(const geom::Transform&) {}
 // Boundaries that are the fill itself or are drawn from it are refused.
 static bool Refused(const Shape& fill, const std::vector<Ref<Shape>>& shapes) {
   return std::any_of(shapes.begin(), shapes.end(),
-                     [&](const Ref<Shape>& s) { return s.get() == &fill || FollowLinks(*s, fill) != LinkCheck::Sound; });
+                     [&](const Ref<Shape>& s) { return !MayDrawFrom(fill, *s); });
 }
 
 bool HatchShape::SetBoundaries(const vlapi::DrawingObjectList& list, int mode) {
