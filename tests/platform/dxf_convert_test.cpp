@@ -359,6 +359,16 @@ TEST_F(DxfTest, ConvertersNeedAHostWindowAndAFileToWrite) {
   NewDrawing();
   EXPECT_FALSE(exporter.Convert(L"", WideOf(root / "missing" / "folder.dxf")));
   EXPECT_EQ(app->State().messages.size(), 2u);
+  // A document file is read for the export and let go again; the active document stays active.
+  auto saved = NewDrawing();
+  AddLine(Container(ActiveView(saved)), 0, 0, 10, 0);
+  ASSERT_TRUE(saved->SaveAs(File("saved.vdw")));
+  saved->Close(0);
+  auto active = NewDrawing();
+  EXPECT_TRUE(exporter.Convert(File("saved.vdw"), File("saved.dxf")));
+  EXPECT_EQ(Api()->GetActiveDocument(), vlapi::IVarnelDocumentPtr(active));
+  EXPECT_FALSE(Api()->GetDocuments()->FindDocument(File("saved.vdw")));
+  EXPECT_EQ(Probe("read " + Quoted(root / "saved.dxf"))["entities"].size(), 1u);
   FailureScope noWindow("IApplication::GetMainWindow");
   ConverterModule refused(static_cast<vlapi::IApplication*>(app.get()), "dxfExport");
   EXPECT_FALSE(refused.Loaded());

@@ -404,12 +404,20 @@ class Reader {
  private:
   // An equidistant built on itself, or a fill among its own boundaries, would
   // be drawn without end: such a file is refused.
-  static void RefuseCycles(const Shape& shape) {
+  void RefuseCycles(const Shape& shape) {
     const std::string kind = shape.Type() == vlapi::vlDrEquidistant ? "equidistant"
                              : shape.Type() == vlapi::vlDrHatch     ? "hatch"
                                                                     : "colouring";
     const std::string name = "the " + kind + " " + std::to_string(shape.Reference());
-    switch (FollowLinks(shape, shape)) {
+    const LinkCheck check = FollowLinks(shape, shape);
+    if (check == LinkCheck::Sound) return;
+    // The refused document goes: its objects must not keep each other alive.
+    for (Shape* linked : linked_) {
+      if (auto* e = dynamic_cast<EquidistantShape*>(linked)) e->base = nullptr;
+      if (auto* h = dynamic_cast<HatchShape*>(linked)) h->boundaries.shapes.clear();
+      if (auto* c = dynamic_cast<ColouringShape*>(linked)) c->boundaries.shapes.clear();
+    }
+    switch (check) {
       case LinkCheck::Cycle:
         Bad(name + (kind == "equidistant" ? " is built on itself through its base"
                                           : " is among its own boundaries or theirs"));
@@ -611,7 +619,7 @@ class Reader {
   static constexpr int kMaxDepth = 64;
   Document2D& doc_;
   std::vector<std::function<void()>> links_;
-  std::vector<const Shape*> linked_;
+  std::vector<Shape*> linked_;
   int depth_ = 0;
 };
 
