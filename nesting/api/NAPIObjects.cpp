@@ -249,7 +249,11 @@ void NAPIJumper::GetPhantomGroup(double x, double y, bool second, int& group)
 
 void NAPIJumper::ReBuild()
 {
-    With([](Jumper& j) { j.ReBuild(); });
+    // A bridge whose macro was deleted (it left its model) is not drawn again.
+    With([](Jumper& j) {
+        if (j.GetReference() != 0)
+            j.ReBuild();
+    });
 }
 
 // ---- Remnants
