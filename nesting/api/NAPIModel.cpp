@@ -19,6 +19,12 @@ void AppendWrapped(const std::vector<std::shared_ptr<T>>& objects, std::vector<P
         out.emplace_back(wrap(object));
 }
 
+template <class T>
+bool InList(const std::vector<std::shared_ptr<T>>& list, const std::shared_ptr<T>& object)
+{
+    return object && std::find(list.begin(), list.end(), object) != list.end();
+}
+
 }  // namespace
 
 NAPIModel::NAPIModel()
@@ -242,7 +248,7 @@ void NAPIModel::DelSheet(const ISheetPtr& sheet)
     // Only a sheet of this model: a foreign one changes nothing.
     With([&](NestingModel& m) {
         SheetPtr object = ModelObjectAs<Sheet>(sheet);
-        if (object && std::find(m.m_sheets.begin(), m.m_sheets.end(), object) != m.m_sheets.end())
+        if (InList(m.m_sheets, object))
             m.DelSheet(object);
     });
 }
@@ -340,7 +346,7 @@ void NAPIModel::DelFigure(const IFigurePtr& figure)
     // Only a figure of this model loses its edit mark: a foreign one is left alone.
     With([&](NestingModel& m) {
         FigurePtr object = ModelObjectAs<Figure>(figure);
-        if (object && std::find(m.m_figures.begin(), m.m_figures.end(), object) != m.m_figures.end())
+        if (InList(m.m_figures, object))
             m.DelFigure(object);
     });
 }
@@ -412,7 +418,7 @@ void NAPIModel::AddJumper(const IJumperPtr& jumper, int layer)
     // A bridge already in the model is not added twice.
     With([&](NestingModel& m) {
         JumperPtr object = ModelObjectAs<Jumper>(jumper);
-        if (object && std::find(m.m_jumpers.begin(), m.m_jumpers.end(), object) == m.m_jumpers.end())
+        if (object && !InList(m.m_jumpers, object))
             m.AddJumper(object, layer);
     });
 }
@@ -464,7 +470,7 @@ void NAPIModel::AddWaste(const IWastePtr& waste)
     // A remnant already in the model is not added twice.
     With([&](NestingModel& m) {
         WastePtr object = ModelObjectAs<Waste>(waste);
-        if (object && std::find(m.m_wastes.begin(), m.m_wastes.end(), object) == m.m_wastes.end())
+        if (object && !InList(m.m_wastes, object))
             m.AddWaste(object);
     });
 }
