@@ -215,12 +215,16 @@ TEST_F(ScenarioTest, PartsAreNestedGetRemnantsAndBridgesAndTheDrawingChecksOut)
                                        [&](const Drawn& s) { return s.view == figures[i].view; });
         ASSERT_NE(home, sheets.end()) << "figure " << i << " lies on no sheet";
         EXPECT_LT(areas::OutsideArea(figures[i].region, home->region), tol) << i;
-        for (size_t j = i + 1; j < figures.size(); ++j)
-            if (figures[j].view == figures[i].view)
+        for (size_t j = i + 1; j < figures.size(); ++j) {
+            if (figures[j].view == figures[i].view) {
                 EXPECT_LT(areas::OverlapArea(figures[i].region, figures[j].region), tol) << i << " " << j;
-        for (const Drawn& remnant : remnants)
-            if (remnant.view == figures[i].view)
+            }
+        }
+        for (const Drawn& remnant : remnants) {
+            if (remnant.view == figures[i].view) {
                 EXPECT_LT(areas::OverlapArea(figures[i].region, remnant.region), tol) << i;
+            }
+        }
     }
     EXPECT_GT(kimArea / kimSheets, 0.0);
 
