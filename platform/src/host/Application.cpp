@@ -169,9 +169,10 @@ void Application::InstallConverters() {
   for (const char* kind : {"Export", "Import"}) {
     const std::filesystem::path source = built / (std::string("dxf") + kind + ".so");
     const std::filesystem::path target = ConverterPath(std::string("dxf") + kind + ".vcl");
-    if (!std::filesystem::exists(source, ec) || std::filesystem::exists(std::filesystem::symlink_status(target, ec)))
-      continue;
-    std::filesystem::create_symlink(source, target, ec);
+    if (!std::filesystem::exists(source, ec)) continue;
+    // A link left by an earlier host in the same folders is made anew; a real file stays.
+    if (std::filesystem::is_symlink(target, ec)) std::filesystem::remove(target, ec);
+    if (!std::filesystem::exists(std::filesystem::symlink_status(target, ec))) std::filesystem::create_symlink(source, target, ec);
   }
 #endif
 }
