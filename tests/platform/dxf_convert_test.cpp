@@ -340,10 +340,20 @@ TEST_F(DxfTest, WhatCannotBeReadIsLeftOutAndNamedOnce) {
                                        "0\n3DFACE\n8\n0\n10\n0\n20\n0\n30\n0\n11\n1\n21\n0\n31\n5\n"
                                        "0\nLWPOLYLINE\n8\n0\n90\n2000000000\n10\n0\n20\n0\n10\n1\n20\n1\n"
                                        "0\nINSERT\n8\n0\n2\nLOOP\n10\n0\n20\n0\n"
-                                       "0\nLINE\n8\n0\n10\n0\n20\n0\n11\n5\n21\n5\n0\nENDSEC\n0\nEOF\n";
+                                       "0\nLINE\n8\n0\n10\n0\n20\n0\n11\n5\n21\n5\n"
+                                       "0\nARC\n8\n0\n10\n10\n20\n0\n40\n5\n50\n0\n51\n90\n210\n0\n220\n0\n230\n-1\n"
+                                       "0\nENDSEC\n0\nEOF\n";
   auto doc = NewDrawing();
   ASSERT_TRUE(Convert("dxfImport", File("mixed.dxf"), L""));
-  EXPECT_EQ(Container(ActiveView(doc))->GetObjects({vlapi::vlAllObj}).size(), 1u);
+  const auto objects = Container(ActiveView(doc))->GetObjects({vlapi::vlAllObj});
+  ASSERT_EQ(objects.size(), 2u);
+  // An arc whose normal is -Z lies mirrored in x: from 180 to 90 degrees about (-10, 0).
+  vlapi::IArcPtr arc = objects[1];
+  ASSERT_TRUE(arc);
+  EXPECT_NEAR(arc->GetXc(), -10, 1e-12);
+  EXPECT_NEAR(arc->GetX1(), -15, 1e-12);
+  EXPECT_NEAR(arc->GetY2(), 5, 1e-12);
+  EXPECT_FALSE(arc->GetDirection());
   ASSERT_EQ(app->State().messages.size(), 1u);
   const std::wstring& text = app->State().messages[0].text;
   for (const wchar_t* part : {L"mixed.dxf", L"not finite", L"3D", L"counts", L"insert themselves"})

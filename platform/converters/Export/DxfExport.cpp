@@ -8,6 +8,7 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <optional>
 #include <variant>
 
 #include "common/Converter.h"

@@ -298,10 +298,12 @@ class Builder {
     } else if (upper == "BYBLOCK") {
       linetype = blockLinetype;
     }
-    // Coordinates of objects whose normal is -Z run mirrored in x.
-    const Affine local = r.attributes.flipped ? Affine{-1, 0, 0, 1, 0, 0}.Then(m) : m;
-    std::visit([&](const auto& item) { From(item, r.attributes.flipped ? m : local, local, layer, linetype, path); },
-               r.item);
+    // Objects given in their own coordinate system (arcs, circles, polylines,
+    // texts, inserts) run mirrored in x when their normal is -Z; lines,
+    // ellipses and splines are given in world coordinates.
+    flipped_ = r.attributes.flipped;
+    const Affine local = flipped_ ? Affine{-1, 0, 0, 1, 0, 0}.Then(m) : m;
+    std::visit([&](const auto& item) { From(item, m, local, layer, linetype, path); }, r.item);
   }
 
   void Add(geom::Curve curve, const Affine& m, const std::string& layer, const std::string& linetype, int kind) {
@@ -338,12 +340,6 @@ class Builder {
     shapes.push_back({shape, layer, linetype});
   }
 
-  bool Finite(std::initializer_list<double> values) {
-    for (double v : values)
-      if (!std::isfinite(v)) return false;
-    return true;
-  }
-
   template <class L, class T, class P>
   void From(const DL_LineData& d, const Affine& m, const Affine&, L& layer, T& linetype, P&) {
     Add(geom::Segment{{d.x1, d.y1}, {d.x2, d.y2}}, m, layer, linetype, vlapi::vlDrLineSeg);
@@ -361,11 +357,11 @@ class Builder {
     Add(geom::Circle{{d.cx, d.cy}, d.radius}, local, layer, linetype, vlapi::vlDrCircle);
   }
   template <class L, class T, class P>
-  void From(const DL_EllipseData& d, const Affine& m, const Affine& local, L& layer, T& linetype, P&) {
+  void From(const DL_EllipseData& d, const Affine& m, const Affine&, L& layer, T& linetype, P&) {
     const double major = std::hypot(d.mx, d.my);
     if (major <= 0 || d.ratio <= 0 || d.ratio > 1 + 1e-9) return Drop("ellipses with damaged axes");
-    // An ellipse is given in world coordinates; a -Z normal only turns its parameters round.
-    const bool flipped = &m != &local;
+    // A -Z normal turns an ellipse's parameters round.
+    const bool flipped = flipped_;
     const geom::Ellipse e{{d.cx, d.cy}, major, major * d.ratio, std::atan2(d.my, d.mx)};
     double start = d.angle1, end = d.angle2;
     const bool full = std::abs(std::remainder(end - start, 2 * geom::kPi)) < 1e-9 && std::abs(end - start) > 1e-9;
@@ -511,6 +507,7 @@ class Builder {
   const Prepared& prepared_;
   std::map<std::string, LayerR> layers_;
   bool utf8_ = false;
+  bool flipped_ = false;  // of the object being placed
 };
 
 // Puts what was built into `view` of `doc`: layers by name, line styles by linetype.
