@@ -181,7 +181,10 @@ std::string EncodeText(const std::wstring& text) {
 
 std::wstring DecodeText(const std::string& bytes, const std::string& codePage, bool utf8) {
   std::wstring text;
-  if (utf8 || (codePage.empty() && IsUtf8(bytes))) text = Wide(bytes);
+  const bool saysUtf8 = codePage.size() >= 3 && std::toupper(static_cast<unsigned char>(codePage[0])) == 'U' &&
+                       std::toupper(static_cast<unsigned char>(codePage[1])) == 'T' &&
+                       std::toupper(static_cast<unsigned char>(codePage[2])) == 'F';
+  if (utf8 || saysUtf8 || (codePage.empty() && IsUtf8(bytes))) text = Wide(bytes);
   else text = FromCodePage(bytes, IconvName(codePage).c_str());
   return DecodeUnicodeEscapes(text);
 }
