@@ -120,6 +120,9 @@ bool Converter::Convert(const std::wstring& in, const std::wstring& out) {
   } catch (const std::exception& e) {
     problems.push_back(Wide(e.what()));
     done = false;
+  } catch (...) {  // dxflib's own exceptions
+    problems.push_back(L"it cannot be read as DXF");
+    done = false;
   }
   if (!problems.empty()) {
     std::wstring text = Subject(in, out) + L": ";

@@ -79,7 +79,11 @@ std::wstring PlainMText(const std::wstring& text);
       vlapi::WindowHandle window) {                                                           \
     vlhost::Application* app = vlhost::Application::OfWindow(window);                        \
     if (!app) return nullptr;                                                                 \
-    auto* converter = new T(app);                                                             \
-    converter->AddRef();                                                                      \
-    return converter;                                                                         \
+    try {                                                                                     \
+      auto* converter = new T(app);                                                           \
+      converter->AddRef();                                                                    \
+      return converter;                                                                       \
+    } catch (...) {                                                                           \
+      return nullptr;                                                                         \
+    }                                                                                         \
   }
