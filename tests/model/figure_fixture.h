@@ -3,6 +3,7 @@
 #pragma once
 
 #include "support/macro_fixture.h"
+#include "support/ring_distance.h"
 #include "model/HotPointRefs.h"
 #include "model/NestingFigure.h"
 #include "model/NestingModel.h"
@@ -112,6 +113,24 @@ inline void ExpectInStepWithMacro(const Figure& figure)
     ASSERT_EQ(rings.size(), figure.m_borders.size());
     for (size_t i = 0; i < rings.size(); ++i)
         ExpectSameVertices(*figure.m_borders[i], *rings[i]);
+}
+
+// Every gap polygon lies half the gap from the figure's outline and every
+// control polygon 0.1 mm closer, each around it (holes aside).
+inline void ExpectPolygonsOnOutline(const Figure& figure, double gap)
+{
+    ASSERT_FALSE(figure.m_borders.empty());
+    const NPolygon& outline = *figure.m_borders.front();
+    const struct {
+        const VectorPolygon& polygons;
+        double distance;
+    } lists[] = {{figure.m_poligons, gap * 0.5}, {figure.m_controls, gap * 0.5 - 0.1}};
+    for (const auto& list : lists) {
+        ASSERT_FALSE(list.polygons.empty());
+        const NPolygon& outer = *list.polygons.front();
+        EXPECT_NEAR(ringtest::BoundaryDistance(outer, outline), list.distance, 1e-3) << figure.m_name;
+        EXPECT_TRUE(outer.CheckContainPoint(outline.m_points.front(), false)) << figure.m_name;
+    }
 }
 
 inline NRect Grown(const NRect& rc, double d)
