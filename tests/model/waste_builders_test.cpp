@@ -1,5 +1,6 @@
 // Remnants made by the model: at a picked point, from the free area of each
 // sheet, by rectangles.
+#include "readback.h"
 #include "waste_fixture.h"
 
 using wastetest::Grown;
@@ -130,6 +131,25 @@ TEST_F(WasteBuildersTest, RectangleRemnantsReplaceEveryRemnant)
     }
     EXPECT_NEAR(model.m_wastes[0]->m_width, 1000 - 200 - kGap, 1e-6);
     EXPECT_NEAR(model.m_wastes[0]->m_height, 500, 1e-6);
+}
+
+// A part hanging over the sheet's edge has no owner after the placement; no
+// rectangle may be laid over it all the same.
+TEST_F(WasteBuildersTest, RectangleRemnantsKeepOffAPartOverTheEdge)
+{
+    model.m_wasteMethod = true;
+    model.m_wastRectSize = 50.0;
+    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+    AddPart(sheet, 0, 0, 200, 200)->SaveParams();
+    const FigurePtr part = AddPart(sheet, 900, 100, 200, 200);
+    part->m_owner.reset();
+    part->SaveParams();
+
+    model.DecomposeWastesToRectangles();
+    ASSERT_FALSE(model.m_wastes.empty());
+    for (const WastePtr& waste : model.m_wastes)
+        EXPECT_TRUE(KeepsOff(*waste, Grown(*part, kGap - 1e-3))) << waste->m_name;
+    readback::ExpectDrawingReadsBackAs(model);
 }
 
 TEST_F(WasteBuildersTest, RectangleRemnantsTakeHalfTheSmallerSheetSideAsMinimum)
