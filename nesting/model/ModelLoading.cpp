@@ -3,7 +3,7 @@
 #include "model/NestingModel.h"
 
 #include "host/VarnelAPI.h"
-#include "model/HotPointRefs.h"
+#include "model/HotPointEditors.h"
 #include "model/NestingSetting.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 #include "host/NestingResources.h"
 
 #include "host/VarnelAPI.h"
-#include "model/HotPointRefs.h"
+#include "model/HotPointEditors.h"
 #include "model/NestingSetting.h"
 
 #include <cmath>

@@ -3,7 +3,7 @@
 #include "figure_fixture.h"
 
 #include "engine/CommandsWithoutPanel.h"
-#include "model/HotPointRefs.h"
+#include "model/HotPointEditors.h"
 #include "model/NestingModel.h"
 #include "model/NestingSetting.h"
 

@@ -4,7 +4,7 @@
 
 #include "support/macro_fixture.h"
 #include "support/ring_distance.h"
-#include "model/HotPointRefs.h"
+#include "model/HotPointEditors.h"
 #include "model/NestingFigure.h"
 #include "model/NestingModel.h"
 #include "sheet_statics.h"
