@@ -4,6 +4,7 @@
 
 #include "support/macro_fixture.h"
 #include "support/ring_distance.h"
+#include "host/NestingResources.h"
 #include "model/HotPointEditors.h"
 #include "model/NestingFigure.h"
 #include "model/NestingModel.h"
@@ -64,6 +65,28 @@ protected:
     }
 
     size_t MacrosInDrawing() const { return DrawingMacros().size(); }
+
+    // A part drawing "<name>.vdw" ("part<n>.vdw" without a name) with
+    // `rings`, `count` pieces of 2.5 mm Ст3; back to the nesting drawing.
+    std::wstring PartFile(const std::vector<std::vector<NPoint>>& rings, int count, std::string name = {})
+    {
+        const vlapi::IVarnelDocument2DPtr part = NewDrawing();
+        for (const std::vector<NPoint>& ring : rings)
+            AddRing(Container(), ring);
+        if (count > 1)
+            vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_COPY_COUNT), count);
+        vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_THICKNESS), 2.5);
+        vrnApi::SetMaterialPropertyToDocument(L"Ст3");
+        ++m_files;
+        const std::wstring path = File((name.empty() ? "part" + std::to_string(m_files) : name) + ".vdw");
+        EXPECT_TRUE(part->SaveAs(path));
+        part->Close(0);
+        doc->Activate();
+        return path;
+    }
+
+private:
+    int m_files = 0;
 };
 
 // The same, putting back the process-wide sheet size and material and the
