@@ -85,6 +85,8 @@ TEST_F(SplitTest, MembersOfAMovedCompoundComeOutWhereItStands)
 TEST_F(SplitTest, AMirroredMemberGoesBackToItsSourcePlaceAndLooks)
 {
     model.m_uniteMirrors = true;
+    doc->GetLayoutSheets()->Add();
+    const std::vector<vlapi::ILayoutSheetPtr> pages = readback::Pages();
     AddTriangle(Triangle(0, 0));
     AddTriangle(MirroredTriangle(200, 100));
     model.CreateCompoundFigures();
@@ -103,6 +105,7 @@ TEST_F(SplitTest, AMirroredMemberGoesBackToItsSourcePlaceAndLooks)
 
     // The stored records are those of the members as they now stand.
     readback::ExpectDrawingReadsBackAs(model);
+    readback::ExpectSamePages(pages);
 }
 
 TEST_F(SplitTest, MembersTheCompoundNoLongerListsAreNotLost)

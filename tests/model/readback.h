@@ -53,6 +53,25 @@ inline void ExpectSameWaste(const Waste& read, const Waste& memory)
     ExpectSameLists(read.m_polygons, memory.m_polygons, memory.m_name);
 }
 
+// The pages of the active drawing, in order.
+inline std::vector<vlapi::ILayoutSheetPtr> Pages()
+{
+    std::vector<vlapi::ILayoutSheetPtr> pages;
+    const vlapi::ILayoutSheetsPtr sheets = vrnApi::GetActiveDocument2D()->GetLayoutSheets();
+    for (int i = 0; i < sheets->GetCount(); ++i)
+        pages.push_back(sheets->GetItem(i));
+    return pages;
+}
+
+// The drawing still has the same pages in the same order.
+inline void ExpectSamePages(const std::vector<vlapi::ILayoutSheetPtr>& before)
+{
+    const std::vector<vlapi::ILayoutSheetPtr> now = Pages();
+    ASSERT_EQ(now.size(), before.size());
+    for (size_t i = 0; i < now.size(); ++i)
+        EXPECT_TRUE(hostAccess::SameObject(now[i], before[i])) << "page " << i;
+}
+
 // A fresh model reads from the active drawing the sheets, figures (members of
 // compounds included) and remnants that `memory` holds, and nothing else.
 inline void ExpectDrawingReadsBackAs(const NestingModel& memory)

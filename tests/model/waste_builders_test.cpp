@@ -140,6 +140,8 @@ TEST_F(WasteBuildersTest, RectangleRemnantsKeepOffAPartOverTheEdge)
 {
     model.m_wasteMethod = true;
     model.m_wastRectSize = 50.0;
+    doc->GetLayoutSheets()->Add();
+    const std::vector<vlapi::ILayoutSheetPtr> pages = readback::Pages();
     const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
     AddPart(sheet, 0, 0, 200, 200)->SaveParams();
     const FigurePtr part = AddPart(sheet, 900, 100, 200, 200);
@@ -151,6 +153,7 @@ TEST_F(WasteBuildersTest, RectangleRemnantsKeepOffAPartOverTheEdge)
     for (const WastePtr& waste : model.m_wastes)
         EXPECT_TRUE(KeepsOff(*waste, Grown(*part, kGap - 1e-3))) << waste->m_name;
     readback::ExpectDrawingReadsBackAs(model);
+    readback::ExpectSamePages(pages);
 }
 
 TEST_F(WasteBuildersTest, RectangleRemnantsTakeHalfTheSmallerSheetSideAsMinimum)

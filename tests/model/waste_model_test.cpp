@@ -347,6 +347,8 @@ TEST_F(WasteModelOpsTest, ARemnantReshapedByHandIsTakenAsItIsDrawn)
         {figuretest::Rectangle(0, 0, 700, 200), true, L" 700x200"},
     };
     NestingModel::m_materialSheet.clear();
+    doc->GetLayoutSheets()->Add();
+    const std::vector<vlapi::ILayoutSheetPtr> pages = readback::Pages();
     for (const auto& c : cases) {
         const SheetPtr sheet = AddSheet(0, 0);
         const WastePtr waste = AddRectWaste(sheet, 0, 0, 500, 300, false);
@@ -369,6 +371,7 @@ TEST_F(WasteModelOpsTest, ARemnantReshapedByHandIsTakenAsItIsDrawn)
         next.UpdateWastesNames();
         EXPECT_TRUE(read->m_name.ends_with(L"(1)" + std::wstring(c.size))) << read->m_name;
         readback::ExpectDrawingReadsBackAs(next);
+        readback::ExpectSamePages(pages);
 
         next.m_wastRectSize = 100.0;
         next.DeleteNonRectangularWastes();
