@@ -142,6 +142,13 @@ bool HP_NObject::SetPlacement(HotPoint&, bool)
     return false;
 }
 
+bool HP_NObject::SetFirstOrSecond(HotPoint& point, int index)
+{
+    if (index != 0 && index != 1)
+        return false;
+    return SetPlacement(point, index == 1);
+}
+
 // ---- HP_Figure
 
 HP_Figure::HP_Figure(INestingMacroObjectPtr macro) : HP_NObject(nullptr)
@@ -180,9 +187,7 @@ bool HP_Figure::GetHotPoints(HotPoint& point, int index)
 
 bool HP_Figure::SetHotPoint(HotPoint& point, int index)
 {
-    if (index != 0 && index != 1)
-        return false;
-    return SetPlacement(point, index == 1);
+    return SetFirstOrSecond(point, index);
 }
 
 bool HP_Figure::SetPlacement(HotPoint& point, bool second)
@@ -246,9 +251,7 @@ bool HP_Jumper::GetHotPoints(HotPoint& point, int index)
 
 bool HP_Jumper::SetHotPoint(HotPoint& point, int index)
 {
-    if (index != 0 && index != 1)
-        return false;
-    return SetPlacement(point, index == 1);
+    return SetFirstOrSecond(point, index);
 }
 
 bool HP_Jumper::SetPlacement(HotPoint& point, bool second)

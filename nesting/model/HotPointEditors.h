@@ -60,6 +60,10 @@ public:
     virtual bool SetPlacement(HotPoint& point, bool second);
 
     NObjectPtr m_object;
+
+protected:
+    // Handle 0 is the first point, handle 1 the second; no other handle.
+    bool SetFirstOrSecond(HotPoint& point, int index);
 };
 
 // A figure: handle "0" at its placement point moves it, handle "A" on its
