@@ -159,6 +159,12 @@ void NestingModel::ReadFromConfig()
     static_cast<ConfigParams&>(*this) = NestingSetting::m_instance;
 }
 
+void NestingModel::WriteToConfig()
+{
+    static_cast<ConfigParams&>(NestingSetting::m_instance) = *this;
+    NestingSetting::m_instance.WriteToConfig();
+}
+
 void NestingModel::ClearSheets()
 {
     ClearList(m_sheets);
