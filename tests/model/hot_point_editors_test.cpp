@@ -30,28 +30,6 @@ double MacroAngle(const INestingMacroObjectPtr& macro)
     return angle;
 }
 
-TEST(HotPointEditor, TheBaseGivesTheDefaultAnswers)
-{
-    HP_NObject editor;
-    editor.Init();  // no object: nothing
-    HotPoint point{1, 2, L"x", 7};
-    EXPECT_FALSE(editor.GetHotPoints(point, 0));
-    EXPECT_FALSE(editor.SetHotPoint(point, 0));
-    EXPECT_FALSE(editor.SetPlacement(point, false));
-    EXPECT_EQ(point.text, L"x");
-    EXPECT_EQ(editor.GetCursorText(1), L"");
-    EXPECT_EQ(editor.GetHotPointsEx(point, 0), 0);
-    EXPECT_EQ(editor.GetCursorText7(0, nullptr), 0);
-    EXPECT_TRUE(editor.ExecuteCommand(1));
-    EXPECT_EQ(editor.UpdateCommand(1), 0);
-    EXPECT_TRUE(editor.Prepare());
-    EXPECT_FALSE(editor.GetMenu(0));
-    EXPECT_TRUE(editor.EditComplete(0, true));
-    EXPECT_TRUE(editor.External_Move());
-    EXPECT_TRUE(editor.External_Rotate());
-    EXPECT_TRUE(editor.AddToModel());
-}
-
 class FigureEditorTest : public figuretest::FigureStaticsTest {
 protected:
     // A stored figure 200 x 100 whose reference point is its lower left corner at (x, y).
