@@ -10,6 +10,10 @@
 
 namespace vlapi {
 
+// The host's main window, as the host's own modules (the file converters) are given it.
+struct MainWindow;
+using WindowHandle = MainWindow*;
+
 // Every host object that stands in a document or in the application.
 struct IVarnelAPIObject : IAPIObject {
   virtual int GetAPIObjectType() = 0;  // VarnelAPIObjectTypeEnum
@@ -54,6 +58,8 @@ struct IApplication : IAPIObject {
   virtual IProcessParamPtr CreateProcessParam() = 0;
   // The application's event source (Events.h).
   virtual IApplicationEventsPtr GetApplicationEvents() = 0;
+  // The main window, which the host's file converters need (vlapi/Converter.h).
+  virtual WindowHandle GetMainWindow() = 0;
 };
 
 struct IApplicationServices : IAPIObject {

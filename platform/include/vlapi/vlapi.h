@@ -29,6 +29,7 @@
 // - All calls are made on the host's user-interface thread.
 // - Libraries, events, processes and panels: Library.h, Events.h, Process.h.
 #include "vlapi/Application.h"
+#include "vlapi/Converter.h"
 #include "vlapi/Document.h"
 #include "vlapi/Drawing.h"
 #include "vlapi/Events.h"

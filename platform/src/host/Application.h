@@ -31,6 +31,10 @@ class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationS
   static std::filesystem::path DefaultResourceFolder();
   // The application that GetTransferService() serves (the last one made).
   static Application* Current();
+  // The living application whose main window `window` is, or null.
+  static Application* OfWindow(vlapi::WindowHandle window);
+  // Where the host's file converters are installed ("ImpExp/dxfExport.vcl", ...).
+  std::filesystem::path ConverterPath(const std::string& name) const;
 
   HostState& State() { return state_; }
   const std::filesystem::path& Root() const { return root_; }
@@ -80,6 +84,7 @@ class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationS
   void ProcessPendingEvents() override { ++state_.access.pendingEventRuns; }
   vlapi::IProcessParamPtr CreateProcessParam() override;
   vlapi::IApplicationEventsPtr GetApplicationEvents() override;
+  vlapi::WindowHandle GetMainWindow() override;
   // vlapi::IApplicationServices
   std::wstring GetModuleFileName(vlapi::IResourcesModule* module) override;
   bool IsKeyDown(uint8_t key) override { return state_.keysDown.count(key) > 0; }
@@ -105,6 +110,8 @@ class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationS
     std::wstring module;
     std::wstring fileName;
   };
+  void InstallConverters();
+
   std::unique_ptr<Shell> shell_;
   std::filesystem::path root_;
   std::filesystem::path resources_;

@@ -122,6 +122,7 @@ void Host::SetProcessRunning(const vlapi::IVarnelDocument2DPtr& doc, bool runnin
 int Host::HandlerCount(const std::wstring& owner) const { return app_->GetShell().Registry().Count(owner); }
 
 std::string Host::Utf8(const std::wstring& text) { return vlhost::Utf8(text); }
+std::wstring Host::Wide(const std::string& utf8) { return vlhost::Wide(utf8); }
 
 std::string Host::Svg(const vlapi::IVarnelDocument2DPtr& doc) {
   Document2D* d = Doc2D(doc);
