@@ -75,16 +75,6 @@ void ArcPieces(double start, double sweep, double radius, At at, std::vector<Poi
   knots.insert(knots.end(), {length, length, length});
 }
 
-double DistanceToPolyline(const geom::Point& p, const std::vector<geom::Point>& line) {
-  double best = line.empty() ? INFINITY : geom::distance(p, line.front());
-  for (std::size_t i = 1; i < line.size(); ++i) best = std::min(best, geom::distanceToSegment(p, line[i - 1], line[i]));
-  return best;
-}
-
-bool NearOnBoth(const std::vector<geom::Point>& a, const std::vector<geom::Point>& b, double accuracy) {
-  return std::all_of(a.begin(), a.end(), [&](const geom::Point& p) { return DistanceToPolyline(p, b) <= accuracy; });
-}
-
 bool Near(const MbCartPoint& a, const MbCartPoint& b, double eps) { return std::hypot(a.x - b.x, a.y - b.y) <= eps; }
 
 constexpr double kFractions[] = {0, 0.25, 0.5, 0.75, 1};
@@ -110,12 +100,19 @@ bool MbCurve::IsSame(const MbCurve& other, double accuracy) const {
     };
     return same(false) || same(true);
   }
-  const geom::Curve a = GeomOf(*this), b = GeomOf(other);
-  const std::vector<geom::Point> pa = geom::chordPoints(a, accuracy / 4), pb = geom::chordPoints(b, accuracy / 4);
-  if (pa.empty() || pb.empty()) return false;
-  const bool endsMeet = (geom::near(pa.front(), pb.front(), accuracy) && geom::near(pa.back(), pb.back(), accuracy)) ||
-                        (geom::near(pa.front(), pb.back(), accuracy) && geom::near(pa.back(), pb.front(), accuracy));
-  return endsMeet && NearOnBoth(pa, pb, accuracy) && NearOnBoth(pb, pa, accuracy);
+  // Otherwise: the ends meet, and points along each lie on the other.
+  const MbCartPoint a1 = GetLimitPoint(1), a2 = GetLimitPoint(2), b1 = other.GetLimitPoint(1), b2 = other.GetLimitPoint(2);
+  if (!((Near(a1, b1, accuracy) && Near(a2, b2, accuracy)) || (Near(a1, b2, accuracy) && Near(a2, b1, accuracy))))
+    return false;
+  auto lies = [&](const MbCurve& from, const MbCurve& on) {
+    const geom::Curve target = GeomOf(on);
+    for (int i = 1; i < 16; ++i) {
+      const auto nearest = geom::nearestPoint(target, GeomOf(at(from, i / 16.0)));
+      if (!nearest || nearest->distance > accuracy) return false;
+    }
+    return true;
+  };
+  return lies(*this, other) && lies(other, *this);
 }
 
 void MbCurve::CalculatePolygon(double sag, std::vector<MbCartPoint>& points) const {

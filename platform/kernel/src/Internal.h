@@ -27,6 +27,10 @@ bool TurnsAbout(const MbArc3D& arc, const MbPlacement3D& frame);
 // counter-clockwise about that axis, >= 0 in `sweep`).
 void RunAbout(const MbArc3D& arc, const MbPlacement3D& frame, double& from, double& sweep);
 
+// How far an edge turns about the Z axis of `axis` as its loop runs it
+// (counter-clockwise positive; 0 for a segment).
+double TurnOf(const MbOrientedEdge& edge, const MbPlacement3D& axis);
+
 // Signed area of a loop (positive counter-clockwise about the face's outward
 // normal); false when its edges are of kinds the face cannot measure.
 bool LoopArea(const MbFace& face, const MbLoop& loop, double& area);

@@ -348,11 +348,8 @@ MbResultType DevelopCylinder(const MbFace& face, const MbCylinderSurface& cylind
     for (std::size_t e = 0; e < loop.GetEdgesCount(); ++e) {
       const MbOrientedEdge& edge = *loop.GetOrientedEdge(e);
       const MbCurve3D& curve = edge.GetCurveEdge().GetSpaceCurve();
-      double du = 0;
       if (auto* arc = dynamic_cast<const MbArc3D*>(&curve)) {
         if (!TurnsAbout(*arc, axis)) return rt_NotSupported;
-        du = (arc->GetTMax() - arc->GetTMin()) * (Dot(arc->GetPlacement().axisZ, axis.axisZ) > 0 ? 1 : -1) *
-             (edge.GetOrientation() ? 1 : -1);
       } else if (auto* line = dynamic_cast<const MbLineSegment3D*>(&curve)) {
         if (Cross((line->GetPoint2() - line->GetPoint1()).Normalized(), axis.axisZ).Length() > 1e-7)
           return rt_NotSupported;
@@ -360,7 +357,7 @@ MbResultType DevelopCylinder(const MbFace& face, const MbCylinderSurface& cylind
         return rt_NotSupported;
       }
       const MbCartPoint3D from = flat(u, axis.Height(edge.GetBeginPoint()));
-      u += du;
+      u += TurnOf(edge, axis);
       curves.emplace_back(new MbLineSegment3D(from, flat(u, axis.Height(edge.GetEndPoint()))));
     }
     loops.push_back(std::move(curves));

@@ -39,9 +39,7 @@ bool CylinderLoopArea(const MbCylinderSurface& surface, const MbLoop& loop, doub
     const MbCurve3D& curve = edge->GetCurveEdge().GetSpaceCurve();
     if (auto* arc = dynamic_cast<const MbArc3D*>(&curve)) {
       if (!TurnsAbout(*arc, axis)) return false;
-      const double du = (arc->GetTMax() - arc->GetTMin()) * (Dot(arc->GetPlacement().axisZ, axis.axisZ) > 0 ? 1 : -1) *
-                        (edge->GetOrientation() ? 1 : -1);
-      sum -= axis.Height(arc->GetCentre()) * du;
+      sum -= axis.Height(arc->GetCentre()) * TurnOf(*edge, axis);
     } else if (auto* line = dynamic_cast<const MbLineSegment3D*>(&curve)) {
       if (Cross((line->GetPoint2() - line->GetPoint1()).Normalized(), axis.axisZ).Length() > 1e-7) return false;
     } else {
@@ -58,14 +56,30 @@ void UnwrapRange(const MbCylinderSurface& surface, const MbLoop& loop, double& u
   double u = AngleAbout(axis, loop.GetOrientedEdge(0)->GetBeginPoint());
   u1 = u2 = u;
   for (std::size_t i = 0; i < loop.GetEdgesCount(); ++i) {
-    const MbOrientedEdge* edge = loop.GetOrientedEdge(i);
-    if (auto* arc = dynamic_cast<const MbArc3D*>(&edge->GetCurveEdge().GetSpaceCurve())) {
-      u += (arc->GetTMax() - arc->GetTMin()) * (Dot(arc->GetPlacement().axisZ, axis.axisZ) > 0 ? 1 : -1) *
-           (edge->GetOrientation() ? 1 : -1);
-      u1 = std::min(u1, u);
-      u2 = std::max(u2, u);
-    }
+    u += TurnOf(*loop.GetOrientedEdge(i), axis);
+    u1 = std::min(u1, u);
+    u2 = std::max(u2, u);
   }
+}
+
+// A loop round a whole cylinder (two circles joined by a seam met twice) must
+// come back to its first angle: its second circle runs against the first.
+MbLoop* Seamed(const MbCylinderSurface& surface, MbLoop* loop) {
+  double turn = 0;
+  std::vector<std::size_t> circles;
+  for (std::size_t e = 0; e < loop->GetEdgesCount(); ++e) {
+    const MbOrientedEdge& edge = *loop->GetOrientedEdge(e);
+    turn += TurnOf(edge, surface.GetPlacement());
+    if (edge.GetCurveEdge().GetSpaceCurve().IsClosed()) circles.push_back(e);
+  }
+  if (circles.size() != 2 || std::abs(turn) < M_PI) return loop;
+  auto* fixed = new MbLoop;
+  for (std::size_t e = 0; e < loop->GetEdgesCount(); ++e) {
+    const MbOrientedEdge& edge = *loop->GetOrientedEdge(e);
+    fixed->AddEdge(*new MbOrientedEdge(edge.GetCurveEdge(), edge.GetOrientation() != (e == circles[1])));
+  }
+  SPtr<MbLoop> drop(loop);
+  return fixed;
 }
 
 MbFace* Orient(MbFace* face, const std::vector<MbSpaceCurves>& loops, bool outerPositive) {
@@ -73,6 +87,7 @@ MbFace* Orient(MbFace* face, const std::vector<MbSpaceCurves>& loops, bool outer
   for (std::size_t i = 0; i < loops.size(); ++i) {
     SPtr<MbLoop> loop(LoopOf(loops[i]));
     if (!loop) return nullptr;
+    if (auto* cylinder = Cylinder(*face)) loop = Seamed(*cylinder, loop.get());
     double area = 0;
     if (!LoopArea(*face, *loop, area)) return nullptr;
     if ((area > 0) != ((i == 0) == outerPositive)) loop = Reversed(*loop);
@@ -90,6 +105,13 @@ SPtr<MbFace> Rectangle(const MbCartPoint3D& a, const MbCartPoint3D& b, const MbC
 }
 
 }  // namespace
+
+double TurnOf(const MbOrientedEdge& edge, const MbPlacement3D& axis) {
+  auto* arc = dynamic_cast<const MbArc3D*>(&edge.GetCurveEdge().GetSpaceCurve());
+  if (!arc) return 0;
+  return (arc->GetTMax() - arc->GetTMin()) * (Dot(arc->GetPlacement().axisZ, axis.axisZ) > 0 ? 1 : -1) *
+         (edge.GetOrientation() ? 1 : -1);
+}
 
 bool LoopArea(const MbFace& face, const MbLoop& loop, double& area) {
   if (auto* cylinder = Cylinder(face)) {
