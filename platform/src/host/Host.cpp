@@ -4,6 +4,7 @@
 #include "io/Files.h"
 #include "model/Document3D.h"
 #include "model/Shapes.h"
+#include "model3d/Part3D.h"
 
 namespace vlhost {
 namespace {
@@ -119,6 +120,11 @@ std::string Host::Utf8(const std::wstring& text) { return vlhost::Utf8(text); }
 std::string Host::Svg(const vlapi::IVarnelDocument2DPtr& doc) {
   Document2D* d = Doc2D(doc);
   return d ? RenderSvg(*d) : std::string();
+}
+
+std::string Host::Svg(const vlapi::ISketchPtr& sketch) {
+  SketchData* data = SketchOf(sketch.get());
+  return data && data->drawing ? RenderSvg(*data->drawing, false) : std::string();
 }
 
 bool Host::WriteSvg(const vlapi::IVarnelDocument2DPtr& doc, const std::filesystem::path& path) {
