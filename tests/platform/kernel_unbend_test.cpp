@@ -139,6 +139,18 @@ TEST_P(UnbendTest, DevelopsToTheClosedForms) {
 
 const vlhost::Pose kTurned{120, -35, 410, 30, 45, 60};
 
+// An L bracket folded flat onto itself, downwards: its flange turns by 180°.
+TestPart Hem() {
+  TestPart part = vlhost::testparts::LBracket();
+  part.recipe.flanges[0].angle = 180;
+  part.recipe.flanges[0].up = false;
+  const double bend = kPi * (3 + 0.4 * 2), grow = bend - kPi / 2 * (3 + 0.4 * 2);
+  part.flat.maxX += grow;
+  part.flat.area += grow * part.flat.width;
+  part.flat.bendLines[1] += grow;
+  return part;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Kernel, UnbendTest,
     ::testing::Values(Case{"LBracket", vlhost::testparts::LBracket(), {}},
@@ -148,7 +160,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"HolePlate", vlhost::testparts::HolePlate(), {}},
                       Case{"HolePlateTurned", vlhost::testparts::HolePlate(), kTurned},
                       Case{"TwoBends", vlhost::testparts::TwoBends(), {}},
-                      Case{"TwoBendsTurned", vlhost::testparts::TwoBends(), kTurned}),
+                      Case{"TwoBendsTurned", vlhost::testparts::TwoBends(), kTurned},
+                      Case{"Hem", Hem(), kTurned}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 TEST(UnbendTest, TheClosedFormOfTheLBracket) {
