@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "kernel/Kernel.h"
 #include "model3d/Body.h"
@@ -253,6 +254,36 @@ TEST(RectifyTest, CylinderFacesDevelopToTheirUnrolledArea) {
     MbPlacement3D place;
     flat.GetPlacement(place);
     EXPECT_TRUE(place.Complanar(values.place, Math::angleRegion));
+  }
+}
+
+// Each face's box is the box of its points: its edges and, on a cylinder, the
+// lines of the surface between them.
+TEST(KernelTest, FaceBoxesHoldTheirFacesTightly) {
+  for (const auto& part : {vlhost::testparts::TwoBends(), vlhost::testparts::HolePlate()}) {
+    SPtr<MbSolid> solid = Solid(part.recipe, {7, 8, 9, 20, -35, 50});
+    const MbFaceShell& shell = *solid->GetShell();
+    for (std::size_t f = 0; f < shell.GetFacesCount(); ++f) {
+      const MbFace& face = *shell.GetFace(f);
+      MbCube box, sampled;
+      face.AddYourGabaritTo(box);
+      for (std::size_t l = 0; l < face.GetLoopsCount(); ++l)
+        for (std::size_t e = 0; e < face.GetLoop(l)->GetEdgesCount(); ++e)
+          for (int i = 0; i <= 400; ++i)
+            sampled |= face.GetLoop(l)->GetOrientedEdge(e)->GetCurveEdge().GetSpaceCurve().PointAtFraction(i / 400.0);
+      const MbSurface& s = face.GetSurface();
+      if (s.IsA() == st_CylinderSurface)
+        for (int i = 0; i <= 400; ++i)
+          for (double v : {s.GetVMin(), s.GetVMax()}) sampled |= s.PointOn(s.GetUMin() + i * (s.GetUMax() - s.GetUMin()) / 400, v);
+      for (auto [lo, hi, slo, shi] : {std::tuple{box.pmin.x, box.pmax.x, sampled.pmin.x, sampled.pmax.x},
+                                      std::tuple{box.pmin.y, box.pmax.y, sampled.pmin.y, sampled.pmax.y},
+                                      std::tuple{box.pmin.z, box.pmax.z, sampled.pmin.z, sampled.pmax.z}}) {
+        EXPECT_LE(lo, slo + 1e-9) << "face " << f;
+        EXPECT_GE(hi, shi - 1e-9) << "face " << f;
+        EXPECT_NEAR(lo, slo, 1e-3) << "face " << f;
+        EXPECT_NEAR(hi, shi, 1e-3) << "face " << f;
+      }
+    }
   }
 }
 
