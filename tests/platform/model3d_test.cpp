@@ -248,6 +248,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadRecipe{"over_turned", [](SheetRecipe& r) { r.flanges[0].angle = 190; }, "angle"},
         BadRecipe{"bow_tie", [](SheetRecipe& r) { r.outline.vertices = {{0, 0, 0}, {60, 30, 0}, {60, 0, 0}, {0, 20, 0}}; },
                   "crosses itself"},
+        BadRecipe{"far_away", [](SheetRecipe& r) { r.holes.push_back(SheetLoop::Circle(30, 15, 1e12)); }, "beyond"},
         BadRecipe{"hole_outside", [](SheetRecipe& r) { r.holes.push_back(SheetLoop::Circle(70, 10, 3)); }, "outside"},
         BadRecipe{"hole_over_edge", [](SheetRecipe& r) { r.holes.push_back(SheetLoop::Circle(59, 10, 3)); }, "meets"},
         BadRecipe{"flange_hole_on_bend", [](SheetRecipe& r) { r.flanges[0].holes[0] = SheetLoop::Circle(15, 1, 3); },

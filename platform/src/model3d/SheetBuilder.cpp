@@ -2,6 +2,7 @@
 // and cylinders of the geometric kernel, and blocks.
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <sstream>
 
 #include "geom/Contour.h"
@@ -82,6 +83,15 @@ std::string LoopOf(const SheetLoop& loop, Loop2& out) {
   return {};
 }
 
+// Parts stay within this distance of their origin (mm).
+constexpr double kReach = 1e5;
+
+std::vector<const Loop2*> LoopsOf(const Loop2& outline, const std::vector<Loop2>& holes) {
+  std::vector<const Loop2*> loops{&outline};
+  for (const Loop2& hole : holes) loops.push_back(&hole);
+  return loops;
+}
+
 bool SegmentsCross(geom::Point a, geom::Point b, geom::Point c, geom::Point d) {
   auto side = [](geom::Point p, geom::Point q, geom::Point r) {
     const double s = geom::cross(q - p, r - p);
@@ -95,30 +105,49 @@ bool SegmentsCross(geom::Point a, geom::Point b, geom::Point c, geom::Point d) {
   return (s1 == 0 && on(a, b, c)) || (s2 == 0 && on(a, b, d)) || (s3 == 0 && on(c, d, a)) || (s4 == 0 && on(c, d, b));
 }
 
-// Whether two closed rings (or one ring with itself, adjacent chords apart) cross or touch.
-bool RingsMeet(const std::vector<geom::Point>& p, const std::vector<geom::Point>& q, bool same) {
-  for (std::size_t i = 0; i < p.size(); ++i)
-    for (std::size_t j = same ? i + 1 : 0; j < q.size(); ++j) {
-      if (same && (j == i + 1 || (i == 0 && j + 1 == q.size()))) continue;
-      if (SegmentsCross(p[i], p[(i + 1) % p.size()], q[j], q[(j + 1) % q.size()])) return true;
+// The first place where two chords of the rings cross or touch (chords next
+// to each other in one ring apart): which rings, or none. Chords are swept
+// along x, so only those side by side are compared.
+std::optional<std::pair<std::size_t, std::size_t>> Meeting(const std::vector<std::vector<geom::Point>>& rings) {
+  struct Chord {
+    geom::Point a, b;
+    std::size_t ring, index;
+    double left() const { return std::min(a.x, b.x); }
+    double right() const { return std::max(a.x, b.x); }
+  };
+  std::vector<Chord> chords;
+  for (std::size_t r = 0; r < rings.size(); ++r)
+    for (std::size_t i = 0; i < rings[r].size(); ++i)
+      chords.push_back({rings[r][i], rings[r][(i + 1) % rings[r].size()], r, i});
+  std::stable_sort(chords.begin(), chords.end(), [](const Chord& p, const Chord& q) { return p.left() < q.left(); });
+  for (std::size_t i = 0; i < chords.size(); ++i)
+    for (std::size_t j = i + 1; j < chords.size() && chords[j].left() <= chords[i].right() + 1e-9; ++j) {
+      const Chord &p = chords[i], &q = chords[j];
+      if (std::max(std::min(p.a.y, p.b.y), std::min(q.a.y, q.b.y)) > std::min(std::max(p.a.y, p.b.y), std::max(q.a.y, q.b.y)) + 1e-9)
+        continue;
+      if (p.ring == q.ring) {
+        const std::size_t n = rings[p.ring].size(), d = p.index > q.index ? p.index - q.index : q.index - p.index;
+        if (d == 1 || d + 1 == n) continue;
+      }
+      if (SegmentsCross(p.a, p.b, q.a, q.b)) return std::pair{std::min(p.ring, q.ring), std::max(p.ring, q.ring)};
     }
-  return false;
+  return std::nullopt;
 }
 
 // The outline and holes of a plate: each a simple loop, the holes inside the
 // outline and apart from it and from one another.
 std::string CheckRegion(const Loop2& outline, const std::vector<Loop2>& holes, const std::string& what) {
-  std::vector<std::vector<geom::Point>> rings{geom::ringPoints(ContourOf(outline), 1e-3)};
-  std::vector<geom::Box> boxes{geom::boundingBox(ContourOf(outline))};
-  for (const Loop2& hole : holes) {
-    rings.push_back(geom::ringPoints(ContourOf(hole), 1e-3));
-    boxes.push_back(geom::boundingBox(ContourOf(hole)));
+  std::vector<std::vector<geom::Point>> rings;
+  for (const Loop2* loop : LoopsOf(outline, holes)) {
+    const geom::Box box = geom::boundingBox(ContourOf(*loop));
+    if (!(std::max({-box.min.x, -box.min.y, box.max.x, box.max.y}) <= kReach))
+      return what + ": the part reaches beyond " + Number(kReach) + " mm";
+    rings.push_back(geom::ringPoints(ContourOf(*loop), 1e-3));
   }
-  for (std::size_t i = 0; i < rings.size(); ++i) {
-    if (RingsMeet(rings[i], rings[i], true)) return what + (i == 0 ? ": the outline" : ": a hole") + " crosses itself";
-    for (std::size_t j = i + 1; j < rings.size(); ++j)
-      if (boxes[i].overlaps(boxes[j], 1e-9) && RingsMeet(rings[i], rings[j], false))
-        return what + ": a hole meets " + (i == 0 ? "the outline" : "another hole");
+  if (const auto meeting = Meeting(rings)) {
+    const auto [a, b] = *meeting;
+    if (a == b) return what + (a == 0 ? ": the outline" : ": a hole") + " crosses itself";
+    return what + ": a hole meets " + (a == 0 ? "the outline" : "another hole");
   }
   const geom::Contour outer = ContourOf(outline);
   for (std::size_t i = 0; i < holes.size(); ++i) {
