@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numeric>
 
 namespace {
@@ -25,11 +26,15 @@ public:
         std::stable_sort(m_order.begin(), m_order.end(), [&](size_t a, size_t b) {
             return items[a].value * items[b].length > items[b].value * items[a].length;
         });
+        m_shortest.assign(m_order.size() + 1, std::numeric_limits<double>::infinity());
+        for (size_t p = m_order.size(); p-- > 0;)
+            m_shortest[p] = std::min(m_shortest[p + 1], items[m_order[p]].length);
         Search(0, capacity, 0.0);
     }
 
     const std::vector<int32_t>& Best() const { return m_best; }
     double BestValue() const { return m_bestValue; }
+    bool Complete() const { return m_nodes < NodeBudget; }
 
 private:
     void Search(size_t pos, double room, double value)
@@ -38,7 +43,10 @@ private:
             m_bestValue = value;
             m_best = m_current;
         }
-        if (pos == m_order.size() || m_nodes >= NodeBudget)
+        // Items too long for what is left take no part.
+        while (pos < m_order.size() && m_items[m_order[pos]].length > room)
+            ++pos;
+        if (pos == m_order.size() || room < m_shortest[pos] || m_nodes >= NodeBudget)
             return;
         ++m_nodes;
         const KnapsackItem& item = m_items[m_order[pos]];
@@ -54,6 +62,7 @@ private:
 
     const std::vector<KnapsackItem>& m_items;
     std::vector<size_t> m_order;
+    std::vector<double> m_shortest; // the shortest item from each position of m_order on
     std::vector<int32_t> m_current;
     std::vector<int32_t> m_best;
     const double m_threshold;
@@ -64,9 +73,11 @@ private:
 } // namespace
 
 std::vector<int32_t> SolveKnapsack(const std::vector<KnapsackItem>& items, double capacity, double threshold,
-                                   double& value)
+                                   double& value, bool* complete)
 {
     const KnapsackSearch search(items, capacity, threshold);
     value = search.BestValue();
+    if (complete)
+        *complete = search.Complete();
     return search.Best();
 }

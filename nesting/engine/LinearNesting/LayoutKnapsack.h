@@ -14,6 +14,8 @@ struct KnapsackItem {
 // Counts per item (in the items' order) of greatest total value whose total
 // length stays within `capacity`; `value` receives that total. Only values
 // above `threshold` matter: when no layout exceeds it, the result is one that
-// does not (all zeros when nothing better was met).
+// does not (all zeros when nothing better was met). `complete`, when given,
+// tells whether the search ran to its end (false when it stopped at its
+// node budget, so that a better layout may exist).
 std::vector<int32_t> SolveKnapsack(const std::vector<KnapsackItem>& items, double capacity, double threshold,
-                                   double& value);
+                                   double& value, bool* complete = nullptr);
