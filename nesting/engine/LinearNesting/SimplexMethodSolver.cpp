@@ -31,6 +31,8 @@ constexpr double Smoothing = 0.8;
 // The programme is optimal when its bars exceed a proven lower bound by no
 // more than this share.
 constexpr double ProvenGap = 1e-9;
+// Layouts the pricing step adds at most in one round.
+constexpr size_t ColumnsPerRound = 4;
 // The largest share by which a layout's cost is raised while searching.
 constexpr double CostPerturbation = 1e-6;
 // The iteration limit holds per this many details.
@@ -322,16 +324,18 @@ size_t SimplexMethodSolver::SolveFromScratch(const std::vector<Detail>& details,
 // of bars (column generation); only layouts within `wanted` are priced. The
 // costs are perturbed first (see LayoutProgramme::SetPerturbation), which
 // leaves the bars within a share of about CostPerturbation of the least;
-// `exact` then ends with the true costs.
+// `exact` then ends with the true costs; otherwise the run may also end once
+// the bars and the lower bound round up to the same whole number, which is
+// all the search for whole bars needs.
 size_t SimplexMethodSolver::GenerateColumns(const std::vector<Detail>& details, const Layout& wanted, bool exact)
 {
     m_programme->SetPerturbation(CostPerturbation);
-    if (PriceColumns(details, wanted, 2.0 * CostPerturbation) != Solved)
+    if (PriceColumns(details, wanted, 2.0 * CostPerturbation, !exact) != Solved)
         return IterationLimit;
     if (!exact)
         return Solved;
     m_programme->SetPerturbation(0.0);
-    return PriceColumns(details, wanted, ProvenGap);
+    return PriceColumns(details, wanted, ProvenGap, false);
 }
 
 // Column generation at the costs in force.
@@ -342,8 +346,10 @@ size_t SimplexMethodSolver::GenerateColumns(const std::vector<Detail>& details, 
 // towards the best proven prices so far (those that give the highest lower
 // bound; prices proportional to length are always valid and start it), and
 // at the programme's own prices only when the smoothed ones find nothing.
-// The run also ends once the bars come within a share `gap` of the lower bound.
-size_t SimplexMethodSolver::PriceColumns(const std::vector<Detail>& details, const Layout& wanted, double gap)
+// The run also ends once the bars come within a share `gap` of the lower
+// bound, or, when `early`, round up to the same whole number.
+size_t SimplexMethodSolver::PriceColumns(const std::vector<Detail>& details, const Layout& wanted, double gap,
+                                         bool early)
 {
     const size_t limit = IterationLimitFor(details.size());
     std::vector<double> centre(details.size(), 0.0);
@@ -357,7 +363,7 @@ size_t SimplexMethodSolver::PriceColumns(const std::vector<Detail>& details, con
         if (m_programme->RunPhaseTwo() != LayoutProgramme::Stop::Optimal)
             return IterationLimit;
         const double bars = m_programme->Bars();
-        if (bars <= bound + gap * (1.0 + bars))
+        if (bars <= bound + gap * (1.0 + bars) || (early && WholeBars(bars) <= std::ceil(bound - eps)))
             return Solved;
         if (round >= limit)
             return IterationLimit;
@@ -367,48 +373,54 @@ size_t SimplexMethodSolver::PriceColumns(const std::vector<Detail>& details, con
             std::vector<double> prices(details.size());
             for (size_t j = 0; j < details.size(); ++j)
                 prices[j] = std::max(weight * centre[j] + (1.0 - weight) * duals[j], 0.0);
-            bool complete = false;
-            double value = 0.0;
-            const Layout layout = PriceLayout(details, wanted, prices, value, complete);
+            const KnapsackResult priced = PriceLayouts(details, wanted, prices);
             // No layout is worth more than `most` at these prices, so they
             // scaled down by `most` bound the bars from below.
-            const double most = std::max(value, 1.0 + PricingTolerance);
-            if (complete) {
-                double priced = 0.0;
+            const double most = std::max(priced.value, 1.0 + PricingTolerance);
+            if (priced.complete) {
+                double worth = 0.0;
                 for (size_t j = 0; j < details.size(); ++j)
-                    priced += prices[j] * wanted[j];
-                if (priced / most > bound) {
-                    bound = priced / most;
+                    worth += prices[j] * wanted[j];
+                if (worth / most > bound) {
+                    bound = worth / most;
                     for (size_t j = 0; j < details.size(); ++j)
                         centre[j] = prices[j] / most;
                 }
             }
-            double reducedCost = m_programme->ColumnCost(layout);
-            for (size_t j = 0; j < details.size(); ++j)
-                reducedCost -= duals[j] * layout[j];
-            if (reducedCost < -PricingTolerance && !m_programme->Contains(layout)) {
-                m_layouts.emplace(layout, 0.0);
-                m_programme->AddColumn(layout);
-                added = true;
+            added = AddImprovingColumn(priced.counts, duals);
+            for (const Layout& layout : priced.others)
+                added = AddImprovingColumn(layout, duals) || added;
+            if (added)
                 break;
-            }
         }
         if (!added)
             return Solved;
     }
 }
 
-// The layout of greatest price (a bounded knapsack) when it is worth more
-// than a bar; `value` receives its price (at most a bar when no layout is
-// worth more) and `complete` whether the search proved it.
-Layout SimplexMethodSolver::PriceLayout(const std::vector<Detail>& details, const Layout& wanted,
-                                        const std::vector<double>& prices, double& value, bool& complete) const
+// The layouts of greatest price (a bounded knapsack) when they are worth more
+// than a bar, the best and a few more met on the way.
+KnapsackResult SimplexMethodSolver::PriceLayouts(const std::vector<Detail>& details, const Layout& wanted,
+                                                 const std::vector<double>& prices) const
 {
     const std::vector<int32_t> maxCounts = MaxCounts(details);
     std::vector<KnapsackItem> items;
     for (size_t j = 0; j < details.size(); ++j)
         items.push_back({prices[j], details[j].length, std::min(maxCounts[j], wanted[j])});
-    return SolveKnapsack(items, m_sheetLength + eps, 1.0 + PricingTolerance, value, &complete);
+    return SolveKnapsack(items, m_sheetLength + eps, 1.0 + PricingTolerance, ColumnsPerRound - 1);
+}
+
+// Adds `layout` to the programme when its reduced cost at `duals` is negative.
+bool SimplexMethodSolver::AddImprovingColumn(const Layout& layout, const std::vector<double>& duals)
+{
+    double reducedCost = m_programme->ColumnCost(layout);
+    for (size_t j = 0; j < layout.size(); ++j)
+        reducedCost -= duals[j] * layout[j];
+    if (reducedCost >= -PricingTolerance || m_programme->Contains(layout))
+        return false;
+    m_layouts.emplace(layout, 0.0);
+    m_programme->AddColumn(layout);
+    return true;
 }
 
 // Every wanted detail keeps a column of its own that fits the demand, so the
@@ -433,6 +445,14 @@ void SimplexMethodSolver::StoreResult()
 
 // ---------------------------------------------------------------------------
 // Whole bars
+
+// The least whole number of bars a programme's solution of `bars` bars
+// allows: a solution at perturbed costs may exceed the least bars by a share
+// of twice the perturbation.
+double SimplexMethodSolver::WholeBars(double bars) const
+{
+    return std::ceil(bars - std::max(eps, 2.0 * CostPerturbation * bars));
+}
 
 // Rounds the fractional solution to whole bars: a depth-first search that
 // keeps the whole bars of the programme's solution, takes one bar of a
@@ -459,10 +479,25 @@ MapLayout SimplexMethodSolver::ReduceResultToDiscreteValues(const std::vector<De
             return search.best;
         }
     }
-    search.bound = std::ceil(m_programme->Bars() - eps);
+    // First only plans that reach the bound are sought, so that every step
+    // that cannot reach it is left at once; then any plan, the fewer bars
+    // the better.
+    search.bound = WholeBars(m_programme->Bars());
+    search.bestBars = search.bound + 1.0;
     search.backtracks = SearchBacktracks;
     const LayoutProgramme::Snapshot root = m_programme->Save();
-    SearchWholeBars(details, wanted, search);
+    bool reached = SearchWholeBars(details, wanted, search);
+    if (!reached && m_programme->Restore(root)) {
+        search.bestBars = std::numeric_limits<double>::infinity();
+        search.backtracks = SearchBacktracks;
+        reached = SearchWholeBars(details, wanted, search);
+    }
+    if (search.best.empty()) {
+        Layout rest = wanted;
+        PackFirstFit(details, rest, search);
+        search.bestBars = std::numeric_limits<double>::infinity();
+        search.Record();
+    }
     if (!m_programme->Restore(root))
         m_programme.reset();
     m_result = solution;
@@ -511,10 +546,7 @@ bool SimplexMethodSolver::SearchWholeBars(const std::vector<Detail>& details, co
         search.Undo(pathSize);
         return reached;
     }
-    // The bars of a solution at perturbed costs exceed the least by a share
-    // of at most twice the perturbation.
-    const double bars = m_programme->Bars();
-    if (search.pathBars + std::ceil(bars - std::max(eps, 2.0 * CostPerturbation * bars)) >= search.bestBars)
+    if (search.pathBars + WholeBars(m_programme->Bars()) >= search.bestBars)
         return false;
 
     std::vector<std::pair<size_t, double>> used = m_programme->BasicLayouts(eps);

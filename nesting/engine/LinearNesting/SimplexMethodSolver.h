@@ -29,6 +29,7 @@ struct Detail {
 };
 
 class LayoutProgramme;
+struct KnapsackResult;
 
 // Entry j of a layout is the number of pieces of detail j one bar yields.
 using Layout = std::vector<int32_t>;
@@ -79,9 +80,10 @@ private:
     size_t IterationLimitFor(size_t rows) const;
     size_t SolveFromScratch(const std::vector<Detail>& details, const Layout& wanted, bool exact);
     size_t GenerateColumns(const std::vector<Detail>& details, const Layout& wanted, bool exact);
-    size_t PriceColumns(const std::vector<Detail>& details, const Layout& wanted, double gap);
-    Layout PriceLayout(const std::vector<Detail>& details, const Layout& wanted, const std::vector<double>& prices,
-                       double& value, bool& complete) const;
+    size_t PriceColumns(const std::vector<Detail>& details, const Layout& wanted, double gap, bool early);
+    KnapsackResult PriceLayouts(const std::vector<Detail>& details, const Layout& wanted,
+                                const std::vector<double>& prices) const;
+    bool AddImprovingColumn(const Layout& layout, const std::vector<double>& duals);
     void AddSingleDetailColumns(const std::vector<Detail>& details, const Layout& wanted);
     void StoreResult();
     bool IsValidProblem(const std::vector<Detail>& details) const;
@@ -102,6 +104,7 @@ private:
         // Keeps the path when it beats the best plan; true once the bound is reached.
         bool Record();
     };
+    double WholeBars(double bars) const;
     bool SearchWholeBars(const std::vector<Detail>& details, const Layout& wanted, WholeBarSearch& search);
     void PackFirstFit(const std::vector<Detail>& details, Layout& wanted, WholeBarSearch& search) const;
     bool FitsOneBar(const std::vector<Detail>& details, const Layout& wanted) const;
