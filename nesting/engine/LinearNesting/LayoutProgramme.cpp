@@ -83,6 +83,7 @@ size_t LayoutProgramme::AddColumn(const Column& layout)
     m_sparse.push_back(std::move(entries));
     m_basicRow.push_back(-1);
     m_usable.push_back(m_demand.empty() || FitsDemand(k));
+    m_share.push_back(PerturbationShare(k));
     return k;
 }
 
@@ -123,7 +124,7 @@ double LayoutProgramme::Cost(size_t v) const
         return IsArtificial(v) ? 1.0 : 0.0;
     if (IsArtificial(v))
         return 0.0;
-    return m_perturbation == 0.0 ? 1.0 : 1.0 + m_perturbation * PerturbationShare(v - m);
+    return 1.0 + m_perturbation * m_share[v - m];
 }
 
 void LayoutProgramme::SetPerturbation(double perturbation)

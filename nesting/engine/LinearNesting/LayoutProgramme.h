@@ -120,6 +120,7 @@ private:
     std::vector<size_t> I;       // basic variable of each row
     std::vector<long> m_basicRow; // row in which a column is basic, or -1
     std::vector<char> m_usable;   // whether one bar of a column fits the demand
+    std::vector<double> m_share;  // share of the perturbation in a column's cost
     size_t count = 0;            // exchanges in the current run
     size_t col = 0;              // entering variable
     size_t row = 0;              // leaving row
