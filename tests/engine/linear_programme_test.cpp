@@ -14,7 +14,8 @@ namespace {
 
 using Stop = LayoutProgramme::Stop;
 
-double SolvedAnew(const std::vector<LayoutProgramme::Column>& columns, const std::vector<double>& demand)
+// The programme over `columns` solved from the artificial basis.
+LayoutProgramme Solved(const std::vector<LayoutProgramme::Column>& columns, const std::vector<double>& demand)
 {
     LayoutProgramme programme(1000);
     for (const auto& column : columns)
@@ -22,7 +23,7 @@ double SolvedAnew(const std::vector<LayoutProgramme::Column>& columns, const std
     programme.InitSimplexTable(demand);
     EXPECT_EQ(programme.RunPhaseOne(1e-6), Stop::Optimal);
     EXPECT_EQ(programme.RunPhaseTwo(), Stop::Optimal);
-    return programme.Bars();
+    return programme;
 }
 
 } // namespace
@@ -48,12 +49,7 @@ TEST(LinearProgramme, WarmStartAfterTakingBarsMatchesASolveAnew)
                 ++column[piece.name[0] - L'A'];
             columns.push_back(column);
         }
-        LayoutProgramme programme(1000);
-        for (const auto& column : columns)
-            programme.AddColumn(column);
-        programme.InitSimplexTable(demand);
-        ASSERT_EQ(programme.RunPhaseOne(1e-6), Stop::Optimal);
-        ASSERT_EQ(programme.RunPhaseTwo(), Stop::Optimal);
+        LayoutProgramme programme = Solved(columns, demand);
         programme.SetPerturbation(t % 2 ? 1e-6 : 0.0);
 
         // Take one bar of a used layout, trimmed to the demand, twice over.
@@ -69,7 +65,7 @@ TEST(LinearProgramme, WarmStartAfterTakingBarsMatchesASolveAnew)
             SCOPED_TRACE(::testing::Message() << "instance " << t << ", step " << step);
             ASSERT_EQ(programme.TakeBars(taken, 1.0), Stop::Optimal);
             ASSERT_EQ(programme.RunPhaseTwo(), Stop::Optimal);
-            EXPECT_NEAR(programme.Bars(), SolvedAnew(columns, demand), 1e-4);
+            EXPECT_NEAR(programme.Bars(), Solved(columns, demand).Bars(), 1e-4);
             for (const auto& [k, bars] : programme.BasicLayouts(1e-9))
                 for (size_t j = 0; j < demand.size(); ++j)
                     EXPECT_LE(programme.GetColumn(k)[j], demand[j]) << "a layout that no longer fits is in use";
