@@ -486,11 +486,10 @@ MapLayout SimplexMethodSolver::ReduceResultToDiscreteValues(const std::vector<De
     search.bestBars = search.bound + 1.0;
     search.backtracks = SearchBacktracks;
     const LayoutProgramme::Snapshot root = m_programme->Save();
-    bool reached = SearchWholeBars(details, wanted, search);
-    if (!reached && m_programme->Restore(root)) {
+    if (!SearchWholeBars(details, wanted, search) && m_programme->Restore(root)) {
         search.bestBars = std::numeric_limits<double>::infinity();
         search.backtracks = SearchBacktracks;
-        reached = SearchWholeBars(details, wanted, search);
+        SearchWholeBars(details, wanted, search);
     }
     if (search.best.empty()) {
         Layout rest = wanted;
