@@ -9,10 +9,13 @@
 // the artificial variables out; phase two minimises the bars; a change of the
 // demand (whole bars taken off while rounding) is repaired with the dual
 // simplex method, so the basis of the previous optimum serves as a warm start.
+// A column of which one bar no longer fits the demand is held at 0 (it leaves
+// the basis and does not come back), so the programme only uses bars that can
+// still be cut whole.
 //
 // Robustness: Dantzig's rule picks the entering column until a run of
 // degenerate exchanges, then Bland's rule (least index) takes over until an
-// exchange makes progress, so the method cannot cycle; ratio tests and
+// exchange makes progress, so the method does not cycle; ratio tests and
 // pivots use tolerances relative to the column at hand; the basis inverse is
 // recomputed from the columns when the basic values drift from the demand.
 #pragma once
@@ -64,7 +67,6 @@ public:
     double Bars() const;
     // Basic layouts with their numbers of bars above `tolerance`, by column.
     std::vector<std::pair<size_t, double>> BasicLayouts(double tolerance) const;
-    const std::vector<double>& Demand() const { return m_demand; }
     // Sum of the artificial variables.
     double Infeasibility() const;
 
@@ -76,9 +78,6 @@ public:
     Snapshot Save() const { return {m_demand, I}; }
     // False when the saved basis no longer factorises (the caller starts anew).
     bool Restore(const Snapshot& snapshot);
-
-    // Exchanges done by the last run.
-    size_t Exchanges() const { return count; }
 
 private:
     enum class Phase { One, Two };
