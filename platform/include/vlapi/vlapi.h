@@ -35,6 +35,7 @@
 #include "vlapi/Events.h"
 #include "vlapi/Forward.h"
 #include "vlapi/Library.h"
+#include "vlapi/Model3D.h"
 #include "vlapi/Process.h"
 #include "vlapi/SmartPtr.h"
 #include "vlapi/Types.h"
