@@ -53,6 +53,35 @@ TEST_F(HostTest, ContoursAroundAPointComeBackAsATemporaryGroup) {
   EXPECT_FALSE(contours->CreateEnclosingContours(500, 500, {}, 0));
 }
 
+// A sheet's outline is a member of its macro: the search sees it where the
+// placements put it, and not on a hidden layer.
+TEST_F(HostTest, ContoursAroundAPointSeeVisibleMacroMembersWherePlaced) {
+  auto doc = NewDrawing();
+  auto c = Container(ActiveView(doc));
+  vlapi::IMacroObjectPtr inner = AddSquareMacro(c, 100, 40);
+  vlapi::IMacroObjectPtr outer = c->GetMacroObjects()->AddMacro(1);
+  outer->AddObjects(ListOf(vlapi::IAPIObjectPtr(inner)));
+  inner->SetPlacement(100, 0, 90, 0, 0);  // x 60..100, y 0..100 in the outer macro
+  outer->SetPlacement(200, 50, 0, 0, 0);  // x 260..300, y 50..150 in the view
+  auto contours = c->GetDrawingContours();
+  EXPECT_FALSE(contours->CreateEnclosingContours(50, 20, {}, 0));  // where the members stand unplaced
+  vlapi::IDrawingGroupPtr around = contours->CreateEnclosingContours(280, 100, {}, 0);
+  ASSERT_TRUE(around);
+  vlapi::APIObjectList found;
+  for (const auto& object : around->GetObjects({vlapi::vlAllObj})) found.emplace_back(object);
+  double x1, y1, x2, y2;
+  ASSERT_TRUE(doc->GetObjectsBox(found, x1, y1, x2, y2));
+  EXPECT_NEAR(x1, 260, 1e-9);
+  EXPECT_NEAR(y1, 50, 1e-9);
+  EXPECT_NEAR(x2, 300, 1e-9);
+  EXPECT_NEAR(y2, 150, 1e-9);
+  around->Delete();
+  vlapi::ILayerPtr hidden = ActiveView(doc)->GetLayers()->Add();
+  hidden->SetVisible(false);
+  outer->SetLayer(hidden->GetNumber());
+  EXPECT_FALSE(contours->CreateEnclosingContours(280, 100, {}, 0));
+}
+
 TEST_F(HostTest, EquidistantOfAClosedPolylineLiesOnTheAskedSide) {
   auto doc = NewDrawing();
   auto c = Container(ActiveView(doc));
