@@ -82,6 +82,51 @@ TEST_F(HostTest, ContoursAroundAPointSeeVisibleMacroMembersWherePlaced) {
   EXPECT_FALSE(contours->CreateEnclosingContours(280, 100, {}, 0));
 }
 
+// An arc is read from its centre, radius, direction and the rays through its
+// ends; ends that coincide make the whole circle, wherever they lie.
+TEST_F(HostTest, ArcsRunBetweenTheRaysOfTheirEndsAndCoincidentEndsCloseThem) {
+  struct Case {
+    const char* name;
+    double x1, y1, x2, y2;
+    bool ccw;
+    double turns;
+  };
+  const Case cases[] = {
+      {"quarter", 35, 40, 30, 45, true, 0.25},
+      {"three quarters clockwise", 35, 40, 30, 45, false, 0.75},
+      {"ends on the circle", 30, 45, 30, 45, true, 1},
+      {"ends on the circle clockwise", 30, 45, 30, 45, false, 1},
+      {"ends at the origin", 0, 0, 0, 0, true, 1},  // a one-point bridge's circle
+      {"ends at the centre", 30, 40, 30, 40, true, 1},
+  };
+  auto doc = NewDrawing();
+  auto c = Container(ActiveView(doc));
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    vlapi::IArcPtr arc = c->GetCollection(vlapi::vlDrArc)->Add();
+    arc->SetXc(30);
+    arc->SetYc(40);
+    arc->SetX1(k.x1);
+    arc->SetY1(k.y1);
+    arc->SetX2(k.x2);
+    arc->SetY2(k.y2);
+    arc->SetRadius(5);
+    arc->SetDirection(k.ccw);
+    arc->Update();
+    vlapi::ICurve2DPtr curve = arc->GetCurve();
+    ASSERT_TRUE(curve);
+    EXPECT_NEAR(curve->GetLength(), k.turns * 10 * kPi, 1e-9);
+    if (k.turns == 1) {
+      double x1, y1, x2, y2;
+      ASSERT_TRUE(doc->GetObjectsBox(ListOf(vlapi::IAPIObjectPtr(arc)), x1, y1, x2, y2));
+      EXPECT_NEAR(x1, 25, 1e-9);
+      EXPECT_NEAR(y1, 35, 1e-9);
+      EXPECT_NEAR(x2, 35, 1e-9);
+      EXPECT_NEAR(y2, 45, 1e-9);
+    }
+  }
+}
+
 TEST_F(HostTest, EquidistantOfAClosedPolylineLiesOnTheAskedSide) {
   auto doc = NewDrawing();
   auto c = Container(ActiveView(doc));
