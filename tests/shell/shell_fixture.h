@@ -61,6 +61,28 @@ protected:
         }
         return notes;
     }
+    // The answers of the calls since `from` that start with `call` ("" for none).
+    std::vector<std::string> AnswersSince(size_t from, const std::string& call) const
+    {
+        std::vector<std::string> answers;
+        const std::vector<std::string>& lines = host->State().transcript;
+        for (size_t i = from; i < lines.size(); ++i) {
+            const size_t at = lines[i].find_first_not_of(' ');
+            if (at == std::string::npos || lines[i].compare(at, 2 + call.size(), "> " + call) != 0)
+                continue;
+            std::string answer;
+            for (size_t j = i + 1; j < lines.size(); ++j) {
+                if (lines[j].find_first_not_of(' ') != at)
+                    continue;
+                if (lines[j].compare(at, 2, "< ") == 0)
+                    answer = lines[j].substr(at + 2);
+                if (lines[j].compare(at, 2, "< ") == 0 || lines[j].compare(at, 2, "> ") == 0)
+                    break;
+            }
+            answers.push_back(answer);
+        }
+        return answers;
+    }
     // The answer of the last call, "" when it gave none.
     std::string LastAnswer() const
     {
