@@ -12,14 +12,19 @@ constexpr int kParamStyle = 0;
 constexpr int kParamFlags = 1;
 constexpr int kProcessMask = 65534;
 
-std::wstring LibraryFont()
+// The icon font of the library the host knows by the text of IDS_LIBID;
+// false when the host knows no such library.
+bool LibraryFont(std::wstring& font)
 {
     if (!application)
-        return {};
+        return false;
     vlapi::ILibraryManagerPtr manager = application->GetLibraryManager();
     vlapi::IProceduresLibrariesPtr libraries = manager ? manager->GetProceduresLibraries() : nullptr;
     vlapi::IProceduresLibraryPtr library = libraries ? libraries->GetLibrary(vrnApi::LoadStr(IDS_LIBID)) : nullptr;
-    return library ? library->GetFontName() : std::wstring();
+    if (!library)
+        return false;
+    font = library->GetFontName();
+    return true;
 }
 
 }  // namespace
@@ -101,8 +106,7 @@ void BaseProcess::Run()
     m_procParam->SetCaption(GetCaption());
     m_procParam->SetButtons(vlapi::pnEnterEscHelp);
     m_procParam->SetFlags(kParamFlags);
-    if (std::wstring font = LibraryFont(); !font.empty())
-        m_font = std::move(font);
+    LibraryFont(m_font);
 
     if (vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D())
         m_process = doc->CreateProcess(vlapi::vlProcess2DCursor);
@@ -240,4 +244,12 @@ void BaseProcess::AddButtonInToolBar(const vlapi::IPropertyToolBarPtr& toolBar, 
 void BaseProcess::OpenHelp(int id)
 {
     vrnApi::CallHelp(id);
+}
+
+void BaseProcess::SetReturnValue(int buttonId)
+{
+    if (buttonId == vlapi::pbEnter)
+        m_returnValue = 1;
+    else if (buttonId == vlapi::pbEsc && m_returnValue != 1)
+        m_returnValue = 2;
 }

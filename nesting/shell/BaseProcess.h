@@ -102,6 +102,10 @@ protected:
     void AddButtonInToolBar(const vlapi::IPropertyToolBarPtr& toolBar, int id, int icon, const std::wstring& tip,
                             bool enable, bool check, bool useLibraryFont);
     void OpenHelp(int id);
+    // m_returnValue after the standard button `buttonId` (for the commands'
+    // OnButtonClick): pbEnter gives 1, pbEsc 2 unless a confirm came first;
+    // other buttons change nothing.
+    void SetReturnValue(int buttonId);
     // The cursor and end-of-process callbacks on the process's 2D side.
     void InitPlacementProcess();
     // The end of the process: OnStopProcess, then UnadviseEvents; false.

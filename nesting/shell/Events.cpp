@@ -74,11 +74,8 @@ std::function<R(Args...)> Weakly(const DocumentEventsPtr& sink, R fallback, R (D
 
 DocumentEvents::DocumentEvents(vlapi::IVarnelDocument2DPtr doc) : m_doc(std::move(doc)) {}
 
-DocumentEvents::~DocumentEvents()
-{
-    m_objectEvents = nullptr;
-    m_doc = nullptr;
-}
+// Releases the event source, then the drawing; unsubscribes nothing.
+DocumentEvents::~DocumentEvents() = default;
 
 void DocumentEvents::Advise()
 {

@@ -171,8 +171,10 @@ extern "C" __attribute__((visibility("default"))) bool LoadVarnelLibrary(vlapi::
 {
     try {
         application = app;
-        if (!application || !actions)
+        if (!application || !actions) {
+            Disconnect();
             return false;
+        }
         RegisterCallbacks(*actions);
         CreateApplicationEvents();
         LoadResources();

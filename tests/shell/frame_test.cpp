@@ -48,7 +48,12 @@ public:
         Log("Cursor " + Num(x) + " " + Num(y) + " " + Num(angle) + " " + Flag(dynamic));
         return dynamic;
     }
-    bool OnButtonClick(int id) override { return Log("ButtonClick " + Num(id)), id == 7; }
+    bool OnButtonClick(int id) override
+    {
+        Log("ButtonClick " + Num(id));
+        SetReturnValue(id);
+        return id == 7;
+    }
     void OnChangeControlValue(vlapi::IPropertyControlPtr c) override { Log("ChangeControlValue " + Caption(c)); }
     void OnControlCommand(vlapi::IPropertyControlPtr c, int id) override
     {
@@ -225,6 +230,11 @@ TEST_F(FrameTest, EveryHostEventReachesItsHandlerWithItsArgumentsAndTheAnswerGoe
         EXPECT_EQ(probeLog, std::vector<std::string>{"probe: " + c.logged}) << c.event;
         EXPECT_EQ(LastAnswer(), c.answer) << c.event;
     }
+    // A cancel after a confirm leaves the command confirmed.
+    EXPECT_EQ(BaseProcess::currentProcess->m_returnValue, 2);
+    ASSERT_TRUE(user->Raw("ButtonClick", {L"1"}));
+    ASSERT_TRUE(user->Raw("ButtonClick", {L"2"}));
+    EXPECT_EQ(BaseProcess::currentProcess->m_returnValue, 1);
 }
 
 TEST_F(FrameTest, ACommandThatOverridesNothingAnswersTheDefaults)
