@@ -381,3 +381,6 @@ INestingModelPtr CreateNestingModelInstance();
 // A new optimiser: {by contours, without rotation, sheets added}, gaps 0, run
 // time 0, its working model empty until Init. Never empty.
 IOptimizerPtr CreateOptimizerInstance();
+// A new reporter with a model of its own: every flag off, no folder and no
+// style library, format 4, orientation 0. Never empty.
+IReporterPtr CreateReporterInstance();

@@ -1,10 +1,11 @@
 // The automation implementations: NAPISheet, NAPIFigure, NAPIJumper and
 // NAPIWaste over the model objects, NAPIModel over a NestingModel of its own,
-// NAPIOptimizer over a NestingOptimizer.
+// NAPIOptimizer over a NestingOptimizer, NAPIReporter over a Reporter.
 #pragma once
 
 #include "api/NAPIBase.h"
 #include "engine/NestingOptimizer.h"
+#include "io/Reporter.h"
 #include "model/NestingModel.h"
 
 #include <memory>
@@ -328,4 +329,18 @@ public:
 
 private:
     NestingOptimizer m_optimizer;
+};
+
+class NAPIReporter final : public napi::RefCounted<IReporter> {
+public:
+    void Init() override;
+    void Clear() override;
+    void SetParams(ReportParams& params) override;
+    void CreateDocumentation() override;
+
+    // The reporter this object drives.
+    Reporter& GetReporter() { return m_reporter; }
+
+private:
+    Reporter m_reporter;
 };

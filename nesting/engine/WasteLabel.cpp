@@ -37,5 +37,10 @@ void Waste::CorrectTextPosition()
     finder.Init(outer, holes);
     NPoint offset{};
     finder.FindInternalPointForTextPlacement(texts, {}, offset);
+    // The copies were drawn only to be measured.
+    for (const vlapi::IDrawingObjectPtr& copy : texts) {
+        if (copy)
+            copy->Delete();
+    }
     m_macro->OffsetTextInMacro(offset);
 }

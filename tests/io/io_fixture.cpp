@@ -1,0 +1,230 @@
+#include "io/io_fixture.h"
+
+#include "host/VarnelAPI_Detail.h"
+
+#include <pugixml.hpp>
+
+#include <fstream>
+#include <iterator>
+
+namespace iotest {
+
+std::string Bytes(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::vector<std::wstring>> ReadCsv(const std::filesystem::path& file, std::string& problem)
+{
+    const std::string bytes = Bytes(file);
+    std::vector<std::vector<std::wstring>> rows;
+    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0)
+        problem = "byte-order mark";
+    std::vector<std::wstring> row;
+    std::string field;
+    bool quoted = false, inQuotes = false, afterField = false;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (inQuotes) {
+            if (c == '"' && i + 1 < bytes.size() && bytes[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else if (c == '"') {
+                inQuotes = false;
+            } else {
+                field += c;
+            }
+        } else if (c == '"' && field.empty() && !quoted) {
+            inQuotes = quoted = true;
+        } else if (c == ';') {
+            row.push_back(pugi::as_wide(field));
+            field.clear();
+            quoted = false;
+            afterField = true;
+        } else if (c == '\n') {
+            if (!field.empty() || quoted || !afterField)
+                problem = "a line does not end with ';'";
+            rows.push_back(std::move(row));
+            row.clear();
+            field.clear();
+            quoted = afterField = false;
+        } else {
+            if (quoted)
+                problem = "text after a closing quote";
+            field += c;
+            afterField = false;
+        }
+    }
+    if (inQuotes || !row.empty() || !field.empty())
+        problem = "the last line is not finished";
+    return rows;
+}
+
+void IoTest::SetUp()
+{
+    HostTest::SetUp();
+    m_setting = NestingSetting::m_instance;
+    m_session = NestingModel::m_session;
+    m_copyParams = NestingModel::copyParams;
+    m_width = NestingModel::m_widthSheet;
+    m_height = NestingModel::m_heightSheet;
+    m_material = NestingModel::m_materialSheet;
+    NestingSetting::m_instance = NestingSetting();
+    NestingModel::m_session = false;
+    NestingModel::m_materialSheet = L"Ст3";
+    vrnApi::ConnectConfiguration();
+    model.m_thicknessSheet = 2.0;
+    model.m_sheetPattern = L"Лист";
+}
+
+void IoTest::TearDown()
+{
+    model.m_sheets.clear();
+    model.m_figures.clear();
+    model.m_wastes.clear();
+    NestingSetting::SetFoldersHook({});
+    NestingSetting::m_instance = m_setting;
+    NestingModel::m_session = m_session;
+    NestingModel::copyParams = m_copyParams;
+    NestingModel::m_widthSheet = m_width;
+    NestingModel::m_heightSheet = m_height;
+    NestingModel::m_materialSheet = m_material;
+    HostTest::TearDown();
+}
+
+SheetPtr IoTest::AddSheet(const std::wstring& name, double width, double height, double count)
+{
+    NestingModel::m_widthSheet = width;
+    NestingModel::m_heightSheet = height;
+    SheetPtr sheet = model.AddSheet();
+    sheet->m_name = name;
+    sheet->UpdateName();
+    sheet->m_count = count;
+    return sheet;
+}
+
+FigurePtr IoTest::AddPart(const SheetPtr& sheet, const std::wstring& name, const std::vector<NPoint>& ring, double x,
+                          double y)
+{
+    sheet->SetCurrentView();
+    std::vector<NPoint> placed;
+    for (const NPoint& p : ring)
+        placed.push_back({sheet->m_rect.pBot.x + x + p.x, sheet->m_rect.pBot.y + y + p.y});
+    INestingMacroObjectPtr macro =
+        vrnApi::CreateMacroByPolygon(NPolygon({}, placed), name, static_cast<int>(MacroCommand::Figure));
+    FigurePtr figure = Figure::Create(macro);
+    figure->InitParams();
+    figure->InitPolygons(0.0, model.m_figureGap, nullptr);
+    figure->SetThickness(model.m_thicknessSheet);
+    figure->SetMaterial(NestingModel::m_materialSheet);
+    figure->m_owner = sheet;
+    model.m_figures.push_back(figure);
+    return figure;
+}
+
+FigurePtr IoTest::AddRectPart(const SheetPtr& sheet, const std::wstring& name, double width, double height, double x,
+                              double y)
+{
+    return AddPart(sheet, name, {{0, 0}, {width, 0}, {width, height}, {0, height}}, x, y);
+}
+
+FigurePtr IoTest::AddCompound(const SheetPtr& sheet, const std::wstring& name, double x, double y)
+{
+    const std::vector<NPoint> triangle = {{0, 0}, {100, 0}, {0, 60}};
+    NestingModel pair;
+    pair.m_figureGap = model.m_figureGap;
+    pair.m_figures = {AddPart(sheet, name, triangle, x, y), AddPart(sheet, name, triangle, x + 150, y)};
+    model.m_figures.resize(model.m_figures.size() - 2);
+    pair.CreateCompoundFigures();
+    FigurePtr compound = pair.m_figures.front();
+    pair.m_figures.clear();
+    EXPECT_EQ(compound->m_objectType, NestingObjectType::CompoundFigure);
+    compound->SetPlacement(sheet->m_rect.pBot.x + x - compound->m_rect.pBot.x,
+                           sheet->m_rect.pBot.y + y - compound->m_rect.pBot.y, 0.0, false);
+    compound->m_owner = sheet;
+    model.m_figures.push_back(compound);
+    return compound;
+}
+
+WastePtr IoTest::AddWaste(const SheetPtr& sheet, double x, double y, double width, double height)
+{
+    sheet->SetCurrentView();
+    const double x0 = sheet->m_rect.pBot.x + x;
+    const double y0 = sheet->m_rect.pBot.y + y;
+    const NPolygon ring({}, {{x0, y0}, {x0 + width, y0}, {x0 + width, y0 + height}, {x0, y0 + height}});
+    WastePtr waste = Waste::Create(vrnApi::CreateMacroByPolygon(ring, L"", static_cast<int>(MacroCommand::Waste)));
+    model.InitWasteParams(waste, sheet, false);
+    model.m_wastes.push_back(waste);
+    return waste;
+}
+
+void IoTest::Store()
+{
+    model.SaveParams();
+    for (const FigurePtr& figure : model.m_figures)
+        figure->SaveParams();
+    for (const WastePtr& waste : model.m_wastes)
+        waste->SaveParams();
+    model.m_sheets.clear();
+    model.m_figures.clear();
+    model.m_wastes.clear();
+}
+
+void IoTest::FreshDrawing()
+{
+    doc->Close(0);
+    doc = NewDrawing();
+    std::filesystem::remove_all(Out());
+}
+
+std::wstring IoTest::OutText() const { return vrnApi::detail::TextOf(Out()); }
+
+namespace {
+
+std::wstring TextOf(const vlapi::IAPIObjectPtr& object)
+{
+    vlapi::ITextPtr text{object};
+    return text ? text->GetText() : std::wstring();
+}
+
+}  // namespace
+
+TableFile IoTest::ReadTableFile(const std::filesystem::path& file)
+{
+    TableFile out;
+    vlapi::IVarnelDocument2DPtr document(host->Open(file, false));
+    if (!document)
+        return out;
+    vlapi::IDrawingContainerPtr view(ActiveView());
+    const vlapi::DrawingObjectList tables = view ? view->GetObjects({vlapi::vlDrTable}) : vlapi::DrawingObjectList{};
+    const vlapi::DrawingObjectList texts = view ? view->GetObjects({vlapi::vlDrDrawText}) : vlapi::DrawingObjectList{};
+    if (!tables.empty()) {
+        vlapi::IDrawingTablePtr drawn(tables.front());
+        vlapi::ITablePtr table(drawn);
+        out.read = true;
+        out.x = drawn->GetX();
+        out.y = drawn->GetY();
+        for (int r = 0; r < table->GetRowsCount(); ++r) {
+            std::vector<std::wstring> row;
+            for (int c = 0; c < table->GetColumnsCount(); ++c) {
+                vlapi::ITableCellPtr cell = table->GetCell(r, c);
+                row.push_back(TextOf(cell->GetText()));
+                if (c + 1 == table->GetColumnsCount())
+                    out.heights.push_back(vlapi::ICellFormatPtr(cell)->GetHeight());
+            }
+            out.cells.push_back(std::move(row));
+        }
+    }
+    if (!texts.empty()) {
+        vlapi::IDrawingTextPtr title(texts.front());
+        out.title = TextOf(title);
+        out.titleX = title->GetX();
+        out.titleY = title->GetY();
+    }
+    document->Close(0);
+    doc->Activate();
+    return out;
+}
+
+}  // namespace iotest

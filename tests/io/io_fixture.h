@@ -1,0 +1,79 @@
+// The documentation and export tests' host: a nesting drawing built through a
+// model of the test (sheets in views of their own, parts placed on them,
+// remnants), the job's statics put back after each test, and readers of the
+// files the reporter and the exporter write.
+#pragma once
+
+#include "model/NestingModel.h"
+#include "model/NestingSetting.h"
+#include "support/host_fixture.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace iotest {
+
+// A table document as the host reads it back.
+struct TableFile {
+    bool read = false;
+    std::vector<std::vector<std::wstring>> cells;  // row 0 holds the titles
+    std::vector<double> heights;                   // of each row's last cell
+    double x = 0.0, y = 0.0;                       // the table's corner
+    std::wstring title;
+    double titleX = 0.0, titleY = 0.0;
+};
+
+// A file's bytes.
+std::string Bytes(const std::filesystem::path& file);
+// The CSV form of the registers: ";" after every cell, quoted fields with
+// doubled quotes, UTF-8 without a byte-order mark. Gives the rows without the
+// empty field after each line's last ";"; `problem` tells what breaks the form.
+std::vector<std::vector<std::wstring>> ReadCsv(const std::filesystem::path& file, std::string& problem);
+
+class IoTest : public hosttest::HostTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A sheet of the job in a new view of its own, renamed, with its count.
+    SheetPtr AddSheet(const std::wstring& name, double width, double height, double count = 1.0);
+    // A part on the sheet: the ring moved so that its origin stands at (x, y)
+    // from the sheet's lower-left corner.
+    FigurePtr AddPart(const SheetPtr& sheet, const std::wstring& name, const std::vector<NPoint>& ring, double x,
+                      double y);
+    FigurePtr AddRectPart(const SheetPtr& sheet, const std::wstring& name, double width, double height, double x,
+                          double y);
+    // Two equal right triangles named `name` joined into a compound figure
+    // on the sheet, its box at (x, y) from the sheet's lower-left corner.
+    FigurePtr AddCompound(const SheetPtr& sheet, const std::wstring& name, double x, double y);
+    // A remnant rectangle on the sheet, at (x, y) from its lower-left corner.
+    WastePtr AddWaste(const SheetPtr& sheet, double x, double y, double width, double height);
+    // Stores the model's parameters and records in the drawing and lets the
+    // model go, leaving everything in the drawing.
+    void Store();
+
+    // Closes the test's drawing and makes a new one active, with no output yet.
+    void FreshDrawing();
+
+    // Opens a table document hidden, reads its first table and title text,
+    // and closes it again; the test's drawing stays active.
+    TableFile ReadTableFile(const std::filesystem::path& file);
+    // The host documents open besides the test's drawing.
+    int ExtraDocuments() const { return OpenDocuments() - 1; }
+
+    std::filesystem::path Out() const { return root / "out"; }
+    std::wstring OutText() const;
+
+    NestingModel model;
+
+private:
+    hosttest::LayoutSwitch m_layout{true};
+    NestingSetting m_setting;
+    bool m_session = false;
+    ModelParams m_copyParams;
+    double m_width = 0.0, m_height = 0.0;
+    std::wstring m_material;
+};
+
+}  // namespace iotest
