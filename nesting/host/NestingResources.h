@@ -3,6 +3,7 @@
 #pragma once
 
 inline constexpr int IDS_LIBID = 100;
+inline constexpr int CURSOR_ROTATE = 10011;  // the cursor over a figure's turning handle
 inline constexpr int IDS_ERR_OPEN_FILE = 105;
 inline constexpr int IDS_COLORING = 7015;
 inline constexpr int IDS_NAME_TEXT_LAYER = 7017;

@@ -1,5 +1,7 @@
 // Remnants in the model: names and numbers, the stored record, deletion by
 // reference, method and shape, choice, and the layer shown or hidden.
+#include "figure_fixture.h"
+#include "readback.h"
 #include "waste_fixture.h"
 
 #include "model/NestingSetting.h"
@@ -330,4 +332,53 @@ TEST_F(WasteModelOpsTest, WithoutMinimumSizeOnlyShapedRemnantsAreDeleted)
     model.DeleteNonRectangularWastes();
     ASSERT_EQ(model.m_wastes.size(), 1u);
     EXPECT_EQ(model.m_wastes.front(), tiny);
+}
+
+// The user redraws a remnant's outline by hand; the next command reads the
+// drawing again and takes the remnant's shape and size from its outline.
+TEST_F(WasteModelOpsTest, ARemnantReshapedByHandIsTakenAsItIsDrawn)
+{
+    const struct {
+        std::vector<NPoint> outline;
+        bool rectangle;
+        const wchar_t* size;  // in the name
+    } cases[] = {
+        {{{0, 0}, {500, 0}, {500, 100}, {100, 100}, {100, 300}, {0, 300}}, false, L" "},
+        {figuretest::Rectangle(0, 0, 700, 200), true, L" 700x200"},
+    };
+    NestingModel::m_materialSheet.clear();
+    doc->GetLayoutSheets()->Add();
+    const std::vector<vlapi::ILayoutSheetPtr> pages = readback::Pages();
+    for (const auto& c : cases) {
+        const SheetPtr sheet = AddSheet(0, 0);
+        const WastePtr waste = AddRectWaste(sheet, 0, 0, 500, 300, false);
+        model.UpdateWastesNames();
+        ASSERT_TRUE(waste->m_name.ends_with(L"500x300"));
+        const vlapi::IMacroObjectPtr host = macrotest::HostMacro(waste->m_macro);
+        for (const vlapi::IDrawingObjectPtr& line : vlapi::IDrawingContainerPtr(host)->GetObjects({vlapi::vlDrLineSeg}))
+            line->Delete();
+        vlapi::APIObjectList redrawn;
+        for (const vlapi::IDrawingObjectPtr& line : hosttest::AddRing(Container(), c.outline))
+            redrawn.push_back(vlapi::IVarnelAPIObjectPtr(line));
+        ASSERT_TRUE(host->AddObjects(redrawn));
+
+        NestingModel next;
+        next.InitSheetsFromActiveDoc();
+        next.InitWastesFromActiveDoc();
+        ASSERT_EQ(next.m_wastes.size(), 1u);
+        const WastePtr read = next.m_wastes.front();
+        EXPECT_EQ(read->m_rectform, c.rectangle);
+        next.UpdateWastesNames();
+        EXPECT_TRUE(read->m_name.ends_with(L"(1)" + std::wstring(c.size))) << read->m_name;
+        readback::ExpectDrawingReadsBackAs(next);
+        readback::ExpectSamePages(pages);
+
+        next.m_wastRectSize = 100.0;
+        next.DeleteNonRectangularWastes();
+        EXPECT_EQ(next.m_wastes.size(), c.rectangle ? 1u : 0u);
+        next.m_wastes.clear();
+        next.m_sheets.clear();
+        model.m_wastes.clear();
+        model.m_sheets.clear();
+    }
 }

@@ -9,6 +9,10 @@
 
 namespace vlapi {
 
+// The host's main window, as the host's own modules (the file converters) are given it.
+struct MainWindow;
+using WindowHandle = MainWindow*;
+
 // Every host object that stands in a document or in the application.
 struct IVarnelAPIObject : IAPIObject {
   virtual int GetAPIObjectType() = 0;  // VarnelAPIObjectTypeEnum
@@ -49,6 +53,8 @@ struct IApplication : IAPIObject {
   virtual void EnableUserAccess(bool enable) = 0;
   // Handles the user-interface events waiting in the queue.
   virtual void ProcessPendingEvents() = 0;
+  // The main window, which the host's file converters need (vlapi/Converter.h).
+  virtual WindowHandle GetMainWindow() = 0;
 };
 
 struct IApplicationServices : IAPIObject {

@@ -28,6 +28,7 @@
 //   texts are wide strings, colours red | green << 8 | blue << 16.
 // - All calls are made on the host's user-interface thread.
 #include "vlapi/Application.h"
+#include "vlapi/Converter.h"
 #include "vlapi/Document.h"
 #include "vlapi/Drawing.h"
 #include "vlapi/Forward.h"

@@ -73,6 +73,7 @@ class Host {
 
   // A wide text as UTF-8 bytes (for messages on a terminal).
   static std::string Utf8(const std::wstring& text);
+  static std::wstring Wide(const std::string& utf8);
 
   // A picture of the document for a person to look at.
   static std::string Svg(const vlapi::IVarnelDocument2DPtr& doc);

@@ -13,6 +13,7 @@ namespace vlhost {
 namespace {
 
 Application* current = nullptr;
+std::vector<Application*> living;  // in order of making
 
 class TransferService : public Api<NoCore, vlapi::ITransferService> {
  public:
@@ -131,13 +132,49 @@ Application::Application(const std::filesystem::path& root, const std::filesyste
   std::error_code ec;
   for (int kind : {vlapi::vlSystemFiles, vlapi::vlApplications, vlapi::vlConfigurations})
     std::filesystem::create_directories(Folder(kind), ec);
+  InstallConverters();
   current = this;
+  living.push_back(this);
 }
 
 Application::~Application() {
   for (const auto& doc : documents_)
     if (auto* base = dynamic_cast<DocumentBase*>(doc.get())) base->Orphan();
   if (current == this) current = nullptr;
+  living.erase(std::remove(living.begin(), living.end(), this), living.end());
+}
+
+Application* Application::OfWindow(vlapi::WindowHandle window) {
+  for (Application* app : living)
+    if (reinterpret_cast<vlapi::WindowHandle>(app) == window) return app;
+  return nullptr;
+}
+
+vlapi::WindowHandle Application::GetMainWindow() {
+  if (Failures::Instance().Fails("IApplication::GetMainWindow")) return nullptr;
+  return reinterpret_cast<vlapi::WindowHandle>(this);
+}
+
+std::filesystem::path Application::ConverterPath(const std::string& name) const {
+  return Folder(vlapi::vlApplications) / "ImpExp" / name;
+}
+
+// The converters built with the host are linked into the folder of
+// applications under the names libraries look for.
+void Application::InstallConverters() {
+#ifdef NESTING_HOST_CONVERTERS
+  const std::filesystem::path built = NESTING_HOST_CONVERTERS;
+  std::error_code ec;
+  std::filesystem::create_directories(ConverterPath(""), ec);
+  for (const char* kind : {"Export", "Import"}) {
+    const std::filesystem::path source = built / (std::string("dxf") + kind + ".so");
+    const std::filesystem::path target = ConverterPath(std::string("dxf") + kind + ".vcl");
+    if (!std::filesystem::exists(source, ec)) continue;
+    // A link left by an earlier host in the same folders is made anew; a real file stays.
+    if (std::filesystem::is_symlink(target, ec)) std::filesystem::remove(target, ec);
+    if (!std::filesystem::exists(std::filesystem::symlink_status(target, ec))) std::filesystem::create_symlink(source, target, ec);
+  }
+#endif
 }
 
 std::filesystem::path Application::DefaultResourceFolder() {

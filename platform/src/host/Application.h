@@ -29,6 +29,10 @@ class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationS
   static std::filesystem::path DefaultResourceFolder();
   // The application that GetTransferService() serves (the last one made).
   static Application* Current();
+  // The living application whose main window `window` is, or null.
+  static Application* OfWindow(vlapi::WindowHandle window);
+  // Where the host's file converters are installed ("ImpExp/dxfExport.vcl", ...).
+  std::filesystem::path ConverterPath(const std::string& name) const;
 
   HostState& State() { return state_; }
   const std::filesystem::path& Root() const { return root_; }
@@ -72,6 +76,7 @@ class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationS
   void StopProgressBar() override;
   void EnableUserAccess(bool enable) override;
   void ProcessPendingEvents() override { ++state_.access.pendingEventRuns; }
+  vlapi::WindowHandle GetMainWindow() override;
   // vlapi::IApplicationServices
   std::wstring GetModuleFileName(vlapi::IResourcesModule* module) override;
   bool IsKeyDown(uint8_t key) override { return state_.keysDown.count(key) > 0; }
@@ -97,6 +102,8 @@ class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationS
     std::wstring module;
     std::wstring fileName;
   };
+  void InstallConverters();
+
   std::filesystem::path root_;
   std::filesystem::path resources_;
   HostState state_;

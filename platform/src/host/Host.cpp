@@ -115,6 +115,7 @@ void Host::SetProcessRunning(const vlapi::IVarnelDocument2DPtr& doc, bool runnin
 }
 
 std::string Host::Utf8(const std::wstring& text) { return vlhost::Utf8(text); }
+std::wstring Host::Wide(const std::string& utf8) { return vlhost::Wide(utf8); }
 
 std::string Host::Svg(const vlapi::IVarnelDocument2DPtr& doc) {
   Document2D* d = Doc2D(doc);

@@ -336,12 +336,21 @@ json DocumentJson(Document2D& doc) {
   json properties = json::array();
   for (const auto& p : doc.Properties().defined)
     properties.push_back({{"id", p->id}, {"name", Utf8(p->name)}, {"type", p->type}});
+  json styles = json::array();
+  for (const LineStyle& style : doc.LineStyles().Own())
+    styles.push_back({{"number", style.number}, {"name", Utf8(style.name)}, {"linetype", Utf8(style.linetype)},
+                      {"pattern", style.pattern}});
   json groups = json::array();
   for (const auto& g : doc.StoredGroups())
-    groups.push_back({{"ref", g->Reference()}, {"name", Utf8(g->name)}, {"members", RefsJson(g->LiveMembers())}});
+  {
+    json views = json::array();
+    for (const auto& v : g->LiveViews()) views.push_back(v->Reference());
+    groups.push_back({{"ref", g->Reference()}, {"name", Utf8(g->name)}, {"members", RefsJson(g->LiveMembers())},
+                      {"views", views}});
+  }
   return {{"format", kFormat}, {"version", kVersion}, {"type", doc.DocType()}, {"nextRef", doc.NextReference()},
           {"views", views}, {"pages", pages}, {"properties", properties}, {"values", ValuesJson(doc.OwnValues())},
-          {"groups", groups}};
+          {"lineStyles", styles}, {"groups", groups}};
 }
 
 void PartJson(const PartData& part, json& out) {
@@ -377,16 +386,46 @@ class Reader {
       doc_.Properties().Define(Text(p, "name"), Integer(p, "type"), id);
     }
     doc_.OwnValues() = ValuesOf(j);
+    if (j.contains("lineStyles"))  // files written before documents had styles of their own have none
+      for (const json& style : List(j, "lineStyles"))
+        if (!doc_.LineStyles().Add({Integer(style, "number"), Text(style, "name"), Text(style, "linetype"),
+                                    Numbers(style, "pattern")}))
+          Bad("line style " + std::to_string(Integer(style, "number")) + " is not a document's own or is taken twice");
     for (const json& v : List(j, "views")) ReadView(v);
     if (doc_.Views().empty() || !doc_.ViewByNumber(0)) Bad("the document has no system view");
     for (const json& p : List(j, "pages")) ReadPage(p);
     if (doc_.Pages().empty()) Bad("the document has no page");
     for (const auto& link : links_) link();
+    for (const Shape* shape : linked_) RefuseCycles(*shape);
     for (const json& g : List(j, "groups")) ReadGroup(g);
     doc_.SetNextReference(std::max(doc_.HighestReference() + 1, Integer(j, "nextRef")));
   }
 
  private:
+  // An equidistant built on itself, or a fill among its own boundaries, would
+  // be drawn without end: such a file is refused.
+  void RefuseCycles(const Shape& shape) {
+    const std::string kind = shape.Type() == vlapi::vlDrEquidistant ? "equidistant"
+                             : shape.Type() == vlapi::vlDrHatch     ? "hatch"
+                                                                    : "colouring";
+    const std::string name = "the " + kind + " " + std::to_string(shape.Reference());
+    const LinkCheck check = FollowLinks(shape, shape);
+    if (check == LinkCheck::Sound) return;
+    // The refused document goes: its objects must not keep each other alive.
+    for (Shape* linked : linked_) {
+      if (auto* e = dynamic_cast<EquidistantShape*>(linked)) e->base = nullptr;
+      if (auto* h = dynamic_cast<HatchShape*>(linked)) h->boundaries.shapes.clear();
+      if (auto* c = dynamic_cast<ColouringShape*>(linked)) c->boundaries.shapes.clear();
+    }
+    switch (check) {
+      case LinkCheck::Cycle:
+        Bad(name + (kind == "equidistant" ? " is built on itself through its base"
+                                          : " is among its own boundaries or theirs"));
+      case LinkCheck::TooDeep: Bad(name + " is built on objects nested too deep");
+      case LinkCheck::Sound: break;
+    }
+  }
+
   Shape* Resolve(int32_t ref) {
     auto* shape = dynamic_cast<Shape*>(doc_.Find(ref));
     if (!shape) Bad("a reference names no drawing object");
@@ -483,12 +522,14 @@ class Reader {
       h->step = Number(j, "step");
       const json refs = Field(j, "boundaries");
       links_.push_back([this, h, refs] { h->boundaries.shapes = Resolve(refs); });
+      linked_.push_back(h);
     } else if (auto* g = dynamic_cast<ColouringShape*>(&shape)) {
       g->boundaries.mode = Integer(j, "mode");
       g->color = Integer(j, "color");
       g->transparency = Integer(j, "transparency");
       const json refs = Field(j, "boundaries");
       links_.push_back([this, g, refs] { g->boundaries.shapes = Resolve(refs); });
+      linked_.push_back(g);
     } else if (auto* t = dynamic_cast<DrawingText*>(&shape)) {
       t->anchor = PointOf(j, "anchor");
       t->model = TextOf(Field(j, "lines"));
@@ -508,6 +549,7 @@ class Reader {
     const int32_t base = Integer(j, "base");
     const std::vector<geom::Curve> curves = CurvesOf(j, "curves");
     EquidistantShape* target = &e;
+    linked_.push_back(target);
     links_.push_back([this, target, base, curves] {
       if (base != 0) target->base = Ref<Shape>(Resolve(base));
       if (!target->base) target->Freeze(curves);
@@ -565,12 +607,19 @@ class Reader {
     Ref<Group> group = Make<Group>(&doc_, false, Text(j, "name"));
     group->Register(&doc_, Integer(j, "ref"));
     for (const auto& s : Resolve(Field(j, "members"))) group->Take(s);
+    if (j.contains("views"))  // files written before groups held views have none
+      for (const json& r : List(j, "views")) {
+        auto* view = r.is_number_integer() ? dynamic_cast<View*>(doc_.Find(r.get<int32_t>())) : nullptr;
+        if (!view) Bad("a group's view reference names no view");
+        group->views.emplace_back(view);
+      }
     doc_.Keep(group);
   }
 
   static constexpr int kMaxDepth = 64;
   Document2D& doc_;
   std::vector<std::function<void()>> links_;
+  std::vector<Shape*> linked_;
   int depth_ = 0;
 };
 

@@ -150,6 +150,7 @@ void Document2D::Dismantle() {
 // clear of those the file gives them.
 void Document2D::ClearForReading() {
   Dismantle();
+  lineStyles_.Clear();
   nextRef_ = 1 << 30;
 }
 
@@ -201,6 +202,13 @@ Ref<View> Document2D::AddView(int number) {
   Ref<View> view = Make<View>(this, number);
   views_.push_back(view);
   return view;
+}
+
+void Document2D::TakeView(const Ref<View>& view) {
+  if (std::any_of(views_.begin(), views_.end(), [&](const Ref<View>& v) { return v == view; })) return;
+  if (ViewByNumber(view->number))
+    for (const auto& v : views_) view->number = std::max(view->number, v->number + 1);
+  views_.push_back(view);
 }
 
 void Document2D::RemoveView(View* view) {

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/LineStyles.h"
 #include "model/Node.h"
 #include "vlhost/HostState.h"
 
@@ -69,6 +70,9 @@ class Document2D : public Api<DocumentBase, vlapi::IVarnelDocument2D, vlapi::IPr
   View* CurrentView() const;
   void MakeCurrent(View* view);
   Ref<View> AddView(int number);  // number < 0: the next free one
+  // Takes a view made for this document (a copy) in, under its own number
+  // when that is free, else under the next free one.
+  void TakeView(const Ref<View>& view);
   void RemoveView(View* view);
 
   // Pages.
@@ -90,6 +94,7 @@ class Document2D : public Api<DocumentBase, vlapi::IVarnelDocument2D, vlapi::IPr
   std::vector<Ref<Shape>>& Chosen() { return chosen_; }
   void Forget(Shape* shape);
 
+  LineStyleTable& LineStyles() { return lineStyles_; }
   PropertyMng& Properties() { return *properties_; }
   PropertyValues& OwnValues() { return values_; }
   DocumentSwitches& Switches() { return switches_; }
@@ -158,6 +163,7 @@ class Document2D : public Api<DocumentBase, vlapi::IVarnelDocument2D, vlapi::IPr
   std::vector<Ref<Shape>> selection_;
   std::vector<Ref<Shape>> chosen_;
   Ref<PropertyMng> properties_;
+  LineStyleTable lineStyles_;
   PropertyValues values_;
   Ref<Specification> spec_;
   DocumentSwitches switches_;

@@ -219,6 +219,26 @@ void View::Kill() {
   Node::Kill();
 }
 
+Ref<View> View::CopyFor(Document2D* doc) const {
+  Ref<View> copy = Make<View>(doc, number);
+  copy->name = name;
+  copy->x = x;
+  copy->y = y;
+  copy->scale = scale;
+  for (const auto& l : layers_) {
+    Ref<Layer> layer = l->number == 0 ? Ref<Layer>(copy->LayerByNumber(0)) : copy->AddLayer(l->number, l->name);
+    layer->name = l->name;
+    layer->color = l->color;
+    layer->visible = l->visible;
+  }
+  copy->currentLayer_ = currentLayer_;
+  // One map for the whole view, so that links between its objects follow the copies.
+  CloneMap map;
+  for (const auto& s : Items()) copy->Adopt(s->Clone(doc, map));
+  for (const auto& s : copy->Items()) s->Remap(map);
+  return copy;
+}
+
 bool View::Update() {
   CountUpdate();
   return Alive();

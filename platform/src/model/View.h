@@ -59,6 +59,8 @@ class View : public Api<ViewCore, vlapi::IView, vlapi::IDrawingContainer, vlapi:
   int CurrentLayer() const { return currentLayer_; }
   void SetCurrentLayer(int number) { currentLayer_ = number; }
   void Kill() override;
+  // A copy for `doc` with its layers and objects, standing in none of its views yet.
+  Ref<View> CopyFor(Document2D* doc) const;
 
   // Container
   Node* OwnerNode() override { return this; }
