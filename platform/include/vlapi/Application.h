@@ -7,6 +7,8 @@
 #include "vlapi/Forward.h"
 #include "vlapi/Types.h"
 
+class MbRefItem;  // the geometric kernel's objects
+
 namespace vlapi {
 
 // The host's main window, as the host's own modules (the file converters) are given it.
@@ -26,6 +28,10 @@ struct IVarnelAPIObject : IAPIObject {
 struct ITransferService : IAPIObject {
   virtual int32_t GetReference(IAPIObject* object) = 0;  // 0 for none
   virtual IAPIObjectPtr GetObject(int32_t reference, int32_t documentReference) = 0;
+  // The geometric kernel's object of a host object (mode 0): a body's solid,
+  // a face's face. The host keeps it; hold it in an SPtr to keep it longer.
+  // Null for objects without one.
+  virtual MbRefItem* GetKernelObject(IAPIObject* object, int mode) = 0;
 };
 
 struct IApplication : IAPIObject {

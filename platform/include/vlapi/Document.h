@@ -77,25 +77,6 @@ struct IVarnelDocument2D : IVarnelDocument {
   virtual void SetUndoContainer(bool open) = 0;
 };
 
-// A component of a 3D document: a detail or a sub-assembly.
-struct IPart : IVarnelAPIObject {
-  virtual std::wstring GetName() = 0;
-  virtual std::wstring GetDesignation() = 0;
-  virtual std::wstring GetFileName() = 0;
-  virtual bool IsDetail() = 0;  // false for an assembly
-  virtual IPartsPtr GetParts() = 0;
-};
-
-struct IParts : IAPIObject {
-  virtual int GetCount() = 0;
-  virtual IPartPtr GetItem(int index) = 0;
-  virtual APIObjectList GetObjects() = 0;
-};
-
-struct IVarnelDocument3D : IVarnelDocument {
-  virtual IPartPtr GetTopPart() = 0;
-};
-
 struct IViewsAndLayersManager : IAPIObject {
   virtual IViewsPtr GetViews() = 0;
 };

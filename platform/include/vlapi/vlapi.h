@@ -32,5 +32,6 @@
 #include "vlapi/Document.h"
 #include "vlapi/Drawing.h"
 #include "vlapi/Forward.h"
+#include "vlapi/Model3D.h"
 #include "vlapi/SmartPtr.h"
 #include "vlapi/Types.h"

@@ -77,6 +77,8 @@ class Host {
 
   // A picture of the document for a person to look at.
   static std::string Svg(const vlapi::IVarnelDocument2DPtr& doc);
+  // A picture of a sketch's drawing (its objects alone).
+  static std::string Svg(const vlapi::ISketchPtr& sketch);
   static bool WriteSvg(const vlapi::IVarnelDocument2DPtr& doc, const std::filesystem::path& path);
 
  private:

@@ -8,6 +8,7 @@
 #include "io/Files.h"
 #include "model/Document3D.h"
 #include "model/Params.h"
+#include "model3d/Part3D.h"
 
 namespace vlhost {
 namespace {
@@ -30,6 +31,11 @@ class TransferService : public Api<NoCore, vlapi::ITransferService> {
     if (reference == doc->DocReference()) return vlapi::IAPIObjectPtr(static_cast<vlapi::IVarnelDocument2D*>(doc));
     Node* node = doc->Find(reference);
     return node ? node->Identity() : nullptr;
+  }
+  MbRefItem* GetKernelObject(vlapi::IAPIObject* object, int) override {
+    auto* holder = dynamic_cast<KernelHolder*>(object);
+    if (!holder || Failures::Instance().Fails("ITransferService::GetKernelObject")) return nullptr;
+    return holder->KernelObject();
   }
 };
 

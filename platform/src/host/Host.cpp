@@ -4,6 +4,7 @@
 #include "io/Files.h"
 #include "model/Document3D.h"
 #include "model/Shapes.h"
+#include "model3d/Part3D.h"
 
 namespace vlhost {
 namespace {
@@ -120,6 +121,11 @@ std::wstring Host::Wide(const std::string& utf8) { return vlhost::Wide(utf8); }
 std::string Host::Svg(const vlapi::IVarnelDocument2DPtr& doc) {
   Document2D* d = Doc2D(doc);
   return d ? RenderSvg(*d) : std::string();
+}
+
+std::string Host::Svg(const vlapi::ISketchPtr& sketch) {
+  SketchData* data = SketchOf(sketch.get());
+  return data && data->drawing ? RenderSvg(*data->drawing, false) : std::string();
 }
 
 bool Host::WriteSvg(const vlapi::IVarnelDocument2DPtr& doc, const std::filesystem::path& path) {

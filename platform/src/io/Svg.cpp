@@ -46,7 +46,7 @@ std::string StyleColour(int style) {
 
 class Painter {
  public:
-  Painter(Document2D& doc) : doc_(doc) { Measure(); }
+  Painter(Document2D& doc, bool pages) : doc_(doc), pages_(pages) { Measure(); }
 
   std::string Paint() {
     std::ostringstream svg;
@@ -54,7 +54,7 @@ class Painter {
         << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << Width() << "mm\" height=\"" << Height()
         << "mm\" viewBox=\"0 0 " << Width() << ' ' << Height() << "\">\n"
         << "<rect x=\"0\" y=\"0\" width=\"" << Width() << "\" height=\"" << Height() << "\" fill=\"white\"/>\n";
-    PaintPages(svg);
+    if (pages_) PaintPages(svg);
     for (const auto& view : doc_.Views()) PaintView(svg, *view);
     svg << "</svg>\n";
     return svg.str();
@@ -65,7 +65,7 @@ class Painter {
 
   void Measure() {
     double x = 0;
-    for (const auto& page : doc_.Pages()) {
+    for (const auto& page : pages_ ? doc_.Pages() : std::vector<Ref<LayoutSheet>>{}) {
       box_.add({x, 0});
       box_.add({x + page->format->GetWidth(), page->format->GetHeight()});
       x += page->format->GetWidth();
@@ -239,12 +239,13 @@ class Painter {
   }
 
   Document2D& doc_;
+  bool pages_;
   geom::Box box_;
 };
 
 }  // namespace
 
-std::string RenderSvg(Document2D& doc) { return Painter(doc).Paint(); }
+std::string RenderSvg(Document2D& doc, bool pages) { return Painter(doc, pages).Paint(); }
 
 bool WriteSvg(Document2D& doc, const std::wstring& path) {
   try {
