@@ -1,10 +1,12 @@
 // The automation implementations: NAPISheet, NAPIFigure, NAPIJumper and
 // NAPIWaste over the model objects, NAPIModel over a NestingModel of its own,
-// NAPIOptimizer over a NestingOptimizer, NAPIReporter over a Reporter.
+// NAPIOptimizer over a NestingOptimizer, NAPIReporter over a Reporter,
+// NAPIExporter over an Exporter.
 #pragma once
 
 #include "api/NAPIBase.h"
 #include "engine/NestingOptimizer.h"
+#include "io/Exporter.h"
 #include "io/Reporter.h"
 #include "model/NestingModel.h"
 
@@ -343,4 +345,16 @@ public:
 
 private:
     Reporter m_reporter;
+};
+
+class NAPIExporter final : public napi::RefCounted<IExporter> {
+public:
+    void SetParams(const ExportParams& params) override;
+    void ExportToDXF(std::wstring folder) override;
+
+    // The exporter this object drives.
+    Exporter& GetExporter() { return m_exporter; }
+
+private:
+    Exporter m_exporter;
 };

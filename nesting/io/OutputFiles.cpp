@@ -116,6 +116,15 @@ void HiddenDocument::Close()
         m_source->Activate();
 }
 
+void DrawnCopies::Delete()
+{
+    for (const vlapi::IDrawingObjectPtr& object : m_objects) {
+        if (object)
+            object->Delete();
+    }
+    m_objects.clear();
+}
+
 vlapi::IVarnelDocumentPtr OpenDocument(const fs::path& path)
 {
     vlapi::IDocumentsPtr documents = application ? application->GetDocuments() : nullptr;

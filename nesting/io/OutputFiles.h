@@ -25,6 +25,7 @@ inline constexpr wchar_t kNoTable[] = L"не удалось создать та�
 inline constexpr wchar_t kNotSaved[] = L"не удалось сохранить документ";
 inline constexpr wchar_t kNotReplaced[] = L"не удалось заменить прежний файл";
 inline constexpr wchar_t kNotConverted[] = L"не удалось преобразовать в DXF";
+inline constexpr wchar_t kNoSketches[] = L"не удалось создать эскизы листов";
 inline constexpr wchar_t kNotWritten[] = L"не удалось записать файл";
 
 // The outputs of one run that were not written.
@@ -106,6 +107,24 @@ private:
     vlapi::IVarnelDocumentPtr m_document;
     vlapi::IVarnelDocumentPtr m_source;
     int m_closeMode;
+};
+
+// Drawing objects a run drew only to hand them to the clipboard: deleted,
+// whatever way the scope is left.
+class DrawnCopies {
+public:
+    DrawnCopies() = default;
+    ~DrawnCopies() { Delete(); }
+    DrawnCopies(const DrawnCopies&) = delete;
+    DrawnCopies& operator=(const DrawnCopies&) = delete;
+    DrawnCopies(DrawnCopies&& other) noexcept : m_objects(std::move(other.m_objects)) { other.m_objects.clear(); }
+
+    std::vector<vlapi::IDrawingObjectPtr>& Objects() { return m_objects; }
+    bool Empty() const { return m_objects.empty(); }
+    void Delete();
+
+private:
+    std::vector<vlapi::IDrawingObjectPtr> m_objects;
 };
 
 // The open document of the host whose file is `path`; empty for none or when

@@ -61,6 +61,36 @@ std::vector<std::vector<std::wstring>> ReadCsv(const std::filesystem::path& file
     return rows;
 }
 
+size_t CountDeep(const vlapi::IDrawingContainerPtr& container, int type, std::vector<vlapi::IDrawingObjectPtr>* found)
+{
+    size_t n = 0;
+    for (const vlapi::IDrawingObjectPtr& object : container->GetObjects({vlapi::vlAllObj})) {
+        if (object->GetType() == type) {
+            ++n;
+            if (found)
+                found->push_back(object);
+        }
+        if (vlapi::IDrawingContainerPtr inner{object})
+            n += CountDeep(inner, type, found);
+    }
+    return n;
+}
+
+std::vector<vlapi::IViewPtr> Views(const vlapi::IVarnelDocument2DPtr& drawing)
+{
+    std::vector<vlapi::IViewPtr> views;
+    vrnApi::GetAllViews(drawing, views);
+    return views;
+}
+
+size_t CountDeep(const vlapi::IVarnelDocument2DPtr& drawing, int type)
+{
+    size_t n = 0;
+    for (const vlapi::IViewPtr& view : Views(drawing))
+        n += CountDeep(vlapi::IDrawingContainerPtr(view), type);
+    return n;
+}
+
 void IoTest::SetUp()
 {
     HostTest::SetUp();

@@ -31,6 +31,14 @@ std::string Bytes(const std::filesystem::path& file);
 // empty field after each line's last ";"; `problem` tells what breaks the form.
 std::vector<std::vector<std::wstring>> ReadCsv(const std::filesystem::path& file, std::string& problem);
 
+// Objects of the type in the container and, at any depth, in its macros
+// (appended to `found` when given).
+size_t CountDeep(const vlapi::IDrawingContainerPtr& container, int type,
+                 std::vector<vlapi::IDrawingObjectPtr>* found = nullptr);
+std::vector<vlapi::IViewPtr> Views(const vlapi::IVarnelDocument2DPtr& drawing);
+// The same over every view of the drawing.
+size_t CountDeep(const vlapi::IVarnelDocument2DPtr& drawing, int type);
+
 class IoTest : public hosttest::HostTest {
 protected:
     void SetUp() override;

@@ -10,29 +10,6 @@
 namespace iotest {
 namespace {
 
-// Objects of the type in the container and, at any depth, in its macros.
-size_t CountDeep(const vlapi::IDrawingContainerPtr& container, int type, std::vector<vlapi::IDrawingObjectPtr>* found = nullptr)
-{
-    size_t n = 0;
-    for (const vlapi::IDrawingObjectPtr& object : container->GetObjects({vlapi::vlAllObj})) {
-        if (object->GetType() == type) {
-            ++n;
-            if (found)
-                found->push_back(object);
-        }
-        if (vlapi::IDrawingContainerPtr inner{object})
-            n += CountDeep(inner, type, found);
-    }
-    return n;
-}
-
-std::vector<vlapi::IViewPtr> Views(const vlapi::IVarnelDocument2DPtr& drawing)
-{
-    std::vector<vlapi::IViewPtr> views;
-    vrnApi::GetAllViews(drawing, views);
-    return views;
-}
-
 class MapsTest : public IoTest {
 protected:
     std::filesystem::path Maps() const { return Out() / "Карты раскроя"; }

@@ -1,0 +1,270 @@
+// The export: the files each format writes, its messages and progress, the
+// failures it names while old files survive, and the 3D document of sheets.
+#include "io/io_fixture.h"
+
+#include "api/INestingObjects.h"
+#include "host/NestingResources.h"
+#include "host/VarnelAPI_Detail.h"
+#include "io/Exporter.h"
+
+#include <fstream>
+#include <functional>
+#include <map>
+#include <set>
+
+namespace iotest {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::set<std::string> Listing(const fs::path& folder)
+{
+    std::set<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+const std::string kWaste1 = "waste1-1(1) 2x300x150 Ст3";
+const std::string kWaste2 = "waste1-2(2) 2x300x150 Ст3";
+
+class ExportTest : public IoTest {
+protected:
+    // S1 with two parts, a compound figure and two remnants, S2 empty, S3
+    // with one part; the parts coloured, the remnants named.
+    void BuildJob()
+    {
+        model.m_figureGap = 0.0;
+        SheetPtr s1 = AddSheet(L"S1", 1000.0, 500.0);
+        AddRectPart(s1, L"A", 100, 50, 0, 0);
+        AddRectPart(s1, L"A", 100, 50, 120, 0);
+        AddCompound(s1, L"T", 0, 200);
+        AddWaste(s1, 600, 300, 300, 150);
+        AddWaste(s1, 600, 0, 300, 150);
+        AddSheet(L"S2", 1000.0, 500.0);
+        SheetPtr s3 = AddSheet(L"S3", 800.0, 400.0);
+        AddRectPart(s3, L"B", 200, 100, 0, 0);
+        model.UpdateWastesNames();
+        model.CreateFigureColouring();
+        Store();
+    }
+
+    void Export(const ExportParams& params)
+    {
+        IExporterPtr exporter = CreateExporterInstance();
+        exporter->SetParams(params);
+        exporter->ExportToDXF(OutText());
+    }
+
+    static ExportParams Params(bool card, bool sheets, bool wastes, bool threeD, int format)
+    {
+        ExportParams params;
+        params.addCard = card;
+        params.addSheets = sheets;
+        params.addWastes = wastes;
+        params.add3D = threeD;
+        params.format = format;
+        return params;
+    }
+
+    // The texts of the messages shown, information and error alike.
+    std::vector<std::wstring> Shown() const
+    {
+        std::vector<std::wstring> texts;
+        for (const vlhost::RecordedMessage& m : host->State().messages)
+            texts.push_back(m.text);
+        return texts;
+    }
+    static std::wstring Text(int id) { return vrnApi::LoadStr(id); }
+
+    // The figures' colourings in the source drawing.
+    size_t Colourings() const { return CountDeep(doc, vlapi::vlDrColouring); }
+
+    void ExpectCleanHost(size_t macros)
+    {
+        EXPECT_EQ(ExtraDocuments(), 0);
+        EXPECT_EQ(application->GetActiveDocument(), vlapi::IVarnelDocumentPtr(doc));
+        EXPECT_EQ(DrawingMacros().size(), macros);
+        EXPECT_FALSE(State().progress.shown);
+        for (const std::string& name : Listing(Out()))
+            EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+    }
+};
+
+TEST_F(ExportTest, EachFormatWritesItsFilesAndTellsEachStep)
+{
+    BuildJob();
+    const size_t macros = DrawingMacros().size();
+    const size_t colourings = Colourings();
+    struct Case {
+        int format;
+        std::set<std::string> files;
+        std::vector<int> messages;
+    };
+    const Case cases[] = {
+        {0,
+         {"card.dxf", "S1.vfw", "S1.dxf", "S3.vfw", "S3.dxf", kWaste1 + ".vfw", kWaste1 + ".dxf", kWaste2 + ".vfw",
+          kWaste2 + ".dxf"},
+         {IDS_MESS_SUCCESS_EXPORT_CARD, IDS_MESS_SUCCESS_EXPORT_SHEETS, IDS_MESS_SUCCESS_EXPORT_WASTES,
+          IDS_MESS_SUCCESS_EXPORT}},
+        {1,
+         {"card.dxf", "S1.dxf", "S3.dxf", kWaste1 + ".dxf", kWaste2 + ".dxf"},
+         {IDS_MESS_SUCCESS_EXPORT_CARD, IDS_MESS_SUCCESS_EXPORT_SHEETS, IDS_MESS_SUCCESS_EXPORT_WASTES,
+          IDS_MESS_SUCCESS_EXPORT}},
+        {2,
+         {"S1.vfw", "S3.vfw", kWaste1 + ".vfw", kWaste2 + ".vfw"},
+         {IDS_MESS_SUCCESS_EXPORT_SHEETS, IDS_MESS_SUCCESS_EXPORT_WASTES, IDS_MESS_SUCCESS_EXPORT}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        fs::remove_all(Out());
+        Messages().clear();
+        Export(Params(true, true, true, false, c.format));
+        EXPECT_EQ(Listing(Out()), c.files);
+        std::vector<std::wstring> expected;
+        for (int id : c.messages)
+            expected.push_back(Text(id));
+        EXPECT_EQ(Shown(), expected);
+        for (const vlhost::RecordedMessage& m : Messages())
+            EXPECT_EQ(m.flags, vlapi::vlMBIconInformation);
+        ExpectCleanHost(macros);
+        // The colour layer goes for the map only; the colourings come back.
+        EXPECT_EQ(Colourings(), colourings);
+    }
+    // A sheet's fragment holds its outline and its parts' outlines.
+    vlapi::IVarnelDocument2DPtr sheet(host->Open(Out() / "S3.vfw", false));
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(DrawingObjects(), 5u);
+    sheet->Close(0);
+}
+
+TEST_F(ExportTest, FiveStepsEndAtEightyAndTheThreeDDocumentHoldsEverySheet)
+{
+    BuildJob();
+    ExportParams params = Params(true, true, true, true, 2);
+    params.text3DSour = true;
+    Export(params);
+    ASSERT_FALSE(Messages().empty());
+    EXPECT_EQ(Messages().front().text, Text(IDS_MESS_EXPORT_LING));
+    const std::vector<int>& positions = State().progress.positions;
+    ASSERT_FALSE(positions.empty());
+    EXPECT_EQ(positions.back(), 80);
+    EXPECT_EQ(Messages().back().text, Text(IDS_MESS_SUCCESS_EXPORT));
+
+    vlapi::IVarnelDocument3DPtr part(host->Open(Out() / "sheets.v3d", false));
+    ASSERT_TRUE(part);
+    vlapi::ISketchesPtr sketches = vlapi::IModelContainerPtr(part->GetTopPart())->GetSketches();
+    ASSERT_EQ(sketches->GetCount(), 3);
+    const size_t counts[] = {14u, 0u, 4u};  // S1: two parts and two triangles; S2 empty; S3 one part
+    for (int n = 0; n < 3; ++n) {
+        vlapi::ISketchPtr sketch = sketches->GetItem(n);
+        EXPECT_EQ(sketch->GetName(), L"Sheet" + std::to_wstring(n + 1));
+        vlapi::IVarnelDocument2DPtr drawing = sketch->BeginEdit(0);
+        ASSERT_TRUE(drawing);
+        vlapi::IDrawingContainerPtr view(drawing->GetViewsAndLayersManager()->GetViews()->GetActiveView());
+        EXPECT_EQ(view->GetObjects({vlapi::vlDrLineSeg}).size(), counts[n]) << n;
+        sketch->EndEdit();
+    }
+    part->Close(0);
+    doc->Activate();
+}
+
+TEST_F(ExportTest, SecondsFillTheTextOnlyWhenItHoldsOneFloatingConversion)
+{
+    struct Case {
+        const wchar_t* text;
+        const wchar_t* shown;
+    };
+    const Case cases[] = {
+        {L"за %.1f с", L"за 2.5 с"},
+        {L"%g s, 100%%", L"2.5 s, 100%"},
+        {L"Готово", L"Готово (2.5 с)"},
+        {L"%d с", L"%d с (2.5 с)"},
+        {L"%f %f", L"%f %f (2.5 с)"},
+        {L"%s", L"%s (2.5 с)"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SecondsText(c.text, 2.5), c.shown);
+}
+
+TEST_F(ExportTest, AFailedFileIsNamedNeverToldAsSuccessAndTheOldOneSurvives)
+{
+    BuildJob();
+    const size_t macros = DrawingMacros().size();
+    struct Case {
+        const char* what;
+        std::function<void()> breakIt;
+        std::vector<std::string> failed;  // old files that must survive
+        std::wstring says;               // in an error message
+    };
+    const Case cases[] = {
+        {"no converter",
+         [] { vlhost::Failures::Instance().Fail("IApplication::GetMainWindow"); },
+         {"card.dxf", "S1.dxf", kWaste1 + ".dxf"},
+         L"dxfExport.vcl"},
+        {"no save",
+         [] { vlhost::Failures::Instance().Fail("IVarnelDocument::SaveAs"); },
+         {"S1.vfw", "S3.vfw", kWaste2 + ".vfw"},
+         L"Не все файлы экспорта записаны:\nS1.vfw: не удалось сохранить документ\nS3.vfw: не удалось "
+         L"сохранить документ"},
+        {"no hidden document",
+         [] { vlhost::Failures::Instance().Fail("IDocuments::Add"); },
+         {"S1.vfw", kWaste1 + ".dxf"},
+         L"S3.dxf: не удалось создать документ"},
+        {"open in the host",
+         [this] {
+             host->Open(Out() / "S1.vfw", false);
+             doc->Activate();
+         },
+         {"S1.vfw"},
+         L"S1.vfw: файл открыт в программе"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(Out());
+        Export(Params(true, true, true, false, 0));
+        std::map<std::string, std::string> old;
+        for (const std::string& file : c.failed) {
+            std::ofstream(Out() / file, std::ios::app) << "\n \n";
+            old[file] = Bytes(Out() / file);
+        }
+        Messages().clear();
+        c.breakIt();
+        Export(Params(true, true, true, false, 0));
+        vlhost::Failures::Instance().RestoreAll();
+        if (vlapi::IVarnelDocumentPtr open = application->GetDocuments()->FindDocument(OutText() + L"/S1.vfw"))
+            open->Close(0);
+        doc->Activate();
+        for (const std::string& file : c.failed)
+            EXPECT_TRUE(Bytes(Out() / file) == old[file]) << file;
+        bool said = false, success = false;
+        for (const vlhost::RecordedMessage& m : Messages()) {
+            said = said || (m.flags == vlapi::vlMBIconError && m.text.find(c.says) != std::wstring::npos);
+            success = success || m.text == Text(IDS_MESS_SUCCESS_EXPORT);
+        }
+        EXPECT_TRUE(said) << vlhost::Host::Utf8(c.says);
+        EXPECT_FALSE(success);
+        ExpectCleanHost(macros);
+    }
+}
+
+TEST_F(ExportTest, AnEmptyFolderWarnsAndRemnantsOfOneNameGetTwoFiles)
+{
+    SheetPtr sheet = AddSheet(L"S", 1000.0, 500.0);
+    AddWaste(sheet, 0, 0, 100, 100);
+    AddWaste(sheet, 200, 0, 100, 100);
+    Store();  // unnamed remnants: "waste" alone for both
+    IExporterPtr exporter = CreateExporterInstance();
+    exporter->ExportToDXF(L"");
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages().front().text, Text(IDS_MESS_PUT_EXPORT_FOLDER));
+    EXPECT_EQ(State().progress.starts, 0);
+
+    exporter->SetParams(Params(false, false, true, false, 2));
+    exporter->ExportToDXF(OutText());
+    EXPECT_EQ(Listing(Out()), (std::set<std::string>{"waste.vfw", "waste_2.vfw"}));
+}
+
+}  // namespace
+}  // namespace iotest
