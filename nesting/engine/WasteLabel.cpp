@@ -9,16 +9,28 @@ void Waste::CorrectTextPosition()
         return;
     std::vector<FontParams> fonts;
     m_macro->GetFontParams(fonts);
+    // Copies of the label, drawn only to be measured and deleted again.
     std::vector<vlapi::IDrawingObjectPtr> texts;
+    const auto dropCopies = [&texts] {
+        for (const vlapi::IDrawingObjectPtr& copy : texts) {
+            if (copy)
+                copy->Delete();
+        }
+        texts.clear();
+    };
     m_macro->GetTextObjectsFromMacro(nullptr, fonts, texts);
     if (texts.empty())
         return;
     if (vrnApi::GetActiveDocument2D()) {
-        // The label's reference point becomes its horizontal middle. Moving
-        // the macro's texts moves this text object too: it is moved once.
+        // The label's reference point becomes its horizontal middle; the
+        // finder measures the label where it stands then.
         NRect box{};
         vrnApi::GetObjectGabarit(vlapi::IVarnelAPIObjectPtr(texts.front()), box);
+        dropCopies();
         m_macro->OffsetTextInMacro(NPoint{-(box.pTop.x - box.pBot.x) * 0.5, 0.0});
+        m_macro->GetTextObjectsFromMacro(nullptr, fonts, texts);
+        if (texts.empty())
+            return;
     }
     // The finder always gets the outer ring one way round and the holes the
     // other. The holes are the parts' areas the remnant runs around: the
@@ -37,10 +49,6 @@ void Waste::CorrectTextPosition()
     finder.Init(outer, holes);
     NPoint offset{};
     finder.FindInternalPointForTextPlacement(texts, {}, offset);
-    // The copies were drawn only to be measured.
-    for (const vlapi::IDrawingObjectPtr& copy : texts) {
-        if (copy)
-            copy->Delete();
-    }
+    dropCopies();
     m_macro->OffsetTextInMacro(offset);
 }
