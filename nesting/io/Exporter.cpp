@@ -161,30 +161,14 @@ void Exporter::ExportSheets(Run& run)
 {
     Step step;
     for (const SheetPtr& sheet : run.sheets) {
-        sheet->SetCurrentView();
-        const int view = sheet->GetView();
-        outputs::DrawnCopies objects;
-        for (const FigurePtr& figure : run.figures) {
-            if (figure->GetView() != view)
-                continue;
-            figure->GetContourObjects(objects.Objects(), m_params.text2DCont);
-            if (m_params.text2DSour)
-                figure->GetTextObjects(objects.Objects());
-        }
+        outputs::DrawnCopies objects = SheetObjects(run, *sheet, m_params.text2DCont, m_params.text2DSour);
         // A sheet without figures has nothing to export.
         if (objects.Empty())
             continue;
-        vrnApi::WriteObjectsToClip(objects.Objects());
-        objects.Delete();
-        const std::wstring base =
-            run.names.Reserve(outputs::SafeFileName(sheet->m_name), {L".vfw", L".dxf"});
-        vlapi::IVarnelDocument2DPtr document = vrnApi::CreateSleep2DDocument(false);
-        if (!document) {
-            for (const std::wstring& file : FilesOf(base, m_params.format))
-                step.failures.Add(file, outputs::kNoDocument);
+        const std::wstring base = run.names.Reserve(outputs::SafeFileName(sheet->m_name), {L".vfw", L".dxf"});
+        vlapi::IVarnelDocument2DPtr document = FileSetDocument(run, step, objects, base);
+        if (!document)
             continue;
-        }
-        run.hidden.push_back(std::make_unique<outputs::HiddenDocument>(document, run.source, 0));
         sheet->DrawContour();
         vrnApi::ReadObjectsFromClip();
         WriteFileSet(run, step, document, base);
@@ -210,17 +194,11 @@ void Exporter::ExportWastes(Run& run)
             waste->GetContourObjects(objects.Objects(), false);
             if (objects.Empty())
                 continue;
-            vrnApi::WriteObjectsToClip(objects.Objects());
-            objects.Delete();
             const std::wstring base =
                 run.names.Reserve(outputs::SafeFileName(WasteFileName(waste->m_name)), {L".vfw", L".dxf"});
-            vlapi::IVarnelDocument2DPtr document = vrnApi::CreateSleep2DDocument(false);
-            if (!document) {
-                for (const std::wstring& file : FilesOf(base, m_params.format))
-                    step.failures.Add(file, outputs::kNoDocument);
+            vlapi::IVarnelDocument2DPtr document = FileSetDocument(run, step, objects, base);
+            if (!document)
                 continue;
-            }
-            run.hidden.push_back(std::make_unique<outputs::HiddenDocument>(document, run.source, 0));
             vrnApi::ReadObjectsFromClip();
             // The label on a layer of its own.
             vrnApi::CreateLayer(textLayer, 0, false);
@@ -240,26 +218,59 @@ void Exporter::ExportWastes(Run& run)
     StepDone(run, run.step + 1);
 }
 
+outputs::DrawnCopies Exporter::SheetObjects(const Run& run, Sheet& sheet, bool contourText, bool texts) const
+{
+    sheet.SetCurrentView();
+    const int view = sheet.GetView();
+    outputs::DrawnCopies objects;
+    for (const FigurePtr& figure : run.figures) {
+        if (figure->GetView() != view)
+            continue;
+        figure->GetContourObjects(objects.Objects(), contourText);
+        if (texts)
+            figure->GetTextObjects(objects.Objects());
+    }
+    return objects;
+}
+
+vlapi::IVarnelDocument2DPtr Exporter::FileSetDocument(Run& run, Step& step, outputs::DrawnCopies& objects,
+                                                      const std::wstring& base)
+{
+    vrnApi::WriteObjectsToClip(objects.Objects());
+    objects.Delete();
+    vlapi::IVarnelDocument2DPtr document = vrnApi::CreateSleep2DDocument(false);
+    if (!document) {
+        for (const std::wstring& file : FilesOf(base, m_params.format))
+            step.failures.Add(file, outputs::kNoDocument);
+        return nullptr;
+    }
+    run.hidden.push_back(std::make_unique<outputs::HiddenDocument>(document, run.source, 0));
+    return document;
+}
+
 void Exporter::WriteFileSet(Run& run, Step& step, const vlapi::IVarnelDocumentPtr& document, const std::wstring& base)
 {
-    if (m_params.format != 1) {
-        const fs::path target = run.folder / vrnApi::detail::PathOf(base + L".vfw");
-        const std::wstring shown = vrnApi::detail::TextOf(target.filename());
-        if (outputs::OpenDocument(target)) {
-            step.failures.Add(shown, outputs::kOpenInHost);
-        } else {
-            outputs::PendingFile file(target);
-            std::wstring reason = outputs::kNotSaved;
-            if (document->SaveAs(file.HostPath()) && file.Commit(reason))
-                ++step.written;
-            else
-                step.failures.Add(shown, reason);
-        }
-    }
+    if (m_params.format != 1)
+        SaveFile(step, document, run.folder / vrnApi::detail::PathOf(base + L".vfw"));
     if (m_params.format <= 1) {
         document->Activate();
         WriteDxf(run, step, run.folder / vrnApi::detail::PathOf(base + L".dxf"));
     }
+}
+
+void Exporter::SaveFile(Step& step, const vlapi::IVarnelDocumentPtr& document, const fs::path& target)
+{
+    const std::wstring shown = vrnApi::detail::TextOf(target.filename());
+    if (outputs::OpenDocument(target)) {
+        step.failures.Add(shown, outputs::kOpenInHost);
+        return;
+    }
+    outputs::PendingFile file(target);
+    std::wstring reason;
+    if (outputs::SaveInPlace(document, file, reason))
+        ++step.written;
+    else
+        step.failures.Add(shown, reason);
 }
 
 void Exporter::WriteDxf(Run& run, Step& step, const fs::path& target)

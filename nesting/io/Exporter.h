@@ -53,9 +53,19 @@ private:
     void ExportSheets(Run& run);
     void ExportWastes(Run& run);
     void Export3D(Run& run);
+    // The objects of the figures on the sheet (the sheet's view made
+    // current): their contours, with `contourText` handed on, and their texts.
+    outputs::DrawnCopies SheetObjects(const Run& run, Sheet& sheet, bool contourText, bool texts) const;
+    // Writes the objects to the clipboard (deleting them) and makes the hidden
+    // fragment they go into; none, with the object's files noted, when the
+    // host makes none.
+    vlapi::IVarnelDocument2DPtr FileSetDocument(Run& run, Step& step, outputs::DrawnCopies& objects,
+                                                const std::wstring& base);
     // Saves the active hidden document as `base`.vfw and converts it to
     // `base`.dxf, as the format asks.
     void WriteFileSet(Run& run, Step& step, const vlapi::IVarnelDocumentPtr& document, const std::wstring& base);
+    // Saves the hidden document as the file, unless the file is open in the host.
+    void SaveFile(Step& step, const vlapi::IVarnelDocumentPtr& document, const std::filesystem::path& target);
     // Converts the active document to the DXF file.
     void WriteDxf(Run& run, Step& step, const std::filesystem::path& file);
     // Shows the step's message: `success` when all its files were written,

@@ -40,19 +40,8 @@ void Exporter::Export3D(Run& run)
 
     // Every sheet's objects, sheets without figures included (their list is empty).
     std::vector<outputs::DrawnCopies> lists;
-    for (const SheetPtr& sheet : run.sheets) {
-        sheet->SetCurrentView();
-        const int view = sheet->GetView();
-        outputs::DrawnCopies objects;
-        for (const FigurePtr& figure : run.figures) {
-            if (figure->GetView() != view)
-                continue;
-            figure->GetContourObjects(objects.Objects(), m_params.text3DCont);
-            if (m_params.text3DSour)
-                figure->GetTextObjects(objects.Objects());
-        }
-        lists.push_back(std::move(objects));
-    }
+    for (const SheetPtr& sheet : run.sheets)
+        lists.push_back(SheetObjects(run, *sheet, m_params.text3DCont, m_params.text3DSour));
     if (!run.sheets.empty())
         run.sheets.front()->SetCurrentView();
 
@@ -78,12 +67,7 @@ void Exporter::Export3D(Run& run)
         if (!sketched) {
             step.failures.Add(shown, outputs::kNoSketches);
         } else {
-            outputs::PendingFile file(target);
-            std::wstring reason = outputs::kNotSaved;
-            if (document->SaveAs(file.HostPath()) && file.Commit(reason))
-                ++step.written;
-            else
-                step.failures.Add(shown, reason);
+            SaveFile(step, document, target);
         }
         run.source->Activate();
     }

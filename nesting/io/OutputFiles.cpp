@@ -98,6 +98,15 @@ bool PendingFile::Commit(std::wstring& reason)
     return true;
 }
 
+bool SaveInPlace(const vlapi::IVarnelDocumentPtr& document, PendingFile& file, std::wstring& reason)
+{
+    if (!document->SaveAs(file.HostPath())) {
+        reason = kNotSaved;
+        return false;
+    }
+    return file.Commit(reason);
+}
+
 HiddenDocument::HiddenDocument(vlapi::IVarnelDocumentPtr document, vlapi::IVarnelDocumentPtr source,
                                int closeMode)
     : m_document(std::move(document))

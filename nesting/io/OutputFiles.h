@@ -91,6 +91,10 @@ private:
     bool m_committed = false;
 };
 
+// Saves the document under the pending file's temporary name and puts it in
+// place; false, with the reason, when either fails.
+bool SaveInPlace(const vlapi::IVarnelDocumentPtr& document, PendingFile& file, std::wstring& reason);
+
 // A document the run made without a window: closed, once, whatever way the
 // scope is left, and the source document made active again.
 class HiddenDocument {

@@ -130,11 +130,13 @@ bool Reporter::MapsFolderReady()
 
 bool Reporter::SaveDocument(outputs::HiddenDocument& document, outputs::PendingFile& file)
 {
-    const bool saved = document.Get()->SaveAs(file.HostPath());
+    std::wstring reason;
+    const vlapi::IVarnelDocumentPtr saved = document.Get();
+    // Saved, then closed, then put in place.
+    const bool written = saved->SaveAs(file.HostPath());
     document.Close();
-    std::wstring reason = outputs::kNotSaved;
-    if (saved && file.Commit(reason))
+    if (written && file.Commit(reason))
         return true;
-    m_failures.Add(Shown(file.Target()), saved ? reason : std::wstring(outputs::kNotSaved));
+    m_failures.Add(Shown(file.Target()), written ? reason : std::wstring(outputs::kNotSaved));
     return false;
 }

@@ -17,15 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::set<std::string> Listing(const fs::path& folder)
-{
-    std::set<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(folder, ec))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
 const std::string kWaste1 = "waste1-1(1) 2x300x150 Ст3";
 const std::string kWaste2 = "waste1-2(2) 2x300x150 Ст3";
 
@@ -152,22 +143,9 @@ TEST_F(ExportTest, FiveStepsEndAtEightyAndTheThreeDDocumentHoldsEverySheet)
     EXPECT_EQ(positions.back(), 80);
     EXPECT_EQ(Messages().back().text, Text(IDS_MESS_SUCCESS_EXPORT));
 
-    vlapi::IVarnelDocument3DPtr part(host->Open(Out() / "sheets.v3d", false));
-    ASSERT_TRUE(part);
-    vlapi::ISketchesPtr sketches = vlapi::IModelContainerPtr(part->GetTopPart())->GetSketches();
-    ASSERT_EQ(sketches->GetCount(), 3);
-    const size_t counts[] = {14u, 0u, 4u};  // S1: two parts and two triangles; S2 empty; S3 one part
-    for (int n = 0; n < 3; ++n) {
-        vlapi::ISketchPtr sketch = sketches->GetItem(n);
-        EXPECT_EQ(sketch->GetName(), L"Sheet" + std::to_wstring(n + 1));
-        vlapi::IVarnelDocument2DPtr drawing = sketch->BeginEdit(0);
-        ASSERT_TRUE(drawing);
-        vlapi::IDrawingContainerPtr view(drawing->GetViewsAndLayersManager()->GetViews()->GetActiveView());
-        EXPECT_EQ(view->GetObjects({vlapi::vlDrLineSeg}).size(), counts[n]) << n;
-        sketch->EndEdit();
-    }
-    part->Close(0);
-    doc->Activate();
+    // S1: two parts and two triangles; S2 empty; S3 one part.
+    const std::vector<std::pair<std::wstring, size_t>> sketches = {{L"Sheet1", 14}, {L"Sheet2", 0}, {L"Sheet3", 4}};
+    EXPECT_EQ(SketchLines(*host, Out() / "sheets.v3d"), sketches);
 }
 
 TEST_F(ExportTest, SecondsFillTheTextOnlyWhenItHoldsOneFloatingConversion)
@@ -224,11 +202,7 @@ TEST_F(ExportTest, AFailedFileIsNamedNeverToldAsSuccessAndTheOldOneSurvives)
         SCOPED_TRACE(c.what);
         fs::remove_all(Out());
         Export(Params(true, true, true, false, 0));
-        std::map<std::string, std::string> old;
-        for (const std::string& file : c.failed) {
-            std::ofstream(Out() / file, std::ios::app) << "\n \n";
-            old[file] = Bytes(Out() / file);
-        }
+        std::map<std::string, std::string> old = MarkOldFiles(Out(), c.failed);
         Messages().clear();
         c.breakIt();
         Export(Params(true, true, true, false, 0));

@@ -22,16 +22,6 @@ namespace fs = std::filesystem;
 
 std::string Utf8(const std::wstring& text) { return vlhost::Host::Utf8(text); }
 
-// The file names in a folder, temporary ones included.
-std::set<std::string> Listing(const fs::path& folder)
-{
-    std::set<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(folder, ec))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
 vlapi::IVarnelDocumentPtr OpenDocumentOf(const fs::path& file)
 {
     return application->GetDocuments()->FindDocument(vrnApi::detail::TextOf(file));
@@ -147,11 +137,7 @@ TEST_F(FileRulesTest, AFileNotWrittenIsNamedWithItsReasonAndTheOldOneSurvives)
         // The old files: a first run's, each marked at its end.
         fs::remove_all(Out());
         RunAll(OutText());
-        std::map<std::string, std::string> old;
-        for (const std::string& file : c.failed) {
-            std::ofstream(Out() / file, std::ios::app) << "\n \n";
-            old[file] = Bytes(Out() / file);
-        }
+        std::map<std::string, std::string> old = MarkOldFiles(Out(), c.failed);
         Messages().clear();
         c.breakIt();
         RunAll(OutText());

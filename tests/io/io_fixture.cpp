@@ -15,6 +15,48 @@ std::string Bytes(const std::filesystem::path& file)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::map<std::string, std::string> MarkOldFiles(const std::filesystem::path& folder,
+                                                const std::vector<std::string>& files)
+{
+    std::map<std::string, std::string> old;
+    for (const std::string& file : files) {
+        std::ofstream(folder / file, std::ios::app) << "\n \n";
+        old[file] = Bytes(folder / file);
+    }
+    return old;
+}
+
+std::set<std::string> Listing(const std::filesystem::path& folder)
+{
+    std::set<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+std::vector<std::pair<std::wstring, size_t>> SketchLines(vlhost::Host& host, const std::filesystem::path& file)
+{
+    std::vector<std::pair<std::wstring, size_t>> sketches;
+    vlapi::IVarnelDocumentPtr active = application->GetActiveDocument();
+    vlapi::IVarnelDocument3DPtr part(host.Open(file, false));
+    vlapi::IModelContainerPtr container(part ? part->GetTopPart() : nullptr);
+    vlapi::ISketchesPtr list = container ? container->GetSketches() : nullptr;
+    for (int n = 0; list && n < list->GetCount(); ++n) {
+        vlapi::ISketchPtr sketch = list->GetItem(n);
+        vlapi::IVarnelDocument2DPtr drawing = sketch->BeginEdit(0);
+        vlapi::IDrawingContainerPtr view(
+            drawing ? drawing->GetViewsAndLayersManager()->GetViews()->GetActiveView() : nullptr);
+        sketches.emplace_back(sketch->GetName(), view ? view->GetObjects({vlapi::vlDrLineSeg}).size() : 0);
+        sketch->EndEdit();
+    }
+    if (part)
+        part->Close(0);
+    if (active)
+        active->Activate();
+    return sketches;
+}
+
 std::vector<std::vector<std::wstring>> ReadCsv(const std::filesystem::path& file, std::string& problem)
 {
     const std::string bytes = Bytes(file);

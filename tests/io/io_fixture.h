@@ -9,6 +9,9 @@
 #include "support/host_fixture.h"
 
 #include <filesystem>
+#include <map>
+#include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -23,6 +26,17 @@ struct TableFile {
     std::wstring title;
     double titleX = 0.0, titleY = 0.0;
 };
+
+// The file names in a folder, temporary ones included.
+std::set<std::string> Listing(const std::filesystem::path& folder);
+// The sketches of a 3D document file: each one's name and the line segments
+// it holds, read through editing; empty when the file does not open.
+std::vector<std::pair<std::wstring, size_t>> SketchLines(vlhost::Host& host, const std::filesystem::path& file);
+
+// Marks each file (relative to the folder) at its end with white space, which
+// its readers pass over, and gives the marked bytes by file.
+std::map<std::string, std::string> MarkOldFiles(const std::filesystem::path& folder,
+                                                const std::vector<std::string>& files);
 
 // A file's bytes.
 std::string Bytes(const std::filesystem::path& file);

@@ -31,9 +31,8 @@ protected:
         return DocsFolder() / (vrnApi::detail::PathOf(reg.name).string() + ext);
     }
 
-    // Stores the job, documents it with the register's flag alone and reads
-    // the table back; the CSV twin must equal it cell by cell.
-    TableFile Run(const Register& reg)
+    // Stores the job and documents it with the register's flag alone.
+    void Document(const Register& reg)
     {
         Store();
         Reporter reporter;
@@ -43,6 +42,13 @@ protected:
         params.*reg.flag = true;
         reporter.SetParams(params);
         reporter.CreateDocumentation();
+    }
+
+    // Documents the job and reads the table back; the CSV twin must equal it
+    // cell by cell.
+    TableFile Run(const Register& reg)
+    {
+        Document(reg);
         EXPECT_EQ(ErrorMessages(), 0u) << vlhost::Host::Utf8(Messages().empty() ? L"" : Messages().back().text);
         TableFile table = ReadTableFile(FileOf(reg, ".vfw"));
         std::string problem;
@@ -61,14 +67,7 @@ protected:
 
     void ExpectNothingWritten(const Register& reg)
     {
-        Store();
-        Reporter reporter;
-        reporter.Init();
-        ReportParams params;
-        params.folder = OutText();
-        params.*reg.flag = true;
-        reporter.SetParams(params);
-        reporter.CreateDocumentation();
+        Document(reg);
         EXPECT_FALSE(std::filesystem::exists(DocsFolder()));
         EXPECT_TRUE(Messages().empty());
     }
