@@ -7,9 +7,6 @@
 #include "host/VarnelAPI_Detail.h"
 #include "io/Exporter.h"
 
-#include <fstream>
-#include <functional>
-#include <map>
 #include <set>
 
 namespace iotest {
@@ -60,7 +57,7 @@ protected:
     }
 
     // The texts of the messages shown, information and error alike.
-    std::vector<std::wstring> Shown() const
+    std::vector<std::wstring> Texts() const
     {
         std::vector<std::wstring> texts;
         for (const vlhost::RecordedMessage& m : host->State().messages)
@@ -72,15 +69,6 @@ protected:
     // The figures' colourings in the source drawing.
     size_t Colourings() const { return CountDeep(doc, vlapi::vlDrColouring); }
 
-    void ExpectCleanHost(size_t macros)
-    {
-        EXPECT_EQ(ExtraDocuments(), 0);
-        EXPECT_EQ(application->GetActiveDocument(), vlapi::IVarnelDocumentPtr(doc));
-        EXPECT_EQ(DrawingMacros().size(), macros);
-        EXPECT_FALSE(State().progress.shown);
-        for (const std::string& name : Listing(Out()))
-            EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
-    }
 };
 
 TEST_F(ExportTest, EachFormatWritesItsFilesAndTellsEachStep)
@@ -116,10 +104,11 @@ TEST_F(ExportTest, EachFormatWritesItsFilesAndTellsEachStep)
         std::vector<std::wstring> expected;
         for (int id : c.messages)
             expected.push_back(Text(id));
-        EXPECT_EQ(Shown(), expected);
+        EXPECT_EQ(Texts(), expected);
         for (const vlhost::RecordedMessage& m : Messages())
             EXPECT_EQ(m.flags, vlapi::vlMBIconInformation);
-        ExpectCleanHost(macros);
+        ExpectCleanHost({Out()});
+        EXPECT_EQ(DrawingMacros().size(), macros);
         // The colour layer goes for the map only; the colourings come back.
         EXPECT_EQ(Colourings(), colourings);
     }
@@ -164,63 +153,6 @@ TEST_F(ExportTest, SecondsFillTheTextOnlyWhenItHoldsOneFloatingConversion)
     };
     for (const Case& c : cases)
         EXPECT_EQ(SecondsText(c.text, 2.5), c.shown);
-}
-
-TEST_F(ExportTest, AFailedFileIsNamedNeverToldAsSuccessAndTheOldOneSurvives)
-{
-    BuildJob();
-    const size_t macros = DrawingMacros().size();
-    struct Case {
-        const char* what;
-        std::function<void()> breakIt;
-        std::vector<std::string> failed;  // old files that must survive
-        std::wstring says;               // in an error message
-    };
-    const Case cases[] = {
-        {"no converter",
-         [] { vlhost::Failures::Instance().Fail("IApplication::GetMainWindow"); },
-         {"card.dxf", "S1.dxf", kWaste1 + ".dxf"},
-         L"dxfExport.vcl"},
-        {"no save",
-         [] { vlhost::Failures::Instance().Fail("IVarnelDocument::SaveAs"); },
-         {"S1.vfw", "S3.vfw", kWaste2 + ".vfw"},
-         L"Не все файлы экспорта записаны:\nS1.vfw: не удалось сохранить документ\nS3.vfw: не удалось "
-         L"сохранить документ"},
-        {"no hidden document",
-         [] { vlhost::Failures::Instance().Fail("IDocuments::Add"); },
-         {"S1.vfw", kWaste1 + ".dxf"},
-         L"S3.dxf: не удалось создать документ"},
-        {"open in the host",
-         [this] {
-             host->Open(Out() / "S1.vfw", false);
-             doc->Activate();
-         },
-         {"S1.vfw"},
-         L"S1.vfw: файл открыт в программе"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        fs::remove_all(Out());
-        Export(Params(true, true, true, false, 0));
-        std::map<std::string, std::string> old = MarkOldFiles(Out(), c.failed);
-        Messages().clear();
-        c.breakIt();
-        Export(Params(true, true, true, false, 0));
-        vlhost::Failures::Instance().RestoreAll();
-        if (vlapi::IVarnelDocumentPtr open = application->GetDocuments()->FindDocument(OutText() + L"/S1.vfw"))
-            open->Close(0);
-        doc->Activate();
-        for (const std::string& file : c.failed)
-            EXPECT_TRUE(Bytes(Out() / file) == old[file]) << file;
-        bool said = false, success = false;
-        for (const vlhost::RecordedMessage& m : Messages()) {
-            said = said || (m.flags == vlapi::vlMBIconError && m.text.find(c.says) != std::wstring::npos);
-            success = success || m.text == Text(IDS_MESS_SUCCESS_EXPORT);
-        }
-        EXPECT_TRUE(said) << vlhost::Host::Utf8(c.says);
-        EXPECT_FALSE(success);
-        ExpectCleanHost(macros);
-    }
 }
 
 TEST_F(ExportTest, AnEmptyFolderWarnsAndRemnantsOfOneNameGetTwoFiles)

@@ -62,18 +62,6 @@ protected:
         }
         return "";
     }
-
-    void ExpectCleanHost()
-    {
-        EXPECT_EQ(ExtraDocuments(), 0);
-        EXPECT_EQ(application->GetActiveDocument(), vlapi::IVarnelDocumentPtr(doc));
-        EXPECT_TRUE(State().access.enabled);
-        EXPECT_EQ(State().access.offs, State().access.ons);
-        for (const fs::path& folder : {Out(), Maps(), Docs()}) {
-            for (const std::string& name : Listing(folder))
-                EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
-        }
-    }
 };
 
 TEST_F(FileRulesTest, NamesStayInTheFolderAndEqualNamesDoNotOverwriteEachOther)
@@ -90,7 +78,7 @@ TEST_F(FileRulesTest, NamesStayInTheFolderAndEqualNamesDoNotOverwriteEachOther)
     EXPECT_EQ(Listing(Maps()), maps);
     EXPECT_EQ(Listing(Out()), (std::set<std::string>{"Документация", "Карты раскроя"}));
     EXPECT_EQ(Listing(Docs()).size(), 10u);
-    ExpectCleanHost();
+    ExpectCleanHost({Out(), Maps(), Docs()});
 }
 
 TEST_F(FileRulesTest, AFileNotWrittenIsNamedWithItsReasonAndTheOldOneSurvives)
@@ -152,7 +140,7 @@ TEST_F(FileRulesTest, AFileNotWrittenIsNamedWithItsReasonAndTheOldOneSurvives)
             EXPECT_EQ(Bytes(Out() / file), old[file]) << file;
             EXPECT_NE(report.find(file + ": " + c.reason), std::string::npos) << file << "\n" << report;
         }
-        ExpectCleanHost();
+        ExpectCleanHost({Out(), Maps(), Docs()});
     }
 }
 
@@ -164,7 +152,7 @@ TEST_F(FileRulesTest, AFolderThatCannotBeMadeSkipsItsOutputsOnly)
     RunAll(OutText());
     EXPECT_EQ(Report(), "Не записаны файлы документации:\nКарты раскроя: не удалось создать папку");
     EXPECT_EQ(Listing(Docs()).size(), 10u);
-    ExpectCleanHost();
+    ExpectCleanHost({Out(), Maps(), Docs()});
 
     // A folder that cannot be written to (root writes anyway: no test then).
     fs::remove_all(Out());
@@ -179,7 +167,7 @@ TEST_F(FileRulesTest, AFolderThatCannotBeMadeSkipsItsOutputsOnly)
     fs::permissions(Docs(), fs::perms::owner_all);
     EXPECT_NE(Report().find("Документация/Ведомость материалов.vfw"), std::string::npos);
     EXPECT_TRUE(Listing(Docs()).empty());
-    ExpectCleanHost();
+    ExpectCleanHost({Out(), Maps(), Docs()});
 }
 
 TEST_F(FileRulesTest, AnEmptyFolderOnlyWarnsAndNothingAskedWritesNothing)
@@ -198,7 +186,7 @@ TEST_F(FileRulesTest, AnEmptyFolderOnlyWarnsAndNothingAskedWritesNothing)
     reporter.CreateDocumentation();
     EXPECT_FALSE(fs::exists(Out()));
     EXPECT_EQ(State().access.offs, 1);
-    ExpectCleanHost();
+    ExpectCleanHost({Out(), Maps(), Docs()});
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <pugixml.hpp>
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 
@@ -57,49 +58,47 @@ std::vector<std::pair<std::wstring, size_t>> SketchLines(vlhost::Host& host, con
     return sketches;
 }
 
-std::vector<std::vector<std::wstring>> ReadCsv(const std::filesystem::path& file, std::string& problem)
+std::string ShellQuoted(const std::string& text)
 {
-    const std::string bytes = Bytes(file);
-    std::vector<std::vector<std::wstring>> rows;
-    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0)
-        problem = "byte-order mark";
-    std::vector<std::wstring> row;
-    std::string field;
-    bool quoted = false, inQuotes = false, afterField = false;
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
-        if (inQuotes) {
-            if (c == '"' && i + 1 < bytes.size() && bytes[i + 1] == '"') {
-                field += '"';
-                ++i;
-            } else if (c == '"') {
-                inQuotes = false;
-            } else {
-                field += c;
-            }
-        } else if (c == '"' && field.empty() && !quoted) {
-            inQuotes = quoted = true;
-        } else if (c == ';') {
-            row.push_back(pugi::as_wide(field));
-            field.clear();
-            quoted = false;
-            afterField = true;
-        } else if (c == '\n') {
-            if (!field.empty() || quoted || !afterField)
-                problem = "a line does not end with ';'";
-            rows.push_back(std::move(row));
-            row.clear();
-            field.clear();
-            quoted = afterField = false;
-        } else {
-            if (quoted)
-                problem = "text after a closing quote";
-            field += c;
-            afterField = false;
-        }
+    std::string out = "'";
+    for (char c : text)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+nlohmann::json PythonCheck(const std::string& what, const std::vector<std::filesystem::path>& files)
+{
+    std::string command = "/usr/bin/python3 " + ShellQuoted(NESTING_SOURCE_DIR "/tests/io/io_check.py") + " " + what;
+    for (const std::filesystem::path& file : files)
+        command += " " + ShellQuoted(file.string());
+    std::string out;
+    if (FILE* pipe = popen((command + " 2>&1").c_str(), "r")) {
+        char buffer[4096];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            out.append(buffer, n);
+        pclose(pipe);
     }
-    if (inQuotes || !row.empty() || !field.empty())
-        problem = "the last line is not finished";
+    nlohmann::json json = nlohmann::json::parse(out, nullptr, false);
+    EXPECT_FALSE(json.is_discarded()) << out;
+    return json.is_discarded() ? nlohmann::json::object() : json;
+}
+
+std::vector<std::vector<std::wstring>> PythonCsv(const nlohmann::json& file)
+{
+    std::vector<std::vector<std::wstring>> rows;
+    EXPECT_TRUE(file.contains("rows")) << file.dump();
+    if (!file.contains("rows"))
+        return rows;
+    EXPECT_FALSE(file["bom"].get<bool>());
+    for (const auto& row : file["rows"]) {
+        std::vector<std::wstring> cells;
+        for (const auto& cell : row)
+            cells.push_back(vlhost::Host::Wide(cell.get<std::string>()));
+        EXPECT_TRUE(!cells.empty() && cells.back().empty());
+        if (!cells.empty())
+            cells.pop_back();
+        rows.push_back(std::move(cells));
+    }
     return rows;
 }
 
@@ -241,6 +240,37 @@ void IoTest::Store()
     model.m_sheets.clear();
     model.m_figures.clear();
     model.m_wastes.clear();
+}
+
+bool IoTest::Shown(const std::wstring& text, int flags) const
+{
+    for (const vlhost::RecordedMessage& m : host->State().messages) {
+        if (m.text == text && (flags == 0 || m.flags == flags))
+            return true;
+    }
+    return false;
+}
+
+bool IoTest::ShownWithin(const std::wstring& text, int flags) const
+{
+    for (const vlhost::RecordedMessage& m : host->State().messages) {
+        if (m.text.find(text) != std::wstring::npos && m.flags == flags)
+            return true;
+    }
+    return false;
+}
+
+void IoTest::ExpectCleanHost(const std::vector<std::filesystem::path>& folders)
+{
+    EXPECT_EQ(ExtraDocuments(), 0);
+    EXPECT_EQ(application->GetActiveDocument(), vlapi::IVarnelDocumentPtr(doc));
+    EXPECT_TRUE(State().access.enabled);
+    EXPECT_EQ(State().access.offs, State().access.ons);
+    EXPECT_FALSE(State().progress.shown);
+    for (const std::filesystem::path& folder : folders) {
+        for (const std::string& name : Listing(folder))
+            EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+    }
 }
 
 void IoTest::FreshDrawing()

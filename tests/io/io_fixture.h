@@ -8,6 +8,8 @@
 #include "model/NestingSetting.h"
 #include "support/host_fixture.h"
 
+#include <nlohmann/json.hpp>
+
 #include <filesystem>
 #include <map>
 #include <set>
@@ -40,10 +42,14 @@ std::map<std::string, std::string> MarkOldFiles(const std::filesystem::path& fol
 
 // A file's bytes.
 std::string Bytes(const std::filesystem::path& file);
-// The CSV form of the registers: ";" after every cell, quoted fields with
-// doubled quotes, UTF-8 without a byte-order mark. Gives the rows without the
-// empty field after each line's last ";"; `problem` tells what breaks the form.
-std::vector<std::vector<std::wstring>> ReadCsv(const std::filesystem::path& file, std::string& problem);
+// The text in single quotes for the shell.
+std::string ShellQuoted(const std::string& text);
+// io_check.py's answer (JSON) for the files; checks run by Debian's python3
+// with ezdxf. `what` is "csv" or "dxf".
+nlohmann::json PythonCheck(const std::string& what, const std::vector<std::filesystem::path>& files);
+// Python's csv reading of a register (";", UTF-8, no byte-order mark), each
+// row without the empty field after its last ";", which every row must have.
+std::vector<std::vector<std::wstring>> PythonCsv(const nlohmann::json& file);
 
 // Objects of the type in the container and, at any depth, in its macros
 // (appended to `found` when given).
@@ -83,6 +89,13 @@ protected:
     TableFile ReadTableFile(const std::filesystem::path& file);
     // The host documents open besides the test's drawing.
     int ExtraDocuments() const { return OpenDocuments() - 1; }
+    // A message with this text was shown (with this icon, when given).
+    bool Shown(const std::wstring& text, int flags = 0) const;
+    // ... or one holding it among its lines.
+    bool ShownWithin(const std::wstring& text, int flags) const;
+    // No hidden document left open, the test's drawing active, the user's
+    // access and the progress bar back, no temporary file in the folders.
+    void ExpectCleanHost(const std::vector<std::filesystem::path>& folders);
 
     std::filesystem::path Out() const { return root / "out"; }
     std::wstring OutText() const;

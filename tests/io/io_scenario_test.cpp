@@ -30,32 +30,6 @@ using Rows = std::vector<std::vector<std::wstring>>;
 
 constexpr char kPython[] = "/usr/bin/python3";
 
-std::string Quoted(const std::string& text)
-{
-    std::string out = "'";
-    for (char c : text)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-// io_check.py's answer for the files; empty when Python cannot be run.
-nlohmann::json Check(const std::string& what, const std::vector<fs::path>& files)
-{
-    std::string command = std::string(kPython) + " " + Quoted(NESTING_SOURCE_DIR "/tests/io/io_check.py") + " " + what;
-    for (const fs::path& file : files)
-        command += " " + Quoted(file.string());
-    std::string out;
-    if (FILE* pipe = popen((command + " 2>&1").c_str(), "r")) {
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            out.append(buffer, n);
-        pclose(pipe);
-    }
-    nlohmann::json json = nlohmann::json::parse(out, nullptr, false);
-    EXPECT_FALSE(json.is_discarded()) << out;
-    return json.is_discarded() ? nlohmann::json::object() : json;
-}
-
 // `part` is among `areas` (each used once), within 0.01 mm².
 bool TakeArea(std::vector<double>& areas, double part)
 {
@@ -186,51 +160,20 @@ protected:
         reporter->CreateDocumentation();
     }
 
-    bool ErrorNames(const std::wstring& file) const
-    {
-        for (const vlhost::RecordedMessage& m : host->State().messages) {
-            if (m.flags == vlapi::vlMBIconError && m.text.find(file) != std::wstring::npos)
-                return true;
-        }
-        return false;
-    }
-    bool Told(int id) const
-    {
-        for (const vlhost::RecordedMessage& m : host->State().messages) {
-            if (m.text == vrnApi::LoadStr(id))
-                return true;
-        }
-        return false;
-    }
-
     // Each register's table equals what Python's csv reads from its twin.
     void ExpectRegistersMatchTheirCsv(const fs::path& docs, const std::vector<std::pair<std::wstring, std::wstring>>& registers)
     {
         std::vector<fs::path> csvs;
         for (const auto& [name, title] : registers)
             csvs.push_back(docs / vrnApi::detail::PathOf(name + L".csv"));
-        const nlohmann::json parsed = Check("csv", csvs);
+        const nlohmann::json parsed = PythonCheck("csv", csvs);
         for (size_t i = 0; i < registers.size(); ++i) {
             SCOPED_TRACE(vlhost::Host::Utf8(registers[i].first));
             const TableFile table = ReadTableFile(docs / vrnApi::detail::PathOf(registers[i].first + L".vfw"));
             ASSERT_TRUE(table.read);
             EXPECT_EQ(table.title, registers[i].second);
             EXPECT_GT(table.cells.size(), 1u);
-            const nlohmann::json& file = parsed[csvs[i].string()];
-            ASSERT_TRUE(file.contains("rows")) << file.dump();
-            EXPECT_FALSE(file["bom"].get<bool>());
-            Rows rows;
-            for (const auto& row : file["rows"]) {
-                std::vector<std::wstring> cells;
-                for (const auto& cell : row)
-                    cells.push_back(vlhost::Host::Wide(cell.get<std::string>()));
-                // Every cell ends in ";": the field after the last one is empty.
-                EXPECT_TRUE(!cells.empty() && cells.back().empty());
-                if (!cells.empty())
-                    cells.pop_back();
-                rows.push_back(std::move(cells));
-            }
-            EXPECT_EQ(rows, table.cells);
+            EXPECT_EQ(PythonCsv(parsed[csvs[i].string()]), table.cells);
         }
     }
 
@@ -241,7 +184,7 @@ protected:
         EXPECT_TRUE(vlhost::Host::WriteSvg(drawing, svg));
         if (fs::exists("/usr/bin/rsvg-convert")) {
             const fs::path png = fs::path(svg).replace_extension(".png");
-            const std::string command = "/usr/bin/rsvg-convert -o " + Quoted(png.string()) + " " + Quoted(svg.string());
+            const std::string command = "/usr/bin/rsvg-convert -o " + ShellQuoted(png.string()) + " " + ShellQuoted(svg.string());
             EXPECT_EQ(std::system(command.c_str()), 0) << command;
             EXPECT_GT(fs::file_size(png), 0u);
         }
@@ -294,8 +237,8 @@ TEST_F(ScenarioTest, NestedAndLinearDrawingsAreExportedAndDocumented)
     const fs::path built = fs::read_symlink(converter);
     fs::remove(converter);
     Export(exported, 0, false);
-    EXPECT_TRUE(ErrorNames(L"dxfExport.vcl"));
-    EXPECT_FALSE(Told(IDS_MESS_SUCCESS_EXPORT));
+    EXPECT_TRUE(ShownWithin(L"dxfExport.vcl", vlapi::vlMBIconError));
+    EXPECT_FALSE(Shown(vrnApi::LoadStr(IDS_MESS_SUCCESS_EXPORT)));
     EXPECT_FALSE(fs::exists(exported / "card.dxf"));
     EXPECT_TRUE(fs::exists(exported / "Лист1.vfw"));
     fs::create_symlink(built, converter);
@@ -303,7 +246,7 @@ TEST_F(ScenarioTest, NestedAndLinearDrawingsAreExportedAndDocumented)
     // The whole export.
     Messages().clear();
     Export(exported, 0, true);
-    EXPECT_TRUE(Told(IDS_MESS_SUCCESS_EXPORT)) << vlhost::Host::Utf8(Messages().front().text);
+    EXPECT_TRUE(Shown(vrnApi::LoadStr(IDS_MESS_SUCCESS_EXPORT))) << vlhost::Host::Utf8(Messages().front().text);
     EXPECT_TRUE(fs::exists(exported / "waste.vfw") && fs::exists(exported / "waste_2.vfw"));
 
     // DXF: strict load, no audit errors, the outlines' areas those of the drawing.
@@ -317,7 +260,7 @@ TEST_F(ScenarioTest, NestedAndLinearDrawingsAreExportedAndDocumented)
     }
     ASSERT_EQ(wasteDxfs.size(), 3u);
     dxfs.insert(dxfs.end(), wasteDxfs.begin(), wasteDxfs.end());
-    const nlohmann::json dxf = Check("dxf", dxfs);
+    const nlohmann::json dxf = PythonCheck("dxf", dxfs);
     for (const fs::path& file : dxfs) {
         ASSERT_TRUE(dxf[file.string()].contains("errors")) << dxf[file.string()].dump();
         EXPECT_EQ(dxf[file.string()]["errors"].get<int>(), 0) << file;
@@ -358,9 +301,16 @@ TEST_F(ScenarioTest, NestedAndLinearDrawingsAreExportedAndDocumented)
         vlhost::FailureScope noSave("IVarnelDocument::SaveAs");
         Export(exported, 2, false);
     }
-    EXPECT_TRUE(ErrorNames(L"Лист1.vfw: не удалось сохранить документ"));
-    EXPECT_FALSE(Told(IDS_MESS_SUCCESS_EXPORT));
+    EXPECT_TRUE(ShownWithin(L"Лист1.vfw: не удалось сохранить документ", vlapi::vlMBIconError));
+    EXPECT_FALSE(Shown(vrnApi::LoadStr(IDS_MESS_SUCCESS_EXPORT)));
     EXPECT_TRUE(Bytes(exported / "Лист1.vfw") == old);
+    // ... and so is a file open in the host.
+    vlapi::IVarnelDocumentPtr open = host->Open(exported / "Лист3.vfw", false);
+    doc->Activate();
+    Export(exported, 2, false);
+    EXPECT_TRUE(ShownWithin(L"Лист3.vfw: файл открыт в программе", vlapi::vlMBIconError));
+    open->Close(0);
+    doc->Activate();
 
     // The documentation.
     const fs::path documented = Out() / "documentation";
@@ -375,10 +325,8 @@ TEST_F(ScenarioTest, NestedAndLinearDrawingsAreExportedAndDocumented)
     EXPECT_EQ(DrawPictures(documented / "Карты раскроя", Out() / "pictures"), 2u);
 
     // Afterwards: no hidden document, the source active and unchanged, user access on.
-    EXPECT_EQ(ExtraDocuments(), 0);
-    EXPECT_EQ(application->GetActiveDocument(), vlapi::IVarnelDocumentPtr(doc));
+    ExpectCleanHost({exported, documented / "Документация", documented / "Карты раскроя"});
     EXPECT_EQ(LibraryObjects(), library);
-    EXPECT_TRUE(State().access.enabled);
 
     // The linear-nesting drawing: bars and their details.
     doc->Close(0);
@@ -401,8 +349,7 @@ TEST_F(ScenarioTest, NestedAndLinearDrawingsAreExportedAndDocumented)
     const TableFile cuts = ReadTableFile(linear / "Документация" / "Ведомость линейного раскроя.vfw");
     ASSERT_EQ(cuts.cells.size(), 5u);
     EXPECT_EQ(cuts.cells[3][6], L"2");  // the equal details of the second bar, counted together
-    EXPECT_EQ(ExtraDocuments(), 0);
-    EXPECT_TRUE(State().access.enabled);
+    ExpectCleanHost({linear, linear / "export"});
     Keep();
 }
 

@@ -51,10 +51,8 @@ protected:
         Document(reg);
         EXPECT_EQ(ErrorMessages(), 0u) << vlhost::Host::Utf8(Messages().empty() ? L"" : Messages().back().text);
         TableFile table = ReadTableFile(FileOf(reg, ".vfw"));
-        std::string problem;
-        const Rows csv = ReadCsv(FileOf(reg, ".csv"), problem);
-        EXPECT_EQ(problem, "");
-        EXPECT_EQ(csv, table.cells);
+        const nlohmann::json csv = PythonCheck("csv", {FileOf(reg, ".csv")});
+        EXPECT_EQ(PythonCsv(csv[FileOf(reg, ".csv").string()]), table.cells);
         EXPECT_EQ(ExtraDocuments(), 0);
         return table;
     }
