@@ -70,7 +70,13 @@ struct IVarnelDocument2D : IVarnelDocument {
   virtual double GetSearchTolerance() = 0;
   virtual IVarnelAPIObjectPtr FindObject(double x, double y, double tolerance, IFindObjectParameters* param) = 0;
 
+  // An interactive process of vlProcessTypeEnum `type` in this document (Process.h).
+  virtual IProcessPtr CreateProcess(int type) = 0;
+  // True from the start of a process of this document to its end.
   virtual bool IsProcessRunning() = 0;
+  // The drawing-object events as the owner key `owner` sees them (Events.h).
+  virtual IDrawingObjectEventsPtr GetDrawingObjectEvents(const std::wstring& owner) = 0;
+  virtual IVarnelDocumentEventsPtr GetDocumentEvents() = 0;
   virtual void SetTreeRebuild(bool rebuild) = 0;
   virtual void SetTreeUpdate(bool update) = 0;
   virtual void SetEnableUndo(bool enable) = 0;

@@ -40,6 +40,11 @@ Host::Host(const std::filesystem::path& root) : app_(new vlhost::Application(roo
 
 Host::~Host() {
   Failures::Instance().RestoreAll();
+  Shell& shell = app_->GetShell();
+  if (shell.Loaded()) {
+    shell.Destroying();
+    shell.Unload();
+  }
   app_->Release();
 }
 
@@ -114,6 +119,8 @@ int Host::Refreshes(const vlapi::IVarnelDocument2DPtr& doc) {
 void Host::SetProcessRunning(const vlapi::IVarnelDocument2DPtr& doc, bool running) {
   if (Document2D* d = Doc2D(doc)) d->SetProcessRunning(running);
 }
+
+int Host::HandlerCount(const std::wstring& owner) const { return app_->GetShell().Registry().Count(owner); }
 
 std::string Host::Utf8(const std::wstring& text) { return vlhost::Utf8(text); }
 std::wstring Host::Wide(const std::string& utf8) { return vlhost::Wide(utf8); }

@@ -140,18 +140,13 @@ class Painter {
     svg << "</g>\n";
   }
 
-  bool Visible(const View& view, int layer) const {
-    const Layer* l = view.LayerByNumber(layer);
-    return !l || l->visible;
-  }
-
   std::string ColourOf(const View& view, const Shape& shape) const {
     const Layer* l = view.LayerByNumber(shape.layer);
     return l && l->color != 0 ? Colour(l->color) : StyleColour(shape.style);
   }
 
   void PaintShape(std::ostream& svg, const View& view, const Shape& shape, const geom::Transform& t) {
-    if (!Visible(view, shape.layer)) return;
+    if (!view.ShowsLayer(shape.layer)) return;
     if (auto* macro = dynamic_cast<const MacroObject*>(&shape)) {
       const geom::Transform inner = macro->Placement().then(t);
       // Fills first, so that curves and texts stay on top.
