@@ -40,7 +40,7 @@ class ViewCore : public Node, public Container {
 };
 
 // A view: sheet = origin + scale * view coordinates.
-class View : public Api<ViewCore, vlapi::IView, vlapi::IDrawingContainer> {
+class View : public Api<ViewCore, vlapi::IView, vlapi::IDrawingContainer, vlapi::ISymbols2DContainer> {
  public:
   View(Document2D* doc, int number);
   ~View() override;
@@ -54,11 +54,18 @@ class View : public Api<ViewCore, vlapi::IView, vlapi::IDrawingContainer> {
   const std::vector<Ref<Layer>>& LayerList() const { return layers_; }
   Layer* LayerByNumber(int number) const;
   Layer* LayerByName(const std::wstring& name) const;
+  // Whether objects on the layer show (a layer the view lacks hides nothing).
+  bool ShowsLayer(int number) const {
+    const Layer* l = LayerByNumber(number);
+    return !l || l->visible;
+  }
   Ref<Layer> AddLayer(int number, const std::wstring& name);
   void RemoveLayer(Layer* layer);
   int CurrentLayer() const { return currentLayer_; }
   void SetCurrentLayer(int number) { currentLayer_ = number; }
   void Kill() override;
+  // A copy for `doc` with its layers and objects, standing in none of its views yet.
+  Ref<View> CopyFor(Document2D* doc) const;
 
   // Container
   Node* OwnerNode() override { return this; }
@@ -91,13 +98,15 @@ class View : public Api<ViewCore, vlapi::IView, vlapi::IDrawingContainer> {
   vlapi::IMacroObjectsPtr GetMacroObjects() override;
   vlapi::IDrawingContoursPtr GetDrawingContours() override;
   vlapi::IColouringsPtr GetColourings() override;
+  // vlapi::ISymbols2DContainer
+  vlapi::IDrawingTablesPtr GetDrawingTables() override;
 
  private:
   std::vector<Ref<Layer>> layers_;
   int currentLayer_ = 0;
 };
 
-// The IDrawingContainer face shared by views and macros.
+// The IDrawingContainer and ISymbols2DContainer faces shared by views and macros.
 vlapi::DrawingObjectList ListObjects(const Container& container, const vlapi::TypeList& types);
 vlapi::IDrawingObjectsPtr CollectionOf(Container& container, int type);
 vlapi::IMacroObjectsPtr MacroCollectionOf(Container& container);
