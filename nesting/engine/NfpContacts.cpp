@@ -327,67 +327,53 @@ void ContactFrame::FindContacts(const NPoint& shift, std::vector<Contact>& conta
     contacts.clear();
     std::vector<bool> aOnVertex(m_a.size(), false);
     std::vector<size_t> near;
-    const auto addVertexVertex = [&](size_t i, size_t j) {
-        aOnVertex[i] = true;
-        for (const Contact& c : contacts)
-            if (c.kind == ContactKind::VertexVertex && c.i == i && c.j == j)
-                return;
-        contacts.push_back({ContactKind::VertexVertex, i, j});
-    };
+    for (size_t j = 0; j < m_b.size(); ++j)
+        VertexContacts(true, j, m_b[j] + shift, clearance, near, aOnVertex, contacts);
+    for (size_t i = 0; i < m_a.size(); ++i)
+        if (!aOnVertex[i])
+            VertexContacts(false, i, m_a[i] - shift, clearance, near, aOnVertex, contacts);
+}
+
+void ContactFrame::VertexContacts(bool ofB, size_t m, const NPoint& p, Clearance* clearance,
+                                  std::vector<size_t>& near, std::vector<bool>& aOnVertex,
+                                  std::vector<Contact>& contacts) const
+{
     // A vertex that was far from the other ring stays clear of it until the
     // rings have travelled that far.
-    const auto clear = [&](bool ofB, size_t k) {
-        return clearance && (ofB ? clearance->b : clearance->a)[k] - clearance->travel > 2.0 * m_tol;
-    };
-    double room = 0.0;
-    for (size_t j = 0; j < m_b.size(); ++j) {
-        if (clear(true, j))
-            continue;
-        NPoint p = m_b[j] + shift;
-        if (clearance)
-            NearEdges(m_gridA, m_a, p, room, clearance->b[j], clearance->travel, near);
-        else
-            EdgesNear(m_gridA, p, near);
-        size_t first = contacts.size();
-        bool onVertex = false;
-        for (size_t i : near) {
-            EdgePlace place = PlaceOnEdge(p, m_a[i], m_a[NextA(i)]);
-            if (place == EdgePlace::Start || place == EdgePlace::End) {
-                addVertexVertex(place == EdgePlace::Start ? i : NextA(i), j);
-                onVertex = true;
-            } else if (place == EdgePlace::Inside) {
-                contacts.push_back({ContactKind::VertexOnEdgeA, i, j});
-            }
-        }
-        if (onVertex) // the vertex touches a vertex: its edge contacts go
-            contacts.erase(std::remove_if(contacts.begin() + static_cast<std::ptrdiff_t>(first), contacts.end(),
-                                          [](const Contact& c) { return c.kind == ContactKind::VertexOnEdgeA; }),
-                           contacts.end());
+    if (clearance && (ofB ? clearance->b : clearance->a)[m] - clearance->travel > 2.0 * m_tol)
+        return;
+    const std::vector<NPoint>& walls = ofB ? m_a : m_b;
+    const EdgeGrid& grid = ofB ? m_gridA : m_gridB;
+    if (clearance) {
+        double room = 0.0;
+        NearEdges(grid, walls, p, room, (ofB ? clearance->b : clearance->a)[m], clearance->travel, near);
+    } else {
+        EdgesNear(grid, p, near);
     }
-    for (size_t i = 0; i < m_a.size(); ++i) {
-        if (aOnVertex[i] || clear(false, i))
+    const size_t first = contacts.size();
+    const ContactKind onEdge = ofB ? ContactKind::VertexOnEdgeA : ContactKind::VertexOnEdgeB;
+    bool onVertex = false;
+    for (size_t w : near) {
+        const size_t next = w + 1 == walls.size() ? 0 : w + 1;
+        const EdgePlace place = PlaceOnEdge(p, walls[w], walls[next]);
+        if (place == EdgePlace::Off)
             continue;
-        NPoint p = m_a[i] - shift;
-        if (clearance)
-            NearEdges(m_gridB, m_b, p, room, clearance->a[i], clearance->travel, near);
-        else
-            EdgesNear(m_gridB, p, near);
-        size_t first = contacts.size();
-        bool onVertex = false;
-        for (size_t j : near) {
-            EdgePlace place = PlaceOnEdge(p, m_b[j], m_b[NextB(j)]);
-            if (place == EdgePlace::Start || place == EdgePlace::End) {
-                addVertexVertex(i, place == EdgePlace::Start ? j : NextB(j));
-                onVertex = true;
-            } else if (place == EdgePlace::Inside) {
-                contacts.push_back({ContactKind::VertexOnEdgeB, i, j});
-            }
+        if (place == EdgePlace::Inside) {
+            contacts.push_back(ofB ? Contact{onEdge, w, m} : Contact{onEdge, m, w});
+            continue;
         }
-        if (onVertex) // the vertex touches a vertex: its edge contacts go
-            contacts.erase(std::remove_if(contacts.begin() + static_cast<std::ptrdiff_t>(first), contacts.end(),
-                                          [](const Contact& c) { return c.kind == ContactKind::VertexOnEdgeB; }),
-                           contacts.end());
+        const size_t end = place == EdgePlace::Start ? w : next;
+        const Contact c = ofB ? Contact{ContactKind::VertexVertex, end, m} : Contact{ContactKind::VertexVertex, m, end};
+        aOnVertex[c.i] = onVertex = true;
+        if (std::none_of(contacts.begin(), contacts.end(), [&](const Contact& d) {
+                return d.kind == ContactKind::VertexVertex && d.i == c.i && d.j == c.j;
+            }))
+            contacts.push_back(c);
     }
+    if (onVertex) // the vertex touches a vertex: its edge contacts go
+        contacts.erase(std::remove_if(contacts.begin() + static_cast<std::ptrdiff_t>(first), contacts.end(),
+                                      [&](const Contact& c) { return c.kind == onEdge; }),
+                       contacts.end());
 }
 
 Sector ContactFrame::VertexVertexSector(size_t i, size_t j) const

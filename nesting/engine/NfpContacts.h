@@ -215,6 +215,9 @@ private:
     enum class EdgePlace { Off, Start, End, Inside };
     EdgePlace PlaceOnEdge(const NPoint& p, const NPoint& q0, const NPoint& q1) const;
     double EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA, const Clearance* clearance) const;
+    // The contacts of vertex m of B (ofB) or of A, at p, with the other ring.
+    void VertexContacts(bool ofB, size_t m, const NPoint& p, Clearance* clearance, std::vector<size_t>& near,
+                        std::vector<bool>& aOnVertex, std::vector<Contact>& contacts) const;
     // The edges of `ring` within twice the tolerance of p, and a lower bound
     // on p's distance from all its edges.
     void NearEdges(const EdgeGrid& grid, const std::vector<NPoint>& ring, const NPoint& p, double& clearance,

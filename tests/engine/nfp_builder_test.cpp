@@ -2,6 +2,7 @@
 // checked against the direct test "B at translation t does not overlap A".
 #include "nfp_reference.h"
 #include "engine/NfpBuilder.h"
+#include "support/shape_generators.h"
 
 #include <gtest/gtest.h>
 
@@ -230,25 +231,7 @@ TEST(NfpDegenerate, ClosedCavityWithNarrowMouthGivesASecondRing)
     EXPECT_LT(nfp_oracle::MismatchRatio(r.rings, a, b), 1e-9);
 }
 
-Ring Comb(int teeth, double pitch, double tooth, double height, bool down)
-{
-    // A base bar with `teeth` teeth of width `tooth` every `pitch`.
-    double width = (teeth - 1) * pitch + tooth;
-    double s = down ? -1.0 : 1.0;
-    Ring ring{{0, 0}, {width, 0}};
-    for (int k = teeth - 1; k >= 0; --k) {
-        double x = k * pitch;
-        ring.push_back({x + tooth, s * height});
-        ring.push_back({x, s * height});
-        if (k > 0) {
-            ring.push_back({x, s * 1.0});
-            ring.push_back({x - pitch + tooth, s * 1.0});
-        }
-    }
-    if (down)
-        std::reverse(ring.begin(), ring.end());
-    return ring;
-}
+using shapes::Comb;
 
 TEST(NfpDegenerate, InterlockingCombs)
 {
@@ -338,22 +321,7 @@ namespace {
 
 // ---------------------------------------------------------------- reproducers
 
-Ring Turned(const Ring& ring, double degrees)
-{
-    Ring out;
-    double c = std::cos(degrees * DR);
-    double s = std::sin(degrees * DR);
-    for (const NPoint& p : ring)
-        out.push_back({c * p.x - s * p.y, s * p.x + c * p.y});
-    return out;
-}
-
-Ring Shifted(Ring ring, const NPoint& d)
-{
-    for (NPoint& p : ring)
-        p += d;
-    return ring;
-}
+Ring Turned(const Ring& ring, double degrees) { return shapes::Turned(ring, {}, degrees); }
 
 struct ReproCase {
     const char* name;
@@ -380,7 +348,7 @@ std::vector<ReproCase> Reproducers()
          {{0, 0}, {10, 0}, {10, 5}, {6.00005, 5}, {6.00005, 1}, {3.99995, 1}, {3.99995, 5}, {0, 5}}, Rect(0, 0, 2, 2)},
     };
     for (const NPoint& d : {NPoint{1e5, 1e5}, NPoint{-1e5, 5e4}, NPoint{1e6, 1e6}, NPoint{-1e6, 3e5}})
-        cases.push_back({"near-duplicate vertex far away", Shifted(a, d), Shifted(b, d)});
+        cases.push_back({"near-duplicate vertex far away", shapes::Moved(a, d), shapes::Moved(b, d)});
     return cases;
 }
 

@@ -3,6 +3,7 @@
 // into the material.
 #include "geometry/Polygon.h"
 #include "geometry/RingArea.h"
+#include "support/ring_distance.h"
 
 #include <gtest/gtest.h>
 
@@ -14,41 +15,16 @@ namespace {
 
 using Ring = std::vector<NPoint>;
 
-double DistanceToRing(const Ring& ring, const NPoint& p)
-{
-    double best = 1e300;
-    for (size_t k = 0; k < ring.size(); ++k) {
-        const NPoint& a = ring[k];
-        const NPoint d = ring[(k + 1) % ring.size()] - a;
-        const double len2 = d.x * d.x + d.y * d.y;
-        const double t = len2 > 0 ? std::clamp(((p.x - a.x) * d.x + (p.y - a.y) * d.y) / len2, 0.0, 1.0) : 0.0;
-        best = std::min(best, std::hypot(p.x - a.x - t * d.x, p.y - a.y - t * d.y));
-    }
-    return best;
-}
-
-bool Inside(const Ring& ring, const NPoint& p)
-{
-    bool inside = false;
-    for (size_t k = 0; k < ring.size(); ++k) {
-        const NPoint& a = ring[k];
-        const NPoint& b = ring[(k + 1) % ring.size()];
-        if ((a.y > p.y) != (b.y > p.y) && p.x < a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y))
-            inside = !inside;
-    }
-    return inside;
-}
-
 // No vertex of `original` lies on the wrong side of `cleaned` (outside an
 // outline, inside a hole) by more than rounding, and every vertex of
 // `cleaned` lies within the tolerance of `original`.
 void ExpectEncloses(const Ring& cleaned, const Ring& original, bool solid, const std::string& name)
 {
     for (const NPoint& p : original)
-        EXPECT_TRUE(Inside(cleaned, p) == solid || DistanceToRing(cleaned, p) < 1e-9)
+        EXPECT_TRUE(ringtest::EvenOddInside(cleaned, p) == solid || ringtest::PointRingDistance(cleaned, p) < 1e-9)
             << name << ": (" << p.x << ", " << p.y << ") cut off";
     for (const NPoint& p : cleaned)
-        EXPECT_LT(DistanceToRing(original, p), EPS) << name << ": (" << p.x << ", " << p.y << ") far from the outline";
+        EXPECT_LT(ringtest::PointRingDistance(original, p), EPS) << name << ": (" << p.x << ", " << p.y << ") far from the outline";
 }
 
 struct Case {
