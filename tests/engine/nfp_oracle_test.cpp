@@ -46,7 +46,7 @@ TEST_P(NfpOracleInstances, PairsMatchMinkowskiSums) { ExpectMatches(Load(GetPara
 
 TEST_P(NfpOracleInstances, RepeatedClockwiseOutlinesMatchToo) { ExpectMatches(RepeatedClockwise(Load(GetParam()))); }
 
-INSTANTIATE_TEST_SUITE_P(NfpOracle, NfpOracleInstances, ::testing::Values("shapes0", "albano"),
+INSTANTIATE_TEST_SUITE_P(NfpOracle, NfpOracleInstances, ::testing::Values("shapes0", "albano", "gardeyn1_items01"),
                          [](const auto& info) { return std::string(info.param); });
 
 TEST(NfpOracle, ComparisonSeesAWrongRegion)
