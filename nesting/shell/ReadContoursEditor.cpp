@@ -1,5 +1,6 @@
 #include "shell/ReadContoursEditor.h"
 
+#include "api/NestingAPIObjects.h"
 #include "geometry/UtilityFunctions.h"
 #include "host/HostGuards.h"
 #include "host/NestingResources.h"
@@ -14,29 +15,19 @@ namespace {
 
 const wchar_t kEverySheet[] = L"Нельзя удалить все листы: в листах чертежа хранятся параметры раскроя";
 
-// The reference of the figure's macro and of the macros inside it (the
-// members of a compound figure), which outlive the compound's rebuilding.
-void CollectReferences(const INObjectPtr& figure, std::set<int>& references)
+// Whether the model made the figure in this command (its edit mark is off): a
+// compound figure only when every member is such a figure, so that a cancel
+// never deletes a figure the drawing had.
+bool MadeHere(const INObjectPtr& figure)
 {
-    const int reference = figure->GetReference();
-    if (reference == 0)
-        return;
-    references.insert(reference);
-    if (const INestingMacroObjectPtr macro = vrnApi::CreateMacroByReference(reference)) {
-        std::vector<INestingMacroObjectPtr> members;
-        macro->GetMacroObjectsFromMacro(members);
-        for (const INestingMacroObjectPtr& member : members) {
-            if (member)
-                references.insert(member->GetReference());
-        }
+    const NObjectPtr object = ModelObjectOf(figure.get());
+    if (!object || object->m_edit)
+        return false;
+    if (const auto compound = std::dynamic_pointer_cast<CompoundFigure>(object)) {
+        return std::none_of(compound->m_figures.begin(), compound->m_figures.end(),
+                            [](const FigurePtr& member) { return member && member->m_edit; });
     }
-}
-
-bool Known(const INObjectPtr& figure, const std::set<int>& known)
-{
-    std::set<int> own;
-    CollectReferences(figure, own);
-    return std::any_of(own.begin(), own.end(), [&](int reference) { return known.count(reference) != 0; });
+    return true;
 }
 
 }  // namespace
@@ -272,9 +263,7 @@ void ReadContoursEditor::LoadFigures(const std::vector<std::wstring>& files, boo
     const int container = vrnApi::GetViewByName(vrnApi::LoadStr(IDS_DETAIL_CONTAINER));
     // The container's figures take part in the arrangement; the placed ones
     // leave the model for the load and keep their macros.
-    std::set<int> known;
     for (const INObjectPtr& figure : before) {
-        CollectReferences(figure, known);
         if (figure->GetView() != container)
             m_model->RemFigure(IFigurePtr(figure));
     }
@@ -300,13 +289,21 @@ void ReadContoursEditor::LoadFigures(const std::vector<std::wstring>& files, boo
         m_model->UpdateHideText();
         m_model->SetHideText(hide);
         m_model->UpdateHideText();
+        // Reading the drawing again marks every figure as read from it: the
+        // marks of this load's figures are taken before, by their macros.
+        std::vector<INObjectPtr> loaded;
+        m_model->GetFigureObjects(loaded);
+        std::set<int> made;
+        for (const INObjectPtr& figure : loaded) {
+            if (MadeHere(figure))
+                made.insert(figure->GetReference());
+        }
         m_model->InitFiguresFromActiveDoc();
         m_model->CreateFigureColouring();
-
-        std::vector<INObjectPtr> after;
-        m_model->GetFigureObjects(after);
-        for (const INObjectPtr& figure : after) {
-            if (figure->GetView() == container && !Known(figure, known))
+        loaded.clear();
+        m_model->GetFigureObjects(loaded);
+        for (const INObjectPtr& figure : loaded) {
+            if (figure->GetView() == container && made.count(figure->GetReference()) != 0)
                 figure->SetEdit(false);
         }
         if (before.empty()) {
