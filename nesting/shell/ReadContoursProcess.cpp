@@ -600,8 +600,11 @@ bool ReadContoursProcess::OnButtonClick(int buttonId)
     ClearSelection();
     if (buttonId == vlapi::pbEnter) {
         m_returnValue = 1;
+        // Linear nesting drew its gap already; rebuilding the offsets would
+        // take the drawn pieces off their bars into the container.
+        const bool linear = Linear();
         m_editor.OK();
-        if (m_updateGaps)
+        if (m_updateGaps && !linear)
             m_editor.UpdateGaps();
     } else if (m_returnValue != 1) {
         m_returnValue = 2;

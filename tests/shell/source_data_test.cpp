@@ -325,6 +325,29 @@ TEST_F(SourceDataTest, TheDetailsGridKeepsADetailItCannotRead)
     EXPECT_EQ(Process().m_LNEditor.m_details.size(), 1u);
 }
 
+TEST_F(SourceDataTest, ConfirmInLinearNestingKeepsTheDrawnBars)
+{
+    ASSERT_TRUE(user->Command(2));
+    ASSERT_TRUE(Linear(true));
+    ASSERT_TRUE(user->SetValue(C(L"Длина заготовки"), L"1000"));
+    ASSERT_TRUE(user->SetValue(C(L"Зазор между деталями"), L"4"));  // a gap change, as before a confirm
+    Process().m_LNEditor.m_details = {{L"A", 300, 5}};
+    ASSERT_TRUE(user->Tick(C(L"Показать раскрой"), true));
+    ASSERT_TRUE(user->Press(C(L"Рассчитать")));
+    ASSERT_TRUE(user->Enter());
+    const INestingModelPtr drawn = CreateNestingModelInstance();
+    drawn->InitSheetsFromActiveDoc();
+    drawn->InitFiguresFromActiveDoc();
+    std::vector<INObjectPtr> sheets;
+    std::vector<INObjectPtr> pieces;
+    drawn->GetSheetObjects(sheets);
+    drawn->GetFigureObjects(pieces);
+    EXPECT_EQ(pieces.size(), 5u);
+    for (const INObjectPtr& piece : pieces)
+        EXPECT_TRUE(std::any_of(sheets.begin(), sheets.end(),
+                                [&](const INObjectPtr& s) { return s->GetView() == piece->GetView(); }));
+}
+
 TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
 {
     ASSERT_TRUE(user->Command(2));
