@@ -197,6 +197,9 @@ TEST_F(SourceDataTest, ConfirmAndCancel)
     EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr("Загрузка файлов завершена"));
     EXPECT_EQ(MacrosOf(MacroCommand::Figure), 5u);
     EXPECT_FALSE(Process().m_loading);
+    EXPECT_TRUE(host->State().access.enabled);
+    EXPECT_TRUE(Switches().treeRebuild);
+    EXPECT_EQ(Switches().treeRebuildOff, Switches().treeRebuildOn);
     ASSERT_TRUE(user->Esc());
     EXPECT_EQ(Process().m_returnValue, 2);
     EXPECT_EQ(MacrosOf(MacroCommand::Figure), 3u);
@@ -221,6 +224,30 @@ TEST_F(SourceDataTest, ConfirmAndCancel)
     EXPECT_FALSE(user->Enter());
     ASSERT_TRUE(user->Help());
     EXPECT_EQ(host->State().helpTopics.back(), 3);
+}
+
+TEST_F(SourceDataTest, ASheetFileSetsTheSheetSize)
+{
+    Open();
+    host->State().fileAnswers.push_back(L"");
+    ASSERT_TRUE(user->Press(C(L"Загрузить лист")));
+    EXPECT_TRUE(ReadContoursProcess::m_pathSheet.empty());
+    const std::wstring sheet = Fragment("sheet", testparts::Rectangle(0, 0, 500, 320));
+    host->State().fileAnswers.push_back(sheet);
+    ASSERT_TRUE(user->Press(C(L"Загрузить лист")));
+    EXPECT_EQ(Model().GetWidthSheet(), 500.0);
+    EXPECT_EQ(Model().GetHeightSheet(), 320.0);
+    EXPECT_EQ(Text(L"Файл"), sheet);
+    EXPECT_TRUE(Shown(L"Файл"));
+    EXPECT_EQ(Switches().undoDepth, 0);
+    EXPECT_EQ(Switches().undoContainersOpened, Switches().undoContainersClosed);
+    // Typing a size forgets the file.
+    ASSERT_TRUE(user->SetValue(C(L"Ширина листа"), L"300"));
+    EXPECT_FALSE(Shown(L"Файл"));
+    host->State().fileAnswers.push_back(Fragment("cross", testparts::TestParts()[3].outline));
+    ASSERT_TRUE(user->Press(C(L"Загрузить лист")));
+    EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr("прямоугольником"));
+    EXPECT_EQ(Model().GetWidthSheet(), 500.0);
 }
 
 TEST_F(SourceDataTest, ClicksToggleFiguresAndSheets)
@@ -372,6 +399,7 @@ TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
         if (c.message)
             EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr(c.message));
         EXPECT_FALSE(Process().m_loading);
+        EXPECT_TRUE(host->State().access.enabled);
     }
     EXPECT_EQ(Process().m_LNEditor.m_details[1].name, L"B");
     EXPECT_EQ(Process().m_LNEditor.m_details[2].name, L"D");
@@ -439,6 +467,24 @@ TEST_F(SourceDataTest, WithoutAModelEachCommandSaysSoAndStops)
         EXPECT_EQ(host->HandlerCount(L"Nesting"), 0);
         EXPECT_EQ(host->HandlerCount(L"DrawingObjectEvents_Nesting"), 3);
     }
+}
+
+TEST_F(SourceDataTest, EveryCommandRunsWithoutTheControlsTheHostRefused)
+{
+    MakeJob(Parts());
+    for (const char* failing : {"IPropertyControls::Add", "IProcessParam::GetPropertyTabs"}) {
+        vlhost::Failures::Instance().Fail(failing);
+        for (const int command : {2, 4, 8}) {
+            ASSERT_TRUE(user->Command(command)) << failing << " " << command;
+            EXPECT_TRUE(user->Running()) << failing << " " << command;
+            ASSERT_TRUE(user->Cursor(10, 10, true));
+            ASSERT_TRUE(user->Esc());
+            EXPECT_EQ(host->HandlerCount(L"Nesting"), 0);
+        }
+        vlhost::Failures::Instance().Restore(failing);
+    }
+    EXPECT_TRUE(host->State().faults.empty());
+    EXPECT_EQ(MacrosOf(MacroCommand::Figure), 3u);
 }
 
 TEST_F(SourceDataTest, AMovedFromCommandReleasesNothing)
