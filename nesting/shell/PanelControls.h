@@ -3,6 +3,7 @@
 // is skipped, so that a panel with a missing control still works).
 #pragma once
 
+#include "host/VarnelAPI.h"
 #include "vlapi/vlapi.h"
 
 #include <cstdio>
@@ -10,6 +11,12 @@
 #include <vector>
 
 namespace panel {
+
+// The library's text of a resource id.
+inline std::wstring Str(int id)
+{
+    return vrnApi::LoadStr(id);
+}
 
 // The controls of a new tab captioned `caption`; the panel's default tab is
 // hidden first. `tab` receives the tab when asked for.

@@ -106,10 +106,7 @@ constexpr double kSameThickness = 0.001;
 // The columns of the details grid and of the results grid.
 enum : int { kColumnNumber = 0, kColumnName = 1, kColumnLength = 2, kColumnCount = 3 };
 
-std::wstring Str(int id)
-{
-    return vrnApi::LoadStr(id);
-}
+using panel::Str;
 
 void AddGridHeader(const vlapi::IPropertyGridPtr& grid, int rows, const std::vector<std::pair<int, int>>& columns,
                    bool editable, int columnSetting)

@@ -40,10 +40,7 @@ constexpr int kLastFormat = 4;
 const wchar_t kStyleFiles[] = L"ВАРНЕЛ-библиотеки оформлений (*.vst)|(*.vst)";
 const wchar_t kStyleFilters[] = L"ВАРНЕЛ-библиотеки оформлений (*.vst)|*.vst|(*.vst)|*.vst|";
 
-std::wstring Str(int id)
-{
-    return vrnApi::LoadStr(id);
-}
+using panel::Str;
 
 }  // namespace
 

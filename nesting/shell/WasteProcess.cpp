@@ -43,10 +43,7 @@ enum : int {
 constexpr int kHelpTopic = 5;
 constexpr int kDefaultColour = 0xC8D200;
 
-std::wstring Str(int id)
-{
-    return vrnApi::LoadStr(id);
-}
+using panel::Str;
 
 }  // namespace
 

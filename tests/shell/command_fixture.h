@@ -64,6 +64,13 @@ protected:
         editor.LoadFigures(fragments, false);
         editor.OK();
     }
+    // The job's figures placed on its sheets by the optimiser.
+    static void Place()
+    {
+        const IOptimizerPtr optimizer = CreateOptimizerInstance();
+        optimizer->Init();
+        optimizer->RunOptimization({1, RotationType::WithoutRotation, true});
+    }
     // Three fragments: two equal plates and a cross.
     std::vector<std::wstring> Parts()
     {

@@ -22,11 +22,8 @@ protected:
     void Open(bool placed = false)
     {
         MakeJob(Parts());
-        if (placed) {
-            const IOptimizerPtr optimizer = CreateOptimizerInstance();
-            optimizer->Init();
-            optimizer->RunOptimization({1, RotationType::WithoutRotation, true});
-        }
+        if (placed)
+            Place();
         ASSERT_TRUE(user->Command(2));
         ASSERT_TRUE(user->Running());
     }

@@ -17,9 +17,7 @@ protected:
     {
         CommandTest::SetUp();
         MakeJob({Fragment("A", testparts::Rectangle(0, 0, 60, 40)), Fragment("B", testparts::Rectangle(0, 0, 50, 50))});
-        const IOptimizerPtr optimizer = CreateOptimizerInstance();
-        optimizer->Init();
-        optimizer->RunOptimization({1, RotationType::WithoutRotation, true});
+        Place();
         ASSERT_TRUE(user->Command(4));
         ASSERT_TRUE(user->Running());
     }
