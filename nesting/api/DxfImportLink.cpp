@@ -1,16 +1,10 @@
 #include "api/DxfImportLink.h"
 
-#include "host/NestingResources.h"
-#include "host/VarnelAPI.h"
+#include "io/DxfImport.h"
 
-// The DXF conversion is not built yet: every listed file is reported as not
-// imported. Connect the io layer's DXF import here, and only here.
-void ImportDxfFiles(std::vector<FileMetaParams>& files, const std::wstring&)
+// The host's DXF converter is not connected yet: without a reader every file
+// is reported as not imported.
+void ImportDxfFiles(NestingModel& model, std::vector<FileMetaParams>& files, const std::wstring& outPath)
 {
-    if (files.empty())
-        return;
-    std::wstring text = vrnApi::LoadStr(IDS_MESS_ERROR_IMPORT) + L":";
-    for (const FileMetaParams& file : files)
-        text += L"\n" + file.m_path;
-    vrnApi::ShowInformText(text);
+    dxfimport::ImportFiguresFromDxf(model, files, outPath, nullptr);
 }

@@ -79,6 +79,9 @@ INestingMacroObjectPtr CreateMacroByPolygon(const NPolygon& polygon, std::wstrin
 INestingMacroObjectPtr CreateMacroFromFile(FileMetaParams& par, int command);
 
 // ---- Host curves to segments
+// Lines, circles, arcs, ellipses and their arcs, Bezier, NURBS and conic curves:
+// the single curves, which the reading of borders takes as they are.
+bool IsCurveType(int type);
 void GetGeomObjectsFromMacro(vlapi::IMacroObjectPtr macro, std::vector<vlapi::IDrawingObjectPtr>& objs,
                              bool sysLayer);
 void GetCurveObjects(vlapi::IDrawingContainerPtr container, std::vector<vlapi::IDrawingObjectPtr>& objs,

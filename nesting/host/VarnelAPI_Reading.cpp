@@ -7,17 +7,14 @@
 #include <algorithm>
 
 namespace vrnApi {
-namespace {
 
-bool IsCurve(int type)
+bool IsCurveType(int type)
 {
     static constexpr int curves[] = {vlapi::vlDrLineSeg,  vlapi::vlDrCircle,        vlapi::vlDrArc,
                                      vlapi::vlDrBezier,   vlapi::vlDrEllipse,       vlapi::vlDrNurbs,
                                      vlapi::vlDrEllipseArc, vlapi::vlDrNurbsByPoints, vlapi::vlDrConicCurve};
     return std::find(std::begin(curves), std::end(curves), type) != std::end(curves);
 }
-
-}  // namespace
 
 namespace detail {
 
@@ -63,7 +60,7 @@ void GetCurveObjects(vlapi::IDrawingContainerPtr container, std::vector<vlapi::I
         if (!obj || obj->GetLayer() != 0)
             continue;
         const int type = obj->GetType();
-        if (IsCurve(type))
+        if (IsCurveType(type))
             objs.push_back(obj);
         else if (type != vlapi::vlDrTable)
             DecomposeDrawingObject(obj, arrow, objs);
