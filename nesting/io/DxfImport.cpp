@@ -56,7 +56,7 @@ public:
         vlapi::IViewPtr view = CurrentView(fragment.Get());
         if (!view)
             return importfiles::kNoDocument;
-        if (!m_read(entry.m_path) || hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view)).empty())
+        if (!m_read(entry.m_path))
             return kNotRead;
         if (!fragment.IsActive())
             return importfiles::kNotActive;
