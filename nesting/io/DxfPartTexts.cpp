@@ -1,7 +1,7 @@
 #include "io/DxfPartTexts.h"
 
-#include <charconv>
-#include <cmath>
+#include "io/NumberText.h"
+
 #include <limits>
 
 namespace dxfimport {
@@ -58,21 +58,6 @@ std::wstring WithoutUnit(const std::wstring& text, std::initializer_list<const w
     return text;
 }
 
-// The ASCII form of a number text (a decimal comma read as a point); empty
-// when it holds any other character.
-std::string AsciiNumber(const std::wstring& text)
-{
-    std::string out;
-    for (wchar_t c : text) {
-        if (c == L',')
-            c = L'.';
-        if (!((c >= L'0' && c <= L'9') || c == L'.' || c == L'+' || c == L'-' || c == L'e' || c == L'E'))
-            return {};
-        out += static_cast<char>(c);
-    }
-    return out;
-}
-
 }  // namespace
 
 std::optional<BracketText> ReadBracketText(const std::wstring& line)
@@ -96,25 +81,22 @@ std::optional<BracketText> ReadBracketText(const std::wstring& line)
 
 std::optional<double> ReadThickness(const std::wstring& text)
 {
-    const std::string number = AsciiNumber(WithoutUnit(Trimmed(text), {L"мм", L"mm"}));
-    double value = 0.0;
-    const char* end = number.data() + number.size();
-    const auto [ptr, ec] = std::from_chars(number.data(), end, value);
-    if (number.empty() || ec != std::errc() || ptr != end || !std::isfinite(value) || value <= 0.0)
+    const std::wstring number = WithoutUnit(Trimmed(text), {L"мм", L"mm"});
+    size_t used = 0;
+    const std::optional<double> value = numbertext::LeadingDouble(number, &used);
+    if (!value || used != number.size() || *value <= 0.0)
         return std::nullopt;
     return value;
 }
 
 std::optional<int32_t> ReadCount(const std::wstring& text)
 {
-    const std::string number = AsciiNumber(WithoutUnit(Trimmed(text), {L"шт.", L"шт", L"pcs"}));
-    long long value = 0;
-    const char* end = number.data() + number.size();
-    const auto [ptr, ec] = std::from_chars(number.data(), end, value);
-    if (number.empty() || ec != std::errc() || ptr != end || value < 1 ||
-        value > std::numeric_limits<int32_t>::max())
+    const std::wstring number = WithoutUnit(Trimmed(text), {L"шт.", L"шт", L"pcs"});
+    size_t used = 0;
+    const std::optional<int64_t> value = numbertext::LeadingInteger(number, &used);
+    if (!value || used != number.size() || *value < 1 || *value > std::numeric_limits<int32_t>::max())
         return std::nullopt;
-    return static_cast<int32_t>(value);
+    return static_cast<int32_t>(*value);
 }
 
 void PartValues::Read(const std::wstring& text)
