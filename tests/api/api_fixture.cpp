@@ -109,7 +109,7 @@ Job ApiTest::MakeJob()
     NRect box;
     job.sheet->GetGabarit(box);
     job.sheet->SetCurrentView();
-    job.waste = CreateWasteWithin(m, box, (box.pBot.x + box.pTop.x) / 2, (box.pBot.y + box.pTop.y) / 2);
+    job.waste = m.CreateWaste((box.pBot.x + box.pTop.x) / 2, (box.pBot.y + box.pTop.y) / 2);
     m.AddWaste(job.waste);
     job.jumper = m.CreateJumper(0.0, 0.0, 30.0, BridgeType::Gap, false);
     double x = (box.pBot.x + box.pTop.x) / 2;
@@ -118,17 +118,6 @@ Job ApiTest::MakeJob()
     job.jumper->SetPoint1(x, y);
     m.AddJumper(job.jumper, 0);
     return job;
-}
-
-IWastePtr ApiTest::CreateWasteWithin(INestingModel& model, const NRect& box, double x, double y)
-{
-    vlapi::IDrawingContainerPtr container = vrnApi::GetActiveDrawingContainer();
-    const std::vector<vlapi::IDrawingObjectPtr> outline =
-        hosttest::AddRing(container, Rectangle(box.pBot.x, box.pBot.y, box.pTop.x - box.pBot.x, box.pTop.y - box.pBot.y));
-    IWastePtr waste = model.CreateWaste(x, y);
-    for (const vlapi::IDrawingObjectPtr& line : outline)
-        line->Delete();
-    return waste;
 }
 
 size_t ApiTest::MacrosOf(MacroCommand command)

@@ -50,11 +50,6 @@ protected:
     std::wstring FragmentFile(const std::string& file, const std::vector<NPoint>& outline, int count = 1,
                               double thickness = 0.0, const std::wstring& material = L"");
     std::wstring FragmentFile(const Part& part);
-    // A manual remnant at (x, y) in the active view, inside `box`. The
-    // stand-in host finds enclosing contours among top-level objects only, not
-    // inside macros, so the sheet's outline is drawn for the search and
-    // removed again.
-    static IWastePtr CreateWasteWithin(INestingModel& model, const NRect& box, double x, double y);
     // The library macros of the active drawing made with the command.
     static size_t MacrosOf(MacroCommand command);
 

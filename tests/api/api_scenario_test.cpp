@@ -138,7 +138,7 @@ TEST_F(ScenarioTest, PartsAreNestedGetRemnantsAndBridgesAndTheDrawingChecksOut)
         sheets.back()->SetCurrentView();
         model->SetWasteMethod(false);
         const NPoint free = UpperRight(sheetBox);
-        IWastePtr manual = CreateWasteWithin(*model.get(), sheetBox, free.x, free.y);
+        IWastePtr manual = model->CreateWaste(free.x, free.y);
         ASSERT_TRUE(manual);
         EXPECT_FALSE(manual->GetMethod());
         model->AddWaste(manual);

@@ -17,7 +17,7 @@ class WasteBuildersTest : public WasteModelTest {};
 
 TEST_F(WasteBuildersTest, RemnantAtAPointKeepsOffThePartsGapOutline)
 {
-    const SheetPtr sheet = DrawnSheet(0, 0);
+    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
     const FigurePtr part = AddPart(sheet, 100, 100, 200, 200);
     const size_t before = ObjectsIn(View(sheet->GetView()));
 
@@ -42,7 +42,7 @@ TEST_F(WasteBuildersTest, RemnantAtAPointKeepsOffThePartsGapOutline)
 
 TEST_F(WasteBuildersTest, NoRemnantOutsideTheSheetsOrInsideAPart)
 {
-    const SheetPtr sheet = DrawnSheet(0, 0);
+    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
     AddPart(sheet, 100, 100, 200, 200);
     const size_t before = ObjectsIn(View(sheet->GetView()));
     EXPECT_FALSE(model.CreateWaste({2000, 250}));
@@ -231,8 +231,8 @@ TEST_F(WasteBuildersTest, NarrowLedgesAreCutOffByTheRemnantSize)
 // view of the sheet under it.
 TEST_F(WasteBuildersTest, PointInAnotherViewIsCarriedIntoTheSheetsView)
 {
-    DrawnSheet(0, 0);
-    const SheetPtr second = DrawnSheet(5000, 0);
+    AddSheet(0, 0, 1000, 500);
+    const SheetPtr second = AddSheet(5000, 0, 1000, 500);
     const FigurePtr part = AddPart(second, 100, 100, 200, 200);
     MakeViewCurrent(0);
 

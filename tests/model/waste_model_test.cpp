@@ -59,7 +59,15 @@ NRect LabelBox(const Waste& waste)
     NRect box{{1, 1}, {0, 0}};
     if (texts.size() == 1)
         vrnApi::GetObjectGabarit(vlapi::IVarnelAPIObjectPtr(texts.front()), box);
+    for (const vlapi::IDrawingObjectPtr& copy : texts)
+        copy->Delete();
     return box;
+}
+
+// Texts standing in the active view outside every macro.
+size_t LooseTexts()
+{
+    return vrnApi::GetActiveDrawingContainer()->GetObjects({vlapi::vlDrDrawText}).size();
 }
 
 bool BoxInArea(const Waste& waste, const NRect& box)
@@ -69,18 +77,31 @@ bool BoxInArea(const Waste& waste, const NRect& box)
            std::all_of(std::begin(corners), std::end(corners), [&waste](const NPoint& p) { return InArea(waste, p); });
 }
 
-// The middle of the gabarit lies outside an L-shaped remnant: the label is
-// moved into the outline.
+// The label stands inside the outline: moved in where the middle of the
+// gabarit lies outside an L, kept in the middle of a strip it barely fits.
+// It is the remnant's only text: nothing used to place it stays behind.
 TEST_F(WasteModelOpsTest, LabelStandsInsideTheOutline)
 {
-    model.m_textSize = 20.0;
+    struct Case {
+        double textSize;
+        std::vector<NPoint> outline;
+    };
+    const Case cases[] = {
+        {20.0, {{0, 0}, {600, 0}, {600, 100}, {100, 100}, {100, 600}, {0, 600}}},
+        {5.0, {{0, 0}, {100, 0}, {100, 20}, {0, 20}}},
+    };
     const SheetPtr sheet = AddSheet(0, 0);
-    const NPolygon ell({}, {{0, 0}, {600, 0}, {600, 100}, {100, 100}, {100, 600}, {0, 600}});
-    const WastePtr waste =
-        Waste::Create(vrnApi::CreateMacroByPolygon(ell, L"", static_cast<int>(MacroCommand::Waste)));
-    model.InitWasteParams(waste, sheet, false);
-    model.AddWaste(waste);
-    EXPECT_TRUE(BoxInArea(*waste, LabelBox(*waste)));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.outline.size());
+        model.m_textSize = c.textSize;
+        const WastePtr waste = Waste::Create(
+            vrnApi::CreateMacroByPolygon(NPolygon({}, c.outline), L"", static_cast<int>(MacroCommand::Waste)));
+        model.InitWasteParams(waste, sheet, false);
+        model.AddWaste(waste);
+        EXPECT_EQ(LooseTexts(), 0u);
+        EXPECT_TRUE(BoxInArea(*waste, LabelBox(*waste)));
+        model.ClearWastes();
+    }
 }
 
 // A remnant around a part: the label keeps off the hole the part leaves.

@@ -200,6 +200,7 @@ SmartPtr<I, Traits<I>::iid> Give(T* p) {
 // As Give, unless the failure switch has the call `call` switched off.
 template <class I, class T>
 SmartPtr<I, Traits<I>::iid> Give(std::string_view call, T* p) {
+  const Ref<T> hold(p);  // a new object that is not given goes
   if (Failures::Instance().Fails(call)) return {};
   return Give<I>(p);
 }

@@ -5,11 +5,13 @@
 #include <deque>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "core/Api.h"
+#include "host/Shell.h"
 #include "model/Document2D.h"
 #include "vlhost/HostState.h"
 
@@ -42,6 +44,10 @@ class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationS
   // module is `module`, its file `fileName` in the Libraries folder.
   void RegisterLibrary(const std::wstring& library, const std::wstring& module, const std::wstring& fileName);
   std::wstring ModuleFileName(const std::wstring& module) const;
+  std::wstring LibraryFile(const std::wstring& library) const;
+  std::wstring LibraryFont(const std::wstring& library) const;
+  // Loading of libraries, events, processes and hot points.
+  Shell& GetShell() { return *shell_; }
   std::wstring Text(const std::wstring& module, int id);
 
   // Documents.
@@ -76,6 +82,8 @@ class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationS
   void StopProgressBar() override;
   void EnableUserAccess(bool enable) override;
   void ProcessPendingEvents() override { ++state_.access.pendingEventRuns; }
+  vlapi::IProcessParamPtr CreateProcessParam() override;
+  vlapi::IApplicationEventsPtr GetApplicationEvents() override;
   vlapi::WindowHandle GetMainWindow() override;
   // vlapi::IApplicationServices
   std::wstring GetModuleFileName(vlapi::IResourcesModule* module) override;
@@ -104,6 +112,7 @@ class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationS
   };
   void InstallConverters();
 
+  std::unique_ptr<Shell> shell_;
   std::filesystem::path root_;
   std::filesystem::path resources_;
   HostState state_;

@@ -8,6 +8,7 @@
 
 #include "host/Application.h"
 #include "io/Files.h"
+#include "io/JsonIo.h"
 #include "model/Document3D.h"
 #include "model/Group.h"
 #include "model/Layout.h"
@@ -20,14 +21,7 @@ namespace vlhost {
 
 using nlohmann::json;
 
-namespace {
-
-constexpr const char* kFormat = "vlhost-document";
-constexpr int kVersion = 1;
-
-struct ReadError {
-  std::string what;
-};
+namespace jsonio {
 
 [[noreturn]] void Bad(const std::string& what) { throw ReadError{what}; }
 
@@ -353,16 +347,6 @@ json DocumentJson(Document2D& doc) {
           {"lineStyles", styles}, {"groups", groups}};
 }
 
-void PartJson(const PartData& part, json& out) {
-  out = {{"name", Utf8(part.name)}, {"designation", Utf8(part.designation)}, {"fileName", Utf8(part.fileName)},
-         {"detail", part.detail}, {"children", json::array()}};
-  for (const auto& child : part.children) {
-    json c;
-    PartJson(*child, c);
-    out["children"].push_back(c);
-  }
-}
-
 bool WriteJson(const json& j, const std::wstring& path) {
   std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
   if (!out) return false;
@@ -623,34 +607,17 @@ class Reader {
   int depth_ = 0;
 };
 
-void ReadPart(const json& j, PartData& part) {
-  part.name = Text(j, "name");
-  part.designation = Text(j, "designation");
-  part.fileName = Text(j, "fileName");
-  part.detail = Flag(j, "detail");
-  for (const json& c : List(j, "children")) ReadPart(c, part.Add(L"", true));
-}
+void ReadDocument2D(const json& j, Document2D& doc) { Reader(doc).ReadDocument(j); }
 
-}  // namespace
+}  // namespace jsonio
+
+using namespace jsonio;
 
 bool SaveDocument2D(Document2D& doc, const std::wstring& path) {
   try {
     if (!WriteJson(DocumentJson(doc), path)) return false;
   } catch (const std::exception& e) {
     if (doc.App()) doc.App()->Fail(2, Wide(e.what()));
-    return false;
-  }
-  doc.SetPath(path);
-  return true;
-}
-
-bool SaveDocument3D(Document3D& doc, const std::wstring& path) {
-  try {
-    json top;
-    PartJson(*doc.top, top);
-    if (!WriteJson({{"format", kFormat}, {"version", kVersion}, {"type", doc.DocType()}, {"top", top}}, path))
-      return false;
-  } catch (...) {
     return false;
   }
   doc.SetPath(path);
@@ -671,9 +638,8 @@ vlapi::IVarnelDocumentPtr ReadDocument(Application& app, const std::wstring& pat
       return vlapi::IVarnelDocumentPtr(static_cast<vlapi::IVarnelDocument2D*>(doc.get()));
     }
     if (type == vlapi::vlDocumentPart || type == vlapi::vlDocumentAssembly) {
-      if (j.value("format", "") != kFormat) Bad("not a document of this host");
       Ref<Document3D> doc = Make<Document3D>(&app, type, visible);
-      ReadPart(Field(j, "top"), *doc->top);
+      ReadDocument3D(j, *doc);
       doc->SetPath(path);
       app.Activate(doc.get());
       return vlapi::IVarnelDocumentPtr(static_cast<vlapi::IVarnelDocument3D*>(doc.get()));

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/Registry.h"
 #include "model/LineStyles.h"
 #include "model/Node.h"
 #include "vlhost/HostState.h"
@@ -103,6 +104,9 @@ class Document2D : public Api<DocumentBase, vlapi::IVarnelDocument2D, vlapi::IPr
   void SetProcessRunning(bool running) { processRunning_ = running; }
   // Called when the document closes: its content lets go of it.
   void Dismantle();
+  // Tells the event handlers that the shapes standing in the drawing were
+  // moved, rotated or copied (ObjectsMoved, ObjectsRotated, ObjectsCopied).
+  void Changed(Event event, const std::vector<Ref<Shape>>& shapes);
   // Empties the document before a file is read into it.
   void ClearForReading();
 
@@ -141,7 +145,10 @@ class Document2D : public Api<DocumentBase, vlapi::IVarnelDocument2D, vlapi::IPr
   double GetSearchTolerance() override { return 1.0; }
   vlapi::IVarnelAPIObjectPtr FindObject(double x, double y, double tolerance,
                                         vlapi::IFindObjectParameters* param) override;
-  bool IsProcessRunning() override { return processRunning_; }
+  vlapi::IProcessPtr CreateProcess(int type) override;
+  bool IsProcessRunning() override;
+  vlapi::IDrawingObjectEventsPtr GetDrawingObjectEvents(const std::wstring& owner) override;
+  vlapi::IVarnelDocumentEventsPtr GetDocumentEvents() override;
   void SetTreeRebuild(bool rebuild) override;
   void SetTreeUpdate(bool update) override { switches_.treeUpdate = update; }
   void SetEnableUndo(bool enable) override;

@@ -47,10 +47,14 @@ void CircleShape::Apply(const geom::Transform& t) {
   circle.radius *= t.lengthFactor();
 }
 
+// The ends give the arc's angles about the centre. Ends that coincide there
+// close the arc: it is the whole circle, run from that angle in its direction.
 geom::Curve ArcShape::Geometry() const {
   const double a1 = std::atan2(p1.y - centre.y, p1.x - centre.x);
   const double a2 = std::atan2(p2.y - centre.y, p2.x - centre.x);
-  return geom::Arc{centre, radius, a1, a2, ccw};
+  geom::Arc arc{centre, radius, a1, a2, ccw};
+  if (arc.sweep() == 0) arc.endAngle = a1 + (ccw ? 2 : -2) * geom::kPi;
+  return arc;
 }
 
 void ArcShape::Apply(const geom::Transform& t) {

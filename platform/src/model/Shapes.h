@@ -80,6 +80,7 @@ class CircleShape : public CurveShape<vlapi::ICircle> {
 };
 
 // An arc kept as the host keeps it: centre, two ends, radius and direction.
+// Ends on one ray from the centre make a full circle.
 class ArcShape : public CurveShape<vlapi::IArc> {
  public:
   VLHOST_SHAPE(ArcShape, vlapi::vlDrArc, vlapi::vlObjectArc)
