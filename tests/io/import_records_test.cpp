@@ -1,0 +1,139 @@
+// Part records and their tree, the text patterns, and the dialog's edits.
+#include "io/AssemblyReader.h"
+
+#include "support/host_fixture.h"
+
+namespace {
+
+ImportPartMetaData Record(std::wstring name, double thickness, std::wstring mark = L"", std::wstring path = L"p.v3d")
+{
+    ImportPartMetaData r;
+    r.name = std::move(name);
+    r.mark = std::move(mark);
+    r.thickness = thickness;
+    r.path3D = std::move(path);
+    return r;
+}
+
+std::vector<std::wstring> Names(const NodeThickness& node)
+{
+    std::vector<std::wstring> names;
+    for (const ImportPartMetaData& r : node.datum)
+        names.push_back(r.name);
+    return names;
+}
+
+TEST(ImportRecords, ThicknessNodesMergesAndSorts)
+{
+    NodeMaterial material;
+    for (const ImportPartMetaData& r : {Record(L"A", 2.0), Record(L"B", 2.00005), Record(L"C", 1.5), Record(L"D", 10),
+                                        Record(L"A", 2.0), Record(L"A", 2.0), Record(L"A", 2.0, L"X-1"),
+                                        Record(L"A", 2.0, L"", L"q.v3d")})
+        material.Add(r);
+    ASSERT_EQ(material.nodes.size(), 3u);
+    material.SortByThickness();
+    EXPECT_EQ(material.nodes[0].name, L"1.5");
+    EXPECT_EQ(material.nodes[1].name, L"10");  // texts: 10 before 2
+    EXPECT_EQ(material.nodes[2].name, L"2");
+    NodeThickness& two = material.nodes[2];
+    two.SortByName();
+    EXPECT_EQ(Names(two), (std::vector<std::wstring>{L"A", L"A", L"A", L"B"}));
+    EXPECT_EQ(two.datum[0].count, 3) << "the same part met three times";
+    EXPECT_EQ(two.datum[1].GetFullName(), L"A (X-1)");
+    EXPECT_EQ(two.datum[2].path3D, L"q.v3d");
+    EXPECT_TRUE(two.EquilThickness(Record(L"E", 2.00009)));
+    EXPECT_FALSE(two.EquilThickness(Record(L"E", 2.0001)));
+
+    // Bodies of one part whose flat patterns differ stay apart; equal ones count.
+    NodeThickness node;
+    ImportPartMetaData small = Record(L"P", 2);
+    small.curves.emplace_back(new MbLineSegment({0, 0}, {10, 0}));
+    ImportPartMetaData moved = small;
+    moved.curves = {SPtr<MbCurve>(new MbLineSegment({5, 5}, {15, 5}))};
+    ImportPartMetaData large = small;
+    large.curves = {SPtr<MbCurve>(new MbLineSegment({0, 0}, {20, 0}))};
+    for (const ImportPartMetaData& r : {small, moved, large})
+        node.Add(r);
+    ASSERT_EQ(node.datum.size(), 2u);
+    EXPECT_EQ(node.datum[0].count, 2);
+    EXPECT_EQ(node.datum[1].count, 1);
+}
+
+TEST(ImportRecords, EqualNamesAreRenamedUntilAllDiffer)
+{
+    const std::vector<std::pair<std::vector<std::wstring>, std::vector<std::wstring>>> cases = {
+        {{L"B", L"A", L"B"}, {L"B_1", L"A", L"B_2"}},
+        {{L"A", L"A", L"A_1"}, {L"A_1_1", L"A_2", L"A_1_2"}},
+        {{L"A", L"A", L"A_2"}, {L"A_1", L"A_2_1", L"A_2_2"}},
+        {{L"A"}, {L"A"}},
+    };
+    for (const auto& [before, after] : cases) {
+        NodeThickness node;
+        for (const std::wstring& name : before)
+            node.datum.push_back(Record(name, 1));
+        node.RenameEquilDatum();
+        EXPECT_EQ(Names(node), after);
+    }
+}
+
+TEST(ImportRecords, PatternsTakeThePartsValues)
+{
+    AssemblyReader reader;
+    ImportPartMetaData part = Record(L"A-1", 2.5, L"КР-01");
+    part.material = L"Сталь 3";
+    part.count = 12;
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"Наименование", L"A-1"},
+        {L"Наименование_Толщина", L"A-1_2.5"},
+        {L"Кол-во_шт", L"12_шт"},
+        {L"Обозначение Материал", L"КР-01 Сталь 3"},
+        {L"деталь", L"деталь"},
+    };
+    for (const auto& [pattern, text] : cases)
+        EXPECT_EQ(reader.CreateStringFromPattern(pattern, part), text);
+    part.thickness = 3;
+    EXPECT_EQ(reader.CreateStringFromPattern(L"Толщина", part), L"3");
+    part.thickness = 0.00001;
+    EXPECT_EQ(reader.CreateStringFromPattern(L"Толщина", part), L"1e-05");
+}
+
+using ImportEditsTest = hosttest::HostTest;
+
+TEST_F(ImportEditsTest, EditsReachTheRecordOrAreRefusedWithAMessage)
+{
+    AssemblyReader reader;
+    reader.m_dataTree.push_back(NodeMaterial{L"Сталь 3", {}});
+    reader.m_dataTree[0].Add(Record(L"A", 2));
+    reader.m_dataTree[0].Add(Record(L"B", 2));
+    reader.UpdateImportPartMetaDatum();
+    struct Case {
+        bool thickness;  // else the count
+        std::wstring text;
+        double value;    // what the record holds afterwards
+        bool refused;
+    };
+    const Case cases[] = {
+        {true, L" 2,5 мм", 2.5, false}, {true, L"abc", 2.5, true}, {true, L"0", 2.5, true},
+        {true, L"-1", 2.5, true},       {true, L"1e999", 2.5, true}, {true, L"3e-1", 0.3, false},
+        {false, L"3 шт", 3, false},     {false, L"0", 3, true},     {false, L"99999999999", 3, true},
+        {false, L"x", 3, true},
+    };
+    for (const Case& c : cases) {
+        const size_t messages = Messages().size();
+        if (c.thickness)
+            reader.SetDatathickness(1, c.text);
+        else
+            reader.SetDataCount(1, c.text);
+        const ImportPartMetaData& record = reader.m_metaDatum[1];
+        EXPECT_EQ(c.thickness ? record.thickness : record.count, c.value) << vlhost::Host::Utf8(c.text);
+        EXPECT_EQ(Messages().size(), messages + (c.refused ? 1 : 0)) << vlhost::Host::Utf8(c.text);
+    }
+    reader.SetDataMaterial(0, L"Сталь 45");
+    EXPECT_EQ(reader.m_dataTree[0].name, L"Сталь 3") << "the record keeps its place";
+    EXPECT_EQ(reader.m_metaDatum[0].material, L"Сталь 45");
+    reader.SetDataName(5, L"Z");
+    reader.SetDataCount(5, L"abc");
+    EXPECT_EQ(Messages().size(), 7u) << "a row that does not exist changes nothing, says nothing";
+}
+
+}  // namespace
