@@ -117,7 +117,7 @@ std::wstring Prepare(const std::wstring& outFolder, const DxfReader& read, fs::p
 {
     if (outFolder.empty())
         return kNoOutputFolder;
-    folder = vrnApi::detail::PathOf(outFolder);
+    folder = importfiles::OutputFolder(outFolder);
     bool made = false;
     if (!importfiles::EnsureFolder(folder, made))
         return importfiles::kNoFolder;

@@ -85,7 +85,7 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
 {
     if (m_pathOutFolder.empty())
         return Show(kNoOutputFolder, vlapi::vlMBIconError);
-    const fs::path out = vrnApi::detail::PathOf(m_pathOutFolder);
+    const fs::path out = importfiles::OutputFolder(m_pathOutFolder);
     importfiles::Refusals skipped;
     importfiles::Refusals failed;
     size_t written = 0;

@@ -25,6 +25,13 @@ bool IsUsableComponent(const std::wstring& component)
     return !component.empty() && component != L"." && component != L"..";
 }
 
+fs::path OutputFolder(std::wstring text)
+{
+    while (text.size() > 1 && text.back() == L'\\')
+        text.pop_back();
+    return vrnApi::detail::PathOf(text);
+}
+
 bool IsInside(const fs::path& folder, const fs::path& path)
 {
     std::error_code ec;

@@ -29,6 +29,10 @@ std::wstring CleanComponent(std::wstring name);
 // and not "..".
 bool IsUsableComponent(const std::wstring& component);
 
+// The output folder a caller names; a trailing backslash, as the host's
+// folder dialog of another system ends a folder with, is dropped.
+std::filesystem::path OutputFolder(std::wstring text);
+
 // Whether `path` lies inside `folder` (both made absolute and normal first).
 bool IsInside(const std::filesystem::path& folder, const std::filesystem::path& path);
 

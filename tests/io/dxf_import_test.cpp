@@ -207,7 +207,8 @@ TEST_F(DxfImportTest, FilesAroundTheRunSurviveAndEqualNamesDoNotOverwrite)
     std::vector<FileMetaParams> entries = Entries({"bulges.dxf", "duplicate_lines.dxf"});
     entries.push_back({Wide(root / "copy" / "bulges.dxf"), L"", 1, 0.0});
     const size_t before = host->State().messages.size();
-    Import(entries, m_read);
+    NestingModel model;
+    dxfimport::ImportFiguresFromDxf(model, entries, Wide(out) + L"\\", m_read);  // as a folder dialog ends it
     EXPECT_EQ(Closing(before), L"") << "nothing refused, nothing to say";
     EXPECT_EQ(fs::file_size(out / "other.vfw"), 4u);
     EXPECT_GT(fs::file_size(out / "bulges.vfw"), 3u) << "the run's own file replaces an earlier one";
