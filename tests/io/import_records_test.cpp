@@ -136,4 +136,48 @@ TEST_F(ImportEditsTest, EditsReachTheRecordOrAreRefusedWithAMessage)
     EXPECT_EQ(Messages().size(), 7u) << "a row that does not exist changes nothing, says nothing";
 }
 
+// Kernel curves drawn into a drawing keep their kind, their ends and their
+// way round; a box's largest face is the one the unbending falls back on.
+TEST_F(ImportEditsTest, KernelCurvesBecomeHostObjectsOfTheirKind)
+{
+    const double pi = 3.14159265358979323846;
+    const SPtr<MbCurve> curves[] = {
+        SPtr<MbCurve>(new MbLineSegment({0, 0}, {10, 0})),
+        SPtr<MbCurve>(new MbArc({50, 50}, 5, 0, 2 * pi)),
+        SPtr<MbCurve>(new MbArc({0, 50}, 10, pi / 2, 1.5 * pi)),  // 270 degrees from the top
+        SPtr<MbCurve>(new MbNurbs(3, {{0, 0}, {1, 2}, {3, 2}, {4, 0}}, {1, 1, 1, 1}, {0, 0, 0, 0, 1, 1, 1, 1}, false)),
+    };
+    const int kinds[] = {vlapi::vlDrLineSeg, vlapi::vlDrCircle, vlapi::vlDrArc, vlapi::vlDrNurbs};
+    AssemblyReader reader;
+    for (const SPtr<MbCurve>& curve : curves)
+        reader.DrawCurve(Container(), curve, 1, 8);
+    const vlapi::DrawingObjectList drawn = Container()->GetObjects({vlapi::vlAllObj});
+    ASSERT_EQ(drawn.size(), std::size(kinds));
+    for (size_t i = 0; i < drawn.size(); ++i) {
+        EXPECT_EQ(drawn[i]->GetType(), kinds[i]);
+        EXPECT_EQ(drawn[i]->GetLayer(), 1);
+        EXPECT_EQ(drawn[i]->GetStyle(), 8);
+    }
+    vlapi::ICurve2DPtr arc = drawn[2]->GetCurve();
+    NPoint start, end, middle;
+    arc->GetPoint(arc->GetParamMin(), start.x, start.y);
+    arc->GetPoint(arc->GetParamMax(), end.x, end.y);
+    arc->GetPoint((arc->GetParamMin() + arc->GetParamMax()) / 2, middle.x, middle.y);
+    EXPECT_EQ(start, (NPoint{0, 60}));
+    EXPECT_EQ(end, (NPoint{10, 50}));
+    EXPECT_EQ(middle, (NPoint{-10 / std::sqrt(2.0), 50 - 10 / std::sqrt(2.0)})) << "the long way round";
+    EXPECT_NEAR(arc->GetLength(), 1.5 * pi * 10, 1e-6);
+    vlapi::INurbsPtr nurbs(drawn[3]);
+    EXPECT_EQ(nurbs->GetPoints(), (std::vector<double>{0, 0, 1, 2, 3, 2, 4, 0}));
+    EXPECT_EQ(nurbs->GetKnots(), (std::vector<double>{0, 0, 0, 0, 1, 1, 1, 1}));
+    EXPECT_EQ(nurbs->GetDegree(), 3);
+
+    const SPtr<MbSolid> box(MakeBox(MbPlacement3D(), 100, 50, 2));
+    const SPtr<MbFace> largest = AssemblyReader::GetMaxFaceFromSolid(box);
+    ASSERT_TRUE(largest);
+    MbCube cube;
+    largest->AddYourGabaritTo(cube);
+    EXPECT_NEAR(cube.GetLengthX() * cube.GetLengthY(), 5000.0, 1e-9);
+}
+
 }  // namespace
