@@ -3,6 +3,7 @@
 // the fragments written in sub-folders and loaded as figures, and the edits
 // of the import dialog.
 #include "io/AssemblyReader.h"
+#include "io/import_pictures.h"
 #include "io/KernelCurveDrawing.h"
 #include "io/PartMarking.h"
 
@@ -334,10 +335,7 @@ TEST_F(AssemblyImportTest, FragmentsInSubFoldersLoadAsFiguresAndNothingElseIsTou
         }
         fragment->Close(0);
     }
-    if (const char* keep = std::getenv("NESTING_IMPORT_SVG")) {
-        model.ArrangeFiguresInContainer(true, false);
-        vlhost::Host::WriteSvg(doc, fs::path(keep) / "assembly_parts.svg");
-    }
+    KeepPicture(model, doc, "assembly_parts");
 }
 
 TEST_F(AssemblyImportTest, APartFileGivesNoTreeButItsFlatPatternReadAgain)

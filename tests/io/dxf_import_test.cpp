@@ -3,6 +3,7 @@
 // area, count, thickness and material, or a refusal named in the one closing
 // message.
 #include "io/DxfImport.h"
+#include "io/import_pictures.h"
 #include "io/DxfPartTexts.h"
 
 #include "host/NestingResources.h"
@@ -174,8 +175,7 @@ TEST_F(DxfImportTest, EachFileGivesAFigureOrARefusalNamedInOneMessage)
         EXPECT_EQ(figure->m_count, c.count);
     }
     EXPECT_EQ(model.m_figures.size(), 1u + 1u + 1u + 4u) << "the texts part comes four times";
-    if (const char* keep = std::getenv("NESTING_IMPORT_SVG"))
-        vlhost::Host::WriteSvg(doc, fs::path(keep) / "dxf_parts.svg");
+    KeepPicture(model, doc, "dxf_parts");
 }
 
 TEST_F(DxfImportTest, LayersFollowLineStylesAndTextsStayOnTheirLayer)
