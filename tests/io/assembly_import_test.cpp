@@ -133,7 +133,7 @@ protected:
         vlapi::IVarnelDocument3DPtr assembly = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
         vlhost::PartData& top = *vlhost::Host::Tree(assembly);
         tp::AddAssembly(top);
-        vlhost::PartData& odd = top.Add(L"Заглушка", true);
+        vlhost::PartData& odd = top.Add(L"Заглушка:1", true);
         odd.designation = L"З-1/2";
         odd.material = L"../x";
         odd.fileName = L"Заглушка.v3d";
@@ -185,7 +185,7 @@ TEST_F(AssemblyImportTest, RecordsTreeAndFlatPatternsFollowTheClosedForms)
     const tp::TestPart twoBends = tp::TwoBends();
     EXPECT_NEAR(bracket.flat.Length(), 105.969, 0.001);
     const ExpectedRecord expected[] = {
-        {L".. x", L"2", L"Заглушка", L"З-1/2", 1, true, &plate},
+        {L".. x", L"2", L"Заглушка 1", L"З-1/2", 1, true, &plate},
         {L"AISI 304 08Х18Н10", L"10", L"Швеллер", L"ШВ-02", 1, true, &channel},
         {L"Сталь 3", L"2", L"Кронштейн", L"КР-01", 2, true, &bracket},
         {L"Сталь 3", L"2", L"Кронштейн повёрнутый", L"КР-01", 1, true, &bracket},
@@ -213,6 +213,7 @@ TEST_F(AssemblyImportTest, RecordsTreeAndFlatPatternsFollowTheClosedForms)
                 EXPECT_EQ(part.count, e.count);
                 EXPECT_EQ(part.unfolded, e.unfolded);
                 EXPECT_EQ(part.path2D, L"");
+                EXPECT_EQ(part.path3D, (e.name == L"Заглушка 1" ? L"Заглушка" : e.name) + L".v3d");
                 EXPECT_EQ(reader.GetImportPartMetaData(static_cast<int32_t>(row)), &part);
                 EXPECT_EQ(reader.m_metaDatum[row].name, part.name);
                 ++row;
@@ -271,7 +272,7 @@ TEST_F(AssemblyImportTest, FragmentsInSubFoldersLoadAsFiguresAndNothingElseIsTou
     };
     const double plateArea = tp::HolePlate().flat.area;
     const Written written[] = {
-        {out / ".. x" / "2" / "Заглушка.vfw", L".. x", 2, 1, plateArea, 5, 0},
+        {out / ".. x" / "2" / "Заглушка 1.vfw", L".. x", 2, 1, plateArea, 5, 0},
         {out / "AISI 304 08Х18Н10" / "10" / "Швеллер.vfw", L"AISI 304 08Х18Н10", 10, 1,
          tp::UChannel(10, 10, 0.4, 100, 60, 40, 80).flat.area, 1, 4},
         {out / "Сталь 3" / "2" / "Кронштейн.vfw", L"Сталь 3", 2, 2, tp::LBracket().flat.area, 2, 2},
