@@ -67,8 +67,7 @@ public:
             if (vlapi::ITextPtr text{obj})
                 values.Read(text->GetText());
         }
-        int dropped = 0;
-        const std::wstring problem = CheckOutline(fragment.Get(), view, dropped);
+        const std::wstring problem = CheckOutline(fragment.Get(), view);
         if (!problem.empty())
             return problem;
         for (const std::wstring& text : values.unreadable)

@@ -100,7 +100,7 @@ void SortOntoLayers(const vlapi::IViewPtr& view)
         PutOnLayer(objects[i], targets[i]);
 }
 
-std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view, int& dropped)
+std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view)
 {
     const vlapi::IDrawingContainerPtr container(view);
     const double arrow = NestingSetting::m_instance.m_tolerance;
@@ -118,12 +118,10 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
             return kUnreadable;
         const bool again = std::any_of(kept.begin(), kept.end(),
                                        [&](const vrnApi::CurveChord& k) { return SameCurve(k, chord); });
-        if (again) {
+        if (again)
             obj->Delete();
-            ++dropped;
-        } else {
+        else
             kept.push_back(chord);
-        }
     }
     if (kept.empty())
         return kNoOutline;
