@@ -1,10 +1,16 @@
 #include "api/DxfImportLink.h"
 
+#include "io/ConverterDXF.h"
 #include "io/DxfImport.h"
 
-// The host's DXF converter is not connected yet: without a reader every file
-// is reported as not imported.
 void ImportDxfFiles(NestingModel& model, std::vector<FileMetaParams>& files, const std::wstring& outPath)
 {
-    dxfimport::ImportFiguresFromDxf(model, files, outPath, nullptr);
+    if (files.empty())
+        return;
+    // One converter for the whole run, reading into the document active at each call.
+    ConverterDXF converter;
+    dxfimport::DxfReader read;
+    if (converter.Init(true, true))
+        read = [&converter](const std::wstring& path) { return converter.Convert(path, std::wstring()); };
+    dxfimport::ImportFiguresFromDxf(model, files, outPath, read);
 }

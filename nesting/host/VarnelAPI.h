@@ -143,6 +143,9 @@ void GetGeomObjectsFromGroup(reference group, std::vector<vlapi::IDrawingObjectP
 void DecomposeDrawingObject(vlapi::IDrawingObjectPtr object, double arrow, std::vector<vlapi::IDrawingObjectPtr>& objs);
 void GetTextObjectsFromActiveDoc(std::vector<vlapi::IDrawingTextPtr>& text);
 void GetObjectGabarit(vlapi::IVarnelAPIObjectPtr obj, NRect& rc);
+// The closed outlines the curves make, each approximated by segments,
+// appended to `polygons`, which is then sorted largest box first.
+void BordersOfCurves(const std::vector<vlapi::IDrawingObjectPtr>& objs, std::vector<NPolygonPtr>& polygons);
 void InitBordersFromGroup(reference group, std::vector<NPolygonPtr>& polygons);
 
 // ---- Offset polygons computed by the host

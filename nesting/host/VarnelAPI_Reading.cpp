@@ -85,10 +85,8 @@ void GetObjectGabarit(vlapi::IVarnelAPIObjectPtr obj, NRect& rc)
     rc.pTop = {x2, y2};
 }
 
-void InitBordersFromGroup(reference group, std::vector<NPolygonPtr>& polygons)
+void BordersOfCurves(const std::vector<vlapi::IDrawingObjectPtr>& objs, std::vector<NPolygonPtr>& polygons)
 {
-    std::vector<vlapi::IDrawingObjectPtr> objs;
-    GetGeomObjectsFromGroup(group, objs);
     std::vector<NSegmentPtr> segments;
     for (const vlapi::IDrawingObjectPtr& obj : objs)
         ApproximateObjectByLineSegments(obj, segments);
@@ -99,10 +97,18 @@ void InitBordersFromGroup(reference group, std::vector<NPolygonPtr>& polygons)
         if (!polygon)
             continue;
         polygon->DelColinearPoints();
+        polygon->UpdateGabarit();
         if (!polygon->m_points.empty())
             polygons.push_back(polygon);
     }
     detail::SortByGabaritArea(polygons);
+}
+
+void InitBordersFromGroup(reference group, std::vector<NPolygonPtr>& polygons)
+{
+    std::vector<vlapi::IDrawingObjectPtr> objs;
+    GetGeomObjectsFromGroup(group, objs);
+    BordersOfCurves(objs, polygons);
 }
 
 }  // namespace vrnApi

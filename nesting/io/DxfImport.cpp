@@ -45,17 +45,17 @@ public:
         const fs::path target = m_names.Reserve(m_folder, base, L".vfw");
         if (!importfiles::IsInside(m_folder, target))
             return importfiles::kOutsideFolder;
-        if (importfiles::OpenDocument(target))
-            return importfiles::kOpenInHost;
+        if (outputs::OpenDocument(target))
+            return outputs::kOpenInHost;
 
-        importfiles::HiddenDocument fragment(vlapi::vlDocumentFragment);
+        importfiles::HiddenFragment fragment;
         if (!fragment.Get())
-            return importfiles::kNoDocument;
+            return outputs::kNoDocument;
         if (!fragment.IsActive())
             return importfiles::kNotActive;
         vlapi::IViewPtr view = CurrentView(fragment.Get());
         if (!view)
-            return importfiles::kNoDocument;
+            return outputs::kNoDocument;
         if (!m_read(entry.m_path))
             return kNotRead;
         if (!fragment.IsActive())
@@ -80,19 +80,20 @@ public:
         vrnApi::SetMaterialPropertyToDocument(filled.m_material);
         vrnApi::SetActiveSysLayer(0);
         std::wstring reason;
-        if (!importfiles::SaveDocument(fragment.Get(), target, reason))
+        outputs::PendingFile file(target);
+        if (!outputs::SaveInPlace(fragment.Get(), file, reason))
             return reason;
         entry = filled;
         return {};
     }
 
-    const importfiles::Refusals& Notes() const { return m_notes; }
+    const outputs::FailureList& Notes() const { return m_notes; }
 
 private:
     fs::path m_folder;
     const DxfReader& m_read;
     importfiles::UniqueNames m_names;
-    importfiles::Refusals m_notes;
+    outputs::FailureList m_notes;
 };
 
 // The model's progress bar, removed whatever way the run ends.
@@ -117,9 +118,8 @@ std::wstring Prepare(const std::wstring& outFolder, const DxfReader& read, fs::p
     if (outFolder.empty())
         return kNoOutputFolder;
     folder = importfiles::OutputFolder(outFolder);
-    bool made = false;
-    if (!importfiles::EnsureFolder(folder, made))
-        return importfiles::kNoFolder;
+    if (!outputs::EnsureFolder(folder))
+        return outputs::kNoFolder;
     return read ? std::wstring() : std::wstring(kNoConverter);
 }
 
@@ -130,10 +130,10 @@ void ImportFiguresFromDxf(NestingModel& model, std::vector<FileMetaParams>& file
 {
     if (files.empty())
         return;
-    importfiles::Refusals refused;
+    outputs::FailureList refused;
     fs::path folder;
     const std::wstring common = Prepare(outFolder, read, folder);
-    importfiles::Refusals notes;
+    outputs::FailureList notes;
     if (!common.empty()) {
         for (const FileMetaParams& entry : files)
             refused.Add(entry.m_path, common);

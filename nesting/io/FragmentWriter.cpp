@@ -40,27 +40,6 @@ void Show(const std::wstring& text, int flags)
         application->MessageBox(text, std::wstring(), flags, 0, 0);
 }
 
-// The folders a run made, removed again at its end when they stayed empty.
-class MadeFolders {
-public:
-    bool Ensure(const fs::path& folder)
-    {
-        bool made = false;
-        const bool ok = importfiles::EnsureFolder(folder, made);
-        if (made)
-            m_made.push_back(folder);
-        return ok;
-    }
-    ~MadeFolders()
-    {
-        for (auto it = m_made.rbegin(); it != m_made.rend(); ++it)
-            importfiles::RemoveIfEmpty(*it);
-    }
-
-private:
-    std::vector<fs::path> m_made;
-};
-
 // `folder` / the cleaned `name`; `folder` itself when the name names nothing.
 fs::path SubFolder(const fs::path& folder, const std::wstring& name)
 {
@@ -86,11 +65,11 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
     if (m_pathOutFolder.empty())
         return Show(kNoOutputFolder, vlapi::vlMBIconError);
     const fs::path out = importfiles::OutputFolder(m_pathOutFolder);
-    importfiles::Refusals skipped;
-    importfiles::Refusals failed;
+    outputs::FailureList skipped;
+    outputs::FailureList failed;
     size_t written = 0;
     {
-        MadeFolders folders;
+        importfiles::MadeFolders folders;
         importfiles::UniqueNames names;
         for (NodeMaterial& material : m_dataTree) {
             const fs::path materialFolder = isCreateDirs ? SubFolder(out, material.name) : out;
@@ -116,15 +95,15 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                         continue;
                     }
                     if (!folders.Ensure(folder)) {
-                        failed.Add(name, importfiles::kNoFolder);
+                        failed.Add(name, outputs::kNoFolder);
                         continue;
                     }
                     const fs::path path = names.Reserve(folder, file, L".vfw");
                     std::wstring reason;
                     if (!importfiles::IsInside(out, path))
                         reason = importfiles::kOutsideFolder;
-                    else if (importfiles::OpenDocument(path))
-                        reason = importfiles::kOpenInHost;
+                    else if (outputs::OpenDocument(path))
+                        reason = outputs::kOpenInHost;
                     if (reason.empty()) {
                         ImportPartMetaData target = part;
                         target.path2D = vrnApi::detail::TextOf(path);
@@ -152,16 +131,16 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
 
 std::wstring AssemblyReader::CreateFragment(const ImportPartMetaData& data)
 {
-    importfiles::HiddenDocument fragment(vlapi::vlDocumentFragment);
+    importfiles::HiddenFragment fragment;
     if (!fragment.Get())
-        return importfiles::kNoDocument;
+        return outputs::kNoDocument;
     if (!fragment.IsActive())
         return importfiles::kNotActive;
     const vlapi::IViewsPtr views = vrnApi::detail::ViewsOf(fragment.Get());
     const vlapi::IViewPtr view = views ? views->GetActiveView() : nullptr;
     const vlapi::IDrawingContainerPtr container(view);
     if (!container)
-        return importfiles::kNoDocument;
+        return outputs::kNoDocument;
     hostAccess::EnsureLayer(view->GetLayers(), kTextLayer, vrnApi::LoadStr(IDS_NAME_TEXT_LAYER));
     for (const SPtr<MbCurve>& curve : data.curves)
         DrawCurve(container, curve, 0, kOutlineStyle);
@@ -177,6 +156,7 @@ std::wstring AssemblyReader::CreateFragment(const ImportPartMetaData& data)
     }
     vrnApi::SetActiveSysLayer(0);
     std::wstring reason;
-    importfiles::SaveDocument(fragment.Get(), vrnApi::detail::PathOf(data.path2D), reason);
+    outputs::PendingFile file(vrnApi::detail::PathOf(data.path2D));
+    outputs::SaveInPlace(fragment.Get(), file, reason);
     return reason;
 }

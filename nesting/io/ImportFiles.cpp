@@ -48,86 +48,53 @@ bool IsInside(const fs::path& folder, const fs::path& path)
     return f != full.end();
 }
 
-bool EnsureFolder(const fs::path& folder, bool& made)
-{
-    std::error_code ec;
-    made = fs::create_directories(folder, ec) && !ec;
-    return fs::is_directory(folder, ec);
-}
-
-void RemoveIfEmpty(const fs::path& folder)
-{
-    std::error_code ec;
-    if (fs::is_directory(folder, ec) && fs::is_empty(folder, ec) && !ec)
-        fs::remove(folder, ec);
-}
-
 fs::path UniqueNames::Reserve(const fs::path& folder, const std::wstring& base, const std::wstring& extension)
 {
-    fs::path path = folder / vrnApi::detail::PathOf(base + extension);
-    for (int n = 2; m_used.count(path.lexically_normal()) != 0; ++n)
-        path = folder / vrnApi::detail::PathOf(base + L"_" + std::to_wstring(n) + extension);
-    m_used.insert(path.lexically_normal());
-    return path;
+    const std::wstring name = m_books[folder.lexically_normal()].Reserve(base, {extension});
+    return folder / vrnApi::detail::PathOf(name + extension);
 }
 
-HiddenDocument::HiddenDocument(int type)
+MadeFolders::~MadeFolders()
 {
-    vlapi::IDocumentsPtr documents = application ? application->GetDocuments() : nullptr;
-    if (!documents)
-        return;
-    m_source = application->GetActiveDocument();
-    vlapi::IVarnelDocumentPtr made = documents->Add(type, false);
-    m_document = vlapi::IVarnelDocument2DPtr(made);
-    if (made && !m_document)
-        made->Close(0);
-}
-
-HiddenDocument::~HiddenDocument()
-{
-    if (m_document) {
-        m_document->Close(0);
-        m_document = nullptr;
+    for (auto it = m_made.rbegin(); it != m_made.rend(); ++it) {
+        std::error_code ec;
+        if (fs::is_directory(*it, ec) && fs::is_empty(*it, ec) && !ec)
+            fs::remove(*it, ec);
     }
-    if (m_source)
-        m_source->Activate();
 }
 
-bool HiddenDocument::IsActive() const
+bool MadeFolders::Ensure(const fs::path& folder)
 {
-    return m_document && application &&
-           vlapi::IAPIObjectPtr(application->GetActiveDocument()) == vlapi::IAPIObjectPtr(m_document);
-}
-
-vlapi::IVarnelDocumentPtr OpenDocument(const fs::path& path)
-{
-    vlapi::IDocumentsPtr documents = application ? application->GetDocuments() : nullptr;
-    return documents ? documents->FindDocument(vrnApi::detail::TextOf(path)) : nullptr;
-}
-
-bool SaveDocument(const vlapi::IVarnelDocumentPtr& doc, const fs::path& target, std::wstring& reason)
-{
+    std::vector<fs::path> missing;
     std::error_code ec;
-    const fs::path temp = target.parent_path() / ("." + target.filename().string() + ".part");
-    fs::remove(temp, ec);
-    const bool saved = doc && doc->SaveAs(vrnApi::detail::TextOf(temp)) && fs::is_regular_file(temp, ec) &&
-                       fs::file_size(temp, ec) > 0 && !ec;
-    if (saved)
-        fs::rename(temp, target, ec);
-    if (!saved || ec) {
-        fs::remove(temp, ec);
-        reason = kNotSaved;
-        return false;
+    for (fs::path p = folder; !p.empty() && !fs::exists(p, ec); p = p.parent_path()) {
+        missing.push_back(p);
+        if (p == p.parent_path())
+            break;
     }
-    return true;
+    const bool ok = outputs::EnsureFolder(folder);
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        if (fs::is_directory(*it, ec))
+            m_made.push_back(*it);
+    }
+    return ok;
 }
 
-std::wstring Refusals::Text(const std::wstring& heading) const
+HiddenFragment::HiddenFragment()
+    : HiddenFragment(application ? application->GetActiveDocument() : nullptr)
 {
-    std::wstring text = heading;
-    for (const std::wstring& line : m_lines)
-        text += L"\n" + line;
-    return text;
+}
+
+HiddenFragment::HiddenFragment(vlapi::IVarnelDocumentPtr source)
+    : m_document(outputs::NewHiddenDocument(vlapi::vlDocumentFragment), std::move(source), 0)
+    , m_fragment(m_document.Get())
+{
+}
+
+bool HiddenFragment::IsActive() const
+{
+    return m_fragment && application &&
+           vlapi::IAPIObjectPtr(application->GetActiveDocument()) == vlapi::IAPIObjectPtr(m_fragment);
 }
 
 }  // namespace importfiles

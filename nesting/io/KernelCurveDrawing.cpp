@@ -1,7 +1,6 @@
 #include "io/KernelCurveDrawing.h"
 
 #include "host/VarnelAPI.h"
-#include "host/VarnelAPI_Detail.h"
 #include "io/AssemblyReader.h"
 #include "model/NestingSetting.h"
 
@@ -63,21 +62,7 @@ void InitBordersFromContainer(const vlapi::IDrawingContainerPtr& container, std:
 {
     std::vector<vlapi::IDrawingObjectPtr> objects;
     vrnApi::GetCurveObjects(container, objects, NestingSetting::m_instance.m_tolerance);
-    std::vector<NSegmentPtr> segments;
-    for (const vlapi::IDrawingObjectPtr& obj : objects)
-        vrnApi::ApproximateObjectByLineSegments(obj, segments);
-    std::vector<NContourPtr> contours;
-    CreateContinuousContours(segments, contours);
-    for (const NContourPtr& contour : contours) {
-        NPolygonPtr polygon = contour->CreatePolygon();
-        if (!polygon)
-            continue;
-        polygon->DelColinearPoints();
-        polygon->UpdateGabarit();
-        if (!polygon->m_points.empty())
-            borders.push_back(polygon);
-    }
-    vrnApi::detail::SortByGabaritArea(borders);
+    vrnApi::BordersOfCurves(objects, borders);
 }
 
 }  // namespace flatpattern

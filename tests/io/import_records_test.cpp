@@ -180,4 +180,18 @@ TEST_F(ImportEditsTest, KernelCurvesBecomeHostObjectsOfTheirKind)
     EXPECT_NEAR(cube.GetLengthX() * cube.GetLengthY(), 5000.0, 1e-9);
 }
 
+// The reader hands DXF files to its model's import, the user kept out meanwhile.
+TEST_F(ImportEditsTest, DxfFilesGoThroughTheReadersModel)
+{
+    std::vector<FileMetaParams> files{{vlhost::Host::Wide(NESTING_SOURCE_DIR "/tests/data/dxf/parts/bulges.dxf"), L"", 1, 0.0}};
+    AssemblyReader reader;
+    reader.ImportFromDXF(files, L"CADMATIC");  // no model yet: nothing
+    EXPECT_EQ(State().access.offs, 0);
+    reader.Init(L"", File("out"));
+    reader.ImportFromDXF(files, L"CADMATIC");
+    EXPECT_TRUE(std::filesystem::exists(root / "out" / "bulges.vfw"));
+    EXPECT_EQ(State().access.offs, 1);
+    EXPECT_TRUE(State().access.enabled);
+}
+
 }  // namespace
