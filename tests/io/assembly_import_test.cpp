@@ -346,6 +346,7 @@ TEST_F(AssemblyImportTest, APartFileGivesNoTreeButItsFlatPatternReadAgain)
     top.name = L"Кронштейн";
     top.unfold = true;
     ASSERT_EQ(top.AddSheet(tp::LBracket().recipe), L"");
+    ASSERT_EQ(top.AddBlock(40, 30, 20), L"");
     const fs::path path = root / "Кронштейн.v3d";
     ASSERT_TRUE(part->SaveAs(Wide(path)));
     part->Close(0);
@@ -365,6 +366,18 @@ TEST_F(AssemblyImportTest, APartFileGivesNoTreeButItsFlatPatternReadAgain)
     const Measured m = Measure(record);
     EXPECT_NEAR(m.area, tp::LBracket().flat.area, tp::LBracket().flat.area * 1e-4);
     EXPECT_EQ(record.bends.size(), 2u);
+
+    // A flat body read in the plane of its largest face, without unbending.
+    bool wasOpen = false;
+    vlapi::IVarnelDocument3DPtr opened = vrnApi::GetVarnel3DDocument(Wide(path), wasOpen);
+    const vlapi::BodyList bodies = vlapi::IFeaturePtr(opened->GetTopPart())->GetResultBodies();
+    ASSERT_EQ(bodies.size(), 2u);
+    CurvesVector curves, bends;
+    EXPECT_TRUE(AssemblyReader::UnbendBodyByRectifyFace(bodies[1], L"Корпус", curves, bends));
+    EXPECT_EQ(curves.size(), 4u);
+    record.curves = curves;
+    EXPECT_NEAR(Measure(record).area, 40.0 * 30.0, 1e-6);
+    opened->Close(0);
 }
 
 // A fragment that is not the host's active document receives nothing: the
