@@ -81,8 +81,9 @@ TEST_F(SourceDataTest, EachNestingKindShowsItsControlsAndCaptions)
         {L"Зазор между деталями", L"Зазор между деталями", true, true},
     };
     for (const bool linear : {false, true}) {
-        if (linear)
+        if (linear) {
             ASSERT_TRUE(Linear(true));
+        }
         for (const Row& r : rows) {
             const std::wstring caption = linear ? r.linear : r.figure;
             EXPECT_EQ(Shown(caption), linear ? r.inLinear : r.inFigure) << vlhost::Host::Utf8(caption) << linear;
@@ -393,8 +394,9 @@ TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
         ASSERT_TRUE(user->Press(Details(), 7205));
         EXPECT_EQ(Process().m_LNEditor.m_details.size(), c.details) << c.text;
         EXPECT_EQ(host->State().messages.size(), messages + (c.message ? 1 : 0)) << c.text;
-        if (c.message)
+        if (c.message) {
             EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr(c.message));
+        }
         EXPECT_FALSE(Process().m_loading);
         EXPECT_TRUE(host->State().access.enabled);
     }
