@@ -6,6 +6,8 @@
 #include "engine/NfpBuilder.h"
 #include "geometry/Polygon.h"
 
+#include <array>
+#include <map>
 #include <vector>
 
 class Figure;
@@ -71,4 +73,16 @@ public:
     double m_sheetGap = 20.0;
     int32_t m_buildMethod = 1;
     bool m_testHodograph = false;
+
+private:
+    // The first cache entry that answers for the pair, or null. Only entries
+    // whose shapes have as many vertices (and holes) can match: the lookup
+    // walks those, in the order of the cache.
+    const HodographCash* FindCash(const NPolygonPtr& polygon1, const NPolygonPtr& polygon2, const NPoint& p0,
+                                  const VectorPolygon& innerPolygons);
+
+    using CashKey = std::array<size_t, 3>; // vertices of the fixed and the moving shape, holes
+    std::map<CashKey, std::vector<size_t>> m_cashIndex; // entries of m_hodographsContainer by key
+    size_t m_cashIndexed = 0;                           // entries listed in m_cashIndex
+    NPolygonPtr m_cashLast;                             // the fixed shape of the last one
 };
