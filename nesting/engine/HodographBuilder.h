@@ -7,6 +7,7 @@
 #include "geometry/Polygon.h"
 
 #include <array>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -55,6 +56,19 @@ public:
     // the rings of forbidden islands inside them. `test` has no effect.
     void CreateHodographs(double x, double y, const VectorFigure& figures, std::shared_ptr<Figure> figure,
                           std::shared_ptr<Sheet> sheet, VectorPolygon& outs, bool useInners, bool test);
+    // The candidate positions the bottom-left rule looks at, leftmost first:
+    // the vertices of the free region of `figure`'s placement point (x, y) on
+    // `sheet`, from the leftmost one up to `band` right of it; nothing when
+    // the leftmost one lies at `bound` or right of it (a try that cannot win).
+    // The free region is the inner-fit rectangle less the positions where the
+    // figure overlaps one of the `near` figures (by their no-fit polygons) and
+    // less the positions not `allowed` (where it overlaps a placed figure left
+    // out of `near`). Touching is free, so an exact fit between figures is a
+    // vertex too. No-fit polygons are built only for the figures whose
+    // positions reach left of the band.
+    void FindFreePoints(double x, double y, const VectorFigure& near,
+                        const std::function<bool(const NPoint&)>& allowed, std::shared_ptr<Figure> figure,
+                        std::shared_ptr<Sheet> sheet, double band, double bound, std::vector<NPoint>& points);
     // The rectangle variant for a figure on a sheet: its gap rectangle on the
     // sheet's rectangle moved to the origin.
     void CreateRectHodographs(double x, double y, const VectorFigure& figures, std::shared_ptr<Figure> figure,

@@ -259,7 +259,15 @@ bool NestingOptimizer::PlaceWithRotations(const FigurePtr& figure, const SheetPt
     for (int64_t k = 0; k < kRotationCounts[table]; ++k) {
         if (k > 0)
             figure->SetPlacement(0.0, 0.0, static_cast<double>(k) * kRotationSteps[table], false);
-        if (SetAutoPlacementFigureOnSheet(figure, sheet, mode)) {
+        // A try whose bottom-left point lies no further left than one found
+        // cannot be chosen: it need not look further.
+        m_bound = placements.empty() ? kNoPoint : std::min_element(placements.begin(), placements.end(),
+                                                                   [](const NPlacement& a, const NPlacement& b) {
+                                                                       return a.x < b.x;
+                                                                   })->x;
+        const bool placed = SetAutoPlacementFigureOnSheet(figure, sheet, mode);
+        m_bound = kNoPoint;
+        if (placed) {
             NPlacement placement;
             figure->GetPlacement(placement.x, placement.y, placement.angle);
             placements.push_back(placement);
@@ -296,10 +304,40 @@ void NestingOptimizer::CandidatePoints(double x0, double y0, const VectorFigure&
             rect->GetNodePoints(points);
         return;
     }
-    VectorPolygon polygons;
-    m_hodographBuilder.CreateHodographs(x0, y0, placed, figure, sheet, polygons, true, m_test);
-    for (const NPolygonPtr& polygon : polygons)
-        polygon->GetPoints(points);
+    VectorFigure far;
+    const VectorFigure near = NearFigures(placed, *figure, NPoint{x0, y0}, *sheet, far);
+    const auto allowed = [&](const NPoint& p) { return far.empty() || m_freeSpace.Stands(p); };
+    m_hodographBuilder.FindFreePoints(x0, y0, near, allowed, figure, sheet, kBottomLeftBand, m_bound, points);
+    // The regions themselves are built only to be drawn for inspection (and
+    // so that a drawing left by an earlier call goes).
+    if (m_testHodograph || !HodographBuilder::testHodographs.empty()) {
+        VectorPolygon polygons;
+        m_hodographBuilder.CreateHodographs(x0, y0, placed, figure, sheet, polygons, true, m_test);
+    }
+}
+
+VectorFigure NestingOptimizer::NearFigures(const VectorFigure& placed, const Figure& figure, const NPoint& at,
+                                           const Sheet& sheet, VectorFigure& far)
+{
+    // Figures taken as their rectangles forbid more than their outlines: all
+    // of them count.
+    if (m_params.optimizationMethod == 0 || figure.m_poligons.empty() || !figure.m_poligons[0])
+        return placed;
+    double gap = m_sheetGap - 0.5 * m_figureGap;
+    if (gap < EPS)
+        gap = 0.0;
+    const NRect region{sheet.m_rect.pBot + NPoint{gap, gap}, sheet.m_rect.pTop - NPoint{gap, gap}};
+    // A figure tried in another rotation still counts as placed: it is no
+    // obstacle of its own.
+    VectorFigure others;
+    std::copy_if(placed.begin(), placed.end(), std::back_inserter(others),
+                 [&](const FigurePtr& f) { return f.get() != &figure; });
+    m_freeSpace.Update(sheet, region, others);
+    VectorFigure near = m_freeSpace.Near(others, figure, at);
+    std::copy_if(others.begin(), others.end(), std::back_inserter(far), [&](const FigurePtr& f) {
+        return std::find(near.begin(), near.end(), f) == near.end();
+    });
+    return near;
 }
 
 bool NestingOptimizer::MoveToBottomLeft(const FigurePtr& figure, const std::vector<NPoint>& points)
