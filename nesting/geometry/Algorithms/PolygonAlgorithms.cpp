@@ -9,15 +9,12 @@
 // the way of the first operand, split where they meet, and chained into rings;
 // where more than two fragment ends meet, the chain follows the boundary of
 // the face it is walking round.
-#include "geometry/EdgeIndex.h"
 #include "geometry/Polygon.h"
 #include "geometry/RingArea.h"
 
 #include <algorithm>
 #include <cmath>
 #include <deque>
-#include <memory>
-#include <optional>
 
 namespace {
 
@@ -30,13 +27,7 @@ struct Operand {
     const NPolygon* polygon = nullptr;
     bool counterClockwise = true;
     bool solid = true;  // encloses some area
-    // The edges by height, for outlines long enough to be worth it: a mid
-    // point is located against the edges level with it only.
-    std::shared_ptr<EdgeIndex> index;
 };
-
-// Outlines with fewer edges are located by walking every edge.
-constexpr size_t kIndexedOperandEdges = 32;
 
 struct Fragment {
     NPolygonPtr chain;
@@ -119,13 +110,8 @@ Placement Locate(const Operand& operand, const NPoint& p, const NPoint& q, const
         return Placement::Outside;
     bool inside = false;
     bool onBoundary = false;
-    const std::vector<NPoint>& v = polygon.m_points;
-    // Edge j runs from vertex j-1 to vertex j; only edges that reach within
-    // EPS of the mid point's height can hold it or cross its ray, and the
-    // index lists them in the order of the walk.
-    auto edge = [&](size_t j) -> std::optional<Placement> {
-        const NPoint& prev = v[j == 0 ? v.size() - 1 : j - 1];
-        const NPoint& cur = v[j];
+    NPoint prev = polygon.m_points.back();
+    for (const NPoint& cur : polygon.m_points) {
         if (NearSegment(prev, cur, mid)) {
             if (OnLine(prev, cur, p, q)) {
                 const bool sameWay = (cur.x - prev.x) * (q.x - p.x) + (cur.y - prev.y) * (q.y - p.y) > 0;
@@ -136,16 +122,7 @@ Placement Locate(const Operand& operand, const NPoint& p, const NPoint& q, const
         if ((prev.y > mid.y) != (cur.y > mid.y) &&
             mid.x < prev.x + (mid.y - prev.y) * (cur.x - prev.x) / (cur.y - prev.y))
             inside = !inside;
-        return std::nullopt;
-    };
-    if (operand.index) {
-        for (size_t j : operand.index->Near(mid.y, mid.y))
-            if (const std::optional<Placement> along = edge(j))
-                return *along;
-    } else {
-        for (size_t j = 0; j < v.size(); ++j)
-            if (const std::optional<Placement> along = edge(j))
-                return *along;
+        prev = cur;
     }
     return inside && !onBoundary ? Placement::Inside : Placement::Outside;
 }
@@ -566,9 +543,7 @@ bool CreateBooleanPoligons(const VectorPolygon& hodographs, BooleanType booleanT
     for (const NPolygonPtr& p : poligons) {
         p->UpdateGabarit();
         const double area = SignedArea(p->m_points);
-        operands.push_back({p.get(), area >= 0, std::fabs(area) > 0, nullptr});
-        if (p->m_points.size() >= kIndexedOperandEdges)
-            operands.back().index = std::make_shared<EdgeIndex>(p->m_points, p->m_rect);
+        operands.push_back({p.get(), area >= 0, std::fabs(area) > 0});
     }
     EdgeClassifier classifier(operands, booleanType);
     std::vector<Fragment> fragments;
