@@ -52,7 +52,7 @@ struct Outcome {
     std::vector<Copy> copies;
     size_t placed = 0;
     double density = 0.0; // item area placed / (strip height × used length)
-    double seconds = 0.0; // the placement run alone
+    double seconds = 0.0; // processor time of the placement run alone
     std::vector<Overlap> overlaps;
 };
 
