@@ -113,6 +113,23 @@ TEST_F(PlaceTest, NothingFitsKeepsTheFirstSheet)
     EXPECT_TRUE(HasViewOf(*first));
 }
 
+TEST_F(PlaceTest, LeftoversOfARunWhoseLastSheetGotNothingAreLaidOutInTheContainer)
+{
+    AddSheet(150.0, 100.0);
+    // Too large for the sheet either way, and drawn on one another.
+    FigurePtr a = AddFigure(Rectangle(0, 0, 200, 60));
+    FigurePtr b = AddFigure(Rectangle(0, 0, 200, 60));
+
+    PlaceAll(RotationType::WithoutRotation);
+
+    const int container = vrnApi::CreateContainerView(NestingModel::m_widthSheet, NestingModel::m_heightSheet);
+    for (const FigurePtr& figure : {a, b}) {
+        EXPECT_FALSE(figure->m_owner);
+        EXPECT_EQ(figure->GetView(), container);
+    }
+    EXPECT_GE(ringtest::BoundaryDistance(*a->m_borders.front(), *b->m_borders.front()), kFigureGap - 1e-2);
+}
+
 TEST_F(PlaceTest, FigureThatFitsOnlyWithoutTheSheetGapIsNotPlaced)
 {
     SheetPtr sheet = AddSheet(150.0, 100.0);
