@@ -113,6 +113,24 @@ TEST_F(PlaceTest, NothingFitsKeepsTheFirstSheet)
     EXPECT_TRUE(HasViewOf(*first));
 }
 
+TEST_F(PlaceTest, ExactFitIsAPositionLikeAnyOther)
+{
+    // The square, one figure gap from every wall, just fills the notch; the
+    // sheet leaves no room above the frame.
+    SheetPtr sheet = AddSheet(400.0, 76.0);
+    FigurePtr frame = AddFigure({{0, 0}, {100, 0}, {100, 60}, {70, 60}, {70, 30}, {30, 30}, {30, 60}, {0, 60}});
+    FigurePtr square = AddFigure(Rectangle(200, 0, 20, 20));
+
+    PlaceAll(RotationType::WithoutRotation, false);
+
+    ASSERT_EQ(frame->m_owner, sheet);
+    ASSERT_EQ(square->m_owner, sheet);
+    const NPoint corner = frame->m_borders.front()->GetGabarit().pBot;
+    figuretest::ExpectRectNear(square->m_borders.front()->GetGabarit(),
+                               NRect{corner + NPoint{40, 40}, corner + NPoint{60, 60}}, 1e-3);
+    ExpectApartOnSheets();
+}
+
 TEST_F(PlaceTest, LeftoversOfARunWhoseLastSheetGotNothingAreLaidOutInTheContainer)
 {
     AddSheet(150.0, 100.0);
