@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -270,6 +271,7 @@ VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, c
 {
     m_everywhere = true;
     m_core.clear();
+    m_leftmostStand = -std::numeric_limits<double>::infinity();
     if (m_rows == 0 || figure.m_poligons.empty() || !figure.m_poligons[0] ||
         figure.m_poligons[0]->m_points.size() < 3)
         return placed;
@@ -337,6 +339,13 @@ VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, c
         }
     }
     const CellCounts counts(stands, zColumns, zRows);
+    m_leftmostStand = std::numeric_limits<double>::infinity();
+    for (size_t k = 0; k < stands.size() && !m_everywhere; ++k) {
+        if (stands[k]) {
+            m_leftmostStand = m_region.pBot.x + (static_cast<int32_t>(k / static_cast<size_t>(zRows)) + zc0) * m_cell;
+            break;
+        }
+    }
 
     std::unordered_map<const Figure*, const Drawn*> drawn;
     for (const Drawn& d : m_drawn)

@@ -42,6 +42,8 @@ public:
     // none of its core cells is solid there. Where it may not, it overlaps a
     // placed figure; where it may, it overlaps none of those Near left out.
     bool Stands(const NPoint& p) const;
+    // No free position of the figure of the last Near lies left of this x.
+    double LeftmostStand() const { return m_leftmostStand; }
 
     // A rectangle of cells, bounds included.
     struct CellBox {
@@ -77,4 +79,5 @@ private:
     std::vector<Drawn> m_drawn;
     std::vector<std::pair<int32_t, int32_t>> m_core; // of the last Near's figure, from its point's cell
     bool m_everywhere = true;                         // no grid or no core: it may stand anywhere
+    double m_leftmostStand = -1e300;
 };

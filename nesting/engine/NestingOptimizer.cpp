@@ -255,30 +255,29 @@ bool NestingOptimizer::PlaceWithRotations(const FigurePtr& figure, const SheetPt
     const auto table = static_cast<uint32_t>(static_cast<int32_t>(m_params.rotateMethod) - 1);
     if (table >= 4)
         return false;
+    // The first try with the smallest x wins: a later one only with an x
+    // smaller by more than the point tolerance (the same position reached in
+    // another rotation differs by rounding alone).
     std::vector<NPlacement> placements;
+    placements.reserve(static_cast<size_t>(kRotationCounts[table]));
+    const NPlacement* best = nullptr;
     for (int64_t k = 0; k < kRotationCounts[table]; ++k) {
         if (k > 0)
             figure->SetPlacement(0.0, 0.0, static_cast<double>(k) * kRotationSteps[table], false);
-        // A try whose bottom-left point lies no further left than one found
-        // cannot be chosen: it need not look further.
-        m_bound = placements.empty() ? kNoPoint : std::min_element(placements.begin(), placements.end(),
-                                                                   [](const NPlacement& a, const NPlacement& b) {
-                                                                       return a.x < b.x;
-                                                                   })->x;
+        // A try that cannot come out left of the best one need not look far.
+        m_bound = best ? best->x - EPS : kNoPoint;
         const bool placed = SetAutoPlacementFigureOnSheet(figure, sheet, mode);
         m_bound = kNoPoint;
         if (placed) {
             NPlacement placement;
             figure->GetPlacement(placement.x, placement.y, placement.angle);
             placements.push_back(placement);
+            if (!best || placement.x < best->x - EPS)
+                best = &placements.back();
         }
     }
-    if (placements.empty())
+    if (!best)
         return false;
-    const NPlacement* best = &placements.front();
-    for (const NPlacement& placement : placements)
-        if (placement.x < best->x)
-            best = &placement;
     double x = 0.0, y = 0.0, angle = 0.0;
     figure->GetPlacement(x, y, angle);
     figure->SetPlacement(best->x - x, best->y - y, best->angle - angle, false);
@@ -305,8 +304,13 @@ void NestingOptimizer::CandidatePoints(double x0, double y0, const VectorFigure&
         return;
     }
     VectorFigure far;
-    const VectorFigure near = NearFigures(placed, *figure, NPoint{x0, y0}, *sheet, far);
-    const auto allowed = [&](const NPoint& p) { return far.empty() || m_freeSpace.Stands(p); };
+    bool measured = false;
+    const VectorFigure near = NearFigures(placed, *figure, NPoint{x0, y0}, *sheet, far, measured);
+    // The figure stands nowhere left of a better rotation's point: the try
+    // cannot win.
+    if (measured && m_freeSpace.LeftmostStand() >= m_bound + EPS)
+        return;
+    const auto allowed = [&](const NPoint& p) { return !measured || m_freeSpace.Stands(p); };
     m_hodographBuilder.FindFreePoints(x0, y0, near, allowed, figure, sheet, kBottomLeftBand, m_bound, points);
     // The regions themselves are built only to be drawn for inspection (and
     // so that a drawing left by an earlier call goes).
@@ -317,12 +321,14 @@ void NestingOptimizer::CandidatePoints(double x0, double y0, const VectorFigure&
 }
 
 VectorFigure NestingOptimizer::NearFigures(const VectorFigure& placed, const Figure& figure, const NPoint& at,
-                                           const Sheet& sheet, VectorFigure& far)
+                                           const Sheet& sheet, VectorFigure& far, bool& measured)
 {
     // Figures taken as their rectangles forbid more than their outlines: all
     // of them count.
+    measured = false;
     if (m_params.optimizationMethod == 0 || figure.m_poligons.empty() || !figure.m_poligons[0])
         return placed;
+    measured = true;
     double gap = m_sheetGap - 0.5 * m_figureGap;
     if (gap < EPS)
         gap = 0.0;

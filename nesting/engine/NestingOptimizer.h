@@ -68,10 +68,11 @@ private:
     VectorFigure PlacedOn(const SheetPtr& sheet) const;
     void CandidatePoints(double x0, double y0, const VectorFigure& placed, const FigurePtr& figure,
                          const SheetPtr& sheet, NestingMode mode, std::vector<NPoint>& points);
-    // The placed figures the figure can come near: only their no-fit
-    // polygons are built; `far` gets the others.
+    // The placed figures the figure (placement point `at`) can touch at a
+    // free position: only their no-fit polygons are built; `far` gets the
+    // others. `measured`: the free space was measured for the figure.
     VectorFigure NearFigures(const VectorFigure& placed, const Figure& figure, const NPoint& at, const Sheet& sheet,
-                             VectorFigure& far);
+                             VectorFigure& far, bool& measured);
     bool MoveToBottomLeft(const FigurePtr& figure, const std::vector<NPoint>& points);
     void MarkThicknessAndMaterial();
     bool PlaceWithRotations(const FigurePtr& figure, const SheetPtr& sheet, NestingMode mode);

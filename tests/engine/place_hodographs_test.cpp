@@ -111,7 +111,7 @@ TEST_F(HodographsTest, EqualShapesComeFromTheCache)
 // Figures the moving one can touch nowhere are left out of the no-fit
 // polygons; the positions they would forbid are refused by the free-space
 // grid instead. The bottom-left point must be the same either way.
-TEST_F(HodographsTest, LeavingOutFiguresOutOfReachKeepsTheBottomLeftPoint)
+TEST_F(HodographsTest, LeavingOutFiguresOutOfReachKeepsTheBottomLeftPointSlow)
 {
     SheetPtr sheet = AddSheet(2000.0, 150.0);
     for (int i = 0; i < 24; ++i) {
