@@ -95,8 +95,19 @@ private:
     const HodographCash* FindCash(const NPolygonPtr& polygon1, const NPolygonPtr& polygon2, const NPoint& p0,
                                   const VectorPolygon& innerPolygons);
 
+    // `polygon` with its notches narrower than `size` closed (remembered).
+    NPolygonPtr WithoutDents(const NPolygonPtr& polygon, double size);
+
     using CashKey = std::array<size_t, 3>; // vertices of the fixed and the moving shape, holes
     std::map<CashKey, std::vector<size_t>> m_cashIndex; // entries of m_hodographsContainer by key
     size_t m_cashIndexed = 0;                           // entries listed in m_cashIndex
     NPolygonPtr m_cashLast;                             // the fixed shape of the last one
+    // Placed figures' outer gap polygons with their dents closed, by size.
+    struct DentsClosed {
+        std::weak_ptr<NPolygon> polygon;
+        NPoint first; // its first point then
+        std::vector<std::pair<double, NPolygonPtr>> results;
+    };
+    static constexpr size_t kDentsKept = 256;
+    std::map<const NPolygon*, DentsClosed> m_dents;
 };

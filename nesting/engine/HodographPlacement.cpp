@@ -163,7 +163,7 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
         } else {
             const NRect& rc2 = polygon2->GetGabarit();
             const double size = std::min(Width(rc2), Height(rc2));
-            NPolygonPtr simplePolygon1 = RemoveDentsStraight(polygon1->GetCopy(), size);
+            NPolygonPtr simplePolygon1 = WithoutDents(polygon1, size);
             CreatePairHodograph(p0, simplePolygon1 ? simplePolygon1 : polygon1, polygon2, false, list);
         }
         for (const NPolygonPtr& h : list)
@@ -184,6 +184,24 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
     }
     extAll.insert(extAll.end(), extHodographs.begin(), extHodographs.end());
     innAll.insert(innAll.end(), innHodographs.begin(), innHodographs.end());
+}
+
+NPolygonPtr HodographBuilder::WithoutDents(const NPolygonPtr& polygon, double size)
+{
+    // A placed figure meets the same moving figure in every rotation try (its
+    // narrower side does not change with a quarter turn), and equal figures.
+    DentsClosed& known = m_dents[polygon.get()];
+    if (known.polygon.lock() != polygon || !(known.first == polygon->GetBegPoint())) {
+        known = {polygon, polygon->GetBegPoint(), {}};
+        if (m_dents.size() > 4 * kDentsKept)
+            std::erase_if(m_dents, [](const auto& entry) { return entry.second.polygon.expired(); });
+    }
+    for (const auto& [closedFor, result] : known.results)
+        if (closedFor == size)
+            return result;
+    NPolygonPtr result = RemoveDentsStraight(polygon->GetCopy(), size);
+    known.results.emplace_back(size, result);
+    return result;
 }
 
 const HodographCash* HodographBuilder::FindCash(const NPolygonPtr& polygon1, const NPolygonPtr& polygon2,
