@@ -1,6 +1,7 @@
 #include "place_reference.h"
 
 #include "engine/NestingOptimizer.h"
+#include "geometry/RingArea.h"
 #include "host/NestingMacro.h"
 #include "host/VarnelAPI.h"
 #include "model/NestingSetting.h"
@@ -41,28 +42,7 @@ double ThreadSeconds()
     return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
 }
 
-double RingArea(const Ring& ring)
-{
-    double twice = 0.0;
-    for (size_t i = 0; i < ring.size(); ++i) {
-        const NPoint& a = ring[i];
-        const NPoint& b = ring[(i + 1) % ring.size()];
-        twice += a.x * b.y - b.x * a.y;
-    }
-    return 0.5 * twice;
-}
-
-NRect BoxOf(const Ring& ring)
-{
-    NRect box{ring.front(), ring.front()};
-    for (const NPoint& p : ring) {
-        box.pBot.x = std::min(box.pBot.x, p.x);
-        box.pBot.y = std::min(box.pBot.y, p.y);
-        box.pTop.x = std::max(box.pTop.x, p.x);
-        box.pTop.y = std::max(box.pTop.y, p.y);
-    }
-    return box;
-}
+NRect BoxOf(const Ring& ring) { return NPolygon(NPoint{}, ring).GetGabarit(); }
 
 // The ring turned by `degrees` about `pole`: quarter turns exactly.
 Ring Turned(const Ring& ring, double degrees, const NPoint& pole)
@@ -312,7 +292,7 @@ bool LoadInstance(const std::filesystem::path& file, Instance& instance, std::st
                 error = "bad item " + item.id + " in " + file.string();
                 return false;
             }
-            if (RingArea(item.ring) < 0)
+            if (SignedArea(item.ring) < 0)
                 std::reverse(item.ring.begin(), item.ring.end());
             instance.items.push_back(std::move(item));
         }
@@ -400,7 +380,7 @@ Outcome PlaceOnStrip(const Instance& instance)
             ++outcome.placed;
             placed.push_back(figures[c]);
             placedCopies.push_back(c);
-            area += RingArea(copy.outline);
+            area += SignedArea(copy.outline);
             usedLength = std::max(usedLength, BoxOf(copy.outline).pTop.x - strip.pBot.x);
         }
         if (usedLength > 0.0)
