@@ -1,4 +1,5 @@
 // linear_bench DIR [seconds]
+// linear_bench --generated [count] [seconds]
 //
 // Runs the linear cutting-stock solver and its rounding to whole bars on every
 // BPPLIB instance under DIR (files "count / bar length / length demand..."),
@@ -10,7 +11,13 @@
 // where "below" counts every wrong answer: fewer bars than the proven
 // optimum, a plan that does not fit or does not meet the demand, a solver
 // error or a crash. A timed-out instance counts the budget as its time.
-#include "engine/LinearNesting/SimplexMethodSolver.h"
+//
+// --generated runs `count` (default 20) generated instances with 130-200
+// distinct lengths instead, whose optimum is unknown: each must end with a
+// checked plan; "at_bound" counts the plans that reach the programme's bound
+// (the rounded-up fractional bars), which proves them optimal.
+//   linear_bench generated: instances N, planned P, at_bound K, failed F, timeouts T, median_ms X, max_ms Y, peak_mb Z
+#include "linear_instances.h"
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -19,7 +26,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -29,100 +36,12 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using linear_instances::Instance;
+using linear_instances::Outcome;
 
 namespace {
 
 constexpr uint32_t Seed = 20261207;
-
-struct Instance {
-    double barLength = 0.0;
-    std::vector<Detail> details;
-};
-
-// What a child process sends back.
-struct Outcome {
-    size_t code = 0;
-    long bars = 0;
-    bool planValid = false;
-    double lpBars = 0.0;
-    double ms = 0.0;
-};
-
-bool ReadInstance(const fs::path& path, Instance& instance)
-{
-    std::ifstream in(path);
-    size_t types = 0;
-    if (!(in >> types >> instance.barLength))
-        return false;
-    for (size_t i = 0; i < types; ++i) {
-        Detail d;
-        if (!(in >> d.length >> d.count))
-            return false;
-        d.name = std::to_wstring(static_cast<long>(d.length)) + L"-" + std::to_wstring(i);
-        instance.details.push_back(d);
-    }
-    return true;
-}
-
-std::map<std::string, long> ReadOptima(const fs::path& path)
-{
-    std::map<std::string, long> optima;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        char name[256];
-        long lower = 0;
-        long upper = 0;
-        if (std::sscanf(line.c_str(), "%255s %ld %ld", name, &lower, &upper) == 3 && lower == upper)
-            optima[name] = lower;
-    }
-    return optima;
-}
-
-// Every bar of the plan fits and the pieces meet every demand exactly.
-bool CheckPlan(const Instance& instance, const MapLayout& plan, long& bars)
-{
-    std::vector<long> cut(instance.details.size(), 0);
-    bars = 0;
-    for (const auto& [layout, number] : plan) {
-        if (layout.size() != cut.size() || number < 1.0 || number != static_cast<long>(number))
-            return false;
-        double length = 0.0;
-        for (size_t j = 0; j < layout.size(); ++j) {
-            if (layout[j] < 0)
-                return false;
-            length += layout[j] * instance.details[j].length;
-            cut[j] += layout[j] * static_cast<long>(number);
-        }
-        if (length > instance.barLength + 1e-6)
-            return false;
-        bars += static_cast<long>(number);
-    }
-    for (size_t j = 0; j < cut.size(); ++j)
-        if (cut[j] != instance.details[j].count)
-            return false;
-    return true;
-}
-
-Outcome Solve(const Instance& instance)
-{
-    Outcome outcome;
-    const auto start = std::chrono::steady_clock::now();
-    SimplexMethodSolver solver;
-    solver.SetRandomSeed(Seed);
-    solver.Init(instance.details, 0.0, instance.barLength, 0.0);
-    outcome.code = solver.RunCalculate(instance.details);
-    if (outcome.code == SimplexMethodSolver::Solved) {
-        for (const auto& [layout, number] : solver.GetResult())
-            outcome.lpBars += number;
-        const MapLayout plan = solver.ReduceResultToDiscreteValues(instance.details);
-        outcome.planValid = CheckPlan(instance, plan, outcome.bars);
-    }
-    outcome.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    return outcome;
-}
 
 enum class Run { Answered, TimedOut, Failed };
 
@@ -135,7 +54,7 @@ Run SolveInChild(const Instance& instance, double seconds, Outcome& outcome)
     const pid_t pid = fork();
     if (pid == 0) {
         close(fds[0]);
-        const Outcome result = Solve(instance);
+        const Outcome result = linear_instances::Solve(instance, Seed);
         const bool written = write(fds[1], &result, sizeof result) == static_cast<ssize_t>(sizeof result);
         _exit(written ? 0 : 1);
     }
@@ -152,16 +71,6 @@ Run SolveInChild(const Instance& instance, double seconds, Outcome& outcome)
     return answered ? Run::Answered : ready ? Run::Failed : Run::TimedOut;
 }
 
-std::vector<fs::path> InstanceFiles(const fs::path& dir)
-{
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::recursive_directory_iterator(dir))
-        if (entry.is_regular_file() && entry.path().extension() == ".txt" && entry.path().filename() != "optimum.txt")
-            files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 double Median(std::vector<double> values)
 {
     if (values.empty())
@@ -171,37 +80,45 @@ double Median(std::vector<double> values)
     return values.size() % 2 ? values[h] : (values[h - 1] + values[h]) / 2.0;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+double PeakMb()
 {
-    if (argc < 2) {
-        std::cerr << "usage: linear_bench DIR [seconds]\n";
-        return 2;
-    }
-    const fs::path dir = argv[1];
-    const double seconds = argc > 2 ? std::atof(argv[2]) : 1.0;
-    const std::map<std::string, long> optima = ReadOptima(dir / "optimum.txt");
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+double Max(const std::vector<double>& values)
+{
+    return values.empty() ? 0.0 : *std::max_element(values.begin(), values.end());
+}
+
+// A run that did not answer: its line, and the budget as its time.
+void ReportLost(const std::string& name, Run run, double seconds, std::vector<double>& times)
+{
+    times.push_back(seconds * 1000.0);
+    std::printf("%s: %s\n", name.c_str(), run == Run::TimedOut ? "timeout" : "WRONG (the solver crashed)");
+}
+
+int RunFolder(const fs::path& dir, double seconds)
+{
+    const std::map<std::string, long> optima = linear_instances::ReadOptima(dir / "optimum.txt");
     size_t instances = 0, optimal = 0, above = 0, below = 0, timeouts = 0;
     std::vector<double> times;
-    for (const fs::path& file : InstanceFiles(dir)) {
-        const std::string name = file.stem().string();
+    for (const fs::path& file : linear_instances::InstanceFiles(dir)) {
         Instance instance;
+        std::string error;
+        const std::string name = file.stem().string();
         const auto optimum = optima.find(name);
-        if (!ReadInstance(file, instance) || optimum == optima.end()) {
-            std::printf("%s: skipped (unreadable or no proven optimum)\n", name.c_str());
+        if (!linear_instances::ReadInstance(file, instance, error) || optimum == optima.end()) {
+            std::printf("%s: skipped (%s)\n", name.c_str(), error.empty() ? "no proven optimum" : error.c_str());
             continue;
         }
         ++instances;
         Outcome outcome;
         const Run run = SolveInChild(instance, seconds, outcome);
         if (run != Run::Answered) {
-            times.push_back(seconds * 1000.0);
-            if (run == Run::TimedOut)
-                ++timeouts;
-            else
-                ++below;
-            std::printf("%s: %s\n", name.c_str(), run == Run::TimedOut ? "timeout" : "WRONG (the solver crashed)");
+            ReportLost(name, run, seconds, times);
+            ++(run == Run::TimedOut ? timeouts : below);
             continue;
         }
         times.push_back(outcome.ms);
@@ -221,11 +138,55 @@ int main(int argc, char** argv)
                     optimum->second, outcome.lpBars, outcome.code, outcome.ms, verdict);
         std::fflush(stdout);
     }
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    const double maxMs = times.empty() ? 0.0 : *std::max_element(times.begin(), times.end());
     std::printf("linear_bench: instances %zu, optimal %zu, above %zu, below %zu, timeouts %zu, "
                 "median_ms %.1f, max_ms %.1f, peak_mb %.1f\n",
-                instances, optimal, above, below, timeouts, Median(times), maxMs, usage.ru_maxrss / 1024.0);
+                instances, optimal, above, below, timeouts, Median(times), Max(times), PeakMb());
     return below == 0 ? 0 : 1;
+}
+
+int RunGenerated(uint32_t count, double seconds)
+{
+    size_t planned = 0, atBound = 0, failed = 0, timeouts = 0;
+    std::vector<double> times;
+    for (uint32_t index = 0; index < count; ++index) {
+        const Instance instance = linear_instances::GeneratedInstance(index);
+        Outcome outcome;
+        const Run run = SolveInChild(instance, seconds, outcome);
+        if (run != Run::Answered) {
+            ReportLost(instance.name, run, seconds, times);
+            ++(run == Run::TimedOut ? timeouts : failed);
+            continue;
+        }
+        times.push_back(outcome.ms);
+        const bool ok = outcome.code == SimplexMethodSolver::Solved && outcome.planValid;
+        const long bound = static_cast<long>(std::ceil(outcome.lpBars - 1e-6));
+        planned += ok;
+        failed += !ok;
+        atBound += ok && outcome.bars == bound;
+        std::printf("%s: lengths %zu, bar %.0f, bars %ld, bound %ld, lp %.3f, code %zu, %.1f ms, %s\n",
+                    instance.name.c_str(), instance.details.size(), instance.barLength, outcome.bars, bound,
+                    outcome.lpBars, outcome.code, outcome.ms,
+                    !ok ? "WRONG (no valid plan)" : outcome.bars == bound ? "at bound" : "above bound");
+        std::fflush(stdout);
+    }
+    std::printf("linear_bench generated: instances %u, planned %zu, at_bound %zu, failed %zu, timeouts %zu, "
+                "median_ms %.1f, max_ms %.1f, peak_mb %.1f\n",
+                count, planned, atBound, failed, timeouts, Median(times), Max(times), PeakMb());
+    return failed == 0 && timeouts == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::cerr << "usage: linear_bench DIR [seconds]\n       linear_bench --generated [count] [seconds]\n";
+        return 2;
+    }
+    if (std::string(argv[1]) == "--generated") {
+        const long count = argc > 2 ? std::atol(argv[2]) : 20;
+        const double seconds = argc > 3 ? std::atof(argv[3]) : 1.0;
+        return RunGenerated(static_cast<uint32_t>(std::max(count, 0L)), seconds);
+    }
+    return RunFolder(argv[1], argc > 2 ? std::atof(argv[2]) : 1.0);
 }

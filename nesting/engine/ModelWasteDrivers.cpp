@@ -136,6 +136,9 @@ void NestingModel::DecomposeWastesToRectangles()
         waste->m_owner.reset();
     }
     m_wastes.clear();
+    // Owners are derived again: a part hanging over the sheet's edge has
+    // none from the placement, yet no remnant may be cut through it.
+    TieFiguresToSheetViews(m_figures, m_sheets);
     for (const SheetPtr& sheet : sheets) {
         MakeCurrent(sheet);
         WasteBuilder builder;

@@ -75,7 +75,8 @@ public:
     std::shared_ptr<Waste> CreateWasteManually(const std::vector<std::shared_ptr<Figure>>& figures,
                                                const NPoint& point);
     // The free area of the sheet beside the parts' gap rectangles, kept the
-    // part gap away from them; ledges narrower than `wastSize` are cut off.
+    // part gap away from them, within the sheet's outline; ledges narrower
+    // than `wastSize` are cut off.
     void CreateWastesAutomatically(const std::shared_ptr<Sheet>& sheet,
                                    const std::vector<std::shared_ptr<Figure>>& figures, double wastSize,
                                    std::vector<std::shared_ptr<Waste>>& wastes);

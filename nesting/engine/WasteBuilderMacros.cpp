@@ -163,6 +163,61 @@ std::vector<RemnantShape> GroupRings(const VectorPolygon& rings, double wastSize
     return shapes;
 }
 
+// The shape's area that a hole crosses is taken away: the pieces left, each
+// with the shape's other holes that it holds.
+std::vector<RemnantShape> CutAway(const RemnantShape& shape, const NPolygonPtr& hole)
+{
+    VectorPolygon pieces;
+    CreateBooleanPoligons({shape.outer, hole}, BooleanType::Difference, pieces);
+    std::vector<RemnantShape> cut;
+    for (const NPolygonPtr& piece : pieces) {
+        if (!piece || piece->m_points.size() < 3)
+            continue;
+        RemnantShape part{piece, {}};
+        for (const NPolygonPtr& other : shape.holes) {
+            if (piece->CheckContainPoligon(*other, true))
+                part.holes.push_back(other);
+        }
+        cut.push_back(std::move(part));
+    }
+    return cut;
+}
+
+// On a sheet that is not a rectangle, the free area found within its
+// bounding rectangle is cut to its outline. A part's ring goes as a hole with
+// the piece that holds it, and is cut away from a piece whose edge it crosses.
+std::vector<RemnantShape> ClipToSheet(const std::vector<RemnantShape>& shapes, const NPolygon& sheet)
+{
+    const NPolygonPtr outline = std::make_shared<NPolygon>(NPoint{}, sheet.m_points);
+    std::vector<RemnantShape> clipped;
+    for (const RemnantShape& shape : shapes) {
+        VectorPolygon pieces;
+        CreateBooleanPoligons({shape.outer, outline}, BooleanType::Intersection, pieces);
+        std::vector<RemnantShape> parts;
+        for (const NPolygonPtr& piece : pieces) {
+            if (piece && piece->m_points.size() >= 3)
+                parts.push_back(RemnantShape{piece, {}});
+        }
+        for (const NPolygonPtr& hole : shape.holes) {
+            std::vector<RemnantShape> next;
+            for (RemnantShape& part : parts) {
+                if (part.outer->CheckContainPoligon(*hole, true)) {
+                    part.holes.push_back(hole);
+                    next.push_back(std::move(part));
+                } else if (part.outer->CheckIntersection(*hole, false)) {
+                    for (RemnantShape& rest : CutAway(part, hole))
+                        next.push_back(std::move(rest));
+                } else {
+                    next.push_back(std::move(part));
+                }
+            }
+            parts = std::move(next);
+        }
+        clipped.insert(clipped.end(), parts.begin(), parts.end());
+    }
+    return clipped;
+}
+
 // Each part's outer ring grown by the full part gap, as a remnant cut beside
 // the part keeps it (the gap polygons keep only half of it): the host's
 // offset of the outline, or the gap polygon where the host gives none.
@@ -221,7 +276,10 @@ void WasteBuilder::CreateWastesAutomatically(const SheetPtr& sheet, const std::v
     std::vector<HodographRectPtr> hodographs;
     hodographBuilder.CreateRectHodographs(0.0, 0.0, placed, square, sheetRect, hodographs);
 
-    AppendWastes(GroupRings(FreeAreaRings(FreeAreaContours(hodographs)), wastSize), wastes);
+    std::vector<RemnantShape> shapes = GroupRings(FreeAreaRings(FreeAreaContours(hodographs)), wastSize);
+    if (sheet->m_polygon && !sheet->m_polygon->CheckRectangle())
+        shapes = ClipToSheet(shapes, *sheet->m_polygon);
+    AppendWastes(shapes, wastes);
 }
 
 void WasteBuilder::CreateWastesByRectangles(const SheetPtr& sheet, const std::vector<FigurePtr>& figures,

@@ -9,16 +9,20 @@ void Waste::CorrectTextPosition()
         return;
     std::vector<FontParams> fonts;
     m_macro->GetFontParams(fonts);
+    // The label is measured on placed copies of the macro's texts, which
+    // are made in the drawing for this alone and go again at the end.
     std::vector<vlapi::IDrawingObjectPtr> texts;
     m_macro->GetTextObjectsFromMacro(nullptr, fonts, texts);
     if (texts.empty())
         return;
     if (vrnApi::GetActiveDocument2D()) {
-        // The label's reference point becomes its horizontal middle. Moving
-        // the macro's texts moves this text object too: it is moved once.
+        // The label's reference point becomes its horizontal middle: the
+        // copy measured below and the macro's texts move alike.
         NRect box{};
         vrnApi::GetObjectGabarit(vlapi::IVarnelAPIObjectPtr(texts.front()), box);
-        m_macro->OffsetTextInMacro(NPoint{-(box.pTop.x - box.pBot.x) * 0.5, 0.0});
+        const NPoint half{-(box.pTop.x - box.pBot.x) * 0.5, 0.0};
+        vrnApi::OffsetObject(vlapi::IVarnelAPIObjectPtr(texts.front()), half);
+        m_macro->OffsetTextInMacro(half);
     }
     // The finder always gets the outer ring one way round and the holes the
     // other. The holes are the parts' areas the remnant runs around: the
@@ -38,4 +42,7 @@ void Waste::CorrectTextPosition()
     NPoint offset{};
     finder.FindInternalPointForTextPlacement(texts, {}, offset);
     m_macro->OffsetTextInMacro(offset);
+    for (const vlapi::IDrawingObjectPtr& copy : texts)
+        if (copy)
+            copy->Delete();
 }

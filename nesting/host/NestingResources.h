@@ -3,12 +3,14 @@
 #pragma once
 
 inline constexpr int IDS_LIBID = 100;
+inline constexpr int CURSOR_ROTATE = 10011;  // the cursor over a figure's turning handle
 inline constexpr int IDS_ERR_OPEN_FILE = 105;
 inline constexpr int IDS_COLORING = 7015;
 inline constexpr int IDS_NAME_TEXT_LAYER = 7017;
 inline constexpr int IDS_COPY_COUNT = 7109;
 inline constexpr int IDS_COMPOUND_FIGURE = 7110;
 inline constexpr int IDS_THICKNESS = 7111;
+inline constexpr int IDS_MESS_SHEET_RECTANGLE = 7140;
 inline constexpr int IDS_MESS_THICKNESS_MATERIAL = 7141;
 inline constexpr int IDS_DETAIL_CONTAINER = 7142;
 inline constexpr int IDS_SHEET_SIZE_MM = 7220;
@@ -16,4 +18,5 @@ inline constexpr int IDS_KIM_PROC = 7224;
 inline constexpr int IDS_WASTES = 7300;
 inline constexpr int IDS_WASTE = 7315;
 inline constexpr int IDS_MESS_ERROR_IMPORT_BORDER = 7423;
+inline constexpr int IDS_MESS_ERROR_IMPORT = 7424;
 inline constexpr int IDS_MESS_ERROR_CLOSED_BORDER = 7425;

@@ -161,7 +161,8 @@ int GetViewByName(std::wstring name);
 int AddView(std::wstring name);
 void AddDocumentSheet(std::wstring lyt, int numView, int format, double width, double height, bool vertical,
                       bool add);
-void DelDocumentSheet();
+// Deletes page `index` (from 0); a drawing keeps its last page.
+void DelDocumentSheet(int index);
 void DelEmptyDocumentSheets(int sheetsCount);
 int GetActiveView(vlapi::IVarnelDocument2DPtr doc);
 // Appends the style-library path of every page of the active drawing, in page order.

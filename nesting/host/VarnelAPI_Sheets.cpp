@@ -180,13 +180,13 @@ void AddDocumentSheet(std::wstring lyt, int numView, int format, double width, d
     UpdateSheetView(numView, count - 1, width, height);
 }
 
-void DelDocumentSheet()
+void DelDocumentSheet(int index)
 {
     vlapi::ILayoutSheetsPtr sheets = detail::ActiveLayoutSheets();
-    if (!sheets || sheets->GetCount() < 2)
+    if (!sheets || sheets->GetCount() < 2 || index < 0 || index >= sheets->GetCount())
         return;
-    if (vlapi::ILayoutSheetPtr last = sheets->GetItem(sheets->GetCount() - 1))
-        last->Delete();
+    if (vlapi::ILayoutSheetPtr page = sheets->GetItem(index))
+        page->Delete();
 }
 
 void DelEmptyDocumentSheets(int sheetsCount)

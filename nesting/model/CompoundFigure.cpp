@@ -187,7 +187,6 @@ void CompoundFigure::DestroyCompoundFigures(std::vector<FigurePtr>& figures)
         }
         figure->m_edit = m_edit;
         figure->m_gap = m_gap;
-        figure->SaveParams();
         if (figure->m_symmetry) {
             double x = 0.0;
             double y = 0.0;
@@ -197,6 +196,8 @@ void CompoundFigure::DestroyCompoundFigures(std::vector<FigurePtr>& figures)
             figure->m_symmetry = false;
             figure->SetMirrorPlacement();
         }
+        // Stored once the member stands as it will be drawn.
+        figure->SaveParams();
         figures.push_back(std::move(figure));
     }
     m_figures.clear();

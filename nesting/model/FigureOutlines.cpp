@@ -125,7 +125,7 @@ void Figure::InitPolygons(double size, double gap, FigurePtr other)
             OrientGapPolygons(m_poligons);
         vrnApi::CreateEquidistantPoligons(working, gap * 0.5 - kControlInset, m_controls, false);
 
-        const NPoint pole = m_macro ? MacroPoint(m_macro) : m_borders.front()->m_pole;
+        const NPoint pole = Pole();
         SetPoles(m_poligons, pole);
         SetPoles(m_controls, pole);
     }
@@ -150,7 +150,8 @@ void Figure::CopyPolygonsFrom(const Figure& other)
         m_controls.push_back(polygon->GetCopy());
 
     // The outlines are equal up to a translation: the copies go where this
-    // figure's outline lies.
+    // figure's outline lies, and turn about this figure's own reference point
+    // (the other figure's may lie elsewhere relative to its outline).
     NPoint shift;
     if (!m_borders.empty() && !other.m_borders.empty())
         shift = LowerCorner(*m_borders.front()) - LowerCorner(*other.m_borders.front());
@@ -160,6 +161,16 @@ void Figure::CopyPolygonsFrom(const Figure& other)
         for (const NPolygonPtr& polygon : *list)
             polygon->SetPlacement(shift.x, shift.y, 0.0);
     }
+    const NPoint pole = Pole();
+    SetPoles(m_poligons, pole);
+    SetPoles(m_controls, pole);
+}
+
+NPoint Figure::Pole() const
+{
+    if (m_macro)
+        return MacroPoint(m_macro);
+    return m_borders.empty() ? NPoint{} : m_borders.front()->m_pole;
 }
 
 void Figure::ClearPolygons()

@@ -52,6 +52,21 @@ bool TakeTexts(const ByteBlock& bytes, size_t& offset, std::vector<FontParams>& 
     return true;
 }
 
+// A part whose outline or offset polygons hold a vertex that is not a finite
+// number is corrupt as a whole.
+bool FiniteVertices(const FigureRecord& record) {
+    for (const VectorPolygon* list : {&record.borders, &record.poligons, &record.controls}) {
+        for (const NPolygonPtr& polygon : *list) {
+            for (const NPoint& p : polygon->m_points) {
+                if (!std::isfinite(p.x) || !std::isfinite(p.y)) {
+                    return false;
+                }
+            }
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 size_t FigureRecordLength(const FigureRecord& record) {
@@ -86,7 +101,7 @@ bool LoadFigureRecord(const ByteBlock& bytes, FigureRecord& record) {
                        TakeTexts(bytes, offset, loaded.texts) &&
                        uf::LoadPolygons(bytes, loaded.borders, offset) &&
                        uf::LoadPolygons(bytes, loaded.poligons, offset) &&
-                       uf::LoadPolygons(bytes, loaded.controls, offset);
+                       uf::LoadPolygons(bytes, loaded.controls, offset) && FiniteVertices(loaded);
     if (sound) {
         record = std::move(loaded);
     }

@@ -31,7 +31,8 @@ size_t FigureRecordLength(const FigureRecord& record);
 ByteBlock SaveFigureRecord(const FigureRecord& record);
 
 // Reads a whole block into `record`. A block shorter than its own counts say,
-// with a negative text count, or with a corrupt part is refused: the result
+// with a negative text count, a text height or a vertex that is not a finite
+// number, or with another corrupt part is refused: the result
 // is false and `record` is left as it was. (A figure keeps its own text
 // heights when the record holds none.)
 bool LoadFigureRecord(const ByteBlock& bytes, FigureRecord& record);

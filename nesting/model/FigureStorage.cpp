@@ -64,9 +64,13 @@ void Figure::LoadParams()
     const Placement at = MacroPlacement(m_macro);
     SetPolygonsPlacement(at.x, at.y, at.angle);
     UpdateGabarit();
-    m_length = 0.0;
-    for (const NPolygonPtr& polygon : m_poligons)
-        m_length += polygon->CalculateLength();
+    // The stored cut length is the outline's, measured with its area when the
+    // outline was read; a record without a usable one is measured on its rings.
+    if (!(m_length > 0.0)) {
+        m_length = 0.0;
+        for (const NPolygonPtr& ring : m_borders)
+            m_length += ring->CalculateLength();
+    }
     m_rectArea = (m_rect.pTop.x - m_rect.pBot.x) * (m_rect.pTop.y - m_rect.pBot.y);
     m_name = m_macro->GetName();
     m_material = m_macro->GetMaterialPropertyFromMacro();

@@ -4,6 +4,7 @@
 #include "model/NestingModel.h"
 #include "host/NestingResources.h"
 
+#include "geometry/UtilityFunctions.h"
 #include "host/VarnelAPI.h"
 
 #include <algorithm>
@@ -113,4 +114,11 @@ void NestingModel::GetStringScale(std::wstring& text) const
     wchar_t buffer[100];
     std::swprintf(buffer, 100, L"%g:%g", m_scale1, m_scale2);
     text = buffer;
+}
+
+void NestingModel::SetStringScale(const std::wstring& text)
+{
+    if (!uf::GetScaleFromString(text, m_scale1, m_scale2))
+        return;
+    ArrangeFiguresInContainer(true, true);
 }

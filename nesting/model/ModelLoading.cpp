@@ -3,7 +3,7 @@
 #include "model/NestingModel.h"
 
 #include "host/VarnelAPI.h"
-#include "model/HotPointRefs.h"
+#include "model/HotPointEditors.h"
 #include "model/NestingSetting.h"
 
 #include <algorithm>
@@ -133,9 +133,10 @@ void NestingModel::InitWastesFromActiveDoc()
         waste->m_material = m_materialSheet;
         waste->m_edit = true;
         waste->InitChoose();
-        // The outline too: overlap tests and the label need it.
-        waste->ReadOutline();
         waste->LoadParams();
+        // The outline too: overlap tests and the label need it, and it may
+        // have been reshaped since the record was written.
+        waste->ReadOutline();
         for (const SheetPtr& sheet : m_sheets) {
             if (sheet->GetReference() == waste->m_ownerRef) {
                 waste->m_owner = sheet;
@@ -156,6 +157,12 @@ void NestingModel::ReadFromConfig()
 {
     NestingSetting::m_instance.ReadFromConfig();
     static_cast<ConfigParams&>(*this) = NestingSetting::m_instance;
+}
+
+void NestingModel::WriteToConfig()
+{
+    static_cast<ConfigParams&>(NestingSetting::m_instance) = *this;
+    NestingSetting::m_instance.WriteToConfig();
 }
 
 void NestingModel::ClearSheets()

@@ -23,8 +23,8 @@ void NestingModel::UpdateResultTables(FigurePtr figure) {
         SheetParams params;
         params.number = static_cast<int32_t>(k + 1);
         params.name = sheet.GetName();
-        params.width = m_widthSheet;
-        params.height = m_heightSheet;
+        params.width = sheet.GetWidth();
+        params.height = sheet.GetHeight();
         params.thickness = m_thicknessSheet;
         params.material = m_materialSheet;
         m_sheets[k]->UpdateResultTable(params);

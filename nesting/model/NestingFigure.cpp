@@ -2,7 +2,7 @@
 #include "host/NestingResources.h"
 
 #include "host/VarnelAPI.h"
-#include "model/HotPointRefs.h"
+#include "model/HotPointEditors.h"
 #include "model/NestingSetting.h"
 
 #include <cmath>
@@ -30,10 +30,14 @@ void ForEachPolygon(Figure& figure, Fn fn)
     }
 }
 
+// Deep copies that keep their pole: a copy turns where the original would.
 void AppendCopies(const VectorPolygon& from, VectorPolygon& to)
 {
-    for (const NPolygonPtr& polygon : from)
-        to.push_back(polygon->GetCopy());
+    for (const NPolygonPtr& polygon : from) {
+        NPolygonPtr copy = polygon->GetCopy();
+        copy->m_pole = polygon->m_pole;
+        to.push_back(std::move(copy));
+    }
 }
 
 }  // namespace
@@ -148,6 +152,7 @@ void Figure::CopyDataFrom(const Figure& other)
     m_rectArea = other.m_rectArea;
     m_gap = other.m_gap;
     m_area = other.m_area;
+    m_length = other.m_length;
     m_color = other.m_color;
     m_equid = other.m_equid;
     m_child = other.m_child;

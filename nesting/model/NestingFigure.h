@@ -61,6 +61,9 @@ public:
     void InitPolygons(double size, double gap, FigurePtr other);
     void CopyPolygonsFrom(const Figure& other);
     void ClearPolygons();
+    // The point every polygon of the figure turns about: its macro's
+    // reference point.
+    NPoint Pole() const;
 
     // Moves every polygon by (x, y) and turns it by `angle` degrees.
     void SetPolygonsPlacement(double x, double y, double angle);

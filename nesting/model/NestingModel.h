@@ -74,6 +74,9 @@ public:
     void ShowHideColouring(bool show);
     // The drawing scale as "m_scale1:m_scale2".
     void GetStringScale(std::wstring& text) const;
+    // A new scale from such a text lays the figures out in the container
+    // again; a text that does not read as a scale changes nothing.
+    void SetStringScale(const std::wstring& text);
 
     // Sheets
     SheetPtr AddSheet();

@@ -13,22 +13,32 @@ void NestingModel::CalculateNestingResult() {
         return;
     }
     m_result.sheet_results.clear();
-    m_result.KIM = 0.0;
+    // The job's utilisation: the figure area placed over the area of the
+    // sheets that hold a figure (an empty sheet is not used).
+    double figuresArea = 0.0;
+    double usedArea = 0.0;
     for (const SheetPtr& sheet : m_sheets) {
         sheet->CalculateSheetResult(m_figures);
         m_result.sheet_results.push_back(sheet->m_result);
+        const bool used = std::any_of(m_figures.begin(), m_figures.end(),
+                                      [&sheet](const FigurePtr& figure) { return sheet->CheckContainFigure(figure); });
+        if (used) {
+            figuresArea += sheet->m_result.figuresArea;
+            usedArea += sheet->m_result.sheetArea;
+        }
     }
+    m_result.KIM = usedArea > 0.0 ? figuresArea * 100.0 / usedArea : 0.0;
     m_sheets.front()->SetCurrentView();
 }
 
 void NestingModel::UpdateTablesInStamp() {
-    const std::wstring size = SheetSizeText(m_widthSheet, m_heightSheet, m_thicknessSheet);
     // A sheet added after the last computation has no result to show yet.
     const size_t count = std::min(m_sheets.size(), m_result.sheet_results.size());
     for (size_t i = 0; i < count; ++i) {
+        const Sheet& sheet = *m_sheets[i];
         const SheetResult& result = m_result.sheet_results[i];
-        vrnApi::UpdateStamp(static_cast<int>(i), size, ThreeDecimalsText(result.length),
-                            TwoDecimalsText(result.KIM));
+        vrnApi::UpdateStamp(static_cast<int>(i), SheetSizeText(sheet.GetWidth(), sheet.GetHeight(), m_thicknessSheet),
+                            ThreeDecimalsText(result.length), TwoDecimalsText(result.KIM));
     }
 }
 

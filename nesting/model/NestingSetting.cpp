@@ -14,8 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::wstring_view kDefaultPythonPath =
-    L"C:\\ProgramData\\ORMEX\\VARNEL-3D\\24\\Python 3\\App\\python.exe";
 constexpr std::wstring_view kDefaultCardName = L"Карта раскроя ";
 constexpr std::string_view kStyleLibraryFile = "Nesting.vst";
 
@@ -175,9 +173,6 @@ void NestingSetting::ReadFromConfig(const Folders& folders) {
 void NestingSetting::ApplyDefaults(const Folders& folders) {
     if (m_lytPath.empty()) {
         m_lytPath = Wide(folders.systemFiles / kStyleLibraryFile);
-    }
-    if (m_pythonPath.empty()) {
-        m_pythonPath = kDefaultPythonPath;
     }
     if (m_sheetPattern.empty()) {
         m_sheetPattern = kDefaultCardName;

@@ -74,7 +74,7 @@ public:
     // Refreshes this object from the file of the host's configuration folder.
     // A missing, unreadable or malformed file, a missing section or a value
     // out of range keeps the values held before; afterwards the style-library
-    // path, the interpreter path and the map-name pattern are never empty.
+    // path and the map-name pattern are never empty.
     void ReadFromConfig();
     void ReadFromConfig(const Folders& folders);
 
@@ -88,7 +88,7 @@ public:
 
     bool m_testHodograph = false;
     std::wstring m_version = L"23.0";
-    std::wstring m_pythonPath;  // never stored; only given its default on reading
+    std::wstring m_pythonPath;  // never stored; empty: the interpreter found on the path
 
     static NestingSetting m_instance;
     inline static bool m_withoutLayout = true;

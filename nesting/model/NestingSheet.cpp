@@ -5,6 +5,7 @@
 #include "model/NestingSetting.h"
 #include "model/ResultTexts.h"
 
+#include <algorithm>
 #include <cmath>
 #include <iterator>
 
@@ -24,6 +25,24 @@ bool CornersInside(const NRect& inner, const NRect& outer) {
 }
 
 NRect Shifted(const NRect& rect, const NPoint& by) { return NRect{rect.pBot + by, rect.pTop + by}; }
+
+// Sheet i of the drawing stands on page i: the page of the sheet in `view` is
+// its position among the drawing's sheets (one per view, in the host's
+// order); -1 when no sheet stands in that view.
+int PageIndex(int view) {
+    std::vector<INestingMacroObjectPtr> macros;
+    vrnApi::GetMacrosFromActiveDoc(macros);
+    std::vector<int> views;
+    for (const INestingMacroObjectPtr& macro : macros) {
+        const int number = macro->GetMacroViewNumber();
+        if (macro->CheckMacroLibraryNameAndCommand(MacroCommand::Sheet) &&
+            std::find(views.begin(), views.end(), number) == views.end()) {
+            views.push_back(number);
+        }
+    }
+    const auto it = std::find(views.begin(), views.end(), view);
+    return it == views.end() ? -1 : static_cast<int>(it - views.begin());
+}
 
 // Figure area in percent of the sheet area; a sheet without area holds nothing.
 double Utilisation(double figuresArea, double sheetArea) {
@@ -175,8 +194,10 @@ void Sheet::Clear() {
     if (m_edit || !m_macro) {
         return;
     }
-    vrnApi::DeleteView(GetView());
-    vrnApi::DelDocumentSheet();
+    const int view = GetView();
+    const int page = PageIndex(view);
+    vrnApi::DeleteView(view);
+    vrnApi::DelDocumentSheet(page);
 }
 
 void Sheet::SaveParams() {

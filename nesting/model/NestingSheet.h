@@ -26,8 +26,9 @@ public:
     bool GetNormalToBorders(const NPoint& p, NPoint& pn1, NPoint& pn2) const override;
     bool GetNearIntersectionWithBorders(const NSegment& segm, const NPoint& p0,
                                         NPoint& pi) const override;
-    // Deletes the sheet's view and a page of the drawing, unless the sheet was
-    // read from the drawing (m_edit) or has no macro of its own.
+    // Deletes the sheet's view and its own page of the drawing (sheet i of
+    // the drawing stands on page i), unless the sheet was read from the
+    // drawing (m_edit) or has no macro of its own.
     void Clear() override;
     // The count, as the macro's numeric property "Count".
     void SaveParams() override;

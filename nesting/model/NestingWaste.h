@@ -29,7 +29,8 @@ public:
     // so the outline is already in view coordinates: `transform` asks for
     // exactly that and needs no further conversion.
     void InitParams(bool transform);
-    // The outline from the macro, its outer ring cleaned, and the gabarit.
+    // The outline from the macro, its outer ring cleaned, the gabarit, and
+    // the rectangle flag and size as the outline has them.
     void ReadOutline();
     // The label at the centre of the gabarit, and its text height.
     void AddText(double height);
@@ -46,6 +47,10 @@ public:
     void GetContourObjects(std::vector<vlapi::IDrawingObjectPtr>& objs, bool text);
     void Draw();
     void DeleteColouring();
+
+    // m_rectform, m_width and m_height from the outline (the size is kept
+    // for a remnant that is not a rectangle).
+    void UpdateRectForm();
 
     void SetColor(int color) { m_color = color; }
     void ChangeLayer(int layer);

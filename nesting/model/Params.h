@@ -202,7 +202,7 @@ struct SheetResult {
 
 struct NestingResult {
     std::vector<SheetResult> sheet_results;  // one per sheet, in the model's order
-    double KIM = 0.0;
+    double KIM = 0.0;  // the job's utilisation, percent, over the sheets that hold a figure
 };
 
 struct OptimizationParams {

@@ -30,16 +30,8 @@ void Waste::InitParams(bool /*transform*/)
         return;
     m_name = m_macro->GetName();
     ReadOutline();
-    if (m_polygons.empty())
-        return;
-    double width = 0.0;
-    double height = 0.0;
-    if (m_polygons.size() == 1 && m_polygons.front()->CheckRectangle(width, height)) {
-        m_width = width;
-        m_height = height;
-        m_rectform = true;
-    }
-    m_macro->CreateColouringInMacro(m_polygons, m_color);
+    if (!m_polygons.empty())
+        m_macro->CreateColouringInMacro(m_polygons, m_color);
 }
 
 void Waste::ReadOutline()
@@ -55,6 +47,20 @@ void Waste::ReadOutline()
     outer.DelEquilPoints();
     outer.DelColinearPoints();
     UpdateGabarit();
+    UpdateRectForm();
+}
+
+void Waste::UpdateRectForm()
+{
+    // The outline is the truth: a remnant reshaped by hand is no longer the
+    // rectangle its record remembers.
+    double width = 0.0;
+    double height = 0.0;
+    m_rectform = m_polygons.size() == 1 && m_polygons.front()->CheckRectangle(width, height);
+    if (m_rectform) {
+        m_width = width;
+        m_height = height;
+    }
 }
 
 void Waste::AddText(double height)

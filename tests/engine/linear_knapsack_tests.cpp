@@ -30,8 +30,9 @@ TEST(LinearKnapsack, FindsTheLayoutOfGreatestPriceAboveTheThreshold)
                              static_cast<double>(std::uniform_int_distribution<int>(1, 12)(generator)),
                              std::uniform_int_distribution<int>(0, 5)(generator)});
         const double capacity = std::uniform_int_distribution<int>(5, 30)(generator);
-        double value = -1.0;
-        const std::vector<int32_t> counts = SolveKnapsack(items, capacity, 0.0, value);
+        const KnapsackResult result = SolveKnapsack(items, capacity, 0.0, 2);
+        const std::vector<int32_t>& counts = result.counts;
+        const double value = result.value;
         ASSERT_EQ(counts.size(), items.size());
         double length = 0.0;
         double total = 0.0;
@@ -45,11 +46,23 @@ TEST(LinearKnapsack, FindsTheLayoutOfGreatestPriceAboveTheThreshold)
         EXPECT_NEAR(total, value, 1e-9);
         const double best = BruteForce(items, 0, capacity);
         EXPECT_NEAR(value, best, 1e-9) << "case " << t;
+        // The other layouts met on the way fit too, and none beats the best.
+        EXPECT_LE(result.others.size(), 2u);
+        for (const std::vector<int32_t>& other : result.others) {
+            double otherLength = 0.0;
+            double otherValue = 0.0;
+            for (size_t i = 0; i < items.size(); ++i) {
+                EXPECT_LE(other[i], items[i].maxCount);
+                otherLength += other[i] * items[i].length;
+                otherValue += other[i] * items[i].value;
+            }
+            EXPECT_LE(otherLength, capacity);
+            EXPECT_LT(otherValue, value);
+        }
 
         // With a threshold the search only has to tell whether it is beaten.
         const double threshold = best * std::uniform_real_distribution<double>(0.5, 1.5)(generator);
-        double above = -1.0;
-        SolveKnapsack(items, capacity, threshold, above);
+        const double above = SolveKnapsack(items, capacity, threshold).value;
         if (best > threshold + 1e-9)
             EXPECT_NEAR(above, best, 1e-9) << "case " << t;
         else

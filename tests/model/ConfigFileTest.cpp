@@ -95,9 +95,7 @@ TEST_F(ConfigFile, MissingFileGivesStartupValuesAndDefaults) {
     EXPECT_FALSE(setting.m_sheetOrient);
     EXPECT_EQ(setting.m_version, L"23.0");
     EXPECT_EQ(setting.m_lytPath, DefaultStylePath());
-    EXPECT_EQ(setting.m_pythonPath,
-              L"C:\\ProgramData\\ORMEX\\VARNEL-3D\\24\\Python 3\\App\\python.exe");
-    EXPECT_EQ(setting.m_pythonPath.size(), 57u);
+    EXPECT_TRUE(setting.m_pythonPath.empty());  // the interpreter found on the path
     EXPECT_EQ(setting.m_sheetPattern, L"Карта раскроя ");
 }
 
@@ -155,7 +153,7 @@ TEST_F(ConfigFile, WrittenValuesReadBack) {
     // Neither the interpreter path nor the adapters travel through the file.
     EXPECT_EQ(ReadFile().find("python"), std::string::npos);
     EXPECT_TRUE(read.m_adapters.empty());
-    EXPECT_EQ(read.m_pythonPath.size(), 57u);
+    EXPECT_TRUE(read.m_pythonPath.empty());
 }
 
 TEST_F(ConfigFile, RewritingReplacesTheWholeFile) {
@@ -273,7 +271,6 @@ TEST_F(ConfigFile, BrokenFilesNeverCrash) {
         EXPECT_GE(setting.m_bridgesWidth, 0.0);
         EXPECT_FALSE(setting.m_lytPath.empty());
         EXPECT_FALSE(setting.m_sheetPattern.empty());
-        EXPECT_FALSE(setting.m_pythonPath.empty());
     }
 }
 

@@ -100,9 +100,16 @@ TEST(FigureRecord, CorruptCountsAndValuesAreRefused) {
     WriteAt<uint32_t>(hugePoints, 240, 0x7FFFFFFFu);
     ByteBlock badFlag = good;
     badFlag[216] = 2;
+    // A vertex of the outline, of a gap polygon and of a control polygon.
+    ByteBlock nanVertex = good;
+    WriteAt(nanVertex, 244, std::numeric_limits<double>::quiet_NaN());
+    ByteBlock infiniteVertex = good;
+    WriteAt(infiniteVertex, 324, std::numeric_limits<double>::infinity());
+    ByteBlock negativeInfiniteVertex = good;
+    WriteAt(negativeInfiniteVertex, 388, -std::numeric_limits<double>::infinity());
 
-    for (const ByteBlock* block :
-         {&negativeTexts, &hugeTexts, &nanHeight, &hugePolygons, &hugePoints, &badFlag}) {
+    for (const ByteBlock* block : {&negativeTexts, &hugeTexts, &nanHeight, &hugePolygons, &hugePoints, &badFlag,
+                                   &nanVertex, &infiniteVertex, &negativeInfiniteVertex}) {
         FigureRecord record;
         record.figure.m_gap = 4.0;
         EXPECT_FALSE(LoadFigureRecord(*block, record));

@@ -212,6 +212,11 @@ TEST_F(BridgeTest, NewWidthResizesTheCircleOnly)
     const vlapi::IArcPtr circle = jumper->m_macro->GetArcFromMacro(0);
     EXPECT_DOUBLE_EQ(circle->GetRadius(), 25);
     ExpectPoint({circle->GetXc(), circle->GetYc()}, 0, 0);
+    // The drawing shows the whole circle around the bridge's point.
+    NRect shown;
+    vrnApi::GetObjectGabarit(vlapi::IVarnelAPIObjectPtr(macrotest::HostMacro(jumper->m_macro)), shown);
+    ExpectPoint(shown.pBot, jumper->m_point1.x - 25, jumper->m_point1.y - 25);
+    ExpectPoint(shown.pTop, jumper->m_point1.x + 25, jumper->m_point1.y + 25);
 
     JumperParams stored;
     ByteBlock block;

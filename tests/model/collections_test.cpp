@@ -10,23 +10,6 @@ namespace {
 
 class CollectionsTest : public FigureHostTest {
 protected:
-    // A part drawing with `rings`, `count` pieces of 2.5 mm Ст3; back to the nesting drawing.
-    std::wstring PartFile(const std::vector<std::vector<NPoint>>& rings, int count)
-    {
-        const vlapi::IVarnelDocument2DPtr part = NewDrawing();
-        for (const std::vector<NPoint>& ring : rings)
-            AddRing(Container(), ring);
-        if (count > 1)
-            vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_COPY_COUNT), count);
-        vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_THICKNESS), 2.5);
-        vrnApi::SetMaterialPropertyToDocument(L"Ст3");
-        const std::wstring path = File("part" + std::to_string(++m_files) + ".vdw");
-        EXPECT_TRUE(part->SaveAs(path));
-        part->Close(0);
-        doc->Activate();
-        return path;
-    }
-
     static FigurePtr Bare(const std::wstring& name, double thickness = 0.0, const std::wstring& material = L"")
     {
         FigurePtr figure = Figure::Create(nullptr);
@@ -47,7 +30,6 @@ protected:
 
 private:
     SavedSheetStatics m_sheetStatics;
-    int m_files = 0;
 };
 
 TEST_F(CollectionsTest, FigureFromAPartFileComesWithItsSavedCopies)

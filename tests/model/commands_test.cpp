@@ -3,7 +3,7 @@
 #include "figure_fixture.h"
 
 #include "engine/CommandsWithoutPanel.h"
-#include "model/HotPointRefs.h"
+#include "model/HotPointEditors.h"
 #include "model/NestingModel.h"
 #include "model/NestingSetting.h"
 
@@ -170,6 +170,75 @@ TEST_F(CommandsTest, PlacementWithoutSelectedFiguresOnlyOpensAndClosesItsFrame)
     EXPECT_EQ(Switches().undoContainersClosed, 1);
     EXPECT_FALSE(State().progress.shown);
     EXPECT_GE(State().progress.starts, 1);
+}
+
+// The keys: the selected figure slides until it touches, the selected
+// figures turn and are placed again.
+TEST_F(CommandsTest, ASelectedFigureSlidesUntilItTouchesItsNeighbour)
+{
+    const int sheetView = SheetInNewView(5000, L"Лист 1");
+    StoredFigure(Rectangle(100, 300, 200, 100), L"B");
+    const FigurePtr moved = StoredFigure(Rectangle(900, 300, 200, 100), L"A");
+    moved->m_macro->SelectMacro(true);
+
+    OffsetFigure(NestingMode::OffsetLeft);
+    const INestingMacroObjectPtr after = FigureMacro(L"A");
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->GetMacroViewNumber(), sheetView);
+    EXPECT_NEAR(Placement(after).x, -(900 - 300 - 10), 1e-6);  // the gap polygons touch
+    EXPECT_NEAR(Placement(after).y, 0.0, 1e-6);
+    EXPECT_TRUE(after->CheckSelect());
+    EXPECT_EQ(Switches().undoContainersOpened, 1);
+    EXPECT_EQ(Switches().undoDepth, 0);
+
+    // A figure on no sheet goes into the container and is not slid.
+    const FigurePtr away = StoredFigure(Rectangle(4000, 3000, 200, 100), L"C");
+    vrnApi::UnSelectAll();
+    away->m_macro->SelectMacro(true);
+    OffsetFigure(NestingMode::OffsetDown);
+    const INestingMacroObjectPtr parked = FigureMacro(L"C");
+    EXPECT_EQ(parked->GetMacroViewNumber(),
+              vrnApi::CreateContainerView(NestingModel::m_widthSheet, NestingModel::m_heightSheet));
+}
+
+TEST_F(CommandsTest, SelectedFiguresTurnAndArePlacedAgainAsOneUndoStep)
+{
+    const int sheetView = SheetInNewView(5000, L"Лист 1");
+    // Each turns about its reference point, at its lower left corner.
+    for (const wchar_t* name : {L"A", L"B"}) {
+        const FigurePtr figure = StoredFigure(Rectangle(0, 0, 200, 100), name);
+        figure->SetPlacement(name == std::wstring(L"A") ? 500 : 1000, 300, 0, false);
+        figure->SaveParams();
+        figure->m_macro->SelectMacro(true);
+    }
+
+    RotateFigure(90.0);
+    for (const wchar_t* name : {L"A", L"B"}) {
+        const INestingMacroObjectPtr after = FigureMacro(name);
+        ASSERT_TRUE(after);
+        double x = 0, y = 0, angle = 0;
+        after->GetMacroPlacement(x, y, angle);
+        EXPECT_NEAR(angle, 90.0, 1e-9) << name;
+        EXPECT_EQ(after->GetMacroViewNumber(), sheetView);
+    }
+    EXPECT_EQ(Switches().undoDepth, 0);
+    EXPECT_EQ(Switches().undoContainersOpened, Switches().undoContainersClosed);
+}
+
+// Without a selected figure the keys do nothing, not even an undo step.
+TEST_F(CommandsTest, KeysWithoutASelectedFigureDoNothing)
+{
+    const INestingMacroObjectPtr sheet = SheetMacro(L"Лист 1", 3000, 1500);
+    StoredFigure(Rectangle(100, 100, 200, 100), L"A");
+    for (const bool sheetSelected : {false, true}) {
+        vrnApi::UnSelectAll();
+        if (sheetSelected)
+            sheet->SelectMacro(true);
+        OffsetFigure(NestingMode::OffsetLeft);
+        RotateFigure(90.0);
+        EXPECT_NEAR(Placement(FigureMacro(L"A")).x, 0.0, 1e-12);
+        EXPECT_EQ(Switches().undoContainersOpened, 0);
+    }
 }
 
 }  // namespace

@@ -148,6 +148,19 @@ TEST_F(ModelFiguresTest, LabelsPropertyAndScaleText)
     std::wstring text;
     model.GetStringScale(text);
     EXPECT_EQ(text, L"1:2.5");
+
+    // A new scale lays the figures out in the container again; a text that
+    // is no scale changes nothing.
+    const int container = vrnApi::CreateContainerView(NestingModel::m_widthSheet, NestingModel::m_heightSheet);
+    model.SetStringScale(L"abc");
+    model.SetStringScale(L"2:0");
+    EXPECT_NE(figure->GetView(), container);
+    model.GetStringScale(text);
+    EXPECT_EQ(text, L"1:2.5");
+    model.SetStringScale(L"2:5");
+    model.GetStringScale(text);
+    EXPECT_EQ(text, L"2:5");
+    EXPECT_EQ(figure->GetView(), container);
 }
 
 }  // namespace

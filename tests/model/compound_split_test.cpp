@@ -1,6 +1,7 @@
 // Compound figures split back into their members, and compounds kept in a
 // drawing through a save and reopen.
 #include "compound_fixture.h"
+#include "readback.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -84,6 +85,8 @@ TEST_F(SplitTest, MembersOfAMovedCompoundComeOutWhereItStands)
 TEST_F(SplitTest, AMirroredMemberGoesBackToItsSourcePlaceAndLooks)
 {
     model.m_uniteMirrors = true;
+    doc->GetLayoutSheets()->Add();
+    const std::vector<vlapi::ILayoutSheetPtr> pages = readback::Pages();
     AddTriangle(Triangle(0, 0));
     AddTriangle(MirroredTriangle(200, 100));
     model.CreateCompoundFigures();
@@ -99,6 +102,10 @@ TEST_F(SplitTest, AMirroredMemberGoesBackToItsSourcePlaceAndLooks)
     mirror->GetPlacement(x, y, angle);
     EXPECT_NEAR(x, 0.0, 1e-9);
     EXPECT_NEAR(y, 0.0, 1e-9);
+
+    // The stored records are those of the members as they now stand.
+    readback::ExpectDrawingReadsBackAs(model);
+    readback::ExpectSamePages(pages);
 }
 
 TEST_F(SplitTest, MembersTheCompoundNoLongerListsAreNotLost)

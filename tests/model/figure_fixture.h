@@ -3,7 +3,9 @@
 #pragma once
 
 #include "support/macro_fixture.h"
-#include "model/HotPointRefs.h"
+#include "support/ring_distance.h"
+#include "host/NestingResources.h"
+#include "model/HotPointEditors.h"
 #include "model/NestingFigure.h"
 #include "model/NestingModel.h"
 #include "sheet_statics.h"
@@ -63,6 +65,28 @@ protected:
     }
 
     size_t MacrosInDrawing() const { return DrawingMacros().size(); }
+
+    // A part drawing "<name>.vdw" ("part<n>.vdw" without a name) with
+    // `rings`, `count` pieces of 2.5 mm Ст3; back to the nesting drawing.
+    std::wstring PartFile(const std::vector<std::vector<NPoint>>& rings, int count, std::string name = {})
+    {
+        const vlapi::IVarnelDocument2DPtr part = NewDrawing();
+        for (const std::vector<NPoint>& ring : rings)
+            AddRing(Container(), ring);
+        if (count > 1)
+            vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_COPY_COUNT), count);
+        vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_THICKNESS), 2.5);
+        vrnApi::SetMaterialPropertyToDocument(L"Ст3");
+        ++m_files;
+        const std::wstring path = File((name.empty() ? "part" + std::to_string(m_files) : name) + ".vdw");
+        EXPECT_TRUE(part->SaveAs(path));
+        part->Close(0);
+        doc->Activate();
+        return path;
+    }
+
+private:
+    int m_files = 0;
 };
 
 // The same, putting back the process-wide sheet size and material and the
@@ -112,6 +136,24 @@ inline void ExpectInStepWithMacro(const Figure& figure)
     ASSERT_EQ(rings.size(), figure.m_borders.size());
     for (size_t i = 0; i < rings.size(); ++i)
         ExpectSameVertices(*figure.m_borders[i], *rings[i]);
+}
+
+// Every gap polygon lies half the gap from the figure's outline and every
+// control polygon 0.1 mm closer, each around it (holes aside).
+inline void ExpectPolygonsOnOutline(const Figure& figure, double gap)
+{
+    ASSERT_FALSE(figure.m_borders.empty());
+    const NPolygon& outline = *figure.m_borders.front();
+    const struct {
+        const VectorPolygon& polygons;
+        double distance;
+    } lists[] = {{figure.m_poligons, gap * 0.5}, {figure.m_controls, gap * 0.5 - 0.1}};
+    for (const auto& list : lists) {
+        ASSERT_FALSE(list.polygons.empty());
+        const NPolygon& outer = *list.polygons.front();
+        EXPECT_NEAR(ringtest::BoundaryDistance(outer, outline), list.distance, 1e-3) << figure.m_name;
+        EXPECT_TRUE(outer.CheckContainPoint(outline.m_points.front(), false)) << figure.m_name;
+    }
 }
 
 inline NRect Grown(const NRect& rc, double d)

@@ -110,6 +110,31 @@ TEST_F(FigureOutlineTest, EqualFigureTakesCopiesWhereItsOwnOutlineLies)
     EXPECT_FALSE(second->m_convex);  // taken from the outline, not copied
 }
 
+// Copies of an equal figure's polygons, and copies of a whole figure, turn
+// with their own outline even when it lies far from the reference point of
+// the figure they were copied from.
+TEST_F(FigureOutlineTest, CopiedPolygonsTurnWithTheirOwnOutline)
+{
+    const FigurePtr first = MakeFigureWithGap(kEll, 10.0);
+    std::vector<NPoint> far;
+    for (const NPoint& p : kEll)
+        far.push_back({p.x + 300, p.y});
+    const FigurePtr pattern = MakeFigure(far);
+    pattern->InitPolygons(0.0, 10.0, first);
+    first->SetPlacement(250, 40, 0, false);
+    const FigurePtr copy = first->CreateCopy();
+    ASSERT_TRUE(copy);
+    EXPECT_NEAR(copy->m_length, first->m_length, 1e-9);
+
+    for (const FigurePtr& figure : {pattern, copy}) {
+        for (double angle : {90.0, 45.0, -135.0}) {
+            figure->SetPlacement(0, 0, angle, false);
+            ExpectPolygonsOnOutline(*figure, 10.0);
+            ExpectInStepWithMacro(*figure);
+        }
+    }
+}
+
 TEST_F(FigureOutlineTest, MacroWithoutClosedOutlineIsDroppedAndDeletedUnlessLoaded)
 {
     const auto openChain = [&] {

@@ -2,7 +2,7 @@
 // the polygons it keeps and the drawing never disagree.
 #include "figure_fixture.h"
 
-#include "model/HotPointRefs.h"
+#include "model/HotPointEditors.h"
 
 namespace figuretest {
 namespace {

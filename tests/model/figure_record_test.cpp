@@ -75,12 +75,25 @@ TEST_F(FigureRecordStoreTest, TurnedFigureReadsBackWhereItsMacroStands)
     EXPECT_EQ(loaded->m_thickness, 2.0);
     EXPECT_NEAR(loaded->m_area, figure->m_area, 1e-9);
     ExpectRectNear(loaded->m_rect, figure->m_rect);
-    double perimeters = 0;
-    for (const NPolygonPtr& p : figure->m_poligons)
-        perimeters += p->CalculateLength();
-    EXPECT_NEAR(loaded->m_length, perimeters, 1e-6);
     const NRect& rc = loaded->m_rect;
     EXPECT_NEAR(loaded->m_rectArea, (rc.pTop.x - rc.pBot.x) * (rc.pTop.y - rc.pBot.y), 1e-9);
+}
+
+// The cut length is the outline's (300 around the plate, 80 around its hole),
+// as measured when it was read, not that of the wider gap polygons; a record
+// without one is measured on its outline rings.
+TEST_F(FigureRecordStoreTest, CutLengthIsTheOutlinesAfterLoading)
+{
+    const FigurePtr figure = Plate();
+    ASSERT_NEAR(figure->m_length, 380.0, 1e-6);
+    for (const double stored : {380.0, 0.0, -1.0}) {
+        SCOPED_TRACE(stored);
+        figure->m_length = stored;
+        figure->SaveParams();
+        const FigurePtr loaded = Figure::Create(figure->m_macro);
+        loaded->LoadParams();
+        EXPECT_NEAR(loaded->m_length, 380.0, 1e-6);
+    }
 }
 
 TEST_F(FigureRecordStoreTest, RecordSurvivesASaveAndReopenOfTheDrawing)

@@ -2,7 +2,7 @@
 // drawing stays as it was when the model is dropped.
 #include "figure_fixture.h"
 
-#include "model/HotPointRefs.h"
+#include "model/HotPointEditors.h"
 #include "model/NestingModel.h"
 #include "model/NestingSetting.h"
 

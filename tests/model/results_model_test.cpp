@@ -19,17 +19,24 @@ TEST_F(ModelResultsTest, EverySheetIsMeasuredInOrder) {
     const FigurePtr onFirst = MakeFigure(NRect{{0, 0}, {1000, 1000}}, 900000, 4000);
     const SheetPtr second = AddSheet(3100, 0, 2000, 1000);
     const FigurePtr onSecond = MakeFigure(NRect{{0, 0}, {1000, 500}}, 500000, 3000);
+    AddSheet(6200, 0);  // holds nothing
     model.m_figures = {onFirst, onSecond};
     MakeViewCurrent(0);
 
     model.CalculateNestingResult();
-    ASSERT_EQ(model.m_result.sheet_results.size(), 2u);
+    ASSERT_EQ(model.m_result.sheet_results.size(), 3u);
     EXPECT_DOUBLE_EQ(model.m_result.sheet_results[0].figuresArea, 900000);
     EXPECT_DOUBLE_EQ(model.m_result.sheet_results[0].KIM, 20);
     EXPECT_DOUBLE_EQ(model.m_result.sheet_results[1].length, 3000);
     EXPECT_DOUBLE_EQ(model.m_result.sheet_results[1].KIM, 25);
-    EXPECT_EQ(model.m_result.KIM, 0.0);
+    EXPECT_EQ(model.m_result.sheet_results[2].KIM, 0.0);
+    // The job: the figures' area over the area of the two sheets used.
+    EXPECT_DOUBLE_EQ(model.m_result.KIM, 1400000.0 * 100.0 / (4500000.0 + 2000000.0));
     EXPECT_TRUE(View(first->GetView())->GetCurrent());
+
+    model.m_figures.clear();
+    model.CalculateNestingResult();
+    EXPECT_EQ(model.m_result.KIM, 0.0);
 }
 
 TEST_F(ModelResultsTest, WithoutSheetsThePreviousResultStays) {
@@ -44,7 +51,7 @@ TEST_F(ModelResultsTest, EachPageGetsItsSheetsLengthAndUtilisation) {
     doc->GetLayoutSheets()->Add();
     doc->GetLayoutSheets()->Add();
     for (int i = 0; i < 3; ++i) {
-        AddSheet(3100.0 * i, 0);
+        AddSheet(3100.0 * i, 0, i == 1 ? 2000 : 3000, i == 1 ? 1250 : 1500);
     }
     NestingModel::m_widthSheet = 3000;
     NestingModel::m_heightSheet = 1500;
@@ -52,14 +59,26 @@ TEST_F(ModelResultsTest, EachPageGetsItsSheetsLengthAndUtilisation) {
     model.m_result.sheet_results = {SheetResult{0, 0, 1234.5, 78.251}, SheetResult{0, 0, 0, 0},
                                     SheetResult{0, 0, 7000, 100.0 / 3.0}};
     model.UpdateTablesInStamp();
-    for (int page = 0; page < 3; ++page) {
-        EXPECT_EQ(StampCell(page, 1101), L"3000x1500x2") << page;
-    }
+    // Each page shows its own sheet's size.
+    EXPECT_EQ(StampCell(0, 1101), L"3000x1500x2");
+    EXPECT_EQ(StampCell(1, 1101), L"2000x1250x2");
+    EXPECT_EQ(StampCell(2, 1101), L"3000x1500x2");
     EXPECT_EQ(StampCell(0, 1103), L"1234.500");
     EXPECT_EQ(StampCell(0, 1104), L"78.25");
     EXPECT_EQ(StampCell(1, 1104), L"0.00");
     EXPECT_EQ(StampCell(2, 1103), L"7000.000");
     EXPECT_EQ(StampCell(2, 1104), L"33.33");
+}
+
+TEST_F(ModelResultsTest, EachResultTableShowsItsOwnSheetsSize) {
+    const SheetPtr big = AddSheet(0, 0, 3000, 1500);
+    const SheetPtr small = AddSheet(3100, 0, 1000, 500);
+    for (const SheetPtr& sheet : model.m_sheets)
+        sheet->CreateResultTable();
+    model.m_thicknessSheet = 4;
+    model.UpdateResultTables(nullptr);
+    EXPECT_EQ(TableCell(*big, 1, 2), L"3000x1500x4");
+    EXPECT_EQ(TableCell(*small, 1, 2), L"1000x500x4");
 }
 
 TEST_F(ModelResultsTest, ASheetWithoutAResultYetLeavesItsPageAlone) {

@@ -1,6 +1,7 @@
 // The model's sheets as a set: the common size, names, selection and
 // look-up, the lay-out of the sheet views, its recognition from a drawing,
 // and the sheet thickness and material taken from the figures.
+#include "readback.h"
 #include "sheet_fixture.h"
 
 #include "model/NestingSetting.h"
@@ -197,6 +198,34 @@ TEST_F(SheetModelTest, WithALayoutEverySheetViewStandsOnItsOwnPage) {
     EXPECT_EQ(Origin(*b).x, pageWidth + 30);
     EXPECT_EQ(View(b->GetView())->GetScale(), View(a->GetView())->GetScale());
     EXPECT_LT(View(a->GetView())->GetScale(), 1.0);
+}
+
+// Sheet i stands on page i: clearing a sheet the model made takes its own
+// page, and every other sheet keeps its page, with or without a layout.
+TEST_F(SheetModelTest, ClearingASheetTakesItsOwnPage) {
+    const auto page = [this](int i) { return doc->GetLayoutSheets()->GetItem(i); };
+    for (const bool withoutLayout : {true, false}) {
+        NestingSetting::m_withoutLayout = withoutLayout;
+        for (int i = 0; i < 3; ++i)
+            model.AddSheet();
+        ASSERT_EQ(Pages(), 3);
+        const vlapi::ILayoutSheetPtr first = page(0);
+        const vlapi::ILayoutSheetPtr last = page(2);
+
+        model.DelSheet(model.m_sheets[1]);
+        ASSERT_EQ(Pages(), 2);
+        EXPECT_TRUE(hostAccess::SameObject(page(0), first));
+        EXPECT_TRUE(hostAccess::SameObject(page(1), last));
+        model.UpdateSheets();
+        readback::ExpectDrawingReadsBackAs(model);
+
+        // The first sheet's page goes too: the last sheet's page becomes the first.
+        model.DelSheet(model.m_sheets[0]);
+        ASSERT_EQ(Pages(), 1);
+        EXPECT_TRUE(hostAccess::SameObject(page(0), last));
+        model.DelSheet(model.m_sheets[0]);
+        EXPECT_EQ(Pages(), 1);  // a drawing keeps one page
+    }
 }
 
 TEST_F(SheetModelTest, WithoutAnActiveDrawingNothingIsRecognised) {

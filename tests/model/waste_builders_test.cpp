@@ -1,5 +1,7 @@
 // Remnants made by the model: at a picked point, from the free area of each
 // sheet, by rectangles.
+#include "geometry/RingArea.h"
+#include "readback.h"
 #include "waste_fixture.h"
 
 using wastetest::Grown;
@@ -15,7 +17,7 @@ class WasteBuildersTest : public WasteModelTest {};
 
 TEST_F(WasteBuildersTest, RemnantAtAPointKeepsOffThePartsGapOutline)
 {
-    const SheetPtr sheet = DrawnSheet(0, 0);
+    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
     const FigurePtr part = AddPart(sheet, 100, 100, 200, 200);
     const size_t before = ObjectsIn(View(sheet->GetView()));
 
@@ -40,7 +42,7 @@ TEST_F(WasteBuildersTest, RemnantAtAPointKeepsOffThePartsGapOutline)
 
 TEST_F(WasteBuildersTest, NoRemnantOutsideTheSheetsOrInsideAPart)
 {
-    const SheetPtr sheet = DrawnSheet(0, 0);
+    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
     AddPart(sheet, 100, 100, 200, 200);
     const size_t before = ObjectsIn(View(sheet->GetView()));
     EXPECT_FALSE(model.CreateWaste({2000, 250}));
@@ -132,6 +134,28 @@ TEST_F(WasteBuildersTest, RectangleRemnantsReplaceEveryRemnant)
     EXPECT_NEAR(model.m_wastes[0]->m_height, 500, 1e-6);
 }
 
+// A part hanging over the sheet's edge has no owner after the placement; no
+// rectangle may be laid over it all the same.
+TEST_F(WasteBuildersTest, RectangleRemnantsKeepOffAPartOverTheEdge)
+{
+    model.m_wasteMethod = true;
+    model.m_wastRectSize = 50.0;
+    doc->GetLayoutSheets()->Add();
+    const std::vector<vlapi::ILayoutSheetPtr> pages = readback::Pages();
+    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+    AddPart(sheet, 0, 0, 200, 200)->SaveParams();
+    const FigurePtr part = AddPart(sheet, 900, 100, 200, 200);
+    part->m_owner.reset();
+    part->SaveParams();
+
+    model.DecomposeWastesToRectangles();
+    ASSERT_FALSE(model.m_wastes.empty());
+    for (const WastePtr& waste : model.m_wastes)
+        EXPECT_TRUE(KeepsOff(*waste, Grown(*part, kGap - 1e-3))) << waste->m_name;
+    readback::ExpectDrawingReadsBackAs(model);
+    readback::ExpectSamePages(pages);
+}
+
 TEST_F(WasteBuildersTest, RectangleRemnantsTakeHalfTheSmallerSheetSideAsMinimum)
 {
     NestingModel::m_widthSheet = 3000;
@@ -207,8 +231,8 @@ TEST_F(WasteBuildersTest, NarrowLedgesAreCutOffByTheRemnantSize)
 // view of the sheet under it.
 TEST_F(WasteBuildersTest, PointInAnotherViewIsCarriedIntoTheSheetsView)
 {
-    DrawnSheet(0, 0);
-    const SheetPtr second = DrawnSheet(5000, 0);
+    AddSheet(0, 0, 1000, 500);
+    const SheetPtr second = AddSheet(5000, 0, 1000, 500);
     const FigurePtr part = AddPart(second, 100, 100, 200, 200);
     MakeViewCurrent(0);
 
@@ -218,6 +242,42 @@ TEST_F(WasteBuildersTest, PointInAnotherViewIsCarriedIntoTheSheetsView)
     EXPECT_EQ(waste->GetView(), second->GetView());
     EXPECT_TRUE(InArea(*waste, {600, 250}));
     EXPECT_TRUE(KeepsOff(*waste, Grown(*part, kGap - 1e-3)));
+}
+
+// On an L-shaped sheet (1000 x 200 with 400 x 300 above its left end) the
+// remnants lie on the sheet, whether the part stands at an edge or in the
+// open, and cover the sheet's free area.
+TEST_F(WasteBuildersTest, AutomaticRemnantsStayOnANonRectangularSheet)
+{
+    model.m_wasteMethod = true;
+    const NPolygon ell({}, {{0, 0}, {1000, 0}, {1000, 200}, {400, 200}, {400, 500}, {0, 500}});
+    const struct {
+        NRect at;
+        double free;  // the sheet's area less the part's grown by the gap
+    } cases[] = {{{{0, 0}, {200, 100}}, 320000 - 210 * 110}, {{{600, 50}, {700, 150}}, 320000 - 120 * 120}};
+    for (const auto& [at, free] : cases) {
+        AddCurrentView(0, 0, 1.0);
+        const SheetPtr sheet = Sheet::Create(
+            vrnApi::CreateMacroByPolygon(ell, L"Лист", static_cast<int>(MacroCommand::Sheet)));
+        sheet->InitParams();
+        model.m_sheets = {sheet};
+        const FigurePtr part = AddPart(sheet, at.pBot.x, at.pBot.y, at.pTop.x - at.pBot.x, at.pTop.y - at.pBot.y);
+        model.m_figures = {part};
+
+        model.CalculateWastes();
+        ASSERT_FALSE(model.m_wastes.empty());
+        double area = 0.0;
+        for (const WastePtr& waste : model.m_wastes) {
+            for (const NPoint& p : waste->m_polygons.front()->m_points)
+                EXPECT_TRUE(ell.CheckContainPoint(p, true)) << p.x << " " << p.y;
+            EXPECT_TRUE(KeepsOff(*waste, Grown(*part, kGap - 1e-3)));
+            area += std::fabs(SignedArea(waste->m_polygons.front()->m_points));
+            for (size_t i = 1; i < waste->m_polygons.size(); ++i)
+                area -= std::fabs(SignedArea(waste->m_polygons[i]->m_points));
+        }
+        EXPECT_NEAR(area, free, 1.0);
+        model.ClearWastes();
+    }
 }
 
 // A part standing free of the sheet's edges leaves a hole in the free area:

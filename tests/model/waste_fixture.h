@@ -24,15 +24,6 @@ protected:
         ModelHostTest::TearDown();
     }
 
-    // A sheet in a new view at (x, y) whose outline is drawn, as the manual
-    // remnant needs the sheet's edge among the drawing's curves.
-    SheetPtr DrawnSheet(double x, double y, double width = 1000.0, double height = 500.0)
-    {
-        SheetPtr sheet = AddSheet(x, y, width, height);
-        sheet->DrawContour();
-        return sheet;
-    }
-
     // A rectangular part at (x, y) in the current view, with its gap polygons,
     // on `sheet`, added to the model.
     FigurePtr AddPart(const SheetPtr& sheet, double x, double y, double width, double height)

@@ -1,5 +1,7 @@
 // Remnants in the model: names and numbers, the stored record, deletion by
 // reference, method and shape, choice, and the layer shown or hidden.
+#include "figure_fixture.h"
+#include "readback.h"
 #include "waste_fixture.h"
 
 #include "model/NestingSetting.h"
@@ -57,7 +59,15 @@ NRect LabelBox(const Waste& waste)
     NRect box{{1, 1}, {0, 0}};
     if (texts.size() == 1)
         vrnApi::GetObjectGabarit(vlapi::IVarnelAPIObjectPtr(texts.front()), box);
+    for (const vlapi::IDrawingObjectPtr& copy : texts)
+        copy->Delete();
     return box;
+}
+
+// Texts standing in the active view outside every macro.
+size_t LooseTexts()
+{
+    return vrnApi::GetActiveDrawingContainer()->GetObjects({vlapi::vlDrDrawText}).size();
 }
 
 bool BoxInArea(const Waste& waste, const NRect& box)
@@ -67,18 +77,31 @@ bool BoxInArea(const Waste& waste, const NRect& box)
            std::all_of(std::begin(corners), std::end(corners), [&waste](const NPoint& p) { return InArea(waste, p); });
 }
 
-// The middle of the gabarit lies outside an L-shaped remnant: the label is
-// moved into the outline.
+// The label stands inside the outline: moved in where the middle of the
+// gabarit lies outside an L, kept in the middle of a strip it barely fits.
+// It is the remnant's only text: nothing used to place it stays behind.
 TEST_F(WasteModelOpsTest, LabelStandsInsideTheOutline)
 {
-    model.m_textSize = 20.0;
+    struct Case {
+        double textSize;
+        std::vector<NPoint> outline;
+    };
+    const Case cases[] = {
+        {20.0, {{0, 0}, {600, 0}, {600, 100}, {100, 100}, {100, 600}, {0, 600}}},
+        {5.0, {{0, 0}, {100, 0}, {100, 20}, {0, 20}}},
+    };
     const SheetPtr sheet = AddSheet(0, 0);
-    const NPolygon ell({}, {{0, 0}, {600, 0}, {600, 100}, {100, 100}, {100, 600}, {0, 600}});
-    const WastePtr waste =
-        Waste::Create(vrnApi::CreateMacroByPolygon(ell, L"", static_cast<int>(MacroCommand::Waste)));
-    model.InitWasteParams(waste, sheet, false);
-    model.AddWaste(waste);
-    EXPECT_TRUE(BoxInArea(*waste, LabelBox(*waste)));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.outline.size());
+        model.m_textSize = c.textSize;
+        const WastePtr waste = Waste::Create(
+            vrnApi::CreateMacroByPolygon(NPolygon({}, c.outline), L"", static_cast<int>(MacroCommand::Waste)));
+        model.InitWasteParams(waste, sheet, false);
+        model.AddWaste(waste);
+        EXPECT_EQ(LooseTexts(), 0u);
+        EXPECT_TRUE(BoxInArea(*waste, LabelBox(*waste)));
+        model.ClearWastes();
+    }
 }
 
 // A remnant around a part: the label keeps off the hole the part leaves.
@@ -330,4 +353,53 @@ TEST_F(WasteModelOpsTest, WithoutMinimumSizeOnlyShapedRemnantsAreDeleted)
     model.DeleteNonRectangularWastes();
     ASSERT_EQ(model.m_wastes.size(), 1u);
     EXPECT_EQ(model.m_wastes.front(), tiny);
+}
+
+// The user redraws a remnant's outline by hand; the next command reads the
+// drawing again and takes the remnant's shape and size from its outline.
+TEST_F(WasteModelOpsTest, ARemnantReshapedByHandIsTakenAsItIsDrawn)
+{
+    const struct {
+        std::vector<NPoint> outline;
+        bool rectangle;
+        const wchar_t* size;  // in the name
+    } cases[] = {
+        {{{0, 0}, {500, 0}, {500, 100}, {100, 100}, {100, 300}, {0, 300}}, false, L" "},
+        {figuretest::Rectangle(0, 0, 700, 200), true, L" 700x200"},
+    };
+    NestingModel::m_materialSheet.clear();
+    doc->GetLayoutSheets()->Add();
+    const std::vector<vlapi::ILayoutSheetPtr> pages = readback::Pages();
+    for (const auto& c : cases) {
+        const SheetPtr sheet = AddSheet(0, 0);
+        const WastePtr waste = AddRectWaste(sheet, 0, 0, 500, 300, false);
+        model.UpdateWastesNames();
+        ASSERT_TRUE(waste->m_name.ends_with(L"500x300"));
+        const vlapi::IMacroObjectPtr host = macrotest::HostMacro(waste->m_macro);
+        for (const vlapi::IDrawingObjectPtr& line : vlapi::IDrawingContainerPtr(host)->GetObjects({vlapi::vlDrLineSeg}))
+            line->Delete();
+        vlapi::APIObjectList redrawn;
+        for (const vlapi::IDrawingObjectPtr& line : hosttest::AddRing(Container(), c.outline))
+            redrawn.push_back(vlapi::IVarnelAPIObjectPtr(line));
+        ASSERT_TRUE(host->AddObjects(redrawn));
+
+        NestingModel next;
+        next.InitSheetsFromActiveDoc();
+        next.InitWastesFromActiveDoc();
+        ASSERT_EQ(next.m_wastes.size(), 1u);
+        const WastePtr read = next.m_wastes.front();
+        EXPECT_EQ(read->m_rectform, c.rectangle);
+        next.UpdateWastesNames();
+        EXPECT_TRUE(read->m_name.ends_with(L"(1)" + std::wstring(c.size))) << read->m_name;
+        readback::ExpectDrawingReadsBackAs(next);
+        readback::ExpectSamePages(pages);
+
+        next.m_wastRectSize = 100.0;
+        next.DeleteNonRectangularWastes();
+        EXPECT_EQ(next.m_wastes.size(), c.rectangle ? 1u : 0u);
+        next.m_wastes.clear();
+        next.m_sheets.clear();
+        model.m_wastes.clear();
+        model.m_sheets.clear();
+    }
 }

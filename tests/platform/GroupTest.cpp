@@ -127,5 +127,55 @@ TEST_F(HostTest, GroupCopiedIntoADocumentGoesToItsCurrentView) {
   EXPECT_EQ(Container(sheet)->GetObjects({vlapi::vlDrMacro}).size(), 1u);
 }
 
+// A nesting map copies a sheet's view into a new drawing through a group.
+TEST_F(HostTest, ViewInAGroupIsCopiedWholeIntoAnotherDocumentAndStored) {
+  auto source = NewDrawing();
+  vlapi::IViewPtr sheet = source->GetViewsAndLayersManager()->GetViews()->Add(1);
+  sheet->SetScale(0.5);
+  sheet->SetX(40);
+  vlapi::ILayerPtr layer = sheet->GetLayers()->Add();
+  layer->SetName(L"Раскраска");
+  layer->SetColor(0x00FF00);
+  layer->SetVisible(false);
+  auto macro = AddSquareMacro(Container(sheet), 20, 10);
+  auto line = AddLine(Container(sheet), 0, 0, 5, 5);
+  line->SetLayer(layer->GetNumber());
+  vlapi::IColouringPtr fill = vlapi::IDrawingContainerPtr(macro)->GetColourings()->Add();
+  vlapi::IBoundariesObjectPtr(fill)->SetBoundaries(vlapi::IDrawingContainerPtr(macro)->GetObjects({vlapi::vlDrLineSeg}), 0);
+  vlapi::IDrawingGroupPtr group = source->GetDrawingGroups()->Add(true, L"");
+  group->AddObjects(ListOf(vlapi::IAPIObjectPtr(sheet)));
+  group->AddObjects(ListOf(vlapi::IAPIObjectPtr(sheet)));  // still one member
+  EXPECT_TRUE(group->GetObjects({vlapi::vlAllObj}).empty());
+
+  auto target = NewDrawing();
+  vlapi::IDrawingGroupPtr copy = group->CopyToDocument(target.get());
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(target->GetViewsAndLayersManager()->GetViews()->GetCount(), 1);  // not stored yet
+  ASSERT_TRUE(copy->Store());
+  ASSERT_TRUE(target->SaveAs(File("map.vdw")));
+  target->Close(0);
+  group->Delete();  // the source's view goes with its group
+  EXPECT_FALSE(source->GetViewsAndLayersManager()->GetViews()->GetView(1));
+
+  auto opened = vlapi::IVarnelDocument2DPtr(Api()->GetDocuments()->Open(File("map.vdw"), true, 1));
+  ASSERT_TRUE(opened);
+  vlapi::IViewPtr view = opened->GetViewsAndLayersManager()->GetViews()->GetView(1);
+  ASSERT_TRUE(view);
+  EXPECT_DOUBLE_EQ(view->GetScale(), 0.5);
+  EXPECT_DOUBLE_EQ(view->GetX(), 40);
+  vlapi::ILayerPtr layerAgain = view->GetLayers()->FindLayer(L"Раскраска");
+  ASSERT_TRUE(layerAgain);
+  EXPECT_EQ(layerAgain->GetColor(), 0x00FF00);
+  EXPECT_FALSE(layerAgain->GetVisible());
+  auto objects = Container(view)->GetObjects({vlapi::vlAllObj});
+  ASSERT_EQ(objects.size(), 2u);
+  EXPECT_EQ(objects[1]->GetLayer(), layerAgain->GetNumber());
+  vlapi::IDrawingContainerPtr members = vlapi::IMacroObjectPtr(objects[0]);
+  ASSERT_EQ(members->GetColourings()->GetCount(), 1);
+  // The colouring is bounded by the copied lines, not by the source's.
+  for (const auto& b : vlapi::IBoundariesObjectPtr(members->GetColourings()->GetItem(0))->GetBoundaries())
+    EXPECT_EQ(vlapi::IAPIObjectPtr(b->GetView()), vlapi::IAPIObjectPtr(view));
+}
+
 }  // namespace
 }  // namespace vlhost::test

@@ -53,6 +53,80 @@ TEST_F(HostTest, ContoursAroundAPointComeBackAsATemporaryGroup) {
   EXPECT_FALSE(contours->CreateEnclosingContours(500, 500, {}, 0));
 }
 
+// A sheet's outline is a member of its macro: the search sees it where the
+// placements put it, and not on a hidden layer.
+TEST_F(HostTest, ContoursAroundAPointSeeVisibleMacroMembersWherePlaced) {
+  auto doc = NewDrawing();
+  auto c = Container(ActiveView(doc));
+  vlapi::IMacroObjectPtr inner = AddSquareMacro(c, 100, 40);
+  vlapi::IMacroObjectPtr outer = c->GetMacroObjects()->AddMacro(1);
+  outer->AddObjects(ListOf(vlapi::IAPIObjectPtr(inner)));
+  inner->SetPlacement(100, 0, 90, 0, 0);  // x 60..100, y 0..100 in the outer macro
+  outer->SetPlacement(200, 50, 0, 0, 0);  // x 260..300, y 50..150 in the view
+  auto contours = c->GetDrawingContours();
+  EXPECT_FALSE(contours->CreateEnclosingContours(50, 20, {}, 0));  // where the members stand unplaced
+  vlapi::IDrawingGroupPtr around = contours->CreateEnclosingContours(280, 100, {}, 0);
+  ASSERT_TRUE(around);
+  vlapi::APIObjectList found;
+  for (const auto& object : around->GetObjects({vlapi::vlAllObj})) found.emplace_back(object);
+  double x1, y1, x2, y2;
+  ASSERT_TRUE(doc->GetObjectsBox(found, x1, y1, x2, y2));
+  EXPECT_NEAR(x1, 260, 1e-9);
+  EXPECT_NEAR(y1, 50, 1e-9);
+  EXPECT_NEAR(x2, 300, 1e-9);
+  EXPECT_NEAR(y2, 150, 1e-9);
+  around->Delete();
+  vlapi::ILayerPtr hidden = ActiveView(doc)->GetLayers()->Add();
+  hidden->SetVisible(false);
+  outer->SetLayer(hidden->GetNumber());
+  EXPECT_FALSE(contours->CreateEnclosingContours(280, 100, {}, 0));
+}
+
+// An arc is read from its centre, radius, direction and the rays through its
+// ends; ends that coincide make the whole circle, wherever they lie.
+TEST_F(HostTest, ArcsRunBetweenTheRaysOfTheirEndsAndCoincidentEndsCloseThem) {
+  struct Case {
+    const char* name;
+    double x1, y1, x2, y2;
+    bool ccw;
+    double turns;
+  };
+  const Case cases[] = {
+      {"quarter", 35, 40, 30, 45, true, 0.25},
+      {"three quarters clockwise", 35, 40, 30, 45, false, 0.75},
+      {"ends on the circle", 30, 45, 30, 45, true, 1},
+      {"ends on the circle clockwise", 30, 45, 30, 45, false, 1},
+      {"ends at the origin", 0, 0, 0, 0, true, 1},  // a one-point bridge's circle
+      {"ends at the centre", 30, 40, 30, 40, true, 1},
+  };
+  auto doc = NewDrawing();
+  auto c = Container(ActiveView(doc));
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    vlapi::IArcPtr arc = c->GetCollection(vlapi::vlDrArc)->Add();
+    arc->SetXc(30);
+    arc->SetYc(40);
+    arc->SetX1(k.x1);
+    arc->SetY1(k.y1);
+    arc->SetX2(k.x2);
+    arc->SetY2(k.y2);
+    arc->SetRadius(5);
+    arc->SetDirection(k.ccw);
+    arc->Update();
+    vlapi::ICurve2DPtr curve = arc->GetCurve();
+    ASSERT_TRUE(curve);
+    EXPECT_NEAR(curve->GetLength(), k.turns * 10 * kPi, 1e-9);
+    if (k.turns == 1) {
+      double x1, y1, x2, y2;
+      ASSERT_TRUE(doc->GetObjectsBox(ListOf(vlapi::IAPIObjectPtr(arc)), x1, y1, x2, y2));
+      EXPECT_NEAR(x1, 25, 1e-9);
+      EXPECT_NEAR(y1, 35, 1e-9);
+      EXPECT_NEAR(x2, 35, 1e-9);
+      EXPECT_NEAR(y2, 45, 1e-9);
+    }
+  }
+}
+
 TEST_F(HostTest, EquidistantOfAClosedPolylineLiesOnTheAskedSide) {
   auto doc = NewDrawing();
   auto c = Container(ActiveView(doc));

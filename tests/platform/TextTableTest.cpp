@@ -35,6 +35,38 @@ TEST_F(HostTest, ResultTableHasAHeaderRowAboveItsDataRows) {
   EXPECT_EQ(tables->GetCount(), 0);
 }
 
+TEST_F(HostTest, TableRowsAreInsertedAfterARowAndRemovedAcrossSaveAndOpen) {
+  auto doc = NewDrawing();
+  auto macro = AddSquareMacro(Container(ActiveView(doc)), 100, 50);
+  vlapi::ITablePtr table = vlapi::ISymbols2DContainerPtr(macro)->GetDrawingTables()->AddTable(2, 2, 8, 30, 0);
+  auto text = [&](int r) { return vlapi::ITextPtr(table->GetCell(r, 0)->GetText())->GetText(); };
+  vlapi::ITextPtr(table->GetCell(0, 0)->GetText())->SetText(L"Заголовок");
+  vlapi::ITextPtr(table->GetCell(1, 0)->GetText())->SetText(L"Последняя");
+  vlapi::ICellFormatPtr(table->GetCell(0, 0))->SetHeight(12);
+  ASSERT_TRUE(table->InsertRow(0));  // a new empty row 1, as high as row 0
+  EXPECT_EQ(table->GetRowsCount(), 3);
+  EXPECT_EQ(text(1), L"");
+  EXPECT_DOUBLE_EQ(vlapi::ICellFormatPtr(table->GetCell(1, 1))->GetHeight(), 12);
+  EXPECT_EQ(text(2), L"Последняя");
+  ASSERT_TRUE(table->InsertRow(2));  // after the last row
+  for (int out : {-1, 4}) {
+    EXPECT_FALSE(table->InsertRow(out));
+    EXPECT_FALSE(table->RemoveRow(out));
+  }
+  ASSERT_TRUE(table->RemoveRow(2));
+  EXPECT_EQ(table->GetRowsCount(), 3);
+  ASSERT_TRUE(doc->SaveAs(File("rows.vdw")));
+  doc->Close(0);
+  auto opened = vlapi::IVarnelDocument2DPtr(Api()->GetDocuments()->Open(File("rows.vdw"), true, 1));
+  ASSERT_TRUE(opened);
+  vlapi::IMacroObjectPtr again = Container(ActiveView(opened))->GetObjects({vlapi::vlDrMacro})[0];
+  table = vlapi::IDrawingContainerPtr(again)->GetObjects({vlapi::vlObjectDrawingTable})[0];
+  ASSERT_EQ(table->GetRowsCount(), 3);
+  EXPECT_EQ(text(0), L"Заголовок");
+  EXPECT_EQ(text(1), L"");
+  EXPECT_EQ(text(2), L"");
+}
+
 TEST_F(HostTest, TextItemsCarryFontsAndTypes) {
   auto doc = NewDrawing();
   auto text = AddText(Container(ActiveView(doc)), L"Первая\nВторая", 10, 20, 5);

@@ -1,6 +1,7 @@
 #include "engine/LinearNesting/SimplexMethodSolver.h"
 
 #include "engine/LinearNesting/LayoutKnapsack.h"
+#include "engine/LinearNesting/LayoutProgramme.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,11 +17,26 @@ constexpr size_t EnumerationBudget = 2'000'000;
 constexpr size_t EnumeratedLayoutsBudget = 1000;
 // Random attempts per detail when the enumeration gives up: enough for a
 // varied start, while column generation supplies the layouts that matter.
-constexpr size_t RandomAttemptsPerDetail = 20;
-// The search for whole bars that reach the programme's bound: layouts tried
-// one bar at a time at every step, and programmes solved at most.
+constexpr size_t RandomAttemptsPerDetail = 2;
+// The search for whole bars that reach the programme's bound: fractional
+// layouts tried one bar at a time at every step, and the returns to an
+// earlier step allowed in all.
 constexpr size_t SearchBranching = 3;
-constexpr size_t SearchSolves = 100;
+constexpr size_t SearchBacktracks = 300;
+// A layout prices out when its pieces are worth more than one bar by this much.
+constexpr double PricingTolerance = 1e-9;
+// Pricing at prices this much of the way from the programme's own towards the
+// best proven ones.
+constexpr double Smoothing = 0.8;
+// The programme is optimal when its bars exceed a proven lower bound by no
+// more than this share.
+constexpr double ProvenGap = 1e-9;
+// Layouts the pricing step adds at most in one round.
+constexpr size_t ColumnsPerRound = 4;
+// The largest share by which a layout's cost is raised while searching.
+constexpr double CostPerturbation = 1e-6;
+// The iteration limit holds per this many details.
+constexpr size_t DetailsPerLimit = 100;
 
 bool IsEmpty(const Layout& layout)
 {
@@ -33,17 +49,9 @@ void AddBars(MapLayout& bars, const Layout& layout, double number)
         bars[layout] += number;
 }
 
-double SumOfBars(const MapLayout& layouts)
+bool AllCovered(const Layout& wanted)
 {
-    double sum = 0.0;
-    for (const auto& [layout, number] : layouts)
-        sum += number;
-    return sum;
-}
-
-bool AllCovered(const std::vector<Detail>& remaining)
-{
-    return std::all_of(remaining.begin(), remaining.end(), [](const Detail& d) { return d.count <= 0; });
+    return std::all_of(wanted.begin(), wanted.end(), [](int32_t c) { return c <= 0; });
 }
 
 Layout CountsOf(const std::vector<Detail>& details)
@@ -54,19 +62,28 @@ Layout CountsOf(const std::vector<Detail>& details)
     return counts;
 }
 
-// The number of bars of `layout` the remaining demand still takes, at most `wanted`.
-int32_t BarsThatFit(const Layout& layout, const std::vector<Detail>& remaining, int32_t wanted)
+// The number of bars of `layout` the wanted pieces still take, at most `most`.
+int32_t BarsThatFit(const Layout& layout, const Layout& wanted, int32_t most)
 {
     for (size_t j = 0; j < layout.size(); ++j)
         if (layout[j] > 0)
-            wanted = std::min(wanted, remaining[j].count / layout[j]);
-    return wanted;
+            most = std::min(most, wanted[j] / layout[j]);
+    return most;
 }
 
-void Subtract(const Layout& layout, int32_t bars, std::vector<Detail>& remaining)
+// `layout` without the pieces that are no longer wanted.
+Layout Trimmed(Layout layout, const Layout& wanted)
 {
     for (size_t j = 0; j < layout.size(); ++j)
-        remaining[j].count -= layout[j] * bars;
+        layout[j] = std::min(layout[j], std::max(wanted[j], 0));
+    return layout;
+}
+
+bool SameDetails(const std::vector<Detail>& a, const std::vector<Detail>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const Detail& x, const Detail& y) {
+        return x.name == y.name && x.length == y.length && x.count == y.count;
+    });
 }
 
 } // namespace
@@ -82,6 +99,8 @@ SimplexMethodSolver::SimplexMethodSolver(double precision, size_t iterationLimit
     : eps(precision), limCount(iterationLimit)
 {
 }
+
+SimplexMethodSolver::~SimplexMethodSolver() = default;
 
 void SimplexMethodSolver::Init(const std::vector<Detail>& details, double width, double length,
                                double minimumWaste)
@@ -240,463 +259,373 @@ Layout SimplexMethodSolver::RandomLayout(const std::vector<Detail>& details, con
 // ---------------------------------------------------------------------------
 // The linear programme
 
+// The limit given at construction holds per hundred details: a programme
+// needs a number of exchanges that grows with its rows.
+size_t SimplexMethodSolver::IterationLimitFor(size_t rows) const
+{
+    return limCount * std::max<size_t>(1, (rows + DetailsPerLimit - 1) / DetailsPerLimit);
+}
+
 size_t SimplexMethodSolver::Calculate(const std::vector<Detail>& details)
 {
     m_result.clear();
+    m_programme.reset();
+    m_programmeDetails.clear();
     if (details.empty())
         return Solved;
     if (!IsValidProblem(details))
         return Infeasible;
     AddSingleDetailLayouts(details);
-    InitSimplexTable(details);
-    size_t code = Solved;
-    double demand = 0.0;
-    for (double b : B)
-        demand += b;
-    if (RunSimplexMethod() != Stop::Optimal)
-        code = IterationLimit;
-    else if (Q < -eps * (1.0 + demand))
-        code = Infeasible;
-    else {
-        RemoveColumns();
-        DriveOutArtificials();
-        SetPhaseTwoObjective();
-        code = GenerateColumns(details);
+    m_programme = std::make_unique<LayoutProgramme>(IterationLimitFor(details.size()));
+    const Layout wanted = CountsOf(details);
+    for (const auto& [layout, value] : m_layouts)
+        if (!IsEmpty(layout) && Trimmed(layout, wanted) == layout)
+            m_programme->AddColumn(layout);
+    const size_t code = SolveFromScratch(details, wanted, true);
+    if (code != Solved) {
+        m_programme.reset();
+        return code;
     }
-    if (code == Solved)
-        StoreResult();
-    ClearSimplexTable();
-    return code;
+    m_programmeDetails = details;
+    StoreResult();
+    return Solved;
 }
 
 // Pieces and bars of positive length, and no negative demand (which no
 // number of bars can meet).
 bool SimplexMethodSolver::IsValidProblem(const std::vector<Detail>& details) const
 {
-    return m_sheetLength > 0.0 && std::isfinite(m_sheetLength) && std::all_of(details.begin(), details.end(), [](const Detail& d) {
+    return m_sheetLength > 0.0 && std::isfinite(m_sheetLength) &&
+           std::all_of(details.begin(), details.end(), [](const Detail& d) {
                return d.count >= 0 && d.length > 0.0 && std::isfinite(d.length);
            });
 }
 
-bool SimplexMethodSolver::IsUsable(const Layout& layout, const std::vector<Detail>& details) const
+// Phase one from the artificial basis, then phase two with pricing (see
+// GenerateColumns for `exact`).
+size_t SimplexMethodSolver::SolveFromScratch(const std::vector<Detail>& details, const Layout& wanted, bool exact)
 {
-    for (size_t j = 0; j < details.size(); ++j)
-        if (layout[j] > details[j].count)
-            return false;
-    return !IsEmpty(layout);
+    using Stop = LayoutProgramme::Stop;
+    const std::vector<double> demand(wanted.begin(), wanted.end());
+    double total = 0.0;
+    for (double d : demand)
+        total += d;
+    AddSingleDetailColumns(details, wanted);
+    m_programme->InitSimplexTable(demand);
+    const Stop stop = m_programme->RunPhaseOne(eps * (1.0 + total));
+    if (stop == Stop::Infeasible)
+        return Infeasible;
+    if (stop != Stop::Optimal || GenerateColumns(details, wanted, exact) != Solved)
+        return IterationLimit;
+    return Solved;
 }
 
-void SimplexMethodSolver::InitSimplexTable(const std::vector<Detail>& details)
+// Runs phase two and prices further layouts in until none lowers the number
+// of bars (column generation); only layouts within `wanted` are priced. The
+// costs are perturbed first (see LayoutProgramme::SetPerturbation), which
+// leaves the bars within a share of about CostPerturbation of the least;
+// `exact` then ends with the true costs; otherwise the run may also end once
+// the bars and the lower bound round up to the same whole number, which is
+// all the search for whole bars needs.
+size_t SimplexMethodSolver::GenerateColumns(const std::vector<Detail>& details, const Layout& wanted, bool exact)
 {
-    m_columns.clear();
-    for (const auto& [layout, value] : m_layouts)
-        if (IsUsable(layout, details))
-            m_columns.push_back(layout);
-    m = details.size();
-    n = N = m_columns.size();
-    A.assign(m, std::vector<double>(n, 0.0));
-    U.assign(m, std::vector<double>(m, 0.0));
-    B.assign(m, 0.0);
-    P.assign(n, 0.0);
-    I.resize(m);
-    J.resize(n);
-    Q = 0.0;
-    for (size_t i = 0; i < m; ++i) {
-        for (size_t k = 0; k < n; ++k) {
-            A[i][k] = m_columns[k][i];
-            P[k] -= A[i][k];
-        }
-        U[i][i] = 1.0;
-        B[i] = details[i].count;
-        I[i] = N + i;
-        Q -= B[i];
+    m_programme->SetPerturbation(CostPerturbation);
+    if (PriceColumns(details, wanted, 2.0 * CostPerturbation, !exact) != Solved)
+        return IterationLimit;
+    if (!exact)
+        return Solved;
+    m_programme->SetPerturbation(0.0);
+    return PriceColumns(details, wanted, ProvenGap, false);
+}
+
+// Column generation at the costs in force.
+//
+// The programme's own prices jump about from round to round on these very
+// degenerate programmes, and pricing at them alone adds layout after layout
+// that barely helps. Pricing is therefore done first at prices smoothed
+// towards the best proven prices so far (those that give the highest lower
+// bound; prices proportional to length are always valid and start it), and
+// at the programme's own prices only when the smoothed ones find nothing.
+// The run also ends once the bars come within a share `gap` of the lower
+// bound, or, when `early`, round up to the same whole number.
+size_t SimplexMethodSolver::PriceColumns(const std::vector<Detail>& details, const Layout& wanted, double gap,
+                                         bool early)
+{
+    const size_t limit = IterationLimitFor(details.size());
+    std::vector<double> centre(details.size(), 0.0);
+    double bound = 0.0;
+    for (size_t j = 0; j < details.size(); ++j) {
+        if (wanted[j] > 0)
+            centre[j] = details[j].length / (m_sheetLength + eps);
+        bound += centre[j] * wanted[j];
     }
-    std::iota(J.begin(), J.end(), size_t{0});
-}
-
-SimplexMethodSolver::Stop SimplexMethodSolver::RunSimplexMethod()
-{
-    for (count = 0;; ++count) {
-        if (count >= limCount)
-            return Stop::IterationLimit;
-        if (!FindPivotColumn())
-            return Stop::Optimal;
-        if (!FindPivotRow())
-            return Stop::Unbounded;
-        Jordan_Gauss();
-    }
-}
-
-// The most negative reduced cost; an artificial variable that has left the
-// basis never comes back.
-bool SimplexMethodSolver::FindPivotColumn()
-{
-    double minP = 1e10;
-    bool found = false;
-    for (size_t k = 0; k < n; ++k) {
-        if (J[k] < N && P[k] < -eps && P[k] < minP) {
-            minP = P[k];
-            col = k;
-            found = true;
-        }
-    }
-    return found;
-}
-
-// Lexicographic ratio test over (B, U) so that degenerate exchanges never cycle.
-bool SimplexMethodSolver::FindPivotRow()
-{
-    row = std::numeric_limits<size_t>::max();
-    for (size_t i = 0; i < m; ++i) {
-        if (A[i][col] <= eps)
-            continue;
-        if (row == std::numeric_limits<size_t>::max()) {
-            row = i;
-            continue;
-        }
-        const double a = A[i][col];
-        const double b = A[row][col];
-        double minB = B[row] / b;
-        double ratio = B[i] / a;
-        for (size_t j = 0; ratio == minB && j < m; ++j) {
-            ratio = U[i][j] / a;
-            minB = U[row][j] / b;
-        }
-        if (ratio < minB)
-            row = i;
-    }
-    return row != std::numeric_limits<size_t>::max();
-}
-
-void SimplexMethodSolver::Jordan_Gauss()
-{
-    const size_t r = row;
-    const size_t c = col;
-    std::swap(I[r], J[c]);
-    std::vector<double> s(m);
-    for (size_t i = 0; i < m; ++i)
-        s[i] = A[i][c];
-    const double Ar = 1.0 / A[r][c];
-    for (size_t i = 0; i < m; ++i)
-        A[i][c] = i == r ? Ar : A[i][c] * -Ar;
-    for (double& u : U[r])
-        u *= Ar;
-    const double p = P[c];
-    P[c] *= -Ar;
-    for (size_t k = 0; k < n; ++k)
-        if (k != c)
-            A[r][k] *= Ar;
-    B[r] *= Ar;
-    for (size_t i = 0; i < m; ++i) {
-        if (i == r || s[i] == 0.0)
-            continue;
-        for (size_t k = 0; k < n; ++k)
-            if (k != c)
-                A[i][k] -= A[r][k] * s[i];
-        for (size_t j = 0; j < m; ++j)
-            U[i][j] -= U[r][j] * s[i];
-        B[i] -= B[r] * s[i];
-    }
-    for (size_t k = 0; k < n; ++k)
-        if (k != c)
-            P[k] -= A[r][k] * p;
-    Q -= p * B[r];
-}
-
-// Drops the columns of artificial variables that have left the basis.
-void SimplexMethodSolver::RemoveColumns()
-{
-    size_t kept = 0;
-    for (size_t k = 0; k < n; ++k) {
-        if (J[k] >= N)
-            continue;
-        for (size_t i = 0; i < m; ++i)
-            A[i][kept] = A[i][k];
-        P[kept] = P[k];
-        J[kept] = J[k];
-        ++kept;
-    }
-    n = kept;
-    for (auto& a : A)
-        a.resize(n);
-    P.resize(n);
-    J.resize(n);
-}
-
-// Exchanges every artificial variable still basic (at level 0) for a layout.
-// A row with no usable coefficient is a redundant demand: its artificial
-// variable stays basic at 0 and takes no part in the objective.
-void SimplexMethodSolver::DriveOutArtificials()
-{
-    for (size_t i = 0; i < m; ++i) {
-        if (I[i] < N)
-            continue;
-        for (size_t k = 0; k < n; ++k) {
-            if (std::fabs(A[i][k]) > eps) {
-                row = i;
-                col = k;
-                Jordan_Gauss();
-                RemoveColumns();
-                break;
-            }
-        }
-    }
-}
-
-// The second phase minimises the number of bars: every layout costs one bar,
-// so a column's reduced cost is 1 minus the bars its basic representation uses.
-void SimplexMethodSolver::SetPhaseTwoObjective()
-{
-    Q = 0.0;
-    for (size_t i = 0; i < m; ++i)
-        if (I[i] < N)
-            Q -= B[i];
-    for (size_t k = 0; k < n; ++k) {
-        P[k] = 1.0;
-        for (size_t i = 0; i < m; ++i)
-            if (I[i] < N)
-                P[k] -= A[i][k];
-    }
-}
-
-// Runs the second phase and prices further layouts in until none improves
-// the number of bars (column generation).
-size_t SimplexMethodSolver::GenerateColumns(const std::vector<Detail>& details)
-{
     for (size_t round = 0;; ++round) {
-        // The objective is bounded below by 0, so only the limit (or numerical
-        // breakdown, reported alike) stops a run short of the optimum.
-        if (RunSimplexMethod() != Stop::Optimal || round >= limCount)
+        if (m_programme->RunPhaseTwo() != LayoutProgramme::Stop::Optimal)
             return IterationLimit;
-        const std::optional<Layout> layout = PriceLayout(details);
-        if (!layout)
+        const double bars = m_programme->Bars();
+        if (bars <= bound + gap * (1.0 + bars) || (early && WholeBars(bars) <= std::ceil(bound - eps)))
             return Solved;
-        m_layouts.emplace(*layout, 0.0);
-        AddColumn(*layout);
+        if (round >= limit)
+            return IterationLimit;
+        const std::vector<double> duals = m_programme->Duals();
+        bool added = false;
+        for (const double weight : {Smoothing, 0.0}) {
+            std::vector<double> prices(details.size());
+            for (size_t j = 0; j < details.size(); ++j)
+                prices[j] = std::max(weight * centre[j] + (1.0 - weight) * duals[j], 0.0);
+            const KnapsackResult priced = PriceLayouts(details, wanted, prices);
+            // No layout is worth more than `most` at these prices, so they
+            // scaled down by `most` bound the bars from below.
+            const double most = std::max(priced.value, 1.0 + PricingTolerance);
+            if (priced.complete) {
+                double worth = 0.0;
+                for (size_t j = 0; j < details.size(); ++j)
+                    worth += prices[j] * wanted[j];
+                if (worth / most > bound) {
+                    bound = worth / most;
+                    for (size_t j = 0; j < details.size(); ++j)
+                        centre[j] = prices[j] / most;
+                }
+            }
+            added = AddImprovingColumn(priced.counts, duals);
+            for (const Layout& layout : priced.others)
+                added = AddImprovingColumn(layout, duals) || added;
+            if (added)
+                break;
+        }
+        if (!added)
+            return Solved;
     }
 }
 
-// Prices of one piece of each detail in the current basis (cost of a bar
-// times the basis inverse).
-std::vector<double> SimplexMethodSolver::Duals() const
+// The layouts of greatest price (a bounded knapsack) when they are worth more
+// than a bar, the best and a few more met on the way.
+KnapsackResult SimplexMethodSolver::PriceLayouts(const std::vector<Detail>& details, const Layout& wanted,
+                                                 const std::vector<double>& prices) const
 {
-    std::vector<double> duals(m, 0.0);
-    for (size_t i = 0; i < m; ++i)
-        if (I[i] < N)
-            for (size_t j = 0; j < m; ++j)
-                duals[j] += U[i][j];
-    return duals;
-}
-
-// The layout of greatest price, when its price exceeds one bar.
-std::optional<Layout> SimplexMethodSolver::PriceLayout(const std::vector<Detail>& details) const
-{
-    const std::vector<double> duals = Duals();
     const std::vector<int32_t> maxCounts = MaxCounts(details);
     std::vector<KnapsackItem> items;
-    for (size_t j = 0; j < m; ++j)
-        items.push_back({duals[j], details[j].length, maxCounts[j]});
-    double value = 0.0;
-    Layout layout = SolveKnapsack(items, m_sheetLength + eps, 1.0 + eps, value);
-    if (value <= 1.0 + eps || m_layouts.count(layout))
-        return std::nullopt;
-    return layout;
+    for (size_t j = 0; j < details.size(); ++j)
+        items.push_back({prices[j], details[j].length, std::min(maxCounts[j], wanted[j])});
+    return SolveKnapsack(items, m_sheetLength + eps, 1.0 + PricingTolerance, ColumnsPerRound - 1);
 }
 
-// Appends a layout to the tableau in the current basis: its column is the
-// basis inverse times the layout, its reduced cost one bar less its price.
-void SimplexMethodSolver::AddColumn(const Layout& layout)
+// Adds `layout` to the programme when its reduced cost at `duals` is negative.
+bool SimplexMethodSolver::AddImprovingColumn(const Layout& layout, const std::vector<double>& duals)
 {
-    const std::vector<double> duals = Duals();
-    for (size_t& v : I)
-        if (v >= N)
-            ++v;
-    for (size_t& v : J)
-        if (v >= N)
-            ++v;
-    double price = 0.0;
-    for (size_t i = 0; i < m; ++i) {
-        double a = 0.0;
-        for (size_t j = 0; j < m; ++j)
-            a += U[i][j] * layout[j];
-        A[i].push_back(a);
-        price += duals[i] * layout[i];
+    double reducedCost = m_programme->ColumnCost(layout);
+    for (size_t j = 0; j < layout.size(); ++j)
+        reducedCost -= duals[j] * layout[j];
+    if (reducedCost >= -PricingTolerance || m_programme->Contains(layout))
+        return false;
+    m_layouts.emplace(layout, 0.0);
+    m_programme->AddColumn(layout);
+    return true;
+}
+
+// Every wanted detail keeps a column of its own that fits the demand, so the
+// programme stays feasible with the columns it has.
+void SimplexMethodSolver::AddSingleDetailColumns(const std::vector<Detail>& details, const Layout& wanted)
+{
+    const std::vector<int32_t> maxCounts = MaxCounts(details);
+    for (size_t j = 0; j < details.size(); ++j) {
+        if (std::min(maxCounts[j], wanted[j]) <= 0)
+            continue;
+        Layout layout(details.size(), 0);
+        layout[j] = std::min(maxCounts[j], wanted[j]);
+        m_programme->AddColumn(layout);
     }
-    P.push_back(1.0 - price);
-    J.push_back(N);
-    ++N;
-    ++n;
-    m_columns.push_back(layout);
 }
 
 void SimplexMethodSolver::StoreResult()
 {
-    for (size_t i = 0; i < m; ++i)
-        if (I[i] < N && B[i] > eps)
-            m_result[m_columns[I[i]]] += B[i];
-}
-
-void SimplexMethodSolver::ClearSimplexTable()
-{
-    A.clear();
-    U.clear();
-    B.clear();
-    P.clear();
-    I.clear();
-    J.clear();
-    m_columns.clear();
-    m = n = N = 0;
+    for (const auto& [k, bars] : m_programme->BasicLayouts(eps))
+        m_result[m_programme->GetColumn(k)] += bars;
 }
 
 // ---------------------------------------------------------------------------
 // Whole bars
 
-// Rounds the fractional solution to whole bars. Simple rounding comes first;
-// when it misses the programme's bound (no plan can use fewer bars), a
-// bounded search over the roundings tries to reach it.
+// The least whole number of bars a programme's solution of `bars` bars
+// allows: a solution at perturbed costs may exceed the least bars by a share
+// of twice the perturbation.
+double SimplexMethodSolver::WholeBars(double bars) const
+{
+    return std::ceil(bars - std::max(eps, 2.0 * CostPerturbation * bars));
+}
+
+// Rounds the fractional solution to whole bars: a depth-first search that
+// keeps the whole bars of the programme's solution, takes one bar of a
+// fractional layout, re-optimises the rest from the previous basis and goes
+// on, and comes back to try another layout when the rest cannot reach fewer
+// bars than the best plan found, until a plan reaches the programme's bound
+// or the allowed returns are used up. First fit packs whatever the programme
+// cannot serve.
 MapLayout SimplexMethodSolver::ReduceResultToDiscreteValues(const std::vector<Detail>& details)
 {
+    if (!IsValidProblem(details))
+        return {};
     const MapLayout solution = m_result;
+    const Layout wanted = CountsOf(details);
     WholeBarSearch search;
-    search.bound = std::ceil(SumOfBars(solution) - eps);
-    search.solves = SearchSolves;
-    for (Rounding rule : {Rounding::Down, Rounding::UpLargestFraction}) {
-        m_result = solution;
-        if (search.Record(RoundByResolving(details, rule)))
-            break;
+    if (AllCovered(wanted))
+        return {};
+    if (!m_programme || !SameDetails(details, m_programmeDetails)) {
+        if (Calculate(details) != Solved) {
+            m_result = solution;
+            Layout rest = wanted;
+            PackFirstFit(details, rest, search);
+            search.Record();
+            return search.best;
+        }
     }
-    if (SumOfBars(search.best) > search.bound) {
-        m_result = solution;
-        SearchWholeBars(details, {}, search);
+    // First only plans that reach the bound are sought, so that every step
+    // that cannot reach it is left at once; then any plan, the fewer bars
+    // the better.
+    search.bound = WholeBars(m_programme->Bars());
+    search.bestBars = search.bound + 1.0;
+    search.backtracks = SearchBacktracks;
+    const LayoutProgramme::Snapshot root = m_programme->Save();
+    if (!SearchWholeBars(details, wanted, search) && m_programme->Restore(root)) {
+        search.bestBars = std::numeric_limits<double>::infinity();
+        search.backtracks = SearchBacktracks;
+        SearchWholeBars(details, wanted, search);
     }
+    if (search.best.empty()) {
+        Layout rest = wanted;
+        PackFirstFit(details, rest, search);
+        search.bestBars = std::numeric_limits<double>::infinity();
+        search.Record();
+    }
+    if (!m_programme->Restore(root))
+        m_programme.reset();
     m_result = solution;
     return search.best;
 }
 
-bool SimplexMethodSolver::WholeBarSearch::Record(const MapLayout& plan)
+void SimplexMethodSolver::WholeBarSearch::Take(const Layout& layout, int32_t number, Layout& wanted)
 {
-    if (best.empty() || SumOfBars(plan) < SumOfBars(best))
-        best = plan;
-    return SumOfBars(best) <= bound;
+    path.emplace_back(layout, number);
+    pathBars += number;
+    for (size_t j = 0; j < layout.size(); ++j)
+        wanted[j] -= layout[j] * number;
 }
 
-// Depth first over the roundings of m_result: all whole bars at once, or one
-// bar of one of the most used layouts; every branch re-solves the programme
-// on what is left and is cut when that cannot reach the bound.
-bool SimplexMethodSolver::SearchWholeBars(const std::vector<Detail>& remaining, const MapLayout& bars,
+void SimplexMethodSolver::WholeBarSearch::Undo(size_t size)
+{
+    for (; path.size() > size; path.pop_back())
+        pathBars -= path.back().second;
+}
+
+bool SimplexMethodSolver::WholeBarSearch::Record()
+{
+    if (pathBars < bestBars) {
+        bestBars = pathBars;
+        best.clear();
+        for (const auto& [layout, number] : path)
+            AddBars(best, layout, number);
+    }
+    return bestBars <= bound;
+}
+
+// One step of the search with the programme at its optimum for `wanted`;
+// true once a plan reaches the bound. The choices, in this order: every
+// whole bar of the solution (which leaves the basis optimal), then one bar of
+// each of the most used layouts.
+bool SimplexMethodSolver::SearchWholeBars(const std::vector<Detail>& details, const Layout& wanted,
                                           WholeBarSearch& search)
 {
-    const MapLayout solution = m_result;
-    if (SumOfBars(bars) + std::ceil(SumOfBars(solution) - eps) > search.bound)
+    using Stop = LayoutProgramme::Stop;
+    const size_t pathSize = search.path.size();
+    if (AllCovered(wanted) || FitsOneBar(details, wanted)) {
+        Layout rest = wanted;
+        if (!AllCovered(rest))
+            search.Take(rest, 1, rest);
+        const bool reached = search.Record();
+        search.Undo(pathSize);
+        return reached;
+    }
+    if (search.pathBars + WholeBars(m_programme->Bars()) >= search.bestBars)
         return false;
-    std::vector<const Layout*> choices;
-    for (const auto& [layout, value] : solution)
-        choices.push_back(&layout);
-    std::stable_sort(choices.begin(), choices.end(),
-                     [&](const Layout* a, const Layout* b) { return solution.at(*a) > solution.at(*b); });
-    if (choices.size() > SearchBranching)
-        choices.resize(SearchBranching);
-    // Branch 0 takes every whole bar; with none, it would repeat branch 1.
-    const bool anyWhole = !choices.empty() && solution.at(*choices[0]) >= 1.0 - eps;
-    for (size_t branch = anyWhole ? 0 : 1; branch <= choices.size(); ++branch) {
-        std::vector<Detail> rest = remaining;
-        MapLayout taken = bars;
-        if (branch == 0)
-            TakeWholeBars(solution, Rounding::Down, rest, taken);
-        else
-            TakeOneBar(*choices[branch - 1], rest, taken);
-        if (AllCovered(rest) || FitsOneBar(rest)) {
-            AddBars(taken, CountsOf(rest), 1.0);
-            if (search.Record(taken))
-                return true;
-            continue;
-        }
-        if (search.solves == 0)
-            return false;
-        --search.solves;
-        if (Calculate(rest) == Solved && SearchWholeBars(rest, taken, search))
-            return true;
+
+    std::vector<std::pair<size_t, double>> used = m_programme->BasicLayouts(eps);
+    auto longest = [&](size_t k) {
+        const Layout& layout = m_programme->GetColumn(k);
+        double most = 0.0;
+        for (size_t j = 0; j < layout.size(); ++j)
+            if (layout[j] > 0 && wanted[j] > 0)
+                most = std::max(most, details[j].length);
+        return most;
+    };
+    std::stable_sort(used.begin(), used.end(), [&](const auto& a, const auto& b) {
+        const double la = longest(a.first), lb = longest(b.first);
+        return la != lb ? la > lb : a.second > b.second; });
+    std::vector<std::vector<std::pair<Layout, int32_t>>> choices(1);
+    for (const auto& [k, x] : used) {
+        const Layout& layout = m_programme->GetColumn(k);
+        const int32_t whole = BarsThatFit(layout, wanted, static_cast<int32_t>(std::floor(x + eps)));
+        if (whole >= 1)
+            choices[0].emplace_back(layout, whole);
     }
-    return false;
-}
+    if (choices[0].empty())
+        choices.clear();
+    for (size_t c = 0; c < used.size() && c < SearchBranching; ++c)
+        choices.push_back({{Trimmed(m_programme->GetColumn(used[c].first), wanted), 1}});
+    if (choices.size() >= 2 && choices[0] == choices[1])
+        choices.erase(choices.begin());
 
-// Takes the whole bars of the fractional solution and re-solves the
-// programme on what is left, until every demand is met.
-MapLayout SimplexMethodSolver::RoundByResolving(const std::vector<Detail>& details, Rounding rule)
-{
-    MapLayout bars;
-    std::vector<Detail> remaining = details;
-    while (!AllCovered(remaining)) {
-        TakeWholeBars(m_result, rule, remaining, bars);
-        if (AllCovered(remaining))
-            break;
-        if (FitsOneBar(remaining)) {
-            AddBars(bars, CountsOf(remaining), 1.0);
-            break;
+    const LayoutProgramme::Snapshot snapshot =
+        choices.size() > 1 && search.backtracks > 0 ? m_programme->Save() : LayoutProgramme::Snapshot{};
+    bool reached = false;
+    for (size_t c = 0; c < choices.size() && !reached; ++c) {
+        if (c > 0) {
+            if (search.backtracks == 0)
+                break;
+            --search.backtracks;
+            if (!m_programme->Restore(snapshot) && SolveFromScratch(details, wanted, false) != Solved)
+                break;
         }
-        if (Calculate(remaining) != Solved) {
-            PackFirstFit(details, remaining, bars);
-            break;
+        Layout rest = wanted;
+        for (const auto& [layout, number] : choices[c])
+            search.Take(layout, number, rest);
+        AddSingleDetailColumns(details, rest);
+        Stop stop = Stop::Optimal;
+        for (const auto& [layout, number] : choices[c])
+            if (stop == Stop::Optimal)
+                stop = m_programme->TakeBars(layout, number);
+        // Re-optimised from the previous basis, or anew when the dual
+        // simplex run broke down; first fit when even that fails.
+        if (AllCovered(rest) || FitsOneBar(details, rest) ||
+            (stop == Stop::Optimal && GenerateColumns(details, rest, false) == Solved) ||
+            SolveFromScratch(details, rest, false) == Solved) {
+            reached = SearchWholeBars(details, rest, search);
+        } else {
+            PackFirstFit(details, rest, search);
+            reached = search.Record();
         }
+        search.Undo(pathSize);
     }
-    return bars;
+    return reached;
 }
 
-// Rounds every number of bars down; then one more bar (trimmed to what is
-// still wanted) of the layout with the largest fraction, when the rule asks
-// for it or when nothing rounded down to a whole bar.
-void SimplexMethodSolver::TakeWholeBars(const MapLayout& solution, Rounding rule,
-                                        std::vector<Detail>& remaining, MapLayout& bars) const
-{
-    bool taken = false;
-    const Layout* largest = nullptr;
-    double largestFraction = eps;
-    for (const auto& [layout, value] : solution) {
-        const double whole = std::floor(value + eps);
-        const int32_t fit = BarsThatFit(layout, remaining, static_cast<int32_t>(whole));
-        if (fit >= 1) {
-            AddBars(bars, layout, fit);
-            Subtract(layout, fit, remaining);
-            taken = true;
-        }
-        if (value - whole > largestFraction) {
-            largestFraction = value - whole;
-            largest = &layout;
-        }
-    }
-    if (largest != nullptr && (!taken || rule == Rounding::UpLargestFraction))
-        TakeOneBar(*largest, remaining, bars);
-}
-
-// One bar of `layout`, trimmed to what is still wanted.
-void SimplexMethodSolver::TakeOneBar(const Layout& layout, std::vector<Detail>& remaining, MapLayout& bars) const
-{
-    Layout trimmed = layout;
-    for (size_t j = 0; j < trimmed.size(); ++j)
-        trimmed[j] = std::min(trimmed[j], std::max(remaining[j].count, 0));
-    AddBars(bars, trimmed, 1.0);
-    Subtract(trimmed, 1, remaining);
-}
-
-bool SimplexMethodSolver::FitsOneBar(const std::vector<Detail>& remaining) const
+bool SimplexMethodSolver::FitsOneBar(const std::vector<Detail>& details, const Layout& wanted) const
 {
     double total = 0.0;
-    for (const Detail& d : remaining)
-        total += std::max(d.count, 0) * d.length;
+    for (size_t j = 0; j < details.size(); ++j)
+        total += std::max(wanted[j], 0) * details[j].length;
     return total <= m_sheetLength + eps;
 }
 
-// One piece per remaining unit, in detail order (name, then length), each into
-// the first bar it fits; equal bars are counted together.
-void SimplexMethodSolver::PackFirstFit(const std::vector<Detail>& details, std::vector<Detail>& remaining,
-                                       MapLayout& bars) const
+// One piece per wanted unit, in detail order (name, then length), each into
+// the first bar it fits.
+void SimplexMethodSolver::PackFirstFit(const std::vector<Detail>& details, Layout& wanted,
+                                       WholeBarSearch& search) const
 {
     std::vector<size_t> pieces;
-    for (size_t j = 0; j < remaining.size(); ++j)
-        for (int32_t c = 0; c < remaining[j].count; ++c)
+    for (size_t j = 0; j < wanted.size(); ++j)
+        for (int32_t c = 0; c < wanted[j]; ++c)
             pieces.push_back(j);
-    std::stable_sort(pieces.begin(), pieces.end(),
-                     [&](size_t a, size_t b) { return details[a] < details[b]; });
+    std::stable_sort(pieces.begin(), pieces.end(), [&](size_t a, size_t b) { return details[a] < details[b]; });
     std::vector<Layout> packed;
     std::vector<double> loads;
     for (size_t j : pieces) {
@@ -710,8 +639,7 @@ void SimplexMethodSolver::PackFirstFit(const std::vector<Detail>& details, std::
         }
         ++packed[b][j];
         loads[b] += length;
-        --remaining[j].count;
     }
     for (const Layout& layout : packed)
-        AddBars(bars, layout, 1.0);
+        search.Take(layout, 1, wanted);
 }

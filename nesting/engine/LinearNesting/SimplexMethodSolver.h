@@ -1,14 +1,17 @@
 // Linear (one-dimensional) cutting stock: details of given lengths and counts
 // are cut from stock bars of one length. The solver generates cutting layouts,
 // solves the linear programme "how many bars of each layout" with a two-phase
-// simplex method on a compact tableau, prices further layouts in with a
-// knapsack step (column generation), and reduces the fractional solution to
-// whole bars.
+// simplex method (LayoutProgramme), prices further layouts in with a knapsack
+// step (column generation), and reduces the fractional solution to whole bars
+// by a search that takes bars one layout at a time and re-optimises the rest
+// from the previous basis.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <map>
+#include <memory>
 #include <optional>
 #include <random>
 #include <string>
@@ -25,6 +28,9 @@ struct Detail {
     bool operator<(const Detail& other) const;
 };
 
+class LayoutProgramme;
+struct KnapsackResult;
+
 // Entry j of a layout is the number of pieces of detail j one bar yields.
 using Layout = std::vector<int32_t>;
 // A layout mapped to a number of bars (or, for generated layouts, to an
@@ -38,7 +44,10 @@ public:
     static constexpr size_t IterationLimit = 1;
     static constexpr size_t Infeasible = 2;
 
+    // `iterationLimit` bounds the exchanges of one simplex run (and the
+    // pricing rounds) per hundred details.
     explicit SimplexMethodSolver(double precision = 1e-6, size_t iterationLimit = 1000);
+    ~SimplexMethodSolver();
 
     void Init(const std::vector<Detail>& details, double width, double length, double minimumWaste);
     size_t RunCalculate(const std::vector<Detail>& details);
@@ -56,11 +65,6 @@ public:
     const MapLayout& GetResult() const { return m_result; }
 
 private:
-    enum class Stop { Optimal, Unbounded, IterationLimit };
-    // How a fractional solution becomes whole bars: all numbers rounded down,
-    // or in addition one more bar of the layout with the largest fraction.
-    enum class Rounding { Down, UpLargestFraction };
-
     // Layout generation
     std::vector<int32_t> MaxCounts(const std::vector<Detail>& details) const;
     bool EnumerateLayouts(const std::vector<Detail>& details, const std::vector<int32_t>& maxCounts,
@@ -71,40 +75,39 @@ private:
     void AddSingleDetailLayouts(const std::vector<Detail>& details);
     Layout RandomLayout(const std::vector<Detail>& details, const std::vector<int32_t>& maxCounts,
                         std::vector<size_t>& order, std::mt19937& generator, double& rest) const;
-    std::optional<Layout> PriceLayout(const std::vector<Detail>& details) const;
 
-    // Tableau
-    void InitSimplexTable(const std::vector<Detail>& details);
-    Stop RunSimplexMethod();
-    bool FindPivotColumn();
-    bool FindPivotRow();
-    void Jordan_Gauss();
-    void RemoveColumns();
-    void DriveOutArtificials();
-    void SetPhaseTwoObjective();
-    size_t GenerateColumns(const std::vector<Detail>& details);
-    void AddColumn(const Layout& layout);
-    std::vector<double> Duals() const;
+    // The linear programme
+    size_t IterationLimitFor(size_t rows) const;
+    size_t SolveFromScratch(const std::vector<Detail>& details, const Layout& wanted, bool exact);
+    size_t GenerateColumns(const std::vector<Detail>& details, const Layout& wanted, bool exact);
+    size_t PriceColumns(const std::vector<Detail>& details, const Layout& wanted, double gap, bool early);
+    KnapsackResult PriceLayouts(const std::vector<Detail>& details, const Layout& wanted,
+                                const std::vector<double>& prices) const;
+    bool AddImprovingColumn(const Layout& layout, const std::vector<double>& duals);
+    void AddSingleDetailColumns(const std::vector<Detail>& details, const Layout& wanted);
     void StoreResult();
-    void ClearSimplexTable();
     bool IsValidProblem(const std::vector<Detail>& details) const;
-    bool IsUsable(const Layout& layout, const std::vector<Detail>& details) const;
 
     // Whole bars
+    // The search for whole bars: the bars taken on the way to the current
+    // step, and the best plan found.
     struct WholeBarSearch {
-        double bound = 0.0; // the least number of bars any plan can use
-        size_t solves = 0;  // programmes the search may still solve
-        MapLayout best;     // the plan with fewest bars so far
-        // Keeps `plan` when it beats the best; true once the bound is reached.
-        bool Record(const MapLayout& plan);
+        double bound = 0.0;     // the least number of bars any plan can use
+        size_t backtracks = 0;  // returns to an earlier step still allowed
+        std::vector<std::pair<Layout, int32_t>> path;
+        double pathBars = 0.0;
+        MapLayout best;
+        double bestBars = std::numeric_limits<double>::infinity();
+
+        void Take(const Layout& layout, int32_t number, Layout& wanted);
+        void Undo(size_t size);
+        // Keeps the path when it beats the best plan; true once the bound is reached.
+        bool Record();
     };
-    bool SearchWholeBars(const std::vector<Detail>& remaining, const MapLayout& bars, WholeBarSearch& search);
-    void TakeOneBar(const Layout& layout, std::vector<Detail>& remaining, MapLayout& bars) const;
-    MapLayout RoundByResolving(const std::vector<Detail>& details, Rounding rule);
-    void TakeWholeBars(const MapLayout& solution, Rounding rule, std::vector<Detail>& remaining,
-                       MapLayout& bars) const;
-    void PackFirstFit(const std::vector<Detail>& details, std::vector<Detail>& remaining, MapLayout& bars) const;
-    bool FitsOneBar(const std::vector<Detail>& remaining) const;
+    double WholeBars(double bars) const;
+    bool SearchWholeBars(const std::vector<Detail>& details, const Layout& wanted, WholeBarSearch& search);
+    void PackFirstFit(const std::vector<Detail>& details, Layout& wanted, WholeBarSearch& search) const;
+    bool FitsOneBar(const std::vector<Detail>& details, const Layout& wanted) const;
 
     const double eps;
     double m_sheetLength = 0.0;
@@ -114,23 +117,12 @@ private:
     MapLayout m_layouts;
     MapLayout m_result;
 
-    // The tableau, alive only inside Calculate. Variables 0..N-1 are the
-    // layouts of m_columns, N..N+m-1 the artificial ones.
-    size_t m = 0;
-    size_t n = 0;
-    size_t N = 0;
-    std::vector<std::vector<double>> A;
-    std::vector<std::vector<double>> U;
-    std::vector<double> B;
-    std::vector<double> P;
-    std::vector<size_t> I;
-    std::vector<size_t> J;
-    std::vector<Layout> m_columns;
+    // The programme of the last Calculate, kept for the rounding to whole
+    // bars, which starts from its optimal basis; `m_programmeDetails` are the
+    // details it was built for.
     const size_t limCount;
-    size_t count = 0;
-    size_t col = 0;
-    size_t row = 0;
-    double Q = 0.0;
+    std::unique_ptr<LayoutProgramme> m_programme;
+    std::vector<Detail> m_programmeDetails;
 
     std::optional<uint32_t> m_seed;
 };

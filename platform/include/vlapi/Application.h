@@ -5,9 +5,16 @@
 #include <vector>
 
 #include "vlapi/Forward.h"
+#include "vlapi/ShellForward.h"
 #include "vlapi/Types.h"
 
+class MbRefItem;  // the geometric kernel's objects
+
 namespace vlapi {
+
+// The host's main window, as the host's own modules (the file converters) are given it.
+struct MainWindow;
+using WindowHandle = MainWindow*;
 
 // Every host object that stands in a document or in the application.
 struct IVarnelAPIObject : IAPIObject {
@@ -22,6 +29,10 @@ struct IVarnelAPIObject : IAPIObject {
 struct ITransferService : IAPIObject {
   virtual int32_t GetReference(IAPIObject* object) = 0;  // 0 for none
   virtual IAPIObjectPtr GetObject(int32_t reference, int32_t documentReference) = 0;
+  // The geometric kernel's object of a host object (mode 0): a body's solid,
+  // a face's face. The host keeps it; hold it in an SPtr to keep it longer.
+  // Null for objects without one.
+  virtual MbRefItem* GetKernelObject(IAPIObject* object, int mode) = 0;
 };
 
 struct IApplication : IAPIObject {
@@ -49,6 +60,12 @@ struct IApplication : IAPIObject {
   virtual void EnableUserAccess(bool enable) = 0;
   // Handles the user-interface events waiting in the queue.
   virtual void ProcessPendingEvents() = 0;
+  // New parameters for an interactive process (Process.h).
+  virtual IProcessParamPtr CreateProcessParam() = 0;
+  // The application's event source (Events.h).
+  virtual IApplicationEventsPtr GetApplicationEvents() = 0;
+  // The main window, which the host's file converters need (vlapi/Converter.h).
+  virtual WindowHandle GetMainWindow() = 0;
 };
 
 struct IApplicationServices : IAPIObject {
@@ -76,8 +93,15 @@ struct IVarnelError : IAPIObject {
 };
 
 // A string-resource module of one application library.
+// A library records its resources with its module at load time: its cursors,
+// its library id (the resource whose text names the library) with the ids of
+// its menu entries (each entry runs the command of its id and is titled by
+// that id's text), and the ids of its strings.
 struct IResourcesModule : IAPIObject {
   virtual std::wstring GetName() = 0;
+  virtual bool AddCursor(int id, const std::wstring& name) = 0;
+  virtual bool AddLibraryId(int id, const std::vector<int>& entries) = 0;
+  virtual bool AddString(int id) = 0;
 };
 
 struct IVarnelDictionary : IAPIObject {
@@ -92,18 +116,24 @@ struct ILibraryManager : IAPIObject {
 struct IProceduresLibraries : IAPIObject {
   virtual int GetCount() = 0;
   virtual IProceduresLibraryPtr GetItem(int index) = 0;
+  // The library known by `name`, or whose menu title (the text of its library
+  // id) is `name`.
   virtual IProceduresLibraryPtr GetLibrary(const std::wstring& name) = 0;
 };
 
 // An application library as the host knows it; it also answers ILibrary.
 struct IProceduresLibrary : IAPIObject {
   virtual std::wstring GetName() = 0;
+  // The icon font whose glyphs the library's tool-bar buttons show.
+  virtual std::wstring GetFontName() = 0;
   virtual IVarnelDictionaryPtr GetDictionary() = 0;
   virtual bool ShowHelp(int topic) = 0;
 };
 
 struct ILibrary : IAPIObject {
   // Asks the host to run the library's command; `result` may receive an object.
+  // A loaded library's command runs at once, inside this call; one asked for
+  // a library that is not loaded is recorded.
   virtual bool RunCommand(int command, int mode, IVarnelAPIObjectPtr& result) = 0;
 };
 

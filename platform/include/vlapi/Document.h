@@ -70,30 +70,17 @@ struct IVarnelDocument2D : IVarnelDocument {
   virtual double GetSearchTolerance() = 0;
   virtual IVarnelAPIObjectPtr FindObject(double x, double y, double tolerance, IFindObjectParameters* param) = 0;
 
+  // An interactive process of vlProcessTypeEnum `type` in this document (Process.h).
+  virtual IProcessPtr CreateProcess(int type) = 0;
+  // True from the start of a process of this document to its end.
   virtual bool IsProcessRunning() = 0;
+  // The drawing-object events as the owner key `owner` sees them (Events.h).
+  virtual IDrawingObjectEventsPtr GetDrawingObjectEvents(const std::wstring& owner) = 0;
+  virtual IVarnelDocumentEventsPtr GetDocumentEvents() = 0;
   virtual void SetTreeRebuild(bool rebuild) = 0;
   virtual void SetTreeUpdate(bool update) = 0;
   virtual void SetEnableUndo(bool enable) = 0;
   virtual void SetUndoContainer(bool open) = 0;
-};
-
-// A component of a 3D document: a detail or a sub-assembly.
-struct IPart : IVarnelAPIObject {
-  virtual std::wstring GetName() = 0;
-  virtual std::wstring GetDesignation() = 0;
-  virtual std::wstring GetFileName() = 0;
-  virtual bool IsDetail() = 0;  // false for an assembly
-  virtual IPartsPtr GetParts() = 0;
-};
-
-struct IParts : IAPIObject {
-  virtual int GetCount() = 0;
-  virtual IPartPtr GetItem(int index) = 0;
-  virtual APIObjectList GetObjects() = 0;
-};
-
-struct IVarnelDocument3D : IVarnelDocument {
-  virtual IPartPtr GetTopPart() = 0;
 };
 
 struct IViewsAndLayersManager : IAPIObject {

@@ -300,6 +300,11 @@ struct ITable : IAPIObject {
   // and given one header row has rows 0 (the header) to n.
   virtual void SetHeaderRows(int first, int count) = 0;
   virtual bool AddRows(int count) = 0;
+  // Inserts an empty row after row `after`, as high as that row; false when
+  // the table has no such row.
+  virtual bool InsertRow(int after) = 0;
+  // Removes row `row` with its cells; false when the table has no such row.
+  virtual bool RemoveRow(int row) = 0;
 };
 
 // A cell; it also answers ICellFormat (its column's width, its row's height).

@@ -27,9 +27,15 @@
 // - Lengths are millimetres, angles degrees counter-clockwise, y points up,
 //   texts are wide strings, colours red | green << 8 | blue << 16.
 // - All calls are made on the host's user-interface thread.
+// - Libraries, events, processes and panels: Library.h, Events.h, Process.h.
 #include "vlapi/Application.h"
+#include "vlapi/Converter.h"
 #include "vlapi/Document.h"
 #include "vlapi/Drawing.h"
+#include "vlapi/Events.h"
 #include "vlapi/Forward.h"
+#include "vlapi/Library.h"
+#include "vlapi/Model3D.h"
+#include "vlapi/Process.h"
 #include "vlapi/SmartPtr.h"
 #include "vlapi/Types.h"

@@ -11,6 +11,8 @@
 //   host.State().messages                   // every message box shown
 //   vlhost::FailureScope off("IVarnelDocument2D::GetLayoutSheets");  // that call gives nothing
 //
+// A library is loaded, and the user played, through vlhost::Driver (Driver.h).
+//
 // Failure-switch names are "<Interface>::<Method>" of the host calls that give
 // objects, lists or boxes (IApplication::GetActiveDocument, IViews::GetView,
 // IDrawingContainer::GetObjects, IMacroObjects::AddMacro, IDrawingObjects::Add,
@@ -29,12 +31,14 @@
 namespace vlhost {
 
 class Application;
+class Driver;
 
 class Host {
  public:
   // Registers the application library "APP_Nesting" with resource module
   // "Nesting" (texts from the host's resource file) and file libNesting.so.
   explicit Host(const std::filesystem::path& root);
+  // The application goes: a loaded library hears of it and is unloaded.
   ~Host();
   Host(const Host&) = delete;
   Host& operator=(const Host&) = delete;
@@ -70,15 +74,21 @@ class Host {
   static int Updates(const vlapi::IAPIObjectPtr& object);          // updates of one object
   static int Refreshes(const vlapi::IVarnelDocument2DPtr& doc);
   static void SetProcessRunning(const vlapi::IVarnelDocument2DPtr& doc, bool running);
+  // Event handlers registered with the host (under `owner`; empty: all).
+  int HandlerCount(const std::wstring& owner = L"") const;
 
   // A wide text as UTF-8 bytes (for messages on a terminal).
   static std::string Utf8(const std::wstring& text);
+  static std::wstring Wide(const std::string& utf8);
 
   // A picture of the document for a person to look at.
   static std::string Svg(const vlapi::IVarnelDocument2DPtr& doc);
+  // A picture of a sketch's drawing (its objects alone).
+  static std::string Svg(const vlapi::ISketchPtr& sketch);
   static bool WriteSvg(const vlapi::IVarnelDocument2DPtr& doc, const std::filesystem::path& path);
 
  private:
+  friend class Driver;
   vlhost::Application* app_;
 };
 

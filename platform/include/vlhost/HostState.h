@@ -66,7 +66,15 @@ struct HostState {
   std::deque<std::wstring> folderAnswers;  // a dialog without an answer is cancelled
   std::vector<int> helpTopics;
   std::set<uint8_t> keysDown;
-  std::deque<int> commandQueue;  // library commands the library asked the host to run
+  std::deque<int> commandQueue;  // commands asked for a library that is not loaded
+  // Every call between the host and a loaded library, in order (UTF-8): a call
+  // of the host into the library is "> call" (its answer "< answer"), a call of
+  // the library into the host ". call"; nested calls are indented.
+  std::vector<std::string> transcript;
+  std::vector<std::string> registrations;  // what the library registered at load, in order
+  std::vector<std::string> faults;         // exceptions caught from library calls
+  std::vector<std::string> handlersLeft;   // handlers a library left behind at unload (dropped then)
+  std::vector<std::string> refusals;       // user actions the host refused, with the reason
   ProgressState progress;
   AccessState access;
   int errorCode = 0;

@@ -48,6 +48,7 @@ VLHOST_TRAITS(IProceduresLibraries, IAPIObject)
 VLHOST_TRAITS(IProceduresLibrary, IAPIObject)
 VLHOST_TRAITS(ILibrary, IAPIObject)
 VLHOST_TRAITS(IMath2D, IAPIObject)
+VLHOST_TRAITS(IFileConverter, IAPIObject)
 VLHOST_TRAITS(IInertiaProperties, IVarnelAPIObject)
 VLHOST_TRAITS(IInertiaPropertiesCalculateParam, IVarnelAPIObject)
 VLHOST_TRAITS(IViewsAndLayersManager, IAPIObject)
@@ -199,6 +200,7 @@ SmartPtr<I, Traits<I>::iid> Give(T* p) {
 // As Give, unless the failure switch has the call `call` switched off.
 template <class I, class T>
 SmartPtr<I, Traits<I>::iid> Give(std::string_view call, T* p) {
+  const Ref<T> hold(p);  // a new object that is not given goes
   if (Failures::Instance().Fails(call)) return {};
   return Give<I>(p);
 }

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "core/Api.h"
+#include "core/Api3D.h"
 
 namespace vlhost {
 
@@ -38,7 +38,7 @@ bool QueryFails(vlapi::IAPIObjectIID iid) {
   for (const NamedIID& entry : table) {
     if (vlapi::SameIID(entry.iid, iid)) return failures.Fails(entry.name);
   }
-  return false;
+  return QueryFails3D(iid);
 }
 
 }  // namespace vlhost

@@ -4,15 +4,18 @@
 #include <fstream>
 
 #include "geom/Contour.h"
+#include "host/Panel.h"
 #include "vlapi/Runtime.h"
 #include "io/Files.h"
 #include "model/Document3D.h"
 #include "model/Params.h"
+#include "model3d/Part3D.h"
 
 namespace vlhost {
 namespace {
 
 Application* current = nullptr;
+std::vector<Application*> living;  // in order of making
 
 class TransferService : public Api<NoCore, vlapi::ITransferService> {
  public:
@@ -30,14 +33,44 @@ class TransferService : public Api<NoCore, vlapi::ITransferService> {
     Node* node = doc->Find(reference);
     return node ? node->Identity() : nullptr;
   }
+  MbRefItem* GetKernelObject(vlapi::IAPIObject* object, int) override {
+    auto* holder = dynamic_cast<KernelHolder*>(object);
+    if (!holder || Failures::Instance().Fails("ITransferService::GetKernelObject")) return nullptr;
+    return holder->KernelObject();
+  }
 };
 
 class ResourcesModule : public Api<NoCore, vlapi::IResourcesModule> {
  public:
-  explicit ResourcesModule(std::wstring name) : name_(std::move(name)) {}
+  ResourcesModule(Application* app, std::wstring name) : app_(app), name_(std::move(name)) {}
   std::wstring GetName() override { return name_; }
+  bool AddCursor(int id, const std::wstring& cursor) override {
+    Shell& shell = app_->GetShell();
+    shell.Note("IResourcesModule::AddCursor(" + std::to_string(id) + ", " + Quote(cursor) + ")");
+    shell.Module(name_).cursors.emplace_back(id, cursor);
+    return true;
+  }
+  bool AddLibraryId(int id, const std::vector<int>& entries) override {
+    Shell& shell = app_->GetShell();
+    std::string list;
+    for (int e : entries) list += (list.empty() ? "" : ", ") + std::to_string(e);
+    shell.Note("IResourcesModule::AddLibraryId(" + std::to_string(id) + ", {" + list + "})");
+    ModuleRecord& record = shell.Module(name_);
+    record.libraryId = id;
+    record.entries = entries;
+    return true;
+  }
+  bool AddString(int id) override {
+    ModuleRecord& record = app_->GetShell().Module(name_);
+    // 248 of them: the transcript gets one line per block of consecutive ids.
+    if (record.strings.empty() || record.strings.back() + 1 != id)
+      app_->GetShell().Note("IResourcesModule::AddString(" + std::to_string(id) + ")");
+    record.strings.push_back(id);
+    return true;
+  }
 
  private:
+  Ref<Application> app_;
   std::wstring name_;
 };
 
@@ -45,6 +78,10 @@ class ProceduresLibrary : public Api<NoCore, vlapi::IProceduresLibrary, vlapi::I
  public:
   ProceduresLibrary(Application* app, std::wstring name) : app_(app), name_(std::move(name)) {}
   std::wstring GetName() override { return name_; }
+  std::wstring GetFontName() override {
+    if (Failures::Instance().Fails("IProceduresLibrary::GetFontName")) return {};
+    return app_->LibraryFont(name_);
+  }
   vlapi::IVarnelDictionaryPtr GetDictionary() override {
     return Give<vlapi::IVarnelDictionary>("IProceduresLibrary::GetDictionary", this);
   }
@@ -52,10 +89,11 @@ class ProceduresLibrary : public Api<NoCore, vlapi::IProceduresLibrary, vlapi::I
     app_->State().helpTopics.push_back(topic);
     return true;
   }
-  bool RunCommand(int command, int, vlapi::IVarnelAPIObjectPtr& result) override {
-    app_->State().commandQueue.push_back(command);
+  bool RunCommand(int command, int mode, vlapi::IVarnelAPIObjectPtr& result) override {
     result = nullptr;
-    return true;
+    Shell& shell = app_->GetShell();
+    shell.Note("ILibrary::RunCommand(" + std::to_string(command) + ", " + std::to_string(mode) + ")");
+    return shell.RequestCommand(name_, command, mode);
   }
   std::wstring GetString(int id, vlapi::IResourcesModule* module) override {
     if (!module || Failures::Instance().Fails("IVarnelDictionary::GetString")) return {};
@@ -75,11 +113,13 @@ class LibrariesApi : public Api<NoCore, vlapi::IProceduresLibraries> {
     if (index < 0 || index >= GetCount()) return {};
     return GetLibrary(names_[static_cast<std::size_t>(index)]);
   }
+  // By the name the host knows, or by the library's menu title.
   vlapi::IProceduresLibraryPtr GetLibrary(const std::wstring& name) override {
-    if (std::find(names_.begin(), names_.end(), name) == names_.end() ||
-        Failures::Instance().Fails("IProceduresLibraries::GetLibrary"))
-      return {};
-    return Give<vlapi::IProceduresLibrary>(new ProceduresLibrary(app_.get(), name));
+    if (name.empty() || Failures::Instance().Fails("IProceduresLibraries::GetLibrary")) return {};
+    for (const std::wstring& known : names_)
+      if (known == name || app_->GetShell().TitleOf(known) == name)
+        return Give<vlapi::IProceduresLibrary>(new ProceduresLibrary(app_.get(), known));
+    return {};
   }
 
  private:
@@ -131,13 +171,51 @@ Application::Application(const std::filesystem::path& root, const std::filesyste
   std::error_code ec;
   for (int kind : {vlapi::vlSystemFiles, vlapi::vlApplications, vlapi::vlConfigurations})
     std::filesystem::create_directories(Folder(kind), ec);
+  shell_ = std::make_unique<Shell>(*this);
+  InstallConverters();
   current = this;
+  living.push_back(this);
 }
 
 Application::~Application() {
+  shell_.reset();
   for (const auto& doc : documents_)
     if (auto* base = dynamic_cast<DocumentBase*>(doc.get())) base->Orphan();
   if (current == this) current = nullptr;
+  living.erase(std::remove(living.begin(), living.end(), this), living.end());
+}
+
+Application* Application::OfWindow(vlapi::WindowHandle window) {
+  for (Application* app : living)
+    if (reinterpret_cast<vlapi::WindowHandle>(app) == window) return app;
+  return nullptr;
+}
+
+vlapi::WindowHandle Application::GetMainWindow() {
+  if (Failures::Instance().Fails("IApplication::GetMainWindow")) return nullptr;
+  return reinterpret_cast<vlapi::WindowHandle>(this);
+}
+
+std::filesystem::path Application::ConverterPath(const std::string& name) const {
+  return Folder(vlapi::vlApplications) / "ImpExp" / name;
+}
+
+// The converters built with the host are linked into the folder of
+// applications under the names libraries look for.
+void Application::InstallConverters() {
+#ifdef NESTING_HOST_CONVERTERS
+  const std::filesystem::path built = NESTING_HOST_CONVERTERS;
+  std::error_code ec;
+  std::filesystem::create_directories(ConverterPath(""), ec);
+  for (const char* kind : {"Export", "Import"}) {
+    const std::filesystem::path source = built / (std::string("dxf") + kind + ".so");
+    const std::filesystem::path target = ConverterPath(std::string("dxf") + kind + ".vcl");
+    if (!std::filesystem::exists(source, ec)) continue;
+    // A link left by an earlier host in the same folders is made anew; a real file stays.
+    if (std::filesystem::is_symlink(target, ec)) std::filesystem::remove(target, ec);
+    if (!std::filesystem::exists(std::filesystem::symlink_status(target, ec))) std::filesystem::create_symlink(source, target, ec);
+  }
+#endif
 }
 
 std::filesystem::path Application::DefaultResourceFolder() {
@@ -162,6 +240,17 @@ std::filesystem::path Application::Folder(int kind) const {
 
 void Application::RegisterLibrary(const std::wstring& library, const std::wstring& module, const std::wstring& fileName) {
   libraries_[library] = {module, fileName};
+}
+
+std::wstring Application::LibraryFile(const std::wstring& library) const {
+  auto it = libraries_.find(library);
+  return it == libraries_.end() ? std::wstring() : it->second.fileName;
+}
+
+// The host gives each library an icon font named after its module.
+std::wstring Application::LibraryFont(const std::wstring& library) const {
+  auto it = libraries_.find(library);
+  return it == libraries_.end() ? std::wstring() : it->second.module + L" Icons";
 }
 
 std::wstring Application::ModuleFileName(const std::wstring& module) const {
@@ -199,12 +288,14 @@ std::wstring Application::Text(const std::wstring& module, int id) {
 Ref<Document2D> Application::NewDocument2D(int type, bool visible) {
   Ref<Document2D> doc = Make<Document2D>(this, type, visible);
   Activate(doc.get());
+  shell_->DocumentCreated(doc.get());
   return doc;
 }
 
 Ref<Document3D> Application::NewDocument3D(int type, bool visible) {
   Ref<Document3D> doc = Make<Document3D>(this, type, visible);
   Activate(doc.get());
+  shell_->DocumentCreated(doc.get());
   return doc;
 }
 
@@ -244,6 +335,7 @@ vlapi::IVarnelDocumentPtr Application::OpenFile(const std::wstring& path, bool v
   std::wstring error;
   vlapi::IVarnelDocumentPtr doc = ReadDocument(*this, path, visible, error);
   if (!doc) Fail(1, error);
+  else shell_->DocumentOpened(doc.get());
   return doc;
 }
 
@@ -283,10 +375,22 @@ vlapi::IMath2DPtr Application::GetMath2D() { return Give<vlapi::IMath2D>("IAppli
 
 vlapi::IResourcesModulePtr Application::GetResourcesModule(const std::wstring& name) {
   if (name.empty() || Failures::Instance().Fails("IApplication::GetResourcesModule")) return {};
-  return Give<vlapi::IResourcesModule>(new ResourcesModule(name));
+  return Give<vlapi::IResourcesModule>(new ResourcesModule(this, name));
+}
+
+vlapi::IProcessParamPtr Application::CreateProcessParam() {
+  if (Failures::Instance().Fails("IApplication::CreateProcessParam")) return {};
+  shell_->Note("IApplication::CreateProcessParam()");
+  return Give<vlapi::IProcessParam>(new ProcessParam(*shell_));
+}
+
+vlapi::IApplicationEventsPtr Application::GetApplicationEvents() {
+  if (Failures::Instance().Fails("IApplication::GetApplicationEvents")) return {};
+  return shell_->ApplicationEventsObject();
 }
 
 int Application::MessageBox(const std::wstring& text, const std::wstring& caption, int flags, int param1, int param2) {
+  shell_->Note("IApplication::MessageBox(" + Quote(text) + ", " + Quote(caption) + ", " + std::to_string(flags) + ")");
   state_.messages.push_back({text, caption, flags, param1, param2});
   return Next(state_.messageAnswers, 1);
 }

@@ -5,11 +5,13 @@
 #include <deque>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "core/Api.h"
+#include "host/Shell.h"
 #include "model/Document2D.h"
 #include "vlhost/HostState.h"
 
@@ -29,6 +31,10 @@ class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationS
   static std::filesystem::path DefaultResourceFolder();
   // The application that GetTransferService() serves (the last one made).
   static Application* Current();
+  // The living application whose main window `window` is, or null.
+  static Application* OfWindow(vlapi::WindowHandle window);
+  // Where the host's file converters are installed ("ImpExp/dxfExport.vcl", ...).
+  std::filesystem::path ConverterPath(const std::string& name) const;
 
   HostState& State() { return state_; }
   const std::filesystem::path& Root() const { return root_; }
@@ -38,6 +44,10 @@ class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationS
   // module is `module`, its file `fileName` in the Libraries folder.
   void RegisterLibrary(const std::wstring& library, const std::wstring& module, const std::wstring& fileName);
   std::wstring ModuleFileName(const std::wstring& module) const;
+  std::wstring LibraryFile(const std::wstring& library) const;
+  std::wstring LibraryFont(const std::wstring& library) const;
+  // Loading of libraries, events, processes and hot points.
+  Shell& GetShell() { return *shell_; }
   std::wstring Text(const std::wstring& module, int id);
 
   // Documents.
@@ -72,6 +82,9 @@ class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationS
   void StopProgressBar() override;
   void EnableUserAccess(bool enable) override;
   void ProcessPendingEvents() override { ++state_.access.pendingEventRuns; }
+  vlapi::IProcessParamPtr CreateProcessParam() override;
+  vlapi::IApplicationEventsPtr GetApplicationEvents() override;
+  vlapi::WindowHandle GetMainWindow() override;
   // vlapi::IApplicationServices
   std::wstring GetModuleFileName(vlapi::IResourcesModule* module) override;
   bool IsKeyDown(uint8_t key) override { return state_.keysDown.count(key) > 0; }
@@ -97,6 +110,9 @@ class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationS
     std::wstring module;
     std::wstring fileName;
   };
+  void InstallConverters();
+
+  std::unique_ptr<Shell> shell_;
   std::filesystem::path root_;
   std::filesystem::path resources_;
   HostState state_;

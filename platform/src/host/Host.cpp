@@ -4,6 +4,7 @@
 #include "io/Files.h"
 #include "model/Document3D.h"
 #include "model/Shapes.h"
+#include "model3d/Part3D.h"
 
 namespace vlhost {
 namespace {
@@ -39,6 +40,11 @@ Host::Host(const std::filesystem::path& root) : app_(new vlhost::Application(roo
 
 Host::~Host() {
   Failures::Instance().RestoreAll();
+  Shell& shell = app_->GetShell();
+  if (shell.Loaded()) {
+    shell.Destroying();
+    shell.Unload();
+  }
   app_->Release();
 }
 
@@ -114,11 +120,19 @@ void Host::SetProcessRunning(const vlapi::IVarnelDocument2DPtr& doc, bool runnin
   if (Document2D* d = Doc2D(doc)) d->SetProcessRunning(running);
 }
 
+int Host::HandlerCount(const std::wstring& owner) const { return app_->GetShell().Registry().Count(owner); }
+
 std::string Host::Utf8(const std::wstring& text) { return vlhost::Utf8(text); }
+std::wstring Host::Wide(const std::string& utf8) { return vlhost::Wide(utf8); }
 
 std::string Host::Svg(const vlapi::IVarnelDocument2DPtr& doc) {
   Document2D* d = Doc2D(doc);
   return d ? RenderSvg(*d) : std::string();
+}
+
+std::string Host::Svg(const vlapi::ISketchPtr& sketch) {
+  SketchData* data = SketchOf(sketch.get());
+  return data && data->drawing ? RenderSvg(*data->drawing, false) : std::string();
 }
 
 bool Host::WriteSvg(const vlapi::IVarnelDocument2DPtr& doc, const std::filesystem::path& path) {

@@ -25,8 +25,8 @@ bool SaveDocument3D(Document3D& doc, const std::wstring& path);
 // the result is empty and `error` tells why.
 vlapi::IVarnelDocumentPtr ReadDocument(Application& app, const std::wstring& path, bool visible, std::wstring& error);
 
-// An SVG picture of the document's pages, views and objects.
-std::string RenderSvg(Document2D& doc);
+// An SVG picture of the document's pages (unless `pages` is false), views and objects.
+std::string RenderSvg(Document2D& doc, bool pages = true);
 bool WriteSvg(Document2D& doc, const std::wstring& path);
 
 }  // namespace vlhost

@@ -8,6 +8,7 @@
 
 #include "host/Application.h"
 #include "io/Files.h"
+#include "io/JsonIo.h"
 #include "model/Document3D.h"
 #include "model/Group.h"
 #include "model/Layout.h"
@@ -20,14 +21,7 @@ namespace vlhost {
 
 using nlohmann::json;
 
-namespace {
-
-constexpr const char* kFormat = "vlhost-document";
-constexpr int kVersion = 1;
-
-struct ReadError {
-  std::string what;
-};
+namespace jsonio {
 
 [[noreturn]] void Bad(const std::string& what) { throw ReadError{what}; }
 
@@ -336,22 +330,21 @@ json DocumentJson(Document2D& doc) {
   json properties = json::array();
   for (const auto& p : doc.Properties().defined)
     properties.push_back({{"id", p->id}, {"name", Utf8(p->name)}, {"type", p->type}});
+  json styles = json::array();
+  for (const LineStyle& style : doc.LineStyles().Own())
+    styles.push_back({{"number", style.number}, {"name", Utf8(style.name)}, {"linetype", Utf8(style.linetype)},
+                      {"pattern", style.pattern}});
   json groups = json::array();
   for (const auto& g : doc.StoredGroups())
-    groups.push_back({{"ref", g->Reference()}, {"name", Utf8(g->name)}, {"members", RefsJson(g->LiveMembers())}});
+  {
+    json views = json::array();
+    for (const auto& v : g->LiveViews()) views.push_back(v->Reference());
+    groups.push_back({{"ref", g->Reference()}, {"name", Utf8(g->name)}, {"members", RefsJson(g->LiveMembers())},
+                      {"views", views}});
+  }
   return {{"format", kFormat}, {"version", kVersion}, {"type", doc.DocType()}, {"nextRef", doc.NextReference()},
           {"views", views}, {"pages", pages}, {"properties", properties}, {"values", ValuesJson(doc.OwnValues())},
-          {"groups", groups}};
-}
-
-void PartJson(const PartData& part, json& out) {
-  out = {{"name", Utf8(part.name)}, {"designation", Utf8(part.designation)}, {"fileName", Utf8(part.fileName)},
-         {"detail", part.detail}, {"children", json::array()}};
-  for (const auto& child : part.children) {
-    json c;
-    PartJson(*child, c);
-    out["children"].push_back(c);
-  }
+          {"lineStyles", styles}, {"groups", groups}};
 }
 
 bool WriteJson(const json& j, const std::wstring& path) {
@@ -377,16 +370,46 @@ class Reader {
       doc_.Properties().Define(Text(p, "name"), Integer(p, "type"), id);
     }
     doc_.OwnValues() = ValuesOf(j);
+    if (j.contains("lineStyles"))  // files written before documents had styles of their own have none
+      for (const json& style : List(j, "lineStyles"))
+        if (!doc_.LineStyles().Add({Integer(style, "number"), Text(style, "name"), Text(style, "linetype"),
+                                    Numbers(style, "pattern")}))
+          Bad("line style " + std::to_string(Integer(style, "number")) + " is not a document's own or is taken twice");
     for (const json& v : List(j, "views")) ReadView(v);
     if (doc_.Views().empty() || !doc_.ViewByNumber(0)) Bad("the document has no system view");
     for (const json& p : List(j, "pages")) ReadPage(p);
     if (doc_.Pages().empty()) Bad("the document has no page");
     for (const auto& link : links_) link();
+    for (const Shape* shape : linked_) RefuseCycles(*shape);
     for (const json& g : List(j, "groups")) ReadGroup(g);
     doc_.SetNextReference(std::max(doc_.HighestReference() + 1, Integer(j, "nextRef")));
   }
 
  private:
+  // An equidistant built on itself, or a fill among its own boundaries, would
+  // be drawn without end: such a file is refused.
+  void RefuseCycles(const Shape& shape) {
+    const std::string kind = shape.Type() == vlapi::vlDrEquidistant ? "equidistant"
+                             : shape.Type() == vlapi::vlDrHatch     ? "hatch"
+                                                                    : "colouring";
+    const std::string name = "the " + kind + " " + std::to_string(shape.Reference());
+    const LinkCheck check = FollowLinks(shape, shape);
+    if (check == LinkCheck::Sound) return;
+    // The refused document goes: its objects must not keep each other alive.
+    for (Shape* linked : linked_) {
+      if (auto* e = dynamic_cast<EquidistantShape*>(linked)) e->base = nullptr;
+      if (auto* h = dynamic_cast<HatchShape*>(linked)) h->boundaries.shapes.clear();
+      if (auto* c = dynamic_cast<ColouringShape*>(linked)) c->boundaries.shapes.clear();
+    }
+    switch (check) {
+      case LinkCheck::Cycle:
+        Bad(name + (kind == "equidistant" ? " is built on itself through its base"
+                                          : " is among its own boundaries or theirs"));
+      case LinkCheck::TooDeep: Bad(name + " is built on objects nested too deep");
+      case LinkCheck::Sound: break;
+    }
+  }
+
   Shape* Resolve(int32_t ref) {
     auto* shape = dynamic_cast<Shape*>(doc_.Find(ref));
     if (!shape) Bad("a reference names no drawing object");
@@ -483,12 +506,14 @@ class Reader {
       h->step = Number(j, "step");
       const json refs = Field(j, "boundaries");
       links_.push_back([this, h, refs] { h->boundaries.shapes = Resolve(refs); });
+      linked_.push_back(h);
     } else if (auto* g = dynamic_cast<ColouringShape*>(&shape)) {
       g->boundaries.mode = Integer(j, "mode");
       g->color = Integer(j, "color");
       g->transparency = Integer(j, "transparency");
       const json refs = Field(j, "boundaries");
       links_.push_back([this, g, refs] { g->boundaries.shapes = Resolve(refs); });
+      linked_.push_back(g);
     } else if (auto* t = dynamic_cast<DrawingText*>(&shape)) {
       t->anchor = PointOf(j, "anchor");
       t->model = TextOf(Field(j, "lines"));
@@ -508,6 +533,7 @@ class Reader {
     const int32_t base = Integer(j, "base");
     const std::vector<geom::Curve> curves = CurvesOf(j, "curves");
     EquidistantShape* target = &e;
+    linked_.push_back(target);
     links_.push_back([this, target, base, curves] {
       if (base != 0) target->base = Ref<Shape>(Resolve(base));
       if (!target->base) target->Freeze(curves);
@@ -565,43 +591,33 @@ class Reader {
     Ref<Group> group = Make<Group>(&doc_, false, Text(j, "name"));
     group->Register(&doc_, Integer(j, "ref"));
     for (const auto& s : Resolve(Field(j, "members"))) group->Take(s);
+    if (j.contains("views"))  // files written before groups held views have none
+      for (const json& r : List(j, "views")) {
+        auto* view = r.is_number_integer() ? dynamic_cast<View*>(doc_.Find(r.get<int32_t>())) : nullptr;
+        if (!view) Bad("a group's view reference names no view");
+        group->views.emplace_back(view);
+      }
     doc_.Keep(group);
   }
 
   static constexpr int kMaxDepth = 64;
   Document2D& doc_;
   std::vector<std::function<void()>> links_;
+  std::vector<Shape*> linked_;
   int depth_ = 0;
 };
 
-void ReadPart(const json& j, PartData& part) {
-  part.name = Text(j, "name");
-  part.designation = Text(j, "designation");
-  part.fileName = Text(j, "fileName");
-  part.detail = Flag(j, "detail");
-  for (const json& c : List(j, "children")) ReadPart(c, part.Add(L"", true));
-}
+void ReadDocument2D(const json& j, Document2D& doc) { Reader(doc).ReadDocument(j); }
 
-}  // namespace
+}  // namespace jsonio
+
+using namespace jsonio;
 
 bool SaveDocument2D(Document2D& doc, const std::wstring& path) {
   try {
     if (!WriteJson(DocumentJson(doc), path)) return false;
   } catch (const std::exception& e) {
     if (doc.App()) doc.App()->Fail(2, Wide(e.what()));
-    return false;
-  }
-  doc.SetPath(path);
-  return true;
-}
-
-bool SaveDocument3D(Document3D& doc, const std::wstring& path) {
-  try {
-    json top;
-    PartJson(*doc.top, top);
-    if (!WriteJson({{"format", kFormat}, {"version", kVersion}, {"type", doc.DocType()}, {"top", top}}, path))
-      return false;
-  } catch (...) {
     return false;
   }
   doc.SetPath(path);
@@ -622,9 +638,8 @@ vlapi::IVarnelDocumentPtr ReadDocument(Application& app, const std::wstring& pat
       return vlapi::IVarnelDocumentPtr(static_cast<vlapi::IVarnelDocument2D*>(doc.get()));
     }
     if (type == vlapi::vlDocumentPart || type == vlapi::vlDocumentAssembly) {
-      if (j.value("format", "") != kFormat) Bad("not a document of this host");
       Ref<Document3D> doc = Make<Document3D>(&app, type, visible);
-      ReadPart(Field(j, "top"), *doc->top);
+      ReadDocument3D(j, *doc);
       doc->SetPath(path);
       app.Activate(doc.get());
       return vlapi::IVarnelDocumentPtr(static_cast<vlapi::IVarnelDocument3D*>(doc.get()));

@@ -46,7 +46,7 @@ std::string StyleColour(int style) {
 
 class Painter {
  public:
-  Painter(Document2D& doc) : doc_(doc) { Measure(); }
+  Painter(Document2D& doc, bool pages) : doc_(doc), pages_(pages) { Measure(); }
 
   std::string Paint() {
     std::ostringstream svg;
@@ -54,7 +54,7 @@ class Painter {
         << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << Width() << "mm\" height=\"" << Height()
         << "mm\" viewBox=\"0 0 " << Width() << ' ' << Height() << "\">\n"
         << "<rect x=\"0\" y=\"0\" width=\"" << Width() << "\" height=\"" << Height() << "\" fill=\"white\"/>\n";
-    PaintPages(svg);
+    if (pages_) PaintPages(svg);
     for (const auto& view : doc_.Views()) PaintView(svg, *view);
     svg << "</svg>\n";
     return svg.str();
@@ -65,7 +65,7 @@ class Painter {
 
   void Measure() {
     double x = 0;
-    for (const auto& page : doc_.Pages()) {
+    for (const auto& page : pages_ ? doc_.Pages() : std::vector<Ref<LayoutSheet>>{}) {
       box_.add({x, 0});
       box_.add({x + page->format->GetWidth(), page->format->GetHeight()});
       x += page->format->GetWidth();
@@ -140,18 +140,13 @@ class Painter {
     svg << "</g>\n";
   }
 
-  bool Visible(const View& view, int layer) const {
-    const Layer* l = view.LayerByNumber(layer);
-    return !l || l->visible;
-  }
-
   std::string ColourOf(const View& view, const Shape& shape) const {
     const Layer* l = view.LayerByNumber(shape.layer);
     return l && l->color != 0 ? Colour(l->color) : StyleColour(shape.style);
   }
 
   void PaintShape(std::ostream& svg, const View& view, const Shape& shape, const geom::Transform& t) {
-    if (!Visible(view, shape.layer)) return;
+    if (!view.ShowsLayer(shape.layer)) return;
     if (auto* macro = dynamic_cast<const MacroObject*>(&shape)) {
       const geom::Transform inner = macro->Placement().then(t);
       // Fills first, so that curves and texts stay on top.
@@ -239,12 +234,13 @@ class Painter {
   }
 
   Document2D& doc_;
+  bool pages_;
   geom::Box box_;
 };
 
 }  // namespace
 
-std::string RenderSvg(Document2D& doc) { return Painter(doc).Paint(); }
+std::string RenderSvg(Document2D& doc, bool pages) { return Painter(doc, pages).Paint(); }
 
 bool WriteSvg(Document2D& doc, const std::wstring& path) {
   try {

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "host/Application.h"
+#include "host/Panel.h"
 #include "model/Group.h"
 #include "model/Layout.h"
 #include "model/Macro.h"
@@ -150,6 +151,7 @@ void Document2D::Dismantle() {
 // clear of those the file gives them.
 void Document2D::ClearForReading() {
   Dismantle();
+  lineStyles_.Clear();
   nextRef_ = 1 << 30;
 }
 
@@ -201,6 +203,13 @@ Ref<View> Document2D::AddView(int number) {
   Ref<View> view = Make<View>(this, number);
   views_.push_back(view);
   return view;
+}
+
+void Document2D::TakeView(const Ref<View>& view) {
+  if (std::any_of(views_.begin(), views_.end(), [&](const Ref<View>& v) { return v == view; })) return;
+  if (ViewByNumber(view->number))
+    for (const auto& v : views_) view->number = std::max(view->number, v->number + 1);
+  views_.push_back(view);
 }
 
 void Document2D::RemoveView(View* view) {
@@ -256,10 +265,45 @@ bool Document2D::Activate() {
 bool Document2D::Close(int) {
   if (!App()) return false;
   Ref<Document2D> keep(this);
+  Shell& shell = App()->GetShell();
+  shell.DocumentClosing(*this);  // the handlers see it standing
+  if (!App()) return true;       // a handler closed it meanwhile
   App()->Closing(this);
+  shell.DocumentGone(*this);
   Dismantle();
   Orphan();
   return true;
+}
+
+void Document2D::Changed(Event event, const std::vector<Ref<Shape>>& shapes) {
+  if (!App()) return;
+  std::vector<Shape*> standing;
+  for (const auto& s : shapes)
+    if (s->Alive() && s->OwnerView()) standing.push_back(s.get());
+  App()->GetShell().ObjectsChanged(*this, event, standing);
+}
+
+vlapi::IProcessPtr Document2D::CreateProcess(int type) {
+  if (!App() || type != vlapi::vlProcess2DCursor || Failures::Instance().Fails("IVarnelDocument2D::CreateProcess"))
+    return {};
+  App()->GetShell().Note("IVarnelDocument2D::CreateProcess(" + std::to_string(type) + ")");
+  return Give<vlapi::IProcess>(new Process(App()->GetShell(), this, type));
+}
+
+bool Document2D::IsProcessRunning() {
+  if (processRunning_) return true;
+  const Process* running = App() ? App()->GetShell().Running() : nullptr;
+  return running && running->Doc() == this;
+}
+
+vlapi::IDrawingObjectEventsPtr Document2D::GetDrawingObjectEvents(const std::wstring& owner) {
+  if (!App() || Failures::Instance().Fails("IVarnelDocument2D::GetDrawingObjectEvents")) return {};
+  return App()->GetShell().ObjectEventsObject(*this, owner);
+}
+
+vlapi::IVarnelDocumentEventsPtr Document2D::GetDocumentEvents() {
+  if (!App() || Failures::Instance().Fails("IVarnelDocument2D::GetDocumentEvents")) return {};
+  return App()->GetShell().DocumentEventsObject(*this);
 }
 
 vlapi::IDocumentFramePtr Document2D::GetFrame() {
@@ -336,13 +380,17 @@ bool Document2D::GetObjectsBox(const vlapi::APIObjectList& objects, double& x1, 
 
 bool Document2D::MoveObjects(const vlapi::APIObjectList& objects, double dx, double dy) {
   const auto t = geom::Transform::move(dx, dy);
-  for (const auto& s : ShapesOf(objects)) s->Apply(t);
+  const std::vector<Ref<Shape>> shapes = ShapesOf(objects);
+  for (const auto& s : shapes) s->Apply(t);
+  Changed(Event::ObjectsMoved, shapes);
   return true;
 }
 
 bool Document2D::RotateObjects(const vlapi::APIObjectList& objects, double x, double y, double angleDegrees) {
   const auto t = geom::Transform::turn({x, y}, angleDegrees);
-  for (const auto& s : ShapesOf(objects)) s->Apply(t);
+  const std::vector<Ref<Shape>> shapes = ShapesOf(objects);
+  for (const auto& s : shapes) s->Apply(t);
+  Changed(Event::ObjectsRotated, shapes);
   return true;
 }
 
@@ -352,6 +400,7 @@ vlapi::IVarnelAPIObjectPtr Document2D::MirrorObjects(const vlapi::APIObjectList&
   const auto t = geom::Transform::mirror({x1, y1}, {x2, y2});
   std::vector<Ref<Shape>> shapes = ShapesOf(objects);
   for (const auto& s : shapes) s->Apply(t);
+  Changed(Event::ObjectsMoved, shapes);
   Ref<Group> group = Make<Group>(this, true, L"");
   for (const auto& s : shapes) group->Take(s);
   return Give<vlapi::IVarnelAPIObject>(group.get());
@@ -363,6 +412,7 @@ vlapi::APIObjectList Document2D::CopyObjects(const vlapi::APIObjectList& objects
   if (!data || Failures::Instance().Fails("IVarnelDocument2D::CopyObjects")) return out;
   const int columns = data->mesh ? std::max(data->columns, 0) : 1;
   const int rows = data->mesh ? std::max(data->rows, 1) : 1;
+  std::vector<Ref<Shape>> copies;
   for (const auto& source : ShapesOf(objects)) {
     Container* target = CopyTarget(*this, *source);
     if (!target) continue;
@@ -375,9 +425,11 @@ vlapi::APIObjectList Document2D::CopyObjects(const vlapi::APIObjectList& objects
         target->Adopt(copy);
         Drawn(copy);
         out.emplace_back(copy->Identity());
+        copies.push_back(copy);
       }
     }
   }
+  Changed(Event::ObjectsCopied, copies);
   return out;
 }
 
@@ -388,7 +440,10 @@ void Document2D::SetTransformation(double x, double y, double angleDegrees, doub
 void Document2D::ResetTransformation() { transformation_ = geom::Transform{}; }
 
 bool Document2D::TransformObjects(const vlapi::APIObjectList& objects) {
-  for (const auto& s : ShapesOf(objects)) s->Apply(transformation_);
+  const std::vector<Ref<Shape>> shapes = ShapesOf(objects);
+  for (const auto& s : shapes) s->Apply(transformation_);
+  const bool turns = std::abs(transformation_.turnAngle()) > 1e-12;
+  Changed(turns ? Event::ObjectsRotated : Event::ObjectsMoved, shapes);
   return true;
 }
 

@@ -7,6 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/Registry.h"
+#include "model/LineStyles.h"
 #include "model/Node.h"
 #include "vlhost/HostState.h"
 
@@ -69,6 +71,9 @@ class Document2D : public Api<DocumentBase, vlapi::IVarnelDocument2D, vlapi::IPr
   View* CurrentView() const;
   void MakeCurrent(View* view);
   Ref<View> AddView(int number);  // number < 0: the next free one
+  // Takes a view made for this document (a copy) in, under its own number
+  // when that is free, else under the next free one.
+  void TakeView(const Ref<View>& view);
   void RemoveView(View* view);
 
   // Pages.
@@ -90,6 +95,7 @@ class Document2D : public Api<DocumentBase, vlapi::IVarnelDocument2D, vlapi::IPr
   std::vector<Ref<Shape>>& Chosen() { return chosen_; }
   void Forget(Shape* shape);
 
+  LineStyleTable& LineStyles() { return lineStyles_; }
   PropertyMng& Properties() { return *properties_; }
   PropertyValues& OwnValues() { return values_; }
   DocumentSwitches& Switches() { return switches_; }
@@ -98,6 +104,9 @@ class Document2D : public Api<DocumentBase, vlapi::IVarnelDocument2D, vlapi::IPr
   void SetProcessRunning(bool running) { processRunning_ = running; }
   // Called when the document closes: its content lets go of it.
   void Dismantle();
+  // Tells the event handlers that the shapes standing in the drawing were
+  // moved, rotated or copied (ObjectsMoved, ObjectsRotated, ObjectsCopied).
+  void Changed(Event event, const std::vector<Ref<Shape>>& shapes);
   // Empties the document before a file is read into it.
   void ClearForReading();
 
@@ -136,7 +145,10 @@ class Document2D : public Api<DocumentBase, vlapi::IVarnelDocument2D, vlapi::IPr
   double GetSearchTolerance() override { return 1.0; }
   vlapi::IVarnelAPIObjectPtr FindObject(double x, double y, double tolerance,
                                         vlapi::IFindObjectParameters* param) override;
-  bool IsProcessRunning() override { return processRunning_; }
+  vlapi::IProcessPtr CreateProcess(int type) override;
+  bool IsProcessRunning() override;
+  vlapi::IDrawingObjectEventsPtr GetDrawingObjectEvents(const std::wstring& owner) override;
+  vlapi::IVarnelDocumentEventsPtr GetDocumentEvents() override;
   void SetTreeRebuild(bool rebuild) override;
   void SetTreeUpdate(bool update) override { switches_.treeUpdate = update; }
   void SetEnableUndo(bool enable) override;
@@ -158,6 +170,7 @@ class Document2D : public Api<DocumentBase, vlapi::IVarnelDocument2D, vlapi::IPr
   std::vector<Ref<Shape>> selection_;
   std::vector<Ref<Shape>> chosen_;
   Ref<PropertyMng> properties_;
+  LineStyleTable lineStyles_;
   PropertyValues values_;
   Ref<Specification> spec_;
   DocumentSwitches switches_;

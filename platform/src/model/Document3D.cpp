@@ -2,37 +2,9 @@
 
 #include "host/Application.h"
 #include "io/Files.h"
+#include "model3d/Part3D.h"
 
 namespace vlhost {
-namespace {
-
-class PartApi : public Api<NoCore, vlapi::IPart, vlapi::IParts> {
- public:
-  PartApi(Ref<Document3D> doc, std::shared_ptr<PartData> part) : doc_(std::move(doc)), part_(std::move(part)) {}
-  int GetAPIObjectType() override { return vlapi::vlObjectPart; }
-  bool Update() override { return true; }
-  std::wstring GetName() override { return part_->name; }
-  std::wstring GetDesignation() override { return part_->designation; }
-  std::wstring GetFileName() override { return part_->fileName; }
-  bool IsDetail() override { return part_->detail; }
-  vlapi::IPartsPtr GetParts() override { return Give<vlapi::IParts>("IPart::GetParts", this); }
-  int GetCount() override { return static_cast<int>(part_->children.size()); }
-  vlapi::IPartPtr GetItem(int index) override {
-    if (index < 0 || index >= GetCount()) return {};
-    return Give<vlapi::IPart>(new PartApi(doc_, part_->children[static_cast<std::size_t>(index)]));
-  }
-  vlapi::APIObjectList GetObjects() override {
-    vlapi::APIObjectList list;
-    for (int i = 0; i < GetCount(); ++i) list.emplace_back(GetItem(i));
-    return list;
-  }
-
- private:
-  Ref<Document3D> doc_;
-  std::shared_ptr<PartData> part_;
-};
-
-}  // namespace
 
 PartData& PartData::Add(const std::wstring& componentName, bool isDetail) {
   auto child = std::make_shared<PartData>();
@@ -47,6 +19,12 @@ Document3D::Document3D(Application* app, int type, bool visible)
   top->detail = type != vlapi::vlDocumentAssembly;
 }
 
+bool Document3D::QueryInterface(vlapi::IAPIObjectIID iid, void** object) {
+  if (editing && editing->drawing && vlapi::SameIID(iid, vlapi::IID_IVarnelDocument2D))
+    return static_cast<vlapi::IVarnelDocument2D*>(editing->drawing.get())->QueryInterface(iid, object);
+  return Api::QueryInterface(iid, object);
+}
+
 bool Document3D::Activate() {
   if (!App()) return false;
   App()->Activate(this);
@@ -58,13 +36,23 @@ bool Document3D::SaveAs(const std::wstring& path) { return SaveDocument3D(*this,
 bool Document3D::Close(int) {
   if (!App()) return false;
   Ref<Document3D> keep(this);
+  editing = nullptr;
   App()->Closing(this);
   Orphan();
+  // The sketches' drawings let go of the application with it.
+  for (std::vector<PartData*> parts{top.get()}; !parts.empty();) {
+    PartData* part = parts.back();
+    parts.pop_back();
+    for (const auto& sketch : part->sketches)
+      if (sketch->drawing) sketch->drawing->Orphan();
+    for (const auto& child : part->children) parts.push_back(child.get());
+  }
   return true;
 }
 
 vlapi::IPartPtr Document3D::GetTopPart() {
-  return Give<vlapi::IPart>("IVarnelDocument3D::GetTopPart", new PartApi(Ref<Document3D>(this), top));
+  if (Failures::Instance().Fails("IVarnelDocument3D::GetTopPart")) return {};
+  return PartApiOf(Ref<Document3D>(this), top);
 }
 
 }  // namespace vlhost

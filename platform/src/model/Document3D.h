@@ -1,5 +1,6 @@
 #pragma once
-// A 3D document as plain data: a tree of parts, details and sub-assemblies.
+// A 3D document: a tree of parts, details and sub-assemblies, with the bodies
+// and sketches of each.
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,7 +14,11 @@ class Document3D : public Api<DocumentBase, vlapi::IVarnelDocument3D> {
  public:
   Document3D(Application* app, int type, bool visible);
   std::shared_ptr<PartData> top;
+  // The sketch being edited: while there is one, the document answers
+  // IVarnelDocument2D with its drawing.
+  std::shared_ptr<SketchData> editing;
 
+  bool QueryInterface(vlapi::IAPIObjectIID iid, void** object) override;
   int GetAPIObjectType() override { return vlapi::vlObjectDocument3D; }
   bool Update() override { return true; }
   int GetDocumentType() override { return DocType(); }

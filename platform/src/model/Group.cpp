@@ -61,6 +61,13 @@ std::vector<Ref<Shape>> Group::LiveMembers() const {
   return live;
 }
 
+std::vector<Ref<View>> Group::LiveViews() const {
+  std::vector<Ref<View>> live;
+  for (const auto& v : views)
+    if (v->Alive()) live.push_back(v);
+  return live;
+}
+
 bool Group::Open() {
   if (!Doc()) return false;
   open = true;
@@ -83,8 +90,14 @@ vlapi::DrawingObjectList Group::GetObjects(const vlapi::TypeList& types) {
 }
 
 bool Group::AddObjects(const vlapi::APIObjectList& objects) {
-  for (const auto& o : objects)
-    if (Shape* s = ShapeOf(o.get()); s && s->Alive()) Take(Ref<Shape>(s));
+  for (const auto& o : objects) {
+    if (Shape* s = ShapeOf(o.get()); s && s->Alive()) {
+      Take(Ref<Shape>(s));
+    } else if (auto* v = dynamic_cast<View*>(NodeOf(o.get())); v && v->Alive() && v->Doc() == Doc() &&
+               std::none_of(views.begin(), views.end(), [&](const Ref<View>& m) { return m.get() == v; })) {
+      views.emplace_back(v);
+    }
+  }
   return true;
 }
 
@@ -103,7 +116,9 @@ bool Group::ReadFromClipboard(int, int) {
 vlapi::IDrawingGroupPtr Group::CopyToDocument(vlapi::IVarnelDocument* document) {
   auto* target = dynamic_cast<Document2D*>(document);
   if (!target || Failures::Instance().Fails("IDrawingGroup::CopyToDocument")) return {};
-  return Give<vlapi::IDrawingGroup>(FloatingGroup(target, CopiesOf(LiveMembers(), target)).get());
+  Ref<Group> copy = FloatingGroup(target, CopiesOf(LiveMembers(), target));
+  for (const auto& v : LiveViews()) copy->views.push_back(v->CopyFor(target));
+  return Give<vlapi::IDrawingGroup>(copy.get());
 }
 
 bool Group::Store() {
@@ -114,11 +129,13 @@ bool Group::Store() {
     view->Adopt(m);
     Doc()->Drawn(m);
   }
+  for (const auto& v : LiveViews()) Doc()->TakeView(v);
   return true;
 }
 
 bool Group::Clear(bool) {
   members.clear();
+  views.clear();
   return true;
 }
 
@@ -126,6 +143,10 @@ bool Group::Delete() {
   Ref<Group> keep(this);
   for (const auto& m : LiveMembers()) m->Kill();
   members.clear();
+  for (const auto& v : LiveViews())
+    if (Doc() && Doc()->ViewByNumber(v->number) == v.get()) v->Delete();  // the system view stays
+    else v->Kill();
+  views.clear();
   if (Doc()) Doc()->Drop(this);
   Kill();
   return true;

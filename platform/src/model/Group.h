@@ -14,11 +14,13 @@ class Group : public Api<Node, vlapi::IDrawingGroup> {
   bool temporary;
   std::wstring name;
   std::vector<Ref<Shape>> members;
+  std::vector<Ref<View>> views;  // whole views, each one member
   bool open = false;
 
   // Takes a shape in (once).
   void Take(const Ref<Shape>& shape);
   std::vector<Ref<Shape>> LiveMembers() const;
+  std::vector<Ref<View>> LiveViews() const;
 
   int GetAPIObjectType() override { return vlapi::vlObjectDrawingGroup; }
   bool Update() override { CountUpdate(); return true; }

@@ -96,6 +96,8 @@ bool MacroObject::GetPlacement(double& x, double& y, double& a, int& mirrored) {
 
 bool MacroObject::SetPlacement(double x, double y, double a, int, int relative) {
   if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(a)) return false;
+  const geom::Point oldOrigin = origin;
+  const double oldAngle = angle;
   if (relative) {
     origin = origin + geom::Point{x, y};
     angle += a;
@@ -103,6 +105,9 @@ bool MacroObject::SetPlacement(double x, double y, double a, int, int relative) 
     origin = {x, y};
     angle = a;
   }
+  // A turn is reported as one, a shift alone as a move.
+  if (Document2D* doc = Doc(); doc && (angle != oldAngle || !(origin == oldOrigin)))
+    doc->Changed(angle != oldAngle ? Event::ObjectsRotated : Event::ObjectsMoved, {Ref<Shape>(this)});
   return true;
 }
 

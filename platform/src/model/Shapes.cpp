@@ -1,5 +1,6 @@
 #include "model/Shapes.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "geom/Contour.h"
@@ -46,10 +47,14 @@ void CircleShape::Apply(const geom::Transform& t) {
   circle.radius *= t.lengthFactor();
 }
 
+// The ends give the arc's angles about the centre. Ends that coincide there
+// close the arc: it is the whole circle, run from that angle in its direction.
 geom::Curve ArcShape::Geometry() const {
   const double a1 = std::atan2(p1.y - centre.y, p1.x - centre.x);
   const double a2 = std::atan2(p2.y - centre.y, p2.x - centre.x);
-  return geom::Arc{centre, radius, a1, a2, ccw};
+  geom::Arc arc{centre, radius, a1, a2, ccw};
+  if (arc.sweep() == 0) arc.endAngle = a1 + (ccw ? 2 : -2) * geom::kPi;
+  return arc;
 }
 
 void ArcShape::Apply(const geom::Transform& t) {
@@ -150,8 +155,45 @@ void ContourShape::SetChain(const std::vector<geom::Curve>& curves) {
   }
 }
 
+thread_local int LinkDepth::depth_ = 0;
+
+std::vector<const Shape*> DrawnFrom(const Shape& shape) {
+  std::vector<const Shape*> out;
+  if (const auto* e = dynamic_cast<const EquidistantShape*>(&shape)) {
+    if (e->base) out.push_back(e->base.get());
+  } else if (const auto* h = dynamic_cast<const HatchShape*>(&shape)) {
+    for (const auto& b : h->boundaries.shapes) out.push_back(b.get());
+  } else if (const auto* c = dynamic_cast<const ColouringShape*>(&shape)) {
+    for (const auto& b : c->boundaries.shapes) out.push_back(b.get());
+  }
+  return out;
+}
+
+namespace {
+LinkCheck Follow(const Shape& from, const Shape& to, int depth) {
+  if (depth > kMaxLinkDepth) return LinkCheck::TooDeep;
+  for (const Shape* next : DrawnFrom(from)) {
+    if (!next) continue;
+    if (next == &to) return LinkCheck::Cycle;
+    const LinkCheck found = Follow(*next, to, depth + 1);
+    if (found != LinkCheck::Sound) return found;
+  }
+  return LinkCheck::Sound;
+}
+}  // namespace
+
+LinkCheck FollowLinks(const Shape& from, const Shape& to) { return Follow(from, to, 0); }
+
+// Whether `self` may be drawn from `from`: not when that closes a circle or
+// makes a chain that a reader would refuse as too deep.
+static bool MayDrawFrom(const Shape& self, const Shape& from) {
+  return &from != &self && Follow(from, self, 1) == LinkCheck::Sound;
+}
+
 std::vector<geom::Curve> EquidistantShape::Curves() const {
   if (isFrozen_) return frozen_;
+  LinkDepth depth;
+  if (!depth.Ok()) return {};
   if (!base || !base->Alive() || radius1 <= 0) return {};
   const std::vector<geom::Curve> baseCurves = base->Curves();
   std::vector<geom::Contour> contours = geom::chainContours(baseCurves);
@@ -179,7 +221,9 @@ void EquidistantShape::Remap(const CloneMap& map) {
 }
 
 void EquidistantShape::SetBaseObject(vlapi::IDrawingObject* object) {
-  base = Ref<Shape>(ShapeOf(object));
+  Shape* wanted = ShapeOf(object);
+  if (wanted && !MayDrawFrom(*this, *wanted)) return;
+  base = Ref<Shape>(wanted);
   isFrozen_ = false;
 }
 
@@ -196,6 +240,8 @@ void Boundaries::Remap(const CloneMap& map) {
 }
 
 std::vector<std::vector<geom::Point>> Boundaries::Rings(double sag) const {
+  LinkDepth depth;
+  if (!depth.Ok()) return {};
   std::vector<geom::Curve> curves;
   for (const auto& s : shapes)
     if (s && s->Alive())
@@ -208,7 +254,9 @@ std::vector<std::vector<geom::Point>> Boundaries::Rings(double sag) const {
 
 namespace {
 geom::Box RingsBox(const Boundaries& b) {
+  LinkDepth depth;
   geom::Box box;
+  if (!depth.Ok()) return box;
   for (const auto& s : b.shapes)
     if (s && s->Alive()) box.add(s->Box());
   return box;
@@ -217,7 +265,14 @@ geom::Box RingsBox(const Boundaries& b) {
 
 geom::Box HatchShape::Box() const { return RingsBox(boundaries); }
 void HatchShape::Apply(const geom::Transform&) {}
+// Boundaries that are the fill itself or are drawn from it are refused.
+static bool Refused(const Shape& fill, const std::vector<Ref<Shape>>& shapes) {
+  return std::any_of(shapes.begin(), shapes.end(),
+                     [&](const Ref<Shape>& s) { return !MayDrawFrom(fill, *s); });
+}
+
 bool HatchShape::SetBoundaries(const vlapi::DrawingObjectList& list, int mode) {
+  if (Refused(*this, ShapesOf(list))) return false;
   boundaries.shapes = ShapesOf(list);
   boundaries.mode = mode;
   return true;
@@ -226,6 +281,7 @@ vlapi::DrawingObjectList HatchShape::GetBoundaries() { return ObjectsOf(boundari
 
 geom::Box ColouringShape::Box() const { return RingsBox(boundaries); }
 bool ColouringShape::SetBoundaries(const vlapi::DrawingObjectList& list, int mode) {
+  if (Refused(*this, ShapesOf(list))) return false;
   boundaries.shapes = ShapesOf(list);
   boundaries.mode = mode;
   return true;

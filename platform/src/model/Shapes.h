@@ -80,6 +80,7 @@ class CircleShape : public CurveShape<vlapi::ICircle> {
 };
 
 // An arc kept as the host keeps it: centre, two ends, radius and direction.
+// Ends on one ray from the centre make a full circle.
 class ArcShape : public CurveShape<vlapi::IArc> {
  public:
   VLHOST_SHAPE(ArcShape, vlapi::vlDrArc, vlapi::vlObjectArc)
@@ -183,6 +184,7 @@ class EquidistantShape : public ShapeApi<vlapi::IEquidistant> {
   bool HasCurve() const override { return true; }
   void Apply(const geom::Transform& t) override;
   void Remap(const CloneMap& map) override;
+  // A base that is this equidistant or is drawn from it is refused.
   void SetBaseObject(vlapi::IDrawingObject* object) override;
   vlapi::IDrawingObjectPtr GetBaseObject() override;
   void SetSide(bool v) override { side = v; }
@@ -244,5 +246,28 @@ class ColouringShape : public ShapeApi<vlapi::IColouring, vlapi::IBoundariesObje
 // A new shape of DrawingObjectTypeEnum `type` with default settings, or null
 // for a type that cannot be made by a collection.
 Ref<Shape> MakeShape(int type);
+
+// The shapes a shape is drawn from: an equidistant's base, the boundaries of
+// a hatch or a colouring.
+std::vector<const Shape*> DrawnFrom(const Shape& shape);
+inline constexpr int kMaxLinkDepth = 64;
+enum class LinkCheck { Sound, Cycle, TooDeep };
+// Whether following those links from `from` reaches `to` (a cycle when `to`
+// is drawn from `from`), or runs deeper than kMaxLinkDepth.
+LinkCheck FollowLinks(const Shape& from, const Shape& to);
+
+// Bounds the recursion of drawing a shape through its links (a guard per level).
+class LinkDepth {
+ public:
+  LinkDepth() : ok_(++depth_ <= kMaxLinkDepth) {}
+  ~LinkDepth() { --depth_; }
+  LinkDepth(const LinkDepth&) = delete;
+  LinkDepth& operator=(const LinkDepth&) = delete;
+  bool Ok() const { return ok_; }
+
+ private:
+  static thread_local int depth_;
+  bool ok_;
+};
 
 }  // namespace vlhost

@@ -73,6 +73,24 @@ bool DrawingTable::AddRows(int count) {
   return true;
 }
 
+bool DrawingTable::InsertRow(int after) {
+  if (after < 0 || after >= GetRowsCount()) return false;
+  heights.insert(heights.begin() + after + 1, heights[static_cast<std::size_t>(after)]);
+  AddRowsOf(1, after + 1);
+  if (after + 1 <= headerFirst) ++headerFirst;
+  else if (after + 1 < headerFirst + headerCount) ++headerCount;
+  return true;
+}
+
+bool DrawingTable::RemoveRow(int row) {
+  if (row < 0 || row >= GetRowsCount()) return false;
+  heights.erase(heights.begin() + row);
+  cells.erase(cells.begin() + row);
+  if (row < headerFirst) --headerFirst;
+  else if (row < headerFirst + headerCount) --headerCount;
+  return true;
+}
+
 geom::Box DrawingTable::Box() const {
   double w = 0, h = 0;
   for (double x : widths) w += x;

@@ -35,6 +35,8 @@ class DrawingTable : public ShapeApi<vlapi::IDrawingTable, vlapi::ITable> {
   vlapi::ITableCellPtr GetCell(int row, int column) override;
   void SetHeaderRows(int first, int count) override;
   bool AddRows(int count) override;
+  bool InsertRow(int after) override;
+  bool RemoveRow(int row) override;
 };
 
 }  // namespace vlhost

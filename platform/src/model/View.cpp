@@ -84,14 +84,26 @@ class ColouringCollection : public CollectionApi<vlapi::IColourings> {
   using CollectionApi::CollectionApi;
 };
 
+// The curves a user sees in `container`, in its coordinates `t` maps to those
+// searched: its objects on visible layers and, placed by their macros, the
+// members of its macros at any depth. A macro on a hidden layer hides its members.
+void CollectVisibleCurves(const Container& container, const View* view, const geom::Transform& t,
+                          std::vector<geom::Curve>& out) {
+  for (const Ref<Shape>& shape : container.Items()) {
+    if (view && !view->ShowsLayer(shape->layer)) continue;
+    if (const auto* macro = dynamic_cast<const MacroObject*>(shape.get()))
+      CollectVisibleCurves(*macro, view, macro->Placement().then(t), out);
+    else if (shape->HasCurve())
+      for (const geom::Curve& c : shape->Curves()) out.push_back(geom::transformed(c, t));
+  }
+}
+
 vlapi::IDrawingGroupPtr ContourCollection::CreateEnclosingContours(double x, double y, const vlapi::APIObjectList&,
                                                                    int) {
   Document2D* doc = Target().OwnerNode()->Doc();
   if (!doc || Failures::Instance().Fails("IDrawingContours::CreateEnclosingContours")) return {};
   std::vector<geom::Curve> curves;
-  for (const Ref<Shape>& shape : Target().Items())
-    if (shape->HasCurve())
-      for (const geom::Curve& c : shape->Curves()) curves.push_back(c);
+  CollectVisibleCurves(Target(), Target().OwnerView(), {}, curves);
   std::vector<Ref<Shape>> contours;
   for (const geom::Contour& found : geom::enclosingContours(curves, {x, y})) {
     Ref<ContourShape> contour = Make<ContourShape>();
@@ -217,6 +229,26 @@ void View::Kill() {
   std::vector<Ref<Shape>> items = Items();
   for (const auto& s : items) s->Kill();
   Node::Kill();
+}
+
+Ref<View> View::CopyFor(Document2D* doc) const {
+  Ref<View> copy = Make<View>(doc, number);
+  copy->name = name;
+  copy->x = x;
+  copy->y = y;
+  copy->scale = scale;
+  for (const auto& l : layers_) {
+    Ref<Layer> layer = l->number == 0 ? Ref<Layer>(copy->LayerByNumber(0)) : copy->AddLayer(l->number, l->name);
+    layer->name = l->name;
+    layer->color = l->color;
+    layer->visible = l->visible;
+  }
+  copy->currentLayer_ = currentLayer_;
+  // One map for the whole view, so that links between its objects follow the copies.
+  CloneMap map;
+  for (const auto& s : Items()) copy->Adopt(s->Clone(doc, map));
+  for (const auto& s : copy->Items()) s->Remap(map);
+  return copy;
 }
 
 bool View::Update() {

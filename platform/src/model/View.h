@@ -54,11 +54,18 @@ class View : public Api<ViewCore, vlapi::IView, vlapi::IDrawingContainer> {
   const std::vector<Ref<Layer>>& LayerList() const { return layers_; }
   Layer* LayerByNumber(int number) const;
   Layer* LayerByName(const std::wstring& name) const;
+  // Whether objects on the layer show (a layer the view lacks hides nothing).
+  bool ShowsLayer(int number) const {
+    const Layer* l = LayerByNumber(number);
+    return !l || l->visible;
+  }
   Ref<Layer> AddLayer(int number, const std::wstring& name);
   void RemoveLayer(Layer* layer);
   int CurrentLayer() const { return currentLayer_; }
   void SetCurrentLayer(int number) { currentLayer_ = number; }
   void Kill() override;
+  // A copy for `doc` with its layers and objects, standing in none of its views yet.
+  Ref<View> CopyFor(Document2D* doc) const;
 
   // Container
   Node* OwnerNode() override { return this; }

@@ -1,0 +1,12 @@
+// Where the automation model meets the DXF import of the io layer.
+#pragma once
+
+#include "model/Params.h"
+
+#include <string>
+#include <vector>
+
+// Converts each listed DXF file into a fragment in `outPath`, giving it the
+// file's count, thickness and material; the entries may be updated in place.
+// The files that could not be converted are reported to the user.
+void ImportDxfFiles(std::vector<FileMetaParams>& files, const std::wstring& outPath);

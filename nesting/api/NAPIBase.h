@@ -1,0 +1,102 @@
+// What every automation implementation shares: the reference count, the
+// answer to queries along the interface's base chain, and the guard that
+// keeps exceptions inside an operation.
+#pragma once
+
+#include "api/INestingObjects.h"
+
+#include <type_traits>
+#include <utility>
+
+namespace napi {
+
+// The id of an interface and of the one it derives from.
+template <class I>
+struct InterfaceTraits {
+    using Base = typename I::Base;
+    static constexpr vlapi::IAPIObjectIID iid = I::iid;
+};
+template <>
+struct InterfaceTraits<vlapi::IAPIObject> {
+    using Base = void;
+    static constexpr vlapi::IAPIObjectIID iid = vlapi::IID_IAPIObject;
+};
+
+// Implements vlapi::IAPIObject for interface `I`: a plain count that deletes
+// the object when it falls to zero (a new object holds none: the holder that
+// takes it adds the first), and queries answered for `I` and its bases only.
+template <class I>
+class RefCounted : public I {
+public:
+    long AddRef() override { return ++m_refs; }
+
+    long Release() override
+    {
+        const long refs = --m_refs;
+        if (refs == 0)
+            delete this;
+        return refs;
+    }
+
+    bool QueryInterface(vlapi::IAPIObjectIID iid, void** object) override
+    {
+        if (!object)
+            return false;
+        *object = nullptr;
+        if (!iid || !Find<I>(iid, object))
+            return false;
+        AddRef();
+        return true;
+    }
+
+protected:
+    RefCounted() = default;
+    ~RefCounted() override = default;
+
+private:
+    template <class J>
+    bool Find(vlapi::IAPIObjectIID iid, void** object)
+    {
+        if (vlapi::SameIID(iid, InterfaceTraits<J>::iid)) {
+            *object = static_cast<J*>(this);
+            return true;
+        }
+        if constexpr (std::is_void_v<typename InterfaceTraits<J>::Base>)
+            return false;
+        else
+            return Find<typename InterfaceTraits<J>::Base>(iid, object);
+    }
+
+    long m_refs = 0;
+};
+
+// A new implementation object in its interface's smart pointer, holding the
+// one reference of the caller.
+template <class Ptr, class Impl, class... Args>
+Ptr Make(Args&&... args)
+{
+    return Ptr(new Impl(std::forward<Args>(args)...));
+}
+
+// Runs an operation's body; an exception it throws ends there, and the
+// operation gives `fallback`.
+template <class R, class F>
+R Guarded(R fallback, F&& body) noexcept
+{
+    try {
+        return body();
+    } catch (...) {
+        return fallback;
+    }
+}
+
+template <class F>
+void Guarded(F&& body) noexcept
+{
+    try {
+        body();
+    } catch (...) {
+    }
+}
+
+}  // namespace napi

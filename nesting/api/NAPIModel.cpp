@@ -1,0 +1,510 @@
+// The automation model: every operation drives the NestingModel it holds.
+#include "api/NestingAPIObjects.h"
+
+#include "api/DxfImportLink.h"
+#include "host/NestingResources.h"
+#include "host/VarnelAPI.h"
+#include "model/NestingSetting.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+template <class P, class T, class Wrap>
+void AppendWrapped(const std::vector<std::shared_ptr<T>>& objects, std::vector<P>& out, Wrap wrap)
+{
+    out.reserve(out.size() + objects.size());
+    for (const std::shared_ptr<T>& object : objects)
+        out.emplace_back(wrap(object));
+}
+
+template <class T>
+bool InList(const std::vector<std::shared_ptr<T>>& list, const std::shared_ptr<T>& object)
+{
+    return object && std::find(list.begin(), list.end(), object) != list.end();
+}
+
+}  // namespace
+
+NAPIModel::NAPIModel()
+{
+    m_model.Init();
+}
+
+// ---- Loading, configuration and the parameter block
+
+void NAPIModel::InitSheetsFromActiveDoc() { With([](NestingModel& m) { m.InitSheetsFromActiveDoc(); }); }
+void NAPIModel::InitFiguresFromActiveDoc() { With([](NestingModel& m) { m.InitFiguresFromActiveDoc(nullptr); }); }
+void NAPIModel::InitWastesFromActiveDoc() { With([](NestingModel& m) { m.InitWastesFromActiveDoc(); }); }
+void NAPIModel::InitJumpersFromActiveDoc() { With([](NestingModel& m) { m.InitJumpersFromActiveDoc(); }); }
+void NAPIModel::ReadFromConfig() { With([](NestingModel& m) { m.ReadFromConfig(); }); }
+void NAPIModel::WriteToConfig() { With([](NestingModel& m) { m.WriteToConfig(); }); }
+
+void NAPIModel::ReadAdaptersFolder()
+{
+    // No folder is read: the singleton's configuration is copied in.
+    With([](NestingModel& m) { static_cast<ConfigParams&>(m) = NestingSetting::m_instance; });
+}
+
+void NAPIModel::GetAdapters(std::map<std::wstring, bool>& adapters)
+{
+    With([&](NestingModel& m) { adapters = m.m_adapters; });
+}
+
+void NAPIModel::SetAdapters(std::map<std::wstring, bool>& adapters)
+{
+    With([&](NestingModel& m) { m.m_adapters = adapters; });
+}
+
+SheetSchemeParams* NAPIModel::GetSchemeParams() { return &m_model.m_scheme; }
+
+void NAPIModel::SetSchemeParams(const SheetSchemeParams& params)
+{
+    With([&](NestingModel& m) { m.SetSchemeParams(params); });
+}
+
+ModelParams NAPIModel::GetParams() { return With(ModelParams(), [](NestingModel& m) { return m.GetParams(); }); }
+void NAPIModel::SetParams(const ModelParams& params) { With([&](NestingModel& m) { m.SetParams(params); }); }
+void NAPIModel::SaveSession() { With([](NestingModel& m) { m.SaveSession(); }); }
+void NAPIModel::SaveParams() { With([](NestingModel& m) { m.SaveParams(); }); }
+void NAPIModel::LoadParams() { With([](NestingModel& m) { m.LoadParams(); }); }
+
+void NAPIModel::RecognizeSheetScheme(SheetSchemeParams&)
+{
+    With([](NestingModel& m) { m.RecognizeSheetScheme(); });
+}
+
+// ---- Configuration values: fields of the model's ConfigParams, no checks
+
+double NAPIModel::GetBridgesWidth() { return m_model.m_bridgesWidth; }
+void NAPIModel::SetBridgesWidth(double width) { m_model.m_bridgesWidth = width; }
+double NAPIModel::GetBridgesLength() { return m_model.m_bridgesLength; }
+void NAPIModel::SetBridgesLength(double length) { m_model.m_bridgesLength = length; }
+double NAPIModel::GetTolerance() { return m_model.m_tolerance; }
+void NAPIModel::SetTolerance(double tolerance) { m_model.m_tolerance = tolerance; }
+int NAPIModel::GetSheetFormat() { return m_model.m_sheetFormat; }
+void NAPIModel::SetSheetFormat(int format) { m_model.m_sheetFormat = format; }
+bool NAPIModel::GetSheetOrient() { return m_model.m_sheetOrient; }
+void NAPIModel::SetSheetOrient(bool vertical) { m_model.m_sheetOrient = vertical; }
+void NAPIModel::GetLytPath(std::wstring& path) { With([&](NestingModel& m) { path = m.m_lytPath; }); }
+void NAPIModel::SetLytPath(std::wstring path) { With([&](NestingModel& m) { m.m_lytPath = std::move(path); }); }
+
+std::wstring NAPIModel::GetSheetPattern()
+{
+    return With(std::wstring(), [](NestingModel& m) { return m.m_sheetPattern; });
+}
+
+void NAPIModel::SetSheetPattern(std::wstring pattern)
+{
+    With([&](NestingModel& m) { m.m_sheetPattern = std::move(pattern); });
+}
+
+// ---- Model parameters, sheet size and counts: only stored
+
+int32_t NAPIModel::GetNestingMethod() { return m_model.m_nestingMethod; }
+void NAPIModel::SetNestingMethod(int32_t method) { m_model.m_nestingMethod = method; }
+bool NAPIModel::GetCheckOrient() { return m_model.m_checkOrient; }
+void NAPIModel::SetCheckOrient(bool check) { m_model.m_checkOrient = check; }
+bool NAPIModel::GetRectSheet() { return m_model.m_rectSheet; }
+void NAPIModel::SetRectSheet(bool rect) { m_model.m_rectSheet = rect; }
+double NAPIModel::GetWidthSheet() { return NestingModel::GetWidthSheet(); }
+double NAPIModel::GetHeightSheet() { return NestingModel::GetHeightSheet(); }
+void NAPIModel::SetWidthSheet(double width) { With([&](NestingModel& m) { m.SetWidthSheet(width); }); }
+void NAPIModel::SetHeightSheet(double height) { With([&](NestingModel& m) { m.SetHeightSheet(height); }); }
+double NAPIModel::GetThicknessSheet() { return m_model.m_thicknessSheet; }
+void NAPIModel::SetThicknessSheet(double thickness) { m_model.m_thicknessSheet = thickness; }
+
+std::wstring NAPIModel::GetMaterialSheet()
+{
+    return With(std::wstring(), [](NestingModel&) { return NestingModel::GetMaterialSheet(); });
+}
+
+void NAPIModel::SetMaterialSheet(std::wstring material)
+{
+    With([&](NestingModel&) { NestingModel::m_materialSheet = std::move(material); });
+}
+
+bool NAPIModel::GetHideText() { return m_model.m_hideText; }
+void NAPIModel::SetHideText(bool hide) { m_model.m_hideText = hide; }
+double NAPIModel::GetTextSize() { return m_model.m_textSize; }
+void NAPIModel::SetTextSize(double size) { m_model.m_textSize = size; }
+double NAPIModel::GetFigureGap() { return m_model.m_figureGap; }
+void NAPIModel::SetFigureGap(double gap) { m_model.m_figureGap = gap; }
+double NAPIModel::GetSheetGap() { return m_model.m_sheetGap; }
+void NAPIModel::SetSheetGap(double gap) { m_model.m_sheetGap = gap; }
+bool NAPIModel::GetUniteFigures() { return m_model.m_uniteFigures; }
+void NAPIModel::SetUniteFigures(bool unite) { m_model.m_uniteFigures = unite; }
+bool NAPIModel::GetUniteMirrors() { return m_model.m_uniteMirrors; }
+void NAPIModel::SetUniteMirrors(bool unite) { m_model.m_uniteMirrors = unite; }
+size_t NAPIModel::GetFiguresCount() { return m_model.m_figures.size(); }
+size_t NAPIModel::GetSheetsCount() { return m_model.m_sheets.size(); }
+size_t NAPIModel::GetJumpersCount() { return m_model.m_jumpers.size(); }
+
+// ---- Remnant parameters: only stored
+
+bool NAPIModel::GetWasteMethod() { return m_model.m_wasteMethod; }
+void NAPIModel::SetWasteMethod(bool automatic) { m_model.m_wasteMethod = automatic; }
+double NAPIModel::GetWastSize() { return m_model.m_wastSize; }
+void NAPIModel::SetWastSize(double size) { m_model.m_wastSize = size; }
+double NAPIModel::GetWastRectSize() { return m_model.m_wastRectSize; }
+void NAPIModel::SetWastRectSize(double size) { m_model.m_wastRectSize = size; }
+bool NAPIModel::GetWastesRect() { return m_model.m_wastesRect; }
+void NAPIModel::SetWastesRect(bool rect) { m_model.m_wastesRect = rect; }
+int32_t NAPIModel::GetWastesColor() { return m_model.m_wastesColor; }
+void NAPIModel::SetWastesColor(int32_t colour) { m_model.m_wastesColor = colour; }
+bool NAPIModel::GetWastesHide() { return m_model.m_wastesHide; }
+void NAPIModel::SetWastesHide(bool hide) { m_model.m_wastesHide = hide; }
+size_t NAPIModel::GetWastesCount() { return m_model.m_wastes.size(); }
+
+// ---- Lists
+
+void NAPIModel::GetFigureObjects(std::vector<INObjectPtr>& out)
+{
+    With([&](NestingModel& m) { AppendWrapped(m.m_figures, out, WrapObject); });
+}
+
+void NAPIModel::GetSheetObjects(std::vector<INObjectPtr>& out)
+{
+    With([&](NestingModel& m) { AppendWrapped(m.m_sheets, out, WrapObject); });
+}
+
+void NAPIModel::GetJumperObjects(std::vector<INObjectPtr>& out)
+{
+    With([&](NestingModel& m) { AppendWrapped(m.m_jumpers, out, WrapObject); });
+}
+
+void NAPIModel::GetWasteObjects(std::vector<INObjectPtr>& out)
+{
+    With([&](NestingModel& m) { AppendWrapped(m.m_wastes, out, WrapObject); });
+}
+
+void NAPIModel::GetFigureObjectsTree(IFiguresTree& out)
+{
+    With([&](NestingModel& m) {
+        std::vector<std::vector<FigurePtr>> tree;
+        m.GetFigureObjectsTree(tree);
+        for (const std::vector<FigurePtr>& group : tree) {
+            out.emplace_back();
+            AppendWrapped(group, out.back(), WrapFigure);
+        }
+    });
+}
+
+void NAPIModel::GetSelectedSheets(std::vector<ISheetPtr>& out)
+{
+    With([&](NestingModel& m) {
+        std::vector<SheetPtr> chosen;
+        m.GetSelectedSheets(chosen);
+        AppendWrapped(chosen, out, WrapSheet);
+    });
+}
+
+void NAPIModel::GetSelectedFigures(std::vector<IFigurePtr>& out)
+{
+    With([&](NestingModel& m) {
+        std::vector<FigurePtr> chosen;
+        m.GetSelectedFigures(chosen);
+        AppendWrapped(chosen, out, WrapFigure);
+    });
+}
+
+void NAPIModel::GetSelectedJumpers(std::vector<IJumperPtr>& out)
+{
+    With([&](NestingModel& m) {
+        std::vector<JumperPtr> chosen;
+        m.GetSelectedJumpers(chosen);
+        AppendWrapped(chosen, out, WrapJumper);
+    });
+}
+
+void NAPIModel::GetFiguresByName(std::vector<INObjectPtr>& out, std::wstring name)
+{
+    With([&](NestingModel& m) {
+        std::vector<FigurePtr> figures;
+        m.GetFiguresByName(figures, name);
+        AppendWrapped(figures, out, WrapObject);
+    });
+}
+
+void NAPIModel::GetRectangleFigures(std::vector<IFigurePtr>& out)
+{
+    With([&](NestingModel& m) {
+        std::vector<FigurePtr> figures;
+        m.GetRectangleFigures(figures);
+        AppendWrapped(figures, out, WrapFigure);
+    });
+}
+
+// ---- Sheets
+
+ISheetPtr NAPIModel::AddSheet()
+{
+    return With(ISheetPtr(), [](NestingModel& m) { return WrapSheet(m.AddSheet()); });
+}
+
+void NAPIModel::DelSheet(const ISheetPtr& sheet)
+{
+    // Only a sheet of this model: a foreign one changes nothing.
+    With([&](NestingModel& m) {
+        SheetPtr object = ModelObjectAs<Sheet>(sheet);
+        if (InList(m.m_sheets, object))
+            m.DelSheet(object);
+    });
+}
+
+void NAPIModel::ArrangeSheets() { With([](NestingModel& m) { m.ArrangeSheets(); }); }
+void NAPIModel::UpdateSheets() { With([](NestingModel& m) { m.UpdateSheets(); }); }
+void NAPIModel::ClearSheets() { With([](NestingModel& m) { m.ClearSheets(); }); }
+void NAPIModel::SelectSheet(size_t index, bool select) { With([&](NestingModel& m) { m.SelectSheet(index, select); }); }
+void NAPIModel::InvertSelectSheet(size_t index) { With([&](NestingModel& m) { m.InvertSelectSheet(index); }); }
+
+int32_t NAPIModel::GetIndexSheetByRef(int reference)
+{
+    return With(int32_t{-1}, [&](NestingModel& m) { return static_cast<int32_t>(m.GetIndexSheetByRef(reference)); });
+}
+
+namespace {
+
+// The size of the file's outline when it is a rectangle, in whole
+// millimetres rounded down: read as a figure is, into a temporary macro
+// that is deleted again. False for any other outline or a side under 1 mm.
+bool RectangleOfFile(const std::wstring& path, double& width, double& height)
+{
+    vrnApi::SetActiveSystemView();
+    FileMetaParams params;
+    params.m_path = path;
+    INestingMacroObjectPtr macro = vrnApi::CreateMacroFromFile(params, static_cast<int>(MacroCommand::Figure));
+    if (!macro)
+        return false;
+    FigurePtr outline = Figure::Create(macro);
+    outline->InitParams();
+    bool rectangle = false;
+    if (!outline->m_borders.empty() && outline->CheckRectangle()) {
+        const NPolygon& ring = *outline->m_borders.front();
+        double w = 0.0;
+        double h = 0.0;
+        ring.CheckRectangle(w, h);
+        // An upright rectangle keeps its orientation; a turned one lies on its longer side.
+        const NRect& box = ring.m_rect;
+        if (std::fabs((box.pTop.x - box.pBot.x) * (box.pTop.y - box.pBot.y) - w * h) < 1e-3 * w * h) {
+            w = box.pTop.x - box.pBot.x;
+            h = box.pTop.y - box.pBot.y;
+        }
+        width = std::floor(w + EPS);
+        height = std::floor(h + EPS);
+        rectangle = width >= 1.0 && height >= 1.0;
+    }
+    outline->m_edit = false;
+    outline->Clear();
+    return rectangle;
+}
+
+}  // namespace
+
+void NAPIModel::ImportSheetFromFile(std::wstring path)
+{
+    With([&](NestingModel& m) {
+        double width = 0.0;
+        double height = 0.0;
+        if (!RectangleOfFile(path, width, height)) {
+            vrnApi::ShowInformMessage(IDS_MESS_SHEET_RECTANGLE);
+            return;
+        }
+        m.SetWidthSheet(width);
+        m.SetHeightSheet(height);
+        m.UpdateSheets();
+        m.ArrangeFiguresInContainer(true, true);
+    });
+}
+
+void NAPIModel::InitSheetThickness() { With([](NestingModel& m) { m.InitSheetThickness(); }); }
+void NAPIModel::InitSheetMaterial() { With([](NestingModel& m) { m.InitSheetMaterial(); }); }
+
+// ---- Figures
+
+IFigurePtr NAPIModel::AddFigure(std::wstring path)
+{
+    return With(IFigurePtr(), [&](NestingModel& m) { return WrapFigure(m.AddFigure(std::move(path))); });
+}
+
+IFigurePtr NAPIModel::AddLinNestFigure(LNDetailParams detail, size_t count)
+{
+    return With(IFigurePtr(), [&](NestingModel& m) { return WrapFigure(m.AddLinNestFigure(std::move(detail), count)); });
+}
+
+void NAPIModel::RemFigure(const IFigurePtr& figure)
+{
+    With([&](NestingModel& m) {
+        FigurePtr object = ModelObjectAs<Figure>(figure);
+        m.RemFigure(object);
+    });
+}
+
+void NAPIModel::DelFigure(const IFigurePtr& figure)
+{
+    // Only a figure of this model loses its edit mark: a foreign one is left alone.
+    With([&](NestingModel& m) {
+        FigurePtr object = ModelObjectAs<Figure>(figure);
+        if (InList(m.m_figures, object))
+            m.DelFigure(object);
+    });
+}
+
+void NAPIModel::ClearFigures() { With([](NestingModel& m) { m.ClearFigures(); }); }
+
+void NAPIModel::CopyFiguresByName(std::wstring name, size_t count)
+{
+    With([&](NestingModel& m) { m.CopyFiguresByName(name, count); });
+}
+
+void NAPIModel::SortFiguresByNames() { With([](NestingModel& m) { m.SortFiguresByNames(); }); }
+void NAPIModel::SortFiguresByAreasIncrease() { With([](NestingModel& m) { m.SortFiguresByAreasIncrease(); }); }
+void NAPIModel::SortFiguresByAreasDecrease() { With([](NestingModel& m) { m.SortFiguresByAreasDecrease(); }); }
+void NAPIModel::MoveFiguresToSysView() { With([](NestingModel& m) { m.MoveFiguresToSysView(); }); }
+void NAPIModel::SetAllFiguresInSourcePlacement() { With([](NestingModel& m) { m.SetAllFiguresInSourcePlacement(); }); }
+void NAPIModel::InitFigurePolygons() { With([](NestingModel& m) { m.InitFigurePolygons(); }); }
+void NAPIModel::CreateCompoundFigures() { With([](NestingModel& m) { m.CreateCompoundFigures(); }); }
+void NAPIModel::DestroyCompoundFigures() { With([](NestingModel& m) { m.DestroyCompoundFigures(); }); }
+void NAPIModel::RotateAllFiguresToMinGabarit() { With([](NestingModel& m) { m.RotateAllFiguresToMinGabarit(); }); }
+
+void NAPIModel::ArrangeFiguresInContainer(bool allFigures, bool delWastes)
+{
+    With([&](NestingModel& m) { m.ArrangeFiguresInContainer(allFigures, delWastes); });
+}
+
+void NAPIModel::CheckIntersectAllFigures() { With([](NestingModel& m) { m.CheckIntersectAllFigures(nullptr); }); }
+void NAPIModel::CreateFigureColouring() { With([](NestingModel& m) { m.CreateFigureColouring(); }); }
+void NAPIModel::UpdateFiguresScale() { With([](NestingModel& m) { m.UpdateFiguresScale(); }); }
+
+// ---- Drawing updates
+
+void NAPIModel::UpdateResultTables() { With([](NestingModel& m) { m.UpdateResultTables(nullptr); }); }
+void NAPIModel::UpdateSizeText(bool offset) { With([&](NestingModel& m) { m.UpdateSizeText(offset); }); }
+void NAPIModel::UpdateHideText() { With([](NestingModel& m) { m.UpdateHideText(); }); }
+void NAPIModel::UpdateGaps() { With([](NestingModel& m) { m.UpdateGaps(); }); }
+
+// ---- Progress, DXF import, linear-nesting results
+
+void NAPIModel::CreateProgressIndicator() { With([](NestingModel& m) { m.CreateProgressIndicator(); }); }
+void NAPIModel::SetProgressIndicator(double percent) { With([&](NestingModel& m) { m.SetProgressIndicator(percent); }); }
+void NAPIModel::DeleteProgressIndicator() { With([](NestingModel& m) { m.DeleteProgressIndicator(); }); }
+
+void NAPIModel::ImportFiguresFromDXF(std::vector<FileMetaParams>& params, std::wstring outPath,
+                                     const ScriptMetaParams&)
+{
+    With([&](NestingModel&) { ImportDxfFiles(params, outPath); });
+}
+
+LinearCutInfo NAPIModel::GetLinearCutInfo()
+{
+    return With(LinearCutInfo(), [](NestingModel& m) { return m.m_linearCutInfo; });
+}
+
+void NAPIModel::SetLinearInfo(const LinearCutInfo& linearInfo)
+{
+    With([&](NestingModel& m) { m.SetLinearCutInfo(linearInfo); });
+}
+
+// ---- Bridges
+
+IJumperPtr NAPIModel::CreateJumper(double x, double y, double width, BridgeType type, bool byNormal)
+{
+    return With(IJumperPtr(), [&](NestingModel& m) { return WrapJumper(m.CreateJumper(x, y, width, type, byNormal)); });
+}
+
+void NAPIModel::AddJumper(const IJumperPtr& jumper, int layer)
+{
+    // A bridge already in the model is not added twice.
+    With([&](NestingModel& m) {
+        JumperPtr object = ModelObjectAs<Jumper>(jumper);
+        if (object && !InList(m.m_jumpers, object))
+            m.AddJumper(object, layer);
+    });
+}
+
+void NAPIModel::DelJumper(const IJumperPtr& jumper)
+{
+    With([&](NestingModel& m) {
+        JumperPtr object = ModelObjectAs<Jumper>(jumper);
+        m.DelJumper(object);
+    });
+}
+
+void NAPIModel::ClearJumpers() { With([](NestingModel& m) { m.ClearJumpers(); }); }
+
+IJumperPtr NAPIModel::GetJumperByRef(int reference)
+{
+    return With(IJumperPtr(), [&](NestingModel& m) { return WrapJumper(m.GetJumperByRef(reference)); });
+}
+
+bool NAPIModel::CheckIntersectPointWithJumpers(double x, double y, double width)
+{
+    return With(false, [&](NestingModel& m) { return m.CheckIntersectPointWithJumpers(x, y, width); });
+}
+
+INObjectPtr NAPIModel::CheckObjectForJumperOwner(int reference, double& x, double& y, double width,
+                                                 NestingObjectType type)
+{
+    return With(INObjectPtr(), [&](NestingModel& m) {
+        double px = x;
+        double py = y;
+        INObjectPtr owner = WrapObject(m.CheckObjectForJumper(reference, px, py, width, type));
+        if (owner) {
+            x = px;
+            y = py;
+        }
+        return owner;
+    });
+}
+
+// ---- Remnants
+
+IWastePtr NAPIModel::CreateWaste(double x, double y)
+{
+    return With(IWastePtr(), [&](NestingModel& m) { return WrapWaste(m.CreateWaste(NPoint{x, y})); });
+}
+
+void NAPIModel::AddWaste(const IWastePtr& waste)
+{
+    // A remnant already in the model is not added twice.
+    With([&](NestingModel& m) {
+        WastePtr object = ModelObjectAs<Waste>(waste);
+        if (object && !InList(m.m_wastes, object))
+            m.AddWaste(object);
+    });
+}
+
+void NAPIModel::DelWaste(const IWastePtr& waste)
+{
+    With([&](NestingModel& m) {
+        WastePtr object = ModelObjectAs<Waste>(waste);
+        m.DelWaste(object);
+    });
+}
+
+void NAPIModel::ClearWastes() { With([](NestingModel& m) { m.ClearWastes(); }); }
+
+IWastePtr NAPIModel::GetWasteByRef(int reference)
+{
+    return With(IWastePtr(), [&](NestingModel& m) { return WrapWaste(m.GetWasteByRef(reference)); });
+}
+
+void NAPIModel::CalculateWastes() { With([](NestingModel& m) { m.CalculateWastes(); }); }
+void NAPIModel::DecomposeWastesToRectangles() { With([](NestingModel& m) { m.DecomposeWastesToRectangles(); }); }
+
+void NAPIModel::SelectWastesByMethod(bool automatic, bool select)
+{
+    With([&](NestingModel& m) { m.SelectWastesByMethod(automatic, select); });
+}
+
+void NAPIModel::UpdateWastes() { With([](NestingModel& m) { m.UpdateWastes(); }); }
+void NAPIModel::ClearWastesByMethod(bool method) { With([&](NestingModel& m) { m.ClearWastesByMethod(method); }); }
+void NAPIModel::DeleteNonRectangularWastes() { With([](NestingModel& m) { m.DeleteNonRectangularWastes(); }); }
+
+// ---- Factory
+
+INestingModelPtr CreateNestingModelInstance()
+{
+    return napi::Guarded(INestingModelPtr(), [] { return napi::Make<INestingModelPtr, NAPIModel>(); });
+}

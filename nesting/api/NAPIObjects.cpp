@@ -1,0 +1,309 @@
+// The automation objects of sheets, figures, bridges and remnants.
+#include "api/NestingAPIObjects.h"
+
+NObjectPtr ModelObjectOf(vlapi::IAPIObject* object)
+{
+    return napi::Guarded(NObjectPtr(), [&] {
+        const auto* link = dynamic_cast<const napi::ObjectLink*>(object);
+        return link ? link->ModelObject() : NObjectPtr();
+    });
+}
+
+namespace napi {
+
+template <class I, class T>
+std::wstring ObjectImpl<I, T>::GetName()
+{
+    return With(std::wstring(), [](T& o) { return o.GetName(); });
+}
+
+template <class I, class T>
+void ObjectImpl<I, T>::SetName(std::wstring name)
+{
+    With([&](T& o) { o.SetName(name); });
+}
+
+template <class I, class T>
+bool ObjectImpl<I, T>::GetChoose()
+{
+    return With(false, [](T& o) { return o.GetChoose(); });
+}
+
+template <class I, class T>
+void ObjectImpl<I, T>::Choose(bool choose)
+{
+    With([&](T& o) { o.Choose(choose); });
+}
+
+template <class I, class T>
+void ObjectImpl<I, T>::InvertChoose()
+{
+    With([](T& o) { o.InvertChoose(); });
+}
+
+template <class I, class T>
+bool ObjectImpl<I, T>::GetValid()
+{
+    return With(false, [](T& o) { return o.GetValid(); });
+}
+
+template <class I, class T>
+void ObjectImpl<I, T>::SetEdit(bool edit)
+{
+    With([&](T& o) { o.SetEdit(edit); });
+}
+
+template <class I, class T>
+bool ObjectImpl<I, T>::CheckReference(int reference)
+{
+    return With(false, [&](T& o) { return o.CheckReference(reference); });
+}
+
+template <class I, class T>
+int ObjectImpl<I, T>::GetReference()
+{
+    return With(0, [](T& o) { return static_cast<int>(o.GetReference()); });
+}
+
+template <class I, class T>
+void ObjectImpl<I, T>::GetGabarit(NRect& out)
+{
+    // The model object's rectangle; for a figure that of its first gap polygon.
+    With([&](T& o) { out = o.GetGabarit(); });
+}
+
+template <class I, class T>
+int ObjectImpl<I, T>::GetView()
+{
+    return With(-1, [](T& o) { return o.GetView(); });
+}
+
+template <class I, class T>
+void ObjectImpl<I, T>::SetCurrentView()
+{
+    With([](T& o) { o.SetCurrentView(); });
+}
+
+template <class I, class T>
+void ObjectImpl<I, T>::SetPlacement(double x, double y, double angle)
+{
+    // The model moves relatively: by the difference from where the macro stands.
+    With([&](T& o) {
+        if (!o.m_macro)
+            return;
+        double x0 = 0.0;
+        double y0 = 0.0;
+        double a0 = 0.0;
+        o.GetPlacement(x0, y0, a0);
+        o.SetPlacement(x - x0, y - y0, angle - a0, false);
+    });
+}
+
+template <class I, class T>
+void ObjectImpl<I, T>::ChangeView(int view)
+{
+    // Callers place the object right after, so the view's shift is not followed.
+    With([&](T& o) { o.ChangeView(view, false); });
+}
+
+template <class I, class T>
+void ObjectImpl<I, T>::SaveParams()
+{
+    With([](T& o) { o.SaveParams(); });
+}
+
+template class ObjectImpl<ISheet, Sheet>;
+template class ObjectImpl<IFigure, Figure>;
+template class ObjectImpl<IJumper, Jumper>;
+template class ObjectImpl<IWaste, Waste>;
+
+}  // namespace napi
+
+// ---- Sheets
+
+void NAPISheet::UpdateName()
+{
+    With([](Sheet& s) { s.UpdateName(); });
+}
+
+double NAPISheet::GetCount()
+{
+    return With(0.0, [](Sheet& s) { return s.m_count; });
+}
+
+void NAPISheet::SetCount(double count)
+{
+    With([&](Sheet& s) { s.m_count = count; });
+}
+
+// ---- Figures
+
+void NAPIFigure::InitChoose()
+{
+    With([](Figure& f) { f.InitChoose(); });
+}
+
+void NAPIFigure::SetThickness(double thickness)
+{
+    With([&](Figure& f) { f.SetThickness(thickness); });
+}
+
+void NAPIFigure::SetMaterial(std::wstring material)
+{
+    With([&](Figure& f) { f.SetMaterial(std::move(material)); });
+}
+
+double NAPIFigure::GetThickness()
+{
+    return With(0.0, [](Figure& f) { return f.GetThickness(); });
+}
+
+std::wstring NAPIFigure::GetMaterial()
+{
+    return With(std::wstring(), [](Figure& f) { return f.GetMaterial(); });
+}
+
+int32_t NAPIFigure::GetCount()
+{
+    return With(int32_t{0}, [](Figure& f) { return f.GetCount(); });
+}
+
+// ---- Bridges
+
+BridgeType NAPIJumper::GetType()
+{
+    return With(BridgeType::Gap, [](Jumper& j) { return static_cast<BridgeType>(j.GetType()); });
+}
+
+void NAPIJumper::SetType(BridgeType type)
+{
+    With([&](Jumper& j) { j.SetType(type); });
+}
+
+double NAPIJumper::GetWidth()
+{
+    return With(0.0, [](Jumper& j) { return j.GetWidth(); });
+}
+
+void NAPIJumper::SetWidth(double width)
+{
+    With([&](Jumper& j) { j.SetWidth(width); });
+}
+
+bool NAPIJumper::GetByNormal()
+{
+    return With(false, [](Jumper& j) { return j.m_bynormal; });
+}
+
+void NAPIJumper::SetByNormal(bool byNormal)
+{
+    With([&](Jumper& j) { j.m_bynormal = byNormal; });
+}
+
+bool NAPIJumper::IsTwoPoints()
+{
+    return With(false, [](Jumper& j) { return j.m_twoPoints; });
+}
+
+namespace {
+
+// The figure or sheet behind an owner given to a bridge; empty for anything else.
+NObjectPtr OwnerBehind(const INObjectPtr& owner)
+{
+    NObjectPtr object = ModelObjectOf(owner.get());
+    if (std::dynamic_pointer_cast<Figure>(object) || std::dynamic_pointer_cast<Sheet>(object))
+        return object;
+    return {};
+}
+
+}  // namespace
+
+void NAPIJumper::SetOwner1(const INObjectPtr& owner)
+{
+    With([&](Jumper& j) { j.m_owner1 = OwnerBehind(owner); });
+}
+
+void NAPIJumper::SetOwner2(const INObjectPtr& owner)
+{
+    With([&](Jumper& j) { j.m_owner2 = OwnerBehind(owner); });
+}
+
+void NAPIJumper::SetPoint1(double x, double y)
+{
+    // The model's SetPoint1 moves the macro only; the drawer follows here.
+    With([&](Jumper& j) {
+        j.SetPoint1(NPoint{x, y});
+        j.UpdateGeometry();
+    });
+}
+
+void NAPIJumper::SetPoint2(double x, double y)
+{
+    With([&](Jumper& j) { j.SetPoint2(NPoint{x, y}); });
+}
+
+void NAPIJumper::GetPhantomGroup(double x, double y, bool second, int& group)
+{
+    With([&](Jumper& j) { group = j.GetPhantomGroup(NPoint{x, y}, second); });
+}
+
+void NAPIJumper::ReBuild()
+{
+    // A bridge whose macro was deleted (it left its model) is not drawn again.
+    With([](Jumper& j) {
+        if (j.GetReference() != 0)
+            j.ReBuild();
+    });
+}
+
+// ---- Remnants
+
+bool NAPIWaste::GetMethod()
+{
+    return With(false, [](Waste& w) { return w.m_method; });
+}
+
+void NAPIWaste::ChangeText(std::wstring text)
+{
+    With([&](Waste& w) { w.ChangeText(std::move(text)); });
+}
+
+void NAPIWaste::SetColor(int colour)
+{
+    With([&](Waste& w) { w.SetColor(colour); });
+}
+
+// ---- Wrapping model objects
+
+ISheetPtr WrapSheet(const SheetPtr& sheet)
+{
+    return sheet ? napi::Make<ISheetPtr, NAPISheet>(sheet) : ISheetPtr();
+}
+
+IFigurePtr WrapFigure(const FigurePtr& figure)
+{
+    return figure ? napi::Make<IFigurePtr, NAPIFigure>(figure) : IFigurePtr();
+}
+
+IJumperPtr WrapJumper(const JumperPtr& jumper)
+{
+    return jumper ? napi::Make<IJumperPtr, NAPIJumper>(jumper) : IJumperPtr();
+}
+
+IWastePtr WrapWaste(const WastePtr& waste)
+{
+    return waste ? napi::Make<IWastePtr, NAPIWaste>(waste) : IWastePtr();
+}
+
+INObjectPtr WrapObject(const NObjectPtr& object)
+{
+    if (auto figure = std::dynamic_pointer_cast<Figure>(object))
+        return WrapFigure(figure);
+    if (auto sheet = std::dynamic_pointer_cast<Sheet>(object))
+        return WrapSheet(sheet);
+    if (auto jumper = std::dynamic_pointer_cast<Jumper>(object))
+        return WrapJumper(jumper);
+    if (auto waste = std::dynamic_pointer_cast<Waste>(object))
+        return WrapWaste(waste);
+    return {};
+}

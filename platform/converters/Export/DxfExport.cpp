@@ -1,0 +1,484 @@
+// The DXF export converter: a 2D document as DXF R2000, in sheet millimetres.
+// Every view is mapped onto the sheet by its origin and scale; macros are
+// written as their members; curves keep their kind where DXF has it (NURBS,
+// Bézier and conic curves become splines); tables become lines and texts;
+// layers keep their colour and visibility, line styles become linetypes.
+#include <dxflib/dl_dxf.h>
+
+#include <cmath>
+#include <map>
+#include <memory>
+#include <optional>
+#include <variant>
+
+#include "common/Converter.h"
+#include "geom/Contour.h"
+#include "io/Files.h"
+#include "model/Macro.h"
+#include "model/Table.h"
+#include "model/Text.h"
+#include "model/View.h"
+
+namespace vlhost::dxf {
+namespace {
+
+constexpr double kDegrees = 180.0 / geom::kPi;
+constexpr int kMaxMacroDepth = 64;
+
+struct LineE { geom::Point a, b; };
+struct CircleE { geom::Point centre; double radius; };
+struct ArcE { geom::Point centre; double radius, start, end; };  // degrees, counter-clockwise
+struct EllipseE { geom::Point centre, major; double ratio, start, end; };
+struct PolyE { std::vector<geom::Point> points; std::vector<double> bulges; bool closed; };
+struct SplineE { int degree; std::vector<double> knots; std::vector<geom::Point> poles; std::vector<double> weights; };
+struct TextE { geom::Point at; double height, widthFactor; std::wstring text; };
+using Geometry = std::variant<LineE, CircleE, ArcE, EllipseE, PolyE, SplineE, TextE>;
+
+struct Entity {
+  Geometry geometry;
+  std::wstring layer;
+  int style;
+};
+
+struct LayerE {
+  std::wstring name;
+  int color;
+  bool visible;
+};
+
+bool Finite(double v) { return std::isfinite(v); }
+bool Finite(geom::Point p) { return geom::isFinite(p); }
+
+bool Finite(const Geometry& g) {
+  return std::visit(
+      [](const auto& e) {
+        using E = std::decay_t<decltype(e)>;
+        if constexpr (std::is_same_v<E, LineE>) return Finite(e.a) && Finite(e.b);
+        else if constexpr (std::is_same_v<E, CircleE>) return Finite(e.centre) && Finite(e.radius) && e.radius > 0;
+        else if constexpr (std::is_same_v<E, ArcE>) return Finite(e.centre) && Finite(e.radius) && e.radius > 0 && Finite(e.start) && Finite(e.end);
+        else if constexpr (std::is_same_v<E, EllipseE>) return Finite(e.centre) && Finite(e.major) && Finite(e.ratio) && Finite(e.start) && Finite(e.end) && e.ratio > 0;
+        else if constexpr (std::is_same_v<E, PolyE>) {
+          for (auto p : e.points) if (!Finite(p)) return false;
+          for (double b : e.bulges) if (!Finite(b)) return false;
+          return e.points.size() >= 2;
+        } else if constexpr (std::is_same_v<E, SplineE>) {
+          for (auto p : e.poles) if (!Finite(p)) return false;
+          for (double k : e.knots) if (!Finite(k)) return false;
+          for (double w : e.weights) if (!Finite(w) || w <= 0) return false;
+          return e.degree >= 1 && e.poles.size() > static_cast<std::size_t>(e.degree) &&
+                 e.knots.size() == e.poles.size() + static_cast<std::size_t>(e.degree) + 1;
+        } else {
+          return Finite(e.at) && Finite(e.height) && e.height > 0 && Finite(e.widthFactor);
+        }
+      },
+      g);
+}
+
+double Normalised(double radians) {
+  double a = std::fmod(radians, 2 * geom::kPi);
+  return a < 0 ? a + 2 * geom::kPi : a;
+}
+
+// A curve of the kernel as DXF geometry; pieces of lines and arcs go by `pieces`.
+std::vector<Geometry> FromCurve(const geom::Curve& curve) {
+  return std::visit(
+      [](const auto& c) -> std::vector<Geometry> {
+        using C = std::decay_t<decltype(c)>;
+        if constexpr (std::is_same_v<C, geom::Segment>) {
+          return {LineE{c.start, c.end}};
+        } else if constexpr (std::is_same_v<C, geom::Circle>) {
+          return {CircleE{c.centre, c.radius}};
+        } else if constexpr (std::is_same_v<C, geom::Arc>) {
+          if (std::abs(c.sweep()) >= 2 * geom::kPi - 1e-12) return {CircleE{c.centre, c.radius}};
+          const double from = c.ccw ? c.startAngle : c.endAngle;
+          const double to = c.ccw ? c.endAngle : c.startAngle;
+          return {ArcE{c.centre, c.radius, Normalised(from) * kDegrees, Normalised(to) * kDegrees}};
+        } else if constexpr (std::is_same_v<C, geom::Ellipse> || std::is_same_v<C, geom::EllipticArc>) {
+          geom::Ellipse e;
+          double from = 0, to = 2 * geom::kPi;
+          if constexpr (std::is_same_v<C, geom::Ellipse>) {
+            e = c;
+          } else {
+            e = c.ellipse;
+            from = c.ccw ? c.startParam : c.endParam;
+            to = c.ccw ? c.endParam : c.startParam;
+          }
+          const geom::Point a = geom::unitAt(e.rotation) * e.radiusA;
+          const geom::Point b = geom::Point{-std::sin(e.rotation), std::cos(e.rotation)} * e.radiusB;
+          // DXF takes the longer axis as the major one; its parameters then start a quarter turn later.
+          const bool swap = e.radiusB > e.radiusA;
+          const double shift = swap ? -geom::kPi / 2 : 0;
+          const double ratio = swap ? e.radiusA / e.radiusB : e.radiusB / e.radiusA;
+          if constexpr (std::is_same_v<C, geom::Ellipse>) {
+            return {EllipseE{e.centre, swap ? b : a, ratio, 0, 2 * geom::kPi}};
+          } else {
+            double start = Normalised(from + shift), end = Normalised(to + shift);
+            if (end <= start) end += 2 * geom::kPi;
+            return {EllipseE{e.centre, swap ? b : a, ratio, start, end}};
+          }
+        } else if constexpr (std::is_same_v<C, geom::Polyline>) {
+          return {PolyE{c.points, std::vector<double>(c.points.size(), 0.0), c.closed}};
+        } else if constexpr (std::is_same_v<C, geom::Nurbs>) {
+          return {SplineE{c.degree, c.knots, c.poles, c.weights}};
+        } else if constexpr (std::is_same_v<C, geom::Bezier>) {
+          // Pieces of degree d sharing their end poles: a B-spline whose inner knots repeat d times.
+          const int d = c.degree;
+          if (d < 1 || c.poles.size() < 2 || (c.poles.size() - 1) % static_cast<std::size_t>(d) != 0) return {};
+          const int pieces = static_cast<int>((c.poles.size() - 1) / static_cast<std::size_t>(d));
+          std::vector<double> knots(static_cast<std::size_t>(d) + 1, 0.0);
+          for (int k = 1; k < pieces; ++k) knots.insert(knots.end(), static_cast<std::size_t>(d), k);
+          knots.insert(knots.end(), static_cast<std::size_t>(d) + 1, pieces);
+          return {SplineE{d, knots, c.poles, {}}};
+        } else {  // a conic: a rational quadratic Bézier
+          return {SplineE{2, {0, 0, 0, 1, 1, 1}, {c.start, c.apex, c.end}, {1, c.weight, 1}}};
+        }
+      },
+      curve);
+}
+
+// A chain of lines and arcs as one polyline with bulges; nothing when it holds other curves.
+std::optional<PolyE> AsBulgedPolyline(const std::vector<geom::Curve>& pieces) {
+  if (pieces.empty()) return std::nullopt;
+  PolyE poly{{}, {}, false};
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    const geom::Curve& piece = pieces[i];
+    double bulge = 0;
+    if (const auto* arc = std::get_if<geom::Arc>(&piece)) bulge = std::tan(arc->sweep() / 4);
+    else if (!std::holds_alternative<geom::Segment>(piece)) return std::nullopt;
+    if (i > 0 && !geom::near(geom::endPoint(pieces[i - 1]), geom::startPoint(piece), 1e-9)) return std::nullopt;
+    poly.points.push_back(geom::startPoint(piece));
+    poly.bulges.push_back(bulge);
+  }
+  const geom::Point end = geom::endPoint(pieces.back());
+  if (geom::near(end, poly.points.front(), 1e-9)) {
+    poly.closed = true;
+  } else {
+    poly.points.push_back(end);
+    poly.bulges.push_back(0);
+  }
+  return poly;
+}
+
+std::wstring LayerName(const View& view, int number) {
+  std::wstring name;
+  if (const Layer* layer = view.LayerByNumber(number)) name = layer->name;
+  if (name.empty()) name = number == 0 ? L"0" : std::to_wstring(number);
+  for (wchar_t& c : name)
+    if (std::wstring_view(L"<>/\\\":;?*|=`").find(c) != std::wstring_view::npos) c = L'_';
+  return name;
+}
+
+class Collector {
+ public:
+  Collector(Document2D& doc) : doc_(doc) {}
+
+  void Run() {
+    layers_.push_back({L"0", 0, true});
+    for (const auto& view : doc_.Views()) {
+      const geom::Transform toSheet =
+          geom::Transform::scale({0, 0}, view->scale).then(geom::Transform::move(view->x, view->y));
+      for (const auto& shape : view->Items()) Add(*view, *shape, toSheet, 0);
+    }
+  }
+
+  std::vector<Entity> entities;
+  std::vector<LayerE> layers_;
+  int skipped = 0;
+
+ private:
+  void Add(const View& view, const Shape& shape, const geom::Transform& t, int depth) {
+    if (const auto* macro = dynamic_cast<const MacroObject*>(&shape)) {
+      if (depth >= kMaxMacroDepth) {
+        ++skipped;
+        return;
+      }
+      const geom::Transform inner = macro->Placement().then(t);
+      for (const auto& member : macro->Items()) Add(view, *member, inner, depth + 1);
+      return;
+    }
+    const std::wstring layer = UseLayer(view, shape.layer);
+    auto put = [&](Geometry g) {
+      if (Finite(g)) entities.push_back({std::move(g), layer, shape.style});
+      else ++skipped;
+    };
+    if (const auto* text = dynamic_cast<const DrawingText*>(&shape)) {
+      AddText(text->model, text->anchor, t, put);
+    } else if (const auto* table = dynamic_cast<const DrawingTable*>(&shape)) {
+      AddTable(*table, t, put);
+    } else if (const auto* contour = dynamic_cast<const ContourShape*>(&shape)) {
+      std::vector<geom::Curve> pieces;
+      for (const auto& piece : contour->pieces) pieces.push_back(geom::transformed(piece, t));
+      if (auto poly = AsBulgedPolyline(pieces)) put(*poly);
+      else for (const auto& piece : pieces) for (auto& g : FromCurve(piece)) put(std::move(g));
+    } else if (const auto* free = dynamic_cast<const FreeCurve*>(&shape)) {
+      for (auto& g : FromCurve(geom::transformed(free->Raw(), t))) put(std::move(g));
+    } else if (shape.HasCurve()) {
+      for (const geom::Curve& curve : shape.Curves())
+        for (auto& g : FromCurve(geom::transformed(curve, t))) put(std::move(g));
+    }
+    // Hatches and colourings are fills of other objects' outlines: not written.
+  }
+
+  template <class Put>
+  void AddText(const TextModel& model, geom::Point anchor, const geom::Transform& t, Put& put) {
+    const double f = t.lengthFactor();
+    const geom::Point at = t.apply(anchor);
+    const double height = model.Height() * f;
+    const double widthFactor = model.lines.empty() || model.lines[0].items.empty() ? 1.0 : model.lines[0].items[0].widthFactor;
+    put(TextE{at, height, widthFactor, model.Joined()});
+  }
+
+  template <class Put>
+  void AddTable(const DrawingTable& table, const geom::Transform& t, Put& put) {
+    double width = 0, height = 0;
+    for (double w : table.widths) width += w;
+    for (double h : table.heights) height += h;
+    const geom::Point c = table.corner;
+    double y = c.y;
+    put(LineE{t.apply({c.x, y}), t.apply({c.x + width, y})});
+    for (double h : table.heights) {
+      y -= h;
+      put(LineE{t.apply({c.x, y}), t.apply({c.x + width, y})});
+    }
+    double x = c.x;
+    put(LineE{t.apply({x, c.y}), t.apply({x, c.y - height})});
+    for (double w : table.widths) {
+      x += w;
+      put(LineE{t.apply({x, c.y}), t.apply({x, c.y - height})});
+    }
+    double top = c.y;
+    for (std::size_t r = 0; r < table.cells.size() && r < table.heights.size(); ++r) {
+      double left = c.x;
+      const double bottom = top - table.heights[r];
+      for (std::size_t k = 0; k < table.cells[r].size() && k < table.widths.size(); ++k) {
+        const TextModel& text = table.cells[r][k]->model;
+        if (!text.Joined().empty()) {
+          const double h = std::min(text.Height(), table.heights[r] * 0.7);
+          TextModel fitted = text;
+          for (auto& line : fitted.lines)
+            for (auto& item : line.items) item.height = h;
+          AddText(fitted, {left + 1, bottom + (table.heights[r] - h) / 2}, t, put);
+        }
+        left += table.widths[k];
+      }
+      top = bottom;
+    }
+  }
+
+  std::wstring UseLayer(const View& view, int number) {
+    const std::wstring name = LayerName(view, number);
+    for (const auto& l : layers_)
+      if (l.name == name) return name;
+    const Layer* layer = view.LayerByNumber(number);
+    layers_.push_back({name, layer ? layer->color : 0, layer ? layer->visible : true});
+    return name;
+  }
+
+  Document2D& doc_;
+};
+
+// The nearest of the first nine indexed colours.
+int IndexedColour(int rgb) {
+  if (rgb == 0) return 7;
+  static const int table[][4] = {{1, 255, 0, 0},   {2, 255, 255, 0}, {3, 0, 255, 0},     {4, 0, 255, 255}, {5, 0, 0, 255},
+                                 {6, 255, 0, 255}, {7, 255, 255, 255}, {8, 128, 128, 128}, {9, 192, 192, 192}};
+  const int r = rgb & 0xFF, g = (rgb >> 8) & 0xFF, b = (rgb >> 16) & 0xFF;
+  int best = 7, bestDistance = 1 << 30;
+  for (const auto& e : table) {
+    const int d = (r - e[1]) * (r - e[1]) + (g - e[2]) * (g - e[2]) + (b - e[3]) * (b - e[3]);
+    if (d < bestDistance) {
+      bestDistance = d;
+      best = e[0];
+    }
+  }
+  return best;
+}
+
+class Writer {
+ public:
+  Writer(Document2D& doc, const Collector& content) : doc_(doc), content_(content) {}
+
+  bool Write(const std::filesystem::path& path) {
+    DL_Dxf dxf;
+    std::unique_ptr<DL_WriterA> dw(dxf.out(path.c_str(), DL_Codes::AC1015));
+    if (!dw || dw->openFailed()) return false;
+    dxf.writeHeader(*dw);
+    dw->dxfString(9, "$INSUNITS");
+    dw->dxfInt(70, 4);  // millimetres
+    dw->dxfString(9, "$MEASUREMENT");
+    dw->dxfInt(70, 1);
+    dw->dxfString(9, "$DWGCODEPAGE");
+    dw->dxfString(3, kWrittenCodePage);
+    dw->sectionEnd();
+    dw->sectionTables();
+    dxf.writeVPort(*dw);
+    WriteLinetypes(dxf, *dw);
+    WriteLayers(dxf, *dw);
+    dw->tableStyle(1);
+    dxf.writeStyle(*dw, DL_StyleData("Standard", 0, 0.0, 1.0, 0.0, 0, 2.5, "txt", ""));
+    dw->tableEnd();
+    dxf.writeView(*dw);
+    dxf.writeUcs(*dw);
+    dw->tableAppid(1);
+    dxf.writeAppid(*dw, "ACAD");
+    dw->tableEnd();
+    dxf.writeDimStyle(*dw, 1, 1, 1, 1, 1);
+    dxf.writeBlockRecord(*dw);
+    dw->tableEnd();
+    dw->sectionEnd();
+    dw->sectionBlocks();
+    for (const char* block : {"*Model_Space", "*Paper_Space", "*Paper_Space0"}) {
+      dxf.writeBlock(*dw, DL_BlockData(block, 0, 0.0, 0.0, 0.0));
+      dxf.writeEndBlock(*dw, block);
+    }
+    dw->sectionEnd();
+    dw->sectionEntities();
+    for (const Entity& e : content_.entities) WriteEntity(dxf, *dw, e);
+    dw->sectionEnd();
+    dxf.writeObjects(*dw);
+    dxf.writeObjectsEnd(*dw);
+    dw->dxfEOF();
+    dw->close();
+    return !dw->openFailed();
+  }
+
+ private:
+  std::string Linetype(int style) const {
+    const LineStyle* s = doc_.LineStyles().Find(style);
+    return s ? EncodeText(s->linetype) : std::string("CONTINUOUS");
+  }
+
+  void WriteLinetypes(DL_Dxf& dxf, DL_WriterA& dw) {
+    std::vector<const LineStyle*> used;
+    for (const Entity& e : content_.entities) {
+      const LineStyle* s = doc_.LineStyles().Find(e.style);
+      if (s && s->linetype != L"CONTINUOUS" && std::find(used.begin(), used.end(), s) == used.end()) used.push_back(s);
+    }
+    dw.tableLinetypes(static_cast<int>(used.size()) + 3);
+    dxf.writeLinetype(dw, DL_LinetypeData("BYBLOCK", "", 0, 0, 0.0));
+    dxf.writeLinetype(dw, DL_LinetypeData("BYLAYER", "", 0, 0, 0.0));
+    dxf.writeLinetype(dw, DL_LinetypeData("CONTINUOUS", "Solid line", 0, 0, 0.0));
+    for (const LineStyle* s : used) {
+      std::vector<double> pattern = s->pattern;
+      double length = 0;
+      for (double d : pattern) length += std::abs(d);
+      dxf.writeLinetype(dw, DL_LinetypeData(EncodeText(s->linetype), EncodeText(s->name), 0,
+                                            static_cast<int>(pattern.size()), length,
+                                            pattern.empty() ? nullptr : pattern.data()));
+    }
+    dw.tableEnd();
+  }
+
+  void WriteLayers(DL_Dxf& dxf, DL_WriterA& dw) {
+    dw.tableLayers(static_cast<int>(content_.layers_.size()));
+    for (const LayerE& l : content_.layers_) {
+      const int aci = IndexedColour(l.color);
+      const int rgb = l.color == 0 ? -1 : ((l.color & 0xFF) << 16) | (l.color & 0xFF00) | ((l.color >> 16) & 0xFF);
+      dxf.writeLayer(dw, DL_LayerData(EncodeText(l.name), 0),
+                     DL_Attributes("", l.visible ? aci : -aci, rgb, 100, "CONTINUOUS"));
+    }
+    dw.tableEnd();
+  }
+
+  void WriteEntity(DL_Dxf& dxf, DL_WriterA& dw, const Entity& e) {
+    const DL_Attributes a(EncodeText(e.layer), 256, -1, -1, Linetype(e.style));
+    std::visit(
+        [&](const auto& g) {
+          using G = std::decay_t<decltype(g)>;
+          if constexpr (std::is_same_v<G, LineE>) {
+            dxf.writeLine(dw, DL_LineData(g.a.x, g.a.y, 0, g.b.x, g.b.y, 0), a);
+          } else if constexpr (std::is_same_v<G, CircleE>) {
+            dxf.writeCircle(dw, DL_CircleData(g.centre.x, g.centre.y, 0, g.radius), a);
+          } else if constexpr (std::is_same_v<G, ArcE>) {
+            dxf.writeArc(dw, DL_ArcData(g.centre.x, g.centre.y, 0, g.radius, g.start, g.end), a);
+          } else if constexpr (std::is_same_v<G, EllipseE>) {
+            dxf.writeEllipse(dw, DL_EllipseData(g.centre.x, g.centre.y, 0, g.major.x, g.major.y, 0, g.ratio, g.start, g.end), a);
+          } else if constexpr (std::is_same_v<G, PolyE>) {
+            dxf.writePolyline(dw, DL_PolylineData(static_cast<int>(g.points.size()), 0, 0, g.closed ? 1 : 0), a);
+            for (std::size_t i = 0; i < g.points.size(); ++i)
+              dxf.writeVertex(dw, DL_VertexData(g.points[i].x, g.points[i].y, 0, g.bulges[i]));
+            dxf.writePolylineEnd(dw);
+          } else if constexpr (std::is_same_v<G, SplineE>) {
+            const bool rational = std::any_of(g.weights.begin(), g.weights.end(), [](double w) { return w != 1.0; });
+            DL_SplineData data(g.degree, static_cast<int>(g.knots.size()), static_cast<int>(g.poles.size()), 0,
+                               8 | (rational ? 4 : 0));
+            dxf.writeSpline(dw, data, a);
+            for (double k : g.knots) dxf.writeKnot(dw, DL_KnotData(k));
+            // Each control point with its weight (dxflib's own writer leaves weights out).
+            for (std::size_t i = 0; i < g.poles.size(); ++i) {
+              dw.dxfReal(10, g.poles[i].x);
+              dw.dxfReal(20, g.poles[i].y);
+              dw.dxfReal(30, 0.0);
+              if (rational) dw.dxfReal(41, g.weights[i]);
+            }
+          } else {
+            WriteText(dxf, dw, g, a);
+          }
+        },
+        e.geometry);
+  }
+
+  void WriteText(DL_Dxf& dxf, DL_WriterA& dw, const TextE& t, const DL_Attributes& a) {
+    if (t.text.find(L'\n') == std::wstring::npos) {
+      std::wstring text;
+      for (wchar_t c : t.text) text += c == L'%' ? std::wstring(L"%%%") : std::wstring(1, c);
+      dxf.writeText(dw, DL_TextData(t.at.x, t.at.y, 0, t.at.x, t.at.y, 0, t.height, t.widthFactor, 0, 0, 0,
+                                    EncodeText(text), "Standard", 0.0),
+                    a);
+      return;
+    }
+    std::wstring text;
+    for (wchar_t c : t.text) {
+      if (c == L'\n') text += L"\\P";
+      else if (c == L'\\' || c == L'{' || c == L'}') text += std::wstring(L"\\") + c;
+      else text += c;
+    }
+    // Attached at its top left, which lies a text height above the first line's base.
+    dxf.writeMText(dw, DL_MTextData(t.at.x, t.at.y + t.height, 0, 1, 0, 0, t.height, 0, 1, 1, 1, 1.0,
+                                    EncodeText(text), "Standard", 0.0),
+                   a);
+  }
+
+  Document2D& doc_;
+  const Collector& content_;
+};
+
+class ExportConverter : public Converter {
+ public:
+  using Converter::Converter;
+
+ protected:
+  std::wstring Caption() const override { return L"DXF export"; }
+  std::wstring Subject(const std::wstring& in, const std::wstring& out) const override {
+    return out.empty() ? (in.empty() ? L"DXF export" : in) : out;
+  }
+
+  bool Run(const std::wstring& in, const std::wstring& out, std::vector<std::wstring>& problems) override {
+    if (out.empty()) {
+      problems.push_back(L"no file to write was named");
+      return false;
+    }
+    SourceDocument source(App(), in);
+    if (!source.Get()) {
+      problems.push_back(source.Error());
+      return false;
+    }
+    Collector content(*source.Get());
+    content.Run();
+    const std::filesystem::path target = PathOf(out);
+    SafeFile file(target);
+    if (!Writer(*source.Get(), content).Write(file.Temporary()) || !file.Commit()) {
+      problems.push_back(L"the file cannot be written");
+      return false;
+    }
+    if (content.skipped > 0)
+      problems.push_back(std::to_wstring(content.skipped) +
+                         L" objects with numbers that are not finite or nested too deep were left out");
+    return true;
+  }
+};
+
+}  // namespace
+}  // namespace vlhost::dxf
+
+VLHOST_DXF_CONVERTER(vlhost::dxf::ExportConverter)

@@ -1,0 +1,638 @@
+// The DXF import converter: a DXF file (R12 onwards) into a new fragment file
+// or into the current view of the active 2D document. The file is checked
+// and cleaned first (DxfGroups), read by dxflib, and its model space built
+// in millimetres: blocks are expanded, every object keeps its layer and its
+// linetype (as a line style of the document), texts their content, place and
+// height. Geometry is taken as given: nothing is joined or dropped as a duplicate.
+#include <dxflib/dl_creationadapter.h>
+#include <dxflib/dl_dxf.h>
+
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <variant>
+
+#include "Import/DxfGroups.h"
+#include "common/Converter.h"
+#include "io/Files.h"
+#include "model/Shapes.h"
+#include "model/Text.h"
+#include "model/View.h"
+
+namespace vlhost::dxf {
+namespace {
+
+constexpr double kRadians = geom::kPi / 180.0;
+constexpr int kMaxBlockDepth = 16;
+constexpr std::size_t kMaxObjects = 2'000'000;
+constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
+
+// ---- what dxflib gives ----
+
+struct Attributes {
+  std::string layer, linetype;
+  bool flipped = false;  // object coordinate system with its normal along -Z
+};
+
+struct PolylineR {
+  std::vector<DL_VertexData> vertices;
+  bool closed = false;
+};
+struct SplineR {
+  int degree = 3;
+  std::vector<double> knots;
+  std::vector<DL_ControlPointData> poles;
+  std::vector<DL_FitPointData> fits;
+};
+struct TextR {
+  DL_TextData data;
+};
+struct MTextR {
+  DL_MTextData data;
+};
+using Item = std::variant<DL_LineData, DL_ArcData, DL_CircleData, DL_EllipseData, PolylineR, SplineR, TextR, MTextR,
+                          DL_InsertData>;
+
+struct Record {
+  Item item;
+  Attributes attributes;
+};
+
+struct Block {
+  geom::Point base;
+  std::vector<Record> records;
+};
+
+struct LayerR {
+  int color = 7;
+  int color24 = -1;
+  bool visible = true;
+  std::string linetype = "CONTINUOUS";
+};
+
+class Reader : public DL_CreationAdapter {
+ public:
+  std::vector<Record> model;
+  std::map<std::string, Block> blocks;
+  std::vector<std::pair<std::string, LayerR>> layers;  // in file order
+  std::map<std::string, std::vector<double>> linetypes;
+
+  void addLayer(const DL_LayerData& data) override {
+    const DL_Attributes a = getAttributes();
+    LayerR layer;
+    layer.color = std::abs(a.getColor());
+    layer.color24 = a.getColor24();
+    layer.visible = a.getColor() >= 0 && !data.off && !(data.flags & 1);
+    if (!a.getLinetype().empty()) layer.linetype = a.getLinetype();
+    layers.emplace_back(data.name, layer);
+  }
+  // dxflib gives a linetype's dashes before the linetype itself.
+  void addLinetype(const DL_LinetypeData& data) override {
+    linetypes[data.name] = dashes_;
+    dashes_.clear();
+  }
+  void addLinetypeDash(double length) override { dashes_.push_back(length); }
+  void addBlock(const DL_BlockData& data) override {
+    Block& block = blocks[data.name];
+    block = Block{{data.bpx, data.bpy}, {}};
+    current_ = &block.records;
+  }
+  void endBlock() override { current_ = &model; }
+  void addLine(const DL_LineData& d) override { Put(d); }
+  void addArc(const DL_ArcData& d) override { Put(d); }
+  void addCircle(const DL_CircleData& d) override { Put(d); }
+  void addEllipse(const DL_EllipseData& d) override { Put(d); }
+  void addPolyline(const DL_PolylineData& d) override { Put(PolylineR{{}, (d.flags & 1) != 0}); }
+  void addVertex(const DL_VertexData& d) override {
+    if (auto* p = Last<PolylineR>()) p->vertices.push_back(d);
+  }
+  void addSpline(const DL_SplineData& d) override { Put(SplineR{static_cast<int>(d.degree), {}, {}, {}}); }
+  void addKnot(const DL_KnotData& d) override {
+    if (auto* s = Last<SplineR>()) s->knots.push_back(d.k);
+  }
+  void addControlPoint(const DL_ControlPointData& d) override {
+    if (auto* s = Last<SplineR>()) s->poles.push_back(d);
+  }
+  void addFitPoint(const DL_FitPointData& d) override {
+    if (auto* s = Last<SplineR>()) s->fits.push_back(d);
+  }
+  void addText(const DL_TextData& d) override { Put(TextR{d}); }
+  void addAttribute(const DL_AttributeData& d) override {
+    Put(TextR{d});
+  }
+  void addMTextChunk(const std::string& text) override { chunks_ += text; }
+  void addMText(const DL_MTextData& d) override {
+    DL_MTextData data = d;
+    data.text = chunks_ + d.text;
+    chunks_.clear();
+    Put(MTextR{data});
+  }
+  void addInsert(const DL_InsertData& d) override { Put(d); }
+
+ private:
+  template <class T>
+  void Put(T item) {
+    Attributes a{getAttributes().getLayer(), getAttributes().getLinetype(), false};
+    if (const DL_Extrusion* e = getExtrusion()) a.flipped = e->getDirection()[2] < 0;
+    current_->push_back({Item(std::move(item)), std::move(a)});
+  }
+  template <class T>
+  T* Last() {
+    return current_->empty() ? nullptr : std::get_if<T>(&current_->back().item);
+  }
+
+  std::vector<Record>* current_ = &model;
+  std::vector<double> dashes_;
+  std::string chunks_;
+};
+
+// ---- placing what was read ----
+
+// x' = a x + b y + tx, y' = c x + d y + ty
+struct Affine {
+  double a = 1, b = 0, c = 0, d = 1, tx = 0, ty = 0;
+  geom::Point Apply(geom::Point p) const { return {a * p.x + b * p.y + tx, c * p.x + d * p.y + ty}; }
+  Affine Then(const Affine& n) const {
+    return {n.a * a + n.b * c, n.a * b + n.b * d, n.c * a + n.d * c, n.c * b + n.d * d, n.a * tx + n.b * ty + n.tx,
+            n.c * tx + n.d * ty + n.ty};
+  }
+  double Det() const { return a * d - b * c; }
+  // The same map as a similarity transform, when it is one.
+  std::optional<geom::Transform> Similarity() const {
+    const double s1 = std::hypot(a, c), s2 = std::hypot(b, d);
+    if (s1 <= 0 || std::abs(s1 - s2) > 1e-9 * s1 || std::abs(a * b + c * d) > 1e-9 * s1 * s1) return std::nullopt;
+    geom::Transform t;
+    if (Det() < 0) t = geom::Transform::mirror({0, 0}, {1, 0});
+    return t.then(geom::Transform::scale({0, 0}, s1))
+        .then(geom::Transform::turn({0, 0}, std::atan2(c, a) / kRadians))
+        .then(geom::Transform::move(tx, ty));
+  }
+  double HeightFactor() const { return std::sqrt(std::abs(Det())); }
+};
+
+Affine Scaling(double s) { return {s, 0, 0, s, 0, 0}; }
+
+// A circular arc as a rational quadratic B-spline (pieces of at most a quarter turn).
+geom::Nurbs ArcAsNurbs(geom::Point centre, double radius, double start, double sweep) {
+  const int pieces = std::max(1, static_cast<int>(std::ceil(std::abs(sweep) / (geom::kPi / 2) - 1e-9)));
+  const double step = sweep / pieces;
+  const double w = std::cos(step / 2);
+  geom::Nurbs n;
+  n.degree = 2;
+  n.knots = {0, 0, 0};
+  for (int i = 0; i < pieces; ++i) {
+    const double a0 = start + i * step, a1 = a0 + step;
+    if (i == 0) {
+      n.poles.push_back(centre + geom::unitAt(a0) * radius);
+      n.weights.push_back(1);
+    }
+    n.poles.push_back(centre + geom::unitAt((a0 + a1) / 2) * (radius / w));
+    n.weights.push_back(w);
+    n.poles.push_back(centre + geom::unitAt(a1) * radius);
+    n.weights.push_back(1);
+    if (i + 1 < pieces) n.knots.insert(n.knots.end(), 2, i + 1.0);
+  }
+  n.knots.insert(n.knots.end(), 3, static_cast<double>(pieces));
+  return n;
+}
+
+// A curve under an affine map: exact for every kind (circles, arcs and
+// ellipses become rational splines when the map is not a similarity).
+geom::Curve Mapped(const geom::Curve& curve, const Affine& m) {
+  if (auto similar = m.Similarity()) return geom::transformed(curve, *similar);
+  auto nurbs = [&](geom::Nurbs n) -> geom::Curve {
+    for (auto& p : n.poles) p = m.Apply(p);
+    return n;
+  };
+  if (const auto* s = std::get_if<geom::Segment>(&curve)) return geom::Segment{m.Apply(s->start), m.Apply(s->end)};
+  if (const auto* p = std::get_if<geom::Polyline>(&curve)) {
+    geom::Polyline out = *p;
+    for (auto& q : out.points) q = m.Apply(q);
+    return out;
+  }
+  if (const auto* n = std::get_if<geom::Nurbs>(&curve)) return nurbs(*n);
+  if (const auto* c = std::get_if<geom::Circle>(&curve)) return nurbs(ArcAsNurbs(c->centre, c->radius, 0, 2 * geom::kPi));
+  if (const auto* a = std::get_if<geom::Arc>(&curve)) return nurbs(ArcAsNurbs(a->centre, a->radius, a->startAngle, a->sweep()));
+  // An ellipse is the unit circle under its own affine map.
+  auto ellipse = [&](const geom::Ellipse& e, double start, double sweep) {
+    const geom::Point u = geom::unitAt(e.rotation);
+    const Affine own{u.x * e.radiusA, -u.y * e.radiusB, u.y * e.radiusA, u.x * e.radiusB, e.centre.x, e.centre.y};
+    geom::Nurbs n = ArcAsNurbs({0, 0}, 1, start, sweep);
+    for (auto& p : n.poles) p = own.Then(m).Apply(p);
+    return geom::Curve(n);
+  };
+  if (const auto* e = std::get_if<geom::Ellipse>(&curve)) return ellipse(*e, 0, 2 * geom::kPi);
+  if (const auto* e = std::get_if<geom::EllipticArc>(&curve)) {
+    double sweep = e->endParam - e->startParam;
+    if (e->ccw && sweep <= 0) sweep += 2 * geom::kPi;
+    if (!e->ccw && sweep >= 0) sweep -= 2 * geom::kPi;
+    return ellipse(e->ellipse, e->startParam, sweep);
+  }
+  return curve;
+}
+
+std::wstring Join(const std::map<std::string, int>& counts) {
+  std::wstring out;
+  for (const auto& [why, n] : counts) out += (out.empty() ? L"" : L", ") + std::to_wstring(n) + L" " + Wide(why);
+  return out;
+}
+
+// The colour of an indexed DXF colour (the first nine; others as grey).
+int ColourOf(const LayerR& layer) {
+  if (layer.color24 >= 0)
+    return ((layer.color24 >> 16) & 0xFF) | (layer.color24 & 0xFF00) | ((layer.color24 & 0xFF) << 16);
+  static const int rgb[] = {0, 0x0000FF, 0x00FFFF, 0x00FF00, 0xFFFF00, 0xFF0000, 0xFF00FF, 0, 0x808080, 0xC0C0C0};
+  return layer.color >= 0 && layer.color <= 9 ? rgb[layer.color] : 0x808080;
+}
+
+double UnitFactor(int units) {
+  static const double mm[] = {1, 25.4, 304.8, 1609344, 1, 10, 1000, 1e6, 2.54e-5, 0.0254, 914.4, 1e-7, 1e-6, 1e-3,
+                              100, 1e4, 1e5, 1e12, 1.495978707e14, 9.4607304725808e18, 3.0856775814913673e19,
+                              304.8006096, 25.40005080, 914.4018288, 1609347.219};
+  return units >= 0 && units <= 24 ? mm[units] : 1.0;
+}
+
+struct Built {
+  Ref<Shape> shape;
+  std::string layer;
+  std::string linetype;
+};
+
+class Builder {
+ public:
+  Builder(const Reader& reader, const Prepared& prepared) : reader_(reader), prepared_(prepared) {
+    utf8_ = prepared.version >= "AC1021";
+    for (const auto& [name, layer] : reader.layers) layers_[name] = layer;
+  }
+
+  std::vector<Built> shapes;
+  std::map<std::string, int> skipped;
+
+  void Run() {
+    const Affine units = Scaling(UnitFactor(prepared_.units));
+    std::vector<std::string> path;
+    for (const Record& r : reader_.model) Place(r, units, "0", "CONTINUOUS", path);
+  }
+
+  std::wstring Text(const std::string& bytes) const { return DecodeText(bytes, prepared_.codePage, utf8_); }
+  const std::map<std::string, LayerR>& Layers() const { return layers_; }
+
+ private:
+  // `blockLayer`, `blockLinetype`: what objects of a block on layer 0 or BYBLOCK take.
+  void Place(const Record& r, const Affine& m, const std::string& blockLayer, const std::string& blockLinetype,
+             std::vector<std::string>& path) {
+    if (shapes.size() >= kMaxObjects) {
+      ++skipped["objects beyond the two million this host imports from one file"];
+      return;
+    }
+    const std::string layer = r.attributes.layer.empty() || (r.attributes.layer == "0" && !path.empty())
+                                  ? blockLayer : r.attributes.layer;
+    std::string linetype = r.attributes.linetype;
+    std::string upper;
+    for (char ch : linetype) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    if (upper.empty() || upper == "BYLAYER") {
+      auto it = layers_.find(layer);
+      linetype = it == layers_.end() ? "CONTINUOUS" : it->second.linetype;
+    } else if (upper == "BYBLOCK") {
+      linetype = blockLinetype;
+    }
+    // Objects given in their own coordinate system (arcs, circles, polylines,
+    // texts, inserts) run mirrored in x when their normal is -Z; lines,
+    // ellipses and splines are given in world coordinates.
+    flipped_ = r.attributes.flipped;
+    const Affine local = flipped_ ? Affine{-1, 0, 0, 1, 0, 0}.Then(m) : m;
+    std::visit([&](const auto& item) { From(item, m, local, layer, linetype, path); }, r.item);
+  }
+
+  void Add(geom::Curve curve, const Affine& m, const std::string& layer, const std::string& linetype, int kind) {
+    geom::Curve mapped = Mapped(curve, m);
+    Ref<Shape> shape;
+    if (const auto* s = std::get_if<geom::Segment>(&mapped)) {
+      Ref<LineSegment> line = Make<LineSegment>();
+      line->seg = *s;
+      shape = line;
+    } else if (const auto* c = std::get_if<geom::Circle>(&mapped)) {
+      Ref<CircleShape> circle = Make<CircleShape>();
+      circle->circle = *c;
+      shape = circle;
+    } else if (const auto* a = std::get_if<geom::Arc>(&mapped)) {
+      Ref<ArcShape> arc = Make<ArcShape>();
+      arc->SetFrom(*a);
+      shape = arc;
+    } else if (const auto* p = std::get_if<geom::Polyline>(&mapped)) {
+      Ref<PolyLineShape> poly = Make<PolyLineShape>();
+      poly->line = *p;
+      shape = poly;
+    } else if (const auto* n = std::get_if<geom::Nurbs>(&mapped)) {
+      Ref<NurbsShape> nurbs = Make<NurbsShape>();
+      nurbs->nurbs = *n;
+      nurbs->closed = geom::isClosed(mapped);
+      shape = nurbs;
+    } else {
+      shape = Make<FreeCurve>(kind, mapped);
+    }
+    Put(shape, layer, linetype);
+  }
+
+  void Put(const Ref<Shape>& shape, const std::string& layer, const std::string& linetype) {
+    shapes.push_back({shape, layer, linetype});
+  }
+
+  template <class L, class T, class P>
+  void From(const DL_LineData& d, const Affine& m, const Affine&, L& layer, T& linetype, P&) {
+    Add(geom::Segment{{d.x1, d.y1}, {d.x2, d.y2}}, m, layer, linetype, vlapi::vlDrLineSeg);
+  }
+  template <class L, class T, class P>
+  void From(const DL_ArcData& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
+    if (d.radius <= 0) return Drop("arcs or circles without a radius");
+    geom::Arc arc{{d.cx, d.cy}, d.radius, d.angle1 * kRadians, d.angle2 * kRadians, true};
+    if (std::abs(geom::Arc{arc}.sweep()) < 1e-12) arc.endAngle += 2 * geom::kPi;  // equal angles: a full turn
+    Add(arc, local, layer, linetype, vlapi::vlDrArc);
+  }
+  template <class L, class T, class P>
+  void From(const DL_CircleData& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
+    if (d.radius <= 0) return Drop("arcs or circles without a radius");
+    Add(geom::Circle{{d.cx, d.cy}, d.radius}, local, layer, linetype, vlapi::vlDrCircle);
+  }
+  template <class L, class T, class P>
+  void From(const DL_EllipseData& d, const Affine& m, const Affine&, L& layer, T& linetype, P&) {
+    const double major = std::hypot(d.mx, d.my);
+    if (major <= 0 || d.ratio <= 0 || d.ratio > 1 + 1e-9) return Drop("ellipses with damaged axes");
+    // A -Z normal turns an ellipse's parameters round.
+    const bool flipped = flipped_;
+    const geom::Ellipse e{{d.cx, d.cy}, major, major * d.ratio, std::atan2(d.my, d.mx)};
+    double start = d.angle1, end = d.angle2;
+    const bool full = std::abs(std::remainder(end - start, 2 * geom::kPi)) < 1e-9 && std::abs(end - start) > 1e-9;
+    if (full) return Add(flipped ? geom::Curve(geom::EllipticArc{e, 0, -2 * geom::kPi, false}) : geom::Curve(e), m,
+                         layer, linetype, vlapi::vlDrEllipse);
+    if (end <= start) end += 2 * geom::kPi;
+    const geom::EllipticArc arc = flipped ? geom::EllipticArc{e, -start, -end, false} : geom::EllipticArc{e, start, end, true};
+    Add(arc, m, layer, linetype, vlapi::vlDrEllipseArc);
+  }
+  template <class L, class T, class P>
+  void From(const PolylineR& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
+    if (d.vertices.size() < 2) return Drop("polylines with fewer than two points");
+    const bool bulged = std::any_of(d.vertices.begin(), d.vertices.end(), [](const DL_VertexData& v) { return v.bulge != 0; });
+    if (!bulged) {
+      geom::Polyline p;
+      for (const auto& v : d.vertices) p.points.push_back({v.x, v.y});
+      p.closed = d.closed;
+      return Add(p, local, layer, linetype, vlapi::vlDrPolyLine);
+    }
+    // Bulges make arcs: the polyline becomes one contour of lines and arcs.
+    Ref<ContourShape> contour = Make<ContourShape>();
+    const std::size_t n = d.vertices.size();
+    for (std::size_t i = 0; i < (d.closed ? n : n - 1); ++i) {
+      const geom::Point a{d.vertices[i].x, d.vertices[i].y};
+      const geom::Point b{d.vertices[(i + 1) % n].x, d.vertices[(i + 1) % n].y};
+      if (geom::near(a, b, 0)) continue;
+      const double bulge = d.vertices[i].bulge;
+      geom::Curve piece = geom::Segment{a, b};
+      if (bulge != 0 && std::isfinite(bulge)) {
+        const double sweep = 4 * std::atan(bulge);
+        const double chord = geom::distance(a, b);
+        const double radius = chord / (2 * std::abs(std::sin(sweep / 2)));
+        const geom::Point mid = geom::lerp(a, b, 0.5);
+        const geom::Point dir = (b - a) / chord;
+        const geom::Point normal{-dir.y, dir.x};
+        const double h = radius * std::cos(sweep / 2);  // signed distance from the chord's middle to the centre
+        const geom::Point centre = mid + normal * (sweep > 0 ? h : -h);
+        piece = geom::Arc::fromEnds(centre, a, b, sweep > 0);
+      }
+      contour->pieces.push_back(Mapped(piece, local));
+    }
+    if (contour->pieces.empty()) return Drop("polylines with fewer than two points");
+    Put(contour, layer, linetype);
+  }
+  template <class L, class T, class P>
+  void From(const SplineR& d, const Affine& m, const Affine&, L& layer, T& linetype, P&) {
+    if (d.poles.empty() && d.fits.size() >= 2) {
+      std::vector<geom::Point> through;
+      for (const auto& f : d.fits) through.push_back({f.x, f.y});
+      return Add(geom::nurbsThroughPoints(through), m, layer, linetype, vlapi::vlDrNurbs);
+    }
+    geom::Nurbs n;
+    n.degree = d.degree;
+    n.knots = d.knots;
+    bool weighted = false;
+    for (const auto& p : d.poles) {
+      n.poles.push_back({p.x, p.y});
+      n.weights.push_back(p.w);
+      weighted = weighted || p.w != 1.0;
+      if (!(p.w > 0)) return Drop("splines with weights that are not positive");
+    }
+    if (!weighted) n.weights.clear();
+    if (n.poles.size() <= static_cast<std::size_t>(n.degree) ||
+        n.knots.size() != n.poles.size() + static_cast<std::size_t>(n.degree) + 1 ||
+        !std::is_sorted(n.knots.begin(), n.knots.end()) || n.knots.front() >= n.knots.back())
+      return Drop("splines whose knots do not fit their control points");
+    Add(n, m, layer, linetype, vlapi::vlDrNurbs);
+  }
+  template <class L, class T, class P>
+  void From(const TextR& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
+    const std::wstring text = ExpandSpecials(Text(d.data.text));
+    const bool aligned = d.data.hJustification != 0 || d.data.vJustification != 0;
+    geom::Point at = aligned && d.data.hJustification != 3 && d.data.hJustification != 5
+                         ? geom::Point{d.data.apx, d.data.apy} : geom::Point{d.data.ipx, d.data.ipy};
+    const double h = d.data.height;
+    const double w = 0.7 * h * (d.data.xScaleFactor > 0 ? d.data.xScaleFactor : 1) * static_cast<double>(text.size());
+    if (d.data.hJustification == 1 || d.data.hJustification == 4) at.x -= w / 2;
+    if (d.data.hJustification == 2) at.x -= w;
+    if (d.data.vJustification == 2 || d.data.hJustification == 4) at.y -= h / 2;
+    if (d.data.vJustification == 3) at.y -= h;
+    AddText(text, at, h, d.data.xScaleFactor, local, layer, linetype);
+  }
+  template <class L, class T, class P>
+  void From(const MTextR& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
+    const std::wstring text = PlainMText(Text(d.data.text));
+    const double h = d.data.height;
+    std::size_t lines = 1, longest = 0, current = 0;
+    for (wchar_t c : text) {
+      if (c == L'\n') {
+        ++lines;
+        current = 0;
+      } else {
+        longest = std::max(longest, ++current);
+      }
+    }
+    const double width = 0.7 * h * static_cast<double>(longest);
+    const double height = h * (1 + 1.6 * static_cast<double>(lines - 1));
+    const int attach = d.data.attachmentPoint >= 1 && d.data.attachmentPoint <= 9 ? d.data.attachmentPoint : 1;
+    geom::Point at{d.data.ipx, d.data.ipy};
+    at.x -= width * (((attach - 1) % 3) / 2.0);
+    at.y -= h - height * (((attach - 1) / 3) / 2.0);
+    AddText(text, at, h, 1.0, local, layer, linetype);
+  }
+  template <class L, class T, class P>
+  void From(const DL_InsertData& d, const Affine&, const Affine& local, L& layer, T& linetype, P& path) {
+    auto block = reader_.blocks.find(d.name);
+    if (block == reader_.blocks.end()) return Drop("inserts of blocks the file does not define");
+    if (std::find(path.begin(), path.end(), d.name) != path.end()) return Drop("inserts of blocks that insert themselves");
+    if (path.size() >= kMaxBlockDepth) return Drop("inserts nested deeper than 16 blocks");
+    const double sx = d.sx == 0 ? 1 : d.sx, sy = d.sy == 0 ? 1 : d.sy;
+    const int cols = std::max(1, d.cols), rows = std::max(1, d.rows);
+    if (static_cast<long long>(cols) * rows > 100000) return Drop("inserts of more than 100,000 copies");
+    const double angle = d.angle * kRadians;
+    path.push_back(d.name);
+    for (int r = 0; r < rows; ++r) {
+      for (int c = 0; c < cols; ++c) {
+        // Block coordinates: less the base point, scaled, shifted within the array, turned, placed.
+        const Affine inBlock{sx, 0, 0, sy, -block->second.base.x * sx + c * d.colSp, -block->second.base.y * sy + r * d.rowSp};
+        const Affine turn{std::cos(angle), -std::sin(angle), std::sin(angle), std::cos(angle), d.ipx, d.ipy};
+        const Affine m = inBlock.Then(turn).Then(local);
+        for (const Record& member : block->second.records) Place(member, m, layer, linetype, path);
+      }
+    }
+    path.pop_back();
+  }
+
+  void AddText(const std::wstring& text, geom::Point at, double height, double widthFactor, const Affine& m,
+               const std::string& layer, const std::string& linetype) {
+    const double h = height * m.HeightFactor();
+    if (!(h > 0) || !std::isfinite(h)) return Drop("texts without a height");
+    Ref<DrawingText> shape = Make<DrawingText>();
+    shape->anchor = m.Apply(at);
+    shape->model.Assign(text, h);
+    if (widthFactor > 0 && std::isfinite(widthFactor))
+      for (auto& line : shape->model.lines)
+        for (auto& item : line.items) item.widthFactor = widthFactor;
+    Put(shape, layer, linetype);
+  }
+
+  void Drop(const std::string& why) { ++skipped[why]; }
+
+  const Reader& reader_;
+  const Prepared& prepared_;
+  std::map<std::string, LayerR> layers_;
+  bool utf8_ = false;
+  bool flipped_ = false;  // of the object being placed
+};
+
+// Puts what was built into `view` of `doc`: layers by name, line styles by linetype.
+void Commit(Builder& built, const Reader& reader, Document2D& doc, View& view) {
+  std::map<std::string, int> layerNumbers;
+  auto layerOf = [&](const std::string& name) {
+    auto it = layerNumbers.find(name);
+    if (it != layerNumbers.end()) return it->second;
+    const std::wstring wide = name.empty() ? L"0" : built.Text(name);
+    int number = 0;
+    if (name != "0") {
+      if (Layer* existing = view.LayerByName(wide)) {
+        number = existing->number;
+      } else {
+        for (const auto& l : view.LayerList()) number = std::max(number, l->number + 1);
+        Ref<Layer> layer = view.AddLayer(number, wide);
+        auto found = built.Layers().find(name);
+        if (found != built.Layers().end()) {
+          layer->color = ColourOf(found->second);
+          layer->visible = found->second.visible;
+        }
+      }
+    }
+    layerNumbers[name] = number;
+    return number;
+  };
+  std::map<std::string, int> styles;
+  auto styleOf = [&](const std::string& linetype) {
+    auto it = styles.find(linetype);
+    if (it != styles.end()) return it->second;
+    auto pattern = reader.linetypes.find(linetype);
+    const int number = doc.LineStyles().ForLinetype(built.Text(linetype),
+                                                    pattern == reader.linetypes.end() ? std::vector<double>{} : pattern->second);
+    return styles[linetype] = number;
+  };
+  for (const Built& b : built.shapes) {
+    b.shape->layer = layerOf(b.layer);
+    b.shape->style = styleOf(b.linetype);
+    b.shape->Register(&doc);
+    view.Adopt(b.shape);
+    doc.Drawn(b.shape);
+  }
+}
+
+class ImportConverter : public Converter {
+ public:
+  using Converter::Converter;
+
+ protected:
+  std::wstring Caption() const override { return L"DXF import"; }
+  std::wstring Subject(const std::wstring& in, const std::wstring&) const override { return in.empty() ? L"DXF import" : in; }
+
+  bool Run(const std::wstring& in, const std::wstring& out, std::vector<std::wstring>& problems) override {
+    std::string bytes;
+    if (!ReadFile(in, bytes, problems)) return false;
+    std::string error;
+    std::optional<Prepared> prepared = Prepare(bytes, error);
+    if (!prepared) {
+      problems.push_back(Wide(error));
+      return false;
+    }
+    bytes.clear();
+    Reader reader;
+    {
+      std::istringstream stream(prepared->stream);
+      DL_Dxf dxf;
+      if (!dxf.in(stream, &reader)) {
+        problems.push_back(L"it cannot be read as DXF");
+        return false;
+      }
+    }
+    Builder built(reader, *prepared);
+    built.Run();
+    std::map<std::string, int> skipped = prepared->skipped;
+    for (const auto& [why, n] : built.skipped) skipped[why] += n;
+    if (!skipped.empty()) problems.push_back(L"left out " + Join(skipped));
+    if (built.shapes.empty() && !skipped.empty()) {
+      problems.push_back(L"nothing could be imported");
+      return false;
+    }
+    return out.empty() ? IntoActive(built, reader, problems) : IntoFragment(built, reader, out, problems);
+  }
+
+ private:
+  bool ReadFile(const std::wstring& in, std::string& bytes, std::vector<std::wstring>& problems) {
+    std::error_code ec;
+    const std::filesystem::path path = PathOf(in);
+    const auto size = std::filesystem::file_size(path, ec);
+    std::ifstream file(path, std::ios::binary);
+    if (in.empty() || ec || !file) {
+      problems.push_back(L"the file cannot be opened");
+      return false;
+    }
+    if (size > kMaxFileBytes) {
+      problems.push_back(L"the file is larger than 1 GB");
+      return false;
+    }
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return true;
+  }
+
+  bool IntoActive(Builder& built, const Reader& reader, std::vector<std::wstring>& problems) {
+    auto* doc = dynamic_cast<Document2D*>(App().Active().get());
+    View* view = doc ? doc->CurrentView() : nullptr;
+    if (!view) {
+      problems.push_back(L"there is no active 2D document to import into");
+      return false;
+    }
+    Commit(built, reader, *doc, *view);
+    return true;
+  }
+
+  bool IntoFragment(Builder& built, const Reader& reader, const std::wstring& out, std::vector<std::wstring>& problems) {
+    Ref<Document2D> doc = App().NewDocument2D(vlapi::vlDocumentFragment, false);
+    Commit(built, reader, *doc, *doc->ViewByNumber(0));
+    SafeFile file(PathOf(out));
+    const bool saved = SaveDocument2D(*doc, WideOf(file.Temporary())) && file.Commit();
+    doc->SetPath(saved ? out : std::wstring());
+    doc->Close(0);
+    if (!saved) problems.push_back(L"the fragment cannot be written");
+    return saved;
+  }
+};
+
+}  // namespace
+}  // namespace vlhost::dxf
+
+VLHOST_DXF_CONVERTER(vlhost::dxf::ImportConverter)

@@ -1,0 +1,192 @@
+// 3D documents in JSON files: the part tree with each detail's body recipes
+// and sketches. Opening rebuilds every body's solid from its recipe; a tree
+// nested deeper than the host reads, or a recipe that does not build, refuses
+// the file with a message naming the part.
+#include "host/Application.h"
+#include "io/Files.h"
+#include "io/JsonIo.h"
+#include "model3d/Part3D.h"
+
+namespace vlhost {
+
+using namespace jsonio;
+
+namespace {
+
+constexpr int kMaxDepth = 64;
+
+std::string Name(const std::wstring& name) { return "\"" + Utf8(name) + "\""; }
+
+json LoopJson(const SheetLoop& loop) {
+  if (loop.vertices.empty()) return {{"circle", {loop.cx, loop.cy, loop.radius}}};
+  json vertices = json::array();
+  for (const SheetVertex& v : loop.vertices) vertices.push_back({v.x, v.y, v.bulge});
+  return {{"vertices", vertices}};
+}
+
+json LoopsJson(const std::vector<SheetLoop>& loops) {
+  json out = json::array();
+  for (const SheetLoop& loop : loops) out.push_back(LoopJson(loop));
+  return out;
+}
+
+json BodyJson(const BodyData& body) {
+  const Pose& p = body.pose;
+  json j = {{"id", body.id}, {"name", Utf8(body.name)}, {"pose", {p.x, p.y, p.z, p.rx, p.ry, p.rz}}};
+  if (!body.sheet) {
+    j["block"] = {body.size[0], body.size[1], body.size[2]};
+    return j;
+  }
+  const SheetRecipe& r = body.recipe;
+  json flanges = json::array();
+  for (const Flange& f : r.flanges)
+    flanges.push_back({{"edge", f.edge}, {"angle", f.angle}, {"radius", f.radius}, {"length", f.length}, {"up", f.up},
+                       {"holes", LoopsJson(f.holes)}});
+  j["sheet"] = {{"thickness", r.thickness}, {"radius", r.radius},          {"coefficient", r.coefficient},
+                {"outline", LoopJson(r.outline)}, {"holes", LoopsJson(r.holes)}, {"flanges", flanges}};
+  return j;
+}
+
+json PartJson(PartData& part, int depth) {
+  if (depth > kMaxDepth) Bad("component " + Name(part.name) + " is nested more than 64 levels deep");
+  json bodies = json::array(), sketches = json::array(), children = json::array();
+  for (const BodyData& body : part.bodies) bodies.push_back(BodyJson(body));
+  for (const auto& s : part.sketches)
+    sketches.push_back({{"name", Utf8(s->name)}, {"base", s->base}, {"placed", s->placed},
+                        {"drawing", DocumentJson(*s->drawing)}});
+  for (const auto& child : part.children) children.push_back(PartJson(*child, depth + 1));
+  return {{"name", Utf8(part.name)}, {"designation", Utf8(part.designation)}, {"fileName", Utf8(part.fileName)},
+          {"material", Utf8(part.material)}, {"detail", part.detail}, {"unfold", part.unfold},
+          {"bodies", bodies}, {"sketches", sketches}, {"children", children}};
+}
+
+// ---- reading ----
+
+SheetLoop LoopOf(const json& j) {
+  SheetLoop loop;
+  if (j.is_object() && j.contains("circle")) {
+    const std::vector<double> c = Numbers(j, "circle");
+    if (c.size() != 3) Bad("a circle is not centre and radius");
+    loop.cx = c[0], loop.cy = c[1], loop.radius = c[2];
+    return loop;
+  }
+  for (const json& v : List(j, "vertices")) {
+    if (!v.is_array() || v.size() != 3 || !v[0].is_number() || !v[1].is_number() || !v[2].is_number())
+      Bad("a vertex is not x, y and bulge");
+    loop.vertices.push_back({v[0].get<double>(), v[1].get<double>(), v[2].get<double>()});
+  }
+  return loop;
+}
+
+std::vector<SheetLoop> LoopsOf(const json& j, const char* name) {
+  std::vector<SheetLoop> loops;
+  for (const json& loop : List(j, name)) loops.push_back(LoopOf(loop));
+  return loops;
+}
+
+BodyData BodyOf(const json& j) {
+  BodyData body;
+  const json& id = Field(j, "id");
+  if (!id.is_number_integer()) Bad("a body's \"id\" is not an integer");
+  body.id = id.get<int64_t>();
+  body.name = Text(j, "name");
+  const std::vector<double> pose = Numbers(j, "pose");
+  if (pose.size() != 6) Bad("a body's \"pose\" is not six numbers");
+  body.pose = {pose[0], pose[1], pose[2], pose[3], pose[4], pose[5]};
+  if (j.contains("block")) {
+    const std::vector<double> size = Numbers(j, "block");
+    if (size.size() != 3) Bad("a block is not three sizes");
+    body.sheet = false;
+    std::copy(size.begin(), size.end(), body.size);
+    return body;
+  }
+  const json& s = Field(j, "sheet");
+  SheetRecipe& r = body.recipe;
+  r.thickness = Number(s, "thickness");
+  r.radius = Number(s, "radius");
+  r.coefficient = Number(s, "coefficient");
+  r.outline = LoopOf(Field(s, "outline"));
+  r.holes = LoopsOf(s, "holes");
+  for (const json& f : List(s, "flanges"))
+    r.flanges.push_back({Integer(f, "edge"), Number(f, "angle"), Number(f, "radius"), Number(f, "length"),
+                         Flag(f, "up"), LoopsOf(f, "holes")});
+  return body;
+}
+
+class PartReader {
+ public:
+  explicit PartReader(Application* app) : app_(app) {}
+
+  void Read(const json& j, PartData& part, int depth) {
+    if (depth > kMaxDepth) {
+      const bool named = j.is_object() && j.contains("name") && j["name"].is_string();
+      Bad("component " + (named ? "\"" + j["name"].get<std::string>() + "\"" : std::string("without a name")) +
+          " is nested more than 64 levels deep");
+    }
+    part.name = Text(j, "name");
+    part.designation = Text(j, "designation");
+    part.fileName = Text(j, "fileName");
+    part.detail = Flag(j, "detail");
+    // Files written before parts had bodies have none of these.
+    if (j.contains("material")) part.material = Text(j, "material");
+    if (j.contains("unfold")) part.unfold = Flag(j, "unfold");
+    if (j.contains("bodies")) ReadBodies(j, part);
+    if (j.contains("sketches")) ReadSketches(j, part);
+    for (const json& c : List(j, "children")) Read(c, part.Add(L"", true), depth + 1);
+  }
+
+ private:
+  void ReadBodies(const json& j, PartData& part) {
+    for (const json& b : List(j, "bodies")) {
+      BodyData body = BodyOf(b);
+      for (const BodyData& other : part.bodies)
+        if (other.id == body.id) Bad("part " + Name(part.name) + ": two bodies have the id " + std::to_string(body.id));
+      if (std::wstring error = PartData::Build(body); !error.empty())
+        Bad("part " + Name(part.name) + ", body " + std::to_string(body.id) + ": " + Utf8(error));
+      part.bodies.push_back(std::move(body));
+    }
+  }
+
+  void ReadSketches(const json& j, PartData& part) {
+    for (const json& s : List(j, "sketches")) {
+      auto sketch = NewSketch(app_);
+      sketch->name = Text(s, "name");
+      sketch->base = Integer(s, "base");
+      sketch->placed = Flag(s, "placed");
+      if (sketch->base < 0 || sketch->base > vlapi::vlPlaneYOZ) Bad("sketch " + Name(sketch->name) + " has no such base");
+      try {
+        ReadDocument2D(Field(s, "drawing"), *sketch->drawing);
+      } catch (const ReadError& e) {
+        Bad("sketch " + Name(sketch->name) + ": " + e.what);
+      }
+      part.sketches.push_back(sketch);
+    }
+  }
+
+  Application* app_;
+};
+
+}  // namespace
+
+bool SaveDocument3D(Document3D& doc, const std::wstring& path) {
+  try {
+    if (!WriteJson({{"format", kFormat}, {"version", kVersion}, {"type", doc.DocType()}, {"top", PartJson(*doc.top, 0)}},
+                   path))
+      return false;
+  } catch (const ReadError& e) {
+    if (doc.App()) doc.App()->Fail(2, Wide(e.what));
+    return false;
+  } catch (const std::exception& e) {
+    if (doc.App()) doc.App()->Fail(2, Wide(e.what()));
+    return false;
+  }
+  doc.SetPath(path);
+  return true;
+}
+
+void ReadDocument3D(const json& j, Document3D& doc) {
+  if (j.value("format", "") != kFormat) Bad("not a document of this host");
+  PartReader(doc.App()).Read(Field(j, "top"), *doc.top, 0);
+}
+
+}  // namespace vlhost

@@ -1,0 +1,338 @@
+// The automation model and optimiser at work: the factories' defaults, and
+// the places where callers and the model read the contract differently.
+#include "api/api_fixture.h"
+
+#include "api/NestingAPIObjects.h"
+#include "host/NestingResources.h"
+
+#include <fstream>
+
+namespace apitest {
+namespace {
+
+class ModelApiTest : public ApiTest {
+protected:
+    std::filesystem::path ConfigFile() const
+    {
+        return NestingSetting::ConfigFile(host->Folder(vlapi::vlConfigurations));
+    }
+    void WriteConfig(const std::string& body) const
+    {
+        std::filesystem::create_directories(ConfigFile().parent_path());
+        std::ofstream(ConfigFile()) << "<?xml version=\"1.0\"?>\n<config_version value=\"23.0\"/>\n" << body;
+    }
+    size_t InformMessages(int id) const
+    {
+        size_t n = 0;
+        for (const vlhost::RecordedMessage& m : host->State().messages)
+            n += m.text == vrnApi::LoadStr(id) ? 1 : 0;
+        return n;
+    }
+};
+
+void ExpectPoint(const NPoint& p, double x, double y)
+{
+    EXPECT_NEAR(p.x, x, 1e-6);
+    EXPECT_NEAR(p.y, y, 1e-6);
+}
+
+}  // namespace
+
+TEST_F(ModelApiTest, NewModelsStartFromTheDefaultsAndTheLastSession)
+{
+    INestingModelPtr model = CreateNestingModelInstance();
+    ASSERT_TRUE(model);
+    EXPECT_EQ(model->GetBridgesWidth(), 30.0);
+    EXPECT_EQ(model->GetBridgesLength(), 100.0);
+    EXPECT_EQ(model->GetTolerance(), 2.5);
+    EXPECT_EQ(model->GetSheetFormat(), 4);
+    EXPECT_FALSE(model->GetSheetOrient());
+    const SheetSchemeParams* scheme = model->GetSchemeParams();
+    EXPECT_TRUE(scheme->withoutLayout);
+    EXPECT_EQ(scheme->sheetScheme, 1);
+    EXPECT_EQ(scheme->countColumns, 3);
+    EXPECT_EQ(model->GetFiguresCount() + model->GetSheetsCount() + model->GetJumpersCount() +
+                  model->GetWastesCount(), 0u);
+    EXPECT_EQ(model->GetFigureGap(), ModelParams().m_figureGap);
+
+    // The session copy carries the model parameters, not the configuration
+    // values (the sheet pattern among them), which the configuration file carries.
+    model->SetFigureGap(7.0);
+    model->SetSheetPattern(L"Лист ");
+    model->SetBridgesWidth(12.0);
+    EXPECT_EQ(CreateNestingModelInstance()->GetFigureGap(), ModelParams().m_figureGap);
+    model->SaveSession();
+    INestingModelPtr next = CreateNestingModelInstance();
+    EXPECT_EQ(next->GetFigureGap(), 7.0);
+    EXPECT_EQ(next->GetSheetPattern(), L"");
+    EXPECT_EQ(next->GetBridgesWidth(), 30.0);
+
+    model->WriteToConfig();
+    next->ReadFromConfig();
+    EXPECT_EQ(next->GetSheetPattern(), L"Лист ");
+    EXPECT_EQ(next->GetBridgesWidth(), 12.0);
+}
+
+// A "Bridges" section without "max_width" reads 0; only a missing section
+// or file keeps the start-up 30.
+TEST_F(ModelApiTest, BridgeWidthComesFromTheConfigurationAsItStands)
+{
+    const struct {
+        const char* file;
+        double width;
+    } cases[] = {
+        {nullptr, 30.0},
+        {"<Precision><item name=\"tolerance\" value=\"1\"/></Precision>", 30.0},
+        {"<Bridges><item name=\"max_length\" value=\"80\"/></Bridges>", 0.0},
+        {"<Bridges><item name=\"max_width\" value=\"44\"/></Bridges>", 44.0},
+    };
+    for (const auto& c : cases) {
+        NestingSetting::m_instance = NestingSetting();
+        std::filesystem::remove(ConfigFile());
+        if (c.file)
+            WriteConfig(c.file);
+        INestingModelPtr model = CreateNestingModelInstance();
+        model->ReadFromConfig();
+        EXPECT_EQ(model->GetBridgesWidth(), c.width) << (c.file ? c.file : "no file");
+    }
+}
+
+TEST_F(ModelApiTest, NewOptimiserPlacesASmallJobWithoutTurningAndTimesInMilliseconds)
+{
+    INestingModelPtr model = CreateNestingModelInstance();
+    model->SetWidthSheet(300.0);
+    model->SetHeightSheet(200.0);
+    model->AddSheet();
+    model->AddFigure(FragmentFile("part.vfr", Rectangle(0, 0, 80, 30), 3));
+    model->ArrangeFiguresInContainer(true, false);
+    model->SaveParams();
+    model = nullptr;
+
+    IOptimizerPtr optimizer = CreateOptimizerInstance();
+    EXPECT_EQ(optimizer->GetTime(), 0);
+    EXPECT_TRUE(optimizer->GetResult().sheet_results.empty());
+    optimizer->Init();
+    EXPECT_FALSE(optimizer->GetNestingMethod());
+    EXPECT_FALSE(optimizer->GetMaterialOrient());
+    optimizer->RunOptimization(OptimizationParams{});
+    const NestingResult result = optimizer->GetResult();
+    ASSERT_EQ(result.sheet_results.size(), 1u);
+    EXPECT_NEAR(result.sheet_results[0].figuresArea, 3 * 80 * 30, 1e-3);
+
+    INestingModelPtr check = CreateNestingModelInstance();
+    check->InitSheetsFromActiveDoc();
+    check->InitFiguresFromActiveDoc();
+    std::vector<INObjectPtr> figures;
+    check->GetFigureObjects(figures);
+    ASSERT_EQ(figures.size(), 3u);
+    for (const INObjectPtr& figure : figures) {
+        NRect box;
+        figure->GetGabarit(box);
+        EXPECT_NEAR(box.pTop.x - box.pBot.x, 80 + check->GetFigureGap(), 1e-3) << "not turned";
+    }
+
+    auto* impl = static_cast<NAPIOptimizer*>(optimizer.get());
+    impl->Optimizer().m_dt = 1234567;  // microseconds
+    EXPECT_EQ(optimizer->GetTime(), 1234);
+}
+
+// Groups of equal name, thickness within 1e-4 and material, in model order.
+TEST_F(ModelApiTest, FigureTreeGroupsEqualFiguresInModelOrder)
+{
+    INestingModelPtr model = CreateNestingModelInstance();
+    const struct {
+        const char* folder;
+        const char* file;
+        double thickness;
+    } parts[] = {{"1", "A.vfr", 2.0}, {"2", "B.vfr", 2.0}, {"3", "A.vfr", 2.00005}, {"4", "A.vfr", 2.001}};
+    for (const auto& p : parts) {
+        std::filesystem::create_directories(root / p.folder);
+        IFigurePtr figure = model->AddFigure(FragmentFile(std::string(p.folder) + "/" + p.file, Rectangle(0, 0, 10, 10)));
+        ASSERT_TRUE(figure);
+        figure->SetThickness(p.thickness);
+    }
+    IFiguresTree tree;
+    model->GetFigureObjectsTree(tree);
+    std::vector<std::vector<double>> thicknesses;
+    for (const auto& group : tree) {
+        thicknesses.emplace_back();
+        for (const IFigurePtr& figure : group) {
+            ASSERT_TRUE(figure);
+            thicknesses.back().push_back(figure->GetThickness());
+        }
+    }
+    EXPECT_EQ(thicknesses, (std::vector<std::vector<double>>{{2.0, 2.00005}, {2.0}, {2.001}}));
+    EXPECT_EQ(tree[0][0]->GetName(), tree[0][1]->GetName());
+    EXPECT_NE(tree[0][0]->GetName(), tree[1][0]->GetName());
+}
+
+// The automation model joins compounds whatever the triangles flag says; the
+// model itself keeps mirror images apart unless their flag is on.
+TEST_F(ModelApiTest, CompoundFiguresAreBuiltWithoutTestingTheUnitingFlag)
+{
+    const std::vector<NPoint> triangle = {{0, 0}, {40, 0}, {0, 30}};
+    const std::vector<NPoint> mirrored = {{0, 0}, {40, 0}, {40, 30}};
+    const struct {
+        std::vector<NPoint> second;
+        bool mirrors;
+        size_t figures;
+    } cases[] = {{triangle, false, 1}, {mirrored, false, 2}, {mirrored, true, 1}};
+    int n = 0;
+    for (const auto& c : cases) {
+        INestingModelPtr model = CreateNestingModelInstance();
+        model->SetUniteFigures(false);
+        model->SetUniteMirrors(c.mirrors);
+        model->AddFigure(FragmentFile("t" + std::to_string(n++) + ".vfr", triangle));
+        model->AddFigure(FragmentFile("t" + std::to_string(n++) + ".vfr", c.second));
+        model->InitFigurePolygons();
+        model->CreateCompoundFigures();
+        EXPECT_EQ(model->GetFiguresCount(), c.figures) << "mirrors " << c.mirrors;
+        model->DestroyCompoundFigures();
+        EXPECT_EQ(model->GetFiguresCount(), 2u);
+        model->ClearFigures();
+    }
+}
+
+// Arranging the container keeps the remnants unless asked to delete them.
+TEST_F(ModelApiTest, ArrangingTheContainerDeletesRemnantsOnlyWhenAsked)
+{
+    for (const bool delWastes : {false, true}) {
+        Job job = MakeJob();
+        job.model->ArrangeFiguresInContainer(true, delWastes);
+        EXPECT_EQ(job.model->GetWastesCount(), delWastes ? 0u : 1u);
+        EXPECT_EQ(MacrosOf(MacroCommand::Waste), delWastes ? 0u : 1u);
+        job.model->ClearWastes();
+        job.model->ClearJumpers();
+        job.model->ClearFigures();
+        job.model->ClearSheets();
+    }
+}
+
+TEST_F(ModelApiTest, UnknownSheetReferenceIsMinusOneAtThirtyTwoBits)
+{
+    Job job = MakeJob();
+    EXPECT_EQ(job.model->GetIndexSheetByRef(job.sheet->GetReference()), 0);
+    const int32_t none = job.model->GetIndexSheetByRef(job.figure->GetReference());
+    EXPECT_EQ(none, -1);
+    EXPECT_EQ(static_cast<uint32_t>(none), 0xFFFFFFFFu);
+    EXPECT_EQ(job.model->GetIndexSheetByRef(0), -1);
+}
+
+// A one-point bridge stands at the point projected onto its owner; setting
+// the first point moves the macro and renews the drawing; the preview's
+// second point goes onto the first owner's normal.
+TEST_F(ModelApiTest, BridgePointsFollowTheirOwners)
+{
+    Job job = MakeJob();
+    const JumperPtr one = ModelObjectAs<Jumper>(job.jumper);
+    ASSERT_TRUE(one && one->m_macro);
+    double x = 0.0, y = 0.0, angle = 0.0;
+    one->m_macro->GetMacroPlacement(x, y, angle);
+    ExpectPoint({x, y}, 150.0, 0.0);
+
+    IJumperPtr two = job.model->CreateJumper(0, 0, 20.0, BridgeType::Double, true);
+    EXPECT_TRUE(two->IsTwoPoints());
+    EXPECT_FALSE(job.jumper->IsTwoPoints());
+    double x1 = 60.0, y1 = 3.0;
+    two->SetOwner1(job.model->CheckObjectForJumperOwner(job.sheet->GetReference(), x1, y1, 20.0,
+                                                        NestingObjectType::Sheet));
+    ExpectPoint({x1, y1}, 60.0, 0.0);
+    two->SetPoint1(x1, y1);
+    int group = 0;
+    two->GetPhantomGroup(80.0, 40.0, true, group);
+    EXPECT_NE(group, 0);
+    const JumperPtr bridge = ModelObjectAs<Jumper>(two);
+    ExpectPoint(bridge->GetPoint2(), 60.0, 40.0);
+
+    job.model->AddJumper(two, 0);
+    job.model->AddJumper(two, 0);
+    EXPECT_EQ(job.model->GetJumpersCount(), 2u);
+    const size_t objects = DrawingObjects();
+    two->SetPoint1(70.0, 0.0);
+    bridge->m_macro->GetMacroPlacement(x, y, angle);
+    ExpectPoint({x, y}, 70.0, 0.0);
+    ExpectPoint(bridge->GetPoint1(), 70.0, 0.0);
+    ExpectPoint(bridge->GetPoint2(), 60.0, 40.0);
+    EXPECT_EQ(DrawingObjects(), objects);
+
+    // A point too near an existing bridge finds no owner and stays where it was.
+    double nx = 150.0, ny = 2.0;
+    EXPECT_FALSE(job.model->CheckObjectForJumperOwner(job.sheet->GetReference(), nx, ny, 20.0,
+                                                      NestingObjectType::Sheet));
+    ExpectPoint({nx, ny}, 150.0, 2.0);
+    EXPECT_TRUE(job.model->GetJumperByRef(job.jumper->GetReference()));
+    EXPECT_FALSE(job.model->GetJumperByRef(0));
+}
+
+// With a page layout the result goes to the title block only; without one to
+// the sheets' tables, the material property and the remnants' names.
+TEST_F(ModelApiTest, ResultTablesFollowTheLayout)
+{
+    for (const bool withoutLayout : {true, false}) {
+        hosttest::LayoutSwitch layout(withoutLayout);
+        Job job = MakeJob();
+        job.model->SetMaterialSheet(L"Ст3");
+        job.model->SetThicknessSheet(2.0);
+        vrnApi::SetMaterialPropertyToDocument(L"");
+        job.model->UpdateResultTables();
+        EXPECT_EQ(vrnApi::GetMaterialPropertyFromDocument(), withoutLayout ? L"Ст3" : L"");
+        vlapi::ILayoutSheetPtr page = doc->GetLayoutSheets()->GetItem(0);
+        if (withoutLayout) {
+            EXPECT_TRUE(job.waste->GetName().find(L"Ст3") != std::wstring::npos) << "remnant renamed";
+        } else {
+            ASSERT_TRUE(page);
+            EXPECT_EQ(page->GetStamp()->GetCellText(1101)->GetText(), L"300x200x2");
+        }
+        job.model->ClearWastes();
+        job.model->ClearJumpers();
+        job.model->ClearFigures();
+        job.model->ClearSheets();
+    }
+}
+
+// A rectangle sets the sheet size in whole millimetres; any other outline, a
+// side under a millimetre or an unreadable file shows 7140 and changes nothing.
+TEST_F(ModelApiTest, SheetSizeIsImportedFromARectangleOnly)
+{
+    const struct {
+        std::vector<NPoint> outline;
+        double width, height;
+    } cases[] = {
+        {Rectangle(5, 5, 250.7, 120.2), 250, 120},
+        {{{0, 0}, {100, 0}, {0, 100}}, 0, 0},
+        {Rectangle(0, 0, 0.6, 100), 0, 0},
+        {{}, 0, 0},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        INestingModelPtr model = CreateNestingModelInstance();
+        model->SetWidthSheet(300.0);
+        model->SetHeightSheet(200.0);
+        model->AddSheet();
+        const size_t macros = DrawingMacros().size();
+        const size_t messages = InformMessages(IDS_MESS_SHEET_RECTANGLE);
+        model->ImportSheetFromFile(c.outline.empty() ? File("none.vfr")
+                                                     : FragmentFile("s" + std::to_string(n++) + ".vfr", c.outline));
+        const bool taken = c.width > 0;
+        EXPECT_EQ(model->GetWidthSheet(), taken ? c.width : 300.0);
+        EXPECT_EQ(model->GetHeightSheet(), taken ? c.height : 200.0);
+        EXPECT_EQ(InformMessages(IDS_MESS_SHEET_RECTANGLE), messages + (taken ? 0 : 1));
+        EXPECT_EQ(DrawingMacros().size(), macros) << "the outline read is not kept";
+        model->ClearSheets();
+    }
+}
+
+TEST_F(ModelApiTest, DxfFilesAreReportedNotImportedUntilTheConverterExists)
+{
+    INestingModelPtr model = CreateNestingModelInstance();
+    std::vector<FileMetaParams> files(2);
+    files[0].m_path = L"a.dxf";
+    files[1].m_path = L"b.dxf";
+    model->ImportFiguresFromDXF(files, root.wstring(), ScriptMetaParams{});
+    ASSERT_FALSE(Messages().empty());
+    EXPECT_NE(Messages().back().text.find(L"a.dxf"), std::wstring::npos);
+    EXPECT_NE(Messages().back().text.find(L"b.dxf"), std::wstring::npos);
+    EXPECT_EQ(model->GetFiguresCount(), 0u);
+}
+
+}  // namespace apitest

@@ -1,0 +1,234 @@
+// The automation objects as callers hold them: which ids each answers, how
+// references are counted, and objects used after their model or their model
+// object is gone.
+#include "api/api_fixture.h"
+
+#include "api/NestingAPIObjects.h"
+
+#include <set>
+#include <string>
+
+namespace apitest {
+namespace {
+
+const std::vector<std::pair<std::string, vlapi::IAPIObjectIID>> kIds = {
+    {"IAPIObject", vlapi::IID_IAPIObject}, {"INObject", IID_INObject},
+    {"ISheet", IID_ISheet},                {"IFigure", IID_IFigure},
+    {"IJumper", IID_IJumper},              {"IWaste", IID_IWaste},
+    {"INestingModel", IID_INestingModel},  {"IOptimizer", IID_IOptimizer},
+    {"IExporter", IID_IExporter},          {"IReporter", IID_IReporter},
+};
+
+// The names of the interfaces the object answers.
+std::set<std::string> Answers(vlapi::IAPIObject* object)
+{
+    std::set<std::string> names;
+    for (const auto& [name, iid] : kIds) {
+        void* out = nullptr;
+        if (object->QueryInterface(iid, &out)) {
+            EXPECT_NE(out, nullptr) << name;
+            static_cast<vlapi::IAPIObject*>(out)->Release();
+            names.insert(name);
+        } else {
+            EXPECT_EQ(out, nullptr) << name;
+        }
+    }
+    return names;
+}
+
+// The reference count, read by adding and dropping one.
+long Count(vlapi::IAPIObject* object)
+{
+    object->AddRef();
+    return object->Release();
+}
+
+using ObjectsTest = ApiTest;
+
+}  // namespace
+
+TEST_F(ObjectsTest, EachKindAnswersItsOwnIdItsBasesAndNothingElse)
+{
+    Job job = MakeJob();
+    IOptimizerPtr optimizer = CreateOptimizerInstance();
+    const struct {
+        vlapi::IAPIObject* object;
+        std::set<std::string> ids;
+    } cases[] = {
+        {job.sheet.get(), {"IAPIObject", "INObject", "ISheet"}},
+        {job.figure.get(), {"IAPIObject", "INObject", "IFigure"}},
+        {job.jumper.get(), {"IAPIObject", "INObject", "IJumper"}},
+        {job.waste.get(), {"IAPIObject", "INObject", "IWaste"}},
+        {job.model.get(), {"IAPIObject", "INestingModel"}},
+        {optimizer.get(), {"IAPIObject", "IOptimizer"}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_NE(c.object, nullptr);
+        EXPECT_EQ(Answers(c.object), c.ids);
+        void* out = &out;
+        EXPECT_FALSE(c.object->QueryInterface(nullptr, &out));
+        EXPECT_EQ(out, nullptr);
+        EXPECT_FALSE(c.object->QueryInterface(IID_INObject, nullptr));
+    }
+
+    // Every list entry answers its kind through INObject; the wrong kind and
+    // an empty entry give empty pointers.
+    std::vector<INObjectPtr> objects;
+    job.model->GetSheetObjects(objects);
+    job.model->GetFigureObjects(objects);
+    job.model->GetJumperObjects(objects);
+    job.model->GetWasteObjects(objects);
+    ASSERT_EQ(objects.size(), 6u);
+    EXPECT_TRUE(ISheetPtr(objects[0]) && !IFigurePtr(objects[0]));
+    EXPECT_TRUE(IFigurePtr(objects[3]) && !ISheetPtr(objects[3]));
+    EXPECT_TRUE(IJumperPtr(objects[4]) && !IWastePtr(objects[4]));
+    EXPECT_TRUE(IWastePtr(objects[5]) && !IJumperPtr(objects[5]));
+    EXPECT_FALSE(IFigurePtr(INObjectPtr()));
+    EXPECT_FALSE(INestingModelPtr(optimizer));
+}
+
+TEST_F(ObjectsTest, FactoriesGiveOneReferenceCopiesAddOneAndTheLastReleaseDeletes)
+{
+    INestingModelPtr model = CreateNestingModelInstance();
+    IOptimizerPtr optimizer = CreateOptimizerInstance();
+    ASSERT_TRUE(model && optimizer);
+    EXPECT_EQ(Count(model.get()), 1);
+    EXPECT_EQ(Count(optimizer.get()), 1);
+    {
+        INestingModelPtr copy = model;
+        vlapi::IAPIObjectPtr base = model;
+        EXPECT_EQ(Count(model.get()), 3);
+    }
+    EXPECT_EQ(Count(model.get()), 1);
+
+    // A listed object holds its model object: releasing the last reference
+    // lets it go.
+    model->SetWidthSheet(300.0);
+    model->SetHeightSheet(200.0);
+    ISheetPtr sheet = model->AddSheet();
+    EXPECT_EQ(Count(sheet.get()), 1);
+    SheetPtr object = ModelObjectAs<Sheet>(sheet);
+    const long held = object.use_count();
+    INObjectPtr asObject = sheet;
+    EXPECT_EQ(Count(sheet.get()), 2);
+    EXPECT_EQ(object.use_count(), held) << "one automation object, two references";
+    sheet = nullptr;
+    asObject = nullptr;
+    EXPECT_EQ(object.use_count(), held - 1);
+}
+
+// A model released before the objects it listed: they keep their model
+// objects, stay usable and are deleted by their own last release; the
+// drawing keeps every macro.
+TEST_F(ObjectsTest, ObjectsOutliveTheirModelAndTheDrawingKeepsEverything)
+{
+    Job job = MakeJob();
+    IFiguresTree tree;
+    job.model->GetFigureObjectsTree(tree);
+    std::vector<INObjectPtr> all;
+    job.model->GetFigureObjects(all);
+    job.model->GetWasteObjects(all);
+    const size_t macros = DrawingMacros().size();
+    const std::wstring name = job.figure->GetName();
+    const int ref = job.figure->GetReference();
+
+    job.model = nullptr;
+    EXPECT_EQ(DrawingMacros().size(), macros);
+
+    EXPECT_EQ(job.figure->GetName(), name);
+    EXPECT_TRUE(job.figure->CheckReference(ref));
+    job.figure->Choose(true);
+    EXPECT_TRUE(job.figure->GetChoose());
+    job.figure->SetPlacement(40.0, 30.0, 0.0);
+    job.figure->SaveParams();
+    job.sheet->SetCount(2.0);
+    EXPECT_EQ(job.sheet->GetCount(), 2.0);
+    job.jumper->SetWidth(20.0);
+    job.jumper->SetPoint1(100.0, 0.0);
+    job.waste->ChangeText(L"R");
+    for (const auto& group : tree)
+        for (const IFigurePtr& figure : group)
+            EXPECT_EQ(figure->GetName(), name);
+    for (const INObjectPtr& object : all)
+        EXPECT_GE(object->GetView(), 0);
+    EXPECT_EQ(DrawingMacros().size(), macros);
+}
+
+// An object whose model object left its model stays safe: deleting clears
+// its macro; the object keeps its data, answers "no macro" and ignores edits.
+TEST_F(ObjectsTest, ObjectsStaySafeAfterTheirModelObjectLeftTheModel)
+{
+    Job job = MakeJob();
+    INestingModel& model = *job.model.get();
+    const size_t macros = DrawingMacros().size();
+    const std::wstring name = job.figure->GetName();
+    const int ref = job.figure->GetReference();
+
+    model.DelFigure(job.figure);
+    model.DelWaste(job.waste);
+    model.DelJumper(job.jumper);
+    model.DelSheet(job.sheet);
+    EXPECT_EQ(model.GetFiguresCount(), 2u);
+    EXPECT_EQ(model.GetSheetsCount() + model.GetWastesCount() + model.GetJumpersCount(), 0u);
+    EXPECT_EQ(DrawingMacros().size(), macros - 4);
+
+    for (INObject* object : std::initializer_list<INObject*>{job.figure.get(), job.sheet.get(), job.waste.get(),
+                                                               job.jumper.get()}) {
+        EXPECT_EQ(object->GetView(), -1);
+        EXPECT_EQ(object->GetReference(), 0);
+        object->Choose(true);
+        object->InvertChoose();
+        object->SetPlacement(1.0, 2.0, 90.0);
+        object->ChangeView(0);
+        object->SetCurrentView();
+        object->SaveParams();
+    }
+    EXPECT_EQ(job.figure->GetName(), name);
+    EXPECT_FALSE(job.figure->CheckReference(ref));
+    job.jumper->ReBuild();
+    int group = -1;
+    job.jumper->GetPhantomGroup(10.0, 10.0, false, group);
+    EXPECT_EQ(DrawingMacros().size(), macros - 4);
+
+    // Deleting again, or adding what left, changes nothing twice.
+    model.DelFigure(job.figure);
+    model.AddWaste(job.waste);
+    model.AddWaste(job.waste);
+    EXPECT_EQ(model.GetWastesCount(), 1u);
+}
+
+// Empty and foreign entries: nothing happens to this model or the other's objects.
+TEST_F(ObjectsTest, EmptyAndForeignObjectsChangeNothing)
+{
+    Job job = MakeJob();
+    INestingModelPtr other = CreateNestingModelInstance();
+    const size_t macros = DrawingMacros().size();
+
+    other->DelFigure(job.figure);
+    other->RemFigure(job.figure);
+    other->DelSheet(job.sheet);
+    other->DelJumper(job.jumper);
+    other->DelWaste(job.waste);
+    for (INestingModel* m : {job.model.get(), other.get()}) {
+        m->DelFigure(nullptr);
+        m->RemFigure(nullptr);
+        m->DelSheet(nullptr);
+        m->AddJumper(nullptr, 0);
+        m->DelJumper(nullptr);
+        m->AddWaste(nullptr);
+        m->DelWaste(nullptr);
+    }
+    job.jumper->SetOwner2(INObjectPtr());
+    job.jumper->SetOwner2(job.waste);  // a remnant owns no bridge
+    EXPECT_FALSE(ModelObjectAs<Jumper>(job.jumper)->m_owner2);
+    EXPECT_FALSE(ModelObjectOf(other.get()));
+
+    EXPECT_EQ(DrawingMacros().size(), macros);
+    EXPECT_EQ(job.model->GetFiguresCount(), 3u);
+    EXPECT_EQ(job.model->GetSheetsCount(), 1u);
+    EXPECT_EQ(job.model->GetJumpersCount(), 1u);
+    EXPECT_EQ(job.model->GetWastesCount(), 1u);
+    EXPECT_EQ(other->GetFiguresCount() + other->GetSheetsCount(), 0u);
+}
+
+}  // namespace apitest

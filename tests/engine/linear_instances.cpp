@@ -1,0 +1,136 @@
+#include "linear_instances.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace linear_instances {
+
+bool ReadInstance(const fs::path& file, Instance& instance, std::string& error)
+{
+    std::ifstream in(file);
+    instance = Instance{};
+    instance.name = file.stem().string();
+    size_t types = 0;
+    if (!(in >> types >> instance.barLength)) {
+        error = file.string() + ": no count and bar length";
+        return false;
+    }
+    for (size_t i = 0; i < types; ++i) {
+        Detail d;
+        if (!(in >> d.length >> d.count)) {
+            error = file.string() + ": line " + std::to_string(i + 3) + " is not \"length demand\"";
+            return false;
+        }
+        d.name = std::to_wstring(static_cast<long>(d.length)) + L"-" + std::to_wstring(i);
+        instance.details.push_back(d);
+    }
+    return true;
+}
+
+std::map<std::string, long> ReadOptima(const fs::path& file)
+{
+    std::map<std::string, long> optima;
+    std::ifstream in(file);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        char name[256];
+        long lower = 0;
+        long upper = 0;
+        if (std::sscanf(line.c_str(), "%255s %ld %ld", name, &lower, &upper) == 3 && lower == upper)
+            optima[name] = lower;
+    }
+    return optima;
+}
+
+std::vector<fs::path> InstanceFiles(const fs::path& dir)
+{
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+        if (entry.is_regular_file() && entry.path().extension() == ".txt" &&
+            entry.path().filename() != "optimum.txt")
+            files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+Instance GeneratedInstance(uint32_t index)
+{
+    std::mt19937 generator(0x5eed0000u + index);
+    Instance instance;
+    char name[32];
+    std::snprintf(name, sizeof name, "generated_%02u", index);
+    instance.name = name;
+    instance.barLength = (index / 2) % 2 ? 12000.0 : 6000.0;
+    const bool tenths = index % 2 == 1;
+    const size_t types = std::uniform_int_distribution<size_t>(130, 200)(generator);
+    std::uniform_real_distribution<double> share(0.02, 0.6);
+    std::uniform_int_distribution<int32_t> demand(1, 40);
+    std::set<long> taken; // lengths in tenths of a millimetre
+    while (instance.details.size() < types) {
+        const double length = share(generator) * instance.barLength;
+        const long tenthsOfMm = tenths ? std::lround(length * 10.0) : std::lround(length) * 10;
+        if (!taken.insert(tenthsOfMm).second)
+            continue;
+        Detail d;
+        d.length = tenthsOfMm / 10.0;
+        d.count = demand(generator);
+        d.name = L"L" + std::to_wstring(tenthsOfMm);
+        instance.details.push_back(d);
+    }
+    return instance;
+}
+
+bool CheckPlan(const std::vector<Detail>& details, double barLength, const MapLayout& plan, long& bars)
+{
+    std::vector<long> cut(details.size(), 0);
+    bars = 0;
+    for (const auto& [layout, number] : plan) {
+        if (layout.size() != details.size() || number < 1.0 || number != std::floor(number))
+            return false;
+        double length = 0.0;
+        long pieces = 0;
+        for (size_t j = 0; j < layout.size(); ++j) {
+            if (layout[j] < 0)
+                return false;
+            length += layout[j] * details[j].length;
+            pieces += layout[j];
+            cut[j] += layout[j] * static_cast<long>(number);
+        }
+        if (pieces == 0 || length > barLength + 1e-6)
+            return false;
+        bars += static_cast<long>(number);
+    }
+    for (size_t j = 0; j < details.size(); ++j)
+        if (cut[j] != details[j].count)
+            return false;
+    return true;
+}
+
+Outcome Solve(const Instance& instance, uint32_t seed)
+{
+    Outcome outcome;
+    const auto start = std::chrono::steady_clock::now();
+    SimplexMethodSolver solver;
+    solver.SetRandomSeed(seed);
+    solver.Init(instance.details, 0.0, instance.barLength, 0.0);
+    outcome.code = solver.RunCalculate(instance.details);
+    if (outcome.code == SimplexMethodSolver::Solved) {
+        for (const auto& [layout, number] : solver.GetResult())
+            outcome.lpBars += number;
+        const MapLayout plan = solver.ReduceResultToDiscreteValues(instance.details);
+        outcome.planValid = CheckPlan(instance.details, instance.barLength, plan, outcome.bars);
+    }
+    outcome.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return outcome;
+}
+
+} // namespace linear_instances

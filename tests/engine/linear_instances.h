@@ -1,0 +1,52 @@
+// Cutting-stock instances for the linear solver's benchmark and its test on
+// a subset: reading BPPLIB files and their proven optima, generating
+// instances with many distinct lengths, solving one and checking the plan.
+#pragma once
+
+#include "engine/LinearNesting/SimplexMethodSolver.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace linear_instances {
+
+struct Instance {
+    std::string name;
+    double barLength = 0.0;
+    std::vector<Detail> details;
+};
+
+// One BPPLIB file: the number of distinct lengths, the bar length, then one
+// "length demand" line per length. False with a message when it cannot be read.
+bool ReadInstance(const std::filesystem::path& file, Instance& instance, std::string& error);
+// optimum.txt: "instance lower upper" lines; only proven optima (lower ==
+// upper) are kept.
+std::map<std::string, long> ReadOptima(const std::filesystem::path& file);
+// Every instance file under `dir`, sorted.
+std::vector<std::filesystem::path> InstanceFiles(const std::filesystem::path& dir);
+
+// Instance `index` of a family with 130-200 distinct lengths, as a user's
+// job list gives them: bars of 6 m or 12 m, lengths in millimetres (every
+// other instance to a tenth, as a cut gap makes them), demands 1-40.
+Instance GeneratedInstance(uint32_t index);
+
+struct Outcome {
+    size_t code = 0;        // RunCalculate's code
+    long bars = 0;          // bars of the whole-bar plan
+    bool planValid = false; // every bar fits and every demand is met exactly
+    double lpBars = 0.0;    // bars of the fractional solution
+    double ms = 0.0;
+};
+
+// Solves, rounds to whole bars and checks the plan.
+Outcome Solve(const Instance& instance, uint32_t seed);
+
+// True when every bar of `plan` fits `barLength`, every number of bars is a
+// positive whole number, no layout is empty and the pieces meet every demand
+// exactly; `bars` receives the number of bars.
+bool CheckPlan(const std::vector<Detail>& details, double barLength, const MapLayout& plan, long& bars);
+
+} // namespace linear_instances

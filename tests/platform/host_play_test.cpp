@@ -1,0 +1,55 @@
+// host_play as a tool: its exit status and the line it names when one fails.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+struct Played {
+  int status;
+  std::string output;
+};
+
+Played Play(const std::string& script) {
+  const auto dir = std::filesystem::temp_directory_path() / ("host_play_test-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  const auto file = dir / "case.play";
+  std::ofstream(file) << script;
+  const std::string command = std::string(HOST_PLAY) + " " + file.string() + " -D LIB=" + VLTEST_LIBRARY + " 2>&1";
+  Played run{0, {}};
+  FILE* pipe = popen(command.c_str(), "r");
+  char buffer[512];
+  while (pipe && fgets(buffer, sizeof buffer, pipe)) run.output += buffer;
+  const int status = pipe ? pclose(pipe) : -1;
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::filesystem::remove_all(dir);
+  return run;
+}
+
+TEST(HostPlay, PassesOrStopsAtTheFirstFailingLineWithItsReason) {
+  const struct {
+    const char* script;
+    int status;
+    const char* says;
+  } cases[] = {
+      {"load ${LIB}\nnew drawing\n", 0, "passed"},
+      {"load ${LIB}\n# a comment\n\nexpect running\nexpect prompt x\n", 1, ":4: no process runs"},
+      {"load ${LIB}\nnew drawing\ncommand 3\nnew drawing\n", 1, ":3: exception from RunCommand(3, 0): command 3 fails"},
+      {"load ${LIB}\nnew drawing\ncommand 1\nset Количество 99\n", 1, ":4: refused: editint \"Количество\": 99 is outside"},
+      {"load ${LIB}\nexpect calls\nRunCommand(1, 0)\nend\n", 1, ":3: no call RunCommand(1, 0)"},
+      {"frobnicate\n", 1, ":1: unknown step frobnicate"},
+      {"set \"unclosed\n", 1, ":1: a quoted text is not closed"},
+  };
+  for (const auto& c : cases) {
+    const Played run = Play(c.script);
+    EXPECT_EQ(run.status, c.status) << c.script << run.output;
+    EXPECT_NE(run.output.find(c.says), std::string::npos) << c.script << run.output;
+  }
+}
+
+}  // namespace

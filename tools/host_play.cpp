@@ -1,0 +1,687 @@
+// host_play: plays a script of user steps and expectations against the
+// stand-in host (grammar in tools/README.md). Exit 0 when every line holds,
+// 1 at the first line that fails (with its number and why), 2 for bad usage.
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "vlhost/Driver.h"
+#include "vlhost/Host.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Words = std::vector<std::string>;
+
+// A failed line: what went wrong.
+struct Failure {
+  std::string why;
+};
+
+[[noreturn]] void Fail(const std::string& why) { throw Failure{why}; }
+
+std::wstring W(const std::string& text) {
+  std::wstring out;
+  for (std::size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    const int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
+    wchar_t code = extra == 0 ? c : extra == 1 ? (c & 0x1F) : extra == 2 ? (c & 0x0F) : (c & 0x07);
+    for (int k = 1; k <= extra && i + static_cast<std::size_t>(k) < text.size(); ++k)
+      code = static_cast<wchar_t>((code << 6) | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3F));
+    out += code;
+    i += static_cast<std::size_t>(extra) + 1;
+  }
+  return out;
+}
+
+std::string U(const std::wstring& text) { return vlhost::Host::Utf8(text); }
+
+// Splits a line into words; "..." keeps spaces, with \" \\ and \n inside.
+Words Split(const std::string& line) {
+  Words out;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i >= line.size()) break;
+    std::string word;
+    if (line[i] == '"') {
+      ++i;
+      bool closed = false;
+      while (i < line.size()) {
+        char c = line[i++];
+        if (c == '"') {
+          closed = true;
+          break;
+        }
+        if (c == '\\' && i < line.size()) {
+          c = line[i++];
+          if (c == 'n') c = '\n';
+        }
+        word += c;
+      }
+      if (!closed) Fail("a quoted text is not closed");
+    } else {
+      while (i < line.size() && line[i] != ' ' && line[i] != '\t') word += line[i++];
+    }
+    out.push_back(word);
+  }
+  return out;
+}
+
+double Num(const std::string& text) {
+  try {
+    std::size_t used = 0;
+    const double v = std::stod(text, &used);
+    if (used == text.size()) return v;
+  } catch (...) {
+  }
+  Fail("not a number: " + text);
+}
+
+int Int(const std::string& text) {
+  const double v = Num(text);
+  if (v != static_cast<int>(v)) Fail("not a whole number: " + text);
+  return static_cast<int>(v);
+}
+
+int KeyCode(const std::string& name) {
+  static const std::map<std::string, int> keys = {{"left", 37},  {"up", 38},    {"right", 39}, {"down", 40},
+                                                  {"shift", 16}, {"ctrl", 17},  {"alt", 18},   {"enter", 13},
+                                                  {"esc", 27},   {"space", 32}, {"delete", 46}};
+  if (auto it = keys.find(name); it != keys.end()) return it->second;
+  if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
+    return std::toupper(static_cast<unsigned char>(name[0]));
+  return Int(name);
+}
+
+std::string Trim(const std::string& s) {
+  const auto b = s.find_first_not_of(" \t\r");
+  if (b == std::string::npos) return {};
+  return s.substr(b, s.find_last_not_of(" \t\r") - b + 1);
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) Fail("cannot read " + path.string());
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class Player {
+ public:
+  Player(fs::path script, fs::path root, std::map<std::string, std::string> vars)
+      : script_(std::move(script)), root_(std::move(root)), vars_(std::move(vars)), host_(root_), user_(host_) {
+    vars_["SCRIPT_DIR"] = script_.parent_path().string();
+    vars_["ROOT"] = root_.string();
+  }
+
+  const std::vector<std::string>& Transcript() const { return user_.Transcript(); }
+
+  // Plays the script; the number of the failing line (0 when all hold).
+  int Play(std::string& why) {
+    std::ifstream in(script_, std::ios::binary);
+    if (!in) {
+      why = "cannot read the script " + script_.string();
+      return -1;
+    }
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (line_ = 0; line_ < lines.size(); ++line_) {
+      const std::string text = Trim(lines[line_]);
+      if (text.empty() || text[0] == '#') continue;
+      try {
+        Words words = Expand(Split(text));
+        if (words[0] == "expect" && words.size() >= 2 && words[1] == "calls") {
+          ExpectCalls(words, lines);
+        } else {
+          Step(words);
+        }
+      } catch (const Failure& f) {
+        why = f.why;
+        return static_cast<int>(line_) + 1;
+      }
+    }
+    return 0;
+  }
+
+ private:
+  std::string Expand(std::string w) const {
+    for (std::size_t at = w.find("${"); at != std::string::npos; at = w.find("${", at)) {
+      const std::size_t end = w.find('}', at);
+      if (end == std::string::npos) Fail("an unclosed ${ in " + w);
+      const std::string name = w.substr(at + 2, end - at - 2);
+      auto it = vars_.find(name);
+      if (it == vars_.end()) Fail("no variable " + name);
+      w.replace(at, end - at + 1, it->second);
+      at += it->second.size();
+    }
+    return w;
+  }
+  Words Expand(Words words) const {
+    for (std::string& w : words) w = Expand(w);
+    return words;
+  }
+
+  fs::path Path(const std::string& p) const {
+    const fs::path path(p);
+    return path.is_absolute() ? path : script_.parent_path() / path;
+  }
+
+  vlapi::IPropertyControlPtr Ctl(const std::string& designator) {
+    vlapi::IPropertyControlPtr c = user_.Control(W(designator));
+    if (!c) Fail("no control " + designator + " in the panel");
+    return c;
+  }
+
+  static std::string Join(const Words& w, std::size_t from) {
+    std::string out;
+    for (std::size_t i = from; i < w.size(); ++i) out += (i > from ? " " : "") + w[i];
+    return out;
+  }
+
+  void Need(const Words& w, std::size_t n, const char* usage) {
+    if (w.size() < n) Fail(std::string("usage: ") + usage);
+  }
+
+  // Runs one step; `tolerant` lets it be refused or raise faults without failing.
+  void Step(const Words& w, bool tolerant = false) {
+    const std::size_t faults = host_.State().faults.size();
+    const std::size_t refusals = host_.State().refusals.size();
+    bool ok = true;
+    const std::string& verb = w[0];
+    if (verb == "try") {
+      Need(w, 2, "try <step>");
+      Step(Words(w.begin() + 1, w.end()), true);
+      return;
+    }
+    if (verb == "expect") {
+      Expect(w);
+      return;
+    }
+    auto it = Steps().find(verb);
+    if (it == Steps().end()) Fail("unknown step " + verb);
+    ok = (this->*(it->second))(w);
+    if (tolerant) return;
+    if (host_.State().faults.size() > faults) Fail(host_.State().faults.back());
+    if (!ok || host_.State().refusals.size() > refusals)
+      Fail("refused: " + (user_.Refusal().empty() ? std::string("the step did nothing") : user_.Refusal()));
+  }
+
+  using StepFn = bool (Player::*)(const Words&);
+  static const std::map<std::string, StepFn>& Steps() {
+    static const std::map<std::string, StepFn> steps = {
+        {"load", &Player::Load},       {"unload", &Player::Unload},   {"quit", &Player::Quit},
+        {"command", &Player::Command}, {"menu", &Player::Menu},       {"new", &Player::New},
+        {"open", &Player::Open},       {"save", &Player::Save},       {"svg", &Player::Svg},
+        {"close", &Player::Close},     {"activate", &Player::Activate}, {"key", &Player::Key},
+        {"select", &Player::Select},   {"move", &Player::Move},       {"rotate", &Player::Rotate},
+        {"copy", &Player::Copy},       {"drag", &Player::Drag},       {"set", &Player::Set},
+        {"tick", &Player::Tick},       {"press", &Player::Press},     {"item", &Player::Item},
+        {"cell", &Player::Cell},       {"focus", &Player::Focus},     {"usermenu", &Player::UserMenu},
+        {"tab", &Player::Tab},         {"cursor", &Player::Cursor},   {"click", &Player::Click},
+        {"enter", &Player::Enter},     {"esc", &Player::Esc},         {"help", &Player::Help},
+        {"context", &Player::Context}, {"raw", &Player::Raw},         {"answer", &Player::Answer},
+        {"fail", &Player::FailCall},   {"restore", &Player::Restore}, {"let", &Player::Let},
+        {"transcript", &Player::WriteTranscript}, {"dump", &Player::WriteDump},
+        // "dxf" steps (conversions through the host's DXF converters) go here.
+    };
+    return steps;
+  }
+
+  bool Load(const Words& w) {
+    Need(w, 2, "load <library> [<name> <module>]");
+    return w.size() >= 4 ? user_.Load(Path(w[1]), W(w[2]), W(w[3])) : user_.Load(Path(w[1]));
+  }
+  bool Unload(const Words&) {
+    user_.Unload();
+    return true;
+  }
+  bool Quit(const Words&) {
+    user_.Quit();
+    return true;
+  }
+  bool Command(const Words& w) {
+    Need(w, 2, "command <id>");
+    return user_.Command(Int(w[1]));
+  }
+  bool Menu(const Words& w) {
+    Need(w, 2, "menu <entry title>");
+    for (const auto& [id, title] : user_.Menu())
+      if (U(title) == w[1]) return user_.Command(id);
+    Fail("no menu entry " + w[1]);
+  }
+  bool New(const Words& w) {
+    Need(w, 2, "new drawing|fragment|part|assembly [hidden]");
+    static const std::map<std::string, int> types = {
+        {"drawing", vlapi::vlDocumentDrawing}, {"fragment", vlapi::vlDocumentFragment},
+        {"part", vlapi::vlDocumentPart},       {"assembly", vlapi::vlDocumentAssembly}};
+    auto it = types.find(w[1]);
+    if (it == types.end()) Fail("no document kind " + w[1]);
+    return static_cast<bool>(user_.New(it->second, !(w.size() > 2 && w[2] == "hidden")));
+  }
+  bool Open(const Words& w) {
+    Need(w, 2, "open <file> [hidden]");
+    return static_cast<bool>(user_.Open(Path(w[1]), !(w.size() > 2 && w[2] == "hidden")));
+  }
+  bool Save(const Words& w) {
+    Need(w, 2, "save <file>");
+    return user_.Save(Path(w[1]));
+  }
+  bool Svg(const Words& w) {
+    Need(w, 2, "svg <file>");
+    vlapi::IVarnelDocument2DPtr doc(host_.Application()->GetActiveDocument());
+    if (!doc) Fail("no drawing to draw");
+    return vlhost::Host::WriteSvg(doc, Path(w[1]));
+  }
+  bool Close(const Words& w) {
+    if (w.size() > 1 && w[1] == "all") return user_.CloseAll();
+    if (w.size() > 1 && w[1] == "panel") return user_.ClosePanel();
+    return user_.Close();
+  }
+  bool Activate(const Words& w) {
+    Need(w, 2, "activate <index>");
+    return user_.Activate(Int(w[1]));
+  }
+  bool Key(const Words& w) {
+    Need(w, 2, "key [down|up] <key> [flags <n>]");
+    std::size_t at = 1;
+    const std::string how = w[1] == "down" || w[1] == "up" ? w[at++] : "press";
+    Need(w, at + 1, "key [down|up] <key> [flags <n>]");
+    const int code = KeyCode(w[at]);
+    const int flags = w.size() > at + 2 && w[at + 1] == "flags" ? Int(w[at + 2]) : 0;
+    return how == "down" ? user_.KeyDown(code, flags) : how == "up" ? user_.KeyUp(code, flags) : user_.Key(code, flags);
+  }
+  // The selector words up to `stop` (or the end); `next` gets the index after them.
+  vlapi::APIObjectList Selected(const Words& w, const std::string& stop, std::size_t& next) {
+    std::string selector;
+    next = 1;
+    while (next < w.size() && w[next] != stop) selector += w[next++] + " ";
+    return user_.Objects(W(selector));
+  }
+  bool Select(const Words& w) {
+    std::size_t next = 0;
+    return user_.Select(Selected(w, "", next));
+  }
+  bool Move(const Words& w) {
+    std::size_t at = 0;
+    vlapi::APIObjectList objects = Selected(w, "by", at);
+    Need(w, at + 3, "move <selector> by <dx> <dy>");
+    return user_.Move(objects, Num(w[at + 1]), Num(w[at + 2]));
+  }
+  bool Rotate(const Words& w) {
+    std::size_t at = 0;
+    vlapi::APIObjectList objects = Selected(w, "about", at);
+    Need(w, at + 5, "rotate <selector> about <x> <y> by <angle>");
+    return user_.Rotate(objects, Num(w[at + 1]), Num(w[at + 2]), Num(w[at + 4]));
+  }
+  bool Copy(const Words& w) {
+    std::size_t at = 0;
+    vlapi::APIObjectList objects = Selected(w, "by", at);
+    Need(w, at + 3, "copy <selector> by <dx> <dy>");
+    return user_.Copy(objects, Num(w[at + 1]), Num(w[at + 2]));
+  }
+  bool Drag(const Words& w) {
+    Need(w, 5, "drag <index> to <x> <y> [to <x> <y> ...] [cancel]");
+    std::vector<std::pair<double, double>> steps;
+    bool success = true;
+    for (std::size_t i = 2; i < w.size();) {
+      if (w[i] == "cancel") {
+        success = false;
+        ++i;
+      } else if (w[i] == "to" && i + 2 < w.size()) {
+        steps.emplace_back(Num(w[i + 1]), Num(w[i + 2]));
+        i += 3;
+      } else {
+        Fail("usage: drag <index> to <x> <y> [to <x> <y> ...] [cancel]");
+      }
+    }
+    return user_.Drag(Int(w[1]), steps, success);
+  }
+  bool Set(const Words& w) {
+    Need(w, 3, "set <control> <value>");
+    return user_.SetValue(Ctl(w[1]), W(w[2]));
+  }
+  bool Tick(const Words& w) {
+    Need(w, 3, "tick <control> on|off");
+    return user_.Tick(Ctl(w[1]), w[2] == "on");
+  }
+  bool Press(const Words& w) {
+    Need(w, 2, "press <control> [<button id>]");
+    return user_.Press(Ctl(w[1]), w.size() > 2 ? Int(w[2]) : -1);
+  }
+  bool Item(const Words& w) {
+    Need(w, 4, "item <control> <index> select|unselect|tick|untick|double|rename <text>");
+    const auto c = Ctl(w[1]);
+    const int i = Int(w[2]);
+    const std::string& how = w[3];
+    if (how == "select" || how == "unselect") return user_.SelectItem(c, i, how == "select");
+    if (how == "tick" || how == "untick") return user_.CheckItem(c, i, how == "tick");
+    if (how == "double") return user_.DoubleClickItem(c, i);
+    if (how == "rename" && w.size() > 4) return user_.EditItem(c, i, W(w[4]));
+    Fail("no item action " + how);
+  }
+  bool Cell(const Words& w) {
+    Need(w, 4, "cell <control> <row> <column> [<text>]");
+    if (w.size() > 4) return user_.EditCell(Ctl(w[1]), Int(w[2]), Int(w[3]), W(w[4]));
+    return user_.SelectCell(Ctl(w[1]), Int(w[2]), Int(w[3]));
+  }
+  bool Focus(const Words& w) {
+    Need(w, 2, "focus <control>");
+    return user_.Focus(Ctl(w[1]));
+  }
+  bool UserMenu(const Words& w) {
+    Need(w, 3, "usermenu <control> <menu id>");
+    return user_.MenuCommand(Ctl(w[1]), Int(w[2]));
+  }
+  bool Tab(const Words& w) {
+    Need(w, 3, "tab <index> expand|collapse");
+    return user_.ExpandTab(Int(w[1]), w[2] == "expand");
+  }
+  bool Cursor(const Words& w) {
+    Need(w, 3, "cursor <x> <y>");
+    return user_.Cursor(Num(w[1]), Num(w[2]), false);
+  }
+  bool Click(const Words& w) {
+    Need(w, 3, "click <x> <y>");
+    return user_.Cursor(Num(w[1]), Num(w[2]), true);
+  }
+  bool Enter(const Words&) { return user_.Enter(); }
+  bool Esc(const Words&) { return user_.Esc(); }
+  bool Help(const Words&) { return user_.Help(); }
+  bool Context(const Words& w) {
+    Need(w, 3, "context <x> <y>");
+    return user_.Context(Int(w[1]), Int(w[2]));
+  }
+  bool Raw(const Words& w) {
+    Need(w, 2, "raw <event> [<argument> ...]");
+    std::vector<std::wstring> args;
+    for (std::size_t i = 2; i < w.size(); ++i) args.push_back(W(w[i]));
+    return user_.Raw(w[1], args);
+  }
+  bool Answer(const Words& w) {
+    Need(w, 3, "answer message <n> | file <path> | files <path>... | folder <path> | cancel file|files|folder");
+    vlhost::HostState& s = host_.State();
+    if (w[1] == "message") s.messageAnswers.push_back(Int(w[2]));
+    else if (w[1] == "file") s.fileAnswers.push_back(W(Path(w[2]).string()));
+    else if (w[1] == "folder") s.folderAnswers.push_back(W(Path(w[2]).string()));
+    else if (w[1] == "files") {
+      std::vector<std::wstring> files;
+      for (std::size_t i = 2; i < w.size(); ++i) files.push_back(W(Path(w[i]).string()));
+      s.filesAnswers.push_back(files);
+    } else if (w[1] == "cancel") {
+      if (w[2] == "file") s.fileAnswers.push_back(L"");
+      else if (w[2] == "files") s.filesAnswers.push_back({});
+      else if (w[2] == "folder") s.folderAnswers.push_back(L"");
+      else Fail("no dialog " + w[2]);
+    } else {
+      Fail("no dialog " + w[1]);
+    }
+    return true;
+  }
+  bool FailCall(const Words& w) {
+    Need(w, 2, "fail <Interface::Method>");
+    vlhost::Failures::Instance().Fail(w[1]);
+    return true;
+  }
+  bool Restore(const Words& w) {
+    Need(w, 2, "restore <Interface::Method>");
+    vlhost::Failures::Instance().Restore(w[1]);
+    return true;
+  }
+  bool Let(const Words& w) {
+    Need(w, 3, "let <name> <value>");
+    vars_[w[1]] = w[2];
+    return true;
+  }
+  bool WriteTranscript(const Words& w) {
+    Need(w, 2, "transcript <file>");
+    std::ofstream out(Path(w[1]), std::ios::binary);
+    for (const auto& line : Transcript()) out << line << "\n";
+    return static_cast<bool>(out);
+  }
+  bool WriteDump(const Words& w) {
+    Need(w, 2, "dump <file>");
+    std::ofstream out(Path(w[1]), std::ios::binary);
+    out << user_.Dump();
+    return static_cast<bool>(out);
+  }
+
+  // --- expectations -----------------------------------------------------------------
+
+  // A transcript line matches as it stands (indentation aside) or without its
+  // mark ("> ", "< ", ". ", "! "); an expectation ending in "*" matches a start.
+  static bool Matches(const std::string& line, const std::string& expected) {
+    const std::string whole = Trim(line);
+    const bool marked = whole.size() > 2 && whole[1] == ' ' && std::string("><.!").find(whole[0]) != std::string::npos;
+    for (const std::string& got : {whole, marked ? whole.substr(2) : whole}) {
+      if (!expected.empty() && expected.back() == '*') {
+        if (got.compare(0, expected.size() - 1, expected, 0, expected.size() - 1) == 0) return true;
+      } else if (got == expected) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // expect calls [exactly]: the lines up to "end" stand in the transcript in
+  // this order since the last check (exactly: the calls into the library are
+  // these and no others).
+  void ExpectCalls(const Words& w, const std::vector<std::string>& lines) {
+    const bool exactly = w.size() > 2 && w[2] == "exactly";
+    std::vector<std::pair<std::size_t, std::string>> expected;
+    std::size_t end = line_ + 1;
+    for (; end < lines.size() && Trim(lines[end]) != "end"; ++end) {
+      const std::string text = Trim(lines[end]);
+      if (!text.empty() && text[0] != '#') expected.emplace_back(end, Expand(text));
+    }
+    if (end >= lines.size()) Fail("expect calls without end");
+    const auto& t = Transcript();
+    std::size_t at = checkpoint_;
+    for (const auto& [number, text] : expected) {
+      if (exactly) {
+        while (at < t.size() && Trim(t[at]).rfind("> ", 0) != 0 && Trim(t[at]).rfind("! ", 0) != 0) ++at;
+        if (at >= t.size() || !Matches(t[at], text)) {
+          line_ = number;
+          Fail("the call " + (at < t.size() ? Trim(t[at]) : std::string("(none)")) + " stands where " + text +
+               " was expected");
+        }
+        ++at;
+        continue;
+      }
+      while (at < t.size() && !Matches(t[at], text)) ++at;
+      if (at >= t.size()) {
+        line_ = number;
+        Fail("no call " + text + " in order in the transcript");
+      }
+      ++at;
+    }
+    if (exactly)
+      for (std::size_t i = at; i < t.size(); ++i)
+        if (Trim(t[i]).rfind("> ", 0) == 0) Fail("a further call: " + Trim(t[i]));
+    checkpoint_ = exactly ? t.size() : at;
+    line_ = end;
+  }
+
+  void Expect(const Words& w) {
+    Need(w, 2, "expect <what> ...");
+    const std::string& what = w[1];
+    vlhost::HostState& s = host_.State();
+    auto need = [&](std::size_t n) { Need(w, n, ("expect " + what + " ...").c_str()); };
+    if (what == "no" && w.size() > 3 && w[2] == "call") {
+      const std::string text = Join(w, 3);
+      for (std::size_t i = checkpoint_; i < Transcript().size(); ++i)
+        if (Matches(Transcript()[i], text)) Fail("the call " + text + " was made");
+    } else if (what == "prompt") {
+      need(3);
+      if (U(user_.Prompt()) != w[2]) Fail("the prompt is " + U(user_.Prompt()));
+    } else if (what == "caption") {
+      need(3);
+      if (U(user_.Caption()) != w[2]) Fail("the caption is " + U(user_.Caption()));
+    } else if (what == "running") {
+      if (!user_.Running()) Fail("no process runs");
+    } else if (what == "stopped") {
+      if (user_.Running()) Fail("a process runs");
+    } else if (what == "message") {
+      need(3);
+      if (s.messages.empty()) Fail("no message was shown");
+      if (U(s.messages.back().text).find(w[2]) == std::string::npos)
+        Fail("the last message is " + U(s.messages.back().text));
+    } else if (what == "messages") {
+      need(3);
+      if (static_cast<int>(s.messages.size()) != Int(w[2])) Fail(std::to_string(s.messages.size()) + " messages");
+    } else if (what == "refused") {
+      if (s.refusals.empty()) Fail("nothing was refused");
+      if (w.size() > 2 && s.refusals.back().find(w[2]) == std::string::npos) Fail("refused: " + s.refusals.back());
+    } else if (what == "value") {
+      need(4);
+      const std::string got = Value(Ctl(w[2]));
+      if (got != w[3]) Fail(w[2] + " holds " + got);
+    } else if (what == "dump") {
+      need(3);
+      const std::string want = ReadFile(Path(w[2]));
+      const std::string got = user_.Dump();
+      if (got != want) {
+        std::istringstream a(got), b(want);
+        std::string la, lb;
+        for (int n = 1;; ++n) {
+          const bool ha = static_cast<bool>(std::getline(a, la)), hb = static_cast<bool>(std::getline(b, lb));
+          if (!ha && !hb) break;
+          if (!ha || !hb || la != lb)
+            Fail("the panel differs from " + w[2] + " at its line " + std::to_string(n) + ": " + (ha ? la : "(end)"));
+        }
+      }
+    } else if (what == "handlers") {
+      need(3);
+      const int n = host_.HandlerCount(w.size() > 3 ? W(w[3]) : L"");
+      if (n != Int(w[2])) Fail(std::to_string(n) + " handlers are registered");
+    } else if (what == "left") {
+      need(3);
+      if (static_cast<int>(s.handlersLeft.size()) != Int(w[2]))
+        Fail(std::to_string(s.handlersLeft.size()) + " handlers were left at unload");
+    } else if (what == "faults") {
+      need(3);
+      if (static_cast<int>(s.faults.size()) != Int(w[2])) Fail(std::to_string(s.faults.size()) + " faults");
+    } else if (what == "registrations") {
+      std::string got;
+      for (const auto& r : s.registrations) got += (got.empty() ? "" : " ") + r;
+      if (got != Join(w, 2)) Fail("registrations: " + got);
+    } else if (what == "menu") {
+      need(3);
+      std::string got = U(user_.MenuTitle());
+      for (const auto& [id, title] : user_.Menu()) got += " | " + std::to_string(id) + " " + U(title);
+      if (got != Join(w, 2)) Fail("the menu is " + got);
+    } else if (what == "hotpoints") {
+      need(3);
+      if (static_cast<int>(user_.HotPoints().size()) != Int(w[2]))
+        Fail(std::to_string(user_.HotPoints().size()) + " hot points");
+    } else if (what == "hotpoint") {
+      need(5);
+      const auto points = user_.HotPoints();
+      const int i = Int(w[2]);
+      if (i < 0 || i >= static_cast<int>(points.size())) Fail("no hot point " + w[2]);
+      const auto& p = points[static_cast<std::size_t>(i)];
+      if (std::abs(p.x - Num(w[3])) > 1e-6 || std::abs(p.y - Num(w[4])) > 1e-6 || (w.size() > 5 && U(p.text) != w[5]))
+        Fail("hot point " + w[2] + " is at " + std::to_string(p.x) + ", " + std::to_string(p.y) + " " + U(p.text));
+    } else if (what == "cursor-text") {
+      need(3);
+      const auto texts = user_.CursorTexts();
+      if (texts.empty() || U(texts.back()) != w[2]) Fail("the cursor text is " + (texts.empty() ? "" : U(texts.back())));
+    } else if (what == "file") {
+      need(3);
+      if (!fs::exists(Path(w[2]))) Fail("no file " + w[2]);
+      if (w.size() > 4 && w[3] == "same" && ReadFile(Path(w[2])) != ReadFile(Path(w[4])))
+        Fail(w[2] + " differs from " + w[4]);
+    } else if (what == "no" && w.size() > 3 && w[2] == "file") {
+      if (fs::exists(Path(w[3]))) Fail("the file " + w[3] + " exists");
+    } else if (what == "documents") {
+      need(3);
+      const int n = host_.Application()->GetDocuments()->GetCount();
+      if (n != Int(w[2])) Fail(std::to_string(n) + " documents are open");
+    } else if (what == "macros") {
+      need(3);
+      const int n = static_cast<int>(user_.Objects(L"macros").size());
+      if (n != Int(w[2])) Fail(std::to_string(n) + " macros stand in the drawing");
+    } else {
+      Fail("unknown expectation " + what);
+    }
+  }
+
+  std::string Value(const vlapi::IPropertyControlPtr& c) {
+    if (vlapi::IPropertyEditPtr e = c) return U(e->GetText());
+    if (vlapi::IPropertyListPtr l = c) return U(l->GetCurrentText());
+    if (vlapi::IPropertyCheckBoxPtr k = c) return k->GetChecked() ? "on" : "off";
+    if (vlapi::IPropertyColorPtr col = c) return std::to_string(col->GetColor());
+    return U(c->GetCaption());
+  }
+
+  fs::path script_;
+  fs::path root_;
+  std::map<std::string, std::string> vars_;
+  vlhost::Host host_;
+  vlhost::Driver user_;
+  std::size_t line_ = 0;
+  std::size_t checkpoint_ = 0;
+};
+
+int Usage() {
+  std::cerr << "usage: host_play <script> [-D NAME=VALUE]... [--root DIR] [--transcript FILE]\n";
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  fs::path script = argv[1];
+  fs::path root;
+  fs::path transcript;
+  std::map<std::string, std::string> vars;
+  for (int i = 2; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "-D" && i + 1 < argc) {
+      const std::string def = argv[++i];
+      const auto eq = def.find('=');
+      if (eq == std::string::npos) return Usage();
+      vars[def.substr(0, eq)] = def.substr(eq + 1);
+    } else if (arg == "--root" && i + 1 < argc) {
+      root = argv[++i];
+    } else if (arg == "--transcript" && i + 1 < argc) {
+      transcript = argv[++i];
+    } else {
+      return Usage();
+    }
+  }
+  const bool ownRoot = root.empty();
+  if (ownRoot)
+    root = fs::temp_directory_path() / ("host_play-" + std::to_string(getpid()) + "-" + script.stem().string());
+  int failed = 0;
+  std::string why;
+  {
+    Player player(script, root, vars);
+    failed = player.Play(why);
+    if (!transcript.empty()) {
+      std::ofstream out(transcript, std::ios::binary);
+      for (const auto& line : player.Transcript()) out << line << "\n";
+    }
+  }
+  if (ownRoot) {
+    std::error_code ec;
+    fs::remove_all(root, ec);
+  }
+  if (failed != 0) {
+    std::cerr << script.string() << (failed > 0 ? ":" + std::to_string(failed) : "") << ": " << why << "\n";
+    return 1;
+  }
+  std::cout << "host_play: " << script.filename().string() << " passed\n";
+  return 0;
+}
