@@ -136,6 +136,7 @@ void FreeSpace::Reset(const Sheet& sheet, const NRect& region)
     m_region = region;
     m_drawn.clear();
     m_cover.clear();
+    m_freeFresh = SIZE_MAX;
     m_columns = 0;
     m_allColumns = 0;
     m_rows = 0;
@@ -303,48 +304,92 @@ VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, c
     m_core = core;
     m_everywhere = core.empty();
     // The footprint, one cell wider on every side than the stands reach, as
-    // the boxes of a split of its extent that the figure reaches into.
+    // the boxes of a split of its extent that the figure reaches into, runs
+    // of them in a column of the split joined, equal runs side by side too.
     std::vector<CellBox> footprint;
     const int32_t spanC = own.c1 - own.c0 + 1;
     const int32_t spanR = own.r1 - own.r0 + 1;
+    auto splitC = [&](int32_t i) { return own.c0 + i * spanC / kFootprintSplit; };
+    auto splitR = [&](int32_t j) { return own.r0 + j * spanR / kFootprintSplit; };
     for (int32_t i = 0; i < kFootprintSplit; ++i) {
-        for (int32_t j = 0; j < kFootprintSplit; ++j) {
-            const CellBox part{own.c0 + i * spanC / kFootprintSplit, own.r0 + j * spanR / kFootprintSplit,
-                               own.c0 + (i + 1) * spanC / kFootprintSplit - 1,
-                               own.r0 + (j + 1) * spanR / kFootprintSplit - 1};
-            bool reached = false;
-            for (int32_t c = part.c0; c <= part.c1 && !reached; ++c)
-                for (int32_t r = part.r0; r <= part.r1 && !reached; ++r)
-                    reached = ownArea(c, r) > 0.0;
-            if (reached)
-                footprint.push_back({part.c0 - 1, part.r0 - 1, part.c1 + 2, part.r1 + 2});
+        for (int32_t j = 0; j < kFootprintSplit;) {
+            auto reachedInto = [&](int32_t row) {
+                for (int32_t c = splitC(i); c < splitC(i + 1); ++c)
+                    for (int32_t r = splitR(row); r < splitR(row + 1); ++r)
+                        if (ownArea(c, r) > 0.0)
+                            return true;
+                return false;
+            };
+            if (!reachedInto(j)) {
+                ++j;
+                continue;
+            }
+            int32_t end = j + 1;
+            while (end < kFootprintSplit && reachedInto(end))
+                ++end;
+            const CellBox box{splitC(i) - 1, splitR(j) - 1, splitC(i + 1) + 1, splitR(end) + 1};
+            if (!footprint.empty() && footprint.back().r0 == box.r0 && footprint.back().r1 == box.r1 &&
+                footprint.back().c1 + 1 >= box.c0)
+                footprint.back().c1 = box.c1;
+            else
+                footprint.push_back(box);
+            j = end;
         }
     }
     if (footprint.empty())
         footprint.push_back({own.c0 - 1, own.r0 - 1, own.c1 + 2, own.r1 + 2});
 
     // Stands: the cells of the placement point whose core cells are all
-    // free, over every cell from which the footprint reaches the grid.
+    // free, over every cell from which the footprint reaches the grid; one
+    // core cell at a time over whole columns.
     const int32_t zc0 = -(own.c1 + 2);
     const int32_t zr0 = -(own.r1 + 2);
     const int32_t zColumns = m_columns - own.c0 + 2 - zc0;
     const int32_t zRows = m_rows - own.r0 + 2 - zr0;
-    std::vector<char> stands(static_cast<size_t>(zColumns) * zRows, 0);
-    for (int32_t c = 0; c < zColumns; ++c) {
-        for (int32_t r = 0; r < zRows; ++r) {
-            const int32_t x = c + zc0;
-            const int32_t y = r + zr0;
-            stands[static_cast<size_t>(c) * zRows + r] = std::none_of(
-                m_core.begin(), m_core.end(), [&](const auto& o) { return Solid(x + o.first, y + o.second); });
+    if (m_freeFresh != m_drawn.size()) {
+        m_free.resize(m_cover.size());
+        for (size_t k = 0; k < m_cover.size(); ++k)
+            m_free[k] = m_cover[k] <= m_cellArea - m_sliver;
+        m_freeFresh = m_drawn.size();
+    }
+    std::vector<char> stands(static_cast<size_t>(zColumns) * zRows, 1);
+    std::vector<char> open(static_cast<size_t>(zColumns), 1); // the column still has a stand
+    for (const auto& [oc, orow] : m_core) {
+        // Rows of the stands whose core cell lies in the grid's rows.
+        const int32_t rFirst = std::clamp(-zr0 - orow, 0, zRows);
+        const int32_t rEnd = std::clamp(m_rows - zr0 - orow, 0, zRows);
+        for (int32_t c = 0; c < zColumns; ++c) {
+            if (!open[static_cast<size_t>(c)])
+                continue;
+            char* __restrict column = &stands[static_cast<size_t>(c) * zRows];
+            const int32_t x = c + zc0 + oc;
+            std::fill(column, column + rFirst, 0);
+            std::fill(column + rEnd, column + zRows, 0);
+            char any = 0;
+            if (x >= 0 && x < m_columns) {
+                const char* __restrict free =
+                    m_free.data() + (static_cast<std::ptrdiff_t>(Index(x, 0)) + zr0 + orow + rFirst);
+                for (int32_t r = 0; r < rEnd - rFirst; ++r) {
+                    column[rFirst + r] &= free[r];
+                    any |= column[rFirst + r];
+                }
+            } else if (x >= 0 && x < m_allColumns) {
+                for (int32_t r = rFirst; r < rEnd; ++r)
+                    any |= column[r];
+            } else {
+                std::fill(column + rFirst, column + rEnd, 0);
+            }
+            open[static_cast<size_t>(c)] = any;
         }
     }
     const CellCounts counts(stands, zColumns, zRows);
-    m_leftmostStand = std::numeric_limits<double>::infinity();
-    for (size_t k = 0; k < stands.size() && !m_everywhere; ++k) {
-        if (stands[k]) {
-            m_leftmostStand = m_region.pBot.x + (static_cast<int32_t>(k / static_cast<size_t>(zRows)) + zc0) * m_cell;
-            break;
-        }
+    m_leftmostStand = -std::numeric_limits<double>::infinity();
+    if (!m_everywhere) {
+        const auto first = std::find(stands.begin(), stands.end(), 1);
+        m_leftmostStand = first == stands.end()
+                              ? std::numeric_limits<double>::infinity()
+                              : m_region.pBot.x + (static_cast<int32_t>((first - stands.begin()) / zRows) + zc0) *
+                                                      m_cell;
     }
 
     std::unordered_map<const Figure*, const Drawn*> drawn;

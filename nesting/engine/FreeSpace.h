@@ -21,6 +21,7 @@
 #include "geometry/Polygon.h"
 
 #include <cstdint>
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -77,6 +78,8 @@ private:
     int32_t m_allColumns = 0;    // columns of the whole region
     std::vector<double> m_cover; // covered area per cell, column by column
     std::vector<Drawn> m_drawn;
+    std::vector<char> m_free;  // the cells not solid, once worked out
+    size_t m_freeFresh = SIZE_MAX; // the figures drawn when they were
     std::vector<std::pair<int32_t, int32_t>> m_core; // of the last Near's figure, from its point's cell
     bool m_everywhere = true;                         // no grid or no core: it may stand anywhere
     double m_leftmostStand = -1e300;
