@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <unordered_map>
 #include <unordered_set>
@@ -95,6 +96,26 @@ std::vector<NPoint> CounterClockwise(const NPolygon& polygon)
     if (SignedArea(ring) < 0)
         std::reverse(ring.begin(), ring.end());
     return ring;
+}
+
+// to[k] &= from[k] for n bytes, eight at a time; whether any stays set.
+char AndInto(char* to, const char* from, size_t n)
+{
+    uint64_t any = 0;
+    size_t k = 0;
+    for (; k + 8 <= n; k += 8) {
+        uint64_t a = 0, b = 0;
+        std::memcpy(&a, to + k, 8);
+        std::memcpy(&b, from + k, 8);
+        a &= b;
+        std::memcpy(to + k, &a, 8);
+        any |= a;
+    }
+    for (; k < n; ++k) {
+        to[k] = static_cast<char>(to[k] & from[k]);
+        any |= static_cast<uint64_t>(static_cast<unsigned char>(to[k]));
+    }
+    return any != 0;
 }
 
 // Counts of the cells set in a rectangle of cells, by sums from a corner.
@@ -361,18 +382,14 @@ VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, c
         for (int32_t c = 0; c < zColumns; ++c) {
             if (!open[static_cast<size_t>(c)])
                 continue;
-            char* __restrict column = &stands[static_cast<size_t>(c) * zRows];
+            char* column = &stands[static_cast<size_t>(c) * zRows];
             const int32_t x = c + zc0 + oc;
             std::fill(column, column + rFirst, 0);
             std::fill(column + rEnd, column + zRows, 0);
             char any = 0;
             if (x >= 0 && x < m_columns) {
-                const char* __restrict free =
-                    m_free.data() + (static_cast<std::ptrdiff_t>(Index(x, 0)) + zr0 + orow + rFirst);
-                for (int32_t r = 0; r < rEnd - rFirst; ++r) {
-                    column[rFirst + r] &= free[r];
-                    any |= column[rFirst + r];
-                }
+                const char* free = m_free.data() + (static_cast<std::ptrdiff_t>(Index(x, 0)) + zr0 + orow + rFirst);
+                any = AndInto(column + rFirst, free, static_cast<size_t>(rEnd - rFirst));
             } else if (x >= 0 && x < m_allColumns) {
                 for (int32_t r = rFirst; r < rEnd; ++r)
                     any |= column[r];
