@@ -118,37 +118,6 @@ char AndInto(char* to, const char* from, size_t n)
     return any != 0;
 }
 
-// Counts of the cells set in a rectangle of cells, by sums from a corner.
-class CellCounts {
-public:
-    CellCounts(const std::vector<char>& set, int32_t columns, int32_t rows)
-        : m_rows(rows), m_sums(static_cast<size_t>(columns + 1) * (rows + 1), 0)
-    {
-        for (int32_t c = 0; c < columns; ++c)
-            for (int32_t r = 0; r < rows; ++r)
-                m_sums[At(c + 1, r + 1)] = set[static_cast<size_t>(c) * rows + r] + m_sums[At(c, r + 1)] +
-                                           m_sums[At(c + 1, r)] - m_sums[At(c, r)];
-        m_columns = columns;
-    }
-    // Any cell set in columns c0..c1, rows r0..r1 (clipped to the grid).
-    bool Any(int32_t c0, int32_t r0, int32_t c1, int32_t r1) const
-    {
-        c0 = std::max(c0, 0);
-        r0 = std::max(r0, 0);
-        c1 = std::min(c1, m_columns - 1);
-        r1 = std::min(r1, m_rows - 1);
-        if (c0 > c1 || r0 > r1)
-            return false;
-        return m_sums[At(c1 + 1, r1 + 1)] - m_sums[At(c0, r1 + 1)] - m_sums[At(c1 + 1, r0)] + m_sums[At(c0, r0)] > 0;
-    }
-
-private:
-    size_t At(int32_t c, int32_t r) const { return static_cast<size_t>(c) * (m_rows + 1) + r; }
-    int32_t m_rows;
-    int32_t m_columns = 0;
-    std::vector<int32_t> m_sums;
-};
-
 } // namespace
 
 void FreeSpace::Reset(const Sheet& sheet, const NRect& region)
@@ -399,7 +368,10 @@ VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, c
             open[static_cast<size_t>(c)] = any;
         }
     }
-    const CellCounts counts(stands, zColumns, zRows);
+    m_stands = CellCounts(stands, zColumns, zRows);
+    m_standsFrom = {zc0, zr0};
+    m_footprint = footprint;
+    const CellCounts& counts = m_stands;
     m_leftmostStand = -std::numeric_limits<double>::infinity();
     if (!m_everywhere) {
         const auto first = std::find(stands.begin(), stands.end(), 1);
@@ -427,4 +399,51 @@ VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, c
             near.push_back(f);
     }
     return near;
+}
+
+FreeSpace::CellCounts::CellCounts(const std::vector<char>& set, int32_t columns, int32_t rows)
+    : m_columns(columns), m_rows(rows), m_sums(static_cast<size_t>(columns + 1) * (rows + 1), 0)
+{
+    for (int32_t c = 0; c < columns; ++c)
+        for (int32_t r = 0; r < rows; ++r)
+            m_sums[At(c + 1, r + 1)] = set[static_cast<size_t>(c) * rows + r] + m_sums[At(c, r + 1)] +
+                                       m_sums[At(c + 1, r)] - m_sums[At(c, r)];
+}
+
+bool FreeSpace::CellCounts::Any(int32_t c0, int32_t r0, int32_t c1, int32_t r1) const
+{
+    c0 = std::max(c0, 0);
+    r0 = std::max(r0, 0);
+    c1 = std::min(c1, m_columns - 1);
+    r1 = std::min(r1, m_rows - 1);
+    if (c0 > c1 || r0 > r1)
+        return false;
+    return m_sums[At(c1 + 1, r1 + 1)] - m_sums[At(c0, r1 + 1)] - m_sums[At(c1 + 1, r0)] + m_sums[At(c0, r0)] > 0;
+}
+
+bool FreeSpace::MayMeet(const Figure& placed, const NRect& positions) const
+{
+    if (m_everywhere)
+        return true;
+    const auto it = std::find_if(m_drawn.begin(), m_drawn.end(), [&](const Drawn& d) { return d.figure == &placed; });
+    if (it == m_drawn.end() || it->alwaysNear)
+        return true;
+    const auto cell = [&](double v, double base) { return static_cast<int32_t>(std::floor((v - base) / m_cell)); };
+    const int32_t c0 = cell(positions.pBot.x, m_region.pBot.x) - m_standsFrom.first;
+    const int32_t c1 = cell(positions.pTop.x, m_region.pBot.x) - m_standsFrom.first;
+    const int32_t r0 = cell(positions.pBot.y, m_region.pBot.y) - m_standsFrom.second;
+    const int32_t r1 = cell(positions.pTop.y, m_region.pBot.y) - m_standsFrom.second;
+    // Past the last column measured the strip is open as far as the region goes.
+    if (c1 >= m_stands.Columns() && m_columns < m_allColumns)
+        return true;
+    // A stand in the rectangle whose footprint takes in a cell the figure's
+    // boundary may cross.
+    return std::any_of(it->edge.begin(), it->edge.end(), [&](uint32_t edge) {
+        const int32_t c = static_cast<int32_t>(edge / static_cast<uint32_t>(m_rows)) - m_standsFrom.first;
+        const int32_t r = static_cast<int32_t>(edge % static_cast<uint32_t>(m_rows)) - m_standsFrom.second;
+        return std::any_of(m_footprint.begin(), m_footprint.end(), [&](const CellBox& b) {
+            return m_stands.Any(std::max(c - b.c1, c0), std::max(r - b.r1, r0), std::min(c - b.c0, c1),
+                                std::min(r - b.r0, r1));
+        });
+    });
 }

@@ -18,6 +18,7 @@
 // Figures with holes are always near (their holes are not drawn).
 #pragma once
 
+#include "engine/HodographBuilder.h"
 #include "geometry/Polygon.h"
 
 #include <cstdint>
@@ -29,7 +30,7 @@ class Figure;
 class Sheet;
 using VectorFigure = std::vector<std::shared_ptr<Figure>>;
 
-class FreeSpace {
+class FreeSpace : public PositionFilter {
 public:
     // Follows `sheet` and the figures placed on it: figures placed since the
     // last call are drawn in; another sheet or region, a figure gone or moved
@@ -46,12 +47,35 @@ public:
     // No free position of the figure of the last Near lies left of this x.
     double LeftmostStand() const { return m_leftmostStand; }
 
+    // The positions as far as the figures left out of the last Near go:
+    // stands, and whether a stand within `positions` has `placed` within the
+    // reach of the figure.
+    bool Allows(const NPoint& p) const override { return Stands(p); }
+    bool MayMeet(const Figure& placed, const NRect& positions) const override;
+
     // A rectangle of cells, bounds included.
     struct CellBox {
         int32_t c0 = 0, r0 = 0, c1 = -1, r1 = -1;
     };
 
 private:
+    // Counts of the cells set in a rectangle of cells, by sums from a corner.
+    class CellCounts {
+    public:
+        CellCounts() = default;
+        CellCounts(const std::vector<char>& set, int32_t columns, int32_t rows);
+        // Any cell set in columns c0..c1, rows r0..r1 (clipped to the grid).
+        bool Any(int32_t c0, int32_t r0, int32_t c1, int32_t r1) const;
+        int32_t Columns() const { return m_columns; }
+        int32_t Rows() const { return m_rows; }
+
+    private:
+        size_t At(int32_t c, int32_t r) const { return static_cast<size_t>(c) * (m_rows + 1) + r; }
+        int32_t m_columns = 0;
+        int32_t m_rows = 0;
+        std::vector<int32_t> m_sums;
+    };
+
     struct Drawn {
         const Figure* figure = nullptr;
         NPoint first;               // its outer gap polygon's first point when drawn
@@ -83,4 +107,7 @@ private:
     std::vector<std::pair<int32_t, int32_t>> m_core; // of the last Near's figure, from its point's cell
     bool m_everywhere = true;                         // no grid or no core: it may stand anywhere
     double m_leftmostStand = -1e300;
+    CellCounts m_stands;                          // of the last Near's figure
+    std::pair<int32_t, int32_t> m_standsFrom{0, 0}; // the grid cell of its first column and row
+    std::vector<CellBox> m_footprint;             // of the last Near's figure, from its point's cell
 };

@@ -7,13 +7,30 @@
 #include "geometry/Polygon.h"
 
 #include <array>
-#include <functional>
 #include <map>
 #include <vector>
 
 class Figure;
 class Sheet;
 using VectorFigure = std::vector<std::shared_ptr<Figure>>;
+
+// Where the placement point of a moving figure may be free as far as some
+// placed figures go (those whose no-fit polygons are not built): a point; and
+// whether an allowed point of a rectangle may put the figure over or against
+// a given placed figure.
+class PositionFilter {
+public:
+    virtual ~PositionFilter() = default;
+    virtual bool Allows(const NPoint& p) const = 0;
+    virtual bool MayMeet(const Figure& placed, const NRect& positions) const = 0;
+};
+
+// Every position: no placed figure is left out.
+class AllPositions final : public PositionFilter {
+public:
+    bool Allows(const NPoint&) const override { return true; }
+    bool MayMeet(const Figure&, const NRect&) const override { return true; }
+};
 
 class HodographBuilder {
 public:
@@ -62,13 +79,13 @@ public:
     // the leftmost one lies at `bound` or right of it (a try that cannot win).
     // The free region is the inner-fit rectangle less the positions where the
     // figure overlaps one of the `near` figures (by their no-fit polygons) and
-    // less the positions not `allowed` (where it overlaps a placed figure left
-    // out of `near`). Touching is free, so an exact fit between figures is a
-    // vertex too. No-fit polygons are built only for the figures whose
-    // positions reach left of the band.
-    void FindFreePoints(double x, double y, const VectorFigure& near,
-                        const std::function<bool(const NPoint&)>& allowed, std::shared_ptr<Figure> figure,
-                        std::shared_ptr<Sheet> sheet, double band, double bound, std::vector<NPoint>& points);
+    // less the positions `filter` refuses (where it overlaps a placed figure
+    // left out of `near`). Touching is free, so an exact fit between figures
+    // is a vertex too. A near figure's no-fit polygon is built only when
+    // positions the filter allows, left of the band, can overlap it.
+    void FindFreePoints(double x, double y, const VectorFigure& near, const PositionFilter& filter,
+                        std::shared_ptr<Figure> figure, std::shared_ptr<Sheet> sheet, double band, double bound,
+                        std::vector<NPoint>& points);
     // The rectangle variant for a figure on a sheet: its gap rectangle on the
     // sheet's rectangle moved to the origin.
     void CreateRectHodographs(double x, double y, const VectorFigure& figures, std::shared_ptr<Figure> figure,

@@ -80,8 +80,7 @@ bool Forbids(Obstacle& obstacle, const NPoint& p)
 
 } // namespace
 
-void HodographBuilder::FindFreePoints(double x, double y, const VectorFigure& near,
-                                      const std::function<bool(const NPoint&)>& allowed,
+void HodographBuilder::FindFreePoints(double x, double y, const VectorFigure& near, const PositionFilter& filter,
                                       std::shared_ptr<Figure> figure, std::shared_ptr<Sheet> sheet, double band,
                                       double bound, std::vector<NPoint>& points)
 {
@@ -103,23 +102,27 @@ void HodographBuilder::FindFreePoints(double x, double y, const VectorFigure& ne
     const NRect inner{fit.p1, fit.p3};
     const auto sheetRing = std::make_shared<NPolygon>(NPoint{}, std::vector<NPoint>{fit.p1, fit.p2, fit.p3, fit.p4});
 
-    // The near figures from the left of the positions where they can
-    // overlap the figure (their gap rectangles against the figure's, widened
-    // by the gap that the rectangle route keeps): a figure whose positions
-    // all lie right of a point neither forbids it nor adds a vertex left of it.
+    // The positions where the near figures can overlap the figure (their gap
+    // rectangles against the figure's, widened by the gap the rectangle
+    // route keeps). A figure whose positions hold no allowed one left of a
+    // point neither forbids a candidate there nor adds a free vertex.
     struct Pending {
         const std::shared_ptr<Figure>* placed;
-        double left;
+        NRect positions;
     };
     std::vector<Pending> pending;
+    const double margin = m_figureGap + EPS;
     for (const std::shared_ptr<Figure>& placed : near) {
         if (!placed || placed == figure || placed->m_poligons.empty() || !placed->m_poligons[0] ||
             placed->m_borders.empty() || !placed->m_borders[0])
             continue;
-        pending.push_back({&placed, placed->m_rect.pBot.x - (figureRect.pTop.x - at.x) - m_figureGap - EPS});
+        const NRect& rc = placed->m_rect;
+        pending.push_back({&placed,
+                           {{rc.pBot.x - (figureRect.pTop.x - at.x) - margin, rc.pBot.y - (figureRect.pTop.y - at.y) - margin},
+                            {rc.pTop.x + (at.x - figureRect.pBot.x) + margin, rc.pTop.y + (at.y - figureRect.pBot.y) + margin}}});
     }
     std::stable_sort(pending.begin(), pending.end(),
-                     [](const Pending& a, const Pending& b) { return a.left < b.left; });
+                     [](const Pending& a, const Pending& b) { return a.positions.pBot.x < b.positions.pBot.x; });
 
     // Candidates in a heap, leftmost (then first found) on top.
     std::vector<NPoint> candidates{fit.p1, fit.p2, fit.p3, fit.p4};
@@ -170,7 +173,7 @@ void HodographBuilder::FindFreePoints(double x, double y, const VectorFigure& ne
     size_t lastBlocker = 0; // the obstacle that forbade the last point: the likeliest for the next
     auto free = [&](const NPoint& p) {
         if (p.x < inner.pBot.x - EPS || p.x > inner.pTop.x + EPS || p.y < inner.pBot.y - EPS ||
-            p.y > inner.pTop.y + EPS || !allowed(p))
+            p.y > inner.pTop.y + EPS || !filter.Allows(p))
             return false;
         if (lastBlocker < obstacles.size() && Forbids(obstacles[lastBlocker], p))
             return false;
@@ -196,19 +199,35 @@ void HodographBuilder::FindFreePoints(double x, double y, const VectorFigure& ne
     };
 
     // Figures are taken while one could still matter to the leftmost free
-    // point: while its positions start left of that point's band, and left
-    // of `bound`. (The try is cut only where its point lies clearly right of
-    // `bound`: the caller compares the points where the figure ends.)
+    // point: while allowed positions where it overlaps the figure lie left of
+    // that point's band, and left of `bound`. (The try is cut only where its
+    // point lies clearly right of `bound`: the caller compares the points
+    // where the figure ends.) A figure left for now is looked at again as the
+    // band moves right.
     bound += EPS;
     size_t next = 0;
+    std::vector<const Pending*> waiting;
     const NPoint* best = nullptr;
     while (true) {
         best = leftmostFree();
         const double limit = std::min(best ? best->x + band : bound, bound);
-        if (next == pending.size() || pending[next].left >= limit)
+        std::vector<const Pending*> due;
+        while (next < pending.size() && pending[next].positions.pBot.x < limit)
+            waiting.push_back(&pending[next++]);
+        std::erase_if(waiting, [&](const Pending* w) {
+            NRect reach = w->positions;
+            reach.pTop.x = std::min(reach.pTop.x, limit);
+            if (!filter.MayMeet(**w->placed, reach))
+                return false;
+            due.push_back(w);
+            return true;
+        });
+        if (due.empty())
             break;
-        while (next < pending.size() && pending[next].left < limit)
-            take(**pending[next++].placed);
+        // In the order of their positions' left ends, however they came due.
+        std::sort(due.begin(), due.end());
+        for (const Pending* d : due)
+            take(**d->placed);
     }
     if (!best || best->x >= bound)
         return;

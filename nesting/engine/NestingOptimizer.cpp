@@ -310,8 +310,9 @@ void NestingOptimizer::CandidatePoints(double x0, double y0, const VectorFigure&
     // cannot win.
     if (measured && m_freeSpace.LeftmostStand() >= m_bound + EPS)
         return;
-    const auto allowed = [&](const NPoint& p) { return !measured || m_freeSpace.Stands(p); };
-    m_hodographBuilder.FindFreePoints(x0, y0, near, allowed, figure, sheet, kBottomLeftBand, m_bound, points);
+    const AllPositions everywhere;
+    const PositionFilter& filter = measured ? static_cast<const PositionFilter&>(m_freeSpace) : everywhere;
+    m_hodographBuilder.FindFreePoints(x0, y0, near, filter, figure, sheet, kBottomLeftBand, m_bound, points);
     // The regions themselves are built only to be drawn for inspection (and
     // so that a drawing left by an earlier call goes).
     if (m_testHodograph || !HodographBuilder::testHodographs.empty()) {

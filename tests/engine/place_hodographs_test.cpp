@@ -143,14 +143,12 @@ TEST_F(HodographsTest, LeavingOutFiguresOutOfReachKeepsTheBottomLeftPointSlow)
             double x = 0.0, y = 0.0, angle = 0.0;
             probe->GetPlacement(x, y, angle);
             std::vector<NPoint> all, pruned;
-            builder.FindFreePoints(x, y, placed, [](const NPoint&) { return true; }, probe, sheet, 0.1,
-                                   NestingOptimizer::kNoPoint, all);
+            builder.FindFreePoints(x, y, placed, AllPositions(), probe, sheet, 0.1, NestingOptimizer::kNoPoint, all);
             FreeSpace space;
             space.Update(*sheet, region, placed);
             const VectorFigure near = space.Near(placed, *probe, NPoint{x, y});
             leftOut += placed.size() - near.size();
-            builder.FindFreePoints(x, y, near, [&](const NPoint& p) { return space.Stands(p); }, probe, sheet, 0.1,
-                                   NestingOptimizer::kNoPoint, pruned);
+            builder.FindFreePoints(x, y, near, space, probe, sheet, 0.1, NestingOptimizer::kNoPoint, pruned);
             double ax = 0.0, ay = 0.0, px = 0.0, py = 0.0;
             NestingOptimizer::GetPlacementPoint(all, ax, ay);
             NestingOptimizer::GetPlacementPoint(pruned, px, py);
