@@ -607,6 +607,17 @@ class Player {
       need(3);
       const int n = host_.Application()->GetDocuments()->GetCount();
       if (n != Int(w[2])) Fail(std::to_string(n) + " documents are open");
+    } else if (what == "placement") {
+      need(5);
+      const vlapi::APIObjectList objects = user_.Objects(W(w[2]));
+      const vlapi::IMacroObjectPtr macro = objects.size() == 1 ? vlapi::IMacroObjectPtr(objects.front()) : nullptr;
+      if (!macro) Fail(w[2] + " names " + std::to_string(objects.size()) + " objects, not one macro");
+      double x = 0, y = 0, angle = 0;
+      int mirrored = 0;
+      macro->GetPlacement(x, y, angle, mirrored);
+      const double turn = w.size() > 5 ? std::remainder(angle - Num(w[5]), 360.0) : 0.0;
+      if (std::abs(x - Num(w[3])) > 1e-3 || std::abs(y - Num(w[4])) > 1e-3 || std::abs(turn) > 1e-3)
+        Fail(w[2] + " stands at " + std::to_string(x) + ", " + std::to_string(y) + " turned " + std::to_string(angle));
     } else if (what == "macros") {
       need(3);
       const int n = static_cast<int>(user_.Objects(L"macros").size());

@@ -381,3 +381,9 @@ INestingModelPtr CreateNestingModelInstance();
 // A new optimiser: {by contours, without rotation, sheets added}, gaps 0, run
 // time 0, its working model empty until Init. Never empty.
 IOptimizerPtr CreateOptimizerInstance();
+// A new reporter with a model of its own: every flag off, no folder and no
+// style library, format 4, orientation 0. Never empty.
+IReporterPtr CreateReporterInstance();
+// A new exporter with an empty model of its own: map, sheets and remnants on,
+// 3D and the text options off, format 0 (fragments and DXF). Never empty.
+IExporterPtr CreateExporterInstance();

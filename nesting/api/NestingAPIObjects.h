@@ -1,10 +1,13 @@
 // The automation implementations: NAPISheet, NAPIFigure, NAPIJumper and
 // NAPIWaste over the model objects, NAPIModel over a NestingModel of its own,
-// NAPIOptimizer over a NestingOptimizer.
+// NAPIOptimizer over a NestingOptimizer, NAPIReporter over a Reporter,
+// NAPIExporter over an Exporter.
 #pragma once
 
 #include "api/NAPIBase.h"
 #include "engine/NestingOptimizer.h"
+#include "io/Exporter.h"
+#include "io/Reporter.h"
 #include "model/NestingModel.h"
 
 #include <memory>
@@ -328,4 +331,30 @@ public:
 
 private:
     NestingOptimizer m_optimizer;
+};
+
+class NAPIReporter final : public napi::RefCounted<IReporter> {
+public:
+    void Init() override;
+    void Clear() override;
+    void SetParams(ReportParams& params) override;
+    void CreateDocumentation() override;
+
+    // The reporter this object drives.
+    Reporter& GetReporter() { return m_reporter; }
+
+private:
+    Reporter m_reporter;
+};
+
+class NAPIExporter final : public napi::RefCounted<IExporter> {
+public:
+    void SetParams(const ExportParams& params) override;
+    void ExportToDXF(std::wstring folder) override;
+
+    // The exporter this object drives.
+    Exporter& GetExporter() { return m_exporter; }
+
+private:
+    Exporter m_exporter;
 };

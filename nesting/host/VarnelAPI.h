@@ -214,6 +214,8 @@ void ShowWarningMessage(int resId);
 void ShowInformMessage(int resId);
 // A ready text in the information box, with an empty caption.
 void ShowInformText(std::wstring text);
+// A ready text in the error box, with an empty caption.
+void ShowErrorText(std::wstring text);
 int GetErrorCode();
 void ClearError();
 void CallHelp(int helpId);

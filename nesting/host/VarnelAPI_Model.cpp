@@ -1,6 +1,6 @@
 // What the model asks of the active drawing beyond its macros: the style
 // libraries of the drawing's pages (which tell whether the drawing has a real
-// layout) and a ready text shown as information.
+// layout) and ready texts shown as information or as an error.
 #include "host/VarnelAPI_Detail.h"
 
 namespace vrnApi {
@@ -20,6 +20,12 @@ void ShowInformText(std::wstring text)
 {
     if (application)
         application->MessageBox(text, std::wstring(), vlapi::vlMBIconInformation, 0, 0);
+}
+
+void ShowErrorText(std::wstring text)
+{
+    if (application)
+        application->MessageBox(text, std::wstring(), vlapi::vlMBIconError, 0, 0);
 }
 
 }  // namespace vrnApi

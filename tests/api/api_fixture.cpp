@@ -4,57 +4,7 @@
 
 #include <pugixml.hpp>
 
-#include <fstream>
-#include <sstream>
-
 namespace apitest {
-
-namespace {
-
-std::wstring Wide(const std::string& utf8) { return pugi::as_wide(utf8); }
-
-std::vector<std::string> Split(const std::string& line, char separator)
-{
-    std::vector<std::string> fields;
-    std::stringstream in(line);
-    for (std::string field; std::getline(in, field, separator);)
-        fields.push_back(field);
-    return fields;
-}
-
-std::vector<Part> ReadParts()
-{
-    std::vector<Part> parts;
-    std::ifstream in(std::filesystem::path(NESTING_SOURCE_DIR) / "tests" / "data" / "parts.txt");
-    for (std::string line; std::getline(in, line);) {
-        if (line.empty() || line[0] == '#')
-            continue;
-        const std::vector<std::string> f = Split(line, '|');
-        if (f.size() != 5)
-            continue;
-        Part part{Wide(f[0]), std::stoi(f[1]), std::stod(f[2]), Wide(f[3]), {}};
-        for (const std::string& point : Split(f[4], ' ')) {
-            const std::vector<std::string> xy = Split(point, ',');
-            if (xy.size() == 2)
-                part.outline.push_back({std::stod(xy[0]), std::stod(xy[1])});
-        }
-        parts.push_back(std::move(part));
-    }
-    return parts;
-}
-
-}  // namespace
-
-const std::vector<Part>& TestParts()
-{
-    static const std::vector<Part> parts = ReadParts();
-    return parts;
-}
-
-std::vector<NPoint> Rectangle(double x, double y, double w, double h)
-{
-    return {{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}};
-}
 
 void ApiTest::SetUp()
 {
@@ -79,15 +29,8 @@ void ApiTest::TearDown()
 std::wstring ApiTest::FragmentFile(const std::string& file, const std::vector<NPoint>& outline, int count,
                                    double thickness, const std::wstring& material)
 {
-    vlapi::IVarnelDocument2DPtr fragment = host->NewDrawing(vlapi::vlDocumentFragment);
-    hosttest::AddRing(Container(), outline);
-    vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_COPY_COUNT), count);
-    vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_THICKNESS), thickness);
-    vrnApi::SetMaterialPropertyToDocument(material);
-    const std::wstring path = File(file);
-    EXPECT_TRUE(fragment->SaveAs(path));
-    fragment->Close(0);
-    return path;
+    EXPECT_TRUE(testparts::WriteFragment(root / file, outline, count, thickness, material));
+    return File(file);
 }
 
 std::wstring ApiTest::FragmentFile(const Part& part)

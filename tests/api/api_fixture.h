@@ -8,24 +8,16 @@
 #include "model/NestingSetting.h"
 #include "model/sheet_statics.h"
 #include "support/host_fixture.h"
+#include "support/test_parts.h"
 
 #include <string>
 #include <vector>
 
 namespace apitest {
 
-// One part of tests/data/parts.txt.
-struct Part {
-    std::wstring name;
-    int count = 1;
-    double thickness = 0.0;
-    std::wstring material;
-    std::vector<NPoint> outline;
-};
-
-const std::vector<Part>& TestParts();
-// A rectangle of the size with its lower-left corner at (x, y).
-std::vector<NPoint> Rectangle(double x, double y, double w, double h);
+using testparts::Part;
+using testparts::Rectangle;
+using testparts::TestParts;
 
 // A small job made through the interfaces: one 300 x 200 sheet, the first
 // test part with its copies in the container, a whole-sheet manual remnant

@@ -5,7 +5,10 @@
 #include "api/NestingAPIObjects.h"
 #include "host/NestingResources.h"
 
+#include "host/VarnelAPI_Detail.h"
+
 #include <fstream>
+#include <set>
 
 namespace apitest {
 namespace {
@@ -134,6 +137,31 @@ TEST_F(ModelApiTest, NewOptimiserPlacesASmallJobWithoutTurningAndTimesInMillisec
     auto* impl = static_cast<NAPIOptimizer*>(optimizer.get());
     impl->Optimizer().m_dt = 1234567;  // microseconds
     EXPECT_EQ(optimizer->GetTime(), 1234);
+}
+
+// The reporter starts with no folder; the exporter writes the map and the
+// remnants (the job's figure stands in the container, not on its sheet) as
+// fragments and DXF, and no 3D document.
+TEST_F(ModelApiTest, ReporterAndExporterStartFromTheirDefaults)
+{
+    Job job = MakeJob();
+    job.model->SaveParams();
+    job = Job{};
+    IReporterPtr reporter = CreateReporterInstance();
+    reporter->Init();
+    reporter->CreateDocumentation();
+    EXPECT_EQ(InformMessages(IDS_MESS_PUT_EXPORT_FOLDER), 1u);
+
+    const std::filesystem::path out = root / "export";
+    IExporterPtr exporter = CreateExporterInstance();
+    exporter->ExportToDXF(vrnApi::detail::TextOf(out));
+    std::set<std::string> extensions;
+    for (const auto& entry : std::filesystem::directory_iterator(out))
+        extensions.insert(entry.path().extension().string());
+    EXPECT_EQ(extensions, (std::set<std::string>{".dxf", ".vfw"}));
+    EXPECT_TRUE(std::filesystem::exists(out / "card.dxf"));
+    EXPECT_EQ(InformMessages(IDS_MESS_SUCCESS_EXPORT_CARD), 1u);
+    EXPECT_EQ(InformMessages(IDS_MESS_SUCCESS_EXPORT_WASTES), 1u);
 }
 
 // Groups of equal name, thickness within 1e-4 and material, in model order.

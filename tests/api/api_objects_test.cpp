@@ -51,6 +51,8 @@ TEST_F(ObjectsTest, EachKindAnswersItsOwnIdItsBasesAndNothingElse)
 {
     Job job = MakeJob();
     IOptimizerPtr optimizer = CreateOptimizerInstance();
+    IReporterPtr reporter = CreateReporterInstance();
+    IExporterPtr exporter = CreateExporterInstance();
     const struct {
         vlapi::IAPIObject* object;
         std::set<std::string> ids;
@@ -61,6 +63,8 @@ TEST_F(ObjectsTest, EachKindAnswersItsOwnIdItsBasesAndNothingElse)
         {job.waste.get(), {"IAPIObject", "INObject", "IWaste"}},
         {job.model.get(), {"IAPIObject", "INestingModel"}},
         {optimizer.get(), {"IAPIObject", "IOptimizer"}},
+        {reporter.get(), {"IAPIObject", "IReporter"}},
+        {exporter.get(), {"IAPIObject", "IExporter"}},
     };
     for (const auto& c : cases) {
         ASSERT_NE(c.object, nullptr);
@@ -91,9 +95,13 @@ TEST_F(ObjectsTest, FactoriesGiveOneReferenceCopiesAddOneAndTheLastReleaseDelete
 {
     INestingModelPtr model = CreateNestingModelInstance();
     IOptimizerPtr optimizer = CreateOptimizerInstance();
-    ASSERT_TRUE(model && optimizer);
+    IReporterPtr reporter = CreateReporterInstance();
+    IExporterPtr exporter = CreateExporterInstance();
+    ASSERT_TRUE(model && optimizer && reporter && exporter);
     EXPECT_EQ(Count(model.get()), 1);
     EXPECT_EQ(Count(optimizer.get()), 1);
+    EXPECT_EQ(Count(reporter.get()), 1);
+    EXPECT_EQ(Count(exporter.get()), 1);
     {
         INestingModelPtr copy = model;
         vlapi::IAPIObjectPtr base = model;

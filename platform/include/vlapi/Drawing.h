@@ -22,7 +22,7 @@ struct IDrawingContainer : IAPIObject {
   virtual IColouringsPtr GetColourings() = 0;
 };
 
-// Symbols of a container; a macro answers it.
+// Symbols of a container; a view and a macro answer it.
 struct ISymbols2DContainer : IAPIObject {
   virtual IDrawingTablesPtr GetDrawingTables() = 0;
 };

@@ -91,7 +91,7 @@ void DumpControl(std::ostringstream& out, vlapi::IAPIObject* object, const std::
   } else if (auto* g = dynamic_cast<GridControl*>(c)) {
     out << " " << g->cells.size() << "x" << g->columns << " current " << g->currentRow << "," << g->currentColumn;
   } else if (auto* s = dynamic_cast<SlideControl*>(c)) {
-    if (!s->file.empty()) out << " file " << Quote(PathOf(s->file).filename().wstring());
+    if (!s->file.empty()) out << " file " << Quote(WideOf(PathOf(s->file).filename()));
   } else if (auto* col = dynamic_cast<ColorControl*>(c)) {
     char hex[16];
     std::snprintf(hex, sizeof hex, "%06X", static_cast<unsigned>(col->color) & 0xFFFFFFu);

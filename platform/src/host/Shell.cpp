@@ -208,7 +208,7 @@ std::string Shell::Describe(vlapi::IAPIObject* object) {
     const int type = doc->DocType();
     std::string text = (type >= 0 && type <= 5 ? kinds[type] : "document") + std::string(" #") +
                        std::to_string(doc->DocReference());
-    if (!doc->Path().empty()) text += " " + Quote(PathOf(doc->Path()).filename().wstring());
+    if (!doc->Path().empty()) text += " " + Quote(WideOf(PathOf(doc->Path()).filename()));
     return text;
   }
   if (auto* macro = dynamic_cast<MacroObject*>(object))

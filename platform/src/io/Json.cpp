@@ -653,6 +653,9 @@ vlapi::IVarnelDocumentPtr ReadDocument(Application& app, const std::wstring& pat
   return {};
 }
 
-bool Document2D::SaveAs(const std::wstring& path) { return SaveDocument2D(*this, path); }
+bool Document2D::SaveAs(const std::wstring& path) {
+  if (Failures::Instance().Fails("IVarnelDocument::SaveAs")) return false;
+  return SaveDocument2D(*this, path);
+}
 
 }  // namespace vlhost

@@ -31,7 +31,10 @@ bool Document3D::Activate() {
   return true;
 }
 
-bool Document3D::SaveAs(const std::wstring& path) { return SaveDocument3D(*this, path); }
+bool Document3D::SaveAs(const std::wstring& path) {
+  if (Failures::Instance().Fails("IVarnelDocument::SaveAs")) return false;
+  return SaveDocument3D(*this, path);
+}
 
 bool Document3D::Close(int) {
   if (!App()) return false;

@@ -313,6 +313,8 @@ vlapi::IColouringsPtr ColouringCollectionOf(Container& container) {
                                   new ColouringCollection(container, vlapi::vlDrColouring));
 }
 
+vlapi::IDrawingTablesPtr View::GetDrawingTables() { return TableCollectionOf(*this); }
+
 vlapi::IDrawingTablesPtr TableCollectionOf(Container& container) {
   return Give<vlapi::IDrawingTables>("ISymbols2DContainer::GetDrawingTables",
                                      new TableCollection(container, vlapi::vlDrTable));

@@ -40,7 +40,7 @@ class ViewCore : public Node, public Container {
 };
 
 // A view: sheet = origin + scale * view coordinates.
-class View : public Api<ViewCore, vlapi::IView, vlapi::IDrawingContainer> {
+class View : public Api<ViewCore, vlapi::IView, vlapi::IDrawingContainer, vlapi::ISymbols2DContainer> {
  public:
   View(Document2D* doc, int number);
   ~View() override;
@@ -98,13 +98,15 @@ class View : public Api<ViewCore, vlapi::IView, vlapi::IDrawingContainer> {
   vlapi::IMacroObjectsPtr GetMacroObjects() override;
   vlapi::IDrawingContoursPtr GetDrawingContours() override;
   vlapi::IColouringsPtr GetColourings() override;
+  // vlapi::ISymbols2DContainer
+  vlapi::IDrawingTablesPtr GetDrawingTables() override;
 
  private:
   std::vector<Ref<Layer>> layers_;
   int currentLayer_ = 0;
 };
 
-// The IDrawingContainer face shared by views and macros.
+// The IDrawingContainer and ISymbols2DContainer faces shared by views and macros.
 vlapi::DrawingObjectList ListObjects(const Container& container, const vlapi::TypeList& types);
 vlapi::IDrawingObjectsPtr CollectionOf(Container& container, int type);
 vlapi::IMacroObjectsPtr MacroCollectionOf(Container& container);

@@ -1,0 +1,321 @@
+// The export run: the nesting map, the sheets and the remnants.
+#include "io/Exporter.h"
+
+#include "host/NestingResources.h"
+#include "host/VarnelAPI.h"
+#include "host/VarnelAPI_Detail.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <cwctype>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Removes the progress bar however the run ends.
+class ProgressBar {
+public:
+    explicit ProgressBar(NestingModel& model)
+        : m_model(model)
+    {
+        m_model.CreateProgressIndicator();
+    }
+    ~ProgressBar() { m_model.DeleteProgressIndicator(); }
+    ProgressBar(const ProgressBar&) = delete;
+    ProgressBar& operator=(const ProgressBar&) = delete;
+
+private:
+    NestingModel& m_model;
+};
+
+// "waste" and the remnant's name from its first digit 1 to 9 on.
+std::wstring WasteFileName(const std::wstring& name)
+{
+    const size_t digit = name.find_first_of(L"123456789");
+    return L"waste" + (digit == std::wstring::npos ? std::wstring() : name.substr(digit));
+}
+
+// The files of one object as the format asks for them.
+std::vector<std::wstring> FilesOf(const std::wstring& base, int format)
+{
+    std::vector<std::wstring> files;
+    if (format != 1)
+        files.push_back(base + L".vfw");
+    if (format <= 1)
+        files.push_back(base + L".dxf");
+    return files;
+}
+
+bool IsFloatingConversion(wchar_t c) { return std::wcschr(L"fFeEgGaA", c) != nullptr; }
+
+}  // namespace
+
+std::wstring SecondsText(const std::wstring& text, double seconds)
+{
+    int floating = 0;
+    bool other = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != L'%')
+            continue;
+        if (i + 1 < text.size() && text[i + 1] == L'%') {
+            ++i;
+            continue;
+        }
+        // Flags, width and precision, then the conversion itself.
+        size_t j = i + 1;
+        while (j < text.size() && (std::wcschr(L"-+ #0.", text[j]) || std::iswdigit(text[j])))
+            ++j;
+        if (j < text.size() && IsFloatingConversion(text[j]))
+            ++floating;
+        else
+            other = true;
+        i = j;
+    }
+    if (floating == 1 && !other) {
+        wchar_t buffer[100];
+        const int n = std::swprintf(buffer, 100, text.c_str(), seconds);
+        if (n >= 0)
+            return std::wstring(buffer, static_cast<size_t>(n));
+    }
+    return text + outputs::Format(L" (%.1f с)", seconds);
+}
+
+void Exporter::ExportToDXF(std::wstring folder)
+{
+    if (folder.empty()) {
+        vrnApi::ShowWarningMessage(IDS_MESS_PUT_EXPORT_FOLDER);
+        return;
+    }
+    Run run;
+    run.folder = vrnApi::detail::PathOf(folder);
+    if (!outputs::EnsureFolder(run.folder)) {
+        vrnApi::ShowErrorText(L"Не удалось создать папку экспорта:\n" + folder);
+        return;
+    }
+    m_model.InitSheetsFromActiveDoc();
+    m_model.InitFiguresFromActiveDoc(nullptr);
+    m_model.InitWastesFromActiveDoc();
+    run.figures = m_model.m_figures;
+    run.sheets = m_model.m_sheets;
+    run.wastes = m_model.m_wastes;
+    const bool text3D = m_params.text3DSour || m_params.text3DCont;
+    run.total = int(m_params.addCard) + int(m_params.addSheets) + int(m_params.addWastes) + int(m_params.add3D) +
+                int(text3D);
+    {
+        ProgressBar progress(m_model);
+        if (m_params.add3D && text3D)
+            vrnApi::ShowInformMessage(IDS_MESS_EXPORT_LING);
+        run.source = vrnApi::GetActiveDocument2D();
+        // The names the run gives its files, the fixed ones first.
+        run.names.Use(L"card.dxf");
+        run.names.Use(L"sheets.v3d");
+        run.converterWanted = (m_params.addCard || m_params.addSheets || m_params.addWastes) && m_params.format <= 1;
+        if (run.converterWanted && !run.converter.Init(false, false)) {
+            run.clean = false;
+            vrnApi::ShowErrorText(L"Конвертер DXF не загружен, файлы DXF не записаны:\n" + run.converter.Error());
+        }
+        if (run.source) {
+            if (m_params.addCard)
+                ExportMap(run);
+            if (m_params.addSheets)
+                ExportSheets(run);
+            if (m_params.addWastes)
+                ExportWastes(run);
+            if (m_params.add3D)
+                Export3D(run);
+        } else {
+            run.clean = false;
+            vrnApi::ShowErrorText(L"Нет активного чертежа: экспорт не выполнен");
+        }
+        run.hidden.clear();
+        if (run.source)
+            run.source->Activate();
+        if (run.clean)
+            vrnApi::ShowInformMessage(IDS_MESS_SUCCESS_EXPORT);
+    }
+    m_model.ClearSheets();
+    m_model.ClearFigures();
+    m_model.ClearWastes();
+}
+
+void Exporter::ExportMap(Run& run)
+{
+    Step step;
+    // The map goes without its colourings.
+    for (const FigurePtr& figure : run.figures)
+        figure->DeleteColouring();
+    vrnApi::DeleteLayer(run.source, vrnApi::LoadStr(IDS_COLORING));
+    if (m_params.format <= 1)
+        WriteDxf(run, step, run.folder / "card.dxf");
+    for (const FigurePtr& figure : run.figures)
+        figure->CreateColouring();
+    run.source->Activate();
+    // Only a format with DXF asks for the map.
+    if (m_params.format <= 1)
+        Report(run, step, IDS_MESS_SUCCESS_EXPORT_CARD, 0);
+    StepDone(run, 1);
+}
+
+void Exporter::ExportSheets(Run& run)
+{
+    Step step;
+    for (const SheetPtr& sheet : run.sheets) {
+        outputs::DrawnCopies objects = SheetObjects(run, *sheet, m_params.text2DCont, m_params.text2DSour);
+        // A sheet without figures has nothing to export.
+        if (objects.Empty())
+            continue;
+        const std::wstring base = run.names.Reserve(outputs::SafeFileName(sheet->m_name), {L".vfw", L".dxf"});
+        vlapi::IVarnelDocument2DPtr document = FileSetDocument(run, step, objects, base);
+        if (!document)
+            continue;
+        sheet->DrawContour();
+        vrnApi::ReadObjectsFromClip();
+        WriteFileSet(run, step, document, base);
+        run.source->Activate();
+    }
+    if (!run.sheets.empty())
+        run.sheets.front()->SetCurrentView();
+    Report(run, step, IDS_MESS_SUCCESS_EXPORT_SHEETS, IDS_MESS_ERROR_EXPORT_SHEETS);
+    StepDone(run, run.step + 1);
+}
+
+void Exporter::ExportWastes(Run& run)
+{
+    Step step;
+    const std::wstring textLayer = vrnApi::LoadStr(IDS_NAME_TEXT_LAYER);
+    for (const SheetPtr& sheet : run.sheets) {
+        sheet->SetCurrentView();
+        const int view = sheet->GetView();
+        for (const WastePtr& waste : run.wastes) {
+            if (waste->GetView() != view)
+                continue;
+            outputs::DrawnCopies objects;
+            waste->GetContourObjects(objects.Objects(), false);
+            if (objects.Empty())
+                continue;
+            const std::wstring base =
+                run.names.Reserve(outputs::SafeFileName(WasteFileName(waste->m_name)), {L".vfw", L".dxf"});
+            vlapi::IVarnelDocument2DPtr document = FileSetDocument(run, step, objects, base);
+            if (!document)
+                continue;
+            vrnApi::ReadObjectsFromClip();
+            // The label on a layer of its own.
+            vrnApi::CreateLayer(textLayer, 0, false);
+            std::vector<vlapi::IDrawingTextPtr> texts;
+            vrnApi::GetTextObjectsFromActiveDoc(texts);
+            for (const vlapi::IDrawingTextPtr& text : texts) {
+                text->SetLayer(1);
+                text->Update();
+            }
+            WriteFileSet(run, step, document, base);
+            run.source->Activate();
+        }
+    }
+    if (!run.sheets.empty())
+        run.sheets.front()->SetCurrentView();
+    Report(run, step, IDS_MESS_SUCCESS_EXPORT_WASTES, IDS_MESS_ERROR_EXPORT_WASTES);
+    StepDone(run, run.step + 1);
+}
+
+outputs::DrawnCopies Exporter::SheetObjects(const Run& run, Sheet& sheet, bool contourText, bool texts) const
+{
+    sheet.SetCurrentView();
+    const int view = sheet.GetView();
+    outputs::DrawnCopies objects;
+    for (const FigurePtr& figure : run.figures) {
+        if (figure->GetView() != view)
+            continue;
+        figure->GetContourObjects(objects.Objects(), contourText);
+        if (texts)
+            figure->GetTextObjects(objects.Objects());
+    }
+    return objects;
+}
+
+vlapi::IVarnelDocument2DPtr Exporter::FileSetDocument(Run& run, Step& step, outputs::DrawnCopies& objects,
+                                                      const std::wstring& base)
+{
+    vrnApi::WriteObjectsToClip(objects.Objects());
+    objects.Delete();
+    vlapi::IVarnelDocument2DPtr document = vrnApi::CreateSleep2DDocument(false);
+    if (!document) {
+        for (const std::wstring& file : FilesOf(base, m_params.format))
+            step.failures.Add(file, outputs::kNoDocument);
+        return nullptr;
+    }
+    run.hidden.push_back(std::make_unique<outputs::HiddenDocument>(document, run.source, 0));
+    return document;
+}
+
+void Exporter::WriteFileSet(Run& run, Step& step, const vlapi::IVarnelDocumentPtr& document, const std::wstring& base)
+{
+    if (m_params.format != 1)
+        SaveFile(step, document, run.folder / vrnApi::detail::PathOf(base + L".vfw"));
+    if (m_params.format <= 1) {
+        document->Activate();
+        WriteDxf(run, step, run.folder / vrnApi::detail::PathOf(base + L".dxf"));
+    }
+}
+
+void Exporter::SaveFile(Step& step, const vlapi::IVarnelDocumentPtr& document, const fs::path& target)
+{
+    const std::wstring shown = vrnApi::detail::TextOf(target.filename());
+    if (outputs::OpenDocument(target)) {
+        step.failures.Add(shown, outputs::kOpenInHost);
+        return;
+    }
+    outputs::PendingFile file(target);
+    std::wstring reason;
+    if (outputs::SaveInPlace(document, file, reason))
+        ++step.written;
+    else
+        step.failures.Add(shown, reason);
+}
+
+void Exporter::WriteDxf(Run& run, Step& step, const fs::path& target)
+{
+    if (!run.converter.IsLoaded()) {
+        step.converterMissing = true;
+        return;
+    }
+    const std::wstring shown = vrnApi::detail::TextOf(target.filename());
+    if (outputs::OpenDocument(target)) {
+        step.failures.Add(shown, outputs::kOpenInHost);
+        return;
+    }
+    outputs::PendingFile file(target);
+    std::wstring reason = outputs::kNotConverted;
+    if (run.converter.Convert(L"", file.HostPath()) && file.Commit(reason))
+        ++step.written;
+    else
+        step.failures.Add(shown, reason);
+}
+
+void Exporter::Report(Run& run, const Step& step, int success, int nothing)
+{
+    if (step.failures.Empty() && !step.converterMissing && (step.written > 0 || nothing == 0)) {
+        vrnApi::ShowInformMessage(success);
+        return;
+    }
+    run.clean = false;
+    if (step.failures.Empty()) {
+        // Files that were not tried for want of the converter were told once.
+        if (step.written == 0 && !step.converterMissing && nothing != 0)
+            vrnApi::ShowErrorMessage(nothing);
+        return;
+    }
+    const std::wstring heading = step.written == 0 && nothing != 0
+                                     ? vrnApi::LoadStr(nothing)
+                                     : std::wstring(L"Не все файлы экспорта записаны");
+    vrnApi::ShowErrorText(step.failures.Text(heading + L":"));
+}
+
+void Exporter::StepDone(Run& run, int done)
+{
+    run.step = done;
+    if (run.total > 0)
+        m_model.SetProgressIndicator(run.step * 100.0 / run.total);
+    if (application)
+        application->ProcessPendingEvents();
+}

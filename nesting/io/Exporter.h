@@ -1,0 +1,81 @@
+// Export of a nesting drawing into one folder: the nesting map as "card.dxf",
+// each sheet with its figures and each remnant as a fragment and/or a DXF
+// file, and all sheets as sketches of the 3D document "sheets.v3d". Each
+// export runs on a model read afresh from the active drawing; every file is
+// built in a hidden host document filled through the host clipboard.
+#pragma once
+
+#include "io/ConverterDXF.h"
+#include "io/OutputFiles.h"
+#include "model/NestingModel.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+class Exporter {
+public:
+    void SetParams(const ExportParams& params) { m_params = params; }
+    // Writes what the parameters ask for into `folder`; an empty folder only
+    // warns. Each step tells its success only when all its files were
+    // written, and names each file that was not, with the reason.
+    void ExportToDXF(std::wstring folder);
+
+    ExportParams m_params;
+    NestingModel m_model;
+
+private:
+    // What one export run keeps between its steps.
+    struct Run {
+        std::filesystem::path folder;
+        std::vector<FigurePtr> figures;
+        std::vector<SheetPtr> sheets;
+        std::vector<WastePtr> wastes;
+        vlapi::IVarnelDocument2DPtr source;
+        ConverterDXF converter;
+        bool converterWanted = false;
+        std::vector<std::unique_ptr<outputs::HiddenDocument>> hidden;
+        outputs::NameBook names;
+        int step = 0;
+        int total = 0;
+        bool clean = true;  // every step so far wrote all its files
+    };
+
+    // How one step ended.
+    struct Step {
+        int written = 0;
+        bool converterMissing = false;  // a DXF file was not tried: no converter
+        outputs::FailureList failures;
+    };
+
+    void ExportMap(Run& run);
+    void ExportSheets(Run& run);
+    void ExportWastes(Run& run);
+    void Export3D(Run& run);
+    // The objects of the figures on the sheet (the sheet's view made
+    // current): their contours, with `contourText` handed on, and their texts.
+    outputs::DrawnCopies SheetObjects(const Run& run, Sheet& sheet, bool contourText, bool texts) const;
+    // Writes the objects to the clipboard (deleting them) and makes the hidden
+    // fragment they go into; none, with the object's files noted, when the
+    // host makes none.
+    vlapi::IVarnelDocument2DPtr FileSetDocument(Run& run, Step& step, outputs::DrawnCopies& objects,
+                                                const std::wstring& base);
+    // Saves the active hidden document as `base`.vfw and converts it to
+    // `base`.dxf, as the format asks.
+    void WriteFileSet(Run& run, Step& step, const vlapi::IVarnelDocumentPtr& document, const std::wstring& base);
+    // Saves the hidden document as the file, unless the file is open in the host.
+    void SaveFile(Step& step, const vlapi::IVarnelDocumentPtr& document, const std::filesystem::path& target);
+    // Converts the active document to the DXF file.
+    void WriteDxf(Run& run, Step& step, const std::filesystem::path& file);
+    // Shows the step's message: `success` when all its files were written,
+    // otherwise the failures under `nothing` (no file written) or a general heading.
+    void Report(Run& run, const Step& step, int success, int nothing);
+    // Counts the finished step on the progress bar.
+    void StepDone(Run& run, int done);
+};
+
+// The text of a resource with the elapsed seconds: formatted when the text
+// holds exactly one floating conversion and no other, else with the seconds
+// appended.
+std::wstring SecondsText(const std::wstring& text, double seconds);

@@ -1,0 +1,169 @@
+#include "io/OutputFiles.h"
+
+#include "geometry/UtilityFunctions.h"
+#include "host/VarnelAPI.h"
+#include "host/VarnelAPI_Detail.h"
+
+#include <cmath>
+#include <cwchar>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace outputs {
+
+void FailureList::Add(std::wstring file, std::wstring reason)
+{
+    m_lines.push_back(std::move(file) + L": " + std::move(reason));
+}
+
+std::wstring FailureList::Text(const std::wstring& heading) const
+{
+    std::wstring text = heading;
+    for (const std::wstring& line : m_lines)
+        text += L"\n" + line;
+    return text;
+}
+
+std::wstring SafeFileName(std::wstring name)
+{
+    uf::DeleteIllegalSymbolsFromStr(name, L'_');
+    for (wchar_t& c : name) {
+        if (c < 0x20 || c == 0x7F || c == L'/')
+            c = L'_';
+    }
+    return name.empty() ? std::wstring(L"_") : name;
+}
+
+std::wstring NameBook::Reserve(const std::wstring& base, std::initializer_list<std::wstring> tails)
+{
+    const auto isFree = [&](const std::wstring& name) {
+        for (const std::wstring& tail : tails) {
+            if (m_used.count(name + tail) != 0)
+                return false;
+        }
+        return true;
+    };
+    std::wstring name = base;
+    for (int n = 2; !isFree(name); ++n)
+        name = base + L"_" + std::to_wstring(n);
+    for (const std::wstring& tail : tails)
+        m_used.insert(name + tail);
+    return name;
+}
+
+bool EnsureFolder(const fs::path& folder)
+{
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    return fs::is_directory(folder, ec);
+}
+
+bool RemoveFile(const fs::path& file)
+{
+    std::error_code ec;
+    fs::remove(file, ec);
+    return !fs::exists(fs::symlink_status(file, ec));
+}
+
+PendingFile::PendingFile(fs::path target)
+    : m_target(std::move(target))
+{
+    m_temp = m_target.parent_path() / ("." + m_target.stem().string() + ".tmp" + m_target.extension().string());
+    RemoveFile(m_temp);
+}
+
+PendingFile::~PendingFile()
+{
+    if (!m_committed)
+        RemoveFile(m_temp);
+}
+
+std::wstring PendingFile::HostPath() const { return vrnApi::detail::TextOf(m_temp); }
+
+bool PendingFile::Commit(std::wstring& reason)
+{
+    std::error_code ec;
+    const bool complete = fs::is_regular_file(m_temp, ec) && fs::file_size(m_temp, ec) > 0 && !ec;
+    if (!complete) {
+        reason = kNotWritten;
+        return false;
+    }
+    fs::rename(m_temp, m_target, ec);
+    if (ec) {
+        reason = kNotReplaced;
+        return false;
+    }
+    m_committed = true;
+    return true;
+}
+
+bool SaveInPlace(const vlapi::IVarnelDocumentPtr& document, PendingFile& file, std::wstring& reason)
+{
+    if (!document->SaveAs(file.HostPath())) {
+        reason = kNotSaved;
+        return false;
+    }
+    return file.Commit(reason);
+}
+
+HiddenDocument::HiddenDocument(vlapi::IVarnelDocumentPtr document, vlapi::IVarnelDocumentPtr source,
+                               int closeMode)
+    : m_document(std::move(document))
+    , m_source(std::move(source))
+    , m_closeMode(closeMode)
+{
+}
+
+void HiddenDocument::Close()
+{
+    if (m_document) {
+        m_document->Close(m_closeMode);
+        m_document = nullptr;
+    }
+    if (m_source)
+        m_source->Activate();
+}
+
+void DrawnCopies::Delete()
+{
+    for (const vlapi::IDrawingObjectPtr& object : m_objects) {
+        if (object)
+            object->Delete();
+    }
+    m_objects.clear();
+}
+
+vlapi::IVarnelDocumentPtr OpenDocument(const fs::path& path)
+{
+    vlapi::IDocumentsPtr documents = application ? application->GetDocuments() : nullptr;
+    return documents ? documents->FindDocument(vrnApi::detail::TextOf(path)) : nullptr;
+}
+
+vlapi::IVarnelDocumentPtr NewHiddenDocument(int type)
+{
+    vlapi::IDocumentsPtr documents = application ? application->GetDocuments() : nullptr;
+    return documents ? documents->Add(type, false) : nullptr;
+}
+
+namespace {
+
+template <class... Args>
+std::wstring Printed(const wchar_t* format, Args... args)
+{
+    wchar_t buffer[255];
+    const int n = std::swprintf(buffer, 255, format, args...);
+    return n < 0 ? std::wstring() : std::wstring(buffer, static_cast<size_t>(n));
+}
+
+}  // namespace
+
+std::wstring Format(const wchar_t* format, double value) { return Printed(format, value); }
+std::wstring Format(const wchar_t* format, double a, double b) { return Printed(format, a, b); }
+std::wstring Format(const wchar_t* format, double a, double b, double c) { return Printed(format, a, b, c); }
+
+double CeilClean(double v) { return std::ceil(v - 1e-4); }
+
+double RoundHalfDown(double v) { return std::ceil(v - 0.5 - 1e-4); }
+
+}  // namespace outputs

@@ -1,0 +1,153 @@
+// The rules every file the documentation and the export write follows: names
+// made safe and unique within a run, folders made without exceptions, each
+// file written under a temporary name and put in place only when complete,
+// hidden host documents closed on every path, and one list of what was not
+// written, with the reason, for the closing message.
+#pragma once
+
+#include "vlapi/vlapi.h"
+
+#include <filesystem>
+#include <initializer_list>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace outputs {
+
+// Reasons shown beside a file that was not written.
+inline constexpr wchar_t kNoDrawing[] = L"нет активного чертежа";
+inline constexpr wchar_t kOpenInHost[] = L"файл открыт в программе";
+inline constexpr wchar_t kNoFolder[] = L"не удалось создать папку";
+inline constexpr wchar_t kNoDocument[] = L"не удалось создать документ";
+inline constexpr wchar_t kNoView[] = L"не удалось скопировать вид листа";
+inline constexpr wchar_t kNoTable[] = L"не удалось создать таблицу";
+inline constexpr wchar_t kNotSaved[] = L"не удалось сохранить документ";
+inline constexpr wchar_t kNotReplaced[] = L"не удалось заменить прежний файл";
+inline constexpr wchar_t kNotConverted[] = L"не удалось преобразовать в DXF";
+inline constexpr wchar_t kNoSketches[] = L"не удалось создать эскизы листов";
+inline constexpr wchar_t kNotWritten[] = L"не удалось записать файл";
+
+// The outputs of one run that were not written.
+class FailureList {
+public:
+    void Add(std::wstring file, std::wstring reason);
+    bool Empty() const { return m_lines.empty(); }
+    size_t Count() const { return m_lines.size(); }
+    // `heading`, then one line "file: reason" per failure.
+    std::wstring Text(const std::wstring& heading) const;
+
+private:
+    std::vector<std::wstring> m_lines;
+};
+
+// An object's name as a file name: the characters a file name may not hold
+// (those of uf::DeleteIllegalSymbolsFromStr) and control characters become
+// "_", so that no name leaves its folder; an empty name becomes "_".
+std::wstring SafeFileName(std::wstring name);
+
+// The file names one run has used in one folder.
+class NameBook {
+public:
+    // The first of `base`, `base`_2, `base`_3, ... for which none of
+    // name + tail, for each tail, is used yet; all of them become used.
+    // One object's files (map and part table, fragment and DXF) share it.
+    std::wstring Reserve(const std::wstring& base, std::initializer_list<std::wstring> tails);
+    // Marks a fixed file name as used.
+    void Use(const std::wstring& file) { m_used.insert(file); }
+
+private:
+    std::set<std::wstring> m_used;
+};
+
+// Creates the folder with its parents; true when it is a folder afterwards.
+// Never throws.
+bool EnsureFolder(const std::filesystem::path& folder);
+
+// Removes a file; false when one is still there. Never throws.
+bool RemoveFile(const std::filesystem::path& file);
+
+// A file written under a temporary name beside its target, then renamed over
+// the target once it is complete. Left uncommitted, the temporary file is
+// removed and the old target stays as it was.
+class PendingFile {
+public:
+    explicit PendingFile(std::filesystem::path target);
+    ~PendingFile();
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    const std::filesystem::path& Target() const { return m_target; }
+    const std::filesystem::path& Temporary() const { return m_temp; }
+    // The temporary path as the host takes paths.
+    std::wstring HostPath() const;
+    // Renames a complete (present, not empty) temporary file over the target.
+    // False, with the reason, when there is none or the rename fails.
+    bool Commit(std::wstring& reason);
+
+private:
+    std::filesystem::path m_target;
+    std::filesystem::path m_temp;
+    bool m_committed = false;
+};
+
+// Saves the document under the pending file's temporary name and puts it in
+// place; false, with the reason, when either fails.
+bool SaveInPlace(const vlapi::IVarnelDocumentPtr& document, PendingFile& file, std::wstring& reason);
+
+// A document the run made without a window: closed, once, whatever way the
+// scope is left, and the source document made active again.
+class HiddenDocument {
+public:
+    HiddenDocument(vlapi::IVarnelDocumentPtr document, vlapi::IVarnelDocumentPtr source, int closeMode);
+    ~HiddenDocument() { Close(); }
+    HiddenDocument(const HiddenDocument&) = delete;
+    HiddenDocument& operator=(const HiddenDocument&) = delete;
+
+    const vlapi::IVarnelDocumentPtr& Get() const { return m_document; }
+    void Close();
+
+private:
+    vlapi::IVarnelDocumentPtr m_document;
+    vlapi::IVarnelDocumentPtr m_source;
+    int m_closeMode;
+};
+
+// Drawing objects a run drew only to hand them to the clipboard: deleted,
+// whatever way the scope is left.
+class DrawnCopies {
+public:
+    DrawnCopies() = default;
+    ~DrawnCopies() { Delete(); }
+    DrawnCopies(const DrawnCopies&) = delete;
+    DrawnCopies& operator=(const DrawnCopies&) = delete;
+    DrawnCopies(DrawnCopies&& other) noexcept : m_objects(std::move(other.m_objects)) { other.m_objects.clear(); }
+
+    std::vector<vlapi::IDrawingObjectPtr>& Objects() { return m_objects; }
+    bool Empty() const { return m_objects.empty(); }
+    void Delete();
+
+private:
+    std::vector<vlapi::IDrawingObjectPtr> m_objects;
+};
+
+// The open document of the host whose file is `path`; empty for none or when
+// the host has no document collection.
+vlapi::IVarnelDocumentPtr OpenDocument(const std::filesystem::path& path);
+
+// A new document of the type without a window (made active); empty when the
+// host makes none.
+vlapi::IVarnelDocumentPtr NewHiddenDocument(int type);
+
+// Number formats of the reports: wide printf into 255 characters.
+std::wstring Format(const wchar_t* format, double value);
+std::wstring Format(const wchar_t* format, double a, double b);
+std::wstring Format(const wchar_t* format, double a, double b, double c);
+
+// Rounding of the reports. Noise within 1e-4 of a whole number is dropped
+// first, so that 1250.0000001 rounds up to 1250 while 1250.01 gives 1251.
+double CeilClean(double v);
+// The nearest whole number, halves going down (2.5 gives 2, 2.6 gives 3).
+double RoundHalfDown(double v);
+
+}  // namespace outputs

@@ -1,0 +1,240 @@
+#include "io/RegisterTables.h"
+
+#include "io/OutputFiles.h"
+
+#include <algorithm>
+
+using outputs::CeilClean;
+using outputs::Format;
+using outputs::RoundHalfDown;
+
+namespace registers {
+
+namespace {
+
+// A written cell.
+std::optional<std::wstring> Cell(std::wstring text) { return std::optional<std::wstring>(std::move(text)); }
+
+std::wstring Decimal(long long n) { return std::to_wstring(n); }
+
+// Sheet thickness as the registers show it.
+std::wstring Thickness(const NestingModel& model) { return Format(L"%1.2f", model.m_thicknessSheet); }
+
+}  // namespace
+
+std::vector<FigureGroup> GroupFigures(const std::vector<FigurePtr>& figures)
+{
+    std::vector<FigureGroup> groups;
+    for (const FigurePtr& figure : figures) {
+        if (!figure)
+            continue;
+        auto same = [&](const FigureGroup& g) {
+            return g.first->m_name == figure->m_name && g.first->m_owner == figure->m_owner;
+        };
+        auto it = std::find_if(groups.begin(), groups.end(), same);
+        if (it != groups.end())
+            ++it->count;
+        else
+            groups.push_back({figure, 1});
+    }
+    return groups;
+}
+
+std::vector<SheetGroup> GroupSheets(const std::vector<SheetPtr>& sheets)
+{
+    std::vector<SheetGroup> groups;
+    for (const SheetPtr& sheet : sheets) {
+        if (!sheet)
+            continue;
+        auto it = std::find_if(groups.begin(), groups.end(),
+                               [&](const SheetGroup& g) { return g.first->IsEquilSheet(*sheet); });
+        if (it != groups.end()) {
+            ++it->size;
+            it->blanks += sheet->m_count;
+        } else {
+            groups.push_back({sheet, 1, sheet->m_count});
+        }
+    }
+    return groups;
+}
+
+SheetPtr SheetInView(const std::vector<SheetPtr>& sheets, int view)
+{
+    for (const SheetPtr& sheet : sheets) {
+        if (sheet && sheet->GetView() == view)
+            return sheet;
+    }
+    return nullptr;
+}
+
+Table CardsTable(const NestingModel& model, const std::vector<SheetPtr>& sheets, const std::vector<WastePtr>& wastes)
+{
+    Table table{L"Ведомость карт раскроя",
+                L"Ведомость карт раскроя",
+                {{L"Имя карты", 50},
+                 {L"Материал", 100},
+                 {L"Толщина, мм", 50},
+                 {L"Длина, мм", 50},
+                 {L"Ширина, мм", 50},
+                 {L"Кол-во", 30},
+                 {L"Эффект-сть, %", 50},
+                 {L"Периметр, мм", 50},
+                 {L"Номера остатков", 100}},
+                {},
+                false};
+    for (const SheetPtr& sheet : sheets) {
+        std::wstring labels;
+        int k = 0;
+        const int view = sheet->GetView();
+        for (const WastePtr& waste : wastes) {
+            if (waste->GetView() != view)
+                continue;
+            if (!labels.empty())
+                labels += L"\n";
+            labels += sheet->m_name + L"-" + Decimal(waste->m_subNumber);
+            ++k;
+        }
+        Row row;
+        row.cells = {Cell(sheet->m_name),
+                     Cell(NestingModel::m_materialSheet),
+                     Cell(Thickness(model)),
+                     Cell(Format(L"%1.0f", RoundHalfDown(sheet->GetWidth()))),
+                     Cell(Format(L"%1.0f", RoundHalfDown(sheet->GetHeight()))),
+                     Cell(Format(L"%g", CeilClean(sheet->m_count))),
+                     Cell(Format(L"%1.2f", sheet->m_result.KIM)),
+                     Cell(Format(L"%1.2f", sheet->m_result.length)),
+                     Cell(labels)};
+        // Labels on lines of their own need a taller row.
+        row.height = k >= 2 ? 7.0 * k + 7.0 : 0.0;
+        table.rows.push_back(std::move(row));
+    }
+    return table;
+}
+
+Table DetailsTable(const NestingModel& model, const std::vector<FigureGroup>& groups)
+{
+    Table table{L"Ведомость деталей",
+                L"Ведомость вхождения деталей в карты раскроя",
+                {{L"Имя детали", 250}, {L"Кол-во", 30}, {L"Материал", 100}, {L"Толщина, мм", 50}, {L"Имя карты", 70}},
+                {},
+                false};
+    for (const FigureGroup& group : groups) {
+        Row row;
+        row.cells = {Cell(group.first->m_name), Cell(Decimal(group.count)), Cell(NestingModel::m_materialSheet),
+                     Cell(Thickness(model)),
+                     group.first->m_owner ? Cell(group.first->m_owner->m_name) : std::nullopt};
+        table.rows.push_back(std::move(row));
+    }
+    return table;
+}
+
+Table MaterialTable(const NestingModel& model, const std::vector<SheetGroup>& groups)
+{
+    Table table{L"Ведомость материалов",
+                L"Сводная ведомость материалов",
+                {{L"№", 20},
+                 {L"Длина, мм", 50},
+                 {L"Ширина, мм", 50},
+                 {L"Толщина, мм", 50},
+                 {L"Марка материала", 100},
+                 {L"Кол-во заготовок", 70}},
+                {},
+                false};
+    long long number = 0;
+    for (const SheetGroup& group : groups) {
+        Row row;
+        row.cells = {Cell(Decimal(++number)),
+                     Cell(Format(L"%1.0f", CeilClean(group.first->GetWidth()))),
+                     Cell(Format(L"%1.0f", CeilClean(group.first->GetHeight()))),
+                     Cell(Thickness(model)),
+                     Cell(NestingModel::m_materialSheet),
+                     Cell(Format(L"%g", CeilClean(group.blanks)))};
+        table.rows.push_back(std::move(row));
+    }
+    return table;
+}
+
+Table WastesTable(const std::vector<WastePtr>& wastes, const std::vector<SheetPtr>& sheets)
+{
+    Table table{L"Ведомость делового отхода",
+                L"Ведомость делового отхода",
+                {{L"Имя карты", 100}, {L"№ остатка", 100}, {L"Размер остатка, мм", 100}},
+                {},
+                false};
+    for (const WastePtr& waste : wastes) {
+        const SheetPtr sheet = SheetInView(sheets, waste->GetView());
+        const std::wstring map = sheet ? sheet->m_name : std::wstring();
+        std::wstring size;
+        if (waste->m_rectform) {
+            const double w = RoundHalfDown(waste->m_width);
+            const double h = RoundHalfDown(waste->m_height);
+            // The thickness itself: 1.5 mm is 1.5, and 0.4 mm is not dropped.
+            size = waste->m_thickness > 1e-4 ? Format(L"%gx%gx%g", waste->m_thickness, w, h) : Format(L"%gx%g", w, h);
+        }
+        Row row;
+        row.cells = {Cell(map), Cell(map + L"-" + Decimal(waste->m_subNumber)), Cell(size)};
+        table.rows.push_back(std::move(row));
+    }
+    return table;
+}
+
+Table LNTable(const NestingModel& model, const std::vector<FigurePtr>& figures, const std::vector<SheetPtr>& sheets)
+{
+    Table table{L"Ведомость линейного раскроя",
+                L"Ведомость линейного раскроя",
+                {{L"Имя заготовки", 100},
+                 {L"Размеры заготовки, мм", 70},
+                 {L"Материал", 100},
+                 {L"Кол-во заготовок", 50},
+                 {L"Имя детали", 100},
+                 {L"Длина детали, мм", 55},
+                 {L"Кол-во деталей", 50},
+                 {L"Длина остатка, мм", 55},
+                 {L"Имя остатка", 100}},
+                {},
+                true};
+    const size_t columns = table.columns.size();
+    for (size_t p = 0; p < sheets.size(); ++p) {
+        const Sheet& bar = *sheets[p];
+        const int view = bar.GetView();
+        Row line;
+        line.cells.resize(columns);
+        line.cells[0] = Cell(bar.m_name);
+        line.cells[1] = Cell(Format(L"%gx%gx%g", RoundHalfDown(bar.GetWidth()), RoundHalfDown(bar.GetHeight()),
+                                    model.m_thicknessSheet));
+        line.cells[2] = Cell(NestingModel::m_materialSheet);
+        line.cells[3] = Cell(Format(L"%g", CeilClean(bar.m_count)));
+        const size_t barLine = table.rows.size();
+        table.rows.push_back(line);
+
+        // Equal details of the bar are counted at the first of them, wherever
+        // the others stand in the list, and each is listed once.
+        std::vector<bool> counted(figures.size(), false);
+        double used = 0.0;
+        bool first = true;
+        for (size_t i = 0; i < figures.size(); ++i) {
+            const Figure& detail = *figures[i];
+            if (counted[i] || detail.GetView() != view)
+                continue;
+            int count = 1;
+            for (size_t j = i + 1; j < figures.size(); ++j) {
+                if (!counted[j] && figures[j]->GetView() == view && detail.IsEquilFigure(*figures[j])) {
+                    counted[j] = true;
+                    ++count;
+                }
+            }
+            const double length = detail.m_rectBorder.pTop.x - detail.m_rectBorder.pBot.x;
+            used += count * length;
+            Row& row = first ? table.rows[barLine] : table.rows.emplace_back(Row{std::vector<std::optional<std::wstring>>(columns), 0.0});
+            row.cells[4] = Cell(detail.m_name);
+            row.cells[5] = Cell(Format(L"%1.0f", RoundHalfDown(length)));
+            row.cells[6] = Cell(Decimal(count));
+            first = false;
+        }
+        table.rows[barLine].cells[7] = Cell(Format(L"%1.0f", RoundHalfDown(bar.GetWidth() - used)));
+        table.rows[barLine].cells[8] = Cell(bar.m_name + L"-" + Decimal(static_cast<long long>(p + 1)));
+    }
+    return table;
+}
+
+}  // namespace registers

@@ -1,0 +1,60 @@
+// The five registers of the documentation as plain tables: their file name,
+// title, columns and rows, built from the reporter's lists. The host table
+// document and its CSV twin are both written from one of these, so that the
+// two always agree.
+#pragma once
+
+#include "model/NestingModel.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace registers {
+
+struct Column {
+    std::wstring title;
+    double width = 0.0;  // mm
+};
+
+// One line of a register; a cell without a value is left unwritten.
+struct Row {
+    std::vector<std::optional<std::wstring>> cells;
+    double height = 0.0;  // of the row's last cell, mm; 0 keeps the table's rows
+};
+
+struct Table {
+    std::wstring name;  // the file name without extension
+    std::wstring title;
+    std::vector<Column> columns;
+    std::vector<Row> rows;
+    // Made with one data row at the origin and grown row by row (the register
+    // of linear cuts); otherwise made with all its rows, its top at their height.
+    bool growing = false;
+};
+
+// Equal figures (same name, same owner sheet) and equal sheets (same outline),
+// each group led by its first member, in the order of first appearance.
+struct FigureGroup {
+    FigurePtr first;
+    int32_t count = 0;
+};
+struct SheetGroup {
+    SheetPtr first;
+    int32_t size = 0;
+    double blanks = 0.0;  // the sum of the group's sheet counts
+};
+std::vector<FigureGroup> GroupFigures(const std::vector<FigurePtr>& figures);
+std::vector<SheetGroup> GroupSheets(const std::vector<SheetPtr>& sheets);
+
+// The sheet whose view holds the object: the first in list order; none for
+// an object in no sheet's view.
+SheetPtr SheetInView(const std::vector<SheetPtr>& sheets, int view);
+
+Table CardsTable(const NestingModel& model, const std::vector<SheetPtr>& sheets, const std::vector<WastePtr>& wastes);
+Table DetailsTable(const NestingModel& model, const std::vector<FigureGroup>& groups);
+Table MaterialTable(const NestingModel& model, const std::vector<SheetGroup>& groups);
+Table WastesTable(const std::vector<WastePtr>& wastes, const std::vector<SheetPtr>& sheets);
+Table LNTable(const NestingModel& model, const std::vector<FigurePtr>& figures, const std::vector<SheetPtr>& sheets);
+
+}  // namespace registers

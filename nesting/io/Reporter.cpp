@@ -1,0 +1,142 @@
+// The documentation run: the reporter's model, its folders and names, and the
+// builders in their fixed order.
+#include "io/Reporter.h"
+
+#include "host/HostGuards.h"
+#include "host/NestingResources.h"
+#include "host/VarnelAPI.h"
+#include "host/VarnelAPI_Detail.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr wchar_t kMapsFolder[] = L"Карты раскроя";
+constexpr wchar_t kDocsFolder[] = L"Документация";
+
+}  // namespace
+
+void Reporter::Init()
+{
+    m_model.InitSheetsFromActiveDoc();
+    m_model.InitFiguresFromActiveDoc(nullptr);
+    m_model.InitWastesFromActiveDoc();
+    m_model.ReadFromConfig();
+    m_model.CalculateNestingResult();
+    m_model.UpdateWastesNames();
+}
+
+void Reporter::Clear()
+{
+    m_model.ClearSheets();
+    m_model.ClearFigures();
+    m_model.ClearWastes();
+}
+
+void Reporter::CreateDocumentation()
+{
+    if (m_params.folder.empty()) {
+        vrnApi::ShowWarningMessage(IDS_MESS_PUT_EXPORT_FOLDER);
+        return;
+    }
+    m_failures = {};
+    m_mapNames.clear();
+    m_mapsFolder = 0;
+    m_source = application ? application->GetActiveDocument() : nullptr;
+    {
+        vrnApi::ScopedSwitch access(vrnApi::EnableUserAccess, false);
+        const std::pair<bool, void (Reporter::*)()> builders[] = {
+            {m_params.addCards, &Reporter::CreateCardsDrawing},
+            {m_params.addSpecif, &Reporter::CreateCardsDetailTables},
+            {m_params.addTableCards, &Reporter::CreateCardsTable},
+            {m_params.addTableDetails, &Reporter::CreateDetailsTable},
+            {m_params.addTableMaterial, &Reporter::CreateMaterialTable},
+            {m_params.addTableWastes, &Reporter::CreateWastesTable},
+            {m_params.addTableLN, &Reporter::CreateLNTable},
+        };
+        for (const auto& [wanted, builder] : builders) {
+            if (!wanted)
+                continue;
+            // A builder that fails does not stop the ones after it.
+            try {
+                (this->*builder)();
+            } catch (...) {
+                m_failures.Add(Shown(Folder()), outputs::kNotWritten);
+            }
+            if (m_source)
+                m_source->Activate();
+        }
+    }
+    if (!m_failures.Empty())
+        vrnApi::ShowErrorText(m_failures.Text(L"Не записаны файлы документации:"));
+}
+
+bool Reporter::createDirectory(const std::wstring& path)
+{
+    return outputs::EnsureFolder(vrnApi::detail::PathOf(path));
+}
+
+void Reporter::GetAllFigures(NestingModel& model, std::vector<FigurePtr>& all)
+{
+    for (const FigurePtr& figure : model.m_figures) {
+        if (!figure)
+            continue;
+        if (SheetPtr sheet = registers::SheetInView(model.m_sheets, figure->GetView()))
+            figure->m_owner = sheet;
+        auto compound = std::dynamic_pointer_cast<CompoundFigure>(figure);
+        if (compound && figure->m_objectType == NestingObjectType::CompoundFigure) {
+            for (const FigurePtr& member : compound->m_figures) {
+                member->m_owner = figure->m_owner;
+                all.push_back(member);
+            }
+        } else {
+            all.push_back(figure);
+        }
+    }
+}
+
+fs::path Reporter::Folder() const { return vrnApi::detail::PathOf(m_params.folder); }
+
+fs::path Reporter::MapsFolder() const { return Folder() / vrnApi::detail::PathOf(kMapsFolder); }
+
+fs::path Reporter::DocsFolder() const { return Folder() / vrnApi::detail::PathOf(kDocsFolder); }
+
+std::wstring Reporter::Shown(const fs::path& file) const
+{
+    const fs::path relative = file.lexically_relative(Folder());
+    return vrnApi::detail::TextOf(relative.empty() ? file : relative);
+}
+
+const std::vector<std::wstring>& Reporter::MapNames()
+{
+    if (m_mapNames.size() != m_model.m_sheets.size()) {
+        outputs::NameBook book;
+        m_mapNames.clear();
+        for (const SheetPtr& sheet : m_model.m_sheets)
+            m_mapNames.push_back(book.Reserve(outputs::SafeFileName(sheet->m_name), {L".vdw", L"_Ведомость Деталей.vfw"}));
+    }
+    return m_mapNames;
+}
+
+bool Reporter::MapsFolderReady()
+{
+    if (m_mapsFolder == 0) {
+        m_mapsFolder = outputs::EnsureFolder(MapsFolder()) ? 1 : -1;
+        if (m_mapsFolder < 0)
+            m_failures.Add(Shown(MapsFolder()), outputs::kNoFolder);
+    }
+    return m_mapsFolder > 0;
+}
+
+bool Reporter::SaveDocument(outputs::HiddenDocument& document, outputs::PendingFile& file)
+{
+    std::wstring reason;
+    const vlapi::IVarnelDocumentPtr saved = document.Get();
+    // Saved, then closed, then put in place.
+    const bool written = saved->SaveAs(file.HostPath());
+    document.Close();
+    if (written && file.Commit(reason))
+        return true;
+    m_failures.Add(Shown(file.Target()), written ? reason : std::wstring(outputs::kNotSaved));
+    return false;
+}

@@ -1,0 +1,91 @@
+// The documentation of a nesting drawing: a map drawing and a part table per
+// sheet, and five registers, each a host table document with a CSV twin. The
+// reporter works on a model of its own, read from the active drawing by Init,
+// and writes what its parameters ask for into their folder.
+#pragma once
+
+#include "io/OutputFiles.h"
+#include "io/RegisterTables.h"
+#include "model/NestingModel.h"
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+class Reporter {
+public:
+    // Sheets, figures and remnants of the active drawing, the configuration,
+    // the results and the remnants' names. Bridges are not read.
+    void Init();
+    void SetParams(const ReportParams& params) { m_params = params; }
+    void Clear();
+    // Runs the builders the flags ask for, in their fixed order, with the
+    // host's user access off meanwhile. Ends with one error message naming
+    // every output that was not written and why; an empty folder only warns.
+    void CreateDocumentation();
+
+    // The builders, in the order of the run. Each writes what it can and
+    // notes each file it could not write.
+    void CreateCardsDrawing();
+    void CreateCardsDetailTables();
+    void CreateCardsTable();
+    void CreateDetailsTable();
+    void CreateMaterialTable();
+    void CreateWastesTable();
+    void CreateLNTable();
+
+    // The CSV twins of the registers, from the lists their tables are filled from.
+    void CreateCardsTableAsCSV(const std::vector<SheetPtr>& sheets, const std::vector<WastePtr>& wastes);
+    void CreateDetailsTableAsCSV(const std::vector<registers::FigureGroup>& singleFigures);
+    void CreateMaterialTableAsCSV(const std::vector<registers::SheetGroup>& singleSheets);
+    void CreateWastesTableAsCSV(const std::vector<WastePtr>& wastes, const std::vector<SheetPtr>& sheets);
+    void CreateLNTableAsCSV(const std::vector<FigurePtr>& figures, const std::vector<SheetPtr>& sheets);
+    // A CSV data field: quoted, inner quotes doubled.
+    static std::wstring EditCSV(const std::wstring& field);
+
+    // Creates the folder (with its parents); true when it is a folder
+    // afterwards. Never throws.
+    static bool createDirectory(const std::wstring& path);
+    // Appends the model's figures in order, a compound figure as its members,
+    // each with its owner set to the first sheet of its view (kept when no
+    // sheet has it).
+    static void GetAllFigures(NestingModel& model, std::vector<FigurePtr>& all);
+
+    // What the last run could not write.
+    const outputs::FailureList& Failures() const { return m_failures; }
+
+    ReportParams m_params;
+    NestingModel m_model;
+
+private:
+    std::filesystem::path Folder() const;
+    std::filesystem::path MapsFolder() const;
+    std::filesystem::path DocsFolder() const;
+    // A file's name as the closing message shows it: relative to the folder.
+    std::wstring Shown(const std::filesystem::path& file) const;
+    // The map and part-table base name of each sheet, unique within the run.
+    const std::vector<std::wstring>& MapNames();
+    // Ensures the maps folder once per run; false (noted once) when it cannot be made.
+    bool MapsFolderReady();
+
+    // The common form of a register in the documentation folder.
+    void WriteRegister(const registers::Table& table, const std::function<void()>& writeCsv);
+    // A fragment at `target` holding the table and its title, and the CSV
+    // twin (when `writeCsv` is given) written once the table is made.
+    void WriteTableDocument(const registers::Table& table, const std::filesystem::path& target,
+                            const std::function<void()>& writeCsv);
+    // One sheet's map drawing; false when its view cannot be copied.
+    void WriteMap(const Sheet& sheet, const std::wstring& name, const vlapi::IVarnelDocument2DPtr& source);
+    // The CSV twin of a table; `openFailure` is the reason shown when the file
+    // cannot be opened.
+    void WriteCsv(const registers::Table& table, const wchar_t* openFailure);
+    // Saves the hidden document under the pending file and puts it in place,
+    // noting the failure.
+    bool SaveDocument(outputs::HiddenDocument& document, outputs::PendingFile& file);
+
+    outputs::FailureList m_failures;
+    vlapi::IVarnelDocumentPtr m_source;
+    std::vector<std::wstring> m_mapNames;
+    int m_mapsFolder = 0;  // 0 not tried this run, 1 ready, -1 failed
+};

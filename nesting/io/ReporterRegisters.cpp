@@ -1,0 +1,247 @@
+// The five registers in their common form (a fragment with one table and its
+// title, in the documentation folder, with a CSV twin), and the part tables
+// of the maps, which share the table document.
+#include "io/Reporter.h"
+
+#include "host/VarnelAPI.h"
+#include "host/VarnelAPI_Detail.h"
+
+#include <pugixml.hpp>
+
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double kRowHeight = 12.0;
+
+fs::path CsvTwin(const fs::path& document)
+{
+    fs::path csv = document;
+    return csv.replace_extension(".csv");
+}
+
+void FillRow(const vlapi::ITablePtr& cells, int row, const registers::Row& line)
+{
+    for (size_t c = 0; c < line.cells.size(); ++c) {
+        if (line.cells[c])
+            vrnApi::SetTextInTableCell(cells, row, static_cast<int>(c), *line.cells[c]);
+    }
+    if (line.height > 0.0 && !line.cells.empty()) {
+        vlapi::ITableCellPtr cell = cells->GetCell(row, static_cast<int>(line.cells.size() - 1));
+        if (vlapi::ICellFormatPtr format{cell})
+            format->SetHeight(line.height);
+    }
+}
+
+// Writes the rows into the table: all at once into a table made with them, or
+// inserted one after another below the header of a growing table, whose one
+// starting data row is removed at the end.
+bool FillTable(const vlapi::ITablePtr& cells, const registers::Table& table)
+{
+    if (!table.growing) {
+        for (size_t r = 0; r < table.rows.size(); ++r)
+            FillRow(cells, static_cast<int>(r) + 1, table.rows[r]);
+        return true;
+    }
+    int last = 0;
+    for (const registers::Row& line : table.rows) {
+        if (!cells->InsertRow(last))
+            return false;
+        FillRow(cells, ++last, line);
+    }
+    return cells->RemoveRow(last + 1);
+}
+
+}  // namespace
+
+void Reporter::WriteRegister(const registers::Table& table, const std::function<void()>& writeCsv)
+{
+    const fs::path target = DocsFolder() / vrnApi::detail::PathOf(table.name + L".vfw");
+    if (!outputs::EnsureFolder(DocsFolder())) {
+        m_failures.Add(Shown(target), outputs::kNoFolder);
+        m_failures.Add(Shown(CsvTwin(target)), outputs::kNoFolder);
+        return;
+    }
+    WriteTableDocument(table, target, writeCsv);
+}
+
+void Reporter::WriteTableDocument(const registers::Table& table, const fs::path& target,
+                                  const std::function<void()>& writeCsv)
+{
+    const auto failed = [&](const wchar_t* reason) {
+        m_failures.Add(Shown(target), reason);
+        if (writeCsv)
+            m_failures.Add(Shown(CsvTwin(target)), reason);
+    };
+    if (outputs::OpenDocument(target)) {
+        failed(outputs::kOpenInHost);
+        return;
+    }
+    outputs::PendingFile file(target);
+    outputs::HiddenDocument document(outputs::NewHiddenDocument(vlapi::vlDocumentFragment), m_source, 1);
+    vlapi::IVarnelDocument2DPtr fragment(document.Get());
+    if (!fragment) {
+        failed(outputs::kNoDocument);
+        return;
+    }
+    fragment->Activate();
+    vlapi::IViewPtr view = vrnApi::GetViewPtrByNumber(vrnApi::GetActiveView(fragment));
+
+    std::vector<std::wstring> titles;
+    std::vector<double> widths;
+    for (const registers::Column& column : table.columns) {
+        titles.push_back(column.title);
+        widths.push_back(column.width);
+    }
+    const int rows = static_cast<int>(table.rows.size());
+    const double y = table.growing ? 0.0 : (rows + 1) * kRowHeight;
+    vlapi::IDrawingTablePtr drawn = vrnApi::CreateTable(vlapi::ISymbols2DContainerPtr(view), 0.0, y,
+                                                        table.growing ? 1 : rows, kRowHeight, widths, titles);
+    vlapi::ITablePtr cells{drawn};
+    if (!cells) {
+        failed(outputs::kNoTable);
+        return;
+    }
+    if (writeCsv)
+        writeCsv();
+    if (!FillTable(cells, table)) {
+        m_failures.Add(Shown(target), outputs::kNoTable);
+        return;
+    }
+    drawn->Update();
+    if (vlapi::IDrawingContainerPtr container{view})
+        vrnApi::CreateText(container, table.title, 0.0, y + 3.0, 5.0);
+    SaveDocument(document, file);
+}
+
+// ---- The registers
+
+void Reporter::CreateCardsTable()
+{
+    const std::vector<SheetPtr> sheets = m_model.m_sheets;
+    const std::vector<WastePtr> wastes = m_model.m_wastes;
+    if (sheets.empty())
+        return;
+    WriteRegister(registers::CardsTable(m_model, sheets, wastes), [&] { CreateCardsTableAsCSV(sheets, wastes); });
+}
+
+void Reporter::CreateDetailsTable()
+{
+    if (m_model.m_figures.empty())
+        return;
+    std::vector<FigurePtr> figures;
+    GetAllFigures(m_model, figures);
+    const std::vector<registers::FigureGroup> groups = registers::GroupFigures(figures);
+    WriteRegister(registers::DetailsTable(m_model, groups), [&] { CreateDetailsTableAsCSV(groups); });
+}
+
+void Reporter::CreateMaterialTable()
+{
+    if (m_model.m_sheets.empty())
+        return;
+    const std::vector<registers::SheetGroup> groups = registers::GroupSheets(m_model.m_sheets);
+    WriteRegister(registers::MaterialTable(m_model, groups), [&] { CreateMaterialTableAsCSV(groups); });
+}
+
+void Reporter::CreateWastesTable()
+{
+    const std::vector<SheetPtr> sheets = m_model.m_sheets;
+    const std::vector<WastePtr> wastes = m_model.m_wastes;
+    if (wastes.empty())
+        return;
+    WriteRegister(registers::WastesTable(wastes, sheets), [&] { CreateWastesTableAsCSV(wastes, sheets); });
+}
+
+void Reporter::CreateLNTable()
+{
+    const std::vector<FigurePtr> figures = m_model.m_figures;
+    const std::vector<SheetPtr> sheets = m_model.m_sheets;
+    if (figures.empty())
+        return;
+    WriteRegister(registers::LNTable(m_model, figures, sheets), [&] { CreateLNTableAsCSV(figures, sheets); });
+}
+
+// ---- The CSV twins
+
+namespace {
+
+constexpr wchar_t kOpenFailure[] = L"Ошибка при отккрытии .csv файла отчета";
+constexpr wchar_t kOpenFailureMaterials[] = L"Ошибка при открытии .csv файла отчета";
+
+}  // namespace
+
+std::wstring Reporter::EditCSV(const std::wstring& field)
+{
+    std::wstring quoted = L"\"";
+    for (wchar_t c : field) {
+        quoted += c;
+        if (c == L'"')
+            quoted += L'"';
+    }
+    return quoted + L"\"";
+}
+
+void Reporter::WriteCsv(const registers::Table& table, const wchar_t* openFailure)
+{
+    std::wstring text;
+    for (const registers::Column& column : table.columns)
+        text += column.title + L";";
+    text += L"\n";
+    for (const registers::Row& row : table.rows) {
+        for (size_t c = 0; c < table.columns.size(); ++c) {
+            if (c < row.cells.size() && row.cells[c])
+                text += EditCSV(*row.cells[c]);
+            text += L";";
+        }
+        text += L"\n";
+    }
+    const fs::path target = DocsFolder() / vrnApi::detail::PathOf(table.name + L".csv");
+    if (!outputs::EnsureFolder(DocsFolder())) {
+        m_failures.Add(Shown(target), outputs::kNoFolder);
+        return;
+    }
+    outputs::PendingFile file(target);
+    {
+        std::ofstream out(file.Temporary(), std::ios::binary | std::ios::trunc);
+        if (!out) {
+            m_failures.Add(Shown(target), openFailure);
+            return;
+        }
+        out << pugi::as_utf8(text);
+        out.close();
+        if (!out) {
+            m_failures.Add(Shown(target), outputs::kNotWritten);
+            return;
+        }
+    }
+    std::wstring reason;
+    if (!file.Commit(reason))
+        m_failures.Add(Shown(target), reason);
+}
+
+void Reporter::CreateCardsTableAsCSV(const std::vector<SheetPtr>& sheets, const std::vector<WastePtr>& wastes)
+{
+    WriteCsv(registers::CardsTable(m_model, sheets, wastes), kOpenFailure);
+}
+
+void Reporter::CreateDetailsTableAsCSV(const std::vector<registers::FigureGroup>& singleFigures)
+{
+    WriteCsv(registers::DetailsTable(m_model, singleFigures), kOpenFailure);
+}
+
+void Reporter::CreateMaterialTableAsCSV(const std::vector<registers::SheetGroup>& singleSheets)
+{
+    WriteCsv(registers::MaterialTable(m_model, singleSheets), kOpenFailureMaterials);
+}
+
+void Reporter::CreateWastesTableAsCSV(const std::vector<WastePtr>& wastes, const std::vector<SheetPtr>& sheets)
+{
+    WriteCsv(registers::WastesTable(wastes, sheets), kOpenFailure);
+}
+
+void Reporter::CreateLNTableAsCSV(const std::vector<FigurePtr>& figures, const std::vector<SheetPtr>& sheets)
+{
+    WriteCsv(registers::LNTable(m_model, figures, sheets), kOpenFailure);
+}

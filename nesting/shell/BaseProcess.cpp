@@ -1,0 +1,255 @@
+#include "shell/BaseProcess.h"
+
+#include "api/NAPIBase.h"
+#include "host/NestingResources.h"
+#include "host/VarnelAPI.h"
+#include "shell/Events.h"
+
+namespace {
+
+// A process-parameters setting and a process mask the frame passes by value.
+constexpr int kParamStyle = 0;
+constexpr int kParamFlags = 1;
+constexpr int kProcessMask = 65534;
+
+// The icon font of the library the host knows by the text of IDS_LIBID;
+// false when the host knows no such library.
+bool LibraryFont(std::wstring& font)
+{
+    if (!application)
+        return false;
+    vlapi::ILibraryManagerPtr manager = application->GetLibraryManager();
+    vlapi::IProceduresLibrariesPtr libraries = manager ? manager->GetProceduresLibraries() : nullptr;
+    vlapi::IProceduresLibraryPtr library = libraries ? libraries->GetLibrary(vrnApi::LoadStr(IDS_LIBID)) : nullptr;
+    if (!library)
+        return false;
+    font = library->GetFontName();
+    return true;
+}
+
+}  // namespace
+
+BaseProcess::BaseProcess(const BaseProcess& other)
+    : handlerOwner(other.handlerOwner),
+      m_process(other.m_process),
+      m_procParam(other.m_procParam),
+      m_font(other.m_font),
+      m_returnValue(other.m_returnValue)
+{
+}
+
+BaseProcess::~BaseProcess() = default;
+
+// ---- Inherited handlers
+
+bool BaseProcess::CallBackCursor(double, double, double, bool)
+{
+    return true;
+}
+
+bool BaseProcess::OnButtonClick(int)
+{
+    return false;
+}
+
+void BaseProcess::OnChangeControlValue(vlapi::IPropertyControlPtr) {}
+
+void BaseProcess::OnControlCommand(vlapi::IPropertyControlPtr, int) {}
+
+bool BaseProcess::OnButtonUpdate(int, bool&, int&)
+{
+    return false;
+}
+
+void BaseProcess::OnProcessActivate() {}
+
+void BaseProcess::OnProcessDeactivate() {}
+
+void BaseProcess::OnSelectItem(const vlapi::IPropertyControlPtr&, int, bool) {}
+
+void BaseProcess::OnCheckItem(const vlapi::IPropertyControlPtr&, int, bool) {}
+
+void BaseProcess::OnSelectCell(const vlapi::IPropertyControlPtr&, int, int) {}
+
+void BaseProcess::OnEditFocus(const vlapi::IPropertyControlPtr&, bool) {}
+
+void BaseProcess::OnUserMenuCommand(const vlapi::IPropertyControlPtr&, int) {}
+
+void BaseProcess::OnFillContextPanel(const vlapi::IProcessContextPanelPtr&) {}
+
+void BaseProcess::OnFillContextIconMenu(const vlapi::IProcessContextIconMenuPtr&) {}
+
+void BaseProcess::OnEndEditItem(const vlapi::IPropertyControlPtr&, int) {}
+
+void BaseProcess::OnChangeTabExpanded(int) {}
+
+void BaseProcess::OnDoubleClickItem(const vlapi::IPropertyControlPtr&, int) {}
+
+vlapi::vlProcessContextMenuType BaseProcess::OnGetContextMenuType(int, int)
+{
+    return vlapi::vlProcessDefaultContextMenu;
+}
+
+void BaseProcess::OnStopProcess() {}
+
+// ---- Running and stopping
+
+void BaseProcess::Run()
+{
+    m_update = true;
+    if (!application)
+        return;
+    m_procParam = application->CreateProcessParam();
+    if (!m_procParam)
+        return;
+    m_procParam->SetStyle(kParamStyle);
+    m_procParam->SetCaption(GetCaption());
+    m_procParam->SetButtons(vlapi::pnEnterEscHelp);
+    m_procParam->SetFlags(kParamFlags);
+    LibraryFont(m_font);
+
+    if (vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D())
+        m_process = doc->CreateProcess(vlapi::vlProcess2DCursor);
+    if (!m_process)
+        return;
+    m_process->SetMask(kProcessMask);
+    Init();
+    vrnApi::UnSelectAll();
+    CreateControls();
+    UpdateControls();
+    AdviseEvents();
+    m_process->SetProcessParam(m_procParam.get());
+    // A process the host does not start leaves no handler behind.
+    if (!m_process->Start(1, 0) && m_bound)
+        UnadviseEvents();
+}
+
+void BaseProcess::Stop()
+{
+    UnadviseEvents();
+    if (m_process)
+        m_process->Stop();
+}
+
+bool BaseProcess::CommandRuns()
+{
+    return (currentProcess && currentProcess->Bound()) || vrnApi::CheckActiveProcessRunnig();
+}
+
+void BaseProcess::MakeCurrent(std::unique_ptr<BaseProcess> process)
+{
+    if (currentProcess && currentProcess->Bound())
+        currentProcess->Stop();
+    currentProcess = std::move(process);
+}
+
+void BaseProcess::ReleaseCurrent()
+{
+    MakeCurrent(nullptr);
+}
+
+// ---- Binding the host's events
+
+void BaseProcess::AdviseEvents()
+{
+    RemoveDocumentEvents();
+    m_bound = true;
+    InitPlacementProcess();
+    AdvisePanel();
+}
+
+void BaseProcess::InitPlacementProcess()
+{
+    const vlapi::IProcess2DPtr process2D(m_process);
+    const vlapi::IProcess2DEventsPtr events = process2D ? process2D->GetProcess2DEvents() : nullptr;
+    if (!events)
+        return;
+    events->OnCursor(handlerOwner, [this](double x, double y, double angle, bool dynamic) {
+        return napi::Guarded(true, [&] { return CallBackCursor(x, y, angle, dynamic); });
+    });
+    events->OnEndProcess(handlerOwner, [this] { return napi::Guarded(false, [&] { return EndProcess(); }); });
+}
+
+bool BaseProcess::EndProcess()
+{
+    // The frame unbinds the command whatever its own handler does.
+    napi::Guarded([&] { OnStopProcess(); });
+    UnadviseEvents();
+    return false;
+}
+
+void BaseProcess::AdvisePanel()
+{
+    const vlapi::IPropertiesManagerEventsPtr events = m_procParam ? m_procParam->GetPropertiesManagerEvents() : nullptr;
+    if (!events)
+        return;
+    using Control = vlapi::IPropertyControlPtr;
+    const std::wstring& owner = handlerOwner;
+    events->OnButtonClick(owner, [this](int id) { return napi::Guarded(false, [&] { return OnButtonClick(id); }); });
+    events->OnChangeControlValue(owner, [this](const Control& c) { napi::Guarded([&] { OnChangeControlValue(c); }); });
+    events->OnControlCommand(owner, [this](const Control& c, int id) { napi::Guarded([&] { OnControlCommand(c, id); }); });
+    events->OnButtonUpdate(owner, [this](int id, bool& enable, int& checked) {
+        return napi::Guarded(false, [&] { return OnButtonUpdate(id, enable, checked); });
+    });
+    events->OnProcessActivate(owner, [this] { napi::Guarded([&] { OnProcessActivate(); }); });
+    events->OnProcessDeactivate(owner, [this] { napi::Guarded([&] { OnProcessDeactivate(); }); });
+    events->OnSelectItem(owner, [this](const Control& c, int i, bool on) { napi::Guarded([&] { OnSelectItem(c, i, on); }); });
+    events->OnCheckItem(owner, [this](const Control& c, int i, bool on) { napi::Guarded([&] { OnCheckItem(c, i, on); }); });
+    events->OnSelectCell(owner, [this](const Control& c, int r, int col) { napi::Guarded([&] { OnSelectCell(c, r, col); }); });
+    events->OnEditFocus(owner, [this](const Control& c, bool set) { napi::Guarded([&] { OnEditFocus(c, set); }); });
+    events->OnUserMenuCommand(owner, [this](const Control& c, int id) { napi::Guarded([&] { OnUserMenuCommand(c, id); }); });
+    events->OnFillContextPanel(owner, [this](const vlapi::IProcessContextPanelPtr& panel) {
+        napi::Guarded([&] { OnFillContextPanel(panel); });
+    });
+    events->OnFillContextIconMenu(owner, [this](const vlapi::IProcessContextIconMenuPtr& menu) {
+        napi::Guarded([&] { OnFillContextIconMenu(menu); });
+    });
+    events->OnEndEditItem(owner, [this](const Control& c, int i) { napi::Guarded([&] { OnEndEditItem(c, i); }); });
+    events->OnChangeTabExpanded(owner, [this](int tab) { napi::Guarded([&] { OnChangeTabExpanded(tab); }); });
+    events->OnDoubleClickItem(owner, [this](const Control& c, int i) { napi::Guarded([&] { OnDoubleClickItem(c, i); }); });
+    events->OnGetContextMenuType(owner, [this](int x, int y) {
+        return napi::Guarded(static_cast<int>(vlapi::vlProcessDefaultContextMenu),
+                             [&] { return static_cast<int>(OnGetContextMenuType(x, y)); });
+    });
+}
+
+void BaseProcess::UnadviseEvents()
+{
+    m_bound = false;
+    const vlapi::IProcess2DPtr process2D(m_process);
+    if (const vlapi::IProcess2DEventsPtr events = process2D ? process2D->GetProcess2DEvents() : nullptr)
+        events->RemoveHandlers(handlerOwner);
+    if (const vlapi::IPropertiesManagerEventsPtr events =
+            m_procParam ? m_procParam->GetPropertiesManagerEvents() : nullptr)
+        events->RemoveHandlers(handlerOwner);
+    if (application)
+        CreateDocumentEvents(application->GetActiveDocument());
+}
+
+// ---- Services for the commands
+
+void BaseProcess::AddButtonInToolBar(const vlapi::IPropertyToolBarPtr& toolBar, int id, int icon,
+                                     const std::wstring& tip, bool enable, bool check, bool useLibraryFont)
+{
+    if (!toolBar)
+        return;
+    toolBar->AddButton(id, icon, -1);
+    toolBar->SetButtonHint(id, tip);
+    toolBar->SetButtonEnable(id, enable);
+    toolBar->SetButtonPressed(id, check);
+    if (useLibraryFont)
+        toolBar->SetButtonFont(id, m_font);
+}
+
+void BaseProcess::OpenHelp(int id)
+{
+    vrnApi::CallHelp(id);
+}
+
+void BaseProcess::SetReturnValue(int buttonId)
+{
+    if (buttonId == vlapi::pbEnter)
+        m_returnValue = 1;
+    else if (buttonId == vlapi::pbEsc && m_returnValue != 1)
+        m_returnValue = 2;
+}

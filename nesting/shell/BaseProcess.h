@@ -1,0 +1,131 @@
+// The frame of every interactive command: a panel of host controls over a
+// host process.
+//
+// A command derives from BaseProcess and supplies its preparation (Init), its
+// panel (CreateControls, UpdateControls), its caption and the handlers it
+// needs. Its starter builds it and hands it to StartCommand, which makes it
+// the one current command (stopping and deleting the one before) and calls
+// Run: the frame fetches the process parameters, gives them the caption and
+// the confirm, cancel and help buttons, and, only on an active 2D document,
+// creates the process, calls Init, clears the selection, builds and fills
+// the panel, binds the host's events to the handlers and starts the process.
+//
+// While the command is bound the drawings' event sinks are off. The host's
+// end of the process runs OnStopProcess and then UnadviseEvents; a command
+// that ends itself with Stop is unbound first and gets no OnStopProcess.
+// Either way the active drawing gets its sink back. The command object stays
+// current, idle, until the next command replaces it.
+//
+//   class MyProcess : public BaseProcess { ... };
+//   void RunMyProcess() { StartCommand<MyProcess>(); }
+#pragma once
+
+#include "vlapi/vlapi.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+
+class BaseProcess {
+public:
+    BaseProcess() = default;
+    // A copy shares the host objects and holds no handlers.
+    BaseProcess(const BaseProcess& other);
+    BaseProcess& operator=(const BaseProcess&) = delete;
+    virtual ~BaseProcess();
+
+    virtual void Init() = 0;
+    virtual void CreateControls() = 0;
+    virtual void UpdateControls() = 0;
+    virtual std::wstring GetCaption() const = 0;
+    // Takes the drawings' sinks off and binds the cursor, the end of the
+    // process and the seventeen panel events to the handlers below.
+    virtual void AdviseEvents();
+    // Drops every handler of the command and gives the active drawing its sink.
+    virtual void UnadviseEvents();
+
+    // The handlers, with what a command inherits.
+    virtual bool CallBackCursor(double x, double y, double angle, bool dynamic);
+    virtual bool OnButtonClick(int buttonId);
+    virtual void OnChangeControlValue(vlapi::IPropertyControlPtr ctrl);
+    virtual void OnControlCommand(vlapi::IPropertyControlPtr ctrl, int buttonId);
+    // False, with `enable` and `checked` untouched.
+    virtual bool OnButtonUpdate(int buttonId, bool& enable, int& checked);
+    virtual void OnProcessActivate();
+    virtual void OnProcessDeactivate();
+    virtual void OnSelectItem(const vlapi::IPropertyControlPtr& ctrl, int index, bool select);
+    virtual void OnCheckItem(const vlapi::IPropertyControlPtr& ctrl, int index, bool check);
+    virtual void OnSelectCell(const vlapi::IPropertyControlPtr& ctrl, int row, int column);
+    virtual void OnEditFocus(const vlapi::IPropertyControlPtr& ctrl, bool set);
+    virtual void OnUserMenuCommand(const vlapi::IPropertyControlPtr& ctrl, int menuId);
+    virtual void OnFillContextPanel(const vlapi::IProcessContextPanelPtr& contextPanel);
+    virtual void OnFillContextIconMenu(const vlapi::IProcessContextIconMenuPtr& contextMenu);
+    virtual void OnEndEditItem(const vlapi::IPropertyControlPtr& ctrl, int itemIndex);
+    virtual void OnChangeTabExpanded(int tabIndex);
+    virtual void OnDoubleClickItem(const vlapi::IPropertyControlPtr& ctrl, int itemIndex);
+    virtual vlapi::vlProcessContextMenuType OnGetContextMenuType(int screenX, int screenY);
+    virtual void OnStopProcess();
+
+    // Builds and starts the process (see the top of this file).
+    void Run();
+    // Ends the command from inside: unbinds it, then stops the host process.
+    void Stop();
+
+    // Whether the command's handlers are registered with the host.
+    bool Bound() const { return m_bound; }
+    // Whether an interactive command runs: the current command is bound, or
+    // the host runs a process in the active document.
+    static bool CommandRuns();
+    // Makes `process` the current command: a still-bound current command is
+    // stopped first, then deleted.
+    static void MakeCurrent(std::unique_ptr<BaseProcess> process);
+    // At unload: the current command stopped when still bound, then deleted.
+    static void ReleaseCurrent();
+
+    // The owner key of every handler the command registers.
+    std::wstring handlerOwner = L"Nesting";
+    vlapi::IProcessPtr m_process;
+    vlapi::IProcessParamPtr m_procParam;
+    std::wstring m_font;
+    // 0 while the command runs, 1 after a confirm, 2 after a cancel (a cancel
+    // after a confirm leaves 1); set by the commands' OnButtonClick.
+    int32_t m_returnValue = 0;
+
+    static inline std::unique_ptr<BaseProcess> currentProcess;
+    // Set by every Run; read by nothing.
+    static inline bool m_update = false;
+
+protected:
+    // A button on `toolBar` with its tip, enabled and pressed states, and the
+    // library's icon font when `useLibraryFont`; nothing without a tool bar.
+    void AddButtonInToolBar(const vlapi::IPropertyToolBarPtr& toolBar, int id, int icon, const std::wstring& tip,
+                            bool enable, bool check, bool useLibraryFont);
+    void OpenHelp(int id);
+    // m_returnValue after the standard button `buttonId` (for the commands'
+    // OnButtonClick): pbEnter gives 1, pbEsc 2 unless a confirm came first;
+    // other buttons change nothing.
+    void SetReturnValue(int buttonId);
+    // The cursor and end-of-process callbacks on the process's 2D side.
+    void InitPlacementProcess();
+    // The end of the process: OnStopProcess, then UnadviseEvents; false.
+    bool EndProcess();
+
+private:
+    void AdvisePanel();
+    bool m_bound = false;
+};
+
+// The starter's work: a command of type `Process` built from `args` as a
+// local value, moved into the new current command (the one before is stopped
+// when still bound, then deleted), the local value destroyed, and the current
+// command run.
+template <class Process, class... Args>
+void StartCommand(Args&&... args)
+{
+    {
+        Process local(std::forward<Args>(args)...);
+        BaseProcess::MakeCurrent(std::make_unique<Process>(std::move(local)));
+    }
+    BaseProcess::currentProcess->Run();
+}

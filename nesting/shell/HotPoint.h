@@ -1,0 +1,20 @@
+// The hot points of the library's macros as the host sees them: HPObj is the
+// host-facing hot-point object of one selected macro, forwarding every request
+// to the editor that CreateHP_NObject made for it (a figure's or a bridge's).
+// While a handle is dragged the drawings' event sinks are off, so that the
+// drag's own moves ask for nothing; when the drag ends the editor completes
+// the edit and the active drawing gets its sink back.
+#pragma once
+
+#include "model/HotPointEditors.h"
+#include "vlapi/vlapi.h"
+
+#include <memory>
+
+// The editor of a library figure (HP_Figure) or bridge (HP_Jumper) macro,
+// initialised; none for other objects and while an interactive command runs.
+std::unique_ptr<HP_NObject> CreateHP_NObject(const vlapi::IVarnelAPIObjectPtr& object);
+
+// A new hot-point object over the editor of `object`, in its holder; empty
+// when the object gets no editor.
+vlapi::IHotPointObjectPtr CreateHPObj(const vlapi::IVarnelAPIObjectPtr& object);

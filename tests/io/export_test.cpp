@@ -1,0 +1,176 @@
+// The export: the files each format writes, its messages and progress, the
+// failures it names while old files survive, and the 3D document of sheets.
+#include "io/io_fixture.h"
+
+#include "api/INestingObjects.h"
+#include "host/NestingResources.h"
+#include "host/VarnelAPI_Detail.h"
+#include "io/Exporter.h"
+
+#include <set>
+
+namespace iotest {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kWaste1 = "waste1-1(1) 2x300x150 Ст3";
+const std::string kWaste2 = "waste1-2(2) 2x300x150 Ст3";
+
+class ExportTest : public IoTest {
+protected:
+    // S1 with two parts, a compound figure and two remnants, S2 empty, S3
+    // with one part; the parts coloured, the remnants named.
+    void BuildJob()
+    {
+        model.m_figureGap = 0.0;
+        SheetPtr s1 = AddSheet(L"S1", 1000.0, 500.0);
+        AddRectPart(s1, L"A", 100, 50, 0, 0);
+        AddRectPart(s1, L"A", 100, 50, 120, 0);
+        AddCompound(s1, L"T", 0, 200);
+        AddWaste(s1, 600, 300, 300, 150);
+        AddWaste(s1, 600, 0, 300, 150);
+        AddSheet(L"S2", 1000.0, 500.0);
+        SheetPtr s3 = AddSheet(L"S3", 800.0, 400.0);
+        AddRectPart(s3, L"B", 200, 100, 0, 0);
+        model.UpdateWastesNames();
+        model.CreateFigureColouring();
+        Store();
+    }
+
+    void Export(const ExportParams& params)
+    {
+        IExporterPtr exporter = CreateExporterInstance();
+        exporter->SetParams(params);
+        exporter->ExportToDXF(OutText());
+    }
+
+    static ExportParams Params(bool card, bool sheets, bool wastes, bool threeD, int format)
+    {
+        ExportParams params;
+        params.addCard = card;
+        params.addSheets = sheets;
+        params.addWastes = wastes;
+        params.add3D = threeD;
+        params.format = format;
+        return params;
+    }
+
+    // The texts of the messages shown, information and error alike.
+    std::vector<std::wstring> Texts() const
+    {
+        std::vector<std::wstring> texts;
+        for (const vlhost::RecordedMessage& m : host->State().messages)
+            texts.push_back(m.text);
+        return texts;
+    }
+    static std::wstring Text(int id) { return vrnApi::LoadStr(id); }
+
+    // The figures' colourings in the source drawing.
+    size_t Colourings() const { return CountDeep(doc, vlapi::vlDrColouring); }
+
+};
+
+TEST_F(ExportTest, EachFormatWritesItsFilesAndTellsEachStep)
+{
+    BuildJob();
+    const size_t macros = DrawingMacros().size();
+    const size_t colourings = Colourings();
+    struct Case {
+        int format;
+        std::set<std::string> files;
+        std::vector<int> messages;
+    };
+    const Case cases[] = {
+        {0,
+         {"card.dxf", "S1.vfw", "S1.dxf", "S3.vfw", "S3.dxf", kWaste1 + ".vfw", kWaste1 + ".dxf", kWaste2 + ".vfw",
+          kWaste2 + ".dxf"},
+         {IDS_MESS_SUCCESS_EXPORT_CARD, IDS_MESS_SUCCESS_EXPORT_SHEETS, IDS_MESS_SUCCESS_EXPORT_WASTES,
+          IDS_MESS_SUCCESS_EXPORT}},
+        {1,
+         {"card.dxf", "S1.dxf", "S3.dxf", kWaste1 + ".dxf", kWaste2 + ".dxf"},
+         {IDS_MESS_SUCCESS_EXPORT_CARD, IDS_MESS_SUCCESS_EXPORT_SHEETS, IDS_MESS_SUCCESS_EXPORT_WASTES,
+          IDS_MESS_SUCCESS_EXPORT}},
+        {2,
+         {"S1.vfw", "S3.vfw", kWaste1 + ".vfw", kWaste2 + ".vfw"},
+         {IDS_MESS_SUCCESS_EXPORT_SHEETS, IDS_MESS_SUCCESS_EXPORT_WASTES, IDS_MESS_SUCCESS_EXPORT}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        fs::remove_all(Out());
+        Messages().clear();
+        Export(Params(true, true, true, false, c.format));
+        EXPECT_EQ(Listing(Out()), c.files);
+        std::vector<std::wstring> expected;
+        for (int id : c.messages)
+            expected.push_back(Text(id));
+        EXPECT_EQ(Texts(), expected);
+        for (const vlhost::RecordedMessage& m : Messages())
+            EXPECT_EQ(m.flags, vlapi::vlMBIconInformation);
+        ExpectCleanHost({Out()});
+        EXPECT_EQ(DrawingMacros().size(), macros);
+        // The colour layer goes for the map only; the colourings come back.
+        EXPECT_EQ(Colourings(), colourings);
+    }
+    // A sheet's fragment holds its outline and its parts' outlines.
+    vlapi::IVarnelDocument2DPtr sheet(host->Open(Out() / "S3.vfw", false));
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(DrawingObjects(), 5u);
+    sheet->Close(0);
+}
+
+TEST_F(ExportTest, FiveStepsEndAtEightyAndTheThreeDDocumentHoldsEverySheet)
+{
+    BuildJob();
+    ExportParams params = Params(true, true, true, true, 2);
+    params.text3DSour = true;
+    Export(params);
+    ASSERT_FALSE(Messages().empty());
+    EXPECT_EQ(Messages().front().text, Text(IDS_MESS_EXPORT_LING));
+    const std::vector<int>& positions = State().progress.positions;
+    ASSERT_FALSE(positions.empty());
+    EXPECT_EQ(positions.back(), 80);
+    EXPECT_EQ(Messages().back().text, Text(IDS_MESS_SUCCESS_EXPORT));
+
+    // S1: two parts and two triangles; S2 empty; S3 one part.
+    const std::vector<std::pair<std::wstring, size_t>> sketches = {{L"Sheet1", 14}, {L"Sheet2", 0}, {L"Sheet3", 4}};
+    EXPECT_EQ(SketchLines(*host, Out() / "sheets.v3d"), sketches);
+}
+
+TEST_F(ExportTest, SecondsFillTheTextOnlyWhenItHoldsOneFloatingConversion)
+{
+    struct Case {
+        const wchar_t* text;
+        const wchar_t* shown;
+    };
+    const Case cases[] = {
+        {L"за %.1f с", L"за 2.5 с"},
+        {L"%g s, 100%%", L"2.5 s, 100%"},
+        {L"Готово", L"Готово (2.5 с)"},
+        {L"%d с", L"%d с (2.5 с)"},
+        {L"%f %f", L"%f %f (2.5 с)"},
+        {L"%s", L"%s (2.5 с)"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SecondsText(c.text, 2.5), c.shown);
+}
+
+TEST_F(ExportTest, AnEmptyFolderWarnsAndRemnantsOfOneNameGetTwoFiles)
+{
+    SheetPtr sheet = AddSheet(L"S", 1000.0, 500.0);
+    AddWaste(sheet, 0, 0, 100, 100);
+    AddWaste(sheet, 200, 0, 100, 100);
+    Store();  // unnamed remnants: "waste" alone for both
+    IExporterPtr exporter = CreateExporterInstance();
+    exporter->ExportToDXF(L"");
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages().front().text, Text(IDS_MESS_PUT_EXPORT_FOLDER));
+    EXPECT_EQ(State().progress.starts, 0);
+
+    exporter->SetParams(Params(false, false, true, false, 2));
+    exporter->ExportToDXF(OutText());
+    EXPECT_EQ(Listing(Out()), (std::set<std::string>{"waste.vfw", "waste_2.vfw"}));
+}
+
+}  // namespace
+}  // namespace iotest

@@ -1,0 +1,194 @@
+// What every documentation file goes through: names made safe and unique, a
+// file that cannot be written named in one closing message with its reason
+// while the old file survives, no temporary file or hidden document left
+// behind, and the host's user access back on.
+#include "io/io_fixture.h"
+
+#include "host/NestingResources.h"
+#include "host/VarnelAPI_Detail.h"
+#include "io/Reporter.h"
+
+#include <fstream>
+#include <functional>
+#include <map>
+#include <set>
+
+#include <unistd.h>
+
+namespace iotest {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Utf8(const std::wstring& text) { return vlhost::Host::Utf8(text); }
+
+vlapi::IVarnelDocumentPtr OpenDocumentOf(const fs::path& file)
+{
+    return application->GetDocuments()->FindDocument(vrnApi::detail::TextOf(file));
+}
+
+class FileRulesTest : public IoTest {
+protected:
+    fs::path Maps() const { return Out() / "Карты раскроя"; }
+    fs::path Docs() const { return Out() / "Документация"; }
+
+    // Two sheets of one name and one whose name holds a separator, a colon
+    // and a control character; parts and a remnant on the first.
+    void BuildJob()
+    {
+        SheetPtr first = AddSheet(L"S", 1000.0, 500.0);
+        AddRectPart(first, L"A", 100, 50, 0, 0);
+        AddWaste(first, 600, 300, 300, 150);
+        AddSheet(L"S", 1000.0, 500.0);
+        AddSheet(L"a/b:c\x01", 1000.0, 500.0);
+        Store();
+    }
+
+    void RunAll(const std::wstring& folder)
+    {
+        Reporter reporter;
+        reporter.Init();
+        ReportParams params{true, true, folder, L"", 4, 0, true, true, true, true, true};
+        reporter.SetParams(params);
+        reporter.CreateDocumentation();
+    }
+
+    // The closing error message, one line per file.
+    std::string Report() const
+    {
+        for (const vlhost::RecordedMessage& m : host->State().messages) {
+            if (m.flags == vlapi::vlMBIconError)
+                return Utf8(m.text);
+        }
+        return "";
+    }
+};
+
+TEST_F(FileRulesTest, NamesStayInTheFolderAndEqualNamesDoNotOverwriteEachOther)
+{
+    BuildJob();
+    RunAll(OutText());
+    EXPECT_EQ(Report(), "");
+    const std::set<std::string> maps = {"S.vdw",
+                                        "S_2.vdw",
+                                        "a_b_c_.vdw",
+                                        "S_Ведомость Деталей.vfw",
+                                        "S_2_Ведомость Деталей.vfw",
+                                        "a_b_c__Ведомость Деталей.vfw"};
+    EXPECT_EQ(Listing(Maps()), maps);
+    EXPECT_EQ(Listing(Out()), (std::set<std::string>{"Документация", "Карты раскроя"}));
+    EXPECT_EQ(Listing(Docs()).size(), 10u);
+    ExpectCleanHost({Out(), Maps(), Docs()});
+}
+
+TEST_F(FileRulesTest, AFileNotWrittenIsNamedWithItsReasonAndTheOldOneSurvives)
+{
+    BuildJob();
+    struct Case {
+        const char* what;
+        std::function<void()> breakIt;
+        std::vector<std::string> failed;  // relative to the output folder
+        const char* reason;
+    };
+    const std::vector<std::string> everyDocument = {
+        "Карты раскроя/S.vdw", "Карты раскроя/S_2_Ведомость Деталей.vfw", "Документация/Ведомость материалов.vfw",
+        "Документация/Ведомость линейного раскроя.vfw"};
+    const Case cases[] = {
+        {"open in the host",
+         [this] {
+             host->Open(Maps() / "S.vdw", false);
+             host->Open(Docs() / "Ведомость деталей.vfw", false);
+             doc->Activate();
+         },
+         {"Карты раскроя/S.vdw", "Документация/Ведомость деталей.vfw", "Документация/Ведомость деталей.csv"},
+         "файл открыт в программе"},
+        {"no document",
+         [] { vlhost::Failures::Instance().Fail("IDocuments::Add"); },
+         everyDocument,
+         "не удалось создать документ"},
+        {"no view copied",
+         [] { vlhost::Failures::Instance().Fail("IDrawingGroup::CopyToDocument"); },
+         {"Карты раскроя/S.vdw", "Карты раскроя/S_2.vdw", "Карты раскроя/a_b_c_.vdw"},
+         "не удалось скопировать вид листа"},
+        {"no table",
+         [] { vlhost::Failures::Instance().Fail("IDrawingTables::AddTable"); },
+         {"Карты раскроя/S_Ведомость Деталей.vfw", "Документация/Ведомость карт раскроя.vfw",
+          "Документация/Ведомость карт раскроя.csv", "Документация/Ведомость делового отхода.csv"},
+         "не удалось создать таблицу"},
+        {"no save",
+         [] { vlhost::Failures::Instance().Fail("IVarnelDocument::SaveAs"); },
+         everyDocument,
+         "не удалось сохранить документ"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // The old files: a first run's, each marked at its end.
+        fs::remove_all(Out());
+        RunAll(OutText());
+        std::map<std::string, std::string> old = MarkOldFiles(Out(), c.failed);
+        Messages().clear();
+        c.breakIt();
+        RunAll(OutText());
+        vlhost::Failures::Instance().RestoreAll();
+        for (const vlapi::IVarnelDocumentPtr& open : {OpenDocumentOf(Maps() / "S.vdw"), OpenDocumentOf(Docs() / "Ведомость деталей.vfw")}) {
+            if (open)
+                open->Close(0);
+        }
+        doc->Activate();
+        const std::string report = Report();
+        for (const std::string& file : c.failed) {
+            EXPECT_EQ(Bytes(Out() / file), old[file]) << file;
+            EXPECT_NE(report.find(file + ": " + c.reason), std::string::npos) << file << "\n" << report;
+        }
+        ExpectCleanHost({Out(), Maps(), Docs()});
+    }
+}
+
+TEST_F(FileRulesTest, AFolderThatCannotBeMadeSkipsItsOutputsOnly)
+{
+    BuildJob();
+    fs::create_directories(Out());
+    std::ofstream(Maps()) << "a file where the folder of maps would be";
+    RunAll(OutText());
+    EXPECT_EQ(Report(), "Не записаны файлы документации:\nКарты раскроя: не удалось создать папку");
+    EXPECT_EQ(Listing(Docs()).size(), 10u);
+    ExpectCleanHost({Out(), Maps(), Docs()});
+}
+
+TEST_F(FileRulesTest, AFolderThatCannotBeWrittenToKeepsNothingHalfWritten)
+{
+    BuildJob();
+    fs::create_directories(Docs());
+    fs::permissions(Docs(), fs::perms::owner_read | fs::perms::owner_exec);
+    if (access(Docs().c_str(), W_OK) == 0) {
+        fs::permissions(Docs(), fs::perms::owner_all);
+        GTEST_SKIP() << "the folder stays writable for this user (root)";
+    }
+    RunAll(OutText());
+    fs::permissions(Docs(), fs::perms::owner_all);
+    EXPECT_NE(Report().find("Документация/Ведомость материалов.vfw"), std::string::npos);
+    EXPECT_TRUE(Listing(Docs()).empty());
+    ExpectCleanHost({Out(), Maps(), Docs()});
+}
+
+TEST_F(FileRulesTest, AnEmptyFolderOnlyWarnsAndNothingAskedWritesNothing)
+{
+    BuildJob();
+    RunAll(L"");
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages().front().text, vrnApi::LoadStr(IDS_MESS_PUT_EXPORT_FOLDER));
+    EXPECT_EQ(State().access.offs, 0);
+
+    Reporter reporter;
+    reporter.Init();
+    ReportParams params;
+    params.folder = OutText();
+    reporter.SetParams(params);
+    reporter.CreateDocumentation();
+    EXPECT_FALSE(fs::exists(Out()));
+    EXPECT_EQ(State().access.offs, 1);
+    ExpectCleanHost({Out(), Maps(), Docs()});
+}
+
+}  // namespace
+}  // namespace iotest

@@ -1,0 +1,240 @@
+// The five registers, each from drawings built for its cases: the rows of the
+// table document as expected, and its CSV twin equal to the table cell by cell.
+#include "io/io_fixture.h"
+
+#include "host/NestingResources.h"
+#include "host/VarnelAPI_Detail.h"
+#include "io/Reporter.h"
+
+#include <functional>
+
+namespace iotest {
+namespace {
+
+using Rows = std::vector<std::vector<std::wstring>>;
+
+struct Register {
+    bool ReportParams::*flag;
+    std::wstring name;
+};
+const Register kCards{&ReportParams::addTableCards, L"Ведомость карт раскроя"};
+const Register kDetails{&ReportParams::addTableDetails, L"Ведомость деталей"};
+const Register kMaterials{&ReportParams::addTableMaterial, L"Ведомость материалов"};
+const Register kWastes{&ReportParams::addTableWastes, L"Ведомость делового отхода"};
+const Register kLinear{&ReportParams::addTableLN, L"Ведомость линейного раскроя"};
+
+class RegisterTest : public IoTest {
+protected:
+    std::filesystem::path DocsFolder() const { return Out() / "Документация"; }
+    std::filesystem::path FileOf(const Register& reg, const char* ext) const
+    {
+        return DocsFolder() / (vrnApi::detail::PathOf(reg.name).string() + ext);
+    }
+
+    // Stores the job and documents it with the register's flag alone.
+    void Document(const Register& reg)
+    {
+        Store();
+        Reporter reporter;
+        reporter.Init();
+        ReportParams params;
+        params.folder = OutText();
+        params.*reg.flag = true;
+        reporter.SetParams(params);
+        reporter.CreateDocumentation();
+    }
+
+    // Documents the job and reads the table back; the CSV twin must equal it
+    // cell by cell.
+    TableFile Run(const Register& reg)
+    {
+        Document(reg);
+        EXPECT_EQ(ErrorMessages(), 0u) << vlhost::Host::Utf8(Messages().empty() ? L"" : Messages().back().text);
+        TableFile table = ReadTableFile(FileOf(reg, ".vfw"));
+        const nlohmann::json csv = PythonCheck("csv", {FileOf(reg, ".csv")});
+        EXPECT_EQ(PythonCsv(csv[FileOf(reg, ".csv").string()]), table.cells);
+        EXPECT_EQ(ExtraDocuments(), 0);
+        return table;
+    }
+
+    // Data rows (the titles dropped).
+    static Rows Data(const TableFile& table)
+    {
+        return table.cells.empty() ? Rows{} : Rows(table.cells.begin() + 1, table.cells.end());
+    }
+
+    void ExpectNothingWritten(const Register& reg)
+    {
+        Document(reg);
+        EXPECT_FALSE(std::filesystem::exists(DocsFolder()));
+        EXPECT_TRUE(Messages().empty());
+    }
+
+    // A linear-nesting bar and its details, each L x the bar's width.
+    SheetPtr Bar(const std::wstring& name, double length, double count, const std::vector<std::pair<std::wstring, double>>& details)
+    {
+        SheetPtr bar = AddSheet(name, length, 40.0, count);
+        double x = 0.0;
+        for (const auto& [detail, l] : details) {
+            AddRectPart(bar, detail, l, 40.0, x, 0.0);
+            x += l;
+        }
+        return bar;
+    }
+};
+
+TEST_F(RegisterTest, MapsShowSizesCountsResultsAndRemnantLabels)
+{
+    model.m_figureGap = 0.0;
+    SheetPtr s1 = AddSheet(L"S1", 2500.5, 1000.0, 2.5);
+    AddRectPart(s1, L"P", 2086.8, 1000.0, 0.0, 0.0);
+    AddWaste(s1, 2100, 0, 100, 100);
+    AddWaste(s1, 2100, 200, 100, 100);
+    AddWaste(s1, 2100, 400, 100, 100);
+    SheetPtr s2 = AddSheet(L"S2", 2500.6, 1000.0, 1000000.0);
+    AddWaste(s2, 0, 0, 100, 100);
+    AddSheet(L"S3", 1000.0, 500.0, 1.0000000001);
+
+    const TableFile table = Run(kCards);
+    ASSERT_TRUE(table.read);
+    const Rows expected = {
+        {L"S1", L"Ст3", L"2.00", L"2500", L"1000", L"3", L"83.46", L"6173.60", L"S1-1\nS1-2\nS1-3"},
+        {L"S2", L"Ст3", L"2.00", L"2501", L"1000", L"1e+06", L"0.00", L"0.00", L"S2-1"},
+        {L"S3", L"Ст3", L"2.00", L"1000", L"500", L"1", L"0.00", L"0.00", L""},
+    };
+    EXPECT_EQ(Data(table), expected);
+    EXPECT_EQ(table.cells.front().back(), L"Номера остатков");
+    EXPECT_EQ(table.heights, (std::vector<double>{12.0, 28.0, 12.0, 12.0}));
+    EXPECT_DOUBLE_EQ(table.y, 48.0);
+    EXPECT_DOUBLE_EQ(table.titleY, 51.0);
+    EXPECT_EQ(table.title, L"Ведомость карт раскроя");
+}
+
+TEST_F(RegisterTest, PartsAreGroupedByNameAndMapInTheOrderTheyFirstAppear)
+{
+    SheetPtr s1 = AddSheet(L"S1", 1000.0, 500.0);
+    SheetPtr s2 = AddSheet(L"S2", 1000.0, 500.0);
+    AddRectPart(s2, L"B", 50, 50, 0, 0);
+    for (int i = 0; i < 5; ++i)
+        AddRectPart(s1, L"A", 50, 50, 60.0 * i, 0);
+    AddRectPart(s1, L"a", 50, 50, 0, 100);
+    AddRectPart(s2, L"A", 50, 50, 100, 0);
+    AddRectPart(s2, L"A", 50, 50, 200, 0);
+    AddCompound(s2, L"T", 400, 0);
+    vrnApi::SetActiveSystemView();
+    model.m_figures.push_back(Figure::Create(vrnApi::CreateMacroByRectangle(L"C", 20, 20, 101)));
+
+    const TableFile table = Run(kDetails);
+    // The model lists the drawing's figures view by view.
+    const Rows expected = {
+        {L"C", L"1", L"Ст3", L"2.00", L""},
+        {L"A", L"5", L"Ст3", L"2.00", L"S1"},
+        {L"a", L"1", L"Ст3", L"2.00", L"S1"},
+        {L"B", L"1", L"Ст3", L"2.00", L"S2"},
+        {L"A", L"2", L"Ст3", L"2.00", L"S2"},
+        {L"T", L"2", L"Ст3", L"2.00", L"S2"},
+    };
+    EXPECT_EQ(Data(table), expected);
+    EXPECT_EQ(table.title, L"Ведомость вхождения деталей в карты раскроя");
+}
+
+TEST_F(RegisterTest, MaterialsSumTheBlanksOfEqualSheetsAndRoundUpOnce)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::tuple<double, double, double>> sheets;  // width, height, count
+        Rows expected;
+    };
+    const Case cases[] = {
+        {"equal outlines make one group whose counts add up",
+         {{1250, 2500, 2}, {3000, 1500, 1.5}, {1250, 2500, 1}, {1250.00001, 2500, 0.5}},
+         {{L"1", L"1250", L"2500", L"2.00", L"Ст3", L"4"}, {L"2", L"3000", L"1500", L"2.00", L"Ст3", L"2"}}},
+        {"noise is dropped before rounding up",
+         {{1250.0000001, 2500, 1.1}, {1250, 2500, 1.3}, {1250, 2500, 0.6}, {1250.01, 2500, 1}},
+         {{L"1", L"1250", L"2500", L"2.00", L"Ст3", L"3"}, {L"2", L"1251", L"2500", L"2.00", L"Ст3", L"1"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FreshDrawing();
+        for (auto [w, h, count] : c.sheets)
+            AddSheet(L"S", w, h, count);
+        EXPECT_EQ(Data(Run(kMaterials)), c.expected);
+    }
+}
+
+TEST_F(RegisterTest, RemnantsShowMapLabelAndSizeWithTheThicknessItself)
+{
+    struct Case {
+        double thickness;
+        std::wstring size;
+    };
+    for (const Case& c : {Case{1.5, L"1.5x1200x800"}, Case{0.4, L"0.4x1200x800"}, Case{0.0, L"1200x800"}}) {
+        SCOPED_TRACE(c.thickness);
+        FreshDrawing();
+        model.m_thicknessSheet = c.thickness;
+        SheetPtr k1 = AddSheet(L"K1", 3000.0, 1500.0);
+        AddWaste(k1, 0, 0, 1200.4, 800.5);
+        AddWaste(k1, 1500, 0, 2500.5 - 1500, 100);
+        // An L-shaped remnant is not rectangular: no size.
+        k1->SetCurrentView();
+        const NPoint o = k1->m_rect.pBot;
+        const NPolygon ell({}, {{o.x + 0, o.y + 900}, {o.x + 300, o.y + 900}, {o.x + 300, o.y + 1000},
+                                {o.x + 100, o.y + 1000}, {o.x + 100, o.y + 1200}, {o.x + 0, o.y + 1200}});
+        WastePtr odd = Waste::Create(vrnApi::CreateMacroByPolygon(ell, L"", 104));
+        model.InitWasteParams(odd, k1, false);
+        model.m_wastes.push_back(odd);
+
+        const std::wstring t = c.thickness > 0 ? outputs::Format(L"%gx", c.thickness) : L"";
+        const Rows expected = {
+            {L"K1", L"K1-1", c.size},
+            {L"K1", L"K1-2", t + L"1000x100"},
+            {L"K1", L"K1-3", L""},
+        };
+        EXPECT_EQ(Data(Run(kWastes)), expected);
+    }
+}
+
+TEST_F(RegisterTest, LinearCutsListEachBarWithItsGroupedDetailsAndRemainder)
+{
+    NestingModel::m_materialSheet = L"M";
+    Bar(L"B1", 6000.0, 3.0, {{L"D1500", 1500}, {L"D1500", 1500}, {L"D1500", 1500}, {L"D1200", 1200}});
+    Bar(L"B2", 1000.0, 2.5, {});
+    Bar(L"B3", 1000.4, 1.0, {{L"E", 499.9}, {L"F", 499.8}});
+    Bar(L"B4", 2000.0, 1.0, {{L"A", 500}, {L"C", 300}, {L"A", 500}});
+    vrnApi::SetActiveSystemView();
+    model.m_figures.push_back(Figure::Create(vrnApi::CreateMacroByRectangle(L"Stray", 100, 40, 101)));
+
+    const TableFile table = Run(kLinear);
+    const std::wstring _;
+    const Rows expected = {
+        {L"B1", L"6000x40x2", L"M", L"3", L"D1500", L"1500", L"3", L"300", L"B1-1"},
+        {_, _, _, _, L"D1200", L"1200", L"1", _, _},
+        {L"B2", L"1000x40x2", L"M", L"3", _, _, _, L"1000", L"B2-2"},
+        {L"B3", L"1000x40x2", L"M", L"1", L"E", L"500", L"1", L"1", L"B3-3"},
+        {_, _, _, _, L"F", L"500", L"1", _, _},
+        {L"B4", L"2000x40x2", L"M", L"1", L"A", L"500", L"2", L"700", L"B4-4"},
+        {_, _, _, _, L"C", L"300", L"1", _, _},
+    };
+    EXPECT_EQ(Data(table), expected);
+    EXPECT_DOUBLE_EQ(table.y, 0.0);
+    EXPECT_DOUBLE_EQ(table.titleY, 3.0);
+}
+
+TEST_F(RegisterTest, EachRegisterWithoutItsDataWritesNothing)
+{
+    for (const Register& reg : {kCards, kMaterials, kWastes, kDetails, kLinear}) {
+        SCOPED_TRACE(vlhost::Host::Utf8(reg.name));
+        ExpectNothingWritten(reg);
+    }
+}
+
+TEST_F(RegisterTest, LinearCutsWithDetailsButNoBarsGiveTheTitlesAlone)
+{
+    vrnApi::SetActiveSystemView();
+    model.m_figures.push_back(Figure::Create(vrnApi::CreateMacroByRectangle(L"D", 100, 40, 101)));
+    const TableFile table = Run(kLinear);
+    EXPECT_EQ(table.cells.size(), 1u);
+}
+
+}  // namespace
+}  // namespace iotest

@@ -1,0 +1,329 @@
+// The command frame on the stand-in host: how a command is run, bound,
+// forwarded to, ended and replaced.
+#include "shell_fixture.h"
+
+#include <gmock/gmock.h>
+
+#include "shell/BaseProcess.h"
+
+#include <functional>
+#include <sstream>
+
+namespace shelltest {
+namespace {
+
+std::vector<std::string> probeLog;
+
+std::string Caption(const vlapi::IPropertyControlPtr& c)
+{
+    return c ? vlhost::Host::Utf8(c->GetCaption()) : "none";
+}
+
+// A command that logs every call of the frame with its arguments and answers
+// with values the host can tell apart from the defaults.
+class Probe : public BaseProcess {
+public:
+    explicit Probe(std::string name = "probe") : m_name(std::move(name)) {}
+    Probe(const Probe&) = default;
+    ~Probe() override { Log("deleted"); }
+
+    void Init() override { Log("Init"); }
+    void CreateControls() override
+    {
+        Log("CreateControls");
+        vlapi::IPropertyTabsPtr tabs = m_procParam->GetPropertyTabs();
+        tabs->GetTab(0)->SetVisible(false);
+        m_list = vlapi::IPropertyEditListPtr(tabs->Add(L"Проба")->GetControls()->Add(vlapi::vlControlEditList));
+        m_list->SetCaption(L"Список");
+        const vlapi::IPropertyToolBarPtr bar(m_list);
+        AddButtonInToolBar(bar, 7100, 57346, L"шрифт библиотеки", true, true, true);
+        AddButtonInToolBar(bar, 7101, 57347, L"свой шрифт", false, false, false);
+        AddButtonInToolBar(nullptr, 7102, 57348, L"нет панели", true, false, true);
+    }
+    void UpdateControls() override { Log("UpdateControls"); }
+    std::wstring GetCaption() const override { return L"Проба"; }
+
+    bool CallBackCursor(double x, double y, double angle, bool dynamic) override
+    {
+        Log("Cursor " + Num(x) + " " + Num(y) + " " + Num(angle) + " " + Flag(dynamic));
+        return dynamic;
+    }
+    bool OnButtonClick(int id) override
+    {
+        Log("ButtonClick " + Num(id));
+        SetReturnValue(id);
+        return id == 7;
+    }
+    void OnChangeControlValue(vlapi::IPropertyControlPtr c) override { Log("ChangeControlValue " + Caption(c)); }
+    void OnControlCommand(vlapi::IPropertyControlPtr c, int id) override
+    {
+        Log("ControlCommand " + Caption(c) + " " + Num(id));
+    }
+    bool OnButtonUpdate(int id, bool& enable, int& checked) override
+    {
+        Log("ButtonUpdate " + Num(id));
+        enable = false;
+        checked = id;
+        return true;
+    }
+    void OnProcessActivate() override { Log("ProcessActivate"); }
+    void OnProcessDeactivate() override { Log("ProcessDeactivate"); }
+    void OnSelectItem(const vlapi::IPropertyControlPtr& c, int i, bool on) override
+    {
+        Log("SelectItem " + Caption(c) + " " + Num(i) + " " + Flag(on));
+    }
+    void OnCheckItem(const vlapi::IPropertyControlPtr& c, int i, bool on) override
+    {
+        Log("CheckItem " + Caption(c) + " " + Num(i) + " " + Flag(on));
+    }
+    void OnSelectCell(const vlapi::IPropertyControlPtr& c, int row, int column) override
+    {
+        Log("SelectCell " + Caption(c) + " " + Num(row) + " " + Num(column));
+    }
+    void OnEditFocus(const vlapi::IPropertyControlPtr& c, bool set) override
+    {
+        Log("EditFocus " + Caption(c) + " " + Flag(set));
+    }
+    void OnUserMenuCommand(const vlapi::IPropertyControlPtr& c, int id) override
+    {
+        Log("UserMenuCommand " + Caption(c) + " " + Num(id));
+    }
+    void OnFillContextPanel(const vlapi::IProcessContextPanelPtr& p) override
+    {
+        Log(std::string("FillContextPanel ") + Flag(static_cast<bool>(p)));
+    }
+    void OnFillContextIconMenu(const vlapi::IProcessContextIconMenuPtr& m) override
+    {
+        Log(std::string("FillContextIconMenu ") + Flag(static_cast<bool>(m)));
+    }
+    void OnEndEditItem(const vlapi::IPropertyControlPtr& c, int i) override
+    {
+        Log("EndEditItem " + Caption(c) + " " + Num(i));
+    }
+    void OnChangeTabExpanded(int tab) override { Log("ChangeTabExpanded " + Num(tab)); }
+    void OnDoubleClickItem(const vlapi::IPropertyControlPtr& c, int i) override
+    {
+        Log("DoubleClickItem " + Caption(c) + " " + Num(i));
+    }
+    vlapi::vlProcessContextMenuType OnGetContextMenuType(int x, int y) override
+    {
+        Log("GetContextMenuType " + Num(x) + " " + Num(y));
+        return vlapi::vlProcessContextPanel;
+    }
+    void OnStopProcess() override { Log("StopProcess"); }
+
+private:
+    static std::string Num(double v)
+    {
+        std::ostringstream out;
+        out << v;
+        return out.str();
+    }
+    static const char* Flag(bool b) { return b ? "true" : "false"; }
+    void Log(const std::string& line) const { probeLog.push_back(m_name + ": " + line); }
+
+    std::string m_name;
+    vlapi::IPropertyEditListPtr m_list;
+};
+
+// A command that overrides nothing the frame offers.
+class Plain : public BaseProcess {
+public:
+    void Init() override {}
+    void CreateControls() override {}
+    void UpdateControls() override {}
+    std::wstring GetCaption() const override { return L"Простая"; }
+};
+
+class FrameTest : public ShellTest {
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        probeLog.clear();
+    }
+    int Handlers() const { return host->HandlerCount(L"Nesting"); }
+    // The sinks' drawings by their references.
+    static std::vector<reference> SinkDocuments()
+    {
+        std::vector<reference> refs;
+        for (const DocumentEventsPtr& sink : documentEvents)
+            refs.push_back(hostAccess::ReferenceOf(sink->Document()));
+        return refs;
+    }
+};
+
+TEST_F(FrameTest, RunBuildsTheProcessInOrderAndBindsTheCommandWithTheSinksOff)
+{
+    const size_t mark = Mark();
+    StartCommand<Probe>();
+    EXPECT_EQ(probeLog, (std::vector<std::string>{"probe: deleted", "probe: Init", "probe: CreateControls",
+                                                    "probe: UpdateControls"}));  // the starter's local value goes before Run
+    EXPECT_TRUE(user->Running());
+    EXPECT_EQ(user->Caption(), L"Проба");
+    EXPECT_EQ(user->Mask(), 65534);
+    EXPECT_TRUE(BaseProcess::m_update);
+    EXPECT_TRUE(BaseProcess::currentProcess->Bound());
+    EXPECT_EQ(Handlers(), 19);  // cursor, end, and the seventeen of the panel
+    EXPECT_TRUE(documentEvents.empty());
+    EXPECT_EQ(host->HandlerCount(handlerObjectOwner), 0);
+
+    // The seventeen panel handlers are registered in the host's order of the
+    // table, the context-menu question last.
+    const std::vector<std::string> expected = {
+        "OnButtonClick", "OnChangeControlValue", "OnControlCommand", "OnButtonUpdate", "OnProcessActivate",
+        "OnProcessDeactivate", "OnSelectItem", "OnCheckItem", "OnSelectCell", "OnEditFocus", "OnUserMenuCommand",
+        "OnFillContextPanel", "OnFillContextIconMenu", "OnEndEditItem", "OnChangeTabExpanded", "OnDoubleClickItem",
+        "OnGetContextMenuType"};
+    std::vector<std::string> registered;
+    for (const std::string& note : NotesSince(mark, "IPropertiesManagerEvents::")) {
+        const size_t from = note.find("::") + 2;
+        registered.push_back(note.substr(from, note.find('(') - from));
+    }
+    EXPECT_EQ(registered, expected);
+    const std::vector<std::string> order = {"IProcessParam::SetStyle(0)", "IProcessParam::SetCaption(\"Проба\")",
+                                            "IProcessParam::SetButtons(3)", "IProcessParam::SetFlags(1)"};
+    EXPECT_EQ(NotesSince(mark, "IProcessParam::Set"), order);
+    EXPECT_EQ(NotesSince(mark, "IProcess::Start"), std::vector<std::string>{"IProcess::Start(1, 0)"});
+
+    // Tool-bar buttons: the library's font only where asked, nothing without a tool bar.
+    const std::string dump = user->Dump();
+    EXPECT_NE(dump.find("button 7100 icon 57346 \"шрифт библиотеки\" pressed font \"Nesting Icons\"\n"),
+              std::string::npos) << dump;
+    EXPECT_NE(dump.find("button 7101 icon 57347 \"свой шрифт\" disabled\n"), std::string::npos) << dump;
+    EXPECT_EQ(dump.find("7102"), std::string::npos);
+}
+
+TEST_F(FrameTest, EveryHostEventReachesItsHandlerWithItsArgumentsAndTheAnswerGoesBack)
+{
+    StartCommand<Probe>();
+    struct Case {
+        const char* event;
+        std::vector<std::wstring> args;
+        std::string logged;
+        std::string answer;
+    } cases[] = {
+        {"ButtonClick", {L"7"}, "ButtonClick 7", "true"},
+        {"ButtonClick", {L"2"}, "ButtonClick 2", "false"},
+        {"ChangeControlValue", {L"Список"}, "ChangeControlValue Список", ""},
+        {"ControlCommand", {L"Список", L"7100"}, "ControlCommand Список 7100", ""},
+        {"ButtonUpdate", {L"8"}, "ButtonUpdate 8", "true enable false checked 8"},
+        {"ProcessActivate", {}, "ProcessActivate", ""},
+        {"ProcessDeactivate", {}, "ProcessDeactivate", ""},
+        {"SelectItem", {L"Список", L"3", L"on"}, "SelectItem Список 3 true", ""},
+        {"CheckItem", {L"Список", L"4", L"off"}, "CheckItem Список 4 false", ""},
+        {"SelectCell", {L"Список", L"5", L"6"}, "SelectCell Список 5 6", ""},
+        {"EditFocus", {L"Список", L"on"}, "EditFocus Список true", ""},
+        {"UserMenuCommand", {L"Список", L"9"}, "UserMenuCommand Список 9", ""},
+        {"FillContextPanel", {}, "FillContextPanel true", ""},
+        {"FillContextIconMenu", {}, "FillContextIconMenu true", ""},
+        {"EndEditItem", {L"Список", L"2"}, "EndEditItem Список 2", ""},
+        {"ChangeTabExpanded", {L"1"}, "ChangeTabExpanded 1", ""},
+        {"DoubleClickItem", {L"Список", L"0"}, "DoubleClickItem Список 0", ""},
+        {"GetContextMenuType", {L"-5", L"12"}, "GetContextMenuType -5 12", "-3"},
+        {"Cursor", {L"10.5", L"20", L"30", L"on"}, "Cursor 10.5 20 30 true", "true"},
+        {"Cursor", {L"1", L"2", L"off"}, "Cursor 1 2 0 false", "false"},
+    };
+    for (const Case& c : cases) {
+        probeLog.clear();
+        ASSERT_TRUE(user->Raw(c.event, c.args)) << c.event << ": " << user->Refusal();
+        EXPECT_EQ(probeLog, std::vector<std::string>{"probe: " + c.logged}) << c.event;
+        EXPECT_EQ(LastAnswer(), c.answer) << c.event;
+    }
+    // A cancel after a confirm leaves the command confirmed.
+    EXPECT_EQ(BaseProcess::currentProcess->m_returnValue, 2);
+    ASSERT_TRUE(user->Raw("ButtonClick", {L"1"}));
+    ASSERT_TRUE(user->Raw("ButtonClick", {L"2"}));
+    EXPECT_EQ(BaseProcess::currentProcess->m_returnValue, 1);
+}
+
+TEST_F(FrameTest, ACommandThatOverridesNothingAnswersTheDefaults)
+{
+    StartCommand<Plain>();
+    struct Case {
+        const char* event;
+        std::vector<std::wstring> args;
+        std::string answer;
+    } cases[] = {
+        {"ButtonClick", {L"1"}, "false"},
+        {"ButtonUpdate", {L"1"}, "false enable true checked 0"},  // the host's values, untouched
+        {"GetContextMenuType", {L"3", L"4"}, "0"},
+        {"Cursor", {L"1", L"2", L"on"}, "true"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(user->Raw(c.event, c.args)) << c.event;
+        EXPECT_EQ(LastAnswer(), c.answer) << c.event;
+    }
+}
+
+TEST_F(FrameTest, WithoutAnActive2DDrawingRunBindsNothingAndLeavesTheSinks)
+{
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+    } cases[] = {
+        {"a 3D part", [&] { user->New(vlapi::vlDocumentPart); }},
+        {"no document", [&] { user->CloseAll(); }},
+    };
+    for (const Case& c : cases) {
+        c.arrange();
+        const size_t sinks = documentEvents.size();
+        probeLog.clear();
+        StartCommand<Probe>();
+        EXPECT_THAT(probeLog, ::testing::Each(::testing::EndsWith("deleted"))) << c.what;
+        EXPECT_EQ(documentEvents.size(), sinks) << c.what;
+        EXPECT_FALSE(BaseProcess::currentProcess->m_process) << c.what;
+        EXPECT_TRUE(BaseProcess::currentProcess->m_procParam) << c.what;
+        EXPECT_EQ(Handlers(), 0) << c.what;
+        EXPECT_FALSE(user->Running()) << c.what;
+    }
+}
+
+TEST_F(FrameTest, StopUnbindsWithoutOnStopProcessAndGivesTheActiveDrawingItsSink)
+{
+    StartCommand<Probe>();
+    probeLog.clear();
+    BaseProcess::currentProcess->Stop();
+    EXPECT_TRUE(probeLog.empty());
+    EXPECT_EQ(Handlers(), 0);
+    EXPECT_FALSE(user->Running());
+    EXPECT_EQ(SinkDocuments(), std::vector<reference>{hostAccess::ReferenceOf(doc)});
+    EXPECT_TRUE(BaseProcess::currentProcess);  // stays current, idle
+}
+
+TEST_F(FrameTest, WhenTheHostEndsTheProcessOnlyTheDrawingThenActiveGetsItsSinkBack)
+{
+    const vlapi::IVarnelDocumentPtr second = user->New();
+    ASSERT_EQ(documentEvents.size(), 2u);
+    StartCommand<Probe>();
+    EXPECT_TRUE(documentEvents.empty());
+    probeLog.clear();
+    ASSERT_TRUE(user->ClosePanel());
+    EXPECT_EQ(probeLog, std::vector<std::string>{"probe: StopProcess"});
+    EXPECT_EQ(Handlers(), 0);
+    EXPECT_EQ(SinkDocuments(), std::vector<reference>{hostAccess::ReferenceOf(second)});
+    EXPECT_EQ(host->HandlerCount(handlerObjectOwner), 3);
+}
+
+TEST_F(FrameTest, AStillBoundCommandIsStoppedBeforeItIsReplacedOrReleased)
+{
+    StartCommand<Probe>("first");
+    probeLog.clear();
+    StartCommand<Probe>("second");
+    // No OnStopProcess reaches the first: Stop unbinds it before the host ends its process.
+    EXPECT_EQ(probeLog, (std::vector<std::string>{"first: deleted", "second: deleted", "second: Init",
+                                                    "second: CreateControls", "second: UpdateControls"}));
+    EXPECT_EQ(Handlers(), 19);
+    EXPECT_TRUE(user->Running());
+    EXPECT_TRUE(documentEvents.empty());
+
+    probeLog.clear();
+    BaseProcess::ReleaseCurrent();
+    EXPECT_EQ(probeLog, std::vector<std::string>{"second: deleted"});
+    EXPECT_EQ(Handlers(), 0);
+    EXPECT_FALSE(user->Running());
+    EXPECT_EQ(documentEvents.size(), 1u);
+}
+
+}  // namespace
+}  // namespace shelltest

@@ -1,0 +1,199 @@
+// Makes a nesting drawing of the stand-in host from a list of flat parts,
+// through the library as its source data would: a sheet of the given size and
+// one figure per part (with the part's count, thickness and material) laid
+// out in the container view; with --placed, the optimiser then places the
+// figures on the sheet. The host knows a library's macros by the file of the
+// library that made them: with --library, the drawing's library macros are
+// stamped as made by the library at PATH, so that a host that loads it from
+// there offers their hot points.
+//   nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--library PATH]
+// A parts list holds one part a line, "name|count|thickness|material|x,y x,y ...";
+// blank lines and lines starting with "#" are skipped.
+#include "api/INestingObjects.h"
+#include "host/NestingResources.h"
+#include "host/VarnelAPI.h"
+#include "vlhost/Driver.h"
+#include "vlhost/Host.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Part {
+    std::wstring name;
+    int count = 1;
+    double thickness = 0.0;
+    std::wstring material;
+    std::vector<double> outline;  // x0, y0, x1, y1, ...
+};
+
+std::vector<std::string> Split(const std::string& line, char separator)
+{
+    std::vector<std::string> fields;
+    std::stringstream in(line);
+    for (std::string field; std::getline(in, field, separator);)
+        fields.push_back(field);
+    return fields;
+}
+
+// The parts of the list; false, with the line, at the first line that is no part.
+bool ReadParts(const std::filesystem::path& file, std::vector<Part>& parts)
+{
+    std::ifstream in(file);
+    if (!in) {
+        std::cerr << "cannot read " << file << "\n";
+        return false;
+    }
+    int number = 0;
+    for (std::string line; std::getline(in, line);) {
+        ++number;
+        if (line.empty() || line[0] == '#')
+            continue;
+        const std::vector<std::string> f = Split(line, '|');
+        Part part;
+        try {
+            if (f.size() != 5)
+                throw std::invalid_argument("fields");
+            part = {vlhost::Host::Wide(f[0]), std::stoi(f[1]), std::stod(f[2]), vlhost::Host::Wide(f[3]), {}};
+            for (const std::string& point : Split(f[4], ' ')) {
+                const std::vector<std::string> xy = Split(point, ',');
+                if (xy.size() != 2)
+                    throw std::invalid_argument("point");
+                part.outline.push_back(std::stod(xy[0]));
+                part.outline.push_back(std::stod(xy[1]));
+            }
+        } catch (const std::exception&) {
+            std::cerr << file.string() << ":" << number << ": not a part\n";
+            return false;
+        }
+        if (part.outline.size() < 6) {
+            std::cerr << file.string() << ":" << number << ": an outline needs three points\n";
+            return false;
+        }
+        parts.push_back(std::move(part));
+    }
+    return true;
+}
+
+// The part as a fragment file carrying its count, thickness and material;
+// the drawing stays active.
+std::wstring FragmentFile(vlhost::Host& host, const Part& part, const std::filesystem::path& folder)
+{
+    const vlapi::IVarnelDocumentPtr active = host.Application()->GetActiveDocument();
+    const vlapi::IVarnelDocument2DPtr fragment = host.NewDrawing(vlapi::vlDocumentFragment);
+    const vlapi::IDrawingContainerPtr view(fragment->GetViewsAndLayersManager()->GetViews()->GetActiveView());
+    const size_t n = part.outline.size() / 2;
+    for (size_t i = 0; i < n; ++i) {
+        const size_t j = (i + 1) % n;
+        vlapi::ILineSegmentPtr line = view->GetCollection(vlapi::vlDrLineSeg)->Add();
+        line->SetX1(part.outline[2 * i]);
+        line->SetY1(part.outline[2 * i + 1]);
+        line->SetX2(part.outline[2 * j]);
+        line->SetY2(part.outline[2 * j + 1]);
+        line->Update();
+    }
+    vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_COPY_COUNT), part.count);
+    vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_THICKNESS), part.thickness);
+    vrnApi::SetMaterialPropertyToDocument(part.material);
+    const std::wstring path = (folder / (vlhost::Host::Utf8(part.name) + ".vfr")).wstring();
+    fragment->SaveAs(path);
+    fragment->Close(0);
+    active->Activate();
+    return path;
+}
+
+// Every library macro of the active drawing stamped with the module file `module`.
+void StampModule(const std::wstring& module)
+{
+    const vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
+    const std::wstring library = vrnApi::LoadStr(IDS_LIBID);
+    std::vector<vlapi::IViewPtr> views;
+    vrnApi::GetAllViews(doc, views);
+    for (const vlapi::IViewPtr& view : views) {
+        for (const vlapi::IDrawingObjectPtr& object : vlapi::IDrawingContainerPtr(view)->GetObjects({vlapi::vlDrMacro})) {
+            const vlapi::IUserParametersPtr user(object);
+            if (user && user->GetLibraryId() == library) {
+                user->SetModuleName(module);
+                object->Update();
+            }
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    double width = 300.0;
+    double height = 200.0;
+    bool placed = false;
+    std::filesystem::path library;
+    std::vector<std::string> files;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--placed") {
+            placed = true;
+        } else if (args[i] == "--library" && i + 1 < args.size()) {
+            library = std::filesystem::absolute(args[++i]);
+        } else if (args[i] == "--sheet" && i + 2 < args.size()) {
+            width = std::atof(args[i + 1].c_str());
+            height = std::atof(args[i + 2].c_str());
+            i += 2;
+        } else {
+            files.push_back(args[i]);
+        }
+    }
+    if (files.size() != 2 || !(width > 0.0) || !(height > 0.0)) {
+        std::cerr << "usage: nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--library PATH]\n";
+        return 2;
+    }
+    std::vector<Part> parts;
+    if (!ReadParts(files[0], parts))
+        return 1;
+
+    const auto root = std::filesystem::temp_directory_path() / ("nesting_job-" + std::to_string(getpid()));
+    std::filesystem::remove_all(root);
+    int result = 0;
+    {
+        vlhost::Host host(root);
+        vlhost::Driver user(host);
+        if (!user.Attach(&LoadVarnelLibrary, &UnloadVarnelLibrary)) {
+            std::cerr << user.LoadError() << "\n";
+            return 1;
+        }
+        user.New();
+        {
+            const INestingModelPtr model = CreateNestingModelInstance();
+            model->ReadFromConfig();
+            model->SetWidthSheet(width);
+            model->SetHeightSheet(height);
+            model->AddSheet();
+            for (const Part& part : parts)
+                model->AddFigure(FragmentFile(host, part, root));
+            model->ArrangeFiguresInContainer(true, true);
+            model->SaveParams();
+            model->UpdateResultTables();
+        }
+        if (placed) {
+            const IOptimizerPtr optimizer = CreateOptimizerInstance();
+            optimizer->Init();
+            optimizer->RunOptimization({1, RotationType::WithoutRotation, true});
+        }
+        if (!library.empty())
+            StampModule(library.wstring());
+        if (!user.Save(files[1])) {
+            std::cerr << "cannot write " << files[1] << "\n";
+            result = 1;
+        }
+        user.Unload();
+    }
+    std::filesystem::remove_all(root);
+    return result;
+}
