@@ -303,9 +303,8 @@ void NestingOptimizer::CandidatePoints(double x0, double y0, const VectorFigure&
             rect->GetNodePoints(points);
         return;
     }
-    VectorFigure far;
     bool measured = false;
-    const VectorFigure near = NearFigures(placed, *figure, NPoint{x0, y0}, *sheet, far, measured);
+    const VectorFigure near = NearFigures(placed, *figure, NPoint{x0, y0}, *sheet, measured);
     // The figure stands nowhere left of a better rotation's point: the try
     // cannot win.
     if (measured && m_freeSpace.LeftmostStand() >= m_bound + EPS)
@@ -322,7 +321,7 @@ void NestingOptimizer::CandidatePoints(double x0, double y0, const VectorFigure&
 }
 
 VectorFigure NestingOptimizer::NearFigures(const VectorFigure& placed, const Figure& figure, const NPoint& at,
-                                           const Sheet& sheet, VectorFigure& far, bool& measured)
+                                           const Sheet& sheet, bool& measured)
 {
     // Figures taken as their rectangles forbid more than their outlines: all
     // of them count.
@@ -340,11 +339,7 @@ VectorFigure NestingOptimizer::NearFigures(const VectorFigure& placed, const Fig
     std::copy_if(placed.begin(), placed.end(), std::back_inserter(others),
                  [&](const FigurePtr& f) { return f.get() != &figure; });
     m_freeSpace.Update(sheet, region, others);
-    VectorFigure near = m_freeSpace.Near(others, figure, at);
-    std::copy_if(others.begin(), others.end(), std::back_inserter(far), [&](const FigurePtr& f) {
-        return std::find(near.begin(), near.end(), f) == near.end();
-    });
-    return near;
+    return m_freeSpace.Near(others, figure, at);
 }
 
 bool NestingOptimizer::MoveToBottomLeft(const FigurePtr& figure, const std::vector<NPoint>& points)

@@ -69,10 +69,11 @@ private:
     void CandidatePoints(double x0, double y0, const VectorFigure& placed, const FigurePtr& figure,
                          const SheetPtr& sheet, NestingMode mode, std::vector<NPoint>& points);
     // The placed figures the figure (placement point `at`) can touch at a
-    // free position: only their no-fit polygons are built; `far` gets the
-    // others. `measured`: the free space was measured for the figure.
+    // free position: only their no-fit polygons are built. `measured`: the
+    // free space was measured for the figure (it then filters the positions
+    // the others would forbid).
     VectorFigure NearFigures(const VectorFigure& placed, const Figure& figure, const NPoint& at, const Sheet& sheet,
-                             VectorFigure& far, bool& measured);
+                             bool& measured);
     bool MoveToBottomLeft(const FigurePtr& figure, const std::vector<NPoint>& points);
     void MarkThicknessAndMaterial();
     bool PlaceWithRotations(const FigurePtr& figure, const SheetPtr& sheet, NestingMode mode);
