@@ -4,9 +4,9 @@
 // Only those figures' no-fit polygons can give the moving figure a free
 // position (one where it touches them); a figure it can touch nowhere adds
 // no position and takes none away. Without it, only positions that overlap
-// it can seem free, and the placement tests those against it directly. As a
-// strip fills up, most placed figures lie walled in by others, and their
-// no-fit polygons need not be built.
+// it can seem free, and none of those is a stand (below), so the placement
+// refuses them by the grid. As a strip fills up, most placed figures lie
+// walled in by others, and their no-fit polygons need not be built.
 //
 // The grid answers conservatively. A cell is solid when the placed figures'
 // gap polygons (and what lies past the region) cover it but for a sliver.
@@ -14,8 +14,10 @@
 // none of its core cells (those it covers wherever in that cell the point
 // lies) is solid there; standing so, it reaches at most the cells of its
 // footprint, kept as a few boxes. A placed figure is near when one of the
-// cells its boundary may cross lies in the footprint of such a stand.
-// Figures with holes are always near (their holes are not drawn).
+// cells its boundary may cross lies in the footprint of such a stand: a
+// figure overlapping a stand's figure without touching its boundary would
+// cover its core cells. Figures with holes are always near (their holes are
+// not drawn).
 #pragma once
 
 #include "engine/HodographBuilder.h"
@@ -106,7 +108,7 @@ private:
     size_t m_freeFresh = SIZE_MAX; // the figures drawn when they were
     std::vector<std::pair<int32_t, int32_t>> m_core; // of the last Near's figure, from its point's cell
     bool m_everywhere = true;                         // no grid or no core: it may stand anywhere
-    double m_leftmostStand = -1e300;
+    double m_leftmostStand = 0.0;
     CellCounts m_stands;                          // of the last Near's figure
     std::pair<int32_t, int32_t> m_standsFrom{0, 0}; // the grid cell of its first column and row
     std::vector<CellBox> m_footprint;             // of the last Near's figure, from its point's cell
