@@ -4,6 +4,7 @@
 
 #include "vlapi/vlapi.h"
 
+#include <string>
 #include <type_traits>
 
 // Two control pointers name the same control when they are the same pointer
@@ -22,4 +23,33 @@ bool SameControl(const A& a, const B& b)
     const vlapi::IAPIObjectPtr first(a);
     const vlapi::IAPIObjectPtr second(b);
     return first && first == second;
+}
+
+// The tab set of a command's new panel, with the element the host hands out
+// before any tab is added hidden; empty when the host gives no tab set.
+inline vlapi::IPropertyTabsPtr OpenPanel(const vlapi::IProcessParamPtr& param)
+{
+    vlapi::IPropertyTabsPtr tabs = param ? param->GetPropertyTabs() : nullptr;
+    if (vlapi::IPropertyTabPtr first = tabs ? tabs->GetTab(0) : nullptr)
+        first->SetVisible(false);
+    return tabs;
+}
+
+// A new tab with `caption` (kept in `tab` when asked) and its controls; empty
+// when the host gives none.
+inline vlapi::IPropertyControlsPtr AddTab(const vlapi::IPropertyTabsPtr& tabs, const std::wstring& caption,
+                                          vlapi::IPropertyTabPtr* tab = nullptr)
+{
+    const vlapi::IPropertyTabPtr added = tabs ? tabs->Add(caption) : nullptr;
+    if (tab)
+        *tab = added;
+    return added ? added->GetControls() : nullptr;
+}
+
+// A control of `kind` appended to `controls`, as the interface of `Ptr`; empty
+// when the host gives none.
+template <class Ptr>
+Ptr AddControl(const vlapi::IPropertyControlsPtr& controls, int kind)
+{
+    return controls ? Ptr(controls->Add(kind)) : Ptr();
 }

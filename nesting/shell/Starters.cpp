@@ -14,9 +14,6 @@ void RunOptimizationProcess() {}
 // The remnants command comes next.
 void RunWasteProcess() {}
 
-// The export command comes next.
-void RunExportProcess() {}
-
 // The documentation command comes next.
 void RunDocumentationProcess() {}
 
