@@ -53,3 +53,15 @@ Ptr AddControl(const vlapi::IPropertyControlsPtr& controls, int kind)
 {
     return controls ? Ptr(controls->Add(kind)) : Ptr();
 }
+
+// A check box given the option every panel gives check boxes (1), then its
+// caption; empty when the host gives none.
+inline vlapi::IPropertyCheckBoxPtr AddCheckBox(const vlapi::IPropertyControlsPtr& controls, const std::wstring& caption)
+{
+    const auto box = AddControl<vlapi::IPropertyCheckBoxPtr>(controls, vlapi::vlControlCheckBox);
+    if (box) {
+        box->SetOption(1);
+        box->SetCaption(caption);
+    }
+    return box;
+}

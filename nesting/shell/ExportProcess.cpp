@@ -28,20 +28,16 @@ constexpr int IDS_PROMT_EXPORT_DXF = 7413;
 // The host's icons of the two kinds of text button.
 constexpr int BMP_TEXT = 58144;
 constexpr int BMP_CONT = 59246;
-// A setting the panel gives check boxes and the format list by value.
-constexpr int kControlOption = 1;
+// A setting the panel gives the format list by value.
+constexpr int kListOption = 1;
 constexpr int kHelpTopic = 7;
 
 // A check box captioned `caption`, with the pair of text buttons `first`
 // and `second` at its side when they are given.
-vlapi::IPropertyCheckBoxPtr AddCheckBox(const vlapi::IPropertyControlsPtr& controls, int caption, int first = 0,
-                                        int second = 0)
+vlapi::IPropertyCheckBoxPtr AddSideCheckBox(const vlapi::IPropertyControlsPtr& controls, int caption, int first = 0,
+                                            int second = 0)
 {
-    const auto box = AddControl<vlapi::IPropertyCheckBoxPtr>(controls, vlapi::vlControlCheckBox);
-    if (!box)
-        return box;
-    box->SetOption(kControlOption);
-    box->SetCaption(vrnApi::LoadStr(caption));
+    const vlapi::IPropertyCheckBoxPtr box = AddCheckBox(controls, vrnApi::LoadStr(caption));
     if (const vlapi::IPropertyToolBarPtr side{box}; side && first != 0) {
         for (const auto& [id, icon, hint] : {std::tuple{first, BMP_TEXT, IDS_EXPORT_TEXT_3D},
                                              std::tuple{second, BMP_CONT, IDS_EXPORT_TEXT_3D_BY_SPLINES}}) {
@@ -119,18 +115,18 @@ void ExportProcess::CreateControls()
         edit->SetCaption(vrnApi::LoadStr(IDS_EXPORT_PATH));
         edit->SetMark(true);
     }
-    m_checkCard = AddCheckBox(controls, IDS_EXPORT_CARD);
-    m_checkSheets = AddCheckBox(controls, IDS_EXPORT_SHEETS, kText2DSour, kText2DCont);
-    m_checkWastes = AddCheckBox(controls, IDS_EXPORT_WASTES);
+    m_checkCard = AddSideCheckBox(controls, IDS_EXPORT_CARD);
+    m_checkSheets = AddSideCheckBox(controls, IDS_EXPORT_SHEETS, kText2DSour, kText2DCont);
+    m_checkWastes = AddSideCheckBox(controls, IDS_EXPORT_WASTES);
     m_listFormat = AddControl<vlapi::IPropertyListPtr>(controls, vlapi::vlControlListStr);
     if (m_listFormat) {
         m_listFormat->SetCaption(vrnApi::LoadStr(IDS_FORMAT));
         m_listFormat->SetItems({vrnApi::LoadStr(IDS_EXPORT_DXF_FRW), vrnApi::LoadStr(IDS_EXPORT_DXF),
                                 vrnApi::LoadStr(IDS_EXPORT_FRW)});
-        m_listFormat->SetOption(kControlOption);
+        m_listFormat->SetOption(kListOption);
     }
     AddControl<vlapi::IPropertyControlPtr>(controls, vlapi::vlControlSeparator);
-    m_checkM3D = AddCheckBox(controls, IDS_EXPORT_3D, kText3DSour, kText3DCont);
+    m_checkM3D = AddSideCheckBox(controls, IDS_EXPORT_3D, kText3DSour, kText3DCont);
     AddControl<vlapi::IPropertyControlPtr>(controls, vlapi::vlControlSeparator);
 }
 
@@ -177,14 +173,10 @@ void ExportProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
 void ExportProcess::OnControlCommand(vlapi::IPropertyControlPtr ctrl, int buttonId)
 {
     if (const vlapi::IPropertyEditPtr edit = FolderEdit(); edit && SameControl(ctrl, edit)) {
-        if (buttonId == vlapi::vlControlCommandDelete) {
+        if (buttonId == vlapi::vlControlCommandDelete)
             m_folder.clear();
-        } else {
-            // The dialog starts in the folder; a cancelled one answers nothing.
-            std::wstring chosen = m_folder;
-            if (vrnApi::ChoiceFolderDialog(chosen); !chosen.empty())
-                m_folder = chosen;
-        }
+        else
+            ChooseFolder(m_folder);
     } else if (SameControl(ctrl, m_checkM3D)) {
         FlipPair(buttonId, kText3DSour, m_params.text3DSour, kText3DCont, m_params.text3DCont);
         if (m_params.add3D && (m_params.text3DSour || m_params.text3DCont))
