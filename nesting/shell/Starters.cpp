@@ -2,9 +2,6 @@
 // nothing. A command's own source replaces its starter here.
 #include "shell/Starters.h"
 
-// The import command comes next.
-void RunImportProcess() {}
-
 // The source-data command comes next.
 void RunReadContoursProcess() {}
 
