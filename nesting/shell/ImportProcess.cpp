@@ -115,23 +115,13 @@ void SetPathText(const vlapi::IPropertyEditCheckBoxPtr& control, const std::wstr
         edit->SetText(text);
 }
 
-vlapi::IPropertyCheckBoxPtr AddCheckBox(const vlapi::IPropertyControlsPtr& controls, int caption)
-{
-    const auto box = AddControl<vlapi::IPropertyCheckBoxPtr>(controls, vlapi::vlControlCheckBox);
-    if (box) {
-        box->SetOption(1);
-        box->SetCaption(vrnApi::LoadStr(caption));
-        box->SetChecked(false);
-    }
-    return box;
-}
-
+// Whether the control is there; when it is, it gets the caption.
 template <class Control>
-vlapi::IPropertyControlPtr Captioned(Control control, int caption)
+bool Captioned(const Control& control, int caption)
 {
     if (control)
         control->SetCaption(vrnApi::LoadStr(caption));
-    return vlapi::IPropertyControlPtr(control);
+    return static_cast<bool>(control);
 }
 
 template <class Control>
@@ -215,7 +205,7 @@ void ImportProcess::CreateControls()
     separator(controls);
     m_createFragments = AddControl<vlapi::IPropertyTextButtonPtr>(controls, vlapi::vlControlTextButton);
     Captioned(m_createFragments, IDS_IMPORT_CREATEFR);
-    m_checkCreateSubdirs = AddCheckBox(controls, IDS_IMPORT_GROUPFR);
+    m_checkCreateSubdirs = AddCheckBox(controls, vrnApi::LoadStr(IDS_IMPORT_GROUPFR));
     separator(controls);
     m_gridFiles = AddGrid(controls,
                           {{IDS_IMPORT_PERCENT, 25}, {IDS_IMPORT_NAME, 150}, {IDS_IMPORT_DESIGNATION, 100},
@@ -240,7 +230,7 @@ void ImportProcess::CreateControls()
     m_editNamePattern = AddControl<vlapi::IPropertyEditPtr>(parameters, vlapi::vlControlEditStr);
     if (Captioned(m_editNamePattern, IDS_IMPORT_TEMPLATEFILE))
         m_editNamePattern->SetMark(true);
-    m_checkMarkEquilName = AddCheckBox(parameters, IDS_IMPORT_EQNAME);
+    m_checkMarkEquilName = AddCheckBox(parameters, vrnApi::LoadStr(IDS_IMPORT_EQNAME));
     m_editTextPattern = AddControl<vlapi::IPropertyEditPtr>(parameters, vlapi::vlControlEditStr);
     if (Captioned(m_editTextPattern, IDS_IMPORT_TEMPLATEFR))
         m_editTextPattern->SetMark(false);
@@ -435,7 +425,7 @@ void ImportProcess::OnControlCommand(vlapi::IPropertyControlPtr ctrl, int button
         if (clear)
             m_pathFolder.clear();
         else
-            ChooseFolder();
+            ChooseOutputFolder();
     } else if (m_openFigures && SameControl(ctrl, m_openFigures)) {
         refresh = ReadDxfFiles();
     } else if (m_editPathAssembly && SameControl(ctrl, m_editPathAssembly)) {
@@ -459,17 +449,11 @@ void ImportProcess::OnControlCommand(vlapi::IPropertyControlPtr ctrl, int button
         UpdateControls();
 }
 
-void ImportProcess::ChooseFolder()
+void ImportProcess::ChooseOutputFolder()
 {
-    // The dialog starts in the folder; a cancelled one answers nothing and
-    // the folder stays.
-    std::wstring chosen = m_pathFolder;
-    vrnApi::ChoiceFolderDialog(chosen);
-    if (chosen.empty())
-        return;
-    if (chosen.back() != std::filesystem::path::preferred_separator)
-        chosen += std::filesystem::path::preferred_separator;
-    m_pathFolder = std::move(chosen);
+    // A chosen folder ends with a separator, as the fragments' paths expect.
+    if (ChooseFolder(m_pathFolder) && m_pathFolder.back() != std::filesystem::path::preferred_separator)
+        m_pathFolder += std::filesystem::path::preferred_separator;
 }
 
 bool ImportProcess::ReadDxfFiles()

@@ -85,7 +85,7 @@ public:
 private:
     void FillDxfGrid();
     void ApplyCellEdit();
-    void ChooseFolder();
+    void ChooseOutputFolder();
     // False when no file was read (no refresh then).
     bool ReadDxfFiles();
     void ReadAssembly();
