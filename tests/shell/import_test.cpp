@@ -71,19 +71,6 @@ protected:
     vlapi::IPropertyControlPtr Folder() const { return user->Find(L"Папка экспорта"); }
     vlapi::IPropertyControlPtr Assembly() const { return user->Find(L"Открыть"); }
     size_t Dialogs() { return State().dialogs.size(); }
-    // Every file under the test's folder but those in `out`, in order.
-    std::vector<fs::path> FilesOutside(const fs::path& out) const
-    {
-        std::vector<fs::path> files;
-        for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
-            if (it->path() == out)
-                it.disable_recursion_pending();
-            else
-                files.push_back(it->path());
-        }
-        std::sort(files.begin(), files.end());
-        return files;
-    }
 };
 
 TEST(ImportBaseName, IsTheFileNameWithoutItsLastExtension)
