@@ -65,3 +65,19 @@ inline vlapi::IPropertyCheckBoxPtr AddCheckBox(const vlapi::IPropertyControlsPtr
     }
     return box;
 }
+
+// The edit face of an edit with a check box, captioned, its insertion mark on.
+inline void SetUpPathEdit(const vlapi::IPropertyEditCheckBoxPtr& control, const std::wstring& caption)
+{
+    if (const vlapi::IPropertyEditPtr edit = control ? control->GetEdit() : nullptr) {
+        edit->SetCaption(caption);
+        edit->SetMark(true);
+    }
+}
+
+// The text of the edit face of an edit with a check box.
+inline void SetPathText(const vlapi::IPropertyEditCheckBoxPtr& control, const std::wstring& text)
+{
+    if (const vlapi::IPropertyEditPtr edit = control ? control->GetEdit() : nullptr)
+        edit->SetText(text);
+}

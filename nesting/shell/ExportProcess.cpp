@@ -92,11 +92,6 @@ void RunExportProcess()
     StartCommand<ExportProcess>();
 }
 
-vlapi::IPropertyEditPtr ExportProcess::FolderEdit() const
-{
-    return m_editFolder ? m_editFolder->GetEdit() : nullptr;
-}
-
 void ExportProcess::Init()
 {
     m_exporter = CreateExporterInstance();
@@ -111,10 +106,7 @@ void ExportProcess::CreateControls()
 {
     const vlapi::IPropertyControlsPtr controls = AddTab(OpenPanel(m_procParam), vrnApi::LoadStr(IDS_EXPORT_PARAMS));
     m_editFolder = AddControl<vlapi::IPropertyEditCheckBoxPtr>(controls, vlapi::vlControlEditCheckBox);
-    if (const vlapi::IPropertyEditPtr edit = FolderEdit()) {
-        edit->SetCaption(vrnApi::LoadStr(IDS_EXPORT_PATH));
-        edit->SetMark(true);
-    }
+    SetUpPathEdit(m_editFolder, vrnApi::LoadStr(IDS_EXPORT_PATH));
     m_checkCard = AddSideCheckBox(controls, IDS_EXPORT_CARD);
     m_checkSheets = AddSideCheckBox(controls, IDS_EXPORT_SHEETS, kText2DSour, kText2DCont);
     m_checkWastes = AddSideCheckBox(controls, IDS_EXPORT_WASTES);
@@ -138,8 +130,7 @@ void ExportProcess::UpdateControls()
     if (m_listFormat)
         m_listFormat->SetCurrentItem(m_params.format);
     ShowChecked(m_checkM3D, m_params.add3D);
-    if (const vlapi::IPropertyEditPtr edit = FolderEdit())
-        edit->SetText(m_folder);
+    SetPathText(m_editFolder, m_folder);
     ShowPair(m_checkM3D, m_params.add3D, kText3DSour, m_params.text3DSour, kText3DCont, m_params.text3DCont);
     ShowPair(m_checkSheets, m_params.addSheets, kText2DSour, m_params.text2DSour, kText2DCont, m_params.text2DCont);
     if (m_process) {
@@ -172,7 +163,8 @@ void ExportProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
 
 void ExportProcess::OnControlCommand(vlapi::IPropertyControlPtr ctrl, int buttonId)
 {
-    if (const vlapi::IPropertyEditPtr edit = FolderEdit(); edit && SameControl(ctrl, edit)) {
+    const vlapi::IPropertyEditPtr folder = m_editFolder ? m_editFolder->GetEdit() : nullptr;
+    if (folder && SameControl(ctrl, folder)) {
         if (buttonId == vlapi::vlControlCommandDelete)
             m_folder.clear();
         else

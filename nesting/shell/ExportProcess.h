@@ -52,7 +52,4 @@ public:
     vlapi::IPropertyCheckBoxPtr m_checkWastes;
     vlapi::IPropertyListPtr m_listFormat;
     vlapi::IPropertyCheckBoxPtr m_checkM3D;
-
-private:
-    vlapi::IPropertyEditPtr FolderEdit() const;
 };

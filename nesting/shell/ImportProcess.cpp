@@ -100,21 +100,6 @@ vlapi::IPropertyEditListPtr AddEditList(const vlapi::IPropertyControlsPtr& contr
     return list;
 }
 
-// The edit face of an edit with a check box, captioned, its insertion mark on.
-void SetUpPathEdit(const vlapi::IPropertyEditCheckBoxPtr& control, int caption)
-{
-    if (const vlapi::IPropertyEditPtr edit = control ? control->GetEdit() : nullptr) {
-        edit->SetCaption(vrnApi::LoadStr(caption));
-        edit->SetMark(true);
-    }
-}
-
-void SetPathText(const vlapi::IPropertyEditCheckBoxPtr& control, const std::wstring& text)
-{
-    if (const vlapi::IPropertyEditPtr edit = control ? control->GetEdit() : nullptr)
-        edit->SetText(text);
-}
-
 // Whether the control is there; when it is, it gets the caption.
 template <class Control>
 bool Captioned(const Control& control, int caption)
@@ -175,7 +160,7 @@ void ImportProcess::CreateControls()
     };
 
     m_editPathFolder = AddControl<vlapi::IPropertyEditCheckBoxPtr>(controls, vlapi::vlControlEditCheckBox);
-    SetUpPathEdit(m_editPathFolder, IDS_EXPORT_PATH);
+    SetUpPathEdit(m_editPathFolder, vrnApi::LoadStr(IDS_EXPORT_PATH));
     separator(controls);
     m_listTypeImport = AddControl<vlapi::IPropertyListPtr>(controls, vlapi::vlControlListStr);
     if (Captioned(m_listTypeImport, IDS_IMPORT_TYPE)) {
@@ -201,7 +186,7 @@ void ImportProcess::CreateControls()
         m_gridDXF->Redraw();
     }
     m_editPathAssembly = AddControl<vlapi::IPropertyEditCheckBoxPtr>(controls, vlapi::vlControlEditCheckBox);
-    SetUpPathEdit(m_editPathAssembly, IDS_IMPORT_OPEN);
+    SetUpPathEdit(m_editPathAssembly, vrnApi::LoadStr(IDS_IMPORT_OPEN));
     separator(controls);
     m_createFragments = AddControl<vlapi::IPropertyTextButtonPtr>(controls, vlapi::vlControlTextButton);
     Captioned(m_createFragments, IDS_IMPORT_CREATEFR);

@@ -154,25 +154,5 @@ TEST_F(ExportCommandTest, ConfirmWithoutAFolderWarnsExportsNothingAndKeepsThePan
     EXPECT_EQ(State().access.offs, 0);
 }
 
-TEST_F(ExportCommandTest, ConfirmExportsEndsTheCommandAndTheNextRunKeepsTheChoices)
-{
-    State().folderAnswers.push_back(File("out"));
-    ASSERT_TRUE(ChooseFolder());
-    ASSERT_TRUE(user->Tick(user->Find(L"Деловые отходы"), false));
-    ASSERT_TRUE(user->SetValue(user->Find(L"Формат"), L"Только DXF"));
-    ASSERT_TRUE(user->Enter()) << user->Refusal();
-    EXPECT_FALSE(user->Running());
-    EXPECT_EQ(host->HandlerCount(L"Nesting"), 0);
-    EXPECT_EQ(State().access.offs, 1);
-    EXPECT_EQ(State().access.ons, 1);
-    EXPECT_TRUE(std::filesystem::exists(root / "out" / "card.dxf"));
-    EXPECT_EQ(Command().m_returnValue, 0);
-
-    ASSERT_TRUE(user->Command(6));
-    EXPECT_FALSE(vlapi::IPropertyCheckBoxPtr(user->Find(L"Деловые отходы"))->GetChecked());
-    EXPECT_EQ(vlapi::IPropertyListPtr(user->Find(L"Формат"))->GetCurrentText(), L"Только DXF");
-    EXPECT_EQ(vlapi::IPropertyEditPtr(Folder())->GetText(), File("out"));
-}
-
 }  // namespace
 }  // namespace shelltest

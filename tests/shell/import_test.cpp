@@ -12,8 +12,7 @@ namespace shelltest {
 namespace {
 
 namespace fs = std::filesystem;
-
-const fs::path kDxfParts = fs::path(NESTING_SOURCE_DIR) / "tests" / "data" / "dxf" / "parts";
+using namespace std::string_literals;
 
 std::wstring W(const fs::path& path) { return vlhost::Host::Wide(path.string()); }
 fs::path P(const std::wstring& text) { return fs::path(vlhost::Host::Utf8(text)); }
@@ -68,6 +67,17 @@ protected:
         return text;
     }
     static bool Shown(const vlapi::IPropertyControlPtr& control) { return control && control->GetVisible(); }
+    // Which of the mode's controls show, as "name 0|1 ...".
+    static std::string Visible(const ImportProcess& c)
+    {
+        std::string text;
+        auto add = [&](const char* name, bool shown) { text += (text.empty() ? "" : " ") + (name + (shown ? " 1"s : " 0"s)); };
+        add("files", Shown(c.m_openFigures)), add("dxf grid", Shown(c.m_gridDXF)), add("preview", Shown(c.m_slideParts));
+        add("assembly", Shown(c.m_editPathAssembly)), add("write", Shown(c.m_createFragments));
+        add("folders", Shown(c.m_checkCreateSubdirs)), add("parts", Shown(c.m_gridFiles));
+        add("tab", c.m_tab2->GetVisible()), add("preprocessors", Shown(c.m_listPreprocessors));
+        return text;
+    }
     vlapi::IPropertyControlPtr Folder() const { return user->Find(L"Папка экспорта"); }
     vlapi::IPropertyControlPtr Assembly() const { return user->Find(L"Открыть"); }
     size_t Dialogs() { return State().dialogs.size(); }
@@ -86,28 +96,15 @@ TEST_F(ImportCommandTest, ThePanelFollowsTheModeAndTheNextRunKeepsTheChoices)
     ImportProcess& first = Command();
     EXPECT_EQ(user->Caption(), L"Импорт");
     EXPECT_EQ(user->Prompt(), L"Импорт");
-    EXPECT_FALSE(Shown(first.m_listPreprocessors));
+    EXPECT_EQ(Visible(first), "files 1 dxf grid 0 preview 0 assembly 0 write 0 folders 0 parts 0 tab 0 preprocessors 0");
     EXPECT_TRUE(first.m_listPreprocessors->GetItemMarked(0));
-    EXPECT_TRUE(Shown(first.m_openFigures));
-    for (const vlapi::IPropertyControlPtr& hidden :
-         {vlapi::IPropertyControlPtr(first.m_gridDXF), vlapi::IPropertyControlPtr(first.m_slideParts),
-          vlapi::IPropertyControlPtr(first.m_gridFiles), vlapi::IPropertyControlPtr(first.m_createFragments),
-          vlapi::IPropertyControlPtr(first.m_checkCreateSubdirs), Assembly()})
-        EXPECT_FALSE(Shown(hidden)) << vlhost::Host::Utf8(hidden->GetCaption());
-    EXPECT_FALSE(first.m_tab2->GetVisible());
     EXPECT_EQ(first.m_gridDXF->GetRowCount(), 1);
     EXPECT_TRUE(first.m_toolBar->GetButtonPressed(ImportProcess::kShowAssembly));
     EXPECT_FALSE(first.m_toolBar->GetButtonPressed(ImportProcess::kShowFragments));
 
     ASSERT_TRUE(user->SetValue(user->Find(L"Тип импорта"), L"Импорт из 3D-сборки"));
     EXPECT_EQ(ImportProcess::m_typeImport, 1);
-    EXPECT_FALSE(Shown(first.m_openFigures));
-    EXPECT_FALSE(Shown(first.m_listPreprocessors));
-    for (const vlapi::IPropertyControlPtr& shown :
-         {vlapi::IPropertyControlPtr(first.m_gridFiles), vlapi::IPropertyControlPtr(first.m_createFragments),
-          vlapi::IPropertyControlPtr(first.m_checkCreateSubdirs), Assembly()})
-        EXPECT_TRUE(Shown(shown)) << vlhost::Host::Utf8(shown->GetCaption());
-    EXPECT_TRUE(first.m_tab2->GetVisible());
+    EXPECT_EQ(Visible(first), "files 0 dxf grid 0 preview 0 assembly 1 write 1 folders 1 parts 1 tab 1 preprocessors 0");
     EXPECT_TRUE(first.m_checkCreateSubdirs->GetChecked());
     EXPECT_EQ(first.m_editNamePattern->GetText(), L"Наименование");
     EXPECT_EQ(first.m_editTextPattern->GetText(), L"Наименование");
@@ -314,18 +311,12 @@ TEST_F(ImportCommandTest, CancelledDialogsKeepWhatWasChosenAndNothingIsWrittenWi
     EXPECT_EQ(Messages().size(), before);
 }
 
-TEST_F(ImportCommandTest, DxfFilesAndAnAssemblyBecomeFragmentsInsideTheFolderOnly)
+TEST_F(ImportCommandTest, AnAssemblysPartsBecomeFragmentsInsideTheFolderOnly)
 {
     const fs::path out = root / "Детали";
     State().folderAnswers.push_back(W(out));
     ASSERT_TRUE(user->Raw("ControlCommand", {L"Папка экспорта", L"1"}));
-    State().filesAnswers.push_back({W(kDxfParts / "texts.dxf"), W(root / "нет.dxf")});
     ImportProcess& command = Command();
-    ASSERT_TRUE(user->Press(command.m_openFigures));
-    EXPECT_EQ(State().dialogs.back().defaultExtension, L"dxf");
-    EXPECT_EQ(Row(command.m_gridDXF, 1), L"1 | texts | 4 | 2.50 | Сталь 3");
-    EXPECT_EQ(Row(command.m_gridDXF, 2), L"2 | нет | 1 | 0.00 | ");  // not read: as chosen
-    EXPECT_TRUE(fs::exists(out / "texts.vfw")) << vlhost::Host::Utf8(Messages().back().text);
 
     // An assembly of one bracket whose material climbs out of the folder,
     // written with a name pattern that does too.
