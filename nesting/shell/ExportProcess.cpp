@@ -4,9 +4,12 @@
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
 #include "shell/Controls.h"
+#include "shell/PanelControls.h"
 #include "shell/Starters.h"
 
 #include <tuple>
+
+using namespace panel;
 
 namespace {
 
@@ -28,8 +31,6 @@ constexpr int IDS_PROMT_EXPORT_DXF = 7413;
 // The host's icons of the two kinds of text button.
 constexpr int BMP_TEXT = 58144;
 constexpr int BMP_CONT = 59246;
-// A setting the panel gives the format list by value.
-constexpr int kListOption = 1;
 constexpr int kHelpTopic = 7;
 
 // A check box captioned `caption`, with the pair of text buttons `first`
@@ -37,22 +38,16 @@ constexpr int kHelpTopic = 7;
 vlapi::IPropertyCheckBoxPtr AddSideCheckBox(const vlapi::IPropertyControlsPtr& controls, int caption, int first = 0,
                                             int second = 0)
 {
-    const vlapi::IPropertyCheckBoxPtr box = AddCheckBox(controls, vrnApi::LoadStr(caption));
+    const vlapi::IPropertyCheckBoxPtr box = AddCheckBox(controls, Str(caption));
     if (const vlapi::IPropertyToolBarPtr side{box}; side && first != 0) {
         for (const auto& [id, icon, hint] : {std::tuple{first, BMP_TEXT, IDS_EXPORT_TEXT_3D},
                                              std::tuple{second, BMP_CONT, IDS_EXPORT_TEXT_3D_BY_SPLINES}}) {
             side->AddButton(id, icon, icon);
-            side->SetButtonHint(id, vrnApi::LoadStr(hint));
+            side->SetButtonHint(id, Str(hint));
             side->SetButtonFont(id, std::wstring());
         }
     }
     return box;
-}
-
-void ShowChecked(const vlapi::IPropertyCheckBoxPtr& box, bool checked)
-{
-    if (box)
-        box->SetChecked(checked);
 }
 
 // The side pair of `box`: both enabled as `enable`, each pressed as its flag.
@@ -60,12 +55,8 @@ void ShowPair(const vlapi::IPropertyCheckBoxPtr& box, bool enable, int first, bo
               bool secondPressed)
 {
     const vlapi::IPropertyToolBarPtr side{box};
-    if (!side)
-        return;
-    side->SetButtonEnable(first, enable);
-    side->SetButtonEnable(second, enable);
-    side->SetButtonPressed(first, firstPressed);
-    side->SetButtonPressed(second, secondPressed);
+    SetButton(side, first, enable, firstPressed);
+    SetButton(side, second, enable, secondPressed);
 }
 
 // A press of one button of a pair: it flips, and pressing it releases the other.
@@ -77,12 +68,6 @@ void FlipPair(int buttonId, int first, bool& firstPressed, int second, bool& sec
     *flipped = !*flipped;
     if (*flipped)
         (flipped == &firstPressed ? secondPressed : firstPressed) = false;
-}
-
-bool Checked(const vlapi::IPropertyControlPtr& ctrl)
-{
-    const vlapi::IPropertyCheckBoxPtr box{ctrl};
-    return box && box->GetChecked();
 }
 
 }  // namespace
@@ -99,61 +84,51 @@ void ExportProcess::Init()
 
 std::wstring ExportProcess::GetCaption() const
 {
-    return vrnApi::LoadStr(IDS_EXPORT);
+    return Str(IDS_EXPORT);
 }
 
 void ExportProcess::CreateControls()
 {
-    const vlapi::IPropertyControlsPtr controls = AddTab(OpenPanel(m_procParam), vrnApi::LoadStr(IDS_EXPORT_PARAMS));
-    m_editFolder = AddControl<vlapi::IPropertyEditCheckBoxPtr>(controls, vlapi::vlControlEditCheckBox);
-    SetUpPathEdit(m_editFolder, vrnApi::LoadStr(IDS_EXPORT_PATH));
+    const vlapi::IPropertyControlsPtr controls = AddTab(m_procParam, Str(IDS_EXPORT_PARAMS));
+    m_editFolder = Add<vlapi::IPropertyEditCheckBoxPtr>(controls, vlapi::vlControlEditCheckBox);
+    SetUpPathEdit(m_editFolder, Str(IDS_EXPORT_PATH));
     m_checkCard = AddSideCheckBox(controls, IDS_EXPORT_CARD);
     m_checkSheets = AddSideCheckBox(controls, IDS_EXPORT_SHEETS, kText2DSour, kText2DCont);
     m_checkWastes = AddSideCheckBox(controls, IDS_EXPORT_WASTES);
-    m_listFormat = AddControl<vlapi::IPropertyListPtr>(controls, vlapi::vlControlListStr);
-    if (m_listFormat) {
-        m_listFormat->SetCaption(vrnApi::LoadStr(IDS_FORMAT));
-        m_listFormat->SetItems({vrnApi::LoadStr(IDS_EXPORT_DXF_FRW), vrnApi::LoadStr(IDS_EXPORT_DXF),
-                                vrnApi::LoadStr(IDS_EXPORT_FRW)});
-        m_listFormat->SetOption(kListOption);
-    }
-    AddControl<vlapi::IPropertyControlPtr>(controls, vlapi::vlControlSeparator);
+    m_listFormat = AddList(controls, Str(IDS_FORMAT), {Str(IDS_EXPORT_DXF_FRW), Str(IDS_EXPORT_DXF), Str(IDS_EXPORT_FRW)});
+    Add<vlapi::IPropertyControlPtr>(controls, vlapi::vlControlSeparator);
     m_checkM3D = AddSideCheckBox(controls, IDS_EXPORT_3D, kText3DSour, kText3DCont);
-    AddControl<vlapi::IPropertyControlPtr>(controls, vlapi::vlControlSeparator);
+    Add<vlapi::IPropertyControlPtr>(controls, vlapi::vlControlSeparator);
 }
 
 void ExportProcess::UpdateControls()
 {
-    ShowChecked(m_checkCard, m_params.addCard);
-    ShowChecked(m_checkSheets, m_params.addSheets);
-    ShowChecked(m_checkWastes, m_params.addWastes);
-    if (m_listFormat)
-        m_listFormat->SetCurrentItem(m_params.format);
-    ShowChecked(m_checkM3D, m_params.add3D);
+    SetChecked(m_checkCard, m_params.addCard);
+    SetChecked(m_checkSheets, m_params.addSheets);
+    SetChecked(m_checkWastes, m_params.addWastes);
+    SetCurrent(m_listFormat, m_params.format);
+    SetChecked(m_checkM3D, m_params.add3D);
     SetPathText(m_editFolder, m_folder);
     ShowPair(m_checkM3D, m_params.add3D, kText3DSour, m_params.text3DSour, kText3DCont, m_params.text3DCont);
     ShowPair(m_checkSheets, m_params.addSheets, kText2DSour, m_params.text2DSour, kText2DCont, m_params.text2DCont);
-    if (m_process) {
-        m_process->SetPrompt(vrnApi::LoadStr(IDS_PROMT_EXPORT_DXF));
-        m_process->RefreshPanel();
-    }
+    Finish(m_process, Str(IDS_PROMT_EXPORT_DXF));
 }
 
 void ExportProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
 {
     if (SameControl(ctrl, m_checkCard)) {
-        m_params.addCard = Checked(ctrl);
+        m_params.addCard = Checked(m_checkCard);
     } else if (SameControl(ctrl, m_checkSheets)) {
-        m_params.addSheets = Checked(ctrl);
+        m_params.addSheets = Checked(m_checkSheets);
         m_params.text2DSour = m_params.text2DCont = false;
     } else if (SameControl(ctrl, m_checkWastes)) {
-        m_params.addWastes = Checked(ctrl);
+        m_params.addWastes = Checked(m_checkWastes);
     } else if (SameControl(ctrl, m_listFormat)) {
         // A list without a current item leaves the format as it was.
-        if (const int index = m_listFormat->FindItem(m_listFormat->GetCurrentText()); index >= 0)
+        if (const int index = CurrentIndex(m_listFormat); index >= 0)
             m_params.format = index;
     } else if (SameControl(ctrl, m_checkM3D)) {
-        m_params.add3D = Checked(ctrl);
+        m_params.add3D = Checked(m_checkM3D);
         m_params.text3DSour = m_params.text3DCont = false;
     } else {
         return;

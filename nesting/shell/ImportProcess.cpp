@@ -4,14 +4,16 @@
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
 #include "io/ImportFiles.h"
-#include "io/OutputFiles.h"
 #include "shell/Controls.h"
+#include "shell/PanelControls.h"
 #include "shell/Starters.h"
 
 #include <filesystem>
 #include <initializer_list>
 #include <tuple>
 #include <utility>
+
+using namespace panel;
 
 namespace {
 
@@ -71,14 +73,14 @@ struct Column {
 vlapi::IPropertyGridPtr AddGrid(const vlapi::IPropertyControlsPtr& controls, std::initializer_list<Column> columns,
                                 int rows, int option)
 {
-    const auto grid = AddControl<vlapi::IPropertyGridPtr>(controls, vlapi::vlControlGrid);
+    const auto grid = Add<vlapi::IPropertyGridPtr>(controls, vlapi::vlControlGrid);
     if (!grid)
         return grid;
     grid->SetColumnCount(static_cast<int>(columns.size()));
     grid->SetRowCount(rows);
     int c = 0;
     for (const Column& column : columns) {
-        grid->SetCellText(0, c, vrnApi::LoadStr(column.caption));
+        grid->SetCellText(0, c, Str(column.caption));
         grid->SetColumnWidth(c++, column.width);
     }
     grid->SetOption(option);
@@ -89,31 +91,14 @@ vlapi::IPropertyGridPtr AddGrid(const vlapi::IPropertyControlsPtr& controls, std
 vlapi::IPropertyEditListPtr AddEditList(const vlapi::IPropertyControlsPtr& controls, int caption,
                                         const std::vector<int>& ids)
 {
-    const auto list = AddControl<vlapi::IPropertyEditListPtr>(controls, vlapi::vlControlEditList);
+    const auto list = Add<vlapi::IPropertyEditListPtr>(controls, vlapi::vlControlEditList, Str(caption));
     if (!list)
         return list;
-    list->SetCaption(vrnApi::LoadStr(caption));
     for (int id : ids)
-        list->AddItem(vrnApi::LoadStr(id));
+        list->AddItem(Str(id));
     list->SetOption(0);
     list->SetItemMarked(0, true);
     return list;
-}
-
-// Whether the control is there; when it is, it gets the caption.
-template <class Control>
-bool Captioned(const Control& control, int caption)
-{
-    if (control)
-        control->SetCaption(vrnApi::LoadStr(caption));
-    return static_cast<bool>(control);
-}
-
-template <class Control>
-void Show(const Control& control, bool visible)
-{
-    if (control)
-        control->SetVisible(visible);
 }
 
 // The text of the first marked item of an edit list; empty for none.
@@ -125,11 +110,6 @@ std::wstring FirstMarked(const vlapi::IPropertyEditListPtr& list)
             return list->GetItemText(i);
     }
     return {};
-}
-
-bool Checked(const vlapi::IPropertyCheckBoxPtr& box)
-{
-    return box && box->GetChecked();
 }
 
 }  // namespace
@@ -153,28 +133,22 @@ std::wstring ImportProcess::GetCaption() const
 
 void ImportProcess::CreateControls()
 {
-    const vlapi::IPropertyTabsPtr tabs = OpenPanel(m_procParam);
-    const vlapi::IPropertyControlsPtr controls = AddTab(tabs, vrnApi::LoadStr(IDS_IMPORT_IMPORT));
+    const vlapi::IPropertyControlsPtr controls = AddTab(m_procParam, Str(IDS_IMPORT_IMPORT));
     auto separator = [](const vlapi::IPropertyControlsPtr& to) {
-        AddControl<vlapi::IPropertyControlPtr>(to, vlapi::vlControlSeparator);
+        Add<vlapi::IPropertyControlPtr>(to, vlapi::vlControlSeparator);
     };
 
-    m_editPathFolder = AddControl<vlapi::IPropertyEditCheckBoxPtr>(controls, vlapi::vlControlEditCheckBox);
-    SetUpPathEdit(m_editPathFolder, vrnApi::LoadStr(IDS_EXPORT_PATH));
+    m_editPathFolder = Add<vlapi::IPropertyEditCheckBoxPtr>(controls, vlapi::vlControlEditCheckBox);
+    SetUpPathEdit(m_editPathFolder, Str(IDS_EXPORT_PATH));
     separator(controls);
-    m_listTypeImport = AddControl<vlapi::IPropertyListPtr>(controls, vlapi::vlControlListStr);
-    if (Captioned(m_listTypeImport, IDS_IMPORT_TYPE)) {
-        m_listTypeImport->SetItems({vrnApi::LoadStr(IDS_IMPORT_DXF), vrnApi::LoadStr(IDS_IMPORT_3D)});
-        m_listTypeImport->SetOption(1);
-    }
+    m_listTypeImport = AddList(controls, Str(IDS_IMPORT_TYPE), {Str(IDS_IMPORT_DXF), Str(IDS_IMPORT_3D)});
     separator(controls);
     std::vector<int> preprocessors;
     for (int id = IDS_IMPORT_CADMATIC; id <= IDS_IMPORT_PREPROCESS5; ++id)
         preprocessors.push_back(id);
     m_listPreprocessors = AddEditList(controls, IDS_PREPROCESSORS_LIST, preprocessors);
     Show(m_listPreprocessors, false);
-    m_openFigures = AddControl<vlapi::IPropertyTextButtonPtr>(controls, vlapi::vlControlTextButton);
-    Captioned(m_openFigures, IDS_LOAD_DETAILS);
+    m_openFigures = Add<vlapi::IPropertyTextButtonPtr>(controls, vlapi::vlControlTextButton, Str(IDS_LOAD_DETAILS));
     separator(controls);
     m_gridDXF = AddGrid(controls,
                         {{IDS_IMPORT_PERCENT, 25}, {IDS_IMPORT_NAME, 150}, {IDS_IMPORT_COUNT, 50},
@@ -185,12 +159,11 @@ void ImportProcess::CreateControls()
         m_gridDXF->SetOption(1);
         m_gridDXF->Redraw();
     }
-    m_editPathAssembly = AddControl<vlapi::IPropertyEditCheckBoxPtr>(controls, vlapi::vlControlEditCheckBox);
-    SetUpPathEdit(m_editPathAssembly, vrnApi::LoadStr(IDS_IMPORT_OPEN));
+    m_editPathAssembly = Add<vlapi::IPropertyEditCheckBoxPtr>(controls, vlapi::vlControlEditCheckBox);
+    SetUpPathEdit(m_editPathAssembly, Str(IDS_IMPORT_OPEN));
     separator(controls);
-    m_createFragments = AddControl<vlapi::IPropertyTextButtonPtr>(controls, vlapi::vlControlTextButton);
-    Captioned(m_createFragments, IDS_IMPORT_CREATEFR);
-    m_checkCreateSubdirs = AddCheckBox(controls, vrnApi::LoadStr(IDS_IMPORT_GROUPFR));
+    m_createFragments = Add<vlapi::IPropertyTextButtonPtr>(controls, vlapi::vlControlTextButton, Str(IDS_IMPORT_CREATEFR));
+    m_checkCreateSubdirs = AddCheckBox(controls, Str(IDS_IMPORT_GROUPFR));
     separator(controls);
     m_gridFiles = AddGrid(controls,
                           {{IDS_IMPORT_PERCENT, 25}, {IDS_IMPORT_NAME, 150}, {IDS_IMPORT_DESIGNATION, 100},
@@ -200,24 +173,24 @@ void ImportProcess::CreateControls()
     m_toolBar = vlapi::IPropertyToolBarPtr(m_gridFiles);
     for (const auto& [id, icon, hint, pressed] : {std::tuple{kShowAssembly, kIconAssembly, IDS_IMPORT_ASSEMBLY, true},
                                                   std::tuple{kShowFragments, kIconFragments, IDS_IMPORT_FRAGMENTS, false}}) {
-        AddButtonInToolBar(m_toolBar, id, icon, vrnApi::LoadStr(hint), true, pressed, false);
+        AddButtonInToolBar(m_toolBar, id, icon, Str(hint), true, pressed, false);
         if (m_toolBar)
             m_toolBar->SetButtonOption(id, 1);
     }
-    m_slideParts = AddControl<vlapi::IPropertySlideBoxPtr>(controls, vlapi::vlControlSlideBox);
+    m_slideParts = Add<vlapi::IPropertySlideBoxPtr>(controls, vlapi::vlControlSlideBox);
 
-    const vlapi::IPropertyControlsPtr parameters = AddTab(tabs, vrnApi::LoadStr(IDS_IMPORT_PARAMETERS), &m_tab2);
+    const vlapi::IPropertyControlsPtr parameters = AddTab(m_procParam, Str(IDS_IMPORT_PARAMETERS), &m_tab2);
     m_listProperties = AddEditList(parameters, IDS_IMPORT_PROPLIST,
                                    {IDS_IMPORT_NAME, IDS_IMPORT_DESIGNATION, IDS_IMPORT_MATERIAL, IDS_IMPORT_THICKNESS,
                                     IDS_IMPORT_COUNT});
-    AddButtonInToolBar(vlapi::IPropertyToolBarPtr(m_listProperties), kAddProperty, kIconAdd,
-                       vrnApi::LoadStr(IDS_IMPORT_PROPADD), true, false, false);
-    m_editNamePattern = AddControl<vlapi::IPropertyEditPtr>(parameters, vlapi::vlControlEditStr);
-    if (Captioned(m_editNamePattern, IDS_IMPORT_TEMPLATEFILE))
+    AddButtonInToolBar(vlapi::IPropertyToolBarPtr(m_listProperties), kAddProperty, kIconAdd, Str(IDS_IMPORT_PROPADD),
+                       true, false, false);
+    m_editNamePattern = Add<vlapi::IPropertyEditPtr>(parameters, vlapi::vlControlEditStr, Str(IDS_IMPORT_TEMPLATEFILE));
+    if (m_editNamePattern)
         m_editNamePattern->SetMark(true);
-    m_checkMarkEquilName = AddCheckBox(parameters, vrnApi::LoadStr(IDS_IMPORT_EQNAME));
-    m_editTextPattern = AddControl<vlapi::IPropertyEditPtr>(parameters, vlapi::vlControlEditStr);
-    if (Captioned(m_editTextPattern, IDS_IMPORT_TEMPLATEFR))
+    m_checkMarkEquilName = AddCheckBox(parameters, Str(IDS_IMPORT_EQNAME));
+    m_editTextPattern = Add<vlapi::IPropertyEditPtr>(parameters, vlapi::vlControlEditStr, Str(IDS_IMPORT_TEMPLATEFR));
+    if (m_editTextPattern)
         m_editTextPattern->SetMark(false);
     separator(controls);
 }
@@ -225,8 +198,7 @@ void ImportProcess::CreateControls()
 void ImportProcess::UpdateControls()
 {
     const bool dxf = m_typeImport == 0;
-    if (m_listTypeImport)
-        m_listTypeImport->SetCurrentItem(m_typeImport);
+    SetCurrent(m_listTypeImport, m_typeImport);
     Show(m_listPreprocessors, false);
     Show(m_openFigures, dxf);
     Show(m_createFragments, !dxf);
@@ -234,24 +206,17 @@ void ImportProcess::UpdateControls()
     Show(m_gridFiles, !dxf);
     Show(m_tab2, !dxf);
     SetPathText(m_editPathFolder, m_pathFolder);
-    if (m_checkCreateSubdirs)
-        m_checkCreateSubdirs->SetChecked(m_createSubDirs);
+    SetChecked(m_checkCreateSubdirs, m_createSubDirs);
     FillDxfGrid();
     Show(m_gridDXF, dxf && !m_fileParams.empty());
     SetPathText(m_editPathAssembly, m_reader.m_pathAssembly);
     Show(m_editPathAssembly, !dxf);
     UpdateGridControl();
     UpdateSlide();
-    if (m_editNamePattern)
-        m_editNamePattern->SetText(m_namePattern);
-    if (m_editTextPattern) {
-        m_editTextPattern->SetText(m_textPattern);
-        m_editTextPattern->SetVisible(!Checked(m_checkMarkEquilName));
-    }
-    if (m_process) {
-        m_process->SetPrompt(kCaption);
-        m_process->RefreshPanel();
-    }
+    SetText(m_editNamePattern, m_namePattern);
+    SetText(m_editTextPattern, m_textPattern);
+    Show(m_editTextPattern, !Checked(m_checkMarkEquilName));
+    Finish(m_process, kCaption);
 }
 
 void ImportProcess::FillDxfGrid()
@@ -262,7 +227,7 @@ void ImportProcess::FillDxfGrid()
     int row = 1;
     for (const FileMetaParams& file : m_fileParams) {
         const std::wstring cells[] = {std::to_wstring(row), BaseName(file.m_path), std::to_wstring(file.m_count),
-                                      outputs::Format(L"%1.2f", file.m_thickness), file.m_material};
+                                      Format(L"%1.2f", file.m_thickness), file.m_material};
         for (int c = 0; c < 5; ++c)
             m_gridDXF->SetCellText(row, c, cells[c]);
         ++row;
@@ -275,19 +240,19 @@ void ImportProcess::UpdateGridControl()
     if (!m_gridFiles)
         return;
     const ImportPartMetaDatum& parts = m_reader.m_metaDatum;
-    const bool paths3D = !m_toolBar || m_toolBar->GetButtonPressed(kShowAssembly);
+    const bool paths3D = !m_toolBar || Pressed(m_toolBar, kShowAssembly);
     m_gridFiles->SetRowCount(static_cast<int>(parts.size()) + 1);
     int row = 1;
     for (const ImportPartMetaData& part : parts) {
         const std::wstring path = paths3D         ? part.path3D
                                   : part.unfolded ? part.path2D
-                                                  : vrnApi::LoadStr(IDS_IMPORT_NOSCAN);
+                                                  : Str(IDS_IMPORT_NOSCAN);
         const std::wstring cells[] = {std::to_wstring(row),
                                       part.name,
                                       part.mark,
                                       part.unfolded ? L"да" : L"нет",
                                       part.material,
-                                      outputs::Format(L"%g", part.thickness),
+                                      Format(L"%g", part.thickness),
                                       std::to_wstring(part.count),
                                       path};
         for (int c = 0; c <= kColumnPath; ++c)
@@ -328,7 +293,7 @@ void ImportProcess::UpdateSlide()
 void ImportProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
 {
     if (SameControl(ctrl, m_listTypeImport)) {
-        if (const int index = m_listTypeImport->FindItem(m_listTypeImport->GetCurrentText()); index >= 0)
+        if (const int index = CurrentIndex(m_listTypeImport); index >= 0)
             m_typeImport = index;
     } else if (SameControl(ctrl, m_checkCreateSubdirs)) {
         m_createSubDirs = Checked(m_checkCreateSubdirs);
@@ -449,11 +414,11 @@ bool ImportProcess::ReadDxfFiles()
     }
     const std::wstring preprocessor = FirstMarked(m_listPreprocessors);
     if (preprocessor.empty()) {
-        vrnApi::ShowWarningText(vrnApi::LoadStr(IDS_IMPORT_NOPREPROCESSOR));
+        vrnApi::ShowWarningText(Str(IDS_IMPORT_NOPREPROCESSOR));
         return false;
     }
     std::vector<std::wstring> files;
-    vrnApi::ChoiceFilesDialog(vrnApi::LoadStr(IDS_IMPORT_FILEEXT), vrnApi::LoadStr(IDS_IMPORT_FILEFILTER),
+    vrnApi::ChoiceFilesDialog(Str(IDS_IMPORT_FILEEXT), Str(IDS_IMPORT_FILEFILTER),
                               std::wstring(), true, files);
     if (files.empty())
         return false;
@@ -467,8 +432,8 @@ bool ImportProcess::ReadDxfFiles()
 
 void ImportProcess::ReadAssembly()
 {
-    const std::wstring chosen = vrnApi::ChoiceFileDialog(vrnApi::LoadStr(IDS_IMPORT_A3DFILEEXT),
-                                                         vrnApi::LoadStr(IDS_IMPORT_A3DFILEFILTER), L" ", true);
+    const std::wstring chosen = vrnApi::ChoiceFileDialog(Str(IDS_IMPORT_A3DFILEEXT),
+                                                         Str(IDS_IMPORT_A3DFILEFILTER), L" ", true);
     // A cancelled dialog keeps the assembly, and the parts read from it with
     // the user's edits.
     if (chosen.empty()) {
@@ -486,7 +451,7 @@ bool ImportProcess::WriteFragments()
     if (m_reader.m_metaDatum.empty())
         return false;
     if (m_namePattern.empty()) {
-        vrnApi::ShowWarningText(vrnApi::LoadStr(IDS_IMPORT_NOFILETEMPLATE));
+        vrnApi::ShowWarningText(Str(IDS_IMPORT_NOFILETEMPLATE));
         return false;
     }
     if (m_pathFolder.empty()) {
