@@ -8,9 +8,6 @@ void RunImportProcess() {}
 // The source-data command comes next.
 void RunReadContoursProcess() {}
 
-// The optimisation command comes next.
-void RunOptimizationProcess() {}
-
 // The remnants command comes next.
 void RunWasteProcess() {}
 
@@ -22,6 +19,3 @@ void RunDocumentationProcess() {}
 
 // The settings command comes next.
 void RunSettingProcess() {}
-
-// The bridges command comes next.
-void RunBridgesProcess() {}
