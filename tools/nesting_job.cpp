@@ -6,12 +6,14 @@
 // library that made them: with --library, the drawing's library macros are
 // stamped as made by the library at PATH, so that a host that loads it from
 // there offers their hot points.
-//   nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--library PATH]
+// With --layout, every sheet gets a page of the drawing with its title block.
+//   nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--layout] [--library PATH]
 // A parts list holds one part a line, "name|count|thickness|material|x,y x,y ...";
 // blank lines and lines starting with "#" are skipped.
 #include "api/INestingObjects.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
+#include "model/NestingSetting.h"
 #include "vlhost/Driver.h"
 #include "vlhost/Host.h"
 
@@ -140,6 +142,8 @@ int main(int argc, char** argv)
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--placed") {
             placed = true;
+        } else if (args[i] == "--layout") {
+            NestingSetting::m_withoutLayout = false;
         } else if (args[i] == "--library" && i + 1 < args.size()) {
             library = std::filesystem::absolute(args[++i]);
         } else if (args[i] == "--sheet" && i + 2 < args.size()) {
@@ -151,7 +155,7 @@ int main(int argc, char** argv)
         }
     }
     if (files.size() != 2 || !(width > 0.0) || !(height > 0.0)) {
-        std::cerr << "usage: nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--library PATH]\n";
+        std::cerr << "usage: nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--layout] [--library PATH]\n";
         return 2;
     }
     std::vector<Part> parts;
