@@ -21,11 +21,4 @@ void ClearGroup(int ref, bool temp)
         group->Clear(temp);
 }
 
-void DeleteGroup(int ref)
-{
-    vlapi::IDrawingGroupPtr group(hostAccess::ObjectOf(GetActiveDocument2D(), ref));
-    if (group)
-        group->Delete();
-}
-
 }  // namespace vrnApi

@@ -38,9 +38,6 @@ int GetActiveView();
 void GetAllViews(vlapi::IVarnelDocument2DPtr doc, std::vector<vlapi::IViewPtr>& views);
 void SetActiveSysLayer(int numView);
 void ClearGroup(int ref, bool temp);
-// Deletes the group `ref` of the active drawing with its members; nothing when
-// there is none.
-void DeleteGroup(int ref);
 
 // ---- Messages
 void Message(std::wstring mess);

@@ -1,5 +1,6 @@
 #include "shell/BridgesProcess.h"
 
+#include "host/HostAccess.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
 #include "io/OutputFiles.h"
@@ -505,9 +506,9 @@ void BridgesProcess::UnadviseEvents()
 
 void BridgesProcess::ClearPreview()
 {
-    if (m_phantomGroup == 0)
-        return;
-    vrnApi::DeleteGroup(m_phantomGroup);
+    if (m_phantom)
+        m_phantom->Delete();
+    m_phantom = nullptr;
     m_phantomGroup = 0;
 }
 
@@ -527,6 +528,7 @@ bool BridgesProcess::CallBackCursor(double x, double y, double, bool dynamic)
         } else if (m_tempJumper) {
             ClearPreview();
             m_tempJumper->GetPhantomGroup(x, y, m_second, m_phantomGroup);
+            m_phantom = vlapi::IDrawingGroupPtr(hostAccess::ObjectOf(vrnApi::GetActiveDocument2D(), m_phantomGroup));
         }
         return true;
     }

@@ -78,6 +78,9 @@ private:
     bool m_bynorm = true;
     bool m_editmode = false;
     int m_phantomGroup = 0;
+    // The preview group itself, held until it is deleted whatever becomes of
+    // the bridge that drew it.
+    vlapi::IDrawingGroupPtr m_phantom;
     int m_layerNumber = 0;
     // r 0, g 210, b 200 packed as r + g * 256 + b * 65536.
     int m_layerColor = 0xC8D200;

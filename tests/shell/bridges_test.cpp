@@ -260,11 +260,12 @@ TEST_F(BridgesTest, ClicksPlaceChooseAndDeleteBridgesAndCancelKeepsThoseOfTheDra
 }
 
 // The preview of one move goes before the next one is drawn, and the last one
-// with the command; a drawing that cannot have the bridges layer gets no bridge.
+// with the command, also when the bridge that drew it is gone; a drawing that
+// cannot have the bridges layer gets no bridge.
 TEST_F(BridgesTest, OnePreviewAtATimeNoneAfterTheCommandAndNoBridgeWithoutTheLayer)
 {
     const size_t objects = DrawingObjects();
-    vlhost::FailureScope noLayer("ILayers::Add");
+    auto noLayer = std::make_unique<vlhost::FailureScope>("ILayers::Add");
     RunBridgesProcess();
     ASSERT_TRUE(user->SetValue(user->Find(L"Тип мостика"), L"тип 8 - двойной переход"));
     ASSERT_TRUE(user->Cursor(100.0, 100.0, false));
@@ -279,6 +280,12 @@ TEST_F(BridgesTest, OnePreviewAtATimeNoneAfterTheCommandAndNoBridgeWithoutTheLay
     EXPECT_EQ(Bridges(), 0u);
     EXPECT_EQ(user->Prompt(), L"Укажите вторую точку мостика");
 
+    // With the layer the same click makes the bridge whose preview stands; deleted, it takes nothing along.
+    noLayer.reset();
+    ASSERT_TRUE(user->Cursor(150.0, 200.0, true));
+    ASSERT_EQ(Bridges(), 1u);
+    ASSERT_TRUE(user->CheckItem(List(), 0, true));
+    ASSERT_TRUE(user->Press(List(), vlapi::vlControlCommandDelete));
     ASSERT_TRUE(user->ClosePanel());
     EXPECT_EQ(DrawingObjects(), objects);
 }
