@@ -38,15 +38,6 @@ bool MayStandOnSheet(BridgeType type)
     return static_cast<int>(type) >= static_cast<int>(BridgeType::DoubleStart);
 }
 
-template <class Control>
-Control AddControl(const vlapi::IPropertyControlsPtr& controls, int kind, int caption)
-{
-    Control control(controls ? controls->Add(kind) : nullptr);
-    if (control && caption != 0)
-        control->SetCaption(vrnApi::LoadStr(caption));
-    return control;
-}
-
 vlapi::IPropertyEditPtr LengthEdit(const vlapi::IPropertyControlsPtr& controls, int caption)
 {
     vlapi::IPropertyEditPtr edit = AddControl<vlapi::IPropertyEditPtr>(controls, vlapi::vlControlEditLength, caption);
@@ -82,12 +73,6 @@ void FillMethod(const vlapi::IPropertyListPtr& method, const vlapi::IPropertyEdi
     }
     if (radius)
         radius->SetReal(kDefaultRadius);
-}
-
-void Enable(const vlapi::IPropertyControlPtr& control, bool enable)
-{
-    if (control)
-        control->SetEnable(enable);
 }
 
 }  // namespace

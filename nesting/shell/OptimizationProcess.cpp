@@ -38,20 +38,6 @@ const std::wstring kLinearNestingRefused = L"Команда доступна т�
 const std::vector<std::wstring> kRotations = {L"0", L"180", L"90", L"45", L"горизонтально/вертикально"};
 constexpr size_t kAlwaysOffered = 2;
 
-template <class Control>
-Control AddControl(const vlapi::IPropertyControlsPtr& controls, int kind, int caption)
-{
-    Control control(controls ? controls->Add(kind) : nullptr);
-    if (control && caption != 0)
-        control->SetCaption(vrnApi::LoadStr(caption));
-    return control;
-}
-
-void Enable(const vlapi::IPropertyControlPtr& control, bool enable)
-{
-    if (control)
-        control->SetEnable(enable);
-}
 
 }  // namespace
 
