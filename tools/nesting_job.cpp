@@ -5,9 +5,11 @@
 // figures on the sheet. The host knows a library's macros by the file of the
 // library that made them: with --library, the drawing's library macros are
 // stamped as made by the library at PATH, so that a host that loads it from
-// there offers their hot points.
-// With --layout, every sheet gets a page of the drawing with its title block.
+// there offers their hot points. With --fragments, the parts' fragment files
+// (NAME.vfr) are kept in DIR for scripts that load them. With --layout, every
+// sheet gets a page of the drawing with its title block.
 //   nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--layout] [--library PATH]
+//               [--fragments DIR]
 // A parts list holds one part a line, "name|count|thickness|material|x,y x,y ...";
 // blank lines and lines starting with "#" are skipped.
 #include "api/INestingObjects.h"
@@ -138,6 +140,7 @@ int main(int argc, char** argv)
     double height = 200.0;
     bool placed = false;
     std::filesystem::path library;
+    std::filesystem::path fragments;
     std::vector<std::string> files;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--placed") {
@@ -146,6 +149,8 @@ int main(int argc, char** argv)
             NestingSetting::m_withoutLayout = false;
         } else if (args[i] == "--library" && i + 1 < args.size()) {
             library = std::filesystem::absolute(args[++i]);
+        } else if (args[i] == "--fragments" && i + 1 < args.size()) {
+            fragments = std::filesystem::absolute(args[++i]);
         } else if (args[i] == "--sheet" && i + 2 < args.size()) {
             width = std::atof(args[i + 1].c_str());
             height = std::atof(args[i + 2].c_str());
@@ -155,7 +160,8 @@ int main(int argc, char** argv)
         }
     }
     if (files.size() != 2 || !(width > 0.0) || !(height > 0.0)) {
-        std::cerr << "usage: nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--layout] [--library PATH]\n";
+        std::cerr << "usage: nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--layout]"
+                     " [--library PATH] [--fragments DIR]\n";
         return 2;
     }
     std::vector<Part> parts;
@@ -179,8 +185,10 @@ int main(int argc, char** argv)
             model->SetWidthSheet(width);
             model->SetHeightSheet(height);
             model->AddSheet();
+            if (!fragments.empty())
+                std::filesystem::create_directories(fragments);
             for (const Part& part : parts)
-                model->AddFigure(FragmentFile(host, part, root));
+                model->AddFigure(FragmentFile(host, part, fragments.empty() ? root : fragments));
             model->ArrangeFiguresInContainer(true, true);
             model->SaveParams();
             model->UpdateResultTables();
