@@ -246,14 +246,6 @@ void BaseProcess::OpenHelp(int id)
     vrnApi::CallHelp(id);
 }
 
-vlapi::IPropertyTabsPtr BaseProcess::OpenPanel()
-{
-    vlapi::IPropertyTabsPtr tabs = m_procParam ? m_procParam->GetPropertyTabs() : nullptr;
-    if (const vlapi::IPropertyTabPtr first = tabs ? tabs->GetTab(0) : nullptr)
-        first->SetVisible(false);
-    return tabs;
-}
-
 void BaseProcess::SetReturnValue(int buttonId)
 {
     if (buttonId == vlapi::pbEnter)

@@ -102,9 +102,6 @@ protected:
     void AddButtonInToolBar(const vlapi::IPropertyToolBarPtr& toolBar, int id, int icon, const std::wstring& tip,
                             bool enable, bool check, bool useLibraryFont);
     void OpenHelp(int id);
-    // The panel's tab set, with the element it hands out hidden, ready for the
-    // command's tabs; empty without process parameters.
-    vlapi::IPropertyTabsPtr OpenPanel();
     // m_returnValue after the standard button `buttonId` (for the commands'
     // OnButtonClick): pbEnter gives 1, pbEsc 2 unless a confirm came first;
     // other buttons change nothing.

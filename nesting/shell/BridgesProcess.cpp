@@ -7,6 +7,7 @@
 #include "model/NestingSetting.h"
 #include "shell/Controls.h"
 #include "shell/Events.h"
+#include "shell/PanelControls.h"
 #include "shell/Starters.h"
 
 #include <algorithm>
@@ -18,7 +19,6 @@ namespace {
 constexpr int kPanelMask = 65533;
 constexpr int kHoverMask = 65534;
 constexpr int kIcon = 57346;
-constexpr int kTypeListOption = 1;
 constexpr int kColourOption = 1;
 constexpr double kMaxLength = 1000.0;
 constexpr double kDefaultRadius = 25.0;
@@ -40,10 +40,7 @@ bool MayStandOnSheet(BridgeType type)
 
 vlapi::IPropertyEditPtr LengthEdit(const vlapi::IPropertyControlsPtr& controls, int caption)
 {
-    vlapi::IPropertyEditPtr edit = AddControl<vlapi::IPropertyEditPtr>(controls, vlapi::vlControlEditLength, caption);
-    if (edit)
-        edit->SetRange(0.0, kMaxLength);
-    return edit;
+    return panel::AddEdit(controls, vlapi::vlControlEditLength, panel::Str(caption), 0.0, kMaxLength);
 }
 
 // A point box: its edit face captioned, one setting and the box's check
@@ -143,32 +140,28 @@ void BridgesProcess::CreateControls()
         return;
     if (m_process)
         m_process->SetMask(kPanelMask);
-    const vlapi::IPropertyTabsPtr tabs = OpenPanel();
-    if (!tabs)
-        return;
-    tabs->Add(L"");
-    const vlapi::IPropertyTabPtr tab = tabs->Add(vrnApi::LoadStr(IDS_BRIDGE_BRIDGES));
-    const vlapi::IPropertyControlsPtr controls = tab ? tab->GetControls() : nullptr;
+    // The first tab stays empty.
+    panel::AddTab(m_procParam, L"");
+    const vlapi::IPropertyControlsPtr controls = panel::AddTab(m_procParam, panel::Str(IDS_BRIDGE_BRIDGES));
     if (!controls)
         return;
 
     controls->Add(vlapi::vlControlSeparator);
     m_listJumpers.Init(false, controls, vrnApi::LoadStr(IDS_BRIDGE_LIST), vlapi::vlCheckCurrent, true);
     controls->Add(vlapi::vlControlSeparator);
-    m_typesJumpers = AddControl<vlapi::IPropertyListPtr>(controls, vlapi::vlControlListStr, IDS_BRIDGE_TYPE);
-    if (m_typesJumpers)
-        m_typesJumpers->SetOption(kTypeListOption);
+    m_typesJumpers = panel::AddList(controls, panel::Str(IDS_BRIDGE_TYPE), {});
     controls->Add(vlapi::vlControlSeparator);
     m_widthJumper = LengthEdit(controls, IDS_BRIDGE_WIDHT);
-    m_methodStop = AddControl<vlapi::IPropertyListPtr>(controls, vlapi::vlControlListStr, IDS_BRIDGE_WAYOUT);
+    m_methodStop = panel::Add<vlapi::IPropertyListPtr>(controls, vlapi::vlControlListStr, panel::Str(IDS_BRIDGE_WAYOUT));
     m_radiusStop = LengthEdit(controls, IDS_BRIDGE_RAROUT);
-    m_methodStart = AddControl<vlapi::IPropertyListPtr>(controls, vlapi::vlControlListStr, IDS_BRIDGE_WAYIN);
+    m_methodStart = panel::Add<vlapi::IPropertyListPtr>(controls, vlapi::vlControlListStr, panel::Str(IDS_BRIDGE_WAYIN));
     m_radiusStart = LengthEdit(controls, IDS_BRIDGE_RADIN);
     controls->Add(vlapi::vlControlSeparator);
     m_refPoint1 = PointBox(controls, IDS_BRIDGE_FIRSTPOINT, 0, vlapi::vlCheckCurrent);
     m_refPoint2 = PointBox(controls, IDS_BRIDGE_SECONDPOINT, 1, vlapi::vlCheckVariable);
     controls->Add(vlapi::vlControlSeparator);
-    m_colorLayer = AddControl<vlapi::IPropertyColorPtr>(controls, vlapi::vlControlColor, IDS_BRIDGE_BRIDGELAY);
+    m_colorLayer =
+        panel::Add<vlapi::IPropertyColorPtr>(controls, vlapi::vlControlColor, panel::Str(IDS_BRIDGE_BRIDGELAY));
     if (m_colorLayer) {
         m_colorLayer->SetOption(kColourOption);
         m_colorLayer->SetColor(m_layerColor);
@@ -243,9 +236,9 @@ void BridgesProcess::UpdateControls()
             m_toolBar->SetButtonEnable(id, objects.size() >= 2);
     }
     UpdateJumperData();
-    Enable(m_refPoint1, !m_editmode);
-    Enable(m_refPoint2, !m_editmode);
-    Enable(m_colorLayer, !m_editmode);
+    panel::Enable(m_refPoint1, !m_editmode);
+    panel::Enable(m_refPoint2, !m_editmode);
+    panel::Enable(m_colorLayer, !m_editmode);
     if (m_process) {
         const int prompt = m_editmode ? IDS_BRIDGE_REDACTREGIME
                            : m_second ? IDS_BRIDGE_SETSECONDPOINT
@@ -257,7 +250,7 @@ void BridgesProcess::UpdateControls()
 void BridgesProcess::UpdateJumperData()
 {
     int shownType = static_cast<int>(m_type);
-    Enable(m_widthJumper, true);
+    panel::Enable(m_widthJumper, true);
     const std::vector<IJumperPtr> selected = SelectedBridges();
     if (m_toolBar) {
         m_toolBar->SetButtonEnable(kEditMode, !selected.empty() || m_editmode);

@@ -2,7 +2,6 @@
 // comparing it with the controls it kept.
 #pragma once
 
-#include "host/VarnelAPI.h"
 #include "vlapi/vlapi.h"
 
 #include <type_traits>
@@ -23,23 +22,4 @@ bool SameControl(const A& a, const B& b)
     const vlapi::IAPIObjectPtr first(a);
     const vlapi::IAPIObjectPtr second(b);
     return first && first == second;
-}
-
-// A control of `kind` added to `controls` and taken through `Control`,
-// captioned with the text of `caption` (none for 0); empty when the host
-// gives none.
-template <class Control>
-Control AddControl(const vlapi::IPropertyControlsPtr& controls, int kind, int caption)
-{
-    Control control(controls ? controls->Add(kind) : nullptr);
-    if (control && caption != 0)
-        control->SetCaption(vrnApi::LoadStr(caption));
-    return control;
-}
-
-// Enables or disables a control the host gave; nothing for an empty one.
-inline void Enable(const vlapi::IPropertyControlPtr& control, bool enable)
-{
-    if (control)
-        control->SetEnable(enable);
 }

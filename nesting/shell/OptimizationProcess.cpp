@@ -5,6 +5,7 @@
 #include "io/OutputFiles.h"
 #include "shell/Controls.h"
 #include "shell/Events.h"
+#include "shell/PanelControls.h"
 #include "shell/Starters.h"
 
 #include <cstddef>
@@ -15,7 +16,6 @@
 namespace {
 
 constexpr int kHelpTopic = 4;
-constexpr int kListOption = 1;
 constexpr int kGridRowsOption = 7;
 constexpr int kGridColumnsOption = 5;
 constexpr int kGridOption = 1;
@@ -55,44 +55,26 @@ void OptimizationProcess::Init()
 
 void OptimizationProcess::CreateControls()
 {
-    const vlapi::IPropertyTabsPtr tabs = OpenPanel();
-    if (!tabs)
-        return;
-    const vlapi::IPropertyTabPtr options = tabs->Add(vrnApi::LoadStr(IDS_OPTIMIZATION_PARAMS));
-    const vlapi::IPropertyControlsPtr first = options ? options->GetControls() : nullptr;
+    using panel::Str;
+    const vlapi::IPropertyControlsPtr first = panel::AddTab(m_procParam, Str(IDS_OPTIMIZATION_PARAMS));
+    m_listMethods =
+        panel::AddList(first, Str(IDS_NESTING_METHOD), {Str(IDS_METHOD_BY_GABARITS), Str(IDS_METHOD_BY_CONTOURS)});
+    m_addSheet = panel::AddCheckBox(first, Str(IDS_ADD_SHEETS));
+    panel::Show(m_addSheet, false);
+    m_listRotate = panel::AddList(first, Str(IDS_ROTATE_OPTIMIZATION), {});
+    panel::Add<vlapi::IPropertyControlPtr>(first, vlapi::vlControlSeparator);
+    const auto button = [&](int caption) {
+        return panel::Add<vlapi::IPropertyTextButtonPtr>(first, vlapi::vlControlTextButton, Str(caption));
+    };
+    m_runOptimization = button(IDS_START_OPTIMIZATION);
+    m_pauseOptimization = button(IDS_PAUSE_OPTIMIZATION);
+    panel::Show(m_pauseOptimization, false);
+    m_stopOptimization = button(IDS_STOP_OPTIMIZATION);
+    panel::Show(m_stopOptimization, false);
+    panel::Add<vlapi::IPropertyControlPtr>(first, vlapi::vlControlSeparator);
 
-    m_listMethods = AddControl<vlapi::IPropertyListPtr>(first, vlapi::vlControlListStr, IDS_NESTING_METHOD);
-    if (m_listMethods) {
-        m_listMethods->SetItems({vrnApi::LoadStr(IDS_METHOD_BY_GABARITS), vrnApi::LoadStr(IDS_METHOD_BY_CONTOURS)});
-        m_listMethods->SetOption(kListOption);
-    }
-    m_addSheet = AddControl<vlapi::IPropertyCheckBoxPtr>(first, vlapi::vlControlCheckBox, 0);
-    if (m_addSheet) {
-        m_addSheet->SetOption(1);
-        m_addSheet->SetCaption(vrnApi::LoadStr(IDS_ADD_SHEETS));
-        m_addSheet->SetVisible(false);
-    }
-    m_listRotate = AddControl<vlapi::IPropertyListPtr>(first, vlapi::vlControlListStr, IDS_ROTATE_OPTIMIZATION);
-    if (m_listRotate)
-        m_listRotate->SetOption(kListOption);
-    if (first)
-        first->Add(vlapi::vlControlSeparator);
-    m_runOptimization =
-        AddControl<vlapi::IPropertyTextButtonPtr>(first, vlapi::vlControlTextButton, IDS_START_OPTIMIZATION);
-    m_pauseOptimization =
-        AddControl<vlapi::IPropertyTextButtonPtr>(first, vlapi::vlControlTextButton, IDS_PAUSE_OPTIMIZATION);
-    if (m_pauseOptimization)
-        m_pauseOptimization->SetVisible(false);
-    m_stopOptimization =
-        AddControl<vlapi::IPropertyTextButtonPtr>(first, vlapi::vlControlTextButton, IDS_STOP_OPTIMIZATION);
-    if (m_stopOptimization)
-        m_stopOptimization->SetVisible(false);
-    if (first)
-        first->Add(vlapi::vlControlSeparator);
-
-    const vlapi::IPropertyTabPtr report = tabs->Add(vrnApi::LoadStr(IDS_REPORT));
-    const vlapi::IPropertyControlsPtr second = report ? report->GetControls() : nullptr;
-    m_listReport = AddControl<vlapi::IPropertyGridPtr>(second, vlapi::vlControlGrid, 0);
+    const vlapi::IPropertyControlsPtr second = panel::AddTab(m_procParam, Str(IDS_REPORT));
+    m_listReport = panel::Add<vlapi::IPropertyGridPtr>(second, vlapi::vlControlGrid);
     if (m_listReport) {
         m_listReport->SetRowCount(1);
         m_listReport->SetOption(kGridRowsOption);
@@ -102,16 +84,14 @@ void OptimizationProcess::CreateControls()
             m_listReport->SetColumnWidth(column, kColumns[column].width);
         for (int column = 0; column < static_cast<int>(std::size(kColumns)); ++column) {
             const int header = kColumns[column].header;
-            m_listReport->SetCellText(0, column, header != 0 ? vrnApi::LoadStr(header) : kLengthHeader);
+            m_listReport->SetCellText(0, column, header != 0 ? Str(header) : kLengthHeader);
         }
         m_listReport->SetOption(kGridOption);
         m_listReport->Redraw();
     }
-    m_textTime = AddControl<vlapi::IPropertyEditPtr>(second, vlapi::vlControlEditStr, IDS_OPTIMIZATION_TIME);
-    if (m_textTime) {
-        m_textTime->SetRange(0.0, kTimeRange);
+    m_textTime = panel::AddEdit(second, vlapi::vlControlEditStr, Str(IDS_OPTIMIZATION_TIME), 0.0, kTimeRange);
+    if (m_textTime)
         m_textTime->SetOption(kEditOption);
-    }
 }
 
 std::vector<std::wstring> OptimizationProcess::RotationItems()
@@ -145,11 +125,11 @@ void OptimizationProcess::UpdateControls()
     if (m_runOptimization)
         m_runOptimization->SetCaption(vrnApi::LoadStr(IDS_START_OPTIMIZATION));
 
-    Enable(m_listMethods, m_terminate);
-    Enable(m_addSheet, m_terminate);
-    Enable(m_runOptimization, m_terminate);
-    Enable(m_pauseOptimization, !m_terminate);
-    Enable(m_stopOptimization, m_pause || !m_terminate);
+    panel::Enable(m_listMethods, m_terminate);
+    panel::Enable(m_addSheet, m_terminate);
+    panel::Enable(m_runOptimization, m_terminate);
+    panel::Enable(m_pauseOptimization, !m_terminate);
+    panel::Enable(m_stopOptimization, m_pause || !m_terminate);
 
     ShowResults();
 
@@ -200,15 +180,13 @@ std::wstring OptimizationProcess::GetCaption() const
 
 void OptimizationProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
 {
-    // The index of the list's current text among its items; -1 for none.
-    const auto chosen = [](const vlapi::IPropertyListPtr& list) { return list->FindItem(list->GetCurrentText()); };
     if (m_listMethods && SameControl(ctrl, m_listMethods)) {
-        if (const int method = chosen(m_listMethods); method >= 0)
+        if (const int method = panel::CurrentIndex(m_listMethods); method >= 0)
             m_params.optimizationMethod = method;
     } else if (m_addSheet && SameControl(ctrl, m_addSheet)) {
         m_params.autoAddSheet = m_addSheet->GetChecked();
     } else if (m_listRotate && SameControl(ctrl, m_listRotate)) {
-        if (const int rotation = chosen(m_listRotate); rotation >= 0)
+        if (const int rotation = panel::CurrentIndex(m_listRotate); rotation >= 0)
             m_params.rotateMethod = static_cast<RotationType>(rotation);
     } else {
         return;
