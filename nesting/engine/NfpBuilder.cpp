@@ -163,15 +163,18 @@ void NFP_Builder::ForEachCandidate(Visit visit) const
     const auto& b = m_frame->B();
     std::vector<ContactSegment> segs;
     using nfp::ContactKind;
-    for (size_t i = 0; i < a.size(); ++i)
-        for (size_t j = 0; j < b.size(); ++j) {
-            if (m_frame->CanTouch({ContactKind::VertexVertex, i, j}))
-                visit(a[i] - b[j]);
-            if (m_frame->CanTouch({ContactKind::VertexOnEdgeA, i, j}))
-                segs.emplace_back(a[i] - b[j], a[(i + 1) % a.size()] - b[j]);
-            if (m_frame->CanTouch({ContactKind::VertexOnEdgeB, i, j}))
-                segs.emplace_back(a[i] - b[j], a[i] - b[(j + 1) % b.size()]);
-        }
+    std::vector<nfp::Contact> touching;
+    m_frame->TouchingContacts(touching);
+    for (const nfp::Contact& c : touching) {
+        const size_t i = c.i;
+        const size_t j = c.j;
+        if (c.kind == ContactKind::VertexVertex)
+            visit(a[i] - b[j]);
+        else if (c.kind == ContactKind::VertexOnEdgeA)
+            segs.emplace_back(a[i] - b[j], a[(i + 1) % a.size()] - b[j]);
+        else
+            segs.emplace_back(a[i] - b[j], a[i] - b[(j + 1) % b.size()]);
+    }
     // Every boundary component has a vertex: a touching of two vertices (an
     // end of these segments, above) or a crossing of two of the segments.
     // A sweep from left to right: a segment meets only the segments that

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace nfp {
 
@@ -78,6 +79,58 @@ EdgeGrid::EdgeGrid(const std::vector<NPoint>& ring)
     std::vector<size_t> fill(m_start.begin(), m_start.end() - 1);
     for (size_t k = 0; k < ring.size(); ++k)
         ForEachCell(ring[k], ring[(k + 1) % ring.size()], [&](size_t cell) { m_edges[fill[cell]++] = k; });
+    // Chessboard distances to the cells with edges: one pass forwards and
+    // one backwards over the eight neighbours.
+    const uint32_t far = static_cast<uint32_t>(m_cols + m_rows);
+    m_steps.assign(m_cols * m_rows, far);
+    for (size_t cell = 0; cell < m_steps.size(); ++cell)
+        if (m_start[cell + 1] > m_start[cell])
+            m_steps[cell] = 0;
+    const auto relax = [&](size_t r, size_t c, long dr, long dc) {
+        const long rr = static_cast<long>(r) + dr;
+        const long cc = static_cast<long>(c) + dc;
+        if (rr < 0 || cc < 0 || rr >= static_cast<long>(m_rows) || cc >= static_cast<long>(m_cols))
+            return;
+        uint32_t& here = m_steps[r * m_cols + c];
+        here = std::min(here, m_steps[static_cast<size_t>(rr) * m_cols + static_cast<size_t>(cc)] + 1);
+    };
+    for (size_t r = 0; r < m_rows; ++r)
+        for (size_t c = 0; c < m_cols; ++c) {
+            relax(r, c, -1, -1);
+            relax(r, c, -1, 0);
+            relax(r, c, -1, 1);
+            relax(r, c, 0, -1);
+        }
+    for (size_t r = m_rows; r-- > 0;)
+        for (size_t c = m_cols; c-- > 0;) {
+            relax(r, c, 1, 1);
+            relax(r, c, 1, 0);
+            relax(r, c, 1, -1);
+            relax(r, c, 0, 1);
+        }
+}
+
+double EdgeGrid::LowerDistance(const NPoint& p) const
+{
+    if (m_cols == 0)
+        return HUGE_VAL;
+    const double dx = std::max({m_lo.x - p.x, p.x - m_hi.x, 0.0});
+    const double dy = std::max({m_lo.y - p.y, p.y - m_hi.y, 0.0});
+    if (dx > 0.0 || dy > 0.0)
+        return std::hypot(dx, dy);
+    const size_t c = Col(p.x);
+    const size_t r = Row(p.y);
+    const uint32_t steps = m_steps[r * m_cols + c];
+    if (steps == 0)
+        return 0.0;
+    // Out of p's own cell, then across steps - 1 whole cells.
+    const double w = 1.0 / m_perCellX;
+    const double h = 1.0 / m_perCellY;
+    const double x0 = m_lo.x + static_cast<double>(c) * w;
+    const double y0 = m_lo.y + static_cast<double>(r) * h;
+    const double out = std::max(0.0, std::min({p.x - x0, x0 + w - p.x, p.y - y0, y0 + h - p.y}));
+    // Less a rounding margin of the cell arithmetic.
+    return std::max(0.0, static_cast<double>(steps - 1) * std::min(w, h) + out - 1e-9 * (w + h));
 }
 
 size_t EdgeGrid::Col(double x) const
@@ -133,6 +186,90 @@ bool ContactFrame::BothConvex() const
         return std::all_of(corners.begin(), corners.end(), [](const Corner& c) { return c.width <= PI + MIN_ANGLE_TOL; });
     };
     return convex(m_cornersA) && convex(m_cornersB);
+}
+
+void ContactFrame::TouchingContacts(std::vector<Contact>& contacts) const
+{
+    contacts.clear();
+    // No slack of either ring is larger: the directions of a touching pair
+    // agree within it (with a margin for the rounding of the angles).
+    double slack = 0.0;
+    for (const auto* corners : {&m_cornersA, &m_cornersB})
+        for (const Corner& c : *corners)
+            slack = std::max(slack, c.slack);
+    slack += 1e-9;
+    // Each ring's vertices by the direction of their outgoing edge (which
+    // is where their wedge starts).
+    using Directions = std::vector<std::pair<double, size_t>>;
+    const auto sorted = [](const std::vector<Corner>& corners) {
+        Directions d(corners.size());
+        for (size_t k = 0; k < corners.size(); ++k)
+            d[k] = {corners[k].edgeAngle, k};
+        std::sort(d.begin(), d.end());
+        return d;
+    };
+    const Directions dirA = sorted(m_cornersA);
+    const Directions dirB = sorted(m_cornersB);
+    // Calls f(k) for every vertex of `dirs` whose direction lies from `from`
+    // to `to` counter-clockwise (to - from < 2pi; all of them otherwise).
+    const auto forRange = [](const Directions& dirs, double from, double to, auto f) {
+        if (to - from >= TWO_PI) {
+            for (const auto& d : dirs)
+                f(d.second);
+            return;
+        }
+        const double lo = Mod2Pi(from);
+        const double hi = lo + (to - from);
+        const auto visit = [&](double a, double b) {
+            for (auto it = std::lower_bound(dirs.begin(), dirs.end(), std::make_pair(a, size_t{0}));
+                 it != dirs.end() && it->first <= b; ++it)
+                f(it->second);
+        };
+        visit(lo, std::min(hi, TWO_PI));
+        if (hi > TWO_PI)
+            visit(0.0, hi - TWO_PI);
+    };
+    const auto add = [&](ContactKind kind, size_t i, size_t j) {
+        const Contact c{kind, i, j};
+        if (CanTouch(c))
+            contacts.push_back(c);
+    };
+    std::vector<size_t> thinB; // wedges of B as thin as the slack: they turn no direction away
+    for (size_t j = 0; j < m_b.size(); ++j)
+        if (m_cornersB[j].width <= slack)
+            thinB.push_back(j);
+    for (size_t i = 0; i < m_a.size(); ++i) {
+        const Corner& a = m_cornersA[i];
+        // B's wedge starts outside A's: at least A's width past A's start.
+        if (a.width <= slack) {
+            for (size_t j = 0; j < m_b.size(); ++j)
+                add(ContactKind::VertexVertex, i, j);
+        } else {
+            forRange(dirB, a.edgeAngle + a.width - slack, a.edgeAngle + TWO_PI,
+                     [&](size_t j) { add(ContactKind::VertexVertex, i, j); });
+            for (size_t j : thinB)
+                add(ContactKind::VertexVertex, i, j);
+        }
+        // Vertex i of A on an edge of B: the edge runs at least A's width
+        // and at most a half turn past A's start.
+        forRange(dirB, a.edgeAngle + (a.width <= slack ? -PI : a.width - slack), a.edgeAngle + PI + slack,
+                 [&](size_t j) { add(ContactKind::VertexOnEdgeB, i, j); });
+    }
+    // A vertex of B on an edge of A, likewise.
+    for (size_t j = 0; j < m_b.size(); ++j) {
+        const Corner& b = m_cornersB[j];
+        forRange(dirA, b.edgeAngle + (b.width <= slack ? -PI : b.width - slack), b.edgeAngle + PI + slack,
+                 [&](size_t i) { add(ContactKind::VertexOnEdgeA, i, j); });
+    }
+    // The order of the full search: by i, j and kind.
+    std::sort(contacts.begin(), contacts.end(), [](const Contact& x, const Contact& y) {
+        return std::tie(x.i, x.j, x.kind) < std::tie(y.i, y.j, y.kind);
+    });
+    contacts.erase(std::unique(contacts.begin(), contacts.end(),
+                               [](const Contact& x, const Contact& y) {
+                                   return x.i == y.i && x.j == y.j && x.kind == y.kind;
+                               }),
+                   contacts.end());
 }
 
 double ContactFrame::Slack(double length) const
@@ -289,11 +426,19 @@ void ContactFrame::NearEdges(const EdgeGrid& grid, const std::vector<NPoint>& ri
     // The edges listed in the cells round p within half a cell's size; every
     // other edge lies at least that far away. The nearest distance found
     // bounds how far the rings may travel before p can touch an edge.
+    edges.clear();
+    // Most vertices lie cells away from every edge: the grid's own bound is
+    // then the clearance, with no edge to test.
+    const double lower = grid.LowerDistance(p);
+    if (lower > 2.0 * m_tol) {
+        clearance = lower;
+        expires = clearance + travel;
+        return;
+    }
     const double reach = std::max(0.5 * grid.CellSize(), 2.0 * m_tol);
     const NPoint margin{reach, reach};
     const double near2 = 4.0 * m_tol * m_tol;
     double best2 = reach * reach;
-    edges.clear();
     grid.AnyNear(p - margin, p + margin, [&](size_t k) {
         const NPoint& q0 = ring[k];
         const NPoint& q1 = ring[k + 1 == ring.size() ? 0 : k + 1];

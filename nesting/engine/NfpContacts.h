@@ -10,6 +10,7 @@
 #include "geometry/BaseAlgorithms.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -99,6 +100,10 @@ public:
     size_t Col(double x) const;
     // The smaller side of a cell.
     double CellSize() const { return m_cols == 0 ? 0.0 : std::min(1.0 / m_perCellX, 1.0 / m_perCellY); }
+    // A lower bound on the distance from p to every edge of the ring: how
+    // far p lies outside the grid, or the cells between p's cell and the
+    // nearest cell that lists an edge.
+    double LowerDistance(const NPoint& p) const;
 
 private:
     size_t Row(double y) const;
@@ -113,6 +118,9 @@ private:
     double m_perCellY = 1.0;
     std::vector<size_t> m_start; // edges of cell c: m_edges[m_start[c] .. m_start[c + 1])
     std::vector<size_t> m_edges;
+    // Per cell, the steps (in rows and columns at once) to the nearest cell
+    // that lists an edge: 0 for such a cell.
+    std::vector<uint32_t> m_steps;
 };
 
 // A ring with a grid over its edges, for locating many points against it.
@@ -184,6 +192,11 @@ public:
     bool CanTouch(const Contact& c) const;
     // Both rings turn left at every vertex.
     bool BothConvex() const;
+    // Every contact that CanTouch, by i, then j, then kind (vertex on vertex,
+    // on an edge of A, on an edge of B). Only the pairs whose directions can
+    // agree are tested: a touching vertex's wedge must turn away from the
+    // other ring's edge or wedge.
+    void TouchingContacts(std::vector<Contact>& contacts) const;
 
 private:
     size_t NextA(size_t i) const { return i + 1 == m_a.size() ? 0 : i + 1; }
