@@ -25,6 +25,16 @@ TEST_F(HostTest, ReferencesRoundTripWithinTheirDocument) {
   auto other = NewDrawing();
   EXPECT_FALSE(GetTransferService()->GetObject(RefOf(vlapi::IAPIObjectPtr(line)), RefOf(vlapi::IAPIObjectPtr(other))) ==
                vlapi::IAPIObjectPtr(line));
+  // A document made after others: none of its objects is taken for the document.
+  NewDrawing();
+  auto fourth = NewDrawing();
+  const int32_t fourthRef = RefOf(vlapi::IAPIObjectPtr(fourth));
+  for (int i = 0; i < 5; ++i) {
+    auto made = vlapi::IAPIObjectPtr(AddLine(Container(ActiveView(fourth)), 0, i, 10, i));
+    EXPECT_NE(RefOf(made), fourthRef);
+    EXPECT_EQ(GetTransferService()->GetObject(RefOf(made), fourthRef), made);
+  }
+  EXPECT_EQ(GetTransferService()->GetObject(fourthRef, fourthRef), vlapi::IAPIObjectPtr(fourth));
 }
 
 TEST_F(HostTest, ReferencesStayStableAcrossSaveAndOpen) {
