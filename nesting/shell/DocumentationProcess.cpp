@@ -50,9 +50,8 @@ public:
 
 void RunDocumentationProcess()
 {
-    std::wstring start;
-    const std::wstring folder = vrnApi::ChoiceFolderDialog(start);
-    if (folder.empty())
+    std::wstring folder;
+    if (!BaseProcess::ChooseFolder(folder))
         return;
     const INestingModelPtr model = CreateNestingModelInstance();
     const IReporterPtr reporter = CreateReporterInstance();
