@@ -6,13 +6,16 @@
 // library that made them: with --library, the drawing's library macros are
 // stamped as made by the library at PATH, so that a host that loads it from
 // there offers their hot points. With --fragments, the parts' fragment files
-// (NAME.vfr) are kept in DIR for scripts that load them.
-//   nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--library PATH] [--fragments DIR]
+// (NAME.vfr) are kept in DIR for scripts that load them. With --layout, every
+// sheet gets a page of the drawing with its title block.
+//   nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--layout] [--library PATH]
+//               [--fragments DIR]
 // A parts list holds one part a line, "name|count|thickness|material|x,y x,y ...";
 // blank lines and lines starting with "#" are skipped.
 #include "api/INestingObjects.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
+#include "model/NestingSetting.h"
 #include "vlhost/Driver.h"
 #include "vlhost/Host.h"
 
@@ -142,6 +145,8 @@ int main(int argc, char** argv)
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--placed") {
             placed = true;
+        } else if (args[i] == "--layout") {
+            NestingSetting::m_withoutLayout = false;
         } else if (args[i] == "--library" && i + 1 < args.size()) {
             library = std::filesystem::absolute(args[++i]);
         } else if (args[i] == "--fragments" && i + 1 < args.size()) {
@@ -155,8 +160,8 @@ int main(int argc, char** argv)
         }
     }
     if (files.size() != 2 || !(width > 0.0) || !(height > 0.0)) {
-        std::cerr << "usage: nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--library PATH]"
-                     " [--fragments DIR]\n";
+        std::cerr << "usage: nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--layout]"
+                     " [--library PATH] [--fragments DIR]\n";
         return 2;
     }
     std::vector<Part> parts;
