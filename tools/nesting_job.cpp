@@ -6,12 +6,18 @@
 // library that made them: with --library, the drawing's library macros are
 // stamped as made by the library at PATH, so that a host that loads it from
 // there offers their hot points.
-//   nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--library PATH]
-// A parts list holds one part a line, "name|count|thickness|material|x,y x,y ...";
-// blank lines and lines starting with "#" are skipped.
+//   nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--rotate 0|90|180] [--remnants]
+//               [--export FOLDER] [--document FOLDER] [--library PATH]
+// A parts list holds one part a line, "name|count|thickness|material|x,y x,y ...",
+// or with "@FILE" for the outline, the part drawn in a fragment, drawing or
+// DXF file (relative to the list); blank lines and lines starting with "#" are
+// skipped. --remnants builds the remnants automatically after the placement;
+// --export and --document write, through the library's exporter and
+// reporter, everything they can into the folders.
 #include "api/INestingObjects.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
+#include "vlhost/Converters.h"
 #include "vlhost/Driver.h"
 #include "vlhost/Host.h"
 
@@ -32,6 +38,7 @@ struct Part {
     double thickness = 0.0;
     std::wstring material;
     std::vector<double> outline;  // x0, y0, x1, y1, ...
+    std::filesystem::path file;   // or the document it is drawn in
 };
 
 std::vector<std::string> Split(const std::string& line, char separator)
@@ -61,7 +68,12 @@ bool ReadParts(const std::filesystem::path& file, std::vector<Part>& parts)
         try {
             if (f.size() != 5)
                 throw std::invalid_argument("fields");
-            part = {vlhost::Host::Wide(f[0]), std::stoi(f[1]), std::stod(f[2]), vlhost::Host::Wide(f[3]), {}};
+            part = {vlhost::Host::Wide(f[0]), std::stoi(f[1]), std::stod(f[2]), vlhost::Host::Wide(f[3]), {}, {}};
+            if (!f[4].empty() && f[4][0] == '@') {
+                part.file = file.parent_path() / f[4].substr(1);
+                parts.push_back(std::move(part));
+                continue;
+            }
             for (const std::string& point : Split(f[4], ' ')) {
                 const std::vector<std::string> xy = Split(point, ',');
                 if (xy.size() != 2)
@@ -83,13 +95,36 @@ bool ReadParts(const std::filesystem::path& file, std::vector<Part>& parts)
 }
 
 // The part as a fragment file carrying its count, thickness and material;
-// the drawing stays active.
+// the drawing stays active. Empty when the part's own file does not open.
 std::wstring FragmentFile(vlhost::Host& host, const Part& part, const std::filesystem::path& folder)
 {
     const vlapi::IVarnelDocumentPtr active = host.Application()->GetActiveDocument();
-    const vlapi::IVarnelDocument2DPtr fragment = host.NewDrawing(vlapi::vlDocumentFragment);
+    std::filesystem::path file = part.file;
+    if (file.extension() == ".dxf") {
+        file = folder / (vlhost::Host::Utf8(part.name) + ".dxf.vfw");
+        vlhost::ConverterModule dxf(host.Application(), "dxfImport");
+        if (!dxf.Convert(vlhost::Host::Wide(part.file.string()), vlhost::Host::Wide(file.string())))
+            file.clear();
+        active->Activate();
+    }
+    const vlapi::IVarnelDocument2DPtr fragment =
+        part.file.empty() ? host.NewDrawing(vlapi::vlDocumentFragment)
+                          : file.empty() ? vlapi::IVarnelDocument2DPtr{} : vlapi::IVarnelDocument2DPtr(host.Open(file, false));
+    if (!fragment) {
+        std::cerr << "nesting_job: cannot read " << part.file.string() << "\n";
+        active->Activate();
+        return {};
+    }
     const vlapi::IDrawingContainerPtr view(fragment->GetViewsAndLayersManager()->GetViews()->GetActiveView());
-    const size_t n = part.outline.size() / 2;
+    // A part's own file may draw it on a layer of its own: the figure's
+    // outline stands on layer 0, as the import leaves it.
+    for (const vlapi::IDrawingObjectPtr& object : view->GetObjects({vlapi::vlAllObj})) {
+        if (object->GetType() != vlapi::vlDrDrawText && object->GetLayer() != 0) {
+            object->SetLayer(0);
+            object->Update();
+        }
+    }
+    const size_t n = part.file.empty() ? part.outline.size() / 2 : 0;
     for (size_t i = 0; i < n; ++i) {
         const size_t j = (i + 1) % n;
         vlapi::ILineSegmentPtr line = view->GetCollection(vlapi::vlDrLineSeg)->Add();
@@ -102,7 +137,7 @@ std::wstring FragmentFile(vlhost::Host& host, const Part& part, const std::files
     vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_COPY_COUNT), part.count);
     vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_THICKNESS), part.thickness);
     vrnApi::SetMaterialPropertyToDocument(part.material);
-    const std::wstring path = (folder / (vlhost::Host::Utf8(part.name) + ".vfr")).wstring();
+    const std::wstring path = vlhost::Host::Wide((folder / (vlhost::Host::Utf8(part.name) + ".vfr")).string());
     fragment->SaveAs(path);
     fragment->Close(0);
     active->Activate();
@@ -127,35 +162,63 @@ void StampModule(const std::wstring& module)
     }
 }
 
+struct Options {
+    double width = 300.0;
+    double height = 200.0;
+    bool placed = false;
+    bool remnants = false;
+    RotationType rotation = RotationType::WithoutRotation;
+    std::filesystem::path library;
+    std::filesystem::path exportFolder;
+    std::filesystem::path documentFolder;
+    std::vector<std::string> files;
+};
+
+bool ReadOptions(const std::vector<std::string>& args, Options& o)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        const bool more = i + 1 < args.size();
+        if (args[i] == "--placed") {
+            o.placed = true;
+        } else if (args[i] == "--remnants") {
+            o.remnants = true;
+        } else if (args[i] == "--rotate" && more) {
+            const std::string step = args[++i];
+            if (step != "0" && step != "90" && step != "180")
+                return false;
+            o.rotation = step == "90" ? RotationType::Rotation90 : step == "180" ? RotationType::Rotation180
+                                                                               : RotationType::WithoutRotation;
+        } else if (args[i] == "--library" && more) {
+            o.library = std::filesystem::absolute(args[++i]);
+        } else if (args[i] == "--export" && more) {
+            o.exportFolder = std::filesystem::absolute(args[++i]);
+        } else if (args[i] == "--document" && more) {
+            o.documentFolder = std::filesystem::absolute(args[++i]);
+        } else if (args[i] == "--sheet" && i + 2 < args.size()) {
+            o.width = std::atof(args[i + 1].c_str());
+            o.height = std::atof(args[i + 2].c_str());
+            i += 2;
+        } else {
+            o.files.push_back(args[i]);
+        }
+    }
+    return o.files.size() == 2 && o.width > 0.0 && o.height > 0.0;
+}
+
+std::wstring FolderText(const std::filesystem::path& folder) { return vlhost::Host::Wide(folder.string()); }
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    double width = 300.0;
-    double height = 200.0;
-    bool placed = false;
-    std::filesystem::path library;
-    std::vector<std::string> files;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--placed") {
-            placed = true;
-        } else if (args[i] == "--library" && i + 1 < args.size()) {
-            library = std::filesystem::absolute(args[++i]);
-        } else if (args[i] == "--sheet" && i + 2 < args.size()) {
-            width = std::atof(args[i + 1].c_str());
-            height = std::atof(args[i + 2].c_str());
-            i += 2;
-        } else {
-            files.push_back(args[i]);
-        }
-    }
-    if (files.size() != 2 || !(width > 0.0) || !(height > 0.0)) {
-        std::cerr << "usage: nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--library PATH]\n";
+    Options o;
+    if (!ReadOptions(std::vector<std::string>(argv + 1, argv + argc), o)) {
+        std::cerr << "usage: nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--rotate 0|90|180] [--remnants]\n"
+                     "                   [--export FOLDER] [--document FOLDER] [--library PATH]\n";
         return 2;
     }
     std::vector<Part> parts;
-    if (!ReadParts(files[0], parts))
+    if (!ReadParts(o.files[0], parts))
         return 1;
 
     const auto root = std::filesystem::temp_directory_path() / ("nesting_job-" + std::to_string(getpid()));
@@ -172,24 +235,55 @@ int main(int argc, char** argv)
         {
             const INestingModelPtr model = CreateNestingModelInstance();
             model->ReadFromConfig();
-            model->SetWidthSheet(width);
-            model->SetHeightSheet(height);
+            model->SetWidthSheet(o.width);
+            model->SetHeightSheet(o.height);
             model->AddSheet();
-            for (const Part& part : parts)
-                model->AddFigure(FragmentFile(host, part, root));
+            for (const Part& part : parts) {
+                const std::wstring fragment = FragmentFile(host, part, root);
+                if (fragment.empty() || !model->AddFigure(fragment)) {
+                    std::cerr << "nesting_job: no figure made of " << vlhost::Host::Utf8(part.name) << "\n";
+                    result = 1;
+                }
+            }
             model->ArrangeFiguresInContainer(true, true);
             model->SaveParams();
             model->UpdateResultTables();
         }
-        if (placed) {
+        if (o.placed) {
             const IOptimizerPtr optimizer = CreateOptimizerInstance();
             optimizer->Init();
-            optimizer->RunOptimization({1, RotationType::WithoutRotation, true});
+            optimizer->RunOptimization({1, o.rotation, true});
         }
-        if (!library.empty())
-            StampModule(library.wstring());
-        if (!user.Save(files[1])) {
-            std::cerr << "cannot write " << files[1] << "\n";
+        if (o.remnants) {
+            const INestingModelPtr model = CreateNestingModelInstance();
+            model->InitSheetsFromActiveDoc();
+            model->InitFiguresFromActiveDoc();
+            model->InitWastesFromActiveDoc();
+            model->ReadFromConfig();
+            model->SetWasteMethod(true);
+            model->CalculateWastes();
+            model->SaveParams();
+        }
+        if (!o.exportFolder.empty()) {
+            const IExporterPtr exporter = CreateExporterInstance();
+            ExportParams params;
+            params.add3D = true;
+            exporter->SetParams(params);
+            exporter->ExportToDXF(FolderText(o.exportFolder));
+        }
+        if (!o.documentFolder.empty()) {
+            const IReporterPtr reporter = CreateReporterInstance();
+            reporter->Init();
+            ReportParams params{true, true, FolderText(o.documentFolder), L"", 4, 0, true, true, true, true, false};
+            reporter->SetParams(params);
+            reporter->CreateDocumentation();
+        }
+        if (!o.library.empty())
+            StampModule(o.library.wstring());
+        for (const vlhost::RecordedMessage& message : host.State().messages)
+            std::cerr << "nesting_job: the host showed \"" << vlhost::Host::Utf8(message.text) << "\"\n";
+        if (!user.Save(o.files[1])) {
+            std::cerr << "nesting_job: cannot write " << o.files[1] << "\n";
             result = 1;
         }
         user.Unload();
