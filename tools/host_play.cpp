@@ -3,6 +3,7 @@
 // 1 at the first line that fails (with its number and why), 2 for bad usage.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -126,6 +127,18 @@ class Player {
   }
 
   const std::vector<std::string>& Transcript() const { return user_.Transcript(); }
+
+  // Shows the host's progress bar on standard error, on one line.
+  void ShowProgress() {
+    host_.State().progressWatch = [](const vlhost::ProgressState& p) {
+      if (!p.shown) {
+        std::cerr << "\r\033[K" << std::flush;
+        return;
+      }
+      const int percent = p.range > 0 ? std::clamp(p.position * 100 / p.range, 0, 100) : 0;
+      std::cerr << "\r\033[K    " << U(p.text) << " " << percent << "%" << std::flush;
+    };
+  }
 
   // Plays the script; the number of the failing line (0 when all hold).
   int Play(std::string& why) {
@@ -645,7 +658,7 @@ class Player {
 };
 
 int Usage() {
-  std::cerr << "usage: host_play <script> [-D NAME=VALUE]... [--root DIR] [--transcript FILE]\n";
+  std::cerr << "usage: host_play <script> [-D NAME=VALUE]... [--root DIR] [--transcript FILE] [--progress]\n";
   return 2;
 }
 
@@ -656,6 +669,7 @@ int main(int argc, char** argv) {
   fs::path script = argv[1];
   fs::path root;
   fs::path transcript;
+  bool progress = false;
   std::map<std::string, std::string> vars;
   for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -668,6 +682,8 @@ int main(int argc, char** argv) {
       root = argv[++i];
     } else if (arg == "--transcript" && i + 1 < argc) {
       transcript = argv[++i];
+    } else if (arg == "--progress") {
+      progress = true;
     } else {
       return Usage();
     }
@@ -679,6 +695,7 @@ int main(int argc, char** argv) {
   std::string why;
   {
     Player player(script, root, vars);
+    if (progress) player.ShowProgress();
     failed = player.Play(why);
     if (!transcript.empty()) {
       std::ofstream out(transcript, std::ios::binary);

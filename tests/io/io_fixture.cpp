@@ -68,7 +68,7 @@ std::string ShellQuoted(const std::string& text)
 
 nlohmann::json PythonCheck(const std::string& what, const std::vector<std::filesystem::path>& files)
 {
-    std::string command = "/usr/bin/python3 " + ShellQuoted(NESTING_SOURCE_DIR "/tests/io/io_check.py") + " " + what;
+    std::string command = "/usr/bin/python3 " + ShellQuoted(NESTING_SOURCE_DIR "/tools/file_check.py") + " " + what;
     for (const std::filesystem::path& file : files)
         command += " " + ShellQuoted(file.string());
     std::string out;

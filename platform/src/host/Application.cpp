@@ -401,16 +401,19 @@ void Application::StartProgressBar(const std::wstring& text, int range) {
   state_.progress.range = range;
   state_.progress.position = 0;
   ++state_.progress.starts;
+  if (state_.progressWatch) state_.progressWatch(state_.progress);
 }
 
 void Application::SetProgressBarPosition(int position) {
   state_.progress.position = position;
   state_.progress.positions.push_back(position);
+  if (state_.progressWatch) state_.progressWatch(state_.progress);
 }
 
 void Application::StopProgressBar() {
   state_.progress.shown = false;
   ++state_.progress.stops;
+  if (state_.progressWatch) state_.progressWatch(state_.progress);
 }
 
 void Application::EnableUserAccess(bool enable) {
