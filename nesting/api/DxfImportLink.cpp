@@ -1,16 +1,16 @@
 #include "api/DxfImportLink.h"
 
-#include "host/NestingResources.h"
-#include "host/VarnelAPI.h"
+#include "io/ConverterDXF.h"
+#include "io/DxfImport.h"
 
-// The DXF conversion is not built yet: every listed file is reported as not
-// imported. Connect the io layer's DXF import here, and only here.
-void ImportDxfFiles(std::vector<FileMetaParams>& files, const std::wstring&)
+void ImportDxfFiles(NestingModel& model, std::vector<FileMetaParams>& files, const std::wstring& outPath)
 {
     if (files.empty())
         return;
-    std::wstring text = vrnApi::LoadStr(IDS_MESS_ERROR_IMPORT) + L":";
-    for (const FileMetaParams& file : files)
-        text += L"\n" + file.m_path;
-    vrnApi::ShowInformText(text);
+    // One converter for the whole run, reading into the document active at each call.
+    ConverterDXF converter;
+    dxfimport::DxfReader read;
+    if (converter.Init(true, true))
+        read = [&converter](const std::wstring& path) { return converter.Convert(path, std::wstring()); };
+    dxfimport::ImportFiguresFromDxf(model, files, outPath, read);
 }

@@ -393,7 +393,7 @@ void NAPIModel::DeleteProgressIndicator() { With([](NestingModel& m) { m.DeleteP
 void NAPIModel::ImportFiguresFromDXF(std::vector<FileMetaParams>& params, std::wstring outPath,
                                      const ScriptMetaParams&)
 {
-    With([&](NestingModel&) { ImportDxfFiles(params, outPath); });
+    With([&](NestingModel& m) { ImportDxfFiles(m, params, outPath); });
 }
 
 LinearCutInfo NAPIModel::GetLinearCutInfo()

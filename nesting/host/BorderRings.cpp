@@ -1,9 +1,63 @@
 #include "host/BorderRings.h"
 
+#include "host/HostAccess.h"
+#include "host/VarnelAPI.h"
+
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 namespace vrnApi {
+
+bool ReadCurveChord(const vlapi::IDrawingObjectPtr& obj, CurveChord& out)
+{
+    vlapi::ICurve2DPtr curve = obj ? obj->GetCurve() : vlapi::ICurve2DPtr{};
+    if (!curve)
+        return false;
+    const double t0 = curve->GetParamMin();
+    const double t1 = curve->GetParamMax();
+    NPoint p1, p2;
+    if (!curve->GetPoint(t0, p1.x, p1.y) || !curve->GetPoint(t1, p2.x, p2.y) ||
+        !curve->GetPoint((t0 + t1) / 2, out.middle.x, out.middle.y))
+        return false;
+    out.chord = std::make_shared<NSegment>(p1, p2, 0);
+    out.chord->m_ref = hostAccess::ReferenceOf(obj);
+    return true;
+}
+
+bool IsClosedChain(const NContour& contour)
+{
+    if (contour.m_segments.empty())
+        return false;
+    const NPoint& start = contour.m_segments.front()->p1;
+    const NPoint& end = contour.m_segments.back()->p2;
+    return std::fabs(start.x - end.x) < 0.0001 && std::fabs(start.y - end.y) < 0.0001;
+}
+
+NPolygonPtr ApproximateChain(const vlapi::IVarnelDocument2DPtr& doc, const NContour& contour)
+{
+    std::vector<NSegmentPtr> pieces;
+    for (const NSegmentPtr& chord : contour.m_segments) {
+        vlapi::IDrawingObjectPtr obj{hostAccess::ObjectOf(doc, chord->m_ref)};
+        if (!obj)
+            return {};
+        if (obj->GetType() == vlapi::vlDrLineSeg) {
+            pieces.push_back(chord);
+            continue;
+        }
+        std::vector<NSegmentPtr> fine;
+        ApproximateObjectByLineSegments(obj, fine);
+        if (!fine.empty() && !(fine.front()->p1 == chord->p1)) {
+            for (const NSegmentPtr& piece : fine)
+                piece->Invert();
+            std::reverse(fine.begin(), fine.end());
+        }
+        pieces.insert(pieces.end(), fine.begin(), fine.end());
+    }
+    NContour chain;
+    chain.InitSegments(pieces);
+    return chain.CreatePolygon();
+}
 
 bool HasRepeatedCurve(const std::vector<CurveChord>& curves)
 {

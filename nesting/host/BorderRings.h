@@ -1,8 +1,10 @@
-// Pure decisions about the closed borders of one figure: repeated curves and
-// which ring is the outer border.
+// The closed borders of one figure: host curves read as chords, chains of
+// chords approximated, and the pure decisions about repeated curves and which
+// ring is the outer border.
 #pragma once
 
 #include "geometry/Polygon.h"
+#include "vlapi/vlapi.h"
 
 #include <vector>
 
@@ -14,6 +16,18 @@ struct CurveChord {
     NSegmentPtr chord;
     NPoint middle;
 };
+
+// The chord of one host curve (its start and end, with the curve's reference)
+// and its middle point; false when the object has no curve to read.
+bool ReadCurveChord(const vlapi::IDrawingObjectPtr& obj, CurveChord& out);
+
+// A chain whose last end meets its first start (each coordinate within 1e-4).
+bool IsClosedChain(const NContour& contour);
+
+// The straight approximation of a closed chain of chords whose references name
+// curves of `doc`: lines as they are, other curves within the configured sag.
+// Empty when a reference names no object.
+NPolygonPtr ApproximateChain(const vlapi::IVarnelDocument2DPtr& doc, const NContour& contour);
 
 // Two curves with the same start, end and middle point, in the same direction,
 // are one curve drawn twice. A line and an arc between the same two points are not.

@@ -14,67 +14,12 @@
 
 namespace {
 
-
 // One closed ring: its chain of chords and the straight approximation used to
 // tell which ring is which.
 struct Pair {
     NContourPtr contour;
     NPolygonPtr polygon;
 };
-
-bool PointAt(vlapi::ICurve2D& curve, double t, NPoint& p)
-{
-    return curve.GetPoint(t, p.x, p.y);
-}
-
-// The chord of one host curve, with the curve's middle point.
-bool ReadChord(const vlapi::IDrawingObjectPtr& obj, vrnApi::CurveChord& out)
-{
-    vlapi::ICurve2DPtr curve = obj ? obj->GetCurve() : vlapi::ICurve2DPtr{};
-    if (!curve)
-        return false;
-    const double t0 = curve->GetParamMin();
-    const double t1 = curve->GetParamMax();
-    NPoint p1, p2;
-    if (!PointAt(*curve.get(), t0, p1) || !PointAt(*curve.get(), t1, p2) || !PointAt(*curve.get(), (t0 + t1) / 2, out.middle))
-        return false;
-    out.chord = std::make_shared<NSegment>(p1, p2, 0);
-    out.chord->m_ref = hostAccess::ReferenceOf(obj);
-    return true;
-}
-
-bool IsClosed(const NContour& contour)
-{
-    const NPoint& start = contour.m_segments.front()->p1;
-    const NPoint& end = contour.m_segments.back()->p2;
-    return std::fabs(start.x - end.x) < 0.0001 && std::fabs(start.y - end.y) < 0.0001;
-}
-
-// The straight approximation of a closed chain (curves within the configured sag).
-NPolygonPtr ApproximateChain(const vlapi::IVarnelDocument2DPtr& doc, const NContour& contour)
-{
-    std::vector<NSegmentPtr> pieces;
-    for (const NSegmentPtr& chord : contour.m_segments) {
-        vlapi::IDrawingObjectPtr obj{hostAccess::ObjectOf(doc, chord->m_ref)};
-        if (!obj)
-            return {};
-        if (obj->GetType() == vlapi::vlDrLineSeg) {
-            pieces.push_back(chord);
-            continue;
-        }
-        std::vector<NSegmentPtr> fine;
-        vrnApi::ApproximateObjectByLineSegments(obj, fine);
-        if (!fine.empty() && !(fine.front()->p1 == chord->p1)) {
-            for (const NSegmentPtr& piece : fine)
-                piece->Invert();
-            std::reverse(fine.begin(), fine.end());
-        }
-        pieces.insert(pieces.end(), fine.begin(), fine.end());
-    }
-    NContour chain;
-    chain.InitSegments(pieces);
-    return chain.CreatePolygon();
-}
 
 // Outer ring first, then the holes by decreasing gabarit area.
 bool OrderRings(std::vector<Pair>& pairs)
@@ -128,7 +73,7 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
 
     std::vector<vrnApi::CurveChord> chords(curves.size());
     for (size_t i = 0; i < curves.size(); ++i) {
-        if (!ReadChord(curves[i], chords[i]))
+        if (!vrnApi::ReadCurveChord(curves[i], chords[i]))
             return refuse(IDS_MESS_ERROR_CLOSED_BORDER);
     }
     if (vrnApi::HasRepeatedCurve(chords))
@@ -141,13 +86,13 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
     for (const NContourPtr& contour : contours) {
         if (contour->m_segments.empty())
             return;
-        if (!IsClosed(*contour))
+        if (!vrnApi::IsClosedChain(*contour))
             return refuse(IDS_MESS_ERROR_CLOSED_BORDER);
     }
 
     std::vector<Pair> pairs;
     for (const NContourPtr& contour : contours) {
-        NPolygonPtr polygon = ApproximateChain(doc, *contour);
+        NPolygonPtr polygon = vrnApi::ApproximateChain(doc, *contour);
         if (!polygon)
             return refuse(IDS_MESS_ERROR_CLOSED_BORDER);
         pairs.push_back({contour, polygon});
@@ -184,7 +129,7 @@ void NMacroObject::GetBoundaryContours(std::vector<NContourPtr>& contours)
     std::vector<NSegmentPtr> chords;
     for (const vlapi::IDrawingObjectPtr& obj : objs) {
         vrnApi::CurveChord chord;
-        if (ReadChord(obj, chord))
+        if (vrnApi::ReadCurveChord(obj, chord))
             chords.push_back(chord.chord);
     }
     if (!chords.empty())

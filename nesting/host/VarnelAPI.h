@@ -79,6 +79,9 @@ INestingMacroObjectPtr CreateMacroByPolygon(const NPolygon& polygon, std::wstrin
 INestingMacroObjectPtr CreateMacroFromFile(FileMetaParams& par, int command);
 
 // ---- Host curves to segments
+// Lines, circles, arcs, ellipses and their arcs, Bezier, NURBS and conic curves:
+// the single curves, which the reading of borders takes as they are.
+bool IsCurveType(int type);
 void GetGeomObjectsFromMacro(vlapi::IMacroObjectPtr macro, std::vector<vlapi::IDrawingObjectPtr>& objs,
                              bool sysLayer);
 void GetCurveObjects(vlapi::IDrawingContainerPtr container, std::vector<vlapi::IDrawingObjectPtr>& objs,
@@ -140,6 +143,9 @@ void GetGeomObjectsFromGroup(reference group, std::vector<vlapi::IDrawingObjectP
 void DecomposeDrawingObject(vlapi::IDrawingObjectPtr object, double arrow, std::vector<vlapi::IDrawingObjectPtr>& objs);
 void GetTextObjectsFromActiveDoc(std::vector<vlapi::IDrawingTextPtr>& text);
 void GetObjectGabarit(vlapi::IVarnelAPIObjectPtr obj, NRect& rc);
+// The closed outlines the curves make, each approximated by segments,
+// appended to `polygons`, which is then sorted largest box first.
+void BordersOfCurves(const std::vector<vlapi::IDrawingObjectPtr>& objs, std::vector<NPolygonPtr>& polygons);
 void InitBordersFromGroup(reference group, std::vector<NPolygonPtr>& polygons);
 
 // ---- Offset polygons computed by the host

@@ -7,17 +7,14 @@
 #include <algorithm>
 
 namespace vrnApi {
-namespace {
 
-bool IsCurve(int type)
+bool IsCurveType(int type)
 {
     static constexpr int curves[] = {vlapi::vlDrLineSeg,  vlapi::vlDrCircle,        vlapi::vlDrArc,
                                      vlapi::vlDrBezier,   vlapi::vlDrEllipse,       vlapi::vlDrNurbs,
                                      vlapi::vlDrEllipseArc, vlapi::vlDrNurbsByPoints, vlapi::vlDrConicCurve};
     return std::find(std::begin(curves), std::end(curves), type) != std::end(curves);
 }
-
-}  // namespace
 
 namespace detail {
 
@@ -63,7 +60,7 @@ void GetCurveObjects(vlapi::IDrawingContainerPtr container, std::vector<vlapi::I
         if (!obj || obj->GetLayer() != 0)
             continue;
         const int type = obj->GetType();
-        if (IsCurve(type))
+        if (IsCurveType(type))
             objs.push_back(obj);
         else if (type != vlapi::vlDrTable)
             DecomposeDrawingObject(obj, arrow, objs);
@@ -88,10 +85,8 @@ void GetObjectGabarit(vlapi::IVarnelAPIObjectPtr obj, NRect& rc)
     rc.pTop = {x2, y2};
 }
 
-void InitBordersFromGroup(reference group, std::vector<NPolygonPtr>& polygons)
+void BordersOfCurves(const std::vector<vlapi::IDrawingObjectPtr>& objs, std::vector<NPolygonPtr>& polygons)
 {
-    std::vector<vlapi::IDrawingObjectPtr> objs;
-    GetGeomObjectsFromGroup(group, objs);
     std::vector<NSegmentPtr> segments;
     for (const vlapi::IDrawingObjectPtr& obj : objs)
         ApproximateObjectByLineSegments(obj, segments);
@@ -102,10 +97,18 @@ void InitBordersFromGroup(reference group, std::vector<NPolygonPtr>& polygons)
         if (!polygon)
             continue;
         polygon->DelColinearPoints();
+        polygon->UpdateGabarit();
         if (!polygon->m_points.empty())
             polygons.push_back(polygon);
     }
     detail::SortByGabaritArea(polygons);
+}
+
+void InitBordersFromGroup(reference group, std::vector<NPolygonPtr>& polygons)
+{
+    std::vector<vlapi::IDrawingObjectPtr> objs;
+    GetGeomObjectsFromGroup(group, objs);
+    BordersOfCurves(objs, polygons);
 }
 
 }  // namespace vrnApi

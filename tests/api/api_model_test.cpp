@@ -350,17 +350,24 @@ TEST_F(ModelApiTest, SheetSizeIsImportedFromARectangleOnly)
     }
 }
 
-TEST_F(ModelApiTest, DxfFilesAreReportedNotImportedUntilTheConverterExists)
+// The model converts DXF files through the host's converter into fragments
+// of the output folder, fills the entries from the files' texts and names the
+// files it could not convert.
+TEST_F(ModelApiTest, DxfFilesBecomeFragmentsThroughTheHostsConverter)
 {
     INestingModelPtr model = CreateNestingModelInstance();
+    const std::filesystem::path parts = std::filesystem::path(NESTING_SOURCE_DIR) / "tests/data/dxf/parts";
     std::vector<FileMetaParams> files(2);
-    files[0].m_path = L"a.dxf";
-    files[1].m_path = L"b.dxf";
+    files[0].m_path = vlhost::Host::Wide((parts / "texts.dxf").string());
+    files[1].m_path = L"missing.dxf";
     model->ImportFiguresFromDXF(files, root.wstring(), ScriptMetaParams{});
+    EXPECT_EQ(files[0].m_material, L"Сталь 3");
+    EXPECT_EQ(files[0].m_thickness, 2.5);
+    EXPECT_EQ(files[0].m_count, 4);
+    EXPECT_TRUE(std::filesystem::exists(root / "texts.vfw"));
     ASSERT_FALSE(Messages().empty());
-    EXPECT_NE(Messages().back().text.find(L"a.dxf"), std::wstring::npos);
-    EXPECT_NE(Messages().back().text.find(L"b.dxf"), std::wstring::npos);
-    EXPECT_EQ(model->GetFiguresCount(), 0u);
+    EXPECT_NE(Messages().back().text.find(L"missing.dxf: "), std::wstring::npos);
+    EXPECT_EQ(model->GetFiguresCount(), 0u) << "the fragments are files, not figures of the model";
 }
 
 }  // namespace apitest

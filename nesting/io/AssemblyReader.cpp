@@ -1,0 +1,227 @@
+// Reading an assembly into part records and the material/thickness tree, the
+// dialog's edits of the records, and the hand-over of DXF files.
+#include "io/AssemblyReader.h"
+
+#include "geometry/UtilityFunctions.h"
+#include "host/HostGuards.h"
+#include "host/VarnelAPI.h"
+#include "io/NumberText.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr wchar_t kThicknessRefused[] = L"Толщина не изменена: нужно число больше 0";
+constexpr wchar_t kCountRefused[] = L"Количество не изменено: нужно целое число не меньше 1";
+
+// A 3D document this reader opened, closed again whatever way the reading ends.
+class OpenedDocument {
+public:
+    explicit OpenedDocument(const std::wstring& path) { m_doc = vrnApi::GetVarnel3DDocument(path, m_wasOpen); }
+    ~OpenedDocument()
+    {
+        if (m_doc && !m_wasOpen)
+            m_doc->Close(0);
+    }
+    OpenedDocument(const OpenedDocument&) = delete;
+    OpenedDocument& operator=(const OpenedDocument&) = delete;
+    const vlapi::IVarnelDocument3DPtr& Get() const { return m_doc; }
+
+private:
+    bool m_wasOpen = false;
+    vlapi::IVarnelDocument3DPtr m_doc;
+};
+
+std::wstring Cleaned(std::wstring text)
+{
+    uf::DeleteIllegalSymbolsFromStr(text, L' ');
+    return text;
+}
+
+void Refuse(const wchar_t* text)
+{
+    if (application)
+        application->MessageBox(text, std::wstring(), vlapi::vlMBIconWarning, 0, 0);
+}
+
+}  // namespace
+
+void AssemblyReader::Init(std::wstring pathAssembly, std::wstring pathOutFolder)
+{
+    m_pathAssembly = std::move(pathAssembly);
+    m_pathOutFolder = std::move(pathOutFolder);
+    m_model = CreateNestingModelInstance();
+}
+
+void AssemblyReader::ReadContoursFromAssembly()
+{
+    m_metaDatum.clear();
+    m_dataTree.clear();
+    OpenedDocument doc(m_pathAssembly);
+    if (!doc.Get() || doc.Get()->GetDocumentType() != vlapi::vlDocumentAssembly)
+        return;
+    vlapi::IPartPtr top = doc.Get()->GetTopPart();
+    if (!top)
+        return;
+    m_nameAssembly = top->GetName();
+    std::vector<vlapi::IPartPtr> parts{top};
+    vrnApi::GetPartsFromAssembly(top, false, parts);
+
+    for (const vlapi::IPartPtr& part : parts) {
+        vlapi::IFeaturePtr feature{part};
+        if (!feature)
+            continue;
+        if (m_model)
+            m_model->CreateProgressIndicator();
+        const vlapi::BodyList bodies = feature->GetResultBodies();
+        size_t counter = 0;
+        for (const vlapi::IBodyPtr& body : bodies) {
+            if (!body)
+                continue;
+            double thickness = 0.0;
+            std::vector<BendParam> params;
+            GetSheetMetalFromPart(part, body->GetId(), thickness, params);
+            ImportPartMetaData record;
+            record.name = Cleaned(part->GetName());
+            record.mark = part->GetDesignation();
+            record.material = Cleaned(part->GetMaterial());
+            record.thickness = thickness;
+            record.path3D = part->GetFileName();
+            if (!params.empty()) {
+                record.unfolded = params.front().unfold;
+                UnbendSheetBody(body, record.name, params, record.curves, record.bends);
+            }
+            m_metaDatum.push_back(std::move(record));
+            ++counter;
+            if (m_model)
+                m_model->SetProgressIndicator(static_cast<double>(counter) * 100.0 / static_cast<double>(bodies.size()));
+        }
+        if (m_model)
+            m_model->DeleteProgressIndicator();
+    }
+    if (m_metaDatum.empty())
+        return;
+
+    for (const ImportPartMetaData& record : m_metaDatum) {
+        auto node = std::find_if(m_dataTree.begin(), m_dataTree.end(),
+                                 [&](const NodeMaterial& m) { return m.name == record.material; });
+        if (node == m_dataTree.end()) {
+            m_dataTree.push_back(NodeMaterial{record.material, {}});
+            node = std::prev(m_dataTree.end());
+        }
+        node->Add(record);
+    }
+    std::stable_sort(m_dataTree.begin(), m_dataTree.end(),
+                     [](const NodeMaterial& a, const NodeMaterial& b) { return a.name < b.name; });
+    for (NodeMaterial& material : m_dataTree) {
+        material.SortByThickness();
+        for (NodeThickness& node : material.nodes)
+            node.SortByName();
+    }
+    UpdateImportPartMetaDatum();
+}
+
+void AssemblyReader::ImportFromDXF(std::vector<FileMetaParams>& fileParams, std::wstring)
+{
+    if (!m_model)
+        return;
+    vrnApi::ScopedSwitch access(&vrnApi::EnableUserAccess, false);
+    m_model->ImportFiguresFromDXF(fileParams, m_pathOutFolder, ScriptMetaParams{});
+}
+
+void AssemblyReader::UpdateImportPartMetaDatum()
+{
+    m_metaDatum.clear();
+    for (const NodeMaterial& material : m_dataTree) {
+        for (const NodeThickness& node : material.nodes)
+            m_metaDatum.insert(m_metaDatum.end(), node.datum.begin(), node.datum.end());
+    }
+}
+
+ImportPartMetaData* AssemblyReader::GetImportPartMetaData(int32_t row)
+{
+    if (row < 0)
+        return nullptr;
+    int32_t index = 0;
+    for (NodeMaterial& material : m_dataTree) {
+        for (NodeThickness& node : material.nodes) {
+            for (ImportPartMetaData& record : node.datum) {
+                if (index++ == row)
+                    return &record;
+            }
+        }
+    }
+    return nullptr;
+}
+
+void AssemblyReader::SetDataName(int32_t row, std::wstring text)
+{
+    if (ImportPartMetaData* record = GetImportPartMetaData(row)) {
+        record->name = std::move(text);
+        UpdateImportPartMetaDatum();
+    }
+}
+
+void AssemblyReader::SetDataMark(int32_t row, std::wstring text)
+{
+    if (ImportPartMetaData* record = GetImportPartMetaData(row)) {
+        record->mark = std::move(text);
+        UpdateImportPartMetaDatum();
+    }
+}
+
+void AssemblyReader::SetDataMaterial(int32_t row, std::wstring text)
+{
+    if (ImportPartMetaData* record = GetImportPartMetaData(row)) {
+        record->material = std::move(text);
+        UpdateImportPartMetaDatum();
+    }
+}
+
+void AssemblyReader::SetDatathickness(int32_t row, std::wstring text)
+{
+    ImportPartMetaData* record = GetImportPartMetaData(row);
+    if (!record)
+        return;
+    const std::optional<double> value = numbertext::LeadingDouble(text);
+    if (!value || *value <= 0.0)
+        return Refuse(kThicknessRefused);
+    record->thickness = *value;
+    UpdateImportPartMetaDatum();
+}
+
+void AssemblyReader::SetDataCount(int32_t row, std::wstring text)
+{
+    ImportPartMetaData* record = GetImportPartMetaData(row);
+    if (!record)
+        return;
+    const std::optional<int64_t> value = numbertext::LeadingInteger(text);
+    if (!value || *value < 1 || *value > std::numeric_limits<int32_t>::max())
+        return Refuse(kCountRefused);
+    record->count = static_cast<int32_t>(*value);
+    UpdateImportPartMetaDatum();
+}
+
+void AssemblyReader::ReadContoursFromPart(ImportPartMetaData& data)
+{
+    data.curves.clear();
+    data.bends.clear();
+    OpenedDocument doc(data.path3D);
+    if (!doc.Get())
+        return;
+    vlapi::IPartPtr part = doc.Get()->GetTopPart();
+    vlapi::IFeaturePtr feature{part};
+    if (!feature)
+        return;
+    for (const vlapi::IBodyPtr& body : feature->GetResultBodies()) {
+        if (!body)
+            continue;
+        double thickness = 0.0;
+        std::vector<BendParam> params;
+        GetSheetMetalFromPart(part, body->GetId(), thickness, params);
+        if (!params.empty())
+            UnbendSheetBody(body, data.name, params, data.curves, data.bends);
+    }
+}

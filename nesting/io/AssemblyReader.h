@@ -1,0 +1,90 @@
+// The import of parts from a 3D assembly: every body of every part is read,
+// its sheet metal unbent to a flat pattern in the host's geometric kernel, and
+// listed in a tree by material and thickness; the import dialog edits the
+// records, and the unfolded parts are written as fragment files. The same
+// reader hands DXF files to the model's DXF import.
+#pragma once
+
+#include "api/INestingObjects.h"
+#include "io/ImportPartMetaData.h"
+#include "kernel/Kernel.h"
+#include "vlapi/vlapi.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One sheet-metal element's bend description, as the host gives it for a body.
+struct BendParam {
+    bool unfold = false;     // the part's unfold switch
+    double angle = 0.0;      // a bend element's angle, degrees; 0 for other elements
+    double coneAngle = 0.0;  // always 0
+    double kof = 0.0;        // the sheet body's bend coefficient
+    double radius = 0.0;     // the sheet body's bend radius
+};
+
+using FacesVector = std::vector<SPtr<MbFace>>;
+
+class AssemblyReader {
+public:
+    void Init(std::wstring pathAssembly, std::wstring pathOutFolder);
+    // Reads every body of every part occurrence of the assembly into records
+    // and the tree (empty when the file is not an assembly).
+    void ReadContoursFromAssembly();
+    // Hands the DXF files to the model's DXF import, the output folder theirs.
+    void ImportFromDXF(std::vector<FileMetaParams>& fileParams, std::wstring scriptName);
+    // `m_metaDatum` := the records of the tree, in tree order.
+    void UpdateImportPartMetaDatum();
+    // The record of a row of the flattened tree; null for no such row.
+    ImportPartMetaData* GetImportPartMetaData(int32_t row);
+    // Edits of one record; a row that does not exist changes nothing. A
+    // thickness must start with a number above 0 and a count with a whole
+    // number from 1: other texts are refused with a message, the old value kept.
+    void SetDataName(int32_t row, std::wstring text);
+    void SetDataMark(int32_t row, std::wstring text);
+    void SetDataMaterial(int32_t row, std::wstring text);
+    void SetDatathickness(int32_t row, std::wstring text);
+    void SetDataCount(int32_t row, std::wstring text);
+    // Reads the flat pattern of one part again from its own 3D file.
+    void ReadContoursFromPart(ImportPartMetaData& data);
+    std::wstring GetWorkObjectGUID(vlapi::IBodyPtr body) { (void)body; return {}; }
+
+    // Sheet-metal bodies (the elements of the part that lie on the body).
+    static void GetSheetMetalFromPart(vlapi::IPartPtr part, int64_t idFinBody, double& thickness,
+                                      std::vector<BendParam>& params);
+
+    // Unbending: the flat pattern's curves of a body, in the plane of its fixed face.
+    static bool UnbendSheetBody(vlapi::IBodyPtr body, const std::wstring& partName, const std::vector<BendParam>& params,
+                                CurvesVector& curves, CurvesVector& bends);
+    static void GetBendGeomFromSolid(const SPtr<MbFaceShell>& shell, FacesVector& innerFaces, FacesVector& outerFaces,
+                                     SPtr<MbFace>& fixedFace, MbCartPoint& fixedPoint);
+    static SPtr<MbFace> GetMaxFaceFromSolid(const SPtr<MbSolid>& solid);
+    static bool UnbendBodyByRectifyFace(vlapi::IBodyPtr body, const std::wstring& partName, CurvesVector& curves,
+                                        CurvesVector& bends);
+
+    // Curves of the flat pattern.
+    static void GetCurvesFromSolid(const SPtr<MbSolid>& solid, const SPtr<MbFace>& fixedFace, CurvesVector& curves,
+                                   CurvesVector& bends);
+    static void GetCurvesFromFace(const SPtr<MbFace>& face, const MbPlacement3D& place, CurvesVector& curves,
+                                  CurvesVector& bends);
+
+    // Writing fragments: one per unfolded part, in sub-folders by material and
+    // thickness when `isCreateDirs`; one closing message tells what was written.
+    void WriteContoursToFragments(bool isCreateDirs);
+    std::wstring CreateStringFromPattern(const std::wstring& pattern, const ImportPartMetaData& data) const;
+    // Makes, fills, saves and closes the fragment of the record at its
+    // `path2D`; the reason when it was not written, empty when it was.
+    std::wstring CreateFragment(const ImportPartMetaData& data);
+    // Draws a kernel curve into the container, on the layer in the line style.
+    void DrawCurve(const vlapi::IDrawingContainerPtr& container, const SPtr<MbCurve>& curve, int32_t layerNum,
+                   int32_t style);
+
+    std::wstring m_pathAssembly;
+    std::wstring m_pathOutFolder;
+    std::wstring m_nameAssembly;
+    std::wstring m_namePattern;
+    std::wstring m_textPattern;
+    std::vector<NodeMaterial> m_dataTree;
+    ImportPartMetaDatum m_metaDatum;
+    INestingModelPtr m_model;
+};

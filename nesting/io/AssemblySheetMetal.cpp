@@ -1,0 +1,75 @@
+// The sheet-metal elements of a part that lie on one body: the sheet's
+// thickness and one bend description per element.
+#include "io/AssemblyReader.h"
+#include "io/SheetMetalObjects.h"
+
+namespace {
+
+// The part's elements, in the container's own order of its eighteen collections.
+std::vector<vlapi::IAPIObjectPtr> Elements(const vlapi::ISheetMetalContainerPtr& c)
+{
+    std::vector<vlapi::IAPIObjectPtr> all;
+    GetMetalObjects(c->GetSheetMetalBodies(), all);
+    GetMetalObjects(c->GetSheetMetalBends(), all);
+    GetMetalObjects(c->GetSheetMetalLineBends(), all);
+    GetMetalObjects(c->GetSheetMetalHoles(), all);
+    GetMetalObjects(c->GetSheetMetalCuts(), all);
+    GetMetalObjects(c->GetSheetMetalSketchBends(), all);
+    GetMetalObjects(c->GetSheetMetalClosedCorners(), all);
+    GetMetalObjects(c->GetSheetMetalPlates(), all);
+    GetMetalObjects(c->GetSheetMetalJogs(), all);
+    GetMetalObjects(c->GetSheetMetalBendedStraightens(), all);
+    GetMetalObjects(c->GetSheetMetalPressFormings(), all);
+    GetMetalObjects(c->GetSheetMetalShoulders(), all);
+    GetMetalObjects(c->GetSheetMetalJalousies(), all);
+    GetMetalObjects(c->GetSheetMetalRibs(), all);
+    GetMetalObjects(c->GetSheetMetalLoftedBodies(), all);
+    GetMetalObjects(c->GetSheetMetalPunchs(), all);
+    GetMetalObjects(c->GetSheetMetalEdgeBends(), all);
+    GetMetalObjects(c->GetConvertsToSheetMetal(), all);
+    return all;
+}
+
+double AngleOf(const vlapi::IAPIObjectPtr& candidate)
+{
+    if (vlapi::ISheetMetalBendPtr bend{candidate})
+        return bend->GetAngle();
+    if (vlapi::ISheetMetalLineBendPtr bend{candidate})
+        return bend->GetAngle();
+    return 0.0;
+}
+
+}  // namespace
+
+void AssemblyReader::GetSheetMetalFromPart(vlapi::IPartPtr part, int64_t idFinBody, double& thickness,
+                                           std::vector<BendParam>& params)
+{
+    vlapi::ISheetMetalContainerPtr container{part};
+    if (!container)
+        return;
+    vlapi::ISheetMetalBendUnfoldParametersPtr unfoldParameters = container->GetUnfoldParameters();
+    const bool unfold = unfoldParameters && unfoldParameters->GetUnfold();
+    const std::vector<vlapi::IAPIObjectPtr> candidates =
+        unfold ? std::vector<vlapi::IAPIObjectPtr>{vlapi::IAPIObjectPtr(unfoldParameters)} : Elements(container);
+
+    for (const vlapi::IAPIObjectPtr& candidate : candidates) {
+        vlapi::IFeaturePtr feature{candidate};
+        if (!feature)
+            continue;
+        const vlapi::ModelObjectList faces = feature->GetModelObjects(vlapi::o3d_face);
+        vlapi::IFacePtr face = faces.empty() ? nullptr : vlapi::IFacePtr(faces.front());
+        vlapi::IBodyPtr faceBody = face ? face->GetBody() : nullptr;
+        if (!faceBody || faceBody->GetId() != idFinBody)
+            continue;
+        vlapi::IBodyPtr finBody = part->GetBody(idFinBody);
+        vlapi::IFeaturePtr bodyFeature{finBody};
+        if (!bodyFeature)
+            continue;
+        const vlapi::FeatureList related = bodyFeature->GetRelatedFeatures(true, true, true);
+        vlapi::ISheetMetalBodyPtr sheet = related.empty() ? nullptr : vlapi::ISheetMetalBodyPtr(related.front());
+        if (!sheet)
+            continue;
+        thickness = sheet->GetThickness();
+        params.push_back({unfold, AngleOf(candidate), 0.0, sheet->GetBendCoefficient(), sheet->GetBendRadius()});
+    }
+}

@@ -1,0 +1,32 @@
+// Parts from DXF files: each file read by the host's DXF converter into a
+// hidden fragment, its objects sorted onto layers by line style, its
+// bracketed texts read for material, thickness and count, its cut outline
+// checked by the rules of a figure's borders, and the fragment saved in the
+// output folder under the file's own name.
+#pragma once
+
+#include "model/Params.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class NestingModel;
+
+namespace dxfimport {
+
+// Reads a DXF file into the current view of the active document; false when
+// nothing could be read.
+using DxfReader = std::function<bool(const std::wstring& dxfPath)>;
+
+// Imports every entry of `files` into a fragment "<file name>.vfw" in
+// `outFolder` (equal names in one run get "_2", "_3", ...), with the count,
+// thickness and material the entry ends with as the fragment's properties.
+// The entries take the values the file's bracketed texts give. The model's
+// progress bar runs over the files. One closing message names every file that
+// gave no fragment, with the reason, and every bracketed value that could not
+// be read. `read` is null when no converter could be loaded.
+void ImportFiguresFromDxf(NestingModel& model, std::vector<FileMetaParams>& files, const std::wstring& outFolder,
+                          const DxfReader& read);
+
+}  // namespace dxfimport

@@ -1,0 +1,156 @@
+#include "io/DxfPartDrawing.h"
+
+#include "host/BorderRings.h"
+#include "host/HostAccess.h"
+#include "host/NestingResources.h"
+#include "host/VarnelAPI.h"
+#include "model/NestingSetting.h"
+
+#include <algorithm>
+
+namespace dxfimport {
+namespace {
+
+// Why an outline cannot make a figure, as the closing message shows it.
+constexpr wchar_t kNoOutline[] = L"нет замкнутого внешнего контура";
+constexpr wchar_t kUnreadable[] = L"контур детали не читается";
+constexpr wchar_t kOpenOutline[] = L"незамкнутый контур";
+constexpr wchar_t kSecondOutline[] = L"больше одного внешнего контура";
+constexpr wchar_t kRingInHole[] = L"контур внутри отверстия";
+
+std::wstring StyleLayerName(int style) { return L"Стиль линий " + std::to_wstring(style); }
+
+void PutOnLayer(const vlapi::IDrawingObjectPtr& obj, int layer)
+{
+    if (obj->GetLayer() != layer) {
+        obj->SetLayer(layer);
+        obj->Update();
+    }
+}
+
+// Replaces a polyline, contour or rectangle on layer 0 by its lines and arcs.
+void BreakUp(const vlapi::IDrawingContainerPtr& container, const vlapi::IDrawingObjectPtr& obj, double arrow)
+{
+    std::vector<vlapi::IDrawingObjectPtr> pieces;
+    vrnApi::DecomposeDrawingObject(obj, arrow, pieces);
+    for (const vlapi::IDrawingObjectPtr& piece : pieces) {
+        vrnApi::CurveChord chord;
+        if (!vrnApi::ReadCurveChord(piece, chord))
+            continue;
+        const NPoint& a = chord.chord->p1;
+        const NPoint& b = chord.chord->p2;
+        vlapi::IDrawingObjectPtr made =
+            piece->GetType() == vlapi::vlDrArc
+                ? vlapi::IDrawingObjectPtr(vrnApi::CreateArcBy3Points(container, a, b, chord.middle, kOutlineStyle))
+                : vlapi::IDrawingObjectPtr(vrnApi::CreateLineSegm(container, a.x, a.y, b.x, b.y, kOutlineStyle));
+        if (made)
+            PutOnLayer(made, 0);
+    }
+    obj->Delete();
+}
+
+// One curve over another: the same ends, either way round, and the same middle.
+bool SameCurve(const vrnApi::CurveChord& a, const vrnApi::CurveChord& b)
+{
+    const NSegment& s = *a.chord;
+    const NSegment& t = *b.chord;
+    const bool ends = (s.p1 == t.p1 && s.p2 == t.p2) || (s.p1 == t.p2 && s.p2 == t.p1);
+    return ends && a.middle == b.middle;
+}
+
+}  // namespace
+
+void SortOntoLayers(const vlapi::IViewPtr& view)
+{
+    vlapi::ILayersPtr layers = view ? view->GetLayers() : nullptr;
+    if (!layers)
+        return;
+    const vlapi::DrawingObjectList objects = hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view));
+    std::vector<int> targets;
+    std::vector<int> styles;  // the other line styles, as they are met
+    for (const vlapi::IDrawingObjectPtr& obj : objects) {
+        int target = kTextLayer;
+        if (obj->GetType() != vlapi::vlDrDrawText) {
+            const int style = obj->GetStyle();
+            if (style == kOutlineStyle && obj->IsGeometry()) {
+                target = 0;
+            } else {
+                auto at = std::find(styles.begin(), styles.end(), style);
+                if (at == styles.end())
+                    at = styles.insert(styles.end(), style);
+                target = 2 + static_cast<int>(at - styles.begin());
+            }
+        }
+        targets.push_back(target);
+        PutOnLayer(obj, 0);
+    }
+    std::vector<vlapi::ILayerPtr> old;
+    for (int i = 0; i < layers->GetCount(); ++i) {
+        vlapi::ILayerPtr layer{layers->GetItem(i)};
+        if (layer && layer->GetNumber() != 0)
+            old.push_back(layer);
+    }
+    for (const vlapi::ILayerPtr& layer : old)
+        layer->Delete();
+    if (std::find(targets.begin(), targets.end(), kTextLayer) != targets.end())
+        hostAccess::EnsureLayer(layers, kTextLayer, vrnApi::LoadStr(IDS_NAME_TEXT_LAYER));
+    for (size_t k = 0; k < styles.size(); ++k)
+        hostAccess::EnsureLayer(layers, 2 + static_cast<int>(k), StyleLayerName(styles[k]));
+    for (size_t i = 0; i < objects.size(); ++i)
+        PutOnLayer(objects[i], targets[i]);
+}
+
+std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view)
+{
+    const vlapi::IDrawingContainerPtr container(view);
+    const double arrow = NestingSetting::m_instance.m_tolerance;
+    for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(container)) {
+        if (obj->GetLayer() == 0 && !vrnApi::IsCurveType(obj->GetType()))
+            BreakUp(container, obj, arrow);
+    }
+
+    std::vector<vrnApi::CurveChord> kept;
+    for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(container)) {
+        if (obj->GetLayer() != 0)
+            continue;
+        vrnApi::CurveChord chord;
+        if (!vrnApi::ReadCurveChord(obj, chord))
+            return kUnreadable;
+        const bool again = std::any_of(kept.begin(), kept.end(),
+                                       [&](const vrnApi::CurveChord& k) { return SameCurve(k, chord); });
+        if (again)
+            obj->Delete();
+        else
+            kept.push_back(chord);
+    }
+    if (kept.empty())
+        return kNoOutline;
+
+    std::vector<NSegmentPtr> chords;
+    for (const vrnApi::CurveChord& k : kept)
+        chords.push_back(k.chord);
+    std::vector<NContourPtr> contours;
+    CreateContinuousContours(chords, contours);
+    std::vector<NPolygonPtr> rings;
+    for (const NContourPtr& contour : contours) {
+        if (!vrnApi::IsClosedChain(*contour))
+            return kOpenOutline;
+        NPolygonPtr ring = vrnApi::ApproximateChain(doc, *contour);
+        if (!ring || ring->m_points.size() < 3)
+            return kUnreadable;
+        ring->UpdateGabarit();
+        rings.push_back(ring);
+    }
+    const size_t outer = vrnApi::FindOuterRing(rings);
+    if (outer == NOT_FOUND_INDEX)
+        return kSecondOutline;
+    for (size_t a = 0; a < rings.size(); ++a) {
+        for (size_t b = 0; b < rings.size(); ++b) {
+            if (a != outer && b != outer && a != b && rings[a]->CheckContainPoligon(*rings[b], true))
+                return kRingInHole;
+        }
+    }
+    return {};
+}
+
+}  // namespace dxfimport

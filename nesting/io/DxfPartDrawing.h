@@ -1,0 +1,30 @@
+// The steps that make a drawing read from a DXF file into a part's fragment:
+// its objects sorted onto layers by line style, and its cut outline checked
+// and cleaned by the rules of a figure's closed borders.
+#pragma once
+
+#include "vlapi/vlapi.h"
+
+#include <string>
+
+namespace dxfimport {
+
+// The layer of the texts in a part's fragment; the cut outline stands on layer 0.
+inline constexpr int kTextLayer = 1;
+// The line style of the cut outline (the host's main line).
+inline constexpr int kOutlineStyle = 1;
+
+// Puts every object of `view` on the layer of its kind: curves of the main
+// line style on layer 0 (the cut outline), texts on the text layer, the
+// objects of each other line style on a layer of their own (numbered from 2
+// in the order the styles are met). The layers the drawing had are replaced.
+void SortOntoLayers(const vlapi::IViewPtr& view);
+
+// Why the outline on layer 0 of `view` cannot make a figure; empty when it
+// can. On the way, objects on layer 0 that are not single curves (polylines,
+// contours, rectangles) are broken into their lines and arcs, and a curve
+// drawn again over one already there (either way round) is deleted. `doc`
+// must be the active document.
+std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view);
+
+}  // namespace dxfimport

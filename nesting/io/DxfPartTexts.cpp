@@ -1,0 +1,151 @@
+#include "io/DxfPartTexts.h"
+
+#include "io/NumberText.h"
+
+#include <limits>
+
+namespace dxfimport {
+namespace {
+
+struct KeyWord {
+    const wchar_t* word;  // in lower case
+    PartKey key;
+};
+
+// The one table of keys the drawings may use.
+constexpr KeyWord kKeys[] = {
+    {L"материал", PartKey::Material},  {L"material", PartKey::Material},
+    {L"толщина", PartKey::Thickness},  {L"thickness", PartKey::Thickness},
+    {L"кол-во", PartKey::Count},       {L"количество", PartKey::Count},
+    {L"count", PartKey::Count},        {L"quantity", PartKey::Count},
+    {L"qty", PartKey::Count},
+};
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == 0xA0; }
+
+std::wstring Trimmed(const std::wstring& text)
+{
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && IsBlank(text[first]))
+        ++first;
+    while (last > first && IsBlank(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+// Lower case of Latin and Cyrillic letters, whatever the locale.
+std::wstring Folded(std::wstring text)
+{
+    for (wchar_t& c : text) {
+        if ((c >= L'A' && c <= L'Z') || (c >= 0x410 && c <= 0x42F))
+            c = static_cast<wchar_t>(c + 0x20);
+        else if (c == 0x401)
+            c = 0x451;
+    }
+    return text;
+}
+
+// `text` less a trailing unit word of `units` (letter case aside), trimmed.
+std::wstring WithoutUnit(const std::wstring& text, std::initializer_list<const wchar_t*> units)
+{
+    const std::wstring folded = Folded(text);
+    for (const wchar_t* unit : units) {
+        const std::wstring u = unit;
+        if (folded.size() > u.size() && folded.compare(folded.size() - u.size(), u.size(), u) == 0)
+            return Trimmed(text.substr(0, text.size() - u.size()));
+    }
+    return text;
+}
+
+}  // namespace
+
+std::optional<BracketText> ReadBracketText(const std::wstring& line)
+{
+    const std::wstring text = Trimmed(line);
+    if (text.size() < 2 || text.front() != L'[' || text.back() != L']')
+        return std::nullopt;
+    const std::wstring body = text.substr(1, text.size() - 2);
+    if (body.find_first_of(L"[]") != std::wstring::npos)
+        return std::nullopt;
+    const size_t sep = body.find_first_of(L"=:");
+    if (sep == std::wstring::npos)
+        return std::nullopt;
+    const std::wstring key = Folded(Trimmed(body.substr(0, sep)));
+    for (const KeyWord& k : kKeys) {
+        if (key == k.word)
+            return BracketText{k.key, Trimmed(body.substr(sep + 1))};
+    }
+    return std::nullopt;
+}
+
+std::optional<double> ReadThickness(const std::wstring& text)
+{
+    const std::wstring number = WithoutUnit(Trimmed(text), {L"мм", L"mm"});
+    size_t used = 0;
+    const std::optional<double> value = numbertext::LeadingDouble(number, &used);
+    if (!value || used != number.size() || *value <= 0.0)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int32_t> ReadCount(const std::wstring& text)
+{
+    const std::wstring number = WithoutUnit(Trimmed(text), {L"шт.", L"шт", L"pcs"});
+    size_t used = 0;
+    const std::optional<int64_t> value = numbertext::LeadingInteger(number, &used);
+    if (!value || used != number.size() || *value < 1 || *value > std::numeric_limits<int32_t>::max())
+        return std::nullopt;
+    return static_cast<int32_t>(*value);
+}
+
+void PartValues::Read(const std::wstring& text)
+{
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos)
+            end = text.size();
+        const std::wstring line = text.substr(start, end - start);
+        start = end + 1;
+        const std::optional<BracketText> item = ReadBracketText(line);
+        if (!item)
+            continue;
+        bool read = true;
+        switch (item->key) {
+        case PartKey::Material:
+            read = !item->value.empty();
+            if (read && !material)
+                material = item->value;
+            break;
+        case PartKey::Thickness: {
+            const std::optional<double> value = ReadThickness(item->value);
+            read = value.has_value();
+            if (read && !thickness)
+                thickness = value;
+            break;
+        }
+        case PartKey::Count: {
+            const std::optional<int32_t> value = ReadCount(item->value);
+            read = value.has_value();
+            if (read && !count)
+                count = value;
+            break;
+        }
+        }
+        if (!read)
+            unreadable.push_back(Trimmed(line));
+    }
+}
+
+void PartValues::FillEntry(FileMetaParams& entry) const
+{
+    if (material)
+        entry.m_material = *material;
+    if (thickness)
+        entry.m_thickness = *thickness;
+    if (count)
+        entry.m_count = *count;
+}
+
+}  // namespace dxfimport

@@ -1,0 +1,162 @@
+// Writing the unfolded parts of an assembly as fragment files: folders by
+// material and thickness, file names and marking texts from the patterns,
+// one hidden fragment per part, and one closing message.
+#include "io/AssemblyReader.h"
+
+#include "geometry/UtilityFunctions.h"
+#include "host/HostAccess.h"
+#include "host/NestingResources.h"
+#include "host/VarnelAPI.h"
+#include "host/VarnelAPI_Detail.h"
+#include "io/ImportFiles.h"
+#include "io/PartMarking.h"
+
+#include <cwchar>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr wchar_t kDone[] = L"Запись на диск завершена";
+constexpr wchar_t kNoOutputFolder[] = L"Не задана папка для фрагментов";
+constexpr wchar_t kNotSheet[] = L"не листовая деталь";
+constexpr wchar_t kNotUnfolded[] = L"развёртка не задана";
+constexpr wchar_t kNoOutline[] = L"нет контура развёртки";
+
+constexpr int kTextLayer = 1;
+constexpr int kOutlineStyle = 1;
+constexpr int kBendStyle = 8;
+
+std::wstring FormatThickness(double thickness)
+{
+    wchar_t buffer[256];
+    const int n = std::swprintf(buffer, 255, L"%g", thickness);
+    return n < 0 ? std::wstring() : std::wstring(buffer, static_cast<size_t>(n));
+}
+
+void Show(const std::wstring& text, int flags)
+{
+    if (application)
+        application->MessageBox(text, std::wstring(), flags, 0, 0);
+}
+
+// `folder` / the cleaned `name`; `folder` itself when the name names nothing.
+fs::path SubFolder(const fs::path& folder, const std::wstring& name)
+{
+    const std::wstring component = importfiles::CleanComponent(name);
+    return importfiles::IsUsableComponent(component) ? folder / vrnApi::detail::PathOf(component) : folder;
+}
+
+}  // namespace
+
+std::wstring AssemblyReader::CreateStringFromPattern(const std::wstring& pattern, const ImportPartMetaData& data) const
+{
+    std::wstring text = pattern;
+    uf::ReplaceSubString(text, L"Наименование", data.name);
+    uf::ReplaceSubString(text, L"Обозначение", data.mark);
+    uf::ReplaceSubString(text, L"Материал", data.material);
+    uf::ReplaceSubString(text, L"Толщина", FormatThickness(data.thickness));
+    uf::ReplaceSubString(text, L"Кол-во", std::to_wstring(data.count));
+    return text;
+}
+
+void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
+{
+    if (m_pathOutFolder.empty())
+        return Show(kNoOutputFolder, vlapi::vlMBIconError);
+    const fs::path out = importfiles::OutputFolder(m_pathOutFolder);
+    outputs::FailureList skipped;
+    outputs::FailureList failed;
+    size_t written = 0;
+    {
+        importfiles::MadeFolders folders;
+        importfiles::UniqueNames names;
+        for (NodeMaterial& material : m_dataTree) {
+            const fs::path materialFolder = isCreateDirs ? SubFolder(out, material.name) : out;
+            for (NodeThickness& node : material.nodes) {
+                const fs::path folder = isCreateDirs ? SubFolder(materialFolder, node.name) : materialFolder;
+                for (ImportPartMetaData& part : node.datum) {
+                    const std::wstring name = part.GetFullName();
+                    if (part.thickness <= 0.0) {
+                        skipped.Add(name, kNotSheet);
+                        continue;
+                    }
+                    if (!part.unfolded) {
+                        skipped.Add(name, kNotUnfolded);
+                        continue;
+                    }
+                    if (part.curves.empty()) {
+                        skipped.Add(name, kNoOutline);
+                        continue;
+                    }
+                    const std::wstring file = importfiles::CleanComponent(CreateStringFromPattern(m_namePattern, part));
+                    if (!importfiles::IsUsableComponent(file)) {
+                        skipped.Add(name, importfiles::kBadName);
+                        continue;
+                    }
+                    if (!folders.Ensure(folder)) {
+                        failed.Add(name, outputs::kNoFolder);
+                        continue;
+                    }
+                    const fs::path path = names.Reserve(folder, file, L".vfw");
+                    std::wstring reason;
+                    if (!importfiles::IsInside(out, path))
+                        reason = importfiles::kOutsideFolder;
+                    else if (outputs::OpenDocument(path))
+                        reason = outputs::kOpenInHost;
+                    if (reason.empty()) {
+                        ImportPartMetaData target = part;
+                        target.path2D = vrnApi::detail::TextOf(path);
+                        reason = CreateFragment(target);
+                        if (reason.empty()) {
+                            part.path2D = target.path2D;
+                            ++written;
+                        }
+                    }
+                    if (!reason.empty())
+                        failed.Add(name + L" (" + vrnApi::detail::TextOf(path) + L")", reason);
+                }
+            }
+        }
+    }
+    if (skipped.Empty() && failed.Empty()) {
+        Show(kDone, vlapi::vlMBIconWarning);
+    } else {
+        std::wstring text = L"Записано деталей: " + std::to_wstring(written) + L". Не записаны:";
+        text = failed.Text(skipped.Text(text));
+        Show(text, failed.Empty() ? vlapi::vlMBIconWarning : vlapi::vlMBIconError);
+    }
+    UpdateImportPartMetaDatum();
+}
+
+std::wstring AssemblyReader::CreateFragment(const ImportPartMetaData& data)
+{
+    importfiles::HiddenFragment fragment;
+    if (!fragment.Get())
+        return outputs::kNoDocument;
+    if (!fragment.IsActive())
+        return importfiles::kNotActive;
+    const vlapi::IViewsPtr views = vrnApi::detail::ViewsOf(fragment.Get());
+    const vlapi::IViewPtr view = views ? views->GetActiveView() : nullptr;
+    const vlapi::IDrawingContainerPtr container(view);
+    if (!container)
+        return outputs::kNoDocument;
+    hostAccess::EnsureLayer(view->GetLayers(), kTextLayer, vrnApi::LoadStr(IDS_NAME_TEXT_LAYER));
+    for (const SPtr<MbCurve>& curve : data.curves)
+        DrawCurve(container, curve, 0, kOutlineStyle);
+    for (const SPtr<MbCurve>& curve : data.bends)
+        DrawCurve(container, curve, kTextLayer, kBendStyle);
+    if (!data.curves.empty()) {
+        const std::wstring text = CreateStringFromPattern(m_textPattern, data);
+        if (!text.empty() && !CreateMarking(container, kTextLayer, data.bends, text))
+            return importfiles::kNotActive;
+        vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_COPY_COUNT), data.count);
+        vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_THICKNESS), data.thickness);
+        vrnApi::SetMaterialPropertyToDocument(data.material);
+    }
+    vrnApi::SetActiveSysLayer(0);
+    std::wstring reason;
+    outputs::PendingFile file(vrnApi::detail::PathOf(data.path2D));
+    outputs::SaveInPlace(fragment.Get(), file, reason);
+    return reason;
+}

@@ -1,0 +1,79 @@
+// What the import adds to the rules of the files a run writes
+// (io/OutputFiles.h): names made from part data and DXF file names blanked
+// of what a file name may not hold and kept inside the output folder, unique
+// names per folder, folders a run made dropped again when they stay empty,
+// and the check that a hidden document is the one the host works on.
+#pragma once
+
+#include "io/OutputFiles.h"
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace importfiles {
+
+// Reasons shown beside a part or a file that was not written (beside those of
+// io/OutputFiles.h).
+inline constexpr wchar_t kBadName[] = L"недопустимое имя файла";
+inline constexpr wchar_t kOutsideFolder[] = L"путь выходит за пределы папки";
+inline constexpr wchar_t kNotActive[] = L"документ фрагмента не стал активным";
+
+// One component of a path made from a name: characters a file name may not
+// hold (" * / : < > ? | \), control characters and NUL become blanks.
+std::wstring CleanComponent(std::wstring name);
+// A cleaned component that names something of its own: not empty, not "."
+// and not "..".
+bool IsUsableComponent(const std::wstring& component);
+
+// The output folder a caller names; a trailing backslash, as the host's
+// folder dialog of another system ends a folder with, is dropped.
+std::filesystem::path OutputFolder(std::wstring text);
+
+// Whether `path` lies inside `folder` (both made absolute and normal first).
+bool IsInside(const std::filesystem::path& folder, const std::filesystem::path& path);
+
+// The file names one run has used, folder by folder: `base`, then `base`_2,
+// `base`_3, ... (the numbering of outputs::NameBook).
+class UniqueNames {
+public:
+    std::filesystem::path Reserve(const std::filesystem::path& folder, const std::wstring& base,
+                                  const std::wstring& extension);
+
+private:
+    std::map<std::filesystem::path, outputs::NameBook> m_books;
+};
+
+// The folders a run made, with every parent it had to make; those left empty
+// are removed again, deepest first, when the run ends.
+class MadeFolders {
+public:
+    MadeFolders() = default;
+    ~MadeFolders();
+    MadeFolders(const MadeFolders&) = delete;
+    MadeFolders& operator=(const MadeFolders&) = delete;
+    // Creates the folder with its parents; false when it is not a folder afterwards.
+    bool Ensure(const std::filesystem::path& folder);
+
+private:
+    std::vector<std::filesystem::path> m_made;
+};
+
+// A fragment made without a window (made active), closed on every path with
+// the document active before it made active again.
+class HiddenFragment {
+public:
+    HiddenFragment();
+    const vlapi::IVarnelDocument2DPtr& Get() const { return m_fragment; }
+    // Whether it is the host's active document now.
+    bool IsActive() const;
+
+private:
+    explicit HiddenFragment(vlapi::IVarnelDocumentPtr source);
+
+    outputs::HiddenDocument m_document;
+    vlapi::IVarnelDocument2DPtr m_fragment;
+};
+
+}  // namespace importfiles

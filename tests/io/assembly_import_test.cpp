@@ -1,0 +1,411 @@
+// Parts of a 3D assembly of test parts (built in code, saved as .v3d, read
+// back): the tree and records, the flat patterns against their closed forms,
+// the fragments written in sub-folders and loaded as figures, and the edits
+// of the import dialog.
+#include "io/AssemblyReader.h"
+#include "io/import_pictures.h"
+#include "io/KernelCurveDrawing.h"
+#include "io/PartMarking.h"
+
+#include "geometry/RingArea.h"
+#include "host/NestingResources.h"
+#include "model/NestingFigure.h"
+#include "model/NestingModel.h"
+#include "support/host_fixture.h"
+#include "vlhost/TestParts.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace tp = vlhost::testparts;
+
+std::wstring Wide(const fs::path& p) { return vlhost::Host::Wide(p.string()); }
+
+// One flat pattern measured from its kernel curves: outline rings chained
+// from fine polygons, the development axis square to the bend lines.
+struct Measured {
+    double area = 0.0;     // outer ring less holes
+    double length = 0.0;   // extent across the bend lines (along x without bends)
+    double width = 0.0;    // extent along them
+    std::vector<double> bendLines;  // from the lower end of the development, ascending
+    size_t rings = 0;
+};
+
+std::vector<NPoint> FinePoints(const SPtr<MbCurve>& curve)
+{
+    std::vector<MbCartPoint> points;
+    curve->CalculatePolygon(1e-4, points);
+    std::vector<NPoint> out;
+    for (const MbCartPoint& p : points)
+        out.push_back({p.x, p.y});
+    return out;
+}
+
+Measured Measure(const ImportPartMetaData& part)
+{
+    Measured m;
+    std::vector<NSegmentPtr> segments;
+    std::vector<NPoint> all;
+    for (const SPtr<MbCurve>& curve : part.curves) {
+        const std::vector<NPoint> points = FinePoints(curve);
+        all.insert(all.end(), points.begin(), points.end());
+        for (size_t k = 1; k < points.size(); ++k)
+            segments.push_back(std::make_shared<NSegment>(points[k - 1], points[k], 0));
+    }
+    std::vector<NContourPtr> contours;
+    CreateContinuousContours(segments, contours);
+    std::vector<double> areas;
+    for (const NContourPtr& contour : contours) {
+        std::vector<NPoint> ring;
+        contour->GetPoints(ring);
+        areas.push_back(std::fabs(SignedArea(ring)));
+    }
+    std::sort(areas.rbegin(), areas.rend());
+    m.rings = areas.size();
+    for (size_t k = 0; k < areas.size(); ++k)
+        m.area += k == 0 ? areas[k] : -areas[k];
+    NPoint along{0.0, 1.0};
+    if (!part.bends.empty()) {
+        const MbCartPoint a = part.bends[0]->PointOn(part.bends[0]->GetTMin());
+        const MbCartPoint b = part.bends[0]->PointOn(part.bends[0]->GetTMax());
+        const double len = std::hypot(b.x - a.x, b.y - a.y);
+        along = {(b.x - a.x) / len, (b.y - a.y) / len};
+    }
+    const NPoint across{along.y, -along.x};
+    auto extent = [&](const NPoint& axis, double& lo) {
+        lo = 1e300;
+        double hi = -1e300;
+        for (const NPoint& p : all) {
+            const double v = p.x * axis.x + p.y * axis.y;
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+        }
+        return hi - lo;
+    };
+    double lo = 0.0, ignored = 0.0;
+    m.length = extent(across, lo);
+    m.width = extent(along, ignored);
+    for (const SPtr<MbCurve>& bend : part.bends) {
+        const MbCartPoint mid = bend->PointOn((bend->GetTMin() + bend->GetTMax()) / 2);
+        m.bendLines.push_back(mid.x * across.x + mid.y * across.y - lo);
+    }
+    std::sort(m.bendLines.begin(), m.bendLines.end());
+    return m;
+}
+
+// Bend lines of the closed form from the development's lower end, seen from
+// either end of it.
+bool SameBendLines(const Measured& m, const tp::FlatPattern& flat)
+{
+    std::vector<double> ahead, back;
+    for (double x : flat.bendLines) {
+        ahead.push_back(x - flat.minX);
+        back.push_back(flat.maxX - x);
+    }
+    std::sort(back.begin(), back.end());
+    auto near = [&](const std::vector<double>& expected) {
+        if (expected.size() != m.bendLines.size())
+            return false;
+        for (size_t i = 0; i < expected.size(); ++i) {
+            if (std::fabs(expected[i] - m.bendLines[i]) > 0.01)
+                return false;
+        }
+        return true;
+    };
+    return near(ahead) || near(back);
+}
+
+class AssemblyImportTest : public hosttest::HostTest {
+protected:
+    void SetUp() override
+    {
+        HostTest::SetUp();
+        out = root / "Детали";
+    }
+
+    // The test assembly, with a part of material "../x", saved and closed.
+    fs::path SaveAssembly()
+    {
+        vlapi::IVarnelDocument3DPtr assembly = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
+        vlhost::PartData& top = *vlhost::Host::Tree(assembly);
+        tp::AddAssembly(top);
+        vlhost::PartData& odd = top.Add(L"Заглушка:1", true);
+        odd.designation = L"З-1/2";
+        odd.material = L"../x";
+        odd.fileName = L"Заглушка.v3d";
+        odd.unfold = true;
+        EXPECT_EQ(odd.AddSheet(tp::HolePlate().recipe), L"");
+        const fs::path path = root / "Сборка.v3d";
+        EXPECT_TRUE(assembly->SaveAs(Wide(path)));
+        assembly->Close(0);
+        return path;
+    }
+
+    AssemblyReader Read()
+    {
+        AssemblyReader reader;
+        reader.Init(Wide(SaveAssembly()), Wide(out));
+        reader.ReadContoursFromAssembly();
+        return reader;
+    }
+
+    // Every file under the test's folder but the output folder, in order.
+    std::vector<fs::path> FilesOutside() const
+    {
+        std::vector<fs::path> files;
+        for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+            if (it->path() == out)
+                it.disable_recursion_pending();
+            else
+                files.push_back(it->path());
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+
+    fs::path out;
+};
+
+struct ExpectedRecord {
+    std::wstring material, thickness, name, mark;
+    int count;
+    bool unfolded;
+    const tp::TestPart* flat;  // null: no flat pattern
+};
+
+TEST_F(AssemblyImportTest, RecordsTreeAndFlatPatternsFollowTheClosedForms)
+{
+    const tp::TestPart bracket = tp::LBracket();
+    const tp::TestPart channel = tp::UChannel(10, 10, 0.4, 100, 60, 40, 80);
+    const tp::TestPart plate = tp::HolePlate();
+    const tp::TestPart twoBends = tp::TwoBends();
+    EXPECT_NEAR(bracket.flat.Length(), 105.969, 0.001);
+    const ExpectedRecord expected[] = {
+        {L".. x", L"2", L"Заглушка 1", L"З-1/2", 1, true, &plate},
+        {L"AISI 304 08Х18Н10", L"10", L"Швеллер", L"ШВ-02", 1, true, &channel},
+        {L"Сталь 3", L"2", L"Кронштейн", L"КР-01", 2, true, &bracket},
+        {L"Сталь 3", L"2", L"Кронштейн повёрнутый", L"КР-01", 1, true, &bracket},
+        {L"Сталь 3", L"2", L"Пластина", L"", 1, true, &plate},
+        {L"Сталь 3", L"2", L"Уголок", L"", 1, true, &twoBends},
+        {L"Сталь 45", L"0", L"Корпус", L"", 1, false, nullptr},
+    };
+    const size_t messages = host->State().messages.size();
+    const int documents = OpenDocuments();
+    AssemblyReader reader = Read();
+    EXPECT_EQ(host->State().messages.size(), messages) << "every body unbends";
+    EXPECT_EQ(OpenDocuments(), documents);
+    EXPECT_EQ(reader.m_nameAssembly, L"Сборка");
+    ASSERT_EQ(reader.m_metaDatum.size(), std::size(expected));
+    size_t row = 0;
+    for (const NodeMaterial& material : reader.m_dataTree) {
+        for (const NodeThickness& node : material.nodes) {
+            for (const ImportPartMetaData& part : node.datum) {
+                const ExpectedRecord& e = expected[row];
+                SCOPED_TRACE(vlhost::Host::Utf8(part.GetFullName()));
+                EXPECT_EQ(material.name, e.material);
+                EXPECT_EQ(node.name, e.thickness);
+                EXPECT_EQ(part.name, e.name);
+                EXPECT_EQ(part.mark, e.mark);
+                EXPECT_EQ(part.count, e.count);
+                EXPECT_EQ(part.unfolded, e.unfolded);
+                EXPECT_EQ(part.path2D, L"");
+                EXPECT_EQ(part.path3D, (e.name == L"Заглушка 1" ? L"Заглушка" : e.name) + L".v3d");
+                EXPECT_EQ(reader.GetImportPartMetaData(static_cast<int32_t>(row)), &part);
+                EXPECT_EQ(reader.m_metaDatum[row].name, part.name);
+                ++row;
+                if (!e.flat) {
+                    EXPECT_TRUE(part.curves.empty());
+                    continue;
+                }
+                const Measured m = Measure(part);
+                const tp::FlatPattern& flat = e.flat->flat;
+                EXPECT_EQ(m.rings, 1 + e.flat->recipe.holes.size() +
+                                       (e.flat->recipe.flanges.empty() ? 0 : e.flat->recipe.flanges[0].holes.size()));
+                EXPECT_NEAR(m.area, flat.area, flat.area * 1e-4);
+                EXPECT_NEAR(m.length, flat.Length(), 0.01);
+                EXPECT_NEAR(m.width, flat.width, 0.01);
+                EXPECT_TRUE(SameBendLines(m, flat)) << ::testing::PrintToString(m.bendLines);
+            }
+        }
+    }
+    EXPECT_FALSE(reader.GetImportPartMetaData(static_cast<int32_t>(row)));
+    EXPECT_FALSE(reader.GetImportPartMetaData(-1));
+}
+
+TEST_F(AssemblyImportTest, FragmentsInSubFoldersLoadAsFiguresAndNothingElseIsTouched)
+{
+    AssemblyReader reader = Read();
+    fs::create_directories(out / "Сталь 3");
+    std::ofstream(out / "Сталь 3" / "старый.txt") << "kept";
+    std::ofstream(out / "Кронштейн.vfw") << "kept";
+    std::ofstream(root / "x") << "outside";
+    reader.m_namePattern = L"Наименование";
+    reader.m_textPattern = L"Кол-во шт";
+    const size_t messages = host->State().messages.size();
+    const int documents = OpenDocuments();
+    const std::vector<fs::path> outside = FilesOutside();
+    reader.WriteContoursToFragments(true);
+
+    ASSERT_EQ(host->State().messages.size(), messages + 1);
+    const std::wstring closing = host->State().messages.back().text;
+    EXPECT_NE(closing.find(L"Записано деталей: 6"), std::wstring::npos) << vlhost::Host::Utf8(closing);
+    EXPECT_NE(closing.find(L"Корпус: не листовая деталь"), std::wstring::npos);
+    EXPECT_EQ(OpenDocuments(), documents);
+    EXPECT_TRUE(hostAccess::SameObject(application->GetActiveDocument(), doc));
+    EXPECT_TRUE(fs::exists(out / "Сталь 3" / "старый.txt"));
+    EXPECT_TRUE(fs::exists(out / "Кронштейн.vfw"));
+    EXPECT_FALSE(fs::exists(out / "Сталь 45")) << "a folder left empty by the run is not made";
+    EXPECT_EQ(FilesOutside(), outside) << "nothing is written outside the output folder";
+
+    struct Written {
+        fs::path file;
+        std::wstring material;
+        double thickness;
+        int count;
+        double area;
+        size_t rings;
+        size_t bendLines;
+    };
+    const double plateArea = tp::HolePlate().flat.area;
+    const Written written[] = {
+        {out / ".. x" / "2" / "Заглушка 1.vfw", L".. x", 2, 1, plateArea, 5, 0},
+        {out / "AISI 304 08Х18Н10" / "10" / "Швеллер.vfw", L"AISI 304 08Х18Н10", 10, 1,
+         tp::UChannel(10, 10, 0.4, 100, 60, 40, 80).flat.area, 1, 4},
+        {out / "Сталь 3" / "2" / "Кронштейн.vfw", L"Сталь 3", 2, 2, tp::LBracket().flat.area, 2, 2},
+        {out / "Сталь 3" / "2" / "Кронштейн повёрнутый.vfw", L"Сталь 3", 2, 1, tp::LBracket().flat.area, 2, 2},
+        {out / "Сталь 3" / "2" / "Пластина.vfw", L"Сталь 3", 2, 1, plateArea, 5, 0},
+        {out / "Сталь 3" / "2" / "Уголок.vfw", L"Сталь 3", 2, 1, tp::TwoBends().flat.area, 1, 4},
+    };
+    NestingModel model;
+    for (const Written& w : written) {
+        SCOPED_TRACE(w.file.string());
+        ASSERT_TRUE(fs::exists(w.file));
+        const bool recorded = std::any_of(reader.m_metaDatum.begin(), reader.m_metaDatum.end(),
+                                          [&](const ImportPartMetaData& p) { return p.path2D == Wide(w.file); });
+        EXPECT_TRUE(recorded);
+        const FigurePtr figure = model.AddFigure(Wide(w.file));
+        ASSERT_TRUE(figure);
+        EXPECT_EQ(figure->GetMaterial(), w.material);
+        EXPECT_EQ(figure->GetThickness(), w.thickness);
+        EXPECT_EQ(figure->m_count, w.count);
+        EXPECT_NEAR(figure->m_area, w.area, w.area * 1e-4);
+        EXPECT_EQ(figure->m_borders.size(), w.rings) << "bend lines and marking stay out of the borders";
+
+        // The marking stands inside the outline, clear of the holes and the bend lines.
+        vlapi::IVarnelDocument2DPtr fragment(host->Open(w.file, false));
+        ASSERT_TRUE(fragment);
+        vlapi::IDrawingContainerPtr container(fragment->GetViewsAndLayersManager()->GetViews()->GetView(0));
+        std::vector<NPolygonPtr> borders;
+        flatpattern::InitBordersFromContainer(container, borders);
+        ASSERT_EQ(borders.size(), w.rings);
+        size_t texts = 0;
+        size_t bends = 0;
+        std::vector<NSegment> bendLines;
+        NPolygonPtr label;
+        for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(container)) {
+            if (obj->GetLayer() == 0)
+                continue;
+            EXPECT_EQ(obj->GetLayer(), 1);
+            double x1, y1, x2, y2;
+            ASSERT_TRUE(fragment->GetObjectsBox(hostAccess::ListOf(obj), x1, y1, x2, y2));
+            auto box = std::make_shared<NPolygon>(NPoint{0, 0},
+                                                  std::vector<NPoint>{{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}});
+            if (obj->GetType() == vlapi::vlDrDrawText) {
+                ++texts;
+                label = box;
+                EXPECT_EQ(vlapi::ITextPtr(obj)->GetText(), std::to_wstring(w.count) + L" шт");
+            } else {
+                ++bends;
+                EXPECT_EQ(obj->GetStyle(), 8);
+                bendLines.emplace_back(NPoint{x1, y1}, NPoint{x2, y2}, 0);  // straight lines: their box's diagonal
+            }
+        }
+        EXPECT_EQ(texts, 1u);
+        EXPECT_EQ(bends, w.bendLines);
+        ASSERT_TRUE(label);
+        EXPECT_TRUE(borders[0]->CheckContainPoligon(*label, false));
+        for (size_t k = 1; k < borders.size(); ++k)
+            EXPECT_FALSE(borders[k]->CheckIntersection(*label, true) || label->CheckContainPoligon(*borders[k], true));
+        for (const NSegment& line : bendLines) {
+            std::vector<NIndexPoint> hits;
+            EXPECT_FALSE(label->Intersection(line, hits) || label->CheckContainPoint(line.p1, true));
+        }
+        fragment->Close(0);
+    }
+    KeepPicture(model, doc, "assembly_parts");
+}
+
+TEST_F(AssemblyImportTest, APartFileGivesNoTreeButItsFlatPatternReadAgain)
+{
+    vlapi::IVarnelDocument3DPtr part = host->NewDocument3D(vlapi::vlDocumentPart, false);
+    vlhost::PartData& top = *vlhost::Host::Tree(part);
+    top.name = L"Кронштейн";
+    top.unfold = true;
+    ASSERT_EQ(top.AddSheet(tp::LBracket().recipe), L"");
+    ASSERT_EQ(top.AddBlock(40, 30, 20), L"");
+    const fs::path path = root / "Кронштейн.v3d";
+    ASSERT_TRUE(part->SaveAs(Wide(path)));
+    part->Close(0);
+
+    AssemblyReader reader;
+    reader.Init(Wide(path), Wide(out));
+    const size_t messages = Messages().size();
+    reader.ReadContoursFromAssembly();
+    EXPECT_TRUE(reader.m_dataTree.empty());
+    EXPECT_EQ(Messages().size(), messages);
+
+    ImportPartMetaData record;
+    record.name = L"Кронштейн";
+    record.path3D = Wide(path);
+    record.curves.emplace_back(new MbLineSegment({0, 0}, {1, 0}));
+    reader.ReadContoursFromPart(record);
+    const Measured m = Measure(record);
+    EXPECT_NEAR(m.area, tp::LBracket().flat.area, tp::LBracket().flat.area * 1e-4);
+    EXPECT_EQ(record.bends.size(), 2u);
+
+    // A flat body read in the plane of its largest face, without unbending.
+    bool wasOpen = false;
+    vlapi::IVarnelDocument3DPtr opened = vrnApi::GetVarnel3DDocument(Wide(path), wasOpen);
+    const vlapi::BodyList bodies = vlapi::IFeaturePtr(opened->GetTopPart())->GetResultBodies();
+    ASSERT_EQ(bodies.size(), 2u);
+    CurvesVector curves, bends;
+    EXPECT_TRUE(AssemblyReader::UnbendBodyByRectifyFace(bodies[1], L"Корпус", curves, bends));
+    EXPECT_EQ(curves.size(), 4u);
+    record.curves = curves;
+    EXPECT_NEAR(Measure(record).area, 40.0 * 30.0, 1e-6);
+    opened->Close(0);
+}
+
+// A fragment that is not the host's active document receives nothing: the
+// part is reported, no file is written and the user's drawing is untouched.
+TEST_F(AssemblyImportTest, NothingLandsOutsideTheFragment)
+{
+    AssemblyReader reader = Read();
+    reader.m_namePattern = L"Наименование";
+    reader.m_textPattern = L"Наименование";
+    const size_t objects = DrawingObjects();
+    {
+        vlhost::FailureScope noActive("IApplication::GetActiveDocument");
+        reader.WriteContoursToFragments(false);
+    }
+    EXPECT_EQ(DrawingObjects(), objects);
+    EXPECT_FALSE(fs::exists(out / "Кронштейн.vfw")) << vlhost::Host::Utf8(Messages().back().text);
+    const std::wstring closing = Messages().back().text;
+    EXPECT_NE(closing.find(L"Записано деталей: 0"), std::wstring::npos);
+    EXPECT_NE(closing.find(L"документ фрагмента не стал активным"), std::wstring::npos);
+    EXPECT_EQ(Messages().back().flags, vlapi::vlMBIconError);
+
+    // The marking asks the same of its container.
+    hosttest::AddLine(Container(), {0, 0}, {10, 0});
+    vlapi::IDrawingContainerPtr mine(doc->GetViewsAndLayersManager()->GetViews()->GetView(0));
+    vlapi::IVarnelDocument2DPtr other = NewDrawing();
+    EXPECT_FALSE(CreateMarking(mine, 1, {}, L"A"));
+    doc->Activate();
+    EXPECT_EQ(DrawingObjects(), objects + 1);
+}
+
+}  // namespace

@@ -1,0 +1,229 @@
+// Parts from the checked-in DXF files (tests/data/dxf/parts, made by
+// make_parts.py): each gives a fragment that loads as a figure with its rings,
+// area, count, thickness and material, or a refusal named in the one closing
+// message.
+#include "io/DxfImport.h"
+#include "io/import_pictures.h"
+#include "io/DxfPartTexts.h"
+
+#include "host/NestingResources.h"
+#include "model/NestingFigure.h"
+#include "model/NestingModel.h"
+#include "support/host_fixture.h"
+#include "vlhost/Converters.h"
+
+#include <cmath>
+#include <fstream>
+#include <numbers>
+
+namespace {
+
+namespace fs = std::filesystem;
+using dxfimport::PartKey;
+
+const fs::path kParts = fs::path(NESTING_SOURCE_DIR) / "tests" / "data" / "dxf" / "parts";
+
+std::wstring Wide(const fs::path& p) { return vlhost::Host::Wide(p.string()); }
+
+TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
+{
+    struct Case {
+        std::wstring text;
+        bool read;
+        PartKey key;
+        std::wstring value;
+    };
+    const Case cases[] = {
+        {L"[Материал=Сталь 3]", true, PartKey::Material, L"Сталь 3"},
+        {L"  [ толщина : 2,5 мм ] ", true, PartKey::Thickness, L"2,5 мм"},
+        {L"[КОЛ-ВО=4]", true, PartKey::Count, L"4"},
+        {L"[Qty: 7 pcs]", true, PartKey::Count, L"7 pcs"},
+        {L"[Material=AISI 304/08Х18Н10]", true, PartKey::Material, L"AISI 304/08Х18Н10"},
+        {L"Деталь [Ст3]", false, {}, {}},          // not wholly in brackets
+        {L"[Ст3]", false, {}, {}},                 // no key
+        {L"[Цвет=красный]", false, {}, {}},        // a key of no meaning here
+        {L"[Материал=[Ст3]]", false, {}, {}},      // brackets inside
+        {L"", false, {}, {}},
+    };
+    for (const Case& c : cases) {
+        const auto item = dxfimport::ReadBracketText(c.text);
+        ASSERT_EQ(item.has_value(), c.read) << vlhost::Host::Utf8(c.text);
+        if (c.read) {
+            EXPECT_EQ(item->key, c.key);
+            EXPECT_EQ(item->value, c.value);
+        }
+    }
+    EXPECT_EQ(dxfimport::ReadThickness(L"2,5 мм"), 2.5);
+    EXPECT_EQ(dxfimport::ReadThickness(L"10"), 10.0);
+    for (const wchar_t* bad : {L"0", L"-2", L"abc", L"2 5", L"1e999", L""})
+        EXPECT_FALSE(dxfimport::ReadThickness(bad)) << vlhost::Host::Utf8(bad);
+    EXPECT_EQ(dxfimport::ReadCount(L"4 шт"), 4);
+    for (const wchar_t* bad : {L"0", L"2.5", L"99999999999", L"x"})
+        EXPECT_FALSE(dxfimport::ReadCount(bad)) << vlhost::Host::Utf8(bad);
+
+    dxfimport::PartValues values;
+    values.Read(L"Примечание\n[Толщина=abc]\n[Толщина=3]");
+    values.Read(L"[Толщина=4]");  // the first readable value stays
+    EXPECT_EQ(values.thickness, 3.0);
+    ASSERT_EQ(values.unreadable.size(), 1u);
+    EXPECT_EQ(values.unreadable[0], L"[Толщина=abc]");
+    FileMetaParams entry{L"x.dxf", L"Ст3", 2, 1.0};
+    values.FillEntry(entry);
+    EXPECT_EQ(entry.m_material, L"Ст3");  // no material text: the entry keeps its own
+    EXPECT_EQ(entry.m_thickness, 3.0);
+    EXPECT_EQ(entry.m_count, 2);
+}
+
+class DxfImportTest : public hosttest::HostTest {
+protected:
+    void SetUp() override
+    {
+        HostTest::SetUp();
+        m_converter = std::make_unique<vlhost::ConverterModule>(application, "dxfImport");
+        ASSERT_TRUE(m_converter->Loaded()) << m_converter->Error();
+        m_read = [this](const std::wstring& path) { return m_converter->Convert(path, L""); };
+        out = root / "Фрагменты";
+    }
+
+    std::vector<FileMetaParams> Entries(std::initializer_list<const char*> names) const
+    {
+        std::vector<FileMetaParams> entries;
+        for (const char* name : names)
+            entries.push_back({Wide(kParts / name), L"", 1, 0.0});
+        return entries;
+    }
+
+    void Import(std::vector<FileMetaParams>& entries, const dxfimport::DxfReader& read)
+    {
+        NestingModel model;
+        dxfimport::ImportFiguresFromDxf(model, entries, Wide(out), read);
+    }
+
+    // The closing message of the run; empty when none was shown.
+    std::wstring Closing(size_t before) const
+    {
+        return host->State().messages.size() > before ? host->State().messages.back().text : std::wstring();
+    }
+
+    std::unique_ptr<vlhost::ConverterModule> m_converter;
+    dxfimport::DxfReader m_read;
+    fs::path out;
+};
+
+TEST_F(DxfImportTest, EachFileGivesAFigureOrARefusalNamedInOneMessage)
+{
+    struct Case {
+        const char* file;
+        const wchar_t* refusal;  // null: a fragment is written
+        size_t rings;
+        double area;
+        std::wstring material;
+        double thickness;
+        int count;
+    };
+    const double pi = std::numbers::pi;
+    const Case cases[] = {
+        {"duplicate_lines.dxf", nullptr, 1, 5000.0, L"", 0.0, 1},
+        {"splines.dxf", nullptr, 1, 7000.0, L"", 0.0, 1},
+        {"bulges.dxf", nullptr, 2, 4000.0 + 400.0 * pi - 25.0 * pi, L"", 0.0, 1},
+        {"texts.dxf", nullptr, 3, 9600.0 - 100.0 * pi - 400.0, L"Сталь 3", 2.5, 4},
+        {"open_outline.dxf", L"незамкнутый контур", 0, 0, L"", 0, 1},
+        {"nested_holes.dxf", L"контур внутри отверстия", 0, 0, L"", 0, 1},
+        {"two_parts.dxf", L"больше одного внешнего контура", 0, 0, L"", 0, 1},
+        {"empty.dxf", L"нет замкнутого внешнего контура", 0, 0, L"", 0, 1},
+        {"truncated.dxf", L"файл не прочитан как DXF", 0, 0, L"", 0, 1},
+        {"missing.dxf", L"файл не найден", 0, 0, L"", 0, 1},
+    };
+    std::vector<FileMetaParams> entries;
+    for (const Case& c : cases)
+        entries.push_back({Wide(kParts / c.file), L"", 1, 0.0});
+    const size_t before = host->State().messages.size();
+    const int documents = OpenDocuments();
+    Import(entries, m_read);
+
+    // The converter names what it could not read in messages of its own; the
+    // run ends with one message of its own, the last.
+    const std::wstring closing = Closing(before);
+    EXPECT_EQ(host->State().messages.back().flags, vlapi::vlMBIconError);
+    EXPECT_EQ(OpenDocuments(), documents) << "every hidden fragment is closed";
+    EXPECT_TRUE(hostAccess::SameObject(application->GetActiveDocument(), doc));
+    EXPECT_FALSE(host->State().progress.shown);
+    EXPECT_NE(closing.find(L"[Толщина=abc]"), std::wstring::npos) << "an unreadable value is named";
+
+    NestingModel model;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.file);
+        const fs::path fragment = out / (fs::path(c.file).stem().string() + ".vfw");
+        if (c.refusal) {
+            EXPECT_NE(closing.find(entries[i].m_path + L": " + c.refusal), std::wstring::npos);
+            EXPECT_FALSE(fs::exists(fragment));
+            EXPECT_EQ(entries[i].m_material, L"");
+            continue;
+        }
+        // A written part is named at most in a note about a value.
+        EXPECT_EQ(closing.find(entries[i].m_path + L":"), closing.find(entries[i].m_path + L": значение"));
+        EXPECT_EQ(entries[i].m_material, c.material);
+        EXPECT_EQ(entries[i].m_thickness, c.thickness);
+        EXPECT_EQ(entries[i].m_count, c.count);
+        const FigurePtr figure = model.AddFigure(Wide(fragment));
+        ASSERT_TRUE(figure);
+        EXPECT_EQ(figure->m_borders.size(), c.rings);
+        EXPECT_NEAR(figure->m_area, c.area, c.area * 1e-4);
+        EXPECT_EQ(figure->GetMaterial(), c.material);
+        EXPECT_EQ(figure->GetThickness(), c.thickness);
+        EXPECT_EQ(figure->m_count, c.count);
+    }
+    EXPECT_EQ(model.m_figures.size(), 1u + 1u + 1u + 4u) << "the texts part comes four times";
+    KeepPicture(model, doc, "dxf_parts");
+}
+
+TEST_F(DxfImportTest, LayersFollowLineStylesAndTextsStayOnTheirLayer)
+{
+    std::vector<FileMetaParams> entries = Entries({"texts.dxf"});
+    Import(entries, m_read);
+    vlapi::IVarnelDocument2DPtr fragment(host->Open(out / "texts.vfw", false));
+    ASSERT_TRUE(fragment);
+    vlapi::IViewPtr view = fragment->GetViewsAndLayersManager()->GetViews()->GetView(0);
+    std::map<int, std::vector<int>> kinds;  // layer -> object types
+    for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view)))
+        kinds[obj->GetLayer()].push_back(obj->GetType());
+    ASSERT_EQ(kinds.size(), 4u);
+    EXPECT_EQ(kinds[1], std::vector<int>(5, vlapi::vlDrDrawText));
+    EXPECT_EQ(kinds[2], std::vector<int>{vlapi::vlDrLineSeg});  // the dashed bend line
+    EXPECT_EQ(kinds[3], std::vector<int>{vlapi::vlDrLineSeg});  // the centre line
+    EXPECT_EQ(view->GetLayers()->GetLayer(1)->GetName(), vrnApi::LoadStr(IDS_NAME_TEXT_LAYER));
+    EXPECT_FALSE(view->GetLayers()->FindLayer(L"Детали")) << "the file's own layers are replaced";
+    fragment->Close(0);
+}
+
+TEST_F(DxfImportTest, FilesAroundTheRunSurviveAndEqualNamesDoNotOverwrite)
+{
+    fs::create_directories(out);
+    std::ofstream(out / "other.vfw") << "kept";
+    std::ofstream(out / "bulges.vfw") << "old";  // an earlier import's file
+    fs::create_directories(root / "copy");
+    fs::copy_file(kParts / "bulges.dxf", root / "copy" / "bulges.dxf");
+    std::vector<FileMetaParams> entries = Entries({"bulges.dxf", "duplicate_lines.dxf"});
+    entries.push_back({Wide(root / "copy" / "bulges.dxf"), L"", 1, 0.0});
+    const size_t before = host->State().messages.size();
+    NestingModel model;
+    dxfimport::ImportFiguresFromDxf(model, entries, Wide(out) + L"\\", m_read);  // as a folder dialog ends it
+    EXPECT_EQ(Closing(before), L"") << "nothing refused, nothing to say";
+    EXPECT_EQ(fs::file_size(out / "other.vfw"), 4u);
+    EXPECT_GT(fs::file_size(out / "bulges.vfw"), 3u) << "the run's own file replaces an earlier one";
+    EXPECT_TRUE(fs::exists(out / "bulges_2.vfw"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 4);
+
+    // A conversion that cannot happen keeps whatever is there.
+    std::vector<FileMetaParams> again = Entries({"bulges.dxf"});
+    const auto written = fs::last_write_time(out / "bulges.vfw");
+    Import(again, nullptr);
+    EXPECT_NE(Closing(before).find(L"не загружен конвертер DXF"), std::wstring::npos);
+    EXPECT_EQ(fs::last_write_time(out / "bulges.vfw"), written);
+    out.clear();
+    Import(again, m_read);
+    EXPECT_NE(Closing(before).find(L"не задана папка для фрагментов"), std::wstring::npos);
+}
+
+}  // namespace
