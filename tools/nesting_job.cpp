@@ -7,17 +7,20 @@
 // stamped as made by the library at PATH, so that a host that loads it from
 // there offers their hot points.
 //   nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--rotate 0|90|180] [--remnants]
-//               [--export FOLDER] [--document FOLDER] [--library PATH]
+//               [--import FOLDER] [--export FOLDER] [--document FOLDER] [--library PATH]
 // A parts list holds one part a line, "name|count|thickness|material|x,y x,y ...",
-// or with "@FILE" for the outline, the part drawn in a fragment, drawing or
-// DXF file (relative to the list); blank lines and lines starting with "#" are
-// skipped. --remnants builds the remnants automatically after the placement;
+// or with "@FILE" for the outline, the part drawn in a fragment or drawing
+// file (relative to the list); blank lines and lines starting with "#" are
+// skipped. A DXF file or a 3D assembly (.v3d) goes through the library's
+// import into fragments (in the --import folder, else a temporary one): the
+// DXF file's texts give count, thickness and material over the list's, and
+// every flat pattern of the assembly becomes a part. --remnants builds the remnants automatically after the placement;
 // --export and --document write, through the library's exporter and
 // reporter, everything they can into the folders.
 #include "api/INestingObjects.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
-#include "vlhost/Converters.h"
+#include "io/AssemblyReader.h"
 #include "vlhost/Driver.h"
 #include "vlhost/Host.h"
 
@@ -26,6 +29,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -99,32 +103,15 @@ bool ReadParts(const std::filesystem::path& file, std::vector<Part>& parts)
 std::wstring FragmentFile(vlhost::Host& host, const Part& part, const std::filesystem::path& folder)
 {
     const vlapi::IVarnelDocumentPtr active = host.Application()->GetActiveDocument();
-    std::filesystem::path file = part.file;
-    if (file.extension() == ".dxf") {
-        file = folder / (vlhost::Host::Utf8(part.name) + ".dxf.vfw");
-        vlhost::ConverterModule dxf(host.Application(), "dxfImport");
-        if (!dxf.Convert(vlhost::Host::Wide(part.file.string()), vlhost::Host::Wide(file.string())))
-            file.clear();
-        active->Activate();
-    }
     const vlapi::IVarnelDocument2DPtr fragment =
-        part.file.empty() ? host.NewDrawing(vlapi::vlDocumentFragment)
-                          : file.empty() ? vlapi::IVarnelDocument2DPtr{} : vlapi::IVarnelDocument2DPtr(host.Open(file, false));
+        part.file.empty() ? host.NewDrawing(vlapi::vlDocumentFragment) : vlapi::IVarnelDocument2DPtr(host.Open(part.file, false));
     if (!fragment) {
         std::cerr << "nesting_job: cannot read " << part.file.string() << "\n";
         active->Activate();
         return {};
     }
     const vlapi::IDrawingContainerPtr view(fragment->GetViewsAndLayersManager()->GetViews()->GetActiveView());
-    // A part's own file may draw it on a layer of its own: the figure's
-    // outline stands on layer 0, as the import leaves it.
-    for (const vlapi::IDrawingObjectPtr& object : view->GetObjects({vlapi::vlAllObj})) {
-        if (object->GetType() != vlapi::vlDrDrawText && object->GetLayer() != 0) {
-            object->SetLayer(0);
-            object->Update();
-        }
-    }
-    const size_t n = part.file.empty() ? part.outline.size() / 2 : 0;
+    const size_t n = part.outline.size() / 2;
     for (size_t i = 0; i < n; ++i) {
         const size_t j = (i + 1) % n;
         vlapi::ILineSegmentPtr line = view->GetCollection(vlapi::vlDrLineSeg)->Add();
@@ -142,6 +129,45 @@ std::wstring FragmentFile(vlhost::Host& host, const Part& part, const std::files
     fragment->Close(0);
     active->Activate();
     return path;
+}
+
+bool Imported(const Part& part) { return part.file.extension() == ".dxf" || part.file.extension() == ".v3d"; }
+
+std::set<std::filesystem::path> Fragments(const std::filesystem::path& folder)
+{
+    std::set<std::filesystem::path> files;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        if (entry.path().extension() == ".vfw")
+            files.insert(entry.path());
+    return files;
+}
+
+// The fragments the library's import makes of the part's DXF file (its texts
+// give count, thickness and material over the list's) or of the flat
+// patterns of the assembly, written into `folder`.
+std::vector<std::wstring> ImportPart(const INestingModelPtr& model, const Part& part, const std::filesystem::path& folder)
+{
+    const std::set<std::filesystem::path> before = Fragments(folder);
+    const std::wstring out = vlhost::Host::Wide(folder.string());
+    const std::wstring path = vlhost::Host::Wide(std::filesystem::absolute(part.file).string());
+    if (part.file.extension() == ".dxf") {
+        std::vector<FileMetaParams> files = {{path, part.material, part.count, part.thickness}};
+        model->ImportFiguresFromDXF(files, out, {});
+    } else {
+        AssemblyReader reader;
+        reader.Init(path, out);
+        reader.ReadContoursFromAssembly();
+        // Files named, and marked, by the part's name, as the import command starts.
+        reader.m_namePattern = L"Наименование";
+        reader.m_textPattern = L"Наименование";
+        reader.WriteContoursToFragments(false);
+    }
+    std::vector<std::wstring> made;
+    for (const std::filesystem::path& file : Fragments(folder))
+        if (!before.count(file))
+            made.push_back(vlhost::Host::Wide(file.string()));
+    return made;
 }
 
 // Every library macro of the active drawing stamped with the module file `module`.
@@ -169,6 +195,7 @@ struct Options {
     bool remnants = false;
     RotationType rotation = RotationType::WithoutRotation;
     std::filesystem::path library;
+    std::filesystem::path importFolder;
     std::filesystem::path exportFolder;
     std::filesystem::path documentFolder;
     std::vector<std::string> files;
@@ -190,6 +217,8 @@ bool ReadOptions(const std::vector<std::string>& args, Options& o)
                                                                                : RotationType::WithoutRotation;
         } else if (args[i] == "--library" && more) {
             o.library = std::filesystem::absolute(args[++i]);
+        } else if (args[i] == "--import" && more) {
+            o.importFolder = std::filesystem::absolute(args[++i]);
         } else if (args[i] == "--export" && more) {
             o.exportFolder = std::filesystem::absolute(args[++i]);
         } else if (args[i] == "--document" && more) {
@@ -214,7 +243,7 @@ int main(int argc, char** argv)
     Options o;
     if (!ReadOptions(std::vector<std::string>(argv + 1, argv + argc), o)) {
         std::cerr << "usage: nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--rotate 0|90|180] [--remnants]\n"
-                     "                   [--export FOLDER] [--document FOLDER] [--library PATH]\n";
+                     "                   [--import FOLDER] [--export FOLDER] [--document FOLDER] [--library PATH]\n";
         return 2;
     }
     std::vector<Part> parts;
@@ -238,10 +267,19 @@ int main(int argc, char** argv)
             model->SetWidthSheet(o.width);
             model->SetHeightSheet(o.height);
             model->AddSheet();
+            const std::filesystem::path imports = o.importFolder.empty() ? root / "import" : o.importFolder;
+            std::filesystem::create_directories(imports);
             for (const Part& part : parts) {
-                const std::wstring fragment = FragmentFile(host, part, root);
-                if (fragment.empty() || !model->AddFigure(fragment)) {
-                    std::cerr << "nesting_job: no figure made of " << vlhost::Host::Utf8(part.name) << "\n";
+                const std::vector<std::wstring> fragments =
+                    Imported(part) ? ImportPart(model, part, imports) : std::vector<std::wstring>{FragmentFile(host, part, root)};
+                for (const std::wstring& fragment : fragments) {
+                    if (fragment.empty() || !model->AddFigure(fragment)) {
+                        std::cerr << "nesting_job: no figure made of " << vlhost::Host::Utf8(part.name) << "\n";
+                        result = 1;
+                    }
+                }
+                if (fragments.empty()) {
+                    std::cerr << "nesting_job: nothing imported of " << part.file.string() << "\n";
                     result = 1;
                 }
             }
