@@ -249,6 +249,10 @@ int main(int argc, char** argv)
     std::vector<Part> parts;
     if (!ReadParts(o.files[0], parts))
         return 1;
+    if (parts.empty()) {
+        std::cerr << "nesting_job: no part in " << o.files[0] << "\n";
+        return 1;
+    }
 
     const auto root = std::filesystem::temp_directory_path() / ("nesting_job-" + std::to_string(getpid()));
     std::filesystem::remove_all(root);
@@ -266,6 +270,10 @@ int main(int argc, char** argv)
             model->ReadFromConfig();
             model->SetWidthSheet(o.width);
             model->SetHeightSheet(o.height);
+            // The sheet of the first part's thickness and material: the
+            // optimiser places only parts that match their sheet.
+            model->SetThicknessSheet(parts.front().thickness);
+            model->SetMaterialSheet(parts.front().material);
             model->AddSheet();
             const std::filesystem::path imports = o.importFolder.empty() ? root / "import" : o.importFolder;
             std::filesystem::create_directories(imports);
@@ -320,6 +328,8 @@ int main(int argc, char** argv)
             StampModule(o.library.wstring());
         for (const vlhost::RecordedMessage& message : host.State().messages)
             std::cerr << "nesting_job: the host showed \"" << vlhost::Host::Utf8(message.text) << "\"\n";
+        std::error_code ec;
+        std::filesystem::create_directories(std::filesystem::absolute(o.files[1]).parent_path(), ec);
         if (!user.Save(o.files[1])) {
             std::cerr << "nesting_job: cannot write " << o.files[1] << "\n";
             result = 1;

@@ -290,7 +290,7 @@ struct Reader::State {
 
 Reader::Reader()
 {
-    const fs::path root = fs::temp_directory_path() / ("job_check-" + std::to_string(getpid()));
+    const fs::path root = fs::temp_directory_path() / (std::string("job_check-") + std::to_string(getpid()));
     fs::remove_all(root);
     m_state = new State(root);
     m_state->user.Attach(&LoadVarnelLibrary, &UnloadVarnelLibrary);
@@ -311,12 +311,12 @@ bool Reader::Read(const fs::path& drawing, Job& job, std::string& error)
 {
     job = {};
     if (!m_state->user.Loaded()) {
-        error = "the library did not load: " + m_state->user.LoadError();
+        error = std::string("the library did not load: ") + m_state->user.LoadError();
         return false;
     }
     vlapi::IVarnelDocument2DPtr doc(m_state->user.Open(drawing));
     if (!doc) {
-        error = "cannot open " + drawing.string() + ": " + Utf8(m_state->host.State().errorText);
+        error = std::string("cannot open ") + drawing.string() + ": " + Utf8(m_state->host.State().errorText);
         return false;
     }
     ReadModel(doc, job);
@@ -332,13 +332,13 @@ bool Reader::RunAndSave(const fs::path& drawing, int command, const fs::path& co
 {
     vlapi::IVarnelDocument2DPtr doc(m_state->user.Open(drawing));
     if (!doc) {
-        error = "cannot open " + drawing.string();
+        error = std::string("cannot open ") + drawing.string();
         return false;
     }
     m_state->user.Command(command);
     const bool saved = m_state->user.Save(copy);
     if (!saved)
-        error = "cannot save " + copy.string();
+        error = std::string("cannot save ") + copy.string();
     doc->Close(0);
     return saved;
 }

@@ -4,7 +4,8 @@
 // Debian's /usr/bin/python3 (ezdxf, csv) through tools/file_check.py, and
 // overlaps are measured exactly by CGAL.
 //
-//   job_check summary DRAWING... [--files FOLDER]   what the drawings hold, and the files under FOLDER
+//   job_check summary DRAWING... [--import FOLDER] [--files FOLDER]
+//                                    what the drawings hold, the parts imported into FOLDER, the files under FOLDER
 //   job_check overlap DRAWING        no two placed parts overlap (each shrunk by 0.05 mm, more than 1e-6 mm²)
 //   job_check accounted DRAWING (--import FOLDER | --parts LIST)
 //                                    every imported part is on a sheet or in the container
@@ -79,9 +80,11 @@ nlohmann::json PythonReading(const std::string& what, const std::vector<fs::path
 {
     if (files.empty())
         return nlohmann::json::object();
-    std::string command = "/usr/bin/python3 " + Quoted(JOB_CHECK_FILE_CHECK) + " " + what;
+    std::string command = "/usr/bin/python3";
+    for (const std::string& word : {std::string(JOB_CHECK_FILE_CHECK), what})
+        command.append(" ").append(Quoted(word));
     for (const fs::path& file : files)
-        command += " " + Quoted(file.string());
+        command.append(" ").append(Quoted(file.string()));
     std::string out;
     if (FILE* pipe = popen((command + " 2>&1").c_str(), "r")) {
         char buffer[4096];
@@ -128,7 +131,7 @@ std::string Fixed(double value, int digits)
 
 std::string PartName(const PartRecord& part, size_t index)
 {
-    return "part " + std::to_string(index + 1) + " \"" + Utf8(part.name) + "\"";
+    return std::string("part ") + std::to_string(index + 1) + " \"" + Utf8(part.name) + "\"";
 }
 
 areas::Region RegionOf(const Outline& outline)
@@ -260,15 +263,15 @@ int Accounted(const fs::path& drawing, const std::string& how, const fs::path& w
         onSheets += p;
         inContainer += h;
         if (p + h != count)
-            fault("\"" + Utf8(name) + "\": " + std::to_string(count) + " imported, " + std::to_string(p) +
+            fault(std::string("\"") + Utf8(name) + "\": " + std::to_string(count) + " imported, " + std::to_string(p) +
                   " placed and " + std::to_string(h) + " in the container");
     }
     for (const auto& [name, count] : placed)
         if (!imported.count(name))
-            fault("\"" + Utf8(name) + "\": " + std::to_string(count) + " placed but never imported");
+            fault(std::string("\"") + Utf8(name) + "\": " + std::to_string(count) + " placed but never imported");
     for (const auto& [name, count] : held)
         if (!imported.count(name))
-            fault("\"" + Utf8(name) + "\": " + std::to_string(count) + " in the container but never imported");
+            fault(std::string("\"") + Utf8(name) + "\": " + std::to_string(count) + " in the container but never imported");
     return fault.Finish(std::to_string(pieces) + " pieces of " + std::to_string(imported.size()) + " parts: " +
                         std::to_string(onSheets) + " placed, " + std::to_string(inContainer) + " in the container");
 }
@@ -294,19 +297,19 @@ bool SameAreas(const Outline& a, const Outline& b)
 void CompareJobs(const Job& a, const Job& b, Faults& fault)
 {
     if (a.method != b.method)
-        fault("the nesting method was " + std::to_string(a.method) + ", is " + std::to_string(b.method));
+        fault(std::string("the nesting method was ") + std::to_string(a.method) + ", is " + std::to_string(b.method));
     if (a.sheets.size() != b.sheets.size())
         fault(std::to_string(a.sheets.size()) + " sheets became " + std::to_string(b.sheets.size()));
     for (size_t i = 0; i < std::min(a.sheets.size(), b.sheets.size()); ++i) {
         const SheetRecord &x = a.sheets[i], &y = b.sheets[i];
         if (x.name != y.name || x.view != y.view || !CloseRect(x.rect, y.rect) || !Close(x.count, y.count))
-            fault("sheet " + std::to_string(i + 1) + " \"" + Utf8(x.name) + "\" changed");
+            fault(std::string("sheet ") + std::to_string(i + 1) + " \"" + Utf8(x.name) + "\" changed");
         if (!Close(x.utilisation, y.utilisation) || !Close(x.figuresArea, y.figuresArea))
-            fault("sheet " + std::to_string(i + 1) + ": utilisation " + Fixed(x.utilisation, 6) + " % became " +
+            fault(std::string("sheet ") + std::to_string(i + 1) + ": utilisation " + Fixed(x.utilisation, 6) + " % became " +
                   Fixed(y.utilisation, 6) + " %");
     }
     if (!Close(a.utilisation, b.utilisation))
-        fault("the overall utilisation " + Fixed(a.utilisation, 6) + " % became " + Fixed(b.utilisation, 6) + " %");
+        fault(std::string("the overall utilisation ") + Fixed(a.utilisation, 6) + " % became " + Fixed(b.utilisation, 6) + " %");
     if (a.parts.size() != b.parts.size())
         fault(std::to_string(a.parts.size()) + " parts became " + std::to_string(b.parts.size()));
     for (size_t i = 0; i < std::min(a.parts.size(), b.parts.size()); ++i) {
@@ -324,7 +327,7 @@ void CompareJobs(const Job& a, const Job& b, Faults& fault)
     for (size_t i = 0; i < std::min(a.remnants.size(), b.remnants.size()); ++i) {
         const RemnantRecord &x = a.remnants[i], &y = b.remnants[i];
         if (x.name != y.name || x.view != y.view || x.automatic != y.automatic || !SameAreas(x.outline, y.outline))
-            fault("remnant " + std::to_string(i + 1) + " \"" + Utf8(x.name) + "\" changed");
+            fault(std::string("remnant ") + std::to_string(i + 1) + " \"" + Utf8(x.name) + "\" changed");
     }
     if (a.bridges.size() != b.bridges.size())
         fault(std::to_string(a.bridges.size()) + " bridges became " + std::to_string(b.bridges.size()));
@@ -332,7 +335,7 @@ void CompareJobs(const Job& a, const Job& b, Faults& fault)
         const BridgeRecord &x = a.bridges[i], &y = b.bridges[i];
         if (x.type != y.type || x.view != y.view || !Close(x.width, y.width) || !ClosePoint(x.point1, y.point1) ||
             !ClosePoint(x.point2, y.point2))
-            fault("bridge " + std::to_string(i + 1) + " \"" + Utf8(x.name) + "\" changed");
+            fault(std::string("bridge ") + std::to_string(i + 1) + " \"" + Utf8(x.name) + "\" changed");
     }
     if (a.tables != b.tables)
         fault("the result tables differ from those the library writes for the reopened drawing");
@@ -342,7 +345,7 @@ int Reopen(const fs::path& drawing)
 {
     Faults fault{"reopen"};
     Job before, after;
-    const fs::path copy = fs::temp_directory_path() / ("job_check-reopened-" + std::to_string(getpid()) + ".vdw");
+    const fs::path copy = fs::temp_directory_path() / (std::string("job_check-reopened-") + std::to_string(getpid()) + ".vdw");
     {
         Reader reader;
         before = ReadJob(reader, drawing);
@@ -585,7 +588,7 @@ void Files(const fs::path& folder)
                 it.disable_recursion_pending();
             continue;
         }
-        if (it->is_regular_file())
+        if (it->is_regular_file() && it->path().filename().string()[0] != '.')
             ++kinds[it->path().extension().string()];
     }
     static const std::map<std::string, std::string> names = {
@@ -595,7 +598,7 @@ void Files(const fs::path& folder)
     bool first = true;
     for (const auto& [extension, count] : kinds) {
         const auto name = names.find(extension);
-        std::cout << (first ? " " : ", ") << count << " " << (name == names.end() ? extension : name->second);
+        std::cout << (first ? " " : ", ") << (name == names.end() ? "other" : name->second) << " " << count;
         first = false;
     }
     std::cout << (first ? " none\n" : "\n");
@@ -645,6 +648,15 @@ int Summary(const std::vector<std::string>& args)
             Files(args[++i]);
             continue;
         }
+        if (args[i] == "--import" && i + 1 < args.size()) {
+            const std::map<std::wstring, int> parts = ImportedParts(reader, args[i], args[i + 1]);
+            int pieces = 0;
+            for (const auto& [name, count] : parts)
+                pieces += count;
+            std::cout << "parts imported: " << parts.size() << " parts, " << pieces << " pieces, in "
+                      << args[++i] << "\n";
+            continue;
+        }
         Summarise(args[i], ReadJob(reader, args[i]));
     }
     return 0;
@@ -677,7 +689,7 @@ int main(int argc, char** argv)
     try {
         return Run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const Usage&) {
-        std::cerr << "usage: job_check summary DRAWING... [--files FOLDER] | overlap DRAWING |\n"
+        std::cerr << "usage: job_check summary DRAWING... [--import FOLDER] [--files FOLDER] | overlap DRAWING |\n"
                      "       accounted DRAWING (--import FOLDER | --parts LIST) | reopen DRAWING |\n"
                      "       dxf DRAWING FOLDER | csv FOLDER | dump DRAWING\n";
         return 2;
