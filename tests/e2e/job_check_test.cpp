@@ -2,6 +2,7 @@
 // (tests/data/e2e/job.txt, placed, remnants, export, documentation) passes
 // every check, and each check fails, naming the fault, on a copy spoilt in
 // the way it guards against.
+#include "support/shell_command.h"
 #include "vlhost/Driver.h"
 #include "vlhost/Host.h"
 
@@ -9,7 +10,6 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -20,33 +20,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status = -1;
-    std::string output;
-};
-
-std::string Quoted(const std::string& text)
-{
-    std::string out = "'";
-    for (char c : text)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
+using shellcommand::Outcome;
 
 Outcome RunCommand(const std::vector<std::string>& words)
 {
     std::string command;
     for (const std::string& word : words)
-        command.append(Quoted(word)).append(" ");
-    Outcome outcome;
-    if (FILE* pipe = popen((command + "2>&1").c_str(), "r")) {
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            outcome.output.append(buffer, n);
-        const int status = pclose(pipe);
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    return outcome;
+        command.append(shellcommand::Quoted(word)).append(" ");
+    return shellcommand::Run(command);
 }
 
 std::string Read(const fs::path& file)

@@ -18,6 +18,7 @@
 // or a file that cannot be read.
 #include "job_check/JobDrawing.h"
 #include "support/cgal_areas.h"
+#include "support/shell_command.h"
 
 #include <nlohmann/json.hpp>
 
@@ -67,14 +68,6 @@ struct Faults {
     }
 };
 
-std::string Quoted(const std::string& text)
-{
-    std::string out = "'";
-    for (char c : text)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
 // tools/file_check.py's reading of the files; `what` is "dxf" or "csv".
 nlohmann::json PythonReading(const std::string& what, const std::vector<fs::path>& files)
 {
@@ -82,16 +75,10 @@ nlohmann::json PythonReading(const std::string& what, const std::vector<fs::path
         return nlohmann::json::object();
     std::string command = "/usr/bin/python3";
     for (const std::string& word : {std::string(JOB_CHECK_FILE_CHECK), what})
-        command.append(" ").append(Quoted(word));
+        command.append(" ").append(shellcommand::Quoted(word));
     for (const fs::path& file : files)
-        command.append(" ").append(Quoted(file.string()));
-    std::string out;
-    if (FILE* pipe = popen((command + " 2>&1").c_str(), "r")) {
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            out.append(buffer, n);
-        pclose(pipe);
-    }
+        command.append(" ").append(shellcommand::Quoted(file.string()));
+    const std::string out = shellcommand::Run(command).output;
     nlohmann::json json = nlohmann::json::parse(out, nullptr, false);
     if (json.is_discarded()) {
         std::cerr << "job_check: /usr/bin/python3 with ezdxf gave no reading:\n" << out << "\n";
@@ -109,6 +96,25 @@ std::vector<fs::path> FilesUnder(const fs::path& folder, const std::string& exte
             files.push_back(it->path());
     std::sort(files.begin(), files.end());
     return files;
+}
+
+// Calls `each` with every file of the kind ("dxf", "csv") under the folder
+// and Python's reading of it; a file Python could not read is a fault. The
+// number of files.
+size_t ForEachReading(const std::string& kind, const fs::path& folder, Faults& fault,
+                      const std::function<void(const fs::path&, const nlohmann::json&)>& each)
+{
+    const std::vector<fs::path> files = FilesUnder(folder, "." + kind);
+    const nlohmann::json reading = PythonReading(kind, files);
+    for (const fs::path& file : files) {
+        const auto it = reading.find(file.string());
+        if (it == reading.end() || it->contains("error"))
+            fault(file.filename().string() + ": " +
+                  (it == reading.end() ? std::string("not read") : (*it)["error"].get<std::string>()));
+        else
+            each(file, *it);
+    }
+    return files.size();
 }
 
 Job ReadJob(Reader& reader, const fs::path& drawing)
@@ -399,77 +405,79 @@ std::vector<double> RingAreas(const Outline& outline, double scale)
     return out;
 }
 
+double RectArea(const NRect& r, double scale) { return (r.pTop.x - r.pBot.x) * (r.pTop.y - r.pBot.y) * scale * scale; }
+
+// What the nesting map (card.dxf) must hold: every sheet, every placed part's
+// outlines and every remnant on a sheet, each as drawn at its view's scale.
+std::vector<double> MapAreas(const Job& job)
+{
+    std::vector<double> expected;
+    for (const SheetRecord& sheet : job.sheets)
+        expected.push_back(RectArea(sheet.rect, sheet.scale));
+    for (const PartRecord& part : job.parts)
+        if (part.sheet >= 0)
+            for (double a : RingAreas(part.outline, job.sheets[static_cast<size_t>(part.sheet)].scale))
+                expected.push_back(a);
+    for (const RemnantRecord& remnant : job.remnants)
+        for (const SheetRecord& sheet : job.sheets)
+            if (sheet.view == remnant.view && !remnant.outline.rings.empty())
+                expected.push_back(remnant.outline.rings.front().area * sheet.scale * sheet.scale);
+    return expected;
+}
+
+// What a sheet's file must hold, and nothing more: the sheet and the outlines of its parts.
+std::vector<double> SheetAreas(const Job& job, size_t index)
+{
+    std::vector<double> expected = {RectArea(job.sheets[index].rect, 1.0)};
+    for (const PartRecord& part : job.parts)
+        if (part.sheet == static_cast<int>(index))
+            for (double a : RingAreas(part.outline, 1.0))
+                expected.push_back(a);
+    return expected;
+}
+
 int Dxf(const fs::path& drawing, const fs::path& folder)
 {
     Reader reader;
     const Job job = ReadJob(reader, drawing);
-    const std::vector<fs::path> files = FilesUnder(folder, ".dxf");
-    const nlohmann::json reading = PythonReading("dxf", files);
     Faults fault{"dxf"};
-    std::vector<double> remnantFiles;
-    size_t matched = 0;
-    for (const fs::path& file : files) {
-        const nlohmann::json& r = reading[file.string()];
+    std::vector<double> remnantAreas;
+    size_t matched = 0, remnantFiles = 0;
+    const size_t count = ForEachReading("dxf", folder, fault, [&](const fs::path& file, const nlohmann::json& r) {
         const std::string name = file.filename().string();
-        if (r.contains("error")) {
-            fault(name + ": " + r["error"].get<std::string>());
-            continue;
-        }
+        const std::wstring stem = vlhost::Host::Wide(file.stem().string());
+        const std::vector<double> found = r["areas"].get<std::vector<double>>();
+        const int open = r["open"].get<int>();
         if (r["errors"].get<int>() != 0)
             fault(name + ": " + std::to_string(r["errors"].get<int>()) + " audit errors");
-        const std::vector<double> found = r["areas"].get<std::vector<double>>();
-        const std::wstring stem = vlhost::Host::Wide(file.stem().string());
-        if (name == "card.dxf") {
-            ++matched;
-            std::vector<double> expected;
-            for (const SheetRecord& sheet : job.sheets)
-                expected.push_back((sheet.rect.pTop.x - sheet.rect.pBot.x) * (sheet.rect.pTop.y - sheet.rect.pBot.y) *
-                                   sheet.scale * sheet.scale);
-            for (const PartRecord& part : job.parts)
-                if (part.sheet >= 0)
-                    for (double a : RingAreas(part.outline, job.sheets[static_cast<size_t>(part.sheet)].scale))
-                        expected.push_back(a);
-            for (const RemnantRecord& remnant : job.remnants)
-                for (const SheetRecord& sheet : job.sheets)
-                    if (sheet.view == remnant.view && !remnant.outline.rings.empty())
-                        expected.push_back(remnant.outline.rings.front().area * sheet.scale * sheet.scale);
-            MatchAreas(expected, found, false, name, fault);
-            continue;
-        }
-        if (stem.rfind(L"waste", 0) == 0) {
-            ++matched;
-            if (found.size() != 1 || r["open"].get<int>() != 0)
-                fault(name + ": " + std::to_string(found.size()) + " closed and " + std::to_string(r["open"].get<int>()) +
-                      " open outlines where a remnant has one");
-            remnantFiles.insert(remnantFiles.end(), found.begin(), found.end());
-            continue;
-        }
         const auto sheet = std::find_if(job.sheets.begin(), job.sheets.end(),
                                         [&](const SheetRecord& s) { return s.name == stem; });
-        if (sheet == job.sheets.end())
-            continue;  // not a file of this drawing: loaded strictly only
+        if (name == "card.dxf") {
+            MatchAreas(MapAreas(job), found, false, name, fault);
+        } else if (stem.rfind(L"waste", 0) == 0) {
+            ++remnantFiles;
+            if (found.size() != 1 || open != 0)
+                fault(name + ": " + std::to_string(found.size()) + " closed and " + std::to_string(open) +
+                      " open outlines where a remnant has one");
+            remnantAreas.insert(remnantAreas.end(), found.begin(), found.end());
+        } else if (sheet != job.sheets.end()) {
+            if (open != 0)
+                fault(name + ": " + std::to_string(open) + " outlines left open");
+            MatchAreas(SheetAreas(job, static_cast<size_t>(sheet - job.sheets.begin())), found, true, name, fault);
+        } else {
+            return;  // not a file of this drawing: loaded strictly only
+        }
         ++matched;
-        const int index = static_cast<int>(sheet - job.sheets.begin());
-        std::vector<double> expected = {(sheet->rect.pTop.x - sheet->rect.pBot.x) * (sheet->rect.pTop.y - sheet->rect.pBot.y)};
-        for (const PartRecord& part : job.parts)
-            if (part.sheet == index)
-                for (double a : RingAreas(part.outline, 1.0))
-                    expected.push_back(a);
-        if (r["open"].get<int>() != 0)
-            fault(name + ": " + std::to_string(r["open"].get<int>()) + " outlines left open");
-        MatchAreas(expected, found, true, name, fault);
-    }
-    if (!remnantFiles.empty() || std::any_of(files.begin(), files.end(), [](const fs::path& f) {
-            return f.stem().string().rfind("waste", 0) == 0;
-        })) {
+    });
+    if (remnantFiles > 0) {
         std::vector<double> expected;
         for (const RemnantRecord& remnant : job.remnants)
             if (!remnant.outline.rings.empty() &&
                 std::any_of(job.sheets.begin(), job.sheets.end(), [&](const SheetRecord& s) { return s.view == remnant.view; }))
                 expected.push_back(remnant.outline.rings.front().area);
-        MatchAreas(expected, remnantFiles, true, "the remnants' files", fault);
+        MatchAreas(expected, remnantAreas, true, "the remnants' files", fault);
     }
-    return fault.Finish(std::to_string(files.size()) + " DXF files load strictly without audit errors; the outlines of " +
+    return fault.Finish(std::to_string(count) + " DXF files load strictly without audit errors; the outlines of " +
                         std::to_string(matched) + " of them are the drawing's within 0.01 %");
 }
 
@@ -478,16 +486,9 @@ int Dxf(const fs::path& drawing, const fs::path& folder)
 int Csv(const fs::path& folder)
 {
     Reader reader;
-    const std::vector<fs::path> files = FilesUnder(folder, ".csv");
-    const nlohmann::json reading = PythonReading("csv", files);
     Faults fault{"csv"};
-    for (const fs::path& file : files) {
-        const nlohmann::json& r = reading[file.string()];
+    const size_t count = ForEachReading("csv", folder, fault, [&](const fs::path& file, const nlohmann::json& r) {
         const std::string name = file.filename().string();
-        if (r.contains("error")) {
-            fault(name + ": " + r["error"].get<std::string>());
-            continue;
-        }
         if (r["bom"].get<bool>())
             fault(name + ": a byte-order mark leads the file");
         Rows rows;
@@ -506,7 +507,7 @@ int Csv(const fs::path& folder)
         twin.replace_extension(".vfw");
         if (!reader.ReadTable(twin, table)) {
             fault(name + ": no table document " + twin.filename().string() + " beside it");
-            continue;
+            return;
         }
         if (rows != table) {
             size_t at = 0;
@@ -515,8 +516,8 @@ int Csv(const fs::path& folder)
             fault(name + ": differs from its table document from row " + std::to_string(at + 1) + " (" +
                   std::to_string(rows.size()) + " rows against " + std::to_string(table.size()) + ")");
         }
-    }
-    return fault.Finish(std::to_string(files.size()) + " CSV files parse and equal their table documents");
+    });
+    return fault.Finish(std::to_string(count) + " CSV files parse and equal their table documents");
 }
 
 // ---- summary and dump ---------------------------------------------------------------
