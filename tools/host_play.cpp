@@ -246,6 +246,7 @@ class Player {
         {"context", &Player::Context}, {"raw", &Player::Raw},         {"answer", &Player::Answer},
         {"fail", &Player::FailCall},   {"restore", &Player::Restore}, {"let", &Player::Let},
         {"transcript", &Player::WriteTranscript}, {"dump", &Player::WriteDump},
+        {"copyfile", &Player::CopyFile},
         // "dxf" steps (conversions through the host's DXF converters) go here.
     };
     return steps;
@@ -462,6 +463,14 @@ class Player {
     for (const auto& line : Transcript()) out << line << "\n";
     return static_cast<bool>(out);
   }
+  bool CopyFile(const Words& w) {
+    Need(w, 3, "copyfile <file> <to>");
+    std::error_code error;
+    fs::create_directories(Path(w[2]).parent_path(), error);
+    fs::copy_file(Path(w[1]), Path(w[2]), fs::copy_options::overwrite_existing, error);
+    if (error) Fail("cannot copy " + w[1] + " to " + w[2] + ": " + error.message());
+    return true;
+  }
   bool WriteDump(const Words& w) {
     Need(w, 2, "dump <file>");
     std::ofstream out(Path(w[1]), std::ios::binary);
@@ -614,6 +623,15 @@ class Player {
       if (!fs::exists(Path(w[2]))) Fail("no file " + w[2]);
       if (w.size() > 4 && w[3] == "same" && ReadFile(Path(w[2])) != ReadFile(Path(w[4])))
         Fail(w[2] + " differs from " + w[4]);
+    } else if (what == "text") {
+      need(4);
+      if (ReadFile(Path(w[2])).find(w[3]) == std::string::npos) Fail(w[2] + " does not hold " + w[3]);
+    } else if (what == "cell") {
+      need(6);
+      const vlapi::IPropertyGridPtr grid(Ctl(w[2]));
+      if (!grid) Fail(w[2] + " is not a grid");
+      const std::string got = U(grid->GetCellText(Int(w[3]), Int(w[4])));
+      if (got != w[5]) Fail(w[2] + " holds " + got + " at " + w[3] + ", " + w[4]);
     } else if (what == "no" && w.size() > 3 && w[2] == "file") {
       if (fs::exists(Path(w[3]))) Fail("the file " + w[3] + " exists");
     } else if (what == "documents") {

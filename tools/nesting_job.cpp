@@ -5,18 +5,20 @@
 // figures on the sheet. The host knows a library's macros by the file of the
 // library that made them: with --library, the drawing's library macros are
 // stamped as made by the library at PATH, so that a host that loads it from
-// there offers their hot points.
+// there offers their hot points. With --fragments, the parts' fragment files
+// (NAME.vfr) are kept in DIR for scripts that load them.
 //   nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--rotate 0|90|180] [--remnants]
-//               [--import FOLDER] [--export FOLDER] [--document FOLDER] [--library PATH]
+//               [--import FOLDER] [--export FOLDER] [--document FOLDER] [--library PATH] [--fragments DIR]
 // A parts list holds one part a line, "name|count|thickness|material|x,y x,y ...",
 // or with "@FILE" for the outline, the part drawn in a fragment or drawing
 // file (relative to the list); blank lines and lines starting with "#" are
 // skipped. A DXF file or a 3D assembly (.v3d) goes through the library's
 // import into fragments (in the --import folder, else a temporary one): the
 // DXF file's texts give count, thickness and material over the list's, and
-// every flat pattern of the assembly becomes a part. --remnants builds the remnants automatically after the placement;
-// --export and --document write, through the library's exporter and
-// reporter, everything they can into the folders.
+// every flat pattern of the assembly becomes a part. --remnants builds the
+// remnants automatically after the placement; --export and --document write,
+// through the library's exporter and reporter, everything they can into the
+// folders.
 #include "api/INestingObjects.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
@@ -198,6 +200,7 @@ struct Options {
     std::filesystem::path importFolder;
     std::filesystem::path exportFolder;
     std::filesystem::path documentFolder;
+    std::filesystem::path fragments;
     std::vector<std::string> files;
 };
 
@@ -221,6 +224,8 @@ bool ReadOptions(const std::vector<std::string>& args, Options& o)
             o.importFolder = std::filesystem::absolute(args[++i]);
         } else if (args[i] == "--export" && more) {
             o.exportFolder = std::filesystem::absolute(args[++i]);
+        } else if (args[i] == "--fragments" && more) {
+            o.fragments = std::filesystem::absolute(args[++i]);
         } else if (args[i] == "--document" && more) {
             o.documentFolder = std::filesystem::absolute(args[++i]);
         } else if (args[i] == "--sheet" && i + 2 < args.size()) {
@@ -243,7 +248,7 @@ int main(int argc, char** argv)
     Options o;
     if (!ReadOptions(std::vector<std::string>(argv + 1, argv + argc), o)) {
         std::cerr << "usage: nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--rotate 0|90|180] [--remnants]\n"
-                     "                   [--import FOLDER] [--export FOLDER] [--document FOLDER] [--library PATH]\n";
+                     "                   [--import FOLDER] [--export FOLDER] [--document FOLDER] [--library PATH] [--fragments DIR]\n";
         return 2;
     }
     std::vector<Part> parts;
@@ -277,9 +282,12 @@ int main(int argc, char** argv)
             model->AddSheet();
             const std::filesystem::path imports = o.importFolder.empty() ? root / "import" : o.importFolder;
             std::filesystem::create_directories(imports);
+            if (!o.fragments.empty())
+                std::filesystem::create_directories(o.fragments);
             for (const Part& part : parts) {
                 const std::vector<std::wstring> fragments =
-                    Imported(part) ? ImportPart(model, part, imports) : std::vector<std::wstring>{FragmentFile(host, part, root)};
+                    Imported(part) ? ImportPart(model, part, imports)
+                                   : std::vector<std::wstring>{FragmentFile(host, part, o.fragments.empty() ? root : o.fragments)};
                 for (const std::wstring& fragment : fragments) {
                     if (fragment.empty() || !model->AddFigure(fragment)) {
                         std::cerr << "nesting_job: no figure made of " << vlhost::Host::Utf8(part.name) << "\n";

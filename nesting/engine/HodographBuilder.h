@@ -6,11 +6,31 @@
 #include "engine/NfpBuilder.h"
 #include "geometry/Polygon.h"
 
+#include <array>
+#include <map>
 #include <vector>
 
 class Figure;
 class Sheet;
 using VectorFigure = std::vector<std::shared_ptr<Figure>>;
+
+// Where the placement point of a moving figure may be free as far as some
+// placed figures go (those whose no-fit polygons are not built): a point; and
+// whether an allowed point of a rectangle may put the figure over or against
+// a given placed figure.
+class PositionFilter {
+public:
+    virtual ~PositionFilter() = default;
+    virtual bool Allows(const NPoint& p) const = 0;
+    virtual bool MayMeet(const Figure& placed, const NRect& positions) const = 0;
+};
+
+// Every position: no placed figure is left out.
+class AllPositions final : public PositionFilter {
+public:
+    bool Allows(const NPoint&) const override { return true; }
+    bool MayMeet(const Figure&, const NRect&) const override { return true; }
+};
 
 class HodographBuilder {
 public:
@@ -53,6 +73,19 @@ public:
     // the rings of forbidden islands inside them. `test` has no effect.
     void CreateHodographs(double x, double y, const VectorFigure& figures, std::shared_ptr<Figure> figure,
                           std::shared_ptr<Sheet> sheet, VectorPolygon& outs, bool useInners, bool test);
+    // The candidate positions the bottom-left rule looks at, leftmost first:
+    // the vertices of the free region of `figure`'s placement point (x, y) on
+    // `sheet`, from the leftmost one up to `band` right of it; nothing when
+    // the leftmost one lies at `bound` or right of it (a try that cannot win).
+    // The free region is the inner-fit rectangle less the positions where the
+    // figure overlaps one of the `near` figures (by their no-fit polygons) and
+    // less the positions `filter` refuses (where it overlaps a placed figure
+    // left out of `near`). Touching is free, so an exact fit between figures
+    // is a vertex too. A near figure's no-fit polygon is built only when
+    // positions the filter allows, left of the band, can overlap it.
+    void FindFreePoints(double x, double y, const VectorFigure& near, const PositionFilter& filter,
+                        std::shared_ptr<Figure> figure, std::shared_ptr<Sheet> sheet, double band, double bound,
+                        std::vector<NPoint>& points);
     // The rectangle variant for a figure on a sheet: its gap rectangle on the
     // sheet's rectangle moved to the origin.
     void CreateRectHodographs(double x, double y, const VectorFigure& figures, std::shared_ptr<Figure> figure,
@@ -71,4 +104,27 @@ public:
     double m_sheetGap = 20.0;
     int32_t m_buildMethod = 1;
     bool m_testHodograph = false;
+
+private:
+    // The first cache entry that answers for the pair, or null. Only entries
+    // whose shapes have as many vertices (and holes) can match: the lookup
+    // walks those, in the order of the cache.
+    const HodographCash* FindCash(const NPolygonPtr& polygon1, const NPolygonPtr& polygon2, const NPoint& p0,
+                                  const VectorPolygon& innerPolygons);
+
+    // `polygon` with its notches narrower than `size` closed (remembered).
+    NPolygonPtr WithoutDents(const NPolygonPtr& polygon, double size);
+
+    using CashKey = std::array<size_t, 3>; // vertices of the fixed and the moving shape, holes
+    std::map<CashKey, std::vector<size_t>> m_cashIndex; // entries of m_hodographsContainer by key
+    size_t m_cashIndexed = 0;                           // entries listed in m_cashIndex
+    NPolygonPtr m_cashLast;                             // the fixed shape of the last one
+    // Placed figures' outer gap polygons with their dents closed, by size.
+    struct DentsClosed {
+        std::weak_ptr<NPolygon> polygon;
+        NPoint first; // its first point then
+        std::vector<std::pair<double, NPolygonPtr>> results;
+    };
+    static constexpr size_t kDentsKept = 256;
+    std::map<const NPolygon*, DentsClosed> m_dents;
 };

@@ -141,13 +141,11 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
 
     MapHodographPoligon extHodographs;
     MapHodographPoligon innHodographs;
-    for (const HodographCash& cash : m_hodographsContainer) {
-        if (cash.IsContain(polygon1, polygon2, p0, innerPolygons)) {
-            cash.GetHodographs(polygon1, polygon2, extHodographs, innHodographs);
-            extAll.insert(extAll.end(), extHodographs.begin(), extHodographs.end());
-            innAll.insert(innAll.end(), innHodographs.begin(), innHodographs.end());
-            return;
-        }
+    if (const HodographCash* cash = FindCash(polygon1, polygon2, p0, innerPolygons)) {
+        cash->GetHodographs(polygon1, polygon2, extHodographs, innHodographs);
+        extAll.insert(extAll.end(), extHodographs.begin(), extHodographs.end());
+        innAll.insert(innAll.end(), innHodographs.begin(), innHodographs.end());
+        return;
     }
 
     auto rectHodograph = [&p0](const NRect& rc1, const NRect& rc2, double gap) {
@@ -165,7 +163,7 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
         } else {
             const NRect& rc2 = polygon2->GetGabarit();
             const double size = std::min(Width(rc2), Height(rc2));
-            NPolygonPtr simplePolygon1 = RemoveDentsStraight(polygon1->GetCopy(), size);
+            NPolygonPtr simplePolygon1 = WithoutDents(polygon1, size);
             CreatePairHodograph(p0, simplePolygon1 ? simplePolygon1 : polygon1, polygon2, false, list);
         }
         for (const NPolygonPtr& h : list)
@@ -186,6 +184,51 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
     }
     extAll.insert(extAll.end(), extHodographs.begin(), extHodographs.end());
     innAll.insert(innAll.end(), innHodographs.begin(), innHodographs.end());
+}
+
+NPolygonPtr HodographBuilder::WithoutDents(const NPolygonPtr& polygon, double size)
+{
+    // A placed figure meets the same moving figure in every rotation try (its
+    // narrower side does not change with a quarter turn), and equal figures.
+    DentsClosed& known = m_dents[polygon.get()];
+    if (known.polygon.lock() != polygon || !(known.first == polygon->GetBegPoint())) {
+        known = {polygon, polygon->GetBegPoint(), {}};
+        if (m_dents.size() > 4 * kDentsKept)
+            std::erase_if(m_dents, [](const auto& entry) { return entry.second.polygon.expired(); });
+    }
+    for (const auto& [closedFor, result] : known.results)
+        if (closedFor == size)
+            return result;
+    NPolygonPtr result = RemoveDentsStraight(polygon->GetCopy(), size);
+    known.results.emplace_back(size, result);
+    return result;
+}
+
+const HodographCash* HodographBuilder::FindCash(const NPolygonPtr& polygon1, const NPolygonPtr& polygon2,
+                                               const NPoint& p0, const VectorPolygon& innerPolygons)
+{
+    // The cache is a public list that its owner may empty or refill: the
+    // index starts again when its last entry is no longer there.
+    if (m_cashIndexed > m_hodographsContainer.size() ||
+        (m_cashIndexed > 0 && m_hodographsContainer[m_cashIndexed - 1].polygon1 != m_cashLast)) {
+        m_cashIndex.clear();
+        m_cashIndexed = 0;
+    }
+    for (; m_cashIndexed < m_hodographsContainer.size(); ++m_cashIndexed) {
+        const HodographCash& cash = m_hodographsContainer[m_cashIndexed];
+        if (cash.polygon1 && cash.polygon2)
+            m_cashIndex[{cash.polygon1->m_points.size(), cash.polygon2->m_points.size(), cash.innPolygons.size()}]
+                .push_back(m_cashIndexed);
+        m_cashLast = cash.polygon1;
+    }
+    const auto entries =
+        m_cashIndex.find({polygon1->m_points.size(), polygon2->m_points.size(), innerPolygons.size()});
+    if (entries == m_cashIndex.end())
+        return nullptr;
+    for (size_t k : entries->second)
+        if (m_hodographsContainer[k].IsContain(polygon1, polygon2, p0, innerPolygons))
+            return &m_hodographsContainer[k];
+    return nullptr;
 }
 
 void HodographBuilder::CreateRectHodographs(double x, double y, const VectorFigure& figures,

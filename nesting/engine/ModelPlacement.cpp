@@ -83,10 +83,20 @@ void NestingModel::ArrangeFiguresInContainer(bool allFigures, bool delWastes)
         m_widthSheet = kContainerWidth;
         ResizeRectangularSheets(m_sheets, &m_widthSheet, nullptr);
         {
+            // The sheets only lend the container their stretched rectangle. A
+            // run that added sheets leaves them all marked occupied when the
+            // last one got nothing: the first then takes the leftovers all the
+            // same, or they would stay piled where they stood.
+            const bool allOccupied = !m_sheets.empty() && std::all_of(m_sheets.begin(), m_sheets.end(),
+                                                                      [](const SheetPtr& s) { return s->m_occupied; });
+            if (allOccupied)
+                m_sheets.front()->m_occupied = false;
             NestingOptimizer optimizer;
             optimizer.Init(m_figures, m_sheets);
             optimizer.SetGaps(m_figureGap, m_sheetGap);
             optimizer.SetAutoPlacementAllFiguresOnSheets(NestingMode::AutoArrange);
+            if (allOccupied)
+                m_sheets.front()->m_occupied = true;
         }
         m_heightSheet = savedHeight;
         ResizeRectangularSheets(m_sheets, nullptr, &m_heightSheet);

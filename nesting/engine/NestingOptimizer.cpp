@@ -255,22 +255,29 @@ bool NestingOptimizer::PlaceWithRotations(const FigurePtr& figure, const SheetPt
     const auto table = static_cast<uint32_t>(static_cast<int32_t>(m_params.rotateMethod) - 1);
     if (table >= 4)
         return false;
+    // The first try with the smallest x wins: a later one only with an x
+    // smaller by more than the point tolerance (the same position reached in
+    // another rotation differs by rounding alone).
     std::vector<NPlacement> placements;
+    placements.reserve(static_cast<size_t>(kRotationCounts[table]));
+    const NPlacement* best = nullptr;
     for (int64_t k = 0; k < kRotationCounts[table]; ++k) {
         if (k > 0)
             figure->SetPlacement(0.0, 0.0, static_cast<double>(k) * kRotationSteps[table], false);
-        if (SetAutoPlacementFigureOnSheet(figure, sheet, mode)) {
+        // A try that cannot come out left of the best one need not look far.
+        m_bound = best ? best->x - EPS : kNoPoint;
+        const bool placed = SetAutoPlacementFigureOnSheet(figure, sheet, mode);
+        m_bound = kNoPoint;
+        if (placed) {
             NPlacement placement;
             figure->GetPlacement(placement.x, placement.y, placement.angle);
             placements.push_back(placement);
+            if (!best || placement.x < best->x - EPS)
+                best = &placements.back();
         }
     }
-    if (placements.empty())
+    if (!best)
         return false;
-    const NPlacement* best = &placements.front();
-    for (const NPlacement& placement : placements)
-        if (placement.x < best->x)
-            best = &placement;
     double x = 0.0, y = 0.0, angle = 0.0;
     figure->GetPlacement(x, y, angle);
     figure->SetPlacement(best->x - x, best->y - y, best->angle - angle, false);
@@ -296,10 +303,43 @@ void NestingOptimizer::CandidatePoints(double x0, double y0, const VectorFigure&
             rect->GetNodePoints(points);
         return;
     }
-    VectorPolygon polygons;
-    m_hodographBuilder.CreateHodographs(x0, y0, placed, figure, sheet, polygons, true, m_test);
-    for (const NPolygonPtr& polygon : polygons)
-        polygon->GetPoints(points);
+    bool measured = false;
+    const VectorFigure near = NearFigures(placed, *figure, NPoint{x0, y0}, *sheet, measured);
+    // The figure stands nowhere left of a better rotation's point: the try
+    // cannot win.
+    if (measured && m_freeSpace.LeftmostStand() >= m_bound + EPS)
+        return;
+    const AllPositions everywhere;
+    const PositionFilter& filter = measured ? static_cast<const PositionFilter&>(m_freeSpace) : everywhere;
+    m_hodographBuilder.FindFreePoints(x0, y0, near, filter, figure, sheet, kBottomLeftBand, m_bound, points);
+    // The regions themselves are built only to be drawn for inspection (and
+    // so that a drawing left by an earlier call goes).
+    if (m_testHodograph || !HodographBuilder::testHodographs.empty()) {
+        VectorPolygon polygons;
+        m_hodographBuilder.CreateHodographs(x0, y0, placed, figure, sheet, polygons, true, m_test);
+    }
+}
+
+VectorFigure NestingOptimizer::NearFigures(const VectorFigure& placed, const Figure& figure, const NPoint& at,
+                                           const Sheet& sheet, bool& measured)
+{
+    // Figures taken as their rectangles forbid more than their outlines: all
+    // of them count.
+    measured = false;
+    if (m_params.optimizationMethod == 0 || figure.m_poligons.empty() || !figure.m_poligons[0])
+        return placed;
+    measured = true;
+    double gap = m_sheetGap - 0.5 * m_figureGap;
+    if (gap < EPS)
+        gap = 0.0;
+    const NRect region{sheet.m_rect.pBot + NPoint{gap, gap}, sheet.m_rect.pTop - NPoint{gap, gap}};
+    // A figure tried in another rotation still counts as placed: it is no
+    // obstacle of its own.
+    VectorFigure others;
+    std::copy_if(placed.begin(), placed.end(), std::back_inserter(others),
+                 [&](const FigurePtr& f) { return f.get() != &figure; });
+    m_freeSpace.Update(sheet, region, others);
+    return m_freeSpace.Near(others, figure, at);
 }
 
 bool NestingOptimizer::MoveToBottomLeft(const FigurePtr& figure, const std::vector<NPoint>& points)

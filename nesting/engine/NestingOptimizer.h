@@ -4,6 +4,7 @@
 // are deleted. Every move goes to the figure's macro at once.
 #pragma once
 
+#include "engine/FreeSpace.h"
 #include "engine/HodographBuilder.h"
 #include "model/NestingModel.h"
 
@@ -67,9 +68,18 @@ private:
     VectorFigure PlacedOn(const SheetPtr& sheet) const;
     void CandidatePoints(double x0, double y0, const VectorFigure& placed, const FigurePtr& figure,
                          const SheetPtr& sheet, NestingMode mode, std::vector<NPoint>& points);
+    // The placed figures the figure (placement point `at`) can touch at a
+    // free position: only their no-fit polygons are built. `measured`: the
+    // free space was measured for the figure (it then filters the positions
+    // the others would forbid).
+    VectorFigure NearFigures(const VectorFigure& placed, const Figure& figure, const NPoint& at, const Sheet& sheet,
+                             bool& measured);
     bool MoveToBottomLeft(const FigurePtr& figure, const std::vector<NPoint>& points);
     void MarkThicknessAndMaterial();
     bool PlaceWithRotations(const FigurePtr& figure, const SheetPtr& sheet, NestingMode mode);
     void AddSheetsWhileFiguresRemain(NestingMode mode, const VectorFigure& keep);
     void SetCurrentFirstSheetView();
+
+    FreeSpace m_freeSpace;    // of the sheet last filled
+    double m_bound = kNoPoint; // a try's points at this x or right of it cannot win
 };

@@ -319,7 +319,10 @@ bool NPolygon::CheckIntersection(const NPolygon& other, bool touch) const
     };
     const NIndexPoint* previous = &hits.back();
     for (const NIndexPoint& h : hits) {
-        if (h.i == previous->i) {
+        // From the last crossing to the first the boundary runs round the
+        // ring's end, even when both lie on one edge: only the others are
+        // joined by the stretch of edge between them.
+        if (h.i == previous->i && &h != &hits.front()) {
             if (probeInside(MidPoint(*previous, h)))
                 return true;
         } else {

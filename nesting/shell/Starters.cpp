@@ -5,23 +5,15 @@
 // The import command comes next.
 void RunImportProcess() {}
 
-// The source-data command comes next.
-void RunReadContoursProcess() {}
 
 // The optimisation command comes next.
 void RunOptimizationProcess() {}
 
-// The remnants command comes next.
-void RunWasteProcess() {}
 
 // The export command comes next.
 void RunExportProcess() {}
 
-// The documentation command comes next.
-void RunDocumentationProcess() {}
 
-// The settings command comes next.
-void RunSettingProcess() {}
 
 // The bridges command comes next.
 void RunBridgesProcess() {}

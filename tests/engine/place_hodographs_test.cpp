@@ -108,6 +108,58 @@ TEST_F(HodographsTest, EqualShapesComeFromTheCache)
     }
 }
 
+// Figures the moving one can touch nowhere are left out of the no-fit
+// polygons; the positions they would forbid are refused by the free-space
+// grid instead. The bottom-left point must be the same either way.
+TEST_F(HodographsTest, LeavingOutFiguresOutOfReachKeepsTheBottomLeftPointSlow)
+{
+    SheetPtr sheet = AddSheet(2000.0, 150.0);
+    for (int i = 0; i < 24; ++i) {
+        const double w = 30.0 + (i * 37) % 50;
+        const double h = 20.0 + (i * 23) % 40;
+        if (i % 3 == 0)
+            AddFigure({{0, 0}, {w, 0}, {w, h / 3}, {w / 3, h / 3}, {w / 3, h}, {0, h}});
+        else if (i % 3 == 1)
+            AddFigure({{0, 0}, {w, 0}, {w / 2, h}});
+        else
+            AddFigure(Rectangle(0, 0, w, h / 2));
+    }
+    Model().SortFiguresByAreasDecrease();
+    PlaceAll(RotationType::Rotation90, false);
+    VectorFigure placed;
+    for (const FigurePtr& figure : Model().m_figures)
+        if (figure->m_owner == sheet)
+            placed.push_back(figure);
+    ASSERT_EQ(placed.size(), 24u);
+    const double g = kSheetGap - 0.5 * kFigureGap;
+    const NRect region{sheet->m_rect.pBot + NPoint{g, g}, sheet->m_rect.pTop - NPoint{g, g}};
+
+    size_t leftOut = 0;
+    for (const std::vector<NPoint>& ring : {std::vector<NPoint>{{0, 0}, {12, 0}, {6, 10}}, Rectangle(0, 0, 25, 15),
+                                            std::vector<NPoint>{{0, 0}, {40, 0}, {40, 8}, {8, 8}, {8, 30}, {0, 30}}}) {
+        FigurePtr probe = AddFigure(ring);
+        for (int turn = 0; turn < 4; ++turn) {
+            probe->SetPlacement(0.0, 0.0, 90.0 * turn, false);
+            double x = 0.0, y = 0.0, angle = 0.0;
+            probe->GetPlacement(x, y, angle);
+            std::vector<NPoint> all, pruned;
+            builder.FindFreePoints(x, y, placed, AllPositions(), probe, sheet, 0.1, NestingOptimizer::kNoPoint, all);
+            FreeSpace space;
+            space.Update(*sheet, region, placed);
+            const VectorFigure near = space.Near(placed, *probe, NPoint{x, y});
+            leftOut += placed.size() - near.size();
+            builder.FindFreePoints(x, y, near, space, probe, sheet, 0.1, NestingOptimizer::kNoPoint, pruned);
+            double ax = 0.0, ay = 0.0, px = 0.0, py = 0.0;
+            NestingOptimizer::GetPlacementPoint(all, ax, ay);
+            NestingOptimizer::GetPlacementPoint(pruned, px, py);
+            ASSERT_LT(ax, NestingOptimizer::kNoPoint);
+            EXPECT_NEAR(px, ax, 1e-9) << "turn " << turn;
+            EXPECT_NEAR(py, ay, 1e-9) << "turn " << turn;
+        }
+    }
+    EXPECT_GT(leftOut, 0u);
+}
+
 }  // namespace
 }  // namespace placetest
 

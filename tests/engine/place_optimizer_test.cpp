@@ -113,6 +113,59 @@ TEST_F(PlaceTest, NothingFitsKeepsTheFirstSheet)
     EXPECT_TRUE(HasViewOf(*first));
 }
 
+TEST_F(PlaceTest, ExactFitIsAPositionLikeAnyOther)
+{
+    // The square, one figure gap from every wall, just fills the notch; the
+    // sheet leaves no room above the frame.
+    SheetPtr sheet = AddSheet(400.0, 76.0);
+    FigurePtr frame = AddFigure({{0, 0}, {100, 0}, {100, 60}, {70, 60}, {70, 30}, {30, 30}, {30, 60}, {0, 60}});
+    FigurePtr square = AddFigure(Rectangle(200, 0, 20, 20));
+
+    PlaceAll(RotationType::WithoutRotation, false);
+
+    ASSERT_EQ(frame->m_owner, sheet);
+    ASSERT_EQ(square->m_owner, sheet);
+    const NPoint corner = frame->m_borders.front()->GetGabarit().pBot;
+    figuretest::ExpectRectNear(square->m_borders.front()->GetGabarit(),
+                               NRect{corner + NPoint{40, 40}, corner + NPoint{60, 60}}, 1e-3);
+    ExpectApartOnSheets();
+}
+
+TEST_F(PlaceTest, SmallFigureGoesIntoTheHoleOfAPlacedOne)
+{
+    SheetPtr sheet = AddSheet(400.0, 216.0);
+    // A cut corner: a rectangular outline would be taken as its rectangle, hole and all.
+    FigurePtr frame = AddFigure({{0, 0}, {200, 0}, {200, 180}, {180, 200}, {0, 200}}, {Rectangle(50, 50, 100, 100)});
+    FigurePtr square = AddFigure(Rectangle(300, 0, 30, 30));
+
+    PlaceAll(RotationType::WithoutRotation, false);
+
+    ASSERT_EQ(frame->m_owner, sheet);
+    ASSERT_EQ(square->m_owner, sheet);
+    const NRect hole = frame->m_borders[1]->GetGabarit();
+    const NRect rc = square->m_borders.front()->GetGabarit();
+    EXPECT_NEAR(rc.pBot.x, hole.pBot.x + kFigureGap, 1e-3);
+    EXPECT_NEAR(rc.pBot.y, hole.pBot.y + kFigureGap, 1e-3);
+    EXPECT_FALSE(square->CheckIntersect(frame));
+}
+
+TEST_F(PlaceTest, LeftoversOfARunWhoseLastSheetGotNothingAreLaidOutInTheContainer)
+{
+    AddSheet(150.0, 100.0);
+    // Too large for the sheet either way, and drawn on one another.
+    FigurePtr a = AddFigure(Rectangle(0, 0, 200, 60));
+    FigurePtr b = AddFigure(Rectangle(0, 0, 200, 60));
+
+    PlaceAll(RotationType::WithoutRotation);
+
+    const int container = vrnApi::CreateContainerView(NestingModel::m_widthSheet, NestingModel::m_heightSheet);
+    for (const FigurePtr& figure : {a, b}) {
+        EXPECT_FALSE(figure->m_owner);
+        EXPECT_EQ(figure->GetView(), container);
+    }
+    EXPECT_GE(ringtest::BoundaryDistance(*a->m_borders.front(), *b->m_borders.front()), kFigureGap - 1e-2);
+}
+
 TEST_F(PlaceTest, FigureThatFitsOnlyWithoutTheSheetGapIsNotPlaced)
 {
     SheetPtr sheet = AddSheet(150.0, 100.0);

@@ -262,6 +262,12 @@ TEST(IntersectionTest, CheckIntersection)
     EXPECT_FALSE(a.CheckIntersection(Square(2, 2, 2), true));
     EXPECT_FALSE(a.CheckIntersection(Square(2, 2, 2), false));
     EXPECT_FALSE(a.CheckIntersection(NPolygon(), true));
+    // Both crossings on one edge of a bar, the notch of the other outline
+    // between them: the rest of the bar lies inside the other.
+    const NPolygon bar(NPoint{}, {{0, 0}, {100, 0}, {100, 25}, {0, 25}});
+    const NPolygon notched(NPoint{},
+                           {{-60, -10}, {140, -10}, {140, 40}, {90, 40}, {40, 15}, {10, 15}, {-10, 40}, {-90, 40}});
+    EXPECT_TRUE(bar.CheckIntersection(notched, false));
 }
 
 TEST(ContainmentTest, CheckContainPoligon)

@@ -114,8 +114,8 @@ TEST_F(PanelTest, EnterEscAndClosingEndTheProcessOnceAfterTheClick) {
       // The library stops the process inside its own click handler.
       {"enter", [](Driver& u) { return u.Enter(); },
        {"OnButtonUpdate(1) [\"Test\"]", "OnButtonClick(1) [\"Test\"]", "OnEndProcess() [\"Test\"]"}},
-      {"esc", [](Driver& u) { return u.Esc(); },
-       {"OnButtonUpdate(2) [\"Test\"]", "OnButtonClick(2) [\"Test\"]", "OnEndProcess() [\"Test\"]"}},
+      // ... or unbinds itself inside it, then stops: no end event reaches it.
+      {"esc", [](Driver& u) { return u.Esc(); }, {"OnButtonUpdate(2) [\"Test\"]", "OnButtonClick(2) [\"Test\"]"}},
       {"close", [](Driver& u) { return u.ClosePanel(); }, {"OnEndProcess() [\"Test\"]"}},
       {"another command", [](Driver& u) { return u.Command(4); },
        {"LibCommandState(4)", "OnEndProcess() [\"Test\"]", "RunCommand(4, 0)"}},

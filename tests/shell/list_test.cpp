@@ -230,6 +230,10 @@ TEST_F(ListTest, AGridShowsNamesAndReadsNoTicks)
     list.UpdateControls(IFiguresTree{{Figure(0)}});
     EXPECT_EQ(grid->GetRowCount(), 1);
     EXPECT_TRUE(list.CheckReference(figures[0]->GetReference()));
+    // With a flat list held too, the flat list alone answers.
+    list.UpdateControls({Object(1)});
+    EXPECT_FALSE(list.CheckReference(figures[0]->GetReference()));
+    EXPECT_TRUE(list.CheckReference(figures[1]->GetReference()));
 }
 
 }  // namespace

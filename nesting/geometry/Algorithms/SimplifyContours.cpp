@@ -42,7 +42,7 @@ bool FindDent(const NPolygon& polygon, size_t i, double distance, DentEdit& edit
     const NPoint& b = v[(i + 1) % n];
     for (size_t j = i + 2; j < i + n; ++j) {
         const NPoint& q = v[j % n];
-        if (!CheckSegmentContainPoint(a, q, b) || Distance2(b, q) >= distance * distance)
+        if (Distance2(b, q) >= distance * distance || !CheckSegmentContainPoint(a, q, b))
             continue;
         if (ChordCrossesInside(polygon, a, q))
             continue;
@@ -107,6 +107,8 @@ NPolygonPtr RemoveDentsStraight(NPolygonPtr polygon, double distance)
         if (FindDent(*polygon, i, distance, edit))
             edits.push_back(edit);
     }
+    if (edits.empty())
+        return polygon;
     std::vector<NPoint> points = polygon->m_points;
     for (const DentEdit& edit : edits) {
         const NPoint b = points[(edit.i + 1) % n];

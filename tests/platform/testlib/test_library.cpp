@@ -123,6 +123,11 @@ void Bind() {
   IPropertiesManagerEventsPtr events = p->param->GetPropertiesManagerEvents();
   events->OnButtonClick(kOwner, [p](int id) {
     if (id == pbEnter) p->process->Stop();  // stopping from inside the click is legal
+    if (id == pbEsc) {
+      // So is dropping every handler first, this one included, and stopping.
+      p->Unbind();
+      p->process->Stop();
+    }
     if (id == pbHelp) app->MessageBox(L"справка", L"", vlMBIconInformation, 0, 0);
     return true;
   });

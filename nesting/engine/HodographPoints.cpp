@@ -1,0 +1,242 @@
+// The candidate positions of placement, found as points: the vertices of the
+// free region without building the region itself.
+//
+// The free region of a moving figure's placement point is the sheet's
+// inner-fit rectangle less, for every placed figure, the inside of its
+// no-fit polygon (the orbit) that lies in none of its cavities or inner
+// no-fit polygons. Its vertices lie among the corners of the rectangle, the
+// vertices of the rings and the points where rings of different figures, or
+// a ring and the rectangle, cross. A point is free unless it lies inside a
+// forbidden region by more than the point tolerance: a figure may touch
+// another, and an exact fit (a position where it touches several at once)
+// is a vertex like any other.
+#include "engine/HodographBuilder.h"
+
+#include "geometry/EdgeIndex.h"
+#include "model/NestingFigure.h"
+#include "model/NestingSheet.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+enum class Where { Inside, Boundary, Outside };
+
+// A ring with its edges indexed by height, for locating points.
+class IndexedRing {
+public:
+    explicit IndexedRing(NPolygonPtr polygon)
+        : m_polygon(std::move(polygon)), m_index(m_polygon->m_points, m_polygon->GetGabarit())
+    {
+    }
+
+    const NPolygonPtr& Polygon() const { return m_polygon; }
+
+    // Inside, on the boundary (within EPS of it) or outside.
+    Where Locate(const NPoint& p)
+    {
+        const NRect& box = m_polygon->GetGabarit();
+        if (p.x < box.pBot.x - EPS || p.x > box.pTop.x + EPS || p.y < box.pBot.y - EPS || p.y > box.pTop.y + EPS)
+            return Where::Outside;
+        const std::vector<NPoint>& v = m_polygon->m_points;
+        bool inside = false;
+        for (size_t j : m_index.Near(p.y, p.y)) {
+            const NPoint& a = v[j == 0 ? v.size() - 1 : j - 1];
+            const NPoint& b = v[j];
+            const NPoint e = b - a;
+            const double length2 = e.x * e.x + e.y * e.y;
+            const double t =
+                length2 > 0.0 ? std::clamp(((p.x - a.x) * e.x + (p.y - a.y) * e.y) / length2, 0.0, 1.0) : 0.0;
+            if (Distance2(p, NPoint{a.x + t * e.x, a.y + t * e.y}) <= EPS * EPS)
+                return Where::Boundary;
+            if ((a.y > p.y) != (b.y > p.y) && p.x < a.x + (p.y - a.y) * e.x / e.y)
+                inside = !inside;
+        }
+        return inside && v.size() >= 3 ? Where::Inside : Where::Outside;
+    }
+
+private:
+    NPolygonPtr m_polygon;
+    EdgeIndex m_index;
+};
+
+// The no-fit polygons of one placed figure: positions inside the orbit
+// overlap it, unless they lie in a cavity or an inner no-fit polygon.
+struct Obstacle {
+    std::vector<IndexedRing> rings; // the orbit first
+    size_t free = 1;                // rings [free, end) are cavities and inner no-fit polygons
+};
+
+bool Forbids(Obstacle& obstacle, const NPoint& p)
+{
+    if (obstacle.rings.empty() || obstacle.rings.front().Locate(p) != Where::Inside)
+        return false;
+    for (size_t k = obstacle.free; k < obstacle.rings.size(); ++k)
+        if (obstacle.rings[k].Locate(p) != Where::Outside)
+            return false;
+    return true;
+}
+
+} // namespace
+
+void HodographBuilder::FindFreePoints(double x, double y, const VectorFigure& near, const PositionFilter& filter,
+                                      std::shared_ptr<Figure> figure, std::shared_ptr<Sheet> sheet, double band,
+                                      double bound, std::vector<NPoint>& points)
+{
+    if (!figure || !sheet || figure->m_poligons.empty() || !figure->m_poligons[0] || figure->m_borders.empty() ||
+        !figure->m_borders[0])
+        return;
+    const NRect& sheetRect = sheet->m_rect;
+    const NRect& figureRect = figure->m_rect;
+    if (figureRect.pTop.x - figureRect.pBot.x > sheetRect.pTop.x - sheetRect.pBot.x ||
+        figureRect.pTop.y - figureRect.pBot.y > sheetRect.pTop.y - sheetRect.pBot.y)
+        return;
+    const NPoint at{x, y};
+    double sheetGap = m_sheetGap - 0.5 * m_figureGap;
+    if (sheetGap < EPS)
+        sheetGap = 0.0;
+    const HodographRect fit(sheetRect, figureRect, at, sheetGap, true);
+    if (fit.IsCrossed())
+        return;
+    const NRect inner{fit.p1, fit.p3};
+    const auto sheetRing = std::make_shared<NPolygon>(NPoint{}, std::vector<NPoint>{fit.p1, fit.p2, fit.p3, fit.p4});
+
+    // The positions where the near figures can overlap the figure (their gap
+    // rectangles against the figure's, widened by the gap the rectangle
+    // route keeps). A figure whose positions hold no allowed one left of a
+    // point neither forbids a candidate there nor adds a free vertex.
+    struct Pending {
+        const std::shared_ptr<Figure>* placed;
+        NRect positions;
+    };
+    std::vector<Pending> pending;
+    const double margin = m_figureGap + EPS;
+    for (const std::shared_ptr<Figure>& placed : near) {
+        if (!placed || placed == figure || placed->m_poligons.empty() || !placed->m_poligons[0] ||
+            placed->m_borders.empty() || !placed->m_borders[0])
+            continue;
+        const NRect& rc = placed->m_rect;
+        pending.push_back({&placed,
+                           {{rc.pBot.x - (figureRect.pTop.x - at.x) - margin, rc.pBot.y - (figureRect.pTop.y - at.y) - margin},
+                            {rc.pTop.x + (at.x - figureRect.pBot.x) + margin, rc.pTop.y + (at.y - figureRect.pBot.y) + margin}}});
+    }
+    std::stable_sort(pending.begin(), pending.end(),
+                     [](const Pending& a, const Pending& b) { return a.positions.pBot.x < b.positions.pBot.x; });
+
+    // Candidates in a heap, leftmost (then first found) on top.
+    std::vector<NPoint> candidates{fit.p1, fit.p2, fit.p3, fit.p4};
+    auto later = [&](size_t a, size_t b) {
+        return candidates[a].x != candidates[b].x ? candidates[a].x > candidates[b].x : a > b;
+    };
+    std::vector<size_t> heap{0, 1, 2, 3};
+    std::make_heap(heap.begin(), heap.end(), later);
+    auto add = [&](const NPoint& p) {
+        candidates.push_back(p);
+        heap.push_back(candidates.size() - 1);
+        std::push_heap(heap.begin(), heap.end(), later);
+    };
+
+    std::vector<Obstacle> obstacles;
+    std::vector<NPolygonPtr> rings; // of all obstacles taken, for the crossings
+    auto take = [&](const Figure& placed) {
+        MapHodographPoligon externs;
+        MapHodographPoligon inners;
+        CreateFigureHodographs(placed, *figure, true, externs, inners);
+        if (externs.empty())
+            return;
+        Obstacle obstacle;
+        const size_t first = rings.size();
+        for (const MapHodographPoligon* list : {&externs, &inners}) {
+            for (const auto& entry : *list) {
+                const NPolygonPtr& ring = entry.first;
+                ring->UpdateGabarit();
+                obstacle.rings.emplace_back(ring);
+                for (const NPoint& p : ring->m_points)
+                    add(p);
+                if (ring->m_points.size() >= 3) {
+                    std::vector<NIndexPoint> hits;
+                    ring->Intersection(*sheetRing, hits);
+                    for (size_t k = 0; k < first; ++k)
+                        if (rings[k]->m_points.size() >= 3)
+                            ring->Intersection(*rings[k], hits);
+                    for (const NIndexPoint& hit : hits)
+                        add(hit);
+                }
+            }
+        }
+        for (const IndexedRing& ring : obstacle.rings)
+            rings.push_back(ring.Polygon());
+        obstacles.push_back(std::move(obstacle));
+    };
+
+    size_t lastBlocker = 0; // the obstacle that forbade the last point: the likeliest for the next
+    auto free = [&](const NPoint& p) {
+        if (p.x < inner.pBot.x - EPS || p.x > inner.pTop.x + EPS || p.y < inner.pBot.y - EPS ||
+            p.y > inner.pTop.y + EPS || !filter.Allows(p))
+            return false;
+        if (lastBlocker < obstacles.size() && Forbids(obstacles[lastBlocker], p))
+            return false;
+        for (size_t k = 0; k < obstacles.size(); ++k) {
+            if (k != lastBlocker && Forbids(obstacles[k], p)) {
+                lastBlocker = k;
+                return false;
+            }
+        }
+        return true;
+    };
+    // The leftmost free candidate with the obstacles taken so far; the
+    // forbidden ones leave the heap for good, since obstacles only add.
+    auto leftmostFree = [&]() -> const NPoint* {
+        while (!heap.empty()) {
+            const size_t top = heap.front();
+            if (free(candidates[top]))
+                return &candidates[top];
+            std::pop_heap(heap.begin(), heap.end(), later);
+            heap.pop_back();
+        }
+        return nullptr;
+    };
+
+    // Figures are taken while one could still matter to the leftmost free
+    // point: while allowed positions where it overlaps the figure lie left of
+    // that point's band, and left of `bound`. (The try is cut only where its
+    // point lies clearly right of `bound`: the caller compares the points
+    // where the figure ends.) A figure left for now is looked at again as the
+    // band moves right.
+    bound += EPS;
+    size_t next = 0;
+    std::vector<const Pending*> waiting;
+    const NPoint* best = nullptr;
+    while (true) {
+        best = leftmostFree();
+        const double limit = std::min(best ? best->x + band : bound, bound);
+        std::vector<const Pending*> due;
+        while (next < pending.size() && pending[next].positions.pBot.x < limit)
+            waiting.push_back(&pending[next++]);
+        std::erase_if(waiting, [&](const Pending* w) {
+            NRect reach = w->positions;
+            reach.pTop.x = std::min(reach.pTop.x, limit);
+            if (!filter.MayMeet(**w->placed, reach))
+                return false;
+            due.push_back(w);
+            return true;
+        });
+        if (due.empty())
+            break;
+        // In the order of their positions' left ends, however they came due.
+        std::sort(due.begin(), due.end());
+        for (const Pending* d : due)
+            take(**d->placed);
+    }
+    if (!best || best->x >= bound)
+        return;
+    const double end = best->x + band;
+    while (!heap.empty() && candidates[heap.front()].x < end) {
+        const size_t top = heap.front();
+        std::pop_heap(heap.begin(), heap.end(), later);
+        heap.pop_back();
+        if (free(candidates[top]))
+            points.push_back(candidates[top]);
+    }
+}

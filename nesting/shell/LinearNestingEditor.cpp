@@ -1,0 +1,585 @@
+#include "shell/LinearNestingEditor.h"
+
+#include "engine/LinearNesting/SimplexMethodSolver.h"
+#include "host/HostGuards.h"
+#include "host/VarnelAPI.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <limits>
+#include <numeric>
+
+namespace {
+
+constexpr double kShortest = 0.1;      // a row this long or shorter is not cut
+constexpr double kSameLength = 1e-4;   // lengths closer than this are one detail
+constexpr uintmax_t kLargestList = 64u << 20;
+
+const wchar_t kNoRows[] = L"Нет деталей для расчёта: нужны длина больше 0.1 мм и количество больше 0";
+const wchar_t kEndlessLoop[] = L"Бесконечный цикл!";
+const wchar_t kInfeasible[] = L"Исходная задача неразрешима!";
+
+bool AsciiDigit(wchar_t c)
+{
+    return c >= L'0' && c <= L'9';
+}
+
+// The number at the start of `field` as C text ("-12.5e3"; a comma read as
+// the point); empty when the field does not start with one.
+std::string LeadingNumber(const std::wstring& field, bool integer)
+{
+    size_t i = field.find_first_not_of(L" \t");
+    if (i == std::wstring::npos)
+        return {};
+    std::string text;
+    if (field[i] == L'-' || field[i] == L'+') {
+        if (field[i] == L'-')
+            text += '-';
+        ++i;
+    }
+    size_t digits = 0;
+    auto take = [&] {
+        for (; i < field.size() && AsciiDigit(field[i]); ++i, ++digits)
+            text += static_cast<char>(field[i]);
+    };
+    take();
+    if (!integer && i < field.size() && (field[i] == L'.' || field[i] == L',')) {
+        text += '.';
+        ++i;
+        take();
+    }
+    if (digits == 0)
+        return {};
+    if (!integer && i < field.size() && (field[i] == L'e' || field[i] == L'E')) {
+        size_t j = i + 1;
+        std::string exponent = "e";
+        if (j < field.size() && (field[j] == L'-' || field[j] == L'+'))
+            exponent += static_cast<char>(field[j++]);
+        if (j < field.size() && AsciiDigit(field[j])) {
+            for (; j < field.size() && AsciiDigit(field[j]); ++j)
+                exponent += static_cast<char>(field[j]);
+            text += exponent;
+        }
+    }
+    return text;
+}
+
+// The UTF-8 text as wide characters; false at the first byte sequence that is
+// not UTF-8 (overlong forms, surrogates and values past U+10FFFF included),
+// with the number of its line.
+bool DecodeUtf8(std::string_view bytes, std::wstring& text, size_t& badLine)
+{
+    text.clear();
+    text.reserve(bytes.size());
+    size_t line = 1;
+    for (size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        size_t length = 0;
+        char32_t code = 0;
+        char32_t least = 0;
+        if (lead < 0x80) {
+            length = 1;
+            code = lead;
+        } else if ((lead & 0xE0) == 0xC0) {
+            length = 2;
+            code = lead & 0x1F;
+            least = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3;
+            code = lead & 0x0F;
+            least = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4;
+            code = lead & 0x07;
+            least = 0x10000;
+        } else {
+            badLine = line;
+            return false;
+        }
+        if (i + length > bytes.size()) {
+            badLine = line;
+            return false;
+        }
+        for (size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            if ((next & 0xC0) != 0x80) {
+                badLine = line;
+                return false;
+            }
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+            badLine = line;
+            return false;
+        }
+        if (code == U'\n')
+            ++line;
+        text += static_cast<wchar_t>(code);
+        i += length;
+    }
+    return true;
+}
+
+// The fields of a line cut at ";"; a ";" that ends the line adds no field.
+std::vector<std::wstring> Fields(const std::wstring& line)
+{
+    std::vector<std::wstring> fields;
+    size_t start = 0;
+    for (size_t at = line.find(L';'); at != std::wstring::npos; at = line.find(L';', start)) {
+        fields.push_back(line.substr(start, at - start));
+        start = at + 1;
+    }
+    if (start < line.size())
+        fields.push_back(line.substr(start));
+    return fields;
+}
+
+bool Blank(const std::wstring& line)
+{
+    return line.find_first_not_of(L" \t") == std::wstring::npos;
+}
+
+bool Usable(const LNDetailParams& detail)
+{
+    return detail.length > kShortest && detail.count > 0;
+}
+
+double Width(const INObjectPtr& object)
+{
+    NRect rect;
+    object->GetGabarit(rect);
+    return rect.pTop.x - rect.pBot.x;
+}
+
+double Height(const INObjectPtr& object)
+{
+    NRect rect;
+    object->GetGabarit(rect);
+    return rect.pTop.y - rect.pBot.y;
+}
+
+// The row of that name and length, or the row count.
+size_t RowOf(const std::vector<LNDetailParams>& details, const std::wstring& name, double length)
+{
+    for (size_t i = 0; i < details.size(); ++i) {
+        if (details[i].name == name && std::fabs(details[i].length - length) < kSameLength)
+            return i;
+    }
+    return details.size();
+}
+
+}  // namespace
+
+bool ReadDetailLength(const std::wstring& field, double& length)
+{
+    const std::string text = LeadingNumber(field, false);
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) ||
+        value < 0.0)
+        return false;
+    length = value;
+    return true;
+}
+
+bool ReadDetailCount(const std::wstring& field, int32_t& count)
+{
+    const std::string text = LeadingNumber(field, true);
+    int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0)
+        return false;
+    count = value;
+    return true;
+}
+
+bool DetailFromFields(const std::vector<std::wstring>& fields, LNDetailParams& detail)
+{
+    LNDetailParams read;
+    if (fields.size() < 3 || !ReadDetailLength(fields[1], read.length) || !ReadDetailCount(fields[2], read.count))
+        return false;
+    read.name = fields[0];
+    detail = std::move(read);
+    return true;
+}
+
+DetailList ParseDetailList(std::string_view bytes)
+{
+    DetailList list;
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        bytes.remove_prefix(3);
+    std::wstring text;
+    size_t badLine = 0;
+    if (!DecodeUtf8(bytes, text, badLine)) {
+        list.error = L"Файл списка деталей не в кодировке UTF-8 (строка " + std::to_wstring(badLine) + L")";
+        return list;
+    }
+    bool header = false;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos)
+            end = text.size();
+        std::wstring line = text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == L'\r')
+            line.pop_back();
+        if (Blank(line))
+            continue;
+        if (!header) {
+            header = true;
+            continue;
+        }
+        const std::vector<std::wstring> fields = Fields(line);
+        LNDetailParams detail;
+        const bool emptyField =
+            std::any_of(fields.begin(), fields.end(), [](const std::wstring& f) { return f.empty(); });
+        if (emptyField || !DetailFromFields(fields, detail)) {
+            ++list.skipped;
+            continue;
+        }
+        list.details.push_back(std::move(detail));
+    }
+    return list;
+}
+
+DetailList ReadDetailList(const std::filesystem::path& file)
+{
+    DetailList list;
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(file, error);
+    std::ifstream in(file, std::ios::binary);
+    if (error || !in) {
+        list.error = L"Не удалось открыть файл списка деталей";
+        return list;
+    }
+    if (size > kLargestList) {
+        list.error = L"Файл списка деталей слишком велик";
+        return list;
+    }
+    std::string bytes(static_cast<size_t>(size), '\0');
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
+        list.error = L"Не удалось прочитать файл списка деталей";
+        return list;
+    }
+    return ParseDetailList(bytes);
+}
+
+// ---- The lists from the drawing
+
+void LinearNestingEditor::Init(INestingModelPtr model)
+{
+    m_model = std::move(model);
+    m_details.clear();
+    m_results.clear();
+    m_visualSheets = false;
+    if (!m_model)
+        return;
+    m_model->SortFiguresByNames();
+    std::vector<INObjectPtr> sheets;
+    std::vector<IFigurePtr> figures;
+    m_model->GetSheetObjects(sheets);
+    m_model->GetRectangleFigures(figures);
+    const double gap = m_model->GetFigureGap();
+    const double bar = m_model->GetWidthSheet();
+
+    for (const IFigurePtr& figure : figures) {
+        const std::wstring name = figure->GetName();
+        const double length = Width(INObjectPtr(figure)) - gap;
+        if (RowOf(m_details, name, length) == m_details.size())
+            m_details.push_back({name, length, figure->GetCount()});
+    }
+    for (const INObjectPtr& object : sheets) {
+        const ISheetPtr sheet(object);
+        if (!sheet)
+            continue;
+        const int view = sheet->GetView();
+        LNResultParams pattern;
+        pattern.counts.assign(m_details.size(), 0);
+        double taken = 0.0;
+        bool any = false;
+        for (const IFigurePtr& figure : figures) {
+            if (figure->GetView() != view)
+                continue;
+            any = true;
+            const size_t row = RowOf(m_details, figure->GetName(), Width(INObjectPtr(figure)) - gap);
+            if (row == m_details.size())
+                continue;
+            taken += m_details[row].length;
+            ++pattern.counts[row];
+        }
+        if (!any)
+            continue;
+        pattern.count = sheet->GetCount();
+        pattern.efficiency = bar > 0.0 ? taken * 100.0 / bar : 0.0;
+        m_results.push_back(std::move(pattern));
+    }
+    m_visualSheets = !m_results.empty();
+}
+
+// ---- Rows
+
+void LinearNestingEditor::SelectDetail(const std::wstring& name)
+{
+    if (!m_model)
+        return;
+    std::vector<IFigurePtr> figures;
+    m_model->GetRectangleFigures(figures);
+    for (const IFigurePtr& figure : figures)
+        figure->Choose(figure->GetName() == name);
+}
+
+void LinearNestingEditor::UnselectAllDetails()
+{
+    if (!m_model)
+        return;
+    std::vector<INObjectPtr> figures;
+    m_model->GetFigureObjects(figures);
+    for (const INObjectPtr& figure : figures)
+        figure->Choose(false);
+}
+
+void LinearNestingEditor::DeleteDetail(int index)
+{
+    if (index < 0 || static_cast<size_t>(index) >= m_details.size())
+        return;
+    m_details.erase(m_details.begin() + index);
+    ClearResult();
+}
+
+void LinearNestingEditor::SetDetailParams(int index, const LNDetailParams& params)
+{
+    if (index >= 0 && static_cast<size_t>(index) < m_details.size())
+        m_details[static_cast<size_t>(index)] = params;
+}
+
+// ---- The calculation
+
+void LinearNestingEditor::CalculateLinearNesting()
+{
+    m_results.clear();
+    if (!m_model)
+        return;
+    const double gap = m_model->GetFigureGap();
+    const double bar = m_model->GetWidthSheet() + gap;
+    const double strip = m_model->GetHeightSheet();
+
+    // The solver sees only the usable rows; `rows` leads its positions back.
+    std::vector<Detail> details;
+    std::vector<size_t> rows;
+    for (size_t i = 0; i < m_details.size(); ++i) {
+        if (!Usable(m_details[i]))
+            continue;
+        details.push_back({m_details[i].name, m_details[i].length + gap, m_details[i].count});
+        rows.push_back(i);
+    }
+    if (details.empty()) {
+        vrnApi::ShowErrorText(kNoRows);
+        return;
+    }
+    SimplexMethodSolver solver(1e-6, 1000);
+    if (m_seed)
+        solver.SetRandomSeed(*m_seed);
+    solver.Init(details, strip, bar, m_minWaste);
+    switch (solver.RunCalculate(details)) {
+    case SimplexMethodSolver::Solved:
+        break;
+    case SimplexMethodSolver::IterationLimit:
+        vrnApi::ShowErrorText(kEndlessLoop);
+        return;
+    case SimplexMethodSolver::Infeasible:
+        vrnApi::ShowErrorText(kInfeasible);
+        return;
+    default:
+        return;
+    }
+    for (const auto& [layout, bars] : solver.ReduceResultToDiscreteValues(details)) {
+        if (bars == 0.0)
+            continue;
+        LNResultParams pattern;
+        pattern.counts.assign(m_details.size(), 0);
+        double taken = 0.0;
+        for (size_t k = 0; k < layout.size() && k < rows.size(); ++k) {
+            pattern.counts[rows[k]] = layout[k];
+            taken += layout[k] * m_details[rows[k]].length;
+        }
+        pattern.count = bars;
+        pattern.efficiency = taken * 100.0 / bar;
+        m_results.push_back(std::move(pattern));
+    }
+    SortResultByEfficiency();
+}
+
+// ---- Sorts
+
+template <class Less>
+void LinearNestingEditor::SortDetails(Less less)
+{
+    std::vector<size_t> order(m_details.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return less(m_details[a], m_details[b]); });
+    std::vector<LNDetailParams> details;
+    details.reserve(order.size());
+    for (size_t i : order)
+        details.push_back(std::move(m_details[i]));
+    m_details = std::move(details);
+    for (LNResultParams& pattern : m_results) {
+        pattern.counts.resize(order.size(), 0);
+        std::vector<int32_t> counts;
+        counts.reserve(order.size());
+        for (size_t i : order)
+            counts.push_back(pattern.counts[i]);
+        pattern.counts = std::move(counts);
+    }
+}
+
+void LinearNestingEditor::SortDetailsByNames()
+{
+    SortDetails([](const LNDetailParams& a, const LNDetailParams& b) { return a.name < b.name; });
+}
+
+void LinearNestingEditor::SortDetailsByLength()
+{
+    SortDetails([](const LNDetailParams& a, const LNDetailParams& b) { return a.length < b.length; });
+}
+
+void LinearNestingEditor::SortDetailsByCounts()
+{
+    SortDetails([](const LNDetailParams& a, const LNDetailParams& b) { return a.count < b.count; });
+}
+
+template <class Key>
+void LinearNestingEditor::SortResults(Key key)
+{
+    std::stable_sort(m_results.begin(), m_results.end(),
+                     [&](const LNResultParams& a, const LNResultParams& b) { return key(a) > key(b); });
+}
+
+void LinearNestingEditor::SortResultByEfficiency()
+{
+    SortResults([](const LNResultParams& p) { return p.efficiency; });
+}
+
+void LinearNestingEditor::SortResultByDetailsCounts()
+{
+    SortResults([](const LNResultParams& p) {
+        return std::accumulate(p.counts.begin(), p.counts.end(), int64_t{0});
+    });
+}
+
+void LinearNestingEditor::SortResultBySheetsCounts()
+{
+    SortResults([](const LNResultParams& p) { return p.count; });
+}
+
+// ---- The drawing and the register
+
+void LinearNestingEditor::VisualizeNesting()
+{
+    if (!m_model)
+        return;
+    std::vector<INObjectPtr> objects;
+    m_model->GetSheetObjects(objects);
+    m_model->GetFigureObjects(objects);
+    for (const INObjectPtr& object : objects)
+        object->SetEdit(false);
+    m_model->ClearSheets();
+    m_model->ClearFigures();
+    if (!m_results.empty() && m_visualSheets)
+        DrawPatterns();
+    else
+        DrawDetails();
+}
+
+void LinearNestingEditor::DrawPatterns()
+{
+    {
+        vrnApi::ScopedSwitch rebuild(vrnApi::SetTreeRebuild, false);
+        for (const LNResultParams& pattern : m_results) {
+            const ISheetPtr sheet = m_model->AddSheet();
+            if (!sheet)
+                continue;
+            sheet->SetEdit(true);
+            sheet->SetCount(pattern.count);
+            for (size_t i = 0; i < pattern.counts.size() && i < m_details.size(); ++i) {
+                if (pattern.counts[i] <= 0)
+                    continue;
+                if (const IFigurePtr figure =
+                        m_model->AddLinNestFigure(m_details[i], static_cast<size_t>(pattern.counts[i])))
+                    figure->SaveParams();
+            }
+        }
+        m_model->InitFigurePolygons();
+        std::vector<INObjectPtr> sheets;
+        std::vector<INObjectPtr> figures;
+        m_model->GetSheetObjects(sheets);
+        m_model->GetFigureObjects(figures);
+        for (const INObjectPtr& sheet : sheets) {
+            const int view = sheet->GetView();
+            double x = 0.0;
+            for (const INObjectPtr& figure : figures) {
+                if (figure->GetView() != view)
+                    continue;
+                figure->SetPlacement(x, 0.0, 0.0);
+                x += Width(figure);
+            }
+        }
+    }
+    std::vector<INObjectPtr> figures;
+    m_model->GetFigureObjects(figures);
+    for (const INObjectPtr& figure : figures) {
+        figure->SetEdit(true);
+        figure->SaveParams();
+    }
+    m_model->CreateFigureColouring();
+    m_model->UpdateSheets();
+    m_model->UpdateResultTables();
+    m_model->SaveParams();
+}
+
+void LinearNestingEditor::DrawDetails()
+{
+    m_model->AddSheet();
+    m_model->UpdateSheets();
+    for (const LNDetailParams& detail : m_details) {
+        if (!Usable(detail))
+            continue;
+        if (const IFigurePtr figure = m_model->AddLinNestFigure(detail, 1)) {
+            figure->SetEdit(true);
+            figure->SaveParams();
+        }
+    }
+    m_model->InitFigurePolygons();
+    m_model->UpdateResultTables();
+    std::vector<INObjectPtr> figures;
+    m_model->GetFigureObjects(figures);
+    const double height = m_model->GetHeightSheet();
+    const int container = vrnApi::CreateContainerView(m_model->GetWidthSheet(), height);
+    double y = 2.0 * height;
+    for (auto it = figures.rbegin(); it != figures.rend(); ++it) {
+        (*it)->ChangeView(container);
+        (*it)->SetPlacement(0.0, y, 0.0);
+        y += Height(*it);
+    }
+    m_model->CreateFigureColouring();
+    m_model->SaveParams();
+}
+
+void LinearNestingEditor::CreateReport()
+{
+    const IReporterPtr reporter = CreateReporterInstance();
+    if (!reporter)
+        return;
+    ReportParams params;
+    params.addTableLN = true;
+    std::wstring folder;
+    params.folder = vrnApi::ChoiceFolderDialog(folder);
+    if (params.folder.empty())
+        return;
+    reporter->Init();
+    reporter->SetParams(params);
+    reporter->CreateDocumentation();
+}

@@ -1,0 +1,359 @@
+#include "shell/ReadContoursEditor.h"
+
+#include "api/NestingAPIObjects.h"
+#include "geometry/UtilityFunctions.h"
+#include "host/HostGuards.h"
+#include "host/NestingResources.h"
+#include "host/VarnelAPI.h"
+#include "shell/PanelControls.h"
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+namespace {
+
+const wchar_t kEverySheet[] = L"Нельзя удалить все листы: в листах чертежа хранятся параметры раскроя";
+
+// Whether the model made the figure in this command (its edit mark is off): a
+// compound figure only when every member is such a figure, so that a cancel
+// never deletes a figure the drawing had.
+bool MadeHere(const INObjectPtr& figure)
+{
+    const NObjectPtr object = ModelObjectOf(figure.get());
+    if (!object || object->m_edit)
+        return false;
+    if (const auto compound = std::dynamic_pointer_cast<CompoundFigure>(object)) {
+        return std::none_of(compound->m_figures.begin(), compound->m_figures.end(),
+                            [](const FigurePtr& member) { return member && member->m_edit; });
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ReadContoursEditor::Init(ModelFactory factory)
+{
+    m_model = factory ? factory() : nullptr;
+    if (!m_model)
+        return false;
+    m_model->InitSheetsFromActiveDoc();
+    m_model->ReadFromConfig();
+    if (m_model->GetSheetsCount() == 0) {
+        m_model->AddSheet();
+        m_model->UpdateResultTables();
+    }
+    m_model->InitFiguresFromActiveDoc();
+    m_model->InitWastesFromActiveDoc();
+    m_model->UpdateSheets();
+    m_sourceParam = m_model->GetParams();
+    std::vector<INObjectPtr> figures;
+    m_model->GetFigureObjects(figures);
+    for (const INObjectPtr& object : figures) {
+        if (const IFigurePtr figure = IFigurePtr(object))
+            figure->InitChoose();
+    }
+    std::vector<INObjectPtr> sheets;
+    m_model->GetSheetObjects(sheets);
+    if (!sheets.empty())
+        sheets.front()->SetCurrentView();
+    return true;
+}
+
+// ---- Figures
+
+bool ReadContoursEditor::SetCountFiguresCopies(int32_t count, bool unite)
+{
+    if (!m_model || count < 0)
+        return false;
+    std::vector<IFigurePtr> selected;
+    m_model->GetSelectedFigures(selected);
+    if (selected.empty())
+        return false;
+    vrnApi::ScopedSwitch access(vrnApi::EnableUserAccess, false);
+    m_model->MoveFiguresToSysView();
+    m_model->SetAllFiguresInSourcePlacement();
+    m_model->CopyFiguresByName(selected.front()->GetName(), static_cast<size_t>(count));
+    if (unite) {
+        m_model->CreateCompoundFigures();
+        m_model->InitFigurePolygons();
+    }
+    m_model->RotateAllFiguresToMinGabarit();
+    m_model->ArrangeFiguresInContainer(true, true);
+    return true;
+}
+
+bool ReadContoursEditor::SetUniteFiguresOrMirrors(bool unite, bool mirrors)
+{
+    if (!m_model)
+        return false;
+    m_model->SetUniteFigures(unite);
+    m_model->SetUniteMirrors(mirrors);
+    m_model->MoveFiguresToSysView();
+    m_model->DestroyCompoundFigures();
+    m_model->SetAllFiguresInSourcePlacement();
+    m_model->InitFigurePolygons();
+    if (unite)
+        m_model->CreateCompoundFigures();
+    m_model->RotateAllFiguresToMinGabarit();
+    m_model->ArrangeFiguresInContainer(true, true);
+    return true;
+}
+
+bool ReadContoursEditor::SetFiguresThickness(double thickness)
+{
+    if (!m_model)
+        return false;
+    std::vector<IFigurePtr> selected;
+    m_model->GetSelectedFigures(selected);
+    for (const IFigurePtr& figure : selected)
+        figure->SetThickness(thickness);
+    return !selected.empty();
+}
+
+bool ReadContoursEditor::SetFiguresMaterial(const std::wstring& material)
+{
+    if (!m_model)
+        return false;
+    std::vector<IFigurePtr> selected;
+    m_model->GetSelectedFigures(selected);
+    for (const IFigurePtr& figure : selected)
+        figure->SetMaterial(material);
+    return !selected.empty();
+}
+
+// ---- Sheets
+
+bool ReadContoursEditor::SetSheetSize(double value, double (INestingModel::*get)(), void (INestingModel::*set)(double))
+{
+    if (!m_model || !(value > 0.0) || !std::isfinite(value))
+        return false;
+    INestingModel& model = *m_model.get();
+    const double before = (model.*get)();
+    (model.*set)(value);
+    model.UpdateSheets();
+    model.UpdateResultTables();
+    if ((model.*get)() < before)
+        model.ArrangeFiguresInContainer(true, true);
+    return true;
+}
+
+bool ReadContoursEditor::SetWidthSheet(double width)
+{
+    return SetSheetSize(width, &INestingModel::GetWidthSheet, &INestingModel::SetWidthSheet);
+}
+
+bool ReadContoursEditor::SetHeightSheet(double height)
+{
+    return SetSheetSize(height, &INestingModel::GetHeightSheet, &INestingModel::SetHeightSheet);
+}
+
+bool ReadContoursEditor::SetSheetThickness(double thickness)
+{
+    if (!m_model)
+        return false;
+    m_model->SetThicknessSheet(thickness);
+    m_model->UpdateResultTables();
+    return true;
+}
+
+bool ReadContoursEditor::SetSheetMaterial(const std::wstring& material)
+{
+    if (!m_model)
+        return false;
+    m_model->SetMaterialSheet(material);
+    m_model->UpdateResultTables();
+    return true;
+}
+
+bool ReadContoursEditor::SetSheetPattern(const std::wstring& pattern)
+{
+    if (!m_model)
+        return false;
+    m_model->SetSheetPattern(pattern);
+    std::vector<INObjectPtr> objects;
+    m_model->GetSheetObjects(objects);
+    int number = 0;
+    for (const INObjectPtr& object : objects) {
+        const ISheetPtr sheet(object);
+        if (!sheet)
+            continue;
+        sheet->SetName(pattern + std::to_wstring(++number));
+        sheet->UpdateName();
+    }
+    m_model->UpdateResultTables();
+    return true;
+}
+
+bool ReadContoursEditor::SetTextHide(bool hide)
+{
+    if (!m_model)
+        return false;
+    m_model->SetHideText(hide);
+    m_model->UpdateHideText();
+    return true;
+}
+
+bool ReadContoursEditor::SetTextSize(double size)
+{
+    if (!m_model)
+        return false;
+    m_model->SetTextSize(size);
+    m_model->UpdateSizeText(false);
+    return true;
+}
+
+void ReadContoursEditor::AddSheet()
+{
+    if (!m_model)
+        return;
+    m_model->AddSheet();
+    m_model->ArrangeSheets();
+    m_model->UpdateResultTables();
+}
+
+bool ReadContoursEditor::DeleteSelectedSheets(const std::vector<INObjectPtr>& objects)
+{
+    if (!m_model)
+        return false;
+    std::vector<ISheetPtr> sheets;
+    for (const INObjectPtr& object : objects) {
+        if (const ISheetPtr sheet = ISheetPtr(object))
+            sheets.push_back(sheet);
+    }
+    if (sheets.empty())
+        return false;
+    if (sheets.size() >= m_model->GetSheetsCount()) {
+        vrnApi::ShowErrorText(kEverySheet);
+        return false;
+    }
+    for (const ISheetPtr& sheet : sheets)
+        m_model->DelSheet(sheet);
+    m_model->ArrangeSheets();
+    return true;
+}
+
+void ReadContoursEditor::DeleteSelectedFigures(const std::vector<INObjectPtr>& objects)
+{
+    if (!m_model)
+        return;
+    for (const INObjectPtr& object : objects)
+        m_model->DelFigure(IFigurePtr(object));
+}
+
+void ReadContoursEditor::ImportSheetFromFile(const std::wstring& path)
+{
+    if (m_model)
+        m_model->ImportSheetFromFile(path);
+}
+
+// ---- Loading figures
+
+void ReadContoursEditor::LoadFigures(const std::vector<std::wstring>& files, bool unite)
+{
+    const int64_t start = uf::MeasureTimeMS();
+    if (!m_model || files.empty())
+        return;
+    m_model->CreateProgressIndicator();
+    if (application)
+        application->ProcessPendingEvents();
+
+    std::vector<INObjectPtr> before;
+    m_model->GetFigureObjects(before);
+    const int container = vrnApi::GetViewByName(vrnApi::LoadStr(IDS_DETAIL_CONTAINER));
+    // The container's figures take part in the arrangement; the placed ones
+    // leave the model for the load and keep their macros.
+    for (const INObjectPtr& figure : before) {
+        if (figure->GetView() != container)
+            m_model->RemFigure(IFigurePtr(figure));
+    }
+    {
+        vrnApi::ScopedSwitch rebuild(vrnApi::SetTreeRebuild, false);
+        m_model->SetProgressIndicator(0.0);
+        for (size_t k = 0; k < files.size(); ++k) {
+            m_model->AddFigure(files[k]);
+            m_model->SetProgressIndicator(static_cast<double>(k + 1) * 100.0 / static_cast<double>(files.size()));
+        }
+        m_model->MoveFiguresToSysView();
+        m_model->DestroyCompoundFigures();
+        m_model->SetAllFiguresInSourcePlacement();
+        m_model->InitFigurePolygons();
+        if (unite)
+            m_model->CreateCompoundFigures();
+        m_model->RotateAllFiguresToMinGabarit();
+        m_model->UpdateFiguresScale();
+        m_model->ArrangeFiguresInContainer(true, false);
+        m_model->UpdateSizeText(true);
+        const bool hide = m_model->GetHideText();
+        m_model->SetHideText(!hide);
+        m_model->UpdateHideText();
+        m_model->SetHideText(hide);
+        m_model->UpdateHideText();
+        // Reading the drawing again marks every figure as read from it: the
+        // marks of this load's figures are taken before, by their macros.
+        std::vector<INObjectPtr> loaded;
+        m_model->GetFigureObjects(loaded);
+        std::set<int> made;
+        for (const INObjectPtr& figure : loaded) {
+            if (MadeHere(figure))
+                made.insert(figure->GetReference());
+        }
+        m_model->InitFiguresFromActiveDoc();
+        m_model->CreateFigureColouring();
+        loaded.clear();
+        m_model->GetFigureObjects(loaded);
+        for (const INObjectPtr& figure : loaded) {
+            if (figure->GetView() == container && made.count(figure->GetReference()) != 0)
+                figure->SetEdit(false);
+        }
+        if (before.empty()) {
+            m_model->InitSheetThickness();
+            m_model->InitSheetMaterial();
+        }
+        m_model->DeleteProgressIndicator();
+    }
+    const double seconds = static_cast<double>(uf::MeasureTimeMS() - start) * 1e-6;
+    vrnApi::ShowInformText(panel::Format(L"Загрузка файлов завершена\n(затрачено %1.1f сек)", seconds));
+}
+
+// ---- Confirmation and cancellation
+
+void ReadContoursEditor::UpdateGaps()
+{
+    if (m_model)
+        m_model->UpdateGaps();
+}
+
+void ReadContoursEditor::OK()
+{
+    if (!m_model)
+        return;
+    m_model->SaveSession();
+    if (m_model->GetNestingMethod() != 0) {
+        m_model->WriteToConfig();
+        return;
+    }
+    std::vector<INObjectPtr> figures;
+    m_model->GetFigureObjects(figures);
+    for (const INObjectPtr& figure : figures)
+        figure->SaveParams();
+    m_model->SaveParams();
+    m_model->CheckIntersectAllFigures();
+    m_model->UpdateResultTables();
+    m_model->WriteToConfig();
+}
+
+void ReadContoursEditor::Cancel()
+{
+    if (!m_model)
+        return;
+    m_model->SaveSession();
+    m_model->SetTextSize(0.1);
+    m_model->UpdateSizeText(false);
+    m_model->SetParams(m_sourceParam);
+    m_model->UpdateSheets();
+    m_model->UpdateSizeText(false);
+    m_model->UpdateHideText();
+    m_model->ClearSheets();
+    m_model->ClearFigures();
+}

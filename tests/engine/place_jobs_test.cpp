@@ -1,0 +1,63 @@
+// Whole strip-packing jobs placed as place_bench places them, on small
+// instances kept in tests/data: every copy is placed and no two overlap by the
+// exact rule (outlines each shrunk by 0.05 mm share no more than 1e-6 mm²).
+#include "place_reference.h"
+#include "support/host_fixture.h"
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+std::filesystem::path TestData() { return std::filesystem::path(NESTING_SOURCE_DIR) / "tests" / "data"; }
+
+void ExpectEveryCopyPlacedApart(const std::filesystem::path& file)
+{
+    place_check::Instance instance;
+    std::string error;
+    ASSERT_TRUE(place_check::LoadInstance(file, instance, error)) << error;
+    place_check::ScaleToMillimetres(instance);
+
+    const place_check::Outcome outcome = place_check::PlaceOnStrip(instance);
+
+    ASSERT_FALSE(outcome.copies.empty());
+    EXPECT_EQ(outcome.placed, outcome.copies.size());
+    for (size_t c = 0; c < outcome.copies.size(); ++c)
+        EXPECT_TRUE(outcome.copies[c].placed) << "copy " << c << ": " << outcome.copies[c].why;
+    for (const place_check::Overlap& overlap : outcome.overlaps)
+        ADD_FAILURE() << "overlap: " << place_check::Describe(instance, outcome, overlap);
+    EXPECT_GT(outcome.density, 0.3);
+}
+
+class PlaceJobTest : public hosttest::HostTest, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(PlaceJobTest, EveryCopyIsPlacedAndNoneOverlaps) { ExpectEveryCopyPlacedApart(TestData() / GetParam()); }
+
+INSTANTIATE_TEST_SUITE_P(Esicup, PlaceJobTest,
+                         ::testing::Values("esicup/blaz1.json", "esicup/fu.json", "esicup/shapes0.json"),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             return std::filesystem::path(info.param).stem().string();
+                         });
+
+// Industrial outlines (arcs as many short edges), two copies of each part.
+TEST_F(PlaceJobTest, IndustrialPartsSlow) { ExpectEveryCopyPlacedApart(TestData() / "place" / "gardeyn1_pairs.json"); }
+
+// The rule itself: a common strip of the outlines counts once it is wider
+// than the two shrinks together; touching and thinner strips do not.
+TEST(PlaceCheck, OverlapCountsOnlyBeyondTheShrink)
+{
+    const place_check::Ring square{{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+    const struct {
+        double depth; // how far the second square reaches into the first
+        bool counted;
+    } cases[] = {{0.0, false}, {0.09, false}, {0.2, true}, {10.0, true}};
+    for (const auto& c : cases) {
+        place_check::Ring moved = square;
+        for (NPoint& p : moved)
+            p.x += 10.0 - c.depth;
+        const std::vector<place_check::Copy> copies{{0, square, true, {}}, {0, moved, true, {}}};
+        EXPECT_EQ(place_check::FindOverlaps(copies).size(), c.counted ? 1u : 0u) << c.depth;
+    }
+}
+
+} // namespace

@@ -1,0 +1,448 @@
+#include "place_reference.h"
+
+#include "engine/NestingOptimizer.h"
+#include "geometry/RingArea.h"
+#include "host/NestingMacro.h"
+#include "host/VarnelAPI.h"
+#include "model/NestingSetting.h"
+
+#include <CGAL/Boolean_set_operations_2.h>
+#include <CGAL/Exact_predicates_exact_constructions_kernel.h>
+#include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
+#include <CGAL/Polygon_2.h>
+#include <CGAL/Polygon_with_holes_2.h>
+#include <CGAL/create_offset_polygons_from_polygon_with_holes_2.h>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+
+namespace place_check {
+
+namespace {
+
+using Exact = CGAL::Exact_predicates_exact_constructions_kernel;
+using Inexact = CGAL::Exact_predicates_inexact_constructions_kernel;
+using ExactPolygon = CGAL::Polygon_2<Exact>;
+using ExactPolygonWithHoles = CGAL::Polygon_with_holes_2<Exact>;
+using InexactPolygon = CGAL::Polygon_2<Inexact>;
+using InexactPolygonWithHoles = CGAL::Polygon_with_holes_2<Inexact>;
+
+constexpr double kStripMillimetres = 1000.0;
+
+// The processor time of this thread: the time on one core, whatever else
+// the machine runs.
+double ThreadSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
+}
+
+NRect BoxOf(const Ring& ring) { return NPolygon(NPoint{}, ring).GetGabarit(); }
+
+// The ring turned by `degrees` about `pole`: quarter turns exactly.
+Ring Turned(const Ring& ring, double degrees, const NPoint& pole)
+{
+    const double quarters = degrees / 90.0;
+    double c = std::cos(degrees * DR);
+    double s = std::sin(degrees * DR);
+    if (std::fabs(quarters - std::round(quarters)) < 1e-9) {
+        static constexpr double kCos[] = {1, 0, -1, 0};
+        static constexpr double kSin[] = {0, 1, 0, -1};
+        const auto k = static_cast<size_t>(((static_cast<long long>(std::llround(quarters)) % 4) + 4) % 4);
+        c = kCos[k];
+        s = kSin[k];
+    }
+    Ring turned;
+    turned.reserve(ring.size());
+    for (const NPoint& p : ring) {
+        const NPoint d = p - pole;
+        turned.push_back({pole.x + c * d.x - s * d.y, pole.y + s * d.x + c * d.y});
+    }
+    return turned;
+}
+
+// The rotation tries the instance allows every item.
+RotationType Rotations(const Instance& instance)
+{
+    auto allows = [&](double angle) {
+        return std::all_of(instance.items.begin(), instance.items.end(), [&](const Item& item) {
+            return item.orientations.empty() ||
+                   std::any_of(item.orientations.begin(), item.orientations.end(),
+                               [&](double a) { return std::fabs(a - angle) < 1e-9; });
+        });
+    };
+    if (allows(90.0) && allows(180.0) && allows(270.0))
+        return RotationType::Rotation90;
+    if (allows(180.0))
+        return RotationType::Rotation180;
+    return RotationType::WithoutRotation;
+}
+
+// A part macro drawn from line segments along the ring.
+INestingMacroObjectPtr RingMacro(const Ring& ring)
+{
+    vlapi::IDrawingContainerPtr container = vrnApi::GetActiveDrawingContainer();
+    std::vector<vlapi::IDrawingObjectPtr> lines;
+    for (size_t i = 0; i < ring.size(); ++i) {
+        vlapi::ILineSegmentPtr line(container->GetCollection(vlapi::vlDrLineSeg)->Add());
+        const NPoint& a = ring[i];
+        const NPoint& b = ring[(i + 1) % ring.size()];
+        line->SetX1(a.x);
+        line->SetY1(a.y);
+        line->SetX2(b.x);
+        line->SetY2(b.y);
+        line->Update();
+        lines.emplace_back(line);
+    }
+    vlapi::IMacroObjectPtr macro = container->GetMacroObjects()->AddMacro(1);
+    if (!SetMacroParams(macro, L"Part", static_cast<int>(MacroCommand::Figure), lines))
+        return {};
+    return NMacroObject::Create(macro);
+}
+
+FigurePtr MakeFigure(const Ring& ring, const FigurePtr& pattern)
+{
+    FigurePtr figure = Figure::Create(RingMacro(ring));
+    figure->InitParams();
+    figure->InitPolygons(0.0, 0.0, pattern);
+    return figure;
+}
+
+// Long enough for every copy side by side, each lying on its longer side.
+double StripLength(const Instance& instance)
+{
+    double length = 0.0;
+    for (const Item& item : instance.items) {
+        const NRect box = BoxOf(item.ring);
+        length += std::max(box.pTop.x - box.pBot.x, box.pTop.y - box.pBot.y) * item.demand;
+    }
+    return length;
+}
+
+struct Placement {
+    NPoint point;
+    double angle = 0.0;
+};
+
+Placement PlacementOf(const Figure& figure)
+{
+    Placement p;
+    figure.GetPlacement(p.point.x, p.point.y, p.angle);
+    return p;
+}
+
+// The copy's outline moved from where it was made to where it stands.
+Ring Moved(const Ring& ring, const Placement& from, const Placement& to)
+{
+    Ring moved = Turned(ring, to.angle - from.angle, from.point);
+    for (NPoint& p : moved)
+        p += to.point - from.point;
+    return moved;
+}
+
+bool Inside(const Ring& ring, const NRect& rect)
+{
+    return std::all_of(ring.begin(), ring.end(), [&](const NPoint& p) {
+        return p.x > rect.pBot.x - EPS && p.x < rect.pTop.x + EPS && p.y > rect.pBot.y - EPS &&
+               p.y < rect.pTop.y + EPS;
+    });
+}
+
+double LeavesBy(const Ring& ring, const NRect& rect)
+{
+    const NRect box = BoxOf(ring);
+    return std::max({rect.pBot.x - box.pBot.x, rect.pBot.y - box.pBot.y, box.pTop.x - rect.pTop.x,
+                     box.pTop.y - rect.pTop.y, 0.0});
+}
+
+// Why a copy that found no place could not have one: tried again alone, in
+// every rotation, against the copies that were placed.
+std::string WhyNotPlaced(NestingOptimizer& optimizer, const SheetPtr& sheet, const Item& item,
+                         const VectorFigure& placed, const std::vector<size_t>& placedCopies)
+{
+    const double height = sheet->GetHeight();
+    bool fits = false;
+    for (double angle : {0.0, 90.0}) {
+        const NRect box = BoxOf(Turned(item.ring, angle, {}));
+        fits = fits || box.pTop.y - box.pBot.y <= height + EPS;
+    }
+    if (!fits)
+        return "taller than the strip in every orientation";
+    FigurePtr probe = MakeFigure(item.ring, nullptr);
+    probe->ChangeView(sheet->GetView(), true);
+    const int tries = optimizer.m_params.rotateMethod == RotationType::Rotation90    ? 4
+                      : optimizer.m_params.rotateMethod == RotationType::Rotation180 ? 2
+                                                                                     : 1;
+    std::string why;
+    for (int k = 0; k < tries; ++k) {
+        if (k > 0)
+            probe->SetPlacement(0.0, 0.0, 360.0 / tries, false);
+        double x = 0.0, y = 0.0, angle = 0.0;
+        probe->GetPlacement(x, y, angle);
+        VectorPolygon free;
+        optimizer.m_hodographBuilder.CreateHodographs(x, y, placed, probe, sheet, free, true, false);
+        std::vector<NPoint> points;
+        for (const NPolygonPtr& polygon : free)
+            polygon->GetPoints(points);
+        double bx = 0.0, by = 0.0;
+        NestingOptimizer::GetPlacementPoint(points, bx, by);
+        char line[160];
+        if (bx >= NestingOptimizer::kNoPoint) {
+            std::snprintf(line, sizeof line, "%s%d°: no free position", why.empty() ? "" : "; ", k * 360 / tries);
+        } else {
+            probe->SetPlacement(bx - x, by - y, 0.0, false);
+            std::string hits;
+            for (size_t i = 0; i < placed.size(); ++i)
+                if (probe->CheckIntersect(placed[i]))
+                    hits += " " + std::to_string(placedCopies[i]);
+            std::snprintf(line, sizeof line, "%s%d°: bottom-left (%.3f, %.3f) %s%s", why.empty() ? "" : "; ",
+                          k * 360 / tries, bx, by, hits.empty() ? "is free" : "overlaps copies", hits.c_str());
+            probe->SetPlacement(x - bx, y - by, 0.0, false);
+        }
+        why += line;
+    }
+    probe->m_edit = false;
+    probe->Clear();
+    return why;
+}
+
+ExactPolygon ToExact(const Ring& ring)
+{
+    ExactPolygon polygon;
+    for (const NPoint& p : ring)
+        polygon.push_back(Exact::Point_2(p.x, p.y));
+    return polygon;
+}
+
+InexactPolygon ToInexact(const ExactPolygon& polygon)
+{
+    InexactPolygon inexact;
+    for (const Exact::Point_2& p : polygon.container())
+        inexact.push_back(Inexact::Point_2(CGAL::to_double(p.x()), CGAL::to_double(p.y())));
+    return inexact;
+}
+
+double Area(const InexactPolygonWithHoles& polygon)
+{
+    double area = polygon.outer_boundary().area();
+    for (const InexactPolygon& hole : polygon.holes())
+        area += hole.area(); // clockwise: negative
+    return area;
+}
+
+// The area the two outlines share once each is shrunk by kOverlapShrink.
+// Shrinking distributes over the intersection, so the exact common region is
+// shrunk instead of each outline.
+double ShrunkCommonArea(const ExactPolygon& a, const ExactPolygon& b)
+{
+    std::vector<ExactPolygonWithHoles> common;
+    CGAL::intersection(a, b, std::back_inserter(common));
+    double area = 0.0;
+    for (const ExactPolygonWithHoles& piece : common) {
+        Exact::FT exactArea = piece.outer_boundary().area();
+        for (const ExactPolygon& hole : piece.holes())
+            exactArea += hole.area();
+        if (CGAL::to_double(exactArea) <= kOverlapArea)
+            continue;
+        InexactPolygonWithHoles inexact(ToInexact(piece.outer_boundary()));
+        for (const ExactPolygon& hole : piece.holes())
+            inexact.add_hole(ToInexact(hole));
+        for (const auto& shrunk : CGAL::create_interior_skeleton_and_offset_polygons_with_holes_2(
+                 kOverlapShrink, inexact, Inexact()))
+            area += Area(*shrunk);
+    }
+    return area;
+}
+
+} // namespace
+
+bool LoadInstance(const std::filesystem::path& file, Instance& instance, std::string& error)
+{
+    std::ifstream in(file);
+    if (!in) {
+        error = "cannot open " + file.string();
+        return false;
+    }
+    const nlohmann::json json = nlohmann::json::parse(in, nullptr, false);
+    if (json.is_discarded() || !json.contains("items") || !json.contains("strip_height") ||
+        !json["strip_height"].is_number()) {
+        error = "not an instance: " + file.string();
+        return false;
+    }
+    instance = {};
+    instance.name = json.value("name", file.stem().string());
+    instance.stripHeight = json["strip_height"].get<double>();
+    try {
+        for (const nlohmann::json& entry : json["items"]) {
+            Item item;
+            item.id = entry.contains("id") ? entry["id"].dump() : std::to_string(instance.items.size());
+            item.demand = entry.value("demand", 1);
+            if (entry.contains("allowed_orientations"))
+                item.orientations = entry["allowed_orientations"].get<std::vector<double>>();
+            for (const nlohmann::json& p : entry.at("shape").at("data"))
+                item.ring.push_back({p.at(0).get<double>(), p.at(1).get<double>()});
+            if (item.ring.size() > 1 && item.ring.front() == item.ring.back())
+                item.ring.pop_back();
+            if (item.ring.size() < 3 || item.demand < 0) {
+                error = "bad item " + item.id + " in " + file.string();
+                return false;
+            }
+            if (SignedArea(item.ring) < 0)
+                std::reverse(item.ring.begin(), item.ring.end());
+            instance.items.push_back(std::move(item));
+        }
+    } catch (const nlohmann::json::exception& e) {
+        error = "bad item in " + file.string() + ": " + e.what();
+        return false;
+    }
+    return true;
+}
+
+void ScaleToMillimetres(Instance& instance)
+{
+    if (instance.name.rfind("gardeyn", 0) == 0 || instance.stripHeight <= 0.0)
+        return;
+    const double factor = kStripMillimetres / instance.stripHeight;
+    instance.stripHeight = kStripMillimetres;
+    for (Item& item : instance.items)
+        for (NPoint& p : item.ring)
+            p *= factor;
+}
+
+Outcome PlaceOnStrip(const Instance& instance)
+{
+    const bool savedLayout = NestingSetting::m_withoutLayout;
+    const double savedWidth = NestingModel::m_widthSheet;
+    const double savedHeight = NestingModel::m_heightSheet;
+    NestingSetting::m_withoutLayout = true;
+
+    Outcome outcome;
+    {
+        NestingOptimizer optimizer;
+        NestingModel& model = optimizer.m_model;
+        model.m_figureGap = 0.0;
+        model.m_sheetGap = 0.0;
+        NestingModel::m_widthSheet = StripLength(instance);
+        NestingModel::m_heightSheet = instance.stripHeight;
+        SheetPtr sheet = Sheet::Create(vrnApi::CreateMacroByRectangle(
+            L"Strip", NestingModel::m_widthSheet, instance.stripHeight, static_cast<int>(MacroCommand::Sheet)));
+        sheet->InitParams();
+        model.m_sheets.push_back(sheet);
+
+        std::vector<FigurePtr> figures;
+        std::vector<Placement> made;
+        for (size_t i = 0; i < instance.items.size(); ++i) {
+            FigurePtr first;
+            for (int k = 0; k < instance.items[i].demand; ++k) {
+                FigurePtr figure = MakeFigure(instance.items[i].ring, first);
+                first = first ? first : figure;
+                figures.push_back(figure);
+                made.push_back(PlacementOf(*figure));
+                outcome.copies.push_back({i, {}, false, {}});
+            }
+        }
+        model.m_figures = figures;
+        model.SortFiguresByAreasDecrease();
+
+        const double start = ThreadSeconds();
+        optimizer.Init(model.m_figures, model.m_sheets);
+        optimizer.SetGaps(0.0, 0.0);
+        optimizer.m_params.rotateMethod = Rotations(instance);
+        optimizer.m_params.autoAddSheet = false;
+        optimizer.SetAutoPlacementAllFigures(NestingMode::AutoForAll);
+        outcome.seconds = ThreadSeconds() - start;
+
+        const NRect& strip = sheet->m_rect;
+        double usedLength = 0.0;
+        double area = 0.0;
+        VectorFigure placed;
+        std::vector<size_t> placedCopies;
+        for (size_t c = 0; c < figures.size(); ++c) {
+            Copy& copy = outcome.copies[c];
+            copy.outline = Moved(instance.items[copy.item].ring, made[c], PlacementOf(*figures[c]));
+            if (figures[c]->m_owner != sheet) {
+                copy.why = "no place found";
+                continue;
+            }
+            if (!Inside(copy.outline, strip)) {
+                char line[96];
+                std::snprintf(line, sizeof line, "owned by the strip, but its outline leaves it by %.4f mm",
+                              LeavesBy(copy.outline, strip));
+                copy.why = line;
+                continue;
+            }
+            copy.placed = true;
+            ++outcome.placed;
+            placed.push_back(figures[c]);
+            placedCopies.push_back(c);
+            area += SignedArea(copy.outline);
+            usedLength = std::max(usedLength, BoxOf(copy.outline).pTop.x - strip.pBot.x);
+        }
+        if (usedLength > 0.0)
+            outcome.density = area / (instance.stripHeight * usedLength);
+        for (size_t c = 0; c < figures.size(); ++c)
+            if (!outcome.copies[c].placed && !figures[c]->m_owner)
+                outcome.copies[c].why =
+                    WhyNotPlaced(optimizer, sheet, instance.items[outcome.copies[c].item], placed, placedCopies);
+        model.m_figures.clear();
+        model.m_sheets.clear();
+    }
+    outcome.overlaps = FindOverlaps(outcome.copies);
+
+    NestingSetting::m_withoutLayout = savedLayout;
+    NestingModel::m_widthSheet = savedWidth;
+    NestingModel::m_heightSheet = savedHeight;
+    return outcome;
+}
+
+std::vector<Overlap> FindOverlaps(const std::vector<Copy>& copies)
+{
+    struct Candidate {
+        size_t copy;
+        NRect box; // shrunk
+        ExactPolygon polygon;
+    };
+    std::vector<Candidate> candidates;
+    for (size_t c = 0; c < copies.size(); ++c) {
+        if (!copies[c].placed)
+            continue;
+        NRect box = BoxOf(copies[c].outline);
+        box.pBot += NPoint{kOverlapShrink, kOverlapShrink};
+        box.pTop -= NPoint{kOverlapShrink, kOverlapShrink};
+        candidates.push_back({c, box, ToExact(copies[c].outline)});
+    }
+    // Sweep over the boxes from the left.
+    std::sort(candidates.begin(), candidates.end(),
+              [](const Candidate& a, const Candidate& b) { return a.box.pBot.x < b.box.pBot.x; });
+    std::vector<Overlap> overlaps;
+    for (size_t i = 0; i < candidates.size(); ++i) {
+        const Candidate& a = candidates[i];
+        for (size_t j = i + 1; j < candidates.size() && candidates[j].box.pBot.x < a.box.pTop.x; ++j) {
+            const Candidate& b = candidates[j];
+            if (b.box.pBot.y >= a.box.pTop.y || a.box.pBot.y >= b.box.pTop.y)
+                continue;
+            const double area = ShrunkCommonArea(a.polygon, b.polygon);
+            if (area > kOverlapArea)
+                overlaps.push_back({std::min(a.copy, b.copy), std::max(a.copy, b.copy), area});
+        }
+    }
+    std::sort(overlaps.begin(), overlaps.end(),
+              [](const Overlap& x, const Overlap& y) { return x.a != y.a ? x.a < y.a : x.b < y.b; });
+    return overlaps;
+}
+
+std::string Describe(const Instance& instance, const Outcome& outcome, const Overlap& overlap)
+{
+    char line[160];
+    std::snprintf(line, sizeof line, "copies %zu (item %s) and %zu (item %s): %.6f mm²", overlap.a,
+                  instance.items[outcome.copies[overlap.a].item].id.c_str(), overlap.b,
+                  instance.items[outcome.copies[overlap.b].item].id.c_str(), overlap.area);
+    return line;
+}
+
+} // namespace place_check

@@ -1,0 +1,76 @@
+// Strip-packing jobs of the ESICUP format placed by the optimiser on the
+// stand-in host, and the checks of the result: every copy placed, no two
+// overlapping (measured exactly with CGAL, stricter than the system's own
+// test). Shared by place_bench and the engine tests.
+#pragma once
+
+#include "geometry/Polygon.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace place_check {
+
+using Ring = std::vector<NPoint>;
+
+struct Item {
+    std::string id;
+    Ring ring; // counter-clockwise, not closed
+    int demand = 1;
+    std::vector<double> orientations; // degrees; empty: any
+};
+
+struct Instance {
+    std::string name;
+    double stripHeight = 0.0;
+    std::vector<Item> items;
+};
+
+// Reads one instance file; false with a message.
+bool LoadInstance(const std::filesystem::path& file, Instance& instance, std::string& error);
+
+// Realistic millimetres: the industrial instances (gardeyn*) are millimetres
+// already; the classic ones are scaled to a strip 1,000 mm high.
+void ScaleToMillimetres(Instance& instance);
+
+// One copy of an item after the run.
+struct Copy {
+    size_t item = 0;
+    Ring outline;       // the item's outline where the copy ended
+    bool placed = false; // owned by the strip, its outline inside it
+    std::string why;     // for a copy not placed: the reason
+};
+
+struct Overlap {
+    size_t a = 0; // indices into Outcome::copies
+    size_t b = 0;
+    double area = 0.0; // common area of the two shrunk outlines, mm²
+};
+
+struct Outcome {
+    std::vector<Copy> copies;
+    size_t placed = 0;
+    double density = 0.0; // item area placed / (strip height × used length)
+    double seconds = 0.0; // processor time of the placement run alone
+    std::vector<Overlap> overlaps;
+};
+
+// Places every copy of every item on one strip sheet as high as the
+// instance's strip: gaps 0, no automatic sheets, the rotation all items
+// allow. Needs the library's host globals to point at a running host; makes
+// a new drawing in it.
+Outcome PlaceOnStrip(const Instance& instance);
+
+// Copies are counted as overlapping when their outlines, each shrunk by this
+// much (mm), share more than kOverlapArea (mm²).
+constexpr double kOverlapShrink = 0.05;
+constexpr double kOverlapArea = 1e-6;
+
+// The pairs of the placed copies that overlap by that rule, exactly.
+std::vector<Overlap> FindOverlaps(const std::vector<Copy>& copies);
+
+// "a 3 (item 1) and 7 (item 4): 0.25 mm²"
+std::string Describe(const Instance& instance, const Outcome& outcome, const Overlap& overlap);
+
+} // namespace place_check

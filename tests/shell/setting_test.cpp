@@ -1,0 +1,161 @@
+// The settings command: what its panel shows, confirm and cancel against the
+// configuration file, the style library's dialog, and the documentation
+// command that has no panel.
+#include "command_fixture.h"
+
+#include <gmock/gmock.h>
+
+#include "host/VarnelAPI_Detail.h"
+#include "shell/SettingProcess.h"
+#include "shell/Starters.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace shelltest {
+namespace {
+
+using testing::HasSubstr;
+
+const char kConfig[] = R"(<?xml version="23.0" encoding="UTF-8" standalone="yes"?>
+<config_version value="1" />
+<Bridges>
+	<item name="max_width" value="12.5" />
+	<item name="max_length" value="77" />
+</Bridges>
+<Precision>
+	<item name="tolerance" value="1.5" />
+</Precision>
+<Sheets>
+	<item name="format" value="3" />
+	<item name="orientation" value="false" />
+	<item name="lyt_file" value="/old.vst" />
+</Sheets>
+<Patterns>
+	<item name="card_name" value="Карта " />
+</Patterns>
+)";
+
+class SettingTest : public CommandTest {
+protected:
+    void SetUp() override
+    {
+        CommandTest::SetUp();
+        std::filesystem::create_directories(ConfigFile().parent_path());
+        std::ofstream(ConfigFile(), std::ios::binary) << kConfig;
+        MakeJob({Fragment("A", testparts::Rectangle(0, 0, 60, 40))});
+        ASSERT_TRUE(user->Command(8));
+        ASSERT_TRUE(user->Running());
+    }
+    std::filesystem::path ConfigFile() const { return root / "Config" / "Nesting" / "Nesting-cfg.xml"; }
+    std::string Config() const
+    {
+        std::ifstream in(ConfigFile(), std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    SettingProcess& Process() const { return Current<SettingProcess>(); }
+    vlapi::IPropertyEditPtr Path() const { return Process().m_lytPath->GetEdit(); }
+    // The style library's own button, as the host reports it.
+    void PathButton(int id) const { Process().OnControlCommand(vlapi::IPropertyControlPtr(Path()), id); }
+};
+
+TEST_F(SettingTest, TheLayoutBoxSwitchesWhatIsShown)
+{
+    const bool recognised = NestingSetting::m_withoutLayout;
+    EXPECT_FALSE(Shown(L"Ширина мостика") || Shown(L"Длина мостика"));
+    EXPECT_EQ(Text(L"Ширина мостика"), L"12.5");
+    ASSERT_TRUE(user->Tick(C(L"Без оформления"), false));
+    EXPECT_TRUE(Shown(L"Формат") && Shown(L"Ориентация листа") && Path()->GetVisible());
+    EXPECT_FALSE(Shown(L"Схема размещения") || Shown(L"Количество столбцов"));
+    ASSERT_TRUE(user->Tick(C(L"Без оформления"), true));
+    EXPECT_FALSE(Shown(L"Формат") || Shown(L"Ориентация листа") || Path()->GetVisible());
+    EXPECT_TRUE(Shown(L"Схема размещения"));
+    EXPECT_FALSE(Shown(L"Количество столбцов"));
+    ASSERT_TRUE(user->SetValue(C(L"Схема размещения"), L"Листы в ряд"));
+    EXPECT_TRUE(Shown(L"Количество столбцов"));
+    EXPECT_EQ(NestingSetting::m_withoutLayout, recognised);  // shown only, until confirmed
+    // A format outside A1 to A4 shows, and stays, as A4.
+    Process().m_model->SetSheetFormat(7);
+    Process().UpdateControls();
+    EXPECT_EQ(vlapi::IPropertyListPtr(C(L"Формат"))->GetCurrentItem(), 3);
+    EXPECT_EQ(Process().m_model->GetSheetFormat(), 4);
+    ASSERT_TRUE(user->Help());
+    EXPECT_EQ(host->State().helpTopics.back(), 9);
+    EXPECT_TRUE(user->Running());
+}
+
+TEST_F(SettingTest, CancelWritesNothingAndConfirmWritesTheFile)
+{
+    ASSERT_TRUE(user->Tick(C(L"Без оформления"), false));
+    ASSERT_TRUE(user->SetValue(C(L"Формат"), L"А2"));
+    ASSERT_TRUE(user->SetValue(C(L"Ориентация листа"), L"Вертикальная"));
+    host->State().fileAnswers.push_back(L"/styles/new.vst");
+    PathButton(1);
+    EXPECT_EQ(Path()->GetText(), L"/styles/new.vst");
+    const std::string before = Config();
+    ASSERT_TRUE(user->Esc());
+    EXPECT_FALSE(user->Running());  // it stopped itself inside its handler
+    EXPECT_EQ(host->HandlerCount(L"Nesting"), 0);
+    EXPECT_EQ(Config(), before);
+
+    ASSERT_TRUE(user->Command(8));
+    ASSERT_TRUE(user->Tick(C(L"Без оформления"), false));
+    ASSERT_TRUE(user->SetValue(C(L"Формат"), L"А2"));
+    ASSERT_TRUE(user->SetValue(C(L"Ориентация листа"), L"Вертикальная"));
+    host->State().fileAnswers.push_back(L"/styles/new.vst");
+    PathButton(1);
+    ASSERT_TRUE(user->Enter());
+    EXPECT_FALSE(user->Running());
+    EXPECT_EQ(host->HandlerCount(L"Nesting"), 0);
+    EXPECT_FALSE(NestingSetting::m_withoutLayout);
+    const std::string after = Config();
+    for (const char* item : {R"("format" value="2")", R"("orientation" value="true")", R"("lyt_file" value="/styles/new.vst")",
+                             R"("max_width" value="12.5")", R"("max_length" value="77")", R"("tolerance" value="1.5")"})
+        EXPECT_THAT(after, HasSubstr(item));
+    // The reopened command shows what was confirmed.
+    ASSERT_TRUE(user->Command(8));
+    EXPECT_EQ(vlapi::IPropertyListPtr(C(L"Формат"))->GetCurrentItem(), 1);
+    EXPECT_EQ(vlapi::IPropertyListPtr(C(L"Ориентация листа"))->GetCurrentItem(), 1);
+    EXPECT_EQ(Path()->GetText(), L"/styles/new.vst");
+}
+
+TEST_F(SettingTest, TheStyleLibraryChangesOnlyWhenAFileIsChosen)
+{
+    const std::wstring path = Path()->GetText();
+    host->State().fileAnswers.push_back(L"");
+    PathButton(1);
+    EXPECT_EQ(Path()->GetText(), path);
+    std::wstring held;
+    Process().m_model->GetLytPath(held);
+    EXPECT_EQ(held, path);
+    PathButton(vlapi::vlControlCommandDelete);  // only a refresh
+    EXPECT_EQ(Path()->GetText(), path);
+    ASSERT_TRUE(user->Enter());
+    EXPECT_THAT(Config(), HasSubstr(R"("lyt_file" value="/old.vst")"));
+}
+
+TEST_F(SettingTest, DocumentationWritesTheDocumentsIntoTheChosenFolder)
+{
+    ASSERT_TRUE(user->Esc());
+    host->State().folderAnswers.push_back(L"");
+    ASSERT_TRUE(user->Command(7));  // cancelled: nothing
+    const size_t messages = host->State().messages.size();
+    const std::filesystem::path folder = root / "Документы";
+    std::filesystem::create_directories(folder);
+    host->State().folderAnswers.push_back(vrnApi::detail::TextOf(folder));
+    ASSERT_TRUE(user->Command(7));
+    EXPECT_EQ(host->State().messages.size(), messages + 1);
+    EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr("Создание документации завершено"));
+    EXPECT_TRUE(std::filesystem::exists(folder / "Документация" / "Ведомость деталей.csv"));
+    EXPECT_TRUE(std::filesystem::exists(folder / "Карты раскроя"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "Документация" / "Ведомость линейного раскроя.csv"));
+    const vlhost::ProgressState& progress = host->State().progress;
+    EXPECT_FALSE(progress.shown);
+    EXPECT_EQ(vlhost::Host::Utf8(progress.text), "Создание документации");
+    EXPECT_EQ(progress.positions.back(), 100);
+}
+
+}  // namespace
+}  // namespace shelltest

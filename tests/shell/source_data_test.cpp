@@ -1,0 +1,509 @@
+// The source-data command on the stand-in host: its panel in both nesting
+// kinds, its handlers and commands, confirm and cancel, the cursor, and the
+// editor under it.
+#include "command_fixture.h"
+
+#include <gmock/gmock.h>
+
+#include "shell/ModelCommand.h"
+#include "shell/SettingProcess.h"
+#include "shell/WasteProcess.h"
+
+#include <fstream>
+
+namespace shelltest {
+namespace {
+
+using testing::HasSubstr;
+
+class SourceDataTest : public CommandTest {
+protected:
+    // A job of three figures in the container, the command running on it.
+    void Open(bool placed = false)
+    {
+        MakeJob(Parts());
+        if (placed)
+            Place();
+        ASSERT_TRUE(user->Command(2));
+        ASSERT_TRUE(user->Running());
+    }
+    ReadContoursProcess& Process() const { return Current<ReadContoursProcess>(); }
+    INestingModel& Model() const { return *Process().m_editor.m_model.get(); }
+    vlapi::IPropertyEditListPtr Figures() const { return vlapi::IPropertyEditListPtr(C(L"Список деталей")); }
+    vlapi::IPropertyGridPtr Details() const { return Process().m_gridLNDetails; }
+    bool Linear(bool on) { return user->SetValue(C(L"Тип раскроя"), on ? L"Линейный раскрой" : L"Фигурный раскрой"); }
+    std::vector<std::wstring> SheetNames() const
+    {
+        std::vector<INObjectPtr> sheets;
+        Model().GetSheetObjects(sheets);
+        std::vector<std::wstring> names;
+        for (const INObjectPtr& s : sheets)
+            names.push_back(s->GetName());
+        return names;
+    }
+    std::wstring Cell(int row, int column) const { return Details()->GetCellText(row, column); }
+    // The list file's text written in the test's folder and answered to the next file dialog.
+    void AnswerList(const std::string& text)
+    {
+        const std::filesystem::path file = root / "list.csv";
+        std::ofstream(file, std::ios::binary) << text;
+        host->State().fileAnswers.push_back(file.wstring());
+    }
+};
+
+TEST_F(SourceDataTest, EachNestingKindShowsItsControlsAndCaptions)
+{
+    Open();
+    struct Row {
+        const wchar_t* figure;  // caption in figure nesting
+        const wchar_t* linear;  // caption in linear nesting
+        bool inFigure;
+        bool inLinear;
+    } rows[] = {
+        {L"Список деталей", L"Список деталей", true, false},
+        {L"Загрузить детали", L"Загрузить детали", true, false},
+        {L"Объединять треугольные детали", L"Объединять треугольные детали", true, false},
+        {L"Учитывать направление проката", L"Учитывать направление проката", true, false},
+        {L"Загрузить лист", L"Загрузить лист", true, false},
+        {L"Список листов", L"Список листов", true, false},
+        {L"Зазор до края листа", L"Зазор до края листа", true, false},
+        {L"Скрыть надписи", L"Скрыть надписи", true, false},
+        {L"Минимальная длина отхода", L"Минимальная длина отхода", false, true},
+        {L"Рассчитать", L"Рассчитать", false, true},
+        {L"Показать раскрой", L"Показать раскрой", false, true},
+        {L"Создать документ", L"Создать документ", false, false},  // no results yet
+        {L"Файл", L"Файл", false, false},                          // no sheet file
+        {L"Длина листа", L"Длина заготовки", true, true},
+        {L"Ширина листа", L"Ширина заготовки", true, true},
+        {L"Толщина листа", L"Толщина заготовки", true, true},
+        {L"Материал листа", L"Материал заготовки", true, true},
+        {L"Список заготовок", L"Наименование заготовки", true, true},
+        {L"Зазор между деталями", L"Зазор между деталями", true, true},
+    };
+    for (const bool linear : {false, true}) {
+        if (linear) {
+            ASSERT_TRUE(Linear(true));
+        }
+        for (const Row& r : rows) {
+            const std::wstring caption = linear ? r.linear : r.figure;
+            EXPECT_EQ(Shown(caption), linear ? r.inLinear : r.inFigure) << vlhost::Host::Utf8(caption) << linear;
+        }
+        EXPECT_EQ(Details()->GetVisible(), linear);
+        EXPECT_EQ(vlhost::Host::Utf8(user->Prompt()), "Исходные данные");
+        EXPECT_EQ(vlhost::Host::Utf8(Process().tab2->GetCaption()), linear ? "Параметры заготовки" : "Параметры листа");
+    }
+    EXPECT_EQ(Model().GetNestingMethod(), 1);
+    EXPECT_FALSE(Process().m_typeSheet);
+    // A sheet that is no rectangle hides its size in both kinds; a sheet file shows in figure nesting.
+    Model().SetRectSheet(false);
+    ReadContoursProcess::m_pathSheet = L"/лист.vdw";
+    Process().UpdateControls();
+    EXPECT_FALSE(Shown(L"Длина заготовки"));
+    EXPECT_FALSE(Shown(L"Файл"));
+    ASSERT_TRUE(Linear(false));
+    EXPECT_FALSE(Shown(L"Длина листа"));
+    EXPECT_TRUE(Shown(L"Файл"));
+}
+
+TEST_F(SourceDataTest, FigureListToolBarAndSelectionEdits)
+{
+    Open();
+    const vlapi::IPropertyToolBarPtr bar(Figures());
+    auto buttons = [&] {
+        std::string states;
+        for (int id = 7101; id <= 7105; ++id)
+            states += std::string(bar->GetButtonEnable(id) ? "e" : "-") + (bar->GetButtonPressed(id) ? "p " : "_ ");
+        return states;
+    };
+    EXPECT_EQ(buttons(), "e_ -_ e_ e_ ep ");  // three figures, none selected, by area down
+    EXPECT_FALSE(Shown(L"Количество"));
+    // One figure A: its count is 1; three copies make a group of three.
+    const int a = Figures()->GetItemText(0) == L"A" ? 0 : Figures()->GetItemText(1) == L"A" ? 1 : 2;
+    ASSERT_TRUE(user->SelectItem(Figures(), a));
+    EXPECT_EQ(Text(L"Количество"), L"1");
+    ASSERT_TRUE(user->SetValue(C(L"Количество"), L"3"));
+    EXPECT_EQ(Model().GetFiguresCount(), 5u);
+    std::vector<INObjectPtr> named;
+    Model().GetFiguresByName(named, L"A");
+    EXPECT_EQ(named.size(), 3u);
+    // The group's header chooses all three: the count shows 3; one member alone hides it.
+    int header = -1;
+    for (int i = 0; i < Figures()->GetCount(); ++i)
+        if (Figures()->GetItemText(i) == L"A")
+            header = i;
+    ASSERT_GE(header, 0);
+    ASSERT_TRUE(user->Press(Figures(), 7102));
+    ASSERT_TRUE(user->SelectItem(Figures(), header));
+    EXPECT_TRUE(Shown(L"Количество"));
+    EXPECT_EQ(Text(L"Количество"), L"3");
+    ASSERT_TRUE(user->SelectItem(Figures(), header + 1, false));
+    EXPECT_FALSE(Shown(L"Количество"));
+    // A (2 mm, Ст3) with B (3 mm, 09Г2С): neither thickness nor material is shown.
+    ASSERT_TRUE(user->Press(Figures(), 7101));
+    EXPECT_EQ(buttons(), "ep e_ e_ e_ ep ");
+    EXPECT_FALSE(Shown(L"Толщина деталей"));
+    EXPECT_FALSE(Shown(L"Материал деталей"));
+    ASSERT_TRUE(user->Press(Figures(), 7101));  // pressed: a toggle
+    EXPECT_EQ(buttons(), "e_ -_ e_ e_ ep ");
+    ASSERT_TRUE(user->Press(Figures(), 7103));
+    EXPECT_EQ(buttons(), "e_ -_ ep e_ e_ ");
+    EXPECT_EQ(Figures()->GetItemText(0), L"A");
+}
+
+TEST_F(SourceDataTest, ValueChangesReachTheModelAndTheDrawing)
+{
+    Open();
+    Model().AddSheet();
+    struct Case {
+        const wchar_t* control;
+        const wchar_t* value;
+        std::function<bool(INestingModel&)> check;
+    } cases[] = {
+        {L"Толщина листа", L"4", [](INestingModel& m) { return m.GetThicknessSheet() == 4.0; }},
+        {L"Материал листа", L"Ст5", [](INestingModel& m) { return m.GetMaterialSheet() == L"Ст5"; }},
+        {L"Размер шрифта", L"7", [](INestingModel& m) { return m.GetTextSize() == 7.0; }},
+        {L"Скрыть надписи", L"on", [](INestingModel& m) { return m.GetHideText(); }},
+        {L"Учитывать направление проката", L"on", [](INestingModel& m) { return m.GetCheckOrient(); }},
+        {L"Объединять зеркальные детали", L"on", [](INestingModel& m) { return m.GetUniteMirrors(); }},
+        {L"Зазор до края листа", L"3", [](INestingModel& m) { return m.GetSheetGap() == 3.0; }},
+        {L"Длина листа", L"250", [](INestingModel& m) { return m.GetWidthSheet() == 250.0; }},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(user->SetValue(C(c.control), c.value)) << user->Refusal();
+        EXPECT_TRUE(c.check(Model())) << vlhost::Host::Utf8(c.control);
+    }
+    EXPECT_TRUE(Process().m_updateGaps);
+    ASSERT_TRUE(user->SetValue(C(L"Список заготовок"), L"Лист "));
+    EXPECT_THAT(SheetNames(), testing::ElementsAre(L"Лист 1", L"Лист 2"));
+    // Out-of-range values never reach the command: the host refuses them with a message.
+    EXPECT_FALSE(user->SetValue(C(L"Длина листа"), L"0"));
+    EXPECT_FALSE(user->SetValue(C(L"Количество"), L"-2"));
+    EXPECT_EQ(Model().GetWidthSheet(), 250.0);
+}
+
+TEST_F(SourceDataTest, ConfirmAndCancel)
+{
+    Open();
+    const size_t sheets = MacrosOf(MacroCommand::Sheet);
+    ASSERT_TRUE(user->Press(C(L"Список листов"), 7201));
+    EXPECT_EQ(MacrosOf(MacroCommand::Sheet), sheets + 1);
+    // Loading two more parts: the cancel deletes them and the added sheet, and
+    // keeps the figures the drawing had.
+    host->State().filesAnswers.push_back({Fragment("C", testparts::Rectangle(0, 0, 20, 20)),
+                                          Fragment("D", testparts::TestParts()[1].outline)});
+    ASSERT_TRUE(user->Press(C(L"Загрузить детали")));
+    EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr("Загрузка файлов завершена"));
+    EXPECT_EQ(MacrosOf(MacroCommand::Figure), 5u);
+    EXPECT_FALSE(Process().m_loading);
+    EXPECT_TRUE(host->State().access.enabled);
+    EXPECT_TRUE(Switches().treeRebuild);
+    EXPECT_EQ(Switches().treeRebuildOff, Switches().treeRebuildOn);
+    ASSERT_TRUE(user->Esc());
+    EXPECT_EQ(Process().m_returnValue, 2);
+    EXPECT_EQ(MacrosOf(MacroCommand::Figure), 3u);
+    EXPECT_EQ(MacrosOf(MacroCommand::Sheet), sheets);
+
+    // Confirm stores the parameters and the configuration; a later cancel does nothing.
+    ASSERT_TRUE(user->Command(2));
+    ASSERT_TRUE(user->SetValue(C(L"Зазор между деталями"), L"7"));
+    ASSERT_TRUE(user->Enter());
+    EXPECT_EQ(Process().m_returnValue, 1);
+    EXPECT_TRUE(std::filesystem::exists(root / "Config" / "Nesting" / "Nesting-cfg.xml"));
+    Process().OnButtonClick(vlapi::pbEsc);
+    EXPECT_EQ(Process().m_returnValue, 1);
+    EXPECT_EQ(MacrosOf(MacroCommand::Figure), 3u);
+    const INestingModelPtr reread = CreateNestingModelInstance();
+    reread->InitSheetsFromActiveDoc();
+    EXPECT_EQ(reread->GetFigureGap(), 7.0);
+
+    // Confirm is off while the model holds no figure; help opens topic 3.
+    ASSERT_TRUE(user->New());
+    ASSERT_TRUE(user->Command(2));
+    EXPECT_FALSE(user->Enter());
+    ASSERT_TRUE(user->Help());
+    EXPECT_EQ(host->State().helpTopics.back(), 3);
+}
+
+TEST_F(SourceDataTest, ASheetFileSetsTheSheetSize)
+{
+    Open();
+    host->State().fileAnswers.push_back(L"");
+    ASSERT_TRUE(user->Press(C(L"Загрузить лист")));
+    EXPECT_TRUE(ReadContoursProcess::m_pathSheet.empty());
+    const std::wstring sheet = Fragment("sheet", testparts::Rectangle(0, 0, 500, 320));
+    host->State().fileAnswers.push_back(sheet);
+    ASSERT_TRUE(user->Press(C(L"Загрузить лист")));
+    EXPECT_EQ(Model().GetWidthSheet(), 500.0);
+    EXPECT_EQ(Model().GetHeightSheet(), 320.0);
+    EXPECT_EQ(Text(L"Файл"), sheet);
+    EXPECT_TRUE(Shown(L"Файл"));
+    EXPECT_EQ(Switches().undoDepth, 0);
+    EXPECT_EQ(Switches().undoContainersOpened, Switches().undoContainersClosed);
+    // Typing a size forgets the file.
+    ASSERT_TRUE(user->SetValue(C(L"Ширина листа"), L"300"));
+    EXPECT_FALSE(Shown(L"Файл"));
+    host->State().fileAnswers.push_back(Fragment("cross", testparts::TestParts()[3].outline));
+    ASSERT_TRUE(user->Press(C(L"Загрузить лист")));
+    EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr("прямоугольником"));
+    EXPECT_EQ(Model().GetWidthSheet(), 500.0);
+}
+
+TEST_F(SourceDataTest, ClicksToggleFiguresAndSheets)
+{
+    Open(true);
+    std::vector<INObjectPtr> named;
+    Model().GetFiguresByName(named, L"A");
+    ASSERT_EQ(named.size(), 1u);
+    const INObjectPtr a = named.front();
+    NRect box;
+    a->GetGabarit(box);
+    const double x = box.pBot.x + Model().GetFigureGap() / 2;  // on its outline, inside its gap
+    const double y = (box.pBot.y + box.pTop.y) / 2;
+    ASSERT_TRUE(user->Cursor(x, y, false));  // a move chooses nothing
+    EXPECT_FALSE(a->GetChoose());
+    ASSERT_TRUE(user->Cursor(x, y, true));
+    EXPECT_TRUE(a->GetChoose());
+    EXPECT_EQ(Figures()->GetItemChecked(0) + Figures()->GetItemChecked(1) + Figures()->GetItemChecked(2), 1);
+    // The sheet's border toggles the sheet; an empty point nothing.
+    std::vector<ISheetPtr> chosen;
+    ASSERT_TRUE(user->Cursor(300, 100, true));
+    Model().GetSelectedSheets(chosen);
+    EXPECT_EQ(chosen.size(), 1u);
+    ASSERT_TRUE(user->Cursor(-50, -50, true));
+    ASSERT_TRUE(user->Cursor(300, 100, true));
+    chosen.clear();
+    Model().GetSelectedSheets(chosen);
+    EXPECT_TRUE(chosen.empty());
+    // In linear nesting, and after confirm, a click changes nothing.
+    ASSERT_TRUE(Linear(true));
+    ASSERT_TRUE(user->Cursor(x, y, true));
+    EXPECT_TRUE(a->GetChoose());
+    Process().m_returnValue = 1;
+    EXPECT_FALSE(Process().CallBackCursor(x, y, 0, false));
+}
+
+TEST_F(SourceDataTest, TheTwoButtons7201AddADetailOrASheet)
+{
+    ASSERT_TRUE(user->Command(2));  // a drawing without figures gets its sheet
+    EXPECT_EQ(Model().GetSheetsCount(), 1u);
+    ASSERT_TRUE(Linear(true));
+    const vlapi::IPropertyGridPtr grid = Details();
+    for (int i = 0; i < 14; ++i)
+        ASSERT_TRUE(user->Press(grid, 7201));
+    EXPECT_EQ(Process().m_LNEditor.m_details.size(), 14u);
+    EXPECT_EQ(Model().GetSheetsCount(), 1u);  // the details drawn on one empty bar
+    ASSERT_TRUE(user->Press(grid, 7201));
+    const size_t messages = host->State().messages.size();
+    ASSERT_TRUE(user->Press(grid, 7201));
+    EXPECT_EQ(Process().m_LNEditor.m_details.size(), 15u);
+    EXPECT_EQ(host->State().messages.size(), messages + 1);
+    EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr("превышает"));
+    ASSERT_TRUE(Linear(false));
+    const size_t bars = Model().GetSheetsCount();
+    ASSERT_TRUE(user->Press(C(L"Список листов"), 7201));
+    EXPECT_EQ(Model().GetSheetsCount(), bars + 1);
+    EXPECT_EQ(Process().m_LNEditor.m_details.size(), 15u);
+}
+
+TEST_F(SourceDataTest, TheDetailsGridKeepsADetailItCannotRead)
+{
+    ASSERT_TRUE(user->Command(2));
+    ASSERT_TRUE(Linear(true));
+    ASSERT_TRUE(user->SetValue(C(L"Длина заготовки"), L"6000"));
+    ASSERT_TRUE(user->Press(Details(), 7201));
+    ASSERT_TRUE(user->EditCell(Details(), 1, 1, L"Труба"));
+    ASSERT_TRUE(user->EditCell(Details(), 1, 2, L"1250,5"));
+    ASSERT_TRUE(user->EditCell(Details(), 1, 3, L"4"));
+    ASSERT_TRUE(user->Press(Details(), 7201));
+    ASSERT_TRUE(user->EditCell(Details(), 2, 2, L"700"));
+    EXPECT_EQ(Cell(3, 3), L"5");  // the total row
+    ASSERT_TRUE(user->Press(C(L"Рассчитать")));
+    ASSERT_FALSE(Process().m_LNEditor.m_results.empty());
+    EXPECT_TRUE(Shown(L"Создать документ"));
+    struct Case {
+        int column;
+        const wchar_t* text;
+        bool taken;
+        bool keepsResults;
+    } cases[] = {
+        {2, L"много", false, true}, {3, L"-2", false, true}, {2, L"-1", false, true},
+        {3, L"", false, true},      {1, L"Уголок", true, true}, {3, L"6", true, false},
+    };
+    for (const Case& c : cases) {
+        const LNDetailParams before = Process().m_LNEditor.m_details[0];
+        const size_t messages = host->State().messages.size();
+        ASSERT_TRUE(user->EditCell(Details(), 1, c.column, c.text));
+        const LNDetailParams& after = Process().m_LNEditor.m_details[0];
+        EXPECT_EQ(after.name != before.name || after.count != before.count, c.taken) << vlhost::Host::Utf8(c.text);
+        EXPECT_EQ(host->State().messages.size(), messages + (c.taken ? 0 : 1)) << vlhost::Host::Utf8(c.text);
+        EXPECT_EQ(Process().m_LNEditor.m_results.empty(), !c.keepsResults) << vlhost::Host::Utf8(c.text);
+        EXPECT_EQ(Cell(1, 2), L"1250.5");
+    }
+    EXPECT_EQ(Cell(1, 1), L"Уголок");
+    EXPECT_EQ(Cell(1, 3), L"6");
+    // The grid's delete: row 0 is no row; past the end it erases nothing.
+    Details()->SetCurrentCell(0, 1);
+    Process().OnControlCommand(vlapi::IPropertyControlPtr(Details()), vlapi::vlControlCommandDelete);
+    EXPECT_EQ(Process().m_LNEditor.m_details.size(), 2u);
+    ASSERT_TRUE(user->SelectCell(Details(), 2, 1));
+    ASSERT_TRUE(user->Press(Details(), vlapi::vlControlCommandDelete));
+    EXPECT_EQ(Process().m_LNEditor.m_details.size(), 1u);
+}
+
+TEST_F(SourceDataTest, ConfirmInLinearNestingKeepsTheDrawnBars)
+{
+    ASSERT_TRUE(user->Command(2));
+    ASSERT_TRUE(Linear(true));
+    ASSERT_TRUE(user->SetValue(C(L"Длина заготовки"), L"1000"));
+    ASSERT_TRUE(user->SetValue(C(L"Зазор между деталями"), L"4"));  // a gap change, as before a confirm
+    Process().m_LNEditor.m_details = {{L"A", 300, 5}};
+    ASSERT_TRUE(user->Tick(C(L"Показать раскрой"), true));
+    ASSERT_TRUE(user->Press(C(L"Рассчитать")));
+    ASSERT_TRUE(user->Enter());
+    const INestingModelPtr drawn = CreateNestingModelInstance();
+    drawn->InitSheetsFromActiveDoc();
+    drawn->InitFiguresFromActiveDoc();
+    std::vector<INObjectPtr> sheets;
+    std::vector<INObjectPtr> pieces;
+    drawn->GetSheetObjects(sheets);
+    drawn->GetFigureObjects(pieces);
+    EXPECT_EQ(pieces.size(), 5u);
+    for (const INObjectPtr& piece : pieces)
+        EXPECT_TRUE(std::any_of(sheets.begin(), sheets.end(),
+                                [&](const INObjectPtr& s) { return s->GetView() == piece->GetView(); }));
+}
+
+TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
+{
+    ASSERT_TRUE(user->Command(2));
+    ASSERT_TRUE(Linear(true));
+    struct Case {
+        std::string text;
+        size_t details;  // in the list afterwards
+        const char* message;
+    } cases[] = {
+        {"Имя;Длина;Кол;\nA;1250.5;4;\nB;800;2;\n", 2, nullptr},
+        {"Имя;Длина;Кол;\nC;abc;4;\nD;300;1\nE;;1\n", 3, "пропущены: 2"},
+        {"Имя;Длина;Кол;\nF;-3;4;\n", 3, "пропущены: 1"},
+        {"Имя;Длина\xFF;Кол;\nG;3;4;\n", 3, "UTF-8"},
+        {"Имя;Длина;Кол;\n", 3, nullptr},
+    };
+    for (const Case& c : cases) {
+        const size_t messages = host->State().messages.size();
+        AnswerList(c.text);
+        ASSERT_TRUE(user->Press(Details(), 7205));
+        EXPECT_EQ(Process().m_LNEditor.m_details.size(), c.details) << c.text;
+        EXPECT_EQ(host->State().messages.size(), messages + (c.message ? 1 : 0)) << c.text;
+        if (c.message) {
+            EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr(c.message));
+        }
+        EXPECT_FALSE(Process().m_loading);
+        EXPECT_TRUE(host->State().access.enabled);
+    }
+    EXPECT_EQ(Process().m_LNEditor.m_details[1].name, L"B");
+    EXPECT_EQ(Process().m_LNEditor.m_details[2].name, L"D");
+    host->State().fileAnswers.push_back(L"");
+    ASSERT_TRUE(user->Press(Details(), 7205));
+    EXPECT_EQ(Process().m_LNEditor.m_details.size(), 3u);
+}
+
+TEST_F(SourceDataTest, TheLastSheetIsNeverDeleted)
+{
+    Open();
+    const vlapi::IPropertyEditListPtr sheets(C(L"Список листов"));
+    ASSERT_TRUE(user->CheckItem(sheets, 0, true));
+    ASSERT_TRUE(user->Press(sheets, vlapi::vlControlCommandDelete));  // one sheet: nothing
+    EXPECT_EQ(Model().GetSheetsCount(), 1u);
+    ASSERT_TRUE(user->Press(sheets, 7201));
+    ASSERT_TRUE(user->CheckItem(sheets, 0, true));
+    ASSERT_TRUE(user->CheckItem(sheets, 1, true));
+    const size_t messages = host->State().messages.size();
+    ASSERT_TRUE(user->Press(sheets, vlapi::vlControlCommandDelete));
+    EXPECT_EQ(Model().GetSheetsCount(), 2u);
+    EXPECT_EQ(host->State().messages.size(), messages + 1);
+    ASSERT_TRUE(user->CheckItem(sheets, 1, true));  // the refresh showed the sheets' own marks again
+    ASSERT_TRUE(user->Press(sheets, vlapi::vlControlCommandDelete));
+    EXPECT_EQ(Model().GetSheetsCount(), 1u);
+    EXPECT_EQ(MacrosOf(MacroCommand::Sheet), 1u);
+}
+
+TEST_F(SourceDataTest, TheEditorRefusesWhatWouldSpoilTheJob)
+{
+    MakeJob(Parts());
+    ReadContoursEditor editor;
+    EXPECT_FALSE(editor.SetWidthSheet(100));  // no model yet: nothing
+    editor.LoadFigures({L"/x.vfr"}, false);
+    ASSERT_TRUE(editor.Init());
+    std::vector<INObjectPtr> figures;
+    editor.m_model->GetFigureObjects(figures);
+    figures.front()->Choose(true);
+    const double width = editor.m_model->GetWidthSheet();
+    EXPECT_FALSE(editor.SetCountFiguresCopies(-1, false));
+    EXPECT_FALSE(editor.SetWidthSheet(0));
+    EXPECT_FALSE(editor.SetHeightSheet(-5));
+    EXPECT_FALSE(editor.SetWidthSheet(std::nan("")));
+    EXPECT_EQ(editor.m_model->GetFiguresCount(), 3u);
+    EXPECT_EQ(editor.m_model->GetWidthSheet(), width);
+    EXPECT_TRUE(editor.SetCountFiguresCopies(0, false));
+    EXPECT_EQ(editor.m_model->GetFiguresCount(), 2u);
+    EXPECT_EQ(ReadContoursEditor().Init(&NoModel), false);
+}
+
+TEST_F(SourceDataTest, WithoutAModelEachCommandSaysSoAndStops)
+{
+    MakeJob(Parts());
+    const std::function<void()> starts[] = {
+        [] { StartModelCommand<ReadContoursProcess>(&NoModel); },
+        [] { StartModelCommand<WasteProcess>(&NoModel); },
+        [] { StartModelCommand<SettingProcess>(&NoModel); },
+    };
+    for (const auto& start : starts) {
+        const size_t messages = host->State().messages.size();
+        start();
+        EXPECT_FALSE(user->Running());
+        EXPECT_EQ(host->State().messages.size(), messages + 1);
+        EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr("модель"));
+        EXPECT_EQ(host->HandlerCount(L"Nesting"), 0);
+        EXPECT_EQ(host->HandlerCount(L"DrawingObjectEvents_Nesting"), 3);
+    }
+}
+
+TEST_F(SourceDataTest, EveryCommandRunsWithoutTheControlsTheHostRefused)
+{
+    MakeJob(Parts());
+    for (const char* failing : {"IPropertyControls::Add", "IProcessParam::GetPropertyTabs"}) {
+        vlhost::Failures::Instance().Fail(failing);
+        for (const int command : {2, 4, 8}) {
+            ASSERT_TRUE(user->Command(command)) << failing << " " << command;
+            EXPECT_TRUE(user->Running()) << failing << " " << command;
+            ASSERT_TRUE(user->Cursor(10, 10, true));
+            ASSERT_TRUE(user->Esc());
+            EXPECT_EQ(host->HandlerCount(L"Nesting"), 0);
+        }
+        vlhost::Failures::Instance().Restore(failing);
+    }
+    EXPECT_TRUE(host->State().faults.empty());
+    EXPECT_EQ(MacrosOf(MacroCommand::Figure), 3u);
+}
+
+TEST_F(SourceDataTest, AMovedFromCommandReleasesNothing)
+{
+    MakeJob(Parts());
+    ReadContoursProcess from;
+    from.Init();
+    from.m_procParam = application->CreateProcessParam();
+    from.CreateControls();
+    from.UpdateControls();
+    ASSERT_TRUE(from.m_editor.m_model && from.m_listMethods && from.m_listFigures.GetControl());
+    ReadContoursProcess to(std::move(from));
+    EXPECT_FALSE(from.m_editor.m_model);
+    EXPECT_FALSE(from.m_LNEditor.m_model);
+    EXPECT_FALSE(from.m_listMethods || from.m_gridLNDetails || from.m_toolBar || from.m_sizeText || from.tab2);
+    EXPECT_FALSE(from.m_listFigures.GetControl());
+    EXPECT_EQ(to.m_editor.m_model, to.m_LNEditor.m_model);
+    EXPECT_TRUE(to.m_listMethods && to.m_listFigures.GetControl());
+    EXPECT_EQ(to.m_sortType, sortByAreaDecrease);
+}
+
+}  // namespace
+}  // namespace shelltest
