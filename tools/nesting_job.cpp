@@ -7,8 +7,9 @@
 // stamped as made by the library at PATH, so that a host that loads it from
 // there offers their hot points. With --fragments, the parts' fragment files
 // (NAME.vfr) are kept in DIR for scripts that load them.
-//   nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--rotate 0|90|180] [--remnants]
-//               [--import FOLDER] [--export FOLDER] [--document FOLDER] [--library PATH] [--fragments DIR]
+//   nesting_job (<parts.txt> | --open) <drawing.vdw> [--sheet WIDTH HEIGHT] [--parts-only] [--placed]
+//               [--rotate 0|90|180] [--remnants] [--import FOLDER] [--export FOLDER] [--document FOLDER]
+//               [--library PATH] [--fragments DIR]
 // A parts list holds one part a line, "name|count|thickness|material|x,y x,y ...",
 // or with "@FILE" for the outline, the part drawn in a fragment or drawing
 // file (relative to the list); blank lines and lines starting with "#" are
@@ -18,7 +19,9 @@
 // every flat pattern of the assembly becomes a part. --remnants builds the
 // remnants automatically after the placement; --export and --document write,
 // through the library's exporter and reporter, everything they can into the
-// folders.
+// folders. --parts-only makes the parts' files alone and saves an empty
+// drawing; --open works on a drawing that holds a job already (placing,
+// building remnants, exporting, documenting) and saves it again.
 #include "api/INestingObjects.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
@@ -193,6 +196,8 @@ void StampModule(const std::wstring& module)
 struct Options {
     double width = 300.0;
     double height = 200.0;
+    bool open = false;       // work on the drawing given, not on a parts list
+    bool partsOnly = false;  // the parts' files made, no sheet and no figure
     bool placed = false;
     bool remnants = false;
     RotationType rotation = RotationType::WithoutRotation;
@@ -210,6 +215,10 @@ bool ReadOptions(const std::vector<std::string>& args, Options& o)
         const bool more = i + 1 < args.size();
         if (args[i] == "--placed") {
             o.placed = true;
+        } else if (args[i] == "--open") {
+            o.open = true;
+        } else if (args[i] == "--parts-only") {
+            o.partsOnly = true;
         } else if (args[i] == "--remnants") {
             o.remnants = true;
         } else if (args[i] == "--rotate" && more) {
@@ -236,7 +245,51 @@ bool ReadOptions(const std::vector<std::string>& args, Options& o)
             o.files.push_back(args[i]);
         }
     }
-    return o.files.size() == 2 && o.width > 0.0 && o.height > 0.0;
+    return o.files.size() == (o.open ? 1u : 2u) && o.width > 0.0 && o.height > 0.0;
+}
+
+// Makes the parts' fragments (imported, or drawn from the list) and, unless
+// the parts alone are asked for, a sheet and the parts' figures in the
+// container view of the new active drawing. False when a part gave nothing.
+bool MakeJob(vlhost::Host& host, const Options& o, const std::vector<Part>& parts, const std::filesystem::path& root)
+{
+    bool made = true;
+    const INestingModelPtr model = CreateNestingModelInstance();
+    model->ReadFromConfig();
+    if (!o.partsOnly) {
+        model->SetWidthSheet(o.width);
+        model->SetHeightSheet(o.height);
+        // The sheet of the first part's thickness and material: the
+        // optimiser places only parts that match their sheet.
+        model->SetThicknessSheet(parts.front().thickness);
+        model->SetMaterialSheet(parts.front().material);
+        model->AddSheet();
+    }
+    const std::filesystem::path imports = o.importFolder.empty() ? root / "import" : o.importFolder;
+    std::filesystem::create_directories(imports);
+    if (!o.fragments.empty())
+        std::filesystem::create_directories(o.fragments);
+    for (const Part& part : parts) {
+        const std::vector<std::wstring> fragments =
+            Imported(part) ? ImportPart(model, part, imports)
+                           : std::vector<std::wstring>{FragmentFile(host, part, o.fragments.empty() ? root : o.fragments)};
+        for (const std::wstring& fragment : fragments) {
+            if (fragment.empty() || (!o.partsOnly && !model->AddFigure(fragment))) {
+                std::cerr << "nesting_job: no figure made of " << vlhost::Host::Utf8(part.name) << "\n";
+                made = false;
+            }
+        }
+        if (fragments.empty()) {
+            std::cerr << "nesting_job: nothing imported of " << part.file.string() << "\n";
+            made = false;
+        }
+    }
+    if (!o.partsOnly) {
+        model->ArrangeFiguresInContainer(true, true);
+        model->SaveParams();
+        model->UpdateResultTables();
+    }
+    return made;
 }
 
 std::wstring FolderText(const std::filesystem::path& folder) { return vlhost::Host::Wide(folder.string()); }
@@ -247,17 +300,19 @@ int main(int argc, char** argv)
 {
     Options o;
     if (!ReadOptions(std::vector<std::string>(argv + 1, argv + argc), o)) {
-        std::cerr << "usage: nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--rotate 0|90|180] [--remnants]\n"
-                     "                   [--import FOLDER] [--export FOLDER] [--document FOLDER] [--library PATH] [--fragments DIR]\n";
+        std::cerr << "usage: nesting_job (<parts.txt> | --open) <drawing.vdw> [--sheet WIDTH HEIGHT] [--parts-only]\n"
+                     "                   [--placed] [--rotate 0|90|180] [--remnants] [--import FOLDER] [--export FOLDER]\n"
+                     "                   [--document FOLDER] [--library PATH] [--fragments DIR]\n";
         return 2;
     }
     std::vector<Part> parts;
-    if (!ReadParts(o.files[0], parts))
+    if (!o.open && !ReadParts(o.files[0], parts))
         return 1;
-    if (parts.empty()) {
+    if (!o.open && parts.empty()) {
         std::cerr << "nesting_job: no part in " << o.files[0] << "\n";
         return 1;
     }
+    const std::filesystem::path drawing = std::filesystem::absolute(o.files.back());
 
     const auto root = std::filesystem::temp_directory_path() / ("nesting_job-" + std::to_string(getpid()));
     std::filesystem::remove_all(root);
@@ -269,39 +324,14 @@ int main(int argc, char** argv)
             std::cerr << user.LoadError() << "\n";
             return 1;
         }
-        user.New();
-        {
-            const INestingModelPtr model = CreateNestingModelInstance();
-            model->ReadFromConfig();
-            model->SetWidthSheet(o.width);
-            model->SetHeightSheet(o.height);
-            // The sheet of the first part's thickness and material: the
-            // optimiser places only parts that match their sheet.
-            model->SetThicknessSheet(parts.front().thickness);
-            model->SetMaterialSheet(parts.front().material);
-            model->AddSheet();
-            const std::filesystem::path imports = o.importFolder.empty() ? root / "import" : o.importFolder;
-            std::filesystem::create_directories(imports);
-            if (!o.fragments.empty())
-                std::filesystem::create_directories(o.fragments);
-            for (const Part& part : parts) {
-                const std::vector<std::wstring> fragments =
-                    Imported(part) ? ImportPart(model, part, imports)
-                                   : std::vector<std::wstring>{FragmentFile(host, part, o.fragments.empty() ? root : o.fragments)};
-                for (const std::wstring& fragment : fragments) {
-                    if (fragment.empty() || !model->AddFigure(fragment)) {
-                        std::cerr << "nesting_job: no figure made of " << vlhost::Host::Utf8(part.name) << "\n";
-                        result = 1;
-                    }
-                }
-                if (fragments.empty()) {
-                    std::cerr << "nesting_job: nothing imported of " << part.file.string() << "\n";
-                    result = 1;
-                }
+        if (o.open) {
+            if (!user.Open(drawing)) {
+                std::cerr << "nesting_job: cannot open " << drawing.string() << "\n";
+                return 1;
             }
-            model->ArrangeFiguresInContainer(true, true);
-            model->SaveParams();
-            model->UpdateResultTables();
+        } else {
+            user.New();
+            result = MakeJob(host, o, parts, root) ? 0 : 1;
         }
         if (o.placed) {
             const IOptimizerPtr optimizer = CreateOptimizerInstance();
@@ -337,9 +367,9 @@ int main(int argc, char** argv)
         for (const vlhost::RecordedMessage& message : host.State().messages)
             std::cerr << "nesting_job: the host showed \"" << vlhost::Host::Utf8(message.text) << "\"\n";
         std::error_code ec;
-        std::filesystem::create_directories(std::filesystem::absolute(o.files[1]).parent_path(), ec);
-        if (!user.Save(o.files[1])) {
-            std::cerr << "nesting_job: cannot write " << o.files[1] << "\n";
+        std::filesystem::create_directories(drawing.parent_path(), ec);
+        if (!user.Save(drawing)) {
+            std::cerr << "nesting_job: cannot write " << drawing.string() << "\n";
             result = 1;
         }
         user.Unload();

@@ -125,7 +125,7 @@ const Spoilt kSpoilt[] = {
     {"CrossMovedOntoThePlate", [](const fs::path& job) { MoveMacro(Drawing(job), L"Cross", 40, -40); },
      [](const fs::path& job) { return std::vector<std::string>{"overlap", Drawing(job)}; }, "and part 2 \"Cross\" on \"Карта раскроя 1\" share"},
     {"PlateMovedOffItsSheet", [](const fs::path& job) { MoveMacro(Drawing(job), L"Plate", 0, 400); },
-     [](const fs::path& job) { return std::vector<std::string>{"reopen", Drawing(job)}; }, "result tables differ"},
+     [](const fs::path& job) { return std::vector<std::string>{"reopen", Drawing(job)}; }, "title blocks differ"},
     {"PlateStandingOutOfItsSheet", [](const fs::path& job) { MoveMacro(Drawing(job), L"Plate", -80, 0); },
      [](const fs::path& job) {
          return std::vector<std::string>{"accounted", Drawing(job), "--import", (job / "import").string()};

@@ -214,6 +214,25 @@ void CollectTables(const vlapi::IDrawingContainerPtr& container, Job& job)
     }
 }
 
+// The title block cells where the results stand (sheet size, cut length,
+// utilisation) of every page, as one more table each.
+void CollectStamps(const vlapi::IVarnelDocument2DPtr& doc, Job& job)
+{
+    vlapi::ILayoutSheetsPtr pages = doc->GetLayoutSheets();
+    for (int i = 0; pages && i < pages->GetCount(); ++i) {
+        vlapi::ILayoutSheetPtr page = pages->GetItem(i);
+        vlapi::IStampPtr stamp = page ? page->GetStamp() : vlapi::IStampPtr{};
+        if (!stamp)
+            continue;
+        std::vector<std::vector<std::wstring>> cells;
+        for (int cell = 1101; cell <= 1104; ++cell) {
+            vlapi::ITextPtr text = stamp->GetCellText(cell);
+            cells.push_back({std::to_wstring(cell), text ? text->GetText() : std::wstring()});
+        }
+        job.tables.push_back(std::move(cells));
+    }
+}
+
 void ReadModel(const vlapi::IVarnelDocument2DPtr& doc, Job& job)
 {
     NestingModel model;
@@ -253,6 +272,7 @@ void ReadModel(const vlapi::IVarnelDocument2DPtr& doc, Job& job)
         p.view = view;
         p.sheet = sheetOf(view);
         figure->GetPlacement(p.x, p.y, p.angle);
+        p.count = figure->GetCount();
         p.thickness = figure->GetThickness();
         p.material = figure->GetMaterial();
         p.compound = compound;
@@ -324,6 +344,7 @@ bool Reader::Read(const fs::path& drawing, Job& job, std::string& error)
     vrnApi::GetAllViews(doc, views);
     for (const vlapi::IViewPtr& view : views)
         CollectTables(vlapi::IDrawingContainerPtr(view), job);
+    CollectStamps(doc, job);
     doc->Close(0);
     return true;
 }

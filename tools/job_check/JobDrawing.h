@@ -41,6 +41,7 @@ struct PartRecord {
     int view = -1;
     int sheet = -1;  // index into Job::sheets; -1 when its view is no sheet's
     double x = 0.0, y = 0.0, angle = 0.0;
+    int count = 1;  // the pieces of its part the source data asks for
     double thickness = 0.0;
     std::wstring material;
     std::wstring compound;  // the compound figure it is a member of
@@ -69,7 +70,8 @@ struct Job {
     std::vector<RemnantRecord> remnants;
     std::vector<BridgeRecord> bridges;
     double utilisation = 0.0;                           // overall, as the model computes it
-    std::vector<std::vector<std::vector<std::wstring>>> tables;  // every table drawn, cell texts
+    // Every table drawn, cell texts, then the result cells of every page's title block.
+    std::vector<std::vector<std::vector<std::wstring>>> tables;
 };
 
 // A stand-in host with the library attached, for reading drawings.

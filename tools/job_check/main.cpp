@@ -7,8 +7,9 @@
 //   job_check summary DRAWING... [--import FOLDER] [--files FOLDER]
 //                                    what the drawings hold, the parts imported into FOLDER, the files under FOLDER
 //   job_check overlap DRAWING        no two placed parts overlap (each shrunk by 0.05 mm, more than 1e-6 mm²)
-//   job_check accounted DRAWING (--import FOLDER | --parts LIST)
-//                                    every imported part is on a sheet or in the container
+//   job_check accounted DRAWING (--import FOLDER | --parts LIST)...
+//                                    every imported part is on a sheet or in the container, as many
+//                                    pieces as its file carries or, from a later list, as asked for
 //   job_check reopen DRAWING         reopened, with the results updated by the library, it holds the same model
 //   job_check dxf DRAWING FOLDER     every DXF file loads strictly and its outlines are the drawing's
 //   job_check csv FOLDER             every CSV file parses and equals its table document
@@ -220,14 +221,16 @@ int Overlap(const fs::path& drawing)
 
 // ---- accounted ---------------------------------------------------------------------
 
-// name → pieces, from the import's part files or from a nesting_job parts list.
-std::map<std::wstring, int> ImportedParts(Reader& reader, const std::string& how, const fs::path& where)
+// name → pieces: every part file the import wrote under a folder ("--import"),
+// with the count it carries, or the parts of a list ("--parts", one
+// "name|count" a line, as nesting_job reads them). The parts of a list given
+// after a folder set the pieces the source data asked for instead.
+void AddParts(Reader& reader, const std::string& how, const fs::path& where, std::map<std::wstring, int>& parts)
 {
-    std::map<std::wstring, int> parts;
     if (how == "--import") {
         for (const fs::path& file : FilesUnder(where, ".vfw"))
             parts[vlhost::Host::Wide(file.stem().string())] += reader.CountOf(file);
-        return parts;
+        return;
     }
     std::ifstream in(where);
     if (!in) {
@@ -238,16 +241,29 @@ std::map<std::wstring, int> ImportedParts(Reader& reader, const std::string& how
         if (line.empty() || line[0] == '#')
             continue;
         const size_t bar = line.find('|');
-        parts[vlhost::Host::Wide(line.substr(0, bar))] += bar == std::string::npos ? 1 : std::atoi(line.c_str() + bar + 1);
+        parts[vlhost::Host::Wide(line.substr(0, bar))] = bar == std::string::npos ? 1 : std::atoi(line.c_str() + bar + 1);
     }
+}
+
+// The parts of the "--import FOLDER" and "--parts LIST" arguments from `from` on.
+std::map<std::wstring, int> PartsOf(Reader& reader, const std::vector<std::string>& args, size_t from)
+{
+    std::map<std::wstring, int> parts;
+    for (size_t i = from; i + 1 < args.size(); i += 2) {
+        if (args[i] != "--import" && args[i] != "--parts")
+            throw Usage{};
+        AddParts(reader, args[i], args[i + 1], parts);
+    }
+    if ((args.size() - from) % 2 != 0)
+        throw Usage{};
     return parts;
 }
 
-int Accounted(const fs::path& drawing, const std::string& how, const fs::path& where)
+int Accounted(const std::vector<std::string>& args)
 {
     Reader reader;
-    const std::map<std::wstring, int> imported = ImportedParts(reader, how, where);
-    const Job job = ReadJob(reader, drawing);
+    const std::map<std::wstring, int> imported = PartsOf(reader, args, 2);
+    const Job job = ReadJob(reader, args[1]);
     Faults fault{"accounted"};
     std::map<std::wstring, int> placed, held;
     for (size_t i = 0; i < job.parts.size(); ++i) {
@@ -344,7 +360,7 @@ void CompareJobs(const Job& a, const Job& b, Faults& fault)
             fault(std::string("bridge ") + std::to_string(i + 1) + " \"" + Utf8(x.name) + "\" changed");
     }
     if (a.tables != b.tables)
-        fault("the result tables differ from those the library writes for the reopened drawing");
+        fault("the result tables or title blocks differ from those the library writes for the reopened drawing");
 }
 
 int Reopen(const fs::path& drawing)
@@ -371,7 +387,7 @@ int Reopen(const fs::path& drawing)
     return fault.Finish(std::to_string(before.sheets.size()) + " sheets, " + std::to_string(before.parts.size()) +
                         " parts, " + std::to_string(before.remnants.size()) + " remnants, " +
                         std::to_string(before.bridges.size()) + " bridges and " + std::to_string(before.tables.size()) +
-                        " tables the same after reopening");
+                        " result tables and title blocks the same after reopening");
 }
 
 // ---- dxf ---------------------------------------------------------------------------
@@ -612,7 +628,8 @@ nlohmann::json OutlineJson(const Outline& outline)
     nlohmann::json rings = nlohmann::json::array();
     for (const Ring& ring : outline.rings)
         rings.push_back({{"area", ring.area}, {"points", ring.points.size()}});
-    return {{"rings", rings}, {"open", outline.open.size()}};
+    const NRect box = BoxOf(outline);
+    return {{"rings", rings}, {"open", outline.open.size()}, {"box", {PointJson(box.pBot), PointJson(box.pTop)}}};
 }
 
 int Dump(const fs::path& drawing)
@@ -628,7 +645,7 @@ int Dump(const fs::path& drawing)
                                  {"sheetArea", s.sheetArea}, {"figuresArea", s.figuresArea}, {"utilisation", s.utilisation}});
     for (const PartRecord& p : job.parts)
         out["parts"].push_back({{"name", Utf8(p.name)}, {"view", p.view}, {"sheet", p.sheet}, {"x", p.x}, {"y", p.y},
-                                {"angle", p.angle}, {"thickness", p.thickness}, {"material", Utf8(p.material)},
+                                {"angle", p.angle}, {"count", p.count}, {"thickness", p.thickness}, {"material", Utf8(p.material)},
                                 {"compound", Utf8(p.compound)}, {"outline", OutlineJson(p.outline)}});
     for (const RemnantRecord& r : job.remnants)
         out["remnants"].push_back({{"name", Utf8(r.name)}, {"view", r.view}, {"automatic", r.automatic},
@@ -650,7 +667,7 @@ int Summary(const std::vector<std::string>& args)
             continue;
         }
         if (args[i] == "--import" && i + 1 < args.size()) {
-            const std::map<std::wstring, int> parts = ImportedParts(reader, args[i], args[i + 1]);
+            const std::map<std::wstring, int> parts = PartsOf(reader, {"", args[i], args[i + 1]}, 1);
             int pieces = 0;
             for (const auto& [name, count] : parts)
                 pieces += count;
@@ -670,8 +687,8 @@ int Run(const std::vector<std::string>& a)
         return Summary(a);
     if (what == "overlap" && a.size() == 2)
         return Overlap(a[1]);
-    if (what == "accounted" && a.size() == 4 && (a[2] == "--import" || a[2] == "--parts"))
-        return Accounted(a[1], a[2], a[3]);
+    if (what == "accounted" && a.size() >= 4)
+        return Accounted(a);
     if (what == "reopen" && a.size() == 2)
         return Reopen(a[1]);
     if (what == "dxf" && a.size() == 3)
@@ -691,7 +708,7 @@ int main(int argc, char** argv)
         return Run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const Usage&) {
         std::cerr << "usage: job_check summary DRAWING... [--import FOLDER] [--files FOLDER] | overlap DRAWING |\n"
-                     "       accounted DRAWING (--import FOLDER | --parts LIST) | reopen DRAWING |\n"
+                     "       accounted DRAWING (--import FOLDER | --parts LIST)... | reopen DRAWING |\n"
                      "       dxf DRAWING FOLDER | csv FOLDER | dump DRAWING\n";
         return 2;
     } catch (const Unreadable&) {
