@@ -128,8 +128,10 @@ class Player {
 
   const std::vector<std::string>& Transcript() const { return user_.Transcript(); }
 
-  // Shows the host's progress bar on standard error, on one line.
+  // Shows the host's progress bar on standard error, on one line, when that
+  // is a terminal.
   void ShowProgress() {
+    if (!isatty(STDERR_FILENO)) return;
     host_.State().progressWatch = [](const vlhost::ProgressState& p) {
       if (!p.shown) {
         std::cerr << "\r\033[K" << std::flush;

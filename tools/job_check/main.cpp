@@ -671,8 +671,8 @@ int Summary(const std::vector<std::string>& args)
             int pieces = 0;
             for (const auto& [name, count] : parts)
                 pieces += count;
-            std::cout << "parts imported: " << parts.size() << " parts, " << pieces << " pieces, in "
-                      << args[++i] << "\n";
+            std::cout << "parts imported: " << parts.size() << " part files, " << pieces
+                      << " pieces by the counts they carry, in " << args[++i] << "\n";
             continue;
         }
         Summarise(args[i], ReadJob(reader, args[i]));
