@@ -26,12 +26,28 @@ function(add_test_folder label)
   target_link_libraries(${label}_tests PRIVATE ${T_LINKS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${label}_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_compile_definitions(${label}_tests PRIVATE
-    NESTING_DATA_DIR="${PROJECT_SOURCE_DIR}/../shared/data"
+    NESTING_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
     NESTING_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  # Tests whose name holds "Slow" (heavy property tests) run as one more
+  # test of the folder that also carries the label slow, which the sanitizer
+  # run leaves out.
   gtest_discover_tests(${label}_tests
     DISCOVERY_MODE PRE_TEST
+    TEST_FILTER "-*Slow*"
     PROPERTIES LABELS ${label}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  set(slow FALSE)
+  foreach(src ${srcs})
+    file(STRINGS ${src} found REGEX "Slow")
+    if(found)
+      set(slow TRUE)
+    endif()
+  endforeach()
+  if(slow)
+    add_test(NAME ${label}_slow COMMAND ${label}_tests --gtest_filter=*Slow*
+      WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    set_tests_properties(${label}_slow PROPERTIES LABELS "${label};slow")
+  endif()
   # A folder may add oracles or extra settings for its own executable.
   file(GLOB extras CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${label}/*.cmake")
   foreach(f ${extras})

@@ -1,6 +1,8 @@
 // host_play: plays a script of user steps and expectations against the
 // stand-in host (grammar in tools/README.md). Exit 0 when every line holds,
 // 1 at the first line that fails (with its number and why), 2 for bad usage.
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -249,6 +251,7 @@ class Player {
         {"fail", &Player::FailCall},   {"restore", &Player::Restore}, {"let", &Player::Let},
         {"transcript", &Player::WriteTranscript}, {"dump", &Player::WriteDump},
         {"copyfile", &Player::CopyFile},
+        {"run", &Player::RunProgram},
         // "dxf" steps (conversions through the host's DXF converters) go here.
     };
     return steps;
@@ -478,6 +481,23 @@ class Player {
     std::ofstream out(Path(w[1]), std::ios::binary);
     out << user_.Dump();
     return static_cast<bool>(out);
+  }
+
+  // A program of the system (searched on PATH), run without a shell; the step
+  // fails unless it exits with 0.
+  bool RunProgram(const Words& w) {
+    Need(w, 2, "run <program> [<argument> ...]");
+    std::vector<char*> argv;
+    for (std::size_t i = 1; i < w.size(); ++i) argv.push_back(const_cast<char*>(w[i].c_str()));
+    argv.push_back(nullptr);
+    std::cout.flush();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) Fail("cannot run " + w[1]);
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid) Fail("lost " + w[1]);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+      Fail(w[1] + (WIFEXITED(status) ? " exited with " + std::to_string(WEXITSTATUS(status)) : " was killed"));
+    return true;
   }
 
   // --- expectations -----------------------------------------------------------------

@@ -6,10 +6,11 @@
 // library that made them: with --library, the drawing's library macros are
 // stamped as made by the library at PATH, so that a host that loads it from
 // there offers their hot points. With --fragments, the parts' fragment files
-// (NAME.vfr) are kept in DIR for scripts that load them.
+// (NAME.vfr) are kept in DIR for scripts that load them. With --layout, every
+// sheet gets a page of the drawing with its title block.
 //   nesting_job (<parts.txt> | --open) <drawing.vdw> [--sheet WIDTH HEIGHT] [--parts-only] [--placed]
-//               [--rotate 0|90|180] [--remnants] [--import FOLDER] [--export FOLDER] [--document FOLDER]
-//               [--library PATH] [--fragments DIR]
+//               [--rotate 0|90|180] [--remnants] [--layout] [--import FOLDER] [--export FOLDER]
+//               [--document FOLDER] [--library PATH] [--fragments DIR]
 // A parts list holds one part a line, "name|count|thickness|material|x,y x,y ...",
 // or with "@FILE" for the outline, the part drawn in a fragment or drawing
 // file (relative to the list); blank lines and lines starting with "#" are
@@ -26,6 +27,7 @@
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
 #include "io/AssemblyReader.h"
+#include "model/NestingSetting.h"
 #include "vlhost/Driver.h"
 #include "vlhost/Host.h"
 
@@ -215,6 +217,8 @@ bool ReadOptions(const std::vector<std::string>& args, Options& o)
         const bool more = i + 1 < args.size();
         if (args[i] == "--placed") {
             o.placed = true;
+        } else if (args[i] == "--layout") {
+            NestingSetting::m_withoutLayout = false;
         } else if (args[i] == "--open") {
             o.open = true;
         } else if (args[i] == "--parts-only") {
@@ -301,8 +305,8 @@ int main(int argc, char** argv)
     Options o;
     if (!ReadOptions(std::vector<std::string>(argv + 1, argv + argc), o)) {
         std::cerr << "usage: nesting_job (<parts.txt> | --open) <drawing.vdw> [--sheet WIDTH HEIGHT] [--parts-only]\n"
-                     "                   [--placed] [--rotate 0|90|180] [--remnants] [--import FOLDER] [--export FOLDER]\n"
-                     "                   [--document FOLDER] [--library PATH] [--fragments DIR]\n";
+                     "                   [--placed] [--rotate 0|90|180] [--remnants] [--layout] [--import FOLDER]\n"
+                     "                   [--export FOLDER] [--document FOLDER] [--library PATH] [--fragments DIR]\n";
         return 2;
     }
     std::vector<Part> parts;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <set>
+#include <tuple>
 
 using nfp::Angle;
 using nfp::ContactFrame;
@@ -15,11 +17,14 @@ namespace {
 // cavities than this in practice, and it bounds the work on hostile input.
 constexpr size_t MAX_RINGS = 64;
 constexpr double DOWN = 1.5 * PI;
+// A traced ring that comes back within this many tolerances of its start
+// closes there.
+constexpr double CLOSING_TOLERANCES = 4.0;
 
 // Removes repeated points (the first compared with the last) and points that
-// an edge passes straight through. The tip of a spike, where the ring turns
-// back on itself, is kept: it is a position B can slide to.
-void CleanRing(std::vector<NPoint>& ring, double tol)
+// an edge passes straight through, from a traced ring. The tip of a spike,
+// where the ring turns back on itself, is kept: it is a position B can slide to.
+void CleanTrace(std::vector<NPoint>& ring, double tol)
 {
     bool changed = true;
     while (changed && ring.size() > 1) {
@@ -41,15 +46,26 @@ void CleanRing(std::vector<NPoint>& ring, double tol)
     }
 }
 
-std::vector<NPoint> PreparedRing(const std::shared_ptr<const NPolygon>& polygon, bool counterClockwise)
+// The lower corner of a ring's box: the local origin its work is done in, so
+// that the same shapes give the same result wherever they lie.
+NPoint LowerCorner(const std::vector<NPoint>& ring)
+{
+    NPoint low = ring.empty() ? NPoint{} : ring.front();
+    for (const NPoint& p : ring)
+        low = {std::min(low.x, p.x), std::min(low.y, p.y)};
+    return low;
+}
+
+// A copy of the polygon's ring moved to its local origin and cleaned with the
+// point-equality tolerance, with its material on the left: a
+// counter-clockwise outline, or a clockwise container.
+std::vector<NPoint> PreparedRing(const std::shared_ptr<const NPolygon>& polygon, bool solid, NPoint& origin)
 {
     std::vector<NPoint> ring = polygon ? polygon->m_points : std::vector<NPoint>{};
-    double scale = 1.0;
-    for (const NPoint& p : ring)
-        scale = std::max({scale, std::fabs(p.x), std::fabs(p.y)});
-    CleanRing(ring, 1e-12 * scale);
-    if ((SignedArea2(ring) > 0.0) != counterClockwise)
-        std::reverse(ring.begin(), ring.end());
+    origin = LowerCorner(ring);
+    for (NPoint& p : ring)
+        p -= origin;
+    CleanOutline(ring, solid);
     return ring;
 }
 
@@ -58,30 +74,58 @@ std::vector<NPoint> PreparedRing(const std::shared_ptr<const NPolygon>& polygon,
 void NFP_Builder::Init(const NPoint& p0, std::shared_ptr<const NPolygon> polygon1,
                        std::shared_ptr<const NPolygon> polygon2, bool inner)
 {
-    m_figurePlace = p0;
     m_inner = inner;
-    // Private copies of both rings. A's material lies left of its edges: a
-    // counter-clockwise outline, or a clockwise container in inner mode.
-    m_frame.emplace(PreparedRing(polygon1, !inner), PreparedRing(polygon2, true));
+    // Private copies of both rings, each at its own origin. A's material lies
+    // left of its edges: a counter-clockwise outline, or a clockwise container
+    // in inner mode. The point-equality tolerance rules the cleaning of both
+    // and every contact, travel and closing test of the orbit.
+    NPoint originA;
+    NPoint originB;
+    m_ringA = PreparedRing(polygon1, !inner, originA);
+    m_ringB = PreparedRing(polygon2, true, originB);
+    // Positions of B's placement point: translations of the local B plus
+    // this offset.
+    m_figurePlace = p0 + originA - originB;
 }
 
 void NFP_Builder::RunCalculate()
 {
     m_nfpPolygons.clear();
+    m_complete = true;
+    if (m_ringA.size() < 3 || m_ringB.size() < 3)
+        return;
+    // Features as small as the tolerance itself (a sliver exactly that
+    // thin) can make the contacts found at one position contradict each
+    // other; the orbit then runs again with a finer tolerance. Without
+    // success the first attempt's rings stand.
+    VectorPolygon first;
+    for (double tolerance : {EPS, EPS / 16.0, EPS / 256.0}) {
+        m_frame.emplace(m_ringA, m_ringB, tolerance);
+        m_nfpPolygons.clear();
+        if (Calculate())
+            return;
+        if (tolerance == EPS)
+            first = m_nfpPolygons;
+    }
+    m_nfpPolygons = first;
+    m_complete = false;
+}
+
+bool NFP_Builder::Calculate()
+{
     m_rings.clear();
     m_complete = true;
-    if (!m_frame || m_frame->A().size() < 3 || m_frame->B().size() < 3 || !CheckIndexesByGabarit())
-        return;
+    if (!CheckIndexesByGabarit())
+        return true;
     if (!m_inner) {
         FindExterStartPosition();
-        if (!TraceRing(DOWN)) {
-            m_complete = false;
-            return;
-        }
+        if (!TraceRing(DOWN) || !EnclosesBoth())
+            return false;
         m_rings.emplace_back(m_nfpPoints);
     }
     FindInnerStartPosition();
     StoreRings();
+    return m_complete;
 }
 
 bool NFP_Builder::CheckIndexesByGabarit() const
@@ -109,6 +153,7 @@ void NFP_Builder::FindExterStartPosition()
         if (b[j].y > b[jb].y)
             jb = j;
     m_shift = a[ia] - b[jb];
+    m_clearance.Reset(a.size(), b.size());
 }
 
 template <class Visit>
@@ -219,6 +264,7 @@ bool NFP_Builder::IsKnownPosition(const NPoint& shift) const
 void NFP_Builder::TryStartAt(const NPoint& shift)
 {
     m_shift = shift;
+    m_clearance.Reset(m_frame->A().size(), m_frame->B().size());
     FindTouchingPoints();
     FindPotentialTranslationVectors();
     if (m_sectors.empty())
@@ -240,6 +286,7 @@ void NFP_Builder::Move(const NPoint& move)
 {
     NPoint from = m_shift;
     m_shift += move;
+    m_clearance.travel += Length(move);
     m_trimmedVector = NSegment(from, m_shift, 0);
     m_backAngle = Angle(NPoint{-move.x, -move.y});
     m_nfpPoints.push_back(m_shift);
@@ -255,7 +302,7 @@ bool NFP_Builder::LeaveBlockedDirections(double& phi) const
 {
     for (size_t k = 0; k <= m_sectors.size(); ++k) {
         auto inside = std::find_if(m_sectors.begin(), m_sectors.end(),
-                                   [&](const nfp::Sector& s) { return ContactFrame::InsideSector(s, phi); });
+                                   [&](const nfp::Sector& s) { return m_frame->Forbids(s, phi, HUGE_VAL); });
         if (inside == m_sectors.end())
             return true;
         phi = inside->start + inside->width;
@@ -274,6 +321,10 @@ bool NFP_Builder::TraceRing(double backAngle)
 {
     m_backAngle = backAngle;
     m_nfpPoints.assign(1, m_shift);
+    // Each step depends only on where B is and where it came from: a trace
+    // that comes back to the same state without closing goes round a loop
+    // that misses its start for ever.
+    std::set<std::tuple<double, double, double>> states;
     for (m_iter = 0; m_iter < StepBound(); ++m_iter) {
         if (!Step())
             return false;
@@ -285,9 +336,11 @@ bool NFP_Builder::TraceRing(double backAngle)
             closed = IsClosed();
         }
         if (closed) {
-            CleanRing(m_nfpPoints, m_frame->Tolerance());
+            CleanTrace(m_nfpPoints, m_frame->Tolerance());
             return true;
         }
+        if (!states.emplace(m_shift.x, m_shift.y, m_backAngle).second)
+            return false;
     }
     return false; // the orbit did not close: no ring
 }
@@ -302,9 +355,11 @@ bool NFP_Builder::Step()
 
 bool NFP_Builder::IsClosed()
 {
+    // Each contact may hold within the tolerance, so a ring may come back a
+    // few tolerances off its start: that closes it too.
     const NPoint& first = m_nfpPoints.front();
-    double tol = m_frame->Tolerance();
-    if (m_nfpPoints.size() >= 2 && Length(m_nfpPoints.back() - first) < tol) {
+    const double reach = CLOSING_TOLERANCES * m_frame->Tolerance();
+    if (m_nfpPoints.size() >= 2 && Length(m_nfpPoints.back() - first) < reach) {
         m_nfpPoints.pop_back();
         return true;
     }
@@ -313,15 +368,33 @@ bool NFP_Builder::IsClosed()
     if (m_nfpPoints.size() < 3)
         return false;
     const NPoint& prev = m_nfpPoints[m_nfpPoints.size() - 2];
-    if (m_frame->OnRing({prev, m_nfpPoints.back()}, first) &&
-        nfp::Dot(m_nfpPoints.back() - prev, m_nfpPoints[1] - first) > 0.0) {
+    const NPoint move = m_nfpPoints.back() - prev;
+    const double len2 = nfp::Dot(move, move);
+    const double t = len2 > 0.0 ? std::clamp(nfp::Dot(first - prev, move) / len2, 0.0, 1.0) : 0.0;
+    if (Length(prev + NPoint{move.x * t, move.y * t} - first) < reach &&
+        nfp::Dot(move, m_nfpPoints[1] - first) > 0.0) {
         m_nfpPoints.pop_back();
         return true;
     }
     return false;
 }
 
-void NFP_Builder::FindTouchingPoints() { m_frame->FindContacts(m_shift, m_touchPoints); }
+bool NFP_Builder::EnclosesBoth() const
+{
+    // A + (-B) holds a copy of A and one of B turned half round: a ring round
+    // A bounds at least the larger area of the two, less the band the
+    // tolerance may cut off along its way.
+    const auto& a = m_frame->A();
+    const auto& b = m_frame->B();
+    double perimeter = 0.0;
+    for (const auto* ring : {&a, &b, &m_nfpPoints})
+        for (size_t k = 0; k < ring->size(); ++k)
+            perimeter += Length((*ring)[(k + 1) % ring->size()] - (*ring)[k]);
+    const double least = 0.5 * std::max(SignedArea2(a), SignedArea2(b));
+    return 0.5 * SignedArea2(m_nfpPoints) >= least - CLOSING_TOLERANCES * m_frame->Tolerance() * perimeter;
+}
+
+void NFP_Builder::FindTouchingPoints() { m_frame->FindContacts(m_shift, m_touchPoints, &m_clearance); }
 
 void NFP_Builder::FindPotentialTranslationVectors()
 {
@@ -345,7 +418,7 @@ void NFP_Builder::FindFeasibleTranslationVectors()
             continue;
         double angle = Angle(d);
         bool blocked = std::any_of(m_sectors.begin(), m_sectors.end(),
-                                   [&](const nfp::Sector& s) { return ContactFrame::InsideSector(s, angle); });
+                                   [&](const nfp::Sector& s) { return m_frame->Forbids(s, angle, Length(d)); });
         if (!blocked)
             m_feasibleVectors.push_back(v);
     }
@@ -383,7 +456,11 @@ bool NFP_Builder::SelectTranslationVector()
 bool NFP_Builder::TrimmingFeasibleTranslationVectors()
 {
     NPoint move = m_trimmedVector.p2 - m_trimmedVector.p1;
-    double t = m_frame->FreeTravel(m_shift, move);
+    double t = m_frame->FreeTravel(m_shift, move, &m_clearance);
+    // A collision within the tolerance of the slide's end is the end itself:
+    // B goes on to the clean contact there instead of stopping a hair short.
+    if ((1.0 - t) * Length(move) < m_frame->Tolerance())
+        t = 1.0;
     move *= t;
     if (Length(move) < m_frame->Tolerance())
         return false;

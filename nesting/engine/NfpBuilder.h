@@ -49,6 +49,8 @@ private:
         std::vector<nfp::EdgePair> m_pairs; // most recently useful first
     };
 
+    // One calculation with the present frame; false when an orbit failed.
+    bool Calculate();
     bool CheckIndexesByGabarit() const;
     void FindExterStartPosition();
     void FindInnerStartPosition();
@@ -61,6 +63,8 @@ private:
     bool SelectTranslationVector();
     bool TrimmingFeasibleTranslationVectors();
     bool IsClosed();
+    // The ring traced round A bounds as much as A + (-B) must.
+    bool EnclosesBoth() const;
     bool ReachesKnownRing() const;
     void StepBack();
     void Move(const NPoint& move);
@@ -92,8 +96,11 @@ private:
     size_t StepBound() const;
 
     NPoint m_figurePlace;
+    std::vector<NPoint> m_ringA;              // A and B cleaned, at their local origins
+    std::vector<NPoint> m_ringB;
     std::optional<nfp::ContactFrame> m_frame; // A fixed, B at its Init position
     NPoint m_shift;                        // B's translation since Init
+    nfp::Clearance m_clearance;            // along the present trace
     std::vector<nfp::Contact> m_touchPoints;
     std::vector<nfp::Sector> m_sectors;    // directions forbidden by the contacts
     std::vector<NSegment> m_potentialVectors;

@@ -8,47 +8,16 @@ namespace nfp {
 namespace {
 
 constexpr double TWO_PI = 2.0 * PI;
-// Directions closer than this (radians) are taken as one.
-constexpr double ANGLE_TOL = 1e-9;
-// Lengths below this share of the rings' size are taken as zero.
-constexpr double RELATIVE_TOL = 1e-9;
+// Directions closer than this (radians) are always taken as one.
+constexpr double MIN_ANGLE_TOL = 1e-12;
+// Two directions closer than this are one even for the shortest edges.
+constexpr double MAX_ANGLE_TOL = 0.5;
 
 // An angle difference in [0, 2pi) with values just below 2pi folded to 0.
-double Turn(double from, double to)
+double Turn(double from, double to, double tol)
 {
     double d = Mod2Pi(to - from);
-    return d > TWO_PI - ANGLE_TOL ? 0.0 : d;
-}
-
-bool WedgesOverlap(double s1, double w1, double s2, double w2)
-{
-    return (Turn(s1, s2) < w1 - ANGLE_TOL && w2 > ANGLE_TOL) ||
-           (Turn(s2, s1) < w2 - ANGLE_TOL && w1 > ANGLE_TOL);
-}
-
-// The smallest sector holding the sectors I and J, which must leave a gap
-// between them: for two touching vertices, I is A's wedge and J is B's wedge
-// turned half round, and every direction between them pushes B into A.
-Sector Hull(double sI, double wI, double sJ, double wJ)
-{
-    Sector s;
-    double dJ = Turn(sI, sJ);
-    double dI = Turn(sJ, sI);
-    if (dJ <= wI + ANGLE_TOL) {
-        s.start = sI;
-        s.width = std::max(wI, dJ + wJ);
-    } else if (dI <= wJ + ANGLE_TOL) {
-        s.start = sJ;
-        s.width = std::max(wJ, dI + wI);
-    } else if (dJ - wI >= dI - wJ) {
-        s.start = sJ;
-        s.width = dI + wI;
-    } else {
-        s.start = sI;
-        s.width = dJ + wJ;
-    }
-    s.full = s.width >= TWO_PI - ANGLE_TOL;
-    return s;
+    return d > TWO_PI - tol ? 0.0 : d;
 }
 
 // The wall q0-q1 lies apart from the path p -> p + path, both widened by
@@ -69,9 +38,12 @@ double Angle(const NPoint& v) { return Mod2Pi(std::atan2(v.y, v.x)); }
 
 double Mod2Pi(double a)
 {
-    double r = std::fmod(a, TWO_PI);
+    // Differences of two angles in [0, 2pi) need no division.
+    double r = a >= -TWO_PI && a < 2.0 * TWO_PI ? a : std::fmod(a, TWO_PI);
     if (r < 0.0)
         r += TWO_PI;
+    if (r >= TWO_PI)
+        r -= TWO_PI;
     return r >= TWO_PI ? 0.0 : r;
 }
 
@@ -130,25 +102,23 @@ void EdgeGrid::ForEachCell(const NPoint& p, const NPoint& q, F f) const
             f(r * m_cols + c);
 }
 
-ContactFrame::ContactFrame(const std::vector<NPoint>& a, const std::vector<NPoint>& b)
+ContactFrame::ContactFrame(const std::vector<NPoint>& a, const std::vector<NPoint>& b, double tolerance)
     : m_a(a), m_b(b), m_gridA(m_a), m_gridB(m_b)
 {
-    double scale = 1.0;
-    for (const auto* ring : {&m_a, &m_b})
-        for (const NPoint& p : *ring)
-            scale = std::max({scale, std::fabs(p.x), std::fabs(p.y)});
-    m_tol = RELATIVE_TOL * scale;
+    m_tol = tolerance;
     m_cornersA = Corners(m_a);
+    m_counterClockwiseA = SignedArea2(m_a) > 0.0;
     m_cornersB = Corners(m_b);
 }
 
-std::vector<ContactFrame::Corner> ContactFrame::Corners(const std::vector<NPoint>& ring)
+std::vector<ContactFrame::Corner> ContactFrame::Corners(const std::vector<NPoint>& ring) const
 {
     std::vector<Corner> corners(ring.size());
     for (size_t k = 0; k < ring.size(); ++k) {
         NPoint edge = ring[(k + 1) % ring.size()] - ring[k];
         corners[k].edgeAngle = Angle(edge);
         corners[k].length = Length(edge);
+        corners[k].slack = Slack(corners[k].length);
     }
     for (size_t k = 0; k < ring.size(); ++k) {
         double back = Mod2Pi(corners[(k + ring.size() - 1) % ring.size()].edgeAngle + PI);
@@ -160,9 +130,73 @@ std::vector<ContactFrame::Corner> ContactFrame::Corners(const std::vector<NPoint
 bool ContactFrame::BothConvex() const
 {
     auto convex = [](const std::vector<Corner>& corners) {
-        return std::all_of(corners.begin(), corners.end(), [](const Corner& c) { return c.width <= PI + ANGLE_TOL; });
+        return std::all_of(corners.begin(), corners.end(), [](const Corner& c) { return c.width <= PI + MIN_ANGLE_TOL; });
     };
     return convex(m_cornersA) && convex(m_cornersB);
+}
+
+double ContactFrame::Slack(double length) const
+{
+    // Two directions part by less than the tolerance over the shorter of the
+    // two lengths that follow them when they are closer than the larger
+    // slack of the two.
+    return std::clamp(m_tol / std::max(length, m_tol), MIN_ANGLE_TOL, MAX_ANGLE_TOL);
+}
+
+ContactFrame::Wedge ContactFrame::WedgeA(size_t i) const
+{
+    return {m_cornersA[i].edgeAngle, m_cornersA[i].width, m_cornersA[i].slack, m_cornersA[PrevA(i)].slack};
+}
+
+ContactFrame::Wedge ContactFrame::WedgeB(size_t j) const
+{
+    return {m_cornersB[j].edgeAngle, m_cornersB[j].width, m_cornersB[j].slack, m_cornersB[PrevB(j)].slack};
+}
+
+bool ContactFrame::Overlap(const Wedge& a, const Wedge& b) const
+{
+    // One wedge's first ray lies inside the other wedge, clear of both its
+    // rays, and that wedge is not a single ray.
+    const auto startsInside = [&](const Wedge& outer, const Wedge& inner) {
+        double d = Turn(outer.start, inner.start, std::max(outer.startSlack, inner.startSlack));
+        return d < outer.width - std::max(outer.endSlack, inner.startSlack) &&
+               inner.width > std::max(inner.startSlack, inner.endSlack);
+    };
+    return startsInside(a, b) || startsInside(b, a);
+}
+
+Sector ContactFrame::Hull(const Wedge& wi, const Wedge& wj) const
+{
+    // The smallest sector holding the wedges I and J, which must leave a gap
+    // between them: for two touching vertices, I is A's wedge and J is B's
+    // wedge turned half round, and every direction between them pushes B
+    // into A.
+    Sector s;
+    const double tolStarts = std::max(wi.startSlack, wj.startSlack);
+    const double dJ = Turn(wi.start, wj.start, tolStarts);
+    const double dI = Turn(wj.start, wi.start, tolStarts);
+    const auto span = [&](const Wedge& first, const Wedge& second, double offset) {
+        // From first's start over first and, `offset` further on, second.
+        s.start = first.start;
+        s.startSlack = first.startSlack;
+        if (first.width >= offset + second.width) {
+            s.width = first.width;
+            s.endSlack = first.endSlack;
+        } else {
+            s.width = offset + second.width;
+            s.endSlack = second.endSlack;
+        }
+    };
+    if (dJ <= wi.width + std::max(wj.startSlack, wi.endSlack))
+        span(wi, wj, dJ);
+    else if (dI <= wj.width + std::max(wi.startSlack, wj.endSlack))
+        span(wj, wi, dI);
+    else if (dJ - wi.width >= dI - wj.width)
+        span(wj, wi, dI);
+    else
+        span(wi, wj, dJ);
+    s.full = s.width >= TWO_PI - std::max(s.startSlack, s.endSlack);
+    return s;
 }
 
 bool ContactFrame::CanTouch(const Contact& c) const
@@ -170,22 +204,28 @@ bool ContactFrame::CanTouch(const Contact& c) const
     switch (c.kind) {
     case ContactKind::VertexVertex:
         return !VertexVertexSector(c.i, c.j).full;
-    case ContactKind::VertexOnEdgeA:
-        return !WedgesOverlap(m_cornersB[c.j].edgeAngle, m_cornersB[c.j].width, m_cornersA[c.i].edgeAngle, PI);
-    case ContactKind::VertexOnEdgeB:
-        return !WedgesOverlap(m_cornersA[c.i].edgeAngle, m_cornersA[c.i].width, m_cornersB[c.j].edgeAngle, PI);
+    case ContactKind::VertexOnEdgeA: {
+        double slack = m_cornersA[c.i].slack;
+        return !Overlap(WedgeB(c.j), {m_cornersA[c.i].edgeAngle, PI, slack, slack});
+    }
+    case ContactKind::VertexOnEdgeB: {
+        double slack = m_cornersB[c.j].slack;
+        return !Overlap(WedgeA(c.i), {m_cornersB[c.j].edgeAngle, PI, slack, slack});
+    }
     }
     return false;
 }
 
-bool ContactFrame::InsideSector(const Sector& s, double angle)
+bool ContactFrame::Forbids(const Sector& s, double angle, double length) const
 {
     if (s.full)
         return true;
+    const double slack = Slack(length);
+    const double tolStart = std::max(s.startSlack, slack);
     double d = Mod2Pi(angle - s.start);
-    if (d > TWO_PI - ANGLE_TOL)
+    if (d > TWO_PI - tolStart)
         d -= TWO_PI;
-    return d > ANGLE_TOL && d < s.width - ANGLE_TOL;
+    return d > tolStart && d < s.width - std::max(s.endSlack, slack);
 }
 
 bool ContactFrame::Near(const NPoint& p, const NPoint& q) const
@@ -225,57 +265,137 @@ void ContactFrame::EdgesNear(const EdgeGrid& grid, const NPoint& p, std::vector<
     edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
 }
 
-void ContactFrame::FindContacts(const NPoint& shift, std::vector<Contact>& contacts) const
+ContactFrame::EdgePlace ContactFrame::PlaceOnEdge(const NPoint& p, const NPoint& q0, const NPoint& q1) const
+{
+    if (p.x < std::min(q0.x, q1.x) - m_tol || p.x > std::max(q0.x, q1.x) + m_tol ||
+        p.y < std::min(q0.y, q1.y) - m_tol || p.y > std::max(q0.y, q1.y) + m_tol)
+        return EdgePlace::Off;
+    NPoint e = q1 - q0;
+    double len = Length(e);
+    if (len < m_tol)
+        return Near(p, q0) ? EdgePlace::Start : EdgePlace::Off;
+    double along = Dot(p - q0, e) / len;
+    double across = Cross(e, p - q0) / len;
+    if (std::fabs(across) >= m_tol || along <= -m_tol || along >= len + m_tol)
+        return EdgePlace::Off;
+    if (along < m_tol)
+        return EdgePlace::Start;
+    return along > len - m_tol ? EdgePlace::End : EdgePlace::Inside;
+}
+
+void ContactFrame::NearEdges(const EdgeGrid& grid, const std::vector<NPoint>& ring, const NPoint& p,
+                             double& clearance, double& expires, double travel, std::vector<size_t>& edges) const
+{
+    // The edges listed in the cells round p within half a cell's size; every
+    // other edge lies at least that far away. The nearest distance found
+    // bounds how far the rings may travel before p can touch an edge.
+    const double reach = std::max(0.5 * grid.CellSize(), 2.0 * m_tol);
+    const NPoint margin{reach, reach};
+    const double near2 = 4.0 * m_tol * m_tol;
+    double best2 = reach * reach;
+    edges.clear();
+    grid.AnyNear(p - margin, p + margin, [&](size_t k) {
+        const NPoint& q0 = ring[k];
+        const NPoint& q1 = ring[k + 1 == ring.size() ? 0 : k + 1];
+        // An edge whose box lies farther than the nearest so far changes nothing.
+        const double dx = std::max({std::min(q0.x, q1.x) - p.x, p.x - std::max(q0.x, q1.x), 0.0});
+        const double dy = std::max({std::min(q0.y, q1.y) - p.y, p.y - std::max(q0.y, q1.y), 0.0});
+        if (dx * dx + dy * dy >= best2 && dx * dx + dy * dy >= near2)
+            return false;
+        const NPoint e = q1 - q0;
+        const double len2 = Dot(e, e);
+        const double t = len2 > 0.0 ? std::clamp(Dot(p - q0, e) / len2, 0.0, 1.0) : 0.0;
+        const NPoint foot = q0 + NPoint{e.x * t, e.y * t};
+        const double d2 = Dot(foot - p, foot - p);
+        best2 = std::min(best2, d2);
+        if (d2 < near2)
+            edges.push_back(k);
+        return false;
+    });
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    clearance = std::sqrt(best2);
+    expires = clearance + travel;
+}
+
+void ContactFrame::FindContacts(const NPoint& shift, std::vector<Contact>& contacts, Clearance* clearance) const
 {
     // A vertex that touches an edge or a vertex lies in a grid cell of that
-    // edge (each vertex starts an edge); only those edges are tested.
+    // edge (each vertex starts an edge); only those edges are tested. A
+    // vertex within the tolerance of an edge's end touches that end: it
+    // meets a vertex, not an edge.
     contacts.clear();
     std::vector<bool> aOnVertex(m_a.size(), false);
     std::vector<size_t> near;
-    for (size_t j = 0; j < m_b.size(); ++j) {
-        NPoint p = m_b[j] + shift;
-        EdgesNear(m_gridA, p, near);
-        bool onVertex = false;
-        for (size_t i : near)
-            if (Near(p, m_a[i])) {
-                contacts.push_back({ContactKind::VertexVertex, i, j});
-                aOnVertex[i] = onVertex = true;
-            }
-        if (onVertex)
-            continue;
-        for (size_t i : near)
-            if (OnSegment(p, m_a[i], m_a[NextA(i)]))
-                contacts.push_back({ContactKind::VertexOnEdgeA, i, j});
+    for (size_t j = 0; j < m_b.size(); ++j)
+        VertexContacts(true, j, m_b[j] + shift, clearance, near, aOnVertex, contacts);
+    for (size_t i = 0; i < m_a.size(); ++i)
+        if (!aOnVertex[i])
+            VertexContacts(false, i, m_a[i] - shift, clearance, near, aOnVertex, contacts);
+}
+
+void ContactFrame::VertexContacts(bool ofB, size_t m, const NPoint& p, Clearance* clearance,
+                                  std::vector<size_t>& near, std::vector<bool>& aOnVertex,
+                                  std::vector<Contact>& contacts) const
+{
+    // A vertex that was far from the other ring stays clear of it until the
+    // rings have travelled that far.
+    if (clearance && (ofB ? clearance->b : clearance->a)[m] - clearance->travel > 2.0 * m_tol)
+        return;
+    const std::vector<NPoint>& walls = ofB ? m_a : m_b;
+    const EdgeGrid& grid = ofB ? m_gridA : m_gridB;
+    if (clearance) {
+        double room = 0.0;
+        NearEdges(grid, walls, p, room, (ofB ? clearance->b : clearance->a)[m], clearance->travel, near);
+    } else {
+        EdgesNear(grid, p, near);
     }
-    for (size_t i = 0; i < m_a.size(); ++i) {
-        if (aOnVertex[i])
+    const size_t first = contacts.size();
+    const ContactKind onEdge = ofB ? ContactKind::VertexOnEdgeA : ContactKind::VertexOnEdgeB;
+    bool onVertex = false;
+    for (size_t w : near) {
+        const size_t next = w + 1 == walls.size() ? 0 : w + 1;
+        const EdgePlace place = PlaceOnEdge(p, walls[w], walls[next]);
+        if (place == EdgePlace::Off)
             continue;
-        NPoint p = m_a[i] - shift;
-        EdgesNear(m_gridB, p, near);
-        for (size_t j : near)
-            if (OnSegment(p, m_b[j], m_b[NextB(j)]))
-                contacts.push_back({ContactKind::VertexOnEdgeB, i, j});
+        if (place == EdgePlace::Inside) {
+            contacts.push_back(ofB ? Contact{onEdge, w, m} : Contact{onEdge, m, w});
+            continue;
+        }
+        const size_t end = place == EdgePlace::Start ? w : next;
+        const Contact c = ofB ? Contact{ContactKind::VertexVertex, end, m} : Contact{ContactKind::VertexVertex, m, end};
+        aOnVertex[c.i] = onVertex = true;
+        if (std::none_of(contacts.begin(), contacts.end(), [&](const Contact& d) {
+                return d.kind == ContactKind::VertexVertex && d.i == c.i && d.j == c.j;
+            }))
+            contacts.push_back(c);
     }
+    if (onVertex) // the vertex touches a vertex: its edge contacts go
+        contacts.erase(std::remove_if(contacts.begin() + static_cast<std::ptrdiff_t>(first), contacts.end(),
+                                      [&](const Contact& c) { return c.kind == onEdge; }),
+                       contacts.end());
 }
 
 Sector ContactFrame::VertexVertexSector(size_t i, size_t j) const
 {
     NPoint outA = m_a[NextA(i)] - m_a[i];
     NPoint outB = m_b[NextB(j)] - m_b[j];
-    double sI = m_cornersA[i].edgeAngle;
-    double wI = m_cornersA[i].width;
-    double sB = m_cornersB[j].edgeAngle;
-    double wB = m_cornersB[j].width;
-    if (WedgesOverlap(sI, wI, sB, wB)) {
+    const Wedge wa = WedgeA(i);
+    const Wedge wb = WedgeB(j);
+    if (Overlap(wa, wb)) {
         Sector s;
         s.full = true;
         return s;
     }
-    double sJ = Mod2Pi(sB + PI);
-    Sector s = Hull(sI, wI, sJ, wB);
+    const Wedge turned{Mod2Pi(wb.start + PI), wb.width, wb.startSlack, wb.endSlack};
+    Sector s = Hull(wa, turned);
     NPoint backB = NPoint{0.0, 0.0} - outB;
-    bool alongA = Turn(s.start, sI) < ANGLE_TOL || Turn(sI, s.start) < ANGLE_TOL;
-    bool alongB = Turn(s.start, sJ) < ANGLE_TOL || Turn(sJ, s.start) < ANGLE_TOL;
+    const auto same = [&](double angle, double slack) {
+        double tol = std::max(s.startSlack, slack);
+        return Turn(s.start, angle, tol) < tol || Turn(angle, s.start, tol) < tol;
+    };
+    bool alongA = same(wa.start, wa.startSlack);
+    bool alongB = same(turned.start, turned.startSlack);
     if (alongA && alongB)
         s.slide = Length(outA) <= Length(backB) ? outA : backB;
     else
@@ -285,20 +405,28 @@ Sector ContactFrame::VertexVertexSector(size_t i, size_t j) const
 
 Sector ContactFrame::ForbiddenSector(const Contact& c, const NPoint& shift) const
 {
+    // The slide runs exactly along the edge (the touching vertex may lie a
+    // little off it), as far as the edge's end.
+    const auto along = [](const NPoint& edge, const NPoint& rest) {
+        double len2 = Dot(edge, edge);
+        double t = len2 > 0.0 ? std::max(0.0, Dot(rest, edge) / len2) : 0.0;
+        return NPoint{edge.x * t, edge.y * t};
+    };
     Sector s;
     switch (c.kind) {
     case ContactKind::VertexVertex:
         return VertexVertexSector(c.i, c.j);
     case ContactKind::VertexOnEdgeA:
         s.start = m_cornersA[c.i].edgeAngle;
-        s.slide = m_a[NextA(c.i)] - VertexB(c.j, shift);
+        s.slide = along(m_a[NextA(c.i)] - m_a[c.i], m_a[NextA(c.i)] - VertexB(c.j, shift));
         break;
     case ContactKind::VertexOnEdgeB:
         s.start = Mod2Pi(m_cornersB[c.j].edgeAngle + PI);
-        s.slide = m_a[c.i] - VertexB(NextB(c.j), shift);
+        s.slide = along(m_b[c.j] - m_b[NextB(c.j)], m_a[c.i] - VertexB(NextB(c.j), shift));
         break;
     }
     s.width = PI;
+    s.startSlack = s.endSlack = c.kind == ContactKind::VertexOnEdgeA ? m_cornersA[c.i].slack : m_cornersB[c.j].slack;
     return s;
 }
 
@@ -306,21 +434,23 @@ bool ContactFrame::Blocks(const Contact& c, const NPoint& dir) const
 {
     double len = Length(dir);
     switch (c.kind) {
+    // The whole move would carry the vertex deeper than the tolerance
+    // across the edge.
     case ContactKind::VertexOnEdgeA: {
         NPoint e = m_a[NextA(c.i)] - m_a[c.i];
-        return Cross(e, dir) > ANGLE_TOL * Length(e) * len;
+        return Cross(e, dir) > std::max(m_tol, MIN_ANGLE_TOL * len) * Length(e);
     }
     case ContactKind::VertexOnEdgeB: {
         NPoint f = m_b[NextB(c.j)] - m_b[c.j];
-        return Cross(f, dir) < -ANGLE_TOL * Length(f) * len;
+        return Cross(f, dir) < -std::max(m_tol, MIN_ANGLE_TOL * len) * Length(f);
     }
     case ContactKind::VertexVertex:
         break;
     }
-    return InsideSector(VertexVertexSector(c.i, c.j), Angle(dir));
+    return Forbids(VertexVertexSector(c.i, c.j), Angle(dir), len);
 }
 
-double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA) const
+double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA, const Clearance* clearance) const
 {
     // A vertex of one ring travels along `path`; find when it meets an edge
     // of the other ring in a way that blocks the motion.
@@ -344,6 +474,9 @@ double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool
     const EdgeGrid& wallGrid = bOnA ? m_gridA : m_gridB;
     NPoint margin{2.0 * m_tol, 2.0 * m_tol};
     for (size_t m = 0; m < movers.size(); ++m) {
+        // A vertex clear of the other ring by more than the move cannot hit it.
+        if (clearance && (bOnA ? clearance->b : clearance->a)[m] - clearance->travel > pathLen + 2.0 * m_tol)
+            continue;
         NPoint p = movers[m] + moverShift;
         NPoint lo = NPoint{std::min(p.x, p.x + path.x), std::min(p.y, p.y + path.y)} - margin - wallShift;
         NPoint hi = NPoint{std::max(p.x, p.x + path.x), std::max(p.y, p.y + path.y)} + margin - wallShift;
@@ -378,11 +511,11 @@ double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool
     return best;
 }
 
-double ContactFrame::FreeTravel(const NPoint& shift, const NPoint& move) const
+double ContactFrame::FreeTravel(const NPoint& shift, const NPoint& move, const Clearance* clearance) const
 {
     if (Length(move) < m_tol)
         return 0.0;
-    return std::min(EarliestBlock(shift, move, true), EarliestBlock(shift, move, false));
+    return std::min(EarliestBlock(shift, move, true, clearance), EarliestBlock(shift, move, false, clearance));
 }
 
 bool ContactFrame::EdgesCross(const EdgePair& edges, const NPoint& shift) const
@@ -430,15 +563,25 @@ bool ContactFrame::HasProperCrossing(const NPoint& shift, EdgePair* crossing) co
 
 bool ContactFrame::HasVertexInside(const NPoint& shift) const
 {
-    // A's material lies inside its ring when it runs counter-clockwise and
-    // outside it when it runs clockwise (a container).
-    Side materialA = SignedArea2(m_a) > 0.0 ? Side::Inside : Side::Outside;
-    for (size_t j = 0; j < m_b.size(); ++j)
-        if (Locate(m_a, VertexB(j, shift)) == materialA)
-            return true;
-    for (const NPoint& p : m_a)
-        if (Locate(m_b, p - shift) == Side::Inside)
-            return true;
+    // Called once no edges cross and every contact keeps the rings apart:
+    // each ring then lies wholly on one side of the other, which the first
+    // vertex off the other ring tells. A's material lies inside its ring when
+    // it runs counter-clockwise and outside it when it runs clockwise (a
+    // container).
+    const Side materialA = m_counterClockwiseA ? Side::Inside : Side::Outside;
+    for (size_t j = 0; j < m_b.size(); ++j) {
+        const Side side = Locate(m_a, VertexB(j, shift));
+        if (side != Side::Boundary) {
+            if (side == materialA)
+                return true;
+            break;
+        }
+    }
+    for (const NPoint& p : m_a) {
+        const Side side = Locate(m_b, p - shift);
+        if (side != Side::Boundary)
+            return side == Side::Inside;
+    }
     return false;
 }
 

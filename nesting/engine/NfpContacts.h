@@ -9,6 +9,7 @@
 
 #include "geometry/BaseAlgorithms.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -51,6 +52,10 @@ struct Sector {
     double width = 0.0;
     NPoint slide;
     bool full = false; // every direction is forbidden: the rings overlap here
+    // The slack of the edges along the two boundary rays: a direction lies
+    // on a ray when closer than the larger of its slack and the ray's.
+    double startSlack = 0.0;
+    double endSlack = 0.0;
 };
 
 // A uniform grid over a ring's box; each cell lists the edges whose boxes
@@ -92,6 +97,8 @@ public:
                 f(m_edges[e], c);
     }
     size_t Col(double x) const;
+    // The smaller side of a cell.
+    double CellSize() const { return m_cols == 0 ? 0.0 : std::min(1.0 / m_perCellX, 1.0 / m_perCellY); }
 
 private:
     size_t Row(double y) const;
@@ -115,10 +122,27 @@ struct IndexedRing {
     EdgeGrid grid;
 };
 
-// The two rings of one pair and the tolerances scaled to their size.
+// How far each vertex of B lies at least from A's edges, and each vertex of A
+// from B's edges, kept along an orbit: each bound is stored as the travel of
+// B (summed lengths of its moves) at which it runs out.
+struct Clearance {
+    std::vector<double> a;
+    std::vector<double> b;
+    double travel = 0.0;
+    void Reset(size_t verticesA, size_t verticesB)
+    {
+        a.assign(verticesA, 0.0);
+        b.assign(verticesB, 0.0);
+        travel = 0.0;
+    }
+};
+
+// The two rings of one pair. Lengths below `tolerance` count as zero; two
+// directions count as one when the edges they follow would part by less than
+// the tolerance over their length.
 class ContactFrame {
 public:
-    ContactFrame(const std::vector<NPoint>& a, const std::vector<NPoint>& b);
+    ContactFrame(const std::vector<NPoint>& a, const std::vector<NPoint>& b, double tolerance);
 
     const std::vector<NPoint>& A() const { return m_a; }
     const std::vector<NPoint>& B() const { return m_b; }
@@ -126,14 +150,17 @@ public:
     NPoint VertexB(size_t j, const NPoint& shift) const { return m_b[j] + shift; }
 
     // Every contact of A with B moved by `shift`.
-    void FindContacts(const NPoint& shift, std::vector<Contact>& contacts) const;
+    // Every contact of A with B moved by `shift`. Along an orbit, the
+    // clearance (if given) skips the vertices far from the other ring and is
+    // brought up to date for the others.
+    void FindContacts(const NPoint& shift, std::vector<Contact>& contacts, Clearance* clearance = nullptr) const;
     // The forbidden sector of one contact at `shift`.
     Sector ForbiddenSector(const Contact& c, const NPoint& shift) const;
     // True when motion along `dir` from this contact pushes B into A.
     bool Blocks(const Contact& c, const NPoint& dir) const;
     // The part of `move` (0 < t <= 1) B can travel from `shift` before it
     // would run into A; 1 when nothing is in the way.
-    double FreeTravel(const NPoint& shift, const NPoint& move) const;
+    double FreeTravel(const NPoint& shift, const NPoint& move, const Clearance* clearance = nullptr) const;
     // B moved by `shift` does not overlap A (touching allowed). When two
     // edges cross properly, `crossing` (if given) receives them.
     bool IsFeasible(const NPoint& shift, EdgePair* crossing = nullptr) const;
@@ -149,7 +176,9 @@ public:
     Side Locate(const IndexedRing& ring, const NPoint& p) const;
     bool OnRing(const IndexedRing& ring, const NPoint& p) const;
 
-    static bool InsideSector(const Sector& s, double angle);
+    // Motion along `angle` over `length` goes into the sector (by more than
+    // the tolerance).
+    bool Forbids(const Sector& s, double angle, double length) const;
     // The contact can exist without overlap at some translation: the
     // touching vertex's wedge stays out of the other ring's material.
     bool CanTouch(const Contact& c) const;
@@ -162,9 +191,37 @@ private:
     size_t NextB(size_t j) const { return j + 1 == m_b.size() ? 0 : j + 1; }
     size_t PrevB(size_t j) const { return j == 0 ? m_b.size() - 1 : j - 1; }
     Sector VertexVertexSector(size_t i, size_t j) const;
+    // The angle (radians) by which a direction followed over `length`
+    // parts from another by the tolerance: directions closer than the larger
+    // slack of two count as one.
+    double Slack(double length) const;
+    // A ring's material round one vertex: counter-clockwise from the
+    // outgoing edge over `width`, with the slack of the outgoing and the
+    // incoming edge.
+    struct Wedge {
+        double start;
+        double width;
+        double startSlack;
+        double endSlack;
+    };
+    Wedge WedgeA(size_t i) const;
+    Wedge WedgeB(size_t j) const;
+    bool Overlap(const Wedge& a, const Wedge& b) const;
+    Sector Hull(const Wedge& wi, const Wedge& wj) const;
     bool Near(const NPoint& p, const NPoint& q) const;
     bool OnSegment(const NPoint& p, const NPoint& q0, const NPoint& q1) const;
-    double EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA) const;
+    // Where p lies on the edge q0 -> q1: off it, within the tolerance of one
+    // of its ends, or inside it.
+    enum class EdgePlace { Off, Start, End, Inside };
+    EdgePlace PlaceOnEdge(const NPoint& p, const NPoint& q0, const NPoint& q1) const;
+    double EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA, const Clearance* clearance) const;
+    // The contacts of vertex m of B (ofB) or of A, at p, with the other ring.
+    void VertexContacts(bool ofB, size_t m, const NPoint& p, Clearance* clearance, std::vector<size_t>& near,
+                        std::vector<bool>& aOnVertex, std::vector<Contact>& contacts) const;
+    // The edges of `ring` within twice the tolerance of p, and a lower bound
+    // on p's distance from all its edges.
+    void NearEdges(const EdgeGrid& grid, const std::vector<NPoint>& ring, const NPoint& p, double& clearance,
+                   double& expires, double travel, std::vector<size_t>& edges) const;
     // The edges (ascending) of a grid's ring that may pass within the tolerance of p.
     void EdgesNear(const EdgeGrid& grid, const NPoint& p, std::vector<size_t>& edges) const;
     bool HasProperCrossing(const NPoint& shift, EdgePair* crossing) const;
@@ -175,9 +232,10 @@ private:
     struct Corner {
         double edgeAngle = 0.0;
         double length = 0.0; // of edge k
+        double slack = 0.0;  // of edge k
         double width = 0.0;
     };
-    static std::vector<Corner> Corners(const std::vector<NPoint>& ring);
+    std::vector<Corner> Corners(const std::vector<NPoint>& ring) const;
 
     std::vector<NPoint> m_a;
     std::vector<NPoint> m_b;
@@ -186,6 +244,7 @@ private:
     EdgeGrid m_gridA;
     EdgeGrid m_gridB;
     double m_tol = 0.0;
+    bool m_counterClockwiseA = true;
 };
 
 } // namespace nfp

@@ -135,9 +135,11 @@ bool IntersectionLines(const NPoint& p1, const NPoint& p2, const NPoint& p3, con
     const double den = d1.y * d2.x - d1.x * d2.y;
     if (std::fabs(den) < EPS_DIRECTION)
         return false;
-    const double c1 = p1.y * d1.x - p1.x * d1.y;
-    const double c2 = p3.y * d2.x - p3.x * d2.y;
-    p = {(c2 * d1.x - c1 * d2.x) / den, (c2 * d1.y - c1 * d2.y) / den};
+    // Worked out with p1 as the origin, so that lines far from the origin
+    // keep their digits: the crossing lies along the first line from p1.
+    const NPoint q3 = p3 - p1;
+    const double c2 = q3.y * d2.x - q3.x * d2.y;
+    p = {p1.x + c2 * d1.x / den, p1.y + c2 * d1.y / den};
     return true;
 }
 

@@ -158,6 +158,18 @@ void SortPolygonFragments(VectorPolygon& fragments);
 NPolygonPtr CompoundPolygonsToRectangle(const NPolygon& polygon1, const NPolygon& polygon2, double gap, double& dx,
                                         double& dy, double& angle);
 
+// Cleans an outline ring once, before any no-fit polygon is built on it:
+// exact, nearly repeated (within `tolerance`, the point-equality tolerance EPS
+// by default) and straight-run vertices go, and the ring runs counter-clockwise
+// when `solid` (an outer outline) and clockwise for a hole. The cleaned ring
+// encloses the original: it never cuts into the material. False, with the
+// ring emptied, when it bounds no area.
+bool CleanOutline(std::vector<NPoint>& ring, bool solid, double tolerance = EPS);
+// The same on a figure's rings, the outer one first and the holes after it;
+// holes that bound nothing are dropped, an outer ring that bounds nothing is
+// left as it is.
+void CleanOutlines(VectorPolygon& rings);
+
 // Outline simplification: narrow dents and short axis-parallel ledges.
 NPolygonPtr RemoveDentsStraight(NPolygonPtr polygon, double distance);
 NPolygonPtr RemoveLedgesTarvel(NPolygonPtr polygon, double tolerance);

@@ -222,6 +222,8 @@ void ShowInformMessage(int resId);
 void ShowInformText(std::wstring text);
 // A ready text in the error box, with an empty caption.
 void ShowErrorText(std::wstring text);
+// A ready text in the warning box, with an empty caption.
+void ShowWarningText(std::wstring text);
 int GetErrorCode();
 void ClearError();
 void CallHelp(int helpId);

@@ -28,4 +28,10 @@ void ShowErrorText(std::wstring text)
         application->MessageBox(text, std::wstring(), vlapi::vlMBIconError, 0, 0);
 }
 
+void ShowWarningText(std::wstring text)
+{
+    if (application)
+        application->MessageBox(text, std::wstring(), vlapi::vlMBIconWarning, 0, 0);
+}
+
 }  // namespace vrnApi

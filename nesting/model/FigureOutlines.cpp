@@ -82,6 +82,7 @@ void Figure::InitBorders()
     double area = 0.0;
     double length = 0.0;
     m_macro->InitConvexBordersFromMacro(m_borders, area, length);
+    CleanOutlines(m_borders);
     if (m_borders.empty()) {
         Clear();
         m_macro.reset();
@@ -121,6 +122,7 @@ void Figure::InitPolygons(double size, double gap, FigurePtr other)
         if (offsets.empty())
             return;
         CleanGapPolygons(offsets, m_poligons);
+        CleanOutlines(m_poligons);
         if (!m_poligons.empty())
             OrientGapPolygons(m_poligons);
         vrnApi::CreateEquidistantPoligons(working, gap * 0.5 - kControlInset, m_controls, false);

@@ -204,6 +204,7 @@ int Jumper::GetPhantomGroup(const NPoint& p, bool second)
         hostAccess::OpenGroup open(group);
         DrawWith(*preview, objects, second);
     }
+    m_phantom = group;
     return hostAccess::ReferenceOf(group);
 }
 

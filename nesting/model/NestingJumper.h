@@ -43,6 +43,8 @@ public:
     void CreateMacro(int layer);
     // The preview while an end is dragged: a temporary group with the bridge
     // drawn to `p` as its first or second end; its host reference, 0 without one.
+    // The bridge holds the last preview group, so that the reference names it
+    // until its caller deletes it or the next preview replaces it.
     int GetPhantomGroup(const NPoint& p, bool second);
     // The macro made again in its view and on its layer.
     void ReBuild();
@@ -64,6 +66,8 @@ public:
     bool m_bynormal = false;   // the second end follows the first owner's normal
 
 private:
+    vlapi::IDrawingGroupPtr m_phantom;
+
     void DrawWith(JumperDrawer& drawer, std::vector<vlapi::IDrawingObjectPtr>& objects, bool second) const;
     // The requested second end moved along the first owner's normal, when
     // both owners can answer; `p` otherwise.

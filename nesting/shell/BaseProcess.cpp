@@ -246,6 +246,16 @@ void BaseProcess::OpenHelp(int id)
     vrnApi::CallHelp(id);
 }
 
+bool BaseProcess::ChooseFolder(std::wstring& folder)
+{
+    std::wstring chosen = folder;
+    vrnApi::ChoiceFolderDialog(chosen);
+    if (chosen.empty())
+        return false;
+    folder = std::move(chosen);
+    return true;
+}
+
 void BaseProcess::SetReturnValue(int buttonId)
 {
     if (buttonId == vlapi::pbEnter)

@@ -102,6 +102,10 @@ protected:
     void AddButtonInToolBar(const vlapi::IPropertyToolBarPtr& toolBar, int id, int icon, const std::wstring& tip,
                             bool enable, bool check, bool useLibraryFont);
     void OpenHelp(int id);
+    // Asks the user for a folder, the dialog starting at `folder`: the answer
+    // replaces it, a cancelled dialog (an empty answer) keeps it. False when
+    // cancelled.
+    static bool ChooseFolder(std::wstring& folder);
     // m_returnValue after the standard button `buttonId` (for the commands'
     // OnButtonClick): pbEnter gives 1, pbEsc 2 unless a confirm came first;
     // other buttons change nothing.

@@ -126,6 +126,21 @@ inline void SetText(const vlapi::IPropertyEditPtr& edit, const std::wstring& tex
         edit->SetText(text);
 }
 
+// The edit face of an edit with a check box, captioned, its insertion mark on.
+inline void SetUpPathEdit(const vlapi::IPropertyEditCheckBoxPtr& control, const std::wstring& caption)
+{
+    if (const vlapi::IPropertyEditPtr edit = control ? control->GetEdit() : nullptr) {
+        edit->SetCaption(caption);
+        edit->SetMark(true);
+    }
+}
+
+// The text of the edit face of an edit with a check box.
+inline void SetPathText(const vlapi::IPropertyEditCheckBoxPtr& control, const std::wstring& text)
+{
+    SetText(control ? control->GetEdit() : nullptr, text);
+}
+
 inline void SetChecked(const vlapi::IPropertyCheckBoxPtr& box, bool checked)
 {
     if (box)

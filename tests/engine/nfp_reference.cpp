@@ -12,12 +12,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <cmath>
 #include <fstream>
 #include <iomanip>
 #include <ostream>
 #include <sstream>
+#include <stdexcept>
 
 namespace nfp_oracle {
 
@@ -28,14 +28,48 @@ using Polygon = CGAL::Polygon_2<Kernel>;
 using PolygonWithHoles = CGAL::Polygon_with_holes_2<Kernel>;
 using PolygonSet = CGAL::Polygon_set_2<Kernel>;
 
+// The ring without consecutive repeats of a point (the first compared with
+// the last): exact arithmetic sees a repeated point as an edge of no length.
+Ring WithoutRepeats(const Ring& ring)
+{
+    Ring out;
+    for (const NPoint& p : ring)
+        if (out.empty() || out.back().x != p.x || out.back().y != p.y)
+            out.push_back(p);
+    while (out.size() > 1 && out.back().x == out.front().x && out.back().y == out.front().y)
+        out.pop_back();
+    return out;
+}
+
+// The polygon of a ring, counter-clockwise; false when the ring is not simple
+// (CGAL's operations must never see such a ring).
+bool ToCgal(const Ring& ring, Polygon& p)
+{
+    p.clear();
+    for (const NPoint& q : WithoutRepeats(ring))
+        p.push_back(Kernel::Point_2(q.x, q.y));
+    if (p.size() < 3 || !p.is_simple())
+        return false;
+    if (p.orientation() == CGAL::CLOCKWISE)
+        p.reverse_orientation();
+    return true;
+}
+
 Polygon ToCgal(const Ring& ring)
 {
     Polygon p;
-    for (const NPoint& q : ring)
-        p.push_back(Kernel::Point_2(q.x, q.y));
-    if (p.size() >= 3 && p.orientation() == CGAL::CLOCKWISE)
-        p.reverse_orientation();
+    if (!ToCgal(ring, p))
+        throw std::invalid_argument("not a simple polygon");
     return p;
+}
+
+std::string Text(const Ring& ring)
+{
+    std::ostringstream out;
+    out << std::setprecision(17);
+    for (const NPoint& p : ring)
+        out << "(" << p.x << ", " << p.y << ")";
+    return out.str();
 }
 
 Kernel::FT Area(const PolygonSet& set)
@@ -74,27 +108,56 @@ Ring WithoutSpikes(Ring ring)
     return ring;
 }
 
-// The region of the rings: the first one minus the others. False when a
-// ring does not bound a simple polygon.
-bool RegionOf(const VectorPolygon& rings, PolygonSet& region)
+// The loops of a ring that runs through a point more than once (a region
+// pinched at a point), each without such a repeat.
+std::vector<Ring> SplitAtRepeatedPoints(const Ring& ring)
 {
-    bool first = true;
-    for (const NPolygonPtr& ring : rings) {
-        Polygon p = ToCgal(WithoutSpikes(ring->m_points));
-        if (p.size() < 3) {
-            if (first)
-                return false;
-            continue;
+    std::vector<Ring> loops;
+    Ring path;
+    for (const NPoint& p : ring) {
+        auto again = std::find_if(path.begin(), path.end(), [&](const NPoint& q) { return q.x == p.x && q.y == p.y; });
+        if (again != path.end()) {
+            loops.emplace_back(again, path.end());
+            path.erase(again + 1, path.end());
+        } else {
+            path.push_back(p);
         }
-        if (!p.is_simple())
-            return false;
-        if (first)
-            region.insert(p);
-        else
-            region.difference(p);
-        first = false;
     }
-    return !first;
+    loops.push_back(path);
+    return loops;
+}
+
+// The region the rings bound, read with the even-odd rule (the orbit around
+// A, less its cavities). Points and spikes (exact and sliding fits) bound no
+// area and are left to the degenerate tests.
+RegionCheck RegionOf(const VectorPolygon& rings, PolygonSet& region, std::string& detail)
+{
+    bool any = false;
+    for (size_t k = 0; k < rings.size(); ++k) {
+        for (const Ring& loop : SplitAtRepeatedPoints(WithoutSpikes(WithoutRepeats(rings[k]->m_points)))) {
+            Ring clean = WithoutSpikes(loop);
+            if (clean.size() < 3)
+                continue;
+            Polygon p;
+            if (!ToCgal(clean, p)) {
+                detail = "ring " + std::to_string(k) + " is not simple: " + Text(rings[k]->m_points);
+                return RegionCheck::NotSimple;
+            }
+            region.symmetric_difference(PolygonSet(p));
+            any = true;
+        }
+        if (k == 0 && !any)
+            return RegionCheck::NoRegion;
+    }
+    return any ? RegionCheck::Valid : RegionCheck::NoRegion;
+}
+
+double Perimeter(const Ring& ring)
+{
+    double length = 0.0;
+    for (size_t k = 0; k < ring.size(); ++k)
+        length += Distance(ring[k], ring[(k + 1) % ring.size()]);
+    return length;
 }
 
 double Median(std::vector<double> v)
@@ -107,12 +170,6 @@ double Median(std::vector<double> v)
 }
 
 } // namespace
-
-std::filesystem::path DataDir()
-{
-    const char* overridden = std::getenv("NESTING_DATA_DIR");
-    return overridden ? std::filesystem::path(overridden) : std::filesystem::path(NESTING_DATA_DIR);
-}
 
 bool LoadInstance(const std::filesystem::path& file, Instance& instance, std::string& error)
 {
@@ -186,24 +243,45 @@ PairResult ComparePair(const Ring& a, const Ring& b)
     result.ms = std::chrono::duration<double, std::milli>(t1 - t0).count();
     const VectorPolygon& rings = builder.GetNfpPolygons();
     result.rings = rings.size();
-    result.ratio = MismatchRatio(rings, a, b);
-    result.failure = result.ratio < 0.0;
-    result.mismatch = result.ratio > 1e-6;
+    Comparison c = Compare(rings, a, b);
+    result.ratio = c.ratio;
+    result.detail = c.detail;
+    result.failure = c.check == RegionCheck::NoRegion;
+    result.mismatch = !result.failure && !c.Matches();
     return result;
+}
+
+Comparison Compare(const VectorPolygon& rings, const Ring& a, const Ring& b)
+{
+    Comparison c;
+    Ring negB;
+    for (const NPoint& p : b)
+        negB.push_back({-p.x, -p.y});
+    // Spikes of the outlines bound no area and overlap nothing.
+    Polygon pa;
+    Polygon pb;
+    if (!ToCgal(WithoutSpikes(WithoutRepeats(a)), pa) || !ToCgal(WithoutSpikes(WithoutRepeats(negB)), pb)) {
+        c.check = RegionCheck::BadInput;
+        c.detail = "an input outline is not simple";
+        return c;
+    }
+    PolygonSet oracle;
+    oracle.insert(CGAL::minkowski_sum_2(pa, pb));
+    PolygonSet mine;
+    c.check = RegionOf(rings, mine, c.detail);
+    if (c.check != RegionCheck::Valid)
+        return c;
+    mine.symmetric_difference(oracle);
+    c.difference = CGAL::to_double(Area(mine));
+    c.ratio = c.difference / CGAL::to_double(Area(oracle));
+    c.toleranceBand = EPS * (Perimeter(a) + Perimeter(b));
+    return c;
 }
 
 double MismatchRatio(const VectorPolygon& rings, const Ring& a, const Ring& b)
 {
-    Ring negB;
-    for (const NPoint& p : b)
-        negB.push_back({-p.x, -p.y});
-    PolygonSet oracle;
-    oracle.insert(CGAL::minkowski_sum_2(ToCgal(a), ToCgal(negB)));
-    PolygonSet mine;
-    if (rings.empty() || !RegionOf(rings, mine))
-        return -1.0;
-    mine.symmetric_difference(oracle);
-    return CGAL::to_double(Area(mine)) / CGAL::to_double(Area(oracle));
+    Comparison c = Compare(rings, a, b);
+    return c.check == RegionCheck::Valid ? c.ratio : -1.0;
 }
 
 void Summary::Add(const Summary& other)
@@ -238,7 +316,7 @@ Summary RunInstance(const Instance& instance, std::ostream* log)
                     if (log && (r.failure || r.mismatch))
                         *log << instance.name << ": A " << itemA.id << "@" << oa << ", B " << itemB.id << "@" << ob
                              << (r.failure ? " failure" : " mismatch") << ", rings " << r.rings << ", ratio "
-                             << r.ratio << "\n";
+                             << r.ratio << (r.detail.empty() ? "" : ", ") << r.detail << "\n";
                 }
     return summary;
 }

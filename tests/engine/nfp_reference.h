@@ -24,24 +24,40 @@ struct Instance {
     std::vector<Item> items;
 };
 
-// The shared data folder: $NESTING_DATA_DIR when set, else the build's.
-std::filesystem::path DataDir();
 // Reads one instance file of the shared data set; false with a message.
 bool LoadInstance(const std::filesystem::path& file, Instance& instance, std::string& error);
 // The ring turned by `degrees` about the origin (quarter turns exactly).
 Ring Rotated(const Ring& ring, double degrees);
 
 struct PairResult {
-    bool failure = false;  // no ring, or rings that bound no valid region
-    bool mismatch = false; // region differs from the Minkowski sum
+    bool failure = false;  // no ring, or rings that bound no area
+    bool mismatch = false; // region differs from the Minkowski sum, or a ring is not simple
     double ratio = 0.0;    // symmetric difference area / oracle area
     double ms = 0.0;       // time of the no-fit polygon builder
     size_t rings = 0;
+    std::string detail;    // what was wrong, for the log
 };
 
-// Area of the symmetric difference of the region of `rings` (the first ring
-// minus the others) and A + (-B), over the area of A + (-B); negative when
-// the rings bound no valid region.
+// What the rings of a no-fit polygon bound. Every ring is checked before it
+// reaches the exact arithmetic, which must never see a ring that is not simple.
+enum class RegionCheck { Valid, NoRegion, NotSimple, BadInput };
+
+struct Comparison {
+    RegionCheck check = RegionCheck::Valid;
+    double ratio = 0.0;      // symmetric difference area / oracle area, when valid
+    double difference = 0.0; // symmetric difference area
+    // The difference a boundary moved by the point-equality tolerance makes:
+    // EPS times the perimeters of A and B.
+    double toleranceBand = 0.0;
+    std::string detail;
+    // Valid, and the same region but for rounding or the tolerance band.
+    bool Matches() const { return check == RegionCheck::Valid && (ratio <= 1e-6 || difference <= toleranceBand); }
+};
+
+// The region of `rings` (even-odd: the orbit less its cavities) against A + (-B).
+Comparison Compare(const VectorPolygon& rings, const Ring& a, const Ring& b);
+
+// Compare's ratio; negative when the rings bound no valid region.
 double MismatchRatio(const VectorPolygon& rings, const Ring& a, const Ring& b);
 
 // Builds the no-fit polygon of B around A (exterior, reference point at the

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 NPolygonPtr Poly(std::vector<NPoint> points) { return std::make_shared<NPolygon>(NPoint{}, std::move(points)); }
@@ -19,6 +21,20 @@ void ExpectRing(const NPolygon& ring, const std::vector<NPoint>& expected)
     for (size_t k = 0; k < expected.size(); ++k) {
         EXPECT_TRUE(ring.m_points[k] == expected[k])
             << "vertex " << k << ": (" << ring.m_points[k].x << ", " << ring.m_points[k].y << ")";
+    }
+}
+
+// The ring runs through the expected vertices in their order, from whichever
+// of them it starts at.
+void ExpectCycle(const NPolygon& ring, const std::vector<NPoint>& expected)
+{
+    ASSERT_EQ(ring.m_points.size(), expected.size());
+    const auto start = std::find(expected.begin(), expected.end(), ring.m_points.front());
+    ASSERT_NE(start, expected.end()) << "(" << ring.m_points.front().x << ", " << ring.m_points.front().y << ")";
+    const size_t offset = static_cast<size_t>(start - expected.begin());
+    for (size_t k = 0; k < expected.size(); ++k) {
+        const NPoint& got = ring.m_points[k];
+        EXPECT_TRUE(got == expected[(k + offset) % expected.size()]) << "vertex " << k << ": (" << got.x << ", " << got.y << ")";
     }
 }
 
@@ -41,22 +57,22 @@ TEST(BooleanPoligons, UnionOfDisjointSquaresKeepsBothFromTheirFirstVertex)
 {
     const VectorPolygon outs = Combine({Square(0, 0, 1), Square(5, 0, 1)}, BooleanType::Union);
     ASSERT_EQ(outs.size(), 2u);
-    ExpectRing(*outs[0], {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
-    ExpectRing(*outs[1], {{5, 0}, {6, 0}, {6, 1}, {5, 1}});
+    ExpectCycle(*outs[0], {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
+    ExpectCycle(*outs[1], {{5, 0}, {6, 0}, {6, 1}, {5, 1}});
 }
 
-TEST(BooleanPoligons, UnionOfOverlappingSquaresFollowsTheFragmentOrder)
+TEST(BooleanPoligons, UnionOfOverlappingSquaresIsOneRing)
 {
     const VectorPolygon outs = Combine({Square(0, 0, 2), Square(1, 1, 2)}, BooleanType::Union);
     ASSERT_EQ(outs.size(), 1u);
-    ExpectRing(*outs[0], {{1, 3}, {1, 2}, {0, 2}, {0, 0}, {2, 0}, {2, 1}, {3, 1}, {3, 3}});
+    ExpectCycle(*outs[0], {{1, 3}, {1, 2}, {0, 2}, {0, 0}, {2, 0}, {2, 1}, {3, 1}, {3, 3}});
 }
 
 TEST(BooleanPoligons, DifferenceOfOverlappingSquaresIsTheLShape)
 {
     const VectorPolygon outs = Combine({Square(0, 0, 4), Square(2, 2, 4)}, BooleanType::Difference);
     ASSERT_EQ(outs.size(), 1u);
-    ExpectRing(*outs[0], {{2, 4}, {0, 4}, {0, 0}, {4, 0}, {4, 2}, {2, 2}});
+    ExpectCycle(*outs[0], {{2, 4}, {0, 4}, {0, 0}, {4, 0}, {4, 2}, {2, 2}});
 }
 
 TEST(BooleanPoligons, OperandsAreLeftUnchanged)
@@ -73,7 +89,7 @@ TEST(BooleanPoligons, UnionAcrossASharedEdgeIsOneRectangle)
 {
     const VectorPolygon outs = Combine({Square(0, 0, 1), Square(1, 0, 1)}, BooleanType::Union);
     ASSERT_EQ(outs.size(), 1u);
-    ExpectRing(*outs[0], {{0, 1}, {0, 0}, {2, 0}, {2, 1}});
+    ExpectCycle(*outs[0], {{0, 1}, {0, 0}, {2, 0}, {2, 1}});
 }
 
 TEST(BooleanPoligons, UnionAcrossAPartlySharedEdgeIsOneRing)
@@ -81,7 +97,7 @@ TEST(BooleanPoligons, UnionAcrossAPartlySharedEdgeIsOneRing)
     const NPolygonPtr tall = Poly({{0, 0}, {2, 0}, {2, 3}, {0, 3}});
     const VectorPolygon outs = Combine({tall, Square(2, 1, 1)}, BooleanType::Union);
     ASSERT_EQ(outs.size(), 1u);
-    ExpectRing(*outs[0], {{2, 2}, {2, 3}, {0, 3}, {0, 0}, {2, 0}, {2, 1}, {3, 1}, {3, 2}});
+    ExpectCycle(*outs[0], {{2, 2}, {2, 3}, {0, 3}, {0, 0}, {2, 0}, {2, 1}, {3, 1}, {3, 2}});
 }
 
 TEST(BooleanPoligons, UnionOfOppositelyListedOperandsSharingAnEdge)
@@ -90,14 +106,14 @@ TEST(BooleanPoligons, UnionOfOppositelyListedOperandsSharingAnEdge)
     right->Invert();
     const VectorPolygon outs = Combine({Square(0, 0, 1), right}, BooleanType::Union);
     ASSERT_EQ(outs.size(), 1u);
-    ExpectRing(*outs[0], {{0, 1}, {0, 0}, {2, 0}, {2, 1}});
+    ExpectCycle(*outs[0], {{0, 1}, {0, 0}, {2, 0}, {2, 1}});
 }
 
 TEST(BooleanPoligons, UnionOfEqualOperandsIsTheOperand)
 {
     const VectorPolygon outs = Combine({Square(0, 0, 1), Square(0, 0, 1)}, BooleanType::Union);
     ASSERT_EQ(outs.size(), 1u);
-    ExpectRing(*outs[0], {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
+    ExpectCycle(*outs[0], {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
 }
 
 TEST(BooleanPoligons, UnionOfSquaresTouchingAtACornerGivesTwoRings)
@@ -112,7 +128,7 @@ TEST(BooleanPoligons, DifferenceAlongASharedEdgeLeavesTheMinuend)
 {
     const VectorPolygon outs = Combine({Square(0, 0, 1), Square(1, 0, 1)}, BooleanType::Difference);
     ASSERT_EQ(outs.size(), 1u);
-    ExpectRing(*outs[0], {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
+    ExpectCycle(*outs[0], {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
 }
 
 TEST(BooleanPoligons, DifferenceOfAnInnerStripSharingTwoEdgesSplitsTheMinuend)

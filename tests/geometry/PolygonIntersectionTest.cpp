@@ -1,4 +1,5 @@
 #include "geometry/Polygon.h"
+#include "support/ring_distance.h"
 
 #include <gtest/gtest.h>
 
@@ -63,32 +64,6 @@ TEST(PointInPolygonTest, RayAlongHorizontalRuns)
     EXPECT_FALSE(CheckPoligonContainPoint(notch, {5, 1}, false));
 }
 
-// Even-odd rule with half-open edges (reference for points off the boundary).
-bool EvenOddInside(const Points& ring, const NPoint& p)
-{
-    bool inside = false;
-    for (size_t k = 0; k < ring.size(); ++k) {
-        const NPoint& a = ring[k];
-        const NPoint& b = ring[(k + 1) % ring.size()];
-        if ((a.y > p.y) != (b.y > p.y) && p.x < a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y))
-            inside = !inside;
-    }
-    return inside;
-}
-
-double DistanceToRing(const Points& ring, const NPoint& p)
-{
-    double best = 1e300;
-    for (size_t k = 0; k < ring.size(); ++k) {
-        const NPoint& a = ring[k];
-        const NPoint& b = ring[(k + 1) % ring.size()];
-        const NPoint d = b - a;
-        const double t = std::clamp(((p.x - a.x) * d.x + (p.y - a.y) * d.y) / (d.x * d.x + d.y * d.y), 0.0, 1.0);
-        best = std::min(best, Distance(p, {a.x + t * d.x, a.y + t * d.y}));
-    }
-    return best;
-}
-
 // Star-shaped rings on a coarse grid, cleaned of repeated and collinear
 // vertices: the ray often runs through vertices and along horizontal edges,
 // and some rings pass through one point twice. Each ring is probed at 40
@@ -114,10 +89,10 @@ int CompareWithEvenOddOnGridStars(std::mt19937& rng, int maxRadius, int trials, 
             continue;
         for (int q = 0; q < 40; ++q) {
             const NPoint p = probe(q);
-            if (DistanceToRing(poly.m_points, p) < clearance)
+            if (ringtest::PointRingDistance(poly.m_points, p) < clearance)
                 continue;
             ++tested;
-            EXPECT_EQ(CheckPoligonContainPoint(poly.m_points, p, false), EvenOddInside(poly.m_points, p))
+            EXPECT_EQ(CheckPoligonContainPoint(poly.m_points, p, false), ringtest::EvenOddInside(poly.m_points, p))
                 << "trial " << trial << " point " << p.x << "," << p.y;
         }
     }

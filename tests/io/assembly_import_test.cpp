@@ -153,19 +153,6 @@ protected:
         return reader;
     }
 
-    // Every file under the test's folder but the output folder, in order.
-    std::vector<fs::path> FilesOutside() const
-    {
-        std::vector<fs::path> files;
-        for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
-            if (it->path() == out)
-                it.disable_recursion_pending();
-            else
-                files.push_back(it->path());
-        }
-        std::sort(files.begin(), files.end());
-        return files;
-    }
 
     fs::path out;
 };
@@ -247,7 +234,7 @@ TEST_F(AssemblyImportTest, FragmentsInSubFoldersLoadAsFiguresAndNothingElseIsTou
     reader.m_textPattern = L"Кол-во шт";
     const size_t messages = host->State().messages.size();
     const int documents = OpenDocuments();
-    const std::vector<fs::path> outside = FilesOutside();
+    const std::vector<fs::path> outside = FilesOutside(out);
     reader.WriteContoursToFragments(true);
 
     ASSERT_EQ(host->State().messages.size(), messages + 1);
@@ -259,7 +246,7 @@ TEST_F(AssemblyImportTest, FragmentsInSubFoldersLoadAsFiguresAndNothingElseIsTou
     EXPECT_TRUE(fs::exists(out / "Сталь 3" / "старый.txt"));
     EXPECT_TRUE(fs::exists(out / "Кронштейн.vfw"));
     EXPECT_FALSE(fs::exists(out / "Сталь 45")) << "a folder left empty by the run is not made";
-    EXPECT_EQ(FilesOutside(), outside) << "nothing is written outside the output folder";
+    EXPECT_EQ(FilesOutside(out), outside) << "nothing is written outside the output folder";
 
     struct Written {
         fs::path file;

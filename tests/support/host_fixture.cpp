@@ -95,6 +95,20 @@ size_t HostTest::ErrorMessages() const
     return count;
 }
 
+std::vector<std::filesystem::path> HostTest::FilesOutside(const std::filesystem::path& folder) const
+{
+    std::vector<std::filesystem::path> files;
+    for (auto it = std::filesystem::recursive_directory_iterator(root); it != std::filesystem::recursive_directory_iterator();
+         ++it) {
+        if (it->path() == folder)
+            it.disable_recursion_pending();
+        else
+            files.push_back(it->path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 int HostTest::StoredGroups() const
 {
     return vrnApi::GetActiveDocument2D()->GetDrawingGroups()->GetCount();

@@ -46,6 +46,11 @@ protected:
     // A sheet macro of the given size in the current view.
     static INestingMacroObjectPtr SheetMacro(const std::wstring& name, double width, double height);
 
+    // Every file and folder under the test's folder but those inside
+    // `folder`, in order: what a run that writes into `folder` must leave as
+    // it was.
+    std::vector<std::filesystem::path> FilesOutside(const std::filesystem::path& folder) const;
+
     // The stored groups of the active drawing, and whether one is left open.
     int StoredGroups() const;
     bool AnyGroupOpen() const;

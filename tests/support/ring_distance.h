@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace ringtest {
 
@@ -37,6 +38,28 @@ inline double SegmentDistance(const NPoint& a, const NPoint& b, const NPoint& c,
         return 0.0;
     return std::min({PointSegmentDistance(a, c, d), PointSegmentDistance(b, c, d), PointSegmentDistance(c, a, b),
                      PointSegmentDistance(d, a, b)});
+}
+
+// Distance from p to the boundary of a ring.
+inline double PointRingDistance(const std::vector<NPoint>& ring, const NPoint& p)
+{
+    double best = 1e300;
+    for (size_t k = 0; k < ring.size(); ++k)
+        best = std::min(best, PointSegmentDistance(p, ring[k], ring[(k + 1) % ring.size()]));
+    return best;
+}
+
+// Even-odd rule with half-open edges (a reference for points off the boundary).
+inline bool EvenOddInside(const std::vector<NPoint>& ring, const NPoint& p)
+{
+    bool inside = false;
+    for (size_t k = 0; k < ring.size(); ++k) {
+        const NPoint& a = ring[k];
+        const NPoint& b = ring[(k + 1) % ring.size()];
+        if ((a.y > p.y) != (b.y > p.y) && p.x < a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y))
+            inside = !inside;
+    }
+    return inside;
 }
 
 // Distance between two rings' boundaries.
