@@ -738,6 +738,8 @@ int main(int argc, char** argv) {
     if (progress) player.ShowProgress();
     failed = player.Play(why);
     if (!transcript.empty()) {
+      std::error_code ec;
+      if (transcript.has_parent_path()) fs::create_directories(transcript.parent_path(), ec);
       std::ofstream out(transcript, std::ios::binary);
       for (const auto& line : player.Transcript()) out << line << "\n";
     }
