@@ -25,6 +25,16 @@ TEST_F(HostTest, ReferencesRoundTripWithinTheirDocument) {
   auto other = NewDrawing();
   EXPECT_FALSE(GetTransferService()->GetObject(RefOf(vlapi::IAPIObjectPtr(line)), RefOf(vlapi::IAPIObjectPtr(other))) ==
                vlapi::IAPIObjectPtr(line));
+  // Objects numbered as far as the documents are still found, never their document.
+  for (int i = 0; i < 20; ++i)
+    NewDrawing();
+  auto later = NewDrawing();
+  const int32_t laterRef = RefOf(vlapi::IAPIObjectPtr(later));
+  for (int i = 0; i < 30; ++i) {
+    auto object = AddLine(Container(ActiveView(later)), 0, i, 10, i);
+    EXPECT_EQ(GetTransferService()->GetObject(RefOf(vlapi::IAPIObjectPtr(object)), laterRef),
+              vlapi::IAPIObjectPtr(object));
+  }
 }
 
 TEST_F(HostTest, ReferencesStayStableAcrossSaveAndOpen) {

@@ -17,19 +17,25 @@ namespace {
 Application* current = nullptr;
 std::vector<Application*> living;  // in order of making
 
+// A document's reference lies above every reference its objects take, so
+// that the reference of an object never names its document instead.
+constexpr int32_t kDocumentReferences = int32_t{1} << 30;
+
 class TransferService : public Api<NoCore, vlapi::ITransferService> {
  public:
   int32_t GetReference(vlapi::IAPIObject* object) override {
     if (!object || Failures::Instance().Fails("ITransferService::GetReference")) return 0;
-    if (auto* doc = dynamic_cast<DocumentBase*>(object)) return doc->DocReference();
+    if (auto* doc = dynamic_cast<DocumentBase*>(object)) return kDocumentReferences + doc->DocReference();
     Node* node = NodeOf(object);
     return node && node->Alive() ? node->Reference() : 0;
   }
   vlapi::IAPIObjectPtr GetObject(int32_t reference, int32_t documentReference) override {
-    if (!current || reference == 0 || Failures::Instance().Fails("ITransferService::GetObject")) return {};
-    auto* doc = dynamic_cast<Document2D*>(current->FindByReference(documentReference).get());
+    if (!current || reference == 0 || documentReference <= kDocumentReferences ||
+        Failures::Instance().Fails("ITransferService::GetObject"))
+      return {};
+    auto* doc = dynamic_cast<Document2D*>(current->FindByReference(documentReference - kDocumentReferences).get());
     if (!doc) return {};
-    if (reference == doc->DocReference()) return vlapi::IAPIObjectPtr(static_cast<vlapi::IVarnelDocument2D*>(doc));
+    if (reference == documentReference) return vlapi::IAPIObjectPtr(static_cast<vlapi::IVarnelDocument2D*>(doc));
     Node* node = doc->Find(reference);
     return node ? node->Identity() : nullptr;
   }
@@ -401,16 +407,19 @@ void Application::StartProgressBar(const std::wstring& text, int range) {
   state_.progress.range = range;
   state_.progress.position = 0;
   ++state_.progress.starts;
+  if (state_.progressWatch) state_.progressWatch(state_.progress);
 }
 
 void Application::SetProgressBarPosition(int position) {
   state_.progress.position = position;
   state_.progress.positions.push_back(position);
+  if (state_.progressWatch) state_.progressWatch(state_.progress);
 }
 
 void Application::StopProgressBar() {
   state_.progress.shown = false;
   ++state_.progress.stops;
+  if (state_.progressWatch) state_.progressWatch(state_.progress);
 }
 
 void Application::EnableUserAccess(bool enable) {
