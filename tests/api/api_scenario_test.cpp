@@ -4,7 +4,7 @@
 // drawing is measured with CGAL.
 #include "api/api_fixture.h"
 
-#include "api/cgal_areas.h"
+#include "support/cgal_areas.h"
 
 #include <cstdlib>
 #include <map>
