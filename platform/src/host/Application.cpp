@@ -17,25 +17,21 @@ namespace {
 Application* current = nullptr;
 std::vector<Application*> living;  // in order of making
 
-// A document's reference lies above every reference its objects take, so
-// that the reference of an object never names its document instead.
-constexpr int32_t kDocumentReferences = int32_t{1} << 30;
-
 class TransferService : public Api<NoCore, vlapi::ITransferService> {
  public:
+  // Documents' references are negative and objects' positive (DocumentBase),
+  // so the reference of an object never names its document instead.
   int32_t GetReference(vlapi::IAPIObject* object) override {
     if (!object || Failures::Instance().Fails("ITransferService::GetReference")) return 0;
-    if (auto* doc = dynamic_cast<DocumentBase*>(object)) return kDocumentReferences + doc->DocReference();
+    if (auto* doc = dynamic_cast<DocumentBase*>(object)) return doc->DocReference();
     Node* node = NodeOf(object);
     return node && node->Alive() ? node->Reference() : 0;
   }
   vlapi::IAPIObjectPtr GetObject(int32_t reference, int32_t documentReference) override {
-    if (!current || reference == 0 || documentReference <= kDocumentReferences ||
-        Failures::Instance().Fails("ITransferService::GetObject"))
-      return {};
-    auto* doc = dynamic_cast<Document2D*>(current->FindByReference(documentReference - kDocumentReferences).get());
+    if (!current || reference == 0 || Failures::Instance().Fails("ITransferService::GetObject")) return {};
+    auto* doc = dynamic_cast<Document2D*>(current->FindByReference(documentReference).get());
     if (!doc) return {};
-    if (reference == documentReference) return vlapi::IAPIObjectPtr(static_cast<vlapi::IVarnelDocument2D*>(doc));
+    if (reference == doc->DocReference()) return vlapi::IAPIObjectPtr(static_cast<vlapi::IVarnelDocument2D*>(doc));
     Node* node = doc->Find(reference);
     return node ? node->Identity() : nullptr;
   }
