@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -128,6 +129,20 @@ class Player {
   }
 
   const std::vector<std::string>& Transcript() const { return user_.Transcript(); }
+
+  // Shows the host's progress bar on standard error, on one line, when that
+  // is a terminal.
+  void ShowProgress() {
+    if (!isatty(STDERR_FILENO)) return;
+    host_.State().progressWatch = [](const vlhost::ProgressState& p) {
+      if (!p.shown) {
+        std::cerr << "\r\033[K" << std::flush;
+        return;
+      }
+      const int percent = p.range > 0 ? std::clamp(p.position * 100 / p.range, 0, 100) : 0;
+      std::cerr << "\r\033[K    " << U(p.text) << " " << percent << "%" << std::flush;
+    };
+  }
 
   // Plays the script; the number of the failing line (0 when all hold).
   int Play(std::string& why) {
@@ -683,7 +698,7 @@ class Player {
 };
 
 int Usage() {
-  std::cerr << "usage: host_play <script> [-D NAME=VALUE]... [--root DIR] [--transcript FILE]\n";
+  std::cerr << "usage: host_play <script> [-D NAME=VALUE]... [--root DIR] [--transcript FILE] [--progress]\n";
   return 2;
 }
 
@@ -694,6 +709,7 @@ int main(int argc, char** argv) {
   fs::path script = argv[1];
   fs::path root;
   fs::path transcript;
+  bool progress = false;
   std::map<std::string, std::string> vars;
   for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -706,6 +722,8 @@ int main(int argc, char** argv) {
       root = argv[++i];
     } else if (arg == "--transcript" && i + 1 < argc) {
       transcript = argv[++i];
+    } else if (arg == "--progress") {
+      progress = true;
     } else {
       return Usage();
     }
@@ -717,8 +735,11 @@ int main(int argc, char** argv) {
   std::string why;
   {
     Player player(script, root, vars);
+    if (progress) player.ShowProgress();
     failed = player.Play(why);
     if (!transcript.empty()) {
+      std::error_code ec;
+      if (transcript.has_parent_path()) fs::create_directories(transcript.parent_path(), ec);
       std::ofstream out(transcript, std::ios::binary);
       for (const auto& line : player.Transcript()) out << line << "\n";
     }

@@ -7,9 +7,12 @@
 // stamped as made by the library at PATH, so that a host that loads it from
 // there offers their hot points. With --fragments, the parts' fragment files
 // (NAME.vfr) are kept in DIR for scripts that load them. With --layout, every
-// sheet gets a page of the drawing with its title block.
+// sheet gets a page of the drawing with its title block. Then --remnants
+// builds the remnants automatically, and --export and --document write into
+// their folders, through the library's exporter and reporter, everything they
+// can.
 //   nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--layout] [--library PATH]
-//               [--fragments DIR]
+//               [--fragments DIR] [--remnants] [--export DIR] [--document DIR]
 // A parts list holds one part a line, "name|count|thickness|material|x,y x,y ...";
 // blank lines and lines starting with "#" are skipped.
 #include "api/INestingObjects.h"
@@ -139,12 +142,21 @@ int main(int argc, char** argv)
     double width = 300.0;
     double height = 200.0;
     bool placed = false;
+    bool remnants = false;
     std::filesystem::path library;
     std::filesystem::path fragments;
+    std::filesystem::path exported;
+    std::filesystem::path documented;
     std::vector<std::string> files;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--placed") {
             placed = true;
+        } else if (args[i] == "--remnants") {
+            remnants = true;
+        } else if (args[i] == "--export" && i + 1 < args.size()) {
+            exported = std::filesystem::absolute(args[++i]);
+        } else if (args[i] == "--document" && i + 1 < args.size()) {
+            documented = std::filesystem::absolute(args[++i]);
         } else if (args[i] == "--layout") {
             NestingSetting::m_withoutLayout = false;
         } else if (args[i] == "--library" && i + 1 < args.size()) {
@@ -161,7 +173,7 @@ int main(int argc, char** argv)
     }
     if (files.size() != 2 || !(width > 0.0) || !(height > 0.0)) {
         std::cerr << "usage: nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--layout]"
-                     " [--library PATH] [--fragments DIR]\n";
+                     " [--library PATH] [--fragments DIR] [--remnants] [--export DIR] [--document DIR]\n";
         return 2;
     }
     std::vector<Part> parts;
@@ -198,8 +210,34 @@ int main(int argc, char** argv)
             optimizer->Init();
             optimizer->RunOptimization({1, RotationType::WithoutRotation, true});
         }
+        if (remnants) {
+            const INestingModelPtr model = CreateNestingModelInstance();
+            model->InitSheetsFromActiveDoc();
+            model->InitFiguresFromActiveDoc();
+            model->InitWastesFromActiveDoc();
+            model->ReadFromConfig();
+            model->SetWasteMethod(true);
+            model->CalculateWastes();
+            model->SaveParams();
+        }
+        if (!exported.empty()) {
+            const IExporterPtr exporter = CreateExporterInstance();
+            ExportParams params;
+            params.add3D = true;
+            exporter->SetParams(params);
+            exporter->ExportToDXF(vlhost::Host::Wide(exported.string()));
+        }
+        if (!documented.empty()) {
+            const IReporterPtr reporter = CreateReporterInstance();
+            reporter->Init();
+            ReportParams params{true, true, vlhost::Host::Wide(documented.string()), L"", 4, 0, true, true, true, true, false};
+            reporter->SetParams(params);
+            reporter->CreateDocumentation();
+        }
         if (!library.empty())
             StampModule(library.wstring());
+        std::error_code ec;
+        std::filesystem::create_directories(std::filesystem::absolute(files[1]).parent_path(), ec);
         if (!user.Save(files[1])) {
             std::cerr << "cannot write " << files[1] << "\n";
             result = 1;

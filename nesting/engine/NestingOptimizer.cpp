@@ -142,8 +142,12 @@ void NestingOptimizer::PrepareOptimization()
     const bool gapChanged = std::any_of(m_figures.begin(), m_figures.end(), [this](const FigurePtr& figure) {
         return std::fabs(figure->m_gap - m_figureGap) > EPS;
     });
+    // A figure stored before its gap polygons were built would be passed over:
+    // it gets them as UpdateGaps would give them.
     if (gapChanged)
         m_model.UpdateGaps();
+    else
+        m_model.InitMissingFigurePolygons();
 }
 
 void NestingOptimizer::SetCurrentFirstSheetView()

@@ -47,8 +47,10 @@ CopyParamMaker MeshParamMaker(int count, double step)
 }
 
 // Copies `macro` by the host inside a new stored group and returns the macros
-// the group then holds. A copy that yields nothing leaves no group behind,
-// and the group is never left open.
+// the group then holds. The group only gathers the copies: it is dissolved
+// afterwards (the copies stay in the drawing), so that no stored group is
+// left behind, to be emptied later when the copies move or go. It is never
+// left open.
 std::vector<vlapi::IMacroObjectPtr> CopyIntoNewGroup(const vlapi::IMacroObjectPtr& macro,
                                                      const CopyParamMaker& makeParam)
 {
@@ -70,6 +72,8 @@ std::vector<vlapi::IMacroObjectPtr> CopyIntoNewGroup(const vlapi::IMacroObjectPt
     }
     if (copies.empty())
         group->Delete();
+    else
+        hostAccess::ReleaseGroup(group);
     return copies;
 }
 

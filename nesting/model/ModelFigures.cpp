@@ -55,6 +55,20 @@ void NestingModel::InitFigurePolygons()
     DeleteProgressIndicator();
 }
 
+void NestingModel::InitMissingFigurePolygons()
+{
+    bool missing = false;
+    for (const FigurePtr& figure : m_figures) {
+        if (!figure->m_poligons.empty())
+            continue;
+        missing = true;
+        if (figure->m_borders.empty())
+            figure->InitBorders();
+    }
+    if (missing)
+        InitFigurePolygons();
+}
+
 void NestingModel::SetAllFiguresInSourcePlacement()
 {
     for (const FigurePtr& figure : m_figures) {

@@ -53,6 +53,11 @@ public:
     void GetRectangleFigures(std::vector<FigurePtr>& figures) const;
     void InitFigureBorders();
     void InitFigurePolygons();
+    // The figures stored before their gap polygons were built (the copies
+    // AddFigure saves, a figure saved straight after it was added, one never
+    // saved): the outline read from the macro when the record has none, then
+    // InitFigurePolygons. Nothing when every figure has gap polygons.
+    void InitMissingFigurePolygons();
     void CreateCompoundFigures();
     void DestroyCompoundFigures();
     void RotateAllFiguresToMinGabarit();

@@ -96,16 +96,17 @@ public:
     // Set by every Run; read by nothing.
     static inline bool m_update = false;
 
+    // Asks the user for a folder, the dialog starting at `folder`: the answer
+    // replaces it, a cancelled dialog (an empty answer) keeps it. False when
+    // cancelled. Every command that asks for a folder asks through it.
+    static bool ChooseFolder(std::wstring& folder);
+
 protected:
     // A button on `toolBar` with its tip, enabled and pressed states, and the
     // library's icon font when `useLibraryFont`; nothing without a tool bar.
     void AddButtonInToolBar(const vlapi::IPropertyToolBarPtr& toolBar, int id, int icon, const std::wstring& tip,
                             bool enable, bool check, bool useLibraryFont);
     void OpenHelp(int id);
-    // Asks the user for a folder, the dialog starting at `folder`: the answer
-    // replaces it, a cancelled dialog (an empty answer) keeps it. False when
-    // cancelled.
-    static bool ChooseFolder(std::wstring& folder);
     // m_returnValue after the standard button `buttonId` (for the commands'
     // OnButtonClick): pbEnter gives 1, pbEsc 2 unless a confirm came first;
     // other buttons change nothing.

@@ -4,11 +4,14 @@
 // orientation of the configuration: for figure nesting the nesting maps with
 // their part tables and the registers of maps, parts, materials and
 // remnants, for linear nesting the register of linear cuts. A closing message
-// names the folder; what could not be written the reporter names itself.
+// names the folder once everything was written; what could not be written
+// the reporter names itself.
 #include "host/VarnelAPI.h"
+#include "io/Reporter.h"
 #include "shell/ModelCommand.h"
 #include "shell/Starters.h"
 
+#include <memory>
 #include <vector>
 
 namespace {
@@ -50,13 +53,11 @@ public:
 
 void RunDocumentationProcess()
 {
-    std::wstring start;
-    const std::wstring folder = vrnApi::ChoiceFolderDialog(start);
-    if (folder.empty())
+    std::wstring folder;
+    if (!BaseProcess::ChooseFolder(folder))
         return;
     const INestingModelPtr model = CreateNestingModelInstance();
-    const IReporterPtr reporter = CreateReporterInstance();
-    if (!model || !reporter) {
+    if (!model) {
         vrnApi::ShowErrorText(kNoModelMessage);
         return;
     }
@@ -68,6 +69,10 @@ void RunDocumentationProcess()
     params.format = model->GetSheetFormat();
     params.orient = model->GetSheetOrient() ? 1 : 0;
     const std::vector<bool ReportParams::*> kinds = Kinds(model->GetNestingMethod() != 0);
+    // The reporter itself rather than its automation object: the closing
+    // message needs to know whether every file was written.
+    const auto reporter = std::make_unique<Reporter>();
+    bool complete = true;
     {
         const ProgressBar progress(vrnApi::LoadStr(IDS_DOCUMENTATION));
         reporter->Init();
@@ -76,8 +81,10 @@ void RunDocumentationProcess()
             one.*kinds[k] = true;
             reporter->SetParams(one);
             reporter->CreateDocumentation();
+            complete = complete && reporter->Failures().Empty();
             progress.Set(k + 1, kinds.size());
         }
     }
-    vrnApi::ShowInformText(L"Создание документации завершено: " + folder);
+    if (complete)
+        vrnApi::ShowInformText(L"Создание документации завершено: " + folder);
 }

@@ -3,6 +3,7 @@
 #include "engine/LinearNesting/SimplexMethodSolver.h"
 #include "host/HostGuards.h"
 #include "host/VarnelAPI.h"
+#include "shell/BaseProcess.h"
 
 #include <algorithm>
 #include <charconv>
@@ -575,9 +576,7 @@ void LinearNestingEditor::CreateReport()
         return;
     ReportParams params;
     params.addTableLN = true;
-    std::wstring folder;
-    params.folder = vrnApi::ChoiceFolderDialog(folder);
-    if (params.folder.empty())
+    if (!BaseProcess::ChooseFolder(params.folder))
         return;
     reporter->Init();
     reporter->SetParams(params);

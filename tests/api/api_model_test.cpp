@@ -139,6 +139,39 @@ TEST_F(ModelApiTest, NewOptimiserPlacesASmallJobWithoutTurningAndTimesInMillisec
     EXPECT_EQ(optimizer->GetTime(), 1234);
 }
 
+// Figures stored before their gap polygons were built are placed all the same.
+TEST_F(ModelApiTest, OptimiserPlacesFiguresStoredWithoutGapPolygons)
+{
+    struct Case {
+        const char* name;
+        double gap;
+        bool saveFigure;  // the first figure saved straight after it was added
+    };
+    for (const Case& c : {Case{"saved at once", 5.0, true}, Case{"gap 0, never saved", 0.0, false}}) {
+        SCOPED_TRACE(c.name);
+        INestingModelPtr model = CreateNestingModelInstance();
+        model->SetWidthSheet(300.0);
+        model->SetHeightSheet(200.0);
+        model->SetFigureGap(c.gap);
+        model->WriteToConfig();
+        model->AddSheet();
+        IFigurePtr figure = model->AddFigure(FragmentFile("part.vfr", Rectangle(0, 0, 80, 30), 3));
+        ASSERT_TRUE(figure);
+        if (c.saveFigure)
+            figure->SaveParams();
+        model->SaveParams();
+        model = nullptr;
+
+        IOptimizerPtr optimizer = CreateOptimizerInstance();
+        optimizer->Init();
+        optimizer->RunOptimization(OptimizationParams{});
+        const NestingResult result = optimizer->GetResult();
+        ASSERT_EQ(result.sheet_results.size(), 1u);
+        EXPECT_NEAR(result.sheet_results[0].figuresArea, 3 * 80 * 30, 1e-3);
+        NewDrawing();
+    }
+}
+
 // The reporter starts with no folder; the exporter writes the map and the
 // remnants (the job's figure stands in the container, not on its sheet) as
 // fragments and DXF, and no 3D document.

@@ -4,7 +4,7 @@
 // drawing is measured with CGAL.
 #include "api/api_fixture.h"
 
-#include "api/cgal_areas.h"
+#include "support/cgal_areas.h"
 
 #include <cstdlib>
 #include <map>
@@ -195,6 +195,11 @@ TEST_F(ScenarioTest, PartsAreNestedGetRemnantsAndBridgesAndTheDrawingChecksOut)
     ASSERT_EQ(figures.size(), parts);
     EXPECT_EQ(remnants.size(), wastes);
     EXPECT_EQ(drawn[MacroCommand::Bridge].size(), 2u);
+    // No operation of the run leaves a stored group it no longer needs.
+    const vlapi::IDrawingGroupsPtr groups = doc->GetDrawingGroups();
+    ASSERT_TRUE(groups);
+    for (int i = 0; i < groups->GetCount(); ++i)
+        EXPECT_FALSE(groups->GetItem(i)->GetObjects({vlapi::vlAllObj}).empty()) << "empty stored group " << i;
 
     const double tol = 1e-6;
     double kimArea = 0.0;

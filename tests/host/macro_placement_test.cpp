@@ -116,7 +116,7 @@ TEST_F(MacroPlacementTest, CopiesStandOnTheSourceOrAlongTheMesh)
         ExpectSameVertices(Outline(copies[k]), Shifted(source, 50.0 * k, 0));
 }
 
-TEST_F(MacroPlacementTest, FailedCopyLeavesNoGroupBehind)
+TEST_F(MacroPlacementTest, CopiesLeaveNoGroupBehind)
 {
     const INestingMacroObjectPtr macro = Ell();
     const int groups = StoredGroups();
@@ -129,8 +129,12 @@ TEST_F(MacroPlacementTest, FailedCopyLeavesNoGroupBehind)
     }
     EXPECT_EQ(StoredGroups(), groups);
     // No group is left open to swallow what is drawn next.
-    ASSERT_TRUE(macro->CreateMacroCopy(101));
+    // Nor one that a later move of the copies would leave empty.
+    const INestingMacroObjectPtr copy = macro->CreateMacroCopy(101);
+    ASSERT_TRUE(copy);
     EXPECT_FALSE(AnyGroupOpen());
+    EXPECT_EQ(StoredGroups(), groups);
+    EXPECT_TRUE(copy->CheckMacroLibraryNameAndCommand(macro->GetCommand())) << "the copy stays";
 }
 
 TEST_F(MacroPlacementTest, CarriedToAnotherViewAndShiftedItStaysWhereItWas)

@@ -58,26 +58,12 @@ std::vector<std::pair<std::wstring, size_t>> SketchLines(vlhost::Host& host, con
     return sketches;
 }
 
-std::string ShellQuoted(const std::string& text)
-{
-    std::string out = "'";
-    for (char c : text)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
 nlohmann::json PythonCheck(const std::string& what, const std::vector<std::filesystem::path>& files)
 {
-    std::string command = "/usr/bin/python3 " + ShellQuoted(NESTING_SOURCE_DIR "/tests/io/io_check.py") + " " + what;
+    std::string command = "/usr/bin/python3 " + shellcommand::Quoted(NESTING_SOURCE_DIR "/tools/file_check.py") + " " + what;
     for (const std::filesystem::path& file : files)
-        command += " " + ShellQuoted(file.string());
-    std::string out;
-    if (FILE* pipe = popen((command + " 2>&1").c_str(), "r")) {
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            out.append(buffer, n);
-        pclose(pipe);
-    }
+        command += " " + shellcommand::Quoted(file.string());
+    const std::string out = shellcommand::Run(command).output;
     nlohmann::json json = nlohmann::json::parse(out, nullptr, false);
     EXPECT_FALSE(json.is_discarded()) << out;
     return json.is_discarded() ? nlohmann::json::object() : json;

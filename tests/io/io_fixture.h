@@ -7,6 +7,7 @@
 #include "model/NestingModel.h"
 #include "model/NestingSetting.h"
 #include "support/host_fixture.h"
+#include "support/shell_command.h"
 
 #include <nlohmann/json.hpp>
 
@@ -42,9 +43,7 @@ std::map<std::string, std::string> MarkOldFiles(const std::filesystem::path& fol
 
 // A file's bytes.
 std::string Bytes(const std::filesystem::path& file);
-// The text in single quotes for the shell.
-std::string ShellQuoted(const std::string& text);
-// io_check.py's answer (JSON) for the files; checks run by Debian's python3
+// tools/file_check.py's answer (JSON) for the files; checks run by Debian's python3
 // with ezdxf. `what` is "csv" or "dxf".
 nlohmann::json PythonCheck(const std::string& what, const std::vector<std::filesystem::path>& files);
 // Python's csv reading of a register (";", UTF-8, no byte-order mark), each

@@ -184,7 +184,7 @@ protected:
         EXPECT_TRUE(vlhost::Host::WriteSvg(drawing, svg));
         if (fs::exists("/usr/bin/rsvg-convert")) {
             const fs::path png = fs::path(svg).replace_extension(".png");
-            const std::string command = "/usr/bin/rsvg-convert -o " + ShellQuoted(png.string()) + " " + ShellQuoted(svg.string());
+            const std::string command = "/usr/bin/rsvg-convert -o " + shellcommand::Quoted(png.string()) + " " + shellcommand::Quoted(svg.string());
             EXPECT_EQ(std::system(command.c_str()), 0) << command;
             EXPECT_GT(fs::file_size(png), 0u);
         }

@@ -163,7 +163,7 @@ TEST_F(ImportCommandTest, ThePartGridShowsTheReadersPartsWithTheirPathsAndPrevie
 
     ASSERT_TRUE(user->Press(grid, ImportProcess::kShowFragments));
     EXPECT_FALSE(command.m_toolBar->GetButtonPressed(ImportProcess::kShowAssembly));
-    EXPECT_EQ(grid->GetCellText(1, 7), L"Не сканировать вложенные папки");
+    EXPECT_EQ(grid->GetCellText(1, 7), L"Нет развёртки");
     EXPECT_EQ(grid->GetCellText(2, 7), L"А.vfw");
     ASSERT_TRUE(user->SelectItem(grid, 2));
     EXPECT_TRUE(Shown(command.m_slideParts));
@@ -225,7 +225,7 @@ TEST_F(ImportCommandTest, PatternsTakePropertyWordsIntoTheEditThatLastHadTheFocu
     ASSERT_TRUE(user->Press(list, ImportProcess::kAddProperty));
     EXPECT_EQ(ImportProcess::m_textPattern, L"НаименованиеОбозначение");
     ASSERT_TRUE(user->Focus(command.m_editNamePattern));
-    ASSERT_TRUE(user->Raw("EditFocus", {L"Файл шаблона", L"off"}));  // focus elsewhere keeps it
+    ASSERT_TRUE(user->Raw("EditFocus", {L"Шаблон имени файла", L"off"}));  // focus elsewhere keeps it
     EXPECT_TRUE(command.m_editNamePattern->GetMark());
     EXPECT_FALSE(command.m_editTextPattern->GetMark());
 
@@ -239,6 +239,26 @@ TEST_F(ImportCommandTest, PatternsTakePropertyWordsIntoTheEditThatLastHadTheFocu
     EXPECT_EQ(ImportProcess::m_textPattern, L"Обозначение");
     ASSERT_TRUE(user->Tick(command.m_checkMarkEquilName, false));
     EXPECT_EQ(ImportProcess::m_textPattern, L"Обозначение");
+}
+
+TEST_F(ImportCommandTest, EveryPropertyWordOfTheListIsExpandedByTheReader)
+{
+    ImportProcess::m_typeImport = 1;
+    ImportProcess& command = Command();
+    command.UpdateControls();
+    ImportPartMetaData part = Part(L"Уголок", L"Сталь 3", 2.5, true);
+    part.mark = L"У-1";
+    part.count = 4;
+    const std::wstring values[] = {L"Уголок", L"У-1", L"Сталь 3", L"2.5", L"4"};
+    ASSERT_EQ(command.m_listProperties->GetCount(), static_cast<int>(std::size(values)));
+    for (int i = 0; i < static_cast<int>(std::size(values)); ++i) {
+        ASSERT_TRUE(user->SetValue(command.m_editNamePattern, L""));
+        for (int k = 0; k < command.m_listProperties->GetCount(); ++k)
+            command.m_listProperties->SetItemMarked(k, k == i);
+        ASSERT_TRUE(user->Press(command.m_listProperties, ImportProcess::kAddProperty));
+        EXPECT_EQ(command.m_reader.CreateStringFromPattern(ImportProcess::m_namePattern, part), values[i])
+            << vlhost::Host::Utf8(ImportProcess::m_namePattern);
+    }
 }
 
 TEST_F(ImportCommandTest, ConfirmStaysOffCancelEndsAndHelpOpensTopicTwo)
@@ -273,7 +293,7 @@ TEST_F(ImportCommandTest, CancelledDialogsKeepWhatWasChosenAndNothingIsWrittenWi
     command.m_listPreprocessors->SetItemMarked(0, false);
     size_t dialogs = Dialogs();
     ASSERT_TRUE(user->Press(command.m_openFigures));
-    EXPECT_EQ(Messages().back().text, L"Без препроцессора");
+    EXPECT_EQ(Messages().back().text, L"Не выбран препроцессор");
     command.m_listPreprocessors->SetItemMarked(0, true);
     ASSERT_TRUE(user->Press(Folder(), vlapi::vlControlCommandDelete));
     EXPECT_EQ(ImportProcess::m_pathFolder, L"");
@@ -297,7 +317,7 @@ TEST_F(ImportCommandTest, CancelledDialogsKeepWhatWasChosenAndNothingIsWrittenWi
     // Fragments: an empty name pattern, then no folder, write nothing.
     ImportProcess::m_namePattern.clear();
     ASSERT_TRUE(user->Press(command.m_createFragments));
-    EXPECT_EQ(Messages().back().text, L"Не задан файл шаблона");
+    EXPECT_EQ(Messages().back().text, L"Не задан шаблон имени файла");
     ImportProcess::m_namePattern = L"Наименование";
     ASSERT_TRUE(user->Press(command.m_createFragments));
     EXPECT_EQ(Messages().back().text, L"Не указана папка для экспорта");

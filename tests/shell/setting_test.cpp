@@ -16,6 +16,7 @@ namespace shelltest {
 namespace {
 
 using testing::HasSubstr;
+using testing::Not;
 
 const char kConfig[] = R"(<?xml version="23.0" encoding="UTF-8" standalone="yes"?>
 <config_version value="1" />
@@ -155,6 +156,16 @@ TEST_F(SettingTest, DocumentationWritesTheDocumentsIntoTheChosenFolder)
     EXPECT_FALSE(progress.shown);
     EXPECT_EQ(vlhost::Host::Utf8(progress.text), "Создание документации");
     EXPECT_EQ(progress.positions.back(), 100);
+
+    // A file that cannot be written is named, and the run claims no success.
+    std::filesystem::remove(folder / "Документация" / "Ведомость деталей.csv");
+    std::filesystem::create_directory(folder / "Документация" / "Ведомость деталей.csv");
+    const size_t again = host->State().messages.size();
+    host->State().folderAnswers.push_back(vrnApi::detail::TextOf(folder));
+    ASSERT_TRUE(user->Command(7));
+    ASSERT_EQ(host->State().messages.size(), again + 1);
+    EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr("Ведомость деталей.csv"));
+    EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), Not(HasSubstr("завершено")));
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ struct IVarnelAPIObject : IAPIObject {
 };
 
 // Integer references of objects within a document. A document is named by its
-// own reference. References are stable for the life of the object, and a
+// own reference, which no object of it shares. References are stable for the life of the object, and a
 // document saved and opened again keeps the references of its objects.
 struct ITransferService : IAPIObject {
   virtual int32_t GetReference(IAPIObject* object) = 0;  // 0 for none

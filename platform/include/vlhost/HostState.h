@@ -3,6 +3,7 @@
 // the answers a test or a script gives in the user's place.
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -76,6 +77,8 @@ struct HostState {
   std::vector<std::string> handlersLeft;   // handlers a library left behind at unload (dropped then)
   std::vector<std::string> refusals;       // user actions the host refused, with the reason
   ProgressState progress;
+  // Called after every change of the progress bar (a tool shows it on a terminal).
+  std::function<void(const ProgressState&)> progressWatch;
   AccessState access;
   int errorCode = 0;
   std::wstring errorText;

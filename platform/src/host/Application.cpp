@@ -19,6 +19,8 @@ std::vector<Application*> living;  // in order of making
 
 class TransferService : public Api<NoCore, vlapi::ITransferService> {
  public:
+  // Documents' references are negative and objects' positive (DocumentBase),
+  // so the reference of an object never names its document instead.
   int32_t GetReference(vlapi::IAPIObject* object) override {
     if (!object || Failures::Instance().Fails("ITransferService::GetReference")) return 0;
     if (auto* doc = dynamic_cast<DocumentBase*>(object)) return doc->DocReference();
@@ -401,16 +403,19 @@ void Application::StartProgressBar(const std::wstring& text, int range) {
   state_.progress.range = range;
   state_.progress.position = 0;
   ++state_.progress.starts;
+  if (state_.progressWatch) state_.progressWatch(state_.progress);
 }
 
 void Application::SetProgressBarPosition(int position) {
   state_.progress.position = position;
   state_.progress.positions.push_back(position);
+  if (state_.progressWatch) state_.progressWatch(state_.progress);
 }
 
 void Application::StopProgressBar() {
   state_.progress.shown = false;
   ++state_.progress.stops;
+  if (state_.progressWatch) state_.progressWatch(state_.progress);
 }
 
 void Application::EnableUserAccess(bool enable) {

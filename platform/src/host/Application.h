@@ -60,7 +60,7 @@ class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationS
   vlapi::IVarnelDocumentPtr FindByPath(const std::wstring& path) const;
   vlapi::IVarnelDocumentPtr OpenFile(const std::wstring& path, bool visible);
   vlapi::IVarnelDocumentPtr FindByReference(int32_t docRef) const;
-  int32_t NewDocumentReference() { return nextDocRef_++; }
+  int32_t NewDocumentNumber() { return nextDocNumber_++; }
   void Fail(int code, const std::wstring& text);
 
   // The clipboard: copies of shapes that stand in no document.
@@ -120,7 +120,7 @@ class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationS
   std::map<std::wstring, LibraryEntry> libraries_;
   std::map<std::wstring, std::map<int, std::wstring>> texts_;  // per module, loaded on first use
   std::vector<Ref<Shape>> clipboard_;
-  int32_t nextDocRef_ = 1;
+  int32_t nextDocNumber_ = 1;
 };
 
 }  // namespace vlhost

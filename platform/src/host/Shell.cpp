@@ -207,7 +207,7 @@ std::string Shell::Describe(vlapi::IAPIObject* object) {
     static const char* kinds[] = {"document", "drawing", "fragment", "document", "part", "assembly"};
     const int type = doc->DocType();
     std::string text = (type >= 0 && type <= 5 ? kinds[type] : "document") + std::string(" #") +
-                       std::to_string(doc->DocReference());
+                       std::to_string(doc->DocNumber());
     if (!doc->Path().empty()) text += " " + Quote(WideOf(PathOf(doc->Path()).filename()));
     return text;
   }

@@ -122,7 +122,7 @@ bool PropertyValues::Get(vlapi::IProperty* property, vlapi::PropertyValue& value
 }
 
 DocumentBase::DocumentBase(Application* app, int type, bool visible)
-    : app_(app), type_(type), docRef_(app ? app->NewDocumentReference() : 0), visible_(visible) {}
+    : app_(app), type_(type), number_(app ? app->NewDocumentNumber() : 0), visible_(visible) {}
 
 Node* NodeOf(vlapi::IAPIObject* object) { return object ? dynamic_cast<Node*>(object) : nullptr; }
 Shape* ShapeOf(vlapi::IAPIObject* object) { return object ? dynamic_cast<Shape*>(object) : nullptr; }

@@ -36,7 +36,11 @@ class DocumentBase {
   Application* App() const { return app_; }
   void Orphan() { app_ = nullptr; }
   int DocType() const { return type_; }
-  int32_t DocReference() const { return docRef_; }
+  // Documents are numbered 1, 2, ... as they are made; their references are
+  // the negated numbers, so that a document's reference never names one of
+  // its objects (those are positive).
+  int32_t DocNumber() const { return number_; }
+  int32_t DocReference() const { return -number_; }
   const std::wstring& Path() const { return path_; }
   void SetPath(const std::wstring& path) { path_ = path; }
   bool Visible() const { return visible_; }
@@ -46,7 +50,7 @@ class DocumentBase {
  private:
   Application* app_;
   int type_;
-  int32_t docRef_;
+  int32_t number_;
   std::wstring path_;
   bool visible_;
   int refreshes_ = 0;

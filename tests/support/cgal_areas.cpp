@@ -1,8 +1,10 @@
-#include "api/cgal_areas.h"
+#include "support/cgal_areas.h"
 
 #include <CGAL/Boolean_set_operations_2.h>
 #include <CGAL/Exact_predicates_exact_constructions_kernel.h>
+#include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
 #include <CGAL/Polygon_set_2.h>
+#include <CGAL/create_offset_polygons_from_polygon_with_holes_2.h>
 
 namespace areas {
 namespace {
@@ -34,6 +36,18 @@ PolygonSet ToSet(const Region& region)
     return set;
 }
 
+using Inexact = CGAL::Exact_predicates_inexact_constructions_kernel;
+using InexactPolygon = CGAL::Polygon_2<Inexact>;
+using InexactPolygonWithHoles = CGAL::Polygon_with_holes_2<Inexact>;
+
+InexactPolygon ToInexact(const Polygon& polygon)
+{
+    InexactPolygon inexact;
+    for (const Kernel::Point_2& p : polygon.container())
+        inexact.push_back(Inexact::Point_2(CGAL::to_double(p.x()), CGAL::to_double(p.y())));
+    return inexact;
+}
+
 double AreaOf(const PolygonSet& set)
 {
     std::vector<PolygonWithHoles> parts;
@@ -63,6 +77,26 @@ double OutsideArea(const Region& inner, const Region& outer)
     PolygonSet set = ToSet(inner);
     set.difference(ToSet(outer));
     return AreaOf(set);
+}
+
+double ShrunkOverlapArea(const Region& a, const Region& b, double shrink)
+{
+    PolygonSet common = ToSet(a);
+    common.intersection(ToSet(b));
+    std::vector<PolygonWithHoles> pieces;
+    common.polygons_with_holes(std::back_inserter(pieces));
+    double area = 0.0;
+    for (const PolygonWithHoles& piece : pieces) {
+        InexactPolygonWithHoles inexact(ToInexact(piece.outer_boundary()));
+        for (auto hole = piece.holes_begin(); hole != piece.holes_end(); ++hole)
+            inexact.add_hole(ToInexact(*hole));
+        for (const auto& shrunk : CGAL::create_interior_skeleton_and_offset_polygons_with_holes_2(shrink, inexact, Inexact())) {
+            area += shrunk->outer_boundary().area();
+            for (const InexactPolygon& hole : shrunk->holes())
+                area += hole.area();  // clockwise: negative
+        }
+    }
+    return area;
 }
 
 }  // namespace areas

@@ -1,0 +1,180 @@
+// job_check catches what it is there for: a placed job made by nesting_job
+// (tests/data/e2e/job.txt, placed, remnants, export, documentation) passes
+// every check, and each check fails, naming the fault, on a copy spoilt in
+// the way it guards against.
+#include "support/shell_command.h"
+#include "vlhost/Driver.h"
+#include "vlhost/Host.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+using shellcommand::Outcome;
+
+Outcome RunCommand(const std::vector<std::string>& words)
+{
+    std::string command;
+    for (const std::string& word : words)
+        command.append(shellcommand::Quoted(word)).append(" ");
+    return shellcommand::Run(command);
+}
+
+std::string Read(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void Write(const fs::path& file, const std::string& text) { std::ofstream(file, std::ios::binary) << text; }
+
+void Replace(const fs::path& file, const std::string& from, const std::string& to)
+{
+    std::string text = Read(file);
+    const size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << from << " in " << file;
+    Write(file, text.replace(at, from.size(), to));
+}
+
+// Moves a macro of the drawing as the user would with the host's own tool,
+// the library not loaded, and saves the drawing.
+void MoveMacro(const fs::path& drawing, const std::wstring& name, double dx, double dy)
+{
+    const fs::path root = fs::temp_directory_path() / ("job_check_test-host-" + std::to_string(getpid()));
+    {
+        vlhost::Host host(root);
+        vlhost::Driver user(host);
+        ASSERT_TRUE(user.Open(drawing));
+        ASSERT_TRUE(user.Move(user.Objects(L"macro:" + name), dx, dy));
+        ASSERT_TRUE(user.Save(drawing));
+    }
+    fs::remove_all(root);
+}
+
+class JobCheck : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_job = fs::temp_directory_path() / ("job_check_test-" + std::to_string(getpid()));
+        fs::remove_all(s_job);
+        const Outcome made = RunCommand({NESTING_JOB, NESTING_SOURCE_DIR "/tests/data/e2e/job.txt", (s_job / "job.vdw").string(),
+                                         "--placed", "--remnants", "--export", (s_job / "export").string(), "--document",
+                                         (s_job / "docs").string()});
+        ASSERT_EQ(made.status, 0) << made.output;
+    }
+    static void TearDownTestSuite() { fs::remove_all(s_job); }
+
+    // A copy of the job to spoil.
+    static fs::path Copy(const std::string& name)
+    {
+        const fs::path copy = s_job.string() + "-" + name;
+        fs::remove_all(copy);
+        fs::copy(s_job, copy, fs::copy_options::recursive);
+        return copy;
+    }
+
+    static Outcome Check(const std::vector<std::string>& args)
+    {
+        std::vector<std::string> words = {JOB_CHECK};
+        words.insert(words.end(), args.begin(), args.end());
+        return RunCommand(words);
+    }
+
+    static inline fs::path s_job;
+};
+
+TEST_F(JobCheck, TheJobAsMadePassesEveryCheck)
+{
+    const std::string job = (s_job / "job.vdw").string();
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"overlap", job}, {"reopen", job},
+          {"accounted", job, "--parts", NESTING_SOURCE_DIR "/tests/data/e2e/job.txt"}, {"dxf", job, (s_job / "export").string()},
+          {"csv", s_job.string()}}) {
+        const Outcome outcome = Check(args);
+        EXPECT_EQ(outcome.status, 0) << args[0] << ":\n" << outcome.output;
+    }
+    const Outcome summary = Check({"summary", job, "--files", s_job.string()});
+    EXPECT_EQ(summary.status, 0);
+    EXPECT_NE(summary.output.find("3 pieces: 3 placed, 0 in the container"), std::string::npos) << summary.output;
+}
+
+struct Spoilt {
+    const char* name;
+    std::function<void(const fs::path& job)> spoil;
+    std::function<std::vector<std::string>(const fs::path& job)> args;
+    const char* fault;  // what the check names
+};
+
+std::string Drawing(const fs::path& job) { return (job / "job.vdw").string(); }
+std::string SheetDxf(const fs::path& job) { return (job / "export" / "Карта раскроя 1.dxf").string(); }
+std::string PartsCsv(const fs::path& job) { return (job / "docs" / "Документация" / "Ведомость деталей.csv").string(); }
+
+const Spoilt kSpoilt[] = {
+    {"CrossMovedOntoThePlate", [](const fs::path& job) { MoveMacro(Drawing(job), L"Cross", 40, -40); },
+     [](const fs::path& job) { return std::vector<std::string>{"overlap", Drawing(job)}; }, "and part 2 \"Cross\" on \"Карта раскроя 1\" share"},
+    {"PlateMovedOffItsSheet", [](const fs::path& job) { MoveMacro(Drawing(job), L"Plate", 0, 400); },
+     [](const fs::path& job) { return std::vector<std::string>{"reopen", Drawing(job)}; }, "title blocks differ"},
+    {"PlateStandingOutOfItsSheet", [](const fs::path& job) { MoveMacro(Drawing(job), L"Plate", -80, 0); },
+     [](const fs::path& job) {
+         return std::vector<std::string>{"accounted", Drawing(job), "--import", (job / "import").string()};
+     },
+     "stands on \"Карта раскроя 1\" but outside the sheet"},
+    {"TwoPlatesListed",
+     [](const fs::path& job) { Write(job / "parts.txt", "Plate|2\nCross|1\nDiamond|1\nRing|1\n"); },
+     [](const fs::path& job) {
+         return std::vector<std::string>{"accounted", Drawing(job), "--parts", (job / "parts.txt").string()};
+     },
+     "\"Plate\": 2 imported, 1 placed and 0 in the container"},
+    {"PartMissingFromTheSheetDxf",
+     [](const fs::path& job) {
+         // The first line of the file moved off: its outline no longer closes.
+         std::string text = Read(SheetDxf(job));
+         const size_t line = text.find("\nAcDbLine\n");
+         ASSERT_NE(line, std::string::npos);
+         const size_t x = text.find("\n 10\n", line);
+         const size_t end = text.find('\n', x + 5);
+         Write(SheetDxf(job), text.replace(x + 5, end - x - 5, "-77.5"));
+     },
+     [](const fs::path& job) { return std::vector<std::string>{"dxf", Drawing(job), (job / "export").string()}; },
+     "as in the drawing"},
+    {"TruncatedDxf",
+     [](const fs::path& job) {
+         const std::string text = Read(SheetDxf(job));
+         Write(SheetDxf(job), text.substr(0, text.size() / 2));
+     },
+     [](const fs::path& job) { return std::vector<std::string>{"dxf", Drawing(job), (job / "export").string()}; },
+     "Карта раскроя 1.dxf: "},
+    {"CsvCellChanged", [](const fs::path& job) { Replace(PartsCsv(job), "\"Cross\"", "\"Crosses\""); },
+     [](const fs::path& job) { return std::vector<std::string>{"csv", (job / "docs").string()}; },
+     "differs from its table document from row"},
+    {"CsvLineWithoutItsLastSeparator", [](const fs::path& job) { Replace(PartsCsv(job), ";\n", "\n"); },
+     [](const fs::path& job) { return std::vector<std::string>{"csv", (job / "docs").string()}; },
+     "a line that does not end with"},
+};
+
+TEST_F(JobCheck, EachCheckNamesTheFaultItGuardsAgainst)
+{
+    for (const Spoilt& c : kSpoilt) {
+        SCOPED_TRACE(c.name);
+        const fs::path job = Copy(c.name);
+        c.spoil(job);
+        const Outcome outcome = Check(c.args(job));
+        EXPECT_EQ(outcome.status, 1) << outcome.output;
+        EXPECT_NE(outcome.output.find(c.fault), std::string::npos) << outcome.output;
+        fs::remove_all(job);
+    }
+}
+
+}  // namespace

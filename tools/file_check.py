@@ -1,0 +1,156 @@
+"""Independent readings of the DXF and CSV files the library writes, with
+Debian's /usr/bin/python3 and python3-ezdxf (used by the tests and by
+job_check).
+
+  file_check.py csv FILE...   JSON {file: {"bom": b, "rows": [[cell, ...], ...]}}
+                              as Python's csv module reads the register (";"
+                              delimited, UTF-8); "bom" is true when a
+                              byte-order mark leads the file
+  file_check.py dxf FILE...   JSON {file: {"errors": n, "areas": [...], "open": k}}:
+                              the audit errors after a strict load
+                              (ezdxf.readfile), the areas of the closed
+                              outlines in model space, exact for lines, arcs,
+                              circles and bulged polylines (ellipses and
+                              splines flattened to 1e-4), and the number of
+                              curve chains left open
+
+A file that cannot be read gives {"error": text}.
+"""
+import csv
+import json
+import math
+import sys
+
+import ezdxf
+
+FLAT = 1e-4  # the largest distance of a flattened curve from the curve, mm
+
+
+def read_csv(file):
+    with open(file, "rb") as f:
+        bom = f.read(3) == b"\xef\xbb\xbf"
+    with open(file, encoding="utf-8", newline="") as f:
+        rows = list(csv.reader(f, delimiter=";"))
+    return {"bom": bom, "rows": rows}
+
+
+def segment_area(chord, sweep):
+    """Signed area between a circular arc of the sweep (radians, + counter-clockwise) and its chord."""
+    if sweep == 0 or chord == 0:
+        return 0.0
+    r = chord / (2 * math.sin(abs(sweep) / 2))
+    return 0.5 * r * r * (sweep - math.sin(sweep))
+
+
+class Edge:
+    """A piece of an outline from a to b, bulging by `sweep` (radians) when it is an arc."""
+
+    def __init__(self, a, b, sweep=0.0):
+        self.a, self.b, self.sweep = (a[0], a[1]), (b[0], b[1]), sweep
+
+    def area(self, reverse):
+        a, b = (self.b, self.a) if reverse else (self.a, self.b)
+        sweep = -self.sweep if reverse else self.sweep
+        chord = math.hypot(b[0] - a[0], b[1] - a[1])
+        return 0.5 * (a[0] * b[1] - b[0] * a[1]) + segment_area(chord, sweep)
+
+
+def polyline_edges(points, closed):
+    """Edges of (x, y, bulge) vertices; the bulge belongs to the edge leaving the vertex."""
+    edges = []
+    count = len(points) if closed else len(points) - 1
+    for i in range(count):
+        a, b = points[i], points[(i + 1) % len(points)]
+        edges.append(Edge(a, b, 4 * math.atan(a[2])))
+    return edges
+
+
+def flattened(entity):
+    points = [(v.x, v.y) for v in entity.flattening(FLAT)]
+    return [Edge(p, q) for p, q in zip(points, points[1:])]
+
+
+def entity_edges(e):
+    """The entity's pieces of outline, and the areas of the outlines it closes by itself."""
+    kind = e.dxftype()
+    if kind == "LINE":
+        return [Edge(e.dxf.start, e.dxf.end)], []
+    if kind == "ARC":
+        sweep = math.radians((e.dxf.end_angle - e.dxf.start_angle) % 360.0) or 2 * math.pi
+        return [Edge(e.start_point, e.end_point, sweep)], []
+    if kind == "CIRCLE":
+        return [], [math.pi * e.dxf.radius ** 2]
+    if kind == "LWPOLYLINE":
+        edges = polyline_edges(list(e.get_points("xyb")), e.closed)
+        return (edges, []) if not e.closed else ([], [abs(sum(x.area(False) for x in edges))])
+    if kind == "POLYLINE" and not (e.is_3d_polyline or e.is_poly_face_mesh or e.is_polygon_mesh):
+        points = [(v.dxf.location.x, v.dxf.location.y, v.dxf.bulge) for v in e.vertices]
+        edges = polyline_edges(points, e.is_closed)
+        return (edges, []) if not e.is_closed else ([], [abs(sum(x.area(False) for x in edges))])
+    if kind == "ELLIPSE" and abs(abs(e.dxf.end_param - e.dxf.start_param) - 2 * math.pi) < 1e-12:
+        return [], [math.pi * e.dxf.major_axis.magnitude ** 2 * e.dxf.ratio]
+    if kind in ("ELLIPSE", "SPLINE"):
+        edges = flattened(e)
+        if edges and math.dist(edges[0].a, edges[-1].b) < 1e-9:
+            return [], [abs(sum(x.area(False) for x in edges))]
+        return edges, []
+    return [], []
+
+
+def key(p):
+    return (round(p[0], 3), round(p[1], 3))
+
+
+def loops(edges):
+    """Areas of the loops the edges make, each edge used once, and the number of chains left open."""
+    ends = {}
+    for i, edge in enumerate(edges):
+        ends.setdefault(key(edge.a), []).append(i)
+        ends.setdefault(key(edge.b), []).append(i)
+    used = [False] * len(edges)
+    areas, open_chains = [], 0
+    for start in range(len(edges)):
+        if used[start]:
+            continue
+        used[start] = True
+        first = edges[start]
+        total = first.area(False)
+        at = first.b
+        closed = True
+        while key(at) != key(first.a):
+            nxt = next((j for j in ends.get(key(at), []) if not used[j]), None)
+            if nxt is None:
+                closed = False
+                break
+            used[nxt] = True
+            reverse = key(edges[nxt].a) != key(at)
+            total += edges[nxt].area(reverse)
+            at = edges[nxt].a if reverse else edges[nxt].b
+        if closed:
+            areas.append(abs(total))
+        else:
+            open_chains += 1
+    return areas, open_chains
+
+
+def read_dxf(file):
+    doc = ezdxf.readfile(file)
+    auditor = doc.audit()
+    areas, edges = [], []
+    for e in doc.modelspace():
+        pieces, closed = entity_edges(e)
+        edges += pieces
+        areas += closed
+    found, open_chains = loops(edges)
+    return {"errors": len(auditor.errors), "areas": sorted(areas + found), "open": open_chains}
+
+
+if __name__ == "__main__":
+    read = read_csv if sys.argv[1] == "csv" else read_dxf
+    out = {}
+    for file in sys.argv[2:]:
+        try:
+            out[file] = read(file)
+        except Exception as error:  # reported to the caller, which fails on it
+            out[file] = {"error": "%s: %s" % (type(error).__name__, error)}
+    json.dump(out, sys.stdout, ensure_ascii=False)

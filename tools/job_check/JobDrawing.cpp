@@ -1,0 +1,394 @@
+#include "job_check/JobDrawing.h"
+
+#include "host/HostAccess.h"
+#include "host/NestingResources.h"
+#include "host/VarnelAPI.h"
+#include "model/NestingModel.h"
+#include "vlhost/Driver.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace jobcheck {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The largest distance of a sampled curve from the curve, mm: small beside
+// the 0.05 mm by which the overlap check shrinks the parts.
+constexpr double kSag = 0.005;
+// Curve ends closer than this meet.
+constexpr double kJoin = 1e-3;
+
+// A placement: a turn about the origin by `angle` degrees, then a move.
+struct Placement {
+    double c = 1.0, s = 0.0, x = 0.0, y = 0.0;
+
+    NPoint Apply(const NPoint& p) const { return {c * p.x - s * p.y + x, s * p.x + c * p.y + y}; }
+    // This placement, then `outer`.
+    Placement Then(const Placement& outer) const
+    {
+        const NPoint origin = outer.Apply({x, y});
+        return {outer.c * c - outer.s * s, outer.s * c + outer.c * s, origin.x, origin.y};
+    }
+};
+
+Placement PlacementOf(const vlapi::IMacroObjectPtr& macro)
+{
+    double x = 0.0, y = 0.0, angle = 0.0;
+    int mirrored = 0;
+    macro->GetPlacement(x, y, angle, mirrored);
+    const double a = angle * M_PI / 180.0;
+    return {std::cos(a), std::sin(a), x, y};
+}
+
+// From the members of `macro` to its view, through every macro holding it.
+Placement ToView(const vlapi::IDrawingObjectPtr& macro)
+{
+    Placement t;
+    for (vlapi::IDrawingObjectPtr at = macro; vlapi::IMacroObjectPtr m{at};) {
+        t = t.Then(PlacementOf(m));
+        at = vlapi::IDrawingObjectPtr(at->GetParent());
+    }
+    return t;
+}
+
+bool IsOutlineCurve(const vlapi::IDrawingObjectPtr& obj)
+{
+    switch (obj->GetType()) {
+    case vlapi::vlDrDrawText:
+    case vlapi::vlDrPoint:
+    case vlapi::vlDrHatch:
+    case vlapi::vlDrColouring:
+    case vlapi::vlDrTable:
+    case vlapi::vlDrMacro:
+        return false;
+    default:
+        return obj->IsGeometry();
+    }
+}
+
+// The curve's points from its start to its end, within kSag of it.
+void Sample(vlapi::ICurve2D& curve, double t0, const NPoint& p0, double t1, const NPoint& p1, int depth, Points& out)
+{
+    const double tm = 0.5 * (t0 + t1);
+    NPoint pm;
+    curve.GetPoint(tm, pm.x, pm.y);
+    const NPoint chord{p1.x - p0.x, p1.y - p0.y};
+    const double length = std::hypot(chord.x, chord.y);
+    const double off = length > 0 ? std::fabs(chord.x * (pm.y - p0.y) - chord.y * (pm.x - p0.x)) / length
+                                   : std::hypot(pm.x - p0.x, pm.y - p0.y);
+    if (depth < 20 && (depth < 3 || off > kSag)) {
+        Sample(curve, t0, p0, tm, pm, depth + 1, out);
+        Sample(curve, tm, pm, t1, p1, depth + 1, out);
+        return;
+    }
+    out.push_back(p1);
+}
+
+struct Piece {
+    vlapi::IDrawingObjectPtr object;
+    Points points;  // from its start to its end
+};
+
+Piece SamplePiece(const vlapi::IDrawingObjectPtr& obj, const Placement& t)
+{
+    Piece piece{obj, {}};
+    vlapi::ICurve2DPtr curve = obj->GetCurve();
+    if (!curve)
+        return piece;
+    const double t0 = curve->GetParamMin(), t1 = curve->GetParamMax();
+    NPoint p0, p1;
+    curve->GetPoint(t0, p0.x, p0.y);
+    curve->GetPoint(t1, p1.x, p1.y);
+    Points local{p0};
+    if (obj->GetType() == vlapi::vlDrLineSeg)
+        local.push_back(p1);
+    else
+        Sample(*curve.get(), t0, p0, t1, p1, 0, local);
+    for (const NPoint& p : local)
+        piece.points.push_back(t.Apply(p));
+    return piece;
+}
+
+bool Near(const NPoint& a, const NPoint& b) { return std::hypot(a.x - b.x, a.y - b.y) < kJoin; }
+
+double Measure(const vlapi::IVarnelDocument2DPtr& doc, const std::vector<vlapi::IDrawingObjectPtr>& objects)
+{
+    vlapi::IInertiaPropertiesPtr properties(doc->CreateAPIObject(vlapi::vlObjectInertiaProperties));
+    vlapi::IInertiaPropertiesCalculateParamPtr param(doc->CreateAPIObject(vlapi::vlObjectInertiaPropertiesCalculateParam));
+    vlapi::IMath2DPtr math = application->GetMath2D();
+    if (!properties || !param || !math)
+        return 0.0;
+    if (!math->CalculateInertiaProperties(vlapi::APIObjectList(objects.begin(), objects.end()), properties.get(),
+                                          param.get()))
+        return 0.0;
+    return properties->GetArea();
+}
+
+// The closed outlines the pieces make, each piece used once.
+Outline Chain(const vlapi::IVarnelDocument2DPtr& doc, std::vector<Piece> pieces)
+{
+    Outline outline;
+    std::vector<bool> used(pieces.size(), false);
+    for (size_t start = 0; start < pieces.size(); ++start) {
+        if (used[start] || pieces[start].points.size() < 2)
+            continue;
+        used[start] = true;
+        Points ring = pieces[start].points;
+        std::vector<vlapi::IDrawingObjectPtr> objects{pieces[start].object};
+        bool closed = Near(ring.front(), ring.back());
+        while (!closed) {
+            size_t next = pieces.size();
+            bool reverse = false;
+            for (size_t j = 0; j < pieces.size() && next == pieces.size(); ++j) {
+                if (used[j] || pieces[j].points.size() < 2)
+                    continue;
+                if (Near(pieces[j].points.front(), ring.back()))
+                    next = j;
+                else if (Near(pieces[j].points.back(), ring.back()))
+                    next = j, reverse = true;
+            }
+            if (next == pieces.size())
+                break;
+            used[next] = true;
+            Points add = pieces[next].points;
+            if (reverse)
+                std::reverse(add.begin(), add.end());
+            ring.insert(ring.end(), add.begin() + 1, add.end());
+            objects.push_back(pieces[next].object);
+            closed = Near(ring.front(), ring.back());
+        }
+        if (!closed) {
+            outline.open.push_back(std::move(ring));
+            continue;
+        }
+        ring.pop_back();
+        outline.rings.push_back({std::move(ring), std::fabs(Measure(doc, objects))});
+    }
+    std::stable_sort(outline.rings.begin(), outline.rings.end(),
+                     [](const Ring& a, const Ring& b) { return a.area > b.area; });
+    return outline;
+}
+
+// The outline of a library macro: its curves on layer 0 (a figure's cut
+// outline), or on any layer, in view coordinates.
+Outline OutlineOf(const vlapi::IVarnelDocument2DPtr& doc, reference ref, bool layerZero)
+{
+    vlapi::IDrawingObjectPtr macro(hostAccess::ObjectOf(doc, ref));
+    if (!vlapi::IMacroObjectPtr(macro))
+        return {};
+    const Placement t = ToView(macro);
+    std::vector<Piece> pieces;
+    for (const vlapi::IDrawingObjectPtr& obj : vlapi::IDrawingContainerPtr(macro)->GetObjects({vlapi::vlAllObj})) {
+        if (obj && IsOutlineCurve(obj) && (!layerZero || obj->GetLayer() == 0))
+            pieces.push_back(SamplePiece(obj, t));
+    }
+    return Chain(doc, std::move(pieces));
+}
+
+std::vector<std::vector<std::wstring>> Cells(const vlapi::ITablePtr& table)
+{
+    std::vector<std::vector<std::wstring>> rows;
+    for (int r = 0; r < table->GetRowsCount(); ++r) {
+        rows.emplace_back();
+        for (int c = 0; c < table->GetColumnsCount(); ++c) {
+            vlapi::ITableCellPtr cell = table->GetCell(r, c);
+            vlapi::ITextPtr text = cell ? vlapi::ITextPtr(cell->GetText()) : vlapi::ITextPtr{};
+            rows.back().push_back(text ? text->GetText() : std::wstring());
+        }
+    }
+    return rows;
+}
+
+// Every table of the drawing, in its views and their macros, in order.
+void CollectTables(const vlapi::IDrawingContainerPtr& container, Job& job)
+{
+    for (const vlapi::IDrawingObjectPtr& obj : container->GetObjects({vlapi::vlAllObj})) {
+        if (obj->GetType() == vlapi::vlDrTable)
+            job.tables.push_back(Cells(vlapi::ITablePtr(obj)));
+        else if (vlapi::IDrawingContainerPtr inner{obj})
+            CollectTables(inner, job);
+    }
+}
+
+// The title block cells where the results stand (sheet size, cut length,
+// utilisation) of every page, as one more table each.
+void CollectStamps(const vlapi::IVarnelDocument2DPtr& doc, Job& job)
+{
+    vlapi::ILayoutSheetsPtr pages = doc->GetLayoutSheets();
+    for (int i = 0; pages && i < pages->GetCount(); ++i) {
+        vlapi::ILayoutSheetPtr page = pages->GetItem(i);
+        vlapi::IStampPtr stamp = page ? page->GetStamp() : vlapi::IStampPtr{};
+        if (!stamp)
+            continue;
+        std::vector<std::vector<std::wstring>> cells;
+        for (int cell = 1101; cell <= 1104; ++cell) {
+            vlapi::ITextPtr text = stamp->GetCellText(cell);
+            cells.push_back({std::to_wstring(cell), text ? text->GetText() : std::wstring()});
+        }
+        job.tables.push_back(std::move(cells));
+    }
+}
+
+void ReadModel(const vlapi::IVarnelDocument2DPtr& doc, Job& job)
+{
+    NestingModel model;
+    model.InitSheetsFromActiveDoc();
+    model.InitFiguresFromActiveDoc(nullptr);
+    model.InitWastesFromActiveDoc();
+    model.InitJumpersFromActiveDoc();
+    model.CalculateNestingResult();
+    job.method = model.m_nestingMethod;
+    for (size_t i = 0; i < model.m_sheets.size(); ++i) {
+        const SheetPtr& sheet = model.m_sheets[i];
+        SheetRecord r;
+        r.name = sheet->GetName();
+        r.view = sheet->GetView();
+        vlapi::IViewPtr view = doc->GetViewsAndLayersManager()->GetViews()->GetView(r.view);
+        r.scale = view ? view->GetScale() : 1.0;
+        r.rect = sheet->GetGabarit();
+        r.count = sheet->m_count;
+        if (i < model.m_result.sheet_results.size()) {
+            const SheetResult& result = model.m_result.sheet_results[i];
+            r.sheetArea = result.sheetArea;
+            r.figuresArea = result.figuresArea;
+            r.utilisation = result.KIM;
+        }
+        job.sheets.push_back(r);
+    }
+    job.utilisation = model.m_result.KIM;
+    auto sheetOf = [&](int view) {
+        for (size_t i = 0; i < job.sheets.size(); ++i)
+            if (job.sheets[i].view == view)
+                return static_cast<int>(i);
+        return -1;
+    };
+    auto addPart = [&](const FigurePtr& figure, const std::wstring& compound, int view) {
+        PartRecord p;
+        p.name = figure->GetName();
+        p.view = view;
+        p.sheet = sheetOf(view);
+        figure->GetPlacement(p.x, p.y, p.angle);
+        p.count = figure->GetCount();
+        p.thickness = figure->GetThickness();
+        p.material = figure->GetMaterial();
+        p.compound = compound;
+        p.outline = OutlineOf(doc, figure->GetReference(), true);
+        job.parts.push_back(std::move(p));
+    };
+    for (const FigurePtr& figure : model.m_figures) {
+        if (auto compound = std::dynamic_pointer_cast<CompoundFigure>(figure)) {
+            for (const FigurePtr& member : compound->m_figures)
+                addPart(member, compound->GetName(), compound->GetView());
+        } else {
+            addPart(figure, L"", figure->GetView());
+        }
+    }
+    for (const WastePtr& waste : model.m_wastes)
+        job.remnants.push_back({waste->m_name, waste->GetView(), waste->m_method, OutlineOf(doc, waste->GetReference(), false)});
+    for (const JumperPtr& jumper : model.m_jumpers)
+        job.bridges.push_back({jumper->GetName(), jumper->GetType(), jumper->GetView(), jumper->GetWidth(),
+                               jumper->GetPoint1(), jumper->GetPoint2()});
+    model.ClearFigures();
+    model.ClearSheets();
+}
+
+}  // namespace
+
+std::string Utf8(const std::wstring& text) { return vlhost::Host::Utf8(text); }
+
+struct Reader::State {
+    fs::path root;
+    vlhost::Host host;
+    vlhost::Driver user;
+
+    explicit State(const fs::path& folder) : root(folder), host(folder), user(host) {}
+};
+
+Reader::Reader()
+{
+    const fs::path root = fs::temp_directory_path() / (std::string("job_check-") + std::to_string(getpid()));
+    fs::remove_all(root);
+    m_state = new State(root);
+    m_state->user.Attach(&LoadVarnelLibrary, &UnloadVarnelLibrary);
+}
+
+Reader::~Reader()
+{
+    m_state->user.Unload();
+    const fs::path root = m_state->root;
+    delete m_state;
+    std::error_code ec;
+    fs::remove_all(root, ec);
+}
+
+vlhost::Host& Reader::Host() { return m_state->host; }
+
+bool Reader::Read(const fs::path& drawing, Job& job, std::string& error)
+{
+    job = {};
+    if (!m_state->user.Loaded()) {
+        error = std::string("the library did not load: ") + m_state->user.LoadError();
+        return false;
+    }
+    vlapi::IVarnelDocument2DPtr doc(m_state->user.Open(drawing));
+    if (!doc) {
+        error = std::string("cannot open ") + drawing.string() + ": " + Utf8(m_state->host.State().errorText);
+        return false;
+    }
+    ReadModel(doc, job);
+    std::vector<vlapi::IViewPtr> views;
+    vrnApi::GetAllViews(doc, views);
+    for (const vlapi::IViewPtr& view : views)
+        CollectTables(vlapi::IDrawingContainerPtr(view), job);
+    CollectStamps(doc, job);
+    doc->Close(0);
+    return true;
+}
+
+bool Reader::RunAndSave(const fs::path& drawing, int command, const fs::path& copy, std::string& error)
+{
+    vlapi::IVarnelDocument2DPtr doc(m_state->user.Open(drawing));
+    if (!doc) {
+        error = std::string("cannot open ") + drawing.string();
+        return false;
+    }
+    m_state->user.Command(command);
+    const bool saved = m_state->user.Save(copy);
+    if (!saved)
+        error = std::string("cannot save ") + copy.string();
+    doc->Close(0);
+    return saved;
+}
+
+bool Reader::ReadTable(const fs::path& file, std::vector<std::vector<std::wstring>>& cells)
+{
+    vlapi::IVarnelDocument2DPtr doc(m_state->host.Open(file, false));
+    if (!doc)
+        return false;
+    Job job;
+    std::vector<vlapi::IViewPtr> views;
+    vrnApi::GetAllViews(doc, views);
+    for (const vlapi::IViewPtr& view : views)
+        CollectTables(vlapi::IDrawingContainerPtr(view), job);
+    doc->Close(0);
+    if (job.tables.empty())
+        return false;
+    cells = job.tables.front();
+    return true;
+}
+
+int Reader::CountOf(const fs::path& fragment)
+{
+    vlapi::IVarnelDocumentPtr doc = m_state->host.Open(fragment, false);
+    if (!doc)
+        return 0;
+    const double count = vrnApi::GetPropertyFromDocument(vrnApi::LoadStr(IDS_COPY_COUNT));
+    doc->Close(0);
+    return count >= 1.0 ? static_cast<int>(count) : 1;
+}
+
+}  // namespace jobcheck

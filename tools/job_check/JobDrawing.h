@@ -1,0 +1,106 @@
+// A nesting drawing as the checks and the summary see it: what the library's
+// model loading reads from its macros (sheets, parts, remnants, bridges, the
+// results), and the outlines of the parts and remnants as the host draws
+// them, read from the host's own curves (never from the library's polygons).
+#pragma once
+
+#include "geometry/BaseAlgorithms.h"
+#include "vlhost/Host.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace jobcheck {
+
+using Points = std::vector<NPoint>;
+
+// One closed outline: the curves' points in view coordinates (no point
+// repeated at the end), and its area as the host measures the curves.
+struct Ring {
+    Points points;
+    double area = 0.0;
+};
+
+struct Outline {
+    std::vector<Ring> rings;   // the largest first
+    std::vector<Points> open;  // chains of curves that do not close
+};
+
+struct SheetRecord {
+    std::wstring name;
+    int view = -1;
+    double scale = 1.0;  // of its view
+    NRect rect;          // in its view
+    double count = 1.0;
+    double sheetArea = 0.0, figuresArea = 0.0, utilisation = 0.0;  // as the model computes them
+};
+
+struct PartRecord {
+    std::wstring name;
+    int view = -1;
+    int sheet = -1;  // index into Job::sheets; -1 when its view is no sheet's
+    double x = 0.0, y = 0.0, angle = 0.0;
+    int count = 1;  // the pieces of its part the source data asks for
+    double thickness = 0.0;
+    std::wstring material;
+    std::wstring compound;  // the compound figure it is a member of
+    Outline outline;
+};
+
+struct RemnantRecord {
+    std::wstring name;
+    int view = -1;
+    bool automatic = false;
+    Outline outline;
+};
+
+struct BridgeRecord {
+    std::wstring name;
+    int type = 0;
+    int view = -1;
+    double width = 0.0;
+    NPoint point1, point2;
+};
+
+struct Job {
+    int method = 0;  // 0 nesting of outlines, 1 linear
+    std::vector<SheetRecord> sheets;
+    std::vector<PartRecord> parts;
+    std::vector<RemnantRecord> remnants;
+    std::vector<BridgeRecord> bridges;
+    double utilisation = 0.0;                           // overall, as the model computes it
+    // Every table drawn, cell texts, then the result cells of every page's title block.
+    std::vector<std::vector<std::vector<std::wstring>>> tables;
+};
+
+// A stand-in host with the library attached, for reading drawings.
+class Reader {
+public:
+    Reader();
+    ~Reader();
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+
+    // Opens the drawing and reads it; false, with `error`, when it does not open.
+    bool Read(const std::filesystem::path& drawing, Job& job, std::string& error);
+    // Opens the drawing, runs the library's command (5 updates the results)
+    // and saves the drawing as `copy`.
+    bool RunAndSave(const std::filesystem::path& drawing, int command, const std::filesystem::path& copy,
+                    std::string& error);
+    // The first table of a table document, cell texts by row.
+    bool ReadTable(const std::filesystem::path& file, std::vector<std::vector<std::wstring>>& cells);
+    // The count a part file (a fragment) carries; 0 when it does not open.
+    int CountOf(const std::filesystem::path& fragment);
+
+    vlhost::Host& Host();
+
+private:
+    struct State;
+    State* m_state;
+};
+
+// "Лист 1" as UTF-8.
+std::string Utf8(const std::wstring& text);
+
+}  // namespace jobcheck

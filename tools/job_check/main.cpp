@@ -1,0 +1,722 @@
+// job_check: independent checks of what a nesting job leaves, and its summary.
+// Drawings are read through the stand-in host with the library's model
+// loading; outlines come from the host's curves, DXF and CSV files from
+// Debian's /usr/bin/python3 (ezdxf, csv) through tools/file_check.py, and
+// overlaps are measured exactly by CGAL.
+//
+//   job_check summary DRAWING... [--import FOLDER] [--files FOLDER]
+//                                    what the drawings hold, the parts imported into FOLDER, the files under FOLDER
+//   job_check overlap DRAWING        no two placed parts overlap (each shrunk by 0.05 mm, more than 1e-6 mm²)
+//   job_check accounted DRAWING (--import FOLDER | --parts LIST)...
+//                                    every imported part is on a sheet or in the container, as many
+//                                    pieces as its file carries or, from a later list, as asked for
+//   job_check reopen DRAWING         reopened, with the results updated by the library, it holds the same model
+//   job_check dxf DRAWING FOLDER     every DXF file loads strictly and its outlines are the drawing's
+//   job_check csv FOLDER             every CSV file parses and equals its table document
+//   job_check dump DRAWING           the drawing as JSON
+//
+// Exit 0 when the check holds, 1 with a line for each fault, 2 for bad usage
+// or a file that cannot be read. (Messages start from a std::string rather
+// than a literal: GCC 12 warns falsely, -Wrestrict, on a literal joined to a
+// temporary string in release builds.)
+#include "job_check/JobDrawing.h"
+#include "support/cgal_areas.h"
+#include "support/shell_command.h"
+
+#include <nlohmann/json.hpp>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <set>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace jobcheck;
+using Rows = std::vector<std::vector<std::wstring>>;
+
+constexpr double kShrink = 0.05;        // mm each part is shrunk by before overlaps count
+constexpr double kOverlap = 1e-6;       // mm² two shrunk parts may share
+constexpr double kPlace = 1e-6;         // mm and degrees a reopened drawing may differ by
+constexpr double kAreaMatch = 1e-4;     // relative: 0.01 %
+constexpr double kInside = 1e-3;        // mm a placed part may stand out of its sheet
+
+struct Usage {};       // a bad command line
+struct Unreadable {};  // a file that cannot be read, already said
+
+// Faults of one check, printed as they are found.
+struct Faults {
+    std::string check;
+    int count = 0;
+    void operator()(const std::string& what)
+    {
+        ++count;
+        std::cout << "job_check " << check << ": " << what << "\n";
+    }
+    int Finish(const std::string& passed) const
+    {
+        if (count == 0)
+            std::cout << "job_check " << check << ": " << passed << "\n";
+        else
+            std::cout << "job_check " << check << ": " << count << (count == 1 ? " fault\n" : " faults\n");
+        return count == 0 ? 0 : 1;
+    }
+};
+
+// tools/file_check.py's reading of the files; `what` is "dxf" or "csv".
+nlohmann::json PythonReading(const std::string& what, const std::vector<fs::path>& files)
+{
+    if (files.empty())
+        return nlohmann::json::object();
+    std::string command = "/usr/bin/python3";
+    for (const std::string& word : {std::string(JOB_CHECK_FILE_CHECK), what})
+        command.append(" ").append(shellcommand::Quoted(word));
+    for (const fs::path& file : files)
+        command.append(" ").append(shellcommand::Quoted(file.string()));
+    const std::string out = shellcommand::Run(command).output;
+    nlohmann::json json = nlohmann::json::parse(out, nullptr, false);
+    if (json.is_discarded()) {
+        std::cerr << "job_check: /usr/bin/python3 with ezdxf gave no reading:\n" << out << "\n";
+        throw Unreadable{};
+    }
+    return json;
+}
+
+std::vector<fs::path> FilesUnder(const fs::path& folder, const std::string& extension)
+{
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::recursive_directory_iterator(); ++it)
+        if (it->is_regular_file() && it->path().extension() == extension)
+            files.push_back(it->path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// Calls `each` with every file of the kind ("dxf", "csv") under the folder
+// and Python's reading of it; a file Python could not read is a fault. The
+// number of files.
+size_t ForEachReading(const std::string& kind, const fs::path& folder, Faults& fault,
+                      const std::function<void(const fs::path&, const nlohmann::json&)>& each)
+{
+    const std::vector<fs::path> files = FilesUnder(folder, "." + kind);
+    const nlohmann::json reading = PythonReading(kind, files);
+    for (const fs::path& file : files) {
+        const auto it = reading.find(file.string());
+        if (it == reading.end() || it->contains("error"))
+            fault(file.filename().string() + ": " +
+                  (it == reading.end() ? std::string("not read") : (*it)["error"].get<std::string>()));
+        else
+            each(file, *it);
+    }
+    return files.size();
+}
+
+Job ReadJob(Reader& reader, const fs::path& drawing)
+{
+    Job job;
+    std::string error;
+    if (!reader.Read(drawing, job, error)) {
+        std::cerr << "job_check: " << error << "\n";
+        throw Unreadable{};
+    }
+    return job;
+}
+
+std::string Fixed(double value, int digits)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", digits, value);
+    return text;
+}
+
+std::string PartName(const PartRecord& part, size_t index)
+{
+    return std::string("part ") + std::to_string(index + 1) + " \"" + Utf8(part.name) + "\"";
+}
+
+areas::Region RegionOf(const Outline& outline)
+{
+    areas::Region region;
+    for (const Ring& ring : outline.rings)
+        region.push_back(ring.points);
+    return region;
+}
+
+NRect BoxOf(const Outline& outline)
+{
+    NRect box{{1e300, 1e300}, {-1e300, -1e300}};
+    for (const Ring& ring : outline.rings) {
+        for (const NPoint& p : ring.points) {
+            box.pBot = {std::min(box.pBot.x, p.x), std::min(box.pBot.y, p.y)};
+            box.pTop = {std::max(box.pTop.x, p.x), std::max(box.pTop.y, p.y)};
+        }
+    }
+    return box;
+}
+
+bool Inside(const NRect& inner, const NRect& outer)
+{
+    return inner.pBot.x > outer.pBot.x - kInside && inner.pBot.y > outer.pBot.y - kInside &&
+           inner.pTop.x < outer.pTop.x + kInside && inner.pTop.y < outer.pTop.y + kInside;
+}
+
+// ---- overlap -------------------------------------------------------------------------
+
+int Overlap(const fs::path& drawing)
+{
+    Reader reader;
+    const Job job = ReadJob(reader, drawing);
+    Faults fault{"overlap"};
+    size_t placed = 0, pairs = 0;
+    for (size_t s = 0; s < job.sheets.size(); ++s) {
+        struct Candidate {
+            size_t part;
+            NRect box;
+            areas::Region region;
+        };
+        std::vector<Candidate> candidates;
+        for (size_t i = 0; i < job.parts.size(); ++i) {
+            const PartRecord& part = job.parts[i];
+            if (part.sheet != static_cast<int>(s))
+                continue;
+            ++placed;
+            if (part.outline.rings.empty() || !part.outline.open.empty()) {
+                fault(PartName(part, i) + " on \"" + Utf8(job.sheets[s].name) + "\" has no closed outline");
+                continue;
+            }
+            NRect box = BoxOf(part.outline);
+            box.pBot = {box.pBot.x + kShrink, box.pBot.y + kShrink};
+            box.pTop = {box.pTop.x - kShrink, box.pTop.y - kShrink};
+            candidates.push_back({i, box, RegionOf(part.outline)});
+        }
+        std::sort(candidates.begin(), candidates.end(),
+                  [](const Candidate& a, const Candidate& b) { return a.box.pBot.x < b.box.pBot.x; });
+        for (size_t a = 0; a < candidates.size(); ++a) {
+            for (size_t b = a + 1; b < candidates.size() && candidates[b].box.pBot.x < candidates[a].box.pTop.x; ++b) {
+                const NRect& p = candidates[a].box;
+                const NRect& q = candidates[b].box;
+                if (q.pBot.y >= p.pTop.y || p.pBot.y >= q.pTop.y)
+                    continue;
+                ++pairs;
+                const double area = areas::ShrunkOverlapArea(candidates[a].region, candidates[b].region, kShrink);
+                if (area > kOverlap) {
+                    const size_t i = std::min(candidates[a].part, candidates[b].part);
+                    const size_t j = std::max(candidates[a].part, candidates[b].part);
+                    fault(PartName(job.parts[i], i) + " and " + PartName(job.parts[j], j) + " on \"" +
+                          Utf8(job.sheets[s].name) + "\" share " + Fixed(area, 6) + " mm²");
+                }
+            }
+        }
+    }
+    return fault.Finish(std::to_string(placed) + " placed parts on " + std::to_string(job.sheets.size()) +
+                        " sheets, " + std::to_string(pairs) + " neighbouring pairs measured, none overlaps");
+}
+
+// ---- accounted ---------------------------------------------------------------------
+
+// name → pieces: every part file the import wrote under a folder ("--import"),
+// with the count it carries, or the parts of a list ("--parts", one
+// "name|count" a line, as nesting_job reads them). The parts of a list given
+// after a folder set the pieces the source data asked for instead.
+void AddParts(Reader& reader, const std::string& how, const fs::path& where, std::map<std::wstring, int>& parts)
+{
+    if (how == "--import") {
+        for (const fs::path& file : FilesUnder(where, ".vfw"))
+            parts[vlhost::Host::Wide(file.stem().string())] += reader.CountOf(file);
+        return;
+    }
+    std::ifstream in(where);
+    if (!in) {
+        std::cerr << "job_check: cannot read " << where << "\n";
+        throw Unreadable{};
+    }
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        const size_t bar = line.find('|');
+        parts[vlhost::Host::Wide(line.substr(0, bar))] = bar == std::string::npos ? 1 : std::atoi(line.c_str() + bar + 1);
+    }
+}
+
+// The parts of the "--import FOLDER" and "--parts LIST" arguments from `from` on.
+std::map<std::wstring, int> PartsOf(Reader& reader, const std::vector<std::string>& args, size_t from)
+{
+    std::map<std::wstring, int> parts;
+    for (size_t i = from; i + 1 < args.size(); i += 2) {
+        if (args[i] != "--import" && args[i] != "--parts")
+            throw Usage{};
+        AddParts(reader, args[i], args[i + 1], parts);
+    }
+    if ((args.size() - from) % 2 != 0)
+        throw Usage{};
+    return parts;
+}
+
+int Accounted(const std::vector<std::string>& args)
+{
+    Reader reader;
+    const std::map<std::wstring, int> imported = PartsOf(reader, args, 2);
+    const Job job = ReadJob(reader, args[1]);
+    Faults fault{"accounted"};
+    std::map<std::wstring, int> placed, held;
+    for (size_t i = 0; i < job.parts.size(); ++i) {
+        const PartRecord& part = job.parts[i];
+        if (part.sheet < 0) {
+            ++held[part.name];
+        } else if (Inside(BoxOf(part.outline), job.sheets[static_cast<size_t>(part.sheet)].rect)) {
+            ++placed[part.name];
+        } else {
+            fault(PartName(part, i) + " stands on \"" + Utf8(job.sheets[static_cast<size_t>(part.sheet)].name) +
+                  "\" but outside the sheet");
+        }
+    }
+    int pieces = 0, onSheets = 0, inContainer = 0;
+    for (const auto& [name, count] : imported) {
+        const int p = placed.count(name) ? placed.at(name) : 0;
+        const int h = held.count(name) ? held.at(name) : 0;
+        pieces += count;
+        onSheets += p;
+        inContainer += h;
+        if (p + h != count)
+            fault(std::string("\"") + Utf8(name) + "\": " + std::to_string(count) + " imported, " + std::to_string(p) +
+                  " placed and " + std::to_string(h) + " in the container");
+    }
+    for (const auto& [name, count] : placed)
+        if (!imported.count(name))
+            fault(std::string("\"") + Utf8(name) + "\": " + std::to_string(count) + " placed but never imported");
+    for (const auto& [name, count] : held)
+        if (!imported.count(name))
+            fault(std::string("\"") + Utf8(name) + "\": " + std::to_string(count) + " in the container but never imported");
+    return fault.Finish(std::to_string(pieces) + " pieces of " + std::to_string(imported.size()) + " parts: " +
+                        std::to_string(onSheets) + " placed, " + std::to_string(inContainer) + " in the container");
+}
+
+// ---- reopen ------------------------------------------------------------------------
+
+bool Close(double a, double b) { return std::fabs(a - b) <= kPlace * std::max(1.0, std::fabs(a)); }
+bool CloseAngle(double a, double b) { return std::fabs(std::remainder(a - b, 360.0)) <= kPlace; }
+bool ClosePoint(const NPoint& a, const NPoint& b) { return Close(a.x, b.x) && Close(a.y, b.y); }
+bool CloseRect(const NRect& a, const NRect& b) { return ClosePoint(a.pBot, b.pBot) && ClosePoint(a.pTop, b.pTop); }
+
+bool SameAreas(const Outline& a, const Outline& b)
+{
+    if (a.rings.size() != b.rings.size())
+        return false;
+    for (size_t i = 0; i < a.rings.size(); ++i)
+        if (!Close(a.rings[i].area, b.rings[i].area))
+            return false;
+    return true;
+}
+
+// The differences between the model a drawing held and the model it holds reopened.
+void CompareJobs(const Job& a, const Job& b, Faults& fault)
+{
+    if (a.method != b.method)
+        fault(std::string("the nesting method was ") + std::to_string(a.method) + ", is " + std::to_string(b.method));
+    if (a.sheets.size() != b.sheets.size())
+        fault(std::to_string(a.sheets.size()) + " sheets became " + std::to_string(b.sheets.size()));
+    for (size_t i = 0; i < std::min(a.sheets.size(), b.sheets.size()); ++i) {
+        const SheetRecord &x = a.sheets[i], &y = b.sheets[i];
+        if (x.name != y.name || x.view != y.view || !CloseRect(x.rect, y.rect) || !Close(x.count, y.count))
+            fault(std::string("sheet ") + std::to_string(i + 1) + " \"" + Utf8(x.name) + "\" changed");
+        if (!Close(x.utilisation, y.utilisation) || !Close(x.figuresArea, y.figuresArea))
+            fault(std::string("sheet ") + std::to_string(i + 1) + ": utilisation " + Fixed(x.utilisation, 6) + " % became " +
+                  Fixed(y.utilisation, 6) + " %");
+    }
+    if (!Close(a.utilisation, b.utilisation))
+        fault(std::string("the overall utilisation ") + Fixed(a.utilisation, 6) + " % became " + Fixed(b.utilisation, 6) + " %");
+    if (a.parts.size() != b.parts.size())
+        fault(std::to_string(a.parts.size()) + " parts became " + std::to_string(b.parts.size()));
+    for (size_t i = 0; i < std::min(a.parts.size(), b.parts.size()); ++i) {
+        const PartRecord &x = a.parts[i], &y = b.parts[i];
+        if (x.name != y.name || x.view != y.view || x.compound != y.compound)
+            fault(PartName(x, i) + " became \"" + Utf8(y.name) + "\" in view " + std::to_string(y.view));
+        else if (!Close(x.x, y.x) || !Close(x.y, y.y) || !CloseAngle(x.angle, y.angle))
+            fault(PartName(x, i) + " stood at " + Fixed(x.x, 6) + ", " + Fixed(x.y, 6) + " turned " + Fixed(x.angle, 6) +
+                  ", stands at " + Fixed(y.x, 6) + ", " + Fixed(y.y, 6) + " turned " + Fixed(y.angle, 6));
+        else if (!SameAreas(x.outline, y.outline))
+            fault(PartName(x, i) + ": its outline changed");
+    }
+    if (a.remnants.size() != b.remnants.size())
+        fault(std::to_string(a.remnants.size()) + " remnants became " + std::to_string(b.remnants.size()));
+    for (size_t i = 0; i < std::min(a.remnants.size(), b.remnants.size()); ++i) {
+        const RemnantRecord &x = a.remnants[i], &y = b.remnants[i];
+        if (x.name != y.name || x.view != y.view || x.automatic != y.automatic || !SameAreas(x.outline, y.outline))
+            fault(std::string("remnant ") + std::to_string(i + 1) + " \"" + Utf8(x.name) + "\" changed");
+    }
+    if (a.bridges.size() != b.bridges.size())
+        fault(std::to_string(a.bridges.size()) + " bridges became " + std::to_string(b.bridges.size()));
+    for (size_t i = 0; i < std::min(a.bridges.size(), b.bridges.size()); ++i) {
+        const BridgeRecord &x = a.bridges[i], &y = b.bridges[i];
+        if (x.type != y.type || x.view != y.view || !Close(x.width, y.width) || !ClosePoint(x.point1, y.point1) ||
+            !ClosePoint(x.point2, y.point2))
+            fault(std::string("bridge ") + std::to_string(i + 1) + " \"" + Utf8(x.name) + "\" changed");
+    }
+    if (a.tables != b.tables)
+        fault("the result tables or title blocks differ from those the library writes for the reopened drawing");
+}
+
+int Reopen(const fs::path& drawing)
+{
+    Faults fault{"reopen"};
+    Job before, after;
+    const fs::path copy = fs::temp_directory_path() / (std::string("job_check-reopened-") + std::to_string(getpid()) + ".vdw");
+    {
+        Reader reader;
+        before = ReadJob(reader, drawing);
+        std::string error;
+        if (!reader.RunAndSave(drawing, 5, copy, error)) {
+            std::cerr << "job_check: " << error << "\n";
+            throw Unreadable{};
+        }
+    }
+    {
+        Reader reader;
+        after = ReadJob(reader, copy);
+    }
+    std::error_code ec;
+    fs::remove(copy, ec);
+    CompareJobs(before, after, fault);
+    return fault.Finish(std::to_string(before.sheets.size()) + " sheets, " + std::to_string(before.parts.size()) +
+                        " parts, " + std::to_string(before.remnants.size()) + " remnants, " +
+                        std::to_string(before.bridges.size()) + " bridges and " + std::to_string(before.tables.size()) +
+                        " result tables and title blocks the same after reopening");
+}
+
+// ---- dxf ---------------------------------------------------------------------------
+
+// Takes each expected area from `found` (within 0.01 %); what is left on
+// either side is named.
+void MatchAreas(std::vector<double> expected, std::vector<double> found, bool exact, const std::string& file,
+                Faults& fault)
+{
+    std::vector<double> missing;
+    for (double area : expected) {
+        auto it = std::min_element(found.begin(), found.end(),
+                                   [&](double p, double q) { return std::fabs(p - area) < std::fabs(q - area); });
+        if (it != found.end() && std::fabs(*it - area) <= kAreaMatch * area + 1e-9)
+            found.erase(it);
+        else
+            missing.push_back(area);
+    }
+    for (double area : missing)
+        fault(file + ": no closed outline of " + Fixed(area, 4) + " mm² as in the drawing");
+    if (exact)
+        for (double area : found)
+            fault(file + ": a closed outline of " + Fixed(area, 4) + " mm² that the drawing does not hold");
+}
+
+std::vector<double> RingAreas(const Outline& outline, double scale)
+{
+    std::vector<double> out;
+    for (const Ring& ring : outline.rings)
+        out.push_back(ring.area * scale * scale);
+    return out;
+}
+
+double RectArea(const NRect& r, double scale) { return (r.pTop.x - r.pBot.x) * (r.pTop.y - r.pBot.y) * scale * scale; }
+
+// What the nesting map (card.dxf) must hold: every sheet, every placed part's
+// outlines and every remnant on a sheet, each as drawn at its view's scale.
+std::vector<double> MapAreas(const Job& job)
+{
+    std::vector<double> expected;
+    for (const SheetRecord& sheet : job.sheets)
+        expected.push_back(RectArea(sheet.rect, sheet.scale));
+    for (const PartRecord& part : job.parts)
+        if (part.sheet >= 0)
+            for (double a : RingAreas(part.outline, job.sheets[static_cast<size_t>(part.sheet)].scale))
+                expected.push_back(a);
+    for (const RemnantRecord& remnant : job.remnants)
+        for (const SheetRecord& sheet : job.sheets)
+            if (sheet.view == remnant.view && !remnant.outline.rings.empty())
+                expected.push_back(remnant.outline.rings.front().area * sheet.scale * sheet.scale);
+    return expected;
+}
+
+// What a sheet's file must hold, and nothing more: the sheet and the outlines of its parts.
+std::vector<double> SheetAreas(const Job& job, size_t index)
+{
+    std::vector<double> expected = {RectArea(job.sheets[index].rect, 1.0)};
+    for (const PartRecord& part : job.parts)
+        if (part.sheet == static_cast<int>(index))
+            for (double a : RingAreas(part.outline, 1.0))
+                expected.push_back(a);
+    return expected;
+}
+
+int Dxf(const fs::path& drawing, const fs::path& folder)
+{
+    Reader reader;
+    const Job job = ReadJob(reader, drawing);
+    Faults fault{"dxf"};
+    std::vector<double> remnantAreas;
+    size_t matched = 0, remnantFiles = 0;
+    const size_t count = ForEachReading("dxf", folder, fault, [&](const fs::path& file, const nlohmann::json& r) {
+        const std::string name = file.filename().string();
+        const std::wstring stem = vlhost::Host::Wide(file.stem().string());
+        const std::vector<double> found = r["areas"].get<std::vector<double>>();
+        const int open = r["open"].get<int>();
+        if (r["errors"].get<int>() != 0)
+            fault(name + ": " + std::to_string(r["errors"].get<int>()) + " audit errors");
+        const auto sheet = std::find_if(job.sheets.begin(), job.sheets.end(),
+                                        [&](const SheetRecord& s) { return s.name == stem; });
+        if (name == "card.dxf") {
+            MatchAreas(MapAreas(job), found, false, name, fault);
+        } else if (stem.rfind(L"waste", 0) == 0) {
+            ++remnantFiles;
+            if (found.size() != 1 || open != 0)
+                fault(name + ": " + std::to_string(found.size()) + " closed and " + std::to_string(open) +
+                      " open outlines where a remnant has one");
+            remnantAreas.insert(remnantAreas.end(), found.begin(), found.end());
+        } else if (sheet != job.sheets.end()) {
+            if (open != 0)
+                fault(name + ": " + std::to_string(open) + " outlines left open");
+            MatchAreas(SheetAreas(job, static_cast<size_t>(sheet - job.sheets.begin())), found, true, name, fault);
+        } else {
+            return;  // not a file of this drawing: loaded strictly only
+        }
+        ++matched;
+    });
+    if (remnantFiles > 0) {
+        std::vector<double> expected;
+        for (const RemnantRecord& remnant : job.remnants)
+            if (!remnant.outline.rings.empty() &&
+                std::any_of(job.sheets.begin(), job.sheets.end(), [&](const SheetRecord& s) { return s.view == remnant.view; }))
+                expected.push_back(remnant.outline.rings.front().area);
+        MatchAreas(expected, remnantAreas, true, "the remnants' files", fault);
+    }
+    return fault.Finish(std::to_string(count) + " DXF files load strictly without audit errors; the outlines of " +
+                        std::to_string(matched) + " of them are the drawing's within 0.01 %");
+}
+
+// ---- csv ---------------------------------------------------------------------------
+
+int Csv(const fs::path& folder)
+{
+    Reader reader;
+    Faults fault{"csv"};
+    const size_t count = ForEachReading("csv", folder, fault, [&](const fs::path& file, const nlohmann::json& r) {
+        const std::string name = file.filename().string();
+        if (r["bom"].get<bool>())
+            fault(name + ": a byte-order mark leads the file");
+        Rows rows;
+        for (const auto& row : r["rows"]) {
+            std::vector<std::wstring> cells;
+            for (const auto& cell : row)
+                cells.push_back(vlhost::Host::Wide(cell.get<std::string>()));
+            if (cells.empty() || !cells.back().empty())
+                fault(name + ": a line that does not end with \";\"");
+            else
+                cells.pop_back();
+            rows.push_back(std::move(cells));
+        }
+        Rows table;
+        fs::path twin = file;
+        twin.replace_extension(".vfw");
+        if (!reader.ReadTable(twin, table)) {
+            fault(name + ": no table document " + twin.filename().string() + " beside it");
+            return;
+        }
+        if (rows != table) {
+            size_t at = 0;
+            while (at < rows.size() && at < table.size() && rows[at] == table[at])
+                ++at;
+            fault(name + ": differs from its table document from row " + std::to_string(at + 1) + " (" +
+                  std::to_string(rows.size()) + " rows against " + std::to_string(table.size()) + ")");
+        }
+    });
+    return fault.Finish(std::to_string(count) + " CSV files parse and equal their table documents");
+}
+
+// ---- summary and dump ---------------------------------------------------------------
+
+std::string Area(double mm2) { return Fixed(mm2 / 1e6, 2) + " m²"; }
+
+void Summarise(const fs::path& drawing, const Job& job)
+{
+    std::cout << drawing.filename().string() << "\n";
+    std::map<std::wstring, int> container;
+    size_t onSheets = 0;
+    for (const PartRecord& part : job.parts) {
+        if (part.sheet < 0)
+            ++container[part.name];
+        else
+            ++onSheets;
+    }
+    if (job.method != 0) {
+        std::cout << "  linear nesting: " << job.sheets.size() << " bar layouts\n";
+        for (const SheetRecord& sheet : job.sheets) {
+            size_t pieces = 0;
+            for (const PartRecord& part : job.parts)
+                pieces += part.view == sheet.view ? 1 : 0;
+            std::cout << "    " << Utf8(sheet.name) << ": " << Fixed(sheet.count, 0) << " × " << pieces << " pieces, "
+                      << Fixed(sheet.rect.pTop.x - sheet.rect.pBot.x, 0) << " mm, utilisation "
+                      << Fixed(sheet.utilisation, 1) << " %\n";
+        }
+        return;
+    }
+    std::cout << "  parts            " << job.parts.size() << " pieces: " << onSheets << " placed, "
+              << (job.parts.size() - onSheets) << " in the container\n";
+    std::cout << "  sheets used      " << job.sheets.size() << "\n";
+    for (size_t s = 0; s < job.sheets.size(); ++s) {
+        const SheetRecord& sheet = job.sheets[s];
+        size_t count = 0;
+        for (const PartRecord& part : job.parts)
+            count += part.sheet == static_cast<int>(s) ? 1 : 0;
+        std::cout << "    " << Utf8(sheet.name) << ": " << Fixed(sheet.rect.pTop.x - sheet.rect.pBot.x, 0) << " × "
+                  << Fixed(sheet.rect.pTop.y - sheet.rect.pBot.y, 0) << ", " << count << " parts, "
+                  << Area(sheet.figuresArea) << " of " << Area(sheet.sheetArea) << ", utilisation "
+                  << Fixed(sheet.utilisation, 1) << " %\n";
+    }
+    std::cout << "  utilisation      " << Fixed(job.utilisation, 1) << " % overall\n";
+    std::cout << "  in the container ";
+    if (container.empty())
+        std::cout << "nothing";
+    for (auto it = container.begin(); it != container.end(); ++it)
+        std::cout << (it == container.begin() ? "" : ", ") << Utf8(it->first) << " × " << it->second;
+    std::cout << "\n";
+    double remnantArea = 0.0;
+    size_t automatic = 0;
+    for (const RemnantRecord& remnant : job.remnants) {
+        remnantArea += remnant.outline.rings.empty() ? 0.0 : remnant.outline.rings.front().area;
+        automatic += remnant.automatic ? 1 : 0;
+    }
+    std::cout << "  remnants         " << job.remnants.size() << " (" << automatic << " automatic, "
+              << job.remnants.size() - automatic << " manual), " << Area(remnantArea) << "\n";
+    std::cout << "  bridges          " << job.bridges.size() << "\n";
+}
+
+void Files(const fs::path& folder)
+{
+    std::map<std::string, int> kinds;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::recursive_directory_iterator(); ++it) {
+        const std::string top = fs::relative(it->path(), folder).begin()->string();
+        if (top == "host" || top == "pictures" || top == "transcripts") {
+            if (it->is_directory())
+                it.disable_recursion_pending();
+            continue;
+        }
+        if (it->is_regular_file() && it->path().filename().string()[0] != '.')
+            ++kinds[it->path().extension().string()];
+    }
+    static const std::map<std::string, std::string> names = {
+        {".vdw", "drawings"}, {".vfw", "fragments and table documents"}, {".dxf", "DXF files"},
+        {".csv", "CSV registers"}, {".v3d", "3D documents"}};
+    std::cout << "files written under " << folder.string() << ":";
+    bool first = true;
+    for (const auto& [extension, count] : kinds) {
+        const auto name = names.find(extension);
+        std::cout << (first ? " " : ", ") << (name == names.end() ? "other" : name->second) << " " << count;
+        first = false;
+    }
+    std::cout << (first ? " none\n" : "\n");
+}
+
+nlohmann::json PointJson(const NPoint& p) { return {p.x, p.y}; }
+
+nlohmann::json OutlineJson(const Outline& outline)
+{
+    nlohmann::json rings = nlohmann::json::array();
+    for (const Ring& ring : outline.rings)
+        rings.push_back({{"area", ring.area}, {"points", ring.points.size()}});
+    const NRect box = BoxOf(outline);
+    return {{"rings", rings}, {"open", outline.open.size()}, {"box", {PointJson(box.pBot), PointJson(box.pTop)}}};
+}
+
+int Dump(const fs::path& drawing)
+{
+    Reader reader;
+    const Job job = ReadJob(reader, drawing);
+    nlohmann::json out;
+    out["method"] = job.method;
+    out["utilisation"] = job.utilisation;
+    for (const SheetRecord& s : job.sheets)
+        out["sheets"].push_back({{"name", Utf8(s.name)}, {"view", s.view}, {"scale", s.scale}, {"count", s.count},
+                                 {"rect", {PointJson(s.rect.pBot), PointJson(s.rect.pTop)}},
+                                 {"sheetArea", s.sheetArea}, {"figuresArea", s.figuresArea}, {"utilisation", s.utilisation}});
+    for (const PartRecord& p : job.parts)
+        out["parts"].push_back({{"name", Utf8(p.name)}, {"view", p.view}, {"sheet", p.sheet}, {"x", p.x}, {"y", p.y},
+                                {"angle", p.angle}, {"count", p.count}, {"thickness", p.thickness}, {"material", Utf8(p.material)},
+                                {"compound", Utf8(p.compound)}, {"outline", OutlineJson(p.outline)}});
+    for (const RemnantRecord& r : job.remnants)
+        out["remnants"].push_back({{"name", Utf8(r.name)}, {"view", r.view}, {"automatic", r.automatic},
+                                   {"outline", OutlineJson(r.outline)}});
+    for (const BridgeRecord& b : job.bridges)
+        out["bridges"].push_back({{"name", Utf8(b.name)}, {"type", b.type}, {"view", b.view}, {"width", b.width},
+                                  {"point1", PointJson(b.point1)}, {"point2", PointJson(b.point2)}});
+    out["tables"] = job.tables.size();
+    std::cout << out.dump(1) << "\n";
+    return 0;
+}
+
+int Summary(const std::vector<std::string>& args)
+{
+    Reader reader;
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--files" && i + 1 < args.size()) {
+            Files(args[++i]);
+            continue;
+        }
+        if (args[i] == "--import" && i + 1 < args.size()) {
+            const std::map<std::wstring, int> parts = PartsOf(reader, {"", args[i], args[i + 1]}, 1);
+            int pieces = 0;
+            for (const auto& [name, count] : parts)
+                pieces += count;
+            std::cout << "parts imported: " << parts.size() << " part files, " << pieces
+                      << " pieces by the counts they carry, in " << args[++i] << "\n";
+            continue;
+        }
+        Summarise(args[i], ReadJob(reader, args[i]));
+    }
+    return 0;
+}
+
+int Run(const std::vector<std::string>& a)
+{
+    const std::string what = a.empty() ? "" : a[0];
+    if (what == "summary" && a.size() >= 2)
+        return Summary(a);
+    if (what == "overlap" && a.size() == 2)
+        return Overlap(a[1]);
+    if (what == "accounted" && a.size() >= 4)
+        return Accounted(a);
+    if (what == "reopen" && a.size() == 2)
+        return Reopen(a[1]);
+    if (what == "dxf" && a.size() == 3)
+        return Dxf(a[1], a[2]);
+    if (what == "csv" && a.size() == 2)
+        return Csv(a[1]);
+    if (what == "dump" && a.size() == 2)
+        return Dump(a[1]);
+    throw Usage{};
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return Run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const Usage&) {
+        std::cerr << "usage: job_check summary DRAWING... [--import FOLDER] [--files FOLDER] | overlap DRAWING |\n"
+                     "       accounted DRAWING (--import FOLDER | --parts LIST)... | reopen DRAWING |\n"
+                     "       dxf DRAWING FOLDER | csv FOLDER | dump DRAWING\n";
+        return 2;
+    } catch (const Unreadable&) {
+        return 2;
+    } catch (const std::exception& e) {
+        std::cerr << "job_check: " << e.what() << "\n";
+        return 2;
+    }
+}
