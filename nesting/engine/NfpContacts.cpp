@@ -34,7 +34,8 @@ bool OutsideBox(const NPoint& q0, const NPoint& q1, const NPoint& p, const NPoin
 
 double Cross(const NPoint& a, const NPoint& b) { return a.x * b.y - a.y * b.x; }
 double Dot(const NPoint& a, const NPoint& b) { return a.x * b.x + a.y * b.y; }
-double Length(const NPoint& v) { return std::hypot(v.x, v.y); }
+// Coordinates stay far from the range where the squares overflow.
+double Length(const NPoint& v) { return std::sqrt(v.x * v.x + v.y * v.y); }
 double Angle(const NPoint& v) { return Mod2Pi(std::atan2(v.y, v.x)); }
 
 double Mod2Pi(double a)
@@ -117,7 +118,7 @@ double EdgeGrid::LowerDistance(const NPoint& p) const
     const double dx = std::max({m_lo.x - p.x, p.x - m_hi.x, 0.0});
     const double dy = std::max({m_lo.y - p.y, p.y - m_hi.y, 0.0});
     if (dx > 0.0 || dy > 0.0)
-        return std::hypot(dx, dy);
+        return std::sqrt(dx * dx + dy * dy);
     const size_t c = Col(p.x);
     const size_t r = Row(p.y);
     const uint32_t steps = m_steps[r * m_cols + c];
@@ -235,18 +236,33 @@ void ContactFrame::TouchingContacts(std::vector<Contact>& contacts) const
             contacts.push_back(c);
     };
     std::vector<size_t> thinB; // wedges of B as thin as the slack: they turn no direction away
-    for (size_t j = 0; j < m_b.size(); ++j)
-        if (m_cornersB[j].width <= slack)
+    // B's vertices also in classes of wedge width, each by direction: a
+    // wedge beside A's ends before A's starts again, by at least the
+    // narrowest width of its class.
+    constexpr size_t WIDTH_CLASSES = 16;
+    std::vector<Directions> byWidth(WIDTH_CLASSES);
+    std::vector<double> narrowest(WIDTH_CLASSES, TWO_PI);
+    for (size_t j = 0; j < m_b.size(); ++j) {
+        const Corner& b = m_cornersB[j];
+        if (b.width <= slack)
             thinB.push_back(j);
+        const size_t k = std::min(WIDTH_CLASSES - 1, static_cast<size_t>(b.width * WIDTH_CLASSES / TWO_PI));
+        byWidth[k].emplace_back(b.edgeAngle, j);
+        narrowest[k] = std::min(narrowest[k], b.width);
+    }
+    for (Directions& d : byWidth)
+        std::sort(d.begin(), d.end());
     for (size_t i = 0; i < m_a.size(); ++i) {
         const Corner& a = m_cornersA[i];
-        // B's wedge starts outside A's: at least A's width past A's start.
+        // B's wedge lies outside A's: it starts at least A's width past A's
+        // start and ends at most a full turn past it.
         if (a.width <= slack) {
             for (size_t j = 0; j < m_b.size(); ++j)
                 add(ContactKind::VertexVertex, i, j);
         } else {
-            forRange(dirB, a.edgeAngle + a.width - slack, a.edgeAngle + TWO_PI,
-                     [&](size_t j) { add(ContactKind::VertexVertex, i, j); });
+            for (size_t k = 0; k < WIDTH_CLASSES; ++k)
+                forRange(byWidth[k], a.edgeAngle + a.width - slack, a.edgeAngle + TWO_PI - narrowest[k] + slack,
+                         [&](size_t j) { add(ContactKind::VertexVertex, i, j); });
             for (size_t j : thinB)
                 add(ContactKind::VertexVertex, i, j);
         }
@@ -472,11 +488,40 @@ void ContactFrame::FindContacts(const NPoint& shift, std::vector<Contact>& conta
     contacts.clear();
     std::vector<bool> aOnVertex(m_a.size(), false);
     std::vector<size_t> near;
+    if (clearance) {
+        UpdateNearLists(*clearance);
+        for (size_t j : clearance->nearB)
+            VertexContacts(true, j, m_b[j] + shift, clearance, near, aOnVertex, contacts);
+        for (size_t i : clearance->nearA)
+            if (!aOnVertex[i])
+                VertexContacts(false, i, m_a[i] - shift, clearance, near, aOnVertex, contacts);
+        return;
+    }
     for (size_t j = 0; j < m_b.size(); ++j)
         VertexContacts(true, j, m_b[j] + shift, clearance, near, aOnVertex, contacts);
     for (size_t i = 0; i < m_a.size(); ++i)
         if (!aOnVertex[i])
             VertexContacts(false, i, m_a[i] - shift, clearance, near, aOnVertex, contacts);
+}
+
+void ContactFrame::UpdateNearLists(Clearance& clearance) const
+{
+    if (clearance.travel <= clearance.refresh)
+        return;
+    // About one cell of the finer grid: a move rarely goes farther, and a
+    // vertex rarely comes nearer than that to the other ring's edges
+    // before its bound runs out.
+    clearance.horizon = std::max(4.0 * m_tol, std::min(m_gridA.CellSize(), m_gridB.CellSize()));
+    const double limit = clearance.travel + 2.0 * clearance.horizon;
+    const auto list = [&](const std::vector<double>& expires, std::vector<size_t>& near) {
+        near.clear();
+        for (size_t k = 0; k < expires.size(); ++k)
+            if (expires[k] <= limit)
+                near.push_back(k);
+    };
+    list(clearance.a, clearance.nearA);
+    list(clearance.b, clearance.nearB);
+    clearance.refresh = clearance.travel + clearance.horizon;
 }
 
 void ContactFrame::VertexContacts(bool ofB, size_t m, const NPoint& p, Clearance* clearance,
@@ -595,7 +640,8 @@ bool ContactFrame::Blocks(const Contact& c, const NPoint& dir) const
     return Forbids(VertexVertexSector(c.i, c.j), Angle(dir), len);
 }
 
-double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA, const Clearance* clearance) const
+double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA, const Clearance* clearance,
+                                   double best) const
 {
     // A vertex of one ring travels along `path`; find when it meets an edge
     // of the other ring in a way that blocks the motion.
@@ -607,7 +653,6 @@ double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool
     NPoint wallShift = bOnA ? NPoint{} : shift;
     double pathLen = Length(path);
     double tolT = m_tol / pathLen;
-    double best = 1.0;
     auto contactAt = [&](size_t mover, size_t wall, ContactKind kind) {
         return bOnA ? Contact{kind, wall, mover} : Contact{kind, mover, wall};
     };
@@ -618,19 +663,28 @@ double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool
     // Only the walls whose grid cells the swept path meets can be hit.
     const EdgeGrid& wallGrid = bOnA ? m_gridA : m_gridB;
     NPoint margin{2.0 * m_tol, 2.0 * m_tol};
-    for (size_t m = 0; m < movers.size(); ++m) {
-        // A vertex clear of the other ring by more than the move cannot hit it.
-        if (clearance && (bOnA ? clearance->b : clearance->a)[m] - clearance->travel > pathLen + 2.0 * m_tol)
+    const std::vector<double>* expires = clearance ? (bOnA ? &clearance->b : &clearance->a) : nullptr;
+    // A vertex clear of the other ring by more than the move (as far as the
+    // earliest block found) cannot hit it: one left out of the near list is
+    // clear by more than the horizon.
+    const bool listed = clearance && clearance->travel <= clearance->refresh &&
+                        pathLen + 2.0 * m_tol <= clearance->horizon;
+    const std::vector<size_t>* nearList = listed ? (bOnA ? &clearance->nearB : &clearance->nearA) : nullptr;
+    const size_t count = nearList ? nearList->size() : movers.size();
+    for (size_t k = 0; k < count; ++k) {
+        const size_t m = nearList ? (*nearList)[k] : k;
+        if (expires && (*expires)[m] - clearance->travel > pathLen * best + 2.0 * m_tol)
             continue;
         NPoint p = movers[m] + moverShift;
-        NPoint lo = NPoint{std::min(p.x, p.x + path.x), std::min(p.y, p.y + path.y)} - margin - wallShift;
-        NPoint hi = NPoint{std::max(p.x, p.x + path.x), std::max(p.y, p.y + path.y)} + margin - wallShift;
+        NPoint reach{path.x * best, path.y * best};
+        NPoint lo = NPoint{std::min(p.x, p.x + reach.x), std::min(p.y, p.y + reach.y)} - margin - wallShift;
+        NPoint hi = NPoint{std::max(p.x, p.x + reach.x), std::max(p.y, p.y + reach.y)} + margin - wallShift;
         wallGrid.AnyNear(lo, hi, [&](size_t w) {
             size_t wNext = w + 1 == walls.size() ? 0 : w + 1;
             NPoint q0 = walls[w] + wallShift;
             NPoint q1 = walls[wNext] + wallShift;
             double eLen = wallCorners[w].length;
-            if (eLen < m_tol || OutsideBox(q0, q1, p, path, 2.0 * m_tol))
+            if (eLen < m_tol || OutsideBox(q0, q1, p, reach, 2.0 * m_tol))
                 return false;
             NPoint e = q1 - q0;
             double denom = Cross(path, e);
@@ -660,7 +714,7 @@ double ContactFrame::FreeTravel(const NPoint& shift, const NPoint& move, const C
 {
     if (Length(move) < m_tol)
         return 0.0;
-    return std::min(EarliestBlock(shift, move, true, clearance), EarliestBlock(shift, move, false, clearance));
+    return EarliestBlock(shift, move, false, clearance, EarliestBlock(shift, move, true, clearance, 1.0));
 }
 
 bool ContactFrame::EdgesCross(const EdgePair& edges, const NPoint& shift) const

@@ -133,15 +133,25 @@ struct IndexedRing {
 // How far each vertex of B lies at least from A's edges, and each vertex of A
 // from B's edges, kept along an orbit: each bound is stored as the travel of
 // B (summed lengths of its moves) at which it runs out.
+//
+// The vertices whose bounds run out within twice `horizon` of the travel at
+// which the lists were made are listed (ascending); until the travel passes
+// `refresh`, every other vertex stays clear by more than the horizon, and
+// the steps look only at the listed ones.
 struct Clearance {
     std::vector<double> a;
     std::vector<double> b;
     double travel = 0.0;
+    std::vector<size_t> nearA;
+    std::vector<size_t> nearB;
+    double horizon = 0.0;
+    double refresh = -1.0; // the lists are out of date once the travel passes it
     void Reset(size_t verticesA, size_t verticesB)
     {
         a.assign(verticesA, 0.0);
         b.assign(verticesB, 0.0);
         travel = 0.0;
+        refresh = -1.0;
     }
 };
 
@@ -227,7 +237,9 @@ private:
     // of its ends, or inside it.
     enum class EdgePlace { Off, Start, End, Inside };
     EdgePlace PlaceOnEdge(const NPoint& p, const NPoint& q0, const NPoint& q1) const;
-    double EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA, const Clearance* clearance) const;
+    // The earliest block (a part of `move`) before `best`, or `best`.
+    double EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA, const Clearance* clearance,
+                         double best) const;
     // The contacts of vertex m of B (ofB) or of A, at p, with the other ring.
     void VertexContacts(bool ofB, size_t m, const NPoint& p, Clearance* clearance, std::vector<size_t>& near,
                         std::vector<bool>& aOnVertex, std::vector<Contact>& contacts) const;
@@ -237,6 +249,8 @@ private:
                    double& expires, double travel, std::vector<size_t>& edges) const;
     // The edges (ascending) of a grid's ring that may pass within the tolerance of p.
     void EdgesNear(const EdgeGrid& grid, const NPoint& p, std::vector<size_t>& edges) const;
+    // Makes the clearance's lists of near vertices anew when out of date.
+    void UpdateNearLists(Clearance& clearance) const;
     bool HasProperCrossing(const NPoint& shift, EdgePair* crossing) const;
     bool HasVertexInside(const NPoint& shift) const;
 
