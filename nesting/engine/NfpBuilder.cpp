@@ -326,8 +326,11 @@ bool NFP_Builder::TraceRing(double backAngle)
     m_nfpPoints.assign(1, m_shift);
     // Each step depends only on where B is and where it came from: a trace
     // that comes back to the same state without closing goes round a loop
-    // that misses its start for ever.
+    // that misses its start for ever. A ring closes within about one step
+    // per vertex of the two: the states are kept only past that, where a
+    // loop still shows within one more round.
     std::set<std::tuple<double, double, double>> states;
+    const size_t watchFrom = m_frame->A().size() + m_frame->B().size();
     for (m_iter = 0; m_iter < StepBound(); ++m_iter) {
         if (!Step())
             return false;
@@ -342,7 +345,7 @@ bool NFP_Builder::TraceRing(double backAngle)
             CleanTrace(m_nfpPoints, m_frame->Tolerance());
             return true;
         }
-        if (!states.emplace(m_shift.x, m_shift.y, m_backAngle).second)
+        if (m_iter >= watchFrom && !states.emplace(m_shift.x, m_shift.y, m_backAngle).second)
             return false;
     }
     return false; // the orbit did not close: no ring

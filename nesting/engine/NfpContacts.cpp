@@ -67,7 +67,7 @@ EdgeGrid::EdgeGrid(const std::vector<NPoint>& ring)
         m_hi = {std::max(m_hi.x, p.x), std::max(m_hi.y, p.y)};
     }
     // About one cell per edge.
-    m_cols = m_rows = static_cast<size_t>(std::ceil(std::sqrt(static_cast<double>(ring.size()))));
+    m_cols = m_rows = static_cast<size_t>(std::ceil(3.0 * std::sqrt(static_cast<double>(ring.size()))));
     m_perCellX = static_cast<double>(m_cols) / std::max(m_hi.x - m_lo.x, 1e-300);
     m_perCellY = static_cast<double>(m_rows) / std::max(m_hi.y - m_lo.y, 1e-300);
     // Count the edges of each cell, then fill the cells in edge order.
@@ -149,11 +149,31 @@ size_t EdgeGrid::Row(double y) const
 template <class F>
 void EdgeGrid::ForEachCell(const NPoint& p, const NPoint& q, F f) const
 {
-    size_t c1 = Col(std::max(p.x, q.x));
-    size_t r1 = Row(std::max(p.y, q.y));
-    for (size_t r = Row(std::min(p.y, q.y)); r <= r1; ++r)
-        for (size_t c = Col(std::min(p.x, q.x)); c <= c1; ++c)
+    // The cells the segment passes through: in each row, the columns of the
+    // part of it inside the row's band, widened by a margin for rounding.
+    const double yMin = std::min(p.y, q.y);
+    const double yMax = std::max(p.y, q.y);
+    const double xMin = std::min(p.x, q.x);
+    const double xMax = std::max(p.x, q.x);
+    const size_t r0 = Row(yMin);
+    const size_t r1 = Row(yMax);
+    const double h = 1.0 / m_perCellY;
+    const double margin = 1e-7 * (h + 1.0 / m_perCellX);
+    for (size_t r = r0; r <= r1; ++r) {
+        double lo = xMin;
+        double hi = xMax;
+        if (r0 != r1) {
+            const double yb = r == r0 ? yMin : std::max(yMin, m_lo.y + static_cast<double>(r) * h - margin);
+            const double yt = r == r1 ? yMax : std::min(yMax, m_lo.y + static_cast<double>(r + 1) * h + margin);
+            const double slope = (q.x - p.x) / (q.y - p.y);
+            const double xb = p.x + (yb - p.y) * slope;
+            const double xt = p.x + (yt - p.y) * slope;
+            lo = std::max(xMin, std::min(xb, xt) - margin);
+            hi = std::min(xMax, std::max(xb, xt) + margin);
+        }
+        for (size_t c = Col(lo), c1 = Col(hi); c <= c1; ++c)
             f(r * m_cols + c);
+    }
 }
 
 ContactFrame::ContactFrame(const std::vector<NPoint>& a, const std::vector<NPoint>& b, double tolerance)
@@ -355,8 +375,12 @@ Sector ContactFrame::Hull(const Wedge& wi, const Wedge& wj) const
 bool ContactFrame::CanTouch(const Contact& c) const
 {
     switch (c.kind) {
-    case ContactKind::VertexVertex:
-        return !VertexVertexSector(c.i, c.j).full;
+    case ContactKind::VertexVertex: {
+        // The sector's hull alone, without its slide.
+        const Wedge wa = WedgeA(c.i);
+        const Wedge wb = WedgeB(c.j);
+        return !Overlap(wa, wb) && !Hull(wa, {Mod2Pi(wb.start + PI), wb.width, wb.startSlack, wb.endSlack}).full;
+    }
     case ContactKind::VertexOnEdgeA: {
         double slack = m_cornersA[c.i].slack;
         return !Overlap(WedgeB(c.j), {m_cornersA[c.i].edgeAngle, PI, slack, slack});
@@ -486,17 +510,19 @@ void ContactFrame::FindContacts(const NPoint& shift, std::vector<Contact>& conta
     // vertex within the tolerance of an edge's end touches that end: it
     // meets a vertex, not an edge.
     contacts.clear();
-    std::vector<bool> aOnVertex(m_a.size(), false);
-    std::vector<size_t> near;
     if (clearance) {
         UpdateNearLists(*clearance);
+        std::vector<bool>& aOnVertex = clearance->onVertex;
+        aOnVertex.assign(m_a.size(), false);
         for (size_t j : clearance->nearB)
-            VertexContacts(true, j, m_b[j] + shift, clearance, near, aOnVertex, contacts);
+            VertexContacts(true, j, m_b[j] + shift, clearance, clearance->edges, aOnVertex, contacts);
         for (size_t i : clearance->nearA)
             if (!aOnVertex[i])
-                VertexContacts(false, i, m_a[i] - shift, clearance, near, aOnVertex, contacts);
+                VertexContacts(false, i, m_a[i] - shift, clearance, clearance->edges, aOnVertex, contacts);
         return;
     }
+    std::vector<bool> aOnVertex(m_a.size(), false);
+    std::vector<size_t> near;
     for (size_t j = 0; j < m_b.size(); ++j)
         VertexContacts(true, j, m_b[j] + shift, clearance, near, aOnVertex, contacts);
     for (size_t i = 0; i < m_a.size(); ++i)
@@ -826,10 +852,10 @@ bool ContactFrame::OnRing(const IndexedRing& ring, const NPoint& p) const
     const std::vector<NPoint>& pts = ring.points;
     if (pts.size() < 2)
         return OnRing(pts, p);
-    std::vector<size_t> near;
-    EdgesNear(ring.grid, p, near);
-    return std::any_of(near.begin(), near.end(),
-                       [&](size_t k) { return OnSegment(p, pts[k], pts[(k + 1) % pts.size()]); });
+    // An edge within the tolerance of p has a box that meets this one.
+    const NPoint margin{2.0 * m_tol, 2.0 * m_tol};
+    return ring.grid.AnyNear(p - margin, p + margin,
+                             [&](size_t k) { return OnSegment(p, pts[k], pts[(k + 1) % pts.size()]); });
 }
 
 ContactFrame::Side ContactFrame::Locate(const IndexedRing& ring, const NPoint& p) const

@@ -146,6 +146,9 @@ struct Clearance {
     std::vector<size_t> nearB;
     double horizon = 0.0;
     double refresh = -1.0; // the lists are out of date once the travel passes it
+    // Scratch space of the contact search, kept from step to step.
+    std::vector<bool> onVertex;
+    std::vector<size_t> edges;
     void Reset(size_t verticesA, size_t verticesB)
     {
         a.assign(verticesA, 0.0);
