@@ -514,10 +514,14 @@ void ContactFrame::FindContacts(const NPoint& shift, std::vector<Contact>& conta
         UpdateNearLists(*clearance);
         std::vector<bool>& aOnVertex = clearance->onVertex;
         aOnVertex.assign(m_a.size(), false);
+        // A vertex that was far from the other ring stays clear of it until
+        // the rings have travelled that far.
+        const double limit = clearance->travel + 2.0 * m_tol;
         for (size_t j : clearance->nearB)
-            VertexContacts(true, j, m_b[j] + shift, clearance, clearance->edges, aOnVertex, contacts);
+            if (clearance->b[j] <= limit)
+                VertexContacts(true, j, m_b[j] + shift, clearance, clearance->edges, aOnVertex, contacts);
         for (size_t i : clearance->nearA)
-            if (!aOnVertex[i])
+            if (clearance->a[i] <= limit && !aOnVertex[i])
                 VertexContacts(false, i, m_a[i] - shift, clearance, clearance->edges, aOnVertex, contacts);
         return;
     }
@@ -682,24 +686,28 @@ double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool
     auto contactAt = [&](size_t mover, size_t wall, ContactKind kind) {
         return bOnA ? Contact{kind, wall, mover} : Contact{kind, mover, wall};
     };
+    // A vertex clear of the other ring by more than the move (as far as the
+    // earliest block found) cannot hit it: its bound runs out past `limit`.
+    // One left out of the near list is clear by more than the horizon.
+    const std::vector<double>* expires = clearance ? (bOnA ? &clearance->b : &clearance->a) : nullptr;
+    const double travel = clearance ? clearance->travel : 0.0;
+    double limit = travel + pathLen * best + 2.0 * m_tol;
     auto consider = [&](double t, const Contact& c) {
-        if (t > tolT && t < best && Blocks(c, move))
+        if (t > tolT && t < best && Blocks(c, move)) {
             best = t;
+            limit = travel + pathLen * best + 2.0 * m_tol;
+        }
     };
     // Only the walls whose grid cells the swept path meets can be hit.
     const EdgeGrid& wallGrid = bOnA ? m_gridA : m_gridB;
-    NPoint margin{2.0 * m_tol, 2.0 * m_tol};
-    const std::vector<double>* expires = clearance ? (bOnA ? &clearance->b : &clearance->a) : nullptr;
-    // A vertex clear of the other ring by more than the move (as far as the
-    // earliest block found) cannot hit it: one left out of the near list is
-    // clear by more than the horizon.
+    const NPoint margin{2.0 * m_tol, 2.0 * m_tol};
     const bool listed = clearance && clearance->travel <= clearance->refresh &&
                         pathLen + 2.0 * m_tol <= clearance->horizon;
     const std::vector<size_t>* nearList = listed ? (bOnA ? &clearance->nearB : &clearance->nearA) : nullptr;
     const size_t count = nearList ? nearList->size() : movers.size();
     for (size_t k = 0; k < count; ++k) {
         const size_t m = nearList ? (*nearList)[k] : k;
-        if (expires && (*expires)[m] - clearance->travel > pathLen * best + 2.0 * m_tol)
+        if (expires && (*expires)[m] > limit)
             continue;
         NPoint p = movers[m] + moverShift;
         NPoint reach{path.x * best, path.y * best};
