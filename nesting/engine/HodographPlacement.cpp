@@ -207,14 +207,23 @@ NPolygonPtr HodographBuilder::WithoutDents(const NPolygonPtr& polygon, double si
     // narrower side does not change with a quarter turn), and equal figures.
     DentsClosed& known = m_dents[polygon.get()];
     if (known.polygon.lock() != polygon || !(known.first == polygon->GetBegPoint())) {
-        known = {polygon, polygon->GetBegPoint(), {}};
+        known = {polygon, polygon->GetBegPoint(), {}, {}};
         if (m_dents.size() > 4 * kDentsKept)
             std::erase_if(m_dents, [](const auto& entry) { return entry.second.polygon.expired(); });
     }
     for (const auto& [closedFor, result] : known.results)
         if (closedFor == size)
             return result;
-    NPolygonPtr result = RemoveDentsStraight(polygon->GetCopy(), size);
+    // Sizes that find the same dents close them the same way.
+    const std::vector<DentEdit> edits = FindDentsStraight(*polygon, size);
+    NPolygonPtr result;
+    for (const auto& [closed, outline] : known.closed)
+        if (closed == edits)
+            result = outline;
+    if (!result) {
+        result = CloseDentsStraight(polygon->GetCopy(), edits);
+        known.closed.emplace_back(edits, result);
+    }
     known.results.emplace_back(size, result);
     return result;
 }

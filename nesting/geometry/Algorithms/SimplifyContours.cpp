@@ -10,13 +10,6 @@ namespace {
 constexpr double LEDGE_PASS_STEP = 50.0;  // ledge size handled by one pass of removeLedgesOnce
 constexpr double PERPENDICULAR_EPS = 1e-6;
 
-// One closed dent: the vertices after B (index i+1) up to and including the
-// vertex j (taken modulo the count) collapse onto B.
-struct DentEdit {
-    size_t i = 0;
-    size_t j = 0;
-};
-
 // True when a stretch of the chord a-q between two consecutive crossings with
 // the outline runs strictly inside it.
 bool ChordCrossesInside(const NPolygon& polygon, const NPoint& a, const NPoint& q)
@@ -33,20 +26,38 @@ bool ChordCrossesInside(const NPolygon& polygon, const NPoint& a, const NPoint& 
 
 // The first vertex Q after the edge A-B (vertex i to i+1) such that B lies on
 // A-Q, the mouth B-Q is narrower than `distance` and the chord A-Q stays out
-// of the part's inside.
-bool FindDent(const NPolygon& polygon, size_t i, double distance, DentEdit& edit)
+// of the part's inside. `byX` lists the vertices by x: only those within
+// `distance` of B across x can make a mouth that narrow.
+bool FindDent(const NPolygon& polygon, const std::vector<size_t>& byX, size_t i, double distance, DentEdit& edit)
 {
     const std::vector<NPoint>& v = polygon.m_points;
     const size_t n = v.size();
     const NPoint& a = v[i];
     const NPoint& b = v[(i + 1) % n];
-    for (size_t j = i + 2; j < i + n; ++j) {
-        const NPoint& q = v[j % n];
-        if (Distance2(b, q) >= distance * distance || !CheckSegmentContainPoint(a, q, b))
+    // The candidates, as steps after A: Q is vertex i + step.
+    std::vector<size_t> steps;
+    const auto near = [&](size_t k) {
+        if (!(Distance2(b, v[k]) >= distance * distance)) {
+            const size_t step = (k + n - i) % n;
+            if (step >= 2)
+                steps.push_back(step);
+        }
+    };
+    if (std::isnan(distance)) {
+        for (size_t k = 0; k < n; ++k)
+            near(k);
+    } else {
+        const double reach = std::fabs(distance);
+        auto k = std::lower_bound(byX.begin(), byX.end(), b.x - reach, [&](size_t m, double x) { return v[m].x < x; });
+        for (; k != byX.end() && v[*k].x <= b.x + reach; ++k)
+            near(*k);
+    }
+    std::sort(steps.begin(), steps.end());
+    for (const size_t step : steps) {
+        const NPoint& q = v[(i + step) % n];
+        if (!CheckSegmentContainPoint(a, q, b) || ChordCrossesInside(polygon, a, q))
             continue;
-        if (ChordCrossesInside(polygon, a, q))
-            continue;
-        edit = {i, j};
+        edit = {i, i + step};
         return true;
     }
     return false;
@@ -96,19 +107,27 @@ bool RemoveProtrusionsPass(std::vector<NPoint>& p, double tolerance)
 
 }  // namespace
 
-NPolygonPtr RemoveDentsStraight(NPolygonPtr polygon, double distance)
+std::vector<DentEdit> FindDentsStraight(const NPolygon& polygon, double distance)
 {
-    if (!polygon)
-        return nullptr;
-    const size_t n = polygon->m_points.size();
+    const std::vector<NPoint>& v = polygon.m_points;
+    std::vector<size_t> byX(v.size());
+    for (size_t k = 0; k < byX.size(); ++k)
+        byX[k] = k;
+    std::stable_sort(byX.begin(), byX.end(), [&](size_t p, size_t q) { return v[p].x < v[q].x; });
     std::vector<DentEdit> edits;
-    for (size_t i = 0; i < n; ++i) {
+    for (size_t i = 0; i < v.size(); ++i) {
         DentEdit edit;
-        if (FindDent(*polygon, i, distance, edit))
+        if (FindDent(polygon, byX, i, distance, edit))
             edits.push_back(edit);
     }
-    if (edits.empty())
+    return edits;
+}
+
+NPolygonPtr CloseDentsStraight(NPolygonPtr polygon, const std::vector<DentEdit>& edits)
+{
+    if (!polygon || edits.empty())
         return polygon;
+    const size_t n = polygon->m_points.size();
     std::vector<NPoint> points = polygon->m_points;
     for (const DentEdit& edit : edits) {
         const NPoint b = points[(edit.i + 1) % n];
@@ -121,6 +140,13 @@ NPolygonPtr RemoveDentsStraight(NPolygonPtr polygon, double distance)
     if (result->CheckContainPoligon(*polygon, false) || AllStrictlyInside(*result, points))
         return result;
     return polygon;
+}
+
+NPolygonPtr RemoveDentsStraight(NPolygonPtr polygon, double distance)
+{
+    if (!polygon)
+        return nullptr;
+    return CloseDentsStraight(polygon, FindDentsStraight(*polygon, distance));
 }
 
 NPolygonPtr RemoveLedgesTarvel(NPolygonPtr polygon, double tolerance)
