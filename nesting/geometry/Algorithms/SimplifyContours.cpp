@@ -24,18 +24,49 @@ bool ChordCrossesInside(const NPolygon& polygon, const NPoint& a, const NPoint& 
     return false;
 }
 
+// The vertices of a ring by x and by y, for the ones near a point.
+struct VertexOrder {
+    explicit VertexOrder(const std::vector<NPoint>& v) : byX(v.size()), byY(v.size())
+    {
+        for (size_t k = 0; k < v.size(); ++k)
+            byX[k] = byY[k] = k;
+        std::stable_sort(byX.begin(), byX.end(), [&](size_t p, size_t q) { return v[p].x < v[q].x; });
+        std::stable_sort(byY.begin(), byY.end(), [&](size_t p, size_t q) { return v[p].y < v[q].y; });
+    }
+    // Calls f(k) for the vertices k within `reach` of p across x or across y,
+    // whichever holds fewer.
+    template <class F>
+    void ForEachNear(const std::vector<NPoint>& v, const NPoint& p, double reach, F f) const
+    {
+        const auto range = [&](const std::vector<size_t>& order, double NPoint::*axis) {
+            const auto below = [&](size_t m, double c) { return v[m].*axis < c; };
+            const auto above = [&](double c, size_t m) { return c < v[m].*axis; };
+            return std::make_pair(std::lower_bound(order.begin(), order.end(), p.*axis - reach, below),
+                                  std::upper_bound(order.begin(), order.end(), p.*axis + reach, above));
+        };
+        const auto x = range(byX, &NPoint::x);
+        const auto y = range(byY, &NPoint::y);
+        const auto& r = x.second - x.first <= y.second - y.first ? x : y;
+        for (auto k = r.first; k != r.second; ++k)
+            f(*k);
+    }
+    std::vector<size_t> byX;
+    std::vector<size_t> byY;
+};
+
 // The first vertex Q after the edge A-B (vertex i to i+1) such that B lies on
 // A-Q, the mouth B-Q is narrower than `distance` and the chord A-Q stays out
-// of the part's inside. `byX` lists the vertices by x: only those within
-// `distance` of B across x can make a mouth that narrow.
-bool FindDent(const NPolygon& polygon, const std::vector<size_t>& byX, size_t i, double distance, DentEdit& edit)
+// of the part's inside. Only the vertices within `distance` of B across x
+// and across y can make a mouth that narrow; `steps` is scratch space.
+bool FindDent(const NPolygon& polygon, const VertexOrder& order, size_t i, double distance, DentEdit& edit,
+              std::vector<size_t>& steps)
 {
     const std::vector<NPoint>& v = polygon.m_points;
     const size_t n = v.size();
     const NPoint& a = v[i];
     const NPoint& b = v[(i + 1) % n];
     // The candidates, as steps after A: Q is vertex i + step.
-    std::vector<size_t> steps;
+    steps.clear();
     const auto near = [&](size_t k) {
         if (!(Distance2(b, v[k]) >= distance * distance)) {
             const size_t step = (k + n - i) % n;
@@ -47,10 +78,7 @@ bool FindDent(const NPolygon& polygon, const std::vector<size_t>& byX, size_t i,
         for (size_t k = 0; k < n; ++k)
             near(k);
     } else {
-        const double reach = std::fabs(distance);
-        auto k = std::lower_bound(byX.begin(), byX.end(), b.x - reach, [&](size_t m, double x) { return v[m].x < x; });
-        for (; k != byX.end() && v[*k].x <= b.x + reach; ++k)
-            near(*k);
+        order.ForEachNear(v, b, std::fabs(distance), near);
     }
     std::sort(steps.begin(), steps.end());
     for (const size_t step : steps) {
@@ -109,15 +137,12 @@ bool RemoveProtrusionsPass(std::vector<NPoint>& p, double tolerance)
 
 std::vector<DentEdit> FindDentsStraight(const NPolygon& polygon, double distance)
 {
-    const std::vector<NPoint>& v = polygon.m_points;
-    std::vector<size_t> byX(v.size());
-    for (size_t k = 0; k < byX.size(); ++k)
-        byX[k] = k;
-    std::stable_sort(byX.begin(), byX.end(), [&](size_t p, size_t q) { return v[p].x < v[q].x; });
+    const VertexOrder order(polygon.m_points);
     std::vector<DentEdit> edits;
-    for (size_t i = 0; i < v.size(); ++i) {
+    std::vector<size_t> steps;
+    for (size_t i = 0; i < polygon.m_points.size(); ++i) {
         DentEdit edit;
-        if (FindDent(polygon, byX, i, distance, edit))
+        if (FindDent(polygon, order, i, distance, edit, steps))
             edits.push_back(edit);
     }
     return edits;
