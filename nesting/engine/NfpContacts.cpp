@@ -57,7 +57,7 @@ double SignedArea2(const std::vector<NPoint>& ring)
     return s;
 }
 
-EdgeGrid::EdgeGrid(const std::vector<NPoint>& ring)
+EdgeGrid::EdgeGrid(const std::vector<NPoint>& ring, double cellsPerEdge)
 {
     if (ring.size() < 2)
         return;
@@ -66,10 +66,12 @@ EdgeGrid::EdgeGrid(const std::vector<NPoint>& ring)
         m_lo = {std::min(m_lo.x, p.x), std::min(m_lo.y, p.y)};
         m_hi = {std::max(m_hi.x, p.x), std::max(m_hi.y, p.y)};
     }
-    // About one cell per edge.
-    m_cols = m_rows = static_cast<size_t>(std::ceil(3.0 * std::sqrt(static_cast<double>(ring.size()))));
+    m_cols = m_rows =
+        static_cast<size_t>(std::ceil(std::sqrt(std::max(cellsPerEdge, 1.0) * static_cast<double>(ring.size()))));
     m_perCellX = static_cast<double>(m_cols) / std::max(m_hi.x - m_lo.x, 1e-300);
     m_perCellY = static_cast<double>(m_rows) / std::max(m_hi.y - m_lo.y, 1e-300);
+    m_cellWidth = 1.0 / m_perCellX;
+    m_cellHeight = 1.0 / m_perCellY;
     // Count the edges of each cell, then fill the cells in edge order.
     m_start.assign(m_cols * m_rows + 1, 0);
     for (size_t k = 0; k < ring.size(); ++k)
@@ -80,34 +82,41 @@ EdgeGrid::EdgeGrid(const std::vector<NPoint>& ring)
     std::vector<size_t> fill(m_start.begin(), m_start.end() - 1);
     for (size_t k = 0; k < ring.size(); ++k)
         ForEachCell(ring[k], ring[(k + 1) % ring.size()], [&](size_t cell) { m_edges[fill[cell]++] = k; });
-    // Chessboard distances to the cells with edges: one pass forwards and
-    // one backwards over the eight neighbours.
+    // Chessboard distances to the cells with edges: one pass forwards (from
+    // the neighbours before a cell) and one backwards (from those after it).
     const uint32_t far = static_cast<uint32_t>(m_cols + m_rows);
     m_steps.assign(m_cols * m_rows, far);
     for (size_t cell = 0; cell < m_steps.size(); ++cell)
         if (m_start[cell + 1] > m_start[cell])
             m_steps[cell] = 0;
-    const auto relax = [&](size_t r, size_t c, long dr, long dc) {
-        const long rr = static_cast<long>(r) + dr;
-        const long cc = static_cast<long>(c) + dc;
-        if (rr < 0 || cc < 0 || rr >= static_cast<long>(m_rows) || cc >= static_cast<long>(m_cols))
-            return;
-        uint32_t& here = m_steps[r * m_cols + c];
-        here = std::min(here, m_steps[static_cast<size_t>(rr) * m_cols + static_cast<size_t>(cc)] + 1);
-    };
+    const size_t cols = m_cols;
     for (size_t r = 0; r < m_rows; ++r)
-        for (size_t c = 0; c < m_cols; ++c) {
-            relax(r, c, -1, -1);
-            relax(r, c, -1, 0);
-            relax(r, c, -1, 1);
-            relax(r, c, 0, -1);
+        for (size_t c = 0; c < cols; ++c) {
+            uint32_t& here = m_steps[r * cols + c];
+            if (c > 0)
+                here = std::min(here, m_steps[r * cols + c - 1] + 1);
+            if (r > 0) {
+                const uint32_t* above = &m_steps[(r - 1) * cols + c];
+                here = std::min(here, above[0] + 1);
+                if (c > 0)
+                    here = std::min(here, above[-1] + 1);
+                if (c + 1 < cols)
+                    here = std::min(here, above[1] + 1);
+            }
         }
     for (size_t r = m_rows; r-- > 0;)
-        for (size_t c = m_cols; c-- > 0;) {
-            relax(r, c, 1, 1);
-            relax(r, c, 1, 0);
-            relax(r, c, 1, -1);
-            relax(r, c, 0, 1);
+        for (size_t c = cols; c-- > 0;) {
+            uint32_t& here = m_steps[r * cols + c];
+            if (c + 1 < cols)
+                here = std::min(here, m_steps[r * cols + c + 1] + 1);
+            if (r + 1 < m_rows) {
+                const uint32_t* below = &m_steps[(r + 1) * cols + c];
+                here = std::min(here, below[0] + 1);
+                if (c > 0)
+                    here = std::min(here, below[-1] + 1);
+                if (c + 1 < cols)
+                    here = std::min(here, below[1] + 1);
+            }
         }
 }
 
@@ -125,8 +134,8 @@ double EdgeGrid::LowerDistance(const NPoint& p) const
     if (steps == 0)
         return 0.0;
     // Out of p's own cell, then across steps - 1 whole cells.
-    const double w = 1.0 / m_perCellX;
-    const double h = 1.0 / m_perCellY;
+    const double w = m_cellWidth;
+    const double h = m_cellHeight;
     const double x0 = m_lo.x + static_cast<double>(c) * w;
     const double y0 = m_lo.y + static_cast<double>(r) * h;
     const double out = std::max(0.0, std::min({p.x - x0, x0 + w - p.x, p.y - y0, y0 + h - p.y}));
@@ -177,7 +186,7 @@ void EdgeGrid::ForEachCell(const NPoint& p, const NPoint& q, F f) const
 }
 
 ContactFrame::ContactFrame(const std::vector<NPoint>& a, const std::vector<NPoint>& b, double tolerance)
-    : m_a(a), m_b(b), m_gridA(m_a), m_gridB(m_b)
+    : m_a(a), m_b(b), m_gridA(m_a, CONTACT_CELLS_PER_EDGE), m_gridB(m_b, CONTACT_CELLS_PER_EDGE)
 {
     m_tol = tolerance;
     m_cornersA = Corners(m_a);

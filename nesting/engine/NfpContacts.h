@@ -63,7 +63,8 @@ struct Sector {
 // meet it, so that the edges near a segment are found without testing all.
 class EdgeGrid {
 public:
-    explicit EdgeGrid(const std::vector<NPoint>& ring);
+    // About `cellsPerEdge` cells for each edge of the ring, over its box.
+    explicit EdgeGrid(const std::vector<NPoint>& ring, double cellsPerEdge = 1.0);
 
     // Calls f(k) for every edge k listed in a cell that the box [lo, hi]
     // meets (an edge may come more than once) until f returns true; returns
@@ -99,7 +100,7 @@ public:
     }
     size_t Col(double x) const;
     // The smaller side of a cell.
-    double CellSize() const { return m_cols == 0 ? 0.0 : std::min(1.0 / m_perCellX, 1.0 / m_perCellY); }
+    double CellSize() const { return m_cols == 0 ? 0.0 : std::min(m_cellWidth, m_cellHeight); }
     // A lower bound on the distance from p to every edge of the ring: how
     // far p lies outside the grid, or the cells between p's cell and the
     // nearest cell that lists an edge.
@@ -116,12 +117,19 @@ private:
     size_t m_rows = 0;
     double m_perCellX = 1.0; // cells per unit of length
     double m_perCellY = 1.0;
+    double m_cellWidth = 1.0; // 1 / m_perCellX
+    double m_cellHeight = 1.0;
     std::vector<size_t> m_start; // edges of cell c: m_edges[m_start[c] .. m_start[c + 1])
     std::vector<size_t> m_edges;
     // Per cell, the steps (in rows and columns at once) to the nearest cell
     // that lists an edge: 0 for such a cell.
     std::vector<uint32_t> m_steps;
 };
+
+// The grids of a pair's rings are finer: the contact and travel tests of
+// an orbit ask them for small neighbourhoods all the time, and their cells'
+// distances to the nearest edge bound the clearances.
+inline constexpr double CONTACT_CELLS_PER_EDGE = 9.0;
 
 // A ring with a grid over its edges, for locating many points against it.
 struct IndexedRing {
