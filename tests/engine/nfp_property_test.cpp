@@ -1,7 +1,7 @@
 // The orbiting no-fit polygons of generated near-degenerate pairs against the
 // exact Minkowski sums: the region must match within the point-equality
 // tolerance band, and every orbit must close.
-#include "nfp_reference.h"
+#include "support/nfp_reference.h"
 #include "engine/NfpBuilder.h"
 #include "support/shape_generators.h"
 
