@@ -2,7 +2,7 @@
 // instance file of a folder: nfp_oracle [DIR] (default: the shared ESICUP set).
 // Bad pairs are printed on the error stream; a ring that is not simple is a
 // mismatch, never handed to the exact arithmetic.
-#include "nfp_reference.h"
+#include "support/nfp_reference.h"
 
 #include <algorithm>
 #include <chrono>

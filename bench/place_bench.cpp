@@ -4,7 +4,7 @@
 // instance the copies placed, the overlapping pairs (exact, each outline
 // shrunk by 0.05 mm), the density and the time of the placement run alone.
 // Exit status 1 when a copy is not placed or a pair overlaps.
-#include "place_reference.h"
+#include "support/place_reference.h"
 
 #include "host/VarnelAPI.h"
 #include "vlhost/Host.h"

@@ -25,6 +25,13 @@ function(add_test_folder label)
   add_executable(${label}_tests ${srcs})
   target_link_libraries(${label}_tests PRIVATE ${T_LINKS} GTest::gtest GTest::gmock GTest::gtest_main)
   target_include_directories(${label}_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  # The headers nearly every test reads, parsed once per executable.
+  set(pch <gtest/gtest.h> <gmock/gmock.h> <algorithm> <cmath> <filesystem> <functional> <map> <memory>
+      <set> <sstream> <string> <vector>)
+  if(nesting_test_support IN_LIST T_LINKS)
+    list(APPEND pch support/host_fixture.h)
+  endif()
+  target_precompile_headers(${label}_tests PRIVATE ${pch})
   target_compile_definitions(${label}_tests PRIVATE
     NESTING_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
     NESTING_SOURCE_DIR="${PROJECT_SOURCE_DIR}")

@@ -251,7 +251,7 @@ class Player {
         {"fail", &Player::FailCall},   {"restore", &Player::Restore}, {"let", &Player::Let},
         {"transcript", &Player::WriteTranscript}, {"dump", &Player::WriteDump},
         {"copyfile", &Player::CopyFile},
-        {"run", &Player::RunProgram},
+        {"run", &Player::RunProgram},  {"point", &Player::Point},     {"count", &Player::Count},
         // "dxf" steps (conversions through the host's DXF converters) go here.
     };
     return steps;
@@ -379,15 +379,26 @@ class Player {
     return user_.Press(Ctl(w[1]), w.size() > 2 ? Int(w[2]) : -1);
   }
   bool Item(const Words& w) {
-    Need(w, 4, "item <control> <index> select|unselect|tick|untick|double|rename <text>");
+    Need(w, 4, "item <control> <index>|<text> select|unselect|tick|untick|double|rename <text>");
     const auto c = Ctl(w[1]);
-    const int i = Int(w[2]);
+    const int i = ItemIndex(c, w[2]);
     const std::string& how = w[3];
     if (how == "select" || how == "unselect") return user_.SelectItem(c, i, how == "select");
     if (how == "tick" || how == "untick") return user_.CheckItem(c, i, how == "tick");
     if (how == "double") return user_.DoubleClickItem(c, i);
     if (how == "rename" && w.size() > 4) return user_.EditItem(c, i, W(w[4]));
     Fail("no item action " + how);
+  }
+  // An item named by its index, or by its text (a text ending in "*": the first
+  // item starting so).
+  static int ItemIndex(const vlapi::IPropertyControlPtr& c, const std::string& item) {
+    if (!item.empty() && (std::isdigit(static_cast<unsigned char>(item[0])) || item[0] == '-')) return Int(item);
+    const vlapi::IPropertyEditListPtr edits(c);
+    const vlapi::IPropertyListPtr list(c);
+    const int count = edits ? edits->GetCount() : list ? list->GetCount() : 0;
+    for (int i = 0; i < count; ++i)
+      if (NameMatches(edits ? edits->GetItemText(i) : list->GetItem(i), item)) return i;
+    Fail("no item " + item);
   }
   bool Cell(const Words& w) {
     Need(w, 4, "cell <control> <row> <column> [<text>]");
@@ -460,6 +471,141 @@ class Player {
   bool Let(const Words& w) {
     Need(w, 3, "let <name> <value>");
     vars_[w[1]] = w[2];
+    return true;
+  }
+  // point NAME MACRO [N] by DX DY | inside | nearest X Y: ${NAME.x} and
+  // ${NAME.y} get a point of a macro of the active view, so that a script
+  // clicks on or in a figure wherever the layout put it: its placement point
+  // shifted along the view's axes, a point well inside its outline, or the
+  // point of its outline nearest to (X, Y). The outline is the macro's line
+  // segments (arcs and circles are not taken).
+  bool Point(const Words& w) {
+    const std::string usage = "usage: point <name> <macro> [<n>] by <dx> <dy> | inside | nearest <x> <y>";
+    if (w.size() < 4) Fail(usage);
+    const bool inside = w.back() == "inside";
+    const std::size_t tail = inside ? 1 : 3;  // the words that give the point
+    if (w.size() < 3 + tail || w.size() > 4 + tail) Fail(usage);
+    const std::string& how = w[w.size() - tail];
+    if (!inside && how != "by" && how != "nearest") Fail(usage);
+    const vlapi::IMacroObjectPtr macro = NamedMacro(w[2], w.size() == 4 + tail ? Int(w[3]) : 1);
+    Point2 p;
+    if (inside) {
+      p = InsidePoint(Outline(macro, w[2]));
+    } else if (how == "nearest") {
+      p = Nearest(Outline(macro, w[2]), {Num(w[w.size() - 2]), Num(w[w.size() - 1])}).second;
+    } else {
+      double angle = 0;
+      int mirrored = 0;
+      macro->GetPlacement(p.x, p.y, angle, mirrored);
+      p.x += Num(w[w.size() - 2]);
+      p.y += Num(w[w.size() - 1]);
+    }
+    for (const auto& [axis, value] : {std::pair{".x", p.x}, {".y", p.y}}) {
+      std::ostringstream text;
+      text.precision(17);
+      text << value;
+      vars_[w[1] + axis] = text.str();
+    }
+    return true;
+  }
+  struct Point2 {
+    double x = 0, y = 0;
+  };
+  struct Segment {
+    Point2 a, b;
+  };
+  // The macro's line segments where they stand in the view: turned by its
+  // angle about its origin and shifted to its placement point.
+  static std::vector<Segment> Outline(const vlapi::IMacroObjectPtr& macro, const std::string& name) {
+    double x = 0, y = 0, angle = 0;
+    int mirrored = 0;
+    macro->GetPlacement(x, y, angle, mirrored);
+    const double c = std::cos(angle * M_PI / 180.0), s = std::sin(angle * M_PI / 180.0);
+    auto place = [&](double px, double py) { return Point2{x + px * c - py * s, y + px * s + py * c}; };
+    std::vector<Segment> out;
+    for (const auto& object : vlapi::IDrawingContainerPtr(macro)->GetObjects({vlapi::vlDrLineSeg}))
+      if (const vlapi::ILineSegmentPtr l{object})
+        out.push_back({place(l->GetX1(), l->GetY1()), place(l->GetX2(), l->GetY2())});
+    if (out.empty()) Fail("the macro " + name + " has no outline of line segments");
+    return out;
+  }
+  // The distance from p to the outline, and the outline's point nearest to p.
+  static std::pair<double, Point2> Nearest(const std::vector<Segment>& outline, Point2 p) {
+    std::pair<double, Point2> best{INFINITY, p};
+    for (const Segment& s : outline) {
+      const double dx = s.b.x - s.a.x, dy = s.b.y - s.a.y, length2 = dx * dx + dy * dy;
+      const double t = length2 > 0 ? std::clamp(((p.x - s.a.x) * dx + (p.y - s.a.y) * dy) / length2, 0.0, 1.0) : 0.0;
+      const Point2 q{s.a.x + t * dx, s.a.y + t * dy};
+      if (const double d = std::hypot(q.x - p.x, q.y - p.y); d < best.first) best = {d, q};
+    }
+    return best;
+  }
+  // A point well inside a closed outline (holes and islands too): of the
+  // middles of the inner chords along 15 horizontal and 15 vertical lines
+  // across it, the one farthest from it.
+  static Point2 InsidePoint(const std::vector<Segment>& outline) {
+    Point2 lo = outline[0].a, hi = lo;
+    for (const Segment& s : outline)
+      for (const Point2& p : {s.a, s.b}) {
+        lo = {std::min(lo.x, p.x), std::min(lo.y, p.y)};
+        hi = {std::max(hi.x, p.x), std::max(hi.y, p.y)};
+      }
+    Point2 found;
+    double farthest = 0;
+    for (const bool level : {true, false})  // lines of constant y, then of constant x
+      for (int k = 1; k < 16; ++k) {
+        const double at = level ? lo.y + (hi.y - lo.y) * k / 16 : lo.x + (hi.x - lo.x) * k / 16;
+        std::vector<double> cuts;
+        for (const Segment& s : outline) {
+          const double a1 = level ? s.a.y : s.a.x, a2 = level ? s.b.y : s.b.x;
+          const double b1 = level ? s.a.x : s.a.y, b2 = level ? s.b.x : s.b.y;
+          if ((a1 <= at) != (a2 <= at)) cuts.push_back(b1 + (at - a1) / (a2 - a1) * (b2 - b1));
+        }
+        std::sort(cuts.begin(), cuts.end());
+        for (std::size_t i = 0; i + 1 < cuts.size(); i += 2) {
+          const double middle = (cuts[i] + cuts[i + 1]) / 2;
+          const Point2 p = level ? Point2{middle, at} : Point2{at, middle};
+          if (const double d = Nearest(outline, p).first; d > farthest) {
+            farthest = d;
+            found = p;
+          }
+        }
+      }
+    if (farthest <= 0) Fail("the outline encloses nothing");
+    return found;
+  }
+  // The macros standing in the active drawing named `name` (or, for a name
+  // ending in "*", whose names start so), in the order of the views and of
+  // their objects.
+  std::vector<vlapi::IMacroObjectPtr> NamedMacros(const std::string& name) {
+    std::vector<vlapi::IMacroObjectPtr> out;
+    for (const auto& object : user_.Objects(L"macros"))
+      if (const vlapi::IMacroObjectPtr macro{object}; macro && NameMatches(macro->GetName(), name))
+        out.push_back(macro);
+    return out;
+  }
+  // A name as a script gives it: the whole name, or with "*" at its end, its start.
+  static bool NameMatches(const std::wstring& got, const std::string& name) {
+    const bool start = !name.empty() && name.back() == '*';
+    const std::wstring wanted = W(start ? name.substr(0, name.size() - 1) : name);
+    return start ? got.rfind(wanted, 0) == 0 : got == wanted;
+  }
+  // The n-th (from 1) of them that stands in the active view, where clicks go.
+  vlapi::IMacroObjectPtr NamedMacro(const std::string& name, int n) {
+    const vlapi::IVarnelDocument2DPtr doc(host_.Application()->GetActiveDocument());
+    const vlapi::IViewsAndLayersManagerPtr manager = doc ? doc->GetViewsAndLayersManager() : nullptr;
+    const vlapi::IViewPtr active = manager ? manager->GetViews()->GetActiveView() : nullptr;
+    if (!active) Fail("no active view");
+    int seen = 0;
+    for (const vlapi::IMacroObjectPtr& macro : NamedMacros(name))
+      if (const vlapi::IViewPtr view = macro->GetView(); view && view->GetNumber() == active->GetNumber() && ++seen == n)
+        return macro;
+    Fail(std::to_string(seen) + " macros named " + name + " in the active view, no macro number " + std::to_string(n));
+  }
+  // count NAME MACRO: ${NAME} gets the number of macros so named.
+  bool Count(const Words& w) {
+    Need(w, 3, "count <name> <macro>");
+    vars_[w[1]] = std::to_string(NamedMacros(w[2]).size());
     return true;
   }
   bool WriteTranscript(const Words& w) {
@@ -673,8 +819,8 @@ class Player {
         Fail(w[2] + " stands at " + std::to_string(x) + ", " + std::to_string(y) + " turned " + std::to_string(angle));
     } else if (what == "macros") {
       need(3);
-      const int n = static_cast<int>(user_.Objects(L"macros").size());
-      if (n != Int(w[2])) Fail(std::to_string(n) + " macros stand in the drawing");
+      const int n = static_cast<int>(w.size() > 3 ? NamedMacros(w[3]).size() : user_.Objects(L"macros").size());
+      if (n != Int(w[2])) Fail(std::to_string(n) + " macros" + (w.size() > 3 ? " named " + w[3] : "") + " stand in the drawing");
     } else {
       Fail("unknown expectation " + what);
     }

@@ -38,16 +38,7 @@ double Dot(const NPoint& a, const NPoint& b) { return a.x * b.x + a.y * b.y; }
 double Length(const NPoint& v) { return std::sqrt(v.x * v.x + v.y * v.y); }
 double Angle(const NPoint& v) { return Mod2Pi(std::atan2(v.y, v.x)); }
 
-double Mod2Pi(double a)
-{
-    // Differences of two angles in [0, 2pi) need no division.
-    double r = a >= -TWO_PI && a < 2.0 * TWO_PI ? a : std::fmod(a, TWO_PI);
-    if (r < 0.0)
-        r += TWO_PI;
-    if (r >= TWO_PI)
-        r -= TWO_PI;
-    return r >= TWO_PI ? 0.0 : r;
-}
+double Mod2Pi(double a) { return NormalizeAngle(a, TWO_PI); }
 
 double SignedArea2(const std::vector<NPoint>& ring)
 {

@@ -103,6 +103,8 @@ bool CheckSegmentContainPoint(const NPoint& p1, const NPoint& p2, const NPoint& 
 NPoint GetProjectionPointToLine(const NPoint& p1, const NPoint& p2, const NPoint& p);
 bool CheckIntersectionSegments(const NPoint& p1, const NPoint& p2, const NPoint& p3, const NPoint& p4);
 double AnglePoint(double x1, double y1, double x2, double y2);
+// The angle brought into [0, turn): 360 for degrees, 2 pi for radians.
+double NormalizeAngle(double angle, double turn = 360.0);
 double AngleBetweenTwoLines(const NSegment& seg1, const NSegment& seg2);
 void GetParamCircleBy3Points(NPoint p1, NPoint p2, NPoint p3, double& x0, double& y0, double& r);
 void GetParamCircleBy3Points_(double x1, double y1, double x2, double y2, double x3, double y3,

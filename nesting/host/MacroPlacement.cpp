@@ -197,12 +197,15 @@ int NMacroObject::GetMacroLayer() const
     return m_macro ? m_macro->GetLayer() : -1;
 }
 
+// The angle is given in [0, 360) whatever the host holds: drawings of earlier
+// versions kept every turn added up (823 degrees and more).
 void NMacroObject::GetMacroPlacement(double& x, double& y, double& angle) const
 {
     if (!m_macro)
         return;
     int mirrored = 0;
     m_macro->GetPlacement(x, y, angle, mirrored);
+    angle = NormalizeAngle(angle);
 }
 
 void NMacroObject::SetMacroPlacement(double x, double y, double angle, bool fromHP)
@@ -216,12 +219,20 @@ void NMacroObject::SetMacroPlacement(double x, double y, double angle, bool from
         GetMacroPlacement(x1, y1, a1);
     if (fromHP || std::fabs(a1) <= 0.0001) {
         m_macro->SetPlacement(x, y, angle, 0, 1);
-        return;
+    } else {
+        // Shift along the view's axes: turn back to 0, shift and turn, turn on again.
+        m_macro->SetPlacement(0.0, 0.0, -a1, 0, 1);
+        m_macro->SetPlacement(x, y, angle, 0, 1);
+        m_macro->SetPlacement(0.0, 0.0, a1, 0, 1);
     }
-    // Shift along the view's axes: turn back to 0, shift and turn, turn on again.
-    m_macro->SetPlacement(0.0, 0.0, -a1, 0, 1);
-    m_macro->SetPlacement(x, y, angle, 0, 1);
-    m_macro->SetPlacement(0.0, 0.0, a1, 0, 1);
+    // The host adds the turns up: whole turns are taken off again, so that
+    // the angle stored stays in [0, 360).
+    int mirrored = 0;
+    double stored = 0.0;
+    m_macro->GetPlacement(x1, y1, stored, mirrored);
+    const double normal = NormalizeAngle(stored);
+    if (normal != stored)
+        m_macro->SetPlacement(0.0, 0.0, normal - stored, 0, 1);
 }
 
 void NMacroObject::SetMacroMirrorPlacement()

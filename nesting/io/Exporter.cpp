@@ -29,11 +29,22 @@ private:
     NestingModel& m_model;
 };
 
-// "waste" and the remnant's name from its first digit 1 to 9 on.
+// "waste" and the remnant's name from its first digit 1 to 9 on. Blanks come
+// singly and none ends the name: drawings of earlier versions stored the
+// names of remnants without a size with two blanks before the material.
 std::wstring WasteFileName(const std::wstring& name)
 {
     const size_t digit = name.find_first_of(L"123456789");
-    return L"waste" + (digit == std::wstring::npos ? std::wstring() : name.substr(digit));
+    std::wstring file = L"waste";
+    if (digit == std::wstring::npos)
+        return file;
+    for (size_t i = digit; i < name.size(); ++i) {
+        if (name[i] != L' ' || (file.back() != L' ' && i + 1 < name.size()))
+            file += name[i];
+    }
+    while (file.back() == L' ')
+        file.pop_back();
+    return file;
 }
 
 // The files of one object as the format asks for them.
@@ -294,17 +305,17 @@ void Exporter::WriteDxf(Run& run, Step& step, const fs::path& target)
 
 void Exporter::Report(Run& run, const Step& step, int success, int nothing)
 {
-    if (step.failures.Empty() && !step.converterMissing && (step.written > 0 || nothing == 0)) {
-        vrnApi::ShowInformMessage(success);
+    if (step.failures.Empty() && !step.converterMissing) {
+        // A step with nothing to export (no remnant, no sheet with parts)
+        // wrote no file and failed at nothing: it has nothing to tell.
+        if (step.written > 0 || nothing == 0)
+            vrnApi::ShowInformMessage(success);
         return;
     }
     run.clean = false;
-    if (step.failures.Empty()) {
-        // Files that were not tried for want of the converter were told once.
-        if (step.written == 0 && !step.converterMissing && nothing != 0)
-            vrnApi::ShowErrorMessage(nothing);
+    // Files that were not tried for want of the converter were told once.
+    if (step.failures.Empty())
         return;
-    }
     const std::wstring heading = step.written == 0 && nothing != 0
                                      ? vrnApi::LoadStr(nothing)
                                      : std::wstring(L"Не все файлы экспорта записаны");

@@ -69,7 +69,9 @@ private:
     // Converts the active document to the DXF file.
     void WriteDxf(Run& run, Step& step, const std::filesystem::path& file);
     // Shows the step's message: `success` when all its files were written,
-    // otherwise the failures under `nothing` (no file written) or a general heading.
+    // nothing when it had nothing to write (unless `nothing` is 0: then
+    // `success` all the same), otherwise the failures under `nothing` (no
+    // file written) or a general heading.
     void Report(Run& run, const Step& step, int success, int nothing);
     // Counts the finished step on the progress bar.
     void StepDone(Run& run, int done);

@@ -250,11 +250,19 @@ void Jumper::SetPoint1(const NPoint& p)
     GetPlacement(m_point1.x, m_point1.y, angle);
 }
 
+// The crossing of the first owner's normal with the second owner's border
+// nearest to p. A p that is itself such a crossing (a click on the second
+// owner's edge straight across from the first end) stays: the border query
+// looks past its own point for the next crossing, which would put the end on
+// the second owner's far edge.
 NPoint Jumper::ByNormal(const NPoint& p) const
 {
     NPoint pn1, pn2, pi;
-    if (m_bynormal && m_owner1 && m_owner2 && m_owner1->GetNormalToBorders(m_point1, pn1, pn2) &&
-        m_owner2->GetNearIntersectionWithBorders(NSegment(pn1, pn2, 0), p, pi))
+    if (!m_bynormal || !m_owner1 || !m_owner2 || !m_owner1->GetNormalToBorders(m_point1, pn1, pn2))
+        return p;
+    if (DistancePointToLine(pn1, pn2, p) < EPS && m_owner2->CheckContainPointOnBorders(p, EPS))
+        return p;
+    if (m_owner2->GetNearIntersectionWithBorders(NSegment(pn1, pn2, 0), p, pi))
         return pi;
     return p;
 }

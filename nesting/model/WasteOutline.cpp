@@ -84,11 +84,13 @@ void Waste::UpdateName(int index, int indTotal)
         return;
     std::wstring name = vrnApi::LoadStr(IDS_WASTE);
     name += L" " + m_owner->m_name;
-    name += Format(L"-%d(%d) ", index, indTotal);
+    name += Format(L"-%d(%d)", index, indTotal);
+    // Each field after the numbers brings its own blank: a remnant of no
+    // rectangular size leaves no doubled or trailing one.
     if (m_rectform) {
         name += m_thickness > EPS
-                    ? Format(L"%gx%gx%g", m_thickness, std::floor(m_width), std::floor(m_height))
-                    : Format(L"%gx%g", std::floor(m_width), std::floor(m_height));
+                    ? Format(L" %gx%gx%g", m_thickness, std::floor(m_width), std::floor(m_height))
+                    : Format(L" %gx%g", std::floor(m_width), std::floor(m_height));
     }
     if (!m_material.empty())
         name += L" " + m_material;

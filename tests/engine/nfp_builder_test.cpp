@@ -1,6 +1,6 @@
 // The orbiting no-fit polygon builder: worked examples, and degenerate pairs
 // checked against the direct test "B at translation t does not overlap A".
-#include "nfp_reference.h"
+#include "support/nfp_reference.h"
 #include "engine/NfpBuilder.h"
 #include "support/shape_generators.h"
 

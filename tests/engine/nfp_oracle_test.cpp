@@ -1,7 +1,7 @@
 // The orbiting no-fit polygons of every pair of items of small ESICUP
 // instances agree with the exact Minkowski sums, also when the outlines come
 // clockwise with every vertex repeated (as CAD exports give them).
-#include "nfp_reference.h"
+#include "support/nfp_reference.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // tolerance band, and every orbit must close. The shortcuts of the contact
 // geometry (the contacts sorted by direction, the grids' distance bounds)
 // must agree with the plain search over every vertex and edge.
-#include "nfp_reference.h"
+#include "support/nfp_reference.h"
 #include "engine/NfpBuilder.h"
 #include "engine/NfpContacts.h"
 #include "support/shape_generators.h"

@@ -1,7 +1,7 @@
 // Whole strip-packing jobs placed as place_bench places them, on small
 // instances kept in tests/data: every copy is placed and no two overlap by the
 // exact rule (outlines each shrunk by 0.05 mm share no more than 1e-6 mm²).
-#include "place_reference.h"
+#include "support/place_reference.h"
 #include "support/host_fixture.h"
 
 #include <filesystem>

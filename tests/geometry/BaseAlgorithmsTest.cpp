@@ -168,6 +168,11 @@ TEST(AngleTest, AnglePointAndAngleBetweenLines)
     const NSegment a({0.1, 0.3}, {1234.7, 2469.7}, 0);
     const NSegment b({5.3, 1.1}, {5.3 + 1234.6 * 3, 1.1 + 2469.4 * 3}, 0);
     EXPECT_FALSE(std::isnan(AngleBetweenTwoLines(a, b)));
+    // Into one turn, a whole turn and a tiny negative angle to 0.
+    for (const auto& [angle, normal] : {std::pair{823.25, 103.25}, {-90.0, 270.0}, {360.0, 0.0}, {-1e-15, 0.0},
+                                        {-1080.5, 359.5}, {1e7 + 90, 10.0}})
+        EXPECT_DOUBLE_EQ(NormalizeAngle(angle), normal) << angle;
+    EXPECT_DOUBLE_EQ(NormalizeAngle(-PI / 2, 2 * PI), 1.5 * PI);
 }
 
 TEST(CircleTest, CircleThroughThreePoints)

@@ -72,6 +72,41 @@ TEST_F(MacroPlacementTest, MovesAndTurnsKeepStepWithThePolygon)
     EXPECT_NEAR(angle, 90, 1e-9);
 }
 
+// The host adds the turns up; the library keeps the angle it stores and reads
+// within one turn, and a macro stored with any angle (earlier versions added
+// the turns up too) still reads and moves as it stands.
+TEST_F(MacroPlacementTest, AnglesStayWithinOneTurn)
+{
+    const INestingMacroObjectPtr macro = Ell();
+    const vlapi::IMacroObjectPtr host = HostMacro(macro);
+    NPolygon model = Outline(macro);
+    const struct {
+        double turn;
+        bool fromHP;
+        double angle;
+    } cases[] = {{300, false, 300}, {300, false, 240}, {-250, true, 350}, {-1090, false, 340}, {20, false, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.turn);
+        macro->SetMacroPlacement(0, 0, c.turn, c.fromHP);
+        model.Rotate(c.turn * DR);
+        ExpectSameVertices(Outline(macro), model);
+        double x = 0, y = 0, stored = 0, read = 0;
+        int mirrored = 0;
+        host->GetPlacement(x, y, stored, mirrored);
+        macro->GetMacroPlacement(x, y, read);
+        EXPECT_NEAR(stored, c.angle, 1e-9);
+        EXPECT_NEAR(read, c.angle, 1e-9);
+    }
+    host->SetPlacement(0, 0, 823.25, 0, 0);
+    model = Outline(macro);
+    double x = 0, y = 0, angle = 0;
+    macro->GetMacroPlacement(x, y, angle);
+    EXPECT_DOUBLE_EQ(angle, 103.25);
+    macro->SetMacroPlacement(10, 0, 0, false);
+    model.Offset({10, 0});
+    ExpectSameVertices(Outline(macro), model);
+}
+
 TEST_F(MacroPlacementTest, HotPointMovesGoToTheHostAsTheyAre)
 {
     const INestingMacroObjectPtr macro = Ell();

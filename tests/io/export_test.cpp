@@ -160,6 +160,8 @@ TEST_F(ExportTest, AnEmptyFolderWarnsAndRemnantsOfOneNameGetTwoFiles)
     SheetPtr sheet = AddSheet(L"S", 1000.0, 500.0);
     AddWaste(sheet, 0, 0, 100, 100);
     AddWaste(sheet, 200, 0, 100, 100);
+    // Named as earlier versions named a remnant without a size.
+    AddWaste(sheet, 400, 0, 100, 100)->m_macro->SetName(L"Отход S1-3(3)  Ст3 ");
     Store();  // unnamed remnants: "waste" alone for both
     IExporterPtr exporter = CreateExporterInstance();
     exporter->ExportToDXF(L"");
@@ -169,7 +171,32 @@ TEST_F(ExportTest, AnEmptyFolderWarnsAndRemnantsOfOneNameGetTwoFiles)
 
     exporter->SetParams(Params(false, false, true, false, 2));
     exporter->ExportToDXF(OutText());
-    EXPECT_EQ(Listing(Out()), (std::set<std::string>{"waste.vfw", "waste_2.vfw"}));
+    EXPECT_EQ(Listing(Out()), (std::set<std::string>{"waste.vfw", "waste_2.vfw", "waste1-3(3) Ст3.vfw"}));
+}
+
+// Nothing to export is no failure: no file and no message of the step.
+TEST_F(ExportTest, AStepWithNothingToExportWritesAndTellsNothing)
+{
+    SheetPtr sheet = AddSheet(L"S", 1000.0, 500.0);
+    AddSheet(L"E", 1000.0, 500.0);
+    AddRectPart(sheet, L"A", 100, 50, 0, 0);
+    Store();  // no remnant; E without parts
+    struct Case {
+        bool sheets;
+        std::set<std::string> files;
+        std::vector<std::wstring> messages;
+    };
+    const Case cases[] = {
+        {true, {"S.vfw"}, {Text(IDS_MESS_SUCCESS_EXPORT_SHEETS), Text(IDS_MESS_SUCCESS_EXPORT)}},
+        {false, {}, {Text(IDS_MESS_SUCCESS_EXPORT)}},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(Out());
+        Messages().clear();
+        Export(Params(false, c.sheets, true, false, 2));
+        EXPECT_EQ(Listing(Out()), c.files);
+        EXPECT_EQ(Texts(), c.messages);
+    }
 }
 
 }  // namespace

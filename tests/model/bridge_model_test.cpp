@@ -228,6 +228,9 @@ TEST_F(BridgeModelTest, SecondEndFollowsTheNormalOfTheFirstOwner)
     jumper->m_owner2 = F2();
     jumper->SetPoint2({420, 180});
     ExpectPoint(jumper->GetPoint2(), 400, 150);
+    // A click on F2's near edge straight across stays there, not on its far edge.
+    jumper->SetPoint2({400, 150});
+    ExpectPoint(jumper->GetPoint2(), 400, 150);
 
     jumper->m_bynormal = false;
     jumper->SetPoint2({420, 180});

@@ -47,6 +47,10 @@ TEST_F(WasteModelOpsTest, RemnantsAreNumberedSheetBySheetAndNamed)
     a->m_material.clear();
     a->UpdateName(1, 1);
     EXPECT_EQ(a->m_name, L"Отход Лист 1-1(1) 500x300");
+    a->m_rectform = false;  // no size: one blank before the material
+    a->m_material = L"St3";
+    a->UpdateName(1, 1);
+    EXPECT_EQ(a->m_name, L"Отход Лист 1-1(1) St3");
 }
 
 // The label's box, as the host measures it.
@@ -364,7 +368,7 @@ TEST_F(WasteModelOpsTest, ARemnantReshapedByHandIsTakenAsItIsDrawn)
         bool rectangle;
         const wchar_t* size;  // in the name
     } cases[] = {
-        {{{0, 0}, {500, 0}, {500, 100}, {100, 100}, {100, 300}, {0, 300}}, false, L" "},
+        {{{0, 0}, {500, 0}, {500, 100}, {100, 100}, {100, 300}, {0, 300}}, false, L""},
         {figuretest::Rectangle(0, 0, 700, 200), true, L" 700x200"},
     };
     NestingModel::m_materialSheet.clear();

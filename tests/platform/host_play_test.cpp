@@ -20,7 +20,8 @@ Played Play(const std::string& script) {
   std::filesystem::create_directories(dir);
   const auto file = dir / "case.play";
   std::ofstream(file) << script;
-  const std::string command = std::string(HOST_PLAY) + " " + file.string() + " -D LIB=" + VLTEST_LIBRARY + " 2>&1";
+  std::string command = HOST_PLAY;
+  command.append(" ").append(file.string()).append(" -D LIB=").append(VLTEST_LIBRARY).append(" 2>&1");
   Played run{0, {}};
   FILE* pipe = popen(command.c_str(), "r");
   char buffer[512];

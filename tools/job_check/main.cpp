@@ -438,8 +438,9 @@ std::vector<double> MapAreas(const Job& job)
                 expected.push_back(a);
     for (const RemnantRecord& remnant : job.remnants)
         for (const SheetRecord& sheet : job.sheets)
-            if (sheet.view == remnant.view && !remnant.outline.rings.empty())
-                expected.push_back(remnant.outline.rings.front().area * sheet.scale * sheet.scale);
+            if (sheet.view == remnant.view)
+                for (double a : RingAreas(remnant.outline, sheet.scale))
+                    expected.push_back(a);
     return expected;
 }
 
@@ -474,9 +475,10 @@ int Dxf(const fs::path& drawing, const fs::path& folder)
             MatchAreas(MapAreas(job), found, false, name, fault);
         } else if (stem.rfind(L"waste", 0) == 0) {
             ++remnantFiles;
-            if (found.size() != 1 || open != 0)
+            // A remnant marked by hand around parts standing free in it has them as islands.
+            if (found.empty() || open != 0)
                 fault(name + ": " + std::to_string(found.size()) + " closed and " + std::to_string(open) +
-                      " open outlines where a remnant has one");
+                      " open outlines where a remnant has one and its islands");
             remnantAreas.insert(remnantAreas.end(), found.begin(), found.end());
         } else if (sheet != job.sheets.end()) {
             if (open != 0)
@@ -490,9 +492,9 @@ int Dxf(const fs::path& drawing, const fs::path& folder)
     if (remnantFiles > 0) {
         std::vector<double> expected;
         for (const RemnantRecord& remnant : job.remnants)
-            if (!remnant.outline.rings.empty() &&
-                std::any_of(job.sheets.begin(), job.sheets.end(), [&](const SheetRecord& s) { return s.view == remnant.view; }))
-                expected.push_back(remnant.outline.rings.front().area);
+            if (std::any_of(job.sheets.begin(), job.sheets.end(), [&](const SheetRecord& s) { return s.view == remnant.view; }))
+                for (double a : RingAreas(remnant.outline, 1.0))
+                    expected.push_back(a);
         MatchAreas(expected, remnantAreas, true, "the remnants' files", fault);
     }
     return fault.Finish(std::to_string(count) + " DXF files load strictly without audit errors; the outlines of " +
@@ -588,7 +590,9 @@ void Summarise(const fs::path& drawing, const Job& job)
     double remnantArea = 0.0;
     size_t automatic = 0;
     for (const RemnantRecord& remnant : job.remnants) {
-        remnantArea += remnant.outline.rings.empty() ? 0.0 : remnant.outline.rings.front().area;
+        // The outer ring (the largest) less the islands of parts standing free in it.
+        for (size_t i = 0; i < remnant.outline.rings.size(); ++i)
+            remnantArea += (i == 0 ? 1.0 : -1.0) * remnant.outline.rings[i].area;
         automatic += remnant.automatic ? 1 : 0;
     }
     std::cout << "  remnants         " << job.remnants.size() << " (" << automatic << " automatic, "

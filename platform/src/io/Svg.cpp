@@ -240,7 +240,10 @@ class Painter {
 
 }  // namespace
 
-std::string RenderSvg(Document2D& doc, bool pages) { return Painter(doc, pages).Paint(); }
+// A fragment has no sheet format of its own: its pages are never drawn.
+std::string RenderSvg(Document2D& doc, bool pages) {
+  return Painter(doc, pages && doc.DocType() != vlapi::vlDocumentFragment).Paint();
+}
 
 bool WriteSvg(Document2D& doc, const std::wstring& path) {
   try {

@@ -1,4 +1,4 @@
-#include "nfp_reference.h"
+#include "support/nfp_reference.h"
 
 #include "engine/NfpBuilder.h"
 

@@ -1,4 +1,4 @@
-#include "place_reference.h"
+#include "support/place_reference.h"
 
 #include "engine/NestingOptimizer.h"
 #include "geometry/RingArea.h"
