@@ -147,9 +147,8 @@ void NestingOptimizer::PrepareOptimization()
     if (gapChanged) {
         m_model.UpdateGaps();
         // The new gap split the compound figures and joined them again: the
-        // joined ones are new figures of the model, which the list taken
-        // before would never place. The list is taken again, in its order.
-        m_model.SortFiguresByAreasDecrease();
+        // joined ones are new figures of the model (after the others), which
+        // the list taken before would never place. The list is taken again.
         m_figures = m_model.m_figures;
         for (const FigurePtr& figure : m_figures)
             figure->m_owner.reset();
