@@ -30,6 +30,30 @@ bool OutsideBox(const NPoint& q0, const NPoint& q1, const NPoint& p, const NPoin
            std::max(q0.y, q1.y) < std::min(p.y, r.y) - margin || std::min(q0.y, q1.y) > std::max(p.y, r.y) + margin;
 }
 
+// The contact grid of a ring. Placement asks for the no-fit polygons of one
+// placed outline against many moving ones and of one moving outline against
+// many placed ones: the grids of the last rings are kept (in this thread).
+std::shared_ptr<const EdgeGrid> ContactGrid(const std::vector<NPoint>& ring)
+{
+    constexpr size_t KEPT = 32;
+    thread_local std::vector<std::pair<std::vector<NPoint>, std::shared_ptr<const EdgeGrid>>> kept;
+    const auto same = [&](const std::pair<std::vector<NPoint>, std::shared_ptr<const EdgeGrid>>& entry) {
+        return entry.first.size() == ring.size() &&
+               std::equal(ring.begin(), ring.end(), entry.first.begin(),
+                          [](const NPoint& p, const NPoint& q) { return p.x == q.x && p.y == q.y; });
+    };
+    auto found = std::find_if(kept.begin(), kept.end(), same);
+    if (found == kept.end()) {
+        if (kept.size() == KEPT)
+            kept.pop_back();
+        kept.insert(kept.begin(), {ring, std::make_shared<const EdgeGrid>(ring, CONTACT_CELLS_PER_EDGE)});
+        return kept.front().second;
+    }
+    // The most recent first.
+    std::rotate(kept.begin(), found, found + 1);
+    return kept.front().second;
+}
+
 } // namespace
 
 double Cross(const NPoint& a, const NPoint& b) { return a.x * b.y - a.y * b.x; }
@@ -177,7 +201,7 @@ void EdgeGrid::ForEachCell(const NPoint& p, const NPoint& q, F f) const
 }
 
 ContactFrame::ContactFrame(const std::vector<NPoint>& a, const std::vector<NPoint>& b, double tolerance)
-    : m_a(a), m_b(b), m_gridA(m_a, CONTACT_CELLS_PER_EDGE), m_gridB(m_b, CONTACT_CELLS_PER_EDGE)
+    : m_a(a), m_b(b), m_gridA(ContactGrid(m_a)), m_gridB(ContactGrid(m_b))
 {
     m_tol = tolerance;
     m_cornersA = Corners(m_a);
@@ -541,7 +565,7 @@ void ContactFrame::UpdateNearLists(Clearance& clearance) const
     // About one cell of the finer grid: a move rarely goes farther, and a
     // vertex rarely comes nearer than that to the other ring's edges
     // before its bound runs out.
-    clearance.horizon = std::max(4.0 * m_tol, std::min(m_gridA.CellSize(), m_gridB.CellSize()));
+    clearance.horizon = std::max(4.0 * m_tol, std::min(m_gridA->CellSize(), m_gridB->CellSize()));
     const double limit = clearance.travel + 2.0 * clearance.horizon;
     const auto list = [&](const std::vector<double>& expires, std::vector<size_t>& near) {
         near.clear();
@@ -563,7 +587,7 @@ void ContactFrame::VertexContacts(bool ofB, size_t m, const NPoint& p, Clearance
     if (clearance && (ofB ? clearance->b : clearance->a)[m] - clearance->travel > 2.0 * m_tol)
         return;
     const std::vector<NPoint>& walls = ofB ? m_a : m_b;
-    const EdgeGrid& grid = ofB ? m_gridA : m_gridB;
+    const EdgeGrid& grid = ofB ? *m_gridA : *m_gridB;
     if (clearance) {
         double room = 0.0;
         NearEdges(grid, walls, p, room, (ofB ? clearance->b : clearance->a)[m], clearance->travel, near);
@@ -699,7 +723,7 @@ double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool
         }
     };
     // Only the walls whose grid cells the swept path meets can be hit.
-    const EdgeGrid& wallGrid = bOnA ? m_gridA : m_gridB;
+    const EdgeGrid& wallGrid = bOnA ? *m_gridA : *m_gridB;
     const NPoint margin{2.0 * m_tol, 2.0 * m_tol};
     const bool listed = clearance && clearance->travel <= clearance->refresh &&
                         pathLen + 2.0 * m_tol <= clearance->horizon;
@@ -781,7 +805,7 @@ bool ContactFrame::HasProperCrossing(const NPoint& shift, EdgePair* crossing) co
         NPoint q1 = VertexB(NextB(j), shift);
         NPoint lo{std::min(q0.x, q1.x), std::min(q0.y, q1.y)};
         NPoint hi{std::max(q0.x, q1.x), std::max(q0.y, q1.y)};
-        bool found = m_gridA.AnyNear(lo, hi, [&](size_t i) {
+        bool found = m_gridA->AnyNear(lo, hi, [&](size_t i) {
             if (!EdgesCross({i, j}, shift))
                 return false;
             if (crossing)

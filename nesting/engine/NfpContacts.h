@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -279,8 +280,9 @@ private:
     std::vector<NPoint> m_b;
     std::vector<Corner> m_cornersA;
     std::vector<Corner> m_cornersB;
-    EdgeGrid m_gridA;
-    EdgeGrid m_gridB;
+    // Shared with the frames of other pairs of the same rings.
+    std::shared_ptr<const EdgeGrid> m_gridA;
+    std::shared_ptr<const EdgeGrid> m_gridB;
     double m_tol = 0.0;
     bool m_counterClockwiseA = true;
 };
