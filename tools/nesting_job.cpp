@@ -109,7 +109,8 @@ std::wstring FragmentFile(vlhost::Host& host, const Part& part, const std::files
     vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_COPY_COUNT), part.count);
     vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_THICKNESS), part.thickness);
     vrnApi::SetMaterialPropertyToDocument(part.material);
-    const std::wstring path = (folder / (vlhost::Host::Utf8(part.name) + ".vfr")).wstring();
+    // The name as UTF-8 bytes of the path (a wide conversion would need a locale).
+    const std::wstring path = vlhost::Host::Wide((folder / (vlhost::Host::Utf8(part.name) + ".vfr")).string());
     fragment->SaveAs(path);
     fragment->Close(0);
     active->Activate();
@@ -235,7 +236,7 @@ int main(int argc, char** argv)
             reporter->CreateDocumentation();
         }
         if (!library.empty())
-            StampModule(library.wstring());
+            StampModule(vlhost::Host::Wide(library.string()));
         std::error_code ec;
         std::filesystem::create_directories(std::filesystem::absolute(files[1]).parent_path(), ec);
         if (!user.Save(files[1])) {

@@ -119,11 +119,13 @@ private:
     std::map<CashKey, std::vector<size_t>> m_cashIndex; // entries of m_hodographsContainer by key
     size_t m_cashIndexed = 0;                           // entries listed in m_cashIndex
     NPolygonPtr m_cashLast;                             // the fixed shape of the last one
-    // Placed figures' outer gap polygons with their dents closed, by size.
+    // Placed figures' outer gap polygons with their dents closed, by size
+    // and by the dents closed.
     struct DentsClosed {
         std::weak_ptr<NPolygon> polygon;
         NPoint first; // its first point then
         std::vector<std::pair<double, NPolygonPtr>> results;
+        std::vector<std::pair<std::vector<DentEdit>, NPolygonPtr>> closed;
     };
     static constexpr size_t kDentsKept = 256;
     std::map<const NPolygon*, DentsClosed> m_dents;

@@ -6,6 +6,7 @@
 #include "model/NestingSheet.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -23,6 +24,20 @@ double Height(const NRect& rc) { return rc.pTop.y - rc.pBot.y; }
 bool HasShapes(const Figure& figure)
 {
     return !figure.m_poligons.empty() && figure.m_poligons[0] && !figure.m_borders.empty() && figure.m_borders[0];
+}
+
+// A rectangle whose sides run along the axes: its gap polygon's rectangle is
+// its own grown by half the gap. (CheckRectangle takes turned ones too, whose
+// mitred gap corners reach further.)
+bool UprightRectangle(const NPolygon& polygon)
+{
+    if (!polygon.CheckRectangle())
+        return false;
+    const NRect& box = polygon.GetGabarit();
+    return std::all_of(polygon.m_points.begin(), polygon.m_points.end(), [&](const NPoint& p) {
+        return (std::fabs(p.x - box.pBot.x) < EPS || std::fabs(p.x - box.pTop.x) < EPS) &&
+               (std::fabs(p.y - box.pBot.y) < EPS || std::fabs(p.y - box.pTop.y) < EPS);
+    });
 }
 
 bool PolygonCrossesOrHolds(const NPolygon& a, const NPolygon& b)
@@ -153,7 +168,7 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
         return std::make_shared<NPolygon>(NPoint{}, std::vector<NPoint>{rect.p1, rect.p2, rect.p3, rect.p4});
     };
     VectorPolygon list;
-    if ((polygon1->CheckRectangle() && polygon2->CheckRectangle()) || m_buildMethod == 0) {
+    if ((UprightRectangle(*polygon1) && UprightRectangle(*polygon2)) || m_buildMethod == 0) {
         extHodographs.emplace_back(rectHodograph(placed.m_rect, border2->GetGabarit(), 0.5 * m_figureGap), border1);
     } else {
         if (placed.m_convex && figure.m_convex && innerPolygons.empty()) {
@@ -192,14 +207,23 @@ NPolygonPtr HodographBuilder::WithoutDents(const NPolygonPtr& polygon, double si
     // narrower side does not change with a quarter turn), and equal figures.
     DentsClosed& known = m_dents[polygon.get()];
     if (known.polygon.lock() != polygon || !(known.first == polygon->GetBegPoint())) {
-        known = {polygon, polygon->GetBegPoint(), {}};
+        known = {polygon, polygon->GetBegPoint(), {}, {}};
         if (m_dents.size() > 4 * kDentsKept)
             std::erase_if(m_dents, [](const auto& entry) { return entry.second.polygon.expired(); });
     }
     for (const auto& [closedFor, result] : known.results)
         if (closedFor == size)
             return result;
-    NPolygonPtr result = RemoveDentsStraight(polygon->GetCopy(), size);
+    // Sizes that find the same dents close them the same way.
+    const std::vector<DentEdit> edits = FindDentsStraight(*polygon, size);
+    NPolygonPtr result;
+    for (const auto& [closed, outline] : known.closed)
+        if (closed == edits)
+            result = outline;
+    if (!result) {
+        result = CloseDentsStraight(polygon->GetCopy(), edits);
+        known.closed.emplace_back(edits, result);
+    }
     known.results.emplace_back(size, result);
     return result;
 }

@@ -144,10 +144,17 @@ void NestingOptimizer::PrepareOptimization()
     });
     // A figure stored before its gap polygons were built would be passed over:
     // it gets them as UpdateGaps would give them.
-    if (gapChanged)
+    if (gapChanged) {
         m_model.UpdateGaps();
-    else
+        // The new gap split the compound figures and joined them again: the
+        // joined ones are new figures of the model (after the others), which
+        // the list taken before would never place. The list is taken again.
+        m_figures = m_model.m_figures;
+        for (const FigurePtr& figure : m_figures)
+            figure->m_owner.reset();
+    } else {
         m_model.InitMissingFigurePolygons();
+    }
 }
 
 void NestingOptimizer::SetCurrentFirstSheetView()

@@ -163,15 +163,18 @@ void NFP_Builder::ForEachCandidate(Visit visit) const
     const auto& b = m_frame->B();
     std::vector<ContactSegment> segs;
     using nfp::ContactKind;
-    for (size_t i = 0; i < a.size(); ++i)
-        for (size_t j = 0; j < b.size(); ++j) {
-            if (m_frame->CanTouch({ContactKind::VertexVertex, i, j}))
-                visit(a[i] - b[j]);
-            if (m_frame->CanTouch({ContactKind::VertexOnEdgeA, i, j}))
-                segs.emplace_back(a[i] - b[j], a[(i + 1) % a.size()] - b[j]);
-            if (m_frame->CanTouch({ContactKind::VertexOnEdgeB, i, j}))
-                segs.emplace_back(a[i] - b[j], a[i] - b[(j + 1) % b.size()]);
-        }
+    std::vector<nfp::Contact> touching;
+    m_frame->TouchingContacts(touching);
+    for (const nfp::Contact& c : touching) {
+        const size_t i = c.i;
+        const size_t j = c.j;
+        if (c.kind == ContactKind::VertexVertex)
+            visit(a[i] - b[j]);
+        else if (c.kind == ContactKind::VertexOnEdgeA)
+            segs.emplace_back(a[i] - b[j], a[(i + 1) % a.size()] - b[j]);
+        else
+            segs.emplace_back(a[i] - b[j], a[i] - b[(j + 1) % b.size()]);
+    }
     // Every boundary component has a vertex: a touching of two vertices (an
     // end of these segments, above) or a crossing of two of the segments.
     // A sweep from left to right: a segment meets only the segments that
@@ -323,8 +326,11 @@ bool NFP_Builder::TraceRing(double backAngle)
     m_nfpPoints.assign(1, m_shift);
     // Each step depends only on where B is and where it came from: a trace
     // that comes back to the same state without closing goes round a loop
-    // that misses its start for ever.
+    // that misses its start for ever. A ring closes within about one step
+    // per vertex of the two: the states are kept only past that, where a
+    // loop still shows within one more round.
     std::set<std::tuple<double, double, double>> states;
+    const size_t watchFrom = m_frame->A().size() + m_frame->B().size();
     for (m_iter = 0; m_iter < StepBound(); ++m_iter) {
         if (!Step())
             return false;
@@ -339,7 +345,7 @@ bool NFP_Builder::TraceRing(double backAngle)
             CleanTrace(m_nfpPoints, m_frame->Tolerance());
             return true;
         }
-        if (!states.emplace(m_shift.x, m_shift.y, m_backAngle).second)
+        if (m_iter >= watchFrom && !states.emplace(m_shift.x, m_shift.y, m_backAngle).second)
             return false;
     }
     return false; // the orbit did not close: no ring

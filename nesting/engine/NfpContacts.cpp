@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace nfp {
 
@@ -29,11 +30,36 @@ bool OutsideBox(const NPoint& q0, const NPoint& q1, const NPoint& p, const NPoin
            std::max(q0.y, q1.y) < std::min(p.y, r.y) - margin || std::min(q0.y, q1.y) > std::max(p.y, r.y) + margin;
 }
 
+// The contact grid of a ring. Placement asks for the no-fit polygons of one
+// placed outline against many moving ones and of one moving outline against
+// many placed ones: the grids of the last rings are kept (in this thread).
+std::shared_ptr<const EdgeGrid> ContactGrid(const std::vector<NPoint>& ring)
+{
+    constexpr size_t KEPT = 32;
+    thread_local std::vector<std::pair<std::vector<NPoint>, std::shared_ptr<const EdgeGrid>>> kept;
+    const auto same = [&](const std::pair<std::vector<NPoint>, std::shared_ptr<const EdgeGrid>>& entry) {
+        return entry.first.size() == ring.size() &&
+               std::equal(ring.begin(), ring.end(), entry.first.begin(),
+                          [](const NPoint& p, const NPoint& q) { return p.x == q.x && p.y == q.y; });
+    };
+    auto found = std::find_if(kept.begin(), kept.end(), same);
+    if (found == kept.end()) {
+        if (kept.size() == KEPT)
+            kept.pop_back();
+        kept.insert(kept.begin(), {ring, std::make_shared<const EdgeGrid>(ring, CONTACT_CELLS_PER_EDGE)});
+        return kept.front().second;
+    }
+    // The most recent first.
+    std::rotate(kept.begin(), found, found + 1);
+    return kept.front().second;
+}
+
 } // namespace
 
 double Cross(const NPoint& a, const NPoint& b) { return a.x * b.y - a.y * b.x; }
 double Dot(const NPoint& a, const NPoint& b) { return a.x * b.x + a.y * b.y; }
-double Length(const NPoint& v) { return std::hypot(v.x, v.y); }
+// Coordinates stay far from the range where the squares overflow.
+double Length(const NPoint& v) { return std::sqrt(v.x * v.x + v.y * v.y); }
 double Angle(const NPoint& v) { return Mod2Pi(std::atan2(v.y, v.x)); }
 
 double Mod2Pi(double a) { return NormalizeAngle(a, TWO_PI); }
@@ -46,7 +72,7 @@ double SignedArea2(const std::vector<NPoint>& ring)
     return s;
 }
 
-EdgeGrid::EdgeGrid(const std::vector<NPoint>& ring)
+EdgeGrid::EdgeGrid(const std::vector<NPoint>& ring, double cellsPerEdge)
 {
     if (ring.size() < 2)
         return;
@@ -55,10 +81,12 @@ EdgeGrid::EdgeGrid(const std::vector<NPoint>& ring)
         m_lo = {std::min(m_lo.x, p.x), std::min(m_lo.y, p.y)};
         m_hi = {std::max(m_hi.x, p.x), std::max(m_hi.y, p.y)};
     }
-    // About one cell per edge.
-    m_cols = m_rows = static_cast<size_t>(std::ceil(std::sqrt(static_cast<double>(ring.size()))));
+    m_cols = m_rows =
+        static_cast<size_t>(std::ceil(std::sqrt(std::max(cellsPerEdge, 1.0) * static_cast<double>(ring.size()))));
     m_perCellX = static_cast<double>(m_cols) / std::max(m_hi.x - m_lo.x, 1e-300);
     m_perCellY = static_cast<double>(m_rows) / std::max(m_hi.y - m_lo.y, 1e-300);
+    m_cellWidth = 1.0 / m_perCellX;
+    m_cellHeight = 1.0 / m_perCellY;
     // Count the edges of each cell, then fill the cells in edge order.
     m_start.assign(m_cols * m_rows + 1, 0);
     for (size_t k = 0; k < ring.size(); ++k)
@@ -69,6 +97,65 @@ EdgeGrid::EdgeGrid(const std::vector<NPoint>& ring)
     std::vector<size_t> fill(m_start.begin(), m_start.end() - 1);
     for (size_t k = 0; k < ring.size(); ++k)
         ForEachCell(ring[k], ring[(k + 1) % ring.size()], [&](size_t cell) { m_edges[fill[cell]++] = k; });
+    // Chessboard distances to the cells with edges: one pass forwards (from
+    // the neighbours before a cell) and one backwards (from those after it).
+    const uint32_t far = static_cast<uint32_t>(m_cols + m_rows);
+    m_steps.assign(m_cols * m_rows, far);
+    for (size_t cell = 0; cell < m_steps.size(); ++cell)
+        if (m_start[cell + 1] > m_start[cell])
+            m_steps[cell] = 0;
+    const size_t cols = m_cols;
+    for (size_t r = 0; r < m_rows; ++r)
+        for (size_t c = 0; c < cols; ++c) {
+            uint32_t& here = m_steps[r * cols + c];
+            if (c > 0)
+                here = std::min(here, m_steps[r * cols + c - 1] + 1);
+            if (r > 0) {
+                const uint32_t* above = &m_steps[(r - 1) * cols + c];
+                here = std::min(here, above[0] + 1);
+                if (c > 0)
+                    here = std::min(here, above[-1] + 1);
+                if (c + 1 < cols)
+                    here = std::min(here, above[1] + 1);
+            }
+        }
+    for (size_t r = m_rows; r-- > 0;)
+        for (size_t c = cols; c-- > 0;) {
+            uint32_t& here = m_steps[r * cols + c];
+            if (c + 1 < cols)
+                here = std::min(here, m_steps[r * cols + c + 1] + 1);
+            if (r + 1 < m_rows) {
+                const uint32_t* below = &m_steps[(r + 1) * cols + c];
+                here = std::min(here, below[0] + 1);
+                if (c > 0)
+                    here = std::min(here, below[-1] + 1);
+                if (c + 1 < cols)
+                    here = std::min(here, below[1] + 1);
+            }
+        }
+}
+
+double EdgeGrid::LowerDistance(const NPoint& p) const
+{
+    if (m_cols == 0)
+        return HUGE_VAL;
+    const double dx = std::max({m_lo.x - p.x, p.x - m_hi.x, 0.0});
+    const double dy = std::max({m_lo.y - p.y, p.y - m_hi.y, 0.0});
+    if (dx > 0.0 || dy > 0.0)
+        return std::sqrt(dx * dx + dy * dy);
+    const size_t c = Col(p.x);
+    const size_t r = Row(p.y);
+    const uint32_t steps = m_steps[r * m_cols + c];
+    if (steps == 0)
+        return 0.0;
+    // Out of p's own cell, then across steps - 1 whole cells.
+    const double w = m_cellWidth;
+    const double h = m_cellHeight;
+    const double x0 = m_lo.x + static_cast<double>(c) * w;
+    const double y0 = m_lo.y + static_cast<double>(r) * h;
+    const double out = std::max(0.0, std::min({p.x - x0, x0 + w - p.x, p.y - y0, y0 + h - p.y}));
+    // Less a rounding margin of the cell arithmetic.
+    return std::max(0.0, static_cast<double>(steps - 1) * std::min(w, h) + out - 1e-9 * (w + h));
 }
 
 size_t EdgeGrid::Col(double x) const
@@ -86,15 +173,35 @@ size_t EdgeGrid::Row(double y) const
 template <class F>
 void EdgeGrid::ForEachCell(const NPoint& p, const NPoint& q, F f) const
 {
-    size_t c1 = Col(std::max(p.x, q.x));
-    size_t r1 = Row(std::max(p.y, q.y));
-    for (size_t r = Row(std::min(p.y, q.y)); r <= r1; ++r)
-        for (size_t c = Col(std::min(p.x, q.x)); c <= c1; ++c)
+    // The cells the segment passes through: in each row, the columns of the
+    // part of it inside the row's band, widened by a margin for rounding.
+    const double yMin = std::min(p.y, q.y);
+    const double yMax = std::max(p.y, q.y);
+    const double xMin = std::min(p.x, q.x);
+    const double xMax = std::max(p.x, q.x);
+    const size_t r0 = Row(yMin);
+    const size_t r1 = Row(yMax);
+    const double h = 1.0 / m_perCellY;
+    const double margin = 1e-7 * (h + 1.0 / m_perCellX);
+    for (size_t r = r0; r <= r1; ++r) {
+        double lo = xMin;
+        double hi = xMax;
+        if (r0 != r1) {
+            const double yb = r == r0 ? yMin : std::max(yMin, m_lo.y + static_cast<double>(r) * h - margin);
+            const double yt = r == r1 ? yMax : std::min(yMax, m_lo.y + static_cast<double>(r + 1) * h + margin);
+            const double slope = (q.x - p.x) / (q.y - p.y);
+            const double xb = p.x + (yb - p.y) * slope;
+            const double xt = p.x + (yt - p.y) * slope;
+            lo = std::max(xMin, std::min(xb, xt) - margin);
+            hi = std::min(xMax, std::max(xb, xt) + margin);
+        }
+        for (size_t c = Col(lo), c1 = Col(hi); c <= c1; ++c)
             f(r * m_cols + c);
+    }
 }
 
 ContactFrame::ContactFrame(const std::vector<NPoint>& a, const std::vector<NPoint>& b, double tolerance)
-    : m_a(a), m_b(b), m_gridA(m_a), m_gridB(m_b)
+    : m_a(a), m_b(b), m_gridA(ContactGrid(m_a)), m_gridB(ContactGrid(m_b))
 {
     m_tol = tolerance;
     m_cornersA = Corners(m_a);
@@ -124,6 +231,105 @@ bool ContactFrame::BothConvex() const
         return std::all_of(corners.begin(), corners.end(), [](const Corner& c) { return c.width <= PI + MIN_ANGLE_TOL; });
     };
     return convex(m_cornersA) && convex(m_cornersB);
+}
+
+void ContactFrame::TouchingContacts(std::vector<Contact>& contacts) const
+{
+    contacts.clear();
+    // No slack of either ring is larger: the directions of a touching pair
+    // agree within it (with a margin for the rounding of the angles).
+    double slack = 0.0;
+    for (const auto* corners : {&m_cornersA, &m_cornersB})
+        for (const Corner& c : *corners)
+            slack = std::max(slack, c.slack);
+    slack += 1e-9;
+    // Each ring's vertices by the direction of their outgoing edge (which
+    // is where their wedge starts).
+    using Directions = std::vector<std::pair<double, size_t>>;
+    const auto sorted = [](const std::vector<Corner>& corners) {
+        Directions d(corners.size());
+        for (size_t k = 0; k < corners.size(); ++k)
+            d[k] = {corners[k].edgeAngle, k};
+        std::sort(d.begin(), d.end());
+        return d;
+    };
+    const Directions dirA = sorted(m_cornersA);
+    const Directions dirB = sorted(m_cornersB);
+    // Calls f(k) for every vertex of `dirs` whose direction lies from `from`
+    // to `to` counter-clockwise (to - from < 2pi; all of them otherwise).
+    const auto forRange = [](const Directions& dirs, double from, double to, auto f) {
+        if (to - from >= TWO_PI) {
+            for (const auto& d : dirs)
+                f(d.second);
+            return;
+        }
+        const double lo = Mod2Pi(from);
+        const double hi = lo + (to - from);
+        const auto visit = [&](double a, double b) {
+            for (auto it = std::lower_bound(dirs.begin(), dirs.end(), std::make_pair(a, size_t{0}));
+                 it != dirs.end() && it->first <= b; ++it)
+                f(it->second);
+        };
+        visit(lo, std::min(hi, TWO_PI));
+        if (hi > TWO_PI)
+            visit(0.0, hi - TWO_PI);
+    };
+    const auto add = [&](ContactKind kind, size_t i, size_t j) {
+        const Contact c{kind, i, j};
+        if (CanTouch(c))
+            contacts.push_back(c);
+    };
+    std::vector<size_t> thinB; // wedges of B as thin as the slack: they turn no direction away
+    // B's vertices also in classes of wedge width, each by direction: a
+    // wedge beside A's ends before A's starts again, by at least the
+    // narrowest width of its class.
+    constexpr size_t WIDTH_CLASSES = 16;
+    std::vector<Directions> byWidth(WIDTH_CLASSES);
+    std::vector<double> narrowest(WIDTH_CLASSES, TWO_PI);
+    for (size_t j = 0; j < m_b.size(); ++j) {
+        const Corner& b = m_cornersB[j];
+        if (b.width <= slack)
+            thinB.push_back(j);
+        const size_t k = std::min(WIDTH_CLASSES - 1, static_cast<size_t>(b.width * WIDTH_CLASSES / TWO_PI));
+        byWidth[k].emplace_back(b.edgeAngle, j);
+        narrowest[k] = std::min(narrowest[k], b.width);
+    }
+    for (Directions& d : byWidth)
+        std::sort(d.begin(), d.end());
+    for (size_t i = 0; i < m_a.size(); ++i) {
+        const Corner& a = m_cornersA[i];
+        // B's wedge lies outside A's: it starts at least A's width past A's
+        // start and ends at most a full turn past it.
+        if (a.width <= slack) {
+            for (size_t j = 0; j < m_b.size(); ++j)
+                add(ContactKind::VertexVertex, i, j);
+        } else {
+            for (size_t k = 0; k < WIDTH_CLASSES; ++k)
+                forRange(byWidth[k], a.edgeAngle + a.width - slack, a.edgeAngle + TWO_PI - narrowest[k] + slack,
+                         [&](size_t j) { add(ContactKind::VertexVertex, i, j); });
+            for (size_t j : thinB)
+                add(ContactKind::VertexVertex, i, j);
+        }
+        // Vertex i of A on an edge of B: the edge runs at least A's width
+        // and at most a half turn past A's start.
+        forRange(dirB, a.edgeAngle + (a.width <= slack ? -PI : a.width - slack), a.edgeAngle + PI + slack,
+                 [&](size_t j) { add(ContactKind::VertexOnEdgeB, i, j); });
+    }
+    // A vertex of B on an edge of A, likewise.
+    for (size_t j = 0; j < m_b.size(); ++j) {
+        const Corner& b = m_cornersB[j];
+        forRange(dirA, b.edgeAngle + (b.width <= slack ? -PI : b.width - slack), b.edgeAngle + PI + slack,
+                 [&](size_t i) { add(ContactKind::VertexOnEdgeA, i, j); });
+    }
+    // The order of the full search: by i, j and kind.
+    std::sort(contacts.begin(), contacts.end(), [](const Contact& x, const Contact& y) {
+        return std::tie(x.i, x.j, x.kind) < std::tie(y.i, y.j, y.kind);
+    });
+    contacts.erase(std::unique(contacts.begin(), contacts.end(),
+                               [](const Contact& x, const Contact& y) {
+                                   return x.i == y.i && x.j == y.j && x.kind == y.kind;
+                               }),
+                   contacts.end());
 }
 
 double ContactFrame::Slack(double length) const
@@ -193,8 +399,12 @@ Sector ContactFrame::Hull(const Wedge& wi, const Wedge& wj) const
 bool ContactFrame::CanTouch(const Contact& c) const
 {
     switch (c.kind) {
-    case ContactKind::VertexVertex:
-        return !VertexVertexSector(c.i, c.j).full;
+    case ContactKind::VertexVertex: {
+        // The sector's hull alone, without its slide.
+        const Wedge wa = WedgeA(c.i);
+        const Wedge wb = WedgeB(c.j);
+        return !Overlap(wa, wb) && !Hull(wa, {Mod2Pi(wb.start + PI), wb.width, wb.startSlack, wb.endSlack}).full;
+    }
     case ContactKind::VertexOnEdgeA: {
         double slack = m_cornersA[c.i].slack;
         return !Overlap(WedgeB(c.j), {m_cornersA[c.i].edgeAngle, PI, slack, slack});
@@ -280,11 +490,19 @@ void ContactFrame::NearEdges(const EdgeGrid& grid, const std::vector<NPoint>& ri
     // The edges listed in the cells round p within half a cell's size; every
     // other edge lies at least that far away. The nearest distance found
     // bounds how far the rings may travel before p can touch an edge.
+    edges.clear();
+    // Most vertices lie cells away from every edge: the grid's own bound is
+    // then the clearance, with no edge to test.
+    const double lower = grid.LowerDistance(p);
+    if (lower > 2.0 * m_tol) {
+        clearance = lower;
+        expires = clearance + travel;
+        return;
+    }
     const double reach = std::max(0.5 * grid.CellSize(), 2.0 * m_tol);
     const NPoint margin{reach, reach};
     const double near2 = 4.0 * m_tol * m_tol;
     double best2 = reach * reach;
-    edges.clear();
     grid.AnyNear(p - margin, p + margin, [&](size_t k) {
         const NPoint& q0 = ring[k];
         const NPoint& q1 = ring[k + 1 == ring.size() ? 0 : k + 1];
@@ -316,6 +534,21 @@ void ContactFrame::FindContacts(const NPoint& shift, std::vector<Contact>& conta
     // vertex within the tolerance of an edge's end touches that end: it
     // meets a vertex, not an edge.
     contacts.clear();
+    if (clearance) {
+        UpdateNearLists(*clearance);
+        std::vector<bool>& aOnVertex = clearance->onVertex;
+        aOnVertex.assign(m_a.size(), false);
+        // A vertex that was far from the other ring stays clear of it until
+        // the rings have travelled that far.
+        const double limit = clearance->travel + 2.0 * m_tol;
+        for (size_t j : clearance->nearB)
+            if (clearance->b[j] <= limit)
+                VertexContacts(true, j, m_b[j] + shift, clearance, clearance->edges, aOnVertex, contacts);
+        for (size_t i : clearance->nearA)
+            if (clearance->a[i] <= limit && !aOnVertex[i])
+                VertexContacts(false, i, m_a[i] - shift, clearance, clearance->edges, aOnVertex, contacts);
+        return;
+    }
     std::vector<bool> aOnVertex(m_a.size(), false);
     std::vector<size_t> near;
     for (size_t j = 0; j < m_b.size(); ++j)
@@ -323,6 +556,26 @@ void ContactFrame::FindContacts(const NPoint& shift, std::vector<Contact>& conta
     for (size_t i = 0; i < m_a.size(); ++i)
         if (!aOnVertex[i])
             VertexContacts(false, i, m_a[i] - shift, clearance, near, aOnVertex, contacts);
+}
+
+void ContactFrame::UpdateNearLists(Clearance& clearance) const
+{
+    if (clearance.travel <= clearance.refresh)
+        return;
+    // About one cell of the finer grid: a move rarely goes farther, and a
+    // vertex rarely comes nearer than that to the other ring's edges
+    // before its bound runs out.
+    clearance.horizon = std::max(4.0 * m_tol, std::min(m_gridA->CellSize(), m_gridB->CellSize()));
+    const double limit = clearance.travel + 2.0 * clearance.horizon;
+    const auto list = [&](const std::vector<double>& expires, std::vector<size_t>& near) {
+        near.clear();
+        for (size_t k = 0; k < expires.size(); ++k)
+            if (expires[k] <= limit)
+                near.push_back(k);
+    };
+    list(clearance.a, clearance.nearA);
+    list(clearance.b, clearance.nearB);
+    clearance.refresh = clearance.travel + clearance.horizon;
 }
 
 void ContactFrame::VertexContacts(bool ofB, size_t m, const NPoint& p, Clearance* clearance,
@@ -334,7 +587,7 @@ void ContactFrame::VertexContacts(bool ofB, size_t m, const NPoint& p, Clearance
     if (clearance && (ofB ? clearance->b : clearance->a)[m] - clearance->travel > 2.0 * m_tol)
         return;
     const std::vector<NPoint>& walls = ofB ? m_a : m_b;
-    const EdgeGrid& grid = ofB ? m_gridA : m_gridB;
+    const EdgeGrid& grid = ofB ? *m_gridA : *m_gridB;
     if (clearance) {
         double room = 0.0;
         NearEdges(grid, walls, p, room, (ofB ? clearance->b : clearance->a)[m], clearance->travel, near);
@@ -441,7 +694,8 @@ bool ContactFrame::Blocks(const Contact& c, const NPoint& dir) const
     return Forbids(VertexVertexSector(c.i, c.j), Angle(dir), len);
 }
 
-double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA, const Clearance* clearance) const
+double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA, const Clearance* clearance,
+                                   double best) const
 {
     // A vertex of one ring travels along `path`; find when it meets an edge
     // of the other ring in a way that blocks the motion.
@@ -453,30 +707,42 @@ double ContactFrame::EarliestBlock(const NPoint& shift, const NPoint& move, bool
     NPoint wallShift = bOnA ? NPoint{} : shift;
     double pathLen = Length(path);
     double tolT = m_tol / pathLen;
-    double best = 1.0;
     auto contactAt = [&](size_t mover, size_t wall, ContactKind kind) {
         return bOnA ? Contact{kind, wall, mover} : Contact{kind, mover, wall};
     };
+    // A vertex clear of the other ring by more than the move (as far as the
+    // earliest block found) cannot hit it: its bound runs out past `limit`.
+    // One left out of the near list is clear by more than the horizon.
+    const std::vector<double>* expires = clearance ? (bOnA ? &clearance->b : &clearance->a) : nullptr;
+    const double travel = clearance ? clearance->travel : 0.0;
+    double limit = travel + pathLen * best + 2.0 * m_tol;
     auto consider = [&](double t, const Contact& c) {
-        if (t > tolT && t < best && Blocks(c, move))
+        if (t > tolT && t < best && Blocks(c, move)) {
             best = t;
+            limit = travel + pathLen * best + 2.0 * m_tol;
+        }
     };
     // Only the walls whose grid cells the swept path meets can be hit.
-    const EdgeGrid& wallGrid = bOnA ? m_gridA : m_gridB;
-    NPoint margin{2.0 * m_tol, 2.0 * m_tol};
-    for (size_t m = 0; m < movers.size(); ++m) {
-        // A vertex clear of the other ring by more than the move cannot hit it.
-        if (clearance && (bOnA ? clearance->b : clearance->a)[m] - clearance->travel > pathLen + 2.0 * m_tol)
+    const EdgeGrid& wallGrid = bOnA ? *m_gridA : *m_gridB;
+    const NPoint margin{2.0 * m_tol, 2.0 * m_tol};
+    const bool listed = clearance && clearance->travel <= clearance->refresh &&
+                        pathLen + 2.0 * m_tol <= clearance->horizon;
+    const std::vector<size_t>* nearList = listed ? (bOnA ? &clearance->nearB : &clearance->nearA) : nullptr;
+    const size_t count = nearList ? nearList->size() : movers.size();
+    for (size_t k = 0; k < count; ++k) {
+        const size_t m = nearList ? (*nearList)[k] : k;
+        if (expires && (*expires)[m] > limit)
             continue;
         NPoint p = movers[m] + moverShift;
-        NPoint lo = NPoint{std::min(p.x, p.x + path.x), std::min(p.y, p.y + path.y)} - margin - wallShift;
-        NPoint hi = NPoint{std::max(p.x, p.x + path.x), std::max(p.y, p.y + path.y)} + margin - wallShift;
+        NPoint reach{path.x * best, path.y * best};
+        NPoint lo = NPoint{std::min(p.x, p.x + reach.x), std::min(p.y, p.y + reach.y)} - margin - wallShift;
+        NPoint hi = NPoint{std::max(p.x, p.x + reach.x), std::max(p.y, p.y + reach.y)} + margin - wallShift;
         wallGrid.AnyNear(lo, hi, [&](size_t w) {
             size_t wNext = w + 1 == walls.size() ? 0 : w + 1;
             NPoint q0 = walls[w] + wallShift;
             NPoint q1 = walls[wNext] + wallShift;
             double eLen = wallCorners[w].length;
-            if (eLen < m_tol || OutsideBox(q0, q1, p, path, 2.0 * m_tol))
+            if (eLen < m_tol || OutsideBox(q0, q1, p, reach, 2.0 * m_tol))
                 return false;
             NPoint e = q1 - q0;
             double denom = Cross(path, e);
@@ -506,7 +772,7 @@ double ContactFrame::FreeTravel(const NPoint& shift, const NPoint& move, const C
 {
     if (Length(move) < m_tol)
         return 0.0;
-    return std::min(EarliestBlock(shift, move, true, clearance), EarliestBlock(shift, move, false, clearance));
+    return EarliestBlock(shift, move, false, clearance, EarliestBlock(shift, move, true, clearance, 1.0));
 }
 
 bool ContactFrame::EdgesCross(const EdgePair& edges, const NPoint& shift) const
@@ -539,7 +805,7 @@ bool ContactFrame::HasProperCrossing(const NPoint& shift, EdgePair* crossing) co
         NPoint q1 = VertexB(NextB(j), shift);
         NPoint lo{std::min(q0.x, q1.x), std::min(q0.y, q1.y)};
         NPoint hi{std::max(q0.x, q1.x), std::max(q0.y, q1.y)};
-        bool found = m_gridA.AnyNear(lo, hi, [&](size_t i) {
+        bool found = m_gridA->AnyNear(lo, hi, [&](size_t i) {
             if (!EdgesCross({i, j}, shift))
                 return false;
             if (crossing)
@@ -618,10 +884,10 @@ bool ContactFrame::OnRing(const IndexedRing& ring, const NPoint& p) const
     const std::vector<NPoint>& pts = ring.points;
     if (pts.size() < 2)
         return OnRing(pts, p);
-    std::vector<size_t> near;
-    EdgesNear(ring.grid, p, near);
-    return std::any_of(near.begin(), near.end(),
-                       [&](size_t k) { return OnSegment(p, pts[k], pts[(k + 1) % pts.size()]); });
+    // An edge within the tolerance of p has a box that meets this one.
+    const NPoint margin{2.0 * m_tol, 2.0 * m_tol};
+    return ring.grid.AnyNear(p - margin, p + margin,
+                             [&](size_t k) { return OnSegment(p, pts[k], pts[(k + 1) % pts.size()]); });
 }
 
 ContactFrame::Side ContactFrame::Locate(const IndexedRing& ring, const NPoint& p) const

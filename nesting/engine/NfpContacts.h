@@ -10,6 +10,8 @@
 #include "geometry/BaseAlgorithms.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -62,7 +64,8 @@ struct Sector {
 // meet it, so that the edges near a segment are found without testing all.
 class EdgeGrid {
 public:
-    explicit EdgeGrid(const std::vector<NPoint>& ring);
+    // About `cellsPerEdge` cells for each edge of the ring, over its box.
+    explicit EdgeGrid(const std::vector<NPoint>& ring, double cellsPerEdge = 1.0);
 
     // Calls f(k) for every edge k listed in a cell that the box [lo, hi]
     // meets (an edge may come more than once) until f returns true; returns
@@ -98,7 +101,11 @@ public:
     }
     size_t Col(double x) const;
     // The smaller side of a cell.
-    double CellSize() const { return m_cols == 0 ? 0.0 : std::min(1.0 / m_perCellX, 1.0 / m_perCellY); }
+    double CellSize() const { return m_cols == 0 ? 0.0 : std::min(m_cellWidth, m_cellHeight); }
+    // A lower bound on the distance from p to every edge of the ring: how
+    // far p lies outside the grid, or the cells between p's cell and the
+    // nearest cell that lists an edge.
+    double LowerDistance(const NPoint& p) const;
 
 private:
     size_t Row(double y) const;
@@ -111,9 +118,19 @@ private:
     size_t m_rows = 0;
     double m_perCellX = 1.0; // cells per unit of length
     double m_perCellY = 1.0;
+    double m_cellWidth = 1.0; // 1 / m_perCellX
+    double m_cellHeight = 1.0;
     std::vector<size_t> m_start; // edges of cell c: m_edges[m_start[c] .. m_start[c + 1])
     std::vector<size_t> m_edges;
+    // Per cell, the steps (in rows and columns at once) to the nearest cell
+    // that lists an edge: 0 for such a cell.
+    std::vector<uint32_t> m_steps;
 };
+
+// The grids of a pair's rings are finer: the contact and travel tests of
+// an orbit ask them for small neighbourhoods all the time, and their cells'
+// distances to the nearest edge bound the clearances.
+inline constexpr double CONTACT_CELLS_PER_EDGE = 9.0;
 
 // A ring with a grid over its edges, for locating many points against it.
 struct IndexedRing {
@@ -125,15 +142,28 @@ struct IndexedRing {
 // How far each vertex of B lies at least from A's edges, and each vertex of A
 // from B's edges, kept along an orbit: each bound is stored as the travel of
 // B (summed lengths of its moves) at which it runs out.
+//
+// The vertices whose bounds run out within twice `horizon` of the travel at
+// which the lists were made are listed (ascending); until the travel passes
+// `refresh`, every other vertex stays clear by more than the horizon, and
+// the steps look only at the listed ones.
 struct Clearance {
     std::vector<double> a;
     std::vector<double> b;
     double travel = 0.0;
+    std::vector<size_t> nearA;
+    std::vector<size_t> nearB;
+    double horizon = 0.0;
+    double refresh = -1.0; // the lists are out of date once the travel passes it
+    // Scratch space of the contact search, kept from step to step.
+    std::vector<bool> onVertex;
+    std::vector<size_t> edges;
     void Reset(size_t verticesA, size_t verticesB)
     {
         a.assign(verticesA, 0.0);
         b.assign(verticesB, 0.0);
         travel = 0.0;
+        refresh = -1.0;
     }
 };
 
@@ -184,6 +214,11 @@ public:
     bool CanTouch(const Contact& c) const;
     // Both rings turn left at every vertex.
     bool BothConvex() const;
+    // Every contact that CanTouch, by i, then j, then kind (vertex on vertex,
+    // on an edge of A, on an edge of B). Only the pairs whose directions can
+    // agree are tested: a touching vertex's wedge must turn away from the
+    // other ring's edge or wedge.
+    void TouchingContacts(std::vector<Contact>& contacts) const;
 
 private:
     size_t NextA(size_t i) const { return i + 1 == m_a.size() ? 0 : i + 1; }
@@ -214,7 +249,9 @@ private:
     // of its ends, or inside it.
     enum class EdgePlace { Off, Start, End, Inside };
     EdgePlace PlaceOnEdge(const NPoint& p, const NPoint& q0, const NPoint& q1) const;
-    double EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA, const Clearance* clearance) const;
+    // The earliest block (a part of `move`) before `best`, or `best`.
+    double EarliestBlock(const NPoint& shift, const NPoint& move, bool bOnA, const Clearance* clearance,
+                         double best) const;
     // The contacts of vertex m of B (ofB) or of A, at p, with the other ring.
     void VertexContacts(bool ofB, size_t m, const NPoint& p, Clearance* clearance, std::vector<size_t>& near,
                         std::vector<bool>& aOnVertex, std::vector<Contact>& contacts) const;
@@ -224,6 +261,8 @@ private:
                    double& expires, double travel, std::vector<size_t>& edges) const;
     // The edges (ascending) of a grid's ring that may pass within the tolerance of p.
     void EdgesNear(const EdgeGrid& grid, const NPoint& p, std::vector<size_t>& edges) const;
+    // Makes the clearance's lists of near vertices anew when out of date.
+    void UpdateNearLists(Clearance& clearance) const;
     bool HasProperCrossing(const NPoint& shift, EdgePair* crossing) const;
     bool HasVertexInside(const NPoint& shift) const;
 
@@ -241,8 +280,9 @@ private:
     std::vector<NPoint> m_b;
     std::vector<Corner> m_cornersA;
     std::vector<Corner> m_cornersB;
-    EdgeGrid m_gridA;
-    EdgeGrid m_gridB;
+    // Shared with the frames of other pairs of the same rings.
+    std::shared_ptr<const EdgeGrid> m_gridA;
+    std::shared_ptr<const EdgeGrid> m_gridB;
     double m_tol = 0.0;
     bool m_counterClockwiseA = true;
 };

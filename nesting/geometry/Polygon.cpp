@@ -210,20 +210,38 @@ bool NPolygon::DelColinearPoints()
     return !colinear.empty();
 }
 
+// Near-axis edges made exact. The ring keeps the material on its left (an
+// outline counter-clockwise, a hole clockwise): a vertex moves only where it
+// goes no deeper than the point-equality tolerance EPS into the material
+// beside either of its edges, so the straightened ring still encloses the
+// part (a snap of a long, nearly level edge may move its end by millimetres).
 void NPolygon::Simplify()
 {
-    if (m_points.size() < 3)
+    const size_t n = m_points.size();
+    if (n < 3)
         return;
+    // How far s lies left of the line a -> b (into the material); 0 for a
+    // zero-length edge.
+    auto depth = [](const NPoint& a, const NPoint& b, const NPoint& s) {
+        const NPoint d = b - a;
+        const double length = std::hypot(d.x, d.y);
+        return length > 0.0 ? (d.x * (s.y - a.y) - d.y * (s.x - a.x)) / length : 0.0;
+    };
     NPoint prev = m_points.back();
-    for (NPoint& cur : m_points) {
+    for (size_t k = 0; k < n; ++k) {
+        NPoint& cur = m_points[k];
         // Slope ratios |dx|/|dy| and |dy|/|dx| below the limit, without dividing
         // by zero: a zero-length edge changes nothing.
         const double dx = std::fabs(cur.x - prev.x);
         const double dy = std::fabs(cur.y - prev.y);
+        NPoint snapped = cur;
         if (dx < EPS_REPEATED * dy)
-            cur.x = prev.x;
+            snapped.x = prev.x;
         if (dy < EPS_REPEATED * dx)
-            cur.y = prev.y;
+            snapped.y = prev.y;
+        const NPoint& next = m_points[k + 1 < n ? k + 1 : 0];
+        if (depth(prev, cur, snapped) <= EPS && depth(cur, next, snapped) <= EPS)
+            cur = snapped;
         prev = cur;
     }
 }

@@ -172,6 +172,18 @@ void CleanOutlines(VectorPolygon& rings);
 
 // Outline simplification: narrow dents and short axis-parallel ledges.
 NPolygonPtr RemoveDentsStraight(NPolygonPtr polygon, double distance);
+// Its two halves. A dent closed: the vertices after vertex i + 1 up to and
+// including vertex j (taken modulo the count) collapse onto vertex i + 1.
+struct DentEdit {
+    size_t i = 0;
+    size_t j = 0;
+    bool operator==(const DentEdit&) const = default;
+};
+// The dents narrower than `distance`, one at most per edge, by edge.
+std::vector<DentEdit> FindDentsStraight(const NPolygon& polygon, double distance);
+// `polygon` with the dents closed, or `polygon` itself when there are none or
+// the closed outline would not hold it.
+NPolygonPtr CloseDentsStraight(NPolygonPtr polygon, const std::vector<DentEdit>& edits);
 NPolygonPtr RemoveLedgesTarvel(NPolygonPtr polygon, double tolerance);
 void CutRectangularProtrusionsAlt(std::vector<NPoint>& polygon, double tolerance);
 std::vector<NPoint> removeLedgesOnce(const std::vector<NPoint>& points, double tolerance);

@@ -37,16 +37,28 @@ NPoint MacroPoint(const INestingMacroObjectPtr& macro)
     return {x, y};
 }
 
+// Near-axis edges made exact where that moves no vertex into the part:
+// Simplify keeps the material on the left of every edge, so the rings are
+// oriented (and cleaned) first, and what the straightening repeats or lines
+// up goes afterwards.
+void StraightenOutlines(VectorPolygon& rings)
+{
+    CleanOutlines(rings);
+    for (const NPolygonPtr& ring : rings) {
+        ring->Simplify();
+        ring->UpdateGabarit();
+    }
+    CleanOutlines(rings);
+}
+
 void CleanGapPolygons(const VectorPolygon& offsets, VectorPolygon& gaps)
 {
     for (const NPolygonPtr& polygon : offsets) {
         polygon->DelColinearPoints();
-        if (polygon->m_points.empty())
-            continue;
-        polygon->Simplify();
-        polygon->UpdateGabarit();
-        gaps.push_back(polygon);
+        if (!polygon->m_points.empty())
+            gaps.push_back(polygon);
     }
+    StraightenOutlines(gaps);
 }
 
 // The outer gap polygon starts at its lowest vertex and runs the CheckDirection
@@ -110,8 +122,7 @@ void Figure::InitPolygons(double size, double gap, FigurePtr other)
         CopyPolygonsFrom(*other);
     } else {
         m_controls.clear();
-        for (const NPolygonPtr& ring : m_borders)
-            ring->Simplify();
+        StraightenOutlines(m_borders);
         VectorPolygon working = m_borders;
         working.front() = RemoveDentsStraight(m_borders.front(), size);
         if (!working.front()->CheckDirection())
@@ -122,7 +133,6 @@ void Figure::InitPolygons(double size, double gap, FigurePtr other)
         if (offsets.empty())
             return;
         CleanGapPolygons(offsets, m_poligons);
-        CleanOutlines(m_poligons);
         if (!m_poligons.empty())
             OrientGapPolygons(m_poligons);
         vrnApi::CreateEquidistantPoligons(working, gap * 0.5 - kControlInset, m_controls, false);

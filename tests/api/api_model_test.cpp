@@ -139,15 +139,21 @@ TEST_F(ModelApiTest, NewOptimiserPlacesASmallJobWithoutTurningAndTimesInMillisec
     EXPECT_EQ(optimizer->GetTime(), 1234);
 }
 
-// Figures stored before their gap polygons were built are placed all the same.
+// Figures stored before their gap polygons were built are placed all the same;
+// so are right triangles, which the new gap's rebuild joins into compound
+// figures (new figures of the model) before the placement.
 TEST_F(ModelApiTest, OptimiserPlacesFiguresStoredWithoutGapPolygons)
 {
     struct Case {
         const char* name;
         double gap;
         bool saveFigure;  // the first figure saved straight after it was added
+        std::vector<NPoint> outline;
+        double area;
     };
-    for (const Case& c : {Case{"saved at once", 5.0, true}, Case{"gap 0, never saved", 0.0, false}}) {
+    for (const Case& c : {Case{"saved at once", 5.0, true, Rectangle(0, 0, 80, 30), 80 * 30},
+                          Case{"gap 0, never saved", 0.0, false, Rectangle(0, 0, 80, 30), 80 * 30},
+                          Case{"triangles joined", 5.0, false, {{0, 0}, {80, 0}, {0, 60}}, 80 * 60 / 2}}) {
         SCOPED_TRACE(c.name);
         INestingModelPtr model = CreateNestingModelInstance();
         model->SetWidthSheet(300.0);
@@ -155,7 +161,7 @@ TEST_F(ModelApiTest, OptimiserPlacesFiguresStoredWithoutGapPolygons)
         model->SetFigureGap(c.gap);
         model->WriteToConfig();
         model->AddSheet();
-        IFigurePtr figure = model->AddFigure(FragmentFile("part.vfr", Rectangle(0, 0, 80, 30), 3));
+        IFigurePtr figure = model->AddFigure(FragmentFile("part.vfr", c.outline, 4));
         ASSERT_TRUE(figure);
         if (c.saveFigure)
             figure->SaveParams();
@@ -167,7 +173,7 @@ TEST_F(ModelApiTest, OptimiserPlacesFiguresStoredWithoutGapPolygons)
         optimizer->RunOptimization(OptimizationParams{});
         const NestingResult result = optimizer->GetResult();
         ASSERT_EQ(result.sheet_results.size(), 1u);
-        EXPECT_NEAR(result.sheet_results[0].figuresArea, 3 * 80 * 30, 1e-3);
+        EXPECT_NEAR(result.sheet_results[0].figuresArea, 4 * c.area, 1e-3);
         NewDrawing();
     }
 }

@@ -24,9 +24,9 @@ nfp_oracle::Instance RepeatedClockwise(nfp_oracle::Instance instance)
 {
     for (nfp_oracle::Item& item : instance.items) {
         nfp_oracle::Ring ring;
-        for (auto p = item.shape.rbegin(); p != item.shape.rend(); ++p)
+        for (auto p = item.ring.rbegin(); p != item.ring.rend(); ++p)
             ring.insert(ring.end(), {*p, *p});
-        item.shape = ring;
+        item.ring = ring;
     }
     return instance;
 }

@@ -32,6 +32,25 @@ TEST_P(SmallJobTest, PlacesEveryFigureOnTheSheetApart)
     ExpectApartOnSheets();
 }
 
+// Squares turned by 45 degrees are rectangles, but not upright ones: their
+// gap corners reach beyond their outline's rectangle grown by half the gap,
+// so the rectangle route would put them over each other (every one then
+// took a sheet of its own).
+TEST_P(SmallJobTest, TurnedSquaresShareOneSheet)
+{
+    SheetPtr sheet = AddSheet(300.0, 200.0);
+    const double h = 30.0 * std::sqrt(2.0);
+    for (int i = 0; i < 3; ++i)
+        AddFigure({{h, 0}, {2 * h, h}, {h, 2 * h}, {0, h}});
+
+    PlaceAll(GetParam());
+
+    ASSERT_EQ(Model().m_sheets.size(), 1u);
+    for (const FigurePtr& figure : Model().m_figures)
+        EXPECT_EQ(figure->m_owner, sheet);
+    ExpectApartOnSheets();
+}
+
 INSTANTIATE_TEST_SUITE_P(Rotations, SmallJobTest,
                          ::testing::Values(RotationType::WithoutRotation, RotationType::Rotation90));
 

@@ -171,14 +171,30 @@ TEST(PolygonCleanTest, DelColinearPointsKeepsCornersFarFromTheOrigin)
     EXPECT_EQ(p.m_points.size(), 5u);
 }
 
-TEST(PolygonCleanTest, SimplifyStraightensNearAxisEdges)
+// Near-axis edges become exact where the moved vertex stays outside the
+// material (on the right of the ring) or within EPS of it.
+TEST(PolygonCleanTest, SimplifyStraightensNearAxisEdgesOutwards)
 {
-    NPolygon p = Poly({{0, 0}, {0.0005, 10}, {10, 10.002}, {10, 0}});
-    p.Simplify();
-    ExpectPoints(p, {{0, 0}, {0, 10}, {10, 10}, {10, 0}});
-    NPolygon steep = Poly({{0, 0}, {0.5, 10}, {10, 10}});
-    steep.Simplify();
-    EXPECT_DOUBLE_EQ(steep.m_points[1].x, 0.5);
+    const struct {
+        const char* what;
+        std::vector<NPoint> ring, expected;
+    } cases[] = {
+        {"outwards", {{0, 0}, {10, 0}, {10, 10}, {-0.0005, 10}}, {{-0.0005, 0}, {10, 0}, {10, 10}, {-0.0005, 10}}},
+        {"inwards within EPS", {{0, 0}, {10, 0}, {10, 10}, {0.00005, 10}}, {{0.00005, 0}, {10, 0}, {10, 10}, {0.00005, 10}}},
+        // The end of a nearly level edge would go 2 mm into the part.
+        {"inwards", {{5214, 1000}, {7598, 1000}, {7598, 2447}, {5214, 2449}},
+         {{5214, 1000}, {7598, 1000}, {7598, 2447}, {5214, 2449}}},
+        // A hole (clockwise): its top edge goes level into the hole, the
+        // left one would go into the material.
+        {"hole", {{0, 0}, {0.0005, 10}, {10, 10.002}, {10, 0}}, {{0, 0}, {0.0005, 10}, {10, 10}, {10, 0}}},
+        {"steep", {{0, 0}, {10, 0}, {10, 10}, {0.5, 10}}, {{0, 0}, {10, 0}, {10, 10}, {0.5, 10}}},
+    };
+    for (const auto& c : cases) {
+        NPolygon p = Poly(c.ring);
+        p.Simplify();
+        SCOPED_TRACE(c.what);
+        ExpectPoints(p, c.expected);
+    }
 }
 
 TEST(PolygonCleanTest, TransformCoordsToLong)

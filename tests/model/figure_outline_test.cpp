@@ -66,6 +66,34 @@ TEST_F(FigureOutlineTest, ZeroGapKeepsTheOutlineAndControlsGoInside)
     EXPECT_FALSE(figure->m_convex);
 }
 
+// A nearly level edge (slope 2 : 2384, as an industrial part has it) is not
+// straightened by moving its end into the part: the outline and the gap
+// polygon still enclose the part, and the hole's ring still lies in its hole.
+TEST_F(FigureOutlineTest, StraightenedRingsStillEnclose)
+{
+    const std::vector<NPoint> part = {{5214, 1000}, {7598, 1000}, {7598, 2447}, {5214, 2449}};
+    const std::vector<NPoint> hole = {{5300, 1100}, {7500, 1100}, {7500, 2347}, {5300, 2349}};
+    const FigurePtr figure = MakeFigure(Rectangle(5000, 500, 3000, 2500), L"Plate", {hole});
+    const FigurePtr solid = MakeFigure(part);
+    figure->InitPolygons(0.0, 0.0, nullptr);
+    solid->InitPolygons(0.0, 0.0, nullptr);
+    // `inner` lies inside `outer` (within EPS): no vertex of either on the wrong side.
+    const auto expectWithin = [](const std::vector<NPoint>& inner, const std::vector<NPoint>& outer) {
+        for (const NPoint& p : inner)
+            EXPECT_TRUE(ringtest::EvenOddInside(outer, p) || ringtest::PointRingDistance(outer, p) < 2 * EPS)
+                << p.x << " " << p.y;
+        for (const NPoint& p : outer)
+            EXPECT_TRUE(!ringtest::EvenOddInside(inner, p) || ringtest::PointRingDistance(inner, p) < 2 * EPS)
+                << p.x << " " << p.y;
+    };
+    for (const VectorPolygon* rings : {&solid->m_borders, &solid->m_poligons})
+        expectWithin(part, rings->front()->m_points);
+    for (const VectorPolygon* rings : {&figure->m_borders, &figure->m_poligons}) {
+        ASSERT_EQ(rings->size(), 2u);
+        expectWithin((*rings)[1]->m_points, hole);
+    }
+}
+
 TEST_F(FigureOutlineTest, PolygonsAreBuiltOnceUntilCleared)
 {
     const FigurePtr figure = MakeFigureWithGap(Rectangle(0, 0, 100, 50), 10.0);

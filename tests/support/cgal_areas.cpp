@@ -87,6 +87,13 @@ double ShrunkOverlapArea(const Region& a, const Region& b, double shrink)
     common.polygons_with_holes(std::back_inserter(pieces));
     double area = 0.0;
     for (const PolygonWithHoles& piece : pieces) {
+        // What is left of a piece holds a disc of the shrink's radius: a
+        // smaller piece (a sliver where two parts touch) leaves nothing.
+        Kernel::FT pieceArea = piece.outer_boundary().area();
+        for (auto hole = piece.holes_begin(); hole != piece.holes_end(); ++hole)
+            pieceArea += hole->area();
+        if (CGAL::to_double(pieceArea) < 3.14159 * shrink * shrink)
+            continue;
         InexactPolygonWithHoles inexact(ToInexact(piece.outer_boundary()));
         for (auto hole = piece.holes_begin(); hole != piece.holes_end(); ++hole)
             inexact.add_hole(ToInexact(*hole));

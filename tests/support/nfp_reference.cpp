@@ -8,12 +8,10 @@
 #include <CGAL/Polygon_set_2.h>
 #include <CGAL/Polygon_with_holes_2.h>
 #include <CGAL/minkowski_sum_2.h>
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <fstream>
 #include <iomanip>
 #include <ostream>
 #include <sstream>
@@ -173,61 +171,12 @@ double Median(std::vector<double> v)
 
 bool LoadInstance(const std::filesystem::path& file, Instance& instance, std::string& error)
 {
-    std::ifstream in(file);
-    if (!in) {
-        error = "cannot open " + file.string();
+    if (!esicup::Load(file, instance, error))
         return false;
-    }
-    nlohmann::json doc = nlohmann::json::parse(in, nullptr, false);
-    if (doc.is_discarded() || !doc.contains("items") || !doc["items"].is_array()) {
-        error = "not an instance file: " + file.string();
-        return false;
-    }
-    instance.name = doc.value("name", file.stem().string());
-    instance.items.clear();
-    for (const auto& it : doc["items"]) {
-        Item item;
-        item.id = it.contains("id") ? it["id"].dump() : std::to_string(instance.items.size());
-        const auto& data = it["shape"]["data"];
-        for (const auto& p : data)
-            item.shape.push_back({p.at(0).get<double>(), p.at(1).get<double>()});
-        if (item.shape.size() > 1 && item.shape.front() == item.shape.back())
-            item.shape.pop_back();
-        if (it.contains("allowed_orientations"))
-            for (const auto& o : it["allowed_orientations"])
-                item.orientations.push_back(o.get<double>());
-        else
+    for (Item& item : instance.items)
+        if (item.orientations.empty())
             item.orientations = {0.0, 90.0, 180.0, 270.0};
-        if (item.shape.size() < 3) {
-            error = "item " + item.id + " has fewer than three points";
-            return false;
-        }
-        instance.items.push_back(std::move(item));
-    }
     return true;
-}
-
-Ring Rotated(const Ring& ring, double degrees)
-{
-    double turns = degrees / 90.0;
-    bool quarter = std::fabs(turns - std::round(turns)) < 1e-12;
-    int q = quarter ? ((static_cast<int>(std::round(turns)) % 4) + 4) % 4 : 0;
-    double c = std::cos(degrees * DR);
-    double s = std::sin(degrees * DR);
-    Ring out;
-    for (const NPoint& p : ring) {
-        if (!quarter)
-            out.push_back({c * p.x - s * p.y, s * p.x + c * p.y});
-        else if (q == 0)
-            out.push_back(p);
-        else if (q == 1)
-            out.push_back({-p.y, p.x});
-        else if (q == 2)
-            out.push_back({-p.x, -p.y});
-        else
-            out.push_back({p.y, -p.x});
-    }
-    return out;
 }
 
 PairResult ComparePair(const Ring& a, const Ring& b)
@@ -308,7 +257,7 @@ Summary RunInstance(const Instance& instance, std::ostream* log)
         for (const Item& itemB : instance.items)
             for (double oa : itemA.orientations)
                 for (double ob : itemB.orientations) {
-                    PairResult r = ComparePair(Rotated(itemA.shape, oa), Rotated(itemB.shape, ob));
+                    PairResult r = ComparePair(esicup::Turned(itemA.ring, oa), esicup::Turned(itemB.ring, ob));
                     ++summary.pairs;
                     summary.times.push_back(r.ms);
                     summary.failures += r.failure;

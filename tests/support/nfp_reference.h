@@ -3,6 +3,7 @@
 #pragma once
 
 #include "geometry/Polygon.h"
+#include "support/esicup.h"
 
 #include <filesystem>
 #include <iosfwd>
@@ -11,23 +12,14 @@
 
 namespace nfp_oracle {
 
-using Ring = std::vector<NPoint>;
+using Ring = esicup::Ring;
+using Item = esicup::Item;
+using Instance = esicup::Instance;
 
-struct Item {
-    std::string id;
-    Ring shape;                      // counter-clockwise, not closed
-    std::vector<double> orientations; // degrees
-};
-
-struct Instance {
-    std::string name;
-    std::vector<Item> items;
-};
-
-// Reads one instance file of the shared data set; false with a message.
+// Reads one instance file of the shared data set, its outlines as the file
+// gives them (an item without orientations takes the four quarter turns);
+// false with a message.
 bool LoadInstance(const std::filesystem::path& file, Instance& instance, std::string& error);
-// The ring turned by `degrees` about the origin (quarter turns exactly).
-Ring Rotated(const Ring& ring, double degrees);
 
 struct PairResult {
     bool failure = false;  // no ring, or rings that bound no area

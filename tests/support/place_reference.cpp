@@ -5,31 +5,17 @@
 #include "host/NestingMacro.h"
 #include "host/VarnelAPI.h"
 #include "model/NestingSetting.h"
+#include "support/cgal_areas.h"
 
-#include <CGAL/Boolean_set_operations_2.h>
-#include <CGAL/Exact_predicates_exact_constructions_kernel.h>
-#include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
-#include <CGAL/Polygon_2.h>
-#include <CGAL/Polygon_with_holes_2.h>
-#include <CGAL/create_offset_polygons_from_polygon_with_holes_2.h>
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
 
 namespace place_check {
 
 namespace {
-
-using Exact = CGAL::Exact_predicates_exact_constructions_kernel;
-using Inexact = CGAL::Exact_predicates_inexact_constructions_kernel;
-using ExactPolygon = CGAL::Polygon_2<Exact>;
-using ExactPolygonWithHoles = CGAL::Polygon_with_holes_2<Exact>;
-using InexactPolygon = CGAL::Polygon_2<Inexact>;
-using InexactPolygonWithHoles = CGAL::Polygon_with_holes_2<Inexact>;
 
 constexpr double kStripMillimetres = 1000.0;
 
@@ -43,28 +29,6 @@ double ThreadSeconds()
 }
 
 NRect BoxOf(const Ring& ring) { return NPolygon(NPoint{}, ring).GetGabarit(); }
-
-// The ring turned by `degrees` about `pole`: quarter turns exactly.
-Ring Turned(const Ring& ring, double degrees, const NPoint& pole)
-{
-    const double quarters = degrees / 90.0;
-    double c = std::cos(degrees * DR);
-    double s = std::sin(degrees * DR);
-    if (std::fabs(quarters - std::round(quarters)) < 1e-9) {
-        static constexpr double kCos[] = {1, 0, -1, 0};
-        static constexpr double kSin[] = {0, 1, 0, -1};
-        const auto k = static_cast<size_t>(((static_cast<long long>(std::llround(quarters)) % 4) + 4) % 4);
-        c = kCos[k];
-        s = kSin[k];
-    }
-    Ring turned;
-    turned.reserve(ring.size());
-    for (const NPoint& p : ring) {
-        const NPoint d = p - pole;
-        turned.push_back({pole.x + c * d.x - s * d.y, pole.y + s * d.x + c * d.y});
-    }
-    return turned;
-}
 
 // The rotation tries the instance allows every item.
 RotationType Rotations(const Instance& instance)
@@ -139,7 +103,7 @@ Placement PlacementOf(const Figure& figure)
 // The copy's outline moved from where it was made to where it stands.
 Ring Moved(const Ring& ring, const Placement& from, const Placement& to)
 {
-    Ring moved = Turned(ring, to.angle - from.angle, from.point);
+    Ring moved = esicup::Turned(ring, to.angle - from.angle, from.point);
     for (NPoint& p : moved)
         p += to.point - from.point;
     return moved;
@@ -168,7 +132,7 @@ std::string WhyNotPlaced(NestingOptimizer& optimizer, const SheetPtr& sheet, con
     const double height = sheet->GetHeight();
     bool fits = false;
     for (double angle : {0.0, 90.0}) {
-        const NRect box = BoxOf(Turned(item.ring, angle, {}));
+        const NRect box = BoxOf(esicup::Turned(item.ring, angle, {}));
         fits = fits || box.pTop.y - box.pBot.y <= height + EPS;
     }
     if (!fits)
@@ -211,95 +175,19 @@ std::string WhyNotPlaced(NestingOptimizer& optimizer, const SheetPtr& sheet, con
     return why;
 }
 
-ExactPolygon ToExact(const Ring& ring)
-{
-    ExactPolygon polygon;
-    for (const NPoint& p : ring)
-        polygon.push_back(Exact::Point_2(p.x, p.y));
-    return polygon;
-}
-
-InexactPolygon ToInexact(const ExactPolygon& polygon)
-{
-    InexactPolygon inexact;
-    for (const Exact::Point_2& p : polygon.container())
-        inexact.push_back(Inexact::Point_2(CGAL::to_double(p.x()), CGAL::to_double(p.y())));
-    return inexact;
-}
-
-double Area(const InexactPolygonWithHoles& polygon)
-{
-    double area = polygon.outer_boundary().area();
-    for (const InexactPolygon& hole : polygon.holes())
-        area += hole.area(); // clockwise: negative
-    return area;
-}
-
-// The area the two outlines share once each is shrunk by kOverlapShrink.
-// Shrinking distributes over the intersection, so the exact common region is
-// shrunk instead of each outline.
-double ShrunkCommonArea(const ExactPolygon& a, const ExactPolygon& b)
-{
-    std::vector<ExactPolygonWithHoles> common;
-    CGAL::intersection(a, b, std::back_inserter(common));
-    double area = 0.0;
-    for (const ExactPolygonWithHoles& piece : common) {
-        Exact::FT exactArea = piece.outer_boundary().area();
-        for (const ExactPolygon& hole : piece.holes())
-            exactArea += hole.area();
-        if (CGAL::to_double(exactArea) <= kOverlapArea)
-            continue;
-        InexactPolygonWithHoles inexact(ToInexact(piece.outer_boundary()));
-        for (const ExactPolygon& hole : piece.holes())
-            inexact.add_hole(ToInexact(hole));
-        for (const auto& shrunk : CGAL::create_interior_skeleton_and_offset_polygons_with_holes_2(
-                 kOverlapShrink, inexact, Inexact()))
-            area += Area(*shrunk);
-    }
-    return area;
-}
-
 } // namespace
 
 bool LoadInstance(const std::filesystem::path& file, Instance& instance, std::string& error)
 {
-    std::ifstream in(file);
-    if (!in) {
-        error = "cannot open " + file.string();
+    if (!esicup::Load(file, instance, error))
+        return false;
+    if (!(instance.stripHeight > 0.0)) {
+        error = "no strip height in " + file.string();
         return false;
     }
-    const nlohmann::json json = nlohmann::json::parse(in, nullptr, false);
-    if (json.is_discarded() || !json.contains("items") || !json.contains("strip_height") ||
-        !json["strip_height"].is_number()) {
-        error = "not an instance: " + file.string();
-        return false;
-    }
-    instance = {};
-    instance.name = json.value("name", file.stem().string());
-    instance.stripHeight = json["strip_height"].get<double>();
-    try {
-        for (const nlohmann::json& entry : json["items"]) {
-            Item item;
-            item.id = entry.contains("id") ? entry["id"].dump() : std::to_string(instance.items.size());
-            item.demand = entry.value("demand", 1);
-            if (entry.contains("allowed_orientations"))
-                item.orientations = entry["allowed_orientations"].get<std::vector<double>>();
-            for (const nlohmann::json& p : entry.at("shape").at("data"))
-                item.ring.push_back({p.at(0).get<double>(), p.at(1).get<double>()});
-            if (item.ring.size() > 1 && item.ring.front() == item.ring.back())
-                item.ring.pop_back();
-            if (item.ring.size() < 3 || item.demand < 0) {
-                error = "bad item " + item.id + " in " + file.string();
-                return false;
-            }
-            if (SignedArea(item.ring) < 0)
-                std::reverse(item.ring.begin(), item.ring.end());
-            instance.items.push_back(std::move(item));
-        }
-    } catch (const nlohmann::json::exception& e) {
-        error = "bad item in " + file.string() + ": " + e.what();
-        return false;
-    }
+    for (Item& item : instance.items)
+        if (SignedArea(item.ring) < 0)
+            std::reverse(item.ring.begin(), item.ring.end());
     return true;
 }
 
@@ -405,7 +293,6 @@ std::vector<Overlap> FindOverlaps(const std::vector<Copy>& copies)
     struct Candidate {
         size_t copy;
         NRect box; // shrunk
-        ExactPolygon polygon;
     };
     std::vector<Candidate> candidates;
     for (size_t c = 0; c < copies.size(); ++c) {
@@ -414,7 +301,7 @@ std::vector<Overlap> FindOverlaps(const std::vector<Copy>& copies)
         NRect box = BoxOf(copies[c].outline);
         box.pBot += NPoint{kOverlapShrink, kOverlapShrink};
         box.pTop -= NPoint{kOverlapShrink, kOverlapShrink};
-        candidates.push_back({c, box, ToExact(copies[c].outline)});
+        candidates.push_back({c, box});
     }
     // Sweep over the boxes from the left.
     std::sort(candidates.begin(), candidates.end(),
@@ -426,7 +313,8 @@ std::vector<Overlap> FindOverlaps(const std::vector<Copy>& copies)
             const Candidate& b = candidates[j];
             if (b.box.pBot.y >= a.box.pTop.y || a.box.pBot.y >= b.box.pTop.y)
                 continue;
-            const double area = ShrunkCommonArea(a.polygon, b.polygon);
+            const double area =
+                areas::ShrunkOverlapArea({copies[a.copy].outline}, {copies[b.copy].outline}, kOverlapShrink);
             if (area > kOverlapArea)
                 overlaps.push_back({std::min(a.copy, b.copy), std::max(a.copy, b.copy), area});
         }

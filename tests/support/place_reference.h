@@ -5,6 +5,7 @@
 #pragma once
 
 #include "geometry/Polygon.h"
+#include "support/esicup.h"
 
 #include <filesystem>
 #include <string>
@@ -12,22 +13,12 @@
 
 namespace place_check {
 
-using Ring = std::vector<NPoint>;
+using Ring = esicup::Ring;
+using Item = esicup::Item;         // orientations empty: any
+using Instance = esicup::Instance;
 
-struct Item {
-    std::string id;
-    Ring ring; // counter-clockwise, not closed
-    int demand = 1;
-    std::vector<double> orientations; // degrees; empty: any
-};
-
-struct Instance {
-    std::string name;
-    double stripHeight = 0.0;
-    std::vector<Item> items;
-};
-
-// Reads one instance file; false with a message.
+// Reads one instance file, its outlines made counter-clockwise; false with a
+// message, also for a file without a strip height.
 bool LoadInstance(const std::filesystem::path& file, Instance& instance, std::string& error);
 
 // Realistic millimetres: the industrial instances (gardeyn*) are millimetres

@@ -10,13 +10,6 @@ namespace {
 constexpr double LEDGE_PASS_STEP = 50.0;  // ledge size handled by one pass of removeLedgesOnce
 constexpr double PERPENDICULAR_EPS = 1e-6;
 
-// One closed dent: the vertices after B (index i+1) up to and including the
-// vertex j (taken modulo the count) collapse onto B.
-struct DentEdit {
-    size_t i = 0;
-    size_t j = 0;
-};
-
 // True when a stretch of the chord a-q between two consecutive crossings with
 // the outline runs strictly inside it.
 bool ChordCrossesInside(const NPolygon& polygon, const NPoint& a, const NPoint& q)
@@ -31,22 +24,68 @@ bool ChordCrossesInside(const NPolygon& polygon, const NPoint& a, const NPoint& 
     return false;
 }
 
+// The vertices of a ring by x and by y, for the ones near a point.
+struct VertexOrder {
+    explicit VertexOrder(const std::vector<NPoint>& v) : byX(v.size()), byY(v.size())
+    {
+        for (size_t k = 0; k < v.size(); ++k)
+            byX[k] = byY[k] = k;
+        std::stable_sort(byX.begin(), byX.end(), [&](size_t p, size_t q) { return v[p].x < v[q].x; });
+        std::stable_sort(byY.begin(), byY.end(), [&](size_t p, size_t q) { return v[p].y < v[q].y; });
+    }
+    // Calls f(k) for the vertices k within `reach` of p across x or across y,
+    // whichever holds fewer.
+    template <class F>
+    void ForEachNear(const std::vector<NPoint>& v, const NPoint& p, double reach, F f) const
+    {
+        const auto range = [&](const std::vector<size_t>& order, double NPoint::*axis) {
+            const auto below = [&](size_t m, double c) { return v[m].*axis < c; };
+            const auto above = [&](double c, size_t m) { return c < v[m].*axis; };
+            return std::make_pair(std::lower_bound(order.begin(), order.end(), p.*axis - reach, below),
+                                  std::upper_bound(order.begin(), order.end(), p.*axis + reach, above));
+        };
+        const auto x = range(byX, &NPoint::x);
+        const auto y = range(byY, &NPoint::y);
+        const auto& r = x.second - x.first <= y.second - y.first ? x : y;
+        for (auto k = r.first; k != r.second; ++k)
+            f(*k);
+    }
+    std::vector<size_t> byX;
+    std::vector<size_t> byY;
+};
+
 // The first vertex Q after the edge A-B (vertex i to i+1) such that B lies on
 // A-Q, the mouth B-Q is narrower than `distance` and the chord A-Q stays out
-// of the part's inside.
-bool FindDent(const NPolygon& polygon, size_t i, double distance, DentEdit& edit)
+// of the part's inside. Only the vertices within `distance` of B across x
+// and across y can make a mouth that narrow; `steps` is scratch space.
+bool FindDent(const NPolygon& polygon, const VertexOrder& order, size_t i, double distance, DentEdit& edit,
+              std::vector<size_t>& steps)
 {
     const std::vector<NPoint>& v = polygon.m_points;
     const size_t n = v.size();
     const NPoint& a = v[i];
     const NPoint& b = v[(i + 1) % n];
-    for (size_t j = i + 2; j < i + n; ++j) {
-        const NPoint& q = v[j % n];
-        if (Distance2(b, q) >= distance * distance || !CheckSegmentContainPoint(a, q, b))
+    // The candidates, as steps after A: Q is vertex i + step.
+    steps.clear();
+    const auto near = [&](size_t k) {
+        if (!(Distance2(b, v[k]) >= distance * distance)) {
+            const size_t step = (k + n - i) % n;
+            if (step >= 2)
+                steps.push_back(step);
+        }
+    };
+    if (std::isnan(distance)) {
+        for (size_t k = 0; k < n; ++k)
+            near(k);
+    } else {
+        order.ForEachNear(v, b, std::fabs(distance), near);
+    }
+    std::sort(steps.begin(), steps.end());
+    for (const size_t step : steps) {
+        const NPoint& q = v[(i + step) % n];
+        if (!CheckSegmentContainPoint(a, q, b) || ChordCrossesInside(polygon, a, q))
             continue;
-        if (ChordCrossesInside(polygon, a, q))
-            continue;
-        edit = {i, j};
+        edit = {i, i + step};
         return true;
     }
     return false;
@@ -96,19 +135,24 @@ bool RemoveProtrusionsPass(std::vector<NPoint>& p, double tolerance)
 
 }  // namespace
 
-NPolygonPtr RemoveDentsStraight(NPolygonPtr polygon, double distance)
+std::vector<DentEdit> FindDentsStraight(const NPolygon& polygon, double distance)
 {
-    if (!polygon)
-        return nullptr;
-    const size_t n = polygon->m_points.size();
+    const VertexOrder order(polygon.m_points);
     std::vector<DentEdit> edits;
-    for (size_t i = 0; i < n; ++i) {
+    std::vector<size_t> steps;
+    for (size_t i = 0; i < polygon.m_points.size(); ++i) {
         DentEdit edit;
-        if (FindDent(*polygon, i, distance, edit))
+        if (FindDent(polygon, order, i, distance, edit, steps))
             edits.push_back(edit);
     }
-    if (edits.empty())
+    return edits;
+}
+
+NPolygonPtr CloseDentsStraight(NPolygonPtr polygon, const std::vector<DentEdit>& edits)
+{
+    if (!polygon || edits.empty())
         return polygon;
+    const size_t n = polygon->m_points.size();
     std::vector<NPoint> points = polygon->m_points;
     for (const DentEdit& edit : edits) {
         const NPoint b = points[(edit.i + 1) % n];
@@ -121,6 +165,13 @@ NPolygonPtr RemoveDentsStraight(NPolygonPtr polygon, double distance)
     if (result->CheckContainPoligon(*polygon, false) || AllStrictlyInside(*result, points))
         return result;
     return polygon;
+}
+
+NPolygonPtr RemoveDentsStraight(NPolygonPtr polygon, double distance)
+{
+    if (!polygon)
+        return nullptr;
+    return CloseDentsStraight(polygon, FindDentsStraight(*polygon, distance));
 }
 
 NPolygonPtr RemoveLedgesTarvel(NPolygonPtr polygon, double tolerance)
