@@ -32,6 +32,8 @@ function(add_test_folder label)
     list(APPEND pch support/host_fixture.h)
   endif()
   target_precompile_headers(${label}_tests PRIVATE ${pch})
+  # Test code needs no more than light optimisation; the code under test keeps its own.
+  target_compile_options(${label}_tests PRIVATE $<$<CONFIG:RelWithDebInfo,Release>:-O1>)
   target_compile_definitions(${label}_tests PRIVATE
     NESTING_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
     NESTING_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
