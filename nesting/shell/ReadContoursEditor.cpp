@@ -30,6 +30,30 @@ bool MadeHere(const INObjectPtr& figure)
     return true;
 }
 
+// Applies `apply` to every selected figure; false without a model or a selection.
+template <class Apply>
+bool ForSelectedFigures(const INestingModelPtr& model, Apply apply)
+{
+    if (!model)
+        return false;
+    std::vector<IFigurePtr> selected;
+    model->GetSelectedFigures(selected);
+    for (const IFigurePtr& figure : selected)
+        apply(figure);
+    return !selected.empty();
+}
+
+// A change of the sheets' data shown in the result tables; false without a model.
+template <class Edit>
+bool EditResults(const INestingModelPtr& model, Edit edit)
+{
+    if (!model)
+        return false;
+    edit(*model.get());
+    model->UpdateResultTables();
+    return true;
+}
+
 }  // namespace
 
 bool ReadContoursEditor::Init(ModelFactory factory)
@@ -102,24 +126,12 @@ bool ReadContoursEditor::SetUniteFiguresOrMirrors(bool unite, bool mirrors)
 
 bool ReadContoursEditor::SetFiguresThickness(double thickness)
 {
-    if (!m_model)
-        return false;
-    std::vector<IFigurePtr> selected;
-    m_model->GetSelectedFigures(selected);
-    for (const IFigurePtr& figure : selected)
-        figure->SetThickness(thickness);
-    return !selected.empty();
+    return ForSelectedFigures(m_model, [&](const IFigurePtr& figure) { figure->SetThickness(thickness); });
 }
 
 bool ReadContoursEditor::SetFiguresMaterial(const std::wstring& material)
 {
-    if (!m_model)
-        return false;
-    std::vector<IFigurePtr> selected;
-    m_model->GetSelectedFigures(selected);
-    for (const IFigurePtr& figure : selected)
-        figure->SetMaterial(material);
-    return !selected.empty();
+    return ForSelectedFigures(m_model, [&](const IFigurePtr& figure) { figure->SetMaterial(material); });
 }
 
 // ---- Sheets
@@ -150,20 +162,12 @@ bool ReadContoursEditor::SetHeightSheet(double height)
 
 bool ReadContoursEditor::SetSheetThickness(double thickness)
 {
-    if (!m_model)
-        return false;
-    m_model->SetThicknessSheet(thickness);
-    m_model->UpdateResultTables();
-    return true;
+    return EditResults(m_model, [&](INestingModel& model) { model.SetThicknessSheet(thickness); });
 }
 
 bool ReadContoursEditor::SetSheetMaterial(const std::wstring& material)
 {
-    if (!m_model)
-        return false;
-    m_model->SetMaterialSheet(material);
-    m_model->UpdateResultTables();
-    return true;
+    return EditResults(m_model, [&](INestingModel& model) { model.SetMaterialSheet(material); });
 }
 
 bool ReadContoursEditor::SetSheetPattern(const std::wstring& pattern)

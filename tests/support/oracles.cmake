@@ -17,4 +17,4 @@ target_include_directories(nesting_oracles PUBLIC ${PROJECT_SOURCE_DIR}/tests)
 # (whose arrangement iterators downcast face records, which the vptr check
 # rejects): there the oracles build without them and optimised, so that the
 # sanitized tests that run them stay quick.
-target_compile_options(nesting_oracles PRIVATE -g0 $<$<BOOL:${NESTING_SANITIZE}>:-fno-sanitize=all -O1>)
+target_compile_options(nesting_oracles PRIVATE -g0 "$<$<BOOL:${NESTING_SANITIZE}>:-fno-sanitize=all;-O1>")
