@@ -393,10 +393,11 @@ TEST_F(FrameTest, WaitingUserActionsNeverDeleteTheRunningCommand)
         const bool bound = BaseProcess::currentProcess && BaseProcess::currentProcess->Bound();
         EXPECT_EQ(bound, c.effect != Ended) << c.what;
         EXPECT_EQ(user->Running(), c.effect != Ended) << c.what;
-        if (c.userDrawingActive)
+        if (c.userDrawingActive) {
             EXPECT_EQ(Active(), chosen) << c.what;
-        else if (c.effect != Ended)
+        } else if (c.effect != Ended) {
             EXPECT_TRUE(hostAccess::SameObject(application->GetActiveDocument(), own)) << c.what;
+        }
         BaseProcess::ReleaseCurrent();
         EXPECT_EQ(host->HandlerCount(handlerObjectOwner), 3 * static_cast<int>(documentEvents.size())) << c.what;
     }

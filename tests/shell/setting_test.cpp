@@ -175,8 +175,9 @@ TEST_F(SettingTest, WhatThePanelShowsIsWhatIsStored)
         for (const std::string& item : c.stored)
             EXPECT_THAT(Config(), HasSubstr(item)) << c.what;
         ASSERT_TRUE(user->Command(8));
-        if (!c.scheme.empty())
+        if (!c.scheme.empty()) {
             EXPECT_EQ(vlapi::IPropertyListPtr(C(L"Схема размещения"))->GetCurrentText(), c.scheme) << c.what;
+        }
     }
     EXPECT_EQ(Text(L"Количество столбцов"), L"4");
 }
