@@ -228,7 +228,10 @@ class Player {
     auto it = Steps().find(verb);
     if (it == Steps().end()) Fail("unknown step " + verb);
     ok = (this->*(it->second))(w);
+    const std::string pending = std::move(pendingFailure_);
+    pendingFailure_.clear();
     if (tolerant) return;
+    if (!pending.empty()) Fail(pending);
     if (host_.State().faults.size() > faults) Fail(host_.State().faults.back());
     if (!ok || host_.State().refusals.size() > refusals)
       Fail("refused: " + (user_.Refusal().empty() ? std::string("the step did nothing") : user_.Refusal()));
@@ -250,7 +253,7 @@ class Player {
         {"context", &Player::Context}, {"raw", &Player::Raw},         {"answer", &Player::Answer},
         {"fail", &Player::FailCall},   {"restore", &Player::Restore}, {"let", &Player::Let},
         {"transcript", &Player::WriteTranscript}, {"dump", &Player::WriteDump},
-        {"copyfile", &Player::CopyFile},
+        {"copyfile", &Player::CopyFile}, {"pending", &Player::Pending},
         {"run", &Player::RunProgram},  {"point", &Player::Point},     {"count", &Player::Count},
         // "dxf" steps (conversions through the host's DXF converters) go here.
     };
@@ -466,6 +469,24 @@ class Player {
   bool Restore(const Words& w) {
     Need(w, 2, "restore <Interface::Method>");
     vlhost::Failures::Instance().Restore(w[1]);
+    return true;
+  }
+  // pending STEP: the step waits until the library next lets the host handle
+  // the user's waiting events (IApplication::ProcessPendingEvents), as an
+  // action the user took while the library was busy.
+  bool Pending(const Words& w) {
+    Need(w, 2, "pending <step>");
+    const Words step(w.begin() + 1, w.end());
+    auto it = Steps().find(step[0]);
+    if (it == Steps().end() || step[0] == "pending") Fail("no step " + step[0] + " to wait");
+    host_.State().pendingEvents.push_back([this, step, fn = it->second] {
+      const std::string line = "pending " + Join(step, 0);
+      try {
+        if (!(this->*fn)(step) && pendingFailure_.empty()) pendingFailure_ = line + ": refused: " + user_.Refusal();
+      } catch (const Failure& f) {
+        if (pendingFailure_.empty()) pendingFailure_ = line + ": " + f.why;
+      }
+    });
     return true;
   }
   bool Let(const Words& w) {
@@ -802,6 +823,10 @@ class Player {
       if (got != w[5]) Fail(w[2] + " holds " + got + " at " + w[3] + ", " + w[4]);
     } else if (what == "no" && w.size() > 3 && w[2] == "file") {
       if (fs::exists(Path(w[3]))) Fail("the file " + w[3] + " exists");
+    } else if (what == "pending") {
+      need(3);
+      if (static_cast<int>(s.pendingEvents.size()) != Int(w[2]))
+        Fail(std::to_string(s.pendingEvents.size()) + " user actions still wait");
     } else if (what == "documents") {
       need(3);
       const int n = host_.Application()->GetDocuments()->GetCount();
@@ -841,6 +866,7 @@ class Player {
   vlhost::Driver user_;
   std::size_t line_ = 0;
   std::size_t checkpoint_ = 0;
+  std::string pendingFailure_;  // why a waiting step failed when the host carried it out
 };
 
 int Usage() {

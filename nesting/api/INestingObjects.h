@@ -164,7 +164,8 @@ struct INestingModel : vlapi::IAPIObject {
     virtual void InitWastesFromActiveDoc() = 0;
     virtual void InitJumpersFromActiveDoc() = 0;
     virtual void ReadFromConfig() = 0;
-    virtual void WriteToConfig() = 0;
+    // False when the file could not be written (the user was told why).
+    virtual bool WriteToConfig() = 0;
     virtual void ReadAdaptersFolder() = 0;
     virtual void GetAdapters(std::map<std::wstring, bool>& adapters) = 0;
     virtual void SetAdapters(std::map<std::wstring, bool>& adapters) = 0;

@@ -39,7 +39,7 @@ void NAPIModel::InitFiguresFromActiveDoc() { With([](NestingModel& m) { m.InitFi
 void NAPIModel::InitWastesFromActiveDoc() { With([](NestingModel& m) { m.InitWastesFromActiveDoc(); }); }
 void NAPIModel::InitJumpersFromActiveDoc() { With([](NestingModel& m) { m.InitJumpersFromActiveDoc(); }); }
 void NAPIModel::ReadFromConfig() { With([](NestingModel& m) { m.ReadFromConfig(); }); }
-void NAPIModel::WriteToConfig() { With([](NestingModel& m) { m.WriteToConfig(); }); }
+bool NAPIModel::WriteToConfig() { return With(false, [](NestingModel& m) { return m.WriteToConfig(); }); }
 
 void NAPIModel::ReadAdaptersFolder()
 {

@@ -145,7 +145,7 @@ public:
     void InitWastesFromActiveDoc() override;
     void InitJumpersFromActiveDoc() override;
     void ReadFromConfig() override;
-    void WriteToConfig() override;
+    bool WriteToConfig() override;
     void ReadAdaptersFolder() override;
     void GetAdapters(std::map<std::wstring, bool>& adapters) override;
     void SetAdapters(std::map<std::wstring, bool>& adapters) override;

@@ -4,6 +4,7 @@
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
+#include "host/WorkingDrawing.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -127,22 +128,23 @@ void Exporter::ExportToDXF(std::wstring folder)
             vrnApi::ShowErrorText(L"Конвертер DXF не загружен, файлы DXF не записаны:\n" + run.converter.Error());
         }
         if (run.source) {
+            // A step that finds the drawing closed ends the run.
             if (m_params.addCard)
                 ExportMap(run);
-            if (m_params.addSheets)
+            if (m_params.addSheets && !run.gone)
                 ExportSheets(run);
-            if (m_params.addWastes)
+            if (m_params.addWastes && !run.gone)
                 ExportWastes(run);
-            if (m_params.add3D)
+            if (m_params.add3D && !run.gone)
                 Export3D(run);
         } else {
             run.clean = false;
             vrnApi::ShowErrorText(L"Нет активного чертежа: экспорт не выполнен");
         }
         run.hidden.clear();
-        if (run.source)
+        if (run.source && !run.gone)
             run.source->Activate();
-        if (run.clean)
+        if (run.clean && !run.gone)
             vrnApi::ShowInformMessage(IDS_MESS_SUCCESS_EXPORT);
     }
     m_model.ClearSheets();
@@ -327,6 +329,6 @@ void Exporter::StepDone(Run& run, int done)
     run.step = done;
     if (run.total > 0)
         m_model.SetProgressIndicator(run.step * 100.0 / run.total);
-    if (application)
-        application->ProcessPendingEvents();
+    if (!vrnApi::ProcessPendingEvents())
+        run.gone = true;
 }

@@ -40,6 +40,7 @@ private:
         int step = 0;
         int total = 0;
         bool clean = true;  // every step so far wrote all its files
+        bool gone = false;  // the drawing was closed while the host handled waiting events
     };
 
     // How one step ended.
@@ -73,7 +74,8 @@ private:
     // `success` all the same), otherwise the failures under `nothing` (no
     // file written) or a general heading.
     void Report(Run& run, const Step& step, int success, int nothing);
-    // Counts the finished step on the progress bar.
+    // Counts the finished step on the progress bar and lets the host handle
+    // the user's waiting events.
     void StepDone(Run& run, int done);
 };
 

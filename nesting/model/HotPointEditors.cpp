@@ -14,6 +14,8 @@ namespace {
 constexpr int kPlaceSelectedFigures = 300;  // the library command run after a figure's drag
 constexpr double kAnyDistance = 2147483647.0;
 constexpr double kOnAxis = 0.0001;
+constexpr double kSamePlace = 1e-9;   // mm
+constexpr double kSameAngle = 1e-9;   // degrees
 
 // The turn, in degrees within [0, 360), that brings the x axis onto the
 // direction of `p` seen from the origin; a point on the negative x axis, or
@@ -117,6 +119,32 @@ vlapi::IAPIObjectPtr HP_NObject::GetMenu(int)
     return nullptr;
 }
 
+void HP_NObject::BeginDrag(int)
+{
+    if (!m_object)
+        return;
+    Placement start;
+    m_object->GetPlacement(start.x, start.y, start.angle);
+    m_start = start;
+}
+
+bool HP_NObject::RestoreStart()
+{
+    if (!m_object || !m_start)
+        return false;
+    const Placement start = *m_start;
+    m_start.reset();
+    Placement now;
+    m_object->GetPlacement(now.x, now.y, now.angle);
+    // The turn about the placement point first, then the shift along the view's axes.
+    if (std::fabs(std::remainder(start.angle - now.angle, 360.0)) > kSameAngle)
+        m_object->SetPlacement(0.0, 0.0, start.angle - now.angle, false);
+    m_object->GetPlacement(now.x, now.y, now.angle);
+    if (std::fabs(start.x - now.x) > kSamePlace || std::fabs(start.y - now.y) > kSamePlace)
+        m_object->SetPlacement(start.x - now.x, start.y - now.y, 0.0, false);
+    return true;
+}
+
 bool HP_NObject::EditComplete(int, bool)
 {
     return true;
@@ -214,9 +242,12 @@ std::wstring HP_Figure::GetCursorText(int index)
     return text;
 }
 
-bool HP_Figure::EditComplete(int, bool)
+bool HP_Figure::EditComplete(int, bool success)
 {
-    // Done or cancelled, the figures are placed again in their sheet.
+    if (!success) {
+        RestoreStart();
+        return true;
+    }
     vrnApi::RunLibraryCommand(kPlaceSelectedFigures);
     return true;
 }
@@ -275,6 +306,24 @@ bool HP_Jumper::SetPlacement(HotPoint& point, bool second)
     jumper->SetPoint2(end2);
     point.x = jumper->m_point1.x;
     point.y = jumper->m_point1.y;
+    return true;
+}
+
+void HP_Jumper::BeginDrag(int index)
+{
+    HP_NObject::BeginDrag(index);
+    if (const auto* jumper = dynamic_cast<const Jumper*>(m_object.get()))
+        m_startPoint2 = jumper->m_point2;
+}
+
+bool HP_Jumper::EditComplete(int, bool success)
+{
+    auto* jumper = dynamic_cast<Jumper*>(m_object.get());
+    if (success || !jumper || !RestoreStart())
+        return true;
+    double angle = 0.0;
+    jumper->GetPlacement(jumper->m_point1.x, jumper->m_point1.y, angle);
+    jumper->SetPoint2(m_startPoint2);
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include "vlapi/vlapi.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,9 @@ public:
     virtual bool Prepare();
     // The context menu of handle `index`; none by default.
     virtual vlapi::IAPIObjectPtr GetMenu(int index);
+    // A drag of handle `index` starts: the editor keeps where its object
+    // stands, so that a cancelled drag can put it back.
+    virtual void BeginDrag(int index);
     // The drag of handle `index` ended, done or cancelled.
     virtual bool EditComplete(int index, bool success);
     // The host moved, turned or added the object by its own tools.
@@ -64,11 +68,23 @@ public:
 protected:
     // Handle 0 is the first point, handle 1 the second; no other handle.
     bool SetFirstOrSecond(HotPoint& point, int index);
+    // Turns and moves the object back to where BeginDrag found it; false
+    // when no drag began.
+    bool RestoreStart();
+
+private:
+    struct Placement {
+        double x = 0.0;
+        double y = 0.0;
+        double angle = 0.0;  // degrees
+    };
+    std::optional<Placement> m_start;
 };
 
 // A figure: handle "0" at its placement point moves it, handle "A" on its
-// x axis turns it about the placement point. Each drag ends with the
-// figures placed again in their sheet (command 300).
+// x axis turns it about the placement point. A drag done ends with the
+// figures placed again in their sheet (command 300); a drag cancelled puts
+// the figure back where it stood.
 class HP_Figure : public HP_NObject {
 public:
     explicit HP_Figure(INestingMacroObjectPtr macro);
@@ -92,7 +108,8 @@ public:
 
 // A bridge: handle "0" at its first end moves it (pulled back onto its
 // first owner's border); a two-point bridge has handle "1" at its second end,
-// dragged along its second owner's border.
+// dragged along its second owner's border. A drag cancelled puts both ends
+// back.
 class HP_Jumper : public HP_NObject {
 public:
     explicit HP_Jumper(INestingMacroObjectPtr macro);
@@ -101,6 +118,8 @@ public:
     void Init() override;
     bool GetHotPoints(HotPoint& point, int index) override;
     bool SetHotPoint(HotPoint& point, int index) override;
+    void BeginDrag(int index) override;
+    bool EditComplete(int index, bool success) override;
     bool External_Move() override;
     bool External_Rotate() override;
     bool AddToModel() override;
@@ -109,4 +128,7 @@ public:
     // Pulls the ends of every selected bridge of the drawing back onto their
     // owners' borders.
     static void CorrectPlacement();
+
+private:
+    NPoint m_startPoint2;  // the second end when the drag began
 };

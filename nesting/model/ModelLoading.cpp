@@ -155,14 +155,28 @@ void NestingModel::SortFiguresByAreasDecrease()
 
 void NestingModel::ReadFromConfig()
 {
-    NestingSetting::m_instance.ReadFromConfig();
+    // Every command reads the file: what is amiss in it is told once.
+    static std::wstring told;
+    const std::wstring said = NestingSetting::m_instance.ReadFromConfig();
+    if (!said.empty() && said != told)
+        vrnApi::ShowWarningText(said);
+    told = said;
     static_cast<ConfigParams&>(*this) = NestingSetting::m_instance;
 }
 
-void NestingModel::WriteToConfig()
+bool NestingModel::WriteToConfig()
 {
     static_cast<ConfigParams&>(NestingSetting::m_instance) = *this;
-    NestingSetting::m_instance.WriteToConfig();
+    std::wstring reason;
+    if (!NestingSetting::m_instance.WriteToConfig(reason)) {
+        const NestingSetting::Folders folders = NestingSetting::HostFolders();
+        const std::wstring file =
+            folders.config.empty() ? std::wstring() : NestingSetting::ConfigFile(folders.config).wstring();
+        vrnApi::ShowErrorText(L"Настройки не сохранены в файл " + file + L": " + reason +
+                              L".\nПрежний файл оставлен без изменений.");
+        return false;
+    }
+    return true;
 }
 
 void NestingModel::ClearSheets()

@@ -29,6 +29,8 @@ public:
     void InitFiguresFromActiveDoc(FigurePtr figure);
     void InitWastesFromActiveDoc();
     void InitJumpersFromActiveDoc();
+    // The configuration file's values (NestingSetting::ReadFromConfig); what
+    // the file gave amiss is shown once, until the file reads whole again.
     void ReadFromConfig();
     void SortFiguresByAreasDecrease();
     void SortFiguresByAreasIncrease();
@@ -156,7 +158,10 @@ public:
     void LoadParams();
     void SaveParams();
     void SaveSession();
-    void WriteToConfig();
+    // The model's configuration values become the session's and go to the
+    // file; false, after a message naming the file and why, when the file
+    // could not be written (it stays as it was).
+    bool WriteToConfig();
     void Init();
     const ModelParams& GetParams() const { return *this; }
     void SetParams(const ModelParams& params);

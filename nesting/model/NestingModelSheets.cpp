@@ -116,6 +116,10 @@ void NestingModel::RecognizeSheetScheme() {
         places.push_back(PlaceOf(*sheet));
     }
     RecognizeSheetLayout(places, m_scheme);
+    SheetSchemeParams kept;
+    if (SheetSchemeOfNumber(vrnApi::GetPropertyFromDocument(kSheetSchemeProperty), kept)) {
+        PreferKeptScheme(kept, places.size(), m_scheme);
+    }
 }
 
 void NestingModel::SelectSheet(size_t i, bool on) {

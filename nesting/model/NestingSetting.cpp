@@ -2,11 +2,19 @@
 
 #include <pugixml.hpp>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstring>
+#include <sstream>
 #include <string_view>
 #include <system_error>
 #include <type_traits>
+#include <vector>
 
 NestingSetting NestingSetting::m_instance;
 
@@ -18,12 +26,15 @@ constexpr std::wstring_view kDefaultCardName = L"Карта раскроя ";
 constexpr std::string_view kStyleLibraryFile = "Nesting.vst";
 
 // Accepted ranges of the stored values; a value outside is refused.
-constexpr double kMinBridgeSize = 0.0;
+constexpr double kMinBridgeSize = 0.0;  // excluded: a bridge has a size
 constexpr double kMaxBridgeSize = 10000.0;
 constexpr double kMinTolerance = 0.1;
 constexpr double kMaxTolerance = 10.0;
 constexpr int32_t kMinSheetFormat = 1;  // A1
 constexpr int32_t kMaxSheetFormat = 4;  // A4
+
+// The start-up values: what a value the file does not hold reads as.
+const ConfigParams kStartup{};
 
 NestingSetting::FoldersHook& FoldersHookStore() {
     static NestingSetting::FoldersHook hook;
@@ -33,6 +44,8 @@ NestingSetting::FoldersHook& FoldersHookStore() {
 std::string Utf8(std::wstring_view text) { return pugi::as_utf8(std::wstring(text)); }
 
 std::wstring Wide(const fs::path& path) { return pugi::as_wide(path.string()); }
+
+std::wstring WideText(std::string_view text) { return pugi::as_wide(std::string(text)); }
 
 std::string_view Trimmed(std::string_view text) {
     const size_t first = text.find_first_not_of(" \t\r\n");
@@ -58,40 +71,82 @@ std::string FormatDouble(double value) {
     return std::string(buffer, result.ptr);
 }
 
+template <class Number>
+std::wstring NumberText(Number value) {
+    if constexpr (std::is_floating_point_v<Number>) {
+        return WideText(FormatDouble(value));
+    } else {
+        return std::to_wstring(value);
+    }
+}
+
+// What one read found amiss, a line per value.
+class ReadNotes {
+public:
+    void Refused(std::wstring_view section, std::wstring_view key, const char* text, const std::wstring& taken) {
+        m_lines.push_back(std::wstring(section) + L"/" + std::wstring(key) + L": значение «" + WideText(text) +
+                          L"» не принято, действует " + taken);
+    }
+    std::wstring Text(const fs::path& file) const {
+        if (m_lines.empty()) {
+            return {};
+        }
+        std::wstring text = L"Файл настроек " + Wide(file) + L" прочитан не полностью:";
+        for (const std::wstring& line : m_lines) {
+            text += L"\n" + line;
+        }
+        return text;
+    }
+
+private:
+    std::vector<std::wstring> m_lines;
+};
+
 // The value attribute of the first item of `section` named `key`; empty when
 // there is no such item or it has no value.
 pugi::xml_attribute ItemValue(const pugi::xml_node& section, std::wstring_view key) {
     return section.find_child_by_attribute("item", "name", Utf8(key).c_str()).attribute("value");
 }
 
-// A missing item or value reads as zero (false, empty text); a value that is
-// not a number of the field's kind, or lies outside [low, high], is refused
-// and the field keeps what it held.
+// A missing item or value reads as the start-up value `startup`; a value that
+// is not a number of the field's kind, or lies outside [low, high], is refused
+// and the field keeps what it held; `lowExcluded` refuses `low` itself and
+// gives the start-up value for it and below.
 template <class Number>
-void ReadNumber(const pugi::xml_node& section, std::wstring_view key, Number low, Number high,
-                Number& field) {
-    Number value{};
+void ReadNumber(const pugi::xml_node& section, std::wstring_view sectionName, std::wstring_view key, Number low,
+                Number high, bool lowExcluded, Number startup, Number& field, ReadNotes& notes) {
     const pugi::xml_attribute text = ItemValue(section, key);
-    if (text && !ParseNumber(text.value(), value)) {
+    if (!text) {
+        field = startup;
         return;
     }
+    Number value{};
+    bool sound = ParseNumber(text.value(), value);
     if constexpr (std::is_floating_point_v<Number>) {
-        if (!std::isfinite(value)) {
-            return;
-        }
+        sound = sound && std::isfinite(value);
     }
-    if (value < low || value > high) {
+    if (sound && lowExcluded && value <= low) {
+        field = startup;
+        notes.Refused(sectionName, key, text.value(), NumberText(field));
+        return;
+    }
+    if (!sound || value < low || value > high) {
+        notes.Refused(sectionName, key, text.value(), NumberText(field));
         return;
     }
     field = value;
 }
 
-void ReadFlag(const pugi::xml_node& section, std::wstring_view key, bool& field) {
-    const std::string_view text = Trimmed(ItemValue(section, key).value());
+void ReadFlag(const pugi::xml_node& section, std::wstring_view sectionName, std::wstring_view key, bool& field,
+              ReadNotes& notes) {
+    const pugi::xml_attribute value = ItemValue(section, key);
+    const std::string_view text = Trimmed(value.value());
     if (text.empty() || text == "false" || text == "0") {
         field = false;
     } else if (text == "true" || text == "1") {
         field = true;
+    } else {
+        notes.Refused(sectionName, key, value.value(), field ? L"true" : L"false");
     }
 }
 
@@ -118,17 +173,79 @@ void AppendDeclaration(pugi::xml_document& doc) {
 }
 
 // Only a regular file is parsed (a folder or a device in its place would be
-// taken for a file of absurd size). A missing file leaves the document empty
-// and a malformed one keeps what was parsed before the fault.
-void LoadDocument(const fs::path& configFolder, pugi::xml_document& doc) {
-    if (configFolder.empty()) {
-        return;
-    }
-    const fs::path file = NestingSetting::ConfigFile(configFolder);
+// taken for a file of absurd size); a missing one leaves the document empty.
+// False, with the reason, when the file is there but cannot be parsed whole:
+// the document is then emptied, nothing of it is taken.
+bool LoadDocument(const fs::path& file, pugi::xml_document& doc, std::wstring& reason) {
     std::error_code error;
-    if (fs::is_regular_file(file, error)) {
-        doc.load_file(Wide(file).c_str());
+    if (!fs::is_regular_file(file, error)) {
+        return true;
     }
+    const pugi::xml_parse_result result = doc.load_file(Wide(file).c_str());
+    if (result) {
+        return true;
+    }
+    doc.reset();
+    reason = WideText(result.description());
+    if (result.status != pugi::status_file_not_found && result.status != pugi::status_io_error &&
+        result.status != pugi::status_out_of_memory) {
+        reason += L", позиция " + std::to_wstring(result.offset);
+    }
+    return false;
+}
+
+// The reason of a failed system call in the user's words.
+std::wstring Why(int code) {
+    switch (code) {
+    case ENOSPC:
+    case EDQUOT:
+        return L"на диске нет места";
+    case EACCES:
+    case EPERM:
+        return L"нет прав на запись";
+    case EROFS:
+        return L"диск доступен только для чтения";
+    case EISDIR:
+        return L"на месте файла стоит папка";
+    case EFBIG:
+        return L"превышен допустимый размер файла";
+    default:
+        return L"ошибка записи " + std::to_wstring(code) + L" (" + WideText(std::strerror(code)) + L")";
+    }
+}
+
+// `bytes` written whole to `path` (created, or emptied) and flushed to the
+// disk; false, with the reason, when any of it fails.
+bool WriteWhole(const fs::path& path, const std::string& bytes, mode_t mode, std::wstring& reason) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    if (fd < 0) {
+        reason = Why(errno);
+        return false;
+    }
+    size_t done = 0;
+    int code = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            code = n < 0 ? errno : ENOSPC;
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (code == 0 && ::fsync(fd) != 0) {
+        code = errno;
+    }
+    if (::close(fd) != 0 && code == 0) {
+        code = errno;
+    }
+    if (code != 0) {
+        reason = Why(code);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -144,30 +261,42 @@ fs::path NestingSetting::ConfigFile(const fs::path& configFolder) {
     return configFolder / "Nesting" / "Nesting-cfg.xml";
 }
 
-void NestingSetting::ReadFromConfig() { ReadFromConfig(HostFolders()); }
+std::wstring NestingSetting::ReadFromConfig() { return ReadFromConfig(HostFolders()); }
 
-void NestingSetting::ReadFromConfig(const Folders& folders) {
+std::wstring NestingSetting::ReadFromConfig(const Folders& folders) {
+    std::wstring said;
     pugi::xml_document doc;
-    LoadDocument(folders.config, doc);
+    const fs::path file = folders.config.empty() ? fs::path() : ConfigFile(folders.config);
+    std::wstring reason;
+    if (!file.empty() && !LoadDocument(file, doc, reason)) {
+        said = L"Файл настроек " + Wide(file) + L" повреждён (" + reason +
+               L"): настройки из него не взяты, действуют прежние.";
+    }
+    ReadNotes notes;
     if (const pugi::xml_node version = doc.child("config_version")) {
         m_version = pugi::as_wide(version.attribute("value").value());
     }
     if (const pugi::xml_node bridges = Section(doc, Attr::BridgeParams)) {
-        ReadNumber(bridges, Attr::maxWidth, kMinBridgeSize, kMaxBridgeSize, m_bridgesWidth);
-        ReadNumber(bridges, Attr::maxLength, kMinBridgeSize, kMaxBridgeSize, m_bridgesLength);
+        ReadNumber(bridges, Attr::BridgeParams, Attr::maxWidth, kMinBridgeSize, kMaxBridgeSize, true,
+                   kStartup.m_bridgesWidth, m_bridgesWidth, notes);
+        ReadNumber(bridges, Attr::BridgeParams, Attr::maxLength, kMinBridgeSize, kMaxBridgeSize, true,
+                   kStartup.m_bridgesLength, m_bridgesLength, notes);
     }
     if (const pugi::xml_node precision = Section(doc, Attr::PrecisParams)) {
-        ReadNumber(precision, Attr::tolerance, kMinTolerance, kMaxTolerance, m_tolerance);
+        ReadNumber(precision, Attr::PrecisParams, Attr::tolerance, kMinTolerance, kMaxTolerance, false,
+                   kStartup.m_tolerance, m_tolerance, notes);
     }
     if (const pugi::xml_node sheets = Section(doc, Attr::SheetParams)) {
-        ReadNumber(sheets, Attr::format, kMinSheetFormat, kMaxSheetFormat, m_sheetFormat);
-        ReadFlag(sheets, Attr::orientation, m_sheetOrient);
+        ReadNumber(sheets, Attr::SheetParams, Attr::format, kMinSheetFormat, kMaxSheetFormat, false,
+                   kStartup.m_sheetFormat, m_sheetFormat, notes);
+        ReadFlag(sheets, Attr::SheetParams, Attr::orientation, m_sheetOrient, notes);
         ReadText(sheets, Attr::lytFile, m_lytPath);
     }
     if (const pugi::xml_node patterns = Section(doc, Attr::PatternParams)) {
         ReadText(patterns, Attr::cardName, m_sheetPattern);
     }
     ApplyDefaults(folders);
+    return said.empty() ? notes.Text(file) : said;
 }
 
 void NestingSetting::ApplyDefaults(const Folders& folders) {
@@ -179,14 +308,45 @@ void NestingSetting::ApplyDefaults(const Folders& folders) {
     }
 }
 
-bool NestingSetting::WriteToConfig() const { return WriteToConfig(HostFolders().config); }
+bool NestingSetting::WriteToConfig() const {
+    std::wstring reason;
+    return WriteToConfig(reason);
+}
 
 bool NestingSetting::WriteToConfig(const fs::path& configFolder) const {
+    std::wstring reason;
+    return WriteToConfig(configFolder, reason);
+}
+
+bool NestingSetting::WriteToConfig(std::wstring& reason) const { return WriteToConfig(HostFolders().config, reason); }
+
+bool NestingSetting::WriteToConfig(const fs::path& configFolder, std::wstring& reason) const {
     if (configFolder.empty()) {
+        reason = L"папка настроек программы не известна";
         return false;
     }
-    std::error_code ignored;  // an existing folder is no fault
-    fs::create_directory(ConfigFile(configFolder).parent_path(), ignored);
+    const fs::path file = ConfigFile(configFolder);
+    std::error_code error;
+    fs::create_directory(file.parent_path(), error);  // an existing folder is no fault
+    if (!fs::is_directory(file.parent_path(), error)) {
+        reason = L"не удалось создать папку " + Wide(file.parent_path());
+        return false;
+    }
+    // The old file's permissions go to the new one; a file nobody may write
+    // to is not replaced.
+    mode_t mode = 0644;
+    struct stat old {};
+    if (::stat(file.c_str(), &old) == 0) {
+        if (S_ISDIR(old.st_mode)) {
+            reason = Why(EISDIR);
+            return false;
+        }
+        if ((old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+            reason = L"файл доступен только для чтения";
+            return false;
+        }
+        mode = old.st_mode & 07777;
+    }
 
     pugi::xml_document doc;
     AppendDeclaration(doc);
@@ -207,6 +367,17 @@ bool NestingSetting::WriteToConfig(const fs::path& configFolder) const {
     pugi::xml_node patterns = doc.append_child(Utf8(Attr::PatternParams).c_str());
     AppendItem(patterns, Attr::cardName).set_value(Utf8(m_sheetPattern).c_str());
 
-    return doc.save_file(Wide(ConfigFile(configFolder)).c_str(), "\t", pugi::format_indent,
-                         pugi::encoding_utf8);
+    std::ostringstream text;
+    doc.save(text, "\t", pugi::format_indent, pugi::encoding_utf8);
+    const fs::path temporary = file.parent_path() / ("." + file.stem().string() + ".tmp" + file.extension().string());
+    if (!WriteWhole(temporary, text.str(), mode, reason)) {
+        fs::remove(temporary, error);
+        return false;
+    }
+    if (::rename(temporary.c_str(), file.c_str()) != 0) {
+        reason = Why(errno);
+        fs::remove(temporary, error);
+        return false;
+    }
+    return true;
 }

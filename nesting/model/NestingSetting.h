@@ -72,16 +72,23 @@ public:
     static std::filesystem::path ConfigFile(const std::filesystem::path& configFolder);
 
     // Refreshes this object from the file of the host's configuration folder.
-    // A missing, unreadable or malformed file, a missing section or a value
-    // out of range keeps the values held before; afterwards the style-library
-    // path and the map-name pattern are never empty.
-    void ReadFromConfig();
-    void ReadFromConfig(const Folders& folders);
+    // A value the file does not hold takes its start-up value, and so does a
+    // bridge width or length of 0 or less; a value that is not a number of its
+    // kind or lies out of range keeps what was held before, and so do the
+    // values of a missing section. A file that cannot be parsed gives nothing.
+    // Afterwards the style-library path and the map-name pattern are never
+    // empty. The answer is what the user should be told about the file: empty
+    // when there is none or it was read whole.
+    std::wstring ReadFromConfig();
+    std::wstring ReadFromConfig(const Folders& folders);
 
-    // Writes this object to the file, replacing it whole; false when the file
-    // could not be written (nothing is shown to the user).
+    // Writes this object to a temporary file beside the file and renames it
+    // over the file once complete. False, with `reason` in the user's words,
+    // when that fails: the file is left as it was.
     bool WriteToConfig() const;
     bool WriteToConfig(const std::filesystem::path& configFolder) const;
+    bool WriteToConfig(std::wstring& reason) const;
+    bool WriteToConfig(const std::filesystem::path& configFolder, std::wstring& reason) const;
 
     // Adapters are not read from any folder.
     void ReadAdaptersFolder() {}

@@ -10,6 +10,10 @@ constexpr double kGapTolerance = 0.1;
 
 enum Scheme : int32_t { kUserDefined = 0, kRow = 1, kColumn = 2, kRows = 3 };
 
+// The kept number: the scheme + 1, plus the column count times 10.
+constexpr double kColumnsFactor = 10.0;
+constexpr double kLargestNumber = 1e6;
+
 bool AllScalesAreOne(const std::vector<SheetViewPlace>& places) {
     return std::all_of(places.begin(), places.end(), [](const SheetViewPlace& place) {
         return std::fabs(place.scale - 1.0) <= kAlignTolerance;
@@ -87,6 +91,35 @@ void RecognizeSheetLayout(const std::vector<SheetViewPlace>& places, SheetScheme
         scheme.countColumns = static_cast<int32_t>(columns);
     } else {
         scheme.sheetScheme = kUserDefined;
+    }
+}
+
+double SheetSchemeNumber(const SheetSchemeParams& scheme) {
+    return static_cast<double>(scheme.sheetScheme + 1) + kColumnsFactor * static_cast<double>(scheme.countColumns);
+}
+
+bool SheetSchemeOfNumber(double number, SheetSchemeParams& scheme) {
+    if (!(number >= 1.0 && number <= kLargestNumber) || number != std::floor(number)) {
+        return false;
+    }
+    const auto whole = static_cast<int32_t>(number);
+    const int32_t kind = whole % static_cast<int32_t>(kColumnsFactor) - 1;
+    if (kind < kUserDefined || kind > kRows) {
+        return false;
+    }
+    scheme.sheetScheme = kind;
+    scheme.countColumns = whole / static_cast<int32_t>(kColumnsFactor);
+    return true;
+}
+
+void PreferKeptScheme(const SheetSchemeParams& kept, size_t sheets, SheetSchemeParams& recognised) {
+    const bool rowsAsOneRow = kept.sheetScheme == kRows && recognised.sheetScheme == kRow && kept.countColumns > 0 &&
+                              sheets <= static_cast<size_t>(kept.countColumns);
+    const bool sameRows = kept.sheetScheme != kRows || kept.countColumns == recognised.countColumns;
+    if (sheets < 2 || kept.sheetScheme == kUserDefined || rowsAsOneRow ||
+        (kept.sheetScheme == recognised.sheetScheme && sameRows)) {
+        recognised.sheetScheme = kept.sheetScheme;
+        recognised.countColumns = kept.countColumns;
     }
 }
 

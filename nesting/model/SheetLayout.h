@@ -24,6 +24,19 @@ struct SheetViewPlace {
 // two sheets the scheme is left as it is.
 void RecognizeSheetLayout(const std::vector<SheetViewPlace>& places, SheetSchemeParams& scheme);
 
+// The drawing's number property that keeps the scheme the user chose in the
+// settings, so that the drawing reopened shows that scheme, also where the
+// views alone cannot tell it (one sheet, rows not filled, the user's own).
+inline constexpr wchar_t kSheetSchemeProperty[] = L"Схема размещения листов";
+// The scheme and its column count as that number, and back: false for a
+// number that names no scheme (0: none was kept).
+double SheetSchemeNumber(const SheetSchemeParams& scheme);
+bool SheetSchemeOfNumber(double number, SheetSchemeParams& scheme);
+// The scheme kept with the drawing, when the views as they stand agree with
+// it, replaces the one recognised from them: the user's own scheme always,
+// the others when recognised the same, or (rows) as one row not yet filled.
+void PreferKeptScheme(const SheetSchemeParams& kept, size_t sheets, SheetSchemeParams& recognised);
+
 // The origin of the view of sheet `index` when the first view stands at
 // `first`, the sheets are `width` x `height` and `gap` apart; none when the
 // scheme places no view (an unknown scheme, or rows without a column).

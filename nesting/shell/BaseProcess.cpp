@@ -3,7 +3,10 @@
 #include "api/NAPIBase.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
+#include "host/WorkingDrawing.h"
 #include "shell/Events.h"
+
+#include <optional>
 
 namespace {
 
@@ -28,6 +31,76 @@ bool LibraryFont(std::wstring& font)
 }
 
 }  // namespace
+
+// One host call into a command's code: the command's drawing is the active
+// document meanwhile, and the command is not deleted under it. When the last
+// of the command's calls returns, an end of the process the host announced
+// meanwhile reaches the command; when the outermost call of all returns, the
+// commands asked for meanwhile run (which may delete this command: nothing
+// of it is used afterwards).
+class BaseProcess::HandlerCall {
+public:
+    explicit HandlerCall(BaseProcess& process) : m_process(process)
+    {
+        ++m_process.m_calls;
+        m_drawing.emplace(m_process.m_drawing);
+    }
+    ~HandlerCall()
+    {
+        if (m_process.m_calls == 1 && m_process.m_endPending) {
+            m_process.m_endPending = false;
+            if (m_process.m_bound)
+                napi::Guarded([&] { m_process.EndProcess(); });
+        }
+        m_drawing.reset();
+        --m_process.m_calls;
+    }
+    HandlerCall(const HandlerCall&) = delete;
+    HandlerCall& operator=(const HandlerCall&) = delete;
+
+private:
+    Busy m_busy;  // released last
+    BaseProcess& m_process;
+    std::optional<vrnApi::WorkingDrawing> m_drawing;
+};
+
+BaseProcess::Busy::~Busy()
+{
+    if (--s_busy == 0)
+        RunWaiting();
+}
+
+void BaseProcess::AfterHandlers(std::function<void()> work)
+{
+    if (!work)
+        return;
+    s_waiting.push_back(std::move(work));
+    if (s_busy == 0)
+        RunWaiting();
+}
+
+void BaseProcess::RunWaiting()
+{
+    while (s_busy == 0 && !s_waiting.empty()) {
+        std::function<void()> work = std::move(s_waiting.front());
+        s_waiting.pop_front();
+        napi::Guarded([&] { work(); });
+    }
+}
+
+template <class R, class F>
+R BaseProcess::Forward(R fallback, F&& handler)
+{
+    HandlerCall call(*this);
+    return napi::Guarded(fallback, std::forward<F>(handler));
+}
+
+template <class F>
+void BaseProcess::Forward(F&& handler)
+{
+    HandlerCall call(*this);
+    napi::Guarded(std::forward<F>(handler));
+}
 
 BaseProcess::BaseProcess(const BaseProcess& other)
     : handlerOwner(other.handlerOwner),
@@ -108,10 +181,14 @@ void BaseProcess::Run()
     m_procParam->SetFlags(kParamFlags);
     LibraryFont(m_font);
 
-    if (vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D())
+    if (vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D()) {
         m_process = doc->CreateProcess(vlapi::vlProcess2DCursor);
+        if (m_process)
+            m_drawing = doc;
+    }
     if (!m_process)
         return;
+    HandlerCall call(*this);
     m_process->SetMask(kProcessMask);
     Init();
     vrnApi::UnSelectAll();
@@ -152,7 +229,10 @@ void BaseProcess::ReleaseCurrent()
 
 void BaseProcess::AdviseEvents()
 {
-    RemoveDocumentEvents();
+    if (!m_sinksSuspended) {
+        m_sinksSuspended = true;
+        SuspendDocumentEvents();
+    }
     m_bound = true;
     InitPlacementProcess();
     AdvisePanel();
@@ -165,9 +245,19 @@ void BaseProcess::InitPlacementProcess()
     if (!events)
         return;
     events->OnCursor(handlerOwner, [this](double x, double y, double angle, bool dynamic) {
-        return napi::Guarded(true, [&] { return CallBackCursor(x, y, angle, dynamic); });
+        return Forward(true, [&] { return CallBackCursor(x, y, angle, dynamic); });
     });
-    events->OnEndProcess(handlerOwner, [this] { return napi::Guarded(false, [&] { return EndProcess(); }); });
+    events->OnEndProcess(handlerOwner, [this] { return napi::Guarded(false, [&] { return OnHostEnd(); }); });
+}
+
+bool BaseProcess::OnHostEnd()
+{
+    if (m_calls > 0) {
+        m_endPending = true;
+        return false;
+    }
+    HandlerCall call(*this);
+    return EndProcess();
 }
 
 bool BaseProcess::EndProcess()
@@ -185,31 +275,31 @@ void BaseProcess::AdvisePanel()
         return;
     using Control = vlapi::IPropertyControlPtr;
     const std::wstring& owner = handlerOwner;
-    events->OnButtonClick(owner, [this](int id) { return napi::Guarded(false, [&] { return OnButtonClick(id); }); });
-    events->OnChangeControlValue(owner, [this](const Control& c) { napi::Guarded([&] { OnChangeControlValue(c); }); });
-    events->OnControlCommand(owner, [this](const Control& c, int id) { napi::Guarded([&] { OnControlCommand(c, id); }); });
+    events->OnButtonClick(owner, [this](int id) { return Forward(false, [&] { return OnButtonClick(id); }); });
+    events->OnChangeControlValue(owner, [this](const Control& c) { Forward([&] { OnChangeControlValue(c); }); });
+    events->OnControlCommand(owner, [this](const Control& c, int id) { Forward([&] { OnControlCommand(c, id); }); });
     events->OnButtonUpdate(owner, [this](int id, bool& enable, int& checked) {
-        return napi::Guarded(false, [&] { return OnButtonUpdate(id, enable, checked); });
+        return Forward(false, [&] { return OnButtonUpdate(id, enable, checked); });
     });
-    events->OnProcessActivate(owner, [this] { napi::Guarded([&] { OnProcessActivate(); }); });
-    events->OnProcessDeactivate(owner, [this] { napi::Guarded([&] { OnProcessDeactivate(); }); });
-    events->OnSelectItem(owner, [this](const Control& c, int i, bool on) { napi::Guarded([&] { OnSelectItem(c, i, on); }); });
-    events->OnCheckItem(owner, [this](const Control& c, int i, bool on) { napi::Guarded([&] { OnCheckItem(c, i, on); }); });
-    events->OnSelectCell(owner, [this](const Control& c, int r, int col) { napi::Guarded([&] { OnSelectCell(c, r, col); }); });
-    events->OnEditFocus(owner, [this](const Control& c, bool set) { napi::Guarded([&] { OnEditFocus(c, set); }); });
-    events->OnUserMenuCommand(owner, [this](const Control& c, int id) { napi::Guarded([&] { OnUserMenuCommand(c, id); }); });
+    events->OnProcessActivate(owner, [this] { Forward([&] { OnProcessActivate(); }); });
+    events->OnProcessDeactivate(owner, [this] { Forward([&] { OnProcessDeactivate(); }); });
+    events->OnSelectItem(owner, [this](const Control& c, int i, bool on) { Forward([&] { OnSelectItem(c, i, on); }); });
+    events->OnCheckItem(owner, [this](const Control& c, int i, bool on) { Forward([&] { OnCheckItem(c, i, on); }); });
+    events->OnSelectCell(owner, [this](const Control& c, int r, int col) { Forward([&] { OnSelectCell(c, r, col); }); });
+    events->OnEditFocus(owner, [this](const Control& c, bool set) { Forward([&] { OnEditFocus(c, set); }); });
+    events->OnUserMenuCommand(owner, [this](const Control& c, int id) { Forward([&] { OnUserMenuCommand(c, id); }); });
     events->OnFillContextPanel(owner, [this](const vlapi::IProcessContextPanelPtr& panel) {
-        napi::Guarded([&] { OnFillContextPanel(panel); });
+        Forward([&] { OnFillContextPanel(panel); });
     });
     events->OnFillContextIconMenu(owner, [this](const vlapi::IProcessContextIconMenuPtr& menu) {
-        napi::Guarded([&] { OnFillContextIconMenu(menu); });
+        Forward([&] { OnFillContextIconMenu(menu); });
     });
-    events->OnEndEditItem(owner, [this](const Control& c, int i) { napi::Guarded([&] { OnEndEditItem(c, i); }); });
-    events->OnChangeTabExpanded(owner, [this](int tab) { napi::Guarded([&] { OnChangeTabExpanded(tab); }); });
-    events->OnDoubleClickItem(owner, [this](const Control& c, int i) { napi::Guarded([&] { OnDoubleClickItem(c, i); }); });
+    events->OnEndEditItem(owner, [this](const Control& c, int i) { Forward([&] { OnEndEditItem(c, i); }); });
+    events->OnChangeTabExpanded(owner, [this](int tab) { Forward([&] { OnChangeTabExpanded(tab); }); });
+    events->OnDoubleClickItem(owner, [this](const Control& c, int i) { Forward([&] { OnDoubleClickItem(c, i); }); });
     events->OnGetContextMenuType(owner, [this](int x, int y) {
-        return napi::Guarded(static_cast<int>(vlapi::vlProcessDefaultContextMenu),
-                             [&] { return static_cast<int>(OnGetContextMenuType(x, y)); });
+        return Forward(static_cast<int>(vlapi::vlProcessDefaultContextMenu),
+                       [&] { return static_cast<int>(OnGetContextMenuType(x, y)); });
     });
 }
 
@@ -222,6 +312,10 @@ void BaseProcess::UnadviseEvents()
     if (const vlapi::IPropertiesManagerEventsPtr events =
             m_procParam ? m_procParam->GetPropertiesManagerEvents() : nullptr)
         events->RemoveHandlers(handlerOwner);
+    if (m_sinksSuspended) {
+        m_sinksSuspended = false;
+        ResumeDocumentEvents();
+    }
     if (application)
         CreateDocumentEvents(application->GetActiveDocument());
 }

@@ -10,11 +10,23 @@
 // creates the process, calls Init, clears the selection, builds and fills
 // the panel, binds the host's events to the handlers and starts the process.
 //
-// While the command is bound the drawings' event sinks are off. The host's
-// end of the process runs OnStopProcess and then UnadviseEvents; a command
-// that ends itself with Stop is unbound first and gets no OnStopProcess.
-// Either way the active drawing gets its sink back. The command object stays
-// current, idle, until the next command replaces it.
+// A command works on the drawing it was started in, its Drawing(): while
+// Run prepares it and while any of its handlers runs, that drawing is the
+// active document, even when the user has made another one active meanwhile
+// (who gets it back when the handler returns). A handler that lets the host
+// handle waiting events does so through vrnApi::ProcessPendingEvents, which
+// keeps the drawing active and tells when it was closed.
+//
+// Nothing the host does while a handler runs deletes the command: a command
+// asked for meanwhile (RunCommand) starts once the outermost handler has
+// returned, and an end of the process the host announces meanwhile reaches
+// the command (OnStopProcess, then UnadviseEvents) at that moment too.
+//
+// While the command is bound the drawings' event sinks are suspended. The
+// host's end of the process runs OnStopProcess and then UnadviseEvents; a
+// command that ends itself with Stop is unbound first and gets no
+// OnStopProcess. Either way every open drawing's sink hears moves again. The
+// command object stays current, idle, until the next command replaces it.
 //
 //   class MyProcess : public BaseProcess { ... };
 //   void RunMyProcess() { StartCommand<MyProcess>(); }
@@ -23,6 +35,8 @@
 #include "vlapi/vlapi.h"
 
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -39,10 +53,11 @@ public:
     virtual void CreateControls() = 0;
     virtual void UpdateControls() = 0;
     virtual std::wstring GetCaption() const = 0;
-    // Takes the drawings' sinks off and binds the cursor, the end of the
+    // Suspends the drawings' sinks and binds the cursor, the end of the
     // process and the seventeen panel events to the handlers below.
     virtual void AdviseEvents();
-    // Drops every handler of the command and gives the active drawing its sink.
+    // Drops every handler of the command and lets the sinks hear moves again
+    // (the active drawing gets one when it had none).
     virtual void UnadviseEvents();
 
     // The handlers, with what a command inherits.
@@ -74,6 +89,23 @@ public:
 
     // Whether the command's handlers are registered with the host.
     bool Bound() const { return m_bound; }
+    // The drawing the command was started in; empty before Run made the process.
+    const vlapi::IVarnelDocument2DPtr& Drawing() const { return m_drawing; }
+
+    // Marks a host call into the library that runs a command's code: while
+    // one lives, RunCommand waits (AfterHandlers). When the outermost ends,
+    // what waited runs, in the order it was asked for.
+    class Busy {
+    public:
+        Busy() { ++s_busy; }
+        ~Busy();
+        Busy(const Busy&) = delete;
+        Busy& operator=(const Busy&) = delete;
+    };
+    // Whether a command's handler, start or starter is on the stack.
+    static bool HandlerRuns() { return s_busy > 0; }
+    // `work` at once when no handler runs, else when the outermost returns.
+    static void AfterHandlers(std::function<void()> work);
     // Whether an interactive command runs: the current command is bound, or
     // the host runs a process in the active document.
     static bool CommandRuns();
@@ -117,17 +149,35 @@ protected:
     bool EndProcess();
 
 private:
+    class HandlerCall;
     void AdvisePanel();
+    // The host ends the process: at once, or, under a handler of the
+    // command, when that handler returns.
+    bool OnHostEnd();
+    // Runs `handler` as a host call into the command (HandlerCall).
+    template <class R, class F>
+    R Forward(R fallback, F&& handler);
+    template <class F>
+    void Forward(F&& handler);
+    static void RunWaiting();
+
     bool m_bound = false;
+    vlapi::IVarnelDocument2DPtr m_drawing;
+    int m_calls = 0;              // the command's handlers on the stack
+    bool m_endPending = false;    // the host ended the process under one of them
+    bool m_sinksSuspended = false;
+    static inline int s_busy = 0;
+    static inline std::deque<std::function<void()>> s_waiting;
 };
 
 // The starter's work: a command of type `Process` built from `args` as a
 // local value, moved into the new current command (the one before is stopped
 // when still bound, then deleted), the local value destroyed, and the current
-// command run.
+// command run. A starter runs from RunCommand, never under a handler.
 template <class Process, class... Args>
 void StartCommand(Args&&... args)
 {
+    BaseProcess::Busy busy;
     {
         Process local(std::forward<Args>(args)...);
         BaseProcess::MakeCurrent(std::make_unique<Process>(std::move(local)));

@@ -13,6 +13,8 @@ std::vector<DocumentEventsPtr> documentEvents;
 
 namespace {
 
+int suspensions = 0;
+
 constexpr int kPlaceSelectedFigures = 300;
 
 // Virtual-key codes of the modifiers.
@@ -81,6 +83,19 @@ void DocumentEvents::Advise()
 {
     if (!m_doc)
         return;
+    if (!DocumentEventsSuspended())
+        AdviseObjects();
+    if (vlapi::IVarnelDocumentEventsPtr events = m_doc->GetDocumentEvents()) {
+        std::weak_ptr<DocumentEvents> weak = shared_from_this();
+        events->OnCloseDocument(handlerProcessOwner, [weak] {
+            if (const DocumentEventsPtr sink = weak.lock())
+                napi::Guarded([&] { sink->OnCloseDocument(); });
+        });
+    }
+}
+
+void DocumentEvents::AdviseObjects()
+{
     const DocumentEventsPtr self = shared_from_this();
     m_objectEvents = m_doc->GetDrawingObjectEvents(handlerObjectOwner);
     if (m_objectEvents) {
@@ -89,25 +104,29 @@ void DocumentEvents::Advise()
         m_objectEvents->OnObjectsRotated(Weakly(self, true, &DocumentEvents::OnRotateObject));
         m_objectEvents->OnObjectsCopied(Weakly(self, true, &DocumentEvents::OnCopyObject));
     }
-    if (vlapi::IVarnelDocumentEventsPtr events = m_doc->GetDocumentEvents()) {
-        std::weak_ptr<DocumentEvents> weak = self;
-        events->OnCloseDocument(handlerProcessOwner, [weak] {
-            if (const DocumentEventsPtr sink = weak.lock())
-                napi::Guarded([&] { sink->OnCloseDocument(); });
-        });
-    }
 }
 
 void DocumentEvents::UnAdvise()
+{
+    Suspend();
+    if (!m_doc)
+        return;
+    if (vlapi::IVarnelDocumentEventsPtr events = m_doc->GetDocumentEvents())
+        events->RemoveHandlers(handlerProcessOwner);
+}
+
+void DocumentEvents::Suspend()
 {
     if (m_objectEvents) {
         m_objectEvents->RemoveHandlers();
         m_objectEvents = nullptr;
     }
-    if (!m_doc)
-        return;
-    if (vlapi::IVarnelDocumentEventsPtr events = m_doc->GetDocumentEvents())
-        events->RemoveHandlers(handlerProcessOwner);
+}
+
+void DocumentEvents::Resume()
+{
+    if (m_doc && !m_objectEvents)
+        AdviseObjects();
 }
 
 bool DocumentEvents::CheckObjects(const vlapi::DrawingObjectList& objects)
@@ -172,8 +191,33 @@ void RemoveDocumentEvents()
     // Taken out first: unsubscribing calls the host, which may call back.
     std::vector<DocumentEventsPtr> sinks;
     sinks.swap(documentEvents);
+    suspensions = 0;
     for (const DocumentEventsPtr& sink : sinks)
         sink->UnAdvise();
+}
+
+void SuspendDocumentEvents()
+{
+    if (suspensions++ > 0)
+        return;
+    // A copy: the host may call back into the list.
+    const std::vector<DocumentEventsPtr> sinks = documentEvents;
+    for (const DocumentEventsPtr& sink : sinks)
+        sink->Suspend();
+}
+
+void ResumeDocumentEvents()
+{
+    if (suspensions == 0 || --suspensions > 0)
+        return;
+    const std::vector<DocumentEventsPtr> sinks = documentEvents;
+    for (const DocumentEventsPtr& sink : sinks)
+        sink->Resume();
+}
+
+bool DocumentEventsSuspended()
+{
+    return suspensions > 0;
 }
 
 // ---- Application handlers

@@ -5,9 +5,10 @@
 // library with the host's own tools, the sink asks the host for command 300,
 // which places the selected figures again in their sheet. The application
 // handlers give new and opened drawings their sinks and turn key presses into
-// nudges and turns of the selected figure. Interactive commands and hot-point
-// drags take the sinks off while they run and give the active drawing its
-// sink back when they end.
+// nudges and turns of the selected figure. While an interactive command runs
+// or a hot point is dragged, every sink is suspended: it keeps its place in
+// the list and its drawing's closing, but hears no moves, turns or copies;
+// when the last of them ends every open drawing's sink hears them again.
 #pragma once
 
 #include "vlapi/vlapi.h"
@@ -32,11 +33,15 @@ public:
     DocumentEvents(const DocumentEvents&) = delete;
     DocumentEvents& operator=(const DocumentEvents&) = delete;
 
-    // Subscribes to the drawing's moves, turns and copies of macros and to
-    // its closing. Requires the sink to be held by a shared pointer.
+    // Subscribes to the drawing's closing and, unless the sinks are
+    // suspended, to its moves, turns and copies of macros. Requires the sink
+    // to be held by a shared pointer.
     void Advise();
     // Drops every handler of the sink; the sink stays in `documentEvents`.
     void UnAdvise();
+    // Drops, or takes again, the moves, turns and copies only.
+    void Suspend();
+    void Resume();
     // True when every object is a macro of this library (an empty list too).
     static bool CheckObjects(const vlapi::DrawingObjectList& objects);
     // Ask for command 300 when CheckObjects holds; true in every case.
@@ -51,6 +56,7 @@ public:
 
 private:
     bool AskForPlacement(const vlapi::DrawingObjectList& objects);
+    void AdviseObjects();
 
     vlapi::IVarnelDocument2DPtr m_doc;
     vlapi::IDrawingObjectEventsPtr m_objectEvents;
@@ -63,8 +69,13 @@ extern std::vector<DocumentEventsPtr> documentEvents;
 // A subscribed sink for `doc` when it is a 2D drawing (not a fragment) that
 // has none yet; nothing otherwise.
 void CreateDocumentEvents(const vlapi::IVarnelDocumentPtr& doc);
-// Every sink unsubscribed, then the list emptied.
+// At unload: every sink unsubscribed, the list emptied, no suspension left.
 void RemoveDocumentEvents();
+// Suspends every sink, those made meanwhile too, until as many resumes as
+// suspends have come.
+void SuspendDocumentEvents();
+void ResumeDocumentEvents();
+bool DocumentEventsSuspended();
 
 // While the library itself changes the drawing (one of its commands runs, a
 // key nudges a figure), the sinks let the moves pass: they answer the user's

@@ -50,28 +50,44 @@ public:
         return napi::Guarded(vlapi::IAPIObjectPtr(), [&] { return m_editor->GetMenu(index); });
     }
 
-    // The sinks go for the drag: its moves are the editor's, not the user's edits.
-    bool BeginDrag(int) override
+    // The sinks are suspended for the drag: its moves are the editor's, not
+    // the user's edits. The editor keeps where its object stood.
+    bool BeginDrag(int index) override
     {
-        napi::Guarded([] { RemoveDocumentEvents(); });
-        return true;
-    }
-
-    // The edit completed, then the active drawing's sink back, on every path.
-    bool EndDrag(int index, bool success) override
-    {
-        napi::Guarded([&] { m_editor->EditComplete(index, success); });
-        napi::Guarded([] {
-            if (application)
-                CreateDocumentEvents(application->GetActiveDocument());
+        napi::Guarded([&] {
+            if (!m_dragging) {
+                m_dragging = true;
+                SuspendDocumentEvents();
+            }
+            m_editor->BeginDrag(index);
         });
         return true;
     }
 
+    // The edit completed (a cancelled drag puts the object back), then the
+    // sinks resumed, on every path.
+    bool EndDrag(int index, bool success) override
+    {
+        napi::Guarded([&] { m_editor->EditComplete(index, success); });
+        napi::Guarded([&] { EndSuspension(); });
+        return true;
+    }
+
 private:
-    ~HPObj() override = default;
+    ~HPObj() override { napi::Guarded([&] { EndSuspension(); }); }
+
+    void EndSuspension()
+    {
+        if (!m_dragging)
+            return;
+        m_dragging = false;
+        ResumeDocumentEvents();
+        if (application)
+            CreateDocumentEvents(application->GetActiveDocument());
+    }
 
     std::unique_ptr<HP_NObject> m_editor;
+    bool m_dragging = false;
 };
 
 }  // namespace

@@ -1,9 +1,10 @@
 // The hot points of the library's macros as the host sees them: HPObj is the
 // host-facing hot-point object of one selected macro, forwarding every request
 // to the editor that CreateHP_NObject made for it (a figure's or a bridge's).
-// While a handle is dragged the drawings' event sinks are off, so that the
-// drag's own moves ask for nothing; when the drag ends the editor completes
-// the edit and the active drawing gets its sink back.
+// While a handle is dragged the drawings' event sinks are suspended, so that
+// the drag's own moves ask for nothing; when the drag ends the editor
+// completes the edit (a cancelled drag puts the object back where it stood)
+// and the sinks hear the user's edits again.
 #pragma once
 
 #include "model/HotPointEditors.h"

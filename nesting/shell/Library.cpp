@@ -112,16 +112,23 @@ void Disconnect()
 
 }  // namespace
 
-bool RunCommand(int comm, int)
+bool RunCommand(int comm, int mode)
 {
     return napi::Guarded(false, [&] {
         const Starter starter = StarterOf(comm);
         if (!starter)
             return false;
+        // Asked for while a command's code runs (the host handled the user's
+        // waiting events): the command starts once that code has returned.
+        if (BaseProcess::HandlerRuns()) {
+            BaseProcess::AfterHandlers([comm, mode] { RunCommand(comm, mode); });
+            return true;
+        }
         if (!ActiveDrawing()) {
             vrnApi::ShowErrorMessage(kIdsOnlyInDrawing);
             return false;
         }
+        BaseProcess::Busy busy;
         StartingCommand starting(comm);
         starter();
         return true;

@@ -16,6 +16,7 @@ inline constexpr wchar_t kNoModelMessage[] = L"Не удалось создат�
 template <class Process>
 void StartModelCommand(ModelFactory factory)
 {
+    BaseProcess::Busy busy;  // nothing replaces the command before it is looked at
     StartCommand<Process>(factory);
     auto* process = static_cast<Process*>(BaseProcess::currentProcess.get());
     if (process && !process->HasModel() && process->Bound())

@@ -2,6 +2,7 @@
 
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
+#include "host/WorkingDrawing.h"
 #include "io/OutputFiles.h"
 #include "shell/Controls.h"
 #include "shell/Events.h"
@@ -198,8 +199,9 @@ void OptimizationProcess::OnControlCommand(vlapi::IPropertyControlPtr ctrl, int)
 {
     if (m_runOptimization && SameControl(ctrl, m_runOptimization)) {
         UpdateControls();
-        if (application)
-            application->ProcessPendingEvents();
+        // The drawing closed meanwhile: nothing is left to place.
+        if (!vrnApi::ProcessPendingEvents())
+            return;
         if (m_optimizer) {
             FitRotation(RotationItems().size());
             // The run moves the figures itself: the drawings' sinks let it pass.

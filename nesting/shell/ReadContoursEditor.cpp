@@ -5,6 +5,7 @@
 #include "host/HostGuards.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
+#include "host/WorkingDrawing.h"
 #include "shell/PanelControls.h"
 
 #include <algorithm>
@@ -259,8 +260,10 @@ void ReadContoursEditor::LoadFigures(const std::vector<std::wstring>& files, boo
     if (!m_model || files.empty())
         return;
     m_model->CreateProgressIndicator();
-    if (application)
-        application->ProcessPendingEvents();
+    if (!vrnApi::ProcessPendingEvents()) {
+        m_model->DeleteProgressIndicator();  // the drawing closed meanwhile
+        return;
+    }
 
     std::vector<INObjectPtr> before;
     m_model->GetFigureObjects(before);

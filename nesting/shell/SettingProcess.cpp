@@ -2,6 +2,7 @@
 
 #include "host/VarnelAPI.h"
 #include "model/NestingSetting.h"
+#include "model/SheetLayout.h"
 #include "shell/Controls.h"
 #include "shell/PanelControls.h"
 #include "shell/Starters.h"
@@ -162,6 +163,10 @@ void SettingProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
         m_model->SetBridgesLength(m_lenthBridges->GetReal());
     } else if (SameControl(ctrl, m_tolerance)) {
         m_model->SetTolerance(m_tolerance->GetReal());
+    } else if (const vlapi::IPropertyEditPtr edit = PathEdit();
+               edit && (SameControl(ctrl, edit) || SameControl(ctrl, m_lytPath))) {
+        // A path typed in is the path, as one chosen in the dialog.
+        m_model->SetLytPath(edit->GetText());
     } else {
         return;
     }
@@ -192,19 +197,24 @@ bool SettingProcess::OnButtonClick(int buttonId)
     }
     if (buttonId != vlapi::pbEnter && buttonId != vlapi::pbEsc)
         return true;
+    // A file that cannot be written (the user is told why) leaves the session
+    // and the drawing as they were, as a cancel does.
+    const NestingSetting session = NestingSetting::m_instance;
+    if (m_model && buttonId == vlapi::pbEnter && !m_model->WriteToConfig()) {
+        NestingSetting::m_instance = session;
+    } else if (m_model && buttonId == vlapi::pbEnter) {
+        m_schemeParams.withoutLayout = panel::Checked(m_checkLayout);
+        m_schemeParams.sheetScheme = panel::CurrentIndex(m_listScheme);
+        if (m_editColumns)
+            m_schemeParams.countColumns = m_editColumns->GetInt();
+        NestingSetting::m_withoutLayout = m_schemeParams.withoutLayout;
+        m_model->SetSchemeParams(m_schemeParams);
+        vrnApi::SetPropertyToDocument(kSheetSchemeProperty, SheetSchemeNumber(m_schemeParams));
+        m_model->UpdateSheets();
+        m_model->UpdateResultTables();
+    }
     SetReturnValue(buttonId);
     if (m_model) {
-        if (buttonId == vlapi::pbEnter) {
-            m_schemeParams.withoutLayout = panel::Checked(m_checkLayout);
-            m_schemeParams.sheetScheme = panel::CurrentIndex(m_listScheme);
-            if (m_editColumns)
-                m_schemeParams.countColumns = m_editColumns->GetInt();
-            NestingSetting::m_withoutLayout = m_schemeParams.withoutLayout;
-            m_model->SetSchemeParams(m_schemeParams);
-            m_model->WriteToConfig();
-            m_model->UpdateSheets();
-            m_model->UpdateResultTables();
-        }
         m_model->ClearSheets();
         m_model->ClearFigures();
     }

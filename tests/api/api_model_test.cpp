@@ -86,7 +86,8 @@ TEST_F(ModelApiTest, BridgeWidthComesFromTheConfigurationAsItStands)
     } cases[] = {
         {nullptr, 30.0},
         {"<Precision><item name=\"tolerance\" value=\"1\"/></Precision>", 30.0},
-        {"<Bridges><item name=\"max_length\" value=\"80\"/></Bridges>", 0.0},
+        {"<Bridges><item name=\"max_length\" value=\"80\"/></Bridges>", 30.0},
+        {"<Bridges><item name=\"max_width\" value=\"0\"/></Bridges>", 30.0},
         {"<Bridges><item name=\"max_width\" value=\"44\"/></Bridges>", 44.0},
     };
     for (const auto& c : cases) {

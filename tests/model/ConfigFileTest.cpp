@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -176,7 +181,7 @@ TEST_F(ConfigFile, MissingItemsAndSectionsFollowTheFileRules) {
         "<Patterns><item name=\"card_name\" value=\"\" /></Patterns>\n");
     EXPECT_EQ(s.m_version, L"");
     EXPECT_EQ(s.m_bridgesWidth, 40.0);
-    EXPECT_EQ(s.m_bridgesLength, 0.0);  // section present, item missing
+    EXPECT_EQ(s.m_bridgesLength, 100.0);  // section present, item missing: the start-up value
     EXPECT_EQ(s.m_tolerance, 2.5);
     EXPECT_EQ(s.m_sheetFormat, 3);
     EXPECT_FALSE(s.m_sheetOrient);
@@ -312,4 +317,97 @@ TEST_F(ConfigFile, NonAsciiFolders) {
     NestingSetting read;
     read.ReadFromConfig(folders_);
     EXPECT_EQ(read.m_sheetFormat, 1);
+}
+
+// A bridge needs a size: a width or length of 0 or less reads as the start-up
+// value, as the bridges command's own edit refuses it.
+TEST_F(ConfigFile, BridgeSizesOfZeroOrLessGiveTheStartupValues) {
+    for (const char* value : {"0", "-12", "0.0"}) {
+        NestingSetting s = ReadSections(std::string("<Bridges><item name=\"max_width\" value=\"") + value +
+                                        "\" /><item name=\"max_length\" value=\"" + value + "\" /></Bridges>");
+        EXPECT_EQ(s.m_bridgesWidth, 30.0) << value;
+        EXPECT_EQ(s.m_bridgesLength, 100.0) << value;
+    }
+    NestingSetting s = ReadSections("<Bridges />");
+    EXPECT_EQ(s.m_bridgesWidth, 30.0);
+    EXPECT_EQ(s.m_bridgesLength, 100.0);
+}
+
+// What the read could not take is told, naming the file; a file that does not
+// parse gives nothing, not the part before the fault.
+TEST_F(ConfigFile, APartlyReadableFileIsReportedNotHalfLoaded) {
+    const std::string whole = "<?xml version=\"23.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+                              "<Bridges><item name=\"max_width\" value=\"44\" /></Bridges>\n"
+                              "<Sheets><item name=\"format\" value=\"2\" /></Sheets>\n";
+    const struct {
+        std::string text;
+        std::wstring told;  // "" when nothing is told
+        double width;
+        int format;
+    } cases[] = {
+        {whole, L"", 44.0, 2},
+        {whole.substr(0, whole.size() - 20), L"повреждён", 30.0, 4},
+        {"<Bridges><item name=\"max_width\" value=\"thirty\" /></Bridges>", L"max_width: значение «thirty» не принято, действует 30", 30.0, 4},
+        {"<Bridges><item name=\"max_width\" value=\"0\" /></Bridges>", L"max_width: значение «0» не принято", 30.0, 4},
+        {"<Sheets><item name=\"orientation\" value=\"maybe\" /></Sheets>", L"orientation", 30.0, 4},
+    };
+    for (const auto& c : cases) {
+        WriteFile(c.text);
+        NestingSetting setting;
+        const std::wstring told = setting.ReadFromConfig(folders_);
+        if (c.told.empty()) {
+            EXPECT_TRUE(told.empty()) << c.text;
+        } else {
+            EXPECT_NE(told.find(NestingSetting::ConfigFile(folders_.config).wstring()), std::wstring::npos) << c.text;
+            EXPECT_NE(told.find(c.told), std::wstring::npos) << c.text;
+        }
+        EXPECT_EQ(setting.m_bridgesWidth, c.width) << c.text;
+        EXPECT_EQ(setting.m_sheetFormat, c.format) << c.text;
+    }
+}
+
+// The file is replaced only by a complete one: a write that fails leaves the
+// old file byte for byte, no temporary file beside it, and says why.
+TEST_F(ConfigFile, AFailedWriteKeepsTheOldFileAndSaysWhy) {
+    const fs::path file = NestingSetting::ConfigFile(folders_.config);
+    const std::string old = "<Bridges><item name=\"max_width\" value=\"44\" /></Bridges>";
+    NestingSetting setting;
+    setting.m_sheetPattern = std::wstring(20000, L'x');  // more than the limit below lets through
+    const struct {
+        const char* what;
+        std::function<void()> arrange;
+        std::function<void()> restore;
+        std::wstring reason;
+    } cases[] = {
+        {"a read-only file", [&] { fs::permissions(file, fs::perms::owner_read); },
+         [&] { fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write); }, L"только для чтения"},
+        {"a full disk",
+         [] {
+             std::signal(SIGXFSZ, SIG_IGN);
+             const rlimit limit{4096, RLIM_INFINITY};
+             setrlimit(RLIMIT_FSIZE, &limit);
+         },
+         [] {
+             const rlimit limit{RLIM_INFINITY, RLIM_INFINITY};
+             setrlimit(RLIMIT_FSIZE, &limit);
+             std::signal(SIGXFSZ, SIG_DFL);
+         },
+         L"размер"},
+    };
+    for (const auto& c : cases) {
+        WriteFile(old);
+        c.arrange();
+        std::wstring reason;
+        const bool written = setting.WriteToConfig(folders_.config, reason);
+        c.restore();
+        EXPECT_FALSE(written) << c.what;
+        EXPECT_NE(reason.find(c.reason), std::wstring::npos) << c.what;
+        EXPECT_EQ(ReadFile(), old) << c.what;
+        EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), fs::directory_iterator()), 1) << c.what;
+    }
+    fs::remove(file);
+    fs::create_directories(file);
+    std::wstring reason;
+    EXPECT_FALSE(setting.WriteToConfig(folders_.config, reason));
+    EXPECT_NE(reason.find(L"папка"), std::wstring::npos);
 }

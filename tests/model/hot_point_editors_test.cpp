@@ -105,10 +105,42 @@ TEST_F(FigureEditorTest, TheMoveHandleMovesTheFigureAndTheCursorTellsTheAngle)
     EXPECT_NEAR(x, 330, 1e-9);
     EXPECT_NEAR(y, 180, 1e-9);
     ExpectPolygonsOnOutline(dynamic_cast<const Figure&>(*editor.m_object), 10.0);
+}
 
-    // Done or cancelled, the figures are placed again.
-    EXPECT_TRUE(editor.EditComplete(0, false));
-    EXPECT_EQ(State().commandQueue, std::deque<int>{300});
+// A drag cancelled leaves the figure where it stood and asks for nothing; a
+// drag done has the figures placed again (command 300).
+TEST_F(FigureEditorTest, ACancelledDragPutsTheFigureBackADoneOnePlacesItAgain)
+{
+    const FigurePtr plate = Plate(300, 200);
+    plate->SetPlacement(0, 0, 37.5, false);
+    HP_Figure editor(plate->m_macro);
+    editor.Init();
+    const struct {
+        int handle;
+        std::vector<HotPoint> steps;
+        bool success;
+    } drags[] = {{0, {At(30, -20), At(45, 10)}, false}, {1, {At(0, 50), At(-20, -20)}, false}, {1, {}, false},
+                 {0, {At(5, 5)}, true}};
+    for (const auto& drag : drags) {
+        double x0 = 0, y0 = 0, a0 = 0;
+        plate->m_macro->GetMacroPlacement(x0, y0, a0);
+        State().commandQueue.clear();
+        editor.BeginDrag(drag.handle);
+        for (HotPoint step : drag.steps)
+            ASSERT_TRUE(editor.SetHotPoint(step, drag.handle));
+        EXPECT_TRUE(editor.EditComplete(drag.handle, drag.success));
+        double x = 0, y = 0, angle = 0;
+        plate->m_macro->GetMacroPlacement(x, y, angle);
+        if (drag.success) {
+            EXPECT_EQ(State().commandQueue, std::deque<int>{300});
+            continue;
+        }
+        EXPECT_TRUE(State().commandQueue.empty());
+        EXPECT_NEAR(x, x0, 1e-9);
+        EXPECT_NEAR(y, y0, 1e-9);
+        EXPECT_NEAR(std::remainder(angle - a0, 360.0), 0.0, 1e-9);
+        ExpectPolygonsOnOutline(dynamic_cast<const Figure&>(*editor.m_object), 10.0);
+    }
 }
 
 class JumperEditorTest : public BridgeTest {
@@ -162,6 +194,24 @@ TEST_F(JumperEditorTest, DraggedEndsArePulledOntoTheirOwners)
     ExpectPoint(NPoint{x, y}, 300, 170);
     EXPECT_TRUE(editor.EditComplete(0, true));
     EXPECT_TRUE(State().commandQueue.empty());
+}
+
+TEST_F(JumperEditorTest, ACancelledDragPutsBothEndsBack)
+{
+    HP_Jumper editor(AddBridge(BridgeType::Double, {300, 150}, F1(), {400, 170}, F2())->m_macro);
+    editor.Init();
+    const Jumper& bridge = Edited(editor);
+    for (int handle : {1, 0}) {
+        editor.BeginDrag(handle);
+        HotPoint to = At(-110, 10);
+        ASSERT_TRUE(editor.SetHotPoint(to, handle));
+        EXPECT_TRUE(editor.EditComplete(handle, false));
+        ExpectPoint(bridge.m_point1, 300, 150);
+        ExpectPoint(bridge.m_point2, 400, 170);
+        double x = 0, y = 0, angle = 0;
+        bridge.m_macro->GetMacroPlacement(x, y, angle);
+        ExpectPoint(NPoint{x, y}, 300, 150);
+    }
 }
 
 // The host's own move corrects every selected bridge, not only the edited one.

@@ -4,6 +4,7 @@
 
 #include <gmock/gmock.h>
 
+#include "host/WorkingDrawing.h"
 #include "shell/BaseProcess.h"
 
 #include <functional>
@@ -13,6 +14,11 @@ namespace shelltest {
 namespace {
 
 std::vector<std::string> probeLog;
+
+// Buttons of the probe: one that lets the host handle the user's waiting
+// events, one that tells whether the command's drawing is the active one.
+constexpr int kWaitButton = 5;
+constexpr int kWhereButton = 6;
 
 std::string Caption(const vlapi::IPropertyControlPtr& c)
 {
@@ -51,6 +57,12 @@ public:
     bool OnButtonClick(int id) override
     {
         Log("ButtonClick " + Num(id));
+        if (id == kWaitButton) {
+            const bool open = vrnApi::ProcessPendingEvents();
+            Log(std::string("waited ") + Flag(open) + Where());
+        }
+        else if (id == kWhereButton)
+            Log(std::string("working") + Where());
         SetReturnValue(id);
         return id == 7;
     }
@@ -120,6 +132,11 @@ private:
         return out.str();
     }
     static const char* Flag(bool b) { return b ? "true" : "false"; }
+    std::string Where() const
+    {
+        const bool own = Drawing() && hostAccess::SameObject(application->GetActiveDocument(), Drawing());
+        return own ? " in its drawing" : " elsewhere";
+    }
     void Log(const std::string& line) const { probeLog.push_back(m_name + ": " + line); }
 
     std::string m_name;
@@ -151,6 +168,12 @@ protected:
             refs.push_back(hostAccess::ReferenceOf(sink->Document()));
         return refs;
     }
+    static bool AnySinkHears()
+    {
+        return std::any_of(documentEvents.begin(), documentEvents.end(),
+                           [](const DocumentEventsPtr& sink) { return sink->Advised(); });
+    }
+    static reference Active() { return hostAccess::ReferenceOf(application->GetActiveDocument()); }
 };
 
 TEST_F(FrameTest, RunBuildsTheProcessInOrderAndBindsTheCommandWithTheSinksOff)
@@ -165,7 +188,8 @@ TEST_F(FrameTest, RunBuildsTheProcessInOrderAndBindsTheCommandWithTheSinksOff)
     EXPECT_TRUE(BaseProcess::m_update);
     EXPECT_TRUE(BaseProcess::currentProcess->Bound());
     EXPECT_EQ(Handlers(), 19);  // cursor, end, and the seventeen of the panel
-    EXPECT_TRUE(documentEvents.empty());
+    EXPECT_EQ(SinkDocuments(), std::vector<reference>{hostAccess::ReferenceOf(doc)});  // suspended
+    EXPECT_FALSE(AnySinkHears());
     EXPECT_EQ(host->HandlerCount(handlerObjectOwner), 0);
 
     // The seventeen panel handlers are registered in the host's order of the
@@ -291,18 +315,95 @@ TEST_F(FrameTest, StopUnbindsWithoutOnStopProcessAndGivesTheActiveDrawingItsSink
     EXPECT_TRUE(BaseProcess::currentProcess);  // stays current, idle
 }
 
-TEST_F(FrameTest, WhenTheHostEndsTheProcessOnlyTheDrawingThenActiveGetsItsSinkBack)
+TEST_F(FrameTest, EveryOpenDrawingKeepsItsSinkSuspendedWhileACommandRuns)
 {
-    const vlapi::IVarnelDocumentPtr second = user->New();
-    ASSERT_EQ(documentEvents.size(), 2u);
+    const reference first = hostAccess::ReferenceOf(doc);
+    const reference second = hostAccess::ReferenceOf(user->New());
     StartCommand<Probe>();
-    EXPECT_TRUE(documentEvents.empty());
+    const reference third = hostAccess::ReferenceOf(user->New());  // made while the command runs
+    EXPECT_EQ(SinkDocuments(), (std::vector<reference>{first, second, third}));
+    EXPECT_FALSE(AnySinkHears());
+    EXPECT_EQ(host->HandlerCount(handlerProcessOwner), 3);  // their closing is still heard
     probeLog.clear();
     ASSERT_TRUE(user->ClosePanel());
     EXPECT_EQ(probeLog, std::vector<std::string>{"probe: StopProcess"});
     EXPECT_EQ(Handlers(), 0);
-    EXPECT_EQ(SinkDocuments(), std::vector<reference>{hostAccess::ReferenceOf(second)});
-    EXPECT_EQ(host->HandlerCount(handlerObjectOwner), 3);
+    EXPECT_EQ(SinkDocuments(), (std::vector<reference>{first, second, third}));
+    EXPECT_EQ(host->HandlerCount(handlerObjectOwner), 9);
+
+    // Closing the command's own drawing ends the command; the others hear again.
+    StartCommand<Probe>();
+    ASSERT_TRUE(user->Close());
+    EXPECT_FALSE(BaseProcess::currentProcess->Bound());
+    EXPECT_EQ(SinkDocuments(), (std::vector<reference>{first, second}));
+    EXPECT_EQ(host->HandlerCount(handlerObjectOwner), 6);
+}
+
+// A panel's button pressed while another drawing is active acts on the
+// command's drawing; the user's drawing is active again afterwards.
+TEST_F(FrameTest, HandlersWorkOnTheCommandsOwnDrawing)
+{
+    StartCommand<Probe>();
+    const reference other = hostAccess::ReferenceOf(user->New());
+    probeLog.clear();
+    ASSERT_TRUE(user->Raw("ButtonClick", {std::to_wstring(kWhereButton)}));
+    EXPECT_EQ(probeLog, (std::vector<std::string>{"probe: ButtonClick 6", "probe: working in its drawing"}));
+    EXPECT_EQ(Active(), other);
+}
+
+// What the user did while a handler let the host handle waiting events never
+// deletes the command under it: a command chosen starts, and the end of the
+// process reaches the command, once the handler has returned; the handler
+// goes on in its own drawing, or learns that it was closed.
+TEST_F(FrameTest, WaitingUserActionsNeverDeleteTheRunningCommand)
+{
+    enum Effect { Runs, Replaced, Ended };
+    struct Case {
+        const char* what;
+        std::function<void()> action;
+        std::vector<std::string> log;
+        Effect effect;
+        bool userDrawingActive;  // the drawing the action made active is active afterwards
+    } cases[] = {
+        {"a command chosen", [&] { user->Command(9); },
+         {"ButtonClick 5", "waited true in its drawing", "StopProcess"}, Ended, false},
+        {"a new drawing", [&] { user->New(); }, {"ButtonClick 5", "waited true in its drawing"}, Runs, true},
+        {"another drawing activated", [&] { user->Activate(0); },
+         {"ButtonClick 5", "waited true in its drawing"}, Runs, true},
+        {"its drawing closed", [&] { user->Close(); },
+         {"ButtonClick 5", "waited false elsewhere", "StopProcess"}, Ended, false},
+        {"a panel command chosen", [&] { user->Command(8); },
+         {"ButtonClick 5", "waited true in its drawing", "StopProcess", "deleted"}, Replaced, false},
+    };
+    for (const Case& c : cases) {
+        user->New();
+        user->New();
+        StartCommand<Probe>();
+        const vlapi::IVarnelDocumentPtr own = application->GetActiveDocument();
+        State().pendingEvents.push_back(c.action);
+        reference chosen = 0;
+        State().pendingEvents.push_back([&] { chosen = Active(); });
+        probeLog.clear();
+        ASSERT_TRUE(user->Raw("ButtonClick", {std::to_wstring(kWaitButton)})) << c.what;
+        std::vector<std::string> log;
+        for (const std::string& line : probeLog)
+            log.push_back(line.substr(line.find(": ") + 2));
+        EXPECT_EQ(log, c.log) << c.what;
+        EXPECT_TRUE(State().faults.empty()) << c.what;
+        const bool bound = BaseProcess::currentProcess && BaseProcess::currentProcess->Bound();
+        EXPECT_EQ(bound, c.effect != Ended) << c.what;
+        EXPECT_EQ(user->Running(), c.effect != Ended) << c.what;
+        if (c.userDrawingActive) {
+            EXPECT_EQ(Active(), chosen) << c.what;
+        } else if (c.effect != Ended) {
+            EXPECT_TRUE(hostAccess::SameObject(application->GetActiveDocument(), own)) << c.what;
+        }
+        BaseProcess::ReleaseCurrent();
+        EXPECT_EQ(host->HandlerCount(handlerObjectOwner), 3 * static_cast<int>(documentEvents.size())) << c.what;
+    }
+    EXPECT_TRUE(std::any_of(Messages().begin(), Messages().end(), [](const vlhost::RecordedMessage& m) {
+        return m.text.find(L"закрыт") != std::wstring::npos;
+    }));
 }
 
 TEST_F(FrameTest, AStillBoundCommandIsStoppedBeforeItIsReplacedOrReleased)
@@ -315,7 +416,7 @@ TEST_F(FrameTest, AStillBoundCommandIsStoppedBeforeItIsReplacedOrReleased)
                                                     "second: CreateControls", "second: UpdateControls"}));
     EXPECT_EQ(Handlers(), 19);
     EXPECT_TRUE(user->Running());
-    EXPECT_TRUE(documentEvents.empty());
+    EXPECT_FALSE(AnySinkHears());
 
     probeLog.clear();
     BaseProcess::ReleaseCurrent();

@@ -10,6 +10,7 @@
 #include "shell/Starters.h"
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace shelltest {
@@ -135,6 +136,69 @@ TEST_F(SettingTest, TheStyleLibraryChangesOnlyWhenAFileIsChosen)
     EXPECT_EQ(Path()->GetText(), path);
     ASSERT_TRUE(user->Enter());
     EXPECT_THAT(Config(), HasSubstr(R"("lyt_file" value="/old.vst")"));
+}
+
+// What the panel shows is what is stored: a path typed in, a scheme that the
+// views alone cannot tell, a value the file did not hold (its default).
+TEST_F(SettingTest, WhatThePanelShowsIsWhatIsStored)
+{
+    const struct {
+        const char* what;
+        std::wstring config;  // the file before the command (empty: kConfig)
+        std::function<void()> edit;
+        std::vector<std::string> stored;
+        std::wstring scheme;  // as the reopened command shows it
+    } cases[] = {
+        {"a path typed in", L"", [&] {
+             ASSERT_TRUE(user->Tick(C(L"Без оформления"), false));
+             ASSERT_TRUE(user->SetValue(C(L"Библиотека оформлений"), L"/typed.vst"));
+         }, {R"("lyt_file" value="/typed.vst")"}, L""},
+        {"no bridge length in the file", L"<Bridges><item name=\"max_width\" value=\"12.5\" /></Bridges>", [] {},
+         {R"("max_width" value="12.5")", R"("max_length" value="100")"}, L""},
+        {"the user's own scheme", L"", [&] {
+             ASSERT_TRUE(user->Tick(C(L"Без оформления"), true));
+             ASSERT_TRUE(user->SetValue(C(L"Схема размещения"), L"Пользовательский"));
+         }, {}, L"Пользовательский"},
+        {"rows of one sheet", L"", [&] {
+             ASSERT_TRUE(user->Tick(C(L"Без оформления"), true));
+             ASSERT_TRUE(user->SetValue(C(L"Схема размещения"), L"Листы в ряд"));
+             ASSERT_TRUE(user->SetValue(C(L"Количество столбцов"), L"4"));
+         }, {}, L"Листы в ряд"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(user->Esc());
+        if (!c.config.empty())
+            std::ofstream(ConfigFile(), std::ios::binary) << vlhost::Host::Utf8(c.config);
+        ASSERT_TRUE(user->Command(8));
+        c.edit();
+        ASSERT_TRUE(user->Enter());
+        for (const std::string& item : c.stored)
+            EXPECT_THAT(Config(), HasSubstr(item)) << c.what;
+        ASSERT_TRUE(user->Command(8));
+        if (!c.scheme.empty()) {
+            EXPECT_EQ(vlapi::IPropertyListPtr(C(L"Схема размещения"))->GetCurrentText(), c.scheme) << c.what;
+        }
+    }
+    EXPECT_EQ(Text(L"Количество столбцов"), L"4");
+}
+
+// A configuration file that cannot be written is named with the reason; the
+// file, the session's values and the drawing stay as they were.
+TEST_F(SettingTest, AFileThatCannotBeWrittenIsToldAndNothingChanges)
+{
+    ASSERT_TRUE(user->Tick(C(L"Без оформления"), false));
+    ASSERT_TRUE(user->SetValue(C(L"Формат"), L"А2"));
+    std::filesystem::remove(ConfigFile());
+    std::filesystem::create_directory(ConfigFile());
+    const NestingSetting session = NestingSetting::m_instance;
+    const bool withoutLayout = NestingSetting::m_withoutLayout;
+    ASSERT_TRUE(user->Enter());
+    EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr(ConfigFile().string()));
+    EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr("папка"));
+    EXPECT_EQ(NestingSetting::m_instance.m_sheetFormat, session.m_sheetFormat);
+    EXPECT_EQ(NestingSetting::m_withoutLayout, withoutLayout);
+    EXPECT_TRUE(std::filesystem::is_directory(ConfigFile()));
+    EXPECT_FALSE(user->Running());
 }
 
 TEST_F(SettingTest, DocumentationWritesTheDocumentsIntoTheChosenFolder)

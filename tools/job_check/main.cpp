@@ -11,6 +11,7 @@
 //                                    every imported part is on a sheet or in the container, as many
 //                                    pieces as its file carries or, from a later list, as asked for
 //   job_check reopen DRAWING         reopened, with the results updated by the library, it holds the same model
+//   job_check same DRAWING DRAWING   the two drawings hold the same model (as reopen compares)
 //   job_check dxf DRAWING FOLDER     every DXF file loads strictly and its outlines are the drawing's
 //   job_check csv FOLDER             every CSV file parses and equals its table document
 //   job_check dump DRAWING           the drawing as JSON
@@ -392,6 +393,24 @@ int Reopen(const fs::path& drawing)
                         " result tables and title blocks the same after reopening");
 }
 
+int Same(const fs::path& first, const fs::path& second)
+{
+    Faults fault{"same"};
+    Job a, b;
+    {
+        Reader reader;
+        a = ReadJob(reader, first);
+    }
+    {
+        Reader reader;
+        b = ReadJob(reader, second);
+    }
+    CompareJobs(a, b, fault);
+    return fault.Finish(std::to_string(a.sheets.size()) + " sheets, " + std::to_string(a.parts.size()) + " parts, " +
+                        std::to_string(a.remnants.size()) + " remnants and " + std::to_string(a.bridges.size()) +
+                        " bridges the same in both drawings");
+}
+
 // ---- dxf ---------------------------------------------------------------------------
 
 // Takes each expected area from `found` (within 0.01 %); what is left on
@@ -697,6 +716,8 @@ int Run(const std::vector<std::string>& a)
         return Accounted(a);
     if (what == "reopen" && a.size() == 2)
         return Reopen(a[1]);
+    if (what == "same" && a.size() == 3)
+        return Same(a[1], a[2]);
     if (what == "dxf" && a.size() == 3)
         return Dxf(a[1], a[2]);
     if (what == "csv" && a.size() == 2)
@@ -714,7 +735,7 @@ int main(int argc, char** argv)
         return Run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const Usage&) {
         std::cerr << "usage: job_check summary DRAWING... [--import FOLDER] [--files FOLDER] | overlap DRAWING |\n"
-                     "       accounted DRAWING (--import FOLDER | --parts LIST)... | reopen DRAWING |\n"
+                     "       accounted DRAWING (--import FOLDER | --parts LIST)... | reopen DRAWING | same DRAWING DRAWING |\n"
                      "       dxf DRAWING FOLDER | csv FOLDER | dump DRAWING\n";
         return 2;
     } catch (const Unreadable&) {

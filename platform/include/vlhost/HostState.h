@@ -68,6 +68,9 @@ struct HostState {
   std::vector<int> helpTopics;
   std::set<uint8_t> keysDown;
   std::deque<int> commandQueue;  // commands asked for a library that is not loaded
+  // What the user did while the library was busy: IApplication::ProcessPendingEvents
+  // carries these actions out, in order (a driver's Command, New, Close, Activate, ...).
+  std::deque<std::function<void()>> pendingEvents;
   // Every call between the host and a loaded library, in order (UTF-8): a call
   // of the host into the library is "> call" (its answer "< answer"), a call of
   // the library into the host ". call"; nested calls are indented.

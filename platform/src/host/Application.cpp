@@ -418,6 +418,16 @@ void Application::StopProgressBar() {
   if (state_.progressWatch) state_.progressWatch(state_.progress);
 }
 
+void Application::ProcessPendingEvents() {
+  ++state_.access.pendingEventRuns;
+  // What waits now; what these actions queue waits for the next call.
+  std::deque<std::function<void()>> waiting;
+  waiting.swap(state_.pendingEvents);
+  if (!waiting.empty()) shell_->Record("host: " + std::to_string(waiting.size()) + " waiting user actions");
+  for (auto& action : waiting)
+    if (action) action();
+}
+
 void Application::EnableUserAccess(bool enable) {
   state_.access.enabled = enable;
   ++(enable ? state_.access.ons : state_.access.offs);

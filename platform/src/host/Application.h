@@ -81,7 +81,8 @@ class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationS
   void SetProgressBarPosition(int position) override;
   void StopProgressBar() override;
   void EnableUserAccess(bool enable) override;
-  void ProcessPendingEvents() override { ++state_.access.pendingEventRuns; }
+  // Delivers the user's actions a test or a script queued in State().pendingEvents.
+  void ProcessPendingEvents() override;
   vlapi::IProcessParamPtr CreateProcessParam() override;
   vlapi::IApplicationEventsPtr GetApplicationEvents() override;
   vlapi::WindowHandle GetMainWindow() override;
