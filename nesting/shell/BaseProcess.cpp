@@ -12,6 +12,9 @@ constexpr int kParamStyle = 0;
 constexpr int kParamFlags = 1;
 constexpr int kProcessMask = 65534;
 
+const wchar_t kNoSnapshot[] = L"Не удалось запомнить чертёж: отмена команды не сможет вернуть его изменения";
+const wchar_t kNotRestored[] = L"Не удалось полностью вернуть чертёж к началу команды";
+
 // The icon font of the library the host knows by the text of IDS_LIBID;
 // false when the host knows no such library.
 bool LibraryFont(std::wstring& font)
@@ -92,6 +95,13 @@ vlapi::vlProcessContextMenuType BaseProcess::OnGetContextMenuType(int, int)
 
 void BaseProcess::OnStopProcess() {}
 
+void BaseProcess::KeepSession(CommandSnapshot&) {}
+
+void BaseProcess::Confirm()
+{
+    OnButtonClick(vlapi::pbEnter);
+}
+
 // ---- Running and stopping
 
 void BaseProcess::Run()
@@ -108,27 +118,62 @@ void BaseProcess::Run()
     m_procParam->SetFlags(kParamFlags);
     LibraryFont(m_font);
 
-    if (vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D())
+    vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
+    if (doc)
         m_process = doc->CreateProcess(vlapi::vlProcess2DCursor);
     if (!m_process)
         return;
     m_process->SetMask(kProcessMask);
+    m_confirmed = false;
+    m_cancelled = false;
+    m_concluded = false;
+    if (!m_snapshot.Take(doc))
+        vrnApi::ShowErrorText(kNoSnapshot);
+    KeepSession(m_snapshot);
     Init();
     vrnApi::UnSelectAll();
     CreateControls();
     UpdateControls();
     AdviseEvents();
     m_process->SetProcessParam(m_procParam.get());
-    // A process the host does not start leaves no handler behind.
-    if (!m_process->Start(1, 0) && m_bound)
-        UnadviseEvents();
+    // A process the host does not start leaves no handler and no change behind.
+    if (!m_process->Start(1, 0)) {
+        m_cancelled = true;
+        Conclude();
+        if (m_bound)
+            UnadviseEvents();
+    }
 }
 
 void BaseProcess::Stop()
 {
+    Conclude();
     UnadviseEvents();
     if (m_process)
         m_process->Stop();
+}
+
+void BaseProcess::Abandon()
+{
+    m_cancelled = true;
+    Stop();
+}
+
+void BaseProcess::Conclude()
+{
+    if (m_concluded)
+        return;
+    m_concluded = true;
+    if (m_cancelled) {
+        if (m_snapshot.Restore())
+            vrnApi::RefreshActiveWindow();
+        else
+            vrnApi::ShowErrorText(kNotRestored);
+        return;
+    }
+    if (!m_confirmed)
+        napi::Guarded([&] { Confirm(); });
+    m_snapshot.Drop();
 }
 
 bool BaseProcess::CommandRuns()
@@ -174,6 +219,7 @@ bool BaseProcess::EndProcess()
 {
     // The frame unbinds the command whatever its own handler does.
     napi::Guarded([&] { OnStopProcess(); });
+    Conclude();
     UnadviseEvents();
     return false;
 }
@@ -185,7 +231,15 @@ void BaseProcess::AdvisePanel()
         return;
     using Control = vlapi::IPropertyControlPtr;
     const std::wstring& owner = handlerOwner;
-    events->OnButtonClick(owner, [this](int id) { return napi::Guarded(false, [&] { return OnButtonClick(id); }); });
+    events->OnButtonClick(owner, [this](int id) {
+        // Marked before the handler runs: a command may end itself in it. A
+        // cancel after a confirm changes nothing.
+        if (id == vlapi::pbEnter && !m_cancelled)
+            m_confirmed = true;
+        else if (id == vlapi::pbEsc && !m_confirmed)
+            m_cancelled = true;
+        return napi::Guarded(false, [&] { return OnButtonClick(id); });
+    });
     events->OnChangeControlValue(owner, [this](const Control& c) { napi::Guarded([&] { OnChangeControlValue(c); }); });
     events->OnControlCommand(owner, [this](const Control& c, int id) { napi::Guarded([&] { OnControlCommand(c, id); }); });
     events->OnButtonUpdate(owner, [this](int id, bool& enable, int& checked) {

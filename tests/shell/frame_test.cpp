@@ -284,7 +284,8 @@ TEST_F(FrameTest, StopUnbindsWithoutOnStopProcessAndGivesTheActiveDrawingItsSink
     StartCommand<Probe>();
     probeLog.clear();
     BaseProcess::currentProcess->Stop();
-    EXPECT_TRUE(probeLog.empty());
+    // Ended without Enter or Esc, it keeps its work as Enter keeps it.
+    EXPECT_EQ(probeLog, std::vector<std::string>{"probe: ButtonClick 1"});
     EXPECT_EQ(Handlers(), 0);
     EXPECT_FALSE(user->Running());
     EXPECT_EQ(SinkDocuments(), std::vector<reference>{hostAccess::ReferenceOf(doc)});
@@ -299,19 +300,20 @@ TEST_F(FrameTest, WhenTheHostEndsTheProcessOnlyTheDrawingThenActiveGetsItsSinkBa
     EXPECT_TRUE(documentEvents.empty());
     probeLog.clear();
     ASSERT_TRUE(user->ClosePanel());
-    EXPECT_EQ(probeLog, std::vector<std::string>{"probe: StopProcess"});
+    EXPECT_EQ(probeLog, (std::vector<std::string>{"probe: StopProcess", "probe: ButtonClick 1"}));
     EXPECT_EQ(Handlers(), 0);
     EXPECT_EQ(SinkDocuments(), std::vector<reference>{hostAccess::ReferenceOf(second)});
     EXPECT_EQ(host->HandlerCount(handlerObjectOwner), 3);
 }
 
-TEST_F(FrameTest, AStillBoundCommandIsStoppedBeforeItIsReplacedOrReleased)
+TEST_F(FrameTest, AStillBoundCommandIsConfirmedAndStoppedBeforeItIsReplacedOrReleased)
 {
     StartCommand<Probe>("first");
     probeLog.clear();
     StartCommand<Probe>("second");
-    // No OnStopProcess reaches the first: Stop unbinds it before the host ends its process.
-    EXPECT_EQ(probeLog, (std::vector<std::string>{"first: deleted", "second: deleted", "second: Init",
+    // The first keeps its work as Enter keeps it; no OnStopProcess reaches it:
+    // Stop unbinds it before the host ends its process.
+    EXPECT_EQ(probeLog, (std::vector<std::string>{"first: ButtonClick 1", "first: deleted", "second: deleted", "second: Init",
                                                     "second: CreateControls", "second: UpdateControls"}));
     EXPECT_EQ(Handlers(), 19);
     EXPECT_TRUE(user->Running());
@@ -319,7 +321,7 @@ TEST_F(FrameTest, AStillBoundCommandIsStoppedBeforeItIsReplacedOrReleased)
 
     probeLog.clear();
     BaseProcess::ReleaseCurrent();
-    EXPECT_EQ(probeLog, std::vector<std::string>{"second: deleted"});
+    EXPECT_EQ(probeLog, (std::vector<std::string>{"second: ButtonClick 1", "second: deleted"}));
     EXPECT_EQ(Handlers(), 0);
     EXPECT_FALSE(user->Running());
     EXPECT_EQ(documentEvents.size(), 1u);

@@ -56,7 +56,6 @@ TEST_F(WasteTest, TheToolBarAndPanelFollowTheRemnantsAndTheSelection)
     EXPECT_EQ(Buttons(), "-_ -_ -_ -_ ");
     EXPECT_EQ(vlhost::Host::Utf8(user->Prompt()), "Укажите точку внутри области отхода");
     EXPECT_FALSE(Shown(L"Упрощение контура") || Shown(L"Построить отходы") || Shown(L"Минимальный размер отхода"));
-    EXPECT_FALSE(user->Enter());  // nothing to confirm
     ClickRemnant();
     ASSERT_EQ(Wastes().size(), 1u);
     EXPECT_FALSE(Wastes().front()->GetChoose());
