@@ -64,13 +64,6 @@ bool StillOpen(const vlapi::IVarnelDocument2DPtr& doc)
     return false;
 }
 
-// A value that reads as no value of the property's type.
-vlapi::PropertyValue NoValue(const vlapi::IPropertyPtr& property)
-{
-    return property->GetDataType() == vlapi::vlPropertyDataTypeDouble ? vlapi::PropertyValue(0.0)
-                                                                        : vlapi::PropertyValue(std::wstring());
-}
-
 }  // namespace
 
 // The copies go with the groups that hold them, without a call into the host
@@ -298,8 +291,8 @@ void DrawingSnapshot::RestoreProperties()
         const bool held = keeper->GetPropertyValue(state.property.get(), now, false, fromSource);
         if (state.held)
             keeper->SetPropertyValue(state.property.get(), state.value, false);
-        else if (held)
-            keeper->SetPropertyValue(state.property.get(), NoValue(state.property), false);
+        else if (held)  // the empty value: none
+            keeper->SetPropertyValue(state.property.get(), vlapi::PropertyValue(), false);
     }
 }
 

@@ -135,6 +135,28 @@ public:
     std::wstring GetCaption() const override { return L"Простая"; }
 };
 
+// A command that draws a line when it starts and changes a value of the
+// session it names to the frame.
+class Marker : public BaseProcess {
+public:
+    inline static int session = 0;
+    void Init() override
+    {
+        hosttest::AddLine(vlapi::IDrawingContainerPtr(vrnApi::GetViewPtrByNumber(vrnApi::GetActiveView())), {0, 0},
+                          {10, 10});
+        ++session;
+    }
+    void CreateControls() override {}
+    void UpdateControls() override {}
+    std::wstring GetCaption() const override { return L"Метка"; }
+    bool OnButtonClick(int id) override
+    {
+        probeLog.push_back("marker: ButtonClick " + std::to_string(id));
+        return true;
+    }
+    void KeepSession(CommandSnapshot& snapshot) override { snapshot.Keep(session); }
+};
+
 class FrameTest : public ShellTest {
 protected:
     void SetUp() override
@@ -304,6 +326,49 @@ TEST_F(FrameTest, WhenTheHostEndsTheProcessOnlyTheDrawingThenActiveGetsItsSinkBa
     EXPECT_EQ(Handlers(), 0);
     EXPECT_EQ(SinkDocuments(), std::vector<reference>{hostAccess::ReferenceOf(second)});
     EXPECT_EQ(host->HandlerCount(handlerObjectOwner), 3);
+}
+
+// Esc gives the drawing and the session values back as the command found
+// them; every other end keeps them, as Enter does.
+TEST_F(FrameTest, OnlyACancelGivesTheDrawingAndTheSessionBack)
+{
+    struct Case {
+        const char* end;
+        std::function<void()> act;
+        bool kept;
+        std::vector<std::string> clicks;
+    } cases[] = {
+        {"enter", [&] { ASSERT_TRUE(user->Enter()); }, true, {"marker: ButtonClick 1"}},
+        {"esc", [&] { ASSERT_TRUE(user->Esc()); }, false, {"marker: ButtonClick 2"}},
+        {"esc after enter", [&] { ASSERT_TRUE(user->Raw("ButtonClick", {L"1"}));
+                                  ASSERT_TRUE(user->Esc()); }, true, {"marker: ButtonClick 1", "marker: ButtonClick 2"}},
+        {"the panel closed", [&] { ASSERT_TRUE(user->ClosePanel()); }, true, {"marker: ButtonClick 1"}},
+        {"another command", [&] { StartCommand<Plain>(); }, true, {"marker: ButtonClick 1"}},
+        {"abandoned", [&] { BaseProcess::currentProcess->Abandon(); }, false, {}},
+    };
+    for (const Case& c : cases) {
+        const size_t objects = DrawingObjects();
+        Marker::session = 0;
+        probeLog.clear();
+        StartCommand<Marker>();
+        ASSERT_EQ(DrawingObjects(), objects + 1) << c.end;
+        c.act();
+        EXPECT_EQ(DrawingObjects(), objects + (c.kept ? 1 : 0)) << c.end;
+        EXPECT_EQ(Marker::session, c.kept ? 1 : 0) << c.end;
+        EXPECT_EQ(probeLog, c.clicks) << c.end;
+        EXPECT_EQ(ErrorMessages(), 0u) << c.end;
+    }
+}
+
+TEST_F(FrameTest, ADrawingTheHostCannotCopySaysSoAtTheStartAndAtTheCancel)
+{
+    vlhost::FailureScope noCopy("IDrawingGroup::CopyToDocument");
+    Marker::session = 0;
+    StartCommand<Marker>();
+    EXPECT_EQ(ErrorMessages(), 1u);
+    ASSERT_TRUE(user->Esc());
+    EXPECT_EQ(ErrorMessages(), 2u);
+    EXPECT_EQ(Marker::session, 0);  // the session values come back all the same
 }
 
 TEST_F(FrameTest, AStillBoundCommandIsConfirmedAndStoppedBeforeItIsReplacedOrReleased)
