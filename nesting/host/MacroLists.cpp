@@ -29,6 +29,18 @@ void GetMacrosFromActiveDoc(std::vector<INestingMacroObjectPtr>& macros)
         AppendWrapper(vlapi::IMacroObjectPtr(obj), macros);
 }
 
+void GetMacrosFromDoc(const vlapi::IVarnelDocument2DPtr& doc, std::vector<INestingMacroObjectPtr>& macros)
+{
+    std::vector<vlapi::IViewPtr> views;
+    GetAllViews(doc, views);
+    for (const vlapi::IViewPtr& view : views) {
+        if (const vlapi::IDrawingContainerPtr container{view}) {
+            for (const vlapi::IDrawingObjectPtr& obj : container->GetObjects({vlapi::vlDrMacro}))
+                AppendWrapper(vlapi::IMacroObjectPtr(obj), macros);
+        }
+    }
+}
+
 void GetSelectedMacrosFromActiveDoc(MacroCommand command, std::vector<INestingMacroObjectPtr>& macros)
 {
     vlapi::IVarnelDocument2DPtr doc = GetActiveDocument2D();

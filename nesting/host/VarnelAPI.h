@@ -49,6 +49,8 @@ std::wstring GetFileNameModule();
 
 // ---- Listing and composing library macros
 void GetMacrosFromActiveDoc(std::vector<INestingMacroObjectPtr>& macros);
+// The macros standing in the views of `doc`, view after view.
+void GetMacrosFromDoc(const vlapi::IVarnelDocument2DPtr& doc, std::vector<INestingMacroObjectPtr>& macros);
 void GetSelectedMacrosFromActiveDoc(MacroCommand command, std::vector<INestingMacroObjectPtr>& macros);
 // The same for a command number as the model's records hold it.
 inline void GetSelectedMacrosFromActiveDoc(int command, std::vector<INestingMacroObjectPtr>& macros)
@@ -199,6 +201,8 @@ void DeleteLayer(vlapi::IVarnelDocument2DPtr doc, std::wstring name);
 void ShowHideObject(vlapi::IDrawingObjectPtr obj, bool hide);
 void ShowHideText(bool hide);
 void UpdateStamp(int index, std::wstring gabarit, std::wstring length, std::wstring KIM);
+// The title-block cells UpdateStamp writes.
+std::vector<int> StampCells();
 vlapi::IVarnelDocument2DPtr CreateSleep2DDocument(bool visible);
 vlapi::IVarnelDocument3DPtr CreateSleep3DDocument();
 vlapi::IVarnelDocument3DPtr GetVarnel3DDocument(std::wstring path, bool& visible);
@@ -222,6 +226,8 @@ void ShowInformMessage(int resId);
 void ShowInformText(std::wstring text);
 // A ready text in the error box, with an empty caption.
 void ShowErrorText(std::wstring text);
+// A question with the buttons Yes and No; true for Yes.
+bool AskYesNo(const std::wstring& text);
 // A ready text in the warning box, with an empty caption.
 void ShowWarningText(std::wstring text);
 int GetErrorCode();

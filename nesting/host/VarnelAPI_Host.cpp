@@ -33,6 +33,14 @@ void Message(std::wstring mess)
         application->MessageBox(mess, LoadStr(IDS_LIBID), vlapi::vlMBIconInformation, 0, 1);
 }
 
+bool AskYesNo(const std::wstring& text)
+{
+    if (!application)
+        return false;
+    return application->MessageBox(text, LoadStr(IDS_LIBID), vlapi::vlMBIconQuestion | vlapi::vlMBYesNo, 0, 0) ==
+           vlapi::vlIDYes;
+}
+
 void ShowErrorMessage(int resId)
 {
     ShowResourceMessage(resId, vlapi::vlMBIconError);

@@ -94,3 +94,18 @@ void NestingModel::UpdateWastes()
 {
     vrnApi::ShowHideLayer(WastesLayerName(), m_wastesHide);
 }
+
+void FollowMovedSheets(const std::vector<INestingMacroObjectPtr>& macros, const std::map<reference, reference>& moved)
+{
+    for (const INestingMacroObjectPtr& macro : macros) {
+        if (!macro || !macro->CheckMacroLibraryNameAndCommand(MacroCommand::Waste))
+            continue;
+        const WastePtr waste = Waste::Create(macro);
+        waste->LoadParams();
+        const auto found = moved.find(waste->m_ownerRef);
+        if (found == moved.end())
+            continue;
+        waste->m_ownerRef = found->second;
+        waste->SaveParams();
+    }
+}

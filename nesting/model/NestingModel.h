@@ -12,6 +12,7 @@
 #include "model/NestingWaste.h"
 #include "model/Params.h"
 
+#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -202,3 +203,9 @@ private:
 
 // Finds the bridge's owners in the active drawing through a temporary model.
 void InitJumperOwnersFromFigures(JumperPtr jumper);
+
+// A remnant names its sheet by the reference of the sheet's macro. When the
+// drawing's objects were made anew (a cancelled command gives the drawing
+// back as copies), `moved` tells the old references and the new ones: the
+// remnants among `macros` are made to name their sheets' new macros.
+void FollowMovedSheets(const std::vector<INestingMacroObjectPtr>& macros, const std::map<reference, reference>& moved);

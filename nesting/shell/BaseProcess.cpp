@@ -15,6 +15,9 @@ constexpr int kParamStyle = 0;
 constexpr int kParamFlags = 1;
 constexpr int kProcessMask = 65534;
 
+const wchar_t kNoSnapshot[] = L"Не удалось запомнить чертёж: отмена команды не сможет вернуть его изменения";
+const wchar_t kNotRestored[] = L"Не удалось полностью вернуть чертёж к началу команды";
+
 // The icon font of the library the host knows by the text of IDS_LIBID;
 // false when the host knows no such library.
 bool LibraryFont(std::wstring& font)
@@ -165,6 +168,13 @@ vlapi::vlProcessContextMenuType BaseProcess::OnGetContextMenuType(int, int)
 
 void BaseProcess::OnStopProcess() {}
 
+void BaseProcess::KeepSession(CommandSnapshot&) {}
+
+void BaseProcess::Confirm()
+{
+    OnButtonClick(vlapi::pbEnter);
+}
+
 // ---- Running and stopping
 
 void BaseProcess::Run()
@@ -190,22 +200,61 @@ void BaseProcess::Run()
         return;
     HandlerCall call(*this);
     m_process->SetMask(kProcessMask);
+    m_confirmed = false;
+    m_cancelled = false;
+    m_concluded = false;
+    if (!m_snapshot.Take(m_drawing))
+        vrnApi::ShowErrorText(kNoSnapshot);
+    KeepSession(m_snapshot);
     Init();
     vrnApi::UnSelectAll();
     CreateControls();
     UpdateControls();
     AdviseEvents();
     m_process->SetProcessParam(m_procParam.get());
-    // A process the host does not start leaves no handler behind.
-    if (!m_process->Start(1, 0) && m_bound)
-        UnadviseEvents();
+    // A process the host does not start leaves no handler and no change behind.
+    if (!m_process->Start(1, 0)) {
+        m_cancelled = true;
+        Conclude();
+        if (m_bound)
+            UnadviseEvents();
+    }
 }
 
 void BaseProcess::Stop()
 {
+    Conclude();
     UnadviseEvents();
     if (m_process)
         m_process->Stop();
+}
+
+void BaseProcess::Abandon()
+{
+    m_cancelled = true;
+    Stop();
+}
+
+void BaseProcess::Conclude()
+{
+    if (m_concluded)
+        return;
+    m_concluded = true;
+    // A drawing closed under the command has nothing left to give back or keep.
+    if (m_drawing && !vrnApi::IsOpenDocument(m_drawing)) {
+        m_snapshot.Drop();
+        return;
+    }
+    if (m_cancelled) {
+        if (m_snapshot.Restore())
+            vrnApi::RefreshActiveWindow();
+        else
+            vrnApi::ShowErrorText(kNotRestored);
+        return;
+    }
+    if (!m_confirmed)
+        napi::Guarded([&] { Confirm(); });
+    m_snapshot.Drop();
 }
 
 bool BaseProcess::CommandRuns()
@@ -264,6 +313,7 @@ bool BaseProcess::EndProcess()
 {
     // The frame unbinds the command whatever its own handler does.
     napi::Guarded([&] { OnStopProcess(); });
+    Conclude();
     UnadviseEvents();
     return false;
 }
@@ -275,7 +325,15 @@ void BaseProcess::AdvisePanel()
         return;
     using Control = vlapi::IPropertyControlPtr;
     const std::wstring& owner = handlerOwner;
-    events->OnButtonClick(owner, [this](int id) { return Forward(false, [&] { return OnButtonClick(id); }); });
+    events->OnButtonClick(owner, [this](int id) {
+        // Marked before the handler runs: a command may end itself in it. A
+        // cancel after a confirm changes nothing.
+        if (id == vlapi::pbEnter && !m_cancelled)
+            m_confirmed = true;
+        else if (id == vlapi::pbEsc && !m_confirmed)
+            m_cancelled = true;
+        return Forward(false, [&] { return OnButtonClick(id); });
+    });
     events->OnChangeControlValue(owner, [this](const Control& c) { Forward([&] { OnChangeControlValue(c); }); });
     events->OnControlCommand(owner, [this](const Control& c, int id) { Forward([&] { OnControlCommand(c, id); }); });
     events->OnButtonUpdate(owner, [this](int id, bool& enable, int& checked) {

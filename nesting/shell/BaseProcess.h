@@ -28,10 +28,19 @@
 // OnStopProcess. Either way every open drawing's sink hears moves again. The
 // command object stays current, idle, until the next command replaces it.
 //
+// Cancel cancels: before Init the frame takes a snapshot of the drawing and
+// of the session values (CommandSnapshot, with the panel's own values the
+// command names in KeepSession). A command cancelled with Esc gives the
+// snapshot back. One that ends any other way keeps what it did: confirmed
+// with Enter, or ended by the host (the panel closed, another command
+// chosen) or replaced by another command, when it keeps its work as Enter
+// keeps it (Confirm).
+//
 //   class MyProcess : public BaseProcess { ... };
 //   void RunMyProcess() { StartCommand<MyProcess>(); }
 #pragma once
 
+#include "shell/CommandSnapshot.h"
 #include "vlapi/vlapi.h"
 
 #include <cstdint>
@@ -81,11 +90,21 @@ public:
     virtual void OnDoubleClickItem(const vlapi::IPropertyControlPtr& ctrl, int itemIndex);
     virtual vlapi::vlProcessContextMenuType OnGetContextMenuType(int screenX, int screenY);
     virtual void OnStopProcess();
+    // The values outside the drawing that the command changes and a cancel
+    // gives back (its panel's class-wide choices): each named with
+    // snapshot.Keep. Nothing by default.
+    virtual void KeepSession(CommandSnapshot& snapshot);
+    // What the command keeps when it ends without Enter or Esc (the host
+    // ends it, another command replaces it): by default what Enter keeps.
+    virtual void Confirm();
 
     // Builds and starts the process (see the top of this file).
     void Run();
     // Ends the command from inside: unbinds it, then stops the host process.
+    // The command keeps its work unless Esc cancelled it.
     void Stop();
+    // Stop as a cancel: the drawing and the session values given back.
+    void Abandon();
 
     // Whether the command's handlers are registered with the host.
     bool Bound() const { return m_bound; }
@@ -110,7 +129,7 @@ public:
     // the host runs a process in the active document.
     static bool CommandRuns();
     // Makes `process` the current command: a still-bound current command is
-    // stopped first, then deleted.
+    // stopped first (keeping its work), then deleted.
     static void MakeCurrent(std::unique_ptr<BaseProcess> process);
     // At unload: the current command stopped when still bound, then deleted.
     static void ReleaseCurrent();
@@ -151,6 +170,12 @@ protected:
 private:
     class HandlerCall;
     void AdvisePanel();
+    // The snapshot given back or let go, once, as the command ended.
+    void Conclude();
+    CommandSnapshot m_snapshot;
+    bool m_confirmed = false;
+    bool m_cancelled = false;
+    bool m_concluded = true;
     // The host ends the process: at once, or, under a handler of the
     // command, when that handler returns.
     bool OnHostEnd();

@@ -441,12 +441,6 @@ void BridgesProcess::OnControlCommand(vlapi::IPropertyControlPtr ctrl, int butto
     }
 }
 
-bool BridgesProcess::OnButtonUpdate(int buttonId, bool& enable, int&)
-{
-    enable = buttonId != vlapi::pbEnter || (m_model && m_model->GetJumpersCount() != 0);
-    return true;
-}
-
 bool BridgesProcess::OnButtonClick(int buttonId)
 {
     if (buttonId != vlapi::pbEnter && buttonId != vlapi::pbEsc)

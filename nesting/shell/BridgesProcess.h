@@ -43,7 +43,6 @@ public:
     bool OnButtonClick(int buttonId) override;
     void OnChangeControlValue(vlapi::IPropertyControlPtr ctrl) override;
     void OnControlCommand(vlapi::IPropertyControlPtr ctrl, int buttonId) override;
-    bool OnButtonUpdate(int buttonId, bool& enable, int& checked) override;
     void OnSelectItem(const vlapi::IPropertyControlPtr& ctrl, int index, bool select) override;
     // A tick of the bridge list chooses its bridge as a selection does.
     void OnCheckItem(const vlapi::IPropertyControlPtr& ctrl, int index, bool check) override;

@@ -174,6 +174,12 @@ bool ExportProcess::OnButtonClick(int buttonId)
     return true;
 }
 
+void ExportProcess::KeepSession(CommandSnapshot& snapshot)
+{
+    snapshot.Keep(m_folder);
+    snapshot.Keep(m_params);
+}
+
 bool ExportProcess::RunExport()
 {
     if (m_folder.empty()) {

@@ -5,7 +5,7 @@
 // reads the active drawing and writes the files.
 //
 // The choices are class-wide: a later run, while the library stays loaded,
-// opens with the choices of the run before. The two text buttons at the side
+// opens with the choices of the run before (a cancelled run leaves them). The two text buttons at the side
 // of the sheets box and of the 3D box are pairs in which at most one is
 // pressed; they are off while their box is not ticked.
 #pragma once
@@ -37,6 +37,9 @@ public:
     void OnControlCommand(vlapi::IPropertyControlPtr ctrl, int buttonId) override;
     // Confirm is on with a folder and something to export; the rest always.
     bool OnButtonUpdate(int buttonId, bool& enable, int& checked) override;
+    void KeepSession(CommandSnapshot& snapshot) override;
+    // Ended without Enter or Esc: the choices are kept, nothing is exported.
+    void Confirm() override {}
     // Hands the choices and the folder to the exporter; false, with a
     // warning and nothing exported, without a folder.
     bool RunExport();

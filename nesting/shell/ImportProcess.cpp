@@ -361,10 +361,14 @@ bool ImportProcess::OnButtonClick(int buttonId)
     return true;
 }
 
-bool ImportProcess::OnButtonUpdate(int buttonId, bool& enable, int&)
+void ImportProcess::KeepSession(CommandSnapshot& snapshot)
 {
-    enable = buttonId != vlapi::pbEnter;
-    return true;
+    snapshot.Keep(m_typeImport);
+    snapshot.Keep(m_createSubDirs);
+    snapshot.Keep(m_pathFolder);
+    snapshot.Keep(m_pathAssembly);
+    snapshot.Keep(m_namePattern);
+    snapshot.Keep(m_textPattern);
 }
 
 void ImportProcess::OnControlCommand(vlapi::IPropertyControlPtr ctrl, int buttonId)

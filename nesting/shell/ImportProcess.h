@@ -13,7 +13,7 @@
 //
 // The mode, the output folder, the assembly, the two patterns and the folder
 // choice are class-wide: a later run, while the library stays loaded, opens
-// with them. Of the two pattern edits, the one that last took the focus
+// with them as the last run confirmed them. Of the two pattern edits, the one that last took the focus
 // receives the property words of the property list's add button.
 #pragma once
 
@@ -38,14 +38,15 @@ public:
     // controls of the chosen mode.
     void UpdateControls() override;
     std::wstring GetCaption() const override;
-    // Confirm stays off: the command's own buttons do its work. Cancel ends
-    // it; help opens topic 2. True.
+    // The command's own buttons do its work; confirm keeps the choices for
+    // the next run, cancel ends it with the choices as they were; help
+    // opens topic 2. True.
     bool OnButtonClick(int buttonId) override;
-    bool OnButtonUpdate(int buttonId, bool& enable, int& checked) override;
     void OnChangeControlValue(vlapi::IPropertyControlPtr ctrl) override;
     void OnControlCommand(vlapi::IPropertyControlPtr ctrl, int buttonId) override;
     void OnSelectItem(const vlapi::IPropertyControlPtr& ctrl, int index, bool select) override;
     void OnEditFocus(const vlapi::IPropertyControlPtr& ctrl, bool set) override;
+    void KeepSession(CommandSnapshot& snapshot) override;
 
     // The part grid refilled from the reader's parts.
     void UpdateGridControl();

@@ -12,7 +12,7 @@ using ModelFactory = INestingModelPtr (*)();
 inline constexpr wchar_t kNoModelMessage[] = L"Не удалось создать модель раскроя: команда не выполнена";
 
 // StartCommand with the factory; a command left without a model (HasModel
-// false) is stopped.
+// false) is stopped as cancelled.
 template <class Process>
 void StartModelCommand(ModelFactory factory)
 {
@@ -20,5 +20,5 @@ void StartModelCommand(ModelFactory factory)
     StartCommand<Process>(factory);
     auto* process = static_cast<Process*>(BaseProcess::currentProcess.get());
     if (process && !process->HasModel() && process->Bound())
-        process->Stop();
+        process->Abandon();
 }

@@ -215,10 +215,9 @@ void OptimizationProcess::OnControlCommand(vlapi::IPropertyControlPtr ctrl, int)
     }
 }
 
-bool OptimizationProcess::OnButtonUpdate(int buttonId, bool& enable, int&)
+void OptimizationProcess::KeepSession(CommandSnapshot& snapshot)
 {
-    enable = buttonId != vlapi::pbEnter;
-    return true;
+    snapshot.Keep(m_params);
 }
 
 bool OptimizationProcess::OnButtonClick(int buttonId)

@@ -6,9 +6,10 @@
 // in a last totals row, and the time the run took.
 //
 // The placement runs synchronously inside the start button's event, through
-// the command's own optimiser. The options live in a class-wide static: a
-// later run of the command opens with the choices of the run before while the
-// library stays loaded.
+// the command's own optimiser. Enter keeps the placement of the runs; Esc
+// gives the drawing back as the command found it. The options live in a
+// class-wide static: a later run of the command opens with the choices of the
+// last run confirmed while the library stays loaded.
 #pragma once
 
 #include "api/INestingObjects.h"
@@ -25,7 +26,7 @@ public:
     bool OnButtonClick(int buttonId) override;
     void OnChangeControlValue(vlapi::IPropertyControlPtr ctrl) override;
     void OnControlCommand(vlapi::IPropertyControlPtr ctrl, int buttonId) override;
-    bool OnButtonUpdate(int buttonId, bool& enable, int& checked) override;
+    void KeepSession(CommandSnapshot& snapshot) override;
 
     // The options of the next run: by contours, without rotation, sheets added.
     static inline OptimizationParams m_params{1, RotationType::WithoutRotation, true};

@@ -323,7 +323,7 @@ void ReadContoursEditor::LoadFigures(const std::vector<std::wstring>& files, boo
     vrnApi::ShowInformText(panel::Format(L"Загрузка файлов завершена\n(затрачено %1.1f сек)", seconds));
 }
 
-// ---- Confirmation and cancellation
+// ---- Confirmation
 
 void ReadContoursEditor::UpdateGaps()
 {
@@ -348,19 +348,4 @@ void ReadContoursEditor::OK()
     m_model->CheckIntersectAllFigures();
     m_model->UpdateResultTables();
     m_model->WriteToConfig();
-}
-
-void ReadContoursEditor::Cancel()
-{
-    if (!m_model)
-        return;
-    m_model->SaveSession();
-    m_model->SetTextSize(0.1);
-    m_model->UpdateSizeText(false);
-    m_model->SetParams(m_sourceParam);
-    m_model->UpdateSheets();
-    m_model->UpdateSizeText(false);
-    m_model->UpdateHideText();
-    m_model->ClearSheets();
-    m_model->ClearFigures();
 }

@@ -2,7 +2,8 @@
 // operation per user action, each a fixed sequence of model operations that
 // keeps sheets, figures, compound figures, the container view, the result
 // tables and the labels consistent. It also loads figures from files and
-// carries the panel's confirmation and cancellation.
+// carries the panel's confirmation (a cancel is the command frame's: it gives
+// the drawing back as it was).
 //
 // Without a model (Init was not given one) every operation does nothing and
 // the setters answer false.
@@ -51,13 +52,12 @@ public:
 
     // Each file a figure, laid out in the container with the container's
     // figures; a closing message tells the time taken. Only the figures of
-    // this load lose their edit mark, so that a cancel deletes them and keeps
-    // those the drawing had.
+    // this load lose their edit mark, so that clearing the model deletes them
+    // and keeps those the drawing had.
     void LoadFigures(const std::vector<std::wstring>& files, bool unite);
 
     void UpdateGaps();
     void OK();
-    void Cancel();
 
     ModelParams m_sourceParam{};
     INestingModelPtr m_model;

@@ -103,6 +103,9 @@ constexpr int kHelpTopic = 3;
 constexpr size_t kMostDetails = 15;  // the add button adds no row past this many
 constexpr double kSameThickness = 0.001;
 
+const wchar_t kLinearReplacesFigures[] =
+    L"Линейный раскрой заменит листы и детали фигурного раскроя этого чертежа. Перейти к линейному раскрою?";
+
 // The columns of the details grid and of the results grid.
 enum : int { kColumnNumber = 0, kColumnName = 1, kColumnLength = 2, kColumnCount = 3 };
 
@@ -464,7 +467,14 @@ void ReadContoursProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
         return;
     auto real = [&](const vlapi::IPropertyEditPtr& edit) { return edit->GetReal(); };
     if (SameControl(ctrl, m_listMethods)) {
-        model->SetNestingMethod(panel::CurrentIndex(m_listMethods));
+        const int method = panel::CurrentIndex(m_listMethods);
+        // Linear nesting draws its bars in place of the figure job's sheets
+        // and parts: the user says so first.
+        if (method != 0 && !Linear() && model->GetFiguresCount() != 0 && !vrnApi::AskYesNo(kLinearReplacesFigures)) {
+            UpdateControls();
+            return;
+        }
+        model->SetNestingMethod(method);
     } else if (SameControl(ctrl, m_gridLNDetails)) {
         ChangeDetail();
     } else if (SameControl(ctrl, m_editMinWaste)) {
@@ -604,17 +614,18 @@ bool ReadContoursProcess::OnButtonClick(int buttonId)
         if (m_updateGaps && !linear)
             m_editor.UpdateGaps();
     } else if (m_returnValue != 1) {
+        // The frame gives the drawing and the session values back.
         m_returnValue = 2;
-        m_editor.Cancel();
-        vrnApi::RefreshActiveWindow();
     }
     return true;
 }
 
-bool ReadContoursProcess::OnButtonUpdate(int buttonId, bool& enable, int&)
+void ReadContoursProcess::KeepSession(CommandSnapshot& snapshot)
 {
-    enable = buttonId != vlapi::pbEnter || (m_editor.m_model && m_editor.m_model->GetFiguresCount() != 0);
-    return true;
+    snapshot.Keep(m_pathSheet);
+    snapshot.Keep(m_pathFigures);
+    snapshot.Keep(LinearNestingEditor::m_minWaste);
+    snapshot.Keep(LinearNestingEditor::m_visualSheets);
 }
 
 bool ReadContoursProcess::CallBackCursor(double x, double y, double, bool dynamic)

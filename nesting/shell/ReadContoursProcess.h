@@ -43,9 +43,9 @@ public:
     bool OnButtonClick(int buttonId) override;
     void OnChangeControlValue(vlapi::IPropertyControlPtr ctrl) override;
     void OnControlCommand(vlapi::IPropertyControlPtr ctrl, int buttonId) override;
-    bool OnButtonUpdate(int buttonId, bool& enable, int& checked) override;
     void OnSelectItem(const vlapi::IPropertyControlPtr& ctrl, int index, bool select) override;
     void OnStopProcess() override {}
+    void KeepSession(CommandSnapshot& snapshot) override;
 
     bool HasModel() const { return static_cast<bool>(m_editor.m_model); }
 

@@ -233,12 +233,6 @@ bool WasteProcess::OnButtonClick(int buttonId)
     return true;
 }
 
-bool WasteProcess::OnButtonUpdate(int buttonId, bool& enable, int&)
-{
-    enable = buttonId != vlapi::pbEnter || (m_model && m_model->GetWastesCount() != 0);
-    return true;
-}
-
 void WasteProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
 {
     if (!m_model || !ctrl)

@@ -25,7 +25,6 @@ public:
     bool OnButtonClick(int buttonId) override;
     void OnChangeControlValue(vlapi::IPropertyControlPtr ctrl) override;
     void OnControlCommand(vlapi::IPropertyControlPtr ctrl, int buttonId) override;
-    bool OnButtonUpdate(int buttonId, bool& enable, int& checked) override;
     void OnSelectItem(const vlapi::IPropertyControlPtr& ctrl, int index, bool select) override;
     // An in-place rename of a row renames its remnant as the name edit does.
     void OnEndEditItem(const vlapi::IPropertyControlPtr& ctrl, int itemIndex) override;

@@ -65,7 +65,9 @@ TEST_F(HostTest, MessagesDialogsAndCommandsAreRecordedWithScriptedAnswers) {
   app->State().messageAnswers.push_back(7);
   EXPECT_EQ(Api()->MessageBox(L"Ошибка", L"", 0x10, 0, 0), 7);
   EXPECT_EQ(Api()->MessageBox(L"Готово", L"Раскрой", 0x40, 0, 1), 1);
-  ASSERT_EQ(app->State().messages.size(), 2u);
+  // Unanswered, a Yes/No question takes Yes.
+  EXPECT_EQ(Api()->MessageBox(L"Дальше?", L"", vlapi::vlMBIconQuestion | vlapi::vlMBYesNo, 0, 0), vlapi::vlIDYes);
+  ASSERT_EQ(app->State().messages.size(), 3u);
   EXPECT_EQ(app->State().messages[0].flags, 0x10);
   EXPECT_EQ(app->State().messages[1].caption, L"Раскрой");
 

@@ -152,6 +152,28 @@ public:
     std::wstring GetCaption() const override { return L"Простая"; }
 };
 
+// A command that draws a line when it starts and changes a value of the
+// session it names to the frame.
+class Marker : public BaseProcess {
+public:
+    inline static int session = 0;
+    void Init() override
+    {
+        hosttest::AddLine(vlapi::IDrawingContainerPtr(vrnApi::GetViewPtrByNumber(vrnApi::GetActiveView())), {0, 0},
+                          {10, 10});
+        ++session;
+    }
+    void CreateControls() override {}
+    void UpdateControls() override {}
+    std::wstring GetCaption() const override { return L"Метка"; }
+    bool OnButtonClick(int id) override
+    {
+        probeLog.push_back("marker: ButtonClick " + std::to_string(id));
+        return true;
+    }
+    void KeepSession(CommandSnapshot& snapshot) override { snapshot.Keep(session); }
+};
+
 class FrameTest : public ShellTest {
 protected:
     void SetUp() override
@@ -308,7 +330,8 @@ TEST_F(FrameTest, StopUnbindsWithoutOnStopProcessAndGivesTheActiveDrawingItsSink
     StartCommand<Probe>();
     probeLog.clear();
     BaseProcess::currentProcess->Stop();
-    EXPECT_TRUE(probeLog.empty());
+    // Ended without Enter or Esc, it keeps its work as Enter keeps it.
+    EXPECT_EQ(probeLog, std::vector<std::string>{"probe: ButtonClick 1"});
     EXPECT_EQ(Handlers(), 0);
     EXPECT_FALSE(user->Running());
     EXPECT_EQ(SinkDocuments(), std::vector<reference>{hostAccess::ReferenceOf(doc)});
@@ -326,7 +349,7 @@ TEST_F(FrameTest, EveryOpenDrawingKeepsItsSinkSuspendedWhileACommandRuns)
     EXPECT_EQ(host->HandlerCount(handlerProcessOwner), 3);  // their closing is still heard
     probeLog.clear();
     ASSERT_TRUE(user->ClosePanel());
-    EXPECT_EQ(probeLog, std::vector<std::string>{"probe: StopProcess"});
+    EXPECT_EQ(probeLog, (std::vector<std::string>{"probe: StopProcess", "probe: ButtonClick 1"}));
     EXPECT_EQ(Handlers(), 0);
     EXPECT_EQ(SinkDocuments(), (std::vector<reference>{first, second, third}));
     EXPECT_EQ(host->HandlerCount(handlerObjectOwner), 9);
@@ -366,14 +389,14 @@ TEST_F(FrameTest, WaitingUserActionsNeverDeleteTheRunningCommand)
         bool userDrawingActive;  // the drawing the action made active is active afterwards
     } cases[] = {
         {"a command chosen", [&] { user->Command(9); },
-         {"ButtonClick 5", "waited true in its drawing", "StopProcess"}, Ended, false},
+         {"ButtonClick 5", "waited true in its drawing", "StopProcess", "ButtonClick 1"}, Ended, false},
         {"a new drawing", [&] { user->New(); }, {"ButtonClick 5", "waited true in its drawing"}, Runs, true},
         {"another drawing activated", [&] { user->Activate(0); },
          {"ButtonClick 5", "waited true in its drawing"}, Runs, true},
         {"its drawing closed", [&] { user->Close(); },
          {"ButtonClick 5", "waited false elsewhere", "StopProcess"}, Ended, false},
         {"a panel command chosen", [&] { user->Command(8); },
-         {"ButtonClick 5", "waited true in its drawing", "StopProcess", "deleted"}, Replaced, false},
+         {"ButtonClick 5", "waited true in its drawing", "StopProcess", "ButtonClick 1", "deleted"}, Replaced, false},
     };
     for (const Case& c : cases) {
         user->New();
@@ -406,13 +429,57 @@ TEST_F(FrameTest, WaitingUserActionsNeverDeleteTheRunningCommand)
     }));
 }
 
-TEST_F(FrameTest, AStillBoundCommandIsStoppedBeforeItIsReplacedOrReleased)
+// Esc gives the drawing and the session values back as the command found
+// them; every other end keeps them, as Enter does.
+TEST_F(FrameTest, OnlyACancelGivesTheDrawingAndTheSessionBack)
+{
+    struct Case {
+        const char* end;
+        std::function<void()> act;
+        bool kept;
+        std::vector<std::string> clicks;
+    } cases[] = {
+        {"enter", [&] { ASSERT_TRUE(user->Enter()); }, true, {"marker: ButtonClick 1"}},
+        {"esc", [&] { ASSERT_TRUE(user->Esc()); }, false, {"marker: ButtonClick 2"}},
+        {"esc after enter", [&] { ASSERT_TRUE(user->Raw("ButtonClick", {L"1"}));
+                                  ASSERT_TRUE(user->Esc()); }, true, {"marker: ButtonClick 1", "marker: ButtonClick 2"}},
+        {"the panel closed", [&] { ASSERT_TRUE(user->ClosePanel()); }, true, {"marker: ButtonClick 1"}},
+        {"another command", [&] { StartCommand<Plain>(); }, true, {"marker: ButtonClick 1"}},
+        {"abandoned", [&] { BaseProcess::currentProcess->Abandon(); }, false, {}},
+    };
+    for (const Case& c : cases) {
+        const size_t objects = DrawingObjects();
+        Marker::session = 0;
+        probeLog.clear();
+        StartCommand<Marker>();
+        ASSERT_EQ(DrawingObjects(), objects + 1) << c.end;
+        c.act();
+        EXPECT_EQ(DrawingObjects(), objects + (c.kept ? 1 : 0)) << c.end;
+        EXPECT_EQ(Marker::session, c.kept ? 1 : 0) << c.end;
+        EXPECT_EQ(probeLog, c.clicks) << c.end;
+        EXPECT_EQ(ErrorMessages(), 0u) << c.end;
+    }
+}
+
+TEST_F(FrameTest, ADrawingTheHostCannotCopySaysSoAtTheStartAndAtTheCancel)
+{
+    vlhost::FailureScope noCopy("IDrawingGroup::CopyToDocument");
+    Marker::session = 0;
+    StartCommand<Marker>();
+    EXPECT_EQ(ErrorMessages(), 1u);
+    ASSERT_TRUE(user->Esc());
+    EXPECT_EQ(ErrorMessages(), 2u);
+    EXPECT_EQ(Marker::session, 0);  // the session values come back all the same
+}
+
+TEST_F(FrameTest, AStillBoundCommandIsConfirmedAndStoppedBeforeItIsReplacedOrReleased)
 {
     StartCommand<Probe>("first");
     probeLog.clear();
     StartCommand<Probe>("second");
-    // No OnStopProcess reaches the first: Stop unbinds it before the host ends its process.
-    EXPECT_EQ(probeLog, (std::vector<std::string>{"first: deleted", "second: deleted", "second: Init",
+    // The first keeps its work as Enter keeps it; no OnStopProcess reaches it:
+    // Stop unbinds it before the host ends its process.
+    EXPECT_EQ(probeLog, (std::vector<std::string>{"first: ButtonClick 1", "first: deleted", "second: deleted", "second: Init",
                                                     "second: CreateControls", "second: UpdateControls"}));
     EXPECT_EQ(Handlers(), 19);
     EXPECT_TRUE(user->Running());
@@ -420,7 +487,7 @@ TEST_F(FrameTest, AStillBoundCommandIsStoppedBeforeItIsReplacedOrReleased)
 
     probeLog.clear();
     BaseProcess::ReleaseCurrent();
-    EXPECT_EQ(probeLog, std::vector<std::string>{"second: deleted"});
+    EXPECT_EQ(probeLog, (std::vector<std::string>{"second: ButtonClick 1", "second: deleted"}));
     EXPECT_EQ(Handlers(), 0);
     EXPECT_FALSE(user->Running());
     EXPECT_EQ(documentEvents.size(), 1u);

@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 
 #include "host/HostAccess.h"
+#include "model/NestingModel.h"
 #include "shell/WasteProcess.h"
 
 namespace shelltest {
@@ -56,7 +57,6 @@ TEST_F(WasteTest, TheToolBarAndPanelFollowTheRemnantsAndTheSelection)
     EXPECT_EQ(Buttons(), "-_ -_ -_ -_ ");
     EXPECT_EQ(vlhost::Host::Utf8(user->Prompt()), "Укажите точку внутри области отхода");
     EXPECT_FALSE(Shown(L"Упрощение контура") || Shown(L"Построить отходы") || Shown(L"Минимальный размер отхода"));
-    EXPECT_FALSE(user->Enter());  // nothing to confirm
     ClickRemnant();
     ASSERT_EQ(Wastes().size(), 1u);
     EXPECT_FALSE(Wastes().front()->GetChoose());
@@ -120,6 +120,12 @@ TEST_F(WasteTest, ClicksConfirmAndCancel)
     EXPECT_EQ(Wastes().size(), 2u);
     ASSERT_TRUE(user->Esc());
     EXPECT_EQ(MacrosOf(MacroCommand::Waste), 1u);
+    // The drawing given back holds copies: the remnant names its sheet's new macro.
+    NestingModel reread;
+    reread.InitSheetsFromActiveDoc();
+    reread.InitWastesFromActiveDoc();
+    ASSERT_EQ(reread.m_wastes.size(), 1u);
+    EXPECT_TRUE(reread.m_wastes.front()->m_owner);
     ASSERT_TRUE(user->Command(4));
     ASSERT_TRUE(user->Help());
     EXPECT_EQ(host->State().helpTopics.back(), 5);

@@ -233,6 +233,17 @@ void CollectStamps(const vlapi::IVarnelDocument2DPtr& doc, Job& job)
     }
 }
 
+void CollectLayers(const vlapi::IViewPtr& view, Job& job)
+{
+    vlapi::ILayersPtr layers = view ? view->GetLayers() : vlapi::ILayersPtr{};
+    for (int i = 0; layers && i < layers->GetCount(); ++i) {
+        if (vlapi::ILayerPtr layer{layers->GetItem(i)})
+            job.layers.push_back("view " + std::to_string(view->GetNumber()) + ": " + Utf8(layer->GetName()) +
+                                 ", colour " + std::to_string(layer->GetColor()) +
+                                 (layer->GetVisible() ? ", shown" : ", hidden"));
+    }
+}
+
 void ReadModel(const vlapi::IVarnelDocument2DPtr& doc, Job& job)
 {
     NestingModel model;
@@ -242,6 +253,8 @@ void ReadModel(const vlapi::IVarnelDocument2DPtr& doc, Job& job)
     model.InitJumpersFromActiveDoc();
     model.CalculateNestingResult();
     job.method = model.m_nestingMethod;
+    size_t offset = 0;
+    model.SaveModelParams(job.params, offset);
     for (size_t i = 0; i < model.m_sheets.size(); ++i) {
         const SheetPtr& sheet = model.m_sheets[i];
         SheetRecord r;
@@ -342,8 +355,10 @@ bool Reader::Read(const fs::path& drawing, Job& job, std::string& error)
     ReadModel(doc, job);
     std::vector<vlapi::IViewPtr> views;
     vrnApi::GetAllViews(doc, views);
-    for (const vlapi::IViewPtr& view : views)
+    for (const vlapi::IViewPtr& view : views) {
         CollectTables(vlapi::IDrawingContainerPtr(view), job);
+        CollectLayers(view, job);
+    }
     CollectStamps(doc, job);
     doc->Close(0);
     return true;

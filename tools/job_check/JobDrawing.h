@@ -65,6 +65,9 @@ struct BridgeRecord {
 
 struct Job {
     int method = 0;  // 0 nesting of outlines, 1 linear
+    std::vector<uint8_t> params;  // the model's stored parameters, as the first sheet holds them
+    // Every layer of every view: "view N: name, colour C, shown|hidden".
+    std::vector<std::string> layers;
     std::vector<SheetRecord> sheets;
     std::vector<PartRecord> parts;
     std::vector<RemnantRecord> remnants;

@@ -11,7 +11,7 @@
 //                                    every imported part is on a sheet or in the container, as many
 //                                    pieces as its file carries or, from a later list, as asked for
 //   job_check reopen DRAWING         reopened, with the results updated by the library, it holds the same model
-//   job_check same DRAWING DRAWING   the two drawings hold the same model (as reopen compares)
+//   job_check same BEFORE AFTER      the two drawings hold the same model (as reopen compares them)
 //   job_check dxf DRAWING FOLDER     every DXF file loads strictly and its outlines are the drawing's
 //   job_check csv FOLDER             every CSV file parses and equals its table document
 //   job_check dump DRAWING           the drawing as JSON
@@ -323,6 +323,14 @@ void CompareJobs(const Job& a, const Job& b, Faults& fault)
 {
     if (a.method != b.method)
         fault(std::string("the nesting method was ") + std::to_string(a.method) + ", is " + std::to_string(b.method));
+    if (a.params != b.params)
+        fault("the model's stored parameters changed");
+    if (a.layers.size() != b.layers.size())
+        fault(std::to_string(a.layers.size()) + " layers became " + std::to_string(b.layers.size()));
+    for (size_t i = 0; i < std::min(a.layers.size(), b.layers.size()); ++i) {
+        if (a.layers[i] != b.layers[i])
+            fault("layer " + a.layers[i] + " became " + b.layers[i]);
+    }
     if (a.sheets.size() != b.sheets.size())
         fault(std::to_string(a.sheets.size()) + " sheets became " + std::to_string(b.sheets.size()));
     for (size_t i = 0; i < std::min(a.sheets.size(), b.sheets.size()); ++i) {
@@ -346,6 +354,8 @@ void CompareJobs(const Job& a, const Job& b, Faults& fault)
                   ", stands at " + Fixed(y.x, 6) + ", " + Fixed(y.y, 6) + " turned " + Fixed(y.angle, 6));
         else if (!SameAreas(x.outline, y.outline))
             fault(PartName(x, i) + ": its outline changed");
+        else if (x.count != y.count || !Close(x.thickness, y.thickness) || x.material != y.material)
+            fault(PartName(x, i) + ": its count, thickness or material changed");
     }
     if (a.remnants.size() != b.remnants.size())
         fault(std::to_string(a.remnants.size()) + " remnants became " + std::to_string(b.remnants.size()));
@@ -364,6 +374,13 @@ void CompareJobs(const Job& a, const Job& b, Faults& fault)
     }
     if (a.tables != b.tables)
         fault("the result tables or title blocks differ from those the library writes for the reopened drawing");
+}
+
+std::string Held(const Job& job)
+{
+    return std::to_string(job.sheets.size()) + " sheets, " + std::to_string(job.parts.size()) + " parts, " +
+           std::to_string(job.remnants.size()) + " remnants, " + std::to_string(job.bridges.size()) + " bridges and " +
+           std::to_string(job.tables.size()) + " result tables and title blocks";
 }
 
 int Reopen(const fs::path& drawing)
@@ -387,28 +404,20 @@ int Reopen(const fs::path& drawing)
     std::error_code ec;
     fs::remove(copy, ec);
     CompareJobs(before, after, fault);
-    return fault.Finish(std::to_string(before.sheets.size()) + " sheets, " + std::to_string(before.parts.size()) +
-                        " parts, " + std::to_string(before.remnants.size()) + " remnants, " +
-                        std::to_string(before.bridges.size()) + " bridges and " + std::to_string(before.tables.size()) +
-                        " result tables and title blocks the same after reopening");
+    return fault.Finish(Held(before) + " the same after reopening");
 }
 
 int Same(const fs::path& first, const fs::path& second)
 {
     Faults fault{"same"};
-    Job a, b;
+    Job before, after;
     {
         Reader reader;
-        a = ReadJob(reader, first);
+        before = ReadJob(reader, first);
+        after = ReadJob(reader, second);
     }
-    {
-        Reader reader;
-        b = ReadJob(reader, second);
-    }
-    CompareJobs(a, b, fault);
-    return fault.Finish(std::to_string(a.sheets.size()) + " sheets, " + std::to_string(a.parts.size()) + " parts, " +
-                        std::to_string(a.remnants.size()) + " remnants and " + std::to_string(a.bridges.size()) +
-                        " bridges the same in both drawings");
+    CompareJobs(before, after, fault);
+    return fault.Finish(Held(before) + " the same in both drawings");
 }
 
 // ---- dxf ---------------------------------------------------------------------------
@@ -735,7 +744,8 @@ int main(int argc, char** argv)
         return Run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const Usage&) {
         std::cerr << "usage: job_check summary DRAWING... [--import FOLDER] [--files FOLDER] | overlap DRAWING |\n"
-                     "       accounted DRAWING (--import FOLDER | --parts LIST)... | reopen DRAWING | same DRAWING DRAWING |\n"
+                     "       accounted DRAWING (--import FOLDER | --parts LIST)... | reopen DRAWING |\n"
+                     "       same BEFORE AFTER |\n"
                      "       dxf DRAWING FOLDER | csv FOLDER | dump DRAWING\n";
         return 2;
     } catch (const Unreadable&) {

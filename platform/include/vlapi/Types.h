@@ -124,12 +124,20 @@ enum vlDecomposeObjectLevelEnum {
   vlDOLSegmentsArcsPoints = 4,
 };
 
-// Icon kinds of IApplication::MessageBox (no button bits: a box has one OK button).
+// Flags of IApplication::MessageBox: the icon kind, and the buttons (one OK
+// button unless vlMBYesNo asks for Yes and No).
 enum vlMessageBoxFlags {
+  vlMBYesNo = 0x04,
   vlMBIconError = 0x10,
   vlMBIconQuestion = 0x20,
   vlMBIconWarning = 0x30,
   vlMBIconInformation = 0x40,
+};
+
+// The buttons IApplication::MessageBox answers with, besides 1 for OK.
+enum vlMessageBoxAnswer {
+  vlIDYes = 6,
+  vlIDNo = 7,
 };
 
 }  // namespace vlapi

@@ -60,7 +60,7 @@ struct AccessState {
 // What the user would answer and what the host showed; tests read and set it.
 struct HostState {
   std::vector<RecordedMessage> messages;
-  std::deque<int> messageAnswers;  // answers of the next message boxes (default 1)
+  std::deque<int> messageAnswers;  // answers of the next message boxes (default 1, or 6 for Yes)
   std::vector<RecordedDialog> dialogs;
   std::deque<std::wstring> fileAnswers;
   std::deque<std::vector<std::wstring>> filesAnswers;

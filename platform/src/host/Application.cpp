@@ -394,7 +394,8 @@ vlapi::IApplicationEventsPtr Application::GetApplicationEvents() {
 int Application::MessageBox(const std::wstring& text, const std::wstring& caption, int flags, int param1, int param2) {
   shell_->Note("IApplication::MessageBox(" + Quote(text) + ", " + Quote(caption) + ", " + std::to_string(flags) + ")");
   state_.messages.push_back({text, caption, flags, param1, param2});
-  return Next(state_.messageAnswers, 1);
+  // Unanswered, a box takes its first button: OK, or Yes.
+  return Next(state_.messageAnswers, (flags & vlapi::vlMBYesNo) != 0 ? int{vlapi::vlIDYes} : 1);
 }
 
 void Application::StartProgressBar(const std::wstring& text, int range) {

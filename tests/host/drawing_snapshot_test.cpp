@@ -1,0 +1,121 @@
+// A snapshot gives a drawing back as it was taken, whatever was done to it,
+// and says which reference each object given back had.
+#include "host/DrawingSnapshot.h"
+
+#include <nlohmann/json.hpp>
+
+#include <fstream>
+
+namespace hosttest {
+namespace {
+
+// The drawing as the host saves it, without references: the objects given
+// back are copies.
+nlohmann::json Picture(const vlapi::IVarnelDocument2DPtr& doc, const std::filesystem::path& file)
+{
+    EXPECT_TRUE(doc->SaveAs(file.wstring()));
+    std::ifstream in(file);
+    nlohmann::json picture = nlohmann::json::parse(in);
+    const std::function<void(nlohmann::json&)> strip = [&](nlohmann::json& node) {
+        if (node.is_object()) {
+            node.erase("ref");
+            node.erase("nextRef");
+        }
+        if (node.is_structured()) {
+            for (auto& child : node)
+                strip(child);
+        }
+    };
+    strip(picture);
+    return picture;
+}
+
+class DrawingSnapshotTest : public WithLayoutTest {
+protected:
+    void SetUp() override
+    {
+        WithLayoutTest::SetUp();
+        AddLine(Container(), {0, 0}, {10, 0});  // the system view
+        sheet = AddCurrentView(100, 0);
+        line = AddLine(Container(), {0, 0}, {50, 20});
+        SheetMacro(L"Лист", 300, 200);
+        if (vlapi::ILayerPtr layer = View(sheet)->GetLayers()->Add()) {
+            layer->SetName(L"Деловой отход");
+            layer->SetColor(0xC8D200);
+        }
+        container = AddCurrentView(500, 0, 0.5);
+        AddCircle(Container(), {5, 5}, 3);
+        MakeViewCurrent(sheet);
+    }
+
+    int sheet = 0, container = 0;
+    vlapi::ILineSegmentPtr line;
+};
+
+TEST_F(DrawingSnapshotTest, RestoreGivesTheDrawingBackWhateverWasDone)
+{
+        const std::pair<const char*, std::function<void()>> edits[] = {
+        {"a line moved and one deleted", [this] { line->SetX2(80); line->Update();
+                                                                   AddLine(Container(), {1, 1}, {2, 2})->Delete(); }},
+        {"objects of the system view", [this] {
+             for (const auto& o : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(View(0)))) o->Delete();
+             AddCircle(vlapi::IDrawingContainerPtr(View(0)), {1, 1}, 1); }},
+        {"a view added, one deleted", [this] { AddView(0, 0, 2); View(sheet)->Delete(); }},
+        {"a view moved, scaled and renamed", [this] {
+             const vlapi::IViewPtr v = View(container);
+             v->SetX(7); v->SetScale(3); v->SetName(L"Другой"); v->Update(); }},
+        {"a layer recoloured, hidden, added", [this] {
+             const vlapi::ILayerPtr l = View(sheet)->GetLayers()->FindLayer(L"Деловой отход");
+             l->SetColor(1); l->SetVisible(false); View(0)->GetLayers()->Add()->SetName(L"Новый"); }},
+        {"the current view", [this] { MakeViewCurrent(container); }},
+        {"a page added, the first one's format and title block", [&] {
+             doc->GetLayoutSheets()->Add();
+             doc->GetLayoutSheets()->GetItem(0)->GetFormat()->SetFormat(vlapi::vlFormatA1);
+             doc->GetLayoutSheets()->GetItem(0)->GetStamp()->GetCellText(vrnApi::StampCells().front())->SetText(L"1 × 2"); }},
+        {"the material", [this] {
+             const vlapi::IPropertyPtr material = doc->GetPropertyMng()->GetBuiltInProperty(vlapi::vlPropertyMaterial);
+             vlapi::IPropertyKeeperPtr(doc)->SetPropertyValue(material.get(), vlapi::PropertyValue(L"Ст3"), false); }},
+    };
+    for (const auto& [what, edit] : edits) {
+        const reference lineBefore = hostAccess::ReferenceOf(line);
+        DrawingSnapshot snapshot;
+        ASSERT_TRUE(snapshot.Take(doc)) << what;
+        // Taken after: reading a title-block cell makes it in this host.
+        const nlohmann::json before = Picture(doc, root / "before.vdw");
+        edit();
+        DrawingSnapshot::Moved moved;
+        ASSERT_TRUE(snapshot.Restore(moved)) << what;
+        EXPECT_FALSE(snapshot.Holds());
+        EXPECT_EQ(Picture(doc, root / "after.vdw"), before) << what;
+        // The line given back is a copy: its old reference leads to i
+        ASSERT_EQ(moved.count(lineBefore), 1u) << what;
+        line = vlapi::ILineSegmentPtr(hostAccess::ObjectOf(doc, moved[lineBefore]));
+        ASSERT_TRUE(line) << what;
+        EXPECT_EQ(line->GetView()->GetNumber(), sheet) << what;
+    }
+}
+
+TEST_F(DrawingSnapshotTest, NothingIsGivenBackToAClosedDrawingOrWithoutASnapshot)
+{
+    DrawingSnapshot snapshot;
+    DrawingSnapshot::Moved moved;
+    EXPECT_FALSE(snapshot.Restore(moved));
+    ASSERT_TRUE(snapshot.Take(doc));
+    doc->Close(0);
+    EXPECT_FALSE(snapshot.Restore(moved));
+    EXPECT_TRUE(moved.empty());
+    EXPECT_FALSE(snapshot.Holds());
+}
+
+TEST_F(DrawingSnapshotTest, AHostThatCannotCopyLeavesNoSnapshotAndTheDrawingAsItIs)
+{
+    const nlohmann::json before = Picture(doc, root / "before.vdw");
+    vlhost::FailureScope noCopy("IDrawingGroup::CopyToDocument");
+    DrawingSnapshot snapshot;
+    EXPECT_FALSE(snapshot.Take(doc));
+    EXPECT_FALSE(snapshot.Holds());
+    EXPECT_EQ(Picture(doc, root / "after.vdw"), before);
+}
+
+}  // namespace
+}  // namespace hosttest
