@@ -62,7 +62,8 @@ void NestingModel::InitMissingFigurePolygons()
         if (!figure->m_poligons.empty())
             continue;
         missing = true;
-        if (figure->m_borders.empty())
+        // Borders of a record that does not know their sag are read again.
+        if (figure->m_borders.empty() || !figure->HasSagOutward())
             figure->InitBorders();
     }
     if (missing)
