@@ -11,7 +11,7 @@
 // builds the remnants automatically, and --export and --document write into
 // their folders, through the library's exporter and reporter, everything they
 // can.
-//   nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--layout] [--library PATH]
+//   nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--gaps FIGURE SHEET] [--placed] [--layout] [--library PATH]
 //               [--fragments DIR] [--remnants] [--export DIR] [--document DIR]
 // A parts list holds one part a line, "name|count|thickness|material|RING;RING...",
 // the outer ring first, then its holes. A ring is "x,y x,y ...", where "x,y,b"
@@ -192,6 +192,8 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     double width = 300.0;
     double height = 200.0;
+    double figureGap = -1.0;
+    double sheetGap = -1.0;
     bool placed = false;
     bool remnants = false;
     std::filesystem::path library;
@@ -214,6 +216,10 @@ int main(int argc, char** argv)
             library = std::filesystem::absolute(args[++i]);
         } else if (args[i] == "--fragments" && i + 1 < args.size()) {
             fragments = std::filesystem::absolute(args[++i]);
+        } else if (args[i] == "--gaps" && i + 2 < args.size()) {
+            figureGap = std::atof(args[i + 1].c_str());
+            sheetGap = std::atof(args[i + 2].c_str());
+            i += 2;
         } else if (args[i] == "--sheet" && i + 2 < args.size()) {
             width = std::atof(args[i + 1].c_str());
             height = std::atof(args[i + 2].c_str());
@@ -223,7 +229,7 @@ int main(int argc, char** argv)
         }
     }
     if (files.size() != 2 || !(width > 0.0) || !(height > 0.0)) {
-        std::cerr << "usage: nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--layout]"
+        std::cerr << "usage: nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--gaps FIGURE SHEET] [--placed] [--layout]"
                      " [--library PATH] [--fragments DIR] [--remnants] [--export DIR] [--document DIR]\n";
         return 2;
     }
@@ -247,6 +253,10 @@ int main(int argc, char** argv)
             model->ReadFromConfig();
             model->SetWidthSheet(width);
             model->SetHeightSheet(height);
+            if (figureGap >= 0.0)
+                model->SetFigureGap(figureGap);
+            if (sheetGap >= 0.0)
+                model->SetSheetGap(sheetGap);
             model->AddSheet();
             if (!fragments.empty())
                 std::filesystem::create_directories(fragments);
