@@ -155,7 +155,7 @@ void NestingOptimizer::PrepareOptimization()
     // Gap polygons of another gap, or of an earlier drawing that made them
     // without the borders' sag, are made again.
     const bool gapChanged = std::any_of(m_figures.begin(), m_figures.end(), [this](const FigurePtr& figure) {
-        return std::fabs(figure->m_gap - m_figureGap) > EPS || (!figure->m_poligons.empty() && !figure->HasSagOutward());
+        return std::fabs(figure->m_gap - m_figureGap) > EPS || !figure->HasSagOutward();
     });
     // A figure stored before its gap polygons were built would be passed over:
     // it gets them as UpdateGaps would give them.

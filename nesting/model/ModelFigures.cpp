@@ -62,8 +62,7 @@ void NestingModel::InitMissingFigurePolygons()
         if (!figure->m_poligons.empty())
             continue;
         missing = true;
-        // Borders of a record that does not know their sag are read again.
-        if (figure->m_borders.empty() || !figure->HasSagOutward())
+        if (figure->m_borders.empty())
             figure->InitBorders();
     }
     if (missing)
