@@ -1,6 +1,7 @@
 // The parts a placement run leaves in the container: they go there wherever
 // they stood, the closing message names them with their counts and why, and
-// a sheet's results count only what lies on it.
+// a sheet's results count only what lies on it. And gap polygons of an
+// earlier drawing's records, made without the borders' sag, made again.
 #include "place_fixture.h"
 
 namespace placetest {
@@ -83,6 +84,17 @@ TEST_F(PlaceTest, AHugePartInTheContainerLeavesTheSheetsResultsAlone)
     EXPECT_GT(Model().m_result.sheet_results[0].KIM, 0.0);
     ASSERT_EQ(Messages().size(), messages + 1);
     EXPECT_EQ(Messages().back().text, std::wstring(kHeading) + L"Huge — 1 шт.: больше любого листа");
+}
+
+TEST_F(PlaceTest, GapPolygonsOfAnEarlierRecordAreMadeAgainBeforeARun)
+{
+    AddSheet(300.0, 200.0);
+    const FigurePtr figure = AddFigure(Rectangle(0, 0, 100, 50));
+    figure->m_sagKnown = 0;  // as a record of an earlier drawing reads
+    optimizer.Init(Model().m_figures, Model().m_sheets);
+    optimizer.SetGaps(kFigureGap, kSheetGap);
+    optimizer.RunOptimization(OptimizationParams{1, RotationType::WithoutRotation, true});
+    EXPECT_TRUE(figure->HasSagOutward());
 }
 
 }  // namespace
