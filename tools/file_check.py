@@ -13,6 +13,12 @@ job_check).
                               circles and bulged polylines (ellipses and
                               splines flattened to 1e-4), and the number of
                               curve chains left open
+  file_check.py outlines FILE...
+                              JSON {file: {"loops": [[[ax, ay, bx, by, sweep], ...], ...],
+                              "open": k}}: the closed outlines as their edges
+                              in order, each from a to b, an arc turning by
+                              sweep radians (counter-clockwise positive) or a
+                              line (sweep 0); a circle is two half arcs
 
 A file that cannot be read gives {"error": text}.
 """
@@ -55,6 +61,12 @@ class Edge:
         return 0.5 * (a[0] * b[1] - b[0] * a[1]) + segment_area(chord, sweep)
 
 
+def circle_edges(center, r):
+    """A circle as two half arcs, counter-clockwise."""
+    a, b = (center[0] + r, center[1]), (center[0] - r, center[1])
+    return [Edge(a, b, math.pi), Edge(b, a, math.pi)]
+
+
 def polyline_edges(points, closed):
     """Edges of (x, y, bulge) vertices; the bulge belongs to the edge leaving the vertex."""
     edges = []
@@ -71,7 +83,9 @@ def flattened(entity):
 
 
 def entity_edges(e):
-    """The entity's pieces of outline, and the areas of the outlines it closes by itself."""
+    """The entity's pieces of outline, and the outlines it closes by itself
+    (each a list of edges; the area of a full ellipse stands beside its
+    flattened edges, exact)."""
     kind = e.dxftype()
     if kind == "LINE":
         return [Edge(e.dxf.start, e.dxf.end)], []
@@ -79,22 +93,33 @@ def entity_edges(e):
         sweep = math.radians((e.dxf.end_angle - e.dxf.start_angle) % 360.0) or 2 * math.pi
         return [Edge(e.start_point, e.end_point, sweep)], []
     if kind == "CIRCLE":
-        return [], [math.pi * e.dxf.radius ** 2]
+        return [], [Loop(circle_edges(e.dxf.center, e.dxf.radius), math.pi * e.dxf.radius ** 2)]
     if kind == "LWPOLYLINE":
         edges = polyline_edges(list(e.get_points("xyb")), e.closed)
-        return (edges, []) if not e.closed else ([], [abs(sum(x.area(False) for x in edges))])
+        return (edges, []) if not e.closed else ([], [Loop(edges)])
     if kind == "POLYLINE" and not (e.is_3d_polyline or e.is_poly_face_mesh or e.is_polygon_mesh):
         points = [(v.dxf.location.x, v.dxf.location.y, v.dxf.bulge) for v in e.vertices]
         edges = polyline_edges(points, e.is_closed)
-        return (edges, []) if not e.is_closed else ([], [abs(sum(x.area(False) for x in edges))])
+        return (edges, []) if not e.is_closed else ([], [Loop(edges)])
     if kind == "ELLIPSE" and abs(abs(e.dxf.end_param - e.dxf.start_param) - 2 * math.pi) < 1e-12:
-        return [], [math.pi * e.dxf.major_axis.magnitude ** 2 * e.dxf.ratio]
+        return [], [Loop(flattened(e), math.pi * e.dxf.major_axis.magnitude ** 2 * e.dxf.ratio)]
     if kind in ("ELLIPSE", "SPLINE"):
         edges = flattened(e)
         if edges and math.dist(edges[0].a, edges[-1].b) < 1e-9:
-            return [], [abs(sum(x.area(False) for x in edges))]
+            return [], [Loop(edges)]
         return edges, []
     return [], []
+
+
+class Loop:
+    """A closed outline: its edges in order, and its area."""
+
+    def __init__(self, edges, area=None):
+        self.edges = edges
+        self.area = abs(sum(x.area(False) for x in edges)) if area is None else area
+
+    def json(self):
+        return [[x.a[0], x.a[1], x.b[0], x.b[1], x.sweep] for x in self.edges]
 
 
 def key(p):
@@ -102,19 +127,19 @@ def key(p):
 
 
 def loops(edges):
-    """Areas of the loops the edges make, each edge used once, and the number of chains left open."""
+    """The loops the edges make, each edge used once, and the number of chains left open."""
     ends = {}
     for i, edge in enumerate(edges):
         ends.setdefault(key(edge.a), []).append(i)
         ends.setdefault(key(edge.b), []).append(i)
     used = [False] * len(edges)
-    areas, open_chains = [], 0
+    found, open_chains = [], 0
     for start in range(len(edges)):
         if used[start]:
             continue
         used[start] = True
         first = edges[start]
-        total = first.area(False)
+        chain = [first]
         at = first.b
         closed = True
         while key(at) != key(first.a):
@@ -123,30 +148,42 @@ def loops(edges):
                 closed = False
                 break
             used[nxt] = True
-            reverse = key(edges[nxt].a) != key(at)
-            total += edges[nxt].area(reverse)
-            at = edges[nxt].a if reverse else edges[nxt].b
+            e = edges[nxt]
+            reverse = key(e.a) != key(at)
+            chain.append(Edge(e.b, e.a, -e.sweep) if reverse else e)
+            at = chain[-1].b
         if closed:
-            areas.append(abs(total))
+            found.append(Loop(chain))
         else:
             open_chains += 1
-    return areas, open_chains
+    return found, open_chains
+
+
+def dxf_loops(file):
+    """The strictly loaded file, its closed loops and the number of chains left open."""
+    doc = ezdxf.readfile(file)
+    closed, edges = [], []
+    for e in doc.modelspace():
+        pieces, whole = entity_edges(e)
+        edges += pieces
+        closed += whole
+    found, open_chains = loops(edges)
+    return doc, closed + found, open_chains
 
 
 def read_dxf(file):
-    doc = ezdxf.readfile(file)
+    doc, found, open_chains = dxf_loops(file)
     auditor = doc.audit()
-    areas, edges = [], []
-    for e in doc.modelspace():
-        pieces, closed = entity_edges(e)
-        edges += pieces
-        areas += closed
-    found, open_chains = loops(edges)
-    return {"errors": len(auditor.errors), "areas": sorted(areas + found), "open": open_chains}
+    return {"errors": len(auditor.errors), "areas": sorted(x.area for x in found), "open": open_chains}
+
+
+def read_outlines(file):
+    _, found, open_chains = dxf_loops(file)
+    return {"loops": [x.json() for x in found], "open": open_chains}
 
 
 if __name__ == "__main__":
-    read = read_csv if sys.argv[1] == "csv" else read_dxf
+    read = {"csv": read_csv, "dxf": read_dxf, "outlines": read_outlines}[sys.argv[1]]
     out = {}
     for file in sys.argv[2:]:
         try:

@@ -11,10 +11,13 @@
 // builds the remnants automatically, and --export and --document write into
 // their folders, through the library's exporter and reporter, everything they
 // can.
-//   nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--layout] [--library PATH]
+//   nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--gaps FIGURE SHEET] [--placed] [--layout] [--library PATH]
 //               [--fragments DIR] [--remnants] [--export DIR] [--document DIR]
-// A parts list holds one part a line, "name|count|thickness|material|x,y x,y ...";
-// blank lines and lines starting with "#" are skipped.
+// A parts list holds one part a line, "name|count|thickness|material|RING;RING...",
+// the outer ring first, then its holes. A ring is "x,y x,y ...", where "x,y,b"
+// makes the edge to the next vertex an arc of bulge b (the tangent of a
+// quarter of its turn, counter-clockwise positive), or "@x,y,r", a circle.
+// Blank lines and lines starting with "#" are skipped.
 #include "api/INestingObjects.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
@@ -24,6 +27,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -33,12 +37,19 @@
 
 namespace {
 
+// A vertex of a ring and the bulge of the edge leaving it; a circle is one
+// vertex, its centre, with the radius.
+struct Vertex {
+    double x = 0.0, y = 0.0, bulge = 0.0, radius = 0.0;
+};
+using Ring = std::vector<Vertex>;
+
 struct Part {
     std::wstring name;
     int count = 1;
     double thickness = 0.0;
     std::wstring material;
-    std::vector<double> outline;  // x0, y0, x1, y1, ...
+    std::vector<Ring> rings;
 };
 
 std::vector<std::string> Split(const std::string& line, char separator)
@@ -48,6 +59,25 @@ std::vector<std::string> Split(const std::string& line, char separator)
     for (std::string field; std::getline(in, field, separator);)
         fields.push_back(field);
     return fields;
+}
+
+Ring ReadRing(const std::string& text)
+{
+    Ring ring;
+    for (const std::string& point : Split(text, ' ')) {
+        if (point.empty())
+            continue;
+        const bool circle = point[0] == '@';
+        const std::vector<std::string> v = Split(circle ? point.substr(1) : point, ',');
+        if (v.size() != 3 && (circle || v.size() != 2))
+            throw std::invalid_argument("point");
+        Vertex vertex{std::stod(v[0]), std::stod(v[1])};
+        (circle ? vertex.radius : vertex.bulge) = v.size() == 3 ? std::stod(v[2]) : 0.0;
+        if (circle && (!ring.empty() || !(vertex.radius > 0.0)))
+            throw std::invalid_argument("circle");
+        ring.push_back(vertex);
+    }
+    return ring;
 }
 
 // The parts of the list; false, with the line, at the first line that is no part.
@@ -69,24 +99,52 @@ bool ReadParts(const std::filesystem::path& file, std::vector<Part>& parts)
             if (f.size() != 5)
                 throw std::invalid_argument("fields");
             part = {vlhost::Host::Wide(f[0]), std::stoi(f[1]), std::stod(f[2]), vlhost::Host::Wide(f[3]), {}};
-            for (const std::string& point : Split(f[4], ' ')) {
-                const std::vector<std::string> xy = Split(point, ',');
-                if (xy.size() != 2)
-                    throw std::invalid_argument("point");
-                part.outline.push_back(std::stod(xy[0]));
-                part.outline.push_back(std::stod(xy[1]));
-            }
+            for (const std::string& text : Split(f[4], ';'))
+                part.rings.push_back(ReadRing(text));
         } catch (const std::exception&) {
             std::cerr << file.string() << ":" << number << ": not a part\n";
             return false;
         }
-        if (part.outline.size() < 6) {
-            std::cerr << file.string() << ":" << number << ": an outline needs three points\n";
+        const auto tooShort = [](const Ring& ring) { return ring.size() < 3 && !(ring.size() == 1 && ring[0].radius > 0); };
+        if (part.rings.empty() || std::any_of(part.rings.begin(), part.rings.end(), tooShort)) {
+            std::cerr << file.string() << ":" << number << ": a ring needs three points or is a circle\n";
             return false;
         }
         parts.push_back(std::move(part));
     }
     return true;
+}
+
+void DrawRing(const vlapi::IDrawingContainerPtr& view, const Ring& ring)
+{
+    if (ring.size() == 1) {
+        vlapi::ICirclePtr circle = view->GetCollection(vlapi::vlDrCircle)->Add();
+        circle->SetXc(ring[0].x);
+        circle->SetYc(ring[0].y);
+        circle->SetRadius(ring[0].radius);
+        circle->Update();
+        return;
+    }
+    for (size_t i = 0; i < ring.size(); ++i) {
+        const Vertex& a = ring[i];
+        const Vertex& b = ring[(i + 1) % ring.size()];
+        if (a.bulge == 0.0) {
+            vlapi::ILineSegmentPtr line = view->GetCollection(vlapi::vlDrLineSeg)->Add();
+            line->SetX1(a.x);
+            line->SetY1(a.y);
+            line->SetX2(b.x);
+            line->SetY2(b.y);
+            line->Update();
+            continue;
+        }
+        // The arc's middle lies the sagitta (bulge times half the chord) to
+        // the right of the chord for a counter-clockwise arc.
+        const double dx = b.x - a.x, dy = b.y - a.y;
+        const double s = 0.5 * a.bulge;
+        vlapi::IArcPtr arc = view->GetCollection(vlapi::vlDrArc)->Add();
+        arc->SetBy3Points(a.x, a.y, b.x, b.y, 0.5 * (a.x + b.x) + s * dy, 0.5 * (a.y + b.y) - s * dx);
+        arc->Update();
+    }
 }
 
 // The part as a fragment file carrying its count, thickness and material;
@@ -96,16 +154,8 @@ std::wstring FragmentFile(vlhost::Host& host, const Part& part, const std::files
     const vlapi::IVarnelDocumentPtr active = host.Application()->GetActiveDocument();
     const vlapi::IVarnelDocument2DPtr fragment = host.NewDrawing(vlapi::vlDocumentFragment);
     const vlapi::IDrawingContainerPtr view(fragment->GetViewsAndLayersManager()->GetViews()->GetActiveView());
-    const size_t n = part.outline.size() / 2;
-    for (size_t i = 0; i < n; ++i) {
-        const size_t j = (i + 1) % n;
-        vlapi::ILineSegmentPtr line = view->GetCollection(vlapi::vlDrLineSeg)->Add();
-        line->SetX1(part.outline[2 * i]);
-        line->SetY1(part.outline[2 * i + 1]);
-        line->SetX2(part.outline[2 * j]);
-        line->SetY2(part.outline[2 * j + 1]);
-        line->Update();
-    }
+    for (const Ring& ring : part.rings)
+        DrawRing(view, ring);
     vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_COPY_COUNT), part.count);
     vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_THICKNESS), part.thickness);
     vrnApi::SetMaterialPropertyToDocument(part.material);
@@ -142,6 +192,8 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     double width = 300.0;
     double height = 200.0;
+    double figureGap = -1.0;
+    double sheetGap = -1.0;
     bool placed = false;
     bool remnants = false;
     std::filesystem::path library;
@@ -164,6 +216,10 @@ int main(int argc, char** argv)
             library = std::filesystem::absolute(args[++i]);
         } else if (args[i] == "--fragments" && i + 1 < args.size()) {
             fragments = std::filesystem::absolute(args[++i]);
+        } else if (args[i] == "--gaps" && i + 2 < args.size()) {
+            figureGap = std::atof(args[i + 1].c_str());
+            sheetGap = std::atof(args[i + 2].c_str());
+            i += 2;
         } else if (args[i] == "--sheet" && i + 2 < args.size()) {
             width = std::atof(args[i + 1].c_str());
             height = std::atof(args[i + 2].c_str());
@@ -173,7 +229,7 @@ int main(int argc, char** argv)
         }
     }
     if (files.size() != 2 || !(width > 0.0) || !(height > 0.0)) {
-        std::cerr << "usage: nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--placed] [--layout]"
+        std::cerr << "usage: nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--gaps FIGURE SHEET] [--placed] [--layout]"
                      " [--library PATH] [--fragments DIR] [--remnants] [--export DIR] [--document DIR]\n";
         return 2;
     }
@@ -197,6 +253,10 @@ int main(int argc, char** argv)
             model->ReadFromConfig();
             model->SetWidthSheet(width);
             model->SetHeightSheet(height);
+            if (figureGap >= 0.0)
+                model->SetFigureGap(figureGap);
+            if (sheetGap >= 0.0)
+                model->SetSheetGap(sheetGap);
             model->AddSheet();
             if (!fragments.empty())
                 std::filesystem::create_directories(fragments);

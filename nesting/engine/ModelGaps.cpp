@@ -20,7 +20,8 @@ void NestingModel::UpdateGaps()
     if (m_uniteFigures)
         CreateCompoundFigures();
     ArrangeFiguresInContainer(true, true);
-    CheckIntersectAllFigures(nullptr);
+    // Every figure lies in the container now: none is cut from a sheet yet.
+    CheckIntersectAllFigures(nullptr, false);
     UpdateResultTables(nullptr);
     for (const FigurePtr& figure : m_figures) {
         figure->m_gap = m_figureGap;

@@ -56,6 +56,14 @@ bool SameThickness(double sheetThickness, double thickness)
 
 } // namespace
 
+bool NestingOptimizer::DiffersFromSheet(const Figure& figure) const
+{
+    const std::wstring& sheetMaterial = NestingModel::m_materialSheet;
+    if (!SameThickness(m_model.m_thicknessSheet, figure.m_thickness))
+        return true;
+    return !figure.m_material.empty() && !sheetMaterial.empty() && figure.m_material != sheetMaterial;
+}
+
 void NestingOptimizer::GetPlacementPoint(const std::vector<NPoint>& points, double& x, double& y)
 {
     x = kNoPoint;
@@ -112,7 +120,9 @@ void NestingOptimizer::RunOptimization(const OptimizationParams& params)
     m_figures = m_model.m_figures;
     PrepareOptimization();
     SetAutoPlacementAllFigures(NestingMode::AutoForAll);
-    m_model.CheckIntersectAllFigures(nullptr);
+    // The parts whose thickness or material differ are named with the others
+    // left in the container, in the one closing message.
+    m_model.CheckIntersectAllFigures(nullptr, false);
     m_model.UpdateResultTables(nullptr);
     if (application)
         application->StopProgressBar();
@@ -123,6 +133,9 @@ void NestingOptimizer::RunOptimization(const OptimizationParams& params)
     vrnApi::EnableUserAccess(true);
     m_t2 = MonotonicMicroseconds();
     m_dt = m_t2 - m_t1;
+    const std::wstring left = LeftInContainerText();
+    if (!left.empty())
+        vrnApi::ShowWarningText(left);
 }
 
 void NestingOptimizer::PrepareOptimization()
@@ -139,8 +152,10 @@ void NestingOptimizer::PrepareOptimization()
         sheet->m_occupied = false;
     for (const FigurePtr& figure : m_figures)
         figure->m_owner.reset();
+    // Gap polygons of another gap, or of an earlier drawing that made them
+    // without the borders' sag, are made again.
     const bool gapChanged = std::any_of(m_figures.begin(), m_figures.end(), [this](const FigurePtr& figure) {
-        return std::fabs(figure->m_gap - m_figureGap) > EPS;
+        return std::fabs(figure->m_gap - m_figureGap) > EPS || !figure->HasSagOutward();
     });
     // A figure stored before its gap polygons were built would be passed over:
     // it gets them as UpdateGaps would give them.
@@ -165,16 +180,10 @@ void NestingOptimizer::SetCurrentFirstSheetView()
 
 void NestingOptimizer::MarkThicknessAndMaterial()
 {
-    const double sheetThickness = m_model.m_thicknessSheet;
-    const std::wstring sheetMaterial = NestingModel::m_materialSheet;
     for (const FigurePtr& figure : m_figures) {
         if (figure->m_poligons.empty() || !figure->m_poligons[0])
             continue;
-        figure->m_valid = SameThickness(sheetThickness, figure->m_thickness);
-        if (!figure->m_valid)
-            continue;
-        if (!figure->m_material.empty() && !sheetMaterial.empty())
-            figure->m_valid = figure->m_material == sheetMaterial;
+        figure->m_valid = !DiffersFromSheet(*figure);
     }
 }
 
@@ -190,6 +199,16 @@ void NestingOptimizer::SetAutoPlacementAllFigures(NestingMode mode)
     } else {
         for (const SheetPtr& sheet : m_sheets)
             sheet->m_occupied = false;
+    }
+    // What the run did not place goes to the container, wherever it stood:
+    // a figure left on a sheet from before would lie there as if placed.
+    if (!m_figures.empty()) {
+        const int container = vrnApi::CreateContainerView(NestingModel::m_widthSheet, NestingModel::m_heightSheet);
+        for (const FigurePtr& figure : m_figures) {
+            figure->m_owner.reset();
+            if (figure->GetView() != container)
+                figure->ChangeView(container, true);
+        }
     }
     SetCurrentFirstSheetView();
     m_model.ArrangeFiguresInContainer(false, true);
@@ -242,7 +261,9 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
         for (const FigurePtr& figure : m_figures) {
             if (m_test)
                 break;
-            if (mode == NestingMode::AutoArrange || PassesRectangleTest(*figure, *sheet)) {
+            // A part of another thickness or material is never cut from this sheet.
+            const bool tried = mode == NestingMode::AutoArrange || !DiffersFromSheet(*figure);
+            if (tried && (mode == NestingMode::AutoArrange || PassesRectangleTest(*figure, *sheet))) {
                 figure->ChangeView(ViewOf(sheet), true);
                 if (PlaceWithRotations(figure, sheet, mode))
                     placedHere.push_back(figure);

@@ -44,6 +44,14 @@ public:
     bool OffsetFigureInSheet(FigurePtr figure, SheetPtr sheet, NestingMode mode);
     void Clear();
 
+    // Whether the figure's thickness or material differ from the sheets'
+    // (an unknown value differs from none).
+    bool DiffersFromSheet(const Figure& figure) const;
+    // The closing message's text on the parts the run left in the container,
+    // with their counts and why, where that is known; empty when every part
+    // lies on a sheet.
+    std::wstring LeftInContainerText() const;
+
     // The bottom-left rule: the smallest x, then the smallest y of the points
     // within 0.1 mm of it; both stay at kNoPoint for no point.
     static void GetPlacementPoint(const std::vector<NPoint>& points, double& x, double& y);

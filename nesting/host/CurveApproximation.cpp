@@ -93,7 +93,7 @@ bool AppendChordVertices(const vlapi::IVarnelDocument2DPtr& doc, const NSegment&
     }
     std::vector<NSegmentPtr> fine;
     {
-        ToleranceScope fineSag(0.01);
+        ToleranceScope fineSag(kFineChordSag);
         vrnApi::ApproximateObjectByLineSegments(obj, fine);
     }
     if (fine.empty())

@@ -53,8 +53,10 @@ public:
 
     // Borders
     virtual void InitBordersFromMacro(std::vector<NPolygonPtr>& borders) = 0;
-    virtual void InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders, double& area,
-                                            double& length) = 0;
+    // Rings that never cut into the part but may lie up to `sag` inside its
+    // curves (0 when every curve is a line segment).
+    virtual void InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders, double& area, double& length,
+                                            double& sag) = 0;
     virtual void GetBoundaryContours(std::vector<NContourPtr>& contours) = 0;
 
     // Fills

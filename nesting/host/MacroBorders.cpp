@@ -57,7 +57,8 @@ NPolygonPtr TangentialRing(Pair& pair, bool outer, double arrow)
 
 }  // namespace
 
-void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders, double& area, double& length)
+void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders, double& area, double& length,
+                                              double& sag)
 {
     vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
     if (!m_macro || !doc)
@@ -118,6 +119,11 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
     borders.insert(borders.end(), rings.begin(), rings.end());
     area = netArea;
     length += cutLength;
+    // Only curves are followed on chords.
+    const bool curved = std::any_of(curves.begin(), curves.end(), [](const vlapi::IDrawingObjectPtr& curve) {
+        return curve && curve->GetType() != vlapi::vlDrLineSeg;
+    });
+    sag = curved ? kFineChordSag : 0.0;
 }
 
 void NMacroObject::GetBoundaryContours(std::vector<NContourPtr>& contours)

@@ -3,6 +3,10 @@
 
 #include "host/INestingMacro.h"
 
+// The sag of the fine chords that curves are followed on when a figure's
+// borders are made: the borders may lie that far inside a curve, no further.
+inline constexpr double kFineChordSag = 0.01;  // mm
+
 class NMacroObject;
 using NMacroObjectPtr = std::shared_ptr<NMacroObject>;
 
@@ -50,8 +54,8 @@ public:
     bool CheckStyleMacro() const override;
 
     void InitBordersFromMacro(std::vector<NPolygonPtr>& borders) override;
-    void InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders, double& area,
-                                    double& length) override;
+    void InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders, double& area, double& length,
+                                    double& sag) override;
     void GetBoundaryContours(std::vector<NContourPtr>& contours) override;
 
     void CreateHatchInMacro(const std::vector<NPolygonPtr>& poligons) override;

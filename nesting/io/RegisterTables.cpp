@@ -3,6 +3,7 @@
 #include "io/OutputFiles.h"
 
 #include <algorithm>
+#include <cmath>
 
 using outputs::CeilClean;
 using outputs::Format;
@@ -20,6 +21,18 @@ std::wstring Decimal(long long n) { return std::to_wstring(n); }
 // Sheet thickness as the registers show it.
 std::wstring Thickness(const NestingModel& model) { return Format(L"%1.2f", model.m_thicknessSheet); }
 
+// A part's own thickness and material; one it does not know is the sheet's
+// (it matches any sheet).
+std::wstring PartThickness(const Figure& part, const NestingModel& model)
+{
+    return part.m_thickness > 1e-4 ? Format(L"%1.2f", part.m_thickness) : Thickness(model);
+}
+
+const std::wstring& PartMaterial(const Figure& part)
+{
+    return part.m_material.empty() ? NestingModel::m_materialSheet : part.m_material;
+}
+
 }  // namespace
 
 std::vector<FigureGroup> GroupFigures(const std::vector<FigurePtr>& figures)
@@ -29,7 +42,9 @@ std::vector<FigureGroup> GroupFigures(const std::vector<FigurePtr>& figures)
         if (!figure)
             continue;
         auto same = [&](const FigureGroup& g) {
-            return g.first->m_name == figure->m_name && g.first->m_owner == figure->m_owner;
+            return g.first->m_name == figure->m_name && g.first->m_owner == figure->m_owner &&
+                   std::fabs(g.first->m_thickness - figure->m_thickness) <= 1e-4 &&
+                   g.first->m_material == figure->m_material;
         };
         auto it = std::find_if(groups.begin(), groups.end(), same);
         if (it != groups.end())
@@ -120,8 +135,8 @@ Table DetailsTable(const NestingModel& model, const std::vector<FigureGroup>& gr
                 false};
     for (const FigureGroup& group : groups) {
         Row row;
-        row.cells = {Cell(group.first->m_name), Cell(Decimal(group.count)), Cell(NestingModel::m_materialSheet),
-                     Cell(Thickness(model)),
+        row.cells = {Cell(group.first->m_name), Cell(Decimal(group.count)), Cell(PartMaterial(*group.first)),
+                     Cell(PartThickness(*group.first, model)),
                      group.first->m_owner ? Cell(group.first->m_owner->m_name) : std::nullopt};
         table.rows.push_back(std::move(row));
     }

@@ -33,7 +33,8 @@ struct Table {
     bool growing = false;
 };
 
-// Equal figures (same name, same owner sheet) and equal sheets (same outline),
+// Equal figures (same name, owner sheet, thickness and material) and equal
+// sheets (same outline),
 // each group led by its first member, in the order of first appearance.
 struct FigureGroup {
     FigurePtr first;

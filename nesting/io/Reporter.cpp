@@ -7,6 +7,9 @@
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -22,6 +25,10 @@ void Reporter::Init()
     m_model.InitFiguresFromActiveDoc(nullptr);
     m_model.InitWastesFromActiveDoc();
     m_model.ReadFromConfig();
+    // The sheets' figures as the result tables count them: a sheet with a
+    // figure in conflict shows no utilisation there, nor here.
+    bool mismatch = false;
+    m_model.MarkConflicts(nullptr, mismatch);
     m_model.CalculateNestingResult();
     m_model.UpdateWastesNames();
 }
@@ -39,36 +46,83 @@ void Reporter::CreateDocumentation()
         vrnApi::ShowWarningMessage(IDS_MESS_PUT_EXPORT_FOLDER);
         return;
     }
-    m_failures = {};
-    m_mapNames.clear();
-    m_mapsFolder = 0;
-    m_source = application ? application->GetActiveDocument() : nullptr;
-    {
-        vrnApi::ScopedSwitch access(vrnApi::EnableUserAccess, false);
-        const std::pair<bool, void (Reporter::*)()> builders[] = {
-            {m_params.addCards, &Reporter::CreateCardsDrawing},
-            {m_params.addSpecif, &Reporter::CreateCardsDetailTables},
-            {m_params.addTableCards, &Reporter::CreateCardsTable},
-            {m_params.addTableDetails, &Reporter::CreateDetailsTable},
-            {m_params.addTableMaterial, &Reporter::CreateMaterialTable},
-            {m_params.addTableWastes, &Reporter::CreateWastesTable},
-            {m_params.addTableLN, &Reporter::CreateLNTable},
-        };
-        for (const auto& [wanted, builder] : builders) {
-            if (!wanted)
-                continue;
-            // A builder that fails does not stop the ones after it.
-            try {
-                (this->*builder)();
-            } catch (...) {
-                m_failures.Add(Shown(Folder()), outputs::kNotWritten);
-            }
-            if (m_source)
-                m_source->Activate();
-        }
-    }
+    Run();
     if (!m_failures.Empty())
         vrnApi::ShowErrorText(m_failures.Text(L"Не записаны файлы документации:"));
+}
+
+void Reporter::Run(const Progress& progress)
+{
+    m_failures = {};
+    m_written.clear();
+    m_mapNames.clear();
+    m_folder = m_mapsFolder = m_docsFolder = 0;
+    if (m_params.folder.empty())
+        return;
+    m_source = application ? application->GetActiveDocument() : nullptr;
+    vrnApi::ScopedSwitch access(vrnApi::EnableUserAccess, false);
+    const std::pair<bool, void (Reporter::*)()> builders[] = {
+        {m_params.addCards, &Reporter::CreateCardsDrawing},
+        {m_params.addSpecif, &Reporter::CreateCardsDetailTables},
+        {m_params.addTableCards, &Reporter::CreateCardsTable},
+        {m_params.addTableDetails, &Reporter::CreateDetailsTable},
+        {m_params.addTableMaterial, &Reporter::CreateMaterialTable},
+        {m_params.addTableWastes, &Reporter::CreateWastesTable},
+        {m_params.addTableLN, &Reporter::CreateLNTable},
+    };
+    const size_t all = static_cast<size_t>(
+        std::count_if(std::begin(builders), std::end(builders), [](const auto& b) { return b.first; }));
+    size_t done = 0;
+    for (const auto& [wanted, builder] : builders) {
+        if (!wanted)
+            continue;
+        // A builder that fails does not stop the ones after it.
+        try {
+            (this->*builder)();
+        } catch (...) {
+            m_failures.Add(Shown(Folder()), outputs::kNotWritten);
+        }
+        if (m_source)
+            m_source->Activate();
+        if (progress)
+            progress(++done, all);
+    }
+}
+
+std::vector<SheetPtr> Reporter::DocumentedSheets() const
+{
+    std::vector<SheetPtr> sheets;
+    for (const SheetPtr& sheet : m_model.m_sheets) {
+        const bool holds = std::any_of(m_model.m_figures.begin(), m_model.m_figures.end(),
+                                       [&](const FigurePtr& figure) { return sheet && sheet->CheckContainFigure(figure); });
+        if (holds)
+            sheets.push_back(sheet);
+    }
+    return sheets;
+}
+
+std::vector<std::wstring> Reporter::EarlierFiles() const
+{
+    std::vector<std::wstring> earlier;
+    if (m_params.folder.empty())
+        return earlier;
+    for (const fs::path& folder : {MapsFolder(), DocsFolder()}) {
+        std::vector<fs::path> files;
+        std::error_code ec;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            const fs::path& file = it->path();
+            const std::string extension = file.extension().string();
+            const bool document = extension == ".vdw" || extension == ".vfw" || extension == ".csv";
+            std::error_code kind;
+            if (document && it->is_regular_file(kind) && file.filename().string()[0] != '.' &&
+                std::find(m_written.begin(), m_written.end(), file) == m_written.end())
+                files.push_back(file);
+        }
+        std::sort(files.begin(), files.end());
+        for (const fs::path& file : files)
+            earlier.push_back(Shown(file));
+    }
+    return earlier;
 }
 
 bool Reporter::createDirectory(const std::wstring& path)
@@ -104,28 +158,37 @@ fs::path Reporter::DocsFolder() const { return Folder() / vrnApi::detail::PathOf
 std::wstring Reporter::Shown(const fs::path& file) const
 {
     const fs::path relative = file.lexically_relative(Folder());
-    return vrnApi::detail::TextOf(relative.empty() ? file : relative);
+    return vrnApi::detail::TextOf(relative.empty() || relative == "." ? file : relative);
 }
 
-const std::vector<std::wstring>& Reporter::MapNames()
+const std::vector<std::wstring>& Reporter::MapNames(const std::vector<SheetPtr>& sheets)
 {
-    if (m_mapNames.size() != m_model.m_sheets.size()) {
+    if (m_mapNames.size() != sheets.size()) {
         outputs::NameBook book;
         m_mapNames.clear();
-        for (const SheetPtr& sheet : m_model.m_sheets)
+        for (const SheetPtr& sheet : sheets)
             m_mapNames.push_back(book.Reserve(outputs::SafeFileName(sheet->m_name), {L".vdw", L"_Ведомость Деталей.vfw"}));
     }
     return m_mapNames;
 }
 
-bool Reporter::MapsFolderReady()
+bool Reporter::MapsFolderReady() { return FolderReady(m_mapsFolder, MapsFolder()); }
+
+bool Reporter::DocsFolderReady() { return FolderReady(m_docsFolder, DocsFolder()); }
+
+bool Reporter::FolderReady(int& state, const fs::path& folder)
 {
-    if (m_mapsFolder == 0) {
-        m_mapsFolder = outputs::EnsureFolder(MapsFolder()) ? 1 : -1;
-        if (m_mapsFolder < 0)
-            m_failures.Add(Shown(MapsFolder()), outputs::kNoFolder);
+    if (m_folder == 0) {
+        m_folder = outputs::EnsureFolder(Folder()) ? 1 : -1;
+        if (m_folder < 0)
+            m_failures.Add(Shown(Folder()), outputs::kNoFolder);
     }
-    return m_mapsFolder > 0;
+    if (state == 0) {
+        state = m_folder < 0 ? -1 : (outputs::EnsureFolder(folder) ? 1 : -1);
+        if (state < 0 && m_folder > 0)
+            m_failures.Add(Shown(folder), outputs::kNoFolder);
+    }
+    return state > 0;
 }
 
 bool Reporter::SaveDocument(outputs::HiddenDocument& document, outputs::PendingFile& file)
@@ -135,8 +198,10 @@ bool Reporter::SaveDocument(outputs::HiddenDocument& document, outputs::PendingF
     // Saved, then closed, then put in place.
     const bool written = saved->SaveAs(file.HostPath());
     document.Close();
-    if (written && file.Commit(reason))
+    if (written && file.Commit(reason)) {
+        m_written.push_back(file.Target());
         return true;
+    }
     m_failures.Add(Shown(file.Target()), written ? reason : std::wstring(outputs::kNotSaved));
     return false;
 }

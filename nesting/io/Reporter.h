@@ -15,8 +15,13 @@
 
 class Reporter {
 public:
+    // How far a run has come: builders done of all it runs.
+    using Progress = std::function<void(size_t done, size_t all)>;
+
     // Sheets, figures and remnants of the active drawing, the configuration,
-    // the results and the remnants' names. Bridges are not read.
+    // the figures' conflicts (thickness, material, overlaps) and the results
+    // as the drawing's result tables show them, and the remnants' names.
+    // Bridges are not read.
     void Init();
     void SetParams(const ReportParams& params) { m_params = params; }
     void Clear();
@@ -24,6 +29,18 @@ public:
     // host's user access off meanwhile. Ends with one error message naming
     // every output that was not written and why; an empty folder only warns.
     void CreateDocumentation();
+    // The same run without any message: what it wrote and what it could not
+    // are left in Written() and Failures().
+    void Run(const Progress& progress = {});
+
+    // The sheets the maps and the registers of maps and materials are made
+    // for: those that hold a figure (a sheet that holds nothing is not cut).
+    std::vector<SheetPtr> DocumentedSheets() const;
+    // The files the last run wrote.
+    const std::vector<std::filesystem::path>& Written() const { return m_written; }
+    // The documents already in the folders of maps and registers that the
+    // last run did not write (an earlier run's), relative to the folder.
+    std::vector<std::wstring> EarlierFiles() const;
 
     // The builders, in the order of the run. Each writes what it can and
     // notes each file it could not write.
@@ -64,10 +81,15 @@ private:
     std::filesystem::path DocsFolder() const;
     // A file's name as the closing message shows it: relative to the folder.
     std::wstring Shown(const std::filesystem::path& file) const;
-    // The map and part-table base name of each sheet, unique within the run.
-    const std::vector<std::wstring>& MapNames();
-    // Ensures the maps folder once per run; false (noted once) when it cannot be made.
+    // The map and part-table base name of each of the sheets, unique within the run.
+    const std::vector<std::wstring>& MapNames(const std::vector<SheetPtr>& sheets);
+    // The remnants of the documented sheets and those of no sheet.
+    std::vector<WastePtr> DocumentedWastes(const std::vector<SheetPtr>& documented) const;
+    // Ensure the folder once per run (and the chosen folder before it);
+    // false, noted once, when it cannot be made.
     bool MapsFolderReady();
+    bool DocsFolderReady();
+    bool FolderReady(int& state, const std::filesystem::path& folder);
 
     // The common form of a register in the documentation folder.
     void WriteRegister(const registers::Table& table, const std::function<void()>& writeCsv);
@@ -85,7 +107,10 @@ private:
     bool SaveDocument(outputs::HiddenDocument& document, outputs::PendingFile& file);
 
     outputs::FailureList m_failures;
+    std::vector<std::filesystem::path> m_written;
     vlapi::IVarnelDocumentPtr m_source;
     std::vector<std::wstring> m_mapNames;
-    int m_mapsFolder = 0;  // 0 not tried this run, 1 ready, -1 failed
+    int m_folder = 0;      // 0 not tried this run, 1 ready, -1 failed
+    int m_mapsFolder = 0;
+    int m_docsFolder = 0;
 };

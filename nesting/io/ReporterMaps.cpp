@@ -60,7 +60,7 @@ bool CopySheetView(const Sheet& sheet, const vlapi::IVarnelDocument2DPtr& source
 
 void Reporter::CreateCardsDrawing()
 {
-    const std::vector<SheetPtr> sheets = m_model.m_sheets;
+    const std::vector<SheetPtr> sheets = DocumentedSheets();
     if (sheets.empty())
         return;
     vlapi::IVarnelDocument2DPtr source = vrnApi::GetActiveDocument2D();
@@ -70,7 +70,7 @@ void Reporter::CreateCardsDrawing()
     }
     if (!MapsFolderReady())
         return;
-    const std::vector<std::wstring>& names = MapNames();
+    const std::vector<std::wstring>& names = MapNames(sheets);
     for (size_t i = 0; i < sheets.size(); ++i)
         WriteMap(*sheets[i], names[i], source);
 }
@@ -154,7 +154,7 @@ void Reporter::WriteMap(const Sheet& sheet, const std::wstring& name, const vlap
 
 void Reporter::CreateCardsDetailTables()
 {
-    const std::vector<SheetPtr> sheets = m_model.m_sheets;
+    const std::vector<SheetPtr> sheets = DocumentedSheets();
     if (sheets.empty())
         return;
     if (!vrnApi::GetActiveDocument2D()) {
@@ -166,7 +166,7 @@ void Reporter::CreateCardsDetailTables()
     std::vector<FigurePtr> figures;
     GetAllFigures(m_model, figures);
     const std::vector<registers::FigureGroup> groups = registers::GroupFigures(figures);
-    const std::vector<std::wstring>& names = MapNames();
+    const std::vector<std::wstring>& names = MapNames(sheets);
     for (size_t i = 0; i < sheets.size(); ++i) {
         registers::Table table{L"", L"Ведомость деталей карты раскроя " + sheets[i]->m_name,
                                {{L"Имя детали", 250.0}, {L"Кол-во", 30.0}}, {}, false};

@@ -8,6 +8,7 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <fstream>
 
 namespace fs = std::filesystem;
@@ -58,13 +59,9 @@ bool FillTable(const vlapi::ITablePtr& cells, const registers::Table& table)
 
 void Reporter::WriteRegister(const registers::Table& table, const std::function<void()>& writeCsv)
 {
-    const fs::path target = DocsFolder() / vrnApi::detail::PathOf(table.name + L".vfw");
-    if (!outputs::EnsureFolder(DocsFolder())) {
-        m_failures.Add(Shown(target), outputs::kNoFolder);
-        m_failures.Add(Shown(CsvTwin(target)), outputs::kNoFolder);
+    if (!DocsFolderReady())
         return;
-    }
-    WriteTableDocument(table, target, writeCsv);
+    WriteTableDocument(table, DocsFolder() / vrnApi::detail::PathOf(table.name + L".vfw"), writeCsv);
 }
 
 void Reporter::WriteTableDocument(const registers::Table& table, const fs::path& target,
@@ -118,10 +115,21 @@ void Reporter::WriteTableDocument(const registers::Table& table, const fs::path&
 
 // ---- The registers
 
+std::vector<WastePtr> Reporter::DocumentedWastes(const std::vector<SheetPtr>& documented) const
+{
+    std::vector<WastePtr> wastes;
+    for (const WastePtr& waste : m_model.m_wastes) {
+        const SheetPtr sheet = registers::SheetInView(m_model.m_sheets, waste->GetView());
+        if (!sheet || std::find(documented.begin(), documented.end(), sheet) != documented.end())
+            wastes.push_back(waste);
+    }
+    return wastes;
+}
+
 void Reporter::CreateCardsTable()
 {
-    const std::vector<SheetPtr> sheets = m_model.m_sheets;
-    const std::vector<WastePtr> wastes = m_model.m_wastes;
+    const std::vector<SheetPtr> sheets = DocumentedSheets();
+    const std::vector<WastePtr> wastes = DocumentedWastes(sheets);
     if (sheets.empty())
         return;
     WriteRegister(registers::CardsTable(m_model, sheets, wastes), [&] { CreateCardsTableAsCSV(sheets, wastes); });
@@ -139,16 +147,17 @@ void Reporter::CreateDetailsTable()
 
 void Reporter::CreateMaterialTable()
 {
-    if (m_model.m_sheets.empty())
+    const std::vector<SheetPtr> sheets = DocumentedSheets();
+    if (sheets.empty())
         return;
-    const std::vector<registers::SheetGroup> groups = registers::GroupSheets(m_model.m_sheets);
+    const std::vector<registers::SheetGroup> groups = registers::GroupSheets(sheets);
     WriteRegister(registers::MaterialTable(m_model, groups), [&] { CreateMaterialTableAsCSV(groups); });
 }
 
 void Reporter::CreateWastesTable()
 {
     const std::vector<SheetPtr> sheets = m_model.m_sheets;
-    const std::vector<WastePtr> wastes = m_model.m_wastes;
+    const std::vector<WastePtr> wastes = DocumentedWastes(DocumentedSheets());
     if (wastes.empty())
         return;
     WriteRegister(registers::WastesTable(wastes, sheets), [&] { CreateWastesTableAsCSV(wastes, sheets); });
@@ -198,10 +207,8 @@ void Reporter::WriteCsv(const registers::Table& table, const wchar_t* openFailur
         text += L"\n";
     }
     const fs::path target = DocsFolder() / vrnApi::detail::PathOf(table.name + L".csv");
-    if (!outputs::EnsureFolder(DocsFolder())) {
-        m_failures.Add(Shown(target), outputs::kNoFolder);
+    if (!DocsFolderReady())
         return;
-    }
     outputs::PendingFile file(target);
     {
         std::ofstream out(file.Temporary(), std::ios::binary | std::ios::trunc);
@@ -217,7 +224,9 @@ void Reporter::WriteCsv(const registers::Table& table, const wchar_t* openFailur
         }
     }
     std::wstring reason;
-    if (!file.Commit(reason))
+    if (file.Commit(reason))
+        m_written.push_back(target);
+    else
         m_failures.Add(Shown(target), reason);
 }
 

@@ -4,6 +4,7 @@
 
 #include "host/VarnelAPI.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -166,6 +167,8 @@ bool CompoundFigure::AddFigures(FigurePtr figure1, FigurePtr figure2, double gap
     m_borders = {outline};
     m_area = figure1->m_area + figure2->m_area;
     m_length = figure1->m_length + figure2->m_length;
+    m_borderSag = std::max(figure1->GapSag(), figure2->GapSag());
+    m_sagKnown = figure1->HasSagOutward() && figure2->HasSagOutward() ? 1 : 0;
     return true;
 }
 

@@ -5,10 +5,12 @@
 #include "host/VarnelAPI.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 constexpr double kControlInset = 0.1;  // control polygons lie this far inside the gap polygons, mm
+constexpr double kLargestSag = 1.0;    // mm: a stored sag beyond it is no sag of ours
 
 // Rings made by the host turn about the origin; the figure turns them about
 // its macro's reference point, as the host turns the macro.
@@ -93,7 +95,10 @@ void Figure::InitBorders()
     m_borders.clear();
     double area = 0.0;
     double length = 0.0;
-    m_macro->InitConvexBordersFromMacro(m_borders, area, length);
+    double sag = 0.0;
+    m_macro->InitConvexBordersFromMacro(m_borders, area, length, sag);
+    m_borderSag = sag;
+    m_sagKnown = 1;
     CleanOutlines(m_borders);
     if (m_borders.empty()) {
         Clear();
@@ -128,14 +133,18 @@ void Figure::InitPolygons(double size, double gap, FigurePtr other)
         if (!working.front()->CheckDirection())
             working.front()->Invert();
 
+        // The borders follow curves on chords that may lie a little inside
+        // them: the gap polygons stand that much further out, so that the
+        // true outlines keep the whole gap.
+        const double reach = gap * 0.5 + GapSag();
         VectorPolygon offsets;
-        vrnApi::CreateEquidistantPoligons(working, gap * 0.5, offsets, false);
+        vrnApi::CreateEquidistantPoligons(working, reach, offsets, false);
         if (offsets.empty())
             return;
         CleanGapPolygons(offsets, m_poligons);
         if (!m_poligons.empty())
             OrientGapPolygons(m_poligons);
-        vrnApi::CreateEquidistantPoligons(working, gap * 0.5 - kControlInset, m_controls, false);
+        vrnApi::CreateEquidistantPoligons(working, reach - kControlInset, m_controls, false);
 
         const NPoint pole = Pole();
         SetPoles(m_poligons, pole);
@@ -148,6 +157,12 @@ void Figure::InitPolygons(double size, double gap, FigurePtr other)
         m_poligons.front()->GetPoints(points);
         m_convex = CheckConvexHull(points);
     }
+}
+
+double Figure::GapSag() const
+{
+    const bool sound = std::isfinite(m_borderSag) && m_borderSag >= 0.0 && m_borderSag <= kLargestSag;
+    return HasSagOutward() && sound ? m_borderSag : 0.0;
 }
 
 void Figure::CopyPolygonsFrom(const Figure& other)

@@ -20,7 +20,7 @@ void ShowValidity(const Figure& figure) {
 
 }  // namespace
 
-bool NestingModel::CheckIntersectAllFigures(FigurePtr figure) {
+bool NestingModel::MarkConflicts(FigurePtr figure, bool& mismatch) {
     for (const FigurePtr& each : m_figures) {
         each->m_valid = true;
     }
@@ -40,25 +40,37 @@ bool NestingModel::CheckIntersectAllFigures(FigurePtr figure) {
         anyMatches = anyMatches || each->m_valid;
         anyMismatch = anyMismatch || !each->m_valid;
     }
+    // A part in the container, however large, lies on no sheet: figures of
+    // different views never overlap.
+    const auto overlapping = [](const FigurePtr& a, const FigurePtr& b) {
+        return a && b && a->GetView() == b->GetView() && a->CheckIntersect(b);
+    };
     bool overlap = false;
     if (figure && anyMatches) {
         for (const FigurePtr& other : m_figures) {
-            overlap = figure->CheckIntersect(other) || overlap;
+            overlap = overlapping(figure, other) || overlap;
         }
     } else if (anyMatches) {
         for (size_t i = 0; i < m_figures.size(); ++i) {
             for (size_t j = i + 1; j < m_figures.size(); ++j) {
-                overlap = m_figures[i]->CheckIntersect(m_figures[j]) || overlap;
+                overlap = overlapping(m_figures[i], m_figures[j]) || overlap;
             }
         }
     }
+    mismatch = !m_figures.empty() && anyMismatch;
+    return overlap;
+}
+
+bool NestingModel::CheckIntersectAllFigures(FigurePtr figure, bool tellMismatch) {
+    bool mismatch = false;
+    const bool overlap = MarkConflicts(figure, mismatch);
     if (figure) {
         ShowValidity(*figure);
     }
     for (const FigurePtr& each : m_figures) {
         ShowValidity(*each);
     }
-    if (!m_figures.empty() && anyMismatch) {
+    if (mismatch && tellMismatch) {
         vrnApi::ShowErrorMessage(IDS_MESS_THICKNESS_MATERIAL);
     }
     return overlap;

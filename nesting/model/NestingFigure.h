@@ -79,6 +79,11 @@ public:
     bool CheckMirror(const Figure& other) const;
     bool CheckGap(double gap) const;
     bool CheckRectangle() const;
+    // The gap polygons were made with the borders' sag (false for records of
+    // earlier drawings: theirs may cut into the gap on curves).
+    bool HasSagOutward() const { return m_sagKnown == 1; }
+    // How far out beyond half the gap the gap polygons stand.
+    double GapSag() const;
     // Sets and returns m_valid.
     bool CheckOwnerThickness(double thickness);
     bool CheckOwnerMaterial(const std::wstring& material);

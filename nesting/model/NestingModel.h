@@ -152,8 +152,14 @@ public:
     void UpdateResultTables(FigurePtr figure);
     void UpdateTablesInStamp();
     // Marks every figure valid or not (thickness, material, overlap) by macro
-    // style; true when an overlap was found.
-    bool CheckIntersectAllFigures(FigurePtr figure);
+    // style and tells of figures whose thickness or material differ from the
+    // sheet's (unless the caller names them itself); true when an overlap
+    // was found.
+    bool CheckIntersectAllFigures(FigurePtr figure, bool tellMismatch = true);
+    // The same verdicts in the model alone, the drawing untouched: figures
+    // overlap only within one view (a sheet's, or the container's).
+    // `mismatch`: some figure differs from the sheet in thickness or material.
+    bool MarkConflicts(FigurePtr figure, bool& mismatch);
 
     // Parameters
     void LoadParams();

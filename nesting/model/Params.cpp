@@ -26,12 +26,14 @@ static_assert(offsetof(ObjectParams, m_symmetry) == 56);
 static_assert(offsetof(ObjectParams, reserve3) == 57);
 
 static_assert(sizeof(FigureParams) == FigureParams::kSize);
-static_assert(offsetof(FigureParams, reserve1) == 48);
+static_assert(offsetof(FigureParams, m_borderSag) == 48);
+static_assert(offsetof(FigureParams, reserve1) == 56);
 static_assert(offsetof(FigureParams, m_count) == 112);
 static_assert(offsetof(FigureParams, reserve2) == 116);
 static_assert(offsetof(FigureParams, m_child) == 152);
 static_assert(offsetof(FigureParams, m_convex) == 153);
-static_assert(offsetof(FigureParams, m_reserve3) == 154);
+static_assert(offsetof(FigureParams, m_sagKnown) == 154);
+static_assert(offsetof(FigureParams, m_reserve3) == 155);
 
 static_assert(sizeof(WasteParams) == WasteParams::kSize);
 static_assert(offsetof(WasteParams, reserve1) == 16);

@@ -128,12 +128,17 @@ struct FigureParams {
     double m_gap = 0.0;        // figure gap in force for this figure, mm
     double m_area = 0.0;       // mm²
     double m_length = 0.0;     // cut length, mm
-    double reserve1[8] = {};
+    // How far the borders may lie inside the true curves of the outline; the
+    // gap polygons stand that much further out. Known (1) only for records
+    // whose gap polygons were made so; earlier ones are made again.
+    double m_borderSag = 0.0;  // mm
+    double reserve1[7] = {};
     int32_t m_count = 1;       // pieces wanted
     int32_t reserve2[9] = {};
     bool m_child = false;      // member of a compound figure
     bool m_convex = false;     // the first gap polygon is convex
-    uint8_t m_reserve3[6] = {};
+    uint8_t m_sagKnown = 0;
+    uint8_t m_reserve3[5] = {};
 
     void InitFigureParams();
     void SaveFigureParams(ByteBlock& bytes, size_t& offset) const;

@@ -3,9 +3,10 @@
 // other with the host's progress bar, in the style library, format and
 // orientation of the configuration: for figure nesting the nesting maps with
 // their part tables and the registers of maps, parts, materials and
-// remnants, for linear nesting the register of linear cuts. A closing message
-// names the folder once everything was written; what could not be written
-// the reporter names itself.
+// remnants, for linear nesting the register of linear cuts. One closing
+// message ends the run: what could not be written and why, or the folder
+// once everything was written, or that the drawing held nothing to
+// document; beside it the documents an earlier run left in the folders.
 #include "host/VarnelAPI.h"
 #include "io/Reporter.h"
 #include "shell/ModelCommand.h"
@@ -18,6 +19,7 @@ namespace {
 
 constexpr int IDS_DOCUMENTATION = 7450;
 constexpr int kProgressRange = 100;
+constexpr size_t kEarlierShown = 10;  // earlier documents named one by one
 
 // The documents of one kind each.
 std::vector<bool ReportParams::*> Kinds(bool linear)
@@ -26,6 +28,20 @@ std::vector<bool ReportParams::*> Kinds(bool linear)
         return {&ReportParams::addTableLN};
     return {&ReportParams::addCards,        &ReportParams::addSpecif,        &ReportParams::addTableCards,
             &ReportParams::addTableDetails, &ReportParams::addTableMaterial, &ReportParams::addTableWastes};
+}
+
+// The documents of earlier runs that stay beside this run's, named so that
+// nobody takes them for this job's.
+std::wstring EarlierText(const std::vector<std::wstring>& files)
+{
+    if (files.empty())
+        return {};
+    std::wstring text = L"\n\nВ папке остались документы прежних запусков, которых нет в этой документации:";
+    for (size_t i = 0; i < files.size() && i < kEarlierShown; ++i)
+        text += L"\n" + files[i];
+    if (files.size() > kEarlierShown)
+        text += L"\n… и ещё " + std::to_wstring(files.size() - kEarlierShown);
+    return text;
 }
 
 class ProgressBar {
@@ -68,23 +84,22 @@ void RunDocumentationProcess()
     model->GetLytPath(params.lytPath);
     params.format = model->GetSheetFormat();
     params.orient = model->GetSheetOrient() ? 1 : 0;
-    const std::vector<bool ReportParams::*> kinds = Kinds(model->GetNestingMethod() != 0);
+    for (bool ReportParams::*kind : Kinds(model->GetNestingMethod() != 0))
+        params.*kind = true;
     // The reporter itself rather than its automation object: the closing
-    // message needs to know whether every file was written.
+    // message needs to know what was written and what was not.
     const auto reporter = std::make_unique<Reporter>();
-    bool complete = true;
     {
         const ProgressBar progress(vrnApi::LoadStr(IDS_DOCUMENTATION));
         reporter->Init();
-        for (size_t k = 0; k < kinds.size(); ++k) {
-            ReportParams one = params;
-            one.*kinds[k] = true;
-            reporter->SetParams(one);
-            reporter->CreateDocumentation();
-            complete = complete && reporter->Failures().Empty();
-            progress.Set(k + 1, kinds.size());
-        }
+        reporter->SetParams(params);
+        reporter->Run([&progress](size_t done, size_t all) { progress.Set(done, all); });
     }
-    if (complete)
-        vrnApi::ShowInformText(L"Создание документации завершено: " + folder);
+    const std::wstring earlier = EarlierText(reporter->EarlierFiles());
+    if (!reporter->Failures().Empty())
+        vrnApi::ShowErrorText(reporter->Failures().Text(L"Не записаны файлы документации:") + earlier);
+    else if (reporter->Written().empty())
+        vrnApi::ShowWarningText(L"Документация не создана: в чертеже нет деталей для неё" + earlier);
+    else
+        vrnApi::ShowInformText(L"Создание документации завершено: " + folder + earlier);
 }

@@ -101,7 +101,7 @@ TEST_F(JobCheck, TheJobAsMadePassesEveryCheck)
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"overlap", job}, {"reopen", job},
           {"accounted", job, "--parts", NESTING_SOURCE_DIR "/tests/data/e2e/job.txt"}, {"dxf", job, (s_job / "export").string()},
-          {"csv", s_job.string()}}) {
+          {"gaps", job, (s_job / "export").string()}, {"csv", s_job.string()}}) {
         const Outcome outcome = Check(args);
         EXPECT_EQ(outcome.status, 0) << args[0] << ":\n" << outcome.output;
     }
@@ -175,6 +175,34 @@ TEST_F(JobCheck, EachCheckNamesTheFaultItGuardsAgainst)
         EXPECT_NE(outcome.output.find(c.fault), std::string::npos) << outcome.output;
         fs::remove_all(job);
     }
+}
+
+// The true gaps of round parts (circles, a washer, slots and quarter rounds)
+// as the sheet's DXF file holds them: they keep the set gaps, and a disc
+// grown by 3 mm in the file no longer does.
+TEST(JobCheckGaps, RoundPartsKeepTheSetGapsOnTheirTrueOutlines)
+{
+    const fs::path job = fs::temp_directory_path() / ("job_check_gaps-" + std::to_string(getpid()));
+    fs::remove_all(job);
+    const Outcome made = RunCommand({NESTING_JOB, NESTING_SOURCE_DIR "/tests/data/gaps/round.txt", (job / "job.vdw").string(),
+                                     "--sheet", "600", "400", "--placed", "--export", (job / "export").string()});
+    ASSERT_EQ(made.status, 0) << made.output;
+    const std::vector<std::string> check = {JOB_CHECK, "gaps", (job / "job.vdw").string(), (job / "export").string()};
+    const Outcome sound = RunCommand(check);
+    EXPECT_EQ(sound.status, 0) << sound.output;
+    EXPECT_NE(sound.output.find("1 sheets, 27 outlines"), std::string::npos) << sound.output;
+
+    const fs::path sheet = job / "export" / "Карта раскроя 1.dxf";
+    std::string text = Read(sheet);
+    const size_t radius = text.find("\n 40\n", text.find("AcDbCircle"));
+    ASSERT_NE(radius, std::string::npos);
+    const size_t end = text.find('\n', radius + 5);
+    const double grown = std::stod(text.substr(radius + 5, end - radius - 5)) + 3.0;
+    Write(sheet, text.replace(radius + 5, end - radius - 5, std::to_string(grown)));
+    const Outcome spoilt = RunCommand(check);
+    EXPECT_EQ(spoilt.status, 1) << spoilt.output;
+    EXPECT_NE(spoilt.output.find(" mm is set"), std::string::npos) << spoilt.output;
+    fs::remove_all(job);
 }
 
 }  // namespace

@@ -18,12 +18,13 @@ protected:
         std::vector<NPolygonPtr> borders;
         double area = -1.0;
         double length = 50.0;
+        double sag = -1.0;
     };
 
     Result Borders(const INestingMacroObjectPtr& macro)
     {
         Result r;
-        macro->InitConvexBordersFromMacro(r.borders, r.area, r.length);
+        macro->InitConvexBordersFromMacro(r.borders, r.area, r.length, r.sag);
         return r;
     }
 
@@ -60,9 +61,10 @@ TEST_F(MacroBordersTest, SquareWithRoundHoleGivesCounterClockwiseRingsAndHostMea
     EXPECT_GE(hole.m_points.size(), 3u);
     for (const NPoint& p : hole.m_points) {
         const double d = std::hypot(p.x - 50, p.y - 50);
-        EXPECT_LE(d, 10.0 + 0.01);  // never cuts into the part around the hole
+        EXPECT_LE(d, 10.0 + r.sag);  // never cuts into the part by more than the sag it owns to
         EXPECT_GE(d, 10.0 - sag - 0.01);
     }
+    EXPECT_EQ(r.sag, kFineChordSag);
     EXPECT_NEAR(r.area, 10000 - 100 * PI, 0.01);     // 9685.84
     EXPECT_NEAR(r.length, 50 + 400 + 20 * PI, 0.01);  // 50 + 462.83
     EXPECT_EQ(NestingSetting::m_instance.m_tolerance, sag);
@@ -79,6 +81,7 @@ TEST_F(MacroBordersTest, ClockwiseOutlineComesBackCounterClockwise)
     ASSERT_EQ(r.borders.size(), 1u);
     EXPECT_TRUE(SameRing(*r.borders[0], kSquare, 1e-6));
     EXPECT_NEAR(r.area, 10000, 1e-6);
+    EXPECT_EQ(r.sag, 0.0);  // straight edges are followed exactly
 }
 
 TEST_F(MacroBordersTest, LineAndArcBetweenTheSamePointsAreOneBorder)

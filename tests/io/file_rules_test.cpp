@@ -33,14 +33,14 @@ protected:
     fs::path Docs() const { return Out() / "Документация"; }
 
     // Two sheets of one name and one whose name holds a separator, a colon
-    // and a control character; parts and a remnant on the first.
+    // and a control character, each with a part; a remnant on the first.
     void BuildJob()
     {
         SheetPtr first = AddSheet(L"S", 1000.0, 500.0);
         AddRectPart(first, L"A", 100, 50, 0, 0);
         AddWaste(first, 600, 300, 300, 150);
-        AddSheet(L"S", 1000.0, 500.0);
-        AddSheet(L"a/b:c\x01", 1000.0, 500.0);
+        AddRectPart(AddSheet(L"S", 1000.0, 500.0), L"A", 100, 50, 0, 0);
+        AddRectPart(AddSheet(L"a/b:c\x01", 1000.0, 500.0), L"A", 100, 50, 0, 0);
         Store();
     }
 

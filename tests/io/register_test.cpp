@@ -93,14 +93,17 @@ TEST_F(RegisterTest, MapsShowSizesCountsResultsAndRemnantLabels)
     AddWaste(s1, 2100, 400, 100, 100);
     SheetPtr s2 = AddSheet(L"S2", 2500.6, 1000.0, 1000000.0);
     AddWaste(s2, 0, 0, 100, 100);
-    AddSheet(L"S3", 1000.0, 500.0, 1.0000000001);
+    AddRectPart(s2, L"Q", 10, 10, 200, 200);
+    AddRectPart(AddSheet(L"S3", 1000.0, 500.0, 1.0000000001), L"Q", 10, 10, 0, 0);
+    // A sheet that holds nothing is not cut: no row, nor its remnant.
+    AddWaste(AddSheet(L"S4", 1000.0, 500.0), 0, 0, 100, 100);
 
     const TableFile table = Run(kCards);
     ASSERT_TRUE(table.read);
     const Rows expected = {
         {L"S1", L"Ст3", L"2.00", L"2500", L"1000", L"3", L"83.46", L"6173.60", L"S1-1\nS1-2\nS1-3"},
-        {L"S2", L"Ст3", L"2.00", L"2501", L"1000", L"1e+06", L"0.00", L"0.00", L"S2-1"},
-        {L"S3", L"Ст3", L"2.00", L"1000", L"500", L"1", L"0.00", L"0.00", L""},
+        {L"S2", L"Ст3", L"2.00", L"2501", L"1000", L"1e+06", L"0.00", L"40.00", L"S2-1"},
+        {L"S3", L"Ст3", L"2.00", L"1000", L"500", L"1", L"0.02", L"40.00", L""},
     };
     EXPECT_EQ(Data(table), expected);
     EXPECT_EQ(table.cells.front().back(), L"Номера остатков");
@@ -108,6 +111,15 @@ TEST_F(RegisterTest, MapsShowSizesCountsResultsAndRemnantLabels)
     EXPECT_DOUBLE_EQ(table.y, 48.0);
     EXPECT_DOUBLE_EQ(table.titleY, 51.0);
     EXPECT_EQ(table.title, L"Ведомость карт раскроя");
+}
+
+// A part of another thickness on the sheet puts the sheet's result table at
+// no utilisation; the register says the same.
+TEST_F(RegisterTest, ASheetWithAPartInConflictShowsNoUtilisationAsItsTableDoes)
+{
+    AddRectPart(AddSheet(L"S", 1000.0, 500.0), L"P", 100, 100, 0, 0)->SetThickness(3.0);
+    const Rows expected = {{L"S", L"Ст3", L"2.00", L"1000", L"500", L"1", L"0.00", L"0.00", L""}};
+    EXPECT_EQ(Data(Run(kCards)), expected);
 }
 
 TEST_F(RegisterTest, PartsAreGroupedByNameAndMapInTheOrderTheyFirstAppear)
@@ -121,6 +133,10 @@ TEST_F(RegisterTest, PartsAreGroupedByNameAndMapInTheOrderTheyFirstAppear)
     AddRectPart(s2, L"A", 50, 50, 100, 0);
     AddRectPart(s2, L"A", 50, 50, 200, 0);
     AddCompound(s2, L"T", 400, 0);
+    // A part of its own thickness and material is listed with them, apart.
+    const FigurePtr own = AddRectPart(s1, L"A", 50, 50, 0, 200);
+    own->SetThickness(3.0);
+    own->SetMaterial(L"AISI 304");
     vrnApi::SetActiveSystemView();
     model.m_figures.push_back(Figure::Create(vrnApi::CreateMacroByRectangle(L"C", 20, 20, 101)));
 
@@ -130,6 +146,7 @@ TEST_F(RegisterTest, PartsAreGroupedByNameAndMapInTheOrderTheyFirstAppear)
         {L"C", L"1", L"Ст3", L"2.00", L""},
         {L"A", L"5", L"Ст3", L"2.00", L"S1"},
         {L"a", L"1", L"Ст3", L"2.00", L"S1"},
+        {L"A", L"1", L"AISI 304", L"3.00", L"S1"},
         {L"B", L"1", L"Ст3", L"2.00", L"S2"},
         {L"A", L"2", L"Ст3", L"2.00", L"S2"},
         {L"T", L"2", L"Ст3", L"2.00", L"S2"},
@@ -142,12 +159,12 @@ TEST_F(RegisterTest, MaterialsSumTheBlanksOfEqualSheetsAndRoundUpOnce)
 {
     struct Case {
         const char* what;
-        std::vector<std::tuple<double, double, double>> sheets;  // width, height, count
+        std::vector<std::tuple<double, double, double>> sheets;  // width, height, count; a count 0 holds nothing
         Rows expected;
     };
     const Case cases[] = {
-        {"equal outlines make one group whose counts add up",
-         {{1250, 2500, 2}, {3000, 1500, 1.5}, {1250, 2500, 1}, {1250.00001, 2500, 0.5}},
+        {"equal outlines make one group whose counts add up; an empty sheet is no blank",
+         {{1250, 2500, 2}, {3000, 1500, 1.5}, {1250, 2500, 1}, {1250.00001, 2500, 0.5}, {999, 999, 0}},
          {{L"1", L"1250", L"2500", L"2.00", L"Ст3", L"4"}, {L"2", L"3000", L"1500", L"2.00", L"Ст3", L"2"}}},
         {"noise is dropped before rounding up",
          {{1250.0000001, 2500, 1.1}, {1250, 2500, 1.3}, {1250, 2500, 0.6}, {1250.01, 2500, 1}},
@@ -156,8 +173,11 @@ TEST_F(RegisterTest, MaterialsSumTheBlanksOfEqualSheetsAndRoundUpOnce)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         FreshDrawing();
-        for (auto [w, h, count] : c.sheets)
-            AddSheet(L"S", w, h, count);
+        for (auto [w, h, count] : c.sheets) {
+            const SheetPtr sheet = AddSheet(L"S", w, h, count);
+            if (count > 0)
+                AddRectPart(sheet, L"P", 10, 10, 0, 0);
+        }
         EXPECT_EQ(Data(Run(kMaterials)), c.expected);
     }
 }
@@ -173,6 +193,7 @@ TEST_F(RegisterTest, RemnantsShowMapLabelAndSizeWithTheThicknessItself)
         FreshDrawing();
         model.m_thicknessSheet = c.thickness;
         SheetPtr k1 = AddSheet(L"K1", 3000.0, 1500.0);
+        AddRectPart(k1, L"P", 10, 10, 2900, 1400);
         AddWaste(k1, 0, 0, 1200.4, 800.5);
         AddWaste(k1, 1500, 0, 2500.5 - 1500, 100);
         // An L-shaped remnant is not rectangular: no size.

@@ -56,6 +56,43 @@ TEST_F(FigureOutlineTest, GapPolygonsSurroundTheOutlineByHalfTheGap)
     ExpectRectNear(innerControl, Grown({{20, 10}, {40, 30}}, -4.9), 1e-3);
 }
 
+// Curves are followed on chords: the gap polygons still keep half the gap
+// from the true circle, around a disc and inside a round hole, and the
+// record says so.
+TEST_F(FigureOutlineTest, GapPolygonsKeepHalfTheGapFromTrueCurves)
+{
+    struct Case {
+        const char* name;
+        bool hole;  // a round hole in a square, or a disc
+    };
+    for (const Case c : {Case{"disc", false}, Case{"hole", true}}) {
+        SCOPED_TRACE(c.name);
+        std::vector<vlapi::IDrawingObjectPtr> objects;
+        if (c.hole)
+            objects = AddRing(Container(), Rectangle(-100, -100, 200, 200));
+        objects.emplace_back(hosttest::AddCircle(Container(), {0, 0}, 40));
+        const FigurePtr figure = Figure::Create(MakeMacro(Container(), objects, L"Round"));
+        figure->InitParams();
+        figure->InitPolygons(0.0, 10.0, nullptr);
+        ASSERT_EQ(figure->m_poligons.size(), c.hole ? 2u : 1u);
+        const NPolygon& ring = *figure->m_poligons.back();
+        for (size_t k = 0; k < ring.m_points.size(); ++k) {
+            const double d = ringtest::PointSegmentDistance({0, 0}, ring.m_points[k],
+                                                            ring.m_points[(k + 1) % ring.m_points.size()]);
+            if (c.hole)
+                EXPECT_LE(std::hypot(ring.m_points[k].x, ring.m_points[k].y), 35.0 + 1e-6);
+            else
+                EXPECT_GE(d, 45.0 - 1e-6);
+        }
+        EXPECT_TRUE(figure->HasSagOutward());
+        figure->SaveParams();
+        const FigurePtr again = Figure::Create(figure->m_macro);
+        again->LoadParams();
+        EXPECT_TRUE(again->HasSagOutward());
+        EXPECT_EQ(again->GapSag(), figure->GapSag());
+    }
+}
+
 TEST_F(FigureOutlineTest, ZeroGapKeepsTheOutlineAndControlsGoInside)
 {
     const FigurePtr figure = MakeFigureWithGap(kEll, 0.0);

@@ -214,7 +214,8 @@ TEST_F(SettingTest, DocumentationWritesTheDocumentsIntoTheChosenFolder)
     EXPECT_EQ(host->State().messages.size(), messages + 1);
     EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr("Создание документации завершено"));
     EXPECT_TRUE(std::filesystem::exists(folder / "Документация" / "Ведомость деталей.csv"));
-    EXPECT_TRUE(std::filesystem::exists(folder / "Карты раскроя"));
+    // The part lies in the container: the sheet holds nothing and gets no map.
+    EXPECT_FALSE(std::filesystem::exists(folder / "Карты раскроя"));
     EXPECT_FALSE(std::filesystem::exists(folder / "Документация" / "Ведомость линейного раскроя.csv"));
     const vlhost::ProgressState& progress = host->State().progress;
     EXPECT_FALSE(progress.shown);

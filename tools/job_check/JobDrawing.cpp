@@ -255,6 +255,8 @@ void ReadModel(const vlapi::IVarnelDocument2DPtr& doc, Job& job)
     job.method = model.m_nestingMethod;
     size_t offset = 0;
     model.SaveModelParams(job.params, offset);
+    job.figureGap = model.m_figureGap;
+    job.sheetGap = model.m_sheetGap;
     for (size_t i = 0; i < model.m_sheets.size(); ++i) {
         const SheetPtr& sheet = model.m_sheets[i];
         SheetRecord r;

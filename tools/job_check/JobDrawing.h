@@ -73,6 +73,7 @@ struct Job {
     std::vector<RemnantRecord> remnants;
     std::vector<BridgeRecord> bridges;
     double utilisation = 0.0;                           // overall, as the model computes it
+    double figureGap = 0.0, sheetGap = 0.0;             // mm, between parts and to the sheet's edge
     // Every table drawn, cell texts, then the result cells of every page's title block.
     std::vector<std::vector<std::vector<std::wstring>>> tables;
 };

@@ -13,6 +13,9 @@
 //   job_check reopen DRAWING         reopened, with the results updated by the library, it holds the same model
 //   job_check same BEFORE AFTER      the two drawings hold the same model (as reopen compares them)
 //   job_check dxf DRAWING FOLDER     every DXF file loads strictly and its outlines are the drawing's
+//   job_check gaps DRAWING FOLDER    on every sheet's DXF file, the parts' true outlines (arcs and circles
+//                                    as such) stand the set gap apart and the set edge gap from the sheet's
+//                                    edge, less 0.001 mm at most
 //   job_check csv FOLDER             every CSV file parses and equals its table document
 //   job_check dump DRAWING           the drawing as JSON
 //
@@ -20,6 +23,7 @@
 // or a file that cannot be read. (Messages start from a std::string rather
 // than a literal: GCC 12 warns falsely, -Wrestrict, on a literal joined to a
 // temporary string in release builds.)
+#include "job_check/Clearance.h"
 #include "job_check/JobDrawing.h"
 #include "support/cgal_areas.h"
 #include "support/shell_command.h"
@@ -49,6 +53,7 @@ constexpr double kOverlap = 1e-6;       // mm² two shrunk parts may share
 constexpr double kPlace = 1e-6;         // mm and degrees a reopened drawing may differ by
 constexpr double kAreaMatch = 1e-4;     // relative: 0.01 %
 constexpr double kInside = 1e-3;        // mm a placed part may stand out of its sheet
+constexpr double kGapShort = 1e-3;      // mm a true gap may fall short of the set one
 
 struct Usage {};       // a bad command line
 struct Unreadable {};  // a file that cannot be read, already said
@@ -529,6 +534,130 @@ int Dxf(const fs::path& drawing, const fs::path& folder)
                         std::to_string(matched) + " of them are the drawing's within 0.01 %");
 }
 
+// ---- gaps --------------------------------------------------------------------------
+
+Loop LoopOf(const nlohmann::json& edges)
+{
+    Loop loop;
+    for (const auto& e : edges)
+        loop.push_back({{e[0].get<double>(), e[1].get<double>()}, {e[2].get<double>(), e[3].get<double>()},
+                        e[4].get<double>()});
+    return loop;
+}
+
+std::string Where(const Loop& loop)
+{
+    const NRect box = LoopBox(loop);
+    return "(" + Fixed(box.pBot.x, 3) + ", " + Fixed(box.pBot.y, 3) + ")";
+}
+
+// The least gaps of one sheet's file: between outlines of different parts,
+// and from the parts standing on the sheet to its edge. A part is an outer
+// outline with the holes right inside it; a part in a hole is a part again.
+void SheetGaps(const std::string& name, const SheetRecord& sheet, const Job& job, const std::vector<Loop>& loops,
+               Faults& fault, double& between, double& edge)
+{
+    const double width = sheet.rect.pTop.x - sheet.rect.pBot.x, height = sheet.rect.pTop.y - sheet.rect.pBot.y;
+    size_t outer = loops.size();
+    for (size_t i = 0; i < loops.size(); ++i) {
+        const NRect box = LoopBox(loops[i]);
+        if (std::fabs(box.pTop.x - box.pBot.x - width) < kInside && std::fabs(box.pTop.y - box.pBot.y - height) < kInside)
+            outer = i;
+    }
+    if (outer == loops.size()) {
+        fault(name + ": no outline of the sheet " + Fixed(width, 3) + " × " + Fixed(height, 3));
+        return;
+    }
+    const std::vector<int> parents = Parents(loops);
+    std::vector<int> depth(loops.size(), -1), part(loops.size(), -1);
+    for (size_t i = 0; i < loops.size(); ++i) {
+        int d = 0;
+        int at = static_cast<int>(i);
+        while (at >= 0 && static_cast<size_t>(at) != outer && d <= static_cast<int>(loops.size())) {
+            at = parents[static_cast<size_t>(at)];
+            ++d;
+        }
+        if (at < 0) {
+            fault(name + ": an outline at " + Where(loops[i]) + " outside the sheet");
+            continue;
+        }
+        depth[i] = d;
+        part[i] = d % 2 == 1 ? static_cast<int>(i) : parents[i];
+    }
+    const auto measure = [&](size_t i, size_t j, double set, double& least, const std::string& what) {
+        const double d = LoopDistance(loops[i], loops[j], set - kGapShort);
+        least = std::min(least, d);
+        if (d < set - kGapShort)
+            fault(name + ": " + what + " " + Fixed(d, 4) + " mm where " + Fixed(set, 4) + " mm is set");
+    };
+    for (size_t i = 0; i < loops.size(); ++i) {
+        if (depth[i] < 1)
+            continue;
+        if (depth[i] == 1)
+            measure(i, outer, job.sheetGap, edge, "the part at " + Where(loops[i]) + " stands from the sheet's edge");
+        const NRect box = LoopBox(loops[i]);
+        for (size_t j = i + 1; j < loops.size(); ++j) {
+            if (depth[j] < 1 || part[j] == part[i])
+                continue;
+            const NRect other = LoopBox(loops[j]);
+            const double dx = std::max({0.0, other.pBot.x - box.pTop.x, box.pBot.x - other.pTop.x});
+            const double dy = std::max({0.0, other.pBot.y - box.pTop.y, box.pBot.y - other.pTop.y});
+            if (std::hypot(dx, dy) >= std::min(between, job.figureGap))
+                continue;
+            measure(i, j, job.figureGap, between,
+                    "the parts at " + Where(loops[i]) + " and " + Where(loops[j]) + " stand");
+        }
+    }
+}
+
+int Gaps(const fs::path& drawing, const fs::path& folder)
+{
+    Reader reader;
+    const Job job = ReadJob(reader, drawing);
+    Faults fault{"gaps"};
+    std::vector<fs::path> files;
+    std::vector<size_t> sheets;
+    for (const fs::path& file : FilesUnder(folder, ".dxf")) {
+        const std::wstring stem = vlhost::Host::Wide(file.stem().string());
+        for (size_t s = 0; s < job.sheets.size(); ++s) {
+            if (job.sheets[s].name == stem) {
+                files.push_back(file);
+                sheets.push_back(s);
+                break;
+            }
+        }
+    }
+    const nlohmann::json reading = PythonReading("outlines", files);
+    double between = 1e300, edge = 1e300;
+    size_t outlines = 0;
+    for (size_t k = 0; k < files.size(); ++k) {
+        const std::string name = files[k].filename().string();
+        const auto it = reading.find(files[k].string());
+        if (it == reading.end() || it->contains("error")) {
+            fault(name + ": " + (it == reading.end() ? std::string("not read") : (*it)["error"].get<std::string>()));
+            continue;
+        }
+        if ((*it)["open"].get<int>() != 0)
+            fault(name + ": " + std::to_string((*it)["open"].get<int>()) + " outlines left open");
+        std::vector<Loop> loops;
+        for (const auto& edges : (*it)["loops"])
+            loops.push_back(LoopOf(edges));
+        outlines += loops.size();
+        SheetGaps(name, job.sheets[sheets[k]], job, loops, fault, between, edge);
+    }
+    if (files.size() != job.sheets.size())
+        fault(std::to_string(job.sheets.size()) + " sheets but " + std::to_string(files.size()) + " sheet DXF files in " +
+              folder.string());
+    const auto shown = [](double d) { return d < 1e300 ? Fixed(d, 4) + " mm" : std::string("none measured"); };
+    const std::string figures = std::to_string(files.size()) + " sheets, " + std::to_string(outlines) +
+                                " outlines: the least gap between parts " + shown(between) + " (" +
+                                Fixed(job.figureGap, 4) + " set), to the sheet's edge " + shown(edge) + " (" +
+                                Fixed(job.sheetGap, 4) + " set)";
+    if (fault.count > 0)
+        std::cout << "job_check gaps: " << figures << "\n";
+    return fault.Finish(figures);
+}
+
 // ---- csv ---------------------------------------------------------------------------
 
 int Csv(const fs::path& folder)
@@ -729,6 +858,8 @@ int Run(const std::vector<std::string>& a)
         return Same(a[1], a[2]);
     if (what == "dxf" && a.size() == 3)
         return Dxf(a[1], a[2]);
+    if (what == "gaps" && a.size() == 3)
+        return Gaps(a[1], a[2]);
     if (what == "csv" && a.size() == 2)
         return Csv(a[1]);
     if (what == "dump" && a.size() == 2)
@@ -745,8 +876,10 @@ int main(int argc, char** argv)
     } catch (const Usage&) {
         std::cerr << "usage: job_check summary DRAWING... [--import FOLDER] [--files FOLDER] | overlap DRAWING |\n"
                      "       accounted DRAWING (--import FOLDER | --parts LIST)... | reopen DRAWING |\n"
-                     "       same BEFORE AFTER |\n"
-                     "       dxf DRAWING FOLDER | csv FOLDER | dump DRAWING\n";
+                     "       same BEFORE AFTER |
+"
+                     "       dxf DRAWING FOLDER | gaps DRAWING FOLDER | csv FOLDER | dump DRAWING
+";
         return 2;
     } catch (const Unreadable&) {
         return 2;

@@ -1,0 +1,105 @@
+// What a placement run tells of the parts it left in the container: each
+// part by name with its count, and why it found no sheet where that is known.
+#include "engine/NestingOptimizer.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kHeading[] = L"Не размещены на листах и остались в контейнере:";
+constexpr wchar_t kMismatch[] = L"толщина или материал не совпадают с листом";
+constexpr wchar_t kLarger[] = L"больше любого листа";
+constexpr wchar_t kOnlyTurned[] = L"помещается на лист только с поворотом на 90°";
+constexpr wchar_t kNoRoom[] = L"не хватило места на листах";
+
+struct Size {
+    double width = 0.0;
+    double height = 0.0;
+};
+
+bool Fits(const Size& part, const std::vector<Size>& room)
+{
+    return std::any_of(room.begin(), room.end(), [&](const Size& r) {
+        return part.width <= r.width + EPS && part.height <= r.height + EPS;
+    });
+}
+
+// The name the drawing shows: the macro's (a figure read without its record
+// has no name of its own yet).
+std::wstring NameOf(const Figure& figure)
+{
+    return figure.m_macro ? figure.m_macro->GetName() : figure.m_name;
+}
+
+struct Line {
+    std::wstring name;
+    std::wstring reason;
+    int count = 0;
+};
+
+}  // namespace
+
+std::wstring NestingOptimizer::LeftInContainerText() const
+{
+    // The room a part has on each sheet (and on a sheet the run would add):
+    // the sheet less its edge gap all round.
+    std::vector<Size> room;
+    const auto addRoom = [&](double width, double height) {
+        room.push_back({width - 2.0 * m_sheetGap, height - 2.0 * m_sheetGap});
+    };
+    for (const SheetPtr& sheet : m_model.m_sheets)
+        addRoom(sheet->GetWidth(), sheet->GetHeight());
+    if (m_params.autoAddSheet)
+        addRoom(NestingModel::m_widthSheet, NestingModel::m_heightSheet);
+    const bool quarterTurns = m_params.rotateMethod == RotationType::Rotation90 ||
+                              m_params.rotateMethod == RotationType::Rotation45 ||
+                              m_params.rotateMethod == RotationType::RotationGorzVert;
+
+    std::vector<Line> lines;
+    for (const FigurePtr& figure : m_model.m_figures) {
+        if (!figure)
+            continue;
+        const bool placed = std::any_of(m_model.m_sheets.begin(), m_model.m_sheets.end(),
+                                        [&](const SheetPtr& sheet) { return sheet->CheckContainFigure(figure); });
+        if (placed)
+            continue;
+        std::wstring reason;
+        const NRect box = figure->m_borders.empty() ? figure->m_rectBorder : figure->m_borders.front()->GetGabarit();
+        const Size upright{box.pTop.x - box.pBot.x, box.pTop.y - box.pBot.y};
+        const Size turned{upright.height, upright.width};
+        if (DiffersFromSheet(*figure))
+            reason = kMismatch;
+        else if (!Fits(upright, room) && !Fits(turned, room))
+            reason = kLarger;
+        else if (!Fits(upright, room) && !quarterTurns)
+            reason = kOnlyTurned;
+        else if (!m_params.autoAddSheet)
+            reason = kNoRoom;
+        // A compound figure stands for its members.
+        std::vector<std::wstring> names;
+        if (const auto compound = std::dynamic_pointer_cast<CompoundFigure>(figure); compound && !compound->m_figures.empty()) {
+            for (const FigurePtr& member : compound->m_figures)
+                names.push_back(NameOf(*member));
+        } else {
+            names.push_back(NameOf(*figure));
+        }
+        for (const std::wstring& name : names) {
+            auto it = std::find_if(lines.begin(), lines.end(),
+                                   [&](const Line& l) { return l.name == name && l.reason == reason; });
+            if (it == lines.end())
+                it = lines.insert(lines.end(), Line{name, reason, 0});
+            ++it->count;
+        }
+    }
+    if (lines.empty())
+        return {};
+    std::wstring text = kHeading;
+    for (const Line& line : lines) {
+        text += L"\n" + line.name + L" — " + std::to_wstring(line.count) + L" шт.";
+        if (!line.reason.empty())
+            text += L": " + line.reason;
+    }
+    return text;
+}

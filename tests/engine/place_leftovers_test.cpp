@@ -1,0 +1,101 @@
+// The parts a placement run leaves in the container: they go there wherever
+// they stood, the closing message names them with their counts and why, and
+// a sheet's results count only what lies on it. And gap polygons of an
+// earlier drawing's records, made without the borders' sag, made again.
+#include "place_fixture.h"
+
+namespace placetest {
+namespace {
+
+constexpr wchar_t kHeading[] = L"Не размещены на листах и остались в контейнере:\n";
+
+struct LeftCase {
+    const char* name;
+    std::vector<NPoint> part;  // besides a small part that always finds room
+    int copies;
+    double thickness;          // of the part; the sheet's is 2 mm
+    RotationType rotation;
+    bool autoAddSheet;
+    std::wstring lines;        // of the message, after its heading
+};
+
+const LeftCase kLeft[] = {
+    {"larger than every sheet", Rectangle(0, 0, 400, 20), 1, 2.0, RotationType::Rotation90, true,
+     L"Part — 1 шт.: больше любого листа"},
+    {"fits only turned", Rectangle(0, 0, 50, 250), 1, 2.0, RotationType::WithoutRotation, true,
+     L"Part — 1 шт.: помещается на лист только с поворотом на 90°"},
+    {"no room left", Rectangle(0, 0, 200, 150), 2, 2.0, RotationType::WithoutRotation, false,
+     L"Part — 1 шт.: не хватило места на листах"},
+    {"other thickness", Rectangle(0, 0, 60, 30), 2, 3.0, RotationType::WithoutRotation, true,
+     L"Part — 2 шт.: толщина или материал не совпадают с листом"},
+};
+
+TEST_F(PlaceTest, PartsLeftInTheContainerAreNamedWithWhy)
+{
+    for (const LeftCase& c : kLeft) {
+        SCOPED_TRACE(c.name);
+        Model().m_figures.clear();
+        Model().m_sheets.clear();
+        Model().m_thicknessSheet = 2.0;
+        const SheetPtr sheet = AddSheet(300.0, 200.0);
+        const FigurePtr small = AddFigure(Rectangle(0, 0, 20, 20));
+        small->SetThickness(2.0);
+        std::vector<FigurePtr> parts;
+        for (int k = 0; k < c.copies; ++k) {
+            parts.push_back(AddFigure(c.part));
+            parts.back()->SetThickness(c.thickness);
+        }
+        // A part that fits stands on the sheet from an earlier run.
+        parts.front()->ChangeView(sheet->GetView(), false);
+        parts.front()->SetPlacement(sheet->m_rect.pTop.x - 100.0, sheet->m_rect.pTop.y - 60.0, 0.0, false);
+        const bool stood = sheet->CheckContainFigure(parts.front());
+
+        PlaceAll(c.rotation, c.autoAddSheet);
+
+        EXPECT_TRUE(sheet->CheckContainFigure(small));
+        EXPECT_EQ(optimizer.LeftInContainerText(), kHeading + c.lines);
+        const size_t left = std::count_if(parts.begin(), parts.end(), [&](const FigurePtr& f) {
+            return std::none_of(Model().m_sheets.begin(), Model().m_sheets.end(),
+                                [&](const SheetPtr& s) { return s->CheckContainFigure(f); });
+        });
+        EXPECT_EQ(left, c.lines.find(L"— 2") == std::wstring::npos ? 1u : 2u);
+        // The part of another thickness that stood on the sheet is taken off it.
+        EXPECT_EQ(stood && sheet->CheckContainFigure(parts.front()), false);
+        EXPECT_EQ(stood, c.thickness != 2.0);
+    }
+}
+
+// A part of a kilometre (a drawing in metres read as millimetres) lies in the
+// container: the sheet still counts the part it holds, and the run's closing
+// message says why the large one is not placed.
+TEST_F(PlaceTest, AHugePartInTheContainerLeavesTheSheetsResultsAlone)
+{
+    const SheetPtr sheet = AddSheet(300.0, 200.0);
+    const FigurePtr small = AddFigure(Rectangle(0, 0, 100, 50));
+    AddFigure(Rectangle(-500000, -450000, 1000000, 900000))->m_macro->SetName(L"Huge");
+    optimizer.Init(Model().m_figures, Model().m_sheets);
+    optimizer.SetGaps(kFigureGap, kSheetGap);
+    const size_t messages = Messages().size();
+
+    optimizer.RunOptimization(OptimizationParams{1, RotationType::WithoutRotation, true});
+
+    ASSERT_EQ(Model().m_result.sheet_results.size(), 1u);
+    EXPECT_DOUBLE_EQ(Model().m_result.sheet_results[0].figuresArea, small->m_area);
+    EXPECT_GT(Model().m_result.sheet_results[0].KIM, 0.0);
+    ASSERT_EQ(Messages().size(), messages + 1);
+    EXPECT_EQ(Messages().back().text, std::wstring(kHeading) + L"Huge — 1 шт.: больше любого листа");
+}
+
+TEST_F(PlaceTest, GapPolygonsOfAnEarlierRecordAreMadeAgainBeforeARun)
+{
+    AddSheet(300.0, 200.0);
+    const FigurePtr figure = AddFigure(Rectangle(0, 0, 100, 50));
+    figure->m_sagKnown = 0;  // as a record of an earlier drawing reads
+    optimizer.Init(Model().m_figures, Model().m_sheets);
+    optimizer.SetGaps(kFigureGap, kSheetGap);
+    optimizer.RunOptimization(OptimizationParams{1, RotationType::WithoutRotation, true});
+    EXPECT_TRUE(figure->HasSagOutward());
+}
+
+}  // namespace
+}  // namespace placetest

@@ -1,0 +1,70 @@
+// The documentation command's one closing message: done, with the folder;
+// nothing to document; what could not be written and why; and the documents
+// of an earlier job that stay in the folder, named.
+#include "command_fixture.h"
+
+#include "host/VarnelAPI_Detail.h"
+
+#include <fstream>
+
+namespace shelltest {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::HasSubstr;
+using testing::Not;
+
+class DocumentationTest : public CommandTest {
+protected:
+    // The job of `plates` plates 250 x 150, one a sheet of 300 x 200, in a new drawing.
+    void Job(int plates)
+    {
+        user->New();
+        if (plates > 0) {
+            MakeJob({Fragment("P", testparts::Rectangle(0, 0, 250, 150), plates)});
+            Place();
+        }
+    }
+};
+
+TEST_F(DocumentationTest, OneClosingMessageSaysWhatTheRunDid)
+{
+    std::ofstream(root / "file") << "a file where a folder would be";
+    struct Case {
+        const char* what;
+        int plates;
+        fs::path folder;
+        int flags;                      // of the message
+        std::vector<std::string> says;  // and what it must not say, after a "!"
+    };
+    const Case cases[] = {
+        {"an empty drawing", 0, root / "docs", vlapi::vlMBIconWarning,
+         {"Документация не создана", "!завершено"}},
+        {"job A of three maps", 3, root / "docs", vlapi::vlMBIconInformation,
+         {"Создание документации завершено", "!прежних"}},
+        {"job B of one map, into A's folder", 1, root / "docs", vlapi::vlMBIconInformation,
+         {"завершено", "прежних запусков", "2.vdw", "3.vdw", "3_Ведомость Деталей.vfw", "!1.vdw"}},
+        {"a folder that cannot be made", 1, root / "file" / "docs", vlapi::vlMBIconError,
+         {"/file/docs: не удалось создать папку", "!Документация", "!завершено"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Job(c.plates);
+        const size_t before = host->State().messages.size();
+        host->State().folderAnswers.push_back(vrnApi::detail::TextOf(c.folder));
+        ASSERT_TRUE(user->Command(7));
+        ASSERT_EQ(host->State().messages.size(), before + 1);
+        EXPECT_EQ(host->State().messages.back().flags, c.flags);
+        const std::string text = vlhost::Host::Utf8(LastMessage());
+        for (const std::string& said : c.says) {
+            if (said[0] == '!')
+                EXPECT_THAT(text, Not(HasSubstr(said.substr(1))));
+            else
+                EXPECT_THAT(text, HasSubstr(said));
+        }
+        EXPECT_EQ(fs::exists(c.folder), c.plates > 0 && c.folder.parent_path() == root);
+    }
+}
+
+}  // namespace
+}  // namespace shelltest
