@@ -62,11 +62,31 @@ std::vector<fs::path> InstanceFiles(const fs::path& dir)
     return files;
 }
 
-Instance GeneratedInstance(uint32_t index)
+Instance GeneratedInstance(uint32_t index, size_t lengths)
 {
+    char name[48];
+    if (lengths > 0) {
+        constexpr double Cut = 3.0;
+        std::mt19937 generator(0x1e5u * static_cast<uint32_t>(lengths) + index);
+        Instance instance;
+        std::snprintf(name, sizeof name, "generated_%zu_%02u", lengths, index);
+        instance.name = name;
+        instance.barLength = 6000.0 + Cut;
+        std::set<int> taken; // lengths in tenths of a millimetre
+        while (instance.details.size() < lengths) {
+            const int tenths = std::uniform_int_distribution<int>(1000, 29000)(generator);
+            if (!taken.insert(tenths).second)
+                continue;
+            Detail d;
+            d.name = L"P" + std::to_wstring(instance.details.size());
+            d.length = tenths / 10.0 + Cut;
+            d.count = std::uniform_int_distribution<int32_t>(1, 5)(generator);
+            instance.details.push_back(d);
+        }
+        return instance;
+    }
     std::mt19937 generator(0x5eed0000u + index);
     Instance instance;
-    char name[32];
     std::snprintf(name, sizeof name, "generated_%02u", index);
     instance.name = name;
     instance.barLength = (index / 2) % 2 ? 12000.0 : 6000.0;
@@ -127,6 +147,7 @@ Outcome Solve(const Instance& instance, uint32_t seed)
         for (const auto& [layout, number] : solver.GetResult())
             outcome.lpBars += number;
         const MapLayout plan = solver.ReduceResultToDiscreteValues(instance.details);
+        outcome.bound = static_cast<long>(std::ceil(solver.LowerBound() - 1e-6));
         outcome.planValid = CheckPlan(instance.details, instance.barLength, plan, outcome.bars);
     }
     outcome.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

@@ -31,13 +31,18 @@ std::vector<std::filesystem::path> InstanceFiles(const std::filesystem::path& di
 // Instance `index` of a family with 130-200 distinct lengths, as a user's
 // job list gives them: bars of 6 m or 12 m, lengths in millimetres (every
 // other instance to a tenth, as a cut gap makes them), demands 1-40.
-Instance GeneratedInstance(uint32_t index);
+// With `lengths`, instance `index` of a family with that many distinct
+// lengths of 100-2900 mm to a tenth, demands 1-5, cut from bars of 6 m with
+// a 3 mm cut, as the linear-nesting editor hands them to the solver (each
+// length and the bar with the cut added).
+Instance GeneratedInstance(uint32_t index, size_t lengths = 0);
 
 struct Outcome {
     size_t code = 0;        // RunCalculate's code
     long bars = 0;          // bars of the whole-bar plan
     bool planValid = false; // every bar fits and every demand is met exactly
     double lpBars = 0.0;    // bars of the fractional solution
+    long bound = 0;         // the least number of bars the solver proved
     double ms = 0.0;
 };
 

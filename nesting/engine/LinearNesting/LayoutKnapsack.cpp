@@ -31,8 +31,9 @@ long long OnGrid(double length, double scale)
 // The greatest value within the capacity by dynamic programming over a grid
 // of lengths; false (and nothing changed) when no grid fits or the table is
 // too large. Each item's pieces are split into binary parts (1, 2, 4, ...),
-// so that an item allowed many pieces costs a few rows of the table.
-bool SolveOnGrid(const std::vector<KnapsackItem>& items, double capacity, KnapsackResult& result)
+// so that an item allowed many pieces costs a few rows of the table. With
+// `sizeOnly`, only the table's cells are given, in `result.work`.
+bool SolveOnGrid(const std::vector<KnapsackItem>& items, double capacity, KnapsackResult& result, bool sizeOnly)
 {
     std::vector<size_t> taking;
     for (size_t i = 0; i < items.size(); ++i)
@@ -68,6 +69,10 @@ bool SolveOnGrid(const std::vector<KnapsackItem>& items, double capacity, Knapsa
         const double cells = static_cast<double>(room + 1) * static_cast<double>(parts.size());
         if (cells > LargestTable)
             return false;
+        if (sizeOnly) {
+            result.work = cells * CellWork;
+            return true;
+        }
         const size_t width = static_cast<size_t>(room) + 1;
         std::vector<double> best(width, 0.0);
         std::vector<char> taken(parts.size() * width, 0);
@@ -107,8 +112,9 @@ bool SolveOnGrid(const std::vector<KnapsackItem>& items, double capacity, Knapsa
 // threshold.
 class KnapsackSearch {
 public:
-    KnapsackSearch(const std::vector<KnapsackItem>& items, double capacity, double threshold, size_t others)
-        : m_current(items.size(), 0), m_threshold(threshold), m_others(others)
+    KnapsackSearch(const std::vector<KnapsackItem>& items, double capacity, double threshold, size_t others,
+                   size_t nodeBudget)
+        : m_current(items.size(), 0), m_threshold(threshold), m_others(others), m_nodeBudget(nodeBudget)
     {
         for (size_t i = 0; i < items.size(); ++i)
             if (items[i].value > 0.0 && items[i].length > 0.0 && items[i].maxCount > 0)
@@ -126,7 +132,7 @@ public:
             m_shortest[p] = std::min(m_shortest[p + 1], m_length[p]);
         m_result.counts = m_current;
         Search(0, capacity, 0.0);
-        m_result.complete = m_nodes < NodeBudget;
+        m_result.complete = m_nodes < m_nodeBudget;
         m_result.work = static_cast<double>(m_nodes) * NodeWork;
         // The layouts kept are the best ones met, the best last.
         if (!m_kept.empty())
@@ -165,7 +171,7 @@ private:
         }
         while (pos < m_order.size() && m_length[pos] > room)
             ++pos;
-        if (pos == m_order.size() || room < m_shortest[pos] || m_nodes >= NodeBudget)
+        if (pos == m_order.size() || room < m_shortest[pos] || m_nodes >= m_nodeBudget)
             return;
         ++m_nodes;
         const double beat = std::max(m_result.value * (1.0 + 1e-12), m_threshold);
@@ -189,6 +195,7 @@ private:
     const size_t m_others;
     std::deque<std::vector<int32_t>> m_kept;
     KnapsackResult m_result;
+    const size_t m_nodeBudget;
     size_t m_nodes = 0;
 };
 
@@ -197,9 +204,19 @@ private:
 KnapsackResult SolveKnapsack(const std::vector<KnapsackItem>& items, double capacity, double threshold,
                              size_t others)
 {
-    KnapsackResult onGrid;
-    if (SolveOnGrid(items, capacity, onGrid))
-        return onGrid;
-    KnapsackSearch search(items, capacity, threshold, others);
+    // The search first, when it ends within the time the table would take
+    // (prices of distinct densities prune it at once); else the table.
+    KnapsackResult table;
+    if (SolveOnGrid(items, capacity, table, true)) {
+        const size_t nodes = static_cast<size_t>(table.work / NodeWork) + 1;
+        KnapsackSearch quick(items, capacity, threshold, others, nodes);
+        if (quick.Result().complete)
+            return std::move(quick.Result());
+        const double spent = quick.Result().work;
+        SolveOnGrid(items, capacity, table, false);
+        table.work += spent;
+        return table;
+    }
+    KnapsackSearch search(items, capacity, threshold, others, NodeBudget);
     return std::move(search.Result());
 }

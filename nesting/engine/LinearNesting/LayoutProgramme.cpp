@@ -291,7 +291,8 @@ bool LayoutProgramme::FindPivotRow(const std::vector<double>& alpha)
 // One exchange at (row, col): the basis inverse and the basic values follow.
 void LayoutProgramme::Jordan_Gauss(const std::vector<double>& alpha)
 {
-    m_work += static_cast<double>(m) * static_cast<double>(m_stride + m_columns.size());
+    // The update of the inverse, and the pricing of every column's few entries.
+    m_work += 0.25 * static_cast<double>(m) * static_cast<double>(m_stride) + 10.0 * static_cast<double>(m_columns.size());
     const size_t r = row;
     const double Ar = 1.0 / alpha[r];
     const double theta = B[r] * Ar;
@@ -348,7 +349,7 @@ void LayoutProgramme::CheckDrift()
 // the basic values from the demand.
 bool LayoutProgramme::Refactorise()
 {
-    m_work += 2.0 * static_cast<double>(m) * static_cast<double>(m) * static_cast<double>(m_stride);
+    m_work += static_cast<double>(m) * static_cast<double>(m) * static_cast<double>(m_stride);
     std::vector<double> M(m * m_stride, 0.0);
     for (size_t i = 0; i < m; ++i) {
         if (IsArtificial(I[i]))

@@ -39,11 +39,13 @@ constexpr double CostPerturbation = 1e-6;
 constexpr size_t DetailsPerLimit = 100;
 // The work allowed for one job (the programme and its rounding), in about
 // nanoseconds of this machine, and the share of it the programme may take.
-constexpr double WorkBudget = 1.5e9;
-constexpr double ProgrammeShare = 0.6;
+constexpr double WorkBudget = 2e9;
+constexpr double ProgrammeShare = 0.7;
 // Jobs with at least this many details whose first-fit plan reaches the
 // lower bound skip the programme: its fractional solution would tell no more.
 constexpr size_t LargeJob = 100;
+// The work of solving a programme, in terms of its rows cubed.
+constexpr double ProgrammeWorkPerRowCubed = 10.0;
 
 bool IsEmpty(const Layout& layout)
 {
@@ -146,12 +148,12 @@ size_t SimplexMethodSolver::RunCalculate(const std::vector<Detail>& details)
     if (m_firstFit.empty())
         return Solved;
     // A large job whose first-fit plan reaches the bound is done; one whose
-    // programme could not even start within the work allowed (each exchange
-    // of the first phase costs the rows squared, and it takes one per row)
-    // keeps the first-fit plan.
+    // programme could not be solved within the work allowed (each exchange
+    // costs about the rows squared, and column generation takes some tens of
+    // exchanges per row) keeps the first-fit plan.
     const double rows = static_cast<double>(details.size());
     if ((details.size() >= LargeJob && BarsOf(m_firstFit) <= std::ceil(m_lowerBound - eps)) ||
-        rows * rows * rows > ProgrammeShare * WorkBudget * m_workScale) {
+        ProgrammeWorkPerRowCubed * rows * rows * rows > ProgrammeShare * WorkBudget * m_workScale) {
         m_result = m_firstFit;
         m_programmeTried = true;
         return Solved;
