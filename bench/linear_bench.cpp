@@ -1,5 +1,6 @@
 // linear_bench DIR [seconds]
 // linear_bench --generated [count] [seconds] [lengths]
+// linear_bench --lookalike [count] [seconds]
 //
 // Runs the linear cutting-stock solver and its rounding to whole bars on every
 // BPPLIB instance under DIR (files "count / bar length / length demand..."),
@@ -20,6 +21,11 @@
 // (the rounded-up fractional bars, or the pieces' total length), which makes
 // them optimal, "within_one" those at most one bar above it.
 //   linear_bench generated: instances N, planned P, at_bound K, within_one W, failed F, timeouts T, median_ms X, max_ms Y, peak_mb Z
+//
+// --lookalike runs `count` (default 100) instances of four families made
+// like published ones (lengths close to each other, hard to round,
+// triplets; see linear_instances.h) the same way, closing with
+//   linear_bench lookalike: ...
 #include "linear_instances.h"
 
 #include <sys/resource.h>
@@ -147,12 +153,13 @@ int RunFolder(const fs::path& dir, double seconds)
     return below == 0 ? 0 : 1;
 }
 
-int RunGenerated(uint32_t count, double seconds, size_t lengths)
+int RunGenerated(uint32_t count, double seconds, size_t lengths, bool lookalike)
 {
     size_t planned = 0, atBound = 0, withinOne = 0, failed = 0, timeouts = 0;
     std::vector<double> times;
     for (uint32_t index = 0; index < count; ++index) {
-        const Instance instance = linear_instances::GeneratedInstance(index, lengths);
+        const Instance instance = lookalike ? linear_instances::LookalikeInstance(index)
+                                            : linear_instances::GeneratedInstance(index, lengths);
         Outcome outcome;
         const Run run = SolveInChild(instance, seconds, outcome);
         if (run != Run::Answered) {
@@ -174,9 +181,10 @@ int RunGenerated(uint32_t count, double seconds, size_t lengths)
                     : outcome.bars == bound + 1 ? "one above the bound" : "above bound");
         std::fflush(stdout);
     }
-    std::printf("linear_bench generated: instances %u, planned %zu, at_bound %zu, within_one %zu, failed %zu, "
+    std::printf("linear_bench %s: instances %u, planned %zu, at_bound %zu, within_one %zu, failed %zu, "
                 "timeouts %zu, median_ms %.1f, max_ms %.1f, peak_mb %.1f\n",
-                count, planned, atBound, withinOne, failed, timeouts, Median(times), Max(times), PeakMb());
+                lookalike ? "lookalike" : "generated", count, planned, atBound, withinOne, failed, timeouts, Median(times),
+                Max(times), PeakMb());
     return failed == 0 && timeouts == 0 ? 0 : 1;
 }
 
@@ -185,14 +193,20 @@ int RunGenerated(uint32_t count, double seconds, size_t lengths)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::cerr << "usage: linear_bench DIR [seconds]\n       linear_bench --generated [count] [seconds] [lengths]\n";
+        std::cerr << "usage: linear_bench DIR [seconds]\n       linear_bench --generated [count] [seconds] [lengths]\n"
+                     "       linear_bench --lookalike [count] [seconds]\n";
         return 2;
     }
     if (std::string(argv[1]) == "--generated") {
         const long count = argc > 2 ? std::atol(argv[2]) : 20;
         const double seconds = argc > 3 ? std::atof(argv[3]) : 1.0;
         const long lengths = argc > 4 ? std::atol(argv[4]) : 0;
-        return RunGenerated(static_cast<uint32_t>(std::max(count, 0L)), seconds, static_cast<size_t>(std::max(lengths, 0L)));
+        return RunGenerated(static_cast<uint32_t>(std::max(count, 0L)), seconds, static_cast<size_t>(std::max(lengths, 0L)),
+                            false);
+    }
+    if (std::string(argv[1]) == "--lookalike") {
+        const long count = argc > 2 ? std::atol(argv[2]) : 100;
+        return RunGenerated(static_cast<uint32_t>(std::max(count, 0L)), argc > 3 ? std::atof(argv[3]) : 2.0, 0, true);
     }
     return RunFolder(argv[1], argc > 2 ? std::atof(argv[2]) : 1.0);
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <random>
 #include <set>
 
@@ -106,6 +107,52 @@ Instance GeneratedInstance(uint32_t index, size_t lengths)
         d.name = L"L" + std::to_wstring(tenthsOfMm);
         instance.details.push_back(d);
     }
+    return instance;
+}
+
+Instance LookalikeInstance(uint32_t index)
+{
+    static const char* const Families[] = {"close", "wide", "hard", "triplets"};
+    const uint32_t family = index % 4;
+    const uint32_t round = index / 4;
+    std::mt19937 generator(0xfa000000u + index);
+    auto uniform = [&](long lo, long hi) { return std::uniform_int_distribution<long>(lo, hi)(generator); };
+    std::map<long, int32_t> pieces;
+    Instance instance;
+    char name[32];
+    std::snprintf(name, sizeof name, "%s_%02u", Families[family], round);
+    instance.name = name;
+    switch (family) {
+    case 0:
+        instance.barLength = 1000.0;
+        for (int i = 0, n = round % 2 ? 120 : 100; i < n; ++i)
+            ++pieces[uniform(150, 200)];
+        break;
+    case 1:
+        instance.barLength = 10000.0;
+        for (long i = 0, n = uniform(57, 239); i < n; ++i)
+            ++pieces[uniform(150, 3000)];
+        break;
+    case 2:
+        instance.barLength = 1000.0;
+        for (long i = 0, n = uniform(160, 200); i < n; ++i)
+            ++pieces[uniform(round % 2 ? 200 : 1, 800)];
+        break;
+    default: {
+        const long bar = round % 2 ? 2500 : 1000;
+        instance.barLength = static_cast<double>(bar);
+        for (int b = 0; b < 67; ++b) {
+            const long first = uniform(bar / 4 + 1, bar / 2 - 2);
+            const long rest = bar - first;
+            const long second = uniform(std::max(bar / 4 + 1, rest - (bar / 2 - 1)), std::min(bar / 2 - 1, rest - (bar / 4 + 1)));
+            ++pieces[first];
+            ++pieces[second];
+            ++pieces[rest - second];
+        }
+    }
+    }
+    for (auto it = pieces.rbegin(); it != pieces.rend(); ++it)
+        instance.details.push_back({L"L" + std::to_wstring(it->first), static_cast<double>(it->first), it->second});
     return instance;
 }
 

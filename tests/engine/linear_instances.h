@@ -37,6 +37,14 @@ std::vector<std::filesystem::path> InstanceFiles(const std::filesystem::path& di
 // length and the bar with the cut added).
 Instance GeneratedInstance(uint32_t index, size_t lengths = 0);
 
+// Instance `index` of four families made like published ones, in turn: 100
+// or 120 pieces of 150-200 on bars of 1,000 (lengths close to each other);
+// 57-239 pieces of 150-3,000 on bars of 10,000; 160-200 pieces of 1-800 or
+// 200-800 on bars of 1,000 (hard to round); and 67 bars of 1,000 or 2,500
+// each cut into three pieces of a quarter to a half of it without waste
+// (triplets). The optimum is unknown but for the triplets (67 bars).
+Instance LookalikeInstance(uint32_t index);
+
 struct Outcome {
     size_t code = 0;        // RunCalculate's code
     long bars = 0;          // bars of the whole-bar plan

@@ -39,7 +39,7 @@ constexpr double CostPerturbation = 1e-6;
 constexpr size_t DetailsPerLimit = 100;
 // The work allowed for one job (the programme and its rounding), in about
 // nanoseconds of this machine, and the share of it the programme may take.
-constexpr double WorkBudget = 2e9;
+constexpr double WorkBudget = 1.2e9;
 constexpr double ProgrammeShare = 0.7;
 // Jobs with at least this many details whose first-fit plan reaches the
 // lower bound skip the programme: its fractional solution would tell no more.
