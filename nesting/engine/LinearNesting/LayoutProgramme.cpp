@@ -292,7 +292,7 @@ bool LayoutProgramme::FindPivotRow(const std::vector<double>& alpha)
 void LayoutProgramme::Jordan_Gauss(const std::vector<double>& alpha)
 {
     // The update of the inverse, and the pricing of every column's few entries.
-    m_work += 0.25 * static_cast<double>(m) * static_cast<double>(m_stride) + 10.0 * static_cast<double>(m_columns.size());
+    m_work += 0.4 * static_cast<double>(m) * static_cast<double>(m_stride) + 20.0 * static_cast<double>(m_columns.size());
     const size_t r = row;
     const double Ar = 1.0 / alpha[r];
     const double theta = B[r] * Ar;

@@ -4,6 +4,7 @@
 #include "engine/LinearNesting/LayoutProgramme.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -40,10 +41,18 @@ constexpr size_t DetailsPerLimit = 100;
 // The work allowed for one job (the programme and its rounding), in about
 // nanoseconds of this machine, and the share of it the programme may take.
 constexpr double WorkBudget = 1.2e9;
+// Whatever the work, a job stops this many seconds after it started (a
+// machine far slower than this one, or one shared by many jobs).
+constexpr double LongestSeconds = 8.0;
 constexpr double ProgrammeShare = 0.7;
 // Jobs with at least this many details whose first-fit plan reaches the
 // lower bound skip the programme: its fractional solution would tell no more.
 constexpr size_t LargeJob = 100;
+// Best fill: search nodes allowed for one bar and for a whole plan, and the
+// work of one node.
+constexpr size_t FillNodesPerBar = 5'000;
+constexpr size_t FillNodes = 40'000'000;
+constexpr double FillNodeWork = 15.0;
 // The work of solving a programme, in terms of its rows cubed.
 constexpr double ProgrammeWorkPerRowCubed = 10.0;
 
@@ -137,6 +146,7 @@ size_t SimplexMethodSolver::RunCalculate(const std::vector<Detail>& details)
     m_programmeTried = false;
     m_work = m_programmeWork = 0.0;
     m_shownPercent = -1;
+    m_started = std::chrono::steady_clock::now();
     m_firstFit.clear();
     m_firstFitDetails.clear();
     m_lowerBound = 0.0;
@@ -170,6 +180,9 @@ void SimplexMethodSolver::StartPlan(const std::vector<Detail>& details)
 {
     const Layout wanted = CountsOf(details);
     m_firstFit = FirstFitDecreasing(details, wanted);
+    MapLayout filled = BestFillPlan(details, wanted);
+    if (!filled.empty() && BarsOf(filled) < BarsOf(m_firstFit))
+        m_firstFit = std::move(filled);
     m_firstFitDetails = details;
     double length = 0.0;
     for (size_t j = 0; j < details.size(); ++j)
@@ -206,7 +219,8 @@ void SimplexMethodSolver::DropProgramme()
 
 bool SimplexMethodSolver::OverBudget(double share) const
 {
-    return Work() > share * WorkBudget * m_workScale;
+    return Work() > share * WorkBudget * m_workScale ||
+           std::chrono::steady_clock::now() - m_started > std::chrono::duration<double>(LongestSeconds);
 }
 
 // ---------------------------------------------------------------------------
@@ -591,6 +605,7 @@ MapLayout SimplexMethodSolver::ReduceResultToDiscreteValues(const std::vector<De
     if (!SameDetails(details, m_firstFitDetails)) {
         DropProgramme();
         m_programmeTried = false;
+        m_started = std::chrono::steady_clock::now();
         StartPlan(details);
     }
     const MapLayout solution = m_result;
@@ -735,6 +750,119 @@ bool SimplexMethodSolver::FitsOneBar(const std::vector<Detail>& details, const L
     for (size_t j = 0; j < details.size(); ++j)
         total += std::max(wanted[j], 0) * details[j].length;
     return total <= m_sheetLength + eps;
+}
+
+namespace {
+
+// The fullest bar of pieces still wanted: a depth-first search over the
+// details by decreasing length, the most pieces first, a branch left when
+// even all the pieces after it would not beat the fullest bar found; it
+// stops at a full bar or at its node budget.
+class BarFill {
+public:
+    BarFill(const std::vector<double>& lengths, const std::vector<int64_t>& left, double room, size_t budget)
+        : m_lengths(lengths), m_left(left), m_room(room), m_budget(budget), m_current(lengths.size(), 0),
+          m_best(m_current), m_after(lengths.size() + 1, 0.0), m_next(lengths.size() + 1, lengths.size())
+    {
+        for (size_t i = lengths.size(); i-- > 0;) {
+            m_after[i] = m_after[i + 1] + std::min<double>(static_cast<double>(left[i]), room / lengths[i]) * lengths[i];
+            m_next[i] = left[i] > 0 ? i : m_next[i + 1];
+        }
+        Search(0, 0.0);
+    }
+    const std::vector<int64_t>& Best() const { return m_best; }
+    size_t Nodes() const { return m_nodes; }
+
+private:
+    bool Done() const { return m_nodes >= m_budget || m_room - m_bestLoad <= 0.0; }
+    void Search(size_t i, double load)
+    {
+        if (load > m_bestLoad) {
+            m_bestLoad = load;
+            m_best = m_current;
+        }
+        if (Done())
+            return;
+        ++m_nodes;
+        // The first detail from i on that is still wanted and fits (the
+        // lengths fall along the list).
+        const auto fits = std::partition_point(m_lengths.begin() + static_cast<std::ptrdiff_t>(i), m_lengths.end(),
+                                               [&](double length) { return load + length > m_room; });
+        i = m_next[static_cast<size_t>(fits - m_lengths.begin())];
+        if (i == m_lengths.size() || load + m_after[i] <= m_bestLoad)
+            return;
+        const int64_t most =
+            std::min<int64_t>({m_left[i], static_cast<int64_t>(std::floor((m_room - load) / m_lengths[i])),
+                               int64_t{std::numeric_limits<int32_t>::max()}});
+        for (int64_t k = most; k >= 0 && !Done(); --k) {
+            m_current[i] = k;
+            if (load + k * m_lengths[i] <= m_room)
+                Search(i + 1, load + k * m_lengths[i]);
+        }
+        m_current[i] = 0;
+    }
+
+    const std::vector<double>& m_lengths;
+    const std::vector<int64_t>& m_left;
+    const double m_room;
+    const size_t m_budget;
+    std::vector<int64_t> m_current;
+    std::vector<int64_t> m_best;
+    std::vector<double> m_after; // the most the pieces from each detail on can add
+    std::vector<size_t> m_next;  // the first detail from each on that is still wanted
+    double m_bestLoad = 0.0;
+    size_t m_nodes = 0;
+};
+
+} // namespace
+
+// Best fill: bar after bar, the longest piece still wanted and the fullest
+// fill of the rest of the bar, cut as often as the wanted pieces allow.
+// Where first fit leaves many bars part-empty (long pieces that pair
+// badly), this packs much closer. Empty when its node budget runs out.
+MapLayout SimplexMethodSolver::BestFillPlan(const std::vector<Detail>& details, const Layout& wanted)
+{
+    std::vector<size_t> order;
+    for (size_t j = 0; j < details.size(); ++j)
+        if (wanted[j] > 0)
+            order.push_back(j);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return details[a].length > details[b].length; });
+    std::vector<double> lengths;
+    std::vector<int64_t> left;
+    for (size_t j : order) {
+        lengths.push_back(details[j].length);
+        left.push_back(wanted[j]);
+    }
+    const double capacity = m_sheetLength + eps;
+    MapLayout plan;
+    size_t nodes = 0;
+    for (size_t first = 0; first < left.size();) {
+        if (left[first] == 0) {
+            ++first;
+            continue;
+        }
+        --left[first];
+        const BarFill fill(lengths, left, capacity - lengths[first], FillNodesPerBar);
+        ++left[first];
+        nodes += fill.Nodes();
+        Spend(static_cast<double>(fill.Nodes()) * FillNodeWork);
+        if (nodes > FillNodes)
+            return {};
+        std::vector<int64_t> bar = fill.Best();
+        ++bar[first];
+        int64_t times = std::numeric_limits<int64_t>::max();
+        for (size_t p = 0; p < bar.size(); ++p)
+            if (bar[p] > 0)
+                times = std::min(times, left[p] / bar[p]);
+        Layout layout(details.size(), 0);
+        for (size_t p = 0; p < bar.size(); ++p) {
+            left[p] -= bar[p] * times;
+            layout[order[p]] = static_cast<int32_t>(bar[p]);
+        }
+        AddBars(plan, layout, static_cast<double>(times));
+    }
+    return plan;
 }
 
 // The wanted pieces packed by first fit by decreasing length.

@@ -15,6 +15,7 @@
 // whose first-fit plan already reaches the lower bound needs neither.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -133,8 +134,10 @@ private:
     bool SearchWholeBars(const std::vector<Detail>& details, const Layout& wanted, WholeBarSearch& search);
     void PackFirstFit(const std::vector<Detail>& details, Layout& wanted, WholeBarSearch& search) const;
     MapLayout FirstFitDecreasing(const std::vector<Detail>& details, const Layout& wanted) const;
+    MapLayout BestFillPlan(const std::vector<Detail>& details, const Layout& wanted);
     bool FitsOneBar(const std::vector<Detail>& details, const Layout& wanted) const;
-    // The first-fit plan of `details` and the lower bound of their length.
+    // The first plan of `details` (the better of first fit and best fill)
+    // and the lower bound of their length.
     void StartPlan(const std::vector<Detail>& details);
 
     // The work done, in about nanoseconds, against its bound.
@@ -162,6 +165,7 @@ private:
     std::function<void(double)> m_progress;
     int m_shownPercent = -1;
     double m_workScale = 1.0;
+    std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
     double m_work = 0.0;          // work outside the programme
     double m_programmeWork = 0.0; // work of programmes dropped
     double m_lowerBound = 0.0;
