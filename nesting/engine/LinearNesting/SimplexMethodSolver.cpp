@@ -40,7 +40,7 @@ constexpr double CostPerturbation = 1e-6;
 constexpr size_t DetailsPerLimit = 100;
 // The work allowed for one job (the programme and its rounding), in about
 // nanoseconds of this machine, and the share of it the programme may take.
-constexpr double WorkBudget = 1.2e9;
+constexpr double WorkBudget = 2.5e9;
 // Whatever the work, a job stops this many seconds after it started (a
 // machine far slower than this one, or one shared by many jobs).
 constexpr double LongestSeconds = 8.0;
@@ -54,7 +54,7 @@ constexpr size_t FillNodesPerBar = 5'000;
 constexpr size_t FillNodes = 40'000'000;
 constexpr double FillNodeWork = 15.0;
 // The work of solving a programme, in terms of its rows cubed.
-constexpr double ProgrammeWorkPerRowCubed = 10.0;
+constexpr double ProgrammeWorkPerRowCubed = 20.0;
 
 bool IsEmpty(const Layout& layout)
 {
