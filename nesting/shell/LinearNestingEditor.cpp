@@ -24,6 +24,9 @@ constexpr double kLongest = 1e9;
 constexpr int32_t kMostPieces = 1'000'000'000;
 // The seed of the solver's random layouts: the same list gives the same plan.
 constexpr uint32_t kSeed = 1;
+// The longest a calculation may take, on a machine far slower than the one
+// its work is measured on.
+constexpr double kLongestSeconds = 8.0;
 
 const wchar_t kNoRows[] = L"Нет деталей для расчёта: нужны длина больше 0.1 мм и количество больше 0";
 const wchar_t kEndlessLoop[] = L"Бесконечный цикл!";
@@ -479,6 +482,7 @@ void LinearNestingEditor::CalculateLinearNesting()
     }
     SimplexMethodSolver solver(1e-6, 1000);
     solver.SetRandomSeed(m_seed.value_or(kSeed));
+    solver.SetTimeLimit(kLongestSeconds);
     solver.Init(details, strip, bar, m_minWaste);
     MapLayout plan;
     {

@@ -41,9 +41,6 @@ constexpr size_t DetailsPerLimit = 100;
 // The work allowed for one job (the programme and its rounding), in about
 // nanoseconds of this machine, and the share of it the programme may take.
 constexpr double WorkBudget = 2.5e9;
-// Whatever the work, a job stops this many seconds after it started (a
-// machine far slower than this one, or one shared by many jobs).
-constexpr double LongestSeconds = 8.0;
 constexpr double ProgrammeShare = 0.7;
 // Jobs with at least this many details whose first-fit plan reaches the
 // lower bound skip the programme: its fractional solution would tell no more.
@@ -220,7 +217,8 @@ void SimplexMethodSolver::DropProgramme()
 bool SimplexMethodSolver::OverBudget(double share) const
 {
     return Work() > share * WorkBudget * m_workScale ||
-           std::chrono::steady_clock::now() - m_started > std::chrono::duration<double>(LongestSeconds);
+           (m_timeLimit > 0.0 &&
+            std::chrono::steady_clock::now() - m_started > std::chrono::duration<double>(m_timeLimit));
 }
 
 // ---------------------------------------------------------------------------

@@ -78,6 +78,10 @@ public:
     void SetProgress(std::function<void(double)> progress) { m_progress = std::move(progress); }
     // Scales the work allowed (tests; 1 by default).
     void SetWorkScale(double scale) { m_workScale = scale; }
+    // Whatever the work, a job stops this many seconds after it started (on
+    // a machine far slower than this one, or shared by many jobs); none by
+    // default, so that the same job always gives the same plan.
+    void SetTimeLimit(double seconds) { m_timeLimit = seconds; }
 
     const MapLayout& GetLayouts() const { return m_layouts; }
     // The programme's fractional solution; when the programme could not be
@@ -165,6 +169,7 @@ private:
     std::function<void(double)> m_progress;
     int m_shownPercent = -1;
     double m_workScale = 1.0;
+    double m_timeLimit = 0.0;
     std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
     double m_work = 0.0;          // work outside the programme
     double m_programmeWork = 0.0; // work of programmes dropped
