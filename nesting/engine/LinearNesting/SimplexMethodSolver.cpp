@@ -42,7 +42,7 @@ constexpr size_t DetailsPerLimit = 100;
 // nanoseconds of this machine, and the share of it the programme may take.
 constexpr double WorkBudget = 2.5e9;
 constexpr double ProgrammeShare = 0.7;
-// Jobs with at least this many details whose first-fit plan reaches the
+// Jobs with at least this many details whose first plan reaches the
 // lower bound skip the programme: its fractional solution would tell no more.
 constexpr size_t LargeJob = 100;
 // Best fill: search nodes allowed for one bar and for a whole plan, and the
@@ -144,31 +144,31 @@ size_t SimplexMethodSolver::RunCalculate(const std::vector<Detail>& details)
     m_work = m_programmeWork = 0.0;
     m_shownPercent = -1;
     m_started = std::chrono::steady_clock::now();
-    m_firstFit.clear();
-    m_firstFitDetails.clear();
+    m_startPlan.clear();
+    m_startDetails.clear();
     m_lowerBound = 0.0;
     if (details.empty())
         return Solved;
     if (!IsValidProblem(details))
         return Infeasible;
     StartPlan(details);
-    if (m_firstFit.empty())
+    if (m_startPlan.empty())
         return Solved;
-    // A large job whose first-fit plan reaches the bound is done; one whose
+    // A large job whose first plan reaches the bound is done; one whose
     // programme could not be solved within the work allowed (each exchange
     // costs about the rows squared, and column generation takes some tens of
-    // exchanges per row) keeps the first-fit plan.
+    // exchanges per row) keeps the first plan.
     const double rows = static_cast<double>(details.size());
-    if ((details.size() >= LargeJob && BarsOf(m_firstFit) <= std::ceil(m_lowerBound - eps)) ||
+    if ((details.size() >= LargeJob && BarsOf(m_startPlan) <= std::ceil(m_lowerBound - eps)) ||
         ProgrammeWorkPerRowCubed * rows * rows * rows > ProgrammeShare * WorkBudget * m_workScale) {
-        m_result = m_firstFit;
+        m_result = m_startPlan;
         m_programmeTried = true;
         return Solved;
     }
     if (!CreateAllCombinations(details))
         CreateRandomCombinations(details);
     if (Calculate(details) != Solved)
-        m_result = m_firstFit;
+        m_result = m_startPlan;
     return Solved;
 }
 
@@ -176,11 +176,11 @@ size_t SimplexMethodSolver::RunCalculate(const std::vector<Detail>& details)
 void SimplexMethodSolver::StartPlan(const std::vector<Detail>& details)
 {
     const Layout wanted = CountsOf(details);
-    m_firstFit = FirstFitDecreasing(details, wanted);
+    m_startPlan = FirstFitDecreasing(details, wanted);
     MapLayout filled = BestFillPlan(details, wanted);
-    if (!filled.empty() && BarsOf(filled) < BarsOf(m_firstFit))
-        m_firstFit = std::move(filled);
-    m_firstFitDetails = details;
+    if (!filled.empty() && BarsOf(filled) < BarsOf(m_startPlan))
+        m_startPlan = std::move(filled);
+    m_startDetails = details;
     double length = 0.0;
     for (size_t j = 0; j < details.size(); ++j)
         length += details[j].length * wanted[j];
@@ -385,7 +385,7 @@ size_t SimplexMethodSolver::Calculate(const std::vector<Detail>& details)
     const size_t code = SolveFromScratch(details, wanted, true);
     m_budgetShare = 1.0;
     m_programme->SetWorkLimit(WorkBudget * m_workScale - m_work - m_programmeWork);
-    if (SameDetails(details, m_firstFitDetails))
+    if (SameDetails(details, m_startDetails))
         m_lowerBound = std::max(m_lowerBound, m_priceBound);
     if (code != Solved) {
         DropProgramme();
@@ -591,7 +591,7 @@ double SimplexMethodSolver::WholeBars(double bars) const
 // fractional layout, re-optimises the rest from the previous basis and goes
 // on, and comes back to try another layout when the rest cannot reach fewer
 // bars than the best plan found, until a plan reaches the programme's bound
-// or the allowed returns or the work are used up. The first-fit plan stands
+// or the allowed returns or the work are used up. The first plan stands
 // unless the search beats it, and the plan returned is checked.
 MapLayout SimplexMethodSolver::ReduceResultToDiscreteValues(const std::vector<Detail>& details)
 {
@@ -600,39 +600,39 @@ MapLayout SimplexMethodSolver::ReduceResultToDiscreteValues(const std::vector<De
     const Layout wanted = CountsOf(details);
     if (AllCovered(wanted))
         return {};
-    if (!SameDetails(details, m_firstFitDetails)) {
+    if (!SameDetails(details, m_startDetails)) {
         DropProgramme();
         m_programmeTried = false;
         m_started = std::chrono::steady_clock::now();
         StartPlan(details);
     }
     const MapLayout solution = m_result;
-    MapLayout best = m_firstFit;
-    const double firstFitBars = BarsOf(best);
-    if (firstFitBars > std::ceil(m_lowerBound - eps) &&
+    MapLayout best = m_startPlan;
+    const double startBars = BarsOf(best);
+    if (startBars > std::ceil(m_lowerBound - eps) &&
         (m_programme ? SameDetails(details, m_programmeDetails) : !m_programmeTried && Calculate(details) == Solved)) {
         WholeBarSearch search;
         // First only plans that reach the bound are sought, so that every
         // step that cannot reach it is left at once; then any plan that
-        // beats first fit, the fewer bars the better.
+        // beats the first plan, the fewer bars the better.
         search.bound = std::max(WholeBars(m_programme->Bars()), std::ceil(m_lowerBound - eps));
-        search.bestBars = std::min(search.bound + 1.0, firstFitBars);
+        search.bestBars = std::min(search.bound + 1.0, startBars);
         search.backtracks = SearchBacktracks;
         const LayoutProgramme::Snapshot root = m_programme->Save();
         if (!SearchWholeBars(details, wanted, search) && !OverBudget(1.0) && m_programme->Restore(root)) {
-            search.bestBars = std::min(search.bestBars, firstFitBars);
+            search.bestBars = std::min(search.bestBars, startBars);
             if (search.best.empty())
-                search.bestBars = firstFitBars;
+                search.bestBars = startBars;
             search.backtracks = SearchBacktracks;
             SearchWholeBars(details, wanted, search);
         }
-        if (!search.best.empty() && search.bestBars < firstFitBars && IsExactPlan(details, search.best))
+        if (!search.best.empty() && search.bestBars < startBars && IsExactPlan(details, search.best))
             best = std::move(search.best);
         if (!m_programme->Restore(root))
             DropProgramme();
     }
     m_result = solution;
-    // The first-fit plan is exact by construction; a plan that is not is
+    // The first plan is exact by construction; a plan that is not is
     // never shown.
     return IsExactPlan(details, best) ? best : MapLayout{};
 }

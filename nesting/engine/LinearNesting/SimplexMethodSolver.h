@@ -6,13 +6,14 @@
 // by a search that takes bars one layout at a time and re-optimises the rest
 // from the previous basis.
 //
-// Every job that can be cut gets a plan: first fit by decreasing length
-// (packing whole groups of equal bars at once, so that the counts may be
-// large) gives one at the start, the programme and its rounding only ever
+// Every job that can be cut gets a plan: the better of first fit by
+// decreasing length (packing whole groups of equal bars at once, so that the
+// counts may be large) and best fill (the fullest bar after bar) gives one
+// at the start, the programme and its rounding only ever
 // replace it by a plan of fewer bars, and every plan is checked (each bar
 // fits, each demand met exactly) before it is returned. The work of the
 // programme and of the rounding is bounded, so that the time is too; a job
-// whose first-fit plan already reaches the lower bound needs neither.
+// whose first plan already reaches the lower bound needs neither.
 #pragma once
 
 #include <chrono>
@@ -85,7 +86,7 @@ public:
 
     const MapLayout& GetLayouts() const { return m_layouts; }
     // The programme's fractional solution; when the programme could not be
-    // solved within its bounds, the first-fit plan.
+    // solved within its bounds, the first plan.
     const MapLayout& GetResult() const { return m_result; }
     // The least number of bars any plan of the last job can use, as proven
     // (the pieces' total length, or the programme's bound when it was solved).
@@ -177,6 +178,6 @@ private:
     double m_budgetShare = 1.0;   // of the work, what the current step may reach
     double m_priceBound = 0.0;    // the best bound the pricing proved
     bool m_programmeTried = false;
-    MapLayout m_firstFit;         // the first-fit plan of m_firstFitDetails
-    std::vector<Detail> m_firstFitDetails;
+    MapLayout m_startPlan;         // the first plan of m_startDetails
+    std::vector<Detail> m_startDetails;
 };
