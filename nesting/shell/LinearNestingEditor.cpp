@@ -4,8 +4,8 @@
 #include "host/HostGuards.h"
 #include "host/VarnelAPI.h"
 #include "io/Reporter.h"
-#include "shell/PanelControls.h"
 #include "shell/BaseProcess.h"
+#include "shell/PanelControls.h"
 
 #include <algorithm>
 #include <charconv>

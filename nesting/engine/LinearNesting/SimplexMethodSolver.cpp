@@ -620,9 +620,7 @@ MapLayout SimplexMethodSolver::ReduceResultToDiscreteValues(const std::vector<De
         search.backtracks = SearchBacktracks;
         const LayoutProgramme::Snapshot root = m_programme->Save();
         if (!SearchWholeBars(details, wanted, search) && !OverBudget(1.0) && m_programme->Restore(root)) {
-            search.bestBars = std::min(search.bestBars, startBars);
-            if (search.best.empty())
-                search.bestBars = startBars;
+            search.bestBars = startBars;
             search.backtracks = SearchBacktracks;
             SearchWholeBars(details, wanted, search);
         }
