@@ -162,8 +162,9 @@ std::wstring Format(const wchar_t* format, double value) { return Printed(format
 std::wstring Format(const wchar_t* format, double a, double b) { return Printed(format, a, b); }
 std::wstring Format(const wchar_t* format, double a, double b, double c) { return Printed(format, a, b, c); }
 
-double CeilClean(double v) { return std::ceil(v - 1e-4); }
+double CeilClean(double v) { return std::ceil(v - 1e-4) + 0.0; }
 
-double RoundHalfDown(double v) { return std::ceil(v - 0.5 - 1e-4); }
+// Adding 0 turns the -0 of a value just below a half into 0.
+double RoundHalfDown(double v) { return std::ceil(v - 0.5 - 1e-4) + 0.0; }
 
 }  // namespace outputs

@@ -193,7 +193,37 @@ Table WastesTable(const std::vector<WastePtr>& wastes, const std::vector<SheetPt
     return table;
 }
 
-Table LNTable(const NestingModel& model, const std::vector<FigurePtr>& figures, const std::vector<SheetPtr>& sheets)
+std::vector<LinearBar> LinearBars(const std::vector<FigurePtr>& figures, const std::vector<SheetPtr>& sheets)
+{
+    constexpr double kSameLength = 1e-4;
+    std::vector<LinearBar> bars;
+    for (const SheetPtr& sheet : sheets) {
+        if (!sheet)
+            continue;
+        LinearBar bar{sheet->m_name, sheet->GetWidth(), sheet->GetHeight(), sheet->m_count, {}};
+        std::vector<std::pair<double, const Figure*>> laid;
+        for (const FigurePtr& figure : figures)
+            if (figure && figure->GetView() == sheet->GetView())
+                laid.emplace_back(figure->m_rectBorder.pBot.x, figure.get());
+        std::stable_sort(laid.begin(), laid.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (const auto& [x, figure] : laid) {
+            const double length = figure->m_rectBorder.pTop.x - figure->m_rectBorder.pBot.x;
+            auto same = [&](const LinearPiece& p) {
+                return p.name == figure->m_name && std::fabs(p.length - length) < kSameLength;
+            };
+            const auto it = std::find_if(bar.pieces.begin(), bar.pieces.end(), same);
+            if (it != bar.pieces.end())
+                ++it->count;
+            else
+                bar.pieces.push_back({figure->m_name, length, 1});
+        }
+        bars.push_back(std::move(bar));
+    }
+    return bars;
+}
+
+Table LNTable(const NestingModel& model, const std::vector<LinearBar>& bars, double gap)
 {
     Table table{L"Ведомость линейного раскроя",
                 L"Ведомость линейного раскроя",
@@ -209,45 +239,34 @@ Table LNTable(const NestingModel& model, const std::vector<FigurePtr>& figures, 
                 {},
                 true};
     const size_t columns = table.columns.size();
-    for (size_t p = 0; p < sheets.size(); ++p) {
-        const Sheet& bar = *sheets[p];
-        const int view = bar.GetView();
+    for (size_t p = 0; p < bars.size(); ++p) {
+        const LinearBar& bar = bars[p];
         Row line;
         line.cells.resize(columns);
-        line.cells[0] = Cell(bar.m_name);
-        line.cells[1] = Cell(Format(L"%gx%gx%g", RoundHalfDown(bar.GetWidth()), RoundHalfDown(bar.GetHeight()),
+        line.cells[0] = Cell(bar.name);
+        line.cells[1] = Cell(Format(L"%gx%gx%g", RoundHalfDown(bar.length), RoundHalfDown(bar.width),
                                     model.m_thicknessSheet));
         line.cells[2] = Cell(NestingModel::m_materialSheet);
-        line.cells[3] = Cell(Format(L"%g", CeilClean(bar.m_count)));
+        line.cells[3] = Cell(Format(L"%g", CeilClean(bar.count)));
         const size_t barLine = table.rows.size();
         table.rows.push_back(line);
 
-        // Equal details of the bar are counted at the first of them, wherever
-        // the others stand in the list, and each is listed once.
-        std::vector<bool> counted(figures.size(), false);
         double used = 0.0;
-        bool first = true;
-        for (size_t i = 0; i < figures.size(); ++i) {
-            const Figure& detail = *figures[i];
-            if (counted[i] || detail.GetView() != view)
-                continue;
-            int count = 1;
-            for (size_t j = i + 1; j < figures.size(); ++j) {
-                if (!counted[j] && figures[j]->GetView() == view && detail.IsEquilFigure(*figures[j])) {
-                    counted[j] = true;
-                    ++count;
-                }
-            }
-            const double length = detail.m_rectBorder.pTop.x - detail.m_rectBorder.pBot.x;
-            used += count * length;
-            Row& row = first ? table.rows[barLine] : table.rows.emplace_back(Row{std::vector<std::optional<std::wstring>>(columns), 0.0});
-            row.cells[4] = Cell(detail.m_name);
-            row.cells[5] = Cell(Format(L"%1.0f", RoundHalfDown(length)));
-            row.cells[6] = Cell(Decimal(count));
-            first = false;
+        long long pieces = 0;
+        for (size_t k = 0; k < bar.pieces.size(); ++k) {
+            const LinearPiece& piece = bar.pieces[k];
+            used += piece.count * piece.length;
+            pieces += piece.count;
+            Row& row = k == 0 ? table.rows[barLine]
+                              : table.rows.emplace_back(Row{std::vector<std::optional<std::wstring>>(columns), 0.0});
+            row.cells[4] = Cell(piece.name);
+            row.cells[5] = Cell(Format(L"%1.0f", RoundHalfDown(piece.length)));
+            row.cells[6] = Cell(Decimal(piece.count));
         }
-        table.rows[barLine].cells[7] = Cell(Format(L"%1.0f", RoundHalfDown(bar.GetWidth() - used)));
-        table.rows[barLine].cells[8] = Cell(bar.m_name + L"-" + Decimal(static_cast<long long>(p + 1)));
+        // What is left once every piece is cut off, each cut taking the gap.
+        const double left = bar.length - used - static_cast<double>(std::max(pieces - 1, 0LL)) * gap;
+        table.rows[barLine].cells[7] = Cell(Format(L"%1.0f", RoundHalfDown(std::max(left, 0.0))));
+        table.rows[barLine].cells[8] = Cell(bar.name + L"-" + Decimal(static_cast<long long>(p + 1)));
     }
     return table;
 }

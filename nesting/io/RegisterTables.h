@@ -56,6 +56,26 @@ Table CardsTable(const NestingModel& model, const std::vector<SheetPtr>& sheets,
 Table DetailsTable(const NestingModel& model, const std::vector<FigureGroup>& groups);
 Table MaterialTable(const NestingModel& model, const std::vector<SheetGroup>& groups);
 Table WastesTable(const std::vector<WastePtr>& wastes, const std::vector<SheetPtr>& sheets);
-Table LNTable(const NestingModel& model, const std::vector<FigurePtr>& figures, const std::vector<SheetPtr>& sheets);
+// One bar of linear nesting as its register lists it: how often it is cut,
+// and its pieces, one entry per name and length in the order they first
+// lie along the bar.
+struct LinearPiece {
+    std::wstring name;
+    double length = 0.0;  // mm
+    int32_t count = 0;
+};
+struct LinearBar {
+    std::wstring name;
+    double length = 0.0;  // mm
+    double width = 0.0;   // mm
+    double count = 0.0;   // bars cut so
+    std::vector<LinearPiece> pieces;
+};
+// The bars a linear-nesting drawing holds: each sheet, in list order, with
+// the figures in its view (a figure's length is that of its outline).
+std::vector<LinearBar> LinearBars(const std::vector<FigurePtr>& figures, const std::vector<SheetPtr>& sheets);
+// The register of linear cuts. A bar's remainder is its length less its
+// pieces and the cuts of `gap` between neighbouring pieces.
+Table LNTable(const NestingModel& model, const std::vector<LinearBar>& bars, double gap);
 
 }  // namespace registers

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ public:
     // Bridges are not read.
     void Init();
     void SetParams(const ReportParams& params) { m_params = params; }
+    // The bars the register of linear cuts lists instead of the drawing's
+    // (a plan computed but not drawn).
+    void SetLinearPlan(std::vector<registers::LinearBar> bars) { m_linearPlan = std::move(bars); }
     void Clear();
     // Runs the builders the flags ask for, in their fixed order, with the
     // host's user access off meanwhile. Ends with one error message naming
@@ -57,7 +61,7 @@ public:
     void CreateDetailsTableAsCSV(const std::vector<registers::FigureGroup>& singleFigures);
     void CreateMaterialTableAsCSV(const std::vector<registers::SheetGroup>& singleSheets);
     void CreateWastesTableAsCSV(const std::vector<WastePtr>& wastes, const std::vector<SheetPtr>& sheets);
-    void CreateLNTableAsCSV(const std::vector<FigurePtr>& figures, const std::vector<SheetPtr>& sheets);
+    void CreateLNTableAsCSV(const std::vector<registers::LinearBar>& bars);
     // A CSV data field: quoted, inner quotes doubled.
     static std::wstring EditCSV(const std::wstring& field);
 
@@ -108,6 +112,7 @@ private:
 
     outputs::FailureList m_failures;
     std::vector<std::filesystem::path> m_written;
+    std::optional<std::vector<registers::LinearBar>> m_linearPlan;
     vlapi::IVarnelDocumentPtr m_source;
     std::vector<std::wstring> m_mapNames;
     int m_folder = 0;      // 0 not tried this run, 1 ready, -1 failed

@@ -165,11 +165,11 @@ void Reporter::CreateWastesTable()
 
 void Reporter::CreateLNTable()
 {
-    const std::vector<FigurePtr> figures = m_model.m_figures;
-    const std::vector<SheetPtr> sheets = m_model.m_sheets;
-    if (figures.empty())
+    if (m_linearPlan ? m_linearPlan->empty() : m_model.m_figures.empty())
         return;
-    WriteRegister(registers::LNTable(m_model, figures, sheets), [&] { CreateLNTableAsCSV(figures, sheets); });
+    const std::vector<registers::LinearBar> bars =
+        m_linearPlan ? *m_linearPlan : registers::LinearBars(m_model.m_figures, m_model.m_sheets);
+    WriteRegister(registers::LNTable(m_model, bars, m_model.m_figureGap), [&] { CreateLNTableAsCSV(bars); });
 }
 
 // ---- The CSV twins
@@ -250,7 +250,7 @@ void Reporter::CreateWastesTableAsCSV(const std::vector<WastePtr>& wastes, const
     WriteCsv(registers::WastesTable(wastes, sheets), kOpenFailure);
 }
 
-void Reporter::CreateLNTableAsCSV(const std::vector<FigurePtr>& figures, const std::vector<SheetPtr>& sheets)
+void Reporter::CreateLNTableAsCSV(const std::vector<registers::LinearBar>& bars)
 {
-    WriteCsv(registers::LNTable(m_model, figures, sheets), kOpenFailure);
+    WriteCsv(registers::LNTable(m_model, bars, m_model.m_figureGap), kOpenFailure);
 }

@@ -3,7 +3,9 @@
 #include "engine/LinearNesting/SimplexMethodSolver.h"
 #include "host/HostGuards.h"
 #include "host/VarnelAPI.h"
+#include "io/Reporter.h"
 #include "shell/BaseProcess.h"
+#include "shell/PanelControls.h"
 
 #include <algorithm>
 #include <charconv>
@@ -17,10 +19,20 @@ namespace {
 constexpr double kShortest = 0.1;      // a row this long or shorter is not cut
 constexpr double kSameLength = 1e-4;   // lengths closer than this are one detail
 constexpr uintmax_t kLargestList = 64u << 20;
+// The largest length (mm) and count a row may have.
+constexpr double kLongest = 1e9;
+constexpr int32_t kMostPieces = 1'000'000'000;
+// The seed of the solver's random layouts: the same list gives the same plan.
+constexpr uint32_t kSeed = 1;
+// The longest a calculation may take, on a machine far slower than the one
+// its work is measured on.
+constexpr double kLongestSeconds = 8.0;
 
 const wchar_t kNoRows[] = L"Нет деталей для расчёта: нужны длина больше 0.1 мм и количество больше 0";
 const wchar_t kEndlessLoop[] = L"Бесконечный цикл!";
 const wchar_t kInfeasible[] = L"Исходная задача неразрешима!";
+const wchar_t kNoPlan[] = L"Не удалось составить раскрой, в котором каждая деталь вырезана столько раз, сколько нужно";
+const wchar_t kProgressText[] = L"Расчёт линейного раскроя";
 
 bool AsciiDigit(wchar_t c)
 {
@@ -147,6 +159,34 @@ bool Usable(const LNDetailParams& detail)
     return detail.length > kShortest && detail.count > 0;
 }
 
+// Per cent of a bar of `bar` mm that pieces of `taken` mm in all take.
+double Efficiency(double taken, double bar)
+{
+    return bar > 0.0 ? taken * 100.0 / bar : 0.0;
+}
+
+// The host's progress bar for the time of one calculation.
+class HostProgress {
+public:
+    explicit HostProgress(const wchar_t* text)
+    {
+        if (application)
+            application->StartProgressBar(text, 100);
+    }
+    ~HostProgress()
+    {
+        if (application)
+            application->StopProgressBar();
+    }
+    HostProgress(const HostProgress&) = delete;
+    HostProgress& operator=(const HostProgress&) = delete;
+    void Set(double percent) const
+    {
+        if (application)
+            application->SetProgressBarPosition(static_cast<int>(percent));
+    }
+};
+
 double Width(const INObjectPtr& object)
 {
     NRect rect;
@@ -173,13 +213,16 @@ size_t RowOf(const std::vector<LNDetailParams>& details, const std::wstring& nam
 
 }  // namespace
 
+const wchar_t kLengthRule[] = L"длина детали должна быть числом больше 0 и не больше 1000000000 мм";
+const wchar_t kCountRule[] = L"количество деталей должно быть целым числом от 1 до 1000000000";
+
 bool ReadDetailLength(const std::wstring& field, double& length)
 {
     const std::string text = LeadingNumber(field, false);
     double value = 0.0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) ||
-        value < 0.0)
+        value <= 0.0 || value > kLongest)
         return false;
     length = value;
     return true;
@@ -190,20 +233,35 @@ bool ReadDetailCount(const std::wstring& field, int32_t& count)
     const std::string text = LeadingNumber(field, true);
     int32_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0)
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1 || value > kMostPieces)
         return false;
     count = value;
     return true;
 }
 
-bool DetailFromFields(const std::vector<std::wstring>& fields, LNDetailParams& detail)
+bool DetailFromFields(const std::vector<std::wstring>& fields, LNDetailParams& detail, std::wstring* why)
 {
     LNDetailParams read;
-    if (fields.size() < 3 || !ReadDetailLength(fields[1], read.length) || !ReadDetailCount(fields[2], read.count))
+    const wchar_t* reason = nullptr;
+    if (fields.size() < 3)
+        reason = L"меньше трёх полей";
+    else if (!ReadDetailLength(fields[1], read.length))
+        reason = kLengthRule;
+    else if (!ReadDetailCount(fields[2], read.count))
+        reason = kCountRule;
+    if (reason) {
+        if (why)
+            *why = reason;
         return false;
+    }
     read.name = fields[0];
     detail = std::move(read);
     return true;
+}
+
+std::wstring DetailRowText(size_t row, const std::wstring& name)
+{
+    return L"строка " + std::to_wstring(row) + L" «" + name + L"»";
 }
 
 DetailList ParseDetailList(std::string_view bytes)
@@ -217,9 +275,9 @@ DetailList ParseDetailList(std::string_view bytes)
         list.error = L"Файл списка деталей не в кодировке UTF-8 (строка " + std::to_wstring(badLine) + L")";
         return list;
     }
-    bool header = false;
+    bool first = true;
     size_t start = 0;
-    while (start < text.size()) {
+    for (size_t number = 1; start < text.size(); ++number) {
         size_t end = text.find(L'\n', start);
         if (end == std::wstring::npos)
             end = text.size();
@@ -229,16 +287,22 @@ DetailList ParseDetailList(std::string_view bytes)
             line.pop_back();
         if (Blank(line))
             continue;
-        if (!header) {
-            header = true;
-            continue;
-        }
         const std::vector<std::wstring> fields = Fields(line);
+        // The first line is a header unless its length and count are numbers.
+        if (first) {
+            first = false;
+            if (fields.size() < 3 || LeadingNumber(fields[1], false).empty() || LeadingNumber(fields[2], true).empty())
+                continue;
+        }
         LNDetailParams detail;
+        std::wstring why;
         const bool emptyField =
             std::any_of(fields.begin(), fields.end(), [](const std::wstring& f) { return f.empty(); });
-        if (emptyField || !DetailFromFields(fields, detail)) {
+        if (emptyField)
+            why = L"пустое поле";
+        if (emptyField || !DetailFromFields(fields, detail, &why)) {
             ++list.skipped;
+            list.refused.push_back(DetailRowText(number, fields.empty() ? std::wstring() : fields[0]) + L": " + why);
             continue;
         }
         list.details.push_back(std::move(detail));
@@ -314,7 +378,7 @@ void LinearNestingEditor::Init(INestingModelPtr model)
         if (!any)
             continue;
         pattern.count = sheet->GetCount();
-        pattern.efficiency = bar > 0.0 ? taken * 100.0 / bar : 0.0;
+        pattern.efficiency = Efficiency(taken, bar);
         m_results.push_back(std::move(pattern));
     }
     m_visualSheets = !m_results.empty();
@@ -358,47 +422,92 @@ void LinearNestingEditor::SetDetailParams(int index, const LNDetailParams& param
 
 // ---- The calculation
 
+bool LinearNestingEditor::MergeEqualRows()
+{
+    std::vector<LNDetailParams> kept;
+    std::wstring merged;
+    for (const LNDetailParams& detail : m_details) {
+        const size_t row = Usable(detail) ? RowOf(kept, detail.name, detail.length) : kept.size();
+        if (row == kept.size()) {
+            kept.push_back(detail);
+            continue;
+        }
+        LNDetailParams& into = kept[row];
+        into.count = static_cast<int32_t>(std::min<int64_t>(int64_t{into.count} + detail.count, kMostPieces));
+        merged += L"\n" + DetailRowText(row + 1, into.name) + L", " + panel::Format(L"%g", into.length) +
+                  L" мм: " + std::to_wstring(into.count) + L" шт.";
+    }
+    if (merged.empty())
+        return false;
+    m_details = std::move(kept);
+    ClearResult();
+    vrnApi::ShowInformText(L"Строки с одинаковыми именем и длиной объединены:" + merged);
+    return true;
+}
+
 void LinearNestingEditor::CalculateLinearNesting()
 {
     m_results.clear();
     if (!m_model)
         return;
+    MergeEqualRows();
     const double gap = m_model->GetFigureGap();
-    const double bar = m_model->GetWidthSheet() + gap;
+    const double width = m_model->GetWidthSheet();
+    const double bar = width + gap;
     const double strip = m_model->GetHeightSheet();
 
-    // The solver sees only the usable rows; `rows` leads its positions back.
+    // The solver sees only the usable rows that fit the bar; `rows` leads its
+    // positions back.
     std::vector<Detail> details;
     std::vector<size_t> rows;
+    std::wstring tooLong;
     for (size_t i = 0; i < m_details.size(); ++i) {
         if (!Usable(m_details[i]))
             continue;
+        if (m_details[i].length > width + kSameLength) {
+            tooLong += L"\n" + DetailRowText(i + 1, m_details[i].name) + L": " +
+                       panel::Format(L"%g", m_details[i].length) + L" мм";
+            continue;
+        }
         details.push_back({m_details[i].name, m_details[i].length + gap, m_details[i].count});
         rows.push_back(i);
     }
+    if (!tooLong.empty())
+        vrnApi::ShowWarningText(L"Детали длиннее заготовки (" + panel::Format(L"%g", width) +
+                                L" мм) не раскроены:" + tooLong);
     if (details.empty()) {
-        vrnApi::ShowErrorText(kNoRows);
+        if (tooLong.empty())
+            vrnApi::ShowErrorText(kNoRows);
         return;
     }
     SimplexMethodSolver solver(1e-6, 1000);
-    if (m_seed)
-        solver.SetRandomSeed(*m_seed);
+    solver.SetRandomSeed(m_seed.value_or(kSeed));
+    solver.SetTimeLimit(kLongestSeconds);
     solver.Init(details, strip, bar, m_minWaste);
-    switch (solver.RunCalculate(details)) {
-    case SimplexMethodSolver::Solved:
-        break;
-    case SimplexMethodSolver::IterationLimit:
-        vrnApi::ShowErrorText(kEndlessLoop);
-        return;
-    case SimplexMethodSolver::Infeasible:
-        vrnApi::ShowErrorText(kInfeasible);
-        return;
-    default:
+    MapLayout plan;
+    {
+        HostProgress progress(kProgressText);
+        solver.SetProgress([&](double percent) { progress.Set(percent); });
+        switch (solver.RunCalculate(details)) {
+        case SimplexMethodSolver::Solved:
+            break;
+        case SimplexMethodSolver::IterationLimit:
+            vrnApi::ShowErrorText(kEndlessLoop);
+            return;
+        case SimplexMethodSolver::Infeasible:
+            vrnApi::ShowErrorText(kInfeasible);
+            return;
+        default:
+            return;
+        }
+        plan = solver.ReduceResultToDiscreteValues(details);
+    }
+    // The solver checks its plan; one that is not exact is never shown.
+    if (plan.empty() || !solver.IsExactPlan(details, plan)) {
+        vrnApi::ShowErrorText(kNoPlan);
         return;
     }
-    for (const auto& [layout, bars] : solver.ReduceResultToDiscreteValues(details)) {
-        if (bars == 0.0)
-            continue;
+    for (const auto& [layout, bars] : plan) {
         LNResultParams pattern;
         pattern.counts.assign(m_details.size(), 0);
         double taken = 0.0;
@@ -407,7 +516,7 @@ void LinearNestingEditor::CalculateLinearNesting()
             taken += layout[k] * m_details[rows[k]].length;
         }
         pattern.count = bars;
-        pattern.efficiency = taken * 100.0 / bar;
+        pattern.efficiency = Efficiency(taken, width);
         m_results.push_back(std::move(pattern));
     }
     SortResultByEfficiency();
@@ -569,16 +678,35 @@ void LinearNestingEditor::DrawDetails()
     m_model->SaveParams();
 }
 
+void LinearNestingEditor::KeepPlan()
+{
+    if (m_results.empty() || m_visualSheets)
+        return;
+    m_visualSheets = true;
+    VisualizeNesting();
+}
+
 void LinearNestingEditor::CreateReport()
 {
-    const IReporterPtr reporter = CreateReporterInstance();
-    if (!reporter)
-        return;
     ReportParams params;
     params.addTableLN = true;
-    if (!BaseProcess::ChooseFolder(params.folder))
+    if (!m_model || !BaseProcess::ChooseFolder(params.folder))
         return;
-    reporter->Init();
-    reporter->SetParams(params);
-    reporter->CreateDocumentation();
+    Reporter reporter;
+    reporter.Init();
+    reporter.SetParams(params);
+    if (!m_results.empty() && !m_visualSheets) {
+        std::vector<registers::LinearBar> bars;
+        const std::wstring pattern = m_model->GetSheetPattern();
+        for (size_t k = 0; k < m_results.size(); ++k) {
+            registers::LinearBar bar{pattern + std::to_wstring(k + 1), m_model->GetWidthSheet(),
+                                     m_model->GetHeightSheet(), m_results[k].count, {}};
+            for (size_t i = 0; i < m_results[k].counts.size() && i < m_details.size(); ++i)
+                if (m_results[k].counts[i] > 0)
+                    bar.pieces.push_back({m_details[i].name, m_details[i].length, m_results[k].counts[i]});
+            bars.push_back(std::move(bar));
+        }
+        reporter.SetLinearPlan(std::move(bars));
+    }
+    reporter.CreateDocumentation();
 }

@@ -25,21 +25,30 @@
 // The numbers of a list or grid field: blanks before the number are skipped
 // and reading stops where the number does ("12,5 мм" reads 12.5; a comma
 // stands for the decimal point). False when the field does not start with a
-// number, or the number is negative, not finite or, for a count, beyond 32 bits.
+// number or the number is out of range: a length must be above 0 and at most
+// 10^9 mm, a count a whole number from 1 to 10^9.
 bool ReadDetailLength(const std::wstring& field, double& length);
 bool ReadDetailCount(const std::wstring& field, int32_t& count);
+// What the readers ask of a length and a count, as a message says it.
+extern const wchar_t kLengthRule[];
+extern const wchar_t kCountRule[];
 // A detail from the fields name, length and count (further fields ignored);
-// false with fewer than three fields or numbers that the readers refuse.
-bool DetailFromFields(const std::vector<std::wstring>& fields, LNDetailParams& detail);
+// false with fewer than three fields or numbers that the readers refuse,
+// with the reason in `why` when given.
+bool DetailFromFields(const std::vector<std::wstring>& fields, LNDetailParams& detail, std::wstring* why = nullptr);
+// "строка N «name»", as messages name a row of a list or of the grid.
+std::wstring DetailRowText(size_t row, const std::wstring& name);
 
 // A linear-nesting list file read: UTF-8 text (a byte-order mark skipped),
 // lines cut at ";" into fields, a carriage return before a line feed dropped.
-// The first non-blank line is the header; a line with an empty field before
-// its last ";" is dropped and a line DetailFromFields refuses is skipped;
-// blank lines are ignored.
+// The first non-blank line is a header unless its length and count fields
+// start with numbers; a line with an empty field before its last ";" is
+// dropped and a line DetailFromFields refuses is skipped, each named with
+// its reason; blank lines are ignored.
 struct DetailList {
     std::vector<LNDetailParams> details;  // in file order
     size_t skipped = 0;                   // lines dropped or skipped
+    std::vector<std::wstring> refused;    // each line dropped or skipped: its number, name and why
     std::wstring error;                   // not empty: nothing can be imported
 };
 DetailList ParseDetailList(std::string_view bytes);
@@ -61,8 +70,16 @@ public:
     void SetDetailParams(int index, const LNDetailParams& params);
     void ClearResult() { m_results.clear(); }
 
+    // Rows of one name and length become the first of them with the counts
+    // added, said in a message (a drawing keeps one row per name and
+    // length). True when rows were merged; the patterns are cleared then.
+    bool MergeEqualRows();
+
     // Solves the usable rows (length above 0.1, count above 0) against one
-    // bar. Messages when no row is usable or the solver fails; no patterns then.
+    // bar, with the host's progress bar shown; rows longer than the bar are
+    // named in a message and the others still planned. Messages when no row
+    // is usable or no plan can be made; no patterns then. Every pattern's
+    // efficiency is the share of the bar's length its finished pieces take.
     void CalculateLinearNesting();
 
     // Stable sorts; the detail sorts carry the patterns' entries with their rows.
@@ -77,14 +94,19 @@ public:
     // pieces laid along the bar, or, with no patterns to show, one empty bar
     // and a strip per usable row stacked in the container view.
     void VisualizeNesting();
+    // Draws the patterns when a plan is computed but not drawn, so that the
+    // drawing keeps it.
+    void KeepPlan();
     // The linear-nesting register, through the reporter, in a folder the user
-    // picks; nothing when the dialog is cancelled.
+    // picks; nothing when the dialog is cancelled. A plan that is not drawn
+    // is listed as computed.
     void CreateReport();
 
     INestingModelPtr m_model;
     std::vector<LNDetailParams> m_details;
     std::vector<LNResultParams> m_results;
-    // Fixes the solver's random layouts (tests); without it each run draws one.
+    // Fixes the solver's random layouts (tests); without it a fixed seed
+    // serves, so that the same list always gives the same plan.
     std::optional<uint32_t> m_seed;
 
     inline static double m_minWaste = 250.0;

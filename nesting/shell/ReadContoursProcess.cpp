@@ -101,6 +101,7 @@ enum : int {
 
 constexpr int kHelpTopic = 3;
 constexpr size_t kMostDetails = 15;  // the add button adds no row past this many
+constexpr size_t kNamedLines = 10;   // lines of a list file a message names at most
 constexpr double kSameThickness = 0.001;
 
 const wchar_t kLinearReplacesFigures[] =
@@ -534,9 +535,10 @@ void ReadContoursProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
     UpdateControls();
 }
 
-// A cell of the details grid typed in: the detail of its row takes the row's
-// name, length and count; a length or count that is no number, or is
-// negative, keeps the detail as it was, with a message.
+// A cell of the details grid typed in: the detail of its row takes the
+// cell's name, length or count; a length or count out of range keeps the
+// detail as it was, with a message naming the row. A row that becomes equal
+// to another in name and length is merged into it.
 void ReadContoursProcess::ChangeDetail()
 {
     const vlapi::IPropertyGridPtr& grid = m_gridLNDetails;
@@ -545,19 +547,20 @@ void ReadContoursProcess::ChangeDetail()
     std::vector<LNDetailParams>& details = m_LNEditor.m_details;
     if (row < 1 || static_cast<size_t>(row) > details.size())
         return;
-    const std::vector<std::wstring> fields = {grid->GetCellText(row, kColumnName),
-                                              grid->GetCellText(row, kColumnLength),
-                                              grid->GetCellText(row, kColumnCount)};
-    LNDetailParams detail;
-    if (!DetailFromFields(fields, detail)) {
-        const bool length = column == kColumnLength;
-        vrnApi::ShowErrorText((length ? L"Длина детали должна быть неотрицательным числом: «"
-                                      : L"Количество деталей должно быть целым неотрицательным числом: «") +
-                              grid->GetCellText(row, column) + L"»");
+    LNDetailParams detail = details[static_cast<size_t>(row - 1)];
+    const std::wstring text = grid->GetCellText(row, column);
+    const bool read = column == kColumnLength  ? ReadDetailLength(text, detail.length)
+                      : column == kColumnCount ? ReadDetailCount(text, detail.count)
+                      : column == kColumnName  ? (detail.name = text, true)
+                                               : false;
+    if (!read) {
+        if (column == kColumnLength || column == kColumnCount)
+            vrnApi::ShowErrorText(DetailRowText(static_cast<size_t>(row), detail.name) + L": " +
+                                  (column == kColumnLength ? kLengthRule : kCountRule) + L" («" + text + L"»)");
         return;
     }
     m_LNEditor.SetDetailParams(row - 1, detail);
-    if (column != kColumnName) {
+    if (m_LNEditor.MergeEqualRows() || column != kColumnName) {
         m_LNEditor.ClearResult();
         m_LNEditor.VisualizeNesting();
     }
@@ -610,6 +613,8 @@ bool ReadContoursProcess::OnButtonClick(int buttonId)
         // Linear nesting drew its gap already; rebuilding the offsets would
         // take the drawn pieces off their bars into the container.
         const bool linear = Linear();
+        if (linear)
+            m_LNEditor.KeepPlan();
         m_editor.OK();
         if (m_updateGaps && !linear)
             m_editor.UpdateGaps();
@@ -774,14 +779,20 @@ void ReadContoursProcess::ImportDetails()
         Refresh();
         return;
     }
-    if (list.skipped > 0)
-        vrnApi::ShowErrorText(L"Строки файла списка деталей пропущены: " + std::to_wstring(list.skipped) +
-                              L" (пустое поле, меньше трёх полей, длина или количество не число или меньше нуля)");
+    if (list.skipped > 0) {
+        std::wstring lines;
+        for (size_t i = 0; i < list.refused.size() && i < kNamedLines; ++i)
+            lines += L"\n" + list.refused[i];
+        if (list.refused.size() > kNamedLines)
+            lines += L"\n… и ещё " + std::to_wstring(list.refused.size() - kNamedLines);
+        vrnApi::ShowErrorText(L"Строки файла списка деталей пропущены: " + std::to_wstring(list.skipped) + lines);
+    }
     if (list.details.empty() && list.skipped > 0) {
         Refresh();
         return;
     }
     m_LNEditor.m_details.insert(m_LNEditor.m_details.end(), list.details.begin(), list.details.end());
+    m_LNEditor.MergeEqualRows();
     UpdateControls();
     m_LNEditor.ClearResult();
     m_LNEditor.VisualizeNesting();

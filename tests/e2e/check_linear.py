@@ -3,10 +3,14 @@
 file alone: every sheet macro is a bar cut as often as its "Count" says; the
 figure macros in the sheet's view are its pieces. Each bar's pieces must lie
 on the bar without overlapping, their lengths plus a cut between neighbours
-within the bar's length, and over all bars every demand must be met.
+within the bar's length, and over all bars every demand must be met exactly.
+With --register, the CSV register of linear cuts must say, bar by bar, what
+the drawing holds: the bar's name, length and count, one line per piece name
+and length with its count, and the remainder the drawn pieces leave.
 
-    check_linear.py DRAWING --bar LENGTH --gap CUT NAME=LENGTHxCOUNT...
+    check_linear.py DRAWING --bar LENGTH --gap CUT [--register CSV] NAME=LENGTHxCOUNT...
 """
+import csv
 import json
 import math
 import sys
@@ -37,9 +41,38 @@ def extent(macro):
     return min(xs), max(xs)
 
 
+def half_down(value):
+    """The register's rounding: the nearest whole number, halves going down."""
+    return "%.0f" % (math.ceil(value - 0.5 - 1e-4) + 0.0)
+
+
+def read_register(path):
+    """The register's bars: (name, size, count, remainder, [(piece, length, count)])."""
+    with open(path, encoding="utf-8", newline="") as f:
+        rows = list(csv.reader(f, delimiter=";"))[1:]
+    bars = []
+    for row in rows:
+        row = (row + [""] * 9)[:9]
+        if row[0]:
+            bars.append((row[0], row[1], row[3], row[7], []))
+        if row[4]:
+            bars[-1][4].append((row[4], row[5], row[6]))
+    return bars
+
+
+def compare_register(path, drawn, failures):
+    register = read_register(path)
+    if len(register) != len(drawn):
+        failures.append("register: %d bars, the drawing %d" % (len(register), len(drawn)))
+    for listed, held in zip(register, drawn):
+        # The size column is "LENGTHxWIDTHxTHICKNESS"; the drawing gives the length.
+        if not listed[1].startswith(held[1]) or listed[:1] + listed[2:] != held[:1] + held[2:]:
+            failures.append("register: %r, the drawing holds %r" % (listed, held))
+
+
 def main(argv):
     path = argv[1]
-    bar = gap = None
+    bar = gap = register = None
     demand = {}
     args = argv[2:]
     while args:
@@ -48,6 +81,8 @@ def main(argv):
             bar = float(args.pop(0))
         elif arg == "--gap":
             gap = float(args.pop(0))
+        elif arg == "--register":
+            register = args.pop(0)
         else:
             name, wanted = arg.split("=")
             length, count = wanted.split("x")
@@ -58,6 +93,7 @@ def main(argv):
     failures = []
     cut = {name: 0 for name in demand}
     bars = 0
+    drawn = []
     for view in drawing["views"]:
         macros = [o for o in view["objects"] if o.get("type") == MACRO]
         sheets = [m for m in macros if m["user"]["command"] == SHEET]
@@ -83,9 +119,21 @@ def main(argv):
         if pieces and used + gap * (len(pieces) - 1) > bar + EPS:
             failures.append("%s: pieces and cuts take %g of %g" % (view["name"], used + gap * (len(pieces) - 1), bar))
         bars += times
+        lines = []
+        for (x0, x1), name in pieces:
+            length = half_down(x1 - x0)
+            same = [i for i, line in enumerate(lines) if line[:2] == (name, length)]
+            if same:
+                lines[same[0]] = (name, length, str(int(lines[same[0]][2]) + 1))
+            else:
+                lines.append((name, length, "1"))
+        drawn.append((sheet["name"], "%sx" % half_down(right - left), "%g" % math.ceil(times - 1e-4),
+                      half_down(right - end), lines))
     for name, (_, wanted) in demand.items():
-        if cut[name] < wanted:
+        if cut[name] != wanted:
             failures.append("%s: %g cut, %d wanted" % (name, cut[name], wanted))
+    if register:
+        compare_register(register, drawn, failures)
     if bars == 0:
         failures.append("no bar is drawn")
     for failure in failures:

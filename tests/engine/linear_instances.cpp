@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <random>
 #include <set>
 
@@ -62,11 +63,31 @@ std::vector<fs::path> InstanceFiles(const fs::path& dir)
     return files;
 }
 
-Instance GeneratedInstance(uint32_t index)
+Instance GeneratedInstance(uint32_t index, size_t lengths)
 {
+    char name[48];
+    if (lengths > 0) {
+        constexpr double Cut = 3.0;
+        std::mt19937 generator(0x1e5u * static_cast<uint32_t>(lengths) + index);
+        Instance instance;
+        std::snprintf(name, sizeof name, "generated_%zu_%02u", lengths, index);
+        instance.name = name;
+        instance.barLength = 6000.0 + Cut;
+        std::set<int> taken; // lengths in tenths of a millimetre
+        while (instance.details.size() < lengths) {
+            const int tenths = std::uniform_int_distribution<int>(1000, 29000)(generator);
+            if (!taken.insert(tenths).second)
+                continue;
+            Detail d;
+            d.name = L"P" + std::to_wstring(instance.details.size());
+            d.length = tenths / 10.0 + Cut;
+            d.count = std::uniform_int_distribution<int32_t>(1, 5)(generator);
+            instance.details.push_back(d);
+        }
+        return instance;
+    }
     std::mt19937 generator(0x5eed0000u + index);
     Instance instance;
-    char name[32];
     std::snprintf(name, sizeof name, "generated_%02u", index);
     instance.name = name;
     instance.barLength = (index / 2) % 2 ? 12000.0 : 6000.0;
@@ -86,6 +107,52 @@ Instance GeneratedInstance(uint32_t index)
         d.name = L"L" + std::to_wstring(tenthsOfMm);
         instance.details.push_back(d);
     }
+    return instance;
+}
+
+Instance LookalikeInstance(uint32_t index)
+{
+    static const char* const Families[] = {"close", "wide", "hard", "triplets"};
+    const uint32_t family = index % 4;
+    const uint32_t round = index / 4;
+    std::mt19937 generator(0xfa000000u + index);
+    auto uniform = [&](long lo, long hi) { return std::uniform_int_distribution<long>(lo, hi)(generator); };
+    std::map<long, int32_t> pieces;
+    Instance instance;
+    char name[32];
+    std::snprintf(name, sizeof name, "%s_%02u", Families[family], round);
+    instance.name = name;
+    switch (family) {
+    case 0:
+        instance.barLength = 1000.0;
+        for (int i = 0, n = round % 2 ? 120 : 100; i < n; ++i)
+            ++pieces[uniform(150, 200)];
+        break;
+    case 1:
+        instance.barLength = 10000.0;
+        for (long i = 0, n = uniform(57, 239); i < n; ++i)
+            ++pieces[uniform(150, 3000)];
+        break;
+    case 2:
+        instance.barLength = 1000.0;
+        for (long i = 0, n = uniform(160, 200); i < n; ++i)
+            ++pieces[uniform(round % 2 ? 200 : 1, 800)];
+        break;
+    default: {
+        const long bar = round % 2 ? 2500 : 1000;
+        instance.barLength = static_cast<double>(bar);
+        for (int b = 0; b < 67; ++b) {
+            const long first = uniform(bar / 4 + 1, bar / 2 - 2);
+            const long rest = bar - first;
+            const long second = uniform(std::max(bar / 4 + 1, rest - (bar / 2 - 1)), std::min(bar / 2 - 1, rest - (bar / 4 + 1)));
+            ++pieces[first];
+            ++pieces[second];
+            ++pieces[rest - second];
+        }
+    }
+    }
+    for (auto it = pieces.rbegin(); it != pieces.rend(); ++it)
+        instance.details.push_back({L"L" + std::to_wstring(it->first), static_cast<double>(it->first), it->second});
     return instance;
 }
 
@@ -127,6 +194,7 @@ Outcome Solve(const Instance& instance, uint32_t seed)
         for (const auto& [layout, number] : solver.GetResult())
             outcome.lpBars += number;
         const MapLayout plan = solver.ReduceResultToDiscreteValues(instance.details);
+        outcome.bound = static_cast<long>(std::ceil(solver.LowerBound() - 1e-6));
         outcome.planValid = CheckPlan(instance.details, instance.barLength, plan, outcome.bars);
     }
     outcome.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

@@ -31,13 +31,26 @@ std::vector<std::filesystem::path> InstanceFiles(const std::filesystem::path& di
 // Instance `index` of a family with 130-200 distinct lengths, as a user's
 // job list gives them: bars of 6 m or 12 m, lengths in millimetres (every
 // other instance to a tenth, as a cut gap makes them), demands 1-40.
-Instance GeneratedInstance(uint32_t index);
+// With `lengths`, instance `index` of a family with that many distinct
+// lengths of 100-2900 mm to a tenth, demands 1-5, cut from bars of 6 m with
+// a 3 mm cut, as the linear-nesting editor hands them to the solver (each
+// length and the bar with the cut added).
+Instance GeneratedInstance(uint32_t index, size_t lengths = 0);
+
+// Instance `index` of four families made like published ones, in turn: 100
+// or 120 pieces of 150-200 on bars of 1,000 (lengths close to each other);
+// 57-239 pieces of 150-3,000 on bars of 10,000; 160-200 pieces of 1-800 or
+// 200-800 on bars of 1,000 (hard to round); and 67 bars of 1,000 or 2,500
+// each cut into three pieces of a quarter to a half of it without waste
+// (triplets). The optimum is unknown but for the triplets (67 bars).
+Instance LookalikeInstance(uint32_t index);
 
 struct Outcome {
     size_t code = 0;        // RunCalculate's code
     long bars = 0;          // bars of the whole-bar plan
     bool planValid = false; // every bar fits and every demand is met exactly
     double lpBars = 0.0;    // bars of the fractional solution
+    long bound = 0;         // the least number of bars the solver proved
     double ms = 0.0;
 };
 

@@ -70,14 +70,15 @@ protected:
         EXPECT_TRUE(Messages().empty());
     }
 
-    // A linear-nesting bar and its details, each L x the bar's width.
+    // A linear-nesting bar and its details, each L x the bar's width, laid
+    // along it with the model's gap between them.
     SheetPtr Bar(const std::wstring& name, double length, double count, const std::vector<std::pair<std::wstring, double>>& details)
     {
         SheetPtr bar = AddSheet(name, length, 40.0, count);
         double x = 0.0;
         for (const auto& [detail, l] : details) {
             AddRectPart(bar, detail, l, 40.0, x, 0.0);
-            x += l;
+            x += l + model.m_figureGap;
         }
         return bar;
     }
@@ -215,26 +216,37 @@ TEST_F(RegisterTest, RemnantsShowMapLabelAndSizeWithTheThicknessItself)
     }
 }
 
+// The remainder is what is left once every piece is cut off with a cut of
+// the gap between neighbours (0 for a bar used up, never "-0"); pieces of
+// one name and length are one line, pieces of equal length and other names
+// lines of their own.
 TEST_F(RegisterTest, LinearCutsListEachBarWithItsGroupedDetailsAndRemainder)
 {
     NestingModel::m_materialSheet = L"M";
+    model.m_figureGap = 3.0;
     Bar(L"B1", 6000.0, 3.0, {{L"D1500", 1500}, {L"D1500", 1500}, {L"D1500", 1500}, {L"D1200", 1200}});
     Bar(L"B2", 1000.0, 2.5, {});
-    Bar(L"B3", 1000.4, 1.0, {{L"E", 499.9}, {L"F", 499.8}});
+    Bar(L"B3", 1003.4, 1.0, {{L"E", 499.9}, {L"F", 499.8}});
     Bar(L"B4", 2000.0, 1.0, {{L"A", 500}, {L"C", 300}, {L"A", 500}});
+    Bar(L"B5", 6000.0, 1.0, {{L"Стойка", 1000}, {L"Стойка", 1000}, {L"Ригель", 1000}, {L"Упор", 500}});
+    Bar(L"B6", 1003.0, 2.0, {{L"E", 500}, {L"E", 500}});
     vrnApi::SetActiveSystemView();
     model.m_figures.push_back(Figure::Create(vrnApi::CreateMacroByRectangle(L"Stray", 100, 40, 101)));
 
     const TableFile table = Run(kLinear);
     const std::wstring _;
     const Rows expected = {
-        {L"B1", L"6000x40x2", L"M", L"3", L"D1500", L"1500", L"3", L"300", L"B1-1"},
+        {L"B1", L"6000x40x2", L"M", L"3", L"D1500", L"1500", L"3", L"291", L"B1-1"},
         {_, _, _, _, L"D1200", L"1200", L"1", _, _},
         {L"B2", L"1000x40x2", L"M", L"3", _, _, _, L"1000", L"B2-2"},
-        {L"B3", L"1000x40x2", L"M", L"1", L"E", L"500", L"1", L"1", L"B3-3"},
+        {L"B3", L"1003x40x2", L"M", L"1", L"E", L"500", L"1", L"1", L"B3-3"},
         {_, _, _, _, L"F", L"500", L"1", _, _},
-        {L"B4", L"2000x40x2", L"M", L"1", L"A", L"500", L"2", L"700", L"B4-4"},
+        {L"B4", L"2000x40x2", L"M", L"1", L"A", L"500", L"2", L"694", L"B4-4"},
         {_, _, _, _, L"C", L"300", L"1", _, _},
+        {L"B5", L"6000x40x2", L"M", L"1", L"Стойка", L"1000", L"2", L"2491", L"B5-5"},
+        {_, _, _, _, L"Ригель", L"1000", L"1", _, _},
+        {_, _, _, _, L"Упор", L"500", L"1", _, _},
+        {L"B6", L"1003x40x2", L"M", L"2", L"E", L"500", L"2", L"0", L"B6-6"},
     };
     EXPECT_EQ(Data(table), expected);
     EXPECT_DOUBLE_EQ(table.y, 0.0);

@@ -4,6 +4,7 @@
 
 #include <gmock/gmock.h>
 
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -27,6 +28,9 @@ TEST(DetailList, ReadsRowsAndCountsWhatItSkips)
         {"header with an empty cell stays the header", "Имя;;Кол\nA;10;1\n", {{L"A", 10}}, 0, false},
         {"blank lines ignored, CR dropped", "\r\n  \nh\r\nA;1,5;3\r\n\n", {{L"A", 1.5}}, 0, false},
         {"too few fields, no number, negatives", "h\nA;1\nB;x;1\nC;5;-1\nE;-5;1\nF;5;1\n", {{L"F", 5}}, 4, false},
+        {"no header: a first line of numbers is a detail", "A;500;3;\nB;700;2;\n", {{L"A", 500}, {L"B", 700}}, 0, false},
+        {"out of range, the first line too", "A;1e300;3\nB;0;1\nC;5;0\nD;5;1000000001\nE;1000000000;1000000000\n",
+         {{L"E", 1e9}}, 4, false},
         {"BOM skipped", "\xEF\xBB\xBFh\nA;7;1\n", {{L"A", 7}}, 0, false},
         {"not UTF-8", "h\nA\xC3;7;1\n", {}, 0, true},
         {"overlong form", "h\n\xC0\xAF;1;1\n", {}, 0, true},
@@ -41,6 +45,11 @@ TEST(DetailList, ReadsRowsAndCountsWhatItSkips)
             EXPECT_DOUBLE_EQ(list.details[i].length, c.details[i].second) << c.name;
         }
     }
+    // Each line refused is named with its number and reason.
+    const DetailList refused = ParseDetailList("A;1e300;3\n\nB;700;0\n");
+    ASSERT_EQ(refused.refused.size(), 2u);
+    EXPECT_THAT(vlhost::Host::Utf8(refused.refused[0]), testing::StartsWith("строка 1 «A»: длина детали"));
+    EXPECT_THAT(vlhost::Host::Utf8(refused.refused[1]), testing::StartsWith("строка 3 «B»: количество"));
     EXPECT_FALSE(ReadDetailList("/no/such/list.csv").error.empty());
     // Twenty rows: no limit on an import.
     std::string many = "h\n";
@@ -66,7 +75,9 @@ TEST(DetailList, FieldNumbers)
         {L".", false, 0, false, 0},
         {L"-1", false, 0, false, 0},
         {L"1e999", false, 0, true, 1},
-        {L"99999999999", true, 99999999999.0, false, 0},
+        {L"99999999999", false, 0, false, 0},
+        {L"1000000000", true, 1e9, true, 1000000000},
+        {L"0", false, 0, false, 0},
     };
     for (const Case& c : cases) {
         double length = -7;
@@ -111,8 +122,98 @@ protected:
         }
         return patterns;
     }
+    // The register of linear cuts written into `folder`, as its CSV text.
+    std::string Register(const std::string& folder)
+    {
+        State().folderAnswers.push_back(File(folder));
+        editor.CreateReport();
+        std::ifstream in(root / folder / "Документация" / "Ведомость линейного раскроя.csv", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
     LinearNestingEditor editor;
 };
+
+// Jobs as the editor solves them: every row that fits the bar is cut exactly
+// as often as wanted, each bar holds its pieces with a cut between
+// neighbours, a row longer than the bar is named and the others still cut,
+// rows of one name and length become one row with the counts added, and
+// counts up to the largest a list takes are planned without a piece list.
+TEST_F(LinearTest, EveryJobGetsAnExactPlanOfBarsThatFit)
+{
+    struct Case {
+        const char* name;
+        double bar;
+        std::vector<LNDetailParams> details;
+        std::map<std::wstring, int> cut;
+        const char* message;
+    } cases[] = {
+        {"equal rows", 2000, {{L"A", 500, 3}, {L"A", 500, 2}, {L"B", 700, 2}}, {{L"A", 5}, {L"B", 2}},
+         "строка 1 «A», 500 мм: 5 шт."},
+        {"too long", 6000, {{L"A", 7000, 1}, {L"C", 529, 1000000}}, {{L"C", 1000000}}, "строка 1 «A»: 7000 мм"},
+        {"huge count", 6000,
+         {{L"A", 960, 10}, {L"B", 33, 22}, {L"C", 5, 421}, {L"D", 52, 100000000}, {L"E", 524, 16}, {L"F", 3161, 20}},
+         {{L"A", 10}, {L"B", 22}, {L"C", 421}, {L"D", 100000000}, {L"E", 16}, {L"F", 20}}, ""},
+        {"a billion", 6000, {{L"A", 960, 10}, {L"D", 52, 1000000000}}, {{L"A", 10}, {L"D", 1000000000}}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        editor.m_model->SetWidthSheet(c.bar);
+        editor.m_details = c.details;
+        const int starts = State().progress.starts;
+        State().messages.clear();
+        editor.CalculateLinearNesting();
+        EXPECT_EQ(State().progress.starts, starts + 1);
+        EXPECT_FALSE(State().progress.shown);
+        std::map<std::wstring, int> cut;
+        for (const LNResultParams& p : editor.m_results) {
+            double used = -5.0;
+            for (size_t i = 0; i < p.counts.size(); ++i) {
+                EXPECT_GE(p.counts[i], 0);
+                used += p.counts[i] * (editor.m_details[i].length + 5.0);
+                if (p.counts[i] > 0)
+                    cut[editor.m_details[i].name] += p.counts[i] * static_cast<int>(p.count);
+            }
+            EXPECT_LE(used, c.bar + 1e-6);
+            EXPECT_GE(p.count, 1.0);
+        }
+        EXPECT_EQ(cut, c.cut);
+        if (*c.message)
+            EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), testing::HasSubstr(c.message));
+        else
+            EXPECT_TRUE(State().messages.empty());
+    }
+}
+
+// A plan that is not drawn is what the register lists and what Enter keeps;
+// the register then reads the same from the drawing, and the plan and its
+// efficiencies read back the same after reopening.
+TEST_F(LinearTest, APlanNotDrawnIsListedAsComputedAndKept)
+{
+    editor.m_model->AddSheet();
+    editor.m_details = {{L"A", 500, 4}, {L"B", 700, 2}};
+    editor.CalculateLinearNesting();
+    ASSERT_FALSE(editor.m_results.empty());
+    editor.VisualizeNesting();
+    const std::string computed = Register("plan");
+    EXPECT_THAT(computed, testing::HasSubstr("\"A\";\"500\";\"3\""));
+
+    editor.KeepPlan();
+    EXPECT_TRUE(LinearNestingEditor::m_visualSheets);
+    EXPECT_EQ(MacrosOf(MacroCommand::Sheet), editor.m_results.size());
+    EXPECT_EQ(Register("drawn"), computed);
+
+    LinearNestingEditor again;
+    const INestingModelPtr model = CreateNestingModelInstance();
+    model->InitSheetsFromActiveDoc();
+    model->InitFiguresFromActiveDoc();
+    again.Init(model);
+    std::multiset<std::pair<std::multiset<int32_t>, double>> before, after;
+    for (const LNResultParams& p : editor.m_results)
+        before.emplace(std::multiset<int32_t>(p.counts.begin(), p.counts.end()), p.efficiency);
+    for (const LNResultParams& p : again.m_results)
+        after.emplace(std::multiset<int32_t>(p.counts.begin(), p.counts.end()), p.efficiency);
+    EXPECT_EQ(after, before);
+}
 
 TEST_F(LinearTest, PiecesAndBarCarryTheGapAndLeftOutRowsKeepTheirPlace)
 {
@@ -125,7 +226,8 @@ TEST_F(LinearTest, PiecesAndBarCarryTheGapAndLeftOutRowsKeepTheirPlace)
         EXPECT_EQ(p.counts[3], 0);
         // 505 and 705 in a bar of 2005: four of A would fit 2000 but not 2005 with gaps.
         EXPECT_LE(p.counts[0] * 505 + p.counts[2] * 705, 2005);
-        EXPECT_NEAR(p.efficiency, (p.counts[0] * 500.0 + p.counts[2] * 700.0) * 100.0 / 2005.0, 1e-9);
+        // The share of the 2000 mm bar the finished pieces take.
+        EXPECT_NEAR(p.efficiency, (p.counts[0] * 500.0 + p.counts[2] * 700.0) * 100.0 / 2000.0, 1e-9);
         EXPECT_GT(p.count, 0.0);
     }
     const std::map<std::wstring, int> pieces = Pieces();
@@ -155,7 +257,7 @@ TEST_F(LinearTest, NothingToCutOrNoPlanGivesAMessageAndNoPatterns)
     } cases[] = {
         {{{L"A", 0.1, 2}, {L"B", 500, 0}}, L"Нет деталей для расчёта"},
         {{}, L"Нет деталей для расчёта"},
-        {{{L"A", 2500, 1}}, L"Исходная задача неразрешима!"},
+        {{{L"A", 2500, 1}}, L"Детали длиннее заготовки (2000 мм) не раскроены:\nстрока 1 «A»: 2500 мм"},
     };
     for (const Case& c : cases) {
         editor.m_details = c.details;

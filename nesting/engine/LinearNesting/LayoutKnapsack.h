@@ -25,9 +25,15 @@ struct KnapsackResult {
     // Further layouts above the threshold met on the way, best first, at
     // most as many as asked for.
     std::vector<std::vector<int32_t>> others;
+    // The work the search took, in about nanoseconds of this machine.
+    double work = 0.0;
 };
 
 // Only values above `threshold` matter: branches that cannot exceed it are
-// not searched.
+// not searched. When every length and the capacity are whole multiples of a
+// common step (a millimetre, or a tenth, hundredth or thousandth of one) and
+// the table is small, the best layout comes from dynamic programming over
+// that grid of lengths, which takes the same time however alike the prices
+// are; otherwise from a branch and bound search.
 KnapsackResult SolveKnapsack(const std::vector<KnapsackItem>& items, double capacity, double threshold,
                              size_t others = 0);

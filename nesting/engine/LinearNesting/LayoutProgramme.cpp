@@ -214,7 +214,7 @@ LayoutProgramme::Stop LayoutProgramme::RunSimplexMethod()
     m_degenerate = 0;
     m_bland = false;
     for (count = 0;; ++count) {
-        if (count >= limCount)
+        if (count >= limCount || m_work > m_workLimit)
             return Stop::IterationLimit;
         if (!FindPivotColumn(Multipliers()))
             return Stop::Optimal;
@@ -291,6 +291,8 @@ bool LayoutProgramme::FindPivotRow(const std::vector<double>& alpha)
 // One exchange at (row, col): the basis inverse and the basic values follow.
 void LayoutProgramme::Jordan_Gauss(const std::vector<double>& alpha)
 {
+    // The update of the inverse, and the pricing of every column's few entries.
+    m_work += 0.4 * static_cast<double>(m) * static_cast<double>(m_stride) + 20.0 * static_cast<double>(m_columns.size());
     const size_t r = row;
     const double Ar = 1.0 / alpha[r];
     const double theta = B[r] * Ar;
@@ -347,6 +349,7 @@ void LayoutProgramme::CheckDrift()
 // the basic values from the demand.
 bool LayoutProgramme::Refactorise()
 {
+    m_work += static_cast<double>(m) * static_cast<double>(m) * static_cast<double>(m_stride);
     std::vector<double> M(m * m_stride, 0.0);
     for (size_t i = 0; i < m; ++i) {
         if (IsArtificial(I[i]))
@@ -452,7 +455,7 @@ LayoutProgramme::Stop LayoutProgramme::TakeBars(const Column& layout, double bar
     m_degenerate = 0;
     m_bland = false;
     for (count = 0;; ++count) {
-        if (count >= limCount)
+        if (count >= limCount || m_work > m_workLimit)
             return Stop::IterationLimit;
         row = None;
         double worst = 0.0;

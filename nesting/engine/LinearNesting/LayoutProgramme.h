@@ -22,6 +22,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <utility>
 #include <vector>
@@ -69,6 +70,11 @@ public:
     std::vector<std::pair<size_t, double>> BasicLayouts(double tolerance) const;
     // Sum of the artificial variables.
     double Infeasibility() const;
+    // The work done so far, in about nanoseconds: each exchange and each new
+    // inverse of the basis costs in proportion to the rows squared or cubed.
+    double Work() const { return m_work; }
+    // Runs stop at the iteration limit once the work exceeds this.
+    void SetWorkLimit(double limit) { m_workLimit = limit; }
 
     // The basis and demand of a solution, to come back to it later.
     struct Snapshot {
@@ -121,6 +127,8 @@ private:
     std::vector<char> m_usable;   // whether one bar of a column fits the demand
     std::vector<double> m_share;  // share of the perturbation in a column's cost
     size_t count = 0;            // exchanges in the current run
+    double m_work = 0.0;
+    double m_workLimit = std::numeric_limits<double>::infinity();
     size_t col = 0;              // entering variable
     size_t row = 0;              // leaving row
     size_t m_sinceCheck = 0;     // exchanges since the drift was last checked

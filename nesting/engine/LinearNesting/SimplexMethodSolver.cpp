@@ -4,6 +4,7 @@
 #include "engine/LinearNesting/LayoutProgramme.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -37,6 +38,20 @@ constexpr size_t ColumnsPerRound = 4;
 constexpr double CostPerturbation = 1e-6;
 // The iteration limit holds per this many details.
 constexpr size_t DetailsPerLimit = 100;
+// The work allowed for one job (the programme and its rounding), in about
+// nanoseconds of this machine, and the share of it the programme may take.
+constexpr double WorkBudget = 2.5e9;
+constexpr double ProgrammeShare = 0.7;
+// Jobs with at least this many details whose first plan reaches the
+// lower bound skip the programme: its fractional solution would tell no more.
+constexpr size_t LargeJob = 100;
+// Best fill: search nodes allowed for one bar and for a whole plan, and the
+// work of one node.
+constexpr size_t FillNodesPerBar = 5'000;
+constexpr size_t FillNodes = 40'000'000;
+constexpr double FillNodeWork = 15.0;
+// The work of solving a programme, in terms of its rows cubed.
+constexpr double ProgrammeWorkPerRowCubed = 20.0;
 
 bool IsEmpty(const Layout& layout)
 {
@@ -79,6 +94,14 @@ Layout Trimmed(Layout layout, const Layout& wanted)
     return layout;
 }
 
+double BarsOf(const MapLayout& plan)
+{
+    double bars = 0.0;
+    for (const auto& [layout, number] : plan)
+        bars += number;
+    return bars;
+}
+
 bool SameDetails(const std::vector<Detail>& a, const std::vector<Detail>& b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const Detail& x, const Detail& y) {
@@ -115,13 +138,87 @@ size_t SimplexMethodSolver::RunCalculate(const std::vector<Detail>& details)
 {
     m_layouts.clear();
     m_result.clear();
+    m_programme.reset();
+    m_programmeDetails.clear();
+    m_programmeTried = false;
+    m_work = m_programmeWork = 0.0;
+    m_shownPercent = -1;
+    m_started = std::chrono::steady_clock::now();
+    m_startPlan.clear();
+    m_startDetails.clear();
+    m_lowerBound = 0.0;
     if (details.empty())
         return Solved;
     if (!IsValidProblem(details))
         return Infeasible;
+    StartPlan(details);
+    if (m_startPlan.empty())
+        return Solved;
+    // A large job whose first plan reaches the bound is done; one whose
+    // programme could not be solved within the work allowed (each exchange
+    // costs about the rows squared, and column generation takes some tens of
+    // exchanges per row) keeps the first plan.
+    const double rows = static_cast<double>(details.size());
+    if ((details.size() >= LargeJob && BarsOf(m_startPlan) <= std::ceil(m_lowerBound - eps)) ||
+        ProgrammeWorkPerRowCubed * rows * rows * rows > ProgrammeShare * WorkBudget * m_workScale) {
+        m_result = m_startPlan;
+        m_programmeTried = true;
+        return Solved;
+    }
     if (!CreateAllCombinations(details))
         CreateRandomCombinations(details);
-    return Calculate(details);
+    if (Calculate(details) != Solved)
+        m_result = m_startPlan;
+    return Solved;
+}
+
+// The plan every job starts from, and the bound of the pieces' length.
+void SimplexMethodSolver::StartPlan(const std::vector<Detail>& details)
+{
+    const Layout wanted = CountsOf(details);
+    m_startPlan = FirstFitDecreasing(details, wanted);
+    MapLayout filled = BestFillPlan(details, wanted);
+    if (!filled.empty() && BarsOf(filled) < BarsOf(m_startPlan))
+        m_startPlan = std::move(filled);
+    m_startDetails = details;
+    double length = 0.0;
+    for (size_t j = 0; j < details.size(); ++j)
+        length += details[j].length * wanted[j];
+    m_lowerBound = length / (m_sheetLength + eps);
+}
+
+// ---------------------------------------------------------------------------
+// Bounded work
+
+void SimplexMethodSolver::Spend(double work)
+{
+    m_work += work;
+    if (!m_progress)
+        return;
+    const int percent = static_cast<int>(std::min(99.0, 100.0 * Work() / (WorkBudget * m_workScale)));
+    if (percent > m_shownPercent) {
+        m_shownPercent = percent;
+        m_progress(percent);
+    }
+}
+
+double SimplexMethodSolver::Work() const
+{
+    return m_work + m_programmeWork + (m_programme ? m_programme->Work() : 0.0);
+}
+
+void SimplexMethodSolver::DropProgramme()
+{
+    if (m_programme)
+        m_programmeWork += m_programme->Work();
+    m_programme.reset();
+}
+
+bool SimplexMethodSolver::OverBudget(double share) const
+{
+    return Work() > share * WorkBudget * m_workScale ||
+           (m_timeLimit > 0.0 &&
+            std::chrono::steady_clock::now() - m_started > std::chrono::duration<double>(m_timeLimit));
 }
 
 // ---------------------------------------------------------------------------
@@ -269,8 +366,9 @@ size_t SimplexMethodSolver::IterationLimitFor(size_t rows) const
 size_t SimplexMethodSolver::Calculate(const std::vector<Detail>& details)
 {
     m_result.clear();
-    m_programme.reset();
+    DropProgramme();
     m_programmeDetails.clear();
+    m_programmeTried = true;
     if (details.empty())
         return Solved;
     if (!IsValidProblem(details))
@@ -281,9 +379,16 @@ size_t SimplexMethodSolver::Calculate(const std::vector<Detail>& details)
     for (const auto& [layout, value] : m_layouts)
         if (!IsEmpty(layout) && Trimmed(layout, wanted) == layout)
             m_programme->AddColumn(layout);
+    m_budgetShare = ProgrammeShare;
+    m_priceBound = 0.0;
+    m_programme->SetWorkLimit(ProgrammeShare * WorkBudget * m_workScale - m_work - m_programmeWork);
     const size_t code = SolveFromScratch(details, wanted, true);
+    m_budgetShare = 1.0;
+    m_programme->SetWorkLimit(WorkBudget * m_workScale - m_work - m_programmeWork);
+    if (SameDetails(details, m_startDetails))
+        m_lowerBound = std::max(m_lowerBound, m_priceBound);
     if (code != Solved) {
-        m_programme.reset();
+        DropProgramme();
         return code;
     }
     m_programmeDetails = details;
@@ -291,14 +396,39 @@ size_t SimplexMethodSolver::Calculate(const std::vector<Detail>& details)
     return Solved;
 }
 
-// Pieces and bars of positive length, and no negative demand (which no
-// number of bars can meet).
+// Pieces and bars of positive length, no negative demand (which no number
+// of bars can meet) and no wanted piece longer than the bar.
 bool SimplexMethodSolver::IsValidProblem(const std::vector<Detail>& details) const
 {
     return m_sheetLength > 0.0 && std::isfinite(m_sheetLength) &&
-           std::all_of(details.begin(), details.end(), [](const Detail& d) {
-               return d.count >= 0 && d.length > 0.0 && std::isfinite(d.length);
+           std::all_of(details.begin(), details.end(), [&](const Detail& d) {
+               return d.count >= 0 && d.length > 0.0 && std::isfinite(d.length) &&
+                      (d.count == 0 || d.length <= m_sheetLength + eps);
            });
+}
+
+bool SimplexMethodSolver::IsExactPlan(const std::vector<Detail>& details, const MapLayout& plan) const
+{
+    std::vector<double> cut(details.size(), 0.0);
+    for (const auto& [layout, number] : plan) {
+        if (layout.size() != details.size() || !(number >= 1.0) || number != std::floor(number))
+            return false;
+        double length = 0.0;
+        int64_t pieces = 0;
+        for (size_t j = 0; j < layout.size(); ++j) {
+            if (layout[j] < 0)
+                return false;
+            length += layout[j] * details[j].length;
+            pieces += layout[j];
+            cut[j] += layout[j] * number;
+        }
+        if (pieces == 0 || length > m_sheetLength + eps)
+            return false;
+    }
+    for (size_t j = 0; j < details.size(); ++j)
+        if (cut[j] != std::max(details[j].count, 0))
+            return false;
+    return true;
 }
 
 // Phase one from the artificial basis, then phase two with pricing (see
@@ -363,9 +493,10 @@ size_t SimplexMethodSolver::PriceColumns(const std::vector<Detail>& details, con
         if (m_programme->RunPhaseTwo() != LayoutProgramme::Stop::Optimal)
             return IterationLimit;
         const double bars = m_programme->Bars();
+        m_priceBound = std::max(m_priceBound, bound);
         if (bars <= bound + gap * (1.0 + bars) || (early && WholeBars(bars) <= std::ceil(bound - eps)))
             return Solved;
-        if (round >= limit)
+        if (round >= limit || OverBudget(m_budgetShare))
             return IterationLimit;
         const std::vector<double> duals = m_programme->Duals();
         bool added = false;
@@ -374,6 +505,7 @@ size_t SimplexMethodSolver::PriceColumns(const std::vector<Detail>& details, con
             for (size_t j = 0; j < details.size(); ++j)
                 prices[j] = std::max(weight * centre[j] + (1.0 - weight) * duals[j], 0.0);
             const KnapsackResult priced = PriceLayouts(details, wanted, prices);
+            Spend(priced.work);
             // No layout is worth more than `most` at these prices, so they
             // scaled down by `most` bound the bars from below.
             const double most = std::max(priced.value, 1.0 + PricingTolerance);
@@ -459,48 +591,48 @@ double SimplexMethodSolver::WholeBars(double bars) const
 // fractional layout, re-optimises the rest from the previous basis and goes
 // on, and comes back to try another layout when the rest cannot reach fewer
 // bars than the best plan found, until a plan reaches the programme's bound
-// or the allowed returns are used up. First fit packs whatever the programme
-// cannot serve.
+// or the allowed returns or the work are used up. The first plan stands
+// unless the search beats it, and the plan returned is checked.
 MapLayout SimplexMethodSolver::ReduceResultToDiscreteValues(const std::vector<Detail>& details)
 {
     if (!IsValidProblem(details))
         return {};
-    const MapLayout solution = m_result;
     const Layout wanted = CountsOf(details);
-    WholeBarSearch search;
     if (AllCovered(wanted))
         return {};
-    if (!m_programme || !SameDetails(details, m_programmeDetails)) {
-        if (Calculate(details) != Solved) {
-            m_result = solution;
-            Layout rest = wanted;
-            PackFirstFit(details, rest, search);
-            search.Record();
-            return search.best;
-        }
+    if (!SameDetails(details, m_startDetails)) {
+        DropProgramme();
+        m_programmeTried = false;
+        m_started = std::chrono::steady_clock::now();
+        StartPlan(details);
     }
-    // First only plans that reach the bound are sought, so that every step
-    // that cannot reach it is left at once; then any plan, the fewer bars
-    // the better.
-    search.bound = WholeBars(m_programme->Bars());
-    search.bestBars = search.bound + 1.0;
-    search.backtracks = SearchBacktracks;
-    const LayoutProgramme::Snapshot root = m_programme->Save();
-    if (!SearchWholeBars(details, wanted, search) && m_programme->Restore(root)) {
-        search.bestBars = std::numeric_limits<double>::infinity();
+    const MapLayout solution = m_result;
+    MapLayout best = m_startPlan;
+    const double startBars = BarsOf(best);
+    if (startBars > std::ceil(m_lowerBound - eps) &&
+        (m_programme ? SameDetails(details, m_programmeDetails) : !m_programmeTried && Calculate(details) == Solved)) {
+        WholeBarSearch search;
+        // First only plans that reach the bound are sought, so that every
+        // step that cannot reach it is left at once; then any plan that
+        // beats the first plan, the fewer bars the better.
+        search.bound = std::max(WholeBars(m_programme->Bars()), std::ceil(m_lowerBound - eps));
+        search.bestBars = std::min(search.bound + 1.0, startBars);
         search.backtracks = SearchBacktracks;
-        SearchWholeBars(details, wanted, search);
+        const LayoutProgramme::Snapshot root = m_programme->Save();
+        if (!SearchWholeBars(details, wanted, search) && !OverBudget(1.0) && m_programme->Restore(root)) {
+            search.bestBars = startBars;
+            search.backtracks = SearchBacktracks;
+            SearchWholeBars(details, wanted, search);
+        }
+        if (!search.best.empty() && search.bestBars < startBars && IsExactPlan(details, search.best))
+            best = std::move(search.best);
+        if (!m_programme->Restore(root))
+            DropProgramme();
     }
-    if (search.best.empty()) {
-        Layout rest = wanted;
-        PackFirstFit(details, rest, search);
-        search.bestBars = std::numeric_limits<double>::infinity();
-        search.Record();
-    }
-    if (!m_programme->Restore(root))
-        m_programme.reset();
     m_result = solution;
-    return search.best;
+    // The first plan is exact by construction; a plan that is not is
+    // never shown.
+    return IsExactPlan(details, best) ? best : MapLayout{};
 }
 
 void SimplexMethodSolver::WholeBarSearch::Take(const Layout& layout, int32_t number, Layout& wanted)
@@ -545,7 +677,7 @@ bool SimplexMethodSolver::SearchWholeBars(const std::vector<Detail>& details, co
         search.Undo(pathSize);
         return reached;
     }
-    if (search.pathBars + WholeBars(m_programme->Bars()) >= search.bestBars)
+    if (search.pathBars + WholeBars(m_programme->Bars()) >= search.bestBars || OverBudget(1.0))
         return false;
 
     std::vector<std::pair<size_t, double>> used = m_programme->BasicLayouts(eps);
@@ -579,7 +711,7 @@ bool SimplexMethodSolver::SearchWholeBars(const std::vector<Detail>& details, co
     bool reached = false;
     for (size_t c = 0; c < choices.size() && !reached; ++c) {
         if (c > 0) {
-            if (search.backtracks == 0)
+            if (search.backtracks == 0 || OverBudget(1.0))
                 break;
             --search.backtracks;
             if (!m_programme->Restore(snapshot) && SolveFromScratch(details, wanted, false) != Solved)
@@ -616,30 +748,198 @@ bool SimplexMethodSolver::FitsOneBar(const std::vector<Detail>& details, const L
     return total <= m_sheetLength + eps;
 }
 
-// One piece per wanted unit, in detail order (name, then length), each into
-// the first bar it fits.
+namespace {
+
+// The fullest bar of pieces still wanted: a depth-first search over the
+// details by decreasing length, the most pieces first, a branch left when
+// even all the pieces after it would not beat the fullest bar found; it
+// stops at a full bar or at its node budget.
+class BarFill {
+public:
+    BarFill(const std::vector<double>& lengths, const std::vector<int64_t>& left, double room, size_t budget)
+        : m_lengths(lengths), m_left(left), m_room(room), m_budget(budget), m_current(lengths.size(), 0),
+          m_best(m_current), m_after(lengths.size() + 1, 0.0), m_next(lengths.size() + 1, lengths.size())
+    {
+        for (size_t i = lengths.size(); i-- > 0;) {
+            m_after[i] = m_after[i + 1] + std::min<double>(static_cast<double>(left[i]), room / lengths[i]) * lengths[i];
+            m_next[i] = left[i] > 0 ? i : m_next[i + 1];
+        }
+        Search(0, 0.0);
+    }
+    const std::vector<int64_t>& Best() const { return m_best; }
+    size_t Nodes() const { return m_nodes; }
+
+private:
+    bool Done() const { return m_nodes >= m_budget || m_room - m_bestLoad <= 0.0; }
+    void Search(size_t i, double load)
+    {
+        if (load > m_bestLoad) {
+            m_bestLoad = load;
+            m_best = m_current;
+        }
+        if (Done())
+            return;
+        ++m_nodes;
+        // The first detail from i on that is still wanted and fits (the
+        // lengths fall along the list).
+        const auto fits = std::partition_point(m_lengths.begin() + static_cast<std::ptrdiff_t>(i), m_lengths.end(),
+                                               [&](double length) { return load + length > m_room; });
+        i = m_next[static_cast<size_t>(fits - m_lengths.begin())];
+        if (i == m_lengths.size() || load + m_after[i] <= m_bestLoad)
+            return;
+        const int64_t most =
+            std::min<int64_t>({m_left[i], static_cast<int64_t>(std::floor((m_room - load) / m_lengths[i])),
+                               int64_t{std::numeric_limits<int32_t>::max()}});
+        for (int64_t k = most; k >= 0 && !Done(); --k) {
+            m_current[i] = k;
+            if (load + k * m_lengths[i] <= m_room)
+                Search(i + 1, load + k * m_lengths[i]);
+        }
+        m_current[i] = 0;
+    }
+
+    const std::vector<double>& m_lengths;
+    const std::vector<int64_t>& m_left;
+    const double m_room;
+    const size_t m_budget;
+    std::vector<int64_t> m_current;
+    std::vector<int64_t> m_best;
+    std::vector<double> m_after; // the most the pieces from each detail on can add
+    std::vector<size_t> m_next;  // the first detail from each on that is still wanted
+    double m_bestLoad = 0.0;
+    size_t m_nodes = 0;
+};
+
+} // namespace
+
+// Best fill: bar after bar, the longest piece still wanted and the fullest
+// fill of the rest of the bar, cut as often as the wanted pieces allow.
+// Where first fit leaves many bars part-empty (long pieces that pair
+// badly), this packs much closer. Empty when its node budget runs out.
+MapLayout SimplexMethodSolver::BestFillPlan(const std::vector<Detail>& details, const Layout& wanted)
+{
+    std::vector<size_t> order;
+    for (size_t j = 0; j < details.size(); ++j)
+        if (wanted[j] > 0)
+            order.push_back(j);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return details[a].length > details[b].length; });
+    std::vector<double> lengths;
+    std::vector<int64_t> left;
+    for (size_t j : order) {
+        lengths.push_back(details[j].length);
+        left.push_back(wanted[j]);
+    }
+    const double capacity = m_sheetLength + eps;
+    MapLayout plan;
+    size_t nodes = 0;
+    for (size_t first = 0; first < left.size();) {
+        if (left[first] == 0) {
+            ++first;
+            continue;
+        }
+        --left[first];
+        const BarFill fill(lengths, left, capacity - lengths[first], FillNodesPerBar);
+        ++left[first];
+        nodes += fill.Nodes();
+        Spend(static_cast<double>(fill.Nodes()) * FillNodeWork);
+        if (nodes > FillNodes)
+            return {};
+        std::vector<int64_t> bar = fill.Best();
+        ++bar[first];
+        int64_t times = std::numeric_limits<int64_t>::max();
+        for (size_t p = 0; p < bar.size(); ++p)
+            if (bar[p] > 0)
+                times = std::min(times, left[p] / bar[p]);
+        Layout layout(details.size(), 0);
+        for (size_t p = 0; p < bar.size(); ++p) {
+            left[p] -= bar[p] * times;
+            layout[order[p]] = static_cast<int32_t>(bar[p]);
+        }
+        AddBars(plan, layout, static_cast<double>(times));
+    }
+    return plan;
+}
+
+// The wanted pieces packed by first fit by decreasing length.
 void SimplexMethodSolver::PackFirstFit(const std::vector<Detail>& details, Layout& wanted,
                                        WholeBarSearch& search) const
 {
-    std::vector<size_t> pieces;
-    for (size_t j = 0; j < wanted.size(); ++j)
-        for (int32_t c = 0; c < wanted[j]; ++c)
-            pieces.push_back(j);
-    std::stable_sort(pieces.begin(), pieces.end(), [&](size_t a, size_t b) { return details[a] < details[b]; });
-    std::vector<Layout> packed;
-    std::vector<double> loads;
-    for (size_t j : pieces) {
+    for (const auto& [layout, number] : FirstFitDecreasing(details, wanted))
+        search.Take(layout, static_cast<int32_t>(number), wanted);
+}
+
+// First fit by decreasing length: each piece into the first bar it fits,
+// with equal bars kept as one group, so that a piece wanted many times
+// fills whole groups at once and nothing is held per piece.
+MapLayout SimplexMethodSolver::FirstFitDecreasing(const std::vector<Detail>& details, const Layout& wanted) const
+{
+    struct Group {
+        Layout layout;
+        double load = 0.0;
+        int64_t bars = 0;
+    };
+    std::vector<size_t> order;
+    for (size_t j = 0; j < details.size(); ++j)
+        if (j < wanted.size() && wanted[j] > 0)
+            order.push_back(j);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return details[a].length > details[b].length; });
+    const double capacity = m_sheetLength + eps;
+    // Pieces of `length` a bar of `load` still takes.
+    auto room = [&](double load, double length) {
+        int64_t fit = static_cast<int64_t>(
+            std::min(std::floor((capacity - load) / length), double{std::numeric_limits<int32_t>::max()}));
+        while (fit > 0 && load + fit * length > capacity)
+            --fit;
+        return std::max<int64_t>(fit, 0);
+    };
+    std::vector<Group> groups;
+    auto grown = [&](const Group& from, size_t j, int64_t pieces, int64_t bars) {
+        Group g = from;
+        g.layout[j] += static_cast<int32_t>(pieces);
+        g.load += pieces * details[j].length;
+        g.bars = bars;
+        return g;
+    };
+    for (const size_t j : order) {
         const double length = details[j].length;
-        size_t b = 0;
-        while (b < packed.size() && loads[b] + length > m_sheetLength + eps)
-            ++b;
-        if (b == packed.size()) {
-            packed.emplace_back(details.size(), 0);
-            loads.push_back(0.0);
+        int64_t left = wanted[j];
+        for (size_t g = 0; g < groups.size() && left > 0; ++g) {
+            const int64_t fit = room(groups[g].load, length);
+            if (fit == 0)
+                continue;
+            if (left >= fit * groups[g].bars) {
+                left -= fit * groups[g].bars;
+                groups[g] = grown(groups[g], j, fit, groups[g].bars);
+                continue;
+            }
+            // The first bars of the group take `fit` pieces, the next one the
+            // rest, the others none.
+            const int64_t full = left / fit;
+            const int64_t rest = left % fit;
+            std::vector<Group> split;
+            if (full > 0)
+                split.push_back(grown(groups[g], j, fit, full));
+            if (rest > 0)
+                split.push_back(grown(groups[g], j, rest, 1));
+            groups[g].bars -= full + (rest > 0 ? 1 : 0);
+            if (groups[g].bars == 0)
+                groups.erase(groups.begin() + static_cast<std::ptrdiff_t>(g));
+            groups.insert(groups.begin() + static_cast<std::ptrdiff_t>(g), split.begin(), split.end());
+            left = 0;
         }
-        ++packed[b][j];
-        loads[b] += length;
+        const int64_t per = room(0.0, length);
+        if (left > 0 && per > 0) {
+            const Group empty{Layout(details.size(), 0), 0.0, 0};
+            if (left / per > 0)
+                groups.push_back(grown(empty, j, per, left / per));
+            if (left % per > 0)
+                groups.push_back(grown(empty, j, left % per, 1));
+        }
     }
-    for (const Layout& layout : packed)
-        search.Take(layout, 1, wanted);
+    MapLayout plan;
+    for (const Group& g : groups)
+        AddBars(plan, g.layout, static_cast<double>(g.bars));
+    return plan;
 }

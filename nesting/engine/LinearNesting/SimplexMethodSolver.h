@@ -5,10 +5,21 @@
 // step (column generation), and reduces the fractional solution to whole bars
 // by a search that takes bars one layout at a time and re-optimises the rest
 // from the previous basis.
+//
+// Every job that can be cut gets a plan: the better of first fit by
+// decreasing length (packing whole groups of equal bars at once, so that the
+// counts may be large) and best fill (the fullest bar after bar) gives one
+// at the start, the programme and its rounding only ever
+// replace it by a plan of fewer bars, and every plan is checked (each bar
+// fits, each demand met exactly) before it is returned. The work of the
+// programme and of the rounding is bounded, so that the time is too; a job
+// whose first plan already reaches the lower bound needs neither.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <map>
 #include <memory>
@@ -39,7 +50,11 @@ using MapLayout = std::map<Layout, double>;
 
 class SimplexMethodSolver {
 public:
-    // Codes of RunCalculate and Calculate.
+    // Codes of RunCalculate and Calculate. RunCalculate gives Infeasible
+    // only for a job that cannot be cut (a piece longer than the bar, a
+    // length that is not a positive number, a negative count); the
+    // iteration limit stops the programme but never leaves a job without a
+    // plan.
     static constexpr size_t Solved = 0;
     static constexpr size_t IterationLimit = 1;
     static constexpr size_t Infeasible = 2;
@@ -60,9 +75,25 @@ public:
     // Fixes the seed of the random layouts; without it every run draws its
     // seed from the system's random device.
     void SetRandomSeed(uint32_t seed) { m_seed = seed; }
+    // Called with the share of the work done, in per cent, as it grows.
+    void SetProgress(std::function<void(double)> progress) { m_progress = std::move(progress); }
+    // Scales the work allowed (tests; 1 by default).
+    void SetWorkScale(double scale) { m_workScale = scale; }
+    // Whatever the work, a job stops this many seconds after it started (on
+    // a machine far slower than this one, or shared by many jobs); none by
+    // default, so that the same job always gives the same plan.
+    void SetTimeLimit(double seconds) { m_timeLimit = seconds; }
 
     const MapLayout& GetLayouts() const { return m_layouts; }
+    // The programme's fractional solution; when the programme could not be
+    // solved within its bounds, the first plan.
     const MapLayout& GetResult() const { return m_result; }
+    // The least number of bars any plan of the last job can use, as proven
+    // (the pieces' total length, or the programme's bound when it was solved).
+    double LowerBound() const { return m_lowerBound; }
+    // True when `plan` cuts every detail exactly as often as demanded from
+    // bars of whole numbers that each fit.
+    bool IsExactPlan(const std::vector<Detail>& details, const MapLayout& plan) const;
 
 private:
     // Layout generation
@@ -107,7 +138,18 @@ private:
     double WholeBars(double bars) const;
     bool SearchWholeBars(const std::vector<Detail>& details, const Layout& wanted, WholeBarSearch& search);
     void PackFirstFit(const std::vector<Detail>& details, Layout& wanted, WholeBarSearch& search) const;
+    MapLayout FirstFitDecreasing(const std::vector<Detail>& details, const Layout& wanted) const;
+    MapLayout BestFillPlan(const std::vector<Detail>& details, const Layout& wanted);
     bool FitsOneBar(const std::vector<Detail>& details, const Layout& wanted) const;
+    // The first plan of `details` (the better of first fit and best fill)
+    // and the lower bound of their length.
+    void StartPlan(const std::vector<Detail>& details);
+
+    // The work done, in about nanoseconds, against its bound.
+    void Spend(double work);
+    void DropProgramme();
+    double Work() const;
+    bool OverBudget(double share) const;
 
     const double eps;
     double m_sheetLength = 0.0;
@@ -125,4 +167,17 @@ private:
     std::vector<Detail> m_programmeDetails;
 
     std::optional<uint32_t> m_seed;
+    std::function<void(double)> m_progress;
+    int m_shownPercent = -1;
+    double m_workScale = 1.0;
+    double m_timeLimit = 0.0;
+    std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
+    double m_work = 0.0;          // work outside the programme
+    double m_programmeWork = 0.0; // work of programmes dropped
+    double m_lowerBound = 0.0;
+    double m_budgetShare = 1.0;   // of the work, what the current step may reach
+    double m_priceBound = 0.0;    // the best bound the pricing proved
+    bool m_programmeTried = false;
+    MapLayout m_startPlan;         // the first plan of m_startDetails
+    std::vector<Detail> m_startDetails;
 };
