@@ -1,5 +1,6 @@
 #include "io/DxfPartDrawing.h"
 
+#include "geometry/RingCrossings.h"
 #include "host/BorderRings.h"
 #include "host/HostAccess.h"
 #include "host/NestingResources.h"
@@ -7,6 +8,8 @@
 #include "model/NestingSetting.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cwchar>
 
 namespace dxfimport {
 namespace {
@@ -17,6 +20,24 @@ constexpr wchar_t kUnreadable[] = L"контур детали не читает�
 constexpr wchar_t kOpenOutline[] = L"незамкнутый контур";
 constexpr wchar_t kSecondOutline[] = L"больше одного внешнего контура";
 constexpr wchar_t kRingInHole[] = L"контур внутри отверстия";
+constexpr wchar_t kSelfCrossing[] = L"контур пересекает сам себя";
+constexpr wchar_t kRingsCross[] = L"контуры пересекаются";
+
+// " в точке (x; y)", millimetres to a thousandth.
+std::wstring AtPoint(const NPoint& p)
+{
+    const auto number = [](double v) {
+        wchar_t buffer[64];
+        const int n = std::swprintf(buffer, 64, L"%.3f", std::fabs(v) < 0.0005 ? 0.0 : v);
+        std::wstring text(buffer, n < 0 ? 0 : static_cast<size_t>(n));
+        while (!text.empty() && text.back() == L'0')
+            text.pop_back();
+        if (!text.empty() && text.back() == L'.')
+            text.pop_back();
+        return text;
+    };
+    return L" в точке (" + number(p.x) + L"; " + number(p.y) + L")";
+}
 
 std::wstring StyleLayerName(int style) { return L"Стиль линий " + std::to_wstring(style); }
 
@@ -131,16 +152,25 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
         chords.push_back(k.chord);
     std::vector<NContourPtr> contours;
     CreateContinuousContours(chords, contours);
-    std::vector<NPolygonPtr> rings;
+    // An open chain anywhere is the first thing to tell: the rings below are
+    // only made of closed ones.
     for (const NContourPtr& contour : contours) {
         if (!vrnApi::IsClosedChain(*contour))
             return kOpenOutline;
+    }
+    std::vector<NPolygonPtr> rings;
+    for (const NContourPtr& contour : contours) {
         NPolygonPtr ring = vrnApi::ApproximateChain(doc, *contour);
         if (!ring || ring->m_points.size() < 3)
             return kUnreadable;
         ring->UpdateGabarit();
         rings.push_back(ring);
     }
+    std::vector<std::vector<NPoint>> points;
+    for (const NPolygonPtr& ring : rings)
+        points.push_back(ring->m_points);
+    if (const std::optional<RingCrossing> crossing = FindRingCrossing(points))
+        return (crossing->ring1 == crossing->ring2 ? kSelfCrossing : kRingsCross) + AtPoint(crossing->at);
     const size_t outer = vrnApi::FindOuterRing(rings);
     if (outer == NOT_FOUND_INDEX)
         return kSecondOutline;

@@ -22,6 +22,7 @@ namespace fs = std::filesystem;
 using dxfimport::PartKey;
 
 const fs::path kParts = fs::path(NESTING_SOURCE_DIR) / "tests" / "data" / "dxf" / "parts";
+const fs::path kAwkward = fs::path(NESTING_SOURCE_DIR) / "tests" / "data" / "dxf" / "awkward";
 
 std::wstring Wide(const fs::path& p) { return vlhost::Host::Wide(p.string()); }
 
@@ -176,6 +177,58 @@ TEST_F(DxfImportTest, EachFileGivesAFigureOrARefusalNamedInOneMessage)
     }
     EXPECT_EQ(model.m_figures.size(), 1u + 1u + 1u + 4u) << "the texts part comes four times";
     KeepPicture(model, doc, "dxf_parts");
+}
+
+// Small holes of every kind import with all their rings and their exact area;
+// an outline that crosses itself or another is refused with the place, and
+// an open curve is named before any other problem.
+TEST_F(DxfImportTest, AwkwardOutlinesImportWholeOrAreRefusedWithTheFirstProblem)
+{
+    struct Case {
+        const char* file;
+        const wchar_t* refusal;  // the reason's start; null: imported
+        size_t rings;
+        double area;
+    };
+    const double pi = std::numbers::pi;
+    const Case cases[] = {
+        {"small_holes.dxf", nullptr, 4, 10000.0 - pi * (2.381 * 2.381 + 1.0 + 0.25)},
+        {"small_arcs.dxf", nullptr, 4, 10000.0 - pi * 0.64 - (10.0 + pi * 0.25) - pi},
+        {"spline_outline.dxf", nullptr, 2, 4590.0 - 4.0 * pi},
+        {"ellipse.dxf", nullptr, 3, pi * (1800.0 - 4.5 - 25.0)},
+        {"inch_units.dxf", nullptr, 2, (8.0 - pi / 16.0) * 25.4 * 25.4},
+        {"duplicate_lines.dxf", nullptr, 2, 5000.0 - 25.0 * pi},
+        {"figure_eight.dxf", L"контур пересекает сам себя в точке (40; 20)", 0, 0},
+        {"bow_tie.dxf", L"контур пересекает сам себя в точке (50; 30)", 0, 0},
+        {"offset_loop.dxf", L"контур пересекает сам себя в точке (45; 48.75)", 0, 0},
+        {"inner_crossing.dxf", L"контур пересекает сам себя в точке (100; 100)", 0, 0},
+        {"rings_cross.dxf", L"контуры пересекаются в точке (", 0, 0},
+        {"open_beside.dxf", L"незамкнутый контур", 0, 0},
+        {"open_chains.dxf", L"незамкнутый контур", 0, 0},
+    };
+    std::vector<FileMetaParams> entries;
+    for (const Case& c : cases)
+        entries.push_back({Wide(kAwkward / c.file), L"", 1, 0.0});
+    const size_t before = host->State().messages.size();
+    Import(entries, m_read);
+    const std::wstring closing = Closing(before);
+    NestingModel model;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.file);
+        const fs::path fragment = out / (fs::path(c.file).stem().string() + ".vfw");
+        if (c.refusal) {
+            EXPECT_NE(closing.find(entries[i].m_path + L": " + c.refusal), std::wstring::npos)
+                << vlhost::Host::Utf8(closing);
+            EXPECT_FALSE(fs::exists(fragment));
+            continue;
+        }
+        EXPECT_EQ(closing.find(entries[i].m_path + L":"), std::wstring::npos) << vlhost::Host::Utf8(closing);
+        const FigurePtr figure = model.AddFigure(Wide(fragment));
+        ASSERT_TRUE(figure);
+        EXPECT_EQ(figure->m_borders.size(), c.rings);
+        EXPECT_NEAR(figure->m_area, c.area, c.area * 1e-5);
+    }
 }
 
 TEST_F(DxfImportTest, LayersFollowLineStylesAndTextsStayOnTheirLayer)
