@@ -1,6 +1,5 @@
 #include "io/DxfPartDrawing.h"
 
-#include "geometry/RingCrossings.h"
 #include "host/BorderRings.h"
 #include "host/HostAccess.h"
 #include "host/NestingResources.h"
@@ -8,8 +7,6 @@
 #include "model/NestingSetting.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cwchar>
 
 namespace dxfimport {
 namespace {
@@ -20,24 +17,6 @@ constexpr wchar_t kUnreadable[] = L"контур детали не читает�
 constexpr wchar_t kOpenOutline[] = L"незамкнутый контур";
 constexpr wchar_t kSecondOutline[] = L"больше одного внешнего контура";
 constexpr wchar_t kRingInHole[] = L"контур внутри отверстия";
-constexpr wchar_t kSelfCrossing[] = L"контур пересекает сам себя";
-constexpr wchar_t kRingsCross[] = L"контуры пересекаются";
-
-// " в точке (x; y)", millimetres to a thousandth.
-std::wstring AtPoint(const NPoint& p)
-{
-    const auto number = [](double v) {
-        wchar_t buffer[64];
-        const int n = std::swprintf(buffer, 64, L"%.3f", std::fabs(v) < 0.0005 ? 0.0 : v);
-        std::wstring text(buffer, n < 0 ? 0 : static_cast<size_t>(n));
-        while (!text.empty() && text.back() == L'0')
-            text.pop_back();
-        if (!text.empty() && text.back() == L'.')
-            text.pop_back();
-        return text;
-    };
-    return L" в точке (" + number(p.x) + L"; " + number(p.y) + L")";
-}
 
 std::wstring StyleLayerName(int style) { return L"Стиль линий " + std::to_wstring(style); }
 
@@ -166,11 +145,8 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
         ring->UpdateGabarit();
         rings.push_back(ring);
     }
-    std::vector<std::vector<NPoint>> points;
-    for (const NPolygonPtr& ring : rings)
-        points.push_back(ring->m_points);
-    if (const std::optional<RingCrossing> crossing = FindRingCrossing(points))
-        return (crossing->ring1 == crossing->ring2 ? kSelfCrossing : kRingsCross) + AtPoint(crossing->at);
+    if (std::wstring crossing = vrnApi::CrossingReason(rings); !crossing.empty())
+        return crossing;
     const size_t outer = vrnApi::FindOuterRing(rings);
     if (outer == NOT_FOUND_INDEX)
         return kSecondOutline;
