@@ -190,7 +190,7 @@ TEST_F(ImportCommandTest, CellEditsReachTheReaderAndABadNumberKeepsTheValue)
     } cases[] = {
         {3, 1, L"Опора", L"3 | Опора |  | да | Сталь | 2 | 1 | В.v3d"},
         {3, 2, L"ОП-1", L"3 | Опора | ОП-1 | да | Сталь | 2 | 1 | В.v3d"},
-        {1, 4, L"Ст3", L"1 | А |  | да | Ст3 | 2 | 1 | А.v3d"},  // stays in its place
+        {1, 4, L"Ст3", L"1 | А |  | да | Ст3 | 2 | 1 | А.v3d"},  // its new node sorts first
         {1, 5, L" 3mm", L"1 | А |  | да | Ст3 | 3 | 1 | А.v3d"},
         {1, 6, L"12 pcs", L"1 | А |  | да | Ст3 | 3 | 12 | А.v3d"},
         {1, 5, L"мм 3", L"1 | А |  | да | Ст3 | 3 | 12 | А.v3d"},
