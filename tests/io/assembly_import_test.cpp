@@ -367,6 +367,44 @@ TEST_F(AssemblyImportTest, APartFileGivesNoTreeButItsFlatPatternReadAgain)
     opened->Close(0);
 }
 
+// A part with its unfold switch on and two sheet bodies: both are unbent,
+// listed with their thickness and written.
+TEST_F(AssemblyImportTest, EverySheetBodyOfAnUnfoldedPartIsWritten)
+{
+    vlapi::IVarnelDocument3DPtr assembly = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
+    vlhost::PartData& part = vlhost::Host::Tree(assembly)->Add(L"Кронштейн с пластиной", true);
+    part.material = L"Сталь 3";
+    part.unfold = true;
+    vlhost::SheetRecipe plate;
+    plate.thickness = 2;
+    plate.outline = vlhost::SheetLoop::Rectangle(0, 0, 80, 40);
+    ASSERT_EQ(part.AddSheet(tp::LBracket().recipe), L"");
+    ASSERT_EQ(part.AddSheet(plate, {0, 0, 50}), L"");
+    const fs::path path = root / "Сборка.v3d";
+    ASSERT_TRUE(assembly->SaveAs(Wide(path)));
+    assembly->Close(0);
+
+    AssemblyReader reader;
+    reader.Init(Wide(path), Wide(out));
+    reader.ReadContoursFromAssembly();
+    ASSERT_EQ(reader.m_metaDatum.size(), 2u);
+    std::vector<double> areas;
+    for (const ImportPartMetaData& record : reader.m_metaDatum) {
+        EXPECT_EQ(record.thickness, 2.0);
+        EXPECT_TRUE(record.unfolded);
+        areas.push_back(Measure(record).area);
+    }
+    std::sort(areas.begin(), areas.end());
+    EXPECT_NEAR(areas[0], tp::LBracket().flat.area, tp::LBracket().flat.area * 1e-4);  // 3128.8
+    EXPECT_NEAR(areas[1], 80.0 * 40.0, 1e-6);
+
+    reader.m_namePattern = reader.m_textPattern = L"Наименование";
+    reader.WriteContoursToFragments(true);
+    EXPECT_EQ(Messages().back().text, L"Запись на диск завершена");
+    for (const char* file : {"Кронштейн с пластиной.vfw", "Кронштейн с пластиной_2.vfw"})
+        EXPECT_TRUE(fs::exists(out / "Сталь 3" / "2" / file)) << file;
+}
+
 // A fragment that is not the host's active document receives nothing: the
 // part is reported, no file is written and the user's drawing is untouched.
 TEST_F(AssemblyImportTest, NothingLandsOutsideTheFragment)
