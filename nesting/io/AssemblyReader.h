@@ -77,7 +77,8 @@ public:
     std::wstring CreateStringFromPattern(const std::wstring& pattern, const ImportPartMetaData& data) const;
     // Makes, fills, saves and closes the fragment of the record at its
     // `path2D`; the reason when it was not written, empty when it was.
-    std::wstring CreateFragment(const ImportPartMetaData& data);
+    // `crowded`, when given, tells whether no flat face could hold the marking.
+    std::wstring CreateFragment(const ImportPartMetaData& data, bool* crowded = nullptr);
     // Draws a kernel curve into the container, on the layer in the line style.
     void DrawCurve(const vlapi::IDrawingContainerPtr& container, const SPtr<MbCurve>& curve, int32_t layerNum,
                    int32_t style);
