@@ -145,20 +145,28 @@ protected:
         odd.fileName = L"Заглушка.v3d";
         odd.unfold = true;
         EXPECT_EQ(odd.AddSheet(tp::HolePlate().recipe), L"");
+        return Saved(assembly);
+    }
+
+    AssemblyReader Read() { return ReadSaved(SaveAssembly()); }
+
+    // The reader of an assembly file, the fragments' folder `out`.
+    AssemblyReader ReadSaved(const fs::path& path)
+    {
+        AssemblyReader reader;
+        reader.Init(Wide(path), Wide(out));
+        reader.ReadContoursFromAssembly();
+        return reader;
+    }
+
+    // The assembly saved as Сборка.v3d and closed.
+    fs::path Saved(const vlapi::IVarnelDocument3DPtr& assembly)
+    {
         const fs::path path = root / "Сборка.v3d";
         EXPECT_TRUE(assembly->SaveAs(Wide(path)));
         assembly->Close(0);
         return path;
     }
-
-    AssemblyReader Read()
-    {
-        AssemblyReader reader;
-        reader.Init(Wide(SaveAssembly()), Wide(out));
-        reader.ReadContoursFromAssembly();
-        return reader;
-    }
-
 
     fs::path out;
 };
@@ -386,13 +394,7 @@ TEST_F(AssemblyImportTest, EverySheetBodyOfAnUnfoldedPartIsWritten)
     plate.outline = vlhost::SheetLoop::Rectangle(0, 0, 80, 40);
     ASSERT_EQ(part.AddSheet(tp::LBracket().recipe), L"");
     ASSERT_EQ(part.AddSheet(plate, {0, 0, 50}), L"");
-    const fs::path path = root / "Сборка.v3d";
-    ASSERT_TRUE(assembly->SaveAs(Wide(path)));
-    assembly->Close(0);
-
-    AssemblyReader reader;
-    reader.Init(Wide(path), Wide(out));
-    reader.ReadContoursFromAssembly();
+    AssemblyReader reader = ReadSaved(Saved(assembly));
     ASSERT_EQ(reader.m_metaDatum.size(), 2u);
     std::vector<double> areas;
     for (const ImportPartMetaData& record : reader.m_metaDatum) {
@@ -434,12 +436,7 @@ TEST_F(AssemblyImportTest, MarkingStandsInOneFlatFaceOrTheClosingMessageSaysItDo
         part.unfold = true;
         ASSERT_EQ(part.AddSheet(c.part.recipe), L"");
     }
-    const fs::path path = root / "Сборка.v3d";
-    ASSERT_TRUE(assembly->SaveAs(Wide(path)));
-    assembly->Close(0);
-    AssemblyReader reader;
-    reader.Init(Wide(path), Wide(out));
-    reader.ReadContoursFromAssembly();
+    AssemblyReader reader = ReadSaved(Saved(assembly));
     reader.m_namePattern = reader.m_textPattern = L"Наименование";
     reader.WriteContoursToFragments(false);
     const std::wstring closing = Messages().back().text;

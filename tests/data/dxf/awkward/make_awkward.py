@@ -102,7 +102,7 @@ def write(folder):
     msp.add_line((100, 50), (100, 0))
     msp.add_circle((50, 25), 5)
     msp.add_circle((50, 25), 5)
-    save(doc, "duplicate_lines.dxf")
+    save(doc, "drawn_twice.dxf")
 
     # A wavy ring as one closed polyline of 5,000 points.
     doc, msp = new()
