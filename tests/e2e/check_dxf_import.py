@@ -8,7 +8,7 @@ Every fragment X.vfw (or X_2.vfw, ... for a second file of that name) in
 FRAGMENT_FOLDER must enclose, with the curves on its layer 0, the area that
 the closed outlines of X.dxf in DXF_FOLDER enclose (holes taken away, islands
 added back), within 0.1 %. The DXF side is read by ezdxf in millimetres (its
-$INSUNITS applied), the fragment side from the stand-in host's document file;
+$INSUNITS applied, when it states one), the fragment side from the stand-in host's document file;
 both are flattened to 0.001 mm and their ends snapped to a 0.001 mm grid.
 
 Exits 0 when every fragment holds, 1 with the failures listed otherwise.
@@ -66,7 +66,11 @@ def entity_chains(e, sag):
 
 def dxf_area(file):
     doc = ezdxf.readfile(file)
-    units = doc.header.get("$INSUNITS", 0)
+    # A file without a header is in millimetres, as the import reads it
+    # (ezdxf gives such a file a default header of its own).
+    with open(file, "rb") as f:
+        stated = b"$INSUNITS" in f.read()
+    units = doc.header.get("$INSUNITS", 0) if stated else 0
     scale = conversion_factor(units, 4) if units else 1.0
     chains = []
     for e in doc.modelspace():
