@@ -163,6 +163,17 @@ NPoint InterPointBuilder::FindInternalPointForLabel(const NRect& label, const Ve
     return {};
 }
 
+bool InterPointBuilder::LabelFits(const NRect& label) const
+{
+    if (!m_extPolygon || m_extPolygon->m_points.size() < 3)
+        return false;
+    const NRect labelRect{{label.pBot.x - LABEL_MARGIN, label.pBot.y - LABEL_MARGIN},
+                          {label.pTop.x + LABEL_MARGIN, label.pTop.y + LABEL_MARGIN}};
+    VectorPolygon places;
+    FitRectangle(CentreOf(labelRect), labelRect, places);
+    return !places.empty();
+}
+
 void InterPointBuilder::FitRectangle(const NPoint& centre, const NRect& rect, VectorPolygon& places) const
 {
     HodographBuilder builder;

@@ -29,6 +29,10 @@ public:
     // The same search for a label whose bounding box is `label`.
     NPoint FindInternalPointForLabel(const NRect& label, const VectorPolygon& bends, NPoint& offset) const;
 
+    // Whether a label of the size of `label`, with its margin, has a place
+    // inside the outline, off the holes.
+    bool LabelFits(const NRect& label) const;
+
     NPolygonPtr m_extPolygon;
     VectorPolygon m_holes;
 

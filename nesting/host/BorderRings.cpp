@@ -1,10 +1,12 @@
 #include "host/BorderRings.h"
 
+#include "geometry/RingCrossings.h"
 #include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cwchar>
 #include <numeric>
 
 namespace vrnApi {
@@ -70,6 +72,36 @@ bool HasRepeatedCurve(const std::vector<CurveChord>& curves)
         }
     }
     return false;
+}
+
+namespace {
+
+// A coordinate in millimetres to a thousandth, without trailing zeros.
+std::wstring Millimetres(double v)
+{
+    wchar_t buffer[64];
+    const int n = std::swprintf(buffer, 64, L"%.3f", std::fabs(v) < 0.0005 ? 0.0 : v);
+    std::wstring text(buffer, n < 0 ? 0 : static_cast<size_t>(n));
+    while (!text.empty() && text.back() == L'0')
+        text.pop_back();
+    if (!text.empty() && text.back() == L'.')
+        text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+std::wstring CrossingReason(const std::vector<NPolygonPtr>& rings)
+{
+    std::vector<std::vector<NPoint>> points;
+    for (const NPolygonPtr& ring : rings)
+        points.push_back(ring ? ring->m_points : std::vector<NPoint>{});
+    const std::optional<RingCrossing> crossing = FindRingCrossing(points);
+    if (!crossing)
+        return {};
+    const wchar_t* what = crossing->ring1 == crossing->ring2 ? L"контур пересекает сам себя" : L"контуры пересекаются";
+    return std::wstring(what) + L" в точке (" + Millimetres(crossing->at.x) + L"; " + Millimetres(crossing->at.y) +
+           L")";
 }
 
 size_t FindOuterRing(const std::vector<NPolygonPtr>& rings)

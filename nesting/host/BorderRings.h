@@ -6,6 +6,7 @@
 #include "geometry/Polygon.h"
 #include "vlapi/vlapi.h"
 
+#include <string>
 #include <vector>
 
 namespace vrnApi {
@@ -32,6 +33,11 @@ NPolygonPtr ApproximateChain(const vlapi::IVarnelDocument2DPtr& doc, const NCont
 // Two curves with the same start, end and middle point, in the same direction,
 // are one curve drawn twice. A line and an arc between the same two points are not.
 bool HasRepeatedCurve(const std::vector<CurveChord>& curves);
+
+// Why the rings cannot bound a part because one crosses itself or another:
+// "контур пересекает сам себя в точке (x; y)" or "контуры пересекаются в
+// точке (x; y)"; empty when no ring does.
+std::wstring CrossingReason(const std::vector<NPolygonPtr>& rings);
 
 // The index of the ring that holds every other ring (contact with its boundary
 // allowed); NOT_FOUND_INDEX when no ring does. Among rings of equal standing

@@ -7,12 +7,41 @@
 #include "model/NestingSetting.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 double& Tolerance()
 {
     return NestingSetting::m_instance.m_tolerance;
+}
+
+// A curve's sag is at most this fraction of its radius: a circle becomes a
+// polygon of 84 sides or more, whose area is within 0.1 % of the circle's,
+// whatever the configured sag.
+constexpr double kRelativeSag = 0.0007;
+
+// The sag one curve is approximated with: the configured one, bounded by the
+// curve's radius (of a circle or an arc) or by half the smaller side of its
+// box (of an ellipse, a spline, ...), so that a small closed curve still
+// gives a ring. Objects made of several pieces (polylines, contours,
+// equidistants) keep the configured sag.
+double SagFor(vlapi::IVarnelDocument2D& doc, const vlapi::IDrawingObjectPtr& obj)
+{
+    const double sag = Tolerance();
+    if (!vrnApi::IsCurveType(obj->GetType()))
+        return sag;
+    double size = 0.0;
+    if (vlapi::ICirclePtr circle{obj}) {
+        size = circle->GetRadius();
+    } else if (vlapi::IArcPtr arc{obj}) {
+        size = arc->GetRadius();
+    } else {
+        double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+        if (doc.GetObjectsBox(hostAccess::ListOf(obj), x1, y1, x2, y2))
+            size = std::min(x2 - x1, y2 - y1) * 0.5;
+    }
+    return std::isfinite(size) && size > 0.0 ? std::min(sag, kRelativeSag * size) : sag;
 }
 
 // Sets the configured sag for one scope and puts the previous value back.
@@ -134,7 +163,7 @@ void ApproximateObjectByLineSegments(vlapi::IDrawingObjectPtr obj, std::vector<N
     vlapi::IVarnelDocument2DPtr doc = GetActiveDocument2D();
     if (!doc)
         return;
-    vlapi::IDrawingGroupPtr result = doc->DecomposeObject(obj.get(), 1, -2, Tolerance());
+    vlapi::IDrawingGroupPtr result = doc->DecomposeObject(obj.get(), 1, -2, SagFor(*doc.get(), obj));
     if (!result)
         return;
     const vlapi::DrawingObjectList pieces = result->GetObjects({vlapi::vlAllObj});

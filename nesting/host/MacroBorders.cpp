@@ -98,6 +98,15 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
             return refuse(IDS_MESS_ERROR_CLOSED_BORDER);
         pairs.push_back({contour, polygon});
     }
+    std::vector<NPolygonPtr> approximations;
+    for (const Pair& pair : pairs)
+        approximations.push_back(pair.polygon);
+    // A self-crossing outline bounds no part: its area would count lobes
+    // against each other.
+    if (const std::wstring crossing = vrnApi::CrossingReason(approximations); !crossing.empty()) {
+        application->MessageBox(GetName() + L": " + crossing, L"", vlapi::vlMBIconError, 0, 0);
+        return;
+    }
     if (!OrderRings(pairs))
         return refuse(IDS_MESS_ERROR_IMPORT_BORDER);
 

@@ -40,6 +40,17 @@ std::wstring Cleaned(std::wstring text)
     return text;
 }
 
+// Adds the record to the node of its material, made when there is none.
+void FileRecord(std::vector<NodeMaterial>& tree, const ImportPartMetaData& record)
+{
+    auto node = std::find_if(tree.begin(), tree.end(), [&](const NodeMaterial& m) { return m.name == record.material; });
+    if (node == tree.end()) {
+        tree.push_back(NodeMaterial{record.material, {}});
+        node = std::prev(tree.end());
+    }
+    node->Add(record);
+}
+
 void Refuse(const wchar_t* text)
 {
     if (application)
@@ -104,15 +115,14 @@ void AssemblyReader::ReadContoursFromAssembly()
     if (m_metaDatum.empty())
         return;
 
-    for (const ImportPartMetaData& record : m_metaDatum) {
-        auto node = std::find_if(m_dataTree.begin(), m_dataTree.end(),
-                                 [&](const NodeMaterial& m) { return m.name == record.material; });
-        if (node == m_dataTree.end()) {
-            m_dataTree.push_back(NodeMaterial{record.material, {}});
-            node = std::prev(m_dataTree.end());
-        }
-        node->Add(record);
-    }
+    for (const ImportPartMetaData& record : m_metaDatum)
+        FileRecord(m_dataTree, record);
+    SortTree();
+    UpdateImportPartMetaDatum();
+}
+
+void AssemblyReader::SortTree()
+{
     std::stable_sort(m_dataTree.begin(), m_dataTree.end(),
                      [](const NodeMaterial& a, const NodeMaterial& b) { return a.name < b.name; });
     for (NodeMaterial& material : m_dataTree) {
@@ -120,7 +130,29 @@ void AssemblyReader::ReadContoursFromAssembly()
         for (NodeThickness& node : material.nodes)
             node.SortByName();
     }
-    UpdateImportPartMetaDatum();
+}
+
+void AssemblyReader::Refile(int32_t row)
+{
+    int32_t index = 0;
+    for (auto material = m_dataTree.begin(); material != m_dataTree.end(); ++material) {
+        for (auto node = material->nodes.begin(); node != material->nodes.end(); ++node) {
+            if (row >= index + static_cast<int32_t>(node->datum.size())) {
+                index += static_cast<int32_t>(node->datum.size());
+                continue;
+            }
+            const auto at = node->datum.begin() + (row - index);
+            const ImportPartMetaData record = *at;
+            node->datum.erase(at);
+            if (node->datum.empty())
+                material->nodes.erase(node);
+            if (material->nodes.empty())
+                m_dataTree.erase(material);
+            FileRecord(m_dataTree, record);
+            SortTree();
+            return;
+        }
+    }
 }
 
 void AssemblyReader::ImportFromDXF(std::vector<FileMetaParams>& fileParams, std::wstring)
@@ -176,6 +208,7 @@ void AssemblyReader::SetDataMaterial(int32_t row, std::wstring text)
 {
     if (ImportPartMetaData* record = GetImportPartMetaData(row)) {
         record->material = std::move(text);
+        Refile(row);
         UpdateImportPartMetaDatum();
     }
 }
@@ -189,6 +222,7 @@ void AssemblyReader::SetDatathickness(int32_t row, std::wstring text)
     if (!value || *value <= 0.0)
         return Refuse(kThicknessRefused);
     record->thickness = *value;
+    Refile(row);
     UpdateImportPartMetaDatum();
 }
 

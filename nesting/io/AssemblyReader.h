@@ -40,6 +40,9 @@ public:
     // Edits of one record; a row that does not exist changes nothing. A
     // thickness must start with a number above 0 and a count with a whole
     // number from 1: other texts are refused with a message, the old value kept.
+    // A record whose material or thickness changes moves to the node of its
+    // new material and thickness (counted into an equal record there), so
+    // that its fragment is written into that node's folder.
     void SetDataName(int32_t row, std::wstring text);
     void SetDataMark(int32_t row, std::wstring text);
     void SetDataMaterial(int32_t row, std::wstring text);
@@ -74,11 +77,20 @@ public:
     std::wstring CreateStringFromPattern(const std::wstring& pattern, const ImportPartMetaData& data) const;
     // Makes, fills, saves and closes the fragment of the record at its
     // `path2D`; the reason when it was not written, empty when it was.
-    std::wstring CreateFragment(const ImportPartMetaData& data);
+    // `crowded`, when given, tells whether no flat face could hold the marking.
+    std::wstring CreateFragment(const ImportPartMetaData& data, bool* crowded = nullptr);
     // Draws a kernel curve into the container, on the layer in the line style.
     void DrawCurve(const vlapi::IDrawingContainerPtr& container, const SPtr<MbCurve>& curve, int32_t layerNum,
                    int32_t style);
 
+private:
+    // The tree's materials, their thickness nodes and their records sorted.
+    void SortTree();
+    // Takes the record of `row` out of its node, dropping the nodes it leaves
+    // empty, and files it again under its own material and thickness.
+    void Refile(int32_t row);
+
+public:
     std::wstring m_pathAssembly;
     std::wstring m_pathOutFolder;
     std::wstring m_nameAssembly;

@@ -3,6 +3,8 @@
 #include "io/AssemblyReader.h"
 #include "io/SheetMetalObjects.h"
 
+#include <algorithm>
+
 namespace {
 
 // The part's elements, in the container's own order of its eighteen collections.
@@ -56,10 +58,15 @@ void AssemblyReader::GetSheetMetalFromPart(vlapi::IPartPtr part, int64_t idFinBo
         vlapi::IFeaturePtr feature{candidate};
         if (!feature)
             continue;
+        // The unfold parameters hold the faces of every sheet body of the
+        // part: the element lies on the body when any of its faces does.
         const vlapi::ModelObjectList faces = feature->GetModelObjects(vlapi::o3d_face);
-        vlapi::IFacePtr face = faces.empty() ? nullptr : vlapi::IFacePtr(faces.front());
-        vlapi::IBodyPtr faceBody = face ? face->GetBody() : nullptr;
-        if (!faceBody || faceBody->GetId() != idFinBody)
+        const bool onBody = std::any_of(faces.begin(), faces.end(), [&](const vlapi::IModelObjectPtr& object) {
+            const vlapi::IFacePtr face{object};
+            const vlapi::IBodyPtr faceBody = face ? face->GetBody() : nullptr;
+            return faceBody && faceBody->GetId() == idFinBody;
+        });
+        if (!onBody)
             continue;
         vlapi::IBodyPtr finBody = part->GetBody(idFinBody);
         vlapi::IFeaturePtr bodyFeature{finBody};

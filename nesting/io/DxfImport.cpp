@@ -35,6 +35,7 @@ public:
     // The reason the entry gave no fragment; empty when it did.
     std::wstring Import(FileMetaParams& entry)
     {
+        entry.m_fragment.clear();
         const fs::path source = vrnApi::detail::PathOf(entry.m_path);
         const std::wstring base = importfiles::CleanComponent(vrnApi::detail::TextOf(source.stem()));
         if (!importfiles::IsUsableComponent(base))
@@ -75,6 +76,7 @@ public:
 
         FileMetaParams filled = entry;
         values.FillEntry(filled);
+        filled.m_fragment = vrnApi::detail::TextOf(target);
         vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_COPY_COUNT), filled.m_count);
         vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_THICKNESS), filled.m_thickness);
         vrnApi::SetMaterialPropertyToDocument(filled.m_material);
@@ -135,8 +137,10 @@ void ImportFiguresFromDxf(NestingModel& model, std::vector<FileMetaParams>& file
     const std::wstring common = Prepare(outFolder, read, folder);
     outputs::FailureList notes;
     if (!common.empty()) {
-        for (const FileMetaParams& entry : files)
+        for (FileMetaParams& entry : files) {
+            entry.m_fragment.clear();
             refused.Add(entry.m_path, common);
+        }
     } else {
         Run run(folder, read);
         Progress bar(model);

@@ -22,7 +22,8 @@ using DxfReader = std::function<bool(const std::wstring& dxfPath)>;
 // Imports every entry of `files` into a fragment "<file name>.vfw" in
 // `outFolder` (equal names in one run get "_2", "_3", ...), with the count,
 // thickness and material the entry ends with as the fragment's properties.
-// The entries take the values the file's bracketed texts give. The model's
+// The entries take the values the file's bracketed texts give, and the path
+// of the fragment written (empty for a file that gave none). The model's
 // progress bar runs over the files. One closing message names every file that
 // gave no fragment, with the reason, and every bracketed value that could not
 // be read. `read` is null when no converter could be loaded.

@@ -7,6 +7,7 @@
 #include "model/NestingSetting.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace dxfimport {
 namespace {
@@ -109,19 +110,38 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
             BreakUp(container, obj, arrow);
     }
 
-    std::vector<vrnApi::CurveChord> kept;
+    std::vector<vrnApi::CurveChord> read;
+    std::vector<vlapi::IDrawingObjectPtr> objects;
     for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(container)) {
         if (obj->GetLayer() != 0)
             continue;
         vrnApi::CurveChord chord;
         if (!vrnApi::ReadCurveChord(obj, chord))
             return kUnreadable;
-        const bool again = std::any_of(kept.begin(), kept.end(),
-                                       [&](const vrnApi::CurveChord& k) { return SameCurve(k, chord); });
-        if (again)
-            obj->Delete();
+        read.push_back(chord);
+        objects.push_back(obj);
+    }
+    // A curve drawn again goes, the first drawing stays. Curves are compared
+    // only with those whose middles lie within the tolerance along x.
+    std::vector<size_t> order(read.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return read[a].middle.x < read[b].middle.x; });
+    std::vector<bool> again(read.size(), false);
+    for (size_t a = 0; a < order.size(); ++a) {
+        const size_t i = order[a];
+        for (size_t b = a + 1; b < order.size() && read[order[b]].middle.x - read[i].middle.x < EPS; ++b) {
+            const size_t j = order[b];
+            if (SameCurve(read[i], read[j]))
+                again[std::max(i, j)] = true;
+        }
+    }
+    std::vector<vrnApi::CurveChord> kept;
+    for (size_t i = 0; i < read.size(); ++i) {
+        if (again[i])
+            objects[i]->Delete();
         else
-            kept.push_back(chord);
+            kept.push_back(read[i]);
     }
     if (kept.empty())
         return kNoOutline;
@@ -131,16 +151,22 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
         chords.push_back(k.chord);
     std::vector<NContourPtr> contours;
     CreateContinuousContours(chords, contours);
-    std::vector<NPolygonPtr> rings;
+    // An open chain anywhere is the first thing to tell: the rings below are
+    // only made of closed ones.
     for (const NContourPtr& contour : contours) {
         if (!vrnApi::IsClosedChain(*contour))
             return kOpenOutline;
+    }
+    std::vector<NPolygonPtr> rings;
+    for (const NContourPtr& contour : contours) {
         NPolygonPtr ring = vrnApi::ApproximateChain(doc, *contour);
         if (!ring || ring->m_points.size() < 3)
             return kUnreadable;
         ring->UpdateGabarit();
         rings.push_back(ring);
     }
+    if (std::wstring crossing = vrnApi::CrossingReason(rings); !crossing.empty())
+        return crossing;
     const size_t outer = vrnApi::FindOuterRing(rings);
     if (outer == NOT_FOUND_INDEX)
         return kSecondOutline;

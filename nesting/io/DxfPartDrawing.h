@@ -21,7 +21,10 @@ inline constexpr int kOutlineStyle = 1;
 void SortOntoLayers(const vlapi::IViewPtr& view);
 
 // Why the outline on layer 0 of `view` cannot make a figure; empty when it
-// can. On the way, objects on layer 0 that are not single curves (polylines,
+// can. The first problem found is named, in this order: a curve that cannot
+// be read, no curve at all, an open chain, an outline that crosses itself or
+// another (with the place), two outer outlines, an outline inside a hole.
+// On the way, objects on layer 0 that are not single curves (polylines,
 // contours, rectangles) are broken into their lines and arcs, and a curve
 // drawn again over one already there (either way round) is deleted. `doc`
 // must be the active document.

@@ -22,6 +22,7 @@ constexpr wchar_t kNoOutputFolder[] = L"Не задана папка для фр
 constexpr wchar_t kNotSheet[] = L"не листовая деталь";
 constexpr wchar_t kNotUnfolded[] = L"развёртка не задана";
 constexpr wchar_t kNoOutline[] = L"нет контура развёртки";
+constexpr wchar_t kCrowded[] = L"Маркировка не помещается ни на одну грань развёртки и стоит на наибольшей:";
 
 constexpr int kTextLayer = 1;
 constexpr int kOutlineStyle = 1;
@@ -67,6 +68,7 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
     const fs::path out = importfiles::OutputFolder(m_pathOutFolder);
     outputs::FailureList skipped;
     outputs::FailureList failed;
+    std::vector<std::wstring> crowded;  // parts whose marking no flat face holds
     size_t written = 0;
     {
         importfiles::MadeFolders folders;
@@ -107,10 +109,13 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                     if (reason.empty()) {
                         ImportPartMetaData target = part;
                         target.path2D = vrnApi::detail::TextOf(path);
-                        reason = CreateFragment(target);
+                        bool unfit = false;
+                        reason = CreateFragment(target, &unfit);
                         if (reason.empty()) {
                             part.path2D = target.path2D;
                             ++written;
+                            if (unfit)
+                                crowded.push_back(name);
                         }
                     }
                     if (!reason.empty())
@@ -119,18 +124,22 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
             }
         }
     }
-    if (skipped.Empty() && failed.Empty()) {
-        Show(kDone, vlapi::vlMBIconWarning);
-    } else {
-        std::wstring text = L"Записано деталей: " + std::to_wstring(written) + L". Не записаны:";
-        text = failed.Text(skipped.Text(text));
-        Show(text, failed.Empty() ? vlapi::vlMBIconWarning : vlapi::vlMBIconError);
+    std::wstring text = skipped.Empty() && failed.Empty()
+                            ? std::wstring(kDone)
+                            : failed.Text(skipped.Text(L"Записано деталей: " + std::to_wstring(written) + L". Не записаны:"));
+    if (!crowded.empty()) {
+        text += L"\n" + std::wstring(kCrowded);
+        for (size_t i = 0; i < crowded.size(); ++i)
+            text += (i == 0 ? L" " : L", ") + crowded[i];
     }
+    Show(text, failed.Empty() ? vlapi::vlMBIconWarning : vlapi::vlMBIconError);
     UpdateImportPartMetaDatum();
 }
 
-std::wstring AssemblyReader::CreateFragment(const ImportPartMetaData& data)
+std::wstring AssemblyReader::CreateFragment(const ImportPartMetaData& data, bool* crowded)
 {
+    if (crowded)
+        *crowded = false;
     importfiles::HiddenFragment fragment;
     if (!fragment.Get())
         return outputs::kNoDocument;
@@ -148,8 +157,11 @@ std::wstring AssemblyReader::CreateFragment(const ImportPartMetaData& data)
         DrawCurve(container, curve, kTextLayer, kBendStyle);
     if (!data.curves.empty()) {
         const std::wstring text = CreateStringFromPattern(m_textPattern, data);
-        if (!text.empty() && !CreateMarking(container, kTextLayer, data.bends, text))
+        const Marking marking = text.empty() ? Marking::Inside : CreateMarking(container, kTextLayer, data.bends, text);
+        if (marking == Marking::NotMade)
             return importfiles::kNotActive;
+        if (crowded)
+            *crowded = marking == Marking::Crowded;
         vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_COPY_COUNT), data.count);
         vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_THICKNESS), data.thickness);
         vrnApi::SetMaterialPropertyToDocument(data.material);

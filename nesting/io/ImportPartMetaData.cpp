@@ -119,7 +119,7 @@ void NodeThickness::Add(const ImportPartMetaData& data)
     for (ImportPartMetaData& record : datum) {
         if (record.name == data.name && record.mark == data.mark && record.path3D == data.path3D &&
             SameFlatPattern(record, data)) {
-            ++record.count;
+            record.count += data.count;
             return;
         }
     }

@@ -43,7 +43,7 @@ struct NodeThickness {
     std::wstring name;  // the thickness of its first record, "%g"
     ImportPartMetaDatum datum;
 
-    // Adds the record, or counts it into a record of the same name,
+    // Adds the record, or adds its count to a record of the same name,
     // designation, 3D file and flat pattern.
     void Add(const ImportPartMetaData& data);
     void SortByName();

@@ -1,5 +1,5 @@
-// The marking text of a part's fragment: inside the part's outline, clear of
-// its holes and bend lines.
+// The marking text of a part's fragment: inside one flat face of the part's
+// outline, clear of its holes and bend lines.
 #pragma once
 
 #include "io/ImportPartMetaData.h"
@@ -7,9 +7,17 @@
 
 #include <string>
 
+enum class Marking {
+    Inside,    // written inside one face, clear of every bend line (or centred, with no outline to hold it)
+    Crowded,   // no face holds it: written in the largest face as well as it goes
+    NotMade,   // the container is not the active document's current view: nothing written
+};
+
 // Writes `text` (5 mm high, on `layer`) into `container`, first centred on
-// what the container holds, then moved to a free place inside the outline on
-// layer 0 found by the label search. `container` must be the current view of
-// the active document: otherwise nothing is written and the answer is false.
-bool CreateMarking(const vlapi::IDrawingContainerPtr& container, int32_t layer, CurvesVector bends,
-                   const std::wstring& text);
+// what the container holds, then moved by the label search to a free place in
+// one flat face of the outline on layer 0: the regions the bend lines cut the
+// outline into, less the bend zones between the two lines of one bend. The
+// largest face that holds the text gets it; when none does, the largest face.
+// `container` must be the current view of the active document.
+Marking CreateMarking(const vlapi::IDrawingContainerPtr& container, int32_t layer, CurvesVector bends,
+                      const std::wstring& text);

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 using ByteBlock = std::vector<uint8_t>;
@@ -244,10 +245,17 @@ struct ExportParams {
 
 // One source file of parts with what it carries.
 struct FileMetaParams {
+    FileMetaParams() = default;
+    FileMetaParams(std::wstring path, std::wstring material, int32_t count = 1, double thickness = 0.0)
+        : m_path(std::move(path)), m_material(std::move(material)), m_count(count), m_thickness(thickness)
+    {
+    }
+
     std::wstring m_path;
     std::wstring m_material;
     int32_t m_count = 1;
     double m_thickness = 0.0;
+    std::wstring m_fragment;  // the fragment a DXF import wrote for the file; empty when it wrote none
 };
 
 struct ScriptMetaParams {

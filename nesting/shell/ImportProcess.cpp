@@ -3,7 +3,6 @@
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
-#include "io/ImportFiles.h"
 #include "shell/Controls.h"
 #include "shell/PanelControls.h"
 #include "shell/Starters.h"
@@ -278,11 +277,8 @@ void ImportProcess::UpdateSlide()
         }
     } else {
         const int row = m_gridDXF ? m_gridDXF->GetCurrentRow() : -1;
-        if (row > 0 && row <= static_cast<int>(m_fileParams.size())) {
-            // Where the DXF import writes the file's fragment.
-            const std::wstring name = importfiles::CleanComponent(BaseName(m_fileParams[row - 1].m_path)) + L".vfw";
-            file = vrnApi::detail::TextOf(importfiles::OutputFolder(m_pathFolder) / vrnApi::detail::PathOf(name));
-        }
+        if (row > 0 && row <= static_cast<int>(m_fileParams.size()))
+            file = m_fileParams[row - 1].m_fragment;  // where the DXF import wrote it (x_2.vfw for a second x)
         visible = !m_fileParams.empty();
     }
     m_slideParts->SetFile(file);
@@ -431,6 +427,9 @@ bool ImportProcess::ReadDxfFiles()
         m_fileParams.push_back(FileMetaParams{std::move(file), std::wstring(), 1, 0.0});
     m_reader.Init(std::wstring(), m_pathFolder);
     m_reader.ImportFromDXF(m_fileParams, preprocessor);
+    // A refused file gave no fragment: the closing message names it with
+    // its reason, and the grid lists only the parts written.
+    std::erase_if(m_fileParams, [](const FileMetaParams& file) { return file.m_fragment.empty(); });
     return true;
 }
 

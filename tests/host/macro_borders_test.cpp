@@ -119,6 +119,30 @@ TEST_F(MacroBordersTest, OutlineOutsideTheOuterBorderIsNeverAHole)
     ExpectRefused(MakeMacro(Container(), objs, L"Pair"), 7423);
 }
 
+TEST_F(MacroBordersTest, OutlineCrossingItselfOrAnotherIsRefusedWithThePlace)
+{
+    struct Case {
+        const wchar_t* name;
+        std::vector<std::vector<NPoint>> rings;
+        const wchar_t* reason;
+    };
+    const Case cases[] = {
+        {L"Bow", {{{0, 0}, {100, 60}, {100, 0}, {0, 60}}}, L"контур пересекает сам себя в точке (50; 30)"},
+        {L"Notch", {kSquare, {{90, 40}, {110, 40}, {110, 60}, {90, 60}}}, L"контуры пересекаются в точке (100; 40)"},
+    };
+    for (const Case& c : cases) {
+        std::vector<vlapi::IDrawingObjectPtr> objs;
+        for (const std::vector<NPoint>& ring : c.rings) {
+            const auto drawn = AddRing(Container(), ring);
+            objs.insert(objs.end(), drawn.begin(), drawn.end());
+        }
+        const size_t before = Messages().size();
+        EXPECT_TRUE(Borders(MakeMacro(Container(), objs, c.name)).borders.empty());
+        ASSERT_EQ(Messages().size(), before + 1);
+        EXPECT_EQ(Messages().back().text, std::wstring(c.name) + L": " + c.reason);
+    }
+}
+
 TEST_F(MacroBordersTest, RingTheHostCannotMeasureIsRefused)
 {
     const INestingMacroObjectPtr macro = SquareWithHole();

@@ -2,7 +2,10 @@
 // coordinates and library commands; document properties.
 #include "vrn_fixture.h"
 
+#include "geometry/RingArea.h"
 #include "host/HostAccess.h"
+
+#include <cmath>
 
 namespace {
 
@@ -79,6 +82,33 @@ TEST_F(VrnObjectsTest, DecompositionKeepsLinesAndArcsAndLeavesNoGroup)
     vrnApi::GetObjectGabarit(rect, rc);
     EXPECT_DOUBLE_EQ(rc.pTop.x, 10);
     EXPECT_DOUBLE_EQ(rc.pTop.y, 5);
+}
+
+// Whatever the configured sag, a curve is approximated within a small
+// fraction of its size: a round hole of radius 0.5 is a polygon whose area is
+// within 0.1 % of the circle's, and so is a half circle.
+TEST_F(VrnObjectsTest, CurvesAreApproximatedWithinAFractionOfTheirRadius)
+{
+    struct Case {
+        vlapi::IDrawingObjectPtr curve;
+        double area;  // between the curve and its chord
+    };
+    const Case cases[] = {
+        {vlapi::IDrawingObjectPtr(hosttest::AddCircle(Container(), {10, 10}, 0.5)), PI * 0.25},
+        {vlapi::IDrawingObjectPtr(hosttest::AddCircle(Container(), {10, 10}, 2.381)), PI * 2.381 * 2.381},
+        {vlapi::IDrawingObjectPtr(hosttest::AddCircle(Container(), {0, 0}, 500)), PI * 500 * 500},
+        {vlapi::IDrawingObjectPtr(hosttest::AddArc(Container(), {-1, 0}, {1, 0}, {0, -1})), PI * 0.5},
+    };
+    for (const Case& c : cases) {
+        std::vector<NSegmentPtr> segments;
+        vrnApi::ApproximateObjectByLineSegments(c.curve, segments);
+        std::vector<NPoint> ring;
+        for (const NSegmentPtr& s : segments)
+            ring.push_back(s->p1);
+        ring.push_back(segments.back()->p2);
+        EXPECT_GE(ring.size(), 4u);
+        EXPECT_NEAR(std::fabs(SignedArea(ring)), c.area, c.area * 1e-3) << ring.size() << " points";
+    }
 }
 
 TEST_F(VrnObjectsTest, FirstSelectedObjectCountsOnlyWhenItIsAMacro)

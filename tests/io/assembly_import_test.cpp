@@ -25,6 +25,12 @@ namespace tp = vlhost::testparts;
 
 std::wstring Wide(const fs::path& p) { return vlhost::Host::Wide(p.string()); }
 
+NPoint Unit(const NPoint& v)
+{
+    const double l = std::hypot(v.x, v.y);
+    return {v.x / l, v.y / l};
+}
+
 // One flat pattern measured from its kernel curves: outline rings chained
 // from fine polygons, the development axis square to the bend lines.
 struct Measured {
@@ -139,20 +145,28 @@ protected:
         odd.fileName = L"Заглушка.v3d";
         odd.unfold = true;
         EXPECT_EQ(odd.AddSheet(tp::HolePlate().recipe), L"");
+        return Saved(assembly);
+    }
+
+    AssemblyReader Read() { return ReadSaved(SaveAssembly()); }
+
+    // The reader of an assembly file, the fragments' folder `out`.
+    AssemblyReader ReadSaved(const fs::path& path)
+    {
+        AssemblyReader reader;
+        reader.Init(Wide(path), Wide(out));
+        reader.ReadContoursFromAssembly();
+        return reader;
+    }
+
+    // The assembly saved as Сборка.v3d and closed.
+    fs::path Saved(const vlapi::IVarnelDocument3DPtr& assembly)
+    {
         const fs::path path = root / "Сборка.v3d";
         EXPECT_TRUE(assembly->SaveAs(Wide(path)));
         assembly->Close(0);
         return path;
     }
-
-    AssemblyReader Read()
-    {
-        AssemblyReader reader;
-        reader.Init(Wide(SaveAssembly()), Wide(out));
-        reader.ReadContoursFromAssembly();
-        return reader;
-    }
-
 
     fs::path out;
 };
@@ -367,6 +381,105 @@ TEST_F(AssemblyImportTest, APartFileGivesNoTreeButItsFlatPatternReadAgain)
     opened->Close(0);
 }
 
+// A part with its unfold switch on and two sheet bodies: both are unbent,
+// listed with their thickness and written.
+TEST_F(AssemblyImportTest, EverySheetBodyOfAnUnfoldedPartIsWritten)
+{
+    vlapi::IVarnelDocument3DPtr assembly = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
+    vlhost::PartData& part = vlhost::Host::Tree(assembly)->Add(L"Опора", true);
+    part.material = L"Сталь 3";
+    part.unfold = true;
+    vlhost::SheetRecipe plate;
+    plate.thickness = 2;
+    plate.outline = vlhost::SheetLoop::Rectangle(0, 0, 80, 40);
+    ASSERT_EQ(part.AddSheet(tp::LBracket().recipe), L"");
+    ASSERT_EQ(part.AddSheet(plate, {0, 0, 50}), L"");
+    AssemblyReader reader = ReadSaved(Saved(assembly));
+    ASSERT_EQ(reader.m_metaDatum.size(), 2u);
+    std::vector<double> areas;
+    for (const ImportPartMetaData& record : reader.m_metaDatum) {
+        EXPECT_EQ(record.thickness, 2.0);
+        EXPECT_TRUE(record.unfolded);
+        areas.push_back(Measure(record).area);
+    }
+    std::sort(areas.begin(), areas.end());
+    EXPECT_NEAR(areas[0], tp::LBracket().flat.area, tp::LBracket().flat.area * 1e-4);  // 3128.8
+    EXPECT_NEAR(areas[1], 80.0 * 40.0, 1e-6);
+
+    reader.m_namePattern = reader.m_textPattern = L"Наименование";
+    reader.WriteContoursToFragments(true);
+    EXPECT_EQ(Messages().back().text, L"Запись на диск завершена");
+    for (const char* file : {"Опора.vfw", "Опора_2.vfw"})
+        EXPECT_TRUE(fs::exists(out / "Сталь 3" / "2" / file)) << file;
+}
+
+// The marking of an L bracket stands in one flat face, clear of both bend
+// lines and of the bend zone between them, whenever a face holds it; a name
+// no face holds is told in the closing message.
+TEST_F(AssemblyImportTest, MarkingStandsInOneFlatFaceOrTheClosingMessageSaysItDoesNotFit)
+{
+    struct Case {
+        const wchar_t* name;  // 3.5 mm a letter
+        tp::TestPart part;
+        bool fits;
+    };
+    const Case cases[] = {
+        {L"Кронштейн опорный", tp::LBracket(2, 3, 0.4, 120, 100, 60), true},
+        {L"Косынка усиленная", tp::LBracket(2, 3, 0.4, 100, 60, 50), true},
+        {L"Уголок крепёжный", tp::LBracket(), true},   // 56 mm in a base 60 long
+        {L"Кронштейн поворотный", tp::LBracket(), false},  // 70 mm: longer than any face
+    };
+    vlapi::IVarnelDocument3DPtr assembly = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
+    for (const Case& c : cases) {
+        vlhost::PartData& part = vlhost::Host::Tree(assembly)->Add(c.name, true);
+        part.material = L"Сталь 3";
+        part.unfold = true;
+        ASSERT_EQ(part.AddSheet(c.part.recipe), L"");
+    }
+    AssemblyReader reader = ReadSaved(Saved(assembly));
+    reader.m_namePattern = reader.m_textPattern = L"Наименование";
+    reader.WriteContoursToFragments(false);
+    const std::wstring closing = Messages().back().text;
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(vlhost::Host::Utf8(c.name));
+        EXPECT_EQ(closing.find(c.name) != std::wstring::npos, !c.fits) << vlhost::Host::Utf8(closing);
+        if (!c.fits)
+            continue;
+        vlapi::IVarnelDocument2DPtr fragment(host->Open(out / (vlhost::Host::Utf8(c.name) + ".vfw"), false));
+        ASSERT_TRUE(fragment);
+        vlapi::IDrawingContainerPtr container(fragment->GetViewsAndLayersManager()->GetViews()->GetView(0));
+        std::vector<NPolygonPtr> borders;
+        flatpattern::InitBordersFromContainer(container, borders);
+        ASSERT_EQ(borders.size(), 2u);
+        std::vector<NPoint> box;
+        std::vector<std::pair<NPoint, NPoint>> bends;
+        for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(container)) {
+            double x1, y1, x2, y2;
+            ASSERT_TRUE(fragment->GetObjectsBox(hostAccess::ListOf(obj), x1, y1, x2, y2));
+            if (obj->GetType() == vlapi::vlDrDrawText)
+                box = {{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}};
+            else if (obj->GetLayer() == 1)
+                bends.push_back({{x1, y1}, {x2, y2}});  // straight lines: their box's diagonal
+        }
+        fragment->Close(0);
+        ASSERT_EQ(box.size(), 4u);
+        ASSERT_EQ(bends.size(), 2u);
+        const NPolygon label({}, box);
+        EXPECT_TRUE(borders[0]->CheckContainPoligon(label, false));
+        EXPECT_FALSE(borders[1]->CheckIntersection(label, true) || label.CheckContainPoligon(*borders[1], true));
+        // Across the bend lines: both lines on one side of every corner.
+        const NPoint a = bends[0].first;
+        const NPoint u = Unit(bends[0].second - a);
+        const auto across = [&](const NPoint& p) { return u.x * (p.y - a.y) - u.y * (p.x - a.x); };
+        const double lo = std::min(0.0, across(bends[1].first));
+        const double hi = std::max(0.0, across(bends[1].first));
+        const bool below = std::all_of(box.begin(), box.end(), [&](const NPoint& p) { return across(p) < lo; });
+        const bool above = std::all_of(box.begin(), box.end(), [&](const NPoint& p) { return across(p) > hi; });
+        EXPECT_TRUE(below || above);
+    }
+}
+
 // A fragment that is not the host's active document receives nothing: the
 // part is reported, no file is written and the user's drawing is untouched.
 TEST_F(AssemblyImportTest, NothingLandsOutsideTheFragment)
@@ -390,7 +503,7 @@ TEST_F(AssemblyImportTest, NothingLandsOutsideTheFragment)
     hosttest::AddLine(Container(), {0, 0}, {10, 0});
     vlapi::IDrawingContainerPtr mine(doc->GetViewsAndLayersManager()->GetViews()->GetView(0));
     vlapi::IVarnelDocument2DPtr other = NewDrawing();
-    EXPECT_FALSE(CreateMarking(mine, 1, {}, L"A"));
+    EXPECT_EQ(CreateMarking(mine, 1, {}, L"A"), Marking::NotMade);
     doc->Activate();
     EXPECT_EQ(DrawingObjects(), objects + 1);
 }

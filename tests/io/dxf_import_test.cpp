@@ -22,6 +22,7 @@ namespace fs = std::filesystem;
 using dxfimport::PartKey;
 
 const fs::path kParts = fs::path(NESTING_SOURCE_DIR) / "tests" / "data" / "dxf" / "parts";
+const fs::path kAwkward = fs::path(NESTING_SOURCE_DIR) / "tests" / "data" / "dxf" / "awkward";
 
 std::wstring Wide(const fs::path& p) { return vlhost::Host::Wide(p.string()); }
 
@@ -113,30 +114,46 @@ protected:
 TEST_F(DxfImportTest, EachFileGivesAFigureOrARefusalNamedInOneMessage)
 {
     struct Case {
-        const char* file;
-        const wchar_t* refusal;  // null: a fragment is written
+        fs::path file;
+        const wchar_t* refusal;  // the reason (its start); null: a fragment is written
         size_t rings;
         double area;
-        std::wstring material;
-        double thickness;
-        int count;
+        std::wstring material = L"";
+        double thickness = 0.0;
+        int count = 1;
     };
     const double pi = std::numbers::pi;
     const Case cases[] = {
-        {"duplicate_lines.dxf", nullptr, 1, 5000.0, L"", 0.0, 1},
-        {"splines.dxf", nullptr, 1, 7000.0, L"", 0.0, 1},
-        {"bulges.dxf", nullptr, 2, 4000.0 + 400.0 * pi - 25.0 * pi, L"", 0.0, 1},
-        {"texts.dxf", nullptr, 3, 9600.0 - 100.0 * pi - 400.0, L"Сталь 3", 2.5, 4},
-        {"open_outline.dxf", L"незамкнутый контур", 0, 0, L"", 0, 1},
-        {"nested_holes.dxf", L"контур внутри отверстия", 0, 0, L"", 0, 1},
-        {"two_parts.dxf", L"больше одного внешнего контура", 0, 0, L"", 0, 1},
-        {"empty.dxf", L"нет замкнутого внешнего контура", 0, 0, L"", 0, 1},
-        {"truncated.dxf", L"файл не прочитан как DXF", 0, 0, L"", 0, 1},
-        {"missing.dxf", L"файл не найден", 0, 0, L"", 0, 1},
+        {kParts / "duplicate_lines.dxf", nullptr, 1, 5000.0},
+        {kParts / "splines.dxf", nullptr, 1, 7000.0},
+        {kParts / "bulges.dxf", nullptr, 2, 4000.0 + 400.0 * pi - 25.0 * pi},
+        {kParts / "texts.dxf", nullptr, 3, 9600.0 - 100.0 * pi - 400.0, L"Сталь 3", 2.5, 4},
+        {kParts / "open_outline.dxf", L"незамкнутый контур", 0, 0},
+        {kParts / "nested_holes.dxf", L"контур внутри отверстия", 0, 0},
+        {kParts / "two_parts.dxf", L"больше одного внешнего контура", 0, 0},
+        {kParts / "empty.dxf", L"нет замкнутого внешнего контура", 0, 0},
+        {kParts / "truncated.dxf", L"файл не прочитан как DXF", 0, 0},
+        {kParts / "missing.dxf", L"файл не найден", 0, 0},
+        // Small holes of every kind keep their rings; an outline crossing
+        // itself or another is refused with the place; an open curve is named
+        // before any other problem.
+        {kAwkward / "small_holes.dxf", nullptr, 4, 10000.0 - pi * (2.381 * 2.381 + 1.0 + 0.25)},
+        {kAwkward / "small_arcs.dxf", nullptr, 4, 10000.0 - pi * 0.64 - (10.0 + pi * 0.25) - pi},
+        {kAwkward / "spline_outline.dxf", nullptr, 2, 4590.0 - 4.0 * pi},
+        {kAwkward / "ellipse.dxf", nullptr, 3, pi * (1800.0 - 4.5 - 25.0)},
+        {kAwkward / "inch_units.dxf", nullptr, 2, (8.0 - pi / 16.0) * 25.4 * 25.4},
+        {kAwkward / "drawn_twice.dxf", nullptr, 2, 5000.0 - 25.0 * pi},
+        {kAwkward / "figure_eight.dxf", L"контур пересекает сам себя в точке (40; 20)", 0, 0},
+        {kAwkward / "bow_tie.dxf", L"контур пересекает сам себя в точке (50; 30)", 0, 0},
+        {kAwkward / "offset_loop.dxf", L"контур пересекает сам себя в точке (45; 48.75)", 0, 0},
+        {kAwkward / "inner_crossing.dxf", L"контур пересекает сам себя в точке (100; 100)", 0, 0},
+        {kAwkward / "rings_cross.dxf", L"контуры пересекаются в точке (", 0, 0},
+        {kAwkward / "open_beside.dxf", L"незамкнутый контур", 0, 0},
+        {kAwkward / "open_chains.dxf", L"незамкнутый контур", 0, 0},
     };
     std::vector<FileMetaParams> entries;
     for (const Case& c : cases)
-        entries.push_back({Wide(kParts / c.file), L"", 1, 0.0});
+        entries.push_back({Wide(c.file), L"", 1, 0.0});
     const size_t before = host->State().messages.size();
     const int documents = OpenDocuments();
     Import(entries, m_read);
@@ -153,8 +170,8 @@ TEST_F(DxfImportTest, EachFileGivesAFigureOrARefusalNamedInOneMessage)
     NestingModel model;
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
-        SCOPED_TRACE(c.file);
-        const fs::path fragment = out / (fs::path(c.file).stem().string() + ".vfw");
+        SCOPED_TRACE(c.file.filename().string());
+        const fs::path fragment = out / (c.file.stem().string() + ".vfw");
         if (c.refusal) {
             EXPECT_NE(closing.find(entries[i].m_path + L": " + c.refusal), std::wstring::npos);
             EXPECT_FALSE(fs::exists(fragment));
@@ -174,7 +191,7 @@ TEST_F(DxfImportTest, EachFileGivesAFigureOrARefusalNamedInOneMessage)
         EXPECT_EQ(figure->GetThickness(), c.thickness);
         EXPECT_EQ(figure->m_count, c.count);
     }
-    EXPECT_EQ(model.m_figures.size(), 1u + 1u + 1u + 4u) << "the texts part comes four times";
+    EXPECT_EQ(model.m_figures.size(), 1u + 1u + 1u + 4u + 6u) << "the texts part comes four times";
     KeepPicture(model, doc, "dxf_parts");
 }
 

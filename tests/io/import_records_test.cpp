@@ -3,6 +3,9 @@
 
 #include "support/host_fixture.h"
 
+#include <algorithm>
+#include <filesystem>
+
 namespace {
 
 ImportPartMetaData Record(std::wstring name, double thickness, std::wstring mark = L"", std::wstring path = L"p.v3d")
@@ -99,13 +102,34 @@ TEST(ImportRecords, PatternsTakeThePartsValues)
 
 using ImportEditsTest = hosttest::HostTest;
 
-TEST_F(ImportEditsTest, EditsReachTheRecordOrAreRefusedWithAMessage)
+// The row of the record named so in the flattened tree.
+int32_t RowOf(const AssemblyReader& reader, const std::wstring& name)
+{
+    for (size_t row = 0; row < reader.m_metaDatum.size(); ++row) {
+        if (reader.m_metaDatum[row].name == name)
+            return static_cast<int32_t>(row);
+    }
+    return -1;
+}
+
+AssemblyReader ReaderOf(std::initializer_list<std::pair<std::wstring, ImportPartMetaData>> records)
 {
     AssemblyReader reader;
-    reader.m_dataTree.push_back(NodeMaterial{L"Сталь 3", {}});
-    reader.m_dataTree[0].Add(Record(L"A", 2));
-    reader.m_dataTree[0].Add(Record(L"B", 2));
+    for (auto [material, record] : records) {
+        record.material = material;
+        auto node = std::find_if(reader.m_dataTree.begin(), reader.m_dataTree.end(),
+                                 [&](const NodeMaterial& m) { return m.name == material; });
+        if (node == reader.m_dataTree.end())
+            node = reader.m_dataTree.insert(node, NodeMaterial{material, {}});
+        node->Add(record);
+    }
     reader.UpdateImportPartMetaDatum();
+    return reader;
+}
+
+TEST_F(ImportEditsTest, EditsReachTheRecordOrAreRefusedWithAMessage)
+{
+    AssemblyReader reader = ReaderOf({{L"Сталь 3", Record(L"A", 2)}, {L"Сталь 3", Record(L"B", 2)}});
     struct Case {
         bool thickness;  // else the count
         std::wstring text;
@@ -121,19 +145,66 @@ TEST_F(ImportEditsTest, EditsReachTheRecordOrAreRefusedWithAMessage)
     for (const Case& c : cases) {
         const size_t messages = Messages().size();
         if (c.thickness)
-            reader.SetDatathickness(1, c.text);
+            reader.SetDatathickness(RowOf(reader, L"B"), c.text);
         else
-            reader.SetDataCount(1, c.text);
-        const ImportPartMetaData& record = reader.m_metaDatum[1];
+            reader.SetDataCount(RowOf(reader, L"B"), c.text);
+        const ImportPartMetaData& record = reader.m_metaDatum[static_cast<size_t>(RowOf(reader, L"B"))];
         EXPECT_EQ(c.thickness ? record.thickness : record.count, c.value) << vlhost::Host::Utf8(c.text);
         EXPECT_EQ(Messages().size(), messages + (c.refused ? 1 : 0)) << vlhost::Host::Utf8(c.text);
     }
-    reader.SetDataMaterial(0, L"Сталь 45");
-    EXPECT_EQ(reader.m_dataTree[0].name, L"Сталь 3") << "the record keeps its place";
-    EXPECT_EQ(reader.m_metaDatum[0].material, L"Сталь 45");
     reader.SetDataName(5, L"Z");
     reader.SetDataCount(5, L"abc");
     EXPECT_EQ(Messages().size(), 7u) << "a row that does not exist changes nothing, says nothing";
+}
+
+// A record whose material or thickness is edited moves to the node of its new
+// values (counted into an equal record there; nodes left empty go), and its
+// fragment is written into that node's folder.
+TEST_F(ImportEditsTest, AnEditedMaterialOrThicknessFilesTheRecordUnderItsNewNode)
+{
+    ImportPartMetaData plate = Record(L"Плита", 2);
+    plate.unfolded = true;
+    for (auto [a, b] : {std::pair<MbCartPoint, MbCartPoint>{{0, 0}, {80, 0}}, {{80, 0}, {80, 40}}, {{80, 40}, {0, 40}},
+                        {{0, 40}, {0, 0}}})
+        plate.curves.emplace_back(new MbLineSegment(a, b));
+    AssemblyReader reader =
+        ReaderOf({{L"Сталь 3", plate}, {L"Сталь 3", Record(L"Уголок", 2)}, {L"Сталь 10", Record(L"Уголок", 1.5)}});
+    const auto tree = [&] {
+        std::vector<std::wstring> rows;
+        for (const NodeMaterial& m : reader.m_dataTree)
+            for (const NodeThickness& t : m.nodes)
+                for (const ImportPartMetaData& r : t.datum)
+                    rows.push_back(m.name + L"/" + t.name + L"/" + r.name + L"×" + std::to_wstring(r.count));
+        return rows;
+    };
+    struct Case {
+        int32_t row;
+        bool material;  // else the thickness
+        const wchar_t* text;
+        std::vector<std::wstring> rows;  // the tree afterwards, in row order
+    };
+    const Case cases[] = {
+        {0, true, L"Сталь 10", {L"Сталь 10/1.5/Уголок×1", L"Сталь 10/2/Плита×1", L"Сталь 3/2/Уголок×1"}},
+        {1, false, L"1,5", {L"Сталь 10/1.5/Плита×1", L"Сталь 10/1.5/Уголок×1", L"Сталь 3/2/Уголок×1"}},
+        {2, false, L"1.5", {L"Сталь 10/1.5/Плита×1", L"Сталь 10/1.5/Уголок×1", L"Сталь 3/1.5/Уголок×1"}},
+        {2, true, L"Сталь 10", {L"Сталь 10/1.5/Плита×1", L"Сталь 10/1.5/Уголок×2"}},
+    };
+    for (const Case& c : cases) {
+        if (c.material)
+            reader.SetDataMaterial(c.row, c.text);
+        else
+            reader.SetDatathickness(c.row, c.text);
+        EXPECT_EQ(tree(), c.rows) << vlhost::Host::Utf8(c.text);
+        ASSERT_EQ(reader.m_metaDatum.size(), c.rows.size());
+    }
+    EXPECT_EQ(reader.m_metaDatum[0].material, L"Сталь 10");
+    EXPECT_EQ(reader.m_metaDatum[0].thickness, 1.5);
+
+    reader.Init(L"", File("out"));
+    reader.m_namePattern = reader.m_textPattern = L"Наименование";
+    reader.WriteContoursToFragments(true);
+    EXPECT_TRUE(std::filesystem::exists(root / "out" / "Сталь 10" / "1.5" / "Плита.vfw"));
+    EXPECT_FALSE(std::filesystem::exists(root / "out" / "Сталь 3"));
 }
 
 // Kernel curves drawn into a drawing keep their kind, their ends and their

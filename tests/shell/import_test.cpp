@@ -134,19 +134,22 @@ TEST_F(ImportCommandTest, TheDxfGridListsTheFilesAndThePreviewShowsTheSelectedOn
 {
     ImportProcess& command = Command();
     ImportProcess::m_pathFolder = Out();
-    command.m_fileParams = {{L"/in/a.dxf", L"Ст3", 3, 2.5}, {L"/in/b.dxf", L"", 1, 0.0}};
+    // Two files of one name in two folders: the import wrote the second as a_2.
+    command.m_fileParams = {{L"/in/a.dxf", L"Ст3", 3, 2.5}, {L"/in/b/a.dxf", L"", 1, 0.0}};
+    command.m_fileParams[0].m_fragment = Out() + L"a.vfw";
+    command.m_fileParams[1].m_fragment = Out() + L"a_2.vfw";
     command.UpdateControls();
     EXPECT_TRUE(Shown(command.m_gridDXF));
     EXPECT_EQ(command.m_gridDXF->GetRowCount(), 3);
     EXPECT_EQ(Row(command.m_gridDXF, 1), L"1 | a | 3 | 2.50 | Ст3");
-    EXPECT_EQ(Row(command.m_gridDXF, 2), L"2 | b | 1 | 0.00 | ");
+    EXPECT_EQ(Row(command.m_gridDXF, 2), L"2 | a | 1 | 0.00 | ");
     EXPECT_TRUE(Shown(command.m_slideParts));
     EXPECT_EQ(command.m_slideParts->GetFile(), L"");
 
     ASSERT_TRUE(user->SelectItem(command.m_gridDXF, 2));
-    EXPECT_EQ(command.m_slideParts->GetFile(), Out() + L"b.vfw");
+    EXPECT_EQ(command.m_slideParts->GetFile(), Out() + L"a_2.vfw");
     ASSERT_TRUE(user->SelectItem(command.m_gridDXF, 2, false));  // a deselection leaves it
-    EXPECT_EQ(command.m_slideParts->GetFile(), Out() + L"b.vfw");
+    EXPECT_EQ(command.m_slideParts->GetFile(), Out() + L"a_2.vfw");
 }
 
 TEST_F(ImportCommandTest, ThePartGridShowsTheReadersPartsWithTheirPathsAndPreview)
@@ -187,7 +190,7 @@ TEST_F(ImportCommandTest, CellEditsReachTheReaderAndABadNumberKeepsTheValue)
     } cases[] = {
         {3, 1, L"Опора", L"3 | Опора |  | да | Сталь | 2 | 1 | В.v3d"},
         {3, 2, L"ОП-1", L"3 | Опора | ОП-1 | да | Сталь | 2 | 1 | В.v3d"},
-        {1, 4, L"Ст3", L"1 | А |  | да | Ст3 | 2 | 1 | А.v3d"},  // stays in its place
+        {1, 4, L"Ст3", L"1 | А |  | да | Ст3 | 2 | 1 | А.v3d"},  // its new node sorts first
         {1, 5, L" 3mm", L"1 | А |  | да | Ст3 | 3 | 1 | А.v3d"},
         {1, 6, L"12 pcs", L"1 | А |  | да | Ст3 | 3 | 12 | А.v3d"},
         {1, 5, L"мм 3", L"1 | А |  | да | Ст3 | 3 | 12 | А.v3d"},

@@ -1,0 +1,24 @@
+// Where closed rings cross themselves or one another: the test an outline
+// must pass before it can bound a part.
+#pragma once
+
+#include "geometry/BaseAlgorithms.h"
+
+#include <optional>
+#include <vector>
+
+struct RingCrossing {
+    size_t ring1 = 0;  // equal to ring2 when a ring crosses itself
+    size_t ring2 = 0;
+    NPoint at;
+};
+
+// A place where two rings cross, or one ring crosses or runs back over
+// itself; none when every ring is simple and no two rings cross. Rings are
+// implicitly closed; repeated vertices are passed over. Rings may touch one
+// another or themselves at points (a pinch, a hole touching the outline) and
+// different rings may share edges: only a ring passing from one side of
+// another boundary to its other side, at an edge's interior or at a vertex,
+// counts. Edges are paired by a sweep over their x-ranges, so rings of many
+// short edges are checked in about n log n.
+std::optional<RingCrossing> FindRingCrossing(const std::vector<std::vector<NPoint>>& rings);

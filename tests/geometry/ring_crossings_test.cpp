@@ -1,0 +1,75 @@
+// Rings that cross themselves or one another, against rings that only touch.
+#include "geometry/RingCrossings.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using Ring = std::vector<NPoint>;
+
+const Ring kSquare{{0, 0}, {100, 0}, {100, 100}, {0, 100}};
+
+TEST(RingCrossings, CrossingsAreFoundWhereTheyAreAndTouchesPass)
+{
+    struct Case {
+        const char* what;
+        std::vector<Ring> rings;
+        bool crosses;
+        bool self;
+        NPoint at;
+    };
+    const Case cases[] = {
+        {"square", {kSquare}, false, false, {}},
+        {"square with a repeated vertex", {{{0, 0}, {100, 0}, {100, 0}, {100, 100}, {0, 100}, {0, 0}}}, false, false, {}},
+        {"bow-tie", {{{0, 0}, {100, 60}, {100, 0}, {0, 60}}}, true, true, {50, 30}},
+        {"figure-eight through a vertex", {{{0, 0}, {50, 50}, {100, 100}, {100, 0}, {50, 50}, {0, 100}}}, true, true,
+         {50, 50}},
+        {"two lobes touching at a vertex", {{{0, 0}, {50, 50}, {100, 0}, {100, 100}, {50, 50}, {0, 100}}}, false,
+         false, {}},
+        {"a vertex on an edge of the same ring, the ring passing through",
+         {{{0, 0}, {100, 0}, {100, 100}, {50, 100}, {50, -20}, {40, -20}, {40, 100}, {0, 100}}}, true, true, {40, 0}},
+        {"a spike running back over itself", {{{0, 0}, {100, 0}, {100, 50}, {150, 50}, {100, 50}, {100, 100}, {0, 100}}},
+         true, true, {150, 50}},
+        {"an edge run twice", {{{0, 0}, {100, 0}, {100, 100}, {0, 100}, {0, 50}, {50, 50}, {60, 50}, {0, 50}}}, true,
+         true, {0, 50}},
+        {"hole inside", {kSquare, {{10, 10}, {20, 10}, {20, 20}}}, false, false, {}},
+        {"hole across the edge", {kSquare, {{90, 40}, {110, 40}, {110, 60}, {90, 60}}}, true, false, {100, 40}},
+        {"hole touching the edge at a point", {kSquare, {{100, 50}, {90, 60}, {90, 40}}}, false, false, {}},
+        {"hole sharing a piece of the edge", {kSquare, {{100, 40}, {100, 60}, {90, 60}, {90, 40}}}, false, false, {}},
+        {"hole passing out through the outline's vertices", {kSquare, {{100, 100}, {110, 50}, {100, 0}, {90, 50}}}, true,
+         false, {100, 0}},
+        {"two holes crossing", {kSquare, {{10, 10}, {30, 10}, {30, 30}, {10, 30}}, {{20, 20}, {40, 20}, {40, 40}, {20, 40}}},
+         true, false, {20, 30}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::optional<RingCrossing> found = FindRingCrossing(c.rings);
+        ASSERT_EQ(found.has_value(), c.crosses);
+        if (!found)
+            continue;
+        EXPECT_EQ(found->ring1 == found->ring2, c.self);
+        EXPECT_NEAR(found->at.x, c.at.x, 1e-9);
+        EXPECT_NEAR(found->at.y, c.at.y, 1e-9);
+    }
+}
+
+// A ring of many short edges is checked edge against neighbour, not every pair.
+TEST(RingCrossings, AWavyRingOf100000VerticesIsSimpleAndItsTwistFound)
+{
+    Ring ring;
+    const size_t n = 100000;
+    for (size_t k = 0; k < n; ++k) {
+        const double t = 2.0 * PI * static_cast<double>(k) / static_cast<double>(n);
+        const double r = 1000.0 + 5.0 * std::sin(40.0 * t);
+        ring.push_back({r * std::cos(t), r * std::sin(t)});
+    }
+    EXPECT_FALSE(FindRingCrossing({ring}));
+    std::swap(ring[100], ring[101]);
+    const std::optional<RingCrossing> found = FindRingCrossing({ring});
+    ASSERT_TRUE(found);
+    EXPECT_NEAR(std::hypot(found->at.x - ring[100].x, found->at.y - ring[100].y), 0.0, 0.2);
+}
+
+}  // namespace
