@@ -876,10 +876,8 @@ int main(int argc, char** argv)
     } catch (const Usage&) {
         std::cerr << "usage: job_check summary DRAWING... [--import FOLDER] [--files FOLDER] | overlap DRAWING |\n"
                      "       accounted DRAWING (--import FOLDER | --parts LIST)... | reopen DRAWING |\n"
-                     "       same BEFORE AFTER |
-"
-                     "       dxf DRAWING FOLDER | gaps DRAWING FOLDER | csv FOLDER | dump DRAWING
-";
+                     "       same BEFORE AFTER |\n"
+                     "       dxf DRAWING FOLDER | gaps DRAWING FOLDER | csv FOLDER | dump DRAWING\n";
         return 2;
     } catch (const Unreadable&) {
         return 2;
