@@ -6,6 +6,7 @@
 // macro at once, so the drawing shows each step.
 #pragma once
 
+#include "model/BridgeAnchors.h"
 #include "model/NestingObject.h"
 
 #include "vlapi/vlapi.h"
@@ -67,8 +68,9 @@ protected:
 };
 
 // A figure: handle "0" at its placement point moves it, handle "A" on its
-// x axis turns it about the placement point. Each drag ends with the
-// figures placed again in their sheet (command 300).
+// x axis turns it about the placement point; the figure's bridges follow it
+// step by step. Each drag ends with the figures placed again in their sheet
+// (command 300).
 class HP_Figure : public HP_NObject {
 public:
     explicit HP_Figure(INestingMacroObjectPtr macro);
@@ -88,6 +90,10 @@ public:
     // holds: the model leaves them out when it reloads its figures.
     inline static reference refMacro = 0;
     inline static std::vector<reference> refs;
+
+private:
+    BridgeAnchors m_bridges;  // held from a drag's first step to its end
+    bool m_dragging = false;
 };
 
 // A bridge: handle "0" at its first end moves it (pulled back onto its

@@ -89,6 +89,8 @@ void NestingModel::InitSheetsFromActiveDoc()
 void NestingModel::InitFiguresFromActiveDoc(FigurePtr figure)
 {
     m_figures.clear();
+    if (!figure)
+        m_heldBridges.Release();  // held to the figures of the load before
     const std::vector<INestingMacroObjectPtr> macros = LibraryMacros();
     NRect draggedRect;
     SheetPtr draggedSheet;
@@ -120,6 +122,8 @@ void NestingModel::InitFiguresFromActiveDoc(FigurePtr figure)
         std::count_if(m_figures.begin(), m_figures.end(), [](const FigurePtr& f) {
             return f->m_objectType == NestingObjectType::CompoundFigure;
         }));
+    if (!figure)
+        HoldBridges();
 }
 
 void NestingModel::InitWastesFromActiveDoc()

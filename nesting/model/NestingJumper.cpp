@@ -4,6 +4,7 @@
 #include "host/VarnelAPI.h"
 
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 
 namespace {
@@ -25,6 +26,23 @@ std::wstring Suffix(const wchar_t* format, Value value)
 std::wstring OwnerName(const NObjectPtr& owner)
 {
     return owner ? owner->m_name : kLostOwner;
+}
+
+// The owners' references stored after the record.
+constexpr size_t kOwnersSize = 2 * sizeof(reference);
+
+reference ReadReference(const ByteBlock& block, size_t offset)
+{
+    reference ref = 0;
+    std::memcpy(&ref, block.data() + offset, sizeof ref);
+    return ref > 0 ? ref : 0;
+}
+
+void AppendReference(ByteBlock& block, reference ref)
+{
+    const size_t at = block.size();
+    block.resize(at + sizeof ref);
+    std::memcpy(block.data() + at, &ref, sizeof ref);
 }
 
 }  // namespace
@@ -60,9 +78,19 @@ void Jumper::SaveParams()
 {
     if (!m_macro)
         return;
+    if (m_owner1 && m_owner1->GetReference() != 0)
+        m_ownerRef1 = m_owner1->GetReference();
+    if (m_owner2 && m_owner2->GetReference() != 0)
+        m_ownerRef2 = m_owner2->GetReference();
+    if (!m_twoPoints)
+        m_ownerRef2 = 0;
     ByteBlock block;
     size_t offset = 0;
     SaveFigureParams(block, offset);
+    if (m_ownerRef1 != 0 || m_ownerRef2 != 0) {
+        AppendReference(block, m_ownerRef1);
+        AppendReference(block, m_ownerRef2);
+    }
     m_macro->SaveMacroParams(block);
 }
 
@@ -79,7 +107,10 @@ void Jumper::LoadParams()
         vrnApi::Message(L"Запись мостика \"" + m_macro->GetName() + L"\" повреждена и не прочитана");
         return;
     }
-    UpdateName();
+    // A record of an earlier version ends here: its owners are not known.
+    const bool owners = block.size() - offset >= kOwnersSize;
+    m_ownerRef1 = owners ? ReadReference(block, offset) : 0;
+    m_ownerRef2 = owners ? ReadReference(block, offset + sizeof(reference)) : 0;
 }
 
 void Jumper::UpdateName()
@@ -233,6 +264,11 @@ void Jumper::SetType(BridgeType tp)
 {
     m_type = static_cast<int32_t>(tp);
     Init();
+    if (!m_twoPoints) {
+        m_owner2.reset();
+        m_ownerRef2 = 0;
+    }
+    UpdateName();
 }
 
 void Jumper::SetPoint1(const NPoint& p)

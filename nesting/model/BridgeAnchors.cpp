@@ -1,0 +1,316 @@
+#include "model/BridgeAnchors.h"
+
+#include "host/VarnelAPI.h"
+#include "model/NestingFigure.h"
+#include "model/NestingSheet.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double kSamePlace = 1e-7;  // mm, and degrees for turns
+
+NObjectPtr TemporaryFigure(const INestingMacroObjectPtr& macro)
+{
+    FigurePtr figure = Figure::Create(macro);
+    figure->m_edit = true;
+    figure->LoadParams();
+    return figure;
+}
+
+NObjectPtr TemporarySheet(const INestingMacroObjectPtr& macro)
+{
+    SheetPtr sheet = Sheet::Create(macro);
+    sheet->InitParams();
+    sheet->m_edit = true;
+    return sheet;
+}
+
+// The nearest point of the object's border to `p` and its distance, when
+// the border passes closer than `reach`.
+std::optional<double> BorderDistance(const NObject& object, const NPoint& p, double reach)
+{
+    NPoint on;
+    if (!object.GetProjectionPoint(p, reach, on))
+        return std::nullopt;
+    return Distance(on, p);
+}
+
+JumperPtr LoadBridge(const INestingMacroObjectPtr& macro)
+{
+    JumperPtr bridge = Jumper::Create(macro);
+    bridge->m_edit = true;
+    bridge->LoadParams();
+    bridge->Init();
+    return bridge;
+}
+
+size_t EndCount(const Jumper& bridge)
+{
+    return bridge.m_twoPoints ? 2 : 1;
+}
+
+const NPoint& EndPoint(const Jumper& bridge, size_t end)
+{
+    return end == 0 ? bridge.m_point1 : bridge.m_point2;
+}
+
+reference StoredOwner(const Jumper& bridge, size_t end)
+{
+    return end == 0 ? bridge.m_ownerRef1 : bridge.m_ownerRef2;
+}
+
+// A bridge with the objects of a list its ends stand on (empty for an end on
+// none of them).
+struct Standing {
+    JumperPtr bridge;
+    std::array<NObjectPtr, 2> on;
+};
+
+// Whether an end of the bridge may stand on `object`: its stored owner, or,
+// without one, an object whose border passes within the end's reach.
+bool MayStandOn(const Jumper& bridge, const NObject& object)
+{
+    for (size_t end = 0; end < EndCount(bridge); ++end) {
+        const reference stored = StoredOwner(bridge, end);
+        if (stored != 0 ? object.GetReference() == stored
+                        : BorderDistance(object, EndPoint(bridge, end), 0.5 * bridge.m_width).has_value())
+            return true;
+    }
+    return false;
+}
+
+// The bridges of the drawing with an end on one of `owners`, each end's owner
+// chosen among `candidates` or, without them, among the drawing's macros.
+// Bridges for which `skip` answers true are passed over.
+template <class Skip>
+std::vector<Standing> BridgesStandingOn(const std::vector<NObjectPtr>& owners,
+                                        const std::vector<NObjectPtr>* candidates, Skip skip)
+{
+    std::vector<Standing> standing;
+    if (owners.empty())
+        return standing;
+    std::vector<INestingMacroObjectPtr> macros;
+    vrnApi::GetMacrosFromActiveDoc(macros);
+    for (const INestingMacroObjectPtr& macro : macros) {
+        if (!macro->CheckMacroLibraryNameAndCommand(MacroCommand::Bridge) || skip(macro->GetReference()))
+            continue;
+        const JumperPtr bridge = LoadBridge(macro);
+        const int view = bridge->GetView();
+        const bool near = std::any_of(owners.begin(), owners.end(), [&](const NObjectPtr& owner) {
+            return owner && owner->GetView() == view && MayStandOn(*bridge, *owner);
+        });
+        if (!near)
+            continue;
+        BridgeOwners found(*bridge);
+        if (candidates) {
+            for (const NObjectPtr& candidate : *candidates) {
+                if (candidate && candidate->GetView() == view)
+                    found.Offer(candidate);
+            }
+        } else {
+            OfferDrawingOwners(found, macros, view);
+        }
+        Standing entry{bridge, {}};
+        for (size_t end = 0; end < EndCount(*bridge); ++end) {
+            const NObjectPtr& owner = found.Owner(end);
+            if (!owner || owner->GetReference() == 0)
+                continue;
+            const auto it = std::find_if(owners.begin(), owners.end(), [&](const NObjectPtr& o) {
+                return o && o->GetReference() == owner->GetReference();
+            });
+            if (it != owners.end())
+                entry.on[end] = *it;
+        }
+        if (entry.on[0] || entry.on[1])
+            standing.push_back(std::move(entry));
+    }
+    return standing;
+}
+
+}  // namespace
+
+// ---- BridgeOwners
+
+BridgeOwners::BridgeOwners(const Jumper& jumper)
+    : m_count(EndCount(jumper)), m_reach(0.5 * jumper.m_width)
+{
+    for (size_t end = 0; end < m_count; ++end) {
+        m_ends[end].point = EndPoint(jumper, end);
+        m_ends[end].stored = StoredOwner(jumper, end);
+    }
+}
+
+bool BridgeOwners::Wants(reference ref) const
+{
+    for (size_t end = 0; end < m_count; ++end) {
+        if (m_ends[end].stored == 0 || m_ends[end].stored == ref)
+            return true;
+    }
+    return false;
+}
+
+bool BridgeOwners::Settled() const
+{
+    for (size_t end = 0; end < m_count; ++end) {
+        if (m_ends[end].stored == 0 || !m_ends[end].owner)
+            return false;
+    }
+    return true;
+}
+
+void BridgeOwners::Offer(const NObjectPtr& candidate)
+{
+    if (!candidate)
+        return;
+    for (size_t end = 0; end < m_count; ++end) {
+        End& e = m_ends[end];
+        if (e.stored != 0 && candidate->GetReference() != e.stored)
+            continue;
+        const std::optional<double> d = BorderDistance(*candidate, e.point, m_reach);
+        if (d && (!e.owner || *d < e.distance)) {
+            e.owner = candidate;
+            e.distance = *d;
+        }
+    }
+}
+
+void BridgeOwners::GiveTo(Jumper& jumper) const
+{
+    jumper.m_owner1 = m_ends[0].owner;
+    jumper.m_owner2 = m_count > 1 ? m_ends[1].owner : nullptr;
+}
+
+void OfferDrawingOwners(BridgeOwners& owners, const std::vector<INestingMacroObjectPtr>& macros, int view)
+{
+    for (const MacroCommand command : {MacroCommand::Figure, MacroCommand::Sheet}) {
+        for (const INestingMacroObjectPtr& macro : macros) {
+            if (owners.Settled())
+                return;
+            if (macro->GetMacroViewNumber() != view || !owners.Wants(macro->GetReference()) ||
+                !macro->CheckMacroLibraryNameAndCommand(command))
+                continue;
+            owners.Offer(command == MacroCommand::Figure ? TemporaryFigure(macro) : TemporarySheet(macro));
+        }
+    }
+}
+
+// ---- BridgeAnchors
+
+BridgeAnchors::Placement BridgeAnchors::Where(const INestingMacroObject& macro)
+{
+    Placement at;
+    at.view = macro.GetMacroViewNumber();
+    macro.GetMacroPlacement(at.x, at.y, at.angle);
+    return at;
+}
+
+bool BridgeAnchors::Same(const Placement& a, const Placement& b)
+{
+    return a.view == b.view && std::fabs(a.x - b.x) < kSamePlace && std::fabs(a.y - b.y) < kSamePlace &&
+           std::fabs(std::remainder(a.angle - b.angle, 360.0)) < kSamePlace;
+}
+
+// The point that stood at `p` with an object placed at `from` stands there
+// again with the object placed at `to`.
+NPoint BridgeAnchors::Carry(const Placement& from, const Placement& to, const NPoint& p)
+{
+    const double back = -from.angle * DR;
+    const double dx = p.x - from.x;
+    const double dy = p.y - from.y;
+    const NPoint local{dx * std::cos(back) - dy * std::sin(back), dx * std::sin(back) + dy * std::cos(back)};
+    const double turn = to.angle * DR;
+    return {to.x + local.x * std::cos(turn) - local.y * std::sin(turn),
+            to.y + local.x * std::sin(turn) + local.y * std::cos(turn)};
+}
+
+bool BridgeAnchors::Holds(reference bridge) const
+{
+    return std::any_of(m_holds.begin(), m_holds.end(),
+                       [bridge](const Held& held) { return held.bridge->GetReference() == bridge; });
+}
+
+void BridgeAnchors::Hold(const std::vector<NObjectPtr>& owners, const std::vector<NObjectPtr>* candidates)
+{
+    for (Standing& standing : BridgesStandingOn(owners, candidates, [this](reference ref) { return Holds(ref); })) {
+        Held held{standing.bridge, {}};
+        for (size_t end = 0; end < 2; ++end) {
+            const NObjectPtr& owner = standing.on[end];
+            if (owner && owner->m_macro)
+                held.ends[end] = Anchor{owner->m_macro, Where(*owner->m_macro)};
+        }
+        m_holds.push_back(std::move(held));
+    }
+}
+
+void BridgeAnchors::Follow()
+{
+    for (Held& held : m_holds)
+        Bring(held);
+}
+
+void BridgeAnchors::Bring(Held& held)
+{
+    Jumper& bridge = *held.bridge;
+    if (bridge.GetReference() == 0)
+        return;
+    const size_t ends = EndCount(bridge);
+    std::array<std::optional<Placement>, 2> now;
+    std::optional<size_t> lead;
+    for (size_t end = 0; end < ends; ++end) {
+        const std::optional<Anchor>& anchor = held.ends[end];
+        if (!anchor)
+            continue;
+        if (anchor->owner->GetReference() == 0)
+            return;
+        now[end] = Where(*anchor->owner);
+        if (!lead && !Same(anchor->at, *now[end]))
+            lead = end;
+    }
+    if (!lead)
+        return;
+    // The bridge goes into the view of the first owner that moved. An end
+    // follows its own owner when that one stands there too; an end on an
+    // object that is not held stays where it is when the bridge stays in its
+    // view; any other end is carried along with that first owner.
+    const int view = now[*lead]->view;
+    const bool staysInView = bridge.GetView() == view;
+    std::array<NPoint, 2> to;
+    for (size_t end = 0; end < ends; ++end) {
+        const std::optional<Anchor>& anchor = held.ends[end];
+        const NPoint& p = EndPoint(bridge, end);
+        if (anchor && now[end]->view == view)
+            to[end] = Carry(anchor->at, *now[end], p);
+        else if (!anchor && staysInView)
+            to[end] = p;
+        else
+            to[end] = Carry(held.ends[*lead]->at, *now[*lead], p);
+    }
+    if (!staysInView) {
+        bridge.ChangeView(view, false);
+        bridge.Init();  // the drawer takes the members of the macro in its new view
+    }
+    bridge.SetPoint1(to[0]);
+    if (bridge.m_twoPoints)
+        bridge.SetPoint2(to[1]);
+    for (size_t end = 0; end < ends; ++end) {
+        std::optional<Anchor>& anchor = held.ends[end];
+        if (!anchor)
+            continue;
+        (end == 0 ? bridge.m_ownerRef1 : bridge.m_ownerRef2) = anchor->owner->GetReference();
+        anchor->at = *now[end];
+    }
+    bridge.SaveParams();
+}
+
+void BridgeAnchors::DeleteOn(const NObjectPtr& owner, std::vector<reference>& deleted)
+{
+    for (Standing& standing : BridgesStandingOn({owner}, nullptr, [](reference) { return false; })) {
+        const reference ref = standing.bridge->GetReference();
+        std::erase_if(m_holds, [ref](const Held& held) { return held.bridge->GetReference() == ref; });
+        standing.bridge->m_edit = false;
+        standing.bridge->Clear();
+        deleted.push_back(ref);
+    }
+}
