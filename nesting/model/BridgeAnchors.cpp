@@ -234,13 +234,22 @@ bool BridgeAnchors::Holds(reference bridge) const
 void BridgeAnchors::Hold(const std::vector<NObjectPtr>& owners, const std::vector<NObjectPtr>* candidates)
 {
     for (Standing& standing : BridgesStandingOn(owners, candidates, [this](reference ref) { return Holds(ref); })) {
-        Held held{standing.bridge, {}};
-        for (size_t end = 0; end < 2; ++end) {
+        Held held{standing.bridge, {}, EndCount(*standing.bridge), 2};
+        for (size_t end = 0; end < held.count; ++end) {
+            End& e = held.ends[end];
             const NObjectPtr& owner = standing.on[end];
-            if (owner && owner->m_macro)
-                held.ends[end] = Anchor{owner->m_macro, Where(*owner->m_macro)};
+            e.point = EndPoint(*held.bridge, end);
+            if (owner && owner->m_macro) {
+                e.owner = owner->m_macro;
+                e.start = Where(*e.owner);
+                held.lead = std::min(held.lead, end);
+            } else {
+                e.start.view = held.bridge->GetView();
+            }
+            e.last = e.start;
         }
-        m_holds.push_back(std::move(held));
+        if (held.lead < held.count)
+            m_holds.push_back(std::move(held));
     }
 }
 
@@ -255,51 +264,40 @@ void BridgeAnchors::Bring(Held& held)
     Jumper& bridge = *held.bridge;
     if (bridge.GetReference() == 0)
         return;
-    const size_t ends = EndCount(bridge);
-    std::array<std::optional<Placement>, 2> now;
-    std::optional<size_t> lead;
-    for (size_t end = 0; end < ends; ++end) {
-        const std::optional<Anchor>& anchor = held.ends[end];
-        if (!anchor)
-            continue;
-        if (anchor->owner->GetReference() == 0)
+    std::array<Placement, 2> now;
+    bool moved = false;
+    for (size_t end = 0; end < held.count; ++end) {
+        const End& e = held.ends[end];
+        if (e.owner && e.owner->GetReference() == 0)
             return;
-        now[end] = Where(*anchor->owner);
-        if (!lead && !Same(anchor->at, *now[end]))
-            lead = end;
+        now[end] = e.owner ? Where(*e.owner) : e.start;
+        moved = moved || !Same(now[end], e.last);
     }
-    if (!lead)
+    if (!moved)
         return;
-    // The bridge goes into the view of the first owner that moved. An end
-    // follows its own owner when that one stands there too; an end on an
-    // object that is not held stays where it is when the bridge stays in its
-    // view; any other end is carried along with that first owner.
-    const int view = now[*lead]->view;
-    const bool staysInView = bridge.GetView() == view;
+    // The bridge stays in the view of its first held owner. An end whose
+    // owner stands there keeps its place on that owner; any other end is
+    // carried along with the first held owner.
+    const End& lead = held.ends[held.lead];
+    const int view = now[held.lead].view;
     std::array<NPoint, 2> to;
-    for (size_t end = 0; end < ends; ++end) {
-        const std::optional<Anchor>& anchor = held.ends[end];
-        const NPoint& p = EndPoint(bridge, end);
-        if (anchor && now[end]->view == view)
-            to[end] = Carry(anchor->at, *now[end], p);
-        else if (!anchor && staysInView)
-            to[end] = p;
-        else
-            to[end] = Carry(held.ends[*lead]->at, *now[*lead], p);
+    for (size_t end = 0; end < held.count; ++end) {
+        const End& e = held.ends[end];
+        to[end] = now[end].view == view ? Carry(e.start, now[end], e.point)
+                                        : Carry(lead.start, now[held.lead], e.point);
     }
-    if (!staysInView) {
+    if (bridge.GetView() != view) {
         bridge.ChangeView(view, false);
         bridge.Init();  // the drawer takes the members of the macro in its new view
     }
     bridge.SetPoint1(to[0]);
     if (bridge.m_twoPoints)
         bridge.SetPoint2(to[1]);
-    for (size_t end = 0; end < ends; ++end) {
-        std::optional<Anchor>& anchor = held.ends[end];
-        if (!anchor)
-            continue;
-        (end == 0 ? bridge.m_ownerRef1 : bridge.m_ownerRef2) = anchor->owner->GetReference();
-        anchor->at = *now[end];
+    for (size_t end = 0; end < held.count; ++end) {
+        End& e = held.ends[end];
+        if (e.owner)
+            (end == 0 ? bridge.m_ownerRef1 : bridge.m_ownerRef2) = e.owner->GetReference();
+        e.last = now[end];
     }
     bridge.SaveParams();
 }

@@ -70,21 +70,26 @@ private:
         double y = 0.0;
         double angle = 0.0;  // degrees
     };
-    // Where an owner stood when its bridge was last brought after it.
-    struct Anchor {
+    // One end of a held bridge and the owner it stands on; an end on an
+    // object that is not held has no owner here: it stays where it is.
+    struct End {
         INestingMacroObjectPtr owner;
-        Placement at;
+        Placement start;  // where the owner stood when the bridge was held
+        Placement last;   // where it stood when the bridge was last brought after it
+        NPoint point;     // where the end stood when the bridge was held
     };
     struct Held {
         JumperPtr bridge;
-        std::array<std::optional<Anchor>, 2> ends;
+        std::array<End, 2> ends;
+        size_t count = 1;
+        size_t lead = 0;  // the first end on a held owner: the bridge stays in its view
     };
 
     static Placement Where(const INestingMacroObject& macro);
     static bool Same(const Placement& a, const Placement& b);
     static NPoint Carry(const Placement& from, const Placement& to, const NPoint& p);
     bool Holds(reference bridge) const;
-    void Bring(Held& held);
+    static void Bring(Held& held);
 
     std::vector<Held> m_holds;
 };

@@ -189,6 +189,7 @@ void NestingModel::DelSheet(SheetPtr sheet)
 {
     if (!sheet)
         return;
+    DeleteBridgesOn(sheet);
     const int container = vrnApi::CreateContainerView(m_widthSheet, m_heightSheet);
     for (const FigurePtr& figure : m_figures) {
         if (figure->m_owner == sheet) {
@@ -197,7 +198,6 @@ void NestingModel::DelSheet(SheetPtr sheet)
         }
     }
     FollowBridges();
-    DeleteBridgesOn(sheet);
     sheet->m_edit = false;
     sheet->Clear();
     const auto it = std::find(m_sheets.begin(), m_sheets.end(), sheet);
