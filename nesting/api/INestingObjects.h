@@ -335,12 +335,15 @@ struct INestingModel : vlapi::IAPIObject {
                                                   NestingObjectType type) = 0;
 
     // Remnants
-    // A manual remnant around the point, not yet in the model's list.
+    // A manual remnant around the point, not yet in the model's list; none
+    // inside a remnant, nor one that would overlap a remnant.
     virtual IWastePtr CreateWaste(double x, double y) = 0;
     virtual void AddWaste(const IWastePtr& waste) = 0;
     virtual void DelWaste(const IWastePtr& waste) = 0;
     virtual void ClearWastes() = 0;
     virtual IWastePtr GetWasteByRef(int reference) = 0;
+    // The remnant whose area holds the point; empty for none.
+    virtual IWastePtr GetWasteByPoint(double x, double y) = 0;
     virtual void CalculateWastes() = 0;
     virtual void DecomposeWastesToRectangles() = 0;
     virtual void SelectWastesByMethod(bool automatic, bool select) = 0;

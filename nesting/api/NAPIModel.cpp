@@ -588,6 +588,11 @@ IWastePtr NAPIModel::GetWasteByRef(int reference)
     return With(IWastePtr(), [&](NestingModel& m) { return WrapWaste(m.GetWasteByRef(reference)); });
 }
 
+IWastePtr NAPIModel::GetWasteByPoint(double x, double y)
+{
+    return With(IWastePtr(), [&](NestingModel& m) { return WrapWaste(m.GetWasteAtPoint(NPoint{x, y})); });
+}
+
 void NAPIModel::CalculateWastes() { With([](NestingModel& m) { m.CalculateWastes(); }); }
 void NAPIModel::DecomposeWastesToRectangles() { With([](NestingModel& m) { m.DecomposeWastesToRectangles(); }); }
 

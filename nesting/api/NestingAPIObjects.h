@@ -283,6 +283,7 @@ public:
     void DelWaste(const IWastePtr& waste) override;
     void ClearWastes() override;
     IWastePtr GetWasteByRef(int reference) override;
+    IWastePtr GetWasteByPoint(double x, double y) override;
     void CalculateWastes() override;
     void DecomposeWastesToRectangles() override;
     void SelectWastesByMethod(bool automatic, bool select) override;

@@ -130,11 +130,17 @@ public:
     JumperPtr GetJumperByRef(int ref) const;
 
     // Remnants
+    // A manual remnant around the point, on the first sheet that holds it;
+    // none inside a remnant, nor one that would overlap a remnant.
     WastePtr CreateWaste(const NPoint& point);
     void AddWaste(WastePtr waste);
     void DelWaste(WastePtr& waste);
     void DelWaste(int ref);
     WastePtr GetWasteByRef(int ref) const;
+    // The remnant whose area holds the point of the active view (its outline
+    // counts, its holes do not), on the first sheet that holds the point; the
+    // active view stays.
+    WastePtr GetWasteAtPoint(const NPoint& point);
     void GetRectWasteObjects(std::vector<WastePtr>& wastes) const;
     void InitWasteParams(WastePtr waste, SheetPtr sheet, bool transform);
     void UpdateWastesNames();
