@@ -10,6 +10,7 @@
 namespace {
 
 constexpr double kSamePlace = 1e-7;  // mm, and degrees for turns
+constexpr double kOnBorder = 1e-3;   // mm: an end carried back lies on its owner's border
 
 NObjectPtr TemporaryFigure(const INestingMacroObjectPtr& macro)
 {
@@ -31,6 +32,15 @@ NObjectPtr TemporarySheet(const INestingMacroObjectPtr& macro)
 // the border passes closer than `reach`.
 std::optional<double> BorderDistance(const NObject& object, const NPoint& p, double reach)
 {
+    // The bounding rectangle holds the border: a point far from it is far
+    // from the border too. An object without one is measured all the same.
+    const NRect& box = object.m_rect;
+    if (box.pTop.x > box.pBot.x && box.pTop.y > box.pBot.y) {
+        const double dx = std::max({box.pBot.x - p.x, 0.0, p.x - box.pTop.x});
+        const double dy = std::max({box.pBot.y - p.y, 0.0, p.y - box.pTop.y});
+        if (dx >= reach || dy >= reach)
+            return std::nullopt;
+    }
     NPoint on;
     if (!object.GetProjectionPoint(p, reach, on))
         return std::nullopt;
@@ -58,7 +68,17 @@ const NPoint& EndPoint(const Jumper& bridge, size_t end)
 
 reference StoredOwner(const Jumper& bridge, size_t end)
 {
-    return end == 0 ? bridge.m_ownerRef1 : bridge.m_ownerRef2;
+    return bridge.m_ownerMarks[end].ref;
+}
+
+// Of `owners`, the one of that macro reference standing in `view`.
+NObjectPtr OwnerOf(const std::vector<NObjectPtr>& owners, reference ref, int view)
+{
+    for (const NObjectPtr& owner : owners) {
+        if (owner && owner->m_macro && ref != 0 && owner->GetReference() == ref && owner->GetView() == view)
+            return owner;
+    }
+    return nullptr;
 }
 
 // A bridge with the objects of a list its ends stand on (empty for an end on
@@ -83,10 +103,11 @@ bool MayStandOn(const Jumper& bridge, const NObject& object)
 
 // The bridges of the drawing with an end on one of `owners`, each end's owner
 // chosen among `candidates` or, without them, among the drawing's macros.
-// Bridges for which `skip` answers true are passed over.
-template <class Skip>
+// Bridges for which `skip` answers true are passed over; every other one is
+// given to `prepare` first.
+template <class Skip, class Prepare>
 std::vector<Standing> BridgesStandingOn(const std::vector<NObjectPtr>& owners,
-                                        const std::vector<NObjectPtr>* candidates, Skip skip)
+                                        const std::vector<NObjectPtr>* candidates, Skip skip, Prepare prepare)
 {
     std::vector<Standing> standing;
     if (owners.empty())
@@ -97,6 +118,7 @@ std::vector<Standing> BridgesStandingOn(const std::vector<NObjectPtr>& owners,
         if (!macro->CheckMacroLibraryNameAndCommand(MacroCommand::Bridge) || skip(macro->GetReference()))
             continue;
         const JumperPtr bridge = LoadBridge(macro);
+        prepare(bridge);
         const int view = bridge->GetView();
         const bool near = std::any_of(owners.begin(), owners.end(), [&](const NObjectPtr& owner) {
             return owner && owner->GetView() == view && MayStandOn(*bridge, *owner);
@@ -231,9 +253,41 @@ bool BridgeAnchors::Holds(reference bridge) const
                        [bridge](const Held& held) { return held.bridge->GetReference() == bridge; });
 }
 
+void BridgeAnchors::CatchUp(const JumperPtr& shared, const std::vector<NObjectPtr>& owners)
+{
+    const Jumper& bridge = *shared;
+    const int view = bridge.GetView();
+    Held held{shared, {}, EndCount(bridge), 2};
+    for (size_t end = 0; end < held.count; ++end) {
+        End& e = held.ends[end];
+        e.point = EndPoint(bridge, end);
+        e.start.view = view;
+        e.last = e.start;
+        const Jumper::OwnerMark& mark = bridge.m_ownerMarks[end];
+        const NObjectPtr owner = mark.placed ? OwnerOf(owners, mark.ref, view) : nullptr;
+        if (!owner)
+            continue;
+        const Placement was{view, mark.x, mark.y, mark.angle};
+        const Placement now = Where(*owner->m_macro);
+        // Left behind: off the owner's border, and on it again when carried
+        // from where the owner stood to where it stands.
+        if (Same(was, now) || BorderDistance(*owner, e.point, kOnBorder) ||
+            !BorderDistance(*owner, Carry(was, now, e.point), kOnBorder))
+            continue;
+        e.owner = owner->m_macro;
+        e.start = was;
+        e.last = was;
+        held.lead = std::min(held.lead, end);
+    }
+    if (held.lead < held.count)
+        Bring(held);
+}
+
 void BridgeAnchors::Hold(const std::vector<NObjectPtr>& owners, const std::vector<NObjectPtr>* candidates)
 {
-    for (Standing& standing : BridgesStandingOn(owners, candidates, [this](reference ref) { return Holds(ref); })) {
+    const auto skip = [this](reference ref) { return Holds(ref); };
+    const auto catchUp = [&owners](const JumperPtr& bridge) { CatchUp(bridge, owners); };
+    for (Standing& standing : BridgesStandingOn(owners, candidates, skip, catchUp)) {
         Held held{standing.bridge, {}, EndCount(*standing.bridge), 2};
         for (size_t end = 0; end < held.count; ++end) {
             End& e = held.ends[end];
@@ -266,14 +320,16 @@ void BridgeAnchors::Bring(Held& held)
         return;
     std::array<Placement, 2> now;
     bool moved = false;
+    bool renamed = false;  // an owner's macro made anew (carried through another view)
     for (size_t end = 0; end < held.count; ++end) {
         const End& e = held.ends[end];
         if (e.owner && e.owner->GetReference() == 0)
             return;
         now[end] = e.owner ? Where(*e.owner) : e.start;
         moved = moved || !Same(now[end], e.last);
+        renamed = renamed || (e.owner && e.owner->GetReference() != bridge.m_ownerMarks[end].ref);
     }
-    if (!moved)
+    if (!moved && !renamed)
         return;
     // The bridge stays in the view of its first held owner. An end whose
     // owner stands there keeps its place on that owner; any other end is
@@ -286,17 +342,19 @@ void BridgeAnchors::Bring(Held& held)
         to[end] = now[end].view == view ? Carry(e.start, now[end], e.point)
                                         : Carry(lead.start, now[held.lead], e.point);
     }
-    if (bridge.GetView() != view) {
-        bridge.ChangeView(view, false);
-        bridge.Init();  // the drawer takes the members of the macro in its new view
+    if (moved) {
+        if (bridge.GetView() != view) {
+            bridge.ChangeView(view, false);
+            bridge.Init();  // the drawer takes the members of the macro in its new view
+        }
+        bridge.SetPoint1(to[0]);
+        if (bridge.m_twoPoints)
+            bridge.SetPoint2(to[1]);
     }
-    bridge.SetPoint1(to[0]);
-    if (bridge.m_twoPoints)
-        bridge.SetPoint2(to[1]);
     for (size_t end = 0; end < held.count; ++end) {
         End& e = held.ends[end];
         if (e.owner)
-            (end == 0 ? bridge.m_ownerRef1 : bridge.m_ownerRef2) = e.owner->GetReference();
+            bridge.m_ownerMarks[end] = {e.owner->GetReference(), true, now[end].x, now[end].y, now[end].angle};
         e.last = now[end];
     }
     bridge.SaveParams();
@@ -304,7 +362,9 @@ void BridgeAnchors::Bring(Held& held)
 
 void BridgeAnchors::DeleteOn(const NObjectPtr& owner, std::vector<reference>& deleted)
 {
-    for (Standing& standing : BridgesStandingOn({owner}, nullptr, [](reference) { return false; })) {
+    const auto none = [](reference) { return false; };
+    const auto asItIs = [](const JumperPtr&) {};
+    for (Standing& standing : BridgesStandingOn({owner}, nullptr, none, asItIs)) {
         const reference ref = standing.bridge->GetReference();
         std::erase_if(m_holds, [ref](const Held& held) { return held.bridge->GetReference() == ref; });
         standing.bridge->m_edit = false;

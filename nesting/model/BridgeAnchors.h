@@ -48,10 +48,11 @@ void OfferDrawingOwners(BridgeOwners& owners, const std::vector<INestingMacroObj
 class BridgeAnchors {
 public:
     // Holds each bridge of the active drawing with an end on one of `owners`
-    // (objects of the drawing, their outlines loaded). The ends' owners are
-    // chosen among `candidates` when given (every figure, then every sheet,
-    // of the drawing), otherwise among the drawing's macros. A bridge held
-    // already keeps its hold.
+    // (objects of the drawing, their outlines loaded), after bringing it after
+    // an owner that moved without it. The ends' owners are chosen among
+    // `candidates` when given (every figure, then every sheet, of the
+    // drawing), otherwise among the drawing's macros. A bridge held already
+    // keeps its hold.
     void Hold(const std::vector<NObjectPtr>& owners, const std::vector<NObjectPtr>* candidates = nullptr);
     // Brings each held bridge after its owners as they stand now and stores
     // its owners' references anew. A bridge whose owner has lost its macro
@@ -85,6 +86,10 @@ private:
         size_t lead = 0;  // the first end on a held owner: the bridge stays in its view
     };
 
+    // Brings a bridge after those of `owners` that its marks say moved
+    // without it (by the host's own tools): an end left off its owner's
+    // border that lies on it again when carried along.
+    static void CatchUp(const JumperPtr& bridge, const std::vector<NObjectPtr>& owners);
     static Placement Where(const INestingMacroObject& macro);
     static bool Same(const Placement& a, const Placement& b);
     static NPoint Carry(const Placement& from, const Placement& to, const NPoint& p);

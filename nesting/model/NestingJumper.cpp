@@ -3,6 +3,7 @@
 #include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
@@ -28,21 +29,46 @@ std::wstring OwnerName(const NObjectPtr& owner)
     return owner ? owner->m_name : kLostOwner;
 }
 
-// The owners' references stored after the record.
-constexpr size_t kOwnersSize = 2 * sizeof(reference);
+// The owners' marks stored after the record: per end an int32 reference and
+// three doubles.
+constexpr size_t kMarkSize = sizeof(reference) + 3 * sizeof(double);
 
-reference ReadReference(const ByteBlock& block, size_t offset)
+void AppendMark(ByteBlock& block, const Jumper::OwnerMark& mark)
 {
-    reference ref = 0;
-    std::memcpy(&ref, block.data() + offset, sizeof ref);
-    return ref > 0 ? ref : 0;
+    const double unknown = std::nan("");
+    const double values[3] = {mark.placed ? mark.x : unknown, mark.placed ? mark.y : unknown,
+                              mark.placed ? mark.angle : unknown};
+    const size_t at = block.size();
+    block.resize(at + kMarkSize);
+    std::memcpy(block.data() + at, &mark.ref, sizeof mark.ref);
+    std::memcpy(block.data() + at + sizeof mark.ref, values, sizeof values);
 }
 
-void AppendReference(ByteBlock& block, reference ref)
+Jumper::OwnerMark ReadMark(const ByteBlock& block, size_t offset)
 {
-    const size_t at = block.size();
-    block.resize(at + sizeof ref);
-    std::memcpy(block.data() + at, &ref, sizeof ref);
+    Jumper::OwnerMark mark;
+    double values[3] = {};
+    std::memcpy(&mark.ref, block.data() + offset, sizeof mark.ref);
+    std::memcpy(values, block.data() + offset + sizeof mark.ref, sizeof values);
+    if (mark.ref < 0)
+        mark.ref = 0;
+    mark.placed = mark.ref != 0 && std::isfinite(values[0]) && std::isfinite(values[1]) && std::isfinite(values[2]);
+    if (mark.placed) {
+        mark.x = values[0];
+        mark.y = values[1];
+        mark.angle = values[2];
+    }
+    return mark;
+}
+
+// The mark of an owner as it stands now.
+Jumper::OwnerMark MarkOf(const NObject& owner)
+{
+    Jumper::OwnerMark mark;
+    mark.ref = owner.GetReference();
+    mark.placed = owner.m_macro != nullptr;
+    owner.GetPlacement(mark.x, mark.y, mark.angle);
+    return mark;
 }
 
 }  // namespace
@@ -78,18 +104,19 @@ void Jumper::SaveParams()
 {
     if (!m_macro)
         return;
-    if (m_owner1 && m_owner1->GetReference() != 0)
-        m_ownerRef1 = m_owner1->GetReference();
-    if (m_owner2 && m_owner2->GetReference() != 0)
-        m_ownerRef2 = m_owner2->GetReference();
+    const NObjectPtr owners[2] = {m_owner1, m_twoPoints ? m_owner2 : nullptr};
+    for (size_t end = 0; end < 2; ++end) {
+        if (owners[end] && owners[end]->GetReference() != 0)
+            m_ownerMarks[end] = MarkOf(*owners[end]);
+    }
     if (!m_twoPoints)
-        m_ownerRef2 = 0;
+        m_ownerMarks[1] = {};
     ByteBlock block;
     size_t offset = 0;
     SaveFigureParams(block, offset);
-    if (m_ownerRef1 != 0 || m_ownerRef2 != 0) {
-        AppendReference(block, m_ownerRef1);
-        AppendReference(block, m_ownerRef2);
+    if (m_ownerMarks[0].ref != 0 || m_ownerMarks[1].ref != 0) {
+        for (const OwnerMark& mark : m_ownerMarks)
+            AppendMark(block, mark);
     }
     m_macro->SaveMacroParams(block);
 }
@@ -108,9 +135,9 @@ void Jumper::LoadParams()
         return;
     }
     // A record of an earlier version ends here: its owners are not known.
-    const bool owners = block.size() - offset >= kOwnersSize;
-    m_ownerRef1 = owners ? ReadReference(block, offset) : 0;
-    m_ownerRef2 = owners ? ReadReference(block, offset + sizeof(reference)) : 0;
+    const bool marked = block.size() - offset >= 2 * kMarkSize;
+    for (size_t end = 0; end < 2; ++end)
+        m_ownerMarks[end] = marked ? ReadMark(block, offset + end * kMarkSize) : OwnerMark{};
 }
 
 void Jumper::UpdateName()
@@ -266,7 +293,7 @@ void Jumper::SetType(BridgeType tp)
     Init();
     if (!m_twoPoints) {
         m_owner2.reset();
-        m_ownerRef2 = 0;
+        m_ownerMarks[1] = {};
     }
     UpdateName();
 }

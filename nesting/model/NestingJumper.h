@@ -3,13 +3,16 @@
 // macro's placement point; its second end is the centre of the macro's second
 // arc, in macro coordinates. The owners are found again from the drawing. The
 // macro stores the 40-byte JumperParams record, followed, once the bridge has
-// had an owner, by the host references of its owners' macros (two int32), so
-// that a bridge whose owner is gone is never taken for a neighbour's.
+// had an owner, by one mark per end (an int32 host reference of the owner's
+// macro, then that macro's placement x, y and angle as doubles, NaN when not
+// known): a bridge whose owner is gone is never taken for a neighbour's, and
+// one whose owner was moved without it is brought after it.
 #pragma once
 
 #include "model/JumperDrawer.h"
 #include "model/NestingObject.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -68,10 +71,16 @@ public:
     NObjectPtr m_owner1;       // the figure or sheet at each end
     NObjectPtr m_owner2;
     bool m_bynormal = false;   // the second end follows the first owner's normal
-    // The owners' macro references as last stored (0: none known); an owner
-    // found since replaces its end's reference when the record is saved.
-    reference m_ownerRef1 = 0;
-    reference m_ownerRef2 = 0;
+    // Each end's owner as last stored; an owner found since replaces its
+    // end's mark when the record is saved.
+    struct OwnerMark {
+        reference ref = 0;     // the owner's macro; 0: none known
+        bool placed = false;   // the placement below is known
+        double x = 0.0;        // where the owner's macro stood, angle in degrees
+        double y = 0.0;
+        double angle = 0.0;
+    };
+    std::array<OwnerMark, 2> m_ownerMarks;
 
 private:
     vlapi::IDrawingGroupPtr m_phantom;
