@@ -41,7 +41,15 @@ NAPIModel::NAPIModel()
 // ---- Loading, configuration and the parameter block
 
 void NAPIModel::InitSheetsFromActiveDoc() { With([](NestingModel& m) { m.InitSheetsFromActiveDoc(); }); }
-void NAPIModel::InitFiguresFromActiveDoc() { With([](NestingModel& m) { m.InitFiguresFromActiveDoc(nullptr); }); }
+// The commands that read the figures through the automation model may move
+// them: the bridges on the figures are held, to follow them.
+void NAPIModel::InitFiguresFromActiveDoc()
+{
+    With([](NestingModel& m) {
+        m.InitFiguresFromActiveDoc(nullptr);
+        m.HoldBridges();
+    });
+}
 void NAPIModel::InitWastesFromActiveDoc() { With([](NestingModel& m) { m.InitWastesFromActiveDoc(); }); }
 void NAPIModel::InitJumpersFromActiveDoc() { With([](NestingModel& m) { m.InitJumpersFromActiveDoc(); }); }
 void NAPIModel::ReadFromConfig() { With([](NestingModel& m) { m.ReadFromConfig(); }); }

@@ -122,8 +122,6 @@ void NestingModel::InitFiguresFromActiveDoc(FigurePtr figure)
         std::count_if(m_figures.begin(), m_figures.end(), [](const FigurePtr& f) {
             return f->m_objectType == NestingObjectType::CompoundFigure;
         }));
-    if (!figure)
-        HoldBridges();
 }
 
 void NestingModel::InitWastesFromActiveDoc()

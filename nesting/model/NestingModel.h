@@ -111,9 +111,10 @@ public:
     // of the bridge's view (BridgeOwners); an end without one is left empty.
     void InitJumperOwners(JumperPtr jumper);
     // Holds the drawing's bridges that stand on the model's figures, so that
-    // FollowBridges brings them after the figures; every full load of the
-    // figures does it. The second form holds those on the given figures only,
-    // their owners chosen among the drawing's macros.
+    // FollowBridges brings them after the figures (the model's own moves
+    // follow them: the layout of the container, a sheet deleted); a new load
+    // of all figures lets them go. The second form holds those on the given
+    // figures only, their owners chosen among the drawing's macros.
     void HoldBridges();
     void HoldBridges(const std::vector<FigurePtr>& figures);
     void FollowBridges();

@@ -24,7 +24,8 @@ protected:
         AddBridge(BridgeType::Double, {300, 120}, F1(), {400, 120}, F2());        // across the gap
         AddBridge(BridgeType::LeftStart, {600, 150}, F2(), {1000, 150}, TheSheet());  // F2 to the sheet's edge
         Drop(model);
-        Load(model);  // holds the bridges, as a command's model does
+        Load(model);
+        model.HoldBridges();  // as a command's model that moves figures does
     }
 
     void TearDown() override
@@ -126,6 +127,7 @@ TEST_F(BridgeFollowTest, BridgesMoveWithTheirFigures)
          [this] {
              Drop(model);
              Load(model);
+             model.HoldBridges();
              model.DelSheet(model.m_sheets.at(0));
          }},
     };
