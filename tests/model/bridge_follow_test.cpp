@@ -50,6 +50,7 @@ protected:
                                const std::vector<std::array<double, 3>>& steps)
     {
         for (const INestingMacroObjectPtr& macro : macros) {
+            ASSERT_TRUE(macro);
             for (const auto& [dx, dy, turn] : steps)
                 macro->SetMacroPlacement(dx, dy, turn, false);
         }
