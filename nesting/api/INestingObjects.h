@@ -14,7 +14,10 @@
 // - operations given an object act on the model object behind it, never on
 //   the automation object's identity; an empty or foreign object changes
 //   nothing;
-// - list operations append, in the model's order, to the vector given.
+// - list operations append, in the model's order, to the vector given;
+// - an operation that takes a value answers NResult: a value outside its
+//   range (not a finite number, a negative size, a type that does not exist)
+//   is refused with OutOfRange and changes nothing.
 #pragma once
 
 #include "geometry/BaseAlgorithms.h"
@@ -47,6 +50,12 @@ NESTING_INTERFACE(IExporter, vlapi::IAPIObject, "E6D71465-10F5-4DDE-95E1-E5AFB74
 NESTING_INTERFACE(IReporter, vlapi::IAPIObject, "7676B608-6679-4A87-AD48-8842F2F7AEF7")
 
 #undef NESTING_INTERFACE
+
+// The answer of an operation that takes a value.
+enum class NResult : int32_t {
+    Done = 0,        // the value is taken
+    OutOfRange = 1,  // the value lies outside its range; nothing changed
+};
 
 // Each interface names its id and its base, so that an implementation can
 // answer queries along the chain.
@@ -86,7 +95,7 @@ struct INObject : vlapi::IAPIObject {
     virtual int GetView() = 0;
     virtual void SetCurrentView() = 0;
     // Places the macro at (x, y) turned by `angle` degrees, in its view.
-    virtual void SetPlacement(double x, double y, double angle) = 0;
+    virtual NResult SetPlacement(double x, double y, double angle) = 0;
     // Moves the macro into the view; callers place it afterwards.
     virtual void ChangeView(int view) = 0;
     // Stores the object's parameter block in its macro.
@@ -98,7 +107,7 @@ struct IFigure : INObject {
 
     // The chosen state from the drawing's selection.
     virtual void InitChoose() = 0;
-    virtual void SetThickness(double thickness) = 0;
+    virtual NResult SetThickness(double thickness) = 0;
     virtual void SetMaterial(std::wstring material) = 0;
     virtual double GetThickness() = 0;
     virtual std::wstring GetMaterial() = 0;
@@ -113,7 +122,7 @@ struct ISheet : INObject {
     virtual void UpdateName() = 0;
     // How many such sheets are cut; stored in the drawing by the model's SaveParams.
     virtual double GetCount() = 0;
-    virtual void SetCount(double count) = 0;
+    virtual NResult SetCount(double count) = 0;
 };
 
 struct IJumper : INObject {
@@ -121,11 +130,11 @@ struct IJumper : INObject {
 
     virtual BridgeType GetType() = 0;
     // Re-initialises the bridge for the type.
-    virtual void SetType(BridgeType type) = 0;
+    virtual NResult SetType(BridgeType type) = 0;
     virtual double GetWidth() = 0;
     // Also the drawing radius (half the width), name, geometry and the stored
     // parameters; the macro is not rebuilt.
-    virtual void SetWidth(double width) = 0;
+    virtual NResult SetWidth(double width) = 0;
     virtual bool GetByNormal() = 0;
     virtual void SetByNormal(bool byNormal) = 0;
     virtual bool IsTwoPoints() = 0;
@@ -134,8 +143,8 @@ struct IJumper : INObject {
     virtual void SetOwner2(const INObjectPtr& owner) = 0;
     // The end points; the geometry is renewed. The second point follows the
     // first owner's normal when the bridge is by-normal and has both owners.
-    virtual void SetPoint1(double x, double y) = 0;
-    virtual void SetPoint2(double x, double y) = 0;
+    virtual NResult SetPoint1(double x, double y) = 0;
+    virtual NResult SetPoint2(double x, double y) = 0;
     // A temporary group of the bridge drawn to (x, y) as its first or second
     // point; its reference goes to `group` (0 without one).
     virtual void GetPhantomGroup(double x, double y, bool second, int& group) = 0;
@@ -150,7 +159,7 @@ struct IWaste : INObject {
     virtual bool GetMethod() = 0;
     virtual void ChangeText(std::wstring text) = 0;
     // The colour in the model only.
-    virtual void SetColor(int colour) = 0;
+    virtual NResult SetColor(int colour) = 0;
 };
 
 // A whole working model. Getters and setters of parameters change nothing in
@@ -171,21 +180,21 @@ struct INestingModel : vlapi::IAPIObject {
     virtual void SetAdapters(std::map<std::wstring, bool>& adapters) = 0;
     // The model's own scheme.
     virtual SheetSchemeParams* GetSchemeParams() = 0;
-    virtual void SetSchemeParams(const SheetSchemeParams& params) = 0;
+    virtual NResult SetSchemeParams(const SheetSchemeParams& params) = 0;
     virtual ModelParams GetParams() = 0;
-    virtual void SetParams(const ModelParams& params) = 0;
+    virtual NResult SetParams(const ModelParams& params) = 0;
     virtual void SaveSession() = 0;
     virtual void SaveParams() = 0;
 
     // Configuration values
     virtual double GetBridgesWidth() = 0;
-    virtual void SetBridgesWidth(double width) = 0;
+    virtual NResult SetBridgesWidth(double width) = 0;
     virtual double GetBridgesLength() = 0;
-    virtual void SetBridgesLength(double length) = 0;
+    virtual NResult SetBridgesLength(double length) = 0;
     virtual double GetTolerance() = 0;
-    virtual void SetTolerance(double tolerance) = 0;
+    virtual NResult SetTolerance(double tolerance) = 0;
     virtual int GetSheetFormat() = 0;
-    virtual void SetSheetFormat(int format) = 0;
+    virtual NResult SetSheetFormat(int format) = 0;
     virtual bool GetSheetOrient() = 0;
     virtual void SetSheetOrient(bool vertical) = 0;
     virtual void GetLytPath(std::wstring& path) = 0;
@@ -197,7 +206,7 @@ struct INestingModel : vlapi::IAPIObject {
 
     // Model parameters, sheet size and counts
     virtual int32_t GetNestingMethod() = 0;
-    virtual void SetNestingMethod(int32_t method) = 0;
+    virtual NResult SetNestingMethod(int32_t method) = 0;
     virtual bool GetCheckOrient() = 0;
     virtual void SetCheckOrient(bool check) = 0;
     virtual bool GetRectSheet() = 0;
@@ -205,20 +214,20 @@ struct INestingModel : vlapi::IAPIObject {
     virtual double GetWidthSheet() = 0;
     virtual double GetHeightSheet() = 0;
     // For new sheets, and for every existing sheet whose outline is a rectangle.
-    virtual void SetWidthSheet(double width) = 0;
-    virtual void SetHeightSheet(double height) = 0;
+    virtual NResult SetWidthSheet(double width) = 0;
+    virtual NResult SetHeightSheet(double height) = 0;
     virtual double GetThicknessSheet() = 0;
-    virtual void SetThicknessSheet(double thickness) = 0;
+    virtual NResult SetThicknessSheet(double thickness) = 0;
     virtual std::wstring GetMaterialSheet() = 0;
     virtual void SetMaterialSheet(std::wstring material) = 0;
     virtual bool GetHideText() = 0;
     virtual void SetHideText(bool hide) = 0;
     virtual double GetTextSize() = 0;
-    virtual void SetTextSize(double size) = 0;
+    virtual NResult SetTextSize(double size) = 0;
     virtual double GetFigureGap() = 0;
-    virtual void SetFigureGap(double gap) = 0;
+    virtual NResult SetFigureGap(double gap) = 0;
     virtual double GetSheetGap() = 0;
-    virtual void SetSheetGap(double gap) = 0;
+    virtual NResult SetSheetGap(double gap) = 0;
     virtual bool GetUniteFigures() = 0;
     virtual void SetUniteFigures(bool unite) = 0;
     virtual bool GetUniteMirrors() = 0;
@@ -231,13 +240,13 @@ struct INestingModel : vlapi::IAPIObject {
     virtual bool GetWasteMethod() = 0;
     virtual void SetWasteMethod(bool automatic) = 0;
     virtual double GetWastSize() = 0;
-    virtual void SetWastSize(double size) = 0;
+    virtual NResult SetWastSize(double size) = 0;
     virtual double GetWastRectSize() = 0;
-    virtual void SetWastRectSize(double size) = 0;
+    virtual NResult SetWastRectSize(double size) = 0;
     virtual bool GetWastesRect() = 0;
     virtual void SetWastesRect(bool rect) = 0;
     virtual int32_t GetWastesColor() = 0;
-    virtual void SetWastesColor(int32_t colour) = 0;
+    virtual NResult SetWastesColor(int32_t colour) = 0;
     virtual bool GetWastesHide() = 0;
     virtual void SetWastesHide(bool hide) = 0;
     virtual size_t GetWastesCount() = 0;
@@ -274,11 +283,12 @@ struct INestingModel : vlapi::IAPIObject {
 
     // Figures
     virtual IFigurePtr AddFigure(std::wstring path) = 0;
+    // Empty for a length or a count out of range.
     virtual IFigurePtr AddLinNestFigure(LNDetailParams detail, size_t count) = 0;
     virtual void RemFigure(const IFigurePtr& figure) = 0;
     virtual void DelFigure(const IFigurePtr& figure) = 0;
     virtual void ClearFigures() = 0;
-    virtual void CopyFiguresByName(std::wstring name, size_t count) = 0;
+    virtual NResult CopyFiguresByName(std::wstring name, size_t count) = 0;
     virtual void SortFiguresByNames() = 0;
     virtual void SortFiguresByAreasIncrease() = 0;
     virtual void SortFiguresByAreasDecrease() = 0;
@@ -311,7 +321,8 @@ struct INestingModel : vlapi::IAPIObject {
                                       const ScriptMetaParams& scriptParam) = 0;
 
     // Bridges
-    // A new bridge in no list and without a macro.
+    // A new bridge in no list and without a macro; empty for a type or a
+    // width out of range.
     virtual IJumperPtr CreateJumper(double x, double y, double width, BridgeType type, bool byNormal) = 0;
     // Makes the bridge's macro on the layer and appends it to the model.
     virtual void AddJumper(const IJumperPtr& jumper, int layer) = 0;
@@ -325,12 +336,15 @@ struct INestingModel : vlapi::IAPIObject {
                                                   NestingObjectType type) = 0;
 
     // Remnants
-    // A manual remnant around the point, not yet in the model's list.
+    // A manual remnant around the point, not yet in the model's list; none
+    // inside a remnant, nor one that would overlap a remnant.
     virtual IWastePtr CreateWaste(double x, double y) = 0;
     virtual void AddWaste(const IWastePtr& waste) = 0;
     virtual void DelWaste(const IWastePtr& waste) = 0;
     virtual void ClearWastes() = 0;
     virtual IWastePtr GetWasteByRef(int reference) = 0;
+    // The remnant whose area holds the point; empty for none.
+    virtual IWastePtr GetWasteByPoint(double x, double y) = 0;
     virtual void CalculateWastes() = 0;
     virtual void DecomposeWastesToRectangles() = 0;
     virtual void SelectWastesByMethod(bool automatic, bool select) = 0;

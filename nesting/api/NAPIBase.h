@@ -5,6 +5,8 @@
 
 #include "api/INestingObjects.h"
 
+#include <cmath>
+#include <initializer_list>
 #include <type_traits>
 #include <utility>
 
@@ -97,6 +99,48 @@ void Guarded(F&& body) noexcept
         body();
     } catch (...) {
     }
+}
+
+// The values an automation operation takes: finite numbers from `low` to
+// `high`, `low` itself excluded when `lowOpen`.
+struct Range {
+    double low;
+    double high;
+    bool lowOpen = false;
+
+    bool Holds(double value) const
+    {
+        return std::isfinite(value) && (lowOpen ? value > low : value >= low) && value <= high;
+    }
+};
+
+inline constexpr Range kBridgeWidth{0.0, 10000.0, true};  // as the configuration file takes it
+inline constexpr Range kBridgeLength{0.0, 10000.0};
+inline constexpr Range kTolerance{0.1, 10.0};
+inline constexpr Range kSheetFormat{1.0, 4.0};            // A1 to A4
+inline constexpr Range kNestingMethod{0.0, 1.0};          // figure or linear nesting
+inline constexpr Range kBridgeType{0.0, 10.0};            // Gap to CrossStart
+inline constexpr Range kSheetSide{1.0, 1.0e6};
+inline constexpr Range kThickness{0.0, 1000.0};
+inline constexpr Range kTextSize{0.0, 1000.0, true};
+inline constexpr Range kGap{0.0, 10000.0};
+inline constexpr Range kRemnantSize{0.0, 1.0e6};
+inline constexpr Range kColour{0.0, 0xFFFFFF};
+inline constexpr Range kCount{0.0, 1.0e6};
+inline constexpr Range kCopies{0.0, 1.0e5};
+inline constexpr Range kCoordinate{-1.0e9, 1.0e9};
+inline constexpr Range kScale{0.0, 1.0e6, true};
+
+// Runs `set` when every value lies in its range; without a run, OutOfRange.
+template <class F>
+NResult SetWithin(std::initializer_list<std::pair<Range, double>> values, F&& set) noexcept
+{
+    for (const auto& [range, value] : values) {
+        if (!range.Holds(value))
+            return NResult::OutOfRange;
+    }
+    Guarded(std::forward<F>(set));
+    return NResult::Done;
 }
 
 }  // namespace napi

@@ -19,6 +19,12 @@ void AppendWrapped(const std::vector<std::shared_ptr<T>>& objects, std::vector<P
         out.emplace_back(wrap(object));
 }
 
+// Ranges of this file's own values.
+constexpr napi::Range kSheetScheme{0.0, 3.0};  // user-defined, horizontal, vertical, rows
+constexpr napi::Range kColumns{1.0, 100.0};
+constexpr napi::Range kMeasure{0.0, 1.0e9};    // any length a stored block may hold
+constexpr napi::Range kLength{0.0, 1.0e6, true};
+
 template <class T>
 bool InList(const std::vector<std::shared_ptr<T>>& list, const std::shared_ptr<T>& object)
 {
@@ -35,7 +41,15 @@ NAPIModel::NAPIModel()
 // ---- Loading, configuration and the parameter block
 
 void NAPIModel::InitSheetsFromActiveDoc() { With([](NestingModel& m) { m.InitSheetsFromActiveDoc(); }); }
-void NAPIModel::InitFiguresFromActiveDoc() { With([](NestingModel& m) { m.InitFiguresFromActiveDoc(nullptr); }); }
+// The commands that read the figures through the automation model may move
+// them: the bridges on the figures are held, to follow them.
+void NAPIModel::InitFiguresFromActiveDoc()
+{
+    With([](NestingModel& m) {
+        m.InitFiguresFromActiveDoc(nullptr);
+        m.HoldBridges();
+    });
+}
 void NAPIModel::InitWastesFromActiveDoc() { With([](NestingModel& m) { m.InitWastesFromActiveDoc(); }); }
 void NAPIModel::InitJumpersFromActiveDoc() { With([](NestingModel& m) { m.InitJumpersFromActiveDoc(); }); }
 void NAPIModel::ReadFromConfig() { With([](NestingModel& m) { m.ReadFromConfig(); }); }
@@ -59,13 +73,29 @@ void NAPIModel::SetAdapters(std::map<std::wstring, bool>& adapters)
 
 SheetSchemeParams* NAPIModel::GetSchemeParams() { return &m_model.m_scheme; }
 
-void NAPIModel::SetSchemeParams(const SheetSchemeParams& params)
+NResult NAPIModel::SetSchemeParams(const SheetSchemeParams& params)
 {
-    With([&](NestingModel& m) { m.SetSchemeParams(params); });
+    return napi::SetWithin({{kSheetScheme, static_cast<double>(params.sheetScheme)},
+                            {kColumns, static_cast<double>(params.countColumns)}},
+                           [&] { With([&](NestingModel& m) { m.SetSchemeParams(params); }); });
 }
 
 ModelParams NAPIModel::GetParams() { return With(ModelParams(), [](NestingModel& m) { return m.GetParams(); }); }
-void NAPIModel::SetParams(const ModelParams& params) { With([&](NestingModel& m) { m.SetParams(params); }); }
+// A whole parameter block, as GetParams gave it: its measures are checked,
+// not the panels' limits, so that a block read from any drawing comes back.
+NResult NAPIModel::SetParams(const ModelParams& params)
+{
+    return napi::SetWithin({{napi::kScale, params.m_scale1},
+                            {napi::kScale, params.m_scale2},
+                            {kMeasure, params.m_thicknessSheet},
+                            {kMeasure, params.m_textSize},
+                            {kMeasure, params.m_wastSize},
+                            {kMeasure, params.m_wastRectSize},
+                            {kMeasure, params.m_figureGap},
+                            {kMeasure, params.m_sheetGap},
+                            {napi::kColour, static_cast<double>(params.m_wastesColor)}},
+                           [&] { With([&](NestingModel& m) { m.SetParams(params); }); });
+}
 void NAPIModel::SaveSession() { With([](NestingModel& m) { m.SaveSession(); }); }
 void NAPIModel::SaveParams() { With([](NestingModel& m) { m.SaveParams(); }); }
 void NAPIModel::LoadParams() { With([](NestingModel& m) { m.LoadParams(); }); }
@@ -75,16 +105,36 @@ void NAPIModel::RecognizeSheetScheme(SheetSchemeParams&)
     With([](NestingModel& m) { m.RecognizeSheetScheme(); });
 }
 
-// ---- Configuration values: fields of the model's ConfigParams, no checks
+// ---- Configuration values: fields of the model's ConfigParams
 
 double NAPIModel::GetBridgesWidth() { return m_model.m_bridgesWidth; }
-void NAPIModel::SetBridgesWidth(double width) { m_model.m_bridgesWidth = width; }
+
+NResult NAPIModel::SetBridgesWidth(double width)
+{
+    return napi::SetWithin({{napi::kBridgeWidth, width}}, [&] { m_model.m_bridgesWidth = width; });
+}
+
 double NAPIModel::GetBridgesLength() { return m_model.m_bridgesLength; }
-void NAPIModel::SetBridgesLength(double length) { m_model.m_bridgesLength = length; }
+
+NResult NAPIModel::SetBridgesLength(double length)
+{
+    return napi::SetWithin({{napi::kBridgeLength, length}}, [&] { m_model.m_bridgesLength = length; });
+}
+
 double NAPIModel::GetTolerance() { return m_model.m_tolerance; }
-void NAPIModel::SetTolerance(double tolerance) { m_model.m_tolerance = tolerance; }
+
+NResult NAPIModel::SetTolerance(double tolerance)
+{
+    return napi::SetWithin({{napi::kTolerance, tolerance}}, [&] { m_model.m_tolerance = tolerance; });
+}
+
 int NAPIModel::GetSheetFormat() { return m_model.m_sheetFormat; }
-void NAPIModel::SetSheetFormat(int format) { m_model.m_sheetFormat = format; }
+
+NResult NAPIModel::SetSheetFormat(int format)
+{
+    return napi::SetWithin({{napi::kSheetFormat, static_cast<double>(format)}}, [&] { m_model.m_sheetFormat = format; });
+}
+
 bool NAPIModel::GetSheetOrient() { return m_model.m_sheetOrient; }
 void NAPIModel::SetSheetOrient(bool vertical) { m_model.m_sheetOrient = vertical; }
 void NAPIModel::GetLytPath(std::wstring& path) { With([&](NestingModel& m) { path = m.m_lytPath; }); }
@@ -103,17 +153,37 @@ void NAPIModel::SetSheetPattern(std::wstring pattern)
 // ---- Model parameters, sheet size and counts: only stored
 
 int32_t NAPIModel::GetNestingMethod() { return m_model.m_nestingMethod; }
-void NAPIModel::SetNestingMethod(int32_t method) { m_model.m_nestingMethod = method; }
+
+NResult NAPIModel::SetNestingMethod(int32_t method)
+{
+    return napi::SetWithin({{napi::kNestingMethod, static_cast<double>(method)}},
+                           [&] { m_model.m_nestingMethod = method; });
+}
+
 bool NAPIModel::GetCheckOrient() { return m_model.m_checkOrient; }
 void NAPIModel::SetCheckOrient(bool check) { m_model.m_checkOrient = check; }
 bool NAPIModel::GetRectSheet() { return m_model.m_rectSheet; }
 void NAPIModel::SetRectSheet(bool rect) { m_model.m_rectSheet = rect; }
 double NAPIModel::GetWidthSheet() { return NestingModel::GetWidthSheet(); }
 double NAPIModel::GetHeightSheet() { return NestingModel::GetHeightSheet(); }
-void NAPIModel::SetWidthSheet(double width) { With([&](NestingModel& m) { m.SetWidthSheet(width); }); }
-void NAPIModel::SetHeightSheet(double height) { With([&](NestingModel& m) { m.SetHeightSheet(height); }); }
+
+NResult NAPIModel::SetWidthSheet(double width)
+{
+    return napi::SetWithin({{napi::kSheetSide, width}}, [&] { With([&](NestingModel& m) { m.SetWidthSheet(width); }); });
+}
+
+NResult NAPIModel::SetHeightSheet(double height)
+{
+    return napi::SetWithin({{napi::kSheetSide, height}},
+                           [&] { With([&](NestingModel& m) { m.SetHeightSheet(height); }); });
+}
+
 double NAPIModel::GetThicknessSheet() { return m_model.m_thicknessSheet; }
-void NAPIModel::SetThicknessSheet(double thickness) { m_model.m_thicknessSheet = thickness; }
+
+NResult NAPIModel::SetThicknessSheet(double thickness)
+{
+    return napi::SetWithin({{napi::kThickness, thickness}}, [&] { m_model.m_thicknessSheet = thickness; });
+}
 
 std::wstring NAPIModel::GetMaterialSheet()
 {
@@ -128,11 +198,26 @@ void NAPIModel::SetMaterialSheet(std::wstring material)
 bool NAPIModel::GetHideText() { return m_model.m_hideText; }
 void NAPIModel::SetHideText(bool hide) { m_model.m_hideText = hide; }
 double NAPIModel::GetTextSize() { return m_model.m_textSize; }
-void NAPIModel::SetTextSize(double size) { m_model.m_textSize = size; }
+
+NResult NAPIModel::SetTextSize(double size)
+{
+    return napi::SetWithin({{napi::kTextSize, size}}, [&] { m_model.m_textSize = size; });
+}
+
 double NAPIModel::GetFigureGap() { return m_model.m_figureGap; }
-void NAPIModel::SetFigureGap(double gap) { m_model.m_figureGap = gap; }
+
+NResult NAPIModel::SetFigureGap(double gap)
+{
+    return napi::SetWithin({{napi::kGap, gap}}, [&] { m_model.m_figureGap = gap; });
+}
+
 double NAPIModel::GetSheetGap() { return m_model.m_sheetGap; }
-void NAPIModel::SetSheetGap(double gap) { m_model.m_sheetGap = gap; }
+
+NResult NAPIModel::SetSheetGap(double gap)
+{
+    return napi::SetWithin({{napi::kGap, gap}}, [&] { m_model.m_sheetGap = gap; });
+}
+
 bool NAPIModel::GetUniteFigures() { return m_model.m_uniteFigures; }
 void NAPIModel::SetUniteFigures(bool unite) { m_model.m_uniteFigures = unite; }
 bool NAPIModel::GetUniteMirrors() { return m_model.m_uniteMirrors; }
@@ -146,13 +231,28 @@ size_t NAPIModel::GetJumpersCount() { return m_model.m_jumpers.size(); }
 bool NAPIModel::GetWasteMethod() { return m_model.m_wasteMethod; }
 void NAPIModel::SetWasteMethod(bool automatic) { m_model.m_wasteMethod = automatic; }
 double NAPIModel::GetWastSize() { return m_model.m_wastSize; }
-void NAPIModel::SetWastSize(double size) { m_model.m_wastSize = size; }
+
+NResult NAPIModel::SetWastSize(double size)
+{
+    return napi::SetWithin({{napi::kRemnantSize, size}}, [&] { m_model.m_wastSize = size; });
+}
+
 double NAPIModel::GetWastRectSize() { return m_model.m_wastRectSize; }
-void NAPIModel::SetWastRectSize(double size) { m_model.m_wastRectSize = size; }
+
+NResult NAPIModel::SetWastRectSize(double size)
+{
+    return napi::SetWithin({{napi::kRemnantSize, size}}, [&] { m_model.m_wastRectSize = size; });
+}
+
 bool NAPIModel::GetWastesRect() { return m_model.m_wastesRect; }
 void NAPIModel::SetWastesRect(bool rect) { m_model.m_wastesRect = rect; }
 int32_t NAPIModel::GetWastesColor() { return m_model.m_wastesColor; }
-void NAPIModel::SetWastesColor(int32_t colour) { m_model.m_wastesColor = colour; }
+
+NResult NAPIModel::SetWastesColor(int32_t colour)
+{
+    return napi::SetWithin({{napi::kColour, static_cast<double>(colour)}}, [&] { m_model.m_wastesColor = colour; });
+}
+
 bool NAPIModel::GetWastesHide() { return m_model.m_wastesHide; }
 void NAPIModel::SetWastesHide(bool hide) { m_model.m_wastesHide = hide; }
 size_t NAPIModel::GetWastesCount() { return m_model.m_wastes.size(); }
@@ -330,6 +430,9 @@ IFigurePtr NAPIModel::AddFigure(std::wstring path)
 
 IFigurePtr NAPIModel::AddLinNestFigure(LNDetailParams detail, size_t count)
 {
+    if (!kLength.Holds(detail.length) || !napi::kCopies.Holds(static_cast<double>(count)) ||
+        !napi::kCopies.Holds(static_cast<double>(detail.count)))
+        return {};
     return With(IFigurePtr(), [&](NestingModel& m) { return WrapFigure(m.AddLinNestFigure(std::move(detail), count)); });
 }
 
@@ -353,9 +456,10 @@ void NAPIModel::DelFigure(const IFigurePtr& figure)
 
 void NAPIModel::ClearFigures() { With([](NestingModel& m) { m.ClearFigures(); }); }
 
-void NAPIModel::CopyFiguresByName(std::wstring name, size_t count)
+NResult NAPIModel::CopyFiguresByName(std::wstring name, size_t count)
 {
-    With([&](NestingModel& m) { m.CopyFiguresByName(name, count); });
+    return napi::SetWithin({{napi::kCopies, static_cast<double>(count)}},
+                           [&] { With([&](NestingModel& m) { m.CopyFiguresByName(name, count); }); });
 }
 
 void NAPIModel::SortFiguresByNames() { With([](NestingModel& m) { m.SortFiguresByNames(); }); }
@@ -410,6 +514,8 @@ void NAPIModel::SetLinearInfo(const LinearCutInfo& linearInfo)
 
 IJumperPtr NAPIModel::CreateJumper(double x, double y, double width, BridgeType type, bool byNormal)
 {
+    if (!napi::kBridgeWidth.Holds(width) || !napi::kBridgeType.Holds(static_cast<double>(type)))
+        return {};
     return With(IJumperPtr(), [&](NestingModel& m) { return WrapJumper(m.CreateJumper(x, y, width, type, byNormal)); });
 }
 
@@ -488,6 +594,11 @@ void NAPIModel::ClearWastes() { With([](NestingModel& m) { m.ClearWastes(); }); 
 IWastePtr NAPIModel::GetWasteByRef(int reference)
 {
     return With(IWastePtr(), [&](NestingModel& m) { return WrapWaste(m.GetWasteByRef(reference)); });
+}
+
+IWastePtr NAPIModel::GetWasteByPoint(double x, double y)
+{
+    return With(IWastePtr(), [&](NestingModel& m) { return WrapWaste(m.GetWasteAtPoint(NPoint{x, y})); });
 }
 
 void NAPIModel::CalculateWastes() { With([](NestingModel& m) { m.CalculateWastes(); }); }

@@ -85,17 +85,19 @@ void ObjectImpl<I, T>::SetCurrentView()
 }
 
 template <class I, class T>
-void ObjectImpl<I, T>::SetPlacement(double x, double y, double angle)
+NResult ObjectImpl<I, T>::SetPlacement(double x, double y, double angle)
 {
     // The model moves relatively: by the difference from where the macro stands.
-    With([&](T& o) {
-        if (!o.m_macro)
-            return;
-        double x0 = 0.0;
-        double y0 = 0.0;
-        double a0 = 0.0;
-        o.GetPlacement(x0, y0, a0);
-        o.SetPlacement(x - x0, y - y0, angle - a0, false);
+    return SetWithin({{kCoordinate, x}, {kCoordinate, y}, {kCoordinate, angle}}, [&] {
+        With([&](T& o) {
+            if (!o.m_macro)
+                return;
+            double x0 = 0.0;
+            double y0 = 0.0;
+            double a0 = 0.0;
+            o.GetPlacement(x0, y0, a0);
+            o.SetPlacement(x - x0, y - y0, angle - a0, false);
+        });
     });
 }
 
@@ -131,9 +133,9 @@ double NAPISheet::GetCount()
     return With(0.0, [](Sheet& s) { return s.m_count; });
 }
 
-void NAPISheet::SetCount(double count)
+NResult NAPISheet::SetCount(double count)
 {
-    With([&](Sheet& s) { s.m_count = count; });
+    return napi::SetWithin({{napi::kCount, count}}, [&] { With([&](Sheet& s) { s.m_count = count; }); });
 }
 
 // ---- Figures
@@ -143,9 +145,9 @@ void NAPIFigure::InitChoose()
     With([](Figure& f) { f.InitChoose(); });
 }
 
-void NAPIFigure::SetThickness(double thickness)
+NResult NAPIFigure::SetThickness(double thickness)
 {
-    With([&](Figure& f) { f.SetThickness(thickness); });
+    return napi::SetWithin({{napi::kThickness, thickness}}, [&] { With([&](Figure& f) { f.SetThickness(thickness); }); });
 }
 
 void NAPIFigure::SetMaterial(std::wstring material)
@@ -175,9 +177,10 @@ BridgeType NAPIJumper::GetType()
     return With(BridgeType::Gap, [](Jumper& j) { return static_cast<BridgeType>(j.GetType()); });
 }
 
-void NAPIJumper::SetType(BridgeType type)
+NResult NAPIJumper::SetType(BridgeType type)
 {
-    With([&](Jumper& j) { j.SetType(type); });
+    return napi::SetWithin({{napi::kBridgeType, static_cast<double>(type)}},
+                           [&] { With([&](Jumper& j) { j.SetType(type); }); });
 }
 
 double NAPIJumper::GetWidth()
@@ -185,9 +188,9 @@ double NAPIJumper::GetWidth()
     return With(0.0, [](Jumper& j) { return j.GetWidth(); });
 }
 
-void NAPIJumper::SetWidth(double width)
+NResult NAPIJumper::SetWidth(double width)
 {
-    With([&](Jumper& j) { j.SetWidth(width); });
+    return napi::SetWithin({{napi::kBridgeWidth, width}}, [&] { With([&](Jumper& j) { j.SetWidth(width); }); });
 }
 
 bool NAPIJumper::GetByNormal()
@@ -228,18 +231,21 @@ void NAPIJumper::SetOwner2(const INObjectPtr& owner)
     With([&](Jumper& j) { j.m_owner2 = OwnerBehind(owner); });
 }
 
-void NAPIJumper::SetPoint1(double x, double y)
+NResult NAPIJumper::SetPoint1(double x, double y)
 {
     // The model's SetPoint1 moves the macro only; the drawer follows here.
-    With([&](Jumper& j) {
-        j.SetPoint1(NPoint{x, y});
-        j.UpdateGeometry();
+    return napi::SetWithin({{napi::kCoordinate, x}, {napi::kCoordinate, y}}, [&] {
+        With([&](Jumper& j) {
+            j.SetPoint1(NPoint{x, y});
+            j.UpdateGeometry();
+        });
     });
 }
 
-void NAPIJumper::SetPoint2(double x, double y)
+NResult NAPIJumper::SetPoint2(double x, double y)
 {
-    With([&](Jumper& j) { j.SetPoint2(NPoint{x, y}); });
+    return napi::SetWithin({{napi::kCoordinate, x}, {napi::kCoordinate, y}},
+                           [&] { With([&](Jumper& j) { j.SetPoint2(NPoint{x, y}); }); });
 }
 
 void NAPIJumper::GetPhantomGroup(double x, double y, bool second, int& group)
@@ -268,9 +274,10 @@ void NAPIWaste::ChangeText(std::wstring text)
     With([&](Waste& w) { w.ChangeText(std::move(text)); });
 }
 
-void NAPIWaste::SetColor(int colour)
+NResult NAPIWaste::SetColor(int colour)
 {
-    With([&](Waste& w) { w.SetColor(colour); });
+    return napi::SetWithin({{napi::kColour, static_cast<double>(colour)}},
+                           [&] { With([&](Waste& w) { w.SetColor(colour); }); });
 }
 
 // ---- Wrapping model objects

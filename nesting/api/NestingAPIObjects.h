@@ -56,7 +56,7 @@ public:
     void GetGabarit(NRect& out) override;
     int GetView() override;
     void SetCurrentView() override;
-    void SetPlacement(double x, double y, double angle) override;
+    NResult SetPlacement(double x, double y, double angle) override;
     void ChangeView(int view) override;
     void SaveParams() override;
 
@@ -86,14 +86,14 @@ public:
     using ObjectImpl::ObjectImpl;
     void UpdateName() override;
     double GetCount() override;
-    void SetCount(double count) override;
+    NResult SetCount(double count) override;
 };
 
 class NAPIFigure final : public napi::ObjectImpl<IFigure, Figure> {
 public:
     using ObjectImpl::ObjectImpl;
     void InitChoose() override;
-    void SetThickness(double thickness) override;
+    NResult SetThickness(double thickness) override;
     void SetMaterial(std::wstring material) override;
     double GetThickness() override;
     std::wstring GetMaterial() override;
@@ -104,16 +104,16 @@ class NAPIJumper final : public napi::ObjectImpl<IJumper, Jumper> {
 public:
     using ObjectImpl::ObjectImpl;
     BridgeType GetType() override;
-    void SetType(BridgeType type) override;
+    NResult SetType(BridgeType type) override;
     double GetWidth() override;
-    void SetWidth(double width) override;
+    NResult SetWidth(double width) override;
     bool GetByNormal() override;
     void SetByNormal(bool byNormal) override;
     bool IsTwoPoints() override;
     void SetOwner1(const INObjectPtr& owner) override;
     void SetOwner2(const INObjectPtr& owner) override;
-    void SetPoint1(double x, double y) override;
-    void SetPoint2(double x, double y) override;
+    NResult SetPoint1(double x, double y) override;
+    NResult SetPoint2(double x, double y) override;
     void GetPhantomGroup(double x, double y, bool second, int& group) override;
     void ReBuild() override;
 };
@@ -123,7 +123,7 @@ public:
     using ObjectImpl::ObjectImpl;
     bool GetMethod() override;
     void ChangeText(std::wstring text) override;
-    void SetColor(int colour) override;
+    NResult SetColor(int colour) override;
 };
 
 // The automation object of a model object: the kind that matches it (a
@@ -150,20 +150,20 @@ public:
     void GetAdapters(std::map<std::wstring, bool>& adapters) override;
     void SetAdapters(std::map<std::wstring, bool>& adapters) override;
     SheetSchemeParams* GetSchemeParams() override;
-    void SetSchemeParams(const SheetSchemeParams& params) override;
+    NResult SetSchemeParams(const SheetSchemeParams& params) override;
     ModelParams GetParams() override;
-    void SetParams(const ModelParams& params) override;
+    NResult SetParams(const ModelParams& params) override;
     void SaveSession() override;
     void SaveParams() override;
 
     double GetBridgesWidth() override;
-    void SetBridgesWidth(double width) override;
+    NResult SetBridgesWidth(double width) override;
     double GetBridgesLength() override;
-    void SetBridgesLength(double length) override;
+    NResult SetBridgesLength(double length) override;
     double GetTolerance() override;
-    void SetTolerance(double tolerance) override;
+    NResult SetTolerance(double tolerance) override;
     int GetSheetFormat() override;
-    void SetSheetFormat(int format) override;
+    NResult SetSheetFormat(int format) override;
     bool GetSheetOrient() override;
     void SetSheetOrient(bool vertical) override;
     void GetLytPath(std::wstring& path) override;
@@ -172,27 +172,27 @@ public:
     void SetSheetPattern(std::wstring pattern) override;
 
     int32_t GetNestingMethod() override;
-    void SetNestingMethod(int32_t method) override;
+    NResult SetNestingMethod(int32_t method) override;
     bool GetCheckOrient() override;
     void SetCheckOrient(bool check) override;
     bool GetRectSheet() override;
     void SetRectSheet(bool rect) override;
     double GetWidthSheet() override;
     double GetHeightSheet() override;
-    void SetWidthSheet(double width) override;
-    void SetHeightSheet(double height) override;
+    NResult SetWidthSheet(double width) override;
+    NResult SetHeightSheet(double height) override;
     double GetThicknessSheet() override;
-    void SetThicknessSheet(double thickness) override;
+    NResult SetThicknessSheet(double thickness) override;
     std::wstring GetMaterialSheet() override;
     void SetMaterialSheet(std::wstring material) override;
     bool GetHideText() override;
     void SetHideText(bool hide) override;
     double GetTextSize() override;
-    void SetTextSize(double size) override;
+    NResult SetTextSize(double size) override;
     double GetFigureGap() override;
-    void SetFigureGap(double gap) override;
+    NResult SetFigureGap(double gap) override;
     double GetSheetGap() override;
-    void SetSheetGap(double gap) override;
+    NResult SetSheetGap(double gap) override;
     bool GetUniteFigures() override;
     void SetUniteFigures(bool unite) override;
     bool GetUniteMirrors() override;
@@ -204,13 +204,13 @@ public:
     bool GetWasteMethod() override;
     void SetWasteMethod(bool automatic) override;
     double GetWastSize() override;
-    void SetWastSize(double size) override;
+    NResult SetWastSize(double size) override;
     double GetWastRectSize() override;
-    void SetWastRectSize(double size) override;
+    NResult SetWastRectSize(double size) override;
     bool GetWastesRect() override;
     void SetWastesRect(bool rect) override;
     int32_t GetWastesColor() override;
-    void SetWastesColor(int32_t colour) override;
+    NResult SetWastesColor(int32_t colour) override;
     bool GetWastesHide() override;
     void SetWastesHide(bool hide) override;
     size_t GetWastesCount() override;
@@ -243,7 +243,7 @@ public:
     void RemFigure(const IFigurePtr& figure) override;
     void DelFigure(const IFigurePtr& figure) override;
     void ClearFigures() override;
-    void CopyFiguresByName(std::wstring name, size_t count) override;
+    NResult CopyFiguresByName(std::wstring name, size_t count) override;
     void SortFiguresByNames() override;
     void SortFiguresByAreasIncrease() override;
     void SortFiguresByAreasDecrease() override;
@@ -283,6 +283,7 @@ public:
     void DelWaste(const IWastePtr& waste) override;
     void ClearWastes() override;
     IWastePtr GetWasteByRef(int reference) override;
+    IWastePtr GetWasteByPoint(double x, double y) override;
     void CalculateWastes() override;
     void DecomposeWastesToRectangles() override;
     void SelectWastesByMethod(bool automatic, bool select) override;

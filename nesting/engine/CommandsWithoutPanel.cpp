@@ -4,6 +4,7 @@
 #include "model/NestingModel.h"
 #include "model/ProgressIndicator.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -27,35 +28,119 @@ void UpdateResults() {
     ReleaseLoaded(model);
 }
 
-// The figure of `macro` taken into the system view and placed again in the
-// sheet under it, among the figures around it, by `mode`: slid until it
-// touches, or by the automatic rule. The figure, on its macro as it now stands.
-FigurePtr PlaceAgain(NestingModel& model, const INestingMacroObjectPtr& macro, NestingMode mode) {
+// The figure of `macro`, read as it stands.
+FigurePtr ReadFigure(const INestingMacroObjectPtr& macro) {
     FigurePtr figure = Figure::Create(macro);
+    figure->LoadParams();
+    return figure;
+}
+
+// The figure taken into the system view and placed again in the sheet under
+// it, among the figures around it, by `mode`: slid until it touches, or by
+// the automatic rule.
+void PlaceAgain(NestingModel& model, const FigurePtr& figure, NestingMode mode) {
     figure->ChangeView(vrnApi::SetActiveSystemView(), true);
     figure->LoadParams();
     // The figure's own macro is skipped: ChangeView noted it as the dragged one.
     model.InitFiguresFromActiveDoc(figure);
     model.ReadFromConfig();
     model.SetAutoPlacementFigure(figure, mode);
-    return figure;
 }
 
-void PlaceSelected(NestingModel& model) {
+// The first sheet that holds the figure.
+SheetPtr SheetUnder(const NestingModel& model, const FigurePtr& figure) {
+    for (const SheetPtr& sheet : model.m_sheets) {
+        if (sheet->CheckContainFigureEx(figure)) {
+            return sheet;
+        }
+    }
+    return nullptr;
+}
+
+// Shifts a figure that juts out of its sheet back inside, clear of the
+// sheet's edge by the edge gap, when it fits there; one that does not fit
+// is left where it stands.
+void BringInside(const NestingModel& model, const FigurePtr& figure, const Sheet& sheet) {
+    if (sheet.GetView() != figure->GetView()) {
+        return;
+    }
+    const double margin = std::max(0.0, model.m_sheetGap - 0.5 * model.m_figureGap);
+    const NRect& rect = figure->m_rect;
+    const NRect area{sheet.m_rect.pBot + NPoint{margin, margin}, sheet.m_rect.pTop - NPoint{margin, margin}};
+    auto shift = [](double low, double high, double areaLow, double areaHigh, double& by) {
+        if (high - low > areaHigh - areaLow) {
+            return false;
+        }
+        by = std::max(0.0, areaLow - low) - std::max(0.0, high - areaHigh);
+        return true;
+    };
+    double dx = 0.0;
+    double dy = 0.0;
+    if (shift(rect.pBot.x, rect.pTop.x, area.pBot.x, area.pTop.x, dx) &&
+        shift(rect.pBot.y, rect.pTop.y, area.pBot.y, area.pTop.y, dy)) {
+        figure->SetPlacement(dx, dy, 0.0, false);
+    }
+}
+
+// Turns each figure by `angle` degrees about its placement point; a figure
+// that stood on a sheet and now juts out of it is brought back inside.
+void Turn(const NestingModel& model, const std::vector<FigurePtr>& figures, double angle) {
+    for (const FigurePtr& figure : figures) {
+        const SheetPtr home = SheetUnder(model, figure);
+        figure->SetPlacement(0.0, 0.0, angle, false);
+        if (home && !SheetUnder(model, figure)) {
+            BringInside(model, figure, *home);
+        }
+    }
+}
+
+// The selected figures, turned by `angle` degrees first when it is not 0,
+// placed again in their sheets; their bridges follow them.
+void PlaceSelected(NestingModel& model, double angle) {
     model.CreateProgressIndicator();
     model.InitSheetsFromActiveDoc();
     std::vector<INestingMacroObjectPtr> macros;
     vrnApi::GetSelectedMacrosFromActiveDoc(MacroCommand::Figure, macros);
-    ProgressIndicator::Create().SetValue(0.0);
-    for (size_t done = 0; done < macros.size(); ++done) {
-        PlaceAgain(model, macros[done], NestingMode::AutoForOne);
-        ProgressIndicator::Create().SetValue(static_cast<double>(done + 1) * 100.0 /
-                                             static_cast<double>(macros.size()));
+    std::vector<FigurePtr> figures;
+    for (const INestingMacroObjectPtr& macro : macros) {
+        figures.push_back(ReadFigure(macro));
     }
+    model.HoldBridges(figures);
+    if (angle != 0.0) {
+        Turn(model, figures, angle);
+    }
+    ProgressIndicator::Create().SetValue(0.0);
+    for (size_t done = 0; done < figures.size(); ++done) {
+        PlaceAgain(model, figures[done], NestingMode::AutoForOne);
+        ProgressIndicator::Create().SetValue(static_cast<double>(done + 1) * 100.0 /
+                                             static_cast<double>(figures.size()));
+    }
+    model.FollowBridges();
     for (const INestingMacroObjectPtr& macro : macros) {
         macro->SelectMacro(true);
     }
     ReleaseLoaded(model);
+}
+
+// Command 300, or the keyboard's turn by `angle`: one undo step. Moving a
+// macro makes the host issue command 300 again while one runs; that one does
+// nothing.
+void PlaceSelectedOnce(double angle) {
+    static bool run = false;
+    if (run) {
+        return;
+    }
+    run = true;
+    vrnApi::SetUndoContainer(true);
+    NestingModel model;
+    try {
+        PlaceSelected(model, angle);
+    } catch (...) {
+        // A command must not throw into the host; the drawing keeps what was done.
+    }
+    model.DeleteProgressIndicator();
+    vrnApi::SetUndoContainer(false);
+    run = false;
 }
 
 // The first selected drawing object, when it is a library figure macro.
@@ -84,22 +169,7 @@ void RunUpdateResults() {
 }
 
 void RunAutoPlacementInSheet() {
-    // Moving a macro makes the host issue this command again while it runs.
-    static bool run = false;
-    if (run) {
-        return;
-    }
-    run = true;
-    vrnApi::SetUndoContainer(true);
-    NestingModel model;
-    try {
-        PlaceSelected(model);
-    } catch (...) {
-        // A command must not throw into the host; the drawing keeps what was done.
-    }
-    model.DeleteProgressIndicator();
-    vrnApi::SetUndoContainer(false);
-    run = false;
+    PlaceSelectedOnce(0.0);
 }
 
 void OffsetFigure(NestingMode mode) {
@@ -112,7 +182,10 @@ void OffsetFigure(NestingMode mode) {
         NestingModel model;
         try {
             model.InitSheetsFromActiveDoc();
-            const FigurePtr figure = PlaceAgain(model, macro, mode);
+            const FigurePtr figure = ReadFigure(macro);
+            model.HoldBridges({figure});
+            PlaceAgain(model, figure, mode);
+            model.FollowBridges();
             ReleaseLoaded(model);
             if (figure->m_macro) {
                 figure->m_macro->SelectMacro(true);
@@ -133,14 +206,5 @@ void RotateFigure(double angle) {
     if (macros.empty()) {
         return;
     }
-    vrnApi::SetUndoContainer(true);
-    try {
-        for (const INestingMacroObjectPtr& macro : macros) {
-            Figure::Create(macro)->SetPlacement(0.0, 0.0, angle, false);
-        }
-    } catch (...) {
-        // A key press must not throw into the host; the drawing keeps what was done.
-    }
-    RunAutoPlacementInSheet();
-    vrnApi::SetUndoContainer(false);
+    PlaceSelectedOnce(angle);
 }

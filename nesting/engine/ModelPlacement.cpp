@@ -112,4 +112,5 @@ void NestingModel::ArrangeFiguresInContainer(bool allFigures, bool delWastes)
     for (const FigurePtr& figure : m_figures)
         if (figure->m_macro)
             figure->m_macro->InitTextLayer();
+    FollowBridges();
 }

@@ -67,21 +67,69 @@ std::vector<WastePtr> OverlappedByNewWastes(const std::vector<WastePtr>& wastes)
     return overlapped;
 }
 
+// The remnant of the sheet's view whose area holds the point of that view:
+// inside its outline (or on it), not in a hole.
+WastePtr WasteHolding(const std::vector<WastePtr>& wastes, const Sheet& sheet, const NPoint& p)
+{
+    for (const WastePtr& waste : wastes) {
+        if (!SameView(*waste, sheet) || waste->m_polygons.empty() ||
+            !waste->m_polygons.front()->CheckContainPoint(p, true))
+            continue;
+        if (std::none_of(waste->m_polygons.begin() + 1, waste->m_polygons.end(),
+                         [&p](const NPolygonPtr& hole) { return hole && hole->CheckContainPoint(p, false); }))
+            return waste;
+    }
+    return nullptr;
+}
+
+SheetPtr SheetHolding(const std::vector<SheetPtr>& sheets, const NPoint& point)
+{
+    const auto it = std::find_if(sheets.begin(), sheets.end(),
+                                 [&point](const SheetPtr& sheet) { return sheet->CheckContainPoint(point); });
+    return it == sheets.end() ? nullptr : *it;
+}
+
 }  // namespace
 
 WastePtr NestingModel::CreateWaste(const NPoint& point)
 {
-    const auto it = std::find_if(m_sheets.begin(), m_sheets.end(),
-                                 [&point](const SheetPtr& sheet) { return sheet->CheckContainPoint(point); });
-    if (it == m_sheets.end())
+    const SheetPtr sheet = SheetHolding(m_sheets, point);
+    if (!sheet)
         return {};
-    const SheetPtr sheet = *it;
     const NPoint inView = IntoSheetView(sheet, point);
+    if (WasteHolding(m_wastes, *sheet, inView))
+        return {};
     WasteBuilder builder;
     builder.Init(m_figureGap, m_sheetGap);
     WastePtr waste = builder.CreateWasteManually(FiguresOf(m_figures, sheet), inView);
     InitWasteParams(waste, sheet, true);
+    // No area becomes a remnant twice.
+    if (waste && std::any_of(m_wastes.begin(), m_wastes.end(), [&](const WastePtr& kept) {
+            return SameView(*kept, *waste) && kept->CheckIntersect(*waste);
+        })) {
+        waste->m_edit = false;
+        waste->Clear();
+        return {};
+    }
     return waste;
+}
+
+WastePtr NestingModel::GetWasteAtPoint(const NPoint& point)
+{
+    const SheetPtr sheet = SheetHolding(m_sheets, point);
+    if (!sheet)
+        return {};
+    // The point is carried into the sheet's view; the view the point was
+    // given in is made current again.
+    const int active = vrnApi::GetActiveView();
+    const WastePtr found = WasteHolding(m_wastes, *sheet, IntoSheetView(sheet, point));
+    if (vrnApi::GetActiveView() != active) {
+        if (const vlapi::IViewPtr view = vrnApi::GetViewPtrByNumber(active)) {
+            view->SetCurrent(true);
+            view->Update();
+        }
+    }
+    return found;
 }
 
 void NestingModel::AddWaste(WastePtr waste)

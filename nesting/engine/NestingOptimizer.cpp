@@ -80,6 +80,7 @@ void NestingOptimizer::Init()
 {
     m_model.InitSheetsFromActiveDoc();
     m_model.InitFiguresFromActiveDoc(nullptr);
+    m_model.HoldBridges();  // the placement takes them along
     m_model.InitWastesFromActiveDoc();
     m_model.SortFiguresByAreasDecrease();
     m_model.ReadFromConfig();

@@ -1,5 +1,6 @@
 #include "geometry/UtilityFunctions.h"
 
+#include <cmath>
 #include <cerrno>
 #include <cstring>
 #include <cwchar>
@@ -213,6 +214,11 @@ bool IsFileExtentionDFX(const std::wstring& file)
         return false;
     auto is = [](wchar_t c, wchar_t lower) { return c == lower || c == lower - (L'a' - L'A'); };
     return is(file[n - 3], L'd') && is(file[n - 2], L'x') && is(file[n - 1], L'f');
+}
+
+double RoundMillimetres(double v)
+{
+    return std::ceil(v - 0.5 - 1e-4) + 0.0;  // + 0 turns -0 into 0
 }
 
 }  // namespace uf

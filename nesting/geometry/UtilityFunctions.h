@@ -36,4 +36,9 @@ std::wstring GetFileNameFromPath(const std::wstring& path);
 // The name ends in "dxf" (any case) and has at least 5 characters.
 bool IsFileExtentionDFX(const std::wstring& file);
 
+// A size in whole millimetres, as every label, file name and register shows
+// it: noise within 1e-4 is dropped, then the nearest whole number is taken,
+// halves going down (401.99999 gives 402, 2.5 gives 2, 2.6 gives 3).
+double RoundMillimetres(double v);
+
 }  // namespace uf

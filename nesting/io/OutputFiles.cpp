@@ -164,7 +164,6 @@ std::wstring Format(const wchar_t* format, double a, double b, double c) { retur
 
 double CeilClean(double v) { return std::ceil(v - 1e-4) + 0.0; }
 
-// Adding 0 turns the -0 of a value just below a half into 0.
-double RoundHalfDown(double v) { return std::ceil(v - 0.5 - 1e-4) + 0.0; }
+double RoundHalfDown(double v) { return uf::RoundMillimetres(v); }
 
 }  // namespace outputs

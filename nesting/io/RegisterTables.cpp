@@ -179,15 +179,9 @@ Table WastesTable(const std::vector<WastePtr>& wastes, const std::vector<SheetPt
     for (const WastePtr& waste : wastes) {
         const SheetPtr sheet = SheetInView(sheets, waste->GetView());
         const std::wstring map = sheet ? sheet->m_name : std::wstring();
-        std::wstring size;
-        if (waste->m_rectform) {
-            const double w = RoundHalfDown(waste->m_width);
-            const double h = RoundHalfDown(waste->m_height);
-            // The thickness itself: 1.5 mm is 1.5, and 0.4 mm is not dropped.
-            size = waste->m_thickness > 1e-4 ? Format(L"%gx%gx%g", waste->m_thickness, w, h) : Format(L"%gx%g", w, h);
-        }
+        // The size as the remnant's label shows it, for every remnant.
         Row row;
-        row.cells = {Cell(map), Cell(map + L"-" + Decimal(waste->m_subNumber)), Cell(size)};
+        row.cells = {Cell(map), Cell(map + L"-" + Decimal(waste->m_subNumber)), Cell(waste->SizeText())};
         table.rows.push_back(std::move(row));
     }
     return table;

@@ -222,10 +222,15 @@ bool HP_Figure::SetPlacement(HotPoint& point, bool second)
 {
     if (!m_object)
         return false;
+    if (!m_dragging) {
+        m_bridges.Hold({m_object});
+        m_dragging = true;
+    }
     if (second)
         m_object->SetPlacement(0.0, 0.0, TurnTowards(point), false);
     else
         m_object->SetPlacement(point.x, point.y, 0.0, true);  // the handle's position is the displacement
+    m_bridges.Follow();
     return true;
 }
 
@@ -244,11 +249,13 @@ std::wstring HP_Figure::GetCursorText(int index)
 
 bool HP_Figure::EditComplete(int, bool success)
 {
-    if (!success) {
+    if (!success)
         RestoreStart();
-        return true;
-    }
-    vrnApi::RunLibraryCommand(kPlaceSelectedFigures);
+    m_bridges.Follow();
+    m_bridges.Release();
+    m_dragging = false;
+    if (success)
+        vrnApi::RunLibraryCommand(kPlaceSelectedFigures);
     return true;
 }
 
@@ -274,7 +281,7 @@ bool HP_Jumper::GetHotPoints(HotPoint& point, int index)
     }
     if (index != 1 || !jumper || !jumper->m_twoPoints)
         return false;
-    point.x = -(jumper->m_point2.x - jumper->m_point1.x);
+    point.x = jumper->m_point2.x - jumper->m_point1.x;
     point.y = jumper->m_point2.y - jumper->m_point1.y;
     point.text = L"1";
     return true;
@@ -293,8 +300,8 @@ bool HP_Jumper::SetPlacement(HotPoint& point, bool second)
     if (second) {
         if (!jumper->m_twoPoints)
             return false;
-        // The inverse of the handle's position: x runs the other way.
-        jumper->SetPoint2(NPoint{jumper->m_point1.x - point.x, jumper->m_point1.y + point.y});
+        // The handle stands where the end does, in the macro's coordinates.
+        jumper->SetPoint2(jumper->m_point1 + NPoint{point.x, point.y});
         PullSecondEndOntoOwner(*jumper);
         return true;
     }

@@ -6,6 +6,7 @@
 // macro at once, so the drawing shows each step.
 #pragma once
 
+#include "model/BridgeAnchors.h"
 #include "model/NestingObject.h"
 
 #include "vlapi/vlapi.h"
@@ -82,9 +83,10 @@ private:
 };
 
 // A figure: handle "0" at its placement point moves it, handle "A" on its
-// x axis turns it about the placement point. A drag done ends with the
-// figures placed again in their sheet (command 300); a drag cancelled puts
-// the figure back where it stood.
+// x axis turns it about the placement point; the figure's bridges follow it
+// step by step. A drag done ends with the figures placed again in their sheet
+// (command 300); a drag cancelled puts the figure and its bridges back where
+// they stood.
 class HP_Figure : public HP_NObject {
 public:
     explicit HP_Figure(INestingMacroObjectPtr macro);
@@ -104,6 +106,10 @@ public:
     // holds: the model leaves them out when it reloads its figures.
     inline static reference refMacro = 0;
     inline static std::vector<reference> refs;
+
+private:
+    BridgeAnchors m_bridges;  // held from a drag's first step to its end
+    bool m_dragging = false;
 };
 
 // A bridge: handle "0" at its first end moves it (pulled back onto its

@@ -4,6 +4,7 @@
 #include "model/NestingModel.h"
 
 #include "host/VarnelAPI.h"
+#include "model/BridgeAnchors.h"
 
 #include <algorithm>
 
@@ -14,71 +15,6 @@ std::vector<INestingMacroObjectPtr> LibraryMacros()
     std::vector<INestingMacroObjectPtr> macros;
     vrnApi::GetMacrosFromActiveDoc(macros);
     return macros;
-}
-
-// The first object of the list in `view` whose border carries `p`.
-template <class T>
-NObjectPtr FindCarrier(const std::vector<std::shared_ptr<T>>& list, int view, const NPoint& p, double width)
-{
-    for (const std::shared_ptr<T>& object : list) {
-        if (object->GetView() == view && object->CheckContainPointOnBorders(p, width))
-            return object;
-    }
-    return {};
-}
-
-// Gives a bridge's ends the first offered objects whose borders carry them.
-class OwnerSearch {
-public:
-    explicit OwnerSearch(Jumper& jumper) : m_jumper(jumper), m_found2(!jumper.m_twoPoints) {}
-
-    bool Done() const { return m_found1 && m_found2; }
-
-    void Offer(const NObjectPtr& candidate)
-    {
-        if (!m_found1 && candidate->CheckContainPointOnBorders(m_jumper.m_point1, m_jumper.m_width)) {
-            m_jumper.m_owner1 = candidate;
-            m_found1 = true;
-        }
-        if (!m_found2 && candidate->CheckContainPointOnBorders(m_jumper.m_point2, m_jumper.m_width)) {
-            m_jumper.m_owner2 = candidate;
-            m_found2 = true;
-        }
-    }
-
-private:
-    Jumper& m_jumper;
-    bool m_found1 = false;
-    bool m_found2;
-};
-
-NObjectPtr TemporaryFigure(const INestingMacroObjectPtr& macro)
-{
-    FigurePtr figure = Figure::Create(macro);
-    figure->m_edit = true;
-    figure->LoadParams();
-    return figure;
-}
-
-NObjectPtr TemporarySheet(const INestingMacroObjectPtr& macro)
-{
-    SheetPtr sheet = Sheet::Create(macro);
-    sheet->InitParams();
-    sheet->m_edit = true;
-    return sheet;
-}
-
-// One pass over the macros of `command` in the bridge's view.
-template <class Make>
-void OfferMacros(const std::vector<INestingMacroObjectPtr>& macros, MacroCommand command, int view,
-                 OwnerSearch& search, Make make)
-{
-    for (const INestingMacroObjectPtr& macro : macros) {
-        if (search.Done())
-            return;
-        if (macro->GetMacroViewNumber() == view && macro->CheckMacroLibraryNameAndCommand(command))
-            search.Offer(make(macro));
-    }
 }
 
 template <class T>
@@ -129,28 +65,58 @@ void NestingModel::InitJumperOwners(JumperPtr jumper)
     if (!jumper)
         return;
     const int view = jumper->GetView();
-    const double width = jumper->m_width;
-    auto find = [&](const NPoint& p) {
-        NObjectPtr owner = FindCarrier(m_figures, view, p, width);
-        return owner ? owner : FindCarrier(m_sheets, view, p, width);
-    };
-    if (NObjectPtr owner = find(jumper->m_point1))
-        jumper->m_owner1 = owner;
-    if (!jumper->m_twoPoints)
-        return;
-    if (NObjectPtr owner = find(jumper->m_point2))
-        jumper->m_owner2 = owner;
+    BridgeOwners owners(*jumper);
+    for (const FigurePtr& figure : m_figures) {
+        if (figure->GetView() == view)
+            owners.Offer(figure);
+    }
+    for (const SheetPtr& sheet : m_sheets) {
+        if (sheet->GetView() == view)
+            owners.Offer(sheet);
+    }
+    owners.GiveTo(*jumper);
 }
 
 void NestingModel::InitJumperFromActiveDoc(JumperPtr jumper)
 {
     if (!jumper)
         return;
-    const std::vector<INestingMacroObjectPtr> macros = LibraryMacros();
-    const int view = jumper->GetView();
-    OwnerSearch search(*jumper);
-    OfferMacros(macros, MacroCommand::Figure, view, search, TemporaryFigure);
-    OfferMacros(macros, MacroCommand::Sheet, view, search, TemporarySheet);
+    BridgeOwners owners(*jumper);
+    OfferDrawingOwners(owners, LibraryMacros(), jumper->GetView());
+    owners.GiveTo(*jumper);
+}
+
+void NestingModel::HoldBridges()
+{
+    const std::vector<NObjectPtr> figures(m_figures.begin(), m_figures.end());
+    std::vector<NObjectPtr> candidates = figures;
+    candidates.insert(candidates.end(), m_sheets.begin(), m_sheets.end());
+    m_heldBridges.Hold(figures, &candidates);
+}
+
+void NestingModel::HoldBridges(const std::vector<FigurePtr>& figures)
+{
+    m_heldBridges.Hold(std::vector<NObjectPtr>(figures.begin(), figures.end()));
+}
+
+void NestingModel::FollowBridges()
+{
+    m_heldBridges.Follow();
+}
+
+void NestingModel::DeleteBridgesOn(const NObjectPtr& owner)
+{
+    if (!owner || !owner->m_macro)
+        return;
+    std::vector<std::pair<reference, JumperPtr>> listed;
+    for (const JumperPtr& jumper : m_jumpers)
+        listed.emplace_back(jumper->GetReference(), jumper);
+    std::vector<reference> deleted;
+    m_heldBridges.DeleteOn(owner, deleted);
+    for (const auto& [ref, jumper] : listed) {
+        if (std::find(deleted.begin(), deleted.end(), ref) != deleted.end())
+            std::erase(m_jumpers, jumper);
+    }
 }
 
 void InitJumperOwnersFromFigures(JumperPtr jumper)

@@ -130,6 +130,8 @@ void NestingModel::RemFigure(FigurePtr& figure)
     if (it == m_figures.end())
         return;
     const FigurePtr held = figure;
+    if (!held->m_edit)
+        DeleteBridgesOn(held);  // the figure's macro goes, and its bridges with it
     held->Clear();
     figure.reset();  // may be the list's own slot: emptied before the erase
     m_figures.erase(it);
@@ -187,6 +189,7 @@ void NestingModel::DelSheet(SheetPtr sheet)
 {
     if (!sheet)
         return;
+    DeleteBridgesOn(sheet);
     const int container = vrnApi::CreateContainerView(m_widthSheet, m_heightSheet);
     for (const FigurePtr& figure : m_figures) {
         if (figure->m_owner == sheet) {
@@ -194,6 +197,7 @@ void NestingModel::DelSheet(SheetPtr sheet)
             figure->m_owner.reset();
         }
     }
+    FollowBridges();
     sheet->m_edit = false;
     sheet->Clear();
     const auto it = std::find(m_sheets.begin(), m_sheets.end(), sheet);

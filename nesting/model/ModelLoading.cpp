@@ -89,6 +89,8 @@ void NestingModel::InitSheetsFromActiveDoc()
 void NestingModel::InitFiguresFromActiveDoc(FigurePtr figure)
 {
     m_figures.clear();
+    if (!figure)
+        m_heldBridges.Release();  // held to the figures of the load before
     const std::vector<INestingMacroObjectPtr> macros = LibraryMacros();
     NRect draggedRect;
     SheetPtr draggedSheet;

@@ -3,7 +3,9 @@
 #include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 
 namespace {
@@ -25,6 +27,48 @@ std::wstring Suffix(const wchar_t* format, Value value)
 std::wstring OwnerName(const NObjectPtr& owner)
 {
     return owner ? owner->m_name : kLostOwner;
+}
+
+// The owners' marks stored after the record: per end an int32 reference and
+// three doubles.
+constexpr size_t kMarkSize = sizeof(reference) + 3 * sizeof(double);
+
+void AppendMark(ByteBlock& block, const Jumper::OwnerMark& mark)
+{
+    const double unknown = std::nan("");
+    const double values[3] = {mark.placed ? mark.x : unknown, mark.placed ? mark.y : unknown,
+                              mark.placed ? mark.angle : unknown};
+    const size_t at = block.size();
+    block.resize(at + kMarkSize);
+    std::memcpy(block.data() + at, &mark.ref, sizeof mark.ref);
+    std::memcpy(block.data() + at + sizeof mark.ref, values, sizeof values);
+}
+
+Jumper::OwnerMark ReadMark(const ByteBlock& block, size_t offset)
+{
+    Jumper::OwnerMark mark;
+    double values[3] = {};
+    std::memcpy(&mark.ref, block.data() + offset, sizeof mark.ref);
+    std::memcpy(values, block.data() + offset + sizeof mark.ref, sizeof values);
+    if (mark.ref < 0)
+        mark.ref = 0;
+    mark.placed = mark.ref != 0 && std::isfinite(values[0]) && std::isfinite(values[1]) && std::isfinite(values[2]);
+    if (mark.placed) {
+        mark.x = values[0];
+        mark.y = values[1];
+        mark.angle = values[2];
+    }
+    return mark;
+}
+
+// The mark of an owner as it stands now.
+Jumper::OwnerMark MarkOf(const NObject& owner)
+{
+    Jumper::OwnerMark mark;
+    mark.ref = owner.GetReference();
+    mark.placed = owner.m_macro != nullptr;
+    owner.GetPlacement(mark.x, mark.y, mark.angle);
+    return mark;
 }
 
 }  // namespace
@@ -60,9 +104,20 @@ void Jumper::SaveParams()
 {
     if (!m_macro)
         return;
+    const NObjectPtr owners[2] = {m_owner1, m_twoPoints ? m_owner2 : nullptr};
+    for (size_t end = 0; end < 2; ++end) {
+        if (owners[end] && owners[end]->GetReference() != 0)
+            m_ownerMarks[end] = MarkOf(*owners[end]);
+    }
+    if (!m_twoPoints)
+        m_ownerMarks[1] = {};
     ByteBlock block;
     size_t offset = 0;
     SaveFigureParams(block, offset);
+    if (m_ownerMarks[0].ref != 0 || m_ownerMarks[1].ref != 0) {
+        for (const OwnerMark& mark : m_ownerMarks)
+            AppendMark(block, mark);
+    }
     m_macro->SaveMacroParams(block);
 }
 
@@ -79,7 +134,10 @@ void Jumper::LoadParams()
         vrnApi::Message(L"Запись мостика \"" + m_macro->GetName() + L"\" повреждена и не прочитана");
         return;
     }
-    UpdateName();
+    // A record of an earlier version ends here: its owners are not known.
+    const bool marked = block.size() - offset >= 2 * kMarkSize;
+    for (size_t end = 0; end < 2; ++end)
+        m_ownerMarks[end] = marked ? ReadMark(block, offset + end * kMarkSize) : OwnerMark{};
 }
 
 void Jumper::UpdateName()
@@ -233,6 +291,11 @@ void Jumper::SetType(BridgeType tp)
 {
     m_type = static_cast<int32_t>(tp);
     Init();
+    if (!m_twoPoints) {
+        m_owner2.reset();
+        m_ownerMarks[1] = {};
+    }
+    UpdateName();
 }
 
 void Jumper::SetPoint1(const NPoint& p)

@@ -1,13 +1,18 @@
 // A bridge (micro-joint, lead-in or crossing) between a figure and a figure or
 // the sheet, kept in a library macro (command 103). Its first end is the
 // macro's placement point; its second end is the centre of the macro's second
-// arc, in macro coordinates. The owners are found again from the drawing;
-// only the 40-byte JumperParams record is stored.
+// arc, in macro coordinates. The owners are found again from the drawing. The
+// macro stores the 40-byte JumperParams record, followed, once the bridge has
+// had an owner, by one mark per end (an int32 host reference of the owner's
+// macro, then that macro's placement x, y and angle as doubles, NaN when not
+// known): a bridge whose owner is gone is never taken for a neighbour's, and
+// one whose owner was moved without it is brought after it.
 #pragma once
 
 #include "model/JumperDrawer.h"
 #include "model/NestingObject.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -24,7 +29,8 @@ public:
     // The drawer of the type, the two-point flag and the end points from the macro.
     void Init() override;
     void SaveParams() override;
-    // A block too short or unsound is refused with a message and changes nothing.
+    // A block too short or unsound is refused with a message and changes
+    // nothing. The name is not rebuilt: it waits for the owners.
     void LoadParams() override;
 
     // "Мостик: <owner1> - <owner2> b<width> тип-<type + 1>", given to the macro.
@@ -52,6 +58,7 @@ public:
     double GetWidth() const { return m_width; }
     void SetWidth(double w);
     int GetType() const { return m_type; }
+    // The drawer of the new kind and the name; a one-point kind drops the second owner.
     void SetType(BridgeType tp);
     const NPoint& GetPoint1() const { return m_point1; }
     const NPoint& GetPoint2() const { return m_point2; }
@@ -64,6 +71,16 @@ public:
     NObjectPtr m_owner1;       // the figure or sheet at each end
     NObjectPtr m_owner2;
     bool m_bynormal = false;   // the second end follows the first owner's normal
+    // Each end's owner as last stored; an owner found since replaces its
+    // end's mark when the record is saved.
+    struct OwnerMark {
+        reference ref = 0;     // the owner's macro; 0: none known
+        bool placed = false;   // the placement below is known
+        double x = 0.0;        // where the owner's macro stood, angle in degrees
+        double y = 0.0;
+        double angle = 0.0;
+    };
+    std::array<OwnerMark, 2> m_ownerMarks;
 
 private:
     vlapi::IDrawingGroupPtr m_phantom;

@@ -6,6 +6,7 @@
 // clearing operations break those cycles.
 #pragma once
 
+#include "model/BridgeAnchors.h"
 #include "model/NestingFigure.h"
 #include "model/NestingJumper.h"
 #include "model/NestingSheet.h"
@@ -110,8 +111,16 @@ public:
 
     // Bridges
     // The owners of the bridge's ends among the model's figures, then sheets,
-    // of the bridge's view; an owner not found is left as it was.
+    // of the bridge's view (BridgeOwners); an end without one is left empty.
     void InitJumperOwners(JumperPtr jumper);
+    // Holds the drawing's bridges that stand on the model's figures, so that
+    // FollowBridges brings them after the figures (the model's own moves
+    // follow them: the layout of the container, a sheet deleted); a new load
+    // of all figures lets them go. The second form holds those on the given
+    // figures only, their owners chosen among the drawing's macros.
+    void HoldBridges();
+    void HoldBridges(const std::vector<FigurePtr>& figures);
+    void FollowBridges();
     // The same among the library macros of the active drawing, without a loaded model.
     void InitJumperFromActiveDoc(JumperPtr jumper);
     // Another bridge of the model overlaps this one.
@@ -125,11 +134,17 @@ public:
     JumperPtr GetJumperByRef(int ref) const;
 
     // Remnants
+    // A manual remnant around the point, on the first sheet that holds it;
+    // none inside a remnant, nor one that would overlap a remnant.
     WastePtr CreateWaste(const NPoint& point);
     void AddWaste(WastePtr waste);
     void DelWaste(WastePtr& waste);
     void DelWaste(int ref);
     WastePtr GetWasteByRef(int ref) const;
+    // The remnant whose area holds the point of the active view (its outline
+    // counts, its holes do not), on the first sheet that holds the point; the
+    // active view stays.
+    WastePtr GetWasteAtPoint(const NPoint& point);
     void GetRectWasteObjects(std::vector<WastePtr>& wastes) const;
     void InitWasteParams(WastePtr waste, SheetPtr sheet, bool transform);
     void UpdateWastesNames();
@@ -205,6 +220,10 @@ public:
 private:
     // Finishes the remnants a builder made on the sheet and appends them.
     void FinishNewWastes(const std::vector<WastePtr>& wastes, const SheetPtr& sheet);
+    // Deletes the bridges standing on the object, which is about to go.
+    void DeleteBridgesOn(const NObjectPtr& owner);
+
+    BridgeAnchors m_heldBridges;
 };
 
 // Finds the bridge's owners in the active drawing through a temporary model.

@@ -2,6 +2,7 @@
 #include "model/NestingWaste.h"
 #include "host/NestingResources.h"
 
+#include "geometry/UtilityFunctions.h"
 #include "host/VarnelAPI.h"
 #include "model/NestingSheet.h"
 
@@ -85,13 +86,11 @@ void Waste::UpdateName(int index, int indTotal)
     std::wstring name = vrnApi::LoadStr(IDS_WASTE);
     name += L" " + m_owner->m_name;
     name += Format(L"-%d(%d)", index, indTotal);
-    // Each field after the numbers brings its own blank: a remnant of no
-    // rectangular size leaves no doubled or trailing one.
-    if (m_rectform) {
-        name += m_thickness > EPS
-                    ? Format(L" %gx%gx%g", m_thickness, std::floor(m_width), std::floor(m_height))
-                    : Format(L" %gx%g", std::floor(m_width), std::floor(m_height));
-    }
+    // Each field after the numbers brings its own blank: a remnant without a
+    // size leaves no doubled or trailing one.
+    const std::wstring size = SizeText();
+    if (!size.empty())
+        name += L" " + size;
     if (!m_material.empty())
         name += L" " + m_material;
     m_name = name;
@@ -99,6 +98,21 @@ void Waste::UpdateName(int index, int indTotal)
         m_macro->SetName(m_name);
         m_macro->ChangeTextInMacro(m_name);
     }
+}
+
+std::wstring Waste::SizeText() const
+{
+    double width = m_width;
+    double height = m_height;
+    if (!m_rectform) {
+        if (m_polygons.empty())
+            return {};
+        width = m_rect.pTop.x - m_rect.pBot.x;
+        height = m_rect.pTop.y - m_rect.pBot.y;
+    }
+    const double w = uf::RoundMillimetres(width);
+    const double h = uf::RoundMillimetres(height);
+    return m_thickness > EPS ? Format(L"%gx%gx%g", m_thickness, w, h) : Format(L"%gx%g", w, h);
 }
 
 bool Waste::CheckIntersect(const Waste& other) const

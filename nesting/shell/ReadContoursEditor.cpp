@@ -137,13 +137,14 @@ bool ReadContoursEditor::SetFiguresMaterial(const std::wstring& material)
 
 // ---- Sheets
 
-bool ReadContoursEditor::SetSheetSize(double value, double (INestingModel::*get)(), void (INestingModel::*set)(double))
+bool ReadContoursEditor::SetSheetSize(double value, double (INestingModel::*get)(), NResult (INestingModel::*set)(double))
 {
-    if (!m_model || !(value > 0.0) || !std::isfinite(value))
+    if (!m_model)
         return false;
     INestingModel& model = *m_model.get();
     const double before = (model.*get)();
-    (model.*set)(value);
+    if ((model.*set)(value) != NResult::Done)
+        return false;
     model.UpdateSheets();
     model.UpdateResultTables();
     if ((model.*get)() < before)

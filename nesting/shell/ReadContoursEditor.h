@@ -63,5 +63,5 @@ public:
     INestingModelPtr m_model;
 
 private:
-    bool SetSheetSize(double value, double (INestingModel::*get)(), void (INestingModel::*set)(double));
+    bool SetSheetSize(double value, double (INestingModel::*get)(), NResult (INestingModel::*set)(double));
 };

@@ -198,6 +198,12 @@ bool WasteProcess::CallBackCursor(double x, double y, double, bool dynamic)
         }
         return true;
     }
+    // A click inside a remnant chooses it as one on its outline does.
+    if (const IWastePtr inside = m_model->GetWasteByPoint(x, y)) {
+        m_listWastes.InvertSelect(inside->GetReference());
+        UpdateControls();
+        return true;
+    }
     if (m_model->GetWasteMethod())
         return true;
     const IWastePtr waste = m_model->CreateWaste(x, y);

@@ -5,7 +5,10 @@
 
 #include "api/NestingAPIObjects.h"
 
+#include <cmath>
+#include <functional>
 #include <set>
+#include <sstream>
 #include <string>
 
 namespace apitest {
@@ -237,6 +240,90 @@ TEST_F(ObjectsTest, EmptyAndForeignObjectsChangeNothing)
     EXPECT_EQ(job.model->GetJumpersCount(), 1u);
     EXPECT_EQ(job.model->GetWastesCount(), 1u);
     EXPECT_EQ(other->GetFiguresCount() + other->GetSheetsCount(), 0u);
+}
+
+}  // namespace apitest
+
+namespace apitest {
+namespace {
+
+// Everything a refused value could have changed, as one text.
+std::wstring Snapshot(const Job& job, size_t macros)
+{
+    INestingModel& m = *job.model.get();
+    const ModelParams p = m.GetParams();
+    const SheetSchemeParams scheme = *m.GetSchemeParams();
+    NRect box;
+    job.figure->GetGabarit(box);
+    std::wostringstream s;
+    s << static_cast<int>(job.jumper->GetType()) << ' ' << job.jumper->GetWidth() << ' ' << job.jumper->GetName()
+      << ' ' << job.figure->GetThickness() << ' ' << box.pBot.x << ' ' << job.sheet->GetCount() << ' '
+      << m.GetBridgesWidth() << ' ' << m.GetBridgesLength() << ' ' << m.GetTolerance() << ' ' << m.GetSheetFormat()
+      << ' ' << m.GetNestingMethod() << ' ' << m.GetWidthSheet() << ' ' << m.GetHeightSheet() << ' '
+      << p.m_thicknessSheet << ' ' << p.m_textSize << ' ' << p.m_figureGap << ' ' << p.m_sheetGap << ' '
+      << p.m_wastSize << ' ' << p.m_wastRectSize << ' ' << p.m_wastesColor << ' ' << scheme.sheetScheme << ' '
+      << scheme.countColumns << ' ' << m.GetFiguresCount() << ' ' << macros;
+    return s.str();
+}
+
+}  // namespace
+
+TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
+{
+    Job job = MakeJob();
+    INestingModel& m = *job.model.get();
+    const double nan = std::nan("");
+    ModelParams negativeGap = m.GetParams();
+    negativeGap.m_figureGap = -5.0;
+    const std::pair<const char*, std::function<NResult()>> calls[] = {
+        {"bridge type -3", [&] { return job.jumper->SetType(static_cast<BridgeType>(-3)); }},
+        {"bridge type 11", [&] { return job.jumper->SetType(static_cast<BridgeType>(11)); }},
+        {"bridge width -10", [&] { return job.jumper->SetWidth(-10.0); }},
+        {"bridge width 0", [&] { return job.jumper->SetWidth(0.0); }},
+        {"bridge end not a number", [&] { return job.jumper->SetPoint1(nan, 0.0); }},
+        {"bridge second end infinite", [&] { return job.jumper->SetPoint2(HUGE_VAL, 0.0); }},
+        {"figure placed nowhere", [&] { return job.figure->SetPlacement(nan, 0.0, 0.0); }},
+        {"figure thickness -1", [&] { return job.figure->SetThickness(-1.0); }},
+        {"sheet count -1", [&] { return job.sheet->SetCount(-1.0); }},
+        {"remnant colour -5", [&] { return job.waste->SetColor(-5); }},
+        {"remnant colour beyond 24 bits", [&] { return job.waste->SetColor(0x1000000); }},
+        {"bridges width -1", [&] { return m.SetBridgesWidth(-1.0); }},
+        {"bridges length -1", [&] { return m.SetBridgesLength(-1.0); }},
+        {"tolerance 0", [&] { return m.SetTolerance(0.0); }},
+        {"sheet format 7", [&] { return m.SetSheetFormat(7); }},
+        {"nesting method 2", [&] { return m.SetNestingMethod(2); }},
+        {"sheet width -100", [&] { return m.SetWidthSheet(-100.0); }},
+        {"sheet height 0", [&] { return m.SetHeightSheet(0.0); }},
+        {"sheet thickness -2", [&] { return m.SetThicknessSheet(-2.0); }},
+        {"text size 0", [&] { return m.SetTextSize(0.0); }},
+        {"figure gap -1", [&] { return m.SetFigureGap(-1.0); }},
+        {"sheet gap not a number", [&] { return m.SetSheetGap(nan); }},
+        {"remnant size -1", [&] { return m.SetWastSize(-1.0); }},
+        {"remnant rectangle size -1", [&] { return m.SetWastRectSize(-1.0); }},
+        {"remnants colour -1", [&] { return m.SetWastesColor(-1); }},
+        {"sheet scheme 9", [&] { return m.SetSchemeParams({true, 9, 3}); }},
+        {"no columns", [&] { return m.SetSchemeParams({true, 3, 0}); }},
+        {"parameters with a negative gap", [&] { return m.SetParams(negativeGap); }},
+        {"copies of a negative count", [&] { return m.CopyFiguresByName(job.figure->GetName(), static_cast<size_t>(-1)); }},
+    };
+    const std::wstring before = Snapshot(job, DrawingMacros().size());
+    for (const auto& [what, call] : calls) {
+        EXPECT_EQ(call(), NResult::OutOfRange) << what;
+        EXPECT_EQ(Snapshot(job, DrawingMacros().size()), before) << what;
+    }
+    EXPECT_FALSE(m.CreateJumper(0.0, 0.0, 30.0, static_cast<BridgeType>(99), false));
+    EXPECT_FALSE(m.CreateJumper(0.0, 0.0, -10.0, BridgeType::Gap, false));
+    EXPECT_FALSE(m.AddLinNestFigure(LNDetailParams{L"Труба", -5.0, 1}, 1));
+
+    // A sheet added after a refused size has the size in force.
+    const ISheetPtr added = m.AddSheet();
+    ASSERT_TRUE(added);
+    NRect box;
+    added->GetGabarit(box);
+    EXPECT_NEAR(box.pTop.x - box.pBot.x, 300.0, 1e-6);
+    EXPECT_NEAR(box.pTop.y - box.pBot.y, 200.0, 1e-6);
+    EXPECT_EQ(job.jumper->SetWidth(24.0), NResult::Done);
+    EXPECT_EQ(job.jumper->GetWidth(), 24.0);
 }
 
 }  // namespace apitest

@@ -3,6 +3,8 @@
 // tested against points and other bridges, deleted and cleared.
 #include "bridge_fixture.h"
 
+#include <functional>
+
 namespace bridgetest {
 namespace {
 
@@ -127,6 +129,78 @@ TEST_F(BridgeModelTest, RecordAndEndsSurviveASaveAndReopen)
     ExpectPoint(loaded.m_point2, 400, 170);
     EXPECT_EQ(loaded.m_name, L"Мостик: F1 - F2 b24.0 тип-11");
     EXPECT_EQ(loaded.m_macro->GetName(), loaded.m_name);
+}
+
+// An end's owner is the figure or sheet whose border is nearest, within half
+// the bridge's width; a bridge that stored its owners takes only those, so a
+// neighbour never inherits it. Old records store no owners.
+TEST_F(BridgeModelTest, OwnersAreTheNearestBordersWithinHalfTheWidth)
+{
+    StoredFigure(Rectangle(310, 100, 80, 100), L"F3");  // 10 mm right of F1
+    model.InitFiguresFromActiveDoc(nullptr);
+    const auto named = [this](const wchar_t* name) -> NObjectPtr {
+        for (const FigurePtr& figure : model.m_figures) {
+            if (figure->m_name == name)
+                return figure;
+        }
+        return nullptr;
+    };
+    const struct {
+        const char* what;
+        BridgeType type;
+        NPoint a, b;
+        const wchar_t* owner1;
+        const wchar_t* owner2;
+        bool oldRecord;
+        bool deleteF3;
+        const wchar_t* name;
+    } cases[] = {
+        {"across a narrow gap", BridgeType::Double, {300, 150}, {310, 150}, L"F1", L"F3", true, false,
+         L"Мостик: F1 - F3 b30.0 тип-2"},
+        {"on the nearer figure", BridgeType::Gap, {310, 150}, {}, L"F3", nullptr, true, false, L"Мостик: F3 b30.0 тип-1"},
+        {"beyond half the width", BridgeType::Gap, {200, 216}, {}, L"F1", nullptr, true, false,
+         L"Мостик: Потерян объект b30.0 тип-1"},
+        {"its owner deleted", BridgeType::Gap, {310, 170}, {}, L"F3", nullptr, false, true,
+         L"Мостик: Потерян объект b30.0 тип-1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const JumperPtr added =
+            AddBridge(c.type, c.a, named(c.owner1), c.b, c.owner2 ? named(c.owner2) : nullptr);
+        if (c.oldRecord) {
+            ByteBlock block;
+            added->m_macro->LoadMacroParams(block);
+            block.resize(JumperParams::kSize);
+            added->m_macro->SaveMacroParams(block);
+        }
+        if (c.deleteF3)
+            named(L"F3")->m_macro->DeleteMacro();  // by the host's own tools
+        NestingModel& m = Reread();
+        const JumperPtr read = m.GetJumperByRef(added->GetReference());
+        ASSERT_TRUE(read);
+        EXPECT_EQ(read->m_name, c.name);
+        EXPECT_EQ(read->m_valid, c.name != std::wstring(L"Мостик: Потерян объект b30.0 тип-1"));
+        Drop(m);
+    }
+}
+
+// The name follows the owners and the type: selecting a bridge (its editor
+// reads it before it knows the owners) keeps it, a change of type renews it.
+TEST_F(BridgeModelTest, TheStoredNameFollowsTheOwnersAndTheType)
+{
+    const JumperPtr bridge = AddBridge(BridgeType::Double, {300, 150}, F1(), {400, 150}, F2());
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"selected", [&] { HP_Jumper(bridge->m_macro).Init(); }},
+        {"made a cross", [&] { bridge->SetType(BridgeType::Cross); bridge->ReBuild(); }},
+        {"made a gap", [&] { bridge->SetType(BridgeType::Gap); bridge->ReBuild(); }},
+    };
+    const wchar_t* names[] = {L"Мостик: F1 - F2 b30.0 тип-2", L"Мостик: F1 - F2 b30.0 тип-5",
+                              L"Мостик: F1 b30.0 тип-1"};
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        SCOPED_TRACE(steps[i].first);
+        steps[i].second();
+        EXPECT_EQ(bridge->m_macro->GetName(), names[i]);
+    }
 }
 
 // ---- Points and bridges

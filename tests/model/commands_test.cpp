@@ -225,6 +225,44 @@ TEST_F(CommandsTest, SelectedFiguresTurnAndArePlacedAgainAsOneUndoStep)
     EXPECT_EQ(Switches().undoContainersOpened, Switches().undoContainersClosed);
 }
 
+// A turn that makes a figure jut out of its sheet brings it back inside when
+// it fits there; one that fits no more goes to the container.
+TEST_F(CommandsTest, AFigureTurnedAtTheSheetsEdgeStaysOnItsSheetWhenItFits)
+{
+    const int sheetView = SheetInNewView(5000, L"Лист 1");
+    const int container = vrnApi::CreateContainerView(NestingModel::m_widthSheet, NestingModel::m_heightSheet);
+    vrnApi::GetViewPtrByNumber(sheetView)->SetCurrent(true);
+    const struct {
+        const wchar_t* name;
+        double width, height, x, y, turn;
+        bool staysOnSheet;
+    } cases[] = {
+        {L"A", 100, 50, 500, 10, -90, true},     // lower edge 10 mm above the sheet's
+        {L"B", 100, 50, 1000, 1440, 90, true},   // would cross the upper edge
+        {L"C", 2000, 100, 500, 1300, -90, false},  // longer than the sheet is high
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name, c.name + 1));
+        const FigurePtr figure = StoredFigure(Rectangle(0, 0, c.width, c.height), c.name);
+        figure->SetPlacement(c.x, c.y, 0, false);
+        figure->SaveParams();
+        vrnApi::UnSelectAll();
+        figure->m_macro->SelectMacro(true);
+        RotateFigure(c.turn);
+        const INestingMacroObjectPtr after = FigureMacro(c.name);
+        ASSERT_TRUE(after);
+        EXPECT_EQ(after->GetMacroViewNumber(), c.staysOnSheet ? sheetView : container);
+        if (!c.staysOnSheet)
+            continue;
+        const FigurePtr turned = Figure::Create(after);
+        turned->LoadParams();
+        const NRect& box = turned->m_rectBorder;
+        EXPECT_NEAR(box.pTop.x - box.pBot.x, c.height, 1e-6);
+        EXPECT_TRUE(box.pBot.x >= 0 && box.pBot.y >= 0 && box.pTop.x <= 3000 && box.pTop.y <= 1500)
+            << box.pBot.x << " " << box.pBot.y << " " << box.pTop.x << " " << box.pTop.y;
+    }
+}
+
 // Without a selected figure the keys do nothing, not even an undo step.
 TEST_F(CommandsTest, KeysWithoutASelectedFigureDoNothing)
 {

@@ -163,14 +163,14 @@ TEST_F(JumperEditorTest, OnePointBridgesShowOneHandleTwoPointBridgesTwo)
     HotPoint point;
     ASSERT_TRUE(editor.GetHotPoints(point, 1));
     EXPECT_EQ(point.text, L"1");
-    EXPECT_NEAR(point.x, -100, 1e-9);
+    EXPECT_NEAR(point.x, 100, 1e-9);  // where the second end stands, seen from the first
     EXPECT_NEAR(point.y, 20, 1e-9);
     EXPECT_EQ(point.cursorId, 0);
     EXPECT_FALSE(editor.GetHotPoints(point, 2));
 }
 
-// The second end goes to the inverse of its handle's position, then onto
-// the second owner's border; the first end is moved, pulled back onto the
+// The second end goes where its handle is dragged, then onto the second
+// owner's border; the first end is moved, pulled back onto the
 // first owner's border, and the second end stays where it was.
 TEST_F(JumperEditorTest, DraggedEndsArePulledOntoTheirOwners)
 {
@@ -180,9 +180,12 @@ TEST_F(JumperEditorTest, DraggedEndsArePulledOntoTheirOwners)
     ASSERT_TRUE(bridge.m_owner1);
     ASSERT_TRUE(bridge.m_owner2);
 
-    HotPoint second = At(-110, 10);
+    HotPoint second = At(110, 10);
     ASSERT_TRUE(editor.SetHotPoint(second, 1));
     ExpectPoint(bridge.m_point2, 400, 160);  // (410, 160), pulled onto F2's left edge
+    HotPoint shown;
+    ASSERT_TRUE(editor.GetHotPoints(shown, 1));
+    ExpectPoint(NPoint{shown.x, shown.y}, 100, 10);  // the handle stands at the end it moves
 
     HotPoint first = At(15, 20);
     ASSERT_TRUE(editor.SetHotPoint(first, 0));

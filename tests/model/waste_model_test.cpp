@@ -26,7 +26,7 @@ TEST_F(WasteModelOpsTest, RemnantsAreNumberedSheetBySheetAndNamed)
     model.m_thicknessSheet = 2.0;
     const SheetPtr first = AddSheet(0, 0);
     const WastePtr a = AddRectWaste(first, 0, 0, 500, 300.7, false);
-    AddRectWaste(first, 600, 0, 100, 100, false);
+    AddRectWaste(first, 600, 0, 100.6, 99.99999, false);  // rounded to the nearest millimetre
     const SheetPtr second = AddSheet(5000, 0);
     for (int i = 0; i < 3; ++i)
         AddRectWaste(second, 200.0 * i, 0, 100, 100, false);
@@ -38,17 +38,21 @@ TEST_F(WasteModelOpsTest, RemnantsAreNumberedSheetBySheetAndNamed)
         EXPECT_EQ(model.m_wastes[i]->m_number, numbers[i]);
         EXPECT_EQ(model.m_wastes[i]->m_subNumber, subNumbers[i]);
     }
-    EXPECT_EQ(a->m_name, L"Отход Лист 1-1(1) 2x500x300 St3");
+    EXPECT_EQ(a->m_name, L"Отход Лист 1-1(1) 2x500x301 St3");
     EXPECT_EQ(a->m_macro->GetName(), a->m_name);
+    EXPECT_EQ(model.m_wastes[1]->m_name, L"Отход Лист 1-2(2) 2x101x100 St3");
     EXPECT_EQ(model.m_wastes[4]->m_name, L"Отход Лист 2-3(5) 2x100x100 St3");
 
     model.m_thicknessSheet = 0.0;
     a->m_thickness = 0.0;
     a->m_material.clear();
     a->UpdateName(1, 1);
-    EXPECT_EQ(a->m_name, L"Отход Лист 1-1(1) 500x300");
-    a->m_rectform = false;  // no size: one blank before the material
+    EXPECT_EQ(a->m_name, L"Отход Лист 1-1(1) 500x301");
+    a->m_rectform = false;  // not a rectangle: the size of its bounding box
     a->m_material = L"St3";
+    a->UpdateName(1, 1);
+    EXPECT_EQ(a->m_name, L"Отход Лист 1-1(1) 500x301 St3");
+    a->m_polygons.clear();  // no outline, no size: one blank before the material
     a->UpdateName(1, 1);
     EXPECT_EQ(a->m_name, L"Отход Лист 1-1(1) St3");
 }
@@ -368,7 +372,7 @@ TEST_F(WasteModelOpsTest, ARemnantReshapedByHandIsTakenAsItIsDrawn)
         bool rectangle;
         const wchar_t* size;  // in the name
     } cases[] = {
-        {{{0, 0}, {500, 0}, {500, 100}, {100, 100}, {100, 300}, {0, 300}}, false, L""},
+        {{{0, 0}, {500, 0}, {500, 100}, {100, 100}, {100, 300}, {0, 300}}, false, L" 500x300"},
         {figuretest::Rectangle(0, 0, 700, 200), true, L" 700x200"},
     };
     NestingModel::m_materialSheet.clear();

@@ -30,20 +30,20 @@ public:
     void GetGabarit(NRect&) override {}
     int GetView() override { return -1; }
     void SetCurrentView() override {}
-    void SetPlacement(double, double, double) override {}
+    NResult SetPlacement(double, double, double) override { return NResult::Done; }
     void ChangeView(int) override {}
     void SaveParams() override {}
     BridgeType GetType() override { return type; }
-    void SetType(BridgeType) override {}
+    NResult SetType(BridgeType) override { return NResult::Done; }
     double GetWidth() override { return width; }
-    void SetWidth(double) override {}
+    NResult SetWidth(double) override { return NResult::Done; }
     bool GetByNormal() override { return false; }
     void SetByNormal(bool) override {}
     bool IsTwoPoints() override { return false; }
     void SetOwner1(const INObjectPtr&) override {}
     void SetOwner2(const INObjectPtr&) override {}
-    void SetPoint1(double, double) override {}
-    void SetPoint2(double, double) override {}
+    NResult SetPoint1(double, double) override { return NResult::Done; }
+    NResult SetPoint2(double, double) override { return NResult::Done; }
     void GetPhantomGroup(double, double, bool, int&) override {}
     void ReBuild() override {}
 

@@ -33,11 +33,11 @@ public:
     void GetGabarit(NRect&) override {}
     int GetView() override { return -1; }
     void SetCurrentView() override {}
-    void SetPlacement(double, double, double) override {}
+    NResult SetPlacement(double, double, double) override { return NResult::Done; }
     void ChangeView(int) override {}
     void SaveParams() override {}
     void InitChoose() override {}
-    void SetThickness(double) override {}
+    NResult SetThickness(double) override { return NResult::Done; }
     void SetMaterial(std::wstring) override {}
     double GetThickness() override { return 0.0; }
     std::wstring GetMaterial() override { return {}; }

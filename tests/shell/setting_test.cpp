@@ -5,6 +5,7 @@
 
 #include <gmock/gmock.h>
 
+#include "api/NestingAPIObjects.h"
 #include "host/VarnelAPI_Detail.h"
 #include "shell/SettingProcess.h"
 #include "shell/Starters.h"
@@ -78,8 +79,10 @@ TEST_F(SettingTest, TheLayoutBoxSwitchesWhatIsShown)
     ASSERT_TRUE(user->SetValue(C(L"Схема размещения"), L"Листы в ряд"));
     EXPECT_TRUE(Shown(L"Количество столбцов"));
     EXPECT_EQ(NestingSetting::m_withoutLayout, recognised);  // shown only, until confirmed
-    // A format outside A1 to A4 shows, and stays, as A4.
-    Process().m_model->SetSheetFormat(7);
+    // A format outside A1 to A4 (one the automation refuses, come from an
+    // older file) shows, and stays, as A4.
+    EXPECT_EQ(Process().m_model->SetSheetFormat(7), NResult::OutOfRange);
+    dynamic_cast<NAPIModel&>(*Process().m_model.get()).Model().m_sheetFormat = 7;
     Process().UpdateControls();
     EXPECT_EQ(vlapi::IPropertyListPtr(C(L"Формат"))->GetCurrentItem(), 3);
     EXPECT_EQ(Process().m_model->GetSheetFormat(), 4);

@@ -113,11 +113,17 @@ TEST_F(WasteTest, ClicksConfirmAndCancel)
     EXPECT_EQ(Process().m_returnValue, 1);
     EXPECT_EQ(MacrosOf(MacroCommand::Waste), 1u);
 
-    // A new run: a remnant made and cancelled goes, the confirmed one stays.
+    // A new run: a click inside the confirmed remnant chooses it and makes
+    // none over it; once it is deleted, a remnant made there and cancelled goes.
     ASSERT_TRUE(user->Command(4));
     EXPECT_EQ(Wastes().size(), 1u);
     ASSERT_TRUE(user->Cursor(110, 20, true));
-    EXPECT_EQ(Wastes().size(), 2u);
+    ASSERT_EQ(Wastes().size(), 1u);
+    EXPECT_TRUE(Wastes().front()->GetChoose());
+    ASSERT_TRUE(user->Press(List(), vlapi::vlControlCommandDelete));
+    ASSERT_TRUE(user->Cursor(110, 20, true));
+    ASSERT_EQ(Wastes().size(), 1u);
+    const int made = Wastes().front()->GetReference();
     ASSERT_TRUE(user->Esc());
     EXPECT_EQ(MacrosOf(MacroCommand::Waste), 1u);
     // The drawing given back holds copies: the remnant names its sheet's new macro.
@@ -126,6 +132,8 @@ TEST_F(WasteTest, ClicksConfirmAndCancel)
     reread.InitWastesFromActiveDoc();
     ASSERT_EQ(reread.m_wastes.size(), 1u);
     EXPECT_TRUE(reread.m_wastes.front()->m_owner);
+    for (const INestingMacroObjectPtr& macro : DrawingMacros())
+        EXPECT_NE(macro->GetReference(), made);
     ASSERT_TRUE(user->Command(4));
     ASSERT_TRUE(user->Help());
     EXPECT_EQ(host->State().helpTopics.back(), 5);
@@ -133,8 +141,18 @@ TEST_F(WasteTest, ClicksConfirmAndCancel)
 
 TEST_F(WasteTest, LayerDeleteAndRenames)
 {
-    ClickRemnant();
-    ASSERT_TRUE(user->Cursor(110, 20, true));
+    // Sheets of 100 x 80 hold a plate each: a remnant beside each plate.
+    ASSERT_TRUE(user->Esc());
+    MakeJob({}, 100.0, 80.0);
+    Place();
+    ASSERT_TRUE(user->Command(4));
+    std::vector<INObjectPtr> sheets;
+    Model().GetSheetObjects(sheets);
+    ASSERT_EQ(sheets.size(), 2u);
+    for (const INObjectPtr& sheet : sheets) {
+        sheet->SetCurrentView();
+        ASSERT_TRUE(user->Cursor(90, 70, true));
+    }
     ASSERT_EQ(Wastes().size(), 2u);
     // Colour and visibility go to the layer and the model.
     ASSERT_TRUE(user->SetValue(C(L"Цвет слоя отходов"), L"255"));

@@ -1,0 +1,374 @@
+#include "model/BridgeAnchors.h"
+
+#include "host/VarnelAPI.h"
+#include "model/NestingFigure.h"
+#include "model/NestingSheet.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double kSamePlace = 1e-7;  // mm, and degrees for turns
+constexpr double kOnBorder = 1e-3;   // mm: an end carried back lies on its owner's border
+
+NObjectPtr TemporaryFigure(const INestingMacroObjectPtr& macro)
+{
+    FigurePtr figure = Figure::Create(macro);
+    figure->m_edit = true;
+    figure->LoadParams();
+    return figure;
+}
+
+NObjectPtr TemporarySheet(const INestingMacroObjectPtr& macro)
+{
+    SheetPtr sheet = Sheet::Create(macro);
+    sheet->InitParams();
+    sheet->m_edit = true;
+    return sheet;
+}
+
+// The nearest point of the object's border to `p` and its distance, when
+// the border passes closer than `reach`.
+std::optional<double> BorderDistance(const NObject& object, const NPoint& p, double reach)
+{
+    // The bounding rectangle holds the border: a point far from it is far
+    // from the border too. An object without one is measured all the same.
+    const NRect& box = object.m_rect;
+    if (box.pTop.x > box.pBot.x && box.pTop.y > box.pBot.y) {
+        const double dx = std::max({box.pBot.x - p.x, 0.0, p.x - box.pTop.x});
+        const double dy = std::max({box.pBot.y - p.y, 0.0, p.y - box.pTop.y});
+        if (dx >= reach || dy >= reach)
+            return std::nullopt;
+    }
+    NPoint on;
+    if (!object.GetProjectionPoint(p, reach, on))
+        return std::nullopt;
+    return Distance(on, p);
+}
+
+JumperPtr LoadBridge(const INestingMacroObjectPtr& macro)
+{
+    JumperPtr bridge = Jumper::Create(macro);
+    bridge->m_edit = true;
+    bridge->LoadParams();
+    bridge->Init();
+    return bridge;
+}
+
+size_t EndCount(const Jumper& bridge)
+{
+    return bridge.m_twoPoints ? 2 : 1;
+}
+
+const NPoint& EndPoint(const Jumper& bridge, size_t end)
+{
+    return end == 0 ? bridge.m_point1 : bridge.m_point2;
+}
+
+reference StoredOwner(const Jumper& bridge, size_t end)
+{
+    return bridge.m_ownerMarks[end].ref;
+}
+
+// Of `owners`, the one of that macro reference standing in `view`.
+NObjectPtr OwnerOf(const std::vector<NObjectPtr>& owners, reference ref, int view)
+{
+    for (const NObjectPtr& owner : owners) {
+        if (owner && owner->m_macro && ref != 0 && owner->GetReference() == ref && owner->GetView() == view)
+            return owner;
+    }
+    return nullptr;
+}
+
+// A bridge with the objects of a list its ends stand on (empty for an end on
+// none of them).
+struct Standing {
+    JumperPtr bridge;
+    std::array<NObjectPtr, 2> on;
+};
+
+// Whether an end of the bridge may stand on `object`: its stored owner, or,
+// without one, an object whose border passes within the end's reach.
+bool MayStandOn(const Jumper& bridge, const NObject& object)
+{
+    for (size_t end = 0; end < EndCount(bridge); ++end) {
+        const reference stored = StoredOwner(bridge, end);
+        if (stored != 0 ? object.GetReference() == stored
+                        : BorderDistance(object, EndPoint(bridge, end), 0.5 * bridge.m_width).has_value())
+            return true;
+    }
+    return false;
+}
+
+// The bridges of the drawing with an end on one of `owners`, each end's owner
+// chosen among `candidates` or, without them, among the drawing's macros.
+// Bridges for which `skip` answers true are passed over; every other one is
+// given to `prepare` first.
+template <class Skip, class Prepare>
+std::vector<Standing> BridgesStandingOn(const std::vector<NObjectPtr>& owners,
+                                        const std::vector<NObjectPtr>* candidates, Skip skip, Prepare prepare)
+{
+    std::vector<Standing> standing;
+    if (owners.empty())
+        return standing;
+    std::vector<INestingMacroObjectPtr> macros;
+    vrnApi::GetMacrosFromActiveDoc(macros);
+    for (const INestingMacroObjectPtr& macro : macros) {
+        if (!macro->CheckMacroLibraryNameAndCommand(MacroCommand::Bridge) || skip(macro->GetReference()))
+            continue;
+        const JumperPtr bridge = LoadBridge(macro);
+        prepare(bridge);
+        const int view = bridge->GetView();
+        const bool near = std::any_of(owners.begin(), owners.end(), [&](const NObjectPtr& owner) {
+            return owner && owner->GetView() == view && MayStandOn(*bridge, *owner);
+        });
+        if (!near)
+            continue;
+        BridgeOwners found(*bridge);
+        if (candidates) {
+            for (const NObjectPtr& candidate : *candidates) {
+                if (candidate && candidate->GetView() == view)
+                    found.Offer(candidate);
+            }
+        } else {
+            OfferDrawingOwners(found, macros, view);
+        }
+        Standing entry{bridge, {}};
+        for (size_t end = 0; end < EndCount(*bridge); ++end) {
+            const NObjectPtr& owner = found.Owner(end);
+            if (!owner || owner->GetReference() == 0)
+                continue;
+            const auto it = std::find_if(owners.begin(), owners.end(), [&](const NObjectPtr& o) {
+                return o && o->GetReference() == owner->GetReference();
+            });
+            if (it != owners.end())
+                entry.on[end] = *it;
+        }
+        if (entry.on[0] || entry.on[1])
+            standing.push_back(std::move(entry));
+    }
+    return standing;
+}
+
+}  // namespace
+
+// ---- BridgeOwners
+
+BridgeOwners::BridgeOwners(const Jumper& jumper)
+    : m_count(EndCount(jumper)), m_reach(0.5 * jumper.m_width)
+{
+    for (size_t end = 0; end < m_count; ++end) {
+        m_ends[end].point = EndPoint(jumper, end);
+        m_ends[end].stored = StoredOwner(jumper, end);
+    }
+}
+
+bool BridgeOwners::Wants(reference ref) const
+{
+    for (size_t end = 0; end < m_count; ++end) {
+        if (m_ends[end].stored == 0 || m_ends[end].stored == ref)
+            return true;
+    }
+    return false;
+}
+
+bool BridgeOwners::Settled() const
+{
+    for (size_t end = 0; end < m_count; ++end) {
+        if (m_ends[end].stored == 0 || !m_ends[end].owner)
+            return false;
+    }
+    return true;
+}
+
+void BridgeOwners::Offer(const NObjectPtr& candidate)
+{
+    if (!candidate)
+        return;
+    for (size_t end = 0; end < m_count; ++end) {
+        End& e = m_ends[end];
+        if (e.stored != 0 && candidate->GetReference() != e.stored)
+            continue;
+        const std::optional<double> d = BorderDistance(*candidate, e.point, m_reach);
+        if (d && (!e.owner || *d < e.distance)) {
+            e.owner = candidate;
+            e.distance = *d;
+        }
+    }
+}
+
+void BridgeOwners::GiveTo(Jumper& jumper) const
+{
+    jumper.m_owner1 = m_ends[0].owner;
+    jumper.m_owner2 = m_count > 1 ? m_ends[1].owner : nullptr;
+}
+
+void OfferDrawingOwners(BridgeOwners& owners, const std::vector<INestingMacroObjectPtr>& macros, int view)
+{
+    for (const MacroCommand command : {MacroCommand::Figure, MacroCommand::Sheet}) {
+        for (const INestingMacroObjectPtr& macro : macros) {
+            if (owners.Settled())
+                return;
+            if (macro->GetMacroViewNumber() != view || !owners.Wants(macro->GetReference()) ||
+                !macro->CheckMacroLibraryNameAndCommand(command))
+                continue;
+            owners.Offer(command == MacroCommand::Figure ? TemporaryFigure(macro) : TemporarySheet(macro));
+        }
+    }
+}
+
+// ---- BridgeAnchors
+
+BridgeAnchors::Placement BridgeAnchors::Where(const INestingMacroObject& macro)
+{
+    Placement at;
+    at.view = macro.GetMacroViewNumber();
+    macro.GetMacroPlacement(at.x, at.y, at.angle);
+    return at;
+}
+
+bool BridgeAnchors::Same(const Placement& a, const Placement& b)
+{
+    return a.view == b.view && std::fabs(a.x - b.x) < kSamePlace && std::fabs(a.y - b.y) < kSamePlace &&
+           std::fabs(std::remainder(a.angle - b.angle, 360.0)) < kSamePlace;
+}
+
+// The point that stood at `p` with an object placed at `from` stands there
+// again with the object placed at `to`.
+NPoint BridgeAnchors::Carry(const Placement& from, const Placement& to, const NPoint& p)
+{
+    const double back = -from.angle * DR;
+    const double dx = p.x - from.x;
+    const double dy = p.y - from.y;
+    const NPoint local{dx * std::cos(back) - dy * std::sin(back), dx * std::sin(back) + dy * std::cos(back)};
+    const double turn = to.angle * DR;
+    return {to.x + local.x * std::cos(turn) - local.y * std::sin(turn),
+            to.y + local.x * std::sin(turn) + local.y * std::cos(turn)};
+}
+
+bool BridgeAnchors::Holds(reference bridge) const
+{
+    return std::any_of(m_holds.begin(), m_holds.end(),
+                       [bridge](const Held& held) { return held.bridge->GetReference() == bridge; });
+}
+
+void BridgeAnchors::CatchUp(const JumperPtr& shared, const std::vector<NObjectPtr>& owners)
+{
+    const Jumper& bridge = *shared;
+    const int view = bridge.GetView();
+    Held held{shared, {}, EndCount(bridge), 2};
+    for (size_t end = 0; end < held.count; ++end) {
+        End& e = held.ends[end];
+        e.point = EndPoint(bridge, end);
+        e.start.view = view;
+        e.last = e.start;
+        const Jumper::OwnerMark& mark = bridge.m_ownerMarks[end];
+        const NObjectPtr owner = mark.placed ? OwnerOf(owners, mark.ref, view) : nullptr;
+        if (!owner)
+            continue;
+        const Placement was{view, mark.x, mark.y, mark.angle};
+        const Placement now = Where(*owner->m_macro);
+        // Left behind: off the owner's border, and on it again when carried
+        // from where the owner stood to where it stands.
+        if (Same(was, now) || BorderDistance(*owner, e.point, kOnBorder) ||
+            !BorderDistance(*owner, Carry(was, now, e.point), kOnBorder))
+            continue;
+        e.owner = owner->m_macro;
+        e.start = was;
+        e.last = was;
+        held.lead = std::min(held.lead, end);
+    }
+    if (held.lead < held.count)
+        Bring(held);
+}
+
+void BridgeAnchors::Hold(const std::vector<NObjectPtr>& owners, const std::vector<NObjectPtr>* candidates)
+{
+    const auto skip = [this](reference ref) { return Holds(ref); };
+    const auto catchUp = [&owners](const JumperPtr& bridge) { CatchUp(bridge, owners); };
+    for (Standing& standing : BridgesStandingOn(owners, candidates, skip, catchUp)) {
+        Held held{standing.bridge, {}, EndCount(*standing.bridge), 2};
+        for (size_t end = 0; end < held.count; ++end) {
+            End& e = held.ends[end];
+            const NObjectPtr& owner = standing.on[end];
+            e.point = EndPoint(*held.bridge, end);
+            if (owner && owner->m_macro) {
+                e.owner = owner->m_macro;
+                e.start = Where(*e.owner);
+                held.lead = std::min(held.lead, end);
+            } else {
+                e.start.view = held.bridge->GetView();
+            }
+            e.last = e.start;
+        }
+        if (held.lead < held.count)
+            m_holds.push_back(std::move(held));
+    }
+}
+
+void BridgeAnchors::Follow()
+{
+    for (Held& held : m_holds)
+        Bring(held);
+}
+
+void BridgeAnchors::Bring(Held& held)
+{
+    Jumper& bridge = *held.bridge;
+    if (bridge.GetReference() == 0)
+        return;
+    std::array<Placement, 2> now;
+    bool moved = false;
+    bool renamed = false;  // an owner's macro made anew (carried through another view)
+    for (size_t end = 0; end < held.count; ++end) {
+        const End& e = held.ends[end];
+        if (e.owner && e.owner->GetReference() == 0)
+            return;
+        now[end] = e.owner ? Where(*e.owner) : e.start;
+        moved = moved || !Same(now[end], e.last);
+        renamed = renamed || (e.owner && e.owner->GetReference() != bridge.m_ownerMarks[end].ref);
+    }
+    if (!moved && !renamed)
+        return;
+    // The bridge stays in the view of its first held owner. An end whose
+    // owner stands there keeps its place on that owner; any other end is
+    // carried along with the first held owner.
+    const End& lead = held.ends[held.lead];
+    const int view = now[held.lead].view;
+    std::array<NPoint, 2> to;
+    for (size_t end = 0; end < held.count; ++end) {
+        const End& e = held.ends[end];
+        to[end] = now[end].view == view ? Carry(e.start, now[end], e.point)
+                                        : Carry(lead.start, now[held.lead], e.point);
+    }
+    if (moved) {
+        if (bridge.GetView() != view) {
+            bridge.ChangeView(view, false);
+            bridge.Init();  // the drawer takes the members of the macro in its new view
+        }
+        bridge.SetPoint1(to[0]);
+        if (bridge.m_twoPoints)
+            bridge.SetPoint2(to[1]);
+    }
+    for (size_t end = 0; end < held.count; ++end) {
+        End& e = held.ends[end];
+        if (e.owner)
+            bridge.m_ownerMarks[end] = {e.owner->GetReference(), true, now[end].x, now[end].y, now[end].angle};
+        e.last = now[end];
+    }
+    bridge.SaveParams();
+}
+
+void BridgeAnchors::DeleteOn(const NObjectPtr& owner, std::vector<reference>& deleted)
+{
+    const auto none = [](reference) { return false; };
+    const auto asItIs = [](const JumperPtr&) {};
+    for (Standing& standing : BridgesStandingOn({owner}, nullptr, none, asItIs)) {
+        const reference ref = standing.bridge->GetReference();
+        std::erase_if(m_holds, [ref](const Held& held) { return held.bridge->GetReference() == ref; });
+        standing.bridge->m_edit = false;
+        standing.bridge->Clear();
+        deleted.push_back(ref);
+    }
+}

@@ -1,0 +1,100 @@
+// Which figure or sheet a bridge stands on, and the bridges of the drawing
+// held to those objects, so that what a command does to a figure or a sheet
+// happens to its bridges too: an end follows its owner's shift and turn (into
+// another view as well), and a bridge goes when its owner is deleted.
+#pragma once
+
+#include "model/NestingJumper.h"
+
+#include <array>
+#include <optional>
+#include <vector>
+
+// The owners of a bridge's two ends, chosen among the objects offered (the
+// figures and sheets of the bridge's view, figures first): for each end the
+// one whose border passes nearest the end, within half the bridge's width;
+// at equal distances the first offered. An end whose owner's macro reference
+// is stored takes that object or none, so that a neighbour never inherits a
+// bridge whose owner is gone or has moved away from it.
+class BridgeOwners {
+public:
+    explicit BridgeOwners(const Jumper& jumper);
+
+    // An object of that macro reference could own an end.
+    bool Wants(reference ref) const;
+    // Each end has the object of its stored reference: no offer can change them.
+    bool Settled() const;
+    void Offer(const NObjectPtr& candidate);
+    const NObjectPtr& Owner(size_t end) const { return m_ends[end].owner; }
+    // The owners found, an end without one left empty.
+    void GiveTo(Jumper& jumper) const;
+
+private:
+    struct End {
+        NPoint point;
+        reference stored = 0;
+        NObjectPtr owner;
+        double distance = 0.0;
+    };
+    std::array<End, 2> m_ends;
+    size_t m_count;  // the ends that need an owner
+    double m_reach;
+};
+
+// Offers the library figures and then sheets of `view` among `macros` (each
+// read as a temporary object of its own) until the owners are settled.
+void OfferDrawingOwners(BridgeOwners& owners, const std::vector<INestingMacroObjectPtr>& macros, int view);
+
+class BridgeAnchors {
+public:
+    // Holds each bridge of the active drawing with an end on one of `owners`
+    // (objects of the drawing, their outlines loaded), after bringing it after
+    // an owner that moved without it. The ends' owners are chosen among
+    // `candidates` when given (every figure, then every sheet, of the
+    // drawing), otherwise among the drawing's macros. A bridge held already
+    // keeps its hold.
+    void Hold(const std::vector<NObjectPtr>& owners, const std::vector<NObjectPtr>* candidates = nullptr);
+    // Brings each held bridge after its owners as they stand now and stores
+    // its owners' references anew. A bridge whose owner has lost its macro
+    // (split up, or deleted outside a model) is left where it is.
+    void Follow();
+    // Deletes from the drawing every bridge with an end on `owner`, and drops
+    // their holds; the references they had are appended to `deleted`.
+    void DeleteOn(const NObjectPtr& owner, std::vector<reference>& deleted);
+    void Release() { m_holds.clear(); }
+    size_t Count() const { return m_holds.size(); }
+
+private:
+    struct Placement {
+        int view = -1;
+        double x = 0.0;
+        double y = 0.0;
+        double angle = 0.0;  // degrees
+    };
+    // One end of a held bridge and the owner it stands on; an end on an
+    // object that is not held has no owner here: it stays where it is.
+    struct End {
+        INestingMacroObjectPtr owner;
+        Placement start;  // where the owner stood when the bridge was held
+        Placement last;   // where it stood when the bridge was last brought after it
+        NPoint point;     // where the end stood when the bridge was held
+    };
+    struct Held {
+        JumperPtr bridge;
+        std::array<End, 2> ends;
+        size_t count = 1;
+        size_t lead = 0;  // the first end on a held owner: the bridge stays in its view
+    };
+
+    // Brings a bridge after those of `owners` that its marks say moved
+    // without it (by the host's own tools): an end left off its owner's
+    // border that lies on it again when carried along.
+    static void CatchUp(const JumperPtr& bridge, const std::vector<NObjectPtr>& owners);
+    static Placement Where(const INestingMacroObject& macro);
+    static bool Same(const Placement& a, const Placement& b);
+    static NPoint Carry(const Placement& from, const Placement& to, const NPoint& p);
+    bool Holds(reference bridge) const;
+    static void Bring(Held& held);
+
+    std::vector<Held> m_holds;
+};

@@ -1,0 +1,157 @@
+// Bridges stay with the figures they were made for: every move the library
+// makes of a figure takes its bridges along, and deleting a figure or a sheet
+// deletes the bridges on it.
+#include "bridge_fixture.h"
+
+#include "engine/CommandsWithoutPanel.h"
+#include "engine/NestingOptimizer.h"
+#include "sheet_statics.h"
+
+#include <algorithm>
+#include <array>
+#include <functional>
+
+namespace bridgetest {
+namespace {
+
+class BridgeFollowTest : public BridgeTest {
+protected:
+    void SetUp() override
+    {
+        BridgeTest::SetUp();
+        AddBridge(BridgeType::Gap, {100, 150}, F1());                             // F1's left edge
+        AddBridge(BridgeType::Gap, {400, 150}, F2());                             // F2's left edge
+        AddBridge(BridgeType::Double, {300, 120}, F1(), {400, 120}, F2());        // across the gap
+        AddBridge(BridgeType::LeftStart, {600, 150}, F2(), {1000, 150}, TheSheet());  // F2 to the sheet's edge
+        Drop(model);
+        Load(model);
+        model.HoldBridges();  // as a command's model that moves figures does
+    }
+
+    void TearDown() override
+    {
+        HP_Figure::refMacro = 0;
+        HP_Figure::refs.clear();
+        BridgeTest::TearDown();
+    }
+
+    static INestingMacroObjectPtr FigureMacro(const std::wstring& name, MacroCommand command = MacroCommand::Figure)
+    {
+        for (const INestingMacroObjectPtr& macro : DrawingMacros()) {
+            if (macro->GetName() == name && macro->CheckMacroLibraryNameAndCommand(command))
+                return macro;
+        }
+        return nullptr;
+    }
+
+    // The host's own tools move the macros; the library then places the
+    // selected figure again (command 300), as its document events make it.
+    static void MovedByTheHost(const std::vector<INestingMacroObjectPtr>& macros,
+                               const std::vector<std::array<double, 3>>& steps)
+    {
+        for (const INestingMacroObjectPtr& macro : macros) {
+            ASSERT_TRUE(macro);
+            for (const auto& [dx, dy, turn] : steps)
+                macro->SetMacroPlacement(dx, dy, turn, false);
+        }
+        Select(L"F2");
+        RunAutoPlacementInSheet();
+    }
+
+    static void Select(const std::wstring& name)
+    {
+        vrnApi::UnSelectAll();
+        FigureMacro(name)->SelectMacro(true);
+    }
+
+    // The bridges as the bridges command reads them: their names, each
+    // checked to be valid with both ends on its owners' borders.
+    static std::vector<std::wstring> ReadBridges()
+    {
+        NestingModel read;
+        Load(read);
+        read.InitJumpersFromActiveDoc();
+        std::vector<std::wstring> names;
+        for (const JumperPtr& jumper : read.m_jumpers) {
+            names.push_back(jumper->m_name);
+            EXPECT_TRUE(jumper->m_valid) << jumper->m_name;
+            const std::pair<NObjectPtr, NPoint> ends[] = {{jumper->m_owner1, jumper->m_point1},
+                                                          {jumper->m_owner2, jumper->m_point2}};
+            for (size_t end = 0; end < (jumper->m_twoPoints ? 2u : 1u); ++end) {
+                NPoint on;
+                if (ends[end].first && ends[end].first->GetProjectionPoint(ends[end].second, 1e9, on)) {
+                    EXPECT_LT(Distance(on, ends[end].second), 1e-6) << jumper->m_name << " end " << end;
+                }
+            }
+        }
+        Drop(read);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    SavedSheetStatics m_sheetStatics;
+};
+
+TEST_F(BridgeFollowTest, BridgesMoveWithTheirFigures)
+{
+    const std::vector<std::wstring> before = ReadBridges();
+    ASSERT_EQ(before.size(), 4u);
+    const std::pair<const char*, std::function<void()>> moves[] = {
+        // Turned a quarter about the origin, then shifted: turned about its middle.
+        {"turned by the host's tools", [] { MovedByTheHost({FigureMacro(L"F2")}, {{0, 0, 90}, {650, -350, 0}}); }},
+        {"moved by the host's tools with one of its bridges",
+         [] {
+             MovedByTheHost({FigureMacro(L"F2"), FigureMacro(L"Мостик: F2 b30.0 тип-1", MacroCommand::Bridge)},
+                            {{-20, 10, 0}});
+         }},
+        {"slid by the arrow key", [] { Select(L"F2"); OffsetFigure(NestingMode::OffsetLeft); }},
+        {"turned by R", [] { Select(L"F2"); RotateFigure(90.0); }},
+        {"dragged by its handle",
+         [] {
+             HP_Figure editor(FigureMacro(L"F1"));
+             editor.Init();
+             HotPoint by;
+             by.x = -30;
+             by.y = 40;
+             ASSERT_TRUE(editor.SetHotPoint(by, 0));
+             editor.EditComplete(0, true);
+         }},
+        {"placed by the optimiser",
+         [] {
+             NestingOptimizer optimizer;
+             optimizer.Init();
+             optimizer.RunOptimization(OptimizationParams{1, RotationType::Rotation90, true});
+             Drop(optimizer.m_model);
+         }},
+        {"sent to the container with their sheet",
+         [this] {
+             Drop(model);
+             Load(model);
+             model.HoldBridges();
+             model.DelSheet(model.m_sheets.at(0));
+         }},
+    };
+    for (const auto& [what, move] : moves) {
+        SCOPED_TRACE(what);
+        move();
+        std::vector<std::wstring> expected = before;
+        if (std::string(what) == "sent to the container with their sheet")
+            std::erase(expected, L"Мостик: F2 - Лист 1 b30.0 тип-9");
+        EXPECT_EQ(ReadBridges(), expected);
+    }
+}
+
+TEST_F(BridgeFollowTest, DeletingAFigureOrASheetDeletesItsBridges)
+{
+    model.DelFigure(model.m_figures.at(1));  // F2
+    EXPECT_EQ(ReadBridges(), std::vector<std::wstring>{L"Мостик: F1 b30.0 тип-1"});
+    EXPECT_EQ(BridgeMacros(), 1u);
+
+    AddBridge(BridgeType::DoubleStart, {100, 120}, F1(), {0, 120}, TheSheet());
+    model.DelSheet(TheSheet());
+    EXPECT_EQ(ReadBridges(), std::vector<std::wstring>{L"Мостик: F1 b30.0 тип-1"});
+}
+
+}  // namespace
+}  // namespace bridgetest
