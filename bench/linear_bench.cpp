@@ -153,13 +153,13 @@ int RunFolder(const fs::path& dir, double seconds)
     return below == 0 ? 0 : 1;
 }
 
-int RunGenerated(uint32_t count, double seconds, size_t lengths, bool lookalike)
+int RunGenerated(uint32_t count, double seconds, size_t lengths, const std::string& spread, bool lookalike)
 {
     size_t planned = 0, atBound = 0, withinOne = 0, failed = 0, timeouts = 0;
     std::vector<double> times;
     for (uint32_t index = 0; index < count; ++index) {
         const Instance instance = lookalike ? linear_instances::LookalikeInstance(index)
-                                            : linear_instances::GeneratedInstance(index, lengths);
+                                            : linear_instances::GeneratedInstance(index, lengths, spread);
         Outcome outcome;
         const Run run = SolveInChild(instance, seconds, outcome);
         if (run != Run::Answered) {
@@ -193,7 +193,7 @@ int RunGenerated(uint32_t count, double seconds, size_t lengths, bool lookalike)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::cerr << "usage: linear_bench DIR [seconds]\n       linear_bench --generated [count] [seconds] [lengths]\n"
+        std::cerr << "usage: linear_bench DIR [seconds]\n       linear_bench --generated [count] [seconds] [lengths] [spread]\n"
                      "       linear_bench --lookalike [count] [seconds]\n";
         return 2;
     }
@@ -201,12 +201,18 @@ int main(int argc, char** argv)
         const long count = argc > 2 ? std::atol(argv[2]) : 20;
         const double seconds = argc > 3 ? std::atof(argv[3]) : 1.0;
         const long lengths = argc > 4 ? std::atol(argv[4]) : 0;
+        const std::string spread = argc > 5 ? argv[5] : "wide";
+        const auto& spreads = linear_instances::SpreadNames();
+        if (std::find(spreads.begin(), spreads.end(), spread) == spreads.end()) {
+            std::cerr << "linear_bench: unknown spread " << spread << "\n";
+            return 2;
+        }
         return RunGenerated(static_cast<uint32_t>(std::max(count, 0L)), seconds, static_cast<size_t>(std::max(lengths, 0L)),
-                            false);
+                            spread, false);
     }
     if (std::string(argv[1]) == "--lookalike") {
         const long count = argc > 2 ? std::atol(argv[2]) : 100;
-        return RunGenerated(static_cast<uint32_t>(std::max(count, 0L)), argc > 3 ? std::atof(argv[3]) : 2.0, 0, true);
+        return RunGenerated(static_cast<uint32_t>(std::max(count, 0L)), argc > 3 ? std::atof(argv[3]) : 2.0, 0, {}, true);
     }
     return RunFolder(argv[1], argc > 2 ? std::atof(argv[2]) : 1.0);
 }

@@ -32,8 +32,16 @@ TEST(DetailList, ReadsRowsAndCountsWhatItSkips)
         {"out of range, the first line too", "A;1e300;3\nB;0;1\nC;5;0\nD;5;1000000001\nE;1000000000;1000000000\n",
          {{L"E", 1e9}}, 4, false},
         {"BOM skipped", "\xEF\xBB\xBFh\nA;7;1\n", {{L"A", 7}}, 0, false},
-        {"not UTF-8", "h\nA\xC3;7;1\n", {}, 0, true},
-        {"overlong form", "h\n\xC0\xAF;1;1\n", {}, 0, true},
+        {"not UTF-8: Windows-1251", "\xC8\xEC\xFF;;\n\xC3\xE0\xE9\xEA\xE0;7;1\n", {{L"Гайка", 7}}, 0, false},
+        {"overlong form: Windows-1251", "h\n\xC0\xAF;1;1\n", {{L"А\u0407", 1}}, 0, false},
+        {"quoted names hold ; and quotes", "h\n\"A;1\";5;1\n \"B \"\"x\"\"\" ;6;1\n", {{L"A;1", 5}, {L"B \"x\"", 6}}, 0,
+         false},
+        {"tabs, CR alone ends a line", "h\rA\t;\t7,5\t;\t2\rB;8;1", {{L"A", 7.5}, {L"B", 8}}, 0, false},
+        {"grouped digits", "h\nA;1 250,5;1\nB;1.250,5;1\nC;1,250.5;1\nD;1 25;1\n",
+         {{L"A", 1250.5}, {L"B", 1250.5}, {L"C", 1250.5}}, 1, false},
+        {"comment line and empty name named", "h\n# заметка\n;5;1\nA;5;1\n", {{L"A", 5}}, 2, false},
+        {"same name, other lengths both kept", "h\nA;5;1\nA;6;2\n", {{L"A", 5}, {L"A", 6}}, 0, false},
+        {"fractional count refused", "h\nA;5;4.7\nB;5;1e3\n", {}, 2, false},
     };
     for (const Case& c : cases) {
         const DetailList list = ParseDetailList(c.bytes);
@@ -67,14 +75,18 @@ TEST(DetailList, FieldNumbers)
         bool count;  // read as a count
         int32_t countValue;
     } cases[] = {
-        {L"  12.5e1x", true, 125.0, true, 12},
-        {L"4.7", true, 4.7, true, 4},
-        {L"+3,5 мм", true, 3.5, true, 3},
+        {L"  12.5e1x", true, 125.0, false, 0},
+        {L"4.7", true, 4.7, false, 0},
+        {L"+3,5 мм", true, 3.5, false, 0},
+        {L"12 шт", true, 12, true, 12},
+        {L"1\u00A0250", true, 1250, true, 1250},
+        {L"1'250,5", true, 1250.5, false, 0},
+        {L"1,25.5", false, 0, false, 0},
         {L"", false, 0, false, 0},
         {L"abc", false, 0, false, 0},
         {L".", false, 0, false, 0},
         {L"-1", false, 0, false, 0},
-        {L"1e999", false, 0, true, 1},
+        {L"1e999", false, 0, false, 0},
         {L"99999999999", false, 0, false, 0},
         {L"1000000000", true, 1e9, true, 1000000000},
         {L"0", false, 0, false, 0},
@@ -255,7 +267,8 @@ TEST_F(LinearTest, NothingToCutOrNoPlanGivesAMessageAndNoPatterns)
         std::vector<LNDetailParams> details;
         const wchar_t* message;
     } cases[] = {
-        {{{L"A", 0.1, 2}, {L"B", 500, 0}}, L"Нет деталей для расчёта"},
+        {{{L"A", 0.1, 2}, {L"B", 500, 0}}, L"Детали длиной не больше 0.1 мм не раскроены:\nстрока 1 «A»: 0.1 мм"},
+        {{{L"B", 500, 0}}, L"Нет деталей для расчёта"},
         {{}, L"Нет деталей для расчёта"},
         {{{L"A", 2500, 1}}, L"Детали длиннее заготовки (2000 мм) не раскроены:\nстрока 1 «A»: 2500 мм"},
     };

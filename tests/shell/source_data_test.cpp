@@ -384,8 +384,8 @@ TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
         {"Имя;Длина;Кол;\nA;1250.5;4;\nB;800;2;\n", 2, nullptr},
         {"Имя;Длина;Кол;\nC;abc;4;\nD;300;1\nE;;1\n", 3, "пропущены: 2"},
         {"Имя;Длина;Кол;\nF;-3;4;\n", 3, "пропущены: 1"},
-        {"Имя;Длина\xFF;Кол;\nG;3;4;\n", 3, "UTF-8"},
-        {"Имя;Длина;Кол;\n", 3, nullptr},
+        {"\xC8\xEC\xFF;\xC4\xEB\xE8\xED\xE0;\xCA\xEE\xEB;\nG;3;4;\n", 4, nullptr},
+        {"Имя;Длина;Кол;\n", 4, nullptr},
     };
     for (const Case& c : cases) {
         const size_t messages = host->State().messages.size();
@@ -403,7 +403,15 @@ TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
     EXPECT_EQ(Process().m_LNEditor.m_details[2].name, L"D");
     host->State().fileAnswers.push_back(L"");
     ASSERT_TRUE(user->Press(Details(), 7205));
-    EXPECT_EQ(Process().m_LNEditor.m_details.size(), 3u);
+    EXPECT_EQ(Process().m_LNEditor.m_details.size(), 4u);
+    // 100,000 rows would make a list no calculation draws in time: refused whole.
+    std::string many = "h\n";
+    for (int i = 0; i < 100000; ++i)
+        many += "P" + std::to_string(i) + ";" + std::to_string(100 + i % 5000) + ",5;2\n";
+    AnswerList(many);
+    ASSERT_TRUE(user->Press(Details(), 7205));
+    EXPECT_EQ(Process().m_LNEditor.m_details.size(), 4u);
+    EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr("не больше 5000"));
 }
 
 TEST_F(SourceDataTest, TheLastSheetIsNeverDeleted)
