@@ -1,9 +1,11 @@
 #include "io/DxfPartDrawing.h"
 
+#include "geometry/PointGrid.h"
 #include "host/BorderRings.h"
 #include "host/HostAccess.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
+#include "io/OutlineJoints.h"
 #include "model/NestingSetting.h"
 
 #include <algorithm>
@@ -110,21 +112,26 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     }
 
     std::vector<vrnApi::CurveChord> kept;
+    PointGrid keptStarts(EPS);  // a curve drawn again starts where the first one starts or ends
     for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(container)) {
         if (obj->GetLayer() != 0)
             continue;
         vrnApi::CurveChord chord;
         if (!vrnApi::ReadCurveChord(obj, chord))
             return kUnreadable;
-        const bool again = std::any_of(kept.begin(), kept.end(),
-                                       [&](const vrnApi::CurveChord& k) { return SameCurve(k, chord); });
-        if (again)
+        const bool again = keptStarts.FirstNear(chord.chord->p1, [&](size_t k) { return SameCurve(kept[k], chord); }) !=
+                           PointGrid::kNone;
+        if (again) {
             obj->Delete();
-        else
+        } else {
+            keptStarts.Add(chord.chord->p1, kept.size());
+            keptStarts.Add(chord.chord->p2, kept.size());
             kept.push_back(chord);
+        }
     }
     if (kept.empty())
         return kNoOutline;
+    JoinNearEnds(doc, container, kept);
 
     std::vector<NSegmentPtr> chords;
     for (const vrnApi::CurveChord& k : kept)
@@ -134,7 +141,7 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     std::vector<NPolygonPtr> rings;
     for (const NContourPtr& contour : contours) {
         if (!vrnApi::IsClosedChain(*contour))
-            return kOpenOutline;
+            return std::wstring(kOpenOutline) + L": " + OpenOutlineGap(contours);
         NPolygonPtr ring = vrnApi::ApproximateChain(doc, *contour);
         if (!ring || ring->m_points.size() < 3)
             return kUnreadable;

@@ -22,9 +22,10 @@ void SortOntoLayers(const vlapi::IViewPtr& view);
 
 // Why the outline on layer 0 of `view` cannot make a figure; empty when it
 // can. On the way, objects on layer 0 that are not single curves (polylines,
-// contours, rectangles) are broken into their lines and arcs, and a curve
-// drawn again over one already there (either way round) is deleted. `doc`
-// must be the active document.
+// contours, rectangles) are broken into their lines and arcs, a curve
+// drawn again over one already there (either way round) is deleted, and
+// ends a hair apart are joined (JoinNearEnds). An open outline's refusal says
+// where its gap is. `doc` must be the active document.
 std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view);
 
 }  // namespace dxfimport
