@@ -71,7 +71,7 @@ std::wstring Number(double value, int decimals)
     return text == L"-0" ? L"0" : text;
 }
 
-std::wstring PointText(const NPoint& p) { return L"(" + Number(p.x, 3) + L"; " + Number(p.y, 3) + L")"; }
+std::wstring PointText(const NPoint& p) { return L"(" + Number(p.x, 4) + L"; " + Number(p.y, 4) + L")"; }
 
 }  // namespace
 
