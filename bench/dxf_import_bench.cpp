@@ -1,6 +1,7 @@
 // dxf_import_bench [NAME]: DXF part files of many outline pieces through the DXF
 // converter alone and through the library's import on the stand-in host.
-// Prints per file the seconds of each and the import's closing message (none:
+// Prints per file the seconds of each, of reading the written fragment as a
+// figure ("none" when it gives none), and the import's closing message (none:
 // a fragment was written). Exit status 1 when an import takes longer than its
 // goal or ends otherwise than expected. NAME: a part of the names of the
 // cases to run (all by default).
@@ -68,11 +69,13 @@ int main(int argc, char** argv)
         {"square, 10,000 copies", Squares(100, 100), false, 3},
         {"square, 100,000 copies", Squares(1000, 100), false, 10},
         {"open polyline, 100,000 vertices", Ring(100000, false), false, 10},
+        {"closed polyline, 5,000 vertices", Ring(5000, true), true, 1},
+        {"closed polyline, 10,000 vertices", Ring(10000, true), true, 1},
         {"closed polyline, 100,000 vertices", Ring(100000, true), true, 10},
     };
     const fs::path scratch = fs::temp_directory_path() / ("dxf_import_bench-" + std::to_string(getpid()));
     int status = 0;
-    std::printf("%-36s %10s %10s  %s\n", "file", "convert s", "import s", "closing message");
+    std::printf("%-36s %10s %10s %10s  %s\n", "file", "convert s", "import s", "figure s", "closing message");
     for (const Case& c : cases) {
         if (std::string(c.name).find(only) == std::string::npos)
             continue;
@@ -82,9 +85,9 @@ int main(int argc, char** argv)
         const fs::path file = scratch / "part.dxf";
         std::ofstream(file, std::ios::binary) << c.bytes;
         const std::wstring path = vlhost::Host::Wide(file.string());
-        double convert = 0, import = 0;
+        double convert = 0, import = 0, figure = 0;
         std::wstring closing;
-        bool written = false;
+        bool written = false, made = false;
         {
             vlhost::Host host(scratch / "host");
             application = host.Application();
@@ -105,13 +108,19 @@ int main(int argc, char** argv)
                 closing = host.State().messages.back().text;
             std::replace(closing.begin(), closing.end(), L'\n', L' ');
             written = fs::exists(scratch / "out" / "part.vfw");
+            if (written) {
+                start = std::chrono::steady_clock::now();
+                made = model.AddFigure(vlhost::Host::Wide((scratch / "out" / "part.vfw").string())) != nullptr;
+                figure = Seconds(start);
+            }
             application = nullptr;
             resourceModule = nullptr;
         }
         const bool ok = written == c.imports && import <= c.goal;
         status |= ok ? 0 : 1;
-        std::printf("%-36s %10.2f %10.2f  %s%s\n", c.name, convert, import,
-                    vlhost::Host::Utf8(closing.substr(0, 160)).c_str(), ok ? "" : "  << FAILED");
+        std::printf("%-36s %10.2f %10.2f %10.2f%s  %s%s\n", c.name, convert, import, figure,
+                    written && !made ? " (none)" : "", vlhost::Host::Utf8(closing.substr(0, 160)).c_str(),
+                    ok ? "" : "  << FAILED");
         std::fflush(stdout);
     }
     std::error_code ec;

@@ -6,7 +6,8 @@
 #include "io/DxfPartDrawing.h"
 
 #include <cmath>
-#include <cwchar>
+#include <cstdio>
+#include <cstring>
 #include <numeric>
 
 namespace dxfimport {
@@ -60,9 +61,9 @@ bool Reshape(const vlapi::IDrawingObjectPtr& obj, const NPoint& start, const NPo
 // A number of a message: at most `decimals` decimals, no trailing zeros.
 std::wstring Number(double value, int decimals)
 {
-    wchar_t buffer[64];
-    std::swprintf(buffer, std::size(buffer), L"%.*f", decimals, value);
-    std::wstring text = buffer;
+    char buffer[400];  // the widest double in fixed notation
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    std::wstring text(buffer, buffer + std::strlen(buffer));
     if (text.find(L'.') != std::wstring::npos) {
         text.erase(text.find_last_not_of(L'0') + 1);
         if (text.back() == L'.')

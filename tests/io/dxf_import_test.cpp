@@ -259,6 +259,7 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         {"gap_just_wider", dxftext::File({{"ENTITIES", Line(0, 0, 100, 0) + Line(100, 0, 100, 99.9985) +
                                                   Line(100, 100, 0, 100) + Line(0, 100, 0, 0)}}),
          L"незамкнутый контур: разрыв 0.0015 мм между точками (100; 99.9985) и (100; 100)", 0},
+        {"gap_far_out", dxftext::File({{"ENTITIES", Line(1e300, 0, 1e300, 1)}}), L"незамкнутый контур: разрыв 1 мм", 0},
         {"long_layer", dxftext::File({{"ENTITIES", square + Line(0, 0, 50, 50, std::string(2000, 'L'))}}), nullptr, 10000},
         {"text_beyond_numbers", dxftext::File({{"BLOCKS", Block("FAR", Text(1e10, 0, "x"))},
                                       {"ENTITIES", square + Insert("FAR", 0, 0, "1e300")}}),
