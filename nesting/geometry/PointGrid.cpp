@@ -1,17 +1,21 @@
 #include "geometry/PointGrid.h"
 
-#include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace {
 
-// Cell numbers stay far from the ends of int64 so that a neighbour's number
-// never overflows; points beyond share the outermost cells.
-constexpr double kFarthestCell = 4.0e18;
+// Beyond 2^51 cells from the origin neighbouring doubles lie more than a
+// reach apart, so only equal points can be near each other: there a point's
+// cell is its own value (its bits, which no cell number below takes).
+constexpr double kFarCells = 2251799813685248.0;  // 2^51
 
-int64_t CellOf(double v, double cell)
+uint64_t CellOf(double v, double cell)
 {
-    return static_cast<int64_t>(std::clamp(std::floor(v / cell), -kFarthestCell, kFarthestCell));
+    const double q = v / cell;
+    if (std::fabs(q) >= kFarCells)
+        return std::bit_cast<uint64_t>(v);
+    return static_cast<uint64_t>(static_cast<int64_t>(std::floor(q)));
 }
 
 }  // namespace
@@ -27,11 +31,13 @@ bool PointGrid::KeyOf(const NPoint& p, Key& key) const
 void PointGrid::Span(double v, int64_t& low, int64_t& high) const
 {
     // The query's square reaches a quarter cell on each side; a hundredth of
-    // a cell more covers the rounding of the division.
+    // a cell more covers the rounding of the division. Far out a point has
+    // no neighbours.
     const double q = v / m_cell;
     const double f = q - std::floor(q);
-    low = f < 0.26 ? -1 : 0;
-    high = f > 0.74 ? 1 : 0;
+    const bool far = std::fabs(q) >= kFarCells;
+    low = !far && f < 0.26 ? -1 : 0;
+    high = !far && f > 0.74 ? 1 : 0;
 }
 
 void PointGrid::Add(const NPoint& p, size_t id)

@@ -55,11 +55,11 @@ public:
     }
 
 private:
-    using Key = std::pair<int64_t, int64_t>;
+    using Key = std::pair<uint64_t, uint64_t>;
     struct KeyHash {
         size_t operator()(const Key& k) const
         {
-            return std::hash<int64_t>()(k.first) * 0x9E3779B97F4A7C15ull ^ std::hash<int64_t>()(k.second);
+            return std::hash<uint64_t>()(k.first) * 0x9E3779B97F4A7C15ull ^ std::hash<uint64_t>()(k.second);
         }
     };
 
@@ -79,7 +79,7 @@ private:
         Span(p.y, y0, y1);
         for (int64_t dx = x0; dx <= x1; ++dx) {
             for (int64_t dy = y0; dy <= y1; ++dy) {
-                auto it = m_cells.find({key.first + dx, key.second + dy});
+                auto it = m_cells.find({key.first + static_cast<uint64_t>(dx), key.second + static_cast<uint64_t>(dy)});
                 if (it != m_cells.end())
                     visit(it->second);
             }

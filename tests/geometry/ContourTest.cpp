@@ -109,7 +109,7 @@ TEST(ChainingTest, EndsJoinWhereverTheyFallAgainstTheLookupCells)
     const Case cases[] = {
         {{0.000399, 0}, {in, 0}, 1},     {{0, -0.00001}, {0, in}, 1},        {{0.00041, 0.00041}, {-in, -in}, 1},
         {{-0.00039, 0.00039}, {-in, in}, 1}, {{0.0002, 0.0002}, {in, -in}, 1},  {{1234.5676, -987.6544}, {-in, in}, 1},
-        {{-1e6, 1e6}, {in, -in}, 1},     {{0.00039, 0}, {out, 0}, 2},        {{0.00041, 0.00041}, {-in, -out}, 2},
+        {{-1e6, 1e6}, {in, -in}, 1},     {{1e15, -1e21}, {in, in}, 1},  {{0.00039, 0}, {out, 0}, 2},        {{0.00041, 0.00041}, {-in, -out}, 2},
     };
     for (const Case& c : cases) {
         for (bool swapped : {false, true}) {
