@@ -8,22 +8,17 @@
 namespace {
 
 struct Run {
-    std::filesystem::path root = fuzzhost::Scratch("dxf_convert_fuzz");
-    vlhost::Host host{root / "host"};
+    fuzzhost::Folder root{"dxf_convert_fuzz"};
+    vlhost::Host host{root.path / "host"};
     vlhost::ConverterModule converter{host.Application(), "dxfImport"};
-    std::filesystem::path in = root / "in.dxf";
-    std::filesystem::path out = root / "out.vfw";
+    std::filesystem::path in = root.path / "in.dxf";
+    std::filesystem::path out = root.path / "out.vfw";
 
     Run()
     {
         if (!converter.Loaded())
             fuzzhost::Fail(converter.Error());
         host.NewDrawing();
-    }
-    ~Run()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
     }
 };
 
@@ -32,15 +27,10 @@ struct Run {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static Run run;
-    fuzzhost::ClearFragments(run.root);
-    fuzzhost::WriteInput(run.in, data, size);
+    fuzzhost::TakeInput(run.in, run.root.path, data, size);
     const std::wstring in = vlhost::Host::Wide(run.in.string());
-    if (run.converter.Convert(in, vlhost::Host::Wide(run.out.string()))) {
-        vlapi::IVarnelDocumentPtr written = run.host.Open(run.out, false);
-        if (!written)
-            fuzzhost::Fail("a fragment the converter wrote does not open: " + vlhost::Host::Utf8(run.host.State().errorText));
-        written->Close(0);
-    }
+    if (run.converter.Convert(in, vlhost::Host::Wide(run.out.string())))
+        fuzzhost::ExpectOpens(run.host, run.out, "a fragment the converter wrote");
     // Into the active drawing too; it starts empty each time.
     vlapi::IVarnelDocument2DPtr drawing = run.host.NewDrawing();
     run.converter.Convert(in, L"");

@@ -11,11 +11,11 @@
 namespace {
 
 struct Run {
-    std::filesystem::path root = fuzzhost::Scratch("dxf_import_fuzz");
-    vlhost::Host host{root / "host"};
+    fuzzhost::Folder root{"dxf_import_fuzz"};
+    vlhost::Host host{root.path / "host"};
     std::unique_ptr<vlhost::ConverterModule> converter;
-    std::filesystem::path in = root / "part.dxf";
-    std::filesystem::path out = root / "parts";
+    std::filesystem::path in = root.path / "part.dxf";
+    std::filesystem::path out = root.path / "parts";
 
     Run()
     {
@@ -32,8 +32,6 @@ struct Run {
         converter.reset();
         resourceModule = nullptr;
         application = nullptr;
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
     }
 };
 
@@ -42,19 +40,13 @@ struct Run {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static Run run;
-    fuzzhost::ClearFragments(run.out);
-    fuzzhost::WriteInput(run.in, data, size);
+    fuzzhost::TakeInput(run.in, run.out, data, size);
     std::vector<FileMetaParams> entries{{vlhost::Host::Wide(run.in.string()), L"", 1, 0.0}};
     NestingModel model;
     dxfimport::ImportFiguresFromDxf(model, entries, vlhost::Host::Wide(run.out.string()),
                                     [](const std::wstring& path) { return run.converter->Convert(path, L""); });
-    if (std::filesystem::exists(run.out / "part.vfw")) {
-        vlapi::IVarnelDocumentPtr written = run.host.Open(run.out / "part.vfw", false);
-        if (!written)
-            fuzzhost::Fail("a part fragment the import wrote does not open: " +
-                           vlhost::Host::Utf8(run.host.State().errorText));
-        written->Close(0);
-    }
+    if (std::filesystem::exists(run.out / "part.vfw"))
+        fuzzhost::ExpectOpens(run.host, run.out / "part.vfw", "a part fragment the import wrote");
     run.host.State().messages.clear();
     return 0;
 }
