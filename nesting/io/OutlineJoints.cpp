@@ -37,13 +37,43 @@ private:
 };
 
 bool IsLine(const vlapi::IDrawingObjectPtr& obj) { return obj && obj->GetType() == vlapi::vlDrLineSeg; }
-bool IsArc(const vlapi::IDrawingObjectPtr& obj) { return obj && obj->GetType() == vlapi::vlDrArc; }
 
-// Puts the ends of a line or an arc at `start` and `end`; false when the
-// curve cannot take them.
+// Curves whose ends can be moved: lines, arcs and splines (those that run
+// through their end poles).
+bool CanMoveEnds(const vlapi::IDrawingObjectPtr& obj)
+{
+    const int type = obj ? obj->GetType() : 0;
+    return type == vlapi::vlDrLineSeg || type == vlapi::vlDrArc || type == vlapi::vlDrNurbs;
+}
+
+// A spline with its end poles at `start` and `end`, when its knots make it
+// run through them (the first and the last knot each repeated degree + 1 times).
+bool MoveSplineEnds(const vlapi::INurbsPtr& nurbs, const NPoint& start, const NPoint& end)
+{
+    std::vector<double> poles = nurbs->GetPoints();
+    const std::vector<double> knots = nurbs->GetKnots();
+    const int degree = nurbs->GetDegree();
+    const size_t ends = static_cast<size_t>(degree) + 1;
+    if (degree < 1 || poles.size() < 4 || knots.size() < 2 * ends || nurbs->GetClosed())
+        return false;
+    for (size_t k = 1; k < ends; ++k)
+        if (knots[k] != knots[0] || knots[knots.size() - 1 - k] != knots.back())
+            return false;
+    poles[0] = start.x;
+    poles[1] = start.y;
+    poles[poles.size() - 2] = end.x;
+    poles[poles.size() - 1] = end.y;
+    return nurbs->SetNurbs(poles, nurbs->GetWeights(), knots, degree, false);
+}
+
+// Puts the ends of a line, an arc or a spline at `start` and `end`; false
+// when the curve cannot take them.
 bool Reshape(const vlapi::IDrawingObjectPtr& obj, const NPoint& start, const NPoint& middle, const NPoint& end)
 {
-    if (vlapi::ILineSegmentPtr line{obj}) {
+    if (vlapi::INurbsPtr nurbs{obj}) {
+        if (!MoveSplineEnds(nurbs, start, end))
+            return false;
+    } else if (vlapi::ILineSegmentPtr line{obj}) {
         line->SetX1(start.x);
         line->SetY1(start.y);
         line->SetX2(end.x);
@@ -125,7 +155,7 @@ void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingC
             else
                 ends.push_back(e);
         }
-        auto movable = [&](size_t e) { return !bothEnds(e) && (IsLine(objects[e / 2]) || IsArc(objects[e / 2])); };
+        auto movable = [&](size_t e) { return !bothEnds(e) && CanMoveEnds(objects[e / 2]); };
         auto fixed = std::find_if(ends.begin(), ends.end(), [&](size_t e) { return !movable(e); });
         if (ends.empty())
             continue;

@@ -15,10 +15,11 @@ inline constexpr double kJoinTolerance = 0.001;
 
 // Joins the ends of `curves` (chords of curves of `container` in `doc`)
 // that lie closer than kJoinTolerance but not within the point-equality
-// tolerance, each group of such ends onto one of them: ends of lines and
-// arcs are moved there, the ends of other curves are linked to it by a line
-// on layer 0 in the outline style. A line whose two ends fall into one joint
-// is deleted. The chords follow the curves; the links' chords are added.
+// tolerance, each group of such ends onto one of them: ends of lines, arcs
+// and splines that run through their end poles are moved there, the ends of
+// other curves are linked to it by a line on layer 0 in the outline style. A
+// line whose two ends fall into one joint is deleted. The chords follow the
+// curves; the links' chords are added.
 void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingContainerPtr& container,
                   std::vector<vrnApi::CurveChord>& curves);
 

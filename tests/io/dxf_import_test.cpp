@@ -252,6 +252,8 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
                                            FitSpline({{100, 0.0004}, {50, 50}, {0, 100}}) +
                                            FitSpline({{0, 100.0004}, {0, 50}, {0.0003, 0}})}}),
          nullptr, 5000},
+        {"ellipse_halves", dxftext::File({{"ENTITIES", HalfEllipse(0, 0, 50, 25, true) + HalfEllipse(0.0004, 0, 50, 25, false)}}),
+         nullptr, 1250 * std::numbers::pi},
         {"line_shorter_than_a_joint", dxftext::File({{"ENTITIES", square + Line(100, 100, 100.0005, 100)}}), nullptr, 10000},
         {"gap", dxftext::File({{"ENTITIES", Line(0, 0, 100, 0) + Line(100, 0, 100, 99.5) + Line(100, 100, 0, 100) +
                                        Line(0, 100, 0, 0)}}),

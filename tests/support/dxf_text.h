@@ -36,6 +36,14 @@ inline Groups Arc(double cx, double cy, double radius, double from, double to)
     return {{0, "ARC"}, {8, "0"}, {10, Num(cx)}, {20, Num(cy)}, {40, Num(radius)}, {50, Num(from)}, {51, Num(to)}};
 }
 
+// Half an ellipse about (cx, cy) with its major axis `a` along x and minor
+// axis `b`: the upper half, or the lower one.
+inline Groups HalfEllipse(double cx, double cy, double a, double b, bool upper)
+{
+    return {{0, "ELLIPSE"}, {8, "0"}, {10, Num(cx)}, {20, Num(cy)}, {11, Num(a)}, {21, "0"}, {40, Num(b / a)},
+            {41, upper ? "0" : "3.141592653589793"}, {42, upper ? "3.141592653589793" : "6.283185307179586"}};
+}
+
 // Four lines round a square with its corner at (x, y).
 inline Groups Square(double x, double y, double side)
 {
