@@ -1,6 +1,7 @@
 // Host curves inside a macro turned into straight segments and polygons.
 #include "host/NestingMacro.h"
 
+#include "geometry/PointGrid.h"
 #include "host/HostAccess.h"
 #include "host/TangentialRuns.h"
 #include "host/VarnelAPI_Detail.h"
@@ -56,18 +57,40 @@ private:
     double m_saved;
 };
 
-// Appends the segment unless the list holds it already, in either direction.
-void OfferLineSegment(const vlapi::ILineSegmentPtr& line, std::vector<NSegmentPtr>& segments)
-{
-    if (!line)
-        return;
-    auto segment = std::make_shared<NSegment>(NPoint{line->GetX1(), line->GetY1()},
-                                              NPoint{line->GetX2(), line->GetY2()}, 0);
-    const bool known = std::any_of(segments.begin(), segments.end(),
-                                   [&](const NSegmentPtr& s) { return *s == *segment; });
-    if (!known)
-        segments.push_back(segment);
-}
+// A list of segments that takes a segment only when it does not hold it
+// already, in either direction; the segments are found by their ends.
+class SegmentList {
+public:
+    explicit SegmentList(std::vector<NSegmentPtr>& segments) : m_segments(segments)
+    {
+        for (size_t i = 0; i < segments.size(); ++i)
+            File(i);
+    }
+
+    void Offer(const vlapi::ILineSegmentPtr& line)
+    {
+        if (!line)
+            return;
+        auto segment = std::make_shared<NSegment>(NPoint{line->GetX1(), line->GetY1()},
+                                                  NPoint{line->GetX2(), line->GetY2()}, 0);
+        const bool known = m_ends.FirstNear(segment->p1, [&](size_t i) { return *m_segments[i] == *segment; }) !=
+                           PointGrid::kNone;
+        if (known)
+            return;
+        m_segments.push_back(segment);
+        File(m_segments.size() - 1);
+    }
+
+private:
+    void File(size_t i)
+    {
+        m_ends.Add(m_segments[i]->p1, i);
+        m_ends.Add(m_segments[i]->p2, i);
+    }
+
+    std::vector<NSegmentPtr>& m_segments;
+    PointGrid m_ends{EPS};
+};
 
 bool BoxOf(vlapi::IVarnelDocument2D& doc, const vlapi::APIObjectList& objects, double& width, double& height)
 {
@@ -152,15 +175,19 @@ void GetCurveObjectsFromMacro(vlapi::IMacroObjectPtr macro, std::vector<vlapi::I
     GetCurveObjects(vlapi::IDrawingContainerPtr(macro), objs, arrow);
 }
 
-void ApproximateObjectByLineSegments(vlapi::IDrawingObjectPtr obj, std::vector<NSegmentPtr>& segments)
+}  // namespace vrnApi
+
+namespace {
+
+void Approximate(const vlapi::IDrawingObjectPtr& obj, SegmentList& segments)
 {
     if (!obj)
         return;
     if (obj->GetType() == vlapi::vlDrLineSeg) {
-        OfferLineSegment(vlapi::ILineSegmentPtr(obj), segments);
+        segments.Offer(vlapi::ILineSegmentPtr(obj));
         return;
     }
-    vlapi::IVarnelDocument2DPtr doc = GetActiveDocument2D();
+    vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
     if (!doc)
         return;
     vlapi::IDrawingGroupPtr result = doc->DecomposeObject(obj.get(), 1, -2, SagFor(*doc.get(), obj));
@@ -170,13 +197,31 @@ void ApproximateObjectByLineSegments(vlapi::IDrawingObjectPtr obj, std::vector<N
     if (FitsObjectBox(*doc.get(), obj, pieces)) {
         for (const vlapi::IDrawingObjectPtr& piece : pieces) {
             if (piece && piece->GetType() == vlapi::vlDrLineSeg)
-                OfferLineSegment(vlapi::ILineSegmentPtr(piece), segments);
+                segments.Offer(vlapi::ILineSegmentPtr(piece));
             else if (pieces.size() > 1)
-                ApproximateObjectByLineSegments(piece, segments);
+                Approximate(piece, segments);
         }
     }
     // The pieces stand in no view; they go with their group.
     result->Delete();
+}
+
+}  // namespace
+
+namespace vrnApi {
+
+void ApproximateObjectByLineSegments(vlapi::IDrawingObjectPtr obj, std::vector<NSegmentPtr>& segments)
+{
+    SegmentList list(segments);
+    Approximate(obj, list);
+}
+
+void ApproximateObjectsByLineSegments(const std::vector<vlapi::IDrawingObjectPtr>& objs,
+                                      std::vector<NSegmentPtr>& segments)
+{
+    SegmentList list(segments);
+    for (const vlapi::IDrawingObjectPtr& obj : objs)
+        Approximate(obj, list);
 }
 
 NPolygonPtr ApproximateByTangentialPoligon(const std::vector<NSegmentPtr>& segments, double arrow)

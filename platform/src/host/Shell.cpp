@@ -589,7 +589,7 @@ bool Shell::Drag(int index, const std::vector<std::pair<double, double>>& steps,
   Into("IHotPointObject::BeginDrag(" + i + ")", [&] { return Flag(object->BeginDrag(index)); });
   for (const auto& [x, y] : steps) {
     Into("IHotPointObject::Set(" + i + ", " + Number(x) + ", " + Number(y) + ")",
-         [&] { return Flag(object->Set(index, x, y)); });
+         [&, x = x, y = y] { return Flag(object->Set(index, x, y)); });
     std::wstring text;
     Into("IHotPointObject::GetCursorText(" + i + ")", [&] {
       text = object->GetCursorText(index);
