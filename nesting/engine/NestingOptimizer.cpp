@@ -192,7 +192,7 @@ void NestingOptimizer::SetAutoPlacementAllFigures(NestingMode mode)
             sheet->m_occupied = false;
     }
     SetCurrentFirstSheetView();
-    m_model.ArrangeFiguresInContainer(false, true);
+    m_model.ArrangeFiguresInContainer(false, true, m_figures);
     m_figures = keep;
     m_model.DeleteEmptySheets();
 }
@@ -266,24 +266,31 @@ bool NestingOptimizer::PlaceWithRotations(const FigurePtr& figure, const SheetPt
     const auto table = static_cast<uint32_t>(static_cast<int32_t>(m_params.rotateMethod) - 1);
     if (table >= 4)
         return false;
-    // The first try with the smallest x wins: a later one only with an x
-    // smaller by more than the point tolerance (the same position reached in
-    // another rotation differs by rounding alone).
+    // The first try that puts the figure furthest left wins: a later one only
+    // when its rectangle's left edge lies left by more than the point
+    // tolerance (the same position reached in another rotation differs by
+    // rounding alone). Edges, not placement points, are compared: the
+    // placement point turns with the figure, and may lie anywhere, far from
+    // the outline too.
     std::vector<NPlacement> placements;
     placements.reserve(static_cast<size_t>(kRotationCounts[table]));
     const NPlacement* best = nullptr;
     for (int64_t k = 0; k < kRotationCounts[table]; ++k) {
         if (k > 0)
             figure->SetPlacement(0.0, 0.0, static_cast<double>(k) * kRotationSteps[table], false);
-        // A try that cannot come out left of the best one need not look far.
-        m_bound = best ? best->x - EPS : kNoPoint;
+        // A try that cannot come out left of the best one need not look far:
+        // its bound is the best edge seen from this rotation's placement point.
+        double x0 = 0.0, y0 = 0.0, angle0 = 0.0;
+        figure->GetPlacement(x0, y0, angle0);
+        m_bound = best ? best->left - EPS + (x0 - figure->m_rect.pBot.x) : kNoPoint;
         const bool placed = SetAutoPlacementFigureOnSheet(figure, sheet, mode);
         m_bound = kNoPoint;
         if (placed) {
             NPlacement placement;
             figure->GetPlacement(placement.x, placement.y, placement.angle);
+            placement.left = figure->m_rect.pBot.x;
             placements.push_back(placement);
-            if (!best || placement.x < best->x - EPS)
+            if (!best || placement.left < best->left - EPS)
                 best = &placements.back();
         }
     }

@@ -14,11 +14,13 @@
 using VectorSheet = std::vector<SheetPtr>;
 using VectorWaste = std::vector<WastePtr>;
 
-// One successful rotation try: the figure's placement after it.
+// One successful rotation try: the figure's placement after it, and the left
+// edge of its rectangle there (what the tries are compared by).
 struct NPlacement {
     double x = 0.0;
     double y = 0.0;
     double angle = 0.0;
+    double left = 0.0;
 };
 
 class NestingOptimizer {
@@ -81,5 +83,5 @@ private:
     void SetCurrentFirstSheetView();
 
     FreeSpace m_freeSpace;    // of the sheet last filled
-    double m_bound = kNoPoint; // a try's points at this x or right of it cannot win
+    double m_bound = kNoPoint; // a try's placement points at this x or right of it cannot win
 };

@@ -55,7 +55,7 @@ TEST(PlaceCheck, OverlapCountsOnlyBeyondTheShrink)
         place_check::Ring moved = square;
         for (NPoint& p : moved)
             p.x += 10.0 - c.depth;
-        const std::vector<place_check::Copy> copies{{0, square, true, {}}, {0, moved, true, {}}};
+        const std::vector<place_check::Copy> copies{{0, square, true, {}, {}}, {0, moved, true, {}, {}}};
         EXPECT_EQ(place_check::FindOverlaps(copies).size(), c.counted ? 1u : 0u) << c.depth;
     }
 }

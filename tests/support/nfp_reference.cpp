@@ -1,6 +1,7 @@
 #include "support/nfp_reference.h"
 
 #include "engine/NfpBuilder.h"
+#include "support/cgal_areas.h"
 
 #include <CGAL/Boolean_set_operations_2.h>
 #include <CGAL/Exact_predicates_exact_constructions_kernel.h>
@@ -26,18 +27,7 @@ using Polygon = CGAL::Polygon_2<Kernel>;
 using PolygonWithHoles = CGAL::Polygon_with_holes_2<Kernel>;
 using PolygonSet = CGAL::Polygon_set_2<Kernel>;
 
-// The ring without consecutive repeats of a point (the first compared with
-// the last): exact arithmetic sees a repeated point as an edge of no length.
-Ring WithoutRepeats(const Ring& ring)
-{
-    Ring out;
-    for (const NPoint& p : ring)
-        if (out.empty() || out.back().x != p.x || out.back().y != p.y)
-            out.push_back(p);
-    while (out.size() > 1 && out.back().x == out.front().x && out.back().y == out.front().y)
-        out.pop_back();
-    return out;
-}
+using areas::WithoutRepeats;
 
 // The polygon of a ring, counter-clockwise; false when the ring is not simple
 // (CGAL's operations must never see such a ring).
@@ -195,7 +185,8 @@ PairResult ComparePair(const Ring& a, const Ring& b)
     Comparison c = Compare(rings, a, b);
     result.ratio = c.ratio;
     result.detail = c.detail;
-    result.failure = c.check == RegionCheck::NoRegion;
+    // An outline the exact arithmetic cannot take is measured by nothing.
+    result.failure = c.check == RegionCheck::NoRegion || c.check == RegionCheck::BadInput;
     result.mismatch = !result.failure && !c.Matches();
     return result;
 }
