@@ -7,7 +7,9 @@ CAD exports and drawings give them, one folder per kind:
     TARGET_DIR/repeats  an exact repeat of a vertex at a few places of every
                         ring (once, twice, and the first point once more)
     TARGET_DIR/near     a vertex followed by one 1e-7, 1e-6, 1e-5 and 1e-3 mm
-                        away, at a few places of every ring
+                        away along the outline (off its line by less than
+                        half the point tolerance), at a few places of every
+                        ring
     TARGET_DIR/origin   every part moved off its own origin: odd items centred
                         on it, even items offset by up to 2 m in x and y
     TARGET_DIR/scaled   everything ten times as large, the strip too
@@ -27,6 +29,7 @@ from fractions import Fraction
 
 STRIP_MILLIMETRES = 1000.0
 NEAR_DISTANCES = (1e-7, 1e-6, 1e-5, 1e-3)
+POINT_TOLERANCE = 1e-4  # mm: points this close are one
 MAX_OFFSET = 2000.0
 SCALE = 10.0
 KINDS = ("repeats", "near", "origin", "scaled", "all")
@@ -85,9 +88,11 @@ def cross(a, b, c, d):
 
 
 def with_near_repeats(ring, rng):
-    """After a vertex at a few places, one more within a tiny distance of it,
-    in a direction that keeps the ring simple (the new edge and the next one
-    cross neither the edge before nor the edge after them)."""
+    """After a vertex at a few places, one more a tiny distance along the
+    outline, off its line by less than half the point tolerance either way
+    (as exports of arcs leave them; the part stays the same part), in a
+    direction that keeps the ring simple (the new edge and the next one cross
+    neither the edge before nor the edge after them)."""
     spots = dict(zip(places(ring, len(NEAR_DISTANCES)), NEAR_DISTANCES))
     n = len(ring)
     out = []
@@ -95,15 +100,17 @@ def with_near_repeats(ring, rng):
         out.append(p)
         if k not in spots or n < 4:
             continue
+        d = spots[k]
         o, r, s = ring[k - 1], ring[(k + 1) % n], ring[(k + 2) % n]
-        a = rng.uniform(0.0, 2.0 * math.pi)
-        for turn in range(16):
-            q = [p[0] + spots[k] * math.cos(a), p[1] + spots[k] * math.sin(a)]
+        along = math.atan2(r[1] - p[1], r[0] - p[0])
+        spread = math.asin(min(1.0, 0.5 * POINT_TOLERANCE / d))
+        for attempt in range(16):
+            a = along + rng.uniform(-spread, spread)
+            q = [p[0] + d * math.cos(a), p[1] + d * math.sin(a)]
             if (q != p and q != r and side(p, q, r) != 0 and not cross(o, p, q, r) and
                     not cross(p, q, r, s)):
                 out.append(q)
                 break
-            a += 2.0 * math.pi * 7.0 / 16.0
     return out
 
 

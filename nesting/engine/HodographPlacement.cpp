@@ -176,8 +176,13 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
             for (const NPolygonPtr& h : list)
                 h->Offset(p0);
         } else {
+            // Only dents narrower than the moving figure by more than the
+            // repeat tolerance at either side of their mouth close: one as
+            // wide as the figure may hold it exactly, and a width equal but
+            // for rounding, or for a vertex repeated a hair's breadth inside
+            // the mouth, must not decide.
             const NRect& rc2 = polygon2->GetGabarit();
-            const double size = std::min(Width(rc2), Height(rc2));
+            const double size = std::min(Width(rc2), Height(rc2)) - 2.0 * EPS_REPEATED;
             NPolygonPtr simplePolygon1 = WithoutDents(polygon1, size);
             CreatePairHodograph(p0, simplePolygon1 ? simplePolygon1 : polygon1, polygon2, false, list);
         }

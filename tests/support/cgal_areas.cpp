@@ -65,15 +65,16 @@ using Inexact = CGAL::Exact_predicates_inexact_constructions_kernel;
 using InexactPolygon = CGAL::Polygon_2<Inexact>;
 using InexactPolygonWithHoles = CGAL::Polygon_with_holes_2<Inexact>;
 
-// The exact ring rounded to doubles, for the straight skeleton; rounding may
-// merge points, and a ring it leaves not simple cannot be shrunk.
+// The exact ring rounded to doubles, for the straight skeleton. Rounding may
+// merge points and flatten slivers into spikes, which bound nothing and go;
+// a ring it leaves not simple otherwise cannot be shrunk.
 InexactPolygon ToInexact(const Polygon& polygon)
 {
     Ring ring;
     for (const Kernel::Point_2& p : polygon.container())
         ring.push_back({CGAL::to_double(p.x()), CGAL::to_double(p.y())});
     InexactPolygon inexact;
-    for (const NPoint& p : WithoutRepeats(ring))
+    for (const NPoint& p : WithoutSpikes(WithoutRepeats(ring)))
         inexact.push_back(Inexact::Point_2(p.x, p.y));
     if (inexact.size() < 3 || !inexact.is_simple())
         throw Unmeasurable("a common region is not simple in doubles: " + Text(ring));
@@ -104,6 +105,27 @@ Ring WithoutRepeats(const Ring& ring)
     while (out.size() > 1 && out.back().x == out.front().x && out.back().y == out.front().y)
         out.pop_back();
     return out;
+}
+
+Ring WithoutSpikes(Ring ring)
+{
+    bool changed = true;
+    while (changed && ring.size() >= 3) {
+        changed = false;
+        for (size_t k = 0; k < ring.size() && ring.size() >= 3; ++k) {
+            const NPoint& prev = ring[(k + ring.size() - 1) % ring.size()];
+            const NPoint& cur = ring[k];
+            const NPoint& next = ring[(k + 1) % ring.size()];
+            double cross = (cur.x - prev.x) * (next.y - cur.y) - (cur.y - prev.y) * (next.x - cur.x);
+            double scale = std::hypot(cur.x - prev.x, cur.y - prev.y) * std::hypot(next.x - cur.x, next.y - cur.y);
+            bool repeated = std::hypot(cur.x - prev.x, cur.y - prev.y) < 1e-12;
+            if (repeated || std::fabs(cross) <= 1e-12 * scale) {
+                ring.erase(ring.begin() + static_cast<std::ptrdiff_t>(k));
+                changed = true;
+            }
+        }
+    }
+    return ring;
 }
 
 double Area(const Region& region) { return AreaOf(ToSet(region)); }

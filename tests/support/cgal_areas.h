@@ -25,6 +25,9 @@ public:
 // The ring without consecutive repeats of a point (the first compared with
 // the last, coordinates exactly equal).
 Ring WithoutRepeats(const Ring& ring);
+// The ring without repeated points and the tips of spikes (zero-area
+// features), until it turns only at real corners.
+Ring WithoutSpikes(Ring ring);
 
 double Area(const Region& region);
 // The area the two regions have in common.

@@ -28,6 +28,7 @@ using PolygonWithHoles = CGAL::Polygon_with_holes_2<Kernel>;
 using PolygonSet = CGAL::Polygon_set_2<Kernel>;
 
 using areas::WithoutRepeats;
+using areas::WithoutSpikes;
 
 // The polygon of a ring, counter-clockwise; false when the ring is not simple
 // (CGAL's operations must never see such a ring).
@@ -71,29 +72,6 @@ Kernel::FT Area(const PolygonSet& set)
             area += h->area(); // holes run clockwise: negative area
     }
     return area;
-}
-
-// Drops repeated points and the tips of spikes (zero-area features, left to
-// the degenerate tests) until the ring turns only at real corners.
-Ring WithoutSpikes(Ring ring)
-{
-    bool changed = true;
-    while (changed && ring.size() >= 3) {
-        changed = false;
-        for (size_t k = 0; k < ring.size() && ring.size() >= 3; ++k) {
-            const NPoint& prev = ring[(k + ring.size() - 1) % ring.size()];
-            const NPoint& cur = ring[k];
-            const NPoint& next = ring[(k + 1) % ring.size()];
-            double cross = (cur.x - prev.x) * (next.y - cur.y) - (cur.y - prev.y) * (next.x - cur.x);
-            double scale = std::hypot(cur.x - prev.x, cur.y - prev.y) * std::hypot(next.x - cur.x, next.y - cur.y);
-            bool repeated = std::hypot(cur.x - prev.x, cur.y - prev.y) < 1e-12;
-            if (repeated || std::fabs(cross) <= 1e-12 * scale) {
-                ring.erase(ring.begin() + static_cast<std::ptrdiff_t>(k));
-                changed = true;
-            }
-        }
-    }
-    return ring;
 }
 
 // The loops of a ring that runs through a point more than once (a region

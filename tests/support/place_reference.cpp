@@ -276,7 +276,7 @@ Outcome PlaceOnStrip(const Instance& instance)
                 copy.why = line;
                 continue;
             }
-            copy.placed = true; if (getenv("PLACE_DEBUG")) { const Placement pl = PlacementOf(*figures[c]); const NRect bx = BoxOf(copy.outline); fprintf(stderr, "DBG copy %zu item %zu at %.4f %.4f %.1f box %.4f %.4f %.4f %.4f\n", c, copy.item, pl.point.x, pl.point.y, pl.angle, bx.pBot.x, bx.pBot.y, bx.pTop.x, bx.pTop.y); }
+            copy.placed = true;
             ++outcome.placed;
             placed.push_back(figures[c]);
             placedCopies.push_back(c);
