@@ -51,11 +51,13 @@ NPolygonPtr TangentialRing(Pair& pair, bool outer, double arrow)
     // Repeated and straight vertices go only where that leaves the ring
     // within the point tolerance of where it ran, never across a vertex
     // that stands out less than the repeat tolerance (the figure's outline
-    // would cut into the part there).
-    if (!outer)
-        ring->Invert();
+    // would cut into the part there). A hole runs clockwise here, with the
+    // material on its left, and comes back counter-clockwise.
     if (!CleanOutline(ring->m_points, outer))
         return {};
+    ring->UpdateGabarit();
+    if (!outer)
+        ring->Invert();
     return ring->m_points.empty() ? NPolygonPtr{} : ring;
 }
 

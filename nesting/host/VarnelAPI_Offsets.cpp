@@ -83,8 +83,10 @@ std::vector<NPolygonPtr> ReadBack(const vlapi::IDrawingObjectPtr& equid)
     // Repeats of the host's joints go, each ring keeping its own direction,
     // without cutting into what it bounds by more than the point tolerance.
     for (const NPolygonPtr& polygon : polygons) {
-        if (CleanOutline(polygon->m_points, SignedArea(polygon->m_points) > 0.0))
+        if (CleanOutline(polygon->m_points, SignedArea(polygon->m_points) > 0.0)) {
+            polygon->UpdateGabarit();
             cleaned.push_back(polygon);
+        }
     }
     return cleaned;
 }

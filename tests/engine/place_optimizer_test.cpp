@@ -258,6 +258,23 @@ TEST_F(PlaceTest, FigureWhoseTriesOverlapGoesBackWhereItStood)
     EXPECT_FALSE(figure->m_owner);
 }
 
+// A figure the run could not place stands where it started, over the sheet:
+// it is on no sheet all the same, and goes to the container.
+TEST_F(PlaceTest, FigureThatFoundNoPlaceIsOnNoSheetWhereverItStands)
+{
+    SheetPtr sheet = AddSheet(150.0, 100.0);
+    MakeViewCurrent(sheet->GetView());
+    FigurePtr first = AddFigure(Rectangle(20, 20, 100, 60));
+    FigurePtr second = AddFigure(Rectangle(20, 20, 100, 60));
+    ASSERT_TRUE(sheet->CheckContainFigure(second));
+
+    PlaceAll(RotationType::WithoutRotation, false);
+
+    EXPECT_EQ(first->m_owner, sheet);
+    EXPECT_FALSE(second->m_owner);
+    EXPECT_NE(second->GetView(), sheet->GetView());
+}
+
 TEST_F(PlaceTest, RefusedSheetEndsTheAdditions)
 {
     AddSheet(150.0, 100.0);
