@@ -22,10 +22,11 @@ like the outline) get the same treatment. The copies keep ids, demands and
 orientations; nfp_oracle and place_bench read them like the originals."""
 import json
 import math
-import pathlib
 import random
 import sys
 from fractions import Fraction
+
+from repeat_vertices import read_instances
 
 STRIP_MILLIMETRES = 1000.0
 NEAR_DISTANCES = (1e-7, 1e-6, 1e-5, 1e-3)
@@ -166,23 +167,9 @@ def main(argv):
     if len(argv) == 5 and argv[1] == "--seed":
         seed = int(argv[2])
         argv = [argv[0]] + argv[3:]
-    if len(argv) != 3:
-        print("usage: outline_variants.py [--seed N] SOURCE_DIR TARGET_DIR", file=sys.stderr)
-        return 2
-    source = pathlib.Path(argv[1])
-    target = pathlib.Path(argv[2])
-    files = sorted(source.glob("*.json"))
-    if not files:
-        print(f"outline_variants: no instance files in {source}", file=sys.stderr)
-        return 1
-    docs = []
-    for file in files:
-        try:
-            with open(file, encoding="utf-8") as f:
-                docs.append((file.name, json.load(f)))
-        except (OSError, ValueError) as e:
-            print(f"outline_variants: {file}: {e}", file=sys.stderr)
-            return 1
+    docs, target, status = read_instances("outline_variants", "[--seed N] ", argv)
+    if docs is None:
+        return status
     for kind in KINDS:
         folder = target / kind
         folder.mkdir(parents=True, exist_ok=True)

@@ -108,8 +108,9 @@ TEST(PlaceCheck, RingsAreCheckedBeforeTheyAreMeasured)
         const std::vector<place_check::Copy> copies{{0, square, true, {}, {}}, {0, c.other, true, {}, {}}};
         const std::vector<place_check::Overlap> overlaps = place_check::FindOverlaps(copies);
         ASSERT_EQ(overlaps.size(), c.overlap ? 1u : 0u);
-        if (c.overlap)
+        if (c.overlap) {
             EXPECT_EQ(overlaps[0].unmeasured.empty(), c.measured) << overlaps[0].unmeasured;
+        }
     }
 }
 
