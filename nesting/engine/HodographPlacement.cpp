@@ -84,7 +84,9 @@ void HodographBuilder::CreateHodographs(double x, double y, const VectorFigure& 
         return;
     const NRect& sheetRect = sheet->m_rect;
     const NRect& figureRect = figure->m_rect;
-    if (Width(figureRect) > Width(sheetRect) || Height(figureRect) > Height(sheetRect))
+    // A figure as large as the sheet but for rounding fits (within the point
+    // tolerance, as the inner-fit rectangle says).
+    if (Width(figureRect) > Width(sheetRect) + EPS || Height(figureRect) > Height(sheetRect) + EPS)
         return;
 
     const NPoint p{x, y};

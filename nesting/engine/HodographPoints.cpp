@@ -89,8 +89,10 @@ void HodographBuilder::FindFreePoints(double x, double y, const VectorFigure& ne
         return;
     const NRect& sheetRect = sheet->m_rect;
     const NRect& figureRect = figure->m_rect;
-    if (figureRect.pTop.x - figureRect.pBot.x > sheetRect.pTop.x - sheetRect.pBot.x ||
-        figureRect.pTop.y - figureRect.pBot.y > sheetRect.pTop.y - sheetRect.pBot.y)
+    // A figure as large as the sheet but for rounding fits (within the point
+    // tolerance, as the inner-fit rectangle says).
+    if (figureRect.pTop.x - figureRect.pBot.x > sheetRect.pTop.x - sheetRect.pBot.x + EPS ||
+        figureRect.pTop.y - figureRect.pBot.y > sheetRect.pTop.y - sheetRect.pBot.y + EPS)
         return;
     const NPoint at{x, y};
     double sheetGap = m_sheetGap - 0.5 * m_figureGap;

@@ -54,15 +54,19 @@ TEST_F(PlaceJobTest, VariantsArePlacedAsTheInstanceItself)
     const struct {
         const char* variant;
         const char* instance;
+        double density = 0.3; // at least
     } cases[] = {
         {"albano_all.json", "esicup/albano.json"}, {"blaz1_repeats.json", "esicup/blaz1.json"},
         {"fu_origin.json", "esicup/fu.json"},      {"shapes0_near.json", "esicup/shapes0.json"},
         {"large4m.json", nullptr},                 {"large20m.json", nullptr},
         {"holed_plate.json", nullptr},
+        // Plates as high as the strip but for rounding, far from their origin: upright, side by side.
+        {"tall_off_origin.json", nullptr, 0.999},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.variant);
         const double density = ExpectEveryCopyPlacedApart(TestData() / "place" / "variants" / c.variant);
+        EXPECT_GT(density, c.density);
         if (c.instance) {
             const double own = ExpectEveryCopyPlacedApart(TestData() / c.instance);
             EXPECT_NEAR(density, own, 0.005 * own);
