@@ -226,10 +226,13 @@ void HodographBuilder::FindFreePoints(double x, double y, const VectorFigure& ne
         });
         if (due.empty())
             break;
-        // In the order of their positions' left ends, however they came due.
-        std::sort(due.begin(), due.end());
-        for (const Pending* d : due)
-            take(**d->placed);
+        // The one whose positions start furthest left first: the free point
+        // it may give moves the band, and those it leaves right of the band
+        // wait (their no-fit polygons may never be needed).
+        const auto first = std::min_element(due.begin(), due.end());
+        take(**(*first)->placed);
+        due.erase(first);
+        waiting.insert(waiting.end(), due.begin(), due.end());
     }
     if (!best || best->x >= bound)
         return;
