@@ -40,6 +40,18 @@ bool PassesRectangleTest(const Figure& figure, const Sheet& sheet)
     return RectFits(s, p) || RectFits(s, NPoint{p.y, p.x});
 }
 
+// The figure's outline lies within the sheet's rectangle: whatever the
+// candidates said, a figure is never counted as on a sheet it stands out of.
+bool InsideSheet(const Figure& figure, const Sheet& sheet)
+{
+    if (figure.m_borders.empty() || !figure.m_borders[0])
+        return false;
+    const NRect& outline = figure.m_borders[0]->GetGabarit();
+    const NRect& s = sheet.m_rect;
+    return outline.pBot.x > s.pBot.x - EPS && outline.pBot.y > s.pBot.y - EPS && outline.pTop.x < s.pTop.x + EPS &&
+           outline.pTop.y < s.pTop.y + EPS;
+}
+
 // The figure's gap polygon overlaps none of the placed figures.
 bool FreeOfOverlaps(const FigurePtr& figure, const VectorFigure& placed)
 {
@@ -66,14 +78,19 @@ bool NestingOptimizer::DiffersFromSheet(const Figure& figure) const
 
 void NestingOptimizer::GetPlacementPoint(const std::vector<NPoint>& points, double& x, double& y)
 {
+    // The lowest of the points near the leftmost, as it is: the x of one
+    // point with the y of another may be no free position at all.
+    double left = kNoPoint;
+    for (const NPoint& p : points)
+        left = std::min(left, p.x);
     x = kNoPoint;
     y = kNoPoint;
-    for (const NPoint& p : points)
-        if (p.x < x)
+    for (const NPoint& p : points) {
+        if (std::fabs(p.x - left) < kBottomLeftBand && (p.y < y || (p.y == y && p.x < x))) {
             x = p.x;
-    for (const NPoint& p : points)
-        if (std::fabs(p.x - x) < kBottomLeftBand && p.y < y)
             y = p.y;
+        }
+    }
 }
 
 void NestingOptimizer::Init()
@@ -212,7 +229,7 @@ void NestingOptimizer::SetAutoPlacementAllFigures(NestingMode mode)
         }
     }
     SetCurrentFirstSheetView();
-    m_model.ArrangeFiguresInContainer(false, true);
+    m_model.ArrangeFiguresInContainer(false, true, m_figures);
     m_figures = keep;
     m_model.DeleteEmptySheets();
 }
@@ -288,24 +305,31 @@ bool NestingOptimizer::PlaceWithRotations(const FigurePtr& figure, const SheetPt
     const auto table = static_cast<uint32_t>(static_cast<int32_t>(m_params.rotateMethod) - 1);
     if (table >= 4)
         return false;
-    // The first try with the smallest x wins: a later one only with an x
-    // smaller by more than the point tolerance (the same position reached in
-    // another rotation differs by rounding alone).
+    // The first try that puts the figure furthest left wins: a later one only
+    // when its rectangle's left edge lies left by more than the repeat
+    // tolerance (the same position reached in another rotation differs by
+    // rounding, or by a vertex an export repeated a hair's breadth away).
+    // Edges, not placement points, are compared: the placement point turns
+    // with the figure, and may lie anywhere, far from the outline too.
     std::vector<NPlacement> placements;
     placements.reserve(static_cast<size_t>(kRotationCounts[table]));
     const NPlacement* best = nullptr;
     for (int64_t k = 0; k < kRotationCounts[table]; ++k) {
         if (k > 0)
             figure->SetPlacement(0.0, 0.0, static_cast<double>(k) * kRotationSteps[table], false);
-        // A try that cannot come out left of the best one need not look far.
-        m_bound = best ? best->x - EPS : kNoPoint;
+        // A try that cannot come out left of the best one need not look far:
+        // its bound is the best edge seen from this rotation's placement point.
+        double x0 = 0.0, y0 = 0.0, angle0 = 0.0;
+        figure->GetPlacement(x0, y0, angle0);
+        m_bound = best ? best->left - EPS_REPEATED + (x0 - figure->m_rect.pBot.x) : kNoPoint;
         const bool placed = SetAutoPlacementFigureOnSheet(figure, sheet, mode);
         m_bound = kNoPoint;
         if (placed) {
             NPlacement placement;
             figure->GetPlacement(placement.x, placement.y, placement.angle);
+            placement.left = figure->m_rect.pBot.x;
             placements.push_back(placement);
-            if (!best || placement.x < best->x - EPS)
+            if (!best || placement.left < best->left - EPS_REPEATED)
                 best = &placements.back();
         }
     }
@@ -372,7 +396,7 @@ VectorFigure NestingOptimizer::NearFigures(const VectorFigure& placed, const Fig
     std::copy_if(placed.begin(), placed.end(), std::back_inserter(others),
                  [&](const FigurePtr& f) { return f.get() != &figure; });
     m_freeSpace.Update(sheet, region, others);
-    return m_freeSpace.Near(others, figure, at);
+    return m_freeSpace.Near(others, figure, at, m_bound);
 }
 
 bool NestingOptimizer::MoveToBottomLeft(const FigurePtr& figure, const std::vector<NPoint>& points)
@@ -405,6 +429,7 @@ bool NestingOptimizer::SetAutoPlacementFigureOnSheet(FigurePtr figure, SheetPtr 
         // One more try at the same candidates from where the figure stands now.
         placedWell = MoveToBottomLeft(figure, points) && FreeOfOverlaps(figure, placed);
     }
+    placedWell = placedWell && (mode == NestingMode::AutoArrange || InsideSheet(*figure, *sheet));
     if (placedWell) {
         figure->m_owner = sheet;
         return true;

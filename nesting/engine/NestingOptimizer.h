@@ -14,11 +14,13 @@
 using VectorSheet = std::vector<SheetPtr>;
 using VectorWaste = std::vector<WastePtr>;
 
-// One successful rotation try: the figure's placement after it.
+// One successful rotation try: the figure's placement after it, and the left
+// edge of its rectangle there (what the tries are compared by).
 struct NPlacement {
     double x = 0.0;
     double y = 0.0;
     double angle = 0.0;
+    double left = 0.0;
 };
 
 class NestingOptimizer {
@@ -52,8 +54,8 @@ public:
     // lies on a sheet.
     std::wstring LeftInContainerText() const;
 
-    // The bottom-left rule: the smallest x, then the smallest y of the points
-    // within 0.1 mm of it; both stay at kNoPoint for no point.
+    // The bottom-left rule: of the points within 0.1 mm of the smallest x,
+    // the one with the smallest y (then x); both stay at kNoPoint for no point.
     static void GetPlacementPoint(const std::vector<NPoint>& points, double& x, double& y);
 
     static constexpr double kNoPoint = 2147483647.0;
@@ -89,5 +91,5 @@ private:
     void SetCurrentFirstSheetView();
 
     FreeSpace m_freeSpace;    // of the sheet last filled
-    double m_bound = kNoPoint; // a try's points at this x or right of it cannot win
+    double m_bound = kNoPoint; // a try's placement points at this x or right of it cannot win
 };

@@ -95,6 +95,31 @@ TEST_F(MacroBordersTest, LineAndArcBetweenTheSamePointsAreOneBorder)
     EXPECT_TRUE(Messages().empty());
 }
 
+// Exports repeat vertices: a line from a corner to itself (twice), one to a
+// point a hair's breadth away. They bound nothing and go; a vertex that
+// stands out less than the repeat tolerance but more than the point
+// tolerance stays, or the outline would cut into the part.
+TEST_F(MacroBordersTest, RepeatedVerticesGoButNoVertexTheOutlineNeeds)
+{
+    const struct {
+        std::vector<NPoint> drawn;
+        double top;  // of the border read
+        bool square; // the border is the square itself
+    } cases[] = {
+        {{{0, 0}, {100, 0}, {100, 0}, {100, 0}, {100, 100}, {100 + 1e-7, 100}, {0, 100}, {0, 100 - 1e-5}}, 100.0, true},
+        {{{0, 0}, {100, 0}, {100, 100}, {99.9995, 100.0008}, {0, 100}}, 100.0008, false},
+    };
+    for (const auto& c : cases) {
+        Messages().clear();
+        const Result r = Borders(MakeMacro(Container(), AddRing(Container(), c.drawn), L"Exported"));
+        ASSERT_EQ(r.borders.size(), 1u) << c.top;
+        EXPECT_NEAR(r.borders[0]->GetGabarit().pTop.y, c.top, 1e-9);
+        EXPECT_EQ(SameRing(*r.borders[0], kSquare, 1e-4), c.square);
+        EXPECT_NEAR(r.area, 10000.0, 0.1);
+        EXPECT_TRUE(Messages().empty());
+    }
+}
+
 TEST_F(MacroBordersTest, OpenOutlineIsRefusedByName)
 {
     auto objs = AddRing(Container(), kSquare);
