@@ -121,7 +121,9 @@ bool Driver::Refuse(const std::string& why) {
 }
 
 bool Driver::Idle(bool result) {
-  App().GetShell().RefreshHotPoints();
+  Shell& shell = App().GetShell();
+  if (shell.UnloadWaits()) shell.Unload();
+  shell.RefreshHotPoints();
   return result;
 }
 

@@ -291,6 +291,12 @@ bool Shell::Start(void* handle, vlapi::LoadVarnelLibraryFunction load, vlapi::Un
 
 void Shell::Unload() {
   if (!loaded_) return;
+  if (depth_ > 0) {
+    if (!unloadWaits_) Record("host: the library is unloaded once the host is idle");
+    unloadWaits_ = true;
+    return;
+  }
+  unloadWaits_ = false;
   if (running_) running_->End("the library is unloaded");
   ReleaseLibraryObjects();
   if (unload_) Into("UnloadVarnelLibrary", [&] {
