@@ -68,12 +68,17 @@ void NestingOptimizer::GetPlacementPoint(const std::vector<NPoint>& points, doub
 {
     x = kNoPoint;
     y = kNoPoint;
+    double left = kNoPoint;
     for (const NPoint& p : points)
-        if (p.x < x)
+        left = std::min(left, p.x);
+    // The lowest candidate of the leftmost band, as it is: the x of one
+    // candidate with the y of another may be no free position at all.
+    for (const NPoint& p : points) {
+        if (p.x - left < kBottomLeftBand && (p.y < y || (p.y == y && p.x < x))) {
             x = p.x;
-    for (const NPoint& p : points)
-        if (std::fabs(p.x - x) < kBottomLeftBand && p.y < y)
             y = p.y;
+        }
+    }
 }
 
 void NestingOptimizer::Init()

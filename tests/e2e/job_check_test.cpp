@@ -205,4 +205,19 @@ TEST(JobCheckGaps, RoundPartsKeepTheSetGapsOnTheirTrueOutlines)
     fs::remove_all(job);
 }
 
+// Ends of curves a hair apart on either side of a thousandth of a millimetre
+// are one joint: the triangle closes.
+TEST(JobCheckGaps, EndsAHairApartAcrossTheGridJoin)
+{
+    const fs::path file = fs::temp_directory_path() / ("job_check_joint-" + std::to_string(getpid()) + ".dxf");
+    const auto line = [](const char* x1, const char* y1, const char* x2, const char* y2) {
+        return std::string("0\nLINE\n8\n0\n10\n") + x1 + "\n20\n" + y1 + "\n11\n" + x2 + "\n21\n" + y2 + "\n";
+    };
+    Write(file, "0\nSECTION\n2\nENTITIES\n" + line("0", "0", "10.0004999", "0") + line("10.0005001", "0", "0", "10") +
+                    line("0", "10", "0", "0") + "0\nENDSEC\n0\nEOF\n");
+    const Outcome read = RunCommand({"/usr/bin/python3", NESTING_SOURCE_DIR "/tools/file_check.py", "outlines", file.string()});
+    EXPECT_NE(read.output.find("\"open\": 0"), std::string::npos) << read.output;
+    fs::remove(file);
+}
+
 }  // namespace
