@@ -105,6 +105,9 @@ TEST_F(JobCheck, TheJobAsMadePassesEveryCheck)
         const Outcome outcome = Check(args);
         EXPECT_EQ(outcome.status, 0) << args[0] << ":\n" << outcome.output;
     }
+    // The least gap is the least of all pairs: the plate and the cross stand the gap apart.
+    EXPECT_NE(Check({"gaps", job, (s_job / "export").string()}).output.find("the least gap between parts 5.0000 mm"),
+              std::string::npos);
     const Outcome summary = Check({"summary", job, "--files", s_job.string()});
     EXPECT_EQ(summary.status, 0);
     EXPECT_NE(summary.output.find("3 pieces: 3 placed, 0 in the container"), std::string::npos) << summary.output;

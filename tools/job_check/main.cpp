@@ -602,7 +602,8 @@ void SheetGaps(const std::string& name, const SheetRecord& sheet, const Job& job
             const NRect other = LoopBox(loops[j]);
             const double dx = std::max({0.0, other.pBot.x - box.pTop.x, box.pBot.x - other.pTop.x});
             const double dy = std::max({0.0, other.pBot.y - box.pTop.y, box.pBot.y - other.pTop.y});
-            if (std::hypot(dx, dy) >= std::min(between, job.figureGap))
+            // Boxes no nearer than the least gap found so far hold no nearer pair.
+            if (std::hypot(dx, dy) >= between)
                 continue;
             measure(i, j, job.figureGap, between,
                     "the parts at " + Where(loops[i]) + " and " + Where(loops[j]) + " stand");
