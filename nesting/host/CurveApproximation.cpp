@@ -16,6 +16,10 @@ double& Tolerance()
     return NestingSetting::m_instance.m_tolerance;
 }
 
+// The least sag an arc is followed with, whatever the configured one: a
+// circle of 5 m keeps to some 5,000 vertices.
+constexpr double kLeastArrow = 0.001;  // mm
+
 // A curve's sag is at most this fraction of its radius: a circle becomes a
 // polygon of 84 sides or more, whose area is within 0.1 % of the circle's,
 // whatever the configured sag.
@@ -134,6 +138,7 @@ void AppendArcVertices(const NPoint& centre, double radius, const std::vector<NS
     const NPoint start = fine.front()->p1;
     const NPoint end = fine.back()->p2;
     const bool left = sweep > 0.0;
+    arrow = arrow >= kLeastArrow ? arrow : kLeastArrow;  // NaN too
     const double cosine = left ? radius / (radius + arrow) : std::max(0.0, 1.0 - arrow / radius);
     const double step = std::min(0.5 * PI, 2.0 * std::acos(std::min(1.0, cosine)));
     const int count = std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / std::max(step, 1e-6) - 1e-9)));
