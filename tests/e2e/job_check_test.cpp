@@ -63,6 +63,24 @@ void MoveMacro(const fs::path& drawing, const std::wstring& name, double dx, dou
     fs::remove_all(root);
 }
 
+// Renames the sheet of the drawing as the user would in the host, the library
+// not loaded, and saves the drawing.
+void RenameSheet(const fs::path& drawing, const std::wstring& from, const std::wstring& to)
+{
+    const fs::path root = fs::temp_directory_path() / ("job_check_test-host-" + std::to_string(getpid()));
+    {
+        vlhost::Host host(root);
+        vlhost::Driver user(host);
+        ASSERT_TRUE(user.Open(drawing));
+        for (const vlapi::IVarnelAPIObjectPtr& object : user.Objects(L"macros")) {
+            if (vlapi::IMacroObjectPtr macro{object}; macro && macro->GetName() == from)
+                macro->SetName(to);
+        }
+        ASSERT_TRUE(user.Save(drawing));
+    }
+    fs::remove_all(root);
+}
+
 class JobCheck : public testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -178,6 +196,20 @@ TEST_F(JobCheck, EachCheckNamesTheFaultItGuardsAgainst)
         EXPECT_NE(outcome.output.find(c.fault), std::string::npos) << outcome.output;
         fs::remove_all(job);
     }
+}
+
+// A sheet whose name a file cannot hold has its files under the name the
+// export makes of it: the checks find them.
+TEST_F(JobCheck, SheetFilesAreFoundUnderTheNamesTheExportGives)
+{
+    const fs::path job = Copy("renamed");
+    RenameSheet(job / "job.vdw", L"Карта раскроя 1", L"Карта: 1");
+    fs::rename(SheetDxf(job), job / "export" / "Карта_ 1.dxf");
+    for (const char* check : {"gaps", "dxf"}) {
+        const Outcome outcome = Check({check, Drawing(job), (job / "export").string()});
+        EXPECT_EQ(outcome.status, 0) << check << ":\n" << outcome.output;
+    }
+    fs::remove_all(job);
 }
 
 // The true gaps of round parts (circles, a washer, slots and quarter rounds)
