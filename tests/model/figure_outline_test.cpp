@@ -135,6 +135,31 @@ TEST_F(FigureOutlineTest, GapPolygonsKeepHalfTheGapFromTrueCurves)
     }
 }
 
+// A sharp corner's gap polygon ends half the gap beyond it, cut square, not
+// where its offset edges meet (37 half gaps out at the spike's 3° point);
+// the polygon still keeps half the gap from the outline everywhere.
+TEST_F(FigureOutlineTest, SharpCornersAreCutSquareHalfTheGapOut)
+{
+    const struct {
+        const char* name;
+        std::vector<NPoint> ring;
+        NPoint tip;
+    } cases[] = {
+        {"spike", {{0, 0}, {300, 0}, {0, 16}}, {300, 0}},
+        {"gusset", {{0, 0}, {150, 0}, {0, 150}}, {150, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FigurePtr figure = MakeFigureWithGap(c.ring, 10.0);
+        const NPolygon& gap = *figure->m_poligons.front();
+        EXPECT_GE(ringtest::BoundaryDistance(gap, *figure->m_borders.front()), 5.0 - 1e-4);
+        EXPECT_GE(gap.GetGabarit().pTop.x, c.tip.x + 5.0 - 1e-4);
+        EXPECT_LT(gap.GetGabarit().pTop.x, c.tip.x + 6.0);
+        const NPolygon& control = *figure->m_controls.front();
+        EXPECT_NEAR(ringtest::BoundaryDistance(control, gap), 0.1, 1e-3);
+    }
+}
+
 TEST_F(FigureOutlineTest, ZeroGapKeepsTheOutlineAndControlsGoInside)
 {
     const FigurePtr figure = MakeFigureWithGap(kEll, 0.0);
