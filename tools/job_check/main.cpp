@@ -25,6 +25,7 @@
 // temporary string in release builds.)
 #include "job_check/Clearance.h"
 #include "job_check/JobDrawing.h"
+#include "io/OutputFiles.h"
 #include "support/cgal_areas.h"
 #include "support/shell_command.h"
 
@@ -427,6 +428,21 @@ int Same(const fs::path& first, const fs::path& second)
 
 // ---- dxf ---------------------------------------------------------------------------
 
+// The stem of each sheet's files as the export names them: of the sheets that
+// hold a part, in order, the name made fit for a file and numbered where it
+// repeats; empty for a sheet that holds nothing (it has no file).
+std::vector<std::wstring> SheetStems(const Job& job)
+{
+    outputs::NameBook book;
+    std::vector<std::wstring> stems;
+    for (size_t s = 0; s < job.sheets.size(); ++s) {
+        const bool holds = std::any_of(job.parts.begin(), job.parts.end(),
+                                       [&](const PartRecord& p) { return p.sheet == static_cast<int>(s); });
+        stems.push_back(holds ? book.Reserve(outputs::SafeFileName(job.sheets[s].name), {L".vfw", L".dxf"}) : L"");
+    }
+    return stems;
+}
+
 // Takes each expected area from `found` (within 0.01 %); what is left on
 // either side is named.
 void MatchAreas(std::vector<double> expected, std::vector<double> found, bool exact, const std::string& file,
@@ -495,6 +511,7 @@ int Dxf(const fs::path& drawing, const fs::path& folder)
     Faults fault{"dxf"};
     std::vector<double> remnantAreas;
     size_t matched = 0, remnantFiles = 0;
+    const std::vector<std::wstring> stems = SheetStems(job);
     const size_t count = ForEachReading("dxf", folder, fault, [&](const fs::path& file, const nlohmann::json& r) {
         const std::string name = file.filename().string();
         const std::wstring stem = vlhost::Host::Wide(file.stem().string());
@@ -502,8 +519,7 @@ int Dxf(const fs::path& drawing, const fs::path& folder)
         const int open = r["open"].get<int>();
         if (r["errors"].get<int>() != 0)
             fault(name + ": " + std::to_string(r["errors"].get<int>()) + " audit errors");
-        const auto sheet = std::find_if(job.sheets.begin(), job.sheets.end(),
-                                        [&](const SheetRecord& s) { return s.name == stem; });
+        const auto sheet = std::find(stems.begin(), stems.end(), stem);
         if (name == "card.dxf") {
             MatchAreas(MapAreas(job), found, false, name, fault);
         } else if (stem.rfind(L"waste", 0) == 0) {
@@ -513,10 +529,10 @@ int Dxf(const fs::path& drawing, const fs::path& folder)
                 fault(name + ": " + std::to_string(found.size()) + " closed and " + std::to_string(open) +
                       " open outlines where a remnant has one and its islands");
             remnantAreas.insert(remnantAreas.end(), found.begin(), found.end());
-        } else if (sheet != job.sheets.end()) {
+        } else if (!stem.empty() && sheet != stems.end()) {
             if (open != 0)
                 fault(name + ": " + std::to_string(open) + " outlines left open");
-            MatchAreas(SheetAreas(job, static_cast<size_t>(sheet - job.sheets.begin())), found, true, name, fault);
+            MatchAreas(SheetAreas(job, static_cast<size_t>(sheet - stems.begin())), found, true, name, fault);
         } else {
             return;  // not a file of this drawing: loaded strictly only
         }
@@ -602,7 +618,8 @@ void SheetGaps(const std::string& name, const SheetRecord& sheet, const Job& job
             const NRect other = LoopBox(loops[j]);
             const double dx = std::max({0.0, other.pBot.x - box.pTop.x, box.pBot.x - other.pTop.x});
             const double dy = std::max({0.0, other.pBot.y - box.pTop.y, box.pBot.y - other.pTop.y});
-            if (std::hypot(dx, dy) >= std::min(between, job.figureGap))
+            // Boxes no nearer than the least gap found so far hold no nearer pair.
+            if (std::hypot(dx, dy) >= between)
                 continue;
             measure(i, j, job.figureGap, between,
                     "the parts at " + Where(loops[i]) + " and " + Where(loops[j]) + " stand");
@@ -617,14 +634,13 @@ int Gaps(const fs::path& drawing, const fs::path& folder)
     Faults fault{"gaps"};
     std::vector<fs::path> files;
     std::vector<size_t> sheets;
+    const std::vector<std::wstring> stems = SheetStems(job);
     for (const fs::path& file : FilesUnder(folder, ".dxf")) {
         const std::wstring stem = vlhost::Host::Wide(file.stem().string());
-        for (size_t s = 0; s < job.sheets.size(); ++s) {
-            if (job.sheets[s].name == stem) {
-                files.push_back(file);
-                sheets.push_back(s);
-                break;
-            }
+        const auto sheet = std::find(stems.begin(), stems.end(), stem);
+        if (!stem.empty() && sheet != stems.end()) {
+            files.push_back(file);
+            sheets.push_back(static_cast<size_t>(sheet - stems.begin()));
         }
     }
     const nlohmann::json reading = PythonReading("outlines", files);
@@ -645,8 +661,9 @@ int Gaps(const fs::path& drawing, const fs::path& folder)
         outlines += loops.size();
         SheetGaps(name, job.sheets[sheets[k]], job, loops, fault, between, edge);
     }
-    if (files.size() != job.sheets.size())
-        fault(std::to_string(job.sheets.size()) + " sheets but " + std::to_string(files.size()) + " sheet DXF files in " +
+    const size_t holding = static_cast<size_t>(std::count_if(stems.begin(), stems.end(), [](const std::wstring& s) { return !s.empty(); }));
+    if (files.size() != holding)
+        fault(std::to_string(holding) + " sheets hold parts but " + std::to_string(files.size()) + " sheet DXF files in " +
               folder.string());
     const auto shown = [](double d) { return d < 1e300 ? Fixed(d, 4) + " mm" : std::string("none measured"); };
     const std::string figures = std::to_string(files.size()) + " sheets, " + std::to_string(outlines) +
