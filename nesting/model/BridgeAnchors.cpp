@@ -218,6 +218,25 @@ void OfferDrawingOwners(BridgeOwners& owners, const std::vector<INestingMacroObj
     }
 }
 
+void FollowMovedOwners(const std::vector<INestingMacroObjectPtr>& macros, const std::map<reference, reference>& moved)
+{
+    for (const INestingMacroObjectPtr& macro : macros) {
+        if (!macro || !macro->CheckMacroLibraryNameAndCommand(MacroCommand::Bridge))
+            continue;
+        const JumperPtr bridge = LoadBridge(macro);
+        bool renamed = false;
+        for (Jumper::OwnerMark& mark : bridge->m_ownerMarks) {
+            const auto found = moved.find(mark.ref);
+            if (mark.ref != 0 && found != moved.end()) {
+                mark.ref = found->second;
+                renamed = true;
+            }
+        }
+        if (renamed)
+            bridge->SaveParams();
+    }
+}
+
 // ---- BridgeAnchors
 
 BridgeAnchors::Placement BridgeAnchors::Where(const INestingMacroObject& macro)

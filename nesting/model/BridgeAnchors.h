@@ -7,6 +7,7 @@
 #include "model/NestingJumper.h"
 
 #include <array>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -44,6 +45,11 @@ private:
 // Offers the library figures and then sheets of `view` among `macros` (each
 // read as a temporary object of its own) until the owners are settled.
 void OfferDrawingOwners(BridgeOwners& owners, const std::vector<INestingMacroObjectPtr>& macros, int view);
+
+// The drawing's objects made anew (a cancelled command gives the drawing back
+// as copies): `moved` tells the references they had and have now, and the
+// bridges among `macros` are made to name their owners' new macros.
+void FollowMovedOwners(const std::vector<INestingMacroObjectPtr>& macros, const std::map<reference, reference>& moved);
 
 class BridgeAnchors {
 public:
