@@ -237,6 +237,25 @@ void FollowMovedOwners(const std::vector<INestingMacroObjectPtr>& macros, const 
     }
 }
 
+void OwnCopiedBridges(const std::vector<INestingMacroObjectPtr>& copies)
+{
+    std::vector<INestingMacroObjectPtr> macros;
+    for (const INestingMacroObjectPtr& copy : copies) {
+        if (!copy || !copy->CheckMacroLibraryNameAndCommand(MacroCommand::Bridge))
+            continue;
+        if (macros.empty())
+            vrnApi::GetMacrosFromActiveDoc(macros);
+        const JumperPtr bridge = LoadBridge(copy);
+        bridge->m_ownerMarks = {};
+        BridgeOwners owners(*bridge);
+        OfferDrawingOwners(owners, macros, bridge->GetView());
+        owners.GiveTo(*bridge);
+        bridge->CheckValid();
+        bridge->UpdateName();
+        bridge->SaveParams();
+    }
+}
+
 // ---- BridgeAnchors
 
 BridgeAnchors::Placement BridgeAnchors::Where(const INestingMacroObject& macro)

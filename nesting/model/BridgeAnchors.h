@@ -51,6 +51,10 @@ void OfferDrawingOwners(BridgeOwners& owners, const std::vector<INestingMacroObj
 // bridges among `macros` are made to name their owners' new macros.
 void FollowMovedOwners(const std::vector<INestingMacroObjectPtr>& macros, const std::map<reference, reference>& moved);
 
+// Bridges copied with the host's own tools are bridges of their own: each end
+// is owned by the figure or sheet it stands on, whatever owned the original's.
+void OwnCopiedBridges(const std::vector<INestingMacroObjectPtr>& copies);
+
 class BridgeAnchors {
 public:
     // Holds each bridge of the active drawing with an end on one of `owners`

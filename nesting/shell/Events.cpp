@@ -2,8 +2,10 @@
 
 #include "api/NAPIBase.h"
 #include "engine/CommandsWithoutPanel.h"
+#include "host/HostAccess.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
+#include "model/BridgeAnchors.h"
 #include "shell/BaseProcess.h"
 
 #include <algorithm>
@@ -157,6 +159,14 @@ bool DocumentEvents::OnRotateObject(const vlapi::DrawingObjectList& objects)
 
 bool DocumentEvents::OnCopyObject(const vlapi::DrawingObjectList& objects)
 {
+    if (!LibraryEdit::Active()) {
+        std::vector<INestingMacroObjectPtr> copies;
+        for (const vlapi::IDrawingObjectPtr& object : objects) {
+            if (INestingMacroObjectPtr macro = vrnApi::CreateMacroByReference(hostAccess::ReferenceOf(object)))
+                copies.push_back(std::move(macro));
+        }
+        OwnCopiedBridges(copies);
+    }
     return AskForPlacement(objects);
 }
 

@@ -142,6 +142,35 @@ TEST_F(BridgeFollowTest, BridgesMoveWithTheirFigures)
     }
 }
 
+// The host copies F2 with its gap bridge; the sink gives the copied bridge to
+// what it stands on, and the copy's own moves then take it along.
+TEST_F(BridgeFollowTest, ABridgeCopiedWithItsFigureBelongsToTheCopy)
+{
+    const INestingMacroObjectPtr figure = FigureMacro(L"F2");
+    const INestingMacroObjectPtr bridge = FigureMacro(L"Мостик: F2 b30.0 тип-1", MacroCommand::Bridge);
+    ASSERT_TRUE(figure && bridge);
+    vlapi::ICopyObjectParamPtr by(doc->CreateAPIObject(vlapi::vlObjectCopyObjectParam));
+    by->SetTargetX(0.0);
+    by->SetTargetY(250.0);
+    const auto copied = doc->CopyObjects(
+        {vlapi::IAPIObjectPtr(hostAccess::ObjectOf(doc, figure->GetReference())),
+         vlapi::IAPIObjectPtr(hostAccess::ObjectOf(doc, bridge->GetReference()))},
+        by.get());
+    ASSERT_EQ(copied.size(), 2u);
+    std::vector<INestingMacroObjectPtr> copies;
+    for (const auto& object : copied)
+        copies.push_back(vrnApi::CreateMacroByReference(hostAccess::ReferenceOf(object)));
+    OwnCopiedBridges(copies);
+    std::vector<std::wstring> expected = ReadBridges();
+    EXPECT_EQ(std::count(expected.begin(), expected.end(), L"Мостик: F2 b30.0 тип-1"), 2);
+
+    vrnApi::UnSelectAll();
+    copies[0]->SelectMacro(true);
+    copies[0]->SetMacroPlacement(-150.0, 0.0, 0.0, false);
+    RunAutoPlacementInSheet();
+    EXPECT_EQ(ReadBridges(), expected);
+}
+
 TEST_F(BridgeFollowTest, DeletingAFigureOrASheetDeletesItsBridges)
 {
     model.DelFigure(model.m_figures.at(1));  // F2
