@@ -82,14 +82,20 @@ void BringInside(const NestingModel& model, const FigurePtr& figure, const Sheet
     }
 }
 
-// Turns each figure by `angle` degrees about its placement point; a figure
-// that stood on a sheet and now juts out of it is brought back inside.
-void Turn(const NestingModel& model, const std::vector<FigurePtr>& figures, double angle) {
-    for (const FigurePtr& figure : figures) {
-        const SheetPtr home = SheetUnder(model, figure);
-        figure->SetPlacement(0.0, 0.0, angle, false);
-        if (home && !SheetUnder(model, figure)) {
-            BringInside(model, figure, *home);
+// A figure standing partly on the sheet of its view (turned, moved or
+// dragged over its edge) is brought back inside when it fits there; one that
+// left the sheet altogether goes to the container as before.
+void KeepOnItsSheet(const NestingModel& model, const FigurePtr& figure) {
+    if (SheetUnder(model, figure)) {
+        return;
+    }
+    const NRect& rect = figure->m_rect;
+    for (const SheetPtr& sheet : model.m_sheets) {
+        const NRect& area = sheet->m_rect;
+        if (sheet->GetView() == figure->GetView() && rect.pBot.x < area.pTop.x && area.pBot.x < rect.pTop.x &&
+            rect.pBot.y < area.pTop.y && area.pBot.y < rect.pTop.y) {
+            BringInside(model, figure, *sheet);
+            return;
         }
     }
 }
@@ -106,8 +112,11 @@ void PlaceSelected(NestingModel& model, double angle) {
         figures.push_back(ReadFigure(macro));
     }
     model.HoldBridges(figures);
-    if (angle != 0.0) {
-        Turn(model, figures, angle);
+    for (const FigurePtr& figure : figures) {
+        if (angle != 0.0) {
+            figure->SetPlacement(0.0, 0.0, angle, false);
+        }
+        KeepOnItsSheet(model, figure);
     }
     ProgressIndicator::Create().SetValue(0.0);
     for (size_t done = 0; done < figures.size(); ++done) {
