@@ -244,8 +244,8 @@ TEST_F(CommandsTest, AFigureTurnedOrMovedOverTheSheetsEdgeStaysOnItsSheetWhenItF
         {L"A", 100, 50, 500, 10, Key, -90, 0, true},      // lower edge 10 mm above the sheet's
         {L"B", 100, 50, 1000, 1440, Key, 90, 0, true},    // would cross the upper edge
         {L"C", 2000, 100, 500, 1300, Key, -90, 0, false}, // longer than the sheet is high
-        {L"D", 100, 50, 1500, 10, Handle, 90, 0, true},
-        {L"E", 100, 50, 2000, 10, Host, 90, 0, true},
+        {L"D", 100, 50, 1500, 10, Handle, -90, 0, true},
+        {L"E", 100, 50, 2000, 10, Host, -90, 0, true},
         {L"F", 100, 50, 2500, 10, Host, 0, -30, true},    // dragged half over the edge
         {L"G", 100, 50, 2500, 300, Host, 0, -2000, false}, // dragged off the sheet
     };
@@ -263,7 +263,7 @@ TEST_F(CommandsTest, AFigureTurnedOrMovedOverTheSheetsEdgeStaysOnItsSheetWhenItF
             HP_Figure editor(figure->m_macro);
             editor.Init();
             HotPoint towards;
-            towards.y = 50.0;  // a quarter turn
+            towards.y = -50.0;  // three quarters round
             ASSERT_TRUE(editor.SetHotPoint(towards, 1));
             RunAutoPlacementInSheet();  // what the end of the drag asks the host for
         } else {
