@@ -82,21 +82,37 @@ void BringInside(const NestingModel& model, const FigurePtr& figure, const Sheet
     }
 }
 
-// A figure standing partly on the sheet of its view (turned, moved or
-// dragged over its edge) is brought back inside when it fits there; one that
-// left the sheet altogether goes to the container as before.
-void KeepOnItsSheet(const NestingModel& model, const FigurePtr& figure) {
-    if (SheetUnder(model, figure)) {
-        return;
-    }
+// The sheet of the figure's view that it stands on at least partly.
+SheetPtr SheetPartlyUnder(const NestingModel& model, const FigurePtr& figure) {
     const NRect& rect = figure->m_rect;
     for (const SheetPtr& sheet : model.m_sheets) {
         const NRect& area = sheet->m_rect;
         if (sheet->GetView() == figure->GetView() && rect.pBot.x < area.pTop.x && area.pBot.x < rect.pTop.x &&
             rect.pBot.y < area.pTop.y && area.pBot.y < rect.pTop.y) {
-            BringInside(model, figure, *sheet);
-            return;
+            return sheet;
         }
+    }
+    return nullptr;
+}
+
+// Turns the figure by `angle` degrees about its placement point. A figure
+// that stood on a sheet and juts out of it now, or that stands partly on the
+// sheet of its view (turned by its handle, moved or turned with the host's
+// own tools), is brought back inside when it fits there; one that left every
+// sheet goes to the container when placed again.
+void TurnOnItsSheet(const NestingModel& model, const FigurePtr& figure, double angle) {
+    SheetPtr home = SheetUnder(model, figure);
+    if (angle != 0.0) {
+        figure->SetPlacement(0.0, 0.0, angle, false);
+    }
+    if (SheetUnder(model, figure)) {
+        return;
+    }
+    if (!home) {
+        home = SheetPartlyUnder(model, figure);
+    }
+    if (home) {
+        BringInside(model, figure, *home);
     }
 }
 
@@ -113,10 +129,7 @@ void PlaceSelected(NestingModel& model, double angle) {
     }
     model.HoldBridges(figures);
     for (const FigurePtr& figure : figures) {
-        if (angle != 0.0) {
-            figure->SetPlacement(0.0, 0.0, angle, false);
-        }
-        KeepOnItsSheet(model, figure);
+        TurnOnItsSheet(model, figure, angle);
     }
     ProgressIndicator::Create().SetValue(0.0);
     for (size_t done = 0; done < figures.size(); ++done) {

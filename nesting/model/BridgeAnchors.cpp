@@ -11,6 +11,7 @@ namespace {
 
 constexpr double kSamePlace = 1e-7;  // mm, and degrees for turns
 constexpr double kOnBorder = 1e-3;   // mm: an end carried back lies on its owner's border
+constexpr double kFarAway = 2147483647.0;
 
 NObjectPtr TemporaryFigure(const INestingMacroObjectPtr& macro)
 {
@@ -396,6 +397,108 @@ void BridgeAnchors::Bring(Held& held)
         e.last = now[end];
     }
     bridge.SaveParams();
+}
+
+std::vector<BridgeAnchors::Handover> BridgeAnchors::Leave(const INestingMacroObjectPtr& owner) const
+{
+    std::vector<Handover> ends;
+    if (!owner || owner->GetReference() == 0)
+        return ends;
+    const Placement now = Where(*owner);
+    for (const Held& held : m_holds) {
+        for (size_t end = 0; end < held.count; ++end) {
+            const End& e = held.ends[end];
+            if (e.owner == owner)
+                ends.push_back({held.bridge, end, owner, now, Carry(e.start, now, e.point)});
+        }
+    }
+    return ends;
+}
+
+BridgeAnchors::Held* BridgeAnchors::HeldOf(const JumperPtr& bridge)
+{
+    const auto it = std::find_if(m_holds.begin(), m_holds.end(), [&](const Held& h) { return h.bridge == bridge; });
+    return it == m_holds.end() ? nullptr : &*it;
+}
+
+void BridgeAnchors::Rehold(Held& held, size_t end, const Figure& owner, const NPoint& at)
+{
+    End& e = held.ends[end];
+    e.owner = owner.m_macro;
+    e.start = Where(*e.owner);
+    e.point = at;
+    e.last = Placement{};
+    e.last.view = -2;  // never a view: the next Follow moves the bridge
+}
+
+void BridgeAnchors::Hand(const std::vector<Handover>& ends, const std::vector<FigurePtr>& owners)
+{
+    for (const Handover& handover : ends) {
+        Held* held = HeldOf(handover.bridge);
+        if (!held)
+            continue;
+        NPoint at = handover.at;
+        if (handover.from && handover.from->GetReference() != 0)
+            at = Carry(handover.fromAt, Where(*handover.from), at);
+        FigurePtr nearest;
+        double distance = 0.0;
+        for (const FigurePtr& owner : owners) {
+            const std::optional<double> d =
+                owner && owner->m_macro ? BorderDistance(*owner, at, kFarAway) : std::nullopt;
+            if (d && (!nearest || *d < distance)) {
+                nearest = owner;
+                distance = *d;
+            }
+        }
+        if (nearest)
+            Rehold(*held, handover.end, *nearest, at);
+    }
+}
+
+void BridgeAnchors::Split(const CompoundFigure& compound, std::vector<FigurePtr>& members,
+                          const std::function<void()>& split)
+{
+    // Each end in the frame of the member under it, read before the split.
+    struct OnMember {
+        Handover end;
+        size_t member = 0;
+        NPoint local;
+        bool mirrored = false;
+    };
+    std::vector<OnMember> ends;
+    for (const Handover& end : Leave(compound.m_macro)) {
+        const Placement origin{end.fromAt.view, 0.0, 0.0, 0.0};
+        const NPoint inCompound = Carry(end.fromAt, origin, end.at);
+        std::optional<size_t> nearest;
+        double distance = 0.0;
+        for (size_t k = 0; k < compound.m_figures.size(); ++k) {
+            const FigurePtr& member = compound.m_figures[k];
+            const std::optional<double> d = member ? BorderDistance(*member, inCompound, kFarAway) : std::nullopt;
+            if (d && (!nearest || *d < distance)) {
+                nearest = k;
+                distance = *d;
+            }
+        }
+        if (!nearest)
+            continue;
+        const Figure& member = *compound.m_figures[*nearest];
+        Placement at{origin.view, 0.0, 0.0, 0.0};
+        member.GetPlacement(at.x, at.y, at.angle);
+        ends.push_back({end, *nearest, Carry(at, origin, inCompound), member.m_symmetry});
+    }
+    const size_t first = members.size();
+    split();
+    for (const OnMember& on : ends) {
+        Held* held = HeldOf(on.end.bridge);
+        if (!held || first + on.member >= members.size() || !members[first + on.member]->m_macro)
+            continue;
+        const Figure& member = *members[first + on.member];
+        const Placement now = Where(*member.m_macro);
+        // A member mirrored back stands at the origin, mirrored across the x axis.
+        const NPoint at = on.mirrored ? NPoint{on.local.x, -on.local.y}
+                                      : Carry(Placement{now.view, 0.0, 0.0, 0.0}, now, on.local);
+        Rehold(*held, on.end.end, member, at);
+    }
 }
 
 void BridgeAnchors::DeleteOn(const NObjectPtr& owner, std::vector<reference>& deleted)

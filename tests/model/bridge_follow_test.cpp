@@ -184,3 +184,60 @@ TEST_F(BridgeFollowTest, DeletingAFigureOrASheetDeletesItsBridges)
 
 }  // namespace
 }  // namespace bridgetest
+
+namespace bridgetest {
+namespace {
+
+// Two right triangles joined into a compound (mirror images or not) with a
+// bridge on each of the compound's three longest edges; a gap change splits
+// the compound and joins its members again, or leaves them apart.
+class CompoundBridgeTest : public BridgeFollowTest, public ::testing::WithParamInterface<std::tuple<bool, bool>> {};
+
+TEST_P(CompoundBridgeTest, BridgesOnACompoundGoWithItsMembers)
+{
+    const auto [mirror, unite] = GetParam();
+    // The gap change takes every figure into the container: none may keep a bridge to the sheet.
+    FigureMacro(L"Мостик: F2 - Лист 1 b30.0 тип-9", MacroCommand::Bridge)->DeleteMacro();
+    StoredFigure({{700, 100}, {800, 100}, {700, 160}}, L"T1");
+    StoredFigure(mirror ? std::vector<NPoint>{{700, 300}, {800, 300}, {800, 360}}
+                        : std::vector<NPoint>{{700, 300}, {800, 300}, {700, 360}},
+                 L"T2");
+    Drop(model);
+    Load(model);
+    model.m_uniteFigures = true;
+    model.m_uniteMirrors = true;
+    model.m_figureGap = 10.0;  // as the figures' gap polygons were made
+    model.CreateCompoundFigures();
+    ASSERT_EQ(model.m_figures.size(), 3u);
+    const FigurePtr compound = model.m_figures.back();
+    ASSERT_EQ(compound->m_objectType, NestingObjectType::CompoundFigure);
+    std::vector<NPoint> outline = compound->m_borders.front()->m_points;
+    std::vector<std::pair<double, NPoint>> edges;
+    for (size_t i = 0; i < outline.size(); ++i) {
+        const NPoint& a = outline[i];
+        const NPoint& b = outline[(i + 1) % outline.size()];
+        edges.emplace_back(Distance(a, b), NPoint{(a.x + b.x) / 2, (a.y + b.y) / 2});
+    }
+    std::sort(edges.begin(), edges.end(), [](const auto& l, const auto& r) { return l.first > r.first; });
+    for (size_t i = 0; i < 3; ++i)
+        AddBridge(BridgeType::Gap, edges[i].second, compound, {}, nullptr, 4.0);
+    Drop(model);
+    Load(model);
+    model.HoldBridges();
+
+    model.m_uniteFigures = unite;
+    model.UpdateGaps();
+    Drop(model);
+    const std::vector<std::wstring> names = ReadBridges();
+    ASSERT_EQ(names.size(), 6u);
+    const size_t onTriangles = std::count_if(names.begin(), names.end(), [&](const std::wstring& name) {
+        return name.find(unite ? L"Составная деталь" : L"Мостик: T") != std::wstring::npos;
+    });
+    EXPECT_EQ(onTriangles, 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(MirroredOrNotJoinedAgainOrNot, CompoundBridgeTest,
+                         ::testing::Combine(::testing::Bool(), ::testing::Bool()));
+
+}  // namespace
+}  // namespace bridgetest
