@@ -68,7 +68,8 @@ public:
     void Hold(const std::vector<NObjectPtr>& owners, const std::vector<NObjectPtr>* candidates = nullptr);
     // Brings each held bridge after its owners as they stand now and stores
     // its owners' references anew. A bridge whose owner has lost its macro
-    // (deleted outside a model; a compound split or joined hands its bridges on) is left where it is.
+    // (deleted outside a model) is left where it is; a compound split or
+    // joined has handed its ends on first (Split, Hand).
     void Follow();
     // Deletes from the drawing every bridge with an end on `owner`, and drops
     // their holds; the references they had are appended to `deleted`.
