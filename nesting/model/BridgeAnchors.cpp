@@ -238,6 +238,41 @@ void FollowMovedOwners(const std::vector<INestingMacroObjectPtr>& macros, const 
     }
 }
 
+void MarkBridgeOwners()
+{
+    std::vector<INestingMacroObjectPtr> macros;
+    vrnApi::GetMacrosFromActiveDoc(macros);
+    std::vector<JumperPtr> unmarked;
+    for (const INestingMacroObjectPtr& macro : macros) {
+        if (!macro->CheckMacroLibraryNameAndCommand(MacroCommand::Bridge))
+            continue;
+        JumperPtr bridge = LoadBridge(macro);
+        if (bridge->m_ownerMarks[0].ref == 0 && bridge->m_ownerMarks[1].ref == 0)
+            unmarked.push_back(std::move(bridge));
+    }
+    if (unmarked.empty())
+        return;
+    // Each figure and sheet read once, figures first.
+    std::vector<NObjectPtr> candidates;
+    for (const MacroCommand command : {MacroCommand::Figure, MacroCommand::Sheet}) {
+        for (const INestingMacroObjectPtr& macro : macros) {
+            if (macro->CheckMacroLibraryNameAndCommand(command))
+                candidates.push_back(command == MacroCommand::Figure ? TemporaryFigure(macro) : TemporarySheet(macro));
+        }
+    }
+    for (const JumperPtr& bridge : unmarked) {
+        BridgeOwners owners(*bridge);
+        const int view = bridge->GetView();
+        for (const NObjectPtr& candidate : candidates) {
+            if (candidate->GetView() == view)
+                owners.Offer(candidate);
+        }
+        owners.GiveTo(*bridge);
+        if (bridge->m_owner1 || bridge->m_owner2)
+            bridge->SaveParams();
+    }
+}
+
 void OwnCopiedBridges(const std::vector<INestingMacroObjectPtr>& copies)
 {
     std::vector<INestingMacroObjectPtr> macros;

@@ -53,6 +53,12 @@ void OfferDrawingOwners(BridgeOwners& owners, const std::vector<INestingMacroObj
 // bridges among `macros` are made to name their owners' new macros.
 void FollowMovedOwners(const std::vector<INestingMacroObjectPtr>& macros, const std::map<reference, reference>& moved);
 
+// The bridges of the active drawing whose records name no owner (written
+// before owners were stored) are given the figures and sheets they stand on,
+// so that a move of those owners with the host's own tools brings them along
+// and no neighbour inherits them; the others are left as they are.
+void MarkBridgeOwners();
+
 // Bridges copied with the host's own tools are bridges of their own: each end
 // is owned by the figure or sheet it stands on, whatever owned the original's.
 void OwnCopiedBridges(const std::vector<INestingMacroObjectPtr>& copies);

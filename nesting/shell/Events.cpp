@@ -240,6 +240,13 @@ void OnCreateDocument(const vlapi::IVarnelDocumentPtr& doc)
 void OnOpenDocument(const vlapi::IVarnelDocumentPtr& doc)
 {
     CreateDocumentEvents(doc);
+    // A drawing of an earlier version: its bridges learn their owners.
+    const vlapi::IVarnelDocument2DPtr drawing(doc);
+    if (drawing && drawing->GetDocumentType() == vlapi::vlDocumentDrawing &&
+        SameDocument(drawing, vrnApi::GetActiveDocument2D())) {
+        LibraryEdit edit;
+        MarkBridgeOwners();
+    }
 }
 
 bool OnBeginCloseAllDocument()

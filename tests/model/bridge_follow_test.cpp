@@ -106,6 +106,19 @@ TEST_F(BridgeFollowTest, BridgesMoveWithTheirFigures)
                             {{-20, 10, 0}});
          }},
         {"slid by the arrow key", [] { Select(L"F2"); OffsetFigure(NestingMode::OffsetLeft); }},
+        {"moved by the host's tools, of an earlier version",
+         [] {
+             for (const INestingMacroObjectPtr& macro : DrawingMacros()) {
+                 ByteBlock record;
+                 macro->LoadMacroParams(record);
+                 if (macro->CheckMacroLibraryNameAndCommand(MacroCommand::Bridge) && record.size() > 40) {
+                     record.resize(40);  // no owners stored
+                     macro->SaveMacroParams(record);
+                 }
+             }
+             MarkBridgeOwners();  // as opening the drawing does
+             MovedByTheHost({FigureMacro(L"F2")}, {{0, 60, 0}});
+         }},
         {"turned by R", [] { Select(L"F2"); RotateFigure(90.0); }},
         {"dragged by its handle",
          [] {
