@@ -177,7 +177,7 @@ TEST_F(CommandsTest, PlacementWithoutSelectedFiguresOnlyOpensAndClosesItsFrame)
 TEST_F(CommandsTest, ASelectedFigureSlidesUntilItTouchesItsNeighbour)
 {
     const int sheetView = SheetInNewView(5000, L"Лист 1");
-    StoredFigure(Rectangle(100, 300, 200, 100), L"B");
+    StoredFigure(Rectangle(500, 300, 200, 100), L"B");
     const FigurePtr moved = StoredFigure(Rectangle(900, 300, 200, 100), L"A");
     moved->m_macro->SelectMacro(true);
 
@@ -185,11 +185,14 @@ TEST_F(CommandsTest, ASelectedFigureSlidesUntilItTouchesItsNeighbour)
     const INestingMacroObjectPtr after = FigureMacro(L"A");
     ASSERT_TRUE(after);
     EXPECT_EQ(after->GetMacroViewNumber(), sheetView);
-    EXPECT_NEAR(Placement(after).x, -(900 - 300 - 10), 1e-6);  // the gap polygons touch
+    EXPECT_NEAR(Placement(after).x, -(900 - 700 - 10), 1e-6);  // the gap polygons touch
     EXPECT_NEAR(Placement(after).y, 0.0, 1e-6);
     EXPECT_TRUE(after->CheckSelect());
     EXPECT_EQ(Switches().undoContainersOpened, 1);
     EXPECT_EQ(Switches().undoDepth, 0);
+    // Touching B, A goes no further that way: it does not jump over B to the free edge.
+    OffsetFigure(NestingMode::OffsetLeft);
+    EXPECT_NEAR(Placement(FigureMacro(L"A")).x, -(900 - 700 - 10), 1e-6);
 
     // A figure on no sheet goes into the container and is not slid.
     const FigurePtr away = StoredFigure(Rectangle(4000, 3000, 200, 100), L"C");
