@@ -292,6 +292,59 @@ void OwnCopiedBridges(const std::vector<INestingMacroObjectPtr>& copies)
     }
 }
 
+// ---- SheetEdgeBridges
+
+SheetEdgeBridges::SheetEdgeBridges(const NObject& sheet) : m_before(sheet.m_rect)
+{
+    const reference ref = sheet.GetReference();
+    if (ref == 0)
+        return;
+    std::vector<INestingMacroObjectPtr> macros;
+    vrnApi::GetMacrosFromActiveDoc(macros);
+    for (const INestingMacroObjectPtr& macro : macros) {
+        if (!macro->CheckMacroLibraryNameAndCommand(MacroCommand::Bridge) || macro->GetMacroViewNumber() != sheet.GetView())
+            continue;
+        const JumperPtr bridge = LoadBridge(macro);
+        BridgeOwners owners(*bridge);
+        if (!owners.Wants(ref))
+            continue;
+        OfferDrawingOwners(owners, macros, bridge->GetView());
+        for (size_t end = 0; end < EndCount(*bridge); ++end) {
+            if (owners.Owner(end) && owners.Owner(end)->GetReference() == ref)
+                m_ends.push_back({bridge, end, EndPoint(*bridge, end)});
+        }
+    }
+}
+
+void SheetEdgeBridges::Follow(const NObject& sheet) const
+{
+    const NRect& after = sheet.m_rect;
+    for (const End& e : m_ends) {
+        // The edge the end stands on: the nearest of the sheet as it was.
+        const double distances[4] = {std::fabs(e.point.x - m_before.pBot.x), std::fabs(e.point.x - m_before.pTop.x),
+                                     std::fabs(e.point.y - m_before.pBot.y), std::fabs(e.point.y - m_before.pTop.y)};
+        const size_t edge = static_cast<size_t>(std::min_element(std::begin(distances), std::end(distances)) -
+                                                std::begin(distances));
+        NPoint to = e.point;
+        if (edge < 2)
+            to.x += edge == 0 ? after.pBot.x - m_before.pBot.x : after.pTop.x - m_before.pTop.x;
+        else
+            to.y += edge == 2 ? after.pBot.y - m_before.pBot.y : after.pTop.y - m_before.pTop.y;
+        if (Distance(to, e.point) < kSamePlace)
+            continue;
+        Jumper& bridge = *e.bridge;
+        if (e.end == 0) {
+            const NPoint second = bridge.m_point2;
+            bridge.SetPoint1(to);
+            if (bridge.m_twoPoints)
+                bridge.SetPoint2(second);
+        } else {
+            bridge.SetPoint2(to);
+        }
+        bridge.SaveParams();
+    }
+}
+
 // ---- BridgeAnchors
 
 BridgeAnchors::Placement BridgeAnchors::Where(const INestingMacroObject& macro)

@@ -63,6 +63,23 @@ void MarkBridgeOwners();
 // is owned by the figure or sheet it stands on, whatever owned the original's.
 void OwnCopiedBridges(const std::vector<INestingMacroObjectPtr>& copies);
 
+// The bridge ends standing on a rectangular sheet's edges, taken before the
+// sheet is resized; Follow then moves those on an edge that moved with it.
+class SheetEdgeBridges {
+public:
+    explicit SheetEdgeBridges(const NObject& sheet);
+    void Follow(const NObject& sheet) const;
+
+private:
+    struct End {
+        JumperPtr bridge;
+        size_t end = 0;
+        NPoint point;
+    };
+    NRect m_before;
+    std::vector<End> m_ends;
+};
+
 class BridgeAnchors {
 public:
     // Holds each bridge of the active drawing with an end on one of `owners`

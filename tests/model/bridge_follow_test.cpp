@@ -137,6 +137,7 @@ TEST_F(BridgeFollowTest, BridgesMoveWithTheirFigures)
              optimizer.RunOptimization(OptimizationParams{1, RotationType::Rotation90, true});
              Drop(optimizer.m_model);
          }},
+        {"on a sheet made wider and higher", [this] { model.SetWidthSheet(1200.0); model.SetHeightSheet(600.0); }},
         {"sent to the container with their sheet",
          [this] {
              Drop(model);
