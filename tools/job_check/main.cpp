@@ -16,7 +16,8 @@
 //   job_check gaps DRAWING FOLDER    on every sheet's DXF file, the parts' true outlines (arcs and circles
 //                                    as such) stand the set gap apart and the set edge gap from the sheet's
 //                                    edge, less 0.001 mm at most
-//   job_check csv FOLDER             every CSV file parses and equals its table document
+//   job_check csv FOLDER             every CSV file starts with a UTF-8 byte-order mark, parses, ends
+//                                    each line with ";" and equals its table document
 //   job_check dump DRAWING           the drawing as JSON
 //
 // Exit 0 when the check holds, 1 with a line for each fault, 2 for bad usage
@@ -666,8 +667,8 @@ int Csv(const fs::path& folder)
     Faults fault{"csv"};
     const size_t count = ForEachReading("csv", folder, fault, [&](const fs::path& file, const nlohmann::json& r) {
         const std::string name = file.filename().string();
-        if (r["bom"].get<bool>())
-            fault(name + ": a byte-order mark leads the file");
+        if (!r["bom"].get<bool>())
+            fault(name + ": no byte-order mark leads the file");
         Rows rows;
         for (const auto& row : r["rows"]) {
             std::vector<std::wstring> cells;
