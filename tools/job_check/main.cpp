@@ -697,7 +697,8 @@ int Csv(const fs::path& folder)
                   std::to_string(rows.size()) + " rows against " + std::to_string(table.size()) + ")");
         }
     });
-    return fault.Finish(std::to_string(count) + " CSV files parse and equal their table documents");
+    return fault.Finish(std::to_string(count) +
+                        " CSV files parse, start with a byte-order mark and equal their table documents");
 }
 
 // ---- summary and dump ---------------------------------------------------------------
