@@ -4,8 +4,8 @@ job_check).
 
   file_check.py csv FILE...   JSON {file: {"bom": b, "rows": [[cell, ...], ...]}}
                               as Python's csv module reads the register (";"
-                              delimited, UTF-8); "bom" is true when a
-                              byte-order mark leads the file
+                              delimited, UTF-8, a byte-order mark passed
+                              over); "bom" is true when one leads the file
   file_check.py dxf FILE...   JSON {file: {"errors": n, "areas": [...], "open": k}}:
                               the audit errors after a strict load
                               (ezdxf.readfile), the areas of the closed
@@ -35,7 +35,7 @@ FLAT = 1e-4  # the largest distance of a flattened curve from the curve, mm
 def read_csv(file):
     with open(file, "rb") as f:
         bom = f.read(3) == b"\xef\xbb\xbf"
-    with open(file, encoding="utf-8", newline="") as f:
+    with open(file, encoding="utf-8-sig", newline="") as f:
         rows = list(csv.reader(f, delimiter=";"))
     return {"bom": bom, "rows": rows}
 

@@ -183,6 +183,9 @@ const Spoilt kSpoilt[] = {
     {"CsvLineWithoutItsLastSeparator", [](const fs::path& job) { Replace(PartsCsv(job), ";\n", "\n"); },
      [](const fs::path& job) { return std::vector<std::string>{"csv", (job / "docs").string()}; },
      "a line that does not end with"},
+    {"CsvWithoutItsByteOrderMark", [](const fs::path& job) { Replace(PartsCsv(job), "\xEF\xBB\xBF", ""); },
+     [](const fs::path& job) { return std::vector<std::string>{"csv", (job / "docs").string()}; },
+     "no byte-order mark leads the file"},
 };
 
 TEST_F(JobCheck, EachCheckNamesTheFaultItGuardsAgainst)

@@ -16,7 +16,8 @@
 //   job_check gaps DRAWING FOLDER    on every sheet's DXF file, the parts' true outlines (arcs and circles
 //                                    as such) stand the set gap apart and the set edge gap from the sheet's
 //                                    edge, less 0.001 mm at most
-//   job_check csv FOLDER             every CSV file parses and equals its table document
+//   job_check csv FOLDER             every CSV file starts with a UTF-8 byte-order mark, parses, ends
+//                                    each line with ";" and equals its table document
 //   job_check dump DRAWING           the drawing as JSON
 //
 // Exit 0 when the check holds, 1 with a line for each fault, 2 for bad usage
@@ -26,6 +27,7 @@
 #include "job_check/Clearance.h"
 #include "job_check/JobDrawing.h"
 #include "io/OutputFiles.h"
+#include "job_check/SummaryText.h"
 #include "support/cgal_areas.h"
 #include "support/shell_command.h"
 
@@ -40,6 +42,7 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -683,8 +686,8 @@ int Csv(const fs::path& folder)
     Faults fault{"csv"};
     const size_t count = ForEachReading("csv", folder, fault, [&](const fs::path& file, const nlohmann::json& r) {
         const std::string name = file.filename().string();
-        if (r["bom"].get<bool>())
-            fault(name + ": a byte-order mark leads the file");
+        if (!r["bom"].get<bool>())
+            fault(name + ": no byte-order mark leads the file");
         Rows rows;
         for (const auto& row : r["rows"]) {
             std::vector<std::wstring> cells;
@@ -711,14 +714,47 @@ int Csv(const fs::path& folder)
                   std::to_string(rows.size()) + " rows against " + std::to_string(table.size()) + ")");
         }
     });
-    return fault.Finish(std::to_string(count) + " CSV files parse and equal their table documents");
+    return fault.Finish(std::to_string(count) +
+                        " CSV files parse, start with a byte-order mark and equal their table documents");
 }
 
 // ---- summary and dump ---------------------------------------------------------------
 
 std::string Area(double mm2) { return Fixed(mm2 / 1e6, 2) + " m²"; }
 
-void Summarise(const fs::path& drawing, const Job& job)
+// A linear plan: the bars it uses against the least its pieces need, and each
+// bar layout with its bars and pieces.
+void SummariseLinear(const Job& job)
+{
+    int bars = 0, pieces = 0;
+    double length = 0.0, bar = 0.0;
+    for (const SheetRecord& sheet : job.sheets) {
+        const int count = static_cast<int>(std::lround(sheet.count));
+        bars += count;
+        bar = std::max(bar, sheet.rect.pTop.x - sheet.rect.pBot.x);
+        for (const PartRecord& part : job.parts) {
+            if (part.view != sheet.view)
+                continue;
+            const NRect box = BoxOf(part.outline);
+            pieces += count;
+            length += count * (box.pTop.x - box.pBot.x);
+        }
+    }
+    std::cout << "  linear nesting   " << BarsAgainstLeast(bars, LeastBars(length, pieces, bar, job.figureGap))
+              << ", cut in " << job.sheets.size() << (job.sheets.size() == 1 ? " layout\n" : " layouts\n");
+    for (const SheetRecord& sheet : job.sheets) {
+        int onBar = 0;
+        for (const PartRecord& part : job.parts)
+            onBar += part.view == sheet.view ? 1 : 0;
+        std::cout << "    " << Utf8(sheet.name) << ": " << LayoutBars(static_cast<int>(std::lround(sheet.count)), onBar)
+                  << ", " << Fixed(sheet.rect.pTop.x - sheet.rect.pBot.x, 0) << " mm, utilisation "
+                  << Fixed(sheet.utilisation, 1) << " %\n";
+    }
+}
+
+// What a drawing holds; `imported`, when given, the pieces imported by part
+// name, which a figure drawing's pieces are set against.
+void Summarise(const fs::path& drawing, const Job& job, const std::map<std::wstring, int>* imported)
 {
     std::cout << drawing.filename().string() << "\n";
     std::map<std::wstring, int> container;
@@ -730,19 +766,17 @@ void Summarise(const fs::path& drawing, const Job& job)
             ++onSheets;
     }
     if (job.method != 0) {
-        std::cout << "  linear nesting: " << job.sheets.size() << " bar layouts\n";
-        for (const SheetRecord& sheet : job.sheets) {
-            size_t pieces = 0;
-            for (const PartRecord& part : job.parts)
-                pieces += part.view == sheet.view ? 1 : 0;
-            std::cout << "    " << Utf8(sheet.name) << ": " << Fixed(sheet.count, 0) << " × " << pieces << " pieces, "
-                      << Fixed(sheet.rect.pTop.x - sheet.rect.pBot.x, 0) << " mm, utilisation "
-                      << Fixed(sheet.utilisation, 1) << " %\n";
-        }
+        SummariseLinear(job);
         return;
     }
     std::cout << "  parts            " << job.parts.size() << " pieces: " << onSheets << " placed, "
               << (job.parts.size() - onSheets) << " in the container\n";
+    if (imported) {
+        std::map<std::wstring, int> toNest;
+        for (const PartRecord& part : job.parts)
+            ++toNest[part.name];
+        std::cout << "  as imported      " << ImportedAgainstNested(*imported, toNest) << "\n";
+    }
     std::cout << "  sheets used      " << job.sheets.size() << "\n";
     for (size_t s = 0; s < job.sheets.size(); ++s) {
         const SheetRecord& sheet = job.sheets[s];
@@ -841,22 +875,31 @@ int Dump(const fs::path& drawing)
 int Summary(const std::vector<std::string>& args)
 {
     Reader reader;
+    std::vector<std::string> drawings;
+    std::optional<std::map<std::wstring, int>> imported;
+    std::string importFolder, filesFolder;
     for (size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--files" && i + 1 < args.size()) {
-            Files(args[++i]);
-            continue;
-        }
-        if (args[i] == "--import" && i + 1 < args.size()) {
-            const std::map<std::wstring, int> parts = PartsOf(reader, {"", args[i], args[i + 1]}, 1);
-            int pieces = 0;
-            for (const auto& [name, count] : parts)
-                pieces += count;
-            std::cout << "parts imported: " << parts.size() << " part files, " << pieces
-                      << " pieces by the counts they carry, in " << args[++i] << "\n";
-            continue;
-        }
-        Summarise(args[i], ReadJob(reader, args[i]));
+        if ((args[i] == "--files" || args[i] == "--import") && i + 1 == args.size())
+            throw Usage{};
+        if (args[i] == "--files")
+            filesFolder = args[++i];
+        else if (args[i] == "--import")
+            importFolder = args[++i];
+        else
+            drawings.push_back(args[i]);
     }
+    if (!importFolder.empty()) {
+        imported = PartsOf(reader, {"", "--import", importFolder}, 1);
+        int pieces = 0;
+        for (const auto& [name, count] : *imported)
+            pieces += count;
+        std::cout << "parts imported: " << imported->size() << " part files, " << pieces
+                  << " pieces by the counts they carry, in " << importFolder << "\n";
+    }
+    for (const std::string& drawing : drawings)
+        Summarise(drawing, ReadJob(reader, drawing), imported ? &*imported : nullptr);
+    if (!filesFolder.empty())
+        Files(filesFolder);
     return 0;
 }
 
