@@ -21,9 +21,7 @@
 //   job_check dump DRAWING           the drawing as JSON
 //
 // Exit 0 when the check holds, 1 with a line for each fault, 2 for bad usage
-// or a file that cannot be read. (Messages start from a std::string rather
-// than a literal: GCC 12 warns falsely, -Wrestrict, on a literal joined to a
-// temporary string in release builds.)
+// or a file that cannot be read.
 #include "job_check/Clearance.h"
 #include "job_check/JobDrawing.h"
 #include "io/OutputFiles.h"
