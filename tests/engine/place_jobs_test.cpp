@@ -58,6 +58,11 @@ TEST_F(PlaceJobTest, VariantsArePlacedAsTheInstanceItself)
     } cases[] = {
         {"albano_all.json", "esicup/albano.json"}, {"blaz1_repeats.json", "esicup/blaz1.json"},
         {"fu_origin.json", "esicup/fu.json"},      {"shapes0_near.json", "esicup/shapes0.json"},
+        // The bottom-left band and the rotation tie grow with the strip.
+        {"fu_scaled.json", "esicup/fu.json"},      {"shapes0_scaled.json", "esicup/shapes0.json"},
+        // A vertex 1e-3 mm after a corner, off the edge by less than half the
+        // point tolerance, moves no edge: an exact fit of three parts holds.
+        {"shapes1_near.json", "esicup/shapes1.json"},
         {"large4m.json", nullptr},                 {"large20m.json", nullptr},
         {"holed_plate.json", nullptr},
         // Plates as high as the strip but for rounding, far from their origin: upright, side by side.
