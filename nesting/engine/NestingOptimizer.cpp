@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr double kBottomLeftBand = 0.1;
+constexpr double kScaleReference = 1000.0; // mm: sheets up to this shorter side keep the lengths as they are
 constexpr uint8_t kShiftKey = 0x10;
 constexpr int64_t kRotationCounts[] = {2, 4, 8, 2};
 constexpr double kRotationSteps[] = {180.0, 90.0, 45.0, 90.0};
@@ -88,7 +88,14 @@ bool NestingOptimizer::DiffersFromSheet(const Figure& figure) const
     return !figure.m_material.empty() && !sheetMaterial.empty() && figure.m_material != sheetMaterial;
 }
 
-void NestingOptimizer::GetPlacementPoint(const std::vector<NPoint>& points, double& x, double& y)
+double NestingOptimizer::LengthScale(const Sheet& sheet)
+{
+    const NRect& s = sheet.m_rect;
+    const double side = std::min(s.pTop.x - s.pBot.x, s.pTop.y - s.pBot.y);
+    return std::isfinite(side) ? std::max(1.0, side / kScaleReference) : 1.0;
+}
+
+void NestingOptimizer::GetPlacementPoint(const std::vector<NPoint>& points, double& x, double& y, double band)
 {
     // The lowest of the points near the leftmost, as it is: the x of one
     // point with the y of another may be no free position at all.
@@ -98,7 +105,7 @@ void NestingOptimizer::GetPlacementPoint(const std::vector<NPoint>& points, doub
     x = kNoPoint;
     y = kNoPoint;
     for (const NPoint& p : points) {
-        if (std::fabs(p.x - left) < kBottomLeftBand && (p.y < y || (p.y == y && p.x < x))) {
+        if (std::fabs(p.x - left) < band && (p.y < y || (p.y == y && p.x < x))) {
             x = p.x;
             y = p.y;
         }
@@ -319,10 +326,12 @@ bool NestingOptimizer::PlaceWithRotations(const FigurePtr& figure, const SheetPt
         return false;
     // The first try that puts the figure furthest left wins: a later one only
     // when its rectangle's left edge lies left by more than the repeat
-    // tolerance (the same position reached in another rotation differs by
-    // rounding, or by a vertex an export repeated a hair's breadth away).
-    // Edges, not placement points, are compared: the placement point turns
-    // with the figure, and may lie anywhere, far from the outline too.
+    // tolerance, grown with the sheet as the band is (the same position
+    // reached in another rotation differs by rounding, or by a vertex an
+    // export repeated a hair's breadth away). Edges, not placement points,
+    // are compared: the placement point turns with the figure, and may lie
+    // anywhere, far from the outline too.
+    const double tie = EPS_REPEATED * LengthScale(*sheet);
     std::vector<NPlacement> placements;
     placements.reserve(static_cast<size_t>(kRotationCounts[table]));
     const NPlacement* best = nullptr;
@@ -333,7 +342,7 @@ bool NestingOptimizer::PlaceWithRotations(const FigurePtr& figure, const SheetPt
         // its bound is the best edge seen from this rotation's placement point.
         double x0 = 0.0, y0 = 0.0, angle0 = 0.0;
         figure->GetPlacement(x0, y0, angle0);
-        m_bound = best ? best->left - EPS_REPEATED + (x0 - figure->m_rect.pBot.x) : kNoPoint;
+        m_bound = best ? best->left - tie + (x0 - figure->m_rect.pBot.x) : kNoPoint;
         const bool placed = SetAutoPlacementFigureOnSheet(figure, sheet, mode);
         m_bound = kNoPoint;
         if (placed) {
@@ -341,7 +350,7 @@ bool NestingOptimizer::PlaceWithRotations(const FigurePtr& figure, const SheetPt
             figure->GetPlacement(placement.x, placement.y, placement.angle);
             placement.left = figure->m_rect.pBot.x;
             placements.push_back(placement);
-            if (!best || placement.left < best->left - EPS_REPEATED)
+            if (!best || placement.left < best->left - tie)
                 best = &placements.back();
         }
     }
@@ -380,7 +389,7 @@ void NestingOptimizer::CandidatePoints(double x0, double y0, const VectorFigure&
         return;
     const AllPositions everywhere;
     const PositionFilter& filter = measured ? static_cast<const PositionFilter&>(m_freeSpace) : everywhere;
-    m_hodographBuilder.FindFreePoints(x0, y0, near, filter, figure, sheet, kBottomLeftBand, m_bound, points);
+    m_hodographBuilder.FindFreePoints(x0, y0, near, filter, figure, sheet, BottomLeftBand(*sheet), m_bound, points);
     // The regions themselves are built only to be drawn for inspection (and
     // so that a drawing left by an earlier call goes).
     if (m_testHodograph || !HodographBuilder::testHodographs.empty()) {
@@ -411,10 +420,10 @@ VectorFigure NestingOptimizer::NearFigures(const VectorFigure& placed, const Fig
     return m_freeSpace.Near(others, figure, at, m_bound);
 }
 
-bool NestingOptimizer::MoveToBottomLeft(const FigurePtr& figure, const std::vector<NPoint>& points)
+bool NestingOptimizer::MoveToBottomLeft(const FigurePtr& figure, const std::vector<NPoint>& points, double band)
 {
     double x = kNoPoint, y = kNoPoint;
-    GetPlacementPoint(points, x, y);
+    GetPlacementPoint(points, x, y, band);
     if (x >= kNoPoint || y >= kNoPoint)
         return false;
     double x0 = 0.0, y0 = 0.0, angle = 0.0;
@@ -436,10 +445,11 @@ bool NestingOptimizer::SetAutoPlacementFigureOnSheet(FigurePtr figure, SheetPtr 
     const double xStart = x0, yStart = y0;
     std::vector<NPoint> points;
     CandidatePoints(x0, y0, placed, figure, sheet, mode, points);
-    bool placedWell = MoveToBottomLeft(figure, points) && FreeOfOverlaps(figure, placed);
+    const double band = BottomLeftBand(*sheet);
+    bool placedWell = MoveToBottomLeft(figure, points, band) && FreeOfOverlaps(figure, placed);
     if (!placedWell && mode != NestingMode::AutoArrange && !points.empty()) {
         // One more try at the same candidates from where the figure stands now.
-        placedWell = MoveToBottomLeft(figure, points) && FreeOfOverlaps(figure, placed);
+        placedWell = MoveToBottomLeft(figure, points, band) && FreeOfOverlaps(figure, placed);
     }
     placedWell = placedWell && (mode == NestingMode::AutoArrange || InsideSheet(*figure, *sheet));
     if (placedWell) {

@@ -54,11 +54,20 @@ public:
     // lies on a sheet.
     std::wstring LeftInContainerText() const;
 
-    // The bottom-left rule: of the points within 0.1 mm of the smallest x, the
-    // lowest (then the leftmost), taken whole; both stay at kNoPoint for no point.
-    static void GetPlacementPoint(const std::vector<NPoint>& points, double& x, double& y);
+    // The bottom-left rule: of the points within `band` of the smallest x,
+    // the lowest (then the leftmost), taken whole; both stay at kNoPoint for no point.
+    static void GetPlacementPoint(const std::vector<NPoint>& points, double& x, double& y,
+                                  double band = kBottomLeftBand);
+    // The lengths by which the placement tells positions apart grow with the
+    // sheet, so that a job drawn larger gets its layout: 1 up to a shorter
+    // side of 1 m, the side in metres above it.
+    static double LengthScale(const Sheet& sheet);
+    // The bottom-left band on the sheet: 0.1 mm per metre of its shorter
+    // side, never less than 0.1 mm.
+    static double BottomLeftBand(const Sheet& sheet) { return kBottomLeftBand * LengthScale(sheet); }
 
     static constexpr double kNoPoint = 2147483647.0;
+    static constexpr double kBottomLeftBand = 0.1; // mm
 
     NestingModel m_model;
     OptimizationParams m_params;
@@ -84,7 +93,7 @@ private:
     // the others would forbid).
     VectorFigure NearFigures(const VectorFigure& placed, const Figure& figure, const NPoint& at, const Sheet& sheet,
                              bool& measured);
-    bool MoveToBottomLeft(const FigurePtr& figure, const std::vector<NPoint>& points);
+    bool MoveToBottomLeft(const FigurePtr& figure, const std::vector<NPoint>& points, double band);
     void MarkThicknessAndMaterial();
     bool PlaceWithRotations(const FigurePtr& figure, const SheetPtr& sheet, NestingMode mode);
     void AddSheetsWhileFiguresRemain(NestingMode mode, const VectorFigure& keep);

@@ -58,6 +58,11 @@ TEST_F(PlaceJobTest, VariantsArePlacedAsTheInstanceItself)
     } cases[] = {
         {"albano_all.json", "esicup/albano.json"}, {"blaz1_repeats.json", "esicup/blaz1.json"},
         {"fu_origin.json", "esicup/fu.json"},      {"shapes0_near.json", "esicup/shapes0.json"},
+        // The bottom-left band and the rotation tie grow with the strip.
+        {"fu_scaled.json", "esicup/fu.json"},      {"shapes0_scaled.json", "esicup/shapes0.json"},
+        // A vertex 1e-3 mm after a corner, off the edge by less than half the
+        // point tolerance, moves no edge: an exact fit of three parts holds.
+        {"shapes1_near.json", "esicup/shapes1.json"},
         {"large4m.json", nullptr},                 {"large20m.json", nullptr},
         {"holed_plate.json", nullptr},
         // Plates as high as the strip but for rounding, far from their origin: upright, side by side.
@@ -94,22 +99,27 @@ TEST(PlaceCheck, OverlapCountsOnlyBeyondTheShrink)
 
 // Outlines reach the exact arithmetic checked: repeated points are measured
 // like the ring without them; a ring that is not simple is reported as
-// unmeasured, never handed on.
+// unmeasured, never handed on. A common region pinched at a point (a corner
+// set into a notch, both edges a hair inside) is measured loop by loop.
 TEST(PlaceCheck, RingsAreCheckedBeforeTheyAreMeasured)
 {
     const place_check::Ring square{{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+    const place_check::Ring notched{{0, 0}, {10, 0}, {10, 5}, {5, 5}, {5, 10}, {0, 10}};
     const struct {
         place_check::Ring other;
         bool overlap;
         bool measured;
+        place_check::Ring first = {}; // the square when empty
     } cases[] = {
         {{{5, 5}, {5, 5}, {15, 5}, {15, 15}, {15, 15}, {5, 15}, {5, 5}}, true, true},
         {{{20, 0}, {30, 0}, {30, 0}, {30, 10}, {20, 10}}, false, true},
         {{{5, 5}, {15, 15}, {15, 5}, {5, 15}}, true, false}, // crosses itself
         {{{5, 5}, {5, 5}, {5, 5}}, true, false},
+        {{{5, 5}, {10, 4.99}, {12, 4.99}, {12, 12}, {4.98, 12}}, false, true, notched},
     };
     for (const auto& c : cases) {
-        const std::vector<place_check::Copy> copies{{0, square, true, {}, {}}, {0, c.other, true, {}, {}}};
+        const place_check::Ring& first = c.first.empty() ? square : c.first;
+        const std::vector<place_check::Copy> copies{{0, first, true, {}, {}}, {0, c.other, true, {}, {}}};
         const std::vector<place_check::Overlap> overlaps = place_check::FindOverlaps(copies);
         ASSERT_EQ(overlaps.size(), c.overlap ? 1u : 0u);
         if (c.overlap) {

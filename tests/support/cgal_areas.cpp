@@ -6,6 +6,7 @@
 #include <CGAL/Polygon_set_2.h>
 #include <CGAL/create_offset_polygons_from_polygon_with_holes_2.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -65,20 +66,48 @@ using Inexact = CGAL::Exact_predicates_inexact_constructions_kernel;
 using InexactPolygon = CGAL::Polygon_2<Inexact>;
 using InexactPolygonWithHoles = CGAL::Polygon_with_holes_2<Inexact>;
 
+Ring ToDoubles(const Polygon& polygon)
+{
+    Ring ring;
+    for (const Kernel::Point_2& p : polygon.container())
+        ring.push_back({CGAL::to_double(p.x()), CGAL::to_double(p.y())});
+    return ring;
+}
+
 // The exact ring rounded to doubles, for the straight skeleton. Rounding may
 // merge points and flatten slivers into spikes, which bound nothing and go;
 // a ring it leaves not simple otherwise cannot be shrunk.
 InexactPolygon ToInexact(const Polygon& polygon)
 {
-    Ring ring;
-    for (const Kernel::Point_2& p : polygon.container())
-        ring.push_back({CGAL::to_double(p.x()), CGAL::to_double(p.y())});
+    const Ring ring = ToDoubles(polygon);
     InexactPolygon inexact;
     for (const NPoint& p : WithoutSpikes(WithoutRepeats(ring)))
         inexact.push_back(Inexact::Point_2(p.x, p.y));
     if (inexact.size() < 3 || !inexact.is_simple())
         throw Unmeasurable("a common region is not simple in doubles: " + Text(ring));
     return inexact;
+}
+
+// A common region without holes as the regions the skeleton can shrink: an
+// outline that runs through a point twice (two parts touching at a corner
+// and along edges leave such pinched slivers) is one region per loop, each
+// shrunk alone. A loop that then runs clockwise, or is not simple, cannot
+// be measured.
+std::vector<InexactPolygon> ToInexactLoops(const Polygon& polygon)
+{
+    const Ring ring = ToDoubles(polygon);
+    std::vector<InexactPolygon> loops;
+    for (const Ring& loop : SplitAtRepeatedPoints(WithoutRepeats(ring))) {
+        InexactPolygon inexact;
+        for (const NPoint& p : WithoutSpikes(loop))
+            inexact.push_back(Inexact::Point_2(p.x, p.y));
+        if (inexact.size() < 3)
+            continue;
+        if (!inexact.is_simple() || inexact.orientation() != CGAL::COUNTERCLOCKWISE)
+            throw Unmeasurable("a common region is not simple in doubles: " + Text(ring));
+        loops.push_back(std::move(inexact));
+    }
+    return loops;
 }
 
 double AreaOf(const PolygonSet& set)
@@ -105,6 +134,23 @@ Ring WithoutRepeats(const Ring& ring)
     while (out.size() > 1 && out.back().x == out.front().x && out.back().y == out.front().y)
         out.pop_back();
     return out;
+}
+
+std::vector<Ring> SplitAtRepeatedPoints(const Ring& ring)
+{
+    std::vector<Ring> loops;
+    Ring path;
+    for (const NPoint& p : ring) {
+        auto again = std::find_if(path.begin(), path.end(), [&](const NPoint& q) { return q.x == p.x && q.y == p.y; });
+        if (again != path.end()) {
+            loops.emplace_back(again, path.end());
+            path.erase(again + 1, path.end());
+        } else {
+            path.push_back(p);
+        }
+    }
+    loops.push_back(path);
+    return loops;
 }
 
 Ring WithoutSpikes(Ring ring)
@@ -159,13 +205,21 @@ double ShrunkOverlapArea(const Region& a, const Region& b, double shrink)
             pieceArea += hole->area();
         if (CGAL::to_double(pieceArea) < 3.14159 * shrink * shrink)
             continue;
-        InexactPolygonWithHoles inexact(ToInexact(piece.outer_boundary()));
-        for (auto hole = piece.holes_begin(); hole != piece.holes_end(); ++hole)
-            inexact.add_hole(ToInexact(*hole));
-        for (const auto& shrunk : CGAL::create_interior_skeleton_and_offset_polygons_with_holes_2(shrink, inexact, Inexact())) {
-            area += shrunk->outer_boundary().area();
-            for (const InexactPolygon& hole : shrunk->holes())
-                area += hole.area();  // clockwise: negative
+        std::vector<InexactPolygonWithHoles> regions;
+        if (piece.has_holes()) {
+            regions.emplace_back(ToInexact(piece.outer_boundary()));
+            for (auto hole = piece.holes_begin(); hole != piece.holes_end(); ++hole)
+                regions.back().add_hole(ToInexact(*hole));
+        } else {
+            for (InexactPolygon& loop : ToInexactLoops(piece.outer_boundary()))
+                regions.emplace_back(std::move(loop));
+        }
+        for (const InexactPolygonWithHoles& region : regions) {
+            for (const auto& shrunk : CGAL::create_interior_skeleton_and_offset_polygons_with_holes_2(shrink, region, Inexact())) {
+                area += shrunk->outer_boundary().area();
+                for (const InexactPolygon& hole : shrunk->holes())
+                    area += hole.area();  // clockwise: negative
+            }
         }
     }
     return area;

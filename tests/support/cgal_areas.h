@@ -29,6 +29,10 @@ Ring WithoutRepeats(const Ring& ring);
 // features), until it turns only at real corners.
 Ring WithoutSpikes(Ring ring);
 
+// The loops of a ring that runs through a point more than once (a region
+// pinched at a point), each without such a repeat.
+std::vector<Ring> SplitAtRepeatedPoints(const Ring& ring);
+
 double Area(const Region& region);
 // The area the two regions have in common.
 double OverlapArea(const Region& a, const Region& b);

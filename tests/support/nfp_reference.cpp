@@ -28,6 +28,7 @@ using PolygonWithHoles = CGAL::Polygon_with_holes_2<Kernel>;
 using PolygonSet = CGAL::Polygon_set_2<Kernel>;
 
 using areas::WithoutRepeats;
+using areas::SplitAtRepeatedPoints;
 using areas::WithoutSpikes;
 
 // The polygon of a ring, counter-clockwise; false when the ring is not simple
@@ -72,25 +73,6 @@ Kernel::FT Area(const PolygonSet& set)
             area += h->area(); // holes run clockwise: negative area
     }
     return area;
-}
-
-// The loops of a ring that runs through a point more than once (a region
-// pinched at a point), each without such a repeat.
-std::vector<Ring> SplitAtRepeatedPoints(const Ring& ring)
-{
-    std::vector<Ring> loops;
-    Ring path;
-    for (const NPoint& p : ring) {
-        auto again = std::find_if(path.begin(), path.end(), [&](const NPoint& q) { return q.x == p.x && q.y == p.y; });
-        if (again != path.end()) {
-            loops.emplace_back(again, path.end());
-            path.erase(again + 1, path.end());
-        } else {
-            path.push_back(p);
-        }
-    }
-    loops.push_back(path);
-    return loops;
 }
 
 // The region the rings bound, read with the even-odd rule (the orbit around

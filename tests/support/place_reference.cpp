@@ -159,7 +159,7 @@ std::string WhyNotPlaced(NestingOptimizer& optimizer, const SheetPtr& sheet, con
         for (const NPolygonPtr& polygon : free)
             polygon->GetPoints(points);
         double bx = 0.0, by = 0.0;
-        NestingOptimizer::GetPlacementPoint(points, bx, by);
+        NestingOptimizer::GetPlacementPoint(points, bx, by, NestingOptimizer::BottomLeftBand(*sheet));
         char line[160];
         if (bx >= NestingOptimizer::kNoPoint) {
             std::snprintf(line, sizeof line, "%s%d°: no free position", why.empty() ? "" : "; ", k * 360 / tries);
