@@ -24,27 +24,40 @@ def repeated_clockwise(points):
     return out
 
 
-def main(argv):
+def read_instances(tool, usage, argv):
+    """The instance files of SOURCE_DIR, each with its document, and
+    TARGET_DIR; (None, None, status) after a message when they cannot be had."""
     if len(argv) != 3:
-        print("usage: repeat_vertices.py SOURCE_DIR TARGET_DIR", file=sys.stderr)
-        return 2
+        print(f"usage: {tool}.py {usage}SOURCE_DIR TARGET_DIR", file=sys.stderr)
+        return None, None, 2
     source = pathlib.Path(argv[1])
-    target = pathlib.Path(argv[2])
-    files = sorted(source.glob("*.json"))
-    if not files:
-        print(f"repeat_vertices: no instance files in {source}", file=sys.stderr)
-        return 1
+    docs = []
+    for file in sorted(source.glob("*.json")):
+        try:
+            with open(file, encoding="utf-8") as f:
+                docs.append((file.name, json.load(f)))
+        except (OSError, ValueError) as e:
+            print(f"{tool}: {file}: {e}", file=sys.stderr)
+            return None, None, 1
+    if not docs:
+        print(f"{tool}: no instance files in {source}", file=sys.stderr)
+        return None, None, 1
+    return docs, pathlib.Path(argv[2]), 0
+
+
+def main(argv):
+    docs, target, status = read_instances("repeat_vertices", "", argv)
+    if docs is None:
+        return status
     target.mkdir(parents=True, exist_ok=True)
-    for file in files:
-        with open(file, encoding="utf-8") as f:
-            doc = json.load(f)
+    for name, doc in docs:
         for item in doc.get("items", []):
             shape = item.get("shape", {})
             if "data" in shape:
                 shape["data"] = repeated_clockwise(shape["data"])
-        with open(target / file.name, "w", encoding="utf-8") as f:
+        with open(target / name, "w", encoding="utf-8") as f:
             json.dump(doc, f)
-    print(f"repeat_vertices: {len(files)} instances written to {target}")
+    print(f"repeat_vertices: {len(docs)} instances written to {target}")
     return 0
 
 

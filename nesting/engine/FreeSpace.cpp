@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr double kCellsAcross = 192.0;    // cells across the shorter side of the region
+constexpr double kCellsAcross = 384.0;    // cells across the shorter side of the region
 constexpr double kLongSideShare = 1024.0; // ... unless the longer side is more than this many times
 constexpr double kSliverWidth = 1e-3;     // a free strip this narrow along a cell leaves it covered, mm
 constexpr size_t kCoreSamples = 48;       // core cells tried for a stand
@@ -258,7 +258,7 @@ bool FreeSpace::Stands(const NPoint& p) const
                         [&](const auto& o) { return Solid(x + o.first, y + o.second); });
 }
 
-VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, const NPoint& at)
+VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, const NPoint& at, double bound)
 {
     m_everywhere = true;
     m_core.clear();
@@ -334,7 +334,12 @@ VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, c
     // core cell at a time over whole columns.
     const int32_t zc0 = -(own.c1 + 2);
     const int32_t zr0 = -(own.r1 + 2);
-    const int32_t zColumns = m_columns - own.c0 + 2 - zc0;
+    int32_t zColumns = m_columns - own.c0 + 2 - zc0;
+    // Stands whose cells lie wholly at or right of the bound are not needed
+    // (one column more is kept).
+    const double boundColumns = std::floor((bound - m_region.pBot.x) / m_cell) - zc0 + 2.0;
+    if (boundColumns < static_cast<double>(zColumns))
+        zColumns = static_cast<int32_t>(std::max(boundColumns, 1.0));
     const int32_t zRows = m_rows - own.r0 + 2 - zr0;
     if (m_freeFresh != m_drawn.size()) {
         m_free.resize(m_cover.size());

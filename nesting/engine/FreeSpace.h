@@ -25,6 +25,7 @@
 
 #include <cstdint>
 #include <cstddef>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -40,8 +41,11 @@ public:
     void Update(const Sheet& sheet, const NRect& region, const VectorFigure& placed);
     // The figures of `placed` (in their order) that `figure`'s outer gap
     // polygon, with its placement point at `at`, can touch at a free
-    // position. Keeps the figure's core cells for Stands.
-    VectorFigure Near(const VectorFigure& placed, const Figure& figure, const NPoint& at);
+    // position left of `bound` (positions at or right of it are of no use to
+    // the caller, and neither stands nor near figures there are looked for).
+    // Keeps the figure's core cells for Stands.
+    VectorFigure Near(const VectorFigure& placed, const Figure& figure, const NPoint& at,
+                      double bound = std::numeric_limits<double>::infinity());
     // The figure of the last Near may stand with its placement point at `p`:
     // none of its core cells is solid there. Where it may not, it overlaps a
     // placed figure; where it may, it overlaps none of those Near left out.

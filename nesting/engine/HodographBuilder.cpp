@@ -141,8 +141,10 @@ void HodographBuilder::CreateRectHodographs(double x, double y, const std::vecto
                                             const NRect& figureRect, const NRect& sheetRect,
                                             std::vector<HodographRectPtr>& outs) const
 {
-    if (figureRect.pTop.x - figureRect.pBot.x > sheetRect.pTop.x - sheetRect.pBot.x ||
-        figureRect.pTop.y - figureRect.pBot.y > sheetRect.pTop.y - sheetRect.pBot.y)
+    // A figure as large as the sheet but for rounding fits (within the point
+    // tolerance, as the inner-fit rectangle says).
+    if (figureRect.pTop.x - figureRect.pBot.x > sheetRect.pTop.x - sheetRect.pBot.x + EPS ||
+        figureRect.pTop.y - figureRect.pBot.y > sheetRect.pTop.y - sheetRect.pBot.y + EPS)
         return;
     // The sheet gap less half the figure gap, never below zero.
     double gap = m_sheetGap - 0.5 * m_figureGap;

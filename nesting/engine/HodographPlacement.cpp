@@ -84,7 +84,9 @@ void HodographBuilder::CreateHodographs(double x, double y, const VectorFigure& 
         return;
     const NRect& sheetRect = sheet->m_rect;
     const NRect& figureRect = figure->m_rect;
-    if (Width(figureRect) > Width(sheetRect) || Height(figureRect) > Height(sheetRect))
+    // A figure as large as the sheet but for rounding fits (within the point
+    // tolerance, as the inner-fit rectangle says).
+    if (Width(figureRect) > Width(sheetRect) + EPS || Height(figureRect) > Height(sheetRect) + EPS)
         return;
 
     const NPoint p{x, y};
@@ -176,8 +178,13 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
             for (const NPolygonPtr& h : list)
                 h->Offset(p0);
         } else {
+            // Only dents narrower than the moving figure by more than the
+            // repeat tolerance at either side of their mouth close: one as
+            // wide as the figure may hold it exactly, and a width equal but
+            // for rounding, or for a vertex repeated a hair's breadth inside
+            // the mouth, must not decide.
             const NRect& rc2 = polygon2->GetGabarit();
-            const double size = std::min(Width(rc2), Height(rc2));
+            const double size = std::min(Width(rc2), Height(rc2)) - 2.0 * EPS_REPEATED;
             NPolygonPtr simplePolygon1 = WithoutDents(polygon1, size);
             CreatePairHodograph(p0, simplePolygon1 ? simplePolygon1 : polygon1, polygon2, false, list);
         }

@@ -89,8 +89,10 @@ void HodographBuilder::FindFreePoints(double x, double y, const VectorFigure& ne
         return;
     const NRect& sheetRect = sheet->m_rect;
     const NRect& figureRect = figure->m_rect;
-    if (figureRect.pTop.x - figureRect.pBot.x > sheetRect.pTop.x - sheetRect.pBot.x ||
-        figureRect.pTop.y - figureRect.pBot.y > sheetRect.pTop.y - sheetRect.pBot.y)
+    // A figure as large as the sheet but for rounding fits (within the point
+    // tolerance, as the inner-fit rectangle says).
+    if (figureRect.pTop.x - figureRect.pBot.x > sheetRect.pTop.x - sheetRect.pBot.x + EPS ||
+        figureRect.pTop.y - figureRect.pBot.y > sheetRect.pTop.y - sheetRect.pBot.y + EPS)
         return;
     const NPoint at{x, y};
     double sheetGap = m_sheetGap - 0.5 * m_figureGap;
@@ -224,10 +226,13 @@ void HodographBuilder::FindFreePoints(double x, double y, const VectorFigure& ne
         });
         if (due.empty())
             break;
-        // In the order of their positions' left ends, however they came due.
-        std::sort(due.begin(), due.end());
-        for (const Pending* d : due)
-            take(**d->placed);
+        // The one whose positions start furthest left first: the free point
+        // it may give moves the band, and those it leaves right of the band
+        // wait (their no-fit polygons may never be needed).
+        const auto first = std::min_element(due.begin(), due.end());
+        take(**(*first)->placed);
+        due.erase(first);
+        waiting.insert(waiting.end(), due.begin(), due.end());
     }
     if (!best || best->x >= bound)
         return;

@@ -45,7 +45,7 @@ void NestingModel::SetAutoPlacementFigure(FigurePtr figure, NestingMode mode)
     optimizer.SetAutoPlacementFigure(figure, mode);
 }
 
-void NestingModel::ArrangeFiguresInContainer(bool allFigures, bool delWastes)
+void NestingModel::ArrangeFiguresInContainer(bool allFigures, bool delWastes, const std::vector<FigurePtr>& unplaced)
 {
     if (delWastes) {
         for (const WastePtr& waste : m_wastes) {
@@ -63,7 +63,8 @@ void NestingModel::ArrangeFiguresInContainer(bool allFigures, bool delWastes)
     } else {
         std::vector<FigurePtr> loose;
         for (const FigurePtr& figure : m_figures) {
-            figure->m_owner = FindOwner(m_sheets, figure);
+            const bool left = std::find(unplaced.begin(), unplaced.end(), figure) != unplaced.end();
+            figure->m_owner = left ? nullptr : FindOwner(m_sheets, figure);
             if (!figure->m_owner)
                 loose.push_back(figure);
         }

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr double kBottomLeftBand = 0.1;
+constexpr double kScaleReference = 1000.0; // mm: sheets up to this shorter side keep the lengths as they are
 constexpr uint8_t kShiftKey = 0x10;
 constexpr int64_t kRotationCounts[] = {2, 4, 8, 2};
 constexpr double kRotationSteps[] = {180.0, 90.0, 45.0, 90.0};
@@ -40,11 +40,35 @@ bool PassesRectangleTest(const Figure& figure, const Sheet& sheet)
     return RectFits(s, p) || RectFits(s, NPoint{p.y, p.x});
 }
 
+// The figure's outline lies within the sheet's rectangle: whatever the
+// candidates said, a figure is never counted as on a sheet it stands out of.
+bool InsideSheet(const Figure& figure, const Sheet& sheet)
+{
+    if (figure.m_borders.empty() || !figure.m_borders[0])
+        return false;
+    const NRect& outline = figure.m_borders[0]->GetGabarit();
+    const NRect& s = sheet.m_rect;
+    return outline.pBot.x > s.pBot.x - EPS && outline.pBot.y > s.pBot.y - EPS && outline.pTop.x < s.pTop.x + EPS &&
+           outline.pTop.y < s.pTop.y + EPS;
+}
+
 // The figure's gap polygon overlaps none of the placed figures.
 bool FreeOfOverlaps(const FigurePtr& figure, const VectorFigure& placed)
 {
     return std::none_of(placed.begin(), placed.end(),
                         [&](const FigurePtr& g) { return g != figure && figure->CheckIntersect(g); });
+}
+
+// A travel of no length means a neighbour that is not in the way or one
+// touched already; from a step back, the second is a step away.
+bool TouchesAhead(Figure& figure, const Figure& neighbour, const NPoint& direction)
+{
+    constexpr double kStep = 0.01;  // mm, well past the touching tolerance
+    figure.SetPolygonsPlacement(-direction.x * kStep, -direction.y * kStep, 0.0);
+    const double travel = neighbour.Distance(figure, direction);
+    figure.SetPolygonsPlacement(direction.x * kStep, direction.y * kStep, 0.0);
+    figure.UpdateGabarit();
+    return std::fabs(travel) > EPS;
 }
 
 bool SameThickness(double sheetThickness, double thickness)
@@ -64,16 +88,28 @@ bool NestingOptimizer::DiffersFromSheet(const Figure& figure) const
     return !figure.m_material.empty() && !sheetMaterial.empty() && figure.m_material != sheetMaterial;
 }
 
-void NestingOptimizer::GetPlacementPoint(const std::vector<NPoint>& points, double& x, double& y)
+double NestingOptimizer::LengthScale(const Sheet& sheet)
 {
+    const NRect& s = sheet.m_rect;
+    const double side = std::min(s.pTop.x - s.pBot.x, s.pTop.y - s.pBot.y);
+    return std::isfinite(side) ? std::max(1.0, side / kScaleReference) : 1.0;
+}
+
+void NestingOptimizer::GetPlacementPoint(const std::vector<NPoint>& points, double& x, double& y, double band)
+{
+    // The lowest of the points near the leftmost, as it is: the x of one
+    // point with the y of another may be no free position at all.
+    double left = kNoPoint;
+    for (const NPoint& p : points)
+        left = std::min(left, p.x);
     x = kNoPoint;
     y = kNoPoint;
-    for (const NPoint& p : points)
-        if (p.x < x)
+    for (const NPoint& p : points) {
+        if (std::fabs(p.x - left) < band && (p.y < y || (p.y == y && p.x < x))) {
             x = p.x;
-    for (const NPoint& p : points)
-        if (std::fabs(p.x - x) < kBottomLeftBand && p.y < y)
             y = p.y;
+        }
+    }
 }
 
 void NestingOptimizer::Init()
@@ -212,7 +248,7 @@ void NestingOptimizer::SetAutoPlacementAllFigures(NestingMode mode)
         }
     }
     SetCurrentFirstSheetView();
-    m_model.ArrangeFiguresInContainer(false, true);
+    m_model.ArrangeFiguresInContainer(false, true, m_figures);
     m_figures = keep;
     m_model.DeleteEmptySheets();
 }
@@ -288,24 +324,33 @@ bool NestingOptimizer::PlaceWithRotations(const FigurePtr& figure, const SheetPt
     const auto table = static_cast<uint32_t>(static_cast<int32_t>(m_params.rotateMethod) - 1);
     if (table >= 4)
         return false;
-    // The first try with the smallest x wins: a later one only with an x
-    // smaller by more than the point tolerance (the same position reached in
-    // another rotation differs by rounding alone).
+    // The first try that puts the figure furthest left wins: a later one only
+    // when its rectangle's left edge lies left by more than the repeat
+    // tolerance, grown with the sheet as the band is (the same position
+    // reached in another rotation differs by rounding, or by a vertex an
+    // export repeated a hair's breadth away). Edges, not placement points,
+    // are compared: the placement point turns with the figure, and may lie
+    // anywhere, far from the outline too.
+    const double tie = EPS_REPEATED * LengthScale(*sheet);
     std::vector<NPlacement> placements;
     placements.reserve(static_cast<size_t>(kRotationCounts[table]));
     const NPlacement* best = nullptr;
     for (int64_t k = 0; k < kRotationCounts[table]; ++k) {
         if (k > 0)
             figure->SetPlacement(0.0, 0.0, static_cast<double>(k) * kRotationSteps[table], false);
-        // A try that cannot come out left of the best one need not look far.
-        m_bound = best ? best->x - EPS : kNoPoint;
+        // A try that cannot come out left of the best one need not look far:
+        // its bound is the best edge seen from this rotation's placement point.
+        double x0 = 0.0, y0 = 0.0, angle0 = 0.0;
+        figure->GetPlacement(x0, y0, angle0);
+        m_bound = best ? best->left - tie + (x0 - figure->m_rect.pBot.x) : kNoPoint;
         const bool placed = SetAutoPlacementFigureOnSheet(figure, sheet, mode);
         m_bound = kNoPoint;
         if (placed) {
             NPlacement placement;
             figure->GetPlacement(placement.x, placement.y, placement.angle);
+            placement.left = figure->m_rect.pBot.x;
             placements.push_back(placement);
-            if (!best || placement.x < best->x - EPS)
+            if (!best || placement.left < best->left - tie)
                 best = &placements.back();
         }
     }
@@ -344,7 +389,7 @@ void NestingOptimizer::CandidatePoints(double x0, double y0, const VectorFigure&
         return;
     const AllPositions everywhere;
     const PositionFilter& filter = measured ? static_cast<const PositionFilter&>(m_freeSpace) : everywhere;
-    m_hodographBuilder.FindFreePoints(x0, y0, near, filter, figure, sheet, kBottomLeftBand, m_bound, points);
+    m_hodographBuilder.FindFreePoints(x0, y0, near, filter, figure, sheet, BottomLeftBand(*sheet), m_bound, points);
     // The regions themselves are built only to be drawn for inspection (and
     // so that a drawing left by an earlier call goes).
     if (m_testHodograph || !HodographBuilder::testHodographs.empty()) {
@@ -372,13 +417,13 @@ VectorFigure NestingOptimizer::NearFigures(const VectorFigure& placed, const Fig
     std::copy_if(placed.begin(), placed.end(), std::back_inserter(others),
                  [&](const FigurePtr& f) { return f.get() != &figure; });
     m_freeSpace.Update(sheet, region, others);
-    return m_freeSpace.Near(others, figure, at);
+    return m_freeSpace.Near(others, figure, at, m_bound);
 }
 
-bool NestingOptimizer::MoveToBottomLeft(const FigurePtr& figure, const std::vector<NPoint>& points)
+bool NestingOptimizer::MoveToBottomLeft(const FigurePtr& figure, const std::vector<NPoint>& points, double band)
 {
     double x = kNoPoint, y = kNoPoint;
-    GetPlacementPoint(points, x, y);
+    GetPlacementPoint(points, x, y, band);
     if (x >= kNoPoint || y >= kNoPoint)
         return false;
     double x0 = 0.0, y0 = 0.0, angle = 0.0;
@@ -400,11 +445,13 @@ bool NestingOptimizer::SetAutoPlacementFigureOnSheet(FigurePtr figure, SheetPtr 
     const double xStart = x0, yStart = y0;
     std::vector<NPoint> points;
     CandidatePoints(x0, y0, placed, figure, sheet, mode, points);
-    bool placedWell = MoveToBottomLeft(figure, points) && FreeOfOverlaps(figure, placed);
+    const double band = BottomLeftBand(*sheet);
+    bool placedWell = MoveToBottomLeft(figure, points, band) && FreeOfOverlaps(figure, placed);
     if (!placedWell && mode != NestingMode::AutoArrange && !points.empty()) {
         // One more try at the same candidates from where the figure stands now.
-        placedWell = MoveToBottomLeft(figure, points) && FreeOfOverlaps(figure, placed);
+        placedWell = MoveToBottomLeft(figure, points, band) && FreeOfOverlaps(figure, placed);
     }
+    placedWell = placedWell && (mode == NestingMode::AutoArrange || InsideSheet(*figure, *sheet));
     if (placedWell) {
         figure->m_owner = sheet;
         return true;
@@ -458,6 +505,8 @@ bool NestingOptimizer::OffsetFigureInSheet(FigurePtr figure, SheetPtr sheet, Nes
         const double dg = g->Distance(*figure, direction);
         if (std::fabs(dg) > EPS && std::fabs(dg) < std::fabs(d))
             d = dg;
+        else if (std::fabs(dg) <= EPS && TouchesAhead(*figure, *g, direction))
+            d = 0.0;  // a neighbour it touches already blocks the way: no jumping over it
     }
     if (std::fabs(d) <= EPS)
         return false;

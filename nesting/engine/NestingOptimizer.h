@@ -14,11 +14,13 @@
 using VectorSheet = std::vector<SheetPtr>;
 using VectorWaste = std::vector<WastePtr>;
 
-// One successful rotation try: the figure's placement after it.
+// One successful rotation try: the figure's placement after it, and the left
+// edge of its rectangle there (what the tries are compared by).
 struct NPlacement {
     double x = 0.0;
     double y = 0.0;
     double angle = 0.0;
+    double left = 0.0;
 };
 
 class NestingOptimizer {
@@ -52,11 +54,20 @@ public:
     // lies on a sheet.
     std::wstring LeftInContainerText() const;
 
-    // The bottom-left rule: the smallest x, then the smallest y of the points
-    // within 0.1 mm of it; both stay at kNoPoint for no point.
-    static void GetPlacementPoint(const std::vector<NPoint>& points, double& x, double& y);
+    // The bottom-left rule: of the points within `band` of the smallest x,
+    // the lowest (then the leftmost), taken whole; both stay at kNoPoint for no point.
+    static void GetPlacementPoint(const std::vector<NPoint>& points, double& x, double& y,
+                                  double band = kBottomLeftBand);
+    // The lengths by which the placement tells positions apart grow with the
+    // sheet, so that a job drawn larger gets its layout: 1 up to a shorter
+    // side of 1 m, the side in metres above it.
+    static double LengthScale(const Sheet& sheet);
+    // The bottom-left band on the sheet: 0.1 mm per metre of its shorter
+    // side, never less than 0.1 mm.
+    static double BottomLeftBand(const Sheet& sheet) { return kBottomLeftBand * LengthScale(sheet); }
 
     static constexpr double kNoPoint = 2147483647.0;
+    static constexpr double kBottomLeftBand = 0.1; // mm
 
     NestingModel m_model;
     OptimizationParams m_params;
@@ -82,12 +93,12 @@ private:
     // the others would forbid).
     VectorFigure NearFigures(const VectorFigure& placed, const Figure& figure, const NPoint& at, const Sheet& sheet,
                              bool& measured);
-    bool MoveToBottomLeft(const FigurePtr& figure, const std::vector<NPoint>& points);
+    bool MoveToBottomLeft(const FigurePtr& figure, const std::vector<NPoint>& points, double band);
     void MarkThicknessAndMaterial();
     bool PlaceWithRotations(const FigurePtr& figure, const SheetPtr& sheet, NestingMode mode);
     void AddSheetsWhileFiguresRemain(NestingMode mode, const VectorFigure& keep);
     void SetCurrentFirstSheetView();
 
     FreeSpace m_freeSpace;    // of the sheet last filled
-    double m_bound = kNoPoint; // a try's points at this x or right of it cannot win
+    double m_bound = kNoPoint; // a try's placement points at this x or right of it cannot win
 };

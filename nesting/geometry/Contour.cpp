@@ -1,5 +1,6 @@
 // NContour and the chaining of segments and polygon fragments into chains.
 #include "geometry/Polygon.h"
+#include "geometry/PointGrid.h"
 
 #include <algorithm>
 
@@ -71,6 +72,13 @@ class ChainBuilder {
 public:
     explicit ChainBuilder(const T& first) : m_chain{first}, m_head(PieceBegin(first)), m_tail(PieceEnd(first)) {}
 
+    // `piece` has an end that meets the chain's.
+    bool Meets(const T& piece) const
+    {
+        return m_tail == PieceBegin(piece) || m_tail == PieceEnd(piece) || m_head == PieceEnd(piece) ||
+               m_head == PieceBegin(piece);
+    }
+
     // Joins `piece` when one of its ends meets the chain's; false otherwise.
     bool TryJoin(const T& piece)
     {
@@ -94,6 +102,8 @@ public:
         return true;
     }
 
+    const NPoint& Head() const { return m_head; }
+    const NPoint& Tail() const { return m_tail; }
     std::vector<T>& Chain() { return m_chain; }
 
 private:
@@ -102,36 +112,43 @@ private:
     NPoint m_tail;
 };
 
-// Moves the pieces of `geometry` that connect to the chain into it, restarting
-// the scan from the first remaining piece after every join.
-template <class T>
-void GrowChain(ChainBuilder<T>& builder, std::vector<T>& geometry)
-{
-    bool joined = true;
-    while (joined) {
-        joined = false;
-        for (auto it = geometry.begin(); it != geometry.end(); ++it) {
-            if (builder.TryJoin(*it)) {
-                geometry.erase(it);
-                joined = true;
-                break;
-            }
-        }
-    }
-}
-
 }  // namespace
 
+// Each chain starts from the first piece left and takes, one at a time, the
+// first piece left (in the given order) that meets its head or its tail. The
+// ends of the pieces left are filed in a grid, so that a chain finds its next
+// piece among the ends near its own instead of among all pieces.
 template <class T>
 void CreateContinuousGeometry(std::vector<T>& geometry, std::vector<std::vector<T>>& outs)
 {
     std::erase(geometry, nullptr);
-    while (!geometry.empty()) {
-        ChainBuilder<T> builder(geometry.front());
-        geometry.erase(geometry.begin());
-        GrowChain(builder, geometry);
+    PointGrid ends(EPS);
+    for (size_t i = 0; i < geometry.size(); ++i) {
+        ends.Add(PieceBegin(geometry[i]), i);
+        ends.Add(PieceEnd(geometry[i]), i);
+    }
+    std::vector<bool> taken(geometry.size(), false);
+    auto take = [&](size_t i) {
+        taken[i] = true;
+        ends.Remove(PieceBegin(geometry[i]), i);
+        ends.Remove(PieceEnd(geometry[i]), i);
+    };
+    for (size_t first = 0; first < geometry.size(); ++first) {
+        if (taken[first])
+            continue;
+        take(first);
+        ChainBuilder<T> builder(geometry[first]);
+        for (;;) {
+            auto meets = [&](size_t i) { return builder.Meets(geometry[i]); };
+            const size_t next = std::min(ends.FirstNear(builder.Tail(), meets), ends.FirstNear(builder.Head(), meets));
+            if (next == PointGrid::kNone)
+                break;
+            take(next);
+            builder.TryJoin(geometry[next]);
+        }
         outs.push_back(std::move(builder.Chain()));
     }
+    geometry.clear();
 }
 
 template void CreateContinuousGeometry<NSegmentPtr>(std::vector<NSegmentPtr>&, std::vector<std::vector<NSegmentPtr>>&);

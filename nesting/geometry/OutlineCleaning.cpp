@@ -2,16 +2,19 @@
 //
 // The point-equality tolerance EPS rules it: two vertices closer than EPS are
 // one, and a vertex the ring would pass within EPS of without it is not a
-// corner. The cleaned ring never cuts into the material: it keeps the material
-// on its left, and a vertex goes only where the ring without it runs on the
-// outer side of the vertex (a straight or inward-turning vertex), or where two
-// nearly repeated corner vertices become the crossing of the edges beside them.
+// corner. The material stays on the left of the cleaned ring, and the ring
+// cuts into it by no more than the cut it is allowed: a vertex goes where the
+// ring without it runs on the outer side of the vertex (a straight or
+// inward-turning vertex), where it runs inside every vertex it leaves out by
+// less than the allowed cut, or where two nearly repeated corner vertices
+// become the crossing of the edges beside them. With no cut allowed, the
+// cleaned ring encloses the material.
 #include "geometry/Polygon.h"
 #include "geometry/RingArea.h"
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
+#include <queue>
 
 namespace {
 
@@ -20,9 +23,9 @@ double Cross(const NPoint& a, const NPoint& b) { return a.x * b.y - a.y * b.x; }
 // The ring as a doubly linked list of the surviving vertices.
 class Cleaner {
 public:
-    Cleaner(std::vector<NPoint>& ring, double tolerance)
-        : m_p(ring), m_tol(tolerance), m_next(ring.size()), m_prev(ring.size()), m_alive(ring.size(), true),
-          m_count(ring.size())
+    Cleaner(std::vector<NPoint>& ring, double tolerance, double cut)
+        : m_p(ring), m_original(ring), m_tol(tolerance), m_cut(cut), m_next(ring.size()), m_prev(ring.size()),
+          m_alive(ring.size(), true), m_count(ring.size())
     {
         const size_t n = ring.size();
         for (size_t k = 0; k < n; ++k) {
@@ -34,26 +37,29 @@ public:
         m_noise = 1e-6 * tolerance;
     }
 
+    // The vertices whose removal moves the ring least go first: of two
+    // vertices closer than the tolerance, the one off the line of the edges
+    // around the pair goes, and the corner of the outline stays where it is.
     void Run()
     {
-        std::deque<size_t> work;
         for (size_t k = 0; k < m_p.size(); ++k)
-            work.push_back(k);
-        while (!work.empty() && m_count >= 3) {
-            const size_t v = work.front();
-            work.pop_front();
-            if (!m_alive[v])
+            Push(k);
+        while (!m_work.empty() && m_count >= 3) {
+            const Entry entry = m_work.top();
+            m_work.pop();
+            const size_t v = entry.vertex;
+            if (!m_alive[v] || entry.stamp != m_stamp[v])
                 continue;
             const size_t u = m_prev[v];
             const size_t w = m_next[v];
             if (Removable(u, v, w)) {
                 Remove(v);
-                work.push_back(u);
-                work.push_back(w);
+                Push(u);
+                Push(w);
             } else if (Distance(m_p[v], m_p[w]) < m_tol && MergeCorner(u, v, w)) {
-                work.push_back(u);
-                work.push_back(v);
-                work.push_back(m_next[v]);
+                Push(u);
+                Push(v);
+                Push(m_next[v]);
             }
         }
     }
@@ -75,6 +81,24 @@ public:
     }
 
 private:
+    struct Entry {
+        double shift; // how far the ring moves without the vertex
+        size_t vertex;
+        size_t stamp;
+        bool operator<(const Entry& other) const // the priority queue's top is the largest
+        {
+            return shift != other.shift ? shift > other.shift : vertex > other.vertex;
+        }
+    };
+
+    void Push(size_t v)
+    {
+        const NPoint& a = m_p[m_prev[v]];
+        const NPoint& b = m_p[v];
+        const NPoint& c = m_p[m_next[v]];
+        m_work.push({DistanceToSegment(b, a, c), v, ++m_stamp[v]});
+    }
+
     void Remove(size_t v)
     {
         m_alive[v] = false;
@@ -97,9 +121,32 @@ private:
         if (length < m_noise) // the tip of a spike whose ends meet again
             return Distance(a, b) < m_tol && Clear(u, v, w);
         const double depth = -Cross(chord, b - a) / length; // > 0: b lies right of a -> c, in the material
-        if (depth > m_noise || DistanceToSegment(b, a, c) >= m_tol)
+        if (DistanceToSegment(b, a, c) >= m_tol)
+            return false;
+        if (depth > m_noise && !WithinCut(u, w))
             return false;
         return Clear(u, v, w);
+    }
+
+    // Every vertex of the given ring between u and w (those already gone
+    // too) lies less than the allowed cut outside the chord u -> w, or inside.
+    bool WithinCut(size_t u, size_t w) const
+    {
+        if (m_cut <= 0.0)
+            return false;
+        const NPoint& a = m_p[u];
+        const NPoint chord = m_p[w] - a;
+        const double length = std::sqrt(chord.x * chord.x + chord.y * chord.y);
+        const size_t n = m_p.size();
+        size_t steps = 0;
+        for (size_t k = u + 1 == n ? 0 : u + 1; k != w; k = k + 1 == n ? 0 : k + 1) {
+            if (++steps > kLongestRun)
+                return false;
+            const NPoint& b = m_original[k];
+            if (-Cross(chord, b - a) / length >= m_cut)
+                return false;
+        }
+        return true;
     }
 
     // v and w lie within the tolerance of each other at a corner: both become
@@ -170,18 +217,24 @@ private:
         return Distance(p, NPoint{a.x + t * d.x, a.y + t * d.y});
     }
 
+    static constexpr size_t kLongestRun = 256;
+
     std::vector<NPoint>& m_p;
+    const std::vector<NPoint> m_original;
     double m_tol;
+    double m_cut;
     double m_noise;
     std::vector<size_t> m_next;
     std::vector<size_t> m_prev;
     std::vector<bool> m_alive;
     size_t m_count;
+    std::vector<size_t> m_stamp = std::vector<size_t>(m_p.size(), 0); // an entry of an older stamp is stale
+    std::priority_queue<Entry> m_work;
 };
 
 }  // namespace
 
-bool CleanOutline(std::vector<NPoint>& ring, bool solid, double tolerance)
+bool CleanOutline(std::vector<NPoint>& ring, bool solid, double tolerance, double cut)
 {
     std::erase_if(ring, [](const NPoint& p) { return !std::isfinite(p.x) || !std::isfinite(p.y); });
     // Exact repeats first (the first point compared with the last).
@@ -199,7 +252,7 @@ bool CleanOutline(std::vector<NPoint>& ring, bool solid, double tolerance)
     // counter-clockwise, a hole clockwise.
     if ((area > 0.0) != solid)
         std::reverse(ring.begin(), ring.end());
-    Cleaner cleaner(ring, tolerance);
+    Cleaner cleaner(ring, tolerance, cut);
     cleaner.Run();
     ring = cleaner.Result();
     if (ring.size() < 3 || SignedArea(ring) == 0.0) {
@@ -217,7 +270,7 @@ void CleanOutlines(VectorPolygon& rings)
         std::vector<NPoint> ring = rings[k]->m_points;
         // An outer ring that bounds nothing stays as it is (what reads it
         // decides); a hole that bounds nothing is dropped below.
-        if (CleanOutline(ring, k == 0) || k > 0) {
+        if (CleanOutline(ring, k == 0, EPS, 0.5 * EPS) || k > 0) {
             rings[k]->m_points = std::move(ring);
             rings[k]->UpdateGabarit();
         }

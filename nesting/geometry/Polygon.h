@@ -162,12 +162,17 @@ NPolygonPtr CompoundPolygonsToRectangle(const NPolygon& polygon1, const NPolygon
 // exact, nearly repeated (within `tolerance`, the point-equality tolerance EPS
 // by default) and straight-run vertices go, and the ring runs counter-clockwise
 // when `solid` (an outer outline) and clockwise for a hole. The cleaned ring
-// encloses the original: it never cuts into the material. False, with the
-// ring emptied, when it bounds no area.
-bool CleanOutline(std::vector<NPoint>& ring, bool solid, double tolerance = EPS);
-// The same on a figure's rings, the outer one first and the holes after it;
-// holes that bound nothing are dropped, an outer ring that bounds nothing is
-// left as it is.
+// passes inside no vertex of the original by `cut` or more; with no cut (the
+// default) it encloses the original. Of two vertices closer than the
+// tolerance, the one off the line of the edges around them goes. False, with
+// the ring emptied, when it bounds no area.
+bool CleanOutline(std::vector<NPoint>& ring, bool solid, double tolerance = EPS, double cut = 0.0);
+// The same on a figure's rings, the outer one first and the holes after it,
+// with a cut of half the point tolerance: a vertex that lies that close to
+// the line of its neighbours lies on it, however far it is from them, and
+// goes (as repeats an export leaves a hair's breadth off an edge do). Holes
+// that bound nothing are dropped, an outer ring that bounds nothing is left
+// as it is.
 void CleanOutlines(VectorPolygon& rings);
 
 // Outline simplification: narrow dents and short axis-parallel ledges.

@@ -1,5 +1,6 @@
 #include "host/BorderRings.h"
 
+#include "geometry/PointGrid.h"
 #include "geometry/RingCrossings.h"
 #include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
@@ -63,13 +64,16 @@ NPolygonPtr ApproximateChain(const vlapi::IVarnelDocument2DPtr& doc, const NCont
 
 bool HasRepeatedCurve(const std::vector<CurveChord>& curves)
 {
+    PointGrid starts(EPS);
     for (size_t i = 0; i < curves.size(); ++i) {
-        for (size_t j = i + 1; j < curves.size(); ++j) {
-            const NSegment& a = *curves[i].chord;
+        const NSegment& a = *curves[i].chord;
+        auto same = [&](size_t j) {
             const NSegment& b = *curves[j].chord;
-            if (a.p1 == b.p1 && a.p2 == b.p2 && curves[i].middle == curves[j].middle)
-                return true;
-        }
+            return a.p1 == b.p1 && a.p2 == b.p2 && curves[i].middle == curves[j].middle;
+        };
+        if (starts.FirstNear(a.p1, same) != PointGrid::kNone)
+            return true;
+        starts.Add(a.p1, i);
     }
     return false;
 }

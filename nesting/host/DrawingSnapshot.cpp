@@ -54,6 +54,29 @@ vlapi::IDrawingGroupPtr CopiesOf(const vlapi::IVarnelDocument2DPtr& doc, const v
     return copies;
 }
 
+// A long edit of `doc`, as every one: tree rebuilding off and one undo
+// container open for its time, so that the user meets it as one step.
+class LongEdit {
+public:
+    explicit LongEdit(vlapi::IVarnelDocument2DPtr doc) : m_doc(std::move(doc))
+    {
+        m_doc->SetTreeRebuild(false);
+        m_doc->SetTreeUpdate(false);
+        m_doc->SetUndoContainer(true);
+    }
+    ~LongEdit()
+    {
+        m_doc->SetUndoContainer(false);
+        m_doc->SetTreeRebuild(true);
+        m_doc->SetTreeUpdate(true);
+    }
+    LongEdit(const LongEdit&) = delete;
+    LongEdit& operator=(const LongEdit&) = delete;
+
+private:
+    vlapi::IVarnelDocument2DPtr m_doc;
+};
+
 bool StillOpen(const vlapi::IVarnelDocument2DPtr& doc)
 {
     vlapi::IDocumentsPtr documents = application ? application->GetDocuments() : nullptr;
@@ -178,6 +201,7 @@ bool DrawingSnapshot::Restore(Moved& moved)
         Drop();
         return false;
     }
+    const LongEdit edit(m_doc);
     bool whole = true;
     for (const vlapi::IViewPtr& view : ViewList(m_doc)) {
         if (view->GetNumber() != kSystemView)

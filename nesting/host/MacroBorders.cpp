@@ -48,8 +48,14 @@ NPolygonPtr TangentialRing(Pair& pair, bool outer, double arrow)
     NPolygonPtr ring = vrnApi::ApproximateByTangentialPoligon(pair.contour->m_segments, arrow);
     if (!ring)
         return {};
-    ring->DelEquilPoints();
-    ring->DelColinearPoints();
+    // Repeated and straight vertices go only where that leaves the ring
+    // within the point tolerance of where it ran, never across a vertex
+    // that stands out less than the repeat tolerance (the figure's outline
+    // would cut into the part there). A hole runs clockwise here, with the
+    // material on its left, and comes back counter-clockwise.
+    if (!CleanOutline(ring->m_points, outer))
+        return {};
+    ring->UpdateGabarit();
     if (!outer)
         ring->Invert();
     return ring->m_points.empty() ? NPolygonPtr{} : ring;
@@ -65,18 +71,26 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
         return;
     const double arrow = NestingSetting::m_instance.m_tolerance;
     std::vector<vlapi::IDrawingObjectPtr> curves;
-    vrnApi::GetCurveObjectsFromMacro(m_macro, curves, arrow);
+    vrnApi::GetCurveObjectsFromMacro(m_macro, curves, kPieceSag);
     if (curves.empty())
         return;
     const auto refuse = [this](int id) {
         application->MessageBox(vrnApi::LoadStr(id) + L" " + GetName(), L"", vlapi::vlMBIconError, 0, 0);
     };
 
-    std::vector<vrnApi::CurveChord> chords(curves.size());
-    for (size_t i = 0; i < curves.size(); ++i) {
-        if (!vrnApi::ReadCurveChord(curves[i], chords[i]))
-            return refuse(IDS_MESS_ERROR_CLOSED_BORDER);
+    // A curve that is a point (a line from a vertex to itself or to one
+    // within the point tolerance, as exports repeat vertices: the host gives
+    // no curve for the first) bounds nothing: the chain closes over it. Had
+    // it mattered, the chain stays open and is refused below.
+    std::vector<vrnApi::CurveChord> chords;
+    for (const vlapi::IDrawingObjectPtr& curve : curves) {
+        vrnApi::CurveChord chord;
+        if (vrnApi::ReadCurveChord(curve, chord) &&
+            !(chord.chord->p1 == chord.chord->p2 && chord.middle == chord.chord->p1))
+            chords.push_back(chord);
     }
+    if (chords.empty())
+        return refuse(IDS_MESS_ERROR_CLOSED_BORDER);
     if (vrnApi::HasRepeatedCurve(chords))
         return refuse(IDS_MESS_ERROR_IMPORT_BORDER);
     std::vector<NSegmentPtr> segments;
@@ -128,11 +142,12 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
     borders.insert(borders.end(), rings.begin(), rings.end());
     area = netArea;
     length += cutLength;
-    // Only curves are followed on chords.
-    const bool curved = std::any_of(curves.begin(), curves.end(), [](const vlapi::IDrawingObjectPtr& curve) {
-        return curve && curve->GetType() != vlapi::vlDrLineSeg;
+    // Lines, arcs and circles are followed exactly; other curves on chords.
+    const bool chorded = std::any_of(curves.begin(), curves.end(), [](const vlapi::IDrawingObjectPtr& curve) {
+        const int type = curve ? curve->GetType() : vlapi::vlDrLineSeg;
+        return type != vlapi::vlDrLineSeg && type != vlapi::vlDrArc && type != vlapi::vlDrCircle;
     });
-    sag = curved ? kFineChordSag : 0.0;
+    sag = chorded ? kFineChordSag : 0.0;
 }
 
 void NMacroObject::GetBoundaryContours(std::vector<NContourPtr>& contours)

@@ -91,6 +91,9 @@ void GetCurveObjects(vlapi::IDrawingContainerPtr container, std::vector<vlapi::I
 void GetCurveObjectsFromMacro(vlapi::IMacroObjectPtr macro, std::vector<vlapi::IDrawingObjectPtr>& objs,
                               double arrow);
 void ApproximateObjectByLineSegments(vlapi::IDrawingObjectPtr obj, std::vector<NSegmentPtr>& segments);
+// The same for each object in turn, into one list.
+void ApproximateObjectsByLineSegments(const std::vector<vlapi::IDrawingObjectPtr>& objs,
+                                      std::vector<NSegmentPtr>& segments);
 NPolygonPtr ApproximateByTangentialPoligon(const std::vector<NSegmentPtr>& segments, double arrow);
 
 // ---- Host-measured area and length

@@ -132,8 +132,7 @@ void ReadContoursFromFile(std::wstring path, std::vector<NContourPtr>& contours)
     if (!container)
         return;
     std::vector<NSegmentPtr> segments;
-    for (const vlapi::IDrawingObjectPtr& obj : container->GetObjects({vlapi::vlAllObj}))
-        ApproximateObjectByLineSegments(obj, segments);
+    ApproximateObjectsByLineSegments(container->GetObjects({vlapi::vlAllObj}), segments);
     CreateContinuousContours(segments, contours);
 }
 

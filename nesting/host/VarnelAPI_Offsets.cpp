@@ -3,6 +3,8 @@
 // the equidistant is read back as polygons. Every temporary is deleted again.
 #include "host/VarnelAPI_Detail.h"
 
+#include "geometry/RingArea.h"
+
 #include <cmath>
 
 namespace vrnApi {
@@ -78,10 +80,13 @@ std::vector<NPolygonPtr> ReadBack(const vlapi::IDrawingObjectPtr& equid)
     }
     detail::SortByGabaritArea(polygons);
     std::vector<NPolygonPtr> cleaned;
+    // Repeats of the host's joints go, each ring keeping its own direction,
+    // without cutting into what it bounds by more than the point tolerance.
     for (const NPolygonPtr& polygon : polygons) {
-        polygon->DelEquilPoints();
-        if (!polygon->m_points.empty())
+        if (CleanOutline(polygon->m_points, SignedArea(polygon->m_points) > 0.0)) {
+            polygon->UpdateGabarit();
             cleaned.push_back(polygon);
+        }
     }
     return cleaned;
 }

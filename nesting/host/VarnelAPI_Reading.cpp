@@ -88,8 +88,7 @@ void GetObjectGabarit(vlapi::IVarnelAPIObjectPtr obj, NRect& rc)
 void BordersOfCurves(const std::vector<vlapi::IDrawingObjectPtr>& objs, std::vector<NPolygonPtr>& polygons)
 {
     std::vector<NSegmentPtr> segments;
-    for (const vlapi::IDrawingObjectPtr& obj : objs)
-        ApproximateObjectByLineSegments(obj, segments);
+    ApproximateObjectsByLineSegments(objs, segments);
     std::vector<NContourPtr> contours;
     CreateContinuousContours(segments, contours);
     for (const NContourPtr& contour : contours) {

@@ -13,6 +13,8 @@ int s_depth = 0;
 // The document the user made active while a scope held the activation; it is
 // active again when the outermost scope ends.
 vlapi::IVarnelDocumentPtr s_userChoice;
+// The work of the outermost scope was cancelled.
+bool s_cancelled = false;
 
 vlapi::IVarnelDocumentPtr Active()
 {
@@ -65,6 +67,7 @@ WorkingDrawing::~WorkingDrawing()
     s_work = m_outer;
     if (--s_depth > 0)
         return;
+    s_cancelled = false;
     const vlapi::IVarnelDocumentPtr choice = s_userChoice;
     s_userChoice = nullptr;
     // Only while the drawing worked on is still the active one: a document
@@ -85,13 +88,19 @@ bool ProcessPendingEvents()
     const vlapi::IVarnelDocumentPtr work = s_work ? vlapi::IVarnelDocumentPtr(s_work) : Active();
     application->ProcessPendingEvents();
     if (!work)
-        return true;
+        return !s_cancelled;
     if (!IsOpenDocument(work)) {
         ShowErrorText(kDrawingClosed);
         return false;
     }
     TakeActivation(work, Active());
-    return true;
+    return !s_cancelled;
+}
+
+void CancelWork()
+{
+    if (s_depth > 0)
+        s_cancelled = true;
 }
 
 }  // namespace vrnApi

@@ -33,7 +33,12 @@ private:
 // drawing worked on (that of the innermost WorkingDrawing, else the one active
 // before the call) is the active document afterwards. False, with a message
 // to the user, when that drawing was closed meanwhile: the caller stops its
-// work without touching the drawing again.
+// work without touching the drawing again. False too, without a message,
+// once the user has cancelled the work (CancelWork).
 bool ProcessPendingEvents();
+
+// The user cancelled what runs under the outermost WorkingDrawing: until that
+// scope ends, ProcessPendingEvents answers false. Outside every scope, nothing.
+void CancelWork();
 
 }  // namespace vrnApi

@@ -1,9 +1,11 @@
 #include "io/DxfPartDrawing.h"
 
+#include "geometry/PointGrid.h"
 #include "host/BorderRings.h"
 #include "host/HostAccess.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
+#include "io/OutlineJoints.h"
 #include "model/NestingSetting.h"
 
 #include <algorithm>
@@ -110,41 +112,27 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
             BreakUp(container, obj, arrow);
     }
 
-    std::vector<vrnApi::CurveChord> read;
-    std::vector<vlapi::IDrawingObjectPtr> objects;
+    std::vector<vrnApi::CurveChord> kept;
+    PointGrid keptStarts(EPS);  // a curve drawn again starts where the first one starts or ends
     for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(container)) {
         if (obj->GetLayer() != 0)
             continue;
         vrnApi::CurveChord chord;
         if (!vrnApi::ReadCurveChord(obj, chord))
             return kUnreadable;
-        read.push_back(chord);
-        objects.push_back(obj);
-    }
-    // A curve drawn again goes, the first drawing stays. Curves are compared
-    // only with those whose middles lie within the tolerance along x.
-    std::vector<size_t> order(read.size());
-    std::iota(order.begin(), order.end(), size_t{0});
-    std::stable_sort(order.begin(), order.end(),
-                     [&](size_t a, size_t b) { return read[a].middle.x < read[b].middle.x; });
-    std::vector<bool> again(read.size(), false);
-    for (size_t a = 0; a < order.size(); ++a) {
-        const size_t i = order[a];
-        for (size_t b = a + 1; b < order.size() && read[order[b]].middle.x - read[i].middle.x < EPS; ++b) {
-            const size_t j = order[b];
-            if (SameCurve(read[i], read[j]))
-                again[std::max(i, j)] = true;
+        const bool again = keptStarts.FirstNear(chord.chord->p1, [&](size_t k) { return SameCurve(kept[k], chord); }) !=
+                           PointGrid::kNone;
+        if (again) {
+            obj->Delete();
+        } else {
+            keptStarts.Add(chord.chord->p1, kept.size());
+            keptStarts.Add(chord.chord->p2, kept.size());
+            kept.push_back(chord);
         }
-    }
-    std::vector<vrnApi::CurveChord> kept;
-    for (size_t i = 0; i < read.size(); ++i) {
-        if (again[i])
-            objects[i]->Delete();
-        else
-            kept.push_back(read[i]);
     }
     if (kept.empty())
         return kNoOutline;
+    JoinNearEnds(doc, container, kept);
 
     std::vector<NSegmentPtr> chords;
     for (const vrnApi::CurveChord& k : kept)
@@ -155,7 +143,7 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     // only made of closed ones.
     for (const NContourPtr& contour : contours) {
         if (!vrnApi::IsClosedChain(*contour))
-            return kOpenOutline;
+            return std::wstring(kOpenOutline) + L": " + OpenOutlineGap(contours);
     }
     std::vector<NPolygonPtr> rings;
     for (const NContourPtr& contour : contours) {

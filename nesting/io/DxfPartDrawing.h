@@ -22,12 +22,13 @@ void SortOntoLayers(const vlapi::IViewPtr& view);
 
 // Why the outline on layer 0 of `view` cannot make a figure; empty when it
 // can. The first problem found is named, in this order: a curve that cannot
-// be read, no curve at all, an open chain, an outline that crosses itself or
-// another (with the place), two outer outlines, an outline inside a hole.
-// On the way, objects on layer 0 that are not single curves (polylines,
-// contours, rectangles) are broken into their lines and arcs, and a curve
-// drawn again over one already there (either way round) is deleted. `doc`
-// must be the active document.
+// be read, no curve at all, an open chain (with where its gap is), an
+// outline that crosses itself or another (with the place), two outer
+// outlines, an outline inside a hole. On the way, objects on layer 0 that
+// are not single curves (polylines, contours, rectangles) are broken into
+// their lines and arcs, a curve drawn again over one already there (either
+// way round) is deleted, and ends a hair apart are joined (JoinNearEnds).
+// `doc` must be the active document.
 std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view);
 
 }  // namespace dxfimport

@@ -151,8 +151,28 @@ void NestingModel::InitWastesFromActiveDoc()
 
 void NestingModel::SortFiguresByAreasDecrease()
 {
-    std::stable_sort(m_figures.begin(), m_figures.end(),
-                     [](const FigurePtr& a, const FigurePtr& b) { return a->m_rectArea > b->m_rectArea; });
+    // Rectangles that differ only by what the repeat tolerance adds to their
+    // sides (a vertex an export repeated a hair's breadth away) count as
+    // equal: such figures keep the order they had, so that the placement
+    // does not hang on that hair.
+    std::vector<std::pair<size_t, FigurePtr>> order;
+    for (size_t k = 0; k < m_figures.size(); ++k)
+        order.emplace_back(k, m_figures[k]);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.second->m_rectArea > b.second->m_rectArea; });
+    for (size_t first = 0; first < order.size();) {
+        const NRect& rc = order[first].second->m_rect;
+        const double tolerance = 2.0 * EPS_REPEATED * ((rc.pTop.x - rc.pBot.x) + (rc.pTop.y - rc.pBot.y));
+        size_t end = first + 1;
+        while (end < order.size() &&
+               order[first].second->m_rectArea - order[end].second->m_rectArea <= tolerance)
+            ++end;
+        std::sort(order.begin() + static_cast<std::ptrdiff_t>(first), order.begin() + static_cast<std::ptrdiff_t>(end),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        first = end;
+    }
+    for (size_t k = 0; k < order.size(); ++k)
+        m_figures[k] = order[k].second;
 }
 
 void NestingModel::ReadFromConfig()

@@ -96,7 +96,12 @@ public:
     void InvertSelectSheet(size_t i);
     void ArrangeSheets();
     void ArrangeSheetsEx();
-    void ArrangeFiguresInContainer(bool allFigures = true, bool delWastes = false);
+    // Lays out in the container view every figure (allFigures) or those on no
+    // sheet; `unplaced` (a placement run's leftovers) go there wherever they
+    // stand: a figure the run could not place is on no sheet, even where its
+    // last try or its start left it over one.
+    void ArrangeFiguresInContainer(bool allFigures = true, bool delWastes = false,
+                                   const std::vector<FigurePtr>& unplaced = {});
     void UpdateSheets();
     void RecognizeSheetScheme();
     void InitSheetThickness();

@@ -37,10 +37,10 @@ bool LibraryFont(std::wstring& font)
 
 // One host call into a command's code: the command's drawing is the active
 // document meanwhile, and the command is not deleted under it. When the last
-// of the command's calls returns, an end of the process the host announced
-// meanwhile reaches the command; when the outermost call of all returns, the
-// commands asked for meanwhile run (which may delete this command: nothing
-// of it is used afterwards).
+// of the command's calls returns, the host's calls into the command that came
+// meanwhile reach it; when the outermost call of all returns, the commands
+// asked for meanwhile run (which may delete this command: nothing of it is
+// used afterwards).
 class BaseProcess::HandlerCall {
 public:
     explicit HandlerCall(BaseProcess& process) : m_process(process)
@@ -50,11 +50,8 @@ public:
     }
     ~HandlerCall()
     {
-        if (m_process.m_calls == 1 && m_process.m_endPending) {
-            m_process.m_endPending = false;
-            if (m_process.m_bound)
-                napi::Guarded([&] { m_process.EndProcess(); });
-        }
+        if (m_process.m_calls == 1)
+            m_process.RunDeferred();
         m_drawing.reset();
         --m_process.m_calls;
     }
@@ -92,17 +89,50 @@ void BaseProcess::RunWaiting()
 }
 
 template <class R, class F>
-R BaseProcess::Forward(R fallback, F&& handler)
+R BaseProcess::Forward(R fallback, F handler)
+{
+    if (m_calls > 0) {
+        m_deferred.push_back([handler]() mutable { handler(); });
+        return fallback;
+    }
+    HandlerCall call(*this);
+    return napi::Guarded(fallback, handler);
+}
+
+template <class F>
+void BaseProcess::Forward(F handler)
+{
+    if (m_calls > 0) {
+        m_deferred.push_back(std::move(handler));
+        return;
+    }
+    HandlerCall call(*this);
+    napi::Guarded(handler);
+}
+
+template <class R, class F>
+R BaseProcess::Answer(R fallback, F&& handler)
 {
     HandlerCall call(*this);
     return napi::Guarded(fallback, std::forward<F>(handler));
 }
 
 template <class F>
-void BaseProcess::Forward(F&& handler)
+void BaseProcess::Answer(F&& handler)
 {
     HandlerCall call(*this);
     napi::Guarded(std::forward<F>(handler));
+}
+
+void BaseProcess::RunDeferred()
+{
+    // A call run here that comes under this very call waits at the end of the queue.
+    while (!m_deferred.empty()) {
+        const std::function<void()> call = std::move(m_deferred.front());
+        m_deferred.pop_front();
+        if (m_bound)
+            napi::Guarded([&] { call(); });
+    }
 }
 
 BaseProcess::BaseProcess(const BaseProcess& other)
@@ -294,7 +324,10 @@ void BaseProcess::InitPlacementProcess()
     if (!events)
         return;
     events->OnCursor(handlerOwner, [this](double x, double y, double angle, bool dynamic) {
-        return Forward(true, [&] { return CallBackCursor(x, y, angle, dynamic); });
+        // A move of the cursor under a handler is over before the handler returns.
+        if (dynamic && m_calls > 0)
+            return true;
+        return Forward(true, [=, this] { return CallBackCursor(x, y, angle, dynamic); });
     });
     events->OnEndProcess(handlerOwner, [this] { return napi::Guarded(false, [&] { return OnHostEnd(); }); });
 }
@@ -302,7 +335,7 @@ void BaseProcess::InitPlacementProcess()
 bool BaseProcess::OnHostEnd()
 {
     if (m_calls > 0) {
-        m_endPending = true;
+        m_deferred.push_back([this] { EndProcess(); });
         return false;
     }
     HandlerCall call(*this);
@@ -327,37 +360,53 @@ void BaseProcess::AdvisePanel()
     const std::wstring& owner = handlerOwner;
     events->OnButtonClick(owner, [this](int id) {
         // Marked before the handler runs: a command may end itself in it. A
-        // cancel after a confirm changes nothing.
-        if (id == vlapi::pbEnter && !m_cancelled)
+        // cancel after a confirm gives nothing back, but under a handler it
+        // stops the handler's work all the same (that of Enter too).
+        if (id == vlapi::pbEnter && !m_cancelled) {
             m_confirmed = true;
-        else if (id == vlapi::pbEsc && !m_confirmed)
-            m_cancelled = true;
-        return Forward(false, [&] { return OnButtonClick(id); });
+        } else if (id == vlapi::pbEsc) {
+            m_cancelled = m_cancelled || !m_confirmed;
+            if (m_calls > 0)
+                vrnApi::CancelWork();
+        }
+        return Forward(false, [this, id] { return OnButtonClick(id); });
     });
-    events->OnChangeControlValue(owner, [this](const Control& c) { Forward([&] { OnChangeControlValue(c); }); });
-    events->OnControlCommand(owner, [this](const Control& c, int id) { Forward([&] { OnControlCommand(c, id); }); });
+    events->OnChangeControlValue(owner, [this](const Control& c) { Forward([this, c] { OnChangeControlValue(c); }); });
+    events->OnControlCommand(owner, [this](const Control& c, int id) {
+        Forward([this, c, id] { OnControlCommand(c, id); });
+    });
     events->OnButtonUpdate(owner, [this](int id, bool& enable, int& checked) {
-        return Forward(false, [&] { return OnButtonUpdate(id, enable, checked); });
+        return Answer(false, [&] { return OnButtonUpdate(id, enable, checked); });
     });
-    events->OnProcessActivate(owner, [this] { Forward([&] { OnProcessActivate(); }); });
-    events->OnProcessDeactivate(owner, [this] { Forward([&] { OnProcessDeactivate(); }); });
-    events->OnSelectItem(owner, [this](const Control& c, int i, bool on) { Forward([&] { OnSelectItem(c, i, on); }); });
-    events->OnCheckItem(owner, [this](const Control& c, int i, bool on) { Forward([&] { OnCheckItem(c, i, on); }); });
-    events->OnSelectCell(owner, [this](const Control& c, int r, int col) { Forward([&] { OnSelectCell(c, r, col); }); });
-    events->OnEditFocus(owner, [this](const Control& c, bool set) { Forward([&] { OnEditFocus(c, set); }); });
-    events->OnUserMenuCommand(owner, [this](const Control& c, int id) { Forward([&] { OnUserMenuCommand(c, id); }); });
+    events->OnProcessActivate(owner, [this] { Forward([this] { OnProcessActivate(); }); });
+    events->OnProcessDeactivate(owner, [this] { Forward([this] { OnProcessDeactivate(); }); });
+    events->OnSelectItem(owner, [this](const Control& c, int i, bool on) {
+        Forward([this, c, i, on] { OnSelectItem(c, i, on); });
+    });
+    events->OnCheckItem(owner, [this](const Control& c, int i, bool on) {
+        Forward([this, c, i, on] { OnCheckItem(c, i, on); });
+    });
+    events->OnSelectCell(owner, [this](const Control& c, int r, int col) {
+        Forward([this, c, r, col] { OnSelectCell(c, r, col); });
+    });
+    events->OnEditFocus(owner, [this](const Control& c, bool set) { Forward([this, c, set] { OnEditFocus(c, set); }); });
+    events->OnUserMenuCommand(owner, [this](const Control& c, int id) {
+        Forward([this, c, id] { OnUserMenuCommand(c, id); });
+    });
     events->OnFillContextPanel(owner, [this](const vlapi::IProcessContextPanelPtr& panel) {
-        Forward([&] { OnFillContextPanel(panel); });
+        Answer([&] { OnFillContextPanel(panel); });
     });
     events->OnFillContextIconMenu(owner, [this](const vlapi::IProcessContextIconMenuPtr& menu) {
-        Forward([&] { OnFillContextIconMenu(menu); });
+        Answer([&] { OnFillContextIconMenu(menu); });
     });
-    events->OnEndEditItem(owner, [this](const Control& c, int i) { Forward([&] { OnEndEditItem(c, i); }); });
-    events->OnChangeTabExpanded(owner, [this](int tab) { Forward([&] { OnChangeTabExpanded(tab); }); });
-    events->OnDoubleClickItem(owner, [this](const Control& c, int i) { Forward([&] { OnDoubleClickItem(c, i); }); });
+    events->OnEndEditItem(owner, [this](const Control& c, int i) { Forward([this, c, i] { OnEndEditItem(c, i); }); });
+    events->OnChangeTabExpanded(owner, [this](int tab) { Forward([this, tab] { OnChangeTabExpanded(tab); }); });
+    events->OnDoubleClickItem(owner, [this](const Control& c, int i) {
+        Forward([this, c, i] { OnDoubleClickItem(c, i); });
+    });
     events->OnGetContextMenuType(owner, [this](int x, int y) {
-        return Forward(static_cast<int>(vlapi::vlProcessDefaultContextMenu),
-                       [&] { return static_cast<int>(OnGetContextMenuType(x, y)); });
+        return Answer(static_cast<int>(vlapi::vlProcessDefaultContextMenu),
+                      [&] { return static_cast<int>(OnGetContextMenuType(x, y)); });
     });
 }
 

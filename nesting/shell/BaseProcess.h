@@ -19,8 +19,12 @@
 //
 // Nothing the host does while a handler runs deletes the command: a command
 // asked for meanwhile (RunCommand) starts once the outermost handler has
-// returned, and an end of the process the host announces meanwhile reaches
-// the command (OnStopProcess, then UnadviseEvents) at that moment too.
+// returned. Nor does it re-enter the command: what the user did meanwhile in
+// its panel (a value, a button, Enter, Esc, a click) and the end of the
+// process the host announced reach the command in their order once its
+// handler has returned, while it is still bound (a question the host asks, as
+// whether a button is enabled, is answered at once). An Esc among them tells
+// the handler's work to stop: ProcessPendingEvents answers false.
 //
 // While the command is bound the drawings' event sinks are suspended. The
 // host's end of the process runs OnStopProcess and then UnadviseEvents; a
@@ -179,17 +183,26 @@ private:
     // The host ends the process: at once, or, under a handler of the
     // command, when that handler returns.
     bool OnHostEnd();
-    // Runs `handler` as a host call into the command (HandlerCall).
+    // Runs `handler` as a host call into the command (HandlerCall); under a
+    // handler of the command it waits (m_deferred) and `fallback` answers.
     template <class R, class F>
-    R Forward(R fallback, F&& handler);
+    R Forward(R fallback, F handler);
     template <class F>
-    void Forward(F&& handler);
+    void Forward(F handler);
+    // A question of the host, answered at once even under a handler.
+    template <class R, class F>
+    R Answer(R fallback, F&& handler);
+    template <class F>
+    void Answer(F&& handler);
+    // What waited in m_deferred, in its order, while the command is bound.
+    void RunDeferred();
     static void RunWaiting();
 
     bool m_bound = false;
     vlapi::IVarnelDocument2DPtr m_drawing;
-    int m_calls = 0;              // the command's handlers on the stack
-    bool m_endPending = false;    // the host ended the process under one of them
+    int m_calls = 0;  // the command's handlers on the stack
+    // The host's calls into the command that came under one of its handlers.
+    std::deque<std::function<void()>> m_deferred;
     bool m_sinksSuspended = false;
     static inline int s_busy = 0;
     static inline std::deque<std::function<void()>> s_waiting;

@@ -109,6 +109,8 @@ constexpr double kSameThickness = 0.001;
 
 const wchar_t kLinearReplacesFigures[] =
     L"Линейный раскрой заменит листы и детали фигурного раскроя этого чертежа. Перейти к линейному раскрою?";
+const wchar_t kFiguresReplaceLinear[] =
+    L"Фигурный раскрой заменит заготовки и детали линейного раскроя этого чертежа. Перейти к фигурному раскрою?";
 
 // The columns of the details grid and of the results grid.
 enum : int { kColumnNumber = 0, kColumnName = 1, kColumnLength = 2, kColumnCount = 3 };
@@ -472,9 +474,12 @@ void ReadContoursProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
     auto real = [&](const vlapi::IPropertyEditPtr& edit) { return edit->GetReal(); };
     if (SameControl(ctrl, m_listMethods)) {
         const int method = panel::CurrentIndex(m_listMethods);
-        // Linear nesting draws its bars in place of the figure job's sheets
-        // and parts: the user says so first.
-        if (method != 0 && !Linear() && model->GetFiguresCount() != 0 && !vrnApi::AskYesNo(kLinearReplacesFigures)) {
+        // Each kind of nesting draws its job in place of the other's (linear
+        // nesting its bars for the sheets and parts, figure nesting sheets and
+        // parts of the drawn bars): the user says so first.
+        const bool replaces = method != 0 ? !Linear() && model->GetFiguresCount() != 0
+                                          : Linear() && (model->GetFiguresCount() != 0 || model->GetSheetsCount() != 0);
+        if (replaces && !vrnApi::AskYesNo(method != 0 ? kLinearReplacesFigures : kFiguresReplaceLinear)) {
             UpdateControls();
             return;
         }

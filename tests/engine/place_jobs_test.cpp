@@ -11,22 +11,25 @@ namespace {
 
 std::filesystem::path TestData() { return std::filesystem::path(NESTING_SOURCE_DIR) / "tests" / "data"; }
 
-void ExpectEveryCopyPlacedApart(const std::filesystem::path& file)
+// Places the job of the file and checks every copy placed, none
+// overlapping; the density of the layout (0 for a file that is no job).
+double ExpectEveryCopyPlacedApart(const std::filesystem::path& file)
 {
     place_check::Instance instance;
     std::string error;
-    ASSERT_TRUE(place_check::LoadInstance(file, instance, error)) << error;
+    EXPECT_TRUE(place_check::LoadInstance(file, instance, error)) << error;
     place_check::ScaleToMillimetres(instance);
 
     const place_check::Outcome outcome = place_check::PlaceOnStrip(instance);
 
-    ASSERT_FALSE(outcome.copies.empty());
+    EXPECT_FALSE(outcome.copies.empty());
     EXPECT_EQ(outcome.placed, outcome.copies.size());
     for (size_t c = 0; c < outcome.copies.size(); ++c)
         EXPECT_TRUE(outcome.copies[c].placed) << "copy " << c << ": " << outcome.copies[c].why;
     for (const place_check::Overlap& overlap : outcome.overlaps)
         ADD_FAILURE() << "overlap: " << place_check::Describe(instance, outcome, overlap);
     EXPECT_GT(outcome.density, 0.3);
+    return outcome.density;
 }
 
 class PlaceJobTest : public hosttest::HostTest, public ::testing::WithParamInterface<std::string> {};
@@ -42,6 +45,40 @@ INSTANTIATE_TEST_SUITE_P(Esicup, PlaceJobTest,
 // Industrial outlines (arcs as many short edges), two copies of each part.
 TEST_F(PlaceJobTest, IndustrialPartsSlow) { ExpectEveryCopyPlacedApart(TestData() / "place" / "gardeyn1_pairs.json"); }
 
+// Variants of the instances as drawings and exports give them: vertices
+// repeated exactly (in holes too) or a hair's breadth away, parts far from
+// their own origin, ten times as large, parts nearly as large as the strip.
+// Where the instance itself is named, the layout is as dense as its own.
+TEST_F(PlaceJobTest, VariantsArePlacedAsTheInstanceItself)
+{
+    const struct {
+        const char* variant;
+        const char* instance;
+        double density = 0.3; // at least
+    } cases[] = {
+        {"albano_all.json", "esicup/albano.json"}, {"blaz1_repeats.json", "esicup/blaz1.json"},
+        {"fu_origin.json", "esicup/fu.json"},      {"shapes0_near.json", "esicup/shapes0.json"},
+        // The bottom-left band and the rotation tie grow with the strip.
+        {"fu_scaled.json", "esicup/fu.json"},      {"shapes0_scaled.json", "esicup/shapes0.json"},
+        // A vertex 1e-3 mm after a corner, off the edge by less than half the
+        // point tolerance, moves no edge: an exact fit of three parts holds.
+        {"shapes1_near.json", "esicup/shapes1.json"},
+        {"large4m.json", nullptr},                 {"large20m.json", nullptr},
+        {"holed_plate.json", nullptr},
+        // Plates as high as the strip but for rounding, far from their origin: upright, side by side.
+        {"tall_off_origin.json", nullptr, 0.999},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.variant);
+        const double density = ExpectEveryCopyPlacedApart(TestData() / "place" / "variants" / c.variant);
+        EXPECT_GT(density, c.density);
+        if (c.instance) {
+            const double own = ExpectEveryCopyPlacedApart(TestData() / c.instance);
+            EXPECT_NEAR(density, own, 0.005 * own);
+        }
+    }
+}
+
 // The rule itself: a common strip of the outlines counts once it is wider
 // than the two shrinks together; touching and thinner strips do not.
 TEST(PlaceCheck, OverlapCountsOnlyBeyondTheShrink)
@@ -55,8 +92,39 @@ TEST(PlaceCheck, OverlapCountsOnlyBeyondTheShrink)
         place_check::Ring moved = square;
         for (NPoint& p : moved)
             p.x += 10.0 - c.depth;
-        const std::vector<place_check::Copy> copies{{0, square, true, {}}, {0, moved, true, {}}};
+        const std::vector<place_check::Copy> copies{{0, square, true, {}, {}}, {0, moved, true, {}, {}}};
         EXPECT_EQ(place_check::FindOverlaps(copies).size(), c.counted ? 1u : 0u) << c.depth;
+    }
+}
+
+// Outlines reach the exact arithmetic checked: repeated points are measured
+// like the ring without them; a ring that is not simple is reported as
+// unmeasured, never handed on. A common region pinched at a point (a corner
+// set into a notch, both edges a hair inside) is measured loop by loop.
+TEST(PlaceCheck, RingsAreCheckedBeforeTheyAreMeasured)
+{
+    const place_check::Ring square{{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+    const place_check::Ring notched{{0, 0}, {10, 0}, {10, 5}, {5, 5}, {5, 10}, {0, 10}};
+    const struct {
+        place_check::Ring other;
+        bool overlap;
+        bool measured;
+        place_check::Ring first = {}; // the square when empty
+    } cases[] = {
+        {{{5, 5}, {5, 5}, {15, 5}, {15, 15}, {15, 15}, {5, 15}, {5, 5}}, true, true},
+        {{{20, 0}, {30, 0}, {30, 0}, {30, 10}, {20, 10}}, false, true},
+        {{{5, 5}, {15, 15}, {15, 5}, {5, 15}}, true, false}, // crosses itself
+        {{{5, 5}, {5, 5}, {5, 5}}, true, false},
+        {{{5, 5}, {10, 4.99}, {12, 4.99}, {12, 12}, {4.98, 12}}, false, true, notched},
+    };
+    for (const auto& c : cases) {
+        const place_check::Ring& first = c.first.empty() ? square : c.first;
+        const std::vector<place_check::Copy> copies{{0, first, true, {}, {}}, {0, c.other, true, {}, {}}};
+        const std::vector<place_check::Overlap> overlaps = place_check::FindOverlaps(copies);
+        ASSERT_EQ(overlaps.size(), c.overlap ? 1u : 0u);
+        if (c.overlap) {
+            EXPECT_EQ(overlaps[0].unmeasured.empty(), c.measured) << overlaps[0].unmeasured;
+        }
     }
 }
 

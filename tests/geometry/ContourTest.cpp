@@ -94,6 +94,36 @@ TEST(ChainingTest, JoinToleranceIsStrict)
     EXPECT_EQ(outs.size(), 2u);
 }
 
+// The ends are looked up in a grid (cells 4 EPS wide): ends just within the
+// tolerance join wherever they fall against its cells, diagonally too, far
+// from the origin, and whichever piece the chain starts from; ends just
+// beyond it do not.
+TEST(ChainingTest, EndsJoinWhereverTheyFallAgainstTheLookupCells)
+{
+    const double in = 0.99 * EPS, out = 1.01 * EPS;
+    struct Case {
+        NPoint at;    // the first piece's end
+        NPoint step;  // from there to the second piece's start
+        size_t chains;
+    };
+    const Case cases[] = {
+        {{0.000399, 0}, {in, 0}, 1},     {{0, -0.00001}, {0, in}, 1},        {{0.00041, 0.00041}, {-in, -in}, 1},
+        {{-0.00039, 0.00039}, {-in, in}, 1}, {{0.0002, 0.0002}, {in, -in}, 1},  {{1234.5676, -987.6544}, {-in, in}, 1},
+        {{-1e6, 1e6}, {in, -in}, 1},     {{1e15, -1e21}, {in, in}, 1},  {{0.00039, 0}, {out, 0}, 2},        {{0.00041, 0.00041}, {-in, -out}, 2},
+    };
+    for (const Case& c : cases) {
+        for (bool swapped : {false, true}) {
+            const NPoint next{c.at.x + c.step.x, c.at.y + c.step.y};
+            std::vector<NSegmentPtr> segs{Seg({c.at.x - 1, c.at.y}, c.at), Seg(next, {next.x + 1, next.y + 2})};
+            if (swapped)
+                std::swap(segs[0], segs[1]);
+            std::vector<NContourPtr> outs;
+            CreateContinuousContours(segs, outs);
+            EXPECT_EQ(outs.size(), c.chains) << c.at.x << "," << c.at.y << " + " << c.step.x << "," << c.step.y;
+        }
+    }
+}
+
 TEST(ChainingTest, SeparateSquaresGiveSeparateChains)
 {
     std::vector<NSegmentPtr> segs{Seg({0, 0}, {1, 0}),     Seg({5, 5}, {6, 5}), Seg({1, 1}, {0, 1}),

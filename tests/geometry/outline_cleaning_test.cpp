@@ -16,12 +16,13 @@ namespace {
 using Ring = std::vector<NPoint>;
 
 // No vertex of `original` lies on the wrong side of `cleaned` (outside an
-// outline, inside a hole) by more than rounding, and every vertex of
-// `cleaned` lies within the tolerance of `original`.
-void ExpectEncloses(const Ring& cleaned, const Ring& original, bool solid, const std::string& name)
+// outline, inside a hole) by `cut` or more (by more than rounding with no
+// cut), and every vertex of `cleaned` lies within the tolerance of `original`.
+void ExpectEncloses(const Ring& cleaned, const Ring& original, bool solid, const std::string& name, double cut = 0.0)
 {
     for (const NPoint& p : original)
-        EXPECT_TRUE(ringtest::EvenOddInside(cleaned, p) == solid || ringtest::PointRingDistance(cleaned, p) < 1e-9)
+        EXPECT_TRUE(ringtest::EvenOddInside(cleaned, p) == solid ||
+                    ringtest::PointRingDistance(cleaned, p) < std::max(cut, 1e-9))
             << name << ": (" << p.x << ", " << p.y << ") cut off";
     for (const NPoint& p : cleaned)
         EXPECT_LT(ringtest::PointRingDistance(original, p), EPS) << name << ": (" << p.x << ", " << p.y << ") far from the outline";
@@ -65,12 +66,47 @@ TEST(CleanOutline, RemovesRepeatsAndStraightRunsWithoutCuttingIn)
     }
 }
 
+// Figures' rings are cleaned with a cut of half the tolerance: a vertex that
+// close to its neighbours' line goes whichever side it lies, the corner
+// beside a near repeat stays where it is, and what goes is never cut deeper
+// than that all together.
+TEST(CleanOutline, CutOfHalfTheToleranceKeepsTheCornersOnly)
+{
+    const double cut = 0.5 * EPS;
+    const Ring square{{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+    const struct {
+        const char* name;
+        Ring ring;
+        Ring cleaned; // exactly; empty: only the count and the cut are checked
+        size_t vertices;
+    } cases[] = {
+        {"outward bump", {{0, 0}, {5, -0.00004}, {10, 0}, {10, 10}, {0, 10}}, square, 4},
+        {"outward bump beyond the cut stays", {{0, 0}, {5, -0.00006}, {10, 0}, {10, 10}, {0, 10}}, {}, 5},
+        {"a vertex 1e-3 after a corner, outward", {{0, 0}, {10, 0}, {10, 10}, {9.999, 10.00004}, {0, 10}}, square, 4},
+        {"a vertex 1e-5 after a corner", {{0, 0}, {10, 0}, {10, 10}, {9.99999, 10.000004}, {0, 10}}, square, 4},
+        {"spike shorter than the cut", {{0, 0}, {10, 0}, {10, 5}, {10.00004, 5}, {10, 5}, {10, 10}, {0, 10}}, square, 4},
+        // Each vertex of the flat arc lies within the cut of its neighbours'
+        // line, the arc as a whole does not: some of it stays.
+        {"flat arc", {{0, 0}, {10, 0}, {10, 10}, {7.5, 10.00004}, {5, 10.00007}, {2.5, 10.00004}, {0, 10}}, {}, 5},
+    };
+    for (const auto& c : cases) {
+        Ring ring = c.ring;
+        ASSERT_TRUE(CleanOutline(ring, true, EPS, cut)) << c.name;
+        EXPECT_EQ(ring.size(), c.vertices) << c.name;
+        for (const NPoint& p : c.cleaned) {
+            EXPECT_TRUE(std::any_of(ring.begin(), ring.end(), [&](const NPoint& q) { return Distance(p, q) < 1e-9; }))
+                << c.name << ": no vertex at (" << p.x << ", " << p.y << ")";
+        }
+        ExpectEncloses(ring, c.ring, true, c.name, cut);
+    }
+}
+
 TEST(CleanOutline, RandomOutlinesWithNoiseGiveBackTheirCorners)
 {
     // A star whose edges get extra points on them, repeats and points a
     // fraction of the tolerance off either side: the cleaned ring encloses
-    // the noisy one and keeps every corner of the star (and only the outward
-    // noise).
+    // the noisy one (but for the cut allowed) and keeps every corner of the
+    // star (and only the outward noise, or that beyond the cut).
     std::mt19937 random(7);
     auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); };
     for (int trial = 0; trial < 2000; ++trial) {
@@ -86,6 +122,7 @@ TEST(CleanOutline, RandomOutlinesWithNoiseGiveBackTheirCorners)
         }
         Ring noisy;
         size_t mayStay = 0; // outward noise and nearly repeated points need not go
+        size_t beyondCut = 0; // outward noise that a cut of half the tolerance keeps
         for (size_t k = 0; k < n; ++k) {
             const NPoint& p = star[k];
             const NPoint& q = star[(k + 1) % n];
@@ -109,6 +146,7 @@ TEST(CleanOutline, RandomOutlinesWithNoiseGiveBackTheirCorners)
                 const double len = std::hypot(d.x, d.y);
                 const double off = uniform(-0.9, 0.9) * EPS; // > 0: outward (right of p -> q)
                 mayStay += off > 0 ? 1 : 0;
+                beyondCut += off >= 0.5 * EPS ? 1 : 0;
                 noisy.push_back({p.x + t * d.x + off * d.y / len, p.y + t * d.y - off * d.x / len});
                 break;
             }
@@ -121,6 +159,11 @@ TEST(CleanOutline, RandomOutlinesWithNoiseGiveBackTheirCorners)
         EXPECT_GE(ring.size(), n);
         EXPECT_LE(ring.size(), n + mayStay);
         ExpectEncloses(ring, noisy, true, "trial " + std::to_string(trial));
+        // With a cut of half the tolerance, only the noise beyond it stays.
+        ring = noisy;
+        ASSERT_TRUE(CleanOutline(ring, true, EPS, 0.5 * EPS));
+        EXPECT_EQ(ring.size(), n + beyondCut);
+        ExpectEncloses(ring, noisy, true, "trial " + std::to_string(trial) + " with the cut", 0.5 * EPS);
         if (::testing::Test::HasFailure())
             return;
     }

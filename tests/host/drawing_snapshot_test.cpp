@@ -83,9 +83,14 @@ TEST_F(DrawingSnapshotTest, RestoreGivesTheDrawingBackWhateverWasDone)
         // Taken after: reading a title-block cell makes it in this host.
         const nlohmann::json before = Picture(doc, root / "before.vdw");
         edit();
+        const int containers = Switches().undoContainersOpened;
         DrawingSnapshot::Moved moved;
         ASSERT_TRUE(snapshot.Restore(moved)) << what;
         EXPECT_FALSE(snapshot.Holds());
+        // One step for the user, its brackets closed.
+        EXPECT_EQ(Switches().undoContainersOpened, containers + 1) << what;
+        EXPECT_EQ(Switches().undoContainersClosed, Switches().undoContainersOpened) << what;
+        EXPECT_TRUE(Switches().treeRebuild && Switches().treeUpdate) << what;
         EXPECT_EQ(Picture(doc, root / "after.vdw"), before) << what;
         // The line given back is a copy: its old reference leads to i
         ASSERT_EQ(moved.count(lineBefore), 1u) << what;

@@ -9,6 +9,7 @@
 #include "host/NestingResources.h"
 #include "model/NestingFigure.h"
 #include "model/NestingModel.h"
+#include "support/dxf_text.h"
 #include "support/host_fixture.h"
 #include "vlhost/Converters.h"
 
@@ -241,6 +242,75 @@ TEST_F(DxfImportTest, FilesAroundTheRunSurviveAndEqualNamesDoNotOverwrite)
     out.clear();
     Import(again, m_read);
     EXPECT_NE(Closing(before).find(L"не задана папка для фрагментов"), std::wstring::npos);
+}
+
+// Files made here: outline ends a hair apart are joined; a gap wider than
+// that is named with its place; what the converter must leave out of a
+// hostile file does not cost the part its sound outline.
+TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart)
+{
+    using namespace dxftext;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const wchar_t* refusal;  // null: a fragment of `area` is written
+        double area;
+    };
+    const double d = 0.0002;
+    const Groups square = Square(0, 0, 100);
+    const Case cases[] = {
+        {"lines", dxftext::File({{"ENTITIES", Line(0, 0, 100, d) + Line(100 + d, 0, 100, 100) + Line(100, 100 - d, 0, 100) +
+                                         Line(-d, 100, d, -d)}}),
+         nullptr, 10000},
+        {"line_and_arc", dxftext::File({{"ENTITIES", Line(0, 0, 100, 0) + Line(100, 0, 100, 90.0005) + Arc(90, 90, 10, 0, 90) +
+                                                Line(90.0004, 100, 0, 100) + Line(0, 100, 0, 0)}}),
+         nullptr, 9900 + 25 * std::numbers::pi},
+        {"splines", dxftext::File({{"ENTITIES", FitSpline({{0, 0}, {50, 0}, {100, 0}}) +
+                                           FitSpline({{100, 0.0004}, {50, 50}, {0, 100}}) +
+                                           FitSpline({{0, 100.0004}, {0, 50}, {0.0003, 0}})}}),
+         nullptr, 5000},
+        {"ellipse_halves", dxftext::File({{"ENTITIES", HalfEllipse(0, 0, 50, 25, true) + HalfEllipse(0.0004, 0, 50, 25, false)}}),
+         nullptr, 1250 * std::numbers::pi},
+        {"line_shorter_than_a_joint", dxftext::File({{"ENTITIES", square + Line(100, 100, 100.0005, 100)}}), nullptr, 10000},
+        {"gap", dxftext::File({{"ENTITIES", Line(0, 0, 100, 0) + Line(100, 0, 100, 99.5) + Line(100, 100, 0, 100) +
+                                       Line(0, 100, 0, 0)}}),
+         L"незамкнутый контур: разрыв 0.5 мм между точками (100; 99.5) и (100; 100)", 0},
+        {"gap_just_wider", dxftext::File({{"ENTITIES", Line(0, 0, 100, 0) + Line(100, 0, 100, 99.9985) +
+                                                  Line(100, 100, 0, 100) + Line(0, 100, 0, 0)}}),
+         L"незамкнутый контур: разрыв 0.0015 мм между точками (100; 99.9985) и (100; 100)", 0},
+        {"gap_far_out", dxftext::File({{"ENTITIES", Line(1e300, 0, 1e300, 1)}}), L"незамкнутый контур: разрыв 1 мм", 0},
+        {"long_layer", dxftext::File({{"ENTITIES", square + Line(0, 0, 50, 50, std::string(2000, 'L'))}}), nullptr, 10000},
+        {"text_beyond_numbers", dxftext::File({{"BLOCKS", Block("FAR", Text(1e10, 0, "x"))},
+                                      {"ENTITIES", square + Insert("FAR", 0, 0, "1e300")}}),
+         nullptr, 10000},
+        {"spline_through_one_point", dxftext::File({{"ENTITIES", square + FitSpline({{5, 5}, {5, 5}, {5, 5}})}}), nullptr, 10000},
+        {"count_in_header", dxftext::File({{"HEADER", {{0, "SPLINE"}, {72, "900000000E+20"}}}, {"ENTITIES", square}}), nullptr,
+         10000},
+    };
+    std::vector<FileMetaParams> entries;
+    fs::create_directories(root / "dxf");
+    for (const Case& c : cases) {
+        std::ofstream(root / "dxf" / (std::string(c.name) + ".dxf"), std::ios::binary) << c.bytes;
+        entries.push_back({Wide(root / "dxf" / (std::string(c.name) + ".dxf")), L"", 1, 0.0});
+    }
+    const size_t before = host->State().messages.size();
+    Import(entries, m_read);
+    const std::wstring closing = Closing(before);
+    NestingModel model;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        const fs::path fragment = out / (std::string(cases[i].name) + ".vfw");
+        if (cases[i].refusal) {
+            EXPECT_NE(closing.find(entries[i].m_path + L": " + cases[i].refusal), std::wstring::npos)
+                << vlhost::Host::Utf8(closing);
+            continue;
+        }
+        EXPECT_EQ(closing.find(entries[i].m_path + L":"), std::wstring::npos) << vlhost::Host::Utf8(closing);
+        const FigurePtr figure = model.AddFigure(Wide(fragment));
+        ASSERT_TRUE(figure);
+        EXPECT_EQ(figure->m_borders.size(), 1u);
+        EXPECT_NEAR(figure->m_area, cases[i].area, cases[i].area * 1e-3);
+    }
 }
 
 }  // namespace

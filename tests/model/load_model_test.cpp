@@ -203,13 +203,16 @@ TEST_F(LoadModelTest, ReloadAroundADraggedFigureTakesItsSheetAndItsNeighbours)
     EXPECT_FALSE(std::dynamic_pointer_cast<CompoundFigure>(model.m_figures[0]));
 }
 
+// Equal areas, and areas a vertex repeated a hair's breadth outside the
+// rectangle makes differ (30 against 30.0004), keep their order.
 TEST_F(LoadModelTest, SortByAreaKeepsTheOrderOfEqualAreas)
 {
     NestingModel model;
-    const double areas[] = {10, 30, 10, 30, 20};
+    const double widths[] = {10, 30, 10, 30.0004, 20};
     for (int i = 0; i < 5; ++i) {
         model.m_figures.push_back(Figure::Create(nullptr));
-        model.m_figures.back()->m_rectArea = areas[i];
+        model.m_figures.back()->m_rect = {{0, 0}, {widths[i], 1}};
+        model.m_figures.back()->m_rectArea = widths[i];
         model.m_figures.back()->m_name = std::to_wstring(i);
     }
     model.SortFiguresByAreasDecrease();

@@ -115,6 +115,17 @@ TEST_F(HostTest, FilesWithRussianNamesAreFoundAgain) {
   EXPECT_EQ(Api()->GetDocuments()->FindDocument(path), vlapi::IVarnelDocumentPtr(doc));
 }
 
+TEST_F(HostTest, ADrawingHoldingANumberThatIsNotFiniteIsNotSaved) {
+  auto doc = NewDrawing();
+  AddLine(Container(ActiveView(doc)), 0, 0, 1, 0);
+  ASSERT_TRUE(doc->SaveAs(File("kept.vdw")));
+  const auto size = std::filesystem::file_size(root / "kept.vdw");
+  AddLine(Container(ActiveView(doc)), 0, 0, HUGE_VAL, 0);
+  EXPECT_FALSE(doc->SaveAs(File("kept.vdw")));
+  EXPECT_EQ(std::filesystem::file_size(root / "kept.vdw"), size) << "the file saved before is left whole";
+  EXPECT_NE(app->State().errorText.find(L"not finite"), std::wstring::npos);
+}
+
 TEST_F(HostTest, MacrosNestedBeyondReasonAreRefused) {
   auto doc = NewDrawing();
   vlapi::IDrawingContainerPtr container = Container(ActiveView(doc));

@@ -12,6 +12,7 @@
 #include "model/Table.h"
 #include "model/Text.h"
 #include "model/View.h"
+#include "support/dxf_text.h"
 #include "vlhost/Converters.h"
 #include "vlhost/Host.h"
 
@@ -360,6 +361,72 @@ TEST_F(DxfTest, WhatCannotBeReadIsLeftOutAndNamedOnce) {
     EXPECT_NE(text.find(part), std::wstring::npos) << Utf8(text) << " lacks " << Utf8(part);
   EXPECT_EQ(app->State().messages[0].flags, vlapi::vlMBIconWarning);
 }
+
+// Hostile files: what dxflib must not be given, or a fragment cannot hold,
+// is left out and named in the one message; the rest makes a fragment that
+// opens again.
+struct Hostile {
+  const char* name;
+  std::string bytes;
+  const wchar_t* why;
+  std::size_t objects;      // in the fragment
+  std::wstring text = L"";  // a text that comes through whole
+};
+void PrintTo(const Hostile& h, std::ostream* out) { *out << h.name; }
+
+class HostileDxfTest : public DxfTest, public ::testing::WithParamInterface<Hostile> {};
+
+TEST_P(HostileDxfTest, LeavesOutWhatCannotBeReadAndWritesAFragmentThatOpens) {
+  const Hostile& h = GetParam();
+  std::ofstream(root / "hostile.dxf", std::ios::binary) << h.bytes;
+  ASSERT_TRUE(Convert("dxfImport", File("hostile.dxf"), File("hostile.vfw")));
+  ASSERT_EQ(app->State().messages.size(), 1u);
+  EXPECT_NE(app->State().messages[0].text.find(h.why), std::wstring::npos) << Utf8(app->State().messages[0].text);
+  Ref<Document2D> doc = OpenFragment("hostile.vfw");
+  ASSERT_TRUE(doc) << Utf8(app->State().errorText);
+  const auto& items = doc->ViewByNumber(0)->Items();
+  EXPECT_EQ(items.size(), h.objects);
+  const bool found = std::any_of(items.begin(), items.end(), [&](const auto& s) {
+    auto* t = dynamic_cast<DrawingText*>(s.get());
+    return t && t->model.Joined() == h.text;
+  });
+  EXPECT_TRUE(h.text.empty() || found);
+}
+
+using namespace dxftext;
+const std::string kLongText = [] {
+  std::string text;
+  for (int i = 0; i < 12; ++i) text += std::string(150, 'x') + " два пробела  \u0429";  // 4,000 bytes, spaces at chunk ends
+  return text;
+}();
+
+INSTANTIATE_TEST_SUITE_P(
+    Dxf, HostileDxfTest,
+    ::testing::Values(
+        Hostile{"count_in_header",
+                dxftext::File({{"HEADER", {{0, "SPLINE"}, {72, "900000000E+20"}}}, {"ENTITIES", Line(0, 0, 1, 1)}}),
+                L"header", 1},
+        Hostile{"long_values",
+                dxftext::File({{"ENTITIES", Line(0, 0, 5, 5, std::string(1024, 'A')) + Text(0, 0, std::string(1023, 'B')) +
+                                                Text(0, 9, kLongText, "MTEXT")}}),
+                L"1 objects with values longer than 1,023 characters", 2, Wide(kLongText)},
+        Hostile{"empty_blocks_in_arrays_in_arrays",
+                dxftext::File({{"BLOCKS", Block("C", {}) + Block("B", Insert("C", 0, 0, "1", 1000, 100, 1)) +
+                                              Block("A", Insert("B", 0, 0, "1", 1000, 100, 1))},
+                               {"ENTITIES", Insert("A", 0, 0) + Line(0, 0, 1, 1)}}),
+                L"1 inserts cut short", 1},
+        Hostile{"block_scale_overflows",
+                dxftext::File({{"BLOCKS", Block("BIG", Line(0, 0, 1e10, 0) + Text(1e10, 0, "x"))},
+                               {"ENTITIES", Insert("BIG", 0, 0, "1e300") + Line(0, 0, 1, 1)}}),
+                L"2 objects whose coordinates overflow", 1},
+        Hostile{"units_overflow",
+                dxftext::File({{"HEADER", {{9, "$INSUNITS"}, {70, "20"}}},
+                               {"ENTITIES", Line(0, 0, 1e296, 0) + Text(1e296, 0, "x") + Line(0, 0, 1, 1)}}),
+                L"2 objects whose coordinates overflow", 1},
+        Hostile{"spline_through_one_point",
+                dxftext::File({{"ENTITIES", Square(0, 0, 10) + FitSpline({{5, 5}, {5, 5}, {5, 5}})}}),
+                L"1 splines through coincident points", 4}),
+    [](const ::testing::TestParamInfo<Hostile>& info) { return std::string(info.param.name); });
 
 TEST_F(DxfTest, ConvertersNeedAHostWindowAndAFileToWrite) {
   ConverterModule exporter(static_cast<vlapi::IApplication*>(app.get()), "dxfExport");

@@ -122,6 +122,23 @@ TEST_F(LibraryTest, ALibraryIsFoundByItsNameOrByItsMenuTitle) {
   EXPECT_NE(user->Dump().find("button 7100 icon 57346 \"выделить\" font \"Nesting Icons\""), std::string::npos);
 }
 
+// The user quits while the library lets the host handle waiting events: the
+// library's code is taken away only once the host is idle again.
+TEST_F(LibraryTest, ALibraryUnloadedUnderItsOwnCallGoesWhenTheHostIsIdle) {
+  for (const std::function<void()>& leave : std::vector<std::function<void()>>{[&] { user->Unload(); }, [&] { user->Quit(); }}) {
+    ASSERT_TRUE(LoadTestLibrary());
+    State().pendingEvents.push_back(leave);
+    const std::size_t mark = Mark();
+    EXPECT_TRUE(user->Command(9));
+    EXPECT_FALSE(user->Loaded());
+    const std::vector<std::string> calls = CallsSince(mark);
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls.back(), "UnloadVarnelLibrary");
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "UnloadVarnelLibrary"), 1);
+    EXPECT_EQ(State().messages.back().text, L"дождалась");
+  }
+}
+
 TEST_F(LibraryTest, AHandlerLeftAtUnloadIsReportedAndDroppedBeforeTheLibraryCloses) {
   ASSERT_TRUE(LoadTestLibrary());
   user->Command(2);

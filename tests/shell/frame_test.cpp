@@ -375,9 +375,12 @@ TEST_F(FrameTest, HandlersWorkOnTheCommandsOwnDrawing)
 }
 
 // What the user did while a handler let the host handle waiting events never
-// deletes the command under it: a command chosen starts, and the end of the
-// process reaches the command, once the handler has returned; the handler
-// goes on in its own drawing, or learns that it was closed.
+// deletes the command under it, nor re-enters it: a command chosen starts,
+// and what the user did in the command's own panel and the end of the
+// process reach the command, in their order, once the handler has returned
+// (a question is answered at once, a mere move of the cursor is gone); the
+// handler goes on in its own drawing, or learns that it was closed or that
+// the user cancelled it.
 TEST_F(FrameTest, WaitingUserActionsNeverDeleteTheRunningCommand)
 {
     enum Effect { Runs, Replaced, Ended };
@@ -397,6 +400,15 @@ TEST_F(FrameTest, WaitingUserActionsNeverDeleteTheRunningCommand)
          {"ButtonClick 5", "waited false elsewhere", "StopProcess"}, Ended, false},
         {"a panel command chosen", [&] { user->Command(8); },
          {"ButtonClick 5", "waited true in its drawing", "StopProcess", "ButtonClick 1", "deleted"}, Replaced, false},
+        {"Esc in its panel", [&] { user->Raw("ButtonClick", {L"2"}); },
+         {"ButtonClick 5", "waited false in its drawing", "ButtonClick 2"}, Runs, false},
+        {"its own buttons", [&] { user->Raw("ButtonClick", {L"6"}); user->Raw("ButtonClick", {L"5"}); },
+         {"ButtonClick 5", "waited true in its drawing", "ButtonClick 6", "working in its drawing", "ButtonClick 5",
+          "waited true in its drawing"}, Runs, false},
+        {"a value and a question", [&] { user->Raw("ChangeControlValue", {L"Список"}); user->Raw("ButtonUpdate", {L"8"}); },
+         {"ButtonClick 5", "ButtonUpdate 8", "waited true in its drawing", "ChangeControlValue Список"}, Runs, false},
+        {"the cursor moved, then clicked", [&] { user->Raw("Cursor", {L"1", L"2", L"on"}); user->Raw("Cursor", {L"3", L"4", L"off"}); },
+         {"ButtonClick 5", "waited true in its drawing", "Cursor 3 4 0 false"}, Runs, false},
     };
     for (const Case& c : cases) {
         user->New();

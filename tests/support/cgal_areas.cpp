@@ -6,6 +6,11 @@
 #include <CGAL/Polygon_set_2.h>
 #include <CGAL/create_offset_polygons_from_polygon_with_holes_2.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
 namespace areas {
 namespace {
 
@@ -14,11 +19,28 @@ using Polygon = CGAL::Polygon_2<Kernel>;
 using PolygonWithHoles = CGAL::Polygon_with_holes_2<Kernel>;
 using PolygonSet = CGAL::Polygon_set_2<Kernel>;
 
-Polygon ToPolygon(const Ring& ring, CGAL::Orientation orientation)
+std::string Text(const Ring& ring)
+{
+    std::string text;
+    char point[64];
+    for (size_t k = 0; k < ring.size() && k < 8; ++k) {
+        std::snprintf(point, sizeof point, "(%.9g, %.9g)", ring[k].x, ring[k].y);
+        text += point;
+    }
+    return text + (ring.size() > 8 ? "..." : "");
+}
+
+Polygon ToPolygon(const Ring& ring, CGAL::Orientation orientation, const char* role)
 {
     Polygon polygon;
-    for (const NPoint& p : ring)
+    for (const NPoint& p : WithoutRepeats(ring)) {
+        if (!std::isfinite(p.x) || !std::isfinite(p.y))
+            throw Unmeasurable(std::string(role) + " has a point that is not a number: " + Text(ring));
         polygon.push_back(Kernel::Point_2(p.x, p.y));
+    }
+    if (polygon.size() < 3 || !polygon.is_simple() || polygon.orientation() == CGAL::COLLINEAR)
+        throw Unmeasurable(std::string(role) + " of " + std::to_string(ring.size()) +
+                           " points is not a simple ring: " + Text(ring));
     if (polygon.orientation() != orientation)
         polygon.reverse_orientation();
     return polygon;
@@ -29,9 +51,13 @@ PolygonSet ToSet(const Region& region)
     PolygonSet set;
     if (region.empty())
         return set;
-    PolygonWithHoles shape(ToPolygon(region.front(), CGAL::COUNTERCLOCKWISE));
+    PolygonWithHoles shape(ToPolygon(region.front(), CGAL::COUNTERCLOCKWISE, "an outline"));
     for (size_t i = 1; i < region.size(); ++i)
-        shape.add_hole(ToPolygon(region[i], CGAL::CLOCKWISE));
+        shape.add_hole(ToPolygon(region[i], CGAL::CLOCKWISE, "a hole"));
+    // Holes that touch or cross the outline or one another make no valid
+    // polygon with holes; a set built from one would be wrong, or worse.
+    if (region.size() > 1 && !CGAL::is_valid_polygon_with_holes(shape, PolygonSet::Traits_2()))
+        throw Unmeasurable("the holes leave the outline or cross: " + Text(region.front()));
     set.insert(shape);
     return set;
 }
@@ -40,12 +66,48 @@ using Inexact = CGAL::Exact_predicates_inexact_constructions_kernel;
 using InexactPolygon = CGAL::Polygon_2<Inexact>;
 using InexactPolygonWithHoles = CGAL::Polygon_with_holes_2<Inexact>;
 
+Ring ToDoubles(const Polygon& polygon)
+{
+    Ring ring;
+    for (const Kernel::Point_2& p : polygon.container())
+        ring.push_back({CGAL::to_double(p.x()), CGAL::to_double(p.y())});
+    return ring;
+}
+
+// The exact ring rounded to doubles, for the straight skeleton. Rounding may
+// merge points and flatten slivers into spikes, which bound nothing and go;
+// a ring it leaves not simple otherwise cannot be shrunk.
 InexactPolygon ToInexact(const Polygon& polygon)
 {
+    const Ring ring = ToDoubles(polygon);
     InexactPolygon inexact;
-    for (const Kernel::Point_2& p : polygon.container())
-        inexact.push_back(Inexact::Point_2(CGAL::to_double(p.x()), CGAL::to_double(p.y())));
+    for (const NPoint& p : WithoutSpikes(WithoutRepeats(ring)))
+        inexact.push_back(Inexact::Point_2(p.x, p.y));
+    if (inexact.size() < 3 || !inexact.is_simple())
+        throw Unmeasurable("a common region is not simple in doubles: " + Text(ring));
     return inexact;
+}
+
+// A common region without holes as the regions the skeleton can shrink: an
+// outline that runs through a point twice (two parts touching at a corner
+// and along edges leave such pinched slivers) is one region per loop, each
+// shrunk alone. A loop that then runs clockwise, or is not simple, cannot
+// be measured.
+std::vector<InexactPolygon> ToInexactLoops(const Polygon& polygon)
+{
+    const Ring ring = ToDoubles(polygon);
+    std::vector<InexactPolygon> loops;
+    for (const Ring& loop : SplitAtRepeatedPoints(WithoutRepeats(ring))) {
+        InexactPolygon inexact;
+        for (const NPoint& p : WithoutSpikes(loop))
+            inexact.push_back(Inexact::Point_2(p.x, p.y));
+        if (inexact.size() < 3)
+            continue;
+        if (!inexact.is_simple() || inexact.orientation() != CGAL::COUNTERCLOCKWISE)
+            throw Unmeasurable("a common region is not simple in doubles: " + Text(ring));
+        loops.push_back(std::move(inexact));
+    }
+    return loops;
 }
 
 double AreaOf(const PolygonSet& set)
@@ -62,6 +124,55 @@ double AreaOf(const PolygonSet& set)
 }
 
 }  // namespace
+
+Ring WithoutRepeats(const Ring& ring)
+{
+    Ring out;
+    for (const NPoint& p : ring)
+        if (out.empty() || out.back().x != p.x || out.back().y != p.y)
+            out.push_back(p);
+    while (out.size() > 1 && out.back().x == out.front().x && out.back().y == out.front().y)
+        out.pop_back();
+    return out;
+}
+
+std::vector<Ring> SplitAtRepeatedPoints(const Ring& ring)
+{
+    std::vector<Ring> loops;
+    Ring path;
+    for (const NPoint& p : ring) {
+        auto again = std::find_if(path.begin(), path.end(), [&](const NPoint& q) { return q.x == p.x && q.y == p.y; });
+        if (again != path.end()) {
+            loops.emplace_back(again, path.end());
+            path.erase(again + 1, path.end());
+        } else {
+            path.push_back(p);
+        }
+    }
+    loops.push_back(path);
+    return loops;
+}
+
+Ring WithoutSpikes(Ring ring)
+{
+    bool changed = true;
+    while (changed && ring.size() >= 3) {
+        changed = false;
+        for (size_t k = 0; k < ring.size() && ring.size() >= 3; ++k) {
+            const NPoint& prev = ring[(k + ring.size() - 1) % ring.size()];
+            const NPoint& cur = ring[k];
+            const NPoint& next = ring[(k + 1) % ring.size()];
+            double cross = (cur.x - prev.x) * (next.y - cur.y) - (cur.y - prev.y) * (next.x - cur.x);
+            double scale = std::hypot(cur.x - prev.x, cur.y - prev.y) * std::hypot(next.x - cur.x, next.y - cur.y);
+            bool repeated = std::hypot(cur.x - prev.x, cur.y - prev.y) < 1e-12;
+            if (repeated || std::fabs(cross) <= 1e-12 * scale) {
+                ring.erase(ring.begin() + static_cast<std::ptrdiff_t>(k));
+                changed = true;
+            }
+        }
+    }
+    return ring;
+}
 
 double Area(const Region& region) { return AreaOf(ToSet(region)); }
 
@@ -94,13 +205,21 @@ double ShrunkOverlapArea(const Region& a, const Region& b, double shrink)
             pieceArea += hole->area();
         if (CGAL::to_double(pieceArea) < 3.14159 * shrink * shrink)
             continue;
-        InexactPolygonWithHoles inexact(ToInexact(piece.outer_boundary()));
-        for (auto hole = piece.holes_begin(); hole != piece.holes_end(); ++hole)
-            inexact.add_hole(ToInexact(*hole));
-        for (const auto& shrunk : CGAL::create_interior_skeleton_and_offset_polygons_with_holes_2(shrink, inexact, Inexact())) {
-            area += shrunk->outer_boundary().area();
-            for (const InexactPolygon& hole : shrunk->holes())
-                area += hole.area();  // clockwise: negative
+        std::vector<InexactPolygonWithHoles> regions;
+        if (piece.has_holes()) {
+            regions.emplace_back(ToInexact(piece.outer_boundary()));
+            for (auto hole = piece.holes_begin(); hole != piece.holes_end(); ++hole)
+                regions.back().add_hole(ToInexact(*hole));
+        } else {
+            for (InexactPolygon& loop : ToInexactLoops(piece.outer_boundary()))
+                regions.emplace_back(std::move(loop));
+        }
+        for (const InexactPolygonWithHoles& region : regions) {
+            for (const auto& shrunk : CGAL::create_interior_skeleton_and_offset_polygons_with_holes_2(shrink, region, Inexact())) {
+                area += shrunk->outer_boundary().area();
+                for (const InexactPolygon& hole : shrunk->holes())
+                    area += hole.area();  // clockwise: negative
+            }
         }
     }
     return area;

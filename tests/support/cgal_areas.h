@@ -1,17 +1,37 @@
 // Exact areas of regions given as rings (outer ring first, holes after),
 // computed by CGAL for the independent checks of a drawing (tests and
-// tools; never linked into the library). Rings are simple, in any
-// orientation, without their first point repeated.
+// tools; never linked into the library). Rings run in any orientation, their
+// first point repeated at the end or not. Every ring is checked before the
+// exact arithmetic sees it: consecutive repeats of a point are dropped, and a
+// ring that is then not simple (or bounds nothing) cannot be measured: the
+// functions throw Unmeasurable, naming the ring.
 #pragma once
 
 #include "geometry/BaseAlgorithms.h"
 
+#include <stdexcept>
 #include <vector>
 
 namespace areas {
 
 using Ring = std::vector<NPoint>;
 using Region = std::vector<Ring>;
+
+class Unmeasurable : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The ring without consecutive repeats of a point (the first compared with
+// the last, coordinates exactly equal).
+Ring WithoutRepeats(const Ring& ring);
+// The ring without repeated points and the tips of spikes (zero-area
+// features), until it turns only at real corners.
+Ring WithoutSpikes(Ring ring);
+
+// The loops of a ring that runs through a point more than once (a region
+// pinched at a point), each without such a repeat.
+std::vector<Ring> SplitAtRepeatedPoints(const Ring& ring);
 
 double Area(const Region& region);
 // The area the two regions have in common.

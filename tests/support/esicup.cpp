@@ -2,10 +2,26 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 
 namespace esicup {
+
+namespace {
+
+// [[x, y], ...], the first point repeated at the end or not.
+Ring RingOf(const nlohmann::json& points)
+{
+    Ring ring;
+    for (const nlohmann::json& p : points)
+        ring.push_back({p.at(0).get<double>(), p.at(1).get<double>()});
+    if (ring.size() > 1 && ring.front() == ring.back())
+        ring.pop_back();
+    return ring;
+}
+
+} // namespace
 
 bool Load(const std::filesystem::path& file, Instance& instance, std::string& error)
 {
@@ -23,6 +39,7 @@ bool Load(const std::filesystem::path& file, Instance& instance, std::string& er
     instance = {};
     instance.name = json.value("name", file.stem().string());
     instance.stripHeight = json.value("strip_height", 0.0);
+    instance.millimetres = json.contains("units") && json["units"] == "mm";
     try {
         for (const nlohmann::json& entry : json["items"]) {
             Item item;
@@ -30,11 +47,14 @@ bool Load(const std::filesystem::path& file, Instance& instance, std::string& er
             item.demand = entry.value("demand", 1);
             if (entry.contains("allowed_orientations"))
                 item.orientations = entry["allowed_orientations"].get<std::vector<double>>();
-            for (const nlohmann::json& p : entry.at("shape").at("data"))
-                item.ring.push_back({p.at(0).get<double>(), p.at(1).get<double>()});
-            if (item.ring.size() > 1 && item.ring.front() == item.ring.back())
-                item.ring.pop_back();
-            if (item.ring.size() < 3 || item.demand < 0) {
+            const nlohmann::json& shape = entry.at("shape");
+            item.ring = RingOf(shape.at("data"));
+            if (shape.contains("holes"))
+                for (const nlohmann::json& hole : shape["holes"])
+                    item.holes.push_back(RingOf(hole));
+            const bool holesValid =
+                std::all_of(item.holes.begin(), item.holes.end(), [](const Ring& h) { return h.size() >= 3; });
+            if (item.ring.size() < 3 || !holesValid || item.demand < 0) {
                 error = "bad item " + item.id + " in " + file.string();
                 return false;
             }

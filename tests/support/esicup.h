@@ -16,6 +16,7 @@ using Ring = std::vector<NPoint>;
 struct Item {
     std::string id;
     Ring ring;                        // as the file gives it, without a repeated first point
+    std::vector<Ring> holes;          // likewise ("holes" beside the outline's "data")
     int demand = 1;
     std::vector<double> orientations; // degrees; empty: the file names none
 };
@@ -23,6 +24,7 @@ struct Item {
 struct Instance {
     std::string name;
     double stripHeight = 0.0; // 0 when the file gives none
+    bool millimetres = false; // the file says so ("units": "mm")
     std::vector<Item> items;
 };
 

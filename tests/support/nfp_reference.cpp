@@ -1,6 +1,7 @@
 #include "support/nfp_reference.h"
 
 #include "engine/NfpBuilder.h"
+#include "support/cgal_areas.h"
 
 #include <CGAL/Boolean_set_operations_2.h>
 #include <CGAL/Exact_predicates_exact_constructions_kernel.h>
@@ -26,18 +27,9 @@ using Polygon = CGAL::Polygon_2<Kernel>;
 using PolygonWithHoles = CGAL::Polygon_with_holes_2<Kernel>;
 using PolygonSet = CGAL::Polygon_set_2<Kernel>;
 
-// The ring without consecutive repeats of a point (the first compared with
-// the last): exact arithmetic sees a repeated point as an edge of no length.
-Ring WithoutRepeats(const Ring& ring)
-{
-    Ring out;
-    for (const NPoint& p : ring)
-        if (out.empty() || out.back().x != p.x || out.back().y != p.y)
-            out.push_back(p);
-    while (out.size() > 1 && out.back().x == out.front().x && out.back().y == out.front().y)
-        out.pop_back();
-    return out;
-}
+using areas::WithoutRepeats;
+using areas::SplitAtRepeatedPoints;
+using areas::WithoutSpikes;
 
 // The polygon of a ring, counter-clockwise; false when the ring is not simple
 // (CGAL's operations must never see such a ring).
@@ -81,48 +73,6 @@ Kernel::FT Area(const PolygonSet& set)
             area += h->area(); // holes run clockwise: negative area
     }
     return area;
-}
-
-// Drops repeated points and the tips of spikes (zero-area features, left to
-// the degenerate tests) until the ring turns only at real corners.
-Ring WithoutSpikes(Ring ring)
-{
-    bool changed = true;
-    while (changed && ring.size() >= 3) {
-        changed = false;
-        for (size_t k = 0; k < ring.size() && ring.size() >= 3; ++k) {
-            const NPoint& prev = ring[(k + ring.size() - 1) % ring.size()];
-            const NPoint& cur = ring[k];
-            const NPoint& next = ring[(k + 1) % ring.size()];
-            double cross = (cur.x - prev.x) * (next.y - cur.y) - (cur.y - prev.y) * (next.x - cur.x);
-            double scale = std::hypot(cur.x - prev.x, cur.y - prev.y) * std::hypot(next.x - cur.x, next.y - cur.y);
-            bool repeated = std::hypot(cur.x - prev.x, cur.y - prev.y) < 1e-12;
-            if (repeated || std::fabs(cross) <= 1e-12 * scale) {
-                ring.erase(ring.begin() + static_cast<std::ptrdiff_t>(k));
-                changed = true;
-            }
-        }
-    }
-    return ring;
-}
-
-// The loops of a ring that runs through a point more than once (a region
-// pinched at a point), each without such a repeat.
-std::vector<Ring> SplitAtRepeatedPoints(const Ring& ring)
-{
-    std::vector<Ring> loops;
-    Ring path;
-    for (const NPoint& p : ring) {
-        auto again = std::find_if(path.begin(), path.end(), [&](const NPoint& q) { return q.x == p.x && q.y == p.y; });
-        if (again != path.end()) {
-            loops.emplace_back(again, path.end());
-            path.erase(again + 1, path.end());
-        } else {
-            path.push_back(p);
-        }
-    }
-    loops.push_back(path);
-    return loops;
 }
 
 // The region the rings bound, read with the even-odd rule (the orbit around
@@ -195,7 +145,8 @@ PairResult ComparePair(const Ring& a, const Ring& b)
     Comparison c = Compare(rings, a, b);
     result.ratio = c.ratio;
     result.detail = c.detail;
-    result.failure = c.check == RegionCheck::NoRegion;
+    // An outline the exact arithmetic cannot take is measured by nothing.
+    result.failure = c.check == RegionCheck::NoRegion || c.check == RegionCheck::BadInput;
     result.mismatch = !result.failure && !c.Matches();
     return result;
 }

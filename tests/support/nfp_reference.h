@@ -22,7 +22,7 @@ using Instance = esicup::Instance;
 bool LoadInstance(const std::filesystem::path& file, Instance& instance, std::string& error);
 
 struct PairResult {
-    bool failure = false;  // no ring, or rings that bound no area
+    bool failure = false;  // no ring, rings that bound no area, or an outline that is not simple
     bool mismatch = false; // region differs from the Minkowski sum, or a ring is not simple
     double ratio = 0.0;    // symmetric difference area / oracle area
     double ms = 0.0;       // time of the no-fit polygon builder

@@ -47,31 +47,36 @@ RotationType Rotations(const Instance& instance)
     return RotationType::WithoutRotation;
 }
 
-// A part macro drawn from line segments along the ring.
-INestingMacroObjectPtr RingMacro(const Ring& ring)
+// A part macro drawn from line segments along the item's rings.
+INestingMacroObjectPtr RingMacro(const Item& item)
 {
     vlapi::IDrawingContainerPtr container = vrnApi::GetActiveDrawingContainer();
     std::vector<vlapi::IDrawingObjectPtr> lines;
-    for (size_t i = 0; i < ring.size(); ++i) {
-        vlapi::ILineSegmentPtr line(container->GetCollection(vlapi::vlDrLineSeg)->Add());
-        const NPoint& a = ring[i];
-        const NPoint& b = ring[(i + 1) % ring.size()];
-        line->SetX1(a.x);
-        line->SetY1(a.y);
-        line->SetX2(b.x);
-        line->SetY2(b.y);
-        line->Update();
-        lines.emplace_back(line);
-    }
+    auto draw = [&](const Ring& ring) {
+        for (size_t i = 0; i < ring.size(); ++i) {
+            vlapi::ILineSegmentPtr line(container->GetCollection(vlapi::vlDrLineSeg)->Add());
+            const NPoint& a = ring[i];
+            const NPoint& b = ring[(i + 1) % ring.size()];
+            line->SetX1(a.x);
+            line->SetY1(a.y);
+            line->SetX2(b.x);
+            line->SetY2(b.y);
+            line->Update();
+            lines.emplace_back(line);
+        }
+    };
+    draw(item.ring);
+    for (const Ring& hole : item.holes)
+        draw(hole);
     vlapi::IMacroObjectPtr macro = container->GetMacroObjects()->AddMacro(1);
     if (!SetMacroParams(macro, L"Part", static_cast<int>(MacroCommand::Figure), lines))
         return {};
     return NMacroObject::Create(macro);
 }
 
-FigurePtr MakeFigure(const Ring& ring, const FigurePtr& pattern)
+FigurePtr MakeFigure(const Item& item, const FigurePtr& pattern)
 {
-    FigurePtr figure = Figure::Create(RingMacro(ring));
+    FigurePtr figure = Figure::Create(RingMacro(item));
     figure->InitParams();
     figure->InitPolygons(0.0, 0.0, pattern);
     return figure;
@@ -137,7 +142,7 @@ std::string WhyNotPlaced(NestingOptimizer& optimizer, const SheetPtr& sheet, con
     }
     if (!fits)
         return "taller than the strip in every orientation";
-    FigurePtr probe = MakeFigure(item.ring, nullptr);
+    FigurePtr probe = MakeFigure(item, nullptr);
     probe->ChangeView(sheet->GetView(), true);
     const int tries = optimizer.m_params.rotateMethod == RotationType::Rotation90    ? 4
                       : optimizer.m_params.rotateMethod == RotationType::Rotation180 ? 2
@@ -154,7 +159,7 @@ std::string WhyNotPlaced(NestingOptimizer& optimizer, const SheetPtr& sheet, con
         for (const NPolygonPtr& polygon : free)
             polygon->GetPoints(points);
         double bx = 0.0, by = 0.0;
-        NestingOptimizer::GetPlacementPoint(points, bx, by);
+        NestingOptimizer::GetPlacementPoint(points, bx, by, NestingOptimizer::BottomLeftBand(*sheet));
         char line[160];
         if (bx >= NestingOptimizer::kNoPoint) {
             std::snprintf(line, sizeof line, "%s%d°: no free position", why.empty() ? "" : "; ", k * 360 / tries);
@@ -193,13 +198,17 @@ bool LoadInstance(const std::filesystem::path& file, Instance& instance, std::st
 
 void ScaleToMillimetres(Instance& instance)
 {
-    if (instance.name.rfind("gardeyn", 0) == 0 || instance.stripHeight <= 0.0)
+    if (instance.millimetres || instance.name.rfind("gardeyn", 0) == 0 || instance.stripHeight <= 0.0)
         return;
     const double factor = kStripMillimetres / instance.stripHeight;
     instance.stripHeight = kStripMillimetres;
-    for (Item& item : instance.items)
+    for (Item& item : instance.items) {
         for (NPoint& p : item.ring)
             p *= factor;
+        for (Ring& hole : item.holes)
+            for (NPoint& p : hole)
+                p *= factor;
+    }
 }
 
 Outcome PlaceOnStrip(const Instance& instance)
@@ -227,11 +236,11 @@ Outcome PlaceOnStrip(const Instance& instance)
         for (size_t i = 0; i < instance.items.size(); ++i) {
             FigurePtr first;
             for (int k = 0; k < instance.items[i].demand; ++k) {
-                FigurePtr figure = MakeFigure(instance.items[i].ring, first);
+                FigurePtr figure = MakeFigure(instance.items[i], first);
                 first = first ? first : figure;
                 figures.push_back(figure);
                 made.push_back(PlacementOf(*figure));
-                outcome.copies.push_back({i, {}, false, {}});
+                outcome.copies.push_back({i, {}, false, {}, {}});
             }
         }
         model.m_figures = figures;
@@ -252,7 +261,10 @@ Outcome PlaceOnStrip(const Instance& instance)
         std::vector<size_t> placedCopies;
         for (size_t c = 0; c < figures.size(); ++c) {
             Copy& copy = outcome.copies[c];
-            copy.outline = Moved(instance.items[copy.item].ring, made[c], PlacementOf(*figures[c]));
+            const Item& item = instance.items[copy.item];
+            copy.outline = Moved(item.ring, made[c], PlacementOf(*figures[c]));
+            for (const Ring& hole : item.holes)
+                copy.holes.push_back(Moved(hole, made[c], PlacementOf(*figures[c])));
             if (figures[c]->m_owner != sheet) {
                 copy.why = "no place found";
                 continue;
@@ -268,7 +280,9 @@ Outcome PlaceOnStrip(const Instance& instance)
             ++outcome.placed;
             placed.push_back(figures[c]);
             placedCopies.push_back(c);
-            area += SignedArea(copy.outline);
+            area += std::fabs(SignedArea(copy.outline));
+            for (const Ring& hole : copy.holes)
+                area -= std::fabs(SignedArea(hole));
             usedLength = std::max(usedLength, BoxOf(copy.outline).pTop.x - strip.pBot.x);
         }
         if (usedLength > 0.0)
@@ -290,6 +304,11 @@ Outcome PlaceOnStrip(const Instance& instance)
 
 std::vector<Overlap> FindOverlaps(const std::vector<Copy>& copies)
 {
+    auto RegionOf = [](const Copy& copy) {
+        areas::Region region{copy.outline};
+        region.insert(region.end(), copy.holes.begin(), copy.holes.end());
+        return region;
+    };
     struct Candidate {
         size_t copy;
         NRect box; // shrunk
@@ -313,10 +332,15 @@ std::vector<Overlap> FindOverlaps(const std::vector<Copy>& copies)
             const Candidate& b = candidates[j];
             if (b.box.pBot.y >= a.box.pTop.y || a.box.pBot.y >= b.box.pTop.y)
                 continue;
-            const double area =
-                areas::ShrunkOverlapArea({copies[a.copy].outline}, {copies[b.copy].outline}, kOverlapShrink);
-            if (area > kOverlapArea)
-                overlaps.push_back({std::min(a.copy, b.copy), std::max(a.copy, b.copy), area});
+            const size_t first = std::min(a.copy, b.copy), second = std::max(a.copy, b.copy);
+            try {
+                const double area = areas::ShrunkOverlapArea(RegionOf(copies[a.copy]), RegionOf(copies[b.copy]),
+                                                             kOverlapShrink);
+                if (area > kOverlapArea)
+                    overlaps.push_back({first, second, area, {}});
+            } catch (const std::exception& e) {
+                overlaps.push_back({first, second, 0.0, e.what()});
+            }
         }
     }
     std::sort(overlaps.begin(), overlaps.end(),
@@ -327,10 +351,14 @@ std::vector<Overlap> FindOverlaps(const std::vector<Copy>& copies)
 std::string Describe(const Instance& instance, const Outcome& outcome, const Overlap& overlap)
 {
     char line[160];
-    std::snprintf(line, sizeof line, "copies %zu (item %s) and %zu (item %s): %.6f mm²", overlap.a,
+    std::snprintf(line, sizeof line, "copies %zu (item %s) and %zu (item %s): ", overlap.a,
                   instance.items[outcome.copies[overlap.a].item].id.c_str(), overlap.b,
-                  instance.items[outcome.copies[overlap.b].item].id.c_str(), overlap.area);
-    return line;
+                  instance.items[outcome.copies[overlap.b].item].id.c_str());
+    if (!overlap.unmeasured.empty())
+        return line + ("cannot be measured: " + overlap.unmeasured);
+    char area[48];
+    std::snprintf(area, sizeof area, "%.6f mm²", overlap.area);
+    return line + std::string(area);
 }
 
 } // namespace place_check

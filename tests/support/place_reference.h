@@ -21,8 +21,9 @@ using Instance = esicup::Instance;
 // message, also for a file without a strip height.
 bool LoadInstance(const std::filesystem::path& file, Instance& instance, std::string& error);
 
-// Realistic millimetres: the industrial instances (gardeyn*) are millimetres
-// already; the classic ones are scaled to a strip 1,000 mm high.
+// Realistic millimetres: the industrial instances (gardeyn*) and the files
+// that say so are millimetres already; the classic ones are scaled to a strip
+// 1,000 mm high.
 void ScaleToMillimetres(Instance& instance);
 
 // One copy of an item after the run.
@@ -31,12 +32,16 @@ struct Copy {
     Ring outline;       // the item's outline where the copy ended
     bool placed = false; // owned by the strip, its outline inside it
     std::string why;     // for a copy not placed: the reason
+    std::vector<Ring> holes; // the item's holes where the copy ended
 };
 
 struct Overlap {
     size_t a = 0; // indices into Outcome::copies
     size_t b = 0;
     double area = 0.0; // common area of the two shrunk outlines, mm²
+    // Why the pair could not be measured (an outline the exact arithmetic
+    // cannot take): it counts as overlapping. Empty when measured.
+    std::string unmeasured;
 };
 
 struct Outcome {
@@ -58,7 +63,8 @@ Outcome PlaceOnStrip(const Instance& instance);
 constexpr double kOverlapShrink = 0.05;
 constexpr double kOverlapArea = 1e-6;
 
-// The pairs of the placed copies that overlap by that rule, exactly.
+// The pairs of the placed copies that overlap by that rule, exactly, and
+// those that cannot be measured.
 std::vector<Overlap> FindOverlaps(const std::vector<Copy>& copies);
 
 // "a 3 (item 1) and 7 (item 4): 0.25 mm²"

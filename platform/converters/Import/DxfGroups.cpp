@@ -1,5 +1,7 @@
 #include "Import/DxfGroups.h"
 
+#include <dxflib/dl_codes.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -10,12 +12,15 @@ namespace vlhost::dxf {
 namespace {
 
 constexpr std::size_t kMaxCount = 10'000'000;
+static_assert(kMaxValue < DL_DXF_MAXLINE, "dxflib reads lines shorter than its buffer");
+// The chunks an MTEXT's text is given to dxflib in (DXF writes at most 250).
+constexpr std::size_t kTextChunk = 250;
 
-std::string Trim(std::string_view s) {
+std::string_view Trim(std::string_view s) {
   std::size_t b = 0, e = s.size();
   while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
   while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
-  return std::string(s.substr(b, e - b));
+  return s.substr(b, e - b);
 }
 
 bool IsFloatCode(int c) {
@@ -28,9 +33,9 @@ bool IsIntCode(int c) {
          (c >= 400 && c <= 409) || (c >= 1060 && c <= 1071);
 }
 
-bool ParseDouble(const std::string& text, double& value) {
-  if (text.empty()) return false;
-  std::string s = text;
+bool ParseDouble(std::string_view text, double& value) {
+  if (text.empty() || text.size() > 256) return false;
+  std::string s(text);
   std::replace(s.begin(), s.end(), ',', '.');
   char* end = nullptr;
   errno = 0;
@@ -38,11 +43,12 @@ bool ParseDouble(const std::string& text, double& value) {
   return end && *end == '\0' && std::isfinite(value) && errno != ERANGE;
 }
 
-bool ParseLong(const std::string& text, long long& value) {
-  if (text.empty()) return false;
+bool ParseLong(std::string_view text, long long& value) {
+  if (text.empty() || text.size() > 32) return false;
+  const std::string s(text);
   char* end = nullptr;
   errno = 0;
-  value = std::strtoll(text.c_str(), &end, 10);
+  value = std::strtoll(s.c_str(), &end, 10);
   return end && *end == '\0' && errno != ERANGE;
 }
 
@@ -59,7 +65,7 @@ class Preparer {
     std::size_t i = 0;
     while (i < groups_.size()) {
       if (Is(i, 0, "SECTION") && i + 1 < groups_.size() && groups_[i + 1].code == 2) {
-        const std::string name = groups_[i + 1].value;
+        const std::string_view name = groups_[i + 1].value;
         const std::size_t end = SectionEnd(i + 2);
         if (name == "HEADER") Header(i + 2, end);
         if (name == "HEADER" || name == "TABLES" || name == "BLOCKS" || name == "ENTITIES") {
@@ -87,23 +93,40 @@ class Preparer {
     return groups_.size();
   }
 
+  void Put(int code, std::string_view value) {
+    out_.stream += std::to_string(code);
+    out_.stream += '\n';
+    out_.stream += value;
+    out_.stream += '\n';
+  }
+
+  // An MTEXT's text goes in chunks that dxflib joins again: every part but
+  // the last as a code-3 group, the last as the code-1 group.
   void Keep(std::size_t first, std::size_t last) {
+    const bool mtext = groups_[first].code == 0 && groups_[first].value == "MTEXT";
     for (std::size_t i = first; i < last; ++i) {
-      out_.stream += std::to_string(groups_[i].code);
-      out_.stream += '\n';
-      out_.stream += groups_[i].value;
-      out_.stream += '\n';
+      const Group& g = groups_[i];
+      if (!mtext || (g.code != 1 && g.code != 3) || g.value.size() <= kTextChunk) {
+        Put(g.code, g.value);
+        continue;
+      }
+      std::string_view rest = g.value;
+      while (rest.size() > kTextChunk) {
+        Put(3, rest.substr(0, kTextChunk));
+        rest.remove_prefix(kTextChunk);
+      }
+      Put(g.code, rest);
     }
   }
 
   void Header(std::size_t first, std::size_t last) {
     for (std::size_t i = first; i + 1 < last; ++i) {
       if (groups_[i].code != 9) continue;
-      const std::string& name = groups_[i].value;
+      const std::string_view name = groups_[i].value;
       const Group& v = groups_[i + 1];
       long long n = 0;
-      if (name == "$ACADVER") out_.version = v.value;
-      else if (name == "$DWGCODEPAGE") out_.codePage = v.value;
+      if (name == "$ACADVER") out_.version = v.value.substr(0, 16);
+      else if (name == "$DWGCODEPAGE") out_.codePage = v.value.substr(0, 32);
       else if (name == "$INSUNITS" && ParseLong(v.value, n) && n >= 0 && n <= 24) out_.units = static_cast<int>(n);
     }
   }
@@ -117,22 +140,32 @@ class Preparer {
     return records;
   }
 
-  void Section(const std::string& name, std::size_t first, std::size_t last) {
+  void Section(std::string_view name, std::size_t first, std::size_t last) {
     const std::vector<Record> records = Records(first, last);
     for (std::size_t r = 0; r < records.size(); ++r) {
-      const std::string& type = groups_[records[r].first].value;
-      if (name == "HEADER") {
-        Keep(records[r].first, records[r].last);
+      const std::string_view type = groups_[records[r].first].value;
+      if (name == "HEADER") {  // variables only: dxflib would take objects here for real ones
+        Skip("objects misplaced in the file's header");
         continue;
       }
       if (name == "TABLES") {
-        static const std::set<std::string> kept = {"TABLE", "ENDTAB", "LAYER", "LTYPE"};
+        static const std::set<std::string_view> kept = {"TABLE", "ENDTAB", "LAYER", "LTYPE"};
         if (kept.count(type) && Sound(records[r]).empty()) Keep(records[r].first, records[r].last);
         else if (kept.count(type)) Skip("damaged table entries");
         continue;
       }
-      if (type == "BLOCK" || type == "ENDBLK") {
-        Keep(records[r].first, records[r].last);
+      if (type == "ENDBLK") {  // its groups (layer, handle) mean nothing here
+        Put(0, "ENDBLK");
+        continue;
+      }
+      if (type == "BLOCK") {
+        if (Sound(records[r]).empty()) {
+          Keep(records[r].first, records[r].last);
+          continue;
+        }
+        Skip("damaged blocks");  // with everything in them
+        while (r + 1 < records.size() && groups_[records[r + 1].first].value != "ENDBLK") ++r;
+        ++r;
         continue;
       }
       // An object with its followers: a POLYLINE's vertices, an INSERT's attributes.
@@ -149,18 +182,18 @@ class Preparer {
   }
 
   void Object(const std::vector<Record>& records, std::size_t r, std::size_t end) {
-    static const std::set<std::string> imported = {"LINE", "ARC", "CIRCLE", "ELLIPSE", "LWPOLYLINE", "POLYLINE",
-                                                   "SPLINE", "TEXT", "MTEXT", "INSERT"};
-    static const std::set<std::string> solid = {"3DFACE", "3DSOLID", "BODY", "REGION", "SURFACE", "MESH",
-                                                "PLANESURFACE", "EXTRUDEDSURFACE", "LOFTEDSURFACE",
-                                                "REVOLVEDSURFACE", "SWEPTSURFACE", "POLYFACE"};
-    static const std::set<std::string> quiet = {"ATTDEF", "VIEWPORT", "SEQEND", "VERTEX", "ATTRIB"};
-    const std::string& type = groups_[records[r].first].value;
+    static const std::set<std::string_view> imported = {"LINE", "ARC", "CIRCLE", "ELLIPSE", "LWPOLYLINE", "POLYLINE",
+                                                        "SPLINE", "TEXT", "MTEXT", "INSERT"};
+    static const std::set<std::string_view> solid = {"3DFACE", "3DSOLID", "BODY", "REGION", "SURFACE", "MESH",
+                                                     "PLANESURFACE", "EXTRUDEDSURFACE", "LOFTEDSURFACE",
+                                                     "REVOLVEDSURFACE", "SWEPTSURFACE", "POLYFACE"};
+    static const std::set<std::string_view> quiet = {"ATTDEF", "VIEWPORT", "SEQEND", "VERTEX", "ATTRIB"};
+    const std::string_view type = groups_[records[r].first].value;
     for (std::size_t k = r; k < end; ++k)
       if (Value(records[k], 67) == "1") return;  // paper space: not part of the drawing's model
     if (quiet.count(type)) return;
     if (solid.count(type)) return Skip("3D objects");
-    if (!imported.count(type)) return Skip(type + " objects, which are not imported");
+    if (!imported.count(type)) return Skip(std::string(type.substr(0, 64)) + " objects, which are not imported");
     std::string why;
     for (std::size_t k = r; k < end && why.empty(); ++k) why = Sound(records[k]);
     if (why.empty() && type == "POLYLINE") {
@@ -178,7 +211,7 @@ class Preparer {
     Keep(records[r].first, records[end - 1].last);
   }
 
-  std::string Value(const Record& record, int code, const std::string& otherwise = "") const {
+  std::string_view Value(const Record& record, int code, std::string_view otherwise = "") const {
     for (std::size_t i = record.first + 1; i < record.last; ++i)
       if (groups_[i].code == code) return groups_[i].value;
     return otherwise;
@@ -192,19 +225,22 @@ class Preparer {
 
   // Why a record cannot be given to dxflib, or nothing.
   std::string Sound(const Record& record) const {
+    const std::string_view type = groups_[record.first].value;
+    if (type.size() > kMaxValue) return "objects with values longer than 1,023 characters";
     for (std::size_t i = record.first + 1; i < record.last; ++i) {
       const Group& g = groups_[i];
+      const bool chunked = type == "MTEXT" && (g.code == 1 || g.code == 3);
+      if (g.value.size() > kMaxValue && !chunked) return "objects with values longer than 1,023 characters";
       double d = 0;
       long long n = 0;
       if (IsFloatCode(g.code) && !ParseDouble(g.value, d)) return "objects with numbers that are not finite";
       if (IsIntCode(g.code) && (!ParseLong(g.value, n) || n < INT32_MIN || n > INT32_MAX))
         return "objects with damaged whole numbers";
     }
-    const std::string& type = groups_[record.first].value;
     // Each declared count must be the number of groups that follow it.
     auto counted = [&](int countCode, int itemCode) {
       long long n = 0;
-      const std::string v = Value(record, countCode, "0");
+      const std::string_view v = Value(record, countCode, "0");
       return ParseLong(v, n) && n >= 0 && static_cast<std::size_t>(n) <= kMaxCount &&
              static_cast<std::size_t>(n) == Count(record, itemCode);
     };
@@ -218,7 +254,7 @@ class Preparer {
       if (!ParseLong(Value(record, 71, "3"), degree) || degree < 1 || degree > 25)
         return "splines of a degree that cannot be";
     }
-    const std::string ex = Value(record, 210, "0"), ey = Value(record, 220, "0"), ez = Value(record, 230, "1");
+    const std::string_view ex = Value(record, 210, "0"), ey = Value(record, 220, "0"), ez = Value(record, 230, "1");
     double x = 0, y = 0, z = 1;
     if (ParseDouble(ex, x) && ParseDouble(ey, y) && ParseDouble(ez, z) &&
         (std::abs(x) > 1e-9 || std::abs(y) > 1e-9 || std::abs(std::abs(z) - 1) > 1e-9))
@@ -251,27 +287,27 @@ std::optional<Prepared> Prepare(const std::string& bytes, std::string& error) {
     error = "it is not a text DXF file (it holds binary data)";
     return std::nullopt;
   }
-  // Lines end with LF, CR LF or CR.
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i <= bytes.size(); ++i) {
-    if (i == bytes.size() || bytes[i] == '\n' || bytes[i] == '\r') {
-      if (i == bytes.size() && start == i) break;
-      lines.push_back(bytes.substr(start, i - start));
-      if (i + 1 < bytes.size() && bytes[i] == '\r' && bytes[i + 1] == '\n') ++i;
-      start = i + 1;
-    }
-  }
-  // A byte-order mark may start the file.
-  if (!lines.empty() && lines[0].rfind("\xEF\xBB\xBF", 0) == 0) lines[0].erase(0, 3);
+  // Lines end with LF, CR LF or CR; groups are pairs of lines, kept as views.
+  const std::string_view text(bytes);
+  std::size_t at = 0, line = 0;
+  auto nextLine = [&](std::string_view& out) {
+    if (at >= text.size()) return false;
+    const std::size_t end = std::min(text.find_first_of("\r\n", at), text.size());
+    out = text.substr(at, end - at);
+    at = end + (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
+    ++line;
+    return true;
+  };
   std::vector<Group> groups;
-  for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+  std::string_view codeLine, valueLine;
+  while (nextLine(codeLine) && nextLine(valueLine)) {
+    if (line == 2 && codeLine.rfind("\xEF\xBB\xBF", 0) == 0) codeLine.remove_prefix(3);  // a byte-order mark
     long long code = 0;
-    if (!ParseLong(Trim(lines[i]), code) || code < 0 || code > 1071) {
-      error = i == 0 ? "it is not a DXF file" : "it is damaged at line " + std::to_string(i + 1) + " (a group code is expected)";
+    if (!ParseLong(Trim(codeLine), code) || code < 0 || code > 1071) {
+      error = line == 2 ? "it is not a DXF file" : "it is damaged at line " + std::to_string(line - 1) + " (a group code is expected)";
       return std::nullopt;
     }
-    groups.push_back({static_cast<int>(code), code == 1 || code == 3 ? lines[i + 1] : Trim(lines[i + 1])});
+    groups.push_back({static_cast<int>(code), code == 1 || code == 3 ? valueLine : Trim(valueLine)});
   }
   const bool ends = !groups.empty() && groups.back().code == 0 && groups.back().value == "EOF";
   if (!ends) {

@@ -4,6 +4,10 @@
 // in millimetres: blocks are expanded, every object keeps its layer and its
 // linetype (as a line style of the document), texts their content, place and
 // height. Geometry is taken as given: nothing is joined or dropped as a duplicate.
+// What it cannot give the document is left out and named: objects whose
+// coordinates overflow once block scales and units are applied, splines that
+// collapse to a point, and all that lies beyond the copies and objects one
+// file may expand to.
 #include <dxflib/dl_creationadapter.h>
 #include <dxflib/dl_dxf.h>
 
@@ -27,7 +31,12 @@ namespace {
 constexpr double kRadians = geom::kPi / 180.0;
 constexpr int kMaxBlockDepth = 16;
 constexpr std::size_t kMaxObjects = 2'000'000;
-constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
+// Block copies and their objects visited while blocks are expanded: empty
+// blocks inserted as arrays in arrays make no objects but cost their copies.
+constexpr std::size_t kMaxVisits = 10'000'000;
+constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
+constexpr char kOverflow[] = "objects whose coordinates overflow once block scales and units are applied";
+constexpr char kCutShort[] = "inserts cut short where the file's blocks expand beyond ten million copies and objects";
 
 // ---- what dxflib gives ----
 
@@ -233,6 +242,32 @@ geom::Curve Mapped(const geom::Curve& curve, const Affine& m) {
   return curve;
 }
 
+// Every number of the curve is finite.
+bool Finite(double v) { return std::isfinite(v); }
+bool Finite(geom::Point p) { return geom::isFinite(p); }
+template <class T>
+bool Finite(const std::vector<T>& values) {
+  return std::all_of(values.begin(), values.end(), [](const T& v) { return Finite(v); });
+}
+bool Finite(const geom::Curve& curve) {
+  return std::visit(
+      [](const auto& c) {
+        using C = std::decay_t<decltype(c)>;
+        if constexpr (std::is_same_v<C, geom::Segment>) return Finite(c.start) && Finite(c.end);
+        else if constexpr (std::is_same_v<C, geom::Arc>) return Finite(c.centre) && Finite(c.radius) && Finite(c.startAngle) && Finite(c.endAngle);
+        else if constexpr (std::is_same_v<C, geom::Circle>) return Finite(c.centre) && Finite(c.radius);
+        else if constexpr (std::is_same_v<C, geom::Ellipse>) return Finite(c.centre) && Finite(c.radiusA) && Finite(c.radiusB) && Finite(c.rotation);
+        else if constexpr (std::is_same_v<C, geom::EllipticArc>)
+          return Finite(c.ellipse.centre) && Finite(c.ellipse.radiusA) && Finite(c.ellipse.radiusB) &&
+                 Finite(c.ellipse.rotation) && Finite(c.startParam) && Finite(c.endParam);
+        else if constexpr (std::is_same_v<C, geom::Nurbs>) return Finite(c.poles) && Finite(c.weights) && Finite(c.knots);
+        else if constexpr (std::is_same_v<C, geom::Bezier>) return Finite(c.poles);
+        else if constexpr (std::is_same_v<C, geom::Conic>) return Finite(c.start) && Finite(c.apex) && Finite(c.end) && Finite(c.weight);
+        else return Finite(c.points);
+      },
+      curve);
+}
+
 std::wstring Join(const std::map<std::string, int>& counts) {
   std::wstring out;
   for (const auto& [why, n] : counts) out += (out.empty() ? L"" : L", ") + std::to_wstring(n) + L" " + Wide(why);
@@ -281,8 +316,20 @@ class Builder {
 
  private:
   // `blockLayer`, `blockLinetype`: what objects of a block on layer 0 or BYBLOCK take.
+  // Counts one block copy or object of a block; false once the file's share is spent.
+  bool Visit() {
+    if (visits_ >= kMaxVisits) {
+      ++refused_;
+      return false;
+    }
+    ++visits_;
+    return true;
+  }
+
+  // The objects of the model space are placed whatever their blocks cost.
   void Place(const Record& r, const Affine& m, const std::string& blockLayer, const std::string& blockLinetype,
              std::vector<std::string>& path) {
+    if (!path.empty() && !Visit()) return;
     if (shapes.size() >= kMaxObjects) {
       ++skipped["objects beyond the two million this host imports from one file"];
       return;
@@ -303,11 +350,16 @@ class Builder {
     // ellipses and splines are given in world coordinates.
     flipped_ = r.attributes.flipped;
     const Affine local = flipped_ ? Affine{-1, 0, 0, 1, 0, 0}.Then(m) : m;
+    const std::size_t refused = refused_;
     std::visit([&](const auto& item) { From(item, m, local, layer, linetype, path); }, r.item);
+    if (path.empty() && refused_ > refused) Drop(kCutShort);
   }
 
   void Add(geom::Curve curve, const Affine& m, const std::string& layer, const std::string& linetype, int kind) {
     geom::Curve mapped = Mapped(curve, m);
+    if (!Finite(mapped)) return Drop(kOverflow);
+    if (std::holds_alternative<geom::Nurbs>(mapped) && geom::isDegenerate(mapped))
+      return Drop("splines through coincident points");
     Ref<Shape> shape;
     if (const auto* s = std::get_if<geom::Segment>(&mapped)) {
       Ref<LineSegment> line = Make<LineSegment>();
@@ -402,6 +454,7 @@ class Builder {
         piece = geom::Arc::fromEnds(centre, a, b, sweep > 0);
       }
       contour->pieces.push_back(Mapped(piece, local));
+      if (!Finite(contour->pieces.back())) return Drop(kOverflow);
     }
     if (contour->pieces.empty()) return Drop("polylines with fewer than two points");
     Put(contour, layer, linetype);
@@ -477,7 +530,7 @@ class Builder {
     const double angle = d.angle * kRadians;
     path.push_back(d.name);
     for (int r = 0; r < rows; ++r) {
-      for (int c = 0; c < cols; ++c) {
+      for (int c = 0; c < cols && Visit(); ++c) {
         // Block coordinates: less the base point, scaled, shifted within the array, turned, placed.
         const Affine inBlock{sx, 0, 0, sy, -block->second.base.x * sx + c * d.colSp, -block->second.base.y * sy + r * d.rowSp};
         const Affine turn{std::cos(angle), -std::sin(angle), std::sin(angle), std::cos(angle), d.ipx, d.ipy};
@@ -491,9 +544,11 @@ class Builder {
   void AddText(const std::wstring& text, geom::Point at, double height, double widthFactor, const Affine& m,
                const std::string& layer, const std::string& linetype) {
     const double h = height * m.HeightFactor();
-    if (!(h > 0) || !std::isfinite(h)) return Drop("texts without a height");
+    if (!(h > 0)) return Drop("texts without a height");
+    const geom::Point anchor = m.Apply(at);
+    if (!std::isfinite(h) || !Finite(anchor)) return Drop(kOverflow);
     Ref<DrawingText> shape = Make<DrawingText>();
-    shape->anchor = m.Apply(at);
+    shape->anchor = anchor;
     shape->model.Assign(text, h);
     if (widthFactor > 0 && std::isfinite(widthFactor))
       for (auto& line : shape->model.lines)
@@ -508,6 +563,8 @@ class Builder {
   std::map<std::string, LayerR> layers_;
   bool utf8_ = false;
   bool flipped_ = false;  // of the object being placed
+  std::size_t visits_ = 0;
+  std::size_t refused_ = 0;  // visits refused once kMaxVisits were made
 };
 
 // Puts what was built into `view` of `doc`: layers by name, line styles by linetype.
@@ -569,10 +626,10 @@ class ImportConverter : public Converter {
       problems.push_back(Wide(error));
       return false;
     }
-    bytes.clear();
+    std::string().swap(bytes);
     Reader reader;
     {
-      std::istringstream stream(prepared->stream);
+      std::istringstream stream(std::move(prepared->stream));
       DL_Dxf dxf;
       if (!dxf.in(stream, &reader)) {
         problems.push_back(L"it cannot be read as DXF");
@@ -602,7 +659,7 @@ class ImportConverter : public Converter {
       return false;
     }
     if (size > kMaxFileBytes) {
-      problems.push_back(L"the file is larger than 1 GB");
+      problems.push_back(L"the file is larger than 256 MB");
       return false;
     }
     bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());

@@ -291,6 +291,12 @@ bool Shell::Start(void* handle, vlapi::LoadVarnelLibraryFunction load, vlapi::Un
 
 void Shell::Unload() {
   if (!loaded_) return;
+  if (depth_ > 0) {
+    if (!unloadWaits_) Record("host: the library is unloaded once the host is idle");
+    unloadWaits_ = true;
+    return;
+  }
+  unloadWaits_ = false;
   if (running_) running_->End("the library is unloaded");
   ReleaseLibraryObjects();
   if (unload_) Into("UnloadVarnelLibrary", [&] {
@@ -589,7 +595,7 @@ bool Shell::Drag(int index, const std::vector<std::pair<double, double>>& steps,
   Into("IHotPointObject::BeginDrag(" + i + ")", [&] { return Flag(object->BeginDrag(index)); });
   for (const auto& [x, y] : steps) {
     Into("IHotPointObject::Set(" + i + ", " + Number(x) + ", " + Number(y) + ")",
-         [&] { return Flag(object->Set(index, x, y)); });
+         [&, x = x, y = y] { return Flag(object->Set(index, x, y)); });
     std::wstring text;
     Into("IHotPointObject::GetCursorText(" + i + ")", [&] {
       text = object->GetCursorText(index);

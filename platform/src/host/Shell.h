@@ -77,7 +77,11 @@ class Shell {
               const std::wstring& name, const std::wstring& module, std::string& error);
   // Ends a running process, calls UnloadVarnelLibrary, reports and drops the
   // handlers left, lets go of the library's objects and closes the library.
+  // Asked for under a call into the library (the user quit while it let the
+  // host handle waiting events), it waits until the host is idle again
+  // (UnloadWaits): the library's code is never taken away under it.
   void Unload();
+  bool UnloadWaits() const { return unloadWaits_; }
   bool Loaded() const { return loaded_; }
   const std::wstring& LibraryName() const { return name_; }
   const std::wstring& ModuleName() const { return module_; }
@@ -153,6 +157,7 @@ class Shell {
   Application& app_;
   EventRegistry registry_;
   int depth_ = 0;
+  bool unloadWaits_ = false;
   char appSource_ = 0;
 
   bool loaded_ = false;

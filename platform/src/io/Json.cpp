@@ -1,10 +1,12 @@
 // Documents in JSON files. Readers check every value and fail with a message
 // naming what is wrong; a document is made only from a file read whole.
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <stdexcept>
 
 #include "host/Application.h"
 #include "io/Files.h"
@@ -347,7 +349,21 @@ json DocumentJson(Document2D& doc) {
           {"lineStyles", styles}, {"groups", groups}};
 }
 
+namespace {
+
+// JSON has no numbers that are not finite: they would be written as null,
+// which no reader takes back.
+bool AllFinite(const json& j) {
+  if (j.is_number_float()) return std::isfinite(j.get<double>());
+  if (j.is_structured())
+    for (const json& item : j) if (!AllFinite(item)) return false;
+  return true;
+}
+
+}  // namespace
+
 bool WriteJson(const json& j, const std::wstring& path) {
+  if (!AllFinite(j)) throw std::runtime_error("the document holds a number that is not finite");
   std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
   if (!out) return false;
   out << j.dump(1);

@@ -33,6 +33,8 @@ std::vector<double> Numbers(const json& j, const char* name);
 
 json DocumentJson(Document2D& doc);
 void ReadDocument2D(const json& j, Document2D& doc);
+// Writes `j` to `path`; throws std::runtime_error, writing nothing, when it
+// holds a number that is not finite.
 bool WriteJson(const json& j, const std::wstring& path);
 
 }  // namespace jsonio

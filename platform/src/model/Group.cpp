@@ -50,8 +50,7 @@ Group::~Group() {
 }
 
 void Group::Take(const Ref<Shape>& shape) {
-  if (std::none_of(members.begin(), members.end(), [&](const Ref<Shape>& m) { return m == shape; }))
-    members.push_back(shape);
+  if (taken_.insert(shape.get()).second) members.push_back(shape);
 }
 
 std::vector<Ref<Shape>> Group::LiveMembers() const {
@@ -135,6 +134,7 @@ bool Group::Store() {
 
 bool Group::Clear(bool) {
   members.clear();
+  taken_.clear();
   views.clear();
   return true;
 }
@@ -143,6 +143,7 @@ bool Group::Delete() {
   Ref<Group> keep(this);
   for (const auto& m : LiveMembers()) m->Kill();
   members.clear();
+  taken_.clear();
   for (const auto& v : LiveViews())
     if (Doc() && Doc()->ViewByNumber(v->number) == v.get()) v->Delete();  // the system view stays
     else v->Kill();

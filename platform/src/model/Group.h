@@ -1,6 +1,7 @@
 #pragma once
 // Drawing groups.
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "model/Document2D.h"
@@ -37,6 +38,9 @@ class Group : public Api<Node, vlapi::IDrawingGroup> {
   bool Store() override;
   bool Clear(bool temporary) override;
   bool Delete() override;
+
+ private:
+  std::unordered_set<const Shape*> taken_;  // the members, found without a walk through them
 };
 
 vlapi::IDrawingGroupsPtr MakeGroups(Document2D* doc);

@@ -55,20 +55,27 @@ void Container::Adopt(const Ref<Shape>& shape) {
   if (!shape) return;
   Ref<Shape> keep = shape;
   if (Container* old = shape->Parent()) old->Remove(shape.get());
+  shape->slot_ = items_.size();
   items_.push_back(shape);
   shape->SetParent(this);
 }
 
 void Container::Remove(Shape* shape) {
-  auto it = std::find_if(items_.begin(), items_.end(), [&](const Ref<Shape>& s) { return s.get() == shape; });
-  if (it == items_.end()) return;
+  if (!shape || shape->parent_ != this || shape->slot_ >= items_.size() || items_[shape->slot_].get() != shape) return;
   shape->SetParent(nullptr);
-  items_.erase(it);
+  ++holes_;
+  items_[shape->slot_] = nullptr;  // last: it may hold the last reference
+}
+
+void Container::Compact() const {
+  std::erase(items_, nullptr);
+  for (std::size_t i = 0; i < items_.size(); ++i) items_[i]->slot_ = i;
+  holes_ = 0;
 }
 
 std::vector<Ref<Shape>> Container::ItemsOf(const vlapi::TypeList& types) const {
   std::vector<Ref<Shape>> out;
-  for (const Ref<Shape>& s : items_)
+  for (const Ref<Shape>& s : Items())
     if (TypeMatches(*s, types)) out.push_back(s);
   return out;
 }

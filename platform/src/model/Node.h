@@ -82,7 +82,9 @@ class Shape : public Node {
   geom::Transform ToView() const;
 
  private:
+  friend class Container;
   Container* parent_ = nullptr;
+  std::size_t slot_ = 0;  // its place among its container's items
 };
 
 // A view or a macro: holds shapes in drawing order.
@@ -93,7 +95,10 @@ class Container {
   Container(const Container&) {}
   Container& operator=(const Container&) = delete;
   virtual ~Container() = default;
-  const std::vector<Ref<Shape>>& Items() const { return items_; }
+  const std::vector<Ref<Shape>>& Items() const {
+    if (holes_) Compact();
+    return items_;
+  }
   // Puts `shape` at the end; it leaves its former container.
   void Adopt(const Ref<Shape>& shape);
   void Remove(Shape* shape);
@@ -107,7 +112,11 @@ class Container {
   virtual int DefaultLayer() const = 0;
 
  private:
-  std::vector<Ref<Shape>> items_;
+  void Compact() const;
+  // In drawing order. A shape removed leaves its place empty until the items
+  // are asked for, so that removing many shapes costs no more than their count.
+  mutable std::vector<Ref<Shape>> items_;
+  mutable std::size_t holes_ = 0;
 };
 
 Node* AsNode(View* view);

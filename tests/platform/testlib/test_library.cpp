@@ -367,6 +367,10 @@ bool RunCommand(int command, int) {
       return true;
     }
     case 301: Ask(301); return true;
+    case 9:  // a long run that lets the host handle the user's waiting actions
+      app->ProcessPendingEvents();
+      app->MessageBox(L"дождалась", L"", vlMBIconInformation, 0, 0);
+      return true;
     default: return false;
   }
 }

@@ -1,0 +1,229 @@
+#include "io/OutlineJoints.h"
+
+#include "geometry/PointGrid.h"
+#include "host/HostAccess.h"
+#include "host/VarnelAPI.h"
+#include "io/DxfPartDrawing.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <numeric>
+
+namespace dxfimport {
+namespace {
+
+// Groups of curve ends joined by nearness (union by index).
+class Joints {
+public:
+    explicit Joints(size_t count) : m_parent(count) { std::iota(m_parent.begin(), m_parent.end(), size_t{0}); }
+
+    size_t Root(size_t e)
+    {
+        while (m_parent[e] != e)
+            e = m_parent[e] = m_parent[m_parent[e]];
+        return e;
+    }
+    void Unite(size_t a, size_t b)
+    {
+        a = Root(a);
+        b = Root(b);
+        if (a != b)
+            m_parent[std::max(a, b)] = std::min(a, b);
+    }
+
+private:
+    std::vector<size_t> m_parent;
+};
+
+bool IsLine(const vlapi::IDrawingObjectPtr& obj) { return obj && obj->GetType() == vlapi::vlDrLineSeg; }
+
+// Curves whose ends can be moved: lines, arcs and splines (those that run
+// through their end poles).
+bool CanMoveEnds(const vlapi::IDrawingObjectPtr& obj)
+{
+    const int type = obj ? obj->GetType() : 0;
+    return type == vlapi::vlDrLineSeg || type == vlapi::vlDrArc || type == vlapi::vlDrNurbs;
+}
+
+// A spline with its end poles at `start` and `end`, when its knots make it
+// run through them (the first and the last knot each repeated degree + 1 times).
+bool MoveSplineEnds(const vlapi::INurbsPtr& nurbs, const NPoint& start, const NPoint& end)
+{
+    std::vector<double> poles = nurbs->GetPoints();
+    const std::vector<double> knots = nurbs->GetKnots();
+    const int degree = nurbs->GetDegree();
+    const size_t ends = static_cast<size_t>(degree) + 1;
+    if (degree < 1 || poles.size() < 4 || knots.size() < 2 * ends || nurbs->GetClosed())
+        return false;
+    for (size_t k = 1; k < ends; ++k)
+        if (knots[k] != knots[0] || knots[knots.size() - 1 - k] != knots.back())
+            return false;
+    poles[0] = start.x;
+    poles[1] = start.y;
+    poles[poles.size() - 2] = end.x;
+    poles[poles.size() - 1] = end.y;
+    return nurbs->SetNurbs(poles, nurbs->GetWeights(), knots, degree, false);
+}
+
+// Puts the ends of a line, an arc or a spline at `start` and `end`; false
+// when the curve cannot take them.
+bool Reshape(const vlapi::IDrawingObjectPtr& obj, const NPoint& start, const NPoint& middle, const NPoint& end)
+{
+    if (vlapi::INurbsPtr nurbs{obj}) {
+        if (!MoveSplineEnds(nurbs, start, end))
+            return false;
+    } else if (vlapi::ILineSegmentPtr line{obj}) {
+        line->SetX1(start.x);
+        line->SetY1(start.y);
+        line->SetX2(end.x);
+        line->SetY2(end.y);
+    } else if (vlapi::IArcPtr arc{obj}) {
+        if (!arc->SetBy3Points(start.x, start.y, end.x, end.y, middle.x, middle.y))
+            return false;
+    } else {
+        return false;
+    }
+    obj->Update();
+    return true;
+}
+
+// A number of a message: at most `decimals` decimals, no trailing zeros.
+std::wstring Number(double value, int decimals)
+{
+    char buffer[400];  // the widest double in fixed notation
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    std::wstring text(buffer, buffer + std::strlen(buffer));
+    if (text.find(L'.') != std::wstring::npos) {
+        text.erase(text.find_last_not_of(L'0') + 1);
+        if (text.back() == L'.')
+            text.pop_back();
+    }
+    return text == L"-0" ? L"0" : text;
+}
+
+std::wstring PointText(const NPoint& p) { return L"(" + Number(p.x, 4) + L"; " + Number(p.y, 4) + L")"; }
+
+}  // namespace
+
+void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingContainerPtr& container,
+                  std::vector<vrnApi::CurveChord>& curves)
+{
+    // End 2c is the start of curve c, end 2c + 1 its end; closed curves have none.
+    const size_t count = curves.size();
+    auto endPoint = [&](size_t e) -> NPoint& { return e % 2 ? curves[e / 2].chord->p2 : curves[e / 2].chord->p1; };
+    auto hasEnds = [&](size_t c) { return !(curves[c].chord->p1 == curves[c].chord->p2); };
+    Joints joints(2 * count);
+    PointGrid filed(kJoinTolerance);
+    for (size_t e = 0; e < 2 * count; ++e) {
+        if (!hasEnds(e / 2))
+            continue;
+        const NPoint& p = endPoint(e);
+        // An end at a point already filed joins it; only distinct points are filed.
+        const size_t same = filed.FirstNear(p, [&](size_t f) { return endPoint(f) == p; });
+        if (same != PointGrid::kNone) {
+            joints.Unite(e, same);
+            continue;
+        }
+        filed.ForEachNear(p, [&](size_t f) {
+            if (Distance(endPoint(f), p) < kJoinTolerance)
+                joints.Unite(e, f);
+        });
+        filed.Add(p, e);
+    }
+
+    std::vector<std::vector<size_t>> groups(2 * count);
+    for (size_t e = 0; e < 2 * count; ++e)
+        if (hasEnds(e / 2))
+            groups[joints.Root(e)].push_back(e);
+
+    std::vector<vlapi::IDrawingObjectPtr> objects(count);
+    for (size_t c = 0; c < count; ++c)
+        objects[c] = vlapi::IDrawingObjectPtr(hostAccess::ObjectOf(doc, curves[c].chord->m_ref));
+    std::vector<NPoint> moved(2 * count);
+    std::vector<bool> moves(2 * count, false), deleted(count, false);
+    std::vector<std::pair<NPoint, NPoint>> links;
+    for (const std::vector<size_t>& group : groups) {
+        const bool apart = std::any_of(group.begin(), group.end(), [&](size_t e) { return !(endPoint(e) == endPoint(group[0])); });
+        if (!apart)
+            continue;
+        auto bothEnds = [&](size_t e) { return joints.Root(e ^ 1) == joints.Root(e); };
+        std::vector<size_t> ends;
+        for (size_t e : group) {
+            if (bothEnds(e) && IsLine(objects[e / 2]))
+                deleted[e / 2] = true;  // a line shorter than the joint
+            else
+                ends.push_back(e);
+        }
+        auto movable = [&](size_t e) { return !bothEnds(e) && CanMoveEnds(objects[e / 2]); };
+        auto fixed = std::find_if(ends.begin(), ends.end(), [&](size_t e) { return !movable(e); });
+        if (ends.empty())
+            continue;
+        const NPoint target = endPoint(fixed == ends.end() ? ends.front() : *fixed);
+        for (size_t e : ends) {
+            if (endPoint(e) == target)
+                continue;
+            if (movable(e)) {
+                moves[e] = true;
+                moved[e] = target;
+            } else {
+                links.emplace_back(endPoint(e), target);
+            }
+        }
+    }
+
+    std::vector<vrnApi::CurveChord> kept;
+    for (size_t c = 0; c < count; ++c) {
+        if (deleted[c]) {
+            if (objects[c])
+                objects[c]->Delete();
+            continue;
+        }
+        if (moves[2 * c] || moves[2 * c + 1]) {
+            const NPoint start = moves[2 * c] ? moved[2 * c] : endPoint(2 * c);
+            const NPoint end = moves[2 * c + 1] ? moved[2 * c + 1] : endPoint(2 * c + 1);
+            vrnApi::CurveChord reread;
+            if (Reshape(objects[c], start, curves[c].middle, end) && vrnApi::ReadCurveChord(objects[c], reread)) {
+                curves[c] = reread;
+            } else {
+                for (size_t e : {2 * c, 2 * c + 1})
+                    if (moves[e])
+                        links.emplace_back(endPoint(e), moved[e]);
+            }
+        }
+        kept.push_back(curves[c]);
+    }
+    for (const auto& [from, to] : links) {
+        vlapi::IDrawingObjectPtr link(vrnApi::CreateLineSegm(container, from.x, from.y, to.x, to.y, kOutlineStyle));
+        vrnApi::CurveChord chord;
+        if (!link || !vrnApi::ReadCurveChord(link, chord))
+            continue;
+        link->SetLayer(0);
+        link->Update();
+        kept.push_back(chord);
+    }
+    curves = std::move(kept);
+}
+
+std::wstring OpenOutlineGap(const std::vector<NContourPtr>& chains)
+{
+    std::vector<NPoint> free;
+    for (const NContourPtr& chain : chains) {
+        if (!chain->m_segments.empty() && !vrnApi::IsClosedChain(*chain)) {
+            free.push_back(chain->m_segments.front()->p1);
+            free.push_back(chain->m_segments.back()->p2);
+        }
+    }
+    if (free.empty())
+        return {};
+    // The first open chain's last end, and the nearest other free end.
+    const NPoint& end = free[1];
+    size_t nearest = 0;
+    for (size_t k = 2; k < free.size(); ++k)
+        if (Distance(free[k], end) < Distance(free[nearest], end))
+            nearest = k;
+    return L"разрыв " + Number(Distance(free[nearest], end), 4) + L" мм между точками " + PointText(end) + L" и " +
+           PointText(free[nearest]);
+}
+
+}  // namespace dxfimport

@@ -1,0 +1,31 @@
+// The joints of a part's cut outline read from a DXF file: ends that CAD
+// systems leave a hair apart are joined, and an outline left open is named
+// by where its gap is.
+#pragma once
+
+#include "host/BorderRings.h"
+
+#include <string>
+#include <vector>
+
+namespace dxfimport {
+
+// Curve ends closer than this (millimetres) are one joint of the outline.
+inline constexpr double kJoinTolerance = 0.001;
+
+// Joins the ends of `curves` (chords of curves of `container` in `doc`)
+// that lie closer than kJoinTolerance but not within the point-equality
+// tolerance, each group of such ends onto one of them: ends of lines, arcs
+// and splines that run through their end poles are moved there, the ends of
+// other curves are linked to it by a line on layer 0 in the outline style. A
+// line whose two ends fall into one joint is deleted. The chords follow the
+// curves; the links' chords are added.
+void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingContainerPtr& container,
+                  std::vector<vrnApi::CurveChord>& curves);
+
+// Where the outline made of `chains` is open: the free end of the first
+// chain that is not closed, the free end nearest to it, and the width of
+// the gap between them, as the refusal of the part says it.
+std::wstring OpenOutlineGap(const std::vector<NContourPtr>& chains);
+
+}  // namespace dxfimport

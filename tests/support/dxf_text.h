@@ -1,0 +1,112 @@
+// DXF files written group by group: the awkward and hostile files that the
+// converter's and the import's tests, the import benchmark and the fuzz
+// seeds make for themselves.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace dxftext {
+
+using Groups = std::vector<std::pair<int, std::string>>;
+
+inline std::string Num(double v)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", v);
+    return text;
+}
+
+inline Groups operator+(Groups a, const Groups& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+inline Groups Line(double x1, double y1, double x2, double y2, const std::string& layer = "0")
+{
+    return {{0, "LINE"}, {8, layer}, {10, Num(x1)}, {20, Num(y1)}, {11, Num(x2)}, {21, Num(y2)}};
+}
+
+// An arc about (cx, cy) counter-clockwise from `from` to `to` degrees.
+inline Groups Arc(double cx, double cy, double radius, double from, double to)
+{
+    return {{0, "ARC"}, {8, "0"}, {10, Num(cx)}, {20, Num(cy)}, {40, Num(radius)}, {50, Num(from)}, {51, Num(to)}};
+}
+
+// Half an ellipse about (cx, cy) with its major axis `a` along x and minor
+// axis `b`: the upper half, or the lower one.
+inline Groups HalfEllipse(double cx, double cy, double a, double b, bool upper)
+{
+    return {{0, "ELLIPSE"}, {8, "0"}, {10, Num(cx)}, {20, Num(cy)}, {11, Num(a)}, {21, "0"}, {40, Num(b / a)},
+            {41, upper ? "0" : "3.141592653589793"}, {42, upper ? "3.141592653589793" : "6.283185307179586"}};
+}
+
+// Four lines round a square with its corner at (x, y).
+inline Groups Square(double x, double y, double side)
+{
+    return Line(x, y, x + side, y) + Line(x + side, y, x + side, y + side) + Line(x + side, y + side, x, y + side) +
+           Line(x, y + side, x, y);
+}
+
+// A TEXT or MTEXT (`kind`) of height 2.5.
+inline Groups Text(double x, double y, const std::string& value, const char* kind = "TEXT")
+{
+    return {{0, kind}, {8, "0"}, {10, Num(x)}, {20, Num(y)}, {40, "2.5"}, {1, value}};
+}
+
+inline Groups Block(const std::string& name, const Groups& members)
+{
+    return Groups{{0, "BLOCK"}, {2, name}, {70, "0"}, {10, "0"}, {20, "0"}} + members + Groups{{0, "ENDBLK"}};
+}
+
+// `cols` × `rows` copies of a block, `spacing` apart, scaled by `scale`.
+inline Groups Insert(const std::string& name, double x, double y, const std::string& scale = "1", int cols = 1,
+                     int rows = 1, double spacing = 0)
+{
+    return {{0, "INSERT"}, {8, "0"}, {2, name},           {10, Num(x)},     {20, Num(y)},
+            {41, scale},   {42, scale}, {70, std::to_string(cols)}, {71, std::to_string(rows)},
+            {44, Num(spacing)}, {45, Num(spacing)}};
+}
+
+inline Groups Polyline(const std::vector<std::pair<double, double>>& points, bool closed)
+{
+    Groups g{{0, "LWPOLYLINE"}, {8, "0"}, {90, std::to_string(points.size())}, {70, closed ? "1" : "0"}};
+    for (const auto& [x, y] : points) {
+        g.emplace_back(10, Num(x));
+        g.emplace_back(20, Num(y));
+    }
+    return g;
+}
+
+// A cubic spline given by the points it runs through.
+inline Groups FitSpline(const std::vector<std::pair<double, double>>& points)
+{
+    Groups g{{0, "SPLINE"}, {8, "0"}, {70, "8"}, {71, "3"}, {72, "0"}, {73, "0"}, {74, std::to_string(points.size())}};
+    for (const auto& [x, y] : points) {
+        g.emplace_back(11, Num(x));
+        g.emplace_back(21, Num(y));
+        g.emplace_back(31, "0");
+    }
+    return g;
+}
+
+// The file: its sections in order, then EOF.
+inline std::string File(const std::vector<std::pair<std::string, Groups>>& sections)
+{
+    std::string out;
+    auto put = [&](int code, const std::string& value) { out += std::to_string(code) + "\n" + value + "\n"; };
+    for (const auto& [name, groups] : sections) {
+        put(0, "SECTION");
+        put(2, name);
+        for (const auto& [code, value] : groups)
+            put(code, value);
+        put(0, "ENDSEC");
+    }
+    put(0, "EOF");
+    return out;
+}
+
+}  // namespace dxftext
