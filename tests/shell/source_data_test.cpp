@@ -349,27 +349,39 @@ TEST_F(SourceDataTest, TheDetailsGridKeepsADetailItCannotRead)
     EXPECT_EQ(Process().m_LNEditor.m_details.size(), 1u);
 }
 
-TEST_F(SourceDataTest, ConfirmInLinearNestingKeepsTheDrawnBars)
+// After "Рассчитать" with the patterns shown, Enter keeps the drawn bars and
+// Esc gives the drawing back as it was when the command started.
+TEST_F(SourceDataTest, EnterKeepsTheDrawnBarsAndEscDropsThem)
 {
-    ASSERT_TRUE(user->Command(2));
-    ASSERT_TRUE(Linear(true));
-    ASSERT_TRUE(user->SetValue(C(L"Длина заготовки"), L"1000"));
-    ASSERT_TRUE(user->SetValue(C(L"Зазор между деталями"), L"4"));  // a gap change, as before a confirm
-    Process().m_LNEditor.m_details = {{L"A", 300, 5}};
-    ASSERT_TRUE(user->Tick(C(L"Показать раскрой"), true));
-    ASSERT_TRUE(user->Press(C(L"Рассчитать")));
-    ASSERT_TRUE(user->Enter());
-    const INestingModelPtr drawn = CreateNestingModelInstance();
-    drawn->InitSheetsFromActiveDoc();
-    drawn->InitFiguresFromActiveDoc();
-    std::vector<INObjectPtr> sheets;
-    std::vector<INObjectPtr> pieces;
-    drawn->GetSheetObjects(sheets);
-    drawn->GetFigureObjects(pieces);
-    EXPECT_EQ(pieces.size(), 5u);
-    for (const INObjectPtr& piece : pieces)
-        EXPECT_TRUE(std::any_of(sheets.begin(), sheets.end(),
-                                [&](const INObjectPtr& s) { return s->GetView() == piece->GetView(); }));
+    for (const bool enter : {true, false}) {
+        SCOPED_TRACE(enter ? "enter" : "esc");
+        ASSERT_TRUE(user->New());
+        const size_t sheets = MacrosOf(MacroCommand::Sheet), figures = MacrosOf(MacroCommand::Figure);
+        ASSERT_TRUE(user->Command(2));
+        ASSERT_TRUE(Linear(true));
+        ASSERT_TRUE(user->SetValue(C(L"Длина заготовки"), L"1000"));
+        ASSERT_TRUE(user->SetValue(C(L"Зазор между деталями"), L"4"));  // a gap change, as before a confirm
+        Process().m_LNEditor.m_details = {{L"A", 300, 5}};
+        ASSERT_TRUE(user->Tick(C(L"Показать раскрой"), true));
+        ASSERT_TRUE(user->Press(C(L"Рассчитать")));
+        ASSERT_TRUE(enter ? user->Enter() : user->Esc());
+        const INestingModelPtr drawn = CreateNestingModelInstance();
+        drawn->InitSheetsFromActiveDoc();
+        drawn->InitFiguresFromActiveDoc();
+        std::vector<INObjectPtr> bars;
+        std::vector<INObjectPtr> pieces;
+        drawn->GetSheetObjects(bars);
+        drawn->GetFigureObjects(pieces);
+        if (!enter) {
+            EXPECT_EQ(MacrosOf(MacroCommand::Sheet), sheets);
+            EXPECT_EQ(MacrosOf(MacroCommand::Figure), figures);
+            continue;
+        }
+        EXPECT_EQ(pieces.size(), 5u);
+        for (const INObjectPtr& piece : pieces)
+            EXPECT_TRUE(std::any_of(bars.begin(), bars.end(),
+                                    [&](const INObjectPtr& s) { return s->GetView() == piece->GetView(); }));
+    }
 }
 
 TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
