@@ -1,5 +1,5 @@
 // linear_bench DIR [seconds]
-// linear_bench --generated [count] [seconds] [lengths]
+// linear_bench --generated [count] [seconds] [lengths] [spread]
 // linear_bench --lookalike [count] [seconds]
 //
 // Runs the linear cutting-stock solver and its rounding to whole bars on every
@@ -15,8 +15,10 @@
 //
 // --generated runs `count` (default 20) generated instances with 130-200
 // distinct lengths instead, or, with `lengths`, jobs of that many distinct
-// lengths as the linear-nesting editor gives them (500 and 1,000 are the
-// sizes to watch), whose optimum is unknown: each must end with a checked
+// lengths as the linear-nesting editor gives them (500 to 5,000 are the
+// sizes to watch; `spread` picks the lengths: "wide" 100-2,900 mm, "long"
+// 1,500-3,500, "third" and "half" many just over a third or a half of the
+// bar, "short" 20-800, "any" 100-5,900), whose optimum is unknown: each must end with a checked
 // plan; "at_bound" counts the plans that reach the bound the solver proved
 // (the rounded-up fractional bars, or the pieces' total length), which makes
 // them optimal, "within_one" those at most one bar above it.

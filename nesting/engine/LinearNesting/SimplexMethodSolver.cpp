@@ -55,8 +55,10 @@ constexpr double FillNodeWork = 15.0;
 // The work of solving a programme, in terms of its rows cubed.
 constexpr double ProgrammeWorkPerRowCubed = 20.0;
 // A job whose programme is not solved may regroup its first plan's bars
-// with this much more work, each group planned with this share of a job's.
-const double RegroupBudget = 4.0 * WorkBudget;
+// with this much more work (this share of it when the first plan is within a
+// bar of the bound), each group planned with this share of a job's work.
+constexpr double RegroupBudget = 1.2 * WorkBudget;
+constexpr double NearBoundShare = 0.25;
 constexpr double GroupWorkScale = 0.02;
 // Where the first plan is more than a bar above the bound, the lengths are
 // also planned in this many classes with this share of a job's work, when
@@ -234,15 +236,8 @@ bool SimplexMethodSolver::ClassPlan(const std::vector<Detail>& details, BarRegro
         first.push_back(from);
     }
     first.push_back(order.size());
-    SimplexMethodSolver solver(eps, limCount);
-    solver.m_regroup = false;
-    solver.SetRandomSeed(m_seed.value_or(0));
-    solver.SetWorkScale(ClassWorkScale * m_workScale);
-    solver.Init(grouped, m_sheetWidht, m_sheetLength, m_minimumWaste);
-    MapLayout classPlan;
-    if (solver.RunCalculate(grouped) == Solved)
-        classPlan = solver.ReduceResultToDiscreteValues(grouped);
-    Spend(solver.Work());
+    double work = 0.0;
+    const MapLayout classPlan = PartPlan(grouped, m_seed.value_or(0), ClassWorkScale, work);
     if (classPlan.empty() || BarsOf(classPlan) > MostClassBars)
         return false;
     // The pieces of each class still to place, longest first.
@@ -269,11 +264,30 @@ bool SimplexMethodSolver::ClassPlan(const std::vector<Detail>& details, BarRegro
     return true;
 }
 
+// A plan of `details` (a part of the job, or its lengths in classes) by a
+// solver of its own that does not regroup, with `scale` of a job's work;
+// empty when it found none. Its work is spent here and set in `work`.
+MapLayout SimplexMethodSolver::PartPlan(const std::vector<Detail>& details, uint32_t seed, double scale, double& work)
+{
+    SimplexMethodSolver solver(eps, limCount);
+    solver.m_regroup = false;
+    solver.SetRandomSeed(seed);
+    solver.SetWorkScale(scale * m_workScale);
+    solver.Init(details, m_sheetWidht, m_sheetLength, m_minimumWaste);
+    MapLayout plan;
+    if (solver.RunCalculate(details) == Solved)
+        plan = solver.ReduceResultToDiscreteValues(details);
+    work = solver.Work();
+    Spend(work);
+    return plan;
+}
+
 // The first plan improved group of bars by group of bars (see BarRegrouping),
 // each group planned by a solver of its own with a share of the work.
 void SimplexMethodSolver::Regroup(const std::vector<Detail>& details)
 {
-    m_regroupWork = RegroupBudget * m_workScale;
+    const bool nearBound = BarsOf(m_startPlan) <= std::ceil(m_lowerBound - eps) + 1.0;
+    m_regroupWork = RegroupBudget * m_workScale * (nearBound ? NearBoundShare : 1.0);
     auto regrouping = std::make_unique<BarRegrouping>(details, m_sheetLength + eps, m_startPlan);
     if (regrouping->Bars() > std::ceil(m_lowerBound - eps) + 1.0) {
         auto classes = std::make_unique<BarRegrouping>(details, m_sheetLength + eps);
@@ -281,17 +295,7 @@ void SimplexMethodSolver::Regroup(const std::vector<Detail>& details)
             regrouping = std::move(classes);
     }
     auto planGroup = [&](const std::vector<Detail>& group, uint32_t seed, double& work) {
-        SimplexMethodSolver solver(eps, limCount);
-        solver.m_regroup = false;
-        solver.SetRandomSeed(seed);
-        solver.SetWorkScale(GroupWorkScale * m_workScale);
-        solver.Init(group, m_sheetWidht, m_sheetLength, m_minimumWaste);
-        MapLayout plan;
-        if (solver.RunCalculate(group) == Solved)
-            plan = solver.ReduceResultToDiscreteValues(group);
-        work = solver.Work();
-        Spend(work);
-        return plan;
+        return PartPlan(group, seed, GroupWorkScale, work);
     };
     auto stop = [&](double work) {
         Spend(work);

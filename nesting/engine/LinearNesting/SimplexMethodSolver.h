@@ -145,8 +145,11 @@ private:
     // The first plan of `details` (the better of first fit and best fill)
     // and the lower bound of their length.
     void StartPlan(const std::vector<Detail>& details);
+    // A first plan above the bound improved: from a plan over classes of
+    // lengths where that has fewer bars, then group of bars by group of bars.
     void Regroup(const std::vector<Detail>& details);
     bool ClassPlan(const std::vector<Detail>& details, BarRegrouping& plan);
+    MapLayout PartPlan(const std::vector<Detail>& details, uint32_t seed, double scale, double& work);
 
     // The work done, in about nanoseconds, against its bound.
     void Spend(double work);
