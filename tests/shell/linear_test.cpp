@@ -279,6 +279,17 @@ TEST_F(LinearTest, APlanNotDrawnIsListedAsComputedAndKept)
     for (const LNResultParams& p : again.m_results)
         after.emplace(std::multiset<int32_t>(p.counts.begin(), p.counts.end()), p.efficiency);
     EXPECT_EQ(after, before);
+
+    // A count edited and the plan computed again: the register lists the new
+    // plan, whether it is drawn or not.
+    editor.m_details[1].count = 5;
+    editor.CalculateLinearNesting();
+    LinearNestingEditor::m_visualSheets = false;
+    const std::string recomputed = Register("recomputed");
+    EXPECT_NE(recomputed, computed);
+    LinearNestingEditor::m_visualSheets = true;
+    editor.VisualizeNesting();
+    EXPECT_EQ(Register("redrawn"), recomputed);
 }
 
 TEST_F(LinearTest, PiecesAndBarCarryTheGapAndLeftOutRowsKeepTheirPlace)
