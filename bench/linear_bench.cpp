@@ -1,5 +1,5 @@
 // linear_bench DIR [seconds]
-// linear_bench --generated [count] [seconds] [lengths]
+// linear_bench --generated [count] [seconds] [lengths] [spread]
 // linear_bench --lookalike [count] [seconds]
 //
 // Runs the linear cutting-stock solver and its rounding to whole bars on every
@@ -15,8 +15,10 @@
 //
 // --generated runs `count` (default 20) generated instances with 130-200
 // distinct lengths instead, or, with `lengths`, jobs of that many distinct
-// lengths as the linear-nesting editor gives them (500 and 1,000 are the
-// sizes to watch), whose optimum is unknown: each must end with a checked
+// lengths as the linear-nesting editor gives them (500 to 5,000 are the
+// sizes to watch; `spread` picks the lengths: "wide" 100-2,900 mm, "long"
+// 1,500-3,500, "third" and "half" many just over a third or a half of the
+// bar, "short" 20-800, "any" 100-5,900), whose optimum is unknown: each must end with a checked
 // plan; "at_bound" counts the plans that reach the bound the solver proved
 // (the rounded-up fractional bars, or the pieces' total length), which makes
 // them optimal, "within_one" those at most one bar above it.
@@ -153,13 +155,13 @@ int RunFolder(const fs::path& dir, double seconds)
     return below == 0 ? 0 : 1;
 }
 
-int RunGenerated(uint32_t count, double seconds, size_t lengths, bool lookalike)
+int RunGenerated(uint32_t count, double seconds, size_t lengths, const std::string& spread, bool lookalike)
 {
     size_t planned = 0, atBound = 0, withinOne = 0, failed = 0, timeouts = 0;
     std::vector<double> times;
     for (uint32_t index = 0; index < count; ++index) {
         const Instance instance = lookalike ? linear_instances::LookalikeInstance(index)
-                                            : linear_instances::GeneratedInstance(index, lengths);
+                                            : linear_instances::GeneratedInstance(index, lengths, spread);
         Outcome outcome;
         const Run run = SolveInChild(instance, seconds, outcome);
         if (run != Run::Answered) {
@@ -193,7 +195,7 @@ int RunGenerated(uint32_t count, double seconds, size_t lengths, bool lookalike)
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::cerr << "usage: linear_bench DIR [seconds]\n       linear_bench --generated [count] [seconds] [lengths]\n"
+        std::cerr << "usage: linear_bench DIR [seconds]\n       linear_bench --generated [count] [seconds] [lengths] [spread]\n"
                      "       linear_bench --lookalike [count] [seconds]\n";
         return 2;
     }
@@ -201,12 +203,18 @@ int main(int argc, char** argv)
         const long count = argc > 2 ? std::atol(argv[2]) : 20;
         const double seconds = argc > 3 ? std::atof(argv[3]) : 1.0;
         const long lengths = argc > 4 ? std::atol(argv[4]) : 0;
+        const std::string spread = argc > 5 ? argv[5] : "wide";
+        const auto& spreads = linear_instances::SpreadNames();
+        if (std::find(spreads.begin(), spreads.end(), spread) == spreads.end()) {
+            std::cerr << "linear_bench: unknown spread " << spread << "\n";
+            return 2;
+        }
         return RunGenerated(static_cast<uint32_t>(std::max(count, 0L)), seconds, static_cast<size_t>(std::max(lengths, 0L)),
-                            false);
+                            spread, false);
     }
     if (std::string(argv[1]) == "--lookalike") {
         const long count = argc > 2 ? std::atol(argv[2]) : 100;
-        return RunGenerated(static_cast<uint32_t>(std::max(count, 0L)), argc > 3 ? std::atof(argv[3]) : 2.0, 0, true);
+        return RunGenerated(static_cast<uint32_t>(std::max(count, 0L)), argc > 3 ? std::atof(argv[3]) : 2.0, 0, {}, true);
     }
     return RunFolder(argv[1], argc > 2 ? std::atof(argv[2]) : 1.0);
 }

@@ -20,16 +20,48 @@ double SmallestFigureSide(const std::vector<FigurePtr>& figures)
     return side;
 }
 
-// The first earlier figure whose outline rings equal this one's up to a
-// translation.
-FigurePtr PatternFigure(const std::vector<FigurePtr>& figures, size_t i)
-{
-    for (size_t j = 0; j < i; ++j) {
-        if (figures[j]->IsEquilBorders(*figures[i]))
-            return figures[j];
+// The figures by the width of their first outline ring, to find the ones a
+// figure may equal: equal rings have widths within EPS, and straightening a
+// ring (which its polygons do) moves its sides by less than EPS_REPEATED.
+class FiguresByWidth {
+public:
+    explicit FiguresByWidth(const std::vector<FigurePtr>& figures) : m_figures(figures)
+    {
+        for (size_t i = 0; i < figures.size(); ++i)
+            m_byWidth.emplace_back(Width(*figures[i]), i);
+        std::sort(m_byWidth.begin(), m_byWidth.end());
     }
-    return {};
-}
+    // The first earlier figure whose outline rings equal figure i's up to a
+    // translation.
+    FigurePtr Pattern(size_t i) const
+    {
+        const double w = Width(*m_figures[i]);
+        const double reach = EPS + 2.0 * EPS_REPEATED;
+        size_t best = i;
+        auto at = std::lower_bound(m_byWidth.begin(), m_byWidth.end(), std::make_pair(w - reach, size_t{0}));
+        for (; at != m_byWidth.end() && at->first <= w + reach; ++at) {
+            if (at->second >= best || !m_figures[at->second]->IsEquilBorders(*m_figures[i]))
+                continue;
+            best = at->second;
+            // The others of this very width come later in the model.
+            while (std::next(at) != m_byWidth.end() && std::next(at)->first == at->first)
+                ++at;
+        }
+        return best < i ? m_figures[best] : FigurePtr{};
+    }
+
+private:
+    static double Width(const Figure& figure)
+    {
+        if (figure.m_borders.empty())
+            return 0.0;
+        const NRect rect = figure.m_borders.front()->GetGabarit();
+        return rect.pTop.x - rect.pBot.x;
+    }
+
+    const std::vector<FigurePtr>& m_figures;
+    std::vector<std::pair<double, size_t>> m_byWidth;
+};
 
 }  // namespace
 
@@ -46,10 +78,11 @@ void NestingModel::InitFigurePolygons()
     const double size = SmallestFigureSide(m_figures);
     CreateProgressIndicator();
     const size_t n = m_figures.size();
+    const FiguresByWidth byWidth(m_figures);
     for (size_t i = 0; i < n; ++i) {
         UpdateProgressIndicator(static_cast<double>(i) * 100.0 / static_cast<double>(n));
         const FigurePtr& figure = m_figures[i];
-        figure->InitPolygons(2.0 * m_figureGap + size, m_figureGap, PatternFigure(m_figures, i));
+        figure->InitPolygons(2.0 * m_figureGap + size, m_figureGap, byWidth.Pattern(i));
         figure->SaveParams();
     }
     DeleteProgressIndicator();

@@ -6,7 +6,9 @@
 #include "model/ResultTexts.h"
 
 #include <algorithm>
+#include <map>
 #include <string>
+#include <vector>
 
 void NestingModel::CalculateNestingResult() {
     if (m_sheets.empty()) {
@@ -17,10 +19,18 @@ void NestingModel::CalculateNestingResult() {
     // sheets that hold a figure (an empty sheet is not used).
     double figuresArea = 0.0;
     double usedArea = 0.0;
+    // The figures by the view they lie in, each figure asked once: a sheet
+    // holds only figures of its own view (of any view when it has none).
+    std::map<int, std::vector<FigurePtr>> inView;
+    for (const FigurePtr& figure : m_figures)
+        if (figure)
+            inView[figure->GetView()].push_back(figure);
     for (const SheetPtr& sheet : m_sheets) {
-        sheet->CalculateSheetResult(m_figures);
+        const int view = sheet->GetView();
+        const std::vector<FigurePtr>& figures = view == 0 ? m_figures : inView[view];
+        sheet->CalculateSheetResult(figures);
         m_result.sheet_results.push_back(sheet->m_result);
-        const bool used = std::any_of(m_figures.begin(), m_figures.end(),
+        const bool used = std::any_of(figures.begin(), figures.end(),
                                       [&sheet](const FigurePtr& figure) { return sheet->CheckContainFigure(figure); });
         if (used) {
             figuresArea += sheet->m_result.figuresArea;

@@ -12,15 +12,14 @@
 #include <cmath>
 #include <fstream>
 #include <limits>
+#include <map>
 #include <numeric>
 
 namespace {
 
 constexpr double kShortest = 0.1;      // a row this long or shorter is not cut
 constexpr double kSameLength = 1e-4;   // lengths closer than this are one detail
-constexpr uintmax_t kLargestList = 64u << 20;
-// The largest length (mm) and count a row may have.
-constexpr double kLongest = 1e9;
+// The largest count a row may have.
 constexpr int32_t kMostPieces = 1'000'000'000;
 // The seed of the solver's random layouts: the same list gives the same plan.
 constexpr uint32_t kSeed = 1;
@@ -33,126 +32,6 @@ const wchar_t kEndlessLoop[] = L"Бесконечный цикл!";
 const wchar_t kInfeasible[] = L"Исходная задача неразрешима!";
 const wchar_t kNoPlan[] = L"Не удалось составить раскрой, в котором каждая деталь вырезана столько раз, сколько нужно";
 const wchar_t kProgressText[] = L"Расчёт линейного раскроя";
-
-bool AsciiDigit(wchar_t c)
-{
-    return c >= L'0' && c <= L'9';
-}
-
-// The number at the start of `field` as C text ("-12.5e3"; a comma read as
-// the point); empty when the field does not start with one.
-std::string LeadingNumber(const std::wstring& field, bool integer)
-{
-    size_t i = field.find_first_not_of(L" \t");
-    if (i == std::wstring::npos)
-        return {};
-    std::string text;
-    if (field[i] == L'-' || field[i] == L'+') {
-        if (field[i] == L'-')
-            text += '-';
-        ++i;
-    }
-    size_t digits = 0;
-    auto take = [&] {
-        for (; i < field.size() && AsciiDigit(field[i]); ++i, ++digits)
-            text += static_cast<char>(field[i]);
-    };
-    take();
-    if (!integer && i < field.size() && (field[i] == L'.' || field[i] == L',')) {
-        text += '.';
-        ++i;
-        take();
-    }
-    if (digits == 0)
-        return {};
-    if (!integer && i < field.size() && (field[i] == L'e' || field[i] == L'E')) {
-        size_t j = i + 1;
-        std::string exponent = "e";
-        if (j < field.size() && (field[j] == L'-' || field[j] == L'+'))
-            exponent += static_cast<char>(field[j++]);
-        if (j < field.size() && AsciiDigit(field[j])) {
-            for (; j < field.size() && AsciiDigit(field[j]); ++j)
-                exponent += static_cast<char>(field[j]);
-            text += exponent;
-        }
-    }
-    return text;
-}
-
-// The UTF-8 text as wide characters; false at the first byte sequence that is
-// not UTF-8 (overlong forms, surrogates and values past U+10FFFF included),
-// with the number of its line.
-bool DecodeUtf8(std::string_view bytes, std::wstring& text, size_t& badLine)
-{
-    text.clear();
-    text.reserve(bytes.size());
-    size_t line = 1;
-    for (size_t i = 0; i < bytes.size();) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        size_t length = 0;
-        char32_t code = 0;
-        char32_t least = 0;
-        if (lead < 0x80) {
-            length = 1;
-            code = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            code = lead & 0x1F;
-            least = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            code = lead & 0x0F;
-            least = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            code = lead & 0x07;
-            least = 0x10000;
-        } else {
-            badLine = line;
-            return false;
-        }
-        if (i + length > bytes.size()) {
-            badLine = line;
-            return false;
-        }
-        for (size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80) {
-                badLine = line;
-                return false;
-            }
-            code = (code << 6) | (next & 0x3F);
-        }
-        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-            badLine = line;
-            return false;
-        }
-        if (code == U'\n')
-            ++line;
-        text += static_cast<wchar_t>(code);
-        i += length;
-    }
-    return true;
-}
-
-// The fields of a line cut at ";"; a ";" that ends the line adds no field.
-std::vector<std::wstring> Fields(const std::wstring& line)
-{
-    std::vector<std::wstring> fields;
-    size_t start = 0;
-    for (size_t at = line.find(L';'); at != std::wstring::npos; at = line.find(L';', start)) {
-        fields.push_back(line.substr(start, at - start));
-        start = at + 1;
-    }
-    if (start < line.size())
-        fields.push_back(line.substr(start));
-    return fields;
-}
-
-bool Blank(const std::wstring& line)
-{
-    return line.find_first_not_of(L" \t") == std::wstring::npos;
-}
 
 bool Usable(const LNDetailParams& detail)
 {
@@ -212,125 +91,6 @@ size_t RowOf(const std::vector<LNDetailParams>& details, const std::wstring& nam
 }
 
 }  // namespace
-
-const wchar_t kLengthRule[] = L"длина детали должна быть числом больше 0 и не больше 1000000000 мм";
-const wchar_t kCountRule[] = L"количество деталей должно быть целым числом от 1 до 1000000000";
-
-bool ReadDetailLength(const std::wstring& field, double& length)
-{
-    const std::string text = LeadingNumber(field, false);
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) ||
-        value <= 0.0 || value > kLongest)
-        return false;
-    length = value;
-    return true;
-}
-
-bool ReadDetailCount(const std::wstring& field, int32_t& count)
-{
-    const std::string text = LeadingNumber(field, true);
-    int32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1 || value > kMostPieces)
-        return false;
-    count = value;
-    return true;
-}
-
-bool DetailFromFields(const std::vector<std::wstring>& fields, LNDetailParams& detail, std::wstring* why)
-{
-    LNDetailParams read;
-    const wchar_t* reason = nullptr;
-    if (fields.size() < 3)
-        reason = L"меньше трёх полей";
-    else if (!ReadDetailLength(fields[1], read.length))
-        reason = kLengthRule;
-    else if (!ReadDetailCount(fields[2], read.count))
-        reason = kCountRule;
-    if (reason) {
-        if (why)
-            *why = reason;
-        return false;
-    }
-    read.name = fields[0];
-    detail = std::move(read);
-    return true;
-}
-
-std::wstring DetailRowText(size_t row, const std::wstring& name)
-{
-    return L"строка " + std::to_wstring(row) + L" «" + name + L"»";
-}
-
-DetailList ParseDetailList(std::string_view bytes)
-{
-    DetailList list;
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        bytes.remove_prefix(3);
-    std::wstring text;
-    size_t badLine = 0;
-    if (!DecodeUtf8(bytes, text, badLine)) {
-        list.error = L"Файл списка деталей не в кодировке UTF-8 (строка " + std::to_wstring(badLine) + L")";
-        return list;
-    }
-    bool first = true;
-    size_t start = 0;
-    for (size_t number = 1; start < text.size(); ++number) {
-        size_t end = text.find(L'\n', start);
-        if (end == std::wstring::npos)
-            end = text.size();
-        std::wstring line = text.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == L'\r')
-            line.pop_back();
-        if (Blank(line))
-            continue;
-        const std::vector<std::wstring> fields = Fields(line);
-        // The first line is a header unless its length and count are numbers.
-        if (first) {
-            first = false;
-            if (fields.size() < 3 || LeadingNumber(fields[1], false).empty() || LeadingNumber(fields[2], true).empty())
-                continue;
-        }
-        LNDetailParams detail;
-        std::wstring why;
-        const bool emptyField =
-            std::any_of(fields.begin(), fields.end(), [](const std::wstring& f) { return f.empty(); });
-        if (emptyField)
-            why = L"пустое поле";
-        if (emptyField || !DetailFromFields(fields, detail, &why)) {
-            ++list.skipped;
-            list.refused.push_back(DetailRowText(number, fields.empty() ? std::wstring() : fields[0]) + L": " + why);
-            continue;
-        }
-        list.details.push_back(std::move(detail));
-    }
-    return list;
-}
-
-DetailList ReadDetailList(const std::filesystem::path& file)
-{
-    DetailList list;
-    std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(file, error);
-    std::ifstream in(file, std::ios::binary);
-    if (error || !in) {
-        list.error = L"Не удалось открыть файл списка деталей";
-        return list;
-    }
-    if (size > kLargestList) {
-        list.error = L"Файл списка деталей слишком велик";
-        return list;
-    }
-    std::string bytes(static_cast<size_t>(size), '\0');
-    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
-        list.error = L"Не удалось прочитать файл списка деталей";
-        return list;
-    }
-    return ParseDetailList(bytes);
-}
 
 // ---- The lists from the drawing
 
@@ -461,22 +221,29 @@ void LinearNestingEditor::CalculateLinearNesting()
     std::vector<Detail> details;
     std::vector<size_t> rows;
     std::wstring tooLong;
+    std::wstring tooShort;
     for (size_t i = 0; i < m_details.size(); ++i) {
-        if (!Usable(m_details[i]))
+        const LNDetailParams& row = m_details[i];
+        const std::wstring named = L"\n" + DetailRowText(i + 1, row.name) + L": " + panel::Format(L"%g", row.length) + L" мм";
+        if (row.count <= 0)
             continue;
-        if (m_details[i].length > width + kSameLength) {
-            tooLong += L"\n" + DetailRowText(i + 1, m_details[i].name) + L": " +
-                       panel::Format(L"%g", m_details[i].length) + L" мм";
-            continue;
+        if (!Usable(row))
+            tooShort += named;
+        else if (row.length > width + kSameLength)
+            tooLong += named;
+        else {
+            details.push_back({row.name, row.length + gap, row.count});
+            rows.push_back(i);
         }
-        details.push_back({m_details[i].name, m_details[i].length + gap, m_details[i].count});
-        rows.push_back(i);
     }
+    if (!tooShort.empty())
+        vrnApi::ShowWarningText(L"Детали длиной не больше " + panel::Format(L"%g", kShortest) + L" мм не раскроены:" +
+                                tooShort);
     if (!tooLong.empty())
         vrnApi::ShowWarningText(L"Детали длиннее заготовки (" + panel::Format(L"%g", width) +
                                 L" мм) не раскроены:" + tooLong);
     if (details.empty()) {
-        if (tooLong.empty())
+        if (tooLong.empty() && tooShort.empty())
             vrnApi::ShowErrorText(kNoRows);
         return;
     }
@@ -623,19 +390,14 @@ void LinearNestingEditor::DrawPatterns()
             }
         }
         m_model->InitFigurePolygons();
-        std::vector<INObjectPtr> sheets;
+        // The pieces laid along their bars, each view's in the model's order.
         std::vector<INObjectPtr> figures;
-        m_model->GetSheetObjects(sheets);
         m_model->GetFigureObjects(figures);
-        for (const INObjectPtr& sheet : sheets) {
-            const int view = sheet->GetView();
-            double x = 0.0;
-            for (const INObjectPtr& figure : figures) {
-                if (figure->GetView() != view)
-                    continue;
-                figure->SetPlacement(x, 0.0, 0.0);
-                x += Width(figure);
-            }
+        std::map<int, double> ends;
+        for (const INObjectPtr& figure : figures) {
+            double& x = ends[figure->GetView()];
+            figure->SetPlacement(x, 0.0, 0.0);
+            x += Width(figure);
         }
     }
     std::vector<INObjectPtr> figures;

@@ -14,45 +14,12 @@
 #pragma once
 
 #include "api/INestingObjects.h"
+#include "shell/LinearDetailList.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
-
-// The numbers of a list or grid field: blanks before the number are skipped
-// and reading stops where the number does ("12,5 мм" reads 12.5; a comma
-// stands for the decimal point). False when the field does not start with a
-// number or the number is out of range: a length must be above 0 and at most
-// 10^9 mm, a count a whole number from 1 to 10^9.
-bool ReadDetailLength(const std::wstring& field, double& length);
-bool ReadDetailCount(const std::wstring& field, int32_t& count);
-// What the readers ask of a length and a count, as a message says it.
-extern const wchar_t kLengthRule[];
-extern const wchar_t kCountRule[];
-// A detail from the fields name, length and count (further fields ignored);
-// false with fewer than three fields or numbers that the readers refuse,
-// with the reason in `why` when given.
-bool DetailFromFields(const std::vector<std::wstring>& fields, LNDetailParams& detail, std::wstring* why = nullptr);
-// "строка N «name»", as messages name a row of a list or of the grid.
-std::wstring DetailRowText(size_t row, const std::wstring& name);
-
-// A linear-nesting list file read: UTF-8 text (a byte-order mark skipped),
-// lines cut at ";" into fields, a carriage return before a line feed dropped.
-// The first non-blank line is a header unless its length and count fields
-// start with numbers; a line with an empty field before its last ";" is
-// dropped and a line DetailFromFields refuses is skipped, each named with
-// its reason; blank lines are ignored.
-struct DetailList {
-    std::vector<LNDetailParams> details;  // in file order
-    size_t skipped = 0;                   // lines dropped or skipped
-    std::vector<std::wstring> refused;    // each line dropped or skipped: its number, name and why
-    std::wstring error;                   // not empty: nothing can be imported
-};
-DetailList ParseDetailList(std::string_view bytes);
-DetailList ReadDetailList(const std::filesystem::path& file);
 
 class LinearNestingEditor {
 public:

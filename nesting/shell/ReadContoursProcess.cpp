@@ -102,6 +102,9 @@ enum : int {
 constexpr int kHelpTopic = 3;
 constexpr size_t kMostDetails = 15;  // the add button adds no row past this many
 constexpr size_t kNamedLines = 10;   // lines of a list file a message names at most
+// Rows the details list may hold after an import: a calculation and its
+// drawing of this many distinct rows take seconds.
+constexpr size_t kMostListRows = 5000;
 constexpr double kSameThickness = 0.001;
 
 const wchar_t kLinearReplacesFigures[] =
@@ -764,9 +767,9 @@ void ReadContoursProcess::AddDetail()
     RedrawAndRefresh();
 }
 
-// A list file's details appended to the list. A file that cannot be read, or
-// gives no usable row, changes nothing; each line skipped is counted in one
-// message.
+// A list file's details appended to the list. A file that cannot be read,
+// gives no usable row or would make the list too long changes nothing; each
+// line skipped is counted in one message.
 void ReadContoursProcess::ImportDetails()
 {
     const std::wstring path = vrnApi::ChoiceFileDialog(Str(IDS_NESTING_CSVFILEEXT), Str(IDS_NESTING_CSVFILEFILTER), L"", true);
@@ -781,6 +784,12 @@ void ReadContoursProcess::ImportDetails()
     }
     if (!list.error.empty()) {
         vrnApi::ShowErrorText(list.error + L": " + path);
+        Refresh();
+        return;
+    }
+    if (const size_t rows = m_LNEditor.m_details.size() + list.details.size(); rows > kMostListRows) {
+        vrnApi::ShowErrorText(L"В списке деталей было бы " + std::to_wstring(rows) + L" строк, а можно не больше " +
+                              std::to_wstring(kMostListRows) + L": файл не загружен: " + path);
         Refresh();
         return;
     }

@@ -63,24 +63,57 @@ std::vector<fs::path> InstanceFiles(const fs::path& dir)
     return files;
 }
 
-Instance GeneratedInstance(uint32_t index, size_t lengths)
+const std::vector<std::string>& SpreadNames()
 {
-    char name[48];
+    static const std::vector<std::string> names = {"wide", "long", "third", "half", "short", "any"};
+    return names;
+}
+
+namespace {
+
+// A length in tenths of a millimetre for spread `spread` (bar of 6 m).
+int SpreadLength(const std::string& spread, std::mt19937& generator)
+{
+    auto tenths = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(generator); };
+    auto share = [&](double p) { return std::uniform_real_distribution<double>(0.0, 1.0)(generator) < p; };
+    if (spread == "long")
+        return tenths(15000, 35000);
+    if (spread == "third")
+        return share(0.6) ? tenths(20001, 24000) : tenths(1000, 19000);
+    if (spread == "half")
+        return share(0.4) ? tenths(30001, 36000) : tenths(1000, 29000);
+    if (spread == "short")
+        return tenths(200, 8000);
+    if (spread == "any")
+        return tenths(1000, 59000);
+    return tenths(1000, 29000);
+}
+
+} // namespace
+
+Instance GeneratedInstance(uint32_t index, size_t lengths, const std::string& spread)
+{
+    char name[64];
     if (lengths > 0) {
-        constexpr double Cut = 3.0;
-        std::mt19937 generator(0x1e5u * static_cast<uint32_t>(lengths) + index);
+        // Today's family keeps its 3 mm cut; the others take 0-5 mm in turn.
+        const bool wide = spread.empty() || spread == "wide";
+        const double cut = wide ? 3.0 : static_cast<double>(index % 6);
+        const auto family = std::find(SpreadNames().begin(), SpreadNames().end(), spread) - SpreadNames().begin();
+        std::mt19937 generator(0x1e5u * static_cast<uint32_t>(lengths) + index +
+                               (wide ? 0u : 0x9e3779b9u * static_cast<uint32_t>(family)));
         Instance instance;
-        std::snprintf(name, sizeof name, "generated_%zu_%02u", lengths, index);
+        std::snprintf(name, sizeof name, "generated_%s%s%zu_%02u", wide ? "" : spread.c_str(), wide ? "" : "_",
+                      lengths, index);
         instance.name = name;
-        instance.barLength = 6000.0 + Cut;
+        instance.barLength = 6000.0 + cut;
         std::set<int> taken; // lengths in tenths of a millimetre
         while (instance.details.size() < lengths) {
-            const int tenths = std::uniform_int_distribution<int>(1000, 29000)(generator);
+            const int tenths = SpreadLength(spread, generator);
             if (!taken.insert(tenths).second)
                 continue;
             Detail d;
             d.name = L"P" + std::to_wstring(instance.details.size());
-            d.length = tenths / 10.0 + Cut;
+            d.length = tenths / 10.0 + cut;
             d.count = std::uniform_int_distribution<int32_t>(1, 5)(generator);
             instance.details.push_back(d);
         }

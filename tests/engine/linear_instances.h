@@ -34,8 +34,13 @@ std::vector<std::filesystem::path> InstanceFiles(const std::filesystem::path& di
 // With `lengths`, instance `index` of a family with that many distinct
 // lengths of 100-2900 mm to a tenth, demands 1-5, cut from bars of 6 m with
 // a 3 mm cut, as the linear-nesting editor hands them to the solver (each
-// length and the bar with the cut added).
-Instance GeneratedInstance(uint32_t index, size_t lengths = 0);
+// length and the bar with the cut added). `spread` names another spread of
+// lengths, with cuts of 0-5 mm in turn: "long" 1,500-3,500 mm, "third"
+// many just over a third of the bar, "half" many just over half of it,
+// "short" 20-800 mm, "any" 100-5,900 mm ("wide" is the default).
+Instance GeneratedInstance(uint32_t index, size_t lengths = 0, const std::string& spread = {});
+// The names of the spreads, "wide" first.
+const std::vector<std::string>& SpreadNames();
 
 // Instance `index` of four families made like published ones, in turn: 100
 // or 120 pieces of 150-200 on bars of 1,000 (lengths close to each other);

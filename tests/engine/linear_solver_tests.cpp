@@ -1,3 +1,4 @@
+#include "engine/LinearNesting/BarBounds.h"
 #include "engine/LinearNesting/SimplexMethodSolver.h"
 
 #include "linear_test_support.h"
@@ -6,6 +7,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <set>
 
 using linear_test::IsExactPlan;
@@ -296,5 +298,38 @@ TEST(LinearSolver, RoundingSearchReachesTheProvenOptimum)
         ASSERT_EQ(code, SimplexMethodSolver::Solved);
         EXPECT_TRUE(IsExactPlan(details, 120, plan));
         EXPECT_EQ(SumOfBars(plan), optimum);
+    }
+}
+
+// The bounds that count what long pieces forbid: exact values on small jobs
+// (a piece of exactly half a bar pairs with another), and on random jobs of
+// pieces about a half, a third or a quarter of the bar never above the bars
+// of an exact plan.
+TEST(LinearSolver, DualFunctionBoundsCountLongPiecesAndNeverPassAPlan)
+{
+    const struct {
+        std::vector<BarPieces> pieces;
+        double bound;
+    } cases[] = {
+        {{{60, 3}}, 3.0},           {{{35, 3}}, 1.5}, {{{50, 4}}, 2.0}, {{{40, 2}, {61, 1}}, 2.0},
+        {{{25, 4}, {100, 1}}, 2.0}, {{}, 0.0},        {{{30, 0}}, 0.0},
+    };
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(DualFunctionBound(c.pieces, 100.0), c.bound) << c.pieces.size();
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 150; ++round) {
+        const double bar = 1000.0;
+        std::vector<Detail> details;
+        for (int j = 0; j < 6; ++j) {
+            const double share = 1.0 / static_cast<double>(2 + random() % 3);
+            const double length = std::round(bar * share) + static_cast<double>(random() % 21) - 10.0;
+            details.push_back(MakeDetail(L"P" + std::to_wstring(j), length, static_cast<int32_t>(1 + random() % 4)));
+        }
+        SimplexMethodSolver solver;
+        size_t code = 99;
+        const MapLayout plan = SolveAndRound(solver, details, bar, code);
+        ASSERT_EQ(code, SimplexMethodSolver::Solved);
+        ASSERT_TRUE(IsExactPlan(details, bar, plan));
+        EXPECT_GE(SumOfBars(plan), std::ceil(solver.LowerBound() - 1e-6)) << round;
     }
 }

@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <map>
+#include <random>
 #include <set>
 
 namespace shelltest {
@@ -32,8 +33,16 @@ TEST(DetailList, ReadsRowsAndCountsWhatItSkips)
         {"out of range, the first line too", "A;1e300;3\nB;0;1\nC;5;0\nD;5;1000000001\nE;1000000000;1000000000\n",
          {{L"E", 1e9}}, 4, false},
         {"BOM skipped", "\xEF\xBB\xBFh\nA;7;1\n", {{L"A", 7}}, 0, false},
-        {"not UTF-8", "h\nA\xC3;7;1\n", {}, 0, true},
-        {"overlong form", "h\n\xC0\xAF;1;1\n", {}, 0, true},
+        {"not UTF-8: Windows-1251", "\xC8\xEC\xFF;;\n\xC3\xE0\xE9\xEA\xE0;7;1\n", {{L"Гайка", 7}}, 0, false},
+        {"overlong form: Windows-1251", "h\n\xC0\xAF;1;1\n", {{L"А\u0407", 1}}, 0, false},
+        {"quoted names hold ; and quotes", "h\n\"A;1\";5;1\n \"B \"\"x\"\"\" ;6;1\n", {{L"A;1", 5}, {L"B \"x\"", 6}}, 0,
+         false},
+        {"tabs, CR alone ends a line", "h\rA\t;\t7,5\t;\t2\rB;8;1", {{L"A", 7.5}, {L"B", 8}}, 0, false},
+        {"grouped digits", "h\nA;1 250,5;1\nB;1.250,5;1\nC;1,250.5;1\nD;1 25;1\n",
+         {{L"A", 1250.5}, {L"B", 1250.5}, {L"C", 1250.5}}, 1, false},
+        {"comment line and empty name named", "h\n# заметка\n;5;1\nA;5;1\n", {{L"A", 5}}, 2, false},
+        {"same name, other lengths both kept", "h\nA;5;1\nA;6;2\n", {{L"A", 5}, {L"A", 6}}, 0, false},
+        {"fractional count refused", "h\nA;5;4.7\nB;5;1e3\n", {}, 2, false},
     };
     for (const Case& c : cases) {
         const DetailList list = ParseDetailList(c.bytes);
@@ -67,14 +76,18 @@ TEST(DetailList, FieldNumbers)
         bool count;  // read as a count
         int32_t countValue;
     } cases[] = {
-        {L"  12.5e1x", true, 125.0, true, 12},
-        {L"4.7", true, 4.7, true, 4},
-        {L"+3,5 мм", true, 3.5, true, 3},
+        {L"  12.5e1x", true, 125.0, false, 0},
+        {L"4.7", true, 4.7, false, 0},
+        {L"+3,5 мм", true, 3.5, false, 0},
+        {L"12 шт", true, 12, true, 12},
+        {L"1\u00A0250", true, 1250, true, 1250},
+        {L"1'250,5", true, 1250.5, false, 0},
+        {L"1,25.5", false, 0, false, 0},
         {L"", false, 0, false, 0},
         {L"abc", false, 0, false, 0},
         {L".", false, 0, false, 0},
         {L"-1", false, 0, false, 0},
-        {L"1e999", false, 0, true, 1},
+        {L"1e999", false, 0, false, 0},
         {L"99999999999", false, 0, false, 0},
         {L"1000000000", true, 1e9, true, 1000000000},
         {L"0", false, 0, false, 0},
@@ -108,6 +121,26 @@ protected:
             for (size_t i = 0; i < p.counts.size(); ++i)
                 pieces[editor.m_details[i].name] += p.counts[i] * static_cast<int>(p.count);
         return pieces;
+    }
+    // Pieces of each detail name the plan cuts, each bar checked to hold its
+    // pieces with a gap between neighbours.
+    std::map<std::wstring, int> Cut(double bar, double gap) const
+    {
+        std::map<std::wstring, int> cut;
+        for (const LNResultParams& p : editor.m_results) {
+            double used = -gap;
+            EXPECT_EQ(p.counts.size(), editor.m_details.size());
+            for (size_t i = 0; i < p.counts.size() && i < editor.m_details.size(); ++i) {
+                EXPECT_GE(p.counts[i], 0);
+                used += p.counts[i] * (editor.m_details[i].length + gap);
+                if (p.counts[i] > 0)
+                    cut[editor.m_details[i].name] += p.counts[i] * static_cast<int>(p.count);
+            }
+            EXPECT_LE(used, bar + 1e-6);
+            EXPECT_GE(p.count, 1.0);
+            EXPECT_EQ(p.count, std::floor(p.count));
+        }
+        return cut;
     }
     // Each pattern as name -> pieces per bar, with its bars.
     std::vector<std::pair<std::map<std::wstring, int>, double>> Patterns() const
@@ -146,6 +179,7 @@ TEST_F(LinearTest, EveryJobGetsAnExactPlanOfBarsThatFit)
         std::vector<LNDetailParams> details;
         std::map<std::wstring, int> cut;
         const char* message;
+        double gap = 5.0;
     } cases[] = {
         {"equal rows", 2000, {{L"A", 500, 3}, {L"A", 500, 2}, {L"B", 700, 2}}, {{L"A", 5}, {L"B", 2}},
          "строка 1 «A», 500 мм: 5 шт."},
@@ -154,33 +188,65 @@ TEST_F(LinearTest, EveryJobGetsAnExactPlanOfBarsThatFit)
          {{L"A", 960, 10}, {L"B", 33, 22}, {L"C", 5, 421}, {L"D", 52, 100000000}, {L"E", 524, 16}, {L"F", 3161, 20}},
          {{L"A", 10}, {L"B", 22}, {L"C", 421}, {L"D", 100000000}, {L"E", 16}, {L"F", 20}}, ""},
         {"a billion", 6000, {{L"A", 960, 10}, {L"D", 52, 1000000000}}, {{L"A", 10}, {L"D", 1000000000}}, ""},
+        {"gap longer than pieces", 2000, {{L"A", 2, 50}, {L"B", 995, 3}}, {{L"A", 50}, {L"B", 3}}, ""},
+        {"bar shorter than every piece", 400, {{L"A", 500, 1}, {L"B", 450, 2}}, {}, "строка 2 «B»: 450 мм"},
+        {"pieces as long as the bar", 2000, {{L"A", 2000, 3}}, {{L"A", 3}}, ""},
+        {"pieces as long as the bar, no gap", 2000, {{L"A", 2000, 3}, {L"B", 1000, 3}}, {{L"A", 3}, {L"B", 3}}, "", 0.0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         editor.m_model->SetWidthSheet(c.bar);
+        editor.m_model->SetFigureGap(c.gap);
         editor.m_details = c.details;
         const int starts = State().progress.starts;
         State().messages.clear();
         editor.CalculateLinearNesting();
-        EXPECT_EQ(State().progress.starts, starts + 1);
+        EXPECT_EQ(State().progress.starts, starts + (c.cut.empty() ? 0 : 1));
         EXPECT_FALSE(State().progress.shown);
-        std::map<std::wstring, int> cut;
-        for (const LNResultParams& p : editor.m_results) {
-            double used = -5.0;
-            for (size_t i = 0; i < p.counts.size(); ++i) {
-                EXPECT_GE(p.counts[i], 0);
-                used += p.counts[i] * (editor.m_details[i].length + 5.0);
-                if (p.counts[i] > 0)
-                    cut[editor.m_details[i].name] += p.counts[i] * static_cast<int>(p.count);
-            }
-            EXPECT_LE(used, c.bar + 1e-6);
-            EXPECT_GE(p.count, 1.0);
-        }
-        EXPECT_EQ(cut, c.cut);
+        EXPECT_EQ(Cut(c.bar, c.gap), c.cut);
         if (*c.message)
             EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), testing::HasSubstr(c.message));
         else
             EXPECT_TRUE(State().messages.empty());
+    }
+}
+
+// Lists and jobs as users make them, drawn from a fixed seed: the reader
+// takes only rows it can plan and names every line it leaves out; the editor
+// cuts each row that fits its bar exactly as often as wanted.
+TEST_F(LinearTest, RandomListsAndJobsGetExactPlans)
+{
+    std::mt19937 random(20261207);
+    const char* tokens[] = {";", ";", ";", "\"", "\r", "\n", "\n", "1", "25", "0", ",", ".", " ", "\t",
+                            "А", "\xFF", "e", "-", "#", "мм", "1 000", "\xEF\xBB\xBF"};
+    for (int round = 0; round < 2000; ++round) {
+        std::string bytes;
+        for (size_t t = random() % 80; t > 0; --t)
+            bytes += tokens[random() % std::size(tokens)];
+        const DetailList list = ParseDetailList(bytes);
+        EXPECT_EQ(list.skipped, list.refused.size()) << bytes;
+        for (const LNDetailParams& d : list.details)
+            EXPECT_TRUE(!d.name.empty() && d.length > 0 && d.length <= 1e9 && d.count >= 1 && d.count <= 1000000000)
+                << bytes;
+    }
+    for (int round = 0; round < 150; ++round) {
+        const double bar = static_cast<double>(50 + random() % 12000);
+        const double gap = static_cast<double>(random() % 6);
+        std::vector<LNDetailParams> details;
+        for (size_t r = random() % 9 + 1; r > 0; --r)
+            details.push_back({L"P" + std::to_wstring(random() % 5),
+                               static_cast<double>(random() % static_cast<uint32_t>(11 * bar)) / 10.0,
+                               static_cast<int32_t>(random() % 30)});
+        SCOPED_TRACE(round);
+        editor.m_model->SetWidthSheet(bar);
+        editor.m_model->SetFigureGap(gap);
+        editor.m_details = details;
+        editor.CalculateLinearNesting();
+        std::map<std::wstring, int> wanted;
+        for (const LNDetailParams& d : editor.m_details)
+            if (d.length > 0.1 && d.length <= bar && d.count > 0)
+                wanted[d.name] += d.count;
+        EXPECT_EQ(Cut(bar, gap), wanted);
     }
 }
 
@@ -213,6 +279,17 @@ TEST_F(LinearTest, APlanNotDrawnIsListedAsComputedAndKept)
     for (const LNResultParams& p : again.m_results)
         after.emplace(std::multiset<int32_t>(p.counts.begin(), p.counts.end()), p.efficiency);
     EXPECT_EQ(after, before);
+
+    // A count edited and the plan computed again: the register lists the new
+    // plan, whether it is drawn or not.
+    editor.m_details[1].count = 5;
+    editor.CalculateLinearNesting();
+    LinearNestingEditor::m_visualSheets = false;
+    const std::string recomputed = Register("recomputed");
+    EXPECT_NE(recomputed, computed);
+    LinearNestingEditor::m_visualSheets = true;
+    editor.VisualizeNesting();
+    EXPECT_EQ(Register("redrawn"), recomputed);
 }
 
 TEST_F(LinearTest, PiecesAndBarCarryTheGapAndLeftOutRowsKeepTheirPlace)
@@ -255,7 +332,8 @@ TEST_F(LinearTest, NothingToCutOrNoPlanGivesAMessageAndNoPatterns)
         std::vector<LNDetailParams> details;
         const wchar_t* message;
     } cases[] = {
-        {{{L"A", 0.1, 2}, {L"B", 500, 0}}, L"Нет деталей для расчёта"},
+        {{{L"A", 0.1, 2}, {L"B", 500, 0}}, L"Детали длиной не больше 0.1 мм не раскроены:\nстрока 1 «A»: 0.1 мм"},
+        {{{L"B", 500, 0}}, L"Нет деталей для расчёта"},
         {{}, L"Нет деталей для расчёта"},
         {{{L"A", 2500, 1}}, L"Детали длиннее заготовки (2000 мм) не раскроены:\nстрока 1 «A»: 2500 мм"},
     };

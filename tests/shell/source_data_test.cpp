@@ -349,27 +349,39 @@ TEST_F(SourceDataTest, TheDetailsGridKeepsADetailItCannotRead)
     EXPECT_EQ(Process().m_LNEditor.m_details.size(), 1u);
 }
 
-TEST_F(SourceDataTest, ConfirmInLinearNestingKeepsTheDrawnBars)
+// After "Рассчитать" with the patterns shown, Enter keeps the drawn bars and
+// Esc gives the drawing back as it was when the command started.
+TEST_F(SourceDataTest, EnterKeepsTheDrawnBarsAndEscDropsThem)
 {
-    ASSERT_TRUE(user->Command(2));
-    ASSERT_TRUE(Linear(true));
-    ASSERT_TRUE(user->SetValue(C(L"Длина заготовки"), L"1000"));
-    ASSERT_TRUE(user->SetValue(C(L"Зазор между деталями"), L"4"));  // a gap change, as before a confirm
-    Process().m_LNEditor.m_details = {{L"A", 300, 5}};
-    ASSERT_TRUE(user->Tick(C(L"Показать раскрой"), true));
-    ASSERT_TRUE(user->Press(C(L"Рассчитать")));
-    ASSERT_TRUE(user->Enter());
-    const INestingModelPtr drawn = CreateNestingModelInstance();
-    drawn->InitSheetsFromActiveDoc();
-    drawn->InitFiguresFromActiveDoc();
-    std::vector<INObjectPtr> sheets;
-    std::vector<INObjectPtr> pieces;
-    drawn->GetSheetObjects(sheets);
-    drawn->GetFigureObjects(pieces);
-    EXPECT_EQ(pieces.size(), 5u);
-    for (const INObjectPtr& piece : pieces)
-        EXPECT_TRUE(std::any_of(sheets.begin(), sheets.end(),
-                                [&](const INObjectPtr& s) { return s->GetView() == piece->GetView(); }));
+    for (const bool enter : {true, false}) {
+        SCOPED_TRACE(enter ? "enter" : "esc");
+        ASSERT_TRUE(user->New());
+        const size_t sheets = MacrosOf(MacroCommand::Sheet), figures = MacrosOf(MacroCommand::Figure);
+        ASSERT_TRUE(user->Command(2));
+        ASSERT_TRUE(Linear(true));
+        ASSERT_TRUE(user->SetValue(C(L"Длина заготовки"), L"1000"));
+        ASSERT_TRUE(user->SetValue(C(L"Зазор между деталями"), L"4"));  // a gap change, as before a confirm
+        Process().m_LNEditor.m_details = {{L"A", 300, 5}};
+        ASSERT_TRUE(user->Tick(C(L"Показать раскрой"), true));
+        ASSERT_TRUE(user->Press(C(L"Рассчитать")));
+        ASSERT_TRUE(enter ? user->Enter() : user->Esc());
+        const INestingModelPtr drawn = CreateNestingModelInstance();
+        drawn->InitSheetsFromActiveDoc();
+        drawn->InitFiguresFromActiveDoc();
+        std::vector<INObjectPtr> bars;
+        std::vector<INObjectPtr> pieces;
+        drawn->GetSheetObjects(bars);
+        drawn->GetFigureObjects(pieces);
+        if (!enter) {
+            EXPECT_EQ(MacrosOf(MacroCommand::Sheet), sheets);
+            EXPECT_EQ(MacrosOf(MacroCommand::Figure), figures);
+            continue;
+        }
+        EXPECT_EQ(pieces.size(), 5u);
+        for (const INObjectPtr& piece : pieces)
+            EXPECT_TRUE(std::any_of(bars.begin(), bars.end(),
+                                    [&](const INObjectPtr& s) { return s->GetView() == piece->GetView(); }));
+    }
 }
 
 TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
@@ -384,8 +396,8 @@ TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
         {"Имя;Длина;Кол;\nA;1250.5;4;\nB;800;2;\n", 2, nullptr},
         {"Имя;Длина;Кол;\nC;abc;4;\nD;300;1\nE;;1\n", 3, "пропущены: 2"},
         {"Имя;Длина;Кол;\nF;-3;4;\n", 3, "пропущены: 1"},
-        {"Имя;Длина\xFF;Кол;\nG;3;4;\n", 3, "UTF-8"},
-        {"Имя;Длина;Кол;\n", 3, nullptr},
+        {"\xC8\xEC\xFF;\xC4\xEB\xE8\xED\xE0;\xCA\xEE\xEB;\nG;3;4;\n", 4, nullptr},
+        {"Имя;Длина;Кол;\n", 4, nullptr},
     };
     for (const Case& c : cases) {
         const size_t messages = host->State().messages.size();
@@ -403,7 +415,15 @@ TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
     EXPECT_EQ(Process().m_LNEditor.m_details[2].name, L"D");
     host->State().fileAnswers.push_back(L"");
     ASSERT_TRUE(user->Press(Details(), 7205));
-    EXPECT_EQ(Process().m_LNEditor.m_details.size(), 3u);
+    EXPECT_EQ(Process().m_LNEditor.m_details.size(), 4u);
+    // 100,000 rows would make a list no calculation draws in time: refused whole.
+    std::string many = "h\n";
+    for (int i = 0; i < 100000; ++i)
+        many += "P" + std::to_string(i) + ";" + std::to_string(100 + i % 5000) + ",5;2\n";
+    AnswerList(many);
+    ASSERT_TRUE(user->Press(Details(), 7205));
+    EXPECT_EQ(Process().m_LNEditor.m_details.size(), 4u);
+    EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr("не больше 5000"));
 }
 
 TEST_F(SourceDataTest, TheLastSheetIsNeverDeleted)

@@ -1,5 +1,7 @@
 #include "engine/LinearNesting/SimplexMethodSolver.h"
 
+#include "engine/LinearNesting/BarBounds.h"
+#include "engine/LinearNesting/BarRegrouping.h"
 #include "engine/LinearNesting/LayoutKnapsack.h"
 #include "engine/LinearNesting/LayoutProgramme.h"
 
@@ -52,6 +54,18 @@ constexpr size_t FillNodes = 40'000'000;
 constexpr double FillNodeWork = 15.0;
 // The work of solving a programme, in terms of its rows cubed.
 constexpr double ProgrammeWorkPerRowCubed = 20.0;
+// A job whose programme is not solved may regroup its first plan's bars
+// with this much more work (this share of it when the first plan is within a
+// bar of the bound), each group planned with this share of a job's work.
+constexpr double RegroupBudget = 1.2 * WorkBudget;
+constexpr double NearBoundShare = 0.25;
+constexpr double GroupWorkScale = 0.02;
+// Where the first plan is more than a bar above the bound, the lengths are
+// also planned in this many classes with this share of a job's work, when
+// that plan has no more bars than these.
+constexpr size_t LengthClasses = 300;
+constexpr double ClassWorkScale = 1.0;
+constexpr double MostClassBars = 200'000;
 
 bool IsEmpty(const Layout& layout)
 {
@@ -142,6 +156,7 @@ size_t SimplexMethodSolver::RunCalculate(const std::vector<Detail>& details)
     m_programmeDetails.clear();
     m_programmeTried = false;
     m_work = m_programmeWork = 0.0;
+    m_regroupWork = 0.0;
     m_shownPercent = -1;
     m_started = std::chrono::steady_clock::now();
     m_startPlan.clear();
@@ -159,8 +174,11 @@ size_t SimplexMethodSolver::RunCalculate(const std::vector<Detail>& details)
     // costs about the rows squared, and column generation takes some tens of
     // exchanges per row) keeps the first plan.
     const double rows = static_cast<double>(details.size());
-    if ((details.size() >= LargeJob && BarsOf(m_startPlan) <= std::ceil(m_lowerBound - eps)) ||
+    const bool atBound = BarsOf(m_startPlan) <= std::ceil(m_lowerBound - eps);
+    if ((details.size() >= LargeJob && atBound) ||
         ProgrammeWorkPerRowCubed * rows * rows * rows > ProgrammeShare * WorkBudget * m_workScale) {
+        if (!atBound && m_regroup)
+            Regroup(details);
         m_result = m_startPlan;
         m_programmeTried = true;
         return Solved;
@@ -181,10 +199,114 @@ void SimplexMethodSolver::StartPlan(const std::vector<Detail>& details)
     if (!filled.empty() && BarsOf(filled) < BarsOf(m_startPlan))
         m_startPlan = std::move(filled);
     m_startDetails = details;
-    double length = 0.0;
+    std::vector<BarPieces> pieces;
     for (size_t j = 0; j < details.size(); ++j)
-        length += details[j].length * wanted[j];
-    m_lowerBound = length / (m_sheetLength + eps);
+        pieces.push_back({details[j].length, static_cast<double>(wanted[j])});
+    m_lowerBound = DualFunctionBound(pieces, m_sheetLength + eps);
+}
+
+// The lengths in classes of as many lengths each, every piece taken as long
+// as the longest of its class, planned by a solver of their own (the
+// programme over the classes): the plan holds for the pieces themselves,
+// which are put into their class's places longest first. False when the
+// classes could not be planned or their plan has too many bars to place
+// piece by piece.
+bool SimplexMethodSolver::ClassPlan(const std::vector<Detail>& details, BarRegrouping& plan)
+{
+    std::vector<size_t> order;
+    for (size_t j = 0; j < details.size(); ++j)
+        if (details[j].count > 0)
+            order.push_back(j);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return details[a].length > details[b].length; });
+    const size_t classes = std::min(LengthClasses, order.size() / 2);
+    if (classes < 2)
+        return false;
+    std::vector<Detail> grouped;
+    std::vector<size_t> first; // the first position in `order` of each class
+    for (size_t k = 0; k < classes; ++k) {
+        const size_t from = k * order.size() / classes;
+        const size_t to = (k + 1) * order.size() / classes;
+        int64_t count = 0;
+        for (size_t p = from; p < to; ++p)
+            count += details[order[p]].count;
+        if (count > std::numeric_limits<int32_t>::max())
+            return false;
+        grouped.push_back({details[order[from]].name, details[order[from]].length, static_cast<int32_t>(count)});
+        first.push_back(from);
+    }
+    first.push_back(order.size());
+    double work = 0.0;
+    const MapLayout classPlan = PartPlan(grouped, m_seed.value_or(0), ClassWorkScale, work);
+    if (classPlan.empty() || BarsOf(classPlan) > MostClassBars)
+        return false;
+    // The pieces of each class still to place, longest first.
+    std::vector<size_t> next(first.begin(), first.end() - 1);
+    std::vector<int32_t> left;
+    for (size_t j = 0; j < details.size(); ++j)
+        left.push_back(details[j].count);
+    for (const auto& [layout, number] : classPlan) {
+        for (double bar = 0.0; bar < number; bar += 1.0) {
+            std::map<uint32_t, int32_t> pieces;
+            for (size_t k = 0; k < layout.size(); ++k) {
+                for (int32_t c = 0; c < layout[k]; ++c) {
+                    while (next[k] < first[k + 1] && left[order[next[k]]] == 0)
+                        ++next[k];
+                    if (next[k] == first[k + 1])
+                        return false;
+                    --left[order[next[k]]];
+                    ++pieces[static_cast<uint32_t>(order[next[k]])];
+                }
+            }
+            plan.Add(BarRegrouping::Pieces(pieces.begin(), pieces.end()), 1);
+        }
+    }
+    return true;
+}
+
+// A plan of `details` (a part of the job, or its lengths in classes) by a
+// solver of its own that does not regroup, with `scale` of a job's work;
+// empty when it found none. Its work is spent here and set in `work`.
+MapLayout SimplexMethodSolver::PartPlan(const std::vector<Detail>& details, uint32_t seed, double scale, double& work)
+{
+    SimplexMethodSolver solver(eps, limCount);
+    solver.m_regroup = false;
+    solver.SetRandomSeed(seed);
+    solver.SetWorkScale(scale * m_workScale);
+    solver.Init(details, m_sheetWidht, m_sheetLength, m_minimumWaste);
+    MapLayout plan;
+    if (solver.RunCalculate(details) == Solved)
+        plan = solver.ReduceResultToDiscreteValues(details);
+    work = solver.Work();
+    Spend(work);
+    return plan;
+}
+
+// The first plan improved group of bars by group of bars (see BarRegrouping),
+// each group planned by a solver of its own with a share of the work.
+void SimplexMethodSolver::Regroup(const std::vector<Detail>& details)
+{
+    const bool nearBound = BarsOf(m_startPlan) <= std::ceil(m_lowerBound - eps) + 1.0;
+    m_regroupWork = RegroupBudget * m_workScale * (nearBound ? NearBoundShare : 1.0);
+    auto regrouping = std::make_unique<BarRegrouping>(details, m_sheetLength + eps, m_startPlan);
+    if (regrouping->Bars() > std::ceil(m_lowerBound - eps) + 1.0) {
+        auto classes = std::make_unique<BarRegrouping>(details, m_sheetLength + eps);
+        if (ClassPlan(details, *classes) && classes->Bars() < regrouping->Bars())
+            regrouping = std::move(classes);
+    }
+    auto planGroup = [&](const std::vector<Detail>& group, uint32_t seed, double& work) {
+        return PartPlan(group, seed, GroupWorkScale, work);
+    };
+    auto stop = [&](double work) {
+        Spend(work);
+        return OverBudget(1.0);
+    };
+    regrouping->Improve(std::ceil(m_lowerBound - eps), m_seed.value_or(0), planGroup, stop);
+    if (regrouping->Bars() < BarsOf(m_startPlan)) {
+        MapLayout plan = regrouping->Plan();
+        if (IsExactPlan(details, plan))
+            m_startPlan = std::move(plan);
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -195,7 +317,7 @@ void SimplexMethodSolver::Spend(double work)
     m_work += work;
     if (!m_progress)
         return;
-    const int percent = static_cast<int>(std::min(99.0, 100.0 * Work() / (WorkBudget * m_workScale)));
+    const int percent = static_cast<int>(std::min(99.0, 100.0 * Work() / Budget()));
     if (percent > m_shownPercent) {
         m_shownPercent = percent;
         m_progress(percent);
@@ -207,6 +329,11 @@ double SimplexMethodSolver::Work() const
     return m_work + m_programmeWork + (m_programme ? m_programme->Work() : 0.0);
 }
 
+double SimplexMethodSolver::Budget() const
+{
+    return WorkBudget * m_workScale + m_regroupWork;
+}
+
 void SimplexMethodSolver::DropProgramme()
 {
     if (m_programme)
@@ -216,7 +343,7 @@ void SimplexMethodSolver::DropProgramme()
 
 bool SimplexMethodSolver::OverBudget(double share) const
 {
-    return Work() > share * WorkBudget * m_workScale ||
+    return Work() > share * Budget() ||
            (m_timeLimit > 0.0 &&
             std::chrono::steady_clock::now() - m_started > std::chrono::duration<double>(m_timeLimit));
 }

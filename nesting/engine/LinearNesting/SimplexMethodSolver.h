@@ -39,6 +39,7 @@ struct Detail {
     bool operator<(const Detail& other) const;
 };
 
+class BarRegrouping;
 class LayoutProgramme;
 struct KnapsackResult;
 
@@ -144,11 +145,18 @@ private:
     // The first plan of `details` (the better of first fit and best fill)
     // and the lower bound of their length.
     void StartPlan(const std::vector<Detail>& details);
+    // A first plan above the bound improved: from a plan over classes of
+    // lengths where that has fewer bars, then group of bars by group of bars.
+    void Regroup(const std::vector<Detail>& details);
+    bool ClassPlan(const std::vector<Detail>& details, BarRegrouping& plan);
+    MapLayout PartPlan(const std::vector<Detail>& details, uint32_t seed, double scale, double& work);
 
     // The work done, in about nanoseconds, against its bound.
     void Spend(double work);
     void DropProgramme();
     double Work() const;
+    // The work a job may take: the programme's and the regrouping's.
+    double Budget() const;
     bool OverBudget(double share) const;
 
     const double eps;
@@ -172,6 +180,8 @@ private:
     double m_workScale = 1.0;
     double m_timeLimit = 0.0;
     std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
+    double m_regroupWork = 0.0;   // the work allowed the regrouping
+    bool m_regroup = true;        // whether a job without programme regroups its bars
     double m_work = 0.0;          // work outside the programme
     double m_programmeWork = 0.0; // work of programmes dropped
     double m_lowerBound = 0.0;

@@ -1,0 +1,351 @@
+#include "shell/LinearDetailList.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <fstream>
+
+namespace {
+
+constexpr uintmax_t kLargestList = 64u << 20;
+// The largest length (mm) and count a row may have.
+constexpr double kLongest = 1e9;
+constexpr int32_t kMostPieces = 1'000'000'000;
+
+bool Digit(const std::wstring& s, size_t i)
+{
+    return i < s.size() && s[i] >= L'0' && s[i] <= L'9';
+}
+
+bool Blank(wchar_t c)
+{
+    return c == L' ' || c == L'\t' || c == L'\u00A0';
+}
+
+// What may stand between groups of three digits besides a decimal mark.
+bool GroupBlank(wchar_t c)
+{
+    return c == L' ' || c == L'\u00A0' || c == L'\u202F' || c == L'\u2009' || c == L'\'';
+}
+
+bool Mark(const std::wstring& s, size_t i)
+{
+    return i < s.size() && (s[i] == L'.' || s[i] == L',');
+}
+
+// Three digits at i and no fourth.
+bool Group(const std::wstring& s, size_t i)
+{
+    return Digit(s, i) && Digit(s, i + 1) && Digit(s, i + 2) && !Digit(s, i + 3);
+}
+
+size_t SkipBlanks(const std::wstring& s, size_t i)
+{
+    while (i < s.size() && Blank(s[i]))
+        ++i;
+    return i;
+}
+
+// Whether the field starts like a number (a sign, then a digit or a mark
+// and a digit), whatever follows.
+bool LooksNumeric(const std::wstring& s)
+{
+    size_t i = SkipBlanks(s, 0);
+    if (i < s.size() && (s[i] == L'-' || s[i] == L'+'))
+        ++i;
+    return Digit(s, i) || (Mark(s, i) && Digit(s, i + 1));
+}
+
+// The number at the start of `s` as C text for std::from_chars (digit groups
+// joined, the decimal mark a point, an exponent kept); empty when the field
+// does not start with a number, when `whole` and it has a fraction or an
+// exponent, or when what follows would make it another number.
+std::string FieldNumber(const std::wstring& s, bool whole)
+{
+    size_t i = SkipBlanks(s, 0);
+    std::string text;
+    if (i < s.size() && (s[i] == L'-' || s[i] == L'+')) {
+        if (s[i] == L'-')
+            text += '-';
+        ++i;
+    }
+    auto digits = [&] {
+        size_t n = 0;
+        for (; Digit(s, i); ++i, ++n)
+            text += static_cast<char>(s[i]);
+        return n;
+    };
+    const size_t lead = digits();
+    if (lead == 0 && !(Mark(s, i) && Digit(s, i + 1)))
+        return {};
+    if (lead > 0 && lead <= 3) {
+        while (i + 1 < s.size() && GroupBlank(s[i]) && Group(s, i + 1)) {
+            ++i;
+            digits();
+        }
+    }
+    if (Mark(s, i) && Digit(s, i + 1)) {
+        // One mark between groups of three, then the other one or the same
+        // again: the first mark groups the digits.
+        const wchar_t mark = s[i];
+        size_t j = i;
+        size_t groups = 0;
+        while (j < s.size() && s[j] == mark && Group(s, j + 1)) {
+            j += 4;
+            ++groups;
+        }
+        const bool otherFollows = Mark(s, j) && s[j] != mark && Digit(s, j + 1);
+        if (lead > 0 && lead <= 3 && (groups >= 2 || (groups == 1 && otherFollows))) {
+            for (; i < j; i += 4)
+                text.append({static_cast<char>(s[i + 1]), static_cast<char>(s[i + 2]), static_cast<char>(s[i + 3])});
+        }
+        if (Mark(s, i) && Digit(s, i + 1)) {
+            if (whole)
+                return {};
+            text += '.';
+            ++i;
+            digits();
+        }
+    }
+    if (Mark(s, i) && Digit(s, i + 1))
+        return {};
+    if (i < s.size() && (s[i] == L'e' || s[i] == L'E')) {
+        size_t j = i + 1;
+        std::string exponent = "e";
+        if (j < s.size() && (s[j] == L'-' || s[j] == L'+'))
+            exponent += static_cast<char>(s[j++]);
+        if (Digit(s, j)) {
+            if (whole)
+                return {};
+            for (; Digit(s, j); ++j)
+                exponent += static_cast<char>(s[j]);
+            text += exponent;
+            i = j;
+        }
+    }
+    // "1 25": another number after a blank, which reading would lose.
+    size_t after = i;
+    while (after < s.size() && GroupBlank(s[after]))
+        ++after;
+    if (after > i && Digit(s, after))
+        return {};
+    return text;
+}
+
+// The UTF-8 text as wide characters; false at the first byte sequence that is
+// not UTF-8 (overlong forms, surrogates and values past U+10FFFF included).
+bool DecodeUtf8(std::string_view bytes, std::wstring& text)
+{
+    text.clear();
+    text.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        size_t length = 0;
+        char32_t code = 0;
+        char32_t least = 0;
+        if (lead < 0x80) {
+            length = 1;
+            code = lead;
+        } else if ((lead & 0xE0) == 0xC0) {
+            length = 2;
+            code = lead & 0x1F;
+            least = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3;
+            code = lead & 0x0F;
+            least = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4;
+            code = lead & 0x07;
+            least = 0x10000;
+        } else {
+            return false;
+        }
+        if (i + length > bytes.size())
+            return false;
+        for (size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        text += static_cast<wchar_t>(code);
+        i += length;
+    }
+    return true;
+}
+
+// Windows-1251: the upper half of the code page (0x98 has no character).
+std::wstring DecodeCp1251(std::string_view bytes)
+{
+    static const char16_t kUpper[64] = {
+        0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
+        0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0xFFFD, 0x2122,
+        0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
+        0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
+        0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+    std::wstring text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        text += b < 0x80 ? static_cast<wchar_t>(b)
+                : b < 0xC0 ? static_cast<wchar_t>(kUpper[b - 0x80])
+                           : static_cast<wchar_t>(0x0410 + (b - 0xC0));
+    }
+    return text;
+}
+
+// The fields of a line, cut at ";" outside double quotes. A field that starts
+// (after blanks) with a quote runs to its closing quote, a doubled quote
+// standing for one, and keeps what follows that quote up to the next ";";
+// blanks around a field are dropped. A ";" that ends the line adds no field.
+std::vector<std::wstring> Fields(const std::wstring& line)
+{
+    std::vector<std::wstring> fields;
+    for (size_t i = 0; i < line.size();) {
+        i = SkipBlanks(line, i);
+        std::wstring field;
+        size_t kept = 0;  // characters of the field blanks may not be taken from
+        if (i < line.size() && line[i] == L'"') {
+            for (++i; i < line.size(); ++i) {
+                if (line[i] != L'"') {
+                    field += line[i];
+                } else if (i + 1 < line.size() && line[i + 1] == L'"') {
+                    field += L'"';
+                    ++i;
+                } else {
+                    ++i;
+                    break;
+                }
+            }
+            kept = field.size();
+        }
+        for (; i < line.size() && line[i] != L';'; ++i)
+            field += line[i];
+        while (field.size() > kept && Blank(field.back()))
+            field.pop_back();
+        fields.push_back(std::move(field));
+        if (i == line.size())
+            break;
+        ++i;
+    }
+    return fields;
+}
+
+}  // namespace
+
+const wchar_t kLengthRule[] = L"длина детали должна быть числом больше 0 и не больше 1000000000 мм";
+const wchar_t kCountRule[] = L"количество деталей должно быть целым числом от 1 до 1000000000";
+
+bool ReadDetailLength(const std::wstring& field, double& length)
+{
+    const std::string text = FieldNumber(field, false);
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) ||
+        value <= 0.0 || value > kLongest)
+        return false;
+    length = value;
+    return true;
+}
+
+bool ReadDetailCount(const std::wstring& field, int32_t& count)
+{
+    const std::string text = FieldNumber(field, true);
+    int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1 || value > kMostPieces)
+        return false;
+    count = value;
+    return true;
+}
+
+bool DetailFromFields(const std::vector<std::wstring>& fields, LNDetailParams& detail, std::wstring* why)
+{
+    LNDetailParams read;
+    const wchar_t* reason = nullptr;
+    if (fields.size() < 3)
+        reason = L"меньше трёх полей";
+    else if (!ReadDetailLength(fields[1], read.length))
+        reason = kLengthRule;
+    else if (!ReadDetailCount(fields[2], read.count))
+        reason = kCountRule;
+    if (reason) {
+        if (why)
+            *why = reason;
+        return false;
+    }
+    read.name = fields[0];
+    detail = std::move(read);
+    return true;
+}
+
+std::wstring DetailRowText(size_t row, const std::wstring& name)
+{
+    return L"строка " + std::to_wstring(row) + L" «" + name + L"»";
+}
+
+DetailList ParseDetailList(std::string_view bytes)
+{
+    DetailList list;
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        bytes.remove_prefix(3);
+    std::wstring text;
+    if (!DecodeUtf8(bytes, text))
+        text = DecodeCp1251(bytes);
+    bool first = true;
+    size_t start = 0;
+    for (size_t number = 1; start < text.size(); ++number) {
+        size_t end = text.find_first_of(L"\r\n", start);
+        if (end == std::wstring::npos)
+            end = text.size();
+        const std::wstring line = text.substr(start, end - start);
+        start = end + (text.compare(end, 2, L"\r\n") == 0 ? 2 : 1);
+        if (std::all_of(line.begin(), line.end(), Blank))
+            continue;
+        const std::vector<std::wstring> fields = Fields(line);
+        // The first line is a header unless its length and count are numbers.
+        if (first) {
+            first = false;
+            if (fields.size() < 3 || !LooksNumeric(fields[1]) || !LooksNumeric(fields[2]))
+                continue;
+        }
+        LNDetailParams detail;
+        std::wstring why;
+        const bool emptyField =
+            std::any_of(fields.begin(), fields.end(), [](const std::wstring& f) { return f.empty(); });
+        if (emptyField)
+            why = L"пустое поле";
+        if (emptyField || !DetailFromFields(fields, detail, &why)) {
+            ++list.skipped;
+            list.refused.push_back(DetailRowText(number, fields.empty() ? std::wstring() : fields[0]) + L": " + why);
+            continue;
+        }
+        list.details.push_back(std::move(detail));
+    }
+    return list;
+}
+
+DetailList ReadDetailList(const std::filesystem::path& file)
+{
+    DetailList list;
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(file, error);
+    std::ifstream in(file, std::ios::binary);
+    if (error || !in) {
+        list.error = L"Не удалось открыть файл списка деталей";
+        return list;
+    }
+    if (size > kLargestList) {
+        list.error = L"Файл списка деталей слишком велик";
+        return list;
+    }
+    std::string bytes(static_cast<size_t>(size), '\0');
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
+        list.error = L"Не удалось прочитать файл списка деталей";
+        return list;
+    }
+    return ParseDetailList(bytes);
+}

@@ -1,0 +1,50 @@
+// The details of linear nesting as users type them into the grid and keep
+// them in list files: the numbers of a field and the list file itself.
+#pragma once
+
+#include "api/INestingObjects.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The numbers of a list or grid field: blanks before the number are skipped
+// and reading stops where the number does ("12,5 мм" reads 12.5; a comma
+// stands for the decimal point). Digits may be grouped in threes by blanks
+// or an apostrophe ("1 250,5"), or by the decimal mark not used as such
+// ("1.250,5", "1,250.5"). False when the field does not start with a number,
+// when what follows would make it another number ("1 25", "1,25.5"), or when
+// the number is out of range: a length must be above 0 and at most 10^9 mm,
+// a count a whole number from 1 to 10^9 ("4.7" and "1e3" are none).
+bool ReadDetailLength(const std::wstring& field, double& length);
+bool ReadDetailCount(const std::wstring& field, int32_t& count);
+// What the readers ask of a length and a count, as a message says it.
+extern const wchar_t kLengthRule[];
+extern const wchar_t kCountRule[];
+// A detail from the fields name, length and count (further fields ignored);
+// false with fewer than three fields or numbers that the readers refuse,
+// with the reason in `why` when given.
+bool DetailFromFields(const std::vector<std::wstring>& fields, LNDetailParams& detail, std::wstring* why = nullptr);
+// "строка N «name»", as messages name a row of a list or of the grid.
+std::wstring DetailRowText(size_t row, const std::wstring& name);
+
+// A linear-nesting list file read: text in UTF-8 (a byte-order mark skipped)
+// or, when it is not, in the Cyrillic code page Windows-1251 that spreadsheet
+// programs write lists in; lines end at a line feed, a carriage return or
+// both. A line is cut into fields at ";" as a spreadsheet writes them: a
+// field in double quotes may hold ";" (a doubled quote stands for one), and
+// blanks around a field are no part of it. The first non-blank line is a
+// header unless its length and count fields start with numbers; a line with
+// an empty field before its last ";" is dropped and a line DetailFromFields
+// refuses is skipped, each named with its reason; blank lines are ignored.
+struct DetailList {
+    std::vector<LNDetailParams> details;  // in file order
+    size_t skipped = 0;                   // lines dropped or skipped
+    std::vector<std::wstring> refused;    // each line dropped or skipped: its number, name and why
+    std::wstring error;                   // not empty: nothing can be imported
+};
+DetailList ParseDetailList(std::string_view bytes);
+DetailList ReadDetailList(const std::filesystem::path& file);
