@@ -6,6 +6,7 @@
 #include "io/import_pictures.h"
 #include "io/DxfPartTexts.h"
 
+#include "geometry/RingArea.h"
 #include "host/NestingResources.h"
 #include "model/NestingFigure.h"
 #include "model/NestingModel.h"
@@ -310,6 +311,54 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         ASSERT_TRUE(figure);
         EXPECT_EQ(figure->m_borders.size(), 1u);
         EXPECT_NEAR(figure->m_area, cases[i].area, cases[i].area * 1e-3);
+    }
+}
+
+// Outlines of thousands of short lines, as digitised parts and CAM exports
+// give them, become figures whose gap polygons stand round the whole part.
+TEST_F(DxfImportTest, DenseOutlinesBecomeFiguresWithTheirGapPolygons)
+{
+    using namespace dxftext;
+    const double pi = std::numbers::pi;
+    const auto round = [](int count, double cx, double r) {
+        std::vector<std::pair<double, double>> points;
+        for (int k = 0; k < count; ++k)
+            points.emplace_back(cx + r * std::cos(2 * std::numbers::pi * k / count),
+                                r * std::sin(2 * std::numbers::pi * k / count));
+        return Polyline(points, true);
+    };
+    const double gap = 4.0;  // each gap polygon stands half of it out
+    const struct {
+        const char* name;
+        std::string bytes;
+        double area;
+        size_t gapRings;
+        double gapArea;  // of the outer gap polygon
+    } cases[] = {
+        {"circle_900", dxftext::File({{"ENTITIES", round(900, 0, 3)}}), 9 * pi, 1, 25 * pi},
+        {"circle_20000", dxftext::File({{"ENTITIES", round(20000, 0, 500)}}), 250000 * pi, 1, 502 * 502 * pi},
+        {"plate_dense_hole", dxftext::File({{"ENTITIES", Square(-50, -50, 100) + round(2000, 0, 10)}}),
+         10000 - 100 * pi, 2, 104 * 104 - (4 - pi) * 4},
+    };
+    std::vector<FileMetaParams> entries;
+    fs::create_directories(root / "dxf");
+    for (const auto& c : cases) {
+        std::ofstream(root / "dxf" / (std::string(c.name) + ".dxf"), std::ios::binary) << c.bytes;
+        entries.push_back({Wide(root / "dxf" / (std::string(c.name) + ".dxf")), L"", 1, 0.0});
+    }
+    const size_t before = host->State().messages.size();
+    Import(entries, m_read);
+    EXPECT_EQ(Closing(before), L"");
+    NestingModel model;
+    model.m_figureGap = gap;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FigurePtr figure = model.AddFigure(Wide(out / (std::string(c.name) + ".vfw")));
+        ASSERT_TRUE(figure);
+        EXPECT_NEAR(figure->m_area, c.area, c.area * 1e-4);
+        figure->InitPolygons(0.0, gap, nullptr);
+        ASSERT_EQ(figure->m_poligons.size(), c.gapRings);
+        EXPECT_NEAR(std::fabs(SignedArea(figure->m_poligons.front()->m_points)), c.gapArea, c.gapArea * 2e-3);
     }
 }
 
