@@ -4,8 +4,8 @@ job_check).
 
   file_check.py csv FILE...   JSON {file: {"bom": b, "rows": [[cell, ...], ...]}}
                               as Python's csv module reads the register (";"
-                              delimited, UTF-8); "bom" is true when a
-                              byte-order mark leads the file
+                              delimited, UTF-8, a byte-order mark passed
+                              over); "bom" is true when one leads the file
   file_check.py dxf FILE...   JSON {file: {"errors": n, "areas": [...], "open": k}}:
                               the audit errors after a strict load
                               (ezdxf.readfile), the areas of the closed
@@ -35,7 +35,7 @@ FLAT = 1e-4  # the largest distance of a flattened curve from the curve, mm
 def read_csv(file):
     with open(file, "rb") as f:
         bom = f.read(3) == b"\xef\xbb\xbf"
-    with open(file, encoding="utf-8", newline="") as f:
+    with open(file, encoding="utf-8-sig", newline="") as f:
         rows = list(csv.reader(f, delimiter=";"))
     return {"bom": bom, "rows": rows}
 
@@ -122,36 +122,55 @@ class Loop:
         return [[x.a[0], x.a[1], x.b[0], x.b[1], x.sweep] for x in self.edges]
 
 
-def key(p):
-    return (round(p[0], 3), round(p[1], 3))
+JOIN = 1e-3  # ends of curves this close are one joint, mm
+
+
+class Joints:
+    """The joints of curve ends: an end within JOIN of a joint met before is
+    that joint, wherever a grid of that size would cut between them."""
+
+    def __init__(self):
+        self.cells, self.points = {}, []
+
+    def of(self, p):
+        cx, cy = round(p[0] / JOIN), round(p[1] / JOIN)
+        for dx in (-1, 0, 1):
+            for dy in (-1, 0, 1):
+                for j in self.cells.get((cx + dx, cy + dy), []):
+                    if math.dist(self.points[j], p) <= JOIN:
+                        return j
+        self.points.append(p)
+        self.cells.setdefault((cx, cy), []).append(len(self.points) - 1)
+        return len(self.points) - 1
 
 
 def loops(edges):
     """The loops the edges make, each edge used once, and the number of chains left open."""
-    ends = {}
-    for i, edge in enumerate(edges):
-        ends.setdefault(key(edge.a), []).append(i)
-        ends.setdefault(key(edge.b), []).append(i)
+    joints = Joints()
+    ends = [(joints.of(edge.a), joints.of(edge.b)) for edge in edges]
+    at_joint = {}
+    for i, (a, b) in enumerate(ends):
+        at_joint.setdefault(a, []).append(i)
+        at_joint.setdefault(b, []).append(i)
     used = [False] * len(edges)
     found, open_chains = [], 0
     for start in range(len(edges)):
         if used[start]:
             continue
         used[start] = True
-        first = edges[start]
-        chain = [first]
-        at = first.b
+        chain = [edges[start]]
+        first, at = ends[start]
         closed = True
-        while key(at) != key(first.a):
-            nxt = next((j for j in ends.get(key(at), []) if not used[j]), None)
+        while at != first:
+            nxt = next((j for j in at_joint.get(at, []) if not used[j]), None)
             if nxt is None:
                 closed = False
                 break
             used[nxt] = True
             e = edges[nxt]
-            reverse = key(e.a) != key(at)
+            reverse = ends[nxt][0] != at
             chain.append(Edge(e.b, e.a, -e.sweep) if reverse else e)
-            at = chain[-1].b
+            at = ends[nxt][0] if reverse else ends[nxt][1]
         if closed:
             found.append(Loop(chain))
         else:

@@ -194,6 +194,31 @@ class Player {
     return path.is_absolute() ? path : script_.parent_path() / path;
   }
 
+  // The files a path names: itself, or where its file name holds "*" (any
+  // run of characters), every file of its folder whose name matches, by name,
+  // as a user picks them all in the dialog.
+  std::vector<fs::path> Files(const std::string& p) const {
+    const fs::path path = Path(p);
+    const std::string pattern = path.filename().string();
+    if (pattern.find('*') == std::string::npos) return {path};
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (fs::directory_iterator it(path.parent_path(), ec), end; !ec && it != end; it.increment(ec))
+      if (it->is_regular_file() && FileNameMatches(pattern, it->path().filename().string())) files.push_back(it->path());
+    if (files.empty()) Fail("no file matches " + path.string());
+    std::sort(files.begin(), files.end());
+    return files;
+  }
+  static bool FileNameMatches(const std::string& pattern, const std::string& name) {
+    const std::size_t star = pattern.find('*');
+    if (star == std::string::npos) return pattern == name;
+    if (name.compare(0, star, pattern, 0, star) != 0) return false;
+    const std::string rest = pattern.substr(star + 1);
+    for (std::size_t from = star; from <= name.size(); ++from)
+      if (FileNameMatches(rest, name.substr(from))) return true;
+    return false;
+  }
+
   vlapi::IPropertyControlPtr Ctl(const std::string& designator) {
     vlapi::IPropertyControlPtr c = user_.Control(W(designator));
     if (!c) Fail("no control " + designator + " in the panel");
@@ -449,7 +474,8 @@ class Player {
     else if (w[1] == "folder") s.folderAnswers.push_back(W(Path(w[2]).string()));
     else if (w[1] == "files") {
       std::vector<std::wstring> files;
-      for (std::size_t i = 2; i < w.size(); ++i) files.push_back(W(Path(w[i]).string()));
+      for (std::size_t i = 2; i < w.size(); ++i)
+        for (const fs::path& file : Files(w[i])) files.push_back(W(file.string()));
       s.filesAnswers.push_back(files);
     } else if (w[1] == "cancel") {
       if (w[2] == "file") s.fileAnswers.push_back(L"");

@@ -82,15 +82,37 @@ void BringInside(const NestingModel& model, const FigurePtr& figure, const Sheet
     }
 }
 
-// Turns each figure by `angle` degrees about its placement point; a figure
-// that stood on a sheet and now juts out of it is brought back inside.
-void Turn(const NestingModel& model, const std::vector<FigurePtr>& figures, double angle) {
-    for (const FigurePtr& figure : figures) {
-        const SheetPtr home = SheetUnder(model, figure);
-        figure->SetPlacement(0.0, 0.0, angle, false);
-        if (home && !SheetUnder(model, figure)) {
-            BringInside(model, figure, *home);
+// The sheet of the figure's view that it stands on at least partly.
+SheetPtr SheetPartlyUnder(const NestingModel& model, const FigurePtr& figure) {
+    const NRect& rect = figure->m_rect;
+    for (const SheetPtr& sheet : model.m_sheets) {
+        const NRect& area = sheet->m_rect;
+        if (sheet->GetView() == figure->GetView() && rect.pBot.x < area.pTop.x && area.pBot.x < rect.pTop.x &&
+            rect.pBot.y < area.pTop.y && area.pBot.y < rect.pTop.y) {
+            return sheet;
         }
+    }
+    return nullptr;
+}
+
+// Turns the figure by `angle` degrees about its placement point. A figure
+// that stood on a sheet and juts out of it now, or that stands partly on the
+// sheet of its view (turned by its handle, moved or turned with the host's
+// own tools), is brought back inside when it fits there; one that left every
+// sheet goes to the container when placed again.
+void TurnOnItsSheet(const NestingModel& model, const FigurePtr& figure, double angle) {
+    SheetPtr home = SheetUnder(model, figure);
+    if (angle != 0.0) {
+        figure->SetPlacement(0.0, 0.0, angle, false);
+    }
+    if (SheetUnder(model, figure)) {
+        return;
+    }
+    if (!home) {
+        home = SheetPartlyUnder(model, figure);
+    }
+    if (home) {
+        BringInside(model, figure, *home);
     }
 }
 
@@ -106,8 +128,8 @@ void PlaceSelected(NestingModel& model, double angle) {
         figures.push_back(ReadFigure(macro));
     }
     model.HoldBridges(figures);
-    if (angle != 0.0) {
-        Turn(model, figures, angle);
+    for (const FigurePtr& figure : figures) {
+        TurnOnItsSheet(model, figure, angle);
     }
     ProgressIndicator::Create().SetValue(0.0);
     for (size_t done = 0; done < figures.size(); ++done) {

@@ -26,6 +26,17 @@ bool Fits(const Size& part, const std::vector<Size>& room)
     });
 }
 
+// The box of the figure's gap polygon; of its outline grown by half the gap
+// where it has none.
+NRect GapBox(const Figure& figure, double gap)
+{
+    if (!figure.m_poligons.empty() && figure.m_poligons.front())
+        return figure.m_poligons.front()->GetGabarit();
+    const NRect& rc = figure.m_borders.empty() ? figure.m_rectBorder : figure.m_borders.front()->GetGabarit();
+    const double grow = 0.5 * gap + figure.GapSag();
+    return {rc.pBot - NPoint{grow, grow}, rc.pTop + NPoint{grow, grow}};
+}
+
 // The name the drawing shows: the macro's (a figure read without its record
 // has no name of its own yet).
 std::wstring NameOf(const Figure& figure)
@@ -43,11 +54,13 @@ struct Line {
 
 std::wstring NestingOptimizer::LeftInContainerText() const
 {
-    // The room a part has on each sheet (and on a sheet the run would add):
-    // the sheet less its edge gap all round.
+    // The room a part's gap polygon has on each sheet (and on a sheet the run
+    // would add), as the placement gives it: the sheet less what the edge gap
+    // asks beyond the half figure gap the polygon already keeps.
+    const double margin = std::max(0.0, m_sheetGap - 0.5 * m_figureGap);
     std::vector<Size> room;
     const auto addRoom = [&](double width, double height) {
-        room.push_back({width - 2.0 * m_sheetGap, height - 2.0 * m_sheetGap});
+        room.push_back({width - 2.0 * margin, height - 2.0 * margin});
     };
     for (const SheetPtr& sheet : m_model.m_sheets)
         addRoom(sheet->GetWidth(), sheet->GetHeight());
@@ -66,7 +79,7 @@ std::wstring NestingOptimizer::LeftInContainerText() const
         if (placed)
             continue;
         std::wstring reason;
-        const NRect box = figure->m_borders.empty() ? figure->m_rectBorder : figure->m_borders.front()->GetGabarit();
+        const NRect box = GapBox(*figure, m_figureGap);
         const Size upright{box.pTop.x - box.pBot.x, box.pTop.y - box.pBot.y};
         const Size turned{upright.height, upright.width};
         if (DiffersFromSheet(*figure))

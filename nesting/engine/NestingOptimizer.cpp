@@ -59,6 +59,18 @@ bool FreeOfOverlaps(const FigurePtr& figure, const VectorFigure& placed)
                         [&](const FigurePtr& g) { return g != figure && figure->CheckIntersect(g); });
 }
 
+// A travel of no length means a neighbour that is not in the way or one
+// touched already; from a step back, the second is a step away.
+bool TouchesAhead(Figure& figure, const Figure& neighbour, const NPoint& direction)
+{
+    constexpr double kStep = 0.01;  // mm, well past the touching tolerance
+    figure.SetPolygonsPlacement(-direction.x * kStep, -direction.y * kStep, 0.0);
+    const double travel = neighbour.Distance(figure, direction);
+    figure.SetPolygonsPlacement(direction.x * kStep, direction.y * kStep, 0.0);
+    figure.UpdateGabarit();
+    return std::fabs(travel) > EPS;
+}
+
 bool SameThickness(double sheetThickness, double thickness)
 {
     if (sheetThickness < EPS || thickness < EPS)
@@ -483,6 +495,8 @@ bool NestingOptimizer::OffsetFigureInSheet(FigurePtr figure, SheetPtr sheet, Nes
         const double dg = g->Distance(*figure, direction);
         if (std::fabs(dg) > EPS && std::fabs(dg) < std::fabs(d))
             d = dg;
+        else if (std::fabs(dg) <= EPS && TouchesAhead(*figure, *g, direction))
+            d = 0.0;  // a neighbour it touches already blocks the way: no jumping over it
     }
     if (std::fabs(d) <= EPS)
         return false;

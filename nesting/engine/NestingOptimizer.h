@@ -54,8 +54,8 @@ public:
     // lies on a sheet.
     std::wstring LeftInContainerText() const;
 
-    // The bottom-left rule: of the points within 0.1 mm of the smallest x,
-    // the one with the smallest y (then x); both stay at kNoPoint for no point.
+    // The bottom-left rule: of the points within 0.1 mm of the smallest x, the
+    // lowest (then the leftmost), taken whole; both stay at kNoPoint for no point.
     static void GetPlacementPoint(const std::vector<NPoint>& points, double& x, double& y);
 
     static constexpr double kNoPoint = 2147483647.0;

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace {
 
@@ -152,12 +151,15 @@ bool NPolygon::NearIntersectionToPoint(const NSegment& segm, const NPoint& p0, N
 }
 
 // The nearest vertex, then any nearer foot of a perpendicular on an edge.
-// A ring without vertices gives p itself.
+// A ring without vertices gives p itself; a point so far away that its
+// distances overflow still gets a vertex, never itself.
 NPoint GetProjectionPointToPoligon(const NPolygon& poligon, const NPoint& p)
 {
     const std::vector<NPoint>& points = poligon.m_points;
-    NPoint best = p;
-    double bestDist2 = std::numeric_limits<double>::infinity();
+    if (points.empty())
+        return p;
+    NPoint best = points.front();
+    double bestDist2 = Distance2(best, p);
     for (const NPoint& v : points) {
         const double d2 = Distance2(v, p);
         if (d2 < bestDist2) {
@@ -165,8 +167,6 @@ NPoint GetProjectionPointToPoligon(const NPolygon& poligon, const NPoint& p)
             best = v;
         }
     }
-    if (points.empty())
-        return best;
     double bestDist = std::sqrt(bestDist2);
     const NPoint* prev = &points.back();
     for (const NPoint& cur : points) {

@@ -17,6 +17,10 @@ double& Tolerance()
     return NestingSetting::m_instance.m_tolerance;
 }
 
+// The least sag an arc is followed with, whatever the configured one: a
+// circle of 5 m keeps to some 5,000 vertices.
+constexpr double kLeastArrow = 0.001;  // mm
+
 // A curve's sag is at most this fraction of its radius: a circle becomes a
 // polygon of 84 sides or more, whose area is within 0.1 % of the circle's,
 // whatever the configured sag.
@@ -128,6 +132,57 @@ vrnApi::NearestCurvePoint NearestOn(const vlapi::ICurve2DPtr& curve)
     };
 }
 
+// The centre and radius of an arc or a circle; false for any other object.
+bool CircleOf(const vlapi::IDrawingObjectPtr& obj, NPoint& centre, double& radius)
+{
+    if (vlapi::IArcPtr arc{obj}) {
+        centre = {arc->GetXc(), arc->GetYc()};
+        radius = arc->GetRadius();
+    } else if (vlapi::ICirclePtr circle{obj}) {
+        centre = {circle->GetXc(), circle->GetYc()};
+        radius = circle->GetRadius();
+    } else {
+        return false;
+    }
+    return std::isfinite(centre.x) && std::isfinite(centre.y) && std::isfinite(radius) && radius > 0.0;
+}
+
+// An arc or a circle, whose fine pieces run from its start to its end in the
+// chain's direction, followed exactly on its free side: where it turns left
+// the polygon's edges touch it (each vertex within `arrow` of it), where it
+// turns right its chords (each within `arrow` of it) stand off it.
+void AppendArcVertices(const NPoint& centre, double radius, const std::vector<NSegmentPtr>& fine, double arrow,
+                       std::vector<NPoint>& out)
+{
+    const auto angleOf = [&](const NPoint& p) { return std::atan2(p.y - centre.y, p.x - centre.x); };
+    double sweep = 0.0;
+    for (const NSegmentPtr& piece : fine)
+        sweep += std::remainder(angleOf(piece->p2) - angleOf(piece->p1), 2.0 * PI);
+    const NPoint start = fine.front()->p1;
+    const NPoint end = fine.back()->p2;
+    const bool left = sweep > 0.0;
+    arrow = arrow >= kLeastArrow ? arrow : kLeastArrow;  // NaN too
+    const double cosine = left ? radius / (radius + arrow) : std::max(0.0, 1.0 - arrow / radius);
+    const double step = std::min(0.5 * PI, 2.0 * std::acos(std::min(1.0, cosine)));
+    const int count = std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / std::max(step, 1e-6) - 1e-9)));
+    const double turn = sweep / count;
+    const double a0 = angleOf(start);
+    out.push_back(start);
+    if (left) {
+        const double reach = radius / std::cos(0.5 * turn);
+        for (int k = 0; k < count; ++k) {
+            const double a = a0 + (k + 0.5) * turn;
+            out.push_back({centre.x + reach * std::cos(a), centre.y + reach * std::sin(a)});
+        }
+    } else {
+        for (int k = 1; k < count; ++k) {
+            const double a = a0 + k * turn;
+            out.push_back({centre.x + radius * std::cos(a), centre.y + radius * std::sin(a)});
+        }
+    }
+    out.push_back(end);
+}
+
 // The output vertices of one chord of a closed chain; false when the curve
 // cannot be approximated finely.
 bool AppendChordVertices(const vlapi::IVarnelDocument2DPtr& doc, const NSegment& chord, double arrow,
@@ -152,7 +207,12 @@ bool AppendChordVertices(const vlapi::IVarnelDocument2DPtr& doc, const NSegment&
         return false;
     if (chord.invert)
         ReverseChain(fine);
-    vrnApi::AppendTangentialRuns(fine, arrow, NearestOn(obj->GetCurve()), out);
+    NPoint centre;
+    double radius = 0.0;
+    if (CircleOf(obj, centre, radius))
+        AppendArcVertices(centre, radius, fine, arrow, out);
+    else
+        vrnApi::AppendTangentialRuns(fine, arrow, NearestOn(obj->GetCurve()), out);
     return true;
 }
 

@@ -71,7 +71,7 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
         return;
     const double arrow = NestingSetting::m_instance.m_tolerance;
     std::vector<vlapi::IDrawingObjectPtr> curves;
-    vrnApi::GetCurveObjectsFromMacro(m_macro, curves, arrow);
+    vrnApi::GetCurveObjectsFromMacro(m_macro, curves, kPieceSag);
     if (curves.empty())
         return;
     const auto refuse = [this](int id) {
@@ -142,11 +142,12 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
     borders.insert(borders.end(), rings.begin(), rings.end());
     area = netArea;
     length += cutLength;
-    // Only curves are followed on chords.
-    const bool curved = std::any_of(curves.begin(), curves.end(), [](const vlapi::IDrawingObjectPtr& curve) {
-        return curve && curve->GetType() != vlapi::vlDrLineSeg;
+    // Lines, arcs and circles are followed exactly; other curves on chords.
+    const bool chorded = std::any_of(curves.begin(), curves.end(), [](const vlapi::IDrawingObjectPtr& curve) {
+        const int type = curve ? curve->GetType() : vlapi::vlDrLineSeg;
+        return type != vlapi::vlDrLineSeg && type != vlapi::vlDrArc && type != vlapi::vlDrCircle;
     });
-    sag = curved ? kFineChordSag : 0.0;
+    sag = chorded ? kFineChordSag : 0.0;
 }
 
 void NMacroObject::GetBoundaryContours(std::vector<NContourPtr>& contours)

@@ -3,9 +3,13 @@
 
 #include "host/INestingMacro.h"
 
-// The sag of the fine chords that curves are followed on when a figure's
-// borders are made: the borders may lie that far inside a curve, no further.
+// The sag of the fine chords that curves other than arcs and circles
+// (ellipses, splines, ...) are followed on when a figure's borders are made:
+// the borders may lie that far inside such a curve, no further.
 inline constexpr double kFineChordSag = 0.01;  // mm
+// Objects made of pieces (contours, polylines, equidistants, ...) are read as
+// lines and arcs; a smooth piece among them becomes arcs this close to it.
+inline constexpr double kPieceSag = 0.0001;  // mm
 
 class NMacroObject;
 using NMacroObjectPtr = std::shared_ptr<NMacroObject>;

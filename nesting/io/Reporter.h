@@ -56,7 +56,8 @@ public:
     void CreateWastesTable();
     void CreateLNTable();
 
-    // The CSV twins of the registers, from the lists their tables are filled from.
+    // The CSV twins of the registers, from the lists their tables are filled
+    // from: UTF-8 led by a byte-order mark, every cell followed by ";".
     void CreateCardsTableAsCSV(const std::vector<SheetPtr>& sheets, const std::vector<WastePtr>& wastes);
     void CreateDetailsTableAsCSV(const std::vector<registers::FigureGroup>& singleFigures);
     void CreateMaterialTableAsCSV(const std::vector<registers::SheetGroup>& singleSheets);

@@ -178,6 +178,7 @@ namespace {
 
 constexpr wchar_t kOpenFailure[] = L"Ошибка при отккрытии .csv файла отчета";
 constexpr wchar_t kOpenFailureMaterials[] = L"Ошибка при открытии .csv файла отчета";
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 
 }  // namespace
 
@@ -216,7 +217,9 @@ void Reporter::WriteCsv(const registers::Table& table, const wchar_t* openFailur
             m_failures.Add(Shown(target), openFailure);
             return;
         }
-        out << pugi::as_utf8(text);
+        // The byte-order mark tells a spreadsheet the text is UTF-8 (else it
+        // takes the Cyrillic for the system's code page).
+        out << kUtf8Mark << pugi::as_utf8(text);
         out.close();
         if (!out) {
             m_failures.Add(Shown(target), outputs::kNotWritten);

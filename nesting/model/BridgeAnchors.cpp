@@ -11,6 +11,7 @@ namespace {
 
 constexpr double kSamePlace = 1e-7;  // mm, and degrees for turns
 constexpr double kOnBorder = 1e-3;   // mm: an end carried back lies on its owner's border
+constexpr double kFarAway = 2147483647.0;
 
 NObjectPtr TemporaryFigure(const INestingMacroObjectPtr& macro)
 {
@@ -218,6 +219,132 @@ void OfferDrawingOwners(BridgeOwners& owners, const std::vector<INestingMacroObj
     }
 }
 
+void FollowMovedOwners(const std::vector<INestingMacroObjectPtr>& macros, const std::map<reference, reference>& moved)
+{
+    for (const INestingMacroObjectPtr& macro : macros) {
+        if (!macro || !macro->CheckMacroLibraryNameAndCommand(MacroCommand::Bridge))
+            continue;
+        const JumperPtr bridge = LoadBridge(macro);
+        bool renamed = false;
+        for (Jumper::OwnerMark& mark : bridge->m_ownerMarks) {
+            const auto found = moved.find(mark.ref);
+            if (mark.ref != 0 && found != moved.end()) {
+                mark.ref = found->second;
+                renamed = true;
+            }
+        }
+        if (renamed)
+            bridge->SaveParams();
+    }
+}
+
+void MarkBridgeOwners()
+{
+    std::vector<INestingMacroObjectPtr> macros;
+    vrnApi::GetMacrosFromActiveDoc(macros);
+    std::vector<JumperPtr> unmarked;
+    for (const INestingMacroObjectPtr& macro : macros) {
+        if (!macro->CheckMacroLibraryNameAndCommand(MacroCommand::Bridge))
+            continue;
+        JumperPtr bridge = LoadBridge(macro);
+        if (bridge->m_ownerMarks[0].ref == 0 && bridge->m_ownerMarks[1].ref == 0)
+            unmarked.push_back(std::move(bridge));
+    }
+    if (unmarked.empty())
+        return;
+    // Each figure and sheet read once, figures first.
+    std::vector<NObjectPtr> candidates;
+    for (const MacroCommand command : {MacroCommand::Figure, MacroCommand::Sheet}) {
+        for (const INestingMacroObjectPtr& macro : macros) {
+            if (macro->CheckMacroLibraryNameAndCommand(command))
+                candidates.push_back(command == MacroCommand::Figure ? TemporaryFigure(macro) : TemporarySheet(macro));
+        }
+    }
+    for (const JumperPtr& bridge : unmarked) {
+        BridgeOwners owners(*bridge);
+        const int view = bridge->GetView();
+        for (const NObjectPtr& candidate : candidates) {
+            if (candidate->GetView() == view)
+                owners.Offer(candidate);
+        }
+        owners.GiveTo(*bridge);
+        if (bridge->m_owner1 || bridge->m_owner2)
+            bridge->SaveParams();
+    }
+}
+
+void OwnCopiedBridges(const std::vector<INestingMacroObjectPtr>& copies)
+{
+    std::vector<INestingMacroObjectPtr> macros;
+    for (const INestingMacroObjectPtr& copy : copies) {
+        if (!copy || !copy->CheckMacroLibraryNameAndCommand(MacroCommand::Bridge))
+            continue;
+        if (macros.empty())
+            vrnApi::GetMacrosFromActiveDoc(macros);
+        const JumperPtr bridge = LoadBridge(copy);
+        bridge->m_ownerMarks = {};
+        BridgeOwners owners(*bridge);
+        OfferDrawingOwners(owners, macros, bridge->GetView());
+        owners.GiveTo(*bridge);
+        bridge->CheckValid();
+        bridge->UpdateName();
+        bridge->SaveParams();
+    }
+}
+
+// ---- SheetEdgeBridges
+
+SheetEdgeBridges::SheetEdgeBridges(const NObject& sheet) : m_before(sheet.m_rect)
+{
+    const reference ref = sheet.GetReference();
+    if (ref == 0)
+        return;
+    std::vector<INestingMacroObjectPtr> macros;
+    vrnApi::GetMacrosFromActiveDoc(macros);
+    for (const INestingMacroObjectPtr& macro : macros) {
+        if (!macro->CheckMacroLibraryNameAndCommand(MacroCommand::Bridge) || macro->GetMacroViewNumber() != sheet.GetView())
+            continue;
+        const JumperPtr bridge = LoadBridge(macro);
+        BridgeOwners owners(*bridge);
+        if (!owners.Wants(ref))
+            continue;
+        OfferDrawingOwners(owners, macros, bridge->GetView());
+        for (size_t end = 0; end < EndCount(*bridge); ++end) {
+            if (owners.Owner(end) && owners.Owner(end)->GetReference() == ref)
+                m_ends.push_back({bridge, end, EndPoint(*bridge, end)});
+        }
+    }
+}
+
+void SheetEdgeBridges::Follow(const NObject& sheet) const
+{
+    const NRect& after = sheet.m_rect;
+    for (const End& e : m_ends) {
+        // The edge the end stands on: the nearest of the sheet as it was.
+        const double distances[4] = {std::fabs(e.point.x - m_before.pBot.x), std::fabs(e.point.x - m_before.pTop.x),
+                                     std::fabs(e.point.y - m_before.pBot.y), std::fabs(e.point.y - m_before.pTop.y)};
+        const size_t edge = static_cast<size_t>(std::min_element(std::begin(distances), std::end(distances)) -
+                                                std::begin(distances));
+        NPoint to = e.point;
+        if (edge < 2)
+            to.x += edge == 0 ? after.pBot.x - m_before.pBot.x : after.pTop.x - m_before.pTop.x;
+        else
+            to.y += edge == 2 ? after.pBot.y - m_before.pBot.y : after.pTop.y - m_before.pTop.y;
+        if (Distance(to, e.point) < kSamePlace)
+            continue;
+        Jumper& bridge = *e.bridge;
+        if (e.end == 0) {
+            const NPoint second = bridge.m_point2;
+            bridge.SetPoint1(to);
+            if (bridge.m_twoPoints)
+                bridge.SetPoint2(second);
+        } else {
+            bridge.SetPoint2(to);
+        }
+        bridge.SaveParams();
+    }
+}
+
 // ---- BridgeAnchors
 
 BridgeAnchors::Placement BridgeAnchors::Where(const INestingMacroObject& macro)
@@ -358,6 +485,108 @@ void BridgeAnchors::Bring(Held& held)
         e.last = now[end];
     }
     bridge.SaveParams();
+}
+
+std::vector<BridgeAnchors::Handover> BridgeAnchors::Leave(const INestingMacroObjectPtr& owner) const
+{
+    std::vector<Handover> ends;
+    if (!owner || owner->GetReference() == 0)
+        return ends;
+    const Placement now = Where(*owner);
+    for (const Held& held : m_holds) {
+        for (size_t end = 0; end < held.count; ++end) {
+            const End& e = held.ends[end];
+            if (e.owner == owner)
+                ends.push_back({held.bridge, end, owner, now, Carry(e.start, now, e.point)});
+        }
+    }
+    return ends;
+}
+
+BridgeAnchors::Held* BridgeAnchors::HeldOf(const JumperPtr& bridge)
+{
+    const auto it = std::find_if(m_holds.begin(), m_holds.end(), [&](const Held& h) { return h.bridge == bridge; });
+    return it == m_holds.end() ? nullptr : &*it;
+}
+
+void BridgeAnchors::Rehold(Held& held, size_t end, const Figure& owner, const NPoint& at)
+{
+    End& e = held.ends[end];
+    e.owner = owner.m_macro;
+    e.start = Where(*e.owner);
+    e.point = at;
+    e.last = Placement{};
+    e.last.view = -2;  // never a view: the next Follow moves the bridge
+}
+
+void BridgeAnchors::Hand(const std::vector<Handover>& ends, const std::vector<FigurePtr>& owners)
+{
+    for (const Handover& handover : ends) {
+        Held* held = HeldOf(handover.bridge);
+        if (!held)
+            continue;
+        NPoint at = handover.at;
+        if (handover.from && handover.from->GetReference() != 0)
+            at = Carry(handover.fromAt, Where(*handover.from), at);
+        FigurePtr nearest;
+        double distance = 0.0;
+        for (const FigurePtr& owner : owners) {
+            const std::optional<double> d =
+                owner && owner->m_macro ? BorderDistance(*owner, at, kFarAway) : std::nullopt;
+            if (d && (!nearest || *d < distance)) {
+                nearest = owner;
+                distance = *d;
+            }
+        }
+        if (nearest)
+            Rehold(*held, handover.end, *nearest, at);
+    }
+}
+
+void BridgeAnchors::Split(const CompoundFigure& compound, std::vector<FigurePtr>& members,
+                          const std::function<void()>& split)
+{
+    // Each end in the frame of the member under it, read before the split.
+    struct OnMember {
+        Handover end;
+        size_t member = 0;
+        NPoint local;
+        bool mirrored = false;
+    };
+    std::vector<OnMember> ends;
+    for (const Handover& end : Leave(compound.m_macro)) {
+        const Placement origin{end.fromAt.view, 0.0, 0.0, 0.0};
+        const NPoint inCompound = Carry(end.fromAt, origin, end.at);
+        std::optional<size_t> nearest;
+        double distance = 0.0;
+        for (size_t k = 0; k < compound.m_figures.size(); ++k) {
+            const FigurePtr& member = compound.m_figures[k];
+            const std::optional<double> d = member ? BorderDistance(*member, inCompound, kFarAway) : std::nullopt;
+            if (d && (!nearest || *d < distance)) {
+                nearest = k;
+                distance = *d;
+            }
+        }
+        if (!nearest)
+            continue;
+        const Figure& member = *compound.m_figures[*nearest];
+        Placement at{origin.view, 0.0, 0.0, 0.0};
+        member.GetPlacement(at.x, at.y, at.angle);
+        ends.push_back({end, *nearest, Carry(at, origin, inCompound), member.m_symmetry});
+    }
+    const size_t first = members.size();
+    split();
+    for (const OnMember& on : ends) {
+        Held* held = HeldOf(on.end.bridge);
+        if (!held || first + on.member >= members.size() || !members[first + on.member]->m_macro)
+            continue;
+        const Figure& member = *members[first + on.member];
+        const Placement now = Where(*member.m_macro);
+        // A member mirrored back stands at the origin, mirrored across the x axis.
+        const NPoint at = on.mirrored ? NPoint{on.local.x, -on.local.y}
+                                      : Carry(Placement{now.view, 0.0, 0.0, 0.0}, now, on.local);
+        Rehold(*held, on.end.end, member, at);
+    }
 }
 
 void BridgeAnchors::DeleteOn(const NObjectPtr& owner, std::vector<reference>& deleted)

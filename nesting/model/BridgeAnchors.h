@@ -4,9 +4,12 @@
 // another view as well), and a bridge goes when its owner is deleted.
 #pragma once
 
+#include "model/NestingFigure.h"
 #include "model/NestingJumper.h"
 
 #include <array>
+#include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -45,6 +48,38 @@ private:
 // read as a temporary object of its own) until the owners are settled.
 void OfferDrawingOwners(BridgeOwners& owners, const std::vector<INestingMacroObjectPtr>& macros, int view);
 
+// The drawing's objects made anew (a cancelled command gives the drawing back
+// as copies): `moved` tells the references they had and have now, and the
+// bridges among `macros` are made to name their owners' new macros.
+void FollowMovedOwners(const std::vector<INestingMacroObjectPtr>& macros, const std::map<reference, reference>& moved);
+
+// The bridges of the active drawing whose records name no owner (written
+// before owners were stored) are given the figures and sheets they stand on,
+// so that a move of those owners with the host's own tools brings them along
+// and no neighbour inherits them; the others are left as they are.
+void MarkBridgeOwners();
+
+// Bridges copied with the host's own tools are bridges of their own: each end
+// is owned by the figure or sheet it stands on, whatever owned the original's.
+void OwnCopiedBridges(const std::vector<INestingMacroObjectPtr>& copies);
+
+// The bridge ends standing on a rectangular sheet's edges, taken before the
+// sheet is resized; Follow then moves those on an edge that moved with it.
+class SheetEdgeBridges {
+public:
+    explicit SheetEdgeBridges(const NObject& sheet);
+    void Follow(const NObject& sheet) const;
+
+private:
+    struct End {
+        JumperPtr bridge;
+        size_t end = 0;
+        NPoint point;
+    };
+    NRect m_before;
+    std::vector<End> m_ends;
+};
+
 class BridgeAnchors {
 public:
     // Holds each bridge of the active drawing with an end on one of `owners`
@@ -56,7 +91,8 @@ public:
     void Hold(const std::vector<NObjectPtr>& owners, const std::vector<NObjectPtr>* candidates = nullptr);
     // Brings each held bridge after its owners as they stand now and stores
     // its owners' references anew. A bridge whose owner has lost its macro
-    // (split up, or deleted outside a model) is left where it is.
+    // (deleted outside a model) is left where it is; a compound split or
+    // joined has handed its ends on first (Split, Hand).
     void Follow();
     // Deletes from the drawing every bridge with an end on `owner`, and drops
     // their holds; the references they had are appended to `deleted`.
@@ -64,13 +100,34 @@ public:
     void Release() { m_holds.clear(); }
     size_t Count() const { return m_holds.size(); }
 
-private:
     struct Placement {
         int view = -1;
         double x = 0.0;
         double y = 0.0;
         double angle = 0.0;  // degrees
     };
+    // A held end whose owner is made anew out of other figures (a compound
+    // split into its members, members joined into a compound).
+    struct Handover {
+        JumperPtr bridge;
+        size_t end = 0;
+        INestingMacroObjectPtr from;  // the owner it leaves
+        Placement fromAt;             // where that owner stood when `at` was taken
+        NPoint at;                    // where the end stands on it
+    };
+    // The ends held on `owner`, where they stand now.
+    std::vector<Handover> Leave(const INestingMacroObjectPtr& owner) const;
+    // The ends carried along by the owners they leave, as long as those still
+    // stand in the drawing (a member moved into its compound), then held on
+    // whichever of `owners` passes nearest to each.
+    void Hand(const std::vector<Handover>& ends, const std::vector<FigurePtr>& owners);
+    // Splits `compound` by `split`, which appends its members to `members` in
+    // the compound's order (a member mirrored for the join mirrored back, at
+    // the origin): each end held on the compound passes to the member it
+    // stands on, where it stood on that member.
+    void Split(const CompoundFigure& compound, std::vector<FigurePtr>& members, const std::function<void()>& split);
+
+private:
     // One end of a held bridge and the owner it stands on; an end on an
     // object that is not held has no owner here: it stays where it is.
     struct End {
@@ -95,6 +152,10 @@ private:
     static NPoint Carry(const Placement& from, const Placement& to, const NPoint& p);
     bool Holds(reference bridge) const;
     static void Bring(Held& held);
+    // The end held on `owner` from now on, standing at `at`; the next Follow
+    // brings the bridge there.
+    static void Rehold(Held& held, size_t end, const Figure& owner, const NPoint& at);
+    Held* HeldOf(const JumperPtr& bridge);
 
     std::vector<Held> m_holds;
 };

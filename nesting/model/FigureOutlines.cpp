@@ -11,6 +11,9 @@ namespace {
 
 constexpr double kControlInset = 0.1;  // control polygons lie this far inside the gap polygons, mm
 constexpr double kLargestSag = 1.0;    // mm: a stored sag beyond it is no sag of ours
+// A corner of a gap polygon that reaches further than this many offsets from
+// the outline's corner is cut square.
+constexpr double kSharpMitre = 2.0;
 
 // Rings made by the host turn about the origin; the figure turns them about
 // its macro's reference point, as the host turns the macro.
@@ -75,6 +78,51 @@ void OrientGapPolygons(const VectorPolygon& gaps)
         if (gaps[i]->CheckDirection())
             gaps[i]->Invert();
     }
+}
+
+// The offset lines of a sharp corner of the outline meet far out (ten half
+// gaps at a 11° point): the outer ring's sharp corners are cut square where
+// the offset would end if it were rounded about the outline's corner, `reach`
+// beyond it, so that a pointed part keeps its gap and no more. The cut meets
+// both edges of the corner; a corner whose edges are shorter is kept.
+void CutSharpCorners(NPolygon& ring, double reach)
+{
+    std::vector<NPoint>& v = ring.m_points;
+    const size_t n = v.size();
+    if (n < 3 || !(reach > 0.0))
+        return;
+    const double turn = ring.CheckDirection() ? 1.0 : -1.0;  // a convex corner turns this way
+    std::vector<NPoint> cut;
+    cut.reserve(n + 4);
+    for (size_t i = 0; i < n; ++i) {
+        const NPoint& p = v[(i + n - 1) % n];
+        const NPoint& m = v[i];
+        const NPoint& q = v[(i + 1) % n];
+        const double l1 = Distance(p, m), l2 = Distance(m, q);
+        if (l1 < EPS || l2 < EPS) {
+            cut.push_back(m);
+            continue;
+        }
+        const NPoint u1{(m.x - p.x) / l1, (m.y - p.y) / l1};
+        const NPoint u2{(q.x - m.x) / l2, (q.y - m.y) / l2};
+        const double cross = u1.x * u2.y - u1.y * u2.x;
+        const double halfSine = std::sqrt(std::max(0.0, 0.5 * (1.0 - (u1.x * u2.x + u1.y * u2.y))));  // sin of half the turn
+        const double halfCosine = std::sqrt(std::max(0.0, 1.0 - halfSine * halfSine));  // sin of half the corner
+        // The corner's point stands reach / sin(half the corner) off the outline's corner.
+        if (cross * turn <= 0.0 || halfCosine * kSharpMitre >= 1.0) {
+            cut.push_back(m);
+            continue;
+        }
+        const double along = (reach / halfCosine - reach) / halfSine;  // from the point to the cut, along each edge
+        if (along >= l1 || along >= l2) {
+            cut.push_back(m);
+            continue;
+        }
+        cut.push_back({m.x - u1.x * along, m.y - u1.y * along});
+        cut.push_back({m.x + u2.x * along, m.y + u2.y * along});
+    }
+    v = std::move(cut);
+    ring.UpdateGabarit();
 }
 
 }  // namespace
@@ -142,9 +190,13 @@ void Figure::InitPolygons(double size, double gap, FigurePtr other)
         if (offsets.empty())
             return;
         CleanGapPolygons(offsets, m_poligons);
-        if (!m_poligons.empty())
+        if (!m_poligons.empty()) {
+            CutSharpCorners(*m_poligons.front(), reach);
             OrientGapPolygons(m_poligons);
+        }
         vrnApi::CreateEquidistantPoligons(working, reach - kControlInset, m_controls, false);
+        if (!m_controls.empty())
+            CutSharpCorners(*m_controls.front(), reach - kControlInset);
 
         const NPoint pole = Pole();
         SetPoles(m_poligons, pole);

@@ -59,6 +59,17 @@ void MirrorForJoin(Figure& figure)
     figure.m_symmetry = true;
 }
 
+// The ends on a figure mirrored for a join, mirrored with it: across the x
+// axis, then half round its placement point.
+void MirrorForJoin(std::vector<BridgeAnchors::Handover>& ends, const Figure& figure)
+{
+    for (BridgeAnchors::Handover& end : ends) {
+        const BridgeAnchors::Placement& was = end.fromAt;
+        end.at = {2.0 * was.x - end.at.x, end.at.y - 2.0 * was.y};
+        figure.GetPlacement(end.fromAt.x, end.fromAt.y, end.fromAt.angle);
+    }
+}
+
 void UndoMirrorForJoin(Figure& figure)
 {
     figure.SetPlacement(0.0, 0.0, -180.0, false);
@@ -85,10 +96,17 @@ void NestingModel::CreateCompoundFigures()
             const bool mirror = first->CheckMirror(*second);
             if (mirror && !m_uniteMirrors)
                 continue;
-            if (mirror)
+            // The bridges on the pair go with them into the compound.
+            std::vector<BridgeAnchors::Handover> bridges = m_heldBridges.Leave(first->m_macro);
+            std::vector<BridgeAnchors::Handover> mirrored = m_heldBridges.Leave(second->m_macro);
+            if (mirror) {
                 MirrorForJoin(*second);
+                MirrorForJoin(mirrored, *second);
+            }
+            bridges.insert(bridges.end(), mirrored.begin(), mirrored.end());
             CompoundFigurePtr compound = CompoundFigure::Create(nullptr);
             if (compound->AddFigures(first, second, m_figureGap)) {
+                m_heldBridges.Hand(bridges, {compound});
                 compound->InitParams();
                 compound->m_edit = first->m_edit;
                 compound->m_gap = first->m_gap;
@@ -116,7 +134,11 @@ void NestingModel::DestroyCompoundFigures()
     for (const FigurePtr& figure : m_figures) {
         if (figure->m_objectType != NestingObjectType::CompoundFigure)
             continue;
-        figure->DestroyCompoundFigures(restored);
+        // The bridges on the compound go with the members under them.
+        if (const auto* compound = dynamic_cast<const CompoundFigure*>(figure.get()))
+            m_heldBridges.Split(*compound, restored, [&] { figure->DestroyCompoundFigures(restored); });
+        else
+            figure->DestroyCompoundFigures(restored);
         compounds.push_back(figure);
     }
     m_figures.insert(m_figures.end(), restored.begin(), restored.end());

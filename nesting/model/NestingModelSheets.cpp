@@ -5,6 +5,7 @@
 #include "model/NestingModel.h"
 
 #include "host/VarnelAPI.h"
+#include "model/BridgeAnchors.h"
 #include "model/NestingSetting.h"
 #include "model/SheetLayout.h"
 
@@ -34,17 +35,22 @@ SheetViewPlace PlaceOf(const Sheet& sheet) {
 
 }  // namespace
 
+// The bridges on a sheet's edge that moves go with it.
 void NestingModel::SetWidthSheet(double w) {
     m_widthSheet = w;
     for (const SheetPtr& sheet : m_sheets) {
+        const SheetEdgeBridges bridges(*sheet);
         sheet->SetWidth(w);
+        bridges.Follow(*sheet);
     }
 }
 
 void NestingModel::SetHeightSheet(double h) {
     m_heightSheet = h;
     for (const SheetPtr& sheet : m_sheets) {
+        const SheetEdgeBridges bridges(*sheet);
         sheet->SetHeight(h);
+        bridges.Follow(*sheet);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "shell/CommandSnapshot.h"
 
 #include "host/VarnelAPI.h"
+#include "model/BridgeAnchors.h"
 #include "model/NestingModel.h"
 #include "model/NestingSetting.h"
 
@@ -31,6 +32,7 @@ bool CommandSnapshot::Restore()
     std::vector<INestingMacroObjectPtr> macros;
     vrnApi::GetMacrosFromDoc(doc, macros);
     FollowMovedSheets(macros, moved);
+    FollowMovedOwners(macros, moved);
     return whole;
 }
 

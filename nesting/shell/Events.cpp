@@ -2,8 +2,10 @@
 
 #include "api/NAPIBase.h"
 #include "engine/CommandsWithoutPanel.h"
+#include "host/HostAccess.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
+#include "model/BridgeAnchors.h"
 #include "shell/BaseProcess.h"
 
 #include <algorithm>
@@ -157,6 +159,14 @@ bool DocumentEvents::OnRotateObject(const vlapi::DrawingObjectList& objects)
 
 bool DocumentEvents::OnCopyObject(const vlapi::DrawingObjectList& objects)
 {
+    if (!LibraryEdit::Active()) {
+        std::vector<INestingMacroObjectPtr> copies;
+        for (const vlapi::IDrawingObjectPtr& object : objects) {
+            if (INestingMacroObjectPtr macro = vrnApi::CreateMacroByReference(hostAccess::ReferenceOf(object)))
+                copies.push_back(std::move(macro));
+        }
+        OwnCopiedBridges(copies);
+    }
     return AskForPlacement(objects);
 }
 
@@ -230,6 +240,13 @@ void OnCreateDocument(const vlapi::IVarnelDocumentPtr& doc)
 void OnOpenDocument(const vlapi::IVarnelDocumentPtr& doc)
 {
     CreateDocumentEvents(doc);
+    // A drawing of an earlier version: its bridges learn their owners.
+    const vlapi::IVarnelDocument2DPtr drawing(doc);
+    if (drawing && drawing->GetDocumentType() == vlapi::vlDocumentDrawing &&
+        SameDocument(drawing, vrnApi::GetActiveDocument2D())) {
+        LibraryEdit edit;
+        MarkBridgeOwners();
+    }
 }
 
 bool OnBeginCloseAllDocument()

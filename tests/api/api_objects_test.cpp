@@ -326,4 +326,54 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
     EXPECT_EQ(job.jumper->GetWidth(), 24.0);
 }
 
+// Not a number, the infinities and values beyond any sheet, given to every
+// setter of a measure, change nothing either.
+TEST_F(ObjectsTest, NonNumbersInfinitiesAndHugeValuesAreRefused)
+{
+    Job job = MakeJob();
+    INestingModel& m = *job.model.get();
+    const std::pair<const char*, std::function<NResult(double)>> setters[] = {
+        {"bridge width", [&](double v) { return job.jumper->SetWidth(v); }},
+        {"bridge end x", [&](double v) { return job.jumper->SetPoint1(v, 0.0); }},
+        {"bridge second end y", [&](double v) { return job.jumper->SetPoint2(0.0, v); }},
+        {"figure x", [&](double v) { return job.figure->SetPlacement(v, 0.0, 0.0); }},
+        {"figure angle", [&](double v) { return job.figure->SetPlacement(0.0, 0.0, v); }},
+        {"figure thickness", [&](double v) { return job.figure->SetThickness(v); }},
+        {"sheet count", [&](double v) { return job.sheet->SetCount(v); }},
+        {"bridges width", [&](double v) { return m.SetBridgesWidth(v); }},
+        {"bridges length", [&](double v) { return m.SetBridgesLength(v); }},
+        {"tolerance", [&](double v) { return m.SetTolerance(v); }},
+        {"sheet width", [&](double v) { return m.SetWidthSheet(v); }},
+        {"sheet height", [&](double v) { return m.SetHeightSheet(v); }},
+        {"sheet thickness", [&](double v) { return m.SetThicknessSheet(v); }},
+        {"text size", [&](double v) { return m.SetTextSize(v); }},
+        {"figure gap", [&](double v) { return m.SetFigureGap(v); }},
+        {"sheet gap", [&](double v) { return m.SetSheetGap(v); }},
+        {"remnant size", [&](double v) { return m.SetWastSize(v); }},
+        {"remnant rectangle size", [&](double v) { return m.SetWastRectSize(v); }},
+        {"parameters' scale", [&](double v) { ModelParams p = m.GetParams(); p.m_scale1 = v; return m.SetParams(p); }},
+        {"parameters' text size", [&](double v) { ModelParams p = m.GetParams(); p.m_textSize = v; return m.SetParams(p); }},
+    };
+    const double values[] = {std::nan(""), HUGE_VAL, -HUGE_VAL, 1e300, -1e300};
+    const std::wstring before = Snapshot(job, DrawingMacros().size());
+    for (const auto& [what, set] : setters) {
+        for (const double v : values) {
+            EXPECT_EQ(set(v), NResult::OutOfRange) << what << ' ' << v;
+            EXPECT_EQ(Snapshot(job, DrawingMacros().size()), before) << what << ' ' << v;
+        }
+    }
+    for (const double v : values) {
+        EXPECT_FALSE(m.CreateJumper(0.0, 0.0, v, BridgeType::Gap, false)) << v;
+        EXPECT_FALSE(m.CreateWaste(v, v)) << v;
+        EXPECT_FALSE(m.GetWasteByPoint(v, 0.0)) << v;
+        double x = v, y = v;
+        EXPECT_FALSE(m.CheckObjectForJumperOwner(job.sheet->GetReference(), x, y, 30.0, NestingObjectType::Sheet)) << v;
+        EXPECT_FALSE(m.CheckIntersectPointWithJumpers(v, v, 30.0)) << v;
+        EXPECT_FALSE(m.AddLinNestFigure(LNDetailParams{L"Труба", v, 1}, 1)) << v;
+        m.SetProgressIndicator(v);
+    }
+    m.DeleteProgressIndicator();
+    EXPECT_EQ(Snapshot(job, DrawingMacros().size()), before);
+}
+
 }  // namespace apitest

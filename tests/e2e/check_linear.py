@@ -48,7 +48,7 @@ def half_down(value):
 
 def read_register(path):
     """The register's bars: (name, size, count, remainder, [(piece, length, count)])."""
-    with open(path, encoding="utf-8", newline="") as f:
+    with open(path, encoding="utf-8-sig", newline="") as f:
         rows = list(csv.reader(f, delimiter=";"))[1:]
     bars = []
     for row in rows:

@@ -63,6 +63,24 @@ void MoveMacro(const fs::path& drawing, const std::wstring& name, double dx, dou
     fs::remove_all(root);
 }
 
+// Renames the sheet of the drawing as the user would in the host, the library
+// not loaded, and saves the drawing.
+void RenameSheet(const fs::path& drawing, const std::wstring& from, const std::wstring& to)
+{
+    const fs::path root = fs::temp_directory_path() / ("job_check_test-host-" + std::to_string(getpid()));
+    {
+        vlhost::Host host(root);
+        vlhost::Driver user(host);
+        ASSERT_TRUE(user.Open(drawing));
+        for (const vlapi::IVarnelAPIObjectPtr& object : user.Objects(L"macros")) {
+            if (vlapi::IMacroObjectPtr macro{object}; macro && macro->GetName() == from)
+                macro->SetName(to);
+        }
+        ASSERT_TRUE(user.Save(drawing));
+    }
+    fs::remove_all(root);
+}
+
 class JobCheck : public testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -105,6 +123,9 @@ TEST_F(JobCheck, TheJobAsMadePassesEveryCheck)
         const Outcome outcome = Check(args);
         EXPECT_EQ(outcome.status, 0) << args[0] << ":\n" << outcome.output;
     }
+    // The least gap is the least of all pairs: the plate and the cross stand the gap apart.
+    EXPECT_NE(Check({"gaps", job, (s_job / "export").string()}).output.find("the least gap between parts 5.0000 mm"),
+              std::string::npos);
     const Outcome summary = Check({"summary", job, "--files", s_job.string()});
     EXPECT_EQ(summary.status, 0);
     EXPECT_NE(summary.output.find("3 pieces: 3 placed, 0 in the container"), std::string::npos) << summary.output;
@@ -162,6 +183,9 @@ const Spoilt kSpoilt[] = {
     {"CsvLineWithoutItsLastSeparator", [](const fs::path& job) { Replace(PartsCsv(job), ";\n", "\n"); },
      [](const fs::path& job) { return std::vector<std::string>{"csv", (job / "docs").string()}; },
      "a line that does not end with"},
+    {"CsvWithoutItsByteOrderMark", [](const fs::path& job) { Replace(PartsCsv(job), "\xEF\xBB\xBF", ""); },
+     [](const fs::path& job) { return std::vector<std::string>{"csv", (job / "docs").string()}; },
+     "no byte-order mark leads the file"},
 };
 
 TEST_F(JobCheck, EachCheckNamesTheFaultItGuardsAgainst)
@@ -175,6 +199,20 @@ TEST_F(JobCheck, EachCheckNamesTheFaultItGuardsAgainst)
         EXPECT_NE(outcome.output.find(c.fault), std::string::npos) << outcome.output;
         fs::remove_all(job);
     }
+}
+
+// A sheet whose name a file cannot hold has its files under the name the
+// export makes of it: the checks find them.
+TEST_F(JobCheck, SheetFilesAreFoundUnderTheNamesTheExportGives)
+{
+    const fs::path job = Copy("renamed");
+    RenameSheet(job / "job.vdw", L"Карта раскроя 1", L"Карта: 1");
+    fs::rename(SheetDxf(job), job / "export" / "Карта_ 1.dxf");
+    for (const char* check : {"gaps", "dxf"}) {
+        const Outcome outcome = Check({check, Drawing(job), (job / "export").string()});
+        EXPECT_EQ(outcome.status, 0) << check << ":\n" << outcome.output;
+    }
+    fs::remove_all(job);
 }
 
 // The true gaps of round parts (circles, a washer, slots and quarter rounds)
@@ -203,6 +241,21 @@ TEST(JobCheckGaps, RoundPartsKeepTheSetGapsOnTheirTrueOutlines)
     EXPECT_EQ(spoilt.status, 1) << spoilt.output;
     EXPECT_NE(spoilt.output.find(" mm is set"), std::string::npos) << spoilt.output;
     fs::remove_all(job);
+}
+
+// Ends of curves a hair apart on either side of a thousandth of a millimetre
+// are one joint: the triangle closes.
+TEST(JobCheckGaps, EndsAHairApartAcrossTheGridJoin)
+{
+    const fs::path file = fs::temp_directory_path() / ("job_check_joint-" + std::to_string(getpid()) + ".dxf");
+    const auto line = [](const char* x1, const char* y1, const char* x2, const char* y2) {
+        return std::string("0\nLINE\n8\n0\n10\n") + x1 + "\n20\n" + y1 + "\n11\n" + x2 + "\n21\n" + y2 + "\n";
+    };
+    Write(file, "0\nSECTION\n2\nENTITIES\n" + line("0", "0", "10.0004999", "0") + line("10.0005001", "0", "0", "10") +
+                    line("0", "10", "0", "0") + "0\nENDSEC\n0\nEOF\n");
+    const Outcome read = RunCommand({"/usr/bin/python3", NESTING_SOURCE_DIR "/tools/file_check.py", "outlines", file.string()});
+    EXPECT_NE(read.output.find("\"open\": 0"), std::string::npos) << read.output;
+    fs::remove(file);
 }
 
 }  // namespace

@@ -51,10 +51,10 @@ protected:
     }
 
     // Hands the model's lists to the optimiser and places every figure.
-    void PlaceAll(RotationType rotation, bool autoAddSheet = true)
+    void PlaceAll(RotationType rotation, bool autoAddSheet = true, double sheetGap = kSheetGap)
     {
         optimizer.Init(Model().m_figures, Model().m_sheets);
-        optimizer.SetGaps(kFigureGap, kSheetGap);
+        optimizer.SetGaps(kFigureGap, sheetGap);
         optimizer.m_params.rotateMethod = rotation;
         optimizer.m_params.autoAddSheet = autoAddSheet;
         optimizer.SetAutoPlacementAllFigures(NestingMode::AutoForAll);

@@ -17,6 +17,7 @@ struct LeftCase {
     RotationType rotation;
     bool autoAddSheet;
     std::wstring lines;        // of the message, after its heading
+    double sheetGap = 8.0;     // the figure gap is 10 mm
 };
 
 const LeftCase kLeft[] = {
@@ -28,6 +29,9 @@ const LeftCase kLeft[] = {
      L"Part — 1 шт.: не хватило места на листах"},
     {"other thickness", Rectangle(0, 0, 60, 30), 2, 3.0, RotationType::WithoutRotation, true,
      L"Part — 2 шт.: толщина или материал не совпадают с листом"},
+    // Half the figure gap is more than the edge gap: the part keeps that much.
+    {"larger with the gaps", Rectangle(0, 0, 295, 20), 1, 2.0, RotationType::Rotation90, true,
+     L"Part — 1 шт.: больше любого листа", 1.0},
 };
 
 TEST_F(PlaceTest, PartsLeftInTheContainerAreNamedWithWhy)
@@ -50,7 +54,7 @@ TEST_F(PlaceTest, PartsLeftInTheContainerAreNamedWithWhy)
         parts.front()->SetPlacement(sheet->m_rect.pTop.x - 100.0, sheet->m_rect.pTop.y - 60.0, 0.0, false);
         const bool stood = sheet->CheckContainFigure(parts.front());
 
-        PlaceAll(c.rotation, c.autoAddSheet);
+        PlaceAll(c.rotation, c.autoAddSheet, c.sheetGap);
 
         EXPECT_TRUE(sheet->CheckContainFigure(small));
         EXPECT_EQ(optimizer.LeftInContainerText(), kHeading + c.lines);

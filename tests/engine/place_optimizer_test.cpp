@@ -68,8 +68,9 @@ TEST_F(PlaceTest, FirstFigureGoesToTheBottomLeftCornerWithTheSheetGap)
 TEST_F(PlaceTest, BottomLeftRuleTakesTheLowestPointNearTheLeftmost)
 {
     double x = 0.0, y = 0.0;
-    // A candidate as it is: (10.0, 3.0) is none of them, and may not be free.
-    NestingOptimizer::GetPlacementPoint({{10.0, 5.0}, {10.05, 3.0}, {10.2, 1.0}}, x, y);
+    // A candidate is taken whole: the x of one with the y of another may be
+    // no free position.
+    NestingOptimizer::GetPlacementPoint({{10.0, 5.0}, {10.05, 3.0}, {10.2, 1.0}, {10.08, 3.0}}, x, y);
     EXPECT_DOUBLE_EQ(x, 10.05);
     EXPECT_DOUBLE_EQ(y, 3.0);
     NestingOptimizer::GetPlacementPoint({}, x, y);

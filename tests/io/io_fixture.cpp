@@ -75,7 +75,7 @@ std::vector<std::vector<std::wstring>> PythonCsv(const nlohmann::json& file)
     EXPECT_TRUE(file.contains("rows")) << file.dump();
     if (!file.contains("rows"))
         return rows;
-    EXPECT_FALSE(file["bom"].get<bool>());
+    EXPECT_TRUE(file["bom"].get<bool>());
     for (const auto& row : file["rows"]) {
         std::vector<std::wstring> cells;
         for (const auto& cell : row)

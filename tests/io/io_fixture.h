@@ -46,7 +46,7 @@ std::string Bytes(const std::filesystem::path& file);
 // tools/file_check.py's answer (JSON) for the files; checks run by Debian's python3
 // with ezdxf. `what` is "csv" or "dxf".
 nlohmann::json PythonCheck(const std::string& what, const std::vector<std::filesystem::path>& files);
-// Python's csv reading of a register (";", UTF-8, no byte-order mark), each
+// Python's csv reading of a register (";", UTF-8 led by a byte-order mark), each
 // row without the empty field after its last ";", which every row must have.
 std::vector<std::vector<std::wstring>> PythonCsv(const nlohmann::json& file);
 

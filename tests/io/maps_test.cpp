@@ -132,5 +132,35 @@ TEST_F(MapsTest, PartTablesCountEachNameOnItsOwnSheet)
     EXPECT_FALSE(std::filesystem::exists(MapFile("S3_Ведомость Деталей.vfw")));
 }
 
+// A map's title block gives the utilisation the register of maps gives, a
+// sheet with parts in conflict none.
+TEST_F(MapsTest, TitleBlocksGiveTheRegistersUtilisation)
+{
+    model.m_figureGap = 0.0;
+    const SheetPtr s1 = AddSheet(L"S1", 1000.0, 500.0);
+    AddRectPart(s1, L"A", 100, 50, 0, 0);
+    AddRectPart(s1, L"A", 100, 50, 50, 0);  // over the first
+    AddRectPart(AddSheet(L"S2", 1000.0, 500.0), L"A", 100, 50, 0, 0);
+    Store();
+    Reporter reporter;
+    reporter.Init();
+    ReportParams params;
+    params.folder = OutText();
+    params.addCards = params.addTableCards = true;
+    reporter.SetParams(params);
+    reporter.CreateDocumentation();
+    const TableFile cards = ReadTableFile(Out() / "Документация" / "Ведомость карт раскроя.vfw");
+    ASSERT_EQ(cards.cells.size(), 3u);
+    for (size_t row = 1; row < cards.cells.size(); ++row) {
+        SCOPED_TRACE(row);
+        vlapi::IVarnelDocument2DPtr map(host->Open(MapFile(vlhost::Host::Utf8(cards.cells[row][0]) + ".vdw"), false));
+        ASSERT_TRUE(map);
+        EXPECT_EQ(map->GetLayoutSheets()->GetItem(0)->GetStamp()->GetCellText(1104)->GetText(), cards.cells[row][6]);
+        map->Close(0);
+        doc->Activate();
+    }
+    EXPECT_EQ(cards.cells[1][6], L"0.00");
+}
+
 }  // namespace
 }  // namespace iotest

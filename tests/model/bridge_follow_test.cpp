@@ -106,6 +106,19 @@ TEST_F(BridgeFollowTest, BridgesMoveWithTheirFigures)
                             {{-20, 10, 0}});
          }},
         {"slid by the arrow key", [] { Select(L"F2"); OffsetFigure(NestingMode::OffsetLeft); }},
+        {"moved by the host's tools, of an earlier version",
+         [] {
+             for (const INestingMacroObjectPtr& macro : DrawingMacros()) {
+                 ByteBlock record;
+                 macro->LoadMacroParams(record);
+                 if (macro->CheckMacroLibraryNameAndCommand(MacroCommand::Bridge) && record.size() > 40) {
+                     record.resize(40);  // no owners stored
+                     macro->SaveMacroParams(record);
+                 }
+             }
+             MarkBridgeOwners();  // as opening the drawing does
+             MovedByTheHost({FigureMacro(L"F2")}, {{0, 60, 0}});
+         }},
         {"turned by R", [] { Select(L"F2"); RotateFigure(90.0); }},
         {"dragged by its handle",
          [] {
@@ -124,6 +137,7 @@ TEST_F(BridgeFollowTest, BridgesMoveWithTheirFigures)
              optimizer.RunOptimization(OptimizationParams{1, RotationType::Rotation90, true});
              Drop(optimizer.m_model);
          }},
+        {"on a sheet made wider and higher", [this] { model.SetWidthSheet(1200.0); model.SetHeightSheet(600.0); }},
         {"sent to the container with their sheet",
          [this] {
              Drop(model);
@@ -142,6 +156,35 @@ TEST_F(BridgeFollowTest, BridgesMoveWithTheirFigures)
     }
 }
 
+// The host copies F2 with its gap bridge; the sink gives the copied bridge to
+// what it stands on, and the copy's own moves then take it along.
+TEST_F(BridgeFollowTest, ABridgeCopiedWithItsFigureBelongsToTheCopy)
+{
+    const INestingMacroObjectPtr figure = FigureMacro(L"F2");
+    const INestingMacroObjectPtr bridge = FigureMacro(L"Мостик: F2 b30.0 тип-1", MacroCommand::Bridge);
+    ASSERT_TRUE(figure && bridge);
+    vlapi::ICopyObjectParamPtr by(doc->CreateAPIObject(vlapi::vlObjectCopyObjectParam));
+    by->SetTargetX(0.0);
+    by->SetTargetY(250.0);
+    const auto copied = doc->CopyObjects(
+        {vlapi::IAPIObjectPtr(hostAccess::ObjectOf(doc, figure->GetReference())),
+         vlapi::IAPIObjectPtr(hostAccess::ObjectOf(doc, bridge->GetReference()))},
+        by.get());
+    ASSERT_EQ(copied.size(), 2u);
+    std::vector<INestingMacroObjectPtr> copies;
+    for (const auto& object : copied)
+        copies.push_back(vrnApi::CreateMacroByReference(hostAccess::ReferenceOf(object)));
+    OwnCopiedBridges(copies);
+    std::vector<std::wstring> expected = ReadBridges();
+    EXPECT_EQ(std::count(expected.begin(), expected.end(), L"Мостик: F2 b30.0 тип-1"), 2);
+
+    vrnApi::UnSelectAll();
+    copies[0]->SelectMacro(true);
+    copies[0]->SetMacroPlacement(-150.0, 0.0, 0.0, false);
+    RunAutoPlacementInSheet();
+    EXPECT_EQ(ReadBridges(), expected);
+}
+
 TEST_F(BridgeFollowTest, DeletingAFigureOrASheetDeletesItsBridges)
 {
     model.DelFigure(model.m_figures.at(1));  // F2
@@ -152,6 +195,63 @@ TEST_F(BridgeFollowTest, DeletingAFigureOrASheetDeletesItsBridges)
     model.DelSheet(TheSheet());
     EXPECT_EQ(ReadBridges(), std::vector<std::wstring>{L"Мостик: F1 b30.0 тип-1"});
 }
+
+}  // namespace
+}  // namespace bridgetest
+
+namespace bridgetest {
+namespace {
+
+// Two right triangles joined into a compound (mirror images or not) with a
+// bridge on each of the compound's three longest edges; a gap change splits
+// the compound and joins its members again, or leaves them apart.
+class CompoundBridgeTest : public BridgeFollowTest, public ::testing::WithParamInterface<std::tuple<bool, bool>> {};
+
+TEST_P(CompoundBridgeTest, BridgesOnACompoundGoWithItsMembers)
+{
+    const auto [mirror, unite] = GetParam();
+    // The gap change takes every figure into the container: none may keep a bridge to the sheet.
+    FigureMacro(L"Мостик: F2 - Лист 1 b30.0 тип-9", MacroCommand::Bridge)->DeleteMacro();
+    StoredFigure({{700, 100}, {800, 100}, {700, 160}}, L"T1");
+    StoredFigure(mirror ? std::vector<NPoint>{{700, 300}, {800, 300}, {800, 360}}
+                        : std::vector<NPoint>{{700, 300}, {800, 300}, {700, 360}},
+                 L"T2");
+    Drop(model);
+    Load(model);
+    model.m_uniteFigures = true;
+    model.m_uniteMirrors = true;
+    model.m_figureGap = 10.0;  // as the figures' gap polygons were made
+    model.CreateCompoundFigures();
+    ASSERT_EQ(model.m_figures.size(), 3u);
+    const FigurePtr compound = model.m_figures.back();
+    ASSERT_EQ(compound->m_objectType, NestingObjectType::CompoundFigure);
+    std::vector<NPoint> outline = compound->m_borders.front()->m_points;
+    std::vector<std::pair<double, NPoint>> edges;
+    for (size_t i = 0; i < outline.size(); ++i) {
+        const NPoint& a = outline[i];
+        const NPoint& b = outline[(i + 1) % outline.size()];
+        edges.emplace_back(Distance(a, b), NPoint{(a.x + b.x) / 2, (a.y + b.y) / 2});
+    }
+    std::sort(edges.begin(), edges.end(), [](const auto& l, const auto& r) { return l.first > r.first; });
+    for (size_t i = 0; i < 3; ++i)
+        AddBridge(BridgeType::Gap, edges[i].second, compound, {}, nullptr, 4.0);
+    Drop(model);
+    Load(model);
+    model.HoldBridges();
+
+    model.m_uniteFigures = unite;
+    model.UpdateGaps();
+    Drop(model);
+    const std::vector<std::wstring> names = ReadBridges();
+    ASSERT_EQ(names.size(), 6u);
+    const size_t onTriangles = std::count_if(names.begin(), names.end(), [&](const std::wstring& name) {
+        return name.find(unite ? L"Составная деталь" : L"Мостик: T") != std::wstring::npos;
+    });
+    EXPECT_EQ(onTriangles, 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(MirroredOrNotJoinedAgainOrNot, CompoundBridgeTest,
+                         ::testing::Combine(::testing::Bool(), ::testing::Bool()));
 
 }  // namespace
 }  // namespace bridgetest

@@ -177,7 +177,7 @@ TEST_F(CommandsTest, PlacementWithoutSelectedFiguresOnlyOpensAndClosesItsFrame)
 TEST_F(CommandsTest, ASelectedFigureSlidesUntilItTouchesItsNeighbour)
 {
     const int sheetView = SheetInNewView(5000, L"Лист 1");
-    StoredFigure(Rectangle(100, 300, 200, 100), L"B");
+    StoredFigure(Rectangle(500, 300, 200, 100), L"B");
     const FigurePtr moved = StoredFigure(Rectangle(900, 300, 200, 100), L"A");
     moved->m_macro->SelectMacro(true);
 
@@ -185,11 +185,14 @@ TEST_F(CommandsTest, ASelectedFigureSlidesUntilItTouchesItsNeighbour)
     const INestingMacroObjectPtr after = FigureMacro(L"A");
     ASSERT_TRUE(after);
     EXPECT_EQ(after->GetMacroViewNumber(), sheetView);
-    EXPECT_NEAR(Placement(after).x, -(900 - 300 - 10), 1e-6);  // the gap polygons touch
+    EXPECT_NEAR(Placement(after).x, -(900 - 700 - 10), 1e-6);  // the gap polygons touch
     EXPECT_NEAR(Placement(after).y, 0.0, 1e-6);
     EXPECT_TRUE(after->CheckSelect());
     EXPECT_EQ(Switches().undoContainersOpened, 1);
     EXPECT_EQ(Switches().undoDepth, 0);
+    // Touching B, A goes no further that way: it does not jump over B to the free edge.
+    OffsetFigure(NestingMode::OffsetLeft);
+    EXPECT_NEAR(Placement(FigureMacro(L"A")).x, -(900 - 700 - 10), 1e-6);
 
     // A figure on no sheet goes into the container and is not slid.
     const FigurePtr away = StoredFigure(Rectangle(4000, 3000, 200, 100), L"C");
@@ -225,30 +228,52 @@ TEST_F(CommandsTest, SelectedFiguresTurnAndArePlacedAgainAsOneUndoStep)
     EXPECT_EQ(Switches().undoContainersOpened, Switches().undoContainersClosed);
 }
 
-// A turn that makes a figure jut out of its sheet brings it back inside when
-// it fits there; one that fits no more goes to the container.
-TEST_F(CommandsTest, AFigureTurnedAtTheSheetsEdgeStaysOnItsSheetWhenItFits)
+// A figure turned or moved so that it juts out of its sheet (by the keys, by
+// its handle, by the host's own tools) is brought back inside when it fits
+// there; one that fits no more, or left the sheet altogether, goes to the
+// container.
+TEST_F(CommandsTest, AFigureTurnedOrMovedOverTheSheetsEdgeStaysOnItsSheetWhenItFits)
 {
     const int sheetView = SheetInNewView(5000, L"Лист 1");
     const int container = vrnApi::CreateContainerView(NestingModel::m_widthSheet, NestingModel::m_heightSheet);
-    vrnApi::GetViewPtrByNumber(sheetView)->SetCurrent(true);
+    enum How { Key, Handle, Host };
     const struct {
         const wchar_t* name;
-        double width, height, x, y, turn;
+        double width, height, x, y;
+        How how;
+        double turn, dy;
         bool staysOnSheet;
     } cases[] = {
-        {L"A", 100, 50, 500, 10, -90, true},     // lower edge 10 mm above the sheet's
-        {L"B", 100, 50, 1000, 1440, 90, true},   // would cross the upper edge
-        {L"C", 2000, 100, 500, 1300, -90, false},  // longer than the sheet is high
+        {L"A", 100, 50, 500, 10, Key, -90, 0, true},      // lower edge 10 mm above the sheet's
+        {L"B", 100, 50, 1000, 1440, Key, 90, 0, true},    // would cross the upper edge
+        {L"C", 2000, 100, 500, 1300, Key, -90, 0, false}, // longer than the sheet is high
+        {L"D", 100, 50, 1500, 10, Handle, -90, 0, true},
+        {L"E", 100, 50, 2000, 10, Host, -90, 0, true},
+        {L"F", 100, 50, 2500, 10, Host, 0, -30, true},    // dragged half over the edge
+        {L"G", 100, 50, 2500, 300, Host, 0, -2000, false}, // dragged off the sheet
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.name, c.name + 1));
+        vrnApi::GetViewPtrByNumber(sheetView)->SetCurrent(true);
         const FigurePtr figure = StoredFigure(Rectangle(0, 0, c.width, c.height), c.name);
         figure->SetPlacement(c.x, c.y, 0, false);
         figure->SaveParams();
         vrnApi::UnSelectAll();
         figure->m_macro->SelectMacro(true);
-        RotateFigure(c.turn);
+        if (c.how == Key) {
+            RotateFigure(c.turn);
+        } else if (c.how == Handle) {
+            HP_Figure editor(figure->m_macro);
+            editor.Init();
+            HotPoint towards;
+            towards.y = -50.0;  // three quarters round
+            ASSERT_TRUE(editor.SetHotPoint(towards, 1));
+            RunAutoPlacementInSheet();  // what the end of the drag asks the host for
+        } else {
+            figure->m_macro->SetMacroPlacement(0.0, c.dy, 0.0, false);
+            figure->SetPlacement(0.0, 0.0, c.turn, false);
+            RunAutoPlacementInSheet();
+        }
         const INestingMacroObjectPtr after = FigureMacro(c.name);
         ASSERT_TRUE(after);
         EXPECT_EQ(after->GetMacroViewNumber(), c.staysOnSheet ? sheetView : container);
@@ -257,7 +282,7 @@ TEST_F(CommandsTest, AFigureTurnedAtTheSheetsEdgeStaysOnItsSheetWhenItFits)
         const FigurePtr turned = Figure::Create(after);
         turned->LoadParams();
         const NRect& box = turned->m_rectBorder;
-        EXPECT_NEAR(box.pTop.x - box.pBot.x, c.height, 1e-6);
+        EXPECT_NEAR(box.pTop.x - box.pBot.x, c.turn != 0 ? c.height : c.width, 1e-6);
         EXPECT_TRUE(box.pBot.x >= 0 && box.pBot.y >= 0 && box.pTop.x <= 3000 && box.pTop.y <= 1500)
             << box.pBot.x << " " << box.pBot.y << " " << box.pTop.x << " " << box.pTop.y;
     }

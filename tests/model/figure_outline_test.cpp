@@ -2,6 +2,8 @@
 // polygons through host offsets.
 #include "figure_fixture.h"
 
+#include <functional>
+
 namespace figuretest {
 namespace {
 
@@ -56,40 +58,105 @@ TEST_F(FigureOutlineTest, GapPolygonsSurroundTheOutlineByHalfTheGap)
     ExpectRectNear(innerControl, Grown({{20, 10}, {40, 30}}, -4.9), 1e-3);
 }
 
-// Curves are followed on chords: the gap polygons still keep half the gap
-// from the true circle, around a disc and inside a round hole, and the
-// record says so.
+// The gap polygons keep half the gap from the true curves (sampled on the
+// host's own curves) around a disc, inside a round hole, around an ellipse
+// and a contour holding an elliptic arc; arcs and circles are followed
+// exactly, so a rounded plate's gap polygon stands no further off its
+// straight sides than half the gap; the record keeps the sag.
 TEST_F(FigureOutlineTest, GapPolygonsKeepHalfTheGapFromTrueCurves)
 {
+    using Objects = std::vector<vlapi::IDrawingObjectPtr>;
+    const auto contour = [this](const Objects& pieces) {
+        vlapi::IDrawingContourPtr made = Container()->GetCollection(vlapi::vlDrContour)->Add();
+        vlapi::IContourPtr(made)->CopyCurves(vlapi::APIObjectList(pieces.begin(), pieces.end()), 0);
+        vlapi::IDrawingObjectPtr(made)->Update();
+        for (const vlapi::IDrawingObjectPtr& piece : pieces)
+            piece->Delete();
+        return Objects{vlapi::IDrawingObjectPtr(made)};
+    };
     struct Case {
         const char* name;
-        bool hole;  // a round hole in a square, or a disc
+        std::function<Objects()> make;
+        double sag;
+        NRect box;  // of the outer gap polygon, when the outline's extremes are straight
     };
-    for (const Case c : {Case{"disc", false}, Case{"hole", true}}) {
+    const Case cases[] = {
+        {"disc", [&] { return Objects{hosttest::AddCircle(Container(), {0, 0}, 40)}; }, 0.0, {}},
+        {"hole", [&] {
+             Objects o = AddRing(Container(), Rectangle(-100, -100, 200, 200));
+             o.emplace_back(hosttest::AddCircle(Container(), {0, 0}, 40));
+             return o;
+         }, 0.0, Grown({{-100, -100}, {100, 100}}, 5.0)},
+        {"ellipse", [&] { return Objects{vlhost::Host::AddEllipse(Container(), 0, 0, 80, 40, 0)}; }, kFineChordSag, {}},
+        {"contour with an elliptic arc", [&] {
+             return contour({vlhost::Host::AddEllipseArc(Container(), 0, 0, 80, 40, 0, 0, 180, true),
+                             hosttest::AddLine(Container(), {-80, 0}, {80, 0})});
+         }, 0.0, {}},
+        {"rounded plate", [&] {
+             // Lines between quarter arcs of radius 10 at the corners of 100 x 50.
+             const double r = 10.0, q = r * (1.0 - 1.0 / std::sqrt(2.0));
+             const NPoint arcs[][3] = {{{100, r}, {100 - r, 0}, {100 - q, q}}, {{100 - r, 50}, {100, 50 - r}, {100 - q, 50 - q}},
+                                       {{0, 50 - r}, {r, 50}, {q, 50 - q}}, {{r, 0}, {0, r}, {q, q}}};
+             Objects o;
+             for (size_t k = 0; k < 4; ++k) {
+                 o.emplace_back(hosttest::AddArc(Container(), arcs[k][0], arcs[k][1], arcs[k][2]));
+                 o.emplace_back(hosttest::AddLine(Container(), arcs[k][0], arcs[(k + 1) % 4][1]));
+             }
+             return o;
+         }, 0.0, Grown({{0, 0}, {100, 50}}, 5.0)},
+    };
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::vector<vlapi::IDrawingObjectPtr> objects;
-        if (c.hole)
-            objects = AddRing(Container(), Rectangle(-100, -100, 200, 200));
-        objects.emplace_back(hosttest::AddCircle(Container(), {0, 0}, 40));
+        const Objects objects = c.make();
         const FigurePtr figure = Figure::Create(MakeMacro(Container(), objects, L"Round"));
         figure->InitParams();
         figure->InitPolygons(0.0, 10.0, nullptr);
-        ASSERT_EQ(figure->m_poligons.size(), c.hole ? 2u : 1u);
-        const NPolygon& ring = *figure->m_poligons.back();
-        for (size_t k = 0; k < ring.m_points.size(); ++k) {
-            const double d = ringtest::PointSegmentDistance({0, 0}, ring.m_points[k],
-                                                            ring.m_points[(k + 1) % ring.m_points.size()]);
-            if (c.hole)
-                EXPECT_LE(std::hypot(ring.m_points[k].x, ring.m_points[k].y), 35.0 + 1e-6);
-            else
-                EXPECT_GE(d, 45.0 - 1e-6);
+        ASSERT_FALSE(figure->m_poligons.empty());
+        EXPECT_EQ(figure->GapSag(), c.sag);
+        double least = 1e300;
+        for (const vlapi::IDrawingObjectPtr& object : objects) {
+            const vlapi::ICurve2DPtr curve = object->GetCurve();
+            ASSERT_TRUE(curve);
+            for (int k = 0; curve && k <= 400; ++k) {
+                NPoint p;
+                curve->GetPoint(curve->GetParamMin() + (curve->GetParamMax() - curve->GetParamMin()) * k / 400, p.x, p.y);
+                for (const NPolygonPtr& ring : figure->m_poligons)
+                    least = std::min(least, ringtest::PointRingDistance(ring->m_points, p));
+            }
         }
-        EXPECT_TRUE(figure->HasSagOutward());
+        EXPECT_GE(least, 5.0 - 1e-4);
+        if (c.box.pTop.x > c.box.pBot.x)
+            ExpectRectNear(figure->m_poligons.front()->GetGabarit(), c.box, 1e-4);
         figure->SaveParams();
         const FigurePtr again = Figure::Create(figure->m_macro);
         again->LoadParams();
         EXPECT_TRUE(again->HasSagOutward());
         EXPECT_EQ(again->GapSag(), figure->GapSag());
+    }
+}
+
+// A sharp corner's gap polygon ends half the gap beyond it, cut square, not
+// where its offset edges meet (37 half gaps out at the spike's 3° point);
+// the polygon still keeps half the gap from the outline everywhere.
+TEST_F(FigureOutlineTest, SharpCornersAreCutSquareHalfTheGapOut)
+{
+    const struct {
+        const char* name;
+        std::vector<NPoint> ring;
+        NPoint tip;
+    } cases[] = {
+        {"spike", {{0, 0}, {300, 0}, {0, 16}}, {300, 0}},
+        {"gusset", {{0, 0}, {150, 0}, {0, 150}}, {150, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FigurePtr figure = MakeFigureWithGap(c.ring, 10.0);
+        const NPolygon& gap = *figure->m_poligons.front();
+        EXPECT_GE(ringtest::BoundaryDistance(gap, *figure->m_borders.front()), 5.0 - 1e-4);
+        EXPECT_GE(gap.GetGabarit().pTop.x, c.tip.x + 5.0 - 1e-4);
+        EXPECT_LT(gap.GetGabarit().pTop.x, c.tip.x + 6.0);
+        const NPolygon& control = *figure->m_controls.front();
+        EXPECT_NEAR(ringtest::BoundaryDistance(control, gap), 0.1, 1e-3);
     }
 }
 

@@ -256,6 +256,8 @@ TEST_F(BridgesTest, ClicksPlaceChooseAndDeleteBridgesAndCancelGivesTheDrawingBac
     ASSERT_TRUE(user->Esc());
     ASSERT_EQ(Bridges(), 1u);
     EXPECT_EQ(DrawnBridges()[0]->GetType(), BridgeType::Gap);
+    // The sheet given back is a copy: the bridge still knows it.
+    EXPECT_EQ(DrawnBridges()[0]->GetName(), L"Мостик: 1 b30.0 тип-1");
 }
 
 // The preview of one move goes before the next one is drawn, and the last one

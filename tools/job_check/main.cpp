@@ -16,15 +16,16 @@
 //   job_check gaps DRAWING FOLDER    on every sheet's DXF file, the parts' true outlines (arcs and circles
 //                                    as such) stand the set gap apart and the set edge gap from the sheet's
 //                                    edge, less 0.001 mm at most
-//   job_check csv FOLDER             every CSV file parses and equals its table document
+//   job_check csv FOLDER             every CSV file starts with a UTF-8 byte-order mark, parses, ends
+//                                    each line with ";" and equals its table document
 //   job_check dump DRAWING           the drawing as JSON
 //
 // Exit 0 when the check holds, 1 with a line for each fault, 2 for bad usage
-// or a file that cannot be read. (Messages start from a std::string rather
-// than a literal: GCC 12 warns falsely, -Wrestrict, on a literal joined to a
-// temporary string in release builds.)
+// or a file that cannot be read.
 #include "job_check/Clearance.h"
 #include "job_check/JobDrawing.h"
+#include "io/OutputFiles.h"
+#include "job_check/SummaryText.h"
 #include "support/cgal_areas.h"
 #include "support/shell_command.h"
 
@@ -39,6 +40,7 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -427,6 +429,21 @@ int Same(const fs::path& first, const fs::path& second)
 
 // ---- dxf ---------------------------------------------------------------------------
 
+// The stem of each sheet's files as the export names them: of the sheets that
+// hold a part, in order, the name made fit for a file and numbered where it
+// repeats; empty for a sheet that holds nothing (it has no file).
+std::vector<std::wstring> SheetStems(const Job& job)
+{
+    outputs::NameBook book;
+    std::vector<std::wstring> stems;
+    for (size_t s = 0; s < job.sheets.size(); ++s) {
+        const bool holds = std::any_of(job.parts.begin(), job.parts.end(),
+                                       [&](const PartRecord& p) { return p.sheet == static_cast<int>(s); });
+        stems.push_back(holds ? book.Reserve(outputs::SafeFileName(job.sheets[s].name), {L".vfw", L".dxf"}) : L"");
+    }
+    return stems;
+}
+
 // Takes each expected area from `found` (within 0.01 %); what is left on
 // either side is named.
 void MatchAreas(std::vector<double> expected, std::vector<double> found, bool exact, const std::string& file,
@@ -495,6 +512,7 @@ int Dxf(const fs::path& drawing, const fs::path& folder)
     Faults fault{"dxf"};
     std::vector<double> remnantAreas;
     size_t matched = 0, remnantFiles = 0;
+    const std::vector<std::wstring> stems = SheetStems(job);
     const size_t count = ForEachReading("dxf", folder, fault, [&](const fs::path& file, const nlohmann::json& r) {
         const std::string name = file.filename().string();
         const std::wstring stem = vlhost::Host::Wide(file.stem().string());
@@ -502,8 +520,7 @@ int Dxf(const fs::path& drawing, const fs::path& folder)
         const int open = r["open"].get<int>();
         if (r["errors"].get<int>() != 0)
             fault(name + ": " + std::to_string(r["errors"].get<int>()) + " audit errors");
-        const auto sheet = std::find_if(job.sheets.begin(), job.sheets.end(),
-                                        [&](const SheetRecord& s) { return s.name == stem; });
+        const auto sheet = std::find(stems.begin(), stems.end(), stem);
         if (name == "card.dxf") {
             MatchAreas(MapAreas(job), found, false, name, fault);
         } else if (stem.rfind(L"waste", 0) == 0) {
@@ -513,10 +530,10 @@ int Dxf(const fs::path& drawing, const fs::path& folder)
                 fault(name + ": " + std::to_string(found.size()) + " closed and " + std::to_string(open) +
                       " open outlines where a remnant has one and its islands");
             remnantAreas.insert(remnantAreas.end(), found.begin(), found.end());
-        } else if (sheet != job.sheets.end()) {
+        } else if (!stem.empty() && sheet != stems.end()) {
             if (open != 0)
                 fault(name + ": " + std::to_string(open) + " outlines left open");
-            MatchAreas(SheetAreas(job, static_cast<size_t>(sheet - job.sheets.begin())), found, true, name, fault);
+            MatchAreas(SheetAreas(job, static_cast<size_t>(sheet - stems.begin())), found, true, name, fault);
         } else {
             return;  // not a file of this drawing: loaded strictly only
         }
@@ -602,7 +619,8 @@ void SheetGaps(const std::string& name, const SheetRecord& sheet, const Job& job
             const NRect other = LoopBox(loops[j]);
             const double dx = std::max({0.0, other.pBot.x - box.pTop.x, box.pBot.x - other.pTop.x});
             const double dy = std::max({0.0, other.pBot.y - box.pTop.y, box.pBot.y - other.pTop.y});
-            if (std::hypot(dx, dy) >= std::min(between, job.figureGap))
+            // Boxes no nearer than the least gap found so far hold no nearer pair.
+            if (std::hypot(dx, dy) >= between)
                 continue;
             measure(i, j, job.figureGap, between,
                     "the parts at " + Where(loops[i]) + " and " + Where(loops[j]) + " stand");
@@ -617,14 +635,13 @@ int Gaps(const fs::path& drawing, const fs::path& folder)
     Faults fault{"gaps"};
     std::vector<fs::path> files;
     std::vector<size_t> sheets;
+    const std::vector<std::wstring> stems = SheetStems(job);
     for (const fs::path& file : FilesUnder(folder, ".dxf")) {
         const std::wstring stem = vlhost::Host::Wide(file.stem().string());
-        for (size_t s = 0; s < job.sheets.size(); ++s) {
-            if (job.sheets[s].name == stem) {
-                files.push_back(file);
-                sheets.push_back(s);
-                break;
-            }
+        const auto sheet = std::find(stems.begin(), stems.end(), stem);
+        if (!stem.empty() && sheet != stems.end()) {
+            files.push_back(file);
+            sheets.push_back(static_cast<size_t>(sheet - stems.begin()));
         }
     }
     const nlohmann::json reading = PythonReading("outlines", files);
@@ -645,8 +662,9 @@ int Gaps(const fs::path& drawing, const fs::path& folder)
         outlines += loops.size();
         SheetGaps(name, job.sheets[sheets[k]], job, loops, fault, between, edge);
     }
-    if (files.size() != job.sheets.size())
-        fault(std::to_string(job.sheets.size()) + " sheets but " + std::to_string(files.size()) + " sheet DXF files in " +
+    const size_t holding = static_cast<size_t>(std::count_if(stems.begin(), stems.end(), [](const std::wstring& s) { return !s.empty(); }));
+    if (files.size() != holding)
+        fault(std::to_string(holding) + " sheets hold parts but " + std::to_string(files.size()) + " sheet DXF files in " +
               folder.string());
     const auto shown = [](double d) { return d < 1e300 ? Fixed(d, 4) + " mm" : std::string("none measured"); };
     const std::string figures = std::to_string(files.size()) + " sheets, " + std::to_string(outlines) +
@@ -666,8 +684,8 @@ int Csv(const fs::path& folder)
     Faults fault{"csv"};
     const size_t count = ForEachReading("csv", folder, fault, [&](const fs::path& file, const nlohmann::json& r) {
         const std::string name = file.filename().string();
-        if (r["bom"].get<bool>())
-            fault(name + ": a byte-order mark leads the file");
+        if (!r["bom"].get<bool>())
+            fault(name + ": no byte-order mark leads the file");
         Rows rows;
         for (const auto& row : r["rows"]) {
             std::vector<std::wstring> cells;
@@ -694,14 +712,47 @@ int Csv(const fs::path& folder)
                   std::to_string(rows.size()) + " rows against " + std::to_string(table.size()) + ")");
         }
     });
-    return fault.Finish(std::to_string(count) + " CSV files parse and equal their table documents");
+    return fault.Finish(std::to_string(count) +
+                        " CSV files parse, start with a byte-order mark and equal their table documents");
 }
 
 // ---- summary and dump ---------------------------------------------------------------
 
 std::string Area(double mm2) { return Fixed(mm2 / 1e6, 2) + " m²"; }
 
-void Summarise(const fs::path& drawing, const Job& job)
+// A linear plan: the bars it uses against the least its pieces need, and each
+// bar layout with its bars and pieces.
+void SummariseLinear(const Job& job)
+{
+    int bars = 0, pieces = 0;
+    double length = 0.0, bar = 0.0;
+    for (const SheetRecord& sheet : job.sheets) {
+        const int count = static_cast<int>(std::lround(sheet.count));
+        bars += count;
+        bar = std::max(bar, sheet.rect.pTop.x - sheet.rect.pBot.x);
+        for (const PartRecord& part : job.parts) {
+            if (part.view != sheet.view)
+                continue;
+            const NRect box = BoxOf(part.outline);
+            pieces += count;
+            length += count * (box.pTop.x - box.pBot.x);
+        }
+    }
+    std::cout << "  linear nesting   " << BarsAgainstLeast(bars, LeastBars(length, pieces, bar, job.figureGap))
+              << ", cut in " << job.sheets.size() << (job.sheets.size() == 1 ? " layout\n" : " layouts\n");
+    for (const SheetRecord& sheet : job.sheets) {
+        int onBar = 0;
+        for (const PartRecord& part : job.parts)
+            onBar += part.view == sheet.view ? 1 : 0;
+        std::cout << "    " << Utf8(sheet.name) << ": " << LayoutBars(static_cast<int>(std::lround(sheet.count)), onBar)
+                  << ", " << Fixed(sheet.rect.pTop.x - sheet.rect.pBot.x, 0) << " mm, utilisation "
+                  << Fixed(sheet.utilisation, 1) << " %\n";
+    }
+}
+
+// What a drawing holds; `imported`, when given, the pieces imported by part
+// name, which a figure drawing's pieces are set against.
+void Summarise(const fs::path& drawing, const Job& job, const std::map<std::wstring, int>* imported)
 {
     std::cout << drawing.filename().string() << "\n";
     std::map<std::wstring, int> container;
@@ -713,19 +764,17 @@ void Summarise(const fs::path& drawing, const Job& job)
             ++onSheets;
     }
     if (job.method != 0) {
-        std::cout << "  linear nesting: " << job.sheets.size() << " bar layouts\n";
-        for (const SheetRecord& sheet : job.sheets) {
-            size_t pieces = 0;
-            for (const PartRecord& part : job.parts)
-                pieces += part.view == sheet.view ? 1 : 0;
-            std::cout << "    " << Utf8(sheet.name) << ": " << Fixed(sheet.count, 0) << " × " << pieces << " pieces, "
-                      << Fixed(sheet.rect.pTop.x - sheet.rect.pBot.x, 0) << " mm, utilisation "
-                      << Fixed(sheet.utilisation, 1) << " %\n";
-        }
+        SummariseLinear(job);
         return;
     }
     std::cout << "  parts            " << job.parts.size() << " pieces: " << onSheets << " placed, "
               << (job.parts.size() - onSheets) << " in the container\n";
+    if (imported) {
+        std::map<std::wstring, int> toNest;
+        for (const PartRecord& part : job.parts)
+            ++toNest[part.name];
+        std::cout << "  as imported      " << ImportedAgainstNested(*imported, toNest) << "\n";
+    }
     std::cout << "  sheets used      " << job.sheets.size() << "\n";
     for (size_t s = 0; s < job.sheets.size(); ++s) {
         const SheetRecord& sheet = job.sheets[s];
@@ -824,22 +873,31 @@ int Dump(const fs::path& drawing)
 int Summary(const std::vector<std::string>& args)
 {
     Reader reader;
+    std::vector<std::string> drawings;
+    std::optional<std::map<std::wstring, int>> imported;
+    std::string importFolder, filesFolder;
     for (size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--files" && i + 1 < args.size()) {
-            Files(args[++i]);
-            continue;
-        }
-        if (args[i] == "--import" && i + 1 < args.size()) {
-            const std::map<std::wstring, int> parts = PartsOf(reader, {"", args[i], args[i + 1]}, 1);
-            int pieces = 0;
-            for (const auto& [name, count] : parts)
-                pieces += count;
-            std::cout << "parts imported: " << parts.size() << " part files, " << pieces
-                      << " pieces by the counts they carry, in " << args[++i] << "\n";
-            continue;
-        }
-        Summarise(args[i], ReadJob(reader, args[i]));
+        if ((args[i] == "--files" || args[i] == "--import") && i + 1 == args.size())
+            throw Usage{};
+        if (args[i] == "--files")
+            filesFolder = args[++i];
+        else if (args[i] == "--import")
+            importFolder = args[++i];
+        else
+            drawings.push_back(args[i]);
     }
+    if (!importFolder.empty()) {
+        imported = PartsOf(reader, {"", "--import", importFolder}, 1);
+        int pieces = 0;
+        for (const auto& [name, count] : *imported)
+            pieces += count;
+        std::cout << "parts imported: " << imported->size() << " part files, " << pieces
+                  << " pieces by the counts they carry, in " << importFolder << "\n";
+    }
+    for (const std::string& drawing : drawings)
+        Summarise(drawing, ReadJob(reader, drawing), imported ? &*imported : nullptr);
+    if (!filesFolder.empty())
+        Files(filesFolder);
     return 0;
 }
 

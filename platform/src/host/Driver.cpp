@@ -456,7 +456,12 @@ bool Driver::Press(const vlapi::IPropertyControlPtr& control, int id) {
   ControlCore* core = ControlOfObject(control.get());
   vlapi::IPropertyControlPtr target = control;
   const int kind = core->Kind();
-  if (id == -1) {
+  if (id == -1 && kind == vlapi::vlControlEditCheckBox) {
+    // the browse button beside the edit face (a folder or file to choose)
+    auto* ec = dynamic_cast<EditCheckBoxControl*>(core);
+    target = Give<vlapi::IPropertyControl>(static_cast<vlapi::IPropertyEdit*>(&ec->Edit()));
+    id = 0;
+  } else if (id == -1) {
     if (kind != vlapi::vlControlTextButton) return Refuse(core->Label() + " is not a button");
     id = 0;
   } else if (id == vlapi::vlControlCommandDelete &&
