@@ -61,6 +61,8 @@ def entity_chains(e, sag):
         return [c for part in e.virtual_entities() for c in entity_chains(part, sag)]
     if kind in ("ARC", "CIRCLE", "ELLIPSE", "SPLINE"):
         return [list(e.flattening(sag))]
+    if kind == "INSERT":  # block copies, placed, scaled and mirrored
+        return [c for part in e.virtual_entities() for c in entity_chains(part, sag)]
     return []
 
 
