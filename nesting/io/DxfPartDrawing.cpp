@@ -143,8 +143,9 @@ void SortOntoLayers(const vlapi::IViewPtr& view)
     vlapi::ILayersPtr layers = view ? view->GetLayers() : nullptr;
     if (!layers)
         return;
-    // What the drawing keeps on layers frozen or off (construction lines,
-    // other parts) is not drawn, so it is not cut either: it is left out.
+    // The curves the drawing keeps on layers frozen or off (construction
+    // lines, other parts) are not drawn, so they are not cut either: they
+    // are left out. Texts stay, as the part's values may be written there.
     std::vector<int> hidden;
     for (int i = 0; i < layers->GetCount(); ++i) {
         vlapi::ILayerPtr layer{layers->GetItem(i)};
@@ -153,7 +154,8 @@ void SortOntoLayers(const vlapi::IViewPtr& view)
     }
     vlapi::DrawingObjectList objects;
     for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
-        if (std::find(hidden.begin(), hidden.end(), obj->GetLayer()) != hidden.end())
+        if (obj->GetType() != vlapi::vlDrDrawText &&
+            std::find(hidden.begin(), hidden.end(), obj->GetLayer()) != hidden.end())
             obj->Delete();
         else
             objects.push_back(obj);
