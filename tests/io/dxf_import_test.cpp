@@ -273,6 +273,11 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         {"ellipse_halves", dxftext::File({{"ENTITIES", HalfEllipse(0, 0, 50, 25, true) + HalfEllipse(0.0004, 0, 50, 25, false)}}),
          nullptr, 1250 * std::numbers::pi},
         {"line_shorter_than_a_joint", dxftext::File({{"ENTITIES", square + Line(100, 100, 100.0005, 100)}}), nullptr, 10000},
+        {"point_lines", dxftext::File({{"ENTITIES", square + Line(50, 50, 50, 50) + Line(100, 100, 100, 100)}}), nullptr, 10000},
+        {"edges_in_overlapping_pieces",
+         dxftext::File({{"ENTITIES", Line(0, 0, 60, 0) + Line(40, 0, 100, 0) + Line(100, 0, 100, 100) + Line(100, 100, 0, 100) +
+                                         Line(30, 100, 70, 100) + Line(0, 100, 0, 0) + Line(0, 0, 0, 100)}}),
+         nullptr, 10000},
         {"gap", dxftext::File({{"ENTITIES", Line(0, 0, 100, 0) + Line(100, 0, 100, 99.5) + Line(100, 100, 0, 100) +
                                        Line(0, 100, 0, 0)}}),
          L"незамкнутый контур: разрыв 0.5 мм между точками (100; 99.5) и (100; 100)", 0},
