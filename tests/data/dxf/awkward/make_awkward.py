@@ -244,6 +244,7 @@ def write_more(folder):
     save(doc, "layers_hidden.dxf")
     # 3D polylines: flat at z 5, and one whose z varies.
     doc, m = new(); m.add_polyline3d([(0, 0, 5), (100, 0, 5), (100, 50, 5), (0, 50, 5)], close=True); save(doc, "poly3d_flat.dxf")
+    doc, m = new(); m.add_polyline3d([(0, 0, 0), (100, 0, 10), (100, 50, 0), (0, 50, 10)], close=True); save(doc, "poly3d_z.dxf")
     # A polyface and a mesh.
     doc, m = new(); pf = m.add_polyface(); pf.append_face([(0, 0, 0), (100, 0, 0), (100, 50, 0), (0, 50, 0)]); save(doc, "polyface.dxf")
     # R12 and R2018.
