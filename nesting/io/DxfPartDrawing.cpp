@@ -64,9 +64,25 @@ bool SameCurve(const vrnApi::CurveChord& a, const vrnApi::CurveChord& b)
 
 // Lines of one straight that overlap in part (an edge drawn again in other
 // pieces) become one line over their union: the outline runs along it once.
-// Lines that only meet end to end stay as they are. The chords follow.
+// Lines that only meet end to end stay as they are, and so do overlapping
+// lines where another curve meets an end of theirs inside the union (a
+// hole's edge along the outline's: two rings, each of them closed). The
+// chords follow.
 void MergeOverlappingLines(std::vector<vrnApi::CurveChord>& curves, const std::vector<vlapi::IDrawingObjectPtr>& objects)
 {
+    std::vector<NPoint> endPoints;
+    PointGrid ends(EPS);
+    for (const vrnApi::CurveChord& c : curves) {
+        for (const NPoint& p : {c.chord->p1, c.chord->p2}) {
+            ends.Add(p, endPoints.size());
+            endPoints.push_back(p);
+        }
+    }
+    const auto freeEnd = [&](const NPoint& p) {
+        size_t met = 0;
+        ends.ForEachNear(p, [&](size_t e) { met += endPoints[e] == p; });
+        return met <= 1;
+    };
     struct Line {
         size_t index;
         double angle, offset, from, to;  // direction in [0, pi), distance of the straight, span along it
@@ -99,11 +115,21 @@ void MergeOverlappingLines(std::vector<vrnApi::CurveChord>& curves, const std::v
         for (size_t k = g; k < h;) {
             Line merged = lines[k];
             size_t next = k + 1;
-            for (; next < h && lines[next].from < merged.to - EPS; ++next) {
+            for (; next < h && lines[next].from < merged.to - EPS; ++next)
                 merged.to = std::max(merged.to, lines[next].to);
-                gone[lines[next].index] = true;
+            // Ends inside the union (off its two extremes) must be free.
+            bool loose = next > k + 1;
+            for (size_t m = k; m < next && loose; ++m) {
+                for (const NPoint& p : {curves[lines[m].index].chord->p1, curves[lines[m].index].chord->p2}) {
+                    const NPoint d{std::cos(merged.angle), std::sin(merged.angle)};
+                    const double along = p.x * d.x + p.y * d.y;
+                    if (along > merged.from + EPS && along < merged.to - EPS && !freeEnd(p))
+                        loose = false;
+                }
             }
-            if (next > k + 1) {
+            if (loose) {
+                for (size_t m = k + 1; m < next; ++m)
+                    gone[lines[m].index] = true;
                 const NPoint a = curves[merged.index].chord->p1;
                 const NPoint d{std::cos(merged.angle), std::sin(merged.angle)};
                 const double s = a.x * d.x + a.y * d.y;

@@ -206,6 +206,7 @@ def write_more(folder):
     # Holes touching each other at a point, a hole touching the outline, a hole sharing an edge.
     doc, m = new(); plate(m); m.add_circle((30, 50), 10); m.add_circle((50, 50), 10); save(doc, "holes_touching.dxf")
     doc, m = new(); plate(m); m.add_circle((90, 50), 10); save(doc, "hole_touches_outline.dxf")
+    doc, m = new(); plate(m); plate(m, 20, 20, 80, 40); save(doc, "hole_shares_edge.dxf")
     # Text outlines: a plate with the letters O and B cut out, their islands kept.
     doc, m = new(); plate(m, 120, 60)
     m.add_lwpolyline([(10, 10), (50, 10), (50, 50), (10, 50)], close=True)
