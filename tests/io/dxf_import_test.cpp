@@ -96,6 +96,19 @@ protected:
         return entries;
     }
 
+    // Each case's `bytes` written as dxf/NAME.dxf, and the entries naming them.
+    template <class Cases>
+    std::vector<FileMetaParams> WriteCases(const Cases& cases) const
+    {
+        std::vector<FileMetaParams> entries;
+        fs::create_directories(root / "dxf");
+        for (const auto& c : cases) {
+            std::ofstream(root / "dxf" / (std::string(c.name) + ".dxf"), std::ios::binary) << c.bytes;
+            entries.push_back({Wide(root / "dxf" / (std::string(c.name) + ".dxf")), L"", 1, 0.0});
+        }
+        return entries;
+    }
+
     void Import(std::vector<FileMetaParams>& entries, const dxfimport::DxfReader& read)
     {
         NestingModel model;
@@ -293,12 +306,7 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         {"count_in_header", dxftext::File({{"HEADER", {{0, "SPLINE"}, {72, "900000000E+20"}}}, {"ENTITIES", square}}), nullptr,
          10000},
     };
-    std::vector<FileMetaParams> entries;
-    fs::create_directories(root / "dxf");
-    for (const Case& c : cases) {
-        std::ofstream(root / "dxf" / (std::string(c.name) + ".dxf"), std::ios::binary) << c.bytes;
-        entries.push_back({Wide(root / "dxf" / (std::string(c.name) + ".dxf")), L"", 1, 0.0});
-    }
+    std::vector<FileMetaParams> entries = WriteCases(cases);
     const size_t before = host->State().messages.size();
     Import(entries, m_read);
     const std::wstring closing = Closing(before);
@@ -345,12 +353,7 @@ TEST_F(DxfImportTest, DenseOutlinesBecomeFiguresWithTheirGapPolygons)
         {"plate_dense_hole", dxftext::File({{"ENTITIES", Square(-50, -50, 100) + round(2000, 0, 10)}}),
          10000 - 100 * pi, 2, 104 * 104 - (4 - pi) * 4},
     };
-    std::vector<FileMetaParams> entries;
-    fs::create_directories(root / "dxf");
-    for (const auto& c : cases) {
-        std::ofstream(root / "dxf" / (std::string(c.name) + ".dxf"), std::ios::binary) << c.bytes;
-        entries.push_back({Wide(root / "dxf" / (std::string(c.name) + ".dxf")), L"", 1, 0.0});
-    }
+    std::vector<FileMetaParams> entries = WriteCases(cases);
     const size_t before = host->State().messages.size();
     Import(entries, m_read);
     EXPECT_EQ(Closing(before), L"");
