@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <numbers>
 
 namespace {
 
@@ -196,18 +198,59 @@ bool NPolygon::DelColinearPoints()
     const size_t n = m_points.size();
     if (n < 3)
         return false;
-    std::vector<NPoint> colinear;
-    NPoint a = m_points[n - 2];
-    NPoint b = m_points[n - 1];
-    for (const NPoint& c : m_points) {
-        if (CheckLineContainPoint(a, b, c))
-            colinear.push_back(b);
-        a = b;
-        b = c;
+    // A vertex goes when it lies on the line from the last vertex kept to
+    // the next one and so do all the vertices dropped since: those bound the
+    // line's direction to a cone about the last one kept (angles folded to a
+    // half turn, the line running either way). Measured against its old
+    // neighbours only, every vertex of a dense arc (each turning by less than
+    // the tolerance) would go and the arc with them.
+    std::vector<NPoint> kept;
+    kept.reserve(n);
+    NPoint a = m_points[n - 1];
+    NPoint ref;
+    bool directed = false;
+    double lo = -std::numeric_limits<double>::infinity();
+    double hi = std::numeric_limits<double>::infinity();
+    const auto lineAngle = [&ref](const NPoint& v) {
+        double t = std::atan2(ref.x * v.y - ref.y * v.x, ref.x * v.x + ref.y * v.y);
+        if (t > std::numbers::pi / 2)
+            t -= std::numbers::pi;
+        else if (t <= -std::numbers::pi / 2)
+            t += std::numbers::pi;
+        return t;
+    };
+    for (size_t i = 0; i < n; ++i) {
+        const NPoint& b = m_points[i];
+        const NPoint& c = i + 1 < n ? m_points[i + 1] : (kept.empty() ? m_points[0] : kept.front());
+        bool drop = CheckLineContainPoint(a, c, b);
+        if (drop && directed && ::Distance(a, c) > EPS) {
+            const double t = lineAngle(c - a);
+            drop = t >= lo && t <= hi;
+        }
+        if (!drop) {
+            kept.push_back(b);
+            a = b;
+            directed = false;
+            lo = -std::numeric_limits<double>::infinity();
+            hi = std::numeric_limits<double>::infinity();
+            continue;
+        }
+        const double d = ::Distance(a, b);
+        if (d > EPS) {
+            if (!directed) {
+                directed = true;
+                ref = NPoint{(b.x - a.x) / d, (b.y - a.y) / d};
+            }
+            const double t = lineAngle(b - a);
+            const double spread = std::asin(EPS / d);
+            lo = std::max(lo, t - spread);
+            hi = std::min(hi, t + spread);
+        }
     }
-    for (const NPoint& p : colinear)
-        EraseFirstEqual(m_points, p);
-    return !colinear.empty();
+    if (kept.size() == n)
+        return false;
+    m_points = std::move(kept);
+    return true;
 }
 
 // Near-axis edges made exact. The ring keeps the material on its left (an

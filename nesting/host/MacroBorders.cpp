@@ -7,6 +7,7 @@
 #include "host/ContourMeasure.h"
 #include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
+#include "geometry/RingThinning.h"
 #include "model/NestingSetting.h"
 
 #include <algorithm>
@@ -39,8 +40,12 @@ bool OrderRings(std::vector<Pair>& pairs)
 }
 
 // The ring as a tangential polygon running counter-clockwise; empty when it
-// cannot be built.
-NPolygonPtr TangentialRing(Pair& pair, bool outer, double arrow)
+// cannot be built. A dense ring (a digitised outline, a text, a CAM export of
+// thousands of short pieces) keeps only the vertices that stand out more
+// than the fine chord sag: every later step on the figure works edge by
+// edge. `strayed` grows to the farthest the thinned ring passes from the
+// one it stands for, which the gap polygons add.
+NPolygonPtr TangentialRing(Pair& pair, bool outer, double arrow, double& strayed)
 {
     pair.polygon->UpdateGabarit();
     if (pair.polygon->CheckDirection() != outer)
@@ -53,6 +58,8 @@ NPolygonPtr TangentialRing(Pair& pair, bool outer, double arrow)
     // that stands out less than the repeat tolerance (the figure's outline
     // would cut into the part there). A hole runs clockwise here, with the
     // material on its left, and comes back counter-clockwise.
+    if (ring->m_points.size() > kDenseRing)
+        strayed = std::max(strayed, ThinRing(ring->m_points, kFineChordSag));
     if (!CleanOutline(ring->m_points, outer))
         return {};
     ring->UpdateGabarit();
@@ -133,8 +140,9 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
         netArea += k == 0 ? ringArea : -ringArea;
     }
     std::vector<NPolygonPtr> rings;
+    double strayed = 0.0;
     for (size_t k = 0; k < pairs.size(); ++k) {
-        NPolygonPtr ring = TangentialRing(pairs[k], k == 0, arrow);
+        NPolygonPtr ring = TangentialRing(pairs[k], k == 0, arrow, strayed);
         if (!ring)
             return refuse(IDS_MESS_ERROR_CLOSED_BORDER);
         rings.push_back(ring);
@@ -147,7 +155,7 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
         const int type = curve ? curve->GetType() : vlapi::vlDrLineSeg;
         return type != vlapi::vlDrLineSeg && type != vlapi::vlDrArc && type != vlapi::vlDrCircle;
     });
-    sag = chorded ? kFineChordSag : 0.0;
+    sag = std::max(chorded ? kFineChordSag : 0.0, strayed);
 }
 
 void NMacroObject::GetBoundaryContours(std::vector<NContourPtr>& contours)

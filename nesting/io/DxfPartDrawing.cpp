@@ -9,6 +9,7 @@
 #include "model/NestingSetting.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 namespace dxfimport {
@@ -61,6 +62,106 @@ bool SameCurve(const vrnApi::CurveChord& a, const vrnApi::CurveChord& b)
     return ends && a.middle == b.middle;
 }
 
+// Lines of one straight that overlap in part (an edge drawn again in other
+// pieces) become one line over their union: the outline runs along it once.
+// Lines that only meet end to end stay as they are, and so do overlapping
+// lines where another curve meets an end of theirs inside the union (a
+// hole's edge along the outline's: two rings, each of them closed). The
+// chords follow.
+void MergeOverlappingLines(std::vector<vrnApi::CurveChord>& curves, const std::vector<vlapi::IDrawingObjectPtr>& objects)
+{
+    std::vector<NPoint> endPoints;
+    PointGrid ends(EPS);
+    for (const vrnApi::CurveChord& c : curves) {
+        for (const NPoint& p : {c.chord->p1, c.chord->p2}) {
+            ends.Add(p, endPoints.size());
+            endPoints.push_back(p);
+        }
+    }
+    const auto freeEnd = [&](const NPoint& p) {
+        size_t met = 0;
+        ends.ForEachNear(p, [&](size_t e) { met += endPoints[e] == p; });
+        return met <= 1;
+    };
+    struct Line {
+        size_t index;
+        double angle, offset, from, to;  // direction in [0, pi), distance of the straight, span along it
+    };
+    std::vector<Line> lines;
+    for (size_t i = 0; i < curves.size(); ++i) {
+        if (!vlapi::ILineSegmentPtr(objects[i]))
+            continue;
+        const NPoint a = curves[i].chord->p1, b = curves[i].chord->p2;
+        const double length = Distance(a, b);
+        if (!(length > EPS))
+            continue;
+        NPoint d{(b.x - a.x) / length, (b.y - a.y) / length};
+        if (d.y < 0 || (d.y == 0 && d.x < 0))
+            d = NPoint{-d.x, -d.y};
+        const double s1 = a.x * d.x + a.y * d.y, s2 = b.x * d.x + b.y * d.y;
+        lines.push_back({i, std::atan2(d.y, d.x), a.x * d.y - a.y * d.x, std::min(s1, s2), std::max(s1, s2)});
+    }
+    std::stable_sort(lines.begin(), lines.end(), [](const Line& l, const Line& m) {
+        return l.angle < m.angle || (l.angle == m.angle && l.offset < m.offset);
+    });
+    std::vector<bool> gone(curves.size(), false);
+    for (size_t g = 0; g < lines.size();) {
+        size_t h = g + 1;  // lines g..h-1 lie on one straight
+        while (h < lines.size() && lines[h].angle - lines[h - 1].angle < 1e-9 &&
+               std::fabs(lines[h].offset - lines[h - 1].offset) < EPS)
+            ++h;
+        std::stable_sort(lines.begin() + static_cast<ptrdiff_t>(g), lines.begin() + static_cast<ptrdiff_t>(h),
+                         [](const Line& l, const Line& m) { return l.from < m.from; });
+        for (size_t k = g; k < h;) {
+            Line merged = lines[k];
+            size_t next = k + 1;
+            for (; next < h && lines[next].from < merged.to - EPS; ++next)
+                merged.to = std::max(merged.to, lines[next].to);
+            // Ends inside the union (off its two extremes) must be free.
+            bool loose = next > k + 1;
+            for (size_t m = k; m < next && loose; ++m) {
+                for (const NPoint& p : {curves[lines[m].index].chord->p1, curves[lines[m].index].chord->p2}) {
+                    const NPoint d{std::cos(merged.angle), std::sin(merged.angle)};
+                    const double along = p.x * d.x + p.y * d.y;
+                    if (along > merged.from + EPS && along < merged.to - EPS && !freeEnd(p))
+                        loose = false;
+                }
+            }
+            if (loose) {
+                for (size_t m = k + 1; m < next; ++m)
+                    gone[lines[m].index] = true;
+                const NPoint a = curves[merged.index].chord->p1;
+                const NPoint d{std::cos(merged.angle), std::sin(merged.angle)};
+                const double s = a.x * d.x + a.y * d.y;
+                const NPoint p{a.x + d.x * (merged.from - s), a.y + d.y * (merged.from - s)};
+                const NPoint q{a.x + d.x * (merged.to - s), a.y + d.y * (merged.to - s)};
+                const vlapi::ILineSegmentPtr line(objects[merged.index]);
+                line->SetX1(p.x), line->SetY1(p.y), line->SetX2(q.x), line->SetY2(q.y);
+                line->Update();
+                vrnApi::ReadCurveChord(objects[merged.index], curves[merged.index]);
+            }
+            k = next;
+        }
+        g = h;
+    }
+    std::vector<vrnApi::CurveChord> kept;
+    for (size_t i = 0; i < curves.size(); ++i) {
+        if (gone[i])
+            objects[i]->Delete();
+        else
+            kept.push_back(curves[i]);
+    }
+    curves = std::move(kept);
+}
+
+// A line from a point to itself (exports repeat vertices so) bounds nothing:
+// the host gives it no curve, and the outline closes over it.
+bool IsPointLine(const vlapi::IDrawingObjectPtr& obj)
+{
+    const vlapi::ILineSegmentPtr line(obj);
+    return line && NPoint{line->GetX1(), line->GetY1()} == NPoint{line->GetX2(), line->GetY2()};
+}
+
 }  // namespace
 
 void SortOntoLayers(const vlapi::IViewPtr& view)
@@ -68,7 +169,23 @@ void SortOntoLayers(const vlapi::IViewPtr& view)
     vlapi::ILayersPtr layers = view ? view->GetLayers() : nullptr;
     if (!layers)
         return;
-    const vlapi::DrawingObjectList objects = hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view));
+    // The curves the drawing keeps on layers frozen or off (construction
+    // lines, other parts) are not drawn, so they are not cut either: they
+    // are left out. Texts stay, as the part's values may be written there.
+    std::vector<int> hidden;
+    for (int i = 0; i < layers->GetCount(); ++i) {
+        vlapi::ILayerPtr layer{layers->GetItem(i)};
+        if (layer && !layer->GetVisible())
+            hidden.push_back(layer->GetNumber());
+    }
+    vlapi::DrawingObjectList objects;
+    for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
+        if (obj->GetType() != vlapi::vlDrDrawText &&
+            std::find(hidden.begin(), hidden.end(), obj->GetLayer()) != hidden.end())
+            obj->Delete();
+        else
+            objects.push_back(obj);
+    }
     std::vector<int> targets;
     std::vector<int> styles;  // the other line styles, as they are met
     for (const vlapi::IDrawingObjectPtr& obj : objects) {
@@ -117,6 +234,10 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(container)) {
         if (obj->GetLayer() != 0)
             continue;
+        if (IsPointLine(obj)) {
+            obj->Delete();
+            continue;
+        }
         vrnApi::CurveChord chord;
         if (!vrnApi::ReadCurveChord(obj, chord))
             return kUnreadable;
@@ -132,6 +253,10 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     }
     if (kept.empty())
         return kNoOutline;
+    std::vector<vlapi::IDrawingObjectPtr> objects;
+    for (const vrnApi::CurveChord& k : kept)
+        objects.emplace_back(hostAccess::ObjectOf(doc, k.chord->m_ref));
+    MergeOverlappingLines(kept, objects);
     JoinNearEnds(doc, container, kept);
 
     std::vector<NSegmentPtr> chords;

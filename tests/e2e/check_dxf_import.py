@@ -9,7 +9,7 @@ FRAGMENT_FOLDER must enclose, with the curves on its layer 0, the area that
 the closed outlines of X.dxf in DXF_FOLDER enclose (holes taken away, islands
 added back), within 0.1 %. The DXF side is read by ezdxf in millimetres (its
 $INSUNITS applied, when it states one), the fragment side from the stand-in host's document file;
-both are flattened to 0.001 mm and their ends snapped to a 0.001 mm grid.
+both are flattened to 0.001 mm and their ends snapped to a 0.002 mm grid.
 
 Exits 0 when every fragment holds, 1 with the failures listed otherwise.
 """
@@ -28,13 +28,14 @@ from shapely.ops import polygonize, unary_union
 
 SAG = 0.001
 GRID = 3  # decimals of the snapping grid, mm
+SNAP = 0.002  # its step, mm: ends the import joins (closer than 0.001 mm) fall onto one node
 TOLERANCE = 0.001  # relative
 
 
 def snapped(points):
     out = []
     for x, y in points:
-        p = (round(x, GRID), round(y, GRID))
+        p = (round(round(x / SNAP) * SNAP, GRID), round(round(y / SNAP) * SNAP, GRID))
         if not out or out[-1] != p:
             out.append(p)
     return out
@@ -61,6 +62,8 @@ def entity_chains(e, sag):
         return [c for part in e.virtual_entities() for c in entity_chains(part, sag)]
     if kind in ("ARC", "CIRCLE", "ELLIPSE", "SPLINE"):
         return [list(e.flattening(sag))]
+    if kind == "INSERT":  # block copies, placed, scaled and mirrored
+        return [c for part in e.virtual_entities() for c in entity_chains(part, sag)]
     return []
 
 

@@ -6,6 +6,7 @@
 #include "io/import_pictures.h"
 #include "io/DxfPartTexts.h"
 
+#include "geometry/RingArea.h"
 #include "host/NestingResources.h"
 #include "model/NestingFigure.h"
 #include "model/NestingModel.h"
@@ -92,6 +93,19 @@ protected:
         std::vector<FileMetaParams> entries;
         for (const char* name : names)
             entries.push_back({Wide(kParts / name), L"", 1, 0.0});
+        return entries;
+    }
+
+    // Each case's `bytes` written as dxf/NAME.dxf, and the entries naming them.
+    template <class Cases>
+    std::vector<FileMetaParams> WriteCases(const Cases& cases) const
+    {
+        std::vector<FileMetaParams> entries;
+        fs::create_directories(root / "dxf");
+        for (const auto& c : cases) {
+            std::ofstream(root / "dxf" / (std::string(c.name) + ".dxf"), std::ios::binary) << c.bytes;
+            entries.push_back({Wide(root / "dxf" / (std::string(c.name) + ".dxf")), L"", 1, 0.0});
+        }
         return entries;
     }
 
@@ -272,6 +286,11 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         {"ellipse_halves", dxftext::File({{"ENTITIES", HalfEllipse(0, 0, 50, 25, true) + HalfEllipse(0.0004, 0, 50, 25, false)}}),
          nullptr, 1250 * std::numbers::pi},
         {"line_shorter_than_a_joint", dxftext::File({{"ENTITIES", square + Line(100, 100, 100.0005, 100)}}), nullptr, 10000},
+        {"point_lines", dxftext::File({{"ENTITIES", square + Line(50, 50, 50, 50) + Line(100, 100, 100, 100)}}), nullptr, 10000},
+        {"edges_in_overlapping_pieces",
+         dxftext::File({{"ENTITIES", Line(0, 0, 60, 0) + Line(40, 0, 100, 0) + Line(100, 0, 100, 100) + Line(100, 100, 0, 100) +
+                                         Line(30, 100, 70, 100) + Line(0, 100, 0, 0) + Line(0, 0, 0, 100)}}),
+         nullptr, 10000},
         {"gap", dxftext::File({{"ENTITIES", Line(0, 0, 100, 0) + Line(100, 0, 100, 99.5) + Line(100, 100, 0, 100) +
                                        Line(0, 100, 0, 0)}}),
          L"незамкнутый контур: разрыв 0.5 мм между точками (100; 99.5) и (100; 100)", 0},
@@ -287,12 +306,7 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         {"count_in_header", dxftext::File({{"HEADER", {{0, "SPLINE"}, {72, "900000000E+20"}}}, {"ENTITIES", square}}), nullptr,
          10000},
     };
-    std::vector<FileMetaParams> entries;
-    fs::create_directories(root / "dxf");
-    for (const Case& c : cases) {
-        std::ofstream(root / "dxf" / (std::string(c.name) + ".dxf"), std::ios::binary) << c.bytes;
-        entries.push_back({Wide(root / "dxf" / (std::string(c.name) + ".dxf")), L"", 1, 0.0});
-    }
+    std::vector<FileMetaParams> entries = WriteCases(cases);
     const size_t before = host->State().messages.size();
     Import(entries, m_read);
     const std::wstring closing = Closing(before);
@@ -310,6 +324,49 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         ASSERT_TRUE(figure);
         EXPECT_EQ(figure->m_borders.size(), 1u);
         EXPECT_NEAR(figure->m_area, cases[i].area, cases[i].area * 1e-3);
+    }
+}
+
+// Outlines of thousands of short lines, as digitised parts and CAM exports
+// give them, become figures whose gap polygons stand round the whole part.
+TEST_F(DxfImportTest, DenseOutlinesBecomeFiguresWithTheirGapPolygons)
+{
+    using namespace dxftext;
+    const double pi = std::numbers::pi;
+    const auto round = [](int count, double cx, double r) {
+        std::vector<std::pair<double, double>> points;
+        for (int k = 0; k < count; ++k)
+            points.emplace_back(cx + r * std::cos(2 * std::numbers::pi * k / count),
+                                r * std::sin(2 * std::numbers::pi * k / count));
+        return Polyline(points, true);
+    };
+    const double gap = 4.0;  // each gap polygon stands half of it out (its round corners on chords a hair further)
+    const struct {
+        const char* name;
+        std::string bytes;
+        double area;
+        size_t gapRings;
+        double gapArea;  // of the outer gap polygon
+    } cases[] = {
+        {"circle_900", dxftext::File({{"ENTITIES", round(900, 0, 3)}}), 9 * pi, 1, 25 * pi},
+        {"circle_20000", dxftext::File({{"ENTITIES", round(20000, 0, 500)}}), 250000 * pi, 1, 502 * 502 * pi},
+        {"plate_dense_hole", dxftext::File({{"ENTITIES", Square(-50, -50, 100) + round(2000, 0, 10)}}),
+         10000 - 100 * pi, 2, 104 * 104 - (4 - pi) * 4},
+    };
+    std::vector<FileMetaParams> entries = WriteCases(cases);
+    const size_t before = host->State().messages.size();
+    Import(entries, m_read);
+    EXPECT_EQ(Closing(before), L"");
+    NestingModel model;
+    model.m_figureGap = gap;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FigurePtr figure = model.AddFigure(Wide(out / (std::string(c.name) + ".vfw")));
+        ASSERT_TRUE(figure);
+        EXPECT_NEAR(figure->m_area, c.area, c.area * 1e-4);
+        figure->InitPolygons(0.0, gap, nullptr);
+        ASSERT_EQ(figure->m_poligons.size(), c.gapRings);
+        EXPECT_NEAR(std::fabs(SignedArea(figure->m_poligons.front()->m_points)), c.gapArea, c.gapArea * 5e-3);
     }
 }
 

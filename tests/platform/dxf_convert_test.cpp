@@ -332,9 +332,20 @@ INSTANTIATE_TEST_SUITE_P(
                                  L"3D"}),
     [](const ::testing::TestParamInfo<Unreadable>& info) { return std::string(info.param.name); });
 
+// A closed 3D polyline of three vertices at z 5 and at `last` for the third.
+std::string Polyline3D(int last) {
+  std::string text = "0\nPOLYLINE\n8\n0\n66\n1\n70\n9\n";
+  for (const auto& [x, y, z] : {std::tuple{0, 0, 5}, {9, 0, 5}, {9, 9, last}})
+    text += "0\nVERTEX\n8\n0\n10\n" + std::to_string(x) + "\n20\n" + std::to_string(y) + "\n30\n" +
+            std::to_string(z) + "\n70\n32\n";
+  return text + "0\nSEQEND\n";
+}
+
 TEST_F(DxfTest, WhatCannotBeReadIsLeftOutAndNamedOnce) {
   // A line with a coordinate that is not a number, a 3D face, a polyline that
-  // claims two thousand million vertices, a block that inserts itself, and one good line.
+  // claims two thousand million vertices, a block that inserts itself, one
+  // good line and arc, a 3D polyline at one height (read as its plan) and
+  // one that rises.
   std::ofstream(root / "mixed.dxf") << "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\nLOOP\n10\n0\n20\n0\n0\nINSERT\n2\nLOOP\n"
                                        "10\n1\n20\n1\n0\nENDBLK\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n"
                                        "0\nLINE\n8\n0\n10\nnan\n20\n0\n11\n1\n21\n1\n"
@@ -343,11 +354,12 @@ TEST_F(DxfTest, WhatCannotBeReadIsLeftOutAndNamedOnce) {
                                        "0\nINSERT\n8\n0\n2\nLOOP\n10\n0\n20\n0\n"
                                        "0\nLINE\n8\n0\n10\n0\n20\n0\n11\n5\n21\n5\n"
                                        "0\nARC\n8\n0\n10\n10\n20\n0\n40\n5\n50\n0\n51\n90\n210\n0\n220\n0\n230\n-1\n"
-                                       "0\nENDSEC\n0\nEOF\n";
+                                    << Polyline3D(5) << Polyline3D(0) << "0\nENDSEC\n0\nEOF\n";
   auto doc = NewDrawing();
   ASSERT_TRUE(Convert("dxfImport", File("mixed.dxf"), L""));
   const auto objects = Container(ActiveView(doc))->GetObjects({vlapi::vlAllObj});
-  ASSERT_EQ(objects.size(), 2u);
+  ASSERT_EQ(objects.size(), 3u);
+  EXPECT_EQ(objects[2]->GetType(), vlapi::vlDrPolyLine);
   // An arc whose normal is -Z lies mirrored in x: from 180 to 90 degrees about (-10, 0).
   vlapi::IArcPtr arc = objects[1];
   ASSERT_TRUE(arc);
@@ -357,7 +369,7 @@ TEST_F(DxfTest, WhatCannotBeReadIsLeftOutAndNamedOnce) {
   EXPECT_FALSE(arc->GetDirection());
   ASSERT_EQ(app->State().messages.size(), 1u);
   const std::wstring& text = app->State().messages[0].text;
-  for (const wchar_t* part : {L"mixed.dxf", L"not finite", L"3D", L"counts", L"insert themselves"})
+  for (const wchar_t* part : {L"mixed.dxf", L"not finite", L"2 3D", L"counts", L"insert themselves"})
     EXPECT_NE(text.find(part), std::wstring::npos) << Utf8(text) << " lacks " << Utf8(part);
   EXPECT_EQ(app->State().messages[0].flags, vlapi::vlMBIconWarning);
 }

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <set>
 
 namespace vlhost::dxf {
@@ -199,7 +200,9 @@ class Preparer {
     if (why.empty() && type == "POLYLINE") {
       long long flags = 0;
       ParseLong(Value(records[r], 70), flags);
-      if (flags & (8 | 16 | 64)) why = "3D objects";
+      // A 3D polyline whose vertices all stand at one height is a plane
+      // outline (as CAM and 3D systems export sections): its plan is read.
+      if ((flags & (16 | 64)) || ((flags & 8) && !Level(records, r, end))) why = "3D objects";
     }
     if (why.empty() && type == "LINE" && Value(records[r], 30) != Value(records[r], 31)) {
       double z1 = 0, z2 = 0;
@@ -209,6 +212,19 @@ class Preparer {
     }
     if (!why.empty()) return Skip(why);
     Keep(records[r].first, records[end - 1].last);
+  }
+
+  // Whether the vertices of the polyline records[r, end) all stand at one height.
+  bool Level(const std::vector<Record>& records, std::size_t r, std::size_t end) const {
+    std::optional<double> height;
+    for (std::size_t k = r + 1; k < end; ++k) {
+      if (groups_[records[k].first].value != "VERTEX") continue;
+      double z = 0;
+      if (!ParseDouble(Value(records[k], 30, "0"), z)) return false;
+      if (height && *height != z) return false;
+      height = z;
+    }
+    return true;
   }
 
   std::string_view Value(const Record& record, int code, std::string_view otherwise = "") const {

@@ -134,5 +134,136 @@ def write(folder):
     doc.saveas(os.path.join(folder, "ellipse.dxf"))
 
 
+def write_more(folder):
+    """Holes r 0.1 to 2 of every curve kind, slots, CAM arcs, joints at the
+    joining tolerance, touching holes, islands, overlapping lines, point
+    curves, polyline widths, mirrored and turned blocks, metres, hidden
+    layers, 3D objects, R12 and R2018, CRLF with a cp1251 layer name, 200
+    parts in one drawing."""
+    def new(units=4, version="R2000"):
+        doc = ezdxf.new(version); doc.header["$INSUNITS"] = units
+        return doc, doc.modelspace()
+    def save(doc, name): doc.saveas(os.path.join(folder, name))
+    def plate(msp, w=100, h=100, x=0, y=0, **kw):
+        msp.add_lwpolyline([(x, y), (x + w, y), (x + w, y + h), (x, y + h)], close=True, **kw)
+    radii = (0.1, 0.25, 0.5, 1, 2)
+    centres = [(15 + 17 * k, 50) for k in range(len(radii))]
+    kinds = {
+        "circles": lambda m, c, r: m.add_circle(c, r),
+        "arcs": lambda m, c, r: (m.add_arc(c, r, 10, 200), m.add_arc(c, r, 200, 370)),
+        "bulges": lambda m, c, r: m.add_lwpolyline([(c[0] - r, c[1], 1), (c[0] + r, c[1], 1)], format="xyb", close=True),
+        "splines": lambda m, c, r: m.add_rational_spline(
+            *rational_circle(c, r), degree=2),
+        "ellipses": lambda m, c, r: m.add_ellipse(c, major_axis=(0, r), ratio=0.5),
+    }
+    def rational_circle(c, r):
+        s = math.sqrt(0.5)
+        pts = [(1, 0), (1, 1), (0, 1), (-1, 1), (-1, 0), (-1, -1), (0, -1), (1, -1), (1, 0)]
+        w = [1, s, 1, s, 1, s, 1, s, 1]
+        k = [0, 0, 0, .25, .25, .5, .5, .75, .75, 1, 1, 1]
+        return [(c[0] + r * x, c[1] + r * y) for x, y in pts], w, k
+    def spline(m, c, r):
+        p, w, k = rational_circle(c, r)
+        e = m.add_rational_spline(p, w, degree=2, knots=k)
+    kinds["splines"] = spline
+    for kind, add in kinds.items():
+        doc, m = new(); plate(m)
+        for c, r in zip(centres, radii): add(m, c, r)
+        save(doc, f"holes_{kind}.dxf")
+    # Slots of two arcs and two lines, 0.2, 1 and 4 wide.
+    doc, m = new(); plate(m)
+    for k, w in enumerate((0.2, 1.0, 4.0)):
+        y = 20 + 25 * k; r = w / 2
+        m.add_line((20, y - r), (70, y - r)); m.add_arc((70, y), r, -90, 90)
+        m.add_line((70, y + r), (20, y + r)); m.add_arc((20, y), r, 90, 270)
+    save(doc, "slots.dxf")
+    # A CAM export: an outline of 720 short arcs (a wavy disc) round a hole of 360 arcs.
+    doc, m = new()
+    n = 720
+    for k in range(n):
+        a0, a1 = 360 * k / n, 360 * (k + 1) / n
+        # each piece an arc of radius 50 about the centre, alternately bulged out
+        m.add_arc((0, 0), 50, a0, a1)
+    for k in range(360):
+        m.add_arc((10, 0), 5, k, k + 1)
+    save(doc, "many_arcs.dxf")
+    # Joints 0.0005, 0.001 and 0.0015 mm apart; an arc to a line and a spline to a line 0.0008 apart.
+    for name, g in (("gap_0005", 0.0005), ("gap_0010", 0.001), ("gap_0015", 0.0015)):
+        doc, m = new()
+        for a, b in (((0, 0), (100, 0)), ((100 + g, 0), (100, 50)), ((100, 50), (0, 50)), ((0, 50), (0, 0))):
+            m.add_line(a, b)
+        save(doc, name + ".dxf")
+    doc, m = new()
+    m.add_line((0, 0), (100, 0)); m.add_line((100, 0), (100, 50))
+    m.add_arc((50, 50), 50, 0, 180)  # from (100, 50) to (0, 50)
+    m.add_line((0, 50.0008), (0, 0))
+    save(doc, "gap_arc_line.dxf")
+    doc, m = new()
+    m.add_line((0, 0), (100, 0)); m.add_line((100, 0), (100, 50))
+    m.add_open_spline([(100, 50), (70, 80), (30, 80), (0, 50)], degree=3)
+    m.add_line((0.0008, 50), (0, 0))
+    save(doc, "gap_spline_line.dxf")
+    # Holes touching each other at a point, a hole touching the outline, a hole sharing an edge.
+    doc, m = new(); plate(m); m.add_circle((30, 50), 10); m.add_circle((50, 50), 10); save(doc, "holes_touching.dxf")
+    doc, m = new(); plate(m); m.add_circle((90, 50), 10); save(doc, "hole_touches_outline.dxf")
+    doc, m = new(); plate(m); plate(m, 20, 20, 80, 40); save(doc, "hole_shares_edge.dxf")
+    # Text outlines: a plate with the letters O and B cut out, their islands kept.
+    doc, m = new(); plate(m, 120, 60)
+    m.add_lwpolyline([(10, 10), (50, 10), (50, 50), (10, 50)], close=True)
+    m.add_lwpolyline([(20, 20), (40, 20), (40, 40), (20, 40)], close=True)
+    m.add_lwpolyline([(60, 10), (100, 10), (100, 50), (60, 50)], close=True)
+    m.add_lwpolyline([(70, 15), (90, 15), (90, 27), (70, 27)], close=True)
+    m.add_lwpolyline([(70, 33), (90, 33), (90, 45), (70, 45)], close=True)
+    save(doc, "text_islands.dxf")
+    # Overlapping collinear lines (partly), the bottom edge drawn in overlapping pieces.
+    doc, m = new()
+    m.add_line((0, 0), (60, 0)); m.add_line((40, 0), (100, 0)); m.add_line((100, 0), (100, 50))
+    m.add_line((100, 50), (0, 50)); m.add_line((0, 50), (0, 0)); m.add_line((30, 50), (70, 50))
+    save(doc, "overlapping_lines.dxf")
+    # Zero-length lines and arcs beside a sound plate.
+    doc, m = new(); plate(m)
+    m.add_line((100, 100), (100, 100)); m.add_line((50, 50), (50, 50)); m.add_arc((20, 20), 0, 0, 90)
+    save(doc, "zero_length.dxf")
+    # Light-weight polylines: constant width 2, closed flag with a repeated last point.
+    doc, m = new(); m.add_lwpolyline([(0, 0), (100, 0), (100, 50), (0, 50)], close=True, dxfattribs={"const_width": 2}); save(doc, "lwpoly_width.dxf")
+    doc, m = new(); m.add_lwpolyline([(0, 0), (100, 0), (100, 50), (0, 50), (0, 0)], close=True); save(doc, "lwpoly_repeated_end.dxf")
+    # Blocks: a plate with an off-centre hole, inserted mirrored and rotated.
+    for name, kw in (("block_mirrored", dict(xscale=2, yscale=-0.5)), ("block_rotated", dict(xscale=-1, rotation=30))):
+        doc, m = new()
+        b = doc.blocks.new("PLATE")
+        b.add_lwpolyline([(0, 0), (100, 0), (100, 50), (0, 50)], close=True)
+        b.add_circle((20, 15), 5); b.add_arc((70, 25), 3, 0, 180); b.add_arc((70, 25), 3, 180, 360)
+        m.add_blockref("PLATE", (10, 10), dxfattribs=kw)
+        save(doc, name + ".dxf")
+    # Units: metres and inches.
+    doc, m = new(units=6); m.add_lwpolyline([(0, 0), (0.1, 0), (0.1, 0.05), (0, 0.05)], close=True); m.add_circle((0.05, 0.025), 0.01); save(doc, "metres.dxf")
+    doc, m = new(units=1); m.add_lwpolyline([(0, 0), (4, 0), (4, 2), (0, 2)], close=True); m.add_arc((2, 1), 0.5, 0, 180); m.add_arc((2, 1), 0.5, 180, 0); save(doc, "inches_arcs.dxf")
+    # Layers frozen and off: a stray open line on each.
+    doc, m = new(); plate(m)
+    doc.layers.add("FROZEN").freeze(); doc.layers.add("OFF").off()
+    m.add_line((120, 0), (150, 30), dxfattribs={"layer": "FROZEN"}); m.add_line((120, 40), (150, 70), dxfattribs={"layer": "OFF"})
+    save(doc, "layers_hidden.dxf")
+    # 3D polylines: flat at z 5, and one whose z varies.
+    doc, m = new(); m.add_polyline3d([(0, 0, 5), (100, 0, 5), (100, 50, 5), (0, 50, 5)], close=True); save(doc, "poly3d_flat.dxf")
+    doc, m = new(); m.add_polyline3d([(0, 0, 0), (100, 0, 10), (100, 50, 0), (0, 50, 10)], close=True); save(doc, "poly3d_z.dxf")
+    # A polyface and a mesh.
+    doc, m = new(); pf = m.add_polyface(); pf.append_face([(0, 0, 0), (100, 0, 0), (100, 50, 0), (0, 50, 0)]); save(doc, "polyface.dxf")
+    # R12 and R2018.
+    doc, m = new(version="R12"); m.add_polyline2d([(0, 0), (100, 0), (100, 50), (0, 50)], close=True); m.add_circle((50, 25), 1); save(doc, "r12.dxf")
+    doc, m = new(version="R2018"); plate(m, 100, 50); m.add_circle((50, 25), 1); m.add_ellipse((20, 25), (3, 0), 0.5); save(doc, "r2018.dxf")
+    # CRLF line ends, a cp1251 layer name, a Cyrillic file name.
+    doc, m = new(version="R12"); doc.header["$DWGCODEPAGE"] = "ANSI_1251"; doc.layers.add("Контур")
+    m.add_polyline2d([(0, 0), (100, 0), (100, 50), (0, 50)], close=True, dxfattribs={"layer": "Контур"})
+    m.add_circle((50, 25), 2, dxfattribs={"layer": "Контур"})
+    path = os.path.join(folder, "деталь_crlf.dxf"); doc.saveas(path, encoding="cp1251")
+    data = open(path, "rb").read().replace(b"\r\n", b"\n").replace(b"\n", b"\r\n"); open(path, "wb").write(data)
+    # Two hundred parts in one drawing.
+    doc, m = new()
+    for k in range(200):
+        plate(m, 10, 10, 15 * (k % 20), 15 * (k // 20))
+    save(doc, "parts_200.dxf")
+
+
 if __name__ == "__main__":
     write(sys.argv[1])
+    write_more(sys.argv[1])
