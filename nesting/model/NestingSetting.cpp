@@ -248,6 +248,25 @@ bool WriteWhole(const fs::path& path, const std::string& bytes, mode_t mode, std
     return true;
 }
 
+// Where `path` leads through symbolic links (a relative link read from its
+// own folder); `path` itself when it is no link or a link loops.
+fs::path LinkTarget(const fs::path& path) {
+    constexpr int kMaxLinks = 40;
+    fs::path target = path;
+    std::error_code error;
+    for (int i = 0; i < kMaxLinks; ++i) {
+        if (!fs::is_symlink(target, error)) {
+            return target;
+        }
+        const fs::path link = fs::read_symlink(target, error);
+        if (error) {
+            return path;
+        }
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    return path;
+}
+
 }  // namespace
 
 void NestingSetting::SetFoldersHook(FoldersHook hook) { FoldersHookStore() = std::move(hook); }
@@ -325,9 +344,11 @@ bool NestingSetting::WriteToConfig(const fs::path& configFolder, std::wstring& r
         reason = L"папка настроек программы не известна";
         return false;
     }
-    const fs::path file = ConfigFile(configFolder);
     std::error_code error;
-    fs::create_directory(file.parent_path(), error);  // an existing folder is no fault
+    fs::create_directory(ConfigFile(configFolder).parent_path(), error);  // an existing folder is no fault
+    // A file that is a link is replaced where it points: the link stays, and
+    // the file it shares with others gets the settings.
+    const fs::path file = LinkTarget(ConfigFile(configFolder));
     if (!fs::is_directory(file.parent_path(), error)) {
         reason = L"не удалось создать папку " + Wide(file.parent_path());
         return false;
