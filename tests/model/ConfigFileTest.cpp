@@ -434,3 +434,21 @@ TEST_F(ConfigFile, ALinkedFileIsWrittenWhereItPoints) {
         EXPECT_EQ(std::distance(fs::directory_iterator(shared.parent_path()), fs::directory_iterator()), 1) << link;
     }
 }
+
+// What a save cut short may leave beside the file (here a folder and a
+// read-only file under names a temporary file could take) never stops the
+// next save: each save writes a file of its own.
+TEST_F(ConfigFile, LeftoversOfAnEarlierSaveDoNotStopTheNext) {
+    const fs::path folder = NestingSetting::ConfigFile(folders_.config).parent_path();
+    fs::create_directories(folder / ".Nesting-cfg.tmp.xml");
+    std::ofstream(folder / ".Nesting-cfg.xml.tmp") << "x";
+    fs::permissions(folder / ".Nesting-cfg.xml.tmp", fs::perms::owner_read);
+    NestingSetting setting;
+    setting.m_sheetFormat = 3;
+    std::wstring reason;
+    ASSERT_TRUE(setting.WriteToConfig(folders_.config, reason)) << std::string(reason.begin(), reason.end());
+    NestingSetting read;
+    read.ReadFromConfig(folders_);
+    EXPECT_EQ(read.m_sheetFormat, 3);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
+}
