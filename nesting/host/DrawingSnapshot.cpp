@@ -77,6 +77,18 @@ private:
     vlapi::IVarnelDocument2DPtr m_doc;
 };
 
+// Whether the host takes a group's objects back into `doc` (it is asked with
+// an empty group): before a restore takes anything away, so that a drawing
+// the copies could not go into keeps what it holds.
+bool TakesObjectsBack(const vlapi::IVarnelDocument2DPtr& doc)
+{
+    vlapi::IDrawingGroupsPtr groups = doc->GetDrawingGroups();
+    vlapi::IDrawingGroupPtr probe = groups ? groups->Add(true, std::wstring()) : nullptr;
+    const bool stored = probe && probe->Store();
+    hostAccess::ReleaseGroup(probe);
+    return stored;
+}
+
 bool StillOpen(const vlapi::IVarnelDocument2DPtr& doc)
 {
     vlapi::IDocumentsPtr documents = application ? application->GetDocuments() : nullptr;
@@ -197,7 +209,7 @@ bool DrawingSnapshot::Restore(Moved& moved)
         return false;
     }
     const vlapi::IViewsPtr views = vrnApi::detail::ViewsOf(m_doc);
-    if (!views) {
+    if (!views || !TakesObjectsBack(m_doc)) {
         Drop();
         return false;
     }

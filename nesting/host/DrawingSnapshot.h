@@ -34,7 +34,8 @@ public:
     // Gives the drawing back and lets the copies go. `moved` receives, for the
     // objects standing directly in a view, the reference each had when taken
     // and the one its copy has now. False when nothing was held, the document
-    // has been closed, or the host refused part of the work.
+    // has been closed, or the host refused part of the work (a host that
+    // takes no objects back is found out first: the drawing stays as it is).
     bool Restore(Moved& moved);
     // Lets the copies go; the drawing stays as it is.
     void Drop();

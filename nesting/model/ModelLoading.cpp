@@ -67,6 +67,24 @@ void ClearList(std::vector<std::shared_ptr<T>>& list)
     list.clear();
 }
 
+// The values of `mine` that differ from `read` (what this session read from
+// the file), set in `target`; the rest of `target` stays.
+void TakeChanges(ConfigParams& target, const ConfigParams& read, const ConfigParams& mine)
+{
+    const auto take = [&](auto ConfigParams::*field) {
+        if (!(mine.*field == read.*field))
+            target.*field = mine.*field;
+    };
+    take(&ConfigParams::m_bridgesWidth);
+    take(&ConfigParams::m_bridgesLength);
+    take(&ConfigParams::m_tolerance);
+    take(&ConfigParams::m_lytPath);
+    take(&ConfigParams::m_sheetFormat);
+    take(&ConfigParams::m_sheetOrient);
+    take(&ConfigParams::m_sheetPattern);
+    take(&ConfigParams::m_adapters);
+}
+
 }  // namespace
 
 void NestingModel::InitSheetsFromActiveDoc()
@@ -188,7 +206,12 @@ void NestingModel::ReadFromConfig()
 
 bool NestingModel::WriteToConfig()
 {
-    static_cast<ConfigParams&>(NestingSetting::m_instance) = *this;
+    // The file as it stands now with what this session changed since it read
+    // it: what another window of the program saved meanwhile stays.
+    NestingSetting now = NestingSetting::m_instance;
+    now.ReadFromConfig();
+    TakeChanges(now, NestingSetting::m_instance, *this);
+    NestingSetting::m_instance = now;
     std::wstring reason;
     if (!NestingSetting::m_instance.WriteToConfig(reason)) {
         const NestingSetting::Folders folders = NestingSetting::HostFolders();

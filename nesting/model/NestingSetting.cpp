@@ -214,17 +214,21 @@ std::wstring Why(int code) {
     }
 }
 
-// `bytes` written whole to `path` (created, or emptied) and flushed to the
-// disk; false, with the reason, when any of it fails.
-bool WriteWhole(const fs::path& path, const std::string& bytes, mode_t mode, std::wstring& reason) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+// `bytes` written whole, with `mode`, to a new file beside `target` that no
+// one else writes to (its name a unique ending to the target's), and flushed
+// to the disk: `written` names it. False, with the reason and no file left,
+// when any of it fails.
+bool WriteBeside(const fs::path& target, const std::string& bytes, mode_t mode, fs::path& written,
+                 std::wstring& reason) {
+    std::string name = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0) {
         reason = Why(errno);
         return false;
     }
+    int code = ::fchmod(fd, mode) != 0 ? errno : 0;
     size_t done = 0;
-    int code = 0;
-    while (done < bytes.size()) {
+    while (code == 0 && done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) {
             continue;
@@ -242,10 +246,31 @@ bool WriteWhole(const fs::path& path, const std::string& bytes, mode_t mode, std
         code = errno;
     }
     if (code != 0) {
+        ::unlink(name.c_str());
         reason = Why(code);
         return false;
     }
+    written = name;
     return true;
+}
+
+// Where `path` leads through symbolic links (a relative link read from its
+// own folder); `path` itself when it is no link or a link loops.
+fs::path LinkTarget(const fs::path& path) {
+    constexpr int kMaxLinks = 40;
+    fs::path target = path;
+    std::error_code error;
+    for (int i = 0; i < kMaxLinks; ++i) {
+        if (!fs::is_symlink(target, error)) {
+            return target;
+        }
+        const fs::path link = fs::read_symlink(target, error);
+        if (error) {
+            return path;
+        }
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    return path;
 }
 
 }  // namespace
@@ -325,9 +350,11 @@ bool NestingSetting::WriteToConfig(const fs::path& configFolder, std::wstring& r
         reason = L"папка настроек программы не известна";
         return false;
     }
-    const fs::path file = ConfigFile(configFolder);
     std::error_code error;
-    fs::create_directory(file.parent_path(), error);  // an existing folder is no fault
+    fs::create_directory(ConfigFile(configFolder).parent_path(), error);  // an existing folder is no fault
+    // A file that is a link is replaced where it points: the link stays, and
+    // the file it shares with others gets the settings.
+    const fs::path file = LinkTarget(ConfigFile(configFolder));
     if (!fs::is_directory(file.parent_path(), error)) {
         reason = L"не удалось создать папку " + Wide(file.parent_path());
         return false;
@@ -369,9 +396,8 @@ bool NestingSetting::WriteToConfig(const fs::path& configFolder, std::wstring& r
 
     std::ostringstream text;
     doc.save(text, "\t", pugi::format_indent, pugi::encoding_utf8);
-    const fs::path temporary = file.parent_path() / ("." + file.stem().string() + ".tmp" + file.extension().string());
-    if (!WriteWhole(temporary, text.str(), mode, reason)) {
-        fs::remove(temporary, error);
+    fs::path temporary;
+    if (!WriteBeside(file, text.str(), mode, temporary, reason)) {
         return false;
     }
     if (::rename(temporary.c_str(), file.c_str()) != 0) {

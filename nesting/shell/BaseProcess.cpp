@@ -92,9 +92,14 @@ template <class R, class F>
 R BaseProcess::Forward(R fallback, F handler)
 {
     if (m_calls > 0) {
-        m_deferred.push_back([handler]() mutable { handler(); });
+        m_deferred.push_back([this, handler]() mutable {
+            if (!EndedWithDrawing())
+                handler();
+        });
         return fallback;
     }
+    if (EndedWithDrawing())
+        return fallback;
     HandlerCall call(*this);
     return napi::Guarded(fallback, handler);
 }
@@ -102,12 +107,21 @@ R BaseProcess::Forward(R fallback, F handler)
 template <class F>
 void BaseProcess::Forward(F handler)
 {
-    if (m_calls > 0) {
-        m_deferred.push_back(std::move(handler));
-        return;
-    }
-    HandlerCall call(*this);
-    napi::Guarded(handler);
+    Forward(0, [handler]() mutable {
+        handler();
+        return 0;
+    });
+}
+
+bool BaseProcess::EndedWithDrawing()
+{
+    if (!m_drawing || vrnApi::IsOpenDocument(m_drawing))
+        return false;
+    // What the user did for a drawing closed meanwhile would land in
+    // whichever drawing is active now: the command ends instead.
+    if (m_bound)
+        Stop();
+    return true;
 }
 
 template <class R, class F>

@@ -189,6 +189,9 @@ private:
     R Forward(R fallback, F handler);
     template <class F>
     void Forward(F handler);
+    // Whether the command's drawing has been closed; the command, still
+    // bound, is stopped then (nothing is given back to a closed drawing).
+    bool EndedWithDrawing();
     // A question of the host, answered at once even under a handler.
     template <class R, class F>
     R Answer(R fallback, F&& handler);

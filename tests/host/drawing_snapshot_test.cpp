@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include <fstream>
+#include <optional>
 
 namespace hosttest {
 namespace {
@@ -112,14 +113,25 @@ TEST_F(DrawingSnapshotTest, NothingIsGivenBackToAClosedDrawingOrWithoutASnapshot
     EXPECT_FALSE(snapshot.Holds());
 }
 
-TEST_F(DrawingSnapshotTest, AHostThatCannotCopyLeavesNoSnapshotAndTheDrawingAsItIs)
+// A host that cannot copy the drawing at the start, or take the copies back
+// at the restore, leaves it as it is then: never emptied.
+TEST_F(DrawingSnapshotTest, AHostThatCannotCopyOrStoreLeavesTheDrawingAsItIs)
 {
-    const nlohmann::json before = Picture(doc, root / "before.vdw");
-    vlhost::FailureScope noCopy("IDrawingGroup::CopyToDocument");
-    DrawingSnapshot snapshot;
-    EXPECT_FALSE(snapshot.Take(doc));
-    EXPECT_FALSE(snapshot.Holds());
-    EXPECT_EQ(Picture(doc, root / "after.vdw"), before);
+    for (const bool atRestore : {false, true}) {
+        DrawingSnapshot snapshot;
+        std::optional<vlhost::FailureScope> failing;
+        if (!atRestore)
+            failing.emplace("IDrawingGroup::CopyToDocument");
+        EXPECT_EQ(snapshot.Take(doc), atRestore);
+        AddCircle(Container(), {40, 40}, 5);
+        const nlohmann::json before = Picture(doc, root / "before.vdw");
+        if (atRestore)
+            failing.emplace("IDrawingGroup::Store");
+        DrawingSnapshot::Moved moved;
+        EXPECT_FALSE(snapshot.Restore(moved)) << atRestore;
+        EXPECT_FALSE(snapshot.Holds()) << atRestore;
+        EXPECT_EQ(Picture(doc, root / "after.vdw"), before) << atRestore;
+    }
 }
 
 }  // namespace

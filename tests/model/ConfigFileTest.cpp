@@ -411,3 +411,44 @@ TEST_F(ConfigFile, AFailedWriteKeepsTheOldFileAndSaysWhy) {
     EXPECT_FALSE(setting.WriteToConfig(folders_.config, reason));
     EXPECT_NE(reason.find(L"папка"), std::wstring::npos);
 }
+
+// A configuration file that is a link (to a file shared elsewhere, by an
+// absolute or a relative path) stays a link, and the file it points to gets
+// the settings.
+TEST_F(ConfigFile, ALinkedFileIsWrittenWhereItPoints) {
+    const fs::path file = NestingSetting::ConfigFile(folders_.config);
+    const fs::path shared = root_ / "shared" / "common.xml";
+    fs::create_directories(shared.parent_path());
+    fs::create_directories(file.parent_path());
+    NestingSetting setting;
+    setting.m_sheetFormat = 3;
+    for (const fs::path& link : {shared, fs::path("../../shared/common.xml")}) {
+        fs::remove(file);
+        std::ofstream(shared) << "<Sheets />";
+        fs::create_symlink(link, file);
+        ASSERT_TRUE(setting.WriteToConfig(folders_.config)) << link;
+        EXPECT_TRUE(fs::is_symlink(file)) << link;
+        NestingSetting read;
+        read.ReadFromConfig(folders_);
+        EXPECT_EQ(read.m_sheetFormat, 3) << link;
+        EXPECT_EQ(std::distance(fs::directory_iterator(shared.parent_path()), fs::directory_iterator()), 1) << link;
+    }
+}
+
+// What a save cut short may leave beside the file (here a folder and a
+// read-only file under names a temporary file could take) never stops the
+// next save: each save writes a file of its own.
+TEST_F(ConfigFile, LeftoversOfAnEarlierSaveDoNotStopTheNext) {
+    const fs::path folder = NestingSetting::ConfigFile(folders_.config).parent_path();
+    fs::create_directories(folder / ".Nesting-cfg.tmp.xml");
+    std::ofstream(folder / ".Nesting-cfg.xml.tmp") << "x";
+    fs::permissions(folder / ".Nesting-cfg.xml.tmp", fs::perms::owner_read);
+    NestingSetting setting;
+    setting.m_sheetFormat = 3;
+    std::wstring reason;
+    ASSERT_TRUE(setting.WriteToConfig(folders_.config, reason)) << std::string(reason.begin(), reason.end());
+    NestingSetting read;
+    read.ReadFromConfig(folders_);
+    EXPECT_EQ(read.m_sheetFormat, 3);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
+}

@@ -185,6 +185,21 @@ TEST_F(SettingTest, WhatThePanelShowsIsWhatIsStored)
     EXPECT_EQ(Text(L"Количество столбцов"), L"4");
 }
 
+// What another window of the program saved while the panel was open stays
+// in the file: Enter writes only what this panel changed.
+TEST_F(SettingTest, ConfirmKeepsWhatAnotherSessionSavedMeanwhile)
+{
+    std::string other = kConfig;
+    other.replace(other.find("/old.vst"), 8, "/other.vst");
+    other.replace(other.find("\"77\""), 4, "\"88\"");
+    std::ofstream(ConfigFile(), std::ios::binary) << other;
+    ASSERT_TRUE(user->Tick(C(L"Без оформления"), false));
+    ASSERT_TRUE(user->SetValue(C(L"Формат"), L"А2"));
+    ASSERT_TRUE(user->Enter());
+    for (const char* item : {R"("format" value="2")", R"("lyt_file" value="/other.vst")", R"("max_length" value="88")"})
+        EXPECT_THAT(Config(), HasSubstr(item));
+}
+
 // A configuration file that cannot be written is named with the reason; the
 // file, the session's values and the drawing stay as they were.
 TEST_F(SettingTest, AFileThatCannotBeWrittenIsToldAndNothingChanges)
