@@ -9,6 +9,13 @@
 #include "io/ImportFiles.h"
 #include "model/NestingModel.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string_view>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -21,6 +28,168 @@ constexpr wchar_t kNoConverter[] = L"не загружен конвертер DX
 constexpr wchar_t kNoFile[] = L"файл не найден";
 constexpr wchar_t kNotRead[] = L"файл не прочитан как DXF";
 constexpr wchar_t kUnreadValue[] = L"значение не прочитано";
+constexpr wchar_t kOnlySolids[] = L"в файле только 3D-объекты, они не импортируются: нет плоского контура детали";
+
+// What the drawing of a DXF file holds, read from its groups: 3D objects
+// (faces, solids, surfaces, meshes, polyface and rising polylines, rising
+// lines, objects lying off the XY plane) and plane ones, block copies by
+// what their blocks hold. Paper space, attributes and viewports count for
+// neither.
+class DxfObjectKinds {
+public:
+    // False when the file cannot be read as text groups.
+    bool Read(const fs::path& file)
+    {
+        std::ifstream in(file, std::ios::binary);
+        std::string code, value;
+        std::string section;
+        std::vector<Record>* records = nullptr;
+        while (std::getline(in, code) && std::getline(in, value)) {
+            const int group = GroupCode(code);
+            if (group == kNoCode)
+                return false;
+            Trim(value);
+            if (group == 0 && value == "SECTION") {
+                section.clear();
+                records = nullptr;
+                continue;
+            }
+            if (group == 2 && section.empty() && !records) {
+                section = value;
+                if (section == "ENTITIES")
+                    records = &m_model;
+                continue;
+            }
+            if (group == 0 && value == "ENDSEC") {
+                section = "-";
+                records = nullptr;
+                continue;
+            }
+            if (section == "BLOCKS" && group == 0) {
+                m_inBlockHeader = value == "BLOCK";
+                records = value == "BLOCK" || value == "ENDBLK" ? nullptr : m_block;
+                if (value == "ENDBLK")
+                    m_block = nullptr;
+                if (value != "BLOCK" && value != "ENDBLK" && records)
+                    records->emplace_back(value);
+                continue;
+            }
+            if (section == "BLOCKS" && m_inBlockHeader && group == 2) {
+                m_block = &m_blocks[value];
+                continue;
+            }
+            if (!records)
+                continue;
+            if (group == 0) {
+                records->emplace_back(value);
+                continue;
+            }
+            if (!records->empty())
+                records->back().Take(group, value);
+        }
+        return true;
+    }
+
+    // The model holds 3D objects and nothing plane.
+    bool OnlySolids() const
+    {
+        Tally tally;
+        std::vector<std::string> path;
+        Count(m_model, tally, path);
+        return tally.solids > 0 && tally.planes == 0;
+    }
+
+private:
+    static constexpr int kNoCode = -1;
+    static constexpr size_t kMaxDepth = 16;
+
+    struct Record {
+        explicit Record(std::string kind) : type(std::move(kind)) {}
+        std::string type;
+        bool paper = false;
+        long flags = 0;
+        std::string block;
+        double z[2] = {0, 0};  // of a line's ends, of a vertex
+        double normal[3] = {0, 0, 1};
+
+        void Take(int group, const std::string& value)
+        {
+            if (group == 67)
+                paper = value == "1";
+            else if (group == 70)
+                flags = std::strtol(value.c_str(), nullptr, 10);
+            else if (group == 2)
+                block = value;
+            else if (group == 30 || group == 31)
+                z[group - 30] = std::strtod(value.c_str(), nullptr);
+            else if (group >= 210 && group <= 230 && group % 10 == 0)
+                normal[(group - 210) / 10] = std::strtod(value.c_str(), nullptr);
+        }
+    };
+    struct Tally {
+        size_t solids = 0;
+        size_t planes = 0;
+    };
+
+    static int GroupCode(std::string text)
+    {
+        Trim(text);
+        if (text.empty() || text.size() > 6)
+            return kNoCode;
+        char* end = nullptr;
+        const long code = std::strtol(text.c_str(), &end, 10);
+        return *end == '\0' && code >= 0 ? static_cast<int>(code) : kNoCode;
+    }
+    static void Trim(std::string& text)
+    {
+        const size_t first = text.find_first_not_of(" \t\r");
+        const size_t last = text.find_last_not_of(" \t\r");
+        text = first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+    }
+    void Count(const std::vector<Record>& records, Tally& tally, std::vector<std::string>& path) const
+    {
+        static const std::set<std::string_view> solid = {"3DFACE", "3DSOLID", "BODY", "REGION", "SURFACE", "MESH",
+                                                         "PLANESURFACE", "EXTRUDEDSURFACE", "LOFTEDSURFACE",
+                                                         "REVOLVEDSURFACE", "SWEPTSURFACE", "POLYFACE"};
+        static const std::set<std::string_view> quiet = {"ATTDEF", "VIEWPORT", "SEQEND", "ATTRIB"};
+        for (size_t i = 0; i < records.size(); ++i) {
+            const Record& r = records[i];
+            if (r.paper || quiet.count(r.type) || r.type == "VERTEX")
+                continue;
+            if (r.type == "INSERT") {
+                auto block = m_blocks.find(r.block);
+                if (block == m_blocks.end() || path.size() >= kMaxDepth ||
+                    std::find(path.begin(), path.end(), r.block) != path.end())
+                    continue;
+                path.push_back(r.block);
+                Count(block->second, tally, path);
+                path.pop_back();
+                continue;
+            }
+            bool rising = solid.count(r.type) > 0 || (r.type == "LINE" && r.z[0] != r.z[1]) ||
+                          std::abs(r.normal[0]) > 1e-9 || std::abs(r.normal[1]) > 1e-9;
+            if (r.type == "POLYLINE") {
+                bool level = true;
+                for (size_t v = i + 1; v < records.size() && records[v].type == "VERTEX"; ++v)
+                    level = level && records[v].z[0] == records[i + 1].z[0];
+                rising = rising || (r.flags & (16 | 64)) || ((r.flags & 8) && !level);
+            }
+            ++(rising ? tally.solids : tally.planes);
+        }
+    }
+
+    std::vector<Record> m_model;
+    std::map<std::string, std::vector<Record>> m_blocks;
+    std::vector<Record>* m_block = nullptr;
+    bool m_inBlockHeader = false;
+};
+
+// Why the converter read nothing from `file`.
+std::wstring Unread(const fs::path& file)
+{
+    DxfObjectKinds kinds;
+    return kinds.Read(file) && kinds.OnlySolids() ? kOnlySolids : kNotRead;
+}
 
 vlapi::IViewPtr CurrentView(const vlapi::IVarnelDocument2DPtr& doc)
 {
@@ -58,7 +227,7 @@ public:
         if (!view)
             return outputs::kNoDocument;
         if (!m_read(entry.m_path))
-            return kNotRead;
+            return Unread(source);
         if (!fragment.IsActive())
             return importfiles::kNotActive;
 

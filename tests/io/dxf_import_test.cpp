@@ -167,6 +167,10 @@ TEST_F(DxfImportTest, EachFileGivesAFigureOrARefusalNamedInOneMessage)
         {kAwkward / "open_chains.dxf", L"незамкнутый контур", 0, 0},
         // Splines given by fit points close as they are drawn (the area as ezdxf reads it).
         {kAwkward / "fit_closed.dxf", nullptr, 2, 5696.31},
+        // A drawing of 3D objects only is named as such, through blocks too.
+        {kAwkward / "poly3d_z.dxf", L"в файле только 3D-объекты, они не импортируются", 0, 0},
+        {kAwkward / "polyface.dxf", L"в файле только 3D-объекты", 0, 0},
+        {kAwkward / "solids_only.dxf", L"в файле только 3D-объекты", 0, 0},
     };
     std::vector<FileMetaParams> entries;
     for (const Case& c : cases)
