@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <set>
 #include <string_view>
 #include <system_error>
@@ -29,82 +30,68 @@ constexpr wchar_t kNoFile[] = L"файл не найден";
 constexpr wchar_t kNotRead[] = L"файл не прочитан как DXF";
 constexpr wchar_t kUnreadValue[] = L"значение не прочитано";
 constexpr wchar_t kOnlySolids[] = L"в файле только 3D-объекты, они не импортируются: нет плоского контура детали";
+constexpr wchar_t kNothingPlane[] =
+    L"в файле нет объектов, которые импортируются (отрезков, дуг, окружностей, эллипсов, полилиний, сплайнов, текстов)";
 
-// What the drawing of a DXF file holds, read from its groups: 3D objects
-// (faces, solids, surfaces, meshes, polyface and rising polylines, rising
-// lines, objects lying off the XY plane) and plane ones, block copies by
-// what their blocks hold. Paper space, attributes and viewports count for
-// neither.
+// What the drawing of a DXF file holds, read from its groups in one pass:
+// 3D objects (faces, solids, surfaces, meshes, polyface and rising
+// polylines, rising lines, objects lying off the XY plane), plane objects of
+// the kinds the converter reads, and objects of other kinds; block copies by
+// what their blocks hold. Paper space, attributes and viewports count for none.
 class DxfObjectKinds {
 public:
     // False when the file cannot be read as text groups.
     bool Read(const fs::path& file)
     {
         std::ifstream in(file, std::ios::binary);
-        std::string code, value;
-        std::string section;
-        std::vector<Record>* records = nullptr;
+        std::string code, value, section;
+        bool blockHeader = false;
         while (std::getline(in, code) && std::getline(in, value)) {
             const int group = GroupCode(code);
             if (group == kNoCode)
                 return false;
             Trim(value);
-            if (group == 0 && value == "SECTION") {
-                section.clear();
-                records = nullptr;
-                continue;
-            }
-            if (group == 2 && section.empty() && !records) {
+            if (group == 2 && section.empty()) {
                 section = value;
-                if (section == "ENTITIES")
-                    records = &m_model;
-                continue;
+                m_into = section == "ENTITIES" ? &m_model : nullptr;
+            } else if (group == 2 && blockHeader) {
+                m_into = &m_blocks[value];
+            } else if (group == 0) {
+                Finish(value == "VERTEX" || value == "SEQEND");
+                blockHeader = value == "BLOCK";
+                if (value == "SECTION" || value == "ENDSEC")
+                    section = value == "SECTION" ? "" : "-";
+                if (value == "SECTION" || value == "ENDSEC" || value == "BLOCK" || value == "ENDBLK")
+                    m_into = nullptr;
+                else if (m_into)
+                    m_object.emplace().type = value;
+            } else if (m_object) {
+                m_object->Take(group, value);
             }
-            if (group == 0 && value == "ENDSEC") {
-                section = "-";
-                records = nullptr;
-                continue;
-            }
-            if (section == "BLOCKS" && group == 0) {
-                m_inBlockHeader = value == "BLOCK";
-                records = value == "BLOCK" || value == "ENDBLK" ? nullptr : m_block;
-                if (value == "ENDBLK")
-                    m_block = nullptr;
-                if (value != "BLOCK" && value != "ENDBLK" && records)
-                    records->emplace_back(value);
-                continue;
-            }
-            if (section == "BLOCKS" && m_inBlockHeader && group == 2) {
-                m_block = &m_blocks[value];
-                continue;
-            }
-            if (!records)
-                continue;
-            if (group == 0) {
-                records->emplace_back(value);
-                continue;
-            }
-            if (!records->empty())
-                records->back().Take(group, value);
         }
+        Finish(false);
         return true;
     }
 
-    // The model holds 3D objects and nothing plane.
-    bool OnlySolids() const
+    // Why a converter that read nothing read nothing; empty when the
+    // drawing holds objects it reads.
+    std::wstring NothingRead() const
     {
-        Tally tally;
+        std::map<std::string, Kinds> resolved;
         std::vector<std::string> path;
-        Count(m_model, tally, path);
-        return tally.solids > 0 && tally.planes == 0;
+        const Kinds all = Resolve(m_model, resolved, path);
+        if (all.planes)
+            return {};
+        if (all.others)
+            return kNothingPlane;
+        return all.solids ? kOnlySolids : std::wstring();
     }
 
 private:
     static constexpr int kNoCode = -1;
     static constexpr size_t kMaxDepth = 16;
 
-    struct Record {
-        explicit Record(std::string kind) : type(std::move(kind)) {}
+    struct Object {
         std::string type;
         bool paper = false;
         long flags = 0;
@@ -126,9 +113,11 @@ private:
                 normal[(group - 210) / 10] = std::strtod(value.c_str(), nullptr);
         }
     };
-    struct Tally {
-        size_t solids = 0;
-        size_t planes = 0;
+    struct Kinds {
+        bool solids = false;
+        bool planes = false;
+        bool others = false;
+        std::set<std::string> inserts;  // blocks copied
     };
 
     static int GroupCode(std::string text)
@@ -146,49 +135,89 @@ private:
         const size_t last = text.find_last_not_of(" \t\r");
         text = first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
     }
-    void Count(const std::vector<Record>& records, Tally& tally, std::vector<std::string>& path) const
+
+    // Files the object just read; a polyline waits for its vertices (`more`
+    // when a vertex or the end of the sequence follows).
+    void Finish(bool more)
+    {
+        std::optional<Object> object = std::move(m_object);
+        m_object.reset();
+        if (object && object->type == "VERTEX" && m_polyline) {
+            m_level = m_level && (!m_height || *m_height == object->z[0]);
+            m_height = object->z[0];
+            object.reset();
+        }
+        if (m_polyline && !more) {
+            File(*m_polyline, (m_polyline->flags & (16 | 64)) || ((m_polyline->flags & 8) && !m_level));
+            m_polyline.reset();
+        }
+        if (!object || !m_into || object->paper)
+            return;
+        if (object->type == "POLYLINE") {
+            m_polyline = std::move(object);
+            m_level = true;
+            m_height.reset();
+            return;
+        }
+        File(*object, (object->type == "LINE" && object->z[0] != object->z[1]));
+    }
+
+    void File(const Object& object, bool rising)
     {
         static const std::set<std::string_view> solid = {"3DFACE", "3DSOLID", "BODY", "REGION", "SURFACE", "MESH",
                                                          "PLANESURFACE", "EXTRUDEDSURFACE", "LOFTEDSURFACE",
                                                          "REVOLVEDSURFACE", "SWEPTSURFACE", "POLYFACE"};
-        static const std::set<std::string_view> quiet = {"ATTDEF", "VIEWPORT", "SEQEND", "ATTRIB"};
-        for (size_t i = 0; i < records.size(); ++i) {
-            const Record& r = records[i];
-            if (r.paper || quiet.count(r.type) || r.type == "VERTEX")
-                continue;
-            if (r.type == "INSERT") {
-                auto block = m_blocks.find(r.block);
-                if (block == m_blocks.end() || path.size() >= kMaxDepth ||
-                    std::find(path.begin(), path.end(), r.block) != path.end())
-                    continue;
-                path.push_back(r.block);
-                Count(block->second, tally, path);
-                path.pop_back();
-                continue;
-            }
-            bool rising = solid.count(r.type) > 0 || (r.type == "LINE" && r.z[0] != r.z[1]) ||
-                          std::abs(r.normal[0]) > 1e-9 || std::abs(r.normal[1]) > 1e-9;
-            if (r.type == "POLYLINE") {
-                bool level = true;
-                for (size_t v = i + 1; v < records.size() && records[v].type == "VERTEX"; ++v)
-                    level = level && records[v].z[0] == records[i + 1].z[0];
-                rising = rising || (r.flags & (16 | 64)) || ((r.flags & 8) && !level);
-            }
-            ++(rising ? tally.solids : tally.planes);
+        static const std::set<std::string_view> quiet = {"ATTDEF", "VIEWPORT", "SEQEND", "ATTRIB", "VERTEX"};
+        static const std::set<std::string_view> read = {"LINE",     "ARC",    "CIRCLE", "ELLIPSE", "LWPOLYLINE",
+                                                        "POLYLINE", "SPLINE", "TEXT",   "MTEXT"};
+        if (!m_into || quiet.count(object.type))
+            return;
+        if (object.type == "INSERT") {
+            m_into->inserts.insert(object.block);
+            return;
         }
+        rising = rising || solid.count(object.type) || std::abs(object.normal[0]) > 1e-9 ||
+                 std::abs(object.normal[1]) > 1e-9;
+        (rising ? m_into->solids : read.count(object.type) ? m_into->planes : m_into->others) = true;
     }
 
-    std::vector<Record> m_model;
-    std::map<std::string, std::vector<Record>> m_blocks;
-    std::vector<Record>* m_block = nullptr;
-    bool m_inBlockHeader = false;
+    // What `kinds` holds with its copied blocks; a block copied within itself adds nothing.
+    Kinds Resolve(const Kinds& kinds, std::map<std::string, Kinds>& resolved, std::vector<std::string>& path) const
+    {
+        Kinds all{kinds.solids, kinds.planes, kinds.others, {}};
+        for (const std::string& name : kinds.inserts) {
+            auto block = m_blocks.find(name);
+            if (block == m_blocks.end() || path.size() >= kMaxDepth ||
+                std::find(path.begin(), path.end(), name) != path.end())
+                continue;
+            auto done = resolved.find(name);
+            if (done == resolved.end()) {
+                path.push_back(name);
+                done = resolved.emplace(name, Resolve(block->second, resolved, path)).first;
+                path.pop_back();
+            }
+            all.solids = all.solids || done->second.solids;
+            all.planes = all.planes || done->second.planes;
+            all.others = all.others || done->second.others;
+        }
+        return all;
+    }
+
+    Kinds m_model;
+    std::map<std::string, Kinds> m_blocks;
+    Kinds* m_into = nullptr;  // of the section or block being read
+    std::optional<Object> m_object;
+    std::optional<Object> m_polyline;  // waiting for its vertices
+    bool m_level = true;                // its vertices so far at one height
+    std::optional<double> m_height;
 };
 
 // Why the converter read nothing from `file`.
 std::wstring Unread(const fs::path& file)
 {
     DxfObjectKinds kinds;
-    return kinds.Read(file) && kinds.OnlySolids() ? kOnlySolids : kNotRead;
+    const std::wstring why = kinds.Read(file) ? kinds.NothingRead() : std::wstring();
+    return why.empty() ? kNotRead : why;
 }
 
 vlapi::IViewPtr CurrentView(const vlapi::IVarnelDocument2DPtr& doc)
