@@ -218,24 +218,45 @@ Nurbs reversedNurbs(const Nurbs& n)
 
 }  // namespace detail
 
-Nurbs nurbsThroughPoints(std::span<const Point> points, int degree)
+namespace detail {
+namespace {
+
+// The finite points, consecutive coincident ones once.
+std::vector<Point> distinctPoints(std::span<const Point> points)
 {
     std::vector<Point> q;
     for (Point p : points)
-        if (isFinite(p) && (q.empty() || distance(q.back(), p) > detail::kTiny))
+        if (isFinite(p) && (q.empty() || distance(q.back(), p) > kTiny))
             q.push_back(p);
+    return q;
+}
+
+// Chord-length parameters of distinct points, in [0, 1]; `total` the length of their polygon.
+std::vector<double> chordParameters(const std::vector<Point>& q, double& total)
+{
+    std::vector<double> params{0};
+    total = 0;
+    for (std::size_t k = 1; k < q.size(); ++k)
+        total += distance(q[k - 1], q[k]);
+    for (std::size_t k = 1; k < q.size(); ++k)
+        params.push_back(params.back() + distance(q[k - 1], q[k]) / total);
+    params.back() = 1;
+    return params;
+}
+
+}  // namespace
+}  // namespace detail
+
+Nurbs nurbsThroughPoints(std::span<const Point> points, int degree)
+{
+    const std::vector<Point> q = detail::distinctPoints(points);
     if (q.size() < 2 || degree < 1)
         return {};
     const int p = std::min(degree, static_cast<int>(q.size()) - 1);
     const std::size_t count = q.size();
-    // Chord-length parameters in [0, 1] and knots averaged from them.
-    std::vector<double> params{0};
+    // Chord-length parameters and knots averaged from them.
     double total = 0;
-    for (std::size_t k = 1; k < count; ++k)
-        total += distance(q[k - 1], q[k]);
-    for (std::size_t k = 1; k < count; ++k)
-        params.push_back(params.back() + distance(q[k - 1], q[k]) / total);
-    params.back() = 1;
+    const std::vector<double> params = detail::chordParameters(q, total);
     std::vector<double> interior;
     for (std::size_t j = 1; j + static_cast<std::size_t>(p) < count; ++j) {
         double sum = 0;
@@ -248,9 +269,6 @@ Nurbs nurbsThroughPoints(std::span<const Point> points, int degree)
     return shape;
 }
 
-}  // namespace vlhost::geom
-
-namespace vlhost::geom {
 
 namespace {
 
@@ -280,10 +298,7 @@ std::optional<Point> scaledTangent(std::optional<Point> tangent, double length)
 Nurbs cubicThroughFitPoints(std::span<const Point> points, std::optional<Point> startTangent,
                             std::optional<Point> endTangent, bool closed)
 {
-    std::vector<Point> q;
-    for (Point p : points)
-        if (isFinite(p) && (q.empty() || distance(q.back(), p) > detail::kTiny))
-            q.push_back(p);
+    std::vector<Point> q = detail::distinctPoints(points);
     if (closed && q.size() >= 2 && distance(q.front(), q.back()) <= detail::kTiny)
         q.pop_back();
     closed = closed && q.size() >= 3;
@@ -292,14 +307,8 @@ Nurbs cubicThroughFitPoints(std::span<const Point> points, std::optional<Point> 
     const std::size_t count = q.size();
     if (count < 2)
         return {};
-    std::vector<double> params{0};
     double total = 0;
-    for (std::size_t k = 1; k < count; ++k)
-        total += distance(q[k - 1], q[k]);
-    for (std::size_t k = 1; k < count; ++k)
-        params.push_back(params.back() + distance(q[k - 1], q[k]) / total);
-    params.back() = 1;
-
+    const std::vector<double> params = detail::chordParameters(q, total);
     std::optional<Point> start = scaledTangent(startTangent, total), end = scaledTangent(endTangent, total);
     if (closed) {
         // One tangent at the joint: the one given, or estimated across it.
