@@ -313,6 +313,9 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         {"spline_through_one_point", dxftext::File({{"ENTITIES", square + FitSpline({{5, 5}, {5, 5}, {5, 5}})}}), nullptr, 10000},
         {"count_in_header", dxftext::File({{"HEADER", {{0, "SPLINE"}, {72, "900000000E+20"}}}, {"ENTITIES", square}}), nullptr,
          10000},
+        {"closed_fit_spline",
+         dxftext::File({{"ENTITIES", FitSpline({{0, 0}, {60, 0}, {100, 30}, {60, 60}, {0, 60}, {-20, 30}}, true)}}), nullptr,
+         6556.3},
         // Nothing the converter reads: the refusal says what the drawing holds.
         {"face_in_block_rising_line_paper_square",
          dxftext::File({{"BLOCKS", Block("F", face)},
