@@ -40,9 +40,14 @@ constexpr wchar_t kNothingPlane[] =
 // what their blocks hold. Paper space, attributes and viewports count for none.
 class DxfObjectKinds {
 public:
-    // False when the file cannot be read as text groups.
+    // False when the file cannot be read as text groups (or is larger than
+    // any the converter reads).
     bool Read(const fs::path& file)
     {
+        std::error_code ec;
+        const auto size = fs::file_size(file, ec);
+        if (ec || size > kMaxBytes)
+            return false;
         std::ifstream in(file, std::ios::binary);
         std::string code, value, section;
         bool blockHeader = false;
@@ -90,6 +95,7 @@ public:
 private:
     static constexpr int kNoCode = -1;
     static constexpr size_t kMaxDepth = 16;
+    static constexpr std::uintmax_t kMaxBytes = std::uintmax_t{256} << 20;
 
     struct Object {
         std::string type;
