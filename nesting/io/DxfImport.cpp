@@ -9,6 +9,14 @@
 #include "io/ImportFiles.h"
 #include "model/NestingModel.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <set>
+#include <string_view>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -21,6 +29,202 @@ constexpr wchar_t kNoConverter[] = L"не загружен конвертер DX
 constexpr wchar_t kNoFile[] = L"файл не найден";
 constexpr wchar_t kNotRead[] = L"файл не прочитан как DXF";
 constexpr wchar_t kUnreadValue[] = L"значение не прочитано";
+constexpr wchar_t kOnlySolids[] = L"в файле только 3D-объекты, они не импортируются: нет плоского контура детали";
+constexpr wchar_t kNothingPlane[] =
+    L"в файле нет объектов, которые импортируются (отрезков, дуг, окружностей, эллипсов, полилиний, сплайнов, текстов)";
+
+// What the drawing of a DXF file holds, read from its groups in one pass:
+// 3D objects (faces, solids, surfaces, meshes, polyface and rising
+// polylines, rising lines, objects lying off the XY plane), plane objects of
+// the kinds the converter reads, and objects of other kinds; block copies by
+// what their blocks hold. Paper space, attributes and viewports count for none.
+class DxfObjectKinds {
+public:
+    // False when the file cannot be read as text groups (or is larger than
+    // any the converter reads).
+    bool Read(const fs::path& file)
+    {
+        std::error_code ec;
+        const auto size = fs::file_size(file, ec);
+        if (ec || size > kMaxBytes)
+            return false;
+        std::ifstream in(file, std::ios::binary);
+        std::string code, value, section;
+        bool blockHeader = false;
+        while (std::getline(in, code) && std::getline(in, value)) {
+            const int group = GroupCode(code);
+            if (group == kNoCode)
+                return false;
+            Trim(value);
+            if (group == 2 && section.empty()) {
+                section = value;
+                m_into = section == "ENTITIES" ? &m_model : nullptr;
+            } else if (group == 2 && blockHeader) {
+                m_into = &m_blocks[value];
+            } else if (group == 0) {
+                Finish(value == "VERTEX" || value == "SEQEND");
+                blockHeader = value == "BLOCK";
+                if (value == "SECTION" || value == "ENDSEC")
+                    section = value == "SECTION" ? "" : "-";
+                if (value == "SECTION" || value == "ENDSEC" || value == "BLOCK" || value == "ENDBLK")
+                    m_into = nullptr;
+                else if (m_into)
+                    m_object.emplace().type = value;
+            } else if (m_object) {
+                m_object->Take(group, value);
+            }
+        }
+        Finish(false);
+        return true;
+    }
+
+    // Why a converter that read nothing read nothing; empty when the
+    // drawing holds objects it reads.
+    std::wstring NothingRead() const
+    {
+        std::map<std::string, Kinds> resolved;
+        std::vector<std::string> path;
+        const Kinds all = Resolve(m_model, resolved, path);
+        if (all.planes)
+            return {};
+        if (all.others)
+            return kNothingPlane;
+        return all.solids ? kOnlySolids : std::wstring();
+    }
+
+private:
+    static constexpr int kNoCode = -1;
+    static constexpr size_t kMaxDepth = 16;
+    static constexpr std::uintmax_t kMaxBytes = std::uintmax_t{256} << 20;
+
+    struct Object {
+        std::string type;
+        bool paper = false;
+        long flags = 0;
+        std::string block;
+        double z[2] = {0, 0};  // of a line's ends, of a vertex
+        double normal[3] = {0, 0, 1};
+
+        void Take(int group, const std::string& value)
+        {
+            if (group == 67)
+                paper = value == "1";
+            else if (group == 70)
+                flags = std::strtol(value.c_str(), nullptr, 10);
+            else if (group == 2)
+                block = value;
+            else if (group == 30 || group == 31)
+                z[group - 30] = std::strtod(value.c_str(), nullptr);
+            else if (group >= 210 && group <= 230 && group % 10 == 0)
+                normal[(group - 210) / 10] = std::strtod(value.c_str(), nullptr);
+        }
+    };
+    struct Kinds {
+        bool solids = false;
+        bool planes = false;
+        bool others = false;
+        std::set<std::string> inserts;  // blocks copied
+    };
+
+    static int GroupCode(std::string text)
+    {
+        Trim(text);
+        if (text.empty() || text.size() > 6)
+            return kNoCode;
+        char* end = nullptr;
+        const long code = std::strtol(text.c_str(), &end, 10);
+        return *end == '\0' && code >= 0 ? static_cast<int>(code) : kNoCode;
+    }
+    static void Trim(std::string& text)
+    {
+        const size_t first = text.find_first_not_of(" \t\r");
+        const size_t last = text.find_last_not_of(" \t\r");
+        text = first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+    }
+
+    // Files the object just read; a polyline waits for its vertices (`more`
+    // when a vertex or the end of the sequence follows).
+    void Finish(bool more)
+    {
+        std::optional<Object> object = std::move(m_object);
+        m_object.reset();
+        if (object && object->type == "VERTEX" && m_polyline) {
+            m_level = m_level && (!m_height || *m_height == object->z[0]);
+            m_height = object->z[0];
+            object.reset();
+        }
+        if (m_polyline && !more) {
+            File(*m_polyline, (m_polyline->flags & (16 | 64)) || ((m_polyline->flags & 8) && !m_level));
+            m_polyline.reset();
+        }
+        if (!object || !m_into || object->paper)
+            return;
+        if (object->type == "POLYLINE") {
+            m_polyline = std::move(object);
+            m_level = true;
+            m_height.reset();
+            return;
+        }
+        File(*object, (object->type == "LINE" && object->z[0] != object->z[1]));
+    }
+
+    void File(const Object& object, bool rising)
+    {
+        static const std::set<std::string_view> solid = {"3DFACE", "3DSOLID", "BODY", "REGION", "SURFACE", "MESH",
+                                                         "PLANESURFACE", "EXTRUDEDSURFACE", "LOFTEDSURFACE",
+                                                         "REVOLVEDSURFACE", "SWEPTSURFACE", "POLYFACE"};
+        static const std::set<std::string_view> quiet = {"ATTDEF", "VIEWPORT", "SEQEND", "ATTRIB", "VERTEX"};
+        static const std::set<std::string_view> read = {"LINE",     "ARC",    "CIRCLE", "ELLIPSE", "LWPOLYLINE",
+                                                        "POLYLINE", "SPLINE", "TEXT",   "MTEXT"};
+        if (!m_into || quiet.count(object.type))
+            return;
+        if (object.type == "INSERT") {
+            m_into->inserts.insert(object.block);
+            return;
+        }
+        rising = rising || solid.count(object.type) || std::abs(object.normal[0]) > 1e-9 ||
+                 std::abs(object.normal[1]) > 1e-9;
+        (rising ? m_into->solids : read.count(object.type) ? m_into->planes : m_into->others) = true;
+    }
+
+    // What `kinds` holds with its copied blocks; a block copied within itself adds nothing.
+    Kinds Resolve(const Kinds& kinds, std::map<std::string, Kinds>& resolved, std::vector<std::string>& path) const
+    {
+        Kinds all{kinds.solids, kinds.planes, kinds.others, {}};
+        for (const std::string& name : kinds.inserts) {
+            auto block = m_blocks.find(name);
+            if (block == m_blocks.end() || path.size() >= kMaxDepth ||
+                std::find(path.begin(), path.end(), name) != path.end())
+                continue;
+            auto done = resolved.find(name);
+            if (done == resolved.end()) {
+                path.push_back(name);
+                done = resolved.emplace(name, Resolve(block->second, resolved, path)).first;
+                path.pop_back();
+            }
+            all.solids = all.solids || done->second.solids;
+            all.planes = all.planes || done->second.planes;
+            all.others = all.others || done->second.others;
+        }
+        return all;
+    }
+
+    Kinds m_model;
+    std::map<std::string, Kinds> m_blocks;
+    Kinds* m_into = nullptr;  // of the section or block being read
+    std::optional<Object> m_object;
+    std::optional<Object> m_polyline;  // waiting for its vertices
+    bool m_level = true;                // its vertices so far at one height
+    std::optional<double> m_height;
+};
+
+// Why the converter read nothing from `file`.
+std::wstring Unread(const fs::path& file)
+{
+    DxfObjectKinds kinds;
+    const std::wstring why = kinds.Read(file) ? kinds.NothingRead() : std::wstring();
+    return why.empty() ? kNotRead : why;
+}
 
 vlapi::IViewPtr CurrentView(const vlapi::IVarnelDocument2DPtr& doc)
 {
@@ -58,7 +262,7 @@ public:
         if (!view)
             return outputs::kNoDocument;
         if (!m_read(entry.m_path))
-            return kNotRead;
+            return Unread(source);
         if (!fragment.IsActive())
             return importfiles::kNotActive;
 

@@ -165,6 +165,12 @@ TEST_F(DxfImportTest, EachFileGivesAFigureOrARefusalNamedInOneMessage)
         {kAwkward / "rings_cross.dxf", L"контуры пересекаются в точке (", 0, 0},
         {kAwkward / "open_beside.dxf", L"незамкнутый контур", 0, 0},
         {kAwkward / "open_chains.dxf", L"незамкнутый контур", 0, 0},
+        // Splines given by fit points close as they are drawn (the area as ezdxf reads it).
+        {kAwkward / "fit_closed.dxf", nullptr, 2, 5696.31},
+        // A drawing of 3D objects only is named as such, through blocks too.
+        {kAwkward / "poly3d_z.dxf", L"в файле только 3D-объекты, они не импортируются", 0, 0},
+        {kAwkward / "polyface.dxf", L"в файле только 3D-объекты", 0, 0},
+        {kAwkward / "solids_only.dxf", L"в файле только 3D-объекты", 0, 0},
     };
     std::vector<FileMetaParams> entries;
     for (const Case& c : cases)
@@ -206,7 +212,7 @@ TEST_F(DxfImportTest, EachFileGivesAFigureOrARefusalNamedInOneMessage)
         EXPECT_EQ(figure->GetThickness(), c.thickness);
         EXPECT_EQ(figure->m_count, c.count);
     }
-    EXPECT_EQ(model.m_figures.size(), 1u + 1u + 1u + 4u + 6u) << "the texts part comes four times";
+    EXPECT_EQ(model.m_figures.size(), 1u + 1u + 1u + 4u + 7u) << "the texts part comes four times";
     KeepPicture(model, doc, "dxf_parts");
 }
 
@@ -272,6 +278,8 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
     };
     const double d = 0.0002;
     const Groups square = Square(0, 0, 100);
+    const Groups face{{0, "3DFACE"}, {8, "0"}, {10, "0"},  {20, "0"},  {30, "0"},  {11, "9"}, {21, "0"},
+                      {31, "0"},     {12, "9"}, {22, "9"}, {32, "5"}, {13, "0"}, {23, "9"}, {33, "5"}};
     const Case cases[] = {
         {"lines", dxftext::File({{"ENTITIES", Line(0, 0, 100, d) + Line(100 + d, 0, 100, 100) + Line(100, 100 - d, 0, 100) +
                                          Line(-d, 100, d, -d)}}),
@@ -305,6 +313,17 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         {"spline_through_one_point", dxftext::File({{"ENTITIES", square + FitSpline({{5, 5}, {5, 5}, {5, 5}})}}), nullptr, 10000},
         {"count_in_header", dxftext::File({{"HEADER", {{0, "SPLINE"}, {72, "900000000E+20"}}}, {"ENTITIES", square}}), nullptr,
          10000},
+        {"closed_fit_spline",
+         dxftext::File({{"ENTITIES", FitSpline({{0, 0}, {60, 0}, {100, 30}, {60, 60}, {0, 60}, {-20, 30}}, true)}}), nullptr,
+         6556.3},
+        // Nothing the converter reads: the refusal says what the drawing holds.
+        {"face_in_block_rising_line_paper_square",
+         dxftext::File({{"BLOCKS", Block("F", face)},
+                        {"ENTITIES", Insert("F", 0, 0) + Line(0, 0, 5, 5) + Groups{{30, "0"}, {31, "7"}} +
+                                         Groups{{0, "LINE"}, {67, "1"}, {10, "0"}, {20, "0"}, {11, "1"}, {21, "1"}}}}),
+         L"в файле только 3D-объекты, они не импортируются: нет плоского контура детали", 0},
+        {"face_and_hatch", dxftext::File({{"ENTITIES", face + Groups{{0, "HATCH"}, {8, "0"}}}}),
+         L"в файле нет объектов, которые импортируются (отрезков, дуг, окружностей, эллипсов, полилиний, сплайнов, текстов)", 0},
     };
     std::vector<FileMetaParams> entries = WriteCases(cases);
     const size_t before = host->State().messages.size();

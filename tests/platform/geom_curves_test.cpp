@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <string>
 
 namespace {
@@ -220,6 +221,49 @@ TEST(GeomNurbs, InterpolationPassesThroughThePoints)
     // Two points give a straight line.
     const Curve line = nurbsThroughPoints(std::vector<Point>{{0, 0}, {10, 0}});
     EXPECT_NEAR(length(line), 10, 1e-12);
+}
+
+TEST(GeomNurbs, FitPointCubicKeepsItsPointsTangentsAndJoint)
+{
+    struct Case {
+        std::string name;
+        std::vector<Point> points;
+        std::optional<Point> start, end;
+        bool closed;
+        std::optional<Point> startDirection, endDirection;  // expected; the joint's for a closed one
+    };
+    const std::vector<Point> blob{{0, 0}, {40, -10}, {80, 5}, {90, 40}, {60, 70}, {20, 60}, {-5, 30}};
+    std::vector<Point> blobAgain = blob;
+    blobAgain.push_back(blob.front());
+    const Case cases[] = {
+        {"open, estimated", {{0, 0}, {30, -40}, {70, -35}, {100, 0}}, {}, {}, false, {}, {}},
+        {"open, given", {{0, 0}, {30, -40}, {70, -35}, {100, 0}}, Point{1, -2}, Point{1, 1.5}, false, Point{1, -2},
+         Point{1, 1.5}},
+        {"closed, estimated", blob, {}, {}, true, {}, {}},
+        {"closed, given, first point again", blobAgain, Point{2, -0.8}, Point{2, -0.8}, true, Point{1, -0.4}, {}},
+        {"closed, start given", blob, Point{1, -0.4}, {}, true, Point{1, -0.4}, {}},
+        {"three points, tangent at the end", {{0, 0}, {50, 40}, {100, 0}}, {}, Point{0, -1}, false, {}, Point{0, -1}},
+    };
+    auto direction = [](Point v) { return v / std::hypot(v.x, v.y); };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Nurbs n = cubicThroughFitPoints(c.points, c.start, c.end, c.closed);
+        ASSERT_EQ(n.degree, 3);
+        for (Point p : c.points)
+            EXPECT_LT(nearestPoint(n, p)->distance, 1e-9);
+        EXPECT_TRUE(near(startPoint(n), c.points.front(), 1e-12));
+        EXPECT_EQ(isClosed(n, 1e-12), c.closed);
+        // End derivatives of the clamped cubic.
+        const std::size_t last = n.poles.size() - 1;
+        const Point d0 = (n.poles[1] - n.poles[0]) * (3 / n.knots[4]);
+        const Point d1 = (n.poles[last] - n.poles[last - 1]) * (3 / (1 - n.knots[n.knots.size() - 5]));
+        EXPECT_TRUE(!c.startDirection || near(direction(d0), direction(*c.startDirection), 1e-12));
+        EXPECT_TRUE(!c.endDirection || near(direction(d1), direction(*c.endDirection), 1e-12));
+        EXPECT_TRUE(!c.closed || near(d0, d1, 1e-9)) << "a closed spline runs smoothly through its joint";
+    }
+    // Two points give a straight line; one point nothing.
+    EXPECT_NEAR(length(cubicThroughFitPoints(std::vector<Point>{{0, 0}, {10, 0}}, {}, {}, true)), 10, 1e-9);
+    EXPECT_TRUE(isDegenerate(cubicThroughFitPoints(std::vector<Point>{{1, 1}, {1, 1}}, {}, {}, false)));
 }
 
 TEST(GeomDegenerate, GivesEmptyResultsNeverNaN)

@@ -81,10 +81,10 @@ inline Groups Polyline(const std::vector<std::pair<double, double>>& points, boo
     return g;
 }
 
-// A cubic spline given by the points it runs through.
-inline Groups FitSpline(const std::vector<std::pair<double, double>>& points)
+// A cubic spline given by the points it runs through (`closed`: back to the first).
+inline Groups FitSpline(const std::vector<std::pair<double, double>>& points, bool closed = false)
 {
-    Groups g{{0, "SPLINE"}, {8, "0"}, {70, "8"}, {71, "3"}, {72, "0"}, {73, "0"}, {74, std::to_string(points.size())}};
+    Groups g{{0, "SPLINE"}, {8, "0"}, {70, closed ? "9" : "8"}, {71, "3"}, {72, "0"}, {73, "0"}, {74, std::to_string(points.size())}};
     for (const auto& [x, y] : points) {
         g.emplace_back(11, Num(x));
         g.emplace_back(21, Num(y));

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <variant>
@@ -54,6 +55,8 @@ struct SplineR {
   std::vector<double> knots;
   std::vector<DL_ControlPointData> poles;
   std::vector<DL_FitPointData> fits;
+  bool closed = false;
+  std::optional<geom::Point> startTangent, endTangent;  // of a spline given by fit points
 };
 struct TextR {
   DL_TextData data;
@@ -117,7 +120,14 @@ class Reader : public DL_CreationAdapter {
   void addVertex(const DL_VertexData& d) override {
     if (auto* p = Last<PolylineR>()) p->vertices.push_back(d);
   }
-  void addSpline(const DL_SplineData& d) override { Put(SplineR{static_cast<int>(d.degree), {}, {}, {}}); }
+  void addSpline(const DL_SplineData& d) override {
+    // dxflib gives a tangent the file leaves out as zero.
+    auto tangent = [](double x, double y) {
+      return x != 0 || y != 0 ? std::optional<geom::Point>({x, y}) : std::nullopt;
+    };
+    Put(SplineR{static_cast<int>(d.degree), {}, {}, {}, (d.flags & 1) != 0, tangent(d.tangentStartX, d.tangentStartY),
+                tangent(d.tangentEndX, d.tangentEndY)});
+  }
   void addKnot(const DL_KnotData& d) override {
     if (auto* s = Last<SplineR>()) s->knots.push_back(d.k);
   }
@@ -464,7 +474,8 @@ class Builder {
     if (d.poles.empty() && d.fits.size() >= 2) {
       std::vector<geom::Point> through;
       for (const auto& f : d.fits) through.push_back({f.x, f.y});
-      return Add(geom::nurbsThroughPoints(through), m, layer, linetype, vlapi::vlDrNurbs);
+      return Add(geom::cubicThroughFitPoints(through, d.startTangent, d.endTangent, d.closed), m, layer, linetype,
+                 vlapi::vlDrNurbs);
     }
     geom::Nurbs n;
     n.degree = d.degree;

@@ -105,6 +105,17 @@ using LineArc = std::variant<Segment, Arc>;
 // coincident points count once; fewer than two distinct points give a degenerate curve.
 Nurbs nurbsThroughPoints(std::span<const Point> points, int degree = 3);
 
+// The cubic of a DXF SPLINE given by fit points, built as DXF readers
+// commonly build it: global interpolation with chord-length parameters and a
+// knot at every inner fit point, constrained by the start and end tangents
+// (their directions; a missing one is estimated from the five points about
+// that end), each scaled to the length of the fit-point polygon. A `closed`
+// spline ends where it starts, with one tangent at the joint estimated from
+// the points on both sides of it. Consecutive coincident points count once;
+// fewer than two distinct points give a degenerate curve.
+Nurbs cubicThroughFitPoints(std::span<const Point> points, std::optional<Point> startTangent,
+                            std::optional<Point> endTangent, bool closed);
+
 // Parameter domains: Segment [0, 1]; Arc, Circle, Ellipse, EllipticArc
 // [0, angle travelled]; Bezier [0, pieces]; Nurbs [first, last knot of the
 // curve]; Conic [0, 1]; Polyline [0, number of segments].

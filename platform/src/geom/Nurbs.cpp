@@ -218,24 +218,45 @@ Nurbs reversedNurbs(const Nurbs& n)
 
 }  // namespace detail
 
-Nurbs nurbsThroughPoints(std::span<const Point> points, int degree)
+namespace detail {
+namespace {
+
+// The finite points, consecutive coincident ones once.
+std::vector<Point> distinctPoints(std::span<const Point> points)
 {
     std::vector<Point> q;
     for (Point p : points)
-        if (isFinite(p) && (q.empty() || distance(q.back(), p) > detail::kTiny))
+        if (isFinite(p) && (q.empty() || distance(q.back(), p) > kTiny))
             q.push_back(p);
+    return q;
+}
+
+// Chord-length parameters of distinct points, in [0, 1]; `total` the length of their polygon.
+std::vector<double> chordParameters(const std::vector<Point>& q, double& total)
+{
+    std::vector<double> params{0};
+    total = 0;
+    for (std::size_t k = 1; k < q.size(); ++k)
+        total += distance(q[k - 1], q[k]);
+    for (std::size_t k = 1; k < q.size(); ++k)
+        params.push_back(params.back() + distance(q[k - 1], q[k]) / total);
+    params.back() = 1;
+    return params;
+}
+
+}  // namespace
+}  // namespace detail
+
+Nurbs nurbsThroughPoints(std::span<const Point> points, int degree)
+{
+    const std::vector<Point> q = detail::distinctPoints(points);
     if (q.size() < 2 || degree < 1)
         return {};
     const int p = std::min(degree, static_cast<int>(q.size()) - 1);
     const std::size_t count = q.size();
-    // Chord-length parameters in [0, 1] and knots averaged from them.
-    std::vector<double> params{0};
+    // Chord-length parameters and knots averaged from them.
     double total = 0;
-    for (std::size_t k = 1; k < count; ++k)
-        total += distance(q[k - 1], q[k]);
-    for (std::size_t k = 1; k < count; ++k)
-        params.push_back(params.back() + distance(q[k - 1], q[k]) / total);
-    params.back() = 1;
+    const std::vector<double> params = detail::chordParameters(q, total);
     std::vector<double> interior;
     for (std::size_t j = 1; j + static_cast<std::size_t>(p) < count; ++j) {
         double sum = 0;
@@ -245,6 +266,123 @@ Nurbs nurbsThroughPoints(std::span<const Point> points, int degree)
     }
     Nurbs shape{q, {}, detail::clampedKnots(p, interior, 1), p};
     shape.poles = detail::solveBanded(shape, params, q);
+    return shape;
+}
+
+
+namespace {
+
+// The five-point tangent estimate at a fit point, from the chords q0 and q1
+// either side of it and the chords qm beyond q0 and q2 beyond q1: a blend
+// that follows the straighter side.
+Point blendedTangent(Point qm, Point q0, Point q1, Point q2)
+{
+    const double before = std::abs(cross(qm, q0)), after = std::abs(cross(q1, q2));
+    const double a = before + after > 0 ? before / (before + after) : 0.5;
+    return q0 * (1 - a) + q1 * a;
+}
+
+// `tangent` scaled to `length`; nothing for a tangent without a direction.
+std::optional<Point> scaledTangent(std::optional<Point> tangent, double length)
+{
+    if (!tangent || !isFinite(*tangent))
+        return std::nullopt;
+    const double norm = std::hypot(tangent->x, tangent->y);
+    if (!(norm > detail::kTiny) || !std::isfinite(norm))
+        return std::nullopt;
+    return *tangent * (length / norm);
+}
+
+}  // namespace
+
+Nurbs cubicThroughFitPoints(std::span<const Point> points, std::optional<Point> startTangent,
+                            std::optional<Point> endTangent, bool closed)
+{
+    std::vector<Point> q = detail::distinctPoints(points);
+    if (closed && q.size() >= 2 && distance(q.front(), q.back()) <= detail::kTiny)
+        q.pop_back();
+    closed = closed && q.size() >= 3;
+    if (closed)
+        q.push_back(q.front());
+    const std::size_t count = q.size();
+    if (count < 2)
+        return {};
+    double total = 0;
+    const std::vector<double> params = detail::chordParameters(q, total);
+    std::optional<Point> start = scaledTangent(startTangent, total), end = scaledTangent(endTangent, total);
+    if (closed) {
+        // One tangent at the joint: the one given, or estimated across it.
+        if (!start && !end) {
+            const std::size_t m = count - 1;  // distinct points
+            auto chord = [&](std::size_t k) { return q[k % m] - q[(k + m - 1) % m]; };  // q[k] - q[k - 1]
+            start = scaledTangent(blendedTangent(chord(m - 1), chord(0), chord(1), chord(2)), total);
+        }
+        if (!start)
+            start = end;
+        if (!end)
+            end = start;
+    }
+    if (!start || !end) {
+        std::optional<Point> first, last;
+        if (count == 2) {
+            first = last = q[1] - q[0];
+        } else {
+            // The chords before the first and after the last point continue
+            // the polygon's own turning.
+            const Point q1 = q[1] - q[0], q2 = q[2] - q[1];
+            const Point q0 = q1 * 2 - q2;
+            first = blendedTangent(q0 * 2 - q1, q0, q1, q2);
+            const Point qa = q[count - 2] - q[count - 3], qb = q[count - 1] - q[count - 2];
+            const Point qc = qb * 2 - qa;
+            last = blendedTangent(qa, qb, qc, qc * 2 - qb);
+        }
+        if (!start)
+            start = scaledTangent(first, total);
+        if (!end)
+            end = scaledTangent(last, total);
+    }
+    if (!start || !end)
+        start = end = (q.back() - q.front());  // a straight run: its own direction
+
+    // Knots 0 0 0 0, the inner parameters, 1 1 1 1; count + 2 poles. The
+    // first two and the last two poles follow from the ends and tangents;
+    // the inner fit points give a tridiagonal system for the rest.
+    std::vector<double> inner(params.begin() + 1, params.end() - 1);
+    Nurbs shape{std::vector<Point>(count + 2), {}, detail::clampedKnots(3, inner, 1), 3};
+    std::vector<Point>& poles = shape.poles;
+    poles[0] = q.front();
+    poles[1] = q.front() + *start * (params[1] / 3);
+    poles[count + 1] = q.back();
+    poles[count] = q.back() - *end * ((1 - params[count - 2]) / 3);
+    const std::size_t unknowns = count - 2;  // poles 2 .. count - 1
+    std::vector<double> sub(unknowns), diag(unknowns), super(unknowns);
+    std::vector<Point> rhs(unknowns);
+    detail::BasisRow values, slopes;
+    for (std::size_t k = 1; k + 1 < count; ++k) {
+        // At the simple knot params[k] = knots[k + 3] the poles k .. k + 2 act.
+        detail::basisWithDerivatives(shape.knots, 3, k + 3, params[k], values, slopes);
+        const std::size_t row = k - 1;
+        sub[row] = values[0];
+        diag[row] = values[1];
+        super[row] = values[2];
+        rhs[row] = q[k];
+        if (k == 1)
+            rhs[row] = rhs[row] - poles[1] * values[0];
+        if (k + 2 == count)
+            rhs[row] = rhs[row] - poles[count] * values[2];
+    }
+    // The collocation matrix is totally positive: elimination without pivoting is stable.
+    for (std::size_t i = 1; i < unknowns; ++i) {
+        const double f = sub[i] / diag[i - 1];
+        diag[i] -= f * super[i - 1];
+        rhs[i] = rhs[i] - rhs[i - 1] * f;
+    }
+    for (std::size_t i = unknowns; i-- > 0;) {
+        Point x = rhs[i];
+        if (i + 1 < unknowns)
+            x = x - poles[i + 3] * super[i];
+        poles[i + 2] = x / diag[i];
+    }
     return shape;
 }
 

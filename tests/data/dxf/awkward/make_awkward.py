@@ -264,6 +264,56 @@ def write_more(folder):
     save(doc, "parts_200.dxf")
 
 
+def write_fit_splines(folder):
+    """Splines given by fit points only (the control points left to the
+    reader), open and closed, sparse and dense, with and without end
+    tangents; and a drawing of 3D objects only."""
+    def new():
+        doc = ezdxf.new("R2000"); doc.header["$INSUNITS"] = 4
+        return doc, doc.modelspace()
+    def save(doc, name): doc.saveas(os.path.join(folder, name))
+    def fit(m, points, start=None, end=None, closed=False):
+        s = m.add_spline(points)
+        if start: s.dxf.start_tangent = start
+        if end: s.dxf.end_tangent = end
+        s.closed = closed
+        return s
+    bottom = [(0, 0), (30, -40), (70, -35), (100, 0)]
+    top = [(100, 0), (80, 30), (50, 45), (20, 30), (0, 0)]
+    # An outline of two sparse splines, without tangents and with them.
+    doc, m = new(); fit(m, bottom); fit(m, top); save(doc, "fit_sparse.dxf")
+    doc, m = new(); fit(m, bottom, (1, -2, 0), (1, 1.5, 0)); fit(m, top, (-0.5, 1, 0), (-1, -1.2, 0))
+    save(doc, "fit_tangents.dxf")
+    # A plate whose top edge is a wave of 20 fit points.
+    doc, m = new()
+    wave = [(10 * k, round(50 + 8 * math.sin(k / 1.5), 4)) for k in range(20)]
+    fit(m, wave)
+    m.add_lwpolyline([wave[-1], (190, 0), (0, 0), wave[0]])
+    save(doc, "fit_dense.dxf")
+    # Closed splines as CAD programs write them (the first point again at
+    # the end): a sparse outline with its tangent at the joint, a dense round
+    # hole without one.
+    doc, m = new()
+    blob = [(0, 0), (40, -10), (80, 5), (90, 40), (60, 70), (20, 60), (-5, 30), (0, 0)]
+    fit(m, blob, (1, -0.4, 0), (1, -0.4, 0), closed=True)
+    ring = [(45 + 12 * math.cos(k * math.pi / 10), 30 + 12 * math.sin(k * math.pi / 10)) for k in range(21)]
+    fit(m, ring, closed=True)
+    save(doc, "fit_closed.dxf")
+    # 3D objects only: a face, a mesh, a rising line and a block of a face.
+    doc, m = new()
+    m.add_3dface([(0, 0, 0), (100, 0, 0), (100, 50, 10), (0, 50, 10)])
+    mesh = m.add_mesh()
+    with mesh.edit_data() as data:
+        data.vertices = [(0, 0, 0), (10, 0, 0), (10, 10, 5), (0, 10, 5)]
+        data.faces = [(0, 1, 2, 3)]
+    m.add_line((0, 0, 0), (50, 50, 20))
+    block = doc.blocks.new("FACE")
+    block.add_3dface([(0, 0, 0), (10, 0, 0), (10, 10, 10)])
+    m.add_blockref("FACE", (200, 0))
+    save(doc, "solids_only.dxf")
+
+
 if __name__ == "__main__":
     write(sys.argv[1])
     write_more(sys.argv[1])
+    write_fit_splines(sys.argv[1])
