@@ -260,8 +260,13 @@ int main(int argc, char** argv)
             model->AddSheet();
             if (!fragments.empty())
                 std::filesystem::create_directories(fragments);
-            for (const Part& part : parts)
-                model->AddFigure(FragmentFile(host, part, fragments.empty() ? root : fragments));
+            // The model saves the copies it makes; the first piece of each
+            // part is the caller's to save, with the thickness and material
+            // its file carries.
+            for (const Part& part : parts) {
+                if (const IFigurePtr figure = model->AddFigure(FragmentFile(host, part, fragments.empty() ? root : fragments)))
+                    figure->SaveParams();
+            }
             model->ArrangeFiguresInContainer(true, true);
             model->SaveParams();
             model->UpdateResultTables();
