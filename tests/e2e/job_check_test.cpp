@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -129,6 +130,10 @@ TEST_F(JobCheck, TheJobAsMadePassesEveryCheck)
     const Outcome summary = Check({"summary", job, "--files", s_job.string()});
     EXPECT_EQ(summary.status, 0);
     EXPECT_NE(summary.output.find("3 pieces: 3 placed, 0 in the container"), std::string::npos) << summary.output;
+    // Each part, the first piece as its copies, keeps the thickness and material its file gives.
+    std::ifstream parts(s_job / "docs" / "Документация" / "Ведомость деталей.csv");
+    const std::string register_{std::istreambuf_iterator<char>(parts), {}};
+    EXPECT_NE(register_.find("\"Plate\";\"1\";\"Ст3\";\"2.00\""), std::string::npos) << register_;
 }
 
 struct Spoilt {
