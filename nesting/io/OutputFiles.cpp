@@ -4,6 +4,7 @@
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cwchar>
 #include <system_error>
@@ -14,7 +15,13 @@ namespace outputs {
 
 void FailureList::Add(std::wstring file, std::wstring reason)
 {
-    m_lines.push_back(std::move(file) + L": " + std::move(reason));
+    m_lines.push_back(file + L": " + std::move(reason));
+    m_files.push_back(std::move(file));
+}
+
+bool FailureList::Names(const std::wstring& file) const
+{
+    return std::find(m_files.begin(), m_files.end(), file) != m_files.end();
 }
 
 std::wstring FailureList::Text(const std::wstring& heading) const
