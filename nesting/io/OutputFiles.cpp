@@ -26,9 +26,14 @@ bool FailureList::Names(const std::wstring& file) const
 
 std::wstring FailureList::Text(const std::wstring& heading) const
 {
+    // A folder that takes nothing fails every file: the first ones tell why,
+    // the rest are counted, so that the message fits on a screen.
+    constexpr size_t kShown = 15;
     std::wstring text = heading;
-    for (const std::wstring& line : m_lines)
-        text += L"\n" + line;
+    for (size_t i = 0; i < m_lines.size() && i < kShown; ++i)
+        text += L"\n" + m_lines[i];
+    if (m_lines.size() > kShown)
+        text += L"\n… и ещё " + std::to_wstring(m_lines.size() - kShown);
     return text;
 }
 

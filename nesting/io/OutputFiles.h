@@ -36,7 +36,8 @@ public:
     size_t Count() const { return m_lines.size(); }
     // Whether `file` is one of those named, as given to Add.
     bool Names(const std::wstring& file) const;
-    // `heading`, then one line "file: reason" per failure.
+    // `heading`, then one line "file: reason" per failure, the first fifteen
+    // of them and the number of the rest.
     std::wstring Text(const std::wstring& heading) const;
 
 private:
