@@ -29,7 +29,7 @@ from shapely.ops import polygonize, unary_union
 
 FIGURE, SHEET, BRIDGE = 101, 102, 103
 LINE, CIRCLE, ARC, RECTANGLE, TABLE = 1, 2, 3, 7, 25
-ARC_STEPS = 128  # chords of a whole turn; an arc keeps its exact ends
+ARC_SAG = 1e-5  # mm a chord of a circle or an arc may leave it by; an arc keeps its exact ends
 MACRO = 27
 BRIDGES_LAYER = "Мостики/старты"
 TOL = 1e-6
@@ -54,14 +54,15 @@ def arc_points(m):
     ends as drawn."""
     cx, cy = m["centre"]
     r = m["radius"]
+    turn = math.pi / math.acos(1.0 - ARC_SAG / r) if r > ARC_SAG else 16  # chords of a whole turn
     if m["type"] == CIRCLE:
-        ring = [(cx + r * math.cos(2 * math.pi * k / ARC_STEPS), cy + r * math.sin(2 * math.pi * k / ARC_STEPS))
-                for k in range(ARC_STEPS)]
+        n = max(16, int(math.ceil(turn)))
+        ring = [(cx + r * math.cos(2 * math.pi * k / n), cy + r * math.sin(2 * math.pi * k / n)) for k in range(n)]
         return ring + ring[:1]
     (x1, y1), (x2, y2) = m["p1"], m["p2"]
     a1, a2 = math.atan2(y1 - cy, x1 - cx), math.atan2(y2 - cy, x2 - cx)
     sweep = (a2 - a1) % (2 * math.pi) if m.get("ccw", True) else -((a1 - a2) % (2 * math.pi))
-    n = max(1, int(math.ceil(abs(sweep) / (2 * math.pi) * ARC_STEPS)))
+    n = max(1, int(math.ceil(abs(sweep) / (2 * math.pi) * turn)))
     inner = [a1 + sweep * k / n for k in range(1, n)]
     return [(x1, y1)] + [(cx + r * math.cos(a), cy + r * math.sin(a)) for a in inner] + [(x2, y2)]
 
@@ -82,9 +83,12 @@ def outline(macro, place=None):
             return Polygon([to_view(c) for c in corners])
         elif m["type"] == MACRO and "members" in m:
             regions.append(outline(m, to_view))
-    rings = list(polygonize(unary_union(lines))) if lines else []
-    # The faces the outlines enclose, and the members' regions.
-    return unary_union(rings + [r for r in regions if not r.is_empty])
+    # Each closed outline encloses its ring; the region is what an odd number
+    # of them enclose (a washer's hole is no part of it), with the members'.
+    region = Polygon()
+    for face in (polygonize(unary_union(lines)) if lines else []):
+        region = region.symmetric_difference(Polygon(face.exterior))
+    return unary_union([region] + [r for r in regions if not r.is_empty])
 
 
 def cell_texts(table):
