@@ -28,7 +28,8 @@ from shapely.geometry import LineString, Polygon
 from shapely.ops import polygonize, unary_union
 
 FIGURE, SHEET, BRIDGE = 101, 102, 103
-LINE, RECTANGLE, TABLE = 1, 7, 25
+LINE, CIRCLE, ARC, RECTANGLE, TABLE = 1, 2, 3, 7, 25
+ARC_SAG = 1e-5  # mm a chord of a circle or an arc may leave it by; an arc keeps its exact ends
 MACRO = 27
 BRIDGES_LAYER = "Мостики/старты"
 TOL = 1e-6
@@ -48,22 +49,46 @@ def placed(macro, point):
     return (ox + x * math.cos(a) - y * math.sin(a), oy + x * math.sin(a) + y * math.cos(a))
 
 
-def outline(macro):
-    """The region a figure's or sheet's outline members enclose, in its view."""
-    lines = []
+def arc_points(m):
+    """A circle's or an arc's points in the macro's coordinates, the arc's
+    ends as drawn."""
+    cx, cy = m["centre"]
+    r = m["radius"]
+    turn = math.pi / math.acos(1.0 - ARC_SAG / r) if r > ARC_SAG else 16  # chords of a whole turn
+    if m["type"] == CIRCLE:
+        n = max(16, int(math.ceil(turn)))
+        ring = [(cx + r * math.cos(2 * math.pi * k / n), cy + r * math.sin(2 * math.pi * k / n)) for k in range(n)]
+        return ring + ring[:1]
+    (x1, y1), (x2, y2) = m["p1"], m["p2"]
+    a1, a2 = math.atan2(y1 - cy, x1 - cx), math.atan2(y2 - cy, x2 - cx)
+    sweep = (a2 - a1) % (2 * math.pi) if m.get("ccw", True) else -((a1 - a2) % (2 * math.pi))
+    n = max(1, int(math.ceil(abs(sweep) / (2 * math.pi) * turn)))
+    inner = [a1 + sweep * k / n for k in range(1, n)]
+    return [(x1, y1)] + [(cx + r * math.cos(a), cy + r * math.sin(a)) for a in inner] + [(x2, y2)]
+
+
+def outline(macro, place=None):
+    """The region a figure's or sheet's outline members enclose, in its view;
+    a compound figure's members are macros of their own."""
+    to_view = (lambda p: placed(macro, p)) if place is None else (lambda p: place(placed(macro, p)))
+    lines, regions = [], []
     for m in macro["members"]:
         if m["type"] == LINE:
-            lines.append(LineString([placed(macro, m["start"]), placed(macro, m["end"])]))
+            lines.append(LineString([to_view(m["start"]), to_view(m["end"])]))
+        elif m["type"] in (CIRCLE, ARC):
+            lines.append(LineString([to_view(q) for q in arc_points(m)]))
         elif m["type"] == RECTANGLE and not m.get("angle"):
             x, y = m["corner"]
             corners = [(x, y), (x + m["width"], y), (x + m["width"], y + m["height"]), (x, y + m["height"])]
-            return Polygon([placed(macro, c) for c in corners])
-    rings = list(polygonize(unary_union(lines)))
-    if not rings:
-        return Polygon()
-    # Outer rings less the rings inside them.
-    region = unary_union(rings)
-    return region
+            return Polygon([to_view(c) for c in corners])
+        elif m["type"] == MACRO and "members" in m:
+            regions.append(outline(m, to_view))
+    # Each closed outline encloses its ring; the region is what an odd number
+    # of them enclose (a washer's hole is no part of it), with the members'.
+    region = Polygon()
+    for face in (polygonize(unary_union(lines)) if lines else []):
+        region = region.symmetric_difference(Polygon(face.exterior))
+    return unary_union([region] + [r for r in regions if not r.is_empty])
 
 
 def cell_texts(table):

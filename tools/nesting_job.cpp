@@ -11,8 +11,8 @@
 // builds the remnants automatically, and --export and --document write into
 // their folders, through the library's exporter and reporter, everything they
 // can.
-//   nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--gaps FIGURE SHEET] [--placed] [--layout] [--library PATH]
-//               [--fragments DIR] [--remnants] [--export DIR] [--document DIR]
+//   nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--gaps FIGURE SHEET] [--precision MM] [--placed] [--layout]
+//               [--library PATH] [--fragments DIR] [--remnants] [--export DIR] [--document DIR]
 // A parts list holds one part a line, "name|count|thickness|material|RING;RING...",
 // the outer ring first, then its holes. A ring is "x,y x,y ...", where "x,y,b"
 // makes the edge to the next vertex an arc of bulge b (the tangent of a
@@ -194,6 +194,7 @@ int main(int argc, char** argv)
     double height = 200.0;
     double figureGap = -1.0;
     double sheetGap = -1.0;
+    double precision = 0.0;
     bool placed = false;
     bool remnants = false;
     std::filesystem::path library;
@@ -220,6 +221,8 @@ int main(int argc, char** argv)
             figureGap = std::atof(args[i + 1].c_str());
             sheetGap = std::atof(args[i + 2].c_str());
             i += 2;
+        } else if (args[i] == "--precision" && i + 1 < args.size()) {
+            precision = std::atof(args[++i].c_str());
         } else if (args[i] == "--sheet" && i + 2 < args.size()) {
             width = std::atof(args[i + 1].c_str());
             height = std::atof(args[i + 2].c_str());
@@ -229,7 +232,7 @@ int main(int argc, char** argv)
         }
     }
     if (files.size() != 2 || !(width > 0.0) || !(height > 0.0)) {
-        std::cerr << "usage: nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--gaps FIGURE SHEET] [--placed] [--layout]"
+        std::cerr << "usage: nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--gaps FIGURE SHEET] [--precision MM] [--placed] [--layout]"
                      " [--library PATH] [--fragments DIR] [--remnants] [--export DIR] [--document DIR]\n";
         return 2;
     }
@@ -247,6 +250,9 @@ int main(int argc, char** argv)
             std::cerr << user.LoadError() << "\n";
             return 1;
         }
+        // The precision with which curves are followed, as the configuration file sets it.
+        if (precision > 0.0)
+            NestingSetting::m_instance.m_tolerance = precision;
         user.New();
         {
             const INestingModelPtr model = CreateNestingModelInstance();
@@ -260,8 +266,13 @@ int main(int argc, char** argv)
             model->AddSheet();
             if (!fragments.empty())
                 std::filesystem::create_directories(fragments);
-            for (const Part& part : parts)
-                model->AddFigure(FragmentFile(host, part, fragments.empty() ? root : fragments));
+            // The model saves the copies it makes; the first piece of each
+            // part is the caller's to save, with the thickness and material
+            // its file carries.
+            for (const Part& part : parts) {
+                if (const IFigurePtr figure = model->AddFigure(FragmentFile(host, part, fragments.empty() ? root : fragments)))
+                    figure->SaveParams();
+            }
             model->ArrangeFiguresInContainer(true, true);
             model->SaveParams();
             model->UpdateResultTables();

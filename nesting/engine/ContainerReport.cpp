@@ -13,6 +13,9 @@ constexpr wchar_t kMismatch[] = L"толщина или материал не с
 constexpr wchar_t kLarger[] = L"больше любого листа";
 constexpr wchar_t kOnlyTurned[] = L"помещается на лист только с поворотом на 90°";
 constexpr wchar_t kNoRoom[] = L"не хватило места на листах";
+// Lines named one by one; the rest are counted, so that the message fits
+// on a screen however many kinds of parts a job leaves.
+constexpr size_t kShownLines = 20;
 
 struct Size {
     double width = 0.0;
@@ -109,10 +112,18 @@ std::wstring NestingOptimizer::LeftInContainerText() const
     if (lines.empty())
         return {};
     std::wstring text = kHeading;
-    for (const Line& line : lines) {
+    for (size_t i = 0; i < lines.size() && i < kShownLines; ++i) {
+        const Line& line = lines[i];
         text += L"\n" + line.name + L" — " + std::to_wstring(line.count) + L" шт.";
         if (!line.reason.empty())
             text += L": " + line.reason;
+    }
+    if (lines.size() > kShownLines) {
+        int pieces = 0;
+        for (size_t i = kShownLines; i < lines.size(); ++i)
+            pieces += lines[i].count;
+        text += L"\n… и ещё " + std::to_wstring(lines.size() - kShownLines) + L" строк (" +
+                std::to_wstring(pieces) + L" шт.)";
     }
     return text;
 }

@@ -211,7 +211,10 @@ NPoint GetProjectionPointToLine(const NPoint& p1, const NPoint& p2, const NPoint
     const double alpha = LineDirection(dx, dy);
     const double side = GetPlacementPointLine(p1, p2, p);
     const double dist = DistancePointToLine(p1, p2, p);
-    const double beta = side > 0 ? alpha - PI / 2 : alpha + PI / 2;
+    // A point taken as on the line still steps towards it, never away: its
+    // side is the sign of the plain cross product.
+    const bool left = side > 0 || (side == 0 && dx * (p.y - p1.y) - dy * (p.x - p1.x) > 0);
+    const double beta = left ? alpha - PI / 2 : alpha + PI / 2;
     return {p.x + dist * std::cos(beta), p.y + dist * std::sin(beta)};
 }
 

@@ -4,6 +4,7 @@
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cwchar>
 #include <system_error>
@@ -14,14 +15,25 @@ namespace outputs {
 
 void FailureList::Add(std::wstring file, std::wstring reason)
 {
-    m_lines.push_back(std::move(file) + L": " + std::move(reason));
+    m_lines.push_back(file + L": " + std::move(reason));
+    m_files.push_back(std::move(file));
+}
+
+bool FailureList::Names(const std::wstring& file) const
+{
+    return std::find(m_files.begin(), m_files.end(), file) != m_files.end();
 }
 
 std::wstring FailureList::Text(const std::wstring& heading) const
 {
+    // A folder that takes nothing fails every file: the first ones tell why,
+    // the rest are counted, so that the message fits on a screen.
+    constexpr size_t kShown = 15;
     std::wstring text = heading;
-    for (const std::wstring& line : m_lines)
-        text += L"\n" + line;
+    for (size_t i = 0; i < m_lines.size() && i < kShown; ++i)
+        text += L"\n" + m_lines[i];
+    if (m_lines.size() > kShown)
+        text += L"\n… и ещё " + std::to_wstring(m_lines.size() - kShown);
     return text;
 }
 

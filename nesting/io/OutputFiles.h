@@ -34,11 +34,15 @@ public:
     void Add(std::wstring file, std::wstring reason);
     bool Empty() const { return m_lines.empty(); }
     size_t Count() const { return m_lines.size(); }
-    // `heading`, then one line "file: reason" per failure.
+    // Whether `file` is one of those named, as given to Add.
+    bool Names(const std::wstring& file) const;
+    // `heading`, then one line "file: reason" per failure, the first fifteen
+    // of them and the number of the rest.
     std::wstring Text(const std::wstring& heading) const;
 
 private:
     std::vector<std::wstring> m_lines;
+    std::vector<std::wstring> m_files;
 };
 
 // An object's name as a file name: the characters a file name may not hold

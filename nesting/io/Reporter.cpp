@@ -119,8 +119,12 @@ std::vector<std::wstring> Reporter::EarlierFiles() const
                 files.push_back(file);
         }
         std::sort(files.begin(), files.end());
-        for (const fs::path& file : files)
-            earlier.push_back(Shown(file));
+        // A document of this run that could not be replaced is named
+        // among the failures, not taken for an earlier run's.
+        for (const fs::path& file : files) {
+            if (!m_failures.Names(Shown(file)))
+                earlier.push_back(Shown(file));
+        }
     }
     return earlier;
 }

@@ -43,7 +43,8 @@ public:
     // The files the last run wrote.
     const std::vector<std::filesystem::path>& Written() const { return m_written; }
     // The documents already in the folders of maps and registers that the
-    // last run did not write (an earlier run's), relative to the folder.
+    // last run neither wrote nor failed to replace (an earlier run's),
+    // relative to the folder.
     std::vector<std::wstring> EarlierFiles() const;
 
     // The builders, in the order of the run. Each writes what it can and

@@ -50,6 +50,21 @@ TEST(Clearance, PartsInHolesHaveTheirOwnParents)
     const std::vector<int> parents = jobcheck::Parents({sheet, circle(0, 50), circle(0, 30), circle(0, 20), circle(70, 10)});
     EXPECT_EQ(parents, (std::vector<int>{-1, 0, 1, 2, 0}));
     EXPECT_NEAR(jobcheck::LoopDistance(circle(0, 30), circle(0, 20), 0.0), 10.0, 1e-9);
+
+    // Without an edge gap: a disc and a square touching the sheet's edges (a
+    // hair beyond them, as exported), a triangle in its corner with every
+    // vertex on them, and a square touching the first one's side.
+    const auto ring = [](std::vector<NPoint> p) {
+        jobcheck::Loop loop;
+        for (size_t k = 0; k < p.size(); ++k)
+            loop.push_back({p[k], p[(k + 1) % p.size()]});
+        return loop;
+    };
+    const double hair = -1e-12;
+    const std::vector<int> touching = jobcheck::Parents(
+        {sheet, circle(90 - hair, 10), ring({{hair - 100, -50}, {-80, -50}, {-80, -30}, {hair - 100, -30}}),
+         ring({{-100, -100}, {-60, -100}, {-100, -60}}), ring({{-80, -50}, {-60, -50}, {-60, -30}, {-80, -30}})});
+    EXPECT_EQ(touching, (std::vector<int>{-1, 0, 0, 0, 0}));
 }
 
 }  // namespace

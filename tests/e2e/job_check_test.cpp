@@ -10,9 +10,11 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -129,6 +131,10 @@ TEST_F(JobCheck, TheJobAsMadePassesEveryCheck)
     const Outcome summary = Check({"summary", job, "--files", s_job.string()});
     EXPECT_EQ(summary.status, 0);
     EXPECT_NE(summary.output.find("3 pieces: 3 placed, 0 in the container"), std::string::npos) << summary.output;
+    // Each part, the first piece as its copies, keeps the thickness and material its file gives.
+    std::ifstream parts(s_job / "docs" / "Документация" / "Ведомость деталей.csv");
+    const std::string register_{std::istreambuf_iterator<char>(parts), {}};
+    EXPECT_NE(register_.find("\"Plate\";\"1\";\"Ст3\";\"2.00\""), std::string::npos) << register_;
 }
 
 struct Spoilt {
@@ -216,19 +222,26 @@ TEST_F(JobCheck, SheetFilesAreFoundUnderTheNamesTheExportGives)
 }
 
 // The true gaps of round parts (circles, a washer, slots and quarter rounds)
-// as the sheet's DXF file holds them: they keep the set gaps, and a disc
-// grown by 3 mm in the file no longer does.
+// as the sheet's DXF file holds them: they keep the set gaps at the finest
+// and the coarsest precision, parts touching each other and the sheet's edge
+// without gaps included, and a disc grown by 3 mm in the file no longer does.
 TEST(JobCheckGaps, RoundPartsKeepTheSetGapsOnTheirTrueOutlines)
 {
     const fs::path job = fs::temp_directory_path() / ("job_check_gaps-" + std::to_string(getpid()));
-    fs::remove_all(job);
-    const Outcome made = RunCommand({NESTING_JOB, NESTING_SOURCE_DIR "/tests/data/gaps/round.txt", (job / "job.vdw").string(),
-                                     "--sheet", "600", "400", "--placed", "--export", (job / "export").string()});
-    ASSERT_EQ(made.status, 0) << made.output;
     const std::vector<std::string> check = {JOB_CHECK, "gaps", (job / "job.vdw").string(), (job / "export").string()};
-    const Outcome sound = RunCommand(check);
-    EXPECT_EQ(sound.status, 0) << sound.output;
-    EXPECT_NE(sound.output.find("1 sheets, 27 outlines"), std::string::npos) << sound.output;
+    // precision, figure gap, edge gap; the default gaps last, for the spoilt file
+    for (const auto& [precision, figureGap, edgeGap] :
+         {std::array<const char*, 3>{"0.1", "0", "0"}, {"10", "20", "20"}, {"2.5", "5", "10"}}) {
+        SCOPED_TRACE(std::string(precision) + " " + figureGap + " " + edgeGap);
+        fs::remove_all(job);
+        const Outcome made = RunCommand({NESTING_JOB, NESTING_SOURCE_DIR "/tests/data/gaps/round.txt", (job / "job.vdw").string(),
+                                         "--sheet", "700", "450", "--gaps", figureGap, edgeGap, "--precision", precision,
+                                         "--placed", "--export", (job / "export").string()});
+        ASSERT_EQ(made.status, 0) << made.output;
+        const Outcome sound = RunCommand(check);
+        EXPECT_EQ(sound.status, 0) << sound.output;
+        EXPECT_NE(sound.output.find("1 sheets, 27 outlines"), std::string::npos) << sound.output;
+    }
 
     const fs::path sheet = job / "export" / "Карта раскроя 1.dxf";
     std::string text = Read(sheet);

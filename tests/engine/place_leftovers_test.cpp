@@ -90,6 +90,20 @@ TEST_F(PlaceTest, AHugePartInTheContainerLeavesTheSheetsResultsAlone)
     EXPECT_EQ(Messages().back().text, std::wstring(kHeading) + L"Huge — 1 шт.: больше любого листа");
 }
 
+// However many kinds of parts stay in the container, the message fits on a
+// screen: twenty lines by name, then the rest counted.
+TEST_F(PlaceTest, ManyKindsLeftInTheContainerAreCountedBeyondTwenty)
+{
+    AddSheet(300.0, 200.0);
+    for (int k = 1; k <= 23; ++k)
+        AddFigure(Rectangle(0, 0, 400 + k, 250))->m_macro->SetName(L"P" + std::to_wstring(k));
+    AddFigure(Rectangle(0, 0, 500, 250))->m_macro->SetName(L"P23");
+    PlaceAll(RotationType::Rotation90, false, 8.0);
+    const std::wstring text = optimizer.LeftInContainerText();
+    EXPECT_EQ(std::count(text.begin(), text.end(), L'\n'), 21);
+    EXPECT_NE(text.find(L"\nP20 — 1 шт.: больше любого листа\n… и ещё 3 строк (4 шт.)"), std::wstring::npos);
+}
+
 TEST_F(PlaceTest, GapPolygonsOfAnEarlierRecordAreMadeAgainBeforeARun)
 {
     AddSheet(300.0, 200.0);

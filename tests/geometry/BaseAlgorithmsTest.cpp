@@ -1,4 +1,5 @@
 #include "geometry/BaseAlgorithms.h"
+#include "geometry/Polygon.h"
 
 #include <gtest/gtest.h>
 
@@ -116,6 +117,24 @@ TEST(LineTest, ProjectionOntoLine)
     EXPECT_TRUE((GetProjectionPointToLine({0, 0}, {10, 0}, {3, -4}) == NPoint{3, 0}));
     EXPECT_TRUE((GetProjectionPointToLine({0, 0}, {0, 10}, {2, 7}) == NPoint{0, 7}));
     EXPECT_TRUE((GetProjectionPointToLine({0, 0}, {2, 2}, {0, 2}) == NPoint{1, 1}));
+    // Points within the tolerance of a long line, on either side, land on it
+    // (stepping away from it, they missed the edge the nearest point is on).
+    const struct {
+        NPoint p1, p2, p, foot;
+    } hairs[] = {
+        {{87.4, 78.94757}, {207.4, 78.94757}, {120, 78.947633}, {120, 78.94757}},
+        {{87.4, 78.94757}, {207.4, 78.94757}, {120, 78.947507}, {120, 78.94757}},
+        {{0, 0}, {0, 300}, {-0.00006, 50}, {0, 50}},
+        {{0, 0}, {300, 300}, {100, 100.00008}, {100.00004, 100.00004}},
+    };
+    for (const auto& h : hairs) {
+        const NPoint q = GetProjectionPointToLine(h.p1, h.p2, h.p);
+        EXPECT_NEAR(q.x, h.foot.x, 1e-9);
+        EXPECT_NEAR(q.y, h.foot.y, 1e-9);
+        NPolygon triangle;
+        triangle.m_points = {h.p1, h.p2, {h.p2.x + 500, h.p2.y - 500}};
+        EXPECT_LT(Distance(GetProjectionPointToPoligon(triangle, h.p), h.foot), 1e-9);
+    }
 }
 
 TEST(SegmentTest, SegmentContainsPoint)

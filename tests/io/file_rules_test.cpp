@@ -190,5 +190,18 @@ TEST_F(FileRulesTest, AnEmptyFolderOnlyWarnsAndNothingAskedWritesNothing)
     ExpectCleanHost({Out(), Maps(), Docs()});
 }
 
+// A folder that takes nothing fails every map of a large job: the message
+// names the first fifteen files and counts the rest.
+TEST(FailureListTest, TheFirstFifteenAreNamedAndTheRestCounted)
+{
+    outputs::FailureList list;
+    for (int k = 1; k <= 40; ++k)
+        list.Add(L"Карта " + std::to_wstring(k) + L".vdw", outputs::kNotSaved);
+    const std::wstring text = list.Text(L"Не записаны:");
+    EXPECT_EQ(std::count(text.begin(), text.end(), L'\n'), 16);
+    EXPECT_NE(text.find(L"\nКарта 15.vdw: не удалось сохранить документ\n… и ещё 25"), std::wstring::npos);
+    EXPECT_TRUE(list.Names(L"Карта 40.vdw"));
+}
+
 }  // namespace
 }  // namespace iotest

@@ -36,8 +36,12 @@ TEST_F(DocumentationTest, OneClosingMessageSaysWhatTheRunDid)
         fs::path folder;
         int flags;                      // of the message
         std::vector<std::string> says;  // and what it must not say, after a "!"
+        bool mapOpen = false;           // the folder's first map open in the host meanwhile
     };
     const Case cases[] = {
+        {"one map", 1, root / "open", vlapi::vlMBIconInformation, {"завершено", "!прежних"}},
+        {"the same again, its map open in the host", 1, root / "open", vlapi::vlMBIconError,
+         {"Карта раскроя 1.vdw: файл открыт в программе", "!прежних"}, true},
         {"an empty drawing", 0, root / "docs", vlapi::vlMBIconWarning,
          {"Документация не создана", "!завершено"}},
         {"job A of three maps", 3, root / "docs", vlapi::vlMBIconInformation,
@@ -50,6 +54,11 @@ TEST_F(DocumentationTest, OneClosingMessageSaysWhatTheRunDid)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Job(c.plates);
+        if (c.mapOpen) {
+            const vlapi::IVarnelDocumentPtr job = host->Application()->GetActiveDocument();
+            ASSERT_TRUE(user->Open(c.folder / "Карты раскроя" / "Карта раскроя 1.vdw"));
+            job->Activate();
+        }
         const size_t before = host->State().messages.size();
         host->State().folderAnswers.push_back(vrnApi::detail::TextOf(c.folder));
         ASSERT_TRUE(user->Command(7));

@@ -215,10 +215,38 @@ double RingArea(const std::vector<NPoint>& ring)
     return std::fabs(0.5 * twice);
 }
 
+// Boxes of outlines that touch (a part on a sheet without an edge gap) hold
+// each other within rounding.
 bool Holds(const NRect& outer, const NRect& inner)
 {
-    return outer.pBot.x <= inner.pBot.x && outer.pBot.y <= inner.pBot.y && inner.pTop.x <= outer.pTop.x &&
-           inner.pTop.y <= outer.pTop.y;
+    constexpr double kTouch = 1e-6;
+    return outer.pBot.x <= inner.pBot.x + kTouch && outer.pBot.y <= inner.pBot.y + kTouch &&
+           inner.pTop.x <= outer.pTop.x + kTouch && inner.pTop.y <= outer.pTop.y + kTouch;
+}
+
+// Whether the ring `inner` (not crossing `outer`) lies inside `outer`, told
+// by its first point (a vertex or the middle of a side) that does not stand
+// on `outer`: an outline touching another is inside or outside it as a
+// whole.
+bool RingInside(const std::vector<NPoint>& outer, const std::vector<NPoint>& inner)
+{
+    constexpr double kOn = 2.0 * kSample;
+    const auto on = [&](const NPoint& p) {
+        for (size_t k = 0, j = outer.size() - 1; k < outer.size(); j = k++) {
+            if (PointSegment(p, outer[j], outer[k]) < kOn)
+                return true;
+        }
+        return false;
+    };
+    for (size_t k = 0; k < inner.size(); ++k) {
+        const NPoint& a = inner[k];
+        const NPoint& b = inner[(k + 1) % inner.size()];
+        for (const NPoint& p : {a, NPoint{0.5 * (a.x + b.x), 0.5 * (a.y + b.y)}}) {
+            if (!on(p))
+                return Inside(outer, p);
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -283,7 +311,7 @@ std::vector<int> Parents(const std::vector<Loop>& loops)
             if (j == i || loops[j].empty() || areas[j] <= areas[i] || !Holds(boxes[j], boxes[i]))
                 continue;
             const int parent = parents[i];
-            if ((parent < 0 || areas[j] < areas[static_cast<size_t>(parent)]) && Inside(rings[j], loops[i].front().a))
+            if ((parent < 0 || areas[j] < areas[static_cast<size_t>(parent)]) && RingInside(rings[j], rings[i]))
                 parents[i] = static_cast<int>(j);
         }
     }
