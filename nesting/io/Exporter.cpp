@@ -321,7 +321,7 @@ void Exporter::Report(Run& run, const Step& step, int success, int nothing)
     const std::wstring heading = step.written == 0 && nothing != 0
                                      ? vrnApi::LoadStr(nothing)
                                      : std::wstring(L"Не все файлы экспорта записаны");
-    vrnApi::ShowErrorText(step.failures.Text(heading + L":"));
+    vrnApi::ShowErrorText(step.failures.Text(heading + L":", outputs::FailureList::kShownOfMany));
 }
 
 void Exporter::StepDone(Run& run, int done)

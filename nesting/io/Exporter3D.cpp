@@ -78,7 +78,7 @@ void Exporter::Export3D(Run& run)
         vrnApi::ShowInformText(SecondsText(vrnApi::LoadStr(IDS_MESS_SUCCESS_EXPORT_3D), seconds));
     } else {
         run.clean = false;
-        vrnApi::ShowErrorText(step.failures.Text(L"Листы не экспортированы в 3D-документ:"));
+        vrnApi::ShowErrorText(step.failures.Text(L"Листы не экспортированы в 3D-документ:", outputs::FailureList::kShownOfMany));
     }
     StepDone(run, run.step + 1);
 }

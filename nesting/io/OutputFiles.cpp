@@ -24,16 +24,13 @@ bool FailureList::Names(const std::wstring& file) const
     return std::find(m_files.begin(), m_files.end(), file) != m_files.end();
 }
 
-std::wstring FailureList::Text(const std::wstring& heading) const
+std::wstring FailureList::Text(const std::wstring& heading, size_t shown) const
 {
-    // A folder that takes nothing fails every file: the first ones tell why,
-    // the rest are counted, so that the message fits on a screen.
-    constexpr size_t kShown = 15;
     std::wstring text = heading;
-    for (size_t i = 0; i < m_lines.size() && i < kShown; ++i)
+    for (size_t i = 0; i < m_lines.size() && i < shown; ++i)
         text += L"\n" + m_lines[i];
-    if (m_lines.size() > kShown)
-        text += L"\n… и ещё " + std::to_wstring(m_lines.size() - kShown);
+    if (m_lines.size() > shown)
+        text += L"\n… и ещё " + std::to_wstring(m_lines.size() - shown);
     return text;
 }
 

@@ -8,6 +8,7 @@
 #include "vlapi/vlapi.h"
 
 #include <filesystem>
+#include <cstdint>
 #include <initializer_list>
 #include <set>
 #include <string>
@@ -36,9 +37,12 @@ public:
     size_t Count() const { return m_lines.size(); }
     // Whether `file` is one of those named, as given to Add.
     bool Names(const std::wstring& file) const;
-    // `heading`, then one line "file: reason" per failure, the first fifteen
-    // of them and the number of the rest.
-    std::wstring Text(const std::wstring& heading) const;
+    // `heading`, then one line "file: reason" per failure: all of them, or
+    // the first `shown` and the number of the rest.
+    std::wstring Text(const std::wstring& heading, size_t shown = SIZE_MAX) const;
+    // Where one cause fails many files (a folder that takes nothing), the
+    // first ones tell why and the rest are counted, so the message fits a screen.
+    static constexpr size_t kShownOfMany = 15;
 
 private:
     std::vector<std::wstring> m_lines;

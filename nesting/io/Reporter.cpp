@@ -48,7 +48,7 @@ void Reporter::CreateDocumentation()
     }
     Run();
     if (!m_failures.Empty())
-        vrnApi::ShowErrorText(m_failures.Text(L"Не записаны файлы документации:"));
+        vrnApi::ShowErrorText(m_failures.Text(L"Не записаны файлы документации:", outputs::FailureList::kShownOfMany));
 }
 
 void Reporter::Run(const Progress& progress)

@@ -97,7 +97,7 @@ void RunDocumentationProcess()
     }
     const std::wstring earlier = EarlierText(reporter->EarlierFiles());
     if (!reporter->Failures().Empty())
-        vrnApi::ShowErrorText(reporter->Failures().Text(L"Не записаны файлы документации:") + earlier);
+        vrnApi::ShowErrorText(reporter->Failures().Text(L"Не записаны файлы документации:", outputs::FailureList::kShownOfMany) + earlier);
     else if (reporter->Written().empty())
         vrnApi::ShowWarningText(L"Документация не создана: в чертеже нет деталей для неё" + earlier);
     else

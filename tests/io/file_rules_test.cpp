@@ -191,14 +191,17 @@ TEST_F(FileRulesTest, AnEmptyFolderOnlyWarnsAndNothingAskedWritesNothing)
 }
 
 // A folder that takes nothing fails every map of a large job: the message
-// names the first fifteen files and counts the rest.
+// names the first fifteen files and counts the rest. Lists of files refused
+// each for its own reason name them all.
 TEST(FailureListTest, TheFirstFifteenAreNamedAndTheRestCounted)
 {
     outputs::FailureList list;
     for (int k = 1; k <= 40; ++k)
         list.Add(L"Карта " + std::to_wstring(k) + L".vdw", outputs::kNotSaved);
-    const std::wstring text = list.Text(L"Не записаны:");
+    const std::wstring text = list.Text(L"Не записаны:", outputs::FailureList::kShownOfMany);
     EXPECT_EQ(std::count(text.begin(), text.end(), L'\n'), 16);
+    const std::wstring all = list.Text(L"Не записаны:");
+    EXPECT_EQ(std::count(all.begin(), all.end(), L'\n'), 40);
     EXPECT_NE(text.find(L"\nКарта 15.vdw: не удалось сохранить документ\n… и ещё 25"), std::wstring::npos);
     EXPECT_TRUE(list.Names(L"Карта 40.vdw"));
 }
