@@ -178,7 +178,9 @@ size_t SimplexMethodSolver::RunCalculate(const std::vector<Detail>& details)
     if ((details.size() >= LargeJob && atBound) ||
         ProgrammeWorkPerRowCubed * rows * rows * rows > ProgrammeShare * WorkBudget * m_workScale) {
         if (!atBound && m_regroup) {
-            RaiseBoundByClasses(details);
+            // Only a plan more than a bar above the bound is worth the time.
+            if (BarsOf(m_startPlan) > std::ceil(m_lowerBound - eps) + 1.0)
+                RaiseBoundByClasses(details);
             if (BarsOf(m_startPlan) > std::ceil(m_lowerBound - eps))
                 Regroup(details);
         }
@@ -253,6 +255,7 @@ void SimplexMethodSolver::RaiseBoundByClasses(const std::vector<Detail>& details
         return;
     SimplexMethodSolver solver(eps, limCount);
     solver.m_regroup = false;
+    solver.SetRandomSeed(m_seed.value_or(0));
     solver.SetWorkScale(ClassWorkScale * m_workScale);
     solver.Init(grouped, m_sheetWidht, m_sheetLength, m_minimumWaste);
     if (solver.RunCalculate(grouped) == Solved)
