@@ -30,7 +30,8 @@ TEST(LinearBench, KeptInstancesReachTheProvenOptimum)
 
 // Many distinct lengths (the generated families of the benchmark, up to the
 // 2,000 lengths of a large job list, many pieces just over a third or a half
-// of the bar among them): the solver ends with an exact plan,
+// of the bar among them, or most of them long, where the bound of the pieces'
+// lengths alone stays bars below what can be reached): the solver ends with an exact plan,
 // never at its iteration limit, at most one bar above the bound it proved;
 // with little work allowed it still ends with an exact plan, and its
 // progress only grows.
@@ -44,6 +45,7 @@ TEST(LinearBench, ManyDistinctLengthsEndWithAPlanWithinOneBar)
                  {linear_instances::GeneratedInstance(1, 1000, "third"), 1.0},
                  {linear_instances::GeneratedInstance(1, 1000, "half"), 1.0},
                  {linear_instances::GeneratedInstance(1, 2000, "short"), 1.0},
+                 {linear_instances::GeneratedInstance(0, 500, "long"), 1.0},
                  {linear_instances::GeneratedInstance(2), 0.01}};
     for (const auto& [instance, work] : cases) {
         SCOPED_TRACE(instance.name);

@@ -156,7 +156,7 @@ size_t SimplexMethodSolver::RunCalculate(const std::vector<Detail>& details)
     m_programmeDetails.clear();
     m_programmeTried = false;
     m_work = m_programmeWork = 0.0;
-    m_regroupWork = 0.0;
+    m_regroupWork = m_boundWork = 0.0;
     m_shownPercent = -1;
     m_started = std::chrono::steady_clock::now();
     m_startPlan.clear();
@@ -177,8 +177,13 @@ size_t SimplexMethodSolver::RunCalculate(const std::vector<Detail>& details)
     const bool atBound = BarsOf(m_startPlan) <= std::ceil(m_lowerBound - eps);
     if ((details.size() >= LargeJob && atBound) ||
         ProgrammeWorkPerRowCubed * rows * rows * rows > ProgrammeShare * WorkBudget * m_workScale) {
-        if (!atBound && m_regroup)
-            Regroup(details);
+        if (!atBound && m_regroup) {
+            // Only a plan more than a bar above the bound is worth the time.
+            if (BarsOf(m_startPlan) > std::ceil(m_lowerBound - eps) + 1.0)
+                RaiseBoundByClasses(details);
+            if (BarsOf(m_startPlan) > std::ceil(m_lowerBound - eps))
+                Regroup(details);
+        }
         m_result = m_startPlan;
         m_programmeTried = true;
         return Solved;
@@ -205,15 +210,16 @@ void SimplexMethodSolver::StartPlan(const std::vector<Detail>& details)
     m_lowerBound = DualFunctionBound(pieces, m_sheetLength + eps);
 }
 
-// The lengths in classes of as many lengths each, every piece taken as long
-// as the longest of its class, planned by a solver of their own (the
-// programme over the classes): the plan holds for the pieces themselves,
-// which are put into their class's places longest first. False when the
-// classes could not be planned or their plan has too many bars to place
-// piece by piece.
-bool SimplexMethodSolver::ClassPlan(const std::vector<Detail>& details, BarRegrouping& plan)
+// The lengths with a count in classes of as many lengths each (at most
+// LengthClasses), longest first: `order` the details by length, `first` the
+// first position in it of each class (and its end), `grouped` a detail per
+// class of its pieces' total count, as long as the longest of its class or,
+// with `shortest`, as the shortest. False when there are too few lengths or
+// a class's count overflows.
+bool SimplexMethodSolver::LengthClassesOf(const std::vector<Detail>& details, bool shortest,
+                                          std::vector<size_t>& order, std::vector<size_t>& first,
+                                          std::vector<Detail>& grouped) const
 {
-    std::vector<size_t> order;
     for (size_t j = 0; j < details.size(); ++j)
         if (details[j].count > 0)
             order.push_back(j);
@@ -222,8 +228,6 @@ bool SimplexMethodSolver::ClassPlan(const std::vector<Detail>& details, BarRegro
     const size_t classes = std::min(LengthClasses, order.size() / 2);
     if (classes < 2)
         return false;
-    std::vector<Detail> grouped;
-    std::vector<size_t> first; // the first position in `order` of each class
     for (size_t k = 0; k < classes; ++k) {
         const size_t from = k * order.size() / classes;
         const size_t to = (k + 1) * order.size() / classes;
@@ -232,10 +236,47 @@ bool SimplexMethodSolver::ClassPlan(const std::vector<Detail>& details, BarRegro
             count += details[order[p]].count;
         if (count > std::numeric_limits<int32_t>::max())
             return false;
-        grouped.push_back({details[order[from]].name, details[order[from]].length, static_cast<int32_t>(count)});
+        const Detail& kind = details[order[shortest ? to - 1 : from]];
+        grouped.push_back({kind.name, kind.length, static_cast<int32_t>(count)});
         first.push_back(from);
     }
     first.push_back(order.size());
+    return true;
+}
+
+// Every plan of the pieces is one of their classes each as short as its
+// shortest piece, so the bound the programme over those classes proves holds
+// for the pieces too, and beats the pieces' own where long pieces pair badly.
+void SimplexMethodSolver::RaiseBoundByClasses(const std::vector<Detail>& details)
+{
+    std::vector<size_t> order, first;
+    std::vector<Detail> grouped;
+    if (!LengthClassesOf(details, true, order, first, grouped))
+        return;
+    SimplexMethodSolver solver(eps, limCount);
+    solver.m_regroup = false;
+    solver.SetRandomSeed(m_seed.value_or(0));
+    solver.SetWorkScale(ClassWorkScale * m_workScale);
+    solver.Init(grouped, m_sheetWidht, m_sheetLength, m_minimumWaste);
+    if (solver.RunCalculate(grouped) == Solved)
+        m_lowerBound = std::max(m_lowerBound, solver.LowerBound());
+    // Its work comes on top of the job's, not out of the regrouping's.
+    m_boundWork = solver.Work();
+    Spend(m_boundWork);
+}
+
+// The lengths in classes (see LengthClassesOf), every piece taken as long
+// as the longest of its class, planned by a solver of their own (the
+// programme over the classes): the plan holds for the pieces themselves,
+// which are put into their class's places longest first. False when the
+// classes could not be planned or their plan has too many bars to place
+// piece by piece.
+bool SimplexMethodSolver::ClassPlan(const std::vector<Detail>& details, BarRegrouping& plan)
+{
+    std::vector<size_t> order, first;
+    std::vector<Detail> grouped;
+    if (!LengthClassesOf(details, false, order, first, grouped))
+        return false;
     double work = 0.0;
     const MapLayout classPlan = PartPlan(grouped, m_seed.value_or(0), ClassWorkScale, work);
     if (classPlan.empty() || BarsOf(classPlan) > MostClassBars)
@@ -331,7 +372,7 @@ double SimplexMethodSolver::Work() const
 
 double SimplexMethodSolver::Budget() const
 {
-    return WorkBudget * m_workScale + m_regroupWork;
+    return WorkBudget * m_workScale + m_regroupWork + m_boundWork;
 }
 
 void SimplexMethodSolver::DropProgramme()

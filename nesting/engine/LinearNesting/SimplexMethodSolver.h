@@ -148,6 +148,9 @@ private:
     // A first plan above the bound improved: from a plan over classes of
     // lengths where that has fewer bars, then group of bars by group of bars.
     void Regroup(const std::vector<Detail>& details);
+    bool LengthClassesOf(const std::vector<Detail>& details, bool shortest, std::vector<size_t>& order,
+                         std::vector<size_t>& first, std::vector<Detail>& grouped) const;
+    void RaiseBoundByClasses(const std::vector<Detail>& details);
     bool ClassPlan(const std::vector<Detail>& details, BarRegrouping& plan);
     MapLayout PartPlan(const std::vector<Detail>& details, uint32_t seed, double scale, double& work);
 
@@ -181,6 +184,7 @@ private:
     double m_timeLimit = 0.0;
     std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
     double m_regroupWork = 0.0;   // the work allowed the regrouping
+    double m_boundWork = 0.0;     // the work of the bound over classes of lengths
     bool m_regroup = true;        // whether a job without programme regroups its bars
     double m_work = 0.0;          // work outside the programme
     double m_programmeWork = 0.0; // work of programmes dropped
