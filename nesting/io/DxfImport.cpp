@@ -64,8 +64,10 @@ public:
             } else if (group == 0) {
                 Finish(value == "VERTEX" || value == "SEQEND");
                 blockHeader = value == "BLOCK";
-                if (value == "SECTION" || value == "ENDSEC")
-                    section = value == "SECTION" ? "" : "-";
+                if (value == "SECTION")
+                    section.clear();
+                else if (value == "ENDSEC")
+                    section.assign(1, '-');
                 if (value == "SECTION" || value == "ENDSEC" || value == "BLOCK" || value == "ENDBLK")
                     m_into = nullptr;
                 else if (m_into)
