@@ -68,7 +68,7 @@ TEST_F(PlaceJobTest, VariantsArePlacedAsTheInstanceItself)
         {"fu_tiny.json", "esicup/fu.json"},        {"shapes0_split.json", "esicup/shapes0.json"},
         {"blaz1_far.json", "esicup/blaz1.json"},
         {"large4m.json", nullptr},                 {"large20m.json", nullptr},
-        {"holed_plate.json", nullptr},
+        {"holed_plate.json", nullptr},             {"shapes0_holes.json", nullptr},
         // Plates as high as the strip but for rounding, far from their origin: upright, side by side.
         {"tall_off_origin.json", nullptr, 0.999},
     };
