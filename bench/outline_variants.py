@@ -2,7 +2,7 @@
 """Writes variants of every instance file of a folder, the outlines given as
 CAD exports and drawings give them, one folder per kind:
 
-    bench/outline_variants.py [--seed N] SOURCE_DIR TARGET_DIR
+    bench/outline_variants.py [--seed N] [--kinds LIST] SOURCE_DIR TARGET_DIR
 
     TARGET_DIR/repeats  an exact repeat of a vertex at a few places of every
                         ring (once, twice, and the first point once more)
@@ -14,6 +14,21 @@ CAD exports and drawings give them, one folder per kind:
                         on it, even items offset by up to 2 m in x and y
     TARGET_DIR/scaled   everything ten times as large, the strip too
     TARGET_DIR/all      all of these at once
+    TARGET_DIR/tiny     everything a tenth as large (parts of a few mm)
+    TARGET_DIR/huge     everything a hundred times as large
+    TARGET_DIR/rotated  every outline turned by 17 degrees about its origin
+    TARGET_DIR/mirrored every outline mirrored in the y axis (clockwise rings)
+    TARGET_DIR/split    every edge split into three collinear pieces
+    TARGET_DIR/bent     every edge split into three pieces whose inner
+                        vertices lie 1e-6 mm off its line, out and in
+    TARGET_DIR/arcs     every corner rounded by an arc of many short chords
+                        (a few hundred vertices a part)
+    TARGET_DIR/slivers  at a few places of every ring a vertex 1e-3 mm off an
+                        edge's middle, inwards at one place, outwards at another
+    TARGET_DIR/holes    a square hole deep inside every part without holes
+    TARGET_DIR/far      every outline moved 10^6 mm away from its origin
+
+    --kinds LIST (comma separated) writes only those folders.
 
 Every variant is written in millimetres ("units": "mm"; the classic instances
 scaled to a strip 1,000 mm high, as place_bench reads them), so that the
@@ -33,7 +48,14 @@ NEAR_DISTANCES = (1e-7, 1e-6, 1e-5, 1e-3)
 POINT_TOLERANCE = 1e-4  # mm: points this close are one
 MAX_OFFSET = 2000.0
 SCALE = 10.0
-KINDS = ("repeats", "near", "origin", "scaled", "all")
+KINDS = ("repeats", "near", "origin", "scaled", "all", "tiny", "huge", "rotated", "mirrored",
+         "split", "bent", "arcs", "slivers", "holes", "far")
+SCALES = {"scaled": SCALE, "all": SCALE, "tiny": 0.1, "huge": 100.0}
+TURN_DEGREES = 17.0
+FAR = 1.0e6
+BEND = 1e-6  # mm off the edge's line
+SLIVER = 1e-3  # mm off the edge's line
+ARC_VERTICES = 300  # about this many a part
 
 
 def open_ring(points):
@@ -135,9 +157,103 @@ def millimetres(doc):
     return STRIP_MILLIMETRES / height
 
 
+def signed_area(ring):
+    return 0.5 * sum(ring[k - 1][0] * p[1] - p[0] * ring[k - 1][1] for k, p in enumerate(ring))
+
+
+def off_line(a, b, t, offset):
+    """The point at t along a-b moved by offset to the left of it."""
+    dx, dy = b[0] - a[0], b[1] - a[1]
+    length = math.hypot(dx, dy)
+    if length == 0.0:
+        return [a[0] + t * dx, a[1] + t * dy]
+    return [a[0] + t * dx - offset * dy / length, a[1] + t * dy + offset * dx / length]
+
+
+def with_split_edges(ring, offset):
+    """Every edge in three pieces, the inner vertices offset to the left and
+    to the right of its line (0: on it)."""
+    out = []
+    for k, p in enumerate(ring):
+        q = ring[(k + 1) % len(ring)]
+        out += [p, off_line(p, q, 1.0 / 3.0, offset), off_line(p, q, 2.0 / 3.0, -offset)]
+    return out
+
+
+def with_slivers(ring, outward_sign):
+    """A vertex SLIVER off the middle of the longest edge, into the material,
+    and one off the middle of the second longest, out of it."""
+    n = len(ring)
+    lengths = sorted(range(n), key=lambda k: -math.dist(ring[k], ring[(k + 1) % n]))
+    spikes = {lengths[0]: -outward_sign * SLIVER}
+    if n > 3:
+        spikes[lengths[1]] = outward_sign * SLIVER
+    out = []
+    for k, p in enumerate(ring):
+        out.append(p)
+        if k in spikes:
+            out.append(off_line(p, ring[(k + 1) % n], 0.5, spikes[k]))
+    return out
+
+
+def with_arcs(ring):
+    """Every corner cut by an arc tangent to both its edges a quarter of the
+    shorter edge from it, in as many chords as make about ARC_VERTICES."""
+    n = len(ring)
+    if n >= ARC_VERTICES:
+        return ring
+    chords = max(2, ARC_VERTICES // n)
+    out = []
+    for k, p in enumerate(ring):
+        a, b = ring[k - 1], ring[(k + 1) % n]
+        la, lb = math.dist(a, p), math.dist(p, b)
+        t = 0.25 * min(la, lb)
+        if t == 0.0:
+            out.append(p)
+            continue
+        s = [p[0] + (a[0] - p[0]) * t / la, p[1] + (a[1] - p[1]) * t / la]
+        e = [p[0] + (b[0] - p[0]) * t / lb, p[1] + (b[1] - p[1]) * t / lb]
+        # the quadratic Bezier s-p-e: tangent to both edges, inside their corner
+        for j in range(chords + 1):
+            u = j / chords
+            out.append([(1 - u) ** 2 * s[0] + 2 * u * (1 - u) * p[0] + u * u * e[0],
+                        (1 - u) ** 2 * s[1] + 2 * u * (1 - u) * p[1] + u * u * e[1]])
+    return out
+
+
+def inner_square(ring):
+    """A square hole around the middle of the longest chord of the ring's
+    middle row, a third of the way from it to the nearest edge; None when
+    there is no room."""
+    ys = [p[1] for p in ring]
+    y = (min(ys) + max(ys)) / 2.0 + (max(ys) - min(ys)) * 1e-3
+    xs = []
+    for k, p in enumerate(ring):
+        q = ring[k - 1]
+        if (p[1] > y) != (q[1] > y):
+            xs.append(q[0] + (y - q[1]) * (p[0] - q[0]) / (p[1] - q[1]))
+    xs.sort()
+    spans = [(xs[j], xs[j + 1]) for j in range(0, len(xs) - 1, 2)]
+    if not spans:
+        return None
+    x0, x1 = max(spans, key=lambda s: s[1] - s[0])
+    c = [(x0 + x1) / 2.0, y]
+
+    def distance(a, b):
+        dx, dy = b[0] - a[0], b[1] - a[1]
+        l2 = dx * dx + dy * dy
+        t = 0.0 if l2 == 0.0 else max(0.0, min(1.0, ((c[0] - a[0]) * dx + (c[1] - a[1]) * dy) / l2))
+        return math.hypot(a[0] + t * dx - c[0], a[1] + t * dy - c[1])
+    h = min(distance(ring[k - 1], p) for k, p in enumerate(ring)) / 3.0
+    if h <= 0.0:
+        return None
+    square = [[c[0] - h, c[1] - h], [c[0] + h, c[1] - h], [c[0] + h, c[1] + h], [c[0] - h, c[1] + h]]
+    return square if signed_area(ring) < 0 else square[::-1]  # against the outline
+
+
 def variant(doc, kind, rng):
     out = json.loads(json.dumps(doc))
-    factor = millimetres(doc) * (SCALE if kind in ("scaled", "all") else 1.0)
+    factor = millimetres(doc) * SCALES.get(kind, 1.0)
     if "strip_height" in out:
         out["strip_height"] = float(out["strip_height"]) * factor
     out["units"] = "mm"
@@ -152,6 +268,23 @@ def variant(doc, kind, rng):
             dx, dy = (0.0, 0.0) if index % 2 else (rng.uniform(-MAX_OFFSET, MAX_OFFSET),
                                                  rng.uniform(-MAX_OFFSET, MAX_OFFSET))
             rings = moved(rings, dx - cx, dy - cy)
+        if kind == "rotated":
+            c, s = math.cos(math.radians(TURN_DEGREES)), math.sin(math.radians(TURN_DEGREES))
+            rings = [[[c * x - s * y, s * x + c * y] for x, y in ring] for ring in rings]
+        elif kind == "mirrored":
+            rings = [[[-x, y] for x, y in ring] for ring in rings]
+        elif kind in ("split", "bent"):
+            rings = [with_split_edges(ring, BEND if kind == "bent" else 0.0) for ring in rings]
+        elif kind == "arcs":
+            rings = [with_arcs(ring) for ring in rings]
+        elif kind == "slivers":
+            outward = 1.0 if signed_area(rings[0]) < 0 else -1.0  # left of a clockwise edge
+            rings = [with_slivers(ring, outward if j == 0 else -outward) for j, ring in enumerate(rings)]
+        elif kind == "holes" and len(rings) == 1:
+            hole = inner_square(rings[0])
+            rings += [hole] if hole else []
+        elif kind == "far":
+            rings = moved(rings, FAR, FAR)
         if kind in ("near", "all"):
             rings = [with_near_repeats(ring, rng) for ring in rings]
         if kind in ("repeats", "all"):
@@ -163,21 +296,29 @@ def variant(doc, kind, rng):
 
 
 def main(argv):
-    seed = 1
-    if len(argv) == 5 and argv[1] == "--seed":
-        seed = int(argv[2])
+    seed, kinds = 1, KINDS
+    while len(argv) > 3 and argv[1] in ("--seed", "--kinds"):
+        if argv[1] == "--seed":
+            seed = int(argv[2])
+        else:
+            kinds = tuple(k for k in argv[2].split(",") if k)
+            unknown = [k for k in kinds if k not in KINDS]
+            if unknown:
+                print(f"outline_variants: unknown kinds {','.join(unknown)} (known: {','.join(KINDS)})",
+                      file=sys.stderr)
+                return 2
         argv = [argv[0]] + argv[3:]
-    docs, target, status = read_instances("outline_variants", "[--seed N] ", argv)
+    docs, target, status = read_instances("outline_variants", "[--seed N] [--kinds LIST] ", argv)
     if docs is None:
         return status
-    for kind in KINDS:
+    for kind in kinds:
         folder = target / kind
         folder.mkdir(parents=True, exist_ok=True)
         for name, doc in docs:
             rng = random.Random(f"{seed}:{kind}:{name}")
             with open(folder / name, "w", encoding="utf-8") as f:
                 json.dump(variant(doc, kind, rng), f)
-    print(f"outline_variants: {len(docs)} instances in {len(KINDS)} variants written to {target}")
+    print(f"outline_variants: {len(docs)} instances in {len(kinds)} variants written to {target}")
     return 0
 
 

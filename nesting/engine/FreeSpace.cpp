@@ -98,6 +98,22 @@ std::vector<NPoint> CounterClockwise(const NPolygon& polygon)
     return ring;
 }
 
+// The material of a figure's rings (the outline, then its holes) in each cell
+// of `box`: what lies in a hole is free, as a figure may stand there.
+std::vector<double> MaterialAreas(const VectorPolygon& rings, const NPoint& origin, double cell,
+                                  const FreeSpace::CellBox& box)
+{
+    std::vector<double> areas = CellAreas(CounterClockwise(*rings[0]), origin, cell, box);
+    for (size_t k = 1; k < rings.size(); ++k) {
+        if (!rings[k] || rings[k]->m_points.size() < 3)
+            continue;
+        const std::vector<double> hole = CellAreas(CounterClockwise(*rings[k]), origin, cell, box);
+        for (size_t i = 0; i < areas.size(); ++i)
+            areas[i] = std::max(0.0, areas[i] - hole[i]);
+    }
+    return areas;
+}
+
 // to[k] &= from[k] for n bytes, eight at a time; whether any stays set.
 char AndInto(char* to, const char* from, size_t n)
 {
@@ -194,14 +210,13 @@ void FreeSpace::Draw(const Figure& figure)
         drawn.first = outline->GetBegPoint();
         drawn.points = outline->m_points.size();
     }
-    // A figure with holes may hold others in them: it is not drawn, so that
-    // what lies in its holes borders free space, and it is always near.
-    drawn.alwaysNear = m_rows == 0 || !outline || outline->m_points.size() < 3 || gaps.size() > 1;
+    // A figure's holes stay free (others may stand in them), their borders
+    // are edges like its outline's.
+    drawn.alwaysNear = m_rows == 0 || !outline || outline->m_points.size() < 3;
     if (drawn.alwaysNear) {
         m_drawn.push_back(std::move(drawn));
         return;
     }
-    const std::vector<NPoint> ring = CounterClockwise(*outline);
     CellBox box = BoxOf(outline->GetGabarit(), m_region.pBot, m_cell);
     box.c0 = std::max(0, box.c0);
     box.r0 = std::max(0, box.r0);
@@ -215,7 +230,7 @@ void FreeSpace::Draw(const Figure& figure)
     }
     const int32_t c0 = box.c0, c1 = box.c1, r0 = box.r0, r1 = box.r1;
     const int32_t rows = r1 - r0 + 1;
-    const std::vector<double> own = CellAreas(ring, m_region.pBot, m_cell, box);
+    const std::vector<double> own = MaterialAreas(gaps, m_region.pBot, m_cell, box);
     auto ownAt = [&](int32_t c, int32_t r) {
         if (c < c0 || c > c1 || r < r0 || r > r1)
             return 0.0;
@@ -271,7 +286,7 @@ VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, c
     // and left of it are full, and within the footprint when they touch it.
     const NPolygon& outline = *figure.m_poligons[0];
     const CellBox own = BoxOf(outline.GetGabarit(), at, m_cell);
-    const std::vector<double> areas = CellAreas(CounterClockwise(outline), at, m_cell, own);
+    const std::vector<double> areas = MaterialAreas(figure.m_poligons, at, m_cell, own);
     const int32_t ownRows = own.r1 - own.r0 + 1;
     auto ownArea = [&](int32_t c, int32_t r) {
         if (c < own.c0 || c > own.c1 || r < own.r0 || r > own.r1)

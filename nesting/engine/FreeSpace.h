@@ -16,8 +16,8 @@
 // footprint, kept as a few boxes. A placed figure is near when one of the
 // cells its boundary may cross lies in the footprint of such a stand: a
 // figure overlapping a stand's figure without touching its boundary would
-// cover its core cells. Figures with holes are always near (their holes are
-// not drawn).
+// cover its core cells. A figure's holes are free cells, their borders
+// edges: a figure standing in a hole is near the one around it.
 #pragma once
 
 #include "engine/HodographBuilder.h"
@@ -86,7 +86,7 @@ private:
         const Figure* figure = nullptr;
         NPoint first;               // its outer gap polygon's first point when drawn
         size_t points = 0;
-        bool alwaysNear = false;    // has holes, or could not be drawn
+        bool alwaysNear = false;    // could not be drawn
         std::vector<uint32_t> edge; // cells its boundary may cross
     };
 

@@ -10,7 +10,8 @@
 
 namespace {
 
-constexpr double kScaleReference = 1000.0; // mm: sheets up to this shorter side keep the lengths as they are
+constexpr double kScaleReference = 1000.0; // mm: the shorter side at which the lengths are as they are
+constexpr double kLeastScale = 0.1;         // sheets of 100 mm and less: ten times finer, no more
 constexpr uint8_t kShiftKey = 0x10;
 constexpr int64_t kRotationCounts[] = {2, 4, 8, 2};
 constexpr double kRotationSteps[] = {180.0, 90.0, 45.0, 90.0};
@@ -92,7 +93,7 @@ double NestingOptimizer::LengthScale(const Sheet& sheet)
 {
     const NRect& s = sheet.m_rect;
     const double side = std::min(s.pTop.x - s.pBot.x, s.pTop.y - s.pBot.y);
-    return std::isfinite(side) ? std::max(1.0, side / kScaleReference) : 1.0;
+    return std::isfinite(side) ? std::max(kLeastScale, side / kScaleReference) : 1.0;
 }
 
 void NestingOptimizer::GetPlacementPoint(const std::vector<NPoint>& points, double& x, double& y, double band)

@@ -59,11 +59,13 @@ public:
     static void GetPlacementPoint(const std::vector<NPoint>& points, double& x, double& y,
                                   double band = kBottomLeftBand);
     // The lengths by which the placement tells positions apart grow with the
-    // sheet, so that a job drawn larger gets its layout: 1 up to a shorter
-    // side of 1 m, the side in metres above it.
+    // sheet, so that a job drawn larger or smaller gets its layout: the
+    // shorter side in metres, never less than 0.1 (parts of a few mm are
+    // told apart as finely as parts ten times as large; below that the
+    // point tolerance would be most of the band).
     static double LengthScale(const Sheet& sheet);
     // The bottom-left band on the sheet: 0.1 mm per metre of its shorter
-    // side, never less than 0.1 mm.
+    // side, never less than 0.01 mm.
     static double BottomLeftBand(const Sheet& sheet) { return kBottomLeftBand * LengthScale(sheet); }
 
     static constexpr double kNoPoint = 2147483647.0;

@@ -58,6 +58,11 @@ NPolygonPtr TangentialRing(Pair& pair, bool outer, double arrow, double& strayed
     // that stands out less than the repeat tolerance (the figure's outline
     // would cut into the part there). A hole runs clockwise here, with the
     // material on its left, and comes back counter-clockwise.
+    // A ring is dense by the vertices that shape it: the straight ones
+    // (within half the point tolerance, as the cleaning drops them) go first,
+    // so that edges given in many collinear pieces do not make it dense.
+    if (ring->m_points.size() > kDenseRing)
+        strayed = std::max(strayed, ThinRing(ring->m_points, 0.5 * EPS));
     if (ring->m_points.size() > kDenseRing)
         strayed = std::max(strayed, ThinRing(ring->m_points, kFineChordSag));
     if (!CleanOutline(ring->m_points, outer))

@@ -47,7 +47,8 @@ TEST_F(PlaceJobTest, IndustrialPartsSlow) { ExpectEveryCopyPlacedApart(TestData(
 
 // Variants of the instances as drawings and exports give them: vertices
 // repeated exactly (in holes too) or a hair's breadth away, parts far from
-// their own origin, ten times as large, parts nearly as large as the strip.
+// their own origin, ten times as large or a tenth, parts nearly as large as
+// the strip.
 // Where the instance itself is named, the layout is as dense as its own.
 TEST_F(PlaceJobTest, VariantsArePlacedAsTheInstanceItself)
 {
@@ -63,8 +64,11 @@ TEST_F(PlaceJobTest, VariantsArePlacedAsTheInstanceItself)
         // A vertex 1e-3 mm after a corner, off the edge by less than half the
         // point tolerance, moves no edge: an exact fit of three parts holds.
         {"shapes1_near.json", "esicup/shapes1.json"},
+        // A tenth as large, edges in collinear pieces, parts 10^6 mm from their origin.
+        {"fu_tiny.json", "esicup/fu.json"},        {"shapes0_split.json", "esicup/shapes0.json"},
+        {"blaz1_far.json", "esicup/blaz1.json"},
         {"large4m.json", nullptr},                 {"large20m.json", nullptr},
-        {"holed_plate.json", nullptr},
+        {"holed_plate.json", nullptr},             {"shapes0_holes.json", nullptr},
         // Plates as high as the strip but for rounding, far from their origin: upright, side by side.
         {"tall_off_origin.json", nullptr, 0.999},
     };
