@@ -50,7 +50,7 @@ TEST_F(PlaceJobTest, IndustrialPartsSlow) { ExpectEveryCopyPlacedApart(TestData(
 // their own origin, ten times as large or a tenth, parts nearly as large as
 // the strip.
 // Where the instance itself is named, the layout is as dense as its own.
-TEST_F(PlaceJobTest, VariantsArePlacedAsTheInstanceItself)
+TEST_F(PlaceJobTest, SlowVariantsArePlacedAsTheInstanceItself)
 {
     const struct {
         const char* variant;
