@@ -417,12 +417,12 @@ TEST_F(ConfigFile, AFailedWriteKeepsTheOldFileAndSaysWhy) {
 // the settings.
 TEST_F(ConfigFile, ALinkedFileIsWrittenWhereItPoints) {
     const fs::path file = NestingSetting::ConfigFile(folders_.config);
-    const fs::path shared = root_ / "shared" / "common.xml";
+    const fs::path shared = root_ / "common" / "nesting.xml";
     fs::create_directories(shared.parent_path());
     fs::create_directories(file.parent_path());
     NestingSetting setting;
     setting.m_sheetFormat = 3;
-    for (const fs::path& link : {shared, fs::path("../../shared/common.xml")}) {
+    for (const fs::path& link : {shared, fs::path("../../common/nesting.xml")}) {
         fs::remove(file);
         std::ofstream(shared) << "<Sheets />";
         fs::create_symlink(link, file);
