@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <numeric>
+#include <set>
 
 namespace dxfimport {
 namespace {
@@ -172,22 +174,22 @@ void SortOntoLayers(const vlapi::IViewPtr& view)
     // The curves the drawing keeps on layers frozen or off (construction
     // lines, other parts) are not drawn, so they are not cut either: they
     // are left out. Texts stay, as the part's values may be written there.
-    std::vector<int> hidden;
+    std::set<int> hidden;
     for (int i = 0; i < layers->GetCount(); ++i) {
         vlapi::ILayerPtr layer{layers->GetItem(i)};
         if (layer && !layer->GetVisible())
-            hidden.push_back(layer->GetNumber());
+            hidden.insert(layer->GetNumber());
     }
     vlapi::DrawingObjectList objects;
     for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
-        if (obj->GetType() != vlapi::vlDrDrawText &&
-            std::find(hidden.begin(), hidden.end(), obj->GetLayer()) != hidden.end())
+        if (obj->GetType() != vlapi::vlDrDrawText && hidden.count(obj->GetLayer()))
             obj->Delete();
         else
             objects.push_back(obj);
     }
     std::vector<int> targets;
-    std::vector<int> styles;  // the other line styles, as they are met
+    std::vector<int> styles;     // the other line styles, as they are met
+    std::map<int, int> styleAt;  // style → its place in `styles`
     for (const vlapi::IDrawingObjectPtr& obj : objects) {
         int target = kTextLayer;
         if (obj->GetType() != vlapi::vlDrDrawText) {
@@ -195,10 +197,10 @@ void SortOntoLayers(const vlapi::IViewPtr& view)
             if (style == kOutlineStyle && obj->IsGeometry()) {
                 target = 0;
             } else {
-                auto at = std::find(styles.begin(), styles.end(), style);
-                if (at == styles.end())
-                    at = styles.insert(styles.end(), style);
-                target = 2 + static_cast<int>(at - styles.begin());
+                auto at = styleAt.emplace(style, static_cast<int>(styles.size())).first;
+                if (at->second == static_cast<int>(styles.size()))
+                    styles.push_back(style);
+                target = 2 + at->second;
             }
         }
         targets.push_back(target);
@@ -210,8 +212,8 @@ void SortOntoLayers(const vlapi::IViewPtr& view)
         if (layer && layer->GetNumber() != 0)
             old.push_back(layer);
     }
-    for (const vlapi::ILayerPtr& layer : old)
-        layer->Delete();
+    for (auto layer = old.rbegin(); layer != old.rend(); ++layer)
+        (*layer)->Delete();
     if (std::find(targets.begin(), targets.end(), kTextLayer) != targets.end())
         hostAccess::EnsureLayer(layers, kTextLayer, vrnApi::LoadStr(IDS_NAME_TEXT_LAYER));
     for (size_t k = 0; k < styles.size(); ++k)

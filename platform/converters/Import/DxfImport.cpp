@@ -580,6 +580,14 @@ class Builder {
 
 // Puts what was built into `view` of `doc`: layers by name, line styles by linetype.
 void Commit(Builder& built, const Reader& reader, Document2D& doc, View& view) {
+  // The view's layers by name (the first of a name, as the view finds it) and
+  // the next free number, looked up once: a file may bring many thousands.
+  std::map<std::wstring, int> viewLayers;
+  int next = 0;
+  for (const auto& l : view.LayerList()) {
+    viewLayers.emplace(l->name, l->number);
+    next = std::max(next, l->number + 1);
+  }
   std::map<std::string, int> layerNumbers;
   auto layerOf = [&](const std::string& name) {
     auto it = layerNumbers.find(name);
@@ -587,10 +595,11 @@ void Commit(Builder& built, const Reader& reader, Document2D& doc, View& view) {
     const std::wstring wide = name.empty() ? L"0" : built.Text(name);
     int number = 0;
     if (name != "0") {
-      if (Layer* existing = view.LayerByName(wide)) {
-        number = existing->number;
+      if (auto existing = viewLayers.find(wide); existing != viewLayers.end()) {
+        number = existing->second;
       } else {
-        for (const auto& l : view.LayerList()) number = std::max(number, l->number + 1);
+        number = next++;
+        viewLayers.emplace(wide, number);
         Ref<Layer> layer = view.AddLayer(number, wide);
         auto found = built.Layers().find(name);
         if (found != built.Layers().end()) {

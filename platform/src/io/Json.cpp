@@ -167,18 +167,22 @@ std::vector<geom::Curve> CurvesOf(const json& j, const char* name) {
   return out;
 }
 
-json TextJson(const TextModel& model) {
+// Lines [from, to) of a text.
+json TextLinesJson(const TextModel& model, std::size_t from, std::size_t to) {
   json lines = json::array();
-  for (const auto& line : model.lines) {
+  for (std::size_t l = from; l < to; ++l) {
+    const TextLineData& line = model.lines[l];
     json items = json::array();
     for (const auto& item : line.items)
       items.push_back({{"type", item.type}, {"text", Utf8(item.text)}, {"height", item.height},
                        {"font", Utf8(item.font)}, {"widthFactor", item.widthFactor},
                        {"justification", item.justification}, {"hasFont", item.hasFont}});
-    lines.push_back({{"alignment", line.alignment}, {"step", line.step}, {"items", items}});
+    lines.push_back({{"alignment", line.alignment}, {"step", line.step}, {"items", std::move(items)}});
   }
   return lines;
 }
+
+json TextJson(const TextModel& model) { return TextLinesJson(model, 0, model.lines.size()); }
 
 TextModel TextOf(const json& lines) {
   if (!lines.is_array()) Bad("a text is not a list of lines");
@@ -310,16 +314,33 @@ json ShapeJson(const Shape& shape) {
   return j;
 }
 
-json DocumentJson(Document2D& doc) {
+namespace {
+
+// What stands for the list N of a JSON tree written item by item.
+json ListMarker(std::size_t n) { return "\x01list " + std::to_string(n); }
+
+json LayerJson(const Layer& l) {
+  return {{"ref", l.Reference()}, {"number", l.number}, {"name", Utf8(l.name)}, {"color", l.color},
+          {"visible", l.visible}};
+}
+
+// The document; with `lazy`, each view's layers and objects as markers of
+// lists (ListMarker(2 v) and ListMarker(2 v + 1)).
+json DocumentJson(Document2D& doc, bool lazy) {
   json views = json::array();
   for (const auto& v : doc.Views()) {
-    json layers = json::array();
-    for (const auto& l : v->LayerList())
-      layers.push_back({{"ref", l->Reference()}, {"number", l->number}, {"name", Utf8(l->name)},
-                        {"color", l->color}, {"visible", l->visible}});
+    json layers = json::array(), objects = json::array();
+    if (lazy) {
+      layers = ListMarker(2 * views.size());
+      objects = ListMarker(2 * views.size() + 1);
+    } else {
+      for (const auto& l : v->LayerList()) layers.push_back(LayerJson(*l));
+      objects = MembersJson(*v);
+    }
     views.push_back({{"ref", v->Reference()}, {"number", v->number}, {"name", Utf8(v->name)}, {"x", v->x},
                      {"y", v->y}, {"scale", v->scale}, {"current", v->current},
-                     {"currentLayer", v->CurrentLayer()}, {"layers", layers}, {"objects", MembersJson(*v)}});
+                     {"currentLayer", v->CurrentLayer()}, {"layers", std::move(layers)},
+                     {"objects", std::move(objects)}});
   }
   json pages = json::array();
   for (const auto& p : doc.Pages()) {
@@ -349,6 +370,10 @@ json DocumentJson(Document2D& doc) {
           {"lineStyles", styles}, {"groups", groups}};
 }
 
+}  // namespace
+
+json DocumentJson(Document2D& doc) { return DocumentJson(doc, false); }
+
 namespace {
 
 // JSON has no numbers that are not finite: they would be written as null,
@@ -369,6 +394,107 @@ bool WriteJson(const json& j, const std::wstring& path) {
   out << j.dump(1);
   return static_cast<bool>(out);
 }
+
+namespace {
+
+// A list written item by item, as a string ListMarker(N) of a JSON tree stands for it.
+struct LazyList {
+  std::size_t size = 0;
+  std::function<void(std::ostream& out, std::size_t item, unsigned depth)> write;
+};
+
+// `j` as j.dump(1) writes it when it stands `depth` levels in, each marker
+// of `lists` (ListMarker(n), a member's value) written as that list.
+void Dump(std::ostream& out, const json& j, unsigned depth, const std::vector<LazyList>& lists = {}) {
+  if (!AllFinite(j)) throw std::runtime_error("the document holds a number that is not finite");
+  std::ostringstream text;
+  nlohmann::detail::serializer<json> writer(nlohmann::detail::output_adapter<char>(lists.empty() ? out : text), ' ',
+                                            nlohmann::detail::error_handler_t::strict);
+  writer.dump(j, true, false, 1, depth);
+  if (lists.empty()) return;
+  const std::string skeleton = text.str();
+  std::size_t from = 0;
+  for (std::size_t n = 0; n < lists.size(); ++n) {
+    const std::string marker = "\": \"\\u0001list " + std::to_string(n) + "\"";
+    std::size_t at = skeleton.find(marker, from);
+    if (at == std::string::npos) throw std::logic_error("a list of the document is not written");
+    at += 3;  // past the key's quote, the colon and the space
+    out.write(skeleton.data() + from, static_cast<std::streamsize>(at - from));
+    // A member's line is indented as deep as its value stands.
+    const std::size_t line = skeleton.rfind('\n', at) + 1;
+    const unsigned inner = static_cast<unsigned>(skeleton.find_first_not_of(' ', line) - line);
+    const LazyList& list = lists[n];
+    if (list.size == 0) {
+      out << "[]";
+    } else {
+      out << "[\n";
+      for (std::size_t i = 0; i < list.size; ++i) {
+        out << std::string(inner + 1, ' ');
+        list.write(out, i, inner + 1);
+        out << (i + 1 < list.size ? ",\n" : "\n");
+      }
+      out << std::string(inner, ' ') << ']';
+    }
+    from = at + marker.size() - 3;
+  }
+  out.write(skeleton.data() + from, static_cast<std::streamsize>(skeleton.size() - from));
+}
+
+// A shape as ShapeJson gives it; a text's lines one by one (a text may have a million).
+void DumpShape(std::ostream& out, const Shape& shape, unsigned depth) {
+  const auto* text = dynamic_cast<const DrawingText*>(&shape);
+  if (!text) return Dump(out, ShapeJson(shape), depth);
+  json j = {{"type", shape.Type()}, {"ref", shape.Reference()}, {"layer", shape.layer}, {"style", shape.style},
+            {"anchor", PointJson(text->anchor)}, {"lines", ListMarker(0)}};
+  const auto& lines = text->model.lines;
+  Dump(out, j, depth, {{lines.size(), [&](std::ostream& o, std::size_t i, unsigned d) {
+                          Dump(o, TextLinesJson(text->model, i, i + 1).front(), d);
+                        }}});
+}
+
+// Writes the 2D document as WriteJson(DocumentJson(doc)) does, but each
+// object of a view made and written alone: a drawing of a million objects
+// would take gigabytes as one JSON tree. The file is written beside `path`
+// first, so that a document that cannot be written leaves `path` as it was.
+bool WriteDocumentJson(Document2D& doc, const std::wstring& path) {
+  const json skeleton = DocumentJson(doc, true);
+  std::vector<LazyList> lists;
+  for (const auto& view : doc.Views()) {
+    const auto& layers = view->LayerList();
+    lists.push_back({layers.size(), [&layers](std::ostream& out, std::size_t i, unsigned depth) {
+                       Dump(out, LayerJson(*layers[i]), depth);
+                     }});
+    const auto& items = view->Items();
+    lists.push_back({items.size(), [&items](std::ostream& out, std::size_t i, unsigned depth) {
+                       DumpShape(out, *items[i], depth);
+                     }});
+  }
+  const std::filesystem::path target = PathOf(path);
+  std::filesystem::path temporary = target;
+  temporary += ".writing";
+  std::error_code ec;
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    try {
+      Dump(out, skeleton, 0, lists);
+    } catch (...) {
+      out.close();
+      std::filesystem::remove(temporary, ec);
+      throw;
+    }
+    if (!out.flush()) {
+      out.close();
+      std::filesystem::remove(temporary, ec);
+      return false;
+    }
+  }
+  std::filesystem::rename(temporary, target, ec);
+  if (ec) std::filesystem::remove(temporary, ec);
+  return !ec;
+}
+
+}  // namespace
 
 // ---- reading ----
 
@@ -631,7 +757,7 @@ using namespace jsonio;
 
 bool SaveDocument2D(Document2D& doc, const std::wstring& path) {
   try {
-    if (!WriteJson(DocumentJson(doc), path)) return false;
+    if (!WriteDocumentJson(doc, path)) return false;
   } catch (const std::exception& e) {
     if (doc.App()) doc.App()->Fail(2, Wide(e.what()));
     return false;

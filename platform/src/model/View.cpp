@@ -220,8 +220,9 @@ Ref<Layer> View::AddLayer(int layerNumber, const std::wstring& layerName) {
 }
 
 void View::RemoveLayer(Layer* layer) {
-  layers_.erase(std::remove_if(layers_.begin(), layers_.end(), [&](const Ref<Layer>& l) { return l.get() == layer; }),
-                layers_.end());
+  // Looked for from the end: layers are mostly taken away last first.
+  auto at = std::find_if(layers_.rbegin(), layers_.rend(), [&](const Ref<Layer>& l) { return l.get() == layer; });
+  if (at != layers_.rend()) layers_.erase(std::next(at).base());
   if (currentLayer_ == layer->number) currentLayer_ = 0;
 }
 
