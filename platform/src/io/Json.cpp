@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <stdexcept>
+#include <variant>
 
 #include "host/Application.h"
 #include "io/Files.h"
@@ -397,59 +398,132 @@ bool WriteJson(const json& j, const std::wstring& path) {
 
 namespace {
 
-// A list written item by item, as a string ListMarker(N) of a JSON tree stands for it.
-struct LazyList {
-  std::size_t size = 0;
-  std::function<void(std::ostream& out, std::size_t item, unsigned depth)> write;
+// Writes JSON to a stream as json::dump(1) does, a tree at a time: lists
+// that may be long are written item by item.
+class TreeWriter {
+ public:
+  // A list written item by item, as a string ListMarker(N) of a tree stands for it.
+  struct LazyList {
+    std::size_t size = 0;
+    std::function<void(TreeWriter& writer, std::size_t item, unsigned depth)> write;
+  };
+  // A member of a flat object: a whole number, a number, a flag or a point.
+  struct Field {
+    const char* key;
+    std::variant<int, double, bool, geom::Point> value;
+  };
+
+  explicit TreeWriter(std::ostream& out)
+      : out_(out),
+        serializer_(nlohmann::detail::output_adapter<char>(out), ' ', nlohmann::detail::error_handler_t::strict) {}
+
+  // `j` when it stands `depth` levels in, each marker of `lists`
+  // (ListMarker(n), a member's value) written as that list.
+  void Dump(const json& j, unsigned depth, const std::vector<LazyList>& lists = {}) {
+    if (!AllFinite(j)) throw std::runtime_error("the document holds a number that is not finite");
+    if (lists.empty()) return serializer_.dump(j, true, false, 1, depth);
+    const std::string skeleton = j.dump(1);  // at depth 0: the indents below add `depth`
+    std::size_t from = 0;
+    for (std::size_t n = 0; n < lists.size(); ++n) {
+      const std::string marker = "\": \"\\u0001list " + std::to_string(n) + "\"";
+      std::size_t at = skeleton.find(marker, from);
+      if (at == std::string::npos) throw std::logic_error("a list of the document is not written");
+      at += 3;  // past the key's quote, the colon and the space
+      Indented(skeleton.substr(from, at - from), depth);
+      // A member's line is indented as deep as its value stands.
+      const std::size_t line = skeleton.rfind('\n', at) + 1;
+      const unsigned inner = depth + static_cast<unsigned>(skeleton.find_first_not_of(' ', line) - line);
+      const LazyList& list = lists[n];
+      if (list.size == 0) {
+        out_ << "[]";
+      } else {
+        out_ << "[\n";
+        for (std::size_t i = 0; i < list.size; ++i) {
+          Indent(inner + 1);
+          list.write(*this, i, inner + 1);
+          out_ << (i + 1 < list.size ? ",\n" : "\n");
+        }
+        Indent(inner);
+        out_ << ']';
+      }
+      from = at + marker.size() - 3;
+    }
+    Indented(skeleton.substr(from), depth);
+  }
+
+  // An object of `fields` (in the order of their keys, as JSON objects
+  // keep them), without making its tree: drawings have millions of lines.
+  void Flat(std::initializer_list<Field> fields, unsigned depth) {
+    out_ << "{\n";
+    std::size_t k = 0;
+    for (const Field& f : fields) {
+      Indent(depth + 1);
+      out_ << '"' << f.key << "\": ";
+      if (const int* i = std::get_if<int>(&f.value)) {
+        out_ << *i;
+      } else if (const double* d = std::get_if<double>(&f.value)) {
+        Number(*d);
+      } else if (const bool* b = std::get_if<bool>(&f.value)) {
+        out_ << (*b ? "true" : "false");
+      } else {
+        const geom::Point& p = std::get<geom::Point>(f.value);
+        out_ << "[\n";
+        Indent(depth + 2);
+        Number(p.x);
+        out_ << ",\n";
+        Indent(depth + 2);
+        Number(p.y);
+        out_ << '\n';
+        Indent(depth + 1);
+        out_ << ']';
+      }
+      out_ << (++k < fields.size() ? ",\n" : "\n");
+    }
+    Indent(depth);
+    out_ << '}';
+  }
+
+ private:
+  void Indent(unsigned depth) {
+    for (unsigned i = 0; i < depth; ++i) out_.put(' ');
+  }
+  // Text dumped at depth 0, each of its lines after the first moved `depth` in.
+  void Indented(const std::string& text, unsigned depth) {
+    std::size_t from = 0;
+    for (std::size_t end; (end = text.find('\n', from)) != std::string::npos; from = end + 1) {
+      out_.write(text.data() + from, static_cast<std::streamsize>(end + 1 - from));
+      Indent(depth);
+    }
+    out_.write(text.data() + from, static_cast<std::streamsize>(text.size() - from));
+  }
+  void Number(double v) {
+    if (!std::isfinite(v)) throw std::runtime_error("the document holds a number that is not finite");
+    serializer_.dump(json(v), true, false, 1, 0);
+  }
+
+  std::ostream& out_;
+  nlohmann::detail::serializer<json> serializer_;
 };
 
-// `j` as j.dump(1) writes it when it stands `depth` levels in, each marker
-// of `lists` (ListMarker(n), a member's value) written as that list.
-void Dump(std::ostream& out, const json& j, unsigned depth, const std::vector<LazyList>& lists = {}) {
-  if (!AllFinite(j)) throw std::runtime_error("the document holds a number that is not finite");
-  std::ostringstream text;
-  nlohmann::detail::serializer<json> writer(nlohmann::detail::output_adapter<char>(lists.empty() ? out : text), ' ',
-                                            nlohmann::detail::error_handler_t::strict);
-  writer.dump(j, true, false, 1, depth);
-  if (lists.empty()) return;
-  const std::string skeleton = text.str();
-  std::size_t from = 0;
-  for (std::size_t n = 0; n < lists.size(); ++n) {
-    const std::string marker = "\": \"\\u0001list " + std::to_string(n) + "\"";
-    std::size_t at = skeleton.find(marker, from);
-    if (at == std::string::npos) throw std::logic_error("a list of the document is not written");
-    at += 3;  // past the key's quote, the colon and the space
-    out.write(skeleton.data() + from, static_cast<std::streamsize>(at - from));
-    // A member's line is indented as deep as its value stands.
-    const std::size_t line = skeleton.rfind('\n', at) + 1;
-    const unsigned inner = static_cast<unsigned>(skeleton.find_first_not_of(' ', line) - line);
-    const LazyList& list = lists[n];
-    if (list.size == 0) {
-      out << "[]";
-    } else {
-      out << "[\n";
-      for (std::size_t i = 0; i < list.size; ++i) {
-        out << std::string(inner + 1, ' ');
-        list.write(out, i, inner + 1);
-        out << (i + 1 < list.size ? ",\n" : "\n");
-      }
-      out << std::string(inner, ' ') << ']';
-    }
-    from = at + marker.size() - 3;
-  }
-  out.write(skeleton.data() + from, static_cast<std::streamsize>(skeleton.size() - from));
-}
-
-// A shape as ShapeJson gives it; a text's lines one by one (a text may have a million).
-void DumpShape(std::ostream& out, const Shape& shape, unsigned depth) {
+// A shape as ShapeJson gives it; lines and arcs without a tree, a text's
+// lines one by one (a text may have a million).
+void DumpShape(TreeWriter& writer, const Shape& shape, unsigned depth) {
+  if (const auto* s = dynamic_cast<const LineSegment*>(&shape))
+    return writer.Flat({{"end", s->seg.end}, {"layer", shape.layer}, {"ref", shape.Reference()}, {"start", s->seg.start},
+                        {"style", shape.style}, {"type", shape.Type()}},
+                       depth);
+  if (const auto* a = dynamic_cast<const ArcShape*>(&shape))
+    return writer.Flat({{"ccw", a->ccw}, {"centre", a->centre}, {"layer", shape.layer}, {"p1", a->p1}, {"p2", a->p2},
+                        {"radius", a->radius}, {"ref", shape.Reference()}, {"style", shape.style}, {"type", shape.Type()}},
+                       depth);
   const auto* text = dynamic_cast<const DrawingText*>(&shape);
-  if (!text) return Dump(out, ShapeJson(shape), depth);
+  if (!text) return writer.Dump(ShapeJson(shape), depth);
   json j = {{"type", shape.Type()}, {"ref", shape.Reference()}, {"layer", shape.layer}, {"style", shape.style},
             {"anchor", PointJson(text->anchor)}, {"lines", ListMarker(0)}};
   const auto& lines = text->model.lines;
-  Dump(out, j, depth, {{lines.size(), [&](std::ostream& o, std::size_t i, unsigned d) {
-                          Dump(o, TextLinesJson(text->model, i, i + 1).front(), d);
-                        }}});
+  writer.Dump(j, depth, {{lines.size(), [&](TreeWriter& w, std::size_t i, unsigned d) {
+                            w.Dump(TextLinesJson(text->model, i, i + 1).front(), d);
+                          }}});
 }
 
 // Writes the 2D document as WriteJson(DocumentJson(doc)) does, but each
@@ -458,15 +532,15 @@ void DumpShape(std::ostream& out, const Shape& shape, unsigned depth) {
 // first, so that a document that cannot be written leaves `path` as it was.
 bool WriteDocumentJson(Document2D& doc, const std::wstring& path) {
   const json skeleton = DocumentJson(doc, true);
-  std::vector<LazyList> lists;
+  std::vector<TreeWriter::LazyList> lists;
   for (const auto& view : doc.Views()) {
     const auto& layers = view->LayerList();
-    lists.push_back({layers.size(), [&layers](std::ostream& out, std::size_t i, unsigned depth) {
-                       Dump(out, LayerJson(*layers[i]), depth);
+    lists.push_back({layers.size(), [&layers](TreeWriter& writer, std::size_t i, unsigned depth) {
+                       writer.Dump(LayerJson(*layers[i]), depth);
                      }});
     const auto& items = view->Items();
-    lists.push_back({items.size(), [&items](std::ostream& out, std::size_t i, unsigned depth) {
-                       DumpShape(out, *items[i], depth);
+    lists.push_back({items.size(), [&items](TreeWriter& writer, std::size_t i, unsigned depth) {
+                       DumpShape(writer, *items[i], depth);
                      }});
   }
   const std::filesystem::path target = PathOf(path);
@@ -477,7 +551,7 @@ bool WriteDocumentJson(Document2D& doc, const std::wstring& path) {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     if (!out) return false;
     try {
-      Dump(out, skeleton, 0, lists);
+      TreeWriter(out).Dump(skeleton, 0, lists);
     } catch (...) {
       out.close();
       std::filesystem::remove(temporary, ec);
