@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <optional>
 #include <set>
 
@@ -36,78 +37,329 @@ bool IsIntCode(int c) {
 
 bool ParseDouble(std::string_view text, double& value) {
   if (text.empty() || text.size() > 256) return false;
-  std::string s(text);
-  std::replace(s.begin(), s.end(), ',', '.');
+  char s[257];  // on the stack: every coordinate of a file comes through here
+  std::replace_copy(text.begin(), text.end(), s, ',', '.');
+  s[text.size()] = '\0';
   char* end = nullptr;
   errno = 0;
-  value = std::strtod(s.c_str(), &end);
+  value = std::strtod(s, &end);
   return end && *end == '\0' && std::isfinite(value) && errno != ERANGE;
 }
 
 bool ParseLong(std::string_view text, long long& value) {
   if (text.empty() || text.size() > 32) return false;
-  const std::string s(text);
+  char s[33];
+  std::copy(text.begin(), text.end(), s);
+  s[text.size()] = '\0';
   char* end = nullptr;
   errno = 0;
-  value = std::strtoll(s.c_str(), &end, 10);
+  value = std::strtoll(s, &end, 10);
   return end && *end == '\0' && errno != ERANGE;
 }
 
-// One object of a section: its groups from its code-0 group on.
-struct Record {
-  std::size_t first, last;  // groups [first, last)
-};
-
-class Preparer {
+// Lines end with LF, CR LF or CR; groups are pairs of lines. A group code
+// is a whole number from 0 to 1071 (spaces around it allowed); the file's
+// first line may start with a byte-order mark.
+class Groups {
  public:
-  Preparer(std::vector<Group> groups) : groups_(std::move(groups)) {}
+  explicit Groups(std::string_view text) : text_(text) {}
 
-  Prepared Run() {
-    std::size_t i = 0;
-    while (i < groups_.size()) {
-      if (Is(i, 0, "SECTION") && i + 1 < groups_.size() && groups_[i + 1].code == 2) {
-        const std::string_view name = groups_[i + 1].value;
-        const std::size_t end = SectionEnd(i + 2);
-        if (name == "HEADER") Header(i + 2, end);
-        if (name == "HEADER" || name == "TABLES" || name == "BLOCKS" || name == "ENTITIES") {
-          Keep(i, i + 2);
-          Section(name, i + 2, end);
-          Keep(end, std::min(end + 1, groups_.size()));
-        }
-        i = end + 1;
-      } else {
-        ++i;
-      }
+  // The next group; false at the end of the text. `bad` is set, and false
+  // returned, at a line that is not a group code.
+  bool Next(Group& g, bool& bad) {
+    bad = false;
+    std::string_view codeLine, valueLine;
+    const std::size_t start = at_;
+    if (!NextLine(codeLine) || !NextLine(valueLine)) {
+      at_ = text_.size();
+      return false;
     }
-    out_.stream += "  0\nEOF\n";
-    return std::move(out_);
+    if (start == 0 && codeLine.substr(0, 3) == "\xEF\xBB\xBF") codeLine.remove_prefix(3);
+    const int code = Code(Trim(codeLine));
+    if (code < 0) {
+      at_ = start;
+      bad = true;
+      return false;
+    }
+    g = {code, code == 1 || code == 3 ? valueLine : Trim(valueLine)};
+    return true;
   }
+  bool Next(Group& g) {
+    bool bad = false;
+    return Next(g, bad);
+  }
+
+  std::size_t At() const { return at_; }
+  void Seek(std::size_t at) { at_ = at; }
+  std::size_t Line() const { return line_; }
 
  private:
-  bool Is(std::size_t i, int code, const char* value) const {
-    return i < groups_.size() && groups_[i].code == code && groups_[i].value == value;
+  bool NextLine(std::string_view& out) {
+    if (at_ >= text_.size()) return false;
+    const std::size_t end = std::min(text_.find_first_of("\r\n", at_), text_.size());
+    out = text_.substr(at_, end - at_);
+    at_ = end + (end + 1 < text_.size() && text_[end] == '\r' && text_[end + 1] == '\n' ? 2 : 1);
+    ++line_;
+    return true;
   }
 
-  std::size_t SectionEnd(std::size_t from) const {
-    for (std::size_t i = from; i < groups_.size(); ++i)
-      if (groups_[i].code == 0 && (groups_[i].value == "ENDSEC" || groups_[i].value == "EOF")) return i;
-    return groups_.size();
+  // The group code of a line, or -1.
+  static int Code(std::string_view text) {
+    if (!text.empty() && text.size() <= 4 &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+      int code = 0;
+      for (char c : text) code = code * 10 + (c - '0');
+      return code <= 1071 ? code : -1;
+    }
+    long long code = 0;
+    return ParseLong(text, code) && code >= 0 && code <= 1071 ? static_cast<int>(code) : -1;
+  }
+
+  std::string_view text_;
+  std::size_t at_ = 0;
+  std::size_t line_ = 0;
+};
+
+// The codes whose first value the first reading wants of an object, and
+// those whose groups it counts.
+constexpr int kWanted[] = {30, 31, 67, 70, 71, 72, 73, 74, 90, 210, 220, 230};
+constexpr int kCounted[] = {10, 11, 40, 49};
+
+template <std::size_t N>
+int IndexOf(const int (&codes)[N], int code) {
+  for (std::size_t i = 0; i < N; ++i)
+    if (codes[i] == code) return static_cast<int>(i);
+  return -1;
+}
+
+// One object of a section, read once: its type, where its groups lie and
+// what the first reading wants of them.
+struct Record {
+  std::string_view type;            // no data: the end of the file
+  std::size_t first = 0, last = 0;  // its groups: bytes [first, last) of the file
+  std::string why;                  // why it cannot be given to dxflib, or nothing
+  std::string_view values[std::size(kWanted)];
+  std::size_t counts[std::size(kCounted)] = {};
+
+  // The first value of a code kWanted names.
+  std::string_view Value(int code, std::string_view otherwise = "") const {
+    const std::string_view v = values[IndexOf(kWanted, code)];
+    return v.data() ? v : otherwise;
+  }
+  std::size_t Count(int code) const { return counts[IndexOf(kCounted, code)]; }
+  bool Paper() const { return Value(67) == "1"; }
+  bool End() const { return !type.data() || type == "ENDSEC" || type == "EOF"; }
+};
+
+// What the first reading wants of an object's followers (a POLYLINE's
+// vertices and SEQEND, an INSERT's attributes): where the last ends, and
+// whether all are sound, in model space and, for vertices, at one height.
+struct Followers {
+  std::size_t last = 0;  // none: 0
+  bool paper = false;
+  std::string why;
+  bool level = true;
+  std::optional<double> height;
+
+  void Add(const Record& f) {
+    last = f.last;
+    paper = paper || f.Paper();
+    if (why.empty()) why = f.why;
+    if (f.type != "VERTEX") return;
+    double z = 0;
+    if (!ParseDouble(f.Value(30, "0"), z) || (height && *height != z)) level = false;
+    height = z;
+  }
+};
+
+}  // namespace
+
+// Makes the text for dxflib an object at a time.
+class Preparer {
+ public:
+  explicit Preparer(std::string_view text) : text_(text), groups_(text) {}
+
+  // Appends what follows to `out`; false once all was given.
+  bool Step(std::string& out) {
+    out_ = &out;
+    switch (state_) {
+      case State::Outside: Outside(); break;
+      case State::InSection: InSection(); break;
+      case State::Done: return false;
+    }
+    return true;
+  }
+
+  const Prepared& Result() const { return result_; }
+
+ private:
+  enum class State { Outside, InSection, Done };
+
+  // Between sections: on to the next "0 SECTION" with its name.
+  void Outside() {
+    Group g;
+    while (groups_.Next(g)) {
+      if (g.code != 0 || g.value != "SECTION") continue;
+      const std::size_t at = groups_.At();
+      Group name;
+      if (!groups_.Next(name) || name.code != 2) {
+        groups_.Seek(at);
+        continue;
+      }
+      section_ = name.value;
+      kept_ = section_ == "HEADER" || section_ == "TABLES" || section_ == "BLOCKS" || section_ == "ENTITIES";
+      if (kept_) {
+        Put(g.code, g.value);
+        Put(name.code, name.value);
+      }
+      // What stands before the section's first object belongs to none: the
+      // header's variables, or nothing.
+      for (std::size_t before = groups_.At(); groups_.Next(g); before = groups_.At()) {
+        if (g.code == 0) {
+          groups_.Seek(before);
+          break;
+        }
+        if (section_ == "HEADER" && g.code == 9) Header(g.value);
+      }
+      state_ = State::InSection;
+      return;
+    }
+    *out_ += "  0\nEOF\n";
+    state_ = State::Done;
+  }
+
+  // A header variable `name`, its value the next group (not the section's end).
+  void Header(std::string_view name) {
+    const std::size_t at = groups_.At();
+    Group v;
+    const bool read = groups_.Next(v);
+    groups_.Seek(at);
+    if (!read || (v.code == 0 && (v.value == "ENDSEC" || v.value == "EOF"))) return;
+    long long n = 0;
+    if (name == "$ACADVER") result_.version = v.value.substr(0, 16);
+    else if (name == "$DWGCODEPAGE") result_.codePage = v.value.substr(0, 32);
+    else if (name == "$INSUNITS" && ParseLong(v.value, n) && n >= 0 && n <= 24) result_.units = static_cast<int>(n);
+  }
+
+  // The next object of the section, or its end.
+  void InSection() {
+    if (!kept_) return SkipSection();
+    Record record;
+    if (!NextRecord(record)) {  // ENDSEC, EOF or the end of the file
+      if (record.type.data()) Put(0, record.type);
+      state_ = State::Outside;
+      return;
+    }
+    const std::string_view type = record.type;
+    if (section_ == "HEADER") {  // variables only: dxflib would take objects here for real ones
+      Group g;
+      for (groups_.Seek(record.first), groups_.Next(g); groups_.At() < record.last && groups_.Next(g);)
+        if (g.code == 9) Header(g.value);
+      groups_.Seek(record.last);
+      return Skip("objects misplaced in the file's header");
+    }
+    if (section_ == "TABLES") {
+      static const std::set<std::string_view> kept = {"TABLE", "ENDTAB", "LAYER", "LTYPE"};
+      if (kept.count(type) && record.why.empty()) Keep(record.first, record.last);
+      else if (kept.count(type)) Skip("damaged table entries");
+      return;
+    }
+    if (type == "ENDBLK") {  // its groups (layer, handle) mean nothing here
+      Put(0, "ENDBLK");
+      return;
+    }
+    if (type == "BLOCK") {
+      if (record.why.empty()) return Keep(record.first, record.last);
+      Skip("damaged blocks");  // with everything in them
+      Record member;
+      while (NextRecord(member) && member.type != "ENDBLK") {
+      }
+      if (member.End()) pending_ = std::move(member);
+      return;
+    }
+    // An object with its followers: a POLYLINE's vertices, an INSERT's attributes.
+    Followers followers;
+    if (type == "POLYLINE" || type == "INSERT") {
+      Record next;
+      while (NextRecord(next) && (next.type == "VERTEX" || next.type == "ATTRIB")) followers.Add(next);
+      if (next.type == "SEQEND") followers.Add(next);
+      else pending_ = std::move(next);
+    }
+    Object(record, followers);
+  }
+
+  // The groups of a section not given to dxflib, up to its end.
+  void SkipSection() {
+    Group g;
+    while (groups_.Next(g))
+      if (g.code == 0 && (g.value == "ENDSEC" || g.value == "EOF")) break;
+    state_ = State::Outside;
+  }
+
+  // Reads the next record; false at the section's end (ENDSEC or EOF, the
+  // record's type, or the end of the file).
+  bool NextRecord(Record& record) {
+    if (pending_) {
+      record = std::move(*pending_);
+      pending_.reset();
+      return !record.End();
+    }
+    record = Record{};
+    record.first = groups_.At();
+    Group g;
+    if (!groups_.Next(g)) return false;
+    record.type = g.value;
+    if (record.End()) {
+      record.last = groups_.At();
+      return false;
+    }
+    Analyse(record);
+    return true;
+  }
+
+  // Reads the groups of `record` after its code-0 group, up to the next one.
+  void Analyse(Record& record) {
+    const bool mtext = record.type == "MTEXT";
+    std::string why = record.type.size() > kMaxValue ? "objects with values longer than 1,023 characters" : "";
+    Group g;
+    for (std::size_t before = groups_.At(); groups_.Next(g); before = groups_.At()) {
+      if (g.code == 0) {
+        groups_.Seek(before);
+        break;
+      }
+      if (const int w = IndexOf(kWanted, g.code); w >= 0 && !record.values[w].data()) record.values[w] = g.value;
+      if (const int c = IndexOf(kCounted, g.code); c >= 0) ++record.counts[c];
+      if (!why.empty()) continue;
+      const bool chunked = mtext && (g.code == 1 || g.code == 3);
+      double d = 0;
+      long long n = 0;
+      if (g.value.size() > kMaxValue && !chunked) why = "objects with values longer than 1,023 characters";
+      else if (IsFloatCode(g.code) && !ParseDouble(g.value, d)) why = "objects with numbers that are not finite";
+      else if (IsIntCode(g.code) && (!ParseLong(g.value, n) || n < INT32_MIN || n > INT32_MAX))
+        why = "objects with damaged whole numbers";
+    }
+    record.last = groups_.At();
+    record.why = why.empty() ? Sound(record) : why;
   }
 
   void Put(int code, std::string_view value) {
-    out_.stream += std::to_string(code);
-    out_.stream += '\n';
-    out_.stream += value;
-    out_.stream += '\n';
+    *out_ += std::to_string(code);
+    *out_ += '\n';
+    *out_ += value;
+    *out_ += '\n';
   }
 
-  // An MTEXT's text goes in chunks that dxflib joins again: every part but
-  // the last as a code-3 group, the last as the code-1 group.
+  // The groups in bytes [first, last) of the file, from an object's code-0
+  // group on. An MTEXT's text goes in chunks that dxflib joins again: every
+  // part but the last as a code-3 group, the last as the code-1 group.
   void Keep(std::size_t first, std::size_t last) {
-    const bool mtext = groups_[first].code == 0 && groups_[first].value == "MTEXT";
-    for (std::size_t i = first; i < last; ++i) {
-      const Group& g = groups_[i];
-      if (!mtext || (g.code != 1 && g.code != 3) || g.value.size() <= kTextChunk) {
+    Groups groups(text_);
+    groups.Seek(first);
+    Group g;
+    std::optional<bool> mtext;
+    while (groups.At() < last && groups.Next(g)) {
+      if (!mtext) mtext = g.code == 0 && g.value == "MTEXT";
+      if (!*mtext || (g.code != 1 && g.code != 3) || g.value.size() <= kTextChunk) {
         Put(g.code, g.value);
         continue;
       }
@@ -120,145 +372,46 @@ class Preparer {
     }
   }
 
-  void Header(std::size_t first, std::size_t last) {
-    for (std::size_t i = first; i + 1 < last; ++i) {
-      if (groups_[i].code != 9) continue;
-      const std::string_view name = groups_[i].value;
-      const Group& v = groups_[i + 1];
-      long long n = 0;
-      if (name == "$ACADVER") out_.version = v.value.substr(0, 16);
-      else if (name == "$DWGCODEPAGE") out_.codePage = v.value.substr(0, 32);
-      else if (name == "$INSUNITS" && ParseLong(v.value, n) && n >= 0 && n <= 24) out_.units = static_cast<int>(n);
-    }
-  }
-
-  std::vector<Record> Records(std::size_t first, std::size_t last) const {
-    std::vector<Record> records;
-    for (std::size_t i = first; i < last; ++i) {
-      if (groups_[i].code == 0) records.push_back({i, i + 1});
-      else if (!records.empty()) records.back().last = i + 1;
-    }
-    return records;
-  }
-
-  void Section(std::string_view name, std::size_t first, std::size_t last) {
-    const std::vector<Record> records = Records(first, last);
-    for (std::size_t r = 0; r < records.size(); ++r) {
-      const std::string_view type = groups_[records[r].first].value;
-      if (name == "HEADER") {  // variables only: dxflib would take objects here for real ones
-        Skip("objects misplaced in the file's header");
-        continue;
-      }
-      if (name == "TABLES") {
-        static const std::set<std::string_view> kept = {"TABLE", "ENDTAB", "LAYER", "LTYPE"};
-        if (kept.count(type) && Sound(records[r]).empty()) Keep(records[r].first, records[r].last);
-        else if (kept.count(type)) Skip("damaged table entries");
-        continue;
-      }
-      if (type == "ENDBLK") {  // its groups (layer, handle) mean nothing here
-        Put(0, "ENDBLK");
-        continue;
-      }
-      if (type == "BLOCK") {
-        if (Sound(records[r]).empty()) {
-          Keep(records[r].first, records[r].last);
-          continue;
-        }
-        Skip("damaged blocks");  // with everything in them
-        while (r + 1 < records.size() && groups_[records[r + 1].first].value != "ENDBLK") ++r;
-        ++r;
-        continue;
-      }
-      // An object with its followers: a POLYLINE's vertices, an INSERT's attributes.
-      std::size_t end = r + 1;
-      if (type == "POLYLINE" || type == "INSERT") {
-        while (end < records.size() && (groups_[records[end].first].value == "VERTEX" ||
-                                        groups_[records[end].first].value == "ATTRIB"))
-          ++end;
-        if (end < records.size() && groups_[records[end].first].value == "SEQEND") ++end;
-      }
-      Object(records, r, end);
-      r = end - 1;
-    }
-  }
-
-  void Object(const std::vector<Record>& records, std::size_t r, std::size_t end) {
+  void Object(const Record& head, const Followers& followers) {
     static const std::set<std::string_view> imported = {"LINE", "ARC", "CIRCLE", "ELLIPSE", "LWPOLYLINE", "POLYLINE",
                                                         "SPLINE", "TEXT", "MTEXT", "INSERT"};
     static const std::set<std::string_view> solid = {"3DFACE", "3DSOLID", "BODY", "REGION", "SURFACE", "MESH",
                                                      "PLANESURFACE", "EXTRUDEDSURFACE", "LOFTEDSURFACE",
                                                      "REVOLVEDSURFACE", "SWEPTSURFACE", "POLYFACE"};
     static const std::set<std::string_view> quiet = {"ATTDEF", "VIEWPORT", "SEQEND", "VERTEX", "ATTRIB"};
-    const std::string_view type = groups_[records[r].first].value;
-    for (std::size_t k = r; k < end; ++k)
-      if (Value(records[k], 67) == "1") return;  // paper space: not part of the drawing's model
+    const std::string_view type = head.type;
+    if (head.Paper() || followers.paper) return;  // paper space: not part of the drawing's model
     if (quiet.count(type)) return;
     if (solid.count(type)) return Skip("3D objects");
     if (!imported.count(type)) return Skip(std::string(type.substr(0, 64)) + " objects, which are not imported");
-    std::string why;
-    for (std::size_t k = r; k < end && why.empty(); ++k) why = Sound(records[k]);
+    std::string why = head.why.empty() ? followers.why : head.why;
     if (why.empty() && type == "POLYLINE") {
       long long flags = 0;
-      ParseLong(Value(records[r], 70), flags);
+      ParseLong(head.Value(70), flags);
       // A 3D polyline whose vertices all stand at one height is a plane
       // outline (as CAM and 3D systems export sections): its plan is read.
-      if ((flags & (16 | 64)) || ((flags & 8) && !Level(records, r, end))) why = "3D objects";
+      if ((flags & (16 | 64)) || ((flags & 8) && !followers.level)) why = "3D objects";
     }
-    if (why.empty() && type == "LINE" && Value(records[r], 30) != Value(records[r], 31)) {
+    if (why.empty() && type == "LINE" && head.Value(30) != head.Value(31)) {
       double z1 = 0, z2 = 0;
-      ParseDouble(Value(records[r], 30, "0"), z1);
-      ParseDouble(Value(records[r], 31, "0"), z2);
+      ParseDouble(head.Value(30, "0"), z1);
+      ParseDouble(head.Value(31, "0"), z2);
       if (z1 != z2) why = "3D objects";
     }
     if (!why.empty()) return Skip(why);
-    Keep(records[r].first, records[end - 1].last);
+    if (++objects_ > kMaxObjects) return Skip(kTooManyObjects);
+    Keep(head.first, followers.last ? followers.last : head.last);
   }
 
-  // Whether the vertices of the polyline records[r, end) all stand at one height.
-  bool Level(const std::vector<Record>& records, std::size_t r, std::size_t end) const {
-    std::optional<double> height;
-    for (std::size_t k = r + 1; k < end; ++k) {
-      if (groups_[records[k].first].value != "VERTEX") continue;
-      double z = 0;
-      if (!ParseDouble(Value(records[k], 30, "0"), z)) return false;
-      if (height && *height != z) return false;
-      height = z;
-    }
-    return true;
-  }
-
-  std::string_view Value(const Record& record, int code, std::string_view otherwise = "") const {
-    for (std::size_t i = record.first + 1; i < record.last; ++i)
-      if (groups_[i].code == code) return groups_[i].value;
-    return otherwise;
-  }
-
-  std::size_t Count(const Record& record, int code) const {
-    std::size_t n = 0;
-    for (std::size_t i = record.first + 1; i < record.last; ++i) n += groups_[i].code == code;
-    return n;
-  }
-
-  // Why a record cannot be given to dxflib, or nothing.
-  std::string Sound(const Record& record) const {
-    const std::string_view type = groups_[record.first].value;
-    if (type.size() > kMaxValue) return "objects with values longer than 1,023 characters";
-    for (std::size_t i = record.first + 1; i < record.last; ++i) {
-      const Group& g = groups_[i];
-      const bool chunked = type == "MTEXT" && (g.code == 1 || g.code == 3);
-      if (g.value.size() > kMaxValue && !chunked) return "objects with values longer than 1,023 characters";
-      double d = 0;
-      long long n = 0;
-      if (IsFloatCode(g.code) && !ParseDouble(g.value, d)) return "objects with numbers that are not finite";
-      if (IsIntCode(g.code) && (!ParseLong(g.value, n) || n < INT32_MIN || n > INT32_MAX))
-        return "objects with damaged whole numbers";
-    }
+  // Why a record whose groups are each sound cannot be given to dxflib, or nothing.
+  static std::string Sound(const Record& record) {
+    const std::string_view type = record.type;
     // Each declared count must be the number of groups that follow it.
     auto counted = [&](int countCode, int itemCode) {
       long long n = 0;
-      const std::string_view v = Value(record, countCode, "0");
+      const std::string_view v = record.Value(countCode, "0");
       return ParseLong(v, n) && n >= 0 && static_cast<std::size_t>(n) <= kMaxCount &&
-             static_cast<std::size_t>(n) == Count(record, itemCode);
+             static_cast<std::size_t>(n) == record.Count(itemCode);
     };
     bool ok = true;
     if (type == "LWPOLYLINE") ok = counted(90, 10);
@@ -267,10 +420,11 @@ class Preparer {
     if (!ok) return "objects whose counts do not match their data";
     if (type == "SPLINE") {
       long long degree = 0;
-      if (!ParseLong(Value(record, 71, "3"), degree) || degree < 1 || degree > 25)
+      if (!ParseLong(record.Value(71, "3"), degree) || degree < 1 || degree > 25)
         return "splines of a degree that cannot be";
     }
-    const std::string_view ex = Value(record, 210, "0"), ey = Value(record, 220, "0"), ez = Value(record, 230, "1");
+    const std::string_view ex = record.Value(210, "0"), ey = record.Value(220, "0"), ez = record.Value(230, "1");
+    if (ex == "0" && ey == "0" && ez == "1") return {};  // as most objects have it, said or not
     double x = 0, y = 0, z = 1;
     if (ParseDouble(ex, x) && ParseDouble(ey, y) && ParseDouble(ez, z) &&
         (std::abs(x) > 1e-9 || std::abs(y) > 1e-9 || std::abs(std::abs(z) - 1) > 1e-9))
@@ -278,73 +432,83 @@ class Preparer {
     return {};
   }
 
-  void Skip(const std::string& why) { ++out_.skipped[why]; }
+  void Skip(const std::string& why) { ++result_.skipped[why]; }
 
-  std::vector<Group> groups_;
-  Prepared out_;
+  std::string_view text_;
+  Groups groups_;
+  State state_ = State::Outside;
+  std::string_view section_;
+  bool kept_ = false;
+  std::optional<Record> pending_;  // read ahead: what follows an object's followers
+  std::size_t objects_ = 0;        // objects given to dxflib
+  std::string* out_ = nullptr;
+  Prepared result_;
 };
 
-}  // namespace
-
-std::optional<Prepared> Prepare(const std::string& bytes, std::string& error) {
+bool Check(std::string_view bytes, std::string& error) {
   if (bytes.empty()) {
     error = "the file is empty";
-    return std::nullopt;
+    return false;
   }
   if (bytes.rfind("AutoCAD Binary DXF", 0) == 0) {
     error = "it is a binary DXF file, which cannot be read; save it as a text DXF";
-    return std::nullopt;
+    return false;
   }
   if (bytes.size() >= 6 && bytes.compare(0, 4, "AC10") == 0 && bytes.find('\n') > 16) {
     error = "it is a DWG drawing, not a DXF file";
-    return std::nullopt;
+    return false;
   }
   if (bytes.find('\0') != std::string::npos) {
     error = "it is not a text DXF file (it holds binary data)";
-    return std::nullopt;
+    return false;
   }
-  // Lines end with LF, CR LF or CR; groups are pairs of lines, kept as views.
-  const std::string_view text(bytes);
-  std::size_t at = 0, line = 0;
-  auto nextLine = [&](std::string_view& out) {
-    if (at >= text.size()) return false;
-    const std::size_t end = std::min(text.find_first_of("\r\n", at), text.size());
-    out = text.substr(at, end - at);
-    at = end + (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
-    ++line;
-    return true;
-  };
-  std::vector<Group> groups;
-  std::string_view codeLine, valueLine;
-  while (nextLine(codeLine) && nextLine(valueLine)) {
-    if (line == 2 && codeLine.rfind("\xEF\xBB\xBF", 0) == 0) codeLine.remove_prefix(3);  // a byte-order mark
-    long long code = 0;
-    if (!ParseLong(Trim(codeLine), code) || code < 0 || code > 1071) {
-      error = line == 2 ? "it is not a DXF file" : "it is damaged at line " + std::to_string(line - 1) + " (a group code is expected)";
-      return std::nullopt;
-    }
-    groups.push_back({static_cast<int>(code), code == 1 || code == 3 ? valueLine : Trim(valueLine)});
-  }
-  const bool ends = !groups.empty() && groups.back().code == 0 && groups.back().value == "EOF";
-  if (!ends) {
-    error = groups.empty() ? "it is not a DXF file" : "it is cut off before its end (no EOF)";
-    return std::nullopt;
-  }
+  Groups groups(bytes);
+  Group g, last;
+  bool bad = false, any = false;
   int open = 0;
-  for (std::size_t i = 0; i < groups.size(); ++i) {
-    if (groups[i].code != 0) continue;
-    if (groups[i].value == "SECTION") ++open;
-    else if (groups[i].value == "ENDSEC") --open;
-    if (open < 0 || open > 1) {
-      error = "its sections are damaged";
-      return std::nullopt;
-    }
+  bool damaged = false;
+  while (groups.Next(g, bad)) {
+    any = true;
+    last = g;
+    if (g.code != 0 || damaged) continue;
+    if (g.value == "SECTION") ++open;
+    else if (g.value == "ENDSEC") --open;
+    damaged = open < 0 || open > 1;
+  }
+  if (bad) {
+    const std::size_t line = groups.Line() - 1;
+    error = line <= 1 ? "it is not a DXF file" : "it is damaged at line " + std::to_string(line) + " (a group code is expected)";
+    return false;
+  }
+  if (!any || last.code != 0 || last.value != "EOF") {
+    error = !any ? "it is not a DXF file" : "it is cut off before its end (no EOF)";
+    return false;
+  }
+  if (damaged) {
+    error = "its sections are damaged";
+    return false;
   }
   if (open != 0) {
     error = "it is cut off before its end (a section is not closed)";
-    return std::nullopt;
+    return false;
   }
-  return Preparer(std::move(groups)).Run();
+  return true;
+}
+
+PreparedText::PreparedText(std::string_view bytes) : preparer_(std::make_unique<Preparer>(bytes)) {}
+PreparedText::~PreparedText() = default;
+
+const Prepared& PreparedText::Result() const { return preparer_->Result(); }
+
+PreparedText::int_type PreparedText::underflow() {
+  if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+  // Some tens of kilobytes at a time; an object comes whole however long it is.
+  chunk_.clear();
+  while (chunk_.size() < (std::size_t{64} << 10) && preparer_->Step(chunk_)) {
+  }
+  if (chunk_.empty()) return traits_type::eof();
+  setg(chunk_.data(), chunk_.data(), chunk_.data() + chunk_.size());
+  return traits_type::to_int_type(*gptr());
 }
 
 }  // namespace vlhost::dxf

@@ -4,15 +4,18 @@
 // refused), and what dxflib must not be given is taken out and counted:
 // objects with numbers that are not finite, counts that do not match their
 // data or values longer than dxflib's lines, objects misplaced in the header,
-// 3D objects, paper space and kinds this host does not import. What dxflib is
-// given is bounded by the file: no count or value of it makes dxflib allocate
-// more than the groups that follow, and no line of it is longer than dxflib
-// reads.
+// 3D objects, paper space, kinds this host does not import and objects beyond
+// the number one file may bring. What dxflib is given is bounded by the file:
+// no count or value of it makes dxflib allocate more than the groups that
+// follow, and no line of it is longer than dxflib reads. It is made as dxflib
+// reads it, an object at a time, so that neither the file's groups nor the
+// text given are ever held whole beside the file.
+#include <cstddef>
 #include <map>
-#include <optional>
+#include <memory>
+#include <streambuf>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace vlhost::dxf {
 
@@ -23,7 +26,6 @@ struct Group {
 };
 
 struct Prepared {
-  std::string stream;           // the groups kept, as a DXF text for dxflib
   std::string version;          // $ACADVER ("AC1009" for R12, ...)
   std::string codePage;         // $DWGCODEPAGE, empty when not given
   int units = 0;                // $INSUNITS
@@ -32,8 +34,36 @@ struct Prepared {
 
 // The longest value dxflib reads whole (its line buffer, less the end of line).
 inline constexpr std::size_t kMaxValue = 1023;
+// The objects one file may bring (in its blocks and model space together) and
+// expand to: a million, which the host and the library's import of parts read
+// within seconds and a few hundred megabytes.
+inline constexpr std::size_t kMaxObjects = 1'000'000;
+inline constexpr char kTooManyObjects[] = "objects beyond the million this host imports from one file";
 
-// Empty `error` and the prepared groups, or the reason the file cannot be read.
-std::optional<Prepared> Prepare(const std::string& bytes, std::string& error);
+// Empty `error` when `bytes` can be read as a DXF text whole, or the reason it cannot.
+bool Check(std::string_view bytes, std::string& error);
+
+class Preparer;
+
+// The groups of `bytes` (a file Check took) that dxflib may be given, as a
+// DXF text, made piece by piece as it is read.
+class PreparedText : public std::streambuf {
+ public:
+  explicit PreparedText(std::string_view bytes);
+  ~PreparedText() override;
+  PreparedText(const PreparedText&) = delete;
+  PreparedText& operator=(const PreparedText&) = delete;
+
+  // What the file's header gave and what was left out: whole once the text
+  // was read to its end.
+  const Prepared& Result() const;
+
+ protected:
+  int_type underflow() override;
+
+ private:
+  std::unique_ptr<Preparer> preparer_;
+  std::string chunk_;
+};
 
 }  // namespace vlhost::dxf

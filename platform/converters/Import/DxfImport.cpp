@@ -12,11 +12,14 @@
 #include <dxflib/dl_dxf.h>
 
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <sstream>
+#include <unordered_map>
 #include <variant>
 
 #include "Import/DxfGroups.h"
@@ -31,7 +34,6 @@ namespace {
 
 constexpr double kRadians = geom::kPi / 180.0;
 constexpr int kMaxBlockDepth = 16;
-constexpr std::size_t kMaxObjects = 2'000'000;
 // Block copies and their objects visited while blocks are expanded: empty
 // blocks inserted as arrays in arrays make no objects but cost their copies.
 constexpr std::size_t kMaxVisits = 10'000'000;
@@ -41,8 +43,24 @@ constexpr char kCutShort[] = "inserts cut short where the file's blocks expand b
 
 // ---- what dxflib gives ----
 
+// The names of layers and linetypes, each kept once: a file of a million
+// objects names a few of them a million times.
+class Names {
+ public:
+  std::uint32_t Id(const std::string& name) {
+    auto [it, added] = ids_.emplace(name, static_cast<std::uint32_t>(names_.size()));
+    if (added) names_.push_back(&it->first);
+    return it->second;
+  }
+  const std::string& Name(std::uint32_t id) const { return *names_[id]; }
+
+ private:
+  std::unordered_map<std::string, std::uint32_t> ids_;
+  std::vector<const std::string*> names_;
+};
+
 struct Attributes {
-  std::string layer, linetype;
+  std::uint32_t layer = 0, linetype = 0;  // names
   bool flipped = false;  // object coordinate system with its normal along -Z
 };
 
@@ -64,8 +82,20 @@ struct TextR {
 struct MTextR {
   DL_MTextData data;
 };
-using Item = std::variant<DL_LineData, DL_ArcData, DL_CircleData, DL_EllipseData, PolylineR, SplineR, TextR, MTextR,
-                          DL_InsertData>;
+// Lines, arcs and circles in the record itself; the rarer, larger kinds
+// apart, so that a record is no larger than a line needs.
+using Item = std::variant<DL_LineData, DL_ArcData, DL_CircleData, std::unique_ptr<DL_EllipseData>,
+                          std::unique_ptr<PolylineR>, std::unique_ptr<SplineR>, std::unique_ptr<TextR>,
+                          std::unique_ptr<MTextR>, std::unique_ptr<DL_InsertData>>;
+
+template <class T>
+Item MakeItem(T&& item) {
+  using V = std::decay_t<T>;
+  if constexpr (std::is_same_v<V, DL_LineData> || std::is_same_v<V, DL_ArcData> || std::is_same_v<V, DL_CircleData>)
+    return Item(std::forward<T>(item));
+  else
+    return Item(std::make_unique<V>(std::forward<T>(item)));
+}
 
 struct Record {
   Item item;
@@ -90,6 +120,7 @@ class Reader : public DL_CreationAdapter {
   std::map<std::string, Block> blocks;
   std::vector<std::pair<std::string, LayerR>> layers;  // in file order
   std::map<std::string, std::vector<double>> linetypes;
+  Names names;  // of the records' layers and linetypes
 
   void addLayer(const DL_LayerData& data) override {
     const DL_Attributes a = getAttributes();
@@ -153,13 +184,14 @@ class Reader : public DL_CreationAdapter {
  private:
   template <class T>
   void Put(T item) {
-    Attributes a{getAttributes().getLayer(), getAttributes().getLinetype(), false};
+    Attributes a{names.Id(getAttributes().getLayer()), names.Id(getAttributes().getLinetype()), false};
     if (const DL_Extrusion* e = getExtrusion()) a.flipped = e->getDirection()[2] < 0;
-    current_->push_back({Item(std::move(item)), std::move(a)});
+    current_->push_back({MakeItem(std::move(item)), a});
   }
   template <class T>
   T* Last() {
-    return current_->empty() ? nullptr : std::get_if<T>(&current_->back().item);
+    auto* item = current_->empty() ? nullptr : std::get_if<std::unique_ptr<T>>(&current_->back().item);
+    return item ? item->get() : nullptr;
   }
 
   std::vector<Record>* current_ = &model;
@@ -301,13 +333,12 @@ double UnitFactor(int units) {
 
 struct Built {
   Ref<Shape> shape;
-  std::string layer;
-  std::string linetype;
+  std::uint32_t layer, linetype;  // names of the reader's
 };
 
 class Builder {
  public:
-  Builder(const Reader& reader, const Prepared& prepared) : reader_(reader), prepared_(prepared) {
+  Builder(Reader& reader, const Prepared& prepared) : reader_(reader), prepared_(prepared) {
     utf8_ = prepared.version >= "AC1021";
     for (const auto& [name, layer] : reader.layers) layers_[name] = layer;
   }
@@ -318,7 +349,8 @@ class Builder {
   void Run() {
     const Affine units = Scaling(UnitFactor(prepared_.units));
     std::vector<std::string> path;
-    for (const Record& r : reader_.model) Place(r, units, "0", "CONTINUOUS", path);
+    const std::uint32_t layer = reader_.names.Id("0"), linetype = reader_.names.Id("CONTINUOUS");
+    for (const Record& r : reader_.model) Place(r, units, layer, linetype, path);
   }
 
   std::wstring Text(const std::string& bytes) const { return DecodeText(bytes, prepared_.codePage, utf8_); }
@@ -337,24 +369,19 @@ class Builder {
   }
 
   // The objects of the model space are placed whatever their blocks cost.
-  void Place(const Record& r, const Affine& m, const std::string& blockLayer, const std::string& blockLinetype,
+  void Place(const Record& r, const Affine& m, std::uint32_t blockLayer, std::uint32_t blockLinetype,
              std::vector<std::string>& path) {
     if (!path.empty() && !Visit()) return;
     if (shapes.size() >= kMaxObjects) {
-      ++skipped["objects beyond the two million this host imports from one file"];
+      ++skipped[kTooManyObjects];
       return;
     }
-    const std::string layer = r.attributes.layer.empty() || (r.attributes.layer == "0" && !path.empty())
-                                  ? blockLayer : r.attributes.layer;
-    std::string linetype = r.attributes.linetype;
-    std::string upper;
-    for (char ch : linetype) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    if (upper.empty() || upper == "BYLAYER") {
-      auto it = layers_.find(layer);
-      linetype = it == layers_.end() ? "CONTINUOUS" : it->second.linetype;
-    } else if (upper == "BYBLOCK") {
-      linetype = blockLinetype;
-    }
+    const std::string& own = reader_.names.Name(r.attributes.layer);
+    const std::uint32_t layer = own.empty() || (own == "0" && !path.empty()) ? blockLayer : r.attributes.layer;
+    std::uint32_t linetype = r.attributes.linetype;
+    const Linetype& kind = LinetypeOf(linetype);
+    if (kind.byLayer) linetype = LinetypeOf(layer).ofLayer;
+    else if (kind.byBlock) linetype = blockLinetype;
     // Objects given in their own coordinate system (arcs, circles, polylines,
     // texts, inserts) run mirrored in x when their normal is -Z; lines,
     // ellipses and splines are given in world coordinates.
@@ -365,7 +392,24 @@ class Builder {
     if (path.empty() && refused_ > refused) Drop(kCutShort);
   }
 
-  void Add(geom::Curve curve, const Affine& m, const std::string& layer, const std::string& linetype, int kind) {
+  // What a name means as a linetype, and as a layer the linetype the layer draws with.
+  struct Linetype {
+    bool known = false, byLayer = false, byBlock = false;
+    std::uint32_t ofLayer = 0;
+  };
+  const Linetype& LinetypeOf(std::uint32_t name) {
+    if (name >= linetypes_.size()) linetypes_.resize(name + 1);
+    Linetype& l = linetypes_[name];
+    if (l.known) return l;
+    std::string upper;
+    for (char ch : reader_.names.Name(name)) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    auto layer = layers_.find(reader_.names.Name(name));
+    const std::uint32_t ofLayer = reader_.names.Id(layer == layers_.end() ? "CONTINUOUS" : layer->second.linetype);
+    l = {true, upper.empty() || upper == "BYLAYER", upper == "BYBLOCK", ofLayer};
+    return l;
+  }
+
+  void Add(geom::Curve curve, const Affine& m, std::uint32_t layer, std::uint32_t linetype, int kind) {
     geom::Curve mapped = Mapped(curve, m);
     if (!Finite(mapped)) return Drop(kOverflow);
     if (std::holds_alternative<geom::Nurbs>(mapped) && geom::isDegenerate(mapped))
@@ -398,10 +442,14 @@ class Builder {
     Put(shape, layer, linetype);
   }
 
-  void Put(const Ref<Shape>& shape, const std::string& layer, const std::string& linetype) {
+  void Put(const Ref<Shape>& shape, std::uint32_t layer, std::uint32_t linetype) {
     shapes.push_back({shape, layer, linetype});
   }
 
+  template <class I, class L, class T, class P>
+  void From(const std::unique_ptr<I>& d, const Affine& m, const Affine& local, L& layer, T& linetype, P& path) {
+    From(*d, m, local, layer, linetype, path);
+  }
   template <class L, class T, class P>
   void From(const DL_LineData& d, const Affine& m, const Affine&, L& layer, T& linetype, P&) {
     Add(geom::Segment{{d.x1, d.y1}, {d.x2, d.y2}}, m, layer, linetype, vlapi::vlDrLineSeg);
@@ -553,7 +601,7 @@ class Builder {
   }
 
   void AddText(const std::wstring& text, geom::Point at, double height, double widthFactor, const Affine& m,
-               const std::string& layer, const std::string& linetype) {
+               std::uint32_t layer, std::uint32_t linetype) {
     const double h = height * m.HeightFactor();
     if (!(h > 0)) return Drop("texts without a height");
     const geom::Point anchor = m.Apply(at);
@@ -569,8 +617,9 @@ class Builder {
 
   void Drop(const std::string& why) { ++skipped[why]; }
 
-  const Reader& reader_;
+  Reader& reader_;
   const Prepared& prepared_;
+  std::vector<Linetype> linetypes_;  // by name, as met
   std::map<std::string, LayerR> layers_;
   bool utf8_ = false;
   bool flipped_ = false;  // of the object being placed
@@ -620,9 +669,16 @@ void Commit(Builder& built, const Reader& reader, Document2D& doc, View& view) {
                                                     pattern == reader.linetypes.end() ? std::vector<double>{} : pattern->second);
     return styles[linetype] = number;
   };
+  // Layer and style by name, each looked up once.
+  std::vector<int> layerById, styleById;
+  auto byId = [](std::vector<int>& cache, std::uint32_t id, auto find) {
+    if (id >= cache.size()) cache.resize(id + 1, -1);
+    if (cache[id] < 0) cache[id] = find();
+    return cache[id];
+  };
   for (const Built& b : built.shapes) {
-    b.shape->layer = layerOf(b.layer);
-    b.shape->style = styleOf(b.linetype);
+    b.shape->layer = byId(layerById, b.layer, [&] { return layerOf(reader.names.Name(b.layer)); });
+    b.shape->style = byId(styleById, b.linetype, [&] { return styleOf(reader.names.Name(b.linetype)); });
     b.shape->Register(&doc);
     view.Adopt(b.shape);
     doc.Drawn(b.shape);
@@ -641,21 +697,23 @@ class ImportConverter : public Converter {
     std::string bytes;
     if (!ReadFile(in, bytes, problems)) return false;
     std::string error;
-    std::optional<Prepared> prepared = Prepare(bytes, error);
-    if (!prepared) {
+    if (!Check(bytes, error)) {
       problems.push_back(Wide(error));
       return false;
     }
-    std::string().swap(bytes);
     Reader reader;
+    std::optional<Prepared> prepared;
     {
-      std::istringstream stream(std::move(prepared->stream));
+      PreparedText text(bytes);
+      std::istream stream(&text);
       DL_Dxf dxf;
       if (!dxf.in(stream, &reader)) {
         problems.push_back(L"it cannot be read as DXF");
         return false;
       }
+      prepared = text.Result();
     }
+    std::string().swap(bytes);
     Builder built(reader, *prepared);
     built.Run();
     std::map<std::string, int> skipped = prepared->skipped;
@@ -682,7 +740,11 @@ class ImportConverter : public Converter {
       problems.push_back(L"the file is larger than 256 MB");
       return false;
     }
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    bytes.resize(static_cast<std::size_t>(size));
+    if (!file.read(bytes.data(), static_cast<std::streamsize>(size))) {
+      problems.push_back(L"the file cannot be read");
+      return false;
+    }
     return true;
   }
 

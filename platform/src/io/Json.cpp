@@ -485,7 +485,9 @@ class TreeWriter {
 
  private:
   void Indent(unsigned depth) {
-    for (unsigned i = 0; i < depth; ++i) out_.put(' ');
+    static const std::string spaces(64, ' ');
+    for (; depth > spaces.size(); depth -= static_cast<unsigned>(spaces.size())) out_ << spaces;
+    out_.write(spaces.data(), depth);
   }
   // Text dumped at depth 0, each of its lines after the first moved `depth` in.
   void Indented(const std::string& text, unsigned depth) {
