@@ -125,6 +125,22 @@ class Groups {
 constexpr int kWanted[] = {30, 31, 67, 70, 71, 72, 73, 74, 90, 210, 220, 230};
 constexpr int kCounted[] = {10, 11, 40, 49};
 
+// The groups an object may have besides those of its lists (vertices, knots
+// and poles, text chunks, dashes): far more than any has, extended data
+// included, and few enough that dxflib reads them in no time.
+constexpr std::size_t kMaxGroups = 10'000;
+
+// Whether groups of `code` make a list in objects of `type`.
+bool ListCode(std::string_view type, int code) {
+  if (type == "LWPOLYLINE") return code == 10 || code == 20 || (code >= 40 && code <= 42) || code == 91;
+  if (type == "SPLINE") return (code >= 10 && code <= 11) || (code >= 20 && code <= 21) || (code >= 30 && code <= 31) ||
+                               code == 40 || code == 41;
+  if (type == "MTEXT") return code == 1 || code == 3;
+  if (type == "LTYPE") return code == 9 || (code >= 44 && code <= 46) || code == 49 || code == 50 || code == 74 ||
+                              code == 75 || code == 340;
+  return false;
+}
+
 template <std::size_t N>
 int IndexOf(const int (&codes)[N], int code) {
   for (std::size_t i = 0; i < N; ++i)
@@ -321,12 +337,14 @@ class Preparer {
   void Analyse(Record& record) {
     const bool mtext = record.type == "MTEXT";
     std::string why = record.type.size() > kMaxValue ? "objects with values longer than 1,023 characters" : "";
+    std::size_t others = 0;  // groups outside the object's lists
     Group g;
     for (std::size_t before = groups_.At(); groups_.Next(g); before = groups_.At()) {
       if (g.code == 0) {
         groups_.Seek(before);
         break;
       }
+      if (++others > kMaxGroups && ListCode(record.type, g.code)) --others;
       if (const int w = IndexOf(kWanted, g.code); w >= 0 && !record.values[w].data()) record.values[w] = g.value;
       if (const int c = IndexOf(kCounted, g.code); c >= 0) ++record.counts[c];
       if (!why.empty()) continue;
@@ -339,6 +357,7 @@ class Preparer {
         why = "objects with damaged whole numbers";
     }
     record.last = groups_.At();
+    if (why.empty() && others > kMaxGroups) why = "objects of more than ten thousand groups besides their lists";
     record.why = why.empty() ? Sound(record) : why;
   }
 
