@@ -9,6 +9,7 @@
 #include <iterator>
 #include <optional>
 #include <set>
+#include <unordered_map>
 
 namespace vlhost::dxf {
 namespace {
@@ -141,11 +142,18 @@ bool ListCode(std::string_view type, int code) {
   return false;
 }
 
+// The place of `code` in `codes`, or -1; looked up in a table of all codes.
 template <std::size_t N>
 int IndexOf(const int (&codes)[N], int code) {
-  for (std::size_t i = 0; i < N; ++i)
-    if (codes[i] == code) return static_cast<int>(i);
-  return -1;
+  struct Table {
+    signed char at[1072];
+    explicit Table(const int (&codes)[N]) {
+      std::fill(std::begin(at), std::end(at), -1);
+      for (std::size_t i = 0; i < N; ++i) at[codes[i]] = static_cast<signed char>(i);
+    }
+  };
+  static const Table table(codes);
+  return code >= 0 && code < 1072 ? table.at[code] : -1;
 }
 
 // One object of a section, read once: its type, where its groups lie and
@@ -156,6 +164,8 @@ struct Record {
   std::string why;                  // why it cannot be given to dxflib, or nothing
   std::string_view values[std::size(kWanted)];
   std::size_t counts[std::size(kCounted)] = {};
+  std::size_t textBytes = 0;  // of its texts (codes 1 and 3)
+  std::size_t breaks = 0;     // of an MTEXT's lines
 
   // The first value of a code kWanted names.
   std::string_view Value(int code, std::string_view otherwise = "") const {
@@ -176,11 +186,14 @@ struct Followers {
   std::string why;
   bool level = true;
   std::optional<double> height;
+  std::size_t count = 0, textBytes = 0;
 
   void Add(const Record& f) {
     last = f.last;
     paper = paper || f.Paper();
     if (why.empty()) why = f.why;
+    if (f.type != "SEQEND") ++count;
+    textBytes += f.textBytes;
     if (f.type != "VERTEX") return;
     double z = 0;
     if (!ParseDouble(f.Value(30, "0"), z) || (height && *height != z)) level = false;
@@ -347,6 +360,14 @@ class Preparer {
       if (++others > kMaxGroups && ListCode(record.type, g.code)) --others;
       if (const int w = IndexOf(kWanted, g.code); w >= 0 && !record.values[w].data()) record.values[w] = g.value;
       if (const int c = IndexOf(kCounted, g.code); c >= 0) ++record.counts[c];
+      if (g.code == 1 || g.code == 3) {
+        record.textBytes += g.value.size();
+        // \P and \X start new lines (an escaped backslash before a P counts too: this bounds, not reads)
+        if (mtext)
+          for (std::size_t at = g.value.find('\\'); at != std::string_view::npos && at + 1 < g.value.size();
+               at = g.value.find('\\', at + 1))
+            record.breaks += g.value[at + 1] == 'P' || g.value[at + 1] == 'p' || g.value[at + 1] == 'X';
+      }
       if (!why.empty()) continue;
       const bool chunked = mtext && (g.code == 1 || g.code == 3);
       double d = 0;
@@ -392,17 +413,21 @@ class Preparer {
   }
 
   void Object(const Record& head, const Followers& followers) {
-    static const std::set<std::string_view> imported = {"LINE", "ARC", "CIRCLE", "ELLIPSE", "LWPOLYLINE", "POLYLINE",
-                                                        "SPLINE", "TEXT", "MTEXT", "INSERT"};
-    static const std::set<std::string_view> solid = {"3DFACE", "3DSOLID", "BODY", "REGION", "SURFACE", "MESH",
-                                                     "PLANESURFACE", "EXTRUDEDSURFACE", "LOFTEDSURFACE",
-                                                     "REVOLVEDSURFACE", "SWEPTSURFACE", "POLYFACE"};
-    static const std::set<std::string_view> quiet = {"ATTDEF", "VIEWPORT", "SEQEND", "VERTEX", "ATTRIB"};
+    enum Kind { kImported, kSolid, kQuiet };
+    static const std::unordered_map<std::string_view, Kind> kinds = {
+        {"LINE", kImported}, {"ARC", kImported}, {"CIRCLE", kImported}, {"ELLIPSE", kImported},
+        {"LWPOLYLINE", kImported}, {"POLYLINE", kImported}, {"SPLINE", kImported}, {"TEXT", kImported},
+        {"MTEXT", kImported}, {"INSERT", kImported}, {"3DFACE", kSolid}, {"3DSOLID", kSolid}, {"BODY", kSolid},
+        {"REGION", kSolid}, {"SURFACE", kSolid}, {"MESH", kSolid}, {"PLANESURFACE", kSolid},
+        {"EXTRUDEDSURFACE", kSolid}, {"LOFTEDSURFACE", kSolid}, {"REVOLVEDSURFACE", kSolid},
+        {"SWEPTSURFACE", kSolid}, {"POLYFACE", kSolid}, {"ATTDEF", kQuiet}, {"VIEWPORT", kQuiet},
+        {"SEQEND", kQuiet}, {"VERTEX", kQuiet}, {"ATTRIB", kQuiet}};
     const std::string_view type = head.type;
     if (head.Paper() || followers.paper) return;  // paper space: not part of the drawing's model
-    if (quiet.count(type)) return;
-    if (solid.count(type)) return Skip("3D objects");
-    if (!imported.count(type)) return Skip(std::string(type.substr(0, 64)) + " objects, which are not imported");
+    const auto kind = kinds.find(type);
+    if (kind != kinds.end() && kind->second == kQuiet) return;
+    if (kind != kinds.end() && kind->second == kSolid) return Skip("3D objects");
+    if (kind == kinds.end()) return Skip(std::string(type.substr(0, 64)) + " objects, which are not imported");
     std::string why = head.why.empty() ? followers.why : head.why;
     if (why.empty() && type == "POLYLINE") {
       long long flags = 0;
@@ -418,7 +443,19 @@ class Preparer {
       if (z1 != z2) why = "3D objects";
     }
     if (!why.empty()) return Skip(why);
-    if (++objects_ > kMaxObjects) return Skip(kTooManyObjects);
+    if (objects_ + 1 > kMaxObjects) return Skip(kTooManyObjects);
+    std::size_t pieces = 1;
+    if (type == "LWPOLYLINE") pieces = std::max<std::size_t>(1, head.Count(10));
+    else if (type == "SPLINE") pieces = std::max<std::size_t>(1, head.Count(10) + head.Count(11));
+    else if (type == "POLYLINE") pieces = std::max<std::size_t>(1, followers.count);
+    else if (type == "MTEXT") pieces = 1 + head.breaks;
+    else if (type == "INSERT") pieces = 1 + followers.count;
+    if (pieces_ + pieces > kMaxPieces) return Skip(kTooManyPieces);
+    const std::size_t text = type == "TEXT" || type == "MTEXT" || type == "INSERT" ? head.textBytes + followers.textBytes : 0;
+    if (textBytes_ + text > kMaxTextBytes) return Skip(kTooMuchText);
+    ++objects_;
+    pieces_ += pieces;
+    textBytes_ += text;
     Keep(head.first, followers.last ? followers.last : head.last);
   }
 
@@ -459,7 +496,7 @@ class Preparer {
   std::string_view section_;
   bool kept_ = false;
   std::optional<Record> pending_;  // read ahead: what follows an object's followers
-  std::size_t objects_ = 0;        // objects given to dxflib
+  std::size_t objects_ = 0, pieces_ = 0, textBytes_ = 0;  // given to dxflib
   std::string* out_ = nullptr;
   Prepared result_;
 };

@@ -34,11 +34,18 @@ struct Prepared {
 
 // The longest value dxflib reads whole (its line buffer, less the end of line).
 inline constexpr std::size_t kMaxValue = 1023;
-// The objects one file may bring (in its blocks and model space together) and
-// expand to: a million, which the host and the library's import of parts read
-// within seconds and a few hundred megabytes.
-inline constexpr std::size_t kMaxObjects = 1'000'000;
-inline constexpr char kTooManyObjects[] = "objects beyond the million this host imports from one file";
+// What one file may bring (in its blocks and model space together) and
+// expand to, so that the host and the library's import of parts read any file
+// within seconds and a few hundred megabytes: objects; their pieces (each
+// object one at least, a polyline one a vertex, a spline one a control or fit
+// point, a text one a line); the characters of texts.
+inline constexpr std::size_t kMaxObjects = 500'000;
+inline constexpr std::size_t kMaxPieces = 1'000'000;
+inline constexpr std::size_t kMaxTextBytes = 10'000'000;
+inline constexpr char kTooManyObjects[] = "objects beyond the 500,000 this host imports from one file";
+inline constexpr char kTooManyPieces[] =
+    "objects beyond the million pieces (vertices, points of splines, lines of texts) this host imports from one file";
+inline constexpr char kTooMuchText[] = "texts beyond the ten million characters this host imports from one file";
 
 // Empty `error` when `bytes` can be read as a DXF text whole, or the reason it cannot.
 bool Check(std::string_view bytes, std::string& error);

@@ -376,6 +376,20 @@ class Builder {
       ++skipped[kTooManyObjects];
       return;
     }
+    if (!std::holds_alternative<std::unique_ptr<DL_InsertData>>(r.item)) {  // a copy's objects count themselves
+      const std::size_t text = TextBytes(r.item);
+      if (text_ + text > kMaxTextBytes) {
+        ++skipped[kTooMuchText];
+        return;
+      }
+      const std::size_t pieces = Pieces(r.item);
+      if (pieces_ + pieces > kMaxPieces) {
+        ++skipped[kTooManyPieces];
+        return;
+      }
+      text_ += text;
+      pieces_ += pieces;
+    }
     const std::string& own = reader_.names.Name(r.attributes.layer);
     const std::uint32_t layer = own.empty() || (own == "0" && !path.empty()) ? blockLayer : r.attributes.layer;
     std::uint32_t linetype = r.attributes.linetype;
@@ -390,6 +404,27 @@ class Builder {
     const std::size_t refused = refused_;
     std::visit([&](const auto& item) { From(item, m, local, layer, linetype, path); }, r.item);
     if (path.empty() && refused_ > refused) Drop(kCutShort);
+  }
+
+  // The pieces an object makes (at least one; a polyline one a vertex, a
+  // spline one a point, a text one a line), and the bytes of its text.
+  static std::size_t Pieces(const Item& item) {
+    if (const auto* p = std::get_if<std::unique_ptr<PolylineR>>(&item)) return std::max<std::size_t>(1, (*p)->vertices.size());
+    if (const auto* s = std::get_if<std::unique_ptr<SplineR>>(&item))
+      return std::max<std::size_t>(1, (*s)->poles.size() + (*s)->fits.size());
+    if (const auto* m = std::get_if<std::unique_ptr<MTextR>>(&item)) {
+      const std::string& text = (*m)->data.text;
+      std::size_t lines = 1;
+      for (std::size_t at = text.find('\\'); at != std::string::npos && at + 1 < text.size(); at = text.find('\\', at + 1))
+        lines += text[at + 1] == 'P' || text[at + 1] == 'p' || text[at + 1] == 'X';
+      return lines;
+    }
+    return 1;
+  }
+  static std::size_t TextBytes(const Item& item) {
+    if (const auto* t = std::get_if<std::unique_ptr<TextR>>(&item)) return (*t)->data.text.size();
+    if (const auto* m = std::get_if<std::unique_ptr<MTextR>>(&item)) return (*m)->data.text.size();
+    return 0;
   }
 
   // What a name means as a linetype, and as a layer the linetype the layer draws with.
@@ -625,6 +660,7 @@ class Builder {
   bool flipped_ = false;  // of the object being placed
   std::size_t visits_ = 0;
   std::size_t refused_ = 0;  // visits refused once kMaxVisits were made
+  std::size_t pieces_ = 0, text_ = 0;  // placed
 };
 
 // Puts what was built into `view` of `doc`: layers by name, line styles by linetype.
