@@ -232,6 +232,7 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     }
 
     std::vector<vrnApi::CurveChord> kept;
+    std::vector<vlapi::IDrawingObjectPtr> objects;  // of the curves kept
     PointGrid keptStarts(EPS);  // a curve drawn again starts where the first one starts or ends
     for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(container)) {
         if (obj->GetLayer() != 0)
@@ -251,13 +252,11 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
             keptStarts.Add(chord.chord->p1, kept.size());
             keptStarts.Add(chord.chord->p2, kept.size());
             kept.push_back(chord);
+            objects.push_back(obj);
         }
     }
     if (kept.empty())
         return kNoOutline;
-    std::vector<vlapi::IDrawingObjectPtr> objects;
-    for (const vrnApi::CurveChord& k : kept)
-        objects.emplace_back(hostAccess::ObjectOf(doc, k.chord->m_ref));
     MergeOverlappingLines(kept, objects);
     JoinNearEnds(doc, container, kept);
 
