@@ -72,15 +72,18 @@ bool SameCurve(const vrnApi::CurveChord& a, const vrnApi::CurveChord& b)
 // chords follow.
 void MergeOverlappingLines(std::vector<vrnApi::CurveChord>& curves, const std::vector<vlapi::IDrawingObjectPtr>& objects)
 {
+    // The curves' ends as they were, filed when lines first overlap (most outlines have none).
     std::vector<NPoint> endPoints;
-    PointGrid ends(EPS);
     for (const vrnApi::CurveChord& c : curves) {
-        for (const NPoint& p : {c.chord->p1, c.chord->p2}) {
-            ends.Add(p, endPoints.size());
-            endPoints.push_back(p);
-        }
+        endPoints.push_back(c.chord->p1);
+        endPoints.push_back(c.chord->p2);
     }
+    PointGrid ends(EPS);
+    bool filed = false;
     const auto freeEnd = [&](const NPoint& p) {
+        for (size_t e = 0; !filed && e < endPoints.size(); ++e)
+            ends.Add(endPoints[e], e);
+        filed = true;
         size_t met = 0;
         ends.ForEachNear(p, [&](size_t e) { met += endPoints[e] == p; });
         return met <= 1;
