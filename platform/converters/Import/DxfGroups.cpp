@@ -427,7 +427,13 @@ class Preparer {
     const auto kind = kinds.find(type);
     if (kind != kinds.end() && kind->second == kQuiet) return;
     if (kind != kinds.end() && kind->second == kSolid) return Skip("3D objects");
-    if (kind == kinds.end()) return Skip(std::string(type.substr(0, 64)) + " objects, which are not imported");
+    if (kind == kinds.end()) {
+      if (type != otherType_) {  // files bring one kind by the thousand
+        otherType_ = type;
+        otherWhy_ = std::string(type.substr(0, 64)) + " objects, which are not imported";
+      }
+      return Skip(otherWhy_);
+    }
     std::string why = head.why.empty() ? followers.why : head.why;
     if (why.empty() && type == "POLYLINE") {
       long long flags = 0;
@@ -488,12 +494,22 @@ class Preparer {
     return {};
   }
 
-  void Skip(const std::string& why) { ++result_.skipped[why]; }
+  void Skip(std::string_view why) {
+    if (why != lastWhy_) {
+      lastWhy_ = why;
+      lastCount_ = &result_.skipped[lastWhy_];
+    }
+    ++*lastCount_;
+  }
 
   std::string_view text_;
   Groups groups_;
   State state_ = State::Outside;
   std::string_view section_;
+  std::string lastWhy_;      // the reason an object was last left out for
+  int* lastCount_ = nullptr;  // and its count
+  std::string_view otherType_;  // the last kind not imported
+  std::string otherWhy_;
   bool kept_ = false;
   std::optional<Record> pending_;  // read ahead: what follows an object's followers
   std::size_t objects_ = 0, pieces_ = 0, textBytes_ = 0;  // given to dxflib
