@@ -428,7 +428,7 @@ class Preparer {
     if (kind != kinds.end() && kind->second == kQuiet) return;
     if (kind != kinds.end() && kind->second == kSolid) return Skip("3D objects");
     if (kind == kinds.end()) {
-      if (type != otherType_) {  // files bring one kind by the thousand
+      if (!otherType_ || type != *otherType_) {  // files bring one kind by the thousand
         otherType_ = type;
         otherWhy_ = std::string(type.substr(0, 64)) + " objects, which are not imported";
       }
@@ -495,7 +495,7 @@ class Preparer {
   }
 
   void Skip(std::string_view why) {
-    if (why != lastWhy_) {
+    if (!lastCount_ || why != lastWhy_) {
       lastWhy_ = why;
       lastCount_ = &result_.skipped[lastWhy_];
     }
@@ -508,7 +508,7 @@ class Preparer {
   std::string_view section_;
   std::string lastWhy_;      // the reason an object was last left out for
   int* lastCount_ = nullptr;  // and its count
-  std::string_view otherType_;  // the last kind not imported
+  std::optional<std::string_view> otherType_;  // the last kind not imported
   std::string otherWhy_;
   bool kept_ = false;
   std::optional<Record> pending_;  // read ahead: what follows an object's followers
