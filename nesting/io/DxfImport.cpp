@@ -112,7 +112,11 @@ public:
                 m_into = section == "ENTITIES" ? &m_model : nullptr;
             } else if (group == 2 && blockHeader) {
                 m_into = &m_blocks[std::string(value)];
+                if (m_blocks.size() > kMaxNames)
+                    return false;
             } else if (group == 0) {
+                if (m_inserts > kMaxNames)
+                    return false;
                 Finish(value == "VERTEX" || value == "SEQEND");
                 blockHeader = value == "BLOCK";
                 if (value == "SECTION")
@@ -149,6 +153,9 @@ private:
     static constexpr int kNoCode = -1;
     static constexpr size_t kMaxDepth = 16;
     static constexpr std::uintmax_t kMaxBytes = std::uintmax_t{256} << 20;
+    // Blocks, and blocks copied, beyond which a file is not looked into (the
+    // converter reads no more than half a million of either).
+    static constexpr size_t kMaxNames = 1'000'000;
 
     static int GroupCode(std::string_view trimmed)
     {
@@ -209,7 +216,7 @@ private:
         if (!m_into || kind == kQuiet)
             return;
         if (kind == kInsert) {
-            m_into->inserts.insert(object.block);
+            m_inserts += m_into->inserts.insert(object.block).second;
             return;
         }
         rising = rising || kind == kSolid || std::abs(object.normal[0]) > 1e-9 || std::abs(object.normal[1]) > 1e-9;
@@ -241,6 +248,7 @@ private:
     Kinds m_model;
     std::map<std::string, Kinds> m_blocks;
     Kinds* m_into = nullptr;  // of the section or block being read
+    size_t m_inserts = 0;     // block names filed as copied
     std::optional<KindsObject> m_object;
     std::optional<KindsObject> m_polyline;  // waiting for its vertices
     bool m_level = true;                // its vertices so far at one height

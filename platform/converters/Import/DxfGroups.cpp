@@ -289,8 +289,10 @@ class Preparer {
     }
     if (section_ == "TABLES") {
       static const std::set<std::string_view> kept = {"TABLE", "ENDTAB", "LAYER", "LTYPE"};
-      if (kept.count(type) && record.why.empty()) Keep(record.first, record.last);
-      else if (kept.count(type)) Skip("damaged table entries");
+      const bool entry = type == "LAYER" || type == "LTYPE";
+      if (kept.count(type) && !record.why.empty()) Skip("damaged table entries");
+      else if (entry && ++definitions_ > kMaxDefinitions) Skip(kTooManyDefinitions);
+      else if (kept.count(type)) Keep(record.first, record.last);
       return;
     }
     if (type == "ENDBLK") {  // its groups (layer, handle) mean nothing here
@@ -298,8 +300,9 @@ class Preparer {
       return;
     }
     if (type == "BLOCK") {
-      if (record.why.empty()) return Keep(record.first, record.last);
-      Skip("damaged blocks");  // with everything in them
+      const bool sound = record.why.empty();
+      if (sound && ++definitions_ <= kMaxDefinitions) return Keep(record.first, record.last);
+      Skip(sound ? kTooManyDefinitions : "damaged blocks");  // with everything in them
       Record member;
       while (NextRecord(member) && member.type != "ENDBLK") {
       }
@@ -513,6 +516,7 @@ class Preparer {
   bool kept_ = false;
   std::optional<Record> pending_;  // read ahead: what follows an object's followers
   std::size_t objects_ = 0, pieces_ = 0, textBytes_ = 0;  // given to dxflib
+  std::size_t definitions_ = 0;  // layers, linetypes and blocks read
   std::string* out_ = nullptr;
   Prepared result_;
 };

@@ -46,6 +46,9 @@ inline constexpr char kTooManyObjects[] = "objects beyond the 500,000 this host 
 inline constexpr char kTooManyPieces[] =
     "objects beyond the million pieces (vertices, points of splines, lines of texts) this host imports from one file";
 inline constexpr char kTooMuchText[] = "texts beyond the ten million characters this host imports from one file";
+// Layers, linetypes and blocks one file may define.
+inline constexpr std::size_t kMaxDefinitions = 500'000;
+inline constexpr char kTooManyDefinitions[] = "layers, linetypes and blocks beyond the 500,000 this host reads from one file";
 
 // Empty `error` when `bytes` can be read as a DXF text whole, or the reason it cannot.
 bool Check(std::string_view bytes, std::string& error);

@@ -670,8 +670,8 @@ void Commit(Builder& built, const Reader& reader, Document2D& doc, View& view) {
   std::map<std::wstring, int> viewLayers;
   int next = 0;
   for (const auto& l : view.LayerList()) {
-    viewLayers.emplace(l->name, l->number);
-    next = std::max(next, l->number + 1);
+    viewLayers.emplace(l->Name(), l->Number());
+    next = std::max(next, l->Number() + 1);
   }
   std::map<std::string, int> layerNumbers;
   auto layerOf = [&](const std::string& name) {

@@ -321,7 +321,7 @@ namespace {
 json ListMarker(std::size_t n) { return "\x01list " + std::to_string(n); }
 
 json LayerJson(const Layer& l) {
-  return {{"ref", l.Reference()}, {"number", l.number}, {"name", Utf8(l.name)}, {"color", l.color},
+  return {{"ref", l.Reference()}, {"number", l.Number()}, {"name", Utf8(l.Name())}, {"color", l.color},
           {"visible", l.visible}};
 }
 
@@ -661,7 +661,7 @@ class Reader {
       if (layer && layerNumber != 0) Bad("a layer number is taken twice");
       Ref<Layer> made = layer ? Ref<Layer>(layer) : view->AddLayer(layerNumber, L"");
       made->Register(&doc_, Integer(l, "ref"));
-      made->name = Text(l, "name");
+      made->SetName(Text(l, "name"));
       made->color = Integer(l, "color");
       made->visible = Flag(l, "visible");
     }
