@@ -118,7 +118,7 @@ AssemblyReader ReaderOf(std::initializer_list<std::pair<std::wstring, ImportPart
     for (auto [material, record] : records) {
         record.material = material;
         auto node = std::find_if(reader.m_dataTree.begin(), reader.m_dataTree.end(),
-                                 [&](const NodeMaterial& m) { return m.name == material; });
+                                 [&](const NodeMaterial& m) { return m.name == record.material; });
         if (node == reader.m_dataTree.end())
             node = reader.m_dataTree.insert(node, NodeMaterial{material, {}});
         node->Add(record);
