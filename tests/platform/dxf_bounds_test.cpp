@@ -114,12 +114,25 @@ TEST_F(DxfBoundsTest, ThousandsOfLayersAndLinetypesComeThroughWhole) {
 
 // Caps that take files of hundreds of thousands of objects or a million
 // placed vertices to reach.
-TEST_F(DxfBoundsTest, ObjectsDefinitionsAndPlacedVerticesBeyondTheCapsAreLeftOutSlow) {
-  Groups layers{{0, "TABLE"}, {2, "LAYER"}};
-  for (int i = 0; i <= 500'000; ++i) Append(layers, {{0, "LAYER"}, {2, "L" + std::to_string(i)}, {70, "0"}});
+TEST_F(DxfBoundsTest, ObjectsLayersAndPlacedVerticesBeyondTheCapsAreLeftOutSlow) {
+  // 100,001 layers defined; lines on 100,001 other layers, then in 100,001 linetypes.
+  Groups layers{{0, "TABLE"}, {2, "LAYER"}}, onLayers = Square(0, 0, 10), inLinetypes = Square(0, 0, 10);
+  for (int i = 0; i <= 100'000; ++i) {
+    const std::string n = std::to_string(i);
+    Append(layers, {{0, "LAYER"}, {2, "L" + n}, {70, "0"}});
+    Append(onLayers, Line(0, i, 1, i, "M" + n));
+    Append(inLinetypes, Line(0, i, 1, i));
+    inLinetypes.emplace_back(6, "T" + n);
+  }
   Append(layers, {{0, "ENDTAB"}});
-  Convert({"layers", dxftext::File({{"TABLES", layers}, {"ENTITIES", Square(0, 0, 10)}}),
-           L"1 layers, linetypes and blocks beyond the 500,000", 4});
+  Convert({"defined", dxftext::File({{"TABLES", layers}, {"ENTITIES", Square(0, 0, 10)}}),
+           L"1 layers beyond the 100,000", 4});
+  app->State().messages.clear();
+  // Layer 0 and 99,999 others are drawn on; CONTINUOUS and 99,999 linetypes.
+  Convert({"on_layers", dxftext::File({{"ENTITIES", onLayers}}), L"2 objects on layers beyond the 100,000", 100'003});
+  app->State().messages.clear();
+  Convert({"in_linetypes", dxftext::File({{"ENTITIES", inLinetypes}}), L"2 objects in linetypes beyond the 100,000",
+           100'003});
   app->State().messages.clear();
   // Copies of a block the file does not define are objects all the same.
   Groups inserts = Square(0, 0, 10);
@@ -130,7 +143,7 @@ TEST_F(DxfBoundsTest, ObjectsDefinitionsAndPlacedVerticesBeyondTheCapsAreLeftOut
   const Groups polyline = Polyline(std::vector<std::pair<double, double>>(300'000, {0, 0}), false);
   Convert({"copies",
            dxftext::File({{"BLOCKS", Block("P", polyline)},
-                 {"ENTITIES", Insert("P", 0, 0) + Insert("P", 0, 1) + Insert("P", 0, 2) + Insert("P", 0, 3)}}),
+                          {"ENTITIES", Insert("P", 0, 0) + Insert("P", 0, 1) + Insert("P", 0, 2) + Insert("P", 0, 3)}}),
            L"1 objects beyond the million pieces", 3});
 }
 

@@ -289,9 +289,9 @@ class Preparer {
     }
     if (section_ == "TABLES") {
       static const std::set<std::string_view> kept = {"TABLE", "ENDTAB", "LAYER", "LTYPE"};
-      const bool entry = type == "LAYER" || type == "LTYPE";
       if (kept.count(type) && !record.why.empty()) Skip("damaged table entries");
-      else if (entry && ++definitions_ > kMaxDefinitions) Skip(kTooManyDefinitions);
+      else if (type == "LAYER" && ++layers_ > kMaxLayers) Skip(kTooManyLayers);
+      else if (type == "LTYPE" && ++linetypes_ > kMaxLayers) Skip(kTooManyLinetypes);
       else if (kept.count(type)) Keep(record.first, record.last);
       return;
     }
@@ -301,8 +301,8 @@ class Preparer {
     }
     if (type == "BLOCK") {
       const bool sound = record.why.empty();
-      if (sound && ++definitions_ <= kMaxDefinitions) return Keep(record.first, record.last);
-      Skip(sound ? kTooManyDefinitions : "damaged blocks");  // with everything in them
+      if (sound && ++blocks_ <= kMaxBlocks) return Keep(record.first, record.last);
+      Skip(sound ? kTooManyBlocks : "damaged blocks");  // with everything in them
       Record member;
       while (NextRecord(member) && member.type != "ENDBLK") {
       }
@@ -516,7 +516,7 @@ class Preparer {
   bool kept_ = false;
   std::optional<Record> pending_;  // read ahead: what follows an object's followers
   std::size_t objects_ = 0, pieces_ = 0, textBytes_ = 0;  // given to dxflib
-  std::size_t definitions_ = 0;  // layers, linetypes and blocks read
+  std::size_t layers_ = 0, linetypes_ = 0, blocks_ = 0;  // defined
   std::string* out_ = nullptr;
   Prepared result_;
 };

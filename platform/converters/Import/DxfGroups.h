@@ -46,9 +46,15 @@ inline constexpr char kTooManyObjects[] = "objects beyond the 500,000 this host 
 inline constexpr char kTooManyPieces[] =
     "objects beyond the million pieces (vertices, points of splines, lines of texts) this host imports from one file";
 inline constexpr char kTooMuchText[] = "texts beyond the ten million characters this host imports from one file";
-// Layers, linetypes and blocks one file may define.
-inline constexpr std::size_t kMaxDefinitions = 500'000;
-inline constexpr char kTooManyDefinitions[] = "layers, linetypes and blocks beyond the 500,000 this host reads from one file";
+// Layers and linetypes one file may define or draw on (each makes a layer
+// or a line style of the document), and blocks it may define.
+inline constexpr std::size_t kMaxLayers = 100'000;
+inline constexpr std::size_t kMaxBlocks = 500'000;
+inline constexpr char kTooManyLayers[] = "layers beyond the 100,000 this host reads from one file";
+inline constexpr char kTooManyLinetypes[] = "linetypes beyond the 100,000 this host reads from one file";
+inline constexpr char kOnTooManyLayers[] = "objects on layers beyond the 100,000 this host reads from one file";
+inline constexpr char kOfTooManyLinetypes[] = "objects in linetypes beyond the 100,000 this host reads from one file";
+inline constexpr char kTooManyBlocks[] = "blocks beyond the 500,000 this host reads from one file";
 
 // Empty `error` when `bytes` can be read as a DXF text whole, or the reason it cannot.
 bool Check(std::string_view bytes, std::string& error);

@@ -376,7 +376,22 @@ class Builder {
       ++skipped[kTooManyObjects];
       return;
     }
+    const std::string& own = reader_.names.Name(r.attributes.layer);
+    const std::uint32_t layer = own.empty() || (own == "0" && !path.empty()) ? blockLayer : r.attributes.layer;
+    std::uint32_t linetype = r.attributes.linetype;
+    const Linetype& kind = LinetypeOf(linetype);
+    if (kind.byLayer) linetype = LinetypeOf(layer).ofLayer;
+    else if (kind.byBlock) linetype = blockLinetype;
     if (!std::holds_alternative<std::unique_ptr<DL_InsertData>>(r.item)) {  // a copy's objects count themselves
+      // Each layer and linetype drawn on makes a layer or a line style of the document.
+      if (!Drawn(layersDrawn_, layersCount_, layer)) {
+        ++skipped[kOnTooManyLayers];
+        return;
+      }
+      if (!Drawn(linetypesDrawn_, linetypesCount_, linetype)) {
+        ++skipped[kOfTooManyLinetypes];
+        return;
+      }
       const std::size_t text = TextBytes(r.item);
       if (text_ + text > kMaxTextBytes) {
         ++skipped[kTooMuchText];
@@ -390,12 +405,6 @@ class Builder {
       text_ += text;
       pieces_ += pieces;
     }
-    const std::string& own = reader_.names.Name(r.attributes.layer);
-    const std::uint32_t layer = own.empty() || (own == "0" && !path.empty()) ? blockLayer : r.attributes.layer;
-    std::uint32_t linetype = r.attributes.linetype;
-    const Linetype& kind = LinetypeOf(linetype);
-    if (kind.byLayer) linetype = LinetypeOf(layer).ofLayer;
-    else if (kind.byBlock) linetype = blockLinetype;
     // Objects given in their own coordinate system (arcs, circles, polylines,
     // texts, inserts) run mirrored in x when their normal is -Z; lines,
     // ellipses and splines are given in world coordinates.
@@ -404,6 +413,17 @@ class Builder {
     const std::size_t refused = refused_;
     std::visit([&](const auto& item) { From(item, m, local, layer, linetype, path); }, r.item);
     if (path.empty() && refused_ > refused) Drop(kCutShort);
+  }
+
+  // Whether `name` may be drawn on (as a layer, or a linetype): once it is,
+  // and while fewer than kMaxLayers are.
+  static bool Drawn(std::vector<bool>& drawn, std::size_t& count, std::uint32_t name) {
+    if (name >= drawn.size()) drawn.resize(name + 1, false);
+    if (drawn[name]) return true;
+    if (count >= kMaxLayers) return false;
+    drawn[name] = true;
+    ++count;
+    return true;
   }
 
   // The pieces an object makes (at least one; a polyline one a vertex, a
@@ -661,6 +681,8 @@ class Builder {
   std::size_t visits_ = 0;
   std::size_t refused_ = 0;  // visits refused once kMaxVisits were made
   std::size_t pieces_ = 0, text_ = 0;  // placed
+  std::vector<bool> layersDrawn_, linetypesDrawn_;  // by name
+  std::size_t layersCount_ = 0, linetypesCount_ = 0;
 };
 
 // Puts what was built into `view` of `doc`: layers by name, line styles by linetype.

@@ -325,15 +325,21 @@ json LayerJson(const Layer& l) {
           {"visible", l.visible}};
 }
 
-// The document; with `lazy`, each view's layers and objects as markers of
-// lists (ListMarker(2 v) and ListMarker(2 v + 1)).
+json LineStyleJson(const LineStyle& style) {
+  return {{"number", style.number}, {"name", Utf8(style.name)}, {"linetype", Utf8(style.linetype)},
+          {"pattern", style.pattern}};
+}
+
+// The document; with `lazy`, its line styles and each view's layers and
+// objects as markers of lists (ListMarker(0), ListMarker(1 + 2 v) and
+// ListMarker(2 + 2 v)), as they stand in the text.
 json DocumentJson(Document2D& doc, bool lazy) {
   json views = json::array();
   for (const auto& v : doc.Views()) {
     json layers = json::array(), objects = json::array();
     if (lazy) {
-      layers = ListMarker(2 * views.size());
-      objects = ListMarker(2 * views.size() + 1);
+      layers = ListMarker(1 + 2 * views.size());
+      objects = ListMarker(2 + 2 * views.size());
     } else {
       for (const auto& l : v->LayerList()) layers.push_back(LayerJson(*l));
       objects = MembersJson(*v);
@@ -354,10 +360,9 @@ json DocumentJson(Document2D& doc, bool lazy) {
   json properties = json::array();
   for (const auto& p : doc.Properties().defined)
     properties.push_back({{"id", p->id}, {"name", Utf8(p->name)}, {"type", p->type}});
-  json styles = json::array();
-  for (const LineStyle& style : doc.LineStyles().Own())
-    styles.push_back({{"number", style.number}, {"name", Utf8(style.name)}, {"linetype", Utf8(style.linetype)},
-                      {"pattern", style.pattern}});
+  json styles = lazy ? ListMarker(0) : json::array();
+  if (!lazy)
+    for (const LineStyle& style : doc.LineStyles().Own()) styles.push_back(LineStyleJson(style));
   json groups = json::array();
   for (const auto& g : doc.StoredGroups())
   {
@@ -534,7 +539,10 @@ void DumpShape(TreeWriter& writer, const Shape& shape, unsigned depth) {
 // first, so that a document that cannot be written leaves `path` as it was.
 bool WriteDocumentJson(Document2D& doc, const std::wstring& path) {
   const json skeleton = DocumentJson(doc, true);
-  std::vector<TreeWriter::LazyList> lists;
+  const auto& styles = doc.LineStyles().Own();
+  std::vector<TreeWriter::LazyList> lists{{styles.size(), [&styles](TreeWriter& writer, std::size_t i, unsigned depth) {
+                                             writer.Dump(LineStyleJson(styles[i]), depth);
+                                           }}};
   for (const auto& view : doc.Views()) {
     const auto& layers = view->LayerList();
     lists.push_back({layers.size(), [&layers](TreeWriter& writer, std::size_t i, unsigned depth) {
