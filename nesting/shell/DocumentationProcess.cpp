@@ -9,6 +9,7 @@
 // document; beside it the documents an earlier run left in the folders.
 #include "host/VarnelAPI.h"
 #include "io/Reporter.h"
+#include "shell/LinearNestingEditor.h"
 #include "shell/ModelCommand.h"
 #include "shell/Starters.h"
 
@@ -34,14 +35,8 @@ std::vector<bool ReportParams::*> Kinds(bool linear)
 // nobody takes them for this job's.
 std::wstring EarlierText(const std::vector<std::wstring>& files)
 {
-    if (files.empty())
-        return {};
-    std::wstring text = L"\n\nВ папке остались документы прежних запусков, которых нет в этой документации:";
-    for (size_t i = 0; i < files.size() && i < kEarlierShown; ++i)
-        text += L"\n" + files[i];
-    if (files.size() > kEarlierShown)
-        text += L"\n… и ещё " + std::to_wstring(files.size() - kEarlierShown);
-    return text;
+    return outputs::NamesNote(L"В папке остались документы прежних запусков, которых нет в этой документации:", files,
+                              kEarlierShown);
 }
 
 class ProgressBar {
@@ -93,6 +88,7 @@ void RunDocumentationProcess()
         const ProgressBar progress(vrnApi::LoadStr(IDS_DOCUMENTATION));
         reporter->Init();
         reporter->SetParams(params);
+        reporter->SetLinearMinimumRemnant(LinearNestingEditor::m_minWaste);
         reporter->Run([&progress](size_t done, size_t all) { progress.Set(done, all); });
     }
     const std::wstring earlier = EarlierText(reporter->EarlierFiles());

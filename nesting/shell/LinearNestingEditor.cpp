@@ -457,6 +457,7 @@ void LinearNestingEditor::CreateReport()
     Reporter reporter;
     reporter.Init();
     reporter.SetParams(params);
+    reporter.SetLinearMinimumRemnant(m_minWaste);
     if (!m_results.empty() && !m_visualSheets) {
         std::vector<registers::LinearBar> bars;
         const std::wstring pattern = m_model->GetSheetPattern();

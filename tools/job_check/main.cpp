@@ -12,7 +12,8 @@
 //                                    pieces as its file carries or, from a later list, as asked for
 //   job_check reopen DRAWING         reopened, with the results updated by the library, it holds the same model
 //   job_check same BEFORE AFTER      the two drawings hold the same model (as reopen compares them)
-//   job_check dxf DRAWING FOLDER     every DXF file loads strictly and its outlines are the drawing's
+//   job_check dxf DRAWING FOLDER     every DXF file loads strictly, ezdxf's audit mends nothing in it (no
+//                                    error, no fix) and its outlines are the drawing's
 //   job_check gaps DRAWING FOLDER    on every sheet's DXF file, the parts' true outlines (arcs and circles
 //                                    as such) stand the set gap apart and the set edge gap from the sheet's
 //                                    edge, less 0.001 mm at most
@@ -518,8 +519,9 @@ int Dxf(const fs::path& drawing, const fs::path& folder)
         const std::wstring stem = vlhost::Host::Wide(file.stem().string());
         const std::vector<double> found = r["areas"].get<std::vector<double>>();
         const int open = r["open"].get<int>();
-        if (r["errors"].get<int>() != 0)
-            fault(name + ": " + std::to_string(r["errors"].get<int>()) + " audit errors");
+        for (const char* kind : {"errors", "fixes"})
+            if (r[kind].get<int>() != 0)
+                fault(name + ": " + std::to_string(r[kind].get<int>()) + " audit " + kind);
         const auto sheet = std::find(stems.begin(), stems.end(), stem);
         if (name == "card.dxf") {
             MatchAreas(MapAreas(job), found, false, name, fault);
@@ -547,7 +549,7 @@ int Dxf(const fs::path& drawing, const fs::path& folder)
                     expected.push_back(a);
         MatchAreas(expected, remnantAreas, true, "the remnants' files", fault);
     }
-    return fault.Finish(std::to_string(count) + " DXF files load strictly without audit errors; the outlines of " +
+    return fault.Finish(std::to_string(count) + " DXF files load strictly, the audit finding nothing to mend; the outlines of " +
                         std::to_string(matched) + " of them are the drawing's within 0.01 %");
 }
 
