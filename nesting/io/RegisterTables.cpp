@@ -7,7 +7,6 @@
 
 using outputs::CeilClean;
 using outputs::Format;
-using outputs::RoundHalfDown;
 using outputs::TenthsText;
 
 namespace registers {
@@ -117,8 +116,8 @@ Table CardsTable(const NestingModel& model, const std::vector<SheetPtr>& sheets,
         row.cells = {Cell(sheet->m_name),
                      Cell(NestingModel::m_materialSheet),
                      Cell(Thickness(model)),
-                     Cell(Format(L"%1.0f", RoundHalfDown(sheet->GetWidth()))),
-                     Cell(Format(L"%1.0f", RoundHalfDown(sheet->GetHeight()))),
+                     Cell(TenthsText(sheet->GetWidth())),
+                     Cell(TenthsText(sheet->GetHeight())),
                      Cell(Format(L"%g", CeilClean(sheet->m_count))),
                      Cell(Format(L"%1.2f", sheet->m_result.KIM)),
                      Cell(Format(L"%1.2f", sheet->m_result.length)),

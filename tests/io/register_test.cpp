@@ -87,6 +87,7 @@ protected:
     }
 };
 
+// Sizes as drawn, to a tenth of a millimetre.
 TEST_F(RegisterTest, MapsShowSizesCountsResultsAndRemnantLabels)
 {
     model.m_figureGap = 0.0;
@@ -105,8 +106,8 @@ TEST_F(RegisterTest, MapsShowSizesCountsResultsAndRemnantLabels)
     const TableFile table = Run(kCards);
     ASSERT_TRUE(table.read);
     const Rows expected = {
-        {L"S1", L"Ст3", L"2.00", L"2500", L"1000", L"3", L"83.46", L"6173.60", L"S1-1\nS1-2\nS1-3"},
-        {L"S2", L"Ст3", L"2.00", L"2501", L"1000", L"1e+06", L"0.00", L"40.00", L"S2-1"},
+        {L"S1", L"Ст3", L"2.00", L"2500.5", L"1000", L"3", L"83.46", L"6173.60", L"S1-1\nS1-2\nS1-3"},
+        {L"S2", L"Ст3", L"2.00", L"2500.6", L"1000", L"1e+06", L"0.00", L"40.00", L"S2-1"},
         {L"S3", L"Ст3", L"2.00", L"1000", L"500", L"1", L"0.02", L"40.00", L""},
     };
     EXPECT_EQ(Data(table), expected);

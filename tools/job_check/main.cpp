@@ -19,12 +19,19 @@
 //                                    edge, less 0.001 mm at most
 //   job_check csv FOLDER             every CSV file starts with a UTF-8 byte-order mark, parses, ends
 //                                    each line with ";" and equals its table document
+//   job_check registers DRAWING FOLDER [--min-remnant MM]
+//                                    the registers of the documentation in FOLDER say what the drawing
+//                                    holds: parts by map and those placed on none marked so, the maps'
+//                                    and bars' sizes and the pieces' lengths and remainders to 0.1 mm,
+//                                    the sheets' material and thickness, the remnants by map, a bar's
+//                                    offcut named as a remnant only from MM up (250 by default)
 //   job_check dump DRAWING           the drawing as JSON
 //
 // Exit 0 when the check holds, 1 with a line for each fault, 2 for bad usage
 // or a file that cannot be read.
 #include "job_check/Clearance.h"
 #include "job_check/JobDrawing.h"
+#include "job_check/Registers.h"
 #include "io/OutputFiles.h"
 #include "job_check/SummaryText.h"
 #include "support/cgal_areas.h"
@@ -718,6 +725,46 @@ int Csv(const fs::path& folder)
                         " CSV files parse, start with a byte-order mark and equal their table documents");
 }
 
+// ---- registers ---------------------------------------------------------------------
+
+int Registers(const std::vector<std::string>& args)
+{
+    if (args.size() != 3 && !(args.size() == 5 && args[3] == "--min-remnant"))
+        throw Usage{};
+    const double minimumRemnant = args.size() == 5 ? std::stod(args[4]) : 250.0;
+    Reader reader;
+    const Job job = ReadJob(reader, args[1]);
+    Faults fault{"registers"};
+    std::map<std::wstring, RegisterRows> registers;
+    const fs::path folder = fs::path(args[2]) / "Документация";
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (it->path().extension() == ".csv")
+            files.push_back(it->path());
+    const nlohmann::json reading = PythonReading("csv", files);
+    for (const fs::path& file : files) {
+        const auto it = reading.find(file.string());
+        if (it == reading.end() || it->contains("error")) {
+            fault(file.filename().string() + ": not read");
+            continue;
+        }
+        RegisterRows rows;
+        for (const auto& row : (*it)["rows"]) {
+            rows.emplace_back();
+            for (const auto& cell : row)
+                rows.back().push_back(vlhost::Host::Wide(cell.get<std::string>()));
+            if (!rows.back().empty())
+                rows.back().pop_back();  // the empty field after the last ";"
+        }
+        registers[vlhost::Host::Wide(file.stem().string())] = std::move(rows);
+    }
+    const size_t checked = CheckRegisters(job, registers, minimumRemnant, [&](const std::string& what) { fault(what); });
+    if (checked == 0)
+        fault("no register of this drawing in " + folder.string());
+    return fault.Finish(std::to_string(checked) + " registers say what the drawing holds, lengths to 0.1 mm");
+}
+
 // ---- summary and dump ---------------------------------------------------------------
 
 std::string Area(double mm2) { return Fixed(mm2 / 1e6, 2) + " m²"; }
@@ -922,6 +969,8 @@ int Run(const std::vector<std::string>& a)
         return Gaps(a[1], a[2]);
     if (what == "csv" && a.size() == 2)
         return Csv(a[1]);
+    if (what == "registers" && a.size() >= 3)
+        return Registers(a);
     if (what == "dump" && a.size() == 2)
         return Dump(a[1]);
     throw Usage{};
@@ -937,7 +986,8 @@ int main(int argc, char** argv)
         std::cerr << "usage: job_check summary DRAWING... [--import FOLDER] [--files FOLDER] | overlap DRAWING |\n"
                      "       accounted DRAWING (--import FOLDER | --parts LIST)... | reopen DRAWING |\n"
                      "       same BEFORE AFTER |\n"
-                     "       dxf DRAWING FOLDER | gaps DRAWING FOLDER | csv FOLDER | dump DRAWING\n";
+                     "       dxf DRAWING FOLDER | gaps DRAWING FOLDER | csv FOLDER |\n"
+                     "       registers DRAWING FOLDER [--min-remnant MM] | dump DRAWING\n";
         return 2;
     } catch (const Unreadable&) {
         return 2;
