@@ -213,7 +213,8 @@ std::vector<LinearBar> LinearBars(const std::vector<FigurePtr>& figures, const s
                 laid.emplace_back(figure->m_rectBorder.pBot.x, figure.get());
         std::stable_sort(laid.begin(), laid.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
-        for (const auto& [x, figure] : laid) {
+        for (const auto& entry : laid) {
+            const Figure* figure = entry.second;
             const double length = figure->m_rectBorder.pTop.x - figure->m_rectBorder.pBot.x;
             auto same = [&](const LinearPiece& p) {
                 return p.name == figure->m_name && std::fabs(p.length - length) < kSameLength;

@@ -117,6 +117,13 @@ std::vector<std::wstring> Reporter::EarlierFiles() const
     return earlier;
 }
 
+std::wstring Reporter::EarlierNote() const
+{
+    constexpr size_t kShown = 10;  // named one by one
+    return outputs::NamesNote(L"В папке остались документы прежних запусков, которых нет в этой документации:",
+                              EarlierFiles(), kShown);
+}
+
 bool Reporter::createDirectory(const std::wstring& path)
 {
     return outputs::EnsureFolder(vrnApi::detail::PathOf(path));

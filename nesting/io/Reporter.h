@@ -49,6 +49,9 @@ public:
     // last run neither wrote nor failed to replace (an earlier run's),
     // relative to the folder.
     std::vector<std::wstring> EarlierFiles() const;
+    // Those documents as a closing message names them, so that nobody takes
+    // them for this job's; empty when there are none.
+    std::wstring EarlierNote() const;
 
     // The builders, in the order of the run. Each writes what it can and
     // notes each file it could not write.

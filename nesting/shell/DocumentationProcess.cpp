@@ -20,7 +20,6 @@ namespace {
 
 constexpr int IDS_DOCUMENTATION = 7450;
 constexpr int kProgressRange = 100;
-constexpr size_t kEarlierShown = 10;  // earlier documents named one by one
 
 // The documents of one kind each.
 std::vector<bool ReportParams::*> Kinds(bool linear)
@@ -31,13 +30,6 @@ std::vector<bool ReportParams::*> Kinds(bool linear)
             &ReportParams::addTableDetails, &ReportParams::addTableMaterial, &ReportParams::addTableWastes};
 }
 
-// The documents of earlier runs that stay beside this run's, named so that
-// nobody takes them for this job's.
-std::wstring EarlierText(const std::vector<std::wstring>& files)
-{
-    return outputs::NamesNote(L"В папке остались документы прежних запусков, которых нет в этой документации:", files,
-                              kEarlierShown);
-}
 
 class ProgressBar {
 public:
@@ -91,7 +83,7 @@ void RunDocumentationProcess()
         reporter->SetLinearMinimumRemnant(LinearNestingEditor::m_minWaste);
         reporter->Run([&progress](size_t done, size_t all) { progress.Set(done, all); });
     }
-    const std::wstring earlier = EarlierText(reporter->EarlierFiles());
+    const std::wstring earlier = reporter->EarlierNote();
     if (!reporter->Failures().Empty())
         vrnApi::ShowErrorText(reporter->Failures().Text(L"Не записаны файлы документации:", outputs::FailureList::kShownOfMany) + earlier);
     else if (reporter->Written().empty())

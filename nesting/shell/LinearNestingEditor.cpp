@@ -472,4 +472,7 @@ void LinearNestingEditor::CreateReport()
         reporter.SetLinearPlan(std::move(bars));
     }
     reporter.CreateDocumentation();
+    // The register goes into a folder that may hold another job's documents.
+    if (const std::wstring earlier = reporter.EarlierNote(); !earlier.empty())
+        vrnApi::ShowWarningText(earlier.substr(2));
 }
