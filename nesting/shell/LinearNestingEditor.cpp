@@ -457,6 +457,7 @@ void LinearNestingEditor::CreateReport()
     Reporter reporter;
     reporter.Init();
     reporter.SetParams(params);
+    reporter.SetLinearMinimumRemnant(m_minWaste);
     if (!m_results.empty() && !m_visualSheets) {
         std::vector<registers::LinearBar> bars;
         const std::wstring pattern = m_model->GetSheetPattern();
@@ -471,4 +472,7 @@ void LinearNestingEditor::CreateReport()
         reporter.SetLinearPlan(std::move(bars));
     }
     reporter.CreateDocumentation();
+    // The register goes into a folder that may hold another job's documents.
+    if (const std::wstring earlier = reporter.EarlierNote(); !earlier.empty())
+        vrnApi::ShowWarningText(earlier.substr(2));
 }

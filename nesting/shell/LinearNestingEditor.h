@@ -14,6 +14,7 @@
 #pragma once
 
 #include "api/INestingObjects.h"
+#include "io/RegisterTables.h"
 #include "shell/LinearDetailList.h"
 
 #include <cstdint>
@@ -76,7 +77,8 @@ public:
     // serves, so that the same list always gives the same plan.
     std::optional<uint32_t> m_seed;
 
-    inline static double m_minWaste = 250.0;
+    // The shortest offcut the register names as a remnant (mm).
+    inline static double m_minWaste = registers::kLinearMinimumRemnant;
     inline static bool m_visualSheets = false;
 
 private:

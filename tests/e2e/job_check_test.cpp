@@ -121,7 +121,8 @@ TEST_F(JobCheck, TheJobAsMadePassesEveryCheck)
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"overlap", job}, {"reopen", job},
           {"accounted", job, "--parts", NESTING_SOURCE_DIR "/tests/data/e2e/job.txt"}, {"dxf", job, (s_job / "export").string()},
-          {"gaps", job, (s_job / "export").string()}, {"csv", s_job.string()}}) {
+          {"gaps", job, (s_job / "export").string()}, {"csv", s_job.string()},
+          {"registers", job, (s_job / "docs").string()}}) {
         const Outcome outcome = Check(args);
         EXPECT_EQ(outcome.status, 0) << args[0] << ":\n" << outcome.output;
     }
@@ -176,6 +177,12 @@ const Spoilt kSpoilt[] = {
      },
      [](const fs::path& job) { return std::vector<std::string>{"dxf", Drawing(job), (job / "export").string()}; },
      "as in the drawing"},
+    {"DxfObjectWithoutItsOwner", [](const fs::path& job) { Replace(SheetDxf(job), "  5\nD\n330\nC\n", "  5\nD\n"); },
+     [](const fs::path& job) { return std::vector<std::string>{"dxf", Drawing(job), (job / "export").string()}; },
+     "Карта раскроя 1.dxf: 1 audit fixes"},
+    {"PartsRegisterNamingAnotherMap", [](const fs::path& job) { Replace(PartsCsv(job), "\"Карта раскроя 1\"", "\"Карта 7\""); },
+     [](const fs::path& job) { return std::vector<std::string>{"registers", Drawing(job), (job / "docs").string()}; },
+     "listed, the drawing holds none"},
     {"TruncatedDxf",
      [](const fs::path& job) {
          const std::string text = Read(SheetDxf(job));

@@ -168,6 +168,7 @@ TEST_F(DxfTest, ExportIsReadStrictlyByEzdxfAndImportsBackTheSame) {
   const json read = Probe("read " + Quoted(root / "карта.dxf"));
   ASSERT_FALSE(read.is_discarded());
   EXPECT_EQ(read["errors"], 0);
+  EXPECT_EQ(read["fixes"], 0);
   std::map<std::string, int> types;
   for (const json& e : read["entities"]) ++types[e["type"].get<std::string>()];
   const std::map<std::string, int> expected = {{"LINE", 11}, {"ARC", 1},  {"CIRCLE", 1}, {"ELLIPSE", 2},

@@ -257,6 +257,8 @@ void ReadModel(const vlapi::IVarnelDocument2DPtr& doc, Job& job)
     model.SaveModelParams(job.params, offset);
     job.figureGap = model.m_figureGap;
     job.sheetGap = model.m_sheetGap;
+    job.sheetThickness = model.m_thicknessSheet;
+    job.sheetMaterial = NestingModel::m_materialSheet;
     for (size_t i = 0; i < model.m_sheets.size(); ++i) {
         const SheetPtr& sheet = model.m_sheets[i];
         SheetRecord r;

@@ -74,6 +74,8 @@ struct Job {
     std::vector<BridgeRecord> bridges;
     double utilisation = 0.0;                           // overall, as the model computes it
     double figureGap = 0.0, sheetGap = 0.0;             // mm, between parts and to the sheet's edge
+    double sheetThickness = 0.0;                        // mm, of every sheet
+    std::wstring sheetMaterial;                         // of every sheet
     // Every table drawn, cell texts, then the result cells of every page's title block.
     std::vector<std::vector<std::vector<std::wstring>>> tables;
 };

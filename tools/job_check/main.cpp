@@ -12,18 +12,26 @@
 //                                    pieces as its file carries or, from a later list, as asked for
 //   job_check reopen DRAWING         reopened, with the results updated by the library, it holds the same model
 //   job_check same BEFORE AFTER      the two drawings hold the same model (as reopen compares them)
-//   job_check dxf DRAWING FOLDER     every DXF file loads strictly and its outlines are the drawing's
+//   job_check dxf DRAWING FOLDER     every DXF file loads strictly, ezdxf's audit mends nothing in it (no
+//                                    error, no fix) and its outlines are the drawing's
 //   job_check gaps DRAWING FOLDER    on every sheet's DXF file, the parts' true outlines (arcs and circles
 //                                    as such) stand the set gap apart and the set edge gap from the sheet's
 //                                    edge, less 0.001 mm at most
 //   job_check csv FOLDER             every CSV file starts with a UTF-8 byte-order mark, parses, ends
 //                                    each line with ";" and equals its table document
+//   job_check registers DRAWING FOLDER [--min-remnant MM]
+//                                    the registers of the documentation in FOLDER say what the drawing
+//                                    holds: parts by map and those placed on none marked so, the maps'
+//                                    and bars' sizes and the pieces' lengths and remainders to 0.1 mm,
+//                                    the sheets' material and thickness, the remnants by map, a bar's
+//                                    offcut named as a remnant only from MM up (250 by default)
 //   job_check dump DRAWING           the drawing as JSON
 //
 // Exit 0 when the check holds, 1 with a line for each fault, 2 for bad usage
 // or a file that cannot be read.
 #include "job_check/Clearance.h"
 #include "job_check/JobDrawing.h"
+#include "job_check/Registers.h"
 #include "io/OutputFiles.h"
 #include "job_check/SummaryText.h"
 #include "support/cgal_areas.h"
@@ -518,8 +526,9 @@ int Dxf(const fs::path& drawing, const fs::path& folder)
         const std::wstring stem = vlhost::Host::Wide(file.stem().string());
         const std::vector<double> found = r["areas"].get<std::vector<double>>();
         const int open = r["open"].get<int>();
-        if (r["errors"].get<int>() != 0)
-            fault(name + ": " + std::to_string(r["errors"].get<int>()) + " audit errors");
+        for (const char* kind : {"errors", "fixes"})
+            if (r[kind].get<int>() != 0)
+                fault(name + ": " + std::to_string(r[kind].get<int>()) + " audit " + kind);
         const auto sheet = std::find(stems.begin(), stems.end(), stem);
         if (name == "card.dxf") {
             MatchAreas(MapAreas(job), found, false, name, fault);
@@ -547,7 +556,7 @@ int Dxf(const fs::path& drawing, const fs::path& folder)
                     expected.push_back(a);
         MatchAreas(expected, remnantAreas, true, "the remnants' files", fault);
     }
-    return fault.Finish(std::to_string(count) + " DXF files load strictly without audit errors; the outlines of " +
+    return fault.Finish(std::to_string(count) + " DXF files load strictly, the audit finding nothing to mend; the outlines of " +
                         std::to_string(matched) + " of them are the drawing's within 0.01 %");
 }
 
@@ -714,6 +723,46 @@ int Csv(const fs::path& folder)
     });
     return fault.Finish(std::to_string(count) +
                         " CSV files parse, start with a byte-order mark and equal their table documents");
+}
+
+// ---- registers ---------------------------------------------------------------------
+
+int Registers(const std::vector<std::string>& args)
+{
+    if (args.size() != 3 && !(args.size() == 5 && args[3] == "--min-remnant"))
+        throw Usage{};
+    const double minimumRemnant = args.size() == 5 ? std::stod(args[4]) : 250.0;
+    Reader reader;
+    const Job job = ReadJob(reader, args[1]);
+    Faults fault{"registers"};
+    std::map<std::wstring, RegisterRows> registers;
+    const fs::path folder = fs::path(args[2]) / "Документация";
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (it->path().extension() == ".csv")
+            files.push_back(it->path());
+    const nlohmann::json reading = PythonReading("csv", files);
+    for (const fs::path& file : files) {
+        const auto it = reading.find(file.string());
+        if (it == reading.end() || it->contains("error")) {
+            fault(file.filename().string() + ": not read");
+            continue;
+        }
+        RegisterRows rows;
+        for (const auto& row : (*it)["rows"]) {
+            rows.emplace_back();
+            for (const auto& cell : row)
+                rows.back().push_back(vlhost::Host::Wide(cell.get<std::string>()));
+            if (!rows.back().empty())
+                rows.back().pop_back();  // the empty field after the last ";"
+        }
+        registers[vlhost::Host::Wide(file.stem().string())] = std::move(rows);
+    }
+    const size_t checked = CheckRegisters(job, registers, minimumRemnant, [&](const std::string& what) { fault(what); });
+    if (checked == 0)
+        fault("no register of this drawing in " + folder.string());
+    return fault.Finish(std::to_string(checked) + " registers say what the drawing holds, lengths to 0.1 mm");
 }
 
 // ---- summary and dump ---------------------------------------------------------------
@@ -920,6 +969,8 @@ int Run(const std::vector<std::string>& a)
         return Gaps(a[1], a[2]);
     if (what == "csv" && a.size() == 2)
         return Csv(a[1]);
+    if (what == "registers" && a.size() >= 3)
+        return Registers(a);
     if (what == "dump" && a.size() == 2)
         return Dump(a[1]);
     throw Usage{};
@@ -935,7 +986,8 @@ int main(int argc, char** argv)
         std::cerr << "usage: job_check summary DRAWING... [--import FOLDER] [--files FOLDER] | overlap DRAWING |\n"
                      "       accounted DRAWING (--import FOLDER | --parts LIST)... | reopen DRAWING |\n"
                      "       same BEFORE AFTER |\n"
-                     "       dxf DRAWING FOLDER | gaps DRAWING FOLDER | csv FOLDER | dump DRAWING\n";
+                     "       dxf DRAWING FOLDER | gaps DRAWING FOLDER | csv FOLDER |\n"
+                     "       registers DRAWING FOLDER [--min-remnant MM] | dump DRAWING\n";
         return 2;
     } catch (const Unreadable&) {
         return 2;
