@@ -346,6 +346,77 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
     }
 }
 
+// What CAD programs leave in exact geometry imports exactly: bulges of
+// round-off are straight edges; bulges in a block inserted at an uneven scale
+// are followed as closely as single curves; splines of straight quadratic
+// spans joined at sharp corners (doubled knots, not from 0) make an outline
+// with its hole.
+TEST_F(DxfImportTest, RoundOffUnevenScalesAndSplineCornersImportExactly)
+{
+    using namespace dxftext;
+    const double pi = std::numbers::pi;
+    const auto squareWithBulge = [](double bulge) {
+        return dxftext::File({{"ENTITIES", BulgedPolyline({{0, 0, bulge}, {100, 0, 0}, {100, 100, 0}, {0, 100, 0}})}});
+    };
+    // A plate with a D-shaped hole (half a circle of radius 20 and its
+    // diameter) and an edge bulged out by 0.4, inserted at the scale (3, 0.5).
+    const Groups plate = BulgedPolyline({{0, 0, 0.4}, {100, 0, 0}, {100, 100, 0}, {0, 100, 0}}) +
+                         BulgedPolyline({{40, 30, 1}, {40, 70, 0}});
+    const Groups uneven{{0, "INSERT"}, {8, "0"}, {2, "PLATE"}, {10, "0"}, {20, "0"}, {41, "3"}, {42, "0.5"}};
+    const double sweep = 4 * std::atan(0.4), radius = 50 / std::sin(sweep / 2);
+    const double segment = radius * radius / 2 * (sweep - std::sin(sweep));
+    // A six-pointed star (radii 100 and 40) of two splines, and the same star at half scale as its hole.
+    const auto star = [](double scale) {
+        std::vector<std::pair<double, double>> corners;
+        for (int k = 0; k <= 12; ++k) {
+            const double r = (k % 2 ? 40.0 : 100.0) * scale, a = std::numbers::pi / 2 + k * std::numbers::pi / 6;
+            corners.emplace_back(r * std::cos(a), r * std::sin(a));
+        }
+        Groups g;
+        for (const auto& [from, to] : {std::pair{0, 2}, std::pair{2, 12}}) {
+            std::vector<std::pair<double, double>> poles;
+            std::vector<double> knots(3, 1.0);
+            for (int k = from; k < to; ++k) {
+                poles.push_back(corners[k]);
+                poles.emplace_back((corners[k].first + corners[k + 1].first) / 2, (corners[k].second + corners[k + 1].second) / 2);
+                if (k > from)
+                    knots.insert(knots.end(), 2, 1.0 + k - from);
+            }
+            poles.push_back(corners[to]);
+            knots.insert(knots.end(), 3, 1.0 + to - from);
+            g = g + Spline(2, knots, poles);
+        }
+        return g;
+    };
+    const struct {
+        const char* name;
+        std::string bytes;
+        size_t rings;
+        double area;
+    } cases[] = {
+        {"bulge_1e-10", squareWithBulge(1e-10), 1, 10000},
+        {"bulge_1e-12", squareWithBulge(1e-12), 1, 10000},
+        {"bulge_1e-14", squareWithBulge(1e-14), 1, 10000},
+        {"bulge_minus_1e-16", squareWithBulge(-1e-16), 1, 10000},
+        {"bulge_1e-300", squareWithBulge(1e-300), 1, 10000},
+        {"uneven_block_scale", dxftext::File({{"BLOCKS", Block("PLATE", plate)}, {"ENTITIES", uneven}}), 2,
+         1.5 * (10000 + segment - 200 * pi)},
+        {"star_splines_with_hole", dxftext::File({{"ENTITIES", star(1) + star(0.5)}}), 2, 0.75 * 6 * 100 * 40 * 0.5},
+    };
+    std::vector<FileMetaParams> entries = WriteCases(cases);
+    const size_t before = host->State().messages.size();
+    Import(entries, m_read);
+    EXPECT_EQ(Closing(before), L"");
+    NestingModel model;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FigurePtr figure = model.AddFigure(Wide(out / (std::string(c.name) + ".vfw")));
+        ASSERT_TRUE(figure);
+        EXPECT_EQ(figure->m_borders.size(), c.rings);
+        EXPECT_NEAR(figure->m_area, c.area, c.area * 1e-3);
+    }
+}
+
 // Outlines of thousands of short lines, as digitised parts and CAM exports
 // give them, become figures whose gap polygons stand round the whole part.
 TEST_F(DxfImportTest, DenseOutlinesBecomeFiguresWithTheirGapPolygons)

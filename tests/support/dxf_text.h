@@ -3,6 +3,7 @@
 // seeds make for themselves.
 #pragma once
 
+#include <array>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -90,6 +91,27 @@ inline Groups FitSpline(const std::vector<std::pair<double, double>>& points, bo
         g.emplace_back(21, Num(y));
         g.emplace_back(31, "0");
     }
+    return g;
+}
+
+// A closed LWPOLYLINE of vertices {x, y, bulge of the edge to the next vertex}.
+inline Groups BulgedPolyline(const std::vector<std::array<double, 3>>& vertices)
+{
+    Groups g{{0, "LWPOLYLINE"}, {8, "0"}, {90, std::to_string(vertices.size())}, {70, "1"}};
+    for (const auto& [x, y, bulge] : vertices)
+        g = g + Groups{{10, Num(x)}, {20, Num(y)}, {42, Num(bulge)}};
+    return g;
+}
+
+// A SPLINE of `degree` given by its control points and knots.
+inline Groups Spline(int degree, const std::vector<double>& knots, const std::vector<std::pair<double, double>>& poles)
+{
+    Groups g{{0, "SPLINE"}, {8, "0"}, {70, "8"}, {71, std::to_string(degree)}, {72, std::to_string(knots.size())},
+             {73, std::to_string(poles.size())}, {74, "0"}};
+    for (double k : knots)
+        g.emplace_back(40, Num(k));
+    for (const auto& [x, y] : poles)
+        g = g + Groups{{10, Num(x)}, {20, Num(y)}, {30, "0"}};
     return g;
 }
 
