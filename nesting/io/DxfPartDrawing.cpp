@@ -36,7 +36,7 @@ void PutOnLayer(const vlapi::IDrawingObjectPtr& obj, int layer)
 void BreakUp(const vlapi::IDrawingContainerPtr& container, const vlapi::IDrawingObjectPtr& obj, double arrow)
 {
     std::vector<vlapi::IDrawingObjectPtr> pieces;
-    vrnApi::DecomposeDrawingObject(obj, arrow, pieces);
+    vrnApi::DecomposeDrawingObject(obj, vrnApi::SagOfPieces(obj, arrow), pieces);
     for (const vlapi::IDrawingObjectPtr& piece : pieces) {
         vrnApi::CurveChord chord;
         if (!vrnApi::ReadCurveChord(piece, chord))

@@ -36,6 +36,8 @@ constexpr std::size_t kMaxObjects = 2'000'000;
 // blocks inserted as arrays in arrays make no objects but cost their copies.
 constexpr std::size_t kMaxVisits = 10'000'000;
 constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
+// Points nearer than this (millimetres) are one point of the drawing.
+constexpr double kPointTolerance = 1e-4;
 constexpr char kOverflow[] = "objects whose coordinates overflow once block scales and units are applied";
 constexpr char kCutShort[] = "inserts cut short where the file's blocks expand beyond ten million copies and objects";
 
@@ -192,6 +194,17 @@ struct Affine {
 };
 
 Affine Scaling(double s) { return {s, 0, 0, s, 0, 0}; }
+
+// Whether the edge from a to b of bulge `bulge`, placed by m, stands off its
+// chord by more than the drawing's point tolerance; CAD round-off leaves
+// bulges of 1e-12 and less on straight edges, which would be arcs of
+// astronomic radius.
+bool Bends(geom::Point a, geom::Point b, double bulge, const Affine& m) {
+  if (bulge == 0 || !std::isfinite(bulge)) return false;
+  // From the chord's middle to the arc's: the chord's normal times its half length times the bulge.
+  const geom::Point sag{-(b.y - a.y) * bulge / 2, (b.x - a.x) * bulge / 2};
+  return std::hypot(m.a * sag.x + m.b * sag.y, m.c * sag.x + m.d * sag.y) > kPointTolerance;
+}
 
 // A circular arc as a rational quadratic B-spline (pieces of at most a quarter turn).
 geom::Nurbs ArcAsNurbs(geom::Point centre, double radius, double start, double sweep) {
@@ -452,7 +465,7 @@ class Builder {
       if (geom::near(a, b, 0)) continue;
       const double bulge = d.vertices[i].bulge;
       geom::Curve piece = geom::Segment{a, b};
-      if (bulge != 0 && std::isfinite(bulge)) {
+      if (Bends(a, b, bulge, local)) {
         const double sweep = 4 * std::atan(bulge);
         const double chord = geom::distance(a, b);
         const double radius = chord / (2 * std::abs(std::sin(sweep / 2)));
