@@ -32,9 +32,12 @@ void PutOnLayer(const vlapi::IDrawingObjectPtr& obj, int layer)
     }
 }
 
-// Replaces a polyline, contour or rectangle on layer 0 by its lines and arcs.
-void BreakUp(const vlapi::IDrawingContainerPtr& container, const vlapi::IDrawingObjectPtr& obj, double arrow)
+// Replaces a polyline, contour or rectangle on layer 0 by its lines and arcs,
+// which take its file layer.
+void BreakUp(const vlapi::IDrawingContainerPtr& container, const vlapi::IDrawingObjectPtr& obj, double arrow,
+             FileLayers* fileLayers)
 {
+    const auto layer = fileLayers ? fileLayers->find(hostAccess::ReferenceOf(obj)) : FileLayers::iterator{};
     std::vector<vlapi::IDrawingObjectPtr> pieces;
     vrnApi::DecomposeDrawingObject(obj, vrnApi::SagOfPieces(obj, arrow), pieces);
     for (const vlapi::IDrawingObjectPtr& piece : pieces) {
@@ -49,8 +52,65 @@ void BreakUp(const vlapi::IDrawingContainerPtr& container, const vlapi::IDrawing
                 : vlapi::IDrawingObjectPtr(vrnApi::CreateLineSegm(container, a.x, a.y, b.x, b.y, kOutlineStyle));
         if (made)
             PutOnLayer(made, 0);
+        if (made && fileLayers && layer != fileLayers->end())
+            (*fileLayers)[hostAccess::ReferenceOf(made)] = layer->second;
     }
     obj->Delete();
+}
+
+// "1 отрезок", "2 отрезка", "5 отрезков".
+std::wstring Counted(size_t n, const wchar_t* one, const wchar_t* few, const wchar_t* many)
+{
+    const size_t tens = n % 100, units = n % 10;
+    const wchar_t* word = tens >= 11 && tens <= 14 ? many : units == 1 ? one : units >= 2 && units <= 4 ? few : many;
+    return std::to_wstring(n) + L" " + word;
+}
+
+// The curves of the chains that are not closed, by layer and kind:
+// "2 отрезка на слое «CENTER», 1 дуга на слое «0»".
+std::wstring OpenCurves(const vlapi::IVarnelDocument2DPtr& doc, const std::vector<NContourPtr>& chains,
+                        const FileLayers* fileLayers)
+{
+    struct Kinds {
+        size_t lines = 0, arcs = 0, splines = 0, others = 0;
+    };
+    std::vector<std::pair<std::wstring, Kinds>> byLayer;  // in the order met
+    for (const NContourPtr& chain : chains) {
+        if (vrnApi::IsClosedChain(*chain))
+            continue;
+        for (const NSegmentPtr& chord : chain->m_segments) {
+            const auto named = fileLayers ? fileLayers->find(chord->m_ref) : FileLayers::const_iterator{};
+            const std::wstring layer = fileLayers && named != fileLayers->end() ? named->second : L"0";
+            auto at = std::find_if(byLayer.begin(), byLayer.end(), [&](const auto& l) { return l.first == layer; });
+            if (at == byLayer.end())
+                at = byLayer.insert(byLayer.end(), {layer, Kinds{}});
+            const vlapi::IDrawingObjectPtr obj{hostAccess::ObjectOf(doc, chord->m_ref)};
+            const int type = obj ? obj->GetType() : 0;
+            ++(type == vlapi::vlDrLineSeg ? at->second.lines
+               : type == vlapi::vlDrArc   ? at->second.arcs
+               : type == vlapi::vlDrNurbs || type == vlapi::vlDrNurbsByPoints || type == vlapi::vlDrBezier
+                   ? at->second.splines
+                   : at->second.others);
+        }
+    }
+    constexpr size_t kLayersNamed = 5;
+    std::wstring text;
+    for (size_t i = 0; i < byLayer.size() && i < kLayersNamed; ++i) {
+        const Kinds& k = byLayer[i].second;
+        std::wstring kinds;
+        const auto add = [&](size_t n, const wchar_t* one, const wchar_t* few, const wchar_t* many) {
+            if (n > 0)
+                kinds += (kinds.empty() ? L"" : L", ") + Counted(n, one, few, many);
+        };
+        add(k.lines, L"отрезок", L"отрезка", L"отрезков");
+        add(k.arcs, L"дуга", L"дуги", L"дуг");
+        add(k.splines, L"сплайн", L"сплайна", L"сплайнов");
+        add(k.others, L"кривая", L"кривые", L"кривых");
+        text += (text.empty() ? L"" : L", ") + kinds + L" на слое «" + byLayer[i].first + L"»";
+    }
+    if (byLayer.size() > kLayersNamed)
+        text += L" и на других слоях";
+    return text;
 }
 
 // One curve over another: the same ends, either way round, and the same middle.
@@ -164,7 +224,7 @@ bool IsPointLine(const vlapi::IDrawingObjectPtr& obj)
 
 }  // namespace
 
-void SortOntoLayers(const vlapi::IViewPtr& view)
+void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers)
 {
     vlapi::ILayersPtr layers = view ? view->GetLayers() : nullptr;
     if (!layers)
@@ -185,6 +245,17 @@ void SortOntoLayers(const vlapi::IViewPtr& view)
             obj->Delete();
         else
             objects.push_back(obj);
+    }
+    if (fileLayers) {
+        std::map<int, std::wstring> names;
+        for (int i = 0; i < layers->GetCount(); ++i) {
+            if (vlapi::ILayerPtr layer{layers->GetItem(i)})
+                names[layer->GetNumber()] = layer->GetName();
+        }
+        for (const vlapi::IDrawingObjectPtr& obj : objects) {
+            const auto name = names.find(obj->GetLayer());
+            (*fileLayers)[hostAccess::ReferenceOf(obj)] = name != names.end() ? name->second : std::wstring(L"0");
+        }
     }
     std::vector<int> targets;
     std::vector<int> styles;  // the other line styles, as they are met
@@ -220,13 +291,13 @@ void SortOntoLayers(const vlapi::IViewPtr& view)
         PutOnLayer(objects[i], targets[i]);
 }
 
-std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view)
+std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view, FileLayers* fileLayers)
 {
     const vlapi::IDrawingContainerPtr container(view);
     const double arrow = NestingSetting::m_instance.m_tolerance;
     for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(container)) {
         if (obj->GetLayer() == 0 && !vrnApi::IsCurveType(obj->GetType()))
-            BreakUp(container, obj, arrow);
+            BreakUp(container, obj, arrow, fileLayers);
     }
 
     std::vector<vrnApi::CurveChord> kept;
@@ -268,7 +339,8 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     // only made of closed ones.
     for (const NContourPtr& contour : contours) {
         if (!vrnApi::IsClosedChain(*contour))
-            return std::wstring(kOpenOutline) + L": " + OpenOutlineGap(contours);
+            return std::wstring(kOpenOutline) + L": " + OpenOutlineGap(contours) + L"; незамкнутые кривые: " +
+                   OpenCurves(doc, contours, fileLayers);
     }
     std::vector<NPolygonPtr> rings;
     for (const NContourPtr& contour : contours) {

@@ -45,6 +45,12 @@ inline Groups HalfEllipse(double cx, double cy, double a, double b, bool upper)
             {41, upper ? "0" : "3.141592653589793"}, {42, upper ? "3.141592653589793" : "6.283185307179586"}};
 }
 
+// A circle about (x, y); `more` groups follow (an extrusion direction, ...).
+inline Groups Circle(const std::string& x, const std::string& y, double radius, const Groups& more = {})
+{
+    return Groups{{0, "CIRCLE"}, {8, "0"}, {10, x}, {20, y}, {40, Num(radius)}} + more;
+}
+
 // Four lines round a square with its corner at (x, y).
 inline Groups Square(double x, double y, double side)
 {
@@ -103,13 +109,16 @@ inline Groups BulgedPolyline(const std::vector<std::array<double, 3>>& vertices)
     return g;
 }
 
-// A SPLINE of `degree` given by its control points and knots.
-inline Groups Spline(int degree, const std::vector<double>& knots, const std::vector<std::pair<double, double>>& poles)
+// A SPLINE of `degree` given by its control points, knots and weights (none: all 1).
+inline Groups Spline(int degree, const std::vector<double>& knots, const std::vector<std::pair<double, double>>& poles,
+                     const std::vector<double>& weights = {})
 {
-    Groups g{{0, "SPLINE"}, {8, "0"}, {70, "8"}, {71, std::to_string(degree)}, {72, std::to_string(knots.size())},
-             {73, std::to_string(poles.size())}, {74, "0"}};
+    Groups g{{0, "SPLINE"}, {8, "0"}, {70, weights.empty() ? "8" : "12"}, {71, std::to_string(degree)},
+             {72, std::to_string(knots.size())}, {73, std::to_string(poles.size())}, {74, "0"}};
     for (double k : knots)
         g.emplace_back(40, Num(k));
+    for (double w : weights)
+        g.emplace_back(41, Num(w));
     for (const auto& [x, y] : poles)
         g = g + Groups{{10, Num(x)}, {20, Num(y)}, {30, "0"}};
     return g;
