@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cwchar>
 #include <numeric>
 
 namespace dxfimport {
@@ -21,6 +22,45 @@ constexpr wchar_t kUnreadable[] = L"контур детали не читает�
 constexpr wchar_t kOpenOutline[] = L"незамкнутый контур";
 constexpr wchar_t kSecondOutline[] = L"больше одного внешнего контура";
 constexpr wchar_t kRingInHole[] = L"контур внутри отверстия";
+
+// The sizes a part may have: no sheet is larger than kLargestPart, no point
+// is told from another nearer than the joints (kJoinTolerance) unless the part
+// is ten times their size, and beyond kFarthestPart from the origin the
+// coordinates of a drawing in millimetres lose the point tolerance.
+constexpr double kLargestPart = 1e6;     // mm
+constexpr double kSmallestPart = 0.01;   // mm
+constexpr double kFarthestPart = 1e9;    // mm
+
+// A length of a message: at most `digits` significant digits.
+std::wstring Size(double v, int digits = 6)
+{
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%.*g", digits, v);
+    return text;
+}
+
+// Why the outline on layer 0 is of no size a part can have; empty when it is.
+std::wstring SizeProblem(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingContainerPtr& container)
+{
+    vlapi::APIObjectList outline;
+    for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(container)) {
+        if (obj->GetLayer() == 0 && obj->IsGeometry())
+            outline.emplace_back(obj);
+    }
+    double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+    if (outline.empty() || !doc->GetObjectsBox(outline, x1, y1, x2, y2))
+        return {};
+    const double width = x2 - x1, height = y2 - y1;
+    const std::wstring sizes = Size(width) + L" × " + Size(height) + L" мм";
+    if (!(std::max(width, height) <= kLargestPart))
+        return L"деталь больше " + Size(kLargestPart, 12) + L" мм: " + sizes;
+    if (!(std::max({std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2)}) <= kFarthestPart))
+        return L"деталь дальше " + Size(kFarthestPart, 12) + L" мм от начала координат: у точки (" + Size(x1) + L"; " +
+               Size(y1) + L")";
+    if (std::max(width, height) < kSmallestPart)
+        return L"деталь меньше " + Size(kSmallestPart, 12) + L" мм: " + sizes;
+    return {};
+}
 
 std::wstring StyleLayerName(int style) { return L"Стиль линий " + std::to_wstring(style); }
 
@@ -294,6 +334,8 @@ void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers)
 std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view, FileLayers* fileLayers)
 {
     const vlapi::IDrawingContainerPtr container(view);
+    if (std::wstring size = SizeProblem(doc, container); !size.empty())
+        return size;
     const double arrow = NestingSetting::m_instance.m_tolerance;
     for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(container)) {
         if (obj->GetLayer() == 0 && !vrnApi::IsCurveType(obj->GetType()))

@@ -15,6 +15,7 @@
 #include "vlhost/Converters.h"
 
 #include <cmath>
+#include <cwctype>
 #include <fstream>
 #include <numbers>
 
@@ -323,7 +324,6 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         {"gap_just_wider", dxftext::File({{"ENTITIES", Line(0, 0, 100, 0) + Line(100, 0, 100, 99.9985) +
                                                   Line(100, 100, 0, 100) + Line(0, 100, 0, 0)}}),
          L"незамкнутый контур: разрыв 0.0015 мм между точками (100; 99.9985) и (100; 100)", 0},
-        {"gap_far_out", dxftext::File({{"ENTITIES", Line(1e300, 0, 1e300, 1)}}), L"незамкнутый контур: разрыв 1 мм", 0},
         {"long_layer", dxftext::File({{"ENTITIES", square + Line(0, 0, 50, 50, std::string(2000, 'L'))}}), nullptr, 10000,
          leftOut + L"объекты со значениями длиннее 1023 символов — 1 (отрезок на слое «LLLLLLLL"},
         {"text_beyond_numbers", dxftext::File({{"BLOCKS", Block("FAR", Text(1e10, 0, "x"))},
@@ -423,6 +423,49 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         EXPECT_EQ(figure->m_borders.size(), 1u);
         EXPECT_NEAR(figure->m_area, cases[i].area, cases[i].area * 1e-3);
     }
+}
+
+// A part larger than any sheet, beyond where millimetres keep the point
+// tolerance, or smaller than its joints can tell is refused with its size,
+// and no number of the message runs to more than 15 digits.
+TEST_F(DxfImportTest, PartsOfSizesNoSheetHoldsAreRefusedWithTheirSize)
+{
+    using namespace dxftext;
+    const Groups plate = Square(0, 0, 100) + Circle("50", "50", 10);
+    const auto inUnits = [&](int units) {
+        return dxftext::File({{"HEADER", {{9, "$INSUNITS"}, {70, std::to_string(units)}}}, {"ENTITIES", plate}});
+    };
+    const struct {
+        const char* name;
+        std::string bytes;
+        const wchar_t* refusal;
+    } cases[] = {
+        {"square_1e160", dxftext::File({{"ENTITIES", Square(0, 0, 1e160)}}), L"деталь больше 1000000 мм: 1e+160 × 1e+160 мм"},
+        {"inserted_at_1e154", dxftext::File({{"BLOCKS", Block("P", plate)}, {"ENTITIES", Insert("P", 0, 0, "1e154")}}),
+         L"деталь больше 1000000 мм: 1e+156 × 1e+156 мм"},
+        {"circle_1e200", dxftext::File({{"ENTITIES", Circle("0", "0", 1e200)}}), L"деталь больше 1000000 мм: 2e+200 × 2e+200 мм"},
+        {"gigametres", inUnits(17), L"деталь больше 1000000 мм: 1e+14 × 1e+14 мм"},
+        {"astronomical_units", inUnits(18), L"деталь больше 1000000 мм"},
+        {"light_years", inUnits(19), L"деталь больше 1000000 мм"},
+        {"parsecs", inUnits(20), L"деталь больше 1000000 мм"},
+        {"line_far_out", dxftext::File({{"ENTITIES", Line(1e300, 0, 1e300, 1)}}),
+         L"деталь дальше 1000000000 мм от начала координат: у точки (1e+300; 0)"},
+        {"angstroms", inUnits(11), L"деталь меньше 0.01 мм: 1e-05 × 1e-05 мм"},
+        {"nanometres", inUnits(12), L"деталь меньше 0.01 мм: 0.0001 × 0.0001 мм"},
+    };
+    std::vector<FileMetaParams> entries = WriteCases(cases);
+    const size_t before = host->State().messages.size();
+    Import(entries, m_read);
+    const std::wstring closing = Closing(before);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        EXPECT_NE(closing.find(entries[i].m_path + L": " + cases[i].refusal), std::wstring::npos) << vlhost::Host::Utf8(closing);
+        EXPECT_FALSE(fs::exists(out / (std::string(cases[i].name) + ".vfw")));
+    }
+    size_t digits = 0, most = 0;
+    for (wchar_t c : closing)
+        most = std::max(most, digits = std::iswdigit(c) ? digits + 1 : 0);
+    EXPECT_LE(most, 15u) << vlhost::Host::Utf8(closing);
 }
 
 // What CAD programs leave in exact geometry imports exactly: bulges of
