@@ -233,6 +233,9 @@ void ShowInformMessage(int resId);
 void ShowInformText(std::wstring text);
 // A ready text in the error box, with an empty caption.
 void ShowErrorText(std::wstring text);
+// The error box of a document file the host did not open: the file, and why
+// as the host tells it (`why`, when it tells).
+void ShowOpenFailure(const std::wstring& path, const std::wstring& why);
 // A question with the buttons Yes and No; true for Yes.
 bool AskYesNo(const std::wstring& text);
 // A ready text in the warning box, with an empty caption.
