@@ -63,6 +63,8 @@ def entity_chains(e, sag):
         return polyline_chains(e, sag)
     if kind == "POLYLINE":
         return [c for part in e.virtual_entities() for c in entity_chains(part, sag)]
+    if kind == "ELLIPSE" and not 0 < e.dxf.ratio <= 1:  # no ellipse: it encloses nothing
+        return []
     if kind in ("ARC", "CIRCLE", "ELLIPSE", "SPLINE"):
         return [list(e.flattening(sag))]
     if kind == "INSERT":  # block copies, placed, scaled and mirrored
