@@ -316,6 +316,7 @@ class Preparer {
   }
 
   void Skip(const std::string& why, const Record& record) {
+    if (!out_.skipped.Names(why)) return out_.skipped.Add(why, {});
     double x = NAN, y = NAN;
     ParseDouble(Value(record, 10), x);
     ParseDouble(Value(record, 20), y);
@@ -373,8 +374,11 @@ class Preparer {
 
 }  // namespace
 
+namespace {
+constexpr std::size_t kPlaces = 3;  // objects named for each reason; the rest are counted
+}  // namespace
+
 void Leftovers::Add(const std::string& why, const std::string& where) {
-  constexpr std::size_t kPlaces = 3;  // named of each kind; the rest are counted
   Entry& entry = byWhy_[why];
   ++entry.count;
   if (entry.places.size() < kPlaces && !where.empty()) entry.places.push_back(where);
@@ -385,8 +389,13 @@ void Leftovers::Add(const Leftovers& other) {
     Entry& mine = byWhy_[why];
     mine.count += entry.count;
     for (const std::string& place : entry.places)
-      if (mine.places.size() < 3) mine.places.push_back(place);
+      if (mine.places.size() < kPlaces) mine.places.push_back(place);
   }
+}
+
+bool Leftovers::Names(const std::string& why) const {
+  const auto it = byWhy_.find(why);
+  return it == byWhy_.end() || it->second.places.size() < kPlaces;
 }
 
 std::string Leftovers::Text() const {

@@ -29,6 +29,8 @@ class Leftovers {
  public:
   void Add(const std::string& why, const std::string& where);
   void Add(const Leftovers& other);
+  // Whether one more object left out for `why` would be named (not only counted).
+  bool Names(const std::string& why) const;
   bool Empty() const { return byWhy_.empty(); }
   // "why — n (where, where, … and k more); why — n (…)"; UTF-8.
   std::string Text() const;

@@ -375,8 +375,13 @@ class Builder {
     const Affine local = r.attributes.flipped ? Affine{-1, 0, 0, 1, 0, 0}.Then(m) : m;
     const Anchor anchor = std::visit([](const auto& item) { return AnchorOf(item); }, r.item);
     const Here here{anchor.type, (anchor.world ? m : local).Apply(anchor.point), &layer, path.empty() ? nullptr : &path.back()};
+    const Here* const outer = here_;
     here_ = &here;
-    if (shapes.size() >= kMaxObjects) return Drop("объекты сверх двух миллионов, которые программа берёт из одного файла");
+    if (shapes.size() >= kMaxObjects) {
+      Drop("объекты сверх двух миллионов, которые программа берёт из одного файла");
+      here_ = outer;
+      return;
+    }
     std::string linetype = r.attributes.linetype;
     std::string upper;
     for (char ch : linetype) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
@@ -394,6 +399,7 @@ class Builder {
     std::visit([&](const auto& item) { From(item, m, local, layer, linetype, path); }, r.item);
     here_ = &here;
     if (path.empty() && refused_ > refused) Drop(kCutShort);
+    here_ = outer;
   }
 
   void Add(geom::Curve curve, const Affine& m, const std::string& layer, const std::string& linetype, int kind) {
@@ -601,7 +607,7 @@ class Builder {
 
   // Leaves out the object being placed, named by where it stands.
   void Drop(const std::string& why) {
-    if (!here_) return skipped.Add(why, {});
+    if (!here_ || !skipped.Names(why)) return skipped.Add(why, {});
     skipped.Add(why, dxf::Place(here_->type, Utf8(Text(*here_->layer)), here_->block ? Utf8(Text(*here_->block)) : "",
                                 here_->at.x, here_->at.y));
   }
