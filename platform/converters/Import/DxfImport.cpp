@@ -473,7 +473,12 @@ class Builder {
   template <class L, class T, class P>
   void From(const PolylineR& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
     if (d.vertices.size() < 2) return Drop(kFewPoints);
-    const bool bulged = std::any_of(d.vertices.begin(), d.vertices.end(), [](const DL_VertexData& v) { return v.bulge != 0; });
+    const std::size_t n = d.vertices.size();
+    bool bulged = false;  // an edge bends: bulges of round-off leave it straight
+    for (std::size_t i = 0; i < (d.closed ? n : n - 1) && !bulged; ++i) {
+      const DL_VertexData &v = d.vertices[i], &w = d.vertices[(i + 1) % n];
+      bulged = Bends({v.x, v.y}, {w.x, w.y}, v.bulge, local);
+    }
     if (!bulged) {
       geom::Polyline p;
       for (const auto& v : d.vertices) p.points.push_back({v.x, v.y});
@@ -482,7 +487,6 @@ class Builder {
     }
     // Bulges make arcs: the polyline becomes one contour of lines and arcs.
     Ref<ContourShape> contour = Make<ContourShape>();
-    const std::size_t n = d.vertices.size();
     for (std::size_t i = 0; i < (d.closed ? n : n - 1); ++i) {
       const geom::Point a{d.vertices[i].x, d.vertices[i].y};
       const geom::Point b{d.vertices[(i + 1) % n].x, d.vertices[(i + 1) % n].y};
