@@ -3,7 +3,6 @@
 #include "io/NumberText.h"
 
 #include <cwchar>
-#include <limits>
 
 namespace dxfimport {
 namespace {
