@@ -79,9 +79,10 @@ vlapi::IVarnelDocument3DPtr GetVarnel3DDocument(std::wstring path, bool& visible
 {
     if (!Documents())
         return {};
-    vlapi::IVarnelDocument3DPtr doc = detail::FindOrOpenDocument<vlapi::IVarnelDocument3DPtr>(path, visible);
+    std::wstring why;
+    vlapi::IVarnelDocument3DPtr doc = detail::FindOrOpenDocument<vlapi::IVarnelDocument3DPtr>(path, visible, &why);
     if (!doc)
-        ShowErrorMessage(IDS_ERR_OPEN_FILE);
+        ShowOpenFailure(path, why);
     return doc;
 }
 

@@ -525,14 +525,14 @@ class ExportConverter : public Converter {
   using Converter::Converter;
 
  protected:
-  std::wstring Caption() const override { return L"DXF export"; }
+  std::wstring Caption() const override { return L"Экспорт DXF"; }
   std::wstring Subject(const std::wstring& in, const std::wstring& out) const override {
-    return out.empty() ? (in.empty() ? L"DXF export" : in) : out;
+    return out.empty() ? (in.empty() ? L"Экспорт DXF" : in) : out;
   }
 
   bool Run(const std::wstring& in, const std::wstring& out, std::vector<std::wstring>& problems) override {
     if (out.empty()) {
-      problems.push_back(L"no file to write was named");
+      problems.push_back(L"не задан файл, в который писать");
       return false;
     }
     SourceDocument source(App(), in);
@@ -545,12 +545,12 @@ class ExportConverter : public Converter {
     const std::filesystem::path target = PathOf(out);
     SafeFile file(target);
     if (!Writer(*source.Get(), content).Write(file.Temporary()) || !file.Commit()) {
-      problems.push_back(L"the file cannot be written");
+      problems.push_back(L"файл не записывается");
       return false;
     }
     if (content.skipped > 0)
       problems.push_back(std::to_wstring(content.skipped) +
-                         L" objects with numbers that are not finite or nested too deep were left out");
+                         L" объектов не записано: их числа не конечны или они вложены слишком глубоко");
     return true;
   }
 };

@@ -1,10 +1,15 @@
 #include "Import/DxfGroups.h"
 
+#include "common/Converter.h"
+#include "io/Files.h"
+
 #include <dxflib/dl_codes.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <set>
@@ -16,6 +21,8 @@ constexpr std::size_t kMaxCount = 10'000'000;
 static_assert(kMaxValue < DL_DXF_MAXLINE, "dxflib reads lines shorter than its buffer");
 // The chunks an MTEXT's text is given to dxflib in (DXF writes at most 250).
 constexpr std::size_t kTextChunk = 250;
+constexpr char k3D[] = "3D-объекты";
+constexpr char kLongValues[] = "объекты со значениями длиннее 1023 символов";
 
 std::string_view Trim(std::string_view s) {
   std::size_t b = 0, e = s.size();
@@ -34,8 +41,28 @@ bool IsIntCode(int c) {
          (c >= 400 && c <= 409) || (c >= 1060 && c <= 1071);
 }
 
+// A decimal number: a sign, digits with a point (or a comma), an exponent.
+// Hexadecimal numbers, "inf" and "nan", which strtod would take, are not
+// DXF numbers (dxflib reads "0x32" as 0).
+bool IsDecimal(std::string_view s) {
+  std::size_t i = 0, digits = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  for (; i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])); ++i) ++digits;
+  if (i < s.size() && (s[i] == '.' || s[i] == ',')) ++i;
+  for (; i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])); ++i) ++digits;
+  if (digits == 0) return false;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    const std::size_t start = i;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i;
+    if (i == start) return false;
+  }
+  return i == s.size();
+}
+
 bool ParseDouble(std::string_view text, double& value) {
-  if (text.empty() || text.size() > 256) return false;
+  if (text.empty() || text.size() > 256 || !IsDecimal(text)) return false;
   std::string s(text);
   std::replace(s.begin(), s.end(), ',', '.');
   char* end = nullptr;
@@ -63,6 +90,7 @@ class Preparer {
   Preparer(std::vector<Group> groups) : groups_(std::move(groups)) {}
 
   Prepared Run() {
+    FindInsertedBlocks();
     std::size_t i = 0;
     while (i < groups_.size()) {
       if (Is(i, 0, "SECTION") && i + 1 < groups_.size() && groups_[i + 1].code == 2) {
@@ -143,28 +171,37 @@ class Preparer {
 
   void Section(std::string_view name, std::size_t first, std::size_t last) {
     const std::vector<Record> records = Records(first, last);
+    block_ = {};
     for (std::size_t r = 0; r < records.size(); ++r) {
       const std::string_view type = groups_[records[r].first].value;
       if (name == "HEADER") {  // variables only: dxflib would take objects here for real ones
-        Skip("objects misplaced in the file's header");
+        Skip("объекты в заголовке файла", records[r]);
         continue;
       }
       if (name == "TABLES") {
         static const std::set<std::string_view> kept = {"TABLE", "ENDTAB", "LAYER", "LTYPE"};
         if (kept.count(type) && Sound(records[r]).empty()) Keep(records[r].first, records[r].last);
-        else if (kept.count(type)) Skip("damaged table entries");
+        else if (kept.count(type)) Skip("повреждённые записи таблиц", records[r]);
         continue;
       }
       if (type == "ENDBLK") {  // its groups (layer, handle) mean nothing here
         Put(0, "ENDBLK");
+        block_ = {};
         continue;
       }
       if (type == "BLOCK") {
-        if (Sound(records[r]).empty()) {
+        const std::string_view block = Value(records[r], 2);
+        // Blocks that nothing draws are not read; a name defined again is
+        // not read again, and its inserts are left out as ambiguous.
+        const bool drawn = inserted_.count(block) > 0, again = drawn && !defined_.insert(block).second;
+        std::string why = drawn ? Sound(records[r]) : std::string();
+        if (again) out_.duplicateBlocks.insert(std::string(block));
+        if (drawn && !again && why.empty()) {
           Keep(records[r].first, records[r].last);
+          block_ = block;
           continue;
         }
-        Skip("damaged blocks");  // with everything in them
+        if (drawn && !again) Skip("повреждённые блоки", records[r]);  // with everything in them
         while (r + 1 < records.size() && groups_[records[r + 1].first].value != "ENDBLK") ++r;
         ++r;
         continue;
@@ -193,8 +230,8 @@ class Preparer {
     for (std::size_t k = r; k < end; ++k)
       if (Value(records[k], 67) == "1") return;  // paper space: not part of the drawing's model
     if (quiet.count(type)) return;
-    if (solid.count(type)) return Skip("3D objects");
-    if (!imported.count(type)) return Skip(std::string(type.substr(0, 64)) + " objects, which are not imported");
+    if (solid.count(type)) return Skip(k3D, records[r]);
+    if (!imported.count(type)) return Skip("объекты " + std::string(type.substr(0, 64)) + ", которые не импортируются", records[r]);
     std::string why;
     for (std::size_t k = r; k < end && why.empty(); ++k) why = Sound(records[k]);
     if (why.empty() && type == "POLYLINE") {
@@ -202,15 +239,15 @@ class Preparer {
       ParseLong(Value(records[r], 70), flags);
       // A 3D polyline whose vertices all stand at one height is a plane
       // outline (as CAM and 3D systems export sections): its plan is read.
-      if ((flags & (16 | 64)) || ((flags & 8) && !Level(records, r, end))) why = "3D objects";
+      if ((flags & (16 | 64)) || ((flags & 8) && !Level(records, r, end))) why = k3D;
     }
     if (why.empty() && type == "LINE" && Value(records[r], 30) != Value(records[r], 31)) {
       double z1 = 0, z2 = 0;
       ParseDouble(Value(records[r], 30, "0"), z1);
       ParseDouble(Value(records[r], 31, "0"), z2);
-      if (z1 != z2) why = "3D objects";
+      if (z1 != z2) why = k3D;
     }
-    if (!why.empty()) return Skip(why);
+    if (!why.empty()) return Skip(why, records[r]);
     Keep(records[r].first, records[end - 1].last);
   }
 
@@ -242,16 +279,16 @@ class Preparer {
   // Why a record cannot be given to dxflib, or nothing.
   std::string Sound(const Record& record) const {
     const std::string_view type = groups_[record.first].value;
-    if (type.size() > kMaxValue) return "objects with values longer than 1,023 characters";
+    if (type.size() > kMaxValue) return kLongValues;
     for (std::size_t i = record.first + 1; i < record.last; ++i) {
       const Group& g = groups_[i];
       const bool chunked = type == "MTEXT" && (g.code == 1 || g.code == 3);
-      if (g.value.size() > kMaxValue && !chunked) return "objects with values longer than 1,023 characters";
+      if (g.value.size() > kMaxValue && !chunked) return kLongValues;
       double d = 0;
       long long n = 0;
-      if (IsFloatCode(g.code) && !ParseDouble(g.value, d)) return "objects with numbers that are not finite";
+      if (IsFloatCode(g.code) && !ParseDouble(g.value, d)) return "объекты с числами не в десятичной записи или бесконечными";
       if (IsIntCode(g.code) && (!ParseLong(g.value, n) || n < INT32_MIN || n > INT32_MAX))
-        return "objects with damaged whole numbers";
+        return "объекты с повреждёнными целыми числами";
     }
     // Each declared count must be the number of groups that follow it.
     auto counted = [&](int countCode, int itemCode) {
@@ -264,43 +301,166 @@ class Preparer {
     if (type == "LWPOLYLINE") ok = counted(90, 10);
     else if (type == "SPLINE") ok = counted(72, 40) && counted(73, 10) && counted(74, 11);
     else if (type == "LTYPE") ok = counted(73, 49);
-    if (!ok) return "objects whose counts do not match their data";
+    if (!ok) return "объекты, в которых данных не столько, сколько заявлено";
     if (type == "SPLINE") {
       long long degree = 0;
       if (!ParseLong(Value(record, 71, "3"), degree) || degree < 1 || degree > 25)
-        return "splines of a degree that cannot be";
+        return "сплайны невозможной степени";
     }
     const std::string_view ex = Value(record, 210, "0"), ey = Value(record, 220, "0"), ez = Value(record, 230, "1");
     double x = 0, y = 0, z = 1;
     if (ParseDouble(ex, x) && ParseDouble(ey, y) && ParseDouble(ez, z) &&
         (std::abs(x) > 1e-9 || std::abs(y) > 1e-9 || std::abs(std::abs(z) - 1) > 1e-9))
-      return "3D objects";
+      return k3D;
     return {};
   }
 
-  void Skip(const std::string& why) { ++out_.skipped[why]; }
+  void Skip(const std::string& why, const Record& record) {
+    if (!out_.skipped.Names(why)) return out_.skipped.Add(why, {});
+    double x = NAN, y = NAN;
+    ParseDouble(Value(record, 10), x);
+    ParseDouble(Value(record, 20), y);
+    out_.skipped.Add(why, Place(groups_[record.first].value, Named(Value(record, 8)), Named(block_), x, y));
+  }
+
+  // A name of the file (a layer's, a block's) as UTF-8.
+  std::string Named(std::string_view bytes) const {
+    return bytes.empty() ? std::string() : Utf8(DecodeText(std::string(bytes), out_.codePage, out_.version >= "AC1021"));
+  }
+
+  // The blocks the model space draws: inserted there (not in paper space), or
+  // by a block it draws.
+  void FindInsertedBlocks() {
+    std::map<std::string_view, std::vector<std::string_view>> inserts;  // by the block they stand in
+    std::vector<std::string_view> roots;
+    std::string_view section, block, type, name;
+    bool paper = false;
+    auto finish = [&] {
+      if (type == "INSERT" && section == "ENTITIES" && !paper) roots.push_back(name);
+      if (type == "INSERT" && section == "BLOCKS" && !block.empty()) inserts[block].push_back(name);
+      if (type == "BLOCK") block = name;
+      if (type == "ENDBLK") block = {};
+    };
+    for (std::size_t i = 0; i < groups_.size(); ++i) {
+      const Group& g = groups_[i];
+      if (g.code == 0) {
+        finish();
+        type = g.value;
+        name = {};
+        paper = false;
+        if (type == "SECTION") section = i + 1 < groups_.size() && groups_[i + 1].code == 2 ? groups_[i + 1].value : "";
+        if (type == "ENDSEC") section = {};
+      } else if (g.code == 2 && name.empty()) {
+        name = g.value;
+      } else if (g.code == 67) {
+        paper = g.value == "1";
+      }
+    }
+    finish();
+    while (!roots.empty()) {
+      const std::string_view next = roots.back();
+      roots.pop_back();
+      if (!inserted_.insert(next).second) continue;
+      const auto it = inserts.find(next);
+      if (it != inserts.end()) roots.insert(roots.end(), it->second.begin(), it->second.end());
+    }
+  }
 
   std::vector<Group> groups_;
   Prepared out_;
+  std::set<std::string_view> inserted_, defined_;  // blocks drawn, blocks read
+  std::string_view block_;                          // the block being read
 };
 
 }  // namespace
 
+namespace {
+constexpr std::size_t kPlaces = 3;  // objects named for each reason; the rest are counted
+}  // namespace
+
+void Leftovers::Add(const std::string& why, const std::string& where) {
+  Entry& entry = byWhy_[why];
+  ++entry.count;
+  if (entry.places.size() < kPlaces && !where.empty()) entry.places.push_back(where);
+}
+
+void Leftovers::Add(const Leftovers& other) {
+  for (const auto& [why, entry] : other.byWhy_) {
+    Entry& mine = byWhy_[why];
+    mine.count += entry.count;
+    for (const std::string& place : entry.places)
+      if (mine.places.size() < kPlaces) mine.places.push_back(place);
+  }
+}
+
+bool Leftovers::Names(const std::string& why) const {
+  const auto it = byWhy_.find(why);
+  return it == byWhy_.end() || it->second.places.size() < kPlaces;
+}
+
+std::string Leftovers::Text() const {
+  std::string out;
+  for (const auto& [why, entry] : byWhy_) {
+    out += (out.empty() ? "" : "; ") + why + " — " + std::to_string(entry.count);
+    if (entry.places.empty()) continue;
+    out += " (";
+    for (std::size_t i = 0; i < entry.places.size(); ++i) out += (i ? ", " : "") + entry.places[i];
+    if (entry.count > entry.places.size()) out += " и ещё " + std::to_string(entry.count - entry.places.size());
+    out += ")";
+  }
+  return out;
+}
+
+namespace {
+
+// A coordinate of a message: at most six significant digits.
+std::string Short(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", v == 0 ? 0.0 : v);
+  return text;
+}
+
+// The kind of a DXF object as a user calls it.
+std::string KindName(std::string_view type) {
+  static const std::map<std::string_view, const char*> names = {
+      {"LINE", "отрезок"},   {"ARC", "дуга"},        {"CIRCLE", "окружность"}, {"ELLIPSE", "эллипс"},
+      {"LWPOLYLINE", "полилиния"}, {"POLYLINE", "полилиния"}, {"SPLINE", "сплайн"}, {"TEXT", "текст"},
+      {"MTEXT", "текст"},    {"ATTRIB", "атрибут"},  {"INSERT", "вставка блока"}};
+  const auto it = names.find(type);
+  return it != names.end() ? it->second : "объект " + std::string(type.substr(0, 64));
+}
+
+}  // namespace
+
+std::string Place(std::string_view type, std::string_view layer, std::string_view block, double x, double y) {
+  // A name of at most 64 characters (of UTF-8, cut between characters).
+  auto clip = [](std::string_view name) {
+    std::size_t end = 0;
+    for (int n = 0; end < name.size() && n < 64; ++n)
+      do ++end; while (end < name.size() && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80);
+    return std::string(name.substr(0, end)) + (end < name.size() ? "…" : "");
+  };
+  std::string out = KindName(type) + " на слое «" + (layer.empty() ? std::string("0") : clip(layer)) + "»";
+  if (!block.empty()) out += " в блоке «" + clip(block) + "»";
+  if (std::isfinite(x) && std::isfinite(y)) out += " у (" + Short(x) + "; " + Short(y) + ")";
+  return out;
+}
+
 std::optional<Prepared> Prepare(const std::string& bytes, std::string& error) {
   if (bytes.empty()) {
-    error = "the file is empty";
+    error = "файл пуст";
     return std::nullopt;
   }
   if (bytes.rfind("AutoCAD Binary DXF", 0) == 0) {
-    error = "it is a binary DXF file, which cannot be read; save it as a text DXF";
+    error = "это двоичный DXF, он не читается: сохраните его как текстовый DXF";
     return std::nullopt;
   }
   if (bytes.size() >= 6 && bytes.compare(0, 4, "AC10") == 0 && bytes.find('\n') > 16) {
-    error = "it is a DWG drawing, not a DXF file";
+    error = "это чертёж DWG, а не файл DXF";
     return std::nullopt;
   }
   if (bytes.find('\0') != std::string::npos) {
-    error = "it is not a text DXF file (it holds binary data)";
+    error = "это не текстовый файл DXF (в нём двоичные данные)";
     return std::nullopt;
   }
   // Lines end with LF, CR LF or CR; groups are pairs of lines, kept as views.
@@ -320,14 +480,15 @@ std::optional<Prepared> Prepare(const std::string& bytes, std::string& error) {
     if (line == 2 && codeLine.rfind("\xEF\xBB\xBF", 0) == 0) codeLine.remove_prefix(3);  // a byte-order mark
     long long code = 0;
     if (!ParseLong(Trim(codeLine), code) || code < 0 || code > 1071) {
-      error = line == 2 ? "it is not a DXF file" : "it is damaged at line " + std::to_string(line - 1) + " (a group code is expected)";
+      error = line == 2 ? "это не файл DXF" : "файл повреждён в строке " + std::to_string(line - 1) + " (ожидается код группы)";
       return std::nullopt;
     }
     groups.push_back({static_cast<int>(code), code == 1 || code == 3 ? valueLine : Trim(valueLine)});
+    if (code == 0 && groups.back().value == "EOF") break;  // the file ends here, whatever follows
   }
   const bool ends = !groups.empty() && groups.back().code == 0 && groups.back().value == "EOF";
   if (!ends) {
-    error = groups.empty() ? "it is not a DXF file" : "it is cut off before its end (no EOF)";
+    error = groups.empty() ? "это не файл DXF" : "файл обрывается до конца (нет EOF)";
     return std::nullopt;
   }
   int open = 0;
@@ -336,12 +497,12 @@ std::optional<Prepared> Prepare(const std::string& bytes, std::string& error) {
     if (groups[i].value == "SECTION") ++open;
     else if (groups[i].value == "ENDSEC") --open;
     if (open < 0 || open > 1) {
-      error = "its sections are damaged";
+      error = "секции файла повреждены";
       return std::nullopt;
     }
   }
   if (open != 0) {
-    error = "it is cut off before its end (a section is not closed)";
+    error = "файл обрывается до конца (секция не закрыта)";
     return std::nullopt;
   }
   return Preparer(std::move(groups)).Run();

@@ -10,6 +10,7 @@
 // reads.
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,18 +23,45 @@ struct Group {
   std::string_view value;
 };
 
+// What a conversion leaves out, by why: how many objects, and where the
+// first few stand (kind, layer, block, point), so that the user can find them.
+class Leftovers {
+ public:
+  void Add(const std::string& why, const std::string& where);
+  void Add(const Leftovers& other);
+  // Whether one more object left out for `why` would be named (not only counted).
+  bool Names(const std::string& why) const;
+  bool Empty() const { return byWhy_.empty(); }
+  // "why — n (where, where, … and k more); why — n (…)"; UTF-8.
+  std::string Text() const;
+
+ private:
+  struct Entry {
+    std::size_t count = 0;
+    std::vector<std::string> places;
+  };
+  std::map<std::string, Entry> byWhy_;
+};
+
+// Where an object stands for Leftovers: "<kind> на слое «<layer>»
+// [в блоке «<block>»] [у (x; y)]", the point left out when it is not finite.
+std::string Place(std::string_view type, std::string_view layer, std::string_view block, double x, double y);
+
 struct Prepared {
   std::string stream;           // the groups kept, as a DXF text for dxflib
   std::string version;          // $ACADVER ("AC1009" for R12, ...)
   std::string codePage;         // $DWGCODEPAGE, empty when not given
   int units = 0;                // $INSUNITS
-  std::map<std::string, int> skipped;  // why → how many objects
+  Leftovers skipped;
+  std::set<std::string> duplicateBlocks;  // defined more than once (the first definition read)
 };
 
 // The longest value dxflib reads whole (its line buffer, less the end of line).
 inline constexpr std::size_t kMaxValue = 1023;
 
-// Empty `error` and the prepared groups, or the reason the file cannot be read.
+// Empty `error` and the prepared groups, or the reason the file cannot be read
+// (in Russian, as the host speaks). Nothing after the first EOF is read;
+// blocks that nothing in the model space inserts are left out unread.
 std::optional<Prepared> Prepare(const std::string& bytes, std::string& error);
 
 }  // namespace vlhost::dxf
