@@ -170,7 +170,8 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
         return std::make_shared<NPolygon>(NPoint{}, std::vector<NPoint>{rect.p1, rect.p2, rect.p3, rect.p4});
     };
     VectorPolygon list;
-    if ((UprightRectangle(*polygon1) && UprightRectangle(*polygon2)) || m_buildMethod == 0) {
+    const bool rectangles = m_buildMethod == 0 || (UprightRectangle(*polygon1) && UprightRectangle(*polygon2));
+    if (rectangles) {
         extHodographs.emplace_back(rectHodograph(placed.m_rect, border2->GetGabarit(), 0.5 * m_figureGap), border1);
     } else {
         if (placed.m_convex && figure.m_convex && innerPolygons.empty()) {
@@ -192,12 +193,27 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
             extHodographs.emplace_back(h, border1);
         if (extHodographs.empty())
             extHodographs.emplace_back(rectHodograph(placed.m_rect, figure.m_rect, 0.0), border1);
-        for (const NPolygonPtr& hole : innerPolygons) {
-            VectorPolygon inner;
-            CreatePairHodograph(p0, hole, polygon2, true, inner);
-            for (const NPolygonPtr& h : inner)
-                innHodographs.emplace_back(h, border1);
+    }
+    // A hole is free space on every route: the positions that keep the
+    // moving gap polygon (its rectangle, where figures are taken as their
+    // rectangles) inside the hole's gap polygon.
+    const NRect& box2 = polygon2->GetGabarit();
+    const bool movingUpright = m_buildMethod == 0 || UprightRectangle(*polygon2);
+    NPolygonPtr moving = polygon2;
+    if (m_buildMethod == 0 && !innerPolygons.empty())
+        moving = std::make_shared<NPolygon>(NPoint{}, std::vector<NPoint>{box2.pBot, {box2.pTop.x, box2.pBot.y},
+                                                                          box2.pTop, {box2.pBot.x, box2.pTop.y}});
+    for (const NPolygonPtr& hole : innerPolygons) {
+        VectorPolygon inner;
+        if (movingUpright && UprightRectangle(*hole)) {
+            const HodographRect rect(hole->GetGabarit(), box2, p0, 0.0, true);
+            if (!rect.IsCrossed())
+                inner.push_back(std::make_shared<NPolygon>(NPoint{}, std::vector<NPoint>{rect.p1, rect.p2, rect.p3, rect.p4}));
+        } else {
+            CreatePairHodograph(p0, hole, moving, true, inner);
         }
+        for (const NPolygonPtr& h : inner)
+            innHodographs.emplace_back(h, border1);
     }
     if (!extHodographs.empty()) {
         HodographCash cash;
