@@ -101,8 +101,8 @@ TEST(PlaceCheck, OverlapCountsOnlyBeyondTheShrink)
     }
 }
 
-// Outlines reach the exact arithmetic checked: repeated points are measured
-// like the ring without them; a ring that is not simple is reported as
+// Outlines reach the exact arithmetic checked: repeated points and spikes
+// are measured like the ring without them; a ring that is not simple is reported as
 // unmeasured, never handed on. A common region pinched at a point (a corner
 // set into a notch, both edges a hair inside) is measured loop by loop.
 TEST(PlaceCheck, RingsAreCheckedBeforeTheyAreMeasured)
@@ -119,6 +119,8 @@ TEST(PlaceCheck, RingsAreCheckedBeforeTheyAreMeasured)
         {{{20, 0}, {30, 0}, {30, 0}, {30, 10}, {20, 10}}, false, true},
         {{{5, 5}, {15, 15}, {15, 5}, {5, 15}}, true, false}, // crosses itself
         {{{5, 5}, {5, 5}, {5, 5}}, true, false},
+        // A spike holds no material: measured, it overlaps nothing.
+        {{{12, 0}, {20, 0}, {20, 10}, {12, 10}, {12, 5}, {5, 5}, {12, 5}}, false, true},
         {{{5, 5}, {10, 4.99}, {12, 4.99}, {12, 12}, {4.98, 12}}, false, true, notched},
     };
     for (const auto& c : cases) {
