@@ -5,6 +5,7 @@
 #include "support/host_fixture.h"
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -80,6 +81,57 @@ TEST_F(PlaceJobTest, SlowVariantsArePlacedAsTheInstanceItself)
             const double own = ExpectEveryCopyPlacedApart(TestData() / c.instance);
             EXPECT_NEAR(density, own, 0.005 * own);
         }
+    }
+}
+
+// Each item is tried in exactly the orientations it allows, in any set of
+// steps the engine has; a job it cannot turn so is refused, not run. Holes
+// come beside the outline's "data" or as a "polygon"'s "inner" rings.
+TEST_F(PlaceJobTest, ItemsTakeExactlyTheirOrientationsAndEitherFormOfHoles)
+{
+    const std::string tall = R"("shape": {"type": "simple_polygon", "data": [[0, 0], [100, 0], [100, 600], [0, 600]]})";
+    const std::string frame = R"("shape": {"type": "polygon", "outer": [[0, 0], [300, 0], [300, 300], [0, 300], [0, 0]],
+                                           "inner": [[[50, 50], [50, 250], [250, 250], [250, 50], [50, 50]]]})";
+    const struct {
+        const char* name;
+        std::string items;
+        bool refused;
+        size_t holes = 0; // of the first item
+    } cases[] = {
+        // 600 mm high, on a strip 500 mm high: only turned.
+        {"only 90", R"({"demand": 3, "allowed_orientations": [90], )" + tall + "}", false},
+        {"only 270", R"({"demand": 3, "allowed_orientations": [270], )" + tall + "}", false},
+        {"90 and 270", R"({"demand": 3, "allowed_orientations": [270, 90], )" + tall + "}", false},
+        {"45 degree steps",
+         R"({"demand": 3, "allowed_orientations": [0, 45, 90, 135, 180, 225, 270, 315], )" + tall + "}", false},
+        {"30 degree steps", R"({"demand": 3, "allowed_orientations": [0, 30, 60, 90], )" + tall + "}", true},
+        {"sets of two kinds",
+         R"({"demand": 1, "allowed_orientations": [0, 90], )" + tall + R"(}, {"demand": 1, "allowed_orientations": [0, 180], )" +
+             tall + "}",
+         true},
+        {"holes as inner rings", R"({"demand": 1, "allowed_orientations": [0], )" + frame +
+                                     R"(}, {"demand": 4, "allowed_orientations": [0], "shape": {"type": "simple_polygon",
+                                        "data": [[0, 0], [80, 0], [80, 80], [0, 80]]}})",
+         false, 1},
+    };
+    const std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) / "orientations";
+    std::filesystem::create_directories(folder);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::filesystem::path file = folder / "job.json";
+        std::ofstream(file) << R"({"name": "job", "units": "mm", "strip_height": 500, "items": [)" << c.items << "]}";
+        place_check::Instance instance;
+        std::string error;
+        ASSERT_TRUE(place_check::LoadInstance(file, instance, error)) << error;
+        EXPECT_EQ(instance.items[0].holes.size(), c.holes);
+        const place_check::Outcome outcome = place_check::PlaceOnStrip(instance);
+        EXPECT_EQ(outcome.refused.empty(), !c.refused) << outcome.refused;
+        if (c.refused)
+            continue;
+        for (size_t k = 0; k < outcome.copies.size(); ++k)
+            EXPECT_TRUE(outcome.copies[k].placed) << "copy " << k << ": " << outcome.copies[k].why;
+        EXPECT_EQ(outcome.placed, outcome.copies.size());
+        EXPECT_TRUE(outcome.overlaps.empty());
     }
 }
 
