@@ -70,6 +70,8 @@ TEST_F(PlaceJobTest, SlowVariantsArePlacedAsTheInstanceItself)
         {"blaz1_far.json", "esicup/blaz1.json"},
         {"large4m.json", nullptr},                 {"large20m.json", nullptr},
         {"holed_plate.json", nullptr},             {"shapes0_holes.json", nullptr},
+        // Holes as a polygon's inner rings; spikes, which hold no material.
+        {"shapes0_inner.json", nullptr},           {"shapes0_spikes.json", "esicup/shapes0.json"},
         // Plates as high as the strip but for rounding, far from their origin: upright, side by side.
         {"tall_off_origin.json", nullptr, 0.999},
     };

@@ -346,10 +346,12 @@ Outcome PlaceOnStrip(const Instance& instance)
                 copy.why = line;
                 continue;
             }
-            if (!Inside(copy.outline, strip)) {
+            // The part's material: a spike of its outline holds none.
+            const Ring material = areas::WithoutSpikes(areas::WithoutRepeats(copy.outline));
+            if (!Inside(material, strip)) {
                 char line[96];
                 std::snprintf(line, sizeof line, "owned by the strip, but its outline leaves it by %.4f mm",
-                              LeavesBy(copy.outline, strip));
+                              LeavesBy(material, strip));
                 copy.why = line;
                 continue;
             }
@@ -360,7 +362,7 @@ Outcome PlaceOnStrip(const Instance& instance)
             area += std::fabs(SignedArea(copy.outline));
             for (const Ring& hole : copy.holes)
                 area -= std::fabs(SignedArea(hole));
-            usedLength = std::max(usedLength, BoxOf(copy.outline).pTop.x - strip.pBot.x);
+            usedLength = std::max(usedLength, BoxOf(material).pTop.x - strip.pBot.x);
         }
         if (usedLength > 0.0)
             outcome.density = area / (instance.stripHeight * usedLength);
