@@ -117,6 +117,45 @@ double Median(std::vector<double> v)
     return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
 }
 
+// A (or the hole) and -B as polygons for the exact arithmetic, spikes left
+// out (they bound no area and overlap nothing); false, with the comparison
+// marked, when either is not simple.
+bool ExactInputs(const Ring& a, const Ring& b, Polygon& pa, Polygon& negB, Comparison& c)
+{
+    Ring negated;
+    for (const NPoint& p : b)
+        negated.push_back({-p.x, -p.y});
+    if (ToCgal(WithoutSpikes(WithoutRepeats(a)), pa) && ToCgal(WithoutSpikes(WithoutRepeats(negated)), negB))
+        return true;
+    c.check = RegionCheck::BadInput;
+    c.detail = "an input outline is not simple";
+    return false;
+}
+
+// The orbiting builder's no-fit polygon of B around A, or inside the hole A
+// (`inner`), timed and compared with the exact one.
+PairResult BuildAndCompare(const Ring& a, const Ring& b, bool inner)
+{
+    PairResult result;
+    auto pa = std::make_shared<NPolygon>(NPoint{}, a);
+    auto pb = std::make_shared<NPolygon>(NPoint{}, b);
+    const auto t0 = std::chrono::steady_clock::now();
+    NFP_Builder builder;
+    builder.Init(NPoint{}, pa, pb, inner);
+    builder.RunCalculate();
+    result.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    const VectorPolygon& rings = builder.GetNfpPolygons();
+    result.rings = rings.size();
+    const Comparison c = inner ? CompareInner(rings, a, b) : Compare(rings, a, b);
+    result.ratio = c.ratio;
+    result.detail = c.detail;
+    // An outline the exact arithmetic cannot take is measured by nothing;
+    // around A, a no-fit polygon of no area neither.
+    result.failure = c.check == RegionCheck::BadInput || (!inner && c.check == RegionCheck::NoRegion);
+    result.mismatch = !result.failure && !c.Matches();
+    return result;
+}
+
 } // namespace
 
 bool LoadInstance(const std::filesystem::path& file, Instance& instance, std::string& error)
@@ -129,42 +168,15 @@ bool LoadInstance(const std::filesystem::path& file, Instance& instance, std::st
     return true;
 }
 
-PairResult ComparePair(const Ring& a, const Ring& b)
-{
-    PairResult result;
-    auto pa = std::make_shared<NPolygon>(NPoint{}, a);
-    auto pb = std::make_shared<NPolygon>(NPoint{}, b);
-    auto t0 = std::chrono::steady_clock::now();
-    NFP_Builder builder;
-    builder.Init(NPoint{}, pa, pb, false);
-    builder.RunCalculate();
-    auto t1 = std::chrono::steady_clock::now();
-    result.ms = std::chrono::duration<double, std::milli>(t1 - t0).count();
-    const VectorPolygon& rings = builder.GetNfpPolygons();
-    result.rings = rings.size();
-    Comparison c = Compare(rings, a, b);
-    result.ratio = c.ratio;
-    result.detail = c.detail;
-    // An outline the exact arithmetic cannot take is measured by nothing.
-    result.failure = c.check == RegionCheck::NoRegion || c.check == RegionCheck::BadInput;
-    result.mismatch = !result.failure && !c.Matches();
-    return result;
-}
+PairResult ComparePair(const Ring& a, const Ring& b) { return BuildAndCompare(a, b, false); }
 
 Comparison Compare(const VectorPolygon& rings, const Ring& a, const Ring& b)
 {
     Comparison c;
-    Ring negB;
-    for (const NPoint& p : b)
-        negB.push_back({-p.x, -p.y});
-    // Spikes of the outlines bound no area and overlap nothing.
     Polygon pa;
     Polygon pb;
-    if (!ToCgal(WithoutSpikes(WithoutRepeats(a)), pa) || !ToCgal(WithoutSpikes(WithoutRepeats(negB)), pb)) {
-        c.check = RegionCheck::BadInput;
-        c.detail = "an input outline is not simple";
+    if (!ExactInputs(a, b, pa, pb, c))
         return c;
-    }
     PolygonSet oracle;
     oracle.insert(CGAL::minkowski_sum_2(pa, pb));
     PolygonSet mine;
@@ -181,16 +193,10 @@ Comparison Compare(const VectorPolygon& rings, const Ring& a, const Ring& b)
 Comparison CompareInner(const VectorPolygon& rings, const Ring& hole, const Ring& b)
 {
     Comparison c;
-    Ring negB;
-    for (const NPoint& p : b)
-        negB.push_back({-p.x, -p.y});
     Polygon ph;
     Polygon pb;
-    if (!ToCgal(WithoutSpikes(WithoutRepeats(hole)), ph) || !ToCgal(WithoutSpikes(WithoutRepeats(negB)), pb)) {
-        c.check = RegionCheck::BadInput;
-        c.detail = "an input outline is not simple";
+    if (!ExactInputs(hole, b, ph, pb, c))
         return c;
-    }
     // B + t lies in the hole where t lies in the box that keeps B's box in
     // the hole's and B + t meets nothing round the hole: that box less the
     // sum of -B and a frame round the hole.
@@ -239,25 +245,7 @@ Comparison CompareInner(const VectorPolygon& rings, const Ring& hole, const Ring
     return c;
 }
 
-PairResult CompareInnerPair(const Ring& hole, const Ring& b)
-{
-    PairResult result;
-    auto ph = std::make_shared<NPolygon>(NPoint{}, hole);
-    auto pb = std::make_shared<NPolygon>(NPoint{}, b);
-    const auto t0 = std::chrono::steady_clock::now();
-    NFP_Builder builder;
-    builder.Init(NPoint{}, ph, pb, true);
-    builder.RunCalculate();
-    result.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-    const VectorPolygon& rings = builder.GetNfpPolygons();
-    result.rings = rings.size();
-    const Comparison c = CompareInner(rings, hole, b);
-    result.ratio = c.ratio;
-    result.detail = c.detail;
-    result.failure = c.check == RegionCheck::BadInput;
-    result.mismatch = !result.failure && !c.Matches();
-    return result;
-}
+PairResult CompareInnerPair(const Ring& hole, const Ring& b) { return BuildAndCompare(hole, b, true); }
 
 double MismatchRatio(const VectorPolygon& rings, const Ring& a, const Ring& b)
 {
