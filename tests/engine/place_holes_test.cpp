@@ -86,6 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
                  RotationType::Rotation180, 1, 1, true},
         HoleCase{"FourOfSixSquaresInARectangularWindow", kFrame, kWindow, Rectangle(0, 0, 100, 100), 6,
                  RotationType::WithoutRotation, 1, 4, true},
+        HoleCase{"SquareAsLargeAsTheWindowLessTheGaps", kFrame, kWindow, Rectangle(0, 0, 220, 220), 1,
+                 RotationType::WithoutRotation, 1, 1, true},
         HoleCase{"SquareInAHexagonalWindow", kFrame, Hexagon({150, 150}, 115), Rectangle(0, 0, 60, 60), 1,
                  RotationType::WithoutRotation, 1, 1, false},
         HoleCase{"SquareInTheWindowOfAFrameWithACutCorner", kCutFrame, kWindow, Rectangle(0, 0, 60, 60), 1,
