@@ -165,13 +165,15 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
         return;
     }
 
-    auto rectHodograph = [&p0](const NRect& rc1, const NRect& rc2, double gap) {
-        HodographRect rect(rc1, rc2, p0, gap, false);
+    // Null for an internal rectangle that holds no position.
+    auto rectHodograph = [&p0](const NRect& rc1, const NRect& rc2, double gap, bool internal = false) -> NPolygonPtr {
+        HodographRect rect(rc1, rc2, p0, gap, internal);
+        if (rect.IsCrossed())
+            return nullptr;
         return std::make_shared<NPolygon>(NPoint{}, std::vector<NPoint>{rect.p1, rect.p2, rect.p3, rect.p4});
     };
     VectorPolygon list;
-    const bool rectangles = m_buildMethod == 0 || (UprightRectangle(*polygon1) && UprightRectangle(*polygon2));
-    if (rectangles) {
+    if ((UprightRectangle(*polygon1) && UprightRectangle(*polygon2)) || m_buildMethod == 0) {
         extHodographs.emplace_back(rectHodograph(placed.m_rect, border2->GetGabarit(), 0.5 * m_figureGap), border1);
     } else {
         if (placed.m_convex && figure.m_convex && innerPolygons.empty()) {
@@ -206,9 +208,8 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
     for (const NPolygonPtr& hole : innerPolygons) {
         VectorPolygon inner;
         if (movingUpright && UprightRectangle(*hole)) {
-            const HodographRect rect(hole->GetGabarit(), box2, p0, 0.0, true);
-            if (!rect.IsCrossed())
-                inner.push_back(std::make_shared<NPolygon>(NPoint{}, std::vector<NPoint>{rect.p1, rect.p2, rect.p3, rect.p4}));
+            if (NPolygonPtr rect = rectHodograph(hole->GetGabarit(), box2, 0.0, true))
+                inner.push_back(rect);
         } else {
             CreatePairHodograph(p0, hole, moving, true, inner);
         }
