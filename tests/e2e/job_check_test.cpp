@@ -263,6 +263,27 @@ TEST(JobCheckGaps, RoundPartsKeepTheSetGapsOnTheirTrueOutlines)
     fs::remove_all(job);
 }
 
+// nesting_job drops no part without a word: a part with a spike (no
+// material) is placed, one whose outline crosses itself is named with the
+// library's message, and the run fails.
+TEST(NestingJob, APartTheLibraryRefusesIsNamedAndNoneIsDropped)
+{
+    const fs::path job = fs::temp_directory_path() / ("nesting_job_refused-" + std::to_string(getpid()));
+    fs::remove_all(job);
+    fs::create_directories(job);
+    Write(job / "parts.txt", "Spiked|2|2|Ст3|0,0 100,0 100,50 60,50 60,80 60,50 0,50\n"
+                             "Bowtie|1|2|Ст3|0,0 100,60 100,0 0,60\n");
+    const Outcome made = RunCommand({NESTING_JOB, (job / "parts.txt").string(), (job / "job.vdw").string(), "--sheet",
+                                     "400", "200", "--placed"});
+    EXPECT_EQ(made.status, 1) << made.output;
+    EXPECT_NE(made.output.find("part Bowtie refused: Bowtie: контур пересекает сам себя"), std::string::npos)
+        << made.output;
+    const Outcome overlap = RunCommand({JOB_CHECK, "overlap", (job / "job.vdw").string()});
+    EXPECT_EQ(overlap.status, 0) << overlap.output;
+    EXPECT_NE(overlap.output.find("2 placed parts"), std::string::npos) << overlap.output;
+    fs::remove_all(job);
+}
+
 // Ends of curves a hair apart on either side of a thousandth of a millimetre
 // are one joint: the triangle closes.
 TEST(JobCheckGaps, EndsAHairApartAcrossTheGridJoin)
