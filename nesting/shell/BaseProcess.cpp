@@ -128,9 +128,9 @@ void BaseProcess::OnDrawingCloses()
 {
     m_drawingCloses = true;
     if (m_calls > 0) {
-        // The handler stops its work; the host's end of the process, which
-        // follows, waits for it and ends the command as a cancel.
-        m_cancelled = m_cancelled || !m_confirmed;
+        // The handler stops its work (Enter's too); the host's end of the
+        // process, which follows, waits for it and ends the command as a cancel.
+        m_cancelled = true;
         vrnApi::CancelWork();
         return;
     }
@@ -140,7 +140,7 @@ void BaseProcess::OnDrawingCloses()
 
 void BaseProcess::EndAsCancel()
 {
-    m_cancelled = m_cancelled || !m_confirmed;
+    m_cancelled = true;
     if (m_bound)
         Stop();
 }

@@ -38,8 +38,8 @@
 // snapshot back, and so does one whose drawing closes under it (alone, with
 // all the others, or as the application quits), whenever the close comes:
 // the session values, and the drawing while it still stands, are those of
-// the command's start, and nothing is written (a command the user confirmed
-// before keeps what Enter did). One that ends any other way keeps what it
+// the command's start, and nothing is written (what Enter's work wrote
+// before the close came stays). One that ends any other way keeps what it
 // did: confirmed with Enter, or ended by the host (the panel closed, another
 // command chosen) or replaced by another command, when it keeps its work as
 // Enter keeps it (Confirm).
@@ -203,7 +203,7 @@ private:
     // stands): the command ends as a cancel, at once, or, under one of its
     // handlers, once the handler (told to stop its work) has returned.
     void OnDrawingCloses();
-    // Ends the bound command as a cancel, unless the user confirmed it.
+    // Ends the bound command as a cancel.
     void EndAsCancel();
     // A question of the host, answered at once even under a handler.
     template <class R, class F>
