@@ -485,7 +485,9 @@ void ReadContoursProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
             return;
         }
         model->SetNestingMethod(method);
-        if (replaces && method != 0) {
+        // Linear nesting draws its details also when it replaces nothing but
+        // holds details of this session (figure nesting cleared them away).
+        if (method != 0 && (replaces || !m_LNEditor.m_details.empty())) {
             m_LNEditor.VisualizeNesting();
         } else if (replaces) {
             m_LNEditor.ClearDrawing();
