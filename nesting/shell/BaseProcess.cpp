@@ -305,11 +305,10 @@ void BaseProcess::Conclude()
     if (m_concluded)
         return;
     m_concluded = true;
-    // A drawing closed under the command ended it as a cancel: the session
+    // A drawing closed under the command ends it as a cancel: the session
     // values are given back, the drawing is gone.
     if (m_drawing && !vrnApi::IsOpenDocument(m_drawing)) {
-        if (m_cancelled || !m_confirmed)
-            m_snapshot.RestoreValues();
+        m_snapshot.RestoreValues();
         m_snapshot.Drop();
         return;
     }
