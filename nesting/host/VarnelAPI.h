@@ -208,8 +208,6 @@ void DeleteLayer(vlapi::IVarnelDocument2DPtr doc, std::wstring name);
 void ShowHideObject(vlapi::IDrawingObjectPtr obj, bool hide);
 void ShowHideText(bool hide);
 void UpdateStamp(int index, std::wstring gabarit, std::wstring length, std::wstring KIM);
-// The title-block cells UpdateStamp writes.
-std::vector<int> StampCells();
 vlapi::IVarnelDocument2DPtr CreateSleep2DDocument(bool visible);
 vlapi::IVarnelDocument3DPtr CreateSleep3DDocument();
 vlapi::IVarnelDocument3DPtr GetVarnel3DDocument(std::wstring path, bool& visible);

@@ -58,11 +58,6 @@ void UpdateStamp(int index, std::wstring gabarit, std::wstring length, std::wstr
     stamp->Update();
 }
 
-std::vector<int> StampCells()
-{
-    return {kSizeCell, kLengthCell, kUtilisationCell};
-}
-
 vlapi::IVarnelDocument2DPtr CreateSleep2DDocument(bool visible)
 {
     vlapi::IDocumentsPtr documents = Documents();

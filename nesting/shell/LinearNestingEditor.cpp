@@ -354,7 +354,7 @@ void LinearNestingEditor::SortResultBySheetsCounts()
 
 // ---- The drawing and the register
 
-void LinearNestingEditor::VisualizeNesting()
+void LinearNestingEditor::ClearDrawing()
 {
     if (!m_model)
         return;
@@ -365,6 +365,13 @@ void LinearNestingEditor::VisualizeNesting()
         object->SetEdit(false);
     m_model->ClearSheets();
     m_model->ClearFigures();
+}
+
+void LinearNestingEditor::VisualizeNesting()
+{
+    if (!m_model)
+        return;
+    ClearDrawing();
     if (!m_results.empty() && m_visualSheets)
         DrawPatterns();
     else

@@ -62,6 +62,9 @@ public:
     // pieces laid along the bar, or, with no patterns to show, one empty bar
     // and a strip per usable row stacked in the container view.
     void VisualizeNesting();
+    // Every sheet and figure of the drawing deleted (the drawn job goes), the
+    // lists kept.
+    void ClearDrawing();
     // Draws the patterns when a plan is computed but not drawn, so that the
     // drawing keeps it.
     void KeepPlan();

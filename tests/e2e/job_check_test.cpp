@@ -83,6 +83,21 @@ void RenameSheet(const fs::path& drawing, const std::wstring& from, const std::w
     fs::remove_all(root);
 }
 
+// A copy of the drawing, `copy`, whose first page's title block holds the
+// user's own cell as typed in the host, the library not loaded.
+void TypeTitleBlockCell(const fs::path& drawing, const fs::path& copy, int cell, const std::wstring& text)
+{
+    const fs::path root = fs::temp_directory_path() / ("job_check_test-host-" + std::to_string(getpid()));
+    {
+        vlhost::Host host(root);
+        vlhost::Driver user(host);
+        ASSERT_TRUE(user.Open(drawing));
+        ASSERT_TRUE(user.TypeInTitleBlock(0, cell, text));
+        ASSERT_TRUE(user.Save(copy));
+    }
+    fs::remove_all(root);
+}
+
 class JobCheck : public testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -153,7 +168,7 @@ const Spoilt kSpoilt[] = {
     {"CrossMovedOntoThePlate", [](const fs::path& job) { MoveMacro(Drawing(job), L"Cross", 40, -40); },
      [](const fs::path& job) { return std::vector<std::string>{"overlap", Drawing(job)}; }, "and part 2 \"Cross\" on \"Карта раскроя 1\" share"},
     {"PlateMovedOffItsSheet", [](const fs::path& job) { MoveMacro(Drawing(job), L"Plate", 0, 400); },
-     [](const fs::path& job) { return std::vector<std::string>{"reopen", Drawing(job)}; }, "title blocks differ"},
+     [](const fs::path& job) { return std::vector<std::string>{"reopen", Drawing(job)}; }, "result tables differ"},
     {"PlateStandingOutOfItsSheet", [](const fs::path& job) { MoveMacro(Drawing(job), L"Plate", -80, 0); },
      [](const fs::path& job) {
          return std::vector<std::string>{"accounted", Drawing(job), "--import", (job / "import").string()};
@@ -190,6 +205,16 @@ const Spoilt kSpoilt[] = {
      },
      [](const fs::path& job) { return std::vector<std::string>{"dxf", Drawing(job), (job / "export").string()}; },
      "Карта раскроя 1.dxf: "},
+    {"UsersTitleBlockCellLost",
+     [](const fs::path& job) {
+         const fs::path laid = job / "laid.vdw";
+         ASSERT_EQ(RunCommand({NESTING_JOB, NESTING_SOURCE_DIR "/tests/data/e2e/job.txt", laid.string(), "--layout"}).status, 0);
+         TypeTitleBlockCell(laid, job / "typed.vdw", 110, L"Иванов И.И.");
+     },
+     [](const fs::path& job) {
+         return std::vector<std::string>{"same", (job / "typed.vdw").string(), (job / "laid.vdw").string()};
+     },
+     "the title block of page 1: cell 110 held \"Иванов И.И.\", holds \"\""},
     {"CsvCellChanged", [](const fs::path& job) { Replace(PartsCsv(job), "\"Cross\"", "\"Crosses\""); },
      [](const fs::path& job) { return std::vector<std::string>{"csv", (job / "docs").string()}; },
      "differs from its table document from row"},

@@ -333,6 +333,26 @@ bool SameAreas(const Outline& a, const Outline& b)
     return true;
 }
 
+// Every cell of every page's title block: the same text on the same page.
+void CompareTitleBlocks(const std::vector<std::map<int, std::wstring>>& a,
+                        const std::vector<std::map<int, std::wstring>>& b, Faults& fault)
+{
+    if (a.size() != b.size())
+        fault(std::to_string(a.size()) + " pages became " + std::to_string(b.size()));
+    for (size_t page = 0; page < std::min(a.size(), b.size()); ++page) {
+        std::map<int, std::pair<std::wstring, std::wstring>> cells;
+        for (const auto& [cell, text] : a[page])
+            cells[cell].first = text;
+        for (const auto& [cell, text] : b[page])
+            cells[cell].second = text;
+        for (const auto& [cell, texts] : cells) {
+            if (texts.first != texts.second)
+                fault("the title block of page " + std::to_string(page + 1) + ": cell " + std::to_string(cell) +
+                      " held \"" + Utf8(texts.first) + "\", holds \"" + Utf8(texts.second) + "\"");
+        }
+    }
+}
+
 // The differences between the model a drawing held and the model it holds reopened.
 void CompareJobs(const Job& a, const Job& b, Faults& fault)
 {
@@ -388,14 +408,16 @@ void CompareJobs(const Job& a, const Job& b, Faults& fault)
             fault(std::string("bridge ") + std::to_string(i + 1) + " \"" + Utf8(x.name) + "\" changed");
     }
     if (a.tables != b.tables)
-        fault("the result tables or title blocks differ from those the library writes for the reopened drawing");
+        fault("the result tables differ from those the library writes for the reopened drawing");
+    CompareTitleBlocks(a.titleBlocks, b.titleBlocks, fault);
 }
 
 std::string Held(const Job& job)
 {
     return std::to_string(job.sheets.size()) + " sheets, " + std::to_string(job.parts.size()) + " parts, " +
-           std::to_string(job.remnants.size()) + " remnants, " + std::to_string(job.bridges.size()) + " bridges and " +
-           std::to_string(job.tables.size()) + " result tables and title blocks";
+           std::to_string(job.remnants.size()) + " remnants, " + std::to_string(job.bridges.size()) + " bridges, " +
+           std::to_string(job.tables.size()) + " result tables and the title blocks of " +
+           std::to_string(job.titleBlocks.size()) + " pages";
 }
 
 int Reopen(const fs::path& drawing)
@@ -915,6 +937,7 @@ int Dump(const fs::path& drawing)
         out["bridges"].push_back({{"name", Utf8(b.name)}, {"type", b.type}, {"view", b.view}, {"width", b.width},
                                   {"point1", PointJson(b.point1)}, {"point2", PointJson(b.point2)}});
     out["tables"] = job.tables.size();
+    out["pages"] = job.titleBlocks.size();
     std::cout << out.dump(1) << "\n";
     return 0;
 }
