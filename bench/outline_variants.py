@@ -27,6 +27,12 @@ CAD exports and drawings give them, one folder per kind:
                         edge's middle, inwards at one place, outwards at another
     TARGET_DIR/holes    a square hole deep inside every part without holes
     TARGET_DIR/far      every outline moved 10^6 mm away from its origin
+    TARGET_DIR/spikes   at one place of every ring a spike out along the
+                        line of the edge before a vertex and back, and at
+                        another the ring running back along its edge and
+                        forward again (no material either way)
+    TARGET_DIR/inner    the holes of "holes" written as a "polygon" of an
+                        "outer" ring and "inner" ones
 
     --kinds LIST (comma separated) writes only those folders.
 
@@ -49,7 +55,7 @@ POINT_TOLERANCE = 1e-4  # mm: points this close are one
 MAX_OFFSET = 2000.0
 SCALE = 10.0
 KINDS = ("repeats", "near", "origin", "scaled", "all", "tiny", "huge", "rotated", "mirrored",
-         "split", "bent", "arcs", "slivers", "holes", "far")
+         "split", "bent", "arcs", "slivers", "holes", "far", "spikes", "inner")
 SCALES = {"scaled": SCALE, "all": SCALE, "tiny": 0.1, "huge": 100.0}
 TURN_DEGREES = 17.0
 FAR = 1.0e6
@@ -221,6 +227,36 @@ def with_arcs(ring):
     return out
 
 
+def with_spikes(ring):
+    """A spike out along the line of the edge before one vertex and back,
+    as long as a quarter of that edge where it meets no other edge; and the
+    ring running back along the edge before another vertex by a quarter of
+    it and forward again."""
+    n = len(ring)
+    spots = places(ring, 2)
+    out = []
+    for k, p in enumerate(ring):
+        out.append(p)
+        if not spots or n < 4:
+            continue
+        o = ring[k - 1]
+        length = math.dist(o, p)
+        if length == 0.0:
+            continue
+        u = [(p[0] - o[0]) / length, (p[1] - o[1]) / length]
+        if k == spots[0]:
+            reach = 0.25 * length
+            for attempt in range(8):
+                tip = [p[0] + reach * u[0], p[1] + reach * u[1]]
+                if not any(cross(p, tip, ring[j - 1], ring[j]) for j in range(n) if k not in (j, (j - 1) % n)):
+                    out += [tip, list(p)]
+                    break
+                reach /= 2.0
+        elif len(spots) > 1 and k == spots[1]:
+            out += [[p[0] - 0.25 * length * u[0], p[1] - 0.25 * length * u[1]], list(p)]
+    return out
+
+
 def inner_square(ring):
     """A square hole around the middle of the longest chord of the ring's
     middle row, a third of the way from it to the nearest edge; None when
@@ -280,7 +316,9 @@ def variant(doc, kind, rng):
         elif kind == "slivers":
             outward = 1.0 if signed_area(rings[0]) < 0 else -1.0  # left of a clockwise edge
             rings = [with_slivers(ring, outward if j == 0 else -outward) for j, ring in enumerate(rings)]
-        elif kind == "holes" and len(rings) == 1:
+        elif kind == "spikes":
+            rings = [with_spikes(ring) for ring in rings]
+        elif kind in ("holes", "inner") and len(rings) == 1:
             hole = inner_square(rings[0])
             rings += [hole] if hole else []
         elif kind == "far":
@@ -289,6 +327,10 @@ def variant(doc, kind, rng):
             rings = [with_near_repeats(ring, rng) for ring in rings]
         if kind in ("repeats", "all"):
             rings = [with_repeats(ring) for ring in rings]
+        if kind == "inner":
+            shape.clear()
+            shape.update({"type": "polygon", "outer": closed(rings[0]), "inner": [closed(r) for r in rings[1:]]})
+            continue
         shape["data"] = closed(rings[0])
         if len(rings) > 1:
             shape["holes"] = [closed(ring) for ring in rings[1:]]

@@ -4,8 +4,10 @@
 // instance the copies placed, the overlapping pairs (exact, each outline
 // shrunk by 0.05 mm), the density and the time of the placement run alone.
 // A pair whose outlines the exact check cannot take is printed as unmeasured.
-// Exit status 1 when a copy is not placed, a pair overlaps or cannot be
-// measured.
+// Every item is tried in exactly the orientations it allows; an instance the
+// engine cannot turn so (or a file that is no instance) is refused, and the
+// others run. Exit status 1 when an instance is refused, a copy is not
+// placed, a pair overlaps or cannot be measured.
 #include "support/place_reference.h"
 
 #include "host/VarnelAPI.h"
@@ -39,14 +41,15 @@ int main(int argc, char** argv)
     }
     std::sort(files.begin(), files.end());
     const fs::path scratch = fs::temp_directory_path() / ("place_bench-" + std::to_string(getpid()));
-    size_t instances = 0, placed = 0, total = 0, overlaps = 0, unmeasuredPairs = 0;
+    size_t instances = 0, refused = 0, placed = 0, total = 0, overlaps = 0, unmeasuredPairs = 0;
     double densities = 0.0, seconds = 0.0, slowest = 0.0;
     for (const fs::path& file : files) {
         place_check::Instance instance;
         std::string error;
         if (!place_check::LoadInstance(file, instance, error)) {
-            std::fprintf(stderr, "place_bench: %s\n", error.c_str());
-            return 1;
+            std::printf("%-10s refused: %s\n", file.stem().c_str(), error.c_str());
+            ++refused;
+            continue;
         }
         place_check::ScaleToMillimetres(instance);
         fs::remove_all(scratch, ec);
@@ -59,6 +62,11 @@ int main(int argc, char** argv)
             outcome = place_check::PlaceOnStrip(instance);
             application = nullptr;
             resourceModule = nullptr;
+        }
+        if (!outcome.refused.empty()) {
+            std::printf("%-10s refused: %s\n", instance.name.c_str(), outcome.refused.c_str());
+            ++refused;
+            continue;
         }
         double largest = 0.0;
         size_t unmeasured = 0;
@@ -88,9 +96,9 @@ int main(int argc, char** argv)
         slowest = std::max(slowest, outcome.seconds);
     }
     fs::remove_all(scratch, ec);
-    std::printf("place_bench: instances %zu, placed %zu of %zu, overlapping pairs %zu, unmeasured pairs %zu, "
+    std::printf("place_bench: instances %zu, refused %zu, placed %zu of %zu, overlapping pairs %zu, unmeasured pairs %zu, "
                 "mean_density %.4f, max_s %.2f, total_s %.2f\n",
-                instances, placed, total, overlaps, unmeasuredPairs,
+                instances, refused, placed, total, overlaps, unmeasuredPairs,
                 instances ? densities / static_cast<double>(instances) : 0.0, slowest, seconds);
-    return placed == total && overlaps == 0 && unmeasuredPairs == 0 ? 0 : 1;
+    return refused == 0 && placed == total && overlaps == 0 && unmeasuredPairs == 0 ? 0 : 1;
 }

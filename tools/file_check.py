@@ -6,8 +6,8 @@ job_check).
                               as Python's csv module reads the register (";"
                               delimited, UTF-8, a byte-order mark passed
                               over); "bom" is true when one leads the file
-  file_check.py dxf FILE...   JSON {file: {"errors": n, "areas": [...], "open": k}}:
-                              the audit errors after a strict load
+  file_check.py dxf FILE...   JSON {file: {"errors": n, "fixes": f, "areas": [...], "open": k}}:
+                              the audit's errors and fixes after a strict load
                               (ezdxf.readfile), the areas of the closed
                               outlines in model space, exact for lines, arcs,
                               circles and bulged polylines (ellipses and
@@ -193,7 +193,7 @@ def dxf_loops(file):
 def read_dxf(file):
     doc, found, open_chains = dxf_loops(file)
     auditor = doc.audit()
-    return {"errors": len(auditor.errors), "areas": sorted(x.area for x in found), "open": open_chains}
+    return {"errors": len(auditor.errors), "fixes": len(auditor.fixes), "areas": sorted(x.area for x in found), "open": open_chains}
 
 
 def read_outlines(file):

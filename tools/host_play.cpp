@@ -280,6 +280,7 @@ class Player {
         {"transcript", &Player::WriteTranscript}, {"dump", &Player::WriteDump},
         {"copyfile", &Player::CopyFile}, {"pending", &Player::Pending},
         {"run", &Player::RunProgram},  {"point", &Player::Point},     {"count", &Player::Count},
+        {"stamp", &Player::Stamp},
         // "dxf" steps (conversions through the host's DXF converters) go here.
     };
     return steps;
@@ -432,6 +433,10 @@ class Player {
     Need(w, 4, "cell <control> <row> <column> [<text>]");
     if (w.size() > 4) return user_.EditCell(Ctl(w[1]), Int(w[2]), Int(w[3]), W(w[4]));
     return user_.SelectCell(Ctl(w[1]), Int(w[2]), Int(w[3]));
+  }
+  bool Stamp(const Words& w) {
+    Need(w, 4, "stamp <page> <cell> <text>");
+    return user_.TypeInTitleBlock(Int(w[1]) - 1, Int(w[2]), W(w[3]));
   }
   bool Focus(const Words& w) {
     Need(w, 2, "focus <control>");
@@ -847,6 +852,10 @@ class Player {
       if (!grid) Fail(w[2] + " is not a grid");
       const std::string got = U(grid->GetCellText(Int(w[3]), Int(w[4])));
       if (got != w[5]) Fail(w[2] + " holds " + got + " at " + w[3] + ", " + w[4]);
+    } else if (what == "stamp") {
+      need(5);
+      const std::string got = U(user_.TitleBlockCell(Int(w[2]) - 1, Int(w[3])));
+      if (got != w[4]) Fail("cell " + w[3] + " of page " + w[2] + " holds \"" + got + "\"");
     } else if (what == "no" && w.size() > 3 && w[2] == "file") {
       if (fs::exists(Path(w[3]))) Fail("the file " + w[3] + " exists");
     } else if (what == "pending") {

@@ -270,8 +270,17 @@ int main(int argc, char** argv)
             // part is the caller's to save, with the thickness and material
             // its file carries.
             for (const Part& part : parts) {
-                if (const IFigurePtr figure = model->AddFigure(FragmentFile(host, part, fragments.empty() ? root : fragments)))
+                const size_t shown = host.State().messages.size();
+                if (const IFigurePtr figure = model->AddFigure(FragmentFile(host, part, fragments.empty() ? root : fragments))) {
                     figure->SaveParams();
+                    continue;
+                }
+                // A part the library refused is named, with what it told the user.
+                std::cerr << "part " << vlhost::Host::Utf8(part.name) << " refused";
+                for (size_t k = shown; k < host.State().messages.size(); ++k)
+                    std::cerr << ": " << vlhost::Host::Utf8(host.State().messages[k].text);
+                std::cerr << "\n";
+                result = 1;
             }
             model->ArrangeFiguresInContainer(true, true);
             model->SaveParams();

@@ -8,9 +8,14 @@ void ImportDxfFiles(NestingModel& model, std::vector<FileMetaParams>& files, con
     if (files.empty())
         return;
     // One converter for the whole run, reading into the document active at each call.
+    // What it cannot read of a file goes into the run's closing message, not into boxes of its own.
     ConverterDXF converter;
     dxfimport::DxfReader read;
-    if (converter.Init(true, true))
+    dxfimport::DxfProblems problems;
+    if (converter.Init(true, true)) {
+        converter.ShowProblems(false);
         read = [&converter](const std::wstring& path) { return converter.Convert(path, std::wstring()); };
-    dxfimport::ImportFiguresFromDxf(model, files, outPath, read);
+        problems = [&converter] { return converter.Problems(); };
+    }
+    dxfimport::ImportFiguresFromDxf(model, files, outPath, read, problems);
 }

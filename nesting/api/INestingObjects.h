@@ -302,6 +302,11 @@ struct INestingModel : vlapi::IAPIObject {
     virtual void RotateAllFiguresToMinGabarit() = 0;
     virtual void ArrangeFiguresInContainer(bool allFigures, bool delWastes) = 0;
     virtual void CheckIntersectAllFigures() = 0;
+    // The figures on sheets whose thickness or material is not the sheets'
+    // laid out in the container, and every figure marked valid or not again
+    // without a message; their names, one a part (a compound figure's
+    // members), in model order.
+    virtual std::vector<std::wstring> MoveMismatchedFiguresToContainer() = 0;
     virtual void CreateFigureColouring() = 0;
     virtual void UpdateFiguresScale() = 0;
 

@@ -478,6 +478,23 @@ void NAPIModel::ArrangeFiguresInContainer(bool allFigures, bool delWastes)
 }
 
 void NAPIModel::CheckIntersectAllFigures() { With([](NestingModel& m) { m.CheckIntersectAllFigures(nullptr); }); }
+std::vector<std::wstring> NAPIModel::MoveMismatchedFiguresToContainer()
+{
+    std::vector<std::wstring> names;
+    With([&](NestingModel& m) {
+        // A compound figure stands for its members.
+        for (const FigurePtr& figure : m.MoveMismatchedFiguresToContainer()) {
+            const auto compound = std::dynamic_pointer_cast<CompoundFigure>(figure);
+            if (compound && !compound->m_figures.empty()) {
+                for (const FigurePtr& member : compound->m_figures)
+                    names.push_back(member->m_name);
+            } else {
+                names.push_back(figure->m_name);
+            }
+        }
+    });
+    return names;
+}
 void NAPIModel::CreateFigureColouring() { With([](NestingModel& m) { m.CreateFigureColouring(); }); }
 void NAPIModel::UpdateFiguresScale() { With([](NestingModel& m) { m.UpdateFiguresScale(); }); }
 

@@ -165,8 +165,11 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
         return;
     }
 
-    auto rectHodograph = [&p0](const NRect& rc1, const NRect& rc2, double gap) {
-        HodographRect rect(rc1, rc2, p0, gap, false);
+    // Null for an internal rectangle that holds no position.
+    auto rectHodograph = [&p0](const NRect& rc1, const NRect& rc2, double gap, bool internal = false) -> NPolygonPtr {
+        HodographRect rect(rc1, rc2, p0, gap, internal);
+        if (rect.IsCrossed())
+            return nullptr;
         return std::make_shared<NPolygon>(NPoint{}, std::vector<NPoint>{rect.p1, rect.p2, rect.p3, rect.p4});
     };
     VectorPolygon list;
@@ -192,12 +195,26 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
             extHodographs.emplace_back(h, border1);
         if (extHodographs.empty())
             extHodographs.emplace_back(rectHodograph(placed.m_rect, figure.m_rect, 0.0), border1);
-        for (const NPolygonPtr& hole : innerPolygons) {
-            VectorPolygon inner;
-            CreatePairHodograph(p0, hole, polygon2, true, inner);
-            for (const NPolygonPtr& h : inner)
-                innHodographs.emplace_back(h, border1);
+    }
+    // A hole is free space on every route: the positions that keep the
+    // moving gap polygon (its rectangle, where figures are taken as their
+    // rectangles) inside the hole's gap polygon.
+    const NRect& box2 = polygon2->GetGabarit();
+    const bool movingUpright = m_buildMethod == 0 || UprightRectangle(*polygon2);
+    NPolygonPtr moving = polygon2;
+    if (m_buildMethod == 0 && !innerPolygons.empty())
+        moving = std::make_shared<NPolygon>(NPoint{}, std::vector<NPoint>{box2.pBot, {box2.pTop.x, box2.pBot.y},
+                                                                          box2.pTop, {box2.pBot.x, box2.pTop.y}});
+    for (const NPolygonPtr& hole : innerPolygons) {
+        VectorPolygon inner;
+        if (movingUpright && UprightRectangle(*hole)) {
+            if (NPolygonPtr rect = rectHodograph(hole->GetGabarit(), box2, 0.0, true))
+                inner.push_back(rect);
+        } else {
+            CreatePairHodograph(p0, hole, moving, true, inner);
         }
+        for (const NPolygonPtr& h : inner)
+            innHodographs.emplace_back(h, border1);
     }
     if (!extHodographs.empty()) {
         HodographCash cash;

@@ -45,6 +45,23 @@ void NestingModel::SetAutoPlacementFigure(FigurePtr figure, NestingMode mode)
     optimizer.SetAutoPlacementFigure(figure, mode);
 }
 
+std::vector<FigurePtr> NestingModel::MoveMismatchedFiguresToContainer()
+{
+    std::vector<FigurePtr> moved;
+    for (const FigurePtr& figure : m_figures) {
+        const int view = figure->GetView();
+        const bool onSheet = std::any_of(m_sheets.begin(), m_sheets.end(),
+                                         [&](const SheetPtr& sheet) { return sheet->GetView() == view; });
+        const bool matches = figure->CheckOwnerThickness(m_thicknessSheet) && figure->CheckOwnerMaterial(m_materialSheet);
+        if (onSheet && !matches)
+            moved.push_back(figure);
+    }
+    if (!moved.empty())
+        ArrangeFiguresInContainer(false, false, moved);
+    CheckIntersectAllFigures(nullptr, false);
+    return moved;
+}
+
 void NestingModel::ArrangeFiguresInContainer(bool allFigures, bool delWastes, const std::vector<FigurePtr>& unplaced)
 {
     if (delWastes) {

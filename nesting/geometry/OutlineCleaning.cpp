@@ -7,8 +7,10 @@
 // ring without it runs on the outer side of the vertex (a straight or
 // inward-turning vertex), where it runs inside every vertex it leaves out by
 // less than the allowed cut, or where two nearly repeated corner vertices
-// become the crossing of the edges beside them. With no cut allowed, the
-// cleaned ring encloses the material.
+// become the crossing of the edges beside them. A spike (the ring running
+// out and back along one line, its sides closer than EPS) holds no material
+// and goes whole, whatever its length. With no cut allowed, the cleaned ring
+// encloses the material.
 #include "geometry/Polygon.h"
 #include "geometry/RingArea.h"
 
@@ -116,16 +118,39 @@ private:
         const NPoint& c = m_p[w];
         if (b.x == a.x && b.y == a.y)
             return true;
+        if (m_count > 3 && SpikeTip(a, b, c))
+            return Clear(u, v, w);
         const NPoint chord = c - a;
         const double length = std::sqrt(chord.x * chord.x + chord.y * chord.y);
-        if (length < m_noise) // the tip of a spike whose ends meet again
-            return Distance(a, b) < m_tol && Clear(u, v, w);
         const double depth = -Cross(chord, b - a) / length; // > 0: b lies right of a -> c, in the material
         if (DistanceToSegment(b, a, c) >= m_tol)
             return false;
         if (depth > m_noise && !WithinCut(u, w))
             return false;
         return Clear(u, v, w);
+    }
+
+    // The ring runs out to b and back along the same line (within the
+    // tolerance of it, however long): a spike, or a slit, bounds no
+    // material and goes whole, its legs one by one. (A ring that is no more
+    // than a sliver keeps its three corners.)
+    bool SpikeTip(const NPoint& a, const NPoint& b, const NPoint& c) const
+    {
+        const NPoint in = b - a;
+        const NPoint out = c - b;
+        if (in.x * out.x + in.y * out.y >= 0.0)
+            return false;
+        const double lengthIn = std::sqrt(in.x * in.x + in.y * in.y);
+        const double lengthOut = std::sqrt(out.x * out.x + out.y * out.y);
+        // A leg shorter than the tolerance is a nearly repeated vertex (the
+        // corner stays, above).
+        if (lengthIn < m_tol || lengthOut < m_tol)
+            return false;
+        // The far end of the shorter leg lies within the tolerance of the
+        // longer one's line.
+        if (lengthIn <= lengthOut)
+            return std::fabs(Cross(out, a - b)) < m_tol * lengthOut;
+        return std::fabs(Cross(in, c - b)) < m_tol * lengthIn;
     }
 
     // Every vertex of the given ring between u and w (those already gone

@@ -161,9 +161,10 @@ NPolygonPtr CompoundPolygonsToRectangle(const NPolygon& polygon1, const NPolygon
 // Cleans an outline ring once, before any no-fit polygon is built on it:
 // exact, nearly repeated (within `tolerance`, the point-equality tolerance EPS
 // by default) and straight-run vertices go, and the ring runs counter-clockwise
-// when `solid` (an outer outline) and clockwise for a hole. The cleaned ring
-// passes inside no vertex of the original by `cut` or more; with no cut (the
-// default) it encloses the original. Of two vertices closer than the
+// when `solid` (an outer outline) and clockwise for a hole. Spikes (the ring
+// running out and back along one line) go whole: they hold no material. The
+// cleaned ring passes inside no other vertex of the original by `cut` or
+// more; with no cut (the default) it encloses the original. Of two vertices closer than the
 // tolerance, the one off the line of the edges around them goes. False, with
 // the ring emptied, when it bounds no area.
 bool CleanOutline(std::vector<NPoint>& ring, bool solid, double tolerance = EPS, double cut = 0.0);

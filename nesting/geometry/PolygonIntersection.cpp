@@ -51,15 +51,18 @@ public:
 private:
     bool OnRay(const NPoint& v) const { return v.x > m_p.x - EPS && std::fabs(v.y - m_p.y) < EPS; }
 
-    void VisitVertexOnRay(const NPoint& prev, const NPoint& cur, const NPoint& next)
+    // The sides are taken from the ray, not from `cur`: a run of vertices
+    // each less than EPS from the next (a fine chain crossing the ray) still
+    // passes from one side to the other.
+    void VisitVertexOnRay(const NPoint& prev, const NPoint&, const NPoint& next)
     {
-        const bool nextAbove = next.y > cur.y + EPS;
-        const bool nextBelow = next.y < cur.y - EPS;
-        if (prev.y < cur.y - EPS) {
+        const bool nextAbove = next.y > m_p.y + EPS;
+        const bool nextBelow = next.y < m_p.y - EPS;
+        if (prev.y < m_p.y - EPS) {
             m_fromBelow = true;
             if (nextAbove && !m_fromAbove)
                 Count();
-        } else if (prev.y > cur.y + EPS) {
+        } else if (prev.y > m_p.y + EPS) {
             m_fromAbove = true;
             if (nextBelow && !m_fromBelow)
                 Count();

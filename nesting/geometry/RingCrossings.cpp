@@ -22,14 +22,45 @@ NPoint Unit(const NPoint& u)
 // Signed distance of p from the line through a and b, positive on its left.
 double Side(const NPoint& a, const NPoint& b, const NPoint& p) { return Cross(b - a, p - a) / Length(b - a); }
 
+// The ring runs from a out to b and right back along the same line: b is
+// the tip of a spike, which holds no material (or a's repeat).
+bool SpikeTip(const NPoint& a, const NPoint& b, const NPoint& c)
+{
+    const NPoint in = b - a;
+    const NPoint out = c - b;
+    const double lengthIn = Length(in);
+    const double lengthOut = Length(out);
+    if (lengthIn <= kTouch || lengthOut <= kTouch)
+        return true;
+    if (Dot(in, out) >= 0.0)
+        return false;
+    return lengthIn <= lengthOut ? std::fabs(Cross(out, a - b)) <= kTouch * lengthOut
+                                 : std::fabs(Cross(in, c - b)) <= kTouch * lengthIn;
+}
+
+// Repeated vertices and the tips of spikes go (a spike with vertices on its
+// way out and back, tip after tip).
 std::vector<std::vector<NPoint>> Cleaned(const std::vector<std::vector<NPoint>>& rings)
 {
     std::vector<std::vector<NPoint>> out;
     for (const std::vector<NPoint>& ring : rings) {
         std::vector<NPoint> kept;
         for (const NPoint& p : ring) {
-            if (kept.empty() || Length(p - kept.back()) > kTouch)
-                kept.push_back(p);
+            kept.push_back(p);
+            while (kept.size() >= 3 && SpikeTip(kept[kept.size() - 3], kept[kept.size() - 2], kept.back()))
+                kept.erase(kept.end() - 2);
+            if (kept.size() == 2 && Length(kept[1] - kept[0]) <= kTouch)
+                kept.pop_back();
+        }
+        // Where the ring closes.
+        while (kept.size() >= 3) {
+            const size_t n = kept.size();
+            if (SpikeTip(kept[n - 2], kept[n - 1], kept[0]))
+                kept.pop_back();
+            else if (SpikeTip(kept[n - 1], kept[0], kept[1]))
+                kept.erase(kept.begin());
+            else
+                break;
         }
         while (kept.size() > 1 && Length(kept.back() - kept.front()) <= kTouch)
             kept.pop_back();

@@ -15,7 +15,8 @@ struct RingCrossing {
 
 // A place where two rings cross, or one ring crosses or runs back over
 // itself; none when every ring is simple and no two rings cross. Rings are
-// implicitly closed; repeated vertices are passed over. Rings may touch one
+// implicitly closed; repeated vertices and spikes (the ring running out and
+// right back along one line: no material) are passed over. Rings may touch one
 // another or themselves at points (a pinch, a hole touching the outline) and
 // different rings may share edges: only a ring passing from one side of
 // another boundary to its other side, at an edge's interior or at a vertex,

@@ -221,4 +221,65 @@ double RoundMillimetres(double v)
     return std::ceil(v - 0.5 - 1e-4) + 0.0;  // + 0 turns -0 into 0
 }
 
+bool DecodeUtf8(std::string_view bytes, std::wstring& text, size_t* failedAt)
+{
+    text.clear();
+    text.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        size_t length = 0;
+        char32_t code = 0;
+        char32_t least = 0;
+        if (lead < 0x80) {
+            length = 1;
+            code = lead;
+        } else if ((lead & 0xE0) == 0xC0) {
+            length = 2;
+            code = lead & 0x1F;
+            least = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3;
+            code = lead & 0x0F;
+            least = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4;
+            code = lead & 0x07;
+            least = 0x10000;
+        }
+        bool sound = length > 0 && i + length <= bytes.size();
+        for (size_t k = 1; sound && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            sound = (next & 0xC0) == 0x80;
+            code = (code << 6) | (next & 0x3F);
+        }
+        if (!sound || code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+            if (failedAt)
+                *failedAt = i;
+            return false;
+        }
+        text += static_cast<wchar_t>(code);
+        i += length;
+    }
+    return true;
+}
+
+std::wstring DecodeCp1251(std::string_view bytes)
+{
+    static const char16_t kUpper[64] = {
+        0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
+        0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0xFFFD, 0x2122,
+        0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
+        0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
+        0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+    std::wstring text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        text += b < 0x80 ? static_cast<wchar_t>(b)
+                : b < 0xC0 ? static_cast<wchar_t>(kUpper[b - 0x80])
+                           : static_cast<wchar_t>(0x0410 + (b - 0xC0));
+    }
+    return text;
+}
+
 }  // namespace uf

@@ -1,5 +1,5 @@
-// Small shared helpers: timing, the polygon list byte block, scale strings and
-// file names.
+// Small shared helpers: timing, the polygon list byte block, scale strings,
+// file names and the text encodings of files users write.
 #pragma once
 
 #include "geometry/Polygon.h"
@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace uf {
@@ -40,5 +41,13 @@ bool IsFileExtentionDFX(const std::wstring& file);
 // it: noise within 1e-4 is dropped, then the nearest whole number is taken,
 // halves going down (401.99999 gives 402, 2.5 gives 2, 2.6 gives 3).
 double RoundMillimetres(double v);
+
+// The UTF-8 text as wide characters; false at the first byte sequence that is
+// not UTF-8 (overlong forms, surrogates and values past U+10FFFF included),
+// whose offset goes to `failedAt` when given.
+bool DecodeUtf8(std::string_view bytes, std::wstring& text, size_t* failedAt = nullptr);
+// The Windows-1251 (Cyrillic) text as wide characters; the one byte of the
+// code page without a character, 0x98, gives U+FFFD.
+std::wstring DecodeCp1251(std::string_view bytes);
 
 }  // namespace uf

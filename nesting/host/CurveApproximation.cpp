@@ -26,6 +26,13 @@ constexpr double kLeastArrow = 0.001;  // mm
 // whatever the configured sag.
 constexpr double kRelativeSag = 0.0007;
 
+// Half the smaller side of the object's box; 0 when it has none.
+double HalfSmallerSide(vlapi::IVarnelDocument2D& doc, const vlapi::IDrawingObjectPtr& obj)
+{
+    double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+    return doc.GetObjectsBox(hostAccess::ListOf(obj), x1, y1, x2, y2) ? std::min(x2 - x1, y2 - y1) * 0.5 : 0.0;
+}
+
 // The sag one curve is approximated with: the configured one, bounded by the
 // curve's radius (of a circle or an arc) or by half the smaller side of its
 // box (of an ellipse, a spline, ...), so that a small closed curve still
@@ -37,15 +44,12 @@ double SagFor(vlapi::IVarnelDocument2D& doc, const vlapi::IDrawingObjectPtr& obj
     if (!vrnApi::IsCurveType(obj->GetType()))
         return sag;
     double size = 0.0;
-    if (vlapi::ICirclePtr circle{obj}) {
+    if (vlapi::ICirclePtr circle{obj})
         size = circle->GetRadius();
-    } else if (vlapi::IArcPtr arc{obj}) {
+    else if (vlapi::IArcPtr arc{obj})
         size = arc->GetRadius();
-    } else {
-        double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
-        if (doc.GetObjectsBox(hostAccess::ListOf(obj), x1, y1, x2, y2))
-            size = std::min(x2 - x1, y2 - y1) * 0.5;
-    }
+    else
+        size = HalfSmallerSide(doc, obj);
     return std::isfinite(size) && size > 0.0 ? std::min(sag, kRelativeSag * size) : sag;
 }
 
@@ -227,6 +231,13 @@ void GetGeomObjectsFromMacro(vlapi::IMacroObjectPtr macro, std::vector<vlapi::ID
         if (!sysLayer || (obj && obj->GetLayer() == 0 && obj->IsGeometry()))
             objs.push_back(obj);
     }
+}
+
+double SagOfPieces(const vlapi::IDrawingObjectPtr& obj, double arrow)
+{
+    vlapi::IVarnelDocument2DPtr doc = GetActiveDocument2D();
+    const double size = doc && obj ? HalfSmallerSide(*doc.get(), obj) : 0.0;
+    return std::isfinite(size) && size > 0.0 ? std::min(arrow, kRelativeSag * size) : arrow;
 }
 
 void GetCurveObjectsFromMacro(vlapi::IMacroObjectPtr macro, std::vector<vlapi::IDrawingObjectPtr>& objs,

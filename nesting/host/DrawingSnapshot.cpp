@@ -157,7 +157,7 @@ bool DrawingSnapshot::Take(const vlapi::IVarnelDocument2DPtr& doc)
         state.style = page->GetStyleLibrary();
         state.styleNumber = page->GetStyleNumber();
         if (vlapi::IStampPtr stamp = page->GetStamp()) {
-            for (int cell : vrnApi::StampCells()) {
+            for (int cell : stamp->GetCellNumbers()) {
                 if (vlapi::ITextPtr text = stamp->GetCellText(cell))
                     state.cells[cell] = text->GetText();
             }
@@ -305,9 +305,19 @@ bool DrawingSnapshot::RestorePages()
         page->SetStyleLibrary(state.style);
         page->SetStyleNumber(state.styleNumber);
         if (vlapi::IStampPtr stamp = page->GetStamp()) {
+            // Every cell as it stood: the user's own cells too, and a cell
+            // written since emptied again.
+            for (int cell : stamp->GetCellNumbers()) {
+                if (state.cells.count(cell) == 0) {
+                    if (vlapi::ITextPtr cellText = stamp->GetCellText(cell))
+                        cellText->SetText(std::wstring());
+                }
+            }
             for (const auto& [cell, text] : state.cells) {
                 if (vlapi::ITextPtr cellText = stamp->GetCellText(cell))
                     cellText->SetText(text);
+                else
+                    whole = false;
             }
             stamp->Update();
         }

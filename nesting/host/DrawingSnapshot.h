@@ -2,8 +2,8 @@
 // command is cancelled. The host keeps no undo of its own for the library, so
 // the snapshot holds copies: every view but the system one whole (its layers
 // and everything standing in it), the system view's objects, layers and
-// placement, the pages (format, style library and the title-block cells the
-// library writes), the document's property values and the current view. The
+// placement, the pages (format, style library and every cell of the title
+// block, the user's too), the document's property values and the current view. The
 // copies stand in no view and are not saved with the drawing.
 //
 // Restore gives every view back as it was, under its own number and in its
@@ -63,7 +63,7 @@ private:
         double width = 0.0, height = 0.0;
         std::wstring style;
         int styleNumber = 0;
-        std::map<int, std::wstring> cells;  // empty for a page without a title block
+        std::map<int, std::wstring> cells;  // the title block's, by number; none without one
     };
     struct Property {
         vlapi::IPropertyPtr property;

@@ -146,6 +146,10 @@ reference DrawEquidistant(vlapi::IDrawingObjectPtr baseObject, bool side, bool a
 // ---- Reading drawing objects and groups
 void GetGeomObjectsFromGroup(reference group, std::vector<vlapi::IDrawingObjectPtr>& objs);
 void DecomposeDrawingObject(vlapi::IDrawingObjectPtr object, double arrow, std::vector<vlapi::IDrawingObjectPtr>& objs);
+// The sag with which the curved pieces of a polyline or contour that are not
+// arcs (an arc under a block's uneven scale is elliptic) are followed as a
+// single curve of the object's size would be: `arrow`, or less for a small object.
+double SagOfPieces(const vlapi::IDrawingObjectPtr& obj, double arrow);
 void GetTextObjectsFromActiveDoc(std::vector<vlapi::IDrawingTextPtr>& text);
 void GetObjectGabarit(vlapi::IVarnelAPIObjectPtr obj, NRect& rc);
 // The closed outlines the curves make, each approximated by segments,
@@ -204,8 +208,6 @@ void DeleteLayer(vlapi::IVarnelDocument2DPtr doc, std::wstring name);
 void ShowHideObject(vlapi::IDrawingObjectPtr obj, bool hide);
 void ShowHideText(bool hide);
 void UpdateStamp(int index, std::wstring gabarit, std::wstring length, std::wstring KIM);
-// The title-block cells UpdateStamp writes.
-std::vector<int> StampCells();
 vlapi::IVarnelDocument2DPtr CreateSleep2DDocument(bool visible);
 vlapi::IVarnelDocument3DPtr CreateSleep3DDocument();
 vlapi::IVarnelDocument3DPtr GetVarnel3DDocument(std::wstring path, bool& visible);
@@ -229,6 +231,9 @@ void ShowInformMessage(int resId);
 void ShowInformText(std::wstring text);
 // A ready text in the error box, with an empty caption.
 void ShowErrorText(std::wstring text);
+// The error box of a document file the host did not open: the file, and why
+// as the host tells it (`why`, when it tells).
+void ShowOpenFailure(const std::wstring& path, const std::wstring& why);
 // A question with the buttons Yes and No; true for Yes.
 bool AskYesNo(const std::wstring& text);
 // A ready text in the warning box, with an empty caption.

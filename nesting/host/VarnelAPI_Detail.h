@@ -56,7 +56,7 @@ void SortByGabaritArea(std::vector<NPolygonPtr>& polygons);
 // another kind that this call opened is closed again, so nothing is left open
 // without a window. Empty without the host's document collection.
 template <class DocPtr>
-DocPtr FindOrOpenDocument(const std::wstring& path, bool& visible)
+DocPtr FindOrOpenDocument(const std::wstring& path, bool& visible, std::wstring* why = nullptr)
 {
     vlapi::IDocumentsPtr documents = application ? application->GetDocuments() : nullptr;
     if (!documents)
@@ -66,10 +66,15 @@ DocPtr FindOrOpenDocument(const std::wstring& path, bool& visible)
         visible = true;
         return open;
     }
+    vlapi::IVarnelErrorPtr error = application->GetLastError();
+    if (error)
+        error->Clear();
     vlapi::IVarnelDocumentPtr opened = documents->Open(path, visible, 1);
     DocPtr result{opened};
     if (opened && !result && !found)
         opened->Close(0);
+    if (why && !result)
+        *why = opened || found ? L"документ другого вида" : error ? error->GetDescription() : std::wstring();
     return result;
 }
 

@@ -58,11 +58,6 @@ void UpdateStamp(int index, std::wstring gabarit, std::wstring length, std::wstr
     stamp->Update();
 }
 
-std::vector<int> StampCells()
-{
-    return {kSizeCell, kLengthCell, kUtilisationCell};
-}
-
 vlapi::IVarnelDocument2DPtr CreateSleep2DDocument(bool visible)
 {
     vlapi::IDocumentsPtr documents = Documents();
@@ -79,9 +74,10 @@ vlapi::IVarnelDocument3DPtr GetVarnel3DDocument(std::wstring path, bool& visible
 {
     if (!Documents())
         return {};
-    vlapi::IVarnelDocument3DPtr doc = detail::FindOrOpenDocument<vlapi::IVarnelDocument3DPtr>(path, visible);
+    std::wstring why;
+    vlapi::IVarnelDocument3DPtr doc = detail::FindOrOpenDocument<vlapi::IVarnelDocument3DPtr>(path, visible, &why);
     if (!doc)
-        ShowErrorMessage(IDS_ERR_OPEN_FILE);
+        ShowOpenFailure(path, why);
     return doc;
 }
 

@@ -96,9 +96,10 @@ vlapi::IVarnelDocument2DPtr GetVarnel2DDocument(std::wstring path, bool& visible
 {
     if (!application || !application->GetDocuments())
         return {};
-    vlapi::IVarnelDocument2DPtr doc = detail::FindOrOpenDocument<vlapi::IVarnelDocument2DPtr>(path, visible);
+    std::wstring why;
+    vlapi::IVarnelDocument2DPtr doc = detail::FindOrOpenDocument<vlapi::IVarnelDocument2DPtr>(path, visible, &why);
     if (!doc && mess)
-        ShowErrorMessage(IDS_ERR_OPEN_FILE);
+        ShowOpenFailure(path, why);
     return doc;
 }
 

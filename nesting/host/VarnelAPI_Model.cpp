@@ -1,6 +1,7 @@
 // What the model asks of the active drawing beyond its macros: the style
 // libraries of the drawing's pages (which tell whether the drawing has a real
 // layout) and ready texts shown as information or as an error.
+#include "host/NestingResources.h"
 #include "host/VarnelAPI_Detail.h"
 
 namespace vrnApi {
@@ -26,6 +27,13 @@ void ShowErrorText(std::wstring text)
 {
     if (application)
         application->MessageBox(text, std::wstring(), vlapi::vlMBIconError, 0, 0);
+}
+
+void ShowOpenFailure(const std::wstring& path, const std::wstring& why)
+{
+    // The host may start its reason with the file, which the message names already.
+    const std::wstring reason = why.rfind(path + L": ", 0) == 0 ? why.substr(path.size() + 2) : why;
+    ShowErrorText(LoadStr(IDS_ERR_OPEN_FILE) + L" " + path + (reason.empty() ? std::wstring() : L": " + reason));
 }
 
 void ShowWarningText(std::wstring text)

@@ -56,6 +56,21 @@ bool ConverterDXF::Convert(const std::wstring& in, const std::wstring& out)
     }
 }
 
+void ConverterDXF::ShowProblems(bool show)
+{
+    if (m_converter)
+        m_converter->SetShowProblems(show);
+}
+
+std::vector<std::wstring> ConverterDXF::Problems() const
+{
+    try {
+        return m_converter ? m_converter->GetProblems() : std::vector<std::wstring>{};
+    } catch (...) {
+        return {};
+    }
+}
+
 void ConverterDXF::Unload()
 {
     m_converter = nullptr;

@@ -6,6 +6,7 @@
 #include "vlapi/vlapi.h"
 
 #include <string>
+#include <vector>
 
 class ConverterDXF {
 public:
@@ -27,6 +28,11 @@ public:
     // DXF file `out`. Import: reads the DXF file `in` into the fragment file
     // `out`. False when no converter is loaded or the conversion failed.
     bool Convert(const std::wstring& in, const std::wstring& out);
+    // Whether the converter shows what it could not read in a message box of
+    // its own (as it does until told otherwise) or leaves it to Problems().
+    void ShowProblems(bool show);
+    // What the last conversion could not read, and why (the host's texts).
+    std::vector<std::wstring> Problems() const;
 
 private:
     void Unload();

@@ -29,7 +29,10 @@ constexpr wchar_t kNoOutputFolder[] = L"не задана папка для фр
 constexpr wchar_t kNoConverter[] = L"не загружен конвертер DXF";
 constexpr wchar_t kNoFile[] = L"файл не найден";
 constexpr wchar_t kNotRead[] = L"файл не прочитан как DXF";
-constexpr wchar_t kUnreadValue[] = L"значение не прочитано";
+constexpr wchar_t kUnreadValue[] = L"значение не принято:";
+constexpr wchar_t kImportedWith[] = L"деталь импортирована ";
+constexpr wchar_t kImportedWithout[] = L"деталь импортирована, но ";
+constexpr wchar_t kWhileRead[] = L"при чтении ";
 constexpr wchar_t kOnlySolids[] = L"в файле только 3D-объекты, они не импортируются: нет плоского контура детали";
 constexpr wchar_t kNothingPlane[] =
     L"в файле нет объектов, которые импортируются (отрезков, дуг, окружностей, эллипсов, полилиний, сплайнов, текстов)";
@@ -107,6 +110,8 @@ public:
             const int group = GroupCode(code);
             if (group == kNoCode)
                 return false;
+            if (group == 0 && value == "EOF")
+                break;  // the file ends here, whatever follows
             if (group == 2 && section.empty()) {
                 section = value;
                 m_into = section == "ENTITIES" ? &m_model : nullptr;
@@ -271,7 +276,10 @@ vlapi::IViewPtr CurrentView(const vlapi::IVarnelDocument2DPtr& doc)
 
 class Run {
 public:
-    Run(const fs::path& folder, const DxfReader& read) : m_folder(folder), m_read(read) {}
+    Run(const fs::path& folder, const DxfReader& read, const DxfProblems& problems)
+        : m_folder(folder), m_read(read), m_problems(problems)
+    {
+    }
 
     // The reason the entry gave no fragment; empty when it did.
     std::wstring Import(FileMetaParams& entry)
@@ -298,25 +306,32 @@ public:
         vlapi::IViewPtr view = CurrentView(fragment.Get());
         if (!view)
             return outputs::kNoDocument;
-        if (!m_read(entry.m_path))
-            return Unread(source);
+        const bool read = m_read(entry.m_path);
+        const std::wstring leftOut = LeftOut();
+        if (!read) {
+            const std::wstring why = Unread(source);
+            return why == kNotRead && !leftOut.empty() ? why + L": " + leftOut : why;
+        }
         if (!fragment.IsActive())
             return importfiles::kNotActive;
 
-        SortOntoLayers(view);
+        FileLayers fileLayers;
+        SortOntoLayers(view, &fileLayers);
         PartValues values;
         for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
             if (vlapi::ITextPtr text{obj})
                 values.Read(text->GetText());
         }
-        const std::wstring problem = CheckOutline(fragment.Get(), view);
+        const std::wstring problem = CheckOutline(fragment.Get(), view, &fileLayers);
         if (!problem.empty())
-            return problem;
-        for (const std::wstring& text : values.unreadable)
-            m_notes.Add(entry.m_path, std::wstring(kUnreadValue) + L" " + text);
-
+            return leftOut.empty() ? problem : problem + L"; " + kWhileRead + leftOut;
+        if (!leftOut.empty())
+            m_notes.Add(entry.m_path, std::wstring(kImportedWithout) + kWhileRead + leftOut);
         FileMetaParams filled = entry;
         values.FillEntry(filled);
+        for (const BracketText& item : values.unreadable)
+            m_notes.Add(entry.m_path, std::wstring(kUnreadValue) + L" " + item.value + L" (" + ValueRule(item.key) +
+                                          L"): " + kImportedWith + ValueTaken(item.key, filled));
         filled.m_fragment = vrnApi::detail::TextOf(target);
         vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_COPY_COUNT), filled.m_count);
         vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_THICKNESS), filled.m_thickness);
@@ -333,8 +348,20 @@ public:
     const outputs::FailureList& Notes() const { return m_notes; }
 
 private:
+    // What the reader said it left out of the file it read last, in one text.
+    std::wstring LeftOut() const
+    {
+        std::wstring text;
+        if (m_problems) {
+            for (const std::wstring& problem : m_problems())
+                text += (text.empty() ? L"" : L"; ") + problem;
+        }
+        return text;
+    }
+
     fs::path m_folder;
     const DxfReader& m_read;
+    const DxfProblems& m_problems;
     importfiles::UniqueNames m_names;
     outputs::FailureList m_notes;
 };
@@ -369,7 +396,7 @@ std::wstring Prepare(const std::wstring& outFolder, const DxfReader& read, fs::p
 }  // namespace
 
 void ImportFiguresFromDxf(NestingModel& model, std::vector<FileMetaParams>& files, const std::wstring& outFolder,
-                          const DxfReader& read)
+                          const DxfReader& read, const DxfProblems& problems)
 {
     if (files.empty())
         return;
@@ -383,7 +410,7 @@ void ImportFiguresFromDxf(NestingModel& model, std::vector<FileMetaParams>& file
             refused.Add(entry.m_path, common);
         }
     } else {
-        Run run(folder, read);
+        Run run(folder, read, problems);
         Progress bar(model);
         for (size_t i = 0; i < files.size(); ++i) {
             bar.Set(i, files.size());

@@ -18,6 +18,9 @@ namespace dxfimport {
 // Reads a DXF file into the current view of the active document; false when
 // nothing could be read.
 using DxfReader = std::function<bool(const std::wstring& dxfPath)>;
+// What the reader left out of the file it read last, and why (texts of the
+// host, in Russian); empty when it read everything.
+using DxfProblems = std::function<std::vector<std::wstring>()>;
 
 // Imports every entry of `files` into a fragment "<file name>.vfw" in
 // `outFolder` (equal names in one run get "_2", "_3", ...), with the count,
@@ -25,9 +28,10 @@ using DxfReader = std::function<bool(const std::wstring& dxfPath)>;
 // The entries take the values the file's bracketed texts give, and the path
 // of the fragment written (empty for a file that gave none). The model's
 // progress bar runs over the files. One closing message names every file that
-// gave no fragment, with the reason, and every bracketed value that could not
-// be read. `read` is null when no converter could be loaded.
+// gave no fragment, with the reason, every bracketed value that could not be
+// read, and what `problems` says the reader left out of each file. `read` is
+// null when no converter could be loaded.
 void ImportFiguresFromDxf(NestingModel& model, std::vector<FileMetaParams>& files, const std::wstring& outFolder,
-                          const DxfReader& read);
+                          const DxfReader& read, const DxfProblems& problems = nullptr);
 
 }  // namespace dxfimport

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cwchar>
 #include <map>
 #include <numeric>
 #include <set>
@@ -24,6 +25,45 @@ constexpr wchar_t kOpenOutline[] = L"незамкнутый контур";
 constexpr wchar_t kSecondOutline[] = L"больше одного внешнего контура";
 constexpr wchar_t kRingInHole[] = L"контур внутри отверстия";
 
+// The sizes a part may have: no sheet is larger than kLargestPart, no point
+// is told from another nearer than the joints (kJoinTolerance) unless the part
+// is ten times their size, and beyond kFarthestPart from the origin the
+// coordinates of a drawing in millimetres lose the point tolerance.
+constexpr double kLargestPart = 1e6;     // mm
+constexpr double kSmallestPart = 0.01;   // mm
+constexpr double kFarthestPart = 1e9;    // mm
+
+// A length of a message: at most `digits` significant digits.
+std::wstring Size(double v, int digits = 6)
+{
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%.*g", digits, v);
+    return text;
+}
+
+// Why the outline on layer 0 is of no size a part can have; empty when it is.
+std::wstring SizeProblem(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingContainerPtr& container)
+{
+    vlapi::APIObjectList outline;
+    for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(container)) {
+        if (obj->GetLayer() == 0 && obj->IsGeometry())
+            outline.emplace_back(obj);
+    }
+    double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+    if (outline.empty() || !doc->GetObjectsBox(outline, x1, y1, x2, y2))
+        return {};
+    const double width = x2 - x1, height = y2 - y1;
+    const std::wstring sizes = Size(width) + L" × " + Size(height) + L" мм";
+    if (!(std::max(width, height) <= kLargestPart))
+        return L"деталь больше " + Size(kLargestPart, 12) + L" мм: " + sizes;
+    if (!(std::max({std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2)}) <= kFarthestPart))
+        return L"деталь дальше " + Size(kFarthestPart, 12) + L" мм от начала координат: у точки (" + Size(x1) + L"; " +
+               Size(y1) + L")";
+    if (std::max(width, height) < kSmallestPart)
+        return L"деталь меньше " + Size(kSmallestPart, 12) + L" мм: " + sizes;
+    return {};
+}
+
 std::wstring StyleLayerName(int style) { return L"Стиль линий " + std::to_wstring(style); }
 
 void PutOnLayer(const vlapi::IDrawingObjectPtr& obj, int layer)
@@ -34,11 +74,14 @@ void PutOnLayer(const vlapi::IDrawingObjectPtr& obj, int layer)
     }
 }
 
-// Replaces a polyline, contour or rectangle on layer 0 by its lines and arcs.
-void BreakUp(const vlapi::IDrawingContainerPtr& container, const vlapi::IDrawingObjectPtr& obj, double arrow)
+// Replaces a polyline, contour or rectangle on layer 0 by its lines and arcs,
+// which take its file layer.
+void BreakUp(const vlapi::IDrawingContainerPtr& container, const vlapi::IDrawingObjectPtr& obj, double arrow,
+             FileLayers* fileLayers)
 {
+    const auto layer = fileLayers ? fileLayers->find(hostAccess::ReferenceOf(obj)) : FileLayers::iterator{};
     std::vector<vlapi::IDrawingObjectPtr> pieces;
-    vrnApi::DecomposeDrawingObject(obj, arrow, pieces);
+    vrnApi::DecomposeDrawingObject(obj, vrnApi::SagOfPieces(obj, arrow), pieces);
     for (const vlapi::IDrawingObjectPtr& piece : pieces) {
         vrnApi::CurveChord chord;
         if (!vrnApi::ReadCurveChord(piece, chord))
@@ -51,8 +94,65 @@ void BreakUp(const vlapi::IDrawingContainerPtr& container, const vlapi::IDrawing
                 : vlapi::IDrawingObjectPtr(vrnApi::CreateLineSegm(container, a.x, a.y, b.x, b.y, kOutlineStyle));
         if (made)
             PutOnLayer(made, 0);
+        if (made && fileLayers && layer != fileLayers->end())
+            (*fileLayers)[hostAccess::ReferenceOf(made)] = layer->second;
     }
     obj->Delete();
+}
+
+// "1 отрезок", "2 отрезка", "5 отрезков".
+std::wstring Counted(size_t n, const wchar_t* one, const wchar_t* few, const wchar_t* many)
+{
+    const size_t tens = n % 100, units = n % 10;
+    const wchar_t* word = tens >= 11 && tens <= 14 ? many : units == 1 ? one : units >= 2 && units <= 4 ? few : many;
+    return std::to_wstring(n) + L" " + word;
+}
+
+// The curves of the chains that are not closed, by layer and kind:
+// "2 отрезка на слое «CENTER», 1 дуга на слое «0»".
+std::wstring OpenCurves(const vlapi::IVarnelDocument2DPtr& doc, const std::vector<NContourPtr>& chains,
+                        const FileLayers* fileLayers)
+{
+    struct Kinds {
+        size_t lines = 0, arcs = 0, splines = 0, others = 0;
+    };
+    std::vector<std::pair<std::wstring, Kinds>> byLayer;  // in the order met
+    for (const NContourPtr& chain : chains) {
+        if (vrnApi::IsClosedChain(*chain))
+            continue;
+        for (const NSegmentPtr& chord : chain->m_segments) {
+            const auto named = fileLayers ? fileLayers->find(chord->m_ref) : FileLayers::const_iterator{};
+            const std::wstring layer = fileLayers && named != fileLayers->end() ? named->second : L"0";
+            auto at = std::find_if(byLayer.begin(), byLayer.end(), [&](const auto& l) { return l.first == layer; });
+            if (at == byLayer.end())
+                at = byLayer.insert(byLayer.end(), {layer, Kinds{}});
+            const vlapi::IDrawingObjectPtr obj{hostAccess::ObjectOf(doc, chord->m_ref)};
+            const int type = obj ? obj->GetType() : 0;
+            ++(type == vlapi::vlDrLineSeg ? at->second.lines
+               : type == vlapi::vlDrArc   ? at->second.arcs
+               : type == vlapi::vlDrNurbs || type == vlapi::vlDrNurbsByPoints || type == vlapi::vlDrBezier
+                   ? at->second.splines
+                   : at->second.others);
+        }
+    }
+    constexpr size_t kLayersNamed = 5;
+    std::wstring text;
+    for (size_t i = 0; i < byLayer.size() && i < kLayersNamed; ++i) {
+        const Kinds& k = byLayer[i].second;
+        std::wstring kinds;
+        const auto add = [&](size_t n, const wchar_t* one, const wchar_t* few, const wchar_t* many) {
+            if (n > 0)
+                kinds += (kinds.empty() ? L"" : L", ") + Counted(n, one, few, many);
+        };
+        add(k.lines, L"отрезок", L"отрезка", L"отрезков");
+        add(k.arcs, L"дуга", L"дуги", L"дуг");
+        add(k.splines, L"сплайн", L"сплайна", L"сплайнов");
+        add(k.others, L"кривая", L"кривые", L"кривых");
+        text += (text.empty() ? L"" : L", ") + kinds + L" на слое «" + byLayer[i].first + L"»";
+    }
+    if (byLayer.size() > kLayersNamed)
+        text += L" и на других слоях";
+    return text;
 }
 
 // One curve over another: the same ends, either way round, and the same middle.
@@ -169,7 +269,7 @@ bool IsPointLine(const vlapi::IDrawingObjectPtr& obj)
 
 }  // namespace
 
-void SortOntoLayers(const vlapi::IViewPtr& view)
+void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers)
 {
     vlapi::ILayersPtr layers = view ? view->GetLayers() : nullptr;
     if (!layers)
@@ -189,6 +289,17 @@ void SortOntoLayers(const vlapi::IViewPtr& view)
             obj->Delete();
         else
             objects.push_back(obj);
+    }
+    if (fileLayers) {
+        std::map<int, std::wstring> names;
+        for (int i = 0; i < layers->GetCount(); ++i) {
+            if (vlapi::ILayerPtr layer{layers->GetItem(i)})
+                names[layer->GetNumber()] = layer->GetName();
+        }
+        for (const vlapi::IDrawingObjectPtr& obj : objects) {
+            const auto name = names.find(obj->GetLayer());
+            (*fileLayers)[hostAccess::ReferenceOf(obj)] = name != names.end() ? name->second : std::wstring(L"0");
+        }
     }
     std::vector<int> targets;
     std::vector<int> styles;     // the other line styles, as they are met
@@ -225,13 +336,15 @@ void SortOntoLayers(const vlapi::IViewPtr& view)
         PutOnLayer(objects[i], targets[i]);
 }
 
-std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view)
+std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view, FileLayers* fileLayers)
 {
     const vlapi::IDrawingContainerPtr container(view);
+    if (std::wstring size = SizeProblem(doc, container); !size.empty())
+        return size;
     const double arrow = NestingSetting::m_instance.m_tolerance;
     for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(container)) {
         if (obj->GetLayer() == 0 && !vrnApi::IsCurveType(obj->GetType()))
-            BreakUp(container, obj, arrow);
+            BreakUp(container, obj, arrow, fileLayers);
     }
 
     std::vector<vrnApi::CurveChord> kept;
@@ -272,7 +385,8 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     // only made of closed ones.
     for (const NContourPtr& contour : contours) {
         if (!vrnApi::IsClosedChain(*contour))
-            return std::wstring(kOpenOutline) + L": " + OpenOutlineGap(contours);
+            return std::wstring(kOpenOutline) + L": " + OpenOutlineGap(contours) + L"; незамкнутые кривые: " +
+                   OpenCurves(doc, contours, fileLayers);
     }
     std::vector<NPolygonPtr> rings;
     for (const NContourPtr& contour : contours) {

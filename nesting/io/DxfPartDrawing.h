@@ -3,7 +3,10 @@
 // and cleaned by the rules of a figure's closed borders.
 #pragma once
 
+#include "host/HostAccess.h"
 #include "vlapi/vlapi.h"
+
+#include <map>
 
 #include <string>
 
@@ -14,11 +17,16 @@ inline constexpr int kTextLayer = 1;
 // The line style of the cut outline (the host's main line).
 inline constexpr int kOutlineStyle = 1;
 
+// The name of the layer each object stood on in the file it was read from,
+// by the object's reference.
+using FileLayers = std::map<reference, std::wstring>;
+
 // Puts every object of `view` on the layer of its kind: curves of the main
 // line style on layer 0 (the cut outline), texts on the text layer, the
 // objects of each other line style on a layer of their own (numbered from 2
-// in the order the styles are met). The layers the drawing had are replaced.
-void SortOntoLayers(const vlapi::IViewPtr& view);
+// in the order the styles are met). The layers the drawing had are replaced;
+// their names are kept in `fileLayers` when given.
+void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers = nullptr);
 
 // Why the outline on layer 0 of `view` cannot make a figure; empty when it
 // can. The first problem found is named, in this order: a curve that cannot
@@ -28,7 +36,10 @@ void SortOntoLayers(const vlapi::IViewPtr& view);
 // are not single curves (polylines, contours, rectangles) are broken into
 // their lines and arcs, a curve drawn again over one already there (either
 // way round) is deleted, and ends a hair apart are joined (JoinNearEnds).
+// An open outline is told with the kinds of its open curves and the layers
+// `fileLayers` gives them (the pieces of a polyline take its layer).
 // `doc` must be the active document.
-std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view);
+std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view,
+                          FileLayers* fileLayers = nullptr);
 
 }  // namespace dxfimport

@@ -2,7 +2,7 @@
 
 #include "io/NumberText.h"
 
-#include <limits>
+#include <cwchar>
 
 namespace dxfimport {
 namespace {
@@ -84,7 +84,7 @@ std::optional<double> ReadThickness(const std::wstring& text)
     const std::wstring number = WithoutUnit(Trimmed(text), {L"мм", L"mm"});
     size_t used = 0;
     const std::optional<double> value = numbertext::LeadingDouble(number, &used);
-    if (!value || used != number.size() || *value <= 0.0)
+    if (!value || used != number.size() || !(*value > 0.0 && *value <= kMostThickness))
         return std::nullopt;
     return value;
 }
@@ -94,7 +94,7 @@ std::optional<int32_t> ReadCount(const std::wstring& text)
     const std::wstring number = WithoutUnit(Trimmed(text), {L"шт.", L"шт", L"pcs"});
     size_t used = 0;
     const std::optional<int64_t> value = numbertext::LeadingInteger(number, &used);
-    if (!value || used != number.size() || *value < 1 || *value > std::numeric_limits<int32_t>::max())
+    if (!value || used != number.size() || *value < 1 || *value > kMostCount)
         return std::nullopt;
     return static_cast<int32_t>(*value);
 }
@@ -134,8 +134,40 @@ void PartValues::Read(const std::wstring& text)
         }
         }
         if (!read)
-            unreadable.push_back(Trimmed(line));
+            unreadable.push_back({item->key, Trimmed(line)});
     }
+}
+
+std::wstring ValueRule(PartKey key)
+{
+    switch (key) {
+    case PartKey::Material:
+        return L"материал не назван";
+    case PartKey::Thickness:
+        return L"толщина должна быть числом больше 0 и не больше " + std::to_wstring(static_cast<int>(kMostThickness)) +
+               L" мм";
+    case PartKey::Count:
+        break;
+    }
+    return L"количество должно быть целым числом от 1 до " + std::to_wstring(kMostCount);
+}
+
+std::wstring ValueTaken(PartKey key, const FileMetaParams& entry)
+{
+    switch (key) {
+    case PartKey::Material:
+        return entry.m_material.empty() ? L"без материала" : L"с материалом «" + entry.m_material + L"»";
+    case PartKey::Thickness: {
+        if (!(entry.m_thickness > 0.0))
+            return L"без толщины";
+        wchar_t text[64];
+        std::swprintf(text, 64, L"%g", entry.m_thickness);
+        return L"с толщиной " + std::wstring(text) + L" мм";
+    }
+    case PartKey::Count:
+        break;
+    }
+    return L"с количеством " + std::to_wstring(entry.m_count);
 }
 
 void PartValues::FillEntry(FileMetaParams& entry) const

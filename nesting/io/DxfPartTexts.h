@@ -25,12 +25,12 @@ struct BracketText {
 std::optional<BracketText> ReadBracketText(const std::wstring& line);
 
 // What the texts of one drawing give, and the bracketed texts whose value
-// could not be read (as they stand in the drawing).
+// could not be read or is out of its range (as they stand in the drawing).
 struct PartValues {
     std::optional<std::wstring> material;
     std::optional<double> thickness;
     std::optional<int32_t> count;
-    std::vector<std::wstring> unreadable;
+    std::vector<BracketText> unreadable;  // the key, and the text as it stands
 
     // Reads every line of one text object; the first readable value of a key wins.
     void Read(const std::wstring& text);
@@ -38,10 +38,19 @@ struct PartValues {
     void FillEntry(FileMetaParams& entry) const;
 };
 
-// A thickness text: a positive decimal number (point or comma), an optional
-// unit "мм" or "mm". A count text: a whole number from 1, an optional "шт" or
-// "pcs". None for anything else.
+// A thickness text: a decimal number (point or comma) above 0 and at most
+// kMostThickness, an optional unit "мм" or "mm". A count text: a whole
+// number from 1 to kMostCount, an optional "шт" or "pcs". None for anything
+// else.
+inline constexpr double kMostThickness = 500.0;  // mm
+inline constexpr int32_t kMostCount = 1'000'000'000;
 std::optional<double> ReadThickness(const std::wstring& text);
 std::optional<int32_t> ReadCount(const std::wstring& text);
+
+// What a value of `key` must be, as a refusal of it says.
+std::wstring ValueRule(PartKey key);
+// The value of `key` that `entry` holds, as "с количеством 4", "с толщиной
+// 2.5 мм", "с материалом «Ст3»" (or "без толщины", "без материала").
+std::wstring ValueTaken(PartKey key, const FileMetaParams& entry);
 
 }  // namespace dxfimport

@@ -14,6 +14,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr wchar_t kNothingToExport[] = L"Нечего экспортировать: на листах чертежа нет ни деталей, ни деловых отходов";
+constexpr wchar_t kEarlierHeading[] =
+    L"В папке остались файлы прежних экспортов, которых этот экспорт не записывал:";
+constexpr size_t kEarlierShown = 10;  // earlier files named one by one
+
 // Removes the progress bar however the run ends.
 class ProgressBar {
 public:
@@ -101,13 +106,20 @@ void Exporter::ExportToDXF(std::wstring folder)
     }
     Run run;
     run.folder = vrnApi::detail::PathOf(folder);
-    if (!outputs::EnsureFolder(run.folder)) {
-        vrnApi::ShowErrorText(L"Не удалось создать папку экспорта:\n" + folder);
-        return;
-    }
     m_model.InitSheetsFromActiveDoc();
     m_model.InitFiguresFromActiveDoc(nullptr);
     m_model.InitWastesFromActiveDoc();
+    const bool something = HoldsSomething();
+    if (!something || !outputs::EnsureFolder(run.folder)) {
+        if (!something)
+            vrnApi::ShowWarningText(kNothingToExport);
+        else
+            vrnApi::ShowErrorText(L"Не удалось создать папку экспорта:\n" + folder);
+        m_model.ClearSheets();
+        m_model.ClearFigures();
+        m_model.ClearWastes();
+        return;
+    }
     run.figures = m_model.m_figures;
     run.sheets = m_model.m_sheets;
     run.wastes = m_model.m_wastes;
@@ -144,8 +156,11 @@ void Exporter::ExportToDXF(std::wstring folder)
         run.hidden.clear();
         if (run.source && !run.gone)
             run.source->Activate();
+        const std::wstring earlier = EarlierNote(run);
         if (run.clean && !run.gone)
-            vrnApi::ShowInformMessage(IDS_MESS_SUCCESS_EXPORT);
+            vrnApi::ShowInformText(vrnApi::LoadStr(IDS_MESS_SUCCESS_EXPORT) + earlier);
+        else if (!run.gone && !earlier.empty())
+            vrnApi::ShowWarningText(earlier.substr(2));
     }
     m_model.ClearSheets();
     m_model.ClearFigures();
@@ -253,8 +268,10 @@ vlapi::IVarnelDocument2DPtr Exporter::FileSetDocument(Run& run, Step& step, outp
     objects.Delete();
     vlapi::IVarnelDocument2DPtr document = vrnApi::CreateSleep2DDocument(false);
     if (!document) {
-        for (const std::wstring& file : FilesOf(base, m_params.format))
+        for (const std::wstring& file : FilesOf(base, m_params.format)) {
+            run.tried.push_back(run.folder / vrnApi::detail::PathOf(file));
             step.failures.Add(file, outputs::kNoDocument);
+        }
         return nullptr;
     }
     run.hidden.push_back(std::make_unique<outputs::HiddenDocument>(document, run.source, 0));
@@ -264,15 +281,16 @@ vlapi::IVarnelDocument2DPtr Exporter::FileSetDocument(Run& run, Step& step, outp
 void Exporter::WriteFileSet(Run& run, Step& step, const vlapi::IVarnelDocumentPtr& document, const std::wstring& base)
 {
     if (m_params.format != 1)
-        SaveFile(step, document, run.folder / vrnApi::detail::PathOf(base + L".vfw"));
+        SaveFile(run, step, document, run.folder / vrnApi::detail::PathOf(base + L".vfw"));
     if (m_params.format <= 1) {
         document->Activate();
         WriteDxf(run, step, run.folder / vrnApi::detail::PathOf(base + L".dxf"));
     }
 }
 
-void Exporter::SaveFile(Step& step, const vlapi::IVarnelDocumentPtr& document, const fs::path& target)
+void Exporter::SaveFile(Run& run, Step& step, const vlapi::IVarnelDocumentPtr& document, const fs::path& target)
 {
+    run.tried.push_back(target);
     const std::wstring shown = vrnApi::detail::TextOf(target.filename());
     if (outputs::OpenDocument(target)) {
         step.failures.Add(shown, outputs::kOpenInHost);
@@ -292,6 +310,7 @@ void Exporter::WriteDxf(Run& run, Step& step, const fs::path& target)
         step.converterMissing = true;
         return;
     }
+    run.tried.push_back(target);
     const std::wstring shown = vrnApi::detail::TextOf(target.filename());
     if (outputs::OpenDocument(target)) {
         step.failures.Add(shown, outputs::kOpenInHost);
@@ -322,6 +341,27 @@ void Exporter::Report(Run& run, const Step& step, int success, int nothing)
                                      ? vrnApi::LoadStr(nothing)
                                      : std::wstring(L"Не все файлы экспорта записаны");
     vrnApi::ShowErrorText(step.failures.Text(heading + L":", outputs::FailureList::kShownOfMany));
+}
+
+bool Exporter::HoldsSomething() const
+{
+    return std::any_of(m_model.m_sheets.begin(), m_model.m_sheets.end(), [&](const SheetPtr& sheet) {
+        const int view = sheet->GetView();
+        const auto inView = [view](const auto& object) { return object && object->GetView() == view; };
+        return std::any_of(m_model.m_figures.begin(), m_model.m_figures.end(), inView) ||
+               std::any_of(m_model.m_wastes.begin(), m_model.m_wastes.end(), inView);
+    });
+}
+
+std::wstring Exporter::EarlierNote(const Run& run) const
+{
+    // The map and the sheets, which a machine cuts from, before the remnants.
+    std::vector<std::wstring> names;
+    for (const fs::path& file : outputs::FilesNotOurs(run.folder, {".dxf", ".vfw", ".v3d"}, run.tried))
+        names.push_back(vrnApi::detail::TextOf(file.filename()));
+    std::stable_partition(names.begin(), names.end(),
+                          [](const std::wstring& name) { return name.rfind(L"waste", 0) != 0; });
+    return outputs::NamesNote(kEarlierHeading, names, kEarlierShown);
 }
 
 void Exporter::StepDone(Run& run, int done)

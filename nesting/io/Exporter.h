@@ -18,8 +18,11 @@ class Exporter {
 public:
     void SetParams(const ExportParams& params) { m_params = params; }
     // Writes what the parameters ask for into `folder`; an empty folder only
-    // warns. Each step tells its success only when all its files were
-    // written, and names each file that was not, with the reason.
+    // warns, and so does a drawing with nothing to export (no part on a
+    // sheet, no remnant on one): nothing is written then. Each step tells
+    // its success only when all its files were written, and names each file
+    // that was not, with the reason; the closing message names the files an
+    // earlier export left in the folder that this one did not write.
     void ExportToDXF(std::wstring folder);
 
     ExportParams m_params;
@@ -37,6 +40,7 @@ private:
         bool converterWanted = false;
         std::vector<std::unique_ptr<outputs::HiddenDocument>> hidden;
         outputs::NameBook names;
+        std::vector<std::filesystem::path> tried;  // the files the run wrote or tried to
         int step = 0;
         int total = 0;
         bool clean = true;  // every step so far wrote all its files
@@ -66,7 +70,7 @@ private:
     // `base`.dxf, as the format asks.
     void WriteFileSet(Run& run, Step& step, const vlapi::IVarnelDocumentPtr& document, const std::wstring& base);
     // Saves the hidden document as the file, unless the file is open in the host.
-    void SaveFile(Step& step, const vlapi::IVarnelDocumentPtr& document, const std::filesystem::path& target);
+    void SaveFile(Run& run, Step& step, const vlapi::IVarnelDocumentPtr& document, const std::filesystem::path& target);
     // Converts the active document to the DXF file.
     void WriteDxf(Run& run, Step& step, const std::filesystem::path& file);
     // Shows the step's message: `success` when all its files were written,
@@ -77,6 +81,10 @@ private:
     // Counts the finished step on the progress bar and lets the host handle
     // the user's waiting events.
     void StepDone(Run& run, int done);
+    // Whether the model holds something to export: a part or a remnant on a sheet.
+    bool HoldsSomething() const;
+    // The note on the files of the folder this run did not write.
+    std::wstring EarlierNote(const Run& run) const;
 };
 
 // The text of a resource with the elapsed seconds: formatted when the text

@@ -37,6 +37,7 @@ void Exporter::Export3D(Run& run)
     Step step;
     const fs::path target = run.folder / "sheets.v3d";
     const std::wstring shown = L"sheets.v3d";
+    run.tried.push_back(target);
 
     // Every sheet's objects, sheets without figures included (their list is empty).
     std::vector<outputs::DrawnCopies> lists;
@@ -67,7 +68,7 @@ void Exporter::Export3D(Run& run)
         if (!sketched) {
             step.failures.Add(shown, outputs::kNoSketches);
         } else {
-            SaveFile(step, document, target);
+            SaveFile(run, step, document, target);
         }
         run.source->Activate();
     }

@@ -89,13 +89,17 @@ bool Reshape(const vlapi::IDrawingObjectPtr& obj, const NPoint& start, const NPo
     return true;
 }
 
-// A number of a message: at most `decimals` decimals, no trailing zeros.
+// A number of a message: at most `decimals` decimals, no trailing zeros;
+// six significant digits beyond a thousand kilometres.
 std::wstring Number(double value, int decimals)
 {
     char buffer[400];  // the widest double in fixed notation
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    if (std::fabs(value) < 1e9)
+        std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    else
+        std::snprintf(buffer, sizeof buffer, "%.6g", value);
     std::wstring text(buffer, buffer + std::strlen(buffer));
-    if (text.find(L'.') != std::wstring::npos) {
+    if (text.find(L'.') != std::wstring::npos && text.find(L'e') == std::wstring::npos) {
         text.erase(text.find_last_not_of(L'0') + 1);
         if (text.back() == L'.')
             text.pop_back();

@@ -75,6 +75,37 @@ bool RemoveFile(const fs::path& file)
     return !fs::exists(fs::symlink_status(file, ec));
 }
 
+std::vector<fs::path> FilesNotOurs(const fs::path& folder, std::initializer_list<const char*> extensions,
+                                   const std::vector<fs::path>& ours)
+{
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path& file = it->path();
+        const std::string extension = file.extension().string();
+        const bool listed = std::any_of(extensions.begin(), extensions.end(),
+                                        [&](const char* e) { return extension == e; });
+        std::error_code kind;
+        if (listed && it->is_regular_file(kind) && file.filename().string()[0] != '.' &&
+            std::find(ours.begin(), ours.end(), file) == ours.end())
+            files.push_back(file);
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::wstring NamesNote(const std::wstring& heading, const std::vector<std::wstring>& names, size_t shown)
+{
+    if (names.empty())
+        return {};
+    std::wstring text = L"\n\n" + heading;
+    for (size_t i = 0; i < names.size() && i < shown; ++i)
+        text += L"\n" + names[i];
+    if (names.size() > shown)
+        text += L"\n… и ещё " + std::to_wstring(names.size() - shown);
+    return text;
+}
+
 PendingFile::PendingFile(fs::path target)
     : m_target(std::move(target))
 {
@@ -173,6 +204,12 @@ std::wstring Format(const wchar_t* format, double a, double b, double c) { retur
 
 double CeilClean(double v) { return std::ceil(v - 1e-4) + 0.0; }
 
-double RoundHalfDown(double v) { return uf::RoundMillimetres(v); }
+std::wstring TenthsText(double mm)
+{
+    const double tenths = std::round(mm * 10.0) + 0.0;  // + 0 turns -0 into 0
+    if (std::fmod(tenths, 10.0) == 0.0)
+        return Printed(L"%.0f", tenths / 10.0);
+    return Printed(L"%.1f", tenths / 10.0);
+}
 
 }  // namespace outputs

@@ -75,6 +75,17 @@ bool EnsureFolder(const std::filesystem::path& folder);
 // Removes a file; false when one is still there. Never throws.
 bool RemoveFile(const std::filesystem::path& file);
 
+// The files a run found in its folder (not in its sub-folders) and did not
+// write: those with one of the extensions, other than hidden ones (a
+// temporary name) and those `ours` lists, sorted by name. Never throws.
+std::vector<std::filesystem::path> FilesNotOurs(const std::filesystem::path& folder,
+                                                std::initializer_list<const char*> extensions,
+                                                const std::vector<std::filesystem::path>& ours);
+// The note of a closing message on such files: two line feeds, `heading`,
+// then the first `shown` names a line each and the number of the rest;
+// nothing without names.
+std::wstring NamesNote(const std::wstring& heading, const std::vector<std::wstring>& names, size_t shown);
+
 // A file written under a temporary name beside its target, then renamed over
 // the target once it is complete. Left uncommitted, the temporary file is
 // removed and the old target stays as it was.
@@ -155,7 +166,8 @@ std::wstring Format(const wchar_t* format, double a, double b, double c);
 // Rounding of the reports. Noise within 1e-4 of a whole number is dropped
 // first, so that 1250.0000001 rounds up to 1250 while 1250.01 gives 1251.
 double CeilClean(double v);
-// The nearest whole number, halves going down (2.5 gives 2, 2.6 gives 3).
-double RoundHalfDown(double v);
+// A length to a tenth of a millimetre, a whole one without decimals:
+// 2450.5 gives "2450.5", 6000 and 5999.96 give "6000", -0.01 gives "0".
+std::wstring TenthsText(double mm);
 
 }  // namespace outputs

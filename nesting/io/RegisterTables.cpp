@@ -7,11 +7,14 @@
 
 using outputs::CeilClean;
 using outputs::Format;
-using outputs::RoundHalfDown;
+using outputs::TenthsText;
 
 namespace registers {
 
 namespace {
+
+// The map cell of parts that lie on no sheet.
+const wchar_t kNotPlaced[] = L"не размещены";
 
 // A written cell.
 std::optional<std::wstring> Cell(std::wstring text) { return std::optional<std::wstring>(std::move(text)); }
@@ -113,8 +116,8 @@ Table CardsTable(const NestingModel& model, const std::vector<SheetPtr>& sheets,
         row.cells = {Cell(sheet->m_name),
                      Cell(NestingModel::m_materialSheet),
                      Cell(Thickness(model)),
-                     Cell(Format(L"%1.0f", RoundHalfDown(sheet->GetWidth()))),
-                     Cell(Format(L"%1.0f", RoundHalfDown(sheet->GetHeight()))),
+                     Cell(TenthsText(sheet->GetWidth())),
+                     Cell(TenthsText(sheet->GetHeight())),
                      Cell(Format(L"%g", CeilClean(sheet->m_count))),
                      Cell(Format(L"%1.2f", sheet->m_result.KIM)),
                      Cell(Format(L"%1.2f", sheet->m_result.length)),
@@ -133,11 +136,20 @@ Table DetailsTable(const NestingModel& model, const std::vector<FigureGroup>& gr
                 {{L"Имя детали", 250}, {L"Кол-во", 30}, {L"Материал", 100}, {L"Толщина, мм", 50}, {L"Имя карты", 70}},
                 {},
                 false};
-    for (const FigureGroup& group : groups) {
+    // The parts of each map, map after map, then those placed on none,
+    // marked so: a part in the container is not cut.
+    const auto mapOf = [&](const FigureGroup& group) {
+        const auto at = std::find(model.m_sheets.begin(), model.m_sheets.end(), group.first->m_owner);
+        return group.first->m_owner ? static_cast<size_t>(at - model.m_sheets.begin()) : model.m_sheets.size();
+    };
+    std::vector<FigureGroup> ordered = groups;
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [&](const FigureGroup& a, const FigureGroup& b) { return mapOf(a) < mapOf(b); });
+    for (const FigureGroup& group : ordered) {
         Row row;
+        const bool placed = mapOf(group) < model.m_sheets.size();
         row.cells = {Cell(group.first->m_name), Cell(Decimal(group.count)), Cell(PartMaterial(*group.first)),
-                     Cell(PartThickness(*group.first, model)),
-                     group.first->m_owner ? Cell(group.first->m_owner->m_name) : std::nullopt};
+                     Cell(PartThickness(*group.first, model)), Cell(placed ? group.first->m_owner->m_name : kNotPlaced)};
         table.rows.push_back(std::move(row));
     }
     return table;
@@ -202,7 +214,7 @@ std::vector<LinearBar> LinearBars(const std::vector<FigurePtr>& figures, const s
         std::stable_sort(laid.begin(), laid.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         for (const auto& entry : laid) {
-            const Figure* figure = entry.second;  // named, not bound: the lambda below takes it
+            const Figure* figure = entry.second;
             const double length = figure->m_rectBorder.pTop.x - figure->m_rectBorder.pBot.x;
             auto same = [&](const LinearPiece& p) {
                 return p.name == figure->m_name && std::fabs(p.length - length) < kSameLength;
@@ -218,7 +230,7 @@ std::vector<LinearBar> LinearBars(const std::vector<FigurePtr>& figures, const s
     return bars;
 }
 
-Table LNTable(const NestingModel& model, const std::vector<LinearBar>& bars, double gap)
+Table LNTable(const NestingModel& model, const std::vector<LinearBar>& bars, double gap, double minimumRemnant)
 {
     Table table{L"Ведомость линейного раскроя",
                 L"Ведомость линейного раскроя",
@@ -239,8 +251,8 @@ Table LNTable(const NestingModel& model, const std::vector<LinearBar>& bars, dou
         Row line;
         line.cells.resize(columns);
         line.cells[0] = Cell(bar.name);
-        line.cells[1] = Cell(Format(L"%gx%gx%g", RoundHalfDown(bar.length), RoundHalfDown(bar.width),
-                                    model.m_thicknessSheet));
+        line.cells[1] = Cell(TenthsText(bar.length) + L"x" + TenthsText(bar.width) + L"x" +
+                             Format(L"%g", model.m_thicknessSheet));
         line.cells[2] = Cell(NestingModel::m_materialSheet);
         line.cells[3] = Cell(Format(L"%g", CeilClean(bar.count)));
         const size_t barLine = table.rows.size();
@@ -255,13 +267,16 @@ Table LNTable(const NestingModel& model, const std::vector<LinearBar>& bars, dou
             Row& row = k == 0 ? table.rows[barLine]
                               : table.rows.emplace_back(Row{std::vector<std::optional<std::wstring>>(columns), 0.0});
             row.cells[4] = Cell(piece.name);
-            row.cells[5] = Cell(Format(L"%1.0f", RoundHalfDown(piece.length)));
+            row.cells[5] = Cell(TenthsText(piece.length));
             row.cells[6] = Cell(Decimal(piece.count));
         }
         // What is left once every piece is cut off, each cut taking the gap.
         const double left = bar.length - used - static_cast<double>(std::max(pieces - 1, 0LL)) * gap;
-        table.rows[barLine].cells[7] = Cell(Format(L"%1.0f", RoundHalfDown(std::max(left, 0.0))));
-        table.rows[barLine].cells[8] = Cell(bar.name + L"-" + Decimal(static_cast<long long>(p + 1)));
+        // What is left as shown, to a tenth: a bar used up leaves nothing to name.
+        const double kept = std::round(std::max(left, 0.0) * 10.0) / 10.0;
+        table.rows[barLine].cells[7] = Cell(TenthsText(kept));
+        const bool remnant = kept > 0.0 && kept >= minimumRemnant - 1e-9;
+        table.rows[barLine].cells[8] = Cell(remnant ? bar.name + L"-" + Decimal(static_cast<long long>(p + 1)) : L"");
     }
     return table;
 }

@@ -53,6 +53,8 @@ std::vector<SheetGroup> GroupSheets(const std::vector<SheetPtr>& sheets);
 SheetPtr SheetInView(const std::vector<SheetPtr>& sheets, int view);
 
 Table CardsTable(const NestingModel& model, const std::vector<SheetPtr>& sheets, const std::vector<WastePtr>& wastes);
+// The parts of each map in the order of the maps, then the parts placed on
+// no map, whose map cell says so.
 Table DetailsTable(const NestingModel& model, const std::vector<FigureGroup>& groups);
 Table MaterialTable(const NestingModel& model, const std::vector<SheetGroup>& groups);
 Table WastesTable(const std::vector<WastePtr>& wastes, const std::vector<SheetPtr>& sheets);
@@ -71,11 +73,16 @@ struct LinearBar {
     double count = 0.0;   // bars cut so
     std::vector<LinearPiece> pieces;
 };
+// An offcut of linear nesting shorter than this is waste (mm), unless the
+// user sets another minimum.
+inline constexpr double kLinearMinimumRemnant = 250.0;
 // The bars a linear-nesting drawing holds: each sheet, in list order, with
 // the figures in its view (a figure's length is that of its outline).
 std::vector<LinearBar> LinearBars(const std::vector<FigurePtr>& figures, const std::vector<SheetPtr>& sheets);
-// The register of linear cuts. A bar's remainder is its length less its
-// pieces and the cuts of `gap` between neighbouring pieces.
-Table LNTable(const NestingModel& model, const std::vector<LinearBar>& bars, double gap);
+// The register of linear cuts, lengths to a tenth of a millimetre as
+// planned. A bar's remainder is its length less its pieces and the cuts of
+// `gap` between neighbouring pieces; it is named as a remnant only when it
+// is `minimumRemnant` long or longer (a shorter one is waste).
+Table LNTable(const NestingModel& model, const std::vector<LinearBar>& bars, double gap, double minimumRemnant);
 
 }  // namespace registers

@@ -107,26 +107,21 @@ std::vector<std::wstring> Reporter::EarlierFiles() const
     if (m_params.folder.empty())
         return earlier;
     for (const fs::path& folder : {MapsFolder(), DocsFolder()}) {
-        std::vector<fs::path> files;
-        std::error_code ec;
-        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-            const fs::path& file = it->path();
-            const std::string extension = file.extension().string();
-            const bool document = extension == ".vdw" || extension == ".vfw" || extension == ".csv";
-            std::error_code kind;
-            if (document && it->is_regular_file(kind) && file.filename().string()[0] != '.' &&
-                std::find(m_written.begin(), m_written.end(), file) == m_written.end())
-                files.push_back(file);
-        }
-        std::sort(files.begin(), files.end());
         // A document of this run that could not be replaced is named
         // among the failures, not taken for an earlier run's.
-        for (const fs::path& file : files) {
+        for (const fs::path& file : outputs::FilesNotOurs(folder, {".vdw", ".vfw", ".csv"}, m_written)) {
             if (!m_failures.Names(Shown(file)))
                 earlier.push_back(Shown(file));
         }
     }
     return earlier;
+}
+
+std::wstring Reporter::EarlierNote() const
+{
+    constexpr size_t kShown = 10;  // named one by one
+    return outputs::NamesNote(L"В папке остались документы прежних запусков, которых нет в этой документации:",
+                              EarlierFiles(), kShown);
 }
 
 bool Reporter::createDirectory(const std::wstring& path)

@@ -28,6 +28,9 @@ public:
     // The bars the register of linear cuts lists instead of the drawing's
     // (a plan computed but not drawn).
     void SetLinearPlan(std::vector<registers::LinearBar> bars) { m_linearPlan = std::move(bars); }
+    // The shortest offcut of a bar the register of linear cuts names as a
+    // remnant (mm).
+    void SetLinearMinimumRemnant(double mm) { m_linearMinimumRemnant = mm; }
     void Clear();
     // Runs the builders the flags ask for, in their fixed order, with the
     // host's user access off meanwhile. Ends with one error message naming
@@ -46,6 +49,9 @@ public:
     // last run neither wrote nor failed to replace (an earlier run's),
     // relative to the folder.
     std::vector<std::wstring> EarlierFiles() const;
+    // Those documents as a closing message names them, so that nobody takes
+    // them for this job's; empty when there are none.
+    std::wstring EarlierNote() const;
 
     // The builders, in the order of the run. Each writes what it can and
     // notes each file it could not write.
@@ -115,6 +121,7 @@ private:
     outputs::FailureList m_failures;
     std::vector<std::filesystem::path> m_written;
     std::optional<std::vector<registers::LinearBar>> m_linearPlan;
+    double m_linearMinimumRemnant = registers::kLinearMinimumRemnant;
     vlapi::IVarnelDocumentPtr m_source;
     std::vector<std::wstring> m_mapNames;
     int m_folder = 0;      // 0 not tried this run, 1 ready, -1 failed

@@ -169,7 +169,8 @@ void Reporter::CreateLNTable()
         return;
     const std::vector<registers::LinearBar> bars =
         m_linearPlan ? *m_linearPlan : registers::LinearBars(m_model.m_figures, m_model.m_sheets);
-    WriteRegister(registers::LNTable(m_model, bars, m_model.m_figureGap), [&] { CreateLNTableAsCSV(bars); });
+    WriteRegister(registers::LNTable(m_model, bars, m_model.m_figureGap, m_linearMinimumRemnant),
+                  [&] { CreateLNTableAsCSV(bars); });
 }
 
 // ---- The CSV twins
@@ -255,5 +256,5 @@ void Reporter::CreateWastesTableAsCSV(const std::vector<WastePtr>& wastes, const
 
 void Reporter::CreateLNTableAsCSV(const std::vector<registers::LinearBar>& bars)
 {
-    WriteCsv(registers::LNTable(m_model, bars, m_model.m_figureGap), kOpenFailure);
+    WriteCsv(registers::LNTable(m_model, bars, m_model.m_figureGap, m_linearMinimumRemnant), kOpenFailure);
 }

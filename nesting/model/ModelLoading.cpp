@@ -3,6 +3,7 @@
 #include "model/NestingModel.h"
 
 #include "host/VarnelAPI.h"
+#include "host/VarnelAPI_Detail.h"
 #include "model/HotPointEditors.h"
 #include "model/NestingSetting.h"
 
@@ -68,12 +69,15 @@ void ClearList(std::vector<std::shared_ptr<T>>& list)
 }
 
 // The values of `mine` that differ from `read` (what this session read from
-// the file), set in `target`; the rest of `target` stays.
-void TakeChanges(ConfigParams& target, const ConfigParams& read, const ConfigParams& mine)
+// the file), set in `target`; the rest of `target` stays. False when none differs.
+bool TakeChanges(ConfigParams& target, const ConfigParams& read, const ConfigParams& mine)
 {
+    bool changed = false;
     const auto take = [&](auto ConfigParams::*field) {
-        if (!(mine.*field == read.*field))
+        if (!(mine.*field == read.*field)) {
             target.*field = mine.*field;
+            changed = true;
+        }
     };
     take(&ConfigParams::m_bridgesWidth);
     take(&ConfigParams::m_bridgesLength);
@@ -83,6 +87,7 @@ void TakeChanges(ConfigParams& target, const ConfigParams& read, const ConfigPar
     take(&ConfigParams::m_sheetOrient);
     take(&ConfigParams::m_sheetPattern);
     take(&ConfigParams::m_adapters);
+    return changed;
 }
 
 }  // namespace
@@ -208,19 +213,27 @@ bool NestingModel::WriteToConfig()
 {
     // The file as it stands now with what this session changed since it read
     // it: what another window of the program saved meanwhile stays.
+    const NestingSetting::Folders folders = NestingSetting::HostFolders();
     NestingSetting now = NestingSetting::m_instance;
     now.ReadFromConfig();
-    TakeChanges(now, NestingSetting::m_instance, *this);
+    // A file the session could not read stays as it is unless the session
+    // has something to save in it (the user was told of it at the read).
+    if (!TakeChanges(now, NestingSetting::m_instance, *this) && !NestingSetting::ReadsWhole(folders.config))
+        return true;
     NestingSetting::m_instance = now;
     std::wstring reason;
-    if (!NestingSetting::m_instance.WriteToConfig(reason)) {
-        const NestingSetting::Folders folders = NestingSetting::HostFolders();
-        const std::wstring file =
-            folders.config.empty() ? std::wstring() : NestingSetting::ConfigFile(folders.config).wstring();
+    std::filesystem::path kept;
+    const std::wstring file =
+        folders.config.empty() ? std::wstring() : vrnApi::detail::TextOf(NestingSetting::ConfigFile(folders.config));
+    if (!NestingSetting::m_instance.WriteToConfig(folders.config, reason, kept)) {
         vrnApi::ShowErrorText(L"Настройки не сохранены в файл " + file + L": " + reason +
                               L".\nПрежний файл оставлен без изменений.");
         return false;
     }
+    if (!kept.empty())
+        vrnApi::ShowWarningText(L"Файл настроек " + file + L" был повреждён и не прочитан; его прежнее содержимое "
+                                L"сохранено в файле " + vrnApi::detail::TextOf(kept) + L", а настройки записаны в " + file +
+                                L" заново.");
     return true;
 }
 

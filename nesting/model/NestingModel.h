@@ -102,6 +102,11 @@ public:
     // last try or its start left it over one.
     void ArrangeFiguresInContainer(bool allFigures = true, bool delWastes = false,
                                    const std::vector<FigurePtr>& unplaced = {});
+    // A figure on a sheet must be of the sheets' thickness and material: one
+    // that is not (the sheets or the figure changed since it was placed) is
+    // laid out in the container with the figures there, and every figure is
+    // marked valid or not again, without a message. The figures moved.
+    std::vector<FigurePtr> MoveMismatchedFiguresToContainer();
     void UpdateSheets();
     void RecognizeSheetScheme();
     void InitSheetThickness();

@@ -1,5 +1,7 @@
 #include "model/NestingSetting.h"
 
+#include "geometry/UtilityFunctions.h"
+
 #include <pugixml.hpp>
 
 #include <fcntl.h>
@@ -10,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <sstream>
 #include <string_view>
 #include <system_error>
@@ -172,26 +175,159 @@ void AppendDeclaration(pugi::xml_document& doc) {
     declaration.append_attribute("standalone").set_value("yes");
 }
 
-// Only a regular file is parsed (a folder or a device in its place would be
-// taken for a file of absurd size); a missing one leaves the document empty.
-// False, with the reason, when the file is there but cannot be parsed whole:
-// the document is then emptied, nothing of it is taken.
-bool LoadDocument(const fs::path& file, pugi::xml_document& doc, std::wstring& reason) {
+// A configuration file is a few hundred bytes: one past this size is no
+// configuration file.
+constexpr uintmax_t kLargestFile = 1u << 20;
+
+// How a read found the file.
+enum class FileState {
+    Missing,  // none there (or a folder or device in its place): nothing to take
+    Read,     // parsed whole
+    Damaged,  // there, but not readable whole: nothing of it is taken
+    Foreign,  // written in an encoding this program does not read
+};
+
+std::string Lowered(std::string_view text) {
+    std::string lowered(text);
+    for (char& c : lowered) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return lowered;
+}
+
+// The encoding the XML declaration at the start of `bytes` names, in lower
+// case; empty without a declaration or a name.
+std::string DeclaredEncoding(std::string_view bytes) {
+    if (bytes.substr(0, 5) != "<?xml") {
+        return {};
+    }
+    const std::string_view declaration = bytes.substr(0, bytes.find("?>"));
+    size_t at = declaration.find("encoding");
+    if (at == std::string_view::npos) {
+        return {};
+    }
+    at = declaration.find_first_not_of(" \t\r\n", at + 8);
+    if (at == std::string_view::npos || declaration[at] != '=') {
+        return {};
+    }
+    at = declaration.find_first_not_of(" \t\r\n", at + 1);
+    if (at == std::string_view::npos || (declaration[at] != '"' && declaration[at] != '\'')) {
+        return {};
+    }
+    const size_t end = declaration.find(declaration[at], at + 1);
+    return end == std::string_view::npos ? std::string() : Lowered(declaration.substr(at + 1, end - at - 1));
+}
+
+// "байт 0x98 в позиции 120 не из кодировки windows-1251", the position
+// counted in the file from 0.
+std::wstring StrayByte(unsigned char b, size_t position, std::string_view encoding) {
+    static const char kHex[] = "0123456789ABCDEF";
+    return L"байт 0x" + WideText(std::string{kHex[b >> 4], kHex[b & 15]}) + L" в позиции " +
+           std::to_wstring(position) + L" не из кодировки " + WideText(encoding);
+}
+
+// The text of the file in the encoding it declares (UTF-8 when it declares
+// none; a byte-order mark says UTF-8 whatever it declares). Damaged, with
+// the reason, at a byte the encoding has no character for; Foreign, with the
+// encoding's name, for an encoding this program does not read.
+FileState DecodeText(std::string_view bytes, std::wstring& text, std::wstring& reason) {
+    const bool marked = bytes.substr(0, 3) == "\xEF\xBB\xBF";
+    if (marked) {
+        bytes.remove_prefix(3);
+    }
+    const std::string name = marked ? std::string("utf-8") : DeclaredEncoding(bytes);
+    const size_t skipped = marked ? 3 : 0;
+    const auto stray = [&](size_t at, std::string_view encoding) {
+        reason = StrayByte(static_cast<unsigned char>(bytes[at]), at + skipped, encoding);
+        return FileState::Damaged;
+    };
+    if (name.empty() || name == "utf-8" || name == "utf8") {
+        size_t at = 0;
+        return uf::DecodeUtf8(bytes, text, &at) ? FileState::Read : stray(at, "UTF-8");
+    }
+    if (name == "windows-1251" || name == "cp1251" || name == "x-cp1251") {
+        text = uf::DecodeCp1251(bytes);
+        const size_t at = text.find(L'\xFFFD');  // one character a byte
+        return at == std::wstring::npos ? FileState::Read : stray(at, "windows-1251");
+    }
+    if (name == "iso-8859-1" || name == "latin1" || name == "us-ascii" || name == "ascii") {
+        const bool ascii = name == "us-ascii" || name == "ascii";
+        text.clear();
+        for (size_t at = 0; at < bytes.size(); ++at) {
+            const auto b = static_cast<unsigned char>(bytes[at]);
+            if (ascii && b >= 0x80) {
+                return stray(at, name);
+            }
+            text += static_cast<wchar_t>(b);
+        }
+        return FileState::Read;
+    }
+    reason = WideText(name);
+    return FileState::Foreign;
+}
+
+// Reads the file into `doc`. Only a regular file is read (a folder or a
+// device in its place would be taken for a file of absurd size); a missing
+// one leaves the document empty. A file that cannot be read whole leaves it
+// empty too: nothing of it is taken. `reason` says why, or, for a Foreign
+// file, names its encoding.
+FileState LoadDocument(const fs::path& file, pugi::xml_document& doc, std::wstring& reason) {
+    doc.reset();
     std::error_code error;
     if (!fs::is_regular_file(file, error)) {
-        return true;
+        return FileState::Missing;
     }
-    const pugi::xml_parse_result result = doc.load_file(Wide(file).c_str());
+    const uintmax_t size = fs::file_size(file, error);
+    if (error || size > kLargestFile) {
+        reason = error ? WideText(error.message()) : L"файл больше " + std::to_wstring(kLargestFile >> 20) + L" МБ";
+        return FileState::Damaged;
+    }
+    std::ifstream in(file, std::ios::binary);
+    std::string bytes(static_cast<size_t>(size), '\0');
+    if (!in || !in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
+        reason = L"файл не читается";
+        return FileState::Damaged;
+    }
+    pugi::xml_parse_result result;
+    const bool wide = bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF" ||
+                      bytes.substr(0, 4) == std::string("\0\0\xFE\xFF", 4);
+    if (wide) {  // UTF-16 or UTF-32, as its byte-order mark says
+        result = doc.load_buffer(bytes.data(), bytes.size());
+    } else {
+        std::wstring text;
+        const FileState decoded = DecodeText(bytes, text, reason);
+        if (decoded != FileState::Read) {
+            return decoded;
+        }
+        result = doc.load_buffer(text.data(), text.size() * sizeof(wchar_t), pugi::parse_default,
+                                 pugi::encoding_wchar);
+    }
     if (result) {
-        return true;
+        return FileState::Read;
     }
     doc.reset();
     reason = WideText(result.description());
-    if (result.status != pugi::status_file_not_found && result.status != pugi::status_io_error &&
-        result.status != pugi::status_out_of_memory) {
+    if (result.status != pugi::status_out_of_memory) {
         reason += L", позиция " + std::to_wstring(result.offset);
     }
-    return false;
+    return FileState::Damaged;
+}
+
+// A name beside `file` for a copy of it no file has yet.
+fs::path KeptCopyName(const fs::path& file) {
+    constexpr int kMaxCopies = 1000;
+    std::error_code error;
+    for (int n = 1; n < kMaxCopies; ++n) {
+        const std::string number = n == 1 ? std::string() : "-" + std::to_string(n);
+        const fs::path copy =
+            file.parent_path() / (file.stem().string() + ".повреждён" + number + file.extension().string());
+        if (!fs::exists(fs::symlink_status(copy, error))) {
+            return copy;
+        }
+    }
+    return {};
 }
 
 // The reason of a failed system call in the user's words.
@@ -293,9 +429,14 @@ std::wstring NestingSetting::ReadFromConfig(const Folders& folders) {
     pugi::xml_document doc;
     const fs::path file = folders.config.empty() ? fs::path() : ConfigFile(folders.config);
     std::wstring reason;
-    if (!file.empty() && !LoadDocument(file, doc, reason)) {
+    const FileState state = file.empty() ? FileState::Missing : LoadDocument(file, doc, reason);
+    if (state == FileState::Damaged) {
         said = L"Файл настроек " + Wide(file) + L" повреждён (" + reason +
                L"): настройки из него не взяты, действуют прежние.";
+    } else if (state == FileState::Foreign) {
+        said = L"Файл настроек " + Wide(file) + L" записан в кодировке «" + reason +
+               L"», которую программа не читает: настройки из него не взяты, действуют прежние, а сам файл "
+               L"программа не перезапишет.";
     }
     ReadNotes notes;
     if (const pugi::xml_node version = doc.child("config_version")) {
@@ -333,6 +474,16 @@ void NestingSetting::ApplyDefaults(const Folders& folders) {
     }
 }
 
+bool NestingSetting::ReadsWhole(const fs::path& configFolder) {
+    if (configFolder.empty()) {
+        return true;
+    }
+    pugi::xml_document doc;
+    std::wstring reason;
+    const FileState state = LoadDocument(ConfigFile(configFolder), doc, reason);
+    return state == FileState::Missing || state == FileState::Read;
+}
+
 bool NestingSetting::WriteToConfig() const {
     std::wstring reason;
     return WriteToConfig(reason);
@@ -346,6 +497,12 @@ bool NestingSetting::WriteToConfig(const fs::path& configFolder) const {
 bool NestingSetting::WriteToConfig(std::wstring& reason) const { return WriteToConfig(HostFolders().config, reason); }
 
 bool NestingSetting::WriteToConfig(const fs::path& configFolder, std::wstring& reason) const {
+    fs::path kept;
+    return WriteToConfig(configFolder, reason, kept);
+}
+
+bool NestingSetting::WriteToConfig(const fs::path& configFolder, std::wstring& reason, fs::path& keptCopy) const {
+    keptCopy.clear();
     if (configFolder.empty()) {
         reason = L"папка настроек программы не известна";
         return false;
@@ -373,6 +530,25 @@ bool NestingSetting::WriteToConfig(const fs::path& configFolder, std::wstring& r
             return false;
         }
         mode = old.st_mode & 07777;
+    }
+    // A file this program could not read is never replaced unseen: one in an
+    // encoding it does not read stays as it is, a damaged one is kept first
+    // as a copy beside it.
+    pugi::xml_document current;
+    std::wstring trouble;
+    const FileState state = LoadDocument(file, current, trouble);
+    if (state == FileState::Foreign) {
+        reason = L"он записан в кодировке «" + trouble + L"», которую программа не читает";
+        return false;
+    }
+    if (state == FileState::Damaged) {
+        const fs::path copy = KeptCopyName(file);
+        if (copy.empty() || !fs::copy_file(file, copy, fs::copy_options::none, error)) {
+            reason = L"он повреждён (" + trouble + L"), а копию его содержимого сохранить не удалось" +
+                     (error ? L" (" + WideText(error.message()) + L")" : std::wstring());
+            return false;
+        }
+        keptCopy = copy;
     }
 
     pugi::xml_document doc;

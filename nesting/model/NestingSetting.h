@@ -72,23 +72,34 @@ public:
     static std::filesystem::path ConfigFile(const std::filesystem::path& configFolder);
 
     // Refreshes this object from the file of the host's configuration folder.
-    // A value the file does not hold takes its start-up value, and so does a
-    // bridge width or length of 0 or less; a value that is not a number of its
-    // kind or lies out of range keeps what was held before, and so do the
-    // values of a missing section. A file that cannot be parsed gives nothing.
+    // The file is read in the encoding its declaration names (UTF-8 when it
+    // names none; windows-1251, ISO-8859-1 and ASCII too, UTF-16 and UTF-32
+    // by their byte-order marks). A value the file does not hold takes its
+    // start-up value, and so does a bridge width or length of 0 or less; a
+    // value that is not a number of its kind or lies out of range keeps what
+    // was held before, and so do the values of a missing section. A file that
+    // cannot be read whole (it does not parse, a byte is not of its encoding,
+    // its encoding is one this program does not read) gives nothing.
     // Afterwards the style-library path and the map-name pattern are never
     // empty. The answer is what the user should be told about the file: empty
     // when there is none or it was read whole.
     std::wstring ReadFromConfig();
     std::wstring ReadFromConfig(const Folders& folders);
+    // Whether the file of `configFolder` is missing or can be read whole.
+    static bool ReadsWhole(const std::filesystem::path& configFolder);
 
     // Writes this object to a temporary file beside the file and renames it
     // over the file once complete. False, with `reason` in the user's words,
-    // when that fails: the file is left as it was.
+    // when that fails: the file is left as it was. A file that cannot be read
+    // whole is never replaced unseen: one in an encoding this program does
+    // not read is left as it is (false), a damaged one is first copied beside
+    // itself, to `keptCopy` (false when the copy fails).
     bool WriteToConfig() const;
     bool WriteToConfig(const std::filesystem::path& configFolder) const;
     bool WriteToConfig(std::wstring& reason) const;
     bool WriteToConfig(const std::filesystem::path& configFolder, std::wstring& reason) const;
+    bool WriteToConfig(const std::filesystem::path& configFolder, std::wstring& reason,
+                       std::filesystem::path& keptCopy) const;
 
     // Adapters are not read from any folder.
     void ReadAdaptersFolder() {}

@@ -1,6 +1,7 @@
 #include "shell/BaseProcess.h"
 
 #include "api/NAPIBase.h"
+#include "host/HostAccess.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
 #include "host/WorkingDrawing.h"
@@ -119,9 +120,29 @@ bool BaseProcess::EndedWithDrawing()
         return false;
     // What the user did for a drawing closed meanwhile would land in
     // whichever drawing is active now: the command ends instead.
+    EndAsCancel();
+    return true;
+}
+
+void BaseProcess::OnDrawingCloses()
+{
+    m_drawingCloses = true;
+    if (m_calls > 0) {
+        // The handler stops its work (Enter's too); the host's end of the
+        // process, which follows, waits for it and ends the command as a cancel.
+        m_cancelled = true;
+        vrnApi::CancelWork();
+        return;
+    }
+    HandlerCall call(*this);
+    EndAsCancel();
+}
+
+void BaseProcess::EndAsCancel()
+{
+    m_cancelled = true;
     if (m_bound)
         Stop();
-    return true;
 }
 
 template <class R, class F>
@@ -284,8 +305,10 @@ void BaseProcess::Conclude()
     if (m_concluded)
         return;
     m_concluded = true;
-    // A drawing closed under the command has nothing left to give back or keep.
+    // A drawing closed under the command ends it as a cancel: the session
+    // values are given back, the drawing is gone.
     if (m_drawing && !vrnApi::IsOpenDocument(m_drawing)) {
+        m_snapshot.RestoreValues();
         m_snapshot.Drop();
         return;
     }
@@ -318,6 +341,12 @@ void BaseProcess::ReleaseCurrent()
     MakeCurrent(nullptr);
 }
 
+void BaseProcess::AbandonCurrent()
+{
+    if (currentProcess && currentProcess->Bound())
+        currentProcess->OnDrawingCloses();
+}
+
 // ---- Binding the host's events
 
 void BaseProcess::AdviseEvents()
@@ -329,6 +358,9 @@ void BaseProcess::AdviseEvents()
     m_bound = true;
     InitPlacementProcess();
     AdvisePanel();
+    m_drawingEvents = m_drawing ? m_drawing->GetDocumentEvents() : nullptr;
+    if (m_drawingEvents)
+        m_drawingEvents->OnCloseDocument(handlerOwner, [this] { napi::Guarded([&] { OnDrawingCloses(); }); });
 }
 
 void BaseProcess::InitPlacementProcess()
@@ -433,12 +465,18 @@ void BaseProcess::UnadviseEvents()
     if (const vlapi::IPropertiesManagerEventsPtr events =
             m_procParam ? m_procParam->GetPropertiesManagerEvents() : nullptr)
         events->RemoveHandlers(handlerOwner);
+    if (m_drawingEvents) {
+        m_drawingEvents->RemoveHandlers(handlerOwner);
+        m_drawingEvents = nullptr;
+    }
     if (m_sinksSuspended) {
         m_sinksSuspended = false;
         ResumeDocumentEvents();
     }
-    if (application)
-        CreateDocumentEvents(application->GetActiveDocument());
+    // A drawing that closes gets no sink (it would outlive the drawing).
+    const vlapi::IVarnelDocumentPtr active = application ? application->GetActiveDocument() : nullptr;
+    if (active && !(m_drawingCloses && hostAccess::SameObject(active, m_drawing)))
+        CreateDocumentEvents(active);
 }
 
 // ---- Services for the commands

@@ -35,10 +35,14 @@
 // Cancel cancels: before Init the frame takes a snapshot of the drawing and
 // of the session values (CommandSnapshot, with the panel's own values the
 // command names in KeepSession). A command cancelled with Esc gives the
-// snapshot back. One that ends any other way keeps what it did: confirmed
-// with Enter, or ended by the host (the panel closed, another command
-// chosen) or replaced by another command, when it keeps its work as Enter
-// keeps it (Confirm).
+// snapshot back, and so does one whose drawing closes under it (alone, with
+// all the others, or as the application quits), whenever the close comes:
+// the session values, and the drawing while it still stands, are those of
+// the command's start, and nothing is written (what Enter's work wrote
+// before the close came stays). One that ends any other way keeps what it
+// did: confirmed with Enter, or ended by the host (the panel closed, another
+// command chosen) or replaced by another command, when it keeps its work as
+// Enter keeps it (Confirm).
 //
 //   class MyProcess : public BaseProcess { ... };
 //   void RunMyProcess() { StartCommand<MyProcess>(); }
@@ -137,6 +141,9 @@ public:
     static void MakeCurrent(std::unique_ptr<BaseProcess> process);
     // At unload: the current command stopped when still bound, then deleted.
     static void ReleaseCurrent();
+    // As the application goes: the current command, when still bound, ends
+    // as a cancel.
+    static void AbandonCurrent();
 
     // The owner key of every handler the command registers.
     std::wstring handlerOwner = L"Nesting";
@@ -190,8 +197,14 @@ private:
     template <class F>
     void Forward(F handler);
     // Whether the command's drawing has been closed; the command, still
-    // bound, is stopped then (nothing is given back to a closed drawing).
+    // bound, is stopped then as a cancel.
     bool EndedWithDrawing();
+    // The host announces that the command's drawing closes (it still
+    // stands): the command ends as a cancel, at once, or, under one of its
+    // handlers, once the handler (told to stop its work) has returned.
+    void OnDrawingCloses();
+    // Ends the bound command as a cancel.
+    void EndAsCancel();
     // A question of the host, answered at once even under a handler.
     template <class R, class F>
     R Answer(R fallback, F&& handler);
@@ -203,6 +216,8 @@ private:
 
     bool m_bound = false;
     vlapi::IVarnelDocument2DPtr m_drawing;
+    vlapi::IVarnelDocumentEventsPtr m_drawingEvents;  // its closing, while bound
+    bool m_drawingCloses = false;
     int m_calls = 0;  // the command's handlers on the stack
     // The host's calls into the command that came under one of its handlers.
     std::deque<std::function<void()>> m_deferred;

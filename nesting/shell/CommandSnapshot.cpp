@@ -19,11 +19,16 @@ bool CommandSnapshot::Take(const vlapi::IVarnelDocument2DPtr& doc)
     return m_drawing.Take(doc);
 }
 
-bool CommandSnapshot::Restore()
+void CommandSnapshot::RestoreValues()
 {
     for (auto it = m_restorers.rbegin(); it != m_restorers.rend(); ++it)
         (*it)();
     m_restorers.clear();
+}
+
+bool CommandSnapshot::Restore()
+{
+    RestoreValues();
     if (!m_drawing.Holds())
         return false;
     DrawingSnapshot::Moved moved;

@@ -26,6 +26,9 @@ public:
     // The drawing and every kept value as they were; false when the drawing
     // could not be given back whole.
     bool Restore();
+    // Every kept value as it was; the drawing is let go as it is (it has
+    // been closed).
+    void RestoreValues();
     void Drop();
 
 private:

@@ -9,6 +9,7 @@
 // document; beside it the documents an earlier run left in the folders.
 #include "host/VarnelAPI.h"
 #include "io/Reporter.h"
+#include "shell/LinearNestingEditor.h"
 #include "shell/ModelCommand.h"
 #include "shell/Starters.h"
 
@@ -19,7 +20,6 @@ namespace {
 
 constexpr int IDS_DOCUMENTATION = 7450;
 constexpr int kProgressRange = 100;
-constexpr size_t kEarlierShown = 10;  // earlier documents named one by one
 
 // The documents of one kind each.
 std::vector<bool ReportParams::*> Kinds(bool linear)
@@ -30,19 +30,6 @@ std::vector<bool ReportParams::*> Kinds(bool linear)
             &ReportParams::addTableDetails, &ReportParams::addTableMaterial, &ReportParams::addTableWastes};
 }
 
-// The documents of earlier runs that stay beside this run's, named so that
-// nobody takes them for this job's.
-std::wstring EarlierText(const std::vector<std::wstring>& files)
-{
-    if (files.empty())
-        return {};
-    std::wstring text = L"\n\nВ папке остались документы прежних запусков, которых нет в этой документации:";
-    for (size_t i = 0; i < files.size() && i < kEarlierShown; ++i)
-        text += L"\n" + files[i];
-    if (files.size() > kEarlierShown)
-        text += L"\n… и ещё " + std::to_wstring(files.size() - kEarlierShown);
-    return text;
-}
 
 class ProgressBar {
 public:
@@ -93,9 +80,10 @@ void RunDocumentationProcess()
         const ProgressBar progress(vrnApi::LoadStr(IDS_DOCUMENTATION));
         reporter->Init();
         reporter->SetParams(params);
+        reporter->SetLinearMinimumRemnant(LinearNestingEditor::m_minWaste);
         reporter->Run([&progress](size_t done, size_t all) { progress.Set(done, all); });
     }
-    const std::wstring earlier = EarlierText(reporter->EarlierFiles());
+    const std::wstring earlier = reporter->EarlierNote();
     if (!reporter->Failures().Empty())
         vrnApi::ShowErrorText(reporter->Failures().Text(L"Не записаны файлы документации:", outputs::FailureList::kShownOfMany) + earlier);
     else if (reporter->Written().empty())

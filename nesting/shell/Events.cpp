@@ -254,7 +254,11 @@ bool OnBeginCloseAllDocument()
     return true;
 }
 
-void OnApplicationDestroy() {}
+void OnApplicationDestroy()
+{
+    // Quitting closes the drawings: a command still running ends as a cancel.
+    BaseProcess::AbandonCurrent();
+}
 
 bool OnKeyDown(int& keyCode, int, const vlapi::IPressedKeysPtr& pressedKeys)
 {
@@ -289,7 +293,7 @@ void CreateApplicationEvents()
         napi::Guarded([&] { OnOpenDocument(doc); });
     });
     events->OnBeginCloseAllDocument(handlerApplicationOwner, [] { return OnBeginCloseAllDocument(); });
-    events->OnApplicationDestroy(handlerApplicationOwner, [] { OnApplicationDestroy(); });
+    events->OnApplicationDestroy(handlerApplicationOwner, [] { napi::Guarded([] { OnApplicationDestroy(); }); });
     events->OnKeyDown(handlerApplicationOwner, [](int& keyCode, int keyFlags, const vlapi::IPressedKeysPtr& keys) {
         return napi::Guarded(true, [&] { return OnKeyDown(keyCode, keyFlags, keys); });
     });

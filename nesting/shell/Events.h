@@ -96,6 +96,7 @@ private:
 void OnCreateDocument(const vlapi::IVarnelDocumentPtr& doc);
 void OnOpenDocument(const vlapi::IVarnelDocumentPtr& doc);
 bool OnBeginCloseAllDocument();
+// The application goes: a command still running ends as a cancel.
 void OnApplicationDestroy();
 // Arrows and A, D, W, S slide the selected figure until it touches; L and R
 // turn it by -90 and +90 degrees. Letters with Ctrl or Alt held, and every

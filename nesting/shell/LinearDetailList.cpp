@@ -1,5 +1,7 @@
 #include "shell/LinearDetailList.h"
 
+#include "geometry/UtilityFunctions.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -132,71 +134,6 @@ std::string FieldNumber(const std::wstring& s, bool whole)
     return text;
 }
 
-// The UTF-8 text as wide characters; false at the first byte sequence that is
-// not UTF-8 (overlong forms, surrogates and values past U+10FFFF included).
-bool DecodeUtf8(std::string_view bytes, std::wstring& text)
-{
-    text.clear();
-    text.reserve(bytes.size());
-    for (size_t i = 0; i < bytes.size();) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        size_t length = 0;
-        char32_t code = 0;
-        char32_t least = 0;
-        if (lead < 0x80) {
-            length = 1;
-            code = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            code = lead & 0x1F;
-            least = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            code = lead & 0x0F;
-            least = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            code = lead & 0x07;
-            least = 0x10000;
-        } else {
-            return false;
-        }
-        if (i + length > bytes.size())
-            return false;
-        for (size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(bytes[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (next & 0x3F);
-        }
-        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
-        text += static_cast<wchar_t>(code);
-        i += length;
-    }
-    return true;
-}
-
-// Windows-1251: the upper half of the code page (0x98 has no character).
-std::wstring DecodeCp1251(std::string_view bytes)
-{
-    static const char16_t kUpper[64] = {
-        0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
-        0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0xFFFD, 0x2122,
-        0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
-        0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
-        0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
-    std::wstring text;
-    text.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        text += b < 0x80 ? static_cast<wchar_t>(b)
-                : b < 0xC0 ? static_cast<wchar_t>(kUpper[b - 0x80])
-                           : static_cast<wchar_t>(0x0410 + (b - 0xC0));
-    }
-    return text;
-}
-
 // The fields of a line, cut at ";" outside double quotes. A field that starts
 // (after blanks) with a quote runs to its closing quote, a doubled quote
 // standing for one, and keeps what follows that quote up to the next ";";
@@ -293,8 +230,8 @@ DetailList ParseDetailList(std::string_view bytes)
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
         bytes.remove_prefix(3);
     std::wstring text;
-    if (!DecodeUtf8(bytes, text))
-        text = DecodeCp1251(bytes);
+    if (!uf::DecodeUtf8(bytes, text))
+        text = uf::DecodeCp1251(bytes);
     bool first = true;
     size_t start = 0;
     for (size_t number = 1; start < text.size(); ++number) {

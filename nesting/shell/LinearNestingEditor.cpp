@@ -354,7 +354,7 @@ void LinearNestingEditor::SortResultBySheetsCounts()
 
 // ---- The drawing and the register
 
-void LinearNestingEditor::VisualizeNesting()
+void LinearNestingEditor::ClearDrawing()
 {
     if (!m_model)
         return;
@@ -365,6 +365,13 @@ void LinearNestingEditor::VisualizeNesting()
         object->SetEdit(false);
     m_model->ClearSheets();
     m_model->ClearFigures();
+}
+
+void LinearNestingEditor::VisualizeNesting()
+{
+    if (!m_model)
+        return;
+    ClearDrawing();
     if (!m_results.empty() && m_visualSheets)
         DrawPatterns();
     else
@@ -457,6 +464,7 @@ void LinearNestingEditor::CreateReport()
     Reporter reporter;
     reporter.Init();
     reporter.SetParams(params);
+    reporter.SetLinearMinimumRemnant(m_minWaste);
     if (!m_results.empty() && !m_visualSheets) {
         std::vector<registers::LinearBar> bars;
         const std::wstring pattern = m_model->GetSheetPattern();
@@ -471,4 +479,7 @@ void LinearNestingEditor::CreateReport()
         reporter.SetLinearPlan(std::move(bars));
     }
     reporter.CreateDocumentation();
+    // The register goes into a folder that may hold another job's documents.
+    if (const std::wstring earlier = reporter.EarlierNote(); !earlier.empty())
+        vrnApi::ShowWarningText(earlier.substr(2));
 }

@@ -14,6 +14,7 @@
 #pragma once
 
 #include "api/INestingObjects.h"
+#include "io/RegisterTables.h"
 #include "shell/LinearDetailList.h"
 
 #include <cstdint>
@@ -61,6 +62,9 @@ public:
     // pieces laid along the bar, or, with no patterns to show, one empty bar
     // and a strip per usable row stacked in the container view.
     void VisualizeNesting();
+    // Every sheet and figure of the drawing deleted (the drawn job goes), the
+    // lists kept.
+    void ClearDrawing();
     // Draws the patterns when a plan is computed but not drawn, so that the
     // drawing keeps it.
     void KeepPlan();
@@ -76,7 +80,8 @@ public:
     // serves, so that the same list always gives the same plan.
     std::optional<uint32_t> m_seed;
 
-    inline static double m_minWaste = 250.0;
+    // The shortest offcut the register names as a remnant (mm).
+    inline static double m_minWaste = registers::kLinearMinimumRemnant;
     inline static bool m_visualSheets = false;
 
 private:

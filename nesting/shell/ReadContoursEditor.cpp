@@ -15,6 +15,36 @@
 namespace {
 
 const wchar_t kEverySheet[] = L"Нельзя удалить все листы: в листах чертежа хранятся параметры раскроя";
+const wchar_t kMismatchedMoved[] =
+    L"Толщина или материал деталей не совпадает с листом: детали убраны с листов в контейнер";
+
+// Lines named one by one; the rest are counted, so that the message fits a screen.
+constexpr size_t kShownLines = 20;
+
+// "\nname — n шт." for each name, in the order the names first come.
+std::wstring CountedNames(const std::vector<std::wstring>& names)
+{
+    std::vector<std::pair<std::wstring, int>> counted;
+    for (const std::wstring& name : names) {
+        const auto it = std::find_if(counted.begin(), counted.end(), [&](const auto& c) { return c.first == name; });
+        if (it != counted.end())
+            ++it->second;
+        else
+            counted.emplace_back(name, 1);
+    }
+    std::wstring text;
+    int rest = 0;
+    for (size_t i = 0; i < counted.size(); ++i) {
+        if (i < kShownLines)
+            text += L"\n" + counted[i].first + L" — " + std::to_wstring(counted[i].second) + L" шт.";
+        else
+            rest += counted[i].second;
+    }
+    if (counted.size() > kShownLines)
+        text += L"\n… и ещё " + std::to_wstring(counted.size() - kShownLines) + L" строк (" + std::to_wstring(rest) +
+                L" шт.)";
+    return text;
+}
 
 // Whether the model made the figure in this command (its edit mark is off): a
 // compound figure only when every member is such a figure, so that a cancel
@@ -346,7 +376,13 @@ void ReadContoursEditor::OK()
     for (const INObjectPtr& figure : figures)
         figure->SaveParams();
     m_model->SaveParams();
-    m_model->CheckIntersectAllFigures();
+    // A part placed on a sheet of another thickness or material is not cut
+    // from it: it goes back to the container, and the user is told which.
+    const std::vector<std::wstring> moved = m_model->MoveMismatchedFiguresToContainer();
+    if (moved.empty())
+        m_model->CheckIntersectAllFigures();
     m_model->UpdateResultTables();
+    if (!moved.empty())
+        vrnApi::ShowWarningText(kMismatchedMoved + CountedNames(moved));
     m_model->WriteToConfig();
 }

@@ -475,8 +475,9 @@ void ReadContoursProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
     if (SameControl(ctrl, m_listMethods)) {
         const int method = panel::CurrentIndex(m_listMethods);
         // Each kind of nesting draws its job in place of the other's (linear
-        // nesting its bars for the sheets and parts, figure nesting sheets and
-        // parts of the drawn bars): the user says so first.
+        // nesting its bars for the sheets and parts, figure nesting an empty
+        // sheet for the drawn bars and pieces): the user says so first, and
+        // what the question says is done at once.
         const bool replaces = method != 0 ? !Linear() && model->GetFiguresCount() != 0
                                           : Linear() && (model->GetFiguresCount() != 0 || model->GetSheetsCount() != 0);
         if (replaces && !vrnApi::AskYesNo(method != 0 ? kLinearReplacesFigures : kFiguresReplaceLinear)) {
@@ -484,6 +485,14 @@ void ReadContoursProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
             return;
         }
         model->SetNestingMethod(method);
+        // Linear nesting draws its details also when it replaces nothing but
+        // holds details of this session (figure nesting cleared them away).
+        if (method != 0 && (replaces || !m_LNEditor.m_details.empty())) {
+            m_LNEditor.VisualizeNesting();
+        } else if (replaces) {
+            m_LNEditor.ClearDrawing();
+            m_editor.AddSheet();
+        }
     } else if (SameControl(ctrl, m_gridLNDetails)) {
         ChangeDetail();
     } else if (SameControl(ctrl, m_editMinWaste)) {

@@ -21,7 +21,7 @@ import sys
 from functools import reduce
 
 import ezdxf
-from ezdxf.math import BSpline
+from ezdxf.math import BSpline, ConstructionArc, Vec2, Vec3, bulge_to_arc
 from ezdxf.units import conversion_factor
 from shapely.geometry import LineString, Polygon
 from shapely.ops import polygonize, unary_union
@@ -30,6 +30,7 @@ SAG = 0.001
 GRID = 3  # decimals of the snapping grid, mm
 SNAP = 0.002  # its step, mm: ends the import joins (closer than 0.001 mm) fall onto one node
 TOLERANCE = 0.001  # relative
+POINT_TOLERANCE = 1e-4  # mm: points nearer are one point
 
 
 def snapped(points):
@@ -58,13 +59,44 @@ def entity_chains(e, sag):
     kind = e.dxftype()
     if kind == "LINE":
         return [[e.dxf.start, e.dxf.end]]
-    if kind in ("LWPOLYLINE", "POLYLINE"):
+    if kind == "LWPOLYLINE" or (kind == "POLYLINE" and e.is_2d_polyline):
+        return polyline_chains(e, sag)
+    if kind == "POLYLINE":
         return [c for part in e.virtual_entities() for c in entity_chains(part, sag)]
+    if kind == "ELLIPSE" and not 0 < e.dxf.ratio <= 1:  # no ellipse: it encloses nothing
+        return []
     if kind in ("ARC", "CIRCLE", "ELLIPSE", "SPLINE"):
         return [list(e.flattening(sag))]
     if kind == "INSERT":  # block copies, placed, scaled and mirrored
         return [c for part in e.virtual_entities() for c in entity_chains(part, sag)]
     return []
+
+
+def polyline_chains(e, sag):
+    """A 2D polyline edge by edge, in its own coordinates and then placed as
+    ezdxf places it: a bulge that stands its edge off the chord by less than
+    the point tolerance (CAD round-off) is a straight edge."""
+    if e.dxftype() == "LWPOLYLINE":
+        points = [(x, y, b) for x, y, b in e.get_points("xyb")]
+    else:
+        points = [(v.dxf.location.x, v.dxf.location.y, v.dxf.bulge) for v in e.vertices]
+    closed = e.closed if e.dxftype() == "LWPOLYLINE" else e.is_closed
+    if closed and points:
+        points.append(points[0])
+    ocs = e.ocs()
+    elevation = e.dxf.elevation if e.dxftype() == "LWPOLYLINE" else e.dxf.elevation.z
+    chains = []
+    for (x0, y0, b), (x1, y1, _) in zip(points, points[1:]):
+        start, end = Vec2(x0, y0), Vec2(x1, y1)
+        if abs(b) * start.distance(end) / 2 <= POINT_TOLERANCE:
+            chain = [start, end]
+        else:
+            centre, a0, a1, r = bulge_to_arc(start, end, b)
+            chain = list(ConstructionArc(centre, r, math.degrees(a0), math.degrees(a1)).flattening(sag))
+            if b < 0:
+                chain.reverse()
+        chains.append([ocs.to_wcs(Vec3(p.x, p.y, elevation)) for p in chain])
+    return chains
 
 
 def dxf_area(file):

@@ -6,9 +6,11 @@ on the bar without overlapping, their lengths plus a cut between neighbours
 within the bar's length, and over all bars every demand must be met exactly.
 With --register, the CSV register of linear cuts must say, bar by bar, what
 the drawing holds: the bar's name, length and count, one line per piece name
-and length with its count, and the remainder the drawn pieces leave.
+and length with its count, lengths to a tenth of a millimetre, and the
+remainder the drawn pieces leave, named as a remnant only when it is at least
+the minimum (--min-remnant, 250 mm by default).
 
-    check_linear.py DRAWING --bar LENGTH --gap CUT [--register CSV] NAME=LENGTHxCOUNT...
+    check_linear.py DRAWING --bar LENGTH --gap CUT [--register CSV [--min-remnant MM]] NAME=LENGTHxCOUNT...
 """
 import csv
 import json
@@ -41,22 +43,23 @@ def extent(macro):
     return min(xs), max(xs)
 
 
-def half_down(value):
-    """The register's rounding: the nearest whole number, halves going down."""
-    return "%.0f" % (math.ceil(value - 0.5 - 1e-4) + 0.0)
+def tenths(value):
+    """A length as the register gives it: to a tenth of a millimetre, a whole one without decimals."""
+    text = "%.1f" % (round(value * 10) / 10 + 0.0)
+    return text[:-2] if text.endswith(".0") else text
 
 
 def read_register(path):
-    """The register's bars: (name, size, count, remainder, [(piece, length, count)])."""
+    """The register's bars: (name, size, count, remainder, remnant, [(piece, length, count)])."""
     with open(path, encoding="utf-8-sig", newline="") as f:
         rows = list(csv.reader(f, delimiter=";"))[1:]
     bars = []
     for row in rows:
         row = (row + [""] * 9)[:9]
         if row[0]:
-            bars.append((row[0], row[1], row[3], row[7], []))
+            bars.append((row[0], row[1], row[3], row[7], row[8], []))
         if row[4]:
-            bars[-1][4].append((row[4], row[5], row[6]))
+            bars[-1][5].append((row[4], row[5], row[6]))
     return bars
 
 
@@ -73,6 +76,7 @@ def compare_register(path, drawn, failures):
 def main(argv):
     path = argv[1]
     bar = gap = register = None
+    minimum = 250.0
     demand = {}
     args = argv[2:]
     while args:
@@ -83,6 +87,8 @@ def main(argv):
             gap = float(args.pop(0))
         elif arg == "--register":
             register = args.pop(0)
+        elif arg == "--min-remnant":
+            minimum = float(args.pop(0))
         else:
             name, wanted = arg.split("=")
             length, count = wanted.split("x")
@@ -121,14 +127,16 @@ def main(argv):
         bars += times
         lines = []
         for (x0, x1), name in pieces:
-            length = half_down(x1 - x0)
+            length = tenths(x1 - x0)
             same = [i for i, line in enumerate(lines) if line[:2] == (name, length)]
             if same:
                 lines[same[0]] = (name, length, str(int(lines[same[0]][2]) + 1))
             else:
                 lines.append((name, length, "1"))
-        drawn.append((sheet["name"], "%sx" % half_down(right - left), "%g" % math.ceil(times - 1e-4),
-                      half_down(right - end), lines))
+        left_over = round(max(right - end, 0.0) * 10) / 10
+        remnant = "%s-%d" % (sheet["name"], len(drawn) + 1) if left_over > 0 and left_over >= minimum - 1e-9 else ""
+        drawn.append((sheet["name"], "%sx" % tenths(right - left), "%g" % math.ceil(times - 1e-4),
+                      tenths(right - end), remnant, lines))
     for name, (_, wanted) in demand.items():
         if cut[name] != wanted:
             failures.append("%s: %g cut, %d wanted" % (name, cut[name], wanted))

@@ -1,6 +1,6 @@
 """Exits 0 when every DXF file given loads with ezdxf's strict reader and its
-audit finds no error (Debian's python3 and python3-ezdxf); else prints why
-and exits 1."""
+audit finds nothing to mend, no error and no fix (Debian's python3 and
+python3-ezdxf); else prints why and exits 1."""
 import sys
 
 import ezdxf
@@ -17,6 +17,10 @@ for name in sys.argv[1:]:
     if auditor.has_errors:
         print(f"{name}: {len(auditor.errors)} audit errors")
         auditor.print_error_report()
+        failed = True
+    if auditor.has_fixes:
+        print(f"{name}: {len(auditor.fixes)} audit fixes")
+        auditor.print_fixed_errors()
         failed = True
     if not any(True for _ in doc.modelspace()):
         print(f"{name}: nothing in model space")

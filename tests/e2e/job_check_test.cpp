@@ -83,6 +83,21 @@ void RenameSheet(const fs::path& drawing, const std::wstring& from, const std::w
     fs::remove_all(root);
 }
 
+// A copy of the drawing, `copy`, whose first page's title block holds the
+// user's own cell as typed in the host, the library not loaded.
+void TypeTitleBlockCell(const fs::path& drawing, const fs::path& copy, int cell, const std::wstring& text)
+{
+    const fs::path root = fs::temp_directory_path() / ("job_check_test-host-" + std::to_string(getpid()));
+    {
+        vlhost::Host host(root);
+        vlhost::Driver user(host);
+        ASSERT_TRUE(user.Open(drawing));
+        ASSERT_TRUE(user.TypeInTitleBlock(0, cell, text));
+        ASSERT_TRUE(user.Save(copy));
+    }
+    fs::remove_all(root);
+}
+
 class JobCheck : public testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -121,7 +136,8 @@ TEST_F(JobCheck, TheJobAsMadePassesEveryCheck)
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"overlap", job}, {"reopen", job},
           {"accounted", job, "--parts", NESTING_SOURCE_DIR "/tests/data/e2e/job.txt"}, {"dxf", job, (s_job / "export").string()},
-          {"gaps", job, (s_job / "export").string()}, {"csv", s_job.string()}}) {
+          {"gaps", job, (s_job / "export").string()}, {"csv", s_job.string()},
+          {"registers", job, (s_job / "docs").string()}}) {
         const Outcome outcome = Check(args);
         EXPECT_EQ(outcome.status, 0) << args[0] << ":\n" << outcome.output;
     }
@@ -152,7 +168,7 @@ const Spoilt kSpoilt[] = {
     {"CrossMovedOntoThePlate", [](const fs::path& job) { MoveMacro(Drawing(job), L"Cross", 40, -40); },
      [](const fs::path& job) { return std::vector<std::string>{"overlap", Drawing(job)}; }, "and part 2 \"Cross\" on \"Карта раскроя 1\" share"},
     {"PlateMovedOffItsSheet", [](const fs::path& job) { MoveMacro(Drawing(job), L"Plate", 0, 400); },
-     [](const fs::path& job) { return std::vector<std::string>{"reopen", Drawing(job)}; }, "title blocks differ"},
+     [](const fs::path& job) { return std::vector<std::string>{"reopen", Drawing(job)}; }, "result tables differ"},
     {"PlateStandingOutOfItsSheet", [](const fs::path& job) { MoveMacro(Drawing(job), L"Plate", -80, 0); },
      [](const fs::path& job) {
          return std::vector<std::string>{"accounted", Drawing(job), "--import", (job / "import").string()};
@@ -176,6 +192,12 @@ const Spoilt kSpoilt[] = {
      },
      [](const fs::path& job) { return std::vector<std::string>{"dxf", Drawing(job), (job / "export").string()}; },
      "as in the drawing"},
+    {"DxfObjectWithoutItsOwner", [](const fs::path& job) { Replace(SheetDxf(job), "  5\nD\n330\nC\n", "  5\nD\n"); },
+     [](const fs::path& job) { return std::vector<std::string>{"dxf", Drawing(job), (job / "export").string()}; },
+     "Карта раскроя 1.dxf: 1 audit fixes"},
+    {"PartsRegisterNamingAnotherMap", [](const fs::path& job) { Replace(PartsCsv(job), "\"Карта раскроя 1\"", "\"Карта 7\""); },
+     [](const fs::path& job) { return std::vector<std::string>{"registers", Drawing(job), (job / "docs").string()}; },
+     "listed, the drawing holds none"},
     {"TruncatedDxf",
      [](const fs::path& job) {
          const std::string text = Read(SheetDxf(job));
@@ -183,6 +205,16 @@ const Spoilt kSpoilt[] = {
      },
      [](const fs::path& job) { return std::vector<std::string>{"dxf", Drawing(job), (job / "export").string()}; },
      "Карта раскроя 1.dxf: "},
+    {"UsersTitleBlockCellLost",
+     [](const fs::path& job) {
+         const fs::path laid = job / "laid.vdw";
+         ASSERT_EQ(RunCommand({NESTING_JOB, NESTING_SOURCE_DIR "/tests/data/e2e/job.txt", laid.string(), "--layout"}).status, 0);
+         TypeTitleBlockCell(laid, job / "typed.vdw", 110, L"Иванов И.И.");
+     },
+     [](const fs::path& job) {
+         return std::vector<std::string>{"same", (job / "typed.vdw").string(), (job / "laid.vdw").string()};
+     },
+     "the title block of page 1: cell 110 held \"Иванов И.И.\", holds \"\""},
     {"CsvCellChanged", [](const fs::path& job) { Replace(PartsCsv(job), "\"Cross\"", "\"Crosses\""); },
      [](const fs::path& job) { return std::vector<std::string>{"csv", (job / "docs").string()}; },
      "differs from its table document from row"},
@@ -253,6 +285,27 @@ TEST(JobCheckGaps, RoundPartsKeepTheSetGapsOnTheirTrueOutlines)
     const Outcome spoilt = RunCommand(check);
     EXPECT_EQ(spoilt.status, 1) << spoilt.output;
     EXPECT_NE(spoilt.output.find(" mm is set"), std::string::npos) << spoilt.output;
+    fs::remove_all(job);
+}
+
+// nesting_job drops no part without a word: a part with a spike (no
+// material) is placed, one whose outline crosses itself is named with the
+// library's message, and the run fails.
+TEST(NestingJob, APartTheLibraryRefusesIsNamedAndNoneIsDropped)
+{
+    const fs::path job = fs::temp_directory_path() / ("nesting_job_refused-" + std::to_string(getpid()));
+    fs::remove_all(job);
+    fs::create_directories(job);
+    Write(job / "parts.txt", "Spiked|2|2|Ст3|0,0 100,0 100,50 60,50 60,80 60,50 0,50\n"
+                             "Bowtie|1|2|Ст3|0,0 100,60 100,0 0,60\n");
+    const Outcome made = RunCommand({NESTING_JOB, (job / "parts.txt").string(), (job / "job.vdw").string(), "--sheet",
+                                     "400", "200", "--placed"});
+    EXPECT_EQ(made.status, 1) << made.output;
+    EXPECT_NE(made.output.find("part Bowtie refused: Bowtie: контур пересекает сам себя"), std::string::npos)
+        << made.output;
+    const Outcome overlap = RunCommand({JOB_CHECK, "overlap", (job / "job.vdw").string()});
+    EXPECT_EQ(overlap.status, 0) << overlap.output;
+    EXPECT_NE(overlap.output.find("2 placed parts"), std::string::npos) << overlap.output;
     fs::remove_all(job);
 }
 

@@ -73,4 +73,51 @@ TEST(NfpOracle, ComparisonSeesAWrongRegion)
     EXPECT_FALSE(nfp_oracle::Overlaps(square, square, {1.0, 0.0}));
 }
 
+// Inside a hole the reference is the set of translations that keep B in it:
+// a unit square in a square hole of side 10 (spikes of the hole's ring hold
+// no material) has the square of side 9 at the origin; a shifted ring is
+// reported, and so is a missing region, but not where B fits nowhere.
+TEST(NfpOracle, InnerComparisonSeesAWrongRegion)
+{
+    const nfp_oracle::Ring unit{{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    const nfp_oracle::Ring hole{{0, 0}, {10, 0}, {10, 5}, {14, 5}, {10, 5}, {10, 10}, {0, 10}};
+    auto ring = [](double x0, double y0, double side) {
+        return std::make_shared<NPolygon>(
+            NPoint{}, std::vector<NPoint>{{x0, y0}, {x0 + side, y0}, {x0 + side, y0 + side}, {x0, y0 + side}});
+    };
+    const struct {
+        const char* name;
+        VectorPolygon rings;
+        nfp_oracle::Ring b;
+        bool matches;
+    } cases[] = {
+        {"the region", {ring(0, 0, 9)}, unit, true},
+        {"shifted", {ring(0, 0.01, 9)}, unit, false},
+        {"missing", {}, unit, false},
+        {"an exact fit, no area", {}, nfp_oracle::Ring{{0, 0}, {10, 0}, {10, 10}, {0, 10}}, true},
+        {"too large", {}, nfp_oracle::Ring{{0, 0}, {11, 0}, {11, 1}, {0, 1}}, true},
+        {"too large, yet a region", {ring(0, 0, 1)}, nfp_oracle::Ring{{0, 0}, {11, 0}, {11, 1}, {0, 1}}, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(nfp_oracle::CompareInner(c.rings, hole, c.b).Matches(), c.matches) << c.name;
+    const nfp_oracle::PairResult built = nfp_oracle::CompareInnerPair(hole, unit);
+    EXPECT_FALSE(built.failure || built.mismatch) << built.detail;
+}
+
+// The pairs of an instance with holes take B into each hole of A too.
+TEST(NfpOracle, PairsInHolesMatch)
+{
+    nfp_oracle::Instance instance;
+    std::string error;
+    ASSERT_TRUE(nfp_oracle::LoadInstance(std::filesystem::path(NESTING_TEST_DATA_DIR) / "place" / "variants" /
+                                             "holed_plate.json",
+                                         instance, error))
+        << error;
+    std::ostringstream log;
+    const nfp_oracle::Summary s = nfp_oracle::RunInstance(instance, &log);
+    EXPECT_GT(s.innerPairs, 0u);
+    EXPECT_EQ(s.mismatches, 0u) << log.str();
+    EXPECT_EQ(s.failures, 0u) << log.str();
+}
+
 } // namespace

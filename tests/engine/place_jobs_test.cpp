@@ -5,6 +5,7 @@
 #include "support/host_fixture.h"
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace {
@@ -69,6 +70,8 @@ TEST_F(PlaceJobTest, SlowVariantsArePlacedAsTheInstanceItself)
         {"blaz1_far.json", "esicup/blaz1.json"},
         {"large4m.json", nullptr},                 {"large20m.json", nullptr},
         {"holed_plate.json", nullptr},             {"shapes0_holes.json", nullptr},
+        // Holes as a polygon's inner rings; spikes, which hold no material.
+        {"shapes0_inner.json", nullptr},           {"shapes0_spikes.json", "esicup/shapes0.json"},
         // Plates as high as the strip but for rounding, far from their origin: upright, side by side.
         {"tall_off_origin.json", nullptr, 0.999},
     };
@@ -80,6 +83,57 @@ TEST_F(PlaceJobTest, SlowVariantsArePlacedAsTheInstanceItself)
             const double own = ExpectEveryCopyPlacedApart(TestData() / c.instance);
             EXPECT_NEAR(density, own, 0.005 * own);
         }
+    }
+}
+
+// Each item is tried in exactly the orientations it allows, in any set of
+// steps the engine has; a job it cannot turn so is refused, not run. Holes
+// come beside the outline's "data" or as a "polygon"'s "inner" rings.
+TEST_F(PlaceJobTest, ItemsTakeExactlyTheirOrientationsAndEitherFormOfHoles)
+{
+    const std::string tall = R"("shape": {"type": "simple_polygon", "data": [[0, 0], [100, 0], [100, 600], [0, 600]]})";
+    const std::string frame = R"("shape": {"type": "polygon", "outer": [[0, 0], [300, 0], [300, 300], [0, 300], [0, 0]],
+                                           "inner": [[[50, 50], [50, 250], [250, 250], [250, 50], [50, 50]]]})";
+    const struct {
+        const char* name;
+        std::string items;
+        bool refused;
+        size_t holes = 0; // of the first item
+    } cases[] = {
+        // 600 mm high, on a strip 500 mm high: only turned.
+        {"only 90", R"({"demand": 3, "allowed_orientations": [90], )" + tall + "}", false},
+        {"only 270", R"({"demand": 3, "allowed_orientations": [270], )" + tall + "}", false},
+        {"90 and 270", R"({"demand": 3, "allowed_orientations": [270, 90], )" + tall + "}", false},
+        {"45 degree steps",
+         R"({"demand": 3, "allowed_orientations": [0, 45, 90, 135, 180, 225, 270, 315], )" + tall + "}", false},
+        {"30 degree steps", R"({"demand": 3, "allowed_orientations": [0, 30, 60, 90], )" + tall + "}", true},
+        {"sets of two kinds",
+         R"({"demand": 1, "allowed_orientations": [0, 90], )" + tall + R"(}, {"demand": 1, "allowed_orientations": [0, 180], )" +
+             tall + "}",
+         true},
+        {"holes as inner rings", R"({"demand": 1, "allowed_orientations": [0], )" + frame +
+                                     R"(}, {"demand": 4, "allowed_orientations": [0], "shape": {"type": "simple_polygon",
+                                        "data": [[0, 0], [80, 0], [80, 80], [0, 80]]}})",
+         false, 1},
+    };
+    const std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) / "orientations";
+    std::filesystem::create_directories(folder);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::filesystem::path file = folder / "job.json";
+        std::ofstream(file) << R"({"name": "job", "units": "mm", "strip_height": 500, "items": [)" << c.items << "]}";
+        place_check::Instance instance;
+        std::string error;
+        ASSERT_TRUE(place_check::LoadInstance(file, instance, error)) << error;
+        EXPECT_EQ(instance.items[0].holes.size(), c.holes);
+        const place_check::Outcome outcome = place_check::PlaceOnStrip(instance);
+        EXPECT_EQ(outcome.refused.empty(), !c.refused) << outcome.refused;
+        if (c.refused)
+            continue;
+        for (size_t k = 0; k < outcome.copies.size(); ++k)
+            EXPECT_TRUE(outcome.copies[k].placed) << "copy " << k << ": " << outcome.copies[k].why;
+        EXPECT_EQ(outcome.placed, outcome.copies.size());
+        EXPECT_TRUE(outcome.overlaps.empty());
     }
 }
 
@@ -101,8 +155,8 @@ TEST(PlaceCheck, OverlapCountsOnlyBeyondTheShrink)
     }
 }
 
-// Outlines reach the exact arithmetic checked: repeated points are measured
-// like the ring without them; a ring that is not simple is reported as
+// Outlines reach the exact arithmetic checked: repeated points and spikes
+// are measured like the ring without them; a ring that is not simple is reported as
 // unmeasured, never handed on. A common region pinched at a point (a corner
 // set into a notch, both edges a hair inside) is measured loop by loop.
 TEST(PlaceCheck, RingsAreCheckedBeforeTheyAreMeasured)
@@ -119,6 +173,8 @@ TEST(PlaceCheck, RingsAreCheckedBeforeTheyAreMeasured)
         {{{20, 0}, {30, 0}, {30, 0}, {30, 10}, {20, 10}}, false, true},
         {{{5, 5}, {15, 15}, {15, 5}, {5, 15}}, true, false}, // crosses itself
         {{{5, 5}, {5, 5}, {5, 5}}, true, false},
+        // A spike holds no material: measured, it overlaps nothing.
+        {{{12, 0}, {20, 0}, {20, 10}, {12, 10}, {12, 5}, {5, 5}, {12, 5}}, false, true},
         {{{5, 5}, {10, 4.99}, {12, 4.99}, {12, 12}, {4.98, 12}}, false, true, notched},
     };
     for (const auto& c : cases) {

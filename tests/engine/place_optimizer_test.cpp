@@ -152,24 +152,6 @@ TEST_F(PlaceTest, ExactFitIsAPositionLikeAnyOther)
     ExpectApartOnSheets();
 }
 
-TEST_F(PlaceTest, SmallFigureGoesIntoTheHoleOfAPlacedOne)
-{
-    SheetPtr sheet = AddSheet(400.0, 216.0);
-    // A cut corner: a rectangular outline would be taken as its rectangle, hole and all.
-    FigurePtr frame = AddFigure({{0, 0}, {200, 0}, {200, 180}, {180, 200}, {0, 200}}, {Rectangle(50, 50, 100, 100)});
-    FigurePtr square = AddFigure(Rectangle(300, 0, 30, 30));
-
-    PlaceAll(RotationType::WithoutRotation, false);
-
-    ASSERT_EQ(frame->m_owner, sheet);
-    ASSERT_EQ(square->m_owner, sheet);
-    const NRect hole = frame->m_borders[1]->GetGabarit();
-    const NRect rc = square->m_borders.front()->GetGabarit();
-    EXPECT_NEAR(rc.pBot.x, hole.pBot.x + kFigureGap, 1e-3);
-    EXPECT_NEAR(rc.pBot.y, hole.pBot.y + kFigureGap, 1e-3);
-    EXPECT_FALSE(square->CheckIntersect(frame));
-}
-
 TEST_F(PlaceTest, LeftoversOfARunWhoseLastSheetGotNothingAreLaidOutInTheContainer)
 {
     AddSheet(150.0, 100.0);

@@ -62,6 +62,11 @@ TEST(PointInPolygonTest, RayAlongHorizontalRuns)
     EXPECT_TRUE(CheckPoligonContainPoint(notch, {1, 2}, false));
     EXPECT_FALSE(CheckPoligonContainPoint(notch, {-1, 2}, false));
     EXPECT_FALSE(CheckPoligonContainPoint(notch, {5, 1}, false));
+    // A fine chain that crosses the ray in steps each shorter than the
+    // tolerance (a curve followed closely) still passes from side to side.
+    const Points fine{{0, 0}, {4, 0}, {4, 1.99985}, {4, 1.99995}, {4, 2.00004}, {4, 2.00012}, {4, 4}, {0, 4}};
+    EXPECT_TRUE(CheckPoligonContainPoint(fine, {1, 2}, false));
+    EXPECT_FALSE(CheckPoligonContainPoint(fine, {-1, 2}, false));
 }
 
 // Star-shaped rings on a coarse grid, cleaned of repeated and collinear

@@ -72,7 +72,7 @@ TEST_F(DrawingSnapshotTest, RestoreGivesTheDrawingBackWhateverWasDone)
         {"a page added, the first one's format and title block", [&] {
              doc->GetLayoutSheets()->Add();
              doc->GetLayoutSheets()->GetItem(0)->GetFormat()->SetFormat(vlapi::vlFormatA1);
-             doc->GetLayoutSheets()->GetItem(0)->GetStamp()->GetCellText(vrnApi::StampCells().front())->SetText(L"1 × 2"); }},
+             doc->GetLayoutSheets()->GetItem(0)->GetStamp()->GetCellText(1101)->SetText(L"1 × 2"); }},
         {"the material", [this] {
              const vlapi::IPropertyPtr material = doc->GetPropertyMng()->GetBuiltInProperty(vlapi::vlPropertyMaterial);
              vlapi::IPropertyKeeperPtr(doc)->SetPropertyValue(material.get(), vlapi::PropertyValue(L"Ст3"), false); }},
@@ -81,7 +81,6 @@ TEST_F(DrawingSnapshotTest, RestoreGivesTheDrawingBackWhateverWasDone)
         const reference lineBefore = hostAccess::ReferenceOf(line);
         DrawingSnapshot snapshot;
         ASSERT_TRUE(snapshot.Take(doc)) << what;
-        // Taken after: reading a title-block cell makes it in this host.
         const nlohmann::json before = Picture(doc, root / "before.vdw");
         edit();
         const int containers = Switches().undoContainersOpened;
@@ -98,6 +97,48 @@ TEST_F(DrawingSnapshotTest, RestoreGivesTheDrawingBackWhateverWasDone)
         line = vlapi::ILineSegmentPtr(hostAccess::ObjectOf(doc, moved[lineBefore]));
         ASSERT_TRUE(line) << what;
         EXPECT_EQ(line->GetView()->GetNumber(), sheet) << what;
+    }
+}
+
+// Every cell of every title block comes back on its own page, the user's
+// own cells too, whichever pages went or came.
+TEST_F(DrawingSnapshotTest, EveryTitleBlockCellComesBackOnItsPage)
+{
+    using Cells = std::map<int, std::wstring>;
+    const auto page = [this](int i) { return doc->GetLayoutSheets()->GetItem(i); };
+    const auto write = [&](int i, int cell, const std::wstring& text) {
+        page(i)->GetStamp()->GetCellText(cell)->SetText(text);
+    };
+    const auto cells = [&] {
+        std::vector<Cells> pages;
+        for (int i = 0; i < doc->GetLayoutSheets()->GetCount(); ++i) {
+            const vlapi::IStampPtr stamp = page(i)->GetStamp();
+            Cells& held = pages.emplace_back();
+            for (int cell : stamp->GetCellNumbers())
+                held[cell] = stamp->GetCellText(cell)->GetText();
+        }
+        return pages;
+    };
+    while (doc->GetLayoutSheets()->GetCount() < 3)
+        doc->GetLayoutSheets()->Add();
+    for (int i = 0; i < 3; ++i) {
+        write(i, 1, L"Обозначение листа " + std::to_wstring(i + 1));
+        write(i, 1101, L"130x80x2");
+    }
+    write(0, 110, L"Иванов И.И.");
+    const std::vector<Cells> before = cells();
+    const std::pair<const char*, std::function<void()>> edits[] = {
+        {"the middle page deleted", [&] { page(1)->Delete(); }},
+        {"the first page deleted, one added", [&] { page(0)->Delete(); doc->GetLayoutSheets()->Add(); }},
+        {"cells rewritten, emptied and new", [&] { write(0, 1, L"Другой"); write(1, 1, L""); write(2, 1103, L"7.5"); }},
+    };
+    for (const auto& [what, edit] : edits) {
+        DrawingSnapshot snapshot;
+        ASSERT_TRUE(snapshot.Take(doc)) << what;
+        edit();
+        DrawingSnapshot::Moved moved;
+        ASSERT_TRUE(snapshot.Restore(moved)) << what;
+        EXPECT_EQ(cells(), before) << what;
     }
 }
 

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 
 namespace {
@@ -379,6 +380,39 @@ TEST_F(AssemblyImportTest, APartFileGivesNoTreeButItsFlatPatternReadAgain)
     record.curves = curves;
     EXPECT_NEAR(Measure(record).area, 40.0 * 30.0, 1e-6);
     opened->Close(0);
+}
+
+// An assembly the host cannot open gives no tree, and its one message names
+// the file and the host's reason.
+TEST_F(AssemblyImportTest, AnAssemblyTheHostCannotOpenIsNamedWithTheHostsReason)
+{
+    const fs::path path = SaveAssembly();
+    std::ifstream in(path);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const struct {
+        const char* from;
+        const char* to;
+        const wchar_t* says;
+    } damages[] = {
+        {"\"thickness\": 2.0", "\"thickness\": 0.0", L"thickness"},
+        {"\"thickness\": 2.0", "\"thickness\": -2.0", L"thickness"},
+        {"\"edge\": 1", "\"edge\": 7", L"flange 1"},
+    };
+    for (const auto& d : damages) {
+        SCOPED_TRACE(d.to);
+        std::string damaged = text;
+        const size_t at = damaged.find(d.from);
+        ASSERT_NE(at, std::string::npos);
+        damaged.replace(at, std::strlen(d.from), d.to);
+        std::ofstream(path, std::ios::trunc) << damaged;
+        const size_t messages = Messages().size();
+        const AssemblyReader reader = ReadSaved(path);
+        EXPECT_TRUE(reader.m_dataTree.empty());
+        ASSERT_EQ(Messages().size(), messages + 1);
+        const std::wstring& said = Messages().back().text;
+        EXPECT_EQ(said.rfind(L"Не удалось открыть файл " + Wide(path) + L": part \"", 0), 0u) << vlhost::Host::Utf8(said);
+        EXPECT_NE(said.find(d.says), std::wstring::npos) << vlhost::Host::Utf8(said);
+    }
 }
 
 // A part with its unfold switch on and two sheet bodies: both are unbent,

@@ -15,6 +15,7 @@
 #include "vlhost/Converters.h"
 
 #include <cmath>
+#include <cwctype>
 #include <fstream>
 #include <numbers>
 
@@ -58,10 +59,12 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
     }
     EXPECT_EQ(dxfimport::ReadThickness(L"2,5 мм"), 2.5);
     EXPECT_EQ(dxfimport::ReadThickness(L"10"), 10.0);
-    for (const wchar_t* bad : {L"0", L"-2", L"abc", L"2 5", L"1e999", L""})
+    EXPECT_EQ(dxfimport::ReadThickness(L"500 мм"), 500.0);
+    for (const wchar_t* bad : {L"0", L"-2", L"abc", L"2 5", L"1e999", L"", L"1e300", L"500,5"})
         EXPECT_FALSE(dxfimport::ReadThickness(bad)) << vlhost::Host::Utf8(bad);
     EXPECT_EQ(dxfimport::ReadCount(L"4 шт"), 4);
-    for (const wchar_t* bad : {L"0", L"2.5", L"99999999999", L"x"})
+    EXPECT_EQ(dxfimport::ReadCount(L"1000000000"), 1000000000);
+    for (const wchar_t* bad : {L"0", L"2.5", L"2,5", L"99999999999", L"2147483647", L"1000000001", L"x"})
         EXPECT_FALSE(dxfimport::ReadCount(bad)) << vlhost::Host::Utf8(bad);
 
     dxfimport::PartValues values;
@@ -69,7 +72,7 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
     values.Read(L"[Толщина=4]");  // the first readable value stays
     EXPECT_EQ(values.thickness, 3.0);
     ASSERT_EQ(values.unreadable.size(), 1u);
-    EXPECT_EQ(values.unreadable[0], L"[Толщина=abc]");
+    EXPECT_EQ(values.unreadable[0].value, L"[Толщина=abc]");
     FileMetaParams entry{L"x.dxf", L"Ст3", 2, 1.0};
     values.FillEntry(entry);
     EXPECT_EQ(entry.m_material, L"Ст3");  // no material text: the entry keeps its own
@@ -84,7 +87,10 @@ protected:
         HostTest::SetUp();
         m_converter = std::make_unique<vlhost::ConverterModule>(application, "dxfImport");
         ASSERT_TRUE(m_converter->Loaded()) << m_converter->Error();
+        // As the import command: what the converter leaves out goes into the run's message.
+        m_converter->ShowProblems(false);
         m_read = [this](const std::wstring& path) { return m_converter->Convert(path, L""); };
+        m_problems = [this] { return m_converter->Problems(); };
         out = root / "Фрагменты";
     }
 
@@ -112,7 +118,7 @@ protected:
     void Import(std::vector<FileMetaParams>& entries, const dxfimport::DxfReader& read)
     {
         NestingModel model;
-        dxfimport::ImportFiguresFromDxf(model, entries, Wide(out), read);
+        dxfimport::ImportFiguresFromDxf(model, entries, Wide(out), read, m_problems);
     }
 
     // The closing message of the run; empty when none was shown.
@@ -123,6 +129,7 @@ protected:
 
     std::unique_ptr<vlhost::ConverterModule> m_converter;
     dxfimport::DxfReader m_read;
+    dxfimport::DxfProblems m_problems;
     fs::path out;
 };
 
@@ -147,7 +154,7 @@ TEST_F(DxfImportTest, EachFileGivesAFigureOrARefusalNamedInOneMessage)
         {kParts / "nested_holes.dxf", L"контур внутри отверстия", 0, 0},
         {kParts / "two_parts.dxf", L"больше одного внешнего контура", 0, 0},
         {kParts / "empty.dxf", L"нет замкнутого внешнего контура", 0, 0},
-        {kParts / "truncated.dxf", L"файл не прочитан как DXF", 0, 0},
+        {kParts / "truncated.dxf", L"файл не прочитан как DXF: файл обрывается до конца (нет EOF)", 0, 0},
         {kParts / "missing.dxf", L"файл не найден", 0, 0},
         // Small holes of every kind keep their rings; an outline crossing
         // itself or another is refused with the place; an open curve is named
@@ -179,9 +186,9 @@ TEST_F(DxfImportTest, EachFileGivesAFigureOrARefusalNamedInOneMessage)
     const int documents = OpenDocuments();
     Import(entries, m_read);
 
-    // The converter names what it could not read in messages of its own; the
-    // run ends with one message of its own, the last.
+    // One message for the whole run: what the converter could not read is in it.
     const std::wstring closing = Closing(before);
+    EXPECT_EQ(host->State().messages.size(), before + 1);
     EXPECT_EQ(host->State().messages.back().flags, vlapi::vlMBIconError);
     EXPECT_EQ(OpenDocuments(), documents) << "every hidden fragment is closed";
     EXPECT_TRUE(hostAccess::SameObject(application->GetActiveDocument(), doc));
@@ -246,7 +253,7 @@ TEST_F(DxfImportTest, FilesAroundTheRunSurviveAndEqualNamesDoNotOverwrite)
     entries.push_back({Wide(root / "copy" / "bulges.dxf"), L"", 1, 0.0});
     const size_t before = host->State().messages.size();
     NestingModel model;
-    dxfimport::ImportFiguresFromDxf(model, entries, Wide(out) + L"\\", m_read);  // as a folder dialog ends it
+    dxfimport::ImportFiguresFromDxf(model, entries, Wide(out) + L"\\", m_read, m_problems);  // as a folder dialog ends it
     EXPECT_EQ(Closing(before), L"") << "nothing refused, nothing to say";
     EXPECT_EQ(fs::file_size(out / "other.vfw"), 4u);
     EXPECT_GT(fs::file_size(out / "bulges.vfw"), 3u) << "the run's own file replaces an earlier one";
@@ -266,7 +273,9 @@ TEST_F(DxfImportTest, FilesAroundTheRunSurviveAndEqualNamesDoNotOverwrite)
 
 // Files made here: outline ends a hair apart are joined; a gap wider than
 // that is named with its place; what the converter must leave out of a
-// hostile file does not cost the part its sound outline.
+// hostile file does not cost the part its sound outline, and the run's one
+// message names what was left out and where it stands; what lies after EOF,
+// or in blocks nothing inserts, is not read at all.
 TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart)
 {
     using namespace dxftext;
@@ -275,9 +284,19 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         std::string bytes;
         const wchar_t* refusal;  // null: a fragment of `area` is written
         double area;
+        std::wstring note = L"";  // what the message says of a written part
     };
+    const std::wstring leftOut = L"деталь импортирована, но при чтении пропущено: ";
     const double d = 0.0002;
     const Groups square = Square(0, 0, 100);
+    const auto ellipse = [](const char* ratio) {
+        return Groups{{0, "ELLIPSE"}, {8, "0"}, {10, "50"}, {20, "50"}, {11, "10"}, {21, "0"}, {40, ratio}, {41, "0"},
+                      {42, "6.283185307179586"}};
+    };
+    const std::vector<std::pair<double, double>> hole{{40, 40}, {60, 40}, {60, 60}, {40, 60}, {40, 40}};
+    Groups deep = Block("B0", Circle("50", "50", 10));
+    for (int i = 1; i < 40; ++i)
+        deep = deep + Block("B" + std::to_string(i), Insert("B" + std::to_string(i - 1), 0, 0));
     const Groups face{{0, "3DFACE"}, {8, "0"}, {10, "0"},  {20, "0"},  {30, "0"},  {11, "9"}, {21, "0"},
                       {31, "0"},     {12, "9"}, {22, "9"}, {32, "5"}, {13, "0"}, {23, "9"}, {33, "5"}};
     const Case cases[] = {
@@ -305,14 +324,68 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         {"gap_just_wider", dxftext::File({{"ENTITIES", Line(0, 0, 100, 0) + Line(100, 0, 100, 99.9985) +
                                                   Line(100, 100, 0, 100) + Line(0, 100, 0, 0)}}),
          L"незамкнутый контур: разрыв 0.0015 мм между точками (100; 99.9985) и (100; 100)", 0},
-        {"gap_far_out", dxftext::File({{"ENTITIES", Line(1e300, 0, 1e300, 1)}}), L"незамкнутый контур: разрыв 1 мм", 0},
-        {"long_layer", dxftext::File({{"ENTITIES", square + Line(0, 0, 50, 50, std::string(2000, 'L'))}}), nullptr, 10000},
+        {"long_layer", dxftext::File({{"ENTITIES", square + Line(0, 0, 50, 50, std::string(2000, 'L'))}}), nullptr, 10000,
+         leftOut + L"объекты со значениями длиннее 1023 символов — 1 (отрезок на слое «LLLLLLLL"},
         {"text_beyond_numbers", dxftext::File({{"BLOCKS", Block("FAR", Text(1e10, 0, "x"))},
                                       {"ENTITIES", square + Insert("FAR", 0, 0, "1e300")}}),
-         nullptr, 10000},
-        {"spline_through_one_point", dxftext::File({{"ENTITIES", square + FitSpline({{5, 5}, {5, 5}, {5, 5}})}}), nullptr, 10000},
+         nullptr, 10000, leftOut + L"объекты, координаты которых переполняются с масштабами блоков и единицами файла — 1 (текст на слое «0» в блоке «FAR»)"},
+        {"spline_through_one_point", dxftext::File({{"ENTITIES", square + FitSpline({{5, 5}, {5, 5}, {5, 5}})}}), nullptr, 10000,
+         leftOut + L"сплайны через совпадающие точки — 1 (сплайн на слое «0» у (5; 5))"},
         {"count_in_header", dxftext::File({{"HEADER", {{0, "SPLINE"}, {72, "900000000E+20"}}}, {"ENTITIES", square}}), nullptr,
-         10000},
+         10000, leftOut + L"объекты в заголовке файла — 1 (сплайн на слое «0»)"},
+        // A hole the converter cannot read: the part is written without it, and said so.
+        {"hole_at_infinity", dxftext::File({{"ENTITIES", square + Circle("inf", "50", 10)}}), nullptr, 10000,
+         leftOut + L"объекты с числами не в десятичной записи или бесконечными — 1 (окружность на слое «0»)"},
+        {"hole_ellipse_ratio_2", dxftext::File({{"ENTITIES", square + ellipse("2")}}), nullptr, 10000,
+         leftOut + L"эллипсы с неверными осями — 1 (эллипс на слое «0» у (50; 50))"},
+        {"hole_ellipse_ratio_0", dxftext::File({{"ENTITIES", square + ellipse("0")}}), nullptr, 10000,
+         leftOut + L"эллипсы с неверными осями — 1 (эллипс на слое «0» у (50; 50))"},
+        {"hole_spline_knots_descending", dxftext::File({{"ENTITIES", square + Spline(2, {0, 0, 0, 2, 1, 3, 3, 3}, hole)}}),
+         nullptr, 10000, leftOut + L"сплайны, узлы которых не подходят к управляющим точкам — 1 (сплайн на слое «0» у (40; 40))"},
+        {"hole_spline_knots_equal", dxftext::File({{"ENTITIES", square + Spline(2, std::vector<double>(8, 1.0), hole)}}),
+         nullptr, 10000, leftOut + L"сплайны, узлы которых не подходят к управляющим точкам — 1"},
+        {"hole_spline_weight_0",
+         dxftext::File({{"ENTITIES", square + Spline(2, {0, 0, 0, 1, 2, 3, 3, 3}, hole, {1, 0, 1, 1, 1})}}), nullptr, 10000,
+         leftOut + L"сплайны с весами не больше нуля — 1 (сплайн на слое «0» у (40; 40))"},
+        {"hole_on_a_tilted_plane",
+         dxftext::File({{"ENTITIES", square + Circle("50", "50", 10, {{210, "0.5"}, {220, "0"}, {230, "0.866"}})}}), nullptr,
+         10000, leftOut + L"3D-объекты — 1 (окружность на слое «0» у (50; 50))"},
+        {"hole_40_blocks_deep", dxftext::File({{"BLOCKS", deep}, {"ENTITIES", square + Insert("B39", 0, 0)}}), nullptr, 10000,
+         leftOut + L"вставки глубже 16 уровней блоков — 1 (вставка блока на слое «0» в блоке «B24» у (0; 0))"},
+        {"hole_of_one_vertex", dxftext::File({{"ENTITIES", square + Polyline({{50, 50}}, true)}}), nullptr, 10000,
+         leftOut + L"полилинии менее чем из двух точек — 1 (полилиния на слое «0» у (50; 50))"},
+        // Reader oddities: nothing after EOF is read; a block defined twice is
+        // left out as ambiguous; "0x32" is no DXF number.
+        {"hole_after_eof",
+         dxftext::File({{"ENTITIES", square}}) + dxftext::File({{"ENTITIES", Circle("50", "50", 10)}}), nullptr, 10000},
+        {"hole_in_a_block_defined_twice",
+         dxftext::File({{"BLOCKS", Block("H", Circle("50", "50", 10)) + Block("H", Circle("50", "50", 30))},
+                        {"ENTITIES", square + Insert("H", 0, 0)}}),
+         nullptr, 10000, leftOut + L"вставки блоков, определённых в файле дважды — 1 (вставка блока на слое «0» у (0; 0))"},
+        {"hole_at_a_hexadecimal_number", dxftext::File({{"ENTITIES", square + Circle("0x32", "50", 10)}}), nullptr, 10000,
+         leftOut + L"объекты с числами не в десятичной записи или бесконечными — 1 (окружность на слое «0»)"},
+        // An arrowhead block of dimensions that nothing inserts is not read.
+        {"arrow_block_not_inserted",
+         dxftext::File({{"BLOCKS", Block("_CLOSEDFILLED", {{0, "SOLID"}, {8, "0"}, {10, "0"}, {20, "0"}, {11, "-1"},
+                                                          {21, "0.16"}, {12, "-1"}, {22, "-0.16"}})},
+                        {"ENTITIES", square}}),
+         nullptr, 10000},
+        // Open curves are named by layer and kind.
+        {"centre_marks",
+         dxftext::File({{"ENTITIES", square + Circle("70", "50", 10) + Line(60, 40, 80, 60, "CENTER") +
+                                         Line(80, 40, 60, 60, "CENTER")}}),
+         L"незамкнутый контур: разрыв 20 мм между точками (80; 60) и (80; 40); незамкнутые кривые: 2 отрезка на слое «CENTER»", 0},
+        // Marking values out of range or not whole counts are not taken, and the part's values are said.
+        {"count_not_whole", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Кол-во=2,5]")}}), nullptr, 10000,
+         L"значение не принято: [Кол-во=2,5] (количество должно быть целым числом от 1 до 1000000000): деталь импортирована с количеством 1"},
+        {"count_too_large", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Кол-во: 2147483647]")}}), nullptr, 10000,
+         L"значение не принято: [Кол-во: 2147483647] (количество должно быть целым числом от 1 до 1000000000): деталь импортирована с количеством 1"},
+        {"thickness_too_large", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Толщина: 1e300]")}}), nullptr, 10000,
+         L"значение не принято: [Толщина: 1e300] (толщина должна быть числом больше 0 и не больше 500 мм): деталь импортирована без толщины"},
+        // An unreadable file: one reason, in the run's message.
+        {"binary", std::string("AutoCAD Binary DXF\r\n\x1a\0\0\0SECTION", 30), L"файл не прочитан как DXF: это двоичный DXF", 0},
+        {"sections_damaged", "0\nSECTION\n2\nENTITIES\n0\nSECTION\n0\nENDSEC\n0\nENDSEC\n0\nEOF\n",
+         L"файл не прочитан как DXF: секции файла повреждены", 0},
         {"closed_fit_spline",
          dxftext::File({{"ENTITIES", FitSpline({{0, 0}, {60, 0}, {100, 30}, {60, 60}, {0, 60}, {-20, 30}}, true)}}), nullptr,
          6556.3},
@@ -329,6 +402,7 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
     const size_t before = host->State().messages.size();
     Import(entries, m_read);
     const std::wstring closing = Closing(before);
+    EXPECT_EQ(host->State().messages.size(), before + 1) << "one message for the run";
     NestingModel model;
     for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(cases[i].name);
@@ -338,11 +412,130 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
                 << vlhost::Host::Utf8(closing);
             continue;
         }
-        EXPECT_EQ(closing.find(entries[i].m_path + L":"), std::wstring::npos) << vlhost::Host::Utf8(closing);
+        if (!cases[i].note.empty())
+            EXPECT_NE(closing.find(entries[i].m_path + L": " + cases[i].note), std::wstring::npos) << vlhost::Host::Utf8(closing);
+        else
+            EXPECT_EQ(closing.find(entries[i].m_path + L":"), std::wstring::npos) << vlhost::Host::Utf8(closing);
+        EXPECT_EQ(entries[i].m_count, 1);
+        EXPECT_EQ(entries[i].m_thickness, 0.0);
         const FigurePtr figure = model.AddFigure(Wide(fragment));
         ASSERT_TRUE(figure);
         EXPECT_EQ(figure->m_borders.size(), 1u);
         EXPECT_NEAR(figure->m_area, cases[i].area, cases[i].area * 1e-3);
+    }
+}
+
+// A part larger than any sheet, beyond where millimetres keep the point
+// tolerance, or smaller than its joints can tell is refused with its size,
+// and no number of the message runs to more than 15 digits.
+TEST_F(DxfImportTest, PartsOfSizesNoSheetHoldsAreRefusedWithTheirSize)
+{
+    using namespace dxftext;
+    const Groups plate = Square(0, 0, 100) + Circle("50", "50", 10);
+    const auto inUnits = [&](int units) {
+        return dxftext::File({{"HEADER", {{9, "$INSUNITS"}, {70, std::to_string(units)}}}, {"ENTITIES", plate}});
+    };
+    const struct {
+        const char* name;
+        std::string bytes;
+        const wchar_t* refusal;
+    } cases[] = {
+        {"square_1e160", dxftext::File({{"ENTITIES", Square(0, 0, 1e160)}}), L"деталь больше 1000000 мм: 1e+160 × 1e+160 мм"},
+        {"inserted_at_1e154", dxftext::File({{"BLOCKS", Block("P", plate)}, {"ENTITIES", Insert("P", 0, 0, "1e154")}}),
+         L"деталь больше 1000000 мм: 1e+156 × 1e+156 мм"},
+        {"circle_1e200", dxftext::File({{"ENTITIES", Circle("0", "0", 1e200)}}), L"деталь больше 1000000 мм: 2e+200 × 2e+200 мм"},
+        {"gigametres", inUnits(17), L"деталь больше 1000000 мм: 1e+14 × 1e+14 мм"},
+        {"astronomical_units", inUnits(18), L"деталь больше 1000000 мм"},
+        {"light_years", inUnits(19), L"деталь больше 1000000 мм"},
+        {"parsecs", inUnits(20), L"деталь больше 1000000 мм"},
+        {"line_far_out", dxftext::File({{"ENTITIES", Line(1e300, 0, 1e300, 1)}}),
+         L"деталь дальше 1000000000 мм от начала координат: у точки (1e+300; 0)"},
+        {"angstroms", inUnits(11), L"деталь меньше 0.01 мм: 1e-05 × 1e-05 мм"},
+        {"nanometres", inUnits(12), L"деталь меньше 0.01 мм: 0.0001 × 0.0001 мм"},
+    };
+    std::vector<FileMetaParams> entries = WriteCases(cases);
+    const size_t before = host->State().messages.size();
+    Import(entries, m_read);
+    const std::wstring closing = Closing(before);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        EXPECT_NE(closing.find(entries[i].m_path + L": " + cases[i].refusal), std::wstring::npos) << vlhost::Host::Utf8(closing);
+        EXPECT_FALSE(fs::exists(out / (std::string(cases[i].name) + ".vfw")));
+    }
+    size_t digits = 0, most = 0;
+    for (wchar_t c : closing)
+        most = std::max(most, digits = std::iswdigit(c) ? digits + 1 : 0);
+    EXPECT_LE(most, 15u) << vlhost::Host::Utf8(closing);
+}
+
+// What CAD programs leave in exact geometry imports exactly: bulges of
+// round-off are straight edges; bulges in a block inserted at an uneven scale
+// are followed as closely as single curves; splines of straight quadratic
+// spans joined at sharp corners (doubled knots, not from 0) make an outline
+// with its hole.
+TEST_F(DxfImportTest, RoundOffUnevenScalesAndSplineCornersImportExactly)
+{
+    using namespace dxftext;
+    const double pi = std::numbers::pi;
+    const auto squareWithBulge = [](double bulge) {
+        return dxftext::File({{"ENTITIES", BulgedPolyline({{0, 0, bulge}, {100, 0, 0}, {100, 100, 0}, {0, 100, 0}})}});
+    };
+    // A plate with a D-shaped hole (half a circle of radius 20 and its
+    // diameter) and an edge bulged out by 0.4, inserted at the scale (3, 0.5).
+    const Groups plate = BulgedPolyline({{0, 0, 0.4}, {100, 0, 0}, {100, 100, 0}, {0, 100, 0}}) +
+                         BulgedPolyline({{40, 30, 1}, {40, 70, 0}});
+    const Groups uneven{{0, "INSERT"}, {8, "0"}, {2, "PLATE"}, {10, "0"}, {20, "0"}, {41, "3"}, {42, "0.5"}};
+    const double sweep = 4 * std::atan(0.4), radius = 50 / std::sin(sweep / 2);
+    const double segment = radius * radius / 2 * (sweep - std::sin(sweep));
+    // A six-pointed star (radii 100 and 40) of two splines, and the same star at half scale as its hole.
+    const auto star = [](double scale) {
+        std::vector<std::pair<double, double>> corners;
+        for (int k = 0; k <= 12; ++k) {
+            const double r = (k % 2 ? 40.0 : 100.0) * scale, a = std::numbers::pi / 2 + k * std::numbers::pi / 6;
+            corners.emplace_back(r * std::cos(a), r * std::sin(a));
+        }
+        Groups g;
+        for (const auto& [from, to] : {std::pair{0, 2}, std::pair{2, 12}}) {
+            std::vector<std::pair<double, double>> poles;
+            std::vector<double> knots(3, 1.0);
+            for (int k = from; k < to; ++k) {
+                poles.push_back(corners[k]);
+                poles.emplace_back((corners[k].first + corners[k + 1].first) / 2, (corners[k].second + corners[k + 1].second) / 2);
+                if (k > from)
+                    knots.insert(knots.end(), 2, 1.0 + k - from);
+            }
+            poles.push_back(corners[to]);
+            knots.insert(knots.end(), 3, 1.0 + to - from);
+            g = g + Spline(2, knots, poles);
+        }
+        return g;
+    };
+    const struct {
+        const char* name;
+        std::string bytes;
+        size_t rings;
+        double area;
+    } cases[] = {
+        {"bulge_1e-10", squareWithBulge(1e-10), 1, 10000},
+        {"bulge_1e-12", squareWithBulge(1e-12), 1, 10000},
+        {"bulge_1e-14", squareWithBulge(1e-14), 1, 10000},
+        {"bulge_minus_1e-16", squareWithBulge(-1e-16), 1, 10000},
+        {"bulge_1e-300", squareWithBulge(1e-300), 1, 10000},
+        {"uneven_block_scale", dxftext::File({{"BLOCKS", Block("PLATE", plate)}, {"ENTITIES", uneven}}), 2,
+         1.5 * (10000 + segment - 200 * pi)},
+        {"star_splines_with_hole", dxftext::File({{"ENTITIES", star(1) + star(0.5)}}), 2, 0.75 * 6 * 100 * 40 * 0.5},
+    };
+    std::vector<FileMetaParams> entries = WriteCases(cases);
+    const size_t before = host->State().messages.size();
+    Import(entries, m_read);
+    EXPECT_EQ(Closing(before), L"");
+    NestingModel model;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FigurePtr figure = model.AddFigure(Wide(out / (std::string(c.name) + ".vfw")));
+        ASSERT_TRUE(figure);
+        EXPECT_EQ(figure->m_borders.size(), c.rings);
+        EXPECT_NEAR(figure->m_area, c.area, c.area * 1e-3);
     }
 }
 

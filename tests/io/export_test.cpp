@@ -7,6 +7,8 @@
 #include "host/VarnelAPI_Detail.h"
 #include "io/Exporter.h"
 
+#include <fstream>
+#include <functional>
 #include <set>
 
 namespace iotest {
@@ -196,6 +198,77 @@ TEST_F(ExportTest, AStepWithNothingToExportWritesAndTellsNothing)
         Export(Params(false, c.sheets, true, false, 2));
         EXPECT_EQ(Listing(Out()), c.files);
         EXPECT_EQ(Texts(), c.messages);
+    }
+}
+
+// An export holds one job: the files it finds in its folder and does not
+// write (an earlier job's, or this one's of another format) are named when
+// it ends, the map and sheets before the remnants; a drawing with nothing on
+// its sheets writes nothing, not even the folder.
+TEST_F(ExportTest, TheFilesAnEarlierExportLeftAreNamedAndNothingIsNoExport)
+{
+    const std::wstring note = L"\n\nВ папке остались файлы прежних экспортов, которых этот экспорт не записывал:";
+    const std::wstring nothing = L"Нечего экспортировать: на листах чертежа нет ни деталей, ни деловых отходов";
+    struct Case {
+        const char* what;
+        std::function<void()> build;
+        std::vector<std::string> earlier;  // left in the folder before the export
+        int format;
+        std::vector<std::wstring> last;  // the last message
+        std::set<std::string> files;     // the folder afterwards; none when it is not made
+    };
+    const auto partAndRemnant = [this] {
+        SheetPtr s = AddSheet(L"S1", 1000.0, 500.0);
+        AddRectPart(s, L"A", 100, 50, 0, 0);
+        AddWaste(s, 600, 0, 300, 150);
+        model.UpdateWastesNames();
+    };
+    const Case cases[] = {
+        {"another job's map, sheets, remnants and 3D document, the map and sheets first", partAndRemnant,
+         {"card.dxf", "Карта 2.dxf", "Карта 2.vfw", "waste2-1(4) 2x99x99 Ст3.dxf", "sheets.v3d", "notes.txt",
+          ".hidden.dxf"},
+         0,
+         {Text(IDS_MESS_SUCCESS_EXPORT) + note + L"\nsheets.v3d\nКарта 2.dxf\nКарта 2.vfw\nwaste2-1(4) 2x99x99 Ст3.dxf"},
+         {"card.dxf", "S1.dxf", "S1.vfw", kWaste1 + ".dxf", kWaste1 + ".vfw", "Карта 2.dxf", "Карта 2.vfw",
+          "waste2-1(4) 2x99x99 Ст3.dxf", "sheets.v3d", "notes.txt", ".hidden.dxf"}},
+        {"this job's files of another format", partAndRemnant, {"S1.dxf", "card.dxf"}, 2,
+         {Text(IDS_MESS_SUCCESS_EXPORT) + note + L"\nS1.dxf\ncard.dxf"},
+         {"S1.dxf", "S1.vfw", "card.dxf", kWaste1 + ".vfw"}},
+        {"a folder of this job's files alone", partAndRemnant, {"S1.vfw", kWaste1 + ".vfw"}, 2,
+         {Text(IDS_MESS_SUCCESS_EXPORT)}, {"S1.vfw", kWaste1 + ".vfw"}},
+        {"a remnant alone on a sheet", [this] { AddWaste(AddSheet(L"S1", 1000.0, 500.0), 0, 0, 300, 150); },
+         {}, 2, {Text(IDS_MESS_SUCCESS_EXPORT)}, {"waste.vfw"}},
+        {"an empty drawing", [] {}, {}, 0, {nothing}, {}},
+        {"sheets without parts or remnants", [this] { AddSheet(L"S1", 1000.0, 500.0); }, {}, 0, {nothing}, {}},
+        {"parts in the container alone",
+         [this] {
+             AddSheet(L"S1", 1000.0, 500.0);
+             vrnApi::GetViewPtrByNumber(vrnApi::CreateContainerView(1000.0, 500.0))->SetCurrent(true);
+             model.m_figures.push_back(Figure::Create(vrnApi::CreateMacroByRectangle(L"C", 20, 20, 101)));
+         },
+         {}, 0, {nothing}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FreshDrawing();
+        fs::remove_all(Out());
+        c.build();
+        Store();
+        for (const std::string& file : c.earlier) {
+            fs::create_directories(Out());
+            std::ofstream(Out() / fs::u8path(file)) << "earlier";
+        }
+        Messages().clear();
+        Export(Params(true, true, true, false, c.format));
+        ASSERT_FALSE(Messages().empty());
+        EXPECT_EQ(Messages().back().text, c.last.front());
+        if (c.files.empty()) {
+            EXPECT_EQ(Messages().size(), 1u);
+            EXPECT_EQ(Messages().back().flags, vlapi::vlMBIconWarning);
+            EXPECT_FALSE(fs::exists(Out()));
+        } else {
+            EXPECT_EQ(Listing(Out()), c.files);
+        }
     }
 }
 

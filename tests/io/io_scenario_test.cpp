@@ -249,7 +249,7 @@ TEST_F(ScenarioTest, NestedAndLinearDrawingsAreExportedAndDocumented)
     EXPECT_TRUE(Shown(vrnApi::LoadStr(IDS_MESS_SUCCESS_EXPORT))) << vlhost::Host::Utf8(Messages().front().text);
     EXPECT_TRUE(fs::exists(exported / "waste.vfw") && fs::exists(exported / "waste_2.vfw"));
 
-    // DXF: strict load, no audit errors, the outlines' areas those of the drawing.
+    // DXF: strict load, nothing for the audit to mend, the outlines' areas those of the drawing.
     std::vector<fs::path> dxfs = {exported / "card.dxf"};
     for (int s = 1; s <= 3; ++s)
         dxfs.push_back(exported / ("Лист" + std::to_string(s) + ".dxf"));
@@ -264,6 +264,7 @@ TEST_F(ScenarioTest, NestedAndLinearDrawingsAreExportedAndDocumented)
     for (const fs::path& file : dxfs) {
         ASSERT_TRUE(dxf[file.string()].contains("errors")) << dxf[file.string()].dump();
         EXPECT_EQ(dxf[file.string()]["errors"].get<int>(), 0) << file;
+        EXPECT_EQ(dxf[file.string()]["fixes"].get<int>(), 0) << file;
     }
     std::vector<double> card = Areas(dxf[dxfs[0].string()]);
     for (size_t s = 0; s < 3; ++s) {

@@ -41,6 +41,7 @@ protected:
         params.folder = OutText();
         params.*reg.flag = true;
         reporter.SetParams(params);
+        reporter.SetLinearMinimumRemnant(minimumRemnant);
         reporter.CreateDocumentation();
     }
 
@@ -63,6 +64,8 @@ protected:
         return table.cells.empty() ? Rows{} : Rows(table.cells.begin() + 1, table.cells.end());
     }
 
+    double minimumRemnant = registers::kLinearMinimumRemnant;
+
     void ExpectNothingWritten(const Register& reg)
     {
         Document(reg);
@@ -84,6 +87,7 @@ protected:
     }
 };
 
+// Sizes as drawn, to a tenth of a millimetre.
 TEST_F(RegisterTest, MapsShowSizesCountsResultsAndRemnantLabels)
 {
     model.m_figureGap = 0.0;
@@ -102,8 +106,8 @@ TEST_F(RegisterTest, MapsShowSizesCountsResultsAndRemnantLabels)
     const TableFile table = Run(kCards);
     ASSERT_TRUE(table.read);
     const Rows expected = {
-        {L"S1", L"Ст3", L"2.00", L"2500", L"1000", L"3", L"83.46", L"6173.60", L"S1-1\nS1-2\nS1-3"},
-        {L"S2", L"Ст3", L"2.00", L"2501", L"1000", L"1e+06", L"0.00", L"40.00", L"S2-1"},
+        {L"S1", L"Ст3", L"2.00", L"2500.5", L"1000", L"3", L"83.46", L"6173.60", L"S1-1\nS1-2\nS1-3"},
+        {L"S2", L"Ст3", L"2.00", L"2500.6", L"1000", L"1e+06", L"0.00", L"40.00", L"S2-1"},
         {L"S3", L"Ст3", L"2.00", L"1000", L"500", L"1", L"0.02", L"40.00", L""},
     };
     EXPECT_EQ(Data(table), expected);
@@ -123,9 +127,13 @@ TEST_F(RegisterTest, ASheetWithAPartInConflictShowsNoUtilisationAsItsTableDoes)
     EXPECT_EQ(Data(Run(kCards)), expected);
 }
 
-TEST_F(RegisterTest, PartsAreGroupedByNameAndMapInTheOrderTheyFirstAppear)
+// Parts in the container are not cut: they stand after the maps' parts,
+// marked, wherever their view lies among the sheets'.
+TEST_F(RegisterTest, PartsAreGroupedByNameAndMapMapByMapThenThoseOnNoMapMarked)
 {
     SheetPtr s1 = AddSheet(L"S1", 1000.0, 500.0);
+    vrnApi::GetViewPtrByNumber(vrnApi::CreateContainerView(1000.0, 500.0))->SetCurrent(true);
+    model.m_figures.push_back(Figure::Create(vrnApi::CreateMacroByRectangle(L"C", 20, 20, 101)));
     SheetPtr s2 = AddSheet(L"S2", 1000.0, 500.0);
     AddRectPart(s2, L"B", 50, 50, 0, 0);
     for (int i = 0; i < 5; ++i)
@@ -142,15 +150,14 @@ TEST_F(RegisterTest, PartsAreGroupedByNameAndMapInTheOrderTheyFirstAppear)
     model.m_figures.push_back(Figure::Create(vrnApi::CreateMacroByRectangle(L"C", 20, 20, 101)));
 
     const TableFile table = Run(kDetails);
-    // The model lists the drawing's figures view by view.
     const Rows expected = {
-        {L"C", L"1", L"Ст3", L"2.00", L""},
         {L"A", L"5", L"Ст3", L"2.00", L"S1"},
         {L"a", L"1", L"Ст3", L"2.00", L"S1"},
         {L"A", L"1", L"AISI 304", L"3.00", L"S1"},
         {L"B", L"1", L"Ст3", L"2.00", L"S2"},
         {L"A", L"2", L"Ст3", L"2.00", L"S2"},
         {L"T", L"2", L"Ст3", L"2.00", L"S2"},
+        {L"C", L"2", L"Ст3", L"2.00", L"не размещены"},
     };
     EXPECT_EQ(Data(table), expected);
     EXPECT_EQ(table.title, L"Ведомость вхождения деталей в карты раскроя");
@@ -216,10 +223,11 @@ TEST_F(RegisterTest, RemnantsShowMapLabelAndSizeWithTheThicknessItself)
     }
 }
 
-// The remainder is what is left once every piece is cut off with a cut of
-// the gap between neighbours (0 for a bar used up, never "-0"); pieces of
-// one name and length are one line, pieces of equal length and other names
-// lines of their own.
+// Lengths as planned, to a tenth of a millimetre. The remainder is what is
+// left once every piece is cut off with a cut of the gap between neighbours
+// (0 for a bar used up, never "-0"), named as a remnant only from the
+// minimum up; pieces of one name and length are one line, pieces of equal
+// length and other names lines of their own.
 TEST_F(RegisterTest, LinearCutsListEachBarWithItsGroupedDetailsAndRemainder)
 {
     NestingModel::m_materialSheet = L"M";
@@ -239,18 +247,54 @@ TEST_F(RegisterTest, LinearCutsListEachBarWithItsGroupedDetailsAndRemainder)
         {L"B1", L"6000x40x2", L"M", L"3", L"D1500", L"1500", L"3", L"291", L"B1-1"},
         {_, _, _, _, L"D1200", L"1200", L"1", _, _},
         {L"B2", L"1000x40x2", L"M", L"3", _, _, _, L"1000", L"B2-2"},
-        {L"B3", L"1003x40x2", L"M", L"1", L"E", L"500", L"1", L"1", L"B3-3"},
-        {_, _, _, _, L"F", L"500", L"1", _, _},
+        {L"B3", L"1003.4x40x2", L"M", L"1", L"E", L"499.9", L"1", L"0.7", _},
+        {_, _, _, _, L"F", L"499.8", L"1", _, _},
         {L"B4", L"2000x40x2", L"M", L"1", L"A", L"500", L"2", L"694", L"B4-4"},
         {_, _, _, _, L"C", L"300", L"1", _, _},
         {L"B5", L"6000x40x2", L"M", L"1", L"Стойка", L"1000", L"2", L"2491", L"B5-5"},
         {_, _, _, _, L"Ригель", L"1000", L"1", _, _},
         {_, _, _, _, L"Упор", L"500", L"1", _, _},
-        {L"B6", L"1003x40x2", L"M", L"2", L"E", L"500", L"2", L"0", L"B6-6"},
+        {L"B6", L"1003x40x2", L"M", L"2", L"E", L"500", L"2", L"0", _},
     };
     EXPECT_EQ(Data(table), expected);
     EXPECT_DOUBLE_EQ(table.y, 0.0);
     EXPECT_DOUBLE_EQ(table.titleY, 3.0);
+}
+
+// Pieces and remainders as planned to a tenth; an offcut shorter than the
+// minimum is waste, with no remnant name.
+TEST_F(RegisterTest, LinearRemaindersToATenthNamedFromTheMinimumUp)
+{
+    struct Case {
+        double minimum, bar, piece;
+        int pieces;  // of P, beside one Q of 450 mm, 3 mm cut between each two
+        std::wstring length, remainder, name;
+    };
+    const Case cases[] = {
+        {250.0, 6000.0, 2450.5, 2, L"2450.5", L"643", L"B-1"},
+        {250.0, 2905.0, 2450.5, 1, L"2450.5", L"1.5", L""},
+        {250.0, 3153.5, 2450.5, 1, L"2450.5", L"250", L"B-1"},  // the minimum itself is a remnant
+        {250.0, 3153.4, 2450.5, 1, L"2450.5", L"249.9", L""},
+        {0.0, 2904.0, 2450.5, 1, L"2450.5", L"0.5", L"B-1"},     // no minimum: any offcut
+        {0.0, 2903.5, 2450.5, 1, L"2450.5", L"0", L""},          // used up
+        {250.0, 6000.0, 987.34, 1, L"987.3", L"4559.7", L"B-1"},
+        {250.0, 6000.0, 215.56, 1, L"215.6", L"5331.4", L"B-1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(vlhost::Host::Utf8(c.length + L" leaving " + c.remainder));
+        FreshDrawing();
+        model.m_figureGap = 3.0;
+        minimumRemnant = c.minimum;
+        std::vector<std::pair<std::wstring, double>> pieces(static_cast<size_t>(c.pieces), {L"P", c.piece});
+        pieces.emplace_back(L"Q", 450.0);
+        Bar(L"B", c.bar, 1.0, pieces);
+        const Rows data = Data(Run(kLinear));
+        ASSERT_EQ(data.size(), 2u);
+        EXPECT_EQ(data[0][5], c.length);
+        EXPECT_EQ(data[0][7], c.remainder);
+        EXPECT_EQ(data[0][8], c.name);
+        EXPECT_EQ(data[1][5], L"450");
+    }
 }
 
 TEST_F(RegisterTest, EachRegisterWithoutItsDataWritesNothing)

@@ -1,9 +1,11 @@
 #include "model/NestingSetting.h"
 
 #include <gtest/gtest.h>
+#include <pugixml.hpp>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -451,4 +453,98 @@ TEST_F(ConfigFile, LeftoversOfAnEarlierSaveDoNotStopTheNext) {
     read.ReadFromConfig(folders_);
     EXPECT_EQ(read.m_sheetFormat, 3);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
+}
+
+// The file is read in the encoding its declaration names; a byte that is not
+// of that encoding, or an encoding this program does not read, gives nothing
+// of the file, never a value with letters dropped.
+TEST_F(ConfigFile, TheDeclaredEncodingIsRead) {
+    const auto file = [](const std::string& declaration, const std::string& style, const std::string& pattern) {
+        return declaration + "\n<Sheets><item name=\"format\" value=\"2\" /><item name=\"lyt_file\" value=\"" + style +
+               "\" /></Sheets>\n<Patterns><item name=\"card_name\" value=\"" + pattern + "\" /></Patterns>\n";
+    };
+    const std::string cp1251Style = "\xCE\xF4\xEE\xF0\xEC\xEB\xE5\xED\xE8\xE5.vst";  // "Оформление.vst"
+    const std::string cp1251Pattern = "\xCB\xE8\xF1\xF2 ";                          // "Лист "
+    std::string utf16 = "\xFF\xFE";  // little-endian, after its mark
+    for (const char c : file("", "a.vst", "b"))
+        utf16 += std::string{c, '\0'};
+    const struct {
+        const char* what;
+        std::string text;
+        std::wstring told;  // "" when the file reads whole
+        int format;
+        std::wstring style, pattern;  // as read; "" for the defaults
+    } cases[] = {
+        {"windows-1251", file("<?xml version=\"23.0\" encoding=\"windows-1251\"?>", cp1251Style, cp1251Pattern), L"", 2,
+         L"Оформление.vst", L"Лист "},
+        {"cp1251 in single quotes", file("<?xml version='1.0' encoding = 'CP1251'?>", cp1251Style, cp1251Pattern), L"", 2,
+         L"Оформление.vst", L"Лист "},
+        {"UTF-8", file("<?xml version=\"23.0\" encoding=\"UTF-8\"?>", "Оформление.vst", "Лист "), L"", 2,
+         L"Оформление.vst", L"Лист "},
+        {"UTF-8 with its mark", "\xEF\xBB\xBF" + file("<?xml version=\"1.0\"?>", "Оформление.vst", "Лист "), L"", 2,
+         L"Оформление.vst", L"Лист "},
+        {"UTF-16 with its mark", utf16, L"", 2, L"a.vst", L"b"},
+        {"windows-1251 declared as UTF-8", file("<?xml version=\"23.0\" encoding=\"UTF-8\"?>", cp1251Style, cp1251Pattern),
+         L"байт 0xCE в позиции 109 не из кодировки UTF-8", 4, L"", L""},
+        {"a byte windows-1251 lacks", file("<?xml version=\"1.0\" encoding=\"windows-1251\"?>", "\x98.vst", "x"),
+         L"байт 0x98 в позиции", 4, L"", L""},
+        {"KOI8-R", file("<?xml version=\"1.0\" encoding=\"KOI8-R\"?>", "\xEF\xC6.vst", "x"),
+         L"записан в кодировке «koi8-r», которую программа не читает", 4, L"", L""},
+    };
+    for (const auto& c : cases) {
+        WriteFile(c.text);
+        NestingSetting setting;
+        const std::wstring told = setting.ReadFromConfig(folders_);
+        if (c.told.empty()) {
+            EXPECT_TRUE(told.empty()) << c.what;
+        } else {
+            EXPECT_NE(told.find(c.told), std::wstring::npos) << c.what << ": " << pugi::as_utf8(told);
+        }
+        EXPECT_EQ(setting.m_sheetFormat, c.format) << c.what;
+        EXPECT_EQ(setting.m_lytPath, c.style.empty() ? DefaultStylePath() : c.style) << c.what;
+        EXPECT_EQ(setting.m_sheetPattern, c.pattern.empty() ? L"Карта раскроя " : c.pattern) << c.what;
+    }
+}
+
+// A file that cannot be read whole is never replaced unseen: a damaged one
+// is kept byte for byte as a copy beside it (each under a name of its own)
+// before the new one is written; one in an encoding this program does not
+// read is left as it is, and the write says why.
+TEST_F(ConfigFile, AnUnreadableFileIsKeptOrLeft) {
+    const fs::path file = NestingSetting::ConfigFile(folders_.config);
+    const fs::path folder = file.parent_path();
+    const std::string damaged = "<Precision><item name=\"tolerance\" value=\"0.25\" /></Precision>\n<Patterns";
+    const std::string foreign = "<?xml version=\"1.0\" encoding=\"koi8-r\"?>\n<Sheets />\n";
+    NestingSetting setting;
+    setting.m_sheetFormat = 1;
+    for (const fs::path& expected : {folder / "Nesting-cfg.повреждён.xml", folder / "Nesting-cfg.повреждён-2.xml"}) {
+        WriteFile(damaged);
+        std::wstring reason;
+        fs::path kept;
+        ASSERT_TRUE(setting.WriteToConfig(folders_.config, reason, kept));
+        EXPECT_EQ(kept, expected);
+        std::ifstream in(kept, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), damaged);
+        NestingSetting read;
+        EXPECT_TRUE(read.ReadFromConfig(folders_).empty());
+        EXPECT_EQ(read.m_sheetFormat, 1);
+    }
+    WriteFile(foreign);
+    std::wstring reason;
+    fs::path kept;
+    EXPECT_FALSE(setting.WriteToConfig(folders_.config, reason, kept));
+    EXPECT_NE(reason.find(L"«koi8-r»"), std::wstring::npos);
+    EXPECT_TRUE(kept.empty());
+    EXPECT_EQ(ReadFile(), foreign);
+    EXPECT_FALSE(NestingSetting::ReadsWhole(folders_.config));
+    // A copy that cannot be made keeps the damaged file as it is.
+    WriteFile(damaged);
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    const bool written = setting.WriteToConfig(folders_.config, reason, kept);
+    fs::permissions(folder, fs::perms::owner_all);
+    if (::geteuid() != 0) {  // root writes everywhere
+        EXPECT_FALSE(written);
+        EXPECT_NE(reason.find(L"копию"), std::wstring::npos);
+        EXPECT_EQ(ReadFile(), damaged);
+    }
 }

@@ -168,6 +168,7 @@ TEST_F(DxfTest, ExportIsReadStrictlyByEzdxfAndImportsBackTheSame) {
   const json read = Probe("read " + Quoted(root / "карта.dxf"));
   ASSERT_FALSE(read.is_discarded());
   EXPECT_EQ(read["errors"], 0);
+  EXPECT_EQ(read["fixes"], 0);
   std::map<std::string, int> types;
   for (const json& e : read["entities"]) ++types[e["type"].get<std::string>()];
   const std::map<std::string, int> expected = {{"LINE", 11}, {"ARC", 1},  {"CIRCLE", 1}, {"ELLIPSE", 2},
@@ -324,10 +325,10 @@ TEST_P(UnreadableDxfTest, GivesOneMessageAndWritesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Dxf, UnreadableDxfTest,
-    ::testing::Values(Unreadable{"binary", std::string("AutoCAD Binary DXF\r\n\x1a\0\0\0SECTION", 30), L"binary"},
+    ::testing::Values(Unreadable{"binary", std::string("AutoCAD Binary DXF\r\n\x1a\0\0\0SECTION", 30), L"двоичный"},
                       Unreadable{"dwg", std::string("AC1032\0\0\0\0\0\x01\x02", 13) + std::string(64, '\x7f'), L"DWG"},
-                      Unreadable{"truncated", "truncated", L"cut off"},
-                      Unreadable{"not_dxf", "hello\nworld\n", L"not a DXF"},
+                      Unreadable{"truncated", "truncated", L"обрывается"},
+                      Unreadable{"not_dxf", "hello\nworld\n", L"не файл DXF"},
                       Unreadable{"only_3d", "0\nSECTION\n2\nENTITIES\n0\n3DFACE\n8\n0\n10\n0\n20\n0\n30\n0\n0\nENDSEC\n0\nEOF\n",
                                  L"3D"}),
     [](const ::testing::TestParamInfo<Unreadable>& info) { return std::string(info.param.name); });
@@ -369,7 +370,7 @@ TEST_F(DxfTest, WhatCannotBeReadIsLeftOutAndNamedOnce) {
   EXPECT_FALSE(arc->GetDirection());
   ASSERT_EQ(app->State().messages.size(), 1u);
   const std::wstring& text = app->State().messages[0].text;
-  for (const wchar_t* part : {L"mixed.dxf", L"not finite", L"2 3D", L"counts", L"insert themselves"})
+  for (const wchar_t* part : {L"mixed.dxf", L"не в десятичной записи", L"3D-объекты — 2", L"не столько, сколько заявлено", L"вставляют сами себя"})
     EXPECT_NE(text.find(part), std::wstring::npos) << Utf8(text) << " lacks " << Utf8(part);
   EXPECT_EQ(app->State().messages[0].flags, vlapi::vlMBIconWarning);
 }
@@ -417,27 +418,27 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Hostile{"count_in_header",
                 dxftext::File({{"HEADER", {{0, "SPLINE"}, {72, "900000000E+20"}}}, {"ENTITIES", Line(0, 0, 1, 1)}}),
-                L"header", 1},
+                L"заголовке", 1},
         Hostile{"long_values",
                 dxftext::File({{"ENTITIES", Line(0, 0, 5, 5, std::string(1024, 'A')) + Text(0, 0, std::string(1023, 'B')) +
                                                 Text(0, 9, kLongText, "MTEXT")}}),
-                L"1 objects with values longer than 1,023 characters", 2, Wide(kLongText)},
+                L"объекты со значениями длиннее 1023 символов — 1", 2, Wide(kLongText)},
         Hostile{"empty_blocks_in_arrays_in_arrays",
                 dxftext::File({{"BLOCKS", Block("C", {}) + Block("B", Insert("C", 0, 0, "1", 1000, 100, 1)) +
                                               Block("A", Insert("B", 0, 0, "1", 1000, 100, 1))},
                                {"ENTITIES", Insert("A", 0, 0) + Line(0, 0, 1, 1)}}),
-                L"1 inserts cut short", 1},
+                L"вставки, прерванные там", 1},
         Hostile{"block_scale_overflows",
                 dxftext::File({{"BLOCKS", Block("BIG", Line(0, 0, 1e10, 0) + Text(1e10, 0, "x"))},
                                {"ENTITIES", Insert("BIG", 0, 0, "1e300") + Line(0, 0, 1, 1)}}),
-                L"2 objects whose coordinates overflow", 1},
+                L"переполняются с масштабами блоков и единицами файла — 2", 1},
         Hostile{"units_overflow",
                 dxftext::File({{"HEADER", {{9, "$INSUNITS"}, {70, "20"}}},
                                {"ENTITIES", Line(0, 0, 1e296, 0) + Text(1e296, 0, "x") + Line(0, 0, 1, 1)}}),
-                L"2 objects whose coordinates overflow", 1},
+                L"переполняются с масштабами блоков и единицами файла — 2", 1},
         Hostile{"spline_through_one_point",
                 dxftext::File({{"ENTITIES", Square(0, 0, 10) + FitSpline({{5, 5}, {5, 5}, {5, 5}})}}),
-                L"1 splines through coincident points", 4}),
+                L"сплайны через совпадающие точки — 1", 4}),
     [](const ::testing::TestParamInfo<Hostile>& info) { return std::string(info.param.name); });
 
 TEST_F(DxfTest, ConvertersNeedAHostWindowAndAFileToWrite) {

@@ -163,6 +163,16 @@ TEST(GeomDecomposition, FewerPiecesThanChords)
     EXPECT_LT(linesAndArcs(ellipse, 0.001).size(), chordPoints(ellipse, 0.001).size() / 4);
 }
 
+// Corners of a spline (knots of full multiplicity) are its chords' ends and
+// cost no extra pieces, whatever the knots start from: a zig-zag of three
+// straight quadratic spans takes two chords or pieces a span, as any span does.
+TEST(GeomDecomposition, SplineCornersAreEndsOfPieces)
+{
+    const Curve zigzag = Nurbs{{{0, 0}, {5, 5}, {10, 10}, {15, 5}, {20, 0}, {25, 5}, {30, 10}}, {}, {3, 3, 3, 4, 4, 5, 5, 6, 6, 6}, 2};
+    EXPECT_EQ(chordPoints(zigzag, 0.001).size(), 7u);
+    EXPECT_EQ(linesAndArcs(zigzag, 0.001).size(), 6u);
+}
+
 TEST(GeomTransform, MapsEveryCurveKind)
 {
     std::vector<NamedCurve> curves = smoothAndCircularCurves();

@@ -169,6 +169,8 @@ public:
     bool OnButtonClick(int id) override
     {
         probeLog.push_back("marker: ButtonClick " + std::to_string(id));
+        if (id == kWaitButton)
+            vrnApi::ProcessPendingEvents();
         return true;
     }
     void KeepSession(CommandSnapshot& snapshot) override { snapshot.Keep(session); }
@@ -209,7 +211,7 @@ TEST_F(FrameTest, RunBuildsTheProcessInOrderAndBindsTheCommandWithTheSinksOff)
     EXPECT_EQ(user->Mask(), 65534);
     EXPECT_TRUE(BaseProcess::m_update);
     EXPECT_TRUE(BaseProcess::currentProcess->Bound());
-    EXPECT_EQ(Handlers(), 19);  // cursor, end, and the seventeen of the panel
+    EXPECT_EQ(Handlers(), 20);  // cursor, end, the drawing's closing and the seventeen of the panel
     EXPECT_EQ(SinkDocuments(), std::vector<reference>{hostAccess::ReferenceOf(doc)});  // suspended
     EXPECT_FALSE(AnySinkHears());
     EXPECT_EQ(host->HandlerCount(handlerObjectOwner), 0);
@@ -473,6 +475,49 @@ TEST_F(FrameTest, OnlyACancelGivesTheDrawingAndTheSessionBack)
     }
 }
 
+// Closing the command's drawing, alone or with all the others, or the
+// application going, whether the panel is idle or a handler runs, ends the
+// command as Esc does: nothing is confirmed, the session values are those
+// of the start, and a drawing that still stands is given back.
+TEST_F(FrameTest, ClosingItsDrawingEndsTheCommandAsACancel)
+{
+    const auto underHandler = [&](std::function<void()> action) {
+        State().pendingEvents.push_back(std::move(action));
+        ASSERT_TRUE(user->Raw("ButtonClick", {std::to_wstring(kWaitButton)}));
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        bool stands;  // the drawing is still open afterwards
+    } cases[] = {
+        {"closed", [&] { ASSERT_TRUE(user->Close()); }, false},
+        {"all closed", [&] { ASSERT_TRUE(user->CloseAll()); }, false},
+        {"its closing announced", [&] { ASSERT_TRUE(user->Raw("CloseDocument", {})); }, true},
+        {"the application going", [&] { ASSERT_TRUE(user->Raw("ApplicationDestroy", {})); }, true},
+        {"closed under a handler", [&] { underHandler([&] { user->Close(); }); }, false},
+        {"all closed under a handler", [&] { underHandler([&] { user->CloseAll(); }); }, false},
+    };
+    for (const Case& c : cases) {
+        user->New();
+        const size_t objects = DrawingObjects();
+        Marker::session = 0;
+        probeLog.clear();
+        StartCommand<Marker>();
+        c.act();
+        EXPECT_FALSE(BaseProcess::currentProcess->Bound()) << c.what;
+        EXPECT_FALSE(user->Running()) << c.what;
+        EXPECT_EQ(Marker::session, 0) << c.what;
+        EXPECT_THAT(probeLog, ::testing::Not(::testing::Contains("marker: ButtonClick 1"))) << c.what;
+        EXPECT_TRUE(std::all_of(documentEvents.begin(), documentEvents.end(), [](const DocumentEventsPtr& sink) {
+            return vrnApi::IsOpenDocument(sink->Document());
+        })) << c.what;  // no sink outlives its drawing
+        if (c.stands) {
+            EXPECT_EQ(DrawingObjects(), objects) << c.what;
+        }
+        EXPECT_TRUE(State().faults.empty()) << c.what;
+    }
+}
+
 TEST_F(FrameTest, ADrawingTheHostCannotCopySaysSoAtTheStartAndAtTheCancel)
 {
     vlhost::FailureScope noCopy("IDrawingGroup::CopyToDocument");
@@ -493,7 +538,7 @@ TEST_F(FrameTest, AStillBoundCommandIsConfirmedAndStoppedBeforeItIsReplacedOrRel
     // Stop unbinds it before the host ends its process.
     EXPECT_EQ(probeLog, (std::vector<std::string>{"first: ButtonClick 1", "first: deleted", "second: deleted", "second: Init",
                                                     "second: CreateControls", "second: UpdateControls"}));
-    EXPECT_EQ(Handlers(), 19);
+    EXPECT_EQ(Handlers(), 20);
     EXPECT_TRUE(user->Running());
     EXPECT_FALSE(AnySinkHears());
 

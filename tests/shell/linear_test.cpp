@@ -292,6 +292,34 @@ TEST_F(LinearTest, APlanNotDrawnIsListedAsComputedAndKept)
     EXPECT_EQ(Register("redrawn"), recomputed);
 }
 
+// The panel's minimum length of an offcut decides which remainders the
+// register names as remnants; a folder holding another job's documents is
+// said so once the register is written.
+TEST_F(LinearTest, TheRegisterNamesOffcutsFromThePanelsMinimumAndTheDocumentsBesideIt)
+{
+    editor.m_model->AddSheet();
+    editor.m_details = {{L"A", 1000.5, 1}};  // one bar: 999.5 mm left
+    editor.CalculateLinearNesting();
+    ASSERT_EQ(editor.m_results.size(), 1u);
+    struct Case {
+        double minimum;
+        const char* remainder;
+    };
+    for (const Case& c : {Case{250.0, "\"999.5\";\"1-1\";"}, Case{999.5, "\"999.5\";\"1-1\";"},
+                          Case{1000.0, "\"999.5\";\"\";"}}) {
+        LinearNestingEditor::m_minWaste = c.minimum;
+        EXPECT_THAT(Register("minimum" + std::to_string(c.minimum)), testing::HasSubstr(c.remainder)) << c.minimum;
+    }
+    EXPECT_TRUE(State().messages.empty());
+    const std::filesystem::path earlier = root / "shared" / "Документация" / "Ведомость деталей.csv";
+    std::filesystem::create_directories(earlier.parent_path());
+    std::ofstream(earlier) << "earlier";
+    Register("shared");
+    ASSERT_FALSE(State().messages.empty());
+    EXPECT_EQ(State().messages.back().text, L"В папке остались документы прежних запусков, которых нет в этой "
+                                            L"документации:\nДокументация/Ведомость деталей.csv");
+}
+
 TEST_F(LinearTest, PiecesAndBarCarryTheGapAndLeftOutRowsKeepTheirPlace)
 {
     editor.m_details = {{L"A", 500, 9}, {L"Z", 0.1, 3}, {L"B", 700, 4}, {L"N", 300, 0}};

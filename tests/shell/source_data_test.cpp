@@ -223,6 +223,52 @@ TEST_F(SourceDataTest, ConfirmAndCancel)
     EXPECT_EQ(host->State().helpTopics.back(), 3);
 }
 
+// After placement, a sheet of another thickness or material keeps no part
+// it no longer matches: on Enter those go to the container, named in a
+// message.
+TEST_F(SourceDataTest, PartsThatNoLongerMatchTheSheetLeaveItOnEnter)
+{
+    struct Case {
+        const wchar_t* thickness;
+        const wchar_t* material;
+        std::vector<std::wstring> kept;  // of the plates A, A2 (2 mm, Ст3) and the cross B (3 mm, 09Г2С)
+        const wchar_t* moved;           // the message's lines
+    };
+    const Case cases[] = {
+        {L"3", L"09Г2С", {L"B"}, L"\nA — 1 шт.\nA2 — 1 шт."},
+        {L"2", L"Ст3", {L"A", L"A2"}, L"\nB — 1 шт."},
+        {L"3", L"AISI 304", {}, L"\nA — 1 шт.\nA2 — 1 шт.\nB — 1 шт."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(vlhost::Host::Utf8(std::wstring(c.thickness) + L" " + c.material));
+        // Every part placed on a sheet of no thickness and material.
+        NestingModel::m_session = false;
+        NestingModel::m_materialSheet.clear();
+        ASSERT_TRUE(user->New());
+        Open(true);
+        ASSERT_TRUE(user->SetValue(C(L"Толщина листа"), c.thickness));
+        ASSERT_TRUE(user->SetValue(C(L"Материал листа"), c.material));
+        ASSERT_TRUE(user->Enter());
+
+        const INestingModelPtr model = CreateNestingModelInstance();
+        model->InitSheetsFromActiveDoc();
+        model->InitFiguresFromActiveDoc();
+        std::vector<INObjectPtr> sheets, figures;
+        model->GetSheetObjects(sheets);
+        model->GetFigureObjects(figures);
+        std::vector<std::wstring> placed;
+        for (const INObjectPtr& figure : figures) {
+            if (std::any_of(sheets.begin(), sheets.end(), [&](const INObjectPtr& s) { return s->GetView() == figure->GetView(); }))
+                placed.push_back(figure->GetName());
+        }
+        std::sort(placed.begin(), placed.end());
+        EXPECT_EQ(placed, c.kept);
+        EXPECT_EQ(LastMessage(),
+                  std::wstring(L"Толщина или материал деталей не совпадает с листом: детали убраны с листов в контейнер") +
+                      c.moved);
+    }
+}
+
 TEST_F(SourceDataTest, ASheetFileSetsTheSheetSize)
 {
     Open();

@@ -33,7 +33,8 @@ std::string Text(const Ring& ring)
 Polygon ToPolygon(const Ring& ring, CGAL::Orientation orientation, const char* role)
 {
     Polygon polygon;
-    for (const NPoint& p : WithoutRepeats(ring)) {
+    // A spike (the ring running out and back along one line) bounds nothing.
+    for (const NPoint& p : WithoutSpikes(WithoutRepeats(ring))) {
         if (!std::isfinite(p.x) || !std::isfinite(p.y))
             throw Unmeasurable(std::string(role) + " has a point that is not a number: " + Text(ring));
         polygon.push_back(Kernel::Point_2(p.x, p.y));

@@ -2,8 +2,8 @@
 // computed by CGAL for the independent checks of a drawing (tests and
 // tools; never linked into the library). Rings run in any orientation, their
 // first point repeated at the end or not. Every ring is checked before the
-// exact arithmetic sees it: consecutive repeats of a point are dropped, and a
-// ring that is then not simple (or bounds nothing) cannot be measured: the
+// exact arithmetic sees it: consecutive repeats of a point and the tips of
+// spikes (no material) are dropped, and a ring that is then not simple (or bounds nothing) cannot be measured: the
 // functions throw Unmeasurable, naming the ring.
 #pragma once
 

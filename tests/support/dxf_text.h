@@ -3,6 +3,7 @@
 // seeds make for themselves.
 #pragma once
 
+#include <array>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -42,6 +43,12 @@ inline Groups HalfEllipse(double cx, double cy, double a, double b, bool upper)
 {
     return {{0, "ELLIPSE"}, {8, "0"}, {10, Num(cx)}, {20, Num(cy)}, {11, Num(a)}, {21, "0"}, {40, Num(b / a)},
             {41, upper ? "0" : "3.141592653589793"}, {42, upper ? "3.141592653589793" : "6.283185307179586"}};
+}
+
+// A circle about (x, y); `more` groups follow (an extrusion direction, ...).
+inline Groups Circle(const std::string& x, const std::string& y, double radius, const Groups& more = {})
+{
+    return Groups{{0, "CIRCLE"}, {8, "0"}, {10, x}, {20, y}, {40, Num(radius)}} + more;
 }
 
 // Four lines round a square with its corner at (x, y).
@@ -90,6 +97,30 @@ inline Groups FitSpline(const std::vector<std::pair<double, double>>& points, bo
         g.emplace_back(21, Num(y));
         g.emplace_back(31, "0");
     }
+    return g;
+}
+
+// A closed LWPOLYLINE of vertices {x, y, bulge of the edge to the next vertex}.
+inline Groups BulgedPolyline(const std::vector<std::array<double, 3>>& vertices)
+{
+    Groups g{{0, "LWPOLYLINE"}, {8, "0"}, {90, std::to_string(vertices.size())}, {70, "1"}};
+    for (const auto& [x, y, bulge] : vertices)
+        g = g + Groups{{10, Num(x)}, {20, Num(y)}, {42, Num(bulge)}};
+    return g;
+}
+
+// A SPLINE of `degree` given by its control points, knots and weights (none: all 1).
+inline Groups Spline(int degree, const std::vector<double>& knots, const std::vector<std::pair<double, double>>& poles,
+                     const std::vector<double>& weights = {})
+{
+    Groups g{{0, "SPLINE"}, {8, "0"}, {70, weights.empty() ? "8" : "12"}, {71, std::to_string(degree)},
+             {72, std::to_string(knots.size())}, {73, std::to_string(poles.size())}, {74, "0"}};
+    for (double k : knots)
+        g.emplace_back(40, Num(k));
+    for (double w : weights)
+        g.emplace_back(41, Num(w));
+    for (const auto& [x, y] : poles)
+        g = g + Groups{{10, Num(x)}, {20, Num(y)}, {30, "0"}};
     return g;
 }
 

@@ -47,11 +47,14 @@ bool Load(const std::filesystem::path& file, Instance& instance, std::string& er
             item.demand = entry.value("demand", 1);
             if (entry.contains("allowed_orientations"))
                 item.orientations = entry["allowed_orientations"].get<std::vector<double>>();
+            // The outline as "data" with its "holes" beside it, or as a
+            // "polygon" of an "outer" ring and "inner" ones.
             const nlohmann::json& shape = entry.at("shape");
-            item.ring = RingOf(shape.at("data"));
-            if (shape.contains("holes"))
-                for (const nlohmann::json& hole : shape["holes"])
-                    item.holes.push_back(RingOf(hole));
+            item.ring = RingOf(shape.contains("outer") ? shape["outer"] : shape.at("data"));
+            for (const char* key : {"holes", "inner"})
+                if (shape.contains(key))
+                    for (const nlohmann::json& hole : shape[key])
+                        item.holes.push_back(RingOf(hole));
             const bool holesValid =
                 std::all_of(item.holes.begin(), item.holes.end(), [](const Ring& h) { return h.size() >= 3; });
             if (item.ring.size() < 3 || !holesValid || item.demand < 0) {

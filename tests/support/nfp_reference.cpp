@@ -117,6 +117,45 @@ double Median(std::vector<double> v)
     return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
 }
 
+// A (or the hole) and -B as polygons for the exact arithmetic, spikes left
+// out (they bound no area and overlap nothing); false, with the comparison
+// marked, when either is not simple.
+bool ExactInputs(const Ring& a, const Ring& b, Polygon& pa, Polygon& negB, Comparison& c)
+{
+    Ring negated;
+    for (const NPoint& p : b)
+        negated.push_back({-p.x, -p.y});
+    if (ToCgal(WithoutSpikes(WithoutRepeats(a)), pa) && ToCgal(WithoutSpikes(WithoutRepeats(negated)), negB))
+        return true;
+    c.check = RegionCheck::BadInput;
+    c.detail = "an input outline is not simple";
+    return false;
+}
+
+// The orbiting builder's no-fit polygon of B around A, or inside the hole A
+// (`inner`), timed and compared with the exact one.
+PairResult BuildAndCompare(const Ring& a, const Ring& b, bool inner)
+{
+    PairResult result;
+    auto pa = std::make_shared<NPolygon>(NPoint{}, a);
+    auto pb = std::make_shared<NPolygon>(NPoint{}, b);
+    const auto t0 = std::chrono::steady_clock::now();
+    NFP_Builder builder;
+    builder.Init(NPoint{}, pa, pb, inner);
+    builder.RunCalculate();
+    result.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    const VectorPolygon& rings = builder.GetNfpPolygons();
+    result.rings = rings.size();
+    const Comparison c = inner ? CompareInner(rings, a, b) : Compare(rings, a, b);
+    result.ratio = c.ratio;
+    result.detail = c.detail;
+    // An outline the exact arithmetic cannot take is measured by nothing;
+    // around A, a no-fit polygon of no area neither.
+    result.failure = c.check == RegionCheck::BadInput || (!inner && c.check == RegionCheck::NoRegion);
+    result.mismatch = !result.failure && !c.Matches();
+    return result;
+}
+
 } // namespace
 
 bool LoadInstance(const std::filesystem::path& file, Instance& instance, std::string& error)
@@ -129,42 +168,15 @@ bool LoadInstance(const std::filesystem::path& file, Instance& instance, std::st
     return true;
 }
 
-PairResult ComparePair(const Ring& a, const Ring& b)
-{
-    PairResult result;
-    auto pa = std::make_shared<NPolygon>(NPoint{}, a);
-    auto pb = std::make_shared<NPolygon>(NPoint{}, b);
-    auto t0 = std::chrono::steady_clock::now();
-    NFP_Builder builder;
-    builder.Init(NPoint{}, pa, pb, false);
-    builder.RunCalculate();
-    auto t1 = std::chrono::steady_clock::now();
-    result.ms = std::chrono::duration<double, std::milli>(t1 - t0).count();
-    const VectorPolygon& rings = builder.GetNfpPolygons();
-    result.rings = rings.size();
-    Comparison c = Compare(rings, a, b);
-    result.ratio = c.ratio;
-    result.detail = c.detail;
-    // An outline the exact arithmetic cannot take is measured by nothing.
-    result.failure = c.check == RegionCheck::NoRegion || c.check == RegionCheck::BadInput;
-    result.mismatch = !result.failure && !c.Matches();
-    return result;
-}
+PairResult ComparePair(const Ring& a, const Ring& b) { return BuildAndCompare(a, b, false); }
 
 Comparison Compare(const VectorPolygon& rings, const Ring& a, const Ring& b)
 {
     Comparison c;
-    Ring negB;
-    for (const NPoint& p : b)
-        negB.push_back({-p.x, -p.y});
-    // Spikes of the outlines bound no area and overlap nothing.
     Polygon pa;
     Polygon pb;
-    if (!ToCgal(WithoutSpikes(WithoutRepeats(a)), pa) || !ToCgal(WithoutSpikes(WithoutRepeats(negB)), pb)) {
-        c.check = RegionCheck::BadInput;
-        c.detail = "an input outline is not simple";
+    if (!ExactInputs(a, b, pa, pb, c))
         return c;
-    }
     PolygonSet oracle;
     oracle.insert(CGAL::minkowski_sum_2(pa, pb));
     PolygonSet mine;
@@ -178,6 +190,63 @@ Comparison Compare(const VectorPolygon& rings, const Ring& a, const Ring& b)
     return c;
 }
 
+Comparison CompareInner(const VectorPolygon& rings, const Ring& hole, const Ring& b)
+{
+    Comparison c;
+    Polygon ph;
+    Polygon pb;
+    if (!ExactInputs(hole, b, ph, pb, c))
+        return c;
+    // B + t lies in the hole where t lies in the box that keeps B's box in
+    // the hole's and B + t meets nothing round the hole: that box less the
+    // sum of -B and a frame round the hole.
+    const CGAL::Bbox_2 h = ph.bbox();
+    const CGAL::Bbox_2 nb = pb.bbox(); // of -B
+    using FT = Kernel::FT;
+    const FT x0 = FT(h.xmin()) + FT(nb.xmax()), x1 = FT(h.xmax()) + FT(nb.xmin());
+    const FT y0 = FT(h.ymin()) + FT(nb.ymax()), y1 = FT(h.ymax()) + FT(nb.ymin());
+    PolygonSet oracle;
+    if (x0 < x1 && y0 < y1) {
+        Polygon box;
+        box.push_back(Kernel::Point_2(x0, y0));
+        box.push_back(Kernel::Point_2(x1, y0));
+        box.push_back(Kernel::Point_2(x1, y1));
+        box.push_back(Kernel::Point_2(x0, y1));
+        oracle.insert(box);
+        const double margin = 1.0 + (h.xmax() - h.xmin()) + (h.ymax() - h.ymin());
+        Polygon outer;
+        outer.push_back(Kernel::Point_2(h.xmin() - margin, h.ymin() - margin));
+        outer.push_back(Kernel::Point_2(h.xmax() + margin, h.ymin() - margin));
+        outer.push_back(Kernel::Point_2(h.xmax() + margin, h.ymax() + margin));
+        outer.push_back(Kernel::Point_2(h.xmin() - margin, h.ymax() + margin));
+        Polygon inner = ph;
+        inner.reverse_orientation();
+        PolygonWithHoles frame(outer);
+        frame.add_hole(inner);
+        oracle.difference(CGAL::minkowski_sum_2(frame, pb));
+    }
+    const double oracleArea = CGAL::to_double(Area(oracle));
+    c.toleranceBand = EPS * (Perimeter(hole) + Perimeter(b));
+    PolygonSet mine;
+    c.check = RegionOf(rings, mine, c.detail);
+    // Where B fits nowhere, or only at points or along lines, the rings bound
+    // no area either.
+    if (c.check == RegionCheck::NoRegion && oracleArea <= c.toleranceBand) {
+        c.check = RegionCheck::Valid;
+        return c;
+    }
+    if (c.check == RegionCheck::NoRegion)
+        c.detail = "no region where B fits";
+    if (c.check != RegionCheck::Valid)
+        return c;
+    mine.symmetric_difference(oracle);
+    c.difference = CGAL::to_double(Area(mine));
+    c.ratio = oracleArea > 0.0 ? c.difference / oracleArea : (c.difference > 0.0 ? 1.0 : 0.0);
+    return c;
+}
+
+PairResult CompareInnerPair(const Ring& hole, const Ring& b) { return BuildAndCompare(hole, b, true); }
+
 double MismatchRatio(const VectorPolygon& rings, const Ring& a, const Ring& b)
 {
     Comparison c = Compare(rings, a, b);
@@ -187,6 +256,7 @@ double MismatchRatio(const VectorPolygon& rings, const Ring& a, const Ring& b)
 void Summary::Add(const Summary& other)
 {
     pairs += other.pairs;
+    innerPairs += other.innerPairs;
     mismatches += other.mismatches;
     failures += other.failures;
     times.insert(times.end(), other.times.begin(), other.times.end());
@@ -195,7 +265,7 @@ void Summary::Add(const Summary& other)
 std::string Summary::Line(const std::string& label) const
 {
     std::ostringstream out;
-    out << label << ": pairs " << pairs << ", mismatches " << mismatches << ", failures " << failures
+    out << label << ": pairs " << pairs << " (in holes " << innerPairs << "), mismatches " << mismatches << ", failures " << failures
         << ", median_ms " << std::fixed << std::setprecision(4) << Median(times) << ", max_ms "
         << (times.empty() ? 0.0 : *std::max_element(times.begin(), times.end()));
     return out.str();
@@ -204,19 +274,29 @@ std::string Summary::Line(const std::string& label) const
 Summary RunInstance(const Instance& instance, std::ostream* log)
 {
     Summary summary;
+    auto count = [&](const PairResult& r, const Item& itemA, double oa, const Item& itemB, double ob,
+                     const std::string& hole) {
+        ++summary.pairs;
+        summary.times.push_back(r.ms);
+        summary.failures += r.failure;
+        summary.mismatches += r.mismatch;
+        if (log && (r.failure || r.mismatch))
+            *log << instance.name << ": A " << itemA.id << "@" << oa << hole << ", B " << itemB.id << "@" << ob
+                 << (r.failure ? " failure" : " mismatch") << ", rings " << r.rings << ", ratio " << r.ratio
+                 << (r.detail.empty() ? "" : ", ") << r.detail << "\n";
+    };
     for (const Item& itemA : instance.items)
         for (const Item& itemB : instance.items)
             for (double oa : itemA.orientations)
                 for (double ob : itemB.orientations) {
-                    PairResult r = ComparePair(esicup::Turned(itemA.ring, oa), esicup::Turned(itemB.ring, ob));
-                    ++summary.pairs;
-                    summary.times.push_back(r.ms);
-                    summary.failures += r.failure;
-                    summary.mismatches += r.mismatch;
-                    if (log && (r.failure || r.mismatch))
-                        *log << instance.name << ": A " << itemA.id << "@" << oa << ", B " << itemB.id << "@" << ob
-                             << (r.failure ? " failure" : " mismatch") << ", rings " << r.rings << ", ratio "
-                             << r.ratio << (r.detail.empty() ? "" : ", ") << r.detail << "\n";
+                    const Ring b = esicup::Turned(itemB.ring, ob);
+                    count(ComparePair(esicup::Turned(itemA.ring, oa), b), itemA, oa, itemB, ob, "");
+                    // B inside each hole of A: the inner no-fit polygons.
+                    for (size_t k = 0; k < itemA.holes.size(); ++k) {
+                        count(CompareInnerPair(esicup::Turned(itemA.holes[k], oa), b), itemA, oa, itemB, ob,
+                              " hole " + std::to_string(k));
+                        ++summary.innerPairs;
+                    }
                 }
     return summary;
 }

@@ -56,8 +56,16 @@ double MismatchRatio(const VectorPolygon& rings, const Ring& a, const Ring& b);
 // origin) and compares its region with A + (-B).
 PairResult ComparePair(const Ring& a, const Ring& b);
 
+// The region of `rings` (even-odd) against the translations that keep B
+// inside `hole` (a region of no area, where B fits nowhere or only at points
+// or along lines, matches no rings).
+Comparison CompareInner(const VectorPolygon& rings, const Ring& hole, const Ring& b);
+// Builds the inner no-fit polygon of B in `hole` and compares it so.
+PairResult CompareInnerPair(const Ring& hole, const Ring& b);
+
 struct Summary {
     size_t pairs = 0;
+    size_t innerPairs = 0; // of the pairs: B inside a hole of A
     size_t mismatches = 0;
     size_t failures = 0;
     std::vector<double> times;
@@ -65,8 +73,9 @@ struct Summary {
     std::string Line(const std::string& label) const;
 };
 
-// Every ordered pair of items and every pair of their orientations; details
-// of bad pairs go to `log` when it is given.
+// Every ordered pair of items and every pair of their orientations, B
+// around A and inside each hole of A; details of bad pairs go to `log` when
+// it is given.
 Summary RunInstance(const Instance& instance, std::ostream* log);
 
 // Interior of A (less its holes) and of B moved by t overlap by more than

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <optional>
 
 namespace place_check {
 
@@ -30,21 +31,81 @@ double ThreadSeconds()
 
 NRect BoxOf(const Ring& ring) { return NPolygon(NPoint{}, ring).GetGabarit(); }
 
-// The rotation tries the instance allows every item.
-RotationType Rotations(const Instance& instance)
+// The engine's rotation tries: the angles from a figure's first orientation.
+struct Turns {
+    RotationType type;
+    std::vector<double> angles;
+};
+
+const std::vector<Turns>& EngineTurns()
 {
-    auto allows = [&](double angle) {
-        return std::all_of(instance.items.begin(), instance.items.end(), [&](const Item& item) {
-            return item.orientations.empty() ||
-                   std::any_of(item.orientations.begin(), item.orientations.end(),
-                               [&](double a) { return std::fabs(a - angle) < 1e-9; });
-        });
+    static const std::vector<Turns> turns{
+        {RotationType::WithoutRotation, {0.0}},
+        {RotationType::Rotation180, {0.0, 180.0}},
+        {RotationType::RotationGorzVert, {0.0, 90.0}},
+        {RotationType::Rotation90, {0.0, 90.0, 180.0, 270.0}},
+        {RotationType::Rotation45, {0.0, 45.0, 90.0, 135.0, 180.0, 225.0, 270.0, 315.0}},
     };
-    if (allows(90.0) && allows(180.0) && allows(270.0))
-        return RotationType::Rotation90;
-    if (allows(180.0))
-        return RotationType::Rotation180;
-    return RotationType::WithoutRotation;
+    return turns;
+}
+
+double Normalised(double degrees)
+{
+    const double a = std::fmod(degrees, 360.0);
+    return a < -1e-9 ? a + 360.0 : (a > 360.0 - 1e-9 ? 0.0 : a);
+}
+
+bool Among(const std::vector<double>& angles, double angle)
+{
+    return std::any_of(angles.begin(), angles.end(), [&](double a) {
+        const double d = std::fabs(Normalised(a) - Normalised(angle));
+        return d < 1e-6 || 360.0 - d < 1e-6;
+    });
+}
+
+// The orientation an item's figure is made in so that the tries give exactly
+// its allowed orientations; none when they cannot.
+std::optional<double> BaseTurn(const Item& item, const Turns& turns)
+{
+    std::vector<double> allowed;
+    for (double a : item.orientations)
+        if (!Among(allowed, a))
+            allowed.push_back(Normalised(a));
+    if (allowed.size() != turns.angles.size())
+        return std::nullopt;
+    for (double base : allowed) {
+        const bool all = std::all_of(turns.angles.begin(), turns.angles.end(),
+                                     [&](double t) { return Among(allowed, base + t); });
+        if (all)
+            return base;
+    }
+    return std::nullopt;
+}
+
+// One kind of tries for the whole run, giving every item exactly the
+// orientations it allows (an item that names none allows any, and takes
+// quarter turns when no item names any); empty with the reason when the
+// engine has none such.
+std::optional<Turns> RunTurns(const Instance& instance, std::vector<double>& bases, std::string& why)
+{
+    const bool anyNamed = std::any_of(instance.items.begin(), instance.items.end(),
+                                      [](const Item& item) { return !item.orientations.empty(); });
+    for (const Turns& turns : EngineTurns()) {
+        if (!anyNamed && turns.type != RotationType::Rotation90)
+            continue;
+        bases.clear();
+        for (const Item& item : instance.items) {
+            const std::optional<double> base = item.orientations.empty() ? 0.0 : BaseTurn(item, turns);
+            if (!base)
+                break;
+            bases.push_back(*base);
+        }
+        if (bases.size() == instance.items.size())
+            return turns;
+    }
+    why = "the engine turns every part by one set of steps (none, 180°, 90° once, quarter turns or 45°): no set "
+          "gives each item exactly its allowed orientations";
+    return std::nullopt;
 }
 
 // A part macro drawn from line segments along the item's rings.
@@ -131,12 +192,12 @@ double LeavesBy(const Ring& ring, const NRect& rect)
 
 // Why a copy that found no place could not have one: tried again alone, in
 // every rotation, against the copies that were placed.
-std::string WhyNotPlaced(NestingOptimizer& optimizer, const SheetPtr& sheet, const Item& item,
+std::string WhyNotPlaced(NestingOptimizer& optimizer, const SheetPtr& sheet, const Item& item, const Turns& turns,
                          const VectorFigure& placed, const std::vector<size_t>& placedCopies)
 {
     const double height = sheet->GetHeight();
     bool fits = false;
-    for (double angle : {0.0, 90.0}) {
+    for (double angle : turns.angles) {
         const NRect box = BoxOf(esicup::Turned(item.ring, angle, {}));
         fits = fits || box.pTop.y - box.pBot.y <= height + EPS;
     }
@@ -144,13 +205,11 @@ std::string WhyNotPlaced(NestingOptimizer& optimizer, const SheetPtr& sheet, con
         return "taller than the strip in every orientation";
     FigurePtr probe = MakeFigure(item, nullptr);
     probe->ChangeView(sheet->GetView(), true);
-    const int tries = optimizer.m_params.rotateMethod == RotationType::Rotation90    ? 4
-                      : optimizer.m_params.rotateMethod == RotationType::Rotation180 ? 2
-                                                                                     : 1;
+    const int tries = static_cast<int>(turns.angles.size());
     std::string why;
     for (int k = 0; k < tries; ++k) {
         if (k > 0)
-            probe->SetPlacement(0.0, 0.0, 360.0 / tries, false);
+            probe->SetPlacement(0.0, 0.0, turns.angles[k] - turns.angles[k - 1], false);
         double x = 0.0, y = 0.0, angle = 0.0;
         probe->GetPlacement(x, y, angle);
         VectorPolygon free;
@@ -162,15 +221,15 @@ std::string WhyNotPlaced(NestingOptimizer& optimizer, const SheetPtr& sheet, con
         NestingOptimizer::GetPlacementPoint(points, bx, by, NestingOptimizer::BottomLeftBand(*sheet));
         char line[160];
         if (bx >= NestingOptimizer::kNoPoint) {
-            std::snprintf(line, sizeof line, "%s%d°: no free position", why.empty() ? "" : "; ", k * 360 / tries);
+            std::snprintf(line, sizeof line, "%s%g°: no free position", why.empty() ? "" : "; ", turns.angles[k]);
         } else {
             probe->SetPlacement(bx - x, by - y, 0.0, false);
             std::string hits;
             for (size_t i = 0; i < placed.size(); ++i)
                 if (probe->CheckIntersect(placed[i]))
                     hits += " " + std::to_string(placedCopies[i]);
-            std::snprintf(line, sizeof line, "%s%d°: bottom-left (%.3f, %.3f) %s%s", why.empty() ? "" : "; ",
-                          k * 360 / tries, bx, by, hits.empty() ? "is free" : "overlaps copies", hits.c_str());
+            std::snprintf(line, sizeof line, "%s%g°: bottom-left (%.3f, %.3f) %s%s", why.empty() ? "" : "; ",
+                          turns.angles[k], bx, by, hits.empty() ? "is free" : "overlaps copies", hits.c_str());
             probe->SetPlacement(x - bx, y - by, 0.0, false);
         }
         why += line;
@@ -219,7 +278,17 @@ Outcome PlaceOnStrip(const Instance& instance)
     NestingSetting::m_withoutLayout = true;
 
     Outcome outcome;
-    {
+    // Each item as its figures are made: turned so that the run's tries give
+    // it exactly its allowed orientations.
+    std::vector<double> bases;
+    const std::optional<Turns> turns = RunTurns(instance, bases, outcome.refused);
+    std::vector<Item> drawn = instance.items;
+    for (size_t i = 0; turns && i < drawn.size(); ++i) {
+        drawn[i].ring = esicup::Turned(drawn[i].ring, bases[i]);
+        for (Ring& hole : drawn[i].holes)
+            hole = esicup::Turned(hole, bases[i]);
+    }
+    if (turns) {
         NestingOptimizer optimizer;
         NestingModel& model = optimizer.m_model;
         model.m_figureGap = 0.0;
@@ -236,7 +305,7 @@ Outcome PlaceOnStrip(const Instance& instance)
         for (size_t i = 0; i < instance.items.size(); ++i) {
             FigurePtr first;
             for (int k = 0; k < instance.items[i].demand; ++k) {
-                FigurePtr figure = MakeFigure(instance.items[i], first);
+                FigurePtr figure = MakeFigure(drawn[i], first);
                 first = first ? first : figure;
                 figures.push_back(figure);
                 made.push_back(PlacementOf(*figure));
@@ -249,7 +318,7 @@ Outcome PlaceOnStrip(const Instance& instance)
         const double start = ThreadSeconds();
         optimizer.Init(model.m_figures, model.m_sheets);
         optimizer.SetGaps(0.0, 0.0);
-        optimizer.m_params.rotateMethod = Rotations(instance);
+        optimizer.m_params.rotateMethod = turns->type;
         optimizer.m_params.autoAddSheet = false;
         optimizer.SetAutoPlacementAllFigures(NestingMode::AutoForAll);
         outcome.seconds = ThreadSeconds() - start;
@@ -261,18 +330,28 @@ Outcome PlaceOnStrip(const Instance& instance)
         std::vector<size_t> placedCopies;
         for (size_t c = 0; c < figures.size(); ++c) {
             Copy& copy = outcome.copies[c];
-            const Item& item = instance.items[copy.item];
-            copy.outline = Moved(item.ring, made[c], PlacementOf(*figures[c]));
+            const Item& item = drawn[copy.item];
+            const Placement now = PlacementOf(*figures[c]);
+            copy.outline = Moved(item.ring, made[c], now);
             for (const Ring& hole : item.holes)
-                copy.holes.push_back(Moved(hole, made[c], PlacementOf(*figures[c])));
+                copy.holes.push_back(Moved(hole, made[c], now));
             if (figures[c]->m_owner != sheet) {
                 copy.why = "no place found";
                 continue;
             }
-            if (!Inside(copy.outline, strip)) {
+            const double orientation = Normalised(bases[copy.item] + now.angle - made[c].angle);
+            if (!item.orientations.empty() && !Among(item.orientations, orientation)) {
+                char line[96];
+                std::snprintf(line, sizeof line, "placed turned by %g°, which the item does not allow", orientation);
+                copy.why = line;
+                continue;
+            }
+            // The part's material: a spike of its outline holds none.
+            const Ring material = areas::WithoutSpikes(areas::WithoutRepeats(copy.outline));
+            if (!Inside(material, strip)) {
                 char line[96];
                 std::snprintf(line, sizeof line, "owned by the strip, but its outline leaves it by %.4f mm",
-                              LeavesBy(copy.outline, strip));
+                              LeavesBy(material, strip));
                 copy.why = line;
                 continue;
             }
@@ -283,14 +362,14 @@ Outcome PlaceOnStrip(const Instance& instance)
             area += std::fabs(SignedArea(copy.outline));
             for (const Ring& hole : copy.holes)
                 area -= std::fabs(SignedArea(hole));
-            usedLength = std::max(usedLength, BoxOf(copy.outline).pTop.x - strip.pBot.x);
+            usedLength = std::max(usedLength, BoxOf(material).pTop.x - strip.pBot.x);
         }
         if (usedLength > 0.0)
             outcome.density = area / (instance.stripHeight * usedLength);
         for (size_t c = 0; c < figures.size(); ++c)
             if (!outcome.copies[c].placed && !figures[c]->m_owner)
                 outcome.copies[c].why =
-                    WhyNotPlaced(optimizer, sheet, instance.items[outcome.copies[c].item], placed, placedCopies);
+                    WhyNotPlaced(optimizer, sheet, drawn[outcome.copies[c].item], *turns, placed, placedCopies);
         model.m_figures.clear();
         model.m_sheets.clear();
     }

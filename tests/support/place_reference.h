@@ -45,6 +45,9 @@ struct Overlap {
 };
 
 struct Outcome {
+    // Why the instance was not run (the engine cannot give every item
+    // exactly its allowed orientations); empty when it was.
+    std::string refused;
     std::vector<Copy> copies;
     size_t placed = 0;
     double density = 0.0; // item area placed / (strip height × used length)
@@ -53,8 +56,8 @@ struct Outcome {
 };
 
 // Places every copy of every item on one strip sheet as high as the
-// instance's strip: gaps 0, no automatic sheets, the rotation all items
-// allow. Needs the library's host globals to point at a running host; makes
+// instance's strip: gaps 0, no automatic sheets, each item tried in exactly
+// the orientations it allows (refused when the engine cannot). Needs the library's host globals to point at a running host; makes
 // a new drawing in it.
 Outcome PlaceOnStrip(const Instance& instance);
 

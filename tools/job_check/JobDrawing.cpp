@@ -214,22 +214,18 @@ void CollectTables(const vlapi::IDrawingContainerPtr& container, Job& job)
     }
 }
 
-// The title block cells where the results stand (sheet size, cut length,
-// utilisation) of every page, as one more table each.
-void CollectStamps(const vlapi::IVarnelDocument2DPtr& doc, Job& job)
+// Every cell of every page's title block that holds a text.
+void CollectTitleBlocks(const vlapi::IVarnelDocument2DPtr& doc, Job& job)
 {
     vlapi::ILayoutSheetsPtr pages = doc->GetLayoutSheets();
     for (int i = 0; pages && i < pages->GetCount(); ++i) {
         vlapi::ILayoutSheetPtr page = pages->GetItem(i);
         vlapi::IStampPtr stamp = page ? page->GetStamp() : vlapi::IStampPtr{};
-        if (!stamp)
-            continue;
-        std::vector<std::vector<std::wstring>> cells;
-        for (int cell = 1101; cell <= 1104; ++cell) {
-            vlapi::ITextPtr text = stamp->GetCellText(cell);
-            cells.push_back({std::to_wstring(cell), text ? text->GetText() : std::wstring()});
+        std::map<int, std::wstring>& cells = job.titleBlocks.emplace_back();
+        for (int cell : stamp ? stamp->GetCellNumbers() : std::vector<int>{}) {
+            if (vlapi::ITextPtr text = stamp->GetCellText(cell))
+                cells[cell] = text->GetText();
         }
-        job.tables.push_back(std::move(cells));
     }
 }
 
@@ -257,6 +253,8 @@ void ReadModel(const vlapi::IVarnelDocument2DPtr& doc, Job& job)
     model.SaveModelParams(job.params, offset);
     job.figureGap = model.m_figureGap;
     job.sheetGap = model.m_sheetGap;
+    job.sheetThickness = model.m_thicknessSheet;
+    job.sheetMaterial = NestingModel::m_materialSheet;
     for (size_t i = 0; i < model.m_sheets.size(); ++i) {
         const SheetPtr& sheet = model.m_sheets[i];
         SheetRecord r;
@@ -361,7 +359,7 @@ bool Reader::Read(const fs::path& drawing, Job& job, std::string& error)
         CollectTables(vlapi::IDrawingContainerPtr(view), job);
         CollectLayers(view, job);
     }
-    CollectStamps(doc, job);
+    CollectTitleBlocks(doc, job);
     doc->Close(0);
     return true;
 }

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <string>
+#include <map>
 #include <vector>
 
 namespace jobcheck {
@@ -74,8 +75,14 @@ struct Job {
     std::vector<BridgeRecord> bridges;
     double utilisation = 0.0;                           // overall, as the model computes it
     double figureGap = 0.0, sheetGap = 0.0;             // mm, between parts and to the sheet's edge
-    // Every table drawn, cell texts, then the result cells of every page's title block.
+    double sheetThickness = 0.0;                        // mm, of every sheet
+    std::wstring sheetMaterial;                         // of every sheet
+    // Every table drawn, cell texts.
     std::vector<std::vector<std::vector<std::wstring>>> tables;
+    // Every page's title block, the number and text of each cell holding one
+    // (the library's and the user's alike), by ascending number; none for a
+    // page without a title block.
+    std::vector<std::map<int, std::wstring>> titleBlocks;
 };
 
 // A stand-in host with the library attached, for reading drawings.

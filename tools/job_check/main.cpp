@@ -12,18 +12,26 @@
 //                                    pieces as its file carries or, from a later list, as asked for
 //   job_check reopen DRAWING         reopened, with the results updated by the library, it holds the same model
 //   job_check same BEFORE AFTER      the two drawings hold the same model (as reopen compares them)
-//   job_check dxf DRAWING FOLDER     every DXF file loads strictly and its outlines are the drawing's
+//   job_check dxf DRAWING FOLDER     every DXF file loads strictly, ezdxf's audit mends nothing in it (no
+//                                    error, no fix) and its outlines are the drawing's
 //   job_check gaps DRAWING FOLDER    on every sheet's DXF file, the parts' true outlines (arcs and circles
 //                                    as such) stand the set gap apart and the set edge gap from the sheet's
 //                                    edge, less 0.001 mm at most
 //   job_check csv FOLDER             every CSV file starts with a UTF-8 byte-order mark, parses, ends
 //                                    each line with ";" and equals its table document
+//   job_check registers DRAWING FOLDER [--min-remnant MM]
+//                                    the registers of the documentation in FOLDER say what the drawing
+//                                    holds: parts by map and those placed on none marked so, the maps'
+//                                    and bars' sizes and the pieces' lengths and remainders to 0.1 mm,
+//                                    the sheets' material and thickness, the remnants by map, a bar's
+//                                    offcut named as a remnant only from MM up (250 by default)
 //   job_check dump DRAWING           the drawing as JSON
 //
 // Exit 0 when the check holds, 1 with a line for each fault, 2 for bad usage
 // or a file that cannot be read.
 #include "job_check/Clearance.h"
 #include "job_check/JobDrawing.h"
+#include "job_check/Registers.h"
 #include "io/OutputFiles.h"
 #include "job_check/SummaryText.h"
 #include "support/cgal_areas.h"
@@ -325,6 +333,26 @@ bool SameAreas(const Outline& a, const Outline& b)
     return true;
 }
 
+// Every cell of every page's title block: the same text on the same page.
+void CompareTitleBlocks(const std::vector<std::map<int, std::wstring>>& a,
+                        const std::vector<std::map<int, std::wstring>>& b, Faults& fault)
+{
+    if (a.size() != b.size())
+        fault(std::to_string(a.size()) + " pages became " + std::to_string(b.size()));
+    for (size_t page = 0; page < std::min(a.size(), b.size()); ++page) {
+        std::map<int, std::pair<std::wstring, std::wstring>> cells;
+        for (const auto& [cell, text] : a[page])
+            cells[cell].first = text;
+        for (const auto& [cell, text] : b[page])
+            cells[cell].second = text;
+        for (const auto& [cell, texts] : cells) {
+            if (texts.first != texts.second)
+                fault("the title block of page " + std::to_string(page + 1) + ": cell " + std::to_string(cell) +
+                      " held \"" + Utf8(texts.first) + "\", holds \"" + Utf8(texts.second) + "\"");
+        }
+    }
+}
+
 // The differences between the model a drawing held and the model it holds reopened.
 void CompareJobs(const Job& a, const Job& b, Faults& fault)
 {
@@ -380,14 +408,16 @@ void CompareJobs(const Job& a, const Job& b, Faults& fault)
             fault(std::string("bridge ") + std::to_string(i + 1) + " \"" + Utf8(x.name) + "\" changed");
     }
     if (a.tables != b.tables)
-        fault("the result tables or title blocks differ from those the library writes for the reopened drawing");
+        fault("the result tables differ from those the library writes for the reopened drawing");
+    CompareTitleBlocks(a.titleBlocks, b.titleBlocks, fault);
 }
 
 std::string Held(const Job& job)
 {
     return std::to_string(job.sheets.size()) + " sheets, " + std::to_string(job.parts.size()) + " parts, " +
-           std::to_string(job.remnants.size()) + " remnants, " + std::to_string(job.bridges.size()) + " bridges and " +
-           std::to_string(job.tables.size()) + " result tables and title blocks";
+           std::to_string(job.remnants.size()) + " remnants, " + std::to_string(job.bridges.size()) + " bridges, " +
+           std::to_string(job.tables.size()) + " result tables and the title blocks of " +
+           std::to_string(job.titleBlocks.size()) + " pages";
 }
 
 int Reopen(const fs::path& drawing)
@@ -518,8 +548,9 @@ int Dxf(const fs::path& drawing, const fs::path& folder)
         const std::wstring stem = vlhost::Host::Wide(file.stem().string());
         const std::vector<double> found = r["areas"].get<std::vector<double>>();
         const int open = r["open"].get<int>();
-        if (r["errors"].get<int>() != 0)
-            fault(name + ": " + std::to_string(r["errors"].get<int>()) + " audit errors");
+        for (const char* kind : {"errors", "fixes"})
+            if (r[kind].get<int>() != 0)
+                fault(name + ": " + std::to_string(r[kind].get<int>()) + " audit " + kind);
         const auto sheet = std::find(stems.begin(), stems.end(), stem);
         if (name == "card.dxf") {
             MatchAreas(MapAreas(job), found, false, name, fault);
@@ -547,7 +578,7 @@ int Dxf(const fs::path& drawing, const fs::path& folder)
                     expected.push_back(a);
         MatchAreas(expected, remnantAreas, true, "the remnants' files", fault);
     }
-    return fault.Finish(std::to_string(count) + " DXF files load strictly without audit errors; the outlines of " +
+    return fault.Finish(std::to_string(count) + " DXF files load strictly, the audit finding nothing to mend; the outlines of " +
                         std::to_string(matched) + " of them are the drawing's within 0.01 %");
 }
 
@@ -716,6 +747,46 @@ int Csv(const fs::path& folder)
                         " CSV files parse, start with a byte-order mark and equal their table documents");
 }
 
+// ---- registers ---------------------------------------------------------------------
+
+int Registers(const std::vector<std::string>& args)
+{
+    if (args.size() != 3 && !(args.size() == 5 && args[3] == "--min-remnant"))
+        throw Usage{};
+    const double minimumRemnant = args.size() == 5 ? std::stod(args[4]) : 250.0;
+    Reader reader;
+    const Job job = ReadJob(reader, args[1]);
+    Faults fault{"registers"};
+    std::map<std::wstring, RegisterRows> registers;
+    const fs::path folder = fs::path(args[2]) / "Документация";
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (it->path().extension() == ".csv")
+            files.push_back(it->path());
+    const nlohmann::json reading = PythonReading("csv", files);
+    for (const fs::path& file : files) {
+        const auto it = reading.find(file.string());
+        if (it == reading.end() || it->contains("error")) {
+            fault(file.filename().string() + ": not read");
+            continue;
+        }
+        RegisterRows rows;
+        for (const auto& row : (*it)["rows"]) {
+            rows.emplace_back();
+            for (const auto& cell : row)
+                rows.back().push_back(vlhost::Host::Wide(cell.get<std::string>()));
+            if (!rows.back().empty())
+                rows.back().pop_back();  // the empty field after the last ";"
+        }
+        registers[vlhost::Host::Wide(file.stem().string())] = std::move(rows);
+    }
+    const size_t checked = CheckRegisters(job, registers, minimumRemnant, [&](const std::string& what) { fault(what); });
+    if (checked == 0)
+        fault("no register of this drawing in " + folder.string());
+    return fault.Finish(std::to_string(checked) + " registers say what the drawing holds, lengths to 0.1 mm");
+}
+
 // ---- summary and dump ---------------------------------------------------------------
 
 std::string Area(double mm2) { return Fixed(mm2 / 1e6, 2) + " m²"; }
@@ -866,6 +937,7 @@ int Dump(const fs::path& drawing)
         out["bridges"].push_back({{"name", Utf8(b.name)}, {"type", b.type}, {"view", b.view}, {"width", b.width},
                                   {"point1", PointJson(b.point1)}, {"point2", PointJson(b.point2)}});
     out["tables"] = job.tables.size();
+    out["pages"] = job.titleBlocks.size();
     std::cout << out.dump(1) << "\n";
     return 0;
 }
@@ -920,6 +992,8 @@ int Run(const std::vector<std::string>& a)
         return Gaps(a[1], a[2]);
     if (what == "csv" && a.size() == 2)
         return Csv(a[1]);
+    if (what == "registers" && a.size() >= 3)
+        return Registers(a);
     if (what == "dump" && a.size() == 2)
         return Dump(a[1]);
     throw Usage{};
@@ -935,7 +1009,8 @@ int main(int argc, char** argv)
         std::cerr << "usage: job_check summary DRAWING... [--import FOLDER] [--files FOLDER] | overlap DRAWING |\n"
                      "       accounted DRAWING (--import FOLDER | --parts LIST)... | reopen DRAWING |\n"
                      "       same BEFORE AFTER |\n"
-                     "       dxf DRAWING FOLDER | gaps DRAWING FOLDER | csv FOLDER | dump DRAWING\n";
+                     "       dxf DRAWING FOLDER | gaps DRAWING FOLDER | csv FOLDER |\n"
+                     "       registers DRAWING FOLDER [--min-remnant MM] | dump DRAWING\n";
         return 2;
     } catch (const Unreadable&) {
         return 2;

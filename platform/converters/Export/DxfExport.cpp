@@ -335,14 +335,91 @@ class Writer {
     dw->sectionEntities();
     for (const Entity& e : content_.entities) WriteEntity(dxf, *dw, e);
     dw->sectionEnd();
-    dxf.writeObjects(*dw);
-    dxf.writeObjectsEnd(*dw);
+    WriteObjects(*dw);
     dw->dxfEOF();
     dw->close();
     return !dw->openFailed();
   }
 
  private:
+  // The objects section as dxflib writes it (the root dictionary, groups,
+  // layouts, the standard multiline style, plot settings and styles, the
+  // variables), each object with the handle of its owner, which dxflib
+  // leaves out: readers that check ownership would otherwise mend every
+  // file. The handles are those dxflib gives these objects and the tables;
+  // the variables take the first free ones, after the entities'.
+  void WriteObjects(DL_WriterA& dw) const {
+    const int variables = static_cast<int>(dw.getNextHandle());
+    struct Field { int code; std::variant<int, double, const char*> value; bool hex = false; };
+    struct Object { const char* type; int handle; int owner; std::vector<Field> fields; };
+    auto dictionary = [](int handle, int owner, std::vector<std::pair<const char*, int>> entries, bool hard) {
+      Object o{"DICTIONARY", handle, owner, {{100, "AcDbDictionary"}}};
+      if (hard) o.fields.push_back({280, 0});
+      o.fields.push_back({281, 1});
+      for (const auto& [name, entry] : entries) {
+        o.fields.push_back({3, name});
+        o.fields.push_back({350, entry, true});
+      }
+      return o;
+    };
+    // A layout on its tab, with the block record of its space; the first
+    // paper layout is set up for an A3 sheet.
+    auto layout = [](int handle, const char* name, int flags, int plotType, int paperUnits, int tab, int block) {
+      Object o{"LAYOUT", handle, 0x1A, {{100, "AcDbPlotSettings"}, {1, ""}, {2, "none_device"}, {4, ""}, {6, ""}}};
+      for (int code : {40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 140, 141}) o.fields.push_back({code, 0.0});
+      o.fields.insert(o.fields.end(), {{142, 1.0}, {143, 1.0}, {70, flags}, {72, 0}, {73, 0}, {74, plotType}, {7, ""},
+                                       {75, paperUnits}, {147, 1.0}, {148, 0.0}, {149, 0.0}, {100, "AcDbLayout"},
+                                       {1, name}, {70, 1}, {71, tab}, {10, 0.0}, {20, 0.0}});
+      const bool a3 = tab == 1;
+      const double limit = a3 ? 420.0 : 12.0, limitY = a3 ? 297.0 : 9.0, extent = a3 ? 1e20 : 0.0;
+      o.fields.insert(o.fields.end(), {{11, limit}, {21, limitY}, {12, 0.0}, {22, 0.0}, {32, 0.0}, {14, extent},
+                                       {24, extent}, {34, extent}, {15, -extent}, {25, -extent}, {35, -extent},
+                                       {146, 0.0}, {13, 0.0}, {23, 0.0}, {33, 0.0}, {16, 1.0}, {26, 0.0}, {36, 0.0},
+                                       {17, 0.0}, {27, 1.0}, {37, 0.0}, {76, 0}, {330, block, true}});
+      return o;
+    };
+    const std::vector<Object> objects = {
+        dictionary(0xC, 0,
+                   {{"ACAD_GROUP", 0xD}, {"ACAD_LAYOUT", 0x1A}, {"ACAD_MLINESTYLE", 0x17}, {"ACAD_PLOTSETTINGS", 0x19},
+                    {"ACAD_PLOTSTYLENAME", 0xE}, {"AcDbVariableDictionary", variables}},
+                   true),
+        dictionary(0xD, 0xC, {}, true),
+        {"ACDBDICTIONARYWDFLT", 0xE, 0xC,
+         {{100, "AcDbDictionary"}, {281, 1}, {3, "Normal"}, {350, 0xF, true}, {100, "AcDbDictionaryWithDefault"},
+          {340, 0xF, true}}},
+        {"ACDBPLACEHOLDER", 0xF, 0xE, {}},
+        dictionary(0x17, 0xC, {{"Standard", 0x18}}, true),
+        {"MLINESTYLE", 0x18, 0x17,
+         {{100, "AcDbMlineStyle"}, {2, "STANDARD"}, {70, 0}, {3, ""}, {62, 256}, {51, 90.0}, {52, 90.0}, {71, 2},
+          {49, 0.5}, {62, 256}, {6, "BYLAYER"}, {49, -0.5}, {62, 256}, {6, "BYLAYER"}}},
+        dictionary(0x19, 0xC, {}, true),
+        dictionary(0x1A, 0xC, {{"Layout1", 0x1E}, {"Layout2", 0x26}, {"Model", 0x22}}, false),
+        layout(0x1E, "Layout1", 688, 5, 16, 1, 0x1B),
+        layout(0x22, "Model", 1712, 0, 0, 0, 0x1F),
+        layout(0x26, "Layout2", 688, 5, 16, 2, 0x23),
+        dictionary(variables, 0xC, {{"DIMASSOC", variables + 2}, {"HIDETEXT", variables + 1}}, false),
+        {"DICTIONARYVAR", variables + 1, variables, {{100, "DictionaryVariables"}, {280, 0}, {1, "2"}}},
+        {"DICTIONARYVAR", variables + 2, variables, {{100, "DictionaryVariables"}, {280, 0}, {1, "1"}}},
+    };
+    dw.sectionObjects();
+    for (const Object& o : objects) {
+      dw.dxfString(0, o.type);
+      dw.dxfHex(5, o.handle);
+      dw.dxfHex(330, o.owner);
+      for (const Field& f : o.fields) {
+        if (const int* i = std::get_if<int>(&f.value)) {
+          if (f.hex) dw.dxfHex(f.code, *i);
+          else dw.dxfInt(f.code, *i);
+        } else if (const double* d = std::get_if<double>(&f.value)) {
+          dw.dxfReal(f.code, *d);
+        } else {
+          dw.dxfString(f.code, std::get<const char*>(f.value));
+        }
+      }
+    }
+    dw.sectionEnd();
+  }
+
   std::string Linetype(int style) const {
     const LineStyle* s = doc_.LineStyles().Find(style);
     return s ? EncodeText(s->linetype) : std::string("CONTINUOUS");
@@ -448,14 +525,14 @@ class ExportConverter : public Converter {
   using Converter::Converter;
 
  protected:
-  std::wstring Caption() const override { return L"DXF export"; }
+  std::wstring Caption() const override { return L"Экспорт DXF"; }
   std::wstring Subject(const std::wstring& in, const std::wstring& out) const override {
-    return out.empty() ? (in.empty() ? L"DXF export" : in) : out;
+    return out.empty() ? (in.empty() ? L"Экспорт DXF" : in) : out;
   }
 
   bool Run(const std::wstring& in, const std::wstring& out, std::vector<std::wstring>& problems) override {
     if (out.empty()) {
-      problems.push_back(L"no file to write was named");
+      problems.push_back(L"не задан файл, в который писать");
       return false;
     }
     SourceDocument source(App(), in);
@@ -468,12 +545,12 @@ class ExportConverter : public Converter {
     const std::filesystem::path target = PathOf(out);
     SafeFile file(target);
     if (!Writer(*source.Get(), content).Write(file.Temporary()) || !file.Commit()) {
-      problems.push_back(L"the file cannot be written");
+      problems.push_back(L"файл не записывается");
       return false;
     }
     if (content.skipped > 0)
       problems.push_back(std::to_wstring(content.skipped) +
-                         L" objects with numbers that are not finite or nested too deep were left out");
+                         L" объектов не записано: их числа не конечны или они вложены слишком глубоко");
     return true;
   }
 };

@@ -1,15 +1,21 @@
 #include "Import/DxfGroups.h"
 
+#include "common/Converter.h"
+#include "io/Files.h"
+
 #include <dxflib/dl_codes.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <iterator>
 #include <optional>
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace vlhost::dxf {
 namespace {
@@ -18,6 +24,8 @@ constexpr std::size_t kMaxCount = 10'000'000;
 static_assert(kMaxValue < DL_DXF_MAXLINE, "dxflib reads lines shorter than its buffer");
 // The chunks an MTEXT's text is given to dxflib in (DXF writes at most 250).
 constexpr std::size_t kTextChunk = 250;
+constexpr char k3D[] = "3D-объекты";
+constexpr char kLongValues[] = "объекты со значениями длиннее 1023 символов";
 
 std::string_view Trim(std::string_view s) {
   std::size_t b = 0, e = s.size();
@@ -36,8 +44,28 @@ bool IsIntCode(int c) {
          (c >= 400 && c <= 409) || (c >= 1060 && c <= 1071);
 }
 
+// A decimal number: a sign, digits with a point (or a comma), an exponent.
+// Hexadecimal numbers, "inf" and "nan", which strtod would take, are not
+// DXF numbers (dxflib reads "0x32" as 0).
+bool IsDecimal(std::string_view s) {
+  std::size_t i = 0, digits = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  for (; i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])); ++i) ++digits;
+  if (i < s.size() && (s[i] == '.' || s[i] == ',')) ++i;
+  for (; i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])); ++i) ++digits;
+  if (digits == 0) return false;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    const std::size_t start = i;
+    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i;
+    if (i == start) return false;
+  }
+  return i == s.size();
+}
+
 bool ParseDouble(std::string_view text, double& value) {
-  if (text.empty() || text.size() > 256) return false;
+  if (text.empty() || text.size() > 256 || !IsDecimal(text)) return false;
   char s[257];  // on the stack: every coordinate of a file comes through here
   std::replace_copy(text.begin(), text.end(), s, ',', '.');
   s[text.size()] = '\0';
@@ -123,7 +151,7 @@ class Groups {
 
 // The codes whose first value the first reading wants of an object, and
 // those whose groups it counts.
-constexpr int kWanted[] = {30, 31, 67, 70, 71, 72, 73, 74, 90, 210, 220, 230};
+constexpr int kWanted[] = {2, 8, 10, 20, 30, 31, 67, 70, 71, 72, 73, 74, 90, 210, 220, 230};
 constexpr int kCounted[] = {10, 11, 40, 49};
 
 // The groups an object may have besides those of its lists (vertices, knots
@@ -206,7 +234,7 @@ struct Followers {
 // Makes the text for dxflib an object at a time.
 class Preparer {
  public:
-  explicit Preparer(std::string_view text) : text_(text), groups_(text) {}
+  Preparer(std::string_view text, const Survey& survey) : text_(text), groups_(text), survey_(survey) {}
 
   // Appends what follows to `out`; false once all was given.
   bool Step(std::string& out) {
@@ -219,7 +247,10 @@ class Preparer {
     return true;
   }
 
-  const Prepared& Result() const { return result_; }
+  const Prepared& Result() {
+    Flush();
+    return result_;
+  }
 
  private:
   enum class State { Outside, InSection, Done };
@@ -228,6 +259,7 @@ class Preparer {
   void Outside() {
     Group g;
     while (groups_.Next(g)) {
+      if (g.code == 0 && g.value == "EOF") break;  // the file ends here, whatever follows
       if (g.code != 0 || g.value != "SECTION") continue;
       const std::size_t at = groups_.At();
       Group name;
@@ -237,6 +269,7 @@ class Preparer {
       }
       section_ = name.value;
       kept_ = section_ == "HEADER" || section_ == "TABLES" || section_ == "BLOCKS" || section_ == "ENTITIES";
+      block_ = {};
       if (kept_) {
         Put(g.code, g.value);
         Put(name.code, name.value);
@@ -277,6 +310,10 @@ class Preparer {
     if (!NextRecord(record)) {  // ENDSEC, EOF or the end of the file
       if (record.type.data()) Put(0, record.type);
       state_ = State::Outside;
+      if (record.type == "EOF") {  // the file ends here, whatever follows
+        *out_ += "  0\nEOF\n";
+        state_ = State::Done;
+      }
       return;
     }
     const std::string_view type = record.type;
@@ -285,24 +322,33 @@ class Preparer {
       for (groups_.Seek(record.first), groups_.Next(g); groups_.At() < record.last && groups_.Next(g);)
         if (g.code == 9) Header(g.value);
       groups_.Seek(record.last);
-      return Skip("objects misplaced in the file's header");
+      return Skip("объекты в заголовке файла", record);
     }
     if (section_ == "TABLES") {
       static const std::set<std::string_view> kept = {"TABLE", "ENDTAB", "LAYER", "LTYPE"};
-      if (kept.count(type) && !record.why.empty()) Skip("damaged table entries");
-      else if (type == "LAYER" && ++layers_ > kMaxLayers) Skip(kTooManyLayers);
-      else if (type == "LTYPE" && ++linetypes_ > kMaxLayers) Skip(kTooManyLinetypes);
+      if (kept.count(type) && !record.why.empty()) Skip("повреждённые записи таблиц", record);
+      else if (type == "LAYER" && ++layers_ > kMaxLayers) Skip(kTooManyLayers, record);
+      else if (type == "LTYPE" && ++linetypes_ > kMaxLayers) Skip(kTooManyLinetypes, record);
       else if (kept.count(type)) Keep(record.first, record.last);
       return;
     }
     if (type == "ENDBLK") {  // its groups (layer, handle) mean nothing here
       Put(0, "ENDBLK");
+      block_ = {};
       return;
     }
     if (type == "BLOCK") {
-      const bool sound = record.why.empty();
-      if (sound && ++blocks_ <= kMaxBlocks) return Keep(record.first, record.last);
-      Skip(sound ? kTooManyBlocks : "damaged blocks");  // with everything in them
+      // Blocks that nothing draws are not read; a name defined again is not
+      // read again, and its inserts are left out as ambiguous.
+      const std::string_view block = record.Value(2);
+      const bool drawn = survey_.Drawn(block), again = drawn && !defined_.insert(block).second;
+      if (again) result_.duplicateBlocks.insert(std::string(block));
+      if (drawn && !again && record.why.empty() && ++blocks_ <= kMaxBlocks) {
+        Keep(record.first, record.last);
+        block_ = block;
+        return;
+      }
+      if (drawn && !again) Skip(record.why.empty() ? kTooManyBlocks : "повреждённые блоки", record);  // with everything in it
       Record member;
       while (NextRecord(member) && member.type != "ENDBLK") {
       }
@@ -352,7 +398,7 @@ class Preparer {
   // Reads the groups of `record` after its code-0 group, up to the next one.
   void Analyse(Record& record) {
     const bool mtext = record.type == "MTEXT";
-    std::string why = record.type.size() > kMaxValue ? "objects with values longer than 1,023 characters" : "";
+    std::string why = record.type.size() > kMaxValue ? kLongValues : "";
     std::size_t others = 0;  // groups outside the object's lists
     Group g;
     for (std::size_t before = groups_.At(); groups_.Next(g); before = groups_.At()) {
@@ -375,13 +421,13 @@ class Preparer {
       const bool chunked = mtext && (g.code == 1 || g.code == 3);
       double d = 0;
       long long n = 0;
-      if (g.value.size() > kMaxValue && !chunked) why = "objects with values longer than 1,023 characters";
-      else if (IsFloatCode(g.code) && !ParseDouble(g.value, d)) why = "objects with numbers that are not finite";
+      if (g.value.size() > kMaxValue && !chunked) why = kLongValues;
+      else if (IsFloatCode(g.code) && !ParseDouble(g.value, d)) why = "объекты с числами не в десятичной записи или бесконечными";
       else if (IsIntCode(g.code) && (!ParseLong(g.value, n) || n < INT32_MIN || n > INT32_MAX))
-        why = "objects with damaged whole numbers";
+        why = "объекты с повреждёнными целыми числами";
     }
     record.last = groups_.At();
-    if (why.empty() && others > kMaxGroups) why = "objects of more than ten thousand groups besides their lists";
+    if (why.empty() && others > kMaxGroups) why = "объекты больше чем из десяти тысяч групп помимо их списков";
     record.why = why.empty() ? Sound(record) : why;
   }
 
@@ -429,13 +475,13 @@ class Preparer {
     if (head.Paper() || followers.paper) return;  // paper space: not part of the drawing's model
     const auto kind = kinds.find(type);
     if (kind != kinds.end() && kind->second == kQuiet) return;
-    if (kind != kinds.end() && kind->second == kSolid) return Skip("3D objects");
+    if (kind != kinds.end() && kind->second == kSolid) return Skip(k3D, head);
     if (kind == kinds.end()) {
       if (!otherType_ || type != *otherType_) {  // files bring one kind by the thousand
         otherType_ = type;
-        otherWhy_ = std::string(type.substr(0, 64)) + " objects, which are not imported";
+        otherWhy_ = "объекты " + std::string(type.substr(0, 64)) + ", которые не импортируются";
       }
-      return Skip(otherWhy_);
+      return Skip(otherWhy_, head);
     }
     std::string why = head.why.empty() ? followers.why : head.why;
     if (why.empty() && type == "POLYLINE") {
@@ -443,25 +489,25 @@ class Preparer {
       ParseLong(head.Value(70), flags);
       // A 3D polyline whose vertices all stand at one height is a plane
       // outline (as CAM and 3D systems export sections): its plan is read.
-      if ((flags & (16 | 64)) || ((flags & 8) && !followers.level)) why = "3D objects";
+      if ((flags & (16 | 64)) || ((flags & 8) && !followers.level)) why = k3D;
     }
     if (why.empty() && type == "LINE" && head.Value(30) != head.Value(31)) {
       double z1 = 0, z2 = 0;
       ParseDouble(head.Value(30, "0"), z1);
       ParseDouble(head.Value(31, "0"), z2);
-      if (z1 != z2) why = "3D objects";
+      if (z1 != z2) why = k3D;
     }
-    if (!why.empty()) return Skip(why);
-    if (objects_ + 1 > kMaxObjects) return Skip(kTooManyObjects);
+    if (!why.empty()) return Skip(why, head);
+    if (objects_ + 1 > kMaxObjects) return Skip(kTooManyObjects, head);
     std::size_t pieces = 1;
     if (type == "LWPOLYLINE") pieces = std::max<std::size_t>(1, head.Count(10));
     else if (type == "SPLINE") pieces = std::max<std::size_t>(1, head.Count(10) + head.Count(11));
     else if (type == "POLYLINE") pieces = std::max<std::size_t>(1, followers.count);
     else if (type == "MTEXT") pieces = 1 + head.breaks;
     else if (type == "INSERT") pieces = 1 + followers.count;
-    if (pieces_ + pieces > kMaxPieces) return Skip(kTooManyPieces);
+    if (pieces_ + pieces > kMaxPieces) return Skip(kTooManyPieces, head);
     const std::size_t text = type == "TEXT" || type == "MTEXT" || type == "INSERT" ? head.textBytes + followers.textBytes : 0;
-    if (textBytes_ + text > kMaxTextBytes) return Skip(kTooMuchText);
+    if (textBytes_ + text > kMaxTextBytes) return Skip(kTooMuchText, head);
     ++objects_;
     pieces_ += pieces;
     textBytes_ += text;
@@ -482,35 +528,59 @@ class Preparer {
     if (type == "LWPOLYLINE") ok = counted(90, 10);
     else if (type == "SPLINE") ok = counted(72, 40) && counted(73, 10) && counted(74, 11);
     else if (type == "LTYPE") ok = counted(73, 49);
-    if (!ok) return "objects whose counts do not match their data";
+    if (!ok) return "объекты, в которых данных не столько, сколько заявлено";
     if (type == "SPLINE") {
       long long degree = 0;
       if (!ParseLong(record.Value(71, "3"), degree) || degree < 1 || degree > 25)
-        return "splines of a degree that cannot be";
+        return "сплайны невозможной степени";
     }
     const std::string_view ex = record.Value(210, "0"), ey = record.Value(220, "0"), ez = record.Value(230, "1");
     if (ex == "0" && ey == "0" && ez == "1") return {};  // as most objects have it, said or not
     double x = 0, y = 0, z = 1;
     if (ParseDouble(ex, x) && ParseDouble(ey, y) && ParseDouble(ez, z) &&
         (std::abs(x) > 1e-9 || std::abs(y) > 1e-9 || std::abs(std::abs(z) - 1) > 1e-9))
-      return "3D objects";
+      return k3D;
     return {};
   }
 
-  void Skip(std::string_view why) {
-    if (!lastCount_ || why != lastWhy_) {
-      lastWhy_ = why;
-      lastCount_ = &result_.skipped[lastWhy_];
+  // Leaves `record` out for `why`: named by where it stands while few are,
+  // then counted (a file may bring millions of one kind).
+  void Skip(std::string_view why, const Record& record) {
+    if (unnamed_ && why == unnamedWhy_) {
+      ++unnamed_;
+      return;
     }
-    ++*lastCount_;
+    Flush();
+    const std::string reason(why);
+    if (!result_.skipped.Names(reason)) {
+      unnamedWhy_ = reason;
+      unnamed_ = 1;
+      return;
+    }
+    double x = NAN, y = NAN;
+    ParseDouble(record.Value(10), x);
+    ParseDouble(record.Value(20), y);
+    result_.skipped.Add(reason, Place(record.type, Named(record.Value(8)), Named(block_), x, y));
+  }
+  void Flush() {
+    if (unnamed_) result_.skipped.Add(unnamedWhy_, {}, unnamed_);
+    unnamed_ = 0;
+  }
+
+  // A name of the file (a layer's, a block's) as UTF-8.
+  std::string Named(std::string_view bytes) const {
+    return bytes.empty() ? std::string() : Utf8(DecodeText(std::string(bytes), result_.codePage, result_.version >= "AC1021"));
   }
 
   std::string_view text_;
   Groups groups_;
   State state_ = State::Outside;
   std::string_view section_;
-  std::string lastWhy_;      // the reason an object was last left out for
-  int* lastCount_ = nullptr;  // and its count
+  std::string_view block_;  // the block being read
+  const Survey& survey_;
+  std::set<std::string_view> defined_;  // blocks read
+  std::string unnamedWhy_;               // objects last left out for, once no more are named
+  std::size_t unnamed_ = 0;              // and how many since
   std::optional<std::string_view> otherType_;  // the last kind not imported
   std::string otherWhy_;
   bool kept_ = false;
@@ -521,60 +591,172 @@ class Preparer {
   Prepared result_;
 };
 
-bool Check(std::string_view bytes, std::string& error) {
+namespace {
+constexpr std::size_t kPlaces = 3;  // objects named for each reason; the rest are counted
+}  // namespace
+
+void Leftovers::Add(const std::string& why, const std::string& where, std::size_t count) {
+  Entry& entry = byWhy_[why];
+  entry.count += count;
+  if (entry.places.size() < kPlaces && !where.empty()) entry.places.push_back(where);
+}
+
+void Leftovers::Add(const Leftovers& other) {
+  for (const auto& [why, entry] : other.byWhy_) {
+    Entry& mine = byWhy_[why];
+    mine.count += entry.count;
+    for (const std::string& place : entry.places)
+      if (mine.places.size() < kPlaces) mine.places.push_back(place);
+  }
+}
+
+bool Leftovers::Names(const std::string& why) const {
+  const auto it = byWhy_.find(why);
+  return it == byWhy_.end() || it->second.places.size() < kPlaces;
+}
+
+std::string Leftovers::Text() const {
+  std::string out;
+  for (const auto& [why, entry] : byWhy_) {
+    out += (out.empty() ? "" : "; ") + why + " — " + std::to_string(entry.count);
+    if (entry.places.empty()) continue;
+    out += " (";
+    for (std::size_t i = 0; i < entry.places.size(); ++i) out += (i ? ", " : "") + entry.places[i];
+    if (entry.count > entry.places.size()) out += " и ещё " + std::to_string(entry.count - entry.places.size());
+    out += ")";
+  }
+  return out;
+}
+
+namespace {
+
+// A coordinate of a message: at most six significant digits.
+std::string Short(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", v == 0 ? 0.0 : v);
+  return text;
+}
+
+// The kind of a DXF object as a user calls it.
+std::string KindName(std::string_view type) {
+  static const std::map<std::string_view, const char*> names = {
+      {"LINE", "отрезок"},   {"ARC", "дуга"},        {"CIRCLE", "окружность"}, {"ELLIPSE", "эллипс"},
+      {"LWPOLYLINE", "полилиния"}, {"POLYLINE", "полилиния"}, {"SPLINE", "сплайн"}, {"TEXT", "текст"},
+      {"MTEXT", "текст"},    {"ATTRIB", "атрибут"},  {"INSERT", "вставка блока"}};
+  const auto it = names.find(type);
+  return it != names.end() ? it->second : "объект " + std::string(type.substr(0, 64));
+}
+
+}  // namespace
+
+std::string Place(std::string_view type, std::string_view layer, std::string_view block, double x, double y) {
+  // A name of at most 64 characters (of UTF-8, cut between characters).
+  auto clip = [](std::string_view name) {
+    std::size_t end = 0;
+    for (int n = 0; end < name.size() && n < 64; ++n)
+      do ++end; while (end < name.size() && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80);
+    return std::string(name.substr(0, end)) + (end < name.size() ? "…" : "");
+  };
+  std::string out = KindName(type) + " на слое «" + (layer.empty() ? std::string("0") : clip(layer)) + "»";
+  if (!block.empty()) out += " в блоке «" + clip(block) + "»";
+  if (std::isfinite(x) && std::isfinite(y)) out += " у (" + Short(x) + "; " + Short(y) + ")";
+  return out;
+}
+
+bool Survey::Check(std::string_view bytes, std::string& error) {
   if (bytes.empty()) {
-    error = "the file is empty";
+    error = "файл пуст";
     return false;
   }
   if (bytes.rfind("AutoCAD Binary DXF", 0) == 0) {
-    error = "it is a binary DXF file, which cannot be read; save it as a text DXF";
+    error = "это двоичный DXF, он не читается: сохраните его как текстовый DXF";
     return false;
   }
   if (bytes.size() >= 6 && bytes.compare(0, 4, "AC10") == 0 && bytes.find('\n') > 16) {
-    error = "it is a DWG drawing, not a DXF file";
+    error = "это чертёж DWG, а не файл DXF";
     return false;
   }
   if (bytes.find('\0') != std::string::npos) {
-    error = "it is not a text DXF file (it holds binary data)";
+    error = "это не текстовый файл DXF (в нём двоичные данные)";
     return false;
   }
+  // The blocks the model space draws: inserted there (not in paper space), or
+  // by a block it draws. The names of a file's first million inserts are
+  // looked at: no more are read from one file.
+  constexpr std::size_t kInsertsLookedAt = 1'000'000;
+  std::size_t inserts = 0;
+  std::unordered_map<std::string_view, std::unordered_set<std::string_view>> into;  // by the block they stand in
+  std::unordered_set<std::string_view> roots;
+  std::string_view section, block, type, name;
+  bool paper = false;
+  auto finish = [&] {
+    if (type == "SECTION") section = name;
+    if (type == "INSERT" && inserts < kInsertsLookedAt) {
+      ++inserts;
+      if (section == "ENTITIES" && !paper) roots.insert(name);
+      if (section == "BLOCKS" && !block.empty()) into[block].insert(name);
+    }
+    if (type == "BLOCK") block = name;
+    if (type == "ENDBLK") block = {};
+  };
   Groups groups(bytes);
-  Group g, last;
-  bool bad = false, any = false;
+  Group g;
+  bool bad = false, any = false, ended = false, damaged = false;
   int open = 0;
-  bool damaged = false;
   while (groups.Next(g, bad)) {
     any = true;
-    last = g;
-    if (g.code != 0 || damaged) continue;
-    if (g.value == "SECTION") ++open;
-    else if (g.value == "ENDSEC") --open;
-    damaged = open < 0 || open > 1;
+    if (g.code == 0) {
+      finish();
+      type = g.value;
+      name = {};
+      paper = false;
+      if (type == "ENDSEC") section = {};
+      if (type == "EOF") {  // the file ends here, whatever follows
+        ended = true;
+        break;
+      }
+      if (type == "SECTION") ++open;
+      else if (type == "ENDSEC") --open;
+      damaged = damaged || open < 0 || open > 1;
+    } else if (g.code == 2 && name.empty()) {
+      name = g.value;
+    } else if (g.code == 67) {
+      paper = g.value == "1";
+    }
   }
   if (bad) {
     const std::size_t line = groups.Line() - 1;
-    error = line <= 1 ? "it is not a DXF file" : "it is damaged at line " + std::to_string(line) + " (a group code is expected)";
+    error = line <= 1 ? "это не файл DXF" : "файл повреждён в строке " + std::to_string(line) + " (ожидается код группы)";
     return false;
   }
-  if (!any || last.code != 0 || last.value != "EOF") {
-    error = !any ? "it is not a DXF file" : "it is cut off before its end (no EOF)";
+  if (!ended) {
+    error = !any ? "это не файл DXF" : "файл обрывается до конца (нет EOF)";
     return false;
   }
   if (damaged) {
-    error = "its sections are damaged";
+    error = "секции файла повреждены";
     return false;
   }
   if (open != 0) {
-    error = "it is cut off before its end (a section is not closed)";
+    error = "файл обрывается до конца (секция не закрыта)";
     return false;
+  }
+  std::vector<std::string_view> next(roots.begin(), roots.end());
+  while (!next.empty()) {
+    const std::string_view block = next.back();
+    next.pop_back();
+    if (!drawn_.insert(block).second) continue;
+    const auto it = into.find(block);
+    if (it != into.end()) next.insert(next.end(), it->second.begin(), it->second.end());
   }
   return true;
 }
 
-PreparedText::PreparedText(std::string_view bytes) : preparer_(std::make_unique<Preparer>(bytes)) {}
+PreparedText::PreparedText(std::string_view bytes, const Survey& survey)
+    : preparer_(std::make_unique<Preparer>(bytes, survey)) {}
 PreparedText::~PreparedText() = default;
 
-const Prepared& PreparedText::Result() const { return preparer_->Result(); }
+const Prepared& PreparedText::Result() { return preparer_->Result(); }
 
 PreparedText::int_type PreparedText::underflow() {
   if (gptr() < egptr()) return traits_type::to_int_type(*gptr());

@@ -38,8 +38,11 @@ constexpr int kMaxBlockDepth = 16;
 // blocks inserted as arrays in arrays make no objects but cost their copies.
 constexpr std::size_t kMaxVisits = 10'000'000;
 constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
-constexpr char kOverflow[] = "objects whose coordinates overflow once block scales and units are applied";
-constexpr char kCutShort[] = "inserts cut short where the file's blocks expand beyond ten million copies and objects";
+// Points nearer than this (millimetres) are one point of the drawing.
+constexpr double kPointTolerance = 1e-4;
+constexpr char kFewPoints[] = "полилинии менее чем из двух точек";
+constexpr char kOverflow[] = "объекты, координаты которых переполняются с масштабами блоков и единицами файла";
+constexpr char kCutShort[] = "вставки, прерванные там, где блоки файла разворачиваются больше чем в десять миллионов копий и объектов";
 
 // ---- what dxflib gives ----
 
@@ -225,6 +228,17 @@ struct Affine {
 
 Affine Scaling(double s) { return {s, 0, 0, s, 0, 0}; }
 
+// Whether the edge from a to b of bulge `bulge`, placed by m, stands off its
+// chord by more than the drawing's point tolerance; CAD round-off leaves
+// bulges of 1e-12 and less on straight edges, which would be arcs of
+// astronomic radius.
+bool Bends(geom::Point a, geom::Point b, double bulge, const Affine& m) {
+  if (bulge == 0 || !std::isfinite(bulge)) return false;
+  // From the chord's middle to the arc's: the chord's normal times its half length times the bulge.
+  const geom::Point sag{-(b.y - a.y) * bulge / 2, (b.x - a.x) * bulge / 2};
+  return std::hypot(m.a * sag.x + m.b * sag.y, m.c * sag.x + m.d * sag.y) > kPointTolerance;
+}
+
 // A circular arc as a rational quadratic B-spline (pieces of at most a quarter turn).
 geom::Nurbs ArcAsNurbs(geom::Point centre, double radius, double start, double sweep) {
   const int pieces = std::max(1, static_cast<int>(std::ceil(std::abs(sweep) / (geom::kPi / 2) - 1e-9)));
@@ -310,10 +324,30 @@ bool Finite(const geom::Curve& curve) {
       curve);
 }
 
-std::wstring Join(const std::map<std::string, int>& counts) {
-  std::wstring out;
-  for (const auto& [why, n] : counts) out += (out.empty() ? L"" : L", ") + std::to_wstring(n) + L" " + Wide(why);
-  return out;
+// The DXF kind of what was read, and the point that tells where it stands
+// (in its own coordinates: `world` when they are the world's, not the OCS).
+struct Anchor {
+  const char* type;
+  geom::Point point;
+  bool world = false;
+};
+Anchor AnchorOf(const DL_LineData& d) { return {"LINE", {d.x1, d.y1}, true}; }
+Anchor AnchorOf(const DL_ArcData& d) { return {"ARC", {d.cx, d.cy}}; }
+Anchor AnchorOf(const DL_CircleData& d) { return {"CIRCLE", {d.cx, d.cy}}; }
+Anchor AnchorOf(const DL_EllipseData& d) { return {"ELLIPSE", {d.cx, d.cy}, true}; }
+Anchor AnchorOf(const PolylineR& d) {
+  return {"LWPOLYLINE", d.vertices.empty() ? geom::Point{NAN, NAN} : geom::Point{d.vertices[0].x, d.vertices[0].y}};
+}
+Anchor AnchorOf(const SplineR& d) {
+  if (!d.poles.empty()) return {"SPLINE", {d.poles[0].x, d.poles[0].y}, true};
+  return {"SPLINE", d.fits.empty() ? geom::Point{NAN, NAN} : geom::Point{d.fits[0].x, d.fits[0].y}, true};
+}
+Anchor AnchorOf(const TextR& d) { return {"TEXT", {d.data.ipx, d.data.ipy}}; }
+Anchor AnchorOf(const MTextR& d) { return {"MTEXT", {d.data.ipx, d.data.ipy}}; }
+Anchor AnchorOf(const DL_InsertData& d) { return {"INSERT", {d.ipx, d.ipy}}; }
+template <class T>
+Anchor AnchorOf(const std::unique_ptr<T>& d) {
+  return AnchorOf(*d);
 }
 
 // The colour of an indexed DXF colour (the first nine; others as grey).
@@ -344,7 +378,7 @@ class Builder {
   }
 
   std::vector<Built> shapes;
-  std::map<std::string, int> skipped;
+  Leftovers skipped;
 
   void Run() {
     const Affine units = Scaling(UnitFactor(prepared_.units));
@@ -372,47 +406,65 @@ class Builder {
   void Place(const Record& r, const Affine& m, std::uint32_t blockLayer, std::uint32_t blockLinetype,
              std::vector<std::string>& path) {
     if (!path.empty() && !Visit()) return;
-    if (shapes.size() >= kMaxObjects) {
-      ++skipped[kTooManyObjects];
-      return;
-    }
     const std::string& own = reader_.names.Name(r.attributes.layer);
     const std::uint32_t layer = own.empty() || (own == "0" && !path.empty()) ? blockLayer : r.attributes.layer;
-    std::uint32_t linetype = r.attributes.linetype;
+    const Affine local = r.attributes.flipped ? Affine{-1, 0, 0, 1, 0, 0}.Then(m) : m;
+    const Anchor anchor = std::visit([](const auto& item) { return AnchorOf(item); }, r.item);
+    const Here here{anchor.type, (anchor.world ? m : local).Apply(anchor.point), &reader_.names.Name(layer),
+                    path.empty() ? nullptr : &path.back()};
+    const Here* const outer = here_;
+    here_ = &here;
+    std::uint32_t linetype = 0;
+    if (!Admit(r, layer, blockLinetype, linetype)) {
+      here_ = outer;
+      return;
+    }
+    // Objects given in their own coordinate system (arcs, circles, polylines,
+    // texts, inserts) run mirrored in x when their normal is -Z; lines,
+    // ellipses and splines are given in world coordinates.
+    flipped_ = r.attributes.flipped;
+    const std::size_t refused = refused_;
+    std::visit([&](const auto& item) { From(item, m, local, layer, linetype, path); }, r.item);
+    here_ = &here;
+    if (path.empty() && refused_ > refused) Drop(kCutShort);
+    here_ = outer;
+  }
+
+  // Whether `r`, on `layer`, stays within what one file may expand to; the
+  // linetype it is drawn in.
+  bool Admit(const Record& r, std::uint32_t layer, std::uint32_t blockLinetype, std::uint32_t& linetype) {
+    if (shapes.size() >= kMaxObjects) {
+      Drop(kTooManyObjects);
+      return false;
+    }
+    linetype = r.attributes.linetype;
     const Linetype& kind = LinetypeOf(linetype);
     if (kind.byLayer) linetype = LinetypeOf(layer).ofLayer;
     else if (kind.byBlock) linetype = blockLinetype;
     if (!std::holds_alternative<std::unique_ptr<DL_InsertData>>(r.item)) {  // a copy's objects count themselves
       // Each layer and linetype drawn on makes a layer or a line style of the document.
       if (!Drawn(layersDrawn_, layersCount_, layer)) {
-        ++skipped[kOnTooManyLayers];
-        return;
+        Drop(kOnTooManyLayers);
+        return false;
       }
       if (!Drawn(linetypesDrawn_, linetypesCount_, linetype)) {
-        ++skipped[kOfTooManyLinetypes];
-        return;
+        Drop(kOfTooManyLinetypes);
+        return false;
       }
       const std::size_t text = TextBytes(r.item);
       if (text_ + text > kMaxTextBytes) {
-        ++skipped[kTooMuchText];
-        return;
+        Drop(kTooMuchText);
+        return false;
       }
       const std::size_t pieces = Pieces(r.item);
       if (pieces_ + pieces > kMaxPieces) {
-        ++skipped[kTooManyPieces];
-        return;
+        Drop(kTooManyPieces);
+        return false;
       }
       text_ += text;
       pieces_ += pieces;
     }
-    // Objects given in their own coordinate system (arcs, circles, polylines,
-    // texts, inserts) run mirrored in x when their normal is -Z; lines,
-    // ellipses and splines are given in world coordinates.
-    flipped_ = r.attributes.flipped;
-    const Affine local = flipped_ ? Affine{-1, 0, 0, 1, 0, 0}.Then(m) : m;
-    const std::size_t refused = refused_;
-    std::visit([&](const auto& item) { From(item, m, local, layer, linetype, path); }, r.item);
-    if (path.empty() && refused_ > refused) Drop(kCutShort);
+    return true;
   }
 
   // Whether `name` may be drawn on (as a layer, or a linetype): once it is,
@@ -468,7 +520,7 @@ class Builder {
     geom::Curve mapped = Mapped(curve, m);
     if (!Finite(mapped)) return Drop(kOverflow);
     if (std::holds_alternative<geom::Nurbs>(mapped) && geom::isDegenerate(mapped))
-      return Drop("splines through coincident points");
+      return Drop("сплайны через совпадающие точки");
     Ref<Shape> shape;
     if (const auto* s = std::get_if<geom::Segment>(&mapped)) {
       Ref<LineSegment> line = Make<LineSegment>();
@@ -511,20 +563,20 @@ class Builder {
   }
   template <class L, class T, class P>
   void From(const DL_ArcData& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
-    if (d.radius <= 0) return Drop("arcs or circles without a radius");
+    if (d.radius <= 0) return Drop("дуги и окружности без радиуса");
     geom::Arc arc{{d.cx, d.cy}, d.radius, d.angle1 * kRadians, d.angle2 * kRadians, true};
     if (std::abs(geom::Arc{arc}.sweep()) < 1e-12) arc.endAngle += 2 * geom::kPi;  // equal angles: a full turn
     Add(arc, local, layer, linetype, vlapi::vlDrArc);
   }
   template <class L, class T, class P>
   void From(const DL_CircleData& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
-    if (d.radius <= 0) return Drop("arcs or circles without a radius");
+    if (d.radius <= 0) return Drop("дуги и окружности без радиуса");
     Add(geom::Circle{{d.cx, d.cy}, d.radius}, local, layer, linetype, vlapi::vlDrCircle);
   }
   template <class L, class T, class P>
   void From(const DL_EllipseData& d, const Affine& m, const Affine&, L& layer, T& linetype, P&) {
     const double major = std::hypot(d.mx, d.my);
-    if (major <= 0 || d.ratio <= 0 || d.ratio > 1 + 1e-9) return Drop("ellipses with damaged axes");
+    if (major <= 0 || d.ratio <= 0 || d.ratio > 1 + 1e-9) return Drop("эллипсы с неверными осями");
     // A -Z normal turns an ellipse's parameters round.
     const bool flipped = flipped_;
     const geom::Ellipse e{{d.cx, d.cy}, major, major * d.ratio, std::atan2(d.my, d.mx)};
@@ -538,8 +590,13 @@ class Builder {
   }
   template <class L, class T, class P>
   void From(const PolylineR& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
-    if (d.vertices.size() < 2) return Drop("polylines with fewer than two points");
-    const bool bulged = std::any_of(d.vertices.begin(), d.vertices.end(), [](const DL_VertexData& v) { return v.bulge != 0; });
+    if (d.vertices.size() < 2) return Drop(kFewPoints);
+    const std::size_t n = d.vertices.size();
+    bool bulged = false;  // an edge bends: bulges of round-off leave it straight
+    for (std::size_t i = 0; i < (d.closed ? n : n - 1) && !bulged; ++i) {
+      const DL_VertexData &v = d.vertices[i], &w = d.vertices[(i + 1) % n];
+      bulged = Bends({v.x, v.y}, {w.x, w.y}, v.bulge, local);
+    }
     if (!bulged) {
       geom::Polyline p;
       for (const auto& v : d.vertices) p.points.push_back({v.x, v.y});
@@ -548,14 +605,13 @@ class Builder {
     }
     // Bulges make arcs: the polyline becomes one contour of lines and arcs.
     Ref<ContourShape> contour = Make<ContourShape>();
-    const std::size_t n = d.vertices.size();
     for (std::size_t i = 0; i < (d.closed ? n : n - 1); ++i) {
       const geom::Point a{d.vertices[i].x, d.vertices[i].y};
       const geom::Point b{d.vertices[(i + 1) % n].x, d.vertices[(i + 1) % n].y};
       if (geom::near(a, b, 0)) continue;
       const double bulge = d.vertices[i].bulge;
       geom::Curve piece = geom::Segment{a, b};
-      if (bulge != 0 && std::isfinite(bulge)) {
+      if (Bends(a, b, bulge, local)) {
         const double sweep = 4 * std::atan(bulge);
         const double chord = geom::distance(a, b);
         const double radius = chord / (2 * std::abs(std::sin(sweep / 2)));
@@ -569,7 +625,7 @@ class Builder {
       contour->pieces.push_back(Mapped(piece, local));
       if (!Finite(contour->pieces.back())) return Drop(kOverflow);
     }
-    if (contour->pieces.empty()) return Drop("polylines with fewer than two points");
+    if (contour->pieces.empty()) return Drop(kFewPoints);
     Put(contour, layer, linetype);
   }
   template <class L, class T, class P>
@@ -588,13 +644,13 @@ class Builder {
       n.poles.push_back({p.x, p.y});
       n.weights.push_back(p.w);
       weighted = weighted || p.w != 1.0;
-      if (!(p.w > 0)) return Drop("splines with weights that are not positive");
+      if (!(p.w > 0)) return Drop("сплайны с весами не больше нуля");
     }
     if (!weighted) n.weights.clear();
     if (n.poles.size() <= static_cast<std::size_t>(n.degree) ||
         n.knots.size() != n.poles.size() + static_cast<std::size_t>(n.degree) + 1 ||
         !std::is_sorted(n.knots.begin(), n.knots.end()) || n.knots.front() >= n.knots.back())
-      return Drop("splines whose knots do not fit their control points");
+      return Drop("сплайны, узлы которых не подходят к управляющим точкам");
     Add(n, m, layer, linetype, vlapi::vlDrNurbs);
   }
   template <class L, class T, class P>
@@ -635,12 +691,13 @@ class Builder {
   template <class L, class T, class P>
   void From(const DL_InsertData& d, const Affine&, const Affine& local, L& layer, T& linetype, P& path) {
     auto block = reader_.blocks.find(d.name);
-    if (block == reader_.blocks.end()) return Drop("inserts of blocks the file does not define");
-    if (std::find(path.begin(), path.end(), d.name) != path.end()) return Drop("inserts of blocks that insert themselves");
-    if (path.size() >= kMaxBlockDepth) return Drop("inserts nested deeper than 16 blocks");
+    if (prepared_.duplicateBlocks.count(d.name)) return Drop("вставки блоков, определённых в файле дважды");
+    if (block == reader_.blocks.end()) return Drop("вставки блоков, которых нет в файле");
+    if (std::find(path.begin(), path.end(), d.name) != path.end()) return Drop("вставки блоков, которые вставляют сами себя");
+    if (path.size() >= kMaxBlockDepth) return Drop("вставки глубже 16 уровней блоков");
     const double sx = d.sx == 0 ? 1 : d.sx, sy = d.sy == 0 ? 1 : d.sy;
     const int cols = std::max(1, d.cols), rows = std::max(1, d.rows);
-    if (static_cast<long long>(cols) * rows > 100000) return Drop("inserts of more than 100,000 copies");
+    if (static_cast<long long>(cols) * rows > 100000) return Drop("вставки больше чем из 100 000 копий");
     const double angle = d.angle * kRadians;
     path.push_back(d.name);
     for (int r = 0; r < rows; ++r) {
@@ -658,7 +715,7 @@ class Builder {
   void AddText(const std::wstring& text, geom::Point at, double height, double widthFactor, const Affine& m,
                std::uint32_t layer, std::uint32_t linetype) {
     const double h = height * m.HeightFactor();
-    if (!(h > 0)) return Drop("texts without a height");
+    if (!(h > 0)) return Drop("тексты без высоты");
     const geom::Point anchor = m.Apply(at);
     if (!std::isfinite(h) || !Finite(anchor)) return Drop(kOverflow);
     Ref<DrawingText> shape = Make<DrawingText>();
@@ -670,7 +727,12 @@ class Builder {
     Put(shape, layer, linetype);
   }
 
-  void Drop(const std::string& why) { ++skipped[why]; }
+  // Leaves out the object being placed, named by where it stands.
+  void Drop(const std::string& why) {
+    if (!here_ || !skipped.Names(why)) return skipped.Add(why, {});
+    skipped.Add(why, dxf::Place(here_->type, Utf8(Text(*here_->layer)), here_->block ? Utf8(Text(*here_->block)) : "",
+                                here_->at.x, here_->at.y));
+  }
 
   Reader& reader_;
   const Prepared& prepared_;
@@ -678,6 +740,14 @@ class Builder {
   std::map<std::string, LayerR> layers_;
   bool utf8_ = false;
   bool flipped_ = false;  // of the object being placed
+  // Where the object being placed stands: its kind, point, layer and block.
+  struct Here {
+    const char* type;
+    geom::Point at;
+    const std::string* layer;
+    const std::string* block;
+  };
+  const Here* here_ = nullptr;
   std::size_t visits_ = 0;
   std::size_t refused_ = 0;  // visits refused once kMaxVisits were made
   std::size_t pieces_ = 0, text_ = 0;  // placed
@@ -748,37 +818,39 @@ class ImportConverter : public Converter {
   using Converter::Converter;
 
  protected:
-  std::wstring Caption() const override { return L"DXF import"; }
-  std::wstring Subject(const std::wstring& in, const std::wstring&) const override { return in.empty() ? L"DXF import" : in; }
+  std::wstring Caption() const override { return L"Импорт DXF"; }
+  std::wstring Subject(const std::wstring& in, const std::wstring&) const override { return in.empty() ? L"Импорт DXF" : in; }
 
   bool Run(const std::wstring& in, const std::wstring& out, std::vector<std::wstring>& problems) override {
     std::string bytes;
     if (!ReadFile(in, bytes, problems)) return false;
     std::string error;
-    if (!Check(bytes, error)) {
+    Survey survey;
+    if (!survey.Check(bytes, error)) {
       problems.push_back(Wide(error));
       return false;
     }
     Reader reader;
     std::optional<Prepared> prepared;
     {
-      PreparedText text(bytes);
+      PreparedText text(bytes, survey);
       std::istream stream(&text);
       DL_Dxf dxf;
       if (!dxf.in(stream, &reader)) {
-        problems.push_back(L"it cannot be read as DXF");
+        problems.push_back(L"файл не читается как DXF");
         return false;
       }
       prepared = text.Result();
     }
+    survey = Survey();
     std::string().swap(bytes);
     Builder built(reader, *prepared);
     built.Run();
-    std::map<std::string, int> skipped = prepared->skipped;
-    for (const auto& [why, n] : built.skipped) skipped[why] += n;
-    if (!skipped.empty()) problems.push_back(L"left out " + Join(skipped));
-    if (built.shapes.empty() && !skipped.empty()) {
-      problems.push_back(L"nothing could be imported");
+    Leftovers skipped = prepared->skipped;
+    skipped.Add(built.skipped);
+    if (!skipped.Empty()) problems.push_back(L"пропущено: " + Wide(skipped.Text()));
+    if (built.shapes.empty() && !skipped.Empty()) {
+      problems.push_back(L"ничего не импортировано");
       return false;
     }
     return out.empty() ? IntoActive(built, reader, problems) : IntoFragment(built, reader, out, problems);
@@ -791,16 +863,16 @@ class ImportConverter : public Converter {
     const auto size = std::filesystem::file_size(path, ec);
     std::ifstream file(path, std::ios::binary);
     if (in.empty() || ec || !file) {
-      problems.push_back(L"the file cannot be opened");
+      problems.push_back(L"файл не открывается");
       return false;
     }
     if (size > kMaxFileBytes) {
-      problems.push_back(L"the file is larger than 256 MB");
+      problems.push_back(L"файл больше 256 МБ");
       return false;
     }
     bytes.resize(static_cast<std::size_t>(size));
     if (!file.read(bytes.data(), static_cast<std::streamsize>(size))) {
-      problems.push_back(L"the file cannot be read");
+      problems.push_back(L"файл не читается");
       return false;
     }
     return true;
@@ -810,7 +882,7 @@ class ImportConverter : public Converter {
     auto* doc = dynamic_cast<Document2D*>(App().Active().get());
     View* view = doc ? doc->CurrentView() : nullptr;
     if (!view) {
-      problems.push_back(L"there is no active 2D document to import into");
+      problems.push_back(L"нет активного 2D-документа, в который импортировать");
       return false;
     }
     Commit(built, reader, *doc, *view);
@@ -824,7 +896,7 @@ class ImportConverter : public Converter {
     const bool saved = SaveDocument2D(*doc, WideOf(file.Temporary())) && file.Commit();
     doc->SetPath(saved ? out : std::wstring());
     doc->Close(0);
-    if (!saved) problems.push_back(L"the fragment cannot be written");
+    if (!saved) problems.push_back(L"фрагмент не записан");
     return saved;
   }
 };

@@ -110,21 +110,22 @@ std::wstring DecodeUnicodeEscapes(const std::wstring& text) {
 }  // namespace
 
 bool Converter::Convert(const std::wstring& in, const std::wstring& out) {
-  std::vector<std::wstring> problems;
+  std::vector<std::wstring>& problems = problems_;
+  problems.clear();
   bool done = false;
   try {
     done = Run(in, out, problems);
   } catch (const std::bad_alloc&) {
-    problems.push_back(L"there is not enough memory to convert it");
+    problems.push_back(L"для преобразования не хватает памяти");
     done = false;
   } catch (const std::exception& e) {
-    problems.push_back(Wide(e.what()));
+    problems.push_back(L"файл не преобразован: " + Wide(e.what()));
     done = false;
   } catch (...) {  // dxflib's own exceptions
-    problems.push_back(L"it cannot be read as DXF");
+    problems.push_back(L"файл не читается как DXF");
     done = false;
   }
-  if (!problems.empty()) {
+  if (!problems.empty() && show_) {
     std::wstring text = Subject(in, out) + L": ";
     for (std::size_t i = 0; i < problems.size(); ++i) text += (i ? L"; " : L"") + problems[i];
     App().MessageBox(text, Caption(), done ? vlapi::vlMBIconWarning : vlapi::vlMBIconError, 0, 0);
@@ -142,7 +143,7 @@ SourceDocument::SourceDocument(Application& app, const std::wstring& path) {
   }
   doc_ = Ref<Document2D>(dynamic_cast<Document2D*>(doc.get()));
   if (!doc_ && error_.empty())
-    error_ = path.empty() ? L"there is no active 2D document" : L"the file is not a 2D document";
+    error_ = path.empty() ? L"нет активного 2D-документа" : L"файл не 2D-документ";
 }
 
 SourceDocument::~SourceDocument() {

@@ -15,10 +15,13 @@ class Converter : public Api<NoCore, vlapi::IFileConverter> {
  public:
   explicit Converter(Application* app) : app_(app) {}
   bool Convert(const std::wstring& in, const std::wstring& out) override;
+  void SetShowProblems(bool show) override { show_ = show; }
+  std::vector<std::wstring> GetProblems() override { return problems_; }
 
  protected:
   // The conversion proper; a text put into `problems` is shown afterwards in
-  // one message naming the file. No exception escapes Convert.
+  // one message naming the file (or kept for GetProblems). No exception
+  // escapes Convert.
   virtual bool Run(const std::wstring& in, const std::wstring& out, std::vector<std::wstring>& problems) = 0;
   // The file the message names.
   virtual std::wstring Subject(const std::wstring& in, const std::wstring& out) const = 0;
@@ -27,6 +30,8 @@ class Converter : public Api<NoCore, vlapi::IFileConverter> {
 
  private:
   Ref<Application> app_;
+  bool show_ = true;
+  std::vector<std::wstring> problems_;
 };
 
 // The 2D document a conversion works on: the file `path` (already open, or

@@ -87,9 +87,12 @@ struct IApplicationDialogs : IAPIObject {
   virtual std::wstring ChooseFolderDialog(int mode, const std::wstring& startPath) = 0;
 };
 
+// The last error of a host call that failed (opening a file, ...).
 struct IVarnelError : IAPIObject {
   virtual int GetCode() = 0;
   virtual void Clear() = 0;
+  // Why it failed, as the host tells it; empty when it does not say.
+  virtual std::wstring GetDescription() = 0;
 };
 
 // A string-resource module of one application library.

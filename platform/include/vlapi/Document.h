@@ -168,6 +168,8 @@ struct ISheetFormat : IVarnelAPIObject {
 // The title block of a page; cells by their numbers.
 struct IStamp : IVarnelAPIObject {
   virtual ITextPtr GetCellText(int cell) = 0;
+  // The numbers of the cells that hold a text, ascending.
+  virtual std::vector<int> GetCellNumbers() = 0;
 };
 
 // A value of a property as it crosses IPropertyKeeper.

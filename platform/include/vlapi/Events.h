@@ -67,7 +67,8 @@ struct IDrawingObjectEvents : IAPIObject {
 
 // Events of one document (IVarnelDocument2D::GetDocumentEvents).
 struct IVarnelDocumentEvents : IAPIObject {
-  // The document is closing; it still stands while the handlers run.
+  // The document is closing; it still stands while the handlers run, and a
+  // process running in it ends after them.
   virtual void OnCloseDocument(const std::wstring& owner, NotifyHandler handler) = 0;
   virtual void RemoveHandlers(const std::wstring& owner) = 0;
 };

@@ -6,6 +6,7 @@
 //   vlhost::ConverterModule dxf(host.Application(), "dxfImport");
 //   if (dxf.Loaded()) dxf.Convert(L"part.dxf", L"part.vfw");
 #include <string>
+#include <vector>
 
 #include "vlapi/vlapi.h"
 
@@ -22,6 +23,9 @@ class ConverterModule {
   const std::string& Error() const { return error_; }  // why it is not loaded
   // False when not loaded or when the conversion failed.
   bool Convert(const std::wstring& in, const std::wstring& out);
+  // As vlapi::IFileConverter::SetShowProblems and GetProblems.
+  void ShowProblems(bool show);
+  std::vector<std::wstring> Problems() const;
 
  private:
   void* handle_ = nullptr;

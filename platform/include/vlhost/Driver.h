@@ -53,6 +53,11 @@ class Driver {
   bool CloseAll();  // false when the library keeps them open
   bool Activate(int index);  // among the open documents, in the order they were made active
   void Quit();      // the application goes: destroy event, then the library is unloaded
+  // The user types `text` into cell `cell` of the title block of page `page`
+  // (from 0) of the active drawing; "" empties the cell.
+  bool TypeInTitleBlock(int page, int cell, const std::wstring& text);
+  // The text of that cell ("" for an empty cell or none).
+  std::wstring TitleBlockCell(int page, int cell) const;
 
   // Keys (virtual-key codes); the keys held down are the pressed keys of each event.
   bool KeyDown(int code, int flags = 0);

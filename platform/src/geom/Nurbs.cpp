@@ -31,6 +31,19 @@ std::size_t findSpan(const std::vector<double>& knots, int degree, std::size_t p
     return s;
 }
 
+// The span that ends at or after u, for the curve as it arrives at u: the
+// span [knots[s], knots[s+1]] with knots[s] < u <= knots[s+1], within the domain.
+std::size_t findSpanBefore(const std::vector<double>& knots, int degree, std::size_t poleCount, double u)
+{
+    const auto p = static_cast<std::size_t>(degree);
+    if (!(u > knots[p]))
+        return findSpan(knots, degree, poleCount, u);
+    const auto first = knots.begin() + static_cast<std::ptrdiff_t>(p);
+    const auto last = knots.begin() + static_cast<std::ptrdiff_t>(poleCount);
+    const std::size_t s = static_cast<std::size_t>(std::lower_bound(first, last, u) - knots.begin());
+    return std::clamp(s, p + 1, poleCount) - 1;
+}
+
 using BasisRow = std::array<double, kMaxDegree + 1>;
 
 // Values and first derivatives of the degree + 1 basis functions that are non-zero on span s.
@@ -72,9 +85,10 @@ struct Homogeneous {
     double weightSlope;
 };
 
-Homogeneous evaluate(const Nurbs& n, double u)
+Homogeneous evaluate(const Nurbs& n, double u, bool arriving = false)
 {
-    const std::size_t s = findSpan(n.knots, n.degree, n.poles.size(), u);
+    const std::size_t s = arriving ? findSpanBefore(n.knots, n.degree, n.poles.size(), u)
+                                   : findSpan(n.knots, n.degree, n.poles.size(), u);
     BasisRow values, slopes;
     basisWithDerivatives(n.knots, n.degree, s, u, values, slopes);
     Homogeneous h{{}, 0, {}, 0};
@@ -151,11 +165,24 @@ Point NurbsPath::at(double t) const
     return h.point / h.weight;
 }
 
-Point NurbsPath::derivative(double t) const
+namespace {
+
+Point derivativeOf(const Homogeneous& h)
 {
-    const Homogeneous h = evaluate(n_, t);
     const Point c = h.point / h.weight;
     return (h.slope - c * h.weightSlope) / h.weight;
+}
+
+}  // namespace
+
+Point NurbsPath::derivative(double t) const
+{
+    return derivativeOf(evaluate(n_, t));
+}
+
+Point NurbsPath::derivativeBefore(double t) const
+{
+    return derivativeOf(evaluate(n_, t, true));
 }
 
 std::vector<double> NurbsPath::breaks() const

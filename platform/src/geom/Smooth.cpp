@@ -60,9 +60,15 @@ bool turnsLittle(Point d0, Point d1)
     return dot(d0, d1) >= kMaxTurnCos * n0 * n1;
 }
 
+// The derivative at t as the curve runs on from `from` (from before t: as it arrives).
+Point slopeComingFrom(const Smooth& curve, double t, double from)
+{
+    return from < t ? curve.derivativeBefore(t) : curve.derivative(t);
+}
+
 bool chordFits(const Smooth& curve, const Sample& a, const Sample& b, double sag)
 {
-    if (!turnsLittle(curve.derivative(a.t), curve.derivative(b.t)))
+    if (!turnsLittle(slopeComingFrom(curve, a.t, b.t), slopeComingFrom(curve, b.t, a.t)))
         return false;
     for (int k = 1; k < 8; ++k) {
         const Point p = curve.at(a.t + (b.t - a.t) * k / 8.0);
@@ -157,7 +163,7 @@ double bisectRoot(const std::function<double(double)>& f, double lo, double hi)
 
 Point unitTangent(const Smooth& curve, double t, double towards)
 {
-    Point d = curve.derivative(t);
+    Point d = slopeComingFrom(curve, t, towards);
     if (norm(d) < kTiny) {
         const double step = (towards - t) * 1e-6;
         d = (curve.at(t + step) - curve.at(t)) * (step >= 0 ? 1 : -1);
@@ -248,7 +254,7 @@ public:
 private:
     bool fits(const std::array<LineArc, 2>& pair, double t0, double t1) const
     {
-        if (!turnsLittle(curve_.derivative(t0), curve_.derivative(t1)))
+        if (!turnsLittle(slopeComingFrom(curve_, t0, t1), slopeComingFrom(curve_, t1, t0)))
             return false;
         for (const LineArc& piece : pair)
             if (!box_.contains(boxOfPiece(piece), boxTol_))
@@ -304,7 +310,7 @@ Box tightBox(const Smooth& curve, std::vector<double>* extremes)
         for (int k = 0; k <= kSamples; ++k)
             box.add(curve.at(br[i] + (br[i + 1] - br[i]) * k / kSamples));
         for (const auto& component : {+[](Point d) { return d.x; }, +[](Point d) { return d.y; }}) {
-            auto slope = [&](double t) { return component(curve.derivative(t)); };
+            auto slope = [&](double t) { return component(slopeComingFrom(curve, t, br[i])); };
             for (int k = 0; k < kSamples; ++k) {
                 const double lo = br[i] + (br[i + 1] - br[i]) * k / kSamples;
                 const double hi = br[i] + (br[i + 1] - br[i]) * (k + 1) / kSamples;

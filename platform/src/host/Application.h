@@ -100,6 +100,7 @@ class Application : public Api<NoCore, vlapi::IApplication, vlapi::IApplicationS
   // vlapi::IVarnelError
   int GetCode() override { return state_.errorCode; }
   void Clear() override { state_.errorCode = 0; state_.errorText.clear(); }
+  std::wstring GetDescription() override { return state_.errorText; }
   // vlapi::ILibraryManager
   vlapi::IProceduresLibrariesPtr GetProceduresLibraries() override;
   // vlapi::IMath2D

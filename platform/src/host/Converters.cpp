@@ -37,4 +37,12 @@ bool ConverterModule::Convert(const std::wstring& in, const std::wstring& out) {
   return converter_ && converter_->Convert(in, out);
 }
 
+void ConverterModule::ShowProblems(bool show) {
+  if (converter_) converter_->SetShowProblems(show);
+}
+
+std::vector<std::wstring> ConverterModule::Problems() const {
+  return converter_ ? converter_->GetProblems() : std::vector<std::wstring>{};
+}
+
 }  // namespace vlhost

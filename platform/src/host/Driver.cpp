@@ -235,6 +235,37 @@ void Driver::Quit() {
   Unload();
 }
 
+namespace {
+
+vlapi::IStampPtr TitleBlockOf(const vlapi::IVarnelDocumentPtr& doc, int page) {
+  const vlapi::IVarnelDocument2DPtr drawing(doc);
+  const vlapi::ILayoutSheetsPtr pages = drawing ? drawing->GetLayoutSheets() : nullptr;
+  const vlapi::ILayoutSheetPtr sheet = pages ? pages->GetItem(page) : nullptr;
+  return sheet ? sheet->GetStamp() : nullptr;
+}
+
+}  // namespace
+
+bool Driver::TypeInTitleBlock(int page, int cell, const std::wstring& text) {
+  const vlapi::IStampPtr stamp = TitleBlockOf(App().Active(), page);
+  const vlapi::ITextPtr cellText = stamp ? stamp->GetCellText(cell) : nullptr;
+  if (!cellText) return Refuse("no cell " + std::to_string(cell) + " in a title block of page " + std::to_string(page));
+  App().GetShell().Record("user: type \"" + Utf8(text) + "\" into cell " + std::to_string(cell) + " of page " +
+                          std::to_string(page));
+  cellText->SetText(text);
+  stamp->Update();
+  return Idle(true);
+}
+
+std::wstring Driver::TitleBlockCell(int page, int cell) const {
+  const vlapi::IStampPtr stamp = TitleBlockOf(App().Active(), page);
+  if (!stamp) return {};
+  const std::vector<int> held = stamp->GetCellNumbers();
+  if (std::find(held.begin(), held.end(), cell) == held.end()) return {};
+  const vlapi::ITextPtr cellText = stamp->GetCellText(cell);
+  return cellText ? cellText->GetText() : std::wstring();
+}
+
 // --- Keys ----------------------------------------------------------------------------------
 
 bool Driver::KeyDown(int code, int flags) {

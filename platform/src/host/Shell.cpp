@@ -500,12 +500,14 @@ void Shell::RaiseObjects(Document2D& doc, Event event, const vlapi::DrawingObjec
 }
 
 void Shell::DocumentClosing(Document2D& doc) {
-  if (running_ && running_->Doc() == &doc) running_->End("its document closes");
+  // The closing is announced first, then the document's process ends: its
+  // library hears why the process ends.
   Raise<vlapi::NotifyHandler>(DocumentSource(doc), Event::CloseDocument,
                               Describe(static_cast<vlapi::IVarnelDocument2D*>(&doc)), [&](auto& h) {
     h();
     return std::string();
   });
+  if (running_ && running_->Doc() == &doc) running_->End("its document closes");
 }
 
 void Shell::DocumentGone(Document2D& doc) {

@@ -352,7 +352,8 @@ json DocumentJson(Document2D& doc, bool lazy) {
   json pages = json::array();
   for (const auto& p : doc.Pages()) {
     json stamp = json::array();
-    for (const auto& [cell, text] : p->stamp->cells) stamp.push_back({{"cell", cell}, {"lines", TextJson(text->model)}});
+    for (const auto& [cell, text] : p->stamp->cells)  // an empty cell is no cell
+      if (!text->model.Joined().empty()) stamp.push_back({{"cell", cell}, {"lines", TextJson(text->model)}});
     pages.push_back({{"ref", p->Reference()}, {"format", p->format->format}, {"vertical", p->format->vertical},
                      {"userWidth", p->format->userWidth}, {"userHeight", p->format->userHeight},
                      {"styleLibrary", Utf8(p->styleLibrary)}, {"styleNumber", p->styleNumber}, {"stamp", stamp}});

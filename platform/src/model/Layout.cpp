@@ -56,6 +56,13 @@ vlapi::ITextPtr Stamp::GetCellText(int cell) {
   return Give<vlapi::IText>("IStamp::GetCellText", Cell(cell).get());
 }
 
+std::vector<int> Stamp::GetCellNumbers() {
+  std::vector<int> numbers;
+  for (const auto& [number, cell] : cells)
+    if (!cell->GetText().empty()) numbers.push_back(number);
+  return numbers;
+}
+
 LayoutSheet::LayoutSheet(Document2D* doc)
     : format(Make<SheetFormat>()), styleLibrary(L"GOST.vst"), stamp(Make<Stamp>()) {
   Register(doc);

@@ -2,6 +2,7 @@
 // Layout sheets (pages) with their formats and title blocks.
 #include <map>
 #include <string>
+#include <vector>
 
 #include "model/Text.h"
 
@@ -32,6 +33,7 @@ class Stamp : public Api<NoCore, vlapi::IStamp> {
   int GetAPIObjectType() override { return vlapi::vlObjectUnknown; }
   bool Update() override { ++updates; return true; }
   vlapi::ITextPtr GetCellText(int cell) override;
+  std::vector<int> GetCellNumbers() override;
 };
 
 class LayoutSheet : public Api<Node, vlapi::ILayoutSheet> {

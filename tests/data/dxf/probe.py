@@ -1,6 +1,6 @@
 """DXF files for the stand-in host's converter tests, read and written with ezdxf.
 
-  probe.py read FILE           JSON of what a strict load finds: audit errors,
+  probe.py read FILE           JSON of what a strict load finds: audit errors and fixes,
                                layers, linetypes, entities with points on them
   probe.py write KIND FILE     an awkward DXF of the named kind
 """
@@ -38,7 +38,7 @@ def read(file):
         entities.append(item)
     layers = {l.dxf.name: {"on": l.is_on(), "rgb": list(l.rgb) if l.rgb else None} for l in doc.layers}
     linetypes = [lt.dxf.name for lt in doc.linetypes]
-    json.dump({"errors": len(auditor.errors), "layers": layers, "linetypes": linetypes,
+    json.dump({"errors": len(auditor.errors), "fixes": len(auditor.fixes), "layers": layers, "linetypes": linetypes,
                "entities": entities}, sys.stdout, ensure_ascii=False)
 
 

@@ -43,6 +43,9 @@ public:
     virtual ~Smooth() = default;
     virtual Point at(double t) const = 0;
     virtual Point derivative(double t) const = 0;
+    // The derivative as the curve arrives at t: where a span ends in a corner
+    // (a knot of full multiplicity) it is the span's own, not the next one's.
+    virtual Point derivativeBefore(double t) const { return derivative(t); }
     // Sorted parameters that cut the curve into smooth spans (knots, quarter
     // turns); the first and last are the ends of the domain.
     virtual std::vector<double> breaks() const = 0;
@@ -84,6 +87,7 @@ public:
     explicit NurbsPath(const Nurbs& n) : n_(n) {}
     Point at(double t) const override;
     Point derivative(double t) const override;
+    Point derivativeBefore(double t) const override;
     std::vector<double> breaks() const override;
 
 private:

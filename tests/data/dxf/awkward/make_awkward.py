@@ -313,7 +313,87 @@ def write_fit_splines(folder):
     save(doc, "solids_only.dxf")
 
 
+def write_round_off_and_leftovers(folder):
+    """Geometry as CAD programs leave it, and what the import must leave out,
+    refuse or not read at all."""
+    def save(doc, name): doc.saveas(os.path.join(folder, name))
+
+    def plate(m, x0=0, y0=0, side=100):
+        m.add_lwpolyline([(x0, y0), (x0 + side, y0), (x0 + side, y0 + side), (x0, y0 + side)], close=True)
+
+    # A square whose first edge carries a bulge of round-off.
+    doc, m = new()
+    m.add_lwpolyline([(0, 0, 0, 0, 1e-12), (100, 0), (100, 100), (0, 100)], format="xyseb", close=True)
+    save(doc, "bulge_round_off.dxf")
+    # A plate with a bulged edge and a D-shaped hole, inserted at the scale (3, 0.5).
+    doc, m = new()
+    block = doc.blocks.new("PLATE")
+    block.add_lwpolyline([(0, 0, 0, 0, 0.4), (100, 0), (100, 100), (0, 100)], format="xyseb", close=True)
+    block.add_lwpolyline([(40, 30, 0, 0, 1), (40, 70)], format="xyseb", close=True)
+    m.add_blockref("PLATE", (0, 0), dxfattribs={"xscale": 3, "yscale": 0.5})
+    save(doc, "uneven_block_scale.dxf")
+    # A six-pointed star of two quadratic splines with sharp corners (doubled
+    # knots from 1), and the same star at half scale as its hole.
+    doc, m = new()
+    for scale in (1, 0.5):
+        corners = [((40 if k % 2 else 100) * scale * math.cos(math.pi / 2 + k * math.pi / 6),
+                    (40 if k % 2 else 100) * scale * math.sin(math.pi / 2 + k * math.pi / 6)) for k in range(13)]
+        for first, last in ((0, 2), (2, 12)):
+            poles, knots = [], [1.0] * 3
+            for k in range(first, last):
+                a, b = corners[k], corners[k + 1]
+                poles += [a, ((a[0] + b[0]) / 2, (a[1] + b[1]) / 2)]
+                if k > first:
+                    knots += [1.0 + k - first] * 2
+            spline = m.add_spline(degree=2)
+            spline.control_points = poles + [corners[last]]
+            spline.knots = knots + [1.0 + last - first] * 3
+    save(doc, "star_splines.dxf")
+    # The arrowhead block of dimensions, which nothing inserts, beside a plate.
+    doc, m = new()
+    doc.blocks.new("_CLOSEDFILLED").add_solid([(0, 0), (-1, 0.16), (-1, -0.16)])
+    plate(m)
+    save(doc, "arrow_block.dxf")
+    # Centre marks: open lines on a visible layer CENTER over a plate with a hole.
+    doc, m = new()
+    doc.layers.add("CENTER")
+    plate(m)
+    m.add_circle((70, 50), 10)
+    m.add_line((60, 40), (80, 60), dxfattribs={"layer": "CENTER"})
+    m.add_line((80, 40), (60, 60), dxfattribs={"layer": "CENTER"})
+    save(doc, "centre_marks.dxf")
+    # A count that is not whole.
+    doc, m = new()
+    plate(m)
+    m.add_text("[Кол-во=2,5]", dxfattribs={"insert": (10, 10), "height": 2.5})
+    save(doc, "count_not_whole.dxf")
+    # A plate in gigametres.
+    doc, m = new(units=17)
+    plate(m)
+    save(doc, "gigametres.dxf")
+    # A hole as an ellipse of no minor axis (ezdxf writes no ratio below
+    # 1e-6: the file is mended), which the converter leaves out.
+    doc, m = new()
+    plate(m)
+    m.add_ellipse((50, 50), major_axis=(10, 0), ratio=0.5)
+    save(doc, "hole_flat_ellipse.dxf")
+    path = os.path.join(folder, "hole_flat_ellipse.dxf")
+    with open(path) as f:
+        text = f.read()
+    with open(path, "w") as f:
+        f.write(text.replace(" 40\n0.5\n", " 40\n0.0\n"))
+    # A hole drawn after the file's end, and a file cut off before it.
+    doc, m = new()
+    plate(m)
+    save(doc, "after_eof.dxf")
+    with open(os.path.join(folder, "after_eof.dxf"), "a") as f:
+        f.write("  0\nSECTION\n  2\nENTITIES\n  0\nCIRCLE\n  8\n0\n 10\n50\n 20\n50\n 40\n10\n  0\nENDSEC\n  0\nEOF\n")
+    with open(os.path.join(folder, "plate_cut_off.dxf"), "w") as f:
+        f.write("  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n 10\n0\n 20\n0\n 11\n100\n 21\n0\n")
+
+
 if __name__ == "__main__":
     write(sys.argv[1])
     write_more(sys.argv[1])
     write_fit_splines(sys.argv[1])
+    write_round_off_and_leftovers(sys.argv[1])

@@ -1,0 +1,136 @@
+// job_check's reading of the registers against the drawing: registers that
+// say what was drawn pass, and each way one can say otherwise is named.
+#include "job_check/Registers.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using jobcheck::Job;
+using jobcheck::RegisterRows;
+
+const std::wstring kParts = L"Ведомость деталей";
+const std::wstring kMaps = L"Ведомость карт раскроя";
+const std::wstring kLinear = L"Ведомость линейного раскроя";
+
+jobcheck::Outline Box(double x, double y, double w, double h)
+{
+    return {{{{{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}}, w * h}}, {}};
+}
+
+jobcheck::PartRecord Part(const std::wstring& name, int view, int sheet, double x, double w)
+{
+    jobcheck::PartRecord p;
+    p.name = name;
+    p.view = view;
+    p.sheet = sheet;
+    p.thickness = 2.0;
+    p.material = L"Ст3";
+    p.outline = Box(x, 0, w, 40);
+    return p;
+}
+
+// Bars of 6000 mm, a 3 mm cut: B1 holds 2450.5 twice and 987.3, B2 215.5 three times.
+Job LinearJob()
+{
+    Job job;
+    job.method = 1;
+    job.figureGap = 3.0;
+    job.sheets = {{L"B1", 1, 1.0, {{0, 0}, {6000, 40}}, 1.0}, {L"B2", 2, 1.0, {{0, 0}, {6000, 40}}, 2.0}};
+    job.parts = {Part(L"P", 1, 0, 0, 2450.5), Part(L"P", 1, 0, 2453.5, 2450.5), Part(L"Q", 1, 0, 4907, 987.3)};
+    for (int i = 0; i < 3; ++i)
+        job.parts.push_back(Part(L"R", 2, 1, 218.5 * i, 215.5));
+    return job;
+}
+
+const RegisterRows kLinearRows = {
+    {L"Имя заготовки", L"Размеры заготовки, мм", L"Материал", L"Кол-во заготовок", L"Имя детали", L"Длина детали, мм",
+     L"Кол-во деталей", L"Длина остатка, мм", L"Имя остатка"},
+    {L"B1", L"6000x40x2", L"Ст3", L"1", L"P", L"2450.5", L"2", L"105.7", L""},
+    {L"", L"", L"", L"", L"Q", L"987.3", L"1", L"", L""},
+    {L"B2", L"6000x40x2", L"Ст3", L"2", L"R", L"215.5", L"3", L"5347.5", L"B2-2"},
+};
+
+// S1 holds A, S2 holds B, C lies in the container; sheets of Ст3, 2 mm.
+Job FigureJob()
+{
+    Job job;
+    job.sheetThickness = 2.0;
+    job.sheetMaterial = L"Ст3";
+    job.sheets = {{L"S1", 1, 1.0, {{0, 0}, {2500.5, 1250}}, 1.0, 0, 0, 12.5},
+                  {L"S2", 2, 1.0, {{0, 0}, {2500, 1250}}, 1.0, 0, 0, 3.25}};
+    job.parts = {Part(L"A", 1, 0, 10, 100), Part(L"B", 2, 1, 10, 100), Part(L"C", 3, -1, 0, 100)};
+    job.remnants = {{L"Отход S1-1(1) 2x300x300 Ст3", 1, true, Box(0, 0, 300, 300)}};
+    return job;
+}
+
+const RegisterRows kPartsRows = {
+    {L"Имя детали", L"Кол-во", L"Материал", L"Толщина, мм", L"Имя карты"},
+    {L"A", L"1", L"Ст3", L"2.00", L"S1"},
+    {L"B", L"1", L"Ст3", L"2.00", L"S2"},
+    {L"C", L"1", L"Ст3", L"2.00", L"не размещены"},
+};
+
+const RegisterRows kMapsRows = {
+    {L"Имя карты", L"Материал", L"Толщина, мм", L"Длина, мм", L"Ширина, мм", L"Кол-во", L"Эффект-сть, %",
+     L"Периметр, мм", L"Номера остатков"},
+    {L"S1", L"Ст3", L"2.00", L"2500.5", L"1250", L"1", L"12.50", L"0.00", L"S1-1"},
+    {L"S2", L"Ст3", L"2.00", L"2500", L"1250", L"1", L"3.25", L"0.00", L""},
+};
+
+struct Case {
+    const char* what;
+    std::function<void(Job&, std::map<std::wstring, RegisterRows>&)> spoil;
+    bool linear;
+    const char* fault;  // what the check names; none for registers as drawn
+};
+
+const Case kCases[] = {
+    {"a linear job as drawn", [](Job&, auto&) {}, true, nullptr},
+    {"a figure job as drawn", [](Job&, auto&) {}, false, nullptr},
+    {"lengths rounded to millimetres", [](Job&, auto& r) { r[kLinear][1][5] = L"2450"; }, true, "no line of \"P\" 2450"},
+    {"a remainder rounded to millimetres", [](Job&, auto& r) { r[kLinear][1][7] = L"106"; }, true, "remainder \"106\""},
+    {"an offcut under the minimum named a remnant", [](Job&, auto& r) { r[kLinear][1][8] = L"B1-1"; }, true, "is waste"},
+    {"a remnant left unnamed", [](Job&, auto& r) { r[kLinear][3][8] = L""; }, true, "is the remnant \"B2-2\""},
+    {"a bar count", [](Job&, auto& r) { r[kLinear][3][3] = L"1"; }, true, "bars \"1\""},
+    {"parts on no map not marked", [](Job&, auto& r) { r[kParts][3][4] = L""; }, false, "does not say it is not placed"},
+    {"parts in the container listed on a map", [](Job&, auto& r) { r[kParts][3][4] = L"S1"; }, false,
+     "\"C\" on no map: 0 listed, the drawing holds 1"},
+    {"parts left on a sheet of another material",
+     [](Job& j, auto&) {
+         j.sheetMaterial = L"AISI 304";
+         j.sheetThickness = 3.0;
+     },
+     false, "\"A\" of \"Ст3\" stands on \"S1\" of \"AISI 304\""},
+    {"a sheet's length rounded to millimetres", [](Job&, auto& r) { r[kMaps][1][3] = L"2500"; }, false,
+     "length \"2500\", the drawing 2500"},
+    {"a utilisation the drawing does not show", [](Job&, auto& r) { r[kMaps][2][6] = L"0.00"; }, false,
+     "utilisation \"0.00\", the drawing 3.25"},
+    {"a map holding nothing", [](Job& j, auto&) { j.parts[1].sheet = -1, j.parts[1].view = 3; }, false,
+     "2 maps, the drawing has 1 sheets holding parts"},
+};
+
+TEST(JobCheckRegisters, RegistersAsDrawnPassAndEachDisagreementIsNamed)
+{
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.what);
+        Job job = c.linear ? LinearJob() : FigureJob();
+        std::map<std::wstring, RegisterRows> registers;
+        if (c.linear)
+            registers[kLinear] = kLinearRows;
+        else
+            registers = {{kParts, kPartsRows}, {kMaps, kMapsRows}};
+        c.spoil(job, registers);
+        std::string faults;
+        const size_t checked = jobcheck::CheckRegisters(job, registers, 250.0, [&](const std::string& f) { faults += f + "\n"; });
+        EXPECT_EQ(checked, registers.size());
+        if (!c.fault)
+            EXPECT_EQ(faults, "");
+        else
+            EXPECT_NE(faults.find(c.fault), std::string::npos) << faults;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,139 @@
+// Parts placed into the holes of placed parts, whatever the shapes of the
+// two, and parts whose outlines run out and back along a line (spikes).
+#include "place_fixture.h"
+
+namespace placetest {
+namespace {
+
+std::vector<NPoint> Hexagon(const NPoint& centre, double radius)
+{
+    std::vector<NPoint> ring;
+    for (int k = 0; k < 6; ++k)
+        ring.push_back({centre.x + radius * std::cos(k * PI / 3), centre.y + radius * std::sin(k * PI / 3)});
+    return ring;
+}
+
+const std::vector<NPoint> kFrame = Rectangle(0, 0, 300, 300);
+const std::vector<NPoint> kCutFrame = {{0, 0}, {300, 0}, {300, 280}, {280, 300}, {0, 300}};
+const std::vector<NPoint> kWindow = Rectangle(30, 30, 240, 240);
+
+struct HoleCase {
+    const char* name;
+    std::vector<NPoint> outline;
+    std::vector<NPoint> hole;
+    std::vector<NPoint> part;
+    int count;
+    RotationType rotation;
+    int method;        // 0: figures taken as their rectangles
+    int inHole;        // of the parts
+    bool holeCorner;   // the first part stands in the hole's lower-left corner, the gap off its edges
+};
+
+void PrintTo(const HoleCase& c, std::ostream* os) { *os << c.name; }
+
+class PlaceIntoHoleTest : public PlaceTest, public ::testing::WithParamInterface<HoleCase> {};
+
+// Every part is placed; those in the hole keep the gap to its edge, the
+// others keep it to the outline, and all keep it to one another.
+TEST_P(PlaceIntoHoleTest, PartsGoIntoTheHoleTheGapOffItsEdge)
+{
+    const HoleCase& c = GetParam();
+    SheetPtr sheet = AddSheet(800.0, 320.0);
+    FigurePtr frame = AddFigure(c.outline, {c.hole});
+    VectorFigure parts;
+    for (int k = 0; k < c.count; ++k)
+        parts.push_back(AddFigure(c.part));
+    Model().SortFiguresByAreasDecrease();
+    optimizer.m_params.optimizationMethod = c.method;
+
+    PlaceAll(c.rotation, false);
+
+    ASSERT_EQ(frame->m_owner, sheet);
+    const NPolygon& outer = *frame->m_borders[0];
+    const NPolygon& hole = *frame->m_borders[1];
+    const NRect window = hole.GetGabarit();
+    int inHole = 0;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        ASSERT_EQ(parts[i]->m_owner, sheet) << i;
+        ExpectInsideSheet(*parts[i], *sheet);
+        EXPECT_FALSE(parts[i]->CheckIntersect(frame)) << i;
+        const NPolygon& outline = *parts[i]->m_borders[0];
+        const NRect rc = outline.GetGabarit();
+        const bool inside = rc.pBot.x > window.pBot.x && rc.pTop.x < window.pTop.x && rc.pBot.y > window.pBot.y &&
+                            rc.pTop.y < window.pTop.y;
+        inHole += inside ? 1 : 0;
+        EXPECT_FALSE(outline.CheckIntersection(inside ? hole : outer, false)) << i;
+        EXPECT_GE(ringtest::BoundaryDistance(inside ? hole : outer, outline), kFigureGap - 1e-2) << i;
+        for (size_t j = 0; j < i; ++j)
+            EXPECT_GE(ringtest::BoundaryDistance(*parts[j]->m_borders[0], outline), kFigureGap - 1e-2) << i << " " << j;
+    }
+    EXPECT_EQ(inHole, c.inHole);
+    if (c.holeCorner) {
+        const NRect rc = parts[0]->m_borders[0]->GetGabarit();
+        EXPECT_NEAR(rc.pBot.x, window.pBot.x + kFigureGap, 1e-3);
+        EXPECT_NEAR(rc.pBot.y, window.pBot.y + kFigureGap, 1e-3);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, PlaceIntoHoleTest,
+    ::testing::Values(
+        HoleCase{"SquareInARectangularWindow", kFrame, kWindow, Rectangle(0, 0, 60, 60), 1,
+                 RotationType::WithoutRotation, 1, 1, true},
+        HoleCase{"SquareInARectangularWindowTurning90", kFrame, kWindow, Rectangle(0, 0, 60, 60), 1,
+                 RotationType::Rotation90, 1, 1, true},
+        HoleCase{"SquareInARectangularWindowTurning180", kFrame, kWindow, Rectangle(0, 0, 60, 60), 1,
+                 RotationType::Rotation180, 1, 1, true},
+        HoleCase{"FourOfSixSquaresInARectangularWindow", kFrame, kWindow, Rectangle(0, 0, 100, 100), 6,
+                 RotationType::WithoutRotation, 1, 4, true},
+        HoleCase{"SquareAsLargeAsTheWindowLessTheGaps", kFrame, kWindow, Rectangle(0, 0, 220, 220), 1,
+                 RotationType::WithoutRotation, 1, 1, true},
+        HoleCase{"SquareInAHexagonalWindow", kFrame, Hexagon({150, 150}, 115), Rectangle(0, 0, 60, 60), 1,
+                 RotationType::WithoutRotation, 1, 1, false},
+        HoleCase{"SquareInTheWindowOfAFrameWithACutCorner", kCutFrame, kWindow, Rectangle(0, 0, 60, 60), 1,
+                 RotationType::WithoutRotation, 1, 1, true},
+        HoleCase{"PlateThatFitsTheSlotOnlyTurned", kFrame, Rectangle(40, 110, 220, 80), Rectangle(0, 0, 50, 160), 1,
+                 RotationType::Rotation90, 1, 1, true},
+        HoleCase{"SquareInAWindowWithFiguresTakenAsRectangles", kFrame, kWindow, Rectangle(0, 0, 60, 60), 1,
+                 RotationType::WithoutRotation, 0, 1, true}),
+    [](const ::testing::TestParamInfo<HoleCase>& info) { return std::string(info.param.name); });
+
+struct SpikeCase {
+    const char* name;
+    std::vector<NPoint> outline;
+};
+
+void PrintTo(const SpikeCase& c, std::ostream* os) { *os << c.name; }
+
+class PlaceSpikedTest : public PlaceTest, public ::testing::WithParamInterface<SpikeCase> {};
+
+// A spike holds no material: the part is read, placed like the outline
+// without it, and its copies stand the gap apart.
+TEST_P(PlaceSpikedTest, PartsWithASpikeArePlacedApart)
+{
+    SheetPtr sheet = AddSheet(400.0, 200.0);
+    for (int k = 0; k < 3; ++k)
+        AddFigure(GetParam().outline);
+    for (const FigurePtr& figure : Model().m_figures)
+        ASSERT_EQ(figure->m_borders.size(), 1u);
+
+    PlaceAll(RotationType::Rotation90, false);
+
+    for (const FigurePtr& figure : Model().m_figures) {
+        ASSERT_EQ(figure->m_owner, sheet);
+        ExpectInsideSheet(*figure, *sheet);
+        EXPECT_EQ(figure->m_borders[0]->m_points.size(), 4u);
+    }
+    ExpectApartOnSheets();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Spikes, PlaceSpikedTest,
+    ::testing::Values(SpikeCase{"Outward", {{0, 0}, {100, 0}, {100, 50}, {60, 50}, {60, 80}, {60, 50}, {0, 50}}},
+                      SpikeCase{"IntoThePart", {{0, 0}, {100, 0}, {100, 50}, {60, 50}, {60, 10}, {60, 50}, {0, 50}}},
+                      SpikeCase{"AlongAnEdgeWithAVertexOnTheWayBack",
+                                {{0, 0}, {100, 0}, {130, 0}, {115, 0}, {100, 0}, {100, 50}, {0, 50}}}),
+    [](const ::testing::TestParamInfo<SpikeCase>& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace placetest

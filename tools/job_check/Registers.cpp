@@ -1,0 +1,358 @@
+#include "job_check/Registers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cwchar>
+#include <optional>
+
+namespace jobcheck {
+namespace {
+
+constexpr double kTenth = 0.05 + 1e-6;      // mm a length may differ by, shown to a tenth
+constexpr double kHundredth = 0.005 + 1e-6;  // a value shown to two decimals
+constexpr double kSameLength = 1e-4;        // mm: pieces this close are of one length
+
+const std::wstring kParts = L"Ведомость деталей";
+const std::wstring kMaps = L"Ведомость карт раскроя";
+const std::wstring kMaterials = L"Ведомость материалов";
+const std::wstring kRemnants = L"Ведомость делового отхода";
+const std::wstring kLinear = L"Ведомость линейного раскроя";
+
+using Fault = std::function<void(const std::string&)>;
+
+std::string Text(const std::wstring& text) { return vlhost::Host::Utf8(text); }
+
+// The number a whole cell holds; none for an empty cell or one holding more.
+std::optional<double> Number(const std::wstring& cell)
+{
+    if (cell.empty())
+        return std::nullopt;
+    wchar_t* end = nullptr;
+    const double value = std::wcstod(cell.c_str(), &end);
+    if (end != cell.c_str() + cell.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::wstring CellOf(const std::vector<std::wstring>& row, size_t column)
+{
+    return column < row.size() ? row[column] : std::wstring();
+}
+
+std::string Quoted(const std::wstring& text) { return "\"" + Text(text) + "\""; }
+
+std::string Shown(double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.4g", value);
+    return text;
+}
+
+// `what` of a row said as the register gives it and as the drawing holds it.
+void Compare(const Fault& fault, const std::string& where, const std::string& what, const std::wstring& cell,
+             double drawn, double within)
+{
+    const std::optional<double> value = Number(cell);
+    if (!value || std::fabs(*value - drawn) > within)
+        fault(where + ": " + what + " " + Quoted(cell) + ", the drawing " + Shown(drawn));
+}
+
+double Width(const NRect& r) { return r.pTop.x - r.pBot.x; }
+double Height(const NRect& r) { return r.pTop.y - r.pBot.y; }
+
+NRect BoxOf(const Outline& outline)
+{
+    NRect box{{1e300, 1e300}, {-1e300, -1e300}};
+    for (const Ring& ring : outline.rings) {
+        for (const NPoint& p : ring.points) {
+            box.pBot = {std::min(box.pBot.x, p.x), std::min(box.pBot.y, p.y)};
+            box.pTop = {std::max(box.pTop.x, p.x), std::max(box.pTop.y, p.y)};
+        }
+    }
+    return box;
+}
+
+// The number of parts on the sheet.
+size_t PartsOn(const Job& job, size_t sheet)
+{
+    return static_cast<size_t>(std::count_if(job.parts.begin(), job.parts.end(),
+                                             [&](const PartRecord& p) { return p.sheet == static_cast<int>(sheet); }));
+}
+
+// The sheets the maps, materials and remnants registers are for: those holding a part.
+std::vector<size_t> CutSheets(const Job& job)
+{
+    std::vector<size_t> cut;
+    for (size_t s = 0; s < job.sheets.size(); ++s)
+        if (PartsOn(job, s) > 0)
+            cut.push_back(s);
+    return cut;
+}
+
+double Blanks(double count) { return std::ceil(count - 1e-4); }
+
+// Material and thickness as the register gives them for parts on a sheet,
+// against the sheet's (what the part must match to be cut from it).
+void CompareSheetStock(const Job& job, const Fault& fault, const std::string& where, const std::wstring& material,
+                       const std::wstring& thickness)
+{
+    if (!job.sheetMaterial.empty() && !material.empty() && material != job.sheetMaterial)
+        fault(where + ": material " + Quoted(material) + ", the sheets' " + Quoted(job.sheetMaterial));
+    if (job.sheetThickness > 1e-4)
+        Compare(fault, where, "thickness", thickness, job.sheetThickness, kHundredth);
+}
+
+// ---- the register of parts
+
+void CheckParts(const Job& job, const RegisterRows& rows, const Fault& fault)
+{
+    // name → map (empty: on no map) → pieces
+    std::map<std::pair<std::wstring, std::wstring>, int> drawn, listed;
+    for (const PartRecord& part : job.parts) {
+        const std::wstring map = part.sheet >= 0 ? job.sheets[static_cast<size_t>(part.sheet)].name : L"";
+        ++drawn[{part.name, map}];
+        if (part.sheet >= 0 && !job.sheetMaterial.empty() && !part.material.empty() && part.material != job.sheetMaterial)
+            fault(Text(kParts) + ": " + Quoted(part.name) + " of " + Quoted(part.material) + " stands on " + Quoted(map) +
+                  " of " + Quoted(job.sheetMaterial));
+        if (part.sheet >= 0 && job.sheetThickness > 1e-4 && part.thickness > 1e-4 &&
+            std::fabs(part.thickness - job.sheetThickness) > 1e-4)
+            fault(Text(kParts) + ": " + Quoted(part.name) + " of " + Shown(part.thickness) + " mm stands on " + Quoted(map) +
+                  " of " + Shown(job.sheetThickness) + " mm");
+    }
+    for (size_t r = 1; r < rows.size(); ++r) {
+        const std::vector<std::wstring>& row = rows[r];
+        const std::string where = Text(kParts) + " row " + std::to_string(r);
+        const std::wstring map = CellOf(row, 4);
+        const bool onSheet = std::any_of(job.sheets.begin(), job.sheets.end(),
+                                         [&](const SheetRecord& s) { return s.name == map; });
+        if (map.empty())
+            fault(where + ": " + Quoted(CellOf(row, 0)) + " names no map and does not say it is not placed");
+        const std::optional<double> count = Number(CellOf(row, 1));
+        if (!count || *count < 1 || *count != std::floor(*count)) {
+            fault(where + ": a count " + Quoted(CellOf(row, 1)));
+            continue;
+        }
+        listed[{CellOf(row, 0), onSheet ? map : L""}] += static_cast<int>(*count);
+        if (onSheet)
+            CompareSheetStock(job, fault, where, CellOf(row, 2), CellOf(row, 3));
+    }
+    for (const auto& [key, count] : drawn) {
+        const int said = listed.count(key) ? listed.at(key) : 0;
+        if (said != count)
+            fault(Text(kParts) + ": " + Quoted(key.first) + (key.second.empty() ? " on no map" : " on " + Quoted(key.second)) +
+                  ": " + std::to_string(said) + " listed, the drawing holds " + std::to_string(count));
+    }
+    for (const auto& [key, count] : listed)
+        if (!drawn.count(key))
+            fault(Text(kParts) + ": " + Quoted(key.first) + (key.second.empty() ? " on no map" : " on " + Quoted(key.second)) +
+                  ": " + std::to_string(count) + " listed, the drawing holds none");
+}
+
+// ---- the register of maps
+
+void CheckMaps(const Job& job, const RegisterRows& rows, const Fault& fault)
+{
+    const std::vector<size_t> cut = CutSheets(job);
+    if (rows.size() != cut.size() + 1)
+        fault(Text(kMaps) + ": " + std::to_string(rows.size() - 1) + " maps, the drawing has " + std::to_string(cut.size()) +
+              " sheets holding parts");
+    for (size_t k = 0; k < cut.size() && k + 1 < rows.size(); ++k) {
+        const SheetRecord& sheet = job.sheets[cut[k]];
+        const std::vector<std::wstring>& row = rows[k + 1];
+        const std::string where = Text(kMaps) + " " + Quoted(sheet.name);
+        if (CellOf(row, 0) != sheet.name)
+            fault(where + ": the row of " + Quoted(CellOf(row, 0)) + " stands in its place");
+        CompareSheetStock(job, fault, where, CellOf(row, 1), CellOf(row, 2));
+        Compare(fault, where, "length", CellOf(row, 3), Width(sheet.rect), kTenth);
+        Compare(fault, where, "width", CellOf(row, 4), Height(sheet.rect), kTenth);
+        Compare(fault, where, "count", CellOf(row, 5), Blanks(sheet.count), 0.0);
+        Compare(fault, where, "utilisation", CellOf(row, 6), sheet.utilisation, kHundredth);
+        // One label a remnant of the sheet.
+        const size_t remnants = static_cast<size_t>(std::count_if(
+            job.remnants.begin(), job.remnants.end(), [&](const RemnantRecord& w) { return w.view == sheet.view; }));
+        size_t labels = 0;
+        const std::wstring text = CellOf(row, 8);
+        for (size_t at = 0; at < text.size();) {
+            const size_t end = std::min(text.find(L'\n', at), text.size());
+            if (text.compare(at, sheet.name.size() + 1, sheet.name + L"-") != 0)
+                fault(where + ": a remnant label " + Quoted(text.substr(at, end - at)) + " not of this map");
+            ++labels;
+            at = end + 1;
+        }
+        if (labels != remnants)
+            fault(where + ": " + std::to_string(labels) + " remnant labels, the sheet holds " + std::to_string(remnants) +
+                  " remnants");
+    }
+}
+
+// ---- the register of materials
+
+void CheckMaterials(const Job& job, const RegisterRows& rows, const Fault& fault)
+{
+    const std::vector<size_t> cut = CutSheets(job);
+    double blanks = 0.0, needed = 0.0;
+    for (size_t s : cut)
+        needed += job.sheets[s].count;
+    for (size_t r = 1; r < rows.size(); ++r) {
+        const std::vector<std::wstring>& row = rows[r];
+        const std::string where = Text(kMaterials) + " row " + std::to_string(r);
+        CompareSheetStock(job, fault, where, CellOf(row, 4), CellOf(row, 3));
+        // A blank's size is the sheet's rounded up to the millimetre.
+        const std::optional<double> length = Number(CellOf(row, 1)), width = Number(CellOf(row, 2));
+        const bool ofASheet = length && width && std::any_of(cut.begin(), cut.end(), [&](size_t s) {
+            const double w = Width(job.sheets[s].rect), h = Height(job.sheets[s].rect);
+            return *length >= w - 1e-4 && *length < w + 1.0 && *width >= h - 1e-4 && *width < h + 1.0;
+        });
+        if (!ofASheet)
+            fault(where + ": a blank of " + Quoted(CellOf(row, 1)) + " x " + Quoted(CellOf(row, 2)) +
+                  " that no sheet holding parts has");
+        blanks += Number(CellOf(row, 5)).value_or(0.0);
+    }
+    // Each group of equal sheets rounds its blanks up once.
+    if (blanks < needed - 1e-9 || blanks > needed + static_cast<double>(rows.size()))
+        fault(Text(kMaterials) + ": " + Shown(blanks) + " blanks, the sheets holding parts count " + Shown(needed));
+}
+
+// ---- the register of remnants
+
+void CheckRemnants(const Job& job, const RegisterRows& rows, const Fault& fault)
+{
+    std::map<std::wstring, int> drawn, listed;
+    for (const RemnantRecord& remnant : job.remnants) {
+        const auto sheet = std::find_if(job.sheets.begin(), job.sheets.end(),
+                                        [&](const SheetRecord& s) { return s.view == remnant.view; });
+        if (sheet == job.sheets.end())
+            ++drawn[L""];
+        else if (PartsOn(job, static_cast<size_t>(sheet - job.sheets.begin())) > 0)
+            ++drawn[sheet->name];
+    }
+    for (size_t r = 1; r < rows.size(); ++r) {
+        const std::wstring map = CellOf(rows[r], 0);
+        ++listed[map];
+        if (CellOf(rows[r], 1).compare(0, map.size() + 1, map + L"-") != 0)
+            fault(Text(kRemnants) + " row " + std::to_string(r) + ": the label " + Quoted(CellOf(rows[r], 1)) +
+                  " is not of its map " + Quoted(map));
+    }
+    if (listed != drawn)
+        for (const auto& [map, count] : drawn)
+            if (!listed.count(map) || listed.at(map) != count)
+                fault(Text(kRemnants) + ": " + Quoted(map) + ": " +
+                      std::to_string(listed.count(map) ? listed.at(map) : 0) + " remnants listed, the drawing holds " +
+                      std::to_string(count));
+    for (const auto& [map, count] : listed)
+        if (!drawn.count(map))
+            fault(Text(kRemnants) + ": " + Quoted(map) + ": " + std::to_string(count) +
+                  " remnants listed of a map that holds no parts or none");
+}
+
+// ---- the register of linear cuts
+
+struct Bar {
+    std::vector<std::wstring> line;
+    std::vector<std::pair<std::wstring, std::pair<std::wstring, std::wstring>>> pieces;  // name, length, count
+};
+
+void CheckLinear(const Job& job, const RegisterRows& rows, double minimumRemnant, const Fault& fault)
+{
+    std::vector<Bar> bars;
+    for (size_t r = 1; r < rows.size(); ++r) {
+        const std::vector<std::wstring>& row = rows[r];
+        if (!CellOf(row, 0).empty())
+            bars.push_back({row, {}});
+        else if (bars.empty())
+            fault(Text(kLinear) + " row " + std::to_string(r) + ": a piece before any bar");
+        if (!CellOf(row, 4).empty() && !bars.empty())
+            bars.back().pieces.push_back({CellOf(row, 4), {CellOf(row, 5), CellOf(row, 6)}});
+    }
+    if (bars.size() != job.sheets.size())
+        fault(Text(kLinear) + ": " + std::to_string(bars.size()) + " bars, the drawing has " +
+              std::to_string(job.sheets.size()));
+    for (size_t p = 0; p < bars.size() && p < job.sheets.size(); ++p) {
+        const SheetRecord& sheet = job.sheets[p];
+        const Bar& bar = bars[p];
+        const std::string where = Text(kLinear) + " " + Quoted(sheet.name);
+        if (CellOf(bar.line, 0) != sheet.name)
+            fault(where + ": the bar " + Quoted(CellOf(bar.line, 0)) + " stands in its place");
+        // "LENGTHxWIDTHxTHICKNESS"
+        const std::wstring size = CellOf(bar.line, 1);
+        const size_t x1 = size.find(L'x'), x2 = size.find(L'x', x1 == std::wstring::npos ? x1 : x1 + 1);
+        Compare(fault, where, "length", size.substr(0, x1), Width(sheet.rect), kTenth);
+        Compare(fault, where, "width", x1 == std::wstring::npos ? L"" : size.substr(x1 + 1, x2 - x1 - 1),
+                Height(sheet.rect), kTenth);
+        Compare(fault, where, "bars", CellOf(bar.line, 3), Blanks(sheet.count), 0.0);
+
+        // The drawing's pieces of the bar by name and length.
+        std::vector<std::pair<std::wstring, std::pair<double, int>>> drawn;
+        double used = 0.0;
+        int pieces = 0;
+        for (const PartRecord& part : job.parts) {
+            if (part.view != sheet.view)
+                continue;
+            const double length = Width(BoxOf(part.outline));
+            used += length;
+            ++pieces;
+            const auto it = std::find_if(drawn.begin(), drawn.end(), [&](const auto& d) {
+                return d.first == part.name && std::fabs(d.second.first - length) < kSameLength;
+            });
+            if (it != drawn.end())
+                ++it->second.second;
+            else
+                drawn.push_back({part.name, {length, 1}});
+        }
+        std::vector<bool> matched(bar.pieces.size(), false);
+        for (const auto& [name, measure] : drawn) {
+            const auto& [length, count] = measure;
+            size_t k = 0;
+            for (; k < bar.pieces.size(); ++k) {
+                const std::optional<double> l = Number(bar.pieces[k].second.first);
+                if (!matched[k] && bar.pieces[k].first == name && l && std::fabs(*l - length) <= kTenth)
+                    break;
+            }
+            if (k == bar.pieces.size()) {
+                fault(where + ": no line of " + Quoted(name) + " " + Shown(length) + " mm as drawn");
+                continue;
+            }
+            matched[k] = true;
+            Compare(fault, where + " " + Quoted(name), "count", bar.pieces[k].second.second, count, 0.0);
+        }
+        for (size_t k = 0; k < bar.pieces.size(); ++k)
+            if (!matched[k])
+                fault(where + ": a line of " + Quoted(bar.pieces[k].first) + " " + Quoted(bar.pieces[k].second.first) +
+                      " that the bar does not hold");
+        // What is left once every piece is cut off, a cut of the gap between neighbours.
+        const double left = std::max(0.0, Width(sheet.rect) - used - std::max(pieces - 1, 0) * job.figureGap);
+        Compare(fault, where, "remainder", CellOf(bar.line, 7), left, kTenth);
+        const double kept = std::round(left * 10.0) / 10.0;
+        const std::wstring remnant =
+            kept > 0.0 && kept >= minimumRemnant - 1e-9 ? sheet.name + L"-" + std::to_wstring(p + 1) : L"";
+        if (CellOf(bar.line, 8) != remnant)
+            fault(where + ": the remnant named " + Quoted(CellOf(bar.line, 8)) + " where a remainder of " + Shown(kept) +
+                  " mm " + (remnant.empty() ? "is waste" : "is the remnant " + Quoted(remnant)));
+    }
+}
+
+}  // namespace
+
+size_t CheckRegisters(const Job& job, const std::map<std::wstring, RegisterRows>& registers, double minimumRemnant,
+                      const Fault& fault)
+{
+    size_t checked = 0;
+    const auto each = [&](const std::wstring& name, const std::function<void(const RegisterRows&)>& check) {
+        const auto it = registers.find(name);
+        if (it == registers.end())
+            return;
+        ++checked;
+        check(it->second);
+    };
+    if (job.method != 0) {
+        each(kLinear, [&](const RegisterRows& rows) { CheckLinear(job, rows, minimumRemnant, fault); });
+        return checked;
+    }
+    each(kParts, [&](const RegisterRows& rows) { CheckParts(job, rows, fault); });
+    each(kMaps, [&](const RegisterRows& rows) { CheckMaps(job, rows, fault); });
+    each(kMaterials, [&](const RegisterRows& rows) { CheckMaterials(job, rows, fault); });
+    each(kRemnants, [&](const RegisterRows& rows) { CheckRemnants(job, rows, fault); });
+    return checked;
+}
+
+}  // namespace jobcheck
