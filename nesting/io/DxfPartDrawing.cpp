@@ -117,15 +117,17 @@ std::wstring OpenCurves(const vlapi::IVarnelDocument2DPtr& doc, const std::vecto
         size_t lines = 0, arcs = 0, splines = 0, others = 0;
     };
     std::vector<std::pair<std::wstring, Kinds>> byLayer;  // in the order met
+    std::map<std::wstring, size_t> placeOf;                 // a layer's place in `byLayer`: a file may have thousands
     for (const NContourPtr& chain : chains) {
         if (vrnApi::IsClosedChain(*chain))
             continue;
         for (const NSegmentPtr& chord : chain->m_segments) {
             const auto named = fileLayers ? fileLayers->find(chord->m_ref) : FileLayers::const_iterator{};
             const std::wstring layer = fileLayers && named != fileLayers->end() ? named->second : L"0";
-            auto at = std::find_if(byLayer.begin(), byLayer.end(), [&](const auto& l) { return l.first == layer; });
-            if (at == byLayer.end())
-                at = byLayer.insert(byLayer.end(), {layer, Kinds{}});
+            const auto place = placeOf.emplace(layer, byLayer.size()).first;
+            if (place->second == byLayer.size())
+                byLayer.push_back({layer, Kinds{}});
+            const auto at = byLayer.begin() + static_cast<ptrdiff_t>(place->second);
             const vlapi::IDrawingObjectPtr obj{hostAccess::ObjectOf(doc, chord->m_ref)};
             const int type = obj ? obj->GetType() : 0;
             ++(type == vlapi::vlDrLineSeg ? at->second.lines

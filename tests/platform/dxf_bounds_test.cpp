@@ -81,16 +81,16 @@ INSTANTIATE_TEST_SUITE_P(
     Dxf, BoundedDxfTest,
     ::testing::Values(
         Bounded{"text_of_a_million_lines", File({{"ENTITIES", Square(0, 0, 10) + MText(Repeated("\\P", 1'000'000))}}),
-                L"1 objects beyond the million pieces", 4},
+                L"объекты сверх миллиона частей (вершин, точек сплайнов, строк текстов), которые программа берёт из одного файла — 1", 4},
         Bounded{"text_copies_beyond_ten_million_characters",
                 File({{"BLOCKS", Block("T", MText(std::string(3'000'000, 'x')))},
                       {"ENTITIES", Insert("T", 0, 0) + Insert("T", 0, 10) + Insert("T", 0, 20) + Insert("T", 0, 30)}}),
-                L"1 texts beyond the ten million characters", 3},
+                L"тексты сверх десяти миллионов символов, которые программа берёт из одного файла — 1", 3},
         Bounded{"line_of_ten_thousand_and_one_groups",
                 File({{"ENTITIES", Square(0, 0, 10) + Line(0, 0, 1, 1) + Groups(10'001, {5, "A"})}}),
-                L"1 objects of more than ten thousand groups", 4},
+                L"объекты больше чем из десяти тысяч групп помимо их списков — 1", 4},
         Bounded{"object_of_no_kind", File({{"ENTITIES", Square(0, 0, 10) + Groups{{0, ""}, {8, "0"}}}}),
-                L"1  objects, which are not imported", 4}),
+                L"объекты , которые не импортируются — 1", 4}),
     [](const ::testing::TestParamInfo<Bounded>& info) { return std::string(info.param.name); });
 
 TEST_F(DxfBoundsTest, ThousandsOfLayersAndLinetypesComeThroughWhole) {
@@ -126,25 +126,26 @@ TEST_F(DxfBoundsTest, ObjectsLayersAndPlacedVerticesBeyondTheCapsAreLeftOutSlow)
   }
   Append(layers, {{0, "ENDTAB"}});
   Convert({"defined", dxftext::File({{"TABLES", layers}, {"ENTITIES", Square(0, 0, 10)}}),
-           L"1 layers beyond the 100,000", 4});
+           L"слои сверх 100 000, которые программа читает из одного файла — 1", 4});
   app->State().messages.clear();
   // Layer 0 and 99,999 others are drawn on; CONTINUOUS and 99,999 linetypes.
-  Convert({"on_layers", dxftext::File({{"ENTITIES", onLayers}}), L"2 objects on layers beyond the 100,000", 100'003});
+  Convert({"on_layers", dxftext::File({{"ENTITIES", onLayers}}), L"объекты на слоях сверх 100 000, которые программа читает из одного файла — 2",
+           100'003});
   app->State().messages.clear();
-  Convert({"in_linetypes", dxftext::File({{"ENTITIES", inLinetypes}}), L"2 objects in linetypes beyond the 100,000",
+  Convert({"in_linetypes", dxftext::File({{"ENTITIES", inLinetypes}}), L"объекты с типами линий сверх 100 000, которые программа читает из одного файла — 2",
            100'003});
   app->State().messages.clear();
   // Copies of a block the file does not define are objects all the same.
   Groups inserts = Square(0, 0, 10);
   for (int i = 0; i < 500'000; ++i) Append(inserts, {{0, "INSERT"}, {2, "NONE"}});
-  Convert({"objects", dxftext::File({{"ENTITIES", inserts}}), L"4 objects beyond the 500,000", 4});
+  Convert({"objects", dxftext::File({{"ENTITIES", inserts}}), L"объекты сверх 500 000, которые программа берёт из одного файла — 4", 4});
   app->State().messages.clear();
   // Three copies of a polyline of 300,000 vertices are placed, the fourth would pass a million.
   const Groups polyline = Polyline(std::vector<std::pair<double, double>>(300'000, {0, 0}), false);
   Convert({"copies",
            dxftext::File({{"BLOCKS", Block("P", polyline)},
                           {"ENTITIES", Insert("P", 0, 0) + Insert("P", 0, 1) + Insert("P", 0, 2) + Insert("P", 0, 3)}}),
-           L"1 objects beyond the million pieces", 3});
+           L"объекты сверх миллиона частей (вершин, точек сплайнов, строк текстов), которые программа берёт из одного файла — 1", 3});
 }
 
 }  // namespace

@@ -578,7 +578,7 @@ class Preparer {
   std::string_view section_;
   std::string_view block_;  // the block being read
   const Survey& survey_;
-  std::set<std::string_view> defined_;  // blocks read
+  std::unordered_set<std::string_view> defined_;  // blocks read
   std::string unnamedWhy_;               // objects last left out for, once no more are named
   std::size_t unnamed_ = 0;              // and how many since
   std::optional<std::string_view> otherType_;  // the last kind not imported
@@ -681,9 +681,9 @@ bool Survey::Check(std::string_view bytes, std::string& error) {
     return false;
   }
   // The blocks the model space draws: inserted there (not in paper space), or
-  // by a block it draws. The names of a file's first million inserts are
-  // looked at: no more are read from one file.
-  constexpr std::size_t kInsertsLookedAt = 1'000'000;
+  // by a block it draws. The names of a file's first 500,000 inserts are
+  // looked at: no more objects are read from one file.
+  constexpr std::size_t kInsertsLookedAt = kMaxObjects;
   std::size_t inserts = 0;
   std::unordered_map<std::string_view, std::unordered_set<std::string_view>> into;  // by the block they stand in
   std::unordered_set<std::string_view> roots;

@@ -17,6 +17,7 @@
 #include <streambuf>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace vlhost::dxf {
@@ -94,7 +95,7 @@ class Survey {
   bool Drawn(std::string_view block) const { return drawn_.count(block) > 0; }
 
  private:
-  std::set<std::string_view> drawn_;
+  std::unordered_set<std::string_view> drawn_;
 };
 
 class Preparer;
