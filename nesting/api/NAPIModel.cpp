@@ -514,19 +514,31 @@ void NAPIModel::SetLinearInfo(const LinearCutInfo& linearInfo)
 
 IJumperPtr NAPIModel::CreateJumper(double x, double y, double width, BridgeType type, bool byNormal)
 {
-    if (!napi::kBridgeWidth.Holds(width) || !napi::kBridgeType.Holds(static_cast<double>(type)))
+    if (!napi::kBridgeWidth.Holds(width) || !napi::kBridgeType.Holds(static_cast<double>(type)) ||
+        !napi::kCoordinate.Holds(x) || !napi::kCoordinate.Holds(y))
         return {};
     return With(IJumperPtr(), [&](NestingModel& m) { return WrapJumper(m.CreateJumper(x, y, width, type, byNormal)); });
 }
 
-void NAPIModel::AddJumper(const IJumperPtr& jumper, int layer)
+NResult NAPIModel::AddJumper(const IJumperPtr& jumper, int layer)
 {
-    // A bridge already in the model is not added twice.
-    With([&](NestingModel& m) {
-        JumperPtr object = ModelObjectAs<Jumper>(jumper);
-        if (object && !InList(m.m_jumpers, object))
-            m.AddJumper(object, layer);
-    });
+    const JumperPtr object = ModelObjectAs<Jumper>(jumper);
+    if (!object)
+        return NResult::Done;
+    const Jumper& j = *object;
+    return napi::SetWithin({{napi::kBridgeWidth, j.GetWidth()},
+                            {napi::kBridgeType, static_cast<double>(j.GetType())},
+                            {napi::kCoordinate, j.m_point1.x},
+                            {napi::kCoordinate, j.m_point1.y},
+                            {napi::kCoordinate, j.m_point2.x},
+                            {napi::kCoordinate, j.m_point2.y}},
+                           [&] {
+                               // A bridge already in the model is not added twice.
+                               With([&](NestingModel& m) {
+                                   if (!InList(m.m_jumpers, object))
+                                       m.AddJumper(object, layer);
+                               });
+                           });
 }
 
 void NAPIModel::DelJumper(const IJumperPtr& jumper)

@@ -270,7 +270,7 @@ public:
                               const ScriptMetaParams& scriptParam) override;
 
     IJumperPtr CreateJumper(double x, double y, double width, BridgeType type, bool byNormal) override;
-    void AddJumper(const IJumperPtr& jumper, int layer) override;
+    NResult AddJumper(const IJumperPtr& jumper, int layer) override;
     void DelJumper(const IJumperPtr& jumper) override;
     void ClearJumpers() override;
     IJumperPtr GetJumperByRef(int reference) override;
