@@ -276,10 +276,12 @@ struct INestingModel : vlapi::IAPIObject {
     virtual void InvertSelectSheet(size_t index) = 0;
     // -1 when no sheet has it: compare at 32 bits (its unsigned image is 0xFFFFFFFF).
     virtual int32_t GetIndexSheetByRef(int reference) = 0;
-    // A rectangular outline of the file sets the sheet size (whole millimetres,
-    // rounded down); any other outline, or a side under 1 mm, shows 7140 and
-    // changes nothing.
-    virtual void ImportSheetFromFile(std::wstring path) = 0;
+    // A drawing, fragment or DXF file whose outer outline is a rectangle sets
+    // the sheet size (whole millimetres, rounded down), and a remnant's label
+    // in it the sheet's thickness and material; true then. A file that does
+    // not open, or whose outline is no rectangle of 1 mm a side at least, is
+    // refused with a message naming it and why, and changes nothing.
+    virtual bool ImportSheetFromFile(std::wstring path) = 0;
     virtual void InitSheetThickness() = 0;
     virtual void InitSheetMaterial() = 0;
 

@@ -234,7 +234,7 @@ public:
     void SelectSheet(size_t index, bool select) override;
     void InvertSelectSheet(size_t index) override;
     int32_t GetIndexSheetByRef(int reference) override;
-    void ImportSheetFromFile(std::wstring path) override;
+    bool ImportSheetFromFile(std::wstring path) override;
     void InitSheetThickness() override;
     void InitSheetMaterial() override;
 

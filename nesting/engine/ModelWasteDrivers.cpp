@@ -9,6 +9,23 @@
 
 namespace {
 
+// A remnant narrower than this either way is no stock: its size would be
+// registered as 0.
+constexpr double kLeastRemnantSide = 1.0;  // mm
+
+bool TooSmallToKeep(const Waste& waste)
+{
+    const NRect& r = waste.m_rect;
+    return !(r.pTop.x - r.pBot.x >= kLeastRemnantSide && r.pTop.y - r.pBot.y >= kLeastRemnantSide);
+}
+
+void Discard(const WastePtr& waste)
+{
+    waste->m_edit = false;
+    waste->Clear();
+    waste->m_owner.reset();
+}
+
 
 bool SameView(const NObject& a, const NObject& b)
 {
@@ -103,12 +120,11 @@ WastePtr NestingModel::CreateWaste(const NPoint& point)
     builder.Init(m_figureGap, m_sheetGap);
     WastePtr waste = builder.CreateWasteManually(FiguresOf(m_figures, sheet), inView);
     InitWasteParams(waste, sheet, true);
-    // No area becomes a remnant twice.
-    if (waste && std::any_of(m_wastes.begin(), m_wastes.end(), [&](const WastePtr& kept) {
-            return SameView(*kept, *waste) && kept->CheckIntersect(*waste);
-        })) {
-        waste->m_edit = false;
-        waste->Clear();
+    // A remnant too small to be stock is none, and no area becomes a remnant twice.
+    if (waste && (TooSmallToKeep(*waste) || std::any_of(m_wastes.begin(), m_wastes.end(), [&](const WastePtr& kept) {
+                      return SameView(*kept, *waste) && kept->CheckIntersect(*waste);
+                  }))) {
+        Discard(waste);
         return {};
     }
     return waste;
@@ -178,11 +194,8 @@ void NestingModel::DecomposeWastesToRectangles()
         return m_wasteMethod || std::any_of(m_wastes.begin(), m_wastes.end(),
                                             [&sheet](const WastePtr& waste) { return SameView(*waste, *sheet); });
     });
-    for (const WastePtr& waste : m_wastes) {
-        waste->m_edit = false;
-        waste->Clear();
-        waste->m_owner.reset();
-    }
+    for (const WastePtr& waste : m_wastes)
+        Discard(waste);
     m_wastes.clear();
     // Owners are derived again: a part hanging over the sheet's edge has
     // none from the placement, yet no remnant may be cut through it.
@@ -228,6 +241,9 @@ void NestingModel::FinishNewWastes(const std::vector<WastePtr>& wastes, const Sh
 {
     for (const WastePtr& waste : wastes) {
         InitWasteParams(waste, sheet, false);
-        m_wastes.push_back(waste);
+        if (TooSmallToKeep(*waste))
+            Discard(waste);
+        else
+            m_wastes.push_back(waste);
     }
 }

@@ -81,7 +81,7 @@ vlapi::IVarnelDocument3DPtr GetVarnel3DDocument(std::wstring path, bool& visible
         return {};
     vlapi::IVarnelDocument3DPtr doc = detail::FindOrOpenDocument<vlapi::IVarnelDocument3DPtr>(path, visible);
     if (!doc)
-        ShowErrorMessage(IDS_ERR_OPEN_FILE);
+        ShowErrorText(OpenFailureText(path));
     return doc;
 }
 

@@ -65,7 +65,8 @@ TEST_F(VrnFilesTest, DrawingFilesAreFoundOpenOrOpenedWithoutAWindow)
     EXPECT_FALSE(vrnApi::GetVarnel2DDocument(File("none.vdw"), missing, true));
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].flags, 0x10);
-    EXPECT_EQ(Messages()[0].text, vrnApi::LoadStr(105));
+    // The message names the file and why it did not open.
+    EXPECT_EQ(Messages()[0].text, vrnApi::LoadStr(105) + L" " + File("none.vdw") + L": файл не найден");
 }
 
 TEST_F(VrnFilesTest, PartDataComesWithTheObjectsAndTheFileIsClosedAgain)
