@@ -206,6 +206,42 @@ TEST_F(ModelApiTest, ReporterAndExporterStartFromTheirDefaults)
     EXPECT_EQ(InformMessages(IDS_MESS_SUCCESS_EXPORT_WASTES), 1u);
 }
 
+// A part that stands on a remnant (put there where the library did not see
+// it) takes that stock: the export writes no file of the remnant and the
+// documentation no row of it, and each says so.
+TEST_F(ModelApiTest, ARemnantAPartStandsOnIsNeitherExportedNorRegistered)
+{
+    Job job = MakeJob();
+    NRect box;
+    job.sheet->GetGabarit(box);
+    job.figure->ChangeView(job.sheet->GetView());
+    ASSERT_EQ(job.figure->SetPlacement((box.pBot.x + box.pTop.x) / 2, (box.pBot.y + box.pTop.y) / 2, 0.0), NResult::Done);
+    job.model->SaveParams();
+    const std::wstring remnant = job.waste->GetName();
+    job = Job{};
+    const std::filesystem::path out = root / "export";
+    IExporterPtr exporter = CreateExporterInstance();
+    exporter->ExportToDXF(vrnApi::detail::TextOf(out));
+    for (const auto& entry : std::filesystem::directory_iterator(out))
+        EXPECT_NE(entry.path().filename().string().rfind("waste", 0), 0u) << entry.path();
+    ASSERT_FALSE(Messages().empty());
+    const auto told = [&](const wchar_t* what) {
+        return std::any_of(Messages().begin(), Messages().end(), [&](const vlhost::RecordedMessage& m) {
+            return m.text.find(what) != std::wstring::npos && m.text.find(remnant) != std::wstring::npos;
+        });
+    };
+    EXPECT_TRUE(told(L"не экспортированы"));
+
+    IReporterPtr reporter = CreateReporterInstance();
+    reporter->Init();
+    ReportParams params;
+    params.folder = vrnApi::detail::TextOf(root / "docs") + L"/";
+    params.addTableWastes = true;
+    reporter->SetParams(params);
+    reporter->CreateDocumentation();
+    EXPECT_TRUE(told(L"в ведомости не вошли"));
+}
+
 // Groups of equal name, thickness within 1e-4 and material, in model order.
 TEST_F(ModelApiTest, FigureTreeGroupsEqualFiguresInModelOrder)
 {
