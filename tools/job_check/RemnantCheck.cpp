@@ -15,6 +15,7 @@ constexpr double kCommonArea = 1e-6;  // mm² a remnant and a part may share
 constexpr double kGapShort = 0.01;    // mm a remnant may come nearer than the part gap
 constexpr double kLeastSide = 1.0;    // mm: a size registered as 0 below it
 constexpr double kSideShort = 1e-3;   // mm a rectangle may fall short of the minimum size
+constexpr double kNear = 1.0;         // mm beyond the part gap within which a pair is measured
 
 std::string Text(double value, int digits)
 {
@@ -115,7 +116,7 @@ RemnantReport CheckRemnants(const Job& job)
         const int sheetIndex = static_cast<int>(sheet - job.sheets.begin());
         for (size_t p = 0; p < job.parts.size(); ++p) {
             const PartRecord& part = job.parts[p];
-            if (part.sheet != sheetIndex || part.outline.rings.empty() || Apart(box, Box(part.outline), job.figureGap - kGapShort))
+            if (part.sheet != sheetIndex || part.outline.rings.empty() || Apart(box, Box(part.outline), job.figureGap + kNear))
                 continue;
             ++pairs;
             const std::string partName = "part " + std::to_string(p + 1) + " \"" + vlhost::Host::Utf8(part.name) + "\"";
