@@ -78,10 +78,10 @@ std::wstring ReadDxf(const std::wstring& path, std::vector<NContourPtr>& contour
     return {};
 }
 
-// The closed outline of the largest box among the contours; null for none.
-NPolygonPtr OuterOutline(const std::vector<NContourPtr>& contours)
+// The closed outlines among the contours, the one of the largest box first.
+VectorPolygon ClosedOutlines(const std::vector<NContourPtr>& contours)
 {
-    NPolygonPtr outer;
+    VectorPolygon rings;
     for (const NContourPtr& contour : contours) {
         if (!contour || contour->m_segments.size() < 3 ||
             Distance(contour->m_segments.front()->p1, contour->m_segments.back()->p2) > kJoin)
@@ -92,10 +92,13 @@ NPolygonPtr OuterOutline(const std::vector<NContourPtr>& contours)
         ring->DelEquilPoints();
         ring->DelColinearPoints();
         ring->UpdateGabarit();
-        if (ring->m_points.size() >= 3 && (!outer || ring->GetGabaritArea() > outer->GetGabaritArea()))
-            outer = ring;
+        if (ring->m_points.size() >= 3)
+            rings.push_back(ring);
     }
-    return outer;
+    std::stable_sort(rings.begin(), rings.end(), [](const NPolygonPtr& a, const NPolygonPtr& b) {
+        return a->GetGabaritArea() > b->GetGabaritArea();
+    });
+    return rings;
 }
 
 }  // namespace
@@ -146,9 +149,15 @@ std::wstring ReadSheet(const std::wstring& path, SheetOfFile& sheet)
         return vrnApi::LoadStr(IDS_ERR_OPEN_FILE) + L" " + path + L": " + why;
     }
     const std::wstring refused = L"Лист не загружен из файла " + path + L": ";
-    const NPolygonPtr outer = OuterOutline(contours);
-    if (!outer)
+    const VectorPolygon rings = ClosedOutlines(contours);
+    if (rings.empty())
         return refused + L"в файле нет замкнутого контура листа";
+    // A sheet's file may hold its parts; nothing lies outside the sheet.
+    const NPolygonPtr& outer = rings.front();
+    if (std::any_of(rings.begin() + 1, rings.end(), [&](const NPolygonPtr& ring) {
+            return !outer->CheckContainPoligon(*ring, true);
+        }))
+        return refused + L"в файле не один контур листа: есть контуры вне самого большого";
     double w = 0.0;
     double h = 0.0;
     if (!outer->CheckRectangle(w, h))
@@ -169,8 +178,15 @@ std::wstring ReadSheet(const std::wstring& path, SheetOfFile& sheet)
     read.width = std::floor(w + EPS);
     read.height = std::floor(h + EPS);
     const std::wstring word = vrnApi::LoadStr(IDS_WASTE);
-    for (const std::wstring& text : texts)
+    bool remnant = false;
+    for (const std::wstring& text : texts) {
         ReadRemnantLabel(text, word, read);
+        remnant = remnant || Trimmed(text).rfind(word + L" ", 0) == 0;
+    }
+    // A remnant around parts left standing in it has them as islands: its
+    // stock is no rectangle.
+    if (remnant && rings.size() > 1)
+        return refused + vrnApi::LoadStr(IDS_MESS_SHEET_RECTANGLE) + L" (у отхода есть вырезы)";
     sheet = read;
     return {};
 }

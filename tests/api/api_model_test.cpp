@@ -423,6 +423,20 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
         job->ClearFigures();
         job->ClearSheets();
     }
+    // A fragment of the rings, and of a label when one is given.
+    const auto drawn = [&](const std::string& file, const std::vector<std::vector<NPoint>>& rings,
+                           const std::wstring& label = L"") {
+        vlapi::IVarnelDocumentPtr active = application->GetActiveDocument();
+        vlapi::IVarnelDocument2DPtr fragment(application->GetDocuments()->Add(vlapi::vlDocumentFragment, true));
+        for (const std::vector<NPoint>& ring : rings)
+            hosttest::AddRing(vrnApi::GetActiveDrawingContainer(), ring);
+        if (!label.empty())
+            vrnApi::CreateText(vrnApi::GetActiveDrawingContainer(), label, 10.0, 10.0, 5.0);
+        EXPECT_TRUE(fragment->SaveAs(File(file)));
+        fragment->Close(0);
+        active->Activate();
+        return File(file);
+    };
     std::ofstream(root / "spoilt.vfw") << "not a drawing";
     std::ofstream(root / "spoilt.dxf") << "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nten\n";
     std::filesystem::create_directories(root / "folder.vfw");
@@ -442,6 +456,10 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
         {File("folder.vfw"), 0, 0, 0, nullptr, L"это папка, а не файл"},
         {File("spoilt.vfw"), 0, 0, 0, nullptr, L"файл повреждён"},
         {File("spoilt.dxf"), 0, 0, 0, nullptr, L"файл не прочитан как DXF"},
+        {drawn("two.vfw", {Rectangle(0, 0, 100, 50), Rectangle(200, 0, 100, 50)}), 0, 0, 0, nullptr, L"не один контур листа"},
+        {drawn("islands.vfw", {Rectangle(0, 0, 300, 200), Rectangle(100, 50, 100, 50)}, L"Отход Лист 1-1(1) Ст3"), 0, 0, 0,
+         nullptr, L"у отхода есть вырезы"},
+        {drawn("sheet.vfw", {Rectangle(0, 0, 300, 200), Rectangle(100, 50, 100, 50)}, L"Plate"), 300, 200, 1, L"Ст3", nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(vlhost::Host::Utf8(c.file));
