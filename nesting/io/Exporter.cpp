@@ -122,7 +122,11 @@ void Exporter::ExportToDXF(std::wstring folder)
     }
     run.figures = m_model.m_figures;
     run.sheets = m_model.m_sheets;
-    run.wastes = m_model.m_wastes;
+    // A remnant a part stands on is no stock: it is not exported, and said so.
+    std::wstring covered;
+    run.wastes = m_model.FreeWastes(covered);
+    if (m_params.addWastes && !covered.empty())
+        vrnApi::ShowWarningText(L"Отходы, на которых стоят детали, не экспортированы:" + covered);
     const bool text3D = m_params.text3DSour || m_params.text3DCont;
     run.total = int(m_params.addCard) + int(m_params.addSheets) + int(m_params.addWastes) + int(m_params.add3D) +
                 int(text3D);
