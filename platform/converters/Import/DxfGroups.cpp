@@ -66,9 +66,9 @@ bool ParseDouble(std::string_view text, double& value) {
   std::string s(text);
   std::replace(s.begin(), s.end(), ',', '.');
   char* end = nullptr;
-  errno = 0;
   value = std::strtod(s.c_str(), &end);
-  return end && *end == '\0' && std::isfinite(value) && errno != ERANGE;
+  // A number too small for a double is read as 0 or near it, as CAD reads it.
+  return end && *end == '\0' && std::isfinite(value);
 }
 
 bool ParseLong(std::string_view text, long long& value) {
@@ -248,7 +248,14 @@ class Preparer {
       if (z1 != z2) why = k3D;
     }
     if (!why.empty()) return Skip(why, records[r]);
-    Keep(records[r].first, records[end - 1].last);
+    // The control frame of a polyline smoothed into a spline is not drawn:
+    // only its curve's vertices are.
+    for (std::size_t k = r; k < end; ++k) {
+      long long flags = 0;
+      if (k == r || groups_[records[k].first].value != "VERTEX" || !ParseLong(Value(records[k], 70, "0"), flags) ||
+          !(flags & 16))
+        Keep(records[k].first, records[k].last);
+    }
   }
 
   // Whether the vertices of the polyline records[r, end) all stand at one height.
