@@ -491,7 +491,8 @@ TEST_F(DxfImportTest, PartsOfSizesNoSheetHoldsAreRefusedWithTheirSize)
 // round-off are straight edges; bulges in a block inserted at an uneven scale
 // are followed as closely as single curves; splines of straight quadratic
 // spans joined at sharp corners (doubled knots, not from 0) make an outline
-// with its hole.
+// with its hole; a polyline smoothed into a spline is its curve; names and
+// blocks as loose writers leave them are read as CAD reads them.
 TEST_F(DxfImportTest, RoundOffUnevenScalesAndSplineCornersImportExactly)
 {
     using namespace dxftext;
@@ -564,6 +565,20 @@ TEST_F(DxfImportTest, RoundOffUnevenScalesAndSplineCornersImportExactly)
         {"edge_at_a_subnormal_number", dxftext::File({{"ENTITIES", Line(0, 0, 100, 1e-320) + Line(100, 1e-320, 100, 100) +
                                                                Line(100, 100, 0, 100) + Line(0, 100, 0, 0)}}),
          1, 10000},
+        // Names of blocks and layers are one whatever their case; a block
+        // its section ends without ENDBLK ends there.
+        {"block_named_in_another_case", dxftext::File({{"BLOCKS", Block("HOLE", Circle("50", "50", 10))},
+                                                       {"ENTITIES", Square(0, 0, 100) + Insert("Hole", 0, 0)}}),
+         2, 10000 - 100 * pi},
+        {"frozen_layer_named_in_another_case",
+         dxftext::File({{"TABLES", {{0, "TABLE"}, {2, "LAYER"}, {70, "1"}, {0, "LAYER"}, {2, "AUX"}, {70, "1"}, {62, "7"},
+                                    {6, "CONTINUOUS"}, {0, "ENDTAB"}}},
+                        {"ENTITIES", Square(0, 0, 100) + Line(10, 10, 20, 20, "aux")}}),
+         1, 10000},
+        {"block_without_its_end",
+         dxftext::File({{"BLOCKS", Groups{{0, "BLOCK"}, {2, "H"}, {70, "0"}, {10, "0"}, {20, "0"}} + Circle("50", "50", 10)},
+                        {"ENTITIES", Square(0, 0, 100) + Insert("H", 0, 0)}}),
+         2, 10000 - 100 * pi},
     };
     std::vector<FileMetaParams> entries = WriteCases(cases);
     const size_t before = host->State().messages.size();

@@ -217,6 +217,7 @@ class Preparer {
       Object(records, r, end);
       r = end - 1;
     }
+    if (!block_.empty()) Put(0, "ENDBLK");  // a block the section ends: its objects are not the model's
   }
 
   void Object(const std::vector<Record>& records, std::size_t r, std::size_t end) {
@@ -338,7 +339,7 @@ class Preparer {
   // The blocks the model space draws: inserted there (not in paper space), or
   // by a block it draws.
   void FindInsertedBlocks() {
-    std::map<std::string_view, std::vector<std::string_view>> inserts;  // by the block they stand in
+    std::map<std::string_view, std::vector<std::string_view>, NoCase> inserts;  // by the block they stand in
     std::vector<std::string_view> roots;
     std::string_view section, block, type, name;
     bool paper = false;
@@ -375,7 +376,7 @@ class Preparer {
 
   std::vector<Group> groups_;
   Prepared out_;
-  std::set<std::string_view> inserted_, defined_;  // blocks drawn, blocks read
+  std::set<std::string_view, NoCase> inserted_, defined_;  // blocks drawn, blocks read
   std::string_view block_;                          // the block being read
 };
 
@@ -438,6 +439,13 @@ std::string KindName(std::string_view type) {
 }
 
 }  // namespace
+
+bool NoCase::operator()(std::string_view a, std::string_view b) const {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    const auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    return static_cast<unsigned char>(up(x)) < static_cast<unsigned char>(up(y));
+  });
+}
 
 std::string Place(std::string_view type, std::string_view layer, std::string_view block, double x, double y) {
   // A name of at most 64 characters (of UTF-8, cut between characters).

@@ -93,7 +93,7 @@ struct LayerR {
 class Reader : public DL_CreationAdapter {
  public:
   std::vector<Record> model;
-  std::map<std::string, Block> blocks;
+  std::map<std::string, Block, NoCase> blocks;
   std::vector<std::pair<std::string, LayerR>> layers;  // in file order
   std::map<std::string, std::vector<double>> linetypes;
 
@@ -355,7 +355,7 @@ class Builder {
   }
 
   std::wstring Text(const std::string& bytes) const { return DecodeText(bytes, prepared_.codePage, utf8_); }
-  const std::map<std::string, LayerR>& Layers() const { return layers_; }
+  const std::map<std::string, LayerR, NoCase>& Layers() const { return layers_; }
 
  private:
   // `blockLayer`, `blockLinetype`: what objects of a block on layer 0 or BYBLOCK take.
@@ -596,7 +596,8 @@ class Builder {
     auto block = reader_.blocks.find(d.name);
     if (prepared_.duplicateBlocks.count(d.name)) return Drop("вставки блоков, определённых в файле дважды");
     if (block == reader_.blocks.end()) return Drop("вставки блоков, которых нет в файле");
-    if (std::find(path.begin(), path.end(), d.name) != path.end()) return Drop("вставки блоков, которые вставляют сами себя");
+    if (std::any_of(path.begin(), path.end(), [&](const std::string& b) { return SameName(b, d.name); }))
+      return Drop("вставки блоков, которые вставляют сами себя");
     if (path.size() >= kMaxBlockDepth) return Drop("вставки глубже 16 уровней блоков");
     const double sx = d.sx == 0 ? 1 : d.sx, sy = d.sy == 0 ? 1 : d.sy;
     const int cols = std::max(1, d.cols), rows = std::max(1, d.rows);
@@ -639,7 +640,7 @@ class Builder {
 
   const Reader& reader_;
   const Prepared& prepared_;
-  std::map<std::string, LayerR> layers_;
+  std::map<std::string, LayerR, NoCase> layers_;
   bool utf8_ = false;
   bool flipped_ = false;  // of the object being placed
   // Where the object being placed stands: its kind, point, layer and block.
@@ -656,7 +657,7 @@ class Builder {
 
 // Puts what was built into `view` of `doc`: layers by name, line styles by linetype.
 void Commit(Builder& built, const Reader& reader, Document2D& doc, View& view) {
-  std::map<std::string, int> layerNumbers;
+  std::map<std::string, int, NoCase> layerNumbers;
   auto layerOf = [&](const std::string& name) {
     auto it = layerNumbers.find(name);
     if (it != layerNumbers.end()) return it->second;
