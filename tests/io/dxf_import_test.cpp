@@ -379,6 +379,10 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
          dxftext::File({{"BLOCKS", Block("H", Circle("50", "50", 10)) + Block("H", Circle("50", "50", 30))},
                         {"ENTITIES", square + Insert("H", 0, 0)}}),
          nullptr, 10000, leftOut + L"вставки блоков, определённых в файле дважды — 1 (вставка блока на слое «0» у (0; 0))"},
+        {"hole_in_an_external_reference",
+         dxftext::File({{"BLOCKS", {{0, "BLOCK"}, {2, "HOLES"}, {70, "4"}, {10, "0"}, {20, "0"}, {1, "holes.dwg"}, {0, "ENDBLK"}}},
+                        {"ENTITIES", square + Insert("HOLES", 0, 0)}}),
+         nullptr, 10000, leftOut + L"вставки внешних ссылок (их файлы не читаются) — 1 (вставка блока на слое «0» у (0; 0))"},
         {"hole_at_a_hexadecimal_number", dxftext::File({{"ENTITIES", square + Circle("0x32", "50", 10)}}), nullptr, 10000,
          leftOut + L"объекты с числами не в десятичной записи или бесконечными — 1 (окружность на слое «0»)"},
         // An arrowhead block of dimensions that nothing inserts is not read.
@@ -415,6 +419,8 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
                                          Groups{{0, "LINE"}, {67, "1"}, {10, "0"}, {20, "0"}, {11, "1"}, {21, "1"}}}}),
          L"в файле только 3D-объекты, они не импортируются: нет плоского контура детали", 0},
         {"face_and_hatch", dxftext::File({{"ENTITIES", face + Groups{{0, "HATCH"}, {8, "0"}}}}),
+         L"в файле нет объектов, которые импортируются (отрезков, дуг, окружностей, эллипсов, полилиний, сплайнов, текстов)", 0},
+        {"region", dxftext::File({{"ENTITIES", {{0, "REGION"}, {8, "0"}, {70, "1"}, {1, "acis"}}}}),
          L"в файле нет объектов, которые импортируются (отрезков, дуг, окружностей, эллипсов, полилиний, сплайнов, текстов)", 0},
     };
     std::vector<FileMetaParams> entries = WriteCases(cases);

@@ -196,6 +196,9 @@ class Preparer {
         const bool drawn = inserted_.count(block) > 0, again = drawn && !defined_.insert(block).second;
         std::string why = drawn ? Sound(records[r]) : std::string();
         if (again) out_.duplicateBlocks.insert(std::string(block));
+        long long flags = 0;
+        if (drawn && !again && why.empty() && ParseLong(Value(records[r], 70, "0"), flags) && (flags & 4))
+          out_.externalBlocks.insert(std::string(block));  // its objects are in another file
         if (drawn && !again && why.empty()) {
           Keep(records[r].first, records[r].last);
           block_ = block;
@@ -223,7 +226,7 @@ class Preparer {
   void Object(const std::vector<Record>& records, std::size_t r, std::size_t end) {
     static const std::set<std::string_view> imported = {"LINE", "ARC", "CIRCLE", "ELLIPSE", "LWPOLYLINE", "POLYLINE",
                                                         "SPLINE", "TEXT", "MTEXT", "INSERT"};
-    static const std::set<std::string_view> solid = {"3DFACE", "3DSOLID", "BODY", "REGION", "SURFACE", "MESH",
+    static const std::set<std::string_view> solid = {"3DFACE", "3DSOLID", "BODY", "SURFACE", "MESH",
                                                      "PLANESURFACE", "EXTRUDEDSURFACE", "LOFTEDSURFACE",
                                                      "REVOLVEDSURFACE", "SWEPTSURFACE", "POLYFACE"};
     static const std::set<std::string_view> quiet = {"ATTDEF", "VIEWPORT", "SEQEND", "VERTEX", "ATTRIB"};

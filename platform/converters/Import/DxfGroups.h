@@ -63,6 +63,7 @@ struct Prepared {
   int units = 0;                // $INSUNITS
   Leftovers skipped;
   std::set<std::string, NoCase> duplicateBlocks;  // defined more than once (the first definition read)
+  std::set<std::string, NoCase> externalBlocks;   // external references: their drawings are other files
 };
 
 // The longest value dxflib reads whole (its line buffer, less the end of line).

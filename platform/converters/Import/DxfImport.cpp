@@ -596,6 +596,7 @@ class Builder {
     auto block = reader_.blocks.find(d.name);
     if (prepared_.duplicateBlocks.count(d.name)) return Drop("вставки блоков, определённых в файле дважды");
     if (block == reader_.blocks.end()) return Drop("вставки блоков, которых нет в файле");
+    if (prepared_.externalBlocks.count(d.name)) return Drop("вставки внешних ссылок (их файлы не читаются)");
     if (std::any_of(path.begin(), path.end(), [&](const std::string& b) { return SameName(b, d.name); }))
       return Drop("вставки блоков, которые вставляют сами себя");
     if (path.size() >= kMaxBlockDepth) return Drop("вставки глубже 16 уровней блоков");
