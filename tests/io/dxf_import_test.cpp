@@ -383,6 +383,9 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
          dxftext::File({{"BLOCKS", {{0, "BLOCK"}, {2, "HOLES"}, {70, "4"}, {10, "0"}, {20, "0"}, {1, "holes.dwg"}, {0, "ENDBLK"}}},
                         {"ENTITIES", square + Insert("HOLES", 0, 0)}}),
          nullptr, 10000, leftOut + L"вставки внешних ссылок (их файлы не читаются) — 1 (вставка блока на слое «0» у (0; 0))"},
+        {"hole_drawn_only_as_a_hatch",
+         dxftext::File({{"ENTITIES", square + Groups{{0, "HATCH"}, {8, "0"}, {10, "0"}, {20, "0"}, {2, "SOLID"}}}}), nullptr,
+         10000, leftOut + L"объекты HATCH, которые не импортируются — 1 (штриховка на слое «0» у (0; 0))"},
         {"hole_at_a_hexadecimal_number", dxftext::File({{"ENTITIES", square + Circle("0x32", "50", 10)}}), nullptr, 10000,
          leftOut + L"объекты с числами не в десятичной записи или бесконечными — 1 (окружность на слое «0»)"},
         // An arrowhead block of dimensions that nothing inserts is not read.

@@ -436,7 +436,12 @@ std::string KindName(std::string_view type) {
   static const std::map<std::string_view, const char*> names = {
       {"LINE", "отрезок"},   {"ARC", "дуга"},        {"CIRCLE", "окружность"}, {"ELLIPSE", "эллипс"},
       {"LWPOLYLINE", "полилиния"}, {"POLYLINE", "полилиния"}, {"SPLINE", "сплайн"}, {"TEXT", "текст"},
-      {"MTEXT", "текст"},    {"ATTRIB", "атрибут"},  {"INSERT", "вставка блока"}};
+      {"MTEXT", "текст"},    {"ATTRIB", "атрибут"},  {"INSERT", "вставка блока"},
+      {"DIMENSION", "размер"}, {"HATCH", "штриховка"}, {"POINT", "точка"}, {"LEADER", "выноска"},
+      {"MULTILEADER", "мультивыноска"}, {"REGION", "область"}, {"SOLID", "фигура"}, {"TRACE", "полоса"},
+      {"XLINE", "прямая"}, {"RAY", "луч"}, {"MLINE", "мультилиния"}, {"IMAGE", "изображение"},
+      {"WIPEOUT", "маскировка"}, {"TOLERANCE", "допуск формы"}, {"3DFACE", "3D-грань"}, {"3DSOLID", "3D-тело"},
+      {"MESH", "сеть"}};
   const auto it = names.find(type);
   return it != names.end() ? it->second : "объект " + std::string(type.substr(0, 64));
 }
