@@ -177,7 +177,7 @@ private:
 
     void File(const Object& object, bool rising)
     {
-        static const std::set<std::string_view> solid = {"3DFACE", "3DSOLID", "BODY", "REGION", "SURFACE", "MESH",
+        static const std::set<std::string_view> solid = {"3DFACE", "3DSOLID", "BODY", "SURFACE", "MESH",
                                                          "PLANESURFACE", "EXTRUDEDSURFACE", "LOFTEDSURFACE",
                                                          "REVOLVEDSURFACE", "SWEPTSURFACE", "POLYFACE"};
         static const std::set<std::string_view> quiet = {"ATTDEF", "VIEWPORT", "SEQEND", "ATTRIB", "VERTEX"};

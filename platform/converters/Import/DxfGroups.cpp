@@ -66,9 +66,9 @@ bool ParseDouble(std::string_view text, double& value) {
   std::string s(text);
   std::replace(s.begin(), s.end(), ',', '.');
   char* end = nullptr;
-  errno = 0;
   value = std::strtod(s.c_str(), &end);
-  return end && *end == '\0' && std::isfinite(value) && errno != ERANGE;
+  // A number too small for a double is read as 0 or near it, as CAD reads it.
+  return end && *end == '\0' && std::isfinite(value);
 }
 
 bool ParseLong(std::string_view text, long long& value) {
@@ -196,6 +196,9 @@ class Preparer {
         const bool drawn = inserted_.count(block) > 0, again = drawn && !defined_.insert(block).second;
         std::string why = drawn ? Sound(records[r]) : std::string();
         if (again) out_.duplicateBlocks.insert(std::string(block));
+        long long flags = 0;
+        if (drawn && !again && why.empty() && ParseLong(Value(records[r], 70, "0"), flags) && (flags & 4))
+          out_.externalBlocks.insert(std::string(block));  // its objects are in another file
         if (drawn && !again && why.empty()) {
           Keep(records[r].first, records[r].last);
           block_ = block;
@@ -217,12 +220,13 @@ class Preparer {
       Object(records, r, end);
       r = end - 1;
     }
+    if (!block_.empty()) Put(0, "ENDBLK");  // a block the section ends: its objects are not the model's
   }
 
   void Object(const std::vector<Record>& records, std::size_t r, std::size_t end) {
     static const std::set<std::string_view> imported = {"LINE", "ARC", "CIRCLE", "ELLIPSE", "LWPOLYLINE", "POLYLINE",
                                                         "SPLINE", "TEXT", "MTEXT", "INSERT"};
-    static const std::set<std::string_view> solid = {"3DFACE", "3DSOLID", "BODY", "REGION", "SURFACE", "MESH",
+    static const std::set<std::string_view> solid = {"3DFACE", "3DSOLID", "BODY", "SURFACE", "MESH",
                                                      "PLANESURFACE", "EXTRUDEDSURFACE", "LOFTEDSURFACE",
                                                      "REVOLVEDSURFACE", "SWEPTSURFACE", "POLYFACE"};
     static const std::set<std::string_view> quiet = {"ATTDEF", "VIEWPORT", "SEQEND", "VERTEX", "ATTRIB"};
@@ -248,7 +252,14 @@ class Preparer {
       if (z1 != z2) why = k3D;
     }
     if (!why.empty()) return Skip(why, records[r]);
-    Keep(records[r].first, records[end - 1].last);
+    // The control frame of a polyline smoothed into a spline is not drawn:
+    // only its curve's vertices are.
+    for (std::size_t k = r; k < end; ++k) {
+      long long flags = 0;
+      if (k == r || groups_[records[k].first].value != "VERTEX" || !ParseLong(Value(records[k], 70, "0"), flags) ||
+          !(flags & 16))
+        Keep(records[k].first, records[k].last);
+    }
   }
 
   // Whether the vertices of the polyline records[r, end) all stand at one height.
@@ -331,7 +342,7 @@ class Preparer {
   // The blocks the model space draws: inserted there (not in paper space), or
   // by a block it draws.
   void FindInsertedBlocks() {
-    std::map<std::string_view, std::vector<std::string_view>> inserts;  // by the block they stand in
+    std::map<std::string_view, std::vector<std::string_view>, NoCase> inserts;  // by the block they stand in
     std::vector<std::string_view> roots;
     std::string_view section, block, type, name;
     bool paper = false;
@@ -368,7 +379,7 @@ class Preparer {
 
   std::vector<Group> groups_;
   Prepared out_;
-  std::set<std::string_view> inserted_, defined_;  // blocks drawn, blocks read
+  std::set<std::string_view, NoCase> inserted_, defined_;  // blocks drawn, blocks read
   std::string_view block_;                          // the block being read
 };
 
@@ -425,12 +436,24 @@ std::string KindName(std::string_view type) {
   static const std::map<std::string_view, const char*> names = {
       {"LINE", "отрезок"},   {"ARC", "дуга"},        {"CIRCLE", "окружность"}, {"ELLIPSE", "эллипс"},
       {"LWPOLYLINE", "полилиния"}, {"POLYLINE", "полилиния"}, {"SPLINE", "сплайн"}, {"TEXT", "текст"},
-      {"MTEXT", "текст"},    {"ATTRIB", "атрибут"},  {"INSERT", "вставка блока"}};
+      {"MTEXT", "текст"},    {"ATTRIB", "атрибут"},  {"INSERT", "вставка блока"},
+      {"DIMENSION", "размер"}, {"HATCH", "штриховка"}, {"POINT", "точка"}, {"LEADER", "выноска"},
+      {"MULTILEADER", "мультивыноска"}, {"REGION", "область"}, {"SOLID", "фигура"}, {"TRACE", "полоса"},
+      {"XLINE", "прямая"}, {"RAY", "луч"}, {"MLINE", "мультилиния"}, {"IMAGE", "изображение"},
+      {"WIPEOUT", "маскировка"}, {"TOLERANCE", "допуск формы"}, {"3DFACE", "3D-грань"}, {"3DSOLID", "3D-тело"},
+      {"MESH", "сеть"}};
   const auto it = names.find(type);
   return it != names.end() ? it->second : "объект " + std::string(type.substr(0, 64));
 }
 
 }  // namespace
+
+bool NoCase::operator()(std::string_view a, std::string_view b) const {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    const auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    return static_cast<unsigned char>(up(x)) < static_cast<unsigned char>(up(y));
+  });
+}
 
 std::string Place(std::string_view type, std::string_view layer, std::string_view block, double x, double y) {
   // A name of at most 64 characters (of UTF-8, cut between characters).

@@ -47,13 +47,23 @@ class Leftovers {
 // [в блоке «<block>»] [у (x; y)]", the point left out when it is not finite.
 std::string Place(std::string_view type, std::string_view layer, std::string_view block, double x, double y);
 
+// Orders DXF names (of blocks, layers) as the file means them: one name
+// whatever the case of its Latin letters ("Hole" is the block "HOLE").
+struct NoCase {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const;
+};
+
+inline bool SameName(std::string_view a, std::string_view b) { return !NoCase()(a, b) && !NoCase()(b, a); }
+
 struct Prepared {
   std::string stream;           // the groups kept, as a DXF text for dxflib
   std::string version;          // $ACADVER ("AC1009" for R12, ...)
   std::string codePage;         // $DWGCODEPAGE, empty when not given
   int units = 0;                // $INSUNITS
   Leftovers skipped;
-  std::set<std::string> duplicateBlocks;  // defined more than once (the first definition read)
+  std::set<std::string, NoCase> duplicateBlocks;  // defined more than once (the first definition read)
+  std::set<std::string, NoCase> externalBlocks;   // external references: their drawings are other files
 };
 
 // The longest value dxflib reads whole (its line buffer, less the end of line).
