@@ -160,6 +160,7 @@ TEST_F(ExportTest, SecondsFillTheTextOnlyWhenItHoldsOneFloatingConversion)
 TEST_F(ExportTest, AnEmptyFolderWarnsAndRemnantsOfOneNameGetTwoFiles)
 {
     SheetPtr sheet = AddSheet(L"S", 1000.0, 500.0);
+    AddRectPart(sheet, L"A", 100, 50, 600, 300);
     AddWaste(sheet, 0, 0, 100, 100);
     AddWaste(sheet, 200, 0, 100, 100);
     // Named as earlier versions named a remnant without a size.
@@ -208,7 +209,7 @@ TEST_F(ExportTest, AStepWithNothingToExportWritesAndTellsNothing)
 TEST_F(ExportTest, TheFilesAnEarlierExportLeftAreNamedAndNothingIsNoExport)
 {
     const std::wstring note = L"\n\nВ папке остались файлы прежних экспортов, которых этот экспорт не записывал:";
-    const std::wstring nothing = L"Нечего экспортировать: на листах чертежа нет ни деталей, ни деловых отходов";
+    const std::wstring nothing = L"Нечего экспортировать: на листах чертежа нет деталей";
     struct Case {
         const char* what;
         std::function<void()> build;
@@ -237,7 +238,19 @@ TEST_F(ExportTest, TheFilesAnEarlierExportLeftAreNamedAndNothingIsNoExport)
         {"a folder of this job's files alone", partAndRemnant, {"S1.vfw", kWaste1 + ".vfw"}, 2,
          {Text(IDS_MESS_SUCCESS_EXPORT)}, {"S1.vfw", kWaste1 + ".vfw"}},
         {"a remnant alone on a sheet", [this] { AddWaste(AddSheet(L"S1", 1000.0, 500.0), 0, 0, 300, 150); },
-         {}, 2, {Text(IDS_MESS_SUCCESS_EXPORT)}, {"waste.vfw"}},
+         {}, 2, {nothing}, {}},
+        {"parts in the container, a remnant left on their sheet",
+         [this] {
+             AddWaste(AddSheet(L"S1", 1000.0, 500.0), 0, 0, 300, 150);
+             vrnApi::GetViewPtrByNumber(vrnApi::CreateContainerView(1000.0, 500.0))->SetCurrent(true);
+             model.m_figures.push_back(Figure::Create(vrnApi::CreateMacroByRectangle(L"C", 20, 20, 101)));
+         },
+         {}, 0, {nothing}, {}},
+        {"a remnant on a sheet without parts beside one with", [this, partAndRemnant] {
+             partAndRemnant();
+             AddWaste(AddSheet(L"S2", 1000.0, 500.0), 0, 0, 300, 150);
+         },
+         {}, 2, {Text(IDS_MESS_SUCCESS_EXPORT)}, {"S1.vfw", kWaste1 + ".vfw"}},
         {"an empty drawing", [] {}, {}, 0, {nothing}, {}},
         {"sheets without parts or remnants", [this] { AddSheet(L"S1", 1000.0, 500.0); }, {}, 0, {nothing}, {}},
         {"parts in the container alone",
