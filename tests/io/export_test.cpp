@@ -226,12 +226,13 @@ TEST_F(ExportTest, TheFilesAnEarlierExportLeftAreNamedAndNothingIsNoExport)
     };
     const Case cases[] = {
         {"another job's map, sheets, remnants and 3D document, the map and sheets first", partAndRemnant,
-         {"card.dxf", "Карта 2.dxf", "Карта 2.vfw", "waste2-1(4) 2x99x99 Ст3.dxf", "sheets.v3d", "notes.txt",
-          ".hidden.dxf"},
+         {"card.dxf", "Карта 2.dxf", "Карта 2.vfw", "Карта 3.DXF", "waste2-1(4) 2x99x99 Ст3.dxf", "sheets.v3d",
+          "notes.txt", ".hidden.dxf"},
          0,
-         {Text(IDS_MESS_SUCCESS_EXPORT) + note + L"\nsheets.v3d\nКарта 2.dxf\nКарта 2.vfw\nwaste2-1(4) 2x99x99 Ст3.dxf"},
+         {Text(IDS_MESS_SUCCESS_EXPORT) + note +
+          L"\nsheets.v3d\nКарта 2.dxf\nКарта 2.vfw\nКарта 3.DXF\nwaste2-1(4) 2x99x99 Ст3.dxf"},
          {"card.dxf", "S1.dxf", "S1.vfw", kWaste1 + ".dxf", kWaste1 + ".vfw", "Карта 2.dxf", "Карта 2.vfw",
-          "waste2-1(4) 2x99x99 Ст3.dxf", "sheets.v3d", "notes.txt", ".hidden.dxf"}},
+          "Карта 3.DXF", "waste2-1(4) 2x99x99 Ст3.dxf", "sheets.v3d", "notes.txt", ".hidden.dxf"}},
         {"this job's files of another format", partAndRemnant, {"S1.dxf", "card.dxf"}, 2,
          {Text(IDS_MESS_SUCCESS_EXPORT) + note + L"\nS1.dxf\ncard.dxf"},
          {"S1.dxf", "S1.vfw", "card.dxf", kWaste1 + ".vfw"}},
