@@ -170,10 +170,10 @@ void Exporter::ExportToDXF(std::wstring folder)
 void Exporter::ExportMap(Run& run)
 {
     Step step;
-    // The map goes without its colourings.
+    // The map goes without its colourings. Their layer stays, empty
+    // meanwhile, as the user set it (a converter writes no empty layer).
     for (const FigurePtr& figure : run.figures)
         figure->DeleteColouring();
-    vrnApi::DeleteLayer(run.source, vrnApi::LoadStr(IDS_COLORING));
     if (m_params.format <= 1)
         WriteDxf(run, step, run.folder / "card.dxf");
     for (const FigurePtr& figure : run.figures)

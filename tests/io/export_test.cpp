@@ -10,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <set>
+#include <tuple>
 
 namespace iotest {
 namespace {
@@ -71,6 +72,21 @@ protected:
     // The figures' colourings in the source drawing.
     size_t Colourings() const { return CountDeep(doc, vlapi::vlDrColouring); }
 
+    // Every view's layers in their order: name, colour and whether shown.
+    std::vector<std::tuple<std::wstring, int, bool>> Layers() const
+    {
+        std::vector<vlapi::IViewPtr> views;
+        vrnApi::GetAllViews(doc, views);
+        std::vector<std::tuple<std::wstring, int, bool>> layers;
+        for (const vlapi::IViewPtr& view : views) {
+            const vlapi::ILayersPtr all = view->GetLayers();
+            for (int i = 0; all && i < all->GetCount(); ++i)
+                if (const vlapi::ILayerPtr layer{all->GetItem(i)})
+                    layers.emplace_back(layer->GetName(), layer->GetColor(), layer->GetVisible());
+        }
+        return layers;
+    }
+
 };
 
 TEST_F(ExportTest, EachFormatWritesItsFilesAndTellsEachStep)
@@ -78,6 +94,8 @@ TEST_F(ExportTest, EachFormatWritesItsFilesAndTellsEachStep)
     BuildJob();
     const size_t macros = DrawingMacros().size();
     const size_t colourings = Colourings();
+    vrnApi::ShowHideLayer(vrnApi::LoadStr(IDS_COLORING), true);  // the user hid the colourings
+    const auto layers = Layers();
     struct Case {
         int format;
         std::set<std::string> files;
@@ -111,8 +129,10 @@ TEST_F(ExportTest, EachFormatWritesItsFilesAndTellsEachStep)
             EXPECT_EQ(m.flags, vlapi::vlMBIconInformation);
         ExpectCleanHost({Out()});
         EXPECT_EQ(DrawingMacros().size(), macros);
-        // The colour layer goes for the map only; the colourings come back.
+        // The colourings go for the map only and come back; their layer
+        // stays as the user set it, in its place.
         EXPECT_EQ(Colourings(), colourings);
+        EXPECT_EQ(Layers(), layers);
     }
     // A sheet's fragment holds its outline and its parts' outlines.
     vlapi::IVarnelDocument2DPtr sheet(host->Open(Out() / "S3.vfw", false));
