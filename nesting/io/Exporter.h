@@ -20,10 +20,10 @@ public:
     // Writes what the parameters ask for into `folder`; an empty folder only
     // warns, and so does a drawing with nothing to export (no part on a
     // sheet): nothing is written then. Remnants are written for the sheets
-    // that hold parts. Each step tells
-    // its success only when all its files were written, and names each file
-    // that was not, with the reason; the closing message names the files an
-    // earlier export left in the folder that this one did not write.
+    // that hold parts. Each step tells its success only when all its files
+    // were written, and names each file that was not, with the reason; the
+    // closing message names the files an earlier export left in the folder
+    // that this one did not write.
     void ExportToDXF(std::wstring folder);
 
     ExportParams m_params;
