@@ -261,8 +261,12 @@ void NestingModel::DelWaste(int ref)
 
 void NestingModel::UpdateWastesNames()
 {
-    for (const WastePtr& waste : m_wastes)
+    // A remnant is of its sheet's stock, also after the sheets' thickness or
+    // material changed.
+    for (const WastePtr& waste : m_wastes) {
+        waste->m_thickness = m_thicknessSheet;
         waste->m_material = m_materialSheet;
+    }
     int total = 0;
     for (const SheetPtr& sheet : m_sheets) {
         MakeCurrent(sheet);

@@ -187,6 +187,11 @@ TEST_F(ModelApiTest, OptimiserPlacesFiguresStoredWithoutGapPolygons)
 TEST_F(ModelApiTest, ReporterAndExporterStartFromTheirDefaults)
 {
     Job job = MakeJob();
+    // The part on the sheet: a sheet nothing is cut from has nothing to export.
+    NRect box;
+    job.sheet->GetGabarit(box);
+    job.figure->ChangeView(job.sheet->GetView());
+    job.figure->SetPlacement(box.pBot.x + 50.0, box.pBot.y + 50.0, 0.0);
     job.model->SaveParams();
     job = Job{};
     IReporterPtr reporter = CreateReporterInstance();
