@@ -120,7 +120,8 @@ struct ISheet : INObject {
 
     // Writes the name into the macro and the sheet's view.
     virtual void UpdateName() = 0;
-    // How many such sheets are cut; stored in the drawing by the model's SaveParams.
+    // How many such sheets are cut, a whole number from 1; stored in the
+    // drawing by the model's SaveParams.
     virtual double GetCount() = 0;
     virtual NResult SetCount(double count) = 0;
 };
@@ -146,7 +147,8 @@ struct IJumper : INObject {
     virtual NResult SetPoint1(double x, double y) = 0;
     virtual NResult SetPoint2(double x, double y) = 0;
     // A temporary group of the bridge drawn to (x, y) as its first or second
-    // point; its reference goes to `group` (0 without one).
+    // point; its reference goes to `group` (0 without one, and for a point
+    // out of range).
     virtual void GetPhantomGroup(double x, double y, bool second, int& group) = 0;
     // The macro made again on its layer and in its view.
     virtual void ReBuild() = 0;
@@ -274,10 +276,12 @@ struct INestingModel : vlapi::IAPIObject {
     virtual void InvertSelectSheet(size_t index) = 0;
     // -1 when no sheet has it: compare at 32 bits (its unsigned image is 0xFFFFFFFF).
     virtual int32_t GetIndexSheetByRef(int reference) = 0;
-    // A rectangular outline of the file sets the sheet size (whole millimetres,
-    // rounded down); any other outline, or a side under 1 mm, shows 7140 and
-    // changes nothing.
-    virtual void ImportSheetFromFile(std::wstring path) = 0;
+    // A drawing, fragment or DXF file whose outer outline is a rectangle sets
+    // the sheet size (whole millimetres, rounded down), and a remnant's label
+    // in it the sheet's thickness and material; true then. A file that does
+    // not open, or whose outline is no rectangle of 1 mm a side at least, is
+    // refused with a message naming it and why, and changes nothing.
+    virtual bool ImportSheetFromFile(std::wstring path) = 0;
     virtual void InitSheetThickness() = 0;
     virtual void InitSheetMaterial() = 0;
 
@@ -326,11 +330,12 @@ struct INestingModel : vlapi::IAPIObject {
                                       const ScriptMetaParams& scriptParam) = 0;
 
     // Bridges
-    // A new bridge in no list and without a macro; empty for a type or a
-    // width out of range.
+    // A new bridge in no list and without a macro; empty for a type, a width
+    // or a point out of range.
     virtual IJumperPtr CreateJumper(double x, double y, double width, BridgeType type, bool byNormal) = 0;
-    // Makes the bridge's macro on the layer and appends it to the model.
-    virtual void AddJumper(const IJumperPtr& jumper, int layer) = 0;
+    // Makes the bridge's macro on the layer and appends it to the model; a
+    // bridge whose width, type or ends are out of range is refused.
+    virtual NResult AddJumper(const IJumperPtr& jumper, int layer) = 0;
     virtual void DelJumper(const IJumperPtr& jumper) = 0;
     virtual void ClearJumpers() = 0;
     virtual IJumperPtr GetJumperByRef(int reference) = 0;

@@ -102,15 +102,17 @@ void Guarded(F&& body) noexcept
 }
 
 // The values an automation operation takes: finite numbers from `low` to
-// `high`, `low` itself excluded when `lowOpen`.
+// `high`, `low` itself excluded when `lowOpen`, whole numbers only when `whole`.
 struct Range {
     double low;
     double high;
     bool lowOpen = false;
+    bool whole = false;
 
     bool Holds(double value) const
     {
-        return std::isfinite(value) && (lowOpen ? value > low : value >= low) && value <= high;
+        return std::isfinite(value) && (lowOpen ? value > low : value >= low) && value <= high &&
+               (!whole || value == std::floor(value));
     }
 };
 
@@ -126,7 +128,7 @@ inline constexpr Range kTextSize{0.0, 1000.0, true};
 inline constexpr Range kGap{0.0, 10000.0};
 inline constexpr Range kRemnantSize{0.0, 1.0e6};
 inline constexpr Range kColour{0.0, 0xFFFFFF};
-inline constexpr Range kCount{0.0, 1.0e6};
+inline constexpr Range kSheetCount{1.0, 1.0e6, false, true};  // whole sheets
 inline constexpr Range kCopies{0.0, 1.0e5};
 inline constexpr Range kCoordinate{-1.0e9, 1.0e9};
 inline constexpr Range kScale{0.0, 1.0e6, true};

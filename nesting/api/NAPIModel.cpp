@@ -2,6 +2,7 @@
 #include "api/NestingAPIObjects.h"
 
 #include "api/DxfImportLink.h"
+#include "io/SheetFile.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
 #include "model/NestingSetting.h"
@@ -364,57 +365,24 @@ int32_t NAPIModel::GetIndexSheetByRef(int reference)
     return With(int32_t{-1}, [&](NestingModel& m) { return static_cast<int32_t>(m.GetIndexSheetByRef(reference)); });
 }
 
-namespace {
-
-// The size of the file's outline when it is a rectangle, in whole
-// millimetres rounded down: read as a figure is, into a temporary macro
-// that is deleted again. False for any other outline or a side under 1 mm.
-bool RectangleOfFile(const std::wstring& path, double& width, double& height)
+bool NAPIModel::ImportSheetFromFile(std::wstring path)
 {
-    vrnApi::SetActiveSystemView();
-    FileMetaParams params;
-    params.m_path = path;
-    INestingMacroObjectPtr macro = vrnApi::CreateMacroFromFile(params, static_cast<int>(MacroCommand::Figure));
-    if (!macro)
-        return false;
-    FigurePtr outline = Figure::Create(macro);
-    outline->InitParams();
-    bool rectangle = false;
-    if (!outline->m_borders.empty() && outline->CheckRectangle()) {
-        const NPolygon& ring = *outline->m_borders.front();
-        double w = 0.0;
-        double h = 0.0;
-        ring.CheckRectangle(w, h);
-        // An upright rectangle keeps its orientation; a turned one lies on its longer side.
-        const NRect& box = ring.m_rect;
-        if (std::fabs((box.pTop.x - box.pBot.x) * (box.pTop.y - box.pBot.y) - w * h) < 1e-3 * w * h) {
-            w = box.pTop.x - box.pBot.x;
-            h = box.pTop.y - box.pBot.y;
+    return With(false, [&](NestingModel& m) {
+        sheetfile::SheetOfFile sheet;
+        const std::wstring refused = sheetfile::ReadSheet(path, sheet);
+        if (!refused.empty()) {
+            vrnApi::ShowErrorText(refused + L".\nЛист остаётся прежним.");
+            return false;
         }
-        width = std::floor(w + EPS);
-        height = std::floor(h + EPS);
-        rectangle = width >= 1.0 && height >= 1.0;
-    }
-    outline->m_edit = false;
-    outline->Clear();
-    return rectangle;
-}
-
-}  // namespace
-
-void NAPIModel::ImportSheetFromFile(std::wstring path)
-{
-    With([&](NestingModel& m) {
-        double width = 0.0;
-        double height = 0.0;
-        if (!RectangleOfFile(path, width, height)) {
-            vrnApi::ShowInformMessage(IDS_MESS_SHEET_RECTANGLE);
-            return;
-        }
-        m.SetWidthSheet(width);
-        m.SetHeightSheet(height);
+        m.SetWidthSheet(sheet.width);
+        m.SetHeightSheet(sheet.height);
+        if (sheet.thickness)
+            m.m_thicknessSheet = *sheet.thickness;
+        if (sheet.material)
+            NestingModel::m_materialSheet = *sheet.material;
         m.UpdateSheets();
         m.ArrangeFiguresInContainer(true, true);
+        return true;
     });
 }
 
@@ -508,7 +476,12 @@ void NAPIModel::UpdateGaps() { With([](NestingModel& m) { m.UpdateGaps(); }); }
 // ---- Progress, DXF import, linear-nesting results
 
 void NAPIModel::CreateProgressIndicator() { With([](NestingModel& m) { m.CreateProgressIndicator(); }); }
-void NAPIModel::SetProgressIndicator(double percent) { With([&](NestingModel& m) { m.SetProgressIndicator(percent); }); }
+void NAPIModel::SetProgressIndicator(double percent)
+{
+    // A share that is not a number moves nothing.
+    if (std::isfinite(percent))
+        With([&](NestingModel& m) { m.SetProgressIndicator(percent); });
+}
 void NAPIModel::DeleteProgressIndicator() { With([](NestingModel& m) { m.DeleteProgressIndicator(); }); }
 
 void NAPIModel::ImportFiguresFromDXF(std::vector<FileMetaParams>& params, std::wstring outPath,
@@ -531,19 +504,31 @@ void NAPIModel::SetLinearInfo(const LinearCutInfo& linearInfo)
 
 IJumperPtr NAPIModel::CreateJumper(double x, double y, double width, BridgeType type, bool byNormal)
 {
-    if (!napi::kBridgeWidth.Holds(width) || !napi::kBridgeType.Holds(static_cast<double>(type)))
+    if (!napi::kBridgeWidth.Holds(width) || !napi::kBridgeType.Holds(static_cast<double>(type)) ||
+        !napi::kCoordinate.Holds(x) || !napi::kCoordinate.Holds(y))
         return {};
     return With(IJumperPtr(), [&](NestingModel& m) { return WrapJumper(m.CreateJumper(x, y, width, type, byNormal)); });
 }
 
-void NAPIModel::AddJumper(const IJumperPtr& jumper, int layer)
+NResult NAPIModel::AddJumper(const IJumperPtr& jumper, int layer)
 {
-    // A bridge already in the model is not added twice.
-    With([&](NestingModel& m) {
-        JumperPtr object = ModelObjectAs<Jumper>(jumper);
-        if (object && !InList(m.m_jumpers, object))
-            m.AddJumper(object, layer);
-    });
+    const JumperPtr object = ModelObjectAs<Jumper>(jumper);
+    if (!object)
+        return NResult::Done;
+    const Jumper& j = *object;
+    return napi::SetWithin({{napi::kBridgeWidth, j.GetWidth()},
+                            {napi::kBridgeType, static_cast<double>(j.GetType())},
+                            {napi::kCoordinate, j.m_point1.x},
+                            {napi::kCoordinate, j.m_point1.y},
+                            {napi::kCoordinate, j.m_point2.x},
+                            {napi::kCoordinate, j.m_point2.y}},
+                           [&] {
+                               // A bridge already in the model is not added twice.
+                               With([&](NestingModel& m) {
+                                   if (!InList(m.m_jumpers, object))
+                                       m.AddJumper(object, layer);
+                               });
+                           });
 }
 
 void NAPIModel::DelJumper(const IJumperPtr& jumper)

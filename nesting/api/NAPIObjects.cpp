@@ -135,7 +135,7 @@ double NAPISheet::GetCount()
 
 NResult NAPISheet::SetCount(double count)
 {
-    return napi::SetWithin({{napi::kCount, count}}, [&] { With([&](Sheet& s) { s.m_count = count; }); });
+    return napi::SetWithin({{napi::kSheetCount, count}}, [&] { With([&](Sheet& s) { s.m_count = count; }); });
 }
 
 // ---- Figures
@@ -250,7 +250,10 @@ NResult NAPIJumper::SetPoint2(double x, double y)
 
 void NAPIJumper::GetPhantomGroup(double x, double y, bool second, int& group)
 {
-    With([&](Jumper& j) { group = j.GetPhantomGroup(NPoint{x, y}, second); });
+    // A point out of range draws nothing.
+    group = 0;
+    if (napi::kCoordinate.Holds(x) && napi::kCoordinate.Holds(y))
+        With([&](Jumper& j) { group = j.GetPhantomGroup(NPoint{x, y}, second); });
 }
 
 void NAPIJumper::ReBuild()

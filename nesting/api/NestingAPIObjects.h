@@ -234,7 +234,7 @@ public:
     void SelectSheet(size_t index, bool select) override;
     void InvertSelectSheet(size_t index) override;
     int32_t GetIndexSheetByRef(int reference) override;
-    void ImportSheetFromFile(std::wstring path) override;
+    bool ImportSheetFromFile(std::wstring path) override;
     void InitSheetThickness() override;
     void InitSheetMaterial() override;
 
@@ -271,7 +271,7 @@ public:
                               const ScriptMetaParams& scriptParam) override;
 
     IJumperPtr CreateJumper(double x, double y, double width, BridgeType type, bool byNormal) override;
-    void AddJumper(const IJumperPtr& jumper, int layer) override;
+    NResult AddJumper(const IJumperPtr& jumper, int layer) override;
     void DelJumper(const IJumperPtr& jumper) override;
     void ClearJumpers() override;
     IJumperPtr GetJumperByRef(int reference) override;

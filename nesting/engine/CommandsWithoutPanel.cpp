@@ -116,6 +116,31 @@ void TurnOnItsSheet(const NestingModel& model, const FigurePtr& figure, double a
     }
 }
 
+// A part moved onto a remnant, or into its gap, takes that stock: each such
+// remnant leaves the drawing, the others are numbered again, and the user is
+// told which went and under which part.
+void DropCoveredWastes() {
+    NestingModel model;
+    model.InitSheetsFromActiveDoc();
+    model.InitWastesFromActiveDoc();
+    if (!model.m_wastes.empty()) {
+        model.InitFiguresFromActiveDoc(nullptr);
+        std::wstring dropped;
+        const std::vector<WastePtr> free = model.FreeWastes(dropped);
+        for (WastePtr waste : std::vector<WastePtr>(model.m_wastes)) {
+            if (std::find(free.begin(), free.end(), waste) == free.end())
+                model.DelWaste(waste);
+        }
+        if (!dropped.empty()) {
+            model.UpdateWastesNames();
+            vrnApi::ShowWarningText(L"Отходы, на которые поставлены детали (или в их зазор), больше не свободны и удалены:" +
+                                    dropped);
+        }
+    }
+    model.m_wastes.clear();
+    ReleaseLoaded(model);
+}
+
 // The selected figures, turned by `angle` degrees first when it is not 0,
 // placed again in their sheets; their bridges follow them.
 void PlaceSelected(NestingModel& model, double angle) {
@@ -157,6 +182,7 @@ void PlaceSelectedOnce(double angle) {
     NestingModel model;
     try {
         PlaceSelected(model, angle);
+        DropCoveredWastes();
     } catch (...) {
         // A command must not throw into the host; the drawing keeps what was done.
     }
@@ -209,6 +235,7 @@ void OffsetFigure(NestingMode mode) {
             PlaceAgain(model, figure, mode);
             model.FollowBridges();
             ReleaseLoaded(model);
+            DropCoveredWastes();
             if (figure->m_macro) {
                 figure->m_macro->SelectMacro(true);
             }

@@ -9,6 +9,23 @@
 
 namespace {
 
+// A remnant narrower than this either way is no stock: its size would be
+// registered as 0.
+constexpr double kLeastRemnantSide = 1.0;  // mm
+
+bool TooSmallToKeep(const Waste& waste)
+{
+    const NRect& r = waste.m_rect;
+    return !(r.pTop.x - r.pBot.x >= kLeastRemnantSide && r.pTop.y - r.pBot.y >= kLeastRemnantSide);
+}
+
+void Discard(const WastePtr& waste)
+{
+    waste->m_edit = false;
+    waste->Clear();
+    waste->m_owner.reset();
+}
+
 
 bool SameView(const NObject& a, const NObject& b)
 {
@@ -89,7 +106,103 @@ SheetPtr SheetHolding(const std::vector<SheetPtr>& sheets, const NPoint& point)
     return it == sheets.end() ? nullptr : *it;
 }
 
+// The least distance from p to the segment a-b.
+double PointSegmentDistance(const NPoint& p, const NPoint& a, const NPoint& b)
+{
+    const NPoint d = b - a;
+    const double length2 = d.x * d.x + d.y * d.y;
+    const double t = length2 > 0.0 ? std::clamp(((p.x - a.x) * d.x + (p.y - a.y) * d.y) / length2, 0.0, 1.0) : 0.0;
+    return Distance(p, NPoint{a.x + t * d.x, a.y + t * d.y});
+}
+
+// Whether two rings come nearer to each other than `reach` (or cross).
+bool RingsWithin(const NPolygon& p, const NPolygon& q, double reach)
+{
+    const std::vector<NPoint>& u = p.m_points;
+    const std::vector<NPoint>& v = q.m_points;
+    for (size_t i = 0; i < u.size(); ++i) {
+        const NPoint& a = u[i];
+        const NPoint& b = u[(i + 1) % u.size()];
+        for (size_t k = 0; k < v.size(); ++k) {
+            const NPoint& c = v[k];
+            const NPoint& d = v[(k + 1) % v.size()];
+            if (CheckIntersectionSegments(a, b, c, d) || PointSegmentDistance(a, c, d) < reach ||
+                PointSegmentDistance(b, c, d) < reach || PointSegmentDistance(c, a, b) < reach ||
+                PointSegmentDistance(d, a, b) < reach)
+                return true;
+        }
+    }
+    return false;
+}
+
+// The part's outline lies in the remnant's area, or the remnant in the part,
+// or the two come nearer than `gap`: the remnant is not clear of the part.
+bool Reaches(const Waste& waste, const NPolygon& outline, double gap)
+{
+    if (waste.m_polygons.empty() || outline.m_points.size() < 3)
+        return false;
+    const NRect& w = waste.m_rect;
+    const NRect& o = outline.GetGabarit();
+    if (o.pBot.x - w.pTop.x >= gap || w.pBot.x - o.pTop.x >= gap || o.pBot.y - w.pTop.y >= gap ||
+        w.pBot.y - o.pTop.y >= gap)
+        return false;
+    const NPolygon& outer = *waste.m_polygons.front();
+    const NPoint& onPart = outline.m_points.front();
+    if (outer.CheckContainPoint(onPart, false) &&
+        std::none_of(waste.m_polygons.begin() + 1, waste.m_polygons.end(),
+                     [&](const NPolygonPtr& hole) { return hole && hole->CheckContainPoint(onPart, true); }))
+        return true;
+    if (outline.CheckContainPoint(outer.m_points.front(), false))
+        return true;
+    return std::any_of(waste.m_polygons.begin(), waste.m_polygons.end(),
+                       [&](const NPolygonPtr& ring) { return ring && RingsWithin(*ring, outline, gap); });
+}
+
 }  // namespace
+
+std::vector<std::pair<WastePtr, FigurePtr>> NestingModel::CoveredWastes() const
+{
+    // A hair of the gap is left to rounding: a remnant built the gap away stays.
+    constexpr double kGapShort = 0.01;
+    const double reach = std::max(0.0, m_figureGap - kGapShort);
+    std::vector<std::pair<WastePtr, FigurePtr>> covered;
+    if (m_wastes.empty())
+        return covered;
+    // Each figure's outer outline: its outline rings, or, for a figure whose
+    // record holds none, the rings its macro draws.
+    std::vector<NPolygonPtr> outlines;
+    for (const FigurePtr& figure : m_figures) {
+        VectorPolygon rings = figure->m_borders;
+        if (rings.empty()) {
+            double area = 0.0, length = 0.0, sag = 0.0;
+            rings = figure->ReadBorders(area, length, sag);
+        }
+        outlines.push_back(rings.empty() ? nullptr : rings.front());
+    }
+    for (const WastePtr& waste : m_wastes) {
+        for (size_t i = 0; i < m_figures.size(); ++i) {
+            if (outlines[i] && SameView(*waste, *m_figures[i]) && Reaches(*waste, *outlines[i], reach)) {
+                covered.emplace_back(waste, m_figures[i]);
+                break;
+            }
+        }
+    }
+    return covered;
+}
+
+std::vector<WastePtr> NestingModel::FreeWastes(std::wstring& covered) const
+{
+    const std::vector<std::pair<WastePtr, FigurePtr>> taken = CoveredWastes();
+    std::vector<WastePtr> free;
+    for (const WastePtr& waste : m_wastes) {
+        const auto it = std::find_if(taken.begin(), taken.end(), [&](const auto& t) { return t.first == waste; });
+        if (it == taken.end())
+            free.push_back(waste);
+        else
+            covered += L"\n" + waste->m_name + L": деталь " + it->second->GetName();
+    }
+    return free;
+}
 
 WastePtr NestingModel::CreateWaste(const NPoint& point)
 {
@@ -103,12 +216,11 @@ WastePtr NestingModel::CreateWaste(const NPoint& point)
     builder.Init(m_figureGap, m_sheetGap);
     WastePtr waste = builder.CreateWasteManually(FiguresOf(m_figures, sheet), inView);
     InitWasteParams(waste, sheet, true);
-    // No area becomes a remnant twice.
-    if (waste && std::any_of(m_wastes.begin(), m_wastes.end(), [&](const WastePtr& kept) {
-            return SameView(*kept, *waste) && kept->CheckIntersect(*waste);
-        })) {
-        waste->m_edit = false;
-        waste->Clear();
+    // A remnant too small to be stock is none, and no area becomes a remnant twice.
+    if (waste && (TooSmallToKeep(*waste) || std::any_of(m_wastes.begin(), m_wastes.end(), [&](const WastePtr& kept) {
+                      return SameView(*kept, *waste) && kept->CheckIntersect(*waste);
+                  }))) {
+        Discard(waste);
         return {};
     }
     return waste;
@@ -149,8 +261,12 @@ void NestingModel::DelWaste(int ref)
 
 void NestingModel::UpdateWastesNames()
 {
-    for (const WastePtr& waste : m_wastes)
+    // A remnant is of its sheet's stock, also after the sheets' thickness or
+    // material changed.
+    for (const WastePtr& waste : m_wastes) {
+        waste->m_thickness = m_thicknessSheet;
         waste->m_material = m_materialSheet;
+    }
     int total = 0;
     for (const SheetPtr& sheet : m_sheets) {
         MakeCurrent(sheet);
@@ -178,11 +294,8 @@ void NestingModel::DecomposeWastesToRectangles()
         return m_wasteMethod || std::any_of(m_wastes.begin(), m_wastes.end(),
                                             [&sheet](const WastePtr& waste) { return SameView(*waste, *sheet); });
     });
-    for (const WastePtr& waste : m_wastes) {
-        waste->m_edit = false;
-        waste->Clear();
-        waste->m_owner.reset();
-    }
+    for (const WastePtr& waste : m_wastes)
+        Discard(waste);
     m_wastes.clear();
     // Owners are derived again: a part hanging over the sheet's edge has
     // none from the placement, yet no remnant may be cut through it.
@@ -228,6 +341,9 @@ void NestingModel::FinishNewWastes(const std::vector<WastePtr>& wastes, const Sh
 {
     for (const WastePtr& waste : wastes) {
         InitWasteParams(waste, sheet, false);
-        m_wastes.push_back(waste);
+        if (TooSmallToKeep(*waste))
+            Discard(waste);
+        else
+            m_wastes.push_back(waste);
     }
 }

@@ -32,11 +32,13 @@ bool OutsideBox(const NPoint& q0, const NPoint& q1, const NPoint& p, const NPoin
 
 // The contact grid of a ring. Placement asks for the no-fit polygons of one
 // placed outline against many moving ones and of one moving outline against
-// many placed ones: the grids of the last rings are kept (in this thread).
+// many placed ones: the grids of the last rings are kept. The library runs on
+// the host's one thread: a plain static (no thread-local storage, which the
+// leak checker misreads once the host has unloaded the library).
 std::shared_ptr<const EdgeGrid> ContactGrid(const std::vector<NPoint>& ring)
 {
     constexpr size_t KEPT = 32;
-    thread_local std::vector<std::pair<std::vector<NPoint>, std::shared_ptr<const EdgeGrid>>> kept;
+    static std::vector<std::pair<std::vector<NPoint>, std::shared_ptr<const EdgeGrid>>> kept;
     const auto same = [&](const std::pair<std::vector<NPoint>, std::shared_ptr<const EdgeGrid>>& entry) {
         return entry.first.size() == ring.size() &&
                std::equal(ring.begin(), ring.end(), entry.first.begin(),

@@ -300,6 +300,10 @@ void WasteBuilder::DecomposeToRectangles(const NPolygonPtr& sheetOutline, const 
     UniteRestRectangles(minSize);
     std::vector<NRectanglePtr> wasteRectangles;
     TransformWastesByGap(*sheetOutline, 2.0 * m_figureGap, wasteRectangles);
+    // The minimum holds for the remnants as they are kept: after the gap has cut them down.
+    std::erase_if(wasteRectangles, [minSize](const NRectanglePtr& r) {
+        return !(r->Width() > minSize - EPS && r->Height() > minSize - EPS);
+    });
     CreateRectanglePolygons(wasteRectangles, outs);
 }
 

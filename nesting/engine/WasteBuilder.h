@@ -61,9 +61,9 @@ public:
 
     // Appends to `outs` one four-vertex polygon per rectangular remnant of the
     // free area of the sheet `sheetOutline` beside the parts `figures` (each
-    // part's outline rings, outer first). Rectangles whose sides both exceed
-    // `minSize` are kept; each side that does not lie on the sheet's edge is
-    // moved inward by the part gap.
+    // part's outline rings, outer first). Each side that does not lie on the
+    // sheet's edge is moved inward by the part gap; the rectangles whose
+    // sides both exceed `minSize` then are kept.
     void DecomposeToRectangles(const NPolygonPtr& sheetOutline, const std::vector<VectorPolygon>& figures,
                                double minSize, VectorPolygon& outs);
 

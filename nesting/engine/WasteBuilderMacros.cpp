@@ -136,33 +136,6 @@ std::vector<size_t> Enclosing(const VectorPolygon& rings, size_t i)
     return enclosing;
 }
 
-// A part standing free of the sheet's edge leaves its area as a ring inside
-// the free area's ring: the rings at an even depth bound free area, each
-// ring at an odd depth is a hole of the ring one level up that encloses it.
-// Ledges narrower than `wastSize` are cut off the outer rings.
-std::vector<RemnantShape> GroupRings(const VectorPolygon& rings, double wastSize)
-{
-    std::vector<std::vector<size_t>> enclosing;
-    for (size_t i = 0; i < rings.size(); ++i)
-        enclosing.push_back(Enclosing(rings, i));
-    std::vector<RemnantShape> shapes;
-    for (size_t i = 0; i < rings.size(); ++i) {
-        if (enclosing[i].size() % 2 != 0)
-            continue;
-        NPolygonPtr outer = wastSize < EPS ? rings[i] : RemoveLedgesTarvel(rings[i], wastSize);
-        if (!outer || outer->m_points.size() < 3)
-            continue;
-        RemnantShape shape{outer, {}};
-        for (size_t k = 0; k < rings.size(); ++k) {
-            const std::vector<size_t>& around = enclosing[k];
-            if (around.size() == enclosing[i].size() + 1 && std::count(around.begin(), around.end(), i) != 0)
-                shape.holes.push_back(rings[k]);
-        }
-        shapes.push_back(std::move(shape));
-    }
-    return shapes;
-}
-
 // The shape's area that a hole crosses is taken away: the pieces left, each
 // with the shape's other holes that it holds.
 std::vector<RemnantShape> CutAway(const RemnantShape& shape, const NPolygonPtr& hole)
@@ -186,6 +159,28 @@ std::vector<RemnantShape> CutAway(const RemnantShape& shape, const NPolygonPtr& 
 // On a sheet that is not a rectangle, the free area found within its
 // bounding rectangle is cut to its outline. A part's ring goes as a hole with
 // the piece that holds it, and is cut away from a piece whose edge it crosses.
+// The pieces with the holes: a hole goes with the piece that holds it, and
+// is cut away from a piece whose edge it crosses.
+std::vector<RemnantShape> WithHoles(std::vector<RemnantShape> parts, const VectorPolygon& holes)
+{
+    for (const NPolygonPtr& hole : holes) {
+        std::vector<RemnantShape> next;
+        for (RemnantShape& part : parts) {
+            if (part.outer->CheckContainPoligon(*hole, true)) {
+                part.holes.push_back(hole);
+                next.push_back(std::move(part));
+            } else if (part.outer->CheckIntersection(*hole, false)) {
+                for (RemnantShape& rest : CutAway(part, hole))
+                    next.push_back(std::move(rest));
+            } else {
+                next.push_back(std::move(part));
+            }
+        }
+        parts = std::move(next);
+    }
+    return parts;
+}
+
 std::vector<RemnantShape> ClipToSheet(const std::vector<RemnantShape>& shapes, const NPolygon& sheet)
 {
     const NPolygonPtr outline = std::make_shared<NPolygon>(NPoint{}, sheet.m_points);
@@ -198,24 +193,67 @@ std::vector<RemnantShape> ClipToSheet(const std::vector<RemnantShape>& shapes, c
             if (piece && piece->m_points.size() >= 3)
                 parts.push_back(RemnantShape{piece, {}});
         }
-        for (const NPolygonPtr& hole : shape.holes) {
-            std::vector<RemnantShape> next;
-            for (RemnantShape& part : parts) {
-                if (part.outer->CheckContainPoligon(*hole, true)) {
-                    part.holes.push_back(hole);
-                    next.push_back(std::move(part));
-                } else if (part.outer->CheckIntersection(*hole, false)) {
-                    for (RemnantShape& rest : CutAway(part, hole))
-                        next.push_back(std::move(rest));
-                } else {
-                    next.push_back(std::move(part));
-                }
-            }
-            parts = std::move(next);
-        }
-        clipped.insert(clipped.end(), parts.begin(), parts.end());
+        for (RemnantShape& part : WithHoles(std::move(parts), shape.holes))
+            clipped.push_back(std::move(part));
     }
     return clipped;
+}
+
+// The free-area ring with its ledges narrower than `wastSize` cut off. The
+// flattening of a short step may fill a notch as well, and a notch of the
+// free area is the gap of a part: only what stays within the ring is kept,
+// one ring for each piece (and the rings of what the cutting left enclosed).
+VectorPolygon Simplified(const NPolygonPtr& ring, double wastSize)
+{
+    if (wastSize < EPS)
+        return {ring};
+    NPolygonPtr flat = RemoveLedgesTarvel(ring, wastSize);
+    if (!flat)
+        return {};
+    flat->DelEquilPoints();
+    flat->DelColinearPoints();
+    if (flat->m_points.size() < 3)
+        return {};
+    VectorPolygon pieces;
+    CreateBooleanPoligons({ring, flat}, BooleanType::Intersection, pieces);
+    std::erase_if(pieces, [](const NPolygonPtr& piece) { return !piece || piece->m_points.size() < 3; });
+    return pieces;
+}
+
+// A part standing free of the sheet's edge leaves its area as a ring inside
+// the free area's ring: the rings at an even depth bound free area, each
+// ring at an odd depth is a hole of the ring one level up that encloses it.
+// Ledges narrower than `wastSize` are cut off the outer rings.
+std::vector<RemnantShape> GroupRings(const VectorPolygon& rings, double wastSize)
+{
+    std::vector<std::vector<size_t>> enclosing;
+    for (size_t i = 0; i < rings.size(); ++i)
+        enclosing.push_back(Enclosing(rings, i));
+    std::vector<RemnantShape> shapes;
+    for (size_t i = 0; i < rings.size(); ++i) {
+        if (enclosing[i].size() % 2 != 0)
+            continue;
+        VectorPolygon holes;
+        for (size_t k = 0; k < rings.size(); ++k) {
+            const std::vector<size_t>& around = enclosing[k];
+            if (around.size() == enclosing[i].size() + 1 && std::count(around.begin(), around.end(), i) != 0)
+                holes.push_back(rings[k]);
+        }
+        // The pieces run the ring's way; one running the other way is an
+        // island the cutting closed off: a hole of the piece around it.
+        const VectorPolygon pieces = Simplified(rings[i], wastSize);
+        const bool way = rings[i]->CheckDirection();
+        std::vector<RemnantShape> parts;
+        for (const NPolygonPtr& piece : pieces) {
+            if (piece->CheckDirection() == way)
+                parts.push_back(RemnantShape{piece, {}});
+            else
+                holes.push_back(piece);
+        }
+        for (RemnantShape& part : WithHoles(std::move(parts), holes))
+            shapes.push_back(std::move(part));
+    }
+    return shapes;
 }
 
 // Each part's outer ring grown by the full part gap, as a remnant cut beside

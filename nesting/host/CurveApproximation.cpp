@@ -228,7 +228,10 @@ void GetGeomObjectsFromMacro(vlapi::IMacroObjectPtr macro, std::vector<vlapi::ID
                              bool sysLayer)
 {
     for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(macro))) {
-        if (!sysLayer || (obj && obj->GetLayer() == 0 && obj->IsGeometry()))
+        if (!obj)
+            continue;
+        if (sysLayer ? obj->GetLayer() == 0 && obj->IsGeometry()
+                     : obj->IsGeometry() || obj->GetType() == vlapi::vlDrDrawText)
             objs.push_back(obj);
     }
 }

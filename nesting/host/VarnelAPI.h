@@ -84,6 +84,9 @@ INestingMacroObjectPtr CreateMacroFromFile(FileMetaParams& par, int command);
 // Lines, circles, arcs, ellipses and their arcs, Bezier, NURBS and conic curves:
 // the single curves, which the reading of borders takes as they are.
 bool IsCurveType(int type);
+// The members of the macro that draw it: with `sysLayer` its curves on layer
+// 0, otherwise its curves and texts on any layer; never a hatch or a
+// colouring, which hangs on other members as its boundaries.
 void GetGeomObjectsFromMacro(vlapi::IMacroObjectPtr macro, std::vector<vlapi::IDrawingObjectPtr>& objs,
                              bool sysLayer);
 void GetCurveObjects(vlapi::IDrawingContainerPtr container, std::vector<vlapi::IDrawingObjectPtr>& objs,
@@ -116,7 +119,19 @@ vlapi::IDrawingTablePtr CreateTable(vlapi::ISymbols2DContainerPtr container, dou
 void SetTextInTableCell(const vlapi::ITablePtr& table, int i, int j, std::wstring str);
 
 // ---- Drawing files, assemblies and the clipboard
+// "Не удалось открыть файл PATH: " and why, for a file the host did not open:
+// missing, a folder, the host's own reason when it gave one, or damaged.
+std::wstring OpenFailureText(const std::wstring& path, const std::wstring& hostReason = {});
+// With `mess`, a file that does not open is told (OpenFailureText).
 vlapi::IVarnelDocument2DPtr GetVarnel2DDocument(std::wstring path, bool& visible, bool mess);
+// The closed and open chains of the curves of the active view of a drawing
+// or fragment file, and its texts; false, with OpenFailureText, when the host
+// does not open the file.
+bool ReadFileDrawing(const std::wstring& path, std::vector<NContourPtr>& contours, std::vector<std::wstring>& texts,
+                     std::wstring& failure);
+// The same of the objects of a view or another container.
+void ReadDrawing(const vlapi::IDrawingContainerPtr& container, std::vector<NContourPtr>& contours,
+                 std::vector<std::wstring>& texts);
 void ReadContoursFromFile(std::wstring path, std::vector<NContourPtr>& contours);
 void GetPartsFromAssembly(vlapi::IPartPtr assembly, bool uniqueParts, std::vector<vlapi::IPartPtr>& parts);
 void WriteObjectsToClip(const std::vector<vlapi::IDrawingObjectPtr>& objs);

@@ -4,6 +4,7 @@
 #include "host/VarnelAPI_Detail.h"
 #include "host/NestingResources.h"
 
+#include <filesystem>
 #include <limits>
 
 namespace vrnApi {
@@ -92,6 +93,24 @@ void CollectParts(const vlapi::IPartPtr& assembly, bool uniqueParts, std::vector
 
 }  // namespace
 
+std::wstring OpenFailureText(const std::wstring& path, const std::wstring& hostReason)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path file = detail::PathOf(path);
+    // The host may start its reason with the file, which the message names already.
+    std::wstring why = hostReason.rfind(path + L": ", 0) == 0 ? hostReason.substr(path.size() + 2) : hostReason;
+    if (path.empty())
+        why = L"файл не указан";
+    else if (fs::is_directory(file, ec))
+        why = L"это папка, а не файл";
+    else if (!fs::exists(file, ec))
+        why = L"файл не найден";
+    else if (why.empty())
+        why = L"файл повреждён или не является документом этого вида";
+    return LoadStr(IDS_ERR_OPEN_FILE) + L" " + path + L": " + why;
+}
+
 vlapi::IVarnelDocument2DPtr GetVarnel2DDocument(std::wstring path, bool& visible, bool mess)
 {
     if (!application || !application->GetDocuments())
@@ -101,6 +120,38 @@ vlapi::IVarnelDocument2DPtr GetVarnel2DDocument(std::wstring path, bool& visible
     if (!doc && mess)
         ShowOpenFailure(path, why);
     return doc;
+}
+
+bool ReadFileDrawing(const std::wstring& path, std::vector<NContourPtr>& contours, std::vector<std::wstring>& texts,
+                     std::wstring& failure)
+{
+    bool visible = false;
+    vlapi::IVarnelDocument2DPtr doc = GetVarnel2DDocument(path, visible, false);
+    if (!doc) {
+        failure = OpenFailureText(path);
+        return false;
+    }
+    ReadingScope reading(doc, visible);
+    ReadDrawing(GetActiveDrawingContainer(), contours, texts);
+    return true;
+}
+
+void ReadDrawing(const vlapi::IDrawingContainerPtr& container, std::vector<NContourPtr>& contours,
+                 std::vector<std::wstring>& texts)
+{
+    if (!container)
+        return;
+    const vlapi::DrawingObjectList objects = container->GetObjects({vlapi::vlAllObj});
+    std::vector<vlapi::IDrawingObjectPtr> curves;
+    for (const vlapi::IDrawingObjectPtr& object : objects) {
+        if (vlapi::ITextPtr text{object})
+            texts.push_back(text->GetText());
+        else if (object && object->IsGeometry())
+            curves.push_back(object);
+    }
+    std::vector<NSegmentPtr> segments;
+    ApproximateObjectsByLineSegments(curves, segments);
+    CreateContinuousContours(segments, contours);
 }
 
 bool ReadFileAndWriteToClip(FileMetaParams& par, MacroLayers& layers)
@@ -124,17 +175,10 @@ bool ReadFileAndWriteToClip(FileMetaParams& par, MacroLayers& layers)
 
 void ReadContoursFromFile(std::wstring path, std::vector<NContourPtr>& contours)
 {
-    bool visible = false;
-    vlapi::IVarnelDocument2DPtr doc = GetVarnel2DDocument(path, visible, true);
-    if (!doc)
-        return;
-    ReadingScope reading(doc, visible);
-    vlapi::IDrawingContainerPtr container = GetActiveDrawingContainer();
-    if (!container)
-        return;
-    std::vector<NSegmentPtr> segments;
-    ApproximateObjectsByLineSegments(container->GetObjects({vlapi::vlAllObj}), segments);
-    CreateContinuousContours(segments, contours);
+    std::vector<std::wstring> texts;
+    std::wstring failure;
+    if (!ReadFileDrawing(path, contours, texts, failure))
+        ShowErrorText(failure);
 }
 
 void GetPartsFromAssembly(vlapi::IPartPtr assembly, bool uniqueParts, std::vector<vlapi::IPartPtr>& parts)

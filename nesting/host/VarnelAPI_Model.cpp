@@ -31,9 +31,7 @@ void ShowErrorText(std::wstring text)
 
 void ShowOpenFailure(const std::wstring& path, const std::wstring& why)
 {
-    // The host may start its reason with the file, which the message names already.
-    const std::wstring reason = why.rfind(path + L": ", 0) == 0 ? why.substr(path.size() + 2) : why;
-    ShowErrorText(LoadStr(IDS_ERR_OPEN_FILE) + L" " + path + (reason.empty() ? std::wstring() : L": " + reason));
+    ShowErrorText(OpenFailureText(path, why));
 }
 
 void ShowWarningText(std::wstring text)

@@ -209,7 +209,7 @@ private:
     {
         enum Kind { kOther, kSolid, kQuiet, kRead, kInsert };
         static const std::unordered_map<std::string_view, Kind> kinds = {
-            {"3DFACE", kSolid},   {"3DSOLID", kSolid},       {"BODY", kSolid},          {"REGION", kSolid},
+            {"3DFACE", kSolid},   {"3DSOLID", kSolid},       {"BODY", kSolid},
             {"SURFACE", kSolid},  {"MESH", kSolid},          {"PLANESURFACE", kSolid},  {"EXTRUDEDSURFACE", kSolid},
             {"LOFTEDSURFACE", kSolid}, {"REVOLVEDSURFACE", kSolid}, {"SWEPTSURFACE", kSolid}, {"POLYFACE", kSolid},
             {"ATTDEF", kQuiet},   {"VIEWPORT", kQuiet},      {"SEQEND", kQuiet},        {"ATTRIB", kQuiet},

@@ -24,6 +24,7 @@ constexpr wchar_t kUnreadable[] = L"контур детали не читает�
 constexpr wchar_t kOpenOutline[] = L"незамкнутый контур";
 constexpr wchar_t kSecondOutline[] = L"больше одного внешнего контура";
 constexpr wchar_t kRingInHole[] = L"контур внутри отверстия";
+constexpr wchar_t kFlatRing[] = L"контур без площади у точки ";
 
 // The sizes a part may have: no sheet is larger than kLargestPart, no point
 // is told from another nearer than the joints (kJoinTolerance) unless the part
@@ -393,8 +394,24 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     std::vector<NPolygonPtr> rings;
     for (const NContourPtr& contour : contours) {
         NPolygonPtr ring = vrnApi::ApproximateChain(doc, *contour);
-        if (!ring || ring->m_points.size() < 3)
+        if (!ring)
             return kUnreadable;
+        if (ring->m_points.size() < 3) {
+            // A closed chain that encloses nothing. Within a joint it is a
+            // point (an arc or circle of round-off), which bounds nothing, as
+            // a point line does not; larger, it is a slit no part can have.
+            vlapi::APIObjectList curves;
+            for (const NSegmentPtr& chord : contour->m_segments)
+                curves.emplace_back(hostAccess::ObjectOf(doc, chord->m_ref));
+            double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+            if (!doc->GetObjectsBox(curves, x1, y1, x2, y2) || std::max(x2 - x1, y2 - y1) >= kJoinTolerance)
+                return std::wstring(kFlatRing) + PointText(contour->m_segments.front()->p1);
+            for (const vlapi::IVarnelAPIObjectPtr& curve : curves) {
+                if (const vlapi::IDrawingObjectPtr obj{curve})
+                    obj->Delete();
+            }
+            continue;
+        }
         ring->UpdateGabarit();
         rings.push_back(ring);
     }

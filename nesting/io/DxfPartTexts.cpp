@@ -84,7 +84,7 @@ std::optional<double> ReadThickness(const std::wstring& text)
     const std::wstring number = WithoutUnit(Trimmed(text), {L"мм", L"mm"});
     size_t used = 0;
     const std::optional<double> value = numbertext::LeadingDouble(number, &used);
-    if (!value || used != number.size() || !(*value > 0.0 && *value <= kMostThickness))
+    if (!value || used != number.size() || !(*value >= kLeastThickness && *value <= kMostThickness))
         return std::nullopt;
     return value;
 }
@@ -144,8 +144,7 @@ std::wstring ValueRule(PartKey key)
     case PartKey::Material:
         return L"материал не назван";
     case PartKey::Thickness:
-        return L"толщина должна быть числом больше 0 и не больше " + std::to_wstring(static_cast<int>(kMostThickness)) +
-               L" мм";
+        return L"толщина должна быть числом от 0.01 до " + std::to_wstring(static_cast<int>(kMostThickness)) + L" мм";
     case PartKey::Count:
         break;
     }

@@ -38,10 +38,13 @@ struct PartValues {
     void FillEntry(FileMetaParams& entry) const;
 };
 
-// A thickness text: a decimal number (point or comma) above 0 and at most
-// kMostThickness, an optional unit "мм" or "mm". A count text: a whole
+// A thickness text: a decimal number (point or comma) from kLeastThickness
+// to kMostThickness, an optional unit "мм" or "mm". A count text: a whole
 // number from 1 to kMostCount, an optional "шт" or "pcs". None for anything
-// else.
+// else. No sheet is thinner than kLeastThickness, and thicknesses a
+// thousandth apart are one where parts are matched to sheets: a thickness
+// nearer 0 would be read as none.
+inline constexpr double kLeastThickness = 0.01;  // mm
 inline constexpr double kMostThickness = 500.0;  // mm
 inline constexpr int32_t kMostCount = 1'000'000'000;
 std::optional<double> ReadThickness(const std::wstring& text);

@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr wchar_t kNothingToExport[] = L"Нечего экспортировать: на листах чертежа нет ни деталей, ни деловых отходов";
+constexpr wchar_t kNothingToExport[] = L"Нечего экспортировать: на листах чертежа нет деталей";
 constexpr wchar_t kEarlierHeading[] =
     L"В папке остались файлы прежних экспортов, которых этот экспорт не записывал:";
 constexpr size_t kEarlierShown = 10;  // earlier files named one by one
@@ -122,7 +122,11 @@ void Exporter::ExportToDXF(std::wstring folder)
     }
     run.figures = m_model.m_figures;
     run.sheets = m_model.m_sheets;
-    run.wastes = m_model.m_wastes;
+    // A remnant a part stands on is no stock: it is not exported, and said so.
+    std::wstring covered;
+    run.wastes = m_model.FreeWastes(covered);
+    if (m_params.addWastes && !covered.empty())
+        vrnApi::ShowWarningText(L"Отходы, на которых стоят детали, не экспортированы:" + covered);
     const bool text3D = m_params.text3DSour || m_params.text3DCont;
     run.total = int(m_params.addCard) + int(m_params.addSheets) + int(m_params.addWastes) + int(m_params.add3D) +
                 int(text3D);
@@ -170,10 +174,10 @@ void Exporter::ExportToDXF(std::wstring folder)
 void Exporter::ExportMap(Run& run)
 {
     Step step;
-    // The map goes without its colourings.
+    // The map goes without its colourings. Their layer stays, empty
+    // meanwhile, as the user set it (a converter writes no empty layer).
     for (const FigurePtr& figure : run.figures)
         figure->DeleteColouring();
-    vrnApi::DeleteLayer(run.source, vrnApi::LoadStr(IDS_COLORING));
     if (m_params.format <= 1)
         WriteDxf(run, step, run.folder / "card.dxf");
     for (const FigurePtr& figure : run.figures)
@@ -213,6 +217,9 @@ void Exporter::ExportWastes(Run& run)
     Step step;
     const std::wstring textLayer = vrnApi::LoadStr(IDS_NAME_TEXT_LAYER);
     for (const SheetPtr& sheet : run.sheets) {
+        // A sheet nothing is cut from stays whole: it leaves no remnants.
+        if (!HoldsPart(run.figures, *sheet))
+            continue;
         sheet->SetCurrentView();
         const int view = sheet->GetView();
         for (const WastePtr& waste : run.wastes) {
@@ -345,12 +352,15 @@ void Exporter::Report(Run& run, const Step& step, int success, int nothing)
 
 bool Exporter::HoldsSomething() const
 {
-    return std::any_of(m_model.m_sheets.begin(), m_model.m_sheets.end(), [&](const SheetPtr& sheet) {
-        const int view = sheet->GetView();
-        const auto inView = [view](const auto& object) { return object && object->GetView() == view; };
-        return std::any_of(m_model.m_figures.begin(), m_model.m_figures.end(), inView) ||
-               std::any_of(m_model.m_wastes.begin(), m_model.m_wastes.end(), inView);
-    });
+    return std::any_of(m_model.m_sheets.begin(), m_model.m_sheets.end(),
+                       [&](const SheetPtr& sheet) { return HoldsPart(m_model.m_figures, *sheet); });
+}
+
+bool Exporter::HoldsPart(const std::vector<FigurePtr>& figures, const Sheet& sheet)
+{
+    const int view = sheet.GetView();
+    return std::any_of(figures.begin(), figures.end(),
+                       [view](const FigurePtr& figure) { return figure && figure->GetView() == view; });
 }
 
 std::wstring Exporter::EarlierNote(const Run& run) const

@@ -19,10 +19,11 @@ public:
     void SetParams(const ExportParams& params) { m_params = params; }
     // Writes what the parameters ask for into `folder`; an empty folder only
     // warns, and so does a drawing with nothing to export (no part on a
-    // sheet, no remnant on one): nothing is written then. Each step tells
-    // its success only when all its files were written, and names each file
-    // that was not, with the reason; the closing message names the files an
-    // earlier export left in the folder that this one did not write.
+    // sheet): nothing is written then. Remnants are written for the sheets
+    // that hold parts. Each step tells its success only when all its files
+    // were written, and names each file that was not, with the reason; the
+    // closing message names the files an earlier export left in the folder
+    // that this one did not write.
     void ExportToDXF(std::wstring folder);
 
     ExportParams m_params;
@@ -81,8 +82,11 @@ private:
     // Counts the finished step on the progress bar and lets the host handle
     // the user's waiting events.
     void StepDone(Run& run, int done);
-    // Whether the model holds something to export: a part or a remnant on a sheet.
+    // Whether the model holds something to export: a part on a sheet (the
+    // remnants of a sheet that holds none are not cut from it).
     bool HoldsSomething() const;
+    // Whether one of the figures stands on the sheet (in its view).
+    static bool HoldsPart(const std::vector<FigurePtr>& figures, const Sheet& sheet);
     // The note on the files of the folder this run did not write.
     std::wstring EarlierNote(const Run& run) const;
 };

@@ -107,9 +107,9 @@ std::wstring Number(double value, int decimals)
     return text == L"-0" ? L"0" : text;
 }
 
-std::wstring PointText(const NPoint& p) { return L"(" + Number(p.x, 4) + L"; " + Number(p.y, 4) + L")"; }
-
 }  // namespace
+
+std::wstring PointText(const NPoint& p) { return L"(" + Number(p.x, 4) + L"; " + Number(p.y, 4) + L")"; }
 
 void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingContainerPtr& container,
                   std::vector<vrnApi::CurveChord>& curves)

@@ -28,4 +28,7 @@ void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingC
 // the gap between them, as the refusal of the part says it.
 std::wstring OpenOutlineGap(const std::vector<NContourPtr>& chains);
 
+// A point as the import's messages give it: "(12.5; 40)".
+std::wstring PointText(const NPoint& p);
+
 }  // namespace dxfimport

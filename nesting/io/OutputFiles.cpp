@@ -5,6 +5,7 @@
 #include "host/VarnelAPI_Detail.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cwchar>
 #include <system_error>
@@ -82,7 +83,10 @@ std::vector<fs::path> FilesNotOurs(const fs::path& folder, std::initializer_list
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const fs::path& file = it->path();
-        const std::string extension = file.extension().string();
+        // ".DXF" as a Windows program writes it is a DXF file too.
+        std::string extension = file.extension().string();
+        std::transform(extension.begin(), extension.end(), extension.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         const bool listed = std::any_of(extensions.begin(), extensions.end(),
                                         [&](const char* e) { return extension == e; });
         std::error_code kind;

@@ -76,7 +76,7 @@ bool EnsureFolder(const std::filesystem::path& folder);
 bool RemoveFile(const std::filesystem::path& file);
 
 // The files a run found in its folder (not in its sub-folders) and did not
-// write: those with one of the extensions, other than hidden ones (a
+// write: those with one of the extensions (in any case), other than hidden ones (a
 // temporary name) and those `ours` lists, sorted by name. Never throws.
 std::vector<std::filesystem::path> FilesNotOurs(const std::filesystem::path& folder,
                                                 std::initializer_list<const char*> extensions,

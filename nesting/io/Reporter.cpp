@@ -46,6 +46,10 @@ void Reporter::CreateDocumentation()
         vrnApi::ShowWarningMessage(IDS_MESS_PUT_EXPORT_FOLDER);
         return;
     }
+    std::wstring covered;
+    m_model.FreeWastes(covered);
+    if (!covered.empty() && (m_params.addTableWastes || m_params.addTableCards))
+        vrnApi::ShowWarningText(L"Отходы, на которых стоят детали, в ведомости не вошли:" + covered);
     Run();
     if (!m_failures.Empty())
         vrnApi::ShowErrorText(m_failures.Text(L"Не записаны файлы документации:", outputs::FailureList::kShownOfMany));

@@ -118,7 +118,8 @@ void Reporter::WriteTableDocument(const registers::Table& table, const fs::path&
 std::vector<WastePtr> Reporter::DocumentedWastes(const std::vector<SheetPtr>& documented) const
 {
     std::vector<WastePtr> wastes;
-    for (const WastePtr& waste : m_model.m_wastes) {
+    std::wstring covered;  // a remnant a part stands on is no stock (CreateDocumentation says so)
+    for (const WastePtr& waste : m_model.FreeWastes(covered)) {
         const SheetPtr sheet = registers::SheetInView(m_model.m_sheets, waste->GetView());
         if (!sheet || std::find(documented.begin(), documented.end(), sheet) != documented.end())
             wastes.push_back(waste);

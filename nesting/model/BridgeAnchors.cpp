@@ -396,10 +396,12 @@ void BridgeAnchors::CatchUp(const JumperPtr& shared, const std::vector<NObjectPt
             continue;
         const Placement was{view, mark.x, mark.y, mark.angle};
         const Placement now = Where(*owner->m_macro);
-        // Left behind: off the owner's border, and on it again when carried
-        // from where the owner stood to where it stands.
-        if (Same(was, now) || BorderDistance(*owner, e.point, kOnBorder) ||
-            !BorderDistance(*owner, Carry(was, now, e.point), kOnBorder))
+        if (Same(was, now) || !BorderDistance(*owner, Carry(was, now, e.point), kOnBorder))
+            continue;
+        // Left behind: still where it stood when its owner stood there (an
+        // end that moved since went along with its owner, or by itself).
+        // Without that record, an end off its owner's border was left behind.
+        if (mark.located ? Distance(e.point, mark.at) > kOnBorder : BorderDistance(*owner, e.point, kOnBorder).has_value())
             continue;
         e.owner = owner->m_macro;
         e.start = was;
@@ -481,7 +483,8 @@ void BridgeAnchors::Bring(Held& held)
     for (size_t end = 0; end < held.count; ++end) {
         End& e = held.ends[end];
         if (e.owner)
-            bridge.m_ownerMarks[end] = {e.owner->GetReference(), true, now[end].x, now[end].y, now[end].angle};
+            bridge.m_ownerMarks[end] = {e.owner->GetReference(), true, now[end].x,         now[end].y,
+                                        now[end].angle,          true, EndPoint(bridge, end)};
         e.last = now[end];
     }
     bridge.SaveParams();
@@ -591,13 +594,28 @@ void BridgeAnchors::Split(const CompoundFigure& compound, std::vector<FigurePtr>
 
 void BridgeAnchors::DeleteOn(const NObjectPtr& owner, std::vector<reference>& deleted)
 {
-    const auto none = [](reference) { return false; };
-    const auto asItIs = [](const JumperPtr&) {};
-    for (Standing& standing : BridgesStandingOn({owner}, nullptr, none, asItIs)) {
-        const reference ref = standing.bridge->GetReference();
+    const auto remove = [&](Jumper& bridge) {
+        const reference ref = bridge.GetReference();
         std::erase_if(m_holds, [ref](const Held& held) { return held.bridge->GetReference() == ref; });
-        standing.bridge->m_edit = false;
-        standing.bridge->Clear();
+        bridge.m_edit = false;
+        bridge.Clear();
         deleted.push_back(ref);
+    };
+    // A held bridge goes with its owner wherever the owner has been taken
+    // since (into the system view before the copies of a part are deleted),
+    // even though it does not stand on the owner there.
+    std::vector<JumperPtr> held;
+    for (const Held& h : m_holds) {
+        if (std::any_of(h.ends.begin(), h.ends.begin() + static_cast<std::ptrdiff_t>(h.count),
+                        [&](const End& e) { return e.owner && e.owner == owner->m_macro; }))
+            held.push_back(h.bridge);
     }
+    for (const JumperPtr& bridge : held)
+        remove(*bridge);
+    const auto gone = [&deleted](reference ref) {
+        return std::find(deleted.begin(), deleted.end(), ref) != deleted.end();
+    };
+    const auto asItIs = [](const JumperPtr&) {};
+    for (Standing& standing : BridgesStandingOn({owner}, nullptr, gone, asItIs))
+        remove(*standing.bridge);
 }

@@ -136,18 +136,35 @@ void Figure::InitParams()
     InitBorders();
 }
 
+VectorPolygon Figure::ReadBorders(double& area, double& length, double& sag) const
+{
+    VectorPolygon rings;
+    if (!m_macro)
+        return rings;
+    m_macro->InitConvexBordersFromMacro(rings, area, length, sag);
+    CleanOutlines(rings);
+    // The rings come in the macro's own frame: they go where the macro stands.
+    double x = 0.0;
+    double y = 0.0;
+    double angle = 0.0;
+    m_macro->GetMacroPlacement(x, y, angle);
+    for (const NPolygonPtr& ring : rings)
+        ring->SetPlacement(x, y, angle * DR);
+    if (!rings.empty())
+        rings.front()->UpdateGabarit();
+    return rings;
+}
+
 void Figure::InitBorders()
 {
     if (!m_macro)
         return;
-    m_borders.clear();
     double area = 0.0;
     double length = 0.0;
     double sag = 0.0;
-    m_macro->InitConvexBordersFromMacro(m_borders, area, length, sag);
+    m_borders = ReadBorders(area, length, sag);
     m_borderSag = sag;
     m_sagKnown = 1;
-    CleanOutlines(m_borders);
     if (m_borders.empty()) {
         Clear();
         m_macro.reset();
@@ -155,14 +172,6 @@ void Figure::InitBorders()
     }
     m_area = area;
     m_length = length;
-    // The rings come in the macro's own frame: they go where the macro stands.
-    double x = 0.0;
-    double y = 0.0;
-    double angle = 0.0;
-    m_macro->GetMacroPlacement(x, y, angle);
-    for (const NPolygonPtr& ring : m_borders)
-        ring->SetPlacement(x, y, angle * DR);
-    m_borders.front()->UpdateGabarit();
     m_rect = m_borders.front()->GetGabarit();
     m_rectBorder = m_rect;
 }

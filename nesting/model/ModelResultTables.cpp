@@ -16,6 +16,8 @@ void NestingModel::UpdateResultTables(FigurePtr figure) {
     CalculateNestingResult();
     if (!NestingSetting::m_withoutLayout) {
         UpdateTablesInStamp();
+        // The remnants' labels name the sheets' stock on a page layout too.
+        UpdateWastesNames();
         return;
     }
     for (size_t k = 0; k < m_sheets.size(); ++k) {

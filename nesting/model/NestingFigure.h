@@ -58,6 +58,9 @@ public:
     void InitParams();
     // Outline rings, gap and control polygons.
     void InitBorders();
+    // The outline rings as the macro draws them where it stands (outer
+    // first), with their area, cut length and sag; the figure is not changed.
+    VectorPolygon ReadBorders(double& area, double& length, double& sag) const;
     void InitPolygons(double size, double gap, FigurePtr other);
     void CopyPolygonsFrom(const Figure& other);
     void ClearPolygons();

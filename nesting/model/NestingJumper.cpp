@@ -3,9 +3,11 @@
 #include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <iterator>
 
 namespace {
@@ -30,44 +32,67 @@ std::wstring OwnerName(const NObjectPtr& owner)
 }
 
 // The owners' marks stored after the record: per end an int32 reference and
-// three doubles.
+// three doubles; then, when every placed mark knows where its end stood, two
+// doubles per end. An end without a placed mark is written as reference 0
+// and zeros: no number that is not finite is ever stored.
 constexpr size_t kMarkSize = sizeof(reference) + 3 * sizeof(double);
+constexpr size_t kEndSize = 2 * sizeof(double);
+
+void AppendDoubles(ByteBlock& block, std::initializer_list<double> values)
+{
+    for (const double value : values) {
+        const size_t at = block.size();
+        block.resize(at + sizeof value);
+        std::memcpy(block.data() + at, &value, sizeof value);
+    }
+}
+
+double DoubleAt(const ByteBlock& block, size_t offset)
+{
+    double value = 0.0;
+    std::memcpy(&value, block.data() + offset, sizeof value);
+    return value;
+}
 
 void AppendMark(ByteBlock& block, const Jumper::OwnerMark& mark)
 {
-    const double unknown = std::nan("");
-    const double values[3] = {mark.placed ? mark.x : unknown, mark.placed ? mark.y : unknown,
-                              mark.placed ? mark.angle : unknown};
+    const reference ref = mark.placed ? mark.ref : 0;
     const size_t at = block.size();
-    block.resize(at + kMarkSize);
-    std::memcpy(block.data() + at, &mark.ref, sizeof mark.ref);
-    std::memcpy(block.data() + at + sizeof mark.ref, values, sizeof values);
+    block.resize(at + sizeof ref);
+    std::memcpy(block.data() + at, &ref, sizeof ref);
+    if (mark.placed)
+        AppendDoubles(block, {mark.x, mark.y, mark.angle});
+    else
+        AppendDoubles(block, {0.0, 0.0, 0.0});
 }
 
 Jumper::OwnerMark ReadMark(const ByteBlock& block, size_t offset)
 {
     Jumper::OwnerMark mark;
-    double values[3] = {};
     std::memcpy(&mark.ref, block.data() + offset, sizeof mark.ref);
-    std::memcpy(values, block.data() + offset + sizeof mark.ref, sizeof values);
+    const double x = DoubleAt(block, offset + sizeof mark.ref);
+    const double y = DoubleAt(block, offset + sizeof mark.ref + sizeof(double));
+    const double angle = DoubleAt(block, offset + sizeof mark.ref + 2 * sizeof(double));
     if (mark.ref < 0)
         mark.ref = 0;
-    mark.placed = mark.ref != 0 && std::isfinite(values[0]) && std::isfinite(values[1]) && std::isfinite(values[2]);
+    mark.placed = mark.ref != 0 && std::isfinite(x) && std::isfinite(y) && std::isfinite(angle);
     if (mark.placed) {
-        mark.x = values[0];
-        mark.y = values[1];
-        mark.angle = values[2];
+        mark.x = x;
+        mark.y = y;
+        mark.angle = angle;
     }
     return mark;
 }
 
-// The mark of an owner as it stands now.
-Jumper::OwnerMark MarkOf(const NObject& owner)
+// The mark of an owner as it stands now, with the end standing at `at`.
+Jumper::OwnerMark MarkOf(const NObject& owner, const NPoint& at)
 {
     Jumper::OwnerMark mark;
     mark.ref = owner.GetReference();
     mark.placed = owner.m_macro != nullptr;
     owner.GetPlacement(mark.x, mark.y, mark.angle);
+    mark.located = mark.placed;
+    mark.at = at;
     return mark;
 }
 
@@ -107,16 +132,24 @@ void Jumper::SaveParams()
     const NObjectPtr owners[2] = {m_owner1, m_twoPoints ? m_owner2 : nullptr};
     for (size_t end = 0; end < 2; ++end) {
         if (owners[end] && owners[end]->GetReference() != 0)
-            m_ownerMarks[end] = MarkOf(*owners[end]);
+            m_ownerMarks[end] = MarkOf(*owners[end], end == 0 ? m_point1 : m_point2);
     }
     if (!m_twoPoints)
         m_ownerMarks[1] = {};
     ByteBlock block;
     size_t offset = 0;
     SaveFigureParams(block, offset);
-    if (m_ownerMarks[0].ref != 0 || m_ownerMarks[1].ref != 0) {
+    const auto known = [](const OwnerMark& mark) { return mark.placed && mark.ref != 0; };
+    if (known(m_ownerMarks[0]) || known(m_ownerMarks[1])) {
         for (const OwnerMark& mark : m_ownerMarks)
             AppendMark(block, mark);
+        if (std::all_of(m_ownerMarks.begin(), m_ownerMarks.end(),
+                        [&](const OwnerMark& mark) { return !known(mark) || mark.located; })) {
+            for (const OwnerMark& mark : m_ownerMarks) {
+                const bool located = known(mark) && std::isfinite(mark.at.x) && std::isfinite(mark.at.y);
+                AppendDoubles(block, {located ? mark.at.x : 0.0, located ? mark.at.y : 0.0});
+            }
+        }
     }
     m_macro->SaveMacroParams(block);
 }
@@ -136,8 +169,16 @@ void Jumper::LoadParams()
     }
     // A record of an earlier version ends here: its owners are not known.
     const bool marked = block.size() - offset >= 2 * kMarkSize;
-    for (size_t end = 0; end < 2; ++end)
-        m_ownerMarks[end] = marked ? ReadMark(block, offset + end * kMarkSize) : OwnerMark{};
+    const bool located = block.size() - offset >= 2 * kMarkSize + 2 * kEndSize;
+    for (size_t end = 0; end < 2; ++end) {
+        OwnerMark& mark = m_ownerMarks[end];
+        mark = marked ? ReadMark(block, offset + end * kMarkSize) : OwnerMark{};
+        if (!located || !mark.placed)
+            continue;
+        const size_t at = offset + 2 * kMarkSize + end * kEndSize;
+        mark.at = {DoubleAt(block, at), DoubleAt(block, at + sizeof(double))};
+        mark.located = std::isfinite(mark.at.x) && std::isfinite(mark.at.y);
+    }
 }
 
 void Jumper::UpdateName()

@@ -79,6 +79,10 @@ public:
         double x = 0.0;        // where the owner's macro stood, angle in degrees
         double y = 0.0;
         double angle = 0.0;
+        // Where the end stood when its owner stood there: a bridge whose end
+        // is still there was left behind by an owner moved since.
+        bool located = false;
+        NPoint at;
     };
     std::array<OwnerMark, 2> m_ownerMarks;
 

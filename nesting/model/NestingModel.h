@@ -16,6 +16,7 @@
 #include <map>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 class NestingModel : public ModelParams, public ConfigParams {
@@ -163,6 +164,13 @@ public:
     void CalculateWastes();
     void DecomposeWastesToRectangles();
     void DeleteNonRectangularWastes();
+    // The remnants that a part stands on or comes nearer to than the part
+    // gap (a part moved onto a remnant), each with the first such part of its
+    // view: they are free no longer.
+    std::vector<std::pair<WastePtr, FigurePtr>> CoveredWastes() const;
+    // The other remnants, in model order; a line "\n<remnant>: деталь <part>"
+    // is appended to `covered` for each covered one.
+    std::vector<WastePtr> FreeWastes(std::wstring& covered) const;
     // Shows or hides the remnants' layer.
     void UpdateWastes();
 

@@ -277,10 +277,12 @@ void ReadContoursEditor::DeleteSelectedFigures(const std::vector<INObjectPtr>& o
         m_model->DelFigure(IFigurePtr(object));
 }
 
-void ReadContoursEditor::ImportSheetFromFile(const std::wstring& path)
+bool ReadContoursEditor::ImportSheetFromFile(const std::wstring& path)
 {
-    if (m_model)
-        m_model->ImportSheetFromFile(path);
+    if (!m_model || !m_model->ImportSheetFromFile(path))
+        return false;
+    m_model->UpdateResultTables();
+    return true;
 }
 
 // ---- Loading figures

@@ -48,7 +48,9 @@ public:
     // parameters), with a message.
     bool DeleteSelectedSheets(const std::vector<INObjectPtr>& objects);
     void DeleteSelectedFigures(const std::vector<INObjectPtr>& objects);
-    void ImportSheetFromFile(const std::wstring& path);
+    // The sheet read from the file (size, and a remnant's thickness and
+    // material); false, changing nothing, when the file was refused.
+    bool ImportSheetFromFile(const std::wstring& path);
 
     // Each file a figure, laid out in the container with the container's
     // figures; a closing message tells the time taken. Only the figures of

@@ -855,8 +855,9 @@ void ReadContoursProcess::LoadSheet()
         return;
     {
         vrnApi::ScopedSwitch undo(vrnApi::SetUndoContainer, true);
-        m_editor.ImportSheetFromFile(path);
-        m_pathSheet = path;
+        // A refused file is not shown as the sheet's.
+        if (m_editor.ImportSheetFromFile(path))
+            m_pathSheet = path;
     }
     Refresh();
 }

@@ -6,8 +6,10 @@
 #include "host/NestingResources.h"
 
 #include "host/VarnelAPI_Detail.h"
+#include "io/SheetFile.h"
 
 #include <fstream>
+#include <optional>
 #include <set>
 
 namespace apitest {
@@ -185,6 +187,11 @@ TEST_F(ModelApiTest, OptimiserPlacesFiguresStoredWithoutGapPolygons)
 TEST_F(ModelApiTest, ReporterAndExporterStartFromTheirDefaults)
 {
     Job job = MakeJob();
+    // The part on the sheet: a sheet nothing is cut from has nothing to export.
+    NRect box;
+    job.sheet->GetGabarit(box);
+    job.figure->ChangeView(job.sheet->GetView());
+    job.figure->SetPlacement(box.pBot.x + 50.0, box.pBot.y + 50.0, 0.0);
     job.model->SaveParams();
     job = Job{};
     IReporterPtr reporter = CreateReporterInstance();
@@ -202,6 +209,42 @@ TEST_F(ModelApiTest, ReporterAndExporterStartFromTheirDefaults)
     EXPECT_TRUE(std::filesystem::exists(out / "card.dxf"));
     EXPECT_EQ(InformMessages(IDS_MESS_SUCCESS_EXPORT_CARD), 1u);
     EXPECT_EQ(InformMessages(IDS_MESS_SUCCESS_EXPORT_WASTES), 1u);
+}
+
+// A part that stands on a remnant (put there where the library did not see
+// it) takes that stock: the export writes no file of the remnant and the
+// documentation no row of it, and each says so.
+TEST_F(ModelApiTest, ARemnantAPartStandsOnIsNeitherExportedNorRegistered)
+{
+    Job job = MakeJob();
+    NRect box;
+    job.sheet->GetGabarit(box);
+    job.figure->ChangeView(job.sheet->GetView());
+    ASSERT_EQ(job.figure->SetPlacement((box.pBot.x + box.pTop.x) / 2, (box.pBot.y + box.pTop.y) / 2, 0.0), NResult::Done);
+    job.model->SaveParams();
+    const std::wstring remnant = job.waste->GetName();
+    job = Job{};
+    const std::filesystem::path out = root / "export";
+    IExporterPtr exporter = CreateExporterInstance();
+    exporter->ExportToDXF(vrnApi::detail::TextOf(out));
+    for (const auto& entry : std::filesystem::directory_iterator(out))
+        EXPECT_NE(entry.path().filename().string().rfind("waste", 0), 0u) << entry.path();
+    ASSERT_FALSE(Messages().empty());
+    const auto told = [&](const wchar_t* what) {
+        return std::any_of(Messages().begin(), Messages().end(), [&](const vlhost::RecordedMessage& m) {
+            return m.text.find(what) != std::wstring::npos && m.text.find(remnant) != std::wstring::npos;
+        });
+    };
+    EXPECT_TRUE(told(L"не экспортированы"));
+
+    IReporterPtr reporter = CreateReporterInstance();
+    reporter->Init();
+    ReportParams params;
+    params.folder = vrnApi::detail::TextOf(root / "docs") + L"/";
+    params.addTableWastes = true;
+    reporter->SetParams(params);
+    reporter->CreateDocumentation();
+    EXPECT_TRUE(told(L"в ведомости не вошли"));
 }
 
 // Groups of equal name, thickness within 1e-4 and material, in model order.
@@ -358,35 +401,121 @@ TEST_F(ModelApiTest, ResultTablesFollowTheLayout)
     }
 }
 
-// A rectangle sets the sheet size in whole millimetres; any other outline, a
-// side under a millimetre or an unreadable file shows 7140 and changes nothing.
-TEST_F(ModelApiTest, SheetSizeIsImportedFromARectangleOnly)
+// A remnant the export wrote, as fragment and as DXF, loads as a sheet of
+// its size with the thickness and material its label gives; a rectangle of
+// any file sets the size in whole millimetres. Any other file is refused
+// with one message that names it and says why, and the sheet stays as it was.
+TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
 {
-    const struct {
-        std::vector<NPoint> outline;
-        double width, height;
-    } cases[] = {
-        {Rectangle(5, 5, 250.7, 120.2), 250, 120},
-        {{{0, 0}, {100, 0}, {0, 100}}, 0, 0},
-        {Rectangle(0, 0, 0.6, 100), 0, 0},
-        {{}, 0, 0},
+    {
+        INestingModelPtr job = CreateNestingModelInstance();
+        job->SetWidthSheet(300.0);
+        job->SetHeightSheet(200.0);
+        job->SetThicknessSheet(2.5);
+        job->SetMaterialSheet(L"AISI 304");
+        const ISheetPtr sheet = job->AddSheet();
+        job->AddFigure(FragmentFile(TestParts().front()));
+        job->ArrangeFiguresInContainer(true, false);
+        sheet->SetCurrentView();
+        NRect box;
+        sheet->GetGabarit(box);
+        job->AddWaste(job->CreateWaste((box.pBot.x + box.pTop.x) / 2, (box.pBot.y + box.pTop.y) / 2));
+        ASSERT_EQ(job->GetWastesCount(), 1u);
+        IExporterPtr exporter = CreateExporterInstance();
+        exporter->SetParams(ExportParams{false, false, true, false, false, false, false, false, 0});
+        exporter->ExportToDXF(vrnApi::detail::TextOf(root / "export"));
+        job->ClearWastes();
+        job->ClearFigures();
+        job->ClearSheets();
+    }
+    // A fragment of the rings, and of a label when one is given.
+    const auto drawn = [&](const std::string& file, const std::vector<std::vector<NPoint>>& rings,
+                           const std::wstring& label = L"") {
+        vlapi::IVarnelDocumentPtr active = application->GetActiveDocument();
+        vlapi::IVarnelDocument2DPtr fragment(application->GetDocuments()->Add(vlapi::vlDocumentFragment, true));
+        for (const std::vector<NPoint>& ring : rings)
+            hosttest::AddRing(vrnApi::GetActiveDrawingContainer(), ring);
+        if (!label.empty())
+            vrnApi::CreateText(vrnApi::GetActiveDrawingContainer(), label, 10.0, 10.0, 5.0);
+        EXPECT_TRUE(fragment->SaveAs(File(file)));
+        fragment->Close(0);
+        active->Activate();
+        return File(file);
     };
-    int n = 0;
+    std::ofstream(root / "spoilt.vfw") << "not a drawing";
+    std::ofstream(root / "spoilt.dxf") << "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nten\n";
+    std::filesystem::create_directories(root / "folder.vfw");
+    const std::string remnant = "waste1-1(1) 2.5x300x200 AISI 304";
+    const struct {
+        std::wstring file;
+        double width, height, thickness;
+        const wchar_t* material;
+        const wchar_t* why;  // of a refused file
+    } cases[] = {
+        {vrnApi::detail::TextOf(root / "export" / (remnant + ".vfw")), 300, 200, 2.5, L"AISI 304", nullptr},
+        {vrnApi::detail::TextOf(root / "export" / (remnant + ".dxf")), 300, 200, 2.5, L"AISI 304", nullptr},
+        {FragmentFile("plain.vfr", Rectangle(5, 5, 250.7, 120.2)), 250, 120, 1, L"Ст3", nullptr},
+        {FragmentFile("triangle.vfr", {{0, 0}, {100, 0}, {0, 100}}), 0, 0, 0, nullptr, L"Контур листа должен быть прямоугольником"},
+        {FragmentFile("narrow.vfr", Rectangle(0, 0, 0.6, 100)), 0, 0, 0, nullptr, L"сторона листа меньше 1 мм"},
+        {File("none.vfr"), 0, 0, 0, nullptr, L"Не удалось открыть файл"},
+        {File("folder.vfw"), 0, 0, 0, nullptr, L"это папка, а не файл"},
+        {File("spoilt.vfw"), 0, 0, 0, nullptr, L"файл повреждён"},
+        {File("spoilt.dxf"), 0, 0, 0, nullptr, L"файл не прочитан как DXF"},
+        {drawn("two.vfw", {Rectangle(0, 0, 100, 50), Rectangle(200, 0, 100, 50)}), 0, 0, 0, nullptr, L"не один контур листа"},
+        {drawn("islands.vfw", {Rectangle(0, 0, 300, 200), Rectangle(100, 50, 100, 50)}, L"Отход Лист 1-1(1) Ст3"), 0, 0, 0,
+         nullptr, L"у отхода есть вырезы"},
+        {drawn("sheet.vfw", {Rectangle(0, 0, 300, 200), Rectangle(100, 50, 100, 50)}, L"Plate"), 300, 200, 1, L"Ст3", nullptr},
+    };
     for (const auto& c : cases) {
+        SCOPED_TRACE(vlhost::Host::Utf8(c.file));
         INestingModelPtr model = CreateNestingModelInstance();
-        model->SetWidthSheet(300.0);
-        model->SetHeightSheet(200.0);
+        model->SetWidthSheet(100.0);
+        model->SetHeightSheet(50.0);
+        model->SetThicknessSheet(1.0);
+        model->SetMaterialSheet(L"Ст3");
         model->AddSheet();
         const size_t macros = DrawingMacros().size();
-        const size_t messages = InformMessages(IDS_MESS_SHEET_RECTANGLE);
-        model->ImportSheetFromFile(c.outline.empty() ? File("none.vfr")
-                                                     : FragmentFile("s" + std::to_string(n++) + ".vfr", c.outline));
-        const bool taken = c.width > 0;
-        EXPECT_EQ(model->GetWidthSheet(), taken ? c.width : 300.0);
-        EXPECT_EQ(model->GetHeightSheet(), taken ? c.height : 200.0);
-        EXPECT_EQ(InformMessages(IDS_MESS_SHEET_RECTANGLE), messages + (taken ? 0 : 1));
+        const size_t messages = Messages().size();
+        const bool taken = c.why == nullptr;
+        EXPECT_EQ(model->ImportSheetFromFile(c.file), taken);
+        EXPECT_EQ(model->GetWidthSheet(), taken ? c.width : 100.0);
+        EXPECT_EQ(model->GetHeightSheet(), taken ? c.height : 50.0);
+        EXPECT_EQ(model->GetThicknessSheet(), taken ? c.thickness : 1.0);
+        EXPECT_EQ(model->GetMaterialSheet(), taken ? c.material : L"Ст3");
+        // The host's converter tells of a file it cannot read on its own.
+        ASSERT_EQ(Messages().size() > messages, !taken);
+        if (!taken) {
+            EXPECT_NE(Messages().back().text.find(c.file + L": "), std::wstring::npos) << vlhost::Host::Utf8(Messages().back().text);
+            EXPECT_NE(Messages().back().text.find(c.why), std::wstring::npos) << vlhost::Host::Utf8(Messages().back().text);
+        }
         EXPECT_EQ(DrawingMacros().size(), macros) << "the outline read is not kept";
         model->ClearSheets();
+    }
+}
+
+// The thickness and material a remnant's label gives, whatever its sheet is
+// called; a label of a remnant that is no rectangle gives its material only.
+TEST(SheetFileTest, ARemnantsLabelGivesItsThicknessAndMaterial)
+{
+    const struct {
+        const wchar_t* label;
+        std::optional<double> thickness;
+        std::optional<std::wstring> material;
+    } cases[] = {
+        {L"Отход Карта раскроя 1-3(3) 2x1472x801 Ст3", 2.0, L"Ст3"},
+        {L"Отход Лист (2)-1(14) 1.5x100x50 AISI 304", 1.5, L"AISI 304"},
+        {L"Отход Карта раскроя 2-1(4) 1472x801 09Г2С", std::nullopt, L"09Г2С"},
+        {L"Отход Карта раскроя 1-2(2) Ст3", std::nullopt, L"Ст3"},
+        {L"Отход Карта раскроя 1-2(2) 100x50", std::nullopt, std::nullopt},
+        {L"Отход Карта раскроя 1", std::nullopt, std::nullopt},
+        {L"Plate 2x100x50 Ст3", std::nullopt, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(vlhost::Host::Utf8(c.label));
+        sheetfile::SheetOfFile sheet;
+        sheetfile::ReadRemnantLabel(c.label, L"Отход", sheet);
+        EXPECT_EQ(sheet.thickness, c.thickness);
+        EXPECT_EQ(sheet.material, c.material);
     }
 }
 

@@ -285,6 +285,8 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
         {"figure placed nowhere", [&] { return job.figure->SetPlacement(nan, 0.0, 0.0); }},
         {"figure thickness -1", [&] { return job.figure->SetThickness(-1.0); }},
         {"sheet count -1", [&] { return job.sheet->SetCount(-1.0); }},
+        {"sheet count 0", [&] { return job.sheet->SetCount(0.0); }},
+        {"sheet count 2.5", [&] { return job.sheet->SetCount(2.5); }},
         {"remnant colour -5", [&] { return job.waste->SetColor(-5); }},
         {"remnant colour beyond 24 bits", [&] { return job.waste->SetColor(0x1000000); }},
         {"bridges width -1", [&] { return m.SetBridgesWidth(-1.0); }},
@@ -362,8 +364,20 @@ TEST_F(ObjectsTest, NonNumbersInfinitiesAndHugeValuesAreRefused)
             EXPECT_EQ(Snapshot(job, DrawingMacros().size()), before) << what << ' ' << v;
         }
     }
+    // A bridge whose end holds such a value (its record spoilt) is not added either.
+    const IJumperPtr spoilt = m.CreateJumper(0.0, 0.0, 30.0, BridgeType::Gap, false);
+    ASSERT_TRUE(spoilt);
+    const auto spoiltEnd = std::dynamic_pointer_cast<Jumper>(ModelObjectOf(spoilt.get()));
+    ASSERT_TRUE(spoiltEnd);
     for (const double v : values) {
         EXPECT_FALSE(m.CreateJumper(0.0, 0.0, v, BridgeType::Gap, false)) << v;
+        EXPECT_FALSE(m.CreateJumper(v, 0.0, 30.0, BridgeType::Gap, false)) << v;
+        EXPECT_FALSE(m.CreateJumper(0.0, v, 30.0, BridgeType::Double, false)) << v;
+        spoiltEnd->m_point1 = {v, 0.0};
+        EXPECT_EQ(m.AddJumper(spoilt, 0), NResult::OutOfRange) << v;
+        int group = -1;
+        job.jumper->GetPhantomGroup(v, 0.0, false, group);
+        EXPECT_EQ(group, 0) << v;
         EXPECT_FALSE(m.CreateWaste(v, v)) << v;
         EXPECT_FALSE(m.GetWasteByPoint(v, 0.0)) << v;
         double x = v, y = v;

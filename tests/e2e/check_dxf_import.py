@@ -65,6 +65,10 @@ def entity_chains(e, sag):
         return [c for part in e.virtual_entities() for c in entity_chains(part, sag)]
     if kind == "ELLIPSE" and not 0 < e.dxf.ratio <= 1:  # no ellipse: it encloses nothing
         return []
+    if kind in ("ARC", "CIRCLE") and e.dxf.radius < POINT_TOLERANCE:
+        return []  # a point
+    if kind == "ARC" and 0 < e.dxf.radius * math.radians((e.dxf.end_angle - e.dxf.start_angle) % 360) < POINT_TOLERANCE:
+        return []  # a point
     if kind in ("ARC", "CIRCLE", "ELLIPSE", "SPLINE"):
         return [list(e.flattening(sag))]
     if kind == "INSERT":  # block copies, placed, scaled and mirrored
@@ -79,7 +83,8 @@ def polyline_chains(e, sag):
     if e.dxftype() == "LWPOLYLINE":
         points = [(x, y, b) for x, y, b in e.get_points("xyb")]
     else:
-        points = [(v.dxf.location.x, v.dxf.location.y, v.dxf.bulge) for v in e.vertices]
+        # The control frame of a polyline smoothed into a spline is not drawn.
+        points = [(v.dxf.location.x, v.dxf.location.y, v.dxf.bulge) for v in e.vertices if not v.dxf.flags & 16]
     closed = e.closed if e.dxftype() == "LWPOLYLINE" else e.is_closed
     if closed and points:
         points.append(points[0])

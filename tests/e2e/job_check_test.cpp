@@ -137,7 +137,7 @@ TEST_F(JobCheck, TheJobAsMadePassesEveryCheck)
          {std::vector<std::string>{"overlap", job}, {"reopen", job},
           {"accounted", job, "--parts", NESTING_SOURCE_DIR "/tests/data/e2e/job.txt"}, {"dxf", job, (s_job / "export").string()},
           {"gaps", job, (s_job / "export").string()}, {"csv", s_job.string()},
-          {"registers", job, (s_job / "docs").string()}}) {
+          {"registers", job, (s_job / "docs").string()}, {"remnants", job}}) {
         const Outcome outcome = Check(args);
         EXPECT_EQ(outcome.status, 0) << args[0] << ":\n" << outcome.output;
     }
@@ -215,6 +215,10 @@ const Spoilt kSpoilt[] = {
          return std::vector<std::string>{"same", (job / "typed.vdw").string(), (job / "laid.vdw").string()};
      },
      "the title block of page 1: cell 110 held \"Иванов И.И.\", holds \"\""},
+    {"PlateMovedOntoTheRemnant", [](const fs::path& job) { MoveMacro(Drawing(job), L"Plate", 150, 100); },
+     [](const fs::path& job) { return std::vector<std::string>{"remnants", Drawing(job)}; }, "holds 5000.0000 mm² of part 1 \"Plate\""},
+    {"CrossMovedIntoTheRemnantsGap", [](const fs::path& job) { MoveMacro(Drawing(job), L"Cross", 3, 0); },
+     [](const fs::path& job) { return std::vector<std::string>{"remnants", Drawing(job)}; }, "within the part gap 5.0000 mm"},
     {"CsvCellChanged", [](const fs::path& job) { Replace(PartsCsv(job), "\"Cross\"", "\"Crosses\""); },
      [](const fs::path& job) { return std::vector<std::string>{"csv", (job / "docs").string()}; },
      "differs from its table document from row"},

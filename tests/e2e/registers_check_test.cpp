@@ -14,6 +14,7 @@ using jobcheck::RegisterRows;
 const std::wstring kParts = L"Ведомость деталей";
 const std::wstring kMaps = L"Ведомость карт раскроя";
 const std::wstring kLinear = L"Ведомость линейного раскроя";
+const std::wstring kRemnants = L"Ведомость делового отхода";
 
 jobcheck::Outline Box(double x, double y, double w, double h)
 {
@@ -80,6 +81,11 @@ const RegisterRows kMapsRows = {
     {L"S2", L"Ст3", L"2.00", L"2500", L"1250", L"1", L"3.25", L"0.00", L""},
 };
 
+const RegisterRows kRemnantsRows = {
+    {L"Имя карты", L"№ остатка", L"Размер остатка, мм"},
+    {L"S1", L"S1-1", L"2x300x300"},
+};
+
 struct Case {
     const char* what;
     std::function<void(Job&, std::map<std::wstring, RegisterRows>&)> spoil;
@@ -108,6 +114,10 @@ const Case kCases[] = {
      "length \"2500\", the drawing 2500"},
     {"a utilisation the drawing does not show", [](Job&, auto& r) { r[kMaps][2][6] = L"0.00"; }, false,
      "utilisation \"0.00\", the drawing 3.25"},
+    {"a remnant of another size", [](Job&, auto& r) { r[kRemnants][1][2] = L"2x300x301"; }, false,
+     "\"S1-1\" of \"2x300x301\", the drawing 300 x 300"},
+    {"a remnant of the sheets' thickness before they changed", [](Job& j, auto&) { j.sheetThickness = 3.0; },
+     false, "a thickness of 2 mm in \"2x300x300\", the sheets' 3"},
     {"a map holding nothing", [](Job& j, auto&) { j.parts[1].sheet = -1, j.parts[1].view = 3; }, false,
      "2 maps, the drawing has 1 sheets holding parts"},
 };
@@ -121,7 +131,7 @@ TEST(JobCheckRegisters, RegistersAsDrawnPassAndEachDisagreementIsNamed)
         if (c.linear)
             registers[kLinear] = kLinearRows;
         else
-            registers = {{kParts, kPartsRows}, {kMaps, kMapsRows}};
+            registers = {{kParts, kPartsRows}, {kMaps, kMapsRows}, {kRemnants, kRemnantsRows}};
         c.spoil(job, registers);
         std::string faults;
         const size_t checked = jobcheck::CheckRegisters(job, registers, 250.0, [&](const std::string& f) { faults += f + "\n"; });

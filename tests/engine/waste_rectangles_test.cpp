@@ -89,23 +89,26 @@ TEST(WasteRectangles, PartsWithoutOutlineAreSkipped)
 
 // The width test keeps a rectangle only when it exceeds the minimum size less
 // the tolerance; a lone small rectangle yields nothing.
-TEST(WasteRectangles, MinimumSizeDecidesBetweenValidAndRest)
+TEST(WasteRectangles, MinimumSizeHoldsForTheRemnantAsKept)
 {
+    // The free half, 100 x 50, is 100 x 45 once the gap of 5 has cut it down.
     const NPolygonPtr sheet = Box(0, 0, 100, 100);
     const std::vector<VectorPolygon> parts{{Box(0, 0, 100, 50)}};
-    EXPECT_EQ(Decompose(sheet, parts, 5.0, 50.0).size(), 1u);
-    EXPECT_EQ(Decompose(sheet, parts, 5.0, 50.0002).size(), 0u);
+    EXPECT_EQ(Decompose(sheet, parts, 5.0, 45.0).size(), 1u);
+    EXPECT_EQ(Decompose(sheet, parts, 5.0, 45.0002).size(), 0u);
+    EXPECT_EQ(Decompose(sheet, parts, 5.0, 50.0).size(), 0u);
 }
 
 // Two small rectangles stacked between parts (40..80 by 70..90 and by
-// 90..100) are united into one remnant big enough to keep.
+// 90..100) are united into one remnant big enough to keep, also once the
+// gap has cut it down.
 TEST(WasteRectangles, SmallRectanglesAreUnitedIntoARemnant)
 {
     const std::vector<VectorPolygon> parts{{Box(10, 90, 40, 100)}, {Box(80, 70, 100, 100)}, {Box(30, 10, 100, 70)}};
     WasteBuilder builder;
     builder.Init(1.0, 0.0);
     VectorPolygon outs;
-    builder.DecomposeToRectangles(Box(0, 0, 100, 100), parts, 30.0, outs);
+    builder.DecomposeToRectangles(Box(0, 0, 100, 100), parts, 28.0, outs);
     ASSERT_EQ(outs.size(), 2u);
     EXPECT_TRUE(Contains(outs, {{0, 0}, {29, 69}}));
     EXPECT_TRUE(Contains(outs, {{41, 71}, {79, 100}}));

@@ -60,7 +60,9 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
     EXPECT_EQ(dxfimport::ReadThickness(L"2,5 мм"), 2.5);
     EXPECT_EQ(dxfimport::ReadThickness(L"10"), 10.0);
     EXPECT_EQ(dxfimport::ReadThickness(L"500 мм"), 500.0);
-    for (const wchar_t* bad : {L"0", L"-2", L"abc", L"2 5", L"1e999", L"", L"1e300", L"500,5"})
+    EXPECT_EQ(dxfimport::ReadThickness(L".5"), 0.5);
+    EXPECT_EQ(dxfimport::ReadThickness(L"0,01"), 0.01);
+    for (const wchar_t* bad : {L"0", L"-2", L"abc", L"2 5", L"1e999", L"", L"1e300", L"500,5", L"0.001", L"1e-300"})
         EXPECT_FALSE(dxfimport::ReadThickness(bad)) << vlhost::Host::Utf8(bad);
     EXPECT_EQ(dxfimport::ReadCount(L"4 шт"), 4);
     EXPECT_EQ(dxfimport::ReadCount(L"1000000000"), 1000000000);
@@ -354,6 +356,21 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
          leftOut + L"вставки глубже 16 уровней блоков — 1 (вставка блока на слое «0» в блоке «B24» у (0; 0))"},
         {"hole_of_one_vertex", dxftext::File({{"ENTITIES", square + Polyline({{50, 50}}, true)}}), nullptr, 10000,
          leftOut + L"полилинии менее чем из двух точек — 1 (полилиния на слое «0» у (50; 50))"},
+        // Curves of nothing at the drawing's tolerance: a circle of a radius
+        // no curve has is left out and named, arcs of round-off within a
+        // joint are points as point lines are, a spline that breaks apart at
+        // a repeated knot is left out and named, a slit is named where it is.
+        {"hole_of_radius_1e-300", dxftext::File({{"ENTITIES", square + Circle("50", "50", 1e-300)}}), nullptr, 10000,
+         leftOut + L"дуги и окружности без радиуса — 1 (окружность на слое «0» у (50; 50))"},
+        {"arcs_of_round_off", dxftext::File({{"ENTITIES", square + Arc(50, 50, 1e-9, 0, 90) + Arc(50, 50, 10, 0, 1e-7)}}),
+         nullptr, 10000},
+        {"hole_spline_broken_at_a_knot",
+         dxftext::File({{"ENTITIES", square + Spline(2, {0, 0, 0, 1, 1, 1, 2, 2, 2},
+                                                     {{40, 40}, {60, 40}, {60, 60}, {40, 60}, {30, 50}, {40, 40}})}}),
+         nullptr, 10000, leftOut + L"сплайны, разорванные на кратном узле — 1 (сплайн на слое «0» у (40; 40))"},
+        {"slit_thinner_than_a_joint",
+         dxftext::File({{"ENTITIES", square + Polyline({{40, 50}, {60, 50}, {60, 50.001}, {40, 50.001}}, true)}}),
+         L"контур без площади у точки (40; 50)", 0},
         // Reader oddities: nothing after EOF is read; a block defined twice is
         // left out as ambiguous; "0x32" is no DXF number.
         {"hole_after_eof",
@@ -362,6 +379,13 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
          dxftext::File({{"BLOCKS", Block("H", Circle("50", "50", 10)) + Block("H", Circle("50", "50", 30))},
                         {"ENTITIES", square + Insert("H", 0, 0)}}),
          nullptr, 10000, leftOut + L"вставки блоков, определённых в файле дважды — 1 (вставка блока на слое «0» у (0; 0))"},
+        {"hole_in_an_external_reference",
+         dxftext::File({{"BLOCKS", {{0, "BLOCK"}, {2, "HOLES"}, {70, "4"}, {10, "0"}, {20, "0"}, {1, "holes.dwg"}, {0, "ENDBLK"}}},
+                        {"ENTITIES", square + Insert("HOLES", 0, 0)}}),
+         nullptr, 10000, leftOut + L"вставки внешних ссылок (их файлы не читаются) — 1 (вставка блока на слое «0» у (0; 0))"},
+        {"hole_drawn_only_as_a_hatch",
+         dxftext::File({{"ENTITIES", square + Groups{{0, "HATCH"}, {8, "0"}, {10, "0"}, {20, "0"}, {2, "SOLID"}}}}), nullptr,
+         10000, leftOut + L"объекты HATCH, которые не импортируются — 1 (штриховка на слое «0» у (0; 0))"},
         {"hole_at_a_hexadecimal_number", dxftext::File({{"ENTITIES", square + Circle("0x32", "50", 10)}}), nullptr, 10000,
          leftOut + L"объекты с числами не в десятичной записи или бесконечными — 1 (окружность на слое «0»)"},
         // An arrowhead block of dimensions that nothing inserts is not read.
@@ -381,7 +405,9 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         {"count_too_large", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Кол-во: 2147483647]")}}), nullptr, 10000,
          L"значение не принято: [Кол-во: 2147483647] (количество должно быть целым числом от 1 до 1000000000): деталь импортирована с количеством 1"},
         {"thickness_too_large", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Толщина: 1e300]")}}), nullptr, 10000,
-         L"значение не принято: [Толщина: 1e300] (толщина должна быть числом больше 0 и не больше 500 мм): деталь импортирована без толщины"},
+         L"значение не принято: [Толщина: 1e300] (толщина должна быть числом от 0.01 до 500 мм): деталь импортирована без толщины"},
+        {"thickness_too_small", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Толщина=1e-300]")}}), nullptr, 10000,
+         L"значение не принято: [Толщина=1e-300] (толщина должна быть числом от 0.01 до 500 мм): деталь импортирована без толщины"},
         // An unreadable file: one reason, in the run's message.
         {"binary", std::string("AutoCAD Binary DXF\r\n\x1a\0\0\0SECTION", 30), L"файл не прочитан как DXF: это двоичный DXF", 0},
         {"sections_damaged", "0\nSECTION\n2\nENTITIES\n0\nSECTION\n0\nENDSEC\n0\nENDSEC\n0\nEOF\n",
@@ -396,6 +422,8 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
                                          Groups{{0, "LINE"}, {67, "1"}, {10, "0"}, {20, "0"}, {11, "1"}, {21, "1"}}}}),
          L"в файле только 3D-объекты, они не импортируются: нет плоского контура детали", 0},
         {"face_and_hatch", dxftext::File({{"ENTITIES", face + Groups{{0, "HATCH"}, {8, "0"}}}}),
+         L"в файле нет объектов, которые импортируются (отрезков, дуг, окружностей, эллипсов, полилиний, сплайнов, текстов)", 0},
+        {"region", dxftext::File({{"ENTITIES", {{0, "REGION"}, {8, "0"}, {70, "1"}, {1, "acis"}}}}),
          L"в файле нет объектов, которые импортируются (отрезков, дуг, окружностей, эллипсов, полилиний, сплайнов, текстов)", 0},
     };
     std::vector<FileMetaParams> entries = WriteCases(cases);
@@ -472,7 +500,8 @@ TEST_F(DxfImportTest, PartsOfSizesNoSheetHoldsAreRefusedWithTheirSize)
 // round-off are straight edges; bulges in a block inserted at an uneven scale
 // are followed as closely as single curves; splines of straight quadratic
 // spans joined at sharp corners (doubled knots, not from 0) make an outline
-// with its hole.
+// with its hole; a polyline smoothed into a spline is its curve; names and
+// blocks as loose writers leave them are read as CAD reads them.
 TEST_F(DxfImportTest, RoundOffUnevenScalesAndSplineCornersImportExactly)
 {
     using namespace dxftext;
@@ -510,6 +539,16 @@ TEST_F(DxfImportTest, RoundOffUnevenScalesAndSplineCornersImportExactly)
         }
         return g;
     };
+    // A closed polyline of 16 vertices round (50, 50) at 40 smoothed from a square frame.
+    Groups splineFit{{0, "POLYLINE"}, {8, "0"}, {66, "1"}, {10, "0"}, {20, "0"}, {70, "5"}};
+    const auto vertex = [&](double x, double y, const char* flags) {
+        splineFit = splineFit + Groups{{0, "VERTEX"}, {8, "0"}, {10, Num(x)}, {20, Num(y)}, {70, flags}};
+    };
+    for (const auto& [x, y] : {std::pair{0, 0}, {100, 0}, {100, 100}, {0, 100}})
+        vertex(x, y, "16");
+    for (int k = 0; k < 16; ++k)
+        vertex(50 + 40 * std::cos(k * pi / 8), 50 + 40 * std::sin(k * pi / 8), "8");
+    splineFit = splineFit + Groups{{0, "SEQEND"}};
     const struct {
         const char* name;
         std::string bytes;
@@ -524,6 +563,31 @@ TEST_F(DxfImportTest, RoundOffUnevenScalesAndSplineCornersImportExactly)
         {"uneven_block_scale", dxftext::File({{"BLOCKS", Block("PLATE", plate)}, {"ENTITIES", uneven}}), 2,
          1.5 * (10000 + segment - 200 * pi)},
         {"star_splines_with_hole", dxftext::File({{"ENTITIES", star(1) + star(0.5)}}), 2, 0.75 * 6 * 100 * 40 * 0.5},
+        // A knot repeated past the degree where the two pieces meet: a hole
+        // of two parabolic arcs, each two thirds of its triangle off the chord.
+        {"spline_joined_at_a_full_knot",
+         dxftext::File({{"ENTITIES", Square(0, 0, 100) + Spline(2, {0, 0, 0, 1, 1, 1, 2, 2, 2},
+                                                             {{40, 40}, {60, 40}, {60, 60}, {60, 60}, {40, 60}, {40, 40}})}}),
+         2, 10000 - 2 * 200 * 2.0 / 3},
+        // A polyline smoothed into a spline: its control frame is not drawn.
+        {"spline_fit_polyline", dxftext::File({{"ENTITIES", splineFit}}), 1, 8 * 1600 * std::sin(pi / 8)},
+        {"edge_at_a_subnormal_number", dxftext::File({{"ENTITIES", Line(0, 0, 100, 1e-320) + Line(100, 1e-320, 100, 100) +
+                                                               Line(100, 100, 0, 100) + Line(0, 100, 0, 0)}}),
+         1, 10000},
+        // Names of blocks and layers are one whatever their case; a block
+        // its section ends without ENDBLK ends there.
+        {"block_named_in_another_case", dxftext::File({{"BLOCKS", Block("HOLE", Circle("50", "50", 10))},
+                                                       {"ENTITIES", Square(0, 0, 100) + Insert("Hole", 0, 0)}}),
+         2, 10000 - 100 * pi},
+        {"frozen_layer_named_in_another_case",
+         dxftext::File({{"TABLES", {{0, "TABLE"}, {2, "LAYER"}, {70, "1"}, {0, "LAYER"}, {2, "AUX"}, {70, "1"}, {62, "7"},
+                                    {6, "CONTINUOUS"}, {0, "ENDTAB"}}},
+                        {"ENTITIES", Square(0, 0, 100) + Line(10, 10, 20, 20, "aux")}}),
+         1, 10000},
+        {"block_without_its_end",
+         dxftext::File({{"BLOCKS", Groups{{0, "BLOCK"}, {2, "H"}, {70, "0"}, {10, "0"}, {20, "0"}} + Circle("50", "50", 10)},
+                        {"ENTITIES", Square(0, 0, 100) + Insert("H", 0, 0)}}),
+         2, 10000 - 100 * pi},
     };
     std::vector<FileMetaParams> entries = WriteCases(cases);
     const size_t before = host->State().messages.size();

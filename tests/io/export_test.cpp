@@ -10,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <set>
+#include <tuple>
 
 namespace iotest {
 namespace {
@@ -71,6 +72,21 @@ protected:
     // The figures' colourings in the source drawing.
     size_t Colourings() const { return CountDeep(doc, vlapi::vlDrColouring); }
 
+    // Every view's layers in their order: name, colour and whether shown.
+    std::vector<std::tuple<std::wstring, int, bool>> Layers() const
+    {
+        std::vector<vlapi::IViewPtr> views;
+        vrnApi::GetAllViews(doc, views);
+        std::vector<std::tuple<std::wstring, int, bool>> layers;
+        for (const vlapi::IViewPtr& view : views) {
+            const vlapi::ILayersPtr all = view->GetLayers();
+            for (int i = 0; all && i < all->GetCount(); ++i)
+                if (const vlapi::ILayerPtr layer{all->GetItem(i)})
+                    layers.emplace_back(layer->GetName(), layer->GetColor(), layer->GetVisible());
+        }
+        return layers;
+    }
+
 };
 
 TEST_F(ExportTest, EachFormatWritesItsFilesAndTellsEachStep)
@@ -78,6 +94,8 @@ TEST_F(ExportTest, EachFormatWritesItsFilesAndTellsEachStep)
     BuildJob();
     const size_t macros = DrawingMacros().size();
     const size_t colourings = Colourings();
+    vrnApi::ShowHideLayer(vrnApi::LoadStr(IDS_COLORING), true);  // the user hid the colourings
+    const auto layers = Layers();
     struct Case {
         int format;
         std::set<std::string> files;
@@ -111,8 +129,10 @@ TEST_F(ExportTest, EachFormatWritesItsFilesAndTellsEachStep)
             EXPECT_EQ(m.flags, vlapi::vlMBIconInformation);
         ExpectCleanHost({Out()});
         EXPECT_EQ(DrawingMacros().size(), macros);
-        // The colour layer goes for the map only; the colourings come back.
+        // The colourings go for the map only and come back; their layer
+        // stays as the user set it, in its place.
         EXPECT_EQ(Colourings(), colourings);
+        EXPECT_EQ(Layers(), layers);
     }
     // A sheet's fragment holds its outline and its parts' outlines.
     vlapi::IVarnelDocument2DPtr sheet(host->Open(Out() / "S3.vfw", false));
@@ -160,6 +180,7 @@ TEST_F(ExportTest, SecondsFillTheTextOnlyWhenItHoldsOneFloatingConversion)
 TEST_F(ExportTest, AnEmptyFolderWarnsAndRemnantsOfOneNameGetTwoFiles)
 {
     SheetPtr sheet = AddSheet(L"S", 1000.0, 500.0);
+    AddRectPart(sheet, L"A", 100, 50, 600, 300);
     AddWaste(sheet, 0, 0, 100, 100);
     AddWaste(sheet, 200, 0, 100, 100);
     // Named as earlier versions named a remnant without a size.
@@ -208,7 +229,7 @@ TEST_F(ExportTest, AStepWithNothingToExportWritesAndTellsNothing)
 TEST_F(ExportTest, TheFilesAnEarlierExportLeftAreNamedAndNothingIsNoExport)
 {
     const std::wstring note = L"\n\nВ папке остались файлы прежних экспортов, которых этот экспорт не записывал:";
-    const std::wstring nothing = L"Нечего экспортировать: на листах чертежа нет ни деталей, ни деловых отходов";
+    const std::wstring nothing = L"Нечего экспортировать: на листах чертежа нет деталей";
     struct Case {
         const char* what;
         std::function<void()> build;
@@ -225,19 +246,32 @@ TEST_F(ExportTest, TheFilesAnEarlierExportLeftAreNamedAndNothingIsNoExport)
     };
     const Case cases[] = {
         {"another job's map, sheets, remnants and 3D document, the map and sheets first", partAndRemnant,
-         {"card.dxf", "Карта 2.dxf", "Карта 2.vfw", "waste2-1(4) 2x99x99 Ст3.dxf", "sheets.v3d", "notes.txt",
-          ".hidden.dxf"},
+         {"card.dxf", "Карта 2.dxf", "Карта 2.vfw", "Карта 3.DXF", "waste2-1(4) 2x99x99 Ст3.dxf", "sheets.v3d",
+          "notes.txt", ".hidden.dxf"},
          0,
-         {Text(IDS_MESS_SUCCESS_EXPORT) + note + L"\nsheets.v3d\nКарта 2.dxf\nКарта 2.vfw\nwaste2-1(4) 2x99x99 Ст3.dxf"},
+         {Text(IDS_MESS_SUCCESS_EXPORT) + note +
+          L"\nsheets.v3d\nКарта 2.dxf\nКарта 2.vfw\nКарта 3.DXF\nwaste2-1(4) 2x99x99 Ст3.dxf"},
          {"card.dxf", "S1.dxf", "S1.vfw", kWaste1 + ".dxf", kWaste1 + ".vfw", "Карта 2.dxf", "Карта 2.vfw",
-          "waste2-1(4) 2x99x99 Ст3.dxf", "sheets.v3d", "notes.txt", ".hidden.dxf"}},
+          "Карта 3.DXF", "waste2-1(4) 2x99x99 Ст3.dxf", "sheets.v3d", "notes.txt", ".hidden.dxf"}},
         {"this job's files of another format", partAndRemnant, {"S1.dxf", "card.dxf"}, 2,
          {Text(IDS_MESS_SUCCESS_EXPORT) + note + L"\nS1.dxf\ncard.dxf"},
          {"S1.dxf", "S1.vfw", "card.dxf", kWaste1 + ".vfw"}},
         {"a folder of this job's files alone", partAndRemnant, {"S1.vfw", kWaste1 + ".vfw"}, 2,
          {Text(IDS_MESS_SUCCESS_EXPORT)}, {"S1.vfw", kWaste1 + ".vfw"}},
         {"a remnant alone on a sheet", [this] { AddWaste(AddSheet(L"S1", 1000.0, 500.0), 0, 0, 300, 150); },
-         {}, 2, {Text(IDS_MESS_SUCCESS_EXPORT)}, {"waste.vfw"}},
+         {}, 2, {nothing}, {}},
+        {"parts in the container, a remnant left on their sheet",
+         [this] {
+             AddWaste(AddSheet(L"S1", 1000.0, 500.0), 0, 0, 300, 150);
+             vrnApi::GetViewPtrByNumber(vrnApi::CreateContainerView(1000.0, 500.0))->SetCurrent(true);
+             model.m_figures.push_back(Figure::Create(vrnApi::CreateMacroByRectangle(L"C", 20, 20, 101)));
+         },
+         {}, 0, {nothing}, {}},
+        {"a remnant on a sheet without parts beside one with", [this, partAndRemnant] {
+             partAndRemnant();
+             AddWaste(AddSheet(L"S2", 1000.0, 500.0), 0, 0, 300, 150);
+         },
+         {}, 2, {Text(IDS_MESS_SUCCESS_EXPORT)}, {"S1.vfw", kWaste1 + ".vfw"}},
         {"an empty drawing", [] {}, {}, 0, {nothing}, {}},
         {"sheets without parts or remnants", [this] { AddSheet(L"S1", 1000.0, 500.0); }, {}, 0, {nothing}, {}},
         {"parts in the container alone",

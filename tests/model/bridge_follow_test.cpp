@@ -156,44 +156,78 @@ TEST_F(BridgeFollowTest, BridgesMoveWithTheirFigures)
     }
 }
 
-// The host copies F2 with its gap bridge; the sink gives the copied bridge to
-// what it stands on, and the copy's own moves then take it along.
-TEST_F(BridgeFollowTest, ABridgeCopiedWithItsFigureBelongsToTheCopy)
+// An L turned a quarter about the middle of its box by the host's tools:
+// every bridge on it turns with it, those whose point happens to lie on the
+// turned outline too; a bridge the user turned along with it is not turned twice.
+TEST_F(BridgeFollowTest, BridgesTurnWithTheirFigureWhereverTheyStand)
 {
-    const INestingMacroObjectPtr figure = FigureMacro(L"F2");
-    const INestingMacroObjectPtr bridge = FigureMacro(L"Мостик: F2 b30.0 тип-1", MacroCommand::Bridge);
-    ASSERT_TRUE(figure && bridge);
-    vlapi::ICopyObjectParamPtr by(doc->CreateAPIObject(vlapi::vlObjectCopyObjectParam));
-    by->SetTargetX(0.0);
-    by->SetTargetY(250.0);
-    const auto copied = doc->CopyObjects(
-        {vlapi::IAPIObjectPtr(hostAccess::ObjectOf(doc, figure->GetReference())),
-         vlapi::IAPIObjectPtr(hostAccess::ObjectOf(doc, bridge->GetReference()))},
-        by.get());
-    ASSERT_EQ(copied.size(), 2u);
-    std::vector<INestingMacroObjectPtr> copies;
-    for (const auto& object : copied)
-        copies.push_back(vrnApi::CreateMacroByReference(hostAccess::ReferenceOf(object)));
-    OwnCopiedBridges(copies);
-    std::vector<std::wstring> expected = ReadBridges();
-    EXPECT_EQ(std::count(expected.begin(), expected.end(), L"Мостик: F2 b30.0 тип-1"), 2);
-
-    vrnApi::UnSelectAll();
-    copies[0]->SelectMacro(true);
-    copies[0]->SetMacroPlacement(-150.0, 0.0, 0.0, false);
+    StoredFigure({{700, 200}, {820, 200}, {820, 240}, {740, 240}, {740, 320}, {700, 320}}, L"L");
+    Drop(model);
+    Load(model);
+    const FigurePtr L = model.m_figures.back();
+    // Turned about (760, 260): (x, y) goes to (1020 - y, x - 500).
+    const auto turned = [](const NPoint& p) { return NPoint{1020 - p.y, p.x - 500}; };
+    const struct {
+        const char* what;
+        NPoint at;
+        bool turnedAlong;  // selected and turned with the L
+    } bridges[] = {
+        {"at a corner of the turned outline", {780, 240}, false},
+        {"inside an edge of the turned outline", {760, 240}, false},
+        {"off the turned outline", {700, 260}, false},
+        {"turned along with the L", {800, 200}, true},
+    };
+    vlapi::APIObjectList moved{vlapi::IAPIObjectPtr(hostAccess::ObjectOf(doc, L->GetReference()))};
+    for (const auto& bridge : bridges) {
+        const JumperPtr made = AddBridge(BridgeType::Gap, bridge.at, L);
+        if (bridge.turnedAlong)
+            moved.push_back(vlapi::IAPIObjectPtr(hostAccess::ObjectOf(doc, made->GetReference())));
+    }
+    Drop(model);
+    const auto bridgesOnL = [] {
+        NestingModel read;
+        Load(read);
+        read.InitJumpersFromActiveDoc();
+        std::vector<NPoint> found;
+        for (const JumperPtr& jumper : read.m_jumpers) {
+            if (jumper->m_owner1 && jumper->m_owner1->GetName() == L"L")
+                found.push_back(jumper->m_point1);
+        }
+        Drop(read);
+        return found;
+    };
+    doc->RotateObjects(moved, 760.0, 260.0, 90.0);
+    Select(L"L");
     RunAutoPlacementInSheet();
-    EXPECT_EQ(ReadBridges(), expected);
+    std::vector<NPoint> found = bridgesOnL();
+    ASSERT_EQ(found.size(), std::size(bridges));
+    for (size_t i = 0; i < found.size(); ++i) {
+        SCOPED_TRACE(bridges[i].what);
+        ExpectPoint(found[i], turned(bridges[i].at), 1e-6);
+    }
+
+    // Then shifted along the turned L's lower edge: a bridge standing on it
+    // stands on the shifted edge too, and moves all the same.
+    doc->MoveObjects({vlapi::IAPIObjectPtr(hostAccess::ObjectOf(doc, FigureMacro(L"L")->GetReference()))}, 10.0, 0.0);
+    Select(L"L");
+    RunAutoPlacementInSheet();
+    found = bridgesOnL();
+    ASSERT_EQ(found.size(), std::size(bridges));
+    for (size_t i = 0; i < found.size(); ++i) {
+        SCOPED_TRACE(bridges[i].what);
+        ExpectPoint(found[i], turned(bridges[i].at) + NPoint{10.0, 0.0}, 1e-6);
+    }
 }
 
-TEST_F(BridgeFollowTest, DeletingAFigureOrASheetDeletesItsBridges)
+// Copies lowered in number leave their sheet's view (into the system view)
+// before they are deleted: their bridges go with them all the same.
+TEST_F(BridgeFollowTest, BridgesGoWithAFigureDeletedAfterItLeftItsView)
 {
+    model.MoveFiguresToSysView();
     model.DelFigure(model.m_figures.at(1));  // F2
+    model.FollowBridges();
     EXPECT_EQ(ReadBridges(), std::vector<std::wstring>{L"Мостик: F1 b30.0 тип-1"});
     EXPECT_EQ(BridgeMacros(), 1u);
-
-    AddBridge(BridgeType::DoubleStart, {100, 120}, F1(), {0, 120}, TheSheet());
-    model.DelSheet(TheSheet());
-    EXPECT_EQ(ReadBridges(), std::vector<std::wstring>{L"Мостик: F1 b30.0 тип-1"});
 }
 
 }  // namespace

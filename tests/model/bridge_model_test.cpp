@@ -3,6 +3,8 @@
 // tested against points and other bridges, deleted and cleared.
 #include "bridge_fixture.h"
 
+#include "ByteAccess.h"
+
 #include <functional>
 
 namespace bridgetest {
@@ -129,6 +131,25 @@ TEST_F(BridgeModelTest, RecordAndEndsSurviveASaveAndReopen)
     ExpectPoint(loaded.m_point2, 400, 170);
     EXPECT_EQ(loaded.m_name, L"Мостик: F1 - F2 b24.0 тип-11");
     EXPECT_EQ(loaded.m_macro->GetName(), loaded.m_name);
+}
+
+// The record after its 40 bytes: per end the owner's reference and where it
+// stood (three doubles), then where each end stood (two doubles each). An end
+// without an owner (the second of a one-point bridge, one on nothing) stores
+// zeros: no record holds a number that is not finite.
+TEST_F(BridgeModelTest, RecordsHoldOnlyFiniteNumbers)
+{
+    const JumperPtr bridges[] = {AddBridge(BridgeType::Gap, {200, 100}, F1()),
+                                 AddBridge(BridgeType::Double, {300, 150}, F1(), {350, 150}, nullptr)};
+    for (const JumperPtr& bridge : bridges) {
+        ByteBlock block;
+        bridge->m_macro->LoadMacroParams(block);
+        ASSERT_EQ(block.size(), 40u + 2 * 28 + 2 * 16);
+        for (const size_t at : {44, 52, 60, 72, 80, 88, 96, 104, 112, 120})
+            EXPECT_TRUE(std::isfinite(ReadAt<double>(block, at))) << at;
+        EXPECT_EQ(ReadAt<int32_t>(block, 68), 0);
+        EXPECT_EQ(ReadAt<double>(block, 96), bridge->m_point1.x);
+    }
 }
 
 // An end's owner is the figure or sheet whose border is nearest, within half

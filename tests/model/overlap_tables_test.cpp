@@ -101,23 +101,35 @@ TEST_F(ResultTablesTest, WithAPageLayoutOnlyTheTitleBlockIsWritten) {
     EXPECT_NE(vrnApi::GetMaterialPropertyFromDocument(), L"Ст3");
 }
 
+// With a page layout or without, the remnants are numbered and labelled with
+// the sheets' stock as it is now (changed since they were built).
 TEST_F(ResultTablesTest, RemnantsAreNumberedThroughTheSheets) {
+    doc->GetLayoutSheets()->Add();
     TwoSheetsOneCovered();
     const WastePtr a = RemnantInView(first->GetView());
     const WastePtr b = RemnantInView(second->GetView());
     const WastePtr c = RemnantInView(first->GetView());
     const WastePtr loose = RemnantInView(0);
-    loose->m_number = 7;
-    loose->m_subNumber = 3;
-    model.m_textSize = 12;
-    model.UpdateResultTables(nullptr);
-    EXPECT_EQ(std::make_pair(a->m_number, a->m_subNumber), std::make_pair(1, 1));
-    EXPECT_EQ(std::make_pair(c->m_number, c->m_subNumber), std::make_pair(2, 2));
-    EXPECT_EQ(std::make_pair(b->m_number, b->m_subNumber), std::make_pair(3, 1));
-    EXPECT_EQ(std::make_pair(loose->m_number, loose->m_subNumber), std::make_pair(7, 3));
-    EXPECT_EQ(a->m_material, L"Ст3");
-    EXPECT_EQ(loose->m_material, L"Ст3");
-    EXPECT_TRUE(View(first->GetView())->GetCurrent());
+    b->m_owner = second;  // labelled by its sheet
+    for (const bool withoutLayout : {true, false}) {
+        SCOPED_TRACE(withoutLayout);
+        NestingSetting::m_withoutLayout = withoutLayout;
+        NestingModel::m_materialSheet = withoutLayout ? L"Ст3" : L"AISI 304";
+        model.m_thicknessSheet = withoutLayout ? 2.0 : 3.0;
+        loose->m_number = 7;
+        loose->m_subNumber = 3;
+        model.m_textSize = 12;
+        model.UpdateResultTables(nullptr);
+        EXPECT_EQ(std::make_pair(a->m_number, a->m_subNumber), std::make_pair(1, 1));
+        EXPECT_EQ(std::make_pair(c->m_number, c->m_subNumber), std::make_pair(2, 2));
+        EXPECT_EQ(std::make_pair(b->m_number, b->m_subNumber), std::make_pair(3, 1));
+        EXPECT_EQ(std::make_pair(loose->m_number, loose->m_subNumber), std::make_pair(7, 3));
+        EXPECT_EQ(a->m_material, NestingModel::m_materialSheet);
+        EXPECT_EQ(loose->m_material, NestingModel::m_materialSheet);
+        EXPECT_EQ(b->m_macro->GetName(), withoutLayout ? L"Отход Лист 2-1(3) Ст3" : L"Отход Лист 2-1(3) AISI 304");
+        EXPECT_EQ(b->m_thickness, model.m_thicknessSheet);
+        EXPECT_TRUE(View(first->GetView())->GetCurrent());
+    }
 }
 
 TEST_F(ResultTablesTest, ProgressGoesToTheHostsBarAndTheBarIsClosed) {

@@ -2,6 +2,8 @@
 // sheet, by rectangles.
 #include "geometry/RingArea.h"
 #include "readback.h"
+#include "support/ring_distance.h"
+#include "vlhost/Host.h"
 #include "waste_fixture.h"
 
 using wastetest::Grown;
@@ -225,6 +227,92 @@ TEST_F(WasteBuildersTest, NarrowLedgesAreCutOffByTheRemnantSize)
     EXPECT_FALSE(reachesOverThePart());
     for (const WastePtr& waste : model.m_wastes)
         EXPECT_EQ(waste->m_macro->GetCommand(), MacroCommand::Waste);
+}
+
+// How far the remnant's area stands from the rectangle: 0 when they share
+// any area, else the least distance between their outlines.
+double Clearance(const Waste& waste, const NRect& part)
+{
+    const std::vector<NPoint> box{part.pBot, {part.pTop.x, part.pBot.y}, part.pTop, {part.pBot.x, part.pTop.y}};
+    NPoint middle{(part.pBot.x + part.pTop.x) / 2, (part.pBot.y + part.pTop.y) / 2};
+    if (InArea(waste, middle))
+        return 0.0;
+    double least = 1e300;
+    for (const NPolygonPtr& ring : waste.m_polygons) {
+        const std::vector<NPoint>& r = ring->m_points;
+        for (size_t i = 0; i < r.size(); ++i) {
+            if (ringtest::EvenOddInside(box, r[i]))
+                return 0.0;
+            for (size_t k = 0; k < box.size(); ++k)
+                least = std::min(least, ringtest::SegmentDistance(r[i], r[(i + 1) % r.size()], box[k],
+                                                                 box[(k + 1) % box.size()]));
+        }
+    }
+    return least;
+}
+
+// Steps between the parts' edges shorter than the simplification are
+// flattened, the notches among them too, yet no remnant comes nearer to a
+// part than the part gap: only what the free area holds is kept.
+TEST_F(WasteBuildersTest, SimplifiedRemnantsKeepTheGapToEveryPart)
+{
+    const struct {
+        const char* what;
+        std::vector<NRect> parts;  // lower-left corner, width and height
+    } layouts[] = {
+        // Beside the upper part the step is lifted to the sheet's top, into its gap.
+        {"the upper part 3 wider", {{{0, 0}, {300, 300}}, {{0, 310}, {303, 180}}}},
+        // Above the right part the step is moved to the sheet's edge, into its gap.
+        {"the right part 3 higher", {{{0, 0}, {700, 200}}, {{710, 0}, {290, 203}}}},
+        {"the right part 2.2 lower", {{{0, 0}, {700, 200}}, {{710, 0}, {290, 197.8}}}},
+    };
+    for (const double size : {5.0, 10.0}) {
+        for (const auto& layout : layouts) {
+            SCOPED_TRACE(std::string(layout.what) + ", simplified by " + std::to_string(size));
+            model.ClearWastes();
+            model.m_figures.clear();
+            model.m_sheets.clear();
+            model.m_wasteMethod = true;
+            model.m_wastSize = size;
+            const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+            for (const NRect& p : layout.parts)
+                AddPart(sheet, p.pBot.x, p.pBot.y, p.pTop.x, p.pTop.y);
+            model.CalculateWastes();
+            ASSERT_FALSE(model.m_wastes.empty());
+            for (const WastePtr& waste : model.m_wastes) {
+                for (const FigurePtr& part : model.m_figures)
+                    EXPECT_GE(Clearance(*waste, part->m_rectBorder), kGap - 1e-3) << vlhost::Host::Utf8(part->m_name);
+            }
+        }
+    }
+}
+
+// Two parts a hair more than twice the gap apart leave a strip of free area
+// between them, closed by a part above: under a millimetre wide it is no
+// remnant (its size would be registered as 0); wider, it is one.
+TEST_F(WasteBuildersTest, NoRemnantIsUnderAMillimetreAcross)
+{
+    for (const double strip : {0.39, 0.9, 1.5}) {
+        SCOPED_TRACE(strip);
+        model.ClearWastes();
+        model.m_figures.clear();
+        model.m_sheets.clear();
+        model.m_wasteMethod = true;
+        const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+        const double apart = 2 * kGap + strip;
+        AddPart(sheet, 0, 0, 300, 300);
+        AddPart(sheet, 300 + apart, 0, 300, 300);
+        AddPart(sheet, 0, 310, 600 + apart, 190);
+        model.CalculateWastes();
+        ASSERT_FALSE(model.m_wastes.empty());
+        size_t narrow = 0;
+        for (const WastePtr& waste : model.m_wastes) {
+            const NRect& r = waste->m_rect;
+            EXPECT_GE(std::min(r.pTop.x - r.pBot.x, r.pTop.y - r.pBot.y), 1.0) << vlhost::Host::Utf8(waste->m_name);
+            narrow += r.pTop.x - r.pBot.x < 2.0 ? 1 : 0;
+        }
+        EXPECT_EQ(narrow, strip > 1.0 ? 1u : 0u);
+    }
 }
 
 // The picked point is given in the active view; the remnant is made in the

@@ -24,8 +24,8 @@ protected:
         ModelHostTest::TearDown();
     }
 
-    // A rectangular part at (x, y) in the current view, with its gap polygons,
-    // on `sheet`, added to the model.
+    // A rectangular part with its lower-left corner at (x, y) in the current
+    // view, with its gap polygons, on `sheet`, added to the model.
     FigurePtr AddPart(const SheetPtr& sheet, double x, double y, double width, double height)
     {
         FigurePtr figure = RectangleFigure(width, height);

@@ -215,6 +215,46 @@ void CheckMaterials(const Job& job, const RegisterRows& rows, const Fault& fault
 
 // ---- the register of remnants
 
+// The size a row gives ("THICKNESSxLENGTHxWIDTH", or "LENGTHxWIDTH" without a
+// thickness) against the remnant its label names: the sheets' thickness, and
+// the sides of the remnant's box in whole millimetres, halves (and a hair over)
+// going down, either way round.
+void CompareRemnantSize(const Job& job, const Fault& fault, const std::string& where, const std::wstring& label,
+                        const std::wstring& size)
+{
+    const auto remnant = std::find_if(job.remnants.begin(), job.remnants.end(), [&](const RemnantRecord& w) {
+        return w.name.find(L" " + label + L"(") != std::wstring::npos;
+    });
+    if (remnant == job.remnants.end() || size.empty())
+        return;
+    std::vector<std::wstring> fields;
+    for (size_t at = 0;;) {
+        const size_t x = size.find(L'x', at);
+        fields.push_back(size.substr(at, x == std::wstring::npos ? x : x - at));
+        if (x == std::wstring::npos)
+            break;
+        at = x + 1;
+    }
+    if (fields.size() < 2 || fields.size() > 3) {
+        fault(where + ": a size " + Quoted(size));
+        return;
+    }
+    const double thickness = fields.size() == 3 ? Number(fields[0]).value_or(-1.0) : 0.0;
+    const std::optional<double> a = Number(fields[fields.size() - 2]), b = Number(fields.back());
+    if (!a || !b) {
+        fault(where + ": a size " + Quoted(size));
+        return;
+    }
+    if (std::fabs(thickness - job.sheetThickness) > kHundredth)
+        fault(where + ": a thickness of " + Shown(thickness) + " mm in " + Quoted(size) + ", the sheets' " +
+              Shown(job.sheetThickness));
+    const NRect box = BoxOf(remnant->outline);
+    const double w = Width(box), h = Height(box);
+    const auto near = [](double shown, double drawn) { return std::fabs(shown - drawn) <= 0.5 + 1e-3; };
+    if (!(near(*a, w) && near(*b, h)) && !(near(*a, h) && near(*b, w)))
+        fault(where + ": " + Quoted(label) + " of " + Quoted(size) + ", the drawing " + Shown(w) + " x " + Shown(h));
+}
+
 void CheckRemnants(const Job& job, const RegisterRows& rows, const Fault& fault)
 {
     std::map<std::wstring, int> drawn, listed;
@@ -228,10 +268,11 @@ void CheckRemnants(const Job& job, const RegisterRows& rows, const Fault& fault)
     }
     for (size_t r = 1; r < rows.size(); ++r) {
         const std::wstring map = CellOf(rows[r], 0);
+        const std::string where = Text(kRemnants) + " row " + std::to_string(r);
         ++listed[map];
         if (CellOf(rows[r], 1).compare(0, map.size() + 1, map + L"-") != 0)
-            fault(Text(kRemnants) + " row " + std::to_string(r) + ": the label " + Quoted(CellOf(rows[r], 1)) +
-                  " is not of its map " + Quoted(map));
+            fault(where + ": the label " + Quoted(CellOf(rows[r], 1)) + " is not of its map " + Quoted(map));
+        CompareRemnantSize(job, fault, where, CellOf(rows[r], 1), CellOf(rows[r], 2));
     }
     if (listed != drawn)
         for (const auto& [map, count] : drawn)

@@ -17,6 +17,9 @@
 //   job_check gaps DRAWING FOLDER    on every sheet's DXF file, the parts' true outlines (arcs and circles
 //                                    as such) stand the set gap apart and the set edge gap from the sheet's
 //                                    edge, less 0.001 mm at most
+//   job_check remnants DRAWING       no remnant on a sheet holds a part or comes nearer to one than the
+//                                    part gap; none is under 1 mm, nor, made as rectangles only, under
+//                                    the minimum size
 //   job_check csv FOLDER             every CSV file starts with a UTF-8 byte-order mark, parses, ends
 //                                    each line with ";" and equals its table document
 //   job_check registers DRAWING FOLDER [--min-remnant MM]
@@ -32,6 +35,7 @@
 #include "job_check/Clearance.h"
 #include "job_check/JobDrawing.h"
 #include "job_check/Registers.h"
+#include "job_check/RemnantCheck.h"
 #include "io/OutputFiles.h"
 #include "job_check/SummaryText.h"
 #include "support/cgal_areas.h"
@@ -235,6 +239,18 @@ int Overlap(const fs::path& drawing)
     }
     return fault.Finish(std::to_string(placed) + " placed parts on " + std::to_string(job.sheets.size()) +
                         " sheets, " + std::to_string(pairs) + " neighbouring pairs measured, none overlaps");
+}
+
+// ---- remnants ---------------------------------------------------------------------
+
+int Remnants(const fs::path& drawing)
+{
+    Reader reader;
+    const RemnantReport report = CheckRemnants(ReadJob(reader, drawing));
+    Faults fault{"remnants"};
+    for (const std::string& what : report.faults)
+        fault(what);
+    return fault.Finish(report.passed);
 }
 
 // ---- accounted ---------------------------------------------------------------------
@@ -990,6 +1006,8 @@ int Run(const std::vector<std::string>& a)
         return Dxf(a[1], a[2]);
     if (what == "gaps" && a.size() == 3)
         return Gaps(a[1], a[2]);
+    if (what == "remnants" && a.size() == 2)
+        return Remnants(a[1]);
     if (what == "csv" && a.size() == 2)
         return Csv(a[1]);
     if (what == "registers" && a.size() >= 3)
@@ -1008,7 +1026,7 @@ int main(int argc, char** argv)
     } catch (const Usage&) {
         std::cerr << "usage: job_check summary DRAWING... [--import FOLDER] [--files FOLDER] | overlap DRAWING |\n"
                      "       accounted DRAWING (--import FOLDER | --parts LIST)... | reopen DRAWING |\n"
-                     "       same BEFORE AFTER |\n"
+                     "       same BEFORE AFTER | remnants DRAWING |\n"
                      "       dxf DRAWING FOLDER | gaps DRAWING FOLDER | csv FOLDER |\n"
                      "       registers DRAWING FOLDER [--min-remnant MM] | dump DRAWING\n";
         return 2;

@@ -16,6 +16,8 @@
 #include <set>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
+#include <vector>
 
 namespace vlhost::dxf {
 namespace {
@@ -70,9 +72,9 @@ bool ParseDouble(std::string_view text, double& value) {
   std::replace_copy(text.begin(), text.end(), s, ',', '.');
   s[text.size()] = '\0';
   char* end = nullptr;
-  errno = 0;
   value = std::strtod(s, &end);
-  return end && *end == '\0' && std::isfinite(value) && errno != ERANGE;
+  // A number too small for a double is read as 0 or near it, as CAD reads it.
+  return end && *end == '\0' && std::isfinite(value);
 }
 
 bool ParseLong(std::string_view text, long long& value) {
@@ -206,10 +208,11 @@ struct Record {
 };
 
 // What the first reading wants of an object's followers (a POLYLINE's
-// vertices and SEQEND, an INSERT's attributes): where the last ends, and
-// whether all are sound, in model space and, for vertices, at one height.
+// vertices and SEQEND, an INSERT's attributes): the runs of them given to
+// dxflib, and whether all are sound, in model space and, for vertices, at
+// one height.
 struct Followers {
-  std::size_t last = 0;  // none: 0
+  std::vector<std::pair<std::size_t, std::size_t>> kept;  // bytes [first, last) of the file
   bool paper = false;
   std::string why;
   bool level = true;
@@ -217,7 +220,12 @@ struct Followers {
   std::size_t count = 0, textBytes = 0;
 
   void Add(const Record& f) {
-    last = f.last;
+    // The control frame of a polyline smoothed into a spline is not drawn:
+    // only its curve's vertices are.
+    long long flags = 0;
+    const bool frame = f.type == "VERTEX" && ParseLong(f.Value(70, "0"), flags) && (flags & 16);
+    if (!frame && !kept.empty() && kept.back().second == f.first) kept.back().second = f.last;
+    else if (!frame) kept.emplace_back(f.first, f.last);
     paper = paper || f.Paper();
     if (why.empty()) why = f.why;
     if (f.type != "SEQEND") ++count;
@@ -308,6 +316,8 @@ class Preparer {
     if (!kept_) return SkipSection();
     Record record;
     if (!NextRecord(record)) {  // ENDSEC, EOF or the end of the file
+      if (!block_.empty()) Put(0, "ENDBLK");  // a block the section ends: its objects are not the model's
+      block_ = {};
       if (record.type.data()) Put(0, record.type);
       state_ = State::Outside;
       if (record.type == "EOF") {  // the file ends here, whatever follows
@@ -343,6 +353,9 @@ class Preparer {
       const std::string_view block = record.Value(2);
       const bool drawn = survey_.Drawn(block), again = drawn && !defined_.insert(block).second;
       if (again) result_.duplicateBlocks.insert(std::string(block));
+      long long flags = 0;
+      if (drawn && !again && record.why.empty() && ParseLong(record.Value(70, "0"), flags) && (flags & 4))
+        result_.externalBlocks.insert(std::string(block));  // its objects are in another file
       if (drawn && !again && record.why.empty() && ++blocks_ <= kMaxBlocks) {
         Keep(record.first, record.last);
         block_ = block;
@@ -467,7 +480,7 @@ class Preparer {
         {"LINE", kImported}, {"ARC", kImported}, {"CIRCLE", kImported}, {"ELLIPSE", kImported},
         {"LWPOLYLINE", kImported}, {"POLYLINE", kImported}, {"SPLINE", kImported}, {"TEXT", kImported},
         {"MTEXT", kImported}, {"INSERT", kImported}, {"3DFACE", kSolid}, {"3DSOLID", kSolid}, {"BODY", kSolid},
-        {"REGION", kSolid}, {"SURFACE", kSolid}, {"MESH", kSolid}, {"PLANESURFACE", kSolid},
+        {"SURFACE", kSolid}, {"MESH", kSolid}, {"PLANESURFACE", kSolid},
         {"EXTRUDEDSURFACE", kSolid}, {"LOFTEDSURFACE", kSolid}, {"REVOLVEDSURFACE", kSolid},
         {"SWEPTSURFACE", kSolid}, {"POLYFACE", kSolid}, {"ATTDEF", kQuiet}, {"VIEWPORT", kQuiet},
         {"SEQEND", kQuiet}, {"VERTEX", kQuiet}, {"ATTRIB", kQuiet}};
@@ -511,7 +524,8 @@ class Preparer {
     ++objects_;
     pieces_ += pieces;
     textBytes_ += text;
-    Keep(head.first, followers.last ? followers.last : head.last);
+    Keep(head.first, head.last);
+    for (const auto& [first, last] : followers.kept) Keep(first, last);
   }
 
   // Why a record whose groups are each sound cannot be given to dxflib, or nothing.
@@ -578,7 +592,7 @@ class Preparer {
   std::string_view section_;
   std::string_view block_;  // the block being read
   const Survey& survey_;
-  std::unordered_set<std::string_view> defined_;  // blocks read
+  std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual> defined_;  // blocks read
   std::string unnamedWhy_;               // objects last left out for, once no more are named
   std::size_t unnamed_ = 0;              // and how many since
   std::optional<std::string_view> otherType_;  // the last kind not imported
@@ -642,12 +656,30 @@ std::string KindName(std::string_view type) {
   static const std::map<std::string_view, const char*> names = {
       {"LINE", "отрезок"},   {"ARC", "дуга"},        {"CIRCLE", "окружность"}, {"ELLIPSE", "эллипс"},
       {"LWPOLYLINE", "полилиния"}, {"POLYLINE", "полилиния"}, {"SPLINE", "сплайн"}, {"TEXT", "текст"},
-      {"MTEXT", "текст"},    {"ATTRIB", "атрибут"},  {"INSERT", "вставка блока"}};
+      {"MTEXT", "текст"},    {"ATTRIB", "атрибут"},  {"INSERT", "вставка блока"},
+      {"DIMENSION", "размер"}, {"HATCH", "штриховка"}, {"POINT", "точка"}, {"LEADER", "выноска"},
+      {"MULTILEADER", "мультивыноска"}, {"REGION", "область"}, {"SOLID", "фигура"}, {"TRACE", "полоса"},
+      {"XLINE", "прямая"}, {"RAY", "луч"}, {"MLINE", "мультилиния"}, {"IMAGE", "изображение"},
+      {"WIPEOUT", "маскировка"}, {"TOLERANCE", "допуск формы"}, {"3DFACE", "3D-грань"}, {"3DSOLID", "3D-тело"},
+      {"MESH", "сеть"}};
   const auto it = names.find(type);
   return it != names.end() ? it->second : "объект " + std::string(type.substr(0, 64));
 }
 
 }  // namespace
+
+bool NoCase::operator()(std::string_view a, std::string_view b) const {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    const auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    return static_cast<unsigned char>(up(x)) < static_cast<unsigned char>(up(y));
+  });
+}
+
+std::size_t NoCaseHash::operator()(std::string_view s) const {
+  std::size_t h = 14695981039346656037ull;  // FNV-1a over the letters in capitals
+  for (char c : s) h = (h ^ static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c)) * 1099511628211ull;
+  return h;
+}
 
 std::string Place(std::string_view type, std::string_view layer, std::string_view block, double x, double y) {
   // A name of at most 64 characters (of UTF-8, cut between characters).
@@ -685,8 +717,10 @@ bool Survey::Check(std::string_view bytes, std::string& error) {
   // looked at: no more objects are read from one file.
   constexpr std::size_t kInsertsLookedAt = kMaxObjects;
   std::size_t inserts = 0;
-  std::unordered_map<std::string_view, std::unordered_set<std::string_view>> into;  // by the block they stand in
-  std::unordered_set<std::string_view> roots;
+  std::unordered_map<std::string_view, std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual>, NoCaseHash,
+                     NoCaseEqual>
+      into;  // by the block they stand in
+  std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual> roots;
   std::string_view section, block, type, name;
   bool paper = false;
   auto finish = [&] {

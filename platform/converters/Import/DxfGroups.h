@@ -52,12 +52,30 @@ class Leftovers {
 // [в блоке «<block>»] [у (x; y)]", the point left out when it is not finite.
 std::string Place(std::string_view type, std::string_view layer, std::string_view block, double x, double y);
 
+// Orders DXF names (of blocks, layers) as the file means them: one name
+// whatever the case of its Latin letters ("Hole" is the block "HOLE").
+struct NoCase {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const;
+};
+
+inline bool SameName(std::string_view a, std::string_view b) { return !NoCase()(a, b) && !NoCase()(b, a); }
+
+// Hashes and compares DXF names so: for sets of many names.
+struct NoCaseHash {
+  std::size_t operator()(std::string_view s) const;
+};
+struct NoCaseEqual {
+  bool operator()(std::string_view a, std::string_view b) const { return SameName(a, b); }
+};
+
 struct Prepared {
   std::string version;          // $ACADVER ("AC1009" for R12, ...)
   std::string codePage;         // $DWGCODEPAGE, empty when not given
   int units = 0;                // $INSUNITS
   Leftovers skipped;
-  std::set<std::string> duplicateBlocks;  // defined more than once (the first definition read)
+  std::set<std::string, NoCase> duplicateBlocks;  // defined more than once (the first definition read)
+  std::set<std::string, NoCase> externalBlocks;   // external references: their drawings are other files
 };
 
 // The longest value dxflib reads whole (its line buffer, less the end of line).
@@ -95,7 +113,7 @@ class Survey {
   bool Drawn(std::string_view block) const { return drawn_.count(block) > 0; }
 
  private:
-  std::unordered_set<std::string_view> drawn_;
+  std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual> drawn_;
 };
 
 class Preparer;

@@ -41,6 +41,9 @@ constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
 // Points nearer than this (millimetres) are one point of the drawing.
 constexpr double kPointTolerance = 1e-4;
 constexpr char kFewPoints[] = "полилинии менее чем из двух точек";
+constexpr char kNoRadius[] = "дуги и окружности без радиуса";
+constexpr char kBadEllipse[] = "эллипсы с неверными осями";
+constexpr char kBadKnots[] = "сплайны, узлы которых не подходят к управляющим точкам";
 constexpr char kOverflow[] = "объекты, координаты которых переполняются с масштабами блоков и единицами файла";
 constexpr char kCutShort[] = "вставки, прерванные там, где блоки файла разворачиваются больше чем в десять миллионов копий и объектов";
 
@@ -120,7 +123,7 @@ struct LayerR {
 class Reader : public DL_CreationAdapter {
  public:
   std::vector<Record> model;
-  std::map<std::string, Block> blocks;
+  std::map<std::string, Block, NoCase> blocks;
   std::vector<std::pair<std::string, LayerR>> layers;  // in file order
   std::map<std::string, std::vector<double>> linetypes;
   Names names;  // of the records' layers and linetypes
@@ -388,7 +391,7 @@ class Builder {
   }
 
   std::wstring Text(const std::string& bytes) const { return DecodeText(bytes, prepared_.codePage, utf8_); }
-  const std::map<std::string, LayerR>& Layers() const { return layers_; }
+  const std::map<std::string, LayerR, NoCase>& Layers() const { return layers_; }
 
  private:
   // `blockLayer`, `blockLinetype`: what objects of a block on layer 0 or BYBLOCK take.
@@ -519,8 +522,15 @@ class Builder {
   void Add(geom::Curve curve, const Affine& m, std::uint32_t layer, std::uint32_t linetype, int kind) {
     geom::Curve mapped = Mapped(curve, m);
     if (!Finite(mapped)) return Drop(kOverflow);
-    if (std::holds_alternative<geom::Nurbs>(mapped) && geom::isDegenerate(mapped))
+    // A curve the kernel cannot follow (a circle of radius 1e-300, an ellipse
+    // flattened to a line) draws nothing; lines and polylines of one point
+    // stay, as exports repeat vertices so.
+    if (geom::isDegenerate(mapped) && !std::holds_alternative<geom::Segment>(mapped) &&
+        !std::holds_alternative<geom::Polyline>(mapped)) {
+      if (kind == vlapi::vlDrArc || kind == vlapi::vlDrCircle) return Drop(kNoRadius);
+      if (kind == vlapi::vlDrEllipse || kind == vlapi::vlDrEllipseArc) return Drop(kBadEllipse);
       return Drop("сплайны через совпадающие точки");
+    }
     Ref<Shape> shape;
     if (const auto* s = std::get_if<geom::Segment>(&mapped)) {
       Ref<LineSegment> line = Make<LineSegment>();
@@ -563,20 +573,20 @@ class Builder {
   }
   template <class L, class T, class P>
   void From(const DL_ArcData& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
-    if (d.radius <= 0) return Drop("дуги и окружности без радиуса");
+    if (d.radius <= 0) return Drop(kNoRadius);
     geom::Arc arc{{d.cx, d.cy}, d.radius, d.angle1 * kRadians, d.angle2 * kRadians, true};
     if (std::abs(geom::Arc{arc}.sweep()) < 1e-12) arc.endAngle += 2 * geom::kPi;  // equal angles: a full turn
     Add(arc, local, layer, linetype, vlapi::vlDrArc);
   }
   template <class L, class T, class P>
   void From(const DL_CircleData& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
-    if (d.radius <= 0) return Drop("дуги и окружности без радиуса");
+    if (d.radius <= 0) return Drop(kNoRadius);
     Add(geom::Circle{{d.cx, d.cy}, d.radius}, local, layer, linetype, vlapi::vlDrCircle);
   }
   template <class L, class T, class P>
   void From(const DL_EllipseData& d, const Affine& m, const Affine&, L& layer, T& linetype, P&) {
     const double major = std::hypot(d.mx, d.my);
-    if (major <= 0 || d.ratio <= 0 || d.ratio > 1 + 1e-9) return Drop("эллипсы с неверными осями");
+    if (major <= 0 || d.ratio <= 0 || d.ratio > 1 + 1e-9) return Drop(kBadEllipse);
     // A -Z normal turns an ellipse's parameters round.
     const bool flipped = flipped_;
     const geom::Ellipse e{{d.cx, d.cy}, major, major * d.ratio, std::atan2(d.my, d.mx)};
@@ -647,10 +657,21 @@ class Builder {
       if (!(p.w > 0)) return Drop("сплайны с весами не больше нуля");
     }
     if (!weighted) n.weights.clear();
-    if (n.poles.size() <= static_cast<std::size_t>(n.degree) ||
-        n.knots.size() != n.poles.size() + static_cast<std::size_t>(n.degree) + 1 ||
-        !std::is_sorted(n.knots.begin(), n.knots.end()) || n.knots.front() >= n.knots.back())
-      return Drop("сплайны, узлы которых не подходят к управляющим точкам");
+    const std::size_t p = static_cast<std::size_t>(n.degree), count = n.poles.size();
+    if (count <= p || n.knots.size() != count + p + 1 || !std::is_sorted(n.knots.begin(), n.knots.end()) ||
+        !(n.knots[p] < n.knots[count]))
+      return Drop(kBadKnots);
+    // A knot inside the curve repeated more than `degree` times ends one
+    // curve at a control point and starts another at the next one used: the
+    // curve breaks there unless the two points are one.
+    for (std::size_t k = p + 1; k < count;) {
+      std::size_t run = 1;
+      while (k + run < n.knots.size() && n.knots[k + run] == n.knots[k]) ++run;
+      if (run > p && n.knots[k] > n.knots[p] && n.knots[k] < n.knots[count] &&
+          geom::distance(m.Apply(n.poles[k - 1]), m.Apply(n.poles[k + run - p - 1])) > kPointTolerance)
+        return Drop("сплайны, разорванные на кратном узле");
+      k += run;
+    }
     Add(n, m, layer, linetype, vlapi::vlDrNurbs);
   }
   template <class L, class T, class P>
@@ -693,7 +714,9 @@ class Builder {
     auto block = reader_.blocks.find(d.name);
     if (prepared_.duplicateBlocks.count(d.name)) return Drop("вставки блоков, определённых в файле дважды");
     if (block == reader_.blocks.end()) return Drop("вставки блоков, которых нет в файле");
-    if (std::find(path.begin(), path.end(), d.name) != path.end()) return Drop("вставки блоков, которые вставляют сами себя");
+    if (prepared_.externalBlocks.count(d.name)) return Drop("вставки внешних ссылок (их файлы не читаются)");
+    if (std::any_of(path.begin(), path.end(), [&](const std::string& b) { return SameName(b, d.name); }))
+      return Drop("вставки блоков, которые вставляют сами себя");
     if (path.size() >= kMaxBlockDepth) return Drop("вставки глубже 16 уровней блоков");
     const double sx = d.sx == 0 ? 1 : d.sx, sy = d.sy == 0 ? 1 : d.sy;
     const int cols = std::max(1, d.cols), rows = std::max(1, d.rows);
@@ -737,7 +760,7 @@ class Builder {
   Reader& reader_;
   const Prepared& prepared_;
   std::vector<Linetype> linetypes_;  // by name, as met
-  std::map<std::string, LayerR> layers_;
+  std::map<std::string, LayerR, NoCase> layers_;
   bool utf8_ = false;
   bool flipped_ = false;  // of the object being placed
   // Where the object being placed stands: its kind, point, layer and block.
@@ -765,7 +788,7 @@ void Commit(Builder& built, const Reader& reader, Document2D& doc, View& view) {
     viewLayers.emplace(l->Name(), l->Number());
     next = std::max(next, l->Number() + 1);
   }
-  std::map<std::string, int> layerNumbers;
+  std::map<std::string, int, NoCase> layerNumbers;
   auto layerOf = [&](const std::string& name) {
     auto it = layerNumbers.find(name);
     if (it != layerNumbers.end()) return it->second;

@@ -382,6 +382,18 @@ def write_round_off_and_leftovers(folder):
         text = f.read()
     with open(path, "w") as f:
         f.write(text.replace(" 40\n0.5\n", " 40\n0.0\n"))
+    # A plate smoothed from a square frame into a spline polyline (its frame
+    # not drawn), with a hole whose arcs of round-off are points.
+    doc, m = new()
+    fit = [(50 + 40 * math.cos(k * math.pi / 8), 50 + 40 * math.sin(k * math.pi / 8)) for k in range(16)]
+    smoothed = m.add_polyline2d([(0, 0), (100, 0), (100, 100), (0, 100)] + fit, close=True)
+    smoothed.dxf.flags |= 4
+    for k, vertex in enumerate(smoothed.vertices):
+        vertex.dxf.flags = 16 if k < 4 else 8
+    m.add_circle((50, 50), 10)
+    m.add_arc((50, 50), 1e-9, 0, 90)
+    m.add_arc((30, 50), 5, 0, 1e-7)
+    save(doc, "spline_frame.dxf")
     # A hole drawn after the file's end, and a file cut off before it.
     doc, m = new()
     plate(m)
