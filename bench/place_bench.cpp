@@ -5,7 +5,9 @@
 // shrunk by 0.05 mm), the density and the time of the placement run alone.
 // A pair whose outlines the exact check cannot take is printed as unmeasured.
 // Exit status 1 when a copy is not placed, a pair overlaps or cannot be
-// measured.
+// measured. `--sizes FILE [N ...]` and `--strips FILE|DIR ...` run the sweeps
+// of place_sweeps.h instead.
+#include "place_sweeps.h"
 #include "support/place_reference.h"
 
 #include "host/VarnelAPI.h"
@@ -23,8 +25,24 @@ namespace fs = std::filesystem;
 
 int main(int argc, char** argv)
 {
+    const fs::path scratch = fs::temp_directory_path() / ("place_bench-" + std::to_string(getpid()));
+    if (argc > 2 && std::string(argv[1]) == "--sizes") {
+        std::vector<size_t> sizes;
+        for (int k = 3; k < argc; ++k)
+            sizes.push_back(std::stoul(argv[k]));
+        if (sizes.empty())
+            sizes = {100, 200, 500, 1000, 2000};
+        const int status = place_sweeps::SizeSweep(argv[2], sizes, scratch);
+        fs::remove_all(scratch);
+        return status;
+    }
+    if (argc > 2 && std::string(argv[1]) == "--strips") {
+        const int status = place_sweeps::StripSweep({argv + 2, argv + argc}, scratch);
+        fs::remove_all(scratch);
+        return status;
+    }
     if (argc > 2) {
-        std::fprintf(stderr, "usage: place_bench [DIR]\n");
+        std::fprintf(stderr, "usage: place_bench [DIR] | --sizes FILE [N ...] | --strips FILE|DIR ...\n");
         return 2;
     }
     const fs::path folder = argc == 2 ? fs::path(argv[1]) : fs::path(NESTING_DATA_DIR) / "esicup";
@@ -38,7 +56,6 @@ int main(int argc, char** argv)
         return 1;
     }
     std::sort(files.begin(), files.end());
-    const fs::path scratch = fs::temp_directory_path() / ("place_bench-" + std::to_string(getpid()));
     size_t instances = 0, placed = 0, total = 0, overlaps = 0, unmeasuredPairs = 0;
     double densities = 0.0, seconds = 0.0, slowest = 0.0;
     for (const fs::path& file : files) {
@@ -49,17 +66,7 @@ int main(int argc, char** argv)
             return 1;
         }
         place_check::ScaleToMillimetres(instance);
-        fs::remove_all(scratch, ec);
-        place_check::Outcome outcome;
-        {
-            vlhost::Host host(scratch);
-            application = host.Application();
-            resourceModule = application->GetResourcesModule(L"Nesting");
-            host.NewDrawing();
-            outcome = place_check::PlaceOnStrip(instance);
-            application = nullptr;
-            resourceModule = nullptr;
-        }
+        const place_check::Outcome outcome = place_sweeps::PlaceOnFreshHost(instance, scratch);
         double largest = 0.0;
         size_t unmeasured = 0;
         for (const place_check::Overlap& o : outcome.overlaps) {

@@ -23,10 +23,12 @@
 #include "engine/HodographBuilder.h"
 #include "geometry/Polygon.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstddef>
 #include <limits>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class Figure;
@@ -52,6 +54,11 @@ public:
     bool Stands(const NPoint& p) const;
     // No free position of the figure of the last Near lies left of this x.
     double LeftmostStand() const { return m_leftmostStand; }
+    // No free position of the figure of the last Near lies left of `x` (its
+    // placement point's x). Figures are only added to the grid until it
+    // starts again, so none will for a figure of the same shape in the same
+    // turn: its stands start there.
+    void NoneLeftOf(double x);
 
     // The positions as far as the figures left out of the last Near go:
     // stands, and whether a stand within `positions` has `placed` within the
@@ -64,30 +71,59 @@ public:
         int32_t c0 = 0, r0 = 0, c1 = -1, r1 = -1;
     };
 
-private:
-    // Counts of the cells set in a rectangle of cells, by sums from a corner.
+    // Counts of the cells set in a rectangle of cells, by sums from a corner,
+    // built column by column from column `from` (none set before it); only
+    // the columns with a cell set are kept. All: every cell from `from` on.
     class CellCounts {
     public:
         CellCounts() = default;
-        CellCounts(const std::vector<char>& set, int32_t columns, int32_t rows);
-        // Any cell set in columns c0..c1, rows r0..r1 (clipped to the grid).
+        CellCounts(int32_t columns, int32_t rows, int32_t from);
+        static CellCounts All(int32_t columns, int32_t rows, int32_t from);
+        // The next column's cells (`rows` of them), or none set (null).
+        void Add(const char* column);
+        // Any cell set in columns c0..c1, rows r0..r1 (clipped to the grid
+        // and to the columns added).
         bool Any(int32_t c0, int32_t r0, int32_t c1, int32_t r1) const;
         int32_t Columns() const { return m_columns; }
         int32_t Rows() const { return m_rows; }
+        int32_t Done() const { return m_done; }     // columns before this one are known
+        int32_t Kept() const { return m_rank.back(); }
+        int32_t FirstKept() const { return m_first; } // -1 for none
 
     private:
-        size_t At(int32_t c, int32_t r) const { return static_cast<size_t>(c) * (m_rows + 1) + r; }
+        size_t At(int32_t k, int32_t r) const { return static_cast<size_t>(k) * (m_rows + 1) + r; }
+        int32_t Rank(int32_t c) const { return m_rank[static_cast<size_t>(std::clamp(c, 0, m_done))]; }
         int32_t m_columns = 0;
         int32_t m_rows = 0;
-        std::vector<int32_t> m_sums;
+        int32_t m_from = 0;
+        int32_t m_done = 0;
+        int32_t m_first = -1;
+        bool m_all = false;
+        std::vector<int32_t> m_rank{0}; // per column up to m_done, the kept columns before it
+        std::vector<int32_t> m_sums;    // over the kept columns
     };
 
+private:
+    // Runs of boundary cells [.., end) and the box that holds them.
+    struct EdgeGroup {
+        CellBox box;
+        size_t end = 0;
+    };
     struct Drawn {
         const Figure* figure = nullptr;
         NPoint first;               // its outer gap polygon's first point when drawn
         size_t points = 0;
         bool alwaysNear = false;    // could not be drawn
-        std::vector<uint32_t> edge; // cells its boundary may cross
+        std::vector<CellBox> edge;  // cells its boundary may cross, as runs up a column
+        std::vector<EdgeGroup> groups;
+        CellBox edgeBox;            // the extent of them all
+    };
+    // A straight run of a figure's core cells, from its placement point's
+    // cell: vertical (`row` its top) or horizontal (`column` its right end).
+    struct CoreRun {
+        int32_t column = 0;
+        int32_t row = 0;
+        uint16_t length = 0;
     };
 
     void Reset(const Sheet& sheet, const NRect& region);
@@ -97,6 +133,29 @@ private:
     // Solid cell; rows off the grid are solid, columns past it free (as far
     // as the region goes).
     bool Solid(int32_t column, int32_t row) const;
+    // Free runs, as many cells as they hold (at most the largest uint16_t):
+    // the longest one up a column; the ones up a column and along a row
+    // ending at a cell; the longest along a row ending in a column. Off the
+    // grid as Solid says.
+    uint16_t ColumnRunUp(int32_t column) const;
+    uint16_t RunUp(int32_t column, int32_t row) const;
+    uint16_t RunAlong(int32_t column, int32_t row) const;
+    uint16_t ColumnRunAlong(int32_t column) const;
+    // Works out the free cells and the runs of `columns` (from their cover)
+    // and the runs along `rows` that end there or right of them.
+    void Refresh(const CellBox& cells);
+    // A stand of the last Near's figure within `positions` has the drawn
+    // figure's boundary within its footprint.
+    bool Reaches(const Drawn& drawn, const NRect& positions) const;
+    // Works out the stands of the last Near's figure up to stand column `last`.
+    void StandsTo(int32_t last) const;
+    // The core's runs allow the figure's point in that cell (its column, for
+    // `row` < 0): the grid holds free runs at least as long where they fall.
+    bool RunsAllow(int32_t column, int32_t row) const;
+    // RunsAllow for the cells of `column` from row `row0` up, one per entry.
+    void RunsAllowColumn(int32_t column, int32_t row0, std::vector<char>& allow) const;
+    // The entry of m_known for a figure's gap polygons, added when new.
+    size_t KnownShape(const VectorPolygon& rings);
 
     const Sheet* m_sheet = nullptr;
     NRect m_region;
@@ -108,12 +167,32 @@ private:
     int32_t m_allColumns = 0;    // columns of the whole region
     std::vector<double> m_cover; // covered area per cell, column by column
     std::vector<Drawn> m_drawn;
-    std::vector<char> m_free;  // the cells not solid, once worked out
-    size_t m_freeFresh = SIZE_MAX; // the figures drawn when they were
+    std::unordered_map<const Figure*, size_t> m_drawnAt; // index into m_drawn
+    std::vector<char> m_free;        // the cells not solid
+    std::vector<uint16_t> m_up;      // per cell, the free run up its column ending there
+    std::vector<uint16_t> m_along;   // per cell, the free run along its row ending there
+    std::vector<uint16_t> m_columnUp;    // per column, its longest free run
+    std::vector<uint16_t> m_columnAlong; // per column, the longest run along a row ending in it
     std::vector<std::pair<int32_t, int32_t>> m_core; // of the last Near's figure, from its point's cell
-    bool m_everywhere = true;                         // no grid or no core: it may stand anywhere
+    CoreRun m_coreUp;    // its longest vertical run of core cells
+    CoreRun m_coreAlong; // its longest horizontal run
+    bool m_measured = false;                          // the last Near's figure was measured on the grid
+    bool m_everywhere = true;                         // no grid or no core: it may stand anywhere (right of m_from)
+    // Gap polygons of the figures measured, each with the leftmost x of its
+    // outer ring's first point at which one of them may still be free.
+    struct Known {
+        VectorPolygon rings;
+        double left = -std::numeric_limits<double>::infinity();
+    };
+    std::vector<Known> m_known;
+    std::unordered_map<size_t, std::vector<size_t>> m_knownBySize; // entries by the outer ring's vertices
+    size_t m_shape = SIZE_MAX;   // the last Near's figure's entry
+    double m_shapeShift = 0.0;   // its placement point's x less its outer ring's first point's
+    double m_from = -std::numeric_limits<double>::infinity(); // no free position of it lies left of this x
     double m_leftmostStand = 0.0;
-    CellCounts m_stands;                          // of the last Near's figure
+    mutable CellCounts m_stands;                  // of the last Near's figure, as far as worked out
+    mutable std::vector<char> m_standColumn;      // one column of them being worked out
     std::pair<int32_t, int32_t> m_standsFrom{0, 0}; // the grid cell of its first column and row
     std::vector<CellBox> m_footprint;             // of the last Near's figure, from its point's cell
+    CellBox m_footprintBox;                       // their extent
 };

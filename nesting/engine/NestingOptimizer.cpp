@@ -386,11 +386,21 @@ void NestingOptimizer::CandidatePoints(double x0, double y0, const VectorFigure&
     const VectorFigure near = NearFigures(placed, *figure, NPoint{x0, y0}, *sheet, measured);
     // The figure stands nowhere left of a better rotation's point: the try
     // cannot win.
-    if (measured && m_freeSpace.LeftmostStand() >= m_bound + EPS)
+    if (measured && m_freeSpace.LeftmostStand() >= m_bound + EPS) {
+        m_freeSpace.NoneLeftOf(m_bound);
         return;
+    }
     const AllPositions everywhere;
     const PositionFilter& filter = measured ? static_cast<const PositionFilter&>(m_freeSpace) : everywhere;
     m_hodographBuilder.FindFreePoints(x0, y0, near, filter, figure, sheet, BottomLeftBand(*sheet), m_bound, points);
+    // The leftmost free position found (or none left of the bound): figures
+    // of this shape need not look left of it again on this sheet.
+    if (measured) {
+        double leftmost = m_bound;
+        for (const NPoint& p : points)
+            leftmost = std::min(leftmost, p.x);
+        m_freeSpace.NoneLeftOf(leftmost);
+    }
     // The regions themselves are built only to be drawn for inspection (and
     // so that a drawing left by an earlier call goes).
     if (m_testHodograph || !HodographBuilder::testHodographs.empty()) {
