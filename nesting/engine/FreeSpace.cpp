@@ -163,8 +163,9 @@ void FreeSpace::Reset(const Sheet& sheet, const NRect& region)
     m_region = region;
     m_drawn.clear();
     m_drawnAt.clear();
-    m_known.clear();
-    m_knownBySize.clear();
+    // The bounds were found on the figures drawn: they go; the shapes' cells stay.
+    for (Known& known : m_known)
+        known.left = -std::numeric_limits<double>::infinity();
     m_cover.clear();
     m_free.clear();
     m_up.clear();
@@ -212,34 +213,50 @@ void FreeSpace::Refresh(const CellBox& cells)
     m_along.resize(m_cover.size());
     m_columnUp.resize(static_cast<size_t>(m_columns));
     m_columnAlong.resize(static_cast<size_t>(m_columns));
+    const auto longest = [&](const std::vector<uint16_t>& runs, int32_t c) {
+        uint16_t most = 0;
+        for (size_t k = Index(c, 0), end = k + static_cast<size_t>(m_rows); k < end; ++k)
+            most = std::max(most, runs[k]);
+        return most;
+    };
     const double full = m_cellArea - m_sliver;
+    // Cells below the rows changed keep their runs up; above them the runs
+    // change as far as they reach.
     for (int32_t c = cells.c0; c <= cells.c1; ++c) {
-        int64_t run = 0, longest = 0;
-        for (int32_t r = 0; r < m_rows; ++r) {
-            const size_t k = Index(c, r);
-            m_free[k] = m_cover[k] <= full;
-            run = m_free[k] ? run + 1 : 0;
-            m_up[k] = RunOf(run);
-            longest = std::max(longest, run);
-        }
-        m_columnUp[static_cast<size_t>(c)] = RunOf(longest);
-    }
-    // A run along a row changes right of the cells too, as far as it reaches.
-    int32_t last = cells.c1;
-    for (int32_t r = cells.r0; r <= cells.r1; ++r) {
-        for (int32_t c = cells.c0; c < m_columns; ++c) {
-            const size_t k = Index(c, r);
-            const uint16_t before = m_along[k];
-            m_along[k] = m_free[k] ? RunOf((c > 0 ? m_along[Index(c - 1, r)] : 0) + 1) : 0;
-            if (c > cells.c1 && m_along[k] == before)
+        const size_t base = Index(c, 0);
+        uint32_t run = cells.r0 > 0 ? m_up[base + static_cast<size_t>(cells.r0) - 1] : 0;
+        for (int32_t r = cells.r0; r < m_rows; ++r) {
+            const size_t k = base + static_cast<size_t>(r);
+            const bool free = m_cover[k] <= full;
+            run = free ? std::min<uint32_t>(run + 1, kLongestRun) : 0;
+            if (r > cells.r1 && m_up[k] == run)
                 break;
-            last = std::max(last, c);
+            m_free[k] = free;
+            m_up[k] = static_cast<uint16_t>(run);
         }
+        m_columnUp[static_cast<size_t>(c)] = longest(m_up, c);
+    }
+    // A run along a row changes right of the cells too, as far as it
+    // reaches: column by column (as they lie in memory) while one changes.
+    int32_t last = cells.c1;
+    const std::vector<uint16_t> none(static_cast<size_t>(m_rows), 0);
+    for (int32_t c = cells.c0; c < m_columns; ++c) {
+        const size_t base = Index(c, 0);
+        const uint16_t* before = c > 0 ? &m_along[base - static_cast<size_t>(m_rows)] : none.data();
+        const char* free = &m_free[base];
+        uint16_t* along = &m_along[base];
+        uint16_t changed = 0;
+        for (int32_t r = cells.r0; r <= cells.r1; ++r) {
+            const auto run = static_cast<uint16_t>((before[r] + (before[r] < kLongestRun)) * (free[r] != 0));
+            changed |= static_cast<uint16_t>(run ^ along[r]);
+            along[r] = run;
+        }
+        if (c > cells.c1 && !changed)
+            break;
+        last = c;
     }
     for (int32_t c = cells.c0; c <= last; ++c)
-        m_columnAlong[static_cast<size_t>(c)] =
-            *std::max_element(m_along.begin() + static_cast<std::ptrdiff_t>(Index(c, 0)),
-                              m_along.begin() + static_cast<std::ptrdiff_t>(Index(c, 0) + m_rows));
+        m_columnAlong[static_cast<size_t>(c)] = longest(m_along, c);
 }
 
 void FreeSpace::Update(const Sheet& sheet, const NRect& region, const VectorFigure& placed)
@@ -382,33 +399,35 @@ void FreeSpace::RunsAllowColumn(int32_t column, int32_t row0, std::vector<char>&
 {
     std::fill(allow.begin(), allow.end(), 0);
     const auto rows = static_cast<int32_t>(allow.size());
-    const int32_t up = column + m_coreUp.column;
-    const int32_t along = column + m_coreAlong.column;
-    if (ColumnRunUp(up) < m_coreUp.length || ColumnRunAlong(along) < m_coreAlong.length)
+    const int32_t up = column + m_own.up.column;
+    const int32_t along = column + m_own.along.column;
+    if (!ColumnRunsAllow(column))
         return;
     // The rows whose run cells lie on the grid: off it nothing is free.
-    const int32_t first = std::max({0, -row0 - m_coreUp.row, -row0 - m_coreAlong.row});
-    const int32_t end = std::min({rows, m_rows - row0 - m_coreUp.row, m_rows - row0 - m_coreAlong.row});
+    const int32_t first = std::max({0, -row0 - m_own.up.row, -row0 - m_own.along.row});
+    const int32_t end = std::min({rows, m_rows - row0 - m_own.up.row, m_rows - row0 - m_own.along.row});
     if (up >= m_columns || along >= m_columns) {
         for (int32_t r = first; r < end; ++r)
             allow[static_cast<size_t>(r)] = RunsAllow(column, row0 + r);
         return;
     }
-    const uint16_t* runUp = m_up.data() + Index(up, 0) + row0 + m_coreUp.row;
-    const uint16_t* runAlong = m_along.data() + Index(along, 0) + row0 + m_coreAlong.row;
-    const uint16_t needUp = m_coreUp.length, needAlong = m_coreAlong.length;
+    const uint16_t* runUp = m_up.data() + Index(up, 0) + row0 + m_own.up.row;
+    const uint16_t* runAlong = m_along.data() + Index(along, 0) + row0 + m_own.along.row;
+    const uint16_t needUp = m_own.up.length, needAlong = m_own.along.length;
     for (int32_t r = first; r < end; ++r)
         allow[static_cast<size_t>(r)] = static_cast<char>((runUp[r] >= needUp) & (runAlong[r] >= needAlong));
 }
 
+bool FreeSpace::ColumnRunsAllow(int32_t column) const
+{
+    return ColumnRunUp(column + m_own.up.column) >= m_own.up.length &&
+           ColumnRunAlong(column + m_own.along.column) >= m_own.along.length;
+}
+
 bool FreeSpace::RunsAllow(int32_t column, int32_t row) const
 {
-    const int32_t up = column + m_coreUp.column;
-    const int32_t along = column + m_coreAlong.column;
-    if (row < 0)
-        return ColumnRunUp(up) >= m_coreUp.length && ColumnRunAlong(along) >= m_coreAlong.length;
-    return RunUp(up, row + m_coreUp.row) >= m_coreUp.length &&
-           RunAlong(along, row + m_coreAlong.row) >= m_coreAlong.length;
+    return RunUp(column + m_own.up.column, row + m_own.up.row) >= m_own.up.length &&
+           RunAlong(column + m_own.along.column, row + m_own.along.row) >= m_own.along.length;
 }
 
 bool FreeSpace::Stands(const NPoint& p) const
@@ -422,7 +441,7 @@ bool FreeSpace::Stands(const NPoint& p) const
     const auto x = static_cast<int32_t>(std::floor((p.x - m_region.pBot.x) / m_cell));
     const auto y = static_cast<int32_t>(std::floor((p.y - m_region.pBot.y) / m_cell));
     return RunsAllow(x, y) &&
-           std::none_of(m_core.begin(), m_core.end(), [&](const auto& o) { return Solid(x + o.first, y + o.second); });
+           std::none_of(m_own.core.begin(), m_own.core.end(), [&](const auto& o) { return Solid(x + o.first, y + o.second); });
 }
 
 void FreeSpace::NoneLeftOf(double x)
@@ -450,29 +469,17 @@ size_t FreeSpace::KnownShape(const VectorPolygon& rings)
     return m_known.size() - 1;
 }
 
-VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, const NPoint& at, double bound)
+FreeSpace::OwnCells FreeSpace::MeasureOwnCells(const VectorPolygon& rings, const NPoint& at) const
 {
-    m_measured = false;
-    m_everywhere = true;
-    m_core.clear();
-    m_leftmostStand = -std::numeric_limits<double>::infinity();
-    m_shape = SIZE_MAX;
-    m_from = -std::numeric_limits<double>::infinity();
-    if (m_rows == 0 || figure.m_poligons.empty() || !figure.m_poligons[0] ||
-        figure.m_poligons[0]->m_points.size() < 3)
-        return placed;
-    m_measured = true;
-    // Where a figure of its shape found its leftmost free position last: it
-    // has none left of there now.
-    m_shape = KnownShape(figure.m_poligons);
-    m_shapeShift = at.x - figure.m_poligons[0]->GetBegPoint().x;
-    m_from = m_known[m_shape].left + m_shapeShift;
     // The moving figure on cells of its own, from its placement point: a
     // grid cell is a core cell of a stand when the two-by-two own cells below
     // and left of it are full, and within the footprint when they touch it.
-    const NPolygon& outline = *figure.m_poligons[0];
-    const CellBox own = BoxOf(outline.GetGabarit(), at, m_cell);
-    const std::vector<double> areas = MaterialAreas(figure.m_poligons, at, m_cell, own);
+    OwnCells cells;
+    cells.shift = at - rings[0]->GetBegPoint();
+    cells.cell = m_cell;
+    const CellBox own = BoxOf(rings[0]->GetGabarit(), at, m_cell);
+    cells.own = own;
+    const std::vector<double> areas = MaterialAreas(rings, at, m_cell, own);
     const int32_t ownRows = own.r1 - own.r0 + 1;
     auto ownArea = [&](int32_t c, int32_t r) {
         if (c < own.c0 || c > own.c1 || r < own.r0 || r > own.r1)
@@ -489,8 +496,6 @@ VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, c
     // Its longest straight runs: no cell can hold its point where the grid
     // has no free run as long at their place. (The core is listed column by
     // column, each from the bottom.)
-    m_coreUp = {};
-    m_coreAlong = {};
     {
         // Per row, the column of its last core cell and the run that ends there.
         std::vector<std::pair<int32_t, int32_t>> along(static_cast<size_t>(ownRows), {own.c0 - 2, 0});
@@ -498,13 +503,13 @@ VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, c
         for (size_t k = 0; k < core.size(); ++k) {
             const auto [c, r] = core[k];
             up = k > 0 && core[k - 1] == std::pair{c, r - 1} ? up + 1 : 1;
-            if (up > m_coreUp.length)
-                m_coreUp = {c, r, RunOf(up)};
+            if (up > cells.up.length)
+                cells.up = {c, r, RunOf(up)};
             auto& [column, run] = along[static_cast<size_t>(r - own.r0)];
             run = column == c - 1 ? run + 1 : 1;
             column = c;
-            if (run > m_coreAlong.length)
-                m_coreAlong = {c, r, RunOf(run)};
+            if (run > cells.along.length)
+                cells.along = {c, r, RunOf(run)};
         }
     }
     if (core.size() > kCoreSamples) {
@@ -513,12 +518,11 @@ VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, c
             sample.push_back(core[k * core.size() / kCoreSamples]);
         core = std::move(sample);
     }
-    m_core = core;
-    m_everywhere = core.empty();
+    cells.core = std::move(core);
     // The footprint, one cell wider on every side than the stands reach, as
     // the boxes of a split of its extent that the figure reaches into, runs
     // of them in a column of the split joined, equal runs side by side too.
-    std::vector<CellBox> footprint;
+    std::vector<CellBox>& footprint = cells.footprint;
     const int32_t spanC = own.c1 - own.c0 + 1;
     const int32_t spanR = own.r1 - own.r0 + 1;
     auto splitC = [&](int32_t i) { return own.c0 + i * spanC / kFootprintSplit; };
@@ -550,6 +554,46 @@ VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, c
     }
     if (footprint.empty())
         footprint.push_back({own.c0 - 1, own.r0 - 1, own.c1 + 2, own.r1 + 2});
+    cells.footprintBox = Enclosing(footprint.begin(), footprint.end());
+    return cells;
+}
+
+VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, const NPoint& at, double bound)
+{
+    m_measured = false;
+    m_everywhere = true;
+    m_own = {};
+    m_leftmostStand = -std::numeric_limits<double>::infinity();
+    m_shape = SIZE_MAX;
+    m_from = -std::numeric_limits<double>::infinity();
+    if (m_rows == 0 || figure.m_poligons.empty() || !figure.m_poligons[0] ||
+        figure.m_poligons[0]->m_points.size() < 3)
+        return placed;
+    m_measured = true;
+    // Where a figure of its shape found its leftmost free position last: it
+    // has none left of there now (none at all where it found none).
+    m_shape = KnownShape(figure.m_poligons);
+    Known& known = m_known[m_shape];
+    m_shapeShift = at.x - figure.m_poligons[0]->GetBegPoint().x;
+    m_from = known.left + m_shapeShift;
+    if (m_from == std::numeric_limits<double>::infinity()) {
+        m_leftmostStand = m_from;
+        m_stands = {};
+        return {};
+    }
+    {
+        // As the no-fit polygons close the dents (by its gap polygon's box).
+        const NRect& box = figure.m_poligons[0]->GetGabarit();
+        m_dentWidth = std::min(box.pTop.x - box.pBot.x, box.pTop.y - box.pBot.y) - 2.0 * EPS_REPEATED;
+    }
+    // Its cells, as the last figure of its shape with its point placed
+    // alike had them.
+    const NPoint shift = at - figure.m_poligons[0]->GetBegPoint();
+    if (!known.cells || known.cells->cell != m_cell || !(known.cells->shift == shift))
+        known.cells = MeasureOwnCells(figure.m_poligons, at);
+    m_own = *known.cells;
+    m_everywhere = m_own.core.empty();
+    const CellBox& own = m_own.own;
 
     // Stands: the cells of the placement point whose core cells are all
     // free, over every cell from which the footprint reaches the grid. They
@@ -570,11 +614,6 @@ VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, c
         std::isfinite(m_from) ? std::clamp(CellIndex(m_from, m_region.pBot.x, m_cell) - 1 - zc0, 0, zColumns) : 0;
     m_standsFrom = {zc0, zr0};
     m_stands = m_everywhere ? CellCounts::All(zColumns, zRows, zFrom) : CellCounts(zColumns, zRows, zFrom);
-    m_footprint = footprint;
-    m_footprintBox = footprint.front();
-    for (const CellBox& b : footprint)
-        m_footprintBox = {std::min(m_footprintBox.c0, b.c0), std::min(m_footprintBox.r0, b.r0),
-                          std::max(m_footprintBox.c1, b.c1), std::max(m_footprintBox.r1, b.r1)};
     m_leftmostStand = m_from;
     if (!m_everywhere) {
         // Up to the first stand.
@@ -587,14 +626,19 @@ VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, c
     // The figures whose boundary a stand's footprint may take in, as far as
     // its extent tells: MayMeet looks closer.
     VectorFigure near;
-    const CellBox& f = m_footprintBox;
+    const CellBox& f = m_own.footprintBox;
+    const auto mayReach = [&](const Drawn& d, int32_t k) {
+        return d.edgeBox.c1 - zc0 - f.c0 + k >= zFrom && d.edgeBox.c0 - zc0 - f.c1 - k < zColumns &&
+               d.edgeBox.r1 - zr0 - f.r0 + k >= 0 && d.edgeBox.r0 - zr0 - f.r1 - k < zRows;
+    };
+    // No closing edge of a dent narrower than the figure stands off by more than half of it.
+    const auto widest = static_cast<int32_t>(std::ceil(0.5 * std::max(m_dentWidth, 0.0) / m_cell)) + 2;
     for (const std::shared_ptr<Figure>& placedFigure : placed) {
         const auto it = m_drawnAt.find(placedFigure.get());
         const Drawn* d = it == m_drawnAt.end() ? nullptr : &m_drawn[it->second];
         if (!d || d->alwaysNear)
             near.push_back(placedFigure);
-        else if (!d->edge.empty() && d->edgeBox.c1 - zc0 - f.c0 >= zFrom && d->edgeBox.c0 - zc0 - f.c1 < zColumns &&
-                 d->edgeBox.r1 - zr0 - f.r0 >= 0 && d->edgeBox.r0 - zr0 - f.r1 < zRows)
+        else if (!d->edge.empty() && mayReach(*d, widest) && mayReach(*d, DentReach(*d)))
             near.push_back(placedFigure);
     }
     return near;
@@ -608,7 +652,7 @@ void FreeSpace::StandsTo(int32_t last) const
     std::vector<char>& column = m_standColumn;
     column.resize(static_cast<size_t>(zRows));
     for (int32_t c = m_stands.Done(); c <= last; ++c) {
-        if (!RunsAllow(c + zc0, -1)) {
+        if (!ColumnRunsAllow(c + zc0)) {
             m_stands.Add(nullptr);
             continue;
         }
@@ -617,7 +661,7 @@ void FreeSpace::StandsTo(int32_t last) const
         const auto set = [](char v) { return v != 0; };
         int32_t lo = static_cast<int32_t>(std::find_if(column.begin(), column.end(), set) - column.begin());
         int32_t hi = zRows - 1 - static_cast<int32_t>(std::find_if(column.rbegin(), column.rend(), set) - column.rbegin());
-        for (const auto& [oc, orow] : m_core) {
+        for (const auto& [oc, orow] : m_own.core) {
             if (lo > hi)
                 break;
             // Rows of the stands whose core cell lies in the grid's rows.
@@ -656,14 +700,16 @@ bool FreeSpace::Reaches(const Drawn& drawn, const NRect& positions) const
     const int32_t c1 = CellIndex(positions.pTop.x, m_region.pBot.x, m_cell) - ec;
     const int32_t r0 = CellIndex(positions.pBot.y, m_region.pBot.y, m_cell) - er;
     const int32_t r1 = CellIndex(positions.pTop.y, m_region.pBot.y, m_cell) - er;
-    // A stand within them whose footprint takes in a cell the figure's
-    // boundary may cross: looked for around the whole boundary, a group of
-    // its runs, a run, and then by the footprint's boxes.
-    const CellBox& whole = m_footprintBox;
-    StandsTo(std::min(c1, drawn.edgeBox.c1 - ec - whole.c0));
+    // A stand within them whose footprint, grown by what the figure's
+    // closed dents add, takes in a cell the figure's boundary may cross:
+    // looked for around the whole boundary, a group of its runs, a run, and
+    // then by the footprint's boxes.
+    const CellBox& whole = m_own.footprintBox;
+    const int32_t k = DentReach(drawn);
+    StandsTo(std::min(c1, drawn.edgeBox.c1 - ec - whole.c0 + k));
     const auto stands = [&](const CellBox& e, const CellBox& b) {
-        return m_stands.Any(std::max(e.c0 - ec - b.c1, c0), std::max(e.r0 - er - b.r1, r0),
-                            std::min(e.c1 - ec - b.c0, c1), std::min(e.r1 - er - b.r0, r1));
+        return m_stands.Any(std::max(e.c0 - ec - b.c1 - k, c0), std::max(e.r0 - er - b.r1 - k, r0),
+                            std::min(e.c1 - ec - b.c0 + k, c1), std::min(e.r1 - er - b.r0 + k, r1));
     };
     if (!stands(drawn.edgeBox, whole))
         return false;
@@ -675,11 +721,28 @@ bool FreeSpace::Reaches(const Drawn& drawn, const NRect& positions) const
             continue;
         for (size_t k = first; k < group.end; ++k)
             if (stands(drawn.edge[k], whole) &&
-                std::any_of(m_footprint.begin(), m_footprint.end(),
+                std::any_of(m_own.footprint.begin(), m_own.footprint.end(),
                             [&](const CellBox& b) { return stands(drawn.edge[k], b); }))
                 return true;
     }
     return false;
+}
+
+int32_t FreeSpace::DentReach(const Drawn& drawn) const
+{
+    for (const auto& [width, cells] : drawn.dentReach)
+        if (width == m_dentWidth)
+            return cells;
+    const VectorPolygon& gaps = drawn.figure->m_poligons;
+    if (!drawn.dentsFound && !gaps.empty() && gaps[0]) {
+        drawn.dents = DentChoices(*gaps[0]);
+        drawn.dentsFound = true;
+    }
+    const double widest =
+        drawn.dents.empty() ? 0.0 : WidestClosing(*gaps[0], DentsNarrowerThan(drawn.dents, m_dentWidth));
+    const int32_t cells = widest > 0.0 ? static_cast<int32_t>(std::ceil(0.5 * widest / m_cell)) + 2 : 0;
+    drawn.dentReach.emplace_back(m_dentWidth, cells);
+    return cells;
 }
 
 FreeSpace::CellCounts::CellCounts(int32_t columns, int32_t rows, int32_t from)

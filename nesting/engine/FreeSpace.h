@@ -24,10 +24,12 @@
 #include "geometry/Polygon.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstddef>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -117,6 +119,12 @@ private:
         std::vector<CellBox> edge;  // cells its boundary may cross, as runs up a column
         std::vector<EdgeGroup> groups;
         CellBox edgeBox;            // the extent of them all
+        // Its outline's dents, and by the width up to which they are closed
+        // for a moving figure, the cells by which the closed outline may
+        // stand off the outline (worked out when first asked).
+        mutable std::vector<std::vector<DentChoice>> dents;
+        mutable bool dentsFound = false;
+        mutable std::vector<std::pair<double, int32_t>> dentReach;
     };
     // A straight run of a figure's core cells, from its placement point's
     // cell: vertical (`row` its top) or horizontal (`column` its right end).
@@ -125,6 +133,21 @@ private:
         int32_t row = 0;
         uint16_t length = 0;
     };
+    // A moving figure on cells of its own, from its placement point's cell:
+    // a sample of its core (the cells it covers wherever in that cell its
+    // point lies), its longest runs of core cells, and its footprint (the
+    // cells it reaches from there, one more on every side, as a few boxes).
+    struct OwnCells {
+        NPoint shift;  // its placement point less its outer ring's first point
+        double cell = 0.0;
+        CellBox own;   // the cells of its gap polygon's box
+        std::vector<std::pair<int32_t, int32_t>> core;
+        CoreRun up;    // vertical, `row` its top
+        CoreRun along; // horizontal, `column` its right end
+        std::vector<CellBox> footprint;
+        CellBox footprintBox; // their extent
+    };
+    OwnCells MeasureOwnCells(const VectorPolygon& rings, const NPoint& at) const;
 
     void Reset(const Sheet& sheet, const NRect& region);
     void Draw(const Figure& figure);
@@ -147,11 +170,17 @@ private:
     // A stand of the last Near's figure within `positions` has the drawn
     // figure's boundary within its footprint.
     bool Reaches(const Drawn& drawn, const NRect& positions) const;
+    // The cells by which the drawn figure's outline with its dents closed for
+    // the last Near's figure may stand off the outline. A figure's no-fit
+    // polygons close the dents of the figures it meets that are narrower than
+    // itself: it touches the closing edges too.
+    int32_t DentReach(const Drawn& drawn) const;
     // Works out the stands of the last Near's figure up to stand column `last`.
     void StandsTo(int32_t last) const;
-    // The core's runs allow the figure's point in that cell (its column, for
-    // `row` < 0): the grid holds free runs at least as long where they fall.
+    // The core's runs allow the figure's point in that cell (in some cell of
+    // that column): the grid holds free runs at least as long where they fall.
     bool RunsAllow(int32_t column, int32_t row) const;
+    bool ColumnRunsAllow(int32_t column) const;
     // RunsAllow for the cells of `column` from row `row0` up, one per entry.
     void RunsAllowColumn(int32_t column, int32_t row0, std::vector<char>& allow) const;
     // The entry of m_known for a figure's gap polygons, added when new.
@@ -173,9 +202,7 @@ private:
     std::vector<uint16_t> m_along;   // per cell, the free run along its row ending there
     std::vector<uint16_t> m_columnUp;    // per column, its longest free run
     std::vector<uint16_t> m_columnAlong; // per column, the longest run along a row ending in it
-    std::vector<std::pair<int32_t, int32_t>> m_core; // of the last Near's figure, from its point's cell
-    CoreRun m_coreUp;    // its longest vertical run of core cells
-    CoreRun m_coreAlong; // its longest horizontal run
+    OwnCells m_own;                                   // the last Near's figure's
     bool m_measured = false;                          // the last Near's figure was measured on the grid
     bool m_everywhere = true;                         // no grid or no core: it may stand anywhere (right of m_from)
     // Gap polygons of the figures measured, each with the leftmost x of its
@@ -183,16 +210,16 @@ private:
     struct Known {
         VectorPolygon rings;
         double left = -std::numeric_limits<double>::infinity();
+        std::optional<OwnCells> cells; // kept while the cells keep their size
     };
     std::vector<Known> m_known;
     std::unordered_map<size_t, std::vector<size_t>> m_knownBySize; // entries by the outer ring's vertices
     size_t m_shape = SIZE_MAX;   // the last Near's figure's entry
     double m_shapeShift = 0.0;   // its placement point's x less its outer ring's first point's
     double m_from = -std::numeric_limits<double>::infinity(); // no free position of it lies left of this x
+    double m_dentWidth = 0.0;   // the dents it closes are narrower than this
     double m_leftmostStand = 0.0;
     mutable CellCounts m_stands;                  // of the last Near's figure, as far as worked out
     mutable std::vector<char> m_standColumn;      // one column of them being worked out
     std::pair<int32_t, int32_t> m_standsFrom{0, 0}; // the grid cell of its first column and row
-    std::vector<CellBox> m_footprint;             // of the last Near's figure, from its point's cell
-    CellBox m_footprintBox;                       // their extent
 };

@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <limits>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -53,11 +56,31 @@ bool InsideSheet(const Figure& figure, const Sheet& sheet)
            outline.pTop.y < s.pTop.y + EPS;
 }
 
-// The figure's gap polygon overlaps none of the placed figures.
+// The figure's gap polygon overlaps none of the placed figures. Figures of
+// one view whose gap rectangles lie apart cannot overlap: only the others are
+// tested (and a figure's view is asked only of those).
 bool FreeOfOverlaps(const FigurePtr& figure, const VectorFigure& placed)
 {
-    return std::none_of(placed.begin(), placed.end(),
-                        [&](const FigurePtr& g) { return g != figure && figure->CheckIntersect(g); });
+    const NRect& box = figure->m_rect;
+    const auto apart = [&](const NRect& other) {
+        return other.pBot.x > box.pTop.x + EPS || other.pTop.x < box.pBot.x - EPS || other.pBot.y > box.pTop.y + EPS ||
+               other.pTop.y < box.pBot.y - EPS;
+    };
+    int view = 0;
+    bool viewKnown = false;
+    return std::none_of(placed.begin(), placed.end(), [&](const FigurePtr& g) {
+        if (g == figure)
+            return false;
+        if (apart(g->m_rect)) {
+            if (!viewKnown) {
+                view = figure->GetView();
+                viewKnown = true;
+            }
+            if (g->GetView() == view)
+                return false;
+        }
+        return figure->CheckIntersect(g);
+    });
 }
 
 // A travel of no length means a neighbour that is not in the way or one
@@ -386,8 +409,9 @@ void NestingOptimizer::CandidatePoints(double x0, double y0, const VectorFigure&
     const VectorFigure near = NearFigures(placed, *figure, NPoint{x0, y0}, *sheet, measured);
     // The figure stands nowhere left of a better rotation's point: the try
     // cannot win.
+    const double unbounded = std::numeric_limits<double>::infinity();
     if (measured && m_freeSpace.LeftmostStand() >= m_bound + EPS) {
-        m_freeSpace.NoneLeftOf(m_bound);
+        m_freeSpace.NoneLeftOf(m_bound < kNoPoint ? m_bound : unbounded);
         return;
     }
     const AllPositions everywhere;
@@ -396,7 +420,7 @@ void NestingOptimizer::CandidatePoints(double x0, double y0, const VectorFigure&
     // The leftmost free position found (or none left of the bound): figures
     // of this shape need not look left of it again on this sheet.
     if (measured) {
-        double leftmost = m_bound;
+        double leftmost = m_bound < kNoPoint ? m_bound : unbounded;
         for (const NPoint& p : points)
             leftmost = std::min(leftmost, p.x);
         m_freeSpace.NoneLeftOf(leftmost);

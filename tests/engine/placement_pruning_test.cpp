@@ -1,7 +1,9 @@
-// The free-space grid's pruning: its rectangle counts answer as a plain count
-// would, and a job placed copy after copy with the grid (each shape starting
+// What the placement leaves out to bound its work gives what the whole work
+// gives: the free-space grid's rectangle counts answer as a plain count
+// would; a job placed copy after copy with the grid (each shape starting
 // where its last copy found room) gets the bottom-left point of the search
-// over every placed figure at every step.
+// over every placed figure at every step; rectangles clipped only by those
+// that reach them end as when clipped by all.
 #include "place_fixture.h"
 
 #include <random>
@@ -47,6 +49,55 @@ TEST(FreeSpaceCellCounts, AnswerAsACountOfTheCellsSet)
                                 any = any || set[col][r];
                         ASSERT_EQ(counts.Any(c0, r0, c1, r1), any) << c0 << " " << r0 << " " << c1 << " " << r1;
                     }
+    }
+}
+
+TEST(RectangleClipping, ByTheRectanglesThatReachEachAsByAll)
+{
+    struct Case {
+        const char* name;
+        int placed;
+        double spread; // placed rectangles' corners lie on a grid of this step
+        double size;   // ... and their sides are multiples of it up to this
+    };
+    const Case cases[] = {
+        {"coarse grid", 30, 40.0, 40.0}, {"touching on a grid", 40, 10.0, 30.0},
+        {"overlapping", 25, 7.0, 60.0}, {"one large among small", 20, 5.0, 200.0},
+    };
+    std::mt19937 random(11);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::uniform_int_distribution<int> corner(0, static_cast<int>(400.0 / c.spread));
+        std::uniform_int_distribution<int> side(1, static_cast<int>(c.size / c.spread));
+        std::vector<NRect> placed;
+        for (int k = 0; k < c.placed; ++k) {
+            const NPoint p{corner(random) * c.spread, corner(random) * c.spread};
+            placed.push_back({p, p + NPoint{side(random) * c.spread, side(random) * c.spread}});
+        }
+        const NRect figure{{-5.0, -3.0}, {15.0, 12.0}};
+        const NRect sheet{{0.0, 0.0}, {420.0, 300.0}};
+        HodographBuilder builder;
+        builder.Init(4.0, 6.0, 1, false);
+        std::vector<HodographRectPtr> pruned;
+        builder.CreateRectHodographs(0.0, 0.0, placed, figure, sheet, pruned);
+        // Every rectangle clipped by every other, in order.
+        std::vector<HodographRectPtr> all{std::make_shared<HodographRect>(sheet, figure, NPoint{}, 4.0, true)};
+        for (const NRect& rect : placed)
+            all.push_back(std::make_shared<HodographRect>(rect, figure, NPoint{}, 0.0, false));
+        for (const HodographRectPtr& h : all)
+            for (const HodographRectPtr& k : all)
+                if (h != k)
+                    *h -= *k;
+        ASSERT_EQ(pruned.size(), all.size());
+        for (size_t k = 0; k < all.size(); ++k) {
+            std::vector<NSegmentPtr> a, b;
+            pruned[k]->GetSegments(a);
+            all[k]->GetSegments(b);
+            ASSERT_EQ(a.size(), b.size()) << "rectangle " << k;
+            for (size_t m = 0; m < a.size(); ++m)
+                EXPECT_TRUE(a[m]->p1 == b[m]->p1 && a[m]->p2 == b[m]->p2 && a[m]->dir == b[m]->dir)
+                    << "rectangle " << k << " side " << m;
+        }
     }
 }
 
