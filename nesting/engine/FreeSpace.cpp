@@ -13,9 +13,11 @@
 namespace {
 
 constexpr double kCellsAcross = 384.0;    // cells across the shorter side of the region
+constexpr double kPlainVertices = 64.0;   // ... for figures of this many vertices or fewer; up to
+constexpr double kFinerAtMost = 2.0;      // ... this many times as many for more (as their square root)
 constexpr double kLongSideShare = 1024.0; // ... unless the longer side is more than this many times
-constexpr double kSliverWidth = 1e-3;     // a free strip this narrow along a cell leaves it covered, mm
-constexpr size_t kCoreSamples = 48;       // core cells tried for a stand
+constexpr double kSliverWidth = 1e-3;     // a strip this narrow along a cell, mm: of a figure it leaves the cell empty, free it leaves it covered
+constexpr size_t kCoreRuns = 96;          // runs of core cells up a column tried for a stand
 constexpr int32_t kFootprintSplit = 4;    // the footprint's box is cut into this many boxes each way
 constexpr size_t kEdgeGroup = 16;         // runs of boundary cells looked at together first
 constexpr uint16_t kLongestRun = std::numeric_limits<uint16_t>::max(); // runs are counted up to this
@@ -135,43 +137,26 @@ std::vector<double> MaterialAreas(const VectorPolygon& rings, const NPoint& orig
     return areas;
 }
 
-// to[k] &= from[k] for n bytes, eight at a time; whether any stays set.
-char AndInto(char* to, const char* from, size_t n)
-{
-    uint64_t any = 0;
-    size_t k = 0;
-    for (; k + 8 <= n; k += 8) {
-        uint64_t a = 0, b = 0;
-        std::memcpy(&a, to + k, 8);
-        std::memcpy(&b, from + k, 8);
-        a &= b;
-        std::memcpy(to + k, &a, 8);
-        any |= a;
-    }
-    for (; k < n; ++k) {
-        to[k] = static_cast<char>(to[k] & from[k]);
-        any |= static_cast<uint64_t>(static_cast<unsigned char>(to[k]));
-    }
-    return any != 0;
-}
-
 } // namespace
 
-void FreeSpace::Reset(const Sheet& sheet, const NRect& region)
+void FreeSpace::Reset(const Sheet& sheet, const NRect& region, double detail)
 {
     m_sheet = &sheet;
     m_region = region;
+    m_detail = detail;
     m_drawn.clear();
     m_drawnAt.clear();
     // The bounds were found on the figures drawn: they go; the shapes' cells stay.
     for (Known& known : m_known)
         known.left = -std::numeric_limits<double>::infinity();
     m_cover.clear();
-    m_free.clear();
+    m_empty.clear();
     m_up.clear();
     m_along.clear();
     m_columnUp.clear();
     m_columnAlong.clear();
+    m_upBlocks.clear();
+    m_alongBlocks.clear();
     m_columns = 0;
     m_allColumns = 0;
     m_rows = 0;
@@ -179,7 +164,8 @@ void FreeSpace::Reset(const Sheet& sheet, const NRect& region)
     const double height = region.pTop.y - region.pBot.y;
     if (!(width > EPS) || !(height > EPS))
         return; // no grid: every figure is near
-    m_cell = std::max(std::min(width, height), std::max(width, height) / kLongSideShare) / kCellsAcross;
+    const double finer = std::clamp(std::sqrt(detail / kPlainVertices), 1.0, kFinerAtMost);
+    m_cell = std::max(std::min(width, height), std::max(width, height) / kLongSideShare) / (kCellsAcross * finer);
     m_cellArea = m_cell * m_cell;
     m_sliver = m_cell * kSliverWidth;
     m_rows = static_cast<int32_t>(std::ceil(height / m_cell));
@@ -206,63 +192,75 @@ void FreeSpace::EnsureColumns(int32_t columns)
     Refresh({first, 0, columns - 1, m_rows - 1});
 }
 
+void FreeSpace::Summarise(const std::vector<uint16_t>& runs, std::vector<uint16_t>& blocks,
+                          std::vector<uint16_t>& longest, int32_t column, int32_t r0, int32_t r1)
+{
+    const int32_t count = BlocksPerColumn();
+    const size_t first = static_cast<size_t>(column) * static_cast<size_t>(count);
+    for (int32_t b = r0 / kBlockRows; b <= r1 / kBlockRows; ++b) {
+        const size_t k0 = Index(column, b * kBlockRows);
+        const size_t k1 = Index(column, std::min(m_rows, (b + 1) * kBlockRows));
+        uint16_t most = 0;
+        for (size_t k = k0; k < k1; ++k)
+            most = std::max(most, runs[k]);
+        blocks[first + static_cast<size_t>(b)] = most;
+    }
+    longest[static_cast<size_t>(column)] =
+        *std::max_element(blocks.begin() + static_cast<std::ptrdiff_t>(first),
+                          blocks.begin() + static_cast<std::ptrdiff_t>(first + static_cast<size_t>(count)));
+}
+
 void FreeSpace::Refresh(const CellBox& cells)
 {
-    m_free.resize(m_cover.size());
+    m_empty.resize(m_cover.size());
     m_up.resize(m_cover.size());
     m_along.resize(m_cover.size());
     m_columnUp.resize(static_cast<size_t>(m_columns));
     m_columnAlong.resize(static_cast<size_t>(m_columns));
-    const auto longest = [&](const std::vector<uint16_t>& runs, int32_t c) {
-        uint16_t most = 0;
-        for (size_t k = Index(c, 0), end = k + static_cast<size_t>(m_rows); k < end; ++k)
-            most = std::max(most, runs[k]);
-        return most;
-    };
-    const double full = m_cellArea - m_sliver;
+    m_upBlocks.resize(static_cast<size_t>(m_columns) * static_cast<size_t>(BlocksPerColumn()));
+    m_alongBlocks.resize(m_upBlocks.size());
     // Cells below the rows changed keep their runs up; above them the runs
     // change as far as they reach.
     for (int32_t c = cells.c0; c <= cells.c1; ++c) {
         const size_t base = Index(c, 0);
         uint32_t run = cells.r0 > 0 ? m_up[base + static_cast<size_t>(cells.r0) - 1] : 0;
-        for (int32_t r = cells.r0; r < m_rows; ++r) {
+        int32_t r = cells.r0;
+        for (; r < m_rows; ++r) {
             const size_t k = base + static_cast<size_t>(r);
-            const bool free = m_cover[k] <= full;
-            run = free ? std::min<uint32_t>(run + 1, kLongestRun) : 0;
+            const bool empty = m_cover[k] <= m_sliver;
+            run = empty ? std::min<uint32_t>(run + 1, kLongestRun) : 0;
             if (r > cells.r1 && m_up[k] == run)
                 break;
-            m_free[k] = free;
+            m_empty[k] = empty;
             m_up[k] = static_cast<uint16_t>(run);
         }
-        m_columnUp[static_cast<size_t>(c)] = longest(m_up, c);
+        Summarise(m_up, m_upBlocks, m_columnUp, c, cells.r0, r - 1);
     }
     // A run along a row changes right of the cells too, as far as it
     // reaches: column by column (as they lie in memory) while one changes.
-    int32_t last = cells.c1;
     const std::vector<uint16_t> none(static_cast<size_t>(m_rows), 0);
     for (int32_t c = cells.c0; c < m_columns; ++c) {
         const size_t base = Index(c, 0);
         const uint16_t* before = c > 0 ? &m_along[base - static_cast<size_t>(m_rows)] : none.data();
-        const char* free = &m_free[base];
+        const char* empty = &m_empty[base];
         uint16_t* along = &m_along[base];
         uint16_t changed = 0;
         for (int32_t r = cells.r0; r <= cells.r1; ++r) {
-            const auto run = static_cast<uint16_t>((before[r] + (before[r] < kLongestRun)) * (free[r] != 0));
+            const auto run = static_cast<uint16_t>((before[r] + (before[r] < kLongestRun)) * (empty[r] != 0));
             changed |= static_cast<uint16_t>(run ^ along[r]);
             along[r] = run;
         }
         if (c > cells.c1 && !changed)
             break;
-        last = c;
+        Summarise(m_along, m_alongBlocks, m_columnAlong, c, cells.r0, cells.r1);
     }
-    for (int32_t c = cells.c0; c <= last; ++c)
-        m_columnAlong[static_cast<size_t>(c)] = longest(m_along, c);
 }
 
-void FreeSpace::Update(const Sheet& sheet, const NRect& region, const VectorFigure& placed)
+void FreeSpace::Update(const Sheet& sheet, const NRect& region, const VectorFigure& placed, double detail)
 {
     // The grid stays when every figure drawn is still placed as it was.
-    bool unchanged = m_sheet == &sheet && m_region.pBot == region.pBot && m_region.pTop == region.pTop;
+    bool unchanged = m_sheet == &sheet && m_region.pBot == region.pBot && m_region.pTop == region.pTop &&
+                     m_detail == detail;
     std::vector<char> present(unchanged ? m_drawn.size() : 0, 0);
     size_t presentCount = 0;
     for (size_t k = 0; unchanged && k < placed.size(); ++k) {
@@ -277,7 +275,7 @@ void FreeSpace::Update(const Sheet& sheet, const NRect& region, const VectorFigu
         ++presentCount;
     }
     if (!unchanged || presentCount != m_drawn.size())
-        Reset(sheet, region);
+        Reset(sheet, region, detail);
     for (const std::shared_ptr<Figure>& f : placed)
         if (f && !m_drawnAt.count(f.get()))
             Draw(*f);
@@ -349,15 +347,6 @@ void FreeSpace::Draw(const Figure& figure)
         drawn.edgeBox = Enclosing(drawn.edge.begin(), drawn.edge.end());
     Refresh(box);
     m_drawn.push_back(std::move(drawn));
-}
-
-bool FreeSpace::Solid(int32_t column, int32_t row) const
-{
-    if (row < 0 || row >= m_rows || column < 0)
-        return true;
-    if (column >= m_columns)
-        return column >= m_allColumns;
-    return !m_free[Index(column, row)];
 }
 
 uint16_t FreeSpace::ColumnRunUp(int32_t column) const
@@ -440,8 +429,9 @@ bool FreeSpace::Stands(const NPoint& p) const
         return true;
     const auto x = static_cast<int32_t>(std::floor((p.x - m_region.pBot.x) / m_cell));
     const auto y = static_cast<int32_t>(std::floor((p.y - m_region.pBot.y) / m_cell));
-    return RunsAllow(x, y) &&
-           std::none_of(m_own.core.begin(), m_own.core.end(), [&](const auto& o) { return Solid(x + o.first, y + o.second); });
+    return RunsAllow(x, y) && std::all_of(m_own.core.begin(), m_own.core.end(), [&](const CoreRun& run) {
+               return RunUp(x + run.column, y + run.row) >= run.length;
+           });
 }
 
 void FreeSpace::NoneLeftOf(double x)
@@ -512,13 +502,23 @@ FreeSpace::OwnCells FreeSpace::MeasureOwnCells(const VectorPolygon& rings, const
                 cells.along = {c, r, RunOf(run)};
         }
     }
-    if (core.size() > kCoreSamples) {
-        std::vector<std::pair<int32_t, int32_t>> sample;
-        for (size_t k = 0; k < kCoreSamples; ++k)
-            sample.push_back(core[k * core.size() / kCoreSamples]);
-        core = std::move(sample);
+    // The core as its runs up the columns, some of them when there are many
+    // (the longest always).
+    std::vector<CoreRun> runs;
+    for (size_t k = 0; k < core.size(); ++k) {
+        const auto [c, r] = core[k];
+        if (k > 0 && core[k - 1] == std::pair{c, r - 1})
+            runs.back() = {c, r, RunOf(runs.back().length + 1)};
+        else
+            runs.push_back({c, r, 1});
     }
-    cells.core = std::move(core);
+    if (runs.size() > kCoreRuns) {
+        std::vector<CoreRun> sample{cells.up};
+        for (size_t k = 0; k < kCoreRuns; ++k)
+            sample.push_back(runs[k * runs.size() / kCoreRuns]);
+        runs = std::move(sample);
+    }
+    cells.core = std::move(runs);
     // The footprint, one cell wider on every side than the stands reach, as
     // the boxes of a split of its extent that the figure reaches into, runs
     // of them in a column of the split joined, equal runs side by side too.
@@ -661,22 +661,34 @@ void FreeSpace::StandsTo(int32_t last) const
         const auto set = [](char v) { return v != 0; };
         int32_t lo = static_cast<int32_t>(std::find_if(column.begin(), column.end(), set) - column.begin());
         int32_t hi = zRows - 1 - static_cast<int32_t>(std::find_if(column.rbegin(), column.rend(), set) - column.rbegin());
-        for (const auto& [oc, orow] : m_own.core) {
+        for (const CoreRun& run : m_own.core) {
             if (lo > hi)
                 break;
-            // Rows of the stands whose core cell lies in the grid's rows.
-            lo = std::max(lo, std::clamp(-zr0 - orow, 0, zRows));
-            hi = std::min(hi, std::clamp(m_rows - zr0 - orow, 0, zRows) - 1);
-            const int32_t x = c + zc0 + oc;
-            bool any = false;
-            if (lo <= hi && x >= 0 && x < m_columns) {
-                const char* free = m_free.data() + (static_cast<std::ptrdiff_t>(Index(x, 0)) + zr0 + orow + lo);
-                any = AndInto(column.data() + lo, free, static_cast<size_t>(hi - lo + 1)) != 0;
-            } else if (lo <= hi && x >= 0 && x < m_allColumns) {
-                any = std::any_of(column.begin() + lo, column.begin() + hi + 1, set);
-            }
-            if (!any)
+            // Rows of the stands whose run's top cell lies in the grid's rows.
+            lo = std::max(lo, std::clamp(-zr0 - run.row, 0, zRows));
+            hi = std::min(hi, std::clamp(m_rows - zr0 - run.row, 0, zRows) - 1);
+            const int32_t x = c + zc0 + run.column;
+            if (lo > hi || x < 0 || x >= m_allColumns) {
                 hi = -1;
+                break;
+            }
+            char* stand = column.data();
+            if (x < m_columns) {
+                // Empty as far down as the run goes where its top cell falls.
+                const uint16_t* up = m_up.data() + Index(x, 0) + zr0 + run.row;
+                const uint16_t length = run.length;
+                for (int32_t r = lo; r <= hi; ++r)
+                    stand[r] = static_cast<char>(stand[r] & (up[r] >= length));
+            } else {
+                // Past the columns drawn every cell is empty.
+                const int32_t fromRow = run.length - 1 - zr0 - run.row;
+                for (int32_t r = lo; r <= std::min(hi, fromRow - 1); ++r)
+                    stand[r] = 0;
+            }
+            while (lo <= hi && !stand[lo])
+                ++lo;
+            while (hi >= lo && !stand[hi])
+                --hi;
         }
         if (lo > hi) {
             m_stands.Add(nullptr);

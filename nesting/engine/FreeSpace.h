@@ -8,16 +8,19 @@
 // refuses them by the grid. As a strip fills up, most placed figures lie
 // walled in by others, and their no-fit polygons need not be built.
 //
-// The grid answers conservatively. A cell is solid when the placed figures'
-// gap polygons (and what lies past the region) cover it but for a sliver.
-// The moving figure may stand with its placement point in a cell only when
-// none of its core cells (those it covers wherever in that cell the point
-// lies) is solid there; standing so, it reaches at most the cells of its
-// footprint, kept as a few boxes. A placed figure is near when one of the
-// cells its boundary may cross lies in the footprint of such a stand: a
-// figure overlapping a stand's figure without touching its boundary would
-// cover its core cells. A figure's holes are free cells, their borders
-// edges: a figure standing in a hole is near the one around it.
+// The grid answers conservatively. A cell is empty when the placed figures'
+// gap polygons (and what lies past the region) cover no more of it than a
+// sliver. The moving figure may stand with its placement point in a cell
+// only when all of its core cells (those it covers wherever in that cell the
+// point lies) are empty there: any more of a placed figure in one is an
+// overlap. Standing so, it reaches at most the cells of its footprint, kept
+// as a few boxes. A placed figure is near when one of the cells its boundary
+// may cross lies in the footprint of such a stand: a figure overlapping a
+// stand's figure without touching its boundary would cover its core cells.
+// A figure's holes are free cells, their borders edges: a figure standing in
+// a hole is near the one around it. The grid keeps, per cell, the runs of
+// empty cells up its column and along its row that end there: no cell can
+// hold the point where the core's longest runs find none as long.
 #pragma once
 
 #include "engine/HodographBuilder.h"
@@ -42,7 +45,11 @@ public:
     // Follows `sheet` and the figures placed on it: figures placed since the
     // last call are drawn in; another sheet or region, a figure gone or moved
     // starts the grid again. `region` is where gap polygons may lie.
-    void Update(const Sheet& sheet, const NRect& region, const VectorFigure& placed);
+    // `detail`: the figures' outlines' vertices, on average. Cells are finer
+    // for figures of many vertices: their no-fit polygons cost more, and the
+    // finer the grid, the fewer it leaves to build (and the more it costs
+    // itself).
+    void Update(const Sheet& sheet, const NRect& region, const VectorFigure& placed, double detail = 0.0);
     // The figures of `placed` (in their order) that `figure`'s outer gap
     // polygon, with its placement point at `at`, can touch at a free
     // position left of `bound` (positions at or right of it are of no use to
@@ -134,14 +141,15 @@ private:
         uint16_t length = 0;
     };
     // A moving figure on cells of its own, from its placement point's cell:
-    // a sample of its core (the cells it covers wherever in that cell its
-    // point lies), its longest runs of core cells, and its footprint (the
-    // cells it reaches from there, one more on every side, as a few boxes).
+    // its core (the cells it covers wherever in that cell its point lies) as
+    // runs up its columns (some of them where there are many), its longest
+    // runs of core cells, and its footprint (the cells it reaches from
+    // there, one more on every side, as a few boxes).
     struct OwnCells {
         NPoint shift;  // its placement point less its outer ring's first point
         double cell = 0.0;
         CellBox own;   // the cells of its gap polygon's box
-        std::vector<std::pair<int32_t, int32_t>> core;
+        std::vector<CoreRun> core;
         CoreRun up;    // vertical, `row` its top
         CoreRun along; // horizontal, `column` its right end
         std::vector<CellBox> footprint;
@@ -149,24 +157,29 @@ private:
     };
     OwnCells MeasureOwnCells(const VectorPolygon& rings, const NPoint& at) const;
 
-    void Reset(const Sheet& sheet, const NRect& region);
+    void Reset(const Sheet& sheet, const NRect& region, double detail);
     void Draw(const Figure& figure);
     void EnsureColumns(int32_t columns);
     size_t Index(int32_t column, int32_t row) const { return static_cast<size_t>(column) * m_rows + row; }
-    // Solid cell; rows off the grid are solid, columns past it free (as far
-    // as the region goes).
-    bool Solid(int32_t column, int32_t row) const;
-    // Free runs, as many cells as they hold (at most the largest uint16_t):
-    // the longest one up a column; the ones up a column and along a row
-    // ending at a cell; the longest along a row ending in a column. Off the
-    // grid as Solid says.
+    // Runs of empty cells, as many cells as they hold (at most the largest
+    // uint16_t): the longest one up a column; the ones up a column and along
+    // a row ending at a cell; the longest along a row ending in a column.
+    // Rows off the grid hold none, columns past those drawn are empty as far
+    // as the region goes.
     uint16_t ColumnRunUp(int32_t column) const;
     uint16_t RunUp(int32_t column, int32_t row) const;
     uint16_t RunAlong(int32_t column, int32_t row) const;
     uint16_t ColumnRunAlong(int32_t column) const;
-    // Works out the free cells and the runs of `columns` (from their cover)
-    // and the runs along `rows` that end there or right of them.
+    // Works out the empty cells and the runs of `cells` (from their cover),
+    // the runs up their columns that change above them and along their rows
+    // right of them.
     void Refresh(const CellBox& cells);
+    // The longest of `runs` in each block of rows r0..r1 of the column, and
+    // in the whole column from its blocks.
+    static constexpr int32_t kBlockRows = 64;
+    int32_t BlocksPerColumn() const { return (m_rows + kBlockRows - 1) / kBlockRows; }
+    void Summarise(const std::vector<uint16_t>& runs, std::vector<uint16_t>& blocks, std::vector<uint16_t>& longest,
+                   int32_t column, int32_t r0, int32_t r1);
     // A stand of the last Near's figure within `positions` has the drawn
     // figure's boundary within its footprint.
     bool Reaches(const Drawn& drawn, const NRect& positions) const;
@@ -188,6 +201,7 @@ private:
 
     const Sheet* m_sheet = nullptr;
     NRect m_region;
+    double m_detail = 0.0;
     double m_cell = 1.0;
     double m_cellArea = 1.0;
     double m_sliver = 0.0;       // free area of a cell that still counts as covered
@@ -197,11 +211,13 @@ private:
     std::vector<double> m_cover; // covered area per cell, column by column
     std::vector<Drawn> m_drawn;
     std::unordered_map<const Figure*, size_t> m_drawnAt; // index into m_drawn
-    std::vector<char> m_free;        // the cells not solid
+    std::vector<char> m_empty;       // the cells empty
     std::vector<uint16_t> m_up;      // per cell, the free run up its column ending there
     std::vector<uint16_t> m_along;   // per cell, the free run along its row ending there
-    std::vector<uint16_t> m_columnUp;    // per column, its longest free run
+    std::vector<uint16_t> m_columnUp;    // per column, its longest run up
     std::vector<uint16_t> m_columnAlong; // per column, the longest run along a row ending in it
+    std::vector<uint16_t> m_upBlocks;    // the same per block of rows of each column
+    std::vector<uint16_t> m_alongBlocks;
     OwnCells m_own;                                   // the last Near's figure's
     bool m_measured = false;                          // the last Near's figure was measured on the grid
     bool m_everywhere = true;                         // no grid or no core: it may stand anywhere (right of m_from)

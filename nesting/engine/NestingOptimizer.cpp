@@ -251,6 +251,13 @@ void NestingOptimizer::MarkThicknessAndMaterial()
 void NestingOptimizer::SetAutoPlacementAllFigures(NestingMode mode)
 {
     MarkThicknessAndMaterial();
+    size_t outlines = 0, vertices = 0;
+    for (const FigurePtr& figure : m_figures)
+        if (!figure->m_poligons.empty() && figure->m_poligons[0]) {
+            ++outlines;
+            vertices += figure->m_poligons[0]->m_points.size();
+        }
+    m_outlineVertices = outlines ? static_cast<double>(vertices) / static_cast<double>(outlines) : 0.0;
     const VectorFigure keep = m_figures;
     SetAutoPlacementAllFiguresOnSheets(mode);
     if (mode == NestingMode::AutoArrange)
@@ -451,7 +458,7 @@ VectorFigure NestingOptimizer::NearFigures(const VectorFigure& placed, const Fig
     VectorFigure others;
     std::copy_if(placed.begin(), placed.end(), std::back_inserter(others),
                  [&](const FigurePtr& f) { return f.get() != &figure; });
-    m_freeSpace.Update(sheet, region, others);
+    m_freeSpace.Update(sheet, region, others, m_outlineVertices);
     return m_freeSpace.Near(others, figure, at, m_bound);
 }
 

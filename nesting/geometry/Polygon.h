@@ -188,11 +188,12 @@ struct DentEdit {
 std::vector<DentEdit> FindDentsStraight(const NPolygon& polygon, double distance);
 // Every dent FindDentsStraight may close after each edge, whatever its
 // width: the steps from the edge's first vertex to the vertex Q that closes
-// it (ascending) and the width of the mouth. The dents narrower than
-// `distance` are the first of each edge's that are (FindDentsStraight's).
+// it (ascending) and the square of the mouth's width. The dents narrower
+// than `distance` are the first of each edge's that are (FindDentsStraight's,
+// found once for every width).
 struct DentChoice {
     size_t step = 0;
-    double width = 0.0;
+    double widthSquared = 0.0;
 };
 std::vector<std::vector<DentChoice>> DentChoices(const NPolygon& polygon);
 std::vector<DentEdit> DentsNarrowerThan(const std::vector<std::vector<DentChoice>>& choices, double distance);

@@ -166,7 +166,7 @@ std::vector<std::vector<DentChoice>> DentChoices(const NPolygon& polygon)
         const NPoint& b = v[(i + 1) % n];
         for (size_t step = 2; step < n; ++step)
             if (ClosesDent(polygon, i, step))
-                choices[i].push_back({step, std::sqrt(Distance2(b, v[(i + step) % n]))});
+                choices[i].push_back({step, Distance2(b, v[(i + step) % n])});
     }
     return choices;
 }
@@ -176,7 +176,7 @@ std::vector<DentEdit> DentsNarrowerThan(const std::vector<std::vector<DentChoice
     std::vector<DentEdit> edits;
     for (size_t i = 0; i < choices.size(); ++i) {
         const auto first = std::find_if(choices[i].begin(), choices[i].end(),
-                                        [&](const DentChoice& c) { return !(c.width >= distance); });
+                                        [&](const DentChoice& c) { return !(c.widthSquared >= distance * distance); });
         if (first != choices[i].end())
             edits.push_back({i, i + first->step});
     }
