@@ -147,14 +147,7 @@ TEST_F(HodographsTest, LeavingOutFiguresOutOfReachKeepsTheBottomLeftPointSlow)
             FreeSpace space;
             space.Update(*sheet, region, placed);
             const VectorFigure near = space.Near(placed, *probe, NPoint{x, y});
-            // Left out by the grid, at once or where the figure could overlap them.
-            for (const FigurePtr& f : placed) {
-                const NRect& rc = f->m_rect;
-                const NRect& own = probe->m_rect;
-                const NRect positions{{rc.pBot.x - (own.pTop.x - x) - 1, rc.pBot.y - (own.pTop.y - y) - 1},
-                                      {rc.pTop.x + (x - own.pBot.x) + 1, rc.pTop.y + (y - own.pBot.y) + 1}};
-                leftOut += std::find(near.begin(), near.end(), f) == near.end() || !space.MayMeet(*f, positions);
-            }
+            leftOut += LeftOut(space, placed, near, *probe, NPoint{x, y});
             builder.FindFreePoints(x, y, near, space, probe, sheet, 0.1, NestingOptimizer::kNoPoint, pruned);
             double ax = 0.0, ay = 0.0, px = 0.0, py = 0.0;
             NestingOptimizer::GetPlacementPoint(all, ax, ay);

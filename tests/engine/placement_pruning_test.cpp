@@ -165,14 +165,7 @@ TEST_F(FreeSpaceSearchTest, PlacingCopyAfterCopyFindsThePointsOfTheWholeSearch)
                                            NestingOptimizer::kNoPoint, all);
                     space.Update(*sheet, region, placed);
                     const VectorFigure near = space.Near(placed, *figure, NPoint{x, y});
-                    for (const FigurePtr& f : placed) {
-                        const NRect& rc = f->m_rect;
-                        const NRect& own = figure->m_rect;
-                        const NRect positions{{rc.pBot.x - (own.pTop.x - x) - 1, rc.pBot.y - (own.pTop.y - y) - 1},
-                                              {rc.pTop.x + (x - own.pBot.x) + 1, rc.pTop.y + (y - own.pBot.y) + 1}};
-                        leftOut += std::find(near.begin(), near.end(), f) == near.end() ||
-                                   !space.MayMeet(*f, positions);
-                    }
+                    leftOut += LeftOut(space, placed, near, *figure, NPoint{x, y});
                     builder.FindFreePoints(x, y, near, space, figure, sheet, 0.1, NestingOptimizer::kNoPoint,
                                            pruned);
                     double leftmost = NestingOptimizer::kNoPoint;
