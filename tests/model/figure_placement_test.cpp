@@ -121,10 +121,6 @@ TEST_F(FigurePlacementTest, CopiesGetNewMacrosAndTheData)
     EXPECT_FALSE(copy->m_choose);
     EXPECT_FALSE(copy->m_convex);
     ASSERT_EQ(copy->m_sourceTextParams.size(), 1u);
-    // Its gap polygons are the original's: made with the borders' sag, as
-    // the copy says (a run would make them again otherwise).
-    EXPECT_TRUE(copy->HasSagOutward());
-    EXPECT_EQ(copy->GapSag(), figure->GapSag());
     ASSERT_EQ(copy->m_poligons.size(), 1u);
     EXPECT_NE(copy->m_poligons[0], figure->m_poligons[0]);
 
