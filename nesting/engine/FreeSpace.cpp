@@ -811,6 +811,8 @@ bool FreeSpace::MayMeet(const Figure& placed, const NRect& positions) const
 {
     if (!m_measured)
         return true;
+    if (m_from == std::numeric_limits<double>::infinity())
+        return false; // its shape found no room: it stands nowhere
     const auto it = m_drawnAt.find(&placed);
     if (it == m_drawnAt.end())
         return true;

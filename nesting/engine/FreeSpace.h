@@ -51,15 +51,20 @@ public:
     // itself).
     void Update(const Sheet& sheet, const NRect& region, const VectorFigure& placed, double detail = 0.0);
     // The figures of `placed` (in their order) that `figure`'s outer gap
-    // polygon, with its placement point at `at`, can touch at a free
+    // polygon, with its placement point at `at`, may touch at a free
     // position left of `bound` (positions at or right of it are of no use to
-    // the caller, and neither stands nor near figures there are looked for).
-    // Keeps the figure's core cells for Stands.
+    // the caller, and neither stands nor near figures there are looked for),
+    // as far as their extents tell: MayMeet tells closer for each. Keeps the
+    // figure's cells for Stands; the stands themselves are worked out column
+    // by column as MayMeet asks for them, from the left, and from where a
+    // figure of its shape last found its leftmost free position (NoneLeftOf).
     VectorFigure Near(const VectorFigure& placed, const Figure& figure, const NPoint& at,
                       double bound = std::numeric_limits<double>::infinity());
     // The figure of the last Near may stand with its placement point at `p`:
-    // none of its core cells is solid there. Where it may not, it overlaps a
-    // placed figure; where it may, it overlaps none of those Near left out.
+    // all of its core cells are empty there, and it lies right of where its
+    // shape found room last. Where it may not, it overlaps a placed figure
+    // (or, left of there, stands nowhere free); where it may, it overlaps
+    // none of those Near left out.
     bool Stands(const NPoint& p) const;
     // No free position of the figure of the last Near lies left of this x.
     double LeftmostStand() const { return m_leftmostStand; }
