@@ -8,8 +8,6 @@
 #include <cmath>
 #include <ctime>
 #include <limits>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
