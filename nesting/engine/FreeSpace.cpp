@@ -6,17 +6,18 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <unordered_map>
 
 namespace {
 
 constexpr double kCellsAcross = 384.0;    // cells across the shorter side of the region
+constexpr double kLongSideShare = 1024.0; // ... unless the longer side is more than this many times
 constexpr double kPlainVertices = 64.0;   // ... for figures of this many vertices or fewer; up to
 constexpr double kFinerAtMost = 2.0;      // ... this many times as many for more (as their square root)
-constexpr double kLongSideShare = 1024.0; // ... unless the longer side is more than this many times
-constexpr double kSliverWidth = 1e-3;     // a strip this narrow along a cell, mm: of a figure it leaves the cell empty, free it leaves it covered
+// A strip this narrow along a cell, mm: of a placed figure it leaves the cell
+// empty; free, it leaves the cell covered.
+constexpr double kSliverWidth = 1e-3;
 constexpr size_t kCoreRuns = 96;          // runs of core cells up a column tried for a stand
 constexpr int32_t kFootprintSplit = 4;    // the footprint's box is cut into this many boxes each way
 constexpr size_t kEdgeGroup = 16;         // runs of boundary cells looked at together first
