@@ -7,7 +7,9 @@
 // Every item is tried in exactly the orientations it allows; an instance the
 // engine cannot turn so (or a file that is no instance) is refused, and the
 // others run. Exit status 1 when an instance is refused, a copy is not
-// placed, a pair overlaps or cannot be measured.
+// placed, a pair overlaps or cannot be measured. `--sizes FILE [N ...]` and
+// `--strips FILE|DIR ...` run the sweeps of place_sweeps.h instead.
+#include "place_sweeps.h"
 #include "support/place_reference.h"
 
 #include "host/VarnelAPI.h"
@@ -25,8 +27,24 @@ namespace fs = std::filesystem;
 
 int main(int argc, char** argv)
 {
+    const fs::path scratch = fs::temp_directory_path() / ("place_bench-" + std::to_string(getpid()));
+    if (argc > 2 && std::string(argv[1]) == "--sizes") {
+        std::vector<size_t> sizes;
+        for (int k = 3; k < argc; ++k)
+            sizes.push_back(std::stoul(argv[k]));
+        if (sizes.empty())
+            sizes = {100, 200, 500, 1000, 2000};
+        const int status = place_sweeps::SizeSweep(argv[2], sizes, scratch);
+        fs::remove_all(scratch);
+        return status;
+    }
+    if (argc > 2 && std::string(argv[1]) == "--strips") {
+        const int status = place_sweeps::StripSweep({argv + 2, argv + argc}, scratch);
+        fs::remove_all(scratch);
+        return status;
+    }
     if (argc > 2) {
-        std::fprintf(stderr, "usage: place_bench [DIR]\n");
+        std::fprintf(stderr, "usage: place_bench [DIR] | --sizes FILE [N ...] | --strips FILE|DIR ...\n");
         return 2;
     }
     const fs::path folder = argc == 2 ? fs::path(argv[1]) : fs::path(NESTING_DATA_DIR) / "esicup";
@@ -40,7 +58,6 @@ int main(int argc, char** argv)
         return 1;
     }
     std::sort(files.begin(), files.end());
-    const fs::path scratch = fs::temp_directory_path() / ("place_bench-" + std::to_string(getpid()));
     size_t instances = 0, refused = 0, placed = 0, total = 0, overlaps = 0, unmeasuredPairs = 0;
     double densities = 0.0, seconds = 0.0, slowest = 0.0;
     for (const fs::path& file : files) {
@@ -52,17 +69,7 @@ int main(int argc, char** argv)
             continue;
         }
         place_check::ScaleToMillimetres(instance);
-        fs::remove_all(scratch, ec);
-        place_check::Outcome outcome;
-        {
-            vlhost::Host host(scratch);
-            application = host.Application();
-            resourceModule = application->GetResourcesModule(L"Nesting");
-            host.NewDrawing();
-            outcome = place_check::PlaceOnStrip(instance);
-            application = nullptr;
-            resourceModule = nullptr;
-        }
+        const place_check::Outcome outcome = place_sweeps::PlaceOnFreshHost(instance, scratch);
         if (!outcome.refused.empty()) {
             std::printf("%-10s refused: %s\n", instance.name.c_str(), outcome.refused.c_str());
             ++refused;

@@ -6,18 +6,42 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace {
 
 constexpr double kCellsAcross = 384.0;    // cells across the shorter side of the region
 constexpr double kLongSideShare = 1024.0; // ... unless the longer side is more than this many times
-constexpr double kSliverWidth = 1e-3;     // a free strip this narrow along a cell leaves it covered, mm
-constexpr size_t kCoreSamples = 48;       // core cells tried for a stand
+constexpr double kPlainVertices = 64.0;   // ... for figures of this many vertices or fewer; up to
+constexpr double kFinerAtMost = 2.0;      // ... this many times as many for more (as their square root)
+// A strip this narrow along a cell, mm: of a placed figure it leaves the cell
+// empty; free, it leaves the cell covered.
+constexpr double kSliverWidth = 1e-3;
+constexpr size_t kCoreRuns = 96;          // runs of core cells up a column tried for a stand
 constexpr int32_t kFootprintSplit = 4;    // the footprint's box is cut into this many boxes each way
+constexpr size_t kEdgeGroup = 16;         // runs of boundary cells looked at together first
+constexpr uint16_t kLongestRun = std::numeric_limits<uint16_t>::max(); // runs are counted up to this
+
+uint16_t RunOf(int64_t cells) { return static_cast<uint16_t>(std::clamp<int64_t>(cells, 0, kLongestRun)); }
+
+// The smallest box holding the boxes of [first, last) (not empty).
+template <typename It>
+FreeSpace::CellBox Enclosing(It first, It last)
+{
+    FreeSpace::CellBox box = *first;
+    for (; first != last; ++first)
+        box = {std::min(box.c0, first->c0), std::min(box.r0, first->r0), std::max(box.c1, first->c1),
+               std::max(box.r1, first->r1)};
+    return box;
+}
+
+// The cell of `v` from `base`, for positions anywhere (also unbounded ones).
+int32_t CellIndex(double v, double base, double cell)
+{
+    constexpr double kFar = 1 << 30;
+    return static_cast<int32_t>(std::clamp(std::floor((v - base) / cell), -kFar, kFar));
+}
 
 // The part of `ring` with lo <= y <= hi (Sutherland-Hodgman against two
 // half-planes; a ring that falls apart stays one ring joined along the cut).
@@ -114,35 +138,26 @@ std::vector<double> MaterialAreas(const VectorPolygon& rings, const NPoint& orig
     return areas;
 }
 
-// to[k] &= from[k] for n bytes, eight at a time; whether any stays set.
-char AndInto(char* to, const char* from, size_t n)
-{
-    uint64_t any = 0;
-    size_t k = 0;
-    for (; k + 8 <= n; k += 8) {
-        uint64_t a = 0, b = 0;
-        std::memcpy(&a, to + k, 8);
-        std::memcpy(&b, from + k, 8);
-        a &= b;
-        std::memcpy(to + k, &a, 8);
-        any |= a;
-    }
-    for (; k < n; ++k) {
-        to[k] = static_cast<char>(to[k] & from[k]);
-        any |= static_cast<uint64_t>(static_cast<unsigned char>(to[k]));
-    }
-    return any != 0;
-}
-
 } // namespace
 
-void FreeSpace::Reset(const Sheet& sheet, const NRect& region)
+void FreeSpace::Reset(const Sheet& sheet, const NRect& region, double detail)
 {
     m_sheet = &sheet;
     m_region = region;
+    m_detail = detail;
     m_drawn.clear();
+    m_drawnAt.clear();
+    // The bounds were found on the figures drawn: they go; the shapes' cells stay.
+    for (Known& known : m_known)
+        known.left = -std::numeric_limits<double>::infinity();
     m_cover.clear();
-    m_freeFresh = SIZE_MAX;
+    m_empty.clear();
+    m_up.clear();
+    m_along.clear();
+    m_columnUp.clear();
+    m_columnAlong.clear();
+    m_upBlocks.clear();
+    m_alongBlocks.clear();
     m_columns = 0;
     m_allColumns = 0;
     m_rows = 0;
@@ -150,7 +165,8 @@ void FreeSpace::Reset(const Sheet& sheet, const NRect& region)
     const double height = region.pTop.y - region.pBot.y;
     if (!(width > EPS) || !(height > EPS))
         return; // no grid: every figure is near
-    m_cell = std::max(std::min(width, height), std::max(width, height) / kLongSideShare) / kCellsAcross;
+    const double finer = std::clamp(std::sqrt(detail / kPlainVertices), 1.0, kFinerAtMost);
+    m_cell = std::max(std::min(width, height), std::max(width, height) / kLongSideShare) / (kCellsAcross * finer);
     m_cellArea = m_cell * m_cell;
     m_sliver = m_cell * kSliverWidth;
     m_rows = static_cast<int32_t>(std::ceil(height / m_cell));
@@ -172,32 +188,98 @@ void FreeSpace::EnsureColumns(int32_t columns)
         for (int32_t r = 0; r < m_rows; ++r)
             m_cover[Index(c, r)] = m_cellArea - inX * std::clamp(height - r * m_cell, 0.0, m_cell);
     }
+    const int32_t first = m_columns;
     m_columns = columns;
+    Refresh({first, 0, columns - 1, m_rows - 1});
 }
 
-void FreeSpace::Update(const Sheet& sheet, const NRect& region, const VectorFigure& placed)
+void FreeSpace::Summarise(const std::vector<uint16_t>& runs, std::vector<uint16_t>& blocks,
+                          std::vector<uint16_t>& longest, int32_t column, int32_t r0, int32_t r1)
 {
-    const bool sameRegion = m_sheet == &sheet && m_region.pBot == region.pBot && m_region.pTop == region.pTop;
-    std::unordered_set<const Figure*> present;
-    for (const std::shared_ptr<Figure>& f : placed)
-        present.insert(f.get());
-    const bool unchanged = sameRegion && std::all_of(m_drawn.begin(), m_drawn.end(), [&](const Drawn& d) {
-        if (!present.count(d.figure))
-            return false;
-        const VectorPolygon& gaps = d.figure->m_poligons;
-        return gaps.empty() ? d.points == 0
-                            : gaps[0] && gaps[0]->m_points.size() == d.points && gaps[0]->GetBegPoint() == d.first;
-    });
-    if (!unchanged)
-        Reset(sheet, region);
-    std::unordered_set<const Figure*> drawn;
-    for (const Drawn& d : m_drawn)
-        drawn.insert(d.figure);
-    for (const std::shared_ptr<Figure>& f : placed) {
-        if (f && drawn.insert(f.get()).second) {
-            Draw(*f);
-        }
+    const int32_t count = BlocksPerColumn();
+    const size_t first = static_cast<size_t>(column) * static_cast<size_t>(count);
+    for (int32_t b = r0 / kBlockRows; b <= r1 / kBlockRows; ++b) {
+        const size_t k0 = Index(column, b * kBlockRows);
+        const size_t k1 = Index(column, std::min(m_rows, (b + 1) * kBlockRows));
+        uint16_t most = 0;
+        for (size_t k = k0; k < k1; ++k)
+            most = std::max(most, runs[k]);
+        blocks[first + static_cast<size_t>(b)] = most;
     }
+    longest[static_cast<size_t>(column)] =
+        *std::max_element(blocks.begin() + static_cast<std::ptrdiff_t>(first),
+                          blocks.begin() + static_cast<std::ptrdiff_t>(first + static_cast<size_t>(count)));
+}
+
+void FreeSpace::Refresh(const CellBox& cells)
+{
+    m_empty.resize(m_cover.size());
+    m_up.resize(m_cover.size());
+    m_along.resize(m_cover.size());
+    m_columnUp.resize(static_cast<size_t>(m_columns));
+    m_columnAlong.resize(static_cast<size_t>(m_columns));
+    m_upBlocks.resize(static_cast<size_t>(m_columns) * static_cast<size_t>(BlocksPerColumn()));
+    m_alongBlocks.resize(m_upBlocks.size());
+    // Cells below the rows changed keep their runs up; above them the runs
+    // change as far as they reach.
+    for (int32_t c = cells.c0; c <= cells.c1; ++c) {
+        const size_t base = Index(c, 0);
+        uint32_t run = cells.r0 > 0 ? m_up[base + static_cast<size_t>(cells.r0) - 1] : 0;
+        int32_t r = cells.r0;
+        for (; r < m_rows; ++r) {
+            const size_t k = base + static_cast<size_t>(r);
+            const bool empty = m_cover[k] <= m_sliver;
+            run = empty ? std::min<uint32_t>(run + 1, kLongestRun) : 0;
+            if (r > cells.r1 && m_up[k] == run)
+                break;
+            m_empty[k] = empty;
+            m_up[k] = static_cast<uint16_t>(run);
+        }
+        Summarise(m_up, m_upBlocks, m_columnUp, c, cells.r0, r - 1);
+    }
+    // A run along a row changes right of the cells too, as far as it
+    // reaches: column by column (as they lie in memory) while one changes.
+    const std::vector<uint16_t> none(static_cast<size_t>(m_rows), 0);
+    for (int32_t c = cells.c0; c < m_columns; ++c) {
+        const size_t base = Index(c, 0);
+        const uint16_t* before = c > 0 ? &m_along[base - static_cast<size_t>(m_rows)] : none.data();
+        const char* empty = &m_empty[base];
+        uint16_t* along = &m_along[base];
+        uint16_t changed = 0;
+        for (int32_t r = cells.r0; r <= cells.r1; ++r) {
+            const auto run = static_cast<uint16_t>((before[r] + (before[r] < kLongestRun)) * (empty[r] != 0));
+            changed |= static_cast<uint16_t>(run ^ along[r]);
+            along[r] = run;
+        }
+        if (c > cells.c1 && !changed)
+            break;
+        Summarise(m_along, m_alongBlocks, m_columnAlong, c, cells.r0, cells.r1);
+    }
+}
+
+void FreeSpace::Update(const Sheet& sheet, const NRect& region, const VectorFigure& placed, double detail)
+{
+    // The grid stays when every figure drawn is still placed as it was.
+    bool unchanged = m_sheet == &sheet && m_region.pBot == region.pBot && m_region.pTop == region.pTop &&
+                     m_detail == detail;
+    std::vector<char> present(unchanged ? m_drawn.size() : 0, 0);
+    size_t presentCount = 0;
+    for (size_t k = 0; unchanged && k < placed.size(); ++k) {
+        const auto it = placed[k] ? m_drawnAt.find(placed[k].get()) : m_drawnAt.end();
+        if (it == m_drawnAt.end() || present[it->second])
+            continue;
+        const Drawn& d = m_drawn[it->second];
+        const VectorPolygon& gaps = d.figure->m_poligons;
+        unchanged = gaps.empty() ? d.points == 0
+                                 : gaps[0] && gaps[0]->m_points.size() == d.points && gaps[0]->GetBegPoint() == d.first;
+        present[it->second] = 1;
+        ++presentCount;
+    }
+    if (!unchanged || presentCount != m_drawn.size())
+        Reset(sheet, region, detail);
+    for (const std::shared_ptr<Figure>& f : placed)
+        if (f && !m_drawnAt.count(f.get()))
+            Draw(*f);
 }
 
 void FreeSpace::Draw(const Figure& figure)
@@ -213,6 +295,7 @@ void FreeSpace::Draw(const Figure& figure)
     // A figure's holes stay free (others may stand in them), their borders
     // are edges like its outline's.
     drawn.alwaysNear = m_rows == 0 || !outline || outline->m_points.size() < 3;
+    m_drawnAt[&figure] = m_drawn.size();
     if (drawn.alwaysNear) {
         m_drawn.push_back(std::move(drawn));
         return;
@@ -247,46 +330,147 @@ void FreeSpace::Draw(const Figure& figure)
             for (int32_t dc = -1; dc <= 1 && inner; ++dc)
                 for (int32_t dr = -1; dr <= 1 && inner; ++dr)
                     inner = ownAt(c + dc, r + dr) >= full;
-            if (!inner)
-                drawn.edge.push_back(static_cast<uint32_t>(Index(c, r)));
+            if (inner)
+                continue;
+            if (!drawn.edge.empty() && drawn.edge.back().c0 == c && drawn.edge.back().r1 + 1 == r)
+                drawn.edge.back().r1 = r;
+            else
+                drawn.edge.push_back({c, r, c, r});
         }
     }
+    for (size_t k = 0; k < drawn.edge.size(); k += kEdgeGroup) {
+        const size_t end = std::min(drawn.edge.size(), k + kEdgeGroup);
+        drawn.groups.push_back({Enclosing(drawn.edge.begin() + static_cast<std::ptrdiff_t>(k),
+                                          drawn.edge.begin() + static_cast<std::ptrdiff_t>(end)),
+                                end});
+    }
+    if (!drawn.edge.empty())
+        drawn.edgeBox = Enclosing(drawn.edge.begin(), drawn.edge.end());
+    Refresh(box);
     m_drawn.push_back(std::move(drawn));
 }
 
-bool FreeSpace::Solid(int32_t column, int32_t row) const
+uint16_t FreeSpace::ColumnRunUp(int32_t column) const
 {
-    if (row < 0 || row >= m_rows || column < 0)
-        return true;
-    if (column >= m_columns)
-        return column >= m_allColumns;
-    return m_cover[Index(column, row)] > m_cellArea - m_sliver;
+    if (column < 0 || column >= m_allColumns)
+        return 0;
+    return column < m_columns ? m_columnUp[static_cast<size_t>(column)] : RunOf(m_rows);
+}
+
+uint16_t FreeSpace::RunUp(int32_t column, int32_t row) const
+{
+    if (row < 0 || row >= m_rows || column < 0 || column >= m_allColumns)
+        return 0;
+    return column < m_columns ? m_up[Index(column, row)] : RunOf(row + 1);
+}
+
+uint16_t FreeSpace::RunAlong(int32_t column, int32_t row) const
+{
+    if (row < 0 || row >= m_rows || column < 0 || column >= m_allColumns)
+        return 0;
+    if (column < m_columns)
+        return m_along[Index(column, row)];
+    // Past the columns drawn every cell is free.
+    const int64_t before = m_columns > 0 ? m_along[Index(m_columns - 1, row)] : 0;
+    return RunOf(before + column - m_columns + 1);
+}
+
+uint16_t FreeSpace::ColumnRunAlong(int32_t column) const
+{
+    if (column < 0 || column >= m_allColumns)
+        return 0;
+    if (column < m_columns)
+        return m_columnAlong[static_cast<size_t>(column)];
+    const int64_t before = m_columns > 0 ? m_columnAlong[static_cast<size_t>(m_columns - 1)] : 0;
+    return RunOf(before + column - m_columns + 1);
+}
+
+void FreeSpace::RunsAllowColumn(int32_t column, int32_t row0, std::vector<char>& allow) const
+{
+    std::fill(allow.begin(), allow.end(), 0);
+    const auto rows = static_cast<int32_t>(allow.size());
+    const int32_t up = column + m_own.up.column;
+    const int32_t along = column + m_own.along.column;
+    if (!ColumnRunsAllow(column))
+        return;
+    // The rows whose run cells lie on the grid: off it nothing is free.
+    const int32_t first = std::max({0, -row0 - m_own.up.row, -row0 - m_own.along.row});
+    const int32_t end = std::min({rows, m_rows - row0 - m_own.up.row, m_rows - row0 - m_own.along.row});
+    if (up >= m_columns || along >= m_columns) {
+        for (int32_t r = first; r < end; ++r)
+            allow[static_cast<size_t>(r)] = RunsAllow(column, row0 + r);
+        return;
+    }
+    const uint16_t* runUp = m_up.data() + Index(up, 0) + row0 + m_own.up.row;
+    const uint16_t* runAlong = m_along.data() + Index(along, 0) + row0 + m_own.along.row;
+    const uint16_t needUp = m_own.up.length, needAlong = m_own.along.length;
+    for (int32_t r = first; r < end; ++r)
+        allow[static_cast<size_t>(r)] = static_cast<char>((runUp[r] >= needUp) & (runAlong[r] >= needAlong));
+}
+
+bool FreeSpace::ColumnRunsAllow(int32_t column) const
+{
+    return ColumnRunUp(column + m_own.up.column) >= m_own.up.length &&
+           ColumnRunAlong(column + m_own.along.column) >= m_own.along.length;
+}
+
+bool FreeSpace::RunsAllow(int32_t column, int32_t row) const
+{
+    return RunUp(column + m_own.up.column, row + m_own.up.row) >= m_own.up.length &&
+           RunAlong(column + m_own.along.column, row + m_own.along.row) >= m_own.along.length;
 }
 
 bool FreeSpace::Stands(const NPoint& p) const
 {
+    if (!m_measured)
+        return true;
+    if (p.x < m_from - m_cell)
+        return false;
     if (m_everywhere)
         return true;
     const auto x = static_cast<int32_t>(std::floor((p.x - m_region.pBot.x) / m_cell));
     const auto y = static_cast<int32_t>(std::floor((p.y - m_region.pBot.y) / m_cell));
-    return std::none_of(m_core.begin(), m_core.end(),
-                        [&](const auto& o) { return Solid(x + o.first, y + o.second); });
+    return RunsAllow(x, y) && std::all_of(m_own.core.begin(), m_own.core.end(), [&](const CoreRun& run) {
+               return RunUp(x + run.column, y + run.row) >= run.length;
+           });
 }
 
-VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, const NPoint& at, double bound)
+void FreeSpace::NoneLeftOf(double x)
 {
-    m_everywhere = true;
-    m_core.clear();
-    m_leftmostStand = -std::numeric_limits<double>::infinity();
-    if (m_rows == 0 || figure.m_poligons.empty() || !figure.m_poligons[0] ||
-        figure.m_poligons[0]->m_points.size() < 3)
-        return placed;
+    if (m_measured && m_shape < m_known.size())
+        m_known[m_shape].left = std::max(m_known[m_shape].left, x - m_shapeShift);
+}
+
+size_t FreeSpace::KnownShape(const VectorPolygon& rings)
+{
+    const auto same = [&](const Known& known) {
+        return known.rings.size() == rings.size() &&
+               std::equal(rings.begin(), rings.end(), known.rings.begin(),
+                          [](const NPolygonPtr& a, const NPolygonPtr& b) { return a && b && *a == *b; });
+    };
+    std::vector<size_t>& entries = m_knownBySize[rings[0]->m_points.size()];
+    for (size_t k : entries)
+        if (same(m_known[k]))
+            return k;
+    Known known;
+    for (const NPolygonPtr& ring : rings)
+        known.rings.push_back(ring ? ring->GetCopy() : nullptr);
+    entries.push_back(m_known.size());
+    m_known.push_back(std::move(known));
+    return m_known.size() - 1;
+}
+
+FreeSpace::OwnCells FreeSpace::MeasureOwnCells(const VectorPolygon& rings, const NPoint& at) const
+{
     // The moving figure on cells of its own, from its placement point: a
     // grid cell is a core cell of a stand when the two-by-two own cells below
     // and left of it are full, and within the footprint when they touch it.
-    const NPolygon& outline = *figure.m_poligons[0];
-    const CellBox own = BoxOf(outline.GetGabarit(), at, m_cell);
-    const std::vector<double> areas = MaterialAreas(figure.m_poligons, at, m_cell, own);
+    OwnCells cells;
+    cells.shift = at - rings[0]->GetBegPoint();
+    cells.cell = m_cell;
+    const CellBox own = BoxOf(rings[0]->GetGabarit(), at, m_cell);
+    cells.own = own;
+    const std::vector<double> areas = MaterialAreas(rings, at, m_cell, own);
     const int32_t ownRows = own.r1 - own.r0 + 1;
     auto ownArea = [&](int32_t c, int32_t r) {
         if (c < own.c0 || c > own.c1 || r < own.r0 || r > own.r1)
@@ -300,18 +484,46 @@ VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, c
             if (ownArea(c, r) >= full && ownArea(c - 1, r) >= full && ownArea(c, r - 1) >= full &&
                 ownArea(c - 1, r - 1) >= full)
                 core.emplace_back(c, r);
-    if (core.size() > kCoreSamples) {
-        std::vector<std::pair<int32_t, int32_t>> sample;
-        for (size_t k = 0; k < kCoreSamples; ++k)
-            sample.push_back(core[k * core.size() / kCoreSamples]);
-        core = std::move(sample);
+    // Its longest straight runs: no cell can hold its point where the grid
+    // has no free run as long at their place. (The core is listed column by
+    // column, each from the bottom.)
+    {
+        // Per row, the column of its last core cell and the run that ends there.
+        std::vector<std::pair<int32_t, int32_t>> along(static_cast<size_t>(ownRows), {own.c0 - 2, 0});
+        int32_t up = 0;
+        for (size_t k = 0; k < core.size(); ++k) {
+            const auto [c, r] = core[k];
+            up = k > 0 && core[k - 1] == std::pair{c, r - 1} ? up + 1 : 1;
+            if (up > cells.up.length)
+                cells.up = {c, r, RunOf(up)};
+            auto& [column, run] = along[static_cast<size_t>(r - own.r0)];
+            run = column == c - 1 ? run + 1 : 1;
+            column = c;
+            if (run > cells.along.length)
+                cells.along = {c, r, RunOf(run)};
+        }
     }
-    m_core = core;
-    m_everywhere = core.empty();
+    // The core as its runs up the columns, some of them when there are many
+    // (the longest always).
+    std::vector<CoreRun> runs;
+    for (size_t k = 0; k < core.size(); ++k) {
+        const auto [c, r] = core[k];
+        if (k > 0 && core[k - 1] == std::pair{c, r - 1})
+            runs.back() = {c, r, RunOf(runs.back().length + 1)};
+        else
+            runs.push_back({c, r, 1});
+    }
+    if (runs.size() > kCoreRuns) {
+        std::vector<CoreRun> sample{cells.up};
+        for (size_t k = 0; k < kCoreRuns; ++k)
+            sample.push_back(runs[k * runs.size() / kCoreRuns]);
+        runs = std::move(sample);
+    }
+    cells.core = std::move(runs);
     // The footprint, one cell wider on every side than the stands reach, as
     // the boxes of a split of its extent that the figure reaches into, runs
     // of them in a column of the split joined, equal runs side by side too.
-    std::vector<CellBox> footprint;
+    std::vector<CellBox>& footprint = cells.footprint;
     const int32_t spanC = own.c1 - own.c0 + 1;
     const int32_t spanR = own.r1 - own.r0 + 1;
     auto splitC = [&](int32_t i) { return own.c0 + i * spanC / kFootprintSplit; };
@@ -343,10 +555,51 @@ VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, c
     }
     if (footprint.empty())
         footprint.push_back({own.c0 - 1, own.r0 - 1, own.c1 + 2, own.r1 + 2});
+    cells.footprintBox = Enclosing(footprint.begin(), footprint.end());
+    return cells;
+}
+
+VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, const NPoint& at, double bound)
+{
+    m_measured = false;
+    m_everywhere = true;
+    m_own = {};
+    m_leftmostStand = -std::numeric_limits<double>::infinity();
+    m_shape = SIZE_MAX;
+    m_from = -std::numeric_limits<double>::infinity();
+    if (m_rows == 0 || figure.m_poligons.empty() || !figure.m_poligons[0] ||
+        figure.m_poligons[0]->m_points.size() < 3)
+        return placed;
+    m_measured = true;
+    // Where a figure of its shape found its leftmost free position last: it
+    // has none left of there now (none at all where it found none).
+    m_shape = KnownShape(figure.m_poligons);
+    Known& known = m_known[m_shape];
+    m_shapeShift = at.x - figure.m_poligons[0]->GetBegPoint().x;
+    m_from = known.left + m_shapeShift;
+    if (m_from == std::numeric_limits<double>::infinity()) {
+        m_leftmostStand = m_from;
+        m_stands = {};
+        return {};
+    }
+    {
+        // As the no-fit polygons close the dents (by its gap polygon's box).
+        const NRect& box = figure.m_poligons[0]->GetGabarit();
+        m_dentWidth = std::min(box.pTop.x - box.pBot.x, box.pTop.y - box.pBot.y) - 2.0 * EPS_REPEATED;
+    }
+    // Its cells, as the last figure of its shape with its point placed
+    // alike had them.
+    const NPoint shift = at - figure.m_poligons[0]->GetBegPoint();
+    if (!known.cells || known.cells->cell != m_cell || !(known.cells->shift == shift))
+        known.cells = MeasureOwnCells(figure.m_poligons, at);
+    m_own = *known.cells;
+    m_everywhere = m_own.core.empty();
+    const CellBox& own = m_own.own;
 
     // Stands: the cells of the placement point whose core cells are all
-    // free, over every cell from which the footprint reaches the grid; one
-    // core cell at a time over whole columns.
+    // free, over every cell from which the footprint reaches the grid. They
+    // are worked out column by column from the left, as far as the queries
+    // go (StandsTo).
     const int32_t zc0 = -(own.c1 + 2);
     const int32_t zr0 = -(own.r1 + 2);
     int32_t zColumns = m_columns - own.c0 + 2 - zc0;
@@ -356,114 +609,217 @@ VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, c
     if (boundColumns < static_cast<double>(zColumns))
         zColumns = static_cast<int32_t>(std::max(boundColumns, 1.0));
     const int32_t zRows = m_rows - own.r0 + 2 - zr0;
-    if (m_freeFresh != m_drawn.size()) {
-        m_free.resize(m_cover.size());
-        for (size_t k = 0; k < m_cover.size(); ++k)
-            m_free[k] = m_cover[k] <= m_cellArea - m_sliver;
-        m_freeFresh = m_drawn.size();
-    }
-    std::vector<char> stands(static_cast<size_t>(zColumns) * zRows, 1);
-    std::vector<char> open(static_cast<size_t>(zColumns), 1); // the column still has a stand
-    for (const auto& [oc, orow] : m_core) {
-        // Rows of the stands whose core cell lies in the grid's rows.
-        const int32_t rFirst = std::clamp(-zr0 - orow, 0, zRows);
-        const int32_t rEnd = std::clamp(m_rows - zr0 - orow, 0, zRows);
-        for (int32_t c = 0; c < zColumns; ++c) {
-            if (!open[static_cast<size_t>(c)])
-                continue;
-            char* column = &stands[static_cast<size_t>(c) * zRows];
-            const int32_t x = c + zc0 + oc;
-            std::fill(column, column + rFirst, 0);
-            std::fill(column + rEnd, column + zRows, 0);
-            char any = 0;
-            if (x >= 0 && x < m_columns) {
-                const char* free = m_free.data() + (static_cast<std::ptrdiff_t>(Index(x, 0)) + zr0 + orow + rFirst);
-                any = AndInto(column + rFirst, free, static_cast<size_t>(rEnd - rFirst));
-            } else if (x >= 0 && x < m_allColumns) {
-                for (int32_t r = rFirst; r < rEnd; ++r)
-                    any |= column[r];
-            } else {
-                std::fill(column + rFirst, column + rEnd, 0);
-            }
-            open[static_cast<size_t>(c)] = any;
-        }
-    }
-    m_stands = CellCounts(stands, zColumns, zRows);
+    // None left of where the shape found its leftmost position (a column of
+    // slack for the rounding).
+    const int32_t zFrom =
+        std::isfinite(m_from) ? std::clamp(CellIndex(m_from, m_region.pBot.x, m_cell) - 1 - zc0, 0, zColumns) : 0;
     m_standsFrom = {zc0, zr0};
-    m_footprint = footprint;
-    const CellCounts& counts = m_stands;
-    m_leftmostStand = -std::numeric_limits<double>::infinity();
+    m_stands = m_everywhere ? CellCounts::All(zColumns, zRows, zFrom) : CellCounts(zColumns, zRows, zFrom);
+    m_leftmostStand = m_from;
     if (!m_everywhere) {
-        const auto first = std::find(stands.begin(), stands.end(), 1);
-        m_leftmostStand = first == stands.end()
-                              ? std::numeric_limits<double>::infinity()
-                              : m_region.pBot.x + (static_cast<int32_t>((first - stands.begin()) / zRows) + zc0) *
-                                                      m_cell;
+        // Up to the first stand.
+        while (m_stands.Done() < zColumns && m_stands.Kept() == 0)
+            StandsTo(m_stands.Done());
+        m_leftmostStand = m_stands.Kept() == 0 ? std::numeric_limits<double>::infinity()
+                                               : m_region.pBot.x + (m_stands.FirstKept() + zc0) * m_cell;
     }
 
-    std::unordered_map<const Figure*, const Drawn*> drawn;
-    for (const Drawn& d : m_drawn)
-        drawn.emplace(d.figure, &d);
-    auto reached = [&](uint32_t cell) {
-        const int32_t c = static_cast<int32_t>(cell / static_cast<uint32_t>(m_rows)) - zc0;
-        const int32_t r = static_cast<int32_t>(cell % static_cast<uint32_t>(m_rows)) - zr0;
-        return std::any_of(footprint.begin(), footprint.end(), [&](const CellBox& b) {
-            return counts.Any(c - b.c1, r - b.r1, c - b.c0, r - b.r0);
-        });
-    };
+    // The figures whose boundary a stand's footprint may take in, as far as
+    // its extent tells: MayMeet looks closer.
     VectorFigure near;
-    for (const std::shared_ptr<Figure>& f : placed) {
-        const auto it = drawn.find(f.get());
-        if (it == drawn.end() || it->second->alwaysNear ||
-            std::any_of(it->second->edge.begin(), it->second->edge.end(), reached))
-            near.push_back(f);
+    const CellBox& f = m_own.footprintBox;
+    const auto mayReach = [&](const Drawn& d, int32_t k) {
+        return d.edgeBox.c1 - zc0 - f.c0 + k >= zFrom && d.edgeBox.c0 - zc0 - f.c1 - k < zColumns &&
+               d.edgeBox.r1 - zr0 - f.r0 + k >= 0 && d.edgeBox.r0 - zr0 - f.r1 - k < zRows;
+    };
+    // No closing edge of a dent narrower than the figure stands off by more than half of it.
+    const auto widest = static_cast<int32_t>(std::ceil(0.5 * std::max(m_dentWidth, 0.0) / m_cell)) + 2;
+    for (const std::shared_ptr<Figure>& placedFigure : placed) {
+        const auto it = m_drawnAt.find(placedFigure.get());
+        const Drawn* d = it == m_drawnAt.end() ? nullptr : &m_drawn[it->second];
+        if (!d || d->alwaysNear)
+            near.push_back(placedFigure);
+        else if (!d->edge.empty() && mayReach(*d, widest) && mayReach(*d, DentReach(*d)))
+            near.push_back(placedFigure);
     }
     return near;
 }
 
-FreeSpace::CellCounts::CellCounts(const std::vector<char>& set, int32_t columns, int32_t rows)
-    : m_columns(columns), m_rows(rows), m_sums(static_cast<size_t>(columns + 1) * (rows + 1), 0)
+void FreeSpace::StandsTo(int32_t last) const
 {
-    for (int32_t c = 0; c < columns; ++c)
-        for (int32_t r = 0; r < rows; ++r)
-            m_sums[At(c + 1, r + 1)] = set[static_cast<size_t>(c) * rows + r] + m_sums[At(c, r + 1)] +
-                                       m_sums[At(c + 1, r)] - m_sums[At(c, r)];
+    last = std::min(last, m_stands.Columns() - 1);
+    const int32_t zc0 = m_standsFrom.first, zr0 = m_standsFrom.second;
+    const int32_t zRows = m_stands.Rows();
+    std::vector<char>& column = m_standColumn;
+    column.resize(static_cast<size_t>(zRows));
+    for (int32_t c = m_stands.Done(); c <= last; ++c) {
+        if (!ColumnRunsAllow(c + zc0)) {
+            m_stands.Add(nullptr);
+            continue;
+        }
+        // The cells where the runs allow the point, then each core cell's.
+        RunsAllowColumn(c + zc0, zr0, column);
+        const auto set = [](char v) { return v != 0; };
+        int32_t lo = static_cast<int32_t>(std::find_if(column.begin(), column.end(), set) - column.begin());
+        int32_t hi = zRows - 1 - static_cast<int32_t>(std::find_if(column.rbegin(), column.rend(), set) - column.rbegin());
+        for (const CoreRun& run : m_own.core) {
+            if (lo > hi)
+                break;
+            // Rows of the stands whose run's top cell lies in the grid's rows.
+            lo = std::max(lo, std::clamp(-zr0 - run.row, 0, zRows));
+            hi = std::min(hi, std::clamp(m_rows - zr0 - run.row, 0, zRows) - 1);
+            const int32_t x = c + zc0 + run.column;
+            if (lo > hi || x < 0 || x >= m_allColumns) {
+                hi = -1;
+                break;
+            }
+            char* stand = column.data();
+            if (x < m_columns) {
+                // Empty as far down as the run goes where its top cell falls.
+                const uint16_t* up = m_up.data() + Index(x, 0) + zr0 + run.row;
+                const uint16_t length = run.length;
+                for (int32_t r = lo; r <= hi; ++r)
+                    stand[r] = static_cast<char>(stand[r] & (up[r] >= length));
+            } else {
+                // Past the columns drawn every cell is empty.
+                const int32_t fromRow = run.length - 1 - zr0 - run.row;
+                for (int32_t r = lo; r <= std::min(hi, fromRow - 1); ++r)
+                    stand[r] = 0;
+            }
+            while (lo <= hi && !stand[lo])
+                ++lo;
+            while (hi >= lo && !stand[hi])
+                --hi;
+        }
+        if (lo > hi) {
+            m_stands.Add(nullptr);
+            continue;
+        }
+        std::fill(column.begin(), column.begin() + lo, 0);
+        std::fill(column.begin() + hi + 1, column.end(), 0);
+        m_stands.Add(column.data());
+    }
+}
+
+bool FreeSpace::Reaches(const Drawn& drawn, const NRect& positions) const
+{
+    if (drawn.alwaysNear)
+        return true;
+    if (drawn.edge.empty())
+        return false;
+    // Stand cells (from the first one measured) within the positions.
+    const int32_t ec = m_standsFrom.first, er = m_standsFrom.second;
+    const int32_t c0 = CellIndex(positions.pBot.x, m_region.pBot.x, m_cell) - ec;
+    const int32_t c1 = CellIndex(positions.pTop.x, m_region.pBot.x, m_cell) - ec;
+    const int32_t r0 = CellIndex(positions.pBot.y, m_region.pBot.y, m_cell) - er;
+    const int32_t r1 = CellIndex(positions.pTop.y, m_region.pBot.y, m_cell) - er;
+    // A stand within them whose footprint, grown by what the figure's
+    // closed dents add, takes in a cell the figure's boundary may cross:
+    // looked for around the whole boundary, a group of its runs, a run, and
+    // then by the footprint's boxes.
+    const CellBox& whole = m_own.footprintBox;
+    const int32_t k = DentReach(drawn);
+    StandsTo(std::min(c1, drawn.edgeBox.c1 - ec - whole.c0 + k));
+    const auto stands = [&](const CellBox& e, const CellBox& b) {
+        return m_stands.Any(std::max(e.c0 - ec - b.c1 - k, c0), std::max(e.r0 - er - b.r1 - k, r0),
+                            std::min(e.c1 - ec - b.c0 + k, c1), std::min(e.r1 - er - b.r0 + k, r1));
+    };
+    if (!stands(drawn.edgeBox, whole))
+        return false;
+    size_t run = 0;
+    for (const EdgeGroup& group : drawn.groups) {
+        const size_t first = run;
+        run = group.end;
+        if (!stands(group.box, whole))
+            continue;
+        for (size_t k = first; k < group.end; ++k)
+            if (stands(drawn.edge[k], whole) &&
+                std::any_of(m_own.footprint.begin(), m_own.footprint.end(),
+                            [&](const CellBox& b) { return stands(drawn.edge[k], b); }))
+                return true;
+    }
+    return false;
+}
+
+int32_t FreeSpace::DentReach(const Drawn& drawn) const
+{
+    for (const auto& [width, cells] : drawn.dentReach)
+        if (width == m_dentWidth)
+            return cells;
+    const VectorPolygon& gaps = drawn.figure->m_poligons;
+    if (!drawn.dentsFound && !gaps.empty() && gaps[0]) {
+        drawn.dents = DentChoices(*gaps[0]);
+        drawn.dentsFound = true;
+    }
+    const double widest =
+        drawn.dents.empty() ? 0.0 : WidestClosing(*gaps[0], DentsNarrowerThan(drawn.dents, m_dentWidth));
+    const int32_t cells = widest > 0.0 ? static_cast<int32_t>(std::ceil(0.5 * widest / m_cell)) + 2 : 0;
+    drawn.dentReach.emplace_back(m_dentWidth, cells);
+    return cells;
+}
+
+FreeSpace::CellCounts::CellCounts(int32_t columns, int32_t rows, int32_t from)
+    : m_columns(std::max(columns, 0)), m_rows(std::max(rows, 0)), m_from(std::clamp(from, 0, m_columns)),
+      m_done(m_from), m_rank(static_cast<size_t>(m_done) + 1, 0), m_sums(static_cast<size_t>(m_rows) + 1, 0)
+{
+}
+
+FreeSpace::CellCounts FreeSpace::CellCounts::All(int32_t columns, int32_t rows, int32_t from)
+{
+    CellCounts counts(columns, rows, from);
+    counts.m_all = true;
+    counts.m_done = counts.m_columns;
+    return counts;
+}
+
+void FreeSpace::CellCounts::Add(const char* column)
+{
+    if (m_all || m_done >= m_columns)
+        return;
+    const bool kept = column && std::any_of(column, column + m_rows, [](char v) { return v != 0; });
+    if (kept) {
+        if (m_first < 0)
+            m_first = m_done;
+        const size_t before = m_sums.size() - static_cast<size_t>(m_rows) - 1;
+        m_sums.resize(m_sums.size() + static_cast<size_t>(m_rows) + 1, 0);
+        for (int32_t r = 0; r < m_rows; ++r)
+            m_sums[before + m_rows + 1 + r + 1] = column[r] + m_sums[before + m_rows + 1 + r] +
+                                                   m_sums[before + r + 1] - m_sums[before + r];
+    }
+    m_rank.push_back(m_rank.back() + (kept ? 1 : 0));
+    ++m_done;
 }
 
 bool FreeSpace::CellCounts::Any(int32_t c0, int32_t r0, int32_t c1, int32_t r1) const
 {
-    c0 = std::max(c0, 0);
+    c0 = std::max(c0, m_from);
     r0 = std::max(r0, 0);
-    c1 = std::min(c1, m_columns - 1);
+    c1 = std::min(c1, m_done - 1);
     r1 = std::min(r1, m_rows - 1);
     if (c0 > c1 || r0 > r1)
         return false;
-    return m_sums[At(c1 + 1, r1 + 1)] - m_sums[At(c0, r1 + 1)] - m_sums[At(c1 + 1, r0)] + m_sums[At(c0, r0)] > 0;
+    if (m_all)
+        return true;
+    // The kept columns from c0 to c1 (none before the first one worked out).
+    const int32_t k0 = Rank(c0);
+    const int32_t k1 = Rank(c1 + 1) - 1;
+    if (k0 > k1)
+        return false;
+    return m_sums[At(k1 + 1, r1 + 1)] - m_sums[At(k0, r1 + 1)] - m_sums[At(k1 + 1, r0)] + m_sums[At(k0, r0)] > 0;
 }
 
 bool FreeSpace::MayMeet(const Figure& placed, const NRect& positions) const
 {
-    if (m_everywhere)
+    if (!m_measured)
         return true;
-    const auto it = std::find_if(m_drawn.begin(), m_drawn.end(), [&](const Drawn& d) { return d.figure == &placed; });
-    if (it == m_drawn.end() || it->alwaysNear)
+    if (m_from == std::numeric_limits<double>::infinity())
+        return false; // its shape found no room: it stands nowhere
+    const auto it = m_drawnAt.find(&placed);
+    if (it == m_drawnAt.end())
         return true;
-    const auto cell = [&](double v, double base) { return static_cast<int32_t>(std::floor((v - base) / m_cell)); };
-    const int32_t c0 = cell(positions.pBot.x, m_region.pBot.x) - m_standsFrom.first;
-    const int32_t c1 = cell(positions.pTop.x, m_region.pBot.x) - m_standsFrom.first;
-    const int32_t r0 = cell(positions.pBot.y, m_region.pBot.y) - m_standsFrom.second;
-    const int32_t r1 = cell(positions.pTop.y, m_region.pBot.y) - m_standsFrom.second;
     // Past the last column measured the strip is open as far as the region goes.
+    const int32_t c1 = CellIndex(positions.pTop.x, m_region.pBot.x, m_cell) - m_standsFrom.first;
     if (c1 >= m_stands.Columns() && m_columns < m_allColumns)
         return true;
-    // A stand in the rectangle whose footprint takes in a cell the figure's
-    // boundary may cross.
-    return std::any_of(it->edge.begin(), it->edge.end(), [&](uint32_t edge) {
-        const int32_t c = static_cast<int32_t>(edge / static_cast<uint32_t>(m_rows)) - m_standsFrom.first;
-        const int32_t r = static_cast<int32_t>(edge % static_cast<uint32_t>(m_rows)) - m_standsFrom.second;
-        return std::any_of(m_footprint.begin(), m_footprint.end(), [&](const CellBox& b) {
-            return m_stands.Any(std::max(c - b.c1, c0), std::max(r - b.r1, r0), std::min(c - b.c0, c1),
-                                std::min(r - b.r0, r1));
-        });
-    });
+    return Reaches(m_drawn[it->second], positions);
 }

@@ -8,25 +8,32 @@
 // refuses them by the grid. As a strip fills up, most placed figures lie
 // walled in by others, and their no-fit polygons need not be built.
 //
-// The grid answers conservatively. A cell is solid when the placed figures'
-// gap polygons (and what lies past the region) cover it but for a sliver.
-// The moving figure may stand with its placement point in a cell only when
-// none of its core cells (those it covers wherever in that cell the point
-// lies) is solid there; standing so, it reaches at most the cells of its
-// footprint, kept as a few boxes. A placed figure is near when one of the
-// cells its boundary may cross lies in the footprint of such a stand: a
-// figure overlapping a stand's figure without touching its boundary would
-// cover its core cells. A figure's holes are free cells, their borders
-// edges: a figure standing in a hole is near the one around it.
+// The grid answers conservatively. A cell is empty when the placed figures'
+// gap polygons (and what lies past the region) cover no more of it than a
+// sliver. The moving figure may stand with its placement point in a cell
+// only when all of its core cells (those it covers wherever in that cell the
+// point lies) are empty there: any more of a placed figure in one is an
+// overlap. Standing so, it reaches at most the cells of its footprint, kept
+// as a few boxes. A placed figure is near when one of the cells its boundary
+// may cross lies in the footprint of such a stand: a figure overlapping a
+// stand's figure without touching its boundary would cover its core cells.
+// A figure's holes are free cells, their borders edges: a figure standing in
+// a hole is near the one around it. The grid keeps, per cell, the runs of
+// empty cells up its column and along its row that end there: no cell can
+// hold the point where the core's longest runs find none as long.
 #pragma once
 
 #include "engine/HodographBuilder.h"
 #include "geometry/Polygon.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstddef>
 #include <limits>
 #include <memory>
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
 class Figure;
@@ -38,20 +45,34 @@ public:
     // Follows `sheet` and the figures placed on it: figures placed since the
     // last call are drawn in; another sheet or region, a figure gone or moved
     // starts the grid again. `region` is where gap polygons may lie.
-    void Update(const Sheet& sheet, const NRect& region, const VectorFigure& placed);
+    // `detail`: the figures' outlines' vertices, on average. Cells are finer
+    // for figures of many vertices: their no-fit polygons cost more, and the
+    // finer the grid, the fewer it leaves to build (and the more it costs
+    // itself).
+    void Update(const Sheet& sheet, const NRect& region, const VectorFigure& placed, double detail = 0.0);
     // The figures of `placed` (in their order) that `figure`'s outer gap
-    // polygon, with its placement point at `at`, can touch at a free
+    // polygon, with its placement point at `at`, may touch at a free
     // position left of `bound` (positions at or right of it are of no use to
-    // the caller, and neither stands nor near figures there are looked for).
-    // Keeps the figure's core cells for Stands.
+    // the caller, and neither stands nor near figures there are looked for),
+    // as far as their extents tell: MayMeet tells closer for each. Keeps the
+    // figure's cells for Stands; the stands themselves are worked out column
+    // by column as MayMeet asks for them, from the left, and from where a
+    // figure of its shape last found its leftmost free position (NoneLeftOf).
     VectorFigure Near(const VectorFigure& placed, const Figure& figure, const NPoint& at,
                       double bound = std::numeric_limits<double>::infinity());
     // The figure of the last Near may stand with its placement point at `p`:
-    // none of its core cells is solid there. Where it may not, it overlaps a
-    // placed figure; where it may, it overlaps none of those Near left out.
+    // all of its core cells are empty there, and it lies right of where its
+    // shape found room last. Where it may not, it overlaps a placed figure
+    // (or, left of there, stands nowhere free); where it may, it overlaps
+    // none of those Near left out.
     bool Stands(const NPoint& p) const;
     // No free position of the figure of the last Near lies left of this x.
     double LeftmostStand() const { return m_leftmostStand; }
+    // No free position of the figure of the last Near lies left of `x` (its
+    // placement point's x). Figures are only added to the grid until it
+    // starts again, so none will for a figure of the same shape in the same
+    // turn: its stands start there.
+    void NoneLeftOf(double x);
 
     // The positions as far as the figures left out of the last Near go:
     // stands, and whether a stand within `positions` has `placed` within the
@@ -64,42 +85,128 @@ public:
         int32_t c0 = 0, r0 = 0, c1 = -1, r1 = -1;
     };
 
-private:
-    // Counts of the cells set in a rectangle of cells, by sums from a corner.
+    // Counts of the cells set in a rectangle of cells, by sums from a corner,
+    // built column by column from column `from` (none set before it); only
+    // the columns with a cell set are kept. All: every cell from `from` on.
     class CellCounts {
     public:
         CellCounts() = default;
-        CellCounts(const std::vector<char>& set, int32_t columns, int32_t rows);
-        // Any cell set in columns c0..c1, rows r0..r1 (clipped to the grid).
+        CellCounts(int32_t columns, int32_t rows, int32_t from);
+        static CellCounts All(int32_t columns, int32_t rows, int32_t from);
+        // The next column's cells (`rows` of them), or none set (null).
+        void Add(const char* column);
+        // Any cell set in columns c0..c1, rows r0..r1 (clipped to the grid
+        // and to the columns added).
         bool Any(int32_t c0, int32_t r0, int32_t c1, int32_t r1) const;
         int32_t Columns() const { return m_columns; }
         int32_t Rows() const { return m_rows; }
+        int32_t Done() const { return m_done; }     // columns before this one are known
+        int32_t Kept() const { return m_rank.back(); }
+        int32_t FirstKept() const { return m_first; } // -1 for none
 
     private:
-        size_t At(int32_t c, int32_t r) const { return static_cast<size_t>(c) * (m_rows + 1) + r; }
+        size_t At(int32_t k, int32_t r) const { return static_cast<size_t>(k) * (m_rows + 1) + r; }
+        int32_t Rank(int32_t c) const { return m_rank[static_cast<size_t>(std::clamp(c, 0, m_done))]; }
         int32_t m_columns = 0;
         int32_t m_rows = 0;
-        std::vector<int32_t> m_sums;
+        int32_t m_from = 0;
+        int32_t m_done = 0;
+        int32_t m_first = -1;
+        bool m_all = false;
+        std::vector<int32_t> m_rank{0}; // per column up to m_done, the kept columns before it
+        std::vector<int32_t> m_sums;    // over the kept columns
     };
 
+private:
+    // Runs of boundary cells [.., end) and the box that holds them.
+    struct EdgeGroup {
+        CellBox box;
+        size_t end = 0;
+    };
     struct Drawn {
         const Figure* figure = nullptr;
         NPoint first;               // its outer gap polygon's first point when drawn
         size_t points = 0;
         bool alwaysNear = false;    // could not be drawn
-        std::vector<uint32_t> edge; // cells its boundary may cross
+        std::vector<CellBox> edge;  // cells its boundary may cross, as runs up a column
+        std::vector<EdgeGroup> groups;
+        CellBox edgeBox;            // the extent of them all
+        // Its outline's dents, and by the width up to which they are closed
+        // for a moving figure, the cells by which the closed outline may
+        // stand off the outline (worked out when first asked).
+        mutable std::vector<std::vector<DentChoice>> dents;
+        mutable bool dentsFound = false;
+        mutable std::vector<std::pair<double, int32_t>> dentReach;
     };
+    // A straight run of a figure's core cells, from its placement point's
+    // cell: vertical (`row` its top) or horizontal (`column` its right end).
+    struct CoreRun {
+        int32_t column = 0;
+        int32_t row = 0;
+        uint16_t length = 0;
+    };
+    // A moving figure on cells of its own, from its placement point's cell:
+    // its core (the cells it covers wherever in that cell its point lies) as
+    // runs up its columns (some of them where there are many), its longest
+    // runs of core cells, and its footprint (the cells it reaches from
+    // there, one more on every side, as a few boxes).
+    struct OwnCells {
+        NPoint shift;  // its placement point less its outer ring's first point
+        double cell = 0.0;
+        CellBox own;   // the cells of its gap polygon's box
+        std::vector<CoreRun> core;
+        CoreRun up;    // vertical, `row` its top
+        CoreRun along; // horizontal, `column` its right end
+        std::vector<CellBox> footprint;
+        CellBox footprintBox; // their extent
+    };
+    OwnCells MeasureOwnCells(const VectorPolygon& rings, const NPoint& at) const;
 
-    void Reset(const Sheet& sheet, const NRect& region);
+    void Reset(const Sheet& sheet, const NRect& region, double detail);
     void Draw(const Figure& figure);
     void EnsureColumns(int32_t columns);
     size_t Index(int32_t column, int32_t row) const { return static_cast<size_t>(column) * m_rows + row; }
-    // Solid cell; rows off the grid are solid, columns past it free (as far
-    // as the region goes).
-    bool Solid(int32_t column, int32_t row) const;
+    // Runs of empty cells, as many cells as they hold (at most the largest
+    // uint16_t): the longest one up a column; the ones up a column and along
+    // a row ending at a cell; the longest along a row ending in a column.
+    // Rows off the grid hold none, columns past those drawn are empty as far
+    // as the region goes.
+    uint16_t ColumnRunUp(int32_t column) const;
+    uint16_t RunUp(int32_t column, int32_t row) const;
+    uint16_t RunAlong(int32_t column, int32_t row) const;
+    uint16_t ColumnRunAlong(int32_t column) const;
+    // Works out the empty cells and the runs of `cells` (from their cover),
+    // the runs up their columns that change above them and along their rows
+    // right of them.
+    void Refresh(const CellBox& cells);
+    // The longest of `runs` in each block of rows r0..r1 of the column, and
+    // in the whole column from its blocks.
+    static constexpr int32_t kBlockRows = 64;
+    int32_t BlocksPerColumn() const { return (m_rows + kBlockRows - 1) / kBlockRows; }
+    void Summarise(const std::vector<uint16_t>& runs, std::vector<uint16_t>& blocks, std::vector<uint16_t>& longest,
+                   int32_t column, int32_t r0, int32_t r1);
+    // A stand of the last Near's figure within `positions` has the drawn
+    // figure's boundary within its footprint.
+    bool Reaches(const Drawn& drawn, const NRect& positions) const;
+    // The cells by which the drawn figure's outline with its dents closed for
+    // the last Near's figure may stand off the outline. A figure's no-fit
+    // polygons close the dents of the figures it meets that are narrower than
+    // itself: it touches the closing edges too.
+    int32_t DentReach(const Drawn& drawn) const;
+    // Works out the stands of the last Near's figure up to stand column `last`.
+    void StandsTo(int32_t last) const;
+    // The core's runs allow the figure's point in that cell (in some cell of
+    // that column): the grid holds free runs at least as long where they fall.
+    bool RunsAllow(int32_t column, int32_t row) const;
+    bool ColumnRunsAllow(int32_t column) const;
+    // RunsAllow for the cells of `column` from row `row0` up, one per entry.
+    void RunsAllowColumn(int32_t column, int32_t row0, std::vector<char>& allow) const;
+    // The entry of m_known for a figure's gap polygons, added when new.
+    size_t KnownShape(const VectorPolygon& rings);
 
     const Sheet* m_sheet = nullptr;
     NRect m_region;
+    double m_detail = 0.0;
     double m_cell = 1.0;
     double m_cellArea = 1.0;
     double m_sliver = 0.0;       // free area of a cell that still counts as covered
@@ -108,12 +215,32 @@ private:
     int32_t m_allColumns = 0;    // columns of the whole region
     std::vector<double> m_cover; // covered area per cell, column by column
     std::vector<Drawn> m_drawn;
-    std::vector<char> m_free;  // the cells not solid, once worked out
-    size_t m_freeFresh = SIZE_MAX; // the figures drawn when they were
-    std::vector<std::pair<int32_t, int32_t>> m_core; // of the last Near's figure, from its point's cell
-    bool m_everywhere = true;                         // no grid or no core: it may stand anywhere
+    std::unordered_map<const Figure*, size_t> m_drawnAt; // index into m_drawn
+    std::vector<char> m_empty;       // the cells empty
+    std::vector<uint16_t> m_up;      // per cell, the free run up its column ending there
+    std::vector<uint16_t> m_along;   // per cell, the free run along its row ending there
+    std::vector<uint16_t> m_columnUp;    // per column, its longest run up
+    std::vector<uint16_t> m_columnAlong; // per column, the longest run along a row ending in it
+    std::vector<uint16_t> m_upBlocks;    // the same per block of rows of each column
+    std::vector<uint16_t> m_alongBlocks;
+    OwnCells m_own;                                   // the last Near's figure's
+    bool m_measured = false;                          // the last Near's figure was measured on the grid
+    bool m_everywhere = true;                         // no grid or no core: it may stand anywhere (right of m_from)
+    // Gap polygons of the figures measured, each with the leftmost x of its
+    // outer ring's first point at which one of them may still be free.
+    struct Known {
+        VectorPolygon rings;
+        double left = -std::numeric_limits<double>::infinity();
+        std::optional<OwnCells> cells; // kept while the cells keep their size
+    };
+    std::vector<Known> m_known;
+    std::unordered_map<size_t, std::vector<size_t>> m_knownBySize; // entries by the outer ring's vertices
+    size_t m_shape = SIZE_MAX;   // the last Near's figure's entry
+    double m_shapeShift = 0.0;   // its placement point's x less its outer ring's first point's
+    double m_from = -std::numeric_limits<double>::infinity(); // no free position of it lies left of this x
+    double m_dentWidth = 0.0;   // the dents it closes are narrower than this
     double m_leftmostStand = 0.0;
-    CellCounts m_stands;                          // of the last Near's figure
+    mutable CellCounts m_stands;                  // of the last Near's figure, as far as worked out
+    mutable std::vector<char> m_standColumn;      // one column of them being worked out
     std::pair<int32_t, int32_t> m_standsFrom{0, 0}; // the grid cell of its first column and row
-    std::vector<CellBox> m_footprint;             // of the last Near's figure, from its point's cell
 };

@@ -157,9 +157,36 @@ void HodographBuilder::CreateRectHodographs(double x, double y, const std::vecto
     std::vector<HodographRectPtr> rects{inner};
     for (const NRect& placed : placedRects)
         rects.push_back(std::make_shared<HodographRect>(placed, figureRect, p0, 0.0, false));
-    for (const HodographRectPtr& h : rects)
-        for (const HodographRectPtr& k : rects)
-            if (h != k)
-                *h -= *k;
+    // Every rectangle is clipped by every other, in order. Sides only shrink
+    // within their own rectangle, and another rectangle changes them only
+    // where they come within the tolerance of it: each is clipped by the
+    // sheet's and by the placed ones whose rectangles reach its own (found
+    // among them sorted by their left sides).
+    std::vector<size_t> byLeft;
+    double widest = 0.0;
+    for (size_t k = 1; k < rects.size(); ++k) {
+        byLeft.push_back(k);
+        widest = std::max(widest, rects[k]->p3.x - rects[k]->p1.x);
+    }
+    const auto left = [&](size_t k) { return rects[k]->p1.x; };
+    std::stable_sort(byLeft.begin(), byLeft.end(), [&](size_t a, size_t b) { return left(a) < left(b); });
+    const double slack = 2.0 * EPS;
+    std::vector<size_t> clipping;
+    for (size_t i = 0; i < rects.size(); ++i) {
+        const HodographRect& h = *rects[i];
+        clipping.clear();
+        if (i != 0)
+            clipping.push_back(0);
+        const auto first = std::lower_bound(byLeft.begin(), byLeft.end(), h.p1.x - widest - slack,
+                                            [&](size_t k, double x) { return left(k) < x; });
+        for (auto it = first; it != byLeft.end() && left(*it) <= h.p3.x + slack; ++it) {
+            const HodographRect& k = *rects[*it];
+            if (*it != i && k.p3.x >= h.p1.x - slack && k.p1.y <= h.p3.y + slack && k.p3.y >= h.p1.y - slack)
+                clipping.push_back(*it);
+        }
+        std::sort(clipping.begin(), clipping.end());
+        for (size_t k : clipping)
+            *rects[i] -= *rects[k];
+    }
     outs.insert(outs.end(), rects.begin(), rects.end());
 }

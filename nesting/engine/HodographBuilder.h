@@ -126,6 +126,7 @@ private:
         NPoint first; // its first point then
         std::vector<std::pair<double, NPolygonPtr>> results;
         std::vector<std::pair<std::vector<DentEdit>, NPolygonPtr>> closed;
+        std::vector<std::vector<DentChoice>> choices; // its dents of every width
     };
     static constexpr size_t kDentsKept = 256;
     std::map<const NPolygon*, DentsClosed> m_dents;

@@ -231,7 +231,7 @@ NPolygonPtr HodographBuilder::WithoutDents(const NPolygonPtr& polygon, double si
     // narrower side does not change with a quarter turn), and equal figures.
     DentsClosed& known = m_dents[polygon.get()];
     if (known.polygon.lock() != polygon || !(known.first == polygon->GetBegPoint())) {
-        known = {polygon, polygon->GetBegPoint(), {}, {}};
+        known = {polygon, polygon->GetBegPoint(), {}, {}, DentChoices(*polygon)};
         if (m_dents.size() > 4 * kDentsKept)
             std::erase_if(m_dents, [](const auto& entry) { return entry.second.polygon.expired(); });
     }
@@ -239,7 +239,7 @@ NPolygonPtr HodographBuilder::WithoutDents(const NPolygonPtr& polygon, double si
         if (closedFor == size)
             return result;
     // Sizes that find the same dents close them the same way.
-    const std::vector<DentEdit> edits = FindDentsStraight(*polygon, size);
+    const std::vector<DentEdit> edits = DentsNarrowerThan(known.choices, size);
     NPolygonPtr result;
     for (const auto& [closed, outline] : known.closed)
         if (closed == edits)

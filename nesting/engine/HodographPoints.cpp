@@ -208,31 +208,38 @@ void HodographBuilder::FindFreePoints(double x, double y, const VectorFigure& ne
     // band moves right.
     bound += EPS;
     size_t next = 0;
-    std::vector<const Pending*> waiting;
+    std::vector<size_t> waiting; // indices into pending, ascending
+    // Per pending figure: the right end of the positions up to which the
+    // filter said it meets nothing there (a check that reaches no further
+    // need not be made again).
+    std::vector<double> metNothingTo(pending.size(), -HUGE_VAL);
     const NPoint* best = nullptr;
     while (true) {
         best = leftmostFree();
         const double limit = std::min(best ? best->x + band : bound, bound);
-        std::vector<const Pending*> due;
         while (next < pending.size() && pending[next].positions.pBot.x < limit)
-            waiting.push_back(&pending[next++]);
-        std::erase_if(waiting, [&](const Pending* w) {
-            NRect reach = w->positions;
-            reach.pTop.x = std::min(reach.pTop.x, limit);
-            if (!filter.MayMeet(**w->placed, reach))
-                return false;
-            due.push_back(w);
-            return true;
-        });
-        if (due.empty())
-            break;
+            waiting.push_back(next++);
         // The one whose positions start furthest left first: the free point
         // it may give moves the band, and those it leaves right of the band
         // wait (their no-fit polygons may never be needed).
-        const auto first = std::min_element(due.begin(), due.end());
-        take(**(*first)->placed);
-        due.erase(first);
-        waiting.insert(waiting.end(), due.begin(), due.end());
+        auto due = waiting.end();
+        for (auto it = waiting.begin(); it != waiting.end(); ++it) {
+            NRect reach = pending[*it].positions;
+            if (reach.pBot.x >= limit)
+                break;
+            reach.pTop.x = std::min(reach.pTop.x, limit);
+            if (reach.pTop.x <= metNothingTo[*it])
+                continue;
+            if (filter.MayMeet(**pending[*it].placed, reach)) {
+                due = it;
+                break;
+            }
+            metNothingTo[*it] = reach.pTop.x;
+        }
+        if (due == waiting.end())
+            break;
+        take(**pending[*due].placed);
+        waiting.erase(due);
     }
     if (!best || best->x >= bound)
         return;

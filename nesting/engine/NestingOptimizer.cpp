@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <limits>
 
 namespace {
 
@@ -53,11 +54,31 @@ bool InsideSheet(const Figure& figure, const Sheet& sheet)
            outline.pTop.y < s.pTop.y + EPS;
 }
 
-// The figure's gap polygon overlaps none of the placed figures.
+// The figure's gap polygon overlaps none of the placed figures. Figures of
+// one view whose gap rectangles lie apart cannot overlap: only the others are
+// tested (and a figure's view is asked only of those).
 bool FreeOfOverlaps(const FigurePtr& figure, const VectorFigure& placed)
 {
-    return std::none_of(placed.begin(), placed.end(),
-                        [&](const FigurePtr& g) { return g != figure && figure->CheckIntersect(g); });
+    const NRect& box = figure->m_rect;
+    const auto apart = [&](const NRect& other) {
+        return other.pBot.x > box.pTop.x + EPS || other.pTop.x < box.pBot.x - EPS || other.pBot.y > box.pTop.y + EPS ||
+               other.pTop.y < box.pBot.y - EPS;
+    };
+    int view = 0;
+    bool viewKnown = false;
+    return std::none_of(placed.begin(), placed.end(), [&](const FigurePtr& g) {
+        if (g == figure)
+            return false;
+        if (apart(g->m_rect)) {
+            if (!viewKnown) {
+                view = figure->GetView();
+                viewKnown = true;
+            }
+            if (g->GetView() == view)
+                return false;
+        }
+        return figure->CheckIntersect(g);
+    });
 }
 
 // A travel of no length means a neighbour that is not in the way or one
@@ -228,6 +249,13 @@ void NestingOptimizer::MarkThicknessAndMaterial()
 void NestingOptimizer::SetAutoPlacementAllFigures(NestingMode mode)
 {
     MarkThicknessAndMaterial();
+    size_t outlines = 0, vertices = 0;
+    for (const FigurePtr& figure : m_figures)
+        if (!figure->m_poligons.empty() && figure->m_poligons[0]) {
+            ++outlines;
+            vertices += figure->m_poligons[0]->m_points.size();
+        }
+    m_outlineVertices = outlines ? static_cast<double>(vertices) / static_cast<double>(outlines) : 0.0;
     const VectorFigure keep = m_figures;
     SetAutoPlacementAllFiguresOnSheets(mode);
     if (mode == NestingMode::AutoArrange)
@@ -386,11 +414,22 @@ void NestingOptimizer::CandidatePoints(double x0, double y0, const VectorFigure&
     const VectorFigure near = NearFigures(placed, *figure, NPoint{x0, y0}, *sheet, measured);
     // The figure stands nowhere left of a better rotation's point: the try
     // cannot win.
-    if (measured && m_freeSpace.LeftmostStand() >= m_bound + EPS)
+    const double unbounded = std::numeric_limits<double>::infinity();
+    if (measured && m_freeSpace.LeftmostStand() >= m_bound + EPS) {
+        m_freeSpace.NoneLeftOf(m_bound < kNoPoint ? m_bound : unbounded);
         return;
+    }
     const AllPositions everywhere;
     const PositionFilter& filter = measured ? static_cast<const PositionFilter&>(m_freeSpace) : everywhere;
     m_hodographBuilder.FindFreePoints(x0, y0, near, filter, figure, sheet, BottomLeftBand(*sheet), m_bound, points);
+    // The leftmost free position found (or none left of the bound): figures
+    // of this shape need not look left of it again on this sheet.
+    if (measured) {
+        double leftmost = m_bound < kNoPoint ? m_bound : unbounded;
+        for (const NPoint& p : points)
+            leftmost = std::min(leftmost, p.x);
+        m_freeSpace.NoneLeftOf(leftmost);
+    }
     // The regions themselves are built only to be drawn for inspection (and
     // so that a drawing left by an earlier call goes).
     if (m_testHodograph || !HodographBuilder::testHodographs.empty()) {
@@ -417,7 +456,7 @@ VectorFigure NestingOptimizer::NearFigures(const VectorFigure& placed, const Fig
     VectorFigure others;
     std::copy_if(placed.begin(), placed.end(), std::back_inserter(others),
                  [&](const FigurePtr& f) { return f.get() != &figure; });
-    m_freeSpace.Update(sheet, region, others);
+    m_freeSpace.Update(sheet, region, others, m_outlineVertices);
     return m_freeSpace.Near(others, figure, at, m_bound);
 }
 

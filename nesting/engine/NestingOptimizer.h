@@ -89,8 +89,8 @@ private:
     VectorFigure PlacedOn(const SheetPtr& sheet) const;
     void CandidatePoints(double x0, double y0, const VectorFigure& placed, const FigurePtr& figure,
                          const SheetPtr& sheet, NestingMode mode, std::vector<NPoint>& points);
-    // The placed figures the figure (placement point `at`) can touch at a
-    // free position: only their no-fit polygons are built. `measured`: the
+    // The placed figures the figure (placement point `at`) may touch at a
+    // free position: only their no-fit polygons may be built. `measured`: the
     // free space was measured for the figure (it then filters the positions
     // the others would forbid).
     VectorFigure NearFigures(const VectorFigure& placed, const Figure& figure, const NPoint& at, const Sheet& sheet,
@@ -102,5 +102,6 @@ private:
     void SetCurrentFirstSheetView();
 
     FreeSpace m_freeSpace;    // of the sheet last filled
+    double m_outlineVertices = 0.0; // of the figures of the run, on average (the grid's detail)
     double m_bound = kNoPoint; // a try's placement points at this x or right of it cannot win
 };

@@ -187,6 +187,21 @@ struct DentEdit {
 };
 // The dents narrower than `distance`, one at most per edge, by edge.
 std::vector<DentEdit> FindDentsStraight(const NPolygon& polygon, double distance);
+// Every dent FindDentsStraight may close after each edge, whatever its
+// width: the steps from the edge's first vertex to the vertex Q that closes
+// it (ascending) and the square of the mouth's width. The dents narrower
+// than `distance` are the first of each edge's that are (FindDentsStraight's,
+// found once for every width).
+struct DentChoice {
+    size_t step = 0;
+    double widthSquared = 0.0;
+};
+std::vector<std::vector<DentChoice>> DentChoices(const NPolygon& polygon);
+std::vector<DentEdit> DentsNarrowerThan(const std::vector<std::vector<DentChoice>>& choices, double distance);
+// The longest edge that closing the dents gives the outline (0 for none):
+// no point of the closed outline lies further than half of it from the
+// outline itself.
+double WidestClosing(const NPolygon& polygon, const std::vector<DentEdit>& edits);
 // `polygon` with the dents closed, or `polygon` itself when there are none or
 // the closed outline would not hold it.
 NPolygonPtr CloseDentsStraight(NPolygonPtr polygon, const std::vector<DentEdit>& edits);

@@ -182,18 +182,30 @@ TEST_F(ModelApiTest, OptimiserPlacesFiguresStoredWithoutGapPolygons)
 }
 
 // The reporter starts with no folder; the exporter writes the map and the
-// remnants (the job's figure stands in the container, not on its sheet) as
-// fragments and DXF, and no 3D document.
+// remnants of a sheet a part is cut from as fragments and DXF, and no 3D
+// document.
 TEST_F(ModelApiTest, ReporterAndExporterStartFromTheirDefaults)
 {
-    Job job = MakeJob();
-    // The part on the sheet: a sheet nothing is cut from has nothing to export.
-    NRect box;
-    job.sheet->GetGabarit(box);
-    job.figure->ChangeView(job.sheet->GetView());
-    job.figure->SetPlacement(box.pBot.x + 50.0, box.pBot.y + 50.0, 0.0);
-    job.model->SaveParams();
-    job = Job{};
+    // The part placed on the sheet (a sheet nothing is cut from has nothing to
+    // export) and a remnant built beside it.
+    {
+        Job job = MakeJob();
+        job.model->ClearWastes();
+        job.model->SaveParams();
+    }
+    {
+        IOptimizerPtr optimizer = CreateOptimizerInstance();
+        optimizer->Init();
+        optimizer->RunOptimization(OptimizationParams{1, RotationType::WithoutRotation, false});
+    }
+    {
+        INestingModelPtr model = CreateNestingModelInstance();
+        model->InitSheetsFromActiveDoc();
+        model->InitFiguresFromActiveDoc();
+        model->SetWasteMethod(true);
+        model->CalculateWastes();
+        ASSERT_GT(model->GetWastesCount(), 0u);
+    }
     IReporterPtr reporter = CreateReporterInstance();
     reporter->Init();
     reporter->CreateDocumentation();
@@ -408,18 +420,35 @@ TEST_F(ModelApiTest, ResultTablesFollowTheLayout)
 TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
 {
     {
+        // A part across the lower half of the sheet, no gaps: the upper half is
+        // left as a 300 × 200 remnant (a sheet nothing is cut from exports none).
+        {
+            INestingModelPtr source = CreateNestingModelInstance();
+            source->SetWidthSheet(300.0);
+            source->SetHeightSheet(400.0);
+            source->SetThicknessSheet(2.5);
+            source->SetMaterialSheet(L"AISI 304");
+            ASSERT_EQ(source->SetFigureGap(0.0), NResult::Done);
+            ASSERT_EQ(source->SetSheetGap(0.0), NResult::Done);
+            source->AddSheet();
+            source->AddFigure(FragmentFile("half.vfr", Rectangle(0, 0, 300, 200), 1, 2.5, L"AISI 304"));
+            source->SaveParams();
+        }
+        {
+            IOptimizerPtr optimizer = CreateOptimizerInstance();
+            optimizer->Init();
+            optimizer->RunOptimization(OptimizationParams{1, RotationType::WithoutRotation, false});
+        }
         INestingModelPtr job = CreateNestingModelInstance();
-        job->SetWidthSheet(300.0);
-        job->SetHeightSheet(200.0);
-        job->SetThicknessSheet(2.5);
-        job->SetMaterialSheet(L"AISI 304");
-        const ISheetPtr sheet = job->AddSheet();
-        job->AddFigure(FragmentFile(TestParts().front()));
-        job->ArrangeFiguresInContainer(true, false);
-        sheet->SetCurrentView();
+        job->InitSheetsFromActiveDoc();
+        job->InitFiguresFromActiveDoc();
+        std::vector<INObjectPtr> sheets;
+        job->GetSheetObjects(sheets);
+        ASSERT_EQ(sheets.size(), 1u);
+        sheets.front()->SetCurrentView();
         NRect box;
-        sheet->GetGabarit(box);
-        job->AddWaste(job->CreateWaste((box.pBot.x + box.pTop.x) / 2, (box.pBot.y + box.pTop.y) / 2));
+        sheets.front()->GetGabarit(box);
+        job->AddWaste(job->CreateWaste(box.pBot.x + 150.0, box.pTop.y - 10.0));
         ASSERT_EQ(job->GetWastesCount(), 1u);
         IExporterPtr exporter = CreateExporterInstance();
         exporter->SetParams(ExportParams{false, false, true, false, false, false, false, false, 0});

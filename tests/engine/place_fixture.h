@@ -7,6 +7,8 @@
 #include "model/sheet_statics.h"
 #include "support/ring_distance.h"
 
+#include <algorithm>
+
 
 namespace placetest {
 
@@ -91,6 +93,23 @@ protected:
     }
 
     bool HasViewOf(const Sheet& sheet) const { return vrnApi::GetViewPtrByNumber(sheet.GetView()) != nullptr; }
+
+    // The placed figures the free-space grid leaves out for `figure` (its
+    // point at `at`) after Near gave `near`: at once, or where the figure
+    // could overlap them.
+    static size_t LeftOut(const FreeSpace& space, const VectorFigure& placed, const VectorFigure& near,
+                          const Figure& figure, const NPoint& at)
+    {
+        size_t leftOut = 0;
+        for (const FigurePtr& f : placed) {
+            const NRect& rc = f->m_rect;
+            const NRect& own = figure.m_rect;
+            const NRect positions{{rc.pBot.x - (own.pTop.x - at.x) - 1, rc.pBot.y - (own.pTop.y - at.y) - 1},
+                                  {rc.pTop.x + (at.x - own.pBot.x) + 1, rc.pTop.y + (at.y - own.pBot.y) + 1}};
+            leftOut += std::find(near.begin(), near.end(), f) == near.end() || !space.MayMeet(*f, positions);
+        }
+        return leftOut;
+    }
 
     NestingOptimizer optimizer;
     int m_figureView = 0;

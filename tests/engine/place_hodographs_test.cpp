@@ -147,7 +147,7 @@ TEST_F(HodographsTest, LeavingOutFiguresOutOfReachKeepsTheBottomLeftPointSlow)
             FreeSpace space;
             space.Update(*sheet, region, placed);
             const VectorFigure near = space.Near(placed, *probe, NPoint{x, y});
-            leftOut += placed.size() - near.size();
+            leftOut += LeftOut(space, placed, near, *probe, NPoint{x, y});
             builder.FindFreePoints(x, y, near, space, probe, sheet, 0.1, NestingOptimizer::kNoPoint, pruned);
             double ax = 0.0, ay = 0.0, px = 0.0, py = 0.0;
             NestingOptimizer::GetPlacementPoint(all, ax, ay);

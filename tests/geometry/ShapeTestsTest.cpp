@@ -94,6 +94,10 @@ TEST(CheckConvexHull, TrianglesAndSquaresAreConvexAnLShapeIsNot)
     EXPECT_TRUE(CheckConvexHull({{0, 0}, {5, 1}, {2, 7}}));
     EXPECT_TRUE(CheckConvexHull({{0, 0}, {1, 0}, {1, 1}, {0, 1}}));
     EXPECT_FALSE(CheckConvexHull({{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}}));
+    // A cross: every edge that crosses another's line does so at a vertex.
+    EXPECT_FALSE(CheckConvexHull(
+        {{0, 0}, {2, 0}, {2, -2}, {4, -2}, {4, 0}, {6, 0}, {6, 2}, {4, 2}, {4, 4}, {2, 4}, {2, 2}, {0, 2}}));
+    EXPECT_TRUE(CheckConvexHull({{0, 0}, {1, 0}, {2, 0}, {2, 1}, {2, 1}, {0, 1}}));
     EXPECT_FALSE(CheckConvexHull({}));
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -70,6 +71,55 @@ TEST(RemoveDentsStraight, NullAndEmptyInput)
 // A step 1 high at the top of a 10 x 10 block: the short end faces of the
 // ledge, tested at the seam of the ring as well.
 std::vector<NPoint> Ledge() { return {{0, 0}, {10, 0}, {10, 10}, {6, 10}, {6, 11}, {0, 11}}; }
+
+// Every width's dents are the first of each edge's choices narrower than
+// it, as FindDentsStraight finds them; no point of the outline closed there
+// lies further from the outline than half the widest closing.
+TEST(DentChoices, GiveTheDentsOfEveryWidthAndBoundWhatClosingAdds)
+{
+    const auto distance = [](const NPoint& a, const NPoint& b, const NPoint& p) {
+        const NPoint e = b - a;
+        const double length2 = e.x * e.x + e.y * e.y;
+        const double t = length2 > 0 ? std::clamp(((p.x - a.x) * e.x + (p.y - a.y) * e.y) / length2, 0.0, 1.0) : 0.0;
+        return std::hypot(p.x - a.x - t * e.x, p.y - a.y - t * e.y);
+    };
+    const std::vector<std::vector<NPoint>> outlines = {
+        NotchedSquare(),
+        // A comb: four teeth 2 wide with gaps of 1, 2 and 3 between them.
+        {{0, 0}, {13, 0}, {13, 6}, {11, 6}, {11, 2}, {8, 2}, {8, 6}, {6, 6}, {6, 2}, {4, 2}, {4, 6}, {2, 6},
+         {2, 2}, {1, 2}, {1, 6}, {0, 6}},
+        // Notches nested in a wide one, and a triangle's tip.
+        {{0, 0}, {20, 0}, {20, 10}, {15, 10}, {15, 4}, {12, 4}, {12, 6}, {11, 6}, {11, 4}, {5, 4}, {5, 10},
+         {0, 10}},
+        {{0, 0}, {10, 0}, {5, 8}},
+    };
+    for (size_t o = 0; o < outlines.size(); ++o) {
+        const NPolygonPtr outline = Poly(outlines[o]);
+        const auto choices = DentChoices(*outline);
+        size_t closing = 0;
+        for (const double width : {0.5, 1.5, 2.5, 3.5, 7.0, 11.0, 100.0}) {
+            SCOPED_TRACE(testing::Message() << "outline " << o << ", width " << width);
+            const std::vector<DentEdit> edits = DentsNarrowerThan(choices, width);
+            EXPECT_EQ(edits, FindDentsStraight(*outline, width));
+            const double widest = WidestClosing(*outline, edits);
+            closing += edits.size();
+            const NPolygonPtr closed = CloseDentsStraight(Poly(outlines[o]), edits);
+            const std::vector<NPoint>& v = outline->m_points;
+            for (size_t k = 0; k < closed->m_points.size(); ++k) {
+                const NPoint& a = closed->m_points[k];
+                const NPoint& b = closed->m_points[(k + 1) % closed->m_points.size()];
+                for (double t = 0.0; t <= 1.0; t += 0.125) {
+                    const NPoint p{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
+                    double nearest = std::numeric_limits<double>::infinity();
+                    for (size_t m = 0; m < v.size(); ++m)
+                        nearest = std::min(nearest, distance(v[m], v[(m + 1) % v.size()], p));
+                    EXPECT_LE(nearest, 0.5 * widest + 1e-9) << p.x << " " << p.y;
+                }
+            }
+        }
+        EXPECT_EQ(closing > 0, o + 1 < outlines.size()) << "outline " << o;
+    }
+}
 
 TEST(CutRectangularProtrusionsAlt, MovesShortFacesUpOrRightOnly)
 {

@@ -170,6 +170,16 @@ bool CheckConvexHull(const std::vector<NPoint>& points)
                 return false;
         }
     }
+    // No edge crosses another's line where every crossing falls on a vertex
+    // (a cross, a U with arms of one length): the turn at each vertex tells.
+    double area = 0.0;
+    for (size_t k = 0; k < n; ++k)
+        area += points[(k + n - 1) % n].x * points[k].y - points[k].x * points[(k + n - 1) % n].y;
+    for (size_t k = 0; k < n; ++k) {
+        const double turn = GetPlacementPointLine(points[(k + n - 1) % n], points[k], points[(k + 1) % n]);
+        if ((area > 0.0 && turn < 0.0) || (area < 0.0 && turn > 0.0))
+            return false;
+    }
     return true;
 }
 

@@ -54,6 +54,17 @@ struct VertexOrder {
     std::vector<size_t> byY;
 };
 
+// Vertex i + step can close a dent after the edge A-B (vertex i to i + 1):
+// B lies on A-Q and the chord A-Q stays out of the part's inside.
+bool ClosesDent(const NPolygon& polygon, size_t i, size_t step)
+{
+    const std::vector<NPoint>& v = polygon.m_points;
+    const size_t n = v.size();
+    const NPoint& a = v[i];
+    const NPoint& q = v[(i + step) % n];
+    return CheckSegmentContainPoint(a, q, v[(i + 1) % n]) && !ChordCrossesInside(polygon, a, q);
+}
+
 // The first vertex Q after the edge A-B (vertex i to i+1) such that B lies on
 // A-Q, the mouth B-Q is narrower than `distance` and the chord A-Q stays out
 // of the part's inside. Only the vertices within `distance` of B across x
@@ -63,7 +74,6 @@ bool FindDent(const NPolygon& polygon, const VertexOrder& order, size_t i, doubl
 {
     const std::vector<NPoint>& v = polygon.m_points;
     const size_t n = v.size();
-    const NPoint& a = v[i];
     const NPoint& b = v[(i + 1) % n];
     // The candidates, as steps after A: Q is vertex i + step.
     steps.clear();
@@ -82,8 +92,7 @@ bool FindDent(const NPolygon& polygon, const VertexOrder& order, size_t i, doubl
     }
     std::sort(steps.begin(), steps.end());
     for (const size_t step : steps) {
-        const NPoint& q = v[(i + step) % n];
-        if (!CheckSegmentContainPoint(a, q, b) || ChordCrossesInside(polygon, a, q))
+        if (!ClosesDent(polygon, i, step))
             continue;
         edit = {i, i + step};
         return true;
@@ -146,6 +155,56 @@ std::vector<DentEdit> FindDentsStraight(const NPolygon& polygon, double distance
             edits.push_back(edit);
     }
     return edits;
+}
+
+std::vector<std::vector<DentChoice>> DentChoices(const NPolygon& polygon)
+{
+    const std::vector<NPoint>& v = polygon.m_points;
+    const size_t n = v.size();
+    std::vector<std::vector<DentChoice>> choices(n);
+    for (size_t i = 0; i < n; ++i) {
+        const NPoint& b = v[(i + 1) % n];
+        for (size_t step = 2; step < n; ++step)
+            if (ClosesDent(polygon, i, step))
+                choices[i].push_back({step, Distance2(b, v[(i + step) % n])});
+    }
+    return choices;
+}
+
+std::vector<DentEdit> DentsNarrowerThan(const std::vector<std::vector<DentChoice>>& choices, double distance)
+{
+    std::vector<DentEdit> edits;
+    for (size_t i = 0; i < choices.size(); ++i) {
+        const auto first = std::find_if(choices[i].begin(), choices[i].end(),
+                                        [&](const DentChoice& c) { return !(c.widthSquared >= distance * distance); });
+        if (first != choices[i].end())
+            edits.push_back({i, i + first->step});
+    }
+    return edits;
+}
+
+double WidestClosing(const NPolygon& polygon, const std::vector<DentEdit>& edits)
+{
+    const std::vector<NPoint>& v = polygon.m_points;
+    const size_t n = v.size();
+    if (edits.empty() || n == 0)
+        return 0.0;
+    // The vertex each one collapses onto, as CloseDentsStraight collapses them.
+    std::vector<size_t> onto(n);
+    for (size_t k = 0; k < n; ++k)
+        onto[k] = k;
+    for (const DentEdit& edit : edits) {
+        const size_t b = onto[(edit.i + 1) % n];
+        for (size_t t = edit.i + 2; t <= edit.j; ++t)
+            onto[t % n] = b;
+    }
+    double widest = 0.0;
+    for (size_t k = 0; k < n; ++k) {
+        const size_t from = onto[k], to = onto[(k + 1) % n];
+        if (from != to && to != (from + 1) % n)
+            widest = std::max(widest, std::sqrt(Distance2(v[from], v[to])));
+    }
+    return widest;
 }
 
 NPolygonPtr CloseDentsStraight(NPolygonPtr polygon, const std::vector<DentEdit>& edits)

@@ -1,0 +1,175 @@
+#include "place_sweeps.h"
+
+#include "host/VarnelAPI.h"
+#include "vlhost/Host.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace fs = std::filesystem;
+
+namespace place_sweeps {
+
+namespace {
+
+struct Totals {
+    size_t runs = 0;
+    size_t failed = 0;
+    double slowest = 0.0;
+};
+
+// One row of a sweep; a run with a copy not placed or a pair overlapping or
+// unmeasured fails.
+void Report(const char* label, const place_check::Instance& instance, const place_check::Outcome& outcome,
+            Totals& totals)
+{
+    if (!outcome.refused.empty()) {
+        std::printf("%-10s %-14s refused: %s  FAILED\n", instance.name.c_str(), label, outcome.refused.c_str());
+        ++totals.runs;
+        ++totals.failed;
+        return;
+    }
+    size_t unmeasured = 0;
+    for (const place_check::Overlap& o : outcome.overlaps)
+        unmeasured += !o.unmeasured.empty();
+    const bool ok = outcome.placed == outcome.copies.size() && outcome.overlaps.empty();
+    std::printf("%-10s %-14s strip %9.2f  pieces %5zu  placed %5zu  overlaps %zu  unmeasured %zu  density %.4f  "
+                "%7.2f s%s\n",
+                instance.name.c_str(), label, instance.stripHeight, outcome.copies.size(), outcome.placed,
+                outcome.overlaps.size() - unmeasured, unmeasured, outcome.density, outcome.seconds,
+                ok ? "" : "  FAILED");
+    std::fflush(stdout);
+    ++totals.runs;
+    totals.failed += !ok;
+    totals.slowest = std::max(totals.slowest, outcome.seconds);
+}
+
+int Summary(const char* sweep, const Totals& totals)
+{
+    std::printf("place_bench %s: runs %zu, failed %zu, max_s %.2f\n", sweep, totals.runs, totals.failed,
+                totals.slowest);
+    return totals.runs > 0 && totals.failed == 0 ? 0 : 1;
+}
+
+bool Load(const fs::path& file, place_check::Instance& instance)
+{
+    std::string error;
+    if (!place_check::LoadInstance(file, instance, error)) {
+        std::fprintf(stderr, "place_bench: %s\n", error.c_str());
+        return false;
+    }
+    place_check::ScaleToMillimetres(instance);
+    return true;
+}
+
+} // namespace
+
+place_check::Outcome PlaceOnFreshHost(const place_check::Instance& instance, const fs::path& scratch)
+{
+    std::error_code ec;
+    fs::remove_all(scratch, ec);
+    vlhost::Host host(scratch);
+    application = host.Application();
+    resourceModule = application->GetResourcesModule(L"Nesting");
+    host.NewDrawing();
+    place_check::Outcome outcome = place_check::PlaceOnStrip(instance);
+    application = nullptr;
+    resourceModule = nullptr;
+    return outcome;
+}
+
+place_check::Instance Resized(const place_check::Instance& instance, size_t pieces)
+{
+    place_check::Instance resized = instance;
+    size_t demand = 0;
+    for (const place_check::Item& item : instance.items)
+        demand += static_cast<size_t>(item.demand);
+    if (demand == 0 || resized.items.empty())
+        return resized;
+    size_t given = 0;
+    for (place_check::Item& item : resized.items) {
+        item.demand = static_cast<int>(pieces * static_cast<size_t>(item.demand) / demand);
+        given += static_cast<size_t>(item.demand);
+    }
+    for (size_t k = 0; given < pieces; k = (k + 1) % resized.items.size(), ++given)
+        ++resized.items[k].demand;
+    return resized;
+}
+
+double TallestPartHeight(const place_check::Instance& instance)
+{
+    double tallest = 0.0;
+    for (const place_check::Item& item : instance.items) {
+        auto allows = [&](double angle) {
+            return item.orientations.empty() ||
+                   std::any_of(item.orientations.begin(), item.orientations.end(),
+                               [&](double a) { return std::fabs(a - angle) < 1e-9; });
+        };
+        double lowest = HUGE_VAL;
+        for (double angle : {0.0, 90.0}) {
+            if (!allows(angle))
+                continue;
+            const place_check::Ring turned = esicup::Turned(item.ring, angle);
+            const auto [low, high] = std::minmax_element(
+                turned.begin(), turned.end(), [](const NPoint& a, const NPoint& b) { return a.y < b.y; });
+            lowest = std::min(lowest, high->y - low->y);
+        }
+        if (std::isfinite(lowest))
+            tallest = std::max(tallest, lowest);
+    }
+    return tallest;
+}
+
+int SizeSweep(const fs::path& file, const std::vector<size_t>& sizes, const fs::path& scratch)
+{
+    place_check::Instance instance;
+    if (!Load(file, instance))
+        return 1;
+    Totals totals;
+    for (size_t pieces : sizes) {
+        const place_check::Instance resized = Resized(instance, pieces);
+        Report("size", resized, PlaceOnFreshHost(resized, scratch), totals);
+    }
+    return Summary("sizes", totals);
+}
+
+int StripSweep(const std::vector<fs::path>& inputs, const fs::path& scratch)
+{
+    std::vector<fs::path> files;
+    for (const fs::path& input : inputs) {
+        std::error_code ec;
+        if (!fs::is_directory(input, ec)) {
+            files.push_back(input);
+            continue;
+        }
+        std::vector<fs::path> found;
+        for (const fs::directory_entry& entry : fs::directory_iterator(input, ec))
+            if (entry.path().extension() == ".json")
+                found.push_back(entry.path());
+        std::sort(found.begin(), found.end());
+        files.insert(files.end(), found.begin(), found.end());
+    }
+    Totals totals;
+    for (const fs::path& file : files) {
+        place_check::Instance instance;
+        if (!Load(file, instance))
+            return 1;
+        const double tallest = TallestPartHeight(instance);
+        std::vector<std::pair<std::string, double>> strips;
+        for (double factor : {1.0, 1.02, 1.1, 1.25, 1.5, 2.0, 3.0}) {
+            char label[32];
+            std::snprintf(label, sizeof label, "tallest x%.2f", factor);
+            strips.emplace_back(label, tallest * factor);
+        }
+        strips.emplace_back("own", instance.stripHeight);
+        for (const auto& [label, height] : strips) {
+            place_check::Instance strip = instance;
+            strip.stripHeight = height;
+            Report(label.c_str(), strip, PlaceOnFreshHost(strip, scratch), totals);
+        }
+    }
+    return Summary("strips", totals);
+}
+
+} // namespace place_sweeps
