@@ -208,6 +208,11 @@ TEST_F(SourceDataTest, ConfirmAndCancel)
     ASSERT_TRUE(user->SetValue(C(L"Зазор между деталями"), L"7"));
     ASSERT_TRUE(user->Enter());
     EXPECT_EQ(Process().m_returnValue, 1);
+    // No setting of the file changed: it is not written.
+    EXPECT_FALSE(std::filesystem::exists(root / "Config" / "Nesting" / "Nesting-cfg.xml"));
+    ASSERT_TRUE(user->Command(2));
+    ASSERT_TRUE(user->SetValue(C(L"Список заготовок"), L"Лист "));
+    ASSERT_TRUE(user->Enter());
     EXPECT_TRUE(std::filesystem::exists(root / "Config" / "Nesting" / "Nesting-cfg.xml"));
     Process().OnButtonClick(vlapi::pbEsc);
     EXPECT_EQ(Process().m_returnValue, 1);
