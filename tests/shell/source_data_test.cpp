@@ -89,7 +89,8 @@ TEST_F(SourceDataTest, EachNestingKindShowsItsControlsAndCaptions)
             EXPECT_EQ(Shown(caption), linear ? r.inLinear : r.inFigure) << vlhost::Host::Utf8(caption) << linear;
         }
         EXPECT_EQ(Details()->GetVisible(), linear);
-        EXPECT_EQ(vlhost::Host::Utf8(user->Prompt()), "Исходные данные");
+        // The figure job gone with the switch, nothing is left to show.
+        EXPECT_EQ(vlhost::Host::Utf8(user->Prompt()), linear ? "Укажите файлы деталей для загрузки" : "Исходные данные");
         EXPECT_EQ(vlhost::Host::Utf8(Process().tab2->GetCaption()), linear ? "Параметры заготовки" : "Параметры листа");
     }
     EXPECT_EQ(Model().GetNestingMethod(), 1);
