@@ -378,7 +378,17 @@ FileState DecodeText(std::string_view bytes, std::wstring& text, std::wstring& r
     };
     if (name.empty() || name == "utf-8" || name == "utf8") {
         size_t at = 0;
-        return uf::DecodeUtf8(bytes, text, &at) ? FileState::Read : stray(at, "UTF-8");
+        if (uf::DecodeUtf8(bytes, text, &at)) {
+            return FileState::Read;
+        }
+        stray(at, "UTF-8");
+        // A file without a declaration is UTF-8: one in windows-1251 is read
+        // only when it says so, never guessed (a damaged byte would be too).
+        if (name.empty() && uf::DecodeCp1251(bytes).find(L'\xFFFD') == std::wstring::npos) {
+            reason += L"; если файл записан в windows-1251, это должно быть сказано в его начале: "
+                      L"<?xml version=\"1.0\" encoding=\"windows-1251\"?>";
+        }
+        return FileState::Damaged;
     }
     const bool singleByte = name == "windows-1251" || name == "cp1251" || name == "x-cp1251" ||
                             name == "iso-8859-1" || name == "latin1";

@@ -497,6 +497,8 @@ TEST_F(ConfigFile, TheDeclaredEncodingIsRead) {
          L"байт 0x98 в позиции", 4, L"", L""},
         {"KOI8-R", file("<?xml version=\"1.0\" encoding=\"KOI8-R\"?>", "\xEF\xC6.vst", "x"),
          L"записан в кодировке «koi8-r», которую программа не читает", 4, L"", L""},
+        {"windows-1251 undeclared", file("", cp1251Style, cp1251Pattern),
+         L"если файл записан в windows-1251, это должно быть сказано в его начале", 4, L"", L""},
         {"UTF-16 without its mark", utf16.substr(2), L"", 2, L"a.vst", L"b"},
         {"UTF-16 big-endian without its mark", '\0' + utf16.substr(2, utf16.size() - 3), L"", 2, L"a.vst", L"b"},
         {"UTF-8 declared as windows-1251", file("<?xml version=\"1.0\" encoding=\"windows-1251\"?>", "Оформление.vst", "x"),
