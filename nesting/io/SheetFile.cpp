@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cwchar>
 #include <cwctype>
 #include <filesystem>
 
@@ -18,32 +19,45 @@ namespace fs = std::filesystem;
 
 constexpr double kJoin = 0.01;  // mm: a chain whose ends are this near is closed
 
+// The largest sheet side and thickness the source data take, mm.
+constexpr double kLargestSide = 100000.0;
+constexpr double kLargestThickness = 1000.0;
+
+// A number as a label gives it, with a point or a comma before its decimals.
+std::optional<double> ReadNumber(std::wstring text)
+{
+    std::replace(text.begin(), text.end(), L',', L'.');
+    if (text.empty() || std::iswspace(static_cast<wint_t>(text.front())))
+        return std::nullopt;
+    wchar_t* end = nullptr;
+    const double value = std::wcstod(text.c_str(), &end);
+    if (end != text.c_str() + text.size())
+        return std::nullopt;
+    return value;
+}
+
 // A size "TxWxH" or "WxH" as a remnant's name gives it; the thickness when it
-// has one. False for any other word.
+// has one that a sheet can have. False for any other word; a size of
+// numbers no sheet has (not finite, negative) is a size all the same, and
+// gives no thickness.
 bool ReadSize(const std::wstring& word, std::optional<double>& thickness)
 {
     std::vector<double> numbers;
     size_t from = 0;
     while (from <= word.size()) {
         const size_t x = std::min(word.find(L'x', from), word.size());
-        const std::wstring number = word.substr(from, x - from);
-        if (number.empty())
+        const std::optional<double> number = ReadNumber(word.substr(from, x - from));
+        if (!number)
             return false;
-        size_t used = 0;
-        double value = 0.0;
-        try {
-            value = std::stod(number, &used);
-        } catch (...) {
-            return false;
-        }
-        if (used != number.size() || !std::isfinite(value) || value < 0.0)
-            return false;
-        numbers.push_back(value);
+        numbers.push_back(*number);
         from = x + 1;
     }
-    if (numbers.size() == 3)
-        thickness = numbers.front();
-    return numbers.size() == 2 || numbers.size() == 3;
+    if (numbers.size() != 2 && numbers.size() != 3)
+        return false;
+    const double t = numbers.front();
+    if (numbers.size() == 3 && std::isfinite(t) && t > 0.0 && t <= kLargestThickness)
+        thickness = t;
+    return true;
 }
 
 std::wstring Trimmed(const std::wstring& text)
@@ -128,7 +142,7 @@ void ReadRemnantLabel(const std::wstring& text, const std::wstring& word, SheetO
     std::optional<double> thickness;
     if (ReadSize(rest.substr(0, blank), thickness)) {
         rest = blank == std::wstring::npos ? std::wstring() : Trimmed(rest.substr(blank));
-        if (thickness && *thickness > 0.0)
+        if (thickness)
             sheet.thickness = thickness;
     }
     if (!rest.empty())
@@ -174,6 +188,8 @@ std::wstring ReadSheet(const std::wstring& path, SheetOfFile& sheet)
     }
     if (!(std::floor(w + EPS) >= 1.0 && std::floor(h + EPS) >= 1.0))
         return refused + L"сторона листа меньше 1 мм";
+    if (!(std::floor(w + EPS) <= kLargestSide && std::floor(h + EPS) <= kLargestSide))
+        return refused + L"сторона листа больше 100000 мм";
     SheetOfFile read;
     read.width = std::floor(w + EPS);
     read.height = std::floor(h + EPS);

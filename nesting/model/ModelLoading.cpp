@@ -216,9 +216,10 @@ bool NestingModel::WriteToConfig()
     const NestingSetting::Folders folders = NestingSetting::HostFolders();
     NestingSetting now = NestingSetting::m_instance;
     now.ReadFromConfig();
-    // A file the session could not read stays as it is unless the session
-    // has something to save in it (the user was told of it at the read).
-    if (!TakeChanges(now, NestingSetting::m_instance, *this) && !NestingSetting::ReadsWhole(folders.config))
+    // The file is written only when the session has something to save in it:
+    // a confirm that changed no setting leaves it byte for byte, whatever it
+    // holds (a file not read was told of at the read).
+    if (!TakeChanges(now, NestingSetting::m_instance, *this))
         return true;
     NestingSetting::m_instance = now;
     std::wstring reason;

@@ -8,11 +8,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <initializer_list>
+#include <optional>
+#include <functional>
 #include <sstream>
 #include <string_view>
 #include <system_error>
@@ -90,6 +94,7 @@ public:
         m_lines.push_back(std::wstring(section) + L"/" + std::wstring(key) + L": значение «" + WideText(text) +
                           L"» не принято, действует " + taken);
     }
+    void Repeated(std::wstring_view what) { m_lines.push_back(std::wstring(what) + L": записан не раз, взят первый"); }
     std::wstring Text(const fs::path& file) const {
         if (m_lines.empty()) {
             return {};
@@ -161,18 +166,75 @@ pugi::xml_node Section(const pugi::xml_document& doc, std::wstring_view name) {
     return doc.child(Utf8(name).c_str());
 }
 
-// Appends an item named `key` and returns its (still empty) value attribute.
-pugi::xml_attribute AppendItem(pugi::xml_node section, std::wstring_view key) {
-    pugi::xml_node item = section.append_child("item");
-    item.append_attribute("name").set_value(Utf8(key).c_str());
-    return item.append_attribute("value");
+// The first top-level element `name` of `doc`, appended when it has none.
+pugi::xml_node OwnSection(pugi::xml_document& doc, std::wstring_view name) {
+    const std::string tag = Utf8(name);
+    pugi::xml_node section = doc.child(tag.c_str());
+    return section ? section : doc.append_child(tag.c_str());
 }
 
-void AppendDeclaration(pugi::xml_document& doc) {
-    pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
-    declaration.append_attribute("version").set_value("23.0");
-    declaration.append_attribute("encoding").set_value("UTF-8");
-    declaration.append_attribute("standalone").set_value("yes");
+// The value of the first item of `section` named `key` made `text`, unless
+// it already reads as the same value (`same`, given the text it holds): an
+// item or value the section lacks is appended, what else it holds stays.
+void PutItem(pugi::xml_node section, std::wstring_view key, const std::string& text,
+             const std::function<bool(const char*)>& same) {
+    const std::string name = Utf8(key);
+    pugi::xml_node item = section.find_child_by_attribute("item", "name", name.c_str());
+    if (!item) {
+        item = section.append_child("item");
+        item.append_attribute("name").set_value(name.c_str());
+    }
+    pugi::xml_attribute value = item.attribute("value");
+    if (!value) {
+        value = item.append_attribute("value");
+    } else if (same(value.value())) {
+        return;
+    }
+    value.set_value(text.c_str());
+}
+
+void PutNumber(pugi::xml_node section, std::wstring_view key, double number) {
+    PutItem(section, key, FormatDouble(number), [number](const char* held) {
+        double value = 0.0;
+        return ParseNumber(held, value) && value == number;
+    });
+}
+
+void PutNumber(pugi::xml_node section, std::wstring_view key, int32_t number) {
+    PutItem(section, key, std::to_string(number), [number](const char* held) {
+        int32_t value = 0;
+        return ParseNumber(held, value) && value == number;
+    });
+}
+
+void PutFlag(pugi::xml_node section, std::wstring_view key, bool flag) {
+    PutItem(section, key, flag ? "true" : "false", [flag](const char* held) {
+        const std::string_view text = Trimmed(held);
+        return flag ? text == "true" || text == "1" : text.empty() || text == "false" || text == "0";
+    });
+}
+
+void PutText(pugi::xml_node section, std::wstring_view key, std::wstring_view text) {
+    const std::string bytes = Utf8(text);
+    PutItem(section, key, bytes, [&bytes](const char* held) { return bytes == held; });
+}
+
+// The declaration names UTF-8, the encoding the file is written in; a
+// document without one gets the program's own.
+void DeclareUtf8(pugi::xml_document& doc) {
+    pugi::xml_node declaration = doc.first_child();
+    if (declaration.type() != pugi::node_declaration) {
+        declaration = doc.prepend_child(pugi::node_declaration);
+        declaration.append_attribute("version").set_value("23.0");
+        declaration.append_attribute("standalone").set_value("yes");
+    }
+    pugi::xml_attribute encoding = declaration.attribute("encoding");
+    if (!encoding) {
+        const pugi::xml_attribute version = declaration.attribute("version");
+        encoding = version ? declaration.insert_attribute_after("encoding", version)
+                           : declaration.prepend_attribute("encoding");
+    }
+    encoding.set_value("UTF-8");
 }
 
 // A configuration file is a few hundred bytes: one past this size is no
@@ -228,6 +290,77 @@ std::wstring StrayByte(unsigned char b, size_t position, std::string_view encodi
            std::to_wstring(position) + L" не из кодировки " + WideText(encoding);
 }
 
+// Whether `bytes` hold a letter beyond ASCII and are UTF-8 throughout: a
+// text in a one-byte encoding is so only by rare chance.
+bool WrittenInUtf8(std::string_view bytes) {
+    std::wstring text;
+    const bool beyondAscii =
+        std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return beyondAscii && uf::DecodeUtf8(bytes, text);
+}
+
+// The encoding of a file in UTF-16 or UTF-32: as its byte-order mark says,
+// or, without one, as the zero bytes of its first two characters (ASCII in
+// any XML file) stand. None for a file of one byte a character.
+std::optional<pugi::xml_encoding> WideEncoding(std::string_view bytes) {
+    if (bytes.size() < 4) {
+        return std::nullopt;
+    }
+    const auto zero = [&bytes](std::initializer_list<size_t> at) {
+        return std::all_of(at.begin(), at.end(), [&bytes](size_t i) { return bytes[i] == '\0'; });
+    };
+    const auto set = [&bytes](std::initializer_list<size_t> at) {
+        return std::none_of(at.begin(), at.end(), [&bytes](size_t i) { return bytes[i] == '\0'; });
+    };
+    if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF" ||
+        bytes.substr(0, 4) == std::string_view("\0\0\xFE\xFF", 4)) {
+        return pugi::encoding_auto;
+    }
+    if (set({0}) && zero({1, 2, 3})) {
+        return pugi::encoding_utf32_le;
+    }
+    if (zero({0, 1, 2}) && set({3})) {
+        return pugi::encoding_utf32_be;
+    }
+    if (set({0, 2}) && zero({1, 3})) {
+        return pugi::encoding_utf16_le;
+    }
+    if (zero({0, 2}) && set({1, 3})) {
+        return pugi::encoding_utf16_be;
+    }
+    return std::nullopt;
+}
+
+// What the XML reader found, in the user's words.
+std::wstring ParseFault(const pugi::xml_parse_result& result) {
+    switch (result.status) {
+    case pugi::status_no_document_element: return L"в нём нет ни одного элемента";
+    case pugi::status_end_element_mismatch: return L"закрывающий тег не совпадает с открывающим";
+    case pugi::status_bad_start_element: return L"ошибка в открывающем теге";
+    case pugi::status_bad_end_element: return L"ошибка в закрывающем теге";
+    case pugi::status_bad_attribute: return L"ошибка в атрибуте";
+    case pugi::status_unrecognized_tag: return L"непонятный тег";
+    case pugi::status_bad_pi: return L"ошибка в объявлении XML";
+    case pugi::status_bad_comment: return L"ошибка в комментарии";
+    case pugi::status_bad_cdata: return L"ошибка в разделе CDATA";
+    case pugi::status_bad_doctype: return L"ошибка в объявлении типа документа";
+    case pugi::status_bad_pcdata: return L"ошибка в тексте";
+    case pugi::status_out_of_memory: return L"не хватило памяти";
+    default: return L"ошибка разбора XML";
+    }
+}
+
+// The top-level elements this program reads and writes.
+constexpr std::wstring_view kVersionElement = L"config_version";
+constexpr std::wstring_view kSections[] = {Attr::BridgeParams, Attr::PrecisParams, Attr::SheetParams,
+                                           Attr::PatternParams};
+
+bool OwnElement(const pugi::xml_node& node) {
+    const std::wstring name = pugi::as_wide(node.name());
+    return name == kVersionElement ||
+           std::find(std::begin(kSections), std::end(kSections), name) != std::end(kSections);
+}
+
 // The text of the file in the encoding it declares (UTF-8 when it declares
 // none; a byte-order mark says UTF-8 whatever it declares). Damaged, with
 // the reason, at a byte the encoding has no character for; Foreign, with the
@@ -245,7 +378,27 @@ FileState DecodeText(std::string_view bytes, std::wstring& text, std::wstring& r
     };
     if (name.empty() || name == "utf-8" || name == "utf8") {
         size_t at = 0;
-        return uf::DecodeUtf8(bytes, text, &at) ? FileState::Read : stray(at, "UTF-8");
+        if (uf::DecodeUtf8(bytes, text, &at)) {
+            return FileState::Read;
+        }
+        stray(at, "UTF-8");
+        // A file without a declaration is UTF-8: one in windows-1251 is read
+        // only when it says so, never guessed (a damaged byte would be too).
+        if (name.empty() && uf::DecodeCp1251(bytes).find(L'\xFFFD') == std::wstring::npos) {
+            reason += L"; если файл записан в windows-1251, это должно быть сказано в его начале: "
+                      L"<?xml version=\"1.0\" encoding=\"windows-1251\"?>";
+        }
+        return FileState::Damaged;
+    }
+    const bool singleByte = name == "windows-1251" || name == "cp1251" || name == "x-cp1251" ||
+                            name == "iso-8859-1" || name == "latin1";
+    if (singleByte && WrittenInUtf8(bytes)) {
+        reason = L"в нём объявлена кодировка «" + WideText(name) + L"», а текст записан в UTF-8";
+        return FileState::Damaged;
+    }
+    if (name.rfind("utf-16", 0) == 0 || name.rfind("utf-32", 0) == 0 || name == "ucs-2" || name == "ucs-4") {
+        reason = L"в нём объявлена кодировка «" + WideText(name) + L"», а текст записан по байту на знак";
+        return FileState::Damaged;
     }
     if (name == "windows-1251" || name == "cp1251" || name == "x-cp1251") {
         text = uf::DecodeCp1251(bytes);
@@ -290,29 +443,45 @@ FileState LoadDocument(const fs::path& file, pugi::xml_document& doc, std::wstri
         reason = L"файл не читается";
         return FileState::Damaged;
     }
+    // Comments and declarations are read too: a file written again keeps
+    // what it held beside the settings.
+    constexpr unsigned kParse = pugi::parse_default | pugi::parse_comments | pugi::parse_declaration |
+                                pugi::parse_doctype | pugi::parse_pi;
     pugi::xml_parse_result result;
-    const bool wide = bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF" ||
-                      bytes.substr(0, 4) == std::string("\0\0\xFE\xFF", 4);
-    if (wide) {  // UTF-16 or UTF-32, as its byte-order mark says
-        result = doc.load_buffer(bytes.data(), bytes.size());
+    std::wstring text;
+    const std::optional<pugi::xml_encoding> wideEncoding = WideEncoding(bytes);
+    const bool wide = wideEncoding.has_value();
+    if (wide) {
+        result = doc.load_buffer(bytes.data(), bytes.size(), kParse, *wideEncoding);
     } else {
-        std::wstring text;
         const FileState decoded = DecodeText(bytes, text, reason);
         if (decoded != FileState::Read) {
             return decoded;
         }
-        result = doc.load_buffer(text.data(), text.size() * sizeof(wchar_t), pugi::parse_default,
-                                 pugi::encoding_wchar);
+        result = doc.load_buffer(text.data(), text.size() * sizeof(wchar_t), kParse, pugi::encoding_wchar);
     }
-    if (result) {
-        return FileState::Read;
+    if (!result) {
+        doc.reset();
+        const bool blank = !wide && text.find_first_not_of(L" \t\r\n") == std::wstring::npos;
+        reason = blank ? L"файл пуст" : ParseFault(result);
+        if (!blank && !wide && result.status != pugi::status_out_of_memory) {
+            // The reader counts its offset in the bytes of the text as UTF-8.
+            const std::string read = pugi::as_utf8(text);
+            const auto offset = std::min(static_cast<size_t>(std::max<ptrdiff_t>(result.offset, 0)), read.size());
+            reason += L", строка " + std::to_wstring(1 + std::count(read.begin(), read.begin() +
+                                                                    static_cast<ptrdiff_t>(offset), '\n'));
+        }
+        return FileState::Damaged;
     }
-    doc.reset();
-    reason = WideText(result.description());
-    if (result.status != pugi::status_out_of_memory) {
-        reason += L", позиция " + std::to_wstring(result.offset);
+    // XML of another kind (the settings wrapped in an element of their own,
+    // another program's file) holds nothing this program would read.
+    if (std::none_of(doc.children().begin(), doc.children().end(), OwnElement)) {
+        const pugi::xml_node first = doc.document_element();
+        reason = L"в нём нет настроек программы (его элемент — <" + pugi::as_wide(first.name()) + L">)";
+        doc.reset();
+        return FileState::Damaged;
     }
-    return FileState::Damaged;
+    return FileState::Read;
 }
 
 // A name beside `file` for a copy of it no file has yet.
@@ -409,6 +578,35 @@ fs::path LinkTarget(const fs::path& path) {
     return path;
 }
 
+// A section, or an item of one, written more than once: only the first is
+// read (and written), which the user is told.
+void NoteRepeats(const pugi::xml_document& doc, ReadNotes& notes) {
+    const auto count = [](const pugi::xml_node& parent, const auto& matches) {
+        return std::count_if(parent.children().begin(), parent.children().end(), matches);
+    };
+    for (const std::wstring_view name : kSections) {
+        const std::string tag = Utf8(name);
+        const auto named = [&tag](const pugi::xml_node& node) { return tag == node.name(); };
+        if (count(doc, named) > 1) {
+            notes.Repeated(L"раздел " + std::wstring(name));
+        }
+        const pugi::xml_node section = doc.child(tag.c_str());
+        std::vector<std::string> seen;
+        for (const pugi::xml_node& item : section.children("item")) {
+            const std::string key = item.attribute("name").value();
+            if (key.empty() || std::find(seen.begin(), seen.end(), key) != seen.end()) {
+                continue;
+            }
+            seen.push_back(key);
+            if (count(section, [&key](const pugi::xml_node& node) {
+                    return std::string_view(node.name()) == "item" && key == node.attribute("name").value();
+                }) > 1) {
+                notes.Repeated(std::wstring(name) + L"/" + WideText(key));
+            }
+        }
+    }
+}
+
 }  // namespace
 
 void NestingSetting::SetFoldersHook(FoldersHook hook) { FoldersHookStore() = std::move(hook); }
@@ -439,6 +637,7 @@ std::wstring NestingSetting::ReadFromConfig(const Folders& folders) {
                L"программа не перезапишет.";
     }
     ReadNotes notes;
+    NoteRepeats(doc, notes);
     if (const pugi::xml_node version = doc.child("config_version")) {
         m_version = pugi::as_wide(version.attribute("value").value());
     }
@@ -551,24 +750,30 @@ bool NestingSetting::WriteToConfig(const fs::path& configFolder, std::wstring& r
         keptCopy = copy;
     }
 
+    // The file as it stands gets the values; what it holds beside them (a
+    // comment, an element of its own, a section written twice) stays. A file
+    // not read whole gives nothing: the settings are written anew.
     pugi::xml_document doc;
-    AppendDeclaration(doc);
-    doc.append_child("config_version").append_attribute("value").set_value(Utf8(m_version).c_str());
+    if (state == FileState::Read) {
+        doc.reset(current);
+    }
+    DeclareUtf8(doc);
+    pugi::xml_node version = doc.child(Utf8(kVersionElement).c_str());
+    if (!version) {
+        version = doc.insert_child_after(Utf8(kVersionElement).c_str(), doc.first_child());
+    }
+    (version.attribute("value") ? version.attribute("value") : version.append_attribute("value"))
+        .set_value(Utf8(m_version).c_str());
 
-    pugi::xml_node bridges = doc.append_child(Utf8(Attr::BridgeParams).c_str());
-    AppendItem(bridges, Attr::maxWidth).set_value(FormatDouble(m_bridgesWidth).c_str());
-    AppendItem(bridges, Attr::maxLength).set_value(FormatDouble(m_bridgesLength).c_str());
-
-    pugi::xml_node precision = doc.append_child(Utf8(Attr::PrecisParams).c_str());
-    AppendItem(precision, Attr::tolerance).set_value(FormatDouble(m_tolerance).c_str());
-
-    pugi::xml_node sheets = doc.append_child(Utf8(Attr::SheetParams).c_str());
-    AppendItem(sheets, Attr::format).set_value(m_sheetFormat);
-    AppendItem(sheets, Attr::orientation).set_value(m_sheetOrient);
-    AppendItem(sheets, Attr::lytFile).set_value(Utf8(m_lytPath).c_str());
-
-    pugi::xml_node patterns = doc.append_child(Utf8(Attr::PatternParams).c_str());
-    AppendItem(patterns, Attr::cardName).set_value(Utf8(m_sheetPattern).c_str());
+    const pugi::xml_node bridges = OwnSection(doc, Attr::BridgeParams);
+    PutNumber(bridges, Attr::maxWidth, m_bridgesWidth);
+    PutNumber(bridges, Attr::maxLength, m_bridgesLength);
+    PutNumber(OwnSection(doc, Attr::PrecisParams), Attr::tolerance, m_tolerance);
+    const pugi::xml_node sheets = OwnSection(doc, Attr::SheetParams);
+    PutNumber(sheets, Attr::format, m_sheetFormat);
+    PutFlag(sheets, Attr::orientation, m_sheetOrient);
+    PutText(sheets, Attr::lytFile, m_lytPath);
+    PutText(OwnSection(doc, Attr::PatternParams), Attr::cardName, m_sheetPattern);
 
     std::ostringstream text;
     doc.save(text, "\t", pugi::format_indent, pugi::encoding_utf8);

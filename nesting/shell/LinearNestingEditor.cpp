@@ -100,7 +100,7 @@ void LinearNestingEditor::Init(INestingModelPtr model)
     m_details.clear();
     m_results.clear();
     m_visualSheets = false;
-    if (!m_model)
+    if (!m_model || m_model->GetNestingMethod() == 0)
         return;
     m_model->SortFiguresByNames();
     std::vector<INObjectPtr> sheets;

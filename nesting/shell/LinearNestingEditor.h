@@ -24,9 +24,11 @@
 
 class LinearNestingEditor {
 public:
-    // Takes the model and rebuilds both lists from the drawing: a row per
-    // rectangular figure of another name or length, a pattern per sheet that
-    // holds such figures (each matched to the row of its name and length).
+    // Takes the model and rebuilds both lists from the drawing of a linear
+    // job: a row per rectangular figure of another name or length, a pattern
+    // per sheet that holds such figures (each matched to the row of its name
+    // and length). The parts of a figure job are no pieces: both lists stay
+    // empty then.
     void Init(INestingModelPtr model);
 
     // A new row: empty name, length 0, count 1.

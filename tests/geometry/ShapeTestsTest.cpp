@@ -52,6 +52,15 @@ TEST(CheckTriangularity, RightTrianglesOfUsableProportions)
     EXPECT_FALSE(Ring({{0, 0}, {10, 0}, {10, 5}, {0, 5}}).CheckTriangularity());
     EXPECT_FALSE(Ring({}).CheckTriangularity());
     EXPECT_FALSE(Ring({{0, 0}, {1, 0}}).CheckTriangularity());
+    // Rings whose three longest edges stand as a right triangle's do but
+    // that hold more: a triangle with its acute corner cut, and a disc on
+    // chords (the longest spanning 32 degrees, the next two 30 degrees and a
+    // quarter turn apart).
+    EXPECT_FALSE(Ring({{0, 0}, {40, 0}, {4, 27}, {0, 27}}).CheckTriangularity());
+    std::vector<NPoint> disc;
+    for (const double degrees : {0, 30, 44, 76, 90, 120, 140, 160, 180, 200, 220, 240, 260, 280, 300, 320, 340})
+        disc.push_back({100 * std::cos(degrees * DR), 100 * std::sin(degrees * DR)});
+    EXPECT_FALSE(Ring(disc).CheckTriangularity());
 }
 
 TEST(FindMaxSegment, FirstLongestEdgeFromItsStartVertex)

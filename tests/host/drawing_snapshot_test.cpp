@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include <fstream>
+#include <string_view>
 #include <optional>
 
 namespace hosttest {
@@ -131,8 +132,13 @@ TEST_F(DrawingSnapshotTest, EveryTitleBlockCellComesBackOnItsPage)
         {"the middle page deleted", [&] { page(1)->Delete(); }},
         {"the first page deleted, one added", [&] { page(0)->Delete(); doc->GetLayoutSheets()->Add(); }},
         {"cells rewritten, emptied and new", [&] { write(0, 1, L"Другой"); write(1, 1, L""); write(2, 1103, L"7.5"); }},
+        {"the middle page of a drawing without layout deleted", [&] { page(1)->Delete(); }},
     };
     for (const auto& [what, edit] : edits) {
+        // A page without layout draws no title block but keeps its cells.
+        const bool plain = std::string_view(what).find("without layout") != std::string_view::npos;
+        for (int i = 0; i < doc->GetLayoutSheets()->GetCount(); ++i)
+            page(i)->SetStyleLibrary(plain ? L"GRAPHIC.vst" : L"Nesting.vst");
         DrawingSnapshot snapshot;
         ASSERT_TRUE(snapshot.Take(doc)) << what;
         edit();

@@ -352,6 +352,13 @@ TEST_F(ConfigFile, APartlyReadableFileIsReportedNotHalfLoaded) {
         {"<Bridges><item name=\"max_width\" value=\"thirty\" /></Bridges>", L"max_width: значение «thirty» не принято, действует 30", 30.0, 4},
         {"<Bridges><item name=\"max_width\" value=\"0\" /></Bridges>", L"max_width: значение «0» не принято", 30.0, 4},
         {"<Sheets><item name=\"orientation\" value=\"maybe\" /></Sheets>", L"orientation", 30.0, 4},
+        {"", L"повреждён (файл пуст)", 30.0, 4},
+        {whole.substr(0, whole.size() - 20), L"повреждён (ошибка в атрибуте, строка 3)", 30.0, 4},
+        {"<Nesting>" + whole.substr(whole.find("<Bridges>")) + "</Nesting>", L"нет настроек программы (его элемент — <Nesting>)",
+         30.0, 4},
+        {whole + "<Sheets><item name=\"format\" value=\"1\" /></Sheets>", L"раздел Sheets: записан не раз, взят первый", 44.0, 2},
+        {"<Sheets><item name=\"format\" value=\"3\" /><item name=\"format\" value=\"1\" /></Sheets>",
+         L"Sheets/format: записан не раз, взят первый", 30.0, 3},
     };
     for (const auto& c : cases) {
         WriteFile(c.text);
@@ -361,7 +368,7 @@ TEST_F(ConfigFile, APartlyReadableFileIsReportedNotHalfLoaded) {
             EXPECT_TRUE(told.empty()) << c.text;
         } else {
             EXPECT_NE(told.find(NestingSetting::ConfigFile(folders_.config).wstring()), std::wstring::npos) << c.text;
-            EXPECT_NE(told.find(c.told), std::wstring::npos) << c.text;
+            EXPECT_NE(told.find(c.told), std::wstring::npos) << c.text << pugi::as_utf8(told);
         }
         EXPECT_EQ(setting.m_bridgesWidth, c.width) << c.text;
         EXPECT_EQ(setting.m_sheetFormat, c.format) << c.text;
@@ -490,6 +497,14 @@ TEST_F(ConfigFile, TheDeclaredEncodingIsRead) {
          L"байт 0x98 в позиции", 4, L"", L""},
         {"KOI8-R", file("<?xml version=\"1.0\" encoding=\"KOI8-R\"?>", "\xEF\xC6.vst", "x"),
          L"записан в кодировке «koi8-r», которую программа не читает", 4, L"", L""},
+        {"windows-1251 undeclared", file("", cp1251Style, cp1251Pattern),
+         L"если файл записан в windows-1251, это должно быть сказано в его начале", 4, L"", L""},
+        {"UTF-16 without its mark", utf16.substr(2), L"", 2, L"a.vst", L"b"},
+        {"UTF-16 big-endian without its mark", '\0' + utf16.substr(2, utf16.size() - 3), L"", 2, L"a.vst", L"b"},
+        {"UTF-8 declared as windows-1251", file("<?xml version=\"1.0\" encoding=\"windows-1251\"?>", "Оформление.vst", "x"),
+         L"объявлена кодировка «windows-1251», а текст записан в UTF-8", 4, L"", L""},
+        {"one byte a letter declared as UTF-16", file("<?xml version=\"1.0\" encoding=\"UTF-16\"?>", "a.vst", "x"),
+         L"объявлена кодировка «utf-16», а текст записан по байту на знак", 4, L"", L""},
     };
     for (const auto& c : cases) {
         WriteFile(c.text);
@@ -547,4 +562,31 @@ TEST_F(ConfigFile, AnUnreadableFileIsKeptOrLeft) {
         EXPECT_NE(reason.find(L"копию"), std::wstring::npos);
         EXPECT_EQ(ReadFile(), damaged);
     }
+}
+
+// A file read whole is written again as it stands with the values changed:
+// what it holds beside them (a comment, an element of its own, a section
+// written twice, a value's own spelling) stays, and it is declared as the
+// UTF-8 it is written in now.
+TEST_F(ConfigFile, WritingKeepsWhatTheFileHoldsBeside) {
+    WriteFile("<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<!-- \xEC\xEE\xE8 -->\n"
+              "<Precision><item name=\"tolerance\" value=\" 1.50 \" /></Precision>\n"
+              "<Sheets><item name=\"format\" value=\"3\" /></Sheets>\n<Sheets><item name=\"format\" value=\"1\" /></Sheets>\n"
+              "<Other><item name=\"x\" value=\"1\" /></Other>\n");
+    NestingSetting setting;
+    setting.ReadFromConfig(folders_);
+    ASSERT_EQ(setting.m_tolerance, 1.5);
+    setting.m_sheetFormat = 2;
+    ASSERT_TRUE(setting.WriteToConfig(folders_.config));
+    const std::string text = ReadFile();
+    for (const char* kept : {"<!-- мои -->", "value=\" 1.50 \"", "<item name=\"format\" value=\"1\" />",
+                             "<Other>", "encoding=\"UTF-8\"", "<item name=\"format\" value=\"2\" />",
+                             "<item name=\"max_length\" value=\"100\" />"}) {
+        EXPECT_NE(text.find(kept), std::string::npos) << kept << "\n" << text;
+    }
+    EXPECT_EQ(text.find("windows-1251"), std::string::npos) << text;
+    NestingSetting read;
+    read.ReadFromConfig(folders_);
+    EXPECT_EQ(read.m_sheetFormat, 2);
+    EXPECT_EQ(read.m_tolerance, 1.5);
 }

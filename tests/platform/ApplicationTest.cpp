@@ -121,10 +121,12 @@ TEST_F(HostTest, FoldersLieUnderTheChosenRoot) {
             Api()->GetSystemSettings()->GetSystemPath(vlapi::vlApplications));
 }
 
-TEST_F(HostTest, PagesWithoutLayoutHaveNoTitleBlock) {
+// A page without layout draws no title block, but its cells stay with it.
+TEST_F(HostTest, PagesWithoutLayoutKeepTheirTitleBlockCells) {
   auto doc = NewDrawing();
   vlapi::ILayoutSheetPtr page = doc->GetLayoutSheets()->GetItem(0);
   ASSERT_TRUE(page->GetStamp());
+  page->GetStamp()->GetCellText(110)->SetText(L"Иванов");
   vlapi::ISheetFormatPtr format = page->GetFormat();
   format->SetFormat(vlapi::vlFormatA3);
   format->SetVertical(false);
@@ -132,7 +134,8 @@ TEST_F(HostTest, PagesWithoutLayoutHaveNoTitleBlock) {
   EXPECT_DOUBLE_EQ(format->GetHeight(), 297);
   page->SetStyleLibrary(Api()->GetSystemSettings()->GetSystemPath(vlapi::vlSystemFiles) + L"/GRAPHIC.vst");
   page->SetStyleNumber(15);
-  EXPECT_FALSE(page->GetStamp());
+  ASSERT_TRUE(page->GetStamp());
+  EXPECT_EQ(page->GetStamp()->GetCellText(110)->GetText(), L"Иванов");
   // A drawing keeps its first page.
   EXPECT_FALSE(page->Delete());
   vlapi::ILayoutSheetPtr second = doc->GetLayoutSheets()->Add();

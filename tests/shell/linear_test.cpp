@@ -111,6 +111,7 @@ protected:
         editor.m_model->SetWidthSheet(2000.0);
         editor.m_model->SetHeightSheet(50.0);
         editor.m_model->SetFigureGap(5.0);
+        editor.m_model->SetNestingMethod(1);
         editor.m_seed = 7;
     }
     // Pieces of each detail name over all bars of the plan.

@@ -156,8 +156,10 @@ TEST_F(SettingTest, WhatThePanelShowsIsWhatIsStored)
              ASSERT_TRUE(user->Tick(C(L"Без оформления"), false));
              ASSERT_TRUE(user->SetValue(C(L"Библиотека оформлений"), L"/typed.vst"));
          }, {R"("lyt_file" value="/typed.vst")"}, L""},
-        {"no bridge length in the file", L"<Bridges><item name=\"max_width\" value=\"12.5\" /></Bridges>", [] {},
-         {R"("max_width" value="12.5")", R"("max_length" value="100")"}, L""},
+        {"no bridge length in the file", L"<Bridges><item name=\"max_width\" value=\"12.5\" /></Bridges>", [&] {
+             ASSERT_TRUE(user->Tick(C(L"Без оформления"), false));
+             ASSERT_TRUE(user->SetValue(C(L"Формат"), L"А2"));
+         }, {R"("max_width" value="12.5")", R"("max_length" value="100")", R"("format" value="2")"}, L""},
         {"the user's own scheme", L"", [&] {
              ASSERT_TRUE(user->Tick(C(L"Без оформления"), true));
              ASSERT_TRUE(user->SetValue(C(L"Схема размещения"), L"Пользовательский"));

@@ -89,7 +89,8 @@ TEST_F(SourceDataTest, EachNestingKindShowsItsControlsAndCaptions)
             EXPECT_EQ(Shown(caption), linear ? r.inLinear : r.inFigure) << vlhost::Host::Utf8(caption) << linear;
         }
         EXPECT_EQ(Details()->GetVisible(), linear);
-        EXPECT_EQ(vlhost::Host::Utf8(user->Prompt()), "Исходные данные");
+        // The figure job gone with the switch, nothing is left to show.
+        EXPECT_EQ(vlhost::Host::Utf8(user->Prompt()), linear ? "Укажите файлы деталей для загрузки" : "Исходные данные");
         EXPECT_EQ(vlhost::Host::Utf8(Process().tab2->GetCaption()), linear ? "Параметры заготовки" : "Параметры листа");
     }
     EXPECT_EQ(Model().GetNestingMethod(), 1);
@@ -208,6 +209,11 @@ TEST_F(SourceDataTest, ConfirmAndCancel)
     ASSERT_TRUE(user->SetValue(C(L"Зазор между деталями"), L"7"));
     ASSERT_TRUE(user->Enter());
     EXPECT_EQ(Process().m_returnValue, 1);
+    // No setting of the file changed: it is not written.
+    EXPECT_FALSE(std::filesystem::exists(root / "Config" / "Nesting" / "Nesting-cfg.xml"));
+    ASSERT_TRUE(user->Command(2));
+    ASSERT_TRUE(user->SetValue(C(L"Список заготовок"), L"Лист "));
+    ASSERT_TRUE(user->Enter());
     EXPECT_TRUE(std::filesystem::exists(root / "Config" / "Nesting" / "Nesting-cfg.xml"));
     Process().OnButtonClick(vlapi::pbEsc);
     EXPECT_EQ(Process().m_returnValue, 1);

@@ -97,7 +97,12 @@ bool NPolygon::CheckMirror(const NPolygon& other) const
 
 bool NPolygon::CheckTriangularity() const
 {
+    // Only a triangle: the three longest edges of a ring with more vertices
+    // (a disc followed on chords, a triangle with a corner cut) may stand at
+    // these angles too, and a join would drop the rest of its outline.
     const size_t n = m_points.size();
+    if (n != 3)
+        return false;
     const size_t a = LongestEdgeExcept(m_points, n, n);
     const size_t b = LongestEdgeExcept(m_points, a, n);
     const size_t c = LongestEdgeExcept(m_points, a, b);

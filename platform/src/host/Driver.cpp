@@ -8,6 +8,7 @@
 #include "host/Panel.h"
 #include "io/Files.h"
 #include "model/Document3D.h"
+#include "model/Layout.h"
 #include "model/Macro.h"
 #include "model/View.h"
 #include "vlhost/Host.h"
@@ -247,6 +248,11 @@ vlapi::IStampPtr TitleBlockOf(const vlapi::IVarnelDocumentPtr& doc, int page) {
 }  // namespace
 
 bool Driver::TypeInTitleBlock(int page, int cell, const std::wstring& text) {
+  // The user types only into a title block that is drawn.
+  const vlapi::IVarnelDocument2DPtr drawing(App().Active());
+  const vlapi::ILayoutSheetsPtr pages = drawing ? drawing->GetLayoutSheets() : nullptr;
+  const auto* shown = dynamic_cast<LayoutSheet*>(pages ? pages->GetItem(page).get() : nullptr);
+  if (shown && !shown->HasLayout()) return Refuse("page " + std::to_string(page + 1) + " draws no title block");
   const vlapi::IStampPtr stamp = TitleBlockOf(App().Active(), page);
   const vlapi::ITextPtr cellText = stamp ? stamp->GetCellText(cell) : nullptr;
   if (!cellText) return Refuse("no cell " + std::to_string(cell) + " in a title block of page " + std::to_string(page));

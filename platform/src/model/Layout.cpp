@@ -76,10 +76,7 @@ bool LayoutSheet::HasLayout() const {
 
 vlapi::ISheetFormatPtr LayoutSheet::GetFormat() { return Give<vlapi::ISheetFormat>("ILayoutSheet::GetFormat", format.get()); }
 
-vlapi::IStampPtr LayoutSheet::GetStamp() {
-  if (!HasLayout()) return {};
-  return Give<vlapi::IStamp>("ILayoutSheet::GetStamp", stamp.get());
-}
+vlapi::IStampPtr LayoutSheet::GetStamp() { return Give<vlapi::IStamp>("ILayoutSheet::GetStamp", stamp.get()); }
 
 bool LayoutSheet::Delete() {
   Document2D* doc = Doc();

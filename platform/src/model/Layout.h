@@ -43,7 +43,9 @@ class LayoutSheet : public Api<Node, vlapi::ILayoutSheet> {
   std::wstring styleLibrary;
   int styleNumber = 1;
   Ref<Stamp> stamp;
-  // A page whose style library is GRAPHIC.vst has no layout (no frame, no title block).
+  // A page whose style library is GRAPHIC.vst has no layout: no frame and no
+  // title block are drawn, but the title block's cells stay with the page
+  // (read and written as ever) and show again with a layout.
   bool HasLayout() const;
 
   int GetAPIObjectType() override { return vlapi::vlObjectLayoutSheet; }

@@ -1,0 +1,156 @@
+// Round parts (discs, washers, rings, links with round ends) placed as a run
+// places them: gap polygons made, equal right triangles joined, then placed
+// with turns. Their true outlines, measured as curves (every part here is
+// the set of points within its radius of a core segment, less a round hole),
+// keep the gap from one another and the edge gap from the sheet's edge.
+#include "place_fixture.h"
+#include "support/macro_fixture.h"
+
+#include <map>
+
+namespace placetest {
+namespace {
+
+// A part: the points within `r` of the core from (0, 0) to (`length`, 0),
+// less the disc of radius `hole` about (0, 0).
+struct RoundPart {
+    const wchar_t* name;
+    double r;
+    double length = 0.0;
+    double hole = 0.0;
+    int count = 1;
+};
+
+struct RoundJob {
+    const char* name;
+    std::vector<RoundPart> parts;
+    RotationType rotation;
+    double width, height;
+};
+
+void PrintTo(const RoundJob& c, std::ostream* os) { *os << c.name; }
+
+// A point of the part's macro where its view shows it, through the compound
+// macro holding it: each macro turns it about the origin, then moves it.
+NPoint InView(const vlapi::IMacroObjectPtr& macro, NPoint p)
+{
+    for (vlapi::IDrawingObjectPtr at{macro}; vlapi::IMacroObjectPtr m{at};) {
+        double x = 0.0, y = 0.0, angle = 0.0;
+        int mirrored = 0;
+        m->GetPlacement(x, y, angle, mirrored);
+        p.Rotate(NPoint{}, angle * DR);
+        p += NPoint{x, y};
+        at = vlapi::IDrawingObjectPtr(at->GetParent());
+    }
+    return p;
+}
+
+struct Placed {
+    const RoundPart* part;
+    NPoint a, b;  // the core's ends on the sheet
+};
+
+class PlaceRoundTest : public PlaceTest, public ::testing::WithParamInterface<RoundJob> {
+protected:
+    void AddPart(const RoundPart& part)
+    {
+        using namespace macrotest;
+        const vlapi::IDrawingContainerPtr c = Container();
+        const double r = part.r, l = part.length;
+        std::vector<vlapi::IDrawingObjectPtr> objects;
+        if (l > 0.0) {
+            objects = {AddLine(c, {0, -r}, {l, -r}), AddArc(c, {l, -r}, {l, r}, {l + r, 0}), AddLine(c, {l, r}, {0, r}),
+                       AddArc(c, {0, r}, {0, -r}, {-r, 0})};
+        } else {
+            objects = {AddCircle(c, {0, 0}, r)};
+        }
+        if (part.hole > 0.0)
+            objects.emplace_back(AddCircle(c, {0, 0}, part.hole));
+        FigurePtr figure = Figure::Create(MakeMacro(c, objects, part.name));
+        figure->InitParams();
+        Model().m_figures.push_back(figure);
+    }
+
+    // Every part on a sheet, its core where the drawing shows it.
+    std::vector<Placed> PlacedParts(const std::map<std::wstring, const RoundPart*>& parts) const
+    {
+        std::vector<Placed> placed;
+        for (const FigurePtr& figure : optimizer.m_model.m_figures) {
+            if (!figure->m_owner)
+                continue;
+            VectorFigure leaves{figure};
+            if (const auto* compound = dynamic_cast<const CompoundFigure*>(figure.get()))
+                leaves = compound->m_figures;
+            for (const FigurePtr& leaf : leaves) {
+                const RoundPart* part = parts.at(leaf->m_macro->GetName());
+                const vlapi::IMacroObjectPtr macro = macrotest::HostMacro(leaf->m_macro);
+                placed.push_back({part, InView(macro, {0, 0}), InView(macro, {part->length, 0})});
+            }
+        }
+        return placed;
+    }
+};
+
+// How far apart the two parts' outlines stand (below 0 where they overlap);
+// a part wholly inside the other's hole stands off the hole's edge.
+double Clearance(const Placed& p, const Placed& q)
+{
+    const auto inHole = [](const Placed& holder, const Placed& part) {
+        const double reach = std::max(Distance(holder.a, part.a), Distance(holder.a, part.b)) + part.part->r;
+        return holder.part->hole - reach;
+    };
+    if (p.part->hole > 0.0 && inHole(p, q) >= 0.0)
+        return inHole(p, q);
+    if (q.part->hole > 0.0 && inHole(q, p) >= 0.0)
+        return inHole(q, p);
+    return ringtest::SegmentDistance(p.a, p.b, q.a, q.b) - p.part->r - q.part->r;
+}
+
+TEST_P(PlaceRoundTest, TrueOutlinesKeepTheGaps)
+{
+    const RoundJob& job = GetParam();
+    constexpr double kGap = 5.0, kEdge = 10.0;
+    SheetPtr sheet = AddSheet(job.width, job.height);
+    Model().m_figureGap = kGap;
+    std::map<std::wstring, const RoundPart*> names;
+    size_t total = 0;
+    for (const RoundPart& part : job.parts) {
+        names[part.name] = &part;
+        for (int k = 0; k < part.count; ++k)
+            AddPart(part);
+        total += static_cast<size_t>(part.count);
+    }
+    optimizer.Init(Model().m_figures, Model().m_sheets);
+    optimizer.SetGaps(kGap, kEdge);
+    optimizer.RunOptimization(OptimizationParams{1, job.rotation, true});
+
+    const std::vector<Placed> placed = PlacedParts(names);
+    EXPECT_EQ(placed.size(), total);
+    const NRect& s = sheet->m_rect;
+    for (size_t i = 0; i < placed.size(); ++i) {
+        const Placed& p = placed[i];
+        const double r = p.part->r - EPS;
+        EXPECT_GE(std::min(p.a.x, p.b.x) - r, s.pBot.x + kEdge) << i;
+        EXPECT_GE(std::min(p.a.y, p.b.y) - r, s.pBot.y + kEdge) << i;
+        EXPECT_LE(std::max(p.a.x, p.b.x) + r, s.pTop.x - kEdge) << i;
+        EXPECT_LE(std::max(p.a.y, p.b.y) + r, s.pTop.y - kEdge) << i;
+        for (size_t j = 0; j < i; ++j)
+            EXPECT_GE(Clearance(p, placed[j]), kGap - EPS) << i << " " << j;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, PlaceRoundTest,
+    ::testing::Values(
+        RoundJob{"discs_and_washers", {{L"Disc", 115.25, 0, 0, 4}, {L"Washer", 60, 0, 20.5, 6}}, RotationType::Rotation90,
+                 1000.5, 600},
+        RoundJob{"washers", {{L"Washer", 60, 0, 20.5, 8}}, RotationType::WithoutRotation, 600, 400},
+        RoundJob{"rings_and_discs", {{L"Ring", 200, 0, 150, 2}, {L"Disc", 115.25, 0, 0, 3}, {L"Small", 40, 0, 0, 4}},
+                 RotationType::Rotation180, 1000.5, 600},
+        RoundJob{"links", {{L"Link", 50, 300.4, 15, 4}, {L"Disc", 60, 0, 0, 3}}, RotationType::Rotation90, 1000.5, 600},
+        RoundJob{"links_at_45", {{L"Link", 25, 120, 0, 5}, {L"Washer", 35, 0, 15, 4}}, RotationType::Rotation45, 500,
+                 400}),
+    [](const ::testing::TestParamInfo<RoundJob>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace placetest
