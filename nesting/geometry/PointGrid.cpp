@@ -1,5 +1,6 @@
 #include "geometry/PointGrid.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 
@@ -40,22 +41,91 @@ void PointGrid::Span(double v, int64_t& low, int64_t& high) const
     high = !far && f > 0.74 ? 1 : 0;
 }
 
+void PointGrid::Cell::Insert(size_t id)
+{
+    if (m_many) {
+        m_many->insert(id);
+        return;
+    }
+    if (std::find(m_two, m_two + m_count, id) != m_two + m_count)
+        return;
+    if (m_count < 2) {
+        m_two[m_count++] = id;
+        if (m_count == 2 && m_two[1] < m_two[0])
+            std::swap(m_two[0], m_two[1]);
+        return;
+    }
+    m_many = std::make_unique<std::set<size_t>>(m_two, m_two + 2);
+    m_many->insert(id);
+    m_count = 0;
+}
+
+void PointGrid::Cell::Erase(size_t id)
+{
+    if (m_many) {
+        m_many->erase(id);
+        return;
+    }
+    if (m_count > 0 && m_two[0] == id) {
+        m_two[0] = m_two[1];
+        --m_count;
+    } else if (m_count == 2 && m_two[1] == id) {
+        --m_count;
+    }
+}
+
+size_t PointGrid::SlotOf(const Key& key) const
+{
+    // Both cell numbers mixed into every bit of the slot's number.
+    uint64_t h = key.first * 0x9E3779B97F4A7C15ull + key.second;
+    h ^= h >> 31;
+    h *= 0xBF58476D1CE4E5B9ull;
+    h ^= h >> 29;
+    const size_t mask = m_slots.size() - 1;
+    for (size_t at = static_cast<size_t>(h) & mask;; at = (at + 1) & mask) {
+        if (m_slots[at].cell == kFree || m_slots[at].key == key)
+            return at;
+    }
+}
+
+const PointGrid::Cell* PointGrid::Find(const Key& key) const
+{
+    if (m_slots.empty())
+        return nullptr;
+    const Slot& slot = m_slots[SlotOf(key)];
+    return slot.cell == kFree ? nullptr : &m_cells[slot.cell];
+}
+
+void PointGrid::Grow()
+{
+    std::vector<Slot> old(std::max<size_t>(64, 2 * m_slots.size()));
+    old.swap(m_slots);
+    for (const Slot& slot : old)
+        if (slot.cell != kFree)
+            m_slots[SlotOf(slot.key)] = slot;
+}
+
 void PointGrid::Add(const NPoint& p, size_t id)
 {
     Key key;
-    if (KeyOf(p, key))
-        m_cells[key].insert(id);
+    if (!KeyOf(p, key))
+        return;
+    if (2 * (m_cells.size() + 1) > m_slots.size())
+        Grow();
+    Slot& slot = m_slots[SlotOf(key)];
+    if (slot.cell == kFree) {
+        slot = {key, static_cast<uint32_t>(m_cells.size())};
+        m_cells.emplace_back();
+    }
+    m_cells[slot.cell].Insert(id);
 }
 
 void PointGrid::Remove(const NPoint& p, size_t id)
 {
     Key key;
-    if (!KeyOf(p, key))
+    if (!KeyOf(p, key) || m_slots.empty())
         return;
-    auto it = m_cells.find(key);
-    if (it == m_cells.end())
-        return;
-    it->second.erase(id);
-    if (it->second.empty())
-        m_cells.erase(it);
+    const Slot& slot = m_slots[SlotOf(key)];
+    if (slot.cell != kFree)
+        m_cells[slot.cell].Erase(id);
 }

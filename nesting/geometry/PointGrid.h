@@ -11,9 +11,10 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <set>
-#include <unordered_map>
 #include <utility>
+#include <vector>
 
 class PointGrid {
 public:
@@ -31,15 +32,16 @@ public:
     size_t FirstNear(const NPoint& p, F accept) const
     {
         size_t best = kNone;
-        ForEachCell(p, [&](const std::set<size_t>& ids) {
-            for (size_t id : ids) {
+        ForEachCell(p, [&](const Cell& cell) {
+            cell.Each([&](size_t id) {
                 if (id >= best)
-                    break;
+                    return false;
                 if (accept(id)) {
                     best = id;
-                    break;
+                    return false;
                 }
-            }
+                return true;
+            });
         });
         return best;
     }
@@ -48,20 +50,57 @@ public:
     template <class F>
     void ForEachNear(const NPoint& p, F visit) const
     {
-        ForEachCell(p, [&](const std::set<size_t>& ids) {
-            for (size_t id : ids)
+        ForEachCell(p, [&](const Cell& cell) {
+            cell.Each([&](size_t id) {
                 visit(id);
+                return true;
+            });
         });
     }
 
 private:
-    using Key = std::pair<uint64_t, uint64_t>;
-    struct KeyHash {
-        size_t operator()(const Key& k) const
+    // The ids of a cell in increasing order: two in the cell itself (most
+    // cells hold one point or two), more in a tree, so that a cell where
+    // thousands of ends meet still takes and gives one in logarithmic time.
+    class Cell {
+    public:
+        void Insert(size_t id);
+        void Erase(size_t id);
+        // Calls `f(id)` in increasing order of ids while it returns true.
+        template <class F>
+        void Each(F f) const
         {
-            return std::hash<uint64_t>()(k.first) * 0x9E3779B97F4A7C15ull ^ std::hash<uint64_t>()(k.second);
+            if (m_many) {
+                for (size_t id : *m_many)
+                    if (!f(id))
+                        return;
+                return;
+            }
+            for (size_t k = 0; k < m_count; ++k)
+                if (!f(m_two[k]))
+                    return;
         }
+
+    private:
+        size_t m_two[2] = {0, 0};
+        size_t m_count = 0;                       // of m_two, without a tree
+        std::unique_ptr<std::set<size_t>> m_many;
     };
+
+    using Key = std::pair<uint64_t, uint64_t>;
+    // The cells are found in a table of open addressing, each slot holding
+    // its key and the place of its cell: a look-up reads one slot, and cells
+    // filed one after another (as the ends of a chain are) lie side by side.
+    struct Slot {
+        Key key;
+        uint32_t cell = kFree;
+    };
+    static constexpr uint32_t kFree = std::numeric_limits<uint32_t>::max();
+
+    // The slot of `key`: its own, or the free one where it would go.
+    size_t SlotOf(const Key& key) const;
+    const Cell* Find(const Key& key) const;
+    void Grow();
 
     bool KeyOf(const NPoint& p, Key& key) const;
     // The cells to look into along one axis: from the cell of `v` one step
@@ -79,13 +118,13 @@ private:
         Span(p.y, y0, y1);
         for (int64_t dx = x0; dx <= x1; ++dx) {
             for (int64_t dy = y0; dy <= y1; ++dy) {
-                auto it = m_cells.find({key.first + static_cast<uint64_t>(dx), key.second + static_cast<uint64_t>(dy)});
-                if (it != m_cells.end())
-                    visit(it->second);
+                if (const Cell* cell = Find({key.first + static_cast<uint64_t>(dx), key.second + static_cast<uint64_t>(dy)}))
+                    visit(*cell);
             }
         }
     }
 
     double m_cell;
-    std::unordered_map<Key, std::set<size_t>, KeyHash> m_cells;
+    std::vector<Slot> m_slots;  // a power of two of them, at most half taken
+    std::vector<Cell> m_cells;
 };

@@ -18,6 +18,7 @@
 #include <set>
 #include <string_view>
 #include <system_error>
+#include <unordered_map>
 
 namespace fs = std::filesystem;
 
@@ -36,6 +37,42 @@ constexpr wchar_t kOnlySolids[] = L"в файле только 3D-объекты
 constexpr wchar_t kNothingPlane[] =
     L"в файле нет объектов, которые импортируются (отрезков, дуг, окружностей, эллипсов, полилиний, сплайнов, текстов)";
 
+// An object of a DXF file as DxfObjectKinds files it.
+struct KindsObject {
+    std::string type;
+    bool paper = false;
+    long flags = 0;
+    std::string block;
+    double z[2] = {0, 0};  // of a line's ends, of a vertex
+    double normal[3] = {0, 0, 1};
+
+    void Take(int group, std::string_view value)
+    {
+        if (group == 67) {
+            paper = value == "1";
+        } else if (group == 2) {
+            block = value;
+        } else if (group == 70 || group == 30 || group == 31 || (group >= 210 && group <= 230 && group % 10 == 0)) {
+            char text[64] = {};  // the numbers read, as strtod and strtol read them
+            value.copy(text, sizeof text - 1);
+            if (group == 70)
+                flags = std::strtol(text, nullptr, 10);
+            else if (group == 30 || group == 31)
+                z[group - 30] = std::strtod(text, nullptr);
+            else
+                normal[(group - 210) / 10] = std::strtod(text, nullptr);
+        }
+    }
+};
+
+// What a DXF file's model space or block holds.
+struct Kinds {
+    bool solids = false;
+    bool planes = false;
+    bool others = false;
+    std::set<std::string> inserts;  // blocks copied
+};
+
 // What the drawing of a DXF file holds, read from its groups in one pass:
 // 3D objects (faces, solids, surfaces, meshes, polyface and rising
 // polylines, rising lines, objects lying off the XY plane), plane objects of
@@ -51,22 +88,40 @@ public:
         const auto size = fs::file_size(file, ec);
         if (ec || size > kMaxBytes)
             return false;
+        // Read whole and taken apart in place: a file may hold millions of groups.
+        std::string bytes(static_cast<size_t>(size), '\0');
         std::ifstream in(file, std::ios::binary);
-        std::string code, value, section;
+        if (!in.read(bytes.data(), static_cast<std::streamsize>(size)))
+            return false;
+        const std::string_view text(bytes);
+        size_t at = 0;
+        auto nextLine = [&](std::string_view& line) {
+            if (at >= text.size())
+                return false;
+            const size_t end = std::min(text.find('\n', at), text.size());
+            line = Trim(text.substr(at, end - at));
+            at = end + 1;
+            return true;
+        };
+        std::string_view code, value;
+        std::string section;
         bool blockHeader = false;
-        while (std::getline(in, code) && std::getline(in, value)) {
+        while (nextLine(code) && nextLine(value)) {
             const int group = GroupCode(code);
             if (group == kNoCode)
                 return false;
-            Trim(value);
             if (group == 0 && value == "EOF")
                 break;  // the file ends here, whatever follows
             if (group == 2 && section.empty()) {
                 section = value;
                 m_into = section == "ENTITIES" ? &m_model : nullptr;
             } else if (group == 2 && blockHeader) {
-                m_into = &m_blocks[value];
+                m_into = &m_blocks[std::string(value)];
+                if (m_blocks.size() > kMaxNames)
+                    return false;
             } else if (group == 0) {
+                if (m_inserts > kMaxNames)
+                    return false;
                 Finish(value == "VERTEX" || value == "SEQEND");
                 blockHeader = value == "BLOCK";
                 if (value == "SECTION")
@@ -103,57 +158,32 @@ private:
     static constexpr int kNoCode = -1;
     static constexpr size_t kMaxDepth = 16;
     static constexpr std::uintmax_t kMaxBytes = std::uintmax_t{256} << 20;
+    // Blocks, and blocks copied, beyond which a file is not looked into (the
+    // converter reads no more than half a million of either).
+    static constexpr size_t kMaxNames = 1'000'000;
 
-    struct Object {
-        std::string type;
-        bool paper = false;
-        long flags = 0;
-        std::string block;
-        double z[2] = {0, 0};  // of a line's ends, of a vertex
-        double normal[3] = {0, 0, 1};
-
-        void Take(int group, const std::string& value)
-        {
-            if (group == 67)
-                paper = value == "1";
-            else if (group == 70)
-                flags = std::strtol(value.c_str(), nullptr, 10);
-            else if (group == 2)
-                block = value;
-            else if (group == 30 || group == 31)
-                z[group - 30] = std::strtod(value.c_str(), nullptr);
-            else if (group >= 210 && group <= 230 && group % 10 == 0)
-                normal[(group - 210) / 10] = std::strtod(value.c_str(), nullptr);
-        }
-    };
-    struct Kinds {
-        bool solids = false;
-        bool planes = false;
-        bool others = false;
-        std::set<std::string> inserts;  // blocks copied
-    };
-
-    static int GroupCode(std::string text)
+    static int GroupCode(std::string_view trimmed)
     {
-        Trim(text);
-        if (text.empty() || text.size() > 6)
+        if (trimmed.empty() || trimmed.size() > 6)
             return kNoCode;
+        char text[8] = {};
+        trimmed.copy(text, trimmed.size());
         char* end = nullptr;
-        const long code = std::strtol(text.c_str(), &end, 10);
+        const long code = std::strtol(text, &end, 10);
         return *end == '\0' && code >= 0 ? static_cast<int>(code) : kNoCode;
     }
-    static void Trim(std::string& text)
+    static std::string_view Trim(std::string_view text)
     {
         const size_t first = text.find_first_not_of(" \t\r");
         const size_t last = text.find_last_not_of(" \t\r");
-        text = first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+        return first == std::string_view::npos ? std::string_view() : text.substr(first, last - first + 1);
     }
 
     // Files the object just read; a polyline waits for its vertices (`more`
     // when a vertex or the end of the sequence follows).
     void Finish(bool more)
     {
-        std::optional<Object> object = std::move(m_object);
+        std::optional<KindsObject> object = std::move(m_object);
         m_object.reset();
         if (object && object->type == "VERTEX" && m_polyline) {
             m_level = m_level && (!m_height || *m_height == object->z[0]);
@@ -175,23 +205,27 @@ private:
         File(*object, (object->type == "LINE" && object->z[0] != object->z[1]));
     }
 
-    void File(const Object& object, bool rising)
+    void File(const KindsObject& object, bool rising)
     {
-        static const std::set<std::string_view> solid = {"3DFACE", "3DSOLID", "BODY", "SURFACE", "MESH",
-                                                         "PLANESURFACE", "EXTRUDEDSURFACE", "LOFTEDSURFACE",
-                                                         "REVOLVEDSURFACE", "SWEPTSURFACE", "POLYFACE"};
-        static const std::set<std::string_view> quiet = {"ATTDEF", "VIEWPORT", "SEQEND", "ATTRIB", "VERTEX"};
-        static const std::set<std::string_view> read = {"LINE",     "ARC",    "CIRCLE", "ELLIPSE", "LWPOLYLINE",
-                                                        "POLYLINE", "SPLINE", "TEXT",   "MTEXT"};
-        if (!m_into || quiet.count(object.type))
+        enum Kind { kOther, kSolid, kQuiet, kRead, kInsert };
+        static const std::unordered_map<std::string_view, Kind> kinds = {
+            {"3DFACE", kSolid},   {"3DSOLID", kSolid},       {"BODY", kSolid},
+            {"SURFACE", kSolid},  {"MESH", kSolid},          {"PLANESURFACE", kSolid},  {"EXTRUDEDSURFACE", kSolid},
+            {"LOFTEDSURFACE", kSolid}, {"REVOLVEDSURFACE", kSolid}, {"SWEPTSURFACE", kSolid}, {"POLYFACE", kSolid},
+            {"ATTDEF", kQuiet},   {"VIEWPORT", kQuiet},      {"SEQEND", kQuiet},        {"ATTRIB", kQuiet},
+            {"VERTEX", kQuiet},   {"LINE", kRead},           {"ARC", kRead},            {"CIRCLE", kRead},
+            {"ELLIPSE", kRead},   {"LWPOLYLINE", kRead},     {"POLYLINE", kRead},       {"SPLINE", kRead},
+            {"TEXT", kRead},      {"MTEXT", kRead},          {"INSERT", kInsert}};
+        const auto found = kinds.find(object.type);
+        const Kind kind = found == kinds.end() ? kOther : found->second;
+        if (!m_into || kind == kQuiet)
             return;
-        if (object.type == "INSERT") {
-            m_into->inserts.insert(object.block);
+        if (kind == kInsert) {
+            m_inserts += m_into->inserts.insert(object.block).second;
             return;
         }
-        rising = rising || solid.count(object.type) || std::abs(object.normal[0]) > 1e-9 ||
-                 std::abs(object.normal[1]) > 1e-9;
-        (rising ? m_into->solids : read.count(object.type) ? m_into->planes : m_into->others) = true;
+        rising = rising || kind == kSolid || std::abs(object.normal[0]) > 1e-9 || std::abs(object.normal[1]) > 1e-9;
+        (rising ? m_into->solids : kind == kRead ? m_into->planes : m_into->others) = true;
     }
 
     // What `kinds` holds with its copied blocks; a block copied within itself adds nothing.
@@ -219,8 +253,9 @@ private:
     Kinds m_model;
     std::map<std::string, Kinds> m_blocks;
     Kinds* m_into = nullptr;  // of the section or block being read
-    std::optional<Object> m_object;
-    std::optional<Object> m_polyline;  // waiting for its vertices
+    size_t m_inserts = 0;     // block names filed as copied
+    std::optional<KindsObject> m_object;
+    std::optional<KindsObject> m_polyline;  // waiting for its vertices
     bool m_level = true;                // its vertices so far at one height
     std::optional<double> m_height;
 };

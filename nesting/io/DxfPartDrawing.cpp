@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
+#include <map>
 #include <numeric>
+#include <set>
 
 namespace dxfimport {
 namespace {
@@ -116,15 +118,17 @@ std::wstring OpenCurves(const vlapi::IVarnelDocument2DPtr& doc, const std::vecto
         size_t lines = 0, arcs = 0, splines = 0, others = 0;
     };
     std::vector<std::pair<std::wstring, Kinds>> byLayer;  // in the order met
+    std::map<std::wstring, size_t> placeOf;                 // a layer's place in `byLayer`: a file may have thousands
     for (const NContourPtr& chain : chains) {
         if (vrnApi::IsClosedChain(*chain))
             continue;
         for (const NSegmentPtr& chord : chain->m_segments) {
             const auto named = fileLayers ? fileLayers->find(chord->m_ref) : FileLayers::const_iterator{};
             const std::wstring layer = fileLayers && named != fileLayers->end() ? named->second : L"0";
-            auto at = std::find_if(byLayer.begin(), byLayer.end(), [&](const auto& l) { return l.first == layer; });
-            if (at == byLayer.end())
-                at = byLayer.insert(byLayer.end(), {layer, Kinds{}});
+            const auto place = placeOf.emplace(layer, byLayer.size()).first;
+            if (place->second == byLayer.size())
+                byLayer.push_back({layer, Kinds{}});
+            const auto at = byLayer.begin() + static_cast<ptrdiff_t>(place->second);
             const vlapi::IDrawingObjectPtr obj{hostAccess::ObjectOf(doc, chord->m_ref)};
             const int type = obj ? obj->GetType() : 0;
             ++(type == vlapi::vlDrLineSeg ? at->second.lines
@@ -171,15 +175,18 @@ bool SameCurve(const vrnApi::CurveChord& a, const vrnApi::CurveChord& b)
 // chords follow.
 void MergeOverlappingLines(std::vector<vrnApi::CurveChord>& curves, const std::vector<vlapi::IDrawingObjectPtr>& objects)
 {
+    // The curves' ends as they were, filed when lines first overlap (most outlines have none).
     std::vector<NPoint> endPoints;
-    PointGrid ends(EPS);
     for (const vrnApi::CurveChord& c : curves) {
-        for (const NPoint& p : {c.chord->p1, c.chord->p2}) {
-            ends.Add(p, endPoints.size());
-            endPoints.push_back(p);
-        }
+        endPoints.push_back(c.chord->p1);
+        endPoints.push_back(c.chord->p2);
     }
+    PointGrid ends(EPS);
+    bool filed = false;
     const auto freeEnd = [&](const NPoint& p) {
+        for (size_t e = 0; !filed && e < endPoints.size(); ++e)
+            ends.Add(endPoints[e], e);
+        filed = true;
         size_t met = 0;
         ends.ForEachNear(p, [&](size_t e) { met += endPoints[e] == p; });
         return met <= 1;
@@ -273,16 +280,15 @@ void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers)
     // The curves the drawing keeps on layers frozen or off (construction
     // lines, other parts) are not drawn, so they are not cut either: they
     // are left out. Texts stay, as the part's values may be written there.
-    std::vector<int> hidden;
+    std::set<int> hidden;
     for (int i = 0; i < layers->GetCount(); ++i) {
         vlapi::ILayerPtr layer{layers->GetItem(i)};
         if (layer && !layer->GetVisible())
-            hidden.push_back(layer->GetNumber());
+            hidden.insert(layer->GetNumber());
     }
     vlapi::DrawingObjectList objects;
     for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
-        if (obj->GetType() != vlapi::vlDrDrawText &&
-            std::find(hidden.begin(), hidden.end(), obj->GetLayer()) != hidden.end())
+        if (obj->GetType() != vlapi::vlDrDrawText && hidden.count(obj->GetLayer()))
             obj->Delete();
         else
             objects.push_back(obj);
@@ -299,7 +305,8 @@ void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers)
         }
     }
     std::vector<int> targets;
-    std::vector<int> styles;  // the other line styles, as they are met
+    std::vector<int> styles;     // the other line styles, as they are met
+    std::map<int, int> styleAt;  // style → its place in `styles`
     for (const vlapi::IDrawingObjectPtr& obj : objects) {
         int target = kTextLayer;
         if (obj->GetType() != vlapi::vlDrDrawText) {
@@ -307,10 +314,10 @@ void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers)
             if (style == kOutlineStyle && obj->IsGeometry()) {
                 target = 0;
             } else {
-                auto at = std::find(styles.begin(), styles.end(), style);
-                if (at == styles.end())
-                    at = styles.insert(styles.end(), style);
-                target = 2 + static_cast<int>(at - styles.begin());
+                auto at = styleAt.emplace(style, static_cast<int>(styles.size())).first;
+                if (at->second == static_cast<int>(styles.size()))
+                    styles.push_back(style);
+                target = 2 + at->second;
             }
         }
         targets.push_back(target);
@@ -322,8 +329,8 @@ void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers)
         if (layer && layer->GetNumber() != 0)
             old.push_back(layer);
     }
-    for (const vlapi::ILayerPtr& layer : old)
-        layer->Delete();
+    for (auto layer = old.rbegin(); layer != old.rend(); ++layer)
+        (*layer)->Delete();
     if (std::find(targets.begin(), targets.end(), kTextLayer) != targets.end())
         hostAccess::EnsureLayer(layers, kTextLayer, vrnApi::LoadStr(IDS_NAME_TEXT_LAYER));
     for (size_t k = 0; k < styles.size(); ++k)
@@ -344,6 +351,7 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     }
 
     std::vector<vrnApi::CurveChord> kept;
+    std::vector<vlapi::IDrawingObjectPtr> objects;  // of the curves kept
     PointGrid keptStarts(EPS);  // a curve drawn again starts where the first one starts or ends
     for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(container)) {
         if (obj->GetLayer() != 0)
@@ -363,13 +371,11 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
             keptStarts.Add(chord.chord->p1, kept.size());
             keptStarts.Add(chord.chord->p2, kept.size());
             kept.push_back(chord);
+            objects.push_back(obj);
         }
     }
     if (kept.empty())
         return kNoOutline;
-    std::vector<vlapi::IDrawingObjectPtr> objects;
-    for (const vrnApi::CurveChord& k : kept)
-        objects.emplace_back(hostAccess::ObjectOf(doc, k.chord->m_ref));
     MergeOverlappingLines(kept, objects);
     JoinNearEnds(doc, container, kept);
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <numeric>
+#include <span>
 
 namespace dxfimport {
 namespace {
@@ -136,30 +137,49 @@ void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingC
         filed.Add(p, e);
     }
 
-    std::vector<std::vector<size_t>> groups(2 * count);
+    // The ends of each joint, joints in the order of their roots: `members`
+    // from `starts[r]` on holds the ends whose root is r, in increasing order.
+    std::vector<size_t> starts(2 * count + 1, 0), members;
     for (size_t e = 0; e < 2 * count; ++e)
         if (hasEnds(e / 2))
-            groups[joints.Root(e)].push_back(e);
+            ++starts[joints.Root(e) + 1];
+    for (size_t r = 0; r < 2 * count; ++r)
+        starts[r + 1] += starts[r];
+    members.resize(starts.back());
+    {
+        std::vector<size_t> next(starts.begin(), starts.end() - 1);
+        for (size_t e = 0; e < 2 * count; ++e)
+            if (hasEnds(e / 2))
+                members[next[joints.Root(e)]++] = e;
+    }
 
+    // The host's objects of the curves, looked up only for the curves of joints that move.
     std::vector<vlapi::IDrawingObjectPtr> objects(count);
-    for (size_t c = 0; c < count; ++c)
-        objects[c] = vlapi::IDrawingObjectPtr(hostAccess::ObjectOf(doc, curves[c].chord->m_ref));
+    std::vector<bool> looked(count, false);
+    auto objectOf = [&](size_t c) -> const vlapi::IDrawingObjectPtr& {
+        if (!looked[c]) {
+            objects[c] = vlapi::IDrawingObjectPtr(hostAccess::ObjectOf(doc, curves[c].chord->m_ref));
+            looked[c] = true;
+        }
+        return objects[c];
+    };
     std::vector<NPoint> moved(2 * count);
     std::vector<bool> moves(2 * count, false), deleted(count, false);
     std::vector<std::pair<NPoint, NPoint>> links;
-    for (const std::vector<size_t>& group : groups) {
+    for (size_t r = 0; r < 2 * count; ++r) {
+        const std::span<const size_t> group(members.data() + starts[r], starts[r + 1] - starts[r]);
         const bool apart = std::any_of(group.begin(), group.end(), [&](size_t e) { return !(endPoint(e) == endPoint(group[0])); });
         if (!apart)
             continue;
         auto bothEnds = [&](size_t e) { return joints.Root(e ^ 1) == joints.Root(e); };
         std::vector<size_t> ends;
         for (size_t e : group) {
-            if (bothEnds(e) && IsLine(objects[e / 2]))
+            if (bothEnds(e) && IsLine(objectOf(e / 2)))
                 deleted[e / 2] = true;  // a line shorter than the joint
             else
                 ends.push_back(e);
         }
-        auto movable = [&](size_t e) { return !bothEnds(e) && CanMoveEnds(objects[e / 2]); };
+        auto movable = [&](size_t e) { return !bothEnds(e) && CanMoveEnds(objectOf(e / 2)); };
         auto fixed = std::find_if(ends.begin(), ends.end(), [&](size_t e) { return !movable(e); });
         if (ends.empty())
             continue;
@@ -179,15 +199,15 @@ void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingC
     std::vector<vrnApi::CurveChord> kept;
     for (size_t c = 0; c < count; ++c) {
         if (deleted[c]) {
-            if (objects[c])
-                objects[c]->Delete();
+            if (objectOf(c))
+                objectOf(c)->Delete();
             continue;
         }
         if (moves[2 * c] || moves[2 * c + 1]) {
             const NPoint start = moves[2 * c] ? moved[2 * c] : endPoint(2 * c);
             const NPoint end = moves[2 * c + 1] ? moved[2 * c + 1] : endPoint(2 * c + 1);
             vrnApi::CurveChord reread;
-            if (Reshape(objects[c], start, curves[c].middle, end) && vrnApi::ReadCurveChord(objects[c], reread)) {
+            if (Reshape(objectOf(c), start, curves[c].middle, end) && vrnApi::ReadCurveChord(objectOf(c), reread)) {
                 curves[c] = reread;
             } else {
                 for (size_t e : {2 * c, 2 * c + 1})

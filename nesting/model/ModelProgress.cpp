@@ -5,6 +5,8 @@
 #include "host/VarnelAPI.h"
 #include "model/ProgressIndicator.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr double kStartBelow = 1e-4;
@@ -35,6 +37,8 @@ void NestingModel::SetProgressIndicator(double percent) { UpdateProgressIndicato
 void NestingModel::DeleteProgressIndicator() { StopHostBar(); }
 
 void NestingModel::UpdateProgressIndicator(double value) {
+    if (std::isnan(value))  // no position at all: the bar stays as it is
+        return;
     ProgressIndicator::Create().m_value = value;
     if (value < kStartBelow) {
         StartHostBar();

@@ -1,6 +1,7 @@
 # libFuzzer entry points of the stand-in host's DXF import converter and of
-# the library's import of DXF part files; built on request only (not by CI),
-# with clang, everything instrumented for coverage:
+# the library's import of DXF part files; built with clang, everything
+# instrumented for coverage (scripts/test builds them in its sanitizer build
+# and runs each for a few seconds), or on their own:
 #   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DNESTING_FUZZ=ON -DNESTING_SANITIZE=ON -DNESTING_BENCH=OFF
 #   cmake --build build-fuzz -j3 --target dxf_convert_fuzz dxf_import_fuzz
 #   mkdir -p /tmp/corpus && build-fuzz/dxf_convert_fuzz -max_total_time=60 -rss_limit_mb=2048 /tmp/corpus tests/data/dxf/parts

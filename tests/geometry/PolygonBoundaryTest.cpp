@@ -81,8 +81,8 @@ TEST(NormalTest, StraightVertexAndZeroLengthNeighbours)
     const NPolygon straight = Poly({{0, 0}, {2, 0}, {4, 0}, {4, 4}});
     NPoint pn1, pn2;
     ASSERT_TRUE(straight.Normal({2, 0}, pn1, pn2));
-    EXPECT_TRUE(pn1 == NPoint(2, 0));
-    EXPECT_TRUE(pn2 == NPoint(2, 0));
+    EXPECT_TRUE((pn1 == NPoint{2, 0}));
+    EXPECT_TRUE((pn2 == NPoint{2, 0}));
     // A repeated vertex next to p gives no direction: the next distinct one is used.
     const NPolygon repeated = Poly({{0, 0}, {4, 0}, {4, 0}, {4, 4}, {0, 4}});
     ASSERT_TRUE(repeated.Normal({4, 0}, pn1, pn2));

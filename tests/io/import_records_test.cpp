@@ -117,8 +117,9 @@ AssemblyReader ReaderOf(std::initializer_list<std::pair<std::wstring, ImportPart
     AssemblyReader reader;
     for (auto [material, record] : records) {
         record.material = material;
+        const std::wstring& name = record.material;  // named: a lambda takes no structured binding
         auto node = std::find_if(reader.m_dataTree.begin(), reader.m_dataTree.end(),
-                                 [&](const NodeMaterial& m) { return m.name == material; });
+                                 [&](const NodeMaterial& m) { return m.name == name; });
         if (node == reader.m_dataTree.end())
             node = reader.m_dataTree.insert(node, NodeMaterial{material, {}});
         node->Add(record);

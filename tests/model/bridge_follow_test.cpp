@@ -279,7 +279,7 @@ TEST_P(CompoundBridgeTest, BridgesOnACompoundGoWithItsMembers)
     const std::vector<std::wstring> names = ReadBridges();
     ASSERT_EQ(names.size(), 6u);
     const size_t onTriangles = std::count_if(names.begin(), names.end(), [&](const std::wstring& name) {
-        return name.find(unite ? L"Составная деталь" : L"Мостик: T") != std::wstring::npos;
+        return name.find(model.m_uniteFigures ? L"Составная деталь" : L"Мостик: T") != std::wstring::npos;
     });
     EXPECT_EQ(onTriangles, 3u);
 }

@@ -4,6 +4,7 @@
 
 #include "HostFixture.h"
 #include "io/Files.h"
+#include "io/JsonIo.h"
 #include "model/Document3D.h"
 
 namespace vlhost::test {
@@ -36,7 +37,13 @@ TEST_F(HostTest, DrawingContentSurvivesSaveAndOpen) {
                                                   vlapi::PropertyValue(std::wstring(L"Сталь 3")), false);
   vlapi::ILayoutSheetPtr page = doc->GetLayoutSheets()->GetItem(0);
   vlapi::ITextPtr(page->GetStamp()->GetCellText(1104))->SetText(L"0.87");
+  AddLine(Container(sheet), 0, 0, 0.1, 1e-9);
+  AddText(Container(sheet), L"Строка\nвторая\n\nчетвёртая", 5, 5, 3.5);
   ASSERT_TRUE(doc->SaveAs(File("content.vdw")));
+  // Written an object and a text line at a time, it is what its whole JSON tree gives.
+  std::ifstream written(root / "content.vdw", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}),
+            jsonio::DocumentJson(*dynamic_cast<Document2D*>(doc.get())).dump(1));
   doc->Close(0);
 
   auto opened = vlapi::IVarnelDocument2DPtr(Api()->GetDocuments()->Open(File("content.vdw"), true, 1));
@@ -123,6 +130,7 @@ TEST_F(HostTest, ADrawingHoldingANumberThatIsNotFiniteIsNotSaved) {
   AddLine(Container(ActiveView(doc)), 0, 0, HUGE_VAL, 0);
   EXPECT_FALSE(doc->SaveAs(File("kept.vdw")));
   EXPECT_EQ(std::filesystem::file_size(root / "kept.vdw"), size) << "the file saved before is left whole";
+  EXPECT_FALSE(std::filesystem::exists(root / "kept.vdw.writing")) << "nothing written beside it";
   EXPECT_NE(app->State().errorText.find(L"not finite"), std::wstring::npos);
 }
 

@@ -142,7 +142,7 @@ std::vector<Placed> OnSheet(Document2D& doc) {
     Ref<Shape> copy = s.Clone(nullptr, map);
     copy->Apply(t);
     const Layer* layer = view.LayerByNumber(s.layer);
-    out.push_back({copy, layer ? layer->name : L"0"});
+    out.push_back({copy, layer ? layer->Name() : L"0"});
   };
   for (const auto& view : doc.Views()) {
     const geom::Transform t = geom::Transform::scale({0, 0}, view->scale).then(geom::Transform::move(view->x, view->y));

@@ -161,7 +161,7 @@ std::optional<PolyE> AsBulgedPolyline(const std::vector<geom::Curve>& pieces) {
 
 std::wstring LayerName(const View& view, int number) {
   std::wstring name;
-  if (const Layer* layer = view.LayerByNumber(number)) name = layer->name;
+  if (const Layer* layer = view.LayerByNumber(number)) name = layer->Name();
   if (name.empty()) name = number == 0 ? L"0" : std::to_wstring(number);
   for (wchar_t& c : name)
     if (std::wstring_view(L"<>/\\\":;?*|=`").find(c) != std::wstring_view::npos) c = L'_';

@@ -11,8 +11,13 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <optional>
 #include <set>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 namespace vlhost::dxf {
 namespace {
@@ -63,79 +68,400 @@ bool IsDecimal(std::string_view s) {
 
 bool ParseDouble(std::string_view text, double& value) {
   if (text.empty() || text.size() > 256 || !IsDecimal(text)) return false;
-  std::string s(text);
-  std::replace(s.begin(), s.end(), ',', '.');
+  char s[257];  // on the stack: every coordinate of a file comes through here
+  std::replace_copy(text.begin(), text.end(), s, ',', '.');
+  s[text.size()] = '\0';
   char* end = nullptr;
-  value = std::strtod(s.c_str(), &end);
+  value = std::strtod(s, &end);
   // A number too small for a double is read as 0 or near it, as CAD reads it.
   return end && *end == '\0' && std::isfinite(value);
 }
 
 bool ParseLong(std::string_view text, long long& value) {
   if (text.empty() || text.size() > 32) return false;
-  const std::string s(text);
+  char s[33];
+  std::copy(text.begin(), text.end(), s);
+  s[text.size()] = '\0';
   char* end = nullptr;
   errno = 0;
-  value = std::strtoll(s.c_str(), &end, 10);
+  value = std::strtoll(s, &end, 10);
   return end && *end == '\0' && errno != ERANGE;
 }
 
-// One object of a section: its groups from its code-0 group on.
-struct Record {
-  std::size_t first, last;  // groups [first, last)
+// Lines end with LF, CR LF or CR; groups are pairs of lines. A group code
+// is a whole number from 0 to 1071 (spaces around it allowed); the file's
+// first line may start with a byte-order mark.
+class Groups {
+ public:
+  explicit Groups(std::string_view text) : text_(text) {}
+
+  // The next group; false at the end of the text. `bad` is set, and false
+  // returned, at a line that is not a group code.
+  bool Next(Group& g, bool& bad) {
+    bad = false;
+    std::string_view codeLine, valueLine;
+    const std::size_t start = at_;
+    if (!NextLine(codeLine) || !NextLine(valueLine)) {
+      at_ = text_.size();
+      return false;
+    }
+    if (start == 0 && codeLine.substr(0, 3) == "\xEF\xBB\xBF") codeLine.remove_prefix(3);
+    const int code = Code(Trim(codeLine));
+    if (code < 0) {
+      at_ = start;
+      bad = true;
+      return false;
+    }
+    g = {code, code == 1 || code == 3 ? valueLine : Trim(valueLine)};
+    return true;
+  }
+  bool Next(Group& g) {
+    bool bad = false;
+    return Next(g, bad);
+  }
+
+  std::size_t At() const { return at_; }
+  void Seek(std::size_t at) { at_ = at; }
+  std::size_t Line() const { return line_; }
+
+ private:
+  bool NextLine(std::string_view& out) {
+    if (at_ >= text_.size()) return false;
+    const std::size_t end = std::min(text_.find_first_of("\r\n", at_), text_.size());
+    out = text_.substr(at_, end - at_);
+    at_ = end + (end + 1 < text_.size() && text_[end] == '\r' && text_[end + 1] == '\n' ? 2 : 1);
+    ++line_;
+    return true;
+  }
+
+  // The group code of a line, or -1.
+  static int Code(std::string_view text) {
+    if (!text.empty() && text.size() <= 4 &&
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+      int code = 0;
+      for (char c : text) code = code * 10 + (c - '0');
+      return code <= 1071 ? code : -1;
+    }
+    long long code = 0;
+    return ParseLong(text, code) && code >= 0 && code <= 1071 ? static_cast<int>(code) : -1;
+  }
+
+  std::string_view text_;
+  std::size_t at_ = 0;
+  std::size_t line_ = 0;
 };
 
+// The codes whose first value the first reading wants of an object, and
+// those whose groups it counts.
+constexpr int kWanted[] = {2, 8, 10, 20, 30, 31, 67, 70, 71, 72, 73, 74, 90, 210, 220, 230};
+constexpr int kCounted[] = {10, 11, 40, 49};
+
+// The groups an object may have besides those of its lists (vertices, knots
+// and poles, text chunks, dashes): far more than any has, extended data
+// included, and few enough that dxflib reads them in no time.
+constexpr std::size_t kMaxGroups = 10'000;
+
+// Whether groups of `code` make a list in objects of `type`.
+bool ListCode(std::string_view type, int code) {
+  if (type == "LWPOLYLINE") return code == 10 || code == 20 || (code >= 40 && code <= 42) || code == 91;
+  if (type == "SPLINE") return (code >= 10 && code <= 11) || (code >= 20 && code <= 21) || (code >= 30 && code <= 31) ||
+                               code == 40 || code == 41;
+  if (type == "MTEXT") return code == 1 || code == 3;
+  if (type == "LTYPE") return code == 9 || (code >= 44 && code <= 46) || code == 49 || code == 50 || code == 74 ||
+                              code == 75 || code == 340;
+  return false;
+}
+
+// The place of `code` in `codes`, or -1; looked up in a table of all codes.
+template <std::size_t N>
+int IndexOf(const int (&codes)[N], int code) {
+  struct Table {
+    signed char at[1072];
+    explicit Table(const int (&codes)[N]) {
+      std::fill(std::begin(at), std::end(at), -1);
+      for (std::size_t i = 0; i < N; ++i) at[codes[i]] = static_cast<signed char>(i);
+    }
+  };
+  static const Table table(codes);
+  return code >= 0 && code < 1072 ? table.at[code] : -1;
+}
+
+// One object of a section, read once: its type, where its groups lie and
+// what the first reading wants of them.
+struct Record {
+  std::string_view type;            // no data: the end of the file
+  std::size_t first = 0, last = 0;  // its groups: bytes [first, last) of the file
+  std::string why;                  // why it cannot be given to dxflib, or nothing
+  std::string_view values[std::size(kWanted)];
+  std::size_t counts[std::size(kCounted)] = {};
+  std::size_t textBytes = 0;  // of its texts (codes 1 and 3)
+  std::size_t breaks = 0;     // of an MTEXT's lines
+
+  // The first value of a code kWanted names.
+  std::string_view Value(int code, std::string_view otherwise = "") const {
+    const std::string_view v = values[IndexOf(kWanted, code)];
+    return v.data() ? v : otherwise;
+  }
+  std::size_t Count(int code) const { return counts[IndexOf(kCounted, code)]; }
+  bool Paper() const { return Value(67) == "1"; }
+  bool End() const { return !type.data() || type == "ENDSEC" || type == "EOF"; }
+};
+
+// What the first reading wants of an object's followers (a POLYLINE's
+// vertices and SEQEND, an INSERT's attributes): the runs of them given to
+// dxflib, and whether all are sound, in model space and, for vertices, at
+// one height.
+struct Followers {
+  std::vector<std::pair<std::size_t, std::size_t>> kept;  // bytes [first, last) of the file
+  bool paper = false;
+  std::string why;
+  bool level = true;
+  std::optional<double> height;
+  std::size_t count = 0, textBytes = 0;
+
+  void Add(const Record& f) {
+    // The control frame of a polyline smoothed into a spline is not drawn:
+    // only its curve's vertices are.
+    long long flags = 0;
+    const bool frame = f.type == "VERTEX" && ParseLong(f.Value(70, "0"), flags) && (flags & 16);
+    if (!frame && !kept.empty() && kept.back().second == f.first) kept.back().second = f.last;
+    else if (!frame) kept.emplace_back(f.first, f.last);
+    paper = paper || f.Paper();
+    if (why.empty()) why = f.why;
+    if (f.type != "SEQEND") ++count;
+    textBytes += f.textBytes;
+    if (f.type != "VERTEX") return;
+    double z = 0;
+    if (!ParseDouble(f.Value(30, "0"), z) || (height && *height != z)) level = false;
+    height = z;
+  }
+};
+
+}  // namespace
+
+// Makes the text for dxflib an object at a time.
 class Preparer {
  public:
-  Preparer(std::vector<Group> groups) : groups_(std::move(groups)) {}
+  Preparer(std::string_view text, const Survey& survey) : text_(text), groups_(text), survey_(survey) {}
 
-  Prepared Run() {
-    FindInsertedBlocks();
-    std::size_t i = 0;
-    while (i < groups_.size()) {
-      if (Is(i, 0, "SECTION") && i + 1 < groups_.size() && groups_[i + 1].code == 2) {
-        const std::string_view name = groups_[i + 1].value;
-        const std::size_t end = SectionEnd(i + 2);
-        if (name == "HEADER") Header(i + 2, end);
-        if (name == "HEADER" || name == "TABLES" || name == "BLOCKS" || name == "ENTITIES") {
-          Keep(i, i + 2);
-          Section(name, i + 2, end);
-          Keep(end, std::min(end + 1, groups_.size()));
-        }
-        i = end + 1;
-      } else {
-        ++i;
-      }
+  // Appends what follows to `out`; false once all was given.
+  bool Step(std::string& out) {
+    out_ = &out;
+    switch (state_) {
+      case State::Outside: Outside(); break;
+      case State::InSection: InSection(); break;
+      case State::Done: return false;
     }
-    out_.stream += "  0\nEOF\n";
-    return std::move(out_);
+    return true;
+  }
+
+  const Prepared& Result() {
+    Flush();
+    return result_;
   }
 
  private:
-  bool Is(std::size_t i, int code, const char* value) const {
-    return i < groups_.size() && groups_[i].code == code && groups_[i].value == value;
+  enum class State { Outside, InSection, Done };
+
+  // Between sections: on to the next "0 SECTION" with its name.
+  void Outside() {
+    Group g;
+    while (groups_.Next(g)) {
+      if (g.code == 0 && g.value == "EOF") break;  // the file ends here, whatever follows
+      if (g.code != 0 || g.value != "SECTION") continue;
+      const std::size_t at = groups_.At();
+      Group name;
+      if (!groups_.Next(name) || name.code != 2) {
+        groups_.Seek(at);
+        continue;
+      }
+      section_ = name.value;
+      kept_ = section_ == "HEADER" || section_ == "TABLES" || section_ == "BLOCKS" || section_ == "ENTITIES";
+      block_ = {};
+      if (kept_) {
+        Put(g.code, g.value);
+        Put(name.code, name.value);
+      }
+      // What stands before the section's first object belongs to none: the
+      // header's variables, or nothing.
+      for (std::size_t before = groups_.At(); groups_.Next(g); before = groups_.At()) {
+        if (g.code == 0) {
+          groups_.Seek(before);
+          break;
+        }
+        if (section_ == "HEADER" && g.code == 9) Header(g.value);
+      }
+      state_ = State::InSection;
+      return;
+    }
+    *out_ += "  0\nEOF\n";
+    state_ = State::Done;
   }
 
-  std::size_t SectionEnd(std::size_t from) const {
-    for (std::size_t i = from; i < groups_.size(); ++i)
-      if (groups_[i].code == 0 && (groups_[i].value == "ENDSEC" || groups_[i].value == "EOF")) return i;
-    return groups_.size();
+  // A header variable `name`, its value the next group (not the section's end).
+  void Header(std::string_view name) {
+    const std::size_t at = groups_.At();
+    Group v;
+    const bool read = groups_.Next(v);
+    groups_.Seek(at);
+    if (!read || (v.code == 0 && (v.value == "ENDSEC" || v.value == "EOF"))) return;
+    long long n = 0;
+    if (name == "$ACADVER") result_.version = v.value.substr(0, 16);
+    else if (name == "$DWGCODEPAGE") result_.codePage = v.value.substr(0, 32);
+    else if (name == "$INSUNITS" && ParseLong(v.value, n) && n >= 0 && n <= 24) result_.units = static_cast<int>(n);
+  }
+
+  // The next object of the section, or its end.
+  void InSection() {
+    if (!kept_) return SkipSection();
+    Record record;
+    if (!NextRecord(record)) {  // ENDSEC, EOF or the end of the file
+      if (!block_.empty()) Put(0, "ENDBLK");  // a block the section ends: its objects are not the model's
+      block_ = {};
+      if (record.type.data()) Put(0, record.type);
+      state_ = State::Outside;
+      if (record.type == "EOF") {  // the file ends here, whatever follows
+        *out_ += "  0\nEOF\n";
+        state_ = State::Done;
+      }
+      return;
+    }
+    const std::string_view type = record.type;
+    if (section_ == "HEADER") {  // variables only: dxflib would take objects here for real ones
+      Group g;
+      for (groups_.Seek(record.first), groups_.Next(g); groups_.At() < record.last && groups_.Next(g);)
+        if (g.code == 9) Header(g.value);
+      groups_.Seek(record.last);
+      return Skip("объекты в заголовке файла", record);
+    }
+    if (section_ == "TABLES") {
+      static const std::set<std::string_view> kept = {"TABLE", "ENDTAB", "LAYER", "LTYPE"};
+      if (kept.count(type) && !record.why.empty()) Skip("повреждённые записи таблиц", record);
+      else if (type == "LAYER" && ++layers_ > kMaxLayers) Skip(kTooManyLayers, record);
+      else if (type == "LTYPE" && ++linetypes_ > kMaxLayers) Skip(kTooManyLinetypes, record);
+      else if (kept.count(type)) Keep(record.first, record.last);
+      return;
+    }
+    if (type == "ENDBLK") {  // its groups (layer, handle) mean nothing here
+      Put(0, "ENDBLK");
+      block_ = {};
+      return;
+    }
+    if (type == "BLOCK") {
+      // Blocks that nothing draws are not read; a name defined again is not
+      // read again, and its inserts are left out as ambiguous.
+      const std::string_view block = record.Value(2);
+      const bool drawn = survey_.Drawn(block), again = drawn && !defined_.insert(block).second;
+      if (again) result_.duplicateBlocks.insert(std::string(block));
+      long long flags = 0;
+      if (drawn && !again && record.why.empty() && ParseLong(record.Value(70, "0"), flags) && (flags & 4))
+        result_.externalBlocks.insert(std::string(block));  // its objects are in another file
+      if (drawn && !again && record.why.empty() && ++blocks_ <= kMaxBlocks) {
+        Keep(record.first, record.last);
+        block_ = block;
+        return;
+      }
+      if (drawn && !again) Skip(record.why.empty() ? kTooManyBlocks : "повреждённые блоки", record);  // with everything in it
+      Record member;
+      while (NextRecord(member) && member.type != "ENDBLK") {
+      }
+      if (member.End()) pending_ = std::move(member);
+      return;
+    }
+    // An object with its followers: a POLYLINE's vertices, an INSERT's attributes.
+    Followers followers;
+    if (type == "POLYLINE" || type == "INSERT") {
+      Record next;
+      while (NextRecord(next) && (next.type == "VERTEX" || next.type == "ATTRIB")) followers.Add(next);
+      if (next.type == "SEQEND") followers.Add(next);
+      else pending_ = std::move(next);
+    }
+    Object(record, followers);
+  }
+
+  // The groups of a section not given to dxflib, up to its end.
+  void SkipSection() {
+    Group g;
+    while (groups_.Next(g))
+      if (g.code == 0 && (g.value == "ENDSEC" || g.value == "EOF")) break;
+    state_ = State::Outside;
+  }
+
+  // Reads the next record; false at the section's end (ENDSEC or EOF, the
+  // record's type, or the end of the file).
+  bool NextRecord(Record& record) {
+    if (pending_) {
+      record = std::move(*pending_);
+      pending_.reset();
+      return !record.End();
+    }
+    record = Record{};
+    record.first = groups_.At();
+    Group g;
+    if (!groups_.Next(g)) return false;
+    record.type = g.value;
+    if (record.End()) {
+      record.last = groups_.At();
+      return false;
+    }
+    Analyse(record);
+    return true;
+  }
+
+  // Reads the groups of `record` after its code-0 group, up to the next one.
+  void Analyse(Record& record) {
+    const bool mtext = record.type == "MTEXT";
+    std::string why = record.type.size() > kMaxValue ? kLongValues : "";
+    std::size_t others = 0;  // groups outside the object's lists
+    Group g;
+    for (std::size_t before = groups_.At(); groups_.Next(g); before = groups_.At()) {
+      if (g.code == 0) {
+        groups_.Seek(before);
+        break;
+      }
+      if (++others > kMaxGroups && ListCode(record.type, g.code)) --others;
+      if (const int w = IndexOf(kWanted, g.code); w >= 0 && !record.values[w].data()) record.values[w] = g.value;
+      if (const int c = IndexOf(kCounted, g.code); c >= 0) ++record.counts[c];
+      if (g.code == 1 || g.code == 3) {
+        record.textBytes += g.value.size();
+        // \P and \X start new lines (an escaped backslash before a P counts too: this bounds, not reads)
+        if (mtext)
+          for (std::size_t at = g.value.find('\\'); at != std::string_view::npos && at + 1 < g.value.size();
+               at = g.value.find('\\', at + 1))
+            record.breaks += g.value[at + 1] == 'P' || g.value[at + 1] == 'p' || g.value[at + 1] == 'X';
+      }
+      if (!why.empty()) continue;
+      const bool chunked = mtext && (g.code == 1 || g.code == 3);
+      double d = 0;
+      long long n = 0;
+      if (g.value.size() > kMaxValue && !chunked) why = kLongValues;
+      else if (IsFloatCode(g.code) && !ParseDouble(g.value, d)) why = "объекты с числами не в десятичной записи или бесконечными";
+      else if (IsIntCode(g.code) && (!ParseLong(g.value, n) || n < INT32_MIN || n > INT32_MAX))
+        why = "объекты с повреждёнными целыми числами";
+    }
+    record.last = groups_.At();
+    if (why.empty() && others > kMaxGroups) why = "объекты больше чем из десяти тысяч групп помимо их списков";
+    record.why = why.empty() ? Sound(record) : why;
   }
 
   void Put(int code, std::string_view value) {
-    out_.stream += std::to_string(code);
-    out_.stream += '\n';
-    out_.stream += value;
-    out_.stream += '\n';
+    *out_ += std::to_string(code);
+    *out_ += '\n';
+    *out_ += value;
+    *out_ += '\n';
   }
 
-  // An MTEXT's text goes in chunks that dxflib joins again: every part but
-  // the last as a code-3 group, the last as the code-1 group.
+  // The groups in bytes [first, last) of the file, from an object's code-0
+  // group on. An MTEXT's text goes in chunks that dxflib joins again: every
+  // part but the last as a code-3 group, the last as the code-1 group.
   void Keep(std::size_t first, std::size_t last) {
-    const bool mtext = groups_[first].code == 0 && groups_[first].value == "MTEXT";
-    for (std::size_t i = first; i < last; ++i) {
-      const Group& g = groups_[i];
-      if (!mtext || (g.code != 1 && g.code != 3) || g.value.size() <= kTextChunk) {
+    Groups groups(text_);
+    groups.Seek(first);
+    Group g;
+    std::optional<bool> mtext;
+    while (groups.At() < last && groups.Next(g)) {
+      if (!mtext) mtext = g.code == 0 && g.value == "MTEXT";
+      if (!*mtext || (g.code != 1 && g.code != 3) || g.value.size() <= kTextChunk) {
         Put(g.code, g.value);
         continue;
       }
@@ -148,165 +474,69 @@ class Preparer {
     }
   }
 
-  void Header(std::size_t first, std::size_t last) {
-    for (std::size_t i = first; i + 1 < last; ++i) {
-      if (groups_[i].code != 9) continue;
-      const std::string_view name = groups_[i].value;
-      const Group& v = groups_[i + 1];
-      long long n = 0;
-      if (name == "$ACADVER") out_.version = v.value.substr(0, 16);
-      else if (name == "$DWGCODEPAGE") out_.codePage = v.value.substr(0, 32);
-      else if (name == "$INSUNITS" && ParseLong(v.value, n) && n >= 0 && n <= 24) out_.units = static_cast<int>(n);
+  void Object(const Record& head, const Followers& followers) {
+    enum Kind { kImported, kSolid, kQuiet };
+    static const std::unordered_map<std::string_view, Kind> kinds = {
+        {"LINE", kImported}, {"ARC", kImported}, {"CIRCLE", kImported}, {"ELLIPSE", kImported},
+        {"LWPOLYLINE", kImported}, {"POLYLINE", kImported}, {"SPLINE", kImported}, {"TEXT", kImported},
+        {"MTEXT", kImported}, {"INSERT", kImported}, {"3DFACE", kSolid}, {"3DSOLID", kSolid}, {"BODY", kSolid},
+        {"SURFACE", kSolid}, {"MESH", kSolid}, {"PLANESURFACE", kSolid},
+        {"EXTRUDEDSURFACE", kSolid}, {"LOFTEDSURFACE", kSolid}, {"REVOLVEDSURFACE", kSolid},
+        {"SWEPTSURFACE", kSolid}, {"POLYFACE", kSolid}, {"ATTDEF", kQuiet}, {"VIEWPORT", kQuiet},
+        {"SEQEND", kQuiet}, {"VERTEX", kQuiet}, {"ATTRIB", kQuiet}};
+    const std::string_view type = head.type;
+    if (head.Paper() || followers.paper) return;  // paper space: not part of the drawing's model
+    const auto kind = kinds.find(type);
+    if (kind != kinds.end() && kind->second == kQuiet) return;
+    if (kind != kinds.end() && kind->second == kSolid) return Skip(k3D, head);
+    if (kind == kinds.end()) {
+      if (!otherType_ || type != *otherType_) {  // files bring one kind by the thousand
+        otherType_ = type;
+        otherWhy_ = "объекты " + std::string(type.substr(0, 64)) + ", которые не импортируются";
+      }
+      return Skip(otherWhy_, head);
     }
-  }
-
-  std::vector<Record> Records(std::size_t first, std::size_t last) const {
-    std::vector<Record> records;
-    for (std::size_t i = first; i < last; ++i) {
-      if (groups_[i].code == 0) records.push_back({i, i + 1});
-      else if (!records.empty()) records.back().last = i + 1;
-    }
-    return records;
-  }
-
-  void Section(std::string_view name, std::size_t first, std::size_t last) {
-    const std::vector<Record> records = Records(first, last);
-    block_ = {};
-    for (std::size_t r = 0; r < records.size(); ++r) {
-      const std::string_view type = groups_[records[r].first].value;
-      if (name == "HEADER") {  // variables only: dxflib would take objects here for real ones
-        Skip("объекты в заголовке файла", records[r]);
-        continue;
-      }
-      if (name == "TABLES") {
-        static const std::set<std::string_view> kept = {"TABLE", "ENDTAB", "LAYER", "LTYPE"};
-        if (kept.count(type) && Sound(records[r]).empty()) Keep(records[r].first, records[r].last);
-        else if (kept.count(type)) Skip("повреждённые записи таблиц", records[r]);
-        continue;
-      }
-      if (type == "ENDBLK") {  // its groups (layer, handle) mean nothing here
-        Put(0, "ENDBLK");
-        block_ = {};
-        continue;
-      }
-      if (type == "BLOCK") {
-        const std::string_view block = Value(records[r], 2);
-        // Blocks that nothing draws are not read; a name defined again is
-        // not read again, and its inserts are left out as ambiguous.
-        const bool drawn = inserted_.count(block) > 0, again = drawn && !defined_.insert(block).second;
-        std::string why = drawn ? Sound(records[r]) : std::string();
-        if (again) out_.duplicateBlocks.insert(std::string(block));
-        long long flags = 0;
-        if (drawn && !again && why.empty() && ParseLong(Value(records[r], 70, "0"), flags) && (flags & 4))
-          out_.externalBlocks.insert(std::string(block));  // its objects are in another file
-        if (drawn && !again && why.empty()) {
-          Keep(records[r].first, records[r].last);
-          block_ = block;
-          continue;
-        }
-        if (drawn && !again) Skip("повреждённые блоки", records[r]);  // with everything in them
-        while (r + 1 < records.size() && groups_[records[r + 1].first].value != "ENDBLK") ++r;
-        ++r;
-        continue;
-      }
-      // An object with its followers: a POLYLINE's vertices, an INSERT's attributes.
-      std::size_t end = r + 1;
-      if (type == "POLYLINE" || type == "INSERT") {
-        while (end < records.size() && (groups_[records[end].first].value == "VERTEX" ||
-                                        groups_[records[end].first].value == "ATTRIB"))
-          ++end;
-        if (end < records.size() && groups_[records[end].first].value == "SEQEND") ++end;
-      }
-      Object(records, r, end);
-      r = end - 1;
-    }
-    if (!block_.empty()) Put(0, "ENDBLK");  // a block the section ends: its objects are not the model's
-  }
-
-  void Object(const std::vector<Record>& records, std::size_t r, std::size_t end) {
-    static const std::set<std::string_view> imported = {"LINE", "ARC", "CIRCLE", "ELLIPSE", "LWPOLYLINE", "POLYLINE",
-                                                        "SPLINE", "TEXT", "MTEXT", "INSERT"};
-    static const std::set<std::string_view> solid = {"3DFACE", "3DSOLID", "BODY", "SURFACE", "MESH",
-                                                     "PLANESURFACE", "EXTRUDEDSURFACE", "LOFTEDSURFACE",
-                                                     "REVOLVEDSURFACE", "SWEPTSURFACE", "POLYFACE"};
-    static const std::set<std::string_view> quiet = {"ATTDEF", "VIEWPORT", "SEQEND", "VERTEX", "ATTRIB"};
-    const std::string_view type = groups_[records[r].first].value;
-    for (std::size_t k = r; k < end; ++k)
-      if (Value(records[k], 67) == "1") return;  // paper space: not part of the drawing's model
-    if (quiet.count(type)) return;
-    if (solid.count(type)) return Skip(k3D, records[r]);
-    if (!imported.count(type)) return Skip("объекты " + std::string(type.substr(0, 64)) + ", которые не импортируются", records[r]);
-    std::string why;
-    for (std::size_t k = r; k < end && why.empty(); ++k) why = Sound(records[k]);
+    std::string why = head.why.empty() ? followers.why : head.why;
     if (why.empty() && type == "POLYLINE") {
       long long flags = 0;
-      ParseLong(Value(records[r], 70), flags);
+      ParseLong(head.Value(70), flags);
       // A 3D polyline whose vertices all stand at one height is a plane
       // outline (as CAM and 3D systems export sections): its plan is read.
-      if ((flags & (16 | 64)) || ((flags & 8) && !Level(records, r, end))) why = k3D;
+      if ((flags & (16 | 64)) || ((flags & 8) && !followers.level)) why = k3D;
     }
-    if (why.empty() && type == "LINE" && Value(records[r], 30) != Value(records[r], 31)) {
+    if (why.empty() && type == "LINE" && head.Value(30) != head.Value(31)) {
       double z1 = 0, z2 = 0;
-      ParseDouble(Value(records[r], 30, "0"), z1);
-      ParseDouble(Value(records[r], 31, "0"), z2);
+      ParseDouble(head.Value(30, "0"), z1);
+      ParseDouble(head.Value(31, "0"), z2);
       if (z1 != z2) why = k3D;
     }
-    if (!why.empty()) return Skip(why, records[r]);
-    // The control frame of a polyline smoothed into a spline is not drawn:
-    // only its curve's vertices are.
-    for (std::size_t k = r; k < end; ++k) {
-      long long flags = 0;
-      if (k == r || groups_[records[k].first].value != "VERTEX" || !ParseLong(Value(records[k], 70, "0"), flags) ||
-          !(flags & 16))
-        Keep(records[k].first, records[k].last);
-    }
+    if (!why.empty()) return Skip(why, head);
+    if (objects_ + 1 > kMaxObjects) return Skip(kTooManyObjects, head);
+    std::size_t pieces = 1;
+    if (type == "LWPOLYLINE") pieces = std::max<std::size_t>(1, head.Count(10));
+    else if (type == "SPLINE") pieces = std::max<std::size_t>(1, head.Count(10) + head.Count(11));
+    else if (type == "POLYLINE") pieces = std::max<std::size_t>(1, followers.count);
+    else if (type == "MTEXT") pieces = 1 + head.breaks;
+    else if (type == "INSERT") pieces = 1 + followers.count;
+    if (pieces_ + pieces > kMaxPieces) return Skip(kTooManyPieces, head);
+    const std::size_t text = type == "TEXT" || type == "MTEXT" || type == "INSERT" ? head.textBytes + followers.textBytes : 0;
+    if (textBytes_ + text > kMaxTextBytes) return Skip(kTooMuchText, head);
+    ++objects_;
+    pieces_ += pieces;
+    textBytes_ += text;
+    Keep(head.first, head.last);
+    for (const auto& [first, last] : followers.kept) Keep(first, last);
   }
 
-  // Whether the vertices of the polyline records[r, end) all stand at one height.
-  bool Level(const std::vector<Record>& records, std::size_t r, std::size_t end) const {
-    std::optional<double> height;
-    for (std::size_t k = r + 1; k < end; ++k) {
-      if (groups_[records[k].first].value != "VERTEX") continue;
-      double z = 0;
-      if (!ParseDouble(Value(records[k], 30, "0"), z)) return false;
-      if (height && *height != z) return false;
-      height = z;
-    }
-    return true;
-  }
-
-  std::string_view Value(const Record& record, int code, std::string_view otherwise = "") const {
-    for (std::size_t i = record.first + 1; i < record.last; ++i)
-      if (groups_[i].code == code) return groups_[i].value;
-    return otherwise;
-  }
-
-  std::size_t Count(const Record& record, int code) const {
-    std::size_t n = 0;
-    for (std::size_t i = record.first + 1; i < record.last; ++i) n += groups_[i].code == code;
-    return n;
-  }
-
-  // Why a record cannot be given to dxflib, or nothing.
-  std::string Sound(const Record& record) const {
-    const std::string_view type = groups_[record.first].value;
-    if (type.size() > kMaxValue) return kLongValues;
-    for (std::size_t i = record.first + 1; i < record.last; ++i) {
-      const Group& g = groups_[i];
-      const bool chunked = type == "MTEXT" && (g.code == 1 || g.code == 3);
-      if (g.value.size() > kMaxValue && !chunked) return kLongValues;
-      double d = 0;
-      long long n = 0;
-      if (IsFloatCode(g.code) && !ParseDouble(g.value, d)) return "объекты с числами не в десятичной записи или бесконечными";
-      if (IsIntCode(g.code) && (!ParseLong(g.value, n) || n < INT32_MIN || n > INT32_MAX))
-        return "объекты с повреждёнными целыми числами";
-    }
+  // Why a record whose groups are each sound cannot be given to dxflib, or nothing.
+  static std::string Sound(const Record& record) {
+    const std::string_view type = record.type;
     // Each declared count must be the number of groups that follow it.
     auto counted = [&](int countCode, int itemCode) {
       long long n = 0;
-      const std::string_view v = Value(record, countCode, "0");
+      const std::string_view v = record.Value(countCode, "0");
       return ParseLong(v, n) && n >= 0 && static_cast<std::size_t>(n) <= kMaxCount &&
-             static_cast<std::size_t>(n) == Count(record, itemCode);
+             static_cast<std::size_t>(n) == record.Count(itemCode);
     };
     bool ok = true;
     if (type == "LWPOLYLINE") ok = counted(90, 10);
@@ -315,10 +545,11 @@ class Preparer {
     if (!ok) return "объекты, в которых данных не столько, сколько заявлено";
     if (type == "SPLINE") {
       long long degree = 0;
-      if (!ParseLong(Value(record, 71, "3"), degree) || degree < 1 || degree > 25)
+      if (!ParseLong(record.Value(71, "3"), degree) || degree < 1 || degree > 25)
         return "сплайны невозможной степени";
     }
-    const std::string_view ex = Value(record, 210, "0"), ey = Value(record, 220, "0"), ez = Value(record, 230, "1");
+    const std::string_view ex = record.Value(210, "0"), ey = record.Value(220, "0"), ez = record.Value(230, "1");
+    if (ex == "0" && ey == "0" && ez == "1") return {};  // as most objects have it, said or not
     double x = 0, y = 0, z = 1;
     if (ParseDouble(ex, x) && ParseDouble(ey, y) && ParseDouble(ez, z) &&
         (std::abs(x) > 1e-9 || std::abs(y) > 1e-9 || std::abs(std::abs(z) - 1) > 1e-9))
@@ -326,72 +557,61 @@ class Preparer {
     return {};
   }
 
-  void Skip(const std::string& why, const Record& record) {
-    if (!out_.skipped.Names(why)) return out_.skipped.Add(why, {});
+  // Leaves `record` out for `why`: named by where it stands while few are,
+  // then counted (a file may bring millions of one kind).
+  void Skip(std::string_view why, const Record& record) {
+    if (unnamed_ && why == unnamedWhy_) {
+      ++unnamed_;
+      return;
+    }
+    Flush();
+    const std::string reason(why);
+    if (!result_.skipped.Names(reason)) {
+      unnamedWhy_ = reason;
+      unnamed_ = 1;
+      return;
+    }
     double x = NAN, y = NAN;
-    ParseDouble(Value(record, 10), x);
-    ParseDouble(Value(record, 20), y);
-    out_.skipped.Add(why, Place(groups_[record.first].value, Named(Value(record, 8)), Named(block_), x, y));
+    ParseDouble(record.Value(10), x);
+    ParseDouble(record.Value(20), y);
+    result_.skipped.Add(reason, Place(record.type, Named(record.Value(8)), Named(block_), x, y));
+  }
+  void Flush() {
+    if (unnamed_) result_.skipped.Add(unnamedWhy_, {}, unnamed_);
+    unnamed_ = 0;
   }
 
   // A name of the file (a layer's, a block's) as UTF-8.
   std::string Named(std::string_view bytes) const {
-    return bytes.empty() ? std::string() : Utf8(DecodeText(std::string(bytes), out_.codePage, out_.version >= "AC1021"));
+    return bytes.empty() ? std::string() : Utf8(DecodeText(std::string(bytes), result_.codePage, result_.version >= "AC1021"));
   }
 
-  // The blocks the model space draws: inserted there (not in paper space), or
-  // by a block it draws.
-  void FindInsertedBlocks() {
-    std::map<std::string_view, std::vector<std::string_view>, NoCase> inserts;  // by the block they stand in
-    std::vector<std::string_view> roots;
-    std::string_view section, block, type, name;
-    bool paper = false;
-    auto finish = [&] {
-      if (type == "INSERT" && section == "ENTITIES" && !paper) roots.push_back(name);
-      if (type == "INSERT" && section == "BLOCKS" && !block.empty()) inserts[block].push_back(name);
-      if (type == "BLOCK") block = name;
-      if (type == "ENDBLK") block = {};
-    };
-    for (std::size_t i = 0; i < groups_.size(); ++i) {
-      const Group& g = groups_[i];
-      if (g.code == 0) {
-        finish();
-        type = g.value;
-        name = {};
-        paper = false;
-        if (type == "SECTION") section = i + 1 < groups_.size() && groups_[i + 1].code == 2 ? groups_[i + 1].value : "";
-        if (type == "ENDSEC") section = {};
-      } else if (g.code == 2 && name.empty()) {
-        name = g.value;
-      } else if (g.code == 67) {
-        paper = g.value == "1";
-      }
-    }
-    finish();
-    while (!roots.empty()) {
-      const std::string_view next = roots.back();
-      roots.pop_back();
-      if (!inserted_.insert(next).second) continue;
-      const auto it = inserts.find(next);
-      if (it != inserts.end()) roots.insert(roots.end(), it->second.begin(), it->second.end());
-    }
-  }
-
-  std::vector<Group> groups_;
-  Prepared out_;
-  std::set<std::string_view, NoCase> inserted_, defined_;  // blocks drawn, blocks read
-  std::string_view block_;                          // the block being read
+  std::string_view text_;
+  Groups groups_;
+  State state_ = State::Outside;
+  std::string_view section_;
+  std::string_view block_;  // the block being read
+  const Survey& survey_;
+  std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual> defined_;  // blocks read
+  std::string unnamedWhy_;               // objects last left out for, once no more are named
+  std::size_t unnamed_ = 0;              // and how many since
+  std::optional<std::string_view> otherType_;  // the last kind not imported
+  std::string otherWhy_;
+  bool kept_ = false;
+  std::optional<Record> pending_;  // read ahead: what follows an object's followers
+  std::size_t objects_ = 0, pieces_ = 0, textBytes_ = 0;  // given to dxflib
+  std::size_t layers_ = 0, linetypes_ = 0, blocks_ = 0;  // defined
+  std::string* out_ = nullptr;
+  Prepared result_;
 };
-
-}  // namespace
 
 namespace {
 constexpr std::size_t kPlaces = 3;  // objects named for each reason; the rest are counted
 }  // namespace
 
-void Leftovers::Add(const std::string& why, const std::string& where) {
+void Leftovers::Add(const std::string& why, const std::string& where, std::size_t count) {
   Entry& entry = byWhy_[why];
-  ++entry.count;
+  entry.count += count;
   if (entry.places.size() < kPlaces && !where.empty()) entry.places.push_back(where);
 }
 
@@ -455,6 +675,12 @@ bool NoCase::operator()(std::string_view a, std::string_view b) const {
   });
 }
 
+std::size_t NoCaseHash::operator()(std::string_view s) const {
+  std::size_t h = 14695981039346656037ull;  // FNV-1a over the letters in capitals
+  for (char c : s) h = (h ^ static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c)) * 1099511628211ull;
+  return h;
+}
+
 std::string Place(std::string_view type, std::string_view layer, std::string_view block, double x, double y) {
   // A name of at most 64 characters (of UTF-8, cut between characters).
   auto clip = [](std::string_view name) {
@@ -469,66 +695,112 @@ std::string Place(std::string_view type, std::string_view layer, std::string_vie
   return out;
 }
 
-std::optional<Prepared> Prepare(const std::string& bytes, std::string& error) {
+bool Survey::Check(std::string_view bytes, std::string& error) {
   if (bytes.empty()) {
     error = "файл пуст";
-    return std::nullopt;
+    return false;
   }
   if (bytes.rfind("AutoCAD Binary DXF", 0) == 0) {
     error = "это двоичный DXF, он не читается: сохраните его как текстовый DXF";
-    return std::nullopt;
+    return false;
   }
   if (bytes.size() >= 6 && bytes.compare(0, 4, "AC10") == 0 && bytes.find('\n') > 16) {
     error = "это чертёж DWG, а не файл DXF";
-    return std::nullopt;
+    return false;
   }
   if (bytes.find('\0') != std::string::npos) {
     error = "это не текстовый файл DXF (в нём двоичные данные)";
-    return std::nullopt;
+    return false;
   }
-  // Lines end with LF, CR LF or CR; groups are pairs of lines, kept as views.
-  const std::string_view text(bytes);
-  std::size_t at = 0, line = 0;
-  auto nextLine = [&](std::string_view& out) {
-    if (at >= text.size()) return false;
-    const std::size_t end = std::min(text.find_first_of("\r\n", at), text.size());
-    out = text.substr(at, end - at);
-    at = end + (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
-    ++line;
-    return true;
+  // The blocks the model space draws: inserted there (not in paper space), or
+  // by a block it draws. The names of a file's first 500,000 inserts are
+  // looked at: no more objects are read from one file.
+  constexpr std::size_t kInsertsLookedAt = kMaxObjects;
+  std::size_t inserts = 0;
+  std::unordered_map<std::string_view, std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual>, NoCaseHash,
+                     NoCaseEqual>
+      into;  // by the block they stand in
+  std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual> roots;
+  std::string_view section, block, type, name;
+  bool paper = false;
+  auto finish = [&] {
+    if (type == "SECTION") section = name;
+    if (type == "INSERT" && inserts < kInsertsLookedAt) {
+      ++inserts;
+      if (section == "ENTITIES" && !paper) roots.insert(name);
+      if (section == "BLOCKS" && !block.empty()) into[block].insert(name);
+    }
+    if (type == "BLOCK") block = name;
+    if (type == "ENDBLK") block = {};
   };
-  std::vector<Group> groups;
-  std::string_view codeLine, valueLine;
-  while (nextLine(codeLine) && nextLine(valueLine)) {
-    if (line == 2 && codeLine.rfind("\xEF\xBB\xBF", 0) == 0) codeLine.remove_prefix(3);  // a byte-order mark
-    long long code = 0;
-    if (!ParseLong(Trim(codeLine), code) || code < 0 || code > 1071) {
-      error = line == 2 ? "это не файл DXF" : "файл повреждён в строке " + std::to_string(line - 1) + " (ожидается код группы)";
-      return std::nullopt;
-    }
-    groups.push_back({static_cast<int>(code), code == 1 || code == 3 ? valueLine : Trim(valueLine)});
-    if (code == 0 && groups.back().value == "EOF") break;  // the file ends here, whatever follows
-  }
-  const bool ends = !groups.empty() && groups.back().code == 0 && groups.back().value == "EOF";
-  if (!ends) {
-    error = groups.empty() ? "это не файл DXF" : "файл обрывается до конца (нет EOF)";
-    return std::nullopt;
-  }
+  Groups groups(bytes);
+  Group g;
+  bool bad = false, any = false, ended = false, damaged = false;
   int open = 0;
-  for (std::size_t i = 0; i < groups.size(); ++i) {
-    if (groups[i].code != 0) continue;
-    if (groups[i].value == "SECTION") ++open;
-    else if (groups[i].value == "ENDSEC") --open;
-    if (open < 0 || open > 1) {
-      error = "секции файла повреждены";
-      return std::nullopt;
+  while (groups.Next(g, bad)) {
+    any = true;
+    if (g.code == 0) {
+      finish();
+      type = g.value;
+      name = {};
+      paper = false;
+      if (type == "ENDSEC") section = {};
+      if (type == "EOF") {  // the file ends here, whatever follows
+        ended = true;
+        break;
+      }
+      if (type == "SECTION") ++open;
+      else if (type == "ENDSEC") --open;
+      damaged = damaged || open < 0 || open > 1;
+    } else if (g.code == 2 && name.empty()) {
+      name = g.value;
+    } else if (g.code == 67) {
+      paper = g.value == "1";
     }
+  }
+  if (bad) {
+    const std::size_t line = groups.Line() - 1;
+    error = line <= 1 ? "это не файл DXF" : "файл повреждён в строке " + std::to_string(line) + " (ожидается код группы)";
+    return false;
+  }
+  if (!ended) {
+    error = !any ? "это не файл DXF" : "файл обрывается до конца (нет EOF)";
+    return false;
+  }
+  if (damaged) {
+    error = "секции файла повреждены";
+    return false;
   }
   if (open != 0) {
     error = "файл обрывается до конца (секция не закрыта)";
-    return std::nullopt;
+    return false;
   }
-  return Preparer(std::move(groups)).Run();
+  std::vector<std::string_view> next(roots.begin(), roots.end());
+  while (!next.empty()) {
+    const std::string_view block = next.back();
+    next.pop_back();
+    if (!drawn_.insert(block).second) continue;
+    const auto it = into.find(block);
+    if (it != into.end()) next.insert(next.end(), it->second.begin(), it->second.end());
+  }
+  return true;
+}
+
+PreparedText::PreparedText(std::string_view bytes, const Survey& survey)
+    : preparer_(std::make_unique<Preparer>(bytes, survey)) {}
+PreparedText::~PreparedText() = default;
+
+const Prepared& PreparedText::Result() { return preparer_->Result(); }
+
+PreparedText::int_type PreparedText::underflow() {
+  if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+  // Some tens of kilobytes at a time; an object comes whole however long it is.
+  chunk_.clear();
+  while (chunk_.size() < (std::size_t{64} << 10) && preparer_->Step(chunk_)) {
+  }
+  if (chunk_.empty()) return traits_type::eof();
+  setg(chunk_.data(), chunk_.data(), chunk_.data() + chunk_.size());
+  return traits_type::to_int_type(*gptr());
 }
 
 }  // namespace vlhost::dxf

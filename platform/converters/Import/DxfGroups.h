@@ -4,15 +4,20 @@
 // refused), and what dxflib must not be given is taken out and counted:
 // objects with numbers that are not finite, counts that do not match their
 // data or values longer than dxflib's lines, objects misplaced in the header,
-// 3D objects, paper space and kinds this host does not import. What dxflib is
-// given is bounded by the file: no count or value of it makes dxflib allocate
-// more than the groups that follow, and no line of it is longer than dxflib
-// reads.
+// 3D objects, paper space, kinds this host does not import and what lies
+// beyond the caps of one file. What dxflib is given is bounded by the file: no
+// count or value of it makes dxflib allocate more than the groups that follow,
+// and no line of it is longer than dxflib reads. It is made as dxflib reads
+// it, an object at a time, so that neither the file's groups nor the text
+// given are ever held whole beside the file.
+#include <cstddef>
 #include <map>
-#include <optional>
+#include <memory>
 #include <set>
+#include <streambuf>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace vlhost::dxf {
@@ -27,7 +32,7 @@ struct Group {
 // first few stand (kind, layer, block, point), so that the user can find them.
 class Leftovers {
  public:
-  void Add(const std::string& why, const std::string& where);
+  void Add(const std::string& why, const std::string& where, std::size_t count = 1);
   void Add(const Leftovers& other);
   // Whether one more object left out for `why` would be named (not only counted).
   bool Names(const std::string& why) const;
@@ -56,8 +61,15 @@ struct NoCase {
 
 inline bool SameName(std::string_view a, std::string_view b) { return !NoCase()(a, b) && !NoCase()(b, a); }
 
+// Hashes and compares DXF names so: for sets of many names.
+struct NoCaseHash {
+  std::size_t operator()(std::string_view s) const;
+};
+struct NoCaseEqual {
+  bool operator()(std::string_view a, std::string_view b) const { return SameName(a, b); }
+};
+
 struct Prepared {
-  std::string stream;           // the groups kept, as a DXF text for dxflib
   std::string version;          // $ACADVER ("AC1009" for R12, ...)
   std::string codePage;         // $DWGCODEPAGE, empty when not given
   int units = 0;                // $INSUNITS
@@ -69,9 +81,62 @@ struct Prepared {
 // The longest value dxflib reads whole (its line buffer, less the end of line).
 inline constexpr std::size_t kMaxValue = 1023;
 
-// Empty `error` and the prepared groups, or the reason the file cannot be read
-// (in Russian, as the host speaks). Nothing after the first EOF is read;
-// blocks that nothing in the model space inserts are left out unread.
-std::optional<Prepared> Prepare(const std::string& bytes, std::string& error);
+// What one file may bring (in its blocks and model space together) and
+// expand to, so that the host and the library's import of parts read any file
+// within seconds and a few hundred megabytes: objects; their pieces (each
+// object one at least, a polyline one a vertex, a spline one a control or fit
+// point, a text one a line); the characters of texts; layers and linetypes,
+// defined or drawn on (each a layer or a line style of the document); blocks.
+inline constexpr std::size_t kMaxObjects = 500'000;
+inline constexpr std::size_t kMaxPieces = 1'000'000;
+inline constexpr std::size_t kMaxTextBytes = 10'000'000;
+inline constexpr std::size_t kMaxLayers = 100'000;
+inline constexpr std::size_t kMaxBlocks = 500'000;
+inline constexpr char kTooManyObjects[] = "объекты сверх 500 000, которые программа берёт из одного файла";
+inline constexpr char kTooManyPieces[] =
+    "объекты сверх миллиона частей (вершин, точек сплайнов, строк текстов), которые программа берёт из одного файла";
+inline constexpr char kTooMuchText[] = "тексты сверх десяти миллионов символов, которые программа берёт из одного файла";
+inline constexpr char kTooManyLayers[] = "слои сверх 100 000, которые программа читает из одного файла";
+inline constexpr char kTooManyLinetypes[] = "типы линий сверх 100 000, которые программа читает из одного файла";
+inline constexpr char kOnTooManyLayers[] = "объекты на слоях сверх 100 000, которые программа читает из одного файла";
+inline constexpr char kOfTooManyLinetypes[] =
+    "объекты с типами линий сверх 100 000, которые программа читает из одного файла";
+inline constexpr char kTooManyBlocks[] = "блоки сверх 500 000, которые программа читает из одного файла";
+
+// The first reading of the whole file: empty `error` when `bytes` can be read
+// as a DXF text, or the reason it cannot (in Russian, as the host speaks).
+// Nothing after the first EOF is read. It also finds the blocks the model
+// space draws: blocks that nothing there inserts are left out unread.
+class Survey {
+ public:
+  bool Check(std::string_view bytes, std::string& error);
+  bool Drawn(std::string_view block) const { return drawn_.count(block) > 0; }
+
+ private:
+  std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual> drawn_;
+};
+
+class Preparer;
+
+// The groups of `bytes` (a file the survey took) that dxflib may be given,
+// as a DXF text, made piece by piece as it is read.
+class PreparedText : public std::streambuf {
+ public:
+  PreparedText(std::string_view bytes, const Survey& survey);
+  ~PreparedText() override;
+  PreparedText(const PreparedText&) = delete;
+  PreparedText& operator=(const PreparedText&) = delete;
+
+  // What the file's header gave and what was left out: whole once the text
+  // was read to its end.
+  const Prepared& Result();
+
+ protected:
+  int_type underflow() override;
+
+ private:
+  std::unique_ptr<Preparer> preparer_;
+  std::string chunk_;
+};
 
 }  // namespace vlhost::dxf

@@ -12,11 +12,14 @@
 #include <dxflib/dl_dxf.h>
 
 #include <cmath>
+#include <cstdint>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <sstream>
+#include <unordered_map>
 #include <variant>
 
 #include "Import/DxfGroups.h"
@@ -31,7 +34,6 @@ namespace {
 
 constexpr double kRadians = geom::kPi / 180.0;
 constexpr int kMaxBlockDepth = 16;
-constexpr std::size_t kMaxObjects = 2'000'000;
 // Block copies and their objects visited while blocks are expanded: empty
 // blocks inserted as arrays in arrays make no objects but cost their copies.
 constexpr std::size_t kMaxVisits = 10'000'000;
@@ -47,8 +49,24 @@ constexpr char kCutShort[] = "вставки, прерванные там, гд�
 
 // ---- what dxflib gives ----
 
+// The names of layers and linetypes, each kept once: a file of a million
+// objects names a few of them a million times.
+class Names {
+ public:
+  std::uint32_t Id(const std::string& name) {
+    auto [it, added] = ids_.emplace(name, static_cast<std::uint32_t>(names_.size()));
+    if (added) names_.push_back(&it->first);
+    return it->second;
+  }
+  const std::string& Name(std::uint32_t id) const { return *names_[id]; }
+
+ private:
+  std::unordered_map<std::string, std::uint32_t> ids_;
+  std::vector<const std::string*> names_;
+};
+
 struct Attributes {
-  std::string layer, linetype;
+  std::uint32_t layer = 0, linetype = 0;  // names
   bool flipped = false;  // object coordinate system with its normal along -Z
 };
 
@@ -70,8 +88,20 @@ struct TextR {
 struct MTextR {
   DL_MTextData data;
 };
-using Item = std::variant<DL_LineData, DL_ArcData, DL_CircleData, DL_EllipseData, PolylineR, SplineR, TextR, MTextR,
-                          DL_InsertData>;
+// Lines, arcs and circles in the record itself; the rarer, larger kinds
+// apart, so that a record is no larger than a line needs.
+using Item = std::variant<DL_LineData, DL_ArcData, DL_CircleData, std::unique_ptr<DL_EllipseData>,
+                          std::unique_ptr<PolylineR>, std::unique_ptr<SplineR>, std::unique_ptr<TextR>,
+                          std::unique_ptr<MTextR>, std::unique_ptr<DL_InsertData>>;
+
+template <class T>
+Item MakeItem(T&& item) {
+  using V = std::decay_t<T>;
+  if constexpr (std::is_same_v<V, DL_LineData> || std::is_same_v<V, DL_ArcData> || std::is_same_v<V, DL_CircleData>)
+    return Item(std::forward<T>(item));
+  else
+    return Item(std::make_unique<V>(std::forward<T>(item)));
+}
 
 struct Record {
   Item item;
@@ -96,6 +126,7 @@ class Reader : public DL_CreationAdapter {
   std::map<std::string, Block, NoCase> blocks;
   std::vector<std::pair<std::string, LayerR>> layers;  // in file order
   std::map<std::string, std::vector<double>> linetypes;
+  Names names;  // of the records' layers and linetypes
 
   void addLayer(const DL_LayerData& data) override {
     const DL_Attributes a = getAttributes();
@@ -159,13 +190,14 @@ class Reader : public DL_CreationAdapter {
  private:
   template <class T>
   void Put(T item) {
-    Attributes a{getAttributes().getLayer(), getAttributes().getLinetype(), false};
+    Attributes a{names.Id(getAttributes().getLayer()), names.Id(getAttributes().getLinetype()), false};
     if (const DL_Extrusion* e = getExtrusion()) a.flipped = e->getDirection()[2] < 0;
-    current_->push_back({Item(std::move(item)), std::move(a)});
+    current_->push_back({MakeItem(std::move(item)), a});
   }
   template <class T>
   T* Last() {
-    return current_->empty() ? nullptr : std::get_if<T>(&current_->back().item);
+    auto* item = current_->empty() ? nullptr : std::get_if<std::unique_ptr<T>>(&current_->back().item);
+    return item ? item->get() : nullptr;
   }
 
   std::vector<Record>* current_ = &model;
@@ -316,6 +348,10 @@ Anchor AnchorOf(const SplineR& d) {
 Anchor AnchorOf(const TextR& d) { return {"TEXT", {d.data.ipx, d.data.ipy}}; }
 Anchor AnchorOf(const MTextR& d) { return {"MTEXT", {d.data.ipx, d.data.ipy}}; }
 Anchor AnchorOf(const DL_InsertData& d) { return {"INSERT", {d.ipx, d.ipy}}; }
+template <class T>
+Anchor AnchorOf(const std::unique_ptr<T>& d) {
+  return AnchorOf(*d);
+}
 
 // The colour of an indexed DXF colour (the first nine; others as grey).
 int ColourOf(const LayerR& layer) {
@@ -334,13 +370,12 @@ double UnitFactor(int units) {
 
 struct Built {
   Ref<Shape> shape;
-  std::string layer;
-  std::string linetype;
+  std::uint32_t layer, linetype;  // names of the reader's
 };
 
 class Builder {
  public:
-  Builder(const Reader& reader, const Prepared& prepared) : reader_(reader), prepared_(prepared) {
+  Builder(Reader& reader, const Prepared& prepared) : reader_(reader), prepared_(prepared) {
     utf8_ = prepared.version >= "AC1021";
     for (const auto& [name, layer] : reader.layers) layers_[name] = layer;
   }
@@ -351,7 +386,8 @@ class Builder {
   void Run() {
     const Affine units = Scaling(UnitFactor(prepared_.units));
     std::vector<std::string> path;
-    for (const Record& r : reader_.model) Place(r, units, "0", "CONTINUOUS", path);
+    const std::uint32_t layer = reader_.names.Id("0"), linetype = reader_.names.Id("CONTINUOUS");
+    for (const Record& r : reader_.model) Place(r, units, layer, linetype, path);
   }
 
   std::wstring Text(const std::string& bytes) const { return DecodeText(bytes, prepared_.codePage, utf8_); }
@@ -370,29 +406,21 @@ class Builder {
   }
 
   // The objects of the model space are placed whatever their blocks cost.
-  void Place(const Record& r, const Affine& m, const std::string& blockLayer, const std::string& blockLinetype,
+  void Place(const Record& r, const Affine& m, std::uint32_t blockLayer, std::uint32_t blockLinetype,
              std::vector<std::string>& path) {
     if (!path.empty() && !Visit()) return;
-    const std::string layer = r.attributes.layer.empty() || (r.attributes.layer == "0" && !path.empty())
-                                  ? blockLayer : r.attributes.layer;
+    const std::string& own = reader_.names.Name(r.attributes.layer);
+    const std::uint32_t layer = own.empty() || (own == "0" && !path.empty()) ? blockLayer : r.attributes.layer;
     const Affine local = r.attributes.flipped ? Affine{-1, 0, 0, 1, 0, 0}.Then(m) : m;
     const Anchor anchor = std::visit([](const auto& item) { return AnchorOf(item); }, r.item);
-    const Here here{anchor.type, (anchor.world ? m : local).Apply(anchor.point), &layer, path.empty() ? nullptr : &path.back()};
+    const Here here{anchor.type, (anchor.world ? m : local).Apply(anchor.point), &reader_.names.Name(layer),
+                    path.empty() ? nullptr : &path.back()};
     const Here* const outer = here_;
     here_ = &here;
-    if (shapes.size() >= kMaxObjects) {
-      Drop("объекты сверх двух миллионов, которые программа берёт из одного файла");
+    std::uint32_t linetype = 0;
+    if (!Admit(r, layer, blockLinetype, linetype)) {
       here_ = outer;
       return;
-    }
-    std::string linetype = r.attributes.linetype;
-    std::string upper;
-    for (char ch : linetype) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    if (upper.empty() || upper == "BYLAYER") {
-      auto it = layers_.find(layer);
-      linetype = it == layers_.end() ? "CONTINUOUS" : it->second.linetype;
-    } else if (upper == "BYBLOCK") {
-      linetype = blockLinetype;
     }
     // Objects given in their own coordinate system (arcs, circles, polylines,
     // texts, inserts) run mirrored in x when their normal is -Z; lines,
@@ -405,7 +433,93 @@ class Builder {
     here_ = outer;
   }
 
-  void Add(geom::Curve curve, const Affine& m, const std::string& layer, const std::string& linetype, int kind) {
+  // Whether `r`, on `layer`, stays within what one file may expand to; the
+  // linetype it is drawn in.
+  bool Admit(const Record& r, std::uint32_t layer, std::uint32_t blockLinetype, std::uint32_t& linetype) {
+    if (shapes.size() >= kMaxObjects) {
+      Drop(kTooManyObjects);
+      return false;
+    }
+    linetype = r.attributes.linetype;
+    const Linetype& kind = LinetypeOf(linetype);
+    if (kind.byLayer) linetype = LinetypeOf(layer).ofLayer;
+    else if (kind.byBlock) linetype = blockLinetype;
+    if (!std::holds_alternative<std::unique_ptr<DL_InsertData>>(r.item)) {  // a copy's objects count themselves
+      // Each layer and linetype drawn on makes a layer or a line style of the document.
+      if (!Drawn(layersDrawn_, layersCount_, layer)) {
+        Drop(kOnTooManyLayers);
+        return false;
+      }
+      if (!Drawn(linetypesDrawn_, linetypesCount_, linetype)) {
+        Drop(kOfTooManyLinetypes);
+        return false;
+      }
+      const std::size_t text = TextBytes(r.item);
+      if (text_ + text > kMaxTextBytes) {
+        Drop(kTooMuchText);
+        return false;
+      }
+      const std::size_t pieces = Pieces(r.item);
+      if (pieces_ + pieces > kMaxPieces) {
+        Drop(kTooManyPieces);
+        return false;
+      }
+      text_ += text;
+      pieces_ += pieces;
+    }
+    return true;
+  }
+
+  // Whether `name` may be drawn on (as a layer, or a linetype): once it is,
+  // and while fewer than kMaxLayers are.
+  static bool Drawn(std::vector<bool>& drawn, std::size_t& count, std::uint32_t name) {
+    if (name >= drawn.size()) drawn.resize(name + 1, false);
+    if (drawn[name]) return true;
+    if (count >= kMaxLayers) return false;
+    drawn[name] = true;
+    ++count;
+    return true;
+  }
+
+  // The pieces an object makes (at least one; a polyline one a vertex, a
+  // spline one a point, a text one a line), and the bytes of its text.
+  static std::size_t Pieces(const Item& item) {
+    if (const auto* p = std::get_if<std::unique_ptr<PolylineR>>(&item)) return std::max<std::size_t>(1, (*p)->vertices.size());
+    if (const auto* s = std::get_if<std::unique_ptr<SplineR>>(&item))
+      return std::max<std::size_t>(1, (*s)->poles.size() + (*s)->fits.size());
+    if (const auto* m = std::get_if<std::unique_ptr<MTextR>>(&item)) {
+      const std::string& text = (*m)->data.text;
+      std::size_t lines = 1;
+      for (std::size_t at = text.find('\\'); at != std::string::npos && at + 1 < text.size(); at = text.find('\\', at + 1))
+        lines += text[at + 1] == 'P' || text[at + 1] == 'p' || text[at + 1] == 'X';
+      return lines;
+    }
+    return 1;
+  }
+  static std::size_t TextBytes(const Item& item) {
+    if (const auto* t = std::get_if<std::unique_ptr<TextR>>(&item)) return (*t)->data.text.size();
+    if (const auto* m = std::get_if<std::unique_ptr<MTextR>>(&item)) return (*m)->data.text.size();
+    return 0;
+  }
+
+  // What a name means as a linetype, and as a layer the linetype the layer draws with.
+  struct Linetype {
+    bool known = false, byLayer = false, byBlock = false;
+    std::uint32_t ofLayer = 0;
+  };
+  const Linetype& LinetypeOf(std::uint32_t name) {
+    if (name >= linetypes_.size()) linetypes_.resize(name + 1);
+    Linetype& l = linetypes_[name];
+    if (l.known) return l;
+    std::string upper;
+    for (char ch : reader_.names.Name(name)) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    auto layer = layers_.find(reader_.names.Name(name));
+    const std::uint32_t ofLayer = reader_.names.Id(layer == layers_.end() ? "CONTINUOUS" : layer->second.linetype);
+    l = {true, upper.empty() || upper == "BYLAYER", upper == "BYBLOCK", ofLayer};
+    return l;
+  }
+
+  void Add(geom::Curve curve, const Affine& m, std::uint32_t layer, std::uint32_t linetype, int kind) {
     geom::Curve mapped = Mapped(curve, m);
     if (!Finite(mapped)) return Drop(kOverflow);
     // A curve the kernel cannot follow (a circle of radius 1e-300, an ellipse
@@ -445,10 +559,14 @@ class Builder {
     Put(shape, layer, linetype);
   }
 
-  void Put(const Ref<Shape>& shape, const std::string& layer, const std::string& linetype) {
+  void Put(const Ref<Shape>& shape, std::uint32_t layer, std::uint32_t linetype) {
     shapes.push_back({shape, layer, linetype});
   }
 
+  template <class I, class L, class T, class P>
+  void From(const std::unique_ptr<I>& d, const Affine& m, const Affine& local, L& layer, T& linetype, P& path) {
+    From(*d, m, local, layer, linetype, path);
+  }
   template <class L, class T, class P>
   void From(const DL_LineData& d, const Affine& m, const Affine&, L& layer, T& linetype, P&) {
     Add(geom::Segment{{d.x1, d.y1}, {d.x2, d.y2}}, m, layer, linetype, vlapi::vlDrLineSeg);
@@ -618,7 +736,7 @@ class Builder {
   }
 
   void AddText(const std::wstring& text, geom::Point at, double height, double widthFactor, const Affine& m,
-               const std::string& layer, const std::string& linetype) {
+               std::uint32_t layer, std::uint32_t linetype) {
     const double h = height * m.HeightFactor();
     if (!(h > 0)) return Drop("тексты без высоты");
     const geom::Point anchor = m.Apply(at);
@@ -639,8 +757,9 @@ class Builder {
                                 here_->at.x, here_->at.y));
   }
 
-  const Reader& reader_;
+  Reader& reader_;
   const Prepared& prepared_;
+  std::vector<Linetype> linetypes_;  // by name, as met
   std::map<std::string, LayerR, NoCase> layers_;
   bool utf8_ = false;
   bool flipped_ = false;  // of the object being placed
@@ -654,10 +773,21 @@ class Builder {
   const Here* here_ = nullptr;
   std::size_t visits_ = 0;
   std::size_t refused_ = 0;  // visits refused once kMaxVisits were made
+  std::size_t pieces_ = 0, text_ = 0;  // placed
+  std::vector<bool> layersDrawn_, linetypesDrawn_;  // by name
+  std::size_t layersCount_ = 0, linetypesCount_ = 0;
 };
 
 // Puts what was built into `view` of `doc`: layers by name, line styles by linetype.
 void Commit(Builder& built, const Reader& reader, Document2D& doc, View& view) {
+  // The view's layers by name (the first of a name, as the view finds it) and
+  // the next free number, looked up once: a file may bring many thousands.
+  std::map<std::wstring, int> viewLayers;
+  int next = 0;
+  for (const auto& l : view.LayerList()) {
+    viewLayers.emplace(l->Name(), l->Number());
+    next = std::max(next, l->Number() + 1);
+  }
   std::map<std::string, int, NoCase> layerNumbers;
   auto layerOf = [&](const std::string& name) {
     auto it = layerNumbers.find(name);
@@ -665,10 +795,11 @@ void Commit(Builder& built, const Reader& reader, Document2D& doc, View& view) {
     const std::wstring wide = name.empty() ? L"0" : built.Text(name);
     int number = 0;
     if (name != "0") {
-      if (Layer* existing = view.LayerByName(wide)) {
-        number = existing->number;
+      if (auto existing = viewLayers.find(wide); existing != viewLayers.end()) {
+        number = existing->second;
       } else {
-        for (const auto& l : view.LayerList()) number = std::max(number, l->number + 1);
+        number = next++;
+        viewLayers.emplace(wide, number);
         Ref<Layer> layer = view.AddLayer(number, wide);
         auto found = built.Layers().find(name);
         if (found != built.Layers().end()) {
@@ -689,9 +820,16 @@ void Commit(Builder& built, const Reader& reader, Document2D& doc, View& view) {
                                                     pattern == reader.linetypes.end() ? std::vector<double>{} : pattern->second);
     return styles[linetype] = number;
   };
+  // Layer and style by name, each looked up once.
+  std::vector<int> layerById, styleById;
+  auto byId = [](std::vector<int>& cache, std::uint32_t id, auto find) {
+    if (id >= cache.size()) cache.resize(id + 1, -1);
+    if (cache[id] < 0) cache[id] = find();
+    return cache[id];
+  };
   for (const Built& b : built.shapes) {
-    b.shape->layer = layerOf(b.layer);
-    b.shape->style = styleOf(b.linetype);
+    b.shape->layer = byId(layerById, b.layer, [&] { return layerOf(reader.names.Name(b.layer)); });
+    b.shape->style = byId(styleById, b.linetype, [&] { return styleOf(reader.names.Name(b.linetype)); });
     b.shape->Register(&doc);
     view.Adopt(b.shape);
     doc.Drawn(b.shape);
@@ -710,21 +848,25 @@ class ImportConverter : public Converter {
     std::string bytes;
     if (!ReadFile(in, bytes, problems)) return false;
     std::string error;
-    std::optional<Prepared> prepared = Prepare(bytes, error);
-    if (!prepared) {
+    Survey survey;
+    if (!survey.Check(bytes, error)) {
       problems.push_back(Wide(error));
       return false;
     }
-    std::string().swap(bytes);
     Reader reader;
+    std::optional<Prepared> prepared;
     {
-      std::istringstream stream(std::move(prepared->stream));
+      PreparedText text(bytes, survey);
+      std::istream stream(&text);
       DL_Dxf dxf;
       if (!dxf.in(stream, &reader)) {
         problems.push_back(L"файл не читается как DXF");
         return false;
       }
+      prepared = text.Result();
     }
+    survey = Survey();
+    std::string().swap(bytes);
     Builder built(reader, *prepared);
     built.Run();
     Leftovers skipped = prepared->skipped;
@@ -751,7 +893,11 @@ class ImportConverter : public Converter {
       problems.push_back(L"файл больше 256 МБ");
       return false;
     }
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    bytes.resize(static_cast<std::size_t>(size));
+    if (!file.read(bytes.data(), static_cast<std::streamsize>(size))) {
+      problems.push_back(L"файл не читается");
+      return false;
+    }
     return true;
   }
 

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <stdexcept>
+#include <variant>
 
 #include "host/Application.h"
 #include "io/Files.h"
@@ -167,18 +168,22 @@ std::vector<geom::Curve> CurvesOf(const json& j, const char* name) {
   return out;
 }
 
-json TextJson(const TextModel& model) {
+// Lines [from, to) of a text.
+json TextLinesJson(const TextModel& model, std::size_t from, std::size_t to) {
   json lines = json::array();
-  for (const auto& line : model.lines) {
+  for (std::size_t l = from; l < to; ++l) {
+    const TextLineData& line = model.lines[l];
     json items = json::array();
     for (const auto& item : line.items)
       items.push_back({{"type", item.type}, {"text", Utf8(item.text)}, {"height", item.height},
                        {"font", Utf8(item.font)}, {"widthFactor", item.widthFactor},
                        {"justification", item.justification}, {"hasFont", item.hasFont}});
-    lines.push_back({{"alignment", line.alignment}, {"step", line.step}, {"items", items}});
+    lines.push_back({{"alignment", line.alignment}, {"step", line.step}, {"items", std::move(items)}});
   }
   return lines;
 }
+
+json TextJson(const TextModel& model) { return TextLinesJson(model, 0, model.lines.size()); }
 
 TextModel TextOf(const json& lines) {
   if (!lines.is_array()) Bad("a text is not a list of lines");
@@ -310,16 +315,39 @@ json ShapeJson(const Shape& shape) {
   return j;
 }
 
-json DocumentJson(Document2D& doc) {
+namespace {
+
+// What stands for the list N of a JSON tree written item by item.
+json ListMarker(std::size_t n) { return "\x01list " + std::to_string(n); }
+
+json LayerJson(const Layer& l) {
+  return {{"ref", l.Reference()}, {"number", l.Number()}, {"name", Utf8(l.Name())}, {"color", l.color},
+          {"visible", l.visible}};
+}
+
+json LineStyleJson(const LineStyle& style) {
+  return {{"number", style.number}, {"name", Utf8(style.name)}, {"linetype", Utf8(style.linetype)},
+          {"pattern", style.pattern}};
+}
+
+// The document; with `lazy`, its line styles and each view's layers and
+// objects as markers of lists (ListMarker(0), ListMarker(1 + 2 v) and
+// ListMarker(2 + 2 v)), as they stand in the text.
+json DocumentJson(Document2D& doc, bool lazy) {
   json views = json::array();
   for (const auto& v : doc.Views()) {
-    json layers = json::array();
-    for (const auto& l : v->LayerList())
-      layers.push_back({{"ref", l->Reference()}, {"number", l->number}, {"name", Utf8(l->name)},
-                        {"color", l->color}, {"visible", l->visible}});
+    json layers = json::array(), objects = json::array();
+    if (lazy) {
+      layers = ListMarker(1 + 2 * views.size());
+      objects = ListMarker(2 + 2 * views.size());
+    } else {
+      for (const auto& l : v->LayerList()) layers.push_back(LayerJson(*l));
+      objects = MembersJson(*v);
+    }
     views.push_back({{"ref", v->Reference()}, {"number", v->number}, {"name", Utf8(v->name)}, {"x", v->x},
                      {"y", v->y}, {"scale", v->scale}, {"current", v->current},
-                     {"currentLayer", v->CurrentLayer()}, {"layers", layers}, {"objects", MembersJson(*v)}});
+                     {"currentLayer", v->CurrentLayer()}, {"layers", std::move(layers)},
+                     {"objects", std::move(objects)}});
   }
   json pages = json::array();
   for (const auto& p : doc.Pages()) {
@@ -333,10 +361,9 @@ json DocumentJson(Document2D& doc) {
   json properties = json::array();
   for (const auto& p : doc.Properties().defined)
     properties.push_back({{"id", p->id}, {"name", Utf8(p->name)}, {"type", p->type}});
-  json styles = json::array();
-  for (const LineStyle& style : doc.LineStyles().Own())
-    styles.push_back({{"number", style.number}, {"name", Utf8(style.name)}, {"linetype", Utf8(style.linetype)},
-                      {"pattern", style.pattern}});
+  json styles = lazy ? ListMarker(0) : json::array();
+  if (!lazy)
+    for (const LineStyle& style : doc.LineStyles().Own()) styles.push_back(LineStyleJson(style));
   json groups = json::array();
   for (const auto& g : doc.StoredGroups())
   {
@@ -349,6 +376,10 @@ json DocumentJson(Document2D& doc) {
           {"views", views}, {"pages", pages}, {"properties", properties}, {"values", ValuesJson(doc.OwnValues())},
           {"lineStyles", styles}, {"groups", groups}};
 }
+
+}  // namespace
+
+json DocumentJson(Document2D& doc) { return DocumentJson(doc, false); }
 
 namespace {
 
@@ -370,6 +401,185 @@ bool WriteJson(const json& j, const std::wstring& path) {
   out << j.dump(1);
   return static_cast<bool>(out);
 }
+
+namespace {
+
+// Writes JSON to a stream as json::dump(1) does, a tree at a time: lists
+// that may be long are written item by item.
+class TreeWriter {
+ public:
+  // A list written item by item, as a string ListMarker(N) of a tree stands for it.
+  struct LazyList {
+    std::size_t size = 0;
+    std::function<void(TreeWriter& writer, std::size_t item, unsigned depth)> write;
+  };
+  // A member of a flat object: a whole number, a number, a flag or a point.
+  struct Field {
+    const char* key;
+    std::variant<int, double, bool, geom::Point> value;
+  };
+
+  explicit TreeWriter(std::ostream& out)
+      : out_(out),
+        serializer_(nlohmann::detail::output_adapter<char>(out), ' ', nlohmann::detail::error_handler_t::strict) {}
+
+  // `j` when it stands `depth` levels in, each marker of `lists`
+  // (ListMarker(n), a member's value) written as that list.
+  void Dump(const json& j, unsigned depth, const std::vector<LazyList>& lists = {}) {
+    if (!AllFinite(j)) throw std::runtime_error("the document holds a number that is not finite");
+    if (lists.empty()) return serializer_.dump(j, true, false, 1, depth);
+    const std::string skeleton = j.dump(1);  // at depth 0: the indents below add `depth`
+    std::size_t from = 0;
+    for (std::size_t n = 0; n < lists.size(); ++n) {
+      const std::string marker = "\": \"\\u0001list " + std::to_string(n) + "\"";
+      std::size_t at = skeleton.find(marker, from);
+      if (at == std::string::npos) throw std::logic_error("a list of the document is not written");
+      at += 3;  // past the key's quote, the colon and the space
+      Indented(skeleton.substr(from, at - from), depth);
+      // A member's line is indented as deep as its value stands.
+      const std::size_t line = skeleton.rfind('\n', at) + 1;
+      const unsigned inner = depth + static_cast<unsigned>(skeleton.find_first_not_of(' ', line) - line);
+      const LazyList& list = lists[n];
+      if (list.size == 0) {
+        out_ << "[]";
+      } else {
+        out_ << "[\n";
+        for (std::size_t i = 0; i < list.size; ++i) {
+          Indent(inner + 1);
+          list.write(*this, i, inner + 1);
+          out_ << (i + 1 < list.size ? ",\n" : "\n");
+        }
+        Indent(inner);
+        out_ << ']';
+      }
+      from = at + marker.size() - 3;
+    }
+    Indented(skeleton.substr(from), depth);
+  }
+
+  // An object of `fields` (in the order of their keys, as JSON objects
+  // keep them), without making its tree: drawings have millions of lines.
+  void Flat(std::initializer_list<Field> fields, unsigned depth) {
+    out_ << "{\n";
+    std::size_t k = 0;
+    for (const Field& f : fields) {
+      Indent(depth + 1);
+      out_ << '"' << f.key << "\": ";
+      if (const int* i = std::get_if<int>(&f.value)) {
+        out_ << *i;
+      } else if (const double* d = std::get_if<double>(&f.value)) {
+        Number(*d);
+      } else if (const bool* b = std::get_if<bool>(&f.value)) {
+        out_ << (*b ? "true" : "false");
+      } else {
+        const geom::Point& p = std::get<geom::Point>(f.value);
+        out_ << "[\n";
+        Indent(depth + 2);
+        Number(p.x);
+        out_ << ",\n";
+        Indent(depth + 2);
+        Number(p.y);
+        out_ << '\n';
+        Indent(depth + 1);
+        out_ << ']';
+      }
+      out_ << (++k < fields.size() ? ",\n" : "\n");
+    }
+    Indent(depth);
+    out_ << '}';
+  }
+
+ private:
+  void Indent(unsigned depth) {
+    static const std::string spaces(64, ' ');
+    for (; depth > spaces.size(); depth -= static_cast<unsigned>(spaces.size())) out_ << spaces;
+    out_.write(spaces.data(), depth);
+  }
+  // Text dumped at depth 0, each of its lines after the first moved `depth` in.
+  void Indented(const std::string& text, unsigned depth) {
+    std::size_t from = 0;
+    for (std::size_t end; (end = text.find('\n', from)) != std::string::npos; from = end + 1) {
+      out_.write(text.data() + from, static_cast<std::streamsize>(end + 1 - from));
+      Indent(depth);
+    }
+    out_.write(text.data() + from, static_cast<std::streamsize>(text.size() - from));
+  }
+  void Number(double v) {
+    if (!std::isfinite(v)) throw std::runtime_error("the document holds a number that is not finite");
+    serializer_.dump(json(v), true, false, 1, 0);
+  }
+
+  std::ostream& out_;
+  nlohmann::detail::serializer<json> serializer_;
+};
+
+// A shape as ShapeJson gives it; lines and arcs without a tree, a text's
+// lines one by one (a text may have a million).
+void DumpShape(TreeWriter& writer, const Shape& shape, unsigned depth) {
+  if (const auto* s = dynamic_cast<const LineSegment*>(&shape))
+    return writer.Flat({{"end", s->seg.end}, {"layer", shape.layer}, {"ref", shape.Reference()}, {"start", s->seg.start},
+                        {"style", shape.style}, {"type", shape.Type()}},
+                       depth);
+  if (const auto* a = dynamic_cast<const ArcShape*>(&shape))
+    return writer.Flat({{"ccw", a->ccw}, {"centre", a->centre}, {"layer", shape.layer}, {"p1", a->p1}, {"p2", a->p2},
+                        {"radius", a->radius}, {"ref", shape.Reference()}, {"style", shape.style}, {"type", shape.Type()}},
+                       depth);
+  const auto* text = dynamic_cast<const DrawingText*>(&shape);
+  if (!text) return writer.Dump(ShapeJson(shape), depth);
+  json j = {{"type", shape.Type()}, {"ref", shape.Reference()}, {"layer", shape.layer}, {"style", shape.style},
+            {"anchor", PointJson(text->anchor)}, {"lines", ListMarker(0)}};
+  const auto& lines = text->model.lines;
+  writer.Dump(j, depth, {{lines.size(), [&](TreeWriter& w, std::size_t i, unsigned d) {
+                            w.Dump(TextLinesJson(text->model, i, i + 1).front(), d);
+                          }}});
+}
+
+// Writes the 2D document as WriteJson(DocumentJson(doc)) does, but each
+// object of a view made and written alone: a drawing of a million objects
+// would take gigabytes as one JSON tree. The file is written beside `path`
+// first, so that a document that cannot be written leaves `path` as it was.
+bool WriteDocumentJson(Document2D& doc, const std::wstring& path) {
+  const json skeleton = DocumentJson(doc, true);
+  const auto& styles = doc.LineStyles().Own();
+  std::vector<TreeWriter::LazyList> lists{{styles.size(), [&styles](TreeWriter& writer, std::size_t i, unsigned depth) {
+                                             writer.Dump(LineStyleJson(styles[i]), depth);
+                                           }}};
+  for (const auto& view : doc.Views()) {
+    const auto& layers = view->LayerList();
+    lists.push_back({layers.size(), [&layers](TreeWriter& writer, std::size_t i, unsigned depth) {
+                       writer.Dump(LayerJson(*layers[i]), depth);
+                     }});
+    const auto& items = view->Items();
+    lists.push_back({items.size(), [&items](TreeWriter& writer, std::size_t i, unsigned depth) {
+                       DumpShape(writer, *items[i], depth);
+                     }});
+  }
+  const std::filesystem::path target = PathOf(path);
+  std::filesystem::path temporary = target;
+  temporary += ".writing";
+  std::error_code ec;
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    try {
+      TreeWriter(out).Dump(skeleton, 0, lists);
+    } catch (...) {
+      out.close();
+      std::filesystem::remove(temporary, ec);
+      throw;
+    }
+    if (!out.flush()) {
+      out.close();
+      std::filesystem::remove(temporary, ec);
+      return false;
+    }
+  }
+  std::filesystem::rename(temporary, target, ec);
+  if (ec) std::filesystem::remove(temporary, ec);
+  return !ec;
+}
+
+}  // namespace
 
 // ---- reading ----
 
@@ -460,7 +670,7 @@ class Reader {
       if (layer && layerNumber != 0) Bad("a layer number is taken twice");
       Ref<Layer> made = layer ? Ref<Layer>(layer) : view->AddLayer(layerNumber, L"");
       made->Register(&doc_, Integer(l, "ref"));
-      made->name = Text(l, "name");
+      made->SetName(Text(l, "name"));
       made->color = Integer(l, "color");
       made->visible = Flag(l, "visible");
     }
@@ -632,7 +842,7 @@ using namespace jsonio;
 
 bool SaveDocument2D(Document2D& doc, const std::wstring& path) {
   try {
-    if (!WriteJson(DocumentJson(doc), path)) return false;
+    if (!WriteDocumentJson(doc, path)) return false;
   } catch (const std::exception& e) {
     if (doc.App()) doc.App()->Fail(2, Wide(e.what()));
     return false;

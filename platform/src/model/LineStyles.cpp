@@ -12,6 +12,13 @@ bool SameName(const std::wstring& a, const std::wstring& b) {
          });
 }
 
+// The name as SameName compares it.
+std::wstring Capitals(const std::wstring& name) {
+  std::wstring upper(name);
+  for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  return upper;
+}
+
 }  // namespace
 
 const std::vector<LineStyle>& SystemLineStyles() {
@@ -29,26 +36,34 @@ const std::vector<LineStyle>& SystemLineStyles() {
 }
 
 const LineStyle* LineStyleTable::Find(int number) const {
-  for (const std::vector<LineStyle>* list : {&SystemLineStyles(), &own_})
-    for (const LineStyle& s : *list)
-      if (s.number == number) return &s;
-  return nullptr;
+  for (const LineStyle& s : SystemLineStyles())
+    if (s.number == number) return &s;
+  auto it = byNumber_.find(number);
+  return it == byNumber_.end() ? nullptr : &own_[it->second];
 }
 
 int LineStyleTable::ForLinetype(const std::wstring& linetype, const std::vector<double>& pattern) {
-  for (const std::vector<LineStyle>* list : {&SystemLineStyles(), static_cast<const std::vector<LineStyle>*>(&own_)})
-    for (const LineStyle& s : *list)
-      if (SameName(s.linetype, linetype)) return s.number;
-  int number = kFirstDocumentLineStyle;
-  for (const LineStyle& s : own_) number = std::max(number, s.number + 1);
-  own_.push_back({number, linetype, linetype, pattern});
+  for (const LineStyle& s : SystemLineStyles())
+    if (SameName(s.linetype, linetype)) return s.number;
+  if (auto it = byLinetype_.find(Capitals(linetype)); it != byLinetype_.end()) return it->second;
+  const int number = byNumber_.empty() ? kFirstDocumentLineStyle
+                                       : std::max(kFirstDocumentLineStyle, byNumber_.rbegin()->first + 1);
+  Add({number, linetype, linetype, pattern});
   return number;
 }
 
 bool LineStyleTable::Add(LineStyle style) {
   if (style.number < kFirstDocumentLineStyle || Find(style.number)) return false;
+  byNumber_.emplace(style.number, own_.size());
+  byLinetype_.emplace(Capitals(style.linetype), style.number);
   own_.push_back(std::move(style));
   return true;
+}
+
+void LineStyleTable::Clear() {
+  own_.clear();
+  byNumber_.clear();
+  byLinetype_.clear();
 }
 
 }  // namespace vlhost

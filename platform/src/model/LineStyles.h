@@ -2,7 +2,10 @@
 // Line styles: the host's system styles (numbers 1 to 8) and the styles a
 // document defines for itself (numbers from 100, made when a file brings
 // linetypes of its own). Drawing objects name their style by number.
+#include <cstddef>
+#include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace vlhost {
@@ -28,10 +31,14 @@ class LineStyleTable {
   int ForLinetype(const std::wstring& linetype, const std::vector<double>& pattern);
   // Adds a style read from a file; false when its number is taken or not a document's.
   bool Add(LineStyle style);
-  void Clear() { own_.clear(); }
+  void Clear();
 
  private:
+  // The document's styles by number and by linetype (in capitals, the first
+  // of each): a file may bring many thousands of linetypes.
   std::vector<LineStyle> own_;
+  std::map<int, std::size_t> byNumber_;
+  std::unordered_map<std::wstring, int> byLinetype_;
 };
 
 }  // namespace vlhost

@@ -131,9 +131,7 @@ class LayersApi : public Api<NoCore, vlapi::ILayers> {
   }
   vlapi::ILayerPtr Add() override {
     if (Failures::Instance().Fails("ILayers::Add")) return {};
-    int next = 0;
-    for (const auto& l : view_->LayerList()) next = std::max(next, l->number + 1);
-    return Give<vlapi::ILayer>(view_->AddLayer(next, L"").get());
+    return Give<vlapi::ILayer>(view_->AddLayer(view_->NextLayerNumber(), L"").get());
   }
 
  private:
@@ -169,21 +167,33 @@ class ViewsApi : public Api<NoCore, vlapi::IViews, vlapi::IViewsAndLayersManager
 
 }  // namespace
 
-Layer::Layer(View* view, int number, std::wstring name) : number(number), name(std::move(name)), view_(view) {}
+Layer::Layer(View* view, int number, std::wstring name) : view_(view), number_(number), name_(std::move(name)) {}
+
+void Layer::SetNumber(int value) {
+  if (view_) view_->Unfile(this);
+  number_ = value;
+  if (view_) view_->File(this);
+}
+
+void Layer::SetName(const std::wstring& value) {
+  if (view_) view_->Unfile(this);
+  name_ = value;
+  if (view_) view_->File(this);
+}
 
 bool Layer::Update() {
   CountUpdate();
   return view_ != nullptr;
 }
 
-bool Layer::GetCurrent() { return view_ && view_->CurrentLayer() == number; }
+bool Layer::GetCurrent() { return view_ && view_->CurrentLayer() == number_; }
 
 void Layer::MakeCurrent() {
-  if (view_) view_->SetCurrentLayer(number);
+  if (view_) view_->SetCurrentLayer(number_);
 }
 
 bool Layer::Delete() {
-  if (!view_ || number == 0) return false;  // the system layer stays
+  if (!view_ || number_ == 0) return false;  // the system layer stays
   Ref<Layer> keep(this);
   View* view = view_;
   view_ = nullptr;
@@ -201,28 +211,45 @@ View::~View() {
 }
 
 Layer* View::LayerByNumber(int wanted) const {
-  for (const auto& l : layers_)
-    if (l->number == wanted) return l.get();
-  return nullptr;
+  auto it = byNumber_.find(wanted);
+  return it == byNumber_.end() ? nullptr : it->second.begin()->second;
 }
 
 Layer* View::LayerByName(const std::wstring& wanted) const {
-  for (const auto& l : layers_)
-    if (l->name == wanted) return l.get();
-  return nullptr;
+  auto it = byName_.find(wanted);
+  return it == byName_.end() ? nullptr : it->second.begin()->second;
+}
+
+int View::NextLayerNumber() const { return byNumber_.empty() ? 0 : std::max(0, byNumber_.rbegin()->first + 1); }
+
+void View::File(Layer* layer) {
+  byNumber_[layer->number_].emplace(layer->order_, layer);
+  byName_[layer->name_].emplace(layer->order_, layer);
+}
+
+void View::Unfile(Layer* layer) {
+  auto number = byNumber_.find(layer->number_);
+  if (number != byNumber_.end() && number->second.erase(layer->order_) && number->second.empty()) byNumber_.erase(number);
+  auto name = byName_.find(layer->name_);
+  if (name != byName_.end() && name->second.erase(layer->order_) && name->second.empty()) byName_.erase(name);
 }
 
 Ref<Layer> View::AddLayer(int layerNumber, const std::wstring& layerName) {
   Ref<Layer> layer = Make<Layer>(this, layerNumber, layerName);
   if (Doc()) layer->Register(Doc());
+  layer->order_ = nextOrder_++;
   layers_.push_back(layer);
+  File(layer.get());
   return layer;
 }
 
 void View::RemoveLayer(Layer* layer) {
-  layers_.erase(std::remove_if(layers_.begin(), layers_.end(), [&](const Ref<Layer>& l) { return l.get() == layer; }),
-                layers_.end());
-  if (currentLayer_ == layer->number) currentLayer_ = 0;
+  // Looked for from the end: layers are mostly taken away last first.
+  auto at = std::find_if(layers_.rbegin(), layers_.rend(), [&](const Ref<Layer>& l) { return l.get() == layer; });
+  if (at == layers_.rend()) return;
+  Unfile(layer);
+  if (currentLayer_ == layer->number_) currentLayer_ = 0;
+  layers_.erase(std::next(at).base());
 }
 
 void View::Kill() {
@@ -238,8 +265,8 @@ Ref<View> View::CopyFor(Document2D* doc) const {
   copy->y = y;
   copy->scale = scale;
   for (const auto& l : layers_) {
-    Ref<Layer> layer = l->number == 0 ? Ref<Layer>(copy->LayerByNumber(0)) : copy->AddLayer(l->number, l->name);
-    layer->name = l->name;
+    Ref<Layer> layer = l->number_ == 0 ? Ref<Layer>(copy->LayerByNumber(0)) : copy->AddLayer(l->number_, l->name_);
+    layer->SetName(l->name_);
     layer->color = l->color;
     layer->visible = l->visible;
   }

@@ -1,6 +1,9 @@
 #pragma once
 // Views, their layers, and the collections that reach them.
+#include <cstdint>
+#include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "model/Document2D.h"
@@ -10,18 +13,20 @@ namespace vlhost {
 class Layer : public Api<Node, vlapi::ILayer> {
  public:
   Layer(View* view, int number, std::wstring name);
-  int number;
-  std::wstring name;
   int color = 0;
   bool visible = true;
+
+  // Number and name change through SetNumber and SetName, which tell the view.
+  int Number() const { return number_; }
+  const std::wstring& Name() const { return name_; }
 
   void Detach() { view_ = nullptr; }
   int GetAPIObjectType() override { return vlapi::vlObjectLayer; }
   bool Update() override;
-  int GetNumber() override { return number; }
-  void SetNumber(int value) override { number = value; }
-  std::wstring GetName() override { return name; }
-  void SetName(const std::wstring& value) override { name = value; }
+  int GetNumber() override { return number_; }
+  void SetNumber(int value) override;
+  std::wstring GetName() override { return name_; }
+  void SetName(const std::wstring& value) override;
   int GetColor() override { return color; }
   void SetColor(int value) override { color = value; }
   bool GetVisible() override { return visible; }
@@ -31,7 +36,11 @@ class Layer : public Api<Node, vlapi::ILayer> {
   bool Delete() override;
 
  private:
+  friend class View;
   View* view_;
+  int number_;
+  std::wstring name_;
+  std::uint64_t order_ = 0;  // its place among the view's layers
 };
 
 class ViewCore : public Node, public Container {
@@ -61,6 +70,8 @@ class View : public Api<ViewCore, vlapi::IView, vlapi::IDrawingContainer, vlapi:
   }
   Ref<Layer> AddLayer(int number, const std::wstring& name);
   void RemoveLayer(Layer* layer);
+  // One more than the greatest number of a layer, at least 0.
+  int NextLayerNumber() const;
   int CurrentLayer() const { return currentLayer_; }
   void SetCurrentLayer(int number) { currentLayer_ = number; }
   void Kill() override;
@@ -102,7 +113,18 @@ class View : public Api<ViewCore, vlapi::IView, vlapi::IDrawingContainer, vlapi:
   vlapi::IDrawingTablesPtr GetDrawingTables() override;
 
  private:
+  friend class Layer;
+  // The layers by number and by name, each list in the layers' order, so
+  // that the first is the one a look-up gives: a view may hold many
+  // thousands of layers, read from a file.
+  using InOrder = std::map<std::uint64_t, Layer*>;
+  void File(Layer* layer);
+  void Unfile(Layer* layer);
+
   std::vector<Ref<Layer>> layers_;
+  std::map<int, InOrder> byNumber_;
+  std::unordered_map<std::wstring, InOrder> byName_;
+  std::uint64_t nextOrder_ = 0;
   int currentLayer_ = 0;
 };
 

@@ -1,0 +1,317 @@
+// dxf_bounds_bench [NAME]: DXF files as large as the readers' caps let them
+// be (256 MB, 500,000 objects, a million pieces, 100,000 layers and
+// linetypes, 500,000 blocks), and larger, written by the benchmark into a temporary folder, each through
+// the DXF converter alone and through the library's import of parts (which
+// runs the converter too), each step in a process of its own. Prints per file
+// the seconds and the peak memory of each step and the closing message, and
+// for the kinds measured at two sizes how many times longer the larger took
+// against how many times larger it is. Exit status 1 when a step takes more
+// than 10 s or 1 GB, or time grows much faster than the file. NAME: a part of
+// the names of the cases to run (all by default).
+#include "io/DxfImport.h"
+#include "model/NestingModel.h"
+
+#include "host/VarnelAPI.h"
+#include "vlhost/Converters.h"
+#include "vlhost/Host.h"
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <numbers>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double kGoalSeconds = 10;
+constexpr double kGoalMegabytes = 1024;
+
+// A file written piece by piece: its sections, header first.
+class Writer {
+public:
+    explicit Writer(const fs::path& path) : m_out(path, std::ios::binary)
+    {
+        Put(0, "SECTION"), Put(2, "HEADER"), Put(9, "$ACADVER"), Put(1, "AC1015"), Put(9, "$INSUNITS"), Put(70, "4");
+        Put(0, "ENDSEC");
+    }
+    ~Writer() { Put(0, "EOF"); }
+    void Put(int code, const std::string& value) { m_out << code << '\n' << value << '\n'; }
+    void Raw(const std::string& text) { m_out << text; }
+    void Section(const char* name) { Put(0, "SECTION"), Put(2, name); }
+    void End() { Put(0, "ENDSEC"); }
+    void Line(double x1, double y1, double x2, double y2, const std::string& layer = "0")
+    {
+        Put(0, "LINE"), Put(8, layer), Put(10, Num(x1)), Put(20, Num(y1)), Put(11, Num(x2)), Put(21, Num(y2));
+    }
+    void Square(double side)
+    {
+        Line(0, 0, side, 0), Line(side, 0, side, side), Line(side, side, 0, side), Line(0, side, 0, 0);
+    }
+    // `text` repeated until `bytes` are written.
+    void Fill(const std::string& text, size_t bytes)
+    {
+        std::string chunk;
+        while (chunk.size() < (size_t{1} << 20))
+            chunk += text;
+        for (size_t written = 0; written < bytes; written += chunk.size())
+            m_out << chunk;
+    }
+    static std::string Num(double v)
+    {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.12g", v);
+        return text;
+    }
+
+private:
+    std::ofstream m_out;
+};
+
+// `count` layers, each with a line: with `linetypes`, each line in a linetype of its own.
+void Layers(const fs::path& path, int count, bool linetypes)
+{
+    Writer w(path);
+    w.Section("TABLES");
+    if (linetypes) {
+        w.Put(0, "TABLE"), w.Put(2, "LTYPE");
+        for (int i = 0; i < count; ++i)
+            w.Put(0, "LTYPE"), w.Put(2, "T" + std::to_string(i)), w.Put(70, "0"), w.Put(73, "2"), w.Put(49, "2"),
+                w.Put(49, "-1");
+        w.Put(0, "ENDTAB");
+    }
+    w.Put(0, "TABLE"), w.Put(2, "LAYER");
+    for (int i = 0; i < count; ++i)
+        w.Put(0, "LAYER"), w.Put(2, "L" + std::to_string(i)), w.Put(70, "0"), w.Put(62, "7"), w.Put(6, "CONTINUOUS");
+    w.Put(0, "ENDTAB");
+    w.End();
+    w.Section("ENTITIES");
+    w.Square(100);
+    for (int i = 0; i < count; ++i) {
+        w.Line(200 + i % 100, i / 100, 200.5 + i % 100, i / 100, "L" + std::to_string(i));
+        if (linetypes)
+            w.Put(6, "T" + std::to_string(i));
+    }
+    w.End();
+}
+
+// A part, then `head` and `text` repeated to `bytes` among its objects, or
+// before its section with `before`.
+void Minimal(const fs::path& path, const std::string& head, const std::string& text, size_t bytes, bool before = false)
+{
+    Writer w(path);
+    if (before)
+        w.Fill(text, bytes);
+    w.Section("ENTITIES");
+    w.Square(100);
+    if (!before) {
+        w.Raw(head);
+        w.Fill(text, bytes);
+    }
+    w.End();
+}
+
+// A part and `texts` MTEXTs of `breaks` line breaks each.
+void Texts(const fs::path& path, int breaks, int texts)
+{
+    Writer w(path);
+    w.Section("ENTITIES");
+    w.Square(100);
+    std::string text;
+    for (int i = 0; i < breaks; ++i)
+        text += "\\P";
+    for (int t = 0; t < texts; ++t)
+        w.Put(0, "MTEXT"), w.Put(8, "0"), w.Put(10, "10"), w.Put(20, "10"), w.Put(40, "2.5"), w.Put(1, text);
+    w.End();
+}
+
+// A circle of radius 500 as one closed polyline of `count` vertices, or as
+// `count` lines.
+void Ring(const fs::path& path, int count, bool lines)
+{
+    Writer w(path);
+    w.Section("ENTITIES");
+    auto at = [&](int i) {
+        const double t = 2 * std::numbers::pi * i / count;
+        return std::pair{500 * std::cos(t), 500 * std::sin(t)};
+    };
+    if (!lines) {
+        w.Put(0, "LWPOLYLINE"), w.Put(8, "0"), w.Put(90, std::to_string(count)), w.Put(70, "1");
+        for (int i = 0; i < count; ++i)
+            w.Put(10, Writer::Num(at(i).first)), w.Put(20, Writer::Num(at(i).second));
+    } else {
+        for (int i = 0; i < count; ++i)
+            w.Line(at(i).first, at(i).second, at((i + 1) % count).first, at((i + 1) % count).second);
+    }
+    w.End();
+}
+
+// Empty blocks, each inserted once, and nothing else.
+void Blocks(const fs::path& path, int count)
+{
+    Writer w(path);
+    w.Section("BLOCKS");
+    for (int i = 0; i < count; ++i)
+        w.Put(0, "BLOCK"), w.Put(2, "B" + std::to_string(i)), w.Put(0, "ENDBLK");
+    w.End();
+    w.Section("ENTITIES");
+    for (int i = 0; i < count; ++i)
+        w.Put(0, "INSERT"), w.Put(2, "B" + std::to_string(i));
+    w.End();
+}
+
+struct Case {
+    std::string name;
+    std::function<void(const fs::path&)> write;
+    std::string kind;  // cases of one kind at two sizes: the larger's growth is checked
+};
+
+struct Step {
+    double seconds = -1;
+    double megabytes = -1;
+    bool ended = false;  // the process ended by itself
+};
+
+// Runs `work` in a process of its own; its seconds and peak memory.
+Step Measure(const std::function<void()>& work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        alarm(120);
+        work();
+        std::fflush(nullptr);
+        _exit(0);
+    }
+    int status = 0;
+    rusage usage{};
+    Step step;
+    if (child > 0 && wait4(child, &status, 0, &usage) == child) {
+        step.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        step.megabytes = static_cast<double>(usage.ru_maxrss) / 1024.0;
+        step.ended = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    return step;
+}
+
+// The stand-in host for one step, with the library's globals set.
+struct Host {
+    vlhost::Host host;
+    std::unique_ptr<vlhost::ConverterModule> converter;
+    explicit Host(const fs::path& root) : host(root)
+    {
+        application = host.Application();
+        resourceModule = application->GetResourcesModule(L"Nesting");
+        host.NewDrawing();
+        converter = std::make_unique<vlhost::ConverterModule>(application, "dxfImport");
+    }
+    ~Host()
+    {
+        converter.reset();
+        resourceModule = nullptr;
+        application = nullptr;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string only = argc > 1 ? argv[1] : "";
+    const size_t mb = size_t{1} << 20;
+    const std::vector<Case> cases = {
+        {"80,000 layers, a line each", [](const fs::path& p) { Layers(p, 80000, false); }, "layers"},
+        {"300,000 layers, a line each", [](const fs::path& p) { Layers(p, 300000, false); }, "layers"},
+        {"80,000 layers and linetypes", [](const fs::path& p) { Layers(p, 80000, true); }, "linetypes"},
+        {"300,000 layers and linetypes", [](const fs::path& p) { Layers(p, 300000, true); }, "linetypes"},
+        {"250 MB of empty LINEs", [&](const fs::path& p) { Minimal(p, "", "0\nLINE\n", 250 * mb); }, ""},
+        {"250 MB of HATCHes", [&](const fs::path& p) { Minimal(p, "", "0\nHATCH\n", 250 * mb); }, ""},
+        {"250 MB of groups of one LINE", [&](const fs::path& p) { Minimal(p, "0\nLINE\n8\n0\n", "5\nA\n", 250 * mb); }, ""},
+        {"250 MB of comments", [&](const fs::path& p) { Minimal(p, "", "999\n\n", 250 * mb, true); }, ""},
+        {"5,000,000 empty blocks inserted", [](const fs::path& p) { Blocks(p, 5000000); }, ""},
+        {"MTEXT of 100,000 line breaks", [](const fs::path& p) { Texts(p, 100000, 1); }, "text"},
+        {"MTEXT of 900,000 line breaks", [](const fs::path& p) { Texts(p, 900000, 1); }, "text"},
+        {"MTEXT of 1,000,000 line breaks", [](const fs::path& p) { Texts(p, 1000000, 1); }, ""},
+        {"two MTEXTs of 1,000,000 line breaks", [](const fs::path& p) { Texts(p, 1000000, 2); }, ""},
+        {"closed polyline of 250,000 vertices", [](const fs::path& p) { Ring(p, 250000, false); }, "polyline"},
+        {"closed polyline of 1,000,000 vertices", [](const fs::path& p) { Ring(p, 1000000, false); }, "polyline"},
+        {"closed polyline of 5,000,000 vertices", [](const fs::path& p) { Ring(p, 5000000, false); }, ""},
+        {"ring of 125,000 lines", [](const fs::path& p) { Ring(p, 125000, true); }, "lines"},
+        {"ring of 500,000 lines", [](const fs::path& p) { Ring(p, 500000, true); }, "lines"},
+    };
+    const fs::path scratch = fs::temp_directory_path() / ("dxf_bounds_bench-" + std::to_string(getpid()));
+    int status = 0;
+    std::printf("%-38s %7s %10s %10s %10s %10s  %s\n", "file", "MB", "convert s", "convert MB", "import s",
+                "import MB", "closing message");
+    std::fflush(stdout);
+    struct Last {
+        std::string kind;
+        double bytes = 0, seconds = 0;
+    } last;
+    for (const Case& c : cases) {
+        if (c.name.find(only) == std::string::npos)
+            continue;
+        std::error_code ec;
+        fs::remove_all(scratch, ec);
+        fs::create_directories(scratch);
+        const fs::path file = scratch / "part.dxf";
+        c.write(file);
+        const double bytes = static_cast<double>(fs::file_size(file, ec));
+        const std::wstring path = vlhost::Host::Wide(file.string());
+        const fs::path message = scratch / "message.txt";
+        const Step convert = Measure([&] {
+            Host host(scratch / "host");
+            host.converter->Convert(path, vlhost::Host::Wide((scratch / "alone.vfw").string()));
+        });
+        const Step import = Measure([&] {
+            Host host(scratch / "host");
+            std::vector<FileMetaParams> entries{{path, L"", 1, 0.0}};
+            {
+                NestingModel model;
+                dxfimport::ImportFiguresFromDxf(model, entries, vlhost::Host::Wide((scratch / "out").string()),
+                                                [&](const std::wstring& dxf) { return host.converter->Convert(dxf, L""); });
+            }
+            std::wstring closing;
+            for (const auto& m : host.host.State().messages)
+                closing += (closing.empty() ? L"" : L" | ") + m.text;
+            std::replace(closing.begin(), closing.end(), L'\n', L' ');
+            std::ofstream(message) << vlhost::Host::Utf8(closing.substr(0, 200));
+        });
+        std::string closing;
+        std::getline(std::ifstream(message), closing);
+        if (closing.empty())
+            closing = fs::exists(scratch / "out" / "part.vfw") ? "(a fragment written)" : "none";
+        const bool ok = convert.ended && import.ended && convert.seconds <= kGoalSeconds && import.seconds <= kGoalSeconds &&
+                        convert.megabytes <= kGoalMegabytes && import.megabytes <= kGoalMegabytes;
+        std::string growth;
+        bool grew = true;
+        if (!c.kind.empty() && c.kind == last.kind) {
+            // Time may grow with the file, and some more for the caches; not with its square.
+            const double size = bytes / last.bytes, time = import.seconds / std::max(last.seconds, 0.01);
+            char text[64];
+            std::snprintf(text, sizeof text, "  (%.1f times the file, %.1f times the time)", size, time);
+            growth = text;
+            grew = time <= 2 * size;
+        }
+        status |= ok && grew ? 0 : 1;
+        std::printf("%-38s %7.1f %10.2f %10.0f %10.2f %10.0f  %s%s%s\n", c.name.c_str(), bytes / mb, convert.seconds,
+                    convert.megabytes, import.seconds, import.megabytes, closing.c_str(), growth.c_str(),
+                    ok && grew ? "" : "  << FAILED");
+        std::fflush(stdout);
+        last = {c.kind, bytes, import.seconds};
+    }
+    std::error_code ec;
+    fs::remove_all(scratch, ec);
+    return status;
+}
