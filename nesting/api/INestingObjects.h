@@ -94,7 +94,8 @@ struct INObject : vlapi::IAPIObject {
     // The number of the macro's view; -1 without a macro.
     virtual int GetView() = 0;
     virtual void SetCurrentView() = 0;
-    // Places the macro at (x, y) turned by `angle` degrees, in its view.
+    // Places the macro at (x, y) turned by `angle` degrees, in its view; the
+    // bridges on the object come along.
     virtual NResult SetPlacement(double x, double y, double angle) = 0;
     // Moves the macro into the view; callers place it afterwards.
     virtual void ChangeView(int view) = 0;

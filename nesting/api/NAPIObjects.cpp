@@ -1,6 +1,8 @@
 // The automation objects of sheets, figures, bridges and remnants.
 #include "api/NestingAPIObjects.h"
 
+#include <type_traits>
+
 NObjectPtr ModelObjectOf(vlapi::IAPIObject* object)
 {
     return napi::Guarded(NObjectPtr(), [&] {
@@ -68,8 +70,15 @@ int ObjectImpl<I, T>::GetReference()
 template <class I, class T>
 void ObjectImpl<I, T>::GetGabarit(NRect& out)
 {
-    // The model object's rectangle; for a figure that of its first gap polygon.
-    With([&](T& o) { out = o.GetGabarit(); });
+    // The model object's rectangle; for a figure that of its first gap
+    // polygon, or of its outline while it has none (the figure's own
+    // rectangle then stays where the outline was read).
+    With([&](T& o) {
+        if constexpr (std::is_base_of_v<Figure, T>)
+            out = o.m_poligons.empty() && !o.m_borders.empty() ? o.m_rectBorder : o.GetGabarit();
+        else
+            out = o.GetGabarit();
+    });
 }
 
 template <class I, class T>
@@ -87,7 +96,9 @@ void ObjectImpl<I, T>::SetCurrentView()
 template <class I, class T>
 NResult ObjectImpl<I, T>::SetPlacement(double x, double y, double angle)
 {
-    // The model moves relatively: by the difference from where the macro stands.
+    // The model moves relatively: by the difference from where the macro
+    // stands. The bridges on the object come along, as after a move in the
+    // drawing.
     return SetWithin({{kCoordinate, x}, {kCoordinate, y}, {kCoordinate, angle}}, [&] {
         With([&](T& o) {
             if (!o.m_macro)
@@ -96,7 +107,10 @@ NResult ObjectImpl<I, T>::SetPlacement(double x, double y, double angle)
             double y0 = 0.0;
             double a0 = 0.0;
             o.GetPlacement(x0, y0, a0);
+            BridgeAnchors bridges;
+            bridges.Hold({m_object});
             o.SetPlacement(x - x0, y - y0, angle - a0, false);
+            bridges.Follow();
         });
     });
 }

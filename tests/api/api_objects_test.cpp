@@ -5,6 +5,7 @@
 
 #include "api/NestingAPIObjects.h"
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <set>
@@ -388,6 +389,64 @@ TEST_F(ObjectsTest, NonNumbersInfinitiesAndHugeValuesAreRefused)
     }
     m.DeleteProgressIndicator();
     EXPECT_EQ(Snapshot(job, DrawingMacros().size()), before);
+}
+
+}  // namespace apitest
+
+namespace apitest {
+namespace {
+
+// Where the figure's macro stands: x, y and the angle in degrees.
+std::array<double, 3> MacroPlacement(const IFigurePtr& figure)
+{
+    std::array<double, 3> at{};
+    ModelObjectAs<Figure>(figure)->GetPlacement(at[0], at[1], at[2]);
+    return at;
+}
+
+}  // namespace
+
+// A figure placed through its automation object stands where it is asked,
+// its rectangle with it, and a bridge on it comes along.
+TEST_F(ObjectsTest, FigurePlacedByTheInterfaceMovesWithItsBridges)
+{
+    Job job = MakeJob();
+    INestingModel& m = *job.model.get();
+    job.figure->SaveParams();
+    job.figure->SetCurrentView();
+    NRect box;
+    job.figure->GetGabarit(box);
+    const NRect border = ModelObjectAs<Figure>(job.figure)->m_rectBorder;
+    double x = border.pBot.x;
+    double y = (border.pBot.y + border.pTop.y) / 2;
+    const IJumperPtr bridge = m.CreateJumper(0.0, 0.0, 10.0, BridgeType::Gap, false);
+    bridge->SetOwner1(m.CheckObjectForJumperOwner(job.figure->GetReference(), x, y, 10.0, NestingObjectType::Figure));
+    ASSERT_TRUE(ModelObjectAs<Jumper>(bridge)->m_owner1);
+    bridge->SetPoint1(x, y);
+    ASSERT_EQ(m.AddJumper(bridge, 0), NResult::Done);
+    const auto [x0, y0, a0] = MacroPlacement(job.figure);
+
+    ASSERT_EQ(job.figure->SetPlacement(x0 + 40.0, y0 + 30.0, a0), NResult::Done);
+    const auto moved = MacroPlacement(job.figure);
+    EXPECT_NEAR(moved[0], x0 + 40.0, 1e-6);
+    EXPECT_NEAR(moved[1], y0 + 30.0, 1e-6);
+    NRect after;
+    job.figure->GetGabarit(after);
+    EXPECT_NEAR(after.pBot.x, box.pBot.x + 40.0, 1e-6);
+    EXPECT_NEAR(after.pTop.y, box.pTop.y + 30.0, 1e-6);
+    // The bridge in the drawing, as the next reading finds it.
+    double bridgeX = 0.0, bridgeY = 0.0, bridgeAngle = 0.0;
+    ModelObjectAs<Jumper>(bridge)->GetPlacement(bridgeX, bridgeY, bridgeAngle);
+    EXPECT_NEAR(bridgeX, x + 40.0, 1e-6);
+    EXPECT_NEAR(bridgeY, y + 30.0, 1e-6);
+
+    // A half turn about the macro's point: the rectangle turns with it.
+    ASSERT_EQ(job.figure->SetPlacement(moved[0], moved[1], a0 + 180.0), NResult::Done);
+    EXPECT_NEAR(std::remainder(MacroPlacement(job.figure)[2] - a0 - 180.0, 360.0), 0.0, 1e-6);
+    NRect turned;
+    job.figure->GetGabarit(turned);
+    EXPECT_NEAR(turned.pTop.x - turned.pBot.x, after.pTop.x - after.pBot.x, 1e-6);
+    EXPECT_NEAR(turned.pBot.x + turned.pTop.x, 4.0 * moved[0] - after.pBot.x - after.pTop.x, 1e-6);
 }
 
 }  // namespace apitest
