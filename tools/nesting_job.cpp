@@ -282,6 +282,10 @@ int main(int argc, char** argv)
                 std::cerr << "\n";
                 result = 1;
             }
+            // Equal right triangles are joined into compounds, as loading
+            // parts in the source data joins them when uniting is on.
+            if (model->GetUniteFigures())
+                model->CreateCompoundFigures();
             model->ArrangeFiguresInContainer(true, true);
             model->SaveParams();
             model->UpdateResultTables();

@@ -151,6 +151,10 @@ void Figure::CopyDataFrom(const Figure& other)
     m_count = other.m_count;
     m_rectArea = other.m_rectArea;
     m_gap = other.m_gap;
+    // The borders are the other's, followed on chords with its sag: the gap
+    // polygons copied stand that much further out, as the other's do.
+    m_borderSag = other.m_borderSag;
+    m_sagKnown = other.m_sagKnown;
     m_area = other.m_area;
     m_length = other.m_length;
     m_color = other.m_color;

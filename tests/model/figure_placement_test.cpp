@@ -109,6 +109,7 @@ TEST_F(FigurePlacementTest, CopiesGetNewMacrosAndTheData)
     figure->m_choose = true;
     figure->m_convex = true;
     figure->m_sourceTextParams = {{5.0}};
+    figure->m_borderSag = 0.25;
 
     const FigurePtr copy = figure->CreateCopy();
     ASSERT_TRUE(copy);
@@ -121,6 +122,10 @@ TEST_F(FigurePlacementTest, CopiesGetNewMacrosAndTheData)
     EXPECT_FALSE(copy->m_choose);
     EXPECT_FALSE(copy->m_convex);
     ASSERT_EQ(copy->m_sourceTextParams.size(), 1u);
+    // Its gap polygons are the original's, made with the borders' sag: the
+    // copy says so, and a run does not make them again with another one.
+    EXPECT_TRUE(copy->HasSagOutward());
+    EXPECT_EQ(copy->GapSag(), 0.25);
     ASSERT_EQ(copy->m_poligons.size(), 1u);
     EXPECT_NE(copy->m_poligons[0], figure->m_poligons[0]);
 
