@@ -488,6 +488,39 @@ void BridgeAnchors::Bring(Held& held)
         e.last = now[end];
     }
     bridge.SaveParams();
+    if (renamed)
+        NameOwners(held);
+}
+
+void BridgeAnchors::NameOwners(const Held& held)
+{
+    // An end handed on to another owner (a compound split or joined) names
+    // it: the held owner by its macro, any other end the object it stands on.
+    Jumper& bridge = *held.bridge;
+    BridgeOwners standing(bridge);
+    const bool offer = std::any_of(held.ends.begin(), held.ends.begin() + static_cast<std::ptrdiff_t>(held.count),
+                                   [](const End& e) { return !e.owner; });
+    if (offer) {
+        std::vector<INestingMacroObjectPtr> macros;
+        vrnApi::GetMacrosFromActiveDoc(macros);
+        OfferDrawingOwners(standing, macros, bridge.GetView());
+    }
+    std::array<NObjectPtr, 2> owners;
+    for (size_t end = 0; end < held.count; ++end) {
+        const INestingMacroObjectPtr& macro = held.ends[end].owner;
+        if (!macro) {
+            owners[end] = standing.Owner(end);
+            continue;
+        }
+        owners[end] = std::make_shared<NObject>(macro);
+        owners[end]->m_name = macro->GetName();
+    }
+    bridge.m_owner1 = owners[0];
+    bridge.m_owner2 = owners[1];
+    bridge.UpdateName();
+    // The marks stay as stored: the owners only lent their names.
+    bridge.m_owner1.reset();
+    bridge.m_owner2.reset();
 }
 
 std::vector<BridgeAnchors::Handover> BridgeAnchors::Leave(const INestingMacroObjectPtr& owner) const

@@ -152,6 +152,7 @@ private:
     static NPoint Carry(const Placement& from, const Placement& to, const NPoint& p);
     bool Holds(reference bridge) const;
     static void Bring(Held& held);
+    static void NameOwners(const Held& held);
     // The end held on `owner` from now on, standing at `at`; the next Follow
     // brings the bridge there.
     static void Rehold(Held& held, size_t end, const Figure& owner, const NPoint& at);
