@@ -206,6 +206,14 @@ void CompoundFigure::DestroyCompoundFigures(std::vector<FigurePtr>& figures)
     m_figures.clear();
 }
 
+bool CompoundFigure::HoldsMember(reference ref) const
+{
+    const std::vector<INestingMacroObjectPtr> macros = MemberMacros();
+    return ref != 0 && std::any_of(macros.begin(), macros.end(), [ref](const INestingMacroObjectPtr& macro) {
+               return macro && macro->GetReference() == ref;
+           });
+}
+
 void CompoundFigure::UpdateFigures()
 {
     if (!m_macro)

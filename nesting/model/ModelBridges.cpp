@@ -154,6 +154,17 @@ NObjectPtr NestingModel::CheckObjectForJumper(int ref, double& x, double& y, dou
         object = FindByRef(m_sheets, ref);
     else if (type == NestingObjectType::Figure)
         object = FindByRef(m_figures, ref);
+    if (!object && type == NestingObjectType::Figure) {
+        // A member of a compound found under the point: the bridge stands on
+        // the compound, the figure that is placed and that a move carries.
+        for (const FigurePtr& figure : m_figures) {
+            const auto* compound = dynamic_cast<const CompoundFigure*>(figure.get());
+            if (compound && compound->HoldsMember(ref)) {
+                object = figure;
+                break;
+            }
+        }
+    }
     if (!object)
         return {};
     const NPoint p = IntoViewOf(*object, {x, y});

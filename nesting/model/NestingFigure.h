@@ -155,6 +155,8 @@ public:
     bool AddFigures(FigurePtr figure1, FigurePtr figure2, double gap);
     // Reads the members back from the macro's content.
     void UpdateFigures();
+    // One of the macros the compound's macro holds has that reference.
+    bool HoldsMember(reference ref) const;
 
     std::vector<FigurePtr> m_figures;  // the members
     inline static int32_t m_index = 0;  // running number of compound names

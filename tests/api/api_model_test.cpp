@@ -316,6 +316,34 @@ TEST_F(ModelApiTest, CompoundFiguresAreBuiltWithoutTestingTheUnitingFlag)
     }
 }
 
+// A point found on a member of a compound gives the compound as the bridge's
+// owner: the figure that is placed, whose moves and deletion carry the bridge.
+TEST_F(ModelApiTest, ABridgeOnACompoundsMemberIsTheCompounds)
+{
+    INestingModelPtr model = CreateNestingModelInstance();
+    model->AddFigure(FragmentFile("t1.vfr", {{0, 0}, {40, 0}, {0, 30}}));
+    model->AddFigure(FragmentFile("t2.vfr", {{0, 0}, {40, 0}, {0, 30}}));
+    model->InitFigurePolygons();
+    model->CreateCompoundFigures();
+    std::vector<INObjectPtr> figures;
+    model->GetFigureObjects(figures);
+    ASSERT_EQ(figures.size(), 1u);
+    const auto compound = ModelObjectAs<CompoundFigure>(figures.front());
+    ASSERT_TRUE(compound);
+    std::vector<INestingMacroObjectPtr> members;
+    compound->m_macro->GetMacroObjectsFromMacro(members);
+    ASSERT_EQ(members.size(), 2u);
+    compound->SetCurrentView();
+    const NRect box = compound->m_rectBorder;
+    for (const INestingMacroObjectPtr& member : members) {
+        double x = (box.pBot.x + box.pTop.x) / 2;
+        double y = box.pBot.y;
+        const INObjectPtr owner =
+            model->CheckObjectForJumperOwner(member->GetReference(), x, y, 10.0, NestingObjectType::Figure);
+        EXPECT_EQ(ModelObjectOf(owner.get()), compound);
+    }
+}
+
 // Arranging the container keeps the remnants unless asked to delete them.
 TEST_F(ModelApiTest, ArrangingTheContainerDeletesRemnantsOnlyWhenAsked)
 {
