@@ -278,7 +278,7 @@ TEST_P(CompoundBridgeTest, BridgesOnACompoundGoWithItsMembers)
     Drop(model);
     const auto onTriangles = [&](const std::vector<std::wstring>& names) {
         return std::count_if(names.begin(), names.end(), [&](const std::wstring& name) {
-            return name.find(unite ? L"Мостик: Составная деталь" : L"Мостик: T") != std::wstring::npos;
+            return name.find(model.m_uniteFigures ? L"Мостик: Составная деталь" : L"Мостик: T") != std::wstring::npos;
         });
     };
     // The bridges name the owners they were handed to at once, not only
