@@ -96,20 +96,14 @@ void ObjectImpl<I, T>::SetCurrentView()
 template <class I, class T>
 NResult ObjectImpl<I, T>::SetPlacement(double x, double y, double angle)
 {
-    // The model moves relatively: by the difference from where the macro
-    // stands. The bridges on the object come along, as after a move in the
-    // drawing.
+    // The bridges on the object come along, as after a move in the drawing.
     return SetWithin({{kCoordinate, x}, {kCoordinate, y}, {kCoordinate, angle}}, [&] {
         With([&](T& o) {
             if (!o.m_macro)
                 return;
-            double x0 = 0.0;
-            double y0 = 0.0;
-            double a0 = 0.0;
-            o.GetPlacement(x0, y0, a0);
             BridgeAnchors bridges;
             bridges.Hold({m_object});
-            o.SetPlacement(x - x0, y - y0, angle - a0, false);
+            o.MoveTo(x, y, angle);
             bridges.Follow();
         });
     });

@@ -27,6 +27,17 @@ void NObject::SetPlacement(double x, double y, double angle, bool fromHP)
         m_macro->SetMacroPlacement(x, y, angle, fromHP);
 }
 
+void NObject::MoveTo(double x, double y, double angle)
+{
+    if (!m_macro)
+        return;
+    double x0 = 0.0;
+    double y0 = 0.0;
+    double a0 = 0.0;
+    GetPlacement(x0, y0, a0);
+    SetPlacement(x - x0, y - y0, angle - a0, false);
+}
+
 void NObject::SetMirrorPlacement()
 {
     if (m_macro)

@@ -29,6 +29,9 @@ public:
     // Relative transform: by (x, y) mm, turned by `angle` degrees.
     virtual void GetPlacement(double& x, double& y, double& angle) const;
     virtual void SetPlacement(double x, double y, double angle, bool fromHP);
+    // Places the macro at (x, y) turned by `angle` degrees: by the difference
+    // from where it stands.
+    void MoveTo(double x, double y, double angle);
     virtual void SetMirrorPlacement();
     virtual bool GetProjectionPoint(const NPoint& p, double maxdist, NPoint& pp) const;
     virtual bool CheckContainPointOnBorders(const NPoint& p, double maxdist) const;

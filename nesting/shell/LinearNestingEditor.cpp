@@ -2,6 +2,7 @@
 
 #include "engine/LinearNesting/SimplexMethodSolver.h"
 #include "host/HostGuards.h"
+#include "api/NestingAPIObjects.h"
 #include "host/VarnelAPI.h"
 #include "io/Reporter.h"
 #include "shell/BaseProcess.h"
@@ -78,6 +79,14 @@ double Height(const INObjectPtr& object)
     NRect rect;
     object->GetGabarit(rect);
     return rect.pTop.y - rect.pBot.y;
+}
+
+// A piece laid at (x, y). Pieces of linear nesting carry no bridges, so the
+// drawing is not searched for bridges to bring along at each of them.
+void PlaceAt(const INObjectPtr& piece, double x, double y)
+{
+    if (const NObjectPtr object = ModelObjectOf(piece.get()))
+        object->MoveTo(x, y, 0.0);
 }
 
 // The row of that name and length, or the row count.
@@ -403,7 +412,7 @@ void LinearNestingEditor::DrawPatterns()
         std::map<int, double> ends;
         for (const INObjectPtr& figure : figures) {
             double& x = ends[figure->GetView()];
-            figure->SetPlacement(x, 0.0, 0.0);
+            PlaceAt(figure, x, 0.0);
             x += Width(figure);
         }
     }
@@ -440,7 +449,7 @@ void LinearNestingEditor::DrawDetails()
     double y = 2.0 * height;
     for (auto it = figures.rbegin(); it != figures.rend(); ++it) {
         (*it)->ChangeView(container);
-        (*it)->SetPlacement(0.0, y, 0.0);
+        PlaceAt(*it, 0.0, y);
         y += Height(*it);
     }
     m_model->CreateFigureColouring();
