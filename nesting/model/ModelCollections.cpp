@@ -101,9 +101,6 @@ FigurePtr NestingModel::AddFigure(std::wstring path)
 
 FigurePtr NestingModel::AddLinNestFigure(LNDetailParams par, size_t count)
 {
-    // No piece asked for, none made: the first is made before its copies.
-    if (count == 0)
-        return {};
     INestingMacroObjectPtr macro = vrnApi::CreateMacroByRectangle(par.name, par.length, m_heightSheet, kFigureCommand);
     if (!macro)
         return {};

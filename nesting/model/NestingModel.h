@@ -48,8 +48,6 @@ public:
 
     // Figures
     FigurePtr AddFigure(std::wstring path);
-    // `count` pieces of the detail in the current view; the first of them,
-    // empty for none.
     FigurePtr AddLinNestFigure(LNDetailParams par, size_t count);
     void RemFigure(FigurePtr& figure);
     void DelFigure(FigurePtr& figure);
