@@ -288,7 +288,8 @@ struct INestingModel : vlapi::IAPIObject {
 
     // Figures
     virtual IFigurePtr AddFigure(std::wstring path) = 0;
-    // Empty for a length or a count out of range.
+    // `count` pieces of the detail, the first returned; empty, and none made,
+    // for a length or a count out of range (a count of 0 among them).
     virtual IFigurePtr AddLinNestFigure(LNDetailParams detail, size_t count) = 0;
     virtual void RemFigure(const IFigurePtr& figure) = 0;
     virtual void DelFigure(const IFigurePtr& figure) = 0;

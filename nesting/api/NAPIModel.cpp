@@ -25,6 +25,7 @@ constexpr napi::Range kSheetScheme{0.0, 3.0};  // user-defined, horizontal, vert
 constexpr napi::Range kColumns{1.0, 100.0};
 constexpr napi::Range kMeasure{0.0, 1.0e9};    // any length a stored block may hold
 constexpr napi::Range kLength{0.0, 1.0e6, true};
+constexpr napi::Range kPieces{1.0, napi::kCopies.high};
 
 template <class T>
 bool InList(const std::vector<std::shared_ptr<T>>& list, const std::shared_ptr<T>& object)
@@ -398,7 +399,8 @@ IFigurePtr NAPIModel::AddFigure(std::wstring path)
 
 IFigurePtr NAPIModel::AddLinNestFigure(LNDetailParams detail, size_t count)
 {
-    if (!kLength.Holds(detail.length) || !napi::kCopies.Holds(static_cast<double>(count)) ||
+    // n pieces, one at least: the model makes the first piece whatever n is.
+    if (!kLength.Holds(detail.length) || !kPieces.Holds(static_cast<double>(count)) ||
         !napi::kCopies.Holds(static_cast<double>(detail.count)))
         return {};
     return With(IFigurePtr(), [&](NestingModel& m) { return WrapFigure(m.AddLinNestFigure(std::move(detail), count)); });

@@ -135,12 +135,16 @@ bool RingsWithin(const NPolygon& p, const NPolygon& q, double reach)
     return false;
 }
 
-// The part's outline lies in the remnant's area, or the remnant in the part,
-// or the two come nearer than `gap`: the remnant is not clear of the part.
-bool Reaches(const Waste& waste, const NPolygon& outline, double gap)
+// The part's outline lies in the remnant's area, or the remnant in the part's
+// material (inside its outline and in none of its holes: a hole's slug may be
+// a remnant), or a ring of the one comes nearer than `gap` to a ring of the
+// other: the remnant is not clear of the part. `part` holds the part's
+// outline first, then its holes.
+bool Reaches(const Waste& waste, const VectorPolygon& part, double gap)
 {
-    if (waste.m_polygons.empty() || outline.m_points.size() < 3)
+    if (waste.m_polygons.empty() || part.empty() || !part.front() || part.front()->m_points.size() < 3)
         return false;
+    const NPolygon& outline = *part.front();
     const NRect& w = waste.m_rect;
     const NRect& o = outline.GetGabarit();
     if (o.pBot.x - w.pTop.x >= gap || w.pBot.x - o.pTop.x >= gap || o.pBot.y - w.pTop.y >= gap ||
@@ -152,10 +156,19 @@ bool Reaches(const Waste& waste, const NPolygon& outline, double gap)
         std::none_of(waste.m_polygons.begin() + 1, waste.m_polygons.end(),
                      [&](const NPolygonPtr& hole) { return hole && hole->CheckContainPoint(onPart, true); }))
         return true;
-    if (outline.CheckContainPoint(outer.m_points.front(), false))
+    const NPoint& onWaste = outer.m_points.front();
+    if (outline.CheckContainPoint(onWaste, false) &&
+        std::none_of(part.begin() + 1, part.end(),
+                     [&](const NPolygonPtr& hole) {
+                         // A hole's box is not kept up as the part moves: its points are asked.
+                         return hole && CheckPoligonContainPoint(hole->m_points, onWaste, true);
+                     }))
         return true;
-    return std::any_of(waste.m_polygons.begin(), waste.m_polygons.end(),
-                       [&](const NPolygonPtr& ring) { return ring && RingsWithin(*ring, outline, gap); });
+    return std::any_of(waste.m_polygons.begin(), waste.m_polygons.end(), [&](const NPolygonPtr& ring) {
+        return ring && std::any_of(part.begin(), part.end(), [&](const NPolygonPtr& partRing) {
+                   return partRing && RingsWithin(*ring, *partRing, gap);
+               });
+    });
 }
 
 }  // namespace
@@ -168,20 +181,20 @@ std::vector<std::pair<WastePtr, FigurePtr>> NestingModel::CoveredWastes() const
     std::vector<std::pair<WastePtr, FigurePtr>> covered;
     if (m_wastes.empty())
         return covered;
-    // Each figure's outer outline: its outline rings, or, for a figure whose
-    // record holds none, the rings its macro draws.
-    std::vector<NPolygonPtr> outlines;
+    // Each figure's outline and holes: its outline rings, or, for a figure
+    // whose record holds none, the rings its macro draws.
+    std::vector<VectorPolygon> outlines;
     for (const FigurePtr& figure : m_figures) {
         VectorPolygon rings = figure->m_borders;
         if (rings.empty()) {
             double area = 0.0, length = 0.0, sag = 0.0;
             rings = figure->ReadBorders(area, length, sag);
         }
-        outlines.push_back(rings.empty() ? nullptr : rings.front());
+        outlines.push_back(std::move(rings));
     }
     for (const WastePtr& waste : m_wastes) {
         for (size_t i = 0; i < m_figures.size(); ++i) {
-            if (outlines[i] && SameView(*waste, *m_figures[i]) && Reaches(*waste, *outlines[i], reach)) {
+            if (SameView(*waste, *m_figures[i]) && Reaches(*waste, outlines[i], reach)) {
                 covered.emplace_back(waste, m_figures[i]);
                 break;
             }

@@ -261,12 +261,6 @@ private:
 };
 
 // Why the converter read nothing from `file`.
-std::wstring Unread(const fs::path& file)
-{
-    DxfObjectKinds kinds;
-    const std::wstring why = kinds.Read(file) ? kinds.NothingRead() : std::wstring();
-    return why.empty() ? kNotRead : why;
-}
 
 vlapi::IViewPtr CurrentView(const vlapi::IVarnelDocument2DPtr& doc)
 {
@@ -308,10 +302,8 @@ public:
             return outputs::kNoDocument;
         const bool read = m_read(entry.m_path);
         const std::wstring leftOut = LeftOut();
-        if (!read) {
-            const std::wstring why = Unread(source);
-            return why == kNotRead && !leftOut.empty() ? why + L": " + leftOut : why;
-        }
+        if (!read)
+            return UnreadText(source, leftOut);
         if (!fragment.IsActive())
             return importfiles::kNotActive;
 
@@ -349,15 +341,7 @@ public:
 
 private:
     // What the reader said it left out of the file it read last, in one text.
-    std::wstring LeftOut() const
-    {
-        std::wstring text;
-        if (m_problems) {
-            for (const std::wstring& problem : m_problems())
-                text += (text.empty() ? L"" : L"; ") + problem;
-        }
-        return text;
-    }
+    std::wstring LeftOut() const { return m_problems ? ProblemsText(m_problems()) : std::wstring(); }
 
     fs::path m_folder;
     const DxfReader& m_read;
@@ -394,6 +378,23 @@ std::wstring Prepare(const std::wstring& outFolder, const DxfReader& read, fs::p
 }
 
 }  // namespace
+
+std::wstring ProblemsText(const std::vector<std::wstring>& problems)
+{
+    std::wstring text;
+    for (const std::wstring& problem : problems)
+        text += (text.empty() ? L"" : L"; ") + problem;
+    return text;
+}
+
+std::wstring UnreadText(const fs::path& file, const std::wstring& leftOut)
+{
+    DxfObjectKinds kinds;
+    const std::wstring why = kinds.Read(file) ? kinds.NothingRead() : std::wstring();
+    if (!why.empty())
+        return why;
+    return leftOut.empty() ? std::wstring(kNotRead) : kNotRead + (L": " + leftOut);
+}
 
 void ImportFiguresFromDxf(NestingModel& model, std::vector<FileMetaParams>& files, const std::wstring& outFolder,
                           const DxfReader& read, const DxfProblems& problems)

@@ -7,6 +7,7 @@
 
 #include "model/Params.h"
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,6 +22,13 @@ using DxfReader = std::function<bool(const std::wstring& dxfPath)>;
 // What the reader left out of the file it read last, and why (texts of the
 // host, in Russian); empty when it read everything.
 using DxfProblems = std::function<std::vector<std::wstring>()>;
+
+// The reader's problems in one text, separated by "; ".
+std::wstring ProblemsText(const std::vector<std::wstring>& problems);
+// Why the reader read nothing of the DXF file `file`: it holds only 3D
+// objects, or nothing of the kinds read; otherwise "файл не прочитан как
+// DXF", followed by what the reader said (`leftOut`) when it said anything.
+std::wstring UnreadText(const std::filesystem::path& file, const std::wstring& leftOut);
 
 // Imports every entry of `files` into a fragment "<file name>.vfw" in
 // `outFolder` (equal names in one run get "_2", "_3", ...), with the count,

@@ -208,6 +208,8 @@ std::wstring Format(const wchar_t* format, double a, double b, double c) { retur
 
 double CeilClean(double v) { return std::ceil(v - 1e-4) + 0.0; }
 
+std::wstring CountText(double v) { return Printed(L"%.0f", CeilClean(v)); }
+
 std::wstring TenthsText(double mm)
 {
     const double tenths = std::round(mm * 10.0) + 0.0;  // + 0 turns -0 into 0

@@ -166,6 +166,9 @@ std::wstring Format(const wchar_t* format, double a, double b, double c);
 // Rounding of the reports. Noise within 1e-4 of a whole number is dropped
 // first, so that 1250.0000001 rounds up to 1250 while 1250.01 gives 1251.
 double CeilClean(double v);
+// A count of blanks, rounded up as CeilClean does, written in full: a
+// million sheets give "1000000", not "1e+06".
+std::wstring CountText(double v);
 // A length to a tenth of a millimetre, a whole one without decimals:
 // 2450.5 gives "2450.5", 6000 and 5999.96 give "6000", -0.01 gives "0".
 std::wstring TenthsText(double mm);

@@ -6,6 +6,7 @@
 #include <cmath>
 
 using outputs::CeilClean;
+using outputs::CountText;
 using outputs::Format;
 using outputs::TenthsText;
 
@@ -118,7 +119,7 @@ Table CardsTable(const NestingModel& model, const std::vector<SheetPtr>& sheets,
                      Cell(Thickness(model)),
                      Cell(TenthsText(sheet->GetWidth())),
                      Cell(TenthsText(sheet->GetHeight())),
-                     Cell(Format(L"%g", CeilClean(sheet->m_count))),
+                     Cell(CountText(sheet->m_count)),
                      Cell(Format(L"%1.2f", sheet->m_result.KIM)),
                      Cell(Format(L"%1.2f", sheet->m_result.length)),
                      Cell(labels)};
@@ -175,7 +176,7 @@ Table MaterialTable(const NestingModel& model, const std::vector<SheetGroup>& gr
                      Cell(Format(L"%1.0f", CeilClean(group.first->GetHeight()))),
                      Cell(Thickness(model)),
                      Cell(NestingModel::m_materialSheet),
-                     Cell(Format(L"%g", CeilClean(group.blanks)))};
+                     Cell(CountText(group.blanks))};
         table.rows.push_back(std::move(row));
     }
     return table;
@@ -254,7 +255,7 @@ Table LNTable(const NestingModel& model, const std::vector<LinearBar>& bars, dou
         line.cells[1] = Cell(TenthsText(bar.length) + L"x" + TenthsText(bar.width) + L"x" +
                              Format(L"%g", model.m_thicknessSheet));
         line.cells[2] = Cell(NestingModel::m_materialSheet);
-        line.cells[3] = Cell(Format(L"%g", CeilClean(bar.count)));
+        line.cells[3] = Cell(CountText(bar.count));
         const size_t barLine = table.rows.size();
         table.rows.push_back(line);
 

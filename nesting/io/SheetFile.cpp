@@ -4,6 +4,7 @@
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
 #include "io/ConverterDXF.h"
+#include "io/DxfImport.h"
 #include "io/ImportFiles.h"
 
 #include <algorithm>
@@ -78,15 +79,23 @@ bool IsDxf(const fs::path& file)
 
 // The curves and texts of a DXF file, read by the host's converter into a
 // hidden fragment that goes again; the reason when nothing could be read.
-std::wstring ReadDxf(const std::wstring& path, std::vector<NContourPtr>& contours, std::vector<std::wstring>& texts)
+// What the converter could not read is not shown by it: it goes into our one
+// message, the reason of a file not read, or `leftOut` of one read in part.
+std::wstring ReadDxf(const std::wstring& path, std::vector<NContourPtr>& contours, std::vector<std::wstring>& texts,
+                     std::wstring& leftOut)
 {
     ConverterDXF converter;
     if (!converter.Init(true, true))
         return L"не загружен конвертер DXF: " + converter.Error();
+    converter.ShowProblems(false);
     importfiles::HiddenFragment fragment;
     if (!fragment.Get() || !fragment.IsActive())
         return L"не удалось создать документ для чтения файла";
-    if (!converter.Convert(path, std::wstring()) || !fragment.IsActive())
+    const bool read = converter.Convert(path, std::wstring());
+    leftOut = dxfimport::ProblemsText(converter.Problems());
+    if (!read)
+        return dxfimport::UnreadText(vrnApi::detail::PathOf(path), leftOut);
+    if (!fragment.IsActive())
         return L"файл не прочитан как DXF";
     vrnApi::ReadDrawing(vrnApi::GetActiveDrawingContainer(), contours, texts);
     return {};
@@ -113,6 +122,55 @@ VectorPolygon ClosedOutlines(const std::vector<NContourPtr>& contours)
         return a->GetGabaritArea() > b->GetGabaritArea();
     });
     return rings;
+}
+
+// The sheet the outlines and texts of a file give; empty when they give
+// one, otherwise why they do not.
+std::wstring ReadOutline(const std::vector<NContourPtr>& contours, const std::vector<std::wstring>& texts,
+                         SheetOfFile& sheet)
+{
+    const VectorPolygon rings = ClosedOutlines(contours);
+    if (rings.empty())
+        return L"в файле нет замкнутого контура листа";
+    // A sheet's file may hold its parts; nothing lies outside the sheet.
+    const NPolygonPtr& outer = rings.front();
+    if (std::any_of(rings.begin() + 1, rings.end(), [&](const NPolygonPtr& ring) {
+            return !outer->CheckContainPoligon(*ring, true);
+        }))
+        return L"в файле не один контур листа: есть контуры вне самого большого";
+    double w = 0.0;
+    double h = 0.0;
+    if (!outer->CheckRectangle(w, h))
+        return vrnApi::LoadStr(IDS_MESS_SHEET_RECTANGLE);
+    // An upright rectangle keeps its orientation; a turned one lies on its longer side.
+    const NRect& box = outer->GetGabarit();
+    const double boxWidth = box.pTop.x - box.pBot.x;
+    const double boxHeight = box.pTop.y - box.pBot.y;
+    if (std::fabs(boxWidth * boxHeight - w * h) < 1e-3 * w * h) {
+        w = boxWidth;
+        h = boxHeight;
+    } else if (w < h) {
+        std::swap(w, h);
+    }
+    if (!(std::floor(w + EPS) >= 1.0 && std::floor(h + EPS) >= 1.0))
+        return L"сторона листа меньше 1 мм";
+    if (!(std::floor(w + EPS) <= kLargestSide && std::floor(h + EPS) <= kLargestSide))
+        return L"сторона листа больше 100000 мм";
+    SheetOfFile read;
+    read.width = std::floor(w + EPS);
+    read.height = std::floor(h + EPS);
+    const std::wstring word = vrnApi::LoadStr(IDS_WASTE);
+    bool remnant = false;
+    for (const std::wstring& text : texts) {
+        ReadRemnantLabel(text, word, read);
+        remnant = remnant || Trimmed(text).rfind(word + L" ", 0) == 0;
+    }
+    // A remnant around parts left standing in it has them as islands: its
+    // stock is no rectangle.
+    if (remnant && rings.size() > 1)
+        return vrnApi::LoadStr(IDS_MESS_SHEET_RECTANGLE) + L" (у отхода есть вырезы)";
+    sheet = read;
+    return {};
 }
 
 }  // namespace
@@ -154,56 +212,20 @@ std::wstring ReadSheet(const std::wstring& path, SheetOfFile& sheet)
     std::vector<NContourPtr> contours;
     std::vector<std::wstring> texts;
     std::wstring failure;
+    std::wstring leftOut;
     const fs::path file = vrnApi::detail::PathOf(path);
     std::error_code ec;
     if (!IsDxf(file) || !fs::is_regular_file(file, ec)) {
         if (!vrnApi::ReadFileDrawing(path, contours, texts, failure))
             return failure;
-    } else if (const std::wstring why = ReadDxf(path, contours, texts); !why.empty()) {
+    } else if (const std::wstring why = ReadDxf(path, contours, texts, leftOut); !why.empty()) {
         return vrnApi::LoadStr(IDS_ERR_OPEN_FILE) + L" " + path + L": " + why;
     }
     const std::wstring refused = L"Лист не загружен из файла " + path + L": ";
-    const VectorPolygon rings = ClosedOutlines(contours);
-    if (rings.empty())
-        return refused + L"в файле нет замкнутого контура листа";
-    // A sheet's file may hold its parts; nothing lies outside the sheet.
-    const NPolygonPtr& outer = rings.front();
-    if (std::any_of(rings.begin() + 1, rings.end(), [&](const NPolygonPtr& ring) {
-            return !outer->CheckContainPoligon(*ring, true);
-        }))
-        return refused + L"в файле не один контур листа: есть контуры вне самого большого";
-    double w = 0.0;
-    double h = 0.0;
-    if (!outer->CheckRectangle(w, h))
-        return refused + vrnApi::LoadStr(IDS_MESS_SHEET_RECTANGLE);
-    // An upright rectangle keeps its orientation; a turned one lies on its longer side.
-    const NRect& box = outer->GetGabarit();
-    const double boxWidth = box.pTop.x - box.pBot.x;
-    const double boxHeight = box.pTop.y - box.pBot.y;
-    if (std::fabs(boxWidth * boxHeight - w * h) < 1e-3 * w * h) {
-        w = boxWidth;
-        h = boxHeight;
-    } else if (w < h) {
-        std::swap(w, h);
-    }
-    if (!(std::floor(w + EPS) >= 1.0 && std::floor(h + EPS) >= 1.0))
-        return refused + L"сторона листа меньше 1 мм";
-    if (!(std::floor(w + EPS) <= kLargestSide && std::floor(h + EPS) <= kLargestSide))
-        return refused + L"сторона листа больше 100000 мм";
-    SheetOfFile read;
-    read.width = std::floor(w + EPS);
-    read.height = std::floor(h + EPS);
-    const std::wstring word = vrnApi::LoadStr(IDS_WASTE);
-    bool remnant = false;
-    for (const std::wstring& text : texts) {
-        ReadRemnantLabel(text, word, read);
-        remnant = remnant || Trimmed(text).rfind(word + L" ", 0) == 0;
-    }
-    // A remnant around parts left standing in it has them as islands: its
-    // stock is no rectangle.
-    if (remnant && rings.size() > 1)
-        return refused + vrnApi::LoadStr(IDS_MESS_SHEET_RECTANGLE) + L" (у отхода есть вырезы)";
-    sheet = read;
+    const std::wstring why = ReadOutline(contours, texts, sheet);
+    // A sheet refused for what it lacks may lack what the converter left out.
+    if (!why.empty())
+        return refused + why + (leftOut.empty() ? L"" : L"; при чтении " + leftOut);
     return {};
 }
 

@@ -3,6 +3,7 @@
 #include "host/HostGuards.h"
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
+#include "io/OutputFiles.h"
 #include "shell/Controls.h"
 #include "shell/PanelControls.h"
 #include "shell/Starters.h"
@@ -361,7 +362,8 @@ void ReadContoursProcess::UpdateDetailsGrid()
         const int row = static_cast<int>(i) + 1;
         grid->SetCellText(row, kColumnNumber, std::to_wstring(row));
         grid->SetCellText(row, kColumnName, details[i].name);
-        grid->SetCellText(row, kColumnLength, panel::Format(L"%1.1f", details[i].length));
+        // The same text as the register of linear cuts gives the length.
+        grid->SetCellText(row, kColumnLength, outputs::TenthsText(details[i].length));
         grid->SetCellText(row, kColumnCount, std::to_wstring(details[i].count));
         for (int column = kColumnName; column <= kColumnCount; ++column)
             grid->SetCellEditable(row, column, true);

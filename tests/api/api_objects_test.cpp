@@ -317,6 +317,9 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
     EXPECT_FALSE(m.CreateJumper(0.0, 0.0, 30.0, static_cast<BridgeType>(99), false));
     EXPECT_FALSE(m.CreateJumper(0.0, 0.0, -10.0, BridgeType::Gap, false));
     EXPECT_FALSE(m.AddLinNestFigure(LNDetailParams{L"Труба", -5.0, 1}, 1));
+    const size_t figures = m.GetFiguresCount();
+    EXPECT_FALSE(m.AddLinNestFigure(LNDetailParams{L"Труба", 500.0, 1}, 0));
+    EXPECT_EQ(m.GetFiguresCount(), figures) << "no piece asked for";
 
     // A sheet added after a refused size has the size in force.
     const ISheetPtr added = m.AddSheet();

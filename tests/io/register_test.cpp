@@ -107,7 +107,7 @@ TEST_F(RegisterTest, MapsShowSizesCountsResultsAndRemnantLabels)
     ASSERT_TRUE(table.read);
     const Rows expected = {
         {L"S1", L"Ст3", L"2.00", L"2500.5", L"1000", L"3", L"83.46", L"6173.60", L"S1-1\nS1-2\nS1-3"},
-        {L"S2", L"Ст3", L"2.00", L"2500.6", L"1000", L"1e+06", L"0.00", L"40.00", L"S2-1"},
+        {L"S2", L"Ст3", L"2.00", L"2500.6", L"1000", L"1000000", L"0.00", L"40.00", L"S2-1"},
         {L"S3", L"Ст3", L"2.00", L"1000", L"500", L"1", L"0.02", L"40.00", L""},
     };
     EXPECT_EQ(Data(table), expected);
@@ -177,6 +177,7 @@ TEST_F(RegisterTest, MaterialsSumTheBlanksOfEqualSheetsAndRoundUpOnce)
         {"noise is dropped before rounding up",
          {{1250.0000001, 2500, 1.1}, {1250, 2500, 1.3}, {1250, 2500, 0.6}, {1250.01, 2500, 1}},
          {{L"1", L"1250", L"2500", L"2.00", L"Ст3", L"3"}, {L"2", L"1251", L"2500", L"2.00", L"Ст3", L"1"}}},
+        {"a million blanks are written in full", {{1000, 500, 999999.5}}, {{L"1", L"1000", L"500", L"2.00", L"Ст3", L"1000000"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -233,7 +234,7 @@ TEST_F(RegisterTest, LinearCutsListEachBarWithItsGroupedDetailsAndRemainder)
     NestingModel::m_materialSheet = L"M";
     model.m_figureGap = 3.0;
     Bar(L"B1", 6000.0, 3.0, {{L"D1500", 1500}, {L"D1500", 1500}, {L"D1500", 1500}, {L"D1200", 1200}});
-    Bar(L"B2", 1000.0, 2.5, {});
+    Bar(L"B2", 1000.0, 12345678.5, {});  // a count of eight digits, written in full
     Bar(L"B3", 1003.4, 1.0, {{L"E", 499.9}, {L"F", 499.8}});
     Bar(L"B4", 2000.0, 1.0, {{L"A", 500}, {L"C", 300}, {L"A", 500}});
     Bar(L"B5", 6000.0, 1.0, {{L"Стойка", 1000}, {L"Стойка", 1000}, {L"Ригель", 1000}, {L"Упор", 500}});
@@ -246,7 +247,7 @@ TEST_F(RegisterTest, LinearCutsListEachBarWithItsGroupedDetailsAndRemainder)
     const Rows expected = {
         {L"B1", L"6000x40x2", L"M", L"3", L"D1500", L"1500", L"3", L"291", L"B1-1"},
         {_, _, _, _, L"D1200", L"1200", L"1", _, _},
-        {L"B2", L"1000x40x2", L"M", L"3", _, _, _, L"1000", L"B2-2"},
+        {L"B2", L"1000x40x2", L"M", L"12345679", _, _, _, L"1000", L"B2-2"},
         {L"B3", L"1003.4x40x2", L"M", L"1", L"E", L"499.9", L"1", L"0.7", _},
         {_, _, _, _, L"F", L"499.8", L"1", _, _},
         {L"B4", L"2000x40x2", L"M", L"1", L"A", L"500", L"2", L"694", L"B4-4"},
