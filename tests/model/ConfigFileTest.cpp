@@ -281,10 +281,18 @@ TEST_F(ConfigFile, BrokenFilesNeverCrash) {
     }
 }
 
-TEST_F(ConfigFile, AFolderInPlaceOfTheFileReadsAsMissing) {
-    fs::create_directories(NestingSetting::ConfigFile(folders_.config));
+// A folder or a device in place of the file is not read, and the user is told.
+TEST_F(ConfigFile, AFolderInPlaceOfTheFileIsToldAndLeft) {
+    const fs::path file = NestingSetting::ConfigFile(folders_.config);
+    fs::create_directories(file.parent_path());
+    ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0);
     NestingSetting setting;
-    setting.ReadFromConfig(folders_);
+    EXPECT_NE(setting.ReadFromConfig(folders_).find(L"стоит не файл"), std::wstring::npos);
+    EXPECT_FALSE(setting.WriteToConfig(folders_.config));
+    EXPECT_TRUE(fs::is_fifo(file));
+    fs::remove(file);
+    fs::create_directories(file);
+    EXPECT_NE(setting.ReadFromConfig(folders_).find(L"стоит папка"), std::wstring::npos);
     EXPECT_EQ(setting.m_bridgesWidth, 30.0);
     EXPECT_FALSE(setting.WriteToConfig(folders_.config));
 }
@@ -402,6 +410,9 @@ TEST_F(ConfigFile, AFailedWriteKeepsTheOldFileAndSaysWhy) {
              std::signal(SIGXFSZ, SIG_DFL);
          },
          L"размер"},
+        {"a read-only folder",
+         [&] { fs::permissions(file.parent_path(), fs::perms::owner_read | fs::perms::owner_exec); },
+         [&] { fs::permissions(file.parent_path(), fs::perms::owner_all); }, L"только для чтения"},
     };
     for (const auto& c : cases) {
         WriteFile(old);
@@ -552,16 +563,6 @@ TEST_F(ConfigFile, AnUnreadableFileIsKeptOrLeft) {
     EXPECT_TRUE(kept.empty());
     EXPECT_EQ(ReadFile(), foreign);
     EXPECT_FALSE(NestingSetting::ReadsWhole(folders_.config));
-    // A copy that cannot be made keeps the damaged file as it is.
-    WriteFile(damaged);
-    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
-    const bool written = setting.WriteToConfig(folders_.config, reason, kept);
-    fs::permissions(folder, fs::perms::owner_all);
-    if (::geteuid() != 0) {  // root writes everywhere
-        EXPECT_FALSE(written);
-        EXPECT_NE(reason.find(L"копию"), std::wstring::npos);
-        EXPECT_EQ(ReadFile(), damaged);
-    }
 }
 
 // A file read whole is written again as it stands with the values changed:
