@@ -300,6 +300,20 @@ bool WrittenInUtf8(std::string_view bytes) {
     return beyondAscii && uf::DecodeUtf8(bytes, text);
 }
 
+// Whether `bytes` hold a word of Cyrillic letters in windows-1251: three
+// bytes from 0xC0 up in a row, which a Latin-1 text (its accented letters
+// stand among plain ones) hardly ever has.
+bool WrittenInCp1251(std::string_view bytes) {
+    int run = 0;
+    for (const char c : bytes) {
+        run = static_cast<unsigned char>(c) >= 0xC0 ? run + 1 : 0;
+        if (run == 3) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The encoding of a file in UTF-16 or UTF-32: as its byte-order mark says,
 // or, without one, as the zero bytes of its first two characters (ASCII in
 // any XML file) stand. None for a file of one byte a character.
@@ -415,6 +429,10 @@ FileState DecodeText(std::string_view bytes, std::wstring& text, std::wstring& r
                             name == "iso-8859-1" || name == "latin1";
     if (singleByte && WrittenInUtf8(bytes)) {
         reason = L"в нём объявлена кодировка «" + WideText(name) + L"», а текст записан в UTF-8";
+        return FileState::Damaged;
+    }
+    if ((name == "iso-8859-1" || name == "latin1") && WrittenInCp1251(bytes)) {
+        reason = L"в нём объявлена кодировка «" + WideText(name) + L"», а текст записан в windows-1251";
         return FileState::Damaged;
     }
     if (name.rfind("utf-16", 0) == 0 || name.rfind("utf-32", 0) == 0 || name == "ucs-2" || name == "ucs-4") {

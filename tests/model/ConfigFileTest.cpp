@@ -514,6 +514,10 @@ TEST_F(ConfigFile, TheDeclaredEncodingIsRead) {
         {"UTF-16 big-endian without its mark", '\0' + utf16.substr(2, utf16.size() - 3), L"", 2, L"a.vst", L"b"},
         {"UTF-8 declared as windows-1251", file("<?xml version=\"1.0\" encoding=\"windows-1251\"?>", "Оформление.vst", "x"),
          L"объявлена кодировка «windows-1251», а текст записан в UTF-8", 4, L"", L""},
+        {"windows-1251 declared as Latin-1", file("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", cp1251Style, "x"),
+         L"объявлена кодировка «iso-8859-1», а текст записан в windows-1251", 4, L"", L""},
+        {"Latin-1", file("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "Gr\xF6\xDF" "e.vst", "x"), L"", 2,
+         L"Gr\u00F6\u00DFe.vst", L"x"},
         {"one byte a letter declared as UTF-16", file("<?xml version=\"1.0\" encoding=\"UTF-16\"?>", "a.vst", "x"),
          L"объявлена кодировка «utf-16», а текст записан по байту на знак", 4, L"", L""},
     };
