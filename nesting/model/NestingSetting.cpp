@@ -528,6 +528,14 @@ FileState LoadDocument(const fs::path& file, pugi::xml_document& doc, std::wstri
     return FileState::Read;
 }
 
+// Whether the file ends its lines with CR LF, as written on Windows (in a
+// one-byte encoding or in UTF-16 of either byte order).
+bool CrlfLines(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return bytes.find("\r\n") != std::string::npos || bytes.find(std::string("\r\0\n", 3)) != std::string::npos;
+}
+
 // A name beside `file` for a copy of it no file has yet.
 fs::path KeptCopyName(const fs::path& file) {
     constexpr int kMaxCopies = 1000;
@@ -814,8 +822,15 @@ bool NestingSetting::WriteToConfig(const fs::path& configFolder, std::wstring& r
 
     std::ostringstream text;
     doc.save(text, "\t", pugi::format_indent, pugi::encoding_utf8);
+    std::string bytes = text.str();
+    // Lines end as they did in the file read.
+    if (state == FileState::Read && CrlfLines(file)) {
+        for (size_t at = bytes.find('\n'); at != std::string::npos; at = bytes.find('\n', at + 2)) {
+            bytes.insert(at, 1, '\r');
+        }
+    }
     fs::path temporary;
-    if (!WriteBeside(file, text.str(), mode, temporary, reason)) {
+    if (!WriteBeside(file, bytes, mode, temporary, reason)) {
         return false;
     }
     if (::rename(temporary.c_str(), file.c_str()) != 0) {

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <functional>
@@ -594,4 +595,17 @@ TEST_F(ConfigFile, WritingKeepsWhatTheFileHoldsBeside) {
     read.ReadFromConfig(folders_);
     EXPECT_EQ(read.m_sheetFormat, 2);
     EXPECT_EQ(read.m_tolerance, 1.5);
+}
+
+// A file written on Windows keeps its CR LF line ends.
+TEST_F(ConfigFile, WritingKeepsTheLineEnds) {
+    WriteFile("<?xml version=\"1.0\"?>\r\n<!-- a\r\nb -->\r\n<Sheets>\r\n\t<item name=\"format\" value=\"3\" />\r\n</Sheets>\r\n");
+    NestingSetting setting;
+    setting.ReadFromConfig(folders_);
+    setting.m_sheetFormat = 2;
+    ASSERT_TRUE(setting.WriteToConfig(folders_.config));
+    const std::string text = ReadFile();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::count(text.begin(), text.end(), '\r')) << text;
+    EXPECT_NE(text.find("<!-- a\r\nb -->\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("value=\"2\" />\r\n"), std::string::npos) << text;
 }
