@@ -223,6 +223,21 @@ void DeleteLayer(vlapi::IVarnelDocument2DPtr doc, std::wstring name);
 void ShowHideObject(vlapi::IDrawingObjectPtr obj, bool hide);
 void ShowHideText(bool hide);
 void UpdateStamp(int index, std::wstring gabarit, std::wstring length, std::wstring KIM);
+// The cells of the pages' title blocks that the user fills in (the cells
+// the results write aside), by page: pages a redraw deletes and makes again
+// get back what was typed on them, also after a redraw with fewer pages.
+class UserStampCells {
+public:
+    // The cells of every page the active drawing has now; a page it has no
+    // more keeps what it held when it was last seen.
+    void Take();
+    // Every page of that drawing gets its cells.
+    void Put() const;
+
+private:
+    vlapi::IVarnelDocument2DPtr m_drawing;
+    std::vector<std::map<int, std::wstring>> m_pages;
+};
 vlapi::IVarnelDocument2DPtr CreateSleep2DDocument(bool visible);
 vlapi::IVarnelDocument3DPtr CreateSleep3DDocument();
 vlapi::IVarnelDocument3DPtr GetVarnel3DDocument(std::wstring path, bool& visible);

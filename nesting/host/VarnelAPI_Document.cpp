@@ -3,6 +3,7 @@
 // and the assembly reader, and closing the active drawing.
 #include "host/VarnelAPI_Detail.h"
 #include "host/NestingResources.h"
+#include "host/WorkingDrawing.h"
 
 namespace vrnApi {
 namespace {
@@ -56,6 +57,45 @@ void UpdateStamp(int index, std::wstring gabarit, std::wstring length, std::wstr
     WriteCell(stamp, kLengthCell, length);
     WriteCell(stamp, kUtilisationCell, KIM);
     stamp->Update();
+}
+
+void UserStampCells::Take()
+{
+    const vlapi::IVarnelDocument2DPtr drawing = GetActiveDocument2D();
+    if (!hostAccess::SameObject(drawing, m_drawing))
+        m_pages.clear();
+    m_drawing = drawing;
+    const vlapi::ILayoutSheetsPtr pages = m_drawing ? m_drawing->GetLayoutSheets() : nullptr;
+    for (int i = 0; pages && i < pages->GetCount(); ++i) {
+        if (m_pages.size() <= static_cast<size_t>(i))
+            m_pages.resize(static_cast<size_t>(i) + 1);
+        std::map<int, std::wstring>& cells = m_pages[static_cast<size_t>(i)];
+        cells.clear();
+        const vlapi::ILayoutSheetPtr page = pages->GetItem(i);
+        const vlapi::IStampPtr stamp = page ? page->GetStamp() : nullptr;
+        for (const int cell : stamp ? stamp->GetCellNumbers() : std::vector<int>()) {
+            const vlapi::ITextPtr text = cell == kSizeCell || cell == kLengthCell || cell == kUtilisationCell
+                                             ? nullptr
+                                             : stamp->GetCellText(cell);
+            if (text && !text->GetText().empty())
+                cells[cell] = text->GetText();
+        }
+    }
+}
+
+void UserStampCells::Put() const
+{
+    const vlapi::ILayoutSheetsPtr pages =
+        m_drawing && IsOpenDocument(m_drawing) ? m_drawing->GetLayoutSheets() : nullptr;
+    for (int i = 0; pages && i < pages->GetCount() && i < static_cast<int>(m_pages.size()); ++i) {
+        const vlapi::ILayoutSheetPtr page = pages->GetItem(i);
+        const vlapi::IStampPtr stamp = page ? page->GetStamp() : nullptr;
+        if (!stamp || m_pages[static_cast<size_t>(i)].empty())
+            continue;
+        for (const auto& [cell, text] : m_pages[static_cast<size_t>(i)])
+            WriteCell(stamp, cell, text);
+        stamp->Update();
+    }
 }
 
 vlapi::IVarnelDocument2DPtr CreateSleep2DDocument(bool visible)

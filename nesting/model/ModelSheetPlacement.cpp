@@ -25,7 +25,9 @@ SheetPtr NestingModel::AddSheet()
     const size_t n = m_sheets.size();
     const std::wstring name = m_sheetPattern + std::to_wstring(n + 1);
     const int view = vrnApi::AddView(name);
-    vrnApi::AddDocumentSheet(m_lytPath, view, m_sheetFormat, m_widthSheet, m_heightSheet, false, n != 0);
+    // Every page is given the format again: in the orientation chosen for
+    // the job's pages, not turned horizontal by a sheet added.
+    vrnApi::AddDocumentSheet(m_lytPath, view, m_sheetFormat, m_widthSheet, m_heightSheet, m_sheetOrient, n != 0);
     // The sheet macro is made in the current view: the new one, not the view
     // of another sheet.
     MakeViewCurrent(view);

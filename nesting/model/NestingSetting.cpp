@@ -243,7 +243,8 @@ constexpr uintmax_t kLargestFile = 1u << 20;
 
 // How a read found the file.
 enum class FileState {
-    Missing,  // none there (or a folder or device in its place): nothing to take
+    Missing,  // none there: nothing to take
+    NotFile,  // a folder or a device in its place: nothing to take, nothing to replace
     Read,     // parsed whole
     Damaged,  // there, but not readable whole: nothing of it is taken
     Foreign,  // written in an encoding this program does not read
@@ -297,6 +298,20 @@ bool WrittenInUtf8(std::string_view bytes) {
     const bool beyondAscii =
         std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
     return beyondAscii && uf::DecodeUtf8(bytes, text);
+}
+
+// Whether `bytes` hold a word of Cyrillic letters in windows-1251: three
+// bytes from 0xC0 up in a row, which a Latin-1 text (its accented letters
+// stand among plain ones) hardly ever has.
+bool WrittenInCp1251(std::string_view bytes) {
+    int run = 0;
+    for (const char c : bytes) {
+        run = static_cast<unsigned char>(c) >= 0xC0 ? run + 1 : 0;
+        if (run == 3) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // The encoding of a file in UTF-16 or UTF-32: as its byte-order mark says,
@@ -361,6 +376,26 @@ bool OwnElement(const pugi::xml_node& node) {
            std::find(std::begin(kSections), std::end(kSections), name) != std::end(kSections);
 }
 
+// The reason of a failed system call in the user's words.
+std::wstring Why(int code) {
+    switch (code) {
+    case ENOSPC:
+    case EDQUOT:
+        return L"на диске нет места";
+    case EACCES:
+    case EPERM:
+        return L"нет прав на запись";
+    case EROFS:
+        return L"диск доступен только для чтения";
+    case EISDIR:
+        return L"на месте файла стоит папка";
+    case EFBIG:
+        return L"превышен допустимый размер файла";
+    default:
+        return L"ошибка записи " + std::to_wstring(code) + L" (" + WideText(std::strerror(code)) + L")";
+    }
+}
+
 // The text of the file in the encoding it declares (UTF-8 when it declares
 // none; a byte-order mark says UTF-8 whatever it declares). Damaged, with
 // the reason, at a byte the encoding has no character for; Foreign, with the
@@ -396,6 +431,10 @@ FileState DecodeText(std::string_view bytes, std::wstring& text, std::wstring& r
         reason = L"в нём объявлена кодировка «" + WideText(name) + L"», а текст записан в UTF-8";
         return FileState::Damaged;
     }
+    if ((name == "iso-8859-1" || name == "latin1") && WrittenInCp1251(bytes)) {
+        reason = L"в нём объявлена кодировка «" + WideText(name) + L"», а текст записан в windows-1251";
+        return FileState::Damaged;
+    }
     if (name.rfind("utf-16", 0) == 0 || name.rfind("utf-32", 0) == 0 || name == "ucs-2" || name == "ucs-4") {
         reason = L"в нём объявлена кодировка «" + WideText(name) + L"», а текст записан по байту на знак";
         return FileState::Damaged;
@@ -422,15 +461,20 @@ FileState DecodeText(std::string_view bytes, std::wstring& text, std::wstring& r
 }
 
 // Reads the file into `doc`. Only a regular file is read (a folder or a
-// device in its place would be taken for a file of absurd size); a missing
-// one leaves the document empty. A file that cannot be read whole leaves it
+// device in its place is NotFile, with what stands there); a missing one
+// leaves the document empty. A file that cannot be read whole leaves it
 // empty too: nothing of it is taken. `reason` says why, or, for a Foreign
 // file, names its encoding.
 FileState LoadDocument(const fs::path& file, pugi::xml_document& doc, std::wstring& reason) {
     doc.reset();
     std::error_code error;
-    if (!fs::is_regular_file(file, error)) {
+    const fs::file_status status = fs::status(file, error);
+    if (!fs::exists(status)) {
         return FileState::Missing;
+    }
+    if (!fs::is_regular_file(status)) {
+        reason = fs::is_directory(status) ? Why(EISDIR) : L"на месте файла стоит не файл";
+        return FileState::NotFile;
     }
     const uintmax_t size = fs::file_size(file, error);
     if (error || size > kLargestFile) {
@@ -484,6 +528,14 @@ FileState LoadDocument(const fs::path& file, pugi::xml_document& doc, std::wstri
     return FileState::Read;
 }
 
+// Whether the file ends its lines with CR LF, as written on Windows (in a
+// one-byte encoding or in UTF-16 of either byte order).
+bool CrlfLines(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return bytes.find("\r\n") != std::string::npos || bytes.find(std::string("\r\0\n", 3)) != std::string::npos;
+}
+
 // A name beside `file` for a copy of it no file has yet.
 fs::path KeptCopyName(const fs::path& file) {
     constexpr int kMaxCopies = 1000;
@@ -497,26 +549,6 @@ fs::path KeptCopyName(const fs::path& file) {
         }
     }
     return {};
-}
-
-// The reason of a failed system call in the user's words.
-std::wstring Why(int code) {
-    switch (code) {
-    case ENOSPC:
-    case EDQUOT:
-        return L"на диске нет места";
-    case EACCES:
-    case EPERM:
-        return L"нет прав на запись";
-    case EROFS:
-        return L"диск доступен только для чтения";
-    case EISDIR:
-        return L"на месте файла стоит папка";
-    case EFBIG:
-        return L"превышен допустимый размер файла";
-    default:
-        return L"ошибка записи " + std::to_wstring(code) + L" (" + WideText(std::strerror(code)) + L")";
-    }
 }
 
 // `bytes` written whole, with `mode`, to a new file beside `target` that no
@@ -631,6 +663,9 @@ std::wstring NestingSetting::ReadFromConfig(const Folders& folders) {
     if (state == FileState::Damaged) {
         said = L"Файл настроек " + Wide(file) + L" повреждён (" + reason +
                L"): настройки из него не взяты, действуют прежние.";
+    } else if (state == FileState::NotFile) {
+        said = L"Файл настроек " + Wide(file) + L" не прочитан (" + reason +
+               L"): настройки из него не взяты, действуют прежние.";
     } else if (state == FileState::Foreign) {
         said = L"Файл настроек " + Wide(file) + L" записан в кодировке «" + reason +
                L"», которую программа не читает: настройки из него не взяты, действуют прежние, а сам файл "
@@ -730,6 +765,12 @@ bool NestingSetting::WriteToConfig(const fs::path& configFolder, std::wstring& r
         }
         mode = old.st_mode & 07777;
     }
+    // A folder nobody may write to takes no new file, whoever asks.
+    struct stat folder {};
+    if (::stat(file.parent_path().c_str(), &folder) == 0 && (folder.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        reason = L"папка " + Wide(file.parent_path()) + L" доступна только для чтения";
+        return false;
+    }
     // A file this program could not read is never replaced unseen: one in an
     // encoding it does not read stays as it is, a damaged one is kept first
     // as a copy beside it.
@@ -738,6 +779,10 @@ bool NestingSetting::WriteToConfig(const fs::path& configFolder, std::wstring& r
     const FileState state = LoadDocument(file, current, trouble);
     if (state == FileState::Foreign) {
         reason = L"он записан в кодировке «" + trouble + L"», которую программа не читает";
+        return false;
+    }
+    if (state == FileState::NotFile) {
+        reason = trouble;
         return false;
     }
     if (state == FileState::Damaged) {
@@ -777,8 +822,15 @@ bool NestingSetting::WriteToConfig(const fs::path& configFolder, std::wstring& r
 
     std::ostringstream text;
     doc.save(text, "\t", pugi::format_indent, pugi::encoding_utf8);
+    std::string bytes = text.str();
+    // Lines end as they did in the file read.
+    if (state == FileState::Read && CrlfLines(file)) {
+        for (size_t at = bytes.find('\n'); at != std::string::npos; at = bytes.find('\n', at + 2)) {
+            bytes.insert(at, 1, '\r');
+        }
+    }
     fs::path temporary;
-    if (!WriteBeside(file, text.str(), mode, temporary, reason)) {
+    if (!WriteBeside(file, bytes, mode, temporary, reason)) {
         return false;
     }
     if (::rename(temporary.c_str(), file.c_str()) != 0) {

@@ -380,11 +380,15 @@ void LinearNestingEditor::VisualizeNesting()
 {
     if (!m_model)
         return;
+    // The pages are made again: what the user typed in their title blocks
+    // stays on them.
+    m_typedCells.Take();
     ClearDrawing();
     if (!m_results.empty() && m_visualSheets)
         DrawPatterns();
     else
         DrawDetails();
+    m_typedCells.Put();
 }
 
 void LinearNestingEditor::DrawPatterns()

@@ -14,6 +14,7 @@
 #pragma once
 
 #include "api/INestingObjects.h"
+#include "host/VarnelAPI.h"
 #include "io/RegisterTables.h"
 #include "shell/LinearDetailList.h"
 
@@ -81,6 +82,9 @@ public:
     // Fixes the solver's random layouts (tests); without it a fixed seed
     // serves, so that the same list always gives the same plan.
     std::optional<uint32_t> m_seed;
+    // What the user typed in the title blocks of the pages that every redraw,
+    // and the switch to figure nesting, makes again.
+    vrnApi::UserStampCells m_typedCells;
 
     // The shortest offcut the register names as a remnant (mm).
     inline static double m_minWaste = registers::kLinearMinimumRemnant;

@@ -492,8 +492,10 @@ void ReadContoursProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
         if (method != 0 && (replaces || !m_LNEditor.m_details.empty())) {
             m_LNEditor.VisualizeNesting();
         } else if (replaces) {
+            m_LNEditor.m_typedCells.Take();
             m_LNEditor.ClearDrawing();
             m_editor.AddSheet();
+            m_LNEditor.m_typedCells.Put();
         }
     } else if (SameControl(ctrl, m_gridLNDetails)) {
         ChangeDetail();

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <functional>
@@ -281,10 +282,18 @@ TEST_F(ConfigFile, BrokenFilesNeverCrash) {
     }
 }
 
-TEST_F(ConfigFile, AFolderInPlaceOfTheFileReadsAsMissing) {
-    fs::create_directories(NestingSetting::ConfigFile(folders_.config));
+// A folder or a device in place of the file is not read, and the user is told.
+TEST_F(ConfigFile, AFolderInPlaceOfTheFileIsToldAndLeft) {
+    const fs::path file = NestingSetting::ConfigFile(folders_.config);
+    fs::create_directories(file.parent_path());
+    ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0);
     NestingSetting setting;
-    setting.ReadFromConfig(folders_);
+    EXPECT_NE(setting.ReadFromConfig(folders_).find(L"стоит не файл"), std::wstring::npos);
+    EXPECT_FALSE(setting.WriteToConfig(folders_.config));
+    EXPECT_TRUE(fs::is_fifo(file));
+    fs::remove(file);
+    fs::create_directories(file);
+    EXPECT_NE(setting.ReadFromConfig(folders_).find(L"стоит папка"), std::wstring::npos);
     EXPECT_EQ(setting.m_bridgesWidth, 30.0);
     EXPECT_FALSE(setting.WriteToConfig(folders_.config));
 }
@@ -402,6 +411,9 @@ TEST_F(ConfigFile, AFailedWriteKeepsTheOldFileAndSaysWhy) {
              std::signal(SIGXFSZ, SIG_DFL);
          },
          L"размер"},
+        {"a read-only folder",
+         [&] { fs::permissions(file.parent_path(), fs::perms::owner_read | fs::perms::owner_exec); },
+         [&] { fs::permissions(file.parent_path(), fs::perms::owner_all); }, L"только для чтения"},
     };
     for (const auto& c : cases) {
         WriteFile(old);
@@ -503,6 +515,10 @@ TEST_F(ConfigFile, TheDeclaredEncodingIsRead) {
         {"UTF-16 big-endian without its mark", '\0' + utf16.substr(2, utf16.size() - 3), L"", 2, L"a.vst", L"b"},
         {"UTF-8 declared as windows-1251", file("<?xml version=\"1.0\" encoding=\"windows-1251\"?>", "Оформление.vst", "x"),
          L"объявлена кодировка «windows-1251», а текст записан в UTF-8", 4, L"", L""},
+        {"windows-1251 declared as Latin-1", file("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", cp1251Style, "x"),
+         L"объявлена кодировка «iso-8859-1», а текст записан в windows-1251", 4, L"", L""},
+        {"Latin-1", file("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "Gr\xF6\xDF" "e.vst", "x"), L"", 2,
+         L"Gr\u00F6\u00DFe.vst", L"x"},
         {"one byte a letter declared as UTF-16", file("<?xml version=\"1.0\" encoding=\"UTF-16\"?>", "a.vst", "x"),
          L"объявлена кодировка «utf-16», а текст записан по байту на знак", 4, L"", L""},
     };
@@ -552,16 +568,6 @@ TEST_F(ConfigFile, AnUnreadableFileIsKeptOrLeft) {
     EXPECT_TRUE(kept.empty());
     EXPECT_EQ(ReadFile(), foreign);
     EXPECT_FALSE(NestingSetting::ReadsWhole(folders_.config));
-    // A copy that cannot be made keeps the damaged file as it is.
-    WriteFile(damaged);
-    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
-    const bool written = setting.WriteToConfig(folders_.config, reason, kept);
-    fs::permissions(folder, fs::perms::owner_all);
-    if (::geteuid() != 0) {  // root writes everywhere
-        EXPECT_FALSE(written);
-        EXPECT_NE(reason.find(L"копию"), std::wstring::npos);
-        EXPECT_EQ(ReadFile(), damaged);
-    }
 }
 
 // A file read whole is written again as it stands with the values changed:
@@ -589,4 +595,17 @@ TEST_F(ConfigFile, WritingKeepsWhatTheFileHoldsBeside) {
     read.ReadFromConfig(folders_);
     EXPECT_EQ(read.m_sheetFormat, 2);
     EXPECT_EQ(read.m_tolerance, 1.5);
+}
+
+// A file written on Windows keeps its CR LF line ends.
+TEST_F(ConfigFile, WritingKeepsTheLineEnds) {
+    WriteFile("<?xml version=\"1.0\"?>\r\n<!-- a\r\nb -->\r\n<Sheets>\r\n\t<item name=\"format\" value=\"3\" />\r\n</Sheets>\r\n");
+    NestingSetting setting;
+    setting.ReadFromConfig(folders_);
+    setting.m_sheetFormat = 2;
+    ASSERT_TRUE(setting.WriteToConfig(folders_.config));
+    const std::string text = ReadFile();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::count(text.begin(), text.end(), '\r')) << text;
+    EXPECT_NE(text.find("<!-- a\r\nb -->\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("value=\"2\" />\r\n"), std::string::npos) << text;
 }

@@ -200,6 +200,21 @@ TEST_F(SheetModelTest, WithALayoutEverySheetViewStandsOnItsOwnPage) {
     EXPECT_LT(View(a->GetView())->GetScale(), 1.0);
 }
 
+// A sheet added keeps every page in the format and orientation of the job.
+TEST_F(SheetModelTest, ASheetAddedKeepsThePagesOrientation) {
+    NestingSetting::m_withoutLayout = false;
+    model.m_sheetFormat = 2;
+    for (const bool vertical : {true, false}) {
+        model.m_sheetOrient = vertical;
+        model.AddSheet();
+        for (int i = 0; i < Pages(); ++i) {
+            const vlapi::ISheetFormatPtr format = doc->GetLayoutSheets()->GetItem(i)->GetFormat();
+            EXPECT_EQ(format->GetVertical(), vertical) << i;
+            EXPECT_EQ(format->GetFormat(), 2) << i;
+        }
+    }
+}
+
 // Sheet i stands on page i: clearing a sheet the model made takes its own
 // page, and every other sheet keeps its page, with or without a layout.
 TEST_F(SheetModelTest, ClearingASheetTakesItsOwnPage) {
