@@ -153,7 +153,8 @@ TEST(HodographRect, SideAlongTheOthersEdgeIsCutHalfway)
 TEST(HodographRect, SameObjectIsLeftAloneEqualRectanglesEraseEachOther)
 {
     HodographRect a(Box(0, 0, 10, 10), Box(0, 0, 0, 0), {0, 0}, 0.0, false);
-    a -= a;
+    const HodographRect& same = a;
+    a -= same;
     std::vector<NSegmentPtr> sides;
     a.GetSegments(sides);
     EXPECT_EQ(sides.size(), 4u);
