@@ -162,6 +162,10 @@ int StripSweep(const std::vector<fs::path>& inputs, const fs::path& scratch)
             std::snprintf(label, sizeof label, "tallest x%.2f", factor);
             strips.emplace_back(label, tallest * factor);
         }
+        // Exactly as tall, a hair taller and a millimetre taller: the fits that
+        // rounding decides.
+        strips.emplace_back("tallest +0.001", tallest + 0.001);
+        strips.emplace_back("tallest +1", tallest + 1.0);
         strips.emplace_back("own", instance.stripHeight);
         for (const auto& [label, height] : strips) {
             place_check::Instance strip = instance;
