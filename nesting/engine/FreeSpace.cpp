@@ -15,6 +15,7 @@ constexpr double kCellsAcross = 384.0;    // cells across the shorter side of th
 constexpr double kLongSideShare = 1024.0; // ... unless the longer side is more than this many times
 constexpr double kPlainVertices = 64.0;   // ... for figures of this many vertices or fewer; up to
 constexpr double kFinerAtMost = 2.0;      // ... this many times as many for more (as their square root)
+constexpr double kMostCells = 64.0 * 1024 * 1024; // ... and never more cells than this over the region
 // A strip this narrow along a cell, mm: of a placed figure it leaves the cell
 // empty; free, it leaves the cell covered.
 constexpr double kSliverWidth = 1e-3;
@@ -167,6 +168,10 @@ void FreeSpace::Reset(const Sheet& sheet, const NRect& region, double detail)
         return; // no grid: every figure is near
     const double finer = std::clamp(std::sqrt(detail / kPlainVertices), 1.0, kFinerAtMost);
     m_cell = std::max(std::min(width, height), std::max(width, height) / kLongSideShare) / (kCellsAcross * finer);
+    // A long strip as narrow as its tallest part would take gigabytes of
+    // cells as fine as that: the cells grow so that the region holds no more
+    // than the budget.
+    m_cell = std::max(m_cell, std::sqrt(width * height / kMostCells));
     m_cellArea = m_cell * m_cell;
     m_sliver = m_cell * kSliverWidth;
     m_rows = static_cast<int32_t>(std::ceil(height / m_cell));

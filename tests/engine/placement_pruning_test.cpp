@@ -140,6 +140,8 @@ TEST_F(FreeSpaceSearchTest, PlacingCopyAfterCopyFindsThePointsOfTheWholeSearch)
         {"equal copies", 700, 160, {{ell, {}}}, 24, 1},
         {"shapes in turn, turned", 800, 150, {{ell, {}}, {wedge, {}}, {Rectangle(0, 0, 35, 20), {}}}, 9, 4},
         {"strip as tall as the tallest part", 1200, 61, {{ell, {}}, {wedge, {}}}, 12, 2},
+        // So long that the cells grow to keep their count within bounds.
+        {"400 m strip as tall as the tallest part", 400000, 61, {{ell, {}}, {wedge, {}}}, 12, 2},
         {"small parts into frames", 900, 200, {{frame, {window}}, {Rectangle(0, 0, 12, 8), {}}}, 10, 1},
     };
     for (const Case& c : cases) {
