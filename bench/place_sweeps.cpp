@@ -1,6 +1,7 @@
 #include "place_sweeps.h"
 
 #include "host/VarnelAPI.h"
+#include "support/cgal_areas.h"
 #include "vlhost/Host.h"
 
 #include <algorithm>
@@ -110,7 +111,9 @@ double TallestPartHeight(const place_check::Instance& instance)
         for (double angle : {0.0, 90.0}) {
             if (!allows(angle))
                 continue;
-            const place_check::Ring turned = esicup::Turned(item.ring, angle);
+            // The part's material: a spike of its outline adds no height.
+            const place_check::Ring turned =
+                esicup::Turned(areas::WithoutSpikes(areas::WithoutRepeats(item.ring)), angle);
             const auto [low, high] = std::minmax_element(
                 turned.begin(), turned.end(), [](const NPoint& a, const NPoint& b) { return a.y < b.y; });
             lowest = std::min(lowest, high->y - low->y);
@@ -162,6 +165,10 @@ int StripSweep(const std::vector<fs::path>& inputs, const fs::path& scratch)
             std::snprintf(label, sizeof label, "tallest x%.2f", factor);
             strips.emplace_back(label, tallest * factor);
         }
+        // Exactly as tall, a hair taller and a millimetre taller: the fits that
+        // rounding decides.
+        strips.emplace_back("tallest +0.001", tallest + 0.001);
+        strips.emplace_back("tallest +1", tallest + 1.0);
         strips.emplace_back("own", instance.stripHeight);
         for (const auto& [label, height] : strips) {
             place_check::Instance strip = instance;

@@ -29,7 +29,8 @@ int SizeSweep(const std::filesystem::path& file, const std::vector<size_t>& size
               const std::filesystem::path& scratch);
 
 // place_bench --strips FILE|DIR ...: every job on strips of 1, 1.02, 1.1,
-// 1.25, 1.5, 2 and 3 times its tallest part's height, and its own.
+// 1.25, 1.5, 2 and 3 times its tallest part's height, that height and
+// 0.001 mm and 1 mm more, and its own.
 int StripSweep(const std::vector<std::filesystem::path>& inputs, const std::filesystem::path& scratch);
 
 } // namespace place_sweeps

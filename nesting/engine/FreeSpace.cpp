@@ -15,6 +15,7 @@ constexpr double kCellsAcross = 384.0;    // cells across the shorter side of th
 constexpr double kLongSideShare = 1024.0; // ... unless the longer side is more than this many times
 constexpr double kPlainVertices = 64.0;   // ... for figures of this many vertices or fewer; up to
 constexpr double kFinerAtMost = 2.0;      // ... this many times as many for more (as their square root)
+constexpr double kMaterialCells = 16.0 * 1024 * 1024; // ... and no more than this many over the run's figures
 // A strip this narrow along a cell, mm: of a placed figure it leaves the cell
 // empty; free, it leaves the cell covered.
 constexpr double kSliverWidth = 1e-3;
@@ -140,11 +141,12 @@ std::vector<double> MaterialAreas(const VectorPolygon& rings, const NPoint& orig
 
 } // namespace
 
-void FreeSpace::Reset(const Sheet& sheet, const NRect& region, double detail)
+void FreeSpace::Reset(const Sheet& sheet, const NRect& region, double detail, double material)
 {
     m_sheet = &sheet;
     m_region = region;
     m_detail = detail;
+    m_material = material;
     m_drawn.clear();
     m_drawnAt.clear();
     // The bounds were found on the figures drawn: they go; the shapes' cells stay.
@@ -167,6 +169,10 @@ void FreeSpace::Reset(const Sheet& sheet, const NRect& region, double detail)
         return; // no grid: every figure is near
     const double finer = std::clamp(std::sqrt(detail / kPlainVertices), 1.0, kFinerAtMost);
     m_cell = std::max(std::min(width, height), std::max(width, height) / kLongSideShare) / (kCellsAcross * finer);
+    // The figures take about as much of the grid as their area again: a long
+    // strip as narrow as the tallest of many figures would have as many
+    // columns of as many cells as a square sheet.
+    m_cell = std::max(m_cell, std::sqrt(material / kMaterialCells));
     m_cellArea = m_cell * m_cell;
     m_sliver = m_cell * kSliverWidth;
     m_rows = static_cast<int32_t>(std::ceil(height / m_cell));
@@ -257,11 +263,12 @@ void FreeSpace::Refresh(const CellBox& cells)
     }
 }
 
-void FreeSpace::Update(const Sheet& sheet, const NRect& region, const VectorFigure& placed, double detail)
+void FreeSpace::Update(const Sheet& sheet, const NRect& region, const VectorFigure& placed, double detail,
+                       double material)
 {
     // The grid stays when every figure drawn is still placed as it was.
     bool unchanged = m_sheet == &sheet && m_region.pBot == region.pBot && m_region.pTop == region.pTop &&
-                     m_detail == detail;
+                     m_detail == detail && m_material == material;
     std::vector<char> present(unchanged ? m_drawn.size() : 0, 0);
     size_t presentCount = 0;
     for (size_t k = 0; unchanged && k < placed.size(); ++k) {
@@ -276,7 +283,7 @@ void FreeSpace::Update(const Sheet& sheet, const NRect& region, const VectorFigu
         ++presentCount;
     }
     if (!unchanged || presentCount != m_drawn.size())
-        Reset(sheet, region, detail);
+        Reset(sheet, region, detail, material);
     for (const std::shared_ptr<Figure>& f : placed)
         if (f && !m_drawnAt.count(f.get()))
             Draw(*f);

@@ -48,8 +48,12 @@ public:
     // `detail`: the figures' outlines' vertices, on average. Cells are finer
     // for figures of many vertices: their no-fit polygons cost more, and the
     // finer the grid, the fewer it leaves to build (and the more it costs
-    // itself).
-    void Update(const Sheet& sheet, const NRect& region, const VectorFigure& placed, double detail = 0.0);
+    // itself). `material`: the area of the figures of the run, all of them;
+    // cells are never so fine that as much again would take more than a
+    // budget of cells (a long strip as narrow as its tallest part would take
+    // gigabytes).
+    void Update(const Sheet& sheet, const NRect& region, const VectorFigure& placed, double detail = 0.0,
+                double material = 0.0);
     // The figures of `placed` (in their order) that `figure`'s outer gap
     // polygon, with its placement point at `at`, may touch at a free
     // position left of `bound` (positions at or right of it are of no use to
@@ -162,7 +166,7 @@ private:
     };
     OwnCells MeasureOwnCells(const VectorPolygon& rings, const NPoint& at) const;
 
-    void Reset(const Sheet& sheet, const NRect& region, double detail);
+    void Reset(const Sheet& sheet, const NRect& region, double detail, double material);
     void Draw(const Figure& figure);
     void EnsureColumns(int32_t columns);
     size_t Index(int32_t column, int32_t row) const { return static_cast<size_t>(column) * m_rows + row; }
@@ -207,6 +211,7 @@ private:
     const Sheet* m_sheet = nullptr;
     NRect m_region;
     double m_detail = 0.0;
+    double m_material = 0.0;
     double m_cell = 1.0;
     double m_cellArea = 1.0;
     double m_sliver = 0.0;       // free area of a cell that still counts as covered

@@ -1,6 +1,7 @@
 #include "engine/HodographBuilder.h"
 
 #include <algorithm>
+#include <cmath>
 
 void HodographBuilder::Init(double figureGap, double sheetGap, int buildMethod, bool testHodograph)
 {
@@ -10,16 +11,74 @@ void HodographBuilder::Init(double figureGap, double sheetGap, int buildMethod, 
     m_testHodograph = testHodograph;
 }
 
+namespace {
+
+// The ring turned to start at its lowest vertex (the leftmost of the lowest).
+void StartAtLowest(std::vector<NPoint>& ring)
+{
+    auto lowest = std::min_element(ring.begin(), ring.end(), [](const NPoint& a, const NPoint& b) {
+        return a.y < b.y || (a.y == b.y && a.x < b.x);
+    });
+    std::rotate(ring.begin(), lowest, ring.end());
+}
+
+} // namespace
+
 void HodographBuilder::CreateConvexHodograph(std::shared_ptr<const NPolygon> polygon1,
                                              std::shared_ptr<const NPolygon> polygon2, VectorPolygon& outs) const
 {
     if (!polygon1 || !polygon2)
         return;
+    // The hull of every difference a - b is the Minkowski sum of the hulls of
+    // the first polygon and of the second turned half round. Its vertices are
+    // found by merging the two hulls' edges in the order of their directions,
+    // and the hull of those is taken as of every difference: n + m points
+    // instead of n × m. Where two edges are nearly parallel both ways on are
+    // kept, so that rounding in the order drops no vertex.
+    std::vector<NPoint> hull1;
+    std::vector<NPoint> hull2;
+    CreateConvexHull(polygon1->m_points, hull1);
+    std::vector<NPoint> negated;
+    negated.reserve(polygon2->m_points.size());
+    for (const NPoint& b : polygon2->m_points)
+        negated.push_back(NPoint{} - b);
+    CreateConvexHull(negated, hull2);
     std::vector<NPoint> differences;
-    differences.reserve(polygon1->m_points.size() * polygon2->m_points.size());
-    for (const NPoint& a : polygon1->m_points)
-        for (const NPoint& b : polygon2->m_points)
-            differences.push_back(a - b);
+    if (hull1.size() < 3 || hull2.size() < 3) {
+        differences.reserve(polygon1->m_points.size() * polygon2->m_points.size());
+        for (const NPoint& a : polygon1->m_points)
+            for (const NPoint& b : polygon2->m_points)
+                differences.push_back(a - b);
+    } else {
+        StartAtLowest(hull1);
+        StartAtLowest(hull2);
+        const size_t n = hull1.size();
+        const size_t m = hull2.size();
+        differences.reserve(2 * (n + m) + 1);
+        size_t i = 0;
+        size_t j = 0;
+        differences.push_back(hull1[0] + hull2[0]);
+        while (i < n || j < m) {
+            const NPoint e1 = hull1[(i + 1) % n] - hull1[i % n];
+            const NPoint e2 = hull2[(j + 1) % m] - hull2[j % m];
+            const double cross = e1.x * e2.y - e1.y * e2.x;
+            const double scale = std::hypot(e1.x, e1.y) * std::hypot(e2.x, e2.y);
+            const bool nearlyParallel = std::fabs(cross) <= 1e-9 * scale;
+            if (i < n && (nearlyParallel || j == m))
+                differences.push_back(hull1[(i + 1) % n] + hull2[j % m]);
+            if (j < m && (nearlyParallel || i == n))
+                differences.push_back(hull1[i % n] + hull2[(j + 1) % m]);
+            if (j == m || (i < n && !nearlyParallel && cross > 0.0)) {
+                ++i;
+            } else if (i == n || (!nearlyParallel && cross < 0.0)) {
+                ++j;
+            } else {
+                ++i;
+                ++j;
+            }
+            differences.push_back(hull1[i % n] + hull2[j % m]);
+        }
+    }
     std::vector<NPoint> hull;
     CreateConvexHull(differences, hull);
     if (!hull.empty())

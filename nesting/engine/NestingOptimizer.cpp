@@ -1,5 +1,6 @@
 #include "engine/NestingOptimizer.h"
 
+#include "geometry/RingArea.h"
 #include "host/VarnelAPI.h"
 #include "model/NestingSetting.h"
 #include "model/ProgressIndicator.h"
@@ -250,10 +251,12 @@ void NestingOptimizer::SetAutoPlacementAllFigures(NestingMode mode)
 {
     MarkThicknessAndMaterial();
     size_t outlines = 0, vertices = 0;
+    m_outlineArea = 0.0;
     for (const FigurePtr& figure : m_figures)
         if (!figure->m_poligons.empty() && figure->m_poligons[0]) {
             ++outlines;
             vertices += figure->m_poligons[0]->m_points.size();
+            m_outlineArea += std::fabs(SignedArea(figure->m_poligons[0]->m_points));
         }
     m_outlineVertices = outlines ? static_cast<double>(vertices) / static_cast<double>(outlines) : 0.0;
     const VectorFigure keep = m_figures;
@@ -456,7 +459,7 @@ VectorFigure NestingOptimizer::NearFigures(const VectorFigure& placed, const Fig
     VectorFigure others;
     std::copy_if(placed.begin(), placed.end(), std::back_inserter(others),
                  [&](const FigurePtr& f) { return f.get() != &figure; });
-    m_freeSpace.Update(sheet, region, others, m_outlineVertices);
+    m_freeSpace.Update(sheet, region, others, m_outlineVertices, m_outlineArea);
     return m_freeSpace.Near(others, figure, at, m_bound);
 }
 

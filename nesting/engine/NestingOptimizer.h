@@ -103,5 +103,6 @@ private:
 
     FreeSpace m_freeSpace;    // of the sheet last filled
     double m_outlineVertices = 0.0; // of the figures of the run, on average (the grid's detail)
+    double m_outlineArea = 0.0;     // of the figures of the run, all of them (bounds the grid's cells)
     double m_bound = kNoPoint; // a try's placement points at this x or right of it cannot win
 };

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -286,6 +287,49 @@ TEST(HodographBuilder, ConvexHodographIsTheHullOfVertexDifferences)
     EXPECT_TRUE(box.pTop == NPoint({10, 10}));
     builder.CreateConvexHodograph(nullptr, Poly(Rect(0, 0, 2, 3)), outs);
     EXPECT_EQ(outs.size(), 1u);
+}
+
+// Many-sided convex outlines: the hodograph is the hull of every vertex
+// difference, whether edges of the two run parallel, a ring runs clockwise
+// or has vertices on its edges.
+TEST(HodographBuilder, ConvexHodographOfManySidedOutlinesIsTheHullOfEveryDifference)
+{
+    auto polygon = [](double cx, double cy, double r, int sides, double turn) {
+        Ring ring;
+        for (int k = 0; k < sides; ++k)
+            ring.push_back({cx + r * std::cos(turn + 2 * PI * k / sides), cy + r * std::sin(turn + 2 * PI * k / sides)});
+        return ring;
+    };
+    Ring clockwise = polygon(0, 0, 7, 40, 0.1);
+    std::reverse(clockwise.begin(), clockwise.end());
+    const struct {
+        const char* name;
+        Ring a, b;
+    } cases[] = {
+        {"parallel edges", polygon(100, 50, 30, 48, 0), polygon(0, 0, 12, 48, 0)},
+        {"turned", polygon(100, 50, 30, 300, 0.3), polygon(-5, 2, 12, 120, 0.01)},
+        {"clockwise", polygon(3, 4, 20, 64, 0), clockwise},
+        {"vertices on edges", {{0, 0}, {5, 0}, {10, 0}, {10, 5}, {10, 10}, {0, 10}}, polygon(0, 0, 3, 17, 0.2)},
+        {"triangle", {{0, 0}, {10, 0}, {0, 10}}, polygon(50, 50, 3, 90, 0)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Ring differences;
+        for (const NPoint& a : c.a)
+            for (const NPoint& b : c.b)
+                differences.push_back(a - b);
+        Ring expected;
+        CreateConvexHull(differences, expected);
+        VectorPolygon outs;
+        HodographBuilder().CreateConvexHodograph(Poly(c.a), Poly(c.b), outs);
+        ASSERT_EQ(outs.size(), 1u);
+        const Ring& hull = outs[0]->m_points;
+        ASSERT_EQ(hull.size(), expected.size());
+        for (size_t k = 0; k < hull.size(); ++k) {
+            EXPECT_NEAR(hull[k].x, expected[k].x, 1e-9) << k;
+            EXPECT_NEAR(hull[k].y, expected[k].y, 1e-9) << k;
+        }
+    }
 }
 
 TEST(HodographBuilder, PairHodographAppendsTheOrbitOrNothing)

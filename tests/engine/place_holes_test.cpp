@@ -13,6 +13,28 @@ std::vector<NPoint> Hexagon(const NPoint& centre, double radius)
     return ring;
 }
 
+std::vector<NPoint> Circle(const NPoint& centre, double radius, int chords)
+{
+    std::vector<NPoint> ring;
+    for (int k = 0; k < chords; ++k)
+        ring.push_back({centre.x + radius * std::cos(2 * PI * k / chords),
+                        centre.y + radius * std::sin(2 * PI * k / chords)});
+    return ring;
+}
+
+// A square of the side turned 45° about its centre.
+std::vector<NPoint> Diamond(const NPoint& centre, double side)
+{
+    const double r = side / std::sqrt(2.0);
+    return {{centre.x, centre.y - r}, {centre.x + r, centre.y}, {centre.x, centre.y + r}, {centre.x - r, centre.y}};
+}
+
+std::vector<NPoint> Reversed(std::vector<NPoint> ring)
+{
+    std::reverse(ring.begin(), ring.end());
+    return ring;
+}
+
 const std::vector<NPoint> kFrame = Rectangle(0, 0, 300, 300);
 const std::vector<NPoint> kCutFrame = {{0, 0}, {300, 0}, {300, 280}, {280, 300}, {0, 300}};
 const std::vector<NPoint> kWindow = Rectangle(30, 30, 240, 240);
@@ -95,8 +117,56 @@ INSTANTIATE_TEST_SUITE_P(
         HoleCase{"PlateThatFitsTheSlotOnlyTurned", kFrame, Rectangle(40, 110, 220, 80), Rectangle(0, 0, 50, 160), 1,
                  RotationType::Rotation90, 1, 1, true},
         HoleCase{"SquareInAWindowWithFiguresTakenAsRectangles", kFrame, kWindow, Rectangle(0, 0, 60, 60), 1,
-                 RotationType::WithoutRotation, 0, 1, true}),
+                 RotationType::WithoutRotation, 0, 1, true},
+        HoleCase{"PlateThatFitsTheSlotExactlyOnlyTurned", kFrame, Rectangle(40, 110, 220, 80), Rectangle(0, 0, 60, 200),
+                 1, RotationType::Rotation90, 1, 1, true},
+        HoleCase{"SquareInAHexagonalWindowTurning90", kFrame, Hexagon({150, 150}, 115), Rectangle(0, 0, 120, 120), 1,
+                 RotationType::Rotation90, 1, 1, false},
+        HoleCase{"SquaresInBothLegsOfAnLShapedWindow", kFrame,
+                 {{30, 30}, {270, 30}, {270, 110}, {110, 110}, {110, 270}, {30, 270}}, Rectangle(0, 0, 60, 60), 3,
+                 RotationType::Rotation90, 1, 3, true},
+        HoleCase{"SquareInARoundWindow", kFrame, Circle({150, 150}, 115, 48), Rectangle(0, 0, 140, 140), 1,
+                 RotationType::WithoutRotation, 1, 1, false},
+        HoleCase{"SquareInTheWindowOfAFrameTurned45", Diamond({150, 150}, 200), Diamond({150, 150}, 160),
+                 Rectangle(0, 0, 90, 90), 1, RotationType::Rotation90, 1, 1, false},
+        HoleCase{"SquareInAWindowGivenTheWayTheOutlineRuns", kFrame, Reversed(kWindow), Rectangle(0, 0, 60, 60), 1,
+                 RotationType::WithoutRotation, 1, 1, true},
+        HoleCase{"SquareInAWindowWithASpikeIntoTheFrame", kFrame,
+                 {{30, 30}, {270, 30}, {270, 270}, {150, 270}, {150, 290}, {150, 270}, {30, 270}},
+                 Rectangle(0, 0, 220, 220), 1, RotationType::WithoutRotation, 1, 1, true},
+        HoleCase{"SquareInAWindowWithASpikeIntoIt", kFrame,
+                 {{30, 30}, {50, 50}, {30, 30}, {270, 30}, {270, 270}, {30, 270}}, Rectangle(0, 0, 60, 60), 1,
+                 RotationType::WithoutRotation, 1, 1, true}),
     [](const ::testing::TestParamInfo<HoleCase>& info) { return std::string(info.param.name); });
+
+// A plate goes into the window of a frame that goes into the window of a
+// larger frame, each the gap off the window's edges.
+TEST_F(PlaceTest, PartsGoIntoHolesOfPartsInHoles)
+{
+    SheetPtr sheet = AddSheet(1000.0, 640.0);
+    FigurePtr outer = AddFigure(Rectangle(0, 0, 600, 600), {Rectangle(60, 60, 480, 480)});
+    FigurePtr inner = AddFigure(Rectangle(0, 0, 440, 440), {Rectangle(60, 60, 320, 320)});
+    FigurePtr plate = AddFigure(Rectangle(0, 0, 280, 280));
+    Model().SortFiguresByAreasDecrease();
+
+    PlaceAll(RotationType::Rotation90, false);
+
+    for (const FigurePtr& figure : {outer, inner, plate})
+        ASSERT_EQ(figure->m_owner, sheet);
+    const struct {
+        FigurePtr frame, part;
+    } nests[] = {{outer, inner}, {inner, plate}};
+    for (const auto& n : nests) {
+        const NPolygon& hole = *n.frame->m_borders[1];
+        const NRect window = hole.GetGabarit();
+        const NRect rc = n.part->m_borders[0]->GetGabarit();
+        EXPECT_TRUE(rc.pBot.x > window.pBot.x && rc.pTop.x < window.pTop.x && rc.pBot.y > window.pBot.y &&
+                    rc.pTop.y < window.pTop.y);
+        EXPECT_FALSE(n.part->CheckIntersect(n.frame));
+        EXPECT_GE(ringtest::BoundaryDistance(hole, *n.part->m_borders[0]), kFigureGap - 1e-2);
+    }
+    EXPECT_FALSE(plate->CheckIntersect(outer));
+}
 
 struct SpikeCase {
     const char* name;
@@ -132,7 +202,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SpikeCase{"Outward", {{0, 0}, {100, 0}, {100, 50}, {60, 50}, {60, 80}, {60, 50}, {0, 50}}},
                       SpikeCase{"IntoThePart", {{0, 0}, {100, 0}, {100, 50}, {60, 50}, {60, 10}, {60, 50}, {0, 50}}},
                       SpikeCase{"AlongAnEdgeWithAVertexOnTheWayBack",
-                                {{0, 0}, {100, 0}, {130, 0}, {115, 0}, {100, 0}, {100, 50}, {0, 50}}}),
+                                {{0, 0}, {100, 0}, {130, 0}, {115, 0}, {100, 0}, {100, 50}, {0, 50}}},
+                      SpikeCase{"AtTheFirstVertex", {{0, 0}, {-30, 0}, {0, 0}, {100, 0}, {100, 50}, {0, 50}}},
+                      SpikeCase{"TwoAtOneVertex",
+                                {{0, 0}, {100, 0}, {100, 50}, {100, 80}, {100, 50}, {130, 50}, {100, 50}, {0, 50}}}),
     [](const ::testing::TestParamInfo<SpikeCase>& info) { return std::string(info.param.name); });
 
 } // namespace

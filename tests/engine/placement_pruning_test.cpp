@@ -131,6 +131,7 @@ TEST_F(FreeSpaceSearchTest, PlacingCopyAfterCopyFindsThePointsOfTheWholeSearch)
         std::vector<std::pair<Ring, std::vector<Ring>>> shapes; // outline and holes
         int copies;  // of every shape, taken in turn
         int turns;   // quarter turns tried
+        double material = 0.0; // the run's figures' area, as the grid is told
     };
     const Ring ell{{0, 0}, {60, 0}, {60, 15}, {15, 15}, {15, 45}, {0, 45}};
     const Ring wedge{{0, 0}, {50, 0}, {25, 30}};
@@ -140,6 +141,8 @@ TEST_F(FreeSpaceSearchTest, PlacingCopyAfterCopyFindsThePointsOfTheWholeSearch)
         {"equal copies", 700, 160, {{ell, {}}}, 24, 1},
         {"shapes in turn, turned", 800, 150, {{ell, {}}, {wedge, {}}, {Rectangle(0, 0, 35, 20), {}}}, 9, 4},
         {"strip as tall as the tallest part", 1200, 61, {{ell, {}}, {wedge, {}}}, 12, 2},
+        // Figures of so much area that the cells grow (to 1 mm) to keep their count within bounds.
+        {"coarser cells for a run of much area", 4000, 61, {{ell, {}}, {wedge, {}}}, 12, 2, 16.0 * 1024 * 1024},
         {"small parts into frames", 900, 200, {{frame, {window}}, {Rectangle(0, 0, 12, 8), {}}}, 10, 1},
     };
     for (const Case& c : cases) {
@@ -163,7 +166,7 @@ TEST_F(FreeSpaceSearchTest, PlacingCopyAfterCopyFindsThePointsOfTheWholeSearch)
                     std::vector<NPoint> all, pruned;
                     builder.FindFreePoints(x, y, placed, AllPositions(), figure, sheet, 0.1,
                                            NestingOptimizer::kNoPoint, all);
-                    space.Update(*sheet, region, placed);
+                    space.Update(*sheet, region, placed, 0.0, c.material);
                     const VectorFigure near = space.Near(placed, *figure, NPoint{x, y});
                     leftOut += LeftOut(space, placed, near, *figure, NPoint{x, y});
                     builder.FindFreePoints(x, y, near, space, figure, sheet, 0.1, NestingOptimizer::kNoPoint,

@@ -198,7 +198,7 @@ std::string WhyNotPlaced(NestingOptimizer& optimizer, const SheetPtr& sheet, con
     const double height = sheet->GetHeight();
     bool fits = false;
     for (double angle : turns.angles) {
-        const NRect box = BoxOf(esicup::Turned(item.ring, angle, {}));
+        const NRect box = BoxOf(esicup::Turned(areas::WithoutSpikes(areas::WithoutRepeats(item.ring)), angle, {}));
         fits = fits || box.pTop.y - box.pBot.y <= height + EPS;
     }
     if (!fits)
