@@ -383,7 +383,8 @@ struct IOptimizer : vlapi::IAPIObject {
 struct IExporter : vlapi::IAPIObject {
     NESTING_INTERFACE_IDENTITY(IExporter, vlapi::IAPIObject)
 
-    virtual void SetParams(const ExportParams& params) = 0;
+    // A format other than 0 to 2 is refused.
+    virtual NResult SetParams(const ExportParams& params) = 0;
     virtual void ExportToDXF(std::wstring folder) = 0;
 };
 
@@ -394,7 +395,9 @@ struct IReporter : vlapi::IAPIObject {
     // Builds the reporter's model from the active drawing.
     virtual void Init() = 0;
     virtual void Clear() = 0;
-    virtual void SetParams(ReportParams& params) = 0;
+    // A sheet format other than 1 to 4 (A1 to A4), or an orientation other
+    // than 0 (horizontal) or 1 (vertical), is refused.
+    virtual NResult SetParams(ReportParams& params) = 0;
     // Writes what the flags ask for into the parameters' folder.
     virtual void CreateDocumentation() = 0;
 };

@@ -276,6 +276,13 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
     const double nan = std::nan("");
     ModelParams negativeGap = m.GetParams();
     negativeGap.m_figureGap = -5.0;
+    IExporterPtr exporter = CreateExporterInstance();
+    IReporterPtr reporter = CreateReporterInstance();
+    ExportParams exportFormat3;
+    exportFormat3.format = 3;
+    ReportParams a0, orientation2;
+    a0.format = 0;
+    orientation2.orient = 2;
     const std::pair<const char*, std::function<NResult()>> calls[] = {
         {"bridge type -3", [&] { return job.jumper->SetType(static_cast<BridgeType>(-3)); }},
         {"bridge type 11", [&] { return job.jumper->SetType(static_cast<BridgeType>(11)); }},
@@ -307,6 +314,9 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
         {"sheet scheme 9", [&] { return m.SetSchemeParams({true, 9, 3}); }},
         {"no columns", [&] { return m.SetSchemeParams({true, 3, 0}); }},
         {"parameters with a negative gap", [&] { return m.SetParams(negativeGap); }},
+        {"export format 3", [&] { return exporter->SetParams(exportFormat3); }},
+        {"report sheet format A0", [&] { return reporter->SetParams(a0); }},
+        {"report orientation 2", [&] { return reporter->SetParams(orientation2); }},
         {"copies of a negative count", [&] { return m.CopyFiguresByName(job.figure->GetName(), static_cast<size_t>(-1)); }},
     };
     const std::wstring before = Snapshot(job, DrawingMacros().size());
