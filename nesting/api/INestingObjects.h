@@ -95,7 +95,8 @@ struct INObject : vlapi::IAPIObject {
     virtual int GetView() = 0;
     virtual void SetCurrentView() = 0;
     // Places the macro at (x, y) turned by `angle` degrees, in its view; the
-    // bridges on the object come along.
+    // bridges on the object come along. A sheet stays where it stands (the
+    // sheet layout moves its view): any other placement is refused.
     virtual NResult SetPlacement(double x, double y, double angle) = 0;
     // Moves the macro into the view; callers place it afterwards.
     virtual void ChangeView(int view) = 0;

@@ -463,3 +463,29 @@ TEST_F(ObjectsTest, FigurePlacedByTheInterfaceMovesWithItsBridges)
 }
 
 }  // namespace apitest
+
+namespace apitest {
+
+// The library moves a sheet's view, never its macro: a sheet placed anywhere
+// but where it stands is refused, its macro and outline as they were.
+TEST_F(ObjectsTest, ASheetIsPlacedOnlyWhereItStands)
+{
+    Job job = MakeJob();
+    const SheetPtr sheet = ModelObjectAs<Sheet>(job.sheet);
+    double x0 = 0.0, y0 = 0.0, a0 = 0.0;
+    sheet->GetPlacement(x0, y0, a0);
+    NRect box;
+    job.sheet->GetGabarit(box);
+
+    EXPECT_EQ(job.sheet->SetPlacement(x0 + 50.0, y0, a0), NResult::OutOfRange);
+    EXPECT_EQ(job.sheet->SetPlacement(x0, y0, a0 + 90.0), NResult::OutOfRange);
+    EXPECT_EQ(job.sheet->SetPlacement(x0, y0, a0 + 360.0), NResult::Done);
+    double x = 0.0, y = 0.0, a = 0.0;
+    sheet->GetPlacement(x, y, a);
+    EXPECT_EQ(std::make_tuple(x, y, a), std::make_tuple(x0, y0, a0));
+    NRect after;
+    job.sheet->GetGabarit(after);
+    EXPECT_EQ(std::make_tuple(after.pBot.x, after.pTop.y), std::make_tuple(box.pBot.x, box.pTop.y));
+}
+
+}  // namespace apitest
