@@ -119,6 +119,12 @@ NResult ObjectImpl<I, T>::SetPlacement(double x, double y, double angle)
             BridgeAnchors bridges;
             bridges.Hold({m_object});
             o.MoveTo(x, y, angle);
+            // A remnant's outline and a bridge's ends are read again from
+            // the macro, as the next reading of the drawing finds them.
+            if constexpr (std::is_same_v<T, Waste>)
+                o.ReadOutline();
+            else if constexpr (std::is_same_v<T, Jumper>)
+                o.Init();
             bridges.Follow();
         });
     });

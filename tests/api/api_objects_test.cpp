@@ -489,3 +489,31 @@ TEST_F(ObjectsTest, ASheetIsPlacedOnlyWhereItStands)
 }
 
 }  // namespace apitest
+
+namespace apitest {
+
+// A remnant or a bridge placed through its automation object: the model's
+// outline and ends follow its macro, as the next reading of the drawing finds them.
+TEST_F(ObjectsTest, RemnantsAndBridgesPlacedByTheInterfaceKeepTheModelWithTheDrawing)
+{
+    Job job = MakeJob();
+    const WastePtr waste = ModelObjectAs<Waste>(job.waste);
+    const JumperPtr bridge = ModelObjectAs<Jumper>(job.jumper);
+    const NRect box = waste->GetGabarit();
+    const NPoint ends[] = {bridge->m_point1, bridge->m_point2};
+    const std::pair<INObject*, NObjectPtr> objects[] = {{job.waste.get(), waste}, {job.jumper.get(), bridge}};
+    for (const auto& [object, model] : objects) {
+        double x0 = 0.0, y0 = 0.0, a0 = 0.0;
+        model->GetPlacement(x0, y0, a0);
+        ASSERT_EQ(object->SetPlacement(x0 + 40.0, y0 + 30.0, a0), NResult::Done) << model->GetName();
+    }
+    EXPECT_NEAR(waste->GetGabarit().pBot.x, box.pBot.x + 40.0, 1e-6);
+    EXPECT_NEAR(waste->GetGabarit().pTop.y, box.pTop.y + 30.0, 1e-6);
+    for (int end = 0; end < (bridge->m_twoPoints ? 2 : 1); ++end) {
+        const NPoint& now = end == 0 ? bridge->m_point1 : bridge->m_point2;
+        EXPECT_NEAR(now.x, ends[end].x + 40.0, 1e-6) << end;
+        EXPECT_NEAR(now.y, ends[end].y + 30.0, 1e-6) << end;
+    }
+}
+
+}  // namespace apitest
