@@ -95,7 +95,8 @@ struct INObject : vlapi::IAPIObject {
     virtual int GetView() = 0;
     virtual void SetCurrentView() = 0;
     // Places the macro at (x, y) turned by `angle` degrees, in its view; the
-    // bridges on the object come along.
+    // bridges on the object come along. A sheet stays where it stands (the
+    // sheet layout moves its view): any other placement is refused.
     virtual NResult SetPlacement(double x, double y, double angle) = 0;
     // Moves the macro into the view; callers place it afterwards.
     virtual void ChangeView(int view) = 0;
@@ -383,7 +384,8 @@ struct IOptimizer : vlapi::IAPIObject {
 struct IExporter : vlapi::IAPIObject {
     NESTING_INTERFACE_IDENTITY(IExporter, vlapi::IAPIObject)
 
-    virtual void SetParams(const ExportParams& params) = 0;
+    // A format other than 0 to 2 is refused.
+    virtual NResult SetParams(const ExportParams& params) = 0;
     virtual void ExportToDXF(std::wstring folder) = 0;
 };
 
@@ -394,7 +396,9 @@ struct IReporter : vlapi::IAPIObject {
     // Builds the reporter's model from the active drawing.
     virtual void Init() = 0;
     virtual void Clear() = 0;
-    virtual void SetParams(ReportParams& params) = 0;
+    // A sheet format other than 1 to 4 (A1 to A4), or an orientation other
+    // than 0 (horizontal) or 1 (vertical), is refused.
+    virtual NResult SetParams(ReportParams& params) = 0;
     // Writes what the flags ask for into the parameters' folder.
     virtual void CreateDocumentation() = 0;
 };

@@ -119,7 +119,9 @@ struct Range {
 inline constexpr Range kBridgeWidth{0.0, 10000.0, true};  // as the configuration file takes it
 inline constexpr Range kBridgeLength{0.0, 10000.0};
 inline constexpr Range kTolerance{0.1, 10.0};
-inline constexpr Range kSheetFormat{1.0, 4.0};            // A1 to A4
+inline constexpr Range kSheetFormat{1.0, 4.0, false, true};  // A1 to A4
+inline constexpr Range kOrientation{0.0, 1.0, false, true};  // horizontal or vertical
+inline constexpr Range kExportFormat{0.0, 2.0, false, true}; // DXF and fragments, DXF only, fragments only
 inline constexpr Range kNestingMethod{0.0, 1.0};          // figure or linear nesting
 inline constexpr Range kBridgeType{0.0, 10.0};            // Gap to CrossStart
 inline constexpr Range kSheetSide{1.0, 1.0e6};

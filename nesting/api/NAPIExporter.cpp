@@ -1,9 +1,9 @@
 // The automation exporter: forwards to the Exporter it embeds.
 #include "api/NestingAPIObjects.h"
 
-void NAPIExporter::SetParams(const ExportParams& params)
+NResult NAPIExporter::SetParams(const ExportParams& params)
 {
-    napi::Guarded([&] { m_exporter.SetParams(params); });
+    return napi::SetWithin({{napi::kExportFormat, static_cast<double>(params.format)}}, [&] { m_exporter.SetParams(params); });
 }
 
 void NAPIExporter::ExportToDXF(std::wstring folder)

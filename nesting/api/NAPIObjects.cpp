@@ -1,6 +1,7 @@
 // The automation objects of sheets, figures, bridges and remnants.
 #include "api/NestingAPIObjects.h"
 
+#include <cmath>
 #include <type_traits>
 
 NObjectPtr ModelObjectOf(vlapi::IAPIObject* object)
@@ -96,6 +97,20 @@ void ObjectImpl<I, T>::SetCurrentView()
 template <class I, class T>
 NResult ObjectImpl<I, T>::SetPlacement(double x, double y, double angle)
 {
+    if constexpr (std::is_same_v<T, Sheet>) {
+        // The library never moves a sheet's macro: the sheet's outline is kept
+        // in its own frame, at the origin of its view, and the sheet layout
+        // moves the view. A sheet is placed only where it stands.
+        bool elsewhere = false;
+        With([&](T& o) {
+            double x0 = 0.0, y0 = 0.0, a0 = 0.0;
+            o.GetPlacement(x0, y0, a0);
+            elsewhere = o.m_macro && !(std::fabs(x - x0) <= EPS && std::fabs(y - y0) <= EPS &&
+                                       std::fabs(std::remainder(angle - a0, 360.0)) <= EPS);
+        });
+        return elsewhere ? NResult::OutOfRange
+                         : SetWithin({{kCoordinate, x}, {kCoordinate, y}, {kCoordinate, angle}}, [] {});
+    }
     // The bridges on the object come along, as after a move in the drawing.
     return SetWithin({{kCoordinate, x}, {kCoordinate, y}, {kCoordinate, angle}}, [&] {
         With([&](T& o) {
@@ -104,6 +119,12 @@ NResult ObjectImpl<I, T>::SetPlacement(double x, double y, double angle)
             BridgeAnchors bridges;
             bridges.Hold({m_object});
             o.MoveTo(x, y, angle);
+            // A remnant's outline and a bridge's ends are read again from
+            // the macro, as the next reading of the drawing finds them.
+            if constexpr (std::is_same_v<T, Waste>)
+                o.ReadOutline();
+            else if constexpr (std::is_same_v<T, Jumper>)
+                o.Init();
             bridges.Follow();
         });
     });

@@ -11,9 +11,11 @@ void NAPIReporter::Clear()
     napi::Guarded([&] { m_reporter.Clear(); });
 }
 
-void NAPIReporter::SetParams(ReportParams& params)
+NResult NAPIReporter::SetParams(ReportParams& params)
 {
-    napi::Guarded([&] { m_reporter.SetParams(params); });
+    return napi::SetWithin({{napi::kSheetFormat, static_cast<double>(params.format)},
+                            {napi::kOrientation, static_cast<double>(params.orient)}},
+                           [&] { m_reporter.SetParams(params); });
 }
 
 void NAPIReporter::CreateDocumentation()

@@ -339,7 +339,7 @@ class NAPIReporter final : public napi::RefCounted<IReporter> {
 public:
     void Init() override;
     void Clear() override;
-    void SetParams(ReportParams& params) override;
+    NResult SetParams(ReportParams& params) override;
     void CreateDocumentation() override;
 
     // The reporter this object drives.
@@ -351,7 +351,7 @@ private:
 
 class NAPIExporter final : public napi::RefCounted<IExporter> {
 public:
-    void SetParams(const ExportParams& params) override;
+    NResult SetParams(const ExportParams& params) override;
     void ExportToDXF(std::wstring folder) override;
 
     // The exporter this object drives.

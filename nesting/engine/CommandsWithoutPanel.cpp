@@ -5,6 +5,7 @@
 #include "model/ProgressIndicator.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -169,6 +170,26 @@ void PlaceSelected(NestingModel& model, double angle) {
     ReleaseLoaded(model);
 }
 
+// A sheet stands with the lower-left corner of its outline at its view's
+// origin, where the model keeps it (the sheet layout moves views, not sheet
+// macros): a selected sheet moved with the host's own tools goes back there.
+void PutSheetsBack() {
+    std::vector<INestingMacroObjectPtr> macros;
+    vrnApi::GetSelectedMacrosFromActiveDoc(MacroCommand::Sheet, macros);
+    for (const INestingMacroObjectPtr& macro : macros) {
+        VectorPolygon borders;
+        macro->InitBordersFromMacro(borders);
+        if (borders.empty() || !borders.front()) {
+            continue;
+        }
+        borders.front()->UpdateGabarit();
+        const NPoint corner = borders.front()->GetGabarit().pBot;
+        if (std::fabs(corner.x) > EPS || std::fabs(corner.y) > EPS) {
+            macro->SetMacroPlacement(-corner.x, -corner.y, 0.0, false);
+        }
+    }
+}
+
 // Command 300, or the keyboard's turn by `angle`: one undo step. Moving a
 // macro makes the host issue command 300 again while one runs; that one does
 // nothing.
@@ -181,6 +202,7 @@ void PlaceSelectedOnce(double angle) {
     vrnApi::SetUndoContainer(true);
     NestingModel model;
     try {
+        PutSheetsBack();
         PlaceSelected(model, angle);
         DropCoveredWastes();
     } catch (...) {

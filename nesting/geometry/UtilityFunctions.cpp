@@ -1,9 +1,11 @@
 #include "geometry/UtilityFunctions.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cerrno>
 #include <cstring>
 #include <cwchar>
+#include <iterator>
 #include <time.h>
 
 namespace uf {
@@ -219,6 +221,31 @@ bool IsFileExtentionDFX(const std::wstring& file)
 double RoundMillimetres(double v)
 {
     return std::ceil(v - 0.5 - 1e-4) + 0.0;  // + 0 turns -0 into 0
+}
+
+std::wstring NumberText(double v)
+{
+    constexpr int kMostDecimals = 12;
+    constexpr double kLargestWrittenOut = 1e15;
+    wchar_t buffer[400];  // the widest double written out
+    int n = std::swprintf(buffer, std::size(buffer), L"%g", v);
+    std::wstring text(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+    if (text.find(L'e') == std::wstring::npos)
+        return text;
+    if (std::fabs(v) >= kLargestWrittenOut)
+        return text;
+    if (std::fabs(v) >= 1.0) {
+        n = std::swprintf(buffer, std::size(buffer), L"%.0f", v);
+        return std::wstring(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+    }
+    // Six significant digits after the zeros that follow the point.
+    const int decimals = std::min(kMostDecimals, 5 - static_cast<int>(std::floor(std::log10(std::fabs(v)))));
+    n = std::swprintf(buffer, std::size(buffer), L"%.*f", decimals, v);
+    text.assign(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+    text.erase(text.find_last_not_of(L'0') + 1);
+    if (!text.empty() && text.back() == L'.')
+        text.pop_back();
+    return text == L"-0" ? L"0" : text;
 }
 
 bool DecodeUtf8(std::string_view bytes, std::wstring& text, size_t* failedAt)

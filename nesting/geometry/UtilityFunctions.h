@@ -41,6 +41,12 @@ bool IsFileExtentionDFX(const std::wstring& file);
 // it: noise within 1e-4 is dropped, then the nearest whole number is taken,
 // halves going down (401.99999 gives 402, 2.5 gives 2, 2.6 gives 3).
 double RoundMillimetres(double v);
+// A number as "%g" writes it (six significant digits, no trailing zeros), but
+// written out where "%g" would take an exponent: a sheet of a million
+// millimetres gives "1000000", not "1e+06"; 0.00005 gives "0.00005"; below
+// a trillionth it gives "0". Only a number of more than 15 digits, which no
+// one reads digit by digit, keeps its exponent.
+std::wstring NumberText(double v);
 
 // The UTF-8 text as wide characters; false at the first byte sequence that is
 // not UTF-8 (overlong forms, surrogates and values past U+10FFFF included),

@@ -1,5 +1,6 @@
 #include "host/BorderRings.h"
 
+#include "geometry/UtilityFunctions.h"
 #include "geometry/PointGrid.h"
 #include "geometry/RingCrossings.h"
 #include "host/HostAccess.h"
@@ -81,15 +82,14 @@ bool HasRepeatedCurve(const std::vector<CurveChord>& curves)
 namespace {
 
 // A coordinate in millimetres to a thousandth, without trailing zeros (six
-// significant digits beyond a thousand kilometres).
+// significant digits, written out, beyond a thousand kilometres).
 std::wstring Millimetres(double v)
 {
+    if (std::fabs(v) >= 1e9)
+        return uf::NumberText(v);
     wchar_t buffer[64];
-    const int n = std::fabs(v) < 1e9 ? std::swprintf(buffer, 64, L"%.3f", std::fabs(v) < 0.0005 ? 0.0 : v)
-                                     : std::swprintf(buffer, 64, L"%.6g", v);
+    const int n = std::swprintf(buffer, 64, L"%.3f", std::fabs(v) < 0.0005 ? 0.0 : v);
     std::wstring text(buffer, n < 0 ? 0 : static_cast<size_t>(n));
-    if (text.find(L'e') != std::wstring::npos)
-        return text;
     while (!text.empty() && text.back() == L'0')
         text.pop_back();
     if (!text.empty() && text.back() == L'.')

@@ -1,5 +1,6 @@
 #include "io/DxfPartDrawing.h"
 
+#include "geometry/UtilityFunctions.h"
 #include "geometry/PointGrid.h"
 #include "host/BorderRings.h"
 #include "host/HostAccess.h"
@@ -34,14 +35,6 @@ constexpr double kLargestPart = 1e6;     // mm
 constexpr double kSmallestPart = 0.01;   // mm
 constexpr double kFarthestPart = 1e9;    // mm
 
-// A length of a message: at most `digits` significant digits.
-std::wstring Size(double v, int digits = 6)
-{
-    wchar_t text[32];
-    std::swprintf(text, 32, L"%.*g", digits, v);
-    return text;
-}
-
 // Why the outline on layer 0 is of no size a part can have; empty when it is.
 std::wstring SizeProblem(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingContainerPtr& container)
 {
@@ -54,14 +47,14 @@ std::wstring SizeProblem(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::ID
     if (outline.empty() || !doc->GetObjectsBox(outline, x1, y1, x2, y2))
         return {};
     const double width = x2 - x1, height = y2 - y1;
-    const std::wstring sizes = Size(width) + L" × " + Size(height) + L" мм";
+    const std::wstring sizes = uf::NumberText(width) + L" × " + uf::NumberText(height) + L" мм";
     if (!(std::max(width, height) <= kLargestPart))
-        return L"деталь больше " + Size(kLargestPart, 12) + L" мм: " + sizes;
+        return L"деталь больше " + uf::NumberText(kLargestPart) + L" мм: " + sizes;
     if (!(std::max({std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2)}) <= kFarthestPart))
-        return L"деталь дальше " + Size(kFarthestPart, 12) + L" мм от начала координат: у точки (" + Size(x1) + L"; " +
-               Size(y1) + L")";
+        return L"деталь дальше " + uf::NumberText(kFarthestPart) + L" мм от начала координат: у точки (" +
+               uf::NumberText(x1) + L"; " + uf::NumberText(y1) + L")";
     if (std::max(width, height) < kSmallestPart)
-        return L"деталь меньше " + Size(kSmallestPart, 12) + L" мм: " + sizes;
+        return L"деталь меньше " + uf::NumberText(kSmallestPart) + L" мм: " + sizes;
     return {};
 }
 

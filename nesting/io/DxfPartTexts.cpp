@@ -1,5 +1,6 @@
 #include "io/DxfPartTexts.h"
 
+#include "geometry/UtilityFunctions.h"
 #include "io/NumberText.h"
 
 #include <cwchar>
@@ -159,9 +160,7 @@ std::wstring ValueTaken(PartKey key, const FileMetaParams& entry)
     case PartKey::Thickness: {
         if (!(entry.m_thickness > 0.0))
             return L"без толщины";
-        wchar_t text[64];
-        std::swprintf(text, 64, L"%g", entry.m_thickness);
-        return L"с толщиной " + std::wstring(text) + L" мм";
+        return L"с толщиной " + uf::NumberText(entry.m_thickness) + L" мм";
     }
     case PartKey::Count:
         break;

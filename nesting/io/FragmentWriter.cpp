@@ -28,13 +28,6 @@ constexpr int kTextLayer = 1;
 constexpr int kOutlineStyle = 1;
 constexpr int kBendStyle = 8;
 
-std::wstring FormatThickness(double thickness)
-{
-    wchar_t buffer[256];
-    const int n = std::swprintf(buffer, 255, L"%g", thickness);
-    return n < 0 ? std::wstring() : std::wstring(buffer, static_cast<size_t>(n));
-}
-
 void Show(const std::wstring& text, int flags)
 {
     if (application)
@@ -56,7 +49,7 @@ std::wstring AssemblyReader::CreateStringFromPattern(const std::wstring& pattern
     uf::ReplaceSubString(text, L"Наименование", data.name);
     uf::ReplaceSubString(text, L"Обозначение", data.mark);
     uf::ReplaceSubString(text, L"Материал", data.material);
-    uf::ReplaceSubString(text, L"Толщина", FormatThickness(data.thickness));
+    uf::ReplaceSubString(text, L"Толщина", uf::NumberText(data.thickness));
     uf::ReplaceSubString(text, L"Кол-во", std::to_wstring(data.count));
     return text;
 }

@@ -1,4 +1,5 @@
 #include "io/ImportPartMetaData.h"
+#include "geometry/UtilityFunctions.h"
 
 #include <algorithm>
 #include <cmath>
@@ -76,13 +77,6 @@ bool Match(const SampledCurves& a, const SampledCurves& b, const MbCartPoint& sh
         used[j] = true;
     }
     return true;
-}
-
-std::wstring FormatThickness(double thickness)
-{
-    wchar_t buffer[512];
-    const int n = std::swprintf(buffer, 512, L"%g", thickness);
-    return n < 0 ? std::wstring() : std::wstring(buffer, static_cast<size_t>(n));
 }
 
 bool NameLess(const std::wstring& a, const std::wstring& b) { return a < b; }
@@ -175,7 +169,7 @@ void NodeMaterial::Add(const ImportPartMetaData& data)
         }
     }
     NodeThickness node;
-    node.name = FormatThickness(data.thickness);
+    node.name = uf::NumberText(data.thickness);
     node.Add(data);
     nodes.push_back(std::move(node));
 }

@@ -40,7 +40,7 @@ using ImportPartMetaDatum = std::vector<ImportPartMetaData>;
 bool SameFlatPattern(const ImportPartMetaData& a, const ImportPartMetaData& b);
 
 struct NodeThickness {
-    std::wstring name;  // the thickness of its first record, "%g"
+    std::wstring name;  // the thickness of its first record (uf::NumberText)
     ImportPartMetaDatum datum;
 
     // Adds the record, or adds its count to a record of the same name,

@@ -1,5 +1,6 @@
 #include "io/OutlineJoints.h"
 
+#include "geometry/UtilityFunctions.h"
 #include "geometry/PointGrid.h"
 #include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
@@ -90,16 +91,15 @@ bool Reshape(const vlapi::IDrawingObjectPtr& obj, const NPoint& start, const NPo
 }
 
 // A number of a message: at most `decimals` decimals, no trailing zeros;
-// six significant digits beyond a thousand kilometres.
+// six significant digits, written out, beyond a thousand kilometres.
 std::wstring Number(double value, int decimals)
 {
+    if (std::fabs(value) >= 1e9)
+        return uf::NumberText(value);
     char buffer[400];  // the widest double in fixed notation
-    if (std::fabs(value) < 1e9)
-        std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-    else
-        std::snprintf(buffer, sizeof buffer, "%.6g", value);
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
     std::wstring text(buffer, buffer + std::strlen(buffer));
-    if (text.find(L'.') != std::wstring::npos && text.find(L'e') == std::wstring::npos) {
+    if (text.find(L'.') != std::wstring::npos) {
         text.erase(text.find_last_not_of(L'0') + 1);
         if (text.back() == L'.')
             text.pop_back();

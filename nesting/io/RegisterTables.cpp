@@ -1,5 +1,6 @@
 #include "io/RegisterTables.h"
 
+#include "geometry/UtilityFunctions.h"
 #include "io/OutputFiles.h"
 
 #include <algorithm>
@@ -253,7 +254,7 @@ Table LNTable(const NestingModel& model, const std::vector<LinearBar>& bars, dou
         line.cells.resize(columns);
         line.cells[0] = Cell(bar.name);
         line.cells[1] = Cell(TenthsText(bar.length) + L"x" + TenthsText(bar.width) + L"x" +
-                             Format(L"%g", model.m_thicknessSheet));
+                             uf::NumberText(model.m_thicknessSheet));
         line.cells[2] = Cell(NestingModel::m_materialSheet);
         line.cells[3] = Cell(CountText(bar.count));
         const size_t barLine = table.rows.size();

@@ -111,9 +111,7 @@ void NestingModel::ShowHideColouring(bool show)
 
 void NestingModel::GetStringScale(std::wstring& text) const
 {
-    wchar_t buffer[100];
-    std::swprintf(buffer, 100, L"%g:%g", m_scale1, m_scale2);
-    text = buffer;
+    text = uf::NumberText(m_scale1) + L":" + uf::NumberText(m_scale2);
 }
 
 void NestingModel::SetStringScale(const std::wstring& text)

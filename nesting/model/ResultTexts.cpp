@@ -1,5 +1,7 @@
 #include "model/ResultTexts.h"
 
+#include "geometry/UtilityFunctions.h"
+
 #include <algorithm>
 #include <cwchar>
 #include <iterator>
@@ -21,7 +23,7 @@ std::wstring FormatNumbers(const wchar_t* format, Numbers... numbers) {
 }  // namespace
 
 std::wstring SheetSizeText(double width, double height, double thickness) {
-    return FormatNumbers(L"%gx%gx%g", width, height, thickness);
+    return uf::NumberText(width) + L"x" + uf::NumberText(height) + L"x" + uf::NumberText(thickness);
 }
 
 std::wstring TwoDecimalsText(double value) { return FormatNumbers(L"%1.2f", value); }

@@ -112,7 +112,8 @@ std::wstring Waste::SizeText() const
     }
     const double w = uf::RoundMillimetres(width);
     const double h = uf::RoundMillimetres(height);
-    return m_thickness > EPS ? Format(L"%gx%gx%g", m_thickness, w, h) : Format(L"%gx%g", w, h);
+    const std::wstring size = uf::NumberText(w) + L"x" + uf::NumberText(h);
+    return m_thickness > EPS ? uf::NumberText(m_thickness) + L"x" + size : size;
 }
 
 bool Waste::CheckIntersect(const Waste& other) const

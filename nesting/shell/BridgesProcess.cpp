@@ -21,6 +21,7 @@ constexpr int kHoverMask = 65534;
 constexpr int kIcon = 57346;
 constexpr int kColourOption = 1;
 constexpr double kMaxLength = 1000.0;
+const wchar_t kWidthRule[] = L"Ширина мостика должна быть больше 0 мм: оставлена прежняя ширина";
 constexpr double kDefaultRadius = 25.0;
 // Two widths closer than this are one width.
 constexpr double kSameWidth = 0.0001;
@@ -343,9 +344,12 @@ void BridgesProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
         if (OnePoint(m_type))
             m_second = false;
     } else if (m_widthJumper && SameControl(ctrl, m_widthJumper)) {
-        // A bridge has a width: zero or less is refused and the edit shows the old one.
+        // A bridge has a width: zero or less is refused, with a message, and
+        // the edit shows the old one again.
         const double width = m_widthJumper->GetReal();
-        if (width > 0.0) {
+        if (!(width > 0.0)) {
+            vrnApi::ShowErrorText(kWidthRule);
+        } else {
             m_width = width;
             if (m_tempJumper)
                 m_tempJumper->SetWidth(width);

@@ -1,5 +1,6 @@
 #include "shell/ImportProcess.h"
 
+#include "geometry/UtilityFunctions.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
@@ -251,7 +252,7 @@ void ImportProcess::UpdateGridControl()
                                       part.mark,
                                       part.unfolded ? L"да" : L"нет",
                                       part.material,
-                                      Format(L"%g", part.thickness),
+                                      uf::NumberText(part.thickness),
                                       std::to_wstring(part.count),
                                       path};
         for (int c = 0; c <= kColumnPath; ++c)

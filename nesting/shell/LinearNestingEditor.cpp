@@ -1,5 +1,6 @@
 #include "shell/LinearNestingEditor.h"
 
+#include "geometry/UtilityFunctions.h"
 #include "engine/LinearNesting/SimplexMethodSolver.h"
 #include "host/HostGuards.h"
 #include "api/NestingAPIObjects.h"
@@ -203,7 +204,7 @@ bool LinearNestingEditor::MergeEqualRows()
         }
         LNDetailParams& into = kept[row];
         into.count = static_cast<int32_t>(std::min<int64_t>(int64_t{into.count} + detail.count, kMostPieces));
-        merged += L"\n" + DetailRowText(row + 1, into.name) + L", " + panel::Format(L"%g", into.length) +
+        merged += L"\n" + DetailRowText(row + 1, into.name) + L", " + uf::NumberText(into.length) +
                   L" мм: " + std::to_wstring(into.count) + L" шт.";
     }
     if (merged.empty())
@@ -233,7 +234,7 @@ void LinearNestingEditor::CalculateLinearNesting()
     std::wstring tooShort;
     for (size_t i = 0; i < m_details.size(); ++i) {
         const LNDetailParams& row = m_details[i];
-        const std::wstring named = L"\n" + DetailRowText(i + 1, row.name) + L": " + panel::Format(L"%g", row.length) + L" мм";
+        const std::wstring named = L"\n" + DetailRowText(i + 1, row.name) + L": " + uf::NumberText(row.length) + L" мм";
         if (row.count <= 0)
             continue;
         if (!Usable(row))
@@ -246,10 +247,10 @@ void LinearNestingEditor::CalculateLinearNesting()
         }
     }
     if (!tooShort.empty())
-        vrnApi::ShowWarningText(L"Детали длиной не больше " + panel::Format(L"%g", kShortest) + L" мм не раскроены:" +
+        vrnApi::ShowWarningText(L"Детали длиной не больше " + uf::NumberText(kShortest) + L" мм не раскроены:" +
                                 tooShort);
     if (!tooLong.empty())
-        vrnApi::ShowWarningText(L"Детали длиннее заготовки (" + panel::Format(L"%g", width) +
+        vrnApi::ShowWarningText(L"Детали длиннее заготовки (" + uf::NumberText(width) +
                                 L" мм) не раскроены:" + tooLong);
     if (details.empty()) {
         if (tooLong.empty() && tooShort.empty())

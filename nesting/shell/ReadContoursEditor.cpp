@@ -370,6 +370,9 @@ void ReadContoursEditor::OK()
         return;
     m_model->SaveSession();
     if (m_model->GetNestingMethod() != 0) {
+        // The drawing keeps what its bars and stamps show: the method, the
+        // bar's thickness and material changed since the last drawing.
+        m_model->SaveParams();
         m_model->WriteToConfig();
         return;
     }

@@ -476,20 +476,23 @@ void ReadContoursProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
     auto real = [&](const vlapi::IPropertyEditPtr& edit) { return edit->GetReal(); };
     if (SameControl(ctrl, m_listMethods)) {
         const int method = panel::CurrentIndex(m_listMethods);
+        const bool wasLinear = Linear();
         // Each kind of nesting draws its job in place of the other's (linear
         // nesting its bars for the sheets and parts, figure nesting an empty
-        // sheet for the drawn bars and pieces): the user says so first, and
-        // what the question says is done at once.
-        const bool replaces = method != 0 ? !Linear() && model->GetFiguresCount() != 0
-                                          : Linear() && (model->GetFiguresCount() != 0 || model->GetSheetsCount() != 0);
+        // sheet for the drawn bars and pieces): where parts or pieces go the
+        // user says so first, and what the question says is done at once.
+        const bool replaces = method != 0 ? !wasLinear && model->GetFiguresCount() != 0
+                                          : wasLinear && (model->GetFiguresCount() != 0 || model->GetSheetsCount() != 0);
         if (replaces && !vrnApi::AskYesNo(method != 0 ? kLinearReplacesFigures : kFiguresReplaceLinear)) {
             UpdateControls();
             return;
         }
         model->SetNestingMethod(method);
-        // Linear nesting draws its details also when it replaces nothing but
-        // holds details of this session (figure nesting cleared them away).
-        if (method != 0 && (replaces || !m_LNEditor.m_details.empty())) {
+        // Linear nesting draws its job also in place of a figure job of sheets
+        // alone (their sizes are the bar's), and its details of this session
+        // (figure nesting cleared them away); the drawing never keeps figure
+        // sheets under linear nesting.
+        if (method != 0 && (!wasLinear || !m_LNEditor.m_details.empty())) {
             m_LNEditor.VisualizeNesting();
         } else if (replaces) {
             m_LNEditor.m_typedCells.Take();

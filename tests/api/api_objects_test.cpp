@@ -276,6 +276,13 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
     const double nan = std::nan("");
     ModelParams negativeGap = m.GetParams();
     negativeGap.m_figureGap = -5.0;
+    IExporterPtr exporter = CreateExporterInstance();
+    IReporterPtr reporter = CreateReporterInstance();
+    ExportParams exportFormat3;
+    exportFormat3.format = 3;
+    ReportParams a0, orientation2;
+    a0.format = 0;
+    orientation2.orient = 2;
     const std::pair<const char*, std::function<NResult()>> calls[] = {
         {"bridge type -3", [&] { return job.jumper->SetType(static_cast<BridgeType>(-3)); }},
         {"bridge type 11", [&] { return job.jumper->SetType(static_cast<BridgeType>(11)); }},
@@ -307,6 +314,9 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
         {"sheet scheme 9", [&] { return m.SetSchemeParams({true, 9, 3}); }},
         {"no columns", [&] { return m.SetSchemeParams({true, 3, 0}); }},
         {"parameters with a negative gap", [&] { return m.SetParams(negativeGap); }},
+        {"export format 3", [&] { return exporter->SetParams(exportFormat3); }},
+        {"report sheet format A0", [&] { return reporter->SetParams(a0); }},
+        {"report orientation 2", [&] { return reporter->SetParams(orientation2); }},
         {"copies of a negative count", [&] { return m.CopyFiguresByName(job.figure->GetName(), static_cast<size_t>(-1)); }},
     };
     const std::wstring before = Snapshot(job, DrawingMacros().size());
@@ -450,6 +460,60 @@ TEST_F(ObjectsTest, FigurePlacedByTheInterfaceMovesWithItsBridges)
     job.figure->GetGabarit(turned);
     EXPECT_NEAR(turned.pTop.x - turned.pBot.x, after.pTop.x - after.pBot.x, 1e-6);
     EXPECT_NEAR(turned.pBot.x + turned.pTop.x, 4.0 * moved[0] - after.pBot.x - after.pTop.x, 1e-6);
+}
+
+}  // namespace apitest
+
+namespace apitest {
+
+// The library moves a sheet's view, never its macro: a sheet placed anywhere
+// but where it stands is refused, its macro and outline as they were.
+TEST_F(ObjectsTest, ASheetIsPlacedOnlyWhereItStands)
+{
+    Job job = MakeJob();
+    const SheetPtr sheet = ModelObjectAs<Sheet>(job.sheet);
+    double x0 = 0.0, y0 = 0.0, a0 = 0.0;
+    sheet->GetPlacement(x0, y0, a0);
+    NRect box;
+    job.sheet->GetGabarit(box);
+
+    EXPECT_EQ(job.sheet->SetPlacement(x0 + 50.0, y0, a0), NResult::OutOfRange);
+    EXPECT_EQ(job.sheet->SetPlacement(x0, y0, a0 + 90.0), NResult::OutOfRange);
+    EXPECT_EQ(job.sheet->SetPlacement(x0, y0, a0 + 360.0), NResult::Done);
+    double x = 0.0, y = 0.0, a = 0.0;
+    sheet->GetPlacement(x, y, a);
+    EXPECT_EQ(std::make_tuple(x, y, a), std::make_tuple(x0, y0, a0));
+    NRect after;
+    job.sheet->GetGabarit(after);
+    EXPECT_EQ(std::make_tuple(after.pBot.x, after.pTop.y), std::make_tuple(box.pBot.x, box.pTop.y));
+}
+
+}  // namespace apitest
+
+namespace apitest {
+
+// A remnant or a bridge placed through its automation object: the model's
+// outline and ends follow its macro, as the next reading of the drawing finds them.
+TEST_F(ObjectsTest, RemnantsAndBridgesPlacedByTheInterfaceKeepTheModelWithTheDrawing)
+{
+    Job job = MakeJob();
+    const WastePtr waste = ModelObjectAs<Waste>(job.waste);
+    const JumperPtr bridge = ModelObjectAs<Jumper>(job.jumper);
+    const NRect box = waste->GetGabarit();
+    const NPoint ends[] = {bridge->m_point1, bridge->m_point2};
+    const std::pair<INObject*, NObjectPtr> objects[] = {{job.waste.get(), waste}, {job.jumper.get(), bridge}};
+    for (const auto& [object, model] : objects) {
+        double x0 = 0.0, y0 = 0.0, a0 = 0.0;
+        model->GetPlacement(x0, y0, a0);
+        ASSERT_EQ(object->SetPlacement(x0 + 40.0, y0 + 30.0, a0), NResult::Done) << model->GetName();
+    }
+    EXPECT_NEAR(waste->GetGabarit().pBot.x, box.pBot.x + 40.0, 1e-6);
+    EXPECT_NEAR(waste->GetGabarit().pTop.y, box.pTop.y + 30.0, 1e-6);
+    for (int end = 0; end < (bridge->m_twoPoints ? 2 : 1); ++end) {
+        const NPoint& now = end == 0 ? bridge->m_point1 : bridge->m_point2;
+        EXPECT_NEAR(now.x, ends[end].x + 40.0, 1e-6) << end;
+        EXPECT_NEAR(now.y, ends[end].y + 30.0, 1e-6) << end;
+    }
 }
 
 }  // namespace apitest

@@ -221,3 +221,16 @@ TEST(TimingTest, MicrosecondsOfTheMonotonicClock)
 }
 
 }  // namespace
+
+// "%g" as users read it: the same texts, but never an exponent.
+TEST(StringTest, NumberTextHasNoExponent)
+{
+    const std::pair<double, const wchar_t*> cases[] = {
+        {3000.0, L"3000"},      {2450.55, L"2450.55"},     {0.1, L"0.1"},    {-12.5, L"-12.5"},
+        {1e6, L"1000000"},      {1234567.4, L"1234567"},   {-2e9, L"-2000000000"},
+        {0.00005, L"0.00005"},  {1.234567e-7, L"0.000000123457"},          {1e-15, L"0"}, {-1e-15, L"0"},
+        {999999999999999.0, L"999999999999999"}, {1e15, L"1e+15"},
+    };
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(uf::NumberText(value), text) << value;
+}

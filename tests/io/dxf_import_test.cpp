@@ -455,7 +455,7 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
 
 // A part larger than any sheet, beyond where millimetres keep the point
 // tolerance, or smaller than its joints can tell is refused with its size,
-// and no number of the message runs to more than 15 digits.
+// written out up to 15 digits (beyond them with an exponent).
 TEST_F(DxfImportTest, PartsOfSizesNoSheetHoldsAreRefusedWithTheirSize)
 {
     using namespace dxftext;
@@ -472,13 +472,13 @@ TEST_F(DxfImportTest, PartsOfSizesNoSheetHoldsAreRefusedWithTheirSize)
         {"inserted_at_1e154", dxftext::File({{"BLOCKS", Block("P", plate)}, {"ENTITIES", Insert("P", 0, 0, "1e154")}}),
          L"деталь больше 1000000 мм: 1e+156 × 1e+156 мм"},
         {"circle_1e200", dxftext::File({{"ENTITIES", Circle("0", "0", 1e200)}}), L"деталь больше 1000000 мм: 2e+200 × 2e+200 мм"},
-        {"gigametres", inUnits(17), L"деталь больше 1000000 мм: 1e+14 × 1e+14 мм"},
+        {"gigametres", inUnits(17), L"деталь больше 1000000 мм: 100000000000000 × 100000000000000 мм"},
         {"astronomical_units", inUnits(18), L"деталь больше 1000000 мм"},
         {"light_years", inUnits(19), L"деталь больше 1000000 мм"},
         {"parsecs", inUnits(20), L"деталь больше 1000000 мм"},
         {"line_far_out", dxftext::File({{"ENTITIES", Line(1e300, 0, 1e300, 1)}}),
          L"деталь дальше 1000000000 мм от начала координат: у точки (1e+300; 0)"},
-        {"angstroms", inUnits(11), L"деталь меньше 0.01 мм: 1e-05 × 1e-05 мм"},
+        {"angstroms", inUnits(11), L"деталь меньше 0.01 мм: 0.00001 × 0.00001 мм"},
         {"nanometres", inUnits(12), L"деталь меньше 0.01 мм: 0.0001 × 0.0001 мм"},
     };
     std::vector<FileMetaParams> entries = WriteCases(cases);

@@ -197,6 +197,17 @@ TEST_F(ExportTest, AnEmptyFolderWarnsAndRemnantsOfOneNameGetTwoFiles)
     EXPECT_EQ(Listing(Out()), (std::set<std::string>{"waste.vfw", "waste_2.vfw", "waste1-3(3) Ст3.vfw"}));
 }
 
+// A format out of range is refused and the one in force stays: DXF only.
+TEST_F(ExportTest, AFormatOutOfRangeKeepsTheParametersInForce)
+{
+    BuildJob();
+    IExporterPtr exporter = CreateExporterInstance();
+    EXPECT_EQ(exporter->SetParams(Params(false, false, true, false, 1)), NResult::Done);
+    EXPECT_EQ(exporter->SetParams(Params(true, true, true, false, 7)), NResult::OutOfRange);
+    exporter->ExportToDXF(OutText());
+    EXPECT_EQ(Listing(Out()), (std::set<std::string>{kWaste1 + ".dxf", kWaste2 + ".dxf"}));
+}
+
 // Nothing to export is no failure: no file and no message of the step.
 TEST_F(ExportTest, AStepWithNothingToExportWritesAndTellsNothing)
 {

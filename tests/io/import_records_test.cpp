@@ -97,7 +97,7 @@ TEST(ImportRecords, PatternsTakeThePartsValues)
     part.thickness = 3;
     EXPECT_EQ(reader.CreateStringFromPattern(L"Толщина", part), L"3");
     part.thickness = 0.00001;
-    EXPECT_EQ(reader.CreateStringFromPattern(L"Толщина", part), L"1e-05");
+    EXPECT_EQ(reader.CreateStringFromPattern(L"Толщина", part), L"0.00001");
 }
 
 using ImportEditsTest = hosttest::HostTest;

@@ -137,6 +137,22 @@ TEST_F(CommandsTest, AFigureDroppedOutsideEverySheetGoesToTheContainer)
     EXPECT_EQ(view, vrnApi::CreateContainerView(NestingModel::m_widthSheet, NestingModel::m_heightSheet));
 }
 
+// The model keeps a sheet's outline at its view's origin: a sheet the user
+// moved with the host's tools goes back there, so that the drawn sheet is the
+// one its figures are placed on.
+TEST_F(CommandsTest, ASheetMovedWithTheHostsToolsGoesBackToItsViewsOrigin)
+{
+    SheetInNewView(5000, L"Лист 1");
+    const INestingMacroObjectPtr sheet = SheetMacro(L"Лист 2", 1000, 500);
+    const NPoint at = Placement(sheet);
+    sheet->SetMacroPlacement(50, 20, 0, false);
+    sheet->SelectMacro(true);
+
+    RunAutoPlacementInSheet();
+    EXPECT_NEAR(Placement(sheet).x, at.x, 1e-6);
+    EXPECT_NEAR(Placement(sheet).y, at.y, 1e-6);
+}
+
 TEST_F(CommandsTest, PlacementIsOneUndoStepWithTheProgressBarClosed)
 {
     SheetInNewView(5000, L"Лист 1");

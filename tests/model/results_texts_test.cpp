@@ -3,9 +3,10 @@
 
 #include <gtest/gtest.h>
 
-TEST(ResultTexts, SizeUsesTheShortestNotation) {
+TEST(ResultTexts, SizeUsesTheShortestNotationWithoutExponents) {
     EXPECT_EQ(SheetSizeText(3000, 1500, 2), L"3000x1500x2");
-    EXPECT_EQ(SheetSizeText(2.5, 1234567, 0), L"2.5x1.23457e+06x0");
+    EXPECT_EQ(SheetSizeText(2.5, 1234567, 0), L"2.5x1234567x0");
+    EXPECT_EQ(SheetSizeText(1e6, 2450.55, 0.00005), L"1000000x2450.55x0.00005");
 }
 
 TEST(ResultTexts, FixedDecimals) {
