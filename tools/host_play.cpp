@@ -351,10 +351,10 @@ class Player {
   }
   // The selector words up to `stop` (or the end); `next` gets the index after them.
   vlapi::APIObjectList Selected(const Words& w, const std::string& stop, std::size_t& next) {
-    std::string selector;
+    std::vector<std::wstring> selectors;
     next = 1;
-    while (next < w.size() && w[next] != stop) selector += w[next++] + " ";
-    return user_.Objects(W(selector));
+    while (next < w.size() && w[next] != stop) selectors.push_back(W(w[next++]));
+    return user_.Objects(selectors);
   }
   bool Select(const Words& w) {
     std::size_t next = 0;
@@ -868,7 +868,7 @@ class Player {
       if (n != Int(w[2])) Fail(std::to_string(n) + " documents are open");
     } else if (what == "placement") {
       need(5);
-      const vlapi::APIObjectList objects = user_.Objects(W(w[2]));
+      const vlapi::APIObjectList objects = user_.Objects(std::vector<std::wstring>{W(w[2])});
       const vlapi::IMacroObjectPtr macro = objects.size() == 1 ? vlapi::IMacroObjectPtr(objects.front()) : nullptr;
       if (!macro) Fail(w[2] + " names " + std::to_string(objects.size()) + " objects, not one macro");
       double x = 0, y = 0, angle = 0;
