@@ -22,10 +22,17 @@ void EnsureLayer(const vlapi::ILayersPtr& layers, int number, const std::wstring
 {
     if (!layers || layers->FindLayer(name))
         return;
+    // A number another layer of the view holds would be taken twice: the new
+    // layer keeps the free one it was given.
+    bool taken = false;
+    for (int i = 0; i < layers->GetCount() && !taken; ++i)
+        if (vlapi::ILayerPtr other{layers->GetItem(i)})
+            taken = other->GetNumber() == number;
     vlapi::ILayerPtr layer = layers->Add();
     if (!layer)
         return;
-    layer->SetNumber(number);
+    if (!taken)
+        layer->SetNumber(number);
     layer->SetName(name);
     layer->Update();
 }
