@@ -351,10 +351,10 @@ class Player {
   }
   // The selector words up to `stop` (or the end); `next` gets the index after them.
   vlapi::APIObjectList Selected(const Words& w, const std::string& stop, std::size_t& next) {
-    std::string selector;
+    std::vector<std::wstring> selectors;
     next = 1;
-    while (next < w.size() && w[next] != stop) selector += w[next++] + " ";
-    return user_.Objects(W(selector));
+    while (next < w.size() && w[next] != stop) selectors.push_back(W(w[next++]));
+    return user_.Objects(selectors);
   }
   bool Select(const Words& w) {
     std::size_t next = 0;
@@ -530,7 +530,7 @@ class Player {
   // clicks on or in a figure wherever the layout put it: its placement point
   // shifted along the view's axes, a point well inside its outline, or the
   // point of its outline nearest to (X, Y). The outline is the macro's line
-  // segments (arcs and circles are not taken).
+  // segments, arcs and circles.
   bool Point(const Words& w) {
     const std::string usage = "usage: point <name> <macro> [<n>] by <dx> <dy> | inside | nearest <x> <y>";
     if (w.size() < 4) Fail(usage);
@@ -563,11 +563,16 @@ class Player {
   struct Point2 {
     double x = 0, y = 0;
   };
+  // A piece of an outline: a line segment, or a chord of an arc of radius r
+  // about the centre (r 0 for a line).
   struct Segment {
     Point2 a, b;
+    Point2 centre{};
+    double r = 0;
   };
-  // The macro's line segments where they stand in the view: turned by its
-  // angle about its origin and shifted to its placement point.
+  // The macro's line segments, arcs and circles (in chords of 1° at most)
+  // where they stand in the view: turned by its angle about its origin and
+  // shifted to its placement point.
   static std::vector<Segment> Outline(const vlapi::IMacroObjectPtr& macro, const std::string& name) {
     double x = 0, y = 0, angle = 0;
     int mirrored = 0;
@@ -575,19 +580,44 @@ class Player {
     const double c = std::cos(angle * M_PI / 180.0), s = std::sin(angle * M_PI / 180.0);
     auto place = [&](double px, double py) { return Point2{x + px * c - py * s, y + px * s + py * c}; };
     std::vector<Segment> out;
-    for (const auto& object : vlapi::IDrawingContainerPtr(macro)->GetObjects({vlapi::vlDrLineSeg}))
-      if (const vlapi::ILineSegmentPtr l{object})
+    // The chords of the arc from angle `from` through `sweep` (radians).
+    auto chords = [&](double xc, double yc, double r, double from, double sweep) {
+      const int n = std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) * 180.0 / M_PI)));
+      const Point2 centre = place(xc, yc);
+      for (int k = 0; k < n; ++k) {
+        const double t1 = from + sweep * k / n, t2 = from + sweep * (k + 1) / n;
+        out.push_back({place(xc + r * std::cos(t1), yc + r * std::sin(t1)),
+                       place(xc + r * std::cos(t2), yc + r * std::sin(t2)), centre, r});
+      }
+    };
+    for (const auto& object :
+         vlapi::IDrawingContainerPtr(macro)->GetObjects({vlapi::vlDrLineSeg, vlapi::vlDrCircle, vlapi::vlDrArc})) {
+      if (const vlapi::ILineSegmentPtr l{object}) {
         out.push_back({place(l->GetX1(), l->GetY1()), place(l->GetX2(), l->GetY2())});
-    if (out.empty()) Fail("the macro " + name + " has no outline of line segments");
+      } else if (const vlapi::ICirclePtr circle{object}) {
+        chords(circle->GetXc(), circle->GetYc(), circle->GetRadius(), 0.0, 2 * M_PI);
+      } else if (const vlapi::IArcPtr arc{object}) {
+        const double xc = arc->GetXc(), yc = arc->GetYc();
+        const double a1 = std::atan2(arc->GetY1() - yc, arc->GetX1() - xc);
+        double sweep = std::remainder(std::atan2(arc->GetY2() - yc, arc->GetX2() - xc) - a1, 2 * M_PI);
+        if (arc->GetDirection() && sweep <= 0) sweep += 2 * M_PI;
+        if (!arc->GetDirection() && sweep >= 0) sweep -= 2 * M_PI;
+        chords(xc, yc, arc->GetRadius(), a1, sweep);
+      }
+    }
+    if (out.empty()) Fail("the macro " + name + " has no outline of lines, arcs or circles");
     return out;
   }
-  // The distance from p to the outline, and the outline's point nearest to p.
+  // The distance from p to the outline, and the outline's point nearest to p
+  // (on an arc, not on its chord).
   static std::pair<double, Point2> Nearest(const std::vector<Segment>& outline, Point2 p) {
     std::pair<double, Point2> best{INFINITY, p};
     for (const Segment& s : outline) {
       const double dx = s.b.x - s.a.x, dy = s.b.y - s.a.y, length2 = dx * dx + dy * dy;
       const double t = length2 > 0 ? std::clamp(((p.x - s.a.x) * dx + (p.y - s.a.y) * dy) / length2, 0.0, 1.0) : 0.0;
-      const Point2 q{s.a.x + t * dx, s.a.y + t * dy};
+      Point2 q{s.a.x + t * dx, s.a.y + t * dy};
+      if (const double away = std::hypot(q.x - s.centre.x, q.y - s.centre.y); s.r > 0 && away > 0)
+        q = {s.centre.x + (q.x - s.centre.x) * s.r / away, s.centre.y + (q.y - s.centre.y) * s.r / away};
       if (const double d = std::hypot(q.x - p.x, q.y - p.y); d < best.first) best = {d, q};
     }
     return best;
@@ -868,7 +898,7 @@ class Player {
       if (n != Int(w[2])) Fail(std::to_string(n) + " documents are open");
     } else if (what == "placement") {
       need(5);
-      const vlapi::APIObjectList objects = user_.Objects(W(w[2]));
+      const vlapi::APIObjectList objects = user_.Objects(std::vector<std::wstring>{W(w[2])});
       const vlapi::IMacroObjectPtr macro = objects.size() == 1 ? vlapi::IMacroObjectPtr(objects.front()) : nullptr;
       if (!macro) Fail(w[2] + " names " + std::to_string(objects.size()) + " objects, not one macro");
       double x = 0, y = 0, angle = 0;

@@ -572,7 +572,13 @@ INObjectPtr NAPIModel::CheckObjectForJumperOwner(int reference, double& x, doubl
 
 IWastePtr NAPIModel::CreateWaste(double x, double y)
 {
-    return With(IWastePtr(), [&](NestingModel& m) { return WrapWaste(m.CreateWaste(NPoint{x, y})); });
+    std::wstring why;
+    return CreateWaste(x, y, why);
+}
+
+IWastePtr NAPIModel::CreateWaste(double x, double y, std::wstring& why)
+{
+    return With(IWastePtr(), [&](NestingModel& m) { return WrapWaste(m.CreateWaste(NPoint{x, y}, &why)); });
 }
 
 void NAPIModel::AddWaste(const IWastePtr& waste)

@@ -280,6 +280,8 @@ public:
                                           NestingObjectType type) override;
 
     IWastePtr CreateWaste(double x, double y) override;
+    // The same, with the reason when no remnant is made.
+    IWastePtr CreateWaste(double x, double y, std::wstring& why);
     void AddWaste(const IWastePtr& waste) override;
     void DelWaste(const IWastePtr& waste) override;
     void ClearWastes() override;

@@ -217,24 +217,34 @@ std::vector<WastePtr> NestingModel::FreeWastes(std::wstring& covered) const
     return free;
 }
 
-WastePtr NestingModel::CreateWaste(const NPoint& point)
+WastePtr NestingModel::CreateWaste(const NPoint& point, std::wstring* why)
 {
+    const auto refuse = [why](const wchar_t* text) {
+        if (why)
+            *why = text;
+        return WastePtr{};
+    };
     const SheetPtr sheet = SheetHolding(m_sheets, point);
     if (!sheet)
-        return {};
+        return refuse(L"точка не на листе");
     const NPoint inView = IntoSheetView(sheet, point);
     if (WasteHolding(m_wastes, *sheet, inView))
-        return {};
+        return refuse(L"в точке уже есть отход");
     WasteBuilder builder;
     builder.Init(m_figureGap, m_sheetGap);
-    WastePtr waste = builder.CreateWasteManually(FiguresOf(m_figures, sheet), inView);
+    WastePtr waste = builder.CreateWasteManually(FiguresOf(m_figures, sheet), inView, why);
     InitWasteParams(waste, sheet, true);
-    // A remnant too small to be stock is none, and no area becomes a remnant twice.
-    if (waste && (TooSmallToKeep(*waste) || std::any_of(m_wastes.begin(), m_wastes.end(), [&](const WastePtr& kept) {
-                      return SameView(*kept, *waste) && kept->CheckIntersect(*waste);
-                  }))) {
-        Discard(waste);
+    if (!waste)
         return {};
+    // A remnant too small to be stock is none, and no area becomes a remnant twice.
+    if (TooSmallToKeep(*waste)) {
+        Discard(waste);
+        return refuse(L"свободная область меньше 1 мм");
+    }
+    if (std::any_of(m_wastes.begin(), m_wastes.end(),
+                    [&](const WastePtr& kept) { return SameView(*kept, *waste) && kept->CheckIntersect(*waste); })) {
+        Discard(waste);
+        return refuse(L"область заходит на другой отход");
     }
     return waste;
 }

@@ -4,6 +4,7 @@
 #include "host/VarnelAPI.h"
 #include "model/NestingSetting.h"
 #include "model/ProgressIndicator.h"
+#include "model/ResultTexts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -162,6 +163,41 @@ void NestingOptimizer::SetGaps(double figureGap, double sheetGap)
 {
     m_figureGap = figureGap;
     m_sheetGap = sheetGap;
+}
+
+std::wstring NestingOptimizer::MixedStockText() const
+{
+    std::vector<double> thicknesses;
+    std::vector<std::wstring> materials;
+    for (const FigurePtr& figure : m_model.m_figures) {
+        const double t = figure->m_thickness;
+        if (m_model.m_thicknessSheet < EPS && t >= EPS &&
+            std::none_of(thicknesses.begin(), thicknesses.end(), [&](double each) { return SameThickness(each, t); }))
+            thicknesses.push_back(t);
+        const std::wstring& m = figure->m_material;
+        if (NestingModel::m_materialSheet.empty() && !m.empty() &&
+            std::find(materials.begin(), materials.end(), m) == materials.end())
+            materials.push_back(m);
+    }
+    std::wstring text;
+    if (thicknesses.size() > 1) {
+        std::sort(thicknesses.begin(), thicknesses.end());
+        std::wstring listed;
+        for (const double t : thicknesses)
+            listed += (listed.empty() ? L"" : L", ") + SheetThicknessText(t);
+        text = L"детали разной толщины (" + listed + L" мм), а толщина листа не задана";
+    }
+    if (materials.size() > 1) {
+        std::wstring listed;
+        for (const std::wstring& m : materials)
+            listed += (listed.empty() ? L"" : L", ") + m;
+        text += (text.empty() ? L"" : L"; ") + (L"детали из разных материалов (" + listed + L"), а материал листа не задан");
+    }
+    if (text.empty())
+        return text;
+    return L"Оптимизация не выполнена: " + text +
+           L".\nИз одного листа вырезаются детали одной толщины и одного материала: задайте их листу в исходных "
+           L"данных.";
 }
 
 void NestingOptimizer::RunOptimization(const OptimizationParams& params)

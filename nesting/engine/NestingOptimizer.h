@@ -53,6 +53,10 @@ public:
     // with their counts and why, where that is known; empty when every part
     // lies on a sheet.
     std::wstring LeftInContainerText() const;
+    // Why the run cannot start: the sheets have no thickness (material) while
+    // the parts have more than one, which would all be cut from them; empty
+    // when it can.
+    std::wstring MixedStockText() const;
 
     // The bottom-left rule: of the points within `band` of the smallest x,
     // the lowest (then the leftmost), taken whole; both stay at kNoPoint for no point.

@@ -70,10 +70,11 @@ public:
     // Remnant macros (command 104) with a Waste on each, in the drawing
     // coordinates of the sheet view the parts lie in. Owner, number and text
     // are the caller's. The remnant around `point` among the parts' outlines
-    // grown by the part gap; none when no closed contour encloses it or the
-    // point lies within a part's grown outline.
+    // grown by the part gap (in a part's hole, among its holes shrunk by the
+    // gap: the slug); none when no closed contour encloses it or the point
+    // lies on a part or within its gap, with the reason in `why` when given.
     std::shared_ptr<Waste> CreateWasteManually(const std::vector<std::shared_ptr<Figure>>& figures,
-                                               const NPoint& point);
+                                               const NPoint& point, std::wstring* why = nullptr);
     // The free area of the sheet beside the parts' gap rectangles, kept the
     // part gap away from them, within the sheet's outline; ledges narrower
     // than `wastSize` are cut off.

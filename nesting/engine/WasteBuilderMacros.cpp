@@ -256,44 +256,77 @@ std::vector<RemnantShape> GroupRings(const VectorPolygon& rings, double wastSize
     return shapes;
 }
 
-// Each part's outer ring grown by the full part gap, as a remnant cut beside
-// the part keeps it (the gap polygons keep only half of it): the host's
-// offset of the outline, or the gap polygon where the host gives none.
-VectorPolygon GrownOutlines(const std::vector<FigurePtr>& figures, double gap)
+// A part's rings kept the full part gap away from it, as a remnant cut beside
+// the part keeps it (the gap polygons keep only half of it): its outer ring
+// grown, by the host's offset or as its gap polygon where the host gives
+// none, and its holes shrunk (a hole narrower than twice the gap gives none).
+struct GrownRings {
+    NPolygonPtr outer;
+    VectorPolygon holes;
+};
+
+std::vector<GrownRings> GrownOutlines(const std::vector<FigurePtr>& figures, double gap)
 {
-    VectorPolygon outlines;
+    std::vector<GrownRings> outlines;
     for (const FigurePtr& figure : figures) {
         if (figure->m_borders.empty() || !figure->m_borders.front())
             continue;
-        NPolygonPtr ring = figure->m_borders.front()->GetCopy();
-        if (!ring->CheckDirection())
-            ring->Invert();
+        VectorPolygon rings;
+        for (const NPolygonPtr& border : figure->m_borders)
+            if (border)
+                rings.push_back(border->GetCopy());
+        if (!rings.front()->CheckDirection())
+            rings.front()->Invert();
         VectorPolygon grown;
-        vrnApi::CreateEquidistantPoligons({ring}, gap, grown, false);
-        if (!grown.empty() && grown.front())
-            outlines.push_back(grown.front());
-        else if (const NPolygon* outline = GapOutline(*figure))
-            outlines.push_back(outline->GetCopy());
+        vrnApi::CreateEquidistantPoligons(rings, gap, grown, false);
+        GrownRings part;
+        if (!grown.empty() && grown.front()) {
+            part.outer = grown.front();
+            for (size_t i = 1; i < grown.size(); ++i)
+                if (grown[i])
+                    part.holes.push_back(grown[i]);
+        } else if (const NPolygon* outline = GapOutline(*figure)) {
+            part.outer = outline->GetCopy();
+        } else {
+            continue;
+        }
+        outlines.push_back(std::move(part));
     }
     return outlines;
 }
 
 }  // namespace
 
-WastePtr WasteBuilder::CreateWasteManually(const std::vector<FigurePtr>& figures, const NPoint& point)
+WastePtr WasteBuilder::CreateWasteManually(const std::vector<FigurePtr>& figures, const NPoint& point,
+                                           std::wstring* why)
 {
-    const VectorPolygon outlines = GrownOutlines(figures, m_figureGap);
+    const std::vector<GrownRings> parts = GrownOutlines(figures, m_figureGap);
     // A point on a part or within its gap would be enclosed by the part's
-    // own outline: no remnant there.
-    if (std::any_of(outlines.begin(), outlines.end(),
-                    [&point](const NPolygonPtr& outline) { return outline->CheckContainPoint(point, true); }))
-        return {};
-    for (const NPolygonPtr& outline : outlines)
+    // own outline: no remnant there. In a part's hole, clear of its edge by
+    // the gap, the hole shrunk by the gap bounds the remnant.
+    VectorPolygon drawn;
+    for (const GrownRings& part : parts) {
+        drawn.push_back(part.outer);
+        if (!part.outer->CheckContainPoint(point, true))
+            continue;
+        const auto hole = std::find_if(part.holes.begin(), part.holes.end(), [&point](const NPolygonPtr& ring) {
+            return ring->CheckContainPoint(point, false);
+        });
+        if (hole == part.holes.end()) {
+            if (why)
+                *why = L"точка на детали или ближе к ней, чем зазор между деталями";
+            return {};
+        }
+        drawn.push_back(*hole);
+    }
+    for (const NPolygonPtr& outline : drawn)
         outline->Draw(kGapOutlineStyle);
     INestingMacroObjectPtr macro = vrnApi::CreateMacroByEncloseContours(point, kWasteCommand);
     WastePtr waste = macro ? Waste::Create(macro) : WastePtr{};
-    for (const NPolygonPtr& outline : outlines)
+    for (const NPolygonPtr& outline : drawn)
         outline->Clear();
+    if (!waste && why)
+        *why = L"вокруг точки нет замкнутой свободной области";
     return waste;
 }
 

@@ -18,16 +18,26 @@ vlapi::IAPIObjectPtr ObjectOf(const vlapi::IVarnelDocument2DPtr& doc, reference 
     return transfer->GetObject(ref, ReferenceOf(doc));
 }
 
-void EnsureLayer(const vlapi::ILayersPtr& layers, int number, const std::wstring& name)
+int EnsureLayer(const vlapi::ILayersPtr& layers, int number, const std::wstring& name)
 {
-    if (!layers || layers->FindLayer(name))
-        return;
+    if (!layers)
+        return -1;
+    if (const vlapi::ILayerPtr existing = layers->FindLayer(name))
+        return existing->GetNumber();
+    // A number another layer of the view holds would be taken twice: the new
+    // layer keeps the free one it was given.
+    bool taken = false;
+    for (int i = 0; i < layers->GetCount() && !taken; ++i)
+        if (vlapi::ILayerPtr other{layers->GetItem(i)})
+            taken = other->GetNumber() == number;
     vlapi::ILayerPtr layer = layers->Add();
     if (!layer)
-        return;
-    layer->SetNumber(number);
+        return -1;
+    if (!taken)
+        layer->SetNumber(number);
     layer->SetName(name);
     layer->Update();
+    return layer->GetNumber();
 }
 
 void ReleaseGroup(const vlapi::IDrawingGroupPtr& group)

@@ -30,8 +30,10 @@ vlapi::IAPIObjectPtr ObjectOf(const vlapi::IVarnelDocument2DPtr& doc, reference 
 vlapi::DrawingObjectList AllObjects(const vlapi::IDrawingContainerPtr& container);
 
 // Adds to `layers` a layer `number` called `name` unless one of that name is
-// there already; the current layer is left as it was.
-void EnsureLayer(const vlapi::ILayersPtr& layers, int number, const std::wstring& name);
+// there already (numbered as the host gives it when another layer holds
+// `number`); the current layer is left as it was. The number of the layer so
+// called, -1 when there is none.
+int EnsureLayer(const vlapi::ILayersPtr& layers, int number, const std::wstring& name);
 
 // Deletes a group made by the library, letting go of its members first: they
 // stay in the drawing (or, when they stand in no view, live on with whoever

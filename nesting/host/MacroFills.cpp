@@ -22,13 +22,14 @@ vlapi::DrawingObjectList BorderObjects(NMacroObject& macro, const vlapi::IVarnel
     return objects;
 }
 
-// The colouring layer of the macro's view, made when the view lacks it. The
-// view's current layer stays as it was.
-void EnsureColouringLayer(const vlapi::IMacroObjectPtr& macro)
+// The number of the colouring layer of the macro's view, made when the view
+// lacks it. The view's current layer stays as it was.
+int EnsureColouringLayer(const vlapi::IMacroObjectPtr& macro)
 {
     vlapi::IViewPtr view = macro->GetView();
-    if (vlapi::ILayersPtr layers = view ? view->GetLayers() : vlapi::ILayersPtr{})
-        hostAccess::EnsureLayer(layers, COLOURING_LAYER, vrnApi::LoadStr(IDS_COLORING));
+    vlapi::ILayersPtr layers = view ? view->GetLayers() : vlapi::ILayersPtr{};
+    const int number = hostAccess::EnsureLayer(layers, COLOURING_LAYER, vrnApi::LoadStr(IDS_COLORING));
+    return number < 0 ? COLOURING_LAYER : number;
 }
 
 }  // namespace
@@ -60,7 +61,7 @@ void NMacroObject::CreateColouringInMacro(const std::vector<NPolygonPtr>& /*poli
     if (!m_macro || !doc)
         return;
     const vlapi::DrawingObjectList borders = BorderObjects(*this, doc);
-    EnsureColouringLayer(m_macro);
+    const int layer = EnsureColouringLayer(m_macro);
 
     vlapi::IDrawingContainerPtr container(m_macro);
     vlapi::IColouringsPtr colourings = container ? container->GetColourings() : vlapi::IColouringsPtr{};
@@ -73,7 +74,7 @@ void NMacroObject::CreateColouringInMacro(const std::vector<NPolygonPtr>& /*poli
     colouring->SetTransparency(50);
     if (vlapi::IBoundariesObjectPtr boundaries{colouring})
         boundaries->SetBoundaries(borders, 0);
-    colouring->SetLayer(COLOURING_LAYER);
+    colouring->SetLayer(layer);
     colouring->Update();
     m_macro->Update();
 }

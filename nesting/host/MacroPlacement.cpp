@@ -95,6 +95,26 @@ void MakeCurrent(vlapi::IView& view)
     view.Update();
 }
 
+// The macro and its members, moved into another view, stand on the layers of
+// the same names there: a layer's number may differ from view to view.
+void KeepLayersByName(const vlapi::IMacroObjectPtr& macro, const MacroLayers& from, const vlapi::IViewPtr& view)
+{
+    const vlapi::ILayersPtr layers = view ? view->GetLayers() : vlapi::ILayersPtr{};
+    if (!macro || !layers)
+        return;
+    const auto renumber = [&](const vlapi::IDrawingObjectPtr& object) {
+        const auto it = object ? from.find(object->GetLayer()) : from.end();
+        if (it == from.end())
+            return;
+        if (const vlapi::ILayerPtr there = layers->FindLayer(it->second); there && there->GetNumber() != it->first)
+            object->SetLayer(there->GetNumber());
+    };
+    for (const vlapi::IDrawingObjectPtr& member : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(macro)))
+        renumber(member);
+    renumber(vlapi::IDrawingObjectPtr(macro));
+    macro->Update();
+}
+
 }  // namespace
 
 vlapi::IRectanglePtr NMacroObject::GetRectangleFromMacro() const
@@ -178,6 +198,7 @@ void NMacroObject::ChangeMacroView(int viewNumber, double& x, double& y)
         return;
     }
     source->Delete();
+    KeepLayersByName(moved, layers, view);
     x = previous->GetX() / previous->GetScale() - view->GetX() / view->GetScale();
     y = previous->GetY() / previous->GetScale() - view->GetY() / view->GetScale();
     m_view = view;

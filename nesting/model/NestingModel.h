@@ -146,8 +146,9 @@ public:
 
     // Remnants
     // A manual remnant around the point, on the first sheet that holds it;
-    // none inside a remnant, nor one that would overlap a remnant.
-    WastePtr CreateWaste(const NPoint& point);
+    // none inside a remnant, nor one that would overlap a remnant; why none,
+    // in `why` when given.
+    WastePtr CreateWaste(const NPoint& point, std::wstring* why = nullptr);
     void AddWaste(WastePtr waste);
     void DelWaste(WastePtr& waste);
     void DelWaste(int ref);

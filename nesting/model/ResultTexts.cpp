@@ -26,6 +26,8 @@ std::wstring SheetSizeText(double width, double height, double thickness) {
     return uf::NumberText(width) + L"x" + uf::NumberText(height) + L"x" + uf::NumberText(thickness);
 }
 
+std::wstring SheetThicknessText(double thickness) { return FormatNumbers(L"%g", thickness); }
+
 std::wstring TwoDecimalsText(double value) { return FormatNumbers(L"%1.2f", value); }
 
 std::wstring ThreeDecimalsText(double value) { return FormatNumbers(L"%1.3f", value); }

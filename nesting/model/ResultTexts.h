@@ -6,6 +6,8 @@
 
 // "%gx%gx%g": width, height and thickness of a sheet.
 std::wstring SheetSizeText(double width, double height, double thickness);
+// "%g": a thickness as the sheet's size shows it.
+std::wstring SheetThicknessText(double thickness);
 // "%1.2f" and "%1.3f".
 std::wstring TwoDecimalsText(double value);
 std::wstring ThreeDecimalsText(double value);

@@ -273,6 +273,13 @@ DetailList ReadDetailList(const std::filesystem::path& file)
     std::ifstream in(file, std::ios::binary);
     if (error || !in) {
         list.error = L"Не удалось открыть файл списка деталей";
+        std::error_code ec;
+        if (std::filesystem::is_directory(file, ec))
+            list.reason = L"это папка, а не файл";
+        else if (!std::filesystem::exists(file, ec))
+            list.reason = L"файл не найден";
+        else
+            list.reason = L"нет прав на чтение";
         return list;
     }
     if (size > kLargestList) {

@@ -45,6 +45,7 @@ struct DetailList {
     size_t skipped = 0;                   // lines dropped or skipped
     std::vector<std::wstring> refused;    // each line dropped or skipped: its number, name and why
     std::wstring error;                   // not empty: nothing can be imported
+    std::wstring reason;                  // why the file could not be opened, when known
 };
 DetailList ParseDetailList(std::string_view bytes);
 DetailList ReadDetailList(const std::filesystem::path& file);

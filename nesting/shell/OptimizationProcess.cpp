@@ -1,5 +1,6 @@
 #include "shell/OptimizationProcess.h"
 
+#include "api/NestingAPIObjects.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
 #include "host/WorkingDrawing.h"
@@ -202,6 +203,14 @@ void OptimizationProcess::OnControlCommand(vlapi::IPropertyControlPtr ctrl, int)
         // The drawing closed meanwhile: nothing is left to place.
         if (!vrnApi::ProcessPendingEvents())
             return;
+        // Parts of several thicknesses or materials are never cut from one
+        // sheet: sheets that have none given would take them all.
+        if (auto* napi = dynamic_cast<NAPIOptimizer*>(m_optimizer.get())) {
+            if (const std::wstring mixed = napi->Optimizer().MixedStockText(); !mixed.empty()) {
+                vrnApi::ShowErrorText(mixed);
+                return;
+            }
+        }
         if (m_optimizer) {
             FitRotation(RotationItems().size());
             // The run moves the figures itself: the drawings' sinks let it pass.

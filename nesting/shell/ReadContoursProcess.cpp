@@ -785,7 +785,8 @@ void ReadContoursProcess::AddDetail()
 
 // A list file's details appended to the list. A file that cannot be read,
 // gives no usable row or would make the list too long changes nothing; each
-// line skipped is counted in one message.
+// line skipped is counted in one message, and a file with no row at all (empty,
+// or a header alone) is told of.
 void ReadContoursProcess::ImportDetails()
 {
     const std::wstring path = vrnApi::ChoiceFileDialog(Str(IDS_NESTING_CSVFILEEXT), Str(IDS_NESTING_CSVFILEFILTER), L"", true);
@@ -799,7 +800,7 @@ void ReadContoursProcess::ImportDetails()
         list = ReadDetailList(vrnApi::detail::PathOf(path));
     }
     if (!list.error.empty()) {
-        vrnApi::ShowErrorText(list.error + L": " + path);
+        vrnApi::ShowErrorText(list.error + L": " + path + (list.reason.empty() ? L"" : L": " + list.reason));
         Refresh();
         return;
     }
@@ -821,6 +822,8 @@ void ReadContoursProcess::ImportDetails()
         Refresh();
         return;
     }
+    if (list.details.empty())
+        vrnApi::ShowWarningText(L"В файле списка деталей нет ни одной детали: " + path);
     m_LNEditor.m_details.insert(m_LNEditor.m_details.end(), list.details.begin(), list.details.end());
     m_LNEditor.MergeEqualRows();
     UpdateControls();

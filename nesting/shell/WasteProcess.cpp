@@ -1,5 +1,6 @@
 #include "shell/WasteProcess.h"
 
+#include "api/NestingAPIObjects.h"
 #include "host/VarnelAPI.h"
 #include "shell/Controls.h"
 #include "shell/PanelControls.h"
@@ -206,9 +207,15 @@ bool WasteProcess::CallBackCursor(double x, double y, double, bool dynamic)
     }
     if (m_model->GetWasteMethod())
         return true;
-    const IWastePtr waste = m_model->CreateWaste(x, y);
-    if (!waste)
+    // The user is told why a click made no remnant.
+    std::wstring why;
+    auto* napi = dynamic_cast<NAPIModel*>(m_model.get());
+    const IWastePtr waste = napi ? napi->CreateWaste(x, y, why) : m_model->CreateWaste(x, y);
+    if (!waste) {
+        if (!why.empty())
+            vrnApi::ShowWarningText(L"Отход не построен: " + why);
         return true;
+    }
     m_model->AddWaste(waste);
     if (panel::Checked(m_onlyRect))
         m_model->DecomposeWastesToRectangles();

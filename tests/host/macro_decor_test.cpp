@@ -170,6 +170,15 @@ TEST_F(MacroDecorTest, ColouringLayerIsMadeWithoutBecomingCurrent)
     EXPECT_EQ(colourings->GetCount(), 1);
     macro->DeleteColouringInMacro(0x0000ff);
     EXPECT_EQ(colourings->GetCount(), 0);
+
+    // Where number 3 is another layer's, the colouring goes on its own layer.
+    layer->SetName(L"Другой");
+    layer->Update();
+    macro->CreateColouringInMacro({}, 0x0000ff);
+    const vlapi::ILayerPtr own = ActiveView()->GetLayers()->FindLayer(vrnApi::LoadStr(7015));
+    ASSERT_TRUE(own);
+    EXPECT_NE(own->GetNumber(), 3);
+    EXPECT_EQ(vlapi::IColouringPtr(colourings->GetItem(0))->GetLayer(), own->GetNumber());
 }
 
 TEST_F(MacroDecorTest, ErrorLookFollowsTheColouring)

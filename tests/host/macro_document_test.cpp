@@ -35,12 +35,16 @@ TEST_F(MacroDocumentTest, LayersAreMatchedByName)
 {
     const vlapi::IViewPtr view = ActiveView();
     AddLayer(view, L"B", 5)->MakeCurrent();
-    vrnApi::AddLayersToView(view->GetNumber(), {{1, L"A"}, {2, L"B"}});
+    vrnApi::AddLayersToView(view->GetNumber(), {{1, L"A"}, {2, L"B"}, {5, L"C"}});
     vlapi::ILayersPtr layers = view->GetLayers();
     ASSERT_TRUE(layers->FindLayer(L"A"));
     EXPECT_EQ(layers->FindLayer(L"A")->GetNumber(), 1);
     EXPECT_EQ(layers->FindLayer(L"B")->GetNumber(), 5);
     EXPECT_FALSE(layers->GetLayer(2));
+    // C's number is B's here: C takes another, as no number is taken twice.
+    ASSERT_TRUE(layers->FindLayer(L"C"));
+    EXPECT_NE(layers->FindLayer(L"C")->GetNumber(), 5);
+    EXPECT_EQ(layers->GetLayer(5)->GetName(), L"B");
     EXPECT_TRUE(layers->GetLayer(0)->GetCurrent());
 
     MacroLayers known = {{5, L"X"}};

@@ -195,6 +195,32 @@ TEST_F(MacroPlacementTest, CarriedToAnotherViewAndShiftedItStaysWhereItWas)
     ExpectSameVertices(Outline(macro), Shifted(before, x, y));
 }
 
+TEST_F(MacroPlacementTest, CarriedToAnotherViewItStaysOnTheLayerOfItsName)
+{
+    // Layer 4 is the bridges' in one view and the remnants' in the other.
+    const vlapi::IViewPtr from = AddView(0, 0, 1);
+    const vlapi::IViewPtr to = AddView(400, 0, 1);
+    const auto layer = [](const vlapi::IViewPtr& view, const std::wstring& name) {
+        vlapi::ILayerPtr made = view->GetLayers()->Add();
+        made->SetName(name);
+        made->SetNumber(4);
+        made->Update();
+    };
+    layer(from, L"Мостики");
+    layer(to, L"Отходы");
+    from->SetCurrent(true);
+    from->Update();
+    const INestingMacroObjectPtr macro = Ell();
+    macro->ChangeMacroLayer(4);
+    double x = 0, y = 0;
+    macro->ChangeMacroView(to->GetNumber(), x, y);
+    const vlapi::ILayerPtr bridges = to->GetLayers()->FindLayer(L"Мостики");
+    ASSERT_TRUE(bridges);
+    EXPECT_NE(bridges->GetNumber(), 4);
+    EXPECT_EQ(macro->GetMacroLayer(), bridges->GetNumber());
+    EXPECT_EQ(to->GetLayers()->GetLayer(4)->GetName(), L"Отходы");
+}
+
 TEST_F(MacroPlacementTest, FailedCarryKeepsTheOriginal)
 {
     const vlapi::IViewPtr to = AddView(400, 0, 1);

@@ -449,7 +449,7 @@ TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
         {"Имя;Длина;Кол;\nC;abc;4;\nD;300;1\nE;;1\n", 3, "пропущены: 2"},
         {"Имя;Длина;Кол;\nF;-3;4;\n", 3, "пропущены: 1"},
         {"\xC8\xEC\xFF;\xC4\xEB\xE8\xED\xE0;\xCA\xEE\xEB;\nG;3;4;\n", 4, nullptr},
-        {"Имя;Длина;Кол;\n", 4, nullptr},
+        {"Имя;Длина;Кол;\n", 4, "нет ни одной детали"},
     };
     for (const Case& c : cases) {
         const size_t messages = host->State().messages.size();

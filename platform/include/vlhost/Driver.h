@@ -66,8 +66,9 @@ class Driver {
 
   // Objects of the active drawing by a selector: "macros" (every macro standing
   // in a view), "macro:NAME", "ref:N", "selection", "none"; several separated
-  // by spaces.
+  // by spaces, or given one a word (a name may then hold spaces).
   vlapi::APIObjectList Objects(const std::wstring& selector);
+  vlapi::APIObjectList Objects(const std::vector<std::wstring>& selectors);
   bool Select(const vlapi::APIObjectList& objects);
   // The host's own editing tools.
   bool Move(const vlapi::APIObjectList& objects, double dx, double dy);

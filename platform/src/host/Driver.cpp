@@ -292,7 +292,9 @@ bool Driver::Key(int code, int flags) { return KeyDown(code, flags) && KeyUp(cod
 
 // --- Objects ----------------------------------------------------------------------------------
 
-vlapi::APIObjectList Driver::Objects(const std::wstring& selector) {
+vlapi::APIObjectList Driver::Objects(const std::wstring& selector) { return Objects(Words(selector)); }
+
+vlapi::APIObjectList Driver::Objects(const std::vector<std::wstring>& selectors) {
   vlapi::APIObjectList out;
   auto* doc = dynamic_cast<Document2D*>(App().Active().get());
   if (!doc) return out;
@@ -302,7 +304,7 @@ vlapi::APIObjectList Driver::Objects(const std::wstring& selector) {
     vlapi::IVarnelAPIObjectPtr object(s->Identity());
     if (std::find(out.begin(), out.end(), object) == out.end()) out.push_back(object);
   };
-  for (const std::wstring& word : Words(selector)) {
+  for (const std::wstring& word : selectors) {
     if (word == L"macros" || word.rfind(L"macro:", 0) == 0) {
       const std::wstring name = word == L"macros" ? L"" : word.substr(6);
       for (const auto& s : standing)
