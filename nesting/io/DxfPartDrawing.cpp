@@ -408,6 +408,8 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
         ring->UpdateGabarit();
         rings.push_back(ring);
     }
+    // A spike holds no material: which ring holds which is told without them.
+    rings = vrnApi::WithoutSpikes(rings);
     if (std::wstring crossing = vrnApi::CrossingReason(rings); !crossing.empty())
         return crossing;
     const size_t outer = vrnApi::FindOuterRing(rings);
