@@ -38,34 +38,42 @@ bool SpikeTip(const NPoint& a, const NPoint& b, const NPoint& c)
                                  : std::fabs(Cross(in, c - b)) <= kTouch * lengthIn;
 }
 
+}  // namespace
+
 // Repeated vertices and the tips of spikes go (a spike with vertices on its
 // way out and back, tip after tip).
+std::vector<NPoint> RingWithoutSpikes(const std::vector<NPoint>& ring)
+{
+    std::vector<NPoint> kept;
+    for (const NPoint& p : ring) {
+        kept.push_back(p);
+        while (kept.size() >= 3 && SpikeTip(kept[kept.size() - 3], kept[kept.size() - 2], kept.back()))
+            kept.erase(kept.end() - 2);
+        if (kept.size() == 2 && Length(kept[1] - kept[0]) <= kTouch)
+            kept.pop_back();
+    }
+    // Where the ring closes.
+    while (kept.size() >= 3) {
+        const size_t n = kept.size();
+        if (SpikeTip(kept[n - 2], kept[n - 1], kept[0]))
+            kept.pop_back();
+        else if (SpikeTip(kept[n - 1], kept[0], kept[1]))
+            kept.erase(kept.begin());
+        else
+            break;
+    }
+    while (kept.size() > 1 && Length(kept.back() - kept.front()) <= kTouch)
+        kept.pop_back();
+    return kept;
+}
+
+namespace {
+
 std::vector<std::vector<NPoint>> Cleaned(const std::vector<std::vector<NPoint>>& rings)
 {
     std::vector<std::vector<NPoint>> out;
-    for (const std::vector<NPoint>& ring : rings) {
-        std::vector<NPoint> kept;
-        for (const NPoint& p : ring) {
-            kept.push_back(p);
-            while (kept.size() >= 3 && SpikeTip(kept[kept.size() - 3], kept[kept.size() - 2], kept.back()))
-                kept.erase(kept.end() - 2);
-            if (kept.size() == 2 && Length(kept[1] - kept[0]) <= kTouch)
-                kept.pop_back();
-        }
-        // Where the ring closes.
-        while (kept.size() >= 3) {
-            const size_t n = kept.size();
-            if (SpikeTip(kept[n - 2], kept[n - 1], kept[0]))
-                kept.pop_back();
-            else if (SpikeTip(kept[n - 1], kept[0], kept[1]))
-                kept.erase(kept.begin());
-            else
-                break;
-        }
-        while (kept.size() > 1 && Length(kept.back() - kept.front()) <= kTouch)
-            kept.pop_back();
-        out.push_back(std::move(kept));
-    }
+    for (const std::vector<NPoint>& ring : rings)
+        out.push_back(RingWithoutSpikes(ring));
     return out;
 }
 

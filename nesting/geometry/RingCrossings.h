@@ -23,3 +23,9 @@ struct RingCrossing {
 // counts. Edges are paired by a sweep over their x-ranges, so rings of many
 // short edges are checked in about n log n.
 std::optional<RingCrossing> FindRingCrossing(const std::vector<std::vector<NPoint>>& rings);
+
+// The ring as the crossing test sees it: without its repeated vertices and
+// its spikes, wherever they run (out of the ring, across another ring or
+// another spike). What bounds or holds a ring is decided on these: a spike
+// holds no material.
+std::vector<NPoint> RingWithoutSpikes(const std::vector<NPoint>& ring);

@@ -112,6 +112,23 @@ std::wstring CrossingReason(const std::vector<NPolygonPtr>& rings)
            L")";
 }
 
+std::vector<NPolygonPtr> WithoutSpikes(const std::vector<NPolygonPtr>& rings)
+{
+    std::vector<NPolygonPtr> out;
+    for (const NPolygonPtr& ring : rings) {
+        std::vector<NPoint> points = ring ? RingWithoutSpikes(ring->m_points) : std::vector<NPoint>{};
+        if (points.size() < 3 || points.size() == ring->m_points.size()) {
+            out.push_back(ring);
+            continue;
+        }
+        NPolygonPtr copy = std::make_shared<NPolygon>(*ring);
+        copy->m_points = std::move(points);
+        copy->UpdateGabarit();
+        out.push_back(copy);
+    }
+    return out;
+}
+
 size_t FindOuterRing(const std::vector<NPolygonPtr>& rings)
 {
     std::vector<size_t> order(rings.size());

@@ -39,6 +39,12 @@ bool HasRepeatedCurve(const std::vector<CurveChord>& curves);
 // точке (x; y)"; empty when no ring does.
 std::wstring CrossingReason(const std::vector<NPolygonPtr>& rings);
 
+// Copies of the rings without their spikes (the ring running out and right
+// back along one line, wherever it runs: past another ring, across it or
+// across another spike), on which what holds what is decided: a spike holds
+// no material. A ring that is nothing but spikes stays as it is.
+std::vector<NPolygonPtr> WithoutSpikes(const std::vector<NPolygonPtr>& rings);
+
 // The index of the ring that holds every other ring (contact with its boundary
 // allowed); NOT_FOUND_INDEX when no ring does. Among rings of equal standing
 // the one with the larger gabarit area wins.

@@ -124,9 +124,16 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
             return refuse(IDS_MESS_ERROR_CLOSED_BORDER);
         pairs.push_back({contour, polygon});
     }
+    // Which ring holds which, and whether they cross, is decided without
+    // spikes: a hole's spike may run past the outline, or the outline's
+    // across a hole. (The chains keep them: the cleaning of each ring drops
+    // them below.)
     std::vector<NPolygonPtr> approximations;
     for (const Pair& pair : pairs)
         approximations.push_back(pair.polygon);
+    approximations = vrnApi::WithoutSpikes(approximations);
+    for (size_t k = 0; k < pairs.size(); ++k)
+        pairs[k].polygon = approximations[k];
     // A self-crossing outline bounds no part: its area would count lobes
     // against each other.
     if (const std::wstring crossing = vrnApi::CrossingReason(approximations); !crossing.empty()) {

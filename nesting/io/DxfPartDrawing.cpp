@@ -255,6 +255,68 @@ void MergeOverlappingLines(std::vector<vrnApi::CurveChord>& curves, const std::v
     curves = std::move(kept);
 }
 
+// A spike: curves drawn there and back (each twice, the copy gone already),
+// from a free end along ends that join two curves to a point where the
+// outline passes. It holds no material, and goes: the ring is the part
+// without it. Doubled curves that run free at both ends (a stray line) stay,
+// to be named as open. `ends` files each kept curve at both of its ends.
+void DropSpikes(std::vector<vrnApi::CurveChord>& kept, std::vector<vlapi::IDrawingObjectPtr>& objects,
+                const std::vector<bool>& doubled, const PointGrid& ends)
+{
+    if (std::find(doubled.begin(), doubled.end(), true) == doubled.end())
+        return;
+    std::vector<bool> gone(kept.size(), false);
+    const auto meeting = [&](const NPoint& p) {
+        std::vector<size_t> curves;
+        ends.ForEachNear(p, [&](size_t k) {
+            if (!gone[k] && (kept[k].chord->p1 == p || kept[k].chord->p2 == p) &&
+                std::find(curves.begin(), curves.end(), k) == curves.end())
+                curves.push_back(k);
+        });
+        return curves;
+    };
+    for (size_t first = 0; first < kept.size(); ++first) {
+        for (const bool fromStart : {true, false}) {
+            if (gone[first] || !doubled[first])
+                continue;
+            const NPoint tip = fromStart ? kept[first].chord->p1 : kept[first].chord->p2;
+            if (meeting(tip).size() != 1)
+                continue;
+            std::vector<size_t> spike{first};
+            NPoint at = fromStart ? kept[first].chord->p2 : kept[first].chord->p1;
+            bool based = false;
+            while (spike.size() <= kept.size()) {
+                const std::vector<size_t> here = meeting(at);
+                if (here.size() != 2) {
+                    based = here.size() > 2;
+                    break;
+                }
+                const size_t next = here[0] == spike.back() ? here[1] : here[0];
+                if (!doubled[next] || std::find(spike.begin(), spike.end(), next) != spike.end())
+                    break;
+                spike.push_back(next);
+                at = kept[next].chord->p1 == at ? kept[next].chord->p2 : kept[next].chord->p1;
+            }
+            if (!based)
+                continue;
+            for (size_t k : spike)
+                gone[k] = true;
+        }
+    }
+    size_t to = 0;
+    for (size_t k = 0; k < kept.size(); ++k) {
+        if (gone[k]) {
+            objects[k]->Delete();
+            continue;
+        }
+        kept[to] = kept[k];
+        objects[to] = objects[k];
+        ++to;
+    }
+    kept.resize(to);
+    objects.resize(to);
+}
+
 // A line from a point to itself (exports repeat vertices so) bounds nothing:
 // the host gives it no curve, and the outline closes over it.
 bool IsPointLine(const vlapi::IDrawingObjectPtr& obj)
@@ -346,6 +408,7 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     std::vector<vrnApi::CurveChord> kept;
     std::vector<vlapi::IDrawingObjectPtr> objects;  // of the curves kept
     PointGrid keptStarts(EPS);  // a curve drawn again starts where the first one starts or ends
+    std::vector<bool> doubled;  // of the curves kept: drawn again
     for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(container)) {
         if (obj->GetLayer() != 0)
             continue;
@@ -356,17 +419,20 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
         vrnApi::CurveChord chord;
         if (!vrnApi::ReadCurveChord(obj, chord))
             return kUnreadable;
-        const bool again = keptStarts.FirstNear(chord.chord->p1, [&](size_t k) { return SameCurve(kept[k], chord); }) !=
-                           PointGrid::kNone;
-        if (again) {
+        const size_t first =
+            keptStarts.FirstNear(chord.chord->p1, [&](size_t k) { return SameCurve(kept[k], chord); });
+        if (first != PointGrid::kNone) {
+            doubled[first] = true;
             obj->Delete();
         } else {
             keptStarts.Add(chord.chord->p1, kept.size());
             keptStarts.Add(chord.chord->p2, kept.size());
             kept.push_back(chord);
             objects.push_back(obj);
+            doubled.push_back(false);
         }
     }
+    DropSpikes(kept, objects, doubled, keptStarts);
     if (kept.empty())
         return kNoOutline;
     MergeOverlappingLines(kept, objects);
@@ -408,6 +474,8 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
         ring->UpdateGabarit();
         rings.push_back(ring);
     }
+    // A spike holds no material: which ring holds which is told without them.
+    rings = vrnApi::WithoutSpikes(rings);
     if (std::wstring crossing = vrnApi::CrossingReason(rings); !crossing.empty())
         return crossing;
     const size_t outer = vrnApi::FindOuterRing(rings);

@@ -154,6 +154,9 @@ TEST_F(MacroBordersTest, OutlineCrossingItselfOrAnotherIsRefusedWithThePlace)
     const Case cases[] = {
         {L"Bow", {{{0, 0}, {100, 60}, {100, 0}, {0, 60}}}, L"контур пересекает сам себя в точке (50; 30)"},
         {L"Notch", {kSquare, {{90, 40}, {110, 40}, {110, 60}, {90, 60}}}, L"контуры пересекаются в точке (100; 40)"},
+        // Without its spike the hole still crosses the outline.
+        {L"SpikedNotch", {kSquare, {{90, 40}, {110, 40}, {110, 60}, {95, 60}, {95, 130}, {95, 60}, {90, 60}}},
+         L"контуры пересекаются в точке (100; 40)"},
     };
     for (const Case& c : cases) {
         std::vector<vlapi::IDrawingObjectPtr> objs;
@@ -165,6 +168,41 @@ TEST_F(MacroBordersTest, OutlineCrossingItselfOrAnotherIsRefusedWithThePlace)
         EXPECT_TRUE(Borders(MakeMacro(Container(), objs, c.name)).borders.empty());
         ASSERT_EQ(Messages().size(), before + 1);
         EXPECT_EQ(Messages().back().text, std::wstring(c.name) + L": " + c.reason);
+    }
+}
+
+// A spike holds no material wherever it runs: past the outline, across a
+// hole, across another spike. The rings are read without it.
+TEST_F(MacroBordersTest, SpikesGoWhereverTheyRun)
+{
+    const struct {
+        std::vector<std::vector<NPoint>> rings;
+        double area;
+    } cases[] = {
+        {{kSquare, {{20, 20}, {80, 20}, {80, 60}, {50, 60}, {50, 120}, {50, 60}, {20, 60}}}, 10000.0 - 2400.0},
+        {{kSquare, {{20, 20}, {20, 60}, {50, 60}, {50, 100}, {50, 60}, {80, 60}, {80, 20}}}, 10000.0 - 2400.0},
+        {{{{0, 0}, {100, 0}, {100, 100}, {70, 100}, {70, 5}, {70, 100}, {0, 100}},
+          {{50, 20}, {90, 20}, {90, 50}, {50, 50}},
+          {{10, 60}, {40, 60}, {40, 80}, {25, 80}, {25, 30}, {25, 80}, {10, 80}},
+          {{15, 35}, {35, 35}, {35, 45}, {15, 45}}},
+         10000.0 - 1200.0 - 600.0 - 200.0},
+        {{{{0, 0}, {100, 0}, {100, 100}, {20, 100}, {20, 130}, {20, 100}, {0, 100}},
+          {{20, 20}, {80, 20}, {80, 60}, {50, 60}, {10, 140}, {50, 60}, {20, 60}}},
+         10000.0 - 2400.0},
+    };
+    for (const auto& c : cases) {
+        Messages().clear();
+        std::vector<vlapi::IDrawingObjectPtr> objs;
+        for (const std::vector<NPoint>& ring : c.rings) {
+            const auto drawn = AddRing(Container(), ring);
+            objs.insert(objs.end(), drawn.begin(), drawn.end());
+        }
+        const Result r = Borders(MakeMacro(Container(), objs, L"Spiked"));
+        ASSERT_EQ(r.borders.size(), c.rings.size()) << c.area;
+        for (const NPolygonPtr& ring : r.borders)
+            EXPECT_EQ(ring->m_points.size(), 4u);
+        EXPECT_NEAR(r.area, c.area, 1e-6);
+        EXPECT_TRUE(Messages().empty());
     }
 }
 

@@ -172,6 +172,9 @@ TEST_F(DxfImportTest, EachFileGivesAFigureOrARefusalNamedInOneMessage)
         {kAwkward / "offset_loop.dxf", L"контур пересекает сам себя в точке (45; 48.75)", 0, 0},
         {kAwkward / "inner_crossing.dxf", L"контур пересекает сам себя в точке (100; 100)", 0, 0},
         {kAwkward / "rings_cross.dxf", L"контуры пересекаются в точке (", 0, 0},
+        // A spike holds no material, wherever it runs: past the outline, across a hole.
+        {kAwkward / "hole_spike_past.dxf", nullptr, 2, 10000.0 - 2400.0},
+        {kAwkward / "spikes_across.dxf", nullptr, 4, 10000.0 - 1200.0 - 600.0 - 200.0},
         {kAwkward / "open_beside.dxf", L"незамкнутый контур", 0, 0},
         {kAwkward / "open_chains.dxf", L"незамкнутый контур", 0, 0},
         // Splines given by fit points close as they are drawn (the area as ezdxf reads it).
@@ -221,7 +224,7 @@ TEST_F(DxfImportTest, EachFileGivesAFigureOrARefusalNamedInOneMessage)
         EXPECT_EQ(figure->GetThickness(), c.thickness);
         EXPECT_EQ(figure->m_count, c.count);
     }
-    EXPECT_EQ(model.m_figures.size(), 1u + 1u + 1u + 4u + 7u) << "the texts part comes four times";
+    EXPECT_EQ(model.m_figures.size(), 1u + 1u + 1u + 4u + 9u) << "the texts part comes four times";
     KeepPicture(model, doc, "dxf_parts");
 }
 

@@ -207,6 +207,17 @@ def write_more(folder):
     doc, m = new(); plate(m); m.add_circle((30, 50), 10); m.add_circle((50, 50), 10); save(doc, "holes_touching.dxf")
     doc, m = new(); plate(m); m.add_circle((90, 50), 10); save(doc, "hole_touches_outline.dxf")
     doc, m = new(); plate(m); plate(m, 20, 20, 80, 40); save(doc, "hole_shares_edge.dxf")
+    # Spikes (a polyline running out and back along one line): a hole's past
+    # the outline; the outline's across a hole, and another hole's across it.
+    doc, m = new(); plate(m)
+    m.add_lwpolyline([(20, 20), (80, 20), (80, 60), (50, 60), (50, 120), (50, 60), (20, 60)], close=True)
+    save(doc, "hole_spike_past.dxf")
+    doc, m = new()
+    m.add_lwpolyline([(0, 0), (100, 0), (100, 100), (70, 100), (70, 5), (70, 100), (0, 100)], close=True)
+    plate(m, 40, 30, 50, 20)
+    m.add_lwpolyline([(10, 60), (40, 60), (40, 80), (25, 80), (25, 30), (25, 80), (10, 80)], close=True)
+    plate(m, 20, 10, 15, 35)
+    save(doc, "spikes_across.dxf")
     # Text outlines: a plate with the letters O and B cut out, their islands kept.
     doc, m = new(); plate(m, 120, 60)
     m.add_lwpolyline([(10, 10), (50, 10), (50, 50), (10, 50)], close=True)
