@@ -441,6 +441,37 @@ INSTANTIATE_TEST_SUITE_P(
                 L"сплайны через совпадающие точки — 1", 4}),
     [](const ::testing::TestParamInfo<Hostile>& info) { return std::string(info.param.name); });
 
+// A bulged edge (0, 0)-(1000, 0) in a block keeps, once placed, the sag its
+// bulge gives it (a quarter of the chord times the bulge, scaled), arcs of
+// radius 1e11 and more included, and lies on its ends.
+TEST_F(DxfTest, BulgedEdgesKeepTheirSagAtAnyScale) {
+  const struct {
+    double bulge;
+    const char* sx;
+    const char* sy;
+    double sag;  // mm, off the placed chord's middle
+  } cases[] = {{2e-9, "1", "500", 5e-4}, {-2e-9, "2", "500", -5e-4}, {0.4, "1", "0.5", 100}, {1e-6, "1", "1", 5e-4}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bulge);
+    const Groups insert{{0, "INSERT"}, {8, "0"}, {2, "B"}, {10, "0"}, {20, "0"}, {41, c.sx}, {42, c.sy}};
+    std::ofstream(root / "bulge.dxf", std::ios::binary)
+        << dxftext::File({{"BLOCKS", Block("B", BulgedPolyline({{0, 0, c.bulge}, {1000, 0, 0}, {1000, 10, 0}}))},
+                          {"ENTITIES", insert}});
+    ASSERT_TRUE(Convert("dxfImport", File("bulge.dxf"), File("bulge.vfw")));
+    Ref<Document2D> doc = OpenFragment("bulge.vfw");
+    ASSERT_TRUE(doc);
+    auto* contour = dynamic_cast<ContourShape*>(doc->ViewByNumber(0)->Items().at(0).get());
+    ASSERT_TRUE(contour);
+    const geom::Curve& edge = contour->pieces.at(0);
+    const double length = 1000 * std::stod(c.sx);
+    EXPECT_NEAR(geom::distance(geom::pointAt(edge, geom::domain(edge).min), {0, 0}), 0, 1e-6);
+    EXPECT_NEAR(geom::distance(geom::pointAt(edge, geom::domain(edge).max), {length, 0}), 0, 1e-6);
+    const geom::Point middle = geom::pointAt(edge, (geom::domain(edge).min + geom::domain(edge).max) / 2);
+    EXPECT_NEAR(middle.x, length / 2, 1e-6);
+    EXPECT_NEAR(middle.y, -c.sag, std::abs(c.sag) * 1e-3);
+  }
+}
+
 TEST_F(DxfTest, ConvertersNeedAHostWindowAndAFileToWrite) {
   ConverterModule exporter(static_cast<vlapi::IApplication*>(app.get()), "dxfExport");
   ASSERT_TRUE(exporter.Loaded()) << exporter.Error();
