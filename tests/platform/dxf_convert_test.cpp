@@ -450,7 +450,8 @@ TEST_F(DxfTest, BulgedEdgesKeepTheirSagAtAnyScale) {
     const char* sx;
     const char* sy;
     double sag;  // mm, off the placed chord's middle
-  } cases[] = {{2e-9, "1", "500", 5e-4}, {-2e-9, "2", "500", -5e-4}, {0.4, "1", "0.5", 100}, {1e-6, "1", "1", 5e-4}};
+  } cases[] = {{2e-9, "1", "500", 5e-4}, {-2e-9, "2", "500", -5e-4}, {0.4, "1", "0.5", 100}, {1e-6, "1", "1", 5e-4},
+                 {1e-9, "500", "500", 2.5e-4}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bulge);
     const Groups insert{{0, "INSERT"}, {8, "0"}, {2, "B"}, {10, "0"}, {20, "0"}, {41, c.sx}, {42, c.sy}};

@@ -274,6 +274,10 @@ geom::Nurbs ArcAsNurbs(geom::Point centre, double radius, double start, double s
       [&](double t) { return geom::unitAt(start + t + geom::kPi / 2); });
 }
 
+// Bulges below this make arcs of radii over 2,500 chords, whose points a
+// centre and radius no longer give to the drawing's tolerance.
+constexpr double kFlatBulge = 1e-4;
+
 // The polyline edge from a to b of bulge `bulge` as such a B-spline, its
 // points taken from the chord: the edges of round-off bulges are arcs of
 // radii of 1e11 and more, whose centres cannot give their points.
@@ -649,7 +653,7 @@ class Builder {
       const double bulge = d.vertices[i].bulge;
       geom::Curve piece = geom::Segment{a, b};
       if (!Bends(a, b, bulge, local)) {
-      } else if (!local.Similarity()) {
+      } else if (!local.Similarity() || std::abs(bulge) < kFlatBulge) {
         piece = BulgeAsNurbs(a, b, bulge);  // mapped exactly by its poles
       } else {
         const double sweep = 4 * std::atan(bulge);
