@@ -473,6 +473,35 @@ TEST_F(DxfTest, BulgedEdgesKeepTheirSagAtAnyScale) {
   }
 }
 
+// Texts before R2007 are in the file's code page; a file that names none is
+// in UTF-8 when its bytes are, else in the host's own.
+TEST_F(DxfTest, TextsAreReadInTheFilesCodePage) {
+  const std::string count = "[\xCA\xEE\xEB-\xE2\xEE=4]";  // in cp1251
+  const struct {
+    const char* name;
+    Groups header;
+    std::string text;
+    std::wstring read;
+  } cases[] = {
+      {"cp1251", {{9, "$ACADVER"}, {1, "AC1009"}, {9, "$DWGCODEPAGE"}, {3, "ANSI_1251"}}, count, L"[Кол-во=4]"},
+      {"no code page", {{9, "$ACADVER"}, {1, "AC1009"}}, count, L"[Кол-во=4]"},
+      {"no code page, UTF-8", {{9, "$ACADVER"}, {1, "AC1009"}}, "[Кол-во=4]", L"[Кол-во=4]"},
+      {"cp1252", {{9, "$ACADVER"}, {1, "AC1009"}, {9, "$DWGCODEPAGE"}, {3, "ANSI_1252"}}, "\xC9", L"\u00C9"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::ofstream(root / "text.dxf", std::ios::binary)
+        << dxftext::File({{"HEADER", c.header}, {"ENTITIES", Square(0, 0, 10) + Text(1, 1, c.text)}});
+    ASSERT_TRUE(Convert("dxfImport", File("text.dxf"), File("text.vfw")));
+    Ref<Document2D> doc = OpenFragment("text.vfw");
+    ASSERT_TRUE(doc);
+    std::vector<std::wstring> texts;
+    for (const auto& s : doc->ViewByNumber(0)->Items())
+      if (auto* t = dynamic_cast<DrawingText*>(s.get())) texts.push_back(t->model.Joined());
+    EXPECT_EQ(texts, std::vector<std::wstring>{c.read});
+  }
+}
+
 TEST_F(DxfTest, ConvertersNeedAHostWindowAndAFileToWrite) {
   ConverterModule exporter(static_cast<vlapi::IApplication*>(app.get()), "dxfExport");
   ASSERT_TRUE(exporter.Loaded()) << exporter.Error();
