@@ -90,7 +90,12 @@ public:
 
     std::optional<RingCrossing> Run()
     {
+        // Reserved whole: a drawing of 100,000 holes has millions of edges.
+        size_t count = 0;
+        for (const std::vector<NPoint>& v : m_rings)
+            count += v.size() < 2 ? 0 : v.size();
         std::vector<Edge> edges;
+        edges.reserve(count);
         for (size_t r = 0; r < m_rings.size(); ++r) {
             const std::vector<NPoint>& v = m_rings[r];
             if (v.size() < 2)
