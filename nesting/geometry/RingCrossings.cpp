@@ -106,7 +106,13 @@ public:
                 edges.push_back({r, k, std::min(a.x, b.x), std::max(a.x, b.x), std::min(a.y, b.y), std::max(a.y, b.y)});
             }
         }
-        std::stable_sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.xmin < b.xmin; });
+        // Edges of equal start keep the rings' order; sorted in place, with no
+        // buffer of half of them beside.
+        std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) {
+            if (a.xmin != b.xmin)
+                return a.xmin < b.xmin;
+            return a.ring != b.ring ? a.ring < b.ring : a.index < b.index;
+        });
         std::vector<const Edge*> active;
         for (const Edge& e : edges) {
             active.erase(std::remove_if(active.begin(), active.end(),
