@@ -129,10 +129,34 @@ std::vector<NPolygonPtr> WithoutSpikes(const std::vector<NPolygonPtr>& rings)
     return out;
 }
 
+namespace {
+
+// The gabarit that holds the gabarits of `rings` (all but `except`).
+NRect Bounds(const std::vector<NPolygonPtr>& rings, size_t except)
+{
+    NRect all{{INFINITY, INFINITY}, {-INFINITY, -INFINITY}};
+    for (size_t k = 0; k < rings.size(); ++k) {
+        if (k == except)
+            continue;
+        const NRect& r = rings[k]->GetGabarit();
+        all.pBot = {std::min(all.pBot.x, r.pBot.x), std::min(all.pBot.y, r.pBot.y)};
+        all.pTop = {std::max(all.pTop.x, r.pTop.x), std::max(all.pTop.y, r.pTop.y)};
+    }
+    return all;
+}
+
+}  // namespace
+
 size_t FindOuterRing(const std::vector<NPolygonPtr>& rings)
 {
-    std::vector<size_t> order(rings.size());
-    std::iota(order.begin(), order.end(), size_t{0});
+    // Only a ring whose gabarit holds every gabarit may hold every ring: a
+    // drawing of many thousand loose rings has none, and is told so at once.
+    const NRect all = Bounds(rings, NOT_FOUND_INDEX);
+    std::vector<size_t> order;
+    for (size_t k = 0; k < rings.size(); ++k) {
+        if (CheckRectContainRect(rings[k]->GetGabarit(), all))
+            order.push_back(k);
+    }
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
         return rings[a]->GetGabaritArea() > rings[b]->GetGabaritArea();
     });
@@ -145,6 +169,48 @@ size_t FindOuterRing(const std::vector<NPolygonPtr>& rings)
             return candidate;
     }
     return NOT_FOUND_INDEX;
+}
+
+bool HasRingInHole(const std::vector<NPolygonPtr>& rings, size_t outer)
+{
+    if (rings.size() < 3)
+        return false;
+    // A ring within another has its gabarit's middle within the other's
+    // gabarit: the middles are put on a grid of about one cell a ring, and a
+    // ring is compared with those whose middles fall in the cells it covers.
+    const NRect all = Bounds(rings, outer);
+    const size_t side = static_cast<size_t>(std::ceil(std::sqrt(static_cast<double>(rings.size()))));
+    const double width = std::max((all.pTop.x - all.pBot.x) / static_cast<double>(side), EPS);
+    const double height = std::max((all.pTop.y - all.pBot.y) / static_cast<double>(side), EPS);
+    auto cell = [side](double v, double low, double step) {
+        const double at = std::floor((v - low) / step);
+        return at <= 0 ? size_t{0} : std::min(side - 1, static_cast<size_t>(at));
+    };
+    std::vector<std::vector<size_t>> cells(side * side);
+    for (size_t k = 0; k < rings.size(); ++k) {
+        if (k == outer)
+            continue;
+        const NRect& r = rings[k]->GetGabarit();
+        cells[cell((r.pBot.y + r.pTop.y) / 2, all.pBot.y, height) * side +
+              cell((r.pBot.x + r.pTop.x) / 2, all.pBot.x, width)]
+            .push_back(k);
+    }
+    for (size_t a = 0; a < rings.size(); ++a) {
+        if (a == outer)
+            continue;
+        const NRect& r = rings[a]->GetGabarit();
+        const size_t x1 = cell(r.pBot.x - EPS, all.pBot.x, width), x2 = cell(r.pTop.x + EPS, all.pBot.x, width);
+        const size_t y1 = cell(r.pBot.y - EPS, all.pBot.y, height), y2 = cell(r.pTop.y + EPS, all.pBot.y, height);
+        for (size_t y = y1; y <= y2; ++y) {
+            for (size_t x = x1; x <= x2; ++x) {
+                for (size_t b : cells[y * side + x]) {
+                    if (b != a && rings[a]->CheckContainPoligon(*rings[b], true))
+                        return true;
+                }
+            }
+        }
+    }
+    return false;
 }
 
 }  // namespace vrnApi

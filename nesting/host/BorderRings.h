@@ -50,4 +50,8 @@ std::vector<NPolygonPtr> WithoutSpikes(const std::vector<NPolygonPtr>& rings);
 // the one with the larger gabarit area wins.
 size_t FindOuterRing(const std::vector<NPolygonPtr>& rings);
 
+// Whether a ring other than `outer` holds another such ring (an island
+// within a hole), contact with its boundary allowed.
+bool HasRingInHole(const std::vector<NPolygonPtr>& rings, size_t outer);
+
 }  // namespace vrnApi

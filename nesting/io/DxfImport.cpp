@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <new>
 #include <optional>
 #include <set>
 #include <string_view>
@@ -29,6 +30,7 @@ constexpr wchar_t kNoOutputFolder[] = L"не задана папка для фр
 constexpr wchar_t kNoConverter[] = L"не загружен конвертер DXF";
 constexpr wchar_t kNoFile[] = L"файл не найден";
 constexpr wchar_t kNotRead[] = L"файл не прочитан как DXF";
+constexpr wchar_t kNoMemory[] = L"для импорта детали не хватает памяти";
 constexpr wchar_t kUnreadValue[] = L"значение не принято:";
 constexpr wchar_t kImportedWith[] = L"деталь импортирована ";
 constexpr wchar_t kImportedWithout[] = L"деталь импортирована, но ";
@@ -415,7 +417,14 @@ void ImportFiguresFromDxf(NestingModel& model, std::vector<FileMetaParams>& file
         Progress bar(model);
         for (size_t i = 0; i < files.size(); ++i) {
             bar.Set(i, files.size());
-            const std::wstring reason = run.Import(files[i]);
+            std::wstring reason;
+            try {
+                reason = run.Import(files[i]);
+            } catch (const std::bad_alloc&) {
+                // The file's drawing went with its hidden fragment; the next file has the memory again.
+                files[i].m_fragment.clear();
+                reason = kNoMemory;
+            }
             if (!reason.empty())
                 refused.Add(files[i].m_path, reason);
         }

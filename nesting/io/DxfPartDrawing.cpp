@@ -481,12 +481,8 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     const size_t outer = vrnApi::FindOuterRing(rings);
     if (outer == NOT_FOUND_INDEX)
         return kSecondOutline;
-    for (size_t a = 0; a < rings.size(); ++a) {
-        for (size_t b = 0; b < rings.size(); ++b) {
-            if (a != outer && b != outer && a != b && rings[a]->CheckContainPoligon(*rings[b], true))
-                return kRingInHole;
-        }
-    }
+    if (vrnApi::HasRingInHole(rings, outer))
+        return kRingInHole;
     return {};
 }
 

@@ -276,6 +276,24 @@ TEST_F(DxfImportTest, FilesAroundTheRunSurviveAndEqualNamesDoNotOverwrite)
     EXPECT_NE(Closing(before).find(L"не задана папка для фрагментов"), std::wstring::npos);
 }
 
+// A file whose drawing takes more memory than there is is named as such, and
+// the run goes on with the next.
+TEST_F(DxfImportTest, AFileBeyondTheMemoryIsNamedAndTheNextImports)
+{
+    std::vector<FileMetaParams> entries = Entries({"bulges.dxf", "duplicate_lines.dxf"});
+    const dxfimport::DxfReader read = [this](const std::wstring& path) {
+        if (path.find(L"bulges") != std::wstring::npos)
+            throw std::bad_alloc();
+        return m_read(path);
+    };
+    const size_t before = host->State().messages.size();
+    Import(entries, read);
+    EXPECT_NE(Closing(before).find(L"bulges.dxf: для импорта детали не хватает памяти"), std::wstring::npos);
+    EXPECT_TRUE(entries[0].m_fragment.empty());
+    EXPECT_FALSE(fs::exists(out / "bulges.vfw"));
+    EXPECT_TRUE(fs::exists(out / "duplicate_lines.vfw"));
+}
+
 // Files made here: outline ends a hair apart are joined; a gap wider than
 // that is named with its place; what the converter must leave out of a
 // hostile file does not cost the part its sound outline, and the run's one

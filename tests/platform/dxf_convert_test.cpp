@@ -441,6 +441,67 @@ INSTANTIATE_TEST_SUITE_P(
                 L"сплайны через совпадающие точки — 1", 4}),
     [](const ::testing::TestParamInfo<Hostile>& info) { return std::string(info.param.name); });
 
+// A bulged edge (0, 0)-(1000, 0) in a block keeps, once placed, the sag its
+// bulge gives it (a quarter of the chord times the bulge, scaled), arcs of
+// radius 1e11 and more included, and lies on its ends.
+TEST_F(DxfTest, BulgedEdgesKeepTheirSagAtAnyScale) {
+  const struct {
+    double bulge;
+    const char* sx;
+    const char* sy;
+    double sag;  // mm, off the placed chord's middle
+  } cases[] = {{2e-9, "1", "500", 5e-4}, {-2e-9, "2", "500", -5e-4}, {0.4, "1", "0.5", 100}, {1e-6, "1", "1", 5e-4},
+                 {1e-9, "500", "500", 2.5e-4}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bulge);
+    const Groups insert{{0, "INSERT"}, {8, "0"}, {2, "B"}, {10, "0"}, {20, "0"}, {41, c.sx}, {42, c.sy}};
+    std::ofstream(root / "bulge.dxf", std::ios::binary)
+        << dxftext::File({{"BLOCKS", Block("B", BulgedPolyline({{0, 0, c.bulge}, {1000, 0, 0}, {1000, 10, 0}}))},
+                          {"ENTITIES", insert}});
+    ASSERT_TRUE(Convert("dxfImport", File("bulge.dxf"), File("bulge.vfw")));
+    Ref<Document2D> doc = OpenFragment("bulge.vfw");
+    ASSERT_TRUE(doc);
+    auto* contour = dynamic_cast<ContourShape*>(doc->ViewByNumber(0)->Items().at(0).get());
+    ASSERT_TRUE(contour);
+    const geom::Curve& edge = contour->pieces.at(0);
+    const double length = 1000 * std::stod(c.sx);
+    EXPECT_NEAR(geom::distance(geom::pointAt(edge, geom::domain(edge).min), {0, 0}), 0, 1e-6);
+    EXPECT_NEAR(geom::distance(geom::pointAt(edge, geom::domain(edge).max), {length, 0}), 0, 1e-6);
+    const geom::Point middle = geom::pointAt(edge, (geom::domain(edge).min + geom::domain(edge).max) / 2);
+    EXPECT_NEAR(middle.x, length / 2, 1e-6);
+    EXPECT_NEAR(middle.y, -c.sag, std::abs(c.sag) * 1e-3);
+  }
+}
+
+// Texts before R2007 are in the file's code page; a file that names none is
+// in UTF-8 when its bytes are, else in the host's own.
+TEST_F(DxfTest, TextsAreReadInTheFilesCodePage) {
+  const std::string count = "[\xCA\xEE\xEB-\xE2\xEE=4]";  // in cp1251
+  const struct {
+    const char* name;
+    Groups header;
+    std::string text;
+    std::wstring read;
+  } cases[] = {
+      {"cp1251", {{9, "$ACADVER"}, {1, "AC1009"}, {9, "$DWGCODEPAGE"}, {3, "ANSI_1251"}}, count, L"[Кол-во=4]"},
+      {"no code page", {{9, "$ACADVER"}, {1, "AC1009"}}, count, L"[Кол-во=4]"},
+      {"no code page, UTF-8", {{9, "$ACADVER"}, {1, "AC1009"}}, "[Кол-во=4]", L"[Кол-во=4]"},
+      {"cp1252", {{9, "$ACADVER"}, {1, "AC1009"}, {9, "$DWGCODEPAGE"}, {3, "ANSI_1252"}}, "\xC9", L"\u00C9"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::ofstream(root / "text.dxf", std::ios::binary)
+        << dxftext::File({{"HEADER", c.header}, {"ENTITIES", Square(0, 0, 10) + Text(1, 1, c.text)}});
+    ASSERT_TRUE(Convert("dxfImport", File("text.dxf"), File("text.vfw")));
+    Ref<Document2D> doc = OpenFragment("text.vfw");
+    ASSERT_TRUE(doc);
+    std::vector<std::wstring> texts;
+    for (const auto& s : doc->ViewByNumber(0)->Items())
+      if (auto* t = dynamic_cast<DrawingText*>(s.get())) texts.push_back(t->model.Joined());
+    EXPECT_EQ(texts, std::vector<std::wstring>{c.read});
+  }
+}
+
 TEST_F(DxfTest, ConvertersNeedAHostWindowAndAFileToWrite) {
   ConverterModule exporter(static_cast<vlapi::IApplication*>(app.get()), "dxfExport");
   ASSERT_TRUE(exporter.Loaded()) << exporter.Error();

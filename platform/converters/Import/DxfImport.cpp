@@ -242,28 +242,59 @@ bool Bends(geom::Point a, geom::Point b, double bulge, const Affine& m) {
   return std::hypot(m.a * sag.x + m.b * sag.y, m.c * sag.x + m.d * sag.y) > kPointTolerance;
 }
 
-// A circular arc as a rational quadratic B-spline (pieces of at most a quarter turn).
-geom::Nurbs ArcAsNurbs(geom::Point centre, double radius, double start, double sweep) {
+// A circular arc as a rational quadratic B-spline of pieces of at most a
+// quarter turn: `at(t)` its point a turn t on from its start, `tangent(t)`
+// its unit tangent there (ccw), `radius` its radius.
+template <class At, class Tangent>
+geom::Nurbs QuarterPieces(double sweep, double radius, At at, Tangent tangent) {
   const int pieces = std::max(1, static_cast<int>(std::ceil(std::abs(sweep) / (geom::kPi / 2) - 1e-9)));
   const double step = sweep / pieces;
-  const double w = std::cos(step / 2);
   geom::Nurbs n;
   n.degree = 2;
   n.knots = {0, 0, 0};
   for (int i = 0; i < pieces; ++i) {
-    const double a0 = start + i * step, a1 = a0 + step;
     if (i == 0) {
-      n.poles.push_back(centre + geom::unitAt(a0) * radius);
+      n.poles.push_back(at(0.0));
       n.weights.push_back(1);
     }
-    n.poles.push_back(centre + geom::unitAt((a0 + a1) / 2) * (radius / w));
-    n.weights.push_back(w);
-    n.poles.push_back(centre + geom::unitAt(a1) * radius);
+    // The corner of the piece's tangents, from its start.
+    n.poles.push_back(at(i * step) + tangent(i * step) * (radius * std::tan(step / 2)));
+    n.weights.push_back(std::cos(step / 2));
+    n.poles.push_back(at((i + 1) * step));
     n.weights.push_back(1);
     if (i + 1 < pieces) n.knots.insert(n.knots.end(), 2, i + 1.0);
   }
   n.knots.insert(n.knots.end(), 3, static_cast<double>(pieces));
   return n;
+}
+
+geom::Nurbs ArcAsNurbs(geom::Point centre, double radius, double start, double sweep) {
+  return QuarterPieces(
+      sweep, radius, [&](double t) { return centre + geom::unitAt(start + t) * radius; },
+      [&](double t) { return geom::unitAt(start + t + geom::kPi / 2); });
+}
+
+// Bulges below this make arcs of radii over 2,500 chords, whose points a
+// centre and radius no longer give to the drawing's tolerance.
+constexpr double kFlatBulge = 1e-4;
+
+// The polyline edge from a to b of bulge `bulge` as such a B-spline, its
+// points taken from the chord: the edges of round-off bulges are arcs of
+// radii of 1e11 and more, whose centres cannot give their points.
+geom::Nurbs BulgeAsNurbs(geom::Point a, geom::Point b, double bulge) {
+  const double sweep = 4 * std::atan(bulge);
+  const double chord = geom::distance(a, b);
+  const double radius = chord / (2 * std::sin(sweep / 2));  // signed as the sweep
+  // The tangent at a, the chord's direction turned back by half the sweep, and its left normal.
+  const geom::Point d = (b - a) / chord;
+  const double c = std::cos(sweep / 2), s = std::sin(sweep / 2);
+  const geom::Point t0{d.x * c + d.y * s, -d.x * s + d.y * c}, n0{-t0.y, t0.x};
+  // `radius` and turns of one sign: ahead along the tangent, to the side the arc bends.
+  const auto at = [&](double t) {
+    const double half = std::sin(t / 2);
+    return a + t0 * (radius * std::sin(t)) + n0 * (2 * radius * half * half);
+  };
+  return QuarterPieces(sweep, radius, at, [&](double t) { return t0 * std::cos(t) + n0 * std::sin(t); });
 }
 
 // A curve under an affine map: exact for every kind (circles, arcs and
@@ -621,7 +652,10 @@ class Builder {
       if (geom::near(a, b, 0)) continue;
       const double bulge = d.vertices[i].bulge;
       geom::Curve piece = geom::Segment{a, b};
-      if (Bends(a, b, bulge, local)) {
+      if (!Bends(a, b, bulge, local)) {
+      } else if (!local.Similarity() || std::abs(bulge) < kFlatBulge) {
+        piece = BulgeAsNurbs(a, b, bulge);  // mapped exactly by its poles
+      } else {
         const double sweep = 4 * std::atan(bulge);
         const double chord = geom::distance(a, b);
         const double radius = chord / (2 * std::abs(std::sin(sweep / 2)));

@@ -189,7 +189,8 @@ std::wstring DecodeText(const std::string& bytes, const std::string& codePage, b
                        std::toupper(static_cast<unsigned char>(codePage[1])) == 'T' &&
                        std::toupper(static_cast<unsigned char>(codePage[2])) == 'F';
   if (utf8 || saysUtf8 || (codePage.empty() && IsUtf8(bytes))) text = Wide(bytes);
-  else text = FromCodePage(bytes, IconvName(codePage).c_str());
+  // A file that names no code page is in the host's own, as it writes them.
+  else text = FromCodePage(bytes, IconvName(codePage.empty() ? kWrittenCodePage : codePage).c_str());
   return DecodeUnicodeEscapes(text);
 }
 

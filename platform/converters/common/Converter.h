@@ -69,7 +69,8 @@ class SafeFile {
 // page lacks; from R2007 on they are UTF-8.
 std::string EncodeText(const std::wstring& text);  // for ANSI_1251 files
 inline constexpr char kWrittenCodePage[] = "ANSI_1251";
-// `codePage`: the file's $DWGCODEPAGE value (empty: none given), `utf8`: an R2007+ file.
+// `codePage`: the file's $DWGCODEPAGE value (empty: none given, then UTF-8
+// when the bytes are, else the host's own), `utf8`: an R2007+ file.
 std::wstring DecodeText(const std::string& bytes, const std::string& codePage, bool utf8);
 // %%d, %%p, %%c and %%% of single-line texts.
 std::wstring ExpandSpecials(const std::wstring& text);
