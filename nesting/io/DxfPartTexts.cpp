@@ -3,6 +3,7 @@
 #include "geometry/UtilityFunctions.h"
 #include "io/NumberText.h"
 
+#include <algorithm>
 #include <cwchar>
 
 namespace dxfimport {
@@ -59,7 +60,42 @@ std::wstring WithoutUnit(const std::wstring& text, std::initializer_list<const w
     return text;
 }
 
+bool IsKeyLetter(wchar_t c)
+{
+    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7) ||
+           (c >= 0x400 && c <= 0x4FF) || c == 0xFFFD;
+}
+
+// Whether a line that gives no key looks like marking all the same: wholly in
+// square brackets, a key of letters (with blanks, "-", "." and "_" between
+// them, no digits) before "=" or ":". "[Масштаб 1:2]" and "[A-A]" do not.
+bool LooksLikeMarking(const std::wstring& line)
+{
+    const std::wstring text = Trimmed(line);
+    if (text.size() < 2 || text.front() != L'[' || text.back() != L']')
+        return false;
+    const std::wstring body = text.substr(1, text.size() - 2);
+    const size_t sep = body.find_first_of(L"=:");
+    if (sep == std::wstring::npos || body.find_first_of(L"[]") != std::wstring::npos)
+        return false;
+    const std::wstring key = Trimmed(body.substr(0, sep));
+    constexpr size_t kLongestKey = 40;
+    if (key.empty() || key.size() > kLongestKey)
+        return false;
+    return std::all_of(key.begin(), key.end(), [](wchar_t c) {
+        return IsKeyLetter(c) || IsBlank(c) || c == L'-' || c == L'.' || c == L'_';
+    }) && IsKeyLetter(key.front());
+}
+
 }  // namespace
+
+std::wstring KnownKeys()
+{
+    std::wstring keys;
+    for (const KeyWord& k : kKeys)
+        keys += (keys.empty() ? L"" : L", ") + std::wstring(k.word);
+    return keys;
+}
 
 std::optional<BracketText> ReadBracketText(const std::wstring& line)
 {
@@ -110,8 +146,11 @@ void PartValues::Read(const std::wstring& text)
         const std::wstring line = text.substr(start, end - start);
         start = end + 1;
         const std::optional<BracketText> item = ReadBracketText(line);
-        if (!item)
+        if (!item) {
+            if (LooksLikeMarking(line))
+                unknown.push_back(Trimmed(line));
             continue;
+        }
         bool read = true;
         switch (item->key) {
         case PartKey::Material:
