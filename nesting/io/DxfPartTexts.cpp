@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <utility>
 
 namespace dxfimport {
 namespace {
@@ -60,31 +61,39 @@ std::wstring WithoutUnit(const std::wstring& text, std::initializer_list<const w
     return text;
 }
 
+// A letter of a key: Latin (the accented ones too, which Cyrillic read in a
+// Western code page becomes), Cyrillic, or U+FFFD for a byte the code page lacks.
 bool IsKeyLetter(wchar_t c)
 {
     return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7) ||
            (c >= 0x400 && c <= 0x4FF) || c == 0xFFFD;
 }
 
-// Whether a line that gives no key looks like marking all the same: wholly in
-// square brackets, a key of letters (with blanks, "-", "." and "_" between
-// them, no digits) before "=" or ":". "[Масштаб 1:2]" and "[A-A]" do not.
-bool LooksLikeMarking(const std::wstring& line)
+// The key and value of a line wholly in square brackets holding "=" or ":"
+// (no brackets inside), both trimmed; none for any other line.
+std::optional<std::pair<std::wstring, std::wstring>> SplitBracketText(const std::wstring& line)
 {
     const std::wstring text = Trimmed(line);
     if (text.size() < 2 || text.front() != L'[' || text.back() != L']')
-        return false;
+        return std::nullopt;
     const std::wstring body = text.substr(1, text.size() - 2);
     const size_t sep = body.find_first_of(L"=:");
     if (sep == std::wstring::npos || body.find_first_of(L"[]") != std::wstring::npos)
-        return false;
-    const std::wstring key = Trimmed(body.substr(0, sep));
+        return std::nullopt;
+    return std::pair{Trimmed(body.substr(0, sep)), Trimmed(body.substr(sep + 1))};
+}
+
+// Whether a key that names none of the table looks like one all the same:
+// letters, with blanks, "-", "." and "_" between them, no digits
+// ("[Масштаб 1:2]" is no marking).
+bool LooksLikeKey(const std::wstring& key)
+{
     constexpr size_t kLongestKey = 40;
-    if (key.empty() || key.size() > kLongestKey)
+    if (key.empty() || key.size() > kLongestKey || !IsKeyLetter(key.front()))
         return false;
     return std::all_of(key.begin(), key.end(), [](wchar_t c) {
         return IsKeyLetter(c) || IsBlank(c) || c == L'-' || c == L'.' || c == L'_';
-    }) && IsKeyLetter(key.front());
+    });
 }
 
 }  // namespace
@@ -99,19 +108,13 @@ std::wstring KnownKeys()
 
 std::optional<BracketText> ReadBracketText(const std::wstring& line)
 {
-    const std::wstring text = Trimmed(line);
-    if (text.size() < 2 || text.front() != L'[' || text.back() != L']')
+    const auto parts = SplitBracketText(line);
+    if (!parts)
         return std::nullopt;
-    const std::wstring body = text.substr(1, text.size() - 2);
-    if (body.find_first_of(L"[]") != std::wstring::npos)
-        return std::nullopt;
-    const size_t sep = body.find_first_of(L"=:");
-    if (sep == std::wstring::npos)
-        return std::nullopt;
-    const std::wstring key = Folded(Trimmed(body.substr(0, sep)));
+    const std::wstring key = Folded(parts->first);
     for (const KeyWord& k : kKeys) {
         if (key == k.word)
-            return BracketText{k.key, Trimmed(body.substr(sep + 1))};
+            return BracketText{k.key, parts->second};
     }
     return std::nullopt;
 }
@@ -147,7 +150,7 @@ void PartValues::Read(const std::wstring& text)
         start = end + 1;
         const std::optional<BracketText> item = ReadBracketText(line);
         if (!item) {
-            if (LooksLikeMarking(line))
+            if (const auto parts = SplitBracketText(line); parts && LooksLikeKey(parts->first))
                 unknown.push_back(Trimmed(line));
             continue;
         }
