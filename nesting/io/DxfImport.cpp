@@ -32,6 +32,7 @@ constexpr wchar_t kNoFile[] = L"файл не найден";
 constexpr wchar_t kNotRead[] = L"файл не прочитан как DXF";
 constexpr wchar_t kNoMemory[] = L"для импорта детали не хватает памяти";
 constexpr wchar_t kUnreadValue[] = L"значение не принято:";
+constexpr wchar_t kUnknownMarking[] = L"маркировка не распознана:";
 constexpr wchar_t kImportedWith[] = L"деталь импортирована ";
 constexpr wchar_t kImportedWithout[] = L"деталь импортирована, но ";
 constexpr wchar_t kWhileRead[] = L"при чтении ";
@@ -326,6 +327,11 @@ public:
         for (const BracketText& item : values.unreadable)
             m_notes.Add(entry.m_path, std::wstring(kUnreadValue) + L" " + item.value + L" (" + ValueRule(item.key) +
                                           L"): " + kImportedWith + ValueTaken(item.key, filled));
+        for (const std::wstring& item : values.unknown)
+            m_notes.Add(entry.m_path, std::wstring(kUnknownMarking) + L" " + item + L" (ключи: " + KnownKeys() + L"): " +
+                                          kImportedWith + ValueTaken(PartKey::Count, filled) + L", " +
+                                          ValueTaken(PartKey::Thickness, filled) + L", " +
+                                          ValueTaken(PartKey::Material, filled));
         filled.m_fragment = vrnApi::detail::TextOf(target);
         vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_COPY_COUNT), filled.m_count);
         vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_THICKNESS), filled.m_thickness);

@@ -3,7 +3,9 @@
 #include "geometry/UtilityFunctions.h"
 #include "io/NumberText.h"
 
+#include <algorithm>
 #include <cwchar>
+#include <utility>
 
 namespace dxfimport {
 namespace {
@@ -59,23 +61,60 @@ std::wstring WithoutUnit(const std::wstring& text, std::initializer_list<const w
     return text;
 }
 
-}  // namespace
+// A letter of a key: Latin (the accented ones too, which Cyrillic read in a
+// Western code page becomes), Cyrillic, or U+FFFD for a byte the code page lacks.
+bool IsKeyLetter(wchar_t c)
+{
+    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7) ||
+           (c >= 0x400 && c <= 0x4FF) || c == 0xFFFD;
+}
 
-std::optional<BracketText> ReadBracketText(const std::wstring& line)
+// The key and value of a line wholly in square brackets holding "=" or ":"
+// (no brackets inside), both trimmed; none for any other line.
+std::optional<std::pair<std::wstring, std::wstring>> SplitBracketText(const std::wstring& line)
 {
     const std::wstring text = Trimmed(line);
     if (text.size() < 2 || text.front() != L'[' || text.back() != L']')
         return std::nullopt;
     const std::wstring body = text.substr(1, text.size() - 2);
-    if (body.find_first_of(L"[]") != std::wstring::npos)
-        return std::nullopt;
     const size_t sep = body.find_first_of(L"=:");
-    if (sep == std::wstring::npos)
+    if (sep == std::wstring::npos || body.find_first_of(L"[]") != std::wstring::npos)
         return std::nullopt;
-    const std::wstring key = Folded(Trimmed(body.substr(0, sep)));
+    return std::pair{Trimmed(body.substr(0, sep)), Trimmed(body.substr(sep + 1))};
+}
+
+// Whether a key that names none of the table looks like one all the same:
+// letters, with blanks, "-", "." and "_" between them, no digits
+// ("[Масштаб 1:2]" is no marking).
+bool LooksLikeKey(const std::wstring& key)
+{
+    constexpr size_t kLongestKey = 40;
+    if (key.empty() || key.size() > kLongestKey || !IsKeyLetter(key.front()))
+        return false;
+    return std::all_of(key.begin(), key.end(), [](wchar_t c) {
+        return IsKeyLetter(c) || IsBlank(c) || c == L'-' || c == L'.' || c == L'_';
+    });
+}
+
+}  // namespace
+
+std::wstring KnownKeys()
+{
+    std::wstring keys;
+    for (const KeyWord& k : kKeys)
+        keys += (keys.empty() ? L"" : L", ") + std::wstring(k.word);
+    return keys;
+}
+
+std::optional<BracketText> ReadBracketText(const std::wstring& line)
+{
+    const auto parts = SplitBracketText(line);
+    if (!parts)
+        return std::nullopt;
+    const std::wstring key = Folded(parts->first);
     for (const KeyWord& k : kKeys) {
         if (key == k.word)
-            return BracketText{k.key, Trimmed(body.substr(sep + 1))};
+            return BracketText{k.key, parts->second};
     }
     return std::nullopt;
 }
@@ -110,8 +149,11 @@ void PartValues::Read(const std::wstring& text)
         const std::wstring line = text.substr(start, end - start);
         start = end + 1;
         const std::optional<BracketText> item = ReadBracketText(line);
-        if (!item)
+        if (!item) {
+            if (const auto parts = SplitBracketText(line); parts && LooksLikeKey(parts->first))
+                unknown.push_back(Trimmed(line));
             continue;
+        }
         bool read = true;
         switch (item->key) {
         case PartKey::Material:

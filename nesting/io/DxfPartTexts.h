@@ -31,6 +31,9 @@ struct PartValues {
     std::optional<double> thickness;
     std::optional<int32_t> count;
     std::vector<BracketText> unreadable;  // the key, and the text as it stands
+    // Texts that look like marking but name no key of the table ("[Цвет=красный]",
+    // or a key whose letters were read in a wrong code page), as they stand.
+    std::vector<std::wstring> unknown;
 
     // Reads every line of one text object; the first readable value of a key wins.
     void Read(const std::wstring& text);
@@ -49,6 +52,9 @@ inline constexpr double kMostThickness = 500.0;  // mm
 inline constexpr int32_t kMostCount = 1'000'000'000;
 std::optional<double> ReadThickness(const std::wstring& text);
 std::optional<int32_t> ReadCount(const std::wstring& text);
+
+// The keys of the table, as a text not taken for one names them.
+std::wstring KnownKeys();
 
 // What a value of `key` must be, as a refusal of it says.
 std::wstring ValueRule(PartKey key);

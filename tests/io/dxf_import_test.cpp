@@ -517,6 +517,62 @@ TEST_F(DxfImportTest, PartsOfSizesNoSheetHoldsAreRefusedWithTheirSize)
     EXPECT_LE(most, 15u) << vlhost::Host::Utf8(closing);
 }
 
+// A file whose header names a Western code page (or none) but whose texts are
+// Russian in cp1251 has its marking read as cp1251, and said so; German texts
+// stay as they are. A bracketed "key=value" of no known key is named, so that
+// a count or material not taken is never silent.
+TEST_F(DxfImportTest, MarkingInAWrongCodePageIsReadOrNamed)
+{
+    using namespace dxftext;
+    const auto file = [](const char* codePage, const std::string& texts) {
+        Groups header{{9, "$ACADVER"}, {1, "AC1015"}};
+        if (*codePage)
+            header = header + Groups{{9, "$DWGCODEPAGE"}, {3, codePage}};
+        return dxftext::File({{"HEADER", header}, {"ENTITIES", Square(0, 0, 100) + Text(10, 10, texts, "MTEXT")}});
+    };
+    const std::string count5 = "[\xCA\xEE\xEB-\xE2\xEE=5]";                       // "[Кол-во=5]" in cp1251
+    const std::string steel = "[\xCC\xE0\xF2\xE5\xF0\xE8\xE0\xEB=\xD1\xF2" "3]";  // "[Материал=Ст3]"
+    const std::wstring recoded = L"деталь импортирована, но при чтении тексты с русскими буквами прочитаны в кодировке "
+                                 L"windows-1251, а не в ";
+    const std::wstring unknown = L"маркировка не распознана: ";
+    const std::wstring keys = L" (ключи: материал, material, толщина, thickness, кол-во, количество, count, quantity, "
+                              L"qty): деталь импортирована с количеством 1, без толщины, без материала";
+    const struct {
+        const char* name;
+        std::string bytes;
+        int count;
+        const wchar_t* material;
+        std::wstring note;
+    } cases[] = {
+        {"count_in_1251_said_1252", file("ANSI_1252", count5), 5, L"", recoded + L"указанной в файле ANSI_1252 — 1 («[Кол-во=5]»)"},
+        // A file naming no code page is in the host's own: nothing to say.
+        {"material_in_1251_said_nothing", file("", steel + "\\P[\xD2\xEE\xEB\xF9\xE8\xED\xE0=2]"), 1, L"Ст3",
+         L""},
+        {"german_material", file("ANSI_1252", "[Material=Wei\xDF" "blech Gr\xF6\xDF" "e]\\P[Scale 1:2]\\P[A-A]"), 1,
+         L"Weißblech Größe", L""},
+        {"count_in_1251_said_1250", file("ANSI_1250", count5), 1, L"", unknown + L"[Ęîë-âî=5]" + keys},
+        {"unknown_keys", file("ANSI_1252", "[Mat\xE9riau=Acier]\\P[Color: red]"), 1, L"",
+         unknown + L"[Matériau=Acier]" + keys + L"\n" + unknown + L"[Color: red]" + keys},  // a line each
+    };
+    std::vector<FileMetaParams> entries = WriteCases(cases);
+    const size_t before = host->State().messages.size();
+    Import(entries, m_read);
+    const std::wstring closing = Closing(before);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        EXPECT_EQ(entries[i].m_count, cases[i].count);
+        EXPECT_EQ(entries[i].m_material, cases[i].material);
+        if (cases[i].note.empty()) {
+            EXPECT_EQ(closing.find(entries[i].m_path + L":"), std::wstring::npos) << vlhost::Host::Utf8(closing);
+            continue;
+        }
+        std::wstring lines = entries[i].m_path + L": " + cases[i].note;  // each line of the note names the file
+        for (size_t at = lines.find(L'\n'); at != std::wstring::npos; at = lines.find(L'\n', at + 1))
+            lines.insert(at + 1, entries[i].m_path + L": ");
+        EXPECT_NE(closing.find(lines), std::wstring::npos) << vlhost::Host::Utf8(closing);
+    }
+}
+
 // What CAD programs leave in exact geometry imports exactly: bulges of
 // round-off are straight edges; bulges in a block inserted at an uneven scale
 // are followed as closely as single curves; splines of straight quadratic

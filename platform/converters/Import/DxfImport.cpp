@@ -11,6 +11,7 @@
 #include <dxflib/dl_creationadapter.h>
 #include <dxflib/dl_dxf.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <fstream>
@@ -422,6 +423,16 @@ class Builder {
   }
 
   std::wstring Text(const std::string& bytes) const { return DecodeText(bytes, prepared_.codePage, utf8_); }
+  // What the texts read as cp1251 against the file's code page say: "тексты …
+  // — n («…», …)"; empty when there were none.
+  std::wstring Recoded() const {
+    if (recoded_.empty()) return {};
+    std::wstring text = L"тексты с русскими буквами прочитаны в кодировке windows-1251, а не в указанной в файле " +
+                        Wide(prepared_.codePage) + L" — " + std::to_wstring(recodedCount_) + L" (";
+    for (std::size_t i = 0; i < recoded_.size(); ++i) text += (i ? L", «" : L"«") + recoded_[i] + L"»";
+    if (recodedCount_ > recoded_.size()) text += L" и ещё " + std::to_wstring(recodedCount_ - recoded_.size());
+    return text + L")";
+  }
   const std::map<std::string, LayerR, NoCase>& Layers() const { return layers_; }
 
  private:
@@ -710,7 +721,7 @@ class Builder {
   }
   template <class L, class T, class P>
   void From(const TextR& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
-    const std::wstring text = ExpandSpecials(Text(d.data.text));
+    const std::wstring text = Content(d.data.text, ExpandSpecials);
     const bool aligned = d.data.hJustification != 0 || d.data.vJustification != 0;
     geom::Point at = aligned && d.data.hJustification != 3 && d.data.hJustification != 5
                          ? geom::Point{d.data.apx, d.data.apy} : geom::Point{d.data.ipx, d.data.ipy};
@@ -724,7 +735,7 @@ class Builder {
   }
   template <class L, class T, class P>
   void From(const MTextR& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
-    const std::wstring text = PlainMText(Text(d.data.text));
+    const std::wstring text = Content(d.data.text, PlainMText);
     const double h = d.data.height;
     std::size_t lines = 1, longest = 0, current = 0;
     for (wchar_t c : text) {
@@ -784,6 +795,19 @@ class Builder {
     Put(shape, layer, linetype);
   }
 
+  // A text's content as `plain` makes it; one read as cp1251 against the
+  // file's code page is kept for Recoded, on one line.
+  std::wstring Content(const std::string& bytes, std::wstring (*plain)(const std::wstring&)) {
+    bool asCp1251 = false;
+    const std::wstring text = plain(DecodeText(bytes, prepared_.codePage, utf8_, &asCp1251));
+    if (asCp1251 && ++recodedCount_ <= kRecodedNamed) {
+      std::wstring shown = text.substr(0, kRecodedLength);
+      std::replace(shown.begin(), shown.end(), L'\n', L' ');
+      recoded_.push_back(shown);
+    }
+    return text;
+  }
+
   // Leaves out the object being placed, named by where it stands.
   void Drop(const std::string& why) {
     if (!here_ || !skipped.Names(why)) return skipped.Add(why, {});
@@ -796,6 +820,9 @@ class Builder {
   std::vector<Linetype> linetypes_;  // by name, as met
   std::map<std::string, LayerR, NoCase> layers_;
   bool utf8_ = false;
+  static constexpr std::size_t kRecodedNamed = 3, kRecodedLength = 60;
+  std::vector<std::wstring> recoded_;  // the first texts read as cp1251 against the file's code page
+  std::size_t recodedCount_ = 0;
   bool flipped_ = false;  // of the object being placed
   // Where the object being placed stands: its kind, point, layer and block.
   struct Here {
@@ -906,6 +933,7 @@ class ImportConverter : public Converter {
     Leftovers skipped = prepared->skipped;
     skipped.Add(built.skipped);
     if (!skipped.Empty()) problems.push_back(L"пропущено: " + Wide(skipped.Text()));
+    if (const std::wstring recoded = built.Recoded(); !recoded.empty()) problems.push_back(recoded);
     if (built.shapes.empty() && !skipped.Empty()) {
       problems.push_back(L"ничего не импортировано");
       return false;

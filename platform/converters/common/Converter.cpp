@@ -76,6 +76,28 @@ std::string IconvName(const std::string& codePage) {
   return "CP1252";
 }
 
+// Whether bytes that the file says are cp1252 are evidently Russian written
+// in cp1251: a word of three or more letters all from 0xC0-0xFF (with 0xA8 and
+// 0xB8, Ё and ё). Such a word is nothing in cp1252, where 0xC0-0xFF are the
+// accented letters, and no Western word is made of them alone ("Größe",
+// "élève" hold plain letters too).
+bool LooksCp1251(const std::string& bytes) {
+  std::size_t high = 0;  // letters of the word so far, all of them from 0xC0-0xFF
+  bool plain = false;    // the word holds a plain Latin letter
+  for (const char ch : bytes) {
+    const auto b = static_cast<unsigned char>(ch);
+    if (b >= 0xC0 || b == 0xA8 || b == 0xB8) {
+      if (++high >= 3 && !plain) return true;
+    } else if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z')) {
+      plain = true;
+    } else {
+      high = 0;
+      plain = false;
+    }
+  }
+  return false;
+}
+
 int HexValue(wchar_t c) {
   if (c >= L'0' && c <= L'9') return c - L'0';
   if (c >= L'a' && c <= L'f') return c - L'a' + 10;
@@ -183,14 +205,21 @@ std::string EncodeText(const std::wstring& text) {
   return out;
 }
 
-std::wstring DecodeText(const std::string& bytes, const std::string& codePage, bool utf8) {
+std::wstring DecodeText(const std::string& bytes, const std::string& codePage, bool utf8, bool* asCp1251) {
   std::wstring text;
   const bool saysUtf8 = codePage.size() >= 3 && std::toupper(static_cast<unsigned char>(codePage[0])) == 'U' &&
                        std::toupper(static_cast<unsigned char>(codePage[1])) == 'T' &&
                        std::toupper(static_cast<unsigned char>(codePage[2])) == 'F';
-  if (utf8 || saysUtf8 || (codePage.empty() && IsUtf8(bytes))) text = Wide(bytes);
-  // A file that names no code page is in the host's own, as it writes them.
-  else text = FromCodePage(bytes, IconvName(codePage.empty() ? kWrittenCodePage : codePage).c_str());
+  bool russian = false;
+  if (utf8 || saysUtf8 || (codePage.empty() && IsUtf8(bytes))) {
+    text = Wide(bytes);
+  } else {
+    // A file that names no code page is in the host's own, as it writes them.
+    const std::string name = IconvName(codePage.empty() ? kWrittenCodePage : codePage);
+    russian = name == "CP1252" && LooksCp1251(bytes);
+    text = FromCodePage(bytes, russian ? "CP1251" : name.c_str());
+  }
+  if (asCp1251) *asCp1251 = russian;
   return DecodeUnicodeEscapes(text);
 }
 

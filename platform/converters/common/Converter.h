@@ -70,8 +70,10 @@ class SafeFile {
 std::string EncodeText(const std::wstring& text);  // for ANSI_1251 files
 inline constexpr char kWrittenCodePage[] = "ANSI_1251";
 // `codePage`: the file's $DWGCODEPAGE value (empty: none given, then UTF-8
-// when the bytes are, else the host's own), `utf8`: an R2007+ file.
-std::wstring DecodeText(const std::string& bytes, const std::string& codePage, bool utf8);
+// when the bytes are, else the host's own), `utf8`: an R2007+ file. Bytes of
+// an ANSI_1252 file that are evidently Russian in cp1251 (a word of three or
+// more letters all from 0xC0-0xFF) are read as cp1251, and `asCp1251` says so.
+std::wstring DecodeText(const std::string& bytes, const std::string& codePage, bool utf8, bool* asCp1251 = nullptr);
 // %%d, %%p, %%c and %%% of single-line texts.
 std::wstring ExpandSpecials(const std::wstring& text);
 // The plain text of an MTEXT value: paragraphs become lines, formatting goes.
