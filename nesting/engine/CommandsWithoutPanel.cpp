@@ -38,14 +38,15 @@ FigurePtr ReadFigure(const INestingMacroObjectPtr& macro) {
 
 // The figure taken into the system view and placed again in the sheet under
 // it, among the figures around it, by `mode`: slid until it touches, or by
-// the automatic rule.
-void PlaceAgain(NestingModel& model, const FigurePtr& figure, NestingMode mode) {
+// the automatic rule. False when the rule found it no room there and it went
+// to the container.
+bool PlaceAgain(NestingModel& model, const FigurePtr& figure, NestingMode mode) {
     figure->ChangeView(vrnApi::SetActiveSystemView(), true);
     figure->LoadParams();
     // The figure's own macro is skipped: ChangeView noted it as the dragged one.
     model.InitFiguresFromActiveDoc(figure);
     model.ReadFromConfig();
-    model.SetAutoPlacementFigure(figure, mode);
+    return model.SetAutoPlacementFigure(figure, mode);
 }
 
 // The first sheet that holds the figure.
@@ -158,8 +159,12 @@ void PlaceSelected(NestingModel& model, double angle) {
         TurnOnItsSheet(model, figure, angle);
     }
     ProgressIndicator::Create().SetValue(0.0);
+    std::wstring roomless;
     for (size_t done = 0; done < figures.size(); ++done) {
-        PlaceAgain(model, figures[done], NestingMode::AutoForOne);
+        if (!PlaceAgain(model, figures[done], NestingMode::AutoForOne)) {
+            const Figure& figure = *figures[done];
+            roomless += L"\n" + (figure.m_macro ? figure.m_macro->GetName() : figure.m_name);
+        }
         ProgressIndicator::Create().SetValue(static_cast<double>(done + 1) * 100.0 /
                                              static_cast<double>(figures.size()));
     }
@@ -168,6 +173,9 @@ void PlaceSelected(NestingModel& model, double angle) {
         macro->SelectMacro(true);
     }
     ReleaseLoaded(model);
+    if (!roomless.empty()) {
+        vrnApi::ShowWarningText(L"На листе нет свободного места, детали перенесены в контейнер:" + roomless);
+    }
 }
 
 // A sheet stands with the lower-left corner of its outline at its view's

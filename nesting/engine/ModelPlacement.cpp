@@ -37,12 +37,12 @@ SheetPtr FindOwner(const std::vector<SheetPtr>& sheets, const FigurePtr& figure)
 
 } // namespace
 
-void NestingModel::SetAutoPlacementFigure(FigurePtr figure, NestingMode mode)
+bool NestingModel::SetAutoPlacementFigure(FigurePtr figure, NestingMode mode)
 {
     NestingOptimizer optimizer;
     optimizer.Init(m_figures, m_sheets);
     optimizer.SetGaps(m_figureGap, m_sheetGap);
-    optimizer.SetAutoPlacementFigure(figure, mode);
+    return optimizer.SetAutoPlacementFigure(figure, mode);
 }
 
 std::vector<FigurePtr> NestingModel::MoveMismatchedFiguresToContainer()

@@ -544,22 +544,33 @@ bool NestingOptimizer::SetAutoPlacementFigureOnSheet(FigurePtr figure, SheetPtr 
     return false;
 }
 
-void NestingOptimizer::SetAutoPlacementFigure(FigurePtr figure, NestingMode mode)
+bool NestingOptimizer::SetAutoPlacementFigure(FigurePtr figure, NestingMode mode)
 {
     if (!figure)
-        return;
+        return true;
+    bool roomy = true;
     for (const SheetPtr& sheet : m_sheets) {
         if (!sheet->CheckContainFigureEx(figure))
             continue;
         figure->m_owner = sheet;
         figure->ChangeView(ViewOf(sheet), true);
-        if (mode >= NestingMode::OffsetLeft)
+        if (mode >= NestingMode::OffsetLeft) {
             OffsetFigureInSheet(figure, sheet, mode);
-        else
-            SetAutoPlacementFigureOnSheet(figure, sheet, mode);
-        return;
+            return true;
+        }
+        if (SetAutoPlacementFigureOnSheet(figure, sheet, mode) || mode != NestingMode::AutoForOne ||
+            !vrnApi::IsKeyDown(kShiftKey))
+            return true;
+        // Asked to find the figure a free position and none was found: left
+        // where it overlaps a neighbour, it would spoil the sheet; it goes
+        // where the parts without room go.
+        if (FreeOfOverlaps(figure, PlacedOn(sheet)) && InsideSheet(*figure, *sheet))
+            return true;
+        roomy = false;
+        break;
     }
     figure->ChangeView(vrnApi::CreateContainerView(NestingModel::m_widthSheet, NestingModel::m_heightSheet), true);
+    return roomy;
 }
 
 bool NestingOptimizer::OffsetFigureInSheet(FigurePtr figure, SheetPtr sheet, NestingMode mode)

@@ -41,7 +41,12 @@ public:
     void PrepareOptimization();
     void SetAutoPlacementAllFigures(NestingMode mode);
     void SetAutoPlacementAllFiguresOnSheets(NestingMode mode);
-    void SetAutoPlacementFigure(FigurePtr figure, NestingMode mode);
+    // The figure placed again on the sheet it stands on, or moved to the
+    // container when it stands on none. False only when the automatic rule
+    // (Shift held) found it no free position there and, where it stands, it
+    // overlaps a neighbour or juts out of the sheet: it has gone to the
+    // container too.
+    bool SetAutoPlacementFigure(FigurePtr figure, NestingMode mode);
     bool SetAutoPlacementFigureOnSheet(FigurePtr figure, SheetPtr sheet, NestingMode mode);
     bool OffsetFigureInSheet(FigurePtr figure, SheetPtr sheet, NestingMode mode);
     void Clear();

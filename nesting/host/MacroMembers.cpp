@@ -2,6 +2,7 @@
 #include "host/NestingMacro.h"
 
 #include "host/HostAccess.h"
+#include "host/LibraryEdit.h"
 #include "host/VarnelAPI.h"
 
 #include <utility>
@@ -34,6 +35,8 @@ void AppendPlacedCopies(const Placement& own, const Placement& owner,
     vlapi::IDrawingGroupPtr group = vrnApi::CreateGroupInActiveDoc(true);
     if (!group)
         return;
+    // The library's own copies, moved and turned: no user's edit to answer.
+    const LibraryEdit libraryCopies;
     const vlapi::APIObjectList list(sources.begin(), sources.end());
     {
         hostAccess::OpenGroup open(group);

@@ -2,6 +2,7 @@
 #include "host/NestingMacro.h"
 
 #include "host/HostAccess.h"
+#include "host/LibraryEdit.h"
 #include "host/VarnelAPI.h"
 
 #include <cmath>
@@ -62,6 +63,7 @@ std::vector<vlapi::IMacroObjectPtr> CopyIntoNewGroup(const vlapi::IMacroObjectPt
         return {};
     {
         hostAccess::OpenGroup open(group);
+        const LibraryEdit libraryCopies;  // the library's own copies: no user's edit to answer
         if (vlapi::ICopyObjectParamPtr param = makeParam(*doc.get()))
             doc->CopyObjects(hostAccess::ListOf(macro), param.get());
     }

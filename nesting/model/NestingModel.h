@@ -73,7 +73,9 @@ public:
     void UpdateSizeText(bool offset);
     void UpdateHideText();
     void UpdateGaps();
-    void SetAutoPlacementFigure(FigurePtr figure, NestingMode mode);
+    // False when the figure found no room on its sheet and went to the
+    // container (NestingOptimizer::SetAutoPlacementFigure).
+    bool SetAutoPlacementFigure(FigurePtr figure, NestingMode mode);
     // The selected compound figures, in model order (appended).
     void GetCompoundFigures(std::vector<FigurePtr>& figures) const;
     // Makes the number of figures of that name equal to `count`.

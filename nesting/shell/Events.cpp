@@ -157,15 +157,24 @@ bool DocumentEvents::OnRotateObject(const vlapi::DrawingObjectList& objects)
     return AskForPlacement(objects);
 }
 
+// The host reports the copies; its selection still holds what was copied.
+// The copies become the selection, so that command 300 places them and the
+// originals stay where they stand.
 bool DocumentEvents::OnCopyObject(const vlapi::DrawingObjectList& objects)
 {
-    if (!LibraryEdit::Active()) {
-        std::vector<INestingMacroObjectPtr> copies;
-        for (const vlapi::IDrawingObjectPtr& object : objects) {
-            if (INestingMacroObjectPtr macro = vrnApi::CreateMacroByReference(hostAccess::ReferenceOf(object)))
-                copies.push_back(std::move(macro));
+    if (LibraryEdit::Active())
+        return true;
+    std::vector<INestingMacroObjectPtr> copies;
+    for (const vlapi::IDrawingObjectPtr& object : objects) {
+        if (INestingMacroObjectPtr macro = vrnApi::CreateMacroByReference(hostAccess::ReferenceOf(object)))
+            copies.push_back(std::move(macro));
+    }
+    OwnCopiedBridges(copies);
+    if (!objects.empty() && CheckObjects(objects)) {
+        if (vlapi::ISelectionManagerPtr selection = m_doc->GetSelectionManager()) {
+            selection->UnselectAll();
+            selection->Select(vlapi::APIObjectList(objects.begin(), objects.end()));
         }
-        OwnCopiedBridges(copies);
     }
     return AskForPlacement(objects);
 }

@@ -11,6 +11,7 @@
 // when the last of them ends every open drawing's sink hears them again.
 #pragma once
 
+#include "host/LibraryEdit.h"
 #include "vlapi/vlapi.h"
 
 #include <memory>
@@ -76,21 +77,6 @@ void RemoveDocumentEvents();
 void SuspendDocumentEvents();
 void ResumeDocumentEvents();
 bool DocumentEventsSuspended();
-
-// While the library itself changes the drawing (one of its commands runs, a
-// key nudges a figure), the sinks let the moves pass: they answer the user's
-// own edits only, so that a placement does not ask for itself again.
-class LibraryEdit {
-public:
-    LibraryEdit() { ++s_depth; }
-    ~LibraryEdit() { --s_depth; }
-    LibraryEdit(const LibraryEdit&) = delete;
-    LibraryEdit& operator=(const LibraryEdit&) = delete;
-    static bool Active() { return s_depth > 0; }
-
-private:
-    inline static int s_depth = 0;
-};
 
 // Application handlers.
 void OnCreateDocument(const vlapi::IVarnelDocumentPtr& doc);
