@@ -583,12 +583,8 @@ IWastePtr NAPIModel::CreateWaste(double x, double y, std::wstring& why)
 
 void NAPIModel::AddWaste(const IWastePtr& waste)
 {
-    // A remnant already in the model is not added twice.
-    With([&](NestingModel& m) {
-        WastePtr object = ModelObjectAs<Waste>(waste);
-        if (object && !InList(m.m_wastes, object))
-            m.AddWaste(object);
-    });
+    // The model takes no remnant twice, nor another drawing's.
+    With([&](NestingModel& m) { m.AddWaste(ModelObjectAs<Waste>(waste)); });
 }
 
 void NAPIModel::DelWaste(const IWastePtr& waste)

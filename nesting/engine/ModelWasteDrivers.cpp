@@ -269,7 +269,11 @@ WastePtr NestingModel::GetWasteAtPoint(const NPoint& point)
 
 void NestingModel::AddWaste(WastePtr waste)
 {
-    if (!waste)
+    // Only a remnant drawn in this drawing, and not one whose macro the list
+    // has already: another drawing's remnant, or a second entry of one
+    // macro, would be renamed, cleared and deleted under its own list.
+    if (!waste || !waste->m_macro || !vrnApi::InActiveDrawing(*waste->m_macro) ||
+        GetWasteByRef(waste->GetReference()))
         return;
     m_wastes.push_back(std::move(waste));
     UpdateWastesNames();

@@ -49,6 +49,16 @@ INestingMacroObjectPtr CreateMacroByReference(reference ref)
     return NMacroObject::Create(ref);
 }
 
+bool InActiveDrawing(const INestingMacroObject& macro)
+{
+    const auto* own = dynamic_cast<const NMacroObject*>(&macro);
+    vlapi::IVarnelDocument2DPtr doc = GetActiveDocument2D();
+    if (!own || !own->GetMacro() || !doc)
+        return false;
+    const vlapi::IMacroObjectPtr there(hostAccess::ObjectOf(doc, own->GetReference()));
+    return there && there.get() == own->GetMacro().get();
+}
+
 INestingMacroObjectPtr CreateMacroByRectangle(std::wstring name, double width, double height, int command)
 {
     vlapi::IDrawingContainerPtr container = GetActiveDrawingContainer();

@@ -75,6 +75,8 @@ reference DrawPolyLine(const NPolygon& polygon, int style);
 void DeleteDrawingObj(reference ref);
 INestingMacroObjectPtr CreateMacroByObject(vlapi::IVarnelAPIObjectPtr obj);
 INestingMacroObjectPtr CreateMacroByReference(reference ref);
+// True when the macro stands in the active drawing (not in another one, nor deleted).
+bool InActiveDrawing(const INestingMacroObject& macro);
 INestingMacroObjectPtr CreateMacroByRectangle(std::wstring name, double width, double height, int command);
 INestingMacroObjectPtr CreateMacroByEncloseContours(const NPoint& point, int command);
 INestingMacroObjectPtr CreateMacroByPolygon(const NPolygon& polygon, std::wstring name, int command);

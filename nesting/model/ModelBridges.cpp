@@ -194,7 +194,10 @@ JumperPtr NestingModel::CreateJumper(double, double, double width, BridgeType ty
 
 void NestingModel::AddJumper(JumperPtr jumper, int layer)
 {
-    if (!jumper)
+    // A bridge that has its macro already stands in a drawing, and some model
+    // lists it: making its macro again would take that one away from under
+    // the other list.
+    if (!jumper || jumper->GetReference() != 0)
         return;
     jumper->CreateMacro(layer);
     jumper->UpdateName();
