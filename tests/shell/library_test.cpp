@@ -1,6 +1,7 @@
 // The command table: which ids run, where, and what each id starts.
 #include "shell_fixture.h"
 
+#include "api/INestingObjects.h"
 #include "shell/Library.h"
 
 #include <functional>
@@ -78,4 +79,46 @@ TEST_F(LibraryTest, CommandsRunOnlyOnA2DDrawingAndUnknownIdsAreInert)
 }
 
 }  // namespace
+}  // namespace shelltest
+
+namespace shelltest {
+
+// A host script that holds the library's automation objects past the
+// library's unload: each call stays safe and the drawing keeps its macros.
+TEST_F(LibraryTest, AutomationObjectsHeldPastTheUnloadStaySafe)
+{
+    INestingModelPtr model = CreateNestingModelInstance();
+    model->SetWidthSheet(300.0);
+    model->SetHeightSheet(200.0);
+    ISheetPtr sheet = model->AddSheet();
+    IJumperPtr jumper = model->CreateJumper(10.0, 0.0, 20.0, BridgeType::Gap, false);
+    jumper->SetOwner1(sheet);
+    model->AddJumper(jumper, 0);
+    IOptimizerPtr optimizer = CreateOptimizerInstance();
+    IReporterPtr reporter = CreateReporterInstance();
+    IExporterPtr exporter = CreateExporterInstance();
+
+    user->Unload();
+    for (INObject* object : std::initializer_list<INObject*>{sheet.get(), jumper.get()}) {
+        object->GetName();
+        object->Choose(true);
+        object->SetPlacement(5.0, 5.0, 0.0);
+        object->SaveParams();
+        object->SetCurrentView();
+    }
+    jumper->SetWidth(12.0);
+    jumper->ReBuild();
+    EXPECT_FALSE(model->AddSheet()) << "no drawing is reached without the library";
+    model->UpdateSheets();
+    model->WriteToConfig();
+    model->SaveSession();
+    optimizer->Init();
+    optimizer->RunOptimization(OptimizationParams{});
+    reporter->Init();
+    reporter->CreateDocumentation();
+    exporter->ExportToDXF(File("out"));
+    model->DelJumper(jumper);
+    model->DelSheet(sheet);
+}
+
 }  // namespace shelltest
