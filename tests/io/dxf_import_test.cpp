@@ -129,6 +129,17 @@ protected:
         return host->State().messages.size() > before ? host->State().messages.back().text : std::wstring();
     }
 
+    // The cases written and imported: their entries as the import left them,
+    // and its closing message.
+    template <class Cases>
+    std::pair<std::vector<FileMetaParams>, std::wstring> ImportCases(const Cases& cases)
+    {
+        std::vector<FileMetaParams> entries = WriteCases(cases);
+        const size_t before = host->State().messages.size();
+        Import(entries, m_read);
+        return {std::move(entries), Closing(before)};
+    }
+
     std::unique_ptr<vlhost::ConverterModule> m_converter;
     dxfimport::DxfReader m_read;
     dxfimport::DxfProblems m_problems;
@@ -447,10 +458,8 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         {"region", dxftext::File({{"ENTITIES", {{0, "REGION"}, {8, "0"}, {70, "1"}, {1, "acis"}}}}),
          L"в файле нет объектов, которые импортируются (отрезков, дуг, окружностей, эллипсов, полилиний, сплайнов, текстов)", 0},
     };
-    std::vector<FileMetaParams> entries = WriteCases(cases);
     const size_t before = host->State().messages.size();
-    Import(entries, m_read);
-    const std::wstring closing = Closing(before);
+    const auto [entries, closing] = ImportCases(cases);
     EXPECT_EQ(host->State().messages.size(), before + 1) << "one message for the run";
     NestingModel model;
     for (size_t i = 0; i < std::size(cases); ++i) {
@@ -502,10 +511,7 @@ TEST_F(DxfImportTest, PartsOfSizesNoSheetHoldsAreRefusedWithTheirSize)
         {"angstroms", inUnits(11), L"деталь меньше 0.01 мм: 0.00001 × 0.00001 мм"},
         {"nanometres", inUnits(12), L"деталь меньше 0.01 мм: 0.0001 × 0.0001 мм"},
     };
-    std::vector<FileMetaParams> entries = WriteCases(cases);
-    const size_t before = host->State().messages.size();
-    Import(entries, m_read);
-    const std::wstring closing = Closing(before);
+    const auto [entries, closing] = ImportCases(cases);
     for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(cases[i].name);
         EXPECT_NE(closing.find(entries[i].m_path + L": " + cases[i].refusal), std::wstring::npos) << vlhost::Host::Utf8(closing);
@@ -554,10 +560,7 @@ TEST_F(DxfImportTest, MarkingInAWrongCodePageIsReadOrNamed)
         {"unknown_keys", file("ANSI_1252", "[Mat\xE9riau=Acier]\\P[Color: red]"), 1, L"",
          unknown + L"[Matériau=Acier]" + keys + L"\n" + unknown + L"[Color: red]" + keys},  // a line each
     };
-    std::vector<FileMetaParams> entries = WriteCases(cases);
-    const size_t before = host->State().messages.size();
-    Import(entries, m_read);
-    const std::wstring closing = Closing(before);
+    const auto [entries, closing] = ImportCases(cases);
     for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(cases[i].name);
         EXPECT_EQ(entries[i].m_count, cases[i].count);
@@ -666,10 +669,8 @@ TEST_F(DxfImportTest, RoundOffUnevenScalesAndSplineCornersImportExactly)
                         {"ENTITIES", Square(0, 0, 100) + Insert("H", 0, 0)}}),
          2, 10000 - 100 * pi},
     };
-    std::vector<FileMetaParams> entries = WriteCases(cases);
-    const size_t before = host->State().messages.size();
-    Import(entries, m_read);
-    EXPECT_EQ(Closing(before), L"");
+    const auto [entries, closing] = ImportCases(cases);
+    EXPECT_EQ(closing, L"");
     NestingModel model;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -706,10 +707,8 @@ TEST_F(DxfImportTest, DenseOutlinesBecomeFiguresWithTheirGapPolygons)
         {"plate_dense_hole", dxftext::File({{"ENTITIES", Square(-50, -50, 100) + round(2000, 0, 10)}}),
          10000 - 100 * pi, 2, 104 * 104 - (4 - pi) * 4},
     };
-    std::vector<FileMetaParams> entries = WriteCases(cases);
-    const size_t before = host->State().messages.size();
-    Import(entries, m_read);
-    EXPECT_EQ(Closing(before), L"");
+    const auto [entries, closing] = ImportCases(cases);
+    EXPECT_EQ(closing, L"");
     NestingModel model;
     model.m_figureGap = gap;
     for (const auto& c : cases) {

@@ -7,6 +7,7 @@
 #include "geometry/BaseAlgorithms.h"
 #include "vlhost/Host.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <map>
@@ -113,5 +114,18 @@ private:
 
 // "Лист 1" as UTF-8.
 std::string Utf8(const std::wstring& text);
+
+// The rectangle of the outline's rings.
+inline NRect BoxOf(const Outline& outline)
+{
+    NRect box{{1e300, 1e300}, {-1e300, -1e300}};
+    for (const Ring& ring : outline.rings) {
+        for (const NPoint& p : ring.points) {
+            box.pBot = {std::min(box.pBot.x, p.x), std::min(box.pBot.y, p.y)};
+            box.pTop = {std::max(box.pTop.x, p.x), std::max(box.pTop.y, p.y)};
+        }
+    }
+    return box;
+}
 
 }  // namespace jobcheck

@@ -60,18 +60,6 @@ void Compare(const Fault& fault, const std::string& where, const std::string& wh
 double Width(const NRect& r) { return r.pTop.x - r.pBot.x; }
 double Height(const NRect& r) { return r.pTop.y - r.pBot.y; }
 
-NRect BoxOf(const Outline& outline)
-{
-    NRect box{{1e300, 1e300}, {-1e300, -1e300}};
-    for (const Ring& ring : outline.rings) {
-        for (const NPoint& p : ring.points) {
-            box.pBot = {std::min(box.pBot.x, p.x), std::min(box.pBot.y, p.y)};
-            box.pTop = {std::max(box.pTop.x, p.x), std::max(box.pTop.y, p.y)};
-        }
-    }
-    return box;
-}
-
 // The number of parts on the sheet.
 size_t PartsOn(const Job& job, size_t sheet)
 {

@@ -24,18 +24,6 @@ std::string Text(double value, int digits)
     return text;
 }
 
-NRect Box(const Outline& outline)
-{
-    NRect box{{1e300, 1e300}, {-1e300, -1e300}};
-    for (const Ring& ring : outline.rings) {
-        for (const NPoint& p : ring.points) {
-            box.pBot = {std::min(box.pBot.x, p.x), std::min(box.pBot.y, p.y)};
-            box.pTop = {std::max(box.pTop.x, p.x), std::max(box.pTop.y, p.y)};
-        }
-    }
-    return box;
-}
-
 bool Apart(const NRect& a, const NRect& b, double by)
 {
     return a.pBot.x - b.pTop.x >= by || b.pBot.x - a.pTop.x >= by || a.pBot.y - b.pTop.y >= by ||
@@ -102,7 +90,7 @@ RemnantReport CheckRemnants(const Job& job)
             continue;
         }
         ++measured;
-        const NRect box = Box(remnant.outline);
+        const NRect box = BoxOf(remnant.outline);
         const double width = box.pTop.x - box.pBot.x;
         const double height = box.pTop.y - box.pBot.y;
         if (width < kLeastSide || height < kLeastSide)
@@ -116,7 +104,7 @@ RemnantReport CheckRemnants(const Job& job)
         const int sheetIndex = static_cast<int>(sheet - job.sheets.begin());
         for (size_t p = 0; p < job.parts.size(); ++p) {
             const PartRecord& part = job.parts[p];
-            if (part.sheet != sheetIndex || part.outline.rings.empty() || Apart(box, Box(part.outline), job.figureGap + kNear))
+            if (part.sheet != sheetIndex || part.outline.rings.empty() || Apart(box, BoxOf(part.outline), job.figureGap + kNear))
                 continue;
             ++pairs;
             const std::string partName = "part " + std::to_string(p + 1) + " \"" + vlhost::Host::Utf8(part.name) + "\"";

@@ -171,18 +171,6 @@ areas::Region RegionOf(const Outline& outline)
     return region;
 }
 
-NRect BoxOf(const Outline& outline)
-{
-    NRect box{{1e300, 1e300}, {-1e300, -1e300}};
-    for (const Ring& ring : outline.rings) {
-        for (const NPoint& p : ring.points) {
-            box.pBot = {std::min(box.pBot.x, p.x), std::min(box.pBot.y, p.y)};
-            box.pTop = {std::max(box.pTop.x, p.x), std::max(box.pTop.y, p.y)};
-        }
-    }
-    return box;
-}
-
 bool Inside(const NRect& inner, const NRect& outer)
 {
     return inner.pBot.x > outer.pBot.x - kInside && inner.pBot.y > outer.pBot.y - kInside &&
