@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -69,20 +70,6 @@ std::vector<NPoint> RingWithoutSpikes(const std::vector<NPoint>& ring)
 
 namespace {
 
-std::vector<std::vector<NPoint>> Cleaned(const std::vector<std::vector<NPoint>>& rings)
-{
-    std::vector<std::vector<NPoint>> out;
-    for (const std::vector<NPoint>& ring : rings)
-        out.push_back(RingWithoutSpikes(ring));
-    return out;
-}
-
-struct Edge {
-    size_t ring = 0;
-    size_t index = 0;  // from vertex `index` to the next one
-    double xmin = 0.0, xmax = 0.0, ymin = 0.0, ymax = 0.0;
-};
-
 // One passage of a ring through a point: the directions from the point back
 // along the ring and on along it. Passages through one vertex, or through one
 // edge's interior, are the same passage.
@@ -92,57 +79,177 @@ struct Pass {
     size_t id = 0;
 };
 
+struct Edge {
+    size_t ring = 0;
+    size_t index = 0;  // from vertex `index` to the next one
+};
+
+struct Box {
+    double xmin, xmax, ymin, ymax;
+};
+
+// The rings without their spikes, side by side in one array: a drawing of
+// 100,000 holes has millions of edges, and each edge is its first vertex.
 class Sweep {
 public:
-    explicit Sweep(const std::vector<std::vector<NPoint>>& rings) : m_rings(Cleaned(rings)) {}
+    explicit Sweep(const std::vector<const std::vector<NPoint>*>& rings)
+    {
+        size_t count = 0;
+        for (const std::vector<NPoint>* ring : rings)
+            count += ring->size();
+        m_points.reserve(count);
+        m_start.reserve(rings.size() + 1);
+        for (const std::vector<NPoint>* ring : rings) {
+            m_start.push_back(m_points.size());
+            const std::vector<NPoint> kept = RingWithoutSpikes(*ring);
+            m_points.insert(m_points.end(), kept.begin(), kept.end());
+        }
+        m_start.push_back(m_points.size());
+        m_points.shrink_to_fit();
+        m_last.assign(m_points.size(), false);
+        for (size_t r = 0; r + 1 < m_start.size(); ++r)
+            if (m_start[r + 1] > m_start[r])
+                m_last[m_start[r + 1] - 1] = true;
+    }
 
+    // Edges are paired when their boxes, widened by kTouch, meet. Of the pairs
+    // that cross, the one found is the first in the order of a sweep over the
+    // edges by the left of their boxes (then by ring and index): the later
+    // edge first in that order, then the earlier one. The pairs are found
+    // through a uniform grid of about one cell an edge, each pair in the one
+    // cell that holds the lower left corner of where the two boxes meet.
     std::optional<RingCrossing> Run()
     {
-        // Reserved whole: a drawing of 100,000 holes has millions of edges.
-        size_t count = 0;
-        for (const std::vector<NPoint>& v : m_rings)
-            count += v.size() < 2 ? 0 : v.size();
-        std::vector<Edge> edges;
-        edges.reserve(count);
-        for (size_t r = 0; r < m_rings.size(); ++r) {
-            const std::vector<NPoint>& v = m_rings[r];
-            if (v.size() < 2)
+        std::vector<uint32_t> edges;  // the first vertex of each edge in m_points
+        for (size_t r = 0; r + 1 < m_start.size(); ++r) {
+            if (Size(r) < 2)
                 continue;
-            for (size_t k = 0; k < v.size(); ++k) {
-                const NPoint& a = v[k];
-                const NPoint& b = v[(k + 1) % v.size()];
-                edges.push_back({r, k, std::min(a.x, b.x), std::max(a.x, b.x), std::min(a.y, b.y), std::max(a.y, b.y)});
+            for (size_t k = m_start[r]; k < m_start[r + 1]; ++k)
+                edges.push_back(static_cast<uint32_t>(k));
+        }
+        if (edges.size() < 2)
+            return std::nullopt;
+        Layout(edges);
+        // The cells' edges, in the order of `edges`: cell c holds items [cellStart[c], cellStart[c + 1]).
+        std::vector<uint32_t> cellStart(m_cols * m_rows + 1, 0);
+        for (uint32_t e : edges)
+            ForCells(BoxOf(e), [&](size_t c) { ++cellStart[c + 1]; });
+        for (size_t c = 1; c < cellStart.size(); ++c)
+            cellStart[c] += cellStart[c - 1];
+        std::vector<uint32_t> items(cellStart.back());
+        {
+            std::vector<uint32_t> fill(cellStart.begin(), cellStart.end() - 1);
+            for (uint32_t e : edges)
+                ForCells(BoxOf(e), [&](size_t c) { items[fill[c]++] = e; });
+        }
+        edges = {};
+        // The crossing pair first in the sweep's order: the later edge, then the earlier one.
+        uint32_t bestLater = 0, bestEarlier = 0;
+        Box bestLaterBox{}, bestEarlierBox{};
+        std::optional<RingCrossing> found;
+        for (size_t c = 0; c + 1 < cellStart.size(); ++c) {
+            for (uint32_t i = cellStart[c]; i < cellStart[c + 1]; ++i) {
+                const Box a = BoxOf(items[i]);
+                for (uint32_t j = i + 1; j < cellStart[c + 1]; ++j) {
+                    const Box b = BoxOf(items[j]);
+                    if (a.xmax < b.xmin - kTouch || b.xmax < a.xmin - kTouch || a.ymax < b.ymin - kTouch ||
+                        b.ymax < a.ymin - kTouch)
+                        continue;
+                    if (CellOf(std::max(a.xmin, b.xmin) - kTouch, std::max(a.ymin, b.ymin) - kTouch) != c)
+                        continue;  // the boxes meet in another cell too: paired there
+                    const bool swapped = Before(items[j], b, items[i], a);
+                    const uint32_t earlier = swapped ? items[j] : items[i], later = swapped ? items[i] : items[j];
+                    const Box& earlierBox = swapped ? b : a;
+                    const Box& laterBox = swapped ? a : b;
+                    if (found && (Before(bestLater, bestLaterBox, later, laterBox) ||
+                                  (later == bestLater && !Before(earlier, earlierBox, bestEarlier, bestEarlierBox))))
+                        continue;
+                    if (std::optional<RingCrossing> crossing = Test(EdgeOf(earlier), EdgeOf(later))) {
+                        found = crossing;
+                        bestLater = later, bestEarlier = earlier;
+                        bestLaterBox = laterBox, bestEarlierBox = earlierBox;
+                    }
+                }
             }
         }
-        // Edges of equal start keep the rings' order; sorted in place, with no
-        // buffer of half of them beside.
-        std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) {
-            if (a.xmin != b.xmin)
-                return a.xmin < b.xmin;
-            return a.ring != b.ring ? a.ring < b.ring : a.index < b.index;
-        });
-        std::vector<const Edge*> active;
-        for (const Edge& e : edges) {
-            active.erase(std::remove_if(active.begin(), active.end(),
-                                        [&](const Edge* o) { return o->xmax < e.xmin - kTouch; }),
-                         active.end());
-            for (const Edge* o : active) {
-                if (o->ymax < e.ymin - kTouch || e.ymax < o->ymin - kTouch)
-                    continue;
-                if (std::optional<RingCrossing> found = Test(*o, e))
-                    return found;
-            }
-            active.push_back(&e);
-        }
-        return std::nullopt;
+        return found;
     }
 
 private:
-    const NPoint& Vertex(size_t ring, size_t k) const { return m_rings[ring][k % m_rings[ring].size()]; }
+    size_t Size(size_t ring) const { return m_start[ring + 1] - m_start[ring]; }
+    const NPoint& Vertex(size_t ring, size_t k) const { return m_points[m_start[ring] + k % Size(ring)]; }
+
+    Edge EdgeOf(uint32_t first) const
+    {
+        const size_t ring = static_cast<size_t>(std::upper_bound(m_start.begin(), m_start.end(), size_t{first}) -
+                                                m_start.begin()) - 1;
+        return {ring, first - m_start[ring]};
+    }
+    Box BoxOf(uint32_t first) const
+    {
+        const NPoint& a = m_points[first];
+        const NPoint& b = m_last[first] ? m_points[m_start[EdgeOf(first).ring]] : m_points[first + 1];
+        return {std::min(a.x, b.x), std::max(a.x, b.x), std::min(a.y, b.y), std::max(a.y, b.y)};
+    }
+
+    // The sweep's order of edges: by the left of their boxes, then by ring
+    // and index, which is the order of their first vertices in m_points.
+    static bool Before(uint32_t e, const Box& be, uint32_t f, const Box& bf)
+    {
+        return be.xmin != bf.xmin ? be.xmin < bf.xmin : e < f;
+    }
+
+    // The grid over the edges' boxes: cells about as many as edges, square,
+    // and never so small that the boxes fill more than a few cells each on
+    // average (long edges across a drawing of short ones).
+    void Layout(const std::vector<uint32_t>& edges)
+    {
+        Box all{INFINITY, -INFINITY, INFINITY, -INFINITY};
+        for (uint32_t e : edges) {
+            const Box b = BoxOf(e);
+            all = {std::min(all.xmin, b.xmin), std::max(all.xmax, b.xmax), std::min(all.ymin, b.ymin),
+                   std::max(all.ymax, b.ymax)};
+        }
+        m_x0 = all.xmin - 2 * kTouch;
+        m_y0 = all.ymin - 2 * kTouch;
+        const double w = all.xmax - all.xmin + 4 * kTouch, h = all.ymax - all.ymin + 4 * kTouch;
+        const double n = static_cast<double>(edges.size());
+        double cell = std::max({std::sqrt(w * h / n), std::max(w, h) / n, 8 * kTouch});
+        for (;;) {
+            m_cols = static_cast<size_t>(std::min(w / cell, n)) + 1;
+            m_rows = static_cast<size_t>(std::min(h / cell, n)) + 1;
+            m_perCell = 1.0 / cell;
+            double filled = 0.0;
+            for (uint32_t e : edges) {
+                const Box b = BoxOf(e);
+                filled += static_cast<double>(Column(b.xmax + kTouch) - Column(b.xmin - kTouch) + 1) *
+                          static_cast<double>(Row(b.ymax + kTouch) - Row(b.ymin - kTouch) + 1);
+            }
+            if (filled <= 4 * n + 16 || (m_cols == 1 && m_rows == 1))
+                break;
+            cell *= 2;
+        }
+    }
+    size_t Column(double x) const { return Index((x - m_x0) * m_perCell, m_cols); }
+    size_t Row(double y) const { return Index((y - m_y0) * m_perCell, m_rows); }
+    static size_t Index(double t, size_t count)
+    {
+        return t <= 0.0 ? 0 : t >= static_cast<double>(count - 1) ? count - 1 : static_cast<size_t>(t);
+    }
+    size_t CellOf(double x, double y) const { return Row(y) * m_cols + Column(x); }
+    template <class F>
+    void ForCells(const Box& b, F f) const
+    {
+        const size_t c0 = Column(b.xmin - kTouch), c1 = Column(b.xmax + kTouch);
+        const size_t r0 = Row(b.ymin - kTouch), r1 = Row(b.ymax + kTouch);
+        for (size_t r = r0; r <= r1; ++r)
+            for (size_t c = c0; c <= c1; ++c)
+                f(r * m_cols + c);
+    }
 
     Pass PassAt(const Edge& e, const NPoint& p) const
     {
-        const size_t n = m_rings[e.ring].size();
+        const size_t n = Size(e.ring);
         const NPoint& a = Vertex(e.ring, e.index);
         const NPoint& b = Vertex(e.ring, e.index + 1);
         if (Length(p - b) <= kTouch)
@@ -181,7 +288,7 @@ private:
     std::optional<RingCrossing> Test(const Edge& e1, const Edge& e2) const
     {
         const bool sameRing = e1.ring == e2.ring;
-        const size_t n = m_rings[e1.ring].size();
+        const size_t n = Size(e1.ring);
         const NPoint& a = Vertex(e1.ring, e1.index);
         const NPoint& b = Vertex(e1.ring, e1.index + 1);
         const NPoint& c = Vertex(e2.ring, e2.index);
@@ -243,12 +350,24 @@ private:
         return Crosses(p1, p2) ? Found(e1, e2, at) : std::nullopt;
     }
 
-    std::vector<std::vector<NPoint>> m_rings;
+    std::vector<NPoint> m_points;
+    std::vector<size_t> m_start;  // of each ring in m_points, and the end
+    std::vector<bool> m_last;     // of each point: the last of its ring
+    double m_x0 = 0.0, m_y0 = 0.0, m_perCell = 1.0;
+    size_t m_cols = 1, m_rows = 1;
 };
 
 }  // namespace
 
-std::optional<RingCrossing> FindRingCrossing(const std::vector<std::vector<NPoint>>& rings)
+std::optional<RingCrossing> FindRingCrossing(const std::vector<const std::vector<NPoint>*>& rings)
 {
     return Sweep(rings).Run();
+}
+
+std::optional<RingCrossing> FindRingCrossing(const std::vector<std::vector<NPoint>>& rings)
+{
+    std::vector<const std::vector<NPoint>*> pointers;
+    for (const std::vector<NPoint>& ring : rings)
+        pointers.push_back(&ring);
+    return FindRingCrossing(pointers);
 }

@@ -40,27 +40,36 @@ bool IsClosedChain(const NContour& contour)
 
 NPolygonPtr ApproximateChain(const vlapi::IVarnelDocument2DPtr& doc, const NContour& contour)
 {
-    std::vector<NSegmentPtr> pieces;
+    // Each chord gives its vertices from its start up to the next chord's.
+    std::vector<NPoint> points;
+    points.reserve(contour.m_segments.size());
+    std::vector<NSegmentPtr> fine;
     for (const NSegmentPtr& chord : contour.m_segments) {
         vlapi::IDrawingObjectPtr obj{hostAccess::ObjectOf(doc, chord->m_ref)};
         if (!obj)
             return {};
         if (obj->GetType() == vlapi::vlDrLineSeg) {
-            pieces.push_back(chord);
+            points.push_back(chord->p1);
             continue;
         }
-        std::vector<NSegmentPtr> fine;
+        if (AppendArcChordPoints(obj, *chord, points))
+            continue;
+        fine.clear();
         ApproximateObjectByLineSegments(obj, fine);
         if (!fine.empty() && !(fine.front()->p1 == chord->p1)) {
             for (const NSegmentPtr& piece : fine)
                 piece->Invert();
             std::reverse(fine.begin(), fine.end());
         }
-        pieces.insert(pieces.end(), fine.begin(), fine.end());
+        for (const NSegmentPtr& piece : fine)
+            points.push_back(piece->p1);
     }
-    NContour chain;
-    chain.InitSegments(pieces);
-    return chain.CreatePolygon();
+    if (points.empty())
+        return {};
+    auto ring = std::make_shared<NPolygon>();
+    ring->m_points = std::move(points);
+    ring->UpdateGabarit();
+    return ring;
 }
 
 bool HasRepeatedCurve(const std::vector<CurveChord>& curves)
@@ -101,9 +110,10 @@ std::wstring Millimetres(double v)
 
 std::wstring CrossingReason(const std::vector<NPolygonPtr>& rings)
 {
-    std::vector<std::vector<NPoint>> points;
+    static const std::vector<NPoint> kNone;
+    std::vector<const std::vector<NPoint>*> points;
     for (const NPolygonPtr& ring : rings)
-        points.push_back(ring ? ring->m_points : std::vector<NPoint>{});
+        points.push_back(ring ? &ring->m_points : &kNone);
     const std::optional<RingCrossing> crossing = FindRingCrossing(points);
     if (!crossing)
         return {};

@@ -290,6 +290,39 @@ void ApproximateObjectByLineSegments(vlapi::IDrawingObjectPtr obj, std::vector<N
     Approximate(obj, list);
 }
 
+bool AppendArcChordPoints(const vlapi::IDrawingObjectPtr& obj, const NSegment& chord, std::vector<NPoint>& out)
+{
+    NPoint centre;
+    double radius = 0.0;
+    if (!CircleOf(obj, centre, radius))
+        return false;
+    const auto angleOf = [&](const NPoint& p) { return std::atan2(p.y - centre.y, p.x - centre.x); };
+    const double from = angleOf(chord.p1);
+    double sweep = 2.0 * PI;  // a circle runs counter-clockwise from its start
+    if (const vlapi::IArcPtr arc{obj}) {
+        if (chord.p1 == chord.p2)
+            return false;
+        const bool counterClockwise = arc->GetDirection() == (chord.p1 == NPoint{arc->GetX1(), arc->GetY1()});
+        sweep = std::remainder(angleOf(chord.p2) - from, 2.0 * PI);
+        if (counterClockwise && sweep <= 0.0)
+            sweep += 2.0 * PI;
+        else if (!counterClockwise && sweep >= 0.0)
+            sweep -= 2.0 * PI;
+    }
+    // The sag the host's decomposition takes (SagFor), never below its least.
+    const double sag = std::max(std::min(Tolerance(), kRelativeSag * radius), 1e-9 * std::max(1.0, 2.0 * radius));
+    const double step = sag >= radius ? PI : 2.0 * std::acos(1.0 - sag / radius);
+    const double count = std::max(1.0, std::ceil(std::fabs(sweep) / step - 1e-9));
+    if (!std::isfinite(sag) || !(count < 1e7))
+        return false;
+    out.push_back(chord.p1);
+    for (double k = 1.0; k < count; ++k) {
+        const double a = from + sweep * k / count;
+        out.push_back({centre.x + radius * std::cos(a), centre.y + radius * std::sin(a)});
+    }
+    return true;
+}
+
 void ApproximateObjectsByLineSegments(const std::vector<vlapi::IDrawingObjectPtr>& objs,
                                       std::vector<NSegmentPtr>& segments)
 {

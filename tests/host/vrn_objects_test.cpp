@@ -3,6 +3,7 @@
 #include "vrn_fixture.h"
 
 #include "geometry/RingArea.h"
+#include "host/BorderRings.h"
 #include "host/HostAccess.h"
 
 #include <cmath>
@@ -109,6 +110,46 @@ TEST_F(VrnObjectsTest, CurvesAreApproximatedWithinAFractionOfTheirRadius)
         EXPECT_GE(ring.size(), 4u);
         EXPECT_NEAR(std::fabs(SignedArea(ring)), c.area, c.area * 1e-3) << ring.size() << " points";
     }
+}
+
+// The vertices of arcs and circles computed for the reading of rings are
+// those of the host's decomposition, from either end of an arc.
+TEST_F(VrnObjectsTest, ArcChordPointsAreThoseOfTheDecomposition)
+{
+    const vlapi::IDrawingObjectPtr curves[] = {
+        vlapi::IDrawingObjectPtr(hosttest::AddCircle(Container(), {10, 10}, 2.381)),
+        vlapi::IDrawingObjectPtr(hosttest::AddCircle(Container(), {-3, 4}, 500)),
+        vlapi::IDrawingObjectPtr(hosttest::AddArc(Container(), {-1, 0}, {1, 0}, {0, -1})),
+        vlapi::IDrawingObjectPtr(hosttest::AddArc(Container(), {5, 0}, {0, 5}, {3, 4})),
+        vlapi::IDrawingObjectPtr(hosttest::AddArc(Container(), {5, 0}, {0, 5}, {-3, -4})),
+    };
+    for (const vlapi::IDrawingObjectPtr& curve : curves) {
+        vrnApi::CurveChord chord;
+        ASSERT_TRUE(vrnApi::ReadCurveChord(curve, chord));
+        std::vector<NSegmentPtr> pieces;
+        vrnApi::ApproximateObjectByLineSegments(curve, pieces);
+        for (const bool inverted : {false, true}) {
+            NSegment along = *chord.chord;
+            if (inverted) {
+                if (along.p1 == along.p2)
+                    continue;
+                std::swap(along.p1, along.p2);
+                for (const NSegmentPtr& piece : pieces)
+                    piece->Invert();
+                std::reverse(pieces.begin(), pieces.end());
+            }
+            std::vector<NPoint> points;
+            ASSERT_TRUE(vrnApi::AppendArcChordPoints(curve, along, points));
+            ASSERT_EQ(points.size(), pieces.size());
+            for (size_t k = 0; k < points.size(); ++k) {
+                EXPECT_NEAR(points[k].x, pieces[k]->p1.x, 1e-9) << k;
+                EXPECT_NEAR(points[k].y, pieces[k]->p1.y, 1e-9) << k;
+            }
+        }
+    }
+    std::vector<NPoint> none;
+    EXPECT_FALSE(vrnApi::AppendArcChordPoints(vrntest::AddLine(Container(), {0, 0}, {1, 0}), NSegment({0, 0}, {1, 0}, 0), none));
+    EXPECT_TRUE(none.empty());
 }
 
 TEST_F(VrnObjectsTest, FirstSelectedObjectCountsOnlyWhenItIsAMacro)
