@@ -123,6 +123,28 @@ public:
     NRect m_rect{{GABARIT_LOW, GABARIT_LOW}, {GABARIT_HIGH, GABARIT_HIGH}};
 };
 
+class EdgeIndex;
+
+// A polygon prepared for many tests of what it holds: the answers of its
+// CheckContainPoint and CheckContainPoligon, each found among its edges near
+// the point or the other ring instead of all of them (a plate of a hundred
+// thousand holes with an outline of as many vertices). The polygon must
+// outlive the index and stay as it is.
+class NPolygonIndex {
+public:
+    explicit NPolygonIndex(const NPolygon& polygon);
+    ~NPolygonIndex();
+    NPolygonIndex(const NPolygonIndex&) = delete;
+    NPolygonIndex& operator=(const NPolygonIndex&) = delete;
+
+    bool ContainsPoint(const NPoint& p, bool touch) const;
+    bool ContainsPolygon(const NPolygon& other, bool touch) const;
+
+private:
+    const NPolygon& m_polygon;
+    std::unique_ptr<EdgeIndex> m_edges;
+};
+
 // Point in ring by ray casting; a point on the boundary gives `touch`.
 bool CheckPoligonContainPoint(const std::vector<NPoint>& pnts, const NPoint& p, bool touch);
 // `p` lies on an edge of the ring `points`.

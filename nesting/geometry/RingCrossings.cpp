@@ -12,7 +12,8 @@ constexpr double kTurn = 2.0 * PI;
 
 double Cross(const NPoint& u, const NPoint& v) { return u.x * v.y - u.y * v.x; }
 double Dot(const NPoint& u, const NPoint& v) { return u.x * v.x + u.y * v.y; }
-double Length(const NPoint& u) { return std::hypot(u.x, u.y); }
+// Coordinates stay far below the squares' overflow (parts end a billion millimetres out).
+double Length(const NPoint& u) { return std::sqrt(u.x * u.x + u.y * u.y); }
 
 NPoint Unit(const NPoint& u)
 {
@@ -147,11 +148,18 @@ public:
         uint32_t bestLater = 0, bestEarlier = 0;
         Box bestLaterBox{}, bestEarlierBox{};
         std::optional<RingCrossing> found;
+        std::vector<Box> boxes;  // of the edges of one cell
         for (size_t c = 0; c + 1 < cellStart.size(); ++c) {
-            for (uint32_t i = cellStart[c]; i < cellStart[c + 1]; ++i) {
-                const Box a = BoxOf(items[i]);
-                for (uint32_t j = i + 1; j < cellStart[c + 1]; ++j) {
-                    const Box b = BoxOf(items[j]);
+            const uint32_t first = cellStart[c], end = cellStart[c + 1];
+            if (end - first < 2)
+                continue;
+            boxes.clear();
+            for (uint32_t i = first; i < end; ++i)
+                boxes.push_back(BoxOf(items[i]));
+            for (uint32_t i = first; i < end; ++i) {
+                const Box& a = boxes[i - first];
+                for (uint32_t j = i + 1; j < end; ++j) {
+                    const Box& b = boxes[j - first];
                     if (a.xmax < b.xmin - kTouch || b.xmax < a.xmin - kTouch || a.ymax < b.ymin - kTouch ||
                         b.ymax < a.ymin - kTouch)
                         continue;

@@ -171,10 +171,11 @@ size_t FindOuterRing(const std::vector<NPolygonPtr>& rings)
         return rings[a]->GetGabaritArea() > rings[b]->GetGabaritArea();
     });
     for (size_t candidate : order) {
-        const NPolygon& outer = *rings[candidate];
+        // Each ring is looked for among the edges of the candidate near it.
+        const NPolygonIndex outer(*rings[candidate]);
         bool holdsAll = true;
         for (size_t k = 0; k < rings.size() && holdsAll; ++k)
-            holdsAll = k == candidate || outer.CheckContainPoligon(*rings[k], true);
+            holdsAll = k == candidate || outer.ContainsPolygon(*rings[k], true);
         if (holdsAll)
             return candidate;
     }
@@ -183,6 +184,8 @@ size_t FindOuterRing(const std::vector<NPolygonPtr>& rings)
 
 bool HasRingInHole(const std::vector<NPolygonPtr>& rings, size_t outer)
 {
+    // Rings times vertices beyond which a ring is indexed before the others are looked for in it.
+    constexpr size_t kPlainTests = 4096;
     if (rings.size() < 3)
         return false;
     // A ring within another has its gabarit's middle within the other's
@@ -205,19 +208,31 @@ bool HasRingInHole(const std::vector<NPolygonPtr>& rings, size_t outer)
               cell((r.pBot.x + r.pTop.x) / 2, all.pBot.x, width)]
             .push_back(k);
     }
+    std::vector<size_t> near;
     for (size_t a = 0; a < rings.size(); ++a) {
         if (a == outer)
             continue;
         const NRect& r = rings[a]->GetGabarit();
         const size_t x1 = cell(r.pBot.x - EPS, all.pBot.x, width), x2 = cell(r.pTop.x + EPS, all.pBot.x, width);
         const size_t y1 = cell(r.pBot.y - EPS, all.pBot.y, height), y2 = cell(r.pTop.y + EPS, all.pBot.y, height);
+        near.clear();
         for (size_t y = y1; y <= y2; ++y) {
             for (size_t x = x1; x <= x2; ++x) {
                 for (size_t b : cells[y * side + x]) {
-                    if (b != a && rings[a]->CheckContainPoligon(*rings[b], true))
-                        return true;
+                    if (b != a)
+                        near.push_back(b);
                 }
             }
+        }
+        // A large ring round many others (a hole shaped like a C about a
+        // field of small ones) finds each among its edges near it.
+        if (near.size() * rings[a]->m_points.size() > kPlainTests) {
+            const NPolygonIndex holder(*rings[a]);
+            if (std::any_of(near.begin(), near.end(), [&](size_t b) { return holder.ContainsPolygon(*rings[b], true); }))
+                return true;
+        } else if (std::any_of(near.begin(), near.end(),
+                               [&](size_t b) { return rings[a]->CheckContainPoligon(*rings[b], true); })) {
+            return true;
         }
     }
     return false;
