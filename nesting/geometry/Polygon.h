@@ -173,6 +173,9 @@ double CorrectMinGabaritAngle(double angle);
 enum class BooleanType : int32_t { Union = 0, Difference = 1, Intersection = 2 };
 bool CreateBooleanPoligons(const VectorPolygon& hodographs, BooleanType booleanType, VectorPolygon& outs,
                            bool unused = false);
+// The same for regions of several rings each: an outline with the holes in
+// it running the other way, or rings apart, as this operation gives them.
+bool CreateBooleanRegions(const std::vector<VectorPolygon>& regions, BooleanType booleanType, VectorPolygon& outs);
 void SortPolygonFragments(VectorPolygon& fragments);
 
 // Joins two outlines along their longest edges, `gap` apart; (dx, dy, angle in
