@@ -109,12 +109,17 @@ public:
         std::string_view code, value;
         std::string section;
         bool blockHeader = false;
+        size_t records = 0, groups = 0;
         while (nextLine(code) && nextLine(value)) {
             const int group = GroupCode(code);
             if (group == kNoCode)
                 return false;
             if (group == 0 && value == "EOF")
                 break;  // the file ends here, whatever follows
+            if ((group == 0 && ++records > kMaxRecords) || ++groups > kMaxGroups) {
+                m_object.reset();  // the converter reads the file as if it ended before this record
+                break;
+            }
             if (group == 2 && section.empty()) {
                 section = value;
                 m_into = section == "ENTITIES" ? &m_model : nullptr;
@@ -164,6 +169,9 @@ private:
     // Blocks, and blocks copied, beyond which a file is not looked into (the
     // converter reads no more than half a million of either).
     static constexpr size_t kMaxNames = 1'000'000;
+    // Records (groups of code 0), and groups, beyond which the converter reads nothing of a file.
+    static constexpr size_t kMaxRecords = 2'000'000;
+    static constexpr size_t kMaxGroups = 20'000'000;
 
     static int GroupCode(std::string_view trimmed)
     {

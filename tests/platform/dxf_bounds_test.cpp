@@ -90,7 +90,11 @@ INSTANTIATE_TEST_SUITE_P(
                 File({{"ENTITIES", Square(0, 0, 10) + Line(0, 0, 1, 1) + Groups(10'001, {5, "A"})}}),
                 L"объекты больше чем из десяти тысяч групп помимо их списков — 1", 4},
         Bounded{"object_of_no_kind", File({{"ENTITIES", Square(0, 0, 10) + Groups{{0, ""}, {8, "0"}}}}),
-                L"объекты , которые не импортируются — 1", 4}),
+                L"объекты , которые не импортируются — 1", 4},
+        // Records past two million are not looked at: the file is read as if it ended there.
+        Bounded{"two_million_records_and_more", File({{"ENTITIES", Square(0, 0, 10) + Groups(2'000'000, {0, "FOO"}) + Line(0, 0, 5, 5)}}),
+                L"всё, что в файле дальше первых 2 000 000 записей (объектов, вершин, элементов таблиц) или 20 000 000 групп, "
+                L"которые программа просматривает в одном файле; объекты FOO, которые не импортируются — 1999995", 4}),
     [](const ::testing::TestParamInfo<Bounded>& info) { return std::string(info.param.name); });
 
 TEST_F(DxfBoundsTest, ThousandsOfLayersAndLinetypesComeThroughWhole) {

@@ -37,7 +37,8 @@ class Leftovers {
   // Whether one more object left out for `why` would be named (not only counted).
   bool Names(const std::string& why) const;
   bool Empty() const { return byWhy_.empty(); }
-  // "why — n (where, where, … and k more); why — n (…)"; UTF-8.
+  // "why — n (where, where, … and k more); why — n (…)"; UTF-8. A why
+  // added with no count stands alone.
   std::string Text() const;
 
  private:
@@ -92,6 +93,14 @@ inline constexpr std::size_t kMaxPieces = 1'000'000;
 inline constexpr std::size_t kMaxTextBytes = 10'000'000;
 inline constexpr std::size_t kMaxLayers = 100'000;
 inline constexpr std::size_t kMaxBlocks = 500'000;
+// The records of a file looked at (objects, vertices, table entries, blocks:
+// each group of code 0), four times the objects read, and its groups, as
+// many as a file of the largest size has of sound objects: the objects beyond
+// those read are still counted where a file has some more, and a file of
+// millions of empty records or groups is read in a second, not for minutes.
+// A file is read up to the record in which either is passed.
+inline constexpr std::size_t kMaxRecords = 2'000'000;
+inline constexpr std::size_t kMaxFileGroups = 20'000'000;
 inline constexpr char kTooManyObjects[] = "объекты сверх 500 000, которые программа берёт из одного файла";
 inline constexpr char kTooManyPieces[] =
     "объекты сверх миллиона частей (вершин, точек сплайнов, строк текстов), которые программа берёт из одного файла";
@@ -102,6 +111,9 @@ inline constexpr char kOnTooManyLayers[] = "объекты на слоях св�
 inline constexpr char kOfTooManyLinetypes[] =
     "объекты с типами линий сверх 100 000, которые программа читает из одного файла";
 inline constexpr char kTooManyBlocks[] = "блоки сверх 500 000, которые программа читает из одного файла";
+inline constexpr char kTooManyRecords[] =
+    "всё, что в файле дальше первых 2 000 000 записей (объектов, вершин, элементов таблиц) или 20 000 000 групп, "
+    "которые программа просматривает в одном файле";
 
 // The first reading of the whole file: empty `error` when `bytes` can be read
 // as a DXF text, or the reason it cannot (in Russian, as the host speaks).
@@ -111,9 +123,14 @@ class Survey {
  public:
   bool Check(std::string_view bytes, std::string& error);
   bool Drawn(std::string_view block) const { return drawn_.count(block) > 0; }
+  // The bytes read: the whole file, or up to the record where it is cut.
+  std::size_t Read() const { return read_; }
+  bool Cut() const { return cut_; }
 
  private:
   std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual> drawn_;
+  std::size_t read_ = 0;
+  bool cut_ = false;
 };
 
 class Preparer;
