@@ -450,6 +450,25 @@ bool NPolygonIndex::ContainsPolygon(const NPolygon& other, bool touch) const
 {
     if (!CheckRectContainRect(m_polygon.GetGabarit(), other.GetGabarit()))
         return false;
+    const std::vector<NPoint>& pnts = m_polygon.m_points;
+    if (!other.m_points.empty() && !pnts.empty()) {
+        // Where no edge comes near the other ring's box, the box lies wholly
+        // inside or wholly outside, and no edge meets the other ring: its
+        // first point tells (a hole among thousands far from the outline).
+        const NRect box = BoundingBox(other.m_points);
+        const NRect near{{box.pBot.x - 4 * EPS, box.pBot.y - 4 * EPS}, {box.pTop.x + 4 * EPS, box.pTop.y + 4 * EPS}};
+        const size_t n = pnts.size();
+        bool clear = true;
+        for (size_t j : m_edges->Near(near.pBot.y, near.pTop.y)) {
+            if (SegmentMeetsBox(pnts[j == 0 ? n - 1 : j - 1], pnts[j], near)) {
+                clear = false;
+                break;
+            }
+        }
+        if (clear)
+            return ContainsPoint(MidPoint(other.m_points.back(), other.m_points.front()), true) &&
+                   (touch || ContainsPoint(other.m_points.front(), true));
+    }
     if (!other.m_points.empty()) {
         const NPoint* prev = &other.m_points.back();
         for (const NPoint& cur : other.m_points) {
@@ -459,7 +478,6 @@ bool NPolygonIndex::ContainsPolygon(const NPolygon& other, bool touch) const
         }
     }
     // CheckIntersection(other, false), with this ring's edges near other's box only.
-    const std::vector<NPoint>& pnts = m_polygon.m_points;
     if (pnts.empty() || other.m_points.empty() || !CheckIntersectRects(m_polygon.GetGabarit(), other.GetGabarit()))
         return true;
     if (pnts == other.m_points)

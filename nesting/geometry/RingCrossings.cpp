@@ -122,8 +122,9 @@ public:
     std::optional<RingCrossing> Run()
     {
         std::vector<uint32_t> edges;  // the first vertex of each edge in m_points
+        const std::vector<bool> alone = RingsAlone();
         for (size_t r = 0; r + 1 < m_start.size(); ++r) {
-            if (Size(r) < 2)
+            if (Size(r) < 2 || alone[r])
                 continue;
             for (size_t k = m_start[r]; k < m_start[r + 1]; ++k)
                 edges.push_back(static_cast<uint32_t>(k));
@@ -185,6 +186,123 @@ public:
 
 private:
     size_t Size(size_t ring) const { return m_start[ring + 1] - m_start[ring]; }
+
+    // Whether the ring turns the same way, strictly, at every vertex and
+    // round once, each of its edges longer than a thousand touches: no pair
+    // of its edges is a crossing.
+    bool StrictlyConvex(size_t ring) const
+    {
+        const size_t n = Size(ring);
+        if (n < 3)
+            return false;
+        int turn = 0, xTurns = 0, yTurns = 0;
+        double lastX = 0.0, lastY = 0.0;
+        for (size_t k = 0; k <= n; ++k) {
+            const NPoint& a = Vertex(ring, k);
+            const NPoint& b = Vertex(ring, k + 1);
+            const NPoint& c = Vertex(ring, k + 2);
+            const NPoint in = b - a, out = c - b;
+            if (Length(in) <= 1000 * kTouch)
+                return false;
+            const double cross = Cross(in, out);
+            const int side = cross > 0.0 ? 1 : cross < 0.0 ? -1 : 0;
+            if (side == 0 || (turn != 0 && side != turn))
+                return false;
+            turn = side;
+            // The directions of the edges go round once: each coordinate changes sign twice.
+            if (k < n) {
+                xTurns += in.x != 0.0 && lastX != 0.0 && (in.x > 0.0) != (lastX > 0.0);
+                yTurns += in.y != 0.0 && lastY != 0.0 && (in.y > 0.0) != (lastY > 0.0);
+                lastX = in.x != 0.0 ? in.x : lastX;
+                lastY = in.y != 0.0 ? in.y : lastY;
+            }
+        }
+        return xTurns <= 2 && yTurns <= 2;
+    }
+
+    // The rings none of whose edges can be paired: strictly convex, with a
+    // box (widened by kTouch) that meets no other small ring's and that no
+    // edge of a large ring meets. A field of holes in a plate pairs none of
+    // their edges: only those of the plate near them are looked at.
+    std::vector<bool> RingsAlone() const
+    {
+        const size_t count = m_start.size() - 1;
+        std::vector<bool> alone(count, false);
+        std::vector<Box> boxes(count, Box{INFINITY, -INFINITY, INFINITY, -INFINITY});
+        Box all{INFINITY, -INFINITY, INFINITY, -INFINITY};
+        for (size_t r = 0; r < count; ++r) {
+            for (size_t k = m_start[r]; k < m_start[r + 1]; ++k) {
+                const NPoint& p = m_points[k];
+                Box& b = boxes[r];
+                b = {std::min(b.xmin, p.x - kTouch), std::max(b.xmax, p.x + kTouch), std::min(b.ymin, p.y - kTouch),
+                     std::max(b.ymax, p.y + kTouch)};
+            }
+            if (Size(r) > 0)
+                all = {std::min(all.xmin, boxes[r].xmin), std::max(all.xmax, boxes[r].xmax),
+                       std::min(all.ymin, boxes[r].ymin), std::max(all.ymax, boxes[r].ymax)};
+        }
+        if (count < 2 || !(all.xmax > all.xmin && all.ymax > all.ymin))
+            return alone;
+        // A grid of about one cell a ring: a ring over more than a few cells is large.
+        const double cell = std::max(std::sqrt((all.xmax - all.xmin) * (all.ymax - all.ymin) / static_cast<double>(count)),
+                                     std::max(all.xmax - all.xmin, all.ymax - all.ymin) / static_cast<double>(count));
+        const size_t cols = static_cast<size_t>((all.xmax - all.xmin) / cell) + 1;
+        const size_t rows = static_cast<size_t>((all.ymax - all.ymin) / cell) + 1;
+        const auto index = [](double t, size_t n) {
+            return t <= 0.0 ? size_t{0} : t >= static_cast<double>(n - 1) ? n - 1 : static_cast<size_t>(t);
+        };
+        struct Span {
+            size_t c0, c1, r0, r1;
+        };
+        const auto spanOf = [&](const Box& b) {
+            return Span{index((b.xmin - all.xmin) / cell, cols), index((b.xmax - all.xmin) / cell, cols),
+                        index((b.ymin - all.ymin) / cell, rows), index((b.ymax - all.ymin) / cell, rows)};
+        };
+        constexpr size_t kSmallCells = 16;
+        std::vector<bool> large(count, false);
+        std::vector<std::vector<uint32_t>> ringsIn(cols * rows), largeEdgesIn(cols * rows);
+        for (size_t r = 0; r < count; ++r) {
+            if (Size(r) == 0)
+                continue;
+            const Span sp = spanOf(boxes[r]);
+            large[r] = (sp.c1 - sp.c0 + 1) * (sp.r1 - sp.r0 + 1) > kSmallCells;
+            if (!large[r]) {
+                for (size_t y = sp.r0; y <= sp.r1; ++y)
+                    for (size_t x = sp.c0; x <= sp.c1; ++x)
+                        ringsIn[y * cols + x].push_back(static_cast<uint32_t>(r));
+                continue;
+            }
+            for (size_t k = m_start[r]; k < m_start[r + 1]; ++k) {
+                Box b = BoxOf(static_cast<uint32_t>(k));
+                const Span es = spanOf({b.xmin - kTouch, b.xmax + kTouch, b.ymin - kTouch, b.ymax + kTouch});
+                for (size_t y = es.r0; y <= es.r1; ++y)
+                    for (size_t x = es.c0; x <= es.c1; ++x)
+                        largeEdgesIn[y * cols + x].push_back(static_cast<uint32_t>(k));
+            }
+        }
+        const auto meet = [](const Box& a, const Box& b) {
+            return a.xmin <= b.xmax && b.xmin <= a.xmax && a.ymin <= b.ymax && b.ymin <= a.ymax;
+        };
+        for (size_t r = 0; r < count; ++r) {
+            if (Size(r) < 3 || large[r] || !StrictlyConvex(r))
+                continue;
+            const Box& own = boxes[r];
+            const Span sp = spanOf(own);
+            bool met = false;
+            for (size_t y = sp.r0; y <= sp.r1 && !met; ++y) {
+                for (size_t x = sp.c0; x <= sp.c1 && !met; ++x) {
+                    for (uint32_t other : ringsIn[y * cols + x])
+                        met = met || (other != r && meet(own, boxes[other]));
+                    for (uint32_t e : largeEdgesIn[y * cols + x]) {
+                        const Box b = BoxOf(e);
+                        met = met || meet(own, {b.xmin - kTouch, b.xmax + kTouch, b.ymin - kTouch, b.ymax + kTouch});
+                    }
+                }
+            }
+            alone[r] = !met;
+        }
+        return alone;
+    }
     const NPoint& Vertex(size_t ring, size_t k) const { return m_points[m_start[ring] + k % Size(ring)]; }
 
     Edge EdgeOf(uint32_t first) const
