@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <deque>
 
 namespace {
 
@@ -30,6 +31,10 @@ bool SpikeTip(const NPoint& a, const NPoint& b, const NPoint& c)
 {
     const NPoint in = b - a;
     const NPoint out = c - b;
+    // Edges far longer than a touch, running on (the most usual), need no root.
+    constexpr double kLong = 4 * kTouch * kTouch;
+    if (Dot(in, in) > kLong && Dot(out, out) > kLong && Dot(in, out) >= 0.0)
+        return false;
     const double lengthIn = Length(in);
     const double lengthOut = Length(out);
     if (lengthIn <= kTouch || lengthOut <= kTouch)
@@ -41,6 +46,18 @@ bool SpikeTip(const NPoint& a, const NPoint& b, const NPoint& c)
 }
 
 }  // namespace
+
+bool RingHasSpikes(const std::vector<NPoint>& ring)
+{
+    const size_t n = ring.size();
+    if (n < 3)
+        return n == 2 && Length(ring[1] - ring[0]) <= kTouch;
+    for (size_t k = 0; k < n; ++k) {
+        if (SpikeTip(ring[k], ring[(k + 1) % n], ring[(k + 2) % n]))
+            return true;
+    }
+    return false;
+}
 
 // Repeated vertices and the tips of spikes go (a spike with vertices on its
 // way out and back, tip after tip).
@@ -89,28 +106,22 @@ struct Box {
     double xmin, xmax, ymin, ymax;
 };
 
-// The rings without their spikes, side by side in one array: a drawing of
-// 100,000 holes has millions of edges, and each edge is its first vertex.
+// The rings without their spikes: the caller's, or a copy where spikes go.
+// The vertices of the rings whose edges are paired are copied side by side,
+// one ring after another (a drawing of 100,000 holes has millions of
+// vertices, most of them in holes paired with nothing).
 class Sweep {
 public:
     explicit Sweep(const std::vector<const std::vector<NPoint>*>& rings)
     {
-        size_t count = 0;
-        for (const std::vector<NPoint>* ring : rings)
-            count += ring->size();
-        m_points.reserve(count);
-        m_start.reserve(rings.size() + 1);
         for (const std::vector<NPoint>* ring : rings) {
-            m_start.push_back(m_points.size());
-            const std::vector<NPoint> kept = RingWithoutSpikes(*ring);
-            m_points.insert(m_points.end(), kept.begin(), kept.end());
+            if (RingHasSpikes(*ring)) {
+                m_cleaned.push_back(RingWithoutSpikes(*ring));
+                m_rings.push_back(&m_cleaned.back());
+            } else {
+                m_rings.push_back(ring);
+            }
         }
-        m_start.push_back(m_points.size());
-        m_points.shrink_to_fit();
-        m_last.assign(m_points.size(), false);
-        for (size_t r = 0; r + 1 < m_start.size(); ++r)
-            if (m_start[r + 1] > m_start[r])
-                m_last[m_start[r + 1] - 1] = true;
     }
 
     // Edges are paired when their boxes, widened by kTouch, meet. Of the pairs
@@ -121,14 +132,22 @@ public:
     // cell that holds the lower left corner of where the two boxes meet.
     std::optional<RingCrossing> Run()
     {
-        std::vector<uint32_t> edges;  // the first vertex of each edge in m_points
+        // The rings paired, their vertices side by side in the order of the rings.
         const std::vector<bool> alone = RingsAlone();
-        for (size_t r = 0; r + 1 < m_start.size(); ++r) {
+        for (size_t r = 0; r < m_rings.size(); ++r) {
             if (Size(r) < 2 || alone[r])
                 continue;
-            for (size_t k = m_start[r]; k < m_start[r + 1]; ++k)
-                edges.push_back(static_cast<uint32_t>(k));
+            m_paired.push_back(r);
+            m_pairedStart.push_back(m_points.size());
+            m_points.insert(m_points.end(), m_rings[r]->begin(), m_rings[r]->end());
         }
+        m_pairedStart.push_back(m_points.size());
+        m_last.assign(m_points.size(), false);
+        for (size_t i = 0; i < m_paired.size(); ++i)
+            m_last[m_pairedStart[i + 1] - 1] = true;
+        std::vector<uint32_t> edges;  // the first vertex of each edge in m_points
+        for (size_t k = 0; k < m_points.size(); ++k)
+            edges.push_back(static_cast<uint32_t>(k));
         if (edges.size() < 2)
             return std::nullopt;
         Layout(edges);
@@ -185,7 +204,7 @@ public:
     }
 
 private:
-    size_t Size(size_t ring) const { return m_start[ring + 1] - m_start[ring]; }
+    size_t Size(size_t ring) const { return m_rings[ring]->size(); }
 
     // Whether the ring turns the same way, strictly, at every vertex and
     // round once, each of its edges longer than a thousand touches: no pair
@@ -202,7 +221,7 @@ private:
             const NPoint& b = Vertex(ring, k + 1);
             const NPoint& c = Vertex(ring, k + 2);
             const NPoint in = b - a, out = c - b;
-            if (Length(in) <= 1000 * kTouch)
+            if (Dot(in, in) <= 1e6 * kTouch * kTouch)
                 return false;
             const double cross = Cross(in, out);
             const int side = cross > 0.0 ? 1 : cross < 0.0 ? -1 : 0;
@@ -226,13 +245,12 @@ private:
     // their edges: only those of the plate near them are looked at.
     std::vector<bool> RingsAlone() const
     {
-        const size_t count = m_start.size() - 1;
+        const size_t count = m_rings.size();
         std::vector<bool> alone(count, false);
         std::vector<Box> boxes(count, Box{INFINITY, -INFINITY, INFINITY, -INFINITY});
         Box all{INFINITY, -INFINITY, INFINITY, -INFINITY};
         for (size_t r = 0; r < count; ++r) {
-            for (size_t k = m_start[r]; k < m_start[r + 1]; ++k) {
-                const NPoint& p = m_points[k];
+            for (const NPoint& p : *m_rings[r]) {
                 Box& b = boxes[r];
                 b = {std::min(b.xmin, p.x - kTouch), std::max(b.xmax, p.x + kTouch), std::min(b.ymin, p.y - kTouch),
                      std::max(b.ymax, p.y + kTouch)};
@@ -261,6 +279,7 @@ private:
         constexpr size_t kSmallCells = 16;
         std::vector<bool> large(count, false);
         std::vector<std::vector<uint32_t>> ringsIn(cols * rows), largeEdgesIn(cols * rows);
+        std::vector<Box> largeEdges;
         for (size_t r = 0; r < count; ++r) {
             if (Size(r) == 0)
                 continue;
@@ -272,12 +291,16 @@ private:
                         ringsIn[y * cols + x].push_back(static_cast<uint32_t>(r));
                 continue;
             }
-            for (size_t k = m_start[r]; k < m_start[r + 1]; ++k) {
-                Box b = BoxOf(static_cast<uint32_t>(k));
+            const std::vector<NPoint>& v = *m_rings[r];
+            for (size_t k = 0; k < v.size(); ++k) {
+                const NPoint& a = v[k];
+                const NPoint& c = v[(k + 1) % v.size()];
+                const Box b{std::min(a.x, c.x), std::max(a.x, c.x), std::min(a.y, c.y), std::max(a.y, c.y)};
                 const Span es = spanOf({b.xmin - kTouch, b.xmax + kTouch, b.ymin - kTouch, b.ymax + kTouch});
                 for (size_t y = es.r0; y <= es.r1; ++y)
                     for (size_t x = es.c0; x <= es.c1; ++x)
-                        largeEdgesIn[y * cols + x].push_back(static_cast<uint32_t>(k));
+                        largeEdgesIn[y * cols + x].push_back(static_cast<uint32_t>(largeEdges.size()));
+                largeEdges.push_back(b);
             }
         }
         const auto meet = [](const Box& a, const Box& b) {
@@ -294,7 +317,7 @@ private:
                     for (uint32_t other : ringsIn[y * cols + x])
                         met = met || (other != r && meet(own, boxes[other]));
                     for (uint32_t e : largeEdgesIn[y * cols + x]) {
-                        const Box b = BoxOf(e);
+                        const Box& b = largeEdges[e];
                         met = met || meet(own, {b.xmin - kTouch, b.xmax + kTouch, b.ymin - kTouch, b.ymax + kTouch});
                     }
                 }
@@ -303,18 +326,19 @@ private:
         }
         return alone;
     }
-    const NPoint& Vertex(size_t ring, size_t k) const { return m_points[m_start[ring] + k % Size(ring)]; }
+    const NPoint& Vertex(size_t ring, size_t k) const { return (*m_rings[ring])[k % Size(ring)]; }
 
+    // The ring and index of the edge whose first vertex is `first` in m_points.
     Edge EdgeOf(uint32_t first) const
     {
-        const size_t ring = static_cast<size_t>(std::upper_bound(m_start.begin(), m_start.end(), size_t{first}) -
-                                                m_start.begin()) - 1;
-        return {ring, first - m_start[ring]};
+        const size_t at = static_cast<size_t>(std::upper_bound(m_pairedStart.begin(), m_pairedStart.end(), size_t{first}) -
+                                              m_pairedStart.begin()) - 1;
+        return {m_paired[at], first - m_pairedStart[at]};
     }
     Box BoxOf(uint32_t first) const
     {
         const NPoint& a = m_points[first];
-        const NPoint& b = m_last[first] ? m_points[m_start[EdgeOf(first).ring]] : m_points[first + 1];
+        const NPoint& b = m_last[first] ? m_rings[EdgeOf(first).ring]->front() : m_points[first + 1];
         return {std::min(a.x, b.x), std::max(a.x, b.x), std::min(a.y, b.y), std::max(a.y, b.y)};
     }
 
@@ -476,9 +500,12 @@ private:
         return Crosses(p1, p2) ? Found(e1, e2, at) : std::nullopt;
     }
 
+    std::vector<const std::vector<NPoint>*> m_rings;
+    std::deque<std::vector<NPoint>> m_cleaned;  // the rings that had spikes, without them
+    std::vector<size_t> m_paired;               // the rings whose edges are paired
+    std::vector<size_t> m_pairedStart;          // where each of them starts in m_points, and the end
     std::vector<NPoint> m_points;
-    std::vector<size_t> m_start;  // of each ring in m_points, and the end
-    std::vector<bool> m_last;     // of each point: the last of its ring
+    std::vector<bool> m_last;  // of each point: the last of its ring
     double m_x0 = 0.0, m_y0 = 0.0, m_perCell = 1.0;
     size_t m_cols = 1, m_rows = 1;
 };

@@ -31,3 +31,5 @@ std::optional<RingCrossing> FindRingCrossing(const std::vector<const std::vector
 // another spike). What bounds or holds a ring is decided on these: a spike
 // holds no material.
 std::vector<NPoint> RingWithoutSpikes(const std::vector<NPoint>& ring);
+// Whether RingWithoutSpikes takes anything out of the ring.
+bool RingHasSpikes(const std::vector<NPoint>& ring);

@@ -15,6 +15,17 @@ namespace vrnApi {
 
 bool ReadCurveChord(const vlapi::IDrawingObjectPtr& obj, CurveChord& out)
 {
+    // A line is read from its ends (a part drawn as a polyline of a million
+    // vertices brings a million of them), as its curve would give them.
+    if (const vlapi::ILineSegmentPtr line{obj}) {
+        const NPoint p1{line->GetX1(), line->GetY1()};
+        const NPoint d{line->GetX2() - p1.x, line->GetY2() - p1.y};
+        const NPoint p2{p1.x + d.x, p1.y + d.y};
+        out.middle = {p1.x + d.x * 0.5, p1.y + d.y * 0.5};
+        out.chord = std::make_shared<NSegment>(p1, p2, 0);
+        out.chord->m_ref = hostAccess::ReferenceOf(obj);
+        return true;
+    }
     vlapi::ICurve2DPtr curve = obj ? obj->GetCurve() : vlapi::ICurve2DPtr{};
     if (!curve)
         return false;
@@ -126,6 +137,10 @@ std::vector<NPolygonPtr> WithoutSpikes(const std::vector<NPolygonPtr>& rings)
 {
     std::vector<NPolygonPtr> out;
     for (const NPolygonPtr& ring : rings) {
+        if (ring && !RingHasSpikes(ring->m_points)) {
+            out.push_back(ring);
+            continue;
+        }
         std::vector<NPoint> points = ring ? RingWithoutSpikes(ring->m_points) : std::vector<NPoint>{};
         if (points.size() < 3 || points.size() == ring->m_points.size()) {
             out.push_back(ring);

@@ -315,10 +315,22 @@ bool AppendArcChordPoints(const vlapi::IDrawingObjectPtr& obj, const NSegment& c
     const double count = std::max(1.0, std::ceil(std::fabs(sweep) / step - 1e-9));
     if (!std::isfinite(sag) || !(count < 1e7))
         return false;
+    // Each vertex turned from the one before by the step, every few anew from
+    // the angle itself: a hundred thousand holes have millions of vertices.
     out.push_back(chord.p1);
+    const double c = std::cos(sweep / count), s = std::sin(sweep / count);
+    double x = 0.0, y = 0.0;
     for (double k = 1.0; k < count; ++k) {
-        const double a = from + sweep * k / count;
-        out.push_back({centre.x + radius * std::cos(a), centre.y + radius * std::sin(a)});
+        if (std::fmod(k, 16.0) == 1.0) {
+            const double a = from + sweep * k / count;
+            x = radius * std::cos(a);
+            y = radius * std::sin(a);
+        } else {
+            const double turned = x * c - y * s;
+            y = x * s + y * c;
+            x = turned;
+        }
+        out.push_back({centre.x + x, centre.y + y});
     }
     return true;
 }

@@ -167,7 +167,8 @@ private:
     static constexpr size_t kMaxDepth = 16;
     static constexpr std::uintmax_t kMaxBytes = std::uintmax_t{256} << 20;
     // Blocks, and blocks copied, beyond which a file is not looked into (the
-    // converter reads no more than half a million of either).
+    // converter reads no more than half a million blocks and a quarter of a
+    // million objects).
     static constexpr size_t kMaxNames = 1'000'000;
     // Records (groups of code 0), and groups, beyond which the converter reads nothing of a file.
     static constexpr size_t kMaxRecords = 2'000'000;

@@ -81,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
     Dxf, BoundedDxfTest,
     ::testing::Values(
         Bounded{"text_of_a_million_lines", File({{"ENTITIES", Square(0, 0, 10) + MText(Repeated("\\P", 1'000'000))}}),
-                L"объекты сверх миллиона частей (вершин, точек сплайнов, строк текстов), которые программа берёт из одного файла — 1", 4},
+                L"объекты сверх 500 000 частей (вершин, точек сплайнов, строк текстов), которые программа берёт из одного файла — 1", 4},
         Bounded{"text_copies_beyond_ten_million_characters",
                 File({{"BLOCKS", Block("T", MText(std::string(3'000'000, 'x')))},
                       {"ENTITIES", Insert("T", 0, 0) + Insert("T", 0, 10) + Insert("T", 0, 20) + Insert("T", 0, 30)}}),
@@ -141,15 +141,15 @@ TEST_F(DxfBoundsTest, ObjectsLayersAndPlacedVerticesBeyondTheCapsAreLeftOutSlow)
   app->State().messages.clear();
   // Copies of a block the file does not define are objects all the same.
   Groups inserts = Square(0, 0, 10);
-  for (int i = 0; i < 500'000; ++i) Append(inserts, {{0, "INSERT"}, {2, "NONE"}});
-  Convert({"objects", dxftext::File({{"ENTITIES", inserts}}), L"объекты сверх 500 000, которые программа берёт из одного файла — 4", 4});
+  for (int i = 0; i < 250'000; ++i) Append(inserts, {{0, "INSERT"}, {2, "NONE"}});
+  Convert({"objects", dxftext::File({{"ENTITIES", inserts}}), L"объекты сверх 250 000, которые программа берёт из одного файла — 4", 4});
   app->State().messages.clear();
-  // Three copies of a polyline of 300,000 vertices are placed, the fourth would pass a million.
-  const Groups polyline = Polyline(std::vector<std::pair<double, double>>(300'000, {0, 0}), false);
+  // Three copies of a polyline of 150,000 vertices are placed, the fourth would pass half a million.
+  const Groups polyline = Polyline(std::vector<std::pair<double, double>>(150'000, {0, 0}), false);
   Convert({"copies",
            dxftext::File({{"BLOCKS", Block("P", polyline)},
                           {"ENTITIES", Insert("P", 0, 0) + Insert("P", 0, 1) + Insert("P", 0, 2) + Insert("P", 0, 3)}}),
-           L"объекты сверх миллиона частей (вершин, точек сплайнов, строк текстов), которые программа берёт из одного файла — 1", 3});
+           L"объекты сверх 500 000 частей (вершин, точек сплайнов, строк текстов), которые программа берёт из одного файла — 1", 3});
 }
 
 }  // namespace

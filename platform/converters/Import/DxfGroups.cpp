@@ -762,7 +762,7 @@ bool Survey::Check(std::string_view bytes, std::string& error) {
     return false;
   }
   // The blocks the model space draws: inserted there (not in paper space), or
-  // by a block it draws. The names of a file's first 500,000 inserts are
+  // by a block it draws. The names of a file's first 250,000 inserts are
   // looked at: no more objects are read from one file.
   constexpr std::size_t kInsertsLookedAt = kMaxObjects;
   std::size_t inserts = 0;

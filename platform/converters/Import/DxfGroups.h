@@ -88,22 +88,22 @@ inline constexpr std::size_t kMaxValue = 1023;
 // object one at least, a polyline one a vertex, a spline one a control or fit
 // point, a text one a line); the characters of texts; layers and linetypes,
 // defined or drawn on (each a layer or a line style of the document); blocks.
-inline constexpr std::size_t kMaxObjects = 500'000;
-inline constexpr std::size_t kMaxPieces = 1'000'000;
+inline constexpr std::size_t kMaxObjects = 250'000;
+inline constexpr std::size_t kMaxPieces = 500'000;
 inline constexpr std::size_t kMaxTextBytes = 10'000'000;
 inline constexpr std::size_t kMaxLayers = 100'000;
 inline constexpr std::size_t kMaxBlocks = 500'000;
 // The records of a file looked at (objects, vertices, table entries, blocks:
-// each group of code 0), four times the objects read, and its groups, as
+// each group of code 0), eight times the objects read, and its groups, as
 // many as a file of the largest size has of sound objects: the objects beyond
 // those read are still counted where a file has some more, and a file of
 // millions of empty records or groups is read in a second, not for minutes.
 // A file is read up to the record in which either is passed.
 inline constexpr std::size_t kMaxRecords = 2'000'000;
 inline constexpr std::size_t kMaxFileGroups = 20'000'000;
-inline constexpr char kTooManyObjects[] = "объекты сверх 500 000, которые программа берёт из одного файла";
+inline constexpr char kTooManyObjects[] = "объекты сверх 250 000, которые программа берёт из одного файла";
 inline constexpr char kTooManyPieces[] =
-    "объекты сверх миллиона частей (вершин, точек сплайнов, строк текстов), которые программа берёт из одного файла";
+    "объекты сверх 500 000 частей (вершин, точек сплайнов, строк текстов), которые программа берёт из одного файла";
 inline constexpr char kTooMuchText[] = "тексты сверх десяти миллионов символов, которые программа берёт из одного файла";
 inline constexpr char kTooManyLayers[] = "слои сверх 100 000, которые программа читает из одного файла";
 inline constexpr char kTooManyLinetypes[] = "типы линий сверх 100 000, которые программа читает из одного файла";
