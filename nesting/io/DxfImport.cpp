@@ -30,6 +30,8 @@ constexpr wchar_t kNoOutputFolder[] = L"не задана папка для фр
 constexpr wchar_t kNoConverter[] = L"не загружен конвертер DXF";
 constexpr wchar_t kNoFile[] = L"файл не найден";
 constexpr wchar_t kNotRead[] = L"файл не прочитан как DXF";
+constexpr wchar_t kNoneRead[] = L"ни один объект файла не прочитан";
+constexpr wchar_t kReaderLeftOut[] = L"пропущено: ";  // how the reader starts the list of what it left out
 constexpr wchar_t kNoMemory[] = L"для импорта детали не хватает памяти";
 constexpr wchar_t kUnreadValue[] = L"значение не принято:";
 constexpr wchar_t kUnknownMarking[] = L"маркировка не распознана:";
@@ -149,12 +151,14 @@ public:
     }
 
     // Why a converter that read nothing read nothing; empty when the
-    // drawing holds objects it reads.
-    std::wstring NothingRead() const
+    // drawing holds objects it reads (`planes` then set).
+    std::wstring NothingRead(bool* planes = nullptr) const
     {
         std::map<std::string, Kinds> resolved;
         std::vector<std::string> path;
         const Kinds all = Resolve(m_model, resolved, path);
+        if (planes)
+            *planes = all.planes;
         if (all.planes)
             return {};
         if (all.others)
@@ -407,10 +411,16 @@ std::wstring ProblemsText(const std::vector<std::wstring>& problems)
 std::wstring UnreadText(const fs::path& file, const std::wstring& leftOut)
 {
     DxfObjectKinds kinds;
-    const std::wstring why = kinds.Read(file) ? kinds.NothingRead() : std::wstring();
+    bool planes = false;
+    const std::wstring why = kinds.Read(file) ? kinds.NothingRead(&planes) : std::wstring();
     if (!why.empty())
         return why;
-    return leftOut.empty() ? std::wstring(kNotRead) : kNotRead + (L": " + leftOut);
+    if (leftOut.empty())
+        return kNotRead;
+    // A file of objects of the kinds read that the reader read and left all
+    // out (beyond its caps), saying what it left out: that is why.
+    const bool allLeftOut = planes && leftOut.starts_with(kReaderLeftOut);
+    return (allLeftOut ? kNoneRead : kNotRead) + (L": " + leftOut);
 }
 
 void ImportFiguresFromDxf(NestingModel& model, std::vector<FileMetaParams>& files, const std::wstring& outFolder,
