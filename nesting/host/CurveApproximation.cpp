@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -38,7 +39,8 @@ double HalfSmallerSide(vlapi::IVarnelDocument2D& doc, const vlapi::IDrawingObjec
 // box (of an ellipse, a spline, ...), so that a small closed curve still
 // gives a ring. Objects made of several pieces (polylines, contours,
 // equidistants) keep the configured sag.
-double SagFor(vlapi::IVarnelDocument2D& doc, const vlapi::IDrawingObjectPtr& obj)
+// `halfSide`: half the smaller side of the object's box, when the caller has it.
+double SagFor(vlapi::IVarnelDocument2D& doc, const vlapi::IDrawingObjectPtr& obj, std::optional<double> halfSide = {})
 {
     const double sag = Tolerance();
     if (!vrnApi::IsCurveType(obj->GetType()))
@@ -49,7 +51,7 @@ double SagFor(vlapi::IVarnelDocument2D& doc, const vlapi::IDrawingObjectPtr& obj
     else if (vlapi::IArcPtr arc{obj})
         size = arc->GetRadius();
     else
-        size = HalfSmallerSide(doc, obj);
+        size = halfSide ? *halfSide : HalfSmallerSide(doc, obj);
     return std::isfinite(size) && size > 0.0 ? std::min(sag, kRelativeSag * size) : sag;
 }
 
@@ -110,13 +112,23 @@ bool BoxOf(vlapi::IVarnelDocument2D& doc, const vlapi::APIObjectList& objects, d
     return true;
 }
 
-// The approximation is trusted only when it stays within the object's box.
-bool FitsObjectBox(vlapi::IVarnelDocument2D& doc, const vlapi::IDrawingObjectPtr& obj,
-                   const vlapi::DrawingObjectList& pieces)
+// The approximation is trusted only when it stays within the object's box
+// (w × h). The box of pieces that are all lines is that of their ends.
+bool FitsObjectBox(vlapi::IVarnelDocument2D& doc, double w, double h, const vlapi::DrawingObjectList& pieces)
 {
-    double w = 0.0, h = 0.0, pw = 0.0, ph = 0.0;
-    vlapi::APIObjectList list(pieces.begin(), pieces.end());
-    if (!BoxOf(doc, hostAccess::ListOf(obj), w, h) || !BoxOf(doc, list, pw, ph))
+    double x1 = INFINITY, y1 = INFINITY, x2 = -INFINITY, y2 = -INFINITY;
+    bool lines = !pieces.empty();
+    for (const vlapi::IDrawingObjectPtr& piece : pieces) {
+        const vlapi::ILineSegmentPtr line{piece};
+        if (!line) {
+            lines = false;
+            break;
+        }
+        x1 = std::min({x1, line->GetX1(), line->GetX2()}), x2 = std::max({x2, line->GetX1(), line->GetX2()});
+        y1 = std::min({y1, line->GetY1(), line->GetY2()}), y2 = std::max({y2, line->GetY1(), line->GetY2()});
+    }
+    double pw = x2 - x1, ph = y2 - y1;
+    if (!lines && !BoxOf(doc, vlapi::APIObjectList(pieces.begin(), pieces.end()), pw, ph))
         return false;
     return pw < w + 0.0001 && ph < h + 0.0001;
 }
@@ -264,11 +276,15 @@ void Approximate(const vlapi::IDrawingObjectPtr& obj, SegmentList& segments)
     vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
     if (!doc)
         return;
-    vlapi::IDrawingGroupPtr result = doc->DecomposeObject(obj.get(), 1, -2, SagFor(*doc.get(), obj));
+    // The object's box, asked of the host once (a spline's is costly): for its sag and for the check.
+    double w = 0.0, h = 0.0;
+    const bool boxed = BoxOf(*doc.get(), hostAccess::ListOf(obj), w, h);
+    vlapi::IDrawingGroupPtr result = doc->DecomposeObject(
+        obj.get(), 1, -2, SagFor(*doc.get(), obj, boxed ? std::min(w, h) * 0.5 : 0.0));
     if (!result)
         return;
     const vlapi::DrawingObjectList pieces = result->GetObjects({vlapi::vlAllObj});
-    if (FitsObjectBox(*doc.get(), obj, pieces)) {
+    if (boxed && FitsObjectBox(*doc.get(), w, h, pieces)) {
         for (const vlapi::IDrawingObjectPtr& piece : pieces) {
             if (piece && piece->GetType() == vlapi::vlDrLineSeg)
                 segments.Offer(vlapi::ILineSegmentPtr(piece));

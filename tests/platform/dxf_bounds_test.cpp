@@ -91,6 +91,10 @@ INSTANTIATE_TEST_SUITE_P(
                 L"объекты больше чем из десяти тысяч групп помимо их списков — 1", 4},
         Bounded{"object_of_no_kind", File({{"ENTITIES", Square(0, 0, 10) + Groups{{0, ""}, {8, "0"}}}}),
                 L"объекты , которые не импортируются — 1", 4},
+        // Splines of more points than a file's share cost too much to read: left out whole.
+        Bounded{"spline_of_a_hundred_thousand_and_one_points",
+                File({{"ENTITIES", Square(0, 0, 10) + FitSpline(std::vector<std::pair<double, double>>(100'001, {1, 1}))}}),
+                L"сплайны сверх 100 000 точек (управляющих и определяющих), которые программа берёт из одного файла — 1", 4},
         // Records past two million are not looked at: the file is read as if it ended there.
         Bounded{"two_million_records_and_more", File({{"ENTITIES", Square(0, 0, 10) + Groups(2'000'000, {0, "FOO"}) + Line(0, 0, 5, 5)}}),
                 L"всё, что в файле дальше первых 2 000 000 записей (объектов, вершин, элементов таблиц) или 20 000 000 групп, "

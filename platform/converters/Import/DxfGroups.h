@@ -90,6 +90,9 @@ inline constexpr std::size_t kMaxValue = 1023;
 // defined or drawn on (each a layer or a line style of the document); blocks.
 inline constexpr std::size_t kMaxObjects = 250'000;
 inline constexpr std::size_t kMaxPieces = 500'000;
+// Points of splines (control and fit points, also counted among the pieces):
+// a spline's point costs the reading of its outline many times a vertex's.
+inline constexpr std::size_t kMaxSplinePoints = 100'000;
 inline constexpr std::size_t kMaxTextBytes = 10'000'000;
 inline constexpr std::size_t kMaxLayers = 100'000;
 inline constexpr std::size_t kMaxBlocks = 500'000;
@@ -104,6 +107,8 @@ inline constexpr std::size_t kMaxFileGroups = 20'000'000;
 inline constexpr char kTooManyObjects[] = "объекты сверх 250 000, которые программа берёт из одного файла";
 inline constexpr char kTooManyPieces[] =
     "объекты сверх 500 000 частей (вершин, точек сплайнов, строк текстов), которые программа берёт из одного файла";
+inline constexpr char kTooManySplinePoints[] =
+    "сплайны сверх 100 000 точек (управляющих и определяющих), которые программа берёт из одного файла";
 inline constexpr char kTooMuchText[] = "тексты сверх десяти миллионов символов, которые программа берёт из одного файла";
 inline constexpr char kTooManyLayers[] = "слои сверх 100 000, которые программа читает из одного файла";
 inline constexpr char kTooManyLinetypes[] = "типы линий сверх 100 000, которые программа читает из одного файла";

@@ -506,8 +506,14 @@ class Builder {
         Drop(kTooManyPieces);
         return false;
       }
+      const std::size_t splinePoints = std::holds_alternative<std::unique_ptr<SplineR>>(r.item) ? pieces : 0;
+      if (splinePoints_ + splinePoints > kMaxSplinePoints) {
+        Drop(kTooManySplinePoints);
+        return false;
+      }
       text_ += text;
       pieces_ += pieces;
+      splinePoints_ += splinePoints;
     }
     return true;
   }
@@ -834,7 +840,7 @@ class Builder {
   const Here* here_ = nullptr;
   std::size_t visits_ = 0;
   std::size_t refused_ = 0;  // visits refused once kMaxVisits were made
-  std::size_t pieces_ = 0, text_ = 0;  // placed
+  std::size_t pieces_ = 0, splinePoints_ = 0, text_ = 0;  // placed
   std::vector<bool> layersDrawn_, linetypesDrawn_;  // by name
   std::size_t layersCount_ = 0, linetypesCount_ = 0;
 };

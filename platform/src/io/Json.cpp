@@ -419,9 +419,20 @@ class TreeWriter {
     std::variant<int, double, bool, geom::Point> value;
   };
 
+  // The text is gathered in a buffer and handed to the stream a megabyte at
+  // a time: a drawing of a million lines makes tens of millions of pieces.
   explicit TreeWriter(std::ostream& out)
-      : out_(out),
-        serializer_(nlohmann::detail::output_adapter<char>(out), ' ', nlohmann::detail::error_handler_t::strict) {}
+      : stream_(out),
+        serializer_(nlohmann::detail::output_adapter<char>(text_), ' ', nlohmann::detail::error_handler_t::strict) {}
+  ~TreeWriter() { Flush(); }
+  TreeWriter(const TreeWriter&) = delete;
+  TreeWriter& operator=(const TreeWriter&) = delete;
+
+  // Hands what is gathered to the stream.
+  void Flush() {
+    stream_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+    text_.clear();
+  }
 
   // `j` when it stands `depth` levels in, each marker of `lists`
   // (ListMarker(n), a member's value) written as that list.
@@ -509,7 +520,29 @@ class TreeWriter {
     serializer_.dump(json(v), true, false, 1, 0);
   }
 
-  std::ostream& out_;
+  // Appends to the buffer as a stream would write.
+  class Buffer {
+   public:
+    explicit Buffer(TreeWriter& owner) : owner_(owner) {}
+    Buffer& operator<<(char c) { return Put(std::string_view(&c, 1)); }
+    Buffer& operator<<(const char* text) { return Put(text); }
+    Buffer& operator<<(const std::string& text) { return Put(text); }
+    Buffer& operator<<(int v) { return Put(std::to_string(v)); }
+    Buffer& operator<<(std::size_t v) { return Put(std::to_string(v)); }
+    void write(const char* data, std::streamsize size) { Put(std::string_view(data, static_cast<std::size_t>(size))); }
+
+   private:
+    Buffer& Put(std::string_view text) {
+      owner_.text_.append(text);
+      if (owner_.text_.size() >= (std::size_t{1} << 20)) owner_.Flush();
+      return *this;
+    }
+    TreeWriter& owner_;
+  };
+
+  std::ostream& stream_;
+  std::string text_;
+  Buffer out_{*this};
   nlohmann::detail::serializer<json> serializer_;
 };
 
