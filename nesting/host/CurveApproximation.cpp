@@ -27,6 +27,11 @@ constexpr double kLeastArrow = 0.001;  // mm
 // whatever the configured sag.
 constexpr double kRelativeSag = 0.0007;
 
+// The smaller side of an ellipse's box from which its chords (each longer
+// than a thousandth of it, at the sag above) are all longer than the point
+// tolerance, so that no two of them are one.
+constexpr double kDistinctChords = 0.1;  // mm
+
 // Half the smaller side of the object's box; 0 when it has none.
 double HalfSmallerSide(vlapi::IVarnelDocument2D& doc, const vlapi::IDrawingObjectPtr& obj)
 {
@@ -71,11 +76,9 @@ private:
 // already, in either direction; the segments are found by their ends.
 class SegmentList {
 public:
-    explicit SegmentList(std::vector<NSegmentPtr>& segments) : m_segments(segments)
-    {
-        for (size_t i = 0; i < segments.size(); ++i)
-            File(i);
-    }
+    explicit SegmentList(std::vector<NSegmentPtr>& segments) : m_segments(segments) {}
+
+    bool Empty() const { return m_segments.empty(); }
 
     void Offer(const vlapi::ILineSegmentPtr& line)
     {
@@ -83,22 +86,29 @@ public:
             return;
         auto segment = std::make_shared<NSegment>(NPoint{line->GetX1(), line->GetY1()},
                                                   NPoint{line->GetX2(), line->GetY2()}, 0);
+        for (; m_filed < m_segments.size(); ++m_filed) {
+            m_ends.Add(m_segments[m_filed]->p1, m_filed);
+            m_ends.Add(m_segments[m_filed]->p2, m_filed);
+        }
         const bool known = m_ends.FirstNear(segment->p1, [&](size_t i) { return *m_segments[i] == *segment; }) !=
                            PointGrid::kNone;
         if (known)
             return;
         m_segments.push_back(segment);
-        File(m_segments.size() - 1);
+    }
+
+    // Takes a segment known to be none of those held; it is filed (for the
+    // segments offered later) only when one is.
+    void Take(const vlapi::ILineSegmentPtr& line)
+    {
+        if (line)
+            m_segments.push_back(std::make_shared<NSegment>(NPoint{line->GetX1(), line->GetY1()},
+                                                            NPoint{line->GetX2(), line->GetY2()}, 0));
     }
 
 private:
-    void File(size_t i)
-    {
-        m_ends.Add(m_segments[i]->p1, i);
-        m_ends.Add(m_segments[i]->p2, i);
-    }
-
     std::vector<NSegmentPtr>& m_segments;
+    size_t m_filed = 0;  // segments filed in m_ends
     PointGrid m_ends{EPS};
 };
 
@@ -284,10 +294,15 @@ void Approximate(const vlapi::IDrawingObjectPtr& obj, SegmentList& segments)
     if (!result)
         return;
     const vlapi::DrawingObjectList pieces = result->GetObjects({vlapi::vlAllObj});
+    // The chords of an ellipse (of some size) never repeat: into an empty
+    // list they go without being looked for (a hundred thousand of them).
+    const int type = obj->GetType();
+    const bool distinct =
+        segments.Empty() && (type == vlapi::vlDrEllipse || type == vlapi::vlDrEllipseArc) && std::min(w, h) >= kDistinctChords;
     if (boxed && FitsObjectBox(*doc.get(), w, h, pieces)) {
         for (const vlapi::IDrawingObjectPtr& piece : pieces) {
             if (piece && piece->GetType() == vlapi::vlDrLineSeg)
-                segments.Offer(vlapi::ILineSegmentPtr(piece));
+                distinct ? segments.Take(vlapi::ILineSegmentPtr(piece)) : segments.Offer(vlapi::ILineSegmentPtr(piece));
             else if (pieces.size() > 1)
                 Approximate(piece, segments);
         }

@@ -66,6 +66,12 @@ std::string LayersAndLinetypes(int count) {
 // An MTEXT of `text`.
 Groups MText(const std::string& text) { return Text(0, 0, text, "MTEXT"); }
 
+Groups Repeat(const Groups& groups, std::size_t times) {
+  Groups out;
+  for (std::size_t i = 0; i < times; ++i) Append(out, groups);
+  return out;
+}
+
 std::string Repeated(const std::string& piece, std::size_t times) {
   std::string out;
   out.reserve(piece.size() * times);
@@ -95,6 +101,9 @@ INSTANTIATE_TEST_SUITE_P(
         Bounded{"spline_of_a_hundred_thousand_and_one_points",
                 File({{"ENTITIES", Square(0, 0, 10) + FitSpline(std::vector<std::pair<double, double>>(100'001, {1, 1}))}}),
                 L"сплайны сверх 100 000 точек (управляющих и определяющих), которые программа берёт из одного файла — 1", 4},
+        Bounded{"twenty_thousand_and_one_ellipses",
+                File({{"ENTITIES", Square(0, 0, 10) + Repeat(HalfEllipse(5, 5, 2, 1, true), 20'001)}}),
+                L"эллипсы сверх 20 000, которые программа берёт из одного файла — 1", 20'004},
         // Records past two million are not looked at: the file is read as if it ended there.
         Bounded{"two_million_records_and_more", File({{"ENTITIES", Square(0, 0, 10) + Groups(2'000'000, {0, "FOO"}) + Line(0, 0, 5, 5)}}),
                 L"всё, что в файле дальше первых 2 000 000 записей (объектов, вершин, элементов таблиц) или 20 000 000 групп, "

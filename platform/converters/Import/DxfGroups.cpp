@@ -567,11 +567,14 @@ class Preparer {
     if (pieces_ + pieces > kMaxPieces) return Skip(kTooManyPieces, head);
     const std::size_t splinePoints = type == "SPLINE" ? pieces : 0;
     if (splinePoints_ + splinePoints > kMaxSplinePoints) return Skip(kTooManySplinePoints, head);
+    const std::size_t ellipses = type == "ELLIPSE" ? 1 : 0;
+    if (ellipses_ + ellipses > kMaxEllipses) return Skip(kTooManyEllipses, head);
     const std::size_t text = type == "TEXT" || type == "MTEXT" || type == "INSERT" ? head.textBytes + followers.textBytes : 0;
     if (textBytes_ + text > kMaxTextBytes) return Skip(kTooMuchText, head);
     ++objects_;
     pieces_ += pieces;
     splinePoints_ += splinePoints;
+    ellipses_ += ellipses;
     textBytes_ += text;
     Keep(head.first, head.last);
     for (const auto& [first, last] : followers.kept) Keep(first, last);
@@ -648,7 +651,7 @@ class Preparer {
   std::string otherWhy_;
   bool kept_ = false;
   std::optional<Record> pending_;  // read ahead: what follows an object's followers
-  std::size_t objects_ = 0, pieces_ = 0, splinePoints_ = 0, textBytes_ = 0;  // given to dxflib
+  std::size_t objects_ = 0, pieces_ = 0, splinePoints_ = 0, ellipses_ = 0, textBytes_ = 0;  // given to dxflib
   std::size_t layers_ = 0, linetypes_ = 0, blocks_ = 0;  // defined
   std::string* out_ = nullptr;
   bool cutNamed_ = false;

@@ -93,6 +93,8 @@ inline constexpr std::size_t kMaxPieces = 500'000;
 // Points of splines (control and fit points, also counted among the pieces):
 // a spline's point costs the reading of its outline many times a vertex's.
 inline constexpr std::size_t kMaxSplinePoints = 100'000;
+// Ellipses and their arcs, each followed on a hundred chords or more.
+inline constexpr std::size_t kMaxEllipses = 20'000;
 inline constexpr std::size_t kMaxTextBytes = 10'000'000;
 inline constexpr std::size_t kMaxLayers = 100'000;
 inline constexpr std::size_t kMaxBlocks = 500'000;
@@ -109,6 +111,7 @@ inline constexpr char kTooManyPieces[] =
     "объекты сверх 500 000 частей (вершин, точек сплайнов, строк текстов), которые программа берёт из одного файла";
 inline constexpr char kTooManySplinePoints[] =
     "сплайны сверх 100 000 точек (управляющих и определяющих), которые программа берёт из одного файла";
+inline constexpr char kTooManyEllipses[] = "эллипсы сверх 20 000, которые программа берёт из одного файла";
 inline constexpr char kTooMuchText[] = "тексты сверх десяти миллионов символов, которые программа берёт из одного файла";
 inline constexpr char kTooManyLayers[] = "слои сверх 100 000, которые программа читает из одного файла";
 inline constexpr char kTooManyLinetypes[] = "типы линий сверх 100 000, которые программа читает из одного файла";

@@ -511,9 +511,15 @@ class Builder {
         Drop(kTooManySplinePoints);
         return false;
       }
+      const std::size_t ellipses = std::holds_alternative<std::unique_ptr<DL_EllipseData>>(r.item) ? 1 : 0;
+      if (ellipses_ + ellipses > kMaxEllipses) {
+        Drop(kTooManyEllipses);
+        return false;
+      }
       text_ += text;
       pieces_ += pieces;
       splinePoints_ += splinePoints;
+      ellipses_ += ellipses;
     }
     return true;
   }
@@ -840,7 +846,7 @@ class Builder {
   const Here* here_ = nullptr;
   std::size_t visits_ = 0;
   std::size_t refused_ = 0;  // visits refused once kMaxVisits were made
-  std::size_t pieces_ = 0, splinePoints_ = 0, text_ = 0;  // placed
+  std::size_t pieces_ = 0, splinePoints_ = 0, ellipses_ = 0, text_ = 0;  // placed
   std::vector<bool> layersDrawn_, linetypesDrawn_;  // by name
   std::size_t layersCount_ = 0, linetypesCount_ = 0;
 };
