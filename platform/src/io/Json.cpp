@@ -413,10 +413,11 @@ class TreeWriter {
     std::size_t size = 0;
     std::function<void(TreeWriter& writer, std::size_t item, unsigned depth)> write;
   };
-  // A member of a flat object: a whole number, a number, a flag or a point.
+  // A member of a flat object: a whole number, a number, a flag, a point or
+  // a list written item by item.
   struct Field {
     const char* key;
-    std::variant<int, double, bool, geom::Point> value;
+    std::variant<int, double, bool, geom::Point, const LazyList*> value;
   };
 
   // The text is gathered in a buffer and handed to the stream a megabyte at
@@ -482,6 +483,19 @@ class TreeWriter {
         Number(*d);
       } else if (const bool* b = std::get_if<bool>(&f.value)) {
         out_ << (*b ? "true" : "false");
+      } else if (const LazyList* const* list = std::get_if<const LazyList*>(&f.value)) {
+        if ((*list)->size == 0) {
+          out_ << "[]";
+        } else {
+          out_ << "[\n";
+          for (std::size_t i = 0; i < (*list)->size; ++i) {
+            Indent(depth + 2);
+            (*list)->write(*this, i, depth + 2);
+            out_ << (i + 1 < (*list)->size ? ",\n" : "\n");
+          }
+          Indent(depth + 1);
+          out_ << ']';
+        }
       } else {
         const geom::Point& p = std::get<geom::Point>(f.value);
         out_ << "[\n";
@@ -559,12 +573,12 @@ void DumpShape(TreeWriter& writer, const Shape& shape, unsigned depth) {
                        depth);
   const auto* text = dynamic_cast<const DrawingText*>(&shape);
   if (!text) return writer.Dump(ShapeJson(shape), depth);
-  json j = {{"type", shape.Type()}, {"ref", shape.Reference()}, {"layer", shape.layer}, {"style", shape.style},
-            {"anchor", PointJson(text->anchor)}, {"lines", ListMarker(0)}};
-  const auto& lines = text->model.lines;
-  writer.Dump(j, depth, {{lines.size(), [&](TreeWriter& w, std::size_t i, unsigned d) {
-                            w.Dump(TextLinesJson(text->model, i, i + 1).front(), d);
-                          }}});
+  const TreeWriter::LazyList lines{text->model.lines.size(), [&](TreeWriter& w, std::size_t i, unsigned d) {
+                                      w.Dump(TextLinesJson(text->model, i, i + 1).front(), d);
+                                    }};
+  writer.Flat({{"anchor", text->anchor}, {"layer", shape.layer}, {"lines", &lines}, {"ref", shape.Reference()},
+               {"style", shape.style}, {"type", shape.Type()}},
+              depth);
 }
 
 // Writes the 2D document as WriteJson(DocumentJson(doc)) does, but each
