@@ -26,6 +26,26 @@ bool ReadCurveChord(const vlapi::IDrawingObjectPtr& obj, CurveChord& out)
         out.chord->m_ref = hostAccess::ReferenceOf(obj);
         return true;
     }
+    // An arc likewise from its ends, its centre and its way round: the middle
+    // of its sweep.
+    if (const vlapi::IArcPtr arc{obj}) {
+        const NPoint centre{arc->GetXc(), arc->GetYc()};
+        const NPoint p1{arc->GetX1(), arc->GetY1()}, p2{arc->GetX2(), arc->GetY2()};
+        const double radius = arc->GetRadius();
+        const double from = std::atan2(p1.y - centre.y, p1.x - centre.x);
+        double sweep = std::atan2(p2.y - centre.y, p2.x - centre.x) - from;
+        if (arc->GetDirection())
+            sweep = sweep <= 0.0 ? sweep + 2.0 * PI : sweep;
+        else
+            sweep = sweep >= 0.0 ? sweep - 2.0 * PI : sweep;
+        if (std::isfinite(sweep) && std::isfinite(radius)) {
+            const double half = from + sweep * 0.5;
+            out.middle = {centre.x + radius * std::cos(half), centre.y + radius * std::sin(half)};
+            out.chord = std::make_shared<NSegment>(p1, p2, 0);
+            out.chord->m_ref = hostAccess::ReferenceOf(obj);
+            return true;
+        }
+    }
     vlapi::ICurve2DPtr curve = obj ? obj->GetCurve() : vlapi::ICurve2DPtr{};
     if (!curve)
         return false;

@@ -112,9 +112,10 @@ TEST_F(VrnObjectsTest, CurvesAreApproximatedWithinAFractionOfTheirRadius)
     }
 }
 
-// The vertices of arcs and circles computed for the reading of rings are
-// those of the host's decomposition, from either end of an arc.
-TEST_F(VrnObjectsTest, ArcChordPointsAreThoseOfTheDecomposition)
+// The chords of lines and arcs read from their ends, and the vertices of
+// arcs and circles computed for the reading of rings, are those the host's
+// curves and decomposition give, from either end of an arc.
+TEST_F(VrnObjectsTest, ChordsAndArcVerticesAreThoseOfTheCurves)
 {
     const vlapi::IDrawingObjectPtr curves[] = {
         vlapi::IDrawingObjectPtr(hosttest::AddCircle(Container(), {10, 10}, 2.381)),
@@ -126,6 +127,16 @@ TEST_F(VrnObjectsTest, ArcChordPointsAreThoseOfTheDecomposition)
     for (const vlapi::IDrawingObjectPtr& curve : curves) {
         vrnApi::CurveChord chord;
         ASSERT_TRUE(vrnApi::ReadCurveChord(curve, chord));
+        // Ends and middle as the curve gives them, however they are read.
+        const vlapi::ICurve2DPtr path = curve->GetCurve();
+        NPoint start, end, middle;
+        const double t0 = path->GetParamMin(), t1 = path->GetParamMax();
+        ASSERT_TRUE(path->GetPoint(t0, start.x, start.y) && path->GetPoint(t1, end.x, end.y) &&
+                    path->GetPoint((t0 + t1) / 2, middle.x, middle.y));
+        for (const auto& [got, want] : {std::pair{chord.chord->p1, start}, {chord.chord->p2, end}, {chord.middle, middle}}) {
+            EXPECT_NEAR(got.x, want.x, 1e-9);
+            EXPECT_NEAR(got.y, want.y, 1e-9);
+        }
         std::vector<NSegmentPtr> pieces;
         vrnApi::ApproximateObjectByLineSegments(curve, pieces);
         for (const bool inverted : {false, true}) {
@@ -148,8 +159,16 @@ TEST_F(VrnObjectsTest, ArcChordPointsAreThoseOfTheDecomposition)
         }
     }
     std::vector<NPoint> none;
-    EXPECT_FALSE(vrnApi::AppendArcChordPoints(vrntest::AddLine(Container(), {0, 0}, {1, 0}), NSegment({0, 0}, {1, 0}, 0), none));
+    const vlapi::IDrawingObjectPtr line{vrntest::AddLine(Container(), {0.1, 0.7}, {1.3, -2.9})};
+    EXPECT_FALSE(vrnApi::AppendArcChordPoints(line, NSegment({0, 0}, {1, 0}, 0), none));
     EXPECT_TRUE(none.empty());
+    vrnApi::CurveChord chord;
+    ASSERT_TRUE(vrnApi::ReadCurveChord(line, chord));
+    double x = 0.0, y = 0.0;
+    const vlapi::ICurve2DPtr path = line->GetCurve();
+    ASSERT_TRUE(path->GetPoint((path->GetParamMin() + path->GetParamMax()) / 2, x, y));
+    EXPECT_NEAR(chord.middle.x, x, 1e-12);
+    EXPECT_NEAR(chord.middle.y, y, 1e-12);
 }
 
 TEST_F(VrnObjectsTest, FirstSelectedObjectCountsOnlyWhenItIsAMacro)
