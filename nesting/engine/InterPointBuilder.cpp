@@ -1,6 +1,7 @@
 #include "engine/InterPointBuilder.h"
 
 #include "engine/HodographBuilder.h"
+#include "geometry/RingArea.h"
 #include "host/VarnelAPI.h"
 
 #include <algorithm>
@@ -17,6 +18,10 @@ constexpr double CLEAR_MARGIN = 0.01;
 constexpr int TRIED_ACROSS = 9;
 // The places whose middles are kept as hints for the next size.
 constexpr size_t KEPT_HINTS = 16;
+// Holes from which on a rectangle is first tried about smaller ones, and the
+// vertices those have at most.
+constexpr size_t MANY_HOLES = 100;
+constexpr size_t SMALLER_HOLE_VERTICES = 12;
 
 // The no-fit polygons of the search are built with these settings.
 constexpr double SEARCH_FIGURE_GAP = 30.0;
@@ -80,6 +85,15 @@ bool RingMeetsRect(const std::vector<NPoint>& ring, const NRect& r)
 bool RectsMeet(const NRect& a, const NRect& b)
 {
     return a.pBot.x <= b.pTop.x && b.pBot.x <= a.pTop.x && a.pBot.y <= b.pTop.y && b.pBot.y <= a.pTop.y;
+}
+
+// Whether the ring bounds its convex hull.
+bool ConvexRegion(const std::vector<NPoint>& ring)
+{
+    std::vector<NPoint> hull;
+    CreateConvexHull(ring, hull);
+    const double area = std::fabs(SignedArea(ring));
+    return hull.size() >= 3 && area > 0.0 && area >= std::fabs(SignedArea(hull)) * (1.0 - 1e-9);
 }
 
 NRect BoxOf(const std::vector<NPoint>& points)
@@ -157,6 +171,25 @@ void InterPointBuilder::Init(std::shared_ptr<const NPolygon> extPolygon, const V
     m_holeBoxes.clear();
     for (const NPolygonPtr& hole : m_holes)
         m_holeBoxes.push_back(hole ? BoxOf(hole->m_points) : NRect{{INFINITY, INFINITY}, {-INFINITY, -INFINITY}});
+    // Convex holes of many vertices as polygons of every few of them: each
+    // lies within its hole, so that where a rectangle has no place about
+    // them, it has none about the holes.
+    m_smallerHoles.clear();
+    bool fewer = false;
+    for (const NPolygonPtr& hole : m_holes) {
+        if (!hole || hole->m_points.size() <= 2 * SMALLER_HOLE_VERTICES || !ConvexRegion(hole->m_points)) {
+            m_smallerHoles.push_back(hole);
+            continue;
+        }
+        const size_t n = hole->m_points.size(), step = (n + SMALLER_HOLE_VERTICES - 1) / SMALLER_HOLE_VERTICES;
+        std::vector<NPoint> some;
+        for (size_t k = 0; k < n; k += step)
+            some.push_back(hole->m_points[k]);
+        m_smallerHoles.push_back(std::make_shared<NPolygon>(NPoint{}, some));
+        fewer = true;
+    }
+    if (!fewer || m_holes.size() < MANY_HOLES)
+        m_smallerHoles.clear();
 }
 
 NPoint InterPointBuilder::FindInternalPointForTextPlacement(const std::vector<vlapi::IDrawingObjectPtr>& objs,
@@ -266,6 +299,16 @@ bool InterPointBuilder::HasPlaces(const NRect& rect, std::vector<NPoint>& hints)
         }
     }
     const NPoint centre = CentreOf(rect);
+    if (!m_smallerHoles.empty()) {
+        VectorPolygon rough;
+        FitRectangle(centre, rect, m_smallerHoles, rough);
+        if (rough.empty())
+            return false;
+        for (const NPolygonPtr& place : rough) {
+            if (clearAt(CentreOf(BoxOf(place->m_points))))
+                return true;
+        }
+    }
     VectorPolygon places;
     FitRectangle(centre, rect, places);
     std::vector<std::pair<double, NPoint>> middles;
@@ -301,9 +344,15 @@ bool InterPointBuilder::StandsClear(const NRect& rect) const
 
 void InterPointBuilder::FitRectangle(const NPoint& centre, const NRect& rect, VectorPolygon& places) const
 {
+    FitRectangle(centre, rect, m_holes, places);
+}
+
+void InterPointBuilder::FitRectangle(const NPoint& centre, const NRect& rect, const VectorPolygon& holes,
+                                     VectorPolygon& places) const
+{
     HodographBuilder builder;
     builder.Init(SEARCH_FIGURE_GAP, SEARCH_SHEET_GAP, SEARCH_BUILD_METHOD, false);
-    builder.CreateInsideHodographs(centre, m_extPolygon, RectanglePolygon(rect), m_holes, places);
+    builder.CreateInsideHodographs(centre, m_extPolygon, RectanglePolygon(rect), holes, places);
 }
 
 // Among the places, largest gabarit first, the candidate nearest to the
