@@ -402,7 +402,8 @@ int main(int argc, char** argv)
         {"ring of 250,000 lines listed backwards", [](const fs::path& p) { LinesBackwards(p, 250000); }, ""},
         {"closed polyline of 990,000 vertices", [](const fs::path& p) { Ring(p, 990000, false); }, ""},
         {"closed polyline of 500,000 vertices", [](const fs::path& p) { Ring(p, 500000, false); }, ""},
-        {"closed polyline of 499,000 bulges", [](const fs::path& p) { Bulged(p, 499000, 0.05); }, ""},
+        {"closed polyline of 249,000 arcs", [](const fs::path& p) { Bulged(p, 249000, 0.05); }, ""},
+        {"closed polyline of 499,000 arcs", [](const fs::path& p) { Bulged(p, 499000, 0.05); }, ""},
         {"50,000 round holes r 2", [](const fs::path& p) { Holes(p, 50000, 2); }, "holes"},
         {"100,000 round holes r 2", [](const fs::path& p) { Holes(p, 100000, 2); }, "holes"},
         {"250,000 round holes r 2", [](const fs::path& p) { Holes(p, 250000, 2); }, ""},
@@ -417,8 +418,9 @@ int main(int argc, char** argv)
         {"204 MB of one LINE repeated", [&](const fs::path& p) {
              Minimal(p, "", "0\nLINE\n8\n0\n10\n200\n20\n0\n11\n300\n21\n0\n", 204 * mb);
          }, ""},
-        {"3D plate 400 x 300 with 1,500 holes r 1", [](const fs::path& p) { Plate(p, 1500, 1, 400, 300, false); }, "plate", true},
-        {"3D plate 400 x 600 with 3,000 holes r 1", [](const fs::path& p) { Plate(p, 3000, 1, 400, 600, true); }, "plate", true},
+        {"3D plate 400 x 300 with 1,500 holes r 1", [](const fs::path& p) { Plate(p, 1500, 1, 400, 300, false); }, "", true},
+        {"3D plate 400 x 300, 1,500 holes r 1 all over", [](const fs::path& p) { Plate(p, 1500, 1, 400, 300, true); }, "plate", true},
+        {"3D plate 400 x 600, 3,000 holes r 1 all over", [](const fs::path& p) { Plate(p, 3000, 1, 400, 600, true); }, "plate", true},
     };
     const fs::path scratch = fs::temp_directory_path() / ("dxf_bounds_bench-" + std::to_string(getpid()));
     int status = 0;

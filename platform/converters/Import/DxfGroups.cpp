@@ -228,6 +228,7 @@ struct Record {
   std::size_t counts[std::size(kCounted)] = {};
   std::size_t textBytes = 0;  // of its texts (codes 1 and 3)
   std::size_t breaks = 0;     // of an MTEXT's lines
+  std::size_t arcs = 0;       // bulges (groups of code 42) that are not nought
 
   // The first value of a code kWanted names.
   std::string_view Value(int code, std::string_view otherwise = "") const {
@@ -242,7 +243,7 @@ struct Record {
     why.clear();
     wanted = 0;
     std::fill(std::begin(counts), std::end(counts), 0);
-    textBytes = breaks = 0;
+    textBytes = breaks = arcs = 0;
   }
   bool End() const { return !type.data() || type == "ENDSEC" || type == "EOF"; }
 };
@@ -257,7 +258,7 @@ struct Followers {
   std::string why;
   bool level = true;
   std::optional<double> height;
-  std::size_t count = 0, textBytes = 0;
+  std::size_t count = 0, textBytes = 0, arcs = 0;
 
   void Add(const Record& f) {
     // The control frame of a polyline smoothed into a spline is not drawn:
@@ -269,6 +270,7 @@ struct Followers {
     paper = paper || f.Paper();
     if (why.empty()) why = f.why;
     if (f.type != "SEQEND") ++count;
+    arcs += f.arcs;
     textBytes += f.textBytes;
     if (f.type != "VERTEX") return;
     double z = 0;
@@ -469,6 +471,10 @@ class Preparer {
         record.values[w] = {g.value.data(), g.value.size()};
       }
       if (const int c = IndexOf(kCounted, g.code); c >= 0) ++record.counts[c];
+      if (g.code == 42) {
+        double bulge = 0;
+        record.arcs += ParseDouble(g.value, bulge) && bulge != 0;
+      }
       if (g.code == 1 || g.code == 3) {
         record.textBytes += g.value.size();
         // \P and \X start new lines (an escaped backslash before a P counts too: this bounds, not reads)
@@ -559,9 +565,9 @@ class Preparer {
     if (!why.empty()) return Skip(why, head);
     if (objects_ + 1 > kMaxObjects) return Skip(kTooManyObjects, head);
     std::size_t pieces = 1;
-    if (type == "LWPOLYLINE") pieces = std::max<std::size_t>(1, head.Count(10));
+    if (type == "LWPOLYLINE") pieces = std::max<std::size_t>(1, head.Count(10)) + head.arcs;
     else if (type == "SPLINE") pieces = std::max<std::size_t>(1, head.Count(10) + head.Count(11));
-    else if (type == "POLYLINE") pieces = std::max<std::size_t>(1, followers.count);
+    else if (type == "POLYLINE") pieces = std::max<std::size_t>(1, followers.count) + followers.arcs;
     else if (type == "MTEXT") pieces = 1 + head.breaks;
     else if (type == "INSERT") pieces = 1 + followers.count;
     if (pieces_ + pieces > kMaxPieces) return Skip(kTooManyPieces, head);

@@ -84,10 +84,12 @@ inline constexpr std::size_t kMaxValue = 1023;
 
 // What one file may bring (in its blocks and model space together) and
 // expand to, so that the host and the library's import of parts read any file
-// within seconds and a few hundred megabytes: objects; their pieces (each
-// object one at least, a polyline one a vertex, a spline one a control or fit
-// point, a text one a line); the characters of texts; layers and linetypes,
-// defined or drawn on (each a layer or a line style of the document); blocks.
+// within seconds and under a gigabyte: objects (as many round holes make
+// 700 MB of rings); their pieces (each object one at least, a polyline one a
+// vertex and two one whose edge to the next is an arc, a spline one a control
+// or fit point, a text one a line); the characters of texts; layers and
+// linetypes, defined or drawn on (each a layer or a line style of the
+// document); blocks.
 inline constexpr std::size_t kMaxObjects = 250'000;
 inline constexpr std::size_t kMaxPieces = 500'000;
 // Points of splines (control and fit points, also counted among the pieces):
@@ -108,7 +110,8 @@ inline constexpr std::size_t kMaxRecords = 2'000'000;
 inline constexpr std::size_t kMaxFileGroups = 20'000'000;
 inline constexpr char kTooManyObjects[] = "объекты сверх 250 000, которые программа берёт из одного файла";
 inline constexpr char kTooManyPieces[] =
-    "объекты сверх 500 000 частей (вершин, точек сплайнов, строк текстов), которые программа берёт из одного файла";
+    "объекты сверх 500 000 частей (вершин, дуговых за две, точек сплайнов, строк текстов), которые программа берёт из "
+    "одного файла";
 inline constexpr char kTooManySplinePoints[] =
     "сплайны сверх 100 000 точек (управляющих и определяющих), которые программа берёт из одного файла";
 inline constexpr char kTooManyEllipses[] = "эллипсы сверх 20 000, которые программа берёт из одного файла";

@@ -535,10 +535,15 @@ class Builder {
     return true;
   }
 
-  // The pieces an object makes (at least one; a polyline one a vertex, a
-  // spline one a point, a text one a line), and the bytes of its text.
+  // The pieces an object makes (at least one; a polyline one a vertex and two
+  // one whose edge is an arc, a spline one a point, a text one a line), and
+  // the bytes of its text.
   static std::size_t Pieces(const Item& item) {
-    if (const auto* p = std::get_if<std::unique_ptr<PolylineR>>(&item)) return std::max<std::size_t>(1, (*p)->vertices.size());
+    if (const auto* p = std::get_if<std::unique_ptr<PolylineR>>(&item)) {
+      const auto& v = (*p)->vertices;
+      return std::max<std::size_t>(1, v.size()) +
+             static_cast<std::size_t>(std::count_if(v.begin(), v.end(), [](const DL_VertexData& d) { return d.bulge != 0; }));
+    }
     if (const auto* s = std::get_if<std::unique_ptr<SplineR>>(&item))
       return std::max<std::size_t>(1, (*s)->poles.size() + (*s)->fits.size());
     if (const auto* m = std::get_if<std::unique_ptr<MTextR>>(&item)) {
