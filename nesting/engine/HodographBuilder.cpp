@@ -55,7 +55,7 @@ uint64_t ZOrder(const NPoint& p, const NRect& box)
 {
     const auto scaled = [](double v, double low, double high) {
         const double t = high > low ? (v - low) / (high - low) : 0.0;
-        return static_cast<uint64_t>(std::clamp(t, 0.0, 1.0) * 65535.0);
+        return static_cast<uint64_t>((t > 0.0 ? std::min(t, 1.0) : 0.0) * 65535.0);
     };
     const uint64_t x = scaled(p.x, box.pBot.x, box.pTop.x), y = scaled(p.y, box.pBot.y, box.pTop.y);
     uint64_t code = 0;

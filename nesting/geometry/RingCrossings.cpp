@@ -259,7 +259,8 @@ private:
                 all = {std::min(all.xmin, boxes[r].xmin), std::max(all.xmax, boxes[r].xmax),
                        std::min(all.ymin, boxes[r].ymin), std::max(all.ymax, boxes[r].ymax)};
         }
-        if (count < 2 || !(all.xmax > all.xmin && all.ymax > all.ymin))
+        if (count < 2 || !(all.xmax > all.xmin && all.ymax > all.ymin) || !std::isfinite(all.xmax - all.xmin) ||
+            !std::isfinite(all.ymax - all.ymin))
             return alone;
         // A grid of about one cell a ring: a ring over more than a few cells is large.
         const double cell = std::max(std::sqrt((all.xmax - all.xmin) * (all.ymax - all.ymin) / static_cast<double>(count)),
@@ -267,7 +268,7 @@ private:
         const size_t cols = static_cast<size_t>((all.xmax - all.xmin) / cell) + 1;
         const size_t rows = static_cast<size_t>((all.ymax - all.ymin) / cell) + 1;
         const auto index = [](double t, size_t n) {
-            return t <= 0.0 ? size_t{0} : t >= static_cast<double>(n - 1) ? n - 1 : static_cast<size_t>(t);
+            return !(t > 0.0) ? size_t{0} : t >= static_cast<double>(n - 1) ? n - 1 : static_cast<size_t>(t);
         };
         struct Span {
             size_t c0, c1, r0, r1;
@@ -365,6 +366,11 @@ private:
         const double w = all.xmax - all.xmin + 4 * kTouch, h = all.ymax - all.ymin + 4 * kTouch;
         const double n = static_cast<double>(edges.size());
         double cell = std::max({std::sqrt(w * h / n), std::max(w, h) / n, 8 * kTouch});
+        if (!std::isfinite(cell)) {  // points past any grid: one cell
+            m_cols = m_rows = 1;
+            m_perCell = 0.0;
+            return;
+        }
         for (;;) {
             m_cols = static_cast<size_t>(std::min(w / cell, n)) + 1;
             m_rows = static_cast<size_t>(std::min(h / cell, n)) + 1;
@@ -384,7 +390,7 @@ private:
     size_t Row(double y) const { return Index((y - m_y0) * m_perCell, m_rows); }
     static size_t Index(double t, size_t count)
     {
-        return t <= 0.0 ? 0 : t >= static_cast<double>(count - 1) ? count - 1 : static_cast<size_t>(t);
+        return !(t > 0.0) ? 0 : t >= static_cast<double>(count - 1) ? count - 1 : static_cast<size_t>(t);
     }
     size_t CellOf(double x, double y) const { return Row(y) * m_cols + Column(x); }
     template <class F>
