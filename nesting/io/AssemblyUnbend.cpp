@@ -54,13 +54,14 @@ double DirectionKey(const MbVector3D& n)
     return std::fabs(n.x) + 1.4142135623730951 * std::fabs(n.y) + 2.6457513110645907 * std::fabs(n.z);
 }
 
-// The sides of the sheet among the solid's faces: the plane faces that face
-// away from a plane face of the other side `thickness` behind them, the pair
+// A side of the sheet among the solid's faces: a plane face that faces away
+// from a plane face of the other side `thickness` behind it, one of the pair
 // the thickness separates. When the kernel marks the sides of the sheet only
-// marked faces are taken, in shell order. Otherwise a face along the edge of
-// a strip no wider than it is thick pairs too: the face with more loops
-// comes first (holes go through the sheet, not along it), then the larger.
-std::vector<MbFace*> SheetSides(const MbFaceShell& shell, double thickness)
+// marked faces are taken, the first in shell order. Otherwise a face along
+// the edge of a strip no wider than it is thick may pair too: the face with
+// more loops comes first (holes go through the sheet, not along it), then the
+// larger. Null when no face pairs.
+MbFace* SheetSide(const MbFaceShell& shell, double thickness)
 {
     std::vector<PlaneFace> planes;
     bool marked = false;
@@ -92,22 +93,23 @@ std::vector<MbFace*> SheetSides(const MbFaceShell& shell, double thickness)
         }
         return false;
     };
-    std::vector<std::pair<MbFace*, double>> sides;
+    std::vector<std::pair<const PlaneFace*, double>> candidates;  // with their areas
     for (const PlaneFace& plane : planes) {
-        if ((!marked || IsSuitableForFixed(*plane.face)) && facesAnOtherSide(plane))
-            sides.emplace_back(plane.face, plane.face->GetArea());
+        if (!marked || IsSuitableForFixed(*plane.face))
+            candidates.emplace_back(&plane, marked ? 0.0 : plane.face->GetArea());
     }
-    std::stable_sort(sides.begin(), sides.end(), [&](const auto& a, const auto& b) {
-        if (marked)
-            return false;
-        if (a.first->GetLoopsCount() != b.first->GetLoopsCount())
-            return a.first->GetLoopsCount() > b.first->GetLoopsCount();
-        return a.second > b.second;
-    });
-    std::vector<MbFace*> out;
-    for (const auto& side : sides)
-        out.push_back(side.first);
-    return out;
+    if (!marked) {
+        std::stable_sort(candidates.begin(), candidates.end(), [](const auto& a, const auto& b) {
+            const size_t loopsA = a.first->face->GetLoopsCount();
+            const size_t loopsB = b.first->face->GetLoopsCount();
+            return loopsA != loopsB ? loopsA > loopsB : a.second > b.second;
+        });
+    }
+    for (const auto& candidate : candidates) {
+        if (facesAnOtherSide(*candidate.first))
+            return candidate.first->face;
+    }
+    return nullptr;
 }
 
 // The solid's extent along the normal of a plane face.
@@ -165,12 +167,12 @@ bool AssemblyReader::UnbendSheetBody(vlapi::IBodyPtr body, const std::wstring& p
     GetBendGeomFromSolid(shell, innerFaces, outerFaces, fixedFace, fixedPoint);
     // The pattern lies in a side of the sheet, never in the largest face,
     // which for a strip thicker than it is wide runs along its edge.
-    const std::vector<MbFace*> sides = SheetSides(*shell, thickness);
-    if (sides.empty()) {
+    MbFace* side = SheetSide(*shell, thickness);
+    if (!side) {
         ShowFailure(partName, NoSheetSide(thickness).c_str());
         return false;
     }
-    fixedFace = SPtr<MbFace>(sides.front());
+    fixedFace = SPtr<MbFace>(side);
     fixedPoint = MiddleOfRanges(fixedFace->GetSurface());
     RPArray<MbFace> inner;
     RPArray<MbFace> outer;
