@@ -39,7 +39,8 @@ public:
     ImportPartMetaData* GetImportPartMetaData(int32_t row);
     // Edits of one record; a row that does not exist changes nothing. A
     // thickness must start with a number above 0 and a count with a whole
-    // number from 1: other texts are refused with a message, the old value kept.
+    // number from 1 (a thickness within the range of sheets): other texts are
+    // refused with a message, the old value kept.
     // A record whose material or thickness changes moves to the node of its
     // new material and thickness (counted into an equal record there), so
     // that its fragment is written into that node's folder.
@@ -56,9 +57,12 @@ public:
     static void GetSheetMetalFromPart(vlapi::IPartPtr part, int64_t idFinBody, double& thickness,
                                       std::vector<BendParam>& params);
 
-    // Unbending: the flat pattern's curves of a body, in the plane of its fixed face.
+    // Unbending: the flat pattern's curves of a body of sheet `thickness`, in
+    // the plane of a side of the sheet. A body with no pair of plane faces
+    // `thickness` apart, or not flat once unbent, gives none, with a message
+    // naming the part.
     static bool UnbendSheetBody(vlapi::IBodyPtr body, const std::wstring& partName, const std::vector<BendParam>& params,
-                                CurvesVector& curves, CurvesVector& bends);
+                                double thickness, CurvesVector& curves, CurvesVector& bends);
     static void GetBendGeomFromSolid(const SPtr<MbFaceShell>& shell, FacesVector& innerFaces, FacesVector& outerFaces,
                                      SPtr<MbFace>& fixedFace, MbCartPoint& fixedPoint);
     static SPtr<MbFace> GetMaxFaceFromSolid(const SPtr<MbSolid>& solid);
@@ -70,6 +74,11 @@ public:
                                    CurvesVector& bends);
     static void GetCurvesFromFace(const SPtr<MbFace>& face, const MbPlacement3D& place, CurvesVector& curves,
                                   CurvesVector& bends);
+
+    // Why a sheet of `thickness` mm is not nested (one out of the range that
+    // DXF markings are held to too, its value shown unrounded across the
+    // bound); empty for a thickness in range.
+    static std::wstring ThicknessOutOfRange(double thickness);
 
     // Writing fragments: one per unfolded part, in sub-folders by material and
     // thickness when `isCreateDirs`; one closing message tells what was written.

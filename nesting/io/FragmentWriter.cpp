@@ -76,6 +76,10 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                         skipped.Add(name, kNotSheet);
                         continue;
                     }
+                    if (const std::wstring reason = ThicknessOutOfRange(part.thickness); !reason.empty()) {
+                        skipped.Add(name, reason);
+                        continue;
+                    }
                     if (!part.unfolded) {
                         skipped.Add(name, kNotUnfolded);
                         continue;

@@ -15,7 +15,12 @@ namespace {
 
 constexpr int kMaxDepth = 64;
 
-std::string Name(const std::wstring& name) { return "\"" + Utf8(name) + "\""; }
+std::string Name(const std::wstring& name) { return "«" + Utf8(name) + "»"; }
+
+// A body as a message names it: its name, or its number when it has none.
+std::string BodyName(const BodyData& body) {
+  return body.name.empty() ? std::to_string(body.id) : Name(body.name) + " (" + std::to_string(body.id) + ")";
+}
 
 json LoopJson(const SheetLoop& loop) {
   if (loop.vertices.empty()) return {{"circle", {loop.cx, loop.cy, loop.radius}}};
@@ -48,7 +53,7 @@ json BodyJson(const BodyData& body) {
 }
 
 json PartJson(PartData& part, int depth) {
-  if (depth > kMaxDepth) Bad("component " + Name(part.name) + " is nested more than 64 levels deep");
+  if (depth > kMaxDepth) Bad("компонент " + Name(part.name) + " вложен глубже 64 уровней");
   json bodies = json::array(), sketches = json::array(), children = json::array();
   for (const BodyData& body : part.bodies) bodies.push_back(BodyJson(body));
   for (const auto& s : part.sketches)
@@ -66,13 +71,13 @@ SheetLoop LoopOf(const json& j) {
   SheetLoop loop;
   if (j.is_object() && j.contains("circle")) {
     const std::vector<double> c = Numbers(j, "circle");
-    if (c.size() != 3) Bad("a circle is not centre and radius");
+    if (c.size() != 3) Bad("окружность не задана центром и радиусом");
     loop.cx = c[0], loop.cy = c[1], loop.radius = c[2];
     return loop;
   }
   for (const json& v : List(j, "vertices")) {
     if (!v.is_array() || v.size() != 3 || !v[0].is_number() || !v[1].is_number() || !v[2].is_number())
-      Bad("a vertex is not x, y and bulge");
+      Bad("вершина не задана числами x, y и выпуклостью");
     loop.vertices.push_back({v[0].get<double>(), v[1].get<double>(), v[2].get<double>()});
   }
   return loop;
@@ -87,15 +92,15 @@ std::vector<SheetLoop> LoopsOf(const json& j, const char* name) {
 BodyData BodyOf(const json& j) {
   BodyData body;
   const json& id = Field(j, "id");
-  if (!id.is_number_integer()) Bad("a body's \"id\" is not an integer");
+  if (!id.is_number_integer()) Bad("поле \"id\" тела не целое число");
   body.id = id.get<int64_t>();
   body.name = Text(j, "name");
   const std::vector<double> pose = Numbers(j, "pose");
-  if (pose.size() != 6) Bad("a body's \"pose\" is not six numbers");
+  if (pose.size() != 6) Bad("поле \"pose\" тела не шесть чисел");
   body.pose = {pose[0], pose[1], pose[2], pose[3], pose[4], pose[5]};
   if (j.contains("block")) {
     const std::vector<double> size = Numbers(j, "block");
-    if (size.size() != 3) Bad("a block is not three sizes");
+    if (size.size() != 3) Bad("блок не задан тремя размерами");
     body.sheet = false;
     std::copy(size.begin(), size.end(), body.size);
     return body;
@@ -120,8 +125,8 @@ class PartReader {
   void Read(const json& j, PartData& part, int depth) {
     if (depth > kMaxDepth) {
       const bool named = j.is_object() && j.contains("name") && j["name"].is_string();
-      Bad("component " + (named ? "\"" + j["name"].get<std::string>() + "\"" : std::string("without a name")) +
-          " is nested more than 64 levels deep");
+      Bad("компонент " + (named ? "«" + j["name"].get<std::string>() + "»" : std::string("без имени")) +
+          " вложен глубже 64 уровней");
     }
     part.name = Text(j, "name");
     part.designation = Text(j, "designation");
@@ -140,9 +145,9 @@ class PartReader {
     for (const json& b : List(j, "bodies")) {
       BodyData body = BodyOf(b);
       for (const BodyData& other : part.bodies)
-        if (other.id == body.id) Bad("part " + Name(part.name) + ": two bodies have the id " + std::to_string(body.id));
+        if (other.id == body.id) Bad("деталь " + Name(part.name) + ": у двух тел один номер " + std::to_string(body.id));
       if (std::wstring error = PartData::Build(body); !error.empty())
-        Bad("part " + Name(part.name) + ", body " + std::to_string(body.id) + ": " + Utf8(error));
+        Bad("деталь " + Name(part.name) + ", тело " + BodyName(body) + ": " + Utf8(error));
       part.bodies.push_back(std::move(body));
     }
   }
@@ -153,11 +158,11 @@ class PartReader {
       sketch->name = Text(s, "name");
       sketch->base = Integer(s, "base");
       sketch->placed = Flag(s, "placed");
-      if (sketch->base < 0 || sketch->base > vlapi::vlPlaneYOZ) Bad("sketch " + Name(sketch->name) + " has no such base");
+      if (sketch->base < 0 || sketch->base > vlapi::vlPlaneYOZ) Bad("эскиз " + Name(sketch->name) + ": нет такой базовой плоскости");
       try {
         ReadDocument2D(Field(s, "drawing"), *sketch->drawing);
       } catch (const ReadError& e) {
-        Bad("sketch " + Name(sketch->name) + ": " + e.what);
+        Bad("эскиз " + Name(sketch->name) + ": " + e.what);
       }
       part.sketches.push_back(sketch);
     }
@@ -185,7 +190,7 @@ bool SaveDocument3D(Document3D& doc, const std::wstring& path) {
 }
 
 void ReadDocument3D(const json& j, Document3D& doc) {
-  if (j.value("format", "") != kFormat) Bad("not a document of this host");
+  if (j.value("format", "") != kFormat) Bad("не документ этой системы");
   PartReader(doc.App()).Read(Field(j, "top"), *doc.top, 0);
 }
 
