@@ -174,11 +174,10 @@ void Exporter::ExportToDXF(std::wstring folder)
         // folder, and none of its messages is told.
         std::wstring file;
         std::wstring reason;
-        if (run.gone) {
-        } else if (!run.staged->Commit(file, reason)) {
+        if (!run.gone && !run.staged->Commit(file, reason)) {
             vrnApi::ShowErrorText(L"Экспорт не выполнен: файл " + file + L" не удалось поместить в папку " + folder +
                                   L" (" + reason + L").\nФайлы папки оставлены как были.");
-        } else {
+        } else if (!run.gone) {
             for (const std::function<void()>& say : run.said)
                 say();
             const std::wstring earlier = EarlierNote(run);
