@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <system_error>
 
@@ -139,6 +142,84 @@ bool PendingFile::Commit(std::wstring& reason)
         return false;
     }
     m_committed = true;
+    return true;
+}
+
+StagedFiles::StagedFiles(fs::path folder)
+{
+    std::string name = (folder / ".export-XXXXXX").string();
+    if (::mkdtemp(name.data()))
+        m_stage = name;
+    else
+        m_error = vrnApi::detail::TextOf(fs::path(std::strerror(errno)));
+}
+
+StagedFiles::~StagedFiles()
+{
+    if (m_stage.empty() || m_keep)
+        return;
+    std::error_code ec;
+    fs::remove_all(m_stage, ec);
+}
+
+fs::path StagedFiles::Staged(const fs::path& target) const { return m_stage / target.filename(); }
+
+void StagedFiles::Written(const fs::path& target)
+{
+    if (std::find(m_written.begin(), m_written.end(), target) == m_written.end())
+        m_written.push_back(target);
+}
+
+bool StagedFiles::Commit(std::wstring& file, std::wstring& reason)
+{
+    // The old files wait here until every new one is in place.
+    const fs::path previous = m_stage / "previous";
+    std::error_code ec;
+    fs::create_directory(previous, ec);
+    struct Moved {
+        fs::path target;
+        bool hadOld = false;
+    };
+    std::vector<Moved> moved;
+    const auto oldOf = [&previous](const fs::path& target) { return previous / target.filename(); };
+    for (const fs::path& target : m_written) {
+        Moved move{target};
+        const fs::file_status status = fs::symlink_status(target, ec);
+        // What stands in a file's place and is no file (a folder) is not the
+        // user's earlier export: it is not moved aside.
+        bool failed = fs::exists(status) && !fs::is_regular_file(status) && !fs::is_symlink(status);
+        if (!failed && fs::exists(status)) {
+            fs::rename(target, oldOf(target), ec);
+            failed = static_cast<bool>(ec);
+            move.hadOld = !failed;
+        }
+        if (!failed) {
+            fs::rename(Staged(target), target, ec);
+            failed = static_cast<bool>(ec);
+            if (failed && move.hadOld)
+                fs::rename(oldOf(target), target, ec);
+        }
+        if (failed) {
+            file = vrnApi::detail::TextOf(target.filename());
+            reason = kNotReplaced;
+            // Back as they were: the new files out, the old ones in.
+            bool restored = true;
+            for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
+                fs::remove(it->target, ec);
+                if (it->hadOld) {
+                    fs::rename(oldOf(it->target), it->target, ec);
+                    restored = restored && !ec;
+                }
+            }
+            if (!restored) {
+                m_keep = true;
+                reason += L"; прежние файлы, которые не удалось вернуть на место, сохранены в папке " +
+                          vrnApi::detail::TextOf(previous);
+            }
+            return false;
+        }
+        moved.push_back(move);
+    }
     return true;
 }
 

@@ -110,6 +110,37 @@ private:
     bool m_committed = false;
 };
 
+// The files of one run written into a hidden folder of their own inside the
+// run's folder, each under its final name, and moved over their targets
+// together at the end: all of them, or none (those moved before one that
+// cannot be are moved back, and the old files with them). Left uncommitted
+// (the run cut short), the hidden folder goes with all it holds: the
+// folder's files are as they were.
+class StagedFiles {
+public:
+    explicit StagedFiles(std::filesystem::path folder);
+    ~StagedFiles();
+    StagedFiles(const StagedFiles&) = delete;
+    StagedFiles& operator=(const StagedFiles&) = delete;
+
+    // Whether the hidden folder was made; Error says why not.
+    bool Ready() const { return !m_stage.empty(); }
+    const std::wstring& Error() const { return m_error; }
+    // Where the file for `target` (in the run's folder) is written meanwhile.
+    std::filesystem::path Staged(const std::filesystem::path& target) const;
+    // The file staged for `target` is complete.
+    void Written(const std::filesystem::path& target);
+    // Moves every file written over its target. False, with the file's name
+    // and the reason, when one cannot be: every target is as before then.
+    bool Commit(std::wstring& file, std::wstring& reason);
+
+private:
+    std::filesystem::path m_stage;
+    std::vector<std::filesystem::path> m_written;
+    std::wstring m_error;
+    bool m_keep = false;  // old files could not be moved back: they stay here
+};
+
 // Saves the document under the pending file's temporary name and puts it in
 // place; false, with the reason, when either fails.
 bool SaveInPlace(const vlapi::IVarnelDocumentPtr& document, PendingFile& file, std::wstring& reason);

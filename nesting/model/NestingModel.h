@@ -14,6 +14,7 @@
 #include "model/Params.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -201,9 +202,12 @@ public:
     void LoadParams();
     void SaveParams();
     void SaveSession();
-    // The model's configuration values become the session's and go to the
-    // file; false, after a message naming the file and why, when the file
-    // could not be written (it stays as it was).
+    // The configuration values this model changed since it read them become
+    // the session's and go to the file, those alone: every other item keeps
+    // its text in the file, whatever another window saved meanwhile or the
+    // user wrote there by hand. A changed value that replaces one the reader
+    // refused is named in a message. False, after a message naming the file
+    // and why, when the file could not be written (it stays as it was).
     bool WriteToConfig();
     void Init();
     const ModelParams& GetParams() const { return *this; }
@@ -245,6 +249,9 @@ private:
     void DeleteBridgesOn(const NObjectPtr& owner);
 
     BridgeAnchors m_heldBridges;
+    // The configuration values as this model last read or wrote them: what
+    // the session changes is told against them.
+    std::optional<ConfigParams> m_configRead;
 };
 
 // Finds the bridge's owners in the active drawing through a temporary model.
