@@ -5,6 +5,10 @@
 #include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
 
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
 namespace {
 
 
@@ -20,23 +24,10 @@ int TextLayerNumber()
     return vrnApi::GetLayerNumber(vrnApi::LoadStr(IDS_NAME_TEXT_LAYER));
 }
 
-// The anchor factor of SetFontParams: 1, the view scale or its inverse.
-double AnchorFactor(const vlapi::IMacroObjectPtr& macro, bool offset, bool inverScale)
-{
-    if (!offset && !inverScale)
-        return 1.0;
-    vlapi::IViewPtr view(macro->GetParent());
-    const double scale = view ? view->GetScale() : 1.0;
-    if (scale <= 0.0)
-        return 1.0;
-    return inverScale ? 1.0 / scale : scale;
-}
-
-// Sets every item of one line to `height`; true when an item had a font.
-bool SetLineHeight(vlapi::ITextLine& line, double height)
+// Sets every item of one line to `height`.
+void SetLineHeight(vlapi::ITextLine& line, double height)
 {
     line.SetHeight(height);
-    bool fontSet = false;
     vlapi::ITextItemPtr item;
     for (int k = 0; k < line.GetItemsCount(); ++k) {
         item = line.GetItem(k);
@@ -44,30 +35,36 @@ bool SetLineHeight(vlapi::ITextLine& line, double height)
             continue;
         if (item->GetItemType() == vlapi::vlTItHyperText)
             item->SetItemType(vlapi::vlTItString);
-        if (vlapi::ITextFontPtr font{item}) {
+        if (vlapi::ITextFontPtr font{item})
             font->SetHeight(height);
-            fontSet = true;
-        }
     }
     if (item)
         item->Update();
-    return fontSet;
 }
 
-// Gives one text the height and moves its anchor by the factor, once.
-void SetTextHeight(vlapi::IDrawingText& drawingText, vlapi::IText& text, double height, double factor)
+// The height of a text as GetFontParams reads it: its first item's; 0 without one.
+double HeightOf(vlapi::IText& text)
 {
-    bool anchorScaled = false;
-    for (int j = 0; j < text.GetLinesCount(); ++j) {
-        vlapi::ITextLinePtr line = text.GetLine(j);
-        if (!line)
-            continue;
-        if (SetLineHeight(*line.get(), height) && !anchorScaled) {
-            drawingText.SetX(drawingText.GetX() * factor);
-            drawingText.SetY(drawingText.GetY() * factor);
-            anchorScaled = true;
+    vlapi::ITextLinePtr line = text.GetLinesCount() > 0 ? text.GetLine(0) : vlapi::ITextLinePtr{};
+    vlapi::ITextItemPtr item = line && line->GetItemsCount() > 0 ? line->GetItem(0) : vlapi::ITextItemPtr{};
+    vlapi::ITextFontPtr font{item};
+    return font ? font->GetHeight() : 0.0;
+}
+
+// A macro's texts in text order, each with the number of the container
+// (the macro or one of its member macros) whose frame its anchor is in.
+void CollectTexts(const vlapi::IMacroObjectPtr& macro, int& containers,
+                  std::vector<std::pair<vlapi::IDrawingTextPtr, int>>& texts)
+{
+    const int own = containers++;
+    for (const vlapi::IDrawingObjectPtr& member : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(macro))) {
+        const int type = member ? member->GetType() : vlapi::vlAllObj;
+        if (type == vlapi::vlDrMacro) {
+            CollectTexts(vlapi::IMacroObjectPtr(member), containers, texts);
+        } else if (type == vlapi::vlDrDrawText) {
+            if (vlapi::IDrawingTextPtr text{member})
+                texts.emplace_back(text, own);
         }
-        drawingText.Update();
     }
 }
 
@@ -172,16 +169,62 @@ void NMacroObject::GetFontParams(std::vector<FontParams>& params) const
     }
 }
 
-void NMacroObject::SetFontParams(const std::vector<FontParams>& params, bool offset, bool inverScale)
+void NMacroObject::SetFontParams(const std::vector<FontParams>& params, bool /*offset*/, bool /*inverScale*/)
 {
+    // A text's height and its anchor are lengths of one frame, the view's
+    // as the macro stands in it: a label keeps its lines apart only when
+    // they move as their heights change, whatever the view's scale (a factor
+    // of the scale alone would pull the lines together at a small scale and
+    // apart at a large one, their heights left as they were). So, for the
+    // texts of one frame, each anchor moves from the label's middle by the
+    // ratio of the text's new height to its old one. The middle is the
+    // anchors' mean weighted by their inverse heights: the heights changed,
+    // it stays where it was, and setting the old heights again puts every
+    // anchor back.
     if (!m_macro)
         return;
-    const std::vector<vlapi::IDrawingTextPtr> texts = TextsOf(m_macro);
+    std::vector<std::pair<vlapi::IDrawingTextPtr, int>> texts;
+    int containers = 0;
+    CollectTexts(m_macro, containers, texts);
     if (texts.size() != params.size())
         return;
-    const double factor = AnchorFactor(m_macro, offset, inverScale);
+    struct Change {
+        vlapi::IDrawingTextPtr drawing;
+        vlapi::ITextPtr text;
+        int frame;
+        double before;
+        double after;
+        bool moves;
+    };
+    std::vector<Change> changes;
     for (size_t i = 0; i < texts.size(); ++i) {
-        if (vlapi::ITextPtr text{texts[i]})
-            SetTextHeight(*texts[i].get(), *text.get(), params[i].height, factor);
+        vlapi::ITextPtr text{texts[i].first};
+        if (!text)
+            continue;
+        const double before = HeightOf(*text.get());
+        const double after = params[i].height;
+        const bool moves = before > 0.0 && after > 0.0 && std::isfinite(after / before);
+        changes.push_back({texts[i].first, text, texts[i].second, before, after, moves});
+    }
+    std::vector<NPoint> sum(static_cast<size_t>(containers));
+    std::vector<double> weight(static_cast<size_t>(containers), 0.0);
+    for (const Change& c : changes) {
+        if (!c.moves)
+            continue;
+        sum[static_cast<size_t>(c.frame)] += NPoint{c.drawing->GetX() / c.before, c.drawing->GetY() / c.before};
+        weight[static_cast<size_t>(c.frame)] += 1.0 / c.before;
+    }
+    for (const Change& c : changes) {
+        for (int j = 0; j < c.text->GetLinesCount(); ++j) {
+            if (vlapi::ITextLinePtr line = c.text->GetLine(j))
+                SetLineHeight(*line.get(), c.after);
+        }
+        if (c.moves) {
+            const NPoint middle{sum[static_cast<size_t>(c.frame)].x / weight[static_cast<size_t>(c.frame)], sum[static_cast<size_t>(c.frame)].y / weight[static_cast<size_t>(c.frame)]};
+            const double ratio = c.after / c.before;
+            c.drawing->SetX(middle.x + (c.drawing->GetX() - middle.x) * ratio);
+            c.drawing->SetY(middle.y + (c.drawing->GetY() - middle.y) * ratio);
+        }
+        c.drawing->Update();
     }
 }

@@ -124,28 +124,65 @@ TEST_F(MacroDecorTest, TextsOfACompoundFigureChangeAndReportTheirHeights)
     EXPECT_EQ(heights[1].height, 4.0);
 }
 
-TEST_F(MacroDecorTest, FontHeightsScaleEachAnchorOnce)
+// A label's lines move with their heights, in any view and whichever flag
+// is given: lines 5 high and 8 apart set to one height stand 8/5 of it
+// apart, a label of such lines keeps its middle; their old heights set
+// again (a line 10 high among them too), every anchor is where it was. The
+// labels of a compound's two members each keep their own; a list of another
+// length changes nothing.
+TEST_F(MacroDecorTest, LabelLinesMoveApartWithTheirHeights)
 {
-    ActiveView()->SetScale(0.5);
-    ActiveView()->Update();
-    const INestingMacroObjectPtr macro = Square();
-    macro->AddTextInMacro(L"first\nsecond", 8, 4, 2.0);  // one line of two items
-    const vlapi::IDrawingTextPtr text = FirstText(macro);
+    const struct {
+        double scale;
+        bool offset, inverse;
+        double height;
+    } cases[] = {{1, false, false, 20}, {0.02, true, false, 5}, {0.02, true, false, 0.1},
+                 {1.0 / 15, false, true, 12}, {2, true, false, 3}, {0.5, false, false, 0.33}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "scale " << c.scale << ", height " << c.height);
+        ActiveView()->SetScale(c.scale);
+        ActiveView()->Update();
+        // A's label (texts 0 to 3): three lines and a marking below; B's (4, 5): two lines.
+        const INestingMacroObjectPtr a = Square(L"A");
+        const INestingMacroObjectPtr b = Square(L"B");
+        a->AddTextInMacro(L"Деталь 1", 100, 120, 5.0);
+        a->AddTextInMacro(L"Ст3 2 мм", 100, 112, 5.0);
+        a->AddTextInMacro(L"Заказ 15", 100, 104, 5.0);
+        a->AddTextInMacro(L"[Кол-во=1]", 0, -30, 10.0);
+        b->AddTextInMacro(L"Деталь 2", -40, 8, 5.0);
+        b->AddTextInMacro(L"Ст3 2 мм", -40, 0, 5.0);
+        const INestingMacroObjectPtr both = vrnApi::CreateMacroByMacros(a, b, L"AB");
+        ASSERT_TRUE(both);
+        std::vector<vlapi::IDrawingTextPtr> texts;
+        vrnApi::InitTextFromMacro(HostMacro(both), texts);
+        ASSERT_EQ(texts.size(), 6u);
+        std::vector<FontParams> before;
+        both->GetFontParams(before);
+        std::vector<NPoint> anchors;
+        for (const vlapi::IDrawingTextPtr& text : texts)
+            anchors.push_back({text->GetX(), text->GetY()});
 
-    macro->SetFontParams({{5.0}}, false, false);
-    EXPECT_EQ(text->GetX(), 8);
-    macro->SetFontParams({{5.0}}, true, false);
-    EXPECT_EQ(text->GetX(), 4);
-    EXPECT_EQ(text->GetY(), 2);
-    macro->SetFontParams({{5.0}}, false, true);
-    EXPECT_EQ(text->GetX(), 8);
-    std::vector<FontParams> heights;
-    macro->GetFontParams(heights);
-    ASSERT_EQ(heights.size(), 1u);
-    EXPECT_EQ(heights[0].height, 5.0);
+        both->SetFontParams(std::vector<FontParams>(texts.size(), FontParams{c.height}), c.offset, c.inverse);
+        std::vector<FontParams> heights;
+        both->GetFontParams(heights);
+        for (const FontParams& h : heights)
+            EXPECT_DOUBLE_EQ(h.height, c.height);
+        const auto apart = [&texts](size_t i, size_t k) { return texts[i]->GetY() - texts[k]->GetY(); };
+        for (const auto& [i, k] : {std::pair<size_t, size_t>{0, 1}, {1, 2}, {4, 5}})
+            EXPECT_NEAR(apart(i, k), 8.0 * c.height / 5.0, 1e-9);
+        EXPECT_NEAR(texts[4]->GetY() + texts[5]->GetY(), anchors[4].y + anchors[5].y, 1e-9);
+        EXPECT_NEAR(texts[4]->GetX(), anchors[4].x, 1e-9);
 
-    macro->SetFontParams({{1.0}, {1.0}}, true, false);  // counts differ: nothing changes
-    EXPECT_EQ(text->GetX(), 8);
+        both->SetFontParams(before, !c.offset, c.inverse);
+        for (size_t i = 0; i < texts.size(); ++i) {
+            EXPECT_NEAR(texts[i]->GetX(), anchors[i].x, 1e-9);
+            EXPECT_NEAR(texts[i]->GetY(), anchors[i].y, 1e-9);
+        }
+        both->SetFontParams({{1.0}, {1.0}}, true, false);
+        heights.clear();
+        both->GetFontParams(heights);
+        EXPECT_DOUBLE_EQ(heights.front().height, 5.0);
+    }
 }
 
 TEST_F(MacroDecorTest, ColouringLayerIsMadeWithoutBecomingCurrent)
