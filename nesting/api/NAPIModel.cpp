@@ -26,6 +26,9 @@ constexpr napi::Range kColumns{1.0, 100.0};
 constexpr napi::Range kMeasure{0.0, 1.0e9};    // any length a stored block may hold
 constexpr napi::Range kLength{0.0, 1.0e6, true};
 constexpr napi::Range kPieces{1.0, napi::kCopies.high};
+// The count a detail of linear nesting is wanted: what a list file gives, not
+// copies made.
+constexpr napi::Range kWanted{0.0, 1.0e9};
 
 template <class T>
 bool InList(const std::vector<std::shared_ptr<T>>& list, const std::shared_ptr<T>& object)
@@ -401,7 +404,7 @@ IFigurePtr NAPIModel::AddLinNestFigure(LNDetailParams detail, size_t count)
 {
     // n pieces, one at least: the model makes the first piece whatever n is.
     if (!kLength.Holds(detail.length) || !kPieces.Holds(static_cast<double>(count)) ||
-        !napi::kCopies.Holds(static_cast<double>(detail.count)))
+        !kWanted.Holds(static_cast<double>(detail.count)))
         return {};
     return With(IFigurePtr(), [&](NestingModel& m) { return WrapFigure(m.AddLinNestFigure(std::move(detail), count)); });
 }
