@@ -3,6 +3,7 @@
 
 #include "api/DxfImportLink.h"
 #include "io/SheetFile.h"
+#include "geometry/UtilityFunctions.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
 #include "model/NestingSetting.h"
@@ -26,6 +27,31 @@ constexpr napi::Range kColumns{1.0, 100.0};
 constexpr napi::Range kMeasure{0.0, 1.0e9};    // any length a stored block may hold
 constexpr napi::Range kLength{0.0, 1.0e6, true};
 constexpr napi::Range kPieces{1.0, napi::kCopies.high};
+// The count a detail of linear nesting is wanted: what a list file gives, not
+// copies made.
+constexpr napi::Range kWanted{0.0, 1.0e9};
+
+// The sheet's thickness and material as a message gives them.
+std::wstring ThicknessText(const NestingModel& m)
+{
+    return m.m_thicknessSheet > 0.0 ? uf::NumberText(m.m_thicknessSheet) + L" мм" : L"не задана";
+}
+
+std::wstring MaterialText()
+{
+    return NestingModel::m_materialSheet.empty() ? L"не задан" : NestingModel::m_materialSheet;
+}
+
+// The sheet as a message names it: its size, thickness and material; a size
+// nobody set, still the default one, is said to be.
+std::wstring SheetText(const NestingModel& m, bool mayBeDefault)
+{
+    const bool byDefault = mayBeDefault && NestingModel::m_widthSheet == NestingModel::kDefaultWidthSheet &&
+                           NestingModel::m_heightSheet == NestingModel::kDefaultHeightSheet;
+    return std::wstring(byDefault ? L"лист по умолчанию " : L"") + uf::NumberText(NestingModel::m_widthSheet) +
+           L" × " + uf::NumberText(NestingModel::m_heightSheet) + L" мм, толщина " + ThicknessText(m) +
+           L", материал " + MaterialText();
+}
 
 template <class T>
 bool InList(const std::vector<std::shared_ptr<T>>& list, const std::shared_ptr<T>& object)
@@ -372,15 +398,24 @@ bool NAPIModel::ImportSheetFromFile(std::wstring path)
         sheetfile::SheetOfFile sheet;
         const std::wstring refused = sheetfile::ReadSheet(path, sheet);
         if (!refused.empty()) {
-            vrnApi::ShowErrorText(refused + L".\nЛист остаётся прежним.");
+            vrnApi::ShowErrorText(refused + L".\nЛист остаётся прежним: " + SheetText(m, true) + L".");
             return false;
         }
+        // What a remnant's label leaves out stays as it was, and the user is told.
+        std::wstring kept;
+        if (!sheet.label.empty() && !sheet.thickness)
+            kept += L"\nВ надписи отхода нет толщины: толщина листа остаётся прежней: " + ThicknessText(m) + L".";
+        if (!sheet.label.empty() && !sheet.material)
+            kept += L"\nВ надписи отхода нет материала: материал листа остаётся прежним: " + MaterialText() + L".";
         m.SetWidthSheet(sheet.width);
         m.SetHeightSheet(sheet.height);
         if (sheet.thickness)
             m.m_thicknessSheet = *sheet.thickness;
         if (sheet.material)
             NestingModel::m_materialSheet = *sheet.material;
+        if (!kept.empty())
+            vrnApi::ShowWarningText(L"Лист загружен из файла " + path + L" (надпись отхода «" + sheet.label + L"»): " +
+                                    SheetText(m, false) + L"." + kept);
         m.UpdateSheets();
         m.ArrangeFiguresInContainer(true, true);
         return true;
@@ -401,7 +436,7 @@ IFigurePtr NAPIModel::AddLinNestFigure(LNDetailParams detail, size_t count)
 {
     // n pieces, one at least: the model makes the first piece whatever n is.
     if (!kLength.Holds(detail.length) || !kPieces.Holds(static_cast<double>(count)) ||
-        !napi::kCopies.Holds(static_cast<double>(detail.count)))
+        !kWanted.Holds(static_cast<double>(detail.count)))
         return {};
     return With(IFigurePtr(), [&](NestingModel& m) { return WrapFigure(m.AddLinNestFigure(std::move(detail), count)); });
 }

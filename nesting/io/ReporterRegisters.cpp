@@ -170,6 +170,11 @@ void Reporter::CreateLNTable()
         return;
     const std::vector<registers::LinearBar> bars =
         m_linearPlan ? *m_linearPlan : registers::LinearBars(m_model.m_figures, m_model.m_sheets);
+    // Bars that all hold no piece are the one empty bar of a drawing that
+    // shows the details waiting in the container, not a plan: nothing is cut.
+    const auto empty = [](const registers::LinearBar& bar) { return bar.pieces.empty(); };
+    if (!m_linearPlan && !bars.empty() && std::all_of(bars.begin(), bars.end(), empty))
+        return;
     WriteRegister(registers::LNTable(m_model, bars, m_model.m_figureGap, m_linearMinimumRemnant),
                   [&] { CreateLNTableAsCSV(bars); });
 }

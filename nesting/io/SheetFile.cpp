@@ -6,6 +6,8 @@
 #include "io/ConverterDXF.h"
 #include "io/DxfImport.h"
 #include "io/ImportFiles.h"
+#include "geometry/RingArea.h"
+#include "geometry/UtilityFunctions.h"
 
 #include <algorithm>
 #include <cmath>
@@ -37,36 +39,31 @@ std::optional<double> ReadNumber(std::wstring text)
     return value;
 }
 
-// A size "TxWxH" or "WxH" as a remnant's name gives it; the thickness when it
-// has one that a sheet can have. False for any other word; a size of
-// numbers no sheet has (not finite, negative) is a size all the same, and
-// gives no thickness.
-bool ReadSize(const std::wstring& word, std::optional<double>& thickness)
-{
-    std::vector<double> numbers;
-    size_t from = 0;
-    while (from <= word.size()) {
-        const size_t x = std::min(word.find(L'x', from), word.size());
-        const std::optional<double> number = ReadNumber(word.substr(from, x - from));
-        if (!number)
-            return false;
-        numbers.push_back(*number);
-        from = x + 1;
-    }
-    if (numbers.size() != 2 && numbers.size() != 3)
-        return false;
-    const double t = numbers.front();
-    if (numbers.size() == 3 && std::isfinite(t) && t > 0.0 && t <= kLargestThickness)
-        thickness = t;
-    return true;
-}
-
 std::wstring Trimmed(const std::wstring& text)
 {
     const auto blank = [](wchar_t c) { return std::iswspace(static_cast<wint_t>(c)) != 0; };
     const auto first = std::find_if_not(text.begin(), text.end(), blank);
     const auto last = std::find_if_not(text.rbegin(), text.rend(), blank).base();
     return first < last ? std::wstring(first, last) : std::wstring();
+}
+
+// The outline drawn again: a ring inside it with its box and its area.
+bool SameRing(const NPolygon& ring, const NPolygon& outline)
+{
+    const NRect& a = ring.GetGabarit();
+    const NRect& b = outline.GetGabarit();
+    const double area = std::fabs(SignedArea(outline.m_points));
+    return Distance(a.pBot, b.pBot) <= kJoin && Distance(a.pTop, b.pTop) <= kJoin &&
+           std::fabs(std::fabs(SignedArea(ring.m_points)) - area) <= 1e-6 * area + kJoin;
+}
+
+// A label's size is the outline's, either way round, to the millimetre it
+// is written in.
+bool SameSize(const std::pair<double, double>& label, double w, double h)
+{
+    constexpr double kWritten = 1.0;  // mm
+    const auto near = [](double a, double b) { return std::fabs(a - b) <= kWritten; };
+    return (near(label.first, w) && near(label.second, h)) || (near(label.first, h) && near(label.second, w));
 }
 
 bool IsDxf(const fs::path& file)
@@ -132,7 +129,7 @@ std::wstring ReadOutline(const std::vector<NContourPtr>& contours, const std::ve
     const VectorPolygon rings = ClosedOutlines(contours);
     if (rings.empty())
         return L"в файле нет замкнутого контура листа";
-    // A sheet's file may hold its parts; nothing lies outside the sheet.
+    // Every outline of the file lies within the sheet's.
     const NPolygonPtr& outer = rings.front();
     if (std::any_of(rings.begin() + 1, rings.end(), [&](const NPolygonPtr& ring) {
             return !outer->CheckContainPoligon(*ring, true);
@@ -159,27 +156,50 @@ std::wstring ReadOutline(const std::vector<NContourPtr>& contours, const std::ve
     SheetOfFile read;
     read.width = std::floor(w + EPS);
     read.height = std::floor(h + EPS);
+    // The remnant's label, when the file holds one: every copy of it the same.
     const std::wstring word = vrnApi::LoadStr(IDS_WASTE);
-    bool remnant = false;
+    RemnantLabel label;
+    std::wstring sheetLabel;
     for (const std::wstring& text : texts) {
-        ReadRemnantLabel(text, word, read);
-        remnant = remnant || Trimmed(text).rfind(word + L" ", 0) == 0;
+        RemnantLabel given = ReadRemnantLabel(text, word);
+        if (!given.found)
+            continue;
+        if (label.found && Trimmed(text) != sheetLabel)
+            return L"в файле надписи разных отходов: «" + sheetLabel + L"» и «" + Trimmed(text) + L"»";
+        label = std::move(given);
+        sheetLabel = Trimmed(text);
     }
-    // A remnant around parts left standing in it has them as islands: its
-    // stock is no rectangle.
-    if (remnant && rings.size() > 1)
-        return vrnApi::LoadStr(IDS_MESS_SHEET_RECTANGLE) + L" (у отхода есть вырезы)";
+    // A sheet is taken whole: closed outlines inside it are holes, or parts
+    // standing on it, that the nesting would cut through.
+    const size_t inside = static_cast<size_t>(
+        std::count_if(rings.begin() + 1, rings.end(), [&](const NPolygonPtr& ring) { return !SameRing(*ring, *outer); }));
+    if (inside > 0)
+        return std::wstring(label.found ? L"у отхода" : L"у листа") +
+               L" есть вырезы (замкнутых контуров внутри контура листа: " + std::to_wstring(inside) +
+               L"), а лист загружается только целым";
+    if (label.found) {
+        if (!label.damage.empty())
+            return L"в надписи отхода «" + sheetLabel + L"» " + label.damage;
+        if (label.size && !SameSize(*label.size, w, h))
+            return L"размер в надписи отхода «" + sheetLabel + L"» не совпадает с контуром листа " +
+                   uf::NumberText(read.width) + L" × " + uf::NumberText(read.height) + L" мм";
+        read.thickness = label.thickness;
+        read.material = label.material;
+        read.label = sheetLabel;
+    }
     sheet = read;
     return {};
 }
 
 }  // namespace
 
-void ReadRemnantLabel(const std::wstring& text, const std::wstring& word, SheetOfFile& sheet)
+RemnantLabel ReadRemnantLabel(const std::wstring& text, const std::wstring& word)
 {
+    RemnantLabel read;
     const std::wstring label = Trimmed(text);
     if (word.empty() || label.rfind(word + L" ", 0) != 0)
-        return;
+        return read;
+    read.found = true;
     // The numbers "-n(m)" close the sheet's part of the name, whatever the sheet is called.
     size_t close = std::wstring::npos;
     for (size_t at = label.find(L')'); at != std::wstring::npos; at = label.find(L')', at + 1)) {
@@ -193,18 +213,50 @@ void ReadRemnantLabel(const std::wstring& text, const std::wstring& word, SheetO
         if (dash != std::wstring::npos && digits(dash + 1, open) && digits(open + 1, at))
             close = at;
     }
-    if (close == std::wstring::npos)
-        return;
-    std::wstring rest = Trimmed(label.substr(close + 1));
-    const size_t blank = rest.find(L' ');
-    std::optional<double> thickness;
-    if (ReadSize(rest.substr(0, blank), thickness)) {
-        rest = blank == std::wstring::npos ? std::wstring() : Trimmed(rest.substr(blank));
-        if (thickness)
-            sheet.thickness = thickness;
+    if (close == std::wstring::npos) {
+        read.damage = L"не прочитана: после имени листа нет номера отхода «-n(m)»";
+        return read;
     }
-    if (!rest.empty())
-        sheet.material = rest;
+    const std::wstring rest = Trimmed(label.substr(close + 1));
+    const size_t blank = rest.find(L' ');
+    const std::wstring first = rest.substr(0, blank);
+    // The size: numbers between "x"; one that is no size at all is the material.
+    std::vector<std::wstring> fields;
+    for (size_t from = 0; from <= first.size();) {
+        const size_t x = std::min(first.find(L'x', from), first.size());
+        fields.push_back(first.substr(from, x - from));
+        from = x + 1;
+    }
+    std::vector<std::optional<double>> numbers;
+    for (const std::wstring& field : fields)
+        numbers.push_back(ReadNumber(field));
+    const bool sized = (fields.size() == 2 || fields.size() == 3) &&
+                       std::any_of(numbers.begin(), numbers.end(), [](const auto& n) { return n.has_value(); });
+    if (!sized) {
+        if (!rest.empty())
+            read.material = rest;
+        return read;
+    }
+    const size_t n = fields.size();
+    const auto positive = [](const std::optional<double>& v, double most) {
+        return v && std::isfinite(*v) && *v > 0.0 && *v <= most;
+    };
+    if (!positive(numbers[n - 2], kLargestSide * 10.0) || !positive(numbers[n - 1], kLargestSide * 10.0)) {
+        read.damage = L"размер «" + first + L"» не прочитан: нужны длина и ширина больше 0";
+        return read;
+    }
+    if (n == 3 && !positive(numbers[0], kLargestThickness)) {
+        read.damage = L"толщина «" + fields[0] + L"» не прочитана: нужно число больше 0 и не больше " +
+                      uf::NumberText(kLargestThickness) + L" мм";
+        return read;
+    }
+    read.size = std::make_pair(*numbers[n - 2], *numbers[n - 1]);
+    if (n == 3)
+        read.thickness = numbers[0];
+    const std::wstring material = blank == std::wstring::npos ? std::wstring() : Trimmed(rest.substr(blank));
+    if (!material.empty())
+        read.material = material;
+    return read;
 }
 
 std::wstring ReadSheet(const std::wstring& path, SheetOfFile& sheet)

@@ -7,10 +7,33 @@
 
 #include "host/VarnelAPI.h"
 
+#include <algorithm>
+#include <limits>
+#include <vector>
+
 namespace {
 
 constexpr int kValidStyle = 1;
 constexpr int kInvalidStyle = 3;
+
+// A figure with its view and the box of its outer control polygon.
+struct Placed {
+    FigurePtr figure;
+    int view;
+    NRect box;
+};
+
+NRect BoxOf(const NPolygon& polygon) {
+    NRect box{{std::numeric_limits<double>::max(), std::numeric_limits<double>::max()},
+              {std::numeric_limits<double>::lowest(), std::numeric_limits<double>::lowest()}};
+    for (const NPoint& p : polygon.m_points) {
+        box.pBot.x = std::min(box.pBot.x, p.x);
+        box.pBot.y = std::min(box.pBot.y, p.y);
+        box.pTop.x = std::max(box.pTop.x, p.x);
+        box.pTop.y = std::max(box.pTop.y, p.y);
+    }
+    return box;
+}
 
 void ShowValidity(const Figure& figure) {
     if (figure.m_macro) {
@@ -51,9 +74,25 @@ bool NestingModel::MarkConflicts(FigurePtr figure, bool& mismatch) {
             overlap = overlapping(figure, other) || overlap;
         }
     } else if (anyMatches) {
-        for (size_t i = 0; i < m_figures.size(); ++i) {
-            for (size_t j = i + 1; j < m_figures.size(); ++j) {
-                overlap = overlapping(m_figures[i], m_figures[j]) || overlap;
+        // Pairs of one view whose outlines' boxes meet, swept along x: a
+        // drawing of thousands of figures is not tested pair by pair.
+        std::vector<Placed> placed;
+        placed.reserve(m_figures.size());
+        for (const FigurePtr& each : m_figures) {
+            if (each && !each->m_controls.empty()) {
+                placed.push_back({each, each->GetView(), BoxOf(*each->m_controls.front())});
+            }
+        }
+        std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) {
+            return a.view != b.view ? a.view < b.view : a.box.pBot.x < b.box.pBot.x;
+        });
+        for (size_t i = 0; i < placed.size(); ++i) {
+            for (size_t j = i + 1; j < placed.size() && placed[j].view == placed[i].view &&
+                                   placed[j].box.pBot.x <= placed[i].box.pTop.x;
+                 ++j) {
+                if (placed[j].box.pBot.y <= placed[i].box.pTop.y && placed[i].box.pBot.y <= placed[j].box.pTop.y) {
+                    overlap = placed[i].figure->CheckIntersect(placed[j].figure) || overlap;
+                }
             }
         }
     }

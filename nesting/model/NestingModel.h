@@ -235,9 +235,12 @@ public:
     SheetSchemeParams m_scheme;
 
     // Shared by every model: the size and material of new sheets, and the
-    // session copy of the parameters.
-    inline static double m_widthSheet = 12000.0;
-    inline static double m_heightSheet = 2500.0;
+    // session copy of the parameters. Until a drawing or the user sets a
+    // size, sheets have the default one.
+    static constexpr double kDefaultWidthSheet = 12000.0;
+    static constexpr double kDefaultHeightSheet = 2500.0;
+    inline static double m_widthSheet = kDefaultWidthSheet;
+    inline static double m_heightSheet = kDefaultHeightSheet;
     inline static std::wstring m_materialSheet;
     inline static bool m_session = false;
     inline static ModelParams copyParams;

@@ -71,7 +71,8 @@ void RunDocumentationProcess()
     model->GetLytPath(params.lytPath);
     params.format = model->GetSheetFormat();
     params.orient = model->GetSheetOrient() ? 1 : 0;
-    for (bool ReportParams::*kind : Kinds(model->GetNestingMethod() != 0))
+    const bool linear = model->GetNestingMethod() != 0;
+    for (bool ReportParams::*kind : Kinds(linear))
         params.*kind = true;
     // The reporter itself rather than its automation object: the closing
     // message needs to know what was written and what was not.
@@ -86,6 +87,8 @@ void RunDocumentationProcess()
     const std::wstring earlier = reporter->EarlierNote();
     if (!reporter->Failures().Empty())
         vrnApi::ShowErrorText(reporter->Failures().Text(L"Не записаны файлы документации:", outputs::FailureList::kShownOfMany) + earlier);
+    else if (reporter->Written().empty() && linear)
+        vrnApi::ShowWarningText(L"Документация не создана: в чертеже нет показанного раскроя" + earlier);
     else if (reporter->Written().empty())
         vrnApi::ShowWarningText(L"Документация не создана: в чертеже нет деталей для неё" + earlier);
     else

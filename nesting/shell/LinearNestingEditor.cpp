@@ -28,12 +28,18 @@ constexpr uint32_t kSeed = 1;
 // The longest a calculation may take, on a machine far slower than the one
 // its work is measured on.
 constexpr double kLongestSeconds = 8.0;
+// The most pieces a drawn plan holds, over all its patterns (each is drawn
+// once, however many bars are cut so). A plan of more is not made: its
+// drawing would take minutes and hundreds of megabytes, and a plan the
+// drawing cannot keep would leave its register alone to tell of it.
+constexpr int64_t kMostDrawnPieces = 20'000;
 
 const wchar_t kNoRows[] = L"Нет деталей для расчёта: нужны длина больше 0.1 мм и количество больше 0";
 const wchar_t kEndlessLoop[] = L"Бесконечный цикл!";
 const wchar_t kInfeasible[] = L"Исходная задача неразрешима!";
 const wchar_t kNoPlan[] = L"Не удалось составить раскрой, в котором каждая деталь вырезана столько раз, сколько нужно";
 const wchar_t kProgressText[] = L"Расчёт линейного раскроя";
+const wchar_t kNotDrawn[] = L"Раскрой не удалось нарисовать целиком: он убран, рассчитайте его снова";
 
 bool Usable(const LNDetailParams& detail)
 {
@@ -98,6 +104,17 @@ size_t RowOf(const std::vector<LNDetailParams>& details, const std::wstring& nam
             return i;
     }
     return details.size();
+}
+
+// The pieces a drawing of the plan holds: each layout's once, however many
+// bars are cut so.
+int64_t DrawnPlanPieces(const MapLayout& plan)
+{
+    int64_t pieces = 0;
+    for (const auto& [layout, bars] : plan)
+        for (const int32_t count : layout)
+            pieces += std::max<int64_t>(count, 0);
+    return pieces;
 }
 
 }  // namespace
@@ -284,6 +301,13 @@ void LinearNestingEditor::CalculateLinearNesting()
         vrnApi::ShowErrorText(kNoPlan);
         return;
     }
+    if (const int64_t pieces = DrawnPlanPieces(plan); pieces > kMostDrawnPieces) {
+        vrnApi::ShowErrorText(L"Раскрой не составлен: деталей на его картах раскроя " + std::to_wstring(pieces) +
+                              L" (карт " + std::to_wstring(plan.size()) + L"), а чертёж раскроя вмещает не больше " +
+                              std::to_wstring(kMostDrawnPieces) +
+                              L". Разделите список деталей на части и рассчитайте каждую отдельно.");
+        return;
+    }
     for (const auto& [layout, bars] : plan) {
         LNResultParams pattern;
         pattern.counts.assign(m_details.size(), 0);
@@ -385,31 +409,41 @@ void LinearNestingEditor::VisualizeNesting()
     // stays on them.
     m_typedCells.Take();
     ClearDrawing();
-    if (!m_results.empty() && m_visualSheets)
-        DrawPatterns();
-    else
+    if (!m_results.empty() && m_visualSheets && !DrawPatterns()) {
+        // A plan the drawing cannot hold whole goes: no drawing or register shows part of it.
+        ClearDrawing();
+        ClearResult();
+        vrnApi::ShowErrorText(kNotDrawn);
+    }
+    if (m_results.empty() || !m_visualSheets)
         DrawDetails();
     m_typedCells.Put();
 }
 
-void LinearNestingEditor::DrawPatterns()
+bool LinearNestingEditor::DrawPatterns()
 {
+    bool whole = true;
     {
         vrnApi::ScopedSwitch rebuild(vrnApi::SetTreeRebuild, false);
         for (const LNResultParams& pattern : m_results) {
             const ISheetPtr sheet = m_model->AddSheet();
             if (!sheet)
-                continue;
+                return false;
             sheet->SetEdit(true);
             sheet->SetCount(pattern.count);
             for (size_t i = 0; i < pattern.counts.size() && i < m_details.size(); ++i) {
                 if (pattern.counts[i] <= 0)
                     continue;
-                if (const IFigurePtr figure =
-                        m_model->AddLinNestFigure(m_details[i], static_cast<size_t>(pattern.counts[i])))
+                const size_t pieces = static_cast<size_t>(pattern.counts[i]);
+                const size_t before = m_model->GetFiguresCount();
+                if (const IFigurePtr figure = m_model->AddLinNestFigure(m_details[i], pieces))
                     figure->SaveParams();
+                // Every piece of the pattern stands in the drawing, or the plan is not shown.
+                whole = whole && m_model->GetFiguresCount() == before + pieces;
             }
         }
+        if (!whole)
+            return false;
         m_model->InitFigurePolygons();
         // The pieces laid along their bars, each view's in the model's order.
         std::vector<INObjectPtr> figures;
@@ -431,6 +465,7 @@ void LinearNestingEditor::DrawPatterns()
     m_model->UpdateSheets();
     m_model->UpdateResultTables();
     m_model->SaveParams();
+    return true;
 }
 
 void LinearNestingEditor::DrawDetails()
@@ -479,7 +514,9 @@ void LinearNestingEditor::CreateReport()
     reporter.Init();
     reporter.SetParams(params);
     reporter.SetLinearMinimumRemnant(m_minWaste);
-    if (!m_results.empty() && !m_visualSheets) {
+    // The plan as computed, whether the drawing shows it or not: a drawn plan
+    // is the same bars under the same names.
+    if (!m_results.empty()) {
         std::vector<registers::LinearBar> bars;
         const std::wstring pattern = m_model->GetSheetPattern();
         for (size_t k = 0; k < m_results.size(); ++k) {
@@ -494,6 +531,9 @@ void LinearNestingEditor::CreateReport()
     }
     reporter.CreateDocumentation();
     // The register goes into a folder that may hold another job's documents.
-    if (const std::wstring earlier = reporter.EarlierNote(); !earlier.empty())
+    const std::wstring earlier = reporter.EarlierNote();
+    if (reporter.Written().empty() && reporter.Failures().Empty())
+        vrnApi::ShowWarningText(L"Ведомость линейного раскроя не создана: нет рассчитанного раскроя" + earlier);
+    else if (!earlier.empty())
         vrnApi::ShowWarningText(earlier.substr(2));
 }

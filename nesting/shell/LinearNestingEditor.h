@@ -49,7 +49,8 @@ public:
     // Solves the usable rows (length above 0.1, count above 0) against one
     // bar, with the host's progress bar shown; rows longer than the bar are
     // named in a message and the others still planned. Messages when no row
-    // is usable or no plan can be made; no patterns then. Every pattern's
+    // is usable, no plan can be made, or the plan's patterns hold more
+    // pieces than a drawing of them can; no patterns then. Every pattern's
     // efficiency is the share of the bar's length its finished pieces take.
     void CalculateLinearNesting();
 
@@ -63,7 +64,9 @@ public:
 
     // The drawing rebuilt from the lists: one sheet per pattern with its
     // pieces laid along the bar, or, with no patterns to show, one empty bar
-    // and a strip per usable row stacked in the container view.
+    // and a strip per usable row stacked in the container view. A plan whose
+    // pieces could not all be drawn is dropped, with a message: the drawing
+    // never holds part of a plan.
     void VisualizeNesting();
     // Every sheet and figure of the drawing deleted (the drawn job goes), the
     // lists kept.
@@ -72,8 +75,8 @@ public:
     // drawing keeps it.
     void KeepPlan();
     // The linear-nesting register, through the reporter, in a folder the user
-    // picks; nothing when the dialog is cancelled. A plan that is not drawn
-    // is listed as computed.
+    // picks; nothing when the dialog is cancelled. It lists the plan as
+    // computed, drawn or not.
     void CreateReport();
 
     INestingModelPtr m_model;
@@ -95,6 +98,7 @@ private:
     void SortDetails(Less less);
     template <class Key>
     void SortResults(Key key);
-    void DrawPatterns();
+    // False when a bar or a piece could not be drawn.
+    bool DrawPatterns();
     void DrawDetails();
 };
