@@ -145,13 +145,35 @@ bool PendingFile::Commit(std::wstring& reason)
     return true;
 }
 
-StagedFiles::StagedFiles(fs::path folder)
+namespace {
+
+// Why a folder could not be made, in the user's words.
+std::wstring FolderFault(int code)
 {
-    std::string name = (folder / ".export-XXXXXX").string();
+    switch (code) {
+    case EACCES:
+    case EPERM:
+        return L"нет прав на запись";
+    case EROFS:
+        return L"диск доступен только для чтения";
+    case ENOSPC:
+    case EDQUOT:
+        return L"на диске нет места";
+    default:
+        return vrnApi::detail::TextOf(fs::path(std::strerror(code)));
+    }
+}
+
+}  // namespace
+
+StagedFiles::StagedFiles(fs::path folder, const std::string& prefix)
+    : m_folder(std::move(folder))
+{
+    std::string name = (m_folder / (prefix + "XXXXXX")).string();
     if (::mkdtemp(name.data()))
         m_stage = name;
     else
-        m_error = vrnApi::detail::TextOf(fs::path(std::strerror(errno)));
+        m_error = FolderFault(errno);
 }
 
 StagedFiles::~StagedFiles()
@@ -162,7 +184,20 @@ StagedFiles::~StagedFiles()
     fs::remove_all(m_stage, ec);
 }
 
-fs::path StagedFiles::Staged(const fs::path& target) const { return m_stage / target.filename(); }
+fs::path StagedFiles::Relative(const fs::path& target) const
+{
+    const fs::path relative = target.lexically_relative(m_folder);
+    const bool inside = !relative.empty() && *relative.begin() != ".." && *relative.begin() != ".";
+    return inside ? relative : target.filename();
+}
+
+fs::path StagedFiles::Staged(const fs::path& target) const
+{
+    const fs::path staged = m_stage / Relative(target);
+    std::error_code ec;
+    fs::create_directories(staged.parent_path(), ec);
+    return staged;
+}
 
 void StagedFiles::Written(const fs::path& target)
 {
@@ -170,18 +205,26 @@ void StagedFiles::Written(const fs::path& target)
         m_written.push_back(target);
 }
 
+void StagedFiles::Drop(const fs::path& target)
+{
+    const auto it = std::find(m_written.begin(), m_written.end(), target);
+    if (it == m_written.end())
+        return;
+    m_written.erase(it);
+    RemoveFile(m_stage / Relative(target));
+}
+
 bool StagedFiles::Commit(std::wstring& file, std::wstring& reason)
 {
     // The old files wait here until every new one is in place.
     const fs::path previous = m_stage / "previous";
     std::error_code ec;
-    fs::create_directory(previous, ec);
     struct Moved {
         fs::path target;
         bool hadOld = false;
     };
     std::vector<Moved> moved;
-    const auto oldOf = [&previous](const fs::path& target) { return previous / target.filename(); };
+    const auto oldOf = [&](const fs::path& target) { return previous / Relative(target); };
     for (const fs::path& target : m_written) {
         Moved move{target};
         const fs::file_status status = fs::symlink_status(target, ec);
@@ -189,18 +232,19 @@ bool StagedFiles::Commit(std::wstring& file, std::wstring& reason)
         // user's earlier export: it is not moved aside.
         bool failed = fs::exists(status) && !fs::is_regular_file(status) && !fs::is_symlink(status);
         if (!failed && fs::exists(status)) {
+            fs::create_directories(oldOf(target).parent_path(), ec);
             fs::rename(target, oldOf(target), ec);
             failed = static_cast<bool>(ec);
             move.hadOld = !failed;
         }
         if (!failed) {
-            fs::rename(Staged(target), target, ec);
+            fs::rename(m_stage / Relative(target), target, ec);
             failed = static_cast<bool>(ec);
             if (failed && move.hadOld)
                 fs::rename(oldOf(target), target, ec);
         }
         if (failed) {
-            file = vrnApi::detail::TextOf(target.filename());
+            file = vrnApi::detail::TextOf(Relative(target));
             reason = kNotReplaced;
             // Back as they were: the new files out, the old ones in.
             bool restored = true;

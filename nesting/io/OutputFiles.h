@@ -28,6 +28,7 @@ inline constexpr wchar_t kNotReplaced[] = L"не удалось заменить
 inline constexpr wchar_t kNotConverted[] = L"не удалось преобразовать в DXF";
 inline constexpr wchar_t kNoSketches[] = L"не удалось создать эскизы листов";
 inline constexpr wchar_t kNotWritten[] = L"не удалось записать файл";
+inline constexpr wchar_t kTwinNotWritten[] = L"не записан парный файл";
 
 // The outputs of one run that were not written.
 class FailureList {
@@ -111,14 +112,14 @@ private:
 };
 
 // The files of one run written into a hidden folder of their own inside the
-// run's folder, each under its final name, and moved over their targets
-// together at the end: all of them, or none (those moved before one that
-// cannot be are moved back, and the old files with them). Left uncommitted
-// (the run cut short), the hidden folder goes with all it holds: the
-// folder's files are as they were.
+// run's folder (`prefix` and a unique ending), each under its path relative
+// to the run's folder, and moved over their targets together at the end: all
+// of them, or none (those moved before one that cannot be are moved back, and
+// the old files with them). Left uncommitted (the run cut short), the hidden
+// folder goes with all it holds: the folder's files are as they were.
 class StagedFiles {
 public:
-    explicit StagedFiles(std::filesystem::path folder);
+    StagedFiles(std::filesystem::path folder, const std::string& prefix);
     ~StagedFiles();
     StagedFiles(const StagedFiles&) = delete;
     StagedFiles& operator=(const StagedFiles&) = delete;
@@ -126,15 +127,22 @@ public:
     // Whether the hidden folder was made; Error says why not.
     bool Ready() const { return !m_stage.empty(); }
     const std::wstring& Error() const { return m_error; }
-    // Where the file for `target` (in the run's folder) is written meanwhile.
+    // Where the file for `target` (in the run's folder or one of its
+    // sub-folders) is written meanwhile; its folder is made.
     std::filesystem::path Staged(const std::filesystem::path& target) const;
     // The file staged for `target` is complete.
     void Written(const std::filesystem::path& target);
+    // The file staged for `target` is not to be put in place after all.
+    void Drop(const std::filesystem::path& target);
     // Moves every file written over its target. False, with the file's name
-    // and the reason, when one cannot be: every target is as before then.
+    // (relative to the run's folder) and the reason, when one cannot be:
+    // every target is as before then.
     bool Commit(std::wstring& file, std::wstring& reason);
 
 private:
+    std::filesystem::path Relative(const std::filesystem::path& target) const;
+
+    std::filesystem::path m_folder;
     std::filesystem::path m_stage;
     std::vector<std::filesystem::path> m_written;
     std::wstring m_error;
