@@ -166,36 +166,54 @@ std::wstring FolderFault(int code)
 
 }  // namespace
 
-StagedFiles::StagedFiles(fs::path folder, const std::string& prefix)
+StagedFiles::StagedFiles(fs::path folder, std::string prefix)
     : m_folder(std::move(folder))
+    , m_prefix(std::move(prefix))
 {
-    std::string name = (m_folder / (prefix + "XXXXXX")).string();
-    if (::mkdtemp(name.data()))
-        m_stage = name;
-    else
-        m_error = FolderFault(errno);
+    const fs::path stage = MakeStage(m_folder, m_error);
+    if (!stage.empty())
+        m_stages[m_folder] = stage;
 }
 
 StagedFiles::~StagedFiles()
 {
-    if (m_stage.empty() || m_keep)
+    if (m_keep)
         return;
     std::error_code ec;
-    fs::remove_all(m_stage, ec);
+    for (const auto& [folder, stage] : m_stages)
+        fs::remove_all(stage, ec);
 }
 
-fs::path StagedFiles::Relative(const fs::path& target) const
+fs::path StagedFiles::MakeStage(const fs::path& folder, std::wstring& error) const
 {
-    const fs::path relative = target.lexically_relative(m_folder);
-    const bool inside = !relative.empty() && *relative.begin() != ".." && *relative.begin() != ".";
-    return inside ? relative : target.filename();
+    std::string name = (folder / (m_prefix + "XXXXXX")).string();
+    if (::mkdtemp(name.data()))
+        return name;
+    error = FolderFault(errno);
+    return {};
 }
 
-fs::path StagedFiles::Staged(const fs::path& target) const
+fs::path StagedFiles::Staged(const fs::path& target)
 {
-    const fs::path staged = m_stage / Relative(target);
+    if (const auto known = m_staged.find(target); known != m_staged.end())
+        return known->second;
+    // Beside its target, so that it is moved there, not copied; a sub-folder
+    // that takes no hidden folder has its files wait in the run's.
+    const fs::path folder = target.parent_path();
+    auto stage = m_stages.find(folder);
+    if (stage == m_stages.end()) {
+        std::wstring error;
+        if (fs::path made = MakeStage(folder, error); !made.empty())
+            stage = m_stages.emplace(folder, std::move(made)).first;
+        else
+            stage = m_stages.find(m_folder);
+    }
+    fs::path staged = stage == m_stages.end() ? target : stage->second / target.filename();
+    if (stage != m_stages.end() && stage->first != folder)
+        staged = stage->second / target.lexically_relative(m_folder);
     std::error_code ec;
     fs::create_directories(staged.parent_path(), ec);
+    m_staged[target] = staged;
     return staged;
 }
 
@@ -211,20 +229,22 @@ void StagedFiles::Drop(const fs::path& target)
     if (it == m_written.end())
         return;
     m_written.erase(it);
-    RemoveFile(m_stage / Relative(target));
+    RemoveFile(m_staged[target]);
 }
 
 bool StagedFiles::Commit(std::wstring& file, std::wstring& reason)
 {
-    // The old files wait here until every new one is in place.
-    const fs::path previous = m_stage / "previous";
     std::error_code ec;
+    // The old files wait beside the new ones until every new one is in place.
+    const auto oldOf = [&](const fs::path& target) {
+        const fs::path staged = m_staged[target];
+        return staged.parent_path() / "previous" / staged.filename();
+    };
     struct Moved {
         fs::path target;
         bool hadOld = false;
     };
     std::vector<Moved> moved;
-    const auto oldOf = [&](const fs::path& target) { return previous / Relative(target); };
     for (const fs::path& target : m_written) {
         Moved move{target};
         const fs::file_status status = fs::symlink_status(target, ec);
@@ -238,27 +258,29 @@ bool StagedFiles::Commit(std::wstring& file, std::wstring& reason)
             move.hadOld = !failed;
         }
         if (!failed) {
-            fs::rename(m_stage / Relative(target), target, ec);
+            fs::rename(m_staged[target], target, ec);
             failed = static_cast<bool>(ec);
             if (failed && move.hadOld)
                 fs::rename(oldOf(target), target, ec);
         }
         if (failed) {
-            file = vrnApi::detail::TextOf(Relative(target));
+            const fs::path relative = target.lexically_relative(m_folder);
+            file = vrnApi::detail::TextOf(relative.empty() ? target : relative);
             reason = kNotReplaced;
             // Back as they were: the new files out, the old ones in.
-            bool restored = true;
+            std::vector<fs::path> unrestored;
             for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
                 fs::remove(it->target, ec);
                 if (it->hadOld) {
                     fs::rename(oldOf(it->target), it->target, ec);
-                    restored = restored && !ec;
+                    if (ec)
+                        unrestored.push_back(oldOf(it->target).parent_path());
                 }
             }
-            if (!restored) {
+            if (!unrestored.empty()) {
                 m_keep = true;
                 reason += L"; прежние файлы, которые не удалось вернуть на место, сохранены в папке " +
-                          vrnApi::detail::TextOf(previous);
+                          vrnApi::detail::TextOf(unrestored.front());
             }
             return false;
         }
