@@ -121,7 +121,7 @@ void Exporter::ExportToDXF(std::wstring folder)
         m_model.ClearWastes();
         return;
     }
-    run.staged = std::make_unique<outputs::StagedFiles>(run.folder);
+    run.staged = std::make_unique<outputs::StagedFiles>(run.folder, ".export-");
     if (!run.staged->Ready()) {
         vrnApi::ShowErrorText(L"Экспорт не выполнен: в папке " + folder + L" не удалось создать временную папку (" +
                               run.staged->Error() + L")");

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <cstdint>
 #include <initializer_list>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -28,6 +29,7 @@ inline constexpr wchar_t kNotReplaced[] = L"не удалось заменить
 inline constexpr wchar_t kNotConverted[] = L"не удалось преобразовать в DXF";
 inline constexpr wchar_t kNoSketches[] = L"не удалось создать эскизы листов";
 inline constexpr wchar_t kNotWritten[] = L"не удалось записать файл";
+inline constexpr wchar_t kTwinNotWritten[] = L"не записан парный файл";
 
 // The outputs of one run that were not written.
 class FailureList {
@@ -110,35 +112,47 @@ private:
     bool m_committed = false;
 };
 
-// The files of one run written into a hidden folder of their own inside the
-// run's folder, each under its final name, and moved over their targets
-// together at the end: all of them, or none (those moved before one that
-// cannot be are moved back, and the old files with them). Left uncommitted
-// (the run cut short), the hidden folder goes with all it holds: the
-// folder's files are as they were.
+// The files of one run written into hidden folders of their own (`prefix`
+// and a unique ending), one in the run's folder and one in each of its
+// sub-folders a file goes to, each file under its final name, and moved over
+// their targets together at the end: all of them, or none (those moved
+// before one that cannot be are moved back, and the old files with them).
+// Left uncommitted (the run cut short), the hidden folders go with all they
+// hold: the folders' files are as they were.
 class StagedFiles {
 public:
-    explicit StagedFiles(std::filesystem::path folder);
+    StagedFiles(std::filesystem::path folder, std::string prefix);
     ~StagedFiles();
     StagedFiles(const StagedFiles&) = delete;
     StagedFiles& operator=(const StagedFiles&) = delete;
 
-    // Whether the hidden folder was made; Error says why not.
-    bool Ready() const { return !m_stage.empty(); }
+    // Whether the run's hidden folder was made; Error says why not.
+    bool Ready() const { return m_stages.count(m_folder) != 0; }
     const std::wstring& Error() const { return m_error; }
-    // Where the file for `target` (in the run's folder) is written meanwhile.
-    std::filesystem::path Staged(const std::filesystem::path& target) const;
+    // Where the file for `target` (in the run's folder or one of its
+    // sub-folders) is written meanwhile: in the hidden folder beside it,
+    // which is made at the first need.
+    std::filesystem::path Staged(const std::filesystem::path& target);
     // The file staged for `target` is complete.
     void Written(const std::filesystem::path& target);
+    // The file staged for `target` is not to be put in place after all.
+    void Drop(const std::filesystem::path& target);
     // Moves every file written over its target. False, with the file's name
-    // and the reason, when one cannot be: every target is as before then.
+    // (relative to the run's folder) and the reason, when one cannot be:
+    // every target is as before then.
     bool Commit(std::wstring& file, std::wstring& reason);
 
 private:
-    std::filesystem::path m_stage;
+    // A new hidden folder in `folder`; empty, with the reason, when none can be made.
+    std::filesystem::path MakeStage(const std::filesystem::path& folder, std::wstring& error) const;
+
+    std::filesystem::path m_folder;
+    std::string m_prefix;
+    std::map<std::filesystem::path, std::filesystem::path> m_stages;  // folder: its hidden folder
+    std::map<std::filesystem::path, std::filesystem::path> m_staged;  // target: its file meanwhile
     std::vector<std::filesystem::path> m_written;
     std::wstring m_error;
-    bool m_keep = false;  // old files could not be moved back: they stay here
+    bool m_keep = false;  // old files could not be moved back: they stay
 };
 
 // Saves the document under the pending file's temporary name and puts it in

@@ -6,7 +6,9 @@
 // remnants, for linear nesting the register of linear cuts. One closing
 // message ends the run: what could not be written and why, or the folder
 // once everything was written, or that the drawing held nothing to
-// document; beside it the documents an earlier run left in the folders.
+// document; beside it the documents an earlier run left in the folders. The
+// documents go in place together at the end: a run whose files cannot all
+// be put there leaves the folders as they were, and says so.
 #include "host/VarnelAPI.h"
 #include "io/Reporter.h"
 #include "shell/LinearNestingEditor.h"
@@ -83,6 +85,10 @@ void RunDocumentationProcess()
         reporter->SetParams(params);
         reporter->SetLinearMinimumRemnant(LinearNestingEditor::m_minWaste);
         reporter->Run([&progress](size_t done, size_t all) { progress.Set(done, all); });
+    }
+    if (!reporter->NotPlaced().empty()) {
+        vrnApi::ShowErrorText(reporter->NotPlaced());
+        return;
     }
     const std::wstring earlier = reporter->EarlierNote();
     if (!reporter->Failures().Empty())
