@@ -25,8 +25,12 @@ using FileLayers = std::map<reference, std::wstring>;
 // line style on layer 0 (the cut outline), texts on the text layer, the
 // objects of each other line style on a layer of their own (numbered from 2
 // in the order the styles are met). The layers the drawing had are replaced;
-// their names are kept in `fileLayers` when given.
-void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers = nullptr);
+// their names are kept in `fileLayers` when given. Curves on layers that
+// are off or frozen are deleted (they are not drawn, so not cut); what they
+// were is told in `hiddenCurves` by layer and kind ("2 окружности на слое
+// «HOLES»"), empty when there were none.
+void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers = nullptr,
+                    std::wstring* hiddenCurves = nullptr);
 
 // Why the outline on layer 0 of `view` cannot make a figure; empty when it
 // can. The first problem found is named, in this order: a curve that cannot

@@ -1,0 +1,586 @@
+#include "io/CurveOverlaps.h"
+
+#include "geometry/PointGrid.h"
+#include "host/HostAccess.h"
+#include "host/VarnelAPI.h"
+#include "io/OutlineJoints.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <unordered_map>
+
+namespace dxfimport {
+namespace {
+
+// Curves this near lie on one another.
+constexpr double kTolerance = EPS;
+constexpr double kTurn = 2.0 * PI;
+
+// One curve as the search sees it, along a parameter u from 0 at its start to
+// 1 at its end (round again past 1 on a closed curve). Lines, arcs and
+// circles are followed exactly; other curves through the host.
+struct Carrier {
+    enum Shape { kLine, kCircular, kOther };
+    Shape shape = kOther;
+    NPoint a, b;  // start and end
+    bool closed = false;
+    double length = 0.0;
+    NPoint centre;  // circular: centre, radius, angle at the start, signed sweep
+    double radius = 0.0, from = 0.0, sweep = 0.0;
+    vlapi::ICurve2DPtr curve;  // other: the host's curve and its parameter range
+    double t0 = 0.0, t1 = 1.0;
+
+    NPoint At(double u) const
+    {
+        switch (shape) {
+        case kLine:
+            return {a.x + (b.x - a.x) * u, a.y + (b.y - a.y) * u};
+        case kCircular: {
+            const double angle = from + sweep * u;
+            return {centre.x + radius * std::cos(angle), centre.y + radius * std::sin(angle)};
+        }
+        case kOther:
+            break;
+        }
+        if (closed)
+            u -= std::floor(u);
+        NPoint p;
+        if (!curve->GetPoint(t0 + (t1 - t0) * u, p.x, p.y))
+            return u < 0.5 ? a : b;
+        return p;
+    }
+
+    // The distance from p to the curve, and the parameter of its nearest point.
+    double Nearest(const NPoint& p, double& u) const
+    {
+        switch (shape) {
+        case kLine: {
+            const double dx = b.x - a.x, dy = b.y - a.y, l2 = dx * dx + dy * dy;
+            u = l2 > 0.0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / l2, 0.0, 1.0) : 0.0;
+            return Distance(p, At(u));
+        }
+        case kCircular: {
+            const double dx = p.x - centre.x, dy = p.y - centre.y;
+            const double phi = std::atan2(dy, dx);
+            const double ahead = NormalizeAngle(sweep >= 0.0 ? phi - from : from - phi, kTurn);
+            const double span = std::fabs(sweep);
+            if (closed || ahead <= span) {
+                u = ahead / span;
+                return std::fabs(std::hypot(dx, dy) - radius);
+            }
+            const double toStart = Distance(p, a), toEnd = Distance(p, b);
+            u = toStart <= toEnd ? 0.0 : 1.0;
+            return std::min(toStart, toEnd);
+        }
+        case kOther:
+            break;
+        }
+        double nx = 0.0, ny = 0.0, t = 0.0, distance = 0.0;
+        if (t1 <= t0 || !curve->GetNearestPoint(p.x, p.y, nx, ny, t, distance) || !std::isfinite(distance)) {
+            u = 0.0;
+            return INFINITY;
+        }
+        u = std::clamp((t - t0) / (t1 - t0), 0.0, 1.0);
+        return distance;
+    }
+
+    // Lines, arcs and circles can be cut to a part of themselves.
+    bool CanCut() const { return shape != kOther; }
+};
+
+double AngleOf(const NPoint& p, const NPoint& centre) { return std::atan2(p.y - centre.y, p.x - centre.x); }
+
+// The carrier of one curve; none for a curve too short to overlap another.
+std::optional<Carrier> MakeCarrier(const vlapi::IDrawingObjectPtr& obj, const vrnApi::CurveChord& chord)
+{
+    Carrier c;
+    c.a = chord.chord->p1;
+    c.b = chord.chord->p2;
+    const int type = obj->GetType();
+    if (type == vlapi::vlDrLineSeg) {
+        c.shape = Carrier::kLine;
+        c.length = Distance(c.a, c.b);
+    } else if (const vlapi::IArcPtr arc{obj}; arc && type == vlapi::vlDrArc) {
+        c.shape = Carrier::kCircular;
+        c.centre = {arc->GetXc(), arc->GetYc()};
+        c.radius = Distance(c.a, c.centre);
+        c.from = AngleOf(c.a, c.centre);
+        double ccw = NormalizeAngle(AngleOf(c.b, c.centre) - c.from, kTurn);
+        if (c.a == c.b)
+            ccw = kTurn;  // a whole turn drawn as an arc
+        const double middle = NormalizeAngle(AngleOf(chord.middle, c.centre) - c.from, kTurn);
+        c.sweep = middle < ccw ? ccw : ccw - kTurn;
+        c.closed = c.a == c.b;
+        c.length = c.radius * std::fabs(c.sweep);
+    } else if (const vlapi::ICirclePtr circle{obj}; circle && type == vlapi::vlDrCircle) {
+        c.shape = Carrier::kCircular;
+        c.centre = {circle->GetXc(), circle->GetYc()};
+        c.radius = circle->GetRadius();
+        c.from = AngleOf(c.a, c.centre);
+        // Its direction: the point a quarter of the way round.
+        const vlapi::ICurve2DPtr curve = obj->GetCurve();
+        NPoint quarter;
+        if (!curve)
+            return std::nullopt;
+        const double t0 = curve->GetParamMin(), t1 = curve->GetParamMax();
+        if (!curve->GetPoint(t0 + (t1 - t0) / 4, quarter.x, quarter.y))
+            return std::nullopt;
+        const double turn = (c.a.x - c.centre.x) * (quarter.y - c.centre.y) - (c.a.y - c.centre.y) * (quarter.x - c.centre.x);
+        c.sweep = turn >= 0.0 ? kTurn : -kTurn;
+        c.closed = true;
+        c.length = c.radius * kTurn;
+    } else {
+        c.curve = obj->GetCurve();
+        if (!c.curve)
+            return std::nullopt;
+        c.t0 = c.curve->GetParamMin();
+        c.t1 = c.curve->GetParamMax();
+        c.length = c.curve->GetLength();
+        c.closed = c.curve->IsClosed() || c.a == c.b;
+    }
+    if (!(c.length >= kLeastOverlapping) || !std::isfinite(c.length) || (c.shape == Carrier::kCircular && !(c.radius > 0.0)))
+        return std::nullopt;
+    return c;
+}
+
+// Points along a curve no farther apart (along it) than `step`, from its start.
+std::vector<NPoint> Samples(const Carrier& c, double step)
+{
+    std::vector<NPoint> points;
+    if (c.shape != Carrier::kOther) {
+        const size_t n = static_cast<size_t>(std::min(1e7, std::ceil(c.length / step)));
+        for (size_t k = 0; k <= n; ++k)
+            points.push_back(c.At(n ? static_cast<double>(k) / static_cast<double>(n) : 0.0));
+        return points;
+    }
+    // A curve of the host: halved where two points stand farther apart than the step.
+    struct Stop {
+        double u;
+        NPoint p;
+    };
+    const size_t n = static_cast<size_t>(std::min(1e6, std::max(8.0, std::ceil(c.length / step))));
+    std::vector<Stop> stops;
+    for (size_t k = 0; k <= n; ++k) {
+        const double u = static_cast<double>(k) / static_cast<double>(n);
+        stops.push_back({u, c.At(u)});
+    }
+    points.push_back(stops.front().p);
+    for (size_t k = 1; k < stops.size(); ++k) {
+        std::vector<std::pair<Stop, int>> pending{{stops[k], 0}};
+        Stop at = stops[k - 1];
+        while (!pending.empty()) {
+            const auto [next, depth] = pending.back();
+            if (depth < 12 && Distance(at.p, next.p) > step / 2) {
+                const double u = (at.u + next.u) / 2;
+                pending.push_back({{u, c.At(u)}, depth + 1});
+                continue;
+            }
+            points.push_back(next.p);
+            at = next;
+            pending.pop_back();
+        }
+    }
+    return points;
+}
+
+// The curves standing in square cells: a curve is filed in every cell one of
+// its samples falls in, so that every curve that passes within `reach` of a
+// point is filed in a cell the square of side 2 reach about the point meets.
+class CurveGrid {
+public:
+    explicit CurveGrid(double cell) : m_cell(cell) {}
+
+    void Add(uint32_t curve, const std::vector<NPoint>& samples)
+    {
+        Key last{INT64_MIN, INT64_MIN};
+        for (const NPoint& p : samples) {
+            const Key key = KeyOf(p);
+            if (key != last)
+                m_entries.push_back({key, curve});
+            last = key;
+        }
+    }
+    void Finish()
+    {
+        std::sort(m_entries.begin(), m_entries.end());
+        m_entries.erase(std::unique(m_entries.begin(), m_entries.end()), m_entries.end());
+        for (size_t k = 0; k < m_entries.size();) {
+            size_t end = k;
+            while (end < m_entries.size() && m_entries[end].first == m_entries[k].first)
+                ++end;
+            m_cells.emplace(m_entries[k].first, std::pair{k, end});
+            k = end;
+        }
+    }
+    template <class F>
+    void ForEachNear(const NPoint& p, double reach, F visit) const
+    {
+        const Key low = KeyOf({p.x - reach, p.y - reach}), high = KeyOf({p.x + reach, p.y + reach});
+        for (int64_t x = low.first; x <= high.first; ++x) {
+            for (int64_t y = low.second; y <= high.second; ++y) {
+                const auto cell = m_cells.find({x, y});
+                if (cell == m_cells.end())
+                    continue;
+                for (size_t k = cell->second.first; k < cell->second.second; ++k)
+                    visit(m_entries[k].second);
+            }
+        }
+    }
+
+private:
+    using Key = std::pair<int64_t, int64_t>;
+    struct KeyHash {
+        size_t operator()(const Key& k) const
+        {
+            return std::hash<int64_t>()(k.first * 0x9E3779B97F4A7C15LL ^ k.second);
+        }
+    };
+    Key KeyOf(const NPoint& p) const
+    {
+        const auto index = [this](double v) {
+            return static_cast<int64_t>(std::clamp(std::floor(v / m_cell), -4e18, 4e18));
+        };
+        return {index(p.x), index(p.y)};
+    }
+
+    double m_cell;
+    std::vector<std::pair<Key, uint32_t>> m_entries;
+    std::unordered_map<Key, std::pair<size_t, size_t>, KeyHash> m_cells;
+};
+
+// A bound of a stretch of a curve: its parameter and the point the stretch
+// ends at (an end of the curve that covers it, or of the curve itself).
+struct Bound {
+    double u;
+    NPoint at;
+};
+struct Span {
+    Bound from, to;  // from.u < to.u; past 1 round a closed curve
+};
+
+// Whether the curve x between u0 and u1 lies on y.
+bool LiesOn(const Carrier& x, const Carrier& y, double u0, double u1)
+{
+    for (const double f : {0.5, 1.0 / 6, 5.0 / 6, 2.0 / 6, 4.0 / 6}) {
+        double u = 0.0;
+        if (!(y.Nearest(x.At(u0 + (u1 - u0) * f), u) < kTolerance))
+            return false;
+    }
+    return true;
+}
+
+// The stretches of x that lie on y. A stretch ends only at an end of either
+// curve: x is cut where an end of y lies on it, and each piece lies on y or not.
+std::vector<Span> Covered(const Carrier& x, const Carrier& y)
+{
+    std::vector<Bound> cuts;
+    if (!y.closed) {
+        for (const NPoint& end : {y.a, y.b}) {
+            double u = 0.0;
+            if (x.Nearest(end, u) < kTolerance)
+                cuts.push_back({u, end});
+        }
+    }
+    std::vector<std::pair<Bound, Bound>> pieces;
+    if (x.closed) {
+        for (Bound& cut : cuts)
+            cut.u = cut.u >= 1.0 ? 0.0 : cut.u;
+        std::sort(cuts.begin(), cuts.end(), [](const Bound& l, const Bound& r) { return l.u < r.u; });
+        if (cuts.empty())
+            cuts.push_back({0.0, x.a});
+        for (size_t k = 0; k < cuts.size(); ++k)
+            pieces.push_back({cuts[k], k + 1 < cuts.size() ? cuts[k + 1] : Bound{cuts[0].u + 1.0, cuts[0].at}});
+    } else {
+        cuts.push_back({0.0, x.a});
+        cuts.push_back({1.0, x.b});
+        std::sort(cuts.begin(), cuts.end(), [](const Bound& l, const Bound& r) { return l.u < r.u; });
+        for (size_t k = 0; k + 1 < cuts.size(); ++k)
+            pieces.push_back({cuts[k], cuts[k + 1]});
+    }
+    std::vector<Span> spans;
+    for (const auto& [from, to] : pieces) {
+        if ((to.u - from.u) * x.length >= kTolerance && LiesOn(x, y, from.u, to.u))
+            spans.push_back({from, to});
+    }
+    return spans;
+}
+
+// The parts of [0, 1] (of a closed curve: round the turn) that `spans`
+// leave, each at least the tolerance long; none when the spans cover the
+// curve. `whole` when they leave all of it.
+std::vector<Span> Uncovered(const Carrier& x, const std::vector<Span>& spans, bool& whole)
+{
+    std::vector<Span> flat;  // within [0, 1]
+    for (const Span& s : spans) {
+        if (x.closed && s.to.u > 1.0) {
+            flat.push_back({s.from, {1.0, s.to.at}});
+            flat.push_back({{0.0, s.from.at}, {s.to.u - 1.0, s.to.at}});
+        } else {
+            flat.push_back(s);
+        }
+    }
+    std::sort(flat.begin(), flat.end(), [](const Span& l, const Span& r) { return l.from.u < r.from.u; });
+    std::vector<Span> gaps;
+    Bound at{0.0, x.a};
+    const double least = kTolerance / x.length;
+    double covered = 0.0;
+    for (const Span& s : flat) {
+        if (s.from.u - at.u > least)
+            gaps.push_back({at, s.from});
+        if (s.to.u > at.u) {
+            covered += s.to.u - std::max(at.u, s.from.u);
+            at = s.to;
+        }
+    }
+    whole = covered <= least;
+    if (whole)
+        return {};
+    if (1.0 - at.u > least)
+        gaps.push_back({at, {1.0, x.b}});
+    // Round a closed curve, the gap that ends at its start goes on into the one that starts there.
+    if (x.closed && gaps.size() > 1 && gaps.front().from.u <= least && gaps.back().to.u >= 1.0 - least) {
+        gaps.back().to = {1.0 + gaps.front().to.u, gaps.front().to.at};
+        gaps.erase(gaps.begin());
+    }
+    return gaps;
+}
+
+// Groups of curves (union by index).
+class Groups {
+public:
+    explicit Groups(size_t count) : m_parent(count) { std::iota(m_parent.begin(), m_parent.end(), size_t{0}); }
+    size_t Root(size_t e)
+    {
+        while (m_parent[e] != e)
+            e = m_parent[e] = m_parent[m_parent[e]];
+        return e;
+    }
+    void Unite(size_t a, size_t b)
+    {
+        a = Root(a);
+        b = Root(b);
+        if (a != b)
+            m_parent[std::max(a, b)] = std::min(a, b);
+    }
+
+private:
+    std::vector<size_t> m_parent;
+};
+
+// A line or an arc between `from` and `to` through `middle`, in the container, on layer 0.
+vlapi::IDrawingObjectPtr MakePiece(const vlapi::IDrawingContainerPtr& container, const Carrier& c, const NPoint& from,
+                                   const NPoint& middle, const NPoint& to, int style)
+{
+    vlapi::IDrawingObjectPtr made =
+        c.shape == Carrier::kLine
+            ? vlapi::IDrawingObjectPtr(vrnApi::CreateLineSegm(container, from.x, from.y, to.x, to.y, style))
+            : vlapi::IDrawingObjectPtr(vrnApi::CreateArcBy3Points(container, from, to, middle, style));
+    if (made && made->GetLayer() != 0) {
+        made->SetLayer(0);
+        made->Update();
+    }
+    return made;
+}
+
+}  // namespace
+
+void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnApi::CurveChord>& curves,
+                  std::vector<vlapi::IDrawingObjectPtr>& objects, FileLayers* fileLayers)
+{
+    const size_t count = curves.size();
+    std::vector<std::optional<Carrier>> carriers(count);
+    double total = 0.0;
+    size_t filed = 0;
+    for (size_t i = 0; i < count; ++i) {
+        carriers[i] = MakeCarrier(objects[i], curves[i]);
+        if (carriers[i]) {
+            total += carriers[i]->length;
+            ++filed;
+        }
+    }
+    if (filed < 2)
+        return;
+
+    // Two curves overlap only along a stretch that ends at an end of either:
+    // an end of one lies on the other (a closed curve's start, when it lies
+    // on the other whole). The curves are filed by samples a mean length
+    // apart, and each end looks for the curves that pass near it.
+    const double step = std::max(total / static_cast<double>(filed), 16 * kTolerance);
+    const double reach = kTolerance + step;
+    CurveGrid grid(2 * reach);
+    for (size_t i = 0; i < count; ++i) {
+        if (carriers[i])
+            grid.Add(static_cast<uint32_t>(i), Samples(*carriers[i], step));
+    }
+    grid.Finish();
+    std::vector<std::pair<uint32_t, uint32_t>> pairs;
+    for (size_t i = 0; i < count; ++i) {
+        if (!carriers[i])
+            continue;
+        const Carrier& x = *carriers[i];
+        for (const NPoint& end : {x.a, x.b}) {
+            grid.ForEachNear(end, reach, [&](uint32_t j) {
+                double u = 0.0;
+                if (j != i && carriers[j]->Nearest(end, u) < kTolerance)
+                    pairs.push_back({static_cast<uint32_t>(std::min<size_t>(i, j)), static_cast<uint32_t>(std::max<size_t>(i, j))});
+            });
+            if (x.closed)
+                break;
+        }
+    }
+    std::sort(pairs.begin(), pairs.end());
+    pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
+
+    // What of each curve each other curve covers, for the pairs that overlap.
+    struct Cover {
+        uint32_t by;
+        std::vector<Span> spans;
+    };
+    std::vector<std::vector<Cover>> covers(count);
+    Groups groups(count);
+    std::vector<bool> grouped(count, false);
+    bool any = false;
+    for (const auto& [i, j] : pairs) {
+        std::vector<Span> ij = Covered(*carriers[i], *carriers[j]);
+        std::vector<Span> ji = Covered(*carriers[j], *carriers[i]);
+        if (ij.empty() && ji.empty())
+            continue;
+        any = true;
+        groups.Unite(i, j);
+        grouped[i] = grouped[j] = true;
+        if (!ij.empty())
+            covers[i].push_back({j, std::move(ij)});
+        if (!ji.empty())
+            covers[j].push_back({i, std::move(ji)});
+    }
+    if (!any)
+        return;
+
+    std::vector<std::vector<size_t>> members(count);
+    for (size_t i = 0; i < count; ++i) {
+        if (grouped[i])
+            members[groups.Root(i)].push_back(i);
+    }
+    // Every curve end, to tell whether a curve from outside a group ends at an end inside it.
+    PointGrid ends(kJoinTolerance);
+    for (size_t i = 0; i < count; ++i) {
+        ends.Add(curves[i].chord->p1, 2 * i);
+        ends.Add(curves[i].chord->p2, 2 * i + 1);
+    }
+    const auto inGroup = [&](size_t i, size_t root) { return grouped[i] && groups.Root(i) == root; };
+
+    std::vector<bool> deleted(count, false), changed(count, false), taken(count, false);
+    std::vector<std::pair<size_t, vlapi::IDrawingObjectPtr>> added;  // pieces, by the curve they come from
+    for (size_t root = 0; root < count; ++root) {
+        std::vector<size_t>& group = members[root];
+        if (group.size() < 2)
+            continue;
+        // An end inside the stretch the group covers, where a curve from
+        // outside the group ends: the group is two outlines along one edge.
+        bool shared = false;
+        for (size_t i : group) {
+            const Carrier& x = *carriers[i];
+            for (const NPoint& end : {x.a, x.b}) {
+                if (x.closed || shared)
+                    break;
+                bool inside = false;
+                for (size_t j : group) {
+                    const Carrier& y = *carriers[j];
+                    double u = 0.0;
+                    inside = inside || (j != i && y.Nearest(end, u) < kTolerance &&
+                                        (y.closed || (Distance(end, y.a) >= kJoinTolerance &&
+                                                      Distance(end, y.b) >= kJoinTolerance)));
+                }
+                if (!inside)
+                    continue;
+                ends.ForEachNear(end, [&](size_t e) {
+                    const NPoint& p = e % 2 ? curves[e / 2].chord->p2 : curves[e / 2].chord->p1;
+                    shared = shared || (!inGroup(e / 2, root) && Distance(p, end) < kJoinTolerance);
+                });
+            }
+        }
+        if (shared)
+            continue;
+
+        // Curves that cannot be cut first, then the longest.
+        std::stable_sort(group.begin(), group.end(), [&](size_t l, size_t r) {
+            const Carrier &a = *carriers[l], &b = *carriers[r];
+            if (a.CanCut() != b.CanCut())
+                return !a.CanCut();
+            return a.length > b.length;
+        });
+        for (size_t i : group) {
+            const Carrier& x = *carriers[i];
+            std::vector<Span> spans;
+            for (const Cover& cover : covers[i]) {
+                if (taken[cover.by])
+                    spans.insert(spans.end(), cover.spans.begin(), cover.spans.end());
+            }
+            taken[i] = true;
+            bool whole = false;
+            const std::vector<Span> rest = Uncovered(x, spans, whole);
+            if (whole)
+                continue;
+            if (rest.empty()) {
+                deleted[i] = true;
+                continue;
+            }
+            if (!x.CanCut())
+                continue;
+            const int style = objects[i]->GetStyle();
+            for (size_t k = 0; k < rest.size(); ++k) {
+                const Span& piece = rest[k];
+                const NPoint middle = x.At((piece.from.u + piece.to.u) / 2);
+                if (k == 0 && x.shape == Carrier::kLine) {
+                    const vlapi::ILineSegmentPtr line(objects[i]);
+                    line->SetX1(piece.from.at.x), line->SetY1(piece.from.at.y);
+                    line->SetX2(piece.to.at.x), line->SetY2(piece.to.at.y);
+                    line->Update();
+                    changed[i] = true;
+                    continue;
+                }
+                const vlapi::IArcPtr arc(objects[i]);
+                if (k == 0 && arc && objects[i]->GetType() == vlapi::vlDrArc &&
+                    arc->SetBy3Points(piece.from.at.x, piece.from.at.y, piece.to.at.x, piece.to.at.y, middle.x, middle.y)) {
+                    objects[i]->Update();
+                    changed[i] = true;
+                    continue;
+                }
+                if (vlapi::IDrawingObjectPtr made = MakePiece(container, x, piece.from.at, middle, piece.to.at, style))
+                    added.push_back({i, made});
+            }
+            // A circle (or an arc that would not take its new ends) gives way to its pieces.
+            deleted[i] = !changed[i];
+        }
+    }
+
+    std::vector<vrnApi::CurveChord> keptCurves;
+    std::vector<vlapi::IDrawingObjectPtr> keptObjects;
+    for (size_t i = 0; i < count; ++i) {
+        if (deleted[i]) {
+            objects[i]->Delete();
+            continue;
+        }
+        if (changed[i])
+            vrnApi::ReadCurveChord(objects[i], curves[i]);
+        keptCurves.push_back(curves[i]);
+        keptObjects.push_back(objects[i]);
+    }
+    for (const auto& [from, made] : added) {
+        vrnApi::CurveChord chord;
+        if (!vrnApi::ReadCurveChord(made, chord))
+            continue;
+        if (fileLayers) {
+            const auto layer = fileLayers->find(curves[from].chord->m_ref);
+            if (layer != fileLayers->end())
+                (*fileLayers)[chord.chord->m_ref] = layer->second;
+        }
+        keptCurves.push_back(chord);
+        keptObjects.push_back(made);
+    }
+    curves = std::move(keptCurves);
+    objects = std::move(keptObjects);
+}
+
+}  // namespace dxfimport
