@@ -254,8 +254,8 @@ std::wstring NoOutline(const vlapi::IDrawingContainerPtr& container, const FileL
         return std::wstring(kNoOutline) + L": нет кривых основной (сплошной) линии; кривые других типов линий не "
                L"режутся: " + curves.Text();
     if (!others.Empty())
-        return std::wstring(kNoOutline) + L": в файле нет кривых, только " + others.Text();
-    return std::wstring(kNoOutline) + L": в файле нет кривых";
+        return std::wstring(kNoOutline) + L": в чертеже нет видимых кривых, только " + others.Text();
+    return std::wstring(kNoOutline) + L": в чертеже нет видимых кривых";
 }
 
 // One curve over another: the same ends, either way round, and the same middle.
