@@ -30,6 +30,7 @@ struct Carrier {
     double radius = 0.0, from = 0.0, sweep = 0.0;
     vlapi::ICurve2DPtr curve;  // other: the host's curve and its parameter range
     double t0 = 0.0, t1 = 1.0;
+    NRect box;  // of a curve that is not a line: its samples, widened by the search's reach
 
     NPoint At(double u) const
     {
@@ -144,15 +145,16 @@ std::optional<Carrier> MakeCarrier(const vlapi::IDrawingObjectPtr& obj, const vr
     return c;
 }
 
-// Points along a curve no farther apart (along it) than `step`, from its start.
-std::vector<NPoint> Samples(const Carrier& c, double step)
+// Calls `visit` with points along a curve no farther apart (along it) than
+// `step`, from its start.
+template <class Visit>
+void Samples(const Carrier& c, double step, Visit visit)
 {
-    std::vector<NPoint> points;
     if (c.shape != Carrier::kOther) {
         const size_t n = static_cast<size_t>(std::min(1e7, std::ceil(c.length / step)));
         for (size_t k = 0; k <= n; ++k)
-            points.push_back(c.At(n ? static_cast<double>(k) / static_cast<double>(n) : 0.0));
-        return points;
+            visit(c.At(n ? static_cast<double>(k) / static_cast<double>(n) : 0.0));
+        return;
     }
     // A curve of the host: halved where two points stand farther apart than the step.
     struct Stop {
@@ -160,93 +162,163 @@ std::vector<NPoint> Samples(const Carrier& c, double step)
         NPoint p;
     };
     const size_t n = static_cast<size_t>(std::min(1e6, std::max(8.0, std::ceil(c.length / step))));
-    std::vector<Stop> stops;
-    for (size_t k = 0; k <= n; ++k) {
+    Stop at{0.0, c.At(0.0)};
+    visit(at.p);
+    std::vector<std::pair<Stop, int>> pending;
+    for (size_t k = 1; k <= n; ++k) {
         const double u = static_cast<double>(k) / static_cast<double>(n);
-        stops.push_back({u, c.At(u)});
-    }
-    points.push_back(stops.front().p);
-    for (size_t k = 1; k < stops.size(); ++k) {
-        std::vector<std::pair<Stop, int>> pending{{stops[k], 0}};
-        Stop at = stops[k - 1];
+        pending.push_back({{u, c.At(u)}, 0});
         while (!pending.empty()) {
             const auto [next, depth] = pending.back();
             if (depth < 12 && Distance(at.p, next.p) > step / 2) {
-                const double u = (at.u + next.u) / 2;
-                pending.push_back({{u, c.At(u)}, depth + 1});
+                const double half = (at.u + next.u) / 2;
+                pending.push_back({{half, c.At(half)}, depth + 1});
                 continue;
             }
-            points.push_back(next.p);
+            visit(next.p);
             at = next;
             pending.pop_back();
         }
     }
-    return points;
+}
+
+// The direction in which a curve leaves its start (`atStart`) or its end, into the curve.
+NPoint Leaving(const Carrier& c, bool atStart)
+{
+    NPoint d;
+    switch (c.shape) {
+    case Carrier::kLine:
+        d = atStart ? c.b - c.a : c.a - c.b;
+        break;
+    case Carrier::kCircular: {
+        const double angle = c.from + (atStart ? 0.0 : c.sweep);
+        const double turn = (c.sweep >= 0.0) == atStart ? 1.0 : -1.0;  // along the sweep from the start
+        d = {-std::sin(angle) * turn, std::cos(angle) * turn};
+        break;
+    }
+    case Carrier::kOther:
+        d = atStart ? c.At(1e-3) - c.a : c.At(1.0 - 1e-3) - c.b;
+        break;
+    }
+    const double l = std::hypot(d.x, d.y);
+    return l > 0.0 ? NPoint{d.x / l, d.y / l} : NPoint{};
 }
 
 // The curves standing in square cells: a curve is filed in every cell one of
 // its samples falls in, so that every curve that passes within `reach` of a
 // point is filed in a cell the square of side 2 reach about the point meets.
+// A cell is known by a hash of its place: two cells of one hash only cost
+// their curves a look more.
 class CurveGrid {
 public:
     explicit CurveGrid(double cell) : m_cell(cell) {}
 
-    void Add(uint32_t curve, const std::vector<NPoint>& samples)
+    // Files `curve` in the cell of `p` (once for a run of points in one cell).
+    void Add(uint32_t curve, const NPoint& p)
     {
-        Key last{INT64_MIN, INT64_MIN};
-        for (const NPoint& p : samples) {
-            const Key key = KeyOf(p);
-            if (key != last)
-                m_entries.push_back({key, curve});
-            last = key;
-        }
+        const uint64_t key = KeyOf(Index(p.x), Index(p.y));
+        if (m_entries.empty() || m_entries.back().first != key || m_entries.back().second != curve)
+            m_entries.push_back({key, curve});
     }
+    // Sorts the entries by cell and files each cell's first entry in a table
+    // of open addressing (keys and places side by side, at most half full).
     void Finish()
     {
         std::sort(m_entries.begin(), m_entries.end());
         m_entries.erase(std::unique(m_entries.begin(), m_entries.end()), m_entries.end());
-        for (size_t k = 0; k < m_entries.size();) {
-            size_t end = k;
-            while (end < m_entries.size() && m_entries[end].first == m_entries[k].first)
-                ++end;
-            m_cells.emplace(m_entries[k].first, std::pair{k, end});
-            k = end;
+        m_entries.shrink_to_fit();
+        size_t cells = 0;
+        for (size_t k = 0; k < m_entries.size(); ++k)
+            cells += k == 0 || m_entries[k].first != m_entries[k - 1].first;
+        size_t size = 16;
+        while (size < 2 * cells)
+            size *= 2;
+        m_keys.assign(size, 0);
+        m_firsts.assign(size, kFree);
+        for (size_t k = 0; k < m_entries.size(); ++k) {
+            if (k > 0 && m_entries[k].first == m_entries[k - 1].first)
+                continue;
+            size_t slot = m_entries[k].first & (size - 1);
+            while (m_firsts[slot] != kFree)
+                slot = (slot + 1) & (size - 1);
+            m_keys[slot] = m_entries[k].first;
+            m_firsts[slot] = static_cast<uint32_t>(k);
         }
     }
     template <class F>
     void ForEachNear(const NPoint& p, double reach, F visit) const
     {
-        const Key low = KeyOf({p.x - reach, p.y - reach}), high = KeyOf({p.x + reach, p.y + reach});
-        for (int64_t x = low.first; x <= high.first; ++x) {
-            for (int64_t y = low.second; y <= high.second; ++y) {
-                const auto cell = m_cells.find({x, y});
-                if (cell == m_cells.end())
+        const int64_t x0 = Index(p.x - reach), x1 = Index(p.x + reach);
+        const int64_t y0 = Index(p.y - reach), y1 = Index(p.y + reach);
+        const size_t mask = m_keys.size() - 1;
+        for (int64_t x = x0; x <= x1; ++x) {
+            for (int64_t y = y0; y <= y1; ++y) {
+                const uint64_t key = KeyOf(x, y);
+                size_t slot = key & mask;
+                while (m_firsts[slot] != kFree && m_keys[slot] != key)
+                    slot = (slot + 1) & mask;
+                if (m_firsts[slot] == kFree)
                     continue;
-                for (size_t k = cell->second.first; k < cell->second.second; ++k)
+                for (size_t k = m_firsts[slot]; k < m_entries.size() && m_entries[k].first == key; ++k)
                     visit(m_entries[k].second);
             }
         }
     }
 
 private:
-    using Key = std::pair<int64_t, int64_t>;
-    struct KeyHash {
-        size_t operator()(const Key& k) const
-        {
-            return std::hash<int64_t>()(k.first * 0x9E3779B97F4A7C15LL ^ k.second);
-        }
-    };
-    Key KeyOf(const NPoint& p) const
+    int64_t Index(double v) const { return static_cast<int64_t>(std::clamp(std::floor(v / m_cell), -4e18, 4e18)); }
+    static uint64_t KeyOf(int64_t x, int64_t y)
     {
-        const auto index = [this](double v) {
-            return static_cast<int64_t>(std::clamp(std::floor(v / m_cell), -4e18, 4e18));
-        };
-        return {index(p.x), index(p.y)};
+        uint64_t h = static_cast<uint64_t>(x) * 0x9E3779B97F4A7C15ULL;
+        h ^= static_cast<uint64_t>(y) + 0x632BE59BD9B4E019ULL + (h << 6) + (h >> 2);
+        return h * 0xBF58476D1CE4E5B9ULL;
     }
 
+    static constexpr uint32_t kFree = UINT32_MAX;
     double m_cell;
-    std::vector<std::pair<Key, uint32_t>> m_entries;
-    std::unordered_map<Key, std::pair<size_t, size_t>, KeyHash> m_cells;
+    std::vector<std::pair<uint64_t, uint32_t>> m_entries;  // cell, curve
+    std::vector<uint64_t> m_keys;    // of the table's slots
+    std::vector<uint32_t> m_firsts;  // the cell's first entry, or kFree
+};
+
+// The carriers of an outline's curves: a line's made from its chord when it
+// is asked for, the others' kept (most outlines are mostly lines).
+class Carriers {
+public:
+    Carriers(const std::vector<vrnApi::CurveChord>& curves, const std::vector<vlapi::IDrawingObjectPtr>& objects)
+        : m_ends(curves.size()), m_slot(curves.size(), kNone)
+    {
+        for (size_t i = 0; i < curves.size(); ++i) {
+            m_ends[i] = {curves[i].chord->p1, curves[i].chord->p2};
+            if (objects[i]->GetType() == vlapi::vlDrLineSeg) {
+                if (Distance(curves[i].chord->p1, curves[i].chord->p2) >= kLeastOverlapping)
+                    m_slot[i] = kLine;
+            } else if (std::optional<Carrier> c = MakeCarrier(objects[i], curves[i])) {
+                m_slot[i] = static_cast<uint32_t>(m_kept.size());
+                m_kept.push_back(std::move(*c));
+            }
+        }
+    }
+    bool Has(size_t i) const { return m_slot[i] != kNone; }
+    bool IsLine(size_t i) const { return m_slot[i] == kLine; }
+    // The carrier of curve i (which Has): a line's in `line`.
+    const Carrier& Of(size_t i, Carrier& line) const
+    {
+        if (m_slot[i] != kLine)
+            return m_kept[m_slot[i]];
+        line.shape = Carrier::kLine;
+        line.a = m_ends[i].first;
+        line.b = m_ends[i].second;
+        line.length = Distance(line.a, line.b);
+        return line;
+    }
+    Carrier& Kept(size_t i) { return m_kept[m_slot[i]]; }
+
+private:
+    static constexpr uint32_t kNone = UINT32_MAX, kLine = UINT32_MAX - 1;
+    std::vector<std::pair<NPoint, NPoint>> m_ends;  // of every curve, side by side
+    std::vector<uint32_t> m_slot;  // a place in `m_kept`, kLine, or kNone for a curve too short
+    std::vector<Carrier> m_kept;
 };
 
 // A bound of a stretch of a curve: its parameter and the point the stretch
@@ -389,13 +461,13 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
                   std::vector<vlapi::IDrawingObjectPtr>& objects, FileLayers* fileLayers)
 {
     const size_t count = curves.size();
-    std::vector<std::optional<Carrier>> carriers(count);
+    Carriers carriers(curves, objects);
     double total = 0.0;
     size_t filed = 0;
+    Carrier line, other;  // a line's carrier, made when asked for
     for (size_t i = 0; i < count; ++i) {
-        carriers[i] = MakeCarrier(objects[i], curves[i]);
-        if (carriers[i]) {
-            total += carriers[i]->length;
+        if (carriers.Has(i)) {
+            total += carriers.Of(i, line).length;
             ++filed;
         }
     }
@@ -410,20 +482,50 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
     const double reach = kTolerance + step;
     CurveGrid grid(2 * reach);
     for (size_t i = 0; i < count; ++i) {
-        if (carriers[i])
-            grid.Add(static_cast<uint32_t>(i), Samples(*carriers[i], step));
+        if (!carriers.Has(i))
+            continue;
+        if (carriers.IsLine(i)) {
+            Samples(carriers.Of(i, line), step, [&](const NPoint& p) { grid.Add(static_cast<uint32_t>(i), p); });
+            continue;
+        }
+        Carrier& c = carriers.Kept(i);
+        c.box = {{INFINITY, INFINITY}, {-INFINITY, -INFINITY}};
+        Samples(c, step, [&](const NPoint& p) {
+            grid.Add(static_cast<uint32_t>(i), p);
+            c.box.pBot = {std::min(c.box.pBot.x, p.x - reach), std::min(c.box.pBot.y, p.y - reach)};
+            c.box.pTop = {std::max(c.box.pTop.x, p.x + reach), std::max(c.box.pTop.y, p.y + reach)};
+        });
     }
     grid.Finish();
     std::vector<std::pair<uint32_t, uint32_t>> pairs;
     for (size_t i = 0; i < count; ++i) {
-        if (!carriers[i])
+        if (!carriers.Has(i))
             continue;
-        const Carrier& x = *carriers[i];
-        for (const NPoint& end : {x.a, x.b}) {
+        const Carrier& x = carriers.Of(i, line);
+        for (const bool atStart : {true, false}) {
+            const NPoint& end = atStart ? x.a : x.b;
             grid.ForEachNear(end, reach, [&](uint32_t j) {
+                if (j == i)
+                    return;
+                const Carrier& y = carriers.Of(j, other);
                 double u = 0.0;
-                if (j != i && carriers[j]->Nearest(end, u) < kTolerance)
-                    pairs.push_back({static_cast<uint32_t>(std::min<size_t>(i, j)), static_cast<uint32_t>(std::max<size_t>(i, j))});
+                if (y.shape == Carrier::kLine ? (std::min(y.a.x, y.b.x) - kTolerance > end.x ||
+                                                 std::max(y.a.x, y.b.x) + kTolerance < end.x ||
+                                                 std::min(y.a.y, y.b.y) - kTolerance > end.y ||
+                                                 std::max(y.a.y, y.b.y) + kTolerance < end.y)
+                                              : !CheckRectContainPoint(y.box, end))
+                    return;
+                if (!(y.Nearest(end, u) < kTolerance))
+                    return;
+                // At an end of both (a joint of the outline) the two overlap
+                // from there only when they leave it the same way.
+                const bool yStart = u * y.length < kTolerance, yEnd = (1.0 - u) * y.length < kTolerance;
+                if (!y.closed && !x.closed && (yStart || yEnd)) {
+                    const NPoint dx = Leaving(x, atStart), dy = Leaving(y, yStart);
+                    if (dx.x * dy.x + dx.y * dy.y <= 0.0)
+                        return;
+                }
+                pairs.push_back({static_cast<uint32_t>(std::min<size_t>(i, j)), static_cast<uint32_t>(std::max<size_t>(i, j))});
             });
             if (x.closed)
                 break;
@@ -432,47 +534,62 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
     std::sort(pairs.begin(), pairs.end());
     pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
 
-    // What of each curve each other curve covers, for the pairs that overlap.
+    // What of each curve each other curve covers, for the pairs that overlap;
+    // the curves that overlap another, numbered from 0 for their groups.
     struct Cover {
         uint32_t by;
         std::vector<Span> spans;
     };
-    std::vector<std::vector<Cover>> covers(count);
-    Groups groups(count);
-    std::vector<bool> grouped(count, false);
-    bool any = false;
+    std::map<size_t, std::vector<Cover>> covers;
+    std::map<size_t, size_t> local;
+    std::vector<size_t> involved;  // by local number
+    const auto localOf = [&](size_t i) {
+        const auto [at, added] = local.emplace(i, involved.size());
+        if (added)
+            involved.push_back(i);
+        return at->second;
+    };
+    std::vector<std::pair<size_t, size_t>> overlapping;  // local numbers
     for (const auto& [i, j] : pairs) {
-        std::vector<Span> ij = Covered(*carriers[i], *carriers[j]);
-        std::vector<Span> ji = Covered(*carriers[j], *carriers[i]);
+        const Carrier x = carriers.Of(i, line), y = carriers.Of(j, other);
+        std::vector<Span> ij = Covered(x, y);
+        std::vector<Span> ji = Covered(y, x);
         if (ij.empty() && ji.empty())
             continue;
-        any = true;
-        groups.Unite(i, j);
-        grouped[i] = grouped[j] = true;
+        overlapping.push_back({localOf(i), localOf(j)});
         if (!ij.empty())
             covers[i].push_back({j, std::move(ij)});
         if (!ji.empty())
             covers[j].push_back({i, std::move(ji)});
     }
-    if (!any)
+    if (involved.empty())
         return;
+    Groups groups(involved.size());
+    for (const auto& [a, b] : overlapping)
+        groups.Unite(a, b);
+    std::vector<std::vector<size_t>> members(involved.size());  // curve indices, by group root
+    for (size_t k = 0; k < involved.size(); ++k)
+        members[groups.Root(k)].push_back(involved[k]);
+    const auto inGroup = [&](size_t i, size_t root) {
+        const auto at = local.find(i);
+        return at != local.end() && groups.Root(at->second) == root;
+    };
+    const auto coversOf = [&](size_t i) -> const std::vector<Cover>& {
+        static const std::vector<Cover> none;
+        const auto at = covers.find(i);
+        return at == covers.end() ? none : at->second;
+    };
 
-    std::vector<std::vector<size_t>> members(count);
-    for (size_t i = 0; i < count; ++i) {
-        if (grouped[i])
-            members[groups.Root(i)].push_back(i);
-    }
     // Every curve end, to tell whether a curve from outside a group ends at an end inside it.
     PointGrid ends(kJoinTolerance);
     for (size_t i = 0; i < count; ++i) {
         ends.Add(curves[i].chord->p1, 2 * i);
         ends.Add(curves[i].chord->p2, 2 * i + 1);
     }
-    const auto inGroup = [&](size_t i, size_t root) { return grouped[i] && groups.Root(i) == root; };
 
     std::vector<bool> deleted(count, false), changed(count, false), taken(count, false);
     std::vector<std::pair<size_t, vlapi::IDrawingObjectPtr>> added;  // pieces, by the curve they come from
-    for (size_t root = 0; root < count; ++root) {
+    for (size_t root = 0; root < members.size(); ++root) {
         std::vector<size_t>& group = members[root];
         if (group.size() < 2)
             continue;
@@ -480,13 +597,13 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
         // outside the group ends: the group is two outlines along one edge.
         bool shared = false;
         for (size_t i : group) {
-            const Carrier& x = *carriers[i];
+            const Carrier x = carriers.Of(i, line);
             for (const NPoint& end : {x.a, x.b}) {
                 if (x.closed || shared)
                     break;
                 bool inside = false;
                 for (size_t j : group) {
-                    const Carrier& y = *carriers[j];
+                    const Carrier& y = carriers.Of(j, other);
                     double u = 0.0;
                     inside = inside || (j != i && y.Nearest(end, u) < kTolerance &&
                                         (y.closed || (Distance(end, y.a) >= kJoinTolerance &&
@@ -505,15 +622,15 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
 
         // Curves that cannot be cut first, then the longest.
         std::stable_sort(group.begin(), group.end(), [&](size_t l, size_t r) {
-            const Carrier &a = *carriers[l], &b = *carriers[r];
+            const Carrier a = carriers.Of(l, line), b = carriers.Of(r, other);
             if (a.CanCut() != b.CanCut())
                 return !a.CanCut();
             return a.length > b.length;
         });
         for (size_t i : group) {
-            const Carrier& x = *carriers[i];
+            const Carrier x = carriers.Of(i, line);
             std::vector<Span> spans;
-            for (const Cover& cover : covers[i]) {
+            for (const Cover& cover : coversOf(i)) {
                 if (taken[cover.by])
                     spans.insert(spans.end(), cover.spans.begin(), cover.spans.end());
             }
@@ -533,10 +650,10 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
                 const Span& piece = rest[k];
                 const NPoint middle = x.At((piece.from.u + piece.to.u) / 2);
                 if (k == 0 && x.shape == Carrier::kLine) {
-                    const vlapi::ILineSegmentPtr line(objects[i]);
-                    line->SetX1(piece.from.at.x), line->SetY1(piece.from.at.y);
-                    line->SetX2(piece.to.at.x), line->SetY2(piece.to.at.y);
-                    line->Update();
+                    const vlapi::ILineSegmentPtr segment(objects[i]);
+                    segment->SetX1(piece.from.at.x), segment->SetY1(piece.from.at.y);
+                    segment->SetX2(piece.to.at.x), segment->SetY2(piece.to.at.y);
+                    segment->Update();
                     changed[i] = true;
                     continue;
                 }
