@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <map>
 #include <numeric>
-#include <unordered_map>
+#include <optional>
 
 namespace dxfimport {
 namespace {
@@ -92,17 +94,15 @@ struct Carrier {
 
 double AngleOf(const NPoint& p, const NPoint& centre) { return std::atan2(p.y - centre.y, p.x - centre.x); }
 
-// The carrier of one curve; none for a curve too short to overlap another.
+// The carrier of one curve that is not a line; none for a curve too short
+// to overlap another.
 std::optional<Carrier> MakeCarrier(const vlapi::IDrawingObjectPtr& obj, const vrnApi::CurveChord& chord)
 {
     Carrier c;
     c.a = chord.chord->p1;
     c.b = chord.chord->p2;
     const int type = obj->GetType();
-    if (type == vlapi::vlDrLineSeg) {
-        c.shape = Carrier::kLine;
-        c.length = Distance(c.a, c.b);
-    } else if (const vlapi::IArcPtr arc{obj}; arc && type == vlapi::vlDrArc) {
+    if (const vlapi::IArcPtr arc{obj}; arc && type == vlapi::vlDrArc) {
         c.shape = Carrier::kCircular;
         c.centre = {arc->GetXc(), arc->GetYc()};
         c.radius = Distance(c.a, c.centre);
@@ -574,6 +574,11 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
         const auto at = local.find(i);
         return at != local.end() && groups.Root(at->second) == root;
     };
+    std::map<size_t, std::vector<size_t>> neighbours;  // the curves each curve overlaps
+    for (const auto& [a, b] : overlapping) {
+        neighbours[involved[a]].push_back(involved[b]);
+        neighbours[involved[b]].push_back(involved[a]);
+    }
     const auto coversOf = [&](size_t i) -> const std::vector<Cover>& {
         static const std::vector<Cover> none;
         const auto at = covers.find(i);
@@ -602,7 +607,7 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
                 if (x.closed || shared)
                     break;
                 bool inside = false;
-                for (size_t j : group) {
+                for (size_t j : neighbours[i]) {
                     const Carrier& y = carriers.Of(j, other);
                     double u = 0.0;
                     inside = inside || (j != i && y.Nearest(end, u) < kTolerance &&

@@ -33,16 +33,18 @@ void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers = nullpt
                     std::wstring* hiddenCurves = nullptr);
 
 // Why the outline on layer 0 of `view` cannot make a figure; empty when it
-// can. The first problem found is named, in this order: a curve that cannot
-// be read, no curve at all, an open chain (with where its gap is), an
-// outline that crosses itself or another (with the place), two outer
-// outlines, an outline inside a hole. On the way, objects on layer 0 that
-// are not single curves (polylines, contours, rectangles) are broken into
-// their lines and arcs, a curve drawn again over one already there (either
-// way round) is deleted, and ends a hair apart are joined (JoinNearEnds).
-// An open outline is told with the kinds of its open curves and the layers
-// `fileLayers` gives them (the pieces of a polyline take its layer).
-// `doc` must be the active document.
+// can. The first problem found is named, each at its place (a point, or
+// the layers and kinds of the curves), in this order: a size no part has, a
+// curve that cannot be read, no curve to cut (with what the drawing holds
+// instead), an open chain (with where its gap is), an outline that crosses
+// itself or another, two outer outlines, an outline inside a hole. On the
+// way, objects on layer 0 that are not single curves (polylines, contours,
+// rectangles) are broken into their lines and arcs, a curve drawn again
+// over one already there (either way round) is deleted, curves lying on one
+// another are made one (DropOverlaps), and ends a hair apart are joined
+// (JoinNearEnds). An open outline is told with the kinds of its open curves
+// and the layers `fileLayers` gives them (the pieces of a polyline take its
+// layer). `doc` must be the active document.
 std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view,
                           FileLayers* fileLayers = nullptr);
 
