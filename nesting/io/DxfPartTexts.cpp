@@ -212,14 +212,14 @@ void PartValues::ReadItem(const std::wstring& item)
     }
     auto taken = std::find_if(m_taken.begin(), m_taken.end(), [&](const Taken& t) { return t.key == marking->key; });
     if (taken == m_taken.end()) {
-        m_taken.push_back({marking->key, *read, {item}});
+        m_taken.push_back({marking->key, *read, item});
         return;
     }
     if (taken->value == *read)
         return;
     auto other = std::find_if(conflicts.begin(), conflicts.end(), [&](const Conflict& c) { return c.key == marking->key; });
     if (other == conflicts.end())
-        other = conflicts.insert(conflicts.end(), {marking->key, taken->items});
+        other = conflicts.insert(conflicts.end(), {marking->key, {taken->item}});
     if (std::find(other->items.begin(), other->items.end(), item) == other->items.end())
         other->items.push_back(item);
 }

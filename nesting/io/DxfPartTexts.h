@@ -51,11 +51,11 @@ struct PartValues {
 
 private:
     void ReadItem(const std::wstring& item);
-    // The value each key took (as a text, to tell values apart) and the items that gave it.
+    // The value each key took (as a text, to tell values apart) and the item that gave it.
     struct Taken {
         PartKey key;
         std::wstring value;
-        std::vector<std::wstring> items;
+        std::wstring item;
     };
     std::vector<Taken> m_taken;
 };
