@@ -17,6 +17,10 @@ namespace {
 
 // Curves this near lie on one another.
 constexpr double kTolerance = EPS;
+// Curves found running along a curve from one of its ends, at most: no
+// drawing piles more on one place, and a file that does is not searched
+// through in time squared.
+constexpr size_t kMostMet = 64;
 constexpr double kTurn = 2.0 * PI;
 
 // One curve as the search sees it, along a parameter u from 0 at its start to
@@ -202,6 +206,62 @@ NPoint Leaving(const Carrier& c, bool atStart)
     }
     const double l = std::hypot(d.x, d.y);
     return l > 0.0 ? NPoint{d.x / l, d.y / l} : NPoint{};
+}
+
+// The direction of a curve at u, along it.
+NPoint Along(const Carrier& c, double u)
+{
+    NPoint d;
+    switch (c.shape) {
+    case Carrier::kLine:
+        d = c.b - c.a;
+        break;
+    case Carrier::kCircular: {
+        const double angle = c.from + c.sweep * u, turn = c.sweep >= 0.0 ? 1.0 : -1.0;
+        d = {-std::sin(angle) * turn, std::cos(angle) * turn};
+        break;
+    }
+    case Carrier::kOther:
+        d = c.At(std::min(1.0, u + 1e-3)) - c.At(std::max(0.0, u - 1e-3));
+        break;
+    }
+    const double l = std::hypot(d.x, d.y);
+    return l > 0.0 ? NPoint{d.x / l, d.y / l} : NPoint{};
+}
+
+// Whether x may run along y from its end (its start when `atStart`), which
+// lies on y at u. At an end of y too (a joint of the outline) it must leave
+// the end the way y does; elsewhere it must run along y either way (not
+// cross it, nor end on it as a T). Lines are told exactly: one lies on the
+// other's straight. Curves running along one another over the least length
+// meet at an angle of at most about 2 tolerances over that length.
+bool Along(const Carrier& x, bool atStart, const Carrier& y, double u)
+{
+    constexpr double kMostSine = 2 * kTolerance / kLeastOverlapping;
+    const NPoint dx = Leaving(x, atStart);
+    const bool yStart = u * y.length < kTolerance, yEnd = (1.0 - u) * y.length < kTolerance;
+    if (x.shape == Carrier::kLine && y.shape == Carrier::kLine) {
+        // The shorter's ends within the tolerance of the longer's straight.
+        const Carrier& longer = x.length >= y.length ? x : y;
+        const Carrier& shorter = &longer == &x ? y : x;
+        const NPoint d = longer.b - longer.a;
+        const auto off = [&](const NPoint& p) {
+            return std::fabs(d.x * (p.y - longer.a.y) - d.y * (p.x - longer.a.x)) / longer.length;
+        };
+        if (!(off(shorter.a) < kTolerance && off(shorter.b) < kTolerance))
+            return false;
+        if (!y.closed && (yStart || yEnd)) {
+            const NPoint dy = Leaving(y, yStart);
+            return dx.x * dy.x + dx.y * dy.y > 0.0;
+        }
+        return true;
+    }
+    if (!y.closed && (yStart || yEnd)) {
+        const NPoint dy = Leaving(y, yStart);
+        return dx.x * dy.x + dx.y * dy.y > std::sqrt(1.0 - kMostSine * kMostSine);
+    }
+    const NPoint dy = Along(y, u);
+    return std::fabs(dx.x * dy.y - dx.y * dy.x) < kMostSine;
 }
 
 // The curves standing in square cells: a curve is filed in every cell one of
@@ -498,12 +558,14 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
     }
     grid.Finish();
     std::vector<std::pair<uint32_t, uint32_t>> pairs;
+    std::vector<uint32_t> piled;  // curves with more than kMostMet running along them from an end
     for (size_t i = 0; i < count; ++i) {
         if (!carriers.Has(i))
             continue;
         const Carrier& x = carriers.Of(i, line);
         for (const bool atStart : {true, false}) {
             const NPoint& end = atStart ? x.a : x.b;
+            size_t met = 0;  // curves found running along x from this end
             grid.ForEachNear(end, reach, [&](uint32_t j) {
                 if (j == i)
                     return;
@@ -515,15 +577,11 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
                                                  std::max(y.a.y, y.b.y) + kTolerance < end.y)
                                               : !CheckRectContainPoint(y.box, end))
                     return;
-                if (!(y.Nearest(end, u) < kTolerance))
+                if (!(y.Nearest(end, u) < kTolerance) || (!x.closed && !Along(x, atStart, y, u)))
                     return;
-                // At an end of both (a joint of the outline) the two overlap
-                // from there only when they leave it the same way.
-                const bool yStart = u * y.length < kTolerance, yEnd = (1.0 - u) * y.length < kTolerance;
-                if (!y.closed && !x.closed && (yStart || yEnd)) {
-                    const NPoint dx = Leaving(x, atStart), dy = Leaving(y, yStart);
-                    if (dx.x * dy.x + dx.y * dy.y <= 0.0)
-                        return;
+                if (++met > kMostMet) {
+                    piled.push_back(static_cast<uint32_t>(i));
+                    return;
                 }
                 pairs.push_back({static_cast<uint32_t>(std::min<size_t>(i, j)), static_cast<uint32_t>(std::max<size_t>(i, j))});
             });
@@ -594,9 +652,15 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
 
     std::vector<bool> deleted(count, false), changed(count, false), taken(count, false);
     std::vector<std::pair<size_t, vlapi::IDrawingObjectPtr>> added;  // pieces, by the curve they come from
+    // A group where curves pile up beyond the search is left as it is drawn.
+    std::vector<bool> piledGroup(members.size(), false);
+    for (uint32_t i : piled) {
+        if (const auto at = local.find(i); at != local.end())
+            piledGroup[groups.Root(at->second)] = true;
+    }
     for (size_t root = 0; root < members.size(); ++root) {
         std::vector<size_t>& group = members[root];
-        if (group.size() < 2)
+        if (group.size() < 2 || piledGroup[root])
             continue;
         // An end inside the stretch the group covers, where a curve from
         // outside the group ends: the group is two outlines along one edge.
