@@ -171,10 +171,24 @@ size_t FindOuterRing(const std::vector<NPolygonPtr>& rings)
     return NOT_FOUND_INDEX;
 }
 
-bool HasRingInHole(const std::vector<NPolygonPtr>& rings, size_t outer)
+std::pair<size_t, size_t> RingsApart(const std::vector<NPolygonPtr>& rings)
+{
+    size_t largest = 0;
+    for (size_t k = 1; k < rings.size(); ++k) {
+        if (rings[k]->GetGabaritArea() > rings[largest]->GetGabaritArea())
+            largest = k;
+    }
+    for (size_t k = 0; k < rings.size(); ++k) {
+        if (k != largest && !rings[largest]->CheckContainPoligon(*rings[k], true))
+            return {largest, k};
+    }
+    return {largest, largest == 0 && rings.size() > 1 ? 1 : 0};
+}
+
+std::optional<std::pair<size_t, size_t>> RingInHole(const std::vector<NPolygonPtr>& rings, size_t outer)
 {
     if (rings.size() < 3)
-        return false;
+        return std::nullopt;
     // A ring within another has its gabarit's middle within the other's
     // gabarit: the middles are put on a grid of about one cell a ring, and a
     // ring is compared with those whose middles fall in the cells it covers.
@@ -205,12 +219,12 @@ bool HasRingInHole(const std::vector<NPolygonPtr>& rings, size_t outer)
             for (size_t x = x1; x <= x2; ++x) {
                 for (size_t b : cells[y * side + x]) {
                     if (b != a && rings[a]->CheckContainPoligon(*rings[b], true))
-                        return true;
+                        return std::pair{a, b};
                 }
             }
         }
     }
-    return false;
+    return std::nullopt;
 }
 
 }  // namespace vrnApi

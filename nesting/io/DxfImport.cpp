@@ -33,6 +33,8 @@ constexpr wchar_t kNotRead[] = L"файл не прочитан как DXF";
 constexpr wchar_t kNoMemory[] = L"для импорта детали не хватает памяти";
 constexpr wchar_t kUnreadValue[] = L"значение не принято:";
 constexpr wchar_t kUnknownMarking[] = L"маркировка не распознана:";
+constexpr wchar_t kDisagreeing[] = L"маркировка даёт разные значения:";
+constexpr wchar_t kOnHiddenLayers[] = L"кривые на выключенных или замороженных слоях не импортированы: ";
 constexpr wchar_t kImportedWith[] = L"деталь импортирована ";
 constexpr wchar_t kImportedWithout[] = L"деталь импортирована, но ";
 constexpr wchar_t kWhileRead[] = L"при чтении ";
@@ -311,15 +313,24 @@ public:
             return importfiles::kNotActive;
 
         FileLayers fileLayers;
-        SortOntoLayers(view, &fileLayers);
+        std::wstring hidden;
+        SortOntoLayers(view, &fileLayers, &hidden);
+        if (!hidden.empty())
+            hidden = kOnHiddenLayers + hidden;
         PartValues values;
         for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
             if (vlapi::ITextPtr text{obj})
                 values.Read(text->GetText());
         }
         const std::wstring problem = CheckOutline(fragment.Get(), view, &fileLayers);
-        if (!problem.empty())
-            return leftOut.empty() ? problem : problem + L"; " + kWhileRead + leftOut;
+        if (!problem.empty()) {
+            std::wstring reason = problem;
+            if (!hidden.empty())
+                reason += L"; " + hidden;
+            return leftOut.empty() ? reason : reason + L"; " + kWhileRead + leftOut;
+        }
+        if (!hidden.empty())
+            m_notes.Add(entry.m_path, kImportedWithout + hidden);
         if (!leftOut.empty())
             m_notes.Add(entry.m_path, std::wstring(kImportedWithout) + kWhileRead + leftOut);
         FileMetaParams filled = entry;
@@ -327,6 +338,13 @@ public:
         for (const BracketText& item : values.unreadable)
             m_notes.Add(entry.m_path, std::wstring(kUnreadValue) + L" " + item.value + L" (" + ValueRule(item.key) +
                                           L"): " + kImportedWith + ValueTaken(item.key, filled));
+        for (const PartValues::Conflict& conflict : values.conflicts) {
+            std::wstring items;
+            for (size_t k = 0; k < conflict.items.size(); ++k)
+                items += (k == 0 ? L"" : k + 1 == conflict.items.size() ? L" и " : L", ") + conflict.items[k];
+            m_notes.Add(entry.m_path, std::wstring(kDisagreeing) + L" " + items + L": " + kImportedWith +
+                                          ValueTaken(conflict.key, filled));
+        }
         for (const std::wstring& item : values.unknown)
             m_notes.Add(entry.m_path, std::wstring(kUnknownMarking) + L" " + item + L" (ключи: " + KnownKeys() + L"): " +
                                           kImportedWith + ValueTaken(PartKey::Count, filled) + L", " +
@@ -400,7 +418,7 @@ std::wstring UnreadText(const fs::path& file, const std::wstring& leftOut)
     DxfObjectKinds kinds;
     const std::wstring why = kinds.Read(file) ? kinds.NothingRead() : std::wstring();
     if (!why.empty())
-        return why;
+        return leftOut.empty() ? why : why + L": " + leftOut;
     return leftOut.empty() ? std::wstring(kNotRead) : kNotRead + (L": " + leftOut);
 }
 

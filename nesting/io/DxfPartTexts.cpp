@@ -69,11 +69,11 @@ bool IsKeyLetter(wchar_t c)
            (c >= 0x400 && c <= 0x4FF) || c == 0xFFFD;
 }
 
-// The key and value of a line wholly in square brackets holding "=" or ":"
-// (no brackets inside), both trimmed; none for any other line.
-std::optional<std::pair<std::wstring, std::wstring>> SplitBracketText(const std::wstring& line)
+// The key and value of a bracketed text ("[key=value]", "[key: value]", no
+// brackets inside), both trimmed; none for any other text.
+std::optional<std::pair<std::wstring, std::wstring>> SplitBracketText(const std::wstring& item)
 {
-    const std::wstring text = Trimmed(line);
+    const std::wstring text = Trimmed(item);
     if (text.size() < 2 || text.front() != L'[' || text.back() != L']')
         return std::nullopt;
     const std::wstring body = text.substr(1, text.size() - 2);
@@ -81,6 +81,26 @@ std::optional<std::pair<std::wstring, std::wstring>> SplitBracketText(const std:
     if (sep == std::wstring::npos || body.find_first_of(L"[]") != std::wstring::npos)
         return std::nullopt;
     return std::pair{Trimmed(body.substr(0, sep)), Trimmed(body.substr(sep + 1))};
+}
+
+// The bracketed items of a line, wherever they stand in it: each "[" up to
+// the next "]" with no "[" between.
+std::vector<std::wstring> BracketItems(const std::wstring& line)
+{
+    std::vector<std::wstring> items;
+    size_t open = line.find(L'[');
+    while (open != std::wstring::npos) {
+        const size_t next = line.find_first_of(L"[]", open + 1);
+        if (next == std::wstring::npos)
+            break;
+        if (line[next] == L'[') {
+            open = next;
+            continue;
+        }
+        items.push_back(line.substr(open, next - open + 1));
+        open = line.find(L'[', next + 1);
+    }
+    return items;
 }
 
 // Whether a key that names none of the table looks like one all the same:
@@ -106,9 +126,9 @@ std::wstring KnownKeys()
     return keys;
 }
 
-std::optional<BracketText> ReadBracketText(const std::wstring& line)
+std::optional<BracketText> ReadBracketText(const std::wstring& item)
 {
-    const auto parts = SplitBracketText(line);
+    const auto parts = SplitBracketText(item);
     if (!parts)
         return std::nullopt;
     const std::wstring key = Folded(parts->first);
@@ -148,37 +168,60 @@ void PartValues::Read(const std::wstring& text)
             end = text.size();
         const std::wstring line = text.substr(start, end - start);
         start = end + 1;
-        const std::optional<BracketText> item = ReadBracketText(line);
-        if (!item) {
-            if (const auto parts = SplitBracketText(line); parts && LooksLikeKey(parts->first))
-                unknown.push_back(Trimmed(line));
-            continue;
-        }
-        bool read = true;
-        switch (item->key) {
-        case PartKey::Material:
-            read = !item->value.empty();
-            if (read && !material)
-                material = item->value;
-            break;
-        case PartKey::Thickness: {
-            const std::optional<double> value = ReadThickness(item->value);
-            read = value.has_value();
-            if (read && !thickness)
-                thickness = value;
-            break;
-        }
-        case PartKey::Count: {
-            const std::optional<int32_t> value = ReadCount(item->value);
-            read = value.has_value();
-            if (read && !count)
-                count = value;
-            break;
-        }
-        }
-        if (!read)
-            unreadable.push_back({item->key, Trimmed(line)});
+        for (const std::wstring& item : BracketItems(line))
+            ReadItem(item);
     }
+}
+
+void PartValues::ReadItem(const std::wstring& item)
+{
+    const std::optional<BracketText> marking = ReadBracketText(item);
+    if (!marking) {
+        if (const auto parts = SplitBracketText(item); parts && LooksLikeKey(parts->first))
+            unknown.push_back(item);
+        return;
+    }
+    // The value read, as a text to tell values apart; none when it cannot be read.
+    std::optional<std::wstring> read;
+    switch (marking->key) {
+    case PartKey::Material:
+        if (!marking->value.empty()) {
+            read = marking->value;
+            if (!material)
+                material = marking->value;
+        }
+        break;
+    case PartKey::Thickness:
+        if (const std::optional<double> value = ReadThickness(marking->value)) {
+            read = uf::NumberText(*value);
+            if (!thickness)
+                thickness = value;
+        }
+        break;
+    case PartKey::Count:
+        if (const std::optional<int32_t> value = ReadCount(marking->value)) {
+            read = std::to_wstring(*value);
+            if (!count)
+                count = value;
+        }
+        break;
+    }
+    if (!read) {
+        unreadable.push_back({marking->key, item});
+        return;
+    }
+    auto taken = std::find_if(m_taken.begin(), m_taken.end(), [&](const Taken& t) { return t.key == marking->key; });
+    if (taken == m_taken.end()) {
+        m_taken.push_back({marking->key, *read, item});
+        return;
+    }
+    if (taken->value == *read)
+        return;
+    auto other = std::find_if(conflicts.begin(), conflicts.end(), [&](const Conflict& c) { return c.key == marking->key; });
+    if (other == conflicts.end())
+        other = conflicts.insert(conflicts.end(), {marking->key, {taken->item}});
+    if (std::find(other->items.begin(), other->items.end(), item) == other->items.end())
+        other->items.push_back(item);
 }
 
 std::wstring ValueRule(PartKey key)

@@ -114,27 +114,66 @@ std::wstring PointText(const NPoint& p) { return L"(" + Number(p.x, 4) + L"; " +
 void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingContainerPtr& container,
                   std::vector<vrnApi::CurveChord>& curves)
 {
-    // End 2c is the start of curve c, end 2c + 1 its end; closed curves have none.
+    // End 2c is the start of curve c, end 2c + 1 its end; closed curves have
+    // none. A curve no larger than a joint has both ends, however near.
     const size_t count = curves.size();
     auto endPoint = [&](size_t e) -> NPoint& { return e % 2 ? curves[e / 2].chord->p2 : curves[e / 2].chord->p1; };
-    auto hasEnds = [&](size_t c) { return !(curves[c].chord->p1 == curves[c].chord->p2); };
+    auto pointSized = [&](size_t c) { return Distance(curves[c].middle, curves[c].chord->p1) < kJoinTolerance; };
+    auto hasEnds = [&](size_t c) { return !(curves[c].chord->p1 == curves[c].chord->p2) || pointSized(c); };
+
+    // Ends closer than kJoinTolerance to the first end filed near them are
+    // one joint with it: every end of a joint lies that near its first, so
+    // that a run of pieces shorter than a joint makes joints of its length
+    // one after another, not one joint.
     Joints joints(2 * count);
     PointGrid filed(kJoinTolerance);
+    std::vector<size_t> firsts;  // the first end of each joint
     for (size_t e = 0; e < 2 * count; ++e) {
         if (!hasEnds(e / 2))
             continue;
         const NPoint& p = endPoint(e);
-        // An end at a point already filed joins it; only distinct points are filed.
-        const size_t same = filed.FirstNear(p, [&](size_t f) { return endPoint(f) == p; });
-        if (same != PointGrid::kNone) {
-            joints.Unite(e, same);
-            continue;
+        const size_t first =
+            filed.FirstNear(p, [&](size_t f) { return endPoint(f) == p || Distance(endPoint(f), p) < kJoinTolerance; });
+        if (first != PointGrid::kNone) {
+            joints.Unite(e, first);
+        } else {
+            filed.Add(p, e);
+            firsts.push_back(e);
         }
-        filed.ForEachNear(p, [&](size_t f) {
-            if (Distance(endPoint(f), p) < kJoinTolerance)
-                joints.Unite(e, f);
+    }
+    // A joint where an odd number of ends meet has an end free (two ends a
+    // hair apart on either side of where two joints part, or a joint of
+    // two curves beside an end a hair away); such joints closer than
+    // kJoinTolerance are joined in pairs, the nearest first.
+    std::vector<size_t> ends(2 * count, 0);  // at each joint's root
+    for (size_t e = 0; e < 2 * count; ++e)
+        if (hasEnds(e / 2))
+            ++ends[joints.Root(e)];
+    PointGrid free(kJoinTolerance);
+    for (size_t f : firsts)
+        if (ends[joints.Root(f)] % 2)
+            free.Add(endPoint(f), f);
+    struct Near {
+        double distance;
+        size_t a, b;
+    };
+    std::vector<Near> near;
+    for (size_t f : firsts) {
+        if (ends[joints.Root(f)] % 2 == 0)
+            continue;
+        free.ForEachNear(endPoint(f), [&](size_t g) {
+            const double d = Distance(endPoint(f), endPoint(g));
+            if (g > f && d < kJoinTolerance)
+                near.push_back({d, f, g});
         });
-        filed.Add(p, e);
+    }
+    std::stable_sort(near.begin(), near.end(), [](const Near& l, const Near& r) { return l.distance < r.distance; });
+    for (const Near& n : near) {
+        const size_t a = joints.Root(n.a), b = joints.Root(n.b);
+        if (a == b || ends[a] % 2 == 0 || ends[b] % 2 == 0)
+            continue;
+        joints.Unite(a, b);
+        ends[joints.Root(a)] = ends[a] + ends[b];
     }
 
     // The ends of each joint, joints in the order of their roots: `members`
@@ -168,29 +207,37 @@ void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingC
     std::vector<std::pair<NPoint, NPoint>> links;
     for (size_t r = 0; r < 2 * count; ++r) {
         const std::span<const size_t> group(members.data() + starts[r], starts[r + 1] - starts[r]);
-        const bool apart = std::any_of(group.begin(), group.end(), [&](size_t e) { return !(endPoint(e) == endPoint(group[0])); });
-        if (!apart)
+        if (group.empty())
             continue;
-        auto bothEnds = [&](size_t e) { return joints.Root(e ^ 1) == joints.Root(e); };
-        std::vector<size_t> ends;
+        double x1 = INFINITY, y1 = INFINITY, x2 = -INFINITY, y2 = -INFINITY;
         for (size_t e : group) {
-            if (bothEnds(e) && IsLine(objectOf(e / 2)))
-                deleted[e / 2] = true;  // a line shorter than the joint
-            else
-                ends.push_back(e);
+            x1 = std::min(x1, endPoint(e).x), x2 = std::max(x2, endPoint(e).x);
+            y1 = std::min(y1, endPoint(e).y), y2 = std::max(y2, endPoint(e).y);
         }
-        auto movable = [&](size_t e) { return !bothEnds(e) && CanMoveEnds(objectOf(e / 2)); };
-        auto fixed = std::find_if(ends.begin(), ends.end(), [&](size_t e) { return !movable(e); });
-        if (ends.empty())
+        auto bothEnds = [&](size_t e) { return joints.Root(e ^ 1) == joints.Root(e); };
+        const bool apart = !(x2 - x1 < EPS && y2 - y1 < EPS);
+        std::vector<size_t> kept;
+        for (size_t e : group) {
+            // A line within one joint, or a curve no larger than one, is the joint itself.
+            if (bothEnds(e) && (IsLine(objectOf(e / 2)) || pointSized(e / 2)))
+                deleted[e / 2] = true;
+            else
+                kept.push_back(e);
+        }
+        // Ends within the point tolerance chain as they are, unless a piece
+        // between them goes: they meet where it was.
+        if (kept.empty() || (!apart && kept.size() == group.size()))
             continue;
-        const NPoint target = endPoint(fixed == ends.end() ? ends.front() : *fixed);
-        for (size_t e : ends) {
-            if (endPoint(e) == target)
+        auto movable = [&](size_t e) { return !bothEnds(e) && CanMoveEnds(objectOf(e / 2)); };
+        auto fixed = std::find_if(kept.begin(), kept.end(), [&](size_t e) { return !movable(e); });
+        const NPoint target = endPoint(fixed == kept.end() ? group.front() : *fixed);
+        for (size_t e : kept) {
+            if (endPoint(e).x == target.x && endPoint(e).y == target.y)
                 continue;
             if (movable(e)) {
                 moves[e] = true;
                 moved[e] = target;
-            } else {
+            } else if (!(endPoint(e) == target)) {
                 links.emplace_back(endPoint(e), target);
             }
         }
@@ -246,6 +293,10 @@ std::wstring OpenOutlineGap(const std::vector<NContourPtr>& chains)
     for (size_t k = 2; k < free.size(); ++k)
         if (Distance(free[k], end) < Distance(free[nearest], end))
             nearest = k;
+    // Free ends nearer than a joint are joined unless a third one is as near:
+    // the chains branch there rather than leave a gap.
+    if (Distance(free[nearest], end) < kJoinTolerance)
+        return L"контур ветвится в точке " + PointText(end);
     return L"разрыв " + Number(Distance(free[nearest], end), 4) + L" мм между точками " + PointText(end) + L" и " +
            PointText(free[nearest]);
 }

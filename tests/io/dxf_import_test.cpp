@@ -71,10 +71,42 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
 
     dxfimport::PartValues values;
     values.Read(L"Примечание\n[Толщина=abc]\n[Толщина=3]");
-    values.Read(L"[Толщина=4]");  // the first readable value stays
+    values.Read(L"[Толщина=4]");  // the first readable value stays, the other is named
     EXPECT_EQ(values.thickness, 3.0);
     ASSERT_EQ(values.unreadable.size(), 1u);
     EXPECT_EQ(values.unreadable[0].value, L"[Толщина=abc]");
+    ASSERT_EQ(values.conflicts.size(), 1u);
+    EXPECT_EQ(values.conflicts[0].items, (std::vector<std::wstring>{L"[Толщина=3]", L"[Толщина=4]"}));
+
+    // Every bracketed item of a text is read wherever it stands; the same
+    // value written twice (in other words) is no disagreement.
+    const struct {
+        std::vector<std::wstring> texts;
+        std::optional<int32_t> count;
+        std::optional<double> thickness;
+        std::optional<std::wstring> material;
+        size_t conflicts;
+    } readings[] = {
+        {{L"[Кол-во=4] [Толщина=2]"}, 4, 2.0, {}, 0},
+        {{L"[Кол-во=4][Толщина=2]"}, 4, 2.0, {}, 0},
+        {{L"Деталь 1 [Кол-во=4]"}, 4, {}, {}, 0},
+        {{L"[Кол-во=4] шт"}, 4, {}, {}, 0},
+        {{L"[Кол-во=4] [Материал=Ст3]"}, 4, {}, L"Ст3", 0},
+        {{L"[[Кол-во=4]] [Масштаб 1:2] ]["}, 4, {}, {}, 0},
+        {{L"[Кол-во=5]", L"[Кол-во=6]"}, 5, {}, {}, 1},
+        {{L"[Кол-во=5]", L"[Количество: 5 шт]"}, 5, {}, {}, 0},
+        {{L"[Толщина=2] [Толщина=2,5] [Толщина=3]"}, {}, 2.0, {}, 1},
+    };
+    for (const auto& r : readings) {
+        dxfimport::PartValues read;
+        for (const std::wstring& text : r.texts)
+            read.Read(text);
+        SCOPED_TRACE(vlhost::Host::Utf8(r.texts.front()));
+        EXPECT_EQ(read.count, r.count);
+        EXPECT_EQ(read.thickness, r.thickness);
+        EXPECT_EQ(read.material, r.material);
+        EXPECT_EQ(read.conflicts.size(), r.conflicts);
+    }
     FileMetaParams entry{L"x.dxf", L"Ст3", 2, 1.0};
     values.FillEntry(entry);
     EXPECT_EQ(entry.m_material, L"Ст3");  // no material text: the entry keeps its own
@@ -483,6 +515,173 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
     }
 }
 
+// A hole, an edge or a slot drawn again in curves of other kinds, split at
+// other points, or in part: what lies on another curve within the point
+// tolerance is one curve, and the part has each of its rings once. Rings
+// that share an edge (a hole along the outline) keep it, each ring closed.
+TEST_F(DxfImportTest, CurvesLyingOnOneAnotherAreOneCurve)
+{
+    using namespace dxftext;
+    const double pi = std::numbers::pi, w = std::sqrt(0.5);
+    const Groups plate = Square(0, 0, 100);
+    // The hole of radius 10 at (60, 50) as a rational spline, whole or its upper half.
+    const auto splineCircle = [&](bool half) {
+        const std::vector<std::pair<double, double>> poles{{70, 50}, {70, 60}, {60, 60}, {50, 60}, {50, 50},
+                                                           {50, 40}, {60, 40}, {70, 40}, {70, 50}};
+        if (half)
+            return Spline(2, {0, 0, 0, 1, 1, 2, 2, 2}, {poles.begin(), poles.begin() + 5}, {1, w, 1, w, 1});
+        return Spline(2, {0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 4}, poles, {1, w, 1, w, 1, w, 1, w, 1});
+    };
+    const Groups circle = Circle("60", "50", 10);
+    const Groups bulges = BulgedPolyline({{50, 50, 1}, {70, 50, 1}});
+    const Groups slot = BulgedPolyline({{20, 20, 0}, {50, 20, 1}, {50, 30, 0}, {20, 30, 1}});
+    const double hole = 10000 - 100 * pi, slotArea = 300 + 25 * pi;
+    const struct {
+        const char* name;
+        Groups entities;
+        size_t rings;
+        double area;
+    } cases[] = {
+        {"circle_and_bulges", plate + circle + bulges, 2, hole},
+        {"circle_and_two_arcs", plate + circle + Arc(60, 50, 10, 0, 180) + Arc(60, 50, 10, 180, 0), 2, hole},
+        {"arcs_split_twice", plate + Arc(60, 50, 10, 0, 180) + Arc(60, 50, 10, 180, 0) + Arc(60, 50, 10, 90, 270) +
+                                 Arc(60, 50, 10, 270, 90), 2, hole},
+        {"circle_and_arc_on_it", plate + circle + Arc(60, 50, 10, 30, 60), 2, hole},
+        {"arc_on_circle_first", plate + Arc(60, 50, 10, 30, 60) + circle, 2, hole},
+        {"arcs_overlapping_in_part", plate + Arc(60, 50, 10, 0, 200) + Arc(60, 50, 10, 150, 0), 2, hole},
+        {"circle_arcs_and_bulges", plate + Arc(60, 50, 10, 0, 180) + Arc(60, 50, 10, 90, 270) + circle + bulges +
+                                       Arc(60, 50, 10, 180, 0), 2, hole},
+        {"circle_and_spline", plate + circle + splineCircle(false), 2, hole},
+        {"half_spline_and_arcs", plate + splineCircle(true) + Arc(60, 50, 10, 90, 270) + Arc(60, 50, 10, 270, 90), 2, hole},
+        {"slot_twice_split_otherwise", plate + slot + Line(20, 20, 35, 20) + Line(35, 20, 50, 20) + Arc(50, 25, 5, 270, 0) +
+                                           Arc(50, 25, 5, 0, 90) + Line(50, 30, 20, 30) + Arc(20, 25, 5, 90, 270),
+         2, 10000 - slotArea},
+        {"outline_twice_split_otherwise", Polyline({{0, 0}, {100, 0}, {100, 100}, {0, 100}}, true) + Line(0, 0, 60, 0) +
+                                              Line(60, 0, 100, 0) + Line(100, 0, 100, 30) + Line(100, 30, 100, 100) +
+                                              Line(0, 100, 100, 100) + Line(0, 0, 0, 100) + circle,
+         2, hole},
+        {"edge_in_pieces_over_one_line", plate + Line(0, 0, 40, 0) + Line(40, 0, 70, 0) + Line(70, 0, 100, 0), 1, 10000},
+        {"hole_along_the_edge_and_a_hole_twice", plate + Square(80, 40, 20) + circle + Arc(60, 50, 10, 0, 180) +
+                                                     Arc(60, 50, 10, 180, 0), 3, 10000 - 400 - 100 * pi},
+    };
+    struct File {
+        std::string name, bytes;
+    };
+    std::vector<File> files;
+    for (const auto& c : cases)
+        files.push_back({c.name, dxftext::File({{"ENTITIES", c.entities}})});
+    const auto [entries, closing] = ImportCases(files);
+    EXPECT_EQ(closing, L"");
+    NestingModel model;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FigurePtr figure = model.AddFigure(Wide(out / (std::string(c.name) + ".vfw")));
+        ASSERT_TRUE(figure);
+        EXPECT_EQ(figure->m_borders.size(), c.rings);
+        EXPECT_NEAR(figure->m_area, c.area, c.area * 1e-3);
+    }
+}
+
+// Every refusal names where its trouble is (a point, or a layer and kind)
+// and cites no rule the part keeps; what a written part lacks of its file
+// is named with the layer it stood on. Sizes are written out as far as it
+// takes to stand on their side of the limit they break.
+TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
+{
+    using namespace dxftext;
+    const auto layers = [](std::initializer_list<std::pair<const char*, const char*>> named) {
+        Groups table{{0, "TABLE"}, {2, "LAYER"}, {70, std::to_string(named.size())}};
+        for (const auto& [name, flags] : named)  // flags 1: frozen; colour -7: off
+            table = table + Groups{{0, "LAYER"}, {2, name}, {70, flags}, {62, *flags == '2' ? "-7" : "7"}, {6, "CONTINUOUS"}};
+        return table + Groups{{0, "ENDTAB"}};
+    };
+    const auto dashed = [](Groups g) {
+        for (size_t k = 0; k < g.size(); ++k)
+            if (g[k].first == 0)
+                g.insert(g.begin() + static_cast<ptrdiff_t>(k + 1), {6, "DASHED"});
+        return g;
+    };
+    // A square of `side` drawn in pieces `piece` long, each `gap` short of the next.
+    const auto pieces = [](double side, double piece, double gap) {
+        Groups g;
+        const std::pair<double, double> corners[] = {{0, 0}, {side, 0}, {side, side}, {0, side}, {0, 0}};
+        for (int c = 0; c < 4; ++c) {
+            const auto [x0, y0] = corners[c];
+            const auto [x1, y1] = corners[c + 1];
+            const int n = static_cast<int>(std::lround(side / piece));
+            for (int k = 0; k < n; ++k) {
+                const double a = double(k) / n, b = double(k + 1) / n - (k + 1 < n ? gap / side : 0);
+                g = g + Line(x0 + (x1 - x0) * a, y0 + (y1 - y0) * a, x0 + (x1 - x0) * b, y0 + (y1 - y0) * b);
+            }
+        }
+        return g;
+    };
+    const Groups plate = Square(0, 0, 100);
+    const std::wstring lacks = L"деталь импортирована, но кривые на выключенных или замороженных слоях не импортированы: ";
+    const struct {
+        const char* name;
+        std::string bytes;
+        const wchar_t* refusal;  // null: a fragment of `area` is written
+        double area;
+        std::wstring note = L"";  // what the message says of a written part
+    } cases[] = {
+        {"two_outlines", dxftext::File({{"ENTITIES", plate + Square(150, 0, 50)}}),
+         L"больше одного внешнего контура: контур у точки (150; 0) не лежит внутри контура у точки (0; 0)", 0},
+        {"island_in_hole", dxftext::File({{"ENTITIES", plate + Square(20, 20, 60) + Square(40, 40, 20)}}),
+         L"контур внутри отверстия: контур у точки (40; 40) лежит внутри отверстия у точки (20; 20)", 0},
+        {"dashed_outline", dxftext::File({{"ENTITIES", dashed(plate)}}),
+         L"нет замкнутого внешнего контура: нет кривых основной (сплошной) линии; кривые других типов линий не режутся: "
+         L"4 отрезка на слое «0»", 0},
+        {"texts_only", dxftext::File({{"ENTITIES", Text(0, 0, "Деталь")}}),
+         L"нет замкнутого внешнего контура: в чертеже нет видимых кривых, только 1 текст на слое «0»", 0},
+        {"lines_shorter_than_a_joint", dxftext::File({{"ENTITIES", Line(10, 10, 10.0005, 10) + Line(15, 10, 15.0005, 10)}}),
+         L"нет замкнутого внешнего контура: кривые у точки (10; 10) ничего не ограничивают", 0},
+        {"outline_on_a_frozen_layer",
+         dxftext::File({{"TABLES", layers({{"F", "1"}})},
+                        {"ENTITIES", Line(0, 0, 9, 0, "F") + Line(9, 0, 9, 9, "F") + Line(9, 9, 0, 0, "F") + Text(0, 0, "[Кол-во=2]")}}),
+         L"нет замкнутого внешнего контура: в чертеже нет видимых кривых, только 1 текст на слое «0»; кривые на выключенных "
+         L"или замороженных слоях не импортированы: 3 отрезка на слое «F»", 0},
+        {"hatch_only", dxftext::File({{"ENTITIES", {{0, "HATCH"}, {8, "0"}, {10, "0"}, {20, "0"}, {2, "SOLID"}}}}),
+         L"в файле нет объектов, которые импортируются (отрезков, дуг, окружностей, эллипсов, полилиний, сплайнов, текстов): "
+         L"пропущено: объекты HATCH, которые не импортируются — 1 (штриховка на слое «0» у (0; 0))", 0},
+        {"longer_than_a_sheet", dxftext::File({{"ENTITIES", Polyline({{0, 0}, {1000000.5, 0}, {1000000.5, 10}, {0, 10}}, true)}}),
+         L"деталь больше 1000000 мм: 1000000.5 × 10 мм", 0},
+        {"farther_than_a_sheet", dxftext::File({{"ENTITIES", Square(999999990.5, -5, 10)}}),
+         L"деталь дальше 1000000000 мм от начала координат: у точки (1000000000.5; -5)", 0},
+        {"smaller_than_a_part", dxftext::File({{"ENTITIES", Square(0, 0, 0.0099999)}}), L"деталь меньше 0.01 мм: 0.0099999 × 0.0099999 мм", 0},
+        // Kept with their place named: an object of no type name; holes on
+        // layers off and frozen (the frozen one named in another letter case).
+        {"object_of_no_type", dxftext::File({{"ENTITIES", plate + Groups{{0, ""}, {8, "0"}, {10, "5"}, {20, "5"}}}}), nullptr, 10000,
+         L"деталь импортирована, но при чтении пропущено: объекты без имени типа, которые не импортируются — 1 "
+         L"(объект без имени типа на слое «0» у (5; 5))"},
+        {"holes_on_hidden_layers", dxftext::File({{"TABLES", layers({{"OFF", "2"}, {"FROZEN", "1"}})},
+                                         {"ENTITIES", plate + Circle("30", "30", 5, {{8, "OFF"}}) + Circle("70", "70", 5, {{8, "frozen"}})}}),
+         nullptr, 10000, lacks + L"1 окружность на слое «OFF», 1 окружность на слое «frozen»"},
+        // Pieces shorter than a joint make an outline; pieces a hair apart join.
+        {"pieces_of_0.00006", dxftext::File({{"ENTITIES", pieces(0.12, 0.00006, 0)}}), nullptr, 0.0144},
+        {"pieces_with_gaps_of_0.00006", dxftext::File({{"ENTITIES", pieces(100, 1.24, 0.00006)}}), nullptr, 10000},
+        {"pieces_with_gaps_of_0.0006", dxftext::File({{"ENTITIES", pieces(100, 1.24, 0.0006)}}), nullptr, 10000},
+    };
+    const auto [entries, closing] = ImportCases(cases);
+    NestingModel model;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        const fs::path fragment = out / (std::string(cases[i].name) + ".vfw");
+        if (cases[i].refusal) {
+            EXPECT_NE(closing.find(entries[i].m_path + L": " + cases[i].refusal), std::wstring::npos) << vlhost::Host::Utf8(closing);
+            EXPECT_FALSE(fs::exists(fragment));
+            continue;
+        }
+        if (cases[i].note.empty())
+            EXPECT_EQ(closing.find(entries[i].m_path + L":"), std::wstring::npos) << vlhost::Host::Utf8(closing);
+        else
+            EXPECT_NE(closing.find(entries[i].m_path + L": " + cases[i].note), std::wstring::npos) << vlhost::Host::Utf8(closing);
+        const FigurePtr figure = model.AddFigure(Wide(fragment));
+        ASSERT_TRUE(figure);
+        EXPECT_NEAR(figure->m_area, cases[i].area, cases[i].area * 1e-3);
+    }
+}
+
 // A part larger than any sheet, beyond where millimetres keep the point
 // tolerance, or smaller than its joints can tell is refused with its size,
 // written out up to 15 digits (beyond them with an exponent).
@@ -659,11 +858,6 @@ TEST_F(DxfImportTest, RoundOffUnevenScalesAndSplineCornersImportExactly)
         {"block_named_in_another_case", dxftext::File({{"BLOCKS", Block("HOLE", Circle("50", "50", 10))},
                                                        {"ENTITIES", Square(0, 0, 100) + Insert("Hole", 0, 0)}}),
          2, 10000 - 100 * pi},
-        {"frozen_layer_named_in_another_case",
-         dxftext::File({{"TABLES", {{0, "TABLE"}, {2, "LAYER"}, {70, "1"}, {0, "LAYER"}, {2, "AUX"}, {70, "1"}, {62, "7"},
-                                    {6, "CONTINUOUS"}, {0, "ENDTAB"}}},
-                        {"ENTITIES", Square(0, 0, 100) + Line(10, 10, 20, 20, "aux")}}),
-         1, 10000},
         {"block_without_its_end",
          dxftext::File({{"BLOCKS", Groups{{0, "BLOCK"}, {2, "H"}, {70, "0"}, {10, "0"}, {20, "0"}} + Circle("50", "50", 10)},
                         {"ENTITIES", Square(0, 0, 100) + Insert("H", 0, 0)}}),

@@ -90,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
                 File({{"ENTITIES", Square(0, 0, 10) + Line(0, 0, 1, 1) + Groups(10'001, {5, "A"})}}),
                 L"объекты больше чем из десяти тысяч групп помимо их списков — 1", 4},
         Bounded{"object_of_no_kind", File({{"ENTITIES", Square(0, 0, 10) + Groups{{0, ""}, {8, "0"}}}}),
-                L"объекты , которые не импортируются — 1", 4}),
+                L"объекты без имени типа, которые не импортируются — 1 (объект без имени типа на слое «0»)", 4}),
     [](const ::testing::TestParamInfo<Bounded>& info) { return std::string(info.param.name); });
 
 TEST_F(DxfBoundsTest, ThousandsOfLayersAndLinetypesComeThroughWhole) {

@@ -492,7 +492,8 @@ class Preparer {
     if (kind == kinds.end()) {
       if (!otherType_ || type != *otherType_) {  // files bring one kind by the thousand
         otherType_ = type;
-        otherWhy_ = "объекты " + std::string(type.substr(0, 64)) + ", которые не импортируются";
+        otherWhy_ = type.empty() ? std::string("объекты без имени типа, которые не импортируются")
+                                 : "объекты " + std::string(type.substr(0, 64)) + ", которые не импортируются";
       }
       return Skip(otherWhy_, head);
     }
@@ -663,7 +664,8 @@ std::string KindName(std::string_view type) {
       {"WIPEOUT", "маскировка"}, {"TOLERANCE", "допуск формы"}, {"3DFACE", "3D-грань"}, {"3DSOLID", "3D-тело"},
       {"MESH", "сеть"}};
   const auto it = names.find(type);
-  return it != names.end() ? it->second : "объект " + std::string(type.substr(0, 64));
+  if (it != names.end()) return it->second;
+  return type.empty() ? std::string("объект без имени типа") : "объект " + std::string(type.substr(0, 64));
 }
 
 }  // namespace
