@@ -15,8 +15,9 @@
 namespace dxfimport {
 namespace {
 
-// Curves this near lie on one another.
-constexpr double kTolerance = EPS;
+// Curves this near lie on one another: as near as two ends that are one
+// joint, so that no curve is told from another the joints take as one.
+constexpr double kTolerance = kJoinTolerance;
 // Curves found running along a curve from one of its ends, at most: no
 // drawing piles more on one place, and a file that does is not searched
 // through in time squared.
@@ -233,11 +234,11 @@ NPoint Along(const Carrier& c, double u)
 // lies on y at u. At an end of y too (a joint of the outline) it must leave
 // the end the way y does; elsewhere it must run along y either way (not
 // cross it, nor end on it as a T). Lines are told exactly: one lies on the
-// other's straight. Curves running along one another over the least length
-// meet at an angle of at most about 2 tolerances over that length.
+// other's straight. Curves running along one another over ten tolerances
+// from there meet at an angle of at most about 2 tolerances over that length.
 bool Along(const Carrier& x, bool atStart, const Carrier& y, double u)
 {
-    constexpr double kMostSine = 2 * kTolerance / kLeastOverlapping;
+    constexpr double kMostSine = 2.0 / 10.0;
     const NPoint dx = Leaving(x, atStart);
     const bool yStart = u * y.length < kTolerance, yEnd = (1.0 - u) * y.length < kTolerance;
     if (x.shape == Carrier::kLine && y.shape == Carrier::kLine) {
@@ -674,9 +675,13 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
                 for (size_t j : neighbours[i]) {
                     const Carrier& y = carriers.Of(j, other);
                     double u = 0.0;
+                    // Inside: a joint away from y's ends, along y too (an end
+                    // beside y's end, off it across, is at that end).
                     inside = inside || (j != i && y.Nearest(end, u) < kTolerance &&
                                         (y.closed || (Distance(end, y.a) >= kJoinTolerance &&
-                                                      Distance(end, y.b) >= kJoinTolerance)));
+                                                      Distance(end, y.b) >= kJoinTolerance &&
+                                                      u * y.length >= kJoinTolerance &&
+                                                      (1.0 - u) * y.length >= kJoinTolerance)));
                 }
                 if (!inside)
                     continue;

@@ -23,7 +23,7 @@ namespace dxfimport {
 namespace {
 
 // Why an outline cannot make a figure, as the closing message shows it.
-constexpr wchar_t kNoOutline[] = L"нет замкнутого внешнего контура";
+constexpr const wchar_t* kNoOutline = kNoOutlineReason;
 constexpr wchar_t kUnreadable[] = L"контур детали не читается";
 constexpr wchar_t kOpenOutline[] = L"незамкнутый контур";
 constexpr wchar_t kSecondOutline[] = L"больше одного внешнего контура";
@@ -80,8 +80,10 @@ std::wstring SizeProblem(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::ID
     const auto sizes = [&](double limit) {
         return NumberAgainst(width, limit) + L" × " + NumberAgainst(height, limit) + L" мм";
     };
+    // Where the part's box stands: a stray curve far away is found by its corner.
+    const std::wstring box = L" от точки " + PointText({x1, y1}) + L" до точки " + PointText({x2, y2});
     if (!(std::max(width, height) <= kLargestPart))
-        return L"деталь больше " + uf::NumberText(kLargestPart) + L" мм: " + sizes(kLargestPart);
+        return L"деталь больше " + uf::NumberText(kLargestPart) + L" мм: " + sizes(kLargestPart) + box;
     // A corner of the gabarit out there: along an axis the part passes the
     // limit on, its far side.
     const auto far = [](double low, double high) {
@@ -95,7 +97,8 @@ std::wstring SizeProblem(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::ID
                coordinate(x) + L"; " + coordinate(y) + L")";
     }
     if (std::max(width, height) < kSmallestPart)
-        return L"деталь меньше " + uf::NumberText(kSmallestPart) + L" мм: " + sizes(kSmallestPart);
+        return L"деталь меньше " + uf::NumberText(kSmallestPart) + L" мм: " + sizes(kSmallestPart) + L" у точки " +
+               PointText({x1, y1});
     return {};
 }
 
@@ -135,13 +138,6 @@ void BreakUp(const vlapi::IDrawingContainerPtr& container, const vlapi::IDrawing
     obj->Delete();
 }
 
-// "1 отрезок", "2 отрезка", "5 отрезков".
-std::wstring Counted(size_t n, const wchar_t* one, const wchar_t* few, const wchar_t* many)
-{
-    const size_t tens = n % 100, units = n % 10;
-    const wchar_t* word = tens >= 11 && tens <= 14 ? many : units == 1 ? one : units >= 2 && units <= 4 ? few : many;
-    return std::to_wstring(n) + L" " + word;
-}
 
 // Objects counted by the layer they stood on in the file and their kind, as
 // the messages name them: "2 отрезка на слое «CENTER», 1 дуга на слое «0»".
@@ -209,18 +205,15 @@ private:
     std::map<std::wstring, size_t> m_placeOf;  // a layer's place in `m_byLayer`: a file may have thousands
 };
 
-// The curves of the chains that are not closed, by layer and kind.
-std::wstring OpenCurves(const vlapi::IVarnelDocument2DPtr& doc, const std::vector<NContourPtr>& chains,
-                        const FileLayers* fileLayers)
+// The curves `open` (indices of `curves`) by layer and kind.
+std::wstring OpenCurves(const vlapi::IVarnelDocument2DPtr& doc, const std::vector<vrnApi::CurveChord>& curves,
+                        const std::vector<size_t>& open, const FileLayers* fileLayers)
 {
     Tally tally;
-    for (const NContourPtr& chain : chains) {
-        if (vrnApi::IsClosedChain(*chain))
-            continue;
-        for (const NSegmentPtr& chord : chain->m_segments) {
-            const vlapi::IDrawingObjectPtr obj{hostAccess::ObjectOf(doc, chord->m_ref)};
-            tally.Add(fileLayers, chord->m_ref, obj ? obj->GetType() : 0);
-        }
+    for (size_t c : open) {
+        const reference ref = curves[c].chord->m_ref;
+        const vlapi::IDrawingObjectPtr obj{hostAccess::ObjectOf(doc, ref)};
+        tally.Add(fileLayers, ref, obj ? obj->GetType() : 0);
     }
     return tally.Text();
 }
@@ -347,6 +340,13 @@ std::wstring Unreadable(const vlapi::IDrawingObjectPtr& obj, const FileLayers* f
 
 }  // namespace
 
+std::wstring Counted(size_t n, const wchar_t* one, const wchar_t* few, const wchar_t* many)
+{
+    const size_t tens = n % 100, units = n % 10;
+    const wchar_t* word = tens >= 11 && tens <= 14 ? many : units == 1 ? one : units >= 2 && units <= 4 ? few : many;
+    return std::to_wstring(n) + L" " + word;
+}
+
 void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers, std::wstring* hiddenCurves)
 {
     vlapi::ILayersPtr layers = view ? view->GetLayers() : nullptr;
@@ -422,6 +422,19 @@ void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers, std::ws
         PutOnLayer(objects[i], targets[i]);
 }
 
+std::wstring ClosedCurvesNotCut(const vlapi::IViewPtr& view, const FileLayers* fileLayers)
+{
+    Tally tally;
+    for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
+        if (obj->GetLayer() < 2 || !obj->IsGeometry())
+            continue;
+        const vlapi::ICurve2DPtr curve = obj->GetCurve();
+        if (curve && curve->IsClosed())
+            tally.Add(fileLayers, hostAccess::ReferenceOf(obj), obj->GetType());
+    }
+    return tally.Text();
+}
+
 std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view, FileLayers* fileLayers)
 {
     const vlapi::IDrawingContainerPtr container(view);
@@ -483,9 +496,12 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     // An open chain anywhere is the first thing to tell: the rings below are
     // only made of closed ones.
     for (const NContourPtr& contour : contours) {
-        if (!vrnApi::IsClosedChain(*contour))
-            return std::wstring(kOpenOutline) + L": " + OpenOutlineGap(contours) + L"; незамкнутые кривые: " +
-                   OpenCurves(doc, contours, fileLayers);
+        if (!vrnApi::IsClosedChain(*contour)) {
+            std::vector<size_t> open;
+            const std::wstring where = OpenOutlineGap(kept, contours, open);
+            return std::wstring(kOpenOutline) + L": " + where + L"; незамкнутые кривые: " +
+                   OpenCurves(doc, kept, open, fileLayers);
+        }
     }
     std::vector<NPolygonPtr> rings;
     for (const NContourPtr& contour : contours) {

@@ -533,7 +533,7 @@ class Builder {
       const std::string& text = (*m)->data.text;
       std::size_t lines = 1;
       for (std::size_t at = text.find('\\'); at != std::string::npos && at + 1 < text.size(); at = text.find('\\', at + 1))
-        lines += text[at + 1] == 'P' || text[at + 1] == 'p' || text[at + 1] == 'X';
+        lines += text[at + 1] == 'P' || text[at + 1] == 'N' || text[at + 1] == 'X';
       return lines;
     }
     return 1;
