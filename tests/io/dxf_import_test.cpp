@@ -709,6 +709,18 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
         {"holes_on_hidden_layers", dxftext::File({{"TABLES", layers({{"OFF", "2"}, {"FROZEN", "1"}})},
                                          {"ENTITIES", plate + Circle("30", "30", 5, {{8, "OFF"}}) + Circle("70", "70", 5, {{8, "frozen"}})}}),
          nullptr, 10000, lacks + L"1 окружность на слое «OFF», 1 окружность на слое «frozen»"},
+        // A block copy on a frozen layer hides its objects on other layers too;
+        // a frozen layer 0 hides its own.
+        {"hole_in_a_copy_on_a_frozen_layer",
+         dxftext::File({{"TABLES", layers({{"F", "1"}, {"V", "0"}})},
+                        {"BLOCKS", Block("H", {{0, "CIRCLE"}, {8, "V"}, {10, "0"}, {20, "0"}, {40, "10"}})},
+                        {"ENTITIES", plate + Groups{{0, "INSERT"}, {8, "F"}, {2, "H"}, {10, "50"}, {20, "50"}}}}),
+         nullptr, 10000, lacks + L"1 окружность на слое «F»"},
+        {"hole_on_a_frozen_layer_0",
+         dxftext::File({{"TABLES", layers({{"0", "1"}, {"V", "0"}})},
+                        {"ENTITIES", Line(0, 0, 100, 0, "V") + Line(100, 0, 100, 100, "V") + Line(100, 100, 0, 100, "V") +
+                                         Line(0, 100, 0, 0, "V") + Circle("50", "50", 10)}}),
+         nullptr, 10000, lacks + L"1 окружность на слое «0»"},
         // Pieces shorter than a joint make an outline; pieces a hair apart join.
         {"pieces_of_0.00006", dxftext::File({{"ENTITIES", pieces(0.12, 0.00006, 0)}}), nullptr, 0.0144},
         {"pieces_with_gaps_of_0.00006", dxftext::File({{"ENTITIES", pieces(100, 1.24, 0.00006)}}), nullptr, 10000},
