@@ -800,6 +800,10 @@ TEST_F(DxfImportTest, MarkingInAWrongCodePageOrAmongCodesIsReadOrNamed)
             header = header + Groups{{9, "$DWGCODEPAGE"}, {3, codePage}};
         return dxftext::File({{"HEADER", header}, {"ENTITIES", Square(0, 0, 100) + Text(10, 10, texts, "MTEXT")}});
     };
+    const auto attribute = [](const char* flags) {  // of the value "[Qty=4]", or 7 when not constant
+        return Groups{{0, "ATTDEF"}, {8, "0"}, {10, "0"}, {20, "0"}, {40, "2.5"}, {1, *flags == '2' ? "[Qty=4]" : "[Qty=7]"},
+                      {3, "Qty"}, {2, "QTY"}, {70, flags}, {73, "0"}, {74, "2"}};
+    };
     const std::string count5 = "[\xCA\xEE\xEB-\xE2\xEE=5]";                       // "[Кол-во=5]" in cp1251
     const std::string steel = "[\xCC\xE0\xF2\xE5\xF0\xE8\xE0\xEB=\xD1\xF2" "3]";  // "[Материал=Ст3]"
     const std::wstring recoded = L"деталь импортирована, но при чтении тексты с русскими буквами прочитаны в кодировке "
@@ -825,6 +829,11 @@ TEST_F(DxfImportTest, MarkingInAWrongCodePageOrAmongCodesIsReadOrNamed)
          unknown + L"[Matériau=Acier]" + keys + L"\n" + unknown + L"[Color: red]" + keys},  // a line each
         // Formatting codes round the marking, codes of no meaning kept as text; a marking split between lines.
         {"marking_among_mtext_codes", file("", "\\pxqc;{\\fArial|b0;[Материал=Ст3]}\\n[Qty=4]"), 4, L"Ст3", L""},
+        // A constant attribute of a block is drawn in every copy; a variable one's default is not.
+        {"count_in_a_constant_attribute",
+         dxftext::File({{"BLOCKS", Block("TAG", attribute("2")) + Block("VAR", attribute("0"))},
+                        {"ENTITIES", Square(0, 0, 100) + Insert("TAG", 10, 10) + Insert("VAR", 10, 30)}}),
+         4, L"", L""},
         {"marking_split_between_lines", file("", "[Qty=\\P4]"), 1, L"",
          L"маркировка без закрывающей скобки не прочитана: «[Qty=»: деталь импортирована с количеством 1, без толщины, "
          L"без материала"},

@@ -487,6 +487,18 @@ class Preparer {
     const std::string_view type = head.type;
     if (head.Paper() || followers.paper) return;  // paper space: not part of the drawing's model
     const auto kind = kinds.find(type);
+    if (type == "ATTDEF" && !block_.empty() && head.why.empty()) {
+      // A constant attribute of a block is drawn in every copy, as a text.
+      long long flags = 0;
+      if (ParseLong(head.Value(70, "0"), flags) && (flags & 2) && !(flags & 1) && objects_ + 1 <= kMaxObjects &&
+          textBytes_ + head.textBytes <= kMaxTextBytes) {
+        ++objects_;
+        ++pieces_;
+        textBytes_ += head.textBytes;
+        KeepAsText(head);
+      }
+      return;
+    }
     if (kind != kinds.end() && kind->second == kQuiet) return;
     if (kind != kinds.end() && kind->second == kSolid) return Skip(k3D, head);
     if (kind == kinds.end()) {
@@ -531,6 +543,21 @@ class Preparer {
     textBytes_ += text;
     Keep(head.first, head.last);
     for (const auto& [first, last] : followers.kept) Keep(first, last);
+  }
+
+  // An attribute definition given to dxflib as the text it draws: its tag,
+  // prompt, flags and field length left out, its vertical alignment (74) as
+  // a text's (73); an embedded MTEXT (from group 101 on) is not read.
+  void KeepAsText(const Record& record) {
+    Groups groups(text_);
+    groups.Seek(record.first);
+    Group g;
+    groups.Next(g);
+    Put(0, "TEXT");
+    while (groups.At() < record.last && groups.Next(g) && g.code != 101) {
+      if (g.code == 2 || g.code == 3 || g.code == 70 || g.code == 73 || g.code == 280) continue;
+      Put(g.code == 74 ? 73 : g.code, g.value);
+    }
   }
 
   // Why a record whose groups are each sound cannot be given to dxflib, or nothing.

@@ -733,7 +733,9 @@ class Builder {
   template <class L, class T, class P>
   void From(const TextR& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
     const std::wstring text = Content(d.data.text, ExpandSpecials);
-    const bool aligned = d.data.hJustification != 0 || d.data.vJustification != 0;
+    // Aligned by its second point (the insertion point when the file leaves it out).
+    const bool aligned = (d.data.hJustification != 0 || d.data.vJustification != 0) && std::isfinite(d.data.apx) &&
+                         std::isfinite(d.data.apy);
     geom::Point at = aligned && d.data.hJustification != 3 && d.data.hJustification != 5
                          ? geom::Point{d.data.apx, d.data.apy} : geom::Point{d.data.ipx, d.data.ipy};
     const double h = d.data.height;
