@@ -185,7 +185,7 @@ std::optional<BracketText> ReadBracketText(const std::wstring& item)
 
 std::optional<double> ReadThickness(const std::wstring& text)
 {
-    const std::wstring number = WithoutUnit(Trimmed(text), {L"мм", L"mm"});
+    const std::wstring number = WithoutUnit(Trimmed(text), {L"мм.", L"мм", L"mm"});
     size_t used = 0;
     const std::optional<double> value = numbertext::LeadingDouble(number, &used);
     if (!value || used != number.size() || !(*value >= kLeastThickness && *value <= kMostThickness))
@@ -195,7 +195,7 @@ std::optional<double> ReadThickness(const std::wstring& text)
 
 std::optional<int32_t> ReadCount(const std::wstring& text)
 {
-    std::wstring number = WithoutUnit(Trimmed(text), {L"шт.", L"шт", L"pcs"});
+    std::wstring number = WithoutUnit(Trimmed(text), {L"шт.", L"шт", L"pcs.", L"pcs"});
     // A whole number written with decimals that are all zeros ("4.0", "4,00").
     const size_t point = number.find_first_of(L".,");
     if (point != std::wstring::npos && point + 1 < number.size() &&

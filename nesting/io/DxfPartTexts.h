@@ -66,7 +66,7 @@ private:
 };
 
 // A thickness text: a decimal number (point or comma) from kLeastThickness
-// to kMostThickness, an optional unit "мм" or "mm". A count text: a whole
+// to kMostThickness, an optional unit "мм" ("мм.") or "mm". A count text: a whole
 // number from 1 to kMostCount (decimals of zeros allowed: "4.0"), an
 // optional "шт" or "pcs". None for anything else. No sheet is thinner than
 // kLeastThickness, and thicknesses a thousandth apart are one where parts

@@ -66,6 +66,7 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
     EXPECT_EQ(dxfimport::ReadThickness(L"500 мм"), 500.0);
     EXPECT_EQ(dxfimport::ReadThickness(L".5"), 0.5);
     EXPECT_EQ(dxfimport::ReadThickness(L"0,01"), 0.01);
+    EXPECT_EQ(dxfimport::ReadThickness(L"2 мм."), 2.0);
     for (const wchar_t* bad : {L"0", L"-2", L"abc", L"2 5", L"1e999", L"", L"1e300", L"500,5", L"0.001", L"1e-300"})
         EXPECT_FALSE(dxfimport::ReadThickness(bad)) << vlhost::Host::Utf8(bad);
     EXPECT_EQ(dxfimport::ReadCount(L"4 шт"), 4);
