@@ -497,8 +497,21 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     // only made of closed ones.
     for (const NContourPtr& contour : contours) {
         if (!vrnApi::IsClosedChain(*contour)) {
+            // A point on a curve of the outline a joint away from its ends.
+            const auto midCurve = [&](const NPoint& p) {
+                for (const vrnApi::CurveChord& k : kept) {
+                    if (Distance(p, k.chord->p1) < kJoinTolerance || Distance(p, k.chord->p2) < kJoinTolerance)
+                        continue;
+                    const vlapi::IDrawingObjectPtr obj{hostAccess::ObjectOf(doc, k.chord->m_ref)};
+                    const vlapi::ICurve2DPtr curve = obj ? obj->GetCurve() : nullptr;
+                    double x = 0.0, y = 0.0, t = 0.0, distance = INFINITY;
+                    if (curve && curve->GetNearestPoint(p.x, p.y, x, y, t, distance) && distance < kJoinTolerance)
+                        return true;
+                }
+                return false;
+            };
             std::vector<size_t> open;
-            const std::wstring where = OpenOutlineGap(kept, contours, open);
+            const std::wstring where = OpenOutlineGap(kept, contours, open, midCurve);
             return std::wstring(kOpenOutline) + L": " + where + L"; незамкнутые кривые: " +
                    OpenCurves(doc, kept, open, fileLayers);
         }

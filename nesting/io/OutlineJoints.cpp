@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <numeric>
 #include <optional>
 #include <span>
@@ -279,7 +280,7 @@ void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingC
 }
 
 std::wstring OpenOutlineGap(const std::vector<vrnApi::CurveChord>& curves, const std::vector<NContourPtr>& chains,
-                            std::vector<size_t>& open)
+                            std::vector<size_t>& open, const std::function<bool(const NPoint&)>& midCurve)
 {
     open.clear();
     // The points where curve ends meet (ends within the point tolerance, as
@@ -357,6 +358,18 @@ std::wstring OpenOutlineGap(const std::vector<vrnApi::CurveChord>& curves, const
     }
 
     const NPoint end = nodes[*from];
+    // The free ends told of that stand on another curve, not at its end (a T).
+    const auto onCurves = [&](std::initializer_list<NPoint> ends) {
+        std::vector<NPoint> on;
+        for (const NPoint& p : ends)
+            if (midCurve && midCurve(p))
+                on.push_back(p);
+        if (on.size() == 1)
+            return L"; конец в точке " + PointText(on[0]) + L" лежит посреди другой кривой";
+        if (on.size() == 2)
+            return L"; концы в точках " + PointText(on[0]) + L" и " + PointText(on[1]) + L" лежат посреди других кривых";
+        return std::wstring();
+    };
     std::optional<size_t> nearest;  // the other free end nearest to it
     for (size_t n = 0; n < nodes.size(); ++n)
         if (n != *from && isFree(n) && (!nearest || Distance(nodes[n], end) < Distance(nodes[*nearest], end)))
@@ -368,7 +381,7 @@ std::wstring OpenOutlineGap(const std::vector<vrnApi::CurveChord>& curves, const
     // A tail: curves that leave the outline where it branches and end free.
     if (at[*to].size() > 2)
         return L"контур ветвится в точке " + PointText(nodes[*to]) + L": кривые от неё до точки " + PointText(end) +
-               L" никуда не ведут";
+               L" никуда не ведут" + onCurves({end});
     // Straight curves from one free end to the other, the nearest: closing them
     // would draw them again; they bound nothing.
     const NPoint& other = nodes[*to];
@@ -383,11 +396,11 @@ std::wstring OpenOutlineGap(const std::vector<vrnApi::CurveChord>& curves, const
     });
     if (nearest && *nearest == *to && straight)
         return L"кривые от точки " + PointText(end) + L" до точки " + PointText(other) +
-               L" ничего не ограничивают: их концы ни с чем не соединены";
+               L" ничего не ограничивают: их концы не соединены с концами других кривых" + onCurves({end, other});
     if (!nearest)
         return {};
     return L"разрыв " + Number(Distance(nodes[*nearest], end), 4) + L" мм между точками " + PointText(end) + L" и " +
-           PointText(nodes[*nearest]);
+           PointText(nodes[*nearest]) + onCurves({end, nodes[*nearest]});
 }
 
 }  // namespace dxfimport

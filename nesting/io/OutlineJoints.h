@@ -5,6 +5,7 @@
 
 #include "host/BorderRings.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,9 +35,11 @@ void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingC
 // branches and end free; free ends nearer than a joint (three ends at one
 // joint), that the chains branch there. `open` gets the curves (indices of
 // `curves`) that leave the outline open: those from every free end on to
-// where the outline branches or to another free end.
+// where the outline branches or to another free end. A free end told of
+// for which `midCurve` holds (it stands on another curve, not at its end)
+// is said to.
 std::wstring OpenOutlineGap(const std::vector<vrnApi::CurveChord>& curves, const std::vector<NContourPtr>& chains,
-                            std::vector<size_t>& open);
+                            std::vector<size_t>& open, const std::function<bool(const NPoint&)>& midCurve = nullptr);
 
 // A point as the import's messages give it: "(12.5; 40)".
 std::wstring PointText(const NPoint& p);
