@@ -497,21 +497,43 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     // only made of closed ones.
     for (const NContourPtr& contour : contours) {
         if (!vrnApi::IsClosedChain(*contour)) {
-            // A point on a curve of the outline a joint away from its ends.
-            const auto midCurve = [&](const NPoint& p) {
-                for (const vrnApi::CurveChord& k : kept) {
-                    if (Distance(p, k.chord->p1) < kJoinTolerance || Distance(p, k.chord->p2) < kJoinTolerance)
+            // Where a free end of curve `c` stands: on another curve a
+            // joint away from its ends, and running along it there or not.
+            const auto placeOf = [&](const NPoint& p, size_t c) {
+                const auto curveOf = [&](size_t k) {
+                    const vlapi::IDrawingObjectPtr obj{hostAccess::ObjectOf(doc, kept[k].chord->m_ref)};
+                    return obj ? obj->GetCurve() : nullptr;
+                };
+                // The unit direction of a curve at its nearest point to p.
+                const auto direction = [&](const vlapi::ICurve2DPtr& curve) {
+                    double x = 0.0, y = 0.0, t = 0.0, d = 0.0;
+                    NPoint a, b;
+                    if (!curve->GetNearestPoint(p.x, p.y, x, y, t, d))
+                        return NPoint{};
+                    const double t0 = curve->GetParamMin(), t1 = curve->GetParamMax(), dt = (t1 - t0) * 1e-4;
+                    if (!curve->GetPoint(std::max(t0, t - dt), a.x, a.y) || !curve->GetPoint(std::min(t1, t + dt), b.x, b.y))
+                        return NPoint{};
+                    const double l = Distance(a, b);
+                    return l > 0.0 ? NPoint{(b.x - a.x) / l, (b.y - a.y) / l} : NPoint{};
+                };
+                for (size_t k = 0; k < kept.size(); ++k) {
+                    if (k == c || Distance(p, kept[k].chord->p1) < kJoinTolerance ||
+                        Distance(p, kept[k].chord->p2) < kJoinTolerance)
                         continue;
-                    const vlapi::IDrawingObjectPtr obj{hostAccess::ObjectOf(doc, k.chord->m_ref)};
-                    const vlapi::ICurve2DPtr curve = obj ? obj->GetCurve() : nullptr;
+                    const vlapi::ICurve2DPtr curve = curveOf(k);
                     double x = 0.0, y = 0.0, t = 0.0, distance = INFINITY;
-                    if (curve && curve->GetNearestPoint(p.x, p.y, x, y, t, distance) && distance < kJoinTolerance)
-                        return true;
+                    if (!curve || !curve->GetNearestPoint(p.x, p.y, x, y, t, distance) || !(distance < kJoinTolerance))
+                        continue;
+                    const vlapi::ICurve2DPtr own = curveOf(c);
+                    const NPoint u = direction(curve), v = own ? direction(own) : NPoint{};
+                    return std::fabs(u.x * v.y - u.y * v.x) < 0.2 && (u.x != 0.0 || u.y != 0.0) && (v.x != 0.0 || v.y != 0.0)
+                               ? EndPlace::AlongCurve
+                               : EndPlace::OnCurve;
                 }
-                return false;
+                return EndPlace::Free;
             };
             std::vector<size_t> open;
-            const std::wstring where = OpenOutlineGap(kept, contours, open, midCurve);
+            const std::wstring where = OpenOutlineGap(kept, contours, open, placeOf);
             return std::wstring(kOpenOutline) + L": " + where + L"; незамкнутые кривые: " +
                    OpenCurves(doc, kept, open, fileLayers);
         }

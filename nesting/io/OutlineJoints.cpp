@@ -280,7 +280,7 @@ void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingC
 }
 
 std::wstring OpenOutlineGap(const std::vector<vrnApi::CurveChord>& curves, const std::vector<NContourPtr>& chains,
-                            std::vector<size_t>& open, const std::function<bool(const NPoint&)>& midCurve)
+                            std::vector<size_t>& open, const EndPlaceOf& placeOf)
 {
     open.clear();
     // The points where curve ends meet (ends within the point tolerance, as
@@ -358,12 +358,20 @@ std::wstring OpenOutlineGap(const std::vector<vrnApi::CurveChord>& curves, const
     }
 
     const NPoint end = nodes[*from];
+    const auto place = [&](size_t node) {
+        return placeOf ? placeOf(nodes[node], at[node].front() / 2) : EndPlace::Free;
+    };
+    // A curve that runs on along another from its free end: the two share
+    // part of their way (two ellipses or splines, which stay two curves).
+    if (place(*from) == EndPlace::AlongCurve)
+        return L"кривая у точки " + PointText(end) + L" идёт по другой кривой лишь частью своего пути (два эллипса "
+               L"или сплайна, лежащие друг на друге так, остаются двумя кривыми)";
     // The free ends told of that stand on another curve, not at its end (a T).
-    const auto onCurves = [&](std::initializer_list<NPoint> ends) {
+    const auto onCurves = [&](std::initializer_list<size_t> ends) {
         std::vector<NPoint> on;
-        for (const NPoint& p : ends)
-            if (midCurve && midCurve(p))
-                on.push_back(p);
+        for (size_t n : ends)
+            if (place(n) != EndPlace::Free)
+                on.push_back(nodes[n]);
         if (on.size() == 1)
             return L"; конец в точке " + PointText(on[0]) + L" лежит посреди другой кривой";
         if (on.size() == 2)
@@ -381,7 +389,7 @@ std::wstring OpenOutlineGap(const std::vector<vrnApi::CurveChord>& curves, const
     // A tail: curves that leave the outline where it branches and end free.
     if (at[*to].size() > 2)
         return L"контур ветвится в точке " + PointText(nodes[*to]) + L": кривые от неё до точки " + PointText(end) +
-               L" никуда не ведут" + onCurves({end});
+               L" никуда не ведут" + onCurves({*from});
     // Straight curves from one free end to the other, the nearest: closing them
     // would draw them again; they bound nothing.
     const NPoint& other = nodes[*to];
@@ -396,11 +404,11 @@ std::wstring OpenOutlineGap(const std::vector<vrnApi::CurveChord>& curves, const
     });
     if (nearest && *nearest == *to && straight)
         return L"кривые от точки " + PointText(end) + L" до точки " + PointText(other) +
-               L" ничего не ограничивают: их концы не соединены с концами других кривых" + onCurves({end, other});
+               L" ничего не ограничивают: их концы не соединены с концами других кривых" + onCurves({*from, *to});
     if (!nearest)
         return {};
     return L"разрыв " + Number(Distance(nodes[*nearest], end), 4) + L" мм между точками " + PointText(end) + L" и " +
-           PointText(nodes[*nearest]) + onCurves({end, nodes[*nearest]});
+           PointText(nodes[*nearest]) + onCurves({*from, *nearest});
 }
 
 }  // namespace dxfimport

@@ -645,6 +645,10 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
         return g;
     };
     const Groups plate = Square(0, 0, 100);
+    // An arc of the ellipse 40 × 20 about (50, 50) between two parameters.
+    const auto halfway = [](const char* from, const char* to) {
+        return Groups{{0, "ELLIPSE"}, {8, "0"}, {10, "50"}, {20, "50"}, {11, "20"}, {21, "0"}, {40, "0.5"}, {41, from}, {42, to}};
+    };
     const std::wstring lacks = L"деталь импортирована, но кривые на выключенных или замороженных слоях не импортированы: ";
     const struct {
         const char* name;
@@ -689,6 +693,9 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
         {"line_from_a_corner", dxftext::File({{"ENTITIES", plate + Line(0, 0, 50, 50)}}),
          L"незамкнутый контур: контур ветвится в точке (0; 0): кривые от неё до точки (50; 50) никуда не ведут; "
          L"незамкнутые кривые: 1 отрезок на слое «0»", 0},
+        {"elliptic_arcs_sharing_part_of_their_way",
+         dxftext::File({{"ENTITIES", plate + halfway("0", "4") + halfway("3", "6.283185307179586")}}),
+         L"незамкнутый контур: кривая у точки (36.9271; 42.432) идёт по другой кривой лишь частью своего пути", 0},
         {"u_of_lines", dxftext::File({{"ENTITIES", Line(0, 100, 0, 0) + Line(0, 0, 100, 0) + Line(100, 0, 100, 100)}}),
          L"незамкнутый контур: разрыв 100 мм между точками (100; 100) и (0; 100); незамкнутые кривые: 3 отрезка", 0},
         // The outline drawn only in paper space (a layout), named there.
