@@ -392,12 +392,26 @@ struct Span {
     Bound from, to;  // from.u < to.u; past 1 round a closed curve
 };
 
-// Whether the curve x between u0 and u1 lies on y.
+// Whether the curve x between u0 and u1 lies on y. Lines and arcs are told
+// by a few points; where either is another curve (a spline through points
+// of a circle meets it there and parts from it between), by points spread
+// along the stretch at no even fractions of it.
 bool LiesOn(const Carrier& x, const Carrier& y, double u0, double u1)
 {
-    for (const double f : {0.5, 1.0 / 6, 5.0 / 6, 2.0 / 6, 4.0 / 6}) {
+    const auto on = [&](double f) {
         double u = 0.0;
-        if (!(y.Nearest(x.At(u0 + (u1 - u0) * f), u) < kTolerance))
+        return y.Nearest(x.At(u0 + (u1 - u0) * f), u) < kTolerance;
+    };
+    for (const double f : {0.5, 1.0 / 6, 5.0 / 6, 2.0 / 6, 4.0 / 6})
+        if (!on(f))
+            return false;
+    if (x.shape != Carrier::kOther && y.shape != Carrier::kOther)
+        return true;
+    constexpr int kSpread = 32;
+    constexpr double kGolden = 0.6180339887498949;
+    for (int k = 1; k <= kSpread; ++k) {
+        const double f = 0.5 + k * kGolden;
+        if (!on(f - std::floor(f)))
             return false;
     }
     return true;

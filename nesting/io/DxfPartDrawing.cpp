@@ -18,6 +18,7 @@
 #include <map>
 #include <numeric>
 #include <set>
+#include <unordered_map>
 
 namespace dxfimport {
 namespace {
@@ -251,7 +252,16 @@ std::wstring NoOutline(const vlapi::IDrawingContainerPtr& container, const FileL
     return std::wstring(kNoOutline) + L": в чертеже нет видимых кривых";
 }
 
-// One curve over another: the same ends, either way round, and the same middle.
+// One curve over another: the same ends, either way round, and the same
+// middle. Only lines, arcs and circles are told so (three points make them);
+// other curves through the same three points may part between them, and
+// are left to DropOverlaps, which follows them.
+bool IsThreePointCurve(const vlapi::IDrawingObjectPtr& obj)
+{
+    const int type = obj->GetType();
+    return type == vlapi::vlDrLineSeg || type == vlapi::vlDrArc || type == vlapi::vlDrCircle;
+}
+
 bool SameCurve(const vrnApi::CurveChord& a, const vrnApi::CurveChord& b)
 {
     const NSegment& s = *a.chord;
@@ -468,8 +478,9 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
         // Pieces no larger than a joint are not told apart by their ends: the joints take them.
         const bool pointSized = Distance(chord.chord->p1, chord.middle) < kJoinTolerance &&
                                 Distance(chord.chord->p2, chord.middle) < kJoinTolerance;
+        const bool threePoint = IsThreePointCurve(obj);
         const size_t first = pointSized ? PointGrid::kNone : keptStarts.FirstNear(chord.chord->p1, [&](size_t k) {
-            return SameCurve(kept[k], chord);
+            return threePoint && IsThreePointCurve(objects[k]) && SameCurve(kept[k], chord);
         });
         if (first != PointGrid::kNone) {
             doubled[first] = true;
@@ -488,11 +499,38 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     if (kept.empty())
         return NoOutline(container, fileLayers, firstCurve.has_value(), firstCurve.value_or(NPoint{}));
 
+    // A closed curve (a circle, a closed spline) is a ring of its own: two
+    // that start at one point are two rings, not one chain through it.
     std::vector<NSegmentPtr> chords;
-    for (const vrnApi::CurveChord& k : kept)
-        chords.push_back(k.chord);
     std::vector<NContourPtr> contours;
-    CreateContinuousContours(chords, contours);
+    for (const vrnApi::CurveChord& k : kept) {
+        if (k.chord->p1 == k.chord->p2 && Distance(k.chord->p1, k.middle) >= kJoinTolerance) {
+            contours.push_back(std::make_shared<NContour>());
+            contours.back()->AddSegment(k.chord);
+        } else {
+            chords.push_back(k.chord);
+        }
+    }
+    if (!contours.empty() && !chords.empty()) {
+        // In the order of their first curves, as the chains alone would stand.
+        std::unordered_map<const NSegment*, size_t> placeOf;  // of each chord in `kept`
+        placeOf.reserve(kept.size());
+        for (size_t k = 0; k < kept.size(); ++k)
+            placeOf.emplace(kept[k].chord.get(), k);
+        CreateContinuousContours(chords, contours);
+        std::vector<std::pair<size_t, NContourPtr>> ordered;
+        for (const NContourPtr& c : contours) {
+            size_t first = kept.size();
+            for (const NSegmentPtr& s : c->m_segments)
+                first = std::min(first, placeOf[s.get()]);
+            ordered.emplace_back(first, c);
+        }
+        std::stable_sort(ordered.begin(), ordered.end(), [](const auto& l, const auto& r) { return l.first < r.first; });
+        for (size_t i = 0; i < ordered.size(); ++i)
+            contours[i] = ordered[i].second;
+    } else {
+        CreateContinuousContours(chords, contours);
+    }
     // An open chain anywhere is the first thing to tell: the rings below are
     // only made of closed ones.
     for (const NContourPtr& contour : contours) {

@@ -645,6 +645,14 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
         return g;
     };
     const Groups plate = Square(0, 0, 100);
+    // A round hole, and a closed spline through `n` points of it.
+    const Groups hole = Circle("60", "50", 10);
+    const auto fitted = [](int n) {
+        std::vector<std::pair<double, double>> points;
+        for (int k = 0; k <= n; ++k)
+            points.emplace_back(60 + 10 * std::cos(2 * std::numbers::pi * k / n), 50 + 10 * std::sin(2 * std::numbers::pi * k / n));
+        return FitSpline(points, true);
+    };
     // An arc of the ellipse 40 × 20 about (50, 50) between two parameters.
     const auto halfway = [](const char* from, const char* to) {
         return Groups{{0, "ELLIPSE"}, {8, "0"}, {10, "50"}, {20, "50"}, {11, "20"}, {21, "0"}, {40, "0.5"}, {41, from}, {42, to}};
@@ -693,6 +701,13 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
         {"line_from_a_corner", dxftext::File({{"ENTITIES", plate + Line(0, 0, 50, 50)}}),
          L"незамкнутый контур: контур ветвится в точке (0; 0): кривые от неё до точки (50; 50) никуда не ведут; "
          L"незамкнутые кривые: 1 отрезок на слое «0»", 0},
+        // A hole drawn again as a spline through points of it that parts from
+        // it between them (0.0045 mm, 12 points; 15 mm, 4 points) is another curve.
+        {"circle_and_a_spline_fitted_through_12_of_its_points", dxftext::File({{"ENTITIES", plate + hole + fitted(12)}}),
+         L"контуры пересекаются в точке (", 0},
+        {"circle_and_a_tall_spline_through_4_of_its_points",
+         dxftext::File({{"ENTITIES", plate + hole + FitSpline({{70, 50}, {60, 75}, {50, 50}, {60, 25}, {70, 50}}, true)}}),
+         L"контур внутри отверстия: контур у точки (50; 50)", 0},
         {"elliptic_arcs_sharing_part_of_their_way",
          dxftext::File({{"ENTITIES", plate + halfway("0", "4") + halfway("3", "6.283185307179586")}}),
          L"незамкнутый контур: кривая у точки (36.9271; 42.432) идёт по другой кривой лишь частью своего пути", 0},
