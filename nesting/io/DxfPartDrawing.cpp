@@ -139,7 +139,6 @@ void BreakUp(const vlapi::IDrawingContainerPtr& container, const vlapi::IDrawing
     obj->Delete();
 }
 
-
 // Objects counted by the layer they stood on in the file and their kind, as
 // the messages name them: "2 отрезка на слое «CENTER», 1 дуга на слое «0»".
 class Tally {
@@ -330,6 +329,50 @@ void DropSpikes(std::vector<vrnApi::CurveChord>& kept, std::vector<vlapi::IDrawi
     }
     kept.resize(to);
     objects.resize(to);
+}
+
+// Where a free end `p` of the curve `c` (of `curves`) stands: on another
+// curve a joint away from that curve's ends, and running along it there or
+// not.
+EndPlace PlaceOfEnd(const vlapi::IVarnelDocument2DPtr& doc, const std::vector<vrnApi::CurveChord>& curves,
+                    const NPoint& p, size_t c)
+{
+    const auto objectOf = [&](size_t k) { return vlapi::IDrawingObjectPtr{hostAccess::ObjectOf(doc, curves[k].chord->m_ref)}; };
+    const auto curveOf = [&](size_t k) {
+        const vlapi::IDrawingObjectPtr obj = objectOf(k);
+        return obj ? obj->GetCurve() : nullptr;
+    };
+    // The unit direction of a curve at its point nearest to p.
+    const auto direction = [&](const vlapi::ICurve2DPtr& curve) {
+        double x = 0.0, y = 0.0, t = 0.0, d = 0.0;
+        NPoint a, b;
+        if (!curve || !curve->GetNearestPoint(p.x, p.y, x, y, t, d))
+            return NPoint{};
+        const double t0 = curve->GetParamMin(), t1 = curve->GetParamMax(), dt = (t1 - t0) * 1e-4;
+        if (!curve->GetPoint(std::max(t0, t - dt), a.x, a.y) || !curve->GetPoint(std::min(t1, t + dt), b.x, b.y))
+            return NPoint{};
+        const double l = Distance(a, b);
+        return l > 0.0 ? NPoint{(b.x - a.x) / l, (b.y - a.y) / l} : NPoint{};
+    };
+    for (size_t k = 0; k < curves.size(); ++k) {
+        const NSegment& s = *curves[k].chord;
+        if (k == c || Distance(p, s.p1) < kJoinTolerance || Distance(p, s.p2) < kJoinTolerance)
+            continue;
+        // A line, an arc or a circle lies within its size of its middle.
+        const vlapi::IDrawingObjectPtr obj = objectOf(k);
+        const double reach = std::max(Distance(s.p1, s.p2), Distance(s.p1, curves[k].middle)) + kJoinTolerance;
+        if (!obj || (IsThreePointCurve(obj) && (std::fabs(p.x - curves[k].middle.x) > reach ||
+                                                 std::fabs(p.y - curves[k].middle.y) > reach)))
+            continue;
+        const vlapi::ICurve2DPtr curve = obj->GetCurve();
+        double x = 0.0, y = 0.0, t = 0.0, distance = INFINITY;
+        if (!curve || !curve->GetNearestPoint(p.x, p.y, x, y, t, distance) || !(distance < kJoinTolerance))
+            continue;
+        const NPoint u = direction(curve), v = direction(curveOf(c));
+        const bool along = std::fabs(u.x * v.y - u.y * v.x) < 0.2 && (u.x != 0.0 || u.y != 0.0) && (v.x != 0.0 || v.y != 0.0);
+        return along ? EndPlace::AlongCurve : EndPlace::OnCurve;
+    }
+    return EndPlace::Free;
 }
 
 // A line from a point to itself (exports repeat vertices so) bounds nothing:
@@ -535,43 +578,10 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     // only made of closed ones.
     for (const NContourPtr& contour : contours) {
         if (!vrnApi::IsClosedChain(*contour)) {
-            // Where a free end of curve `c` stands: on another curve a
-            // joint away from its ends, and running along it there or not.
-            const auto placeOf = [&](const NPoint& p, size_t c) {
-                const auto curveOf = [&](size_t k) {
-                    const vlapi::IDrawingObjectPtr obj{hostAccess::ObjectOf(doc, kept[k].chord->m_ref)};
-                    return obj ? obj->GetCurve() : nullptr;
-                };
-                // The unit direction of a curve at its nearest point to p.
-                const auto direction = [&](const vlapi::ICurve2DPtr& curve) {
-                    double x = 0.0, y = 0.0, t = 0.0, d = 0.0;
-                    NPoint a, b;
-                    if (!curve->GetNearestPoint(p.x, p.y, x, y, t, d))
-                        return NPoint{};
-                    const double t0 = curve->GetParamMin(), t1 = curve->GetParamMax(), dt = (t1 - t0) * 1e-4;
-                    if (!curve->GetPoint(std::max(t0, t - dt), a.x, a.y) || !curve->GetPoint(std::min(t1, t + dt), b.x, b.y))
-                        return NPoint{};
-                    const double l = Distance(a, b);
-                    return l > 0.0 ? NPoint{(b.x - a.x) / l, (b.y - a.y) / l} : NPoint{};
-                };
-                for (size_t k = 0; k < kept.size(); ++k) {
-                    if (k == c || Distance(p, kept[k].chord->p1) < kJoinTolerance ||
-                        Distance(p, kept[k].chord->p2) < kJoinTolerance)
-                        continue;
-                    const vlapi::ICurve2DPtr curve = curveOf(k);
-                    double x = 0.0, y = 0.0, t = 0.0, distance = INFINITY;
-                    if (!curve || !curve->GetNearestPoint(p.x, p.y, x, y, t, distance) || !(distance < kJoinTolerance))
-                        continue;
-                    const vlapi::ICurve2DPtr own = curveOf(c);
-                    const NPoint u = direction(curve), v = own ? direction(own) : NPoint{};
-                    return std::fabs(u.x * v.y - u.y * v.x) < 0.2 && (u.x != 0.0 || u.y != 0.0) && (v.x != 0.0 || v.y != 0.0)
-                               ? EndPlace::AlongCurve
-                               : EndPlace::OnCurve;
-                }
-                return EndPlace::Free;
-            };
             std::vector<size_t> open;
-            const std::wstring where = OpenOutlineGap(kept, contours, open, placeOf);
+            const std::wstring where = OpenOutlineGap(kept, contours, open, [&](const NPoint& p, size_t c) {
+                return PlaceOfEnd(doc, kept, p, c);
+            });
             return std::wstring(kOpenOutline) + L": " + where + L"; незамкнутые кривые: " +
                    OpenCurves(doc, kept, open, fileLayers);
         }

@@ -6,14 +6,15 @@
 #include "host/VarnelAPI.h"
 #include "io/DxfPartDrawing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <numeric>
 #include <optional>
 #include <span>
+#include <unordered_set>
 
 namespace dxfimport {
 namespace {
@@ -348,10 +349,15 @@ std::wstring OpenOutlineGap(const std::vector<vrnApi::CurveChord>& curves, const
         for (const NContourPtr& chain : chains) {
             if (chain->m_segments.empty() || vrnApi::IsClosedChain(*chain))
                 continue;
-            for (const NSegmentPtr& s : chain->m_segments)
-                for (size_t c = 0; c < curves.size(); ++c)
-                    if (curves[c].chord == s)
-                        open.push_back(c);
+            const std::unordered_set<const NSegment*> inChain = [&] {
+                std::unordered_set<const NSegment*> set;
+                for (const NSegmentPtr& segment : chain->m_segments)
+                    set.insert(segment.get());
+                return set;
+            }();
+            for (size_t c = 0; c < curves.size(); ++c)
+                if (inChain.count(curves[c].chord.get()))
+                    open.push_back(c);
             return L"контур ветвится в точке " + PointText(chain->m_segments.back()->p2);
         }
         return {};
