@@ -58,11 +58,16 @@ bool InRange(double thickness)
     return thickness >= dxfimport::kLeastThickness && thickness <= dxfimport::kMostThickness;
 }
 
-// The number with as few digits as keep it on its own side of the range.
+// The number with as few digits as keep it on its own side of the range (and
+// apart from 0 when it is not 0).
 std::wstring UnroundedText(double value)
 {
     std::wstring text = uf::NumberText(value);
-    for (int digits = 7; digits <= 17 && InRange(std::wcstod(text.c_str(), nullptr)) != InRange(value); ++digits) {
+    const auto crosses = [&] {
+        const double shown = std::wcstod(text.c_str(), nullptr);
+        return InRange(shown) != InRange(value) || (shown == 0.0) != (value == 0.0);
+    };
+    for (int digits = 7; digits <= 17 && crosses(); ++digits) {
         wchar_t buffer[64];
         const int n = std::swprintf(buffer, std::size(buffer), L"%.*g", digits, value);
         text.assign(buffer, n > 0 ? static_cast<size_t>(n) : 0);
@@ -84,6 +89,40 @@ std::wstring AssemblyReader::ThicknessOutOfRange(double thickness)
         return {};
     return L"толщина " + UnroundedText(thickness) + L" мм вне пределов от " + uf::NumberText(dxfimport::kLeastThickness) +
            L" до " + uf::NumberText(dxfimport::kMostThickness) + L" мм";
+}
+
+std::wstring AssemblyReader::PatternSizeProblem(const CurvesVector& curves)
+{
+    // Within the point tolerance: the box of points no farther from the curves.
+    constexpr double kSag = 1e-4;
+    double x1 = std::numeric_limits<double>::infinity(), y1 = x1, x2 = -x1, y2 = -x1;
+    const auto add = [&](const MbCartPoint& p) {
+        x1 = std::min(x1, p.x), y1 = std::min(y1, p.y), x2 = std::max(x2, p.x), y2 = std::max(y2, p.y);
+    };
+    std::vector<MbCartPoint> points;
+    for (const SPtr<MbCurve>& curve : curves) {
+        if (!curve)
+            continue;
+        const auto* arc = dynamic_cast<const MbArc*>(curve.get());
+        if (arc && arc->IsCircle(1e-7)) {
+            const MbCartPoint& c = arc->GetCentre();
+            add({c.x - arc->GetRadius(), c.y - arc->GetRadius()});
+            add({c.x + arc->GetRadius(), c.y + arc->GetRadius()});
+            continue;
+        }
+        curve->CalculatePolygon(kSag, points);
+        for (const MbCartPoint& p : points)
+            add(p);
+    }
+    if (!(x1 <= x2 && y1 <= y2))
+        return {};
+    const double width = x2 - x1, height = y2 - y1;
+    const std::wstring sizes = uf::NumberText(width) + L" × " + uf::NumberText(height) + L" мм";
+    if (!(std::max(width, height) <= dxfimport::kLargestPart))
+        return L"развёртка больше " + uf::NumberText(dxfimport::kLargestPart) + L" мм: " + sizes;
+    if (std::max(width, height) < dxfimport::kSmallestPart)
+        return L"развёртка меньше " + uf::NumberText(dxfimport::kSmallestPart) + L" мм: " + sizes;
+    return {};
 }
 
 void AssemblyReader::Init(std::wstring pathAssembly, std::wstring pathOutFolder)
@@ -129,7 +168,9 @@ void AssemblyReader::ReadContoursFromAssembly()
             record.path3D = part->GetFileName();
             if (!params.empty()) {
                 record.unfolded = params.front().unfold;
-                UnbendSheetBody(body, record.name, params, thickness, record.curves, record.bends);
+                // A sheet out of the range is named with its thickness when
+                // the fragments are written; its pattern is kept for an edit.
+                UnbendSheetBody(body, record.name, params, thickness, record.curves, record.bends, InRange(thickness));
             }
             m_metaDatum.push_back(std::move(record));
             ++counter;
@@ -283,6 +324,6 @@ void AssemblyReader::ReadContoursFromPart(ImportPartMetaData& data)
         std::vector<BendParam> params;
         GetSheetMetalFromPart(part, body->GetId(), thickness, params);
         if (!params.empty())
-            UnbendSheetBody(body, data.name, params, thickness, data.curves, data.bends);
+            UnbendSheetBody(body, data.name, params, thickness, data.curves, data.bends, InRange(thickness));
     }
 }

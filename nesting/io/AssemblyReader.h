@@ -60,9 +60,9 @@ public:
     // Unbending: the flat pattern's curves of a body of sheet `thickness`, in
     // the plane of a side of the sheet. A body with no pair of plane faces
     // `thickness` apart, or not flat once unbent, gives none, with a message
-    // naming the part.
+    // naming the part (unless `report` is false: the caller names it).
     static bool UnbendSheetBody(vlapi::IBodyPtr body, const std::wstring& partName, const std::vector<BendParam>& params,
-                                double thickness, CurvesVector& curves, CurvesVector& bends);
+                                double thickness, CurvesVector& curves, CurvesVector& bends, bool report = true);
     static void GetBendGeomFromSolid(const SPtr<MbFaceShell>& shell, FacesVector& innerFaces, FacesVector& outerFaces,
                                      SPtr<MbFace>& fixedFace, MbCartPoint& fixedPoint);
     static SPtr<MbFace> GetMaxFaceFromSolid(const SPtr<MbSolid>& solid);
@@ -79,6 +79,9 @@ public:
     // DXF markings are held to too, its value shown unrounded across the
     // bound); empty for a thickness in range.
     static std::wstring ThicknessOutOfRange(double thickness);
+    // Why a flat pattern is not nested (larger or smaller than a part may be,
+    // as DXF parts are held too, with its sizes); empty when it may be.
+    static std::wstring PatternSizeProblem(const CurvesVector& curves);
 
     // Writing fragments: one per unfolded part, in sub-folders by material and
     // thickness when `isCreateDirs`; one closing message tells what was written.

@@ -88,6 +88,10 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                         skipped.Add(name, kNoOutline);
                         continue;
                     }
+                    if (const std::wstring reason = PatternSizeProblem(part.curves); !reason.empty()) {
+                        skipped.Add(name, reason);
+                        continue;
+                    }
                     const std::wstring file = importfiles::CleanComponent(CreateStringFromPattern(m_namePattern, part));
                     if (!importfiles::IsUsableComponent(file)) {
                         skipped.Add(name, importfiles::kBadName);

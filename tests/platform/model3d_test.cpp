@@ -238,7 +238,9 @@ INSTANTIATE_TEST_SUITE_P(
     Model3D, BadRecipeTest,
     ::testing::Values(
         BadRecipe{"no_thickness", [](SheetRecipe& r) { r.thickness = 0; }, "толщина"},
-        BadRecipe{"nan_radius", [](SheetRecipe& r) { r.flanges[0].radius = NAN; }, "угол"},
+        BadRecipe{"nan_radius", [](SheetRecipe& r) { r.flanges[0].radius = NAN; }, "отгибка 1: радиус гиба не число"},
+        BadRecipe{"far_bend", [](SheetRecipe& r) { r.flanges[0].radius = 99999; },
+                  "отгибка 1: гиб выходит за 100000 мм (радиус 99999 мм, толщина 2 мм)"},
         BadRecipe{"missing_edge", [](SheetRecipe& r) { r.flanges[0].edge = 9; }, "нет ребра 9"},
         BadRecipe{"curved_edge", [](SheetRecipe& r) { r.outline = SheetLoop::Rounded(0, 0, 60, 30, 5); },
                   "не прямое"},
@@ -249,10 +251,14 @@ INSTANTIATE_TEST_SUITE_P(
         BadRecipe{"bow_tie", [](SheetRecipe& r) { r.outline.vertices = {{0, 0, 0}, {60, 30, 0}, {60, 0, 0}, {0, 20, 0}}; },
                   "пересекает сам себя"},
         BadRecipe{"far_away", [](SheetRecipe& r) { r.holes.push_back(SheetLoop::Circle(30, 15, 1e12)); }, "выходит за"},
-        BadRecipe{"hole_outside", [](SheetRecipe& r) { r.holes.push_back(SheetLoop::Circle(70, 10, 3)); }, "вне внешнего контура"},
-        BadRecipe{"hole_over_edge", [](SheetRecipe& r) { r.holes.push_back(SheetLoop::Circle(59, 10, 3)); }, "касается"},
+        BadRecipe{"hole_outside", [](SheetRecipe& r) { r.holes.push_back(SheetLoop::Circle(70, 10, 3)); },
+                  "основание: отверстие 1 вне внешнего контура"},
+        BadRecipe{"hole_over_edge", [](SheetRecipe& r) { r.holes.push_back(SheetLoop::Circle(59, 10, 3)); },
+                  "основание: отверстие 1 касается внешнего контура"},
+        BadRecipe{"holes_meet", [](SheetRecipe& r) { r.holes = {SheetLoop::Circle(20, 10, 3), SheetLoop::Circle(25, 10, 3)}; },
+                  "основание: отверстие 2 касается отверстия 1"},
         BadRecipe{"flange_hole_on_bend", [](SheetRecipe& r) { r.flanges[0].holes[0] = SheetLoop::Circle(15, 1, 3); },
-                  "отгибка 1: отверстие касается"}),
+                  "отгибка 1: отверстие 1 касается внешнего контура"}),
     [](const ::testing::TestParamInfo<BadRecipe>& info) { return std::string(info.param.name); });
 
 // A file is read whole or not at all: a nested tree beyond the host's depth,
