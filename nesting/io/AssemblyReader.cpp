@@ -83,46 +83,17 @@ void Refuse(const wchar_t* text)
 
 }  // namespace
 
+std::wstring AssemblyReader::ThicknessText(double thickness)
+{
+    return UnroundedText(thickness);
+}
+
 std::wstring AssemblyReader::ThicknessOutOfRange(double thickness)
 {
     if (InRange(thickness))
         return {};
     return L"толщина " + UnroundedText(thickness) + L" мм вне пределов от " + uf::NumberText(dxfimport::kLeastThickness) +
            L" до " + uf::NumberText(dxfimport::kMostThickness) + L" мм";
-}
-
-std::wstring AssemblyReader::PatternSizeProblem(const CurvesVector& curves)
-{
-    // Within the point tolerance: the box of points no farther from the curves.
-    constexpr double kSag = 1e-4;
-    double x1 = std::numeric_limits<double>::infinity(), y1 = x1, x2 = -x1, y2 = -x1;
-    const auto add = [&](const MbCartPoint& p) {
-        x1 = std::min(x1, p.x), y1 = std::min(y1, p.y), x2 = std::max(x2, p.x), y2 = std::max(y2, p.y);
-    };
-    std::vector<MbCartPoint> points;
-    for (const SPtr<MbCurve>& curve : curves) {
-        if (!curve)
-            continue;
-        const auto* arc = dynamic_cast<const MbArc*>(curve.get());
-        if (arc && arc->IsCircle(1e-7)) {
-            const MbCartPoint& c = arc->GetCentre();
-            add({c.x - arc->GetRadius(), c.y - arc->GetRadius()});
-            add({c.x + arc->GetRadius(), c.y + arc->GetRadius()});
-            continue;
-        }
-        curve->CalculatePolygon(kSag, points);
-        for (const MbCartPoint& p : points)
-            add(p);
-    }
-    if (!(x1 <= x2 && y1 <= y2))
-        return {};
-    const double width = x2 - x1, height = y2 - y1;
-    const std::wstring sizes = uf::NumberText(width) + L" × " + uf::NumberText(height) + L" мм";
-    if (!(std::max(width, height) <= dxfimport::kLargestPart))
-        return L"развёртка больше " + uf::NumberText(dxfimport::kLargestPart) + L" мм: " + sizes;
-    if (std::max(width, height) < dxfimport::kSmallestPart)
-        return L"развёртка меньше " + uf::NumberText(dxfimport::kSmallestPart) + L" мм: " + sizes;
-    return {};
 }
 
 void AssemblyReader::Init(std::wstring pathAssembly, std::wstring pathOutFolder)

@@ -79,9 +79,9 @@ public:
     // DXF markings are held to too, its value shown unrounded across the
     // bound); empty for a thickness in range.
     static std::wstring ThicknessOutOfRange(double thickness);
-    // Why a flat pattern is not nested (larger or smaller than a part may be,
-    // as DXF parts are held too, with its sizes); empty when it may be.
-    static std::wstring PatternSizeProblem(const CurvesVector& curves);
+    // A thickness as the import shows it: never rounded onto the range from
+    // outside it, nor to 0.
+    static std::wstring ThicknessText(double thickness);
 
     // Writing fragments: one per unfolded part, in sub-folders by material and
     // thickness when `isCreateDirs`; one closing message tells what was written.
@@ -90,7 +90,10 @@ public:
     // Makes, fills, saves and closes the fragment of the record at its
     // `path2D`; the reason when it was not written, empty when it was.
     // `crowded`, when given, tells whether no flat face could hold the marking.
-    std::wstring CreateFragment(const ImportPartMetaData& data, bool* crowded = nullptr);
+    // `refused`, when given, receives why the outline can make no figure (by
+    // the rules DXF parts are held to: sizes, closed rings that do not cross);
+    // the fragment is then not written.
+    std::wstring CreateFragment(const ImportPartMetaData& data, bool* crowded = nullptr, std::wstring* refused = nullptr);
     // Draws a kernel curve into the container, on the layer in the line style.
     void DrawCurve(const vlapi::IDrawingContainerPtr& container, const SPtr<MbCurve>& curve, int32_t layerNum,
                    int32_t style);

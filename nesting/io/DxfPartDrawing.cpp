@@ -6,7 +6,6 @@
 #include "host/HostAccess.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
-#include "io/DxfPartTexts.h"
 #include "io/OutlineJoints.h"
 #include "model/NestingSetting.h"
 
@@ -32,8 +31,8 @@ constexpr wchar_t kFlatRing[] = L"контур без площади у точк
 // is told from another nearer than the joints (kJoinTolerance) unless the part
 // is ten times their size, and beyond kFarthestPart from the origin the
 // coordinates of a drawing in millimetres lose the point tolerance.
-using dxfimport::kLargestPart;
-using dxfimport::kSmallestPart;
+constexpr double kLargestPart = 1e6;     // mm
+constexpr double kSmallestPart = 0.01;   // mm
 constexpr double kFarthestPart = 1e9;    // mm
 
 // Why the outline on layer 0 is of no size a part can have; empty when it is.

@@ -50,11 +50,6 @@ struct PartValues {
 inline constexpr double kLeastThickness = 0.01;  // mm
 inline constexpr double kMostThickness = 500.0;  // mm
 inline constexpr int32_t kMostCount = 1'000'000'000;
-// The sizes a part may have, from whatever file it comes: no sheet is larger
-// than kLargestPart, and no point is told from another nearer than the joints
-// unless the part is ten times their size (kSmallestPart).
-inline constexpr double kLargestPart = 1e6;   // mm
-inline constexpr double kSmallestPart = 0.01;  // mm
 std::optional<double> ReadThickness(const std::wstring& text);
 std::optional<int32_t> ReadCount(const std::wstring& text);
 

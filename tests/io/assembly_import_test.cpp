@@ -675,10 +675,11 @@ TEST_F(AssemblyImportTest, ABodyThatIsNotOneFlatSheetGivesNoPattern)
     doc->Close(0);
 }
 
-// A sheet thinner or thicker than any sheet nested, or a pattern smaller than
-// a part may be, is named with its size in the closing message alone (the
-// reading says nothing of it) and written nowhere.
-TEST_F(AssemblyImportTest, AThicknessOutOfTheSheetsRangeIsRefusedNamingThePart)
+// A sheet thinner or thicker than any sheet nested, a pattern smaller than a
+// part may be or one whose flanges lie over each other flat is named with
+// its size or place in the closing message alone (the reading says nothing
+// of it) and written nowhere.
+TEST_F(AssemblyImportTest, APartNoSheetCanGiveIsRefusedNamingIt)
 {
     const auto square = [](double t, double side) {
         vlhost::SheetRecipe recipe = tp::HolePlate(t).recipe;
@@ -686,6 +687,16 @@ TEST_F(AssemblyImportTest, AThicknessOutOfTheSheetsRangeIsRefusedNamingThePart)
         recipe.holes.clear();
         return recipe;
     };
+    // Flanges bent up off both sides of a slot 20 wide, each 15 long.
+    vlhost::SheetRecipe slot = square(2, 60);
+    slot.outline.vertices = {{0, 0, 0}, {100, 0, 0}, {100, 60, 0}, {60, 60, 0}, {60, 20, 0}, {40, 20, 0}, {40, 60, 0}, {0, 60, 0}};
+    slot.radius = 2;
+    for (const int edge : {3, 5}) {
+        vlhost::Flange flange;
+        flange.edge = edge;
+        flange.length = 15;
+        slot.flanges.push_back(flange);
+    }
     const struct {
         vlhost::SheetRecipe recipe;
         const wchar_t* says;  // null: written
@@ -698,8 +709,9 @@ TEST_F(AssemblyImportTest, AThicknessOutOfTheSheetsRangeIsRefusedNamingThePart)
         {tp::HolePlate(500, 300, 200).recipe, nullptr},
         {tp::HolePlate(0.01, 300, 200).recipe, nullptr},
         {tp::LBracket(1e-300).recipe, L"Пластина 8: толщина 1e-300 мм вне пределов"},
-        {square(2, 0.009), L"Пластина 9: развёртка меньше 0.01 мм: 0.009 × 0.009 мм"},
+        {square(2, 0.009), L"Пластина 9: развёртка не годится в деталь: деталь меньше 0.01 мм: 0.009 × 0.009 мм"},
         {square(2, 0.01), nullptr},
+        {slot, L"Пластина 11: развёртка не годится в деталь: контур пересекает сам себя в точке (44.398; 60)"},
     };
     vlapi::IVarnelDocument3DPtr assembly = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
     int number = 0;
