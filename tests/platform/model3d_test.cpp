@@ -239,6 +239,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BadRecipe{"no_thickness", [](SheetRecipe& r) { r.thickness = 0; }, "толщина"},
         BadRecipe{"nan_radius", [](SheetRecipe& r) { r.flanges[0].radius = NAN; }, "отгибка 1: радиус гиба не число"},
+        BadRecipe{"narrow_bend", [](SheetRecipe& r) { r.flanges[0].angle = 1e-5; }, "отгибка 1: угол 1e-05° меньше 0.0001°"},
+        BadRecipe{"sharp_bend", [](SheetRecipe& r) { r.flanges[0].radius = 1e-7; },
+                  "отгибка 1: дуга гиба 1.5708e-07 мм короче 1e-06 мм (радиус 1e-07 мм, угол 90°)"},
         BadRecipe{"far_bend", [](SheetRecipe& r) { r.flanges[0].radius = 99999; },
                   "отгибка 1: гиб выходит за 100000 мм (радиус 99999 мм, толщина 2 мм)"},
         BadRecipe{"missing_edge", [](SheetRecipe& r) { r.flanges[0].edge = 9; }, "нет ребра 9"},

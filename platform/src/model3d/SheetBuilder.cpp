@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 #include "geom/Contour.h"
@@ -30,6 +32,18 @@ struct Loop2 {
 
 // The shortest text that reads back as `v`, without an exponent for the sizes
 // a model has, so that a size is never shown rounded to a limit it breaks.
+// `v` with as few significant digits as keep it on its side of `limit`.
+std::string Beside(double v, double limit) {
+  char text[64];
+  for (int digits = 6; digits < 17; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, v);
+    const double shown = std::strtod(text, nullptr);
+    if ((shown < limit) == (v < limit) && (shown > limit) == (v > limit)) return text;
+  }
+  std::snprintf(text, sizeof text, "%.17g", v);
+  return text;
+}
+
 std::string SizeText(double v) {
   char text[64];
   const bool plain = std::abs(v) >= 1e-4 && std::abs(v) < 1e15;
@@ -93,6 +107,10 @@ std::string LoopOf(const SheetLoop& loop, Loop2& out) {
 // the precision that joins faces and finds bends.
 constexpr double kReach = 1e5;
 constexpr double kFarthest = 1e7;
+// The least bend: its angle (degrees), and the length of its inner arc (mm),
+// no shorter than the distance within which the kernel joins points.
+constexpr double kLeastAngle = 1e-4;
+constexpr double kLeastArc = 1e-6;
 
 std::vector<const Loop2*> LoopsOf(const Loop2& outline, const std::vector<Loop2>& holes) {
   std::vector<const Loop2*> loops{&outline};
@@ -262,6 +280,12 @@ std::string FlangeFaces(const SheetRecipe& recipe, const Loop2& base, std::size_
   if (!Finite({flange.radius})) return what + ": радиус гиба не число";
   if (!Finite({flange.length})) return what + ": длина не число";
   if (!(r > 0)) return what + ": радиус гиба не больше нуля";
+  // Narrower bends the kernel does not tell from their bend lines.
+  if (!(flange.angle >= kLeastAngle))
+    return what + ": угол " + Beside(flange.angle, kLeastAngle) + "° меньше " + SizeText(kLeastAngle) + "°";
+  if (!(r * flange.angle * kDegree >= kLeastArc))
+    return what + ": дуга гиба " + Beside(r * flange.angle * kDegree, kLeastArc) + " мм короче " + SizeText(kLeastArc) +
+           " мм (радиус " + Beside(r, 0) + " мм, угол " + Beside(flange.angle, 0) + "°)";
   if (!(r + t <= kReach))
     return what + ": гиб выходит за " + SizeText(kReach) + " мм (радиус " + SizeText(r) + " мм, толщина " + SizeText(t) + " мм)";
   if (!(flange.length > 0)) return what + ": длина не больше нуля";
