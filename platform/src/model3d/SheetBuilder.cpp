@@ -30,8 +30,6 @@ struct Loop2 {
   double sign = 1;  // +1 counter-clockwise, -1 clockwise
 };
 
-// The shortest text that reads back as `v`, without an exponent for the sizes
-// a model has, so that a size is never shown rounded to a limit it breaks.
 // `v` with as few significant digits as keep it on its side of `limit`.
 std::string Beside(double v, double limit) {
   char text[64];
@@ -44,6 +42,8 @@ std::string Beside(double v, double limit) {
   return text;
 }
 
+// The shortest text that reads back as `v`, without an exponent for the sizes
+// a model has, so that a size is never shown rounded to a limit it breaks.
 std::string SizeText(double v) {
   char text[64];
   const bool plain = std::abs(v) >= 1e-4 && std::abs(v) < 1e15;
@@ -102,9 +102,9 @@ std::string LoopOf(const SheetLoop& loop, Loop2& out) {
   return {};
 }
 
-// Parts stay within this distance of their origin (mm), and their origins
-// within kFarthest of the model's: farther out the kernel's coordinates lose
-// the precision that joins faces and finds bends.
+// Bodies stay within this distance of their recipe's origin (mm), and are
+// placed within kFarthest of their part's: farther out the kernel's
+// coordinates lose the precision that joins faces and finds bends.
 constexpr double kReach = 1e5;
 constexpr double kFarthest = 1e7;
 // The least bend: its angle (degrees), and the length of its inner arc (mm),
