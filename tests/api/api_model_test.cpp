@@ -485,13 +485,16 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
         job->ClearFigures();
         job->ClearSheets();
     }
-    // A fragment of the rings, and of a label when one is given.
+    // A fragment of the rings, of a label when one is given, and of open chains of lines.
     const auto drawn = [&](const std::string& file, const std::vector<std::vector<NPoint>>& rings,
-                           const std::wstring& label = L"") {
+                           const std::wstring& label = L"", const std::vector<std::vector<NPoint>>& chains = {}) {
         vlapi::IVarnelDocumentPtr active = application->GetActiveDocument();
         vlapi::IVarnelDocument2DPtr fragment(application->GetDocuments()->Add(vlapi::vlDocumentFragment, true));
         for (const std::vector<NPoint>& ring : rings)
             hosttest::AddRing(vrnApi::GetActiveDrawingContainer(), ring);
+        for (const std::vector<NPoint>& chain : chains)
+            for (size_t i = 1; i < chain.size(); ++i)
+                hosttest::AddLine(vrnApi::GetActiveDrawingContainer(), chain[i - 1], chain[i]);
         if (!label.empty())
             vrnApi::CreateText(vrnApi::GetActiveDrawingContainer(), label, 10.0, 10.0, 5.0);
         EXPECT_TRUE(fragment->SaveAs(File(file)));
@@ -530,6 +533,14 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
         {drawn("holed.vfw", {Rectangle(0, 0, 300, 200), hole}), 0, 0, 0, nullptr, L"у листа есть вырезы"},
         {drawn("sheet.vfw", {Rectangle(0, 0, 300, 200), hole}, L"Plate"), 0, 0, 0, nullptr, L"у листа есть вырезы"},
         {drawn("twice.vfw", {Rectangle(0, 0, 300, 200), Rectangle(0, 0, 300, 200)}), 300, 200, 1, L"Ст3", nullptr, true},
+        // Lines that reach the outline part the sheet (a slot open to its edge,
+        // a cut across it); a mark clear of it does not.
+        {drawn("slot.vfw", {Rectangle(0, 0, 300, 200)}, L"", {{{0, 80}, {60, 80}, {60, 120}, {0, 120}}}), 0, 0, 0,
+         nullptr, L"у листа есть прорези или разрезы (линий, доходящих до контура листа: 1)"},
+        {drawn("cut.vfw", {Rectangle(0, 0, 300, 200)}, label(L"2x300x200 Ст3"), {{{0, 100}, {320, 100}}}), 0, 0, 0,
+         nullptr, L"у отхода есть прорези или разрезы"},
+        {drawn("mark.vfw", {Rectangle(0, 0, 300, 200)}, label(L"2x300x200 Ст3"), {{{50, 50}, {100, 50}}}), 300, 200, 2,
+         L"Ст3", nullptr, true},
         // Labels read in part: a field written that cannot be read refuses the
         // file, a field left out is said to stay as it was.
         {drawn("nan.vfw", {Rectangle(0, 0, 300, 200)}, label(L"nanx300x200 Ст3")), 0, 0, 0, nullptr,
@@ -597,6 +608,7 @@ TEST(SheetFileTest, ARemnantsLabelGivesItsThicknessSizeAndMaterial)
         std::optional<double> thickness;
         std::optional<std::wstring> material;
         const wchar_t* damage;
+        bool found = true;
     } cases[] = {
         {L"Отход Карта раскроя 1-3(3) 2x1472x801 Ст3", 2.0, L"Ст3", L""},
         {L"Отход Лист (2)-1(14) 1.5x100x50 AISI 304", 1.5, L"AISI 304", L""},
@@ -611,12 +623,28 @@ TEST(SheetFileTest, ARemnantsLabelGivesItsThicknessSizeAndMaterial)
         {L"Отход Карта раскроя 1-1(1) 2x300xinf Ст3", std::nullopt, std::nullopt, L"размер «2x300xinf» не прочитан"},
         {L"Отход Карта раскроя 1-1(1) 2x300x120мм Ст3", std::nullopt, std::nullopt, L"размер «2x300x120мм» не прочитан"},
         {L"Отход Карта раскроя 1", std::nullopt, std::nullopt, L"нет номера отхода"},
-        {L"Plate 2x100x50 Ст3", std::nullopt, std::nullopt, L""},
+        {L"Plate 2x100x50 Ст3", std::nullopt, std::nullopt, L"", false},
+        // As a user retypes it: the word in another case, the size parted by
+        // "X", "×", "*" or a Cyrillic "х", blanks about them, tabs and line
+        // breaks between the fields; grades of steel are no size.
+        {L"отход Карта раскроя 1-1(1) 2x300x120 Ст3", 2.0, L"Ст3", L""},
+        {L"ОТХОД Карта раскроя 1-1(1) 2X300X120 Ст3", 2.0, L"Ст3", L""},
+        {L"Отход Карта раскроя 1-1(1) 2\u0445300\u0445120 Ст3", 2.0, L"Ст3", L""},
+        {L"Отход Карта раскроя 1-1(1) 2\u00D7300\u00D7120 Ст3", 2.0, L"Ст3", L""},
+        {L"Отход Карта раскроя 1-1(1) 2 x 300 x 120 Ст3", 2.0, L"Ст3", L""},
+        {L"Отход Карта раскроя 1-1(1)\t2*300*120\nAISI\n304", 2.0, L"AISI 304", L""},
+        {L"Отход Карта раскроя 1-1(1) 12\u041518\u041D10\u0422", std::nullopt, L"12\u041518\u041D10\u0422", L""},
+        {L"Отход Карта раскроя 1-1(1) 08X18H10", std::nullopt, L"08X18H10", L""},
+        {L"Отход Карта раскроя 1-1(1) 2x300x120 12\u041518\u041D10\u0422", 2.0, L"12\u041518\u041D10\u0422", L""},
+        {L"Отход Карта раскроя 1-1(1) 2x300x120x7 Ст3", std::nullopt, std::nullopt,
+         L"размер «2x300x120x7» не прочитан: в нём больше трёх чисел"},
+        {L"Отход Карта раскроя 1-1(1) 2X300X120X7 Ст3", std::nullopt, std::nullopt, L"больше трёх чисел"},
+        {L"Отходы Карта раскроя 1-1(1) 2x300x120 Ст3", std::nullopt, std::nullopt, L"", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(vlhost::Host::Utf8(c.label));
         const sheetfile::RemnantLabel read = sheetfile::ReadRemnantLabel(c.label, L"Отход");
-        EXPECT_EQ(read.found, std::wstring(c.label).rfind(L"Отход ", 0) == 0);
+        EXPECT_EQ(read.found, c.found);
         EXPECT_EQ(read.thickness, c.thickness);
         EXPECT_EQ(read.material, c.material);
         EXPECT_EQ(read.damage.empty(), !*c.damage);
