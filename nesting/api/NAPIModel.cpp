@@ -42,11 +42,13 @@ std::wstring MaterialText()
     return NestingModel::m_materialSheet.empty() ? L"не задан" : NestingModel::m_materialSheet;
 }
 
-// The sheet as a message names it: its size, thickness and material; a size
-// nobody set, still the default one, is said to be.
+// The sheet as a message names it: its size, thickness and material; the
+// default size, which nobody gave (a size typed as 12000 × 2500 was), is said
+// to be the default one.
 std::wstring SheetText(const NestingModel& m, bool mayBeDefault)
 {
-    const bool byDefault = mayBeDefault && NestingModel::m_widthSheet == NestingModel::kDefaultWidthSheet &&
+    const bool byDefault = mayBeDefault && m.m_sheetSized == 0 &&
+                           NestingModel::m_widthSheet == NestingModel::kDefaultWidthSheet &&
                            NestingModel::m_heightSheet == NestingModel::kDefaultHeightSheet;
     return std::wstring(byDefault ? L"лист по умолчанию " : L"") + uf::NumberText(NestingModel::m_widthSheet) +
            L" × " + uf::NumberText(NestingModel::m_heightSheet) + L" мм, толщина " + ThicknessText(m) +

@@ -586,16 +586,30 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
         EXPECT_EQ(DrawingMacros().size(), macros) << "the outline read is not kept";
         model->ClearSheets();
     }
-    // A sheet nobody set is said to be the default one.
+    // A sheet nobody set is said to be the default one; the same size typed
+    // is the user's, and so it stays once the drawing is read again.
+    NewDrawing();
+    NestingModel::m_widthSheet = NestingModel::kDefaultWidthSheet;
+    NestingModel::m_heightSheet = NestingModel::kDefaultHeightSheet;
     INestingModelPtr model = CreateNestingModelInstance();
-    model->SetWidthSheet(NestingModel::kDefaultWidthSheet);
-    model->SetHeightSheet(NestingModel::kDefaultHeightSheet);
     model->SetThicknessSheet(0.0);
     model->SetMaterialSheet(L"");
+    model->AddSheet();
     EXPECT_FALSE(model->ImportSheetFromFile(File("none.vfr")));
     EXPECT_NE(Messages().back().text.find(
                   L"Лист остаётся прежним: лист по умолчанию 12000 × 2500 мм, толщина не задана, материал не задан."),
               std::wstring::npos);
+    model->SetWidthSheet(NestingModel::kDefaultWidthSheet);
+    model->SetHeightSheet(NestingModel::kDefaultHeightSheet);
+    model->SaveParams();
+    INestingModelPtr reread = CreateNestingModelInstance();
+    reread->InitSheetsFromActiveDoc();
+    for (const INestingModelPtr& typed : {model, reread}) {
+        EXPECT_FALSE(typed->ImportSheetFromFile(File("none.vfr")));
+        EXPECT_NE(Messages().back().text.find(L"Лист остаётся прежним: 12000 × 2500 мм, толщина не задана"),
+                  std::wstring::npos)
+            << vlhost::Host::Utf8(Messages().back().text);
+    }
 }
 
 // The thickness, size and material a remnant's label gives, whatever its
