@@ -200,6 +200,19 @@ size_t ChainsReachingOutline(const std::vector<NContourPtr>& contours, const NPo
     }));
 }
 
+// The open chains of some length inside the outline (none of them reaches it).
+size_t ChainsInside(const std::vector<NContourPtr>& contours, const NPolygon& outline)
+{
+    return static_cast<size_t>(std::count_if(contours.begin(), contours.end(), [&](const NContourPtr& contour) {
+        if (!contour || contour->m_segments.empty() || Closed(*contour))
+            return false;
+        const bool drawn = std::any_of(contour->m_segments.begin(), contour->m_segments.end(),
+                                       [](const NSegmentPtr& s) { return s && Distance(s->p1, s->p2) > kJoin; });
+        return drawn && contour->m_segments.front() &&
+               outline.CheckContainPoint(contour->m_segments.front()->p1, false);
+    }));
+}
+
 // The closed outlines among the contours, the one of the largest box first.
 VectorPolygon ClosedOutlines(const std::vector<NContourPtr>& contours)
 {
@@ -281,6 +294,7 @@ std::wstring ReadOutline(const std::vector<NContourPtr>& contours, const std::ve
     if (const size_t cuts = ChainsReachingOutline(contours, *outer); cuts > 0)
         return whose + L" есть прорези или разрезы (линий, доходящих до контура листа: " + std::to_wstring(cuts) +
                L"), а лист загружается только целым";
+    read.looseLines = ChainsInside(contours, *outer);
     if (label.found) {
         if (!label.damage.empty())
             return L"в надписи отхода «" + sheetLabel + L"» " + label.damage;

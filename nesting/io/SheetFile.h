@@ -15,6 +15,9 @@ struct SheetOfFile {
     std::optional<double> thickness;    // from a remnant's label that gives one
     std::optional<std::wstring> material;
     std::wstring label;  // the remnant's label the file holds; empty for a plain sheet
+    // Open lines inside the outline that do not reach it (marks, or a cut
+    // drawn not quite closed): the sheet is taken whole, and the user told.
+    size_t looseLines = 0;
 };
 
 // A remnant's label as read: "<word> <sheet>-n(m)", then the size ("TxWxH",

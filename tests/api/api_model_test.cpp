@@ -534,13 +534,15 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
         {drawn("sheet.vfw", {Rectangle(0, 0, 300, 200), hole}, L"Plate"), 0, 0, 0, nullptr, L"у листа есть вырезы"},
         {drawn("twice.vfw", {Rectangle(0, 0, 300, 200), Rectangle(0, 0, 300, 200)}), 300, 200, 1, L"Ст3", nullptr, true},
         // Lines that reach the outline part the sheet (a slot open to its edge,
-        // a cut across it); a mark clear of it does not.
+        // a cut across it); lines clear of it (marks, a cut not quite closed)
+        // are not cut, as the user is told.
         {drawn("slot.vfw", {Rectangle(0, 0, 300, 200)}, L"", {{{0, 80}, {60, 80}, {60, 120}, {0, 120}}}), 0, 0, 0,
          nullptr, L"у листа есть прорези или разрезы (линий, доходящих до контура листа: 1)"},
         {drawn("cut.vfw", {Rectangle(0, 0, 300, 200)}, label(L"2x300x200 Ст3"), {{{0, 100}, {320, 100}}}), 0, 0, 0,
          nullptr, L"у отхода есть прорези или разрезы"},
-        {drawn("mark.vfw", {Rectangle(0, 0, 300, 200)}, label(L"2x300x200 Ст3"), {{{50, 50}, {100, 50}}}), 300, 200, 2,
-         L"Ст3", nullptr, true},
+        {drawn("mark.vfw", {Rectangle(0, 0, 300, 200)}, label(L"2x300x200 Ст3"),
+               {{{50, 50}, {100, 50}, {100, 100}, {50, 100}, {50, 50.5}}}),
+         300, 200, 2, L"Ст3", L"Линии внутри контура листа не замкнуты и не доходят до него (1): они не вырезаются", true},
         // Labels read in part: a field written that cannot be read refuses the
         // file, a field left out is said to stay as it was.
         {drawn("nan.vfw", {Rectangle(0, 0, 300, 200)}, label(L"nanx300x200 Ст3")), 0, 0, 0, nullptr,

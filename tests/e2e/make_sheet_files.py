@@ -34,7 +34,8 @@ def sheets(folder):
     write(folder, "huge.dxf", [(0, 0), (200000, 0), (200000, 1000), (0, 1000)])
     write(folder, "corner.dxf", [(0, 0), (100, 0), (100, 40), (40, 40), (40, 100), (0, 100)],
           [LABEL.format("2x100x100 Ст3")])
-    # Marks, a dimension-like line and a point beside the label change nothing.
+    # Marks, a dimension-like line and a point beside the label leave the sheet
+    # whole; the line is said not to be cut.
     def marks(msp):
         msp.add_line((10, 10), (50, 10))
         msp.add_point((20, 20))
