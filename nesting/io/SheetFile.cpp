@@ -246,7 +246,7 @@ std::wstring ReadOutline(const std::vector<NContourPtr>& contours, const std::ve
     // Every outline of the file lies within the sheet's.
     const NPolygonPtr& outer = rings.front();
     if (std::any_of(rings.begin() + 1, rings.end(), [&](const NPolygonPtr& ring) {
-            return !outer->CheckContainPoligon(*ring, true);
+            return !SameRing(*ring, *outer) && !outer->CheckContainPoligon(*ring, true);
         }))
         return L"в файле не один контур листа: есть контуры вне самого большого";
     double w = 0.0;

@@ -533,6 +533,8 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
         {drawn("holed.vfw", {Rectangle(0, 0, 300, 200), hole}), 0, 0, 0, nullptr, L"у листа есть вырезы"},
         {drawn("sheet.vfw", {Rectangle(0, 0, 300, 200), hole}, L"Plate"), 0, 0, 0, nullptr, L"у листа есть вырезы"},
         {drawn("twice.vfw", {Rectangle(0, 0, 300, 200), Rectangle(0, 0, 300, 200)}), 300, 200, 1, L"Ст3", nullptr, true},
+        {drawn("shifted.vfw", {Rectangle(0, 0, 300, 200), Rectangle(0.005, 0, 300, 200)}), 300, 200, 1, L"Ст3", nullptr,
+         true},
         // Lines that reach the outline part the sheet (a slot open to its edge,
         // a cut across it); lines clear of it (marks, a cut not quite closed)
         // are not cut, as the user is told.
