@@ -6,6 +6,7 @@
 #include "io/ConverterDXF.h"
 #include "io/DxfImport.h"
 #include "io/ImportFiles.h"
+#include "model/NestingSetting.h"
 #include "geometry/RingArea.h"
 #include "geometry/UtilityFunctions.h"
 
@@ -21,6 +22,20 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr double kJoin = 0.01;  // mm: a chain whose ends are this near is closed
+
+// The file's curves are followed within this of their course (mm), not with
+// the sag the nesting follows parts with: an edge bowed by a millimetre or
+// two is no side of a rectangle, and the sheet is not taken for one.
+class FineSag {
+public:
+    FineSag() : m_saved(NestingSetting::m_instance.m_tolerance) { NestingSetting::m_instance.m_tolerance = kJoin; }
+    ~FineSag() { NestingSetting::m_instance.m_tolerance = m_saved; }
+    FineSag(const FineSag&) = delete;
+    FineSag& operator=(const FineSag&) = delete;
+
+private:
+    double m_saved;
+};
 
 // The largest sheet side and thickness the source data take, mm.
 constexpr double kLargestSide = 100000.0;
@@ -399,6 +414,7 @@ std::wstring ReadSheet(const std::wstring& path, SheetOfFile& sheet)
     std::wstring leftOut;
     const fs::path file = vrnApi::detail::PathOf(path);
     std::error_code ec;
+    const FineSag sag;
     if (!IsDxf(file) || !fs::is_regular_file(file, ec)) {
         if (!vrnApi::ReadFileDrawing(path, contours, texts, failure))
             return failure;

@@ -502,6 +502,21 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
         active->Activate();
         return File(file);
     };
+    // A rectangle whose lower side bows 1.85 mm into it, as an arc: within
+    // the sag parts are followed with, and yet no rectangle.
+    const auto bowed = [&] {
+        vlapi::IVarnelDocumentPtr active = application->GetActiveDocument();
+        vlapi::IVarnelDocument2DPtr fragment(application->GetDocuments()->Add(vlapi::vlDocumentFragment, true));
+        const vlapi::IDrawingContainerPtr c = vrnApi::GetActiveDrawingContainer();
+        hosttest::AddArc(c, {0, 0}, {300, 0}, {150, 1.85});
+        hosttest::AddLine(c, {300, 0}, {300, 200});
+        hosttest::AddLine(c, {300, 200}, {0, 200});
+        hosttest::AddLine(c, {0, 200}, {0, 0});
+        EXPECT_TRUE(fragment->SaveAs(File("bowed.vfw")));
+        fragment->Close(0);
+        active->Activate();
+        return File("bowed.vfw");
+    };
     std::ofstream(root / "spoilt.vfw") << "not a drawing";
     std::ofstream(root / "spoilt.dxf") << "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nten\n";
     std::filesystem::create_directories(root / "folder.vfw");
@@ -520,6 +535,7 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
         {FragmentFile("plain.vfr", Rectangle(5, 5, 250.7, 120.2)), 250, 120, 1, L"Ст3", nullptr, true},
         {FragmentFile("longest.vfr", Rectangle(0, 0, 100000.7, 80)), 100000, 80, 1, L"Ст3", nullptr, true},
         {FragmentFile("triangle.vfr", {{0, 0}, {100, 0}, {0, 100}}), 0, 0, 0, nullptr, L"Контур листа должен быть прямоугольником"},
+        {bowed(), 0, 0, 0, nullptr, L"Контур листа должен быть прямоугольником"},
         {FragmentFile("narrow.vfr", Rectangle(0, 0, 0.6, 100)), 0, 0, 0, nullptr, L"сторона листа меньше 1 мм"},
         {FragmentFile("huge.vfr", Rectangle(0, 0, 200000, 80)), 0, 0, 0, nullptr, L"сторона листа больше 100000 мм"},
         {File("none.vfr"), 0, 0, 0, nullptr, L"Не удалось открыть файл"},
