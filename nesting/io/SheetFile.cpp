@@ -54,15 +54,14 @@ std::optional<double> ReadNumber(std::wstring text)
     return value;
 }
 
+bool Blank(wchar_t c) { return std::iswspace(static_cast<wint_t>(c)) != 0; }
+
 std::wstring Trimmed(const std::wstring& text)
 {
-    const auto blank = [](wchar_t c) { return std::iswspace(static_cast<wint_t>(c)) != 0; };
-    const auto first = std::find_if_not(text.begin(), text.end(), blank);
-    const auto last = std::find_if_not(text.rbegin(), text.rend(), blank).base();
+    const auto first = std::find_if_not(text.begin(), text.end(), Blank);
+    const auto last = std::find_if_not(text.rbegin(), text.rend(), Blank).base();
     return first < last ? std::wstring(first, last) : std::wstring();
 }
-
-bool Blank(wchar_t c) { return std::iswspace(static_cast<wint_t>(c)) != 0; }
 
 // Latin and Cyrillic letters in lower case, whatever the locale.
 std::wstring Folded(std::wstring text)
@@ -190,6 +189,15 @@ bool Closed(const NContour& contour)
            Distance(contour.m_segments.front()->p1, contour.m_segments.back()->p2) <= kJoin;
 }
 
+// An open chain that draws a line: a point drawn is none.
+bool OpenLine(const NContourPtr& contour)
+{
+    return contour && !contour->m_segments.empty() && !Closed(*contour) &&
+           std::all_of(contour->m_segments.begin(), contour->m_segments.end(), [](const NSegmentPtr& s) { return s; }) &&
+           std::any_of(contour->m_segments.begin(), contour->m_segments.end(),
+                       [](const NSegmentPtr& s) { return Distance(s->p1, s->p2) > kJoin; });
+}
+
 // The open chains (lines, arcs, polylines not closed) that reach the
 // outline, touching it or crossing it: with it they part the sheet, as a
 // slot open to its edge or a cut across it does. Chains that stand clear of
@@ -209,22 +217,16 @@ size_t ChainsReachingOutline(const std::vector<NContourPtr>& contours, const NPo
         return false;
     };
     return static_cast<size_t>(std::count_if(contours.begin(), contours.end(), [&](const NContourPtr& contour) {
-        return contour && !Closed(*contour) &&
-               std::any_of(contour->m_segments.begin(), contour->m_segments.end(),
-                           [&](const NSegmentPtr& segment) { return segment && reaches(*segment); });
+        return OpenLine(contour) && std::any_of(contour->m_segments.begin(), contour->m_segments.end(),
+                                                [&](const NSegmentPtr& segment) { return reaches(*segment); });
     }));
 }
 
-// The open chains of some length inside the outline (none of them reaches it).
+// The open lines inside the outline (none of them reaches it).
 size_t ChainsInside(const std::vector<NContourPtr>& contours, const NPolygon& outline)
 {
     return static_cast<size_t>(std::count_if(contours.begin(), contours.end(), [&](const NContourPtr& contour) {
-        if (!contour || contour->m_segments.empty() || Closed(*contour))
-            return false;
-        const bool drawn = std::any_of(contour->m_segments.begin(), contour->m_segments.end(),
-                                       [](const NSegmentPtr& s) { return s && Distance(s->p1, s->p2) > kJoin; });
-        return drawn && contour->m_segments.front() &&
-               outline.CheckContainPoint(contour->m_segments.front()->p1, false);
+        return OpenLine(contour) && outline.CheckContainPoint(contour->m_segments.front()->p1, false);
     }));
 }
 
