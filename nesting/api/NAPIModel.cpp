@@ -42,11 +42,13 @@ std::wstring MaterialText()
     return NestingModel::m_materialSheet.empty() ? L"не задан" : NestingModel::m_materialSheet;
 }
 
-// The sheet as a message names it: its size, thickness and material; a size
-// nobody set, still the default one, is said to be.
+// The sheet as a message names it: its size, thickness and material; the
+// default size, which nobody gave (a size typed as 12000 × 2500 was), is said
+// to be the default one.
 std::wstring SheetText(const NestingModel& m, bool mayBeDefault)
 {
-    const bool byDefault = mayBeDefault && NestingModel::m_widthSheet == NestingModel::kDefaultWidthSheet &&
+    const bool byDefault = mayBeDefault && m.m_sheetSized == 0 &&
+                           NestingModel::m_widthSheet == NestingModel::kDefaultWidthSheet &&
                            NestingModel::m_heightSheet == NestingModel::kDefaultHeightSheet;
     return std::wstring(byDefault ? L"лист по умолчанию " : L"") + uf::NumberText(NestingModel::m_widthSheet) +
            L" × " + uf::NumberText(NestingModel::m_heightSheet) + L" мм, толщина " + ThicknessText(m) +
@@ -401,12 +403,16 @@ bool NAPIModel::ImportSheetFromFile(std::wstring path)
             vrnApi::ShowErrorText(refused + L".\nЛист остаётся прежним: " + SheetText(m, true) + L".");
             return false;
         }
-        // What a remnant's label leaves out stays as it was, and the user is told.
+        // What a remnant's label leaves out stays as it was, and lines inside
+        // the sheet are not cut: the user is told of both.
         std::wstring kept;
         if (!sheet.label.empty() && !sheet.thickness)
             kept += L"\nВ надписи отхода нет толщины: толщина листа остаётся прежней: " + ThicknessText(m) + L".";
         if (!sheet.label.empty() && !sheet.material)
             kept += L"\nВ надписи отхода нет материала: материал листа остаётся прежним: " + MaterialText() + L".";
+        if (sheet.looseLines > 0)
+            kept += L"\nЛинии внутри контура листа не замкнуты и не доходят до него (" +
+                    std::to_wstring(sheet.looseLines) + L"): они не вырезаются, лист загружен целым.";
         m.SetWidthSheet(sheet.width);
         m.SetHeightSheet(sheet.height);
         if (sheet.thickness)
@@ -414,7 +420,8 @@ bool NAPIModel::ImportSheetFromFile(std::wstring path)
         if (sheet.material)
             NestingModel::m_materialSheet = *sheet.material;
         if (!kept.empty())
-            vrnApi::ShowWarningText(L"Лист загружен из файла " + path + L" (надпись отхода «" + sheet.label + L"»): " +
+            vrnApi::ShowWarningText(L"Лист загружен из файла " + path +
+                                    (sheet.label.empty() ? L"" : L" (надпись отхода «" + sheet.label + L"»)") + L": " +
                                     SheetText(m, false) + L"." + kept);
         m.UpdateSheets();
         m.ArrangeFiguresInContainer(true, true);

@@ -17,7 +17,8 @@ static_assert(offsetof(ModelParams, m_nestingMethod) == 164);
 static_assert(offsetof(ModelParams, reserve2) == 168);
 static_assert(offsetof(ModelParams, m_rectSheet) == 200);
 static_assert(offsetof(ModelParams, m_checkOrient) == 207);
-static_assert(offsetof(ModelParams, reserve3) == 208);
+static_assert(offsetof(ModelParams, m_sheetSized) == 208);
+static_assert(offsetof(ModelParams, reserve3) == 209);
 
 static_assert(sizeof(ObjectParams) == ObjectParams::kSize);
 static_assert(offsetof(ObjectParams, m_objectType) == 32);

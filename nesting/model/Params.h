@@ -97,7 +97,11 @@ struct ModelParams {
     bool m_wastesRect = false;
     bool m_wastesHide = false;
     bool m_checkOrient = false;
-    uint8_t reserve3[16] = {};
+    // Not 0 once the sheets' size was given (typed, or read from a sheet
+    // file); until then it is the default one. Drawings saved before it was
+    // kept hold 0 here.
+    uint8_t m_sheetSized = 0;
+    uint8_t reserve3[15] = {};
 
     void InitModelParams();
     void SaveModelParams(ByteBlock& bytes, size_t& offset) const;

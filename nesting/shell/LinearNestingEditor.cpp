@@ -514,9 +514,12 @@ void LinearNestingEditor::CreateReport()
     reporter.Init();
     reporter.SetParams(params);
     reporter.SetLinearMinimumRemnant(m_minWaste);
-    // The plan as computed, whether the drawing shows it or not: a drawn plan
-    // is the same bars under the same names.
-    if (!m_results.empty()) {
+    // The plan as computed, whether the drawing shows it or not. A plan the
+    // drawing shows (drawn whole, or read from it) is read from the drawing,
+    // as the documentation reads it: each bar's pieces in the order they lie
+    // along it, which a drawing reopened keeps while its list of details
+    // comes back sorted by name.
+    if (!m_results.empty() && !m_visualSheets) {
         std::vector<registers::LinearBar> bars;
         const std::wstring pattern = m_model->GetSheetPattern();
         for (size_t k = 0; k < m_results.size(); ++k) {

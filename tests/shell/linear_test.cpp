@@ -158,10 +158,11 @@ protected:
         return patterns;
     }
     // The register of linear cuts written into `folder`, as its CSV text.
-    std::string Register(const std::string& folder)
+    std::string Register(const std::string& folder) { return Register(folder, editor); }
+    std::string Register(const std::string& folder, LinearNestingEditor& from)
     {
         State().folderAnswers.push_back(File(folder));
-        editor.CreateReport();
+        from.CreateReport();
         std::ifstream in(root / folder / "Документация" / "Ведомость линейного раскроя.csv", std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
@@ -398,6 +399,7 @@ TEST_F(LinearTest, TheOffcutIsTheBarLessItsPiecesAndTheCutsThatPartThem)
         {{{L"A", 5999, 1}}, "1:0;"},
         {{{L"A", 5996, 1}}, "1:1;"},
         {{{L"A", 1998.5, 3}}, "1:1997;1:3998.5;"},  // three take 6001.5 with their cuts: two bars
+        {{{L"A", 1500.15, 3}}, "1:1490.6;"},  // 1490.55, summed as 1490.5499999999993
     };
     editor.m_model->SetWidthSheet(6000.0);
     editor.m_model->SetFigureGap(3.0);
@@ -517,10 +519,13 @@ std::multiset<std::pair<std::map<std::wstring, int>, double>> Plan(const LinearN
     return plan;
 }
 
+// A drawn plan reopened reads back as it was, and its register lists each
+// bar's pieces in the order they lie along it, as before, though the rows
+// come back sorted by name.
 TEST_F(LinearTest, TheDrawnPatternsReadBackAsTheyWere)
 {
     editor.m_model->AddSheet();
-    editor.m_details = {{L"A", 1000, 2}, {L"A", 1200, 1}, {L"B", 400, 3}};
+    editor.m_details = {{L"B", 400, 3}, {L"A", 1000, 2}, {L"A", 1200, 1}};
     editor.CalculateLinearNesting();
     ASSERT_FALSE(editor.m_results.empty());
     LinearNestingEditor::m_visualSheets = true;
@@ -536,7 +541,11 @@ TEST_F(LinearTest, TheDrawnPatternsReadBackAsTheyWere)
     again.Init(model);
     EXPECT_TRUE(LinearNestingEditor::m_visualSheets);
     EXPECT_EQ(again.m_details.size(), 3u);
+    EXPECT_EQ(again.m_details.front().name, L"A");
     EXPECT_EQ(Plan(again), Plan(editor));
+    const std::string drawn = Register("read back drawn");
+    EXPECT_THAT(drawn, testing::HasSubstr("\"B\";\"400\""));
+    EXPECT_EQ(Register("read back", again), drawn);
 
     // Without patterns to show: one empty bar and a strip per usable row.
     LinearNestingEditor::m_visualSheets = false;
