@@ -3,8 +3,12 @@
 // tools; never linked into the library). Rings run in any orientation, their
 // first point repeated at the end or not. Every ring is checked before the
 // exact arithmetic sees it: consecutive repeats of a point and the tips of
-// spikes (no material) are dropped, and a ring that is then not simple (or bounds nothing) cannot be measured: the
-// functions throw Unmeasurable, naming the ring.
+// spikes (no material) are dropped. A ring that touches itself (comes back
+// within 0.001 mm of a point it passed) bounds what an odd number of its
+// loops enclose, and holes may touch the outline and one another. A ring
+// that crosses itself, bounds nothing, or a hole that leaves the outline or
+// crosses another cannot be measured: the functions throw Unmeasurable,
+// naming the ring.
 #pragma once
 
 #include "geometry/BaseAlgorithms.h"

@@ -315,6 +315,7 @@ json ShapeJson(const Shape& shape) {
               {"transparency", g->transparency}});
   } else if (auto* t = dynamic_cast<const DrawingText*>(&shape)) {
     j.update({{"anchor", PointJson(t->anchor)}, {"lines", TextJson(t->model)}});
+    if (t->angle != 0) j["angle"] = t->angle;
   } else if (auto* tb = dynamic_cast<const DrawingTable*>(&shape)) {
     json cells = json::array();
     for (const auto& row : tb->cells) {
@@ -550,6 +551,7 @@ void DumpShape(TreeWriter& writer, const Shape& shape, unsigned depth) {
   if (!text) return writer.Dump(ShapeJson(shape), depth);
   json j = {{"type", shape.Type()}, {"ref", shape.Reference()}, {"layer", shape.layer}, {"style", shape.style},
             {"anchor", PointJson(text->anchor)}, {"lines", ListMarker(0)}};
+  if (text->angle != 0) j["angle"] = text->angle;
   const auto& lines = text->model.lines;
   writer.Dump(j, depth, {{lines.size(), [&](TreeWriter& w, std::size_t i, unsigned d) {
                             w.Dump(TextLinesJson(text->model, i, i + 1).front(), d);
@@ -765,6 +767,7 @@ class Reader {
       linked_.push_back(g);
     } else if (auto* t = dynamic_cast<DrawingText*>(&shape)) {
       t->anchor = PointOf(j, "anchor");
+      t->angle = j.contains("angle") ? Number(j, "angle") : 0.0;
       t->model = TextOf(Field(j, "lines"));
     } else if (auto* tb = dynamic_cast<DrawingTable*>(&shape)) {
       ReadTable(j, *tb);
