@@ -29,7 +29,9 @@ constexpr napi::Range kLength{0.0, 1.0e6, true};
 constexpr napi::Range kPieces{1.0, napi::kCopies.high};
 // The count a detail of linear nesting is wanted: what a list file gives, not
 // copies made.
-constexpr napi::Range kWanted{0.0, 1.0e9};
+constexpr napi::Range kWanted{0.0, 1.0e9, true, true};
+// Lengths of linear pieces closer than this are one detail.
+constexpr double kSameLength = 1e-4;
 
 // The sheet's thickness and material as a message gives them.
 std::wstring ThicknessText(const NestingModel& m)
@@ -445,7 +447,20 @@ IFigurePtr NAPIModel::AddLinNestFigure(LNDetailParams detail, size_t count)
     if (!kLength.Holds(detail.length) || !kPieces.Holds(static_cast<double>(count)) ||
         !kWanted.Holds(static_cast<double>(detail.count)))
         return {};
-    return With(IFigurePtr(), [&](NestingModel& m) { return WrapFigure(m.AddLinNestFigure(std::move(detail), count)); });
+    return With(IFigurePtr(), [&](NestingModel& m) {
+        // A drawing keeps one count per detail of a name and length (the
+        // editor rebuilds one row from all its pieces): a piece wanted
+        // another number of times than the drawn ones of its detail would
+        // come back with their count, its own lost.
+        for (const FigurePtr& piece : m.m_figures) {
+            if (piece->GetCount() == detail.count || piece->GetName() != detail.name || !piece->CheckRectangle())
+                continue;
+            const double length = piece->m_rectBorder.pTop.x - piece->m_rectBorder.pBot.x;
+            if (std::fabs(length - detail.length) < kSameLength)
+                return IFigurePtr();
+        }
+        return WrapFigure(m.AddLinNestFigure(std::move(detail), count));
+    });
 }
 
 void NAPIModel::RemFigure(const IFigurePtr& figure)

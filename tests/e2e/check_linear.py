@@ -144,7 +144,7 @@ def main(argv):
             end_left = end_left - gap if end_left > gap + 1e-9 else 0.0
         left_over = float(tenths(max(end_left, 0.0)))
         remnant = "%s-%d" % (sheet["name"], len(drawn) + 1) if left_over > 0 and left_over >= minimum - 1e-9 else ""
-        drawn.append((sheet["name"], "%sx" % tenths(right - left), "%g" % math.ceil(times - 1e-4),
+        drawn.append((sheet["name"], "%sx" % tenths(right - left), "%d" % math.ceil(times - 1e-4),
                       tenths(left_over), remnant, lines))
     for name, (_, wanted) in demand.items():
         if cut[name] != wanted:
@@ -157,7 +157,7 @@ def main(argv):
         print("check_linear: " + failure, file=sys.stderr)
     if failures:
         return 1
-    print("check_linear: %g bars, every demand met" % bars)
+    print("check_linear: %d bars, every demand met" % bars)
     return 0
 
 

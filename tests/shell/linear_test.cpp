@@ -172,8 +172,9 @@ protected:
 // Jobs as the editor solves them: every row that fits the bar is cut exactly
 // as often as wanted, each bar holds its pieces with a cut between
 // neighbours, a row longer than the bar is named and the others still cut,
-// rows of one name and length become one row with the counts added, and
-// counts up to the largest a list takes are planned without a piece list.
+// rows of one name and length become one row with the counts added (not
+// when that sum would pass the largest count: no plan then), and counts up
+// to the largest a list takes are planned without a piece list.
 TEST_F(LinearTest, EveryJobGetsAnExactPlanOfBarsThatFit)
 {
     struct Case {
@@ -191,6 +192,10 @@ TEST_F(LinearTest, EveryJobGetsAnExactPlanOfBarsThatFit)
          {{L"A", 960, 10}, {L"B", 33, 22}, {L"C", 5, 421}, {L"D", 52, 100000000}, {L"E", 524, 16}, {L"F", 3161, 20}},
          {{L"A", 10}, {L"B", 22}, {L"C", 421}, {L"D", 100000000}, {L"E", 16}, {L"F", 20}}, ""},
         {"a billion", 6000, {{L"A", 960, 10}, {L"D", 52, 1000000000}}, {{L"A", 10}, {L"D", 1000000000}}, ""},
+        {"a billion of each of two rows", 6000, {{L"A", 52, 1000000000}, {L"B", 53, 1000000000}},
+         {{L"A", 1000000000}, {L"B", 1000000000}}, ""},
+        {"equal rows of more than a row holds", 2000, {{L"A", 500, 1000000000}, {L"B", 700, 1}, {L"A", 500, 1000000000}},
+         {}, "строка 1 «A», строка 3 «A», 500 мм: 2000000000 шт.\nРаскрой не рассчитан."},
         {"gap longer than pieces", 2000, {{L"A", 2, 50}, {L"B", 995, 3}}, {{L"A", 50}, {L"B", 3}}, ""},
         {"bar shorter than every piece", 400, {{L"A", 500, 1}, {L"B", 450, 2}}, {}, "строка 2 «B»: 450 мм"},
         {"pieces as long as the bar", 2000, {{L"A", 2000, 3}}, {{L"A", 3}}, ""},
@@ -207,6 +212,13 @@ TEST_F(LinearTest, EveryJobGetsAnExactPlanOfBarsThatFit)
         EXPECT_EQ(State().progress.starts, starts + (c.cut.empty() ? 0 : 1));
         EXPECT_FALSE(State().progress.shown);
         EXPECT_EQ(Cut(c.bar, c.gap), c.cut);
+        // Merged or not, the rows still ask for every piece.
+        std::map<std::wstring, int64_t> asked, kept;
+        for (const LNDetailParams& d : c.details)
+            asked[d.name] += d.count;
+        for (const LNDetailParams& d : editor.m_details)
+            kept[d.name] += d.count;
+        EXPECT_EQ(kept, asked);
         if (*c.message)
             EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), testing::HasSubstr(c.message));
         else
@@ -341,6 +353,7 @@ TEST_F(LinearTest, EveryRegisterListsEveryPieceOfThePlanWhateverIsShown)
     } cases[] = {
         {"200,003 pieces", 6000, 3, {{L"A", 1, 200000}, {L"B", 2000, 3}}, nullptr},
         {"ten million of one row", 6000, 3, {{L"A", 1, 10000000}}, nullptr},
+        {"a billion on 90,909,091 bars", 6000, 3, {{L"A", 500, 1000000000}}, nullptr},
         {"more pieces than a drawing holds", 100000, 0.5, {{L"A", 0.5, 250000}, {L"B", 700, 3}},
          "Раскрой не составлен: деталей на его картах раскроя 250003 (карт 3), а чертёж раскроя вмещает не больше 20000"},
     };
