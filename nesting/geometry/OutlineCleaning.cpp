@@ -133,25 +133,9 @@ private:
     // The ring runs out to b and back along the same line (within the
     // tolerance of it, however long): a spike, or a slit, bounds no
     // material and goes whole, its legs one by one. (A ring that is no more
-    // than a sliver keeps its three corners.)
-    bool SpikeTip(const NPoint& a, const NPoint& b, const NPoint& c) const
-    {
-        const NPoint in = b - a;
-        const NPoint out = c - b;
-        if (in.x * out.x + in.y * out.y >= 0.0)
-            return false;
-        const double lengthIn = std::sqrt(in.x * in.x + in.y * in.y);
-        const double lengthOut = std::sqrt(out.x * out.x + out.y * out.y);
-        // A leg shorter than the tolerance is a nearly repeated vertex (the
-        // corner stays, above).
-        if (lengthIn < m_tol || lengthOut < m_tol)
-            return false;
-        // The far end of the shorter leg lies within the tolerance of the
-        // longer one's line.
-        if (lengthIn <= lengthOut)
-            return std::fabs(Cross(out, a - b)) < m_tol * lengthOut;
-        return std::fabs(Cross(in, c - b)) < m_tol * lengthIn;
-    }
+    // than a sliver keeps its three corners.) A leg shorter than the
+    // tolerance is a nearly repeated vertex (the corner stays, above).
+    bool SpikeTip(const NPoint& a, const NPoint& b, const NPoint& c) const { return SliverTip(a, b, c, m_tol); }
 
     // Every vertex of the given ring between u and w (those already gone
     // too) lies less than the allowed cut outside the chord u -> w, or inside.
@@ -258,6 +242,23 @@ private:
 };
 
 }  // namespace
+
+bool SliverTip(const NPoint& a, const NPoint& b, const NPoint& c, double tolerance)
+{
+    const NPoint in = b - a;
+    const NPoint out = c - b;
+    if (in.x * out.x + in.y * out.y >= 0.0)
+        return false;
+    const double lengthIn = std::sqrt(in.x * in.x + in.y * in.y);
+    const double lengthOut = std::sqrt(out.x * out.x + out.y * out.y);
+    if (lengthIn < tolerance || lengthOut < tolerance)
+        return false;
+    // The far end of the shorter leg lies within the tolerance of the
+    // longer one's line.
+    if (lengthIn <= lengthOut)
+        return std::fabs(Cross(out, a - b)) < tolerance * lengthOut;
+    return std::fabs(Cross(in, c - b)) < tolerance * lengthIn;
+}
 
 bool CleanOutline(std::vector<NPoint>& ring, bool solid, double tolerance, double cut)
 {

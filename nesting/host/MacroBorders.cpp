@@ -76,7 +76,7 @@ NPolygonPtr TangentialRing(Pair& pair, bool outer, double arrow, double& strayed
 }  // namespace
 
 void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders, double& area, double& length,
-                                              double& sag)
+                                              double& sag, double& beyond)
 {
     vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
     if (!m_macro || !doc)
@@ -168,6 +168,9 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
         return type != vlapi::vlDrLineSeg && type != vlapi::vlDrArc && type != vlapi::vlDrCircle;
     });
     sag = std::max(chorded ? kFineChordSag : 0.0, strayed);
+    // Chords of other curves may pass inside their extremes; thinning keeps
+    // every ring's extreme vertices.
+    beyond = chorded ? kFineChordSag : 0.0;
 }
 
 void NMacroObject::GetBoundaryContours(std::vector<NContourPtr>& contours)

@@ -59,8 +59,9 @@ public:
     // Outline rings, gap and control polygons.
     void InitBorders();
     // The outline rings as the macro draws them where it stands (outer
-    // first), with their area, cut length and sag; the figure is not changed.
-    VectorPolygon ReadBorders(double& area, double& length, double& sag) const;
+    // first), with their area, cut length and sag, and how far the part may
+    // reach past the outer ring's rectangle; the figure is not changed.
+    VectorPolygon ReadBorders(double& area, double& length, double& sag, double* beyond = nullptr) const;
     void InitPolygons(double size, double gap, FigurePtr other);
     void CopyPolygonsFrom(const Figure& other);
     void ClearPolygons();
@@ -114,6 +115,9 @@ public:
     std::vector<FontParams> m_sourceTextParams;
     std::wstring m_material;
     NRect m_rectBorder;
+    // How far the part reaches past its outer ring's rectangle, as its macro
+    // was read; negative when not known (the sag then stands for it).
+    double m_beyond = -1.0;
     double m_rectArea = 0.0;
     int32_t m_color = 0;
     bool m_equid = true;
