@@ -7,6 +7,7 @@
 #include "host/ContourMeasure.h"
 #include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
+#include "geometry/RingCrossings.h"
 #include "geometry/RingThinning.h"
 #include "model/NestingSetting.h"
 
@@ -61,6 +62,10 @@ NPolygonPtr TangentialRing(Pair& pair, bool outer, double arrow, double& strayed
     // A ring is dense by the vertices that shape it: the straight ones
     // (within half the point tolerance, as the cleaning drops them) go first,
     // so that edges given in many collinear pieces do not make it dense.
+    // Spikes narrower than the point tolerance go first: thinned, their
+    // sides would part, and a sliver become a spike of material.
+    if (ring->m_points.size() > kDenseRing)
+        ring->m_points = RingWithoutSpikes(ring->m_points);
     if (ring->m_points.size() > kDenseRing)
         strayed = std::max(strayed, ThinRing(ring->m_points, 0.5 * EPS));
     if (ring->m_points.size() > kDenseRing)

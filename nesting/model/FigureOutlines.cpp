@@ -213,6 +213,7 @@ void Figure::InitBorders()
     m_borders = ReadBorders(area, length, sag, &m_beyond);
     m_borderSag = sag;
     m_sagKnown = 1;
+    m_beyondKnown = 1;
     if (m_borders.empty()) {
         Clear();
         m_macro.reset();
@@ -253,7 +254,8 @@ void Figure::InitPolygons(double size, double gap, FigurePtr other)
         // The outer polygons reach no further than they would without the
         // sag, and that much: a part as long as its sheet keeps its place.
         const double sag = GapSag();
-        const double beyond = m_beyond >= 0.0 ? std::min(m_beyond, sag) : sag;
+        const bool known = m_beyondKnown == 1 && std::isfinite(m_beyond) && m_beyond >= 0.0;
+        const double beyond = known ? std::min(m_beyond, sag) : sag;
         std::optional<NRect> bound;
         if (sag > beyond && !m_poligons.empty()) {
             VectorPolygon plain;

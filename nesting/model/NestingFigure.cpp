@@ -155,6 +155,7 @@ void Figure::CopyDataFrom(const Figure& other)
     // polygons copied stand that much further out, as the other's do.
     m_borderSag = other.m_borderSag;
     m_beyond = other.m_beyond;
+    m_beyondKnown = other.m_beyondKnown;
     m_sagKnown = other.m_sagKnown;
     m_area = other.m_area;
     m_length = other.m_length;

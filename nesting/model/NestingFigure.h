@@ -115,9 +115,6 @@ public:
     std::vector<FontParams> m_sourceTextParams;
     std::wstring m_material;
     NRect m_rectBorder;
-    // How far the part reaches past its outer ring's rectangle, as its macro
-    // was read; negative when not known (the sag then stands for it).
-    double m_beyond = -1.0;
     double m_rectArea = 0.0;
     int32_t m_color = 0;
     bool m_equid = true;
