@@ -58,6 +58,11 @@ public:
                 Remove(v);
                 Push(u);
                 Push(w);
+            } else if (Distance(m_p[v], m_p[w]) < m_tol && SliverEnd(u, v, w)) {
+                Remove(w);
+                Push(u);
+                Push(v);
+                Push(m_next[v]);
             } else if (Distance(m_p[v], m_p[w]) < m_tol && MergeCorner(u, v, w)) {
                 Push(u);
                 Push(v);
@@ -156,6 +161,29 @@ private:
                 return false;
         }
         return true;
+    }
+
+    // v and w lie within the tolerance of each other where the ring, come
+    // out along u -> v, runs back along w -> x within the tolerance of that
+    // line all the way (each side's far end lies that near the other's
+    // line): the blunt end of a sliver, which holds no material. Without w,
+    // v is the tip of a spike, which goes whole.
+    bool SliverEnd(size_t u, size_t v, size_t w) const
+    {
+        const size_t x = m_next[w];
+        if (x == u || x == v || m_count <= 4)
+            return false;
+        const NPoint in = m_p[v] - m_p[u];
+        const NPoint back = m_p[x] - m_p[w];
+        const double lengthIn = std::sqrt(in.x * in.x + in.y * in.y);
+        const double lengthBack = std::sqrt(back.x * back.x + back.y * back.y);
+        if (lengthIn < m_tol || lengthBack < m_tol || in.x * back.x + in.y * back.y >= 0.0)
+            return false;
+        const auto nearLine = [&](const NPoint& from, const NPoint& along, double length, const NPoint& p) {
+            return std::fabs(Cross(along, p - from)) < m_tol * length;
+        };
+        return nearLine(m_p[u], in, lengthIn, m_p[w]) && nearLine(m_p[u], in, lengthIn, m_p[x]) &&
+               nearLine(m_p[w], back, lengthBack, m_p[v]) && nearLine(m_p[w], back, lengthBack, m_p[u]);
     }
 
     // v and w lie within the tolerance of each other at a corner: both become

@@ -191,7 +191,8 @@ bool Reaches(const PolygonSet& region, const NPoint& p, double tol)
 // least half of it lies where they say B fits (`free`), or, where it is
 // thinner than the tolerance, a point of the rings from `firstRing` on (exact
 // and sliding fits are points and lines) lies in it or within the tolerance
-// of it. A region is missed however small it is next to the whole.
+// of it, or it touches a ring within the tolerance (B touches A there, which
+// is free). A region is missed however small it is next to the whole.
 bool FindsEveryFit(const std::vector<PolygonSet>& fits, const PolygonSet& free, const VectorPolygon& rings,
                    size_t firstRing, std::string& detail)
 {
@@ -204,10 +205,20 @@ bool FindsEveryFit(const std::vector<PolygonSet>& fits, const PolygonSet& free, 
         if (CGAL::to_double(Area(found)) >= 0.5 * area)
             continue;
         bool touched = false;
-        if (area <= 2.0 * EPS * Perimeter(fit))
+        if (area <= 2.0 * EPS * Perimeter(fit)) {
             for (size_t k = firstRing; k < rings.size() && !touched; ++k)
                 for (const NPoint& p : rings[k]->m_points)
                     touched = touched || Reaches(fit, p, EPS);
+            std::vector<Ring> all;
+            for (const NPolygonPtr& ring : rings)
+                all.push_back(ring->m_points);
+            std::vector<PolygonWithHoles> parts;
+            fit.polygons_with_holes(std::back_inserter(parts));
+            for (const PolygonWithHoles& part : parts)
+                for (auto v = part.outer_boundary().vertices_begin(); v != part.outer_boundary().vertices_end() && !touched;
+                     ++v)
+                    touched = OnRings(all, {CGAL::to_double(v->x()), CGAL::to_double(v->y())}, EPS);
+        }
         if (touched)
             continue;
         std::vector<PolygonWithHoles> parts;
