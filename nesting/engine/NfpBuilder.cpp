@@ -117,7 +117,7 @@ void NFP_Builder::RunCalculate()
     // that seems to hold B nowhere is looked at again finer too. Without
     // success the first attempt's rings stand.
     VectorPolygon first;
-    bool firstComplete = false;
+    bool settled = false; // some attempt searched the whole container and found it holds B nowhere
     for (double tolerance : {EPS, EPS / 16.0, EPS / 256.0}) {
         m_frame.emplace(m_ringA, m_ringB, tolerance);
         m_finest = tolerance == EPS / 256.0;
@@ -125,13 +125,12 @@ void NFP_Builder::RunCalculate()
         const bool complete = Calculate();
         if (complete && (!m_inner || !m_nfpPolygons.empty()))
             return;
-        if (tolerance == EPS) {
+        settled = settled || complete;
+        if (tolerance == EPS)
             first = m_nfpPolygons;
-            firstComplete = complete;
-        }
     }
     m_nfpPolygons = first;
-    m_complete = firstComplete;
+    m_complete = settled;
 }
 
 bool NFP_Builder::Calculate()
