@@ -59,13 +59,14 @@ NPolygonPtr TangentialRing(Pair& pair, bool outer, double arrow, double& strayed
     // that stands out less than the repeat tolerance (the figure's outline
     // would cut into the part there). A hole runs clockwise here, with the
     // material on its left, and comes back counter-clockwise.
+    // Spikes narrower than the point tolerance go before a dense ring is
+    // thinned: thinned, their sides would part, and a sliver become a spike
+    // of material.
+    if (ring->m_points.size() > kDenseRing)
+        ring->m_points = RingWithoutSpikes(ring->m_points);
     // A ring is dense by the vertices that shape it: the straight ones
     // (within half the point tolerance, as the cleaning drops them) go first,
     // so that edges given in many collinear pieces do not make it dense.
-    // Spikes narrower than the point tolerance go first: thinned, their
-    // sides would part, and a sliver become a spike of material.
-    if (ring->m_points.size() > kDenseRing)
-        ring->m_points = RingWithoutSpikes(ring->m_points);
     if (ring->m_points.size() > kDenseRing)
         strayed = std::max(strayed, ThinRing(ring->m_points, 0.5 * EPS));
     if (ring->m_points.size() > kDenseRing)
