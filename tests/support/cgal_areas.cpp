@@ -34,7 +34,7 @@ Polygon ToPolygon(const Ring& ring, CGAL::Orientation orientation, const char* r
 {
     Polygon polygon;
     // A spike (the ring running out and back along one line) bounds nothing.
-    for (const NPoint& p : WithoutSpikes(WithoutRepeats(ring))) {
+    for (const NPoint& p : Material(ring)) {
         if (!std::isfinite(p.x) || !std::isfinite(p.y))
             throw Unmeasurable(std::string(role) + " has a point that is not a number: " + Text(ring));
         polygon.push_back(Kernel::Point_2(p.x, p.y));
@@ -234,6 +234,50 @@ std::vector<Ring> SplitAtRepeatedPoints(const Ring& ring)
     }
     loops.push_back(path);
     return loops;
+}
+
+Ring Material(const Ring& ring)
+{
+    constexpr double tol = EPS;
+    // b goes: it repeats a or c, or the ring runs out to it and back with
+    // its sides within the tolerance (the far end of the shorter leg that
+    // near the longer leg's line), or straight through it.
+    const auto goes = [](const NPoint& a, const NPoint& b, const NPoint& c) {
+        const NPoint in = b - a;
+        const NPoint out = c - b;
+        const double lengthIn = std::hypot(in.x, in.y);
+        const double lengthOut = std::hypot(out.x, out.y);
+        if (lengthIn < tol || lengthOut < tol)
+            return true;
+        const double cross = in.x * out.y - in.y * out.x;
+        if (std::fabs(cross) <= 1e-12 * lengthIn * lengthOut)
+            return true;
+        if (in.x * out.x + in.y * out.y >= 0.0)
+            return false;
+        return std::fabs(cross) < tol * std::max(lengthIn, lengthOut);
+    };
+    Ring kept;
+    for (const NPoint& p : ring) {
+        kept.push_back(p);
+        while (kept.size() >= 3 && goes(kept[kept.size() - 3], kept[kept.size() - 2], kept.back()))
+            kept.erase(kept.end() - 2);
+        if (kept.size() == 2 && std::hypot(kept[1].x - kept[0].x, kept[1].y - kept[0].y) < tol)
+            kept.pop_back();
+    }
+    while (kept.size() >= 3) {
+        const size_t n = kept.size();
+        if (goes(kept[n - 2], kept[n - 1], kept[0]))
+            kept.pop_back();
+        else if (goes(kept[n - 1], kept[0], kept[1]))
+            kept.erase(kept.begin());
+        else
+            break;
+    }
+    while (kept.size() > 1 && std::hypot(kept.back().x - kept.front().x, kept.back().y - kept.front().y) < tol)
+        kept.pop_back();
+    // A ring that is no more than a sliver keeps its corners (so the library
+    // keeps it): it is measured as it is.
+    return kept.size() >= 3 ? kept : WithoutSpikes(WithoutRepeats(ring));
 }
 
 Ring WithoutSpikes(Ring ring)
