@@ -29,7 +29,9 @@ constexpr napi::Range kLength{0.0, 1.0e6, true};
 constexpr napi::Range kPieces{1.0, napi::kCopies.high};
 // The count a detail of linear nesting is wanted: what a list file gives, not
 // copies made.
-constexpr napi::Range kWanted{0.0, 1.0e9};
+constexpr napi::Range kWanted{0.0, 1.0e9, true, true};
+// Lengths of linear pieces closer than this are one detail.
+constexpr double kSameLength = 1e-4;
 
 // The sheet's thickness and material as a message gives them.
 std::wstring ThicknessText(const NestingModel& m)
@@ -42,11 +44,13 @@ std::wstring MaterialText()
     return NestingModel::m_materialSheet.empty() ? L"не задан" : NestingModel::m_materialSheet;
 }
 
-// The sheet as a message names it: its size, thickness and material; a size
-// nobody set, still the default one, is said to be.
+// The sheet as a message names it: its size, thickness and material; the
+// default size, which nobody gave (a size typed as 12000 × 2500 was), is said
+// to be the default one.
 std::wstring SheetText(const NestingModel& m, bool mayBeDefault)
 {
-    const bool byDefault = mayBeDefault && NestingModel::m_widthSheet == NestingModel::kDefaultWidthSheet &&
+    const bool byDefault = mayBeDefault && m.m_sheetSized == 0 &&
+                           NestingModel::m_widthSheet == NestingModel::kDefaultWidthSheet &&
                            NestingModel::m_heightSheet == NestingModel::kDefaultHeightSheet;
     return std::wstring(byDefault ? L"лист по умолчанию " : L"") + uf::NumberText(NestingModel::m_widthSheet) +
            L" × " + uf::NumberText(NestingModel::m_heightSheet) + L" мм, толщина " + ThicknessText(m) +
@@ -401,12 +405,16 @@ bool NAPIModel::ImportSheetFromFile(std::wstring path)
             vrnApi::ShowErrorText(refused + L".\nЛист остаётся прежним: " + SheetText(m, true) + L".");
             return false;
         }
-        // What a remnant's label leaves out stays as it was, and the user is told.
+        // What a remnant's label leaves out stays as it was, and lines inside
+        // the sheet are not cut: the user is told of both.
         std::wstring kept;
         if (!sheet.label.empty() && !sheet.thickness)
             kept += L"\nВ надписи отхода нет толщины: толщина листа остаётся прежней: " + ThicknessText(m) + L".";
         if (!sheet.label.empty() && !sheet.material)
             kept += L"\nВ надписи отхода нет материала: материал листа остаётся прежним: " + MaterialText() + L".";
+        if (sheet.looseLines > 0)
+            kept += L"\nЛинии внутри контура листа не замкнуты и не доходят до него (" +
+                    std::to_wstring(sheet.looseLines) + L"): они не вырезаются, лист загружен целым.";
         m.SetWidthSheet(sheet.width);
         m.SetHeightSheet(sheet.height);
         if (sheet.thickness)
@@ -414,7 +422,8 @@ bool NAPIModel::ImportSheetFromFile(std::wstring path)
         if (sheet.material)
             NestingModel::m_materialSheet = *sheet.material;
         if (!kept.empty())
-            vrnApi::ShowWarningText(L"Лист загружен из файла " + path + L" (надпись отхода «" + sheet.label + L"»): " +
+            vrnApi::ShowWarningText(L"Лист загружен из файла " + path +
+                                    (sheet.label.empty() ? L"" : L" (надпись отхода «" + sheet.label + L"»)") + L": " +
                                     SheetText(m, false) + L"." + kept);
         m.UpdateSheets();
         m.ArrangeFiguresInContainer(true, true);
@@ -438,7 +447,20 @@ IFigurePtr NAPIModel::AddLinNestFigure(LNDetailParams detail, size_t count)
     if (!kLength.Holds(detail.length) || !kPieces.Holds(static_cast<double>(count)) ||
         !kWanted.Holds(static_cast<double>(detail.count)))
         return {};
-    return With(IFigurePtr(), [&](NestingModel& m) { return WrapFigure(m.AddLinNestFigure(std::move(detail), count)); });
+    return With(IFigurePtr(), [&](NestingModel& m) {
+        // A drawing keeps one count per detail of a name and length (the
+        // editor rebuilds one row from all its pieces): a piece wanted
+        // another number of times than the drawn ones of its detail would
+        // come back with their count, its own lost.
+        for (const FigurePtr& piece : m.m_figures) {
+            if (piece->GetCount() == detail.count || piece->GetName() != detail.name || !piece->CheckRectangle())
+                continue;
+            const double length = piece->m_rectBorder.pTop.x - piece->m_rectBorder.pBot.x;
+            if (std::fabs(length - detail.length) < kSameLength)
+                return IFigurePtr();
+        }
+        return WrapFigure(m.AddLinNestFigure(std::move(detail), count));
+    });
 }
 
 void NAPIModel::RemFigure(const IFigurePtr& figure)

@@ -176,7 +176,9 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
     if ((UprightRectangle(*polygon1) && UprightRectangle(*polygon2)) || m_buildMethod == 0) {
         extHodographs.emplace_back(rectHodograph(placed.m_rect, border2->GetGabarit(), 0.5 * m_figureGap), border1);
     } else {
-        if (placed.m_convex && figure.m_convex && innerPolygons.empty()) {
+        // The outline's no-fit polygon is the same with holes or without:
+        // the holes give their regions back below.
+        if (placed.m_convex && figure.m_convex) {
             CreateConvexHodograph(polygon1, polygon2, list);
             for (const NPolygonPtr& h : list)
                 h->Offset(p0);

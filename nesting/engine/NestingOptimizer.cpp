@@ -33,15 +33,27 @@ bool RectFits(const NRect& s, const NPoint& p)
     return s.pBot.x - EPS < p.x && p.x < s.pTop.x + EPS && s.pBot.y - EPS < p.y && p.y < s.pTop.y + EPS;
 }
 
-// The figure's rectangle fits the sheet's upright or turned by a quarter.
-bool PassesRectangleTest(const Figure& figure, const Sheet& sheet)
+// A rectangle of the size fits the sheet's upright or turned by a quarter.
+bool SizeFits(const Sheet& sheet, const NPoint& size)
 {
     const NRect& s = sheet.m_rect;
-    const NRect& r = figure.m_rect;
-    const NPoint p{s.pBot.x + (r.pTop.x - r.pBot.x), s.pBot.y + (r.pTop.y - r.pBot.y)};
+    const NPoint p{s.pBot.x + size.x, s.pBot.y + size.y};
     if (!RectFits(s, s.pBot))
         return false;
     return RectFits(s, p) || RectFits(s, NPoint{p.y, p.x});
+}
+
+// The figure's rectangle fits the sheet in one of the turns it is tried in:
+// upright or turned by a quarter, and with 45° steps also turned by 45°
+// (a square set on its corner fits a strip narrower than its diagonal only
+// so).
+bool PassesRectangleTest(const Figure& figure, const Sheet& sheet, RotationType rotation)
+{
+    const NRect& r = figure.m_rect;
+    if (SizeFits(sheet, NPoint{r.pTop.x - r.pBot.x, r.pTop.y - r.pBot.y}))
+        return true;
+    return rotation == RotationType::Rotation45 && !figure.m_poligons.empty() && figure.m_poligons[0] &&
+           SizeFits(sheet, NestingOptimizer::TurnedSize(figure.m_poligons[0]->m_points, 45.0));
 }
 
 // The figure's outline lies within the sheet's rectangle: whatever the
@@ -110,6 +122,22 @@ bool NestingOptimizer::DiffersFromSheet(const Figure& figure) const
     if (!SameThickness(m_model.m_thicknessSheet, figure.m_thickness))
         return true;
     return !figure.m_material.empty() && !sheetMaterial.empty() && figure.m_material != sheetMaterial;
+}
+
+NPoint NestingOptimizer::TurnedSize(const std::vector<NPoint>& ring, double degrees)
+{
+    const double c = std::cos(degrees * DR);
+    const double s = std::sin(degrees * DR);
+    double x0 = HUGE_VAL, x1 = -HUGE_VAL, y0 = HUGE_VAL, y1 = -HUGE_VAL;
+    for (const NPoint& p : ring) {
+        const double x = p.x * c - p.y * s;
+        const double y = p.x * s + p.y * c;
+        x0 = std::min(x0, x);
+        x1 = std::max(x1, x);
+        y0 = std::min(y0, y);
+        y1 = std::max(y1, y);
+    }
+    return ring.empty() ? NPoint{} : NPoint{x1 - x0, y1 - y0};
 }
 
 double NestingOptimizer::LengthScale(const Sheet& sheet)
@@ -368,7 +396,8 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
                 break;
             // A part of another thickness or material is never cut from this sheet.
             const bool tried = mode == NestingMode::AutoArrange || !DiffersFromSheet(*figure);
-            if (tried && (mode == NestingMode::AutoArrange || PassesRectangleTest(*figure, *sheet))) {
+            if (tried &&
+                (mode == NestingMode::AutoArrange || PassesRectangleTest(*figure, *sheet, m_params.rotateMethod))) {
                 figure->ChangeView(ViewOf(sheet), true);
                 if (PlaceWithRotations(figure, sheet, mode))
                     placedHere.push_back(figure);

@@ -77,6 +77,10 @@ public:
     // side, never less than 0.01 mm.
     static double BottomLeftBand(const Sheet& sheet) { return kBottomLeftBand * LengthScale(sheet); }
 
+    // The width and height of the ring's rectangle once the ring is turned
+    // by `degrees`.
+    static NPoint TurnedSize(const std::vector<NPoint>& ring, double degrees);
+
     static constexpr double kNoPoint = 2147483647.0;
     static constexpr double kBottomLeftBand = 0.1; // mm
 

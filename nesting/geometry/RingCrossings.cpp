@@ -1,11 +1,14 @@
 #include "geometry/RingCrossings.h"
 
+#include "geometry/Polygon.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
 constexpr double kTouch = 1e-7;   // mm: a point this near a segment lies on it
+constexpr double kRepeat = EPS;   // mm: vertices this near are one, as the cleaning takes them
 constexpr double kAngle = 1e-9;   // radians: directions this close run along one another
 constexpr double kTurn = 2.0 * PI;
 
@@ -22,20 +25,14 @@ NPoint Unit(const NPoint& u)
 // Signed distance of p from the line through a and b, positive on its left.
 double Side(const NPoint& a, const NPoint& b, const NPoint& p) { return Cross(b - a, p - a) / Length(b - a); }
 
-// The ring runs from a out to b and right back along the same line: b is
-// the tip of a spike, which holds no material (or a's repeat).
+// The ring runs from a out to b and back along the same line, its sides
+// closer than the point tolerance: b is the tip of a spike, which holds no
+// material (or a's repeat).
 bool SpikeTip(const NPoint& a, const NPoint& b, const NPoint& c)
 {
-    const NPoint in = b - a;
-    const NPoint out = c - b;
-    const double lengthIn = Length(in);
-    const double lengthOut = Length(out);
-    if (lengthIn <= kTouch || lengthOut <= kTouch)
+    if (Length(b - a) < kRepeat || Length(c - b) < kRepeat)
         return true;
-    if (Dot(in, out) >= 0.0)
-        return false;
-    return lengthIn <= lengthOut ? std::fabs(Cross(out, a - b)) <= kTouch * lengthOut
-                                 : std::fabs(Cross(in, c - b)) <= kTouch * lengthIn;
+    return SliverTip(a, b, c, kRepeat);
 }
 
 }  // namespace
@@ -49,7 +46,7 @@ std::vector<NPoint> RingWithoutSpikes(const std::vector<NPoint>& ring)
         kept.push_back(p);
         while (kept.size() >= 3 && SpikeTip(kept[kept.size() - 3], kept[kept.size() - 2], kept.back()))
             kept.erase(kept.end() - 2);
-        if (kept.size() == 2 && Length(kept[1] - kept[0]) <= kTouch)
+        if (kept.size() == 2 && Length(kept[1] - kept[0]) < kRepeat)
             kept.pop_back();
     }
     // Where the ring closes.
@@ -62,7 +59,7 @@ std::vector<NPoint> RingWithoutSpikes(const std::vector<NPoint>& ring)
         else
             break;
     }
-    while (kept.size() > 1 && Length(kept.back() - kept.front()) <= kTouch)
+    while (kept.size() > 1 && Length(kept.back() - kept.front()) < kRepeat)
         kept.pop_back();
     return kept;
 }

@@ -51,19 +51,43 @@ double HeightOf(vlapi::IText& text)
     return font ? font->GetHeight() : 0.0;
 }
 
-// A macro's texts in text order, each with the number of the container
-// (the macro or one of its member macros) whose frame its anchor is in.
-void CollectTexts(const vlapi::IMacroObjectPtr& macro, int& containers,
-                  std::vector<std::pair<vlapi::IDrawingTextPtr, int>>& texts)
+// Where a member macro's own frame stands in its holder's: turned by its
+// angle, then moved.
+struct Frame {
+    double c = 1.0, s = 0.0, x = 0.0, y = 0.0;
+
+    NPoint Out(const NPoint& p) const { return {c * p.x - s * p.y + x, s * p.x + c * p.y + y}; }
+    NPoint In(const NPoint& p) const { return {c * (p.x - x) + s * (p.y - y), -s * (p.x - x) + c * (p.y - y)}; }
+    // This frame placed by `holder`.
+    Frame Within(const Frame& holder) const
+    {
+        const NPoint origin = holder.Out({x, y});
+        return {holder.c * c - holder.s * s, holder.s * c + holder.c * s, origin.x, origin.y};
+    }
+};
+
+struct FramedText {
+    vlapi::IDrawingTextPtr text;
+    Frame frame;  // from the text's container to the macro's own frame
+};
+
+// A macro's texts in text order, each with the frame of the container (the
+// macro or one of its member macros) its anchor is in.
+void CollectTexts(const vlapi::IMacroObjectPtr& macro, const Frame& frame, std::vector<FramedText>& texts)
 {
-    const int own = containers++;
     for (const vlapi::IDrawingObjectPtr& member : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(macro))) {
         const int type = member ? member->GetType() : vlapi::vlAllObj;
         if (type == vlapi::vlDrMacro) {
-            CollectTexts(vlapi::IMacroObjectPtr(member), containers, texts);
+            const vlapi::IMacroObjectPtr inner(member);
+            double x = 0.0, y = 0.0, angle = 0.0;
+            int mirrored = 0;
+            if (!inner || !inner->GetPlacement(x, y, angle, mirrored))
+                continue;
+            const double a = angle * DR;
+            CollectTexts(inner, Frame{std::cos(a), std::sin(a), x, y}.Within(frame), texts);
         } else if (type == vlapi::vlDrDrawText) {
             if (vlapi::IDrawingTextPtr text{member})
-                texts.emplace_back(text, own);
+                texts.push_back({text, frame});
         }
     }
 }
@@ -175,55 +199,59 @@ void NMacroObject::SetFontParams(const std::vector<FontParams>& params, bool /*o
     // as the macro stands in it: a label keeps its lines apart only when
     // they move as their heights change, whatever the view's scale (a factor
     // of the scale alone would pull the lines together at a small scale and
-    // apart at a large one, their heights left as they were). So, for the
-    // texts of one frame, each anchor moves from the label's middle by the
-    // ratio of the text's new height to its old one. The middle is the
-    // anchors' mean weighted by their inverse heights: the heights changed,
-    // it stays where it was, and setting the old heights again puts every
-    // anchor back.
+    // apart at a large one, their heights left as they were). So the label
+    // grows as a whole, by the ratio of its smallest text's new height to
+    // its smallest old one, about the middle of all its anchors (those of a
+    // compound's members taken where the members stand): no text grows by
+    // more than that, so texts that stood clear of one another still do,
+    // and the lines keep their order and arrangement, whatever heights the
+    // file gave them and however the members are turned. The middle stays
+    // where it was, and setting the old heights again puts every anchor
+    // back.
     if (!m_macro)
         return;
-    std::vector<std::pair<vlapi::IDrawingTextPtr, int>> texts;
-    int containers = 0;
-    CollectTexts(m_macro, containers, texts);
+    std::vector<FramedText> texts;
+    CollectTexts(m_macro, Frame{}, texts);
     if (texts.size() != params.size())
         return;
     struct Change {
         vlapi::IDrawingTextPtr drawing;
         vlapi::ITextPtr text;
-        int frame;
-        double before;
+        Frame frame;
         double after;
         bool moves;
     };
     std::vector<Change> changes;
+    double smallestBefore = 0.0;
+    double smallestAfter = 0.0;
+    NPoint sum;
+    double count = 0.0;
     for (size_t i = 0; i < texts.size(); ++i) {
-        vlapi::ITextPtr text{texts[i].first};
+        vlapi::ITextPtr text{texts[i].text};
         if (!text)
             continue;
         const double before = HeightOf(*text.get());
         const double after = params[i].height;
         const bool moves = before > 0.0 && after > 0.0 && std::isfinite(after / before);
-        changes.push_back({texts[i].first, text, texts[i].second, before, after, moves});
+        if (moves) {
+            smallestBefore = smallestBefore > 0.0 ? std::min(smallestBefore, before) : before;
+            smallestAfter = smallestAfter > 0.0 ? std::min(smallestAfter, after) : after;
+            sum += texts[i].frame.Out({texts[i].text->GetX(), texts[i].text->GetY()});
+            count += 1.0;
+        }
+        changes.push_back({texts[i].text, text, texts[i].frame, after, moves});
     }
-    std::vector<NPoint> sum(static_cast<size_t>(containers));
-    std::vector<double> weight(static_cast<size_t>(containers), 0.0);
-    for (const Change& c : changes) {
-        if (!c.moves)
-            continue;
-        sum[static_cast<size_t>(c.frame)] += NPoint{c.drawing->GetX() / c.before, c.drawing->GetY() / c.before};
-        weight[static_cast<size_t>(c.frame)] += 1.0 / c.before;
-    }
+    const double ratio = smallestBefore > 0.0 ? smallestAfter / smallestBefore : 1.0;
+    const NPoint middle = count > 0.0 ? NPoint{sum.x / count, sum.y / count} : NPoint{};
     for (const Change& c : changes) {
         for (int j = 0; j < c.text->GetLinesCount(); ++j) {
             if (vlapi::ITextLinePtr line = c.text->GetLine(j))
                 SetLineHeight(*line.get(), c.after);
         }
         if (c.moves) {
-            const NPoint middle{sum[static_cast<size_t>(c.frame)].x / weight[static_cast<size_t>(c.frame)], sum[static_cast<size_t>(c.frame)].y / weight[static_cast<size_t>(c.frame)]};
-            const double ratio = c.after / c.before;
-            c.drawing->SetX(middle.x + (c.drawing->GetX() - middle.x) * ratio);
-            c.drawing->SetY(middle.y + (c.drawing->GetY() - middle.y) * ratio);
+            const NPoint centre = c.frame.In(middle);
+            c.drawing->SetX(centre.x + (c.drawing->GetX() - centre.x) * ratio);
+            c.drawing->SetY(centre.y + (c.drawing->GetY() - centre.y) * ratio);
         }
         c.drawing->Update();
     }

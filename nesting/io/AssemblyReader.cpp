@@ -58,11 +58,16 @@ bool InRange(double thickness)
     return thickness >= dxfimport::kLeastThickness && thickness <= dxfimport::kMostThickness;
 }
 
-// The number with as few digits as keep it on its own side of the range.
+// The number with as few digits as keep it on its own side of the range (and
+// apart from 0 when it is not 0).
 std::wstring UnroundedText(double value)
 {
     std::wstring text = uf::NumberText(value);
-    for (int digits = 7; digits <= 17 && InRange(std::wcstod(text.c_str(), nullptr)) != InRange(value); ++digits) {
+    const auto crosses = [&] {
+        const double shown = std::wcstod(text.c_str(), nullptr);
+        return InRange(shown) != InRange(value) || (shown == 0.0) != (value == 0.0);
+    };
+    for (int digits = 7; digits <= 17 && crosses(); ++digits) {
         wchar_t buffer[64];
         const int n = std::swprintf(buffer, std::size(buffer), L"%.*g", digits, value);
         text.assign(buffer, n > 0 ? static_cast<size_t>(n) : 0);
@@ -77,6 +82,11 @@ void Refuse(const wchar_t* text)
 }
 
 }  // namespace
+
+std::wstring AssemblyReader::ThicknessText(double thickness)
+{
+    return UnroundedText(thickness);
+}
 
 std::wstring AssemblyReader::ThicknessOutOfRange(double thickness)
 {
@@ -129,7 +139,9 @@ void AssemblyReader::ReadContoursFromAssembly()
             record.path3D = part->GetFileName();
             if (!params.empty()) {
                 record.unfolded = params.front().unfold;
-                UnbendSheetBody(body, record.name, params, thickness, record.curves, record.bends);
+                // A sheet out of the range is named with its thickness when
+                // the fragments are written; its pattern is kept for an edit.
+                UnbendSheetBody(body, record.name, params, thickness, record.curves, record.bends, InRange(thickness));
             }
             m_metaDatum.push_back(std::move(record));
             ++counter;
@@ -283,6 +295,6 @@ void AssemblyReader::ReadContoursFromPart(ImportPartMetaData& data)
         std::vector<BendParam> params;
         GetSheetMetalFromPart(part, body->GetId(), thickness, params);
         if (!params.empty())
-            UnbendSheetBody(body, data.name, params, thickness, data.curves, data.bends);
+            UnbendSheetBody(body, data.name, params, thickness, data.curves, data.bends, InRange(thickness));
     }
 }

@@ -154,7 +154,7 @@ std::wstring NotFlat(double depth, double thickness)
 
 bool AssemblyReader::UnbendSheetBody(vlapi::IBodyPtr body, const std::wstring& partName,
                                      const std::vector<BendParam>& params, double thickness, CurvesVector& curves,
-                                     CurvesVector& bends)
+                                     CurvesVector& bends, bool report)
 {
     const SPtr<MbSolid> solid = SolidOf(body);
     const SPtr<MbFaceShell> shell(solid ? solid->GetShell() : nullptr);
@@ -169,7 +169,8 @@ bool AssemblyReader::UnbendSheetBody(vlapi::IBodyPtr body, const std::wstring& p
     // which for a strip thicker than it is wide runs along its edge.
     MbFace* side = SheetSide(*shell, thickness);
     if (!side) {
-        ShowFailure(partName, NoSheetSide(thickness).c_str());
+        if (report)
+            ShowFailure(partName, NoSheetSide(thickness).c_str());
         return false;
     }
     fixedFace = SPtr<MbFace>(side);
@@ -196,7 +197,8 @@ bool AssemblyReader::UnbendSheetBody(vlapi::IBodyPtr body, const std::wstring& p
                                                  MbSNameMaker(0), result);
         SPtr<MbSolid> made(result);
         if (rc != rt_Success || !made) {
-            ShowFailure(partName, kNotUnbent);
+            if (report)
+                ShowFailure(partName, kNotUnbent);
             return false;
         }
         unbent = made;
@@ -205,7 +207,8 @@ bool AssemblyReader::UnbendSheetBody(vlapi::IBodyPtr body, const std::wstring& p
     // sheet, would be lost from a pattern read in one plane.
     const double depth = DepthBehind(*unbent, *fixedFace);
     if (!(std::fabs(depth - thickness) <= ThicknessSlack(thickness))) {
-        ShowFailure(partName, NotFlat(depth, thickness).c_str());
+        if (report)
+            ShowFailure(partName, NotFlat(depth, thickness).c_str());
         return false;
     }
     GetCurvesFromSolid(unbent, fixedFace, curves, bends);

@@ -357,9 +357,16 @@ double CeilClean(double v) { return std::ceil(v - 1e-4) + 0.0; }
 
 std::wstring CountText(double v) { return Printed(L"%.0f", CeilClean(v)); }
 
+double Tenths(double mm)
+{
+    constexpr double kMillionths = 1e6;
+    const double snapped = std::fabs(mm) < 1e9 ? std::round(mm * kMillionths) / kMillionths : mm;
+    return (std::round(snapped * 10.0) + 0.0) / 10.0;  // + 0 turns -0 into 0
+}
+
 std::wstring TenthsText(double mm)
 {
-    const double tenths = std::round(mm * 10.0) + 0.0;  // + 0 turns -0 into 0
+    const double tenths = std::round(Tenths(mm) * 10.0) + 0.0;
     if (std::fmod(tenths, 10.0) == 0.0)
         return Printed(L"%.0f", tenths / 10.0);
     return Printed(L"%.1f", tenths / 10.0);

@@ -214,7 +214,11 @@ double CeilClean(double v);
 // A count of blanks, rounded up as CeilClean does, written in full: a
 // million sheets give "1000000", not "1e+06".
 std::wstring CountText(double v);
-// A length to a tenth of a millimetre, a whole one without decimals:
+// A length to the nearest tenth of a millimetre, halves up. The length is
+// first taken to a millionth, so that one length reached by other sums
+// (0.15 as 0.14999999999999991) gives the same tenth.
+double Tenths(double mm);
+// A length to a tenth of a millimetre (Tenths), a whole one without decimals:
 // 2450.5 gives "2450.5", 6000 and 5999.96 give "6000", -0.01 gives "0".
 std::wstring TenthsText(double mm);
 

@@ -285,7 +285,7 @@ Table LNTable(const NestingModel& model, const std::vector<LinearBar>& bars, dou
         }
         const double left = LinearOffcut(bar.length, used, pieces, gap);
         // What is left as shown, to a tenth: a bar used up leaves nothing to name.
-        const double kept = std::round(left * 10.0) / 10.0;
+        const double kept = outputs::Tenths(left);
         table.rows[barLine].cells[7] = Cell(TenthsText(kept));
         const bool remnant = kept > 0.0 && kept >= minimumRemnant - 1e-9;
         table.rows[barLine].cells[8] = Cell(remnant ? bar.name + L"-" + Decimal(static_cast<long long>(p + 1)) : L"");

@@ -236,7 +236,7 @@ public:
 
     // Shared by every model: the size and material of new sheets, and the
     // session copy of the parameters. Until a drawing or the user sets a
-    // size, sheets have the default one.
+    // size, sheets have the default one (ModelParams::m_sheetSized tells).
     static constexpr double kDefaultWidthSheet = 12000.0;
     static constexpr double kDefaultHeightSheet = 2500.0;
     inline static double m_widthSheet = kDefaultWidthSheet;

@@ -38,6 +38,7 @@ SheetViewPlace PlaceOf(const Sheet& sheet) {
 // The bridges on a sheet's edge that moves go with it.
 void NestingModel::SetWidthSheet(double w) {
     m_widthSheet = w;
+    m_sheetSized = 1;
     for (const SheetPtr& sheet : m_sheets) {
         const SheetEdgeBridges bridges(*sheet);
         sheet->SetWidth(w);
@@ -47,6 +48,7 @@ void NestingModel::SetWidthSheet(double w) {
 
 void NestingModel::SetHeightSheet(double h) {
     m_heightSheet = h;
+    m_sheetSized = 1;
     for (const SheetPtr& sheet : m_sheets) {
         const SheetEdgeBridges bridges(*sheet);
         sheet->SetHeight(h);

@@ -13,6 +13,7 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <map>
 #include <numeric>
@@ -22,7 +23,9 @@ namespace {
 constexpr double kShortest = 0.1;      // a row this long or shorter is not cut
 constexpr double kSameLength = 1e-4;   // lengths closer than this are one detail
 // The largest count a row may have.
-constexpr int32_t kMostPieces = 1'000'000'000;
+constexpr int64_t kMostPieces = 1'000'000'000;
+// Rows a message names at most, and groups of rows.
+constexpr size_t kNamedRows = 10;
 // The seed of the solver's random layouts: the same list gives the same plan.
 constexpr uint32_t kSeed = 1;
 // The longest a calculation may take, on a machine far slower than the one
@@ -117,6 +120,68 @@ int64_t DrawnPlanPieces(const MapLayout& plan)
     return pieces;
 }
 
+// Rows of one name and length as one, the first of them with the counts
+// added, said in a message that names each merged row (its place after the
+// merge) and its count. When the counts of some such rows add up past the
+// most a row may want, `rows` stay as they were and the message names them
+// (row i as `name(i)`) with their total, then `refusal`.
+LinearNestingEditor::Merge MergeRows(std::vector<LNDetailParams>& rows,
+                                     const std::function<std::wstring(size_t)>& name, const std::wstring& refusal)
+{
+    // The rows each kept row takes, itself first, and their total.
+    std::vector<LNDetailParams> kept;
+    std::vector<std::vector<size_t>> members;
+    std::vector<int64_t> totals;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const LNDetailParams& detail = rows[i];
+        const size_t row = Usable(detail) ? RowOf(kept, detail.name, detail.length) : kept.size();
+        if (row == kept.size()) {
+            kept.push_back(detail);
+            members.push_back({i});
+            totals.push_back(detail.count);
+            continue;
+        }
+        members[row].push_back(i);
+        totals[row] += detail.count;
+    }
+    if (kept.size() == rows.size())
+        return LinearNestingEditor::Merge::None;
+
+    std::wstring over;
+    size_t overs = 0;
+    for (size_t k = 0; k < kept.size(); ++k) {
+        if (totals[k] <= kMostPieces)
+            continue;
+        if (++overs > kNamedRows)
+            continue;
+        over += L"\n";
+        for (size_t m = 0; m < members[k].size() && m < kNamedRows; ++m)
+            over += name(members[k][m]) + L", ";
+        if (members[k].size() > kNamedRows)
+            over += L"… всего строк " + std::to_wstring(members[k].size()) + L", ";
+        over += uf::NumberText(kept[k].length) + L" мм: " + std::to_wstring(totals[k]) + L" шт.";
+    }
+    if (overs > 0) {
+        if (overs > kNamedRows)
+            over += L"\n… и ещё " + std::to_wstring(overs - kNamedRows);
+        vrnApi::ShowErrorText(L"Строки с одинаковыми именем и длиной не объединены: деталей в одной строке может "
+                              L"быть не больше " +
+                              std::to_wstring(kMostPieces) + L", а в этих строках вместе больше:" + over + refusal);
+        return LinearNestingEditor::Merge::Refused;
+    }
+    std::wstring merged;
+    for (size_t k = 0; k < kept.size(); ++k) {
+        if (members[k].size() < 2)
+            continue;
+        kept[k].count = static_cast<int32_t>(totals[k]);
+        merged += L"\n" + DetailRowText(k + 1, kept[k].name) + L", " + uf::NumberText(kept[k].length) + L" мм: " +
+                  std::to_wstring(kept[k].count) + L" шт.";
+    }
+    rows = std::move(kept);
+    vrnApi::ShowInformText(L"Строки с одинаковыми именем и длиной объединены:" + merged);
+    return LinearNestingEditor::Merge::Merged;
+}
+
 }  // namespace
 
 // ---- The lists from the drawing
@@ -209,27 +274,49 @@ void LinearNestingEditor::SetDetailParams(int index, const LNDetailParams& param
 
 // ---- The calculation
 
-bool LinearNestingEditor::MergeEqualRows()
+LinearNestingEditor::Merge LinearNestingEditor::MergeEqualRows()
 {
-    std::vector<LNDetailParams> kept;
-    std::wstring merged;
-    for (const LNDetailParams& detail : m_details) {
-        const size_t row = Usable(detail) ? RowOf(kept, detail.name, detail.length) : kept.size();
-        if (row == kept.size()) {
-            kept.push_back(detail);
-            continue;
-        }
-        LNDetailParams& into = kept[row];
-        into.count = static_cast<int32_t>(std::min<int64_t>(int64_t{into.count} + detail.count, kMostPieces));
-        merged += L"\n" + DetailRowText(row + 1, into.name) + L", " + uf::NumberText(into.length) +
-                  L" мм: " + std::to_wstring(into.count) + L" шт.";
-    }
-    if (merged.empty())
+    const Merge merge = MergeRows(
+        m_details, [&](size_t i) { return DetailRowText(i + 1, m_details[i].name); }, L"\nРаскрой не рассчитан.");
+    if (merge == Merge::Merged)
+        ClearResult();
+    return merge;
+}
+
+bool LinearNestingEditor::AppendDetails(const std::vector<LNDetailParams>& rows, const std::vector<size_t>& lines,
+                                        const std::wstring& file)
+{
+    std::vector<LNDetailParams> details = m_details;
+    const size_t listed = details.size();
+    details.insert(details.end(), rows.begin(), rows.end());
+    const auto name = [&](size_t i) {
+        return i < listed ? DetailRowText(i + 1, details[i].name) + L" списка"
+                          : DetailRowText(i - listed < lines.size() ? lines[i - listed] : i - listed + 1,
+                                          details[i].name) + L" файла";
+    };
+    const Merge merge = MergeRows(details, name, L"\nФайл списка деталей не загружен: " + file);
+    if (merge == Merge::Refused)
         return false;
-    m_details = std::move(kept);
+    m_details = std::move(details);
     ClearResult();
-    vrnApi::ShowInformText(L"Строки с одинаковыми именем и длиной объединены:" + merged);
     return true;
+}
+
+LinearNestingEditor::Merge LinearNestingEditor::ChangeDetail(size_t index, const LNDetailParams& params)
+{
+    if (index >= m_details.size())
+        return Merge::Refused;
+    std::vector<LNDetailParams> details = m_details;
+    details[index] = params;
+    const Merge merge =
+        MergeRows(details, [&](size_t i) { return DetailRowText(i + 1, details[i].name); },
+                  L"\nИзменение строки " + std::to_wstring(index + 1) + L" не принято.");
+    if (merge == Merge::Refused)
+        return merge;
+    m_details = std::move(details);
+    if (merge == Merge::Merged)
+        ClearResult();
+    return merge;
 }
 
 void LinearNestingEditor::CalculateLinearNesting()
@@ -237,7 +324,8 @@ void LinearNestingEditor::CalculateLinearNesting()
     m_results.clear();
     if (!m_model)
         return;
-    MergeEqualRows();
+    if (MergeEqualRows() == Merge::Refused)
+        return;
     const double gap = m_model->GetFigureGap();
     const double width = m_model->GetWidthSheet();
     const double bar = width + gap;
@@ -430,7 +518,9 @@ bool LinearNestingEditor::DrawPatterns()
             if (!sheet)
                 return false;
             sheet->SetEdit(true);
-            sheet->SetCount(pattern.count);
+            // The bar keeps the pattern's count, or the drawing would cut fewer.
+            if (sheet->SetCount(pattern.count) != NResult::Done)
+                return false;
             for (size_t i = 0; i < pattern.counts.size() && i < m_details.size(); ++i) {
                 if (pattern.counts[i] <= 0)
                     continue;
@@ -514,9 +604,12 @@ void LinearNestingEditor::CreateReport()
     reporter.Init();
     reporter.SetParams(params);
     reporter.SetLinearMinimumRemnant(m_minWaste);
-    // The plan as computed, whether the drawing shows it or not: a drawn plan
-    // is the same bars under the same names.
-    if (!m_results.empty()) {
+    // The plan as computed, whether the drawing shows it or not. A plan the
+    // drawing shows (drawn whole, or read from it) is read from the drawing,
+    // as the documentation reads it: each bar's pieces in the order they lie
+    // along it, which a drawing reopened keeps while its list of details
+    // comes back sorted by name.
+    if (!m_results.empty() && !m_visualSheets) {
         std::vector<registers::LinearBar> bars;
         const std::wstring pattern = m_model->GetSheetPattern();
         for (size_t k = 0; k < m_results.size(); ++k) {

@@ -42,12 +42,24 @@ public:
     void ClearResult() { m_results.clear(); }
 
     // Rows of one name and length become the first of them with the counts
-    // added, said in a message (a drawing keeps one row per name and
-    // length). True when rows were merged; the patterns are cleared then.
-    bool MergeEqualRows();
+    // added, said in a message: a drawing keeps one row per name and length
+    // (rows left apart would come back as one on reopening, the counts of
+    // the others lost). When the rows of some name and length together want
+    // more pieces than a row may, nothing is merged and the message names
+    // those rows and their total. Merged clears the patterns.
+    enum class Merge { None, Merged, Refused };
+    Merge MergeEqualRows();
+    // A list file's rows (`lines` their lines in `file`) added at the end
+    // and merged; refused whole, the list as it was, when a merge is.
+    bool AppendDetails(const std::vector<LNDetailParams>& rows, const std::vector<size_t>& lines,
+                       const std::wstring& file);
+    // Row `index` (from 0) takes `params` and merges with an equal row; a
+    // refused merge leaves the row as it was.
+    Merge ChangeDetail(size_t index, const LNDetailParams& params);
 
-    // Solves the usable rows (length above 0.1, count above 0) against one
-    // bar, with the host's progress bar shown; rows longer than the bar are
+    // Merges equal rows (no plan when that is refused), then solves the
+    // usable rows (length above 0.1, count above 0) against one bar, with
+    // the host's progress bar shown; rows longer than the bar are
     // named in a message and the others still planned. Messages when no row
     // is usable, no plan can be made, or the plan's patterns hold more
     // pieces than a drawing of them can; no patterns then. Every pattern's

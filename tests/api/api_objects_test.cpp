@@ -330,6 +330,16 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
     const size_t figures = m.GetFiguresCount();
     EXPECT_FALSE(m.AddLinNestFigure(LNDetailParams{L"Труба", 500.0, 1}, 0));
     EXPECT_EQ(m.GetFiguresCount(), figures) << "no piece asked for";
+    // A detail is wanted 1 to 10^9 times, and its pieces drawn again as often
+    // as those drawn: a drawing keeps one count per name and length.
+    EXPECT_FALSE(m.AddLinNestFigure(LNDetailParams{L"Труба", 500.0, 0}, 1));
+    EXPECT_FALSE(m.AddLinNestFigure(LNDetailParams{L"Труба", 500.0, 1000000001}, 1));
+    ASSERT_TRUE(m.AddLinNestFigure(LNDetailParams{L"Труба", 500.0, 1000000000}, 1));
+    EXPECT_TRUE(m.AddLinNestFigure(LNDetailParams{L"Труба", 500.0, 1000000000}, 2));
+    EXPECT_TRUE(m.AddLinNestFigure(LNDetailParams{L"Труба", 600.0, 7}, 1));
+    const size_t pieces = m.GetFiguresCount();
+    EXPECT_FALSE(m.AddLinNestFigure(LNDetailParams{L"Труба", 500.00005, 1000000000 - 1}, 1));
+    EXPECT_EQ(m.GetFiguresCount(), pieces);
 
     // A sheet added after a refused size has the size in force.
     const ISheetPtr added = m.AddSheet();

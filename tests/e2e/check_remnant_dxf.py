@@ -4,8 +4,11 @@ from the DXF files alone (Debian's /usr/bin/python3 with ezdxf and shapely):
     check_remnant_dxf.py EXPORT_FOLDER GAP [--remnants N]
 
 The sheet "<name> N.dxf" holds its outline and its parts' outlines; each
-remnant "wasteN-...dxf" lies in the same coordinates on sheet N. No remnant
-may hold any area of a part, nor come nearer to one than GAP (less 0.01 mm).
+remnant "wasteN-...dxf" lies in the same coordinates on sheet N. The parts'
+material is what their outlines enclose an odd number of times (a part in
+another's hole is material, the free area that parts touching one another
+close in is not); a remnant's area, what its outlines do. No remnant may
+hold any area of a part, nor come nearer to one than GAP (less 0.01 mm).
 --remnants N: N remnant files are measured, one per remnant of the drawing
 (a remnant left out of the export is a fault too). Exits 0 when every check
 holds, 1 with the faults listed.
@@ -20,6 +23,7 @@ import ezdxf
 from ezdxf import path as dxfpath
 from shapely.geometry import LineString, Polygon
 from shapely.ops import polygonize, unary_union
+from shapely.validation import make_valid
 
 SAG = 1e-4        # mm an arc's chords may leave it by
 JOIN = 1e-3       # mm within which the ends of two pieces are one point
@@ -75,18 +79,57 @@ def lines_of(path):
     return [LineString([ends(p) for p in line.coords]) for line in lines]
 
 
-def faces(path):
-    """The areas the closed outlines of the file enclose, largest first."""
+def closed_rings(lines):
+    """The closed outlines the pieces make, each piece used once, as areas:
+    where outlines touch, a chain may run on from one into the other; it
+    still encloses what they do, taken an odd number of times."""
+    ends = {}
+    for i, line in enumerate(lines):
+        for p in (line.coords[0], line.coords[-1]):
+            ends.setdefault(p, []).append(i)
+    used, rings = [False] * len(lines), []
+    for start in range(len(lines)):
+        if used[start]:
+            continue
+        used[start] = True
+        ring = list(lines[start].coords)
+        while ring[0] != ring[-1]:
+            following = next((j for j in ends.get(ring[-1], []) if not used[j]), None)
+            if following is None:
+                break
+            used[following] = True
+            coords = list(lines[following].coords)
+            ring += (coords if coords[0] == ring[-1] else coords[::-1])[1:]
+        if ring[0] == ring[-1] and len(ring) >= 4:
+            rings.append(make_valid(Polygon(ring)))
+    return sorted(rings, key=lambda r: -r.area)
+
+
+def faces(path, drop_largest=False):
+    """What the file's outlines enclose an odd number of times (outlines in
+    holes, holes in those...; parts touching one another leave the free area
+    they close in free), as the faces of the drawing that make it up.
+    drop_largest: the largest outline (a sheet's) does not count."""
     lines = lines_of(path)
-    found = [Polygon(f.exterior) for f in polygonize(unary_union(lines))] if lines else []
-    return sorted(found, key=lambda f: -f.area)
+    if not lines:
+        return []
+    rings = closed_rings(lines)
+    if drop_largest:
+        rings = rings[1:]
+    found = []
+    for face in polygonize(unary_union(lines)):
+        inside = face.representative_point()
+        if sum(1 for ring in rings if ring.contains(inside)) % 2:
+            found.append(face)
+    return found
 
 
-def region(rings):
-    """What an odd number of the rings enclose: holes are no part of it."""
-    area = Polygon()
-    for ring in rings:
-        area = area.symmetric_difference(ring)
+def common_area(a, b):
+    area = 0.0
+    for f in a:
+        for g in b:
+            if f.envelope.intersects(g.envelope):
+                area += f.intersection(g).area
     return area
 
 
@@ -104,27 +147,25 @@ def main():
         if path.name.startswith("waste") or path.name == "card.dxf" or not number:
             continue
         # The sheet's outline is the largest ring; the parts lie inside it.
-        material = region(faces(path)[1:])
-        parts = list(material.geoms) if hasattr(material, "geoms") else [material]
-        sheets[number.group(1)] = [p for p in parts if not p.is_empty]
+        sheets[number.group(1)] = faces(path, drop_largest=True)
     for path in sorted(folder.glob("waste*.dxf")):
         sheet = re.match(r"waste(\d+)-", path.name)
         if not sheet or sheet.group(1) not in sheets:
             faults.append(f"{path.name}: no sheet file of its own")
             continue
-        remnant = region(faces(path))
-        if remnant.is_empty:
+        remnant = faces(path)
+        if not remnant:
             faults.append(f"{path.name}: no closed outline")
             continue
         measured += 1
-        for part in sheets[sheet.group(1)]:
-            common = remnant.intersection(part).area
-            apart = remnant.distance(part)
-            nearest = min(nearest, apart)
-            if common > COMMON:
-                faults.append(f"{path.name} holds {common:.4f} mm² of a part")
-            elif apart < args.gap - GAP_SHORT:
-                faults.append(f"{path.name} stands {apart:.4f} mm from a part, within the gap {args.gap}")
+        material = sheets[sheet.group(1)]
+        common = common_area(remnant, material)
+        apart = min((f.distance(g) for f in remnant for g in material), default=math.inf)
+        nearest = min(nearest, apart)
+        if common > COMMON:
+            faults.append(f"{path.name} holds {common:.4f} mm² of the parts")
+        elif apart < args.gap - GAP_SHORT:
+            faults.append(f"{path.name} stands {apart:.4f} mm from a part, within the gap {args.gap}")
     if args.remnants is not None and measured != args.remnants:
         faults.append(f"{measured} remnant files measured, {args.remnants} expected")
     for fault in faults:

@@ -34,7 +34,8 @@ def sheets(folder):
     write(folder, "huge.dxf", [(0, 0), (200000, 0), (200000, 1000), (0, 1000)])
     write(folder, "corner.dxf", [(0, 0), (100, 0), (100, 40), (40, 40), (40, 100), (0, 100)],
           [LABEL.format("2x100x100 Ст3")])
-    # Marks, a dimension-like line and a point beside the label change nothing.
+    # Marks, a dimension-like line and a point beside the label leave the sheet
+    # whole; the line is said not to be cut.
     def marks(msp):
         msp.add_line((10, 10), (50, 10))
         msp.add_point((20, 20))
@@ -46,8 +47,9 @@ def sheets(folder):
 
 
 def edited(folder, remnant):
-    """The remnant with a hole drawn in (square or round), its label removed
-    or kept, and with its label's fields left out or spoilt."""
+    """The remnant with a hole drawn in (square or round) or a slot open to
+    its edge, its label removed or kept, with its label's fields left out or
+    spoilt, and retyped."""
     def copy(name, hole=None, label=lambda text: text):
         doc = ezdxf.readfile(remnant)
         msp = doc.modelspace()
@@ -65,6 +67,8 @@ def edited(folder, remnant):
                                close=True)
         elif hole == "round":
             msp.add_circle((x0 + 90, y0 + 120), 20)
+        elif hole == "slot":  # open to the left edge
+            msp.add_lwpolyline([(x0, y0 + 80), (x0 + 60, y0 + 80), (x0 + 60, y0 + 120), (x0, y0 + 120)])
         doc.saveas(folder / name)
     def thickness(written):
         # "... 2x200x185 Ст3" with the thickness written otherwise.
@@ -72,7 +76,12 @@ def edited(folder, remnant):
     copy("с вырезом.dxf", "square", lambda text: None)
     copy("с круглым вырезом.dxf", "round", lambda text: None)
     copy("с вырезом и надписью.dxf", "square")
+    copy("с прорезью.dxf", "slot")
     copy("без материала.dxf", label=lambda text: text.rsplit(" ", 1)[0])
+    # Retyped: the word in lower case, the size with a Cyrillic "х" and blanks.
+    copy("надпись набрана заново.dxf",
+         label=lambda text: re.sub(r"\) (\d+)x(\d+)x(\d+) ", lambda m: ") %s х %s х %s " % m.groups(),
+                                  text.replace("Отход", "отход")))
     for spoilt in ("0", "nan", "1e308"):
         copy("толщина %s.dxf" % spoilt, label=thickness(spoilt))
 

@@ -1,7 +1,10 @@
 """Writes a shop's job as DXF part files (ezdxf, millimetres) into the folder
 given: a frame with a window, a round and a square flange, two L-brackets
 (one with its inner corner rounded), a plate, each with its count; and in its
-folder "labelled" a plate labelled with three texts 5 mm high, 8 mm apart.
+folder "labelled" a plate labelled with three texts 5 mm high, 8 mm apart,
+a flange labelled with a text 10 mm high over one 2.5 mm high, 4 mm
+lower, and two right triangles (joined into one part) labelled with two
+texts 6 mm high.
 
   /usr/bin/python3 make_shop_parts.py FOLDER
 """
@@ -19,13 +22,13 @@ def rounded(x0, y0, x1, y1, r):
             (x1 - r, y1, 0), (x0 + r, y1, QUARTER), (x0, y1 - r, 0), (x0, y0 + r, QUARTER)]
 
 
-def part(folder, name, count, draw, texts=()):
+def part(folder, name, count, draw, texts=(), count_at=(0, -30)):
     doc = ezdxf.new("R2007", units=4)
     msp = doc.modelspace()
     draw(msp)
-    msp.add_text(f"[Кол-во={count}]", dxfattribs={"height": 10, "insert": (0, -30)})
-    for text, at in texts:
-        msp.add_text(text, dxfattribs={"height": 5, "insert": at})
+    msp.add_text(f"[Кол-во={count}]", dxfattribs={"height": 10, "insert": count_at})
+    for text, at, *height in texts:
+        msp.add_text(text, dxfattribs={"height": height[0] if height else 5, "insert": at})
     doc.saveas(folder / f"{name}.dxf")
 
 
@@ -59,6 +62,13 @@ def main():
     def labelled(msp):
         msp.add_lwpolyline([(0, 0), (300, 0), (300, 200), (0, 200)], close=True)
 
+    def labelled_wedge(msp):
+        msp.add_lwpolyline([(0, 0), (300, 0), (0, 200)], close=True)
+
+    def labelled_flange(msp):
+        msp.add_circle((150, 150), 150)
+        msp.add_circle((150, 150), 50)
+
     part(folder, "Рама с окном", 4, frame)
     part(folder, "Фланец круглый", 4, flange)
     part(folder, "Фланец квадратный", 4, square_flange)
@@ -68,6 +78,9 @@ def main():
     (folder / "labelled").mkdir(exist_ok=True)
     part(folder / "labelled", "Пластина с надписью", 1, labelled,
          texts=[("Деталь 1", (100, 120)), ("Ст3 2 мм", (100, 112)), ("Заказ 15", (100, 104))])
+    part(folder / "labelled", "Фланец с надписью", 1, labelled_flange,
+         texts=[("Фланец 7", (100, 60), 10), ("Ст3 2 мм", (100, 56), 2.5)], count_at=(0, 30))
+    part(folder / "labelled", "Клин с надписью", 2, labelled_wedge, texts=[("Клин", (20, 40), 6), ("Заказ 7", (20, 30), 6)])
 
 
 if __name__ == "__main__":

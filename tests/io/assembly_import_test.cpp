@@ -419,8 +419,17 @@ TEST_F(AssemblyImportTest, AnAssemblyTheHostCannotOpenIsNamedWithTheHostsReasonI
         {"\"thickness\": 2.0", "\"thickness\": 0.0", L"деталь «Кронштейн», тело 4294967296: толщина не больше нуля"},
         {"\"thickness\": 2.0", "\"thickness\": -2.0", L"толщина"},
         {"\"edge\": 1", "\"edge\": 7", L"отгибка 1: у контура нет ребра 7"},
-        {"\"id\": 4294967296", "\"id\": \"x\"", L"поле \"id\" тела не целое число"},
-        {"\"radius\": 3.0", "\"radius\": true", L"поле \"radius\" не число"},
+        {"\"id\": 4294967296", "\"id\": \"x\"", L"деталь «Кронштейн», 1-е тело: поле \"id\" тела не целое число"},
+        {"\"id\": 4294967296", "\"id\": 18446744073709551615", L"1-е тело: поле \"id\" тела не целое число от "},
+        {"\"radius\": 3.0", "\"radius\": true", L"деталь «Кронштейн», тело 4294967296: поле \"radius\" не число"},
+        {"\"up\": true", "\"up\": 1",
+         L"деталь «Кронштейн», тело 4294967296, отгибка 1: поле \"up\" не логическое значение"},
+        {"\"circle\": [", "\"circle\": [1.0, ",
+         L"тело 4294967296, отгибка 1, отверстие 1: окружность не задана центром и радиусом"},
+        {"\"children\": [", "\"children\": [3, ", L"компонент 1 в «Сборка»: на месте объекта с полем \"name\" стоит число"},
+        {"\"pose\": [", "\"pose\": [-2e7, 0, 0, 0, 0, 0], \"old\": [",
+         L"тело 4294967296: положение (-20000000; 0; 0) дальше 10000000 мм от начала координат"},
+        {"\"thickness\": 2.0", "\"thickness\": 2e999", L"файл повреждён: число вне пределов чисел с плавающей точкой (строка "},
         {"{", "[", L"файл повреждён: запись JSON нарушена (строка 2, столбец 10)"},
         {nullptr, nullptr, L"файл повреждён: запись JSON нарушена (строка "},
         {"", "", L"файл пуст"},
@@ -666,21 +675,43 @@ TEST_F(AssemblyImportTest, ABodyThatIsNotOneFlatSheetGivesNoPattern)
     doc->Close(0);
 }
 
-// A sheet thinner or thicker than any sheet nested is named with its
-// thickness in the closing message and written nowhere.
-TEST_F(AssemblyImportTest, AThicknessOutOfTheSheetsRangeIsRefusedNamingThePart)
+// A sheet thinner or thicker than any sheet nested, a pattern smaller than a
+// part may be or one whose flanges lie over each other flat is named with
+// its size or place in the closing message alone (the reading says nothing
+// of it) and written nowhere.
+TEST_F(AssemblyImportTest, APartNoSheetCanGiveIsRefusedNamingIt)
 {
+    const auto square = [](double t, double side) {
+        vlhost::SheetRecipe recipe = tp::HolePlate(t).recipe;
+        recipe.outline = vlhost::SheetLoop::Rectangle(0, 0, side, side);
+        recipe.holes.clear();
+        return recipe;
+    };
+    // Flanges bent up off both sides of a slot 20 wide, each 15 long.
+    vlhost::SheetRecipe slot = square(2, 60);
+    slot.outline.vertices = {{0, 0, 0}, {100, 0, 0}, {100, 60, 0}, {60, 60, 0}, {60, 20, 0}, {40, 20, 0}, {40, 60, 0}, {0, 60, 0}};
+    slot.radius = 2;
+    for (const int edge : {3, 5}) {
+        vlhost::Flange flange;
+        flange.edge = edge;
+        flange.length = 15;
+        slot.flanges.push_back(flange);
+    }
     const struct {
-        double thickness;
+        vlhost::SheetRecipe recipe;
         const wchar_t* says;  // null: written
     } cases[] = {
-        {600, L"Пластина 1: толщина 600 мм вне пределов от 0.01 до 500 мм"},
-        {500.5, L"Пластина 2: толщина 500.5 мм вне пределов"},
-        {0.005, L"Пластина 3: толщина 0.005 мм вне пределов"},
-        {1e300, L"Пластина 4: толщина 1e+300 мм вне пределов"},
-        {500.0001, L"Пластина 5: толщина 500.0001 мм вне пределов"},
-        {500, nullptr},
-        {0.01, nullptr},
+        {tp::HolePlate(600, 300, 200).recipe, L"Пластина 1: толщина 600 мм вне пределов от 0.01 до 500 мм"},
+        {tp::HolePlate(500.5, 300, 200).recipe, L"Пластина 2: толщина 500.5 мм вне пределов"},
+        {tp::HolePlate(0.005, 300, 200).recipe, L"Пластина 3: толщина 0.005 мм вне пределов"},
+        {tp::HolePlate(1e300, 300, 200).recipe, L"Пластина 4: толщина 1e+300 мм вне пределов"},
+        {tp::HolePlate(500.0001, 300, 200).recipe, L"Пластина 5: толщина 500.0001 мм вне пределов"},
+        {tp::HolePlate(500, 300, 200).recipe, nullptr},
+        {tp::HolePlate(0.01, 300, 200).recipe, nullptr},
+        {tp::LBracket(1e-300).recipe, L"Пластина 8: толщина 1e-300 мм вне пределов"},
+        {square(2, 0.009), L"Пластина 9: развёртка не годится в деталь: деталь меньше 0.01 мм: 0.009 × 0.009 мм"},
+        {square(2, 0.01), nullptr},
+        {slot, L"Пластина 11: развёртка не годится в деталь: контур пересекает сам себя в точке (44.398; 60)"},
     };
     vlapi::IVarnelDocument3DPtr assembly = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
     int number = 0;
@@ -688,18 +719,20 @@ TEST_F(AssemblyImportTest, AThicknessOutOfTheSheetsRangeIsRefusedNamingThePart)
         vlhost::PartData& part = vlhost::Host::Tree(assembly)->Add(L"Пластина " + std::to_wstring(++number), true);
         part.material = L"Ст3";
         part.unfold = true;
-        ASSERT_EQ(part.AddSheet(tp::HolePlate(c.thickness, 300, 200).recipe), L"");
+        ASSERT_EQ(part.AddSheet(c.recipe), L"");
     }
+    const size_t messages = Messages().size();
     AssemblyReader reader = ReadSaved(Saved(assembly));
+    EXPECT_EQ(Messages().size(), messages) << vlhost::Host::Utf8(Messages().back().text);
     reader.m_namePattern = reader.m_textPattern = L"Наименование";
     reader.WriteContoursToFragments(true);
     const std::wstring closing = Messages().back().text;
-    EXPECT_EQ(closing.rfind(L"Записано деталей: 2. Не записаны:", 0), 0u) << vlhost::Host::Utf8(closing);
+    EXPECT_EQ(closing.rfind(L"Записано деталей: 3. Не записаны:", 0), 0u) << vlhost::Host::Utf8(closing);
     number = 0;
     for (const auto& c : cases) {
         const std::wstring name = L"Пластина " + std::to_wstring(++number);
         SCOPED_TRACE(vlhost::Host::Utf8(name));
-        const fs::path folder = out / "Ст3" / vlhost::Host::Utf8(uf::NumberText(c.thickness));
+        const fs::path folder = out / "Ст3" / vlhost::Host::Utf8(uf::NumberText(c.recipe.thickness));
         EXPECT_EQ(fs::exists(folder / (vlhost::Host::Utf8(name) + ".vfw")), !c.says);
         if (c.says) {
             EXPECT_NE(closing.find(c.says), std::wstring::npos) << vlhost::Host::Utf8(closing);

@@ -2,6 +2,7 @@
 // sheet, by rectangles.
 #include "geometry/RingArea.h"
 #include "readback.h"
+#include "support/macro_fixture.h"
 #include "support/ring_distance.h"
 #include "vlhost/Host.h"
 #include "waste_fixture.h"
@@ -531,4 +532,78 @@ TEST_F(WasteBuildersTest, RemnantWithHolesIsReadBackWhole)
     EXPECT_EQ(reopened.m_wastes.front()->m_name, model.m_wastes.front()->m_name);
     reopened.ClearWastes();
     reopened.ClearSheets();
+}
+
+// With no gap between parts, round parts that touch one another (flanges
+// touching at a slant, around a pocket of free area, a plate touching one's
+// side) leave their material to no remnant, made at a point (beside them, in
+// the pocket, in a flange's hole), automatically or
+// as rectangles; a remnant running along a part is stock (exported and
+// registered), one laid over a part is not.
+TEST_F(WasteBuildersTest, RoundPartsTouchingWithNoGapKeepTheirMaterial)
+{
+    const double r = 100, bore = 40;
+    const NPoint c1{150.123, 160.77};
+    const NPoint c2{c1.x + 2 * r * std::cos(M_PI / 3), c1.y + 2 * r * std::sin(M_PI / 3)};
+    const NPoint c3{c1.x + 2 * r, c1.y};
+    const std::vector<NPoint> centres{c1, c2, c3};
+    // Points of the parts' material: rings of each flange, the plate's middle.
+    std::vector<NPoint> material{{30, 160.77}, {45, 130}};
+    for (const NPoint& c : centres) {
+        for (const double at : {bore + 0.05, (r + bore) / 2, r - 0.05}) {
+            for (int k = 0; k < 72; ++k)
+                material.push_back({c.x + at * std::cos(k * M_PI / 36), c.y + at * std::sin(k * M_PI / 36)});
+        }
+    }
+    const struct {
+        const char* what;
+        std::vector<NPoint> points;  // made at these points; none: automatically
+        bool rectangles;
+    } modes[] = {
+        {"at points", {{900, 450}, {(c1.x + c2.x + c3.x) / 3, (c1.y + c2.y + c3.y) / 3}, c1}, false},
+        {"automatically", {}, false},
+        {"as rectangles", {}, true},
+    };
+    for (const auto& mode : modes) {
+        SCOPED_TRACE(mode.what);
+        model.ClearWastes();
+        model.m_figures.clear();
+        model.m_sheets.clear();
+        model.m_figureGap = 0.0;
+        model.m_sheetGap = 0.0;
+        model.m_wasteMethod = true;
+        model.m_wastRectSize = 50;
+        const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+        const auto add = [&](std::vector<vlapi::IDrawingObjectPtr> objects) {
+            FigurePtr part = Figure::Create(macrotest::MakeMacro(Container(), objects, L"Part"));
+            part->InitParams();
+            part->InitPolygons(0.0, 0.0, nullptr);
+            part->m_owner = sheet;
+            model.m_figures.push_back(part);
+        };
+        for (const NPoint& c : centres)
+            add({macrotest::AddCircle(Container(), c, r), macrotest::AddCircle(Container(), c, bore)});
+        add(macrotest::AddRing(Container(), {{10, 100}, {c1.x - r, 100}, {c1.x - r, 180}, {10, 180}}));
+        for (const NPoint& p : mode.points) {
+            std::wstring why;
+            const WastePtr waste = model.CreateWaste(p, &why);
+            ASSERT_TRUE(waste) << p.x << " " << p.y << ": " << vlhost::Host::Utf8(why);
+            model.AddWaste(waste);
+        }
+        if (mode.rectangles)
+            model.DecomposeWastesToRectangles();
+        else if (mode.points.empty())
+            model.CalculateWastes();
+        ASSERT_FALSE(model.m_wastes.empty());
+        for (const WastePtr& waste : model.m_wastes) {
+            for (const NPoint& p : material)
+                ASSERT_FALSE(InArea(*waste, p)) << vlhost::Host::Utf8(waste->m_name) << " holds " << p.x << " " << p.y;
+        }
+        std::wstring covered;
+        EXPECT_EQ(model.FreeWastes(covered).size(), model.m_wastes.size()) << vlhost::Host::Utf8(covered);
+    }
+    const WastePtr over = AddRectWaste(model.m_sheets.front(), 240, 100, 100, 100, false);
+    std::wstring covered;
+    model.FreeWastes(covered);
+    EXPECT_NE(covered.find(over->m_name), std::wstring::npos);
 }

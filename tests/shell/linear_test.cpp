@@ -158,10 +158,11 @@ protected:
         return patterns;
     }
     // The register of linear cuts written into `folder`, as its CSV text.
-    std::string Register(const std::string& folder)
+    std::string Register(const std::string& folder) { return Register(folder, editor); }
+    std::string Register(const std::string& folder, LinearNestingEditor& from)
     {
         State().folderAnswers.push_back(File(folder));
-        editor.CreateReport();
+        from.CreateReport();
         std::ifstream in(root / folder / "Документация" / "Ведомость линейного раскроя.csv", std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
@@ -171,8 +172,9 @@ protected:
 // Jobs as the editor solves them: every row that fits the bar is cut exactly
 // as often as wanted, each bar holds its pieces with a cut between
 // neighbours, a row longer than the bar is named and the others still cut,
-// rows of one name and length become one row with the counts added, and
-// counts up to the largest a list takes are planned without a piece list.
+// rows of one name and length become one row with the counts added (not
+// when that sum would pass the largest count: no plan then), and counts up
+// to the largest a list takes are planned without a piece list.
 TEST_F(LinearTest, EveryJobGetsAnExactPlanOfBarsThatFit)
 {
     struct Case {
@@ -190,6 +192,10 @@ TEST_F(LinearTest, EveryJobGetsAnExactPlanOfBarsThatFit)
          {{L"A", 960, 10}, {L"B", 33, 22}, {L"C", 5, 421}, {L"D", 52, 100000000}, {L"E", 524, 16}, {L"F", 3161, 20}},
          {{L"A", 10}, {L"B", 22}, {L"C", 421}, {L"D", 100000000}, {L"E", 16}, {L"F", 20}}, ""},
         {"a billion", 6000, {{L"A", 960, 10}, {L"D", 52, 1000000000}}, {{L"A", 10}, {L"D", 1000000000}}, ""},
+        {"a billion of each of two rows", 6000, {{L"A", 52, 1000000000}, {L"B", 53, 1000000000}},
+         {{L"A", 1000000000}, {L"B", 1000000000}}, ""},
+        {"equal rows of more than a row holds", 2000, {{L"A", 500, 1000000000}, {L"B", 700, 1}, {L"A", 500, 1000000000}},
+         {}, "строка 1 «A», строка 3 «A», 500 мм: 2000000000 шт.\nРаскрой не рассчитан."},
         {"gap longer than pieces", 2000, {{L"A", 2, 50}, {L"B", 995, 3}}, {{L"A", 50}, {L"B", 3}}, ""},
         {"bar shorter than every piece", 400, {{L"A", 500, 1}, {L"B", 450, 2}}, {}, "строка 2 «B»: 450 мм"},
         {"pieces as long as the bar", 2000, {{L"A", 2000, 3}}, {{L"A", 3}}, ""},
@@ -206,6 +212,13 @@ TEST_F(LinearTest, EveryJobGetsAnExactPlanOfBarsThatFit)
         EXPECT_EQ(State().progress.starts, starts + (c.cut.empty() ? 0 : 1));
         EXPECT_FALSE(State().progress.shown);
         EXPECT_EQ(Cut(c.bar, c.gap), c.cut);
+        // Merged or not, the rows still ask for every piece.
+        std::map<std::wstring, int64_t> asked, kept;
+        for (const LNDetailParams& d : c.details)
+            asked[d.name] += d.count;
+        for (const LNDetailParams& d : editor.m_details)
+            kept[d.name] += d.count;
+        EXPECT_EQ(kept, asked);
         if (*c.message)
             EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), testing::HasSubstr(c.message));
         else
@@ -340,6 +353,7 @@ TEST_F(LinearTest, EveryRegisterListsEveryPieceOfThePlanWhateverIsShown)
     } cases[] = {
         {"200,003 pieces", 6000, 3, {{L"A", 1, 200000}, {L"B", 2000, 3}}, nullptr},
         {"ten million of one row", 6000, 3, {{L"A", 1, 10000000}}, nullptr},
+        {"a billion on 90,909,091 bars", 6000, 3, {{L"A", 500, 1000000000}}, nullptr},
         {"more pieces than a drawing holds", 100000, 0.5, {{L"A", 0.5, 250000}, {L"B", 700, 3}},
          "Раскрой не составлен: деталей на его картах раскроя 250003 (карт 3), а чертёж раскроя вмещает не больше 20000"},
     };
@@ -398,6 +412,7 @@ TEST_F(LinearTest, TheOffcutIsTheBarLessItsPiecesAndTheCutsThatPartThem)
         {{{L"A", 5999, 1}}, "1:0;"},
         {{{L"A", 5996, 1}}, "1:1;"},
         {{{L"A", 1998.5, 3}}, "1:1997;1:3998.5;"},  // three take 6001.5 with their cuts: two bars
+        {{{L"A", 1500.15, 3}}, "1:1490.6;"},  // 1490.55, summed as 1490.5499999999993
     };
     editor.m_model->SetWidthSheet(6000.0);
     editor.m_model->SetFigureGap(3.0);
@@ -517,10 +532,13 @@ std::multiset<std::pair<std::map<std::wstring, int>, double>> Plan(const LinearN
     return plan;
 }
 
+// A drawn plan reopened reads back as it was, and its register lists each
+// bar's pieces in the order they lie along it, as before, though the rows
+// come back sorted by name.
 TEST_F(LinearTest, TheDrawnPatternsReadBackAsTheyWere)
 {
     editor.m_model->AddSheet();
-    editor.m_details = {{L"A", 1000, 2}, {L"A", 1200, 1}, {L"B", 400, 3}};
+    editor.m_details = {{L"B", 400, 3}, {L"A", 1000, 2}, {L"A", 1200, 1}};
     editor.CalculateLinearNesting();
     ASSERT_FALSE(editor.m_results.empty());
     LinearNestingEditor::m_visualSheets = true;
@@ -536,7 +554,11 @@ TEST_F(LinearTest, TheDrawnPatternsReadBackAsTheyWere)
     again.Init(model);
     EXPECT_TRUE(LinearNestingEditor::m_visualSheets);
     EXPECT_EQ(again.m_details.size(), 3u);
+    EXPECT_EQ(again.m_details.front().name, L"A");
     EXPECT_EQ(Plan(again), Plan(editor));
+    const std::string drawn = Register("read back drawn");
+    EXPECT_THAT(drawn, testing::HasSubstr("\"B\";\"400\""));
+    EXPECT_EQ(Register("read back", again), drawn);
 
     // Without patterns to show: one empty bar and a strip per usable row.
     LinearNestingEditor::m_visualSheets = false;

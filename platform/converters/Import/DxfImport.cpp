@@ -740,11 +740,15 @@ class Builder {
                          ? geom::Point{d.data.apx, d.data.apy} : geom::Point{d.data.ipx, d.data.ipy};
     const double h = d.data.height;
     const double w = 0.7 * h * (d.data.xScaleFactor > 0 ? d.data.xScaleFactor : 1) * static_cast<double>(text.size());
-    if (d.data.hJustification == 1 || d.data.hJustification == 4) at.x -= w / 2;
-    if (d.data.hJustification == 2) at.x -= w;
-    if (d.data.vJustification == 2 || d.data.hJustification == 4) at.y -= h / 2;
-    if (d.data.vJustification == 3) at.y -= h;
-    AddText(text, at, h, d.data.xScaleFactor, local, layer, linetype);
+    // The aligned point moved to the start of the base line, along and across the line.
+    geom::Point shift;
+    if (d.data.hJustification == 1 || d.data.hJustification == 4) shift.x -= w / 2;
+    if (d.data.hJustification == 2) shift.x -= w;
+    if (d.data.vJustification == 2 || d.data.hJustification == 4) shift.y -= h / 2;
+    if (d.data.vJustification == 3) shift.y -= h;
+    const double angle = std::isfinite(d.data.angle) ? d.data.angle : 0.0;
+    at = at + geom::Point{shift.x * std::cos(angle) - shift.y * std::sin(angle), shift.x * std::sin(angle) + shift.y * std::cos(angle)};
+    AddText(text, at, h, d.data.xScaleFactor, local, layer, linetype, angle);
   }
   template <class L, class T, class P>
   void From(const MTextR& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
@@ -762,10 +766,13 @@ class Builder {
     const double width = 0.7 * h * static_cast<double>(longest);
     const double height = h * (1 + 1.6 * static_cast<double>(lines - 1));
     const int attach = d.data.attachmentPoint >= 1 && d.data.attachmentPoint <= 9 ? d.data.attachmentPoint : 1;
-    geom::Point at{d.data.ipx, d.data.ipy};
-    at.x -= width * (((attach - 1) % 3) / 2.0);
-    at.y -= h - height * (((attach - 1) / 3) / 2.0);
-    AddText(text, at, h, 1.0, local, layer, linetype);
+    // Its direction: the x axis it gives, or else its angle.
+    const bool axis = std::isfinite(d.data.dirx) && std::isfinite(d.data.diry) && (d.data.dirx != 0 || d.data.diry != 0);
+    const double angle = axis ? std::atan2(d.data.diry, d.data.dirx) : std::isfinite(d.data.angle) ? d.data.angle : 0.0;
+    const geom::Point shift{-width * (((attach - 1) % 3) / 2.0), -(h - height * (((attach - 1) / 3) / 2.0))};
+    const geom::Point at{d.data.ipx + shift.x * std::cos(angle) - shift.y * std::sin(angle),
+                         d.data.ipy + shift.x * std::sin(angle) + shift.y * std::cos(angle)};
+    AddText(text, at, h, 1.0, local, layer, linetype, angle);
   }
   template <class L, class T, class P>
   void From(const DL_InsertData& d, const Affine&, const Affine& local, L& layer, T& linetype, P& path) {
@@ -793,14 +800,17 @@ class Builder {
     path.pop_back();
   }
 
+  // `angle`: the direction of its lines in the file's frame, radians.
   void AddText(const std::wstring& text, geom::Point at, double height, double widthFactor, const Affine& m,
-               std::uint32_t layer, std::uint32_t linetype) {
+               std::uint32_t layer, std::uint32_t linetype, double angle = 0.0) {
     const double h = height * m.HeightFactor();
     if (!(h > 0)) return Drop("тексты без высоты");
     const geom::Point anchor = m.Apply(at);
     if (!std::isfinite(h) || !Finite(anchor)) return Drop(kOverflow);
     Ref<DrawingText> shape = Make<DrawingText>();
     shape->anchor = anchor;
+    const geom::Point along{m.a * std::cos(angle) + m.b * std::sin(angle), m.c * std::cos(angle) + m.d * std::sin(angle)};
+    if (along.x != 0 || along.y != 0) shape->angle = std::atan2(along.y, along.x) * 180 / geom::kPi;
     shape->model.Assign(text, h);
     if (widthFactor > 0 && std::isfinite(widthFactor))
       for (auto& line : shape->model.lines)

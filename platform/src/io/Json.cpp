@@ -28,9 +28,31 @@ namespace jsonio {
 
 [[noreturn]] void Bad(const std::string& what) { throw ReadError{what}; }
 
+namespace {
+
+// What a JSON value is, as a message names it.
+std::string KindOf(const json& j) {
+  switch (j.type()) {
+    case json::value_t::null: return "пустое значение";
+    case json::value_t::boolean: return "логическое значение";
+    case json::value_t::string: return "текст";
+    case json::value_t::array: return "список";
+    case json::value_t::object: return "объект";
+    default: return "число";
+  }
+}
+
+}  // namespace
+
 const json& Field(const json& j, const char* name) {
-  if (!j.is_object() || !j.contains(name)) Bad(std::string("нет поля \"") + name + "\"");
+  if (!j.is_object()) Bad(std::string("на месте объекта с полем \"") + name + "\" стоит " + KindOf(j));
+  if (!j.contains(name)) Bad(std::string("нет поля \"") + name + "\"");
   return j.at(name);
+}
+
+bool OfThisSystem(const json& j) {
+  const auto format = j.is_object() ? j.find("format") : j.end();
+  return j.is_object() && format != j.end() && format->is_string() && format->get<std::string>() == kFormat;
 }
 
 double Number(const json& j, const char* name) {
@@ -44,14 +66,14 @@ double Number(const json& j, const char* name) {
 int Integer(const json& j, const char* name) {
   const json& v = Field(j, name);
   if (!v.is_number_integer()) Bad(std::string("поле \"") + name + "\" не целое число");
-  const auto i = v.get<int64_t>();
+  const auto i = v.is_number_unsigned() && v.get<uint64_t>() > INT32_MAX ? int64_t{INT32_MAX} + 1 : v.get<int64_t>();
   if (i < INT32_MIN || i > INT32_MAX) Bad(std::string("поле \"") + name + "\" вне допустимых значений");
   return static_cast<int>(i);
 }
 
 bool Flag(const json& j, const char* name) {
   const json& v = Field(j, name);
-  if (!v.is_boolean()) Bad(std::string("поле \"") + name + "\" не true и не false");
+  if (!v.is_boolean()) Bad(std::string("поле \"") + name + "\" не логическое значение");
   return v.get<bool>();
 }
 
@@ -293,6 +315,7 @@ json ShapeJson(const Shape& shape) {
               {"transparency", g->transparency}});
   } else if (auto* t = dynamic_cast<const DrawingText*>(&shape)) {
     j.update({{"anchor", PointJson(t->anchor)}, {"lines", TextJson(t->model)}});
+    if (t->angle != 0) j["angle"] = t->angle;
   } else if (auto* tb = dynamic_cast<const DrawingTable*>(&shape)) {
     json cells = json::array();
     for (const auto& row : tb->cells) {
@@ -528,6 +551,7 @@ void DumpShape(TreeWriter& writer, const Shape& shape, unsigned depth) {
   if (!text) return writer.Dump(ShapeJson(shape), depth);
   json j = {{"type", shape.Type()}, {"ref", shape.Reference()}, {"layer", shape.layer}, {"style", shape.style},
             {"anchor", PointJson(text->anchor)}, {"lines", ListMarker(0)}};
+  if (text->angle != 0) j["angle"] = text->angle;
   const auto& lines = text->model.lines;
   writer.Dump(j, depth, {{lines.size(), [&](TreeWriter& w, std::size_t i, unsigned d) {
                             w.Dump(TextLinesJson(text->model, i, i + 1).front(), d);
@@ -588,7 +612,7 @@ class Reader {
   explicit Reader(Document2D& doc) : doc_(doc) {}
 
   void ReadDocument(const json& j) {
-    if (j.value("format", "") != kFormat) Bad("не документ этой системы");
+    if (!OfThisSystem(j)) Bad("не документ этой системы");
     if (Integer(j, "version") != kVersion) Bad("неизвестная версия документа");
     doc_.ClearForReading();
     for (const json& p : List(j, "properties")) {
@@ -743,6 +767,7 @@ class Reader {
       linked_.push_back(g);
     } else if (auto* t = dynamic_cast<DrawingText*>(&shape)) {
       t->anchor = PointOf(j, "anchor");
+      t->angle = j.contains("angle") ? Number(j, "angle") : 0.0;
       t->model = TextOf(Field(j, "lines"));
     } else if (auto* tb = dynamic_cast<DrawingTable*>(&shape)) {
       ReadTable(j, *tb);
@@ -869,16 +894,34 @@ std::string PlaceOf(const std::wstring& path, std::size_t byte) {
   return "строка " + std::to_string(line) + ", столбец " + std::to_string(column);
 }
 
+// The JSON library's reader of whole documents, told where it stopped and why
+// instead of throwing: a number beyond a double's range is a place in the
+// file as much as a broken record is.
+class PlacedParser : public nlohmann::detail::json_sax_dom_parser<json> {
+ public:
+  explicit PlacedParser(json& result) : json_sax_dom_parser(result, false) {}
+  bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& e) {
+    failed = true;
+    byte = position;
+    id = e.id;
+    return false;
+  }
+  bool failed = false;
+  std::size_t byte = 0;  // from 1
+  int id = 0;
+};
+
 json Parsed(const std::wstring& path) {
   std::ifstream in(PathOf(path), std::ios::binary);
   if (!in) Bad("файл не открывается");
-  try {
-    return json::parse(in);
-  } catch (const json::parse_error& e) {
-    // The parser counts the byte it stopped at from 1.
-    if (e.byte <= 1 && in.peek() == std::char_traits<char>::eof()) Bad("файл пуст");
-    Bad("файл повреждён: запись JSON нарушена (" + PlaceOf(path, e.byte > 0 ? e.byte - 1 : 0) + ")");
-  }
+  json result;
+  PlacedParser parser(result);
+  if (json::sax_parse(in, &parser) && !parser.failed) return result;
+  if (parser.byte <= 1 && in.peek() == std::char_traits<char>::eof()) Bad("файл пуст");
+  const std::string place = PlaceOf(path, parser.byte > 0 ? parser.byte - 1 : 0);
+  constexpr int kNumberOverflow = 406;
+  if (parser.id == kNumberOverflow) Bad("файл повреждён: число вне пределов чисел с плавающей точкой (" + place + ")");
+  Bad("файл повреждён: запись JSON нарушена (" + place + ")");
 }
 
 }  // namespace

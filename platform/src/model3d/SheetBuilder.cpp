@@ -1,9 +1,11 @@
 // Bodies built from their recipes: a sheet's base plate and flanges as planes
 // and cylinders of the geometric kernel, and blocks.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
-#include <sstream>
 
 #include "geom/Contour.h"
 #include "io/Files.h"
@@ -28,10 +30,26 @@ struct Loop2 {
   double sign = 1;  // +1 counter-clockwise, -1 clockwise
 };
 
-std::string Number(double v) {
-  std::ostringstream out;
-  out << v;
-  return out.str();
+// `v` with as few significant digits as keep it on its side of `limit`.
+std::string Beside(double v, double limit) {
+  char text[64];
+  for (int digits = 6; digits < 17; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, v);
+    const double shown = std::strtod(text, nullptr);
+    if ((shown < limit) == (v < limit) && (shown > limit) == (v > limit)) return text;
+  }
+  std::snprintf(text, sizeof text, "%.17g", v);
+  return text;
+}
+
+// The shortest text that reads back as `v`, without an exponent for the sizes
+// a model has, so that a size is never shown rounded to a limit it breaks.
+std::string SizeText(double v) {
+  char text[64];
+  const bool plain = std::abs(v) >= 1e-4 && std::abs(v) < 1e15;
+  const auto end = plain ? std::to_chars(text, text + sizeof text, v, std::chars_format::fixed).ptr
+                         : std::to_chars(text, text + sizeof text, v).ptr;
+  return std::string(text, end);
 }
 
 bool Finite(std::initializer_list<double> values) {
@@ -84,8 +102,15 @@ std::string LoopOf(const SheetLoop& loop, Loop2& out) {
   return {};
 }
 
-// Parts stay within this distance of their origin (mm).
+// Bodies stay within this distance of their recipe's origin (mm), and are
+// placed within kFarthest of their part's: farther out the kernel's
+// coordinates lose the precision that joins faces and finds bends.
 constexpr double kReach = 1e5;
+constexpr double kFarthest = 1e7;
+// The least bend: its angle (degrees), and the length of its inner arc (mm),
+// no shorter than the distance within which the kernel joins points.
+constexpr double kLeastAngle = 1e-4;
+constexpr double kLeastArc = 1e-6;
 
 std::vector<const Loop2*> LoopsOf(const Loop2& outline, const std::vector<Loop2>& holes) {
   std::vector<const Loop2*> loops{&outline};
@@ -142,20 +167,23 @@ std::string CheckRegion(const Loop2& outline, const std::vector<Loop2>& holes, c
   for (const Loop2* loop : LoopsOf(outline, holes)) {
     const geom::Box box = geom::boundingBox(ContourOf(*loop));
     if (!(std::max({-box.min.x, -box.min.y, box.max.x, box.max.y}) <= kReach))
-      return what + ": деталь выходит за " + Number(kReach) + " мм";
+      return what + ": деталь выходит за " + SizeText(kReach) + " мм";
     rings.push_back(geom::ringPoints(ContourOf(*loop), 1e-3));
   }
+  // Rings: 0 the outline, k hole k.
+  const auto hole = [](std::size_t k) { return "отверстие " + std::to_string(k); };
   if (const auto meeting = Meeting(rings)) {
     const auto [a, b] = *meeting;
-    if (a == b) return what + (a == 0 ? ": внешний контур" : ": отверстие") + " пересекает сам себя";
-    return what + ": отверстие касается " + (a == 0 ? "внешнего контура" : "другого отверстия");
+    if (a == b) return what + ": " + (a == 0 ? "внешний контур пересекает сам себя" : hole(a) + " пересекает само себя");
+    return what + ": " + hole(b) + " касается " + (a == 0 ? "внешнего контура" : "отверстия " + std::to_string(a));
   }
   const geom::Contour outer = ContourOf(outline);
   for (std::size_t i = 0; i < holes.size(); ++i) {
     const geom::Point p = rings[i + 1].front();
-    if (!geom::encloses(outer, p)) return what + ": отверстие вне внешнего контура";
+    if (!geom::encloses(outer, p)) return what + ": " + hole(i + 1) + " вне внешнего контура";
     for (std::size_t j = 0; j < holes.size(); ++j)
-      if (j != i && geom::encloses(ContourOf(holes[j]), p)) return what + ": отверстие внутри другого";
+      if (j != i && geom::encloses(ContourOf(holes[j]), p))
+        return what + ": " + hole(i + 1) + " внутри отверстия " + std::to_string(j + 1);
   }
   return {};
 }
@@ -248,9 +276,18 @@ std::string FlangeFaces(const SheetRecipe& recipe, const Loop2& base, std::size_
   const Piece& edge = base.pieces[static_cast<std::size_t>(flange.edge)];
   const double r = flange.radius > 0 ? flange.radius : recipe.radius, t = recipe.thickness;
   if (edge.arc) return what + ": ребро " + std::to_string(flange.edge) + " не прямое";
-  if (!Finite({flange.angle, flange.radius, flange.length}) || !(flange.angle > 0 && flange.angle <= 180))
-    return what + ": угол " + Number(flange.angle) + " не в пределах (0, 180]";
+  if (!(flange.angle > 0 && flange.angle <= 180)) return what + ": угол " + SizeText(flange.angle) + " не в пределах (0, 180]";
+  if (!Finite({flange.radius})) return what + ": радиус гиба не число";
+  if (!Finite({flange.length})) return what + ": длина не число";
   if (!(r > 0)) return what + ": радиус гиба не больше нуля";
+  // Narrower bends the kernel does not tell from their bend lines.
+  if (!(flange.angle >= kLeastAngle))
+    return what + ": угол " + Beside(flange.angle, kLeastAngle) + "° меньше " + SizeText(kLeastAngle) + "°";
+  if (!(r * flange.angle * kDegree >= kLeastArc))
+    return what + ": дуга гиба " + Beside(r * flange.angle * kDegree, kLeastArc) + " мм короче " + SizeText(kLeastArc) +
+           " мм (радиус " + Beside(r, 0) + " мм, угол " + Beside(flange.angle, 0) + "°)";
+  if (!(r + t <= kReach))
+    return what + ": гиб выходит за " + SizeText(kReach) + " мм (радиус " + SizeText(r) + " мм, толщина " + SizeText(t) + " мм)";
   if (!(flange.length > 0)) return what + ": длина не больше нуля";
   const double w = geom::distance(edge.a, edge.b), theta = flange.angle * kDegree, sigma = flange.up ? 1 : -1;
   const geom::Point d = (edge.b - edge.a) / w;
@@ -281,21 +318,24 @@ std::string FlangeFaces(const SheetRecipe& recipe, const Loop2& base, std::size_
   LoopOf(SheetLoop::Rectangle(0, 0, w, flange.length), outline);
   std::vector<Loop2> holes(flange.holes.size());
   for (std::size_t i = 0; i < holes.size(); ++i)
-    if (std::string error = LoopOf(flange.holes[i], holes[i]); !error.empty()) return what + ": " + error;
+    if (std::string error = LoopOf(flange.holes[i], holes[i]); !error.empty())
+      return what + ", отверстие " + std::to_string(i + 1) + ": " + error;
   if (std::string error = CheckRegion(outline, holes, what); !error.empty()) return error;
   PlateFaces(plate, outline, {true, false, false, false}, holes, element, faces);
   return {};
 }
 
 std::string BuildSheet(const SheetRecipe& recipe, BuiltBody& built) {
-  if (!Finite({recipe.thickness, recipe.radius, recipe.coefficient}) || !(recipe.thickness > 0))
-    return "толщина не больше нуля";
-  if (!(recipe.coefficient >= 0 && recipe.coefficient <= 1)) return "коэффициент не в пределах [0, 1]";
+  if (!Finite({recipe.thickness})) return "толщина не число";
+  if (!(recipe.thickness > 0)) return "толщина не больше нуля";
+  if (!Finite({recipe.radius})) return "радиус гиба не число";
+  if (!(recipe.coefficient >= 0 && recipe.coefficient <= 1)) return "коэффициент " + SizeText(recipe.coefficient) + " не в пределах [0, 1]";
   Loop2 outline;
   if (std::string error = LoopOf(recipe.outline, outline); !error.empty()) return "внешний контур: " + error;
   std::vector<Loop2> holes(recipe.holes.size());
   for (std::size_t i = 0; i < holes.size(); ++i)
-    if (std::string error = LoopOf(recipe.holes[i], holes[i]); !error.empty()) return "отверстие: " + error;
+    if (std::string error = LoopOf(recipe.holes[i], holes[i]); !error.empty())
+      return "отверстие " + std::to_string(i + 1) + ": " + error;
   if (std::string error = CheckRegion(outline, holes, "основание"); !error.empty()) return error;
   const std::size_t n = outline.pieces.size();
   std::vector<bool> attached(n, false);
@@ -337,6 +377,9 @@ std::wstring PartData::Build(BodyData& body) {
   std::string error;
   if (!Finite({body.pose.x, body.pose.y, body.pose.z, body.pose.rx, body.pose.ry, body.pose.rz})) {
     error = "положение не число";
+  } else if (!(std::max({std::abs(body.pose.x), std::abs(body.pose.y), std::abs(body.pose.z)}) <= kFarthest)) {
+    error = "положение (" + SizeText(body.pose.x) + "; " + SizeText(body.pose.y) + "; " + SizeText(body.pose.z) + ") дальше " +
+            SizeText(kFarthest) + " мм от начала координат";
   } else if (body.sheet) {
     error = BuildSheet(body.recipe, *built);
   } else if (!Finite({body.size[0], body.size[1], body.size[2]}) ||

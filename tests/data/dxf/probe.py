@@ -30,9 +30,10 @@ def read(file):
     for e in doc.modelspace():
         item = {"type": e.dxftype(), "layer": e.dxf.layer, "linetype": e.dxf.get("linetype", "BYLAYER")}
         if e.dxftype() == "TEXT":
-            item.update(text=e.dxf.text, at=list(e.dxf.insert)[:2], height=e.dxf.height)
+            item.update(text=e.dxf.text, at=list(e.dxf.insert)[:2], height=e.dxf.height, rotation=e.dxf.rotation)
         elif e.dxftype() == "MTEXT":
-            item.update(text=e.plain_text(), at=list(e.dxf.insert)[:2], height=e.dxf.char_height)
+            item.update(text=e.plain_text(), at=list(e.dxf.insert)[:2], height=e.dxf.char_height,
+                        rotation=e.get_rotation())
         else:
             item["points"] = points_on(e)
         entities.append(item)
