@@ -15,8 +15,9 @@
 namespace dxfimport {
 namespace {
 
-// Curves this near lie on one another.
-constexpr double kTolerance = EPS;
+// Curves this near lie on one another: as near as two ends that are one
+// joint, so that no curve is told from another the joints take as one.
+constexpr double kTolerance = kJoinTolerance;
 // Curves found running along a curve from one of its ends, at most: no
 // drawing piles more on one place, and a file that does is not searched
 // through in time squared.
@@ -233,11 +234,11 @@ NPoint Along(const Carrier& c, double u)
 // lies on y at u. At an end of y too (a joint of the outline) it must leave
 // the end the way y does; elsewhere it must run along y either way (not
 // cross it, nor end on it as a T). Lines are told exactly: one lies on the
-// other's straight. Curves running along one another over the least length
-// meet at an angle of at most about 2 tolerances over that length.
+// other's straight. Curves running along one another over ten tolerances
+// from there meet at an angle of at most about 2 tolerances over that length.
 bool Along(const Carrier& x, bool atStart, const Carrier& y, double u)
 {
-    constexpr double kMostSine = 2 * kTolerance / kLeastOverlapping;
+    constexpr double kMostSine = 2.0 / 10.0;
     const NPoint dx = Leaving(x, atStart);
     const bool yStart = u * y.length < kTolerance, yEnd = (1.0 - u) * y.length < kTolerance;
     if (x.shape == Carrier::kLine && y.shape == Carrier::kLine) {
@@ -391,12 +392,26 @@ struct Span {
     Bound from, to;  // from.u < to.u; past 1 round a closed curve
 };
 
-// Whether the curve x between u0 and u1 lies on y.
+// Whether the curve x between u0 and u1 lies on y. Lines and arcs are told
+// by a few points; where either is another curve (a spline through points
+// of a circle meets it there and parts from it between), by points spread
+// along the stretch at no even fractions of it.
 bool LiesOn(const Carrier& x, const Carrier& y, double u0, double u1)
 {
-    for (const double f : {0.5, 1.0 / 6, 5.0 / 6, 2.0 / 6, 4.0 / 6}) {
+    const auto on = [&](double f) {
         double u = 0.0;
-        if (!(y.Nearest(x.At(u0 + (u1 - u0) * f), u) < kTolerance))
+        return y.Nearest(x.At(u0 + (u1 - u0) * f), u) < kTolerance;
+    };
+    for (const double f : {0.5, 1.0 / 6, 5.0 / 6, 2.0 / 6, 4.0 / 6})
+        if (!on(f))
+            return false;
+    if (x.shape != Carrier::kOther && y.shape != Carrier::kOther)
+        return true;
+    constexpr int kSpread = 32;
+    constexpr double kGolden = 0.6180339887498949;
+    for (int k = 1; k <= kSpread; ++k) {
+        const double f = 0.5 + k * kGolden;
+        if (!on(f - std::floor(f)))
             return false;
     }
     return true;
@@ -674,9 +689,13 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
                 for (size_t j : neighbours[i]) {
                     const Carrier& y = carriers.Of(j, other);
                     double u = 0.0;
+                    // Inside: a joint away from y's ends, along y too (an end
+                    // beside y's end, off it across, is at that end).
                     inside = inside || (j != i && y.Nearest(end, u) < kTolerance &&
                                         (y.closed || (Distance(end, y.a) >= kJoinTolerance &&
-                                                      Distance(end, y.b) >= kJoinTolerance)));
+                                                      Distance(end, y.b) >= kJoinTolerance &&
+                                                      u * y.length >= kJoinTolerance &&
+                                                      (1.0 - u) * y.length >= kJoinTolerance)));
                 }
                 if (!inside)
                     continue;

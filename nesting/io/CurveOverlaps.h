@@ -1,8 +1,8 @@
 // Curves of a part's cut outline that lie on one another: one hole drawn as a
 // circle and again as a polyline of two bulges, an edge drawn as one line and
 // again in pieces, arcs of one circle split at other angles. Whatever their
-// kinds and split points, curves that run within the point tolerance of one
-// another are one curve: the outline keeps each stretch once.
+// kinds and split points, curves that run nearer to one another than the
+// ends a joint takes as one (0.001 mm) are one curve: the outline keeps each stretch once.
 #pragma once
 
 #include "host/BorderRings.h"
@@ -19,7 +19,7 @@ inline constexpr double kLeastOverlapping = 0.001;  // mm
 
 // Makes every stretch of the outline that `curves` (chords of the curves
 // `objects` of `container`, one a curve) cover more than once
-// covered once. Curves that lie on one another within the point tolerance
+// covered once. Curves that lie on one another (nearer than a joint)
 // form a group; the group's curves are taken one by one (those that cannot
 // be cut first, then the longest first) and each keeps only what the ones
 // taken before do not cover: a curve covered whole is deleted, one covered

@@ -18,12 +18,13 @@
 #include <map>
 #include <numeric>
 #include <set>
+#include <unordered_map>
 
 namespace dxfimport {
 namespace {
 
 // Why an outline cannot make a figure, as the closing message shows it.
-constexpr wchar_t kNoOutline[] = L"нет замкнутого внешнего контура";
+constexpr const wchar_t* kNoOutline = kNoOutlineReason;
 constexpr wchar_t kUnreadable[] = L"контур детали не читается";
 constexpr wchar_t kOpenOutline[] = L"незамкнутый контур";
 constexpr wchar_t kSecondOutline[] = L"больше одного внешнего контура";
@@ -80,8 +81,10 @@ std::wstring SizeProblem(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::ID
     const auto sizes = [&](double limit) {
         return NumberAgainst(width, limit) + L" × " + NumberAgainst(height, limit) + L" мм";
     };
+    // Where the part's box stands: a stray curve far away is found by its corner.
+    const std::wstring box = L" от точки " + PointText({x1, y1}) + L" до точки " + PointText({x2, y2});
     if (!(std::max(width, height) <= kLargestPart))
-        return L"деталь больше " + uf::NumberText(kLargestPart) + L" мм: " + sizes(kLargestPart);
+        return L"деталь больше " + uf::NumberText(kLargestPart) + L" мм: " + sizes(kLargestPart) + box;
     // A corner of the gabarit out there: along an axis the part passes the
     // limit on, its far side.
     const auto far = [](double low, double high) {
@@ -95,7 +98,8 @@ std::wstring SizeProblem(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::ID
                coordinate(x) + L"; " + coordinate(y) + L")";
     }
     if (std::max(width, height) < kSmallestPart)
-        return L"деталь меньше " + uf::NumberText(kSmallestPart) + L" мм: " + sizes(kSmallestPart);
+        return L"деталь меньше " + uf::NumberText(kSmallestPart) + L" мм: " + sizes(kSmallestPart) + L" у точки " +
+               PointText({x1, y1});
     return {};
 }
 
@@ -133,14 +137,6 @@ void BreakUp(const vlapi::IDrawingContainerPtr& container, const vlapi::IDrawing
             (*fileLayers)[hostAccess::ReferenceOf(made)] = layer->second;
     }
     obj->Delete();
-}
-
-// "1 отрезок", "2 отрезка", "5 отрезков".
-std::wstring Counted(size_t n, const wchar_t* one, const wchar_t* few, const wchar_t* many)
-{
-    const size_t tens = n % 100, units = n % 10;
-    const wchar_t* word = tens >= 11 && tens <= 14 ? many : units == 1 ? one : units >= 2 && units <= 4 ? few : many;
-    return std::to_wstring(n) + L" " + word;
 }
 
 // Objects counted by the layer they stood on in the file and their kind, as
@@ -209,18 +205,15 @@ private:
     std::map<std::wstring, size_t> m_placeOf;  // a layer's place in `m_byLayer`: a file may have thousands
 };
 
-// The curves of the chains that are not closed, by layer and kind.
-std::wstring OpenCurves(const vlapi::IVarnelDocument2DPtr& doc, const std::vector<NContourPtr>& chains,
-                        const FileLayers* fileLayers)
+// The curves `open` (indices of `curves`) by layer and kind.
+std::wstring OpenCurves(const vlapi::IVarnelDocument2DPtr& doc, const std::vector<vrnApi::CurveChord>& curves,
+                        const std::vector<size_t>& open, const FileLayers* fileLayers)
 {
     Tally tally;
-    for (const NContourPtr& chain : chains) {
-        if (vrnApi::IsClosedChain(*chain))
-            continue;
-        for (const NSegmentPtr& chord : chain->m_segments) {
-            const vlapi::IDrawingObjectPtr obj{hostAccess::ObjectOf(doc, chord->m_ref)};
-            tally.Add(fileLayers, chord->m_ref, obj ? obj->GetType() : 0);
-        }
+    for (size_t c : open) {
+        const reference ref = curves[c].chord->m_ref;
+        const vlapi::IDrawingObjectPtr obj{hostAccess::ObjectOf(doc, ref)};
+        tally.Add(fileLayers, ref, obj ? obj->GetType() : 0);
     }
     return tally.Text();
 }
@@ -258,7 +251,16 @@ std::wstring NoOutline(const vlapi::IDrawingContainerPtr& container, const FileL
     return std::wstring(kNoOutline) + L": в чертеже нет видимых кривых";
 }
 
-// One curve over another: the same ends, either way round, and the same middle.
+// One curve over another: the same ends, either way round, and the same
+// middle. Only lines, arcs and circles are told so (three points make them);
+// other curves through the same three points may part between them, and
+// are left to DropOverlaps, which follows them.
+bool IsThreePointCurve(const vlapi::IDrawingObjectPtr& obj)
+{
+    const int type = obj->GetType();
+    return type == vlapi::vlDrLineSeg || type == vlapi::vlDrArc || type == vlapi::vlDrCircle;
+}
+
 bool SameCurve(const vrnApi::CurveChord& a, const vrnApi::CurveChord& b)
 {
     const NSegment& s = *a.chord;
@@ -329,6 +331,50 @@ void DropSpikes(std::vector<vrnApi::CurveChord>& kept, std::vector<vlapi::IDrawi
     objects.resize(to);
 }
 
+// Where a free end `p` of the curve `c` (of `curves`) stands: on another
+// curve a joint away from that curve's ends, and running along it there or
+// not.
+EndPlace PlaceOfEnd(const vlapi::IVarnelDocument2DPtr& doc, const std::vector<vrnApi::CurveChord>& curves,
+                    const NPoint& p, size_t c)
+{
+    const auto objectOf = [&](size_t k) { return vlapi::IDrawingObjectPtr{hostAccess::ObjectOf(doc, curves[k].chord->m_ref)}; };
+    const auto curveOf = [&](size_t k) {
+        const vlapi::IDrawingObjectPtr obj = objectOf(k);
+        return obj ? obj->GetCurve() : nullptr;
+    };
+    // The unit direction of a curve at its point nearest to p.
+    const auto direction = [&](const vlapi::ICurve2DPtr& curve) {
+        double x = 0.0, y = 0.0, t = 0.0, d = 0.0;
+        NPoint a, b;
+        if (!curve || !curve->GetNearestPoint(p.x, p.y, x, y, t, d))
+            return NPoint{};
+        const double t0 = curve->GetParamMin(), t1 = curve->GetParamMax(), dt = (t1 - t0) * 1e-4;
+        if (!curve->GetPoint(std::max(t0, t - dt), a.x, a.y) || !curve->GetPoint(std::min(t1, t + dt), b.x, b.y))
+            return NPoint{};
+        const double l = Distance(a, b);
+        return l > 0.0 ? NPoint{(b.x - a.x) / l, (b.y - a.y) / l} : NPoint{};
+    };
+    for (size_t k = 0; k < curves.size(); ++k) {
+        const NSegment& s = *curves[k].chord;
+        if (k == c || Distance(p, s.p1) < kJoinTolerance || Distance(p, s.p2) < kJoinTolerance)
+            continue;
+        // A line, an arc or a circle lies within its size of its middle.
+        const vlapi::IDrawingObjectPtr obj = objectOf(k);
+        const double reach = std::max(Distance(s.p1, s.p2), Distance(s.p1, curves[k].middle)) + kJoinTolerance;
+        if (!obj || (IsThreePointCurve(obj) && (std::fabs(p.x - curves[k].middle.x) > reach ||
+                                                 std::fabs(p.y - curves[k].middle.y) > reach)))
+            continue;
+        const vlapi::ICurve2DPtr curve = obj->GetCurve();
+        double x = 0.0, y = 0.0, t = 0.0, distance = INFINITY;
+        if (!curve || !curve->GetNearestPoint(p.x, p.y, x, y, t, distance) || !(distance < kJoinTolerance))
+            continue;
+        const NPoint u = direction(curve), v = direction(curveOf(c));
+        const bool along = std::fabs(u.x * v.y - u.y * v.x) < 0.2 && (u.x != 0.0 || u.y != 0.0) && (v.x != 0.0 || v.y != 0.0);
+        return along ? EndPlace::AlongCurve : EndPlace::OnCurve;
+    }
+    return EndPlace::Free;
+}
+
 // A line from a point to itself (exports repeat vertices so) bounds nothing:
 // the host gives it no curve, and the outline closes over it.
 bool IsPointLine(const vlapi::IDrawingObjectPtr& obj)
@@ -346,6 +392,13 @@ std::wstring Unreadable(const vlapi::IDrawingObjectPtr& obj, const FileLayers* f
 }
 
 }  // namespace
+
+std::wstring Counted(size_t n, const wchar_t* one, const wchar_t* few, const wchar_t* many)
+{
+    const size_t tens = n % 100, units = n % 10;
+    const wchar_t* word = tens >= 11 && tens <= 14 ? many : units == 1 ? one : units >= 2 && units <= 4 ? few : many;
+    return std::to_wstring(n) + L" " + word;
+}
 
 void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers, std::wstring* hiddenCurves)
 {
@@ -422,6 +475,19 @@ void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers, std::ws
         PutOnLayer(objects[i], targets[i]);
 }
 
+std::wstring ClosedCurvesNotCut(const vlapi::IViewPtr& view, const FileLayers* fileLayers)
+{
+    Tally tally;
+    for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
+        if (obj->GetLayer() < 2 || !obj->IsGeometry())
+            continue;
+        const vlapi::ICurve2DPtr curve = obj->GetCurve();
+        if (curve && curve->IsClosed())
+            tally.Add(fileLayers, hostAccess::ReferenceOf(obj), obj->GetType());
+    }
+    return tally.Text();
+}
+
 std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view, FileLayers* fileLayers)
 {
     const vlapi::IDrawingContainerPtr container(view);
@@ -455,8 +521,9 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
         // Pieces no larger than a joint are not told apart by their ends: the joints take them.
         const bool pointSized = Distance(chord.chord->p1, chord.middle) < kJoinTolerance &&
                                 Distance(chord.chord->p2, chord.middle) < kJoinTolerance;
+        const bool threePoint = IsThreePointCurve(obj);
         const size_t first = pointSized ? PointGrid::kNone : keptStarts.FirstNear(chord.chord->p1, [&](size_t k) {
-            return SameCurve(kept[k], chord);
+            return threePoint && IsThreePointCurve(objects[k]) && SameCurve(kept[k], chord);
         });
         if (first != PointGrid::kNone) {
             doubled[first] = true;
@@ -475,17 +542,49 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     if (kept.empty())
         return NoOutline(container, fileLayers, firstCurve.has_value(), firstCurve.value_or(NPoint{}));
 
+    // A closed curve (a circle, a closed spline) is a ring of its own: two
+    // that start at one point are two rings, not one chain through it.
     std::vector<NSegmentPtr> chords;
-    for (const vrnApi::CurveChord& k : kept)
-        chords.push_back(k.chord);
     std::vector<NContourPtr> contours;
-    CreateContinuousContours(chords, contours);
+    for (const vrnApi::CurveChord& k : kept) {
+        if (k.chord->p1 == k.chord->p2 && Distance(k.chord->p1, k.middle) >= kJoinTolerance) {
+            contours.push_back(std::make_shared<NContour>());
+            contours.back()->AddSegment(k.chord);
+        } else {
+            chords.push_back(k.chord);
+        }
+    }
+    if (!contours.empty() && !chords.empty()) {
+        // In the order of their first curves, as the chains alone would stand.
+        std::unordered_map<const NSegment*, size_t> placeOf;  // of each chord in `kept`
+        placeOf.reserve(kept.size());
+        for (size_t k = 0; k < kept.size(); ++k)
+            placeOf.emplace(kept[k].chord.get(), k);
+        CreateContinuousContours(chords, contours);
+        std::vector<std::pair<size_t, NContourPtr>> ordered;
+        for (const NContourPtr& c : contours) {
+            size_t first = kept.size();
+            for (const NSegmentPtr& s : c->m_segments)
+                first = std::min(first, placeOf[s.get()]);
+            ordered.emplace_back(first, c);
+        }
+        std::stable_sort(ordered.begin(), ordered.end(), [](const auto& l, const auto& r) { return l.first < r.first; });
+        for (size_t i = 0; i < ordered.size(); ++i)
+            contours[i] = ordered[i].second;
+    } else {
+        CreateContinuousContours(chords, contours);
+    }
     // An open chain anywhere is the first thing to tell: the rings below are
     // only made of closed ones.
     for (const NContourPtr& contour : contours) {
-        if (!vrnApi::IsClosedChain(*contour))
-            return std::wstring(kOpenOutline) + L": " + OpenOutlineGap(contours) + L"; незамкнутые кривые: " +
-                   OpenCurves(doc, contours, fileLayers);
+        if (!vrnApi::IsClosedChain(*contour)) {
+            std::vector<size_t> open;
+            const std::wstring where = OpenOutlineGap(kept, contours, open, [&](const NPoint& p, size_t c) {
+                return PlaceOfEnd(doc, kept, p, c);
+            });
+            return std::wstring(kOpenOutline) + L": " + where + L"; незамкнутые кривые: " +
+                   OpenCurves(doc, kept, open, fileLayers);
+        }
     }
     std::vector<NPolygonPtr> rings;
     for (const NContourPtr& contour : contours) {

@@ -17,6 +17,13 @@ inline constexpr int kTextLayer = 1;
 // The line style of the cut outline (the host's main line).
 inline constexpr int kOutlineStyle = 1;
 
+// Why an outline cannot make a figure when the drawing holds none: the
+// start of the reason CheckOutline gives then.
+inline constexpr wchar_t kNoOutlineReason[] = L"нет замкнутого внешнего контура";
+
+// `n` with the word of its count: "1 отрезок", "2 отрезка", "5 отрезков".
+std::wstring Counted(size_t n, const wchar_t* one, const wchar_t* few, const wchar_t* many);
+
 // The name of the layer each object stood on in the file it was read from,
 // by the object's reference.
 using FileLayers = std::map<reference, std::wstring>;
@@ -31,6 +38,11 @@ using FileLayers = std::map<reference, std::wstring>;
 // «HOLES»"), empty when there were none.
 void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers = nullptr,
                     std::wstring* hiddenCurves = nullptr);
+
+// The closed curves of `view` in line styles other than the outline's (on
+// the layers SortOntoLayers gives them), which are not cut, by layer (that
+// `fileLayers` gives them) and kind; empty when there are none.
+std::wstring ClosedCurvesNotCut(const vlapi::IViewPtr& view, const FileLayers* fileLayers);
 
 // Why the outline on layer 0 of `view` cannot make a figure; empty when it
 // can. The first problem found is named, each at its place (a point, or

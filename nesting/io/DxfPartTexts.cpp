@@ -37,6 +37,44 @@ std::wstring Trimmed(const std::wstring& text)
     return text.substr(first, last - first);
 }
 
+// A character of a text as the marking reads it, one for one: the
+// full-width forms of ASCII (a text typed with an East Asian input) as
+// ASCII, square brackets of other scripts as "[" and "]", dashes and minus
+// signs as "-", the ideographic space as a blank.
+wchar_t Plain(wchar_t c)
+{
+    if (c >= 0xFF01 && c <= 0xFF5E)
+        return static_cast<wchar_t>(c - 0xFEE0);
+    switch (c) {
+    case 0x3010: case 0x3014: case 0x301A: case 0xFE47: return L'[';
+    case 0x3011: case 0x3015: case 0x301B: case 0xFE48: return L']';
+    case 0x2010: case 0x2011: case 0x2012: case 0x2013: case 0x2014: case 0x2015: case 0x2212: case 0xFE63:
+        return L'-';
+    case 0x3000: return L' ';
+    default: return c;
+    }
+}
+
+std::wstring Plain(std::wstring text)
+{
+    for (wchar_t& c : text)
+        c = Plain(c);
+    return text;
+}
+
+// A value less the quotes round it ("Ст3", «Ст3», „Ст3“, 'Ст3'), trimmed.
+std::wstring Unquoted(const std::wstring& value)
+{
+    static const std::pair<wchar_t, wchar_t> kQuotes[] = {
+        {L'"', L'"'}, {L'\'', L'\''}, {0xAB, 0xBB}, {0x201E, 0x201C}, {0x201C, 0x201D}, {0x2018, 0x2019}};
+    if (value.size() >= 2) {
+        for (const auto& [open, close] : kQuotes)
+            if (value.front() == open && value.back() == close)
+                return Trimmed(value.substr(1, value.size() - 2));
+    }
+    return value;
+}
+
 // Lower case of Latin and Cyrillic letters, whatever the locale.
 std::wstring Folded(std::wstring text)
 {
@@ -73,32 +111,38 @@ bool IsKeyLetter(wchar_t c)
 // brackets inside), both trimmed; none for any other text.
 std::optional<std::pair<std::wstring, std::wstring>> SplitBracketText(const std::wstring& item)
 {
-    const std::wstring text = Trimmed(item);
+    const std::wstring text = Trimmed(Plain(item));
     if (text.size() < 2 || text.front() != L'[' || text.back() != L']')
         return std::nullopt;
     const std::wstring body = text.substr(1, text.size() - 2);
     const size_t sep = body.find_first_of(L"=:");
     if (sep == std::wstring::npos || body.find_first_of(L"[]") != std::wstring::npos)
         return std::nullopt;
-    return std::pair{Trimmed(body.substr(0, sep)), Trimmed(body.substr(sep + 1))};
+    return std::pair{Trimmed(body.substr(0, sep)), Unquoted(Trimmed(body.substr(sep + 1)))};
 }
 
-// The bracketed items of a line, wherever they stand in it: each "[" up to
-// the next "]" with no "[" between.
-std::vector<std::wstring> BracketItems(const std::wstring& line)
+// The bracketed items of a line, wherever they stand in it (brackets of
+// other scripts too), as they stand: each "[" up to the next "]" with no
+// "[" between. `unclosed` gets what follows the last "[" that no "]"
+// closes (empty when there is none).
+std::vector<std::wstring> BracketItems(const std::wstring& line, std::wstring& unclosed)
 {
+    const std::wstring plain = Plain(line);
     std::vector<std::wstring> items;
-    size_t open = line.find(L'[');
+    unclosed.clear();
+    size_t open = plain.find(L'[');
     while (open != std::wstring::npos) {
-        const size_t next = line.find_first_of(L"[]", open + 1);
-        if (next == std::wstring::npos)
+        const size_t next = plain.find_first_of(L"[]", open + 1);
+        if (next == std::wstring::npos) {
+            unclosed = Trimmed(line.substr(open));
             break;
-        if (line[next] == L'[') {
+        }
+        if (plain[next] == L'[') {
             open = next;
             continue;
         }
         items.push_back(line.substr(open, next - open + 1));
-        open = line.find(L'[', next + 1);
+        open = plain.find(L'[', next + 1);
     }
     return items;
 }
@@ -141,7 +185,7 @@ std::optional<BracketText> ReadBracketText(const std::wstring& item)
 
 std::optional<double> ReadThickness(const std::wstring& text)
 {
-    const std::wstring number = WithoutUnit(Trimmed(text), {L"мм", L"mm"});
+    const std::wstring number = WithoutUnit(Trimmed(text), {L"мм.", L"мм", L"mm"});
     size_t used = 0;
     const std::optional<double> value = numbertext::LeadingDouble(number, &used);
     if (!value || used != number.size() || !(*value >= kLeastThickness && *value <= kMostThickness))
@@ -151,7 +195,12 @@ std::optional<double> ReadThickness(const std::wstring& text)
 
 std::optional<int32_t> ReadCount(const std::wstring& text)
 {
-    const std::wstring number = WithoutUnit(Trimmed(text), {L"шт.", L"шт", L"pcs"});
+    std::wstring number = WithoutUnit(Trimmed(text), {L"шт.", L"шт", L"pcs.", L"pcs"});
+    // A whole number written with decimals that are all zeros ("4.0", "4,00").
+    const size_t point = number.find_first_of(L".,");
+    if (point != std::wstring::npos && point + 1 < number.size() &&
+        number.find_first_not_of(L'0', point + 1) == std::wstring::npos)
+        number.erase(point);
     size_t used = 0;
     const std::optional<int64_t> value = numbertext::LeadingInteger(number, &used);
     if (!value || used != number.size() || *value < 1 || *value > kMostCount)
@@ -168,8 +217,14 @@ void PartValues::Read(const std::wstring& text)
             end = text.size();
         const std::wstring line = text.substr(start, end - start);
         start = end + 1;
-        for (const std::wstring& item : BracketItems(line))
+        std::wstring rest;
+        for (const std::wstring& item : BracketItems(line, rest))
             ReadItem(item);
+        // A marking cut short (its value in another text, or its "]" left
+        // out) is named, so that what it gives is not lost unsaid.
+        if (const auto parts = SplitBracketText(rest + L"]");
+            parts && (ReadBracketText(rest + L"]") || LooksLikeKey(parts->first)))
+            unclosed.push_back(rest);
     }
 }
 

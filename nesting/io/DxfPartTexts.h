@@ -23,7 +23,9 @@ struct BracketText {
 
 // The key and value of one bracketed item ("[Кол-во=4]"); none when the
 // item is not wholly in square brackets, holds no "=" or ":", or names no
-// key of the table.
+// key of the table. Full-width forms ("［Кол-во＝4］"), brackets of other
+// scripts and dashes other than "-" read as their plain forms; quotes round
+// the value go.
 std::optional<BracketText> ReadBracketText(const std::wstring& item);
 
 // What the texts of one drawing give, and the bracketed items that give
@@ -36,6 +38,9 @@ struct PartValues {
     // Items that look like marking but name no key of the table ("[Цвет=красный]",
     // or a key whose letters were read in a wrong code page), as they stand.
     std::vector<std::wstring> unknown;
+    // Items whose "[" no "]" closes in their line, from the "[" on, as they
+    // stand ("[Кол-во=", a marking split between two texts).
+    std::vector<std::wstring> unclosed;
     // Keys given different values: the items as they stand, the one taken first.
     struct Conflict {
         PartKey key;
@@ -61,11 +66,11 @@ private:
 };
 
 // A thickness text: a decimal number (point or comma) from kLeastThickness
-// to kMostThickness, an optional unit "мм" or "mm". A count text: a whole
-// number from 1 to kMostCount, an optional "шт" or "pcs". None for anything
-// else. No sheet is thinner than kLeastThickness, and thicknesses a
-// thousandth apart are one where parts are matched to sheets: a thickness
-// nearer 0 would be read as none.
+// to kMostThickness, an optional unit "мм" ("мм.") or "mm". A count text: a whole
+// number from 1 to kMostCount (decimals of zeros allowed: "4.0"), an
+// optional "шт" or "pcs". None for anything else. No sheet is thinner than
+// kLeastThickness, and thicknesses a thousandth apart are one where parts
+// are matched to sheets: a thickness nearer 0 would be read as none.
 inline constexpr double kLeastThickness = 0.01;  // mm
 inline constexpr double kMostThickness = 500.0;  // mm
 inline constexpr int32_t kMostCount = 1'000'000'000;

@@ -6,11 +6,15 @@
 #include "host/VarnelAPI.h"
 #include "io/DxfPartDrawing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <numeric>
+#include <optional>
 #include <span>
+#include <unordered_set>
 
 namespace dxfimport {
 namespace {
@@ -276,29 +280,141 @@ void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingC
     curves = std::move(kept);
 }
 
-std::wstring OpenOutlineGap(const std::vector<NContourPtr>& chains)
+std::wstring OpenOutlineGap(const std::vector<vrnApi::CurveChord>& curves, const std::vector<NContourPtr>& chains,
+                            std::vector<size_t>& open, const EndPlaceOf& placeOf)
 {
-    std::vector<NPoint> free;
+    open.clear();
+    // The points where curve ends meet (ends within the point tolerance, as
+    // the chains join them), and the curve ends at each.
+    PointGrid filed(EPS);
+    std::vector<NPoint> nodes;
+    std::vector<std::vector<size_t>> at;  // curve ends (2c, 2c + 1) at each point
+    std::vector<size_t> nodeOf(2 * curves.size());
+    for (size_t e = 0; e < 2 * curves.size(); ++e) {
+        const NPoint& p = e % 2 ? curves[e / 2].chord->p2 : curves[e / 2].chord->p1;
+        size_t node = filed.FirstNear(p, [&](size_t n) { return nodes[n] == p; });
+        if (node == PointGrid::kNone) {
+            node = nodes.size();
+            nodes.push_back(p);
+            at.emplace_back();
+            filed.Add(p, node);
+        }
+        nodeOf[e] = node;
+        at[node].push_back(e);
+    }
+    const auto isFree = [&](size_t node) { return at[node].size() == 1; };
+
+    // The free end to tell of: the first open chain's last end, or its first,
+    // or another free end; none when every point joins two curves or more.
+    std::optional<size_t> from;
     for (const NContourPtr& chain : chains) {
-        if (!chain->m_segments.empty() && !vrnApi::IsClosedChain(*chain)) {
-            free.push_back(chain->m_segments.front()->p1);
-            free.push_back(chain->m_segments.back()->p2);
+        if (from || chain->m_segments.empty() || vrnApi::IsClosedChain(*chain))
+            continue;
+        for (const NPoint& p : {chain->m_segments.back()->p2, chain->m_segments.front()->p1}) {
+            const size_t node = filed.FirstNear(p, [&](size_t n) { return nodes[n] == p; });
+            if (!from && node != PointGrid::kNone && isFree(node))
+                from = node;
         }
     }
-    if (free.empty())
+    for (size_t n = 0; n < nodes.size() && !from; ++n)
+        if (isFree(n))
+            from = n;
+
+    // The curves from each free end on to where the outline branches or to
+    // another free end: they leave it open.
+    std::vector<bool> walked(curves.size(), false);
+    const auto walk = [&](size_t node, std::vector<size_t>& path) {
+        size_t end = at[node].front();
+        while (!walked[end / 2]) {
+            walked[end / 2] = true;
+            path.push_back(end / 2);
+            node = nodeOf[end ^ 1];
+            if (at[node].size() != 2)
+                break;
+            end = at[node][0] / 2 == end / 2 ? at[node][1] : at[node][0];
+        }
+        return node;
+    };
+    std::optional<size_t> to;  // where the path of `from` ends
+    std::vector<size_t> path;  // of `from`
+    if (from)
+        to = walk(*from, path);
+    open = path;
+    for (size_t n = 0; n < nodes.size(); ++n) {
+        if (isFree(n) && !walked[at[n].front() / 2])
+            walk(n, open);
+    }
+    if (!from) {
+        // Every point joins two curves or more, yet a chain stays open.
+        for (const NContourPtr& chain : chains) {
+            if (chain->m_segments.empty() || vrnApi::IsClosedChain(*chain))
+                continue;
+            const std::unordered_set<const NSegment*> inChain = [&] {
+                std::unordered_set<const NSegment*> set;
+                for (const NSegmentPtr& segment : chain->m_segments)
+                    set.insert(segment.get());
+                return set;
+            }();
+            for (size_t c = 0; c < curves.size(); ++c)
+                if (inChain.count(curves[c].chord.get()))
+                    open.push_back(c);
+            return L"контур ветвится в точке " + PointText(chain->m_segments.back()->p2);
+        }
         return {};
-    // The first open chain's last end, and the nearest other free end.
-    const NPoint& end = free[1];
-    size_t nearest = 0;
-    for (size_t k = 2; k < free.size(); ++k)
-        if (Distance(free[k], end) < Distance(free[nearest], end))
-            nearest = k;
+    }
+
+    const NPoint end = nodes[*from];
+    const auto place = [&](size_t node) {
+        return placeOf ? placeOf(nodes[node], at[node].front() / 2) : EndPlace::Free;
+    };
+    // A curve that runs on along another from its free end: the two share
+    // part of their way (two ellipses or splines, which stay two curves).
+    if (place(*from) == EndPlace::AlongCurve)
+        return L"кривая у точки " + PointText(end) + L" идёт по другой кривой лишь частью своего пути (два эллипса "
+               L"или сплайна, лежащие друг на друге так, остаются двумя кривыми)";
+    // The free ends told of that stand on another curve, not at its end (a T).
+    const auto onCurves = [&](std::initializer_list<size_t> ends) {
+        std::vector<NPoint> on;
+        for (size_t n : ends)
+            if (place(n) != EndPlace::Free)
+                on.push_back(nodes[n]);
+        if (on.size() == 1)
+            return L"; конец в точке " + PointText(on[0]) + L" лежит посреди другой кривой";
+        if (on.size() == 2)
+            return L"; концы в точках " + PointText(on[0]) + L" и " + PointText(on[1]) + L" лежат посреди других кривых";
+        return std::wstring();
+    };
+    std::optional<size_t> nearest;  // the other free end nearest to it
+    for (size_t n = 0; n < nodes.size(); ++n)
+        if (n != *from && isFree(n) && (!nearest || Distance(nodes[n], end) < Distance(nodes[*nearest], end)))
+            nearest = n;
     // Free ends nearer than a joint are joined unless a third one is as near:
     // the chains branch there rather than leave a gap.
-    if (Distance(free[nearest], end) < kJoinTolerance)
+    if (nearest && Distance(nodes[*nearest], end) < kJoinTolerance)
         return L"контур ветвится в точке " + PointText(end);
-    return L"разрыв " + Number(Distance(free[nearest], end), 4) + L" мм между точками " + PointText(end) + L" и " +
-           PointText(free[nearest]);
+    // A tail: curves that leave the outline where it branches and end free.
+    if (at[*to].size() > 2)
+        return L"контур ветвится в точке " + PointText(nodes[*to]) + L": кривые от неё до точки " + PointText(end) +
+               L" никуда не ведут" + onCurves({*from});
+    // Straight curves from one free end to the other, the nearest: closing them
+    // would draw them again; they bound nothing.
+    const NPoint& other = nodes[*to];
+    const auto offLine = [&](const NPoint& p) {
+        const double l = Distance(end, other);
+        return l > 0.0 ? std::fabs((other.x - end.x) * (p.y - end.y) - (other.y - end.y) * (p.x - end.x)) / l
+                       : Distance(p, end);
+    };
+    const bool straight = std::all_of(path.begin(), path.end(), [&](size_t c) {
+        return offLine(curves[c].chord->p1) < kJoinTolerance && offLine(curves[c].chord->p2) < kJoinTolerance &&
+               offLine(curves[c].middle) < kJoinTolerance;
+    });
+    if (nearest && *nearest == *to && straight)
+        return L"кривые от точки " + PointText(end) + L" до точки " + PointText(other) +
+               L" ничего не ограничивают: их концы не соединены с концами других кривых" + onCurves({*from, *to});
+    if (!nearest)
+        return {};
+    return L"разрыв " + Number(Distance(nodes[*nearest], end), 4) + L" мм между точками " + PointText(end) + L" и " +
+           PointText(nodes[*nearest]) + onCurves({*from, *nearest});
 }
 
 }  // namespace dxfimport

@@ -43,6 +43,10 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
         {L"[КОЛ-ВО=4]", true, PartKey::Count, L"4"},
         {L"[Qty: 7 pcs]", true, PartKey::Count, L"7 pcs"},
         {L"[Material=AISI 304/08Х18Н10]", true, PartKey::Material, L"AISI 304/08Х18Н10"},
+        // Typed in other scripts' forms: full width, other square brackets, a dash for the hyphen; quoted.
+        {L"［Кол-во＝4］", true, PartKey::Count, L"4"},
+        {L"【Кол–во: 4】", true, PartKey::Count, L"4"},
+        {L"[Материал=«Ст3»]", true, PartKey::Material, L"Ст3"},
         {L"Деталь [Ст3]", false, {}, {}},          // not wholly in brackets
         {L"[Ст3]", false, {}, {}},                 // no key
         {L"[Цвет=красный]", false, {}, {}},        // a key of no meaning here
@@ -62,11 +66,14 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
     EXPECT_EQ(dxfimport::ReadThickness(L"500 мм"), 500.0);
     EXPECT_EQ(dxfimport::ReadThickness(L".5"), 0.5);
     EXPECT_EQ(dxfimport::ReadThickness(L"0,01"), 0.01);
+    EXPECT_EQ(dxfimport::ReadThickness(L"2 мм."), 2.0);
     for (const wchar_t* bad : {L"0", L"-2", L"abc", L"2 5", L"1e999", L"", L"1e300", L"500,5", L"0.001", L"1e-300"})
         EXPECT_FALSE(dxfimport::ReadThickness(bad)) << vlhost::Host::Utf8(bad);
     EXPECT_EQ(dxfimport::ReadCount(L"4 шт"), 4);
+    EXPECT_EQ(dxfimport::ReadCount(L"4.0"), 4);
+    EXPECT_EQ(dxfimport::ReadCount(L"04,00 шт"), 4);
     EXPECT_EQ(dxfimport::ReadCount(L"1000000000"), 1000000000);
-    for (const wchar_t* bad : {L"0", L"2.5", L"2,5", L"99999999999", L"2147483647", L"1000000001", L"x"})
+    for (const wchar_t* bad : {L"0", L"2.5", L"2,5", L"4.01", L"4.", L"99999999999", L"2147483647", L"1000000001", L"x"})
         EXPECT_FALSE(dxfimport::ReadCount(bad)) << vlhost::Host::Utf8(bad);
 
     dxfimport::PartValues values;
@@ -107,6 +114,14 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
         EXPECT_EQ(read.material, r.material);
         EXPECT_EQ(read.conflicts.size(), r.conflicts);
     }
+    // A marking cut short (its value in another text) is named; a bracket that opens no marking is not.
+    dxfimport::PartValues split;
+    split.Read(L"[Кол-во=");
+    split.Read(L"4]");
+    split.Read(L"Масштаб [1:2");
+    EXPECT_EQ(split.count, std::nullopt);
+    EXPECT_EQ(split.unclosed, std::vector<std::wstring>{L"[Кол-во="});
+
     FileMetaParams entry{L"x.dxf", L"Ст3", 2, 1.0};
     values.FillEntry(entry);
     EXPECT_EQ(entry.m_material, L"Ст3");  // no material text: the entry keeps its own
@@ -423,7 +438,8 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         // Curves of nothing at the drawing's tolerance: a circle of a radius
         // no curve has is left out and named, arcs of round-off within a
         // joint are points as point lines are, a spline that breaks apart at
-        // a repeated knot is left out and named, a slit is named where it is.
+        // a repeated knot is left out and named, a slit thinner than a joint
+        // has its sides as one line, named as bounding nothing.
         {"hole_of_radius_1e-300", dxftext::File({{"ENTITIES", square + Circle("50", "50", 1e-300)}}), nullptr, 10000,
          leftOut + L"дуги и окружности без радиуса — 1 (окружность на слое «0» у (50; 50))"},
         {"arcs_of_round_off", dxftext::File({{"ENTITIES", square + Arc(50, 50, 1e-9, 0, 90) + Arc(50, 50, 10, 0, 1e-7)}}),
@@ -434,7 +450,7 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
          nullptr, 10000, leftOut + L"сплайны, разорванные на кратном узле — 1 (сплайн на слое «0» у (40; 40))"},
         {"slit_thinner_than_a_joint",
          dxftext::File({{"ENTITIES", square + Polyline({{40, 50}, {60, 50}, {60, 50.001}, {40, 50.001}}, true)}}),
-         L"контур без площади у точки (40; 50)", 0},
+         L"незамкнутый контур: кривые от точки (60; 50) до точки (40; 50) ничего не ограничивают", 0},
         // Reader oddities: nothing after EOF is read; a block defined twice is
         // left out as ambiguous; "0x32" is no DXF number.
         {"hole_after_eof",
@@ -475,7 +491,7 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         // An unreadable file: one reason, in the run's message.
         {"binary", std::string("AutoCAD Binary DXF\r\n\x1a\0\0\0SECTION", 30), L"файл не прочитан как DXF: это двоичный DXF", 0},
         {"sections_damaged", "0\nSECTION\n2\nENTITIES\n0\nSECTION\n0\nENDSEC\n0\nENDSEC\n0\nEOF\n",
-         L"файл не прочитан как DXF: секции файла повреждены", 0},
+         L"файл не прочитан как DXF: секции файла повреждены: в строке 5 секция начата внутри секции из строки 1", 0},
         {"closed_fit_spline",
          dxftext::File({{"ENTITIES", FitSpline({{0, 0}, {60, 0}, {100, 30}, {60, 60}, {0, 60}, {-20, 30}}, true)}}), nullptr,
          6556.3},
@@ -563,13 +579,25 @@ TEST_F(DxfImportTest, CurvesLyingOnOneAnotherAreOneCurve)
         {"edge_in_pieces_over_one_line", plate + Line(0, 0, 40, 0) + Line(40, 0, 70, 0) + Line(70, 0, 100, 0), 1, 10000},
         {"hole_along_the_edge_and_a_hole_twice", plate + Square(80, 40, 20) + circle + Arc(60, 50, 10, 0, 180) +
                                                      Arc(60, 50, 10, 180, 0), 3, 10000 - 400 - 100 * pi},
+        {"hole_three_times", plate + circle + bulges + Arc(60, 50, 10, 45, 135) + Arc(60, 50, 10, 135, 225) +
+                                 Arc(60, 50, 10, 225, 315) + Arc(60, 50, 10, 315, 45), 2, hole},
+        {"circle_under_a_turned_ellipse_of_ratio_1",
+         plate + circle + Groups{{0, "ELLIPSE"}, {8, "0"}, {10, "60"}, {20, "50"}, {11, Num(10 * std::cos(0.7))},
+                                 {21, Num(10 * std::sin(0.7))}, {40, "1"}, {41, "0"}, {42, Num(2 * pi)}}, 2, hole},
+        {"hole_in_a_block_turned_over_and_drawn", plate + circle + Groups{{0, "INSERT"}, {8, "0"}, {2, "HOLE"},
+                                                                          {10, "65"}, {20, "50"}, {41, "-1"}}, 2, hole},
+        // Nearer than a joint is one curve: a hole 0.0002 mm wider, an outline 0.0008 mm off.
+        {"hole_twice_0.0002_apart", plate + circle + Circle("60", "50", 10.0002), 2, hole},
+        {"arcs_0.0008_outside_a_circle", plate + circle + Arc(60, 50, 10.0008, 0, 180) + Arc(60, 50, 10.0008, 180, 0), 2,
+         hole},
+        {"outline_twice_0.0008_apart", plate + Square(0.0008, 0.0008, 100) + circle, 2, hole},
     };
     struct File {
         std::string name, bytes;
     };
     std::vector<File> files;
     for (const auto& c : cases)
-        files.push_back({c.name, dxftext::File({{"ENTITIES", c.entities}})});
+        files.push_back({c.name, dxftext::File({{"BLOCKS", Block("HOLE", Circle("5", "0", 10))}, {"ENTITIES", c.entities}})});
     const auto [entries, closing] = ImportCases(files);
     EXPECT_EQ(closing, L"");
     NestingModel model;
@@ -617,6 +645,18 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
         return g;
     };
     const Groups plate = Square(0, 0, 100);
+    // A round hole, and a closed spline through `n` points of it.
+    const Groups hole = Circle("60", "50", 10);
+    const auto fitted = [](int n) {
+        std::vector<std::pair<double, double>> points;
+        for (int k = 0; k <= n; ++k)
+            points.emplace_back(60 + 10 * std::cos(2 * std::numbers::pi * k / n), 50 + 10 * std::sin(2 * std::numbers::pi * k / n));
+        return FitSpline(points, true);
+    };
+    // An arc of the ellipse 40 × 20 about (50, 50) between two parameters.
+    const auto halfway = [](const char* from, const char* to) {
+        return Groups{{0, "ELLIPSE"}, {8, "0"}, {10, "50"}, {20, "50"}, {11, "20"}, {21, "0"}, {40, "0.5"}, {41, from}, {42, to}};
+    };
     const std::wstring lacks = L"деталь импортирована, но кривые на выключенных или замороженных слоях не импортированы: ";
     const struct {
         const char* name;
@@ -648,15 +688,63 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
          L"деталь больше 1000000 мм: 1000000.5 × 10 мм", 0},
         {"farther_than_a_sheet", dxftext::File({{"ENTITIES", Square(999999990.5, -5, 10)}}),
          L"деталь дальше 1000000000 мм от начала координат: у точки (1000000000.5; -5)", 0},
-        {"smaller_than_a_part", dxftext::File({{"ENTITIES", Square(0, 0, 0.0099999)}}), L"деталь меньше 0.01 мм: 0.0099999 × 0.0099999 мм", 0},
+        {"smaller_than_a_part", dxftext::File({{"ENTITIES", Square(0, 0, 0.0099999)}}),
+         L"деталь меньше 0.01 мм: 0.0099999 × 0.0099999 мм у точки (0; 0)", 0},
+        {"stray_line_far_off", dxftext::File({{"ENTITIES", plate + Line(5e6, 0, 5e6 + 1, 0)}}),
+         L"деталь больше 1000000 мм: 5000001 × 100 мм от точки (0; 0) до точки (5000001; 100)", 0},
+        // Open curves as they are: a line across the part, or one from a
+        // corner, is no gap; a gap is one.
+        {"divided_by_a_line", dxftext::File({{"ENTITIES", plate + Line(50, 0, 50, 100)}}),
+         L"незамкнутый контур: кривые от точки (50; 100) до точки (50; 0) ничего не ограничивают: их концы не соединены с "
+         L"концами других кривых; концы в точках (50; 100) и (50; 0) лежат посреди других кривых; незамкнутые кривые: "
+         L"1 отрезок на слое «0»", 0},
+        {"line_from_a_corner", dxftext::File({{"ENTITIES", plate + Line(0, 0, 50, 50)}}),
+         L"незамкнутый контур: контур ветвится в точке (0; 0): кривые от неё до точки (50; 50) никуда не ведут; "
+         L"незамкнутые кривые: 1 отрезок на слое «0»", 0},
+        // A hole drawn again as a spline through points of it that parts from
+        // it between them (0.0045 mm, 12 points; 15 mm, 4 points) is another curve.
+        {"circle_and_a_spline_fitted_through_12_of_its_points", dxftext::File({{"ENTITIES", plate + hole + fitted(12)}}),
+         L"контуры пересекаются в точке (", 0},
+        {"circle_and_a_tall_spline_through_4_of_its_points",
+         dxftext::File({{"ENTITIES", plate + hole + FitSpline({{70, 50}, {60, 75}, {50, 50}, {60, 25}, {70, 50}}, true)}}),
+         L"контур внутри отверстия: контур у точки (50; 50)", 0},
+        {"elliptic_arcs_sharing_part_of_their_way",
+         dxftext::File({{"ENTITIES", plate + halfway("0", "4") + halfway("3", "6.283185307179586")}}),
+         L"незамкнутый контур: кривая у точки (36.9271; 42.432) идёт по другой кривой лишь частью своего пути", 0},
+        {"u_of_lines", dxftext::File({{"ENTITIES", Line(0, 100, 0, 0) + Line(0, 0, 100, 0) + Line(100, 0, 100, 100)}}),
+         L"незамкнутый контур: разрыв 100 мм между точками (100; 100) и (0; 100); незамкнутые кривые: 3 отрезка", 0},
+        // The outline drawn only in paper space (a layout), named there.
+        {"outline_in_paper_space",
+         dxftext::File({{"ENTITIES", Groups{{0, "LWPOLYLINE"}, {67, "1"}, {8, "0"}, {90, "4"}, {70, "1"}, {10, "0"}, {20, "0"},
+                                            {10, "100"}, {20, "0"}, {10, "100"}, {20, "100"}, {10, "0"}, {20, "100"}}}}),
+         L"нет замкнутого внешнего контура: в чертеже нет видимых кривых; в пространстве листа, которое не импортируется: "
+         L"1 полилиния (первая кривая у точки (0; 0))", 0},
         // Kept with their place named: an object of no type name; holes on
         // layers off and frozen (the frozen one named in another letter case).
         {"object_of_no_type", dxftext::File({{"ENTITIES", plate + Groups{{0, ""}, {8, "0"}, {10, "5"}, {20, "5"}}}}), nullptr, 10000,
          L"деталь импортирована, но при чтении пропущено: объекты без имени типа, которые не импортируются — 1 "
          L"(объект без имени типа на слое «0» у (5; 5))"},
+        // Holes not drawn: an invisible circle; one drawn in a dashed line, which is not cut.
+        {"invisible_hole", dxftext::File({{"ENTITIES", plate + Circle("50", "50", 10, {{60, "1"}})}}), nullptr, 10000,
+         L"деталь импортирована, но при чтении пропущено: невидимые объекты, которые не импортируются — 1 (окружность "
+         L"на слое «0» у (50; 50))"},
+        {"dashed_hole", dxftext::File({{"ENTITIES", plate + Circle("50", "50", 10, {{6, "DASHED"}})}}), nullptr, 10000,
+         L"деталь импортирована, но замкнутые кривые не основной (сплошной) линии не режутся: 1 окружность на слое «0»"},
         {"holes_on_hidden_layers", dxftext::File({{"TABLES", layers({{"OFF", "2"}, {"FROZEN", "1"}})},
                                          {"ENTITIES", plate + Circle("30", "30", 5, {{8, "OFF"}}) + Circle("70", "70", 5, {{8, "frozen"}})}}),
          nullptr, 10000, lacks + L"1 окружность на слое «OFF», 1 окружность на слое «frozen»"},
+        // A block copy on a frozen layer hides its objects on other layers too;
+        // a frozen layer 0 hides its own.
+        {"hole_in_a_copy_on_a_frozen_layer",
+         dxftext::File({{"TABLES", layers({{"F", "1"}, {"V", "0"}})},
+                        {"BLOCKS", Block("H", {{0, "CIRCLE"}, {8, "V"}, {10, "0"}, {20, "0"}, {40, "10"}})},
+                        {"ENTITIES", plate + Groups{{0, "INSERT"}, {8, "F"}, {2, "H"}, {10, "50"}, {20, "50"}}}}),
+         nullptr, 10000, lacks + L"1 окружность на слое «F»"},
+        {"hole_on_a_frozen_layer_0",
+         dxftext::File({{"TABLES", layers({{"0", "1"}, {"V", "0"}})},
+                        {"ENTITIES", Line(0, 0, 100, 0, "V") + Line(100, 0, 100, 100, "V") + Line(100, 100, 0, 100, "V") +
+                                         Line(0, 100, 0, 0, "V") + Circle("50", "50", 10)}}),
+         nullptr, 10000, lacks + L"1 окружность на слое «0»"},
         // Pieces shorter than a joint make an outline; pieces a hair apart join.
         {"pieces_of_0.00006", dxftext::File({{"ENTITIES", pieces(0.12, 0.00006, 0)}}), nullptr, 0.0144},
         {"pieces_with_gaps_of_0.00006", dxftext::File({{"ENTITIES", pieces(100, 1.24, 0.00006)}}), nullptr, 10000},
@@ -724,9 +812,10 @@ TEST_F(DxfImportTest, PartsOfSizesNoSheetHoldsAreRefusedWithTheirSize)
 
 // A file whose header names a Western code page (or none) but whose texts are
 // Russian in cp1251 has its marking read as cp1251, and said so; German texts
-// stay as they are. A bracketed "key=value" of no known key is named, so that
-// a count or material not taken is never silent.
-TEST_F(DxfImportTest, MarkingInAWrongCodePageIsReadOrNamed)
+// stay as they are. A bracketed "key=value" of no known key, or one cut
+// short, is named, so that a count or material not taken is never silent;
+// the formatting codes of an MTEXT take nothing of its text with them.
+TEST_F(DxfImportTest, MarkingInAWrongCodePageOrAmongCodesIsReadOrNamed)
 {
     using namespace dxftext;
     const auto file = [](const char* codePage, const std::string& texts) {
@@ -734,6 +823,10 @@ TEST_F(DxfImportTest, MarkingInAWrongCodePageIsReadOrNamed)
         if (*codePage)
             header = header + Groups{{9, "$DWGCODEPAGE"}, {3, codePage}};
         return dxftext::File({{"HEADER", header}, {"ENTITIES", Square(0, 0, 100) + Text(10, 10, texts, "MTEXT")}});
+    };
+    const auto attribute = [](const char* flags) {  // of the value "[Qty=4]", or 7 when not constant
+        return Groups{{0, "ATTDEF"}, {8, "0"}, {10, "0"}, {20, "0"}, {40, "2.5"}, {1, *flags == '2' ? "[Qty=4]" : "[Qty=7]"},
+                      {3, "Qty"}, {2, "QTY"}, {70, flags}, {73, "0"}, {74, "2"}};
     };
     const std::string count5 = "[\xCA\xEE\xEB-\xE2\xEE=5]";                       // "[Кол-во=5]" in cp1251
     const std::string steel = "[\xCC\xE0\xF2\xE5\xF0\xE8\xE0\xEB=\xD1\xF2" "3]";  // "[Материал=Ст3]"
@@ -758,6 +851,16 @@ TEST_F(DxfImportTest, MarkingInAWrongCodePageIsReadOrNamed)
         {"count_in_1251_said_1250", file("ANSI_1250", count5), 1, L"", unknown + L"[Ęîë-âî=5]" + keys},
         {"unknown_keys", file("ANSI_1252", "[Mat\xE9riau=Acier]\\P[Color: red]"), 1, L"",
          unknown + L"[Matériau=Acier]" + keys + L"\n" + unknown + L"[Color: red]" + keys},  // a line each
+        // Formatting codes round the marking, codes of no meaning kept as text; a marking split between lines.
+        {"marking_among_mtext_codes", file("", "\\pxqc;{\\fArial|b0;[Материал=Ст3]}\\n[Qty=4]"), 4, L"Ст3", L""},
+        // A constant attribute of a block is drawn in every copy; a variable one's default is not.
+        {"count_in_a_constant_attribute",
+         dxftext::File({{"BLOCKS", Block("TAG", attribute("2")) + Block("VAR", attribute("0"))},
+                        {"ENTITIES", Square(0, 0, 100) + Insert("TAG", 10, 10) + Insert("VAR", 10, 30)}}),
+         4, L"", L""},
+        {"marking_split_between_lines", file("", "[Qty=\\P4]"), 1, L"",
+         L"маркировка без закрывающей скобки не прочитана: «[Qty=»: деталь импортирована с количеством 1, без толщины, "
+         L"без материала"},
     };
     const auto [entries, closing] = ImportCases(cases);
     for (size_t i = 0; i < std::size(cases); ++i) {

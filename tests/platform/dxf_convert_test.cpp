@@ -294,9 +294,9 @@ INSTANTIATE_TEST_SUITE_P(
     Dxf, AwkwardDxfTest,
     ::testing::Values(Awkward{"r12", {{vlapi::vlDrPolyLine, 1}, {vlapi::vlDrContour, 1}, {vlapi::vlDrDrawText, 1}},
                               L"Деталь [Ст3] [2] [5 шт]", 0},
-                      Awkward{"r2000", kWritten, L"Первая строка\nВторая строка", 100},
-                      Awkward{"r2018", kWritten, L"Первая строка\nВторая строка", 1000},
-                      Awkward{"crlf", kWritten, L"Первая строка\nВторая строка", 100}),
+                      Awkward{"r2000", kWritten, L"Первая строка\nВторая строка\n[Кол-во=4]\\n[Толщина=3]", 100},
+                      Awkward{"r2018", kWritten, L"Первая строка\nВторая строка\n[Кол-во=4]\\n[Толщина=3]", 1000},
+                      Awkward{"crlf", kWritten, L"Первая строка\nВторая строка\n[Кол-во=4]\\n[Толщина=3]", 100}),
     [](const ::testing::TestParamInfo<Awkward>& info) { return std::string(info.param.kind); });
 
 // Files that cannot be read: one message naming the file, nothing written.

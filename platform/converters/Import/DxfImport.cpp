@@ -118,6 +118,7 @@ struct LayerR {
   int color = 7;
   int color24 = -1;
   bool visible = true;
+  bool frozen = false;  // hides, besides its own objects, the block copies that stand on it
   std::string linetype = "CONTINUOUS";
 };
 
@@ -135,6 +136,7 @@ class Reader : public DL_CreationAdapter {
     layer.color = std::abs(a.getColor());
     layer.color24 = a.getColor24();
     layer.visible = a.getColor() >= 0 && !data.off && !(data.flags & 1);
+    layer.frozen = (data.flags & 1) != 0;
     if (!a.getLinetype().empty()) layer.linetype = a.getLinetype();
     layers.emplace_back(data.name, layer);
   }
@@ -469,7 +471,16 @@ class Builder {
     // ellipses and splines are given in world coordinates.
     flipped_ = r.attributes.flipped;
     const std::size_t refused = refused_;
-    std::visit([&](const auto& item) { From(item, m, local, layer, linetype, path); }, r.item);
+    // A block copy on a frozen layer is not drawn, whatever layers its
+    // objects stand on: they take its layer, and are hidden with it.
+    const std::uint32_t drawnOn = frozenCopy_ ? *frozenCopy_ : layer;
+    const std::optional<std::uint32_t> outerFrozen = frozenCopy_;
+    if (!frozenCopy_ && std::holds_alternative<std::unique_ptr<DL_InsertData>>(r.item)) {
+      const auto found = layers_.find(reader_.names.Name(layer));
+      if (found != layers_.end() && found->second.frozen) frozenCopy_ = layer;
+    }
+    std::visit([&](const auto& item) { From(item, m, local, drawnOn, linetype, path); }, r.item);
+    frozenCopy_ = outerFrozen;
     here_ = &here;
     if (path.empty() && refused_ > refused) Drop(kCutShort);
     here_ = outer;
@@ -533,7 +544,7 @@ class Builder {
       const std::string& text = (*m)->data.text;
       std::size_t lines = 1;
       for (std::size_t at = text.find('\\'); at != std::string::npos && at + 1 < text.size(); at = text.find('\\', at + 1))
-        lines += text[at + 1] == 'P' || text[at + 1] == 'p' || text[at + 1] == 'X';
+        lines += text[at + 1] == 'P' || text[at + 1] == 'N' || text[at + 1] == 'X';
       return lines;
     }
     return 1;
@@ -722,7 +733,9 @@ class Builder {
   template <class L, class T, class P>
   void From(const TextR& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
     const std::wstring text = Content(d.data.text, ExpandSpecials);
-    const bool aligned = d.data.hJustification != 0 || d.data.vJustification != 0;
+    // Aligned by its second point (the insertion point when the file leaves it out).
+    const bool aligned = (d.data.hJustification != 0 || d.data.vJustification != 0) && std::isfinite(d.data.apx) &&
+                         std::isfinite(d.data.apy);
     geom::Point at = aligned && d.data.hJustification != 3 && d.data.hJustification != 5
                          ? geom::Point{d.data.apx, d.data.apy} : geom::Point{d.data.ipx, d.data.ipy};
     const double h = d.data.height;
@@ -842,6 +855,7 @@ class Builder {
     const std::string* block;
   };
   const Here* here_ = nullptr;
+  std::optional<std::uint32_t> frozenCopy_;  // the frozen layer of the block copy being placed
   std::size_t visits_ = 0;
   std::size_t refused_ = 0;  // visits refused once kMaxVisits were made
   std::size_t pieces_ = 0, text_ = 0;  // placed
@@ -865,7 +879,16 @@ void Commit(Builder& built, const Reader& reader, Document2D& doc, View& view) {
     if (it != layerNumbers.end()) return it->second;
     const std::wstring wide = name.empty() ? L"0" : built.Text(name);
     int number = 0;
-    if (name != "0") {
+    // The file's layer 0 frozen or off: its objects stand on a hidden layer
+    // of that name, and the document's own layer 0 keeps its state.
+    const auto file0 = built.Layers().find("0");
+    const bool hidden0 = name == "0" && file0 != built.Layers().end() && !file0->second.visible;
+    if (hidden0) {
+      number = next++;
+      Ref<Layer> layer = view.AddLayer(number, wide);
+      layer->color = ColourOf(file0->second);
+      layer->visible = false;
+    } else if (name != "0") {
       if (auto existing = viewLayers.find(wide); existing != viewLayers.end()) {
         number = existing->second;
       } else {

@@ -459,6 +459,27 @@ def write_reasons(folder):
     doc.layers.add("HOLES_OFF").off(); doc.layers.add("HOLES_FROZEN").freeze()
     m.add_circle((30, 30), 5, dxfattribs={"layer": "HOLES_OFF"}); m.add_circle((70, 70), 5, dxfattribs={"layer": "HOLES_FROZEN"})
     save(doc, "holes_on_hidden_layers.dxf")
+    # Drawn twice nearer than a joint: a hole 0.0002 mm wider; the outline
+    # 0.0008 mm off, with its hole drawn three times (a circle, a polyline
+    # of two bulges, four arcs). A plate divided by a line across it.
+    doc, m = new(); plate(m); m.add_circle((60, 50), 10); m.add_circle((60, 50), 10.0002)
+    save(doc, "twice_0002_apart.dxf")
+    doc, m = new(); plate(m); plate(m, 0.0008, 0.0008); m.add_circle((60, 50), 10)
+    m.add_lwpolyline([(50, 50, 1), (70, 50, 1)], format="xyb", close=True)
+    for a in (45, 135, 225, 315):
+        m.add_arc((60, 50), 10, a, a + 90)
+    save(doc, "twice_0008_apart_hole_three_times.dxf")
+    doc, m = new(); plate(m); m.add_line((50, 0), (50, 100)); save(doc, "divided_by_a_line.dxf")
+    # Markings typed in full width, among the formatting codes of an MTEXT,
+    # and one split between two texts.
+    doc, m = new(); plate(m); m.add_text("［Кол-во＝4］ [Толщина=2,0 мм]", dxfattribs={"height": 3, "insert": (10, 10)})
+    save(doc, "marking_full_width.dxf")
+    doc, m = new(); plate(m)
+    m.add_mtext("\\pxqc;{\\fArial|b0;[Кол-во=4]}\\n[Материал=«Ст3»]", dxfattribs={"char_height": 3, "insert": (10, 50)})
+    save(doc, "marking_mtext_codes.dxf")
+    doc, m = new(); plate(m)
+    m.add_text("[Кол-во=", dxfattribs={"height": 3, "insert": (10, 10)}); m.add_text("4]", dxfattribs={"height": 3, "insert": (40, 10)})
+    save(doc, "marking_split.dxf")
     # Markings with other texts beside them, and two that disagree.
     for name, texts in (("marking_two", ["[Кол-во=4] [Толщина=2]"]), ("marking_joined", ["[Кол-во=4][Толщина=2]"]),
                         ("marking_after_name", ["Деталь 1 [Кол-во=4]"]), ("marking_unit_after", ["[Кол-во=4] шт"]),
