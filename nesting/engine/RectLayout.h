@@ -1,0 +1,62 @@
+// The candidate points of figures taken as their rectangles (the container's
+// layout), figure after figure on one sheet, without clipping every placed
+// rectangle again for each figure.
+#pragma once
+
+#include "engine/Hodograph.h"
+
+#include <memory>
+#include <set>
+#include <utility>
+#include <vector>
+
+class Figure;
+
+class RectLayout {
+public:
+    // What HodographBuilder::CreateRectHodographs and GetNodePoints give for
+    // the moving figure's gap rectangle `figure` (placement point (x, y)) on
+    // `sheetRect` beside the gap rectangles of the `placed` figures but the
+    // moving one, with `gap` kept to the sheet's edges, as far as the
+    // bottom-left rule with `band` looks at them: the points from the
+    // leftmost to a little past `band` right of it, in the same order,
+    // repeats merged as there. Nothing when the figure does not fit.
+    //
+    // The clipped rectangles are kept from one call to the next while the
+    // figure's rectangle stands as before about its placement point and the
+    // sheet and the gap are the same: each placed figure that has come since
+    // is clipped by the sheet's rectangle and by the earlier ones that reach
+    // it, and clips them and the sheet's in its turn, which is where it comes
+    // in the order of the whole work (a rectangle is clipped by the others'
+    // rectangles, in their order). Until the next Reset, `placed` may only
+    // grow at its end, its figures standing where they stood.
+    void CandidatePoints(double x, double y, const std::vector<std::shared_ptr<Figure>>& placed, const Figure& moving,
+                         const NRect& figure, const NRect& sheetRect, double gap, double band,
+                         std::vector<NPoint>& points);
+    void Reset() { m_started = false; }
+
+private:
+    struct Key {
+        double left = 0.0, bottom = 0.0, right = 0.0, top = 0.0;  // the figure's rectangle about its point
+        double gap = 0.0;
+        NRect sheet;
+        bool operator==(const Key& other) const;
+    };
+
+    void Start(const Key& key, const NRect& sheetRect, const NRect& figure, const NPoint& p0, double gap);
+    void Add(const NRect& placed, const NRect& figure, const NPoint& p0);
+    void Clip(size_t target, size_t by);
+    void Renew(size_t rect);
+
+    bool m_started = false;
+    bool m_fits = false;
+    Key m_key;
+    size_t m_seen = 0;                     // entries of `placed` taken in
+    const Figure* m_last = nullptr;        // the last of them
+    const Figure* m_skipped = nullptr;     // one left out as the moving figure of its call
+    std::vector<HodographRectPtr> m_rects;           // the sheet's, then one per placed rectangle
+    std::vector<double> m_leftmost;                  // of each rectangle's points; none: infinity
+    std::set<std::pair<double, size_t>> m_byPoints;  // rectangles by their leftmost point
+    std::multiset<std::pair<double, size_t>> m_byLeft;  // placed rectangles by their left sides
+    double m_widest = 0.0;
+};
