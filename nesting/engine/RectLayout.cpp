@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -49,29 +50,39 @@ void RectLayout::CandidatePoints(double x, double y, const std::vector<std::shar
         return;
     const NPoint p0{x, y};
     const Key key{x - figure.pBot.x, y - figure.pBot.y, figure.pTop.x - x, figure.pTop.y - y, gap, sheetRect};
-    const bool kept = m_started && key == m_key && placed.size() >= m_seen &&
-                      (m_seen == 0 || placed[m_seen - 1].get() == m_last) && (!m_skipped || m_skipped == &moving);
-    if (!kept)
-        Start(key, sheetRect, figure, p0, gap);
-    for (; m_seen < placed.size(); ++m_seen) {
-        const Figure* entry = placed[m_seen].get();
-        m_last = entry;
+    auto it = std::find_if(m_works.begin(), m_works.end(), [&](const Work& w) {
+        return w.key == key && placed.size() >= w.seen && (w.seen == 0 || placed[w.seen - 1].get() == w.last) &&
+               (!w.skipped || w.skipped == &moving);
+    });
+    if (it == m_works.end()) {
+        // Of those kept, the one used longest ago makes room.
+        if (m_works.size() >= kWorks)
+            m_works.erase(std::min_element(m_works.begin(), m_works.end(),
+                                           [](const Work& a, const Work& b) { return a.used < b.used; }));
+        m_works.emplace_back(key, sheetRect, figure, p0);
+        it = std::prev(m_works.end());
+    }
+    Work& work = *it;
+    work.used = ++m_calls;
+    for (; work.seen < placed.size(); ++work.seen) {
+        const Figure* entry = placed[work.seen].get();
+        work.last = entry;
         if (!entry)
             continue;
         if (entry == &moving)
-            m_skipped = entry;
+            work.skipped = entry;
         else
-            Add(entry->m_rect, figure, p0);
+            work.Add(entry->m_rect, figure, p0);
     }
-    if (!m_fits || m_byPoints.empty())
+    if (!work.fits || work.byPoints.empty())
         return;
 
     // The points of the rectangles whose points reach near the leftmost, in
     // the rectangles' order, repeats merged with the first of them.
-    const double bound = m_byPoints.begin()->first + 2.0 * band + kMergeReach;
+    const double bound = work.byPoints.begin()->first + 2.0 * band + kMergeReach;
     std::vector<size_t> near;
-    for (auto it = m_byPoints.begin(); it != m_byPoints.end() && it->first < bound; ++it)
-        near.push_back(it->second);
+    for (auto p = work.byPoints.begin(); p != work.byPoints.end() && p->first < bound; ++p)
+        near.push_back(p->second);
     std::sort(near.begin(), near.end());
     const size_t first = points.size();
     const auto add = [&](const NPoint& p) {
@@ -82,7 +93,7 @@ void RectLayout::CandidatePoints(double x, double y, const std::vector<std::shar
             points.push_back(p);
     };
     for (const size_t k : near) {
-        for (const NSegmentPtr& s : m_rects[k]->m_segments) {
+        for (const NSegmentPtr& s : work.rects[k]->m_segments) {
             if (s) {
                 add(s->p1);
                 add(s->p2);
@@ -91,49 +102,39 @@ void RectLayout::CandidatePoints(double x, double y, const std::vector<std::shar
     }
 }
 
-void RectLayout::Start(const Key& key, const NRect& sheetRect, const NRect& figure, const NPoint& p0, double gap)
+RectLayout::Work::Work(const Key& key, const NRect& sheetRect, const NRect& figure, const NPoint& p0) : key(key)
 {
-    m_started = true;
-    m_key = key;
-    m_seen = 0;
-    m_last = nullptr;
-    m_skipped = nullptr;
-    m_rects.clear();
-    m_leftmost.clear();
-    m_byPoints.clear();
-    m_byLeft.clear();
-    m_widest = 0.0;
-    auto inner = std::make_shared<HodographRect>(sheetRect, figure, p0, gap, true);
-    m_fits = !inner->IsCrossed();
-    if (!m_fits)
+    auto inner = std::make_shared<HodographRect>(sheetRect, figure, p0, key.gap, true);
+    fits = !inner->IsCrossed();
+    if (!fits)
         return;
-    m_rects.push_back(std::move(inner));
-    m_leftmost.push_back(std::numeric_limits<double>::infinity());
+    rects.push_back(std::move(inner));
+    leftmost.push_back(std::numeric_limits<double>::infinity());
     Renew(0);
 }
 
-void RectLayout::Add(const NRect& placed, const NRect& figure, const NPoint& p0)
+void RectLayout::Work::Add(const NRect& placed, const NRect& figure, const NPoint& p0)
 {
-    if (!m_fits)
+    if (!fits)
         return;
-    const size_t n = m_rects.size();
-    m_rects.push_back(std::make_shared<HodographRect>(placed, figure, p0, 0.0, false));
-    m_leftmost.push_back(std::numeric_limits<double>::infinity());
-    const HodographRect& h = *m_rects[n];
-    m_widest = std::max(m_widest, h.p3.x - h.p1.x);
+    const size_t n = rects.size();
+    rects.push_back(std::make_shared<HodographRect>(placed, figure, p0, 0.0, false));
+    leftmost.push_back(std::numeric_limits<double>::infinity());
+    const HodographRect& h = *rects[n];
+    widest = std::max(widest, h.p3.x - h.p1.x);
 
     // The earlier rectangles that reach the new one, and those it reaches.
     std::vector<size_t> clipping;
     std::vector<size_t> clipped;
-    for (auto it = m_byLeft.lower_bound({h.p1.x - m_widest - kSlack, 0});
-         it != m_byLeft.end() && it->first <= h.p3.x + kSlack; ++it) {
-        const HodographRect& k = *m_rects[it->second];
+    for (auto it = byLeft.lower_bound({h.p1.x - widest - kSlack, 0}); it != byLeft.end() && it->first <= h.p3.x + kSlack;
+         ++it) {
+        const HodographRect& k = *rects[it->second];
         if (Reaches(h, k))
             clipping.push_back(it->second);
         if (Reaches(k, h))
             clipped.push_back(it->second);
     }
-    m_byLeft.insert({h.p1.x, n});
+    byLeft.insert({h.p1.x, n});
     std::sort(clipping.begin(), clipping.end());
     // The new rectangle: by the sheet's, then by the earlier ones in order.
     Clip(n, 0);
@@ -142,27 +143,27 @@ void RectLayout::Add(const NRect& placed, const NRect& figure, const NPoint& p0)
     // The new one comes last for every other it reaches.
     for (const size_t k : clipped)
         Clip(k, n);
-    if (Reaches(*m_rects[0], h))
+    if (Reaches(*rects[0], h))
         Clip(0, n);
 }
 
-void RectLayout::Clip(size_t target, size_t by)
+void RectLayout::Work::Clip(size_t target, size_t by)
 {
-    *m_rects[target] -= *m_rects[by];
+    *rects[target] -= *rects[by];
     Renew(target);
 }
 
-void RectLayout::Renew(size_t rect)
+void RectLayout::Work::Renew(size_t rect)
 {
-    double leftmost = std::numeric_limits<double>::infinity();
-    for (const NSegmentPtr& s : m_rects[rect]->m_segments) {
+    double least = std::numeric_limits<double>::infinity();
+    for (const NSegmentPtr& s : rects[rect]->m_segments) {
         if (s)
-            leftmost = std::min({leftmost, s->p1.x, s->p2.x});
+            least = std::min({least, s->p1.x, s->p2.x});
     }
-    if (leftmost == m_leftmost[rect])
+    if (least == leftmost[rect])
         return;
-    m_byPoints.erase({m_leftmost[rect], rect});
-    m_leftmost[rect] = leftmost;
-    if (leftmost < std::numeric_limits<double>::infinity())
-        m_byPoints.insert({leftmost, rect});
+    byPoints.erase({leftmost[rect], rect});
+    leftmost[rect] = least;
+    if (least < std::numeric_limits<double>::infinity())
+        byPoints.insert({least, rect});
 }

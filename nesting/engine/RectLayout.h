@@ -5,6 +5,7 @@
 
 #include "engine/Hodograph.h"
 
+#include <cstdint>
 #include <memory>
 #include <set>
 #include <utility>
@@ -22,18 +23,19 @@ public:
     // leftmost to a little past `band` right of it, in the same order,
     // repeats merged as there. Nothing when the figure does not fit.
     //
-    // The clipped rectangles are kept from one call to the next while the
-    // figure's rectangle stands as before about its placement point and the
-    // sheet and the gap are the same: each placed figure that has come since
-    // is clipped by the sheet's rectangle and by the earlier ones that reach
-    // it, and clips them and the sheet's in its turn, which is where it comes
-    // in the order of the whole work (a rectangle is clipped by the others'
-    // rectangles, in their order). Until the next Reset, `placed` may only
-    // grow at its end, its figures standing where they stood.
+    // The clipped rectangles are kept from one call to the next for each
+    // rectangle about the placement point, sheet and gap (exactly: copies of
+    // a part moved about may differ by rounding, and a few such are kept):
+    // each placed figure that has come since is clipped by the sheet's
+    // rectangle and by the earlier ones that reach it, and clips them and the
+    // sheet's in its turn, which is where it comes in the order of the whole
+    // work (a rectangle is clipped by the others' rectangles, in their
+    // order). Until the next Reset, `placed` may only grow at its end, its
+    // figures standing where they stood.
     void CandidatePoints(double x, double y, const std::vector<std::shared_ptr<Figure>>& placed, const Figure& moving,
                          const NRect& figure, const NRect& sheetRect, double gap, double band,
                          std::vector<NPoint>& points);
-    void Reset() { m_started = false; }
+    void Reset() { m_works.clear(); }
 
 private:
     struct Key {
@@ -43,20 +45,27 @@ private:
         bool operator==(const Key& other) const;
     };
 
-    void Start(const Key& key, const NRect& sheetRect, const NRect& figure, const NPoint& p0, double gap);
-    void Add(const NRect& placed, const NRect& figure, const NPoint& p0);
-    void Clip(size_t target, size_t by);
-    void Renew(size_t rect);
+    // The clipped rectangles for one key.
+    struct Work {
+        Key key;
+        bool fits = false;
+        uint64_t used = 0;
+        size_t seen = 0;                  // entries of `placed` taken in
+        const Figure* last = nullptr;     // the last of them
+        const Figure* skipped = nullptr;  // one left out as the moving figure of its call
+        std::vector<HodographRectPtr> rects;              // the sheet's, then one per placed rectangle
+        std::vector<double> leftmost;                     // of each rectangle's points; none: infinity
+        std::set<std::pair<double, size_t>> byPoints;     // rectangles by their leftmost point
+        std::multiset<std::pair<double, size_t>> byLeft;  // placed rectangles by their left sides
+        double widest = 0.0;
 
-    bool m_started = false;
-    bool m_fits = false;
-    Key m_key;
-    size_t m_seen = 0;                     // entries of `placed` taken in
-    const Figure* m_last = nullptr;        // the last of them
-    const Figure* m_skipped = nullptr;     // one left out as the moving figure of its call
-    std::vector<HodographRectPtr> m_rects;           // the sheet's, then one per placed rectangle
-    std::vector<double> m_leftmost;                  // of each rectangle's points; none: infinity
-    std::set<std::pair<double, size_t>> m_byPoints;  // rectangles by their leftmost point
-    std::multiset<std::pair<double, size_t>> m_byLeft;  // placed rectangles by their left sides
-    double m_widest = 0.0;
+        Work(const Key& key, const NRect& sheetRect, const NRect& figure, const NPoint& p0);
+        void Add(const NRect& placed, const NRect& figure, const NPoint& p0);
+        void Clip(size_t target, size_t by);
+        void Renew(size_t rect);
+    };
+
+    static constexpr size_t kWorks = 4;
+    std::vector<Work> m_works;
+    uint64_t m_calls = 0;
 };

@@ -294,21 +294,30 @@ void OwnCopiedBridges(const std::vector<INestingMacroObjectPtr>& copies)
 
 // ---- SheetEdgeBridges
 
-SheetEdgeBridges::SheetEdgeBridges(const NObject& sheet) : m_before(sheet.m_rect)
+SheetEdgeBridges::Drawing SheetEdgeBridges::Drawing::Active()
+{
+    Drawing drawing;
+    vrnApi::GetMacrosFromActiveDoc(drawing.macros);
+    for (const INestingMacroObjectPtr& macro : drawing.macros) {
+        if (macro->CheckMacroLibraryNameAndCommand(MacroCommand::Bridge))
+            drawing.bridges.push_back(macro);
+    }
+    return drawing;
+}
+
+SheetEdgeBridges::SheetEdgeBridges(const NObject& sheet, const Drawing& drawing) : m_before(sheet.m_rect)
 {
     const reference ref = sheet.GetReference();
     if (ref == 0)
         return;
-    std::vector<INestingMacroObjectPtr> macros;
-    vrnApi::GetMacrosFromActiveDoc(macros);
-    for (const INestingMacroObjectPtr& macro : macros) {
-        if (!macro->CheckMacroLibraryNameAndCommand(MacroCommand::Bridge) || macro->GetMacroViewNumber() != sheet.GetView())
+    for (const INestingMacroObjectPtr& macro : drawing.bridges) {
+        if (macro->GetMacroViewNumber() != sheet.GetView())
             continue;
         const JumperPtr bridge = LoadBridge(macro);
         BridgeOwners owners(*bridge);
         if (!owners.Wants(ref))
             continue;
-        OfferDrawingOwners(owners, macros, bridge->GetView());
+        OfferDrawingOwners(owners, drawing.macros, bridge->GetView());
         for (size_t end = 0; end < EndCount(*bridge); ++end) {
             if (owners.Owner(end) && owners.Owner(end)->GetReference() == ref)
                 m_ends.push_back({bridge, end, EndPoint(*bridge, end)});

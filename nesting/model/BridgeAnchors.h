@@ -67,7 +67,16 @@ void OwnCopiedBridges(const std::vector<INestingMacroObjectPtr>& copies);
 // sheet is resized; Follow then moves those on an edge that moved with it.
 class SheetEdgeBridges {
 public:
-    explicit SheetEdgeBridges(const NObject& sheet);
+    // The drawing's macros and its bridges among them, listed once for all
+    // the sheets resized together (a bridge stands in one sheet's view: the
+    // others' resizing leaves it as it was).
+    struct Drawing {
+        std::vector<INestingMacroObjectPtr> macros;
+        std::vector<INestingMacroObjectPtr> bridges;
+        static Drawing Active();
+    };
+
+    SheetEdgeBridges(const NObject& sheet, const Drawing& drawing);
     void Follow(const NObject& sheet) const;
 
 private:

@@ -38,8 +38,9 @@ SheetViewPlace PlaceOf(const Sheet& sheet) {
 // The bridges on a sheet's edge that moves go with it.
 void NestingModel::SetWidthSheet(double w) {
     m_widthSheet = w;
+    const SheetEdgeBridges::Drawing drawing = SheetEdgeBridges::Drawing::Active();
     for (const SheetPtr& sheet : m_sheets) {
-        const SheetEdgeBridges bridges(*sheet);
+        const SheetEdgeBridges bridges(*sheet, drawing);
         sheet->SetWidth(w);
         bridges.Follow(*sheet);
     }
@@ -47,8 +48,9 @@ void NestingModel::SetWidthSheet(double w) {
 
 void NestingModel::SetHeightSheet(double h) {
     m_heightSheet = h;
+    const SheetEdgeBridges::Drawing drawing = SheetEdgeBridges::Drawing::Active();
     for (const SheetPtr& sheet : m_sheets) {
-        const SheetEdgeBridges bridges(*sheet);
+        const SheetEdgeBridges bridges(*sheet, drawing);
         sheet->SetHeight(h);
         bridges.Follow(*sheet);
     }

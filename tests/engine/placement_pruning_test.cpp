@@ -124,6 +124,10 @@ TEST(RectangleLayout, FigureAfterFigureAsTheWholeWork)
         {"two parts in turn", 1000.0, {tab, {90.0, 130.0, {10.0, 5.0}}}, 1, 40},
         {"runs of three parts", 800.0, {{300.0, 120.0, {0.0, 0.0}}, tab, {40.0, 45.0, {40.0, 45.0}}}, 7, 63},
         {"a strip two parts high", 2.0 * 205.0 + 9.0, {tab}, 1, 30},
+        // More shapes in turn than the layout keeps work for.
+        {"five parts in turn", 900.0,
+         {tab, {90.0, 130.0, {10.0, 5.0}}, {60.0, 60.0, {30.0, 30.0}}, {200.0, 40.0, {0.0, 40.0}}, {33.3, 71.7, {1.1, 2.2}}},
+         1, 45},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -134,8 +138,9 @@ TEST(RectangleLayout, FigureAfterFigureAsTheWholeWork)
         VectorFigure placed;
         for (int k = 0; k < c.figures; ++k) {
             const Shape& shape = c.shapes[static_cast<size_t>(k / c.run) % c.shapes.size()];
-            // Where the figure stands before it is laid out does not matter.
-            const NPoint at{-500.0 - 3.0 * k, 250.0 + 0.5 * k};
+            // Where the figure stands before it is laid out does not matter
+            // (its rectangle about its point differs there by rounding).
+            const NPoint at{-5000.0 / 3.0 - 3.7 * k, 2500.0 / 7.0 + 0.3 * k};
             const NRect rect{at - shape.point, at - shape.point + NPoint{shape.width, shape.height}};
             std::vector<NRect> rects;
             for (const FigurePtr& figure : placed)
