@@ -397,8 +397,9 @@ TEST_F(ObjectsTest, TheParameterBlockTakesWhatEachSetterTakes)
         EXPECT_TRUE(same(whole->GetParams(), answer == NResult::Done ? p : before)) << what << ' ' << value;
     };
     for (const auto& [what, field, setter] : measures) {
+        const Setter set = setter;
         for (const double v : values)
-            compare(what, field, v, [setter](INestingModel& m, double value) { return (m.*setter)(value); });
+            compare(what, field, v, [set](INestingModel& m, double value) { return (m.*set)(value); });
     }
     for (const int32_t method : {-3, 0, 1, 7})
         compare("nesting method", &ModelParams::m_nestingMethod, method,
