@@ -1,16 +1,19 @@
-// source_panel_bench [--runs N] [PIECES ...]: the source-data panel (command 2) with many
-// pieces of one part, played through the stand-in host as a user plays it.
-// A tab part (a plate 240 wide ending in a half circle round a hole, its DXF
-// file asking for PIECES pieces) is imported (command 1), then loaded on a
-// 3000 × 1500 sheet ("Загрузить детали"); the sheet's length and width are
-// edited down (the container is laid out again) and up, the gaps, text and
-// parts edited, uniting the triangles turned off and on (laid out again),
-// the panel confirmed (Enter: the gaps changed, so every part is made again)
-// and the parts optimised (command 3) for comparison; the panel opened again
-// on the placed parts, the sheet's width edited (every part goes back to the
-// container) and the command cancelled (Esc). Prints the seconds of
-// each step per count (300, 1,000 and 3,000 pieces by default; each the
-// least of N runs, 3 by default). Exit status 1 when a step fails or, for the largest
+// source_panel_bench [--runs N] [--triangle] [PIECES ...]: the source-data
+// panel (command 2) with many pieces of one part, played through the
+// stand-in host as a user plays it. A tab part (a plate 240 wide ending in a
+// half circle round a hole), or with --triangle a right triangle 300 × 200
+// (equal ones are joined in pairs), its DXF file asking for PIECES pieces, is
+// imported (command 1), then loaded on a 3000 × 1500 sheet ("Загрузить
+// детали"); the sheet's length and width are edited down (the container is
+// laid out again) and up, the gaps, text and parts edited, uniting the
+// triangles turned off and on (laid out again), the panel confirmed (Enter:
+// the gaps changed, so every part is made again) and the parts optimised
+// (command 3) for comparison; the panel opened again on the placed parts,
+// the sheet's width edited (every part goes back to the container) and the
+// command cancelled (Esc); opened once more, the part's count set to 900, its
+// pieces deleted and the command cancelled. Prints the seconds of each step
+// per count (300, 1,000 and 3,000 pieces by default; each the least of N
+// runs, 3 by default). Exit status 1 when a step fails or, for the largest
 // count against the smallest, when a panel edit takes half a second or more
 // or grows clearly faster than the pieces (past one and a half times their
 // ratio times the smallest count's time, with 0.05 s for the host's own), or
@@ -39,9 +42,13 @@ namespace {
 
 using namespace dxftext;
 
-// The tab part: its outline with the half circle, the hole and the count text.
-std::string TabPart(int pieces)
+// The part: a tab (an outline with a half circle and a hole) or a right
+// triangle (equal ones are joined in pairs), and the count text.
+std::string Part(int pieces, bool triangle)
 {
+    if (triangle)
+        return File({{"ENTITIES", BulgedPolyline({{{0, 0, 0}}, {{300, 0, 0}}, {{0, 200, 0}}}) +
+                                      Text(0, -60, "[Quantity=" + std::to_string(pieces) + "]")}});
     const Groups outline = BulgedPolyline({{{0, 0, 0}}, {{240, 0, 0}}, {{240, 160, 1}}, {{0, 160, 0}}});
     return File({{"ENTITIES", outline + Circle("120", "160", 40) +
                                   Text(0, -60, "[Quantity=" + std::to_string(pieces) + "]")}});
@@ -75,6 +82,12 @@ std::function<bool(vlhost::Driver&)> Tick(const std::wstring& caption, bool on)
     return [=](vlhost::Driver& user) { return user.Tick(user.Find(caption), on); };
 }
 
+// The row of the parts list chosen.
+std::function<bool(vlhost::Driver&)> Select(int row)
+{
+    return [=](vlhost::Driver& user) { return user.SelectItem(user.Find(L"Список деталей"), row); };
+}
+
 // Buttons of the parts list's tool bar.
 constexpr int kSelectAll = 7101;
 constexpr int kUnselectAll = 7102;
@@ -87,13 +100,13 @@ struct Time {
     double seconds;
 };
 
-std::vector<Time> Play(int pieces, const fs::path& scratch)
+std::vector<Time> Play(int pieces, bool triangle, const fs::path& scratch)
 {
     std::error_code ec;
     fs::remove_all(scratch, ec);
     fs::create_directories(scratch / "import");
     const fs::path dxf = scratch / "Проушина.dxf";
-    std::ofstream(dxf, std::ios::binary) << TabPart(pieces);
+    std::ofstream(dxf, std::ios::binary) << Part(pieces, triangle);
     const fs::path fragment = scratch / "import" / "Проушина.vfw";
 
     vlhost::Host host(scratch / "host");
@@ -140,6 +153,7 @@ std::vector<Time> Play(int pieces, const fs::path& scratch)
         {"labels shown", true, Tick(L"Скрыть надписи", false)},
         {"triangles apart", true, Tick(L"Объединять треугольные детали", false)},
         {"triangles joined", true, Tick(L"Объединять треугольные детали", true)},
+
         {"enter", false,
          [&](vlhost::Driver& user) {
              user.Enter();
@@ -152,6 +166,16 @@ std::vector<Time> Play(int pieces, const fs::path& scratch)
         {"panel on the placed", false, [&](vlhost::Driver& user) { return user.Command(2) && user.Running(); }},
         {"sheet width 1450", true, Set(L"Ширина листа", L"1450")},
         {"esc", false,
+         [&](vlhost::Driver& user) {
+             user.Esc();
+             return !user.Running();
+         }},
+        {"panel again", false, [&](vlhost::Driver& user) { return user.Command(2) && user.Running(); }},
+        {"group chosen", true, Select(0)},
+        {"count 900", true, Set(L"Количество", L"900")},
+        {"group chosen again", true, Select(0)},
+        {"group deleted", true, Press(L"Список деталей", vlapi::vlControlCommandDelete)},
+        {"esc again", false,
          [&](vlhost::Driver& user) {
              user.Esc();
              return !user.Running();
@@ -182,9 +206,12 @@ int main(int argc, char** argv)
 {
     std::vector<int> counts;
     int runs = 3;
+    bool triangle = false;
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--runs" && i + 1 < argc)
             runs = std::max(1, std::atoi(argv[++i]));
+        else if (std::string(argv[i]) == "--triangle")
+            triangle = true;
         else
             counts.push_back(std::atoi(argv[i]));
     }
@@ -195,7 +222,7 @@ int main(int argc, char** argv)
     for (const int pieces : counts) {
         std::vector<Time> least;
         for (int run = 0; run < runs; ++run) {
-            const std::vector<Time> times = Play(pieces, scratch);
+            const std::vector<Time> times = Play(pieces, triangle, scratch);
             if (times.empty())
                 return 1;
             if (least.empty())

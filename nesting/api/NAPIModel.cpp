@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 namespace {
 
@@ -429,6 +430,24 @@ void NAPIModel::DelFigure(const IFigurePtr& figure)
         FigurePtr object = ModelObjectAs<Figure>(figure);
         if (InList(m.m_figures, object))
             m.DelFigure(object);
+    });
+}
+
+void NAPIModel::DelFigures(const std::vector<INObjectPtr>& objects)
+{
+    With([&](NestingModel& m) {
+        // Only figures of this model lose their edit marks.
+        std::unordered_set<const Figure*> own;
+        for (const FigurePtr& figure : m.m_figures)
+            own.insert(figure.get());
+        std::vector<FigurePtr> figures;
+        for (const INObjectPtr& object : objects) {
+            if (FigurePtr figure = ModelObjectAs<Figure>(object); figure && own.erase(figure.get()) != 0)
+                figures.push_back(std::move(figure));
+        }
+        for (const FigurePtr& figure : figures)
+            figure->m_edit = false;
+        m.RemFigures(figures);
     });
 }
 

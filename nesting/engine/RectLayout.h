@@ -65,7 +65,7 @@ private:
         void Renew(size_t rect);
     };
 
-    static constexpr size_t kWorks = 4;
+    static constexpr size_t kWorks = 16;
     std::vector<Work> m_works;
     uint64_t m_calls = 0;
 };

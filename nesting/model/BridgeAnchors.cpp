@@ -634,7 +634,7 @@ void BridgeAnchors::Split(const CompoundFigure& compound, std::vector<FigurePtr>
     }
 }
 
-void BridgeAnchors::DeleteOn(const NObjectPtr& owner, std::vector<reference>& deleted)
+void BridgeAnchors::DeleteOn(const std::vector<NObjectPtr>& owners, std::vector<reference>& deleted)
 {
     const auto remove = [&](Jumper& bridge) {
         const reference ref = bridge.GetReference();
@@ -648,8 +648,11 @@ void BridgeAnchors::DeleteOn(const NObjectPtr& owner, std::vector<reference>& de
     // even though it does not stand on the owner there.
     std::vector<JumperPtr> held;
     for (const Held& h : m_holds) {
-        if (std::any_of(h.ends.begin(), h.ends.begin() + static_cast<std::ptrdiff_t>(h.count),
-                        [&](const End& e) { return e.owner && e.owner == owner->m_macro; }))
+        if (std::any_of(h.ends.begin(), h.ends.begin() + static_cast<std::ptrdiff_t>(h.count), [&](const End& e) {
+                return e.owner && std::any_of(owners.begin(), owners.end(), [&](const NObjectPtr& owner) {
+                           return owner && e.owner == owner->m_macro;
+                       });
+            }))
             held.push_back(h.bridge);
     }
     for (const JumperPtr& bridge : held)
@@ -658,6 +661,6 @@ void BridgeAnchors::DeleteOn(const NObjectPtr& owner, std::vector<reference>& de
         return std::find(deleted.begin(), deleted.end(), ref) != deleted.end();
     };
     const auto asItIs = [](const JumperPtr&) {};
-    for (Standing& standing : BridgesStandingOn({owner}, nullptr, gone, asItIs))
+    for (Standing& standing : BridgesStandingOn(owners, nullptr, gone, asItIs))
         remove(*standing.bridge);
 }

@@ -103,9 +103,10 @@ public:
     // (deleted outside a model) is left where it is; a compound split or
     // joined has handed its ends on first (Split, Hand).
     void Follow();
-    // Deletes from the drawing every bridge with an end on `owner`, and drops
-    // their holds; the references they had are appended to `deleted`.
-    void DeleteOn(const NObjectPtr& owner, std::vector<reference>& deleted);
+    // Deletes from the drawing every bridge with an end on one of `owners`
+    // (the drawing's bridges read once), and drops their holds; the
+    // references they had are appended to `deleted`.
+    void DeleteOn(const std::vector<NObjectPtr>& owners, std::vector<reference>& deleted);
     void Release() { m_holds.clear(); }
     size_t Count() const { return m_holds.size(); }
 
