@@ -150,6 +150,9 @@ void RectLayout::Work::Add(const NRect& placed, const NRect& figure, const NPoin
 void RectLayout::Work::Clip(size_t target, size_t by)
 {
     *rects[target] -= *rects[by];
+    // The sides clipped away leave no gaps in the list: the sheet's rectangle,
+    // clipped by every other, would otherwise grow with the figures placed.
+    std::erase(rects[target]->m_segments, nullptr);
     Renew(target);
 }
 

@@ -30,6 +30,9 @@ public:
         for (size_t i = 0; i < figures.size(); ++i)
             m_byWidth.emplace_back(Width(*figures[i]), i);
         std::sort(m_byWidth.begin(), m_byWidth.end());
+        m_leastAfter.resize(m_byWidth.size() + 1, figures.size());
+        for (size_t k = m_byWidth.size(); k-- > 0;)
+            m_leastAfter[k] = std::min(m_leastAfter[k + 1], m_byWidth[k].second);
     }
     // The first earlier figure whose outline rings equal figure i's up to a
     // translation.
@@ -40,6 +43,9 @@ public:
         size_t best = i;
         auto at = std::lower_bound(m_byWidth.begin(), m_byWidth.end(), std::make_pair(w - reach, size_t{0}));
         for (; at != m_byWidth.end() && at->first <= w + reach; ++at) {
+            // None further on comes earlier in the model than the one found.
+            if (m_leastAfter[static_cast<size_t>(at - m_byWidth.begin())] >= best)
+                break;
             if (at->second >= best || !m_figures[at->second]->IsEquilBorders(*m_figures[i]))
                 continue;
             best = at->second;
@@ -61,6 +67,7 @@ private:
 
     const std::vector<FigurePtr>& m_figures;
     std::vector<std::pair<double, size_t>> m_byWidth;
+    std::vector<size_t> m_leastAfter;  // the earliest figure from each place of m_byWidth on
 };
 
 }  // namespace
