@@ -15,9 +15,11 @@
 // per count (300, 1,000 and 3,000 pieces by default; each the least of N
 // runs, 3 by default). Exit status 1 when a step fails or, for the largest
 // count against the smallest, when a panel edit takes half a second or more
-// or grows clearly faster than the pieces (past one and a half times their
-// ratio times the smallest count's time, with 0.05 s for the host's own), or
-// when Enter takes longer than the optimisation.
+// or grows clearly faster than the pieces (past twice their ratio times the
+// smallest count's time, with 0.05 s for the host's own: the work counted in
+// instructions grows as the pieces do, the time a little faster as the
+// drawing outgrows the caches), or when Enter takes longer than the
+// optimisation.
 #include "vlapi/Library.h"
 #include "support/dxf_text.h"
 #include "vlhost/Driver.h"
@@ -248,7 +250,7 @@ int main(int argc, char** argv)
             std::printf(" %10.3f", run[s].seconds);
         // The goals of a panel edit, the largest count against the smallest.
         const double ratio = static_cast<double>(counts.back()) / static_cast<double>(counts.front());
-        if (small[s].edit && (large[s].seconds >= 0.5 || large[s].seconds > 1.5 * ratio * small[s].seconds + 0.05)) {
+        if (small[s].edit && (large[s].seconds >= 0.5 || large[s].seconds > 2.0 * ratio * small[s].seconds + 0.05)) {
             std::printf("  << FAILED");
             status = 1;
         }
