@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 namespace {
 
@@ -24,7 +25,6 @@ void AppendWrapped(const std::vector<std::shared_ptr<T>>& objects, std::vector<P
 // Ranges of this file's own values.
 constexpr napi::Range kSheetScheme{0.0, 3.0};  // user-defined, horizontal, vertical, rows
 constexpr napi::Range kColumns{1.0, 100.0};
-constexpr napi::Range kMeasure{0.0, 1.0e9};    // any length a stored block may hold
 constexpr napi::Range kLength{0.0, 1.0e6, true};
 constexpr napi::Range kPieces{1.0, napi::kCopies.high};
 // The count a detail of linear nesting is wanted: what a list file gives, not
@@ -61,6 +61,46 @@ template <class T>
 bool InList(const std::vector<std::shared_ptr<T>>& list, const std::shared_ptr<T>& object)
 {
     return object && std::find(list.begin(), list.end(), object) != list.end();
+}
+
+// A field of the model's parameter block with the values it takes: its own
+// setter and the block's setter check it by this one rule.
+template <class T>
+struct Field {
+    T ModelParams::*member;
+    napi::Range range;
+
+    bool Holds(T value) const { return range.Holds(static_cast<double>(value)); }
+};
+
+constexpr Field<double> kScale1{&ModelParams::m_scale1, napi::kScale};  // no setter of its own
+constexpr Field<double> kScale2{&ModelParams::m_scale2, napi::kScale};
+constexpr Field<double> kThicknessSheet{&ModelParams::m_thicknessSheet, napi::kThickness};
+constexpr Field<double> kTextSize{&ModelParams::m_textSize, napi::kTextSize};
+constexpr Field<double> kWastSize{&ModelParams::m_wastSize, napi::kRemnantSize};
+constexpr Field<double> kWastRectSize{&ModelParams::m_wastRectSize, napi::kRemnantSize};
+constexpr Field<double> kFigureGap{&ModelParams::m_figureGap, napi::kGap};
+constexpr Field<double> kSheetGap{&ModelParams::m_sheetGap, napi::kGap};
+constexpr Field<int32_t> kWastesColor{&ModelParams::m_wastesColor, napi::kColour};
+constexpr Field<int32_t> kNestingMethod{&ModelParams::m_nestingMethod, napi::kNestingMethod};
+
+// Every field of a block takes its value.
+bool FieldsHold(const ModelParams& block)
+{
+    const auto holds = [&](const auto& field) { return field.Holds(block.*field.member); };
+    return holds(kScale1) && holds(kScale2) && holds(kThicknessSheet) && holds(kTextSize) && holds(kWastSize) &&
+           holds(kWastRectSize) && holds(kFigureGap) && holds(kSheetGap) && holds(kWastesColor) &&
+           holds(kNestingMethod);
+}
+
+// One field set by its own setter: a value outside its range is refused.
+template <class T>
+NResult SetField(NestingModel& model, const Field<T>& field, T value)
+{
+    if (!field.Holds(value))
+        return NResult::OutOfRange;
+    model.*field.member = value;
+    return NResult::Done;
 }
 
 }  // namespace
@@ -113,20 +153,14 @@ NResult NAPIModel::SetSchemeParams(const SheetSchemeParams& params)
 }
 
 ModelParams NAPIModel::GetParams() { return With(ModelParams(), [](NestingModel& m) { return m.GetParams(); }); }
-// A whole parameter block, as GetParams gave it: its measures are checked,
-// not the panels' limits, so that a block read from any drawing comes back.
+// A whole parameter block: each field is checked as its own setter checks it,
+// and one refused leaves the whole block as it was.
 NResult NAPIModel::SetParams(const ModelParams& params)
 {
-    return napi::SetWithin({{napi::kScale, params.m_scale1},
-                            {napi::kScale, params.m_scale2},
-                            {kMeasure, params.m_thicknessSheet},
-                            {kMeasure, params.m_textSize},
-                            {kMeasure, params.m_wastSize},
-                            {kMeasure, params.m_wastRectSize},
-                            {kMeasure, params.m_figureGap},
-                            {kMeasure, params.m_sheetGap},
-                            {napi::kColour, static_cast<double>(params.m_wastesColor)}},
-                           [&] { With([&](NestingModel& m) { m.SetParams(params); }); });
+    if (!FieldsHold(params))
+        return NResult::OutOfRange;
+    With([&](NestingModel& m) { m.SetParams(params); });
+    return NResult::Done;
 }
 void NAPIModel::SaveSession() { With([](NestingModel& m) { m.SaveSession(); }); }
 void NAPIModel::SaveParams() { With([](NestingModel& m) { m.SaveParams(); }); }
@@ -186,11 +220,7 @@ void NAPIModel::SetSheetPattern(std::wstring pattern)
 
 int32_t NAPIModel::GetNestingMethod() { return m_model.m_nestingMethod; }
 
-NResult NAPIModel::SetNestingMethod(int32_t method)
-{
-    return napi::SetWithin({{napi::kNestingMethod, static_cast<double>(method)}},
-                           [&] { m_model.m_nestingMethod = method; });
-}
+NResult NAPIModel::SetNestingMethod(int32_t method) { return SetField(m_model, kNestingMethod, method); }
 
 bool NAPIModel::GetCheckOrient() { return m_model.m_checkOrient; }
 void NAPIModel::SetCheckOrient(bool check) { m_model.m_checkOrient = check; }
@@ -212,10 +242,7 @@ NResult NAPIModel::SetHeightSheet(double height)
 
 double NAPIModel::GetThicknessSheet() { return m_model.m_thicknessSheet; }
 
-NResult NAPIModel::SetThicknessSheet(double thickness)
-{
-    return napi::SetWithin({{napi::kThickness, thickness}}, [&] { m_model.m_thicknessSheet = thickness; });
-}
+NResult NAPIModel::SetThicknessSheet(double thickness) { return SetField(m_model, kThicknessSheet, thickness); }
 
 std::wstring NAPIModel::GetMaterialSheet()
 {
@@ -231,24 +258,15 @@ bool NAPIModel::GetHideText() { return m_model.m_hideText; }
 void NAPIModel::SetHideText(bool hide) { m_model.m_hideText = hide; }
 double NAPIModel::GetTextSize() { return m_model.m_textSize; }
 
-NResult NAPIModel::SetTextSize(double size)
-{
-    return napi::SetWithin({{napi::kTextSize, size}}, [&] { m_model.m_textSize = size; });
-}
+NResult NAPIModel::SetTextSize(double size) { return SetField(m_model, kTextSize, size); }
 
 double NAPIModel::GetFigureGap() { return m_model.m_figureGap; }
 
-NResult NAPIModel::SetFigureGap(double gap)
-{
-    return napi::SetWithin({{napi::kGap, gap}}, [&] { m_model.m_figureGap = gap; });
-}
+NResult NAPIModel::SetFigureGap(double gap) { return SetField(m_model, kFigureGap, gap); }
 
 double NAPIModel::GetSheetGap() { return m_model.m_sheetGap; }
 
-NResult NAPIModel::SetSheetGap(double gap)
-{
-    return napi::SetWithin({{napi::kGap, gap}}, [&] { m_model.m_sheetGap = gap; });
-}
+NResult NAPIModel::SetSheetGap(double gap) { return SetField(m_model, kSheetGap, gap); }
 
 bool NAPIModel::GetUniteFigures() { return m_model.m_uniteFigures; }
 void NAPIModel::SetUniteFigures(bool unite) { m_model.m_uniteFigures = unite; }
@@ -264,26 +282,17 @@ bool NAPIModel::GetWasteMethod() { return m_model.m_wasteMethod; }
 void NAPIModel::SetWasteMethod(bool automatic) { m_model.m_wasteMethod = automatic; }
 double NAPIModel::GetWastSize() { return m_model.m_wastSize; }
 
-NResult NAPIModel::SetWastSize(double size)
-{
-    return napi::SetWithin({{napi::kRemnantSize, size}}, [&] { m_model.m_wastSize = size; });
-}
+NResult NAPIModel::SetWastSize(double size) { return SetField(m_model, kWastSize, size); }
 
 double NAPIModel::GetWastRectSize() { return m_model.m_wastRectSize; }
 
-NResult NAPIModel::SetWastRectSize(double size)
-{
-    return napi::SetWithin({{napi::kRemnantSize, size}}, [&] { m_model.m_wastRectSize = size; });
-}
+NResult NAPIModel::SetWastRectSize(double size) { return SetField(m_model, kWastRectSize, size); }
 
 bool NAPIModel::GetWastesRect() { return m_model.m_wastesRect; }
 void NAPIModel::SetWastesRect(bool rect) { m_model.m_wastesRect = rect; }
 int32_t NAPIModel::GetWastesColor() { return m_model.m_wastesColor; }
 
-NResult NAPIModel::SetWastesColor(int32_t colour)
-{
-    return napi::SetWithin({{napi::kColour, static_cast<double>(colour)}}, [&] { m_model.m_wastesColor = colour; });
-}
+NResult NAPIModel::SetWastesColor(int32_t colour) { return SetField(m_model, kWastesColor, colour); }
 
 bool NAPIModel::GetWastesHide() { return m_model.m_wastesHide; }
 void NAPIModel::SetWastesHide(bool hide) { m_model.m_wastesHide = hide; }
@@ -481,12 +490,39 @@ void NAPIModel::DelFigure(const IFigurePtr& figure)
     });
 }
 
+void NAPIModel::DelFigures(const std::vector<INObjectPtr>& objects)
+{
+    With([&](NestingModel& m) {
+        // Only figures of this model lose their edit marks.
+        std::unordered_set<const Figure*> own;
+        for (const FigurePtr& figure : m.m_figures)
+            own.insert(figure.get());
+        std::vector<FigurePtr> figures;
+        for (const INObjectPtr& object : objects) {
+            if (FigurePtr figure = ModelObjectAs<Figure>(object); figure && own.erase(figure.get()) != 0)
+                figures.push_back(std::move(figure));
+        }
+        for (const FigurePtr& figure : figures)
+            figure->m_edit = false;
+        m.RemFigures(figures);
+    });
+}
+
 void NAPIModel::ClearFigures() { With([](NestingModel& m) { m.ClearFigures(); }); }
 
 NResult NAPIModel::CopyFiguresByName(std::wstring name, size_t count)
 {
-    return napi::SetWithin({{napi::kCopies, static_cast<double>(count)}},
-                           [&] { With([&](NestingModel& m) { m.CopyFiguresByName(name, count); }); });
+    if (!napi::kCopies.Holds(static_cast<double>(count)))
+        return NResult::OutOfRange;
+    // A name no figure has has no copies to make.
+    return With(NResult::NotFound, [&](NestingModel& m) {
+        std::vector<FigurePtr> named;
+        m.GetFiguresByName(named, name);
+        if (named.empty())
+            return NResult::NotFound;
+        m.CopyFiguresByName(name, count);
+        return NResult::Done;
+    });
 }
 
 void NAPIModel::SortFiguresByNames() { With([](NestingModel& m) { m.SortFiguresByNames(); }); }
@@ -571,9 +607,10 @@ IJumperPtr NAPIModel::CreateJumper(double x, double y, double width, BridgeType 
 
 NResult NAPIModel::AddJumper(const IJumperPtr& jumper, int layer)
 {
+    // An empty or foreign object has no bridge to add.
     const JumperPtr object = ModelObjectAs<Jumper>(jumper);
     if (!object)
-        return NResult::Done;
+        return NResult::NotFound;
     const Jumper& j = *object;
     return napi::SetWithin({{napi::kBridgeWidth, j.GetWidth()},
                             {napi::kBridgeType, static_cast<double>(j.GetType())},

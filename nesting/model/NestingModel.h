@@ -52,6 +52,9 @@ public:
     FigurePtr AddLinNestFigure(LNDetailParams par, size_t count);
     void RemFigure(FigurePtr& figure);
     void DelFigure(FigurePtr& figure);
+    // The figures of the model among `figures` taken out as RemFigure takes
+    // each (the drawing's bridges read once for all of them).
+    void RemFigures(const std::vector<FigurePtr>& figures);
     FigurePtr GetFigureByRef(int ref) const;
     void GetFigureObjectsTree(std::vector<std::vector<FigurePtr>>& tree) const;
     void GetFiguresByName(std::vector<FigurePtr>& figures, const std::wstring& name) const;
@@ -248,8 +251,8 @@ public:
 private:
     // Finishes the remnants a builder made on the sheet and appends them.
     void FinishNewWastes(const std::vector<WastePtr>& wastes, const SheetPtr& sheet);
-    // Deletes the bridges standing on the object, which is about to go.
-    void DeleteBridgesOn(const NObjectPtr& owner);
+    // Deletes the bridges standing on the objects, which are about to go.
+    void DeleteBridgesOn(const std::vector<NObjectPtr>& owners);
 
     BridgeAnchors m_heldBridges;
     // The configuration values as this model last read or wrote them: what

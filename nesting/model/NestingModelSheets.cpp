@@ -39,8 +39,9 @@ SheetViewPlace PlaceOf(const Sheet& sheet) {
 void NestingModel::SetWidthSheet(double w) {
     m_widthSheet = w;
     m_sheetSized = 1;
+    const SheetEdgeBridges::Drawing drawing = SheetEdgeBridges::Drawing::Active();
     for (const SheetPtr& sheet : m_sheets) {
-        const SheetEdgeBridges bridges(*sheet);
+        const SheetEdgeBridges bridges(*sheet, drawing);
         sheet->SetWidth(w);
         bridges.Follow(*sheet);
     }
@@ -49,8 +50,9 @@ void NestingModel::SetWidthSheet(double w) {
 void NestingModel::SetHeightSheet(double h) {
     m_heightSheet = h;
     m_sheetSized = 1;
+    const SheetEdgeBridges::Drawing drawing = SheetEdgeBridges::Drawing::Active();
     for (const SheetPtr& sheet : m_sheets) {
-        const SheetEdgeBridges bridges(*sheet);
+        const SheetEdgeBridges bridges(*sheet, drawing);
         sheet->SetHeight(h);
         bridges.Follow(*sheet);
     }

@@ -151,6 +151,44 @@ TEST_F(SourceDataTest, FigureListToolBarAndSelectionEdits)
     EXPECT_EQ(Figures()->GetItemText(0), L"A");
 }
 
+// The parts list is written only where what it shows changes: an edit of the
+// sheet leaves it alone, a part chosen ticks its row and its group's, and
+// the rows still show every part as a list made anew would.
+TEST_F(SourceDataTest, ThePartsListIsWrittenOnlyWhereItChanges)
+{
+    Open();
+    // The writes of the list's rows since `from`.
+    const auto rowWrites = [&](size_t from) {
+        std::vector<std::string> writes;
+        for (const std::string& note : NotesSince(from, "editlist \"Список деталей\".")) {
+            if (note.find("Item") != std::string::npos || note.find("Clear(") != std::string::npos)
+                writes.push_back(note);
+        }
+        return writes;
+    };
+    const auto rows = [&] {
+        std::vector<std::wstring> shown;
+        for (int i = 0; i < Figures()->GetCount(); ++i)
+            shown.push_back(Figures()->GetItemText(i) + (Figures()->GetItemChecked(i) ? L" +" : L" -") +
+                            (Figures()->GetItemInvalid(i) ? L"!" : L""));
+        return shown;
+    };
+    const std::vector<std::wstring> before = rows();
+    size_t mark = Mark();
+    ASSERT_TRUE(user->SetValue(C(L"Толщина листа"), L"4"));
+    ASSERT_TRUE(user->SetValue(C(L"Длина листа"), L"500"));
+    EXPECT_THAT(rowWrites(mark), testing::IsEmpty());
+    EXPECT_EQ(rows(), before);
+    mark = Mark();
+    ASSERT_TRUE(user->SelectItem(Figures(), 0));
+    const std::vector<std::string> writes = rowWrites(mark);
+    EXPECT_THAT(writes, testing::Each(HasSubstr("SetItemChecked(0, true)")));
+    EXPECT_EQ(writes.size(), 1u);
+    std::vector<std::wstring> chosen = before;
+    chosen[0].replace(chosen[0].find(L" -"), 2, L" +");
+    EXPECT_EQ(rows(), chosen);
+}
+
 TEST_F(SourceDataTest, ValueChangesReachTheModelAndTheDrawing)
 {
     Open();
