@@ -1,8 +1,9 @@
-// dxf_bounds_bench [NAME]: DXF files as large as the readers' caps let them
+// dxf_bounds_bench [--keep FOLDER] [NAME]: DXF files as large as the readers' caps let them
 // be (256 MB, 250,000 objects, 500,000 pieces, 100,000 points of splines,
 // 20,000 ellipses, 100,000 layers and linetypes, 500,000 blocks, two million
 // records and twenty million groups looked at), and larger, and parts of many
-// holes and vertices within them, written by the benchmark into a temporary
+// holes and vertices within them (holes drawn twice in one curve kind or two
+// among them), written by the benchmark into a temporary
 // folder, each through the DXF converter alone and through the library's
 // import of parts (which runs the converter too), each step in a process of
 // its own; and 3D plates of many holes, read from their assembly alone and
@@ -11,7 +12,8 @@
 // message, and for the kinds measured at two sizes how many times longer the
 // larger took against how many times larger it is. Exit status 1 when a step
 // takes more than 10 s or 1 GB, or time grows much faster than the file.
-// NAME: a part of the names of the cases to run (all by default).
+// NAME: a part of the names of the cases to run (all by default); with
+// --keep FOLDER first, each file is also left in FOLDER, named as its case.
 #include "io/AssemblyReader.h"
 #include "io/DxfImport.h"
 #include "model/NestingModel.h"
@@ -255,32 +257,41 @@ void LinesBackwards(const fs::path& path, int count)
 }
 
 // A square with `count` elliptic holes (radii 3 and 1.5) on a 10 mm grid.
-void Ellipses(const fs::path& path, int count)
+// `count` ellipses in a square; drawn twice, or round (as circles of radius 3) over circles.
+enum class Again { kNo, kTwice, kOverCircles };
+void Ellipses(const fs::path& path, int count, Again again = Again::kNo)
 {
     Writer w(path);
     w.Section("ENTITIES");
     const int side = static_cast<int>(std::ceil(std::sqrt(count)));
     w.Square(side * 10.0 + 10.0);
-    for (int k = 0; k < count; ++k)
-        w.Put(0, "ELLIPSE"), w.Put(8, "0"), w.Put(10, Writer::Num(10 + k / side * 10.0)),
-            w.Put(20, Writer::Num(10 + k % side * 10.0)), w.Put(30, "0"), w.Put(11, "3"), w.Put(21, "0"), w.Put(31, "0"),
-            w.Put(40, "0.5"), w.Put(41, "0"), w.Put(42, Writer::Num(2 * std::numbers::pi));
+    for (int k = 0; k < count; ++k) {
+        const std::string x = Writer::Num(10 + k / side * 10.0), y = Writer::Num(10 + k % side * 10.0);
+        if (again == Again::kOverCircles)
+            w.Put(0, "CIRCLE"), w.Put(8, "0"), w.Put(10, x), w.Put(20, y), w.Put(30, "0"), w.Put(40, "3");
+        for (int copy = 0; copy < (again == Again::kTwice ? 2 : 1); ++copy)
+            w.Put(0, "ELLIPSE"), w.Put(8, "0"), w.Put(10, x), w.Put(20, y), w.Put(30, "0"), w.Put(11, "3"),
+                w.Put(21, "0"), w.Put(31, "0"), w.Put(40, again == Again::kOverCircles ? "1" : "0.5"), w.Put(41, "0"),
+                w.Put(42, Writer::Num(2 * std::numbers::pi));
+    }
     w.End();
 }
 
 // A closed cubic spline of `count` control points round a circle of radius 500.
-void Spline(const fs::path& path, int count)
+void Spline(const fs::path& path, int count, bool twice = false)
 {
     Writer w(path);
     w.Section("ENTITIES");
     const int poles = count, knots = poles + 4;
-    w.Put(0, "SPLINE"), w.Put(8, "0"), w.Put(70, "8"), w.Put(71, "3"), w.Put(72, std::to_string(knots)),
-        w.Put(73, std::to_string(poles)), w.Put(74, "0");
-    for (int k = 0; k < knots; ++k)
-        w.Put(40, std::to_string(k));
-    for (int i = 0; i < poles; ++i) {
-        const double t = 2 * std::numbers::pi * (i % (poles - 3)) / (poles - 3);
-        w.Put(10, Writer::Num(500 * std::cos(t))), w.Put(20, Writer::Num(500 * std::sin(t))), w.Put(30, "0");
+    for (int copy = 0; copy < (twice ? 2 : 1); ++copy) {
+        w.Put(0, "SPLINE"), w.Put(8, "0"), w.Put(70, "8"), w.Put(71, "3"), w.Put(72, std::to_string(knots)),
+            w.Put(73, std::to_string(poles)), w.Put(74, "0");
+        for (int k = 0; k < knots; ++k)
+            w.Put(40, std::to_string(k));
+        for (int i = 0; i < poles; ++i) {
+            const double t = 2 * std::numbers::pi * (i % (poles - 3)) / (poles - 3);
+            w.Put(10, Writer::Num(500 * std::cos(t))), w.Put(20, Writer::Num(500 * std::sin(t))), w.Put(30, "0");
+        }
     }
     w.End();
 }
@@ -378,7 +389,10 @@ struct Host {
 
 int main(int argc, char** argv)
 {
-    const std::string only = argc > 1 ? argv[1] : "";
+    // --keep FOLDER: each file also copied there, named as its case, to be played by host_play.
+    const bool keep = argc > 2 && std::string(argv[1]) == "--keep";
+    const fs::path kept = keep ? fs::path(argv[2]) : fs::path();
+    const std::string only = argc > (keep ? 3 : 1) ? argv[keep ? 3 : 1] : "";
     const size_t mb = size_t{1} << 20;
     const std::vector<Case> cases = {
         {"80,000 layers, a line each", [](const fs::path& p) { Layers(p, 80000, false); }, "layers"},
@@ -411,7 +425,10 @@ int main(int argc, char** argv)
         {"MINSERT of 300 x 300 circles", [](const fs::path& p) { MInsert(p, 300); }, ""},
         {"20,000 ellipses", [](const fs::path& p) { Ellipses(p, 20000); }, ""},
         {"100,000 ellipses", [](const fs::path& p) { Ellipses(p, 100000); }, ""},
+        {"10,000 ellipses, each drawn twice", [](const fs::path& p) { Ellipses(p, 10000, Again::kTwice); }, ""},
+        {"10,000 round holes, each drawn again as an ellipse", [](const fs::path& p) { Ellipses(p, 10000, Again::kOverCircles); }, ""},
         {"spline of 99,000 points", [](const fs::path& p) { Spline(p, 99000); }, ""},
+        {"spline of 49,000 points, drawn twice", [](const fs::path& p) { Spline(p, 49000, true); }, ""},
         {"250 MB of empty records", [&](const fs::path& p) { Minimal(p, "", "0\n\n", 250 * mb); }, ""},
         {"250 MB of empty groups in one LINE", [&](const fs::path& p) { Minimal(p, "0\nLINE\n", "8\n\n", 250 * mb); }, ""},
         {"250 MB of unknown objects", [&](const fs::path& p) { Minimal(p, "", "0\nFOO\n", 250 * mb); }, ""},
@@ -440,6 +457,12 @@ int main(int argc, char** argv)
         const fs::path file = scratch / (c.assembly ? "assembly.v3d" : "part.dxf");
         c.write(file);
         const double bytes = static_cast<double>(fs::file_size(file, ec));
+        if (keep) {
+            std::string name = c.name;
+            std::replace_if(name.begin(), name.end(), [](char ch) { return ch == ' ' || ch == ',' || ch == '/'; }, '_');
+            fs::create_directories(kept);
+            fs::copy_file(file, kept / (name + file.extension().string()), fs::copy_options::overwrite_existing);
+        }
         const std::wstring path = vlhost::Host::Wide(file.string());
         const fs::path message = scratch / "message.txt";
         const std::wstring out = vlhost::Host::Wide((scratch / "out").string());

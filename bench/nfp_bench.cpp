@@ -1,5 +1,7 @@
 // Orbiting no-fit polygons of large non-convex outlines: stars of many spikes
-// and a plate whose rounded corners and holes are approximated by chords.
+// and a plate whose rounded corners and holes are approximated by chords; and
+// the regions of parts in holes just large enough for them: a disc in a round
+// hole, a many-sided plate in its window, a six-lobed plate in its window.
 #include "engine/NfpBuilder.h"
 
 #include <benchmark/benchmark.h>
@@ -65,12 +67,31 @@ std::shared_ptr<NPolygon> Turned90(const NPolygon& polygon)
     return std::make_shared<NPolygon>(NPoint{}, points);
 }
 
-void RunNfp(benchmark::State& state, const std::shared_ptr<NPolygon>& a, const std::shared_ptr<NPolygon>& b)
+// A ring of `vertices` points at `radius` round the origin, its radius
+// varied by `lobes` waves of `amplitude` (a share of the radius), less `less`.
+std::shared_ptr<NPolygon> Round(size_t vertices, double radius, double less, int lobes = 0, double amplitude = 0.0)
+{
+    std::vector<NPoint> points;
+    for (size_t k = 0; k < vertices; ++k) {
+        double a = 2.0 * PI * static_cast<double>(k) / static_cast<double>(vertices);
+        double r = radius * (1.0 + amplitude * std::cos(lobes * a)) - less;
+        points.push_back({r * std::cos(a), r * std::sin(a)});
+    }
+    return std::make_shared<NPolygon>(NPoint{}, points);
+}
+
+std::shared_ptr<NPolygon> Reversed(const NPolygon& polygon)
+{
+    return std::make_shared<NPolygon>(NPoint{}, std::vector<NPoint>(polygon.m_points.rbegin(), polygon.m_points.rend()));
+}
+
+void RunNfp(benchmark::State& state, const std::shared_ptr<NPolygon>& a, const std::shared_ptr<NPolygon>& b,
+            bool inner = false)
 {
     size_t rings = 0;
     for (auto _ : state) {
         NFP_Builder builder;
-        builder.Init(NPoint{}, a, b, false);
+        builder.Init(NPoint{}, a, b, inner);
         builder.RunCalculate();
         rings = builder.GetNfpPolygons().size();
         benchmark::DoNotOptimize(rings);
@@ -93,5 +114,35 @@ void BM_NfpRoundedPlate(benchmark::State& state)
     RunNfp(state, plate, Turned90(*plate));
 }
 BENCHMARK(BM_NfpRoundedPlate)->Unit(benchmark::kMillisecond);
+
+// A disc of 119.5 mm in a round hole of 120 mm, both of as many chords.
+void BM_NfpDiscInRoundHole(benchmark::State& state)
+{
+    const size_t n = static_cast<size_t>(state.range(0));
+    RunNfp(state, Reversed(*Round(n, 120.0, 0.0)), Round(n, 120.0, 0.5), true);
+}
+BENCHMARK(BM_NfpDiscInRoundHole)->Arg(96)->Arg(192)->Arg(360)->Arg(720)->Unit(benchmark::kMillisecond);
+
+// A regular plate of n sides in its window of 100 mm radius, `less` smaller
+// in radius (thousandths of a millimetre): it goes in, in a region that
+// small.
+void BM_NfpPlateInManySidedWindow(benchmark::State& state)
+{
+    const size_t n = static_cast<size_t>(state.range(0));
+    const double less = static_cast<double>(state.range(1)) * 1e-3;
+    RunNfp(state, Reversed(*Round(n, 100.0, 0.0)), Round(n, 100.0, less), true);
+}
+BENCHMARK(BM_NfpPlateInManySidedWindow)
+    ->Args({24, 1})->Args({48, 5})->Args({96, 20})->Args({192, 50})->Unit(benchmark::kMillisecond);
+
+// The same with six lobes of a tenth of the radius: a window no convex one.
+void BM_NfpLobedPlateInItsWindow(benchmark::State& state)
+{
+    const size_t n = static_cast<size_t>(state.range(0));
+    const double less = static_cast<double>(state.range(1)) * 1e-3;
+    RunNfp(state, Reversed(*Round(n, 100.0, 0.0, 6, 0.1)), Round(n, 100.0, less, 6, 0.1), true);
+}
+BENCHMARK(BM_NfpLobedPlateInItsWindow)
+    ->Args({96, 1})->Args({192, 1})->Args({360, 1})->Args({360, 10})->Args({360, 200})->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -33,6 +33,12 @@ CAD exports and drawings give them, one folder per kind:
                         forward again (no material either way)
     TARGET_DIR/inner    the holes of "holes" written as a "polygon" of an
                         "outer" ring and "inner" ones
+    TARGET_DIR/thin     at three places of every ring a spike whose sides are
+                        1e-5, 1e-6 and 1e-7 mm apart (below the point
+                        tolerance: no material): out along the edge before a
+                        vertex and back to a point that far off it, on one
+                        side or the other, and a strip that wide out of the
+                        middle of an edge
 
     --kinds LIST (comma separated) writes only those folders.
 
@@ -55,7 +61,7 @@ POINT_TOLERANCE = 1e-4  # mm: points this close are one
 MAX_OFFSET = 2000.0
 SCALE = 10.0
 KINDS = ("repeats", "near", "origin", "scaled", "all", "tiny", "huge", "rotated", "mirrored",
-         "split", "bent", "arcs", "slivers", "holes", "far", "spikes", "inner")
+         "split", "bent", "arcs", "slivers", "holes", "far", "spikes", "inner", "thin")
 SCALES = {"scaled": SCALE, "all": SCALE, "tiny": 0.1, "huge": 100.0}
 TURN_DEGREES = 17.0
 FAR = 1.0e6
@@ -257,6 +263,57 @@ def with_spikes(ring):
     return out
 
 
+def with_thin_spikes(ring):
+    """Three spikes narrower than the point tolerance, each as long as a
+    quarter of its edge where it meets no other edge: out along the edge
+    before a vertex and back to a point 1e-5 mm off the vertex on the outer
+    side, the same 1e-7 mm off it on the inner side, and a strip 1e-6 mm wide
+    out of the middle of the edge after a third vertex, square to it."""
+    n = len(ring)
+    spots = places(ring, 3)
+    if n < 4 or len(spots) < 3:
+        return ring
+    outer = 1.0 if signed_area(ring) > 0 else -1.0  # right of a counter-clockwise edge is out
+
+    def clear(a, b, k):
+        return not any(cross(a, b, ring[j - 1], ring[j]) for j in range(n) if k not in (j, (j - 1) % n))
+
+    out = []
+    for k, p in enumerate(ring):
+        out.append(p)
+        o, q = ring[k - 1], ring[(k + 1) % n]
+        if k in spots[:2]:
+            length = math.dist(o, p)
+            if length == 0.0:
+                continue
+            u = [(p[0] - o[0]) / length, (p[1] - o[1]) / length]
+            width, side = (1e-5, outer) if k == spots[0] else (1e-7, -outer)
+            reach = 0.25 * length
+            for attempt in range(8):
+                tip = [p[0] + reach * u[0], p[1] + reach * u[1]]
+                if clear(p, tip, k):
+                    out += [tip, [p[0] + side * width * u[1], p[1] - side * width * u[0]]]
+                    break
+                reach /= 2.0
+        elif k == spots[2]:
+            length = math.dist(p, q)
+            if length == 0.0:
+                continue
+            u = [(q[0] - p[0]) / length, (q[1] - p[1]) / length]
+            normal = [outer * u[1], -outer * u[0]]
+            m = [(p[0] + q[0]) / 2, (p[1] + q[1]) / 2]
+            reach = 0.25 * length
+            for attempt in range(8):
+                base = [m[0] - 5e-7 * u[0], m[1] - 5e-7 * u[1]]
+                tip = [base[0] + reach * normal[0], base[1] + reach * normal[1]]
+                if clear(m, tip, k):
+                    out += [base, tip, [tip[0] + 1e-6 * u[0], tip[1] + 1e-6 * u[1]],
+                            [base[0] + 1e-6 * u[0], base[1] + 1e-6 * u[1]]]
+                    break
+                reach /= 2.0
+    return out
+
+
 def inner_square(ring):
     """A square hole around the middle of the longest chord of the ring's
     middle row, a third of the way from it to the nearest edge; None when
@@ -318,6 +375,8 @@ def variant(doc, kind, rng):
             rings = [with_slivers(ring, outward if j == 0 else -outward) for j, ring in enumerate(rings)]
         elif kind == "spikes":
             rings = [with_spikes(ring) for ring in rings]
+        elif kind == "thin":
+            rings = [with_thin_spikes(ring) for ring in rings]
         elif kind in ("holes", "inner") and len(rings) == 1:
             hole = inner_square(rings[0])
             rings += [hole] if hole else []

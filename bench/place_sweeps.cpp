@@ -113,7 +113,7 @@ double TallestPartHeight(const place_check::Instance& instance)
                 continue;
             // The part's material: a spike of its outline adds no height.
             const place_check::Ring turned =
-                esicup::Turned(areas::WithoutSpikes(areas::WithoutRepeats(item.ring)), angle);
+                esicup::Turned(areas::Material(item.ring), angle);
             const auto [low, high] = std::minmax_element(
                 turned.begin(), turned.end(), [](const NPoint& a, const NPoint& b) { return a.y < b.y; });
             lowest = std::min(lowest, high->y - low->y);

@@ -803,14 +803,20 @@ class Player {
       if (!user_.Running()) Fail("no process runs");
     } else if (what == "stopped") {
       if (user_.Running()) Fail("a process runs");
+    } else if (what == "no" && w.size() > 3 && w[2] == "message") {
+      const std::string text = Join(w, 3);
+      for (std::size_t i = std::min(messagesSeen_, s.messages.size()); i < s.messages.size(); ++i)
+        if (U(s.messages[i].text).find(text) != std::string::npos) Fail("a message holds it: " + U(s.messages[i].text));
     } else if (what == "message") {
       need(3);
       if (s.messages.empty()) Fail("no message was shown");
       if (U(s.messages.back().text).find(w[2]) == std::string::npos)
         Fail("the last message is " + U(s.messages.back().text));
+      messagesSeen_ = s.messages.size();
     } else if (what == "messages") {
       need(3);
       if (static_cast<int>(s.messages.size()) != Int(w[2])) Fail(std::to_string(s.messages.size()) + " messages");
+      messagesSeen_ = s.messages.size();
     } else if (what == "refused") {
       if (s.refusals.empty()) Fail("nothing was refused");
       if (w.size() > 2 && s.refusals.back().find(w[2]) == std::string::npos) Fail("refused: " + s.refusals.back());
@@ -932,6 +938,7 @@ class Player {
   std::size_t line_ = 0;
   std::size_t checkpoint_ = 0;
   std::string pendingFailure_;  // why a waiting step failed when the host carried it out
+  std::size_t messagesSeen_ = 0;  // the messages shown before the last expectation of messages
 };
 
 int Usage() {

@@ -17,7 +17,11 @@
 // - list operations append, in the model's order, to the vector given;
 // - an operation that takes a value answers NResult: a value outside its
 //   range (not a finite number, a negative size, a type that does not exist)
-//   is refused with OutOfRange and changes nothing.
+//   is refused with OutOfRange and changes nothing; one that names what is
+//   not there (a part name no figure has, an empty bridge, an object whose
+//   drawing object is gone) answers NotFound and changes nothing. A block of
+//   values is taken whole or not at all, each value checked as its own
+//   setter checks it.
 #pragma once
 
 #include "geometry/BaseAlgorithms.h"
@@ -55,6 +59,7 @@ NESTING_INTERFACE(IReporter, vlapi::IAPIObject, "7676B608-6679-4A87-AD48-8842F2F
 enum class NResult : int32_t {
     Done = 0,        // the value is taken
     OutOfRange = 1,  // the value lies outside its range; nothing changed
+    NotFound = 2,    // what the call names is not there to act on; nothing changed
 };
 
 // Each interface names its id and its base, so that an implementation can
@@ -96,7 +101,8 @@ struct INObject : vlapi::IAPIObject {
     virtual void SetCurrentView() = 0;
     // Places the macro at (x, y) turned by `angle` degrees, in its view; the
     // bridges on the object come along. A sheet stays where it stands (the
-    // sheet layout moves its view): any other placement is refused.
+    // sheet layout moves its view): any other placement is refused; so is a
+    // remnant's that would take it off its sheet.
     virtual NResult SetPlacement(double x, double y, double angle) = 0;
     // Moves the macro into the view; callers place it afterwards.
     virtual void ChangeView(int view) = 0;
@@ -295,6 +301,7 @@ struct INestingModel : vlapi::IAPIObject {
     virtual void RemFigure(const IFigurePtr& figure) = 0;
     virtual void DelFigure(const IFigurePtr& figure) = 0;
     virtual void ClearFigures() = 0;
+    // Makes the figures of that name `count`; NotFound when no figure has it.
     virtual NResult CopyFiguresByName(std::wstring name, size_t count) = 0;
     virtual void SortFiguresByNames() = 0;
     virtual void SortFiguresByAreasIncrease() = 0;
@@ -337,7 +344,8 @@ struct INestingModel : vlapi::IAPIObject {
     // or a point out of range.
     virtual IJumperPtr CreateJumper(double x, double y, double width, BridgeType type, bool byNormal) = 0;
     // Makes the bridge's macro on the layer and appends it to the model; a
-    // bridge whose width, type or ends are out of range is refused.
+    // bridge whose width, type or ends are out of range is refused, an empty
+    // or foreign object is not found.
     virtual NResult AddJumper(const IJumperPtr& jumper, int layer) = 0;
     virtual void DelJumper(const IJumperPtr& jumper) = 0;
     virtual void ClearJumpers() = 0;

@@ -130,7 +130,10 @@ inline constexpr Range kTextSize{0.0, 1000.0, true};
 inline constexpr Range kGap{0.0, 10000.0};
 inline constexpr Range kRemnantSize{0.0, 1.0e6};
 inline constexpr Range kColour{0.0, 0xFFFFFF};
-inline constexpr Range kSheetCount{1.0, 1.0e6, false, true};  // whole sheets
+// Whole sheets, as many as a double counts exactly: a linear plan's sheet is
+// a cutting pattern cut on as many bars as it takes (a list of 5,000 rows of
+// 10^9 pieces may need 5·10^12).
+inline constexpr Range kSheetCount{1.0, 1.0e15, false, true};
 inline constexpr Range kCopies{0.0, 1.0e5};
 inline constexpr Range kCoordinate{-1.0e9, 1.0e9};
 inline constexpr Range kScale{0.0, 1.0e6, true};

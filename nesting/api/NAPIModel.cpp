@@ -3,12 +3,14 @@
 
 #include "api/DxfImportLink.h"
 #include "io/SheetFile.h"
+#include "geometry/UtilityFunctions.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
 #include "model/NestingSetting.h"
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 namespace {
 
@@ -23,14 +25,82 @@ void AppendWrapped(const std::vector<std::shared_ptr<T>>& objects, std::vector<P
 // Ranges of this file's own values.
 constexpr napi::Range kSheetScheme{0.0, 3.0};  // user-defined, horizontal, vertical, rows
 constexpr napi::Range kColumns{1.0, 100.0};
-constexpr napi::Range kMeasure{0.0, 1.0e9};    // any length a stored block may hold
 constexpr napi::Range kLength{0.0, 1.0e6, true};
 constexpr napi::Range kPieces{1.0, napi::kCopies.high};
+// The count a detail of linear nesting is wanted: what a list file gives, not
+// copies made.
+constexpr napi::Range kWanted{0.0, 1.0e9, true, true};
+// Lengths of linear pieces closer than this are one detail.
+constexpr double kSameLength = 1e-4;
+
+// The sheet's thickness and material as a message gives them.
+std::wstring ThicknessText(const NestingModel& m)
+{
+    return m.m_thicknessSheet > 0.0 ? uf::NumberText(m.m_thicknessSheet) + L" мм" : L"не задана";
+}
+
+std::wstring MaterialText()
+{
+    return NestingModel::m_materialSheet.empty() ? L"не задан" : NestingModel::m_materialSheet;
+}
+
+// The sheet as a message names it: its size, thickness and material; the
+// default size, which nobody gave (a size typed as 12000 × 2500 was), is said
+// to be the default one.
+std::wstring SheetText(const NestingModel& m, bool mayBeDefault)
+{
+    const bool byDefault = mayBeDefault && m.m_sheetSized == 0 &&
+                           NestingModel::m_widthSheet == NestingModel::kDefaultWidthSheet &&
+                           NestingModel::m_heightSheet == NestingModel::kDefaultHeightSheet;
+    return std::wstring(byDefault ? L"лист по умолчанию " : L"") + uf::NumberText(NestingModel::m_widthSheet) +
+           L" × " + uf::NumberText(NestingModel::m_heightSheet) + L" мм, толщина " + ThicknessText(m) +
+           L", материал " + MaterialText();
+}
 
 template <class T>
 bool InList(const std::vector<std::shared_ptr<T>>& list, const std::shared_ptr<T>& object)
 {
     return object && std::find(list.begin(), list.end(), object) != list.end();
+}
+
+// A field of the model's parameter block with the values it takes: its own
+// setter and the block's setter check it by this one rule.
+template <class T>
+struct Field {
+    T ModelParams::*member;
+    napi::Range range;
+
+    bool Holds(T value) const { return range.Holds(static_cast<double>(value)); }
+};
+
+constexpr Field<double> kScale1{&ModelParams::m_scale1, napi::kScale};  // no setter of its own
+constexpr Field<double> kScale2{&ModelParams::m_scale2, napi::kScale};
+constexpr Field<double> kThicknessSheet{&ModelParams::m_thicknessSheet, napi::kThickness};
+constexpr Field<double> kTextSize{&ModelParams::m_textSize, napi::kTextSize};
+constexpr Field<double> kWastSize{&ModelParams::m_wastSize, napi::kRemnantSize};
+constexpr Field<double> kWastRectSize{&ModelParams::m_wastRectSize, napi::kRemnantSize};
+constexpr Field<double> kFigureGap{&ModelParams::m_figureGap, napi::kGap};
+constexpr Field<double> kSheetGap{&ModelParams::m_sheetGap, napi::kGap};
+constexpr Field<int32_t> kWastesColor{&ModelParams::m_wastesColor, napi::kColour};
+constexpr Field<int32_t> kNestingMethod{&ModelParams::m_nestingMethod, napi::kNestingMethod};
+
+// Every field of a block takes its value.
+bool FieldsHold(const ModelParams& block)
+{
+    const auto holds = [&](const auto& field) { return field.Holds(block.*field.member); };
+    return holds(kScale1) && holds(kScale2) && holds(kThicknessSheet) && holds(kTextSize) && holds(kWastSize) &&
+           holds(kWastRectSize) && holds(kFigureGap) && holds(kSheetGap) && holds(kWastesColor) &&
+           holds(kNestingMethod);
+}
+
+// One field set by its own setter: a value outside its range is refused.
+template <class T>
+NResult SetField(NestingModel& model, const Field<T>& field, T value)
+{
+    if (!field.Holds(value))
+        return NResult::OutOfRange;
+    model.*field.member = value;
+    return NResult::Done;
 }
 
 }  // namespace
@@ -83,20 +153,14 @@ NResult NAPIModel::SetSchemeParams(const SheetSchemeParams& params)
 }
 
 ModelParams NAPIModel::GetParams() { return With(ModelParams(), [](NestingModel& m) { return m.GetParams(); }); }
-// A whole parameter block, as GetParams gave it: its measures are checked,
-// not the panels' limits, so that a block read from any drawing comes back.
+// A whole parameter block: each field is checked as its own setter checks it,
+// and one refused leaves the whole block as it was.
 NResult NAPIModel::SetParams(const ModelParams& params)
 {
-    return napi::SetWithin({{napi::kScale, params.m_scale1},
-                            {napi::kScale, params.m_scale2},
-                            {kMeasure, params.m_thicknessSheet},
-                            {kMeasure, params.m_textSize},
-                            {kMeasure, params.m_wastSize},
-                            {kMeasure, params.m_wastRectSize},
-                            {kMeasure, params.m_figureGap},
-                            {kMeasure, params.m_sheetGap},
-                            {napi::kColour, static_cast<double>(params.m_wastesColor)}},
-                           [&] { With([&](NestingModel& m) { m.SetParams(params); }); });
+    if (!FieldsHold(params))
+        return NResult::OutOfRange;
+    With([&](NestingModel& m) { m.SetParams(params); });
+    return NResult::Done;
 }
 void NAPIModel::SaveSession() { With([](NestingModel& m) { m.SaveSession(); }); }
 void NAPIModel::SaveParams() { With([](NestingModel& m) { m.SaveParams(); }); }
@@ -156,11 +220,7 @@ void NAPIModel::SetSheetPattern(std::wstring pattern)
 
 int32_t NAPIModel::GetNestingMethod() { return m_model.m_nestingMethod; }
 
-NResult NAPIModel::SetNestingMethod(int32_t method)
-{
-    return napi::SetWithin({{napi::kNestingMethod, static_cast<double>(method)}},
-                           [&] { m_model.m_nestingMethod = method; });
-}
+NResult NAPIModel::SetNestingMethod(int32_t method) { return SetField(m_model, kNestingMethod, method); }
 
 bool NAPIModel::GetCheckOrient() { return m_model.m_checkOrient; }
 void NAPIModel::SetCheckOrient(bool check) { m_model.m_checkOrient = check; }
@@ -182,10 +242,7 @@ NResult NAPIModel::SetHeightSheet(double height)
 
 double NAPIModel::GetThicknessSheet() { return m_model.m_thicknessSheet; }
 
-NResult NAPIModel::SetThicknessSheet(double thickness)
-{
-    return napi::SetWithin({{napi::kThickness, thickness}}, [&] { m_model.m_thicknessSheet = thickness; });
-}
+NResult NAPIModel::SetThicknessSheet(double thickness) { return SetField(m_model, kThicknessSheet, thickness); }
 
 std::wstring NAPIModel::GetMaterialSheet()
 {
@@ -201,24 +258,15 @@ bool NAPIModel::GetHideText() { return m_model.m_hideText; }
 void NAPIModel::SetHideText(bool hide) { m_model.m_hideText = hide; }
 double NAPIModel::GetTextSize() { return m_model.m_textSize; }
 
-NResult NAPIModel::SetTextSize(double size)
-{
-    return napi::SetWithin({{napi::kTextSize, size}}, [&] { m_model.m_textSize = size; });
-}
+NResult NAPIModel::SetTextSize(double size) { return SetField(m_model, kTextSize, size); }
 
 double NAPIModel::GetFigureGap() { return m_model.m_figureGap; }
 
-NResult NAPIModel::SetFigureGap(double gap)
-{
-    return napi::SetWithin({{napi::kGap, gap}}, [&] { m_model.m_figureGap = gap; });
-}
+NResult NAPIModel::SetFigureGap(double gap) { return SetField(m_model, kFigureGap, gap); }
 
 double NAPIModel::GetSheetGap() { return m_model.m_sheetGap; }
 
-NResult NAPIModel::SetSheetGap(double gap)
-{
-    return napi::SetWithin({{napi::kGap, gap}}, [&] { m_model.m_sheetGap = gap; });
-}
+NResult NAPIModel::SetSheetGap(double gap) { return SetField(m_model, kSheetGap, gap); }
 
 bool NAPIModel::GetUniteFigures() { return m_model.m_uniteFigures; }
 void NAPIModel::SetUniteFigures(bool unite) { m_model.m_uniteFigures = unite; }
@@ -234,26 +282,17 @@ bool NAPIModel::GetWasteMethod() { return m_model.m_wasteMethod; }
 void NAPIModel::SetWasteMethod(bool automatic) { m_model.m_wasteMethod = automatic; }
 double NAPIModel::GetWastSize() { return m_model.m_wastSize; }
 
-NResult NAPIModel::SetWastSize(double size)
-{
-    return napi::SetWithin({{napi::kRemnantSize, size}}, [&] { m_model.m_wastSize = size; });
-}
+NResult NAPIModel::SetWastSize(double size) { return SetField(m_model, kWastSize, size); }
 
 double NAPIModel::GetWastRectSize() { return m_model.m_wastRectSize; }
 
-NResult NAPIModel::SetWastRectSize(double size)
-{
-    return napi::SetWithin({{napi::kRemnantSize, size}}, [&] { m_model.m_wastRectSize = size; });
-}
+NResult NAPIModel::SetWastRectSize(double size) { return SetField(m_model, kWastRectSize, size); }
 
 bool NAPIModel::GetWastesRect() { return m_model.m_wastesRect; }
 void NAPIModel::SetWastesRect(bool rect) { m_model.m_wastesRect = rect; }
 int32_t NAPIModel::GetWastesColor() { return m_model.m_wastesColor; }
 
-NResult NAPIModel::SetWastesColor(int32_t colour)
-{
-    return napi::SetWithin({{napi::kColour, static_cast<double>(colour)}}, [&] { m_model.m_wastesColor = colour; });
-}
+NResult NAPIModel::SetWastesColor(int32_t colour) { return SetField(m_model, kWastesColor, colour); }
 
 bool NAPIModel::GetWastesHide() { return m_model.m_wastesHide; }
 void NAPIModel::SetWastesHide(bool hide) { m_model.m_wastesHide = hide; }
@@ -372,15 +411,29 @@ bool NAPIModel::ImportSheetFromFile(std::wstring path)
         sheetfile::SheetOfFile sheet;
         const std::wstring refused = sheetfile::ReadSheet(path, sheet);
         if (!refused.empty()) {
-            vrnApi::ShowErrorText(refused + L".\nЛист остаётся прежним.");
+            vrnApi::ShowErrorText(refused + L".\nЛист остаётся прежним: " + SheetText(m, true) + L".");
             return false;
         }
+        // What a remnant's label leaves out stays as it was, and lines inside
+        // the sheet are not cut: the user is told of both.
+        std::wstring kept;
+        if (!sheet.label.empty() && !sheet.thickness)
+            kept += L"\nВ надписи отхода нет толщины: толщина листа остаётся прежней: " + ThicknessText(m) + L".";
+        if (!sheet.label.empty() && !sheet.material)
+            kept += L"\nВ надписи отхода нет материала: материал листа остаётся прежним: " + MaterialText() + L".";
+        if (sheet.looseLines > 0)
+            kept += L"\nЛинии внутри контура листа не замкнуты и не доходят до него (" +
+                    std::to_wstring(sheet.looseLines) + L"): они не вырезаются, лист загружен целым.";
         m.SetWidthSheet(sheet.width);
         m.SetHeightSheet(sheet.height);
         if (sheet.thickness)
             m.m_thicknessSheet = *sheet.thickness;
         if (sheet.material)
             NestingModel::m_materialSheet = *sheet.material;
+        if (!kept.empty())
+            vrnApi::ShowWarningText(L"Лист загружен из файла " + path +
+                                    (sheet.label.empty() ? L"" : L" (надпись отхода «" + sheet.label + L"»)") + L": " +
+                                    SheetText(m, false) + L"." + kept);
         m.UpdateSheets();
         m.ArrangeFiguresInContainer(true, true);
         return true;
@@ -401,9 +454,22 @@ IFigurePtr NAPIModel::AddLinNestFigure(LNDetailParams detail, size_t count)
 {
     // n pieces, one at least: the model makes the first piece whatever n is.
     if (!kLength.Holds(detail.length) || !kPieces.Holds(static_cast<double>(count)) ||
-        !napi::kCopies.Holds(static_cast<double>(detail.count)))
+        !kWanted.Holds(static_cast<double>(detail.count)))
         return {};
-    return With(IFigurePtr(), [&](NestingModel& m) { return WrapFigure(m.AddLinNestFigure(std::move(detail), count)); });
+    return With(IFigurePtr(), [&](NestingModel& m) {
+        // A drawing keeps one count per detail of a name and length (the
+        // editor rebuilds one row from all its pieces): a piece wanted
+        // another number of times than the drawn ones of its detail would
+        // come back with their count, its own lost.
+        for (const FigurePtr& piece : m.m_figures) {
+            if (piece->GetCount() == detail.count || piece->GetName() != detail.name || !piece->CheckRectangle())
+                continue;
+            const double length = piece->m_rectBorder.pTop.x - piece->m_rectBorder.pBot.x;
+            if (std::fabs(length - detail.length) < kSameLength)
+                return IFigurePtr();
+        }
+        return WrapFigure(m.AddLinNestFigure(std::move(detail), count));
+    });
 }
 
 void NAPIModel::RemFigure(const IFigurePtr& figure)
@@ -424,12 +490,39 @@ void NAPIModel::DelFigure(const IFigurePtr& figure)
     });
 }
 
+void NAPIModel::DelFigures(const std::vector<INObjectPtr>& objects)
+{
+    With([&](NestingModel& m) {
+        // Only figures of this model lose their edit marks.
+        std::unordered_set<const Figure*> own;
+        for (const FigurePtr& figure : m.m_figures)
+            own.insert(figure.get());
+        std::vector<FigurePtr> figures;
+        for (const INObjectPtr& object : objects) {
+            if (FigurePtr figure = ModelObjectAs<Figure>(object); figure && own.erase(figure.get()) != 0)
+                figures.push_back(std::move(figure));
+        }
+        for (const FigurePtr& figure : figures)
+            figure->m_edit = false;
+        m.RemFigures(figures);
+    });
+}
+
 void NAPIModel::ClearFigures() { With([](NestingModel& m) { m.ClearFigures(); }); }
 
 NResult NAPIModel::CopyFiguresByName(std::wstring name, size_t count)
 {
-    return napi::SetWithin({{napi::kCopies, static_cast<double>(count)}},
-                           [&] { With([&](NestingModel& m) { m.CopyFiguresByName(name, count); }); });
+    if (!napi::kCopies.Holds(static_cast<double>(count)))
+        return NResult::OutOfRange;
+    // A name no figure has has no copies to make.
+    return With(NResult::NotFound, [&](NestingModel& m) {
+        std::vector<FigurePtr> named;
+        m.GetFiguresByName(named, name);
+        if (named.empty())
+            return NResult::NotFound;
+        m.CopyFiguresByName(name, count);
+        return NResult::Done;
+    });
 }
 
 void NAPIModel::SortFiguresByNames() { With([](NestingModel& m) { m.SortFiguresByNames(); }); }
@@ -514,9 +607,10 @@ IJumperPtr NAPIModel::CreateJumper(double x, double y, double width, BridgeType 
 
 NResult NAPIModel::AddJumper(const IJumperPtr& jumper, int layer)
 {
+    // An empty or foreign object has no bridge to add.
     const JumperPtr object = ModelObjectAs<Jumper>(jumper);
     if (!object)
-        return NResult::Done;
+        return NResult::NotFound;
     const Jumper& j = *object;
     return napi::SetWithin({{napi::kBridgeWidth, j.GetWidth()},
                             {napi::kBridgeType, static_cast<double>(j.GetType())},

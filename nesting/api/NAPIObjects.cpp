@@ -94,6 +94,33 @@ void ObjectImpl<I, T>::SetCurrentView()
     With([](T& o) { o.SetCurrentView(); });
 }
 
+namespace {
+
+// The remnant's outline, were its macro placed at (x, y) turned by `angle`
+// degrees, lies on its sheet (its edges may run along the sheet's); a
+// remnant that knows no sheet has none to leave.
+bool StaysOnItsSheet(const Waste& waste, double x, double y, double angle)
+{
+    const SheetPtr& sheet = waste.m_owner;
+    if (!sheet || !sheet->m_polygon || waste.m_polygons.empty() || !waste.m_polygons.front())
+        return true;
+    double x0 = 0.0, y0 = 0.0, a0 = 0.0;
+    waste.GetPlacement(x0, y0, a0);
+    // The macro turns about its point, then moves with it.
+    NPolygon moved = *waste.m_polygons.front();
+    const NPoint at{x0, y0};
+    const double turn = (angle - a0) * DR;
+    for (NPoint& p : moved.m_points) {
+        p.Rotate(at, turn);
+        p += NPoint{x - x0, y - y0};
+    }
+    moved.UpdateGabarit();
+    const NPolygon& outline = *sheet->m_polygon;
+    return moved.m_points == outline.m_points || outline.CheckContainPoligon(moved, true);
+}
+
+}  // namespace
+
 template <class I, class T>
 NResult ObjectImpl<I, T>::SetPlacement(double x, double y, double angle)
 {
@@ -110,6 +137,16 @@ NResult ObjectImpl<I, T>::SetPlacement(double x, double y, double angle)
         });
         return elsewhere ? NResult::OutOfRange
                          : SetWithin({{kCoordinate, x}, {kCoordinate, y}, {kCoordinate, angle}}, [] {});
+    }
+    if (!(kCoordinate.Holds(x) && kCoordinate.Holds(y) && kCoordinate.Holds(angle)))
+        return NResult::OutOfRange;
+    // An object whose macro is gone has no place to take.
+    if (!With(false, [](T& o) { return o.m_macro && o.GetReference() != 0; }))
+        return NResult::NotFound;
+    // A remnant is stock of its sheet: it is not moved off it.
+    if constexpr (std::is_same_v<T, Waste>) {
+        if (!With(false, [&](T& o) { return StaysOnItsSheet(o, x, y, angle); }))
+            return NResult::OutOfRange;
     }
     // The bridges on the object come along, as after a move in the drawing.
     return SetWithin({{kCoordinate, x}, {kCoordinate, y}, {kCoordinate, angle}}, [&] {

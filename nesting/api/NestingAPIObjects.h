@@ -300,6 +300,8 @@ public:
     void SetLinearInfo(const LinearCutInfo& linearInfo);
     void ClearWastesByMethod(bool method);
     void DeleteNonRectangularWastes();
+    // DelFigure of each object, the drawing's bridges read once for all.
+    void DelFigures(const std::vector<INObjectPtr>& objects);
 
     // The model this object drives.
     NestingModel& Model() { return m_model; }

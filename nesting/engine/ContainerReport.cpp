@@ -85,9 +85,16 @@ std::wstring NestingOptimizer::LeftInContainerText() const
         const NRect box = GapBox(*figure, m_figureGap);
         const Size upright{box.pTop.x - box.pBot.x, box.pTop.y - box.pBot.y};
         const Size turned{upright.height, upright.width};
+        // With 45° steps a part may fit only set on its corner.
+        bool cornerwise = false;
+        if (m_params.rotateMethod == RotationType::Rotation45 && !figure->m_poligons.empty() &&
+            figure->m_poligons.front()) {
+            const NPoint size = TurnedSize(figure->m_poligons.front()->m_points, 45.0);
+            cornerwise = Fits({size.x, size.y}, room) || Fits({size.y, size.x}, room);
+        }
         if (DiffersFromSheet(*figure))
             reason = kMismatch;
-        else if (!Fits(upright, room) && !Fits(turned, room))
+        else if (!Fits(upright, room) && !Fits(turned, room) && !cornerwise)
             reason = kLarger;
         else if (!Fits(upright, room) && !quarterTurns)
             reason = kOnlyTurned;

@@ -327,6 +327,12 @@ void HodographBuilder::CreateInsideHodographs(const NPoint& p0, std::shared_ptr<
     }
 }
 
+double HodographBuilder::RectSheetGap() const
+{
+    const double gap = m_sheetGap - 0.5 * m_figureGap;
+    return gap < EPS ? 0.0 : gap;
+}
+
 void HodographBuilder::CreateRectHodographs(double x, double y, const std::vector<NRect>& placedRects,
                                             const NRect& figureRect, const NRect& sheetRect,
                                             std::vector<HodographRectPtr>& outs) const
@@ -336,12 +342,8 @@ void HodographBuilder::CreateRectHodographs(double x, double y, const std::vecto
     if (figureRect.pTop.x - figureRect.pBot.x > sheetRect.pTop.x - sheetRect.pBot.x + EPS ||
         figureRect.pTop.y - figureRect.pBot.y > sheetRect.pTop.y - sheetRect.pBot.y + EPS)
         return;
-    // The sheet gap less half the figure gap, never below zero.
-    double gap = m_sheetGap - 0.5 * m_figureGap;
-    if (gap < EPS)
-        gap = 0.0;
     NPoint p0{x, y};
-    auto inner = std::make_shared<HodographRect>(sheetRect, figureRect, p0, gap, true);
+    auto inner = std::make_shared<HodographRect>(sheetRect, figureRect, p0, RectSheetGap(), true);
     if (inner->IsCrossed())
         return;
     std::vector<HodographRectPtr> rects{inner};

@@ -4,6 +4,7 @@
 
 #include "engine/Hodograph.h"
 #include "engine/NfpBuilder.h"
+#include "engine/RectLayout.h"
 #include "geometry/Polygon.h"
 
 #include <array>
@@ -90,6 +91,12 @@ public:
     // sheet's rectangle moved to the origin.
     void CreateRectHodographs(double x, double y, const VectorFigure& figures, std::shared_ptr<Figure> figure,
                               std::shared_ptr<Sheet> sheet, std::vector<HodographRectPtr>& outs) const;
+    // The node points of those rectangles that the bottom-left rule with
+    // `band` looks at, in their order (RectLayout::CandidatePoints); `layout`
+    // keeps the clipped rectangles from one figure to the next.
+    void RectCandidatePoints(double x, double y, const VectorFigure& figures, std::shared_ptr<Figure> figure,
+                             std::shared_ptr<Sheet> sheet, double band, RectLayout& layout,
+                             std::vector<NPoint>& points) const;
 
     // The no-fit polygons of `figure` against one placed figure, from the
     // cache or built and cached, appended to the call's maps.
@@ -106,6 +113,10 @@ public:
     bool m_testHodograph = false;
 
 private:
+    // The gap the rectangle variant keeps to the sheet's edges: the sheet gap
+    // less half the figure gap, never below zero.
+    double RectSheetGap() const;
+
     // The first cache entry that answers for the pair, or null. Only entries
     // whose shapes have as many vertices (and holes) can match: the lookup
     // walks those, in the order of the cache.

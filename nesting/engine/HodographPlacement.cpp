@@ -176,7 +176,9 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
     if ((UprightRectangle(*polygon1) && UprightRectangle(*polygon2)) || m_buildMethod == 0) {
         extHodographs.emplace_back(rectHodograph(placed.m_rect, border2->GetGabarit(), 0.5 * m_figureGap), border1);
     } else {
-        if (placed.m_convex && figure.m_convex && innerPolygons.empty()) {
+        // The outline's no-fit polygon is the same with holes or without:
+        // the holes give their regions back below.
+        if (placed.m_convex && figure.m_convex) {
             CreateConvexHodograph(polygon1, polygon2, list);
             for (const NPolygonPtr& h : list)
                 h->Offset(p0);
@@ -279,16 +281,36 @@ const HodographCash* HodographBuilder::FindCash(const NPolygonPtr& polygon1, con
     return nullptr;
 }
 
+namespace {
+
+// The gap rectangles of the placed figures but the moving one.
+std::vector<NRect> PlacedRects(const VectorFigure& figures, const std::shared_ptr<Figure>& figure)
+{
+    std::vector<NRect> rects;
+    rects.reserve(figures.size());
+    for (const std::shared_ptr<Figure>& placed : figures)
+        if (placed && placed != figure)
+            rects.push_back(placed->m_rect);
+    return rects;
+}
+
+// The sheet's rectangle moved to the origin.
+NRect SheetRect(const Sheet& sheet) { return {{0.0, 0.0}, {sheet.GetWidth(), sheet.GetHeight()}}; }
+
+}  // namespace
+
 void HodographBuilder::CreateRectHodographs(double x, double y, const VectorFigure& figures,
                                             std::shared_ptr<Figure> figure, std::shared_ptr<Sheet> sheet,
                                             std::vector<HodographRectPtr>& outs) const
 {
-    if (!figure || !sheet)
-        return;
-    std::vector<NRect> placedRects;
-    for (const std::shared_ptr<Figure>& placed : figures)
-        if (placed && placed != figure)
-            placedRects.push_back(placed->m_rect);
-    const NRect sheetRect{{0.0, 0.0}, {sheet->GetWidth(), sheet->GetHeight()}};
-    CreateRectHodographs(x, y, placedRects, figure->m_rect, sheetRect, outs);
+    if (figure && sheet)
+        CreateRectHodographs(x, y, PlacedRects(figures, figure), figure->m_rect, SheetRect(*sheet), outs);
+}
+
+void HodographBuilder::RectCandidatePoints(double x, double y, const VectorFigure& figures,
+                                           std::shared_ptr<Figure> figure, std::shared_ptr<Sheet> sheet, double band,
+                                           RectLayout& layout, std::vector<NPoint>& points) const
+{
+    if (figure && sheet)
+        layout.CandidatePoints(x, y, figures, *figure, figure->m_rect, SheetRect(*sheet), RectSheetGap(), band, points);
 }

@@ -6,6 +6,7 @@
 #include "model/NestingModel.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -171,6 +172,80 @@ bool Reaches(const Waste& waste, const VectorPolygon& part, double gap)
     });
 }
 
+double DistanceToRings(const VectorPolygon& rings, const NPoint& p)
+{
+    double least = 1e300;
+    for (const NPolygonPtr& ring : rings) {
+        const std::vector<NPoint>& v = ring->m_points;
+        for (size_t i = 0; i < v.size(); ++i)
+            least = std::min(least, PointSegmentDistance(p, v[i], v[(i + 1) % v.size()]));
+    }
+    return least;
+}
+
+// Inside the first ring and in none of the others (the rings' points are
+// asked: a part's boxes are not kept up as it moves).
+bool InRegion(const VectorPolygon& rings, const NPoint& p)
+{
+    return !rings.empty() && CheckPoligonContainPoint(rings.front()->m_points, p, false) &&
+           std::none_of(rings.begin() + 1, rings.end(),
+                        [&p](const NPolygonPtr& hole) { return CheckPoligonContainPoint(hole->m_points, p, true); });
+}
+
+// How far p stands on the left of the line a-b (negative: on its right).
+double Side(const NPoint& p, const NPoint& a, const NPoint& b)
+{
+    const NPoint d = b - a;
+    const double length = std::hypot(d.x, d.y);
+    return length > 0.0 ? (d.x * (p.y - a.y) - d.y * (p.x - a.x)) / length : 0.0;
+}
+
+// The sides cross, each with its ends more than `depth` off the other's line.
+bool CrossDeeply(const NPoint& a, const NPoint& b, const NPoint& c, const NPoint& d, double depth)
+{
+    const double sa = Side(a, c, d), sb = Side(b, c, d), sc = Side(c, a, b), sd = Side(d, a, b);
+    return sa * sb < 0.0 && sc * sd < 0.0 && std::min({std::fabs(sa), std::fabs(sb), std::fabs(sc), std::fabs(sd)}) > depth;
+}
+
+// With no gap between parts a remnant may run along a part, touching it: it
+// is taken only by common area, a vertex of the one lying in the other more
+// than `depth` off its rings, or their sides crossing by more than that.
+bool Overlaps(const Waste& waste, const VectorPolygon& part, double depth)
+{
+    if (waste.m_polygons.empty() || part.empty() || !part.front() || part.front()->m_points.size() < 3)
+        return false;
+    const NRect& w = waste.m_rect;
+    const NRect o = part.front()->GetGabarit();
+    if (o.pBot.x >= w.pTop.x || w.pBot.x >= o.pTop.x || o.pBot.y >= w.pTop.y || w.pBot.y >= o.pTop.y)
+        return false;
+    const VectorPolygon& remnant = waste.m_polygons;
+    for (const NPolygonPtr& ring : part) {
+        for (const NPoint& p : ring->m_points) {
+            if (InRegion(remnant, p) && DistanceToRings(remnant, p) > depth)
+                return true;
+        }
+    }
+    for (const NPolygonPtr& ring : remnant) {
+        for (const NPoint& p : ring->m_points) {
+            if (InRegion(part, p) && DistanceToRings(part, p) > depth)
+                return true;
+        }
+    }
+    for (const NPolygonPtr& ring : remnant) {
+        const std::vector<NPoint>& u = ring->m_points;
+        for (const NPolygonPtr& partRing : part) {
+            const std::vector<NPoint>& v = partRing->m_points;
+            for (size_t i = 0; i < u.size(); ++i) {
+                for (size_t k = 0; k < v.size(); ++k) {
+                    if (CrossDeeply(u[i], u[(i + 1) % u.size()], v[k], v[(k + 1) % v.size()], depth))
+                        return true;
+                }
+            }
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 std::vector<std::pair<WastePtr, FigurePtr>> NestingModel::CoveredWastes() const
@@ -194,7 +269,9 @@ std::vector<std::pair<WastePtr, FigurePtr>> NestingModel::CoveredWastes() const
     }
     for (const WastePtr& waste : m_wastes) {
         for (size_t i = 0; i < m_figures.size(); ++i) {
-            if (SameView(*waste, *m_figures[i]) && Reaches(*waste, outlines[i], reach)) {
+            if (!SameView(*waste, *m_figures[i]))
+                continue;
+            if (reach > 0.0 ? Reaches(*waste, outlines[i], reach) : Overlaps(*waste, outlines[i], kGapShort)) {
                 covered.emplace_back(waste, m_figures[i]);
                 break;
             }

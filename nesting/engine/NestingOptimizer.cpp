@@ -10,6 +10,7 @@
 #include <cmath>
 #include <ctime>
 #include <limits>
+#include <unordered_set>
 
 namespace {
 
@@ -33,15 +34,27 @@ bool RectFits(const NRect& s, const NPoint& p)
     return s.pBot.x - EPS < p.x && p.x < s.pTop.x + EPS && s.pBot.y - EPS < p.y && p.y < s.pTop.y + EPS;
 }
 
-// The figure's rectangle fits the sheet's upright or turned by a quarter.
-bool PassesRectangleTest(const Figure& figure, const Sheet& sheet)
+// A rectangle of the size fits the sheet's upright or turned by a quarter.
+bool SizeFits(const Sheet& sheet, const NPoint& size)
 {
     const NRect& s = sheet.m_rect;
-    const NRect& r = figure.m_rect;
-    const NPoint p{s.pBot.x + (r.pTop.x - r.pBot.x), s.pBot.y + (r.pTop.y - r.pBot.y)};
+    const NPoint p{s.pBot.x + size.x, s.pBot.y + size.y};
     if (!RectFits(s, s.pBot))
         return false;
     return RectFits(s, p) || RectFits(s, NPoint{p.y, p.x});
+}
+
+// The figure's rectangle fits the sheet in one of the turns it is tried in:
+// upright or turned by a quarter, and with 45° steps also turned by 45°
+// (a square set on its corner fits a strip narrower than its diagonal only
+// so).
+bool PassesRectangleTest(const Figure& figure, const Sheet& sheet, RotationType rotation)
+{
+    const NRect& r = figure.m_rect;
+    if (SizeFits(sheet, NPoint{r.pTop.x - r.pBot.x, r.pTop.y - r.pBot.y}))
+        return true;
+    return rotation == RotationType::Rotation45 && !figure.m_poligons.empty() && figure.m_poligons[0] &&
+           SizeFits(sheet, NestingOptimizer::TurnedSize(figure.m_poligons[0]->m_points, 45.0));
 }
 
 // The figure's outline lies within the sheet's rectangle: whatever the
@@ -56,31 +69,11 @@ bool InsideSheet(const Figure& figure, const Sheet& sheet)
            outline.pTop.y < s.pTop.y + EPS;
 }
 
-// The figure's gap polygon overlaps none of the placed figures. Figures of
-// one view whose gap rectangles lie apart cannot overlap: only the others are
-// tested (and a figure's view is asked only of those).
-bool FreeOfOverlaps(const FigurePtr& figure, const VectorFigure& placed)
+// Gap rectangles that lie apart (by more than the point tolerance).
+bool Apart(const NRect& other, const NRect& box)
 {
-    const NRect& box = figure->m_rect;
-    const auto apart = [&](const NRect& other) {
-        return other.pBot.x > box.pTop.x + EPS || other.pTop.x < box.pBot.x - EPS || other.pBot.y > box.pTop.y + EPS ||
-               other.pTop.y < box.pBot.y - EPS;
-    };
-    int view = 0;
-    bool viewKnown = false;
-    return std::none_of(placed.begin(), placed.end(), [&](const FigurePtr& g) {
-        if (g == figure)
-            return false;
-        if (apart(g->m_rect)) {
-            if (!viewKnown) {
-                view = figure->GetView();
-                viewKnown = true;
-            }
-            if (g->GetView() == view)
-                return false;
-        }
-        return figure->CheckIntersect(g);
-    });
+    return other.pBot.x > box.pTop.x + EPS || other.pTop.x < box.pBot.x - EPS || other.pBot.y > box.pTop.y + EPS ||
+           other.pTop.y < box.pBot.y - EPS;
 }
 
 // A travel of no length means a neighbour that is not in the way or one
@@ -110,6 +103,22 @@ bool NestingOptimizer::DiffersFromSheet(const Figure& figure) const
     if (!SameThickness(m_model.m_thicknessSheet, figure.m_thickness))
         return true;
     return !figure.m_material.empty() && !sheetMaterial.empty() && figure.m_material != sheetMaterial;
+}
+
+NPoint NestingOptimizer::TurnedSize(const std::vector<NPoint>& ring, double degrees)
+{
+    const double c = std::cos(degrees * DR);
+    const double s = std::sin(degrees * DR);
+    double x0 = HUGE_VAL, x1 = -HUGE_VAL, y0 = HUGE_VAL, y1 = -HUGE_VAL;
+    for (const NPoint& p : ring) {
+        const double x = p.x * c - p.y * s;
+        const double y = p.x * s + p.y * c;
+        x0 = std::min(x0, x);
+        x1 = std::max(x1, x);
+        y0 = std::min(y0, y);
+        y1 = std::max(y1, y);
+    }
+    return ring.empty() ? NPoint{} : NPoint{x1 - x0, y1 - y0};
 }
 
 double NestingOptimizer::LengthScale(const Sheet& sheet)
@@ -361,6 +370,12 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
         if (m_figures.empty())
             continue;
         VectorFigure placedHere;
+        // None stands on the sheet yet: those placed here are only added, each
+        // where it stays, and the tries look at them as they come.
+        const bool filling = PlacedOn(sheet).empty();
+        m_filling = filling ? &placedHere : nullptr;
+        m_rectLayout.Reset();
+        m_placedIndex = PlacedIndex();
         size_t handled = 0;
         const size_t total = m_figures.size();
         for (const FigurePtr& figure : m_figures) {
@@ -368,7 +383,8 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
                 break;
             // A part of another thickness or material is never cut from this sheet.
             const bool tried = mode == NestingMode::AutoArrange || !DiffersFromSheet(*figure);
-            if (tried && (mode == NestingMode::AutoArrange || PassesRectangleTest(*figure, *sheet))) {
+            if (tried &&
+                (mode == NestingMode::AutoArrange || PassesRectangleTest(*figure, *sheet, m_params.rotateMethod))) {
                 figure->ChangeView(ViewOf(sheet), true);
                 if (PlaceWithRotations(figure, sheet, mode))
                     placedHere.push_back(figure);
@@ -376,11 +392,16 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
             ++handled;
             progress.SetValue(static_cast<double>(handled) * 100.0 / static_cast<double>(total));
         }
-        for (const FigurePtr& figure : placedHere) {
-            auto it = std::find(m_figures.begin(), m_figures.end(), figure);
-            if (it != m_figures.end())
-                m_figures.erase(it);
-        }
+        m_filling = nullptr;
+        const std::unordered_set<const Figure*> done = [&] {
+            std::unordered_set<const Figure*> set;
+            for (const FigurePtr& figure : placedHere)
+                set.insert(figure.get());
+            return set;
+        }();
+        m_figures.erase(std::remove_if(m_figures.begin(), m_figures.end(),
+                                       [&](const FigurePtr& f) { return done.count(f.get()) != 0; }),
+                        m_figures.end());
     }
 }
 
@@ -431,6 +452,64 @@ bool NestingOptimizer::PlaceWithRotations(const FigurePtr& figure, const SheetPt
     return true;
 }
 
+// The figure's gap polygon overlaps none of the placed figures. Figures of
+// one view whose gap rectangles lie apart cannot overlap: only the others are
+// tested, in order, up to the first that overlaps (and a figure's view is
+// asked only of those).
+bool NestingOptimizer::FreeOfOverlaps(const FigurePtr& figure, const VectorFigure& placed)
+{
+    if (&placed == m_filling)
+        return m_placedIndex.FreeOfOverlaps(figure, placed);
+    const NRect& box = figure->m_rect;
+    int view = 0;
+    bool viewKnown = false;
+    return std::none_of(placed.begin(), placed.end(), [&](const FigurePtr& g) {
+        if (g == figure)
+            return false;
+        if (Apart(g->m_rect, box)) {
+            if (!viewKnown) {
+                view = figure->GetView();
+                viewKnown = true;
+            }
+            if (g->GetView() == view)
+                return false;
+        }
+        return figure->CheckIntersect(g);
+    });
+}
+
+// The same test over figures that are only added: each one's view is asked
+// once, and those of the figure's view are found by their rectangles.
+bool NestingOptimizer::PlacedIndex::FreeOfOverlaps(const FigurePtr& figure, const VectorFigure& placed)
+{
+    for (; seen < placed.size(); ++seen) {
+        const NRect& rect = placed[seen]->m_rect;
+        byView[placed[seen]->GetView()].insert({rect.pBot.x, seen});
+        widest = std::max(widest, rect.pTop.x - rect.pBot.x);
+    }
+    if (byView.empty())
+        return true;
+    const NRect& box = figure->m_rect;
+    const int view = figure->GetView();
+    std::vector<size_t> tested;
+    for (const auto& [v, entries] : byView) {
+        if (v != view) {
+            for (const auto& entry : entries)
+                tested.push_back(entry.second);
+            continue;
+        }
+        for (auto it = entries.lower_bound(box.pBot.x - EPS - widest); it != entries.end() && it->first <= box.pTop.x + EPS;
+             ++it) {
+            if (!Apart(placed[it->second]->m_rect, box))
+                tested.push_back(it->second);
+        }
+    }
+    std::sort(tested.begin(), tested.end());
+    return std::none_of(tested.begin(), tested.end(), [&](size_t k) {
+        return placed[k] != figure && figure->CheckIntersect(placed[k]);
+    });
+}
+
 VectorFigure NestingOptimizer::PlacedOn(const SheetPtr& sheet) const
 {
     VectorFigure placed;
@@ -443,10 +522,11 @@ void NestingOptimizer::CandidatePoints(double x0, double y0, const VectorFigure&
                                        const SheetPtr& sheet, NestingMode mode, std::vector<NPoint>& points)
 {
     if (mode == NestingMode::AutoArrange) {
-        std::vector<HodographRectPtr> rectangles;
-        m_hodographBuilder.CreateRectHodographs(x0, y0, placed, figure, sheet, rectangles);
-        for (const HodographRectPtr& rect : rectangles)
-            rect->GetNodePoints(points);
+        // The clipped rectangles are kept only while the placed figures are only added.
+        if (&placed != m_filling)
+            m_rectLayout.Reset();
+        m_hodographBuilder.RectCandidatePoints(x0, y0, placed, figure, sheet, BottomLeftBand(*sheet), m_rectLayout,
+                                               points);
         return;
     }
     bool measured = false;
@@ -518,7 +598,10 @@ bool NestingOptimizer::SetAutoPlacementFigureOnSheet(FigurePtr figure, SheetPtr 
     if (mode == NestingMode::AutoForOne && !vrnApi::IsKeyDown(kShiftKey))
         return false;
     m_hodographBuilder.Init(m_figureGap, m_sheetGap, m_params.optimizationMethod, m_testHodograph);
-    const VectorFigure placed = PlacedOn(sheet);
+    VectorFigure owned;
+    if (!m_filling)
+        owned = PlacedOn(sheet);
+    const VectorFigure& placed = m_filling ? *m_filling : owned;
     double x0 = 0.0, y0 = 0.0, angle = 0.0;
     figure->GetPlacement(x0, y0, angle);
     const double xStart = x0, yStart = y0;

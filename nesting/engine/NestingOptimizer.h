@@ -9,6 +9,7 @@
 #include "model/NestingModel.h"
 
 #include <cstdint>
+#include <map>
 #include <vector>
 
 using VectorSheet = std::vector<SheetPtr>;
@@ -77,6 +78,10 @@ public:
     // side, never less than 0.01 mm.
     static double BottomLeftBand(const Sheet& sheet) { return kBottomLeftBand * LengthScale(sheet); }
 
+    // The width and height of the ring's rectangle once the ring is turned
+    // by `degrees`.
+    static NPoint TurnedSize(const std::vector<NPoint>& ring, double degrees);
+
     static constexpr double kNoPoint = 2147483647.0;
     static constexpr double kBottomLeftBand = 0.1; // mm
 
@@ -96,6 +101,7 @@ public:
 
 private:
     VectorFigure PlacedOn(const SheetPtr& sheet) const;
+    bool FreeOfOverlaps(const FigurePtr& figure, const VectorFigure& placed);
     void CandidatePoints(double x0, double y0, const VectorFigure& placed, const FigurePtr& figure,
                          const SheetPtr& sheet, NestingMode mode, std::vector<NPoint>& points);
     // The placed figures the figure (placement point `at`) may touch at a
@@ -111,6 +117,18 @@ private:
     void SetCurrentFirstSheetView();
 
     FreeSpace m_freeSpace;    // of the sheet last filled
+    // The figures placed on the sheet being filled when none stood on it
+    // before: only added to, each where it stays (null otherwise).
+    const VectorFigure* m_filling = nullptr;
+    RectLayout m_rectLayout;  // of the figures on the sheet being filled, laid out as rectangles
+    // Those figures by view and by the left sides of their gap rectangles.
+    struct PlacedIndex {
+        size_t seen = 0;
+        double widest = 0.0;
+        std::map<int, std::multimap<double, size_t>> byView;
+        bool FreeOfOverlaps(const FigurePtr& figure, const VectorFigure& placed);
+    };
+    PlacedIndex m_placedIndex;
     double m_outlineVertices = 0.0; // of the figures of the run, on average (the grid's detail)
     double m_outlineArea = 0.0;     // of the figures of the run, all of them (bounds the grid's cells)
     double m_bound = kNoPoint; // a try's placement points at this x or right of it cannot win

@@ -1,5 +1,7 @@
 #include "engine/NfpBuilder.h"
 
+#include "engine/InnerFit.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -94,21 +96,41 @@ void NFP_Builder::RunCalculate()
     m_complete = true;
     if (m_ringA.size() < 3 || m_ringB.size() < 3)
         return;
+    // Inside a convex container the region is where each of its sides keeps
+    // B on its inner side: no orbit needed, and none of its contacts at the
+    // scale of the tolerance, which a part nearly as large as the window
+    // meets at every step.
+    std::vector<NPoint> region;
+    if (m_inner && nfp::ConvexContainerFit(m_ringA, m_ringB, EPS, region)) {
+        m_rings.clear();
+        if (!region.empty())
+            m_rings.emplace_back(std::move(region));
+        StoreRings();
+        return;
+    }
     // Features as small as the tolerance itself (a sliver exactly that
     // thin) can make the contacts found at one position contradict each
-    // other; the orbit then runs again with a finer tolerance. Without
+    // other; the orbit then runs again with a finer tolerance. So can a B
+    // nearly as large as its container: every position where it fits then
+    // has a vertex of each ring within the tolerance of the other's edges
+    // where they meet at a hair's angle, and seems to overlap; a container
+    // that seems to hold B nowhere is looked at again finer too. Without
     // success the first attempt's rings stand.
     VectorPolygon first;
+    bool settled = false; // some attempt searched the whole container and found it holds B nowhere
     for (double tolerance : {EPS, EPS / 16.0, EPS / 256.0}) {
         m_frame.emplace(m_ringA, m_ringB, tolerance);
+        m_finest = tolerance == EPS / 256.0;
         m_nfpPolygons.clear();
-        if (Calculate())
+        const bool complete = Calculate();
+        if (complete && (!m_inner || !m_nfpPolygons.empty()))
             return;
+        settled = settled || complete;
         if (tolerance == EPS)
             first = m_nfpPolygons;
     }
     m_nfpPolygons = first;
-    m_complete = false;
+    m_complete = settled;
 }
 
 bool NFP_Builder::Calculate()
@@ -209,11 +231,29 @@ void NFP_Builder::FindInnerStartPosition()
     if (!m_inner && m_frame->BothConvex())
         return;
     CrossingWitnesses witnesses;
+    // A B nearly as large as its container meets its contacts at the scale
+    // of the tolerance at every candidate, and the candidates crowd round
+    // the small region where it fits: past this many overlapping ones before
+    // any ring, a finer tolerance settles the pair sooner.
+    const size_t patience =
+        m_inner && !m_finest ? 8 * (m_frame->A().size() + m_frame->B().size()) : std::numeric_limits<size_t>::max();
+    size_t overlapping = 0;
     ForEachCandidate([&](const NPoint& p) {
-        if (m_rings.size() <= MAX_RINGS && !witnesses.ShowOverlap(*m_frame, p) && !IsKnownPosition(p) &&
-            IsFeasible(p, witnesses))
+        if (m_rings.size() > MAX_RINGS || (m_rings.empty() && overlapping > patience))
+            return;
+        if (witnesses.ShowOverlap(*m_frame, p)) {
+            ++overlapping;
+            return;
+        }
+        if (IsKnownPosition(p))
+            return;
+        if (IsFeasible(p, witnesses))
             TryStartAt(p);
+        else
+            ++overlapping;
     });
+    if (m_rings.empty() && overlapping > patience)
+        m_complete = false;
 }
 
 bool NFP_Builder::IsFeasible(const NPoint& shift, CrossingWitnesses& witnesses) const

@@ -113,4 +113,5 @@ private:
     size_t m_iter = 0;
     bool m_inner = false;
     bool m_complete = true;
+    bool m_finest = false; // the last tolerance tried: the search there goes on to the end
 };

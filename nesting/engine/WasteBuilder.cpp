@@ -307,22 +307,27 @@ void WasteBuilder::DecomposeToRectangles(const NPolygonPtr& sheetOutline, const 
     CreateRectanglePolygons(wasteRectangles, outs);
 }
 
-void WasteBuilder::AddPoint(const NPoint& point, std::vector<NPoint>& points)
+double WasteBuilder::AddPoint(const NPoint& point, std::vector<NPoint>& points)
 {
-    const bool known =
-        std::any_of(points.begin(), points.end(), [&point](const NPoint& p) { return p.IsEquil(point, GRID_MERGE); });
-    if (!known)
+    const auto known =
+        std::find_if(points.begin(), points.end(), [&point](const NPoint& p) { return p.IsEquil(point, GRID_MERGE); });
+    if (known == points.end()) {
         points.push_back(point);
+        return 0.0;
+    }
+    return std::max(std::fabs(known->x - point.x), std::fabs(known->y - point.y));
 }
 
 void WasteBuilder::PrepareRectangleGrid(const NPolygon& sheet, const std::vector<VectorPolygon>& figures)
 {
     std::vector<NPoint> xs;
     std::vector<NPoint> ys;
+    m_gridShiftX = 0.0;
+    m_gridShiftY = 0.0;
     for (const NPolygon* polygon : GridPolygons(sheet, figures)) {
         for (const NPoint& p : polygon->m_points) {
-            AddPoint({p.x, 0.0}, xs);
-            AddPoint({0.0, p.y}, ys);
+            m_gridShiftX = std::max(m_gridShiftX, AddPoint({p.x, 0.0}, xs));
+            m_gridShiftY = std::max(m_gridShiftY, AddPoint({0.0, p.y}, ys));
         }
     }
     if (xs.size() < 2 || ys.size() < 2)
@@ -620,22 +625,30 @@ void WasteBuilder::UniteRestRectangles(double minSize)
 
 void WasteBuilder::TransformWastesByGap(const NPolygon& sheet, double gap, std::vector<NRectanglePtr>& wasteRectangles)
 {
-    const double h = gap * 0.5;
-    const double tol = SNAP_FACTOR * h;
+    // A side beside a part keeps the gap from where the part may truly reach:
+    // past the grid line by the line's shift, past its ring by the sag.
+    const double least = SNAP_FACTOR * gap * 0.5;
+    const double hx = gap * 0.5 + m_gridShiftX + m_outlineSag;
+    const double hy = gap * 0.5 + m_gridShiftY + m_outlineSag;
+    const double tol = SNAP_FACTOR * std::max(hx, hy);
     const NRect& g = sheet.GetGabarit();
     std::vector<NRect> beforeInset;
     for (const NRectanglePtr& v : m_validRectangles) {
-        if (!(v->Width() > tol && v->Height() > tol))
+        if (!(v->Width() > least && v->Height() > least))
             continue;
-        beforeInset.push_back(v->GetRect());
+        const NRect before = v->GetRect();
         if (g.pTop.x - EPS > v->x1)
-            v->x1 -= h;
+            v->x1 -= hx;
         if (v->x2 > g.pBot.x + EPS)
-            v->x2 += h;
+            v->x2 += hx;
         if (g.pTop.y - EPS > v->y2)
-            v->y2 -= h;
+            v->y2 -= hy;
         if (v->y1 > g.pBot.y + EPS)
-            v->y1 += h;
+            v->y1 += hy;
+        // Nothing is left of one the inset crossed over.
+        if (!(v->x1 - v->x2 > EPS && v->y2 - v->y1 > EPS))
+            continue;
+        beforeInset.push_back(before);
         wasteRectangles.push_back(v);
     }
 

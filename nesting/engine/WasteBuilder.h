@@ -92,12 +92,21 @@ public:
 
     double m_figureGap = 0.0;
     double m_sheetGap = 0.0;
+    // How far the parts' true outlines may stand outside the rings handed to
+    // DecomposeToRectangles (the rings follow curves on chords): the
+    // rectangles keep that much more off them.
+    double m_outlineSag = 0.0;
     std::vector<std::vector<NRectanglePtr>> m_rectangles;
     std::vector<NRectanglePtr> m_validRectangles;
     std::vector<NRectanglePtr> m_restRectangles;
     std::vector<NRectanglePtr> m_allRectangles;
 
 private:
+    // The farthest a grid line across x (along y) lies from a vertex it
+    // stands for: a part may reach that far into a free cell.
+    double m_gridShiftX = 0.0;
+    double m_gridShiftY = 0.0;
+
     void PrepareRectangleGrid(const NPolygon& sheet, const std::vector<VectorPolygon>& figures);
     void PreliminaryUniteRectangles(std::vector<NRectanglePtr>& unitedRectangles);
     void ExtendValidRectangles();
@@ -105,7 +114,9 @@ private:
     void TransformWastesByGap(const NPolygon& sheet, double gap, std::vector<NRectanglePtr>& wasteRectangles);
     static void CreateRectanglePolygons(const std::vector<NRectanglePtr>& wasteRectangles, VectorPolygon& outs);
 
-    static void AddPoint(const NPoint& point, std::vector<NPoint>& points);
+    // Adds the point unless one within the grid's merge distance is there;
+    // returns how far the grid line that stands for it lies from it.
+    static double AddPoint(const NPoint& point, std::vector<NPoint>& points);
     static void FindAdjacentRest(const std::vector<NRectanglePtr>& restRectangles, const NRectanglePtr& rest,
                                  RectanglesGroup& group);
     static bool CheckConjunction(const NRectangle& rect1, const NRectangle& rect2);

@@ -1,13 +1,14 @@
 // Remnant macros from the builder's shapes: around a picked point, from the
 // free area of a sheet, and from its rectangle decomposition.
-#include "engine/HodographBuilder.h"
 #include "engine/WasteBuilder.h"
+#include "geometry/RectangleArea.h"
 #include "host/VarnelAPI.h"
 #include "model/NestingFigure.h"
 #include "model/NestingSheet.h"
 #include "model/NestingWaste.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -78,6 +79,15 @@ const NPolygon* GapOutline(const Figure& figure)
     return figure.m_poligons.empty() ? nullptr : figure.m_poligons.front().get();
 }
 
+// How far the part's true outline may stand outside its rings: they follow
+// its curves on chords.
+double OutlineSag(const Figure& figure)
+{
+    constexpr double kLargestSag = 1.0;  // mm: a stored sag beyond it is no sag of ours
+    const double sag = figure.m_borderSag;
+    return std::isfinite(sag) && sag >= 0.0 && sag <= kLargestSag ? sag : 0.0;
+}
+
 // The part's gap rectangle: its gap polygon's gabarit, or, before the gap
 // polygons are built, its outline's gabarit grown by half the gap.
 NRect GapRectangle(const Figure& figure, double halfGap)
@@ -85,55 +95,8 @@ NRect GapRectangle(const Figure& figure, double halfGap)
     if (GapOutline(figure))
         return figure.m_rect;
     const NRect& border = figure.m_rectBorder;
-    return NRect{{border.pBot.x - halfGap, border.pBot.y - halfGap}, {border.pTop.x + halfGap, border.pTop.y + halfGap}};
-}
-
-// The closed contours chained from the hodographs' sides.
-std::vector<NContourPtr> FreeAreaContours(const std::vector<HodographRectPtr>& hodographs)
-{
-    std::vector<NSegmentPtr> segments;
-    for (const HodographRectPtr& hodograph : hodographs) {
-        std::vector<NSegmentPtr> sides;
-        hodograph->GetSegments(sides);
-        for (const NSegmentPtr& side : sides) {
-            if (side && !CheckEquilPoints(side->p1, side->p2))
-                segments.push_back(side);
-        }
-    }
-    std::vector<NContourPtr> contours;
-    CreateContinuousContours(segments, contours);
-    return contours;
-}
-
-// The simple rings of the free-area contours.
-VectorPolygon FreeAreaRings(const std::vector<NContourPtr>& contours)
-{
-    VectorPolygon rings;
-    for (const NContourPtr& contour : contours) {
-        NPolygonPtr polygon = contour->CreatePolygon();
-        if (!polygon || polygon->m_points.size() < 3)
-            continue;
-        VectorPolygon pieces;
-        polygon->GetSubPolygons(pieces);
-        if (pieces.empty())
-            pieces.push_back(polygon);
-        for (const NPolygonPtr& piece : pieces) {
-            if (piece && piece->m_points.size() >= 3)
-                rings.push_back(piece);
-        }
-    }
-    return rings;
-}
-
-// The rings that enclose ring `i`.
-std::vector<size_t> Enclosing(const VectorPolygon& rings, size_t i)
-{
-    std::vector<size_t> enclosing;
-    for (size_t j = 0; j < rings.size(); ++j) {
-        if (j != i && rings[j]->CheckContainPoligon(*rings[i], true))
-            enclosing.push_back(j);
-    }
-    return enclosing;
+    const double by = halfGap + OutlineSag(figure);
+    return NRect{{border.pBot.x - by, border.pBot.y - by}, {border.pTop.x + by, border.pTop.y + by}};
 }
 
 // The shape's area that a hole crosses is taken away: the pieces left, each
@@ -220,35 +183,27 @@ VectorPolygon Simplified(const NPolygonPtr& ring, double wastSize)
     return pieces;
 }
 
-// A part standing free of the sheet's edge leaves its area as a ring inside
-// the free area's ring: the rings at an even depth bound free area, each
-// ring at an odd depth is a hole of the ring one level up that encloses it.
-// Ledges narrower than `wastSize` are cut off the outer rings.
-std::vector<RemnantShape> GroupRings(const VectorPolygon& rings, double wastSize)
+// The pieces of the free area as remnants: ledges narrower than `wastSize`
+// cut off each piece's outer ring; its islands (the areas of parts standing
+// free of the sheet's edge) are its holes.
+std::vector<RemnantShape> Remnants(const std::vector<RectangleAreaPiece>& free, double wastSize)
 {
-    std::vector<std::vector<size_t>> enclosing;
-    for (size_t i = 0; i < rings.size(); ++i)
-        enclosing.push_back(Enclosing(rings, i));
+    const auto ring = [](const std::vector<NPoint>& points) { return std::make_shared<NPolygon>(NPoint{}, points); };
     std::vector<RemnantShape> shapes;
-    for (size_t i = 0; i < rings.size(); ++i) {
-        if (enclosing[i].size() % 2 != 0)
-            continue;
+    for (const RectangleAreaPiece& piece : free) {
         VectorPolygon holes;
-        for (size_t k = 0; k < rings.size(); ++k) {
-            const std::vector<size_t>& around = enclosing[k];
-            if (around.size() == enclosing[i].size() + 1 && std::count(around.begin(), around.end(), i) != 0)
-                holes.push_back(rings[k]);
-        }
+        for (const std::vector<NPoint>& island : piece.islands)
+            holes.push_back(ring(island));
         // The pieces run the ring's way; one running the other way is an
         // island the cutting closed off: a hole of the piece around it.
-        const VectorPolygon pieces = Simplified(rings[i], wastSize);
-        const bool way = rings[i]->CheckDirection();
+        const NPolygonPtr outer = ring(piece.outer);
+        const bool way = outer->CheckDirection();
         std::vector<RemnantShape> parts;
-        for (const NPolygonPtr& piece : pieces) {
-            if (piece->CheckDirection() == way)
-                parts.push_back(RemnantShape{piece, {}});
+        for (const NPolygonPtr& cut : Simplified(outer, wastSize)) {
+            if (cut->CheckDirection() == way)
+                parts.push_back(RemnantShape{cut, {}});
             else
-                holes.push_back(piece);
+                holes.push_back(cut);
         }
         for (RemnantShape& part : WithHoles(std::move(parts), holes))
             shapes.push_back(std::move(part));
@@ -335,19 +290,18 @@ void WasteBuilder::CreateWastesAutomatically(const SheetPtr& sheet, const std::v
 {
     if (!sheet)
         return;
+    // The free area: the sheet kept its edge gap less half the part gap
+    // from its edges, beside every part's gap rectangle grown by half the
+    // part gap, so that the remnants keep the whole gap from the parts.
     const double h = m_figureGap * 0.5;
-    const NRect square{{-h, -h}, {h, h}};
-    const NRect sheetRect{{-h, -h}, {sheet->GetWidth() + h, sheet->GetHeight() + h}};
-    std::vector<NRect> placed;
-    for (const FigurePtr& figure : figures)
-        placed.push_back(GapRectangle(*figure, h));
-
-    HodographBuilder hodographBuilder;
-    hodographBuilder.Init(m_figureGap, m_sheetGap, 0, false);
-    std::vector<HodographRectPtr> hodographs;
-    hodographBuilder.CreateRectHodographs(0.0, 0.0, placed, square, sheetRect, hodographs);
-
-    std::vector<RemnantShape> shapes = GroupRings(FreeAreaRings(FreeAreaContours(hodographs)), wastSize);
+    const double edge = m_sheetGap - h < EPS ? 0.0 : m_sheetGap - h;
+    const NRect area{{edge, edge}, {sheet->GetWidth() - edge, sheet->GetHeight() - edge}};
+    std::vector<NRect> taken;
+    for (const FigurePtr& figure : figures) {
+        const NRect r = GapRectangle(*figure, h);
+        taken.push_back(NRect{{r.pBot.x - h, r.pBot.y - h}, {r.pTop.x + h, r.pTop.y + h}});
+    }
+    std::vector<RemnantShape> shapes = Remnants(FreeRectangleArea(area, taken), wastSize);
     if (sheet->m_polygon && !sheet->m_polygon->CheckRectangle())
         shapes = ClipToSheet(shapes, *sheet->m_polygon);
     AppendWastes(shapes, wastes);
@@ -359,9 +313,12 @@ void WasteBuilder::CreateWastesByRectangles(const SheetPtr& sheet, const std::ve
     if (!sheet || !sheet->m_polygon)
         return;
     std::vector<VectorPolygon> parts;
+    m_outlineSag = 0.0;
     for (const FigurePtr& figure : figures) {
-        if (!figure->m_borders.empty())
+        if (!figure->m_borders.empty()) {
             parts.push_back(figure->m_borders);
+            m_outlineSag = std::max(m_outlineSag, OutlineSag(*figure));
+        }
     }
     VectorPolygon rectangles;
     DecomposeToRectangles(sheet->m_polygon, parts, minSize, rectangles);

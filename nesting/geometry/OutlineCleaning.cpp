@@ -58,6 +58,11 @@ public:
                 Remove(v);
                 Push(u);
                 Push(w);
+            } else if (Distance(m_p[v], m_p[w]) < m_tol && SliverEnd(u, v, w)) {
+                Remove(w);
+                Push(u);
+                Push(v);
+                Push(m_next[v]);
             } else if (Distance(m_p[v], m_p[w]) < m_tol && MergeCorner(u, v, w)) {
                 Push(u);
                 Push(v);
@@ -133,25 +138,9 @@ private:
     // The ring runs out to b and back along the same line (within the
     // tolerance of it, however long): a spike, or a slit, bounds no
     // material and goes whole, its legs one by one. (A ring that is no more
-    // than a sliver keeps its three corners.)
-    bool SpikeTip(const NPoint& a, const NPoint& b, const NPoint& c) const
-    {
-        const NPoint in = b - a;
-        const NPoint out = c - b;
-        if (in.x * out.x + in.y * out.y >= 0.0)
-            return false;
-        const double lengthIn = std::sqrt(in.x * in.x + in.y * in.y);
-        const double lengthOut = std::sqrt(out.x * out.x + out.y * out.y);
-        // A leg shorter than the tolerance is a nearly repeated vertex (the
-        // corner stays, above).
-        if (lengthIn < m_tol || lengthOut < m_tol)
-            return false;
-        // The far end of the shorter leg lies within the tolerance of the
-        // longer one's line.
-        if (lengthIn <= lengthOut)
-            return std::fabs(Cross(out, a - b)) < m_tol * lengthOut;
-        return std::fabs(Cross(in, c - b)) < m_tol * lengthIn;
-    }
+    // than a sliver keeps its three corners.) A leg shorter than the
+    // tolerance is a nearly repeated vertex (the corner stays, above).
+    bool SpikeTip(const NPoint& a, const NPoint& b, const NPoint& c) const { return SliverTip(a, b, c, m_tol); }
 
     // Every vertex of the given ring between u and w (those already gone
     // too) lies less than the allowed cut outside the chord u -> w, or inside.
@@ -172,6 +161,29 @@ private:
                 return false;
         }
         return true;
+    }
+
+    // v and w lie within the tolerance of each other where the ring, come
+    // out along u -> v, runs back along w -> x within the tolerance of that
+    // line all the way (each side's far end lies that near the other's
+    // line): the blunt end of a sliver, which holds no material. Without w,
+    // v is the tip of a spike, which goes whole.
+    bool SliverEnd(size_t u, size_t v, size_t w) const
+    {
+        const size_t x = m_next[w];
+        if (x == u || x == v || m_count <= 4)
+            return false;
+        const NPoint in = m_p[v] - m_p[u];
+        const NPoint back = m_p[x] - m_p[w];
+        const double lengthIn = std::sqrt(in.x * in.x + in.y * in.y);
+        const double lengthBack = std::sqrt(back.x * back.x + back.y * back.y);
+        if (lengthIn < m_tol || lengthBack < m_tol || in.x * back.x + in.y * back.y >= 0.0)
+            return false;
+        const auto nearLine = [&](const NPoint& from, const NPoint& along, double length, const NPoint& p) {
+            return std::fabs(Cross(along, p - from)) < m_tol * length;
+        };
+        return nearLine(m_p[u], in, lengthIn, m_p[w]) && nearLine(m_p[u], in, lengthIn, m_p[x]) &&
+               nearLine(m_p[w], back, lengthBack, m_p[v]) && nearLine(m_p[w], back, lengthBack, m_p[u]);
     }
 
     // v and w lie within the tolerance of each other at a corner: both become
@@ -258,6 +270,23 @@ private:
 };
 
 }  // namespace
+
+bool SliverTip(const NPoint& a, const NPoint& b, const NPoint& c, double tolerance)
+{
+    const NPoint in = b - a;
+    const NPoint out = c - b;
+    if (in.x * out.x + in.y * out.y >= 0.0)
+        return false;
+    const double lengthIn = std::sqrt(in.x * in.x + in.y * in.y);
+    const double lengthOut = std::sqrt(out.x * out.x + out.y * out.y);
+    if (lengthIn < tolerance || lengthOut < tolerance)
+        return false;
+    // The far end of the shorter leg lies within the tolerance of the
+    // longer one's line.
+    if (lengthIn <= lengthOut)
+        return std::fabs(Cross(out, a - b)) < tolerance * lengthOut;
+    return std::fabs(Cross(in, c - b)) < tolerance * lengthIn;
+}
 
 bool CleanOutline(std::vector<NPoint>& ring, bool solid, double tolerance, double cut)
 {

@@ -183,6 +183,15 @@ void SortPolygonFragments(VectorPolygon& fragments);
 NPolygonPtr CompoundPolygonsToRectangle(const NPolygon& polygon1, const NPolygon& polygon2, double gap, double& dx,
                                         double& dy, double& angle);
 
+// The ring runs from a out to b and back along the same line: b is the tip
+// of a spike (or a slit) whose sides lie closer than `tolerance` to each
+// other, the far end of its shorter leg within `tolerance` of the longer
+// leg's line (both legs at least that long; a shorter one is a repeated
+// vertex). Such a sliver holds no material, however long it is, as a spike
+// of no width holds none: the cleaning, the crossing test and whatever
+// measures an outline take it so alike.
+bool SliverTip(const NPoint& a, const NPoint& b, const NPoint& c, double tolerance = EPS);
+
 // Cleans an outline ring once, before any no-fit polygon is built on it:
 // exact, nearly repeated (within `tolerance`, the point-equality tolerance EPS
 // by default) and straight-run vertices go, and the ring runs counter-clockwise

@@ -1,5 +1,7 @@
 #include "geometry/RingCrossings.h"
 
+#include "geometry/Polygon.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -8,6 +10,7 @@
 namespace {
 
 constexpr double kTouch = 1e-7;   // mm: a point this near a segment lies on it
+constexpr double kRepeat = EPS;   // mm: vertices this near are one, as the cleaning takes them
 constexpr double kAngle = 1e-9;   // radians: directions this close run along one another
 constexpr double kTurn = 2.0 * PI;
 
@@ -25,24 +28,20 @@ NPoint Unit(const NPoint& u)
 // Signed distance of p from the line through a and b, positive on its left.
 double Side(const NPoint& a, const NPoint& b, const NPoint& p) { return Cross(b - a, p - a) / Length(b - a); }
 
-// The ring runs from a out to b and right back along the same line: b is
-// the tip of a spike, which holds no material (or a's repeat).
+// The ring runs from a out to b and back along the same line, its sides
+// closer than the point tolerance: b is the tip of a spike, which holds no
+// material (or a's repeat).
 bool SpikeTip(const NPoint& a, const NPoint& b, const NPoint& c)
 {
     const NPoint in = b - a;
     const NPoint out = c - b;
-    // Edges far longer than a touch, running on (the most usual), need no root.
-    constexpr double kLong = 4 * kTouch * kTouch;
+    // Edges far longer than the tolerance, running on (the most usual), need no root.
+    constexpr double kLong = 4 * kRepeat * kRepeat;
     if (Dot(in, in) > kLong && Dot(out, out) > kLong && Dot(in, out) >= 0.0)
         return false;
-    const double lengthIn = Length(in);
-    const double lengthOut = Length(out);
-    if (lengthIn <= kTouch || lengthOut <= kTouch)
+    if (Length(in) < kRepeat || Length(out) < kRepeat)
         return true;
-    if (Dot(in, out) >= 0.0)
-        return false;
-    return lengthIn <= lengthOut ? std::fabs(Cross(out, a - b)) <= kTouch * lengthOut
-                                 : std::fabs(Cross(in, c - b)) <= kTouch * lengthIn;
+    return SliverTip(a, b, c, kRepeat);
 }
 
 }  // namespace
@@ -51,7 +50,7 @@ bool RingHasSpikes(const std::vector<NPoint>& ring)
 {
     const size_t n = ring.size();
     if (n < 3)
-        return n == 2 && Length(ring[1] - ring[0]) <= kTouch;
+        return n == 2 && Length(ring[1] - ring[0]) < kRepeat;
     for (size_t k = 0; k < n; ++k) {
         if (SpikeTip(ring[k], ring[(k + 1) % n], ring[(k + 2) % n]))
             return true;
@@ -68,7 +67,7 @@ std::vector<NPoint> RingWithoutSpikes(const std::vector<NPoint>& ring)
         kept.push_back(p);
         while (kept.size() >= 3 && SpikeTip(kept[kept.size() - 3], kept[kept.size() - 2], kept.back()))
             kept.erase(kept.end() - 2);
-        if (kept.size() == 2 && Length(kept[1] - kept[0]) <= kTouch)
+        if (kept.size() == 2 && Length(kept[1] - kept[0]) < kRepeat)
             kept.pop_back();
     }
     // Where the ring closes.
@@ -81,7 +80,7 @@ std::vector<NPoint> RingWithoutSpikes(const std::vector<NPoint>& ring)
         else
             break;
     }
-    while (kept.size() > 1 && Length(kept.back() - kept.front()) <= kTouch)
+    while (kept.size() > 1 && Length(kept.back() - kept.front()) < kRepeat)
         kept.pop_back();
     return kept;
 }

@@ -80,10 +80,26 @@ double ThinRing(std::vector<NPoint>& ring, double sag)
     chain.push_back(chain.front());
     const size_t last = chain.size() - 1;
 
+    // The ring's extreme vertices stay: the thinned ring spans the same
+    // rectangle, which is how far the part reaches.
+    std::vector<size_t> extremes{last};
+    const auto extreme = [&](auto better) {
+        size_t best = 0;
+        for (size_t k = 1; k < last; ++k)
+            if (better(chain[k], chain[best]))
+                best = k;
+        extremes.push_back(best);
+    };
+    extreme([](const NPoint& p, const NPoint& q) { return p.x < q.x; });
+    extreme([](const NPoint& p, const NPoint& q) { return p.x > q.x; });
+    extreme([](const NPoint& p, const NPoint& q) { return p.y > q.y; });
+    std::sort(extremes.begin(), extremes.end());
+
     std::vector<NPoint> kept{chain.front()};
     double strayed = 0.0;
     for (size_t anchor = 0; anchor < last;) {
-        const size_t next = FarthestStraight(chain, anchor, last, sag);
+        const size_t stop = *std::upper_bound(extremes.begin(), extremes.end(), anchor);
+        const size_t next = FarthestStraight(chain, anchor, stop, sag);
         for (size_t k = anchor + 1; k < next; ++k)
             strayed = std::max(strayed, DistanceToSegment(chain[k], chain[anchor], chain[next]));
         if (next != last)

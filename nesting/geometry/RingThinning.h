@@ -10,8 +10,9 @@
 inline constexpr size_t kDenseRing = 1000;
 
 // Drops the vertices of the closed ring `ring` that the ring passes within
-// `sag` of without them, on either side, keeping the order of the rest and
-// its lowest (then leftmost) vertex. Each kept edge stands for a run of the
+// `sag` of without them, on either side, keeping the order of the rest, its
+// lowest (then leftmost) vertex and its extreme vertices in x and y (the ring
+// spans the same rectangle). Each kept edge stands for a run of the
 // old ring whose vertices all lie within `sag` of it and that never turns
 // back along it. Linear in the vertices for rings that turn steadily.
 // Returns the largest distance of a dropped vertex from the edge that

@@ -217,12 +217,28 @@ size_t FindOuterRing(const std::vector<NPolygonPtr>& rings)
     return NOT_FOUND_INDEX;
 }
 
-bool HasRingInHole(const std::vector<NPolygonPtr>& rings, size_t outer)
+std::pair<size_t, size_t> RingsApart(const std::vector<NPolygonPtr>& rings)
+{
+    size_t largest = 0;
+    for (size_t k = 1; k < rings.size(); ++k) {
+        if (rings[k]->GetGabaritArea() > rings[largest]->GetGabaritArea())
+            largest = k;
+    }
+    // Each ring is looked for among the largest one's edges near it.
+    const NPolygonIndex holder(*rings[largest]);
+    for (size_t k = 0; k < rings.size(); ++k) {
+        if (k != largest && !holder.ContainsPolygon(*rings[k], true))
+            return {largest, k};
+    }
+    return {largest, largest == 0 && rings.size() > 1 ? 1 : 0};
+}
+
+std::optional<std::pair<size_t, size_t>> RingInHole(const std::vector<NPolygonPtr>& rings, size_t outer)
 {
     // Rings times vertices beyond which a ring is indexed before the others are looked for in it.
     constexpr size_t kPlainTests = 4096;
     if (rings.size() < 3)
-        return false;
+        return std::nullopt;
     // A ring within another has its gabarit's middle within the other's
     // gabarit: the middles are put on a grid of about one cell a ring, and a
     // ring is compared with those whose middles fall in the cells it covers.
@@ -263,14 +279,18 @@ bool HasRingInHole(const std::vector<NPolygonPtr>& rings, size_t outer)
         // field of small ones) finds each among its edges near it.
         if (near.size() * rings[a]->m_points.size() > kPlainTests) {
             const NPolygonIndex holder(*rings[a]);
-            if (std::any_of(near.begin(), near.end(), [&](size_t b) { return holder.ContainsPolygon(*rings[b], true); }))
-                return true;
-        } else if (std::any_of(near.begin(), near.end(),
-                               [&](size_t b) { return rings[a]->CheckContainPoligon(*rings[b], true); })) {
-            return true;
+            for (size_t b : near) {
+                if (holder.ContainsPolygon(*rings[b], true))
+                    return std::pair{a, b};
+            }
+        } else {
+            for (size_t b : near) {
+                if (rings[a]->CheckContainPoligon(*rings[b], true))
+                    return std::pair{a, b};
+            }
         }
     }
-    return false;
+    return std::nullopt;
 }
 
 }  // namespace vrnApi

@@ -6,7 +6,9 @@
 #include "geometry/Polygon.h"
 #include "vlapi/vlapi.h"
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vrnApi {
@@ -50,8 +52,16 @@ std::vector<NPolygonPtr> WithoutSpikes(const std::vector<NPolygonPtr>& rings);
 // the one with the larger gabarit area wins.
 size_t FindOuterRing(const std::vector<NPolygonPtr>& rings);
 
-// Whether a ring other than `outer` holds another such ring (an island
-// within a hole), contact with its boundary allowed.
-bool HasRingInHole(const std::vector<NPolygonPtr>& rings, size_t outer);
+// Two rings of which neither holds the other, when no ring holds every ring:
+// the ring of the largest gabarit and the first ring outside it.
+std::pair<size_t, size_t> RingsApart(const std::vector<NPolygonPtr>& rings);
+
+// A ring other than `outer` that holds another such ring (an island within a
+// hole), contact with its boundary allowed: the hole and the island.
+std::optional<std::pair<size_t, size_t>> RingInHole(const std::vector<NPolygonPtr>& rings, size_t outer);
+inline bool HasRingInHole(const std::vector<NPolygonPtr>& rings, size_t outer)
+{
+    return RingInHole(rings, outer).has_value();
+}
 
 }  // namespace vrnApi

@@ -54,9 +54,12 @@ public:
     // Borders
     virtual void InitBordersFromMacro(std::vector<NPolygonPtr>& borders) = 0;
     // Rings that never cut into the part but may lie up to `sag` inside its
-    // curves (0 when every curve is a line segment).
+    // curves (0 when every curve is a line segment). `beyond`: how far the
+    // part may reach past the outer ring's rectangle (0 where the rings run
+    // through the part's extremes: lines and arcs, and dense rings thinned,
+    // keep them).
     virtual void InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders, double& area, double& length,
-                                            double& sag) = 0;
+                                            double& sag, double& beyond) = 0;
     virtual void GetBoundaryContours(std::vector<NContourPtr>& contours) = 0;
 
     // Fills

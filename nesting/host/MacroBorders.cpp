@@ -7,6 +7,7 @@
 #include "host/ContourMeasure.h"
 #include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
+#include "geometry/RingCrossings.h"
 #include "geometry/RingThinning.h"
 #include "model/NestingSetting.h"
 
@@ -58,6 +59,11 @@ NPolygonPtr TangentialRing(Pair& pair, bool outer, double arrow, double& strayed
     // that stands out less than the repeat tolerance (the figure's outline
     // would cut into the part there). A hole runs clockwise here, with the
     // material on its left, and comes back counter-clockwise.
+    // Spikes narrower than the point tolerance go before a dense ring is
+    // thinned: thinned, their sides would part, and a sliver become a spike
+    // of material.
+    if (ring->m_points.size() > kDenseRing)
+        ring->m_points = RingWithoutSpikes(ring->m_points);
     // A ring is dense by the vertices that shape it: the straight ones
     // (within half the point tolerance, as the cleaning drops them) go first,
     // so that edges given in many collinear pieces do not make it dense.
@@ -76,7 +82,7 @@ NPolygonPtr TangentialRing(Pair& pair, bool outer, double arrow, double& strayed
 }  // namespace
 
 void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders, double& area, double& length,
-                                              double& sag)
+                                              double& sag, double& beyond)
 {
     vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
     if (!m_macro || !doc)
@@ -168,6 +174,9 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
         return type != vlapi::vlDrLineSeg && type != vlapi::vlDrArc && type != vlapi::vlDrCircle;
     });
     sag = std::max(chorded ? kFineChordSag : 0.0, strayed);
+    // Chords of other curves may pass inside their extremes; thinning keeps
+    // every ring's extreme vertices.
+    beyond = chorded ? kFineChordSag : 0.0;
 }
 
 void NMacroObject::GetBoundaryContours(std::vector<NContourPtr>& contours)

@@ -5,15 +5,17 @@
 #include "geometry/UtilityFunctions.h"
 #include "host/HostGuards.h"
 #include "host/VarnelAPI.h"
+#include "io/DxfPartTexts.h"
 #include "io/NumberText.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cwchar>
 #include <limits>
 
 namespace {
 
-constexpr wchar_t kThicknessRefused[] = L"Толщина не изменена: нужно число больше 0";
+constexpr wchar_t kThicknessRefused[] = L"Толщина не изменена: нужно число от 0.01 до 500 мм";
 constexpr wchar_t kCountRefused[] = L"Количество не изменено: нужно целое число не меньше 1";
 
 // A 3D document this reader opened, closed again whatever way the reading ends.
@@ -51,6 +53,28 @@ void FileRecord(std::vector<NodeMaterial>& tree, const ImportPartMetaData& recor
     node->Add(record);
 }
 
+bool InRange(double thickness)
+{
+    return thickness >= dxfimport::kLeastThickness && thickness <= dxfimport::kMostThickness;
+}
+
+// The number with as few digits as keep it on its own side of the range (and
+// apart from 0 when it is not 0).
+std::wstring UnroundedText(double value)
+{
+    std::wstring text = uf::NumberText(value);
+    const auto crosses = [&] {
+        const double shown = std::wcstod(text.c_str(), nullptr);
+        return InRange(shown) != InRange(value) || (shown == 0.0) != (value == 0.0);
+    };
+    for (int digits = 7; digits <= 17 && crosses(); ++digits) {
+        wchar_t buffer[64];
+        const int n = std::swprintf(buffer, std::size(buffer), L"%.*g", digits, value);
+        text.assign(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+    }
+    return text;
+}
+
 void Refuse(const wchar_t* text)
 {
     if (application)
@@ -58,6 +82,19 @@ void Refuse(const wchar_t* text)
 }
 
 }  // namespace
+
+std::wstring AssemblyReader::ThicknessText(double thickness)
+{
+    return UnroundedText(thickness);
+}
+
+std::wstring AssemblyReader::ThicknessOutOfRange(double thickness)
+{
+    if (InRange(thickness))
+        return {};
+    return L"толщина " + UnroundedText(thickness) + L" мм вне пределов от " + uf::NumberText(dxfimport::kLeastThickness) +
+           L" до " + uf::NumberText(dxfimport::kMostThickness) + L" мм";
+}
 
 void AssemblyReader::Init(std::wstring pathAssembly, std::wstring pathOutFolder)
 {
@@ -102,7 +139,9 @@ void AssemblyReader::ReadContoursFromAssembly()
             record.path3D = part->GetFileName();
             if (!params.empty()) {
                 record.unfolded = params.front().unfold;
-                UnbendSheetBody(body, record.name, params, record.curves, record.bends);
+                // A sheet out of the range is named with its thickness when
+                // the fragments are written; its pattern is kept for an edit.
+                UnbendSheetBody(body, record.name, params, thickness, record.curves, record.bends, InRange(thickness));
             }
             m_metaDatum.push_back(std::move(record));
             ++counter;
@@ -219,7 +258,7 @@ void AssemblyReader::SetDatathickness(int32_t row, std::wstring text)
     if (!record)
         return;
     const std::optional<double> value = numbertext::LeadingDouble(text);
-    if (!value || *value <= 0.0)
+    if (!value || !InRange(*value))
         return Refuse(kThicknessRefused);
     record->thickness = *value;
     Refile(row);
@@ -256,6 +295,6 @@ void AssemblyReader::ReadContoursFromPart(ImportPartMetaData& data)
         std::vector<BendParam> params;
         GetSheetMetalFromPart(part, body->GetId(), thickness, params);
         if (!params.empty())
-            UnbendSheetBody(body, data.name, params, data.curves, data.bends);
+            UnbendSheetBody(body, data.name, params, thickness, data.curves, data.bends, InRange(thickness));
     }
 }

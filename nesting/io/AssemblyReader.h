@@ -39,7 +39,8 @@ public:
     ImportPartMetaData* GetImportPartMetaData(int32_t row);
     // Edits of one record; a row that does not exist changes nothing. A
     // thickness must start with a number above 0 and a count with a whole
-    // number from 1: other texts are refused with a message, the old value kept.
+    // number from 1 (a thickness within the range of sheets): other texts are
+    // refused with a message, the old value kept.
     // A record whose material or thickness changes moves to the node of its
     // new material and thickness (counted into an equal record there), so
     // that its fragment is written into that node's folder.
@@ -56,9 +57,12 @@ public:
     static void GetSheetMetalFromPart(vlapi::IPartPtr part, int64_t idFinBody, double& thickness,
                                       std::vector<BendParam>& params);
 
-    // Unbending: the flat pattern's curves of a body, in the plane of its fixed face.
+    // Unbending: the flat pattern's curves of a body of sheet `thickness`, in
+    // the plane of a side of the sheet. A body with no pair of plane faces
+    // `thickness` apart, or not flat once unbent, gives none, with a message
+    // naming the part (unless `report` is false: the caller names it).
     static bool UnbendSheetBody(vlapi::IBodyPtr body, const std::wstring& partName, const std::vector<BendParam>& params,
-                                CurvesVector& curves, CurvesVector& bends);
+                                double thickness, CurvesVector& curves, CurvesVector& bends, bool report = true);
     static void GetBendGeomFromSolid(const SPtr<MbFaceShell>& shell, FacesVector& innerFaces, FacesVector& outerFaces,
                                      SPtr<MbFace>& fixedFace, MbCartPoint& fixedPoint);
     static SPtr<MbFace> GetMaxFaceFromSolid(const SPtr<MbSolid>& solid);
@@ -71,6 +75,14 @@ public:
     static void GetCurvesFromFace(const SPtr<MbFace>& face, const MbPlacement3D& place, CurvesVector& curves,
                                   CurvesVector& bends);
 
+    // Why a sheet of `thickness` mm is not nested (one out of the range that
+    // DXF markings are held to too, its value shown unrounded across the
+    // bound); empty for a thickness in range.
+    static std::wstring ThicknessOutOfRange(double thickness);
+    // A thickness as the import shows it: never rounded onto the range from
+    // outside it, nor to 0.
+    static std::wstring ThicknessText(double thickness);
+
     // Writing fragments: one per unfolded part, in sub-folders by material and
     // thickness when `isCreateDirs`; one closing message tells what was written.
     void WriteContoursToFragments(bool isCreateDirs);
@@ -78,7 +90,10 @@ public:
     // Makes, fills, saves and closes the fragment of the record at its
     // `path2D`; the reason when it was not written, empty when it was.
     // `crowded`, when given, tells whether no flat face could hold the marking.
-    std::wstring CreateFragment(const ImportPartMetaData& data, bool* crowded = nullptr);
+    // `refused`, when given, receives why the outline can make no figure (by
+    // the rules DXF parts are held to: sizes, closed rings that do not cross);
+    // the fragment is then not written.
+    std::wstring CreateFragment(const ImportPartMetaData& data, bool* crowded = nullptr, std::wstring* refused = nullptr);
     // Draws a kernel curve into the container, on the layer in the line style.
     void DrawCurve(const vlapi::IDrawingContainerPtr& container, const SPtr<MbCurve>& curve, int32_t layerNum,
                    int32_t style);

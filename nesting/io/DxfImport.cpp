@@ -7,9 +7,12 @@
 #include "io/DxfPartDrawing.h"
 #include "io/DxfPartTexts.h"
 #include "io/ImportFiles.h"
+#include "io/OutlineJoints.h"
 #include "model/NestingModel.h"
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -35,7 +38,11 @@ constexpr wchar_t kReaderLeftOut[] = L"пропущено: ";  // how the reader
 constexpr wchar_t kNoMemory[] = L"для импорта детали не хватает памяти";
 constexpr wchar_t kUnreadValue[] = L"значение не принято:";
 constexpr wchar_t kUnknownMarking[] = L"маркировка не распознана:";
+constexpr wchar_t kDisagreeing[] = L"маркировка даёт разные значения:";
+constexpr wchar_t kUnclosedMarking[] = L"маркировка без закрывающей скобки не прочитана:";
+constexpr wchar_t kOnHiddenLayers[] = L"кривые на выключенных или замороженных слоях не импортированы: ";
 constexpr wchar_t kImportedWith[] = L"деталь импортирована ";
+constexpr wchar_t kNotCut[] = L"замкнутые кривые не основной (сплошной) линии не режутся: ";
 constexpr wchar_t kImportedWithout[] = L"деталь импортирована, но ";
 constexpr wchar_t kWhileRead[] = L"при чтении ";
 constexpr wchar_t kOnlySolids[] = L"в файле только 3D-объекты, они не импортируются: нет плоского контура детали";
@@ -50,10 +57,15 @@ struct KindsObject {
     std::string block;
     double z[2] = {0, 0};  // of a line's ends, of a vertex
     double normal[3] = {0, 0, 1};
+    std::optional<double> x, y;  // its first point
 
     void Take(int group, std::string_view value)
     {
-        if (group == 67) {
+        if ((group == 10 && !x) || (group == 20 && !y)) {
+            char text[64] = {};
+            value.copy(text, sizeof text - 1);
+            (group == 10 ? x : y) = std::strtod(text, nullptr);
+        } else if (group == 67) {
             paper = value == "1";
         } else if (group == 2) {
             block = value;
@@ -127,6 +139,7 @@ public:
                 m_into = section == "ENTITIES" ? &m_model : nullptr;
             } else if (group == 2 && blockHeader) {
                 m_into = &m_blocks[std::string(value)];
+                m_paperBlock = IsPaperBlock(value);
                 if (m_blocks.size() > kMaxNames)
                     return false;
             } else if (group == 0) {
@@ -138,8 +151,10 @@ public:
                     section.clear();
                 else if (value == "ENDSEC")
                     section.assign(1, '-');
-                if (value == "SECTION" || value == "ENDSEC" || value == "BLOCK" || value == "ENDBLK")
+                if (value == "SECTION" || value == "ENDSEC" || value == "BLOCK" || value == "ENDBLK") {
                     m_into = nullptr;
+                    m_paperBlock = false;
+                }
                 else if (m_into)
                     m_object.emplace().type = value;
             } else if (m_object) {
@@ -148,6 +163,32 @@ public:
         }
         Finish(false);
         return true;
+    }
+
+    // The curves the file draws in paper space (its layouts, which are not
+    // the part's drawing): "2 отрезка, 1 окружность (первая кривая у точки
+    // (0; 0))"; empty when it draws none there.
+    std::wstring PaperCurves() const
+    {
+        static const std::pair<std::string_view, std::array<const wchar_t*, 3>> kWords[] = {
+            {"LINE", {L"отрезок", L"отрезка", L"отрезков"}},
+            {"ARC", {L"дуга", L"дуги", L"дуг"}},
+            {"CIRCLE", {L"окружность", L"окружности", L"окружностей"}},
+            {"ELLIPSE", {L"эллипс", L"эллипса", L"эллипсов"}},
+            {"POLYLINE", {L"полилиния", L"полилинии", L"полилиний"}},
+            {"SPLINE", {L"сплайн", L"сплайна", L"сплайнов"}},
+            {"INSERT", {L"вставка блока", L"вставки блоков", L"вставок блоков"}}};
+        std::wstring text;
+        for (const auto& [type, words] : kWords) {
+            const auto n = m_paper.counts.find(std::string(type));
+            if (n != m_paper.counts.end())
+                text += (text.empty() ? L"" : L", ") + Counted(n->second, words[0], words[1], words[2]);
+        }
+        if (text.empty())
+            return {};
+        if (m_paper.first)
+            text += L" (первая кривая у точки " + PointText(*m_paper.first) + L")";
+        return text;
     }
 
     // Why a converter that read nothing read nothing; empty when the
@@ -177,6 +218,18 @@ private:
     // Records (groups of code 0), and groups, beyond which the converter reads nothing of a file.
     static constexpr size_t kMaxRecords = 2'000'000;
     static constexpr size_t kMaxGroups = 20'000'000;
+
+    // A block of paper space: "*Paper_Space", "*Paper_Space0", ... in any letter case.
+    static bool IsPaperBlock(std::string_view name)
+    {
+        constexpr std::string_view kPaper = "*paper_space";
+        if (name.size() < kPaper.size())
+            return false;
+        for (size_t i = 0; i < kPaper.size(); ++i)
+            if (std::tolower(static_cast<unsigned char>(name[i])) != kPaper[i])
+                return false;
+        return true;
+    }
 
     static int GroupCode(std::string_view trimmed)
     {
@@ -209,6 +262,16 @@ private:
         if (m_polyline && !more) {
             File(*m_polyline, (m_polyline->flags & (16 | 64)) || ((m_polyline->flags & 8) && !m_level));
             m_polyline.reset();
+        }
+        if (object && ((object->paper && m_into == &m_model) || (m_paperBlock && m_into))) {
+            static const std::set<std::string_view> kCurves = {"LINE", "ARC", "CIRCLE", "ELLIPSE", "LWPOLYLINE",
+                                                              "POLYLINE", "SPLINE", "INSERT"};
+            if (kCurves.count(object->type)) {
+                ++m_paper.counts[object->type == "LWPOLYLINE" ? "POLYLINE" : object->type];
+                if (!m_paper.first && object->x && object->y)
+                    m_paper.first = NPoint{*object->x, *object->y};
+            }
+            return;
         }
         if (!object || !m_into || object->paper)
             return;
@@ -268,6 +331,11 @@ private:
 
     Kinds m_model;
     std::map<std::string, Kinds> m_blocks;
+    bool m_paperBlock = false;  // the block being read is a layout's
+    struct {
+        std::map<std::string, size_t> counts;  // by DXF type
+        std::optional<NPoint> first;
+    } m_paper;  // the curves of paper space
     Kinds* m_into = nullptr;  // of the section or block being read
     size_t m_inserts = 0;     // block names filed as copied
     std::optional<KindsObject> m_object;
@@ -324,15 +392,33 @@ public:
             return importfiles::kNotActive;
 
         FileLayers fileLayers;
-        SortOntoLayers(view, &fileLayers);
+        std::wstring hidden;
+        SortOntoLayers(view, &fileLayers, &hidden);
+        if (!hidden.empty())
+            hidden = kOnHiddenLayers + hidden;
         PartValues values;
         for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
             if (vlapi::ITextPtr text{obj})
                 values.Read(text->GetText());
         }
         const std::wstring problem = CheckOutline(fragment.Get(), view, &fileLayers);
-        if (!problem.empty())
-            return leftOut.empty() ? problem : problem + L"; " + kWhileRead + leftOut;
+        if (!problem.empty()) {
+            std::wstring reason = problem;
+            // No outline in the model: the file may draw it in paper space.
+            if (problem.rfind(kNoOutlineReason, 0) == 0) {
+                DxfObjectKinds kinds;
+                const std::wstring paper = kinds.Read(source) ? kinds.PaperCurves() : std::wstring();
+                if (!paper.empty())
+                    reason += L"; в пространстве листа, которое не импортируется: " + paper;
+            }
+            if (!hidden.empty())
+                reason += L"; " + hidden;
+            return leftOut.empty() ? reason : reason + L"; " + kWhileRead + leftOut;
+        }
+        if (!hidden.empty())
+            m_notes.Add(entry.m_path, kImportedWithout + hidden);
+        if (const std::wstring notCut = ClosedCurvesNotCut(view, &fileLayers); !notCut.empty())
+            m_notes.Add(entry.m_path, std::wstring(kImportedWithout) + kNotCut + notCut);
         if (!leftOut.empty())
             m_notes.Add(entry.m_path, std::wstring(kImportedWithout) + kWhileRead + leftOut);
         FileMetaParams filled = entry;
@@ -340,11 +426,19 @@ public:
         for (const BracketText& item : values.unreadable)
             m_notes.Add(entry.m_path, std::wstring(kUnreadValue) + L" " + item.value + L" (" + ValueRule(item.key) +
                                           L"): " + kImportedWith + ValueTaken(item.key, filled));
+        for (const PartValues::Conflict& conflict : values.conflicts) {
+            std::wstring items;
+            for (size_t k = 0; k < conflict.items.size(); ++k)
+                items += (k == 0 ? L"" : k + 1 == conflict.items.size() ? L" и " : L", ") + conflict.items[k];
+            m_notes.Add(entry.m_path, std::wstring(kDisagreeing) + L" " + items + L": " + kImportedWith +
+                                          ValueTaken(conflict.key, filled));
+        }
+        const std::wstring taken = kImportedWith + ValueTaken(PartKey::Count, filled) + L", " +
+                                   ValueTaken(PartKey::Thickness, filled) + L", " + ValueTaken(PartKey::Material, filled);
         for (const std::wstring& item : values.unknown)
-            m_notes.Add(entry.m_path, std::wstring(kUnknownMarking) + L" " + item + L" (ключи: " + KnownKeys() + L"): " +
-                                          kImportedWith + ValueTaken(PartKey::Count, filled) + L", " +
-                                          ValueTaken(PartKey::Thickness, filled) + L", " +
-                                          ValueTaken(PartKey::Material, filled));
+            m_notes.Add(entry.m_path, std::wstring(kUnknownMarking) + L" " + item + L" (ключи: " + KnownKeys() + L"): " + taken);
+        for (const std::wstring& item : values.unclosed)
+            m_notes.Add(entry.m_path, std::wstring(kUnclosedMarking) + L" «" + item + L"»: " + taken);
         filled.m_fragment = vrnApi::detail::TextOf(target);
         vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_COPY_COUNT), filled.m_count);
         vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_THICKNESS), filled.m_thickness);
@@ -414,7 +508,7 @@ std::wstring UnreadText(const fs::path& file, const std::wstring& leftOut)
     bool planes = false;
     const std::wstring why = kinds.Read(file) ? kinds.NothingRead(&planes) : std::wstring();
     if (!why.empty())
-        return why;
+        return leftOut.empty() ? why : why + L": " + leftOut;
     if (leftOut.empty())
         return kNotRead;
     // A file of objects of the kinds read that the reader read and left all

@@ -6,21 +6,25 @@
 #include "host/HostAccess.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
+#include "io/CurveOverlaps.h"
 #include "io/OutlineJoints.h"
 #include "model/NestingSetting.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdio>
 #include <cwchar>
 #include <map>
 #include <numeric>
 #include <set>
+#include <unordered_map>
 
 namespace dxfimport {
 namespace {
 
 // Why an outline cannot make a figure, as the closing message shows it.
-constexpr wchar_t kNoOutline[] = L"нет замкнутого внешнего контура";
+constexpr const wchar_t* kNoOutline = kNoOutlineReason;
 constexpr wchar_t kUnreadable[] = L"контур детали не читается";
 constexpr wchar_t kOpenOutline[] = L"незамкнутый контур";
 constexpr wchar_t kSecondOutline[] = L"больше одного внешнего контура";
@@ -35,6 +39,33 @@ constexpr double kLargestPart = 1e6;     // mm
 constexpr double kSmallestPart = 0.01;   // mm
 constexpr double kFarthestPart = 1e9;    // mm
 
+// `v` as a message writes it, with as many digits as it takes to stand on
+// the side of `limit` the value stands on: 1000000.5 is not written as the
+// 1000000 it exceeds.
+std::wstring NumberAgainst(double v, double limit)
+{
+    const auto side = [limit](double x) { return x < limit ? -1 : x > limit ? 1 : 0; };
+    std::wstring text = uf::NumberText(v);
+    for (int digits = 7; digits <= 17 && side(std::wcstod(text.c_str(), nullptr)) != side(v); ++digits) {
+        char buffer[400];  // the widest double written out
+        const double magnitude = std::fabs(v);
+        if (magnitude >= 1e-6 && magnitude < 1e15) {
+            const int whole = static_cast<int>(std::floor(std::log10(magnitude))) + 1;
+            std::snprintf(buffer, sizeof buffer, "%.*f", std::max(0, digits - whole), v);
+        } else {
+            std::snprintf(buffer, sizeof buffer, "%.*g", digits, v);
+        }
+        std::string narrow(buffer);
+        if (narrow.find('.') != std::string::npos && narrow.find('e') == std::string::npos) {
+            narrow.erase(narrow.find_last_not_of('0') + 1);
+            if (narrow.back() == '.')
+                narrow.pop_back();
+        }
+        text.assign(narrow.begin(), narrow.end());
+    }
+    return text;
+}
+
 // Why the outline on layer 0 is of no size a part can have; empty when it is.
 std::wstring SizeProblem(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingContainerPtr& container)
 {
@@ -47,14 +78,28 @@ std::wstring SizeProblem(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::ID
     if (outline.empty() || !doc->GetObjectsBox(outline, x1, y1, x2, y2))
         return {};
     const double width = x2 - x1, height = y2 - y1;
-    const std::wstring sizes = uf::NumberText(width) + L" × " + uf::NumberText(height) + L" мм";
+    const auto sizes = [&](double limit) {
+        return NumberAgainst(width, limit) + L" × " + NumberAgainst(height, limit) + L" мм";
+    };
+    // Where the part's box stands: a stray curve far away is found by its corner.
+    const std::wstring box = L" от точки " + PointText({x1, y1}) + L" до точки " + PointText({x2, y2});
     if (!(std::max(width, height) <= kLargestPart))
-        return L"деталь больше " + uf::NumberText(kLargestPart) + L" мм: " + sizes;
-    if (!(std::max({std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2)}) <= kFarthestPart))
+        return L"деталь больше " + uf::NumberText(kLargestPart) + L" мм: " + sizes(kLargestPart) + box;
+    // A corner of the gabarit out there: along an axis the part passes the
+    // limit on, its far side.
+    const auto far = [](double low, double high) {
+        const double out = std::fabs(low) > std::fabs(high) ? low : high;
+        return std::fabs(out) > kFarthestPart ? out : low;
+    };
+    const double x = far(x1, x2), y = far(y1, y2);
+    if (!(std::max(std::fabs(x), std::fabs(y)) <= kFarthestPart)) {
+        const auto coordinate = [](double v) { return NumberAgainst(v, std::copysign(kFarthestPart, v)); };
         return L"деталь дальше " + uf::NumberText(kFarthestPart) + L" мм от начала координат: у точки (" +
-               uf::NumberText(x1) + L"; " + uf::NumberText(y1) + L")";
+               coordinate(x) + L"; " + coordinate(y) + L")";
+    }
     if (std::max(width, height) < kSmallestPart)
-        return L"деталь меньше " + uf::NumberText(kSmallestPart) + L" мм: " + sizes;
+        return L"деталь меньше " + uf::NumberText(kSmallestPart) + L" мм: " + sizes(kSmallestPart) + L" у точки " +
+               PointText({x1, y1});
     return {};
 }
 
@@ -94,165 +139,134 @@ void BreakUp(const vlapi::IDrawingContainerPtr& container, const vlapi::IDrawing
     obj->Delete();
 }
 
-// "1 отрезок", "2 отрезка", "5 отрезков".
-std::wstring Counted(size_t n, const wchar_t* one, const wchar_t* few, const wchar_t* many)
-{
-    const size_t tens = n % 100, units = n % 10;
-    const wchar_t* word = tens >= 11 && tens <= 14 ? many : units == 1 ? one : units >= 2 && units <= 4 ? few : many;
-    return std::to_wstring(n) + L" " + word;
-}
+// Objects counted by the layer they stood on in the file and their kind, as
+// the messages name them: "2 отрезка на слое «CENTER», 1 дуга на слое «0»".
+class Tally {
+public:
+    void Add(const std::wstring& layer, int type)
+    {
+        const auto place = m_placeOf.emplace(layer, m_byLayer.size()).first;
+        if (place->second == m_byLayer.size())
+            m_byLayer.push_back({layer, {}});
+        ++m_byLayer[place->second].second[KindOf(type)];
+    }
+    // The file layer of the object `ref` (of `fileLayers`, "0" when none is known).
+    void Add(const FileLayers* fileLayers, reference ref, int type)
+    {
+        const auto named = fileLayers ? fileLayers->find(ref) : FileLayers::const_iterator{};
+        Add(fileLayers && named != fileLayers->end() ? named->second : L"0", type);
+    }
+    bool Empty() const { return m_byLayer.empty(); }
+    std::wstring Text() const
+    {
+        constexpr size_t kLayersNamed = 5;
+        static const wchar_t* const kWords[][3] = {
+            {L"отрезок", L"отрезка", L"отрезков"},       {L"дуга", L"дуги", L"дуг"},
+            {L"окружность", L"окружности", L"окружностей"}, {L"эллипс", L"эллипса", L"эллипсов"},
+            {L"сплайн", L"сплайна", L"сплайнов"},        {L"полилиния", L"полилинии", L"полилиний"},
+            {L"кривая", L"кривые", L"кривых"},           {L"текст", L"текста", L"текстов"},
+            {L"объект", L"объекта", L"объектов"}};
+        std::wstring text;
+        for (size_t i = 0; i < m_byLayer.size() && i < kLayersNamed; ++i) {
+            std::wstring kinds;
+            for (size_t k = 0; k < kKinds; ++k) {
+                if (const size_t n = m_byLayer[i].second[k])
+                    kinds += (kinds.empty() ? L"" : L", ") + Counted(n, kWords[k][0], kWords[k][1], kWords[k][2]);
+            }
+            text += (text.empty() ? L"" : L", ") + kinds + L" на слое «" + m_byLayer[i].first + L"»";
+        }
+        size_t more = 0;
+        for (size_t i = kLayersNamed; i < m_byLayer.size(); ++i) {
+            for (size_t n : m_byLayer[i].second)
+                more += n;
+        }
+        if (more > 0)
+            text += L" и ещё " + Counted(more, L"объект", L"объекта", L"объектов") + L" на других слоях";
+        return text;
+    }
 
-// The curves of the chains that are not closed, by layer and kind:
-// "2 отрезка на слое «CENTER», 1 дуга на слое «0»".
-std::wstring OpenCurves(const vlapi::IVarnelDocument2DPtr& doc, const std::vector<NContourPtr>& chains,
-                        const FileLayers* fileLayers)
-{
-    struct Kinds {
-        size_t lines = 0, arcs = 0, splines = 0, others = 0;
-    };
-    std::vector<std::pair<std::wstring, Kinds>> byLayer;  // in the order met
-    std::map<std::wstring, size_t> placeOf;                 // a layer's place in `byLayer`: a file may have thousands
-    for (const NContourPtr& chain : chains) {
-        if (vrnApi::IsClosedChain(*chain))
-            continue;
-        for (const NSegmentPtr& chord : chain->m_segments) {
-            const auto named = fileLayers ? fileLayers->find(chord->m_ref) : FileLayers::const_iterator{};
-            const std::wstring layer = fileLayers && named != fileLayers->end() ? named->second : L"0";
-            const auto place = placeOf.emplace(layer, byLayer.size()).first;
-            if (place->second == byLayer.size())
-                byLayer.push_back({layer, Kinds{}});
-            const auto at = byLayer.begin() + static_cast<ptrdiff_t>(place->second);
-            const vlapi::IDrawingObjectPtr obj{hostAccess::ObjectOf(doc, chord->m_ref)};
-            const int type = obj ? obj->GetType() : 0;
-            ++(type == vlapi::vlDrLineSeg ? at->second.lines
-               : type == vlapi::vlDrArc   ? at->second.arcs
-               : type == vlapi::vlDrNurbs || type == vlapi::vlDrNurbsByPoints || type == vlapi::vlDrBezier
-                   ? at->second.splines
-                   : at->second.others);
+private:
+    static constexpr size_t kKinds = 9;
+    static size_t KindOf(int type)
+    {
+        switch (type) {
+        case vlapi::vlDrLineSeg: return 0;
+        case vlapi::vlDrArc: return 1;
+        case vlapi::vlDrCircle: return 2;
+        case vlapi::vlDrEllipse: case vlapi::vlDrEllipseArc: return 3;
+        case vlapi::vlDrNurbs: case vlapi::vlDrNurbsByPoints: case vlapi::vlDrBezier: return 4;
+        case vlapi::vlDrPolyLine: case vlapi::vlDrContour: case vlapi::vlDrRectangle: return 5;
+        case vlapi::vlDrConicCurve: case vlapi::vlDrEquidistant: return 6;
+        case vlapi::vlDrDrawText: return 7;
+        default: return 8;
         }
     }
-    constexpr size_t kLayersNamed = 5;
-    std::wstring text;
-    for (size_t i = 0; i < byLayer.size() && i < kLayersNamed; ++i) {
-        const Kinds& k = byLayer[i].second;
-        std::wstring kinds;
-        const auto add = [&](size_t n, const wchar_t* one, const wchar_t* few, const wchar_t* many) {
-            if (n > 0)
-                kinds += (kinds.empty() ? L"" : L", ") + Counted(n, one, few, many);
-        };
-        add(k.lines, L"отрезок", L"отрезка", L"отрезков");
-        add(k.arcs, L"дуга", L"дуги", L"дуг");
-        add(k.splines, L"сплайн", L"сплайна", L"сплайнов");
-        add(k.others, L"кривая", L"кривые", L"кривых");
-        text += (text.empty() ? L"" : L", ") + kinds + L" на слое «" + byLayer[i].first + L"»";
+    std::vector<std::pair<std::wstring, std::array<size_t, kKinds>>> m_byLayer;  // in the order met
+    std::map<std::wstring, size_t> m_placeOf;  // a layer's place in `m_byLayer`: a file may have thousands
+};
+
+// The curves `open` (indices of `curves`) by layer and kind.
+std::wstring OpenCurves(const vlapi::IVarnelDocument2DPtr& doc, const std::vector<vrnApi::CurveChord>& curves,
+                        const std::vector<size_t>& open, const FileLayers* fileLayers)
+{
+    Tally tally;
+    for (size_t c : open) {
+        const reference ref = curves[c].chord->m_ref;
+        const vlapi::IDrawingObjectPtr obj{hostAccess::ObjectOf(doc, ref)};
+        tally.Add(fileLayers, ref, obj ? obj->GetType() : 0);
     }
-    if (byLayer.size() > kLayersNamed)
-        text += L" и на других слоях";
-    return text;
+    return tally.Text();
 }
 
-// One curve over another: the same ends, either way round, and the same middle.
+// A point of a ring to find it by: its vertex of the smallest x (and y).
+std::wstring RingPlace(const NPolygon& ring)
+{
+    if (ring.m_points.empty())
+        return PointText(ring.m_pole);
+    const auto lowest = std::min_element(ring.m_points.begin(), ring.m_points.end(), [](const NPoint& l, const NPoint& r) {
+        return l.x < r.x || (l.x == r.x && l.y < r.y);
+    });
+    return PointText(*lowest);
+}
+
+// Why there is no outline to cut, with what the drawing holds instead: the
+// curves of other line types (which are not cut), or its other objects.
+std::wstring NoOutline(const vlapi::IDrawingContainerPtr& container, const FileLayers* fileLayers, bool hadCurves,
+                       const NPoint& firstCurve)
+{
+    if (hadCurves)
+        return std::wstring(kNoOutline) + L": кривые у точки " + PointText(firstCurve) +
+               L" ничего не ограничивают (отрезки, проведённые туда и обратно, или точки)";
+    Tally others, curves;
+    for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(container)) {
+        if (obj->GetLayer() == 0)
+            continue;
+        (obj->IsGeometry() ? curves : others).Add(fileLayers, hostAccess::ReferenceOf(obj), obj->GetType());
+    }
+    if (!curves.Empty())
+        return std::wstring(kNoOutline) + L": нет кривых основной (сплошной) линии; кривые других типов линий не "
+               L"режутся: " + curves.Text();
+    if (!others.Empty())
+        return std::wstring(kNoOutline) + L": в чертеже нет видимых кривых, только " + others.Text();
+    return std::wstring(kNoOutline) + L": в чертеже нет видимых кривых";
+}
+
+// One curve over another: the same ends, either way round, and the same
+// middle. Only lines, arcs and circles are told so (three points make them);
+// other curves through the same three points may part between them, and
+// are left to DropOverlaps, which follows them.
+bool IsThreePointCurve(const vlapi::IDrawingObjectPtr& obj)
+{
+    const int type = obj->GetType();
+    return type == vlapi::vlDrLineSeg || type == vlapi::vlDrArc || type == vlapi::vlDrCircle;
+}
+
 bool SameCurve(const vrnApi::CurveChord& a, const vrnApi::CurveChord& b)
 {
     const NSegment& s = *a.chord;
     const NSegment& t = *b.chord;
     const bool ends = (s.p1 == t.p1 && s.p2 == t.p2) || (s.p1 == t.p2 && s.p2 == t.p1);
     return ends && a.middle == b.middle;
-}
-
-// Lines of one straight that overlap in part (an edge drawn again in other
-// pieces) become one line over their union: the outline runs along it once.
-// Lines that only meet end to end stay as they are, and so do overlapping
-// lines where another curve meets an end of theirs inside the union (a
-// hole's edge along the outline's: two rings, each of them closed). The
-// chords follow.
-void MergeOverlappingLines(std::vector<vrnApi::CurveChord>& curves, const std::vector<vlapi::IDrawingObjectPtr>& objects)
-{
-    // The curves' ends as they were, filed when lines first overlap (most outlines have none).
-    std::vector<NPoint> endPoints;
-    for (const vrnApi::CurveChord& c : curves) {
-        endPoints.push_back(c.chord->p1);
-        endPoints.push_back(c.chord->p2);
-    }
-    PointGrid ends(EPS);
-    bool filed = false;
-    const auto freeEnd = [&](const NPoint& p) {
-        for (size_t e = 0; !filed && e < endPoints.size(); ++e)
-            ends.Add(endPoints[e], e);
-        filed = true;
-        size_t met = 0;
-        ends.ForEachNear(p, [&](size_t e) { met += endPoints[e] == p; });
-        return met <= 1;
-    };
-    struct Line {
-        size_t index;
-        double angle, offset, from, to;  // direction in [0, pi), distance of the straight, span along it
-    };
-    std::vector<Line> lines;
-    for (size_t i = 0; i < curves.size(); ++i) {
-        if (!vlapi::ILineSegmentPtr(objects[i]))
-            continue;
-        const NPoint a = curves[i].chord->p1, b = curves[i].chord->p2;
-        const double length = Distance(a, b);
-        if (!(length > EPS))
-            continue;
-        NPoint d{(b.x - a.x) / length, (b.y - a.y) / length};
-        if (d.y < 0 || (d.y == 0 && d.x < 0))
-            d = NPoint{-d.x, -d.y};
-        const double s1 = a.x * d.x + a.y * d.y, s2 = b.x * d.x + b.y * d.y;
-        lines.push_back({i, std::atan2(d.y, d.x), a.x * d.y - a.y * d.x, std::min(s1, s2), std::max(s1, s2)});
-    }
-    std::stable_sort(lines.begin(), lines.end(), [](const Line& l, const Line& m) {
-        return l.angle < m.angle || (l.angle == m.angle && l.offset < m.offset);
-    });
-    std::vector<bool> gone(curves.size(), false);
-    for (size_t g = 0; g < lines.size();) {
-        size_t h = g + 1;  // lines g..h-1 lie on one straight
-        while (h < lines.size() && lines[h].angle - lines[h - 1].angle < 1e-9 &&
-               std::fabs(lines[h].offset - lines[h - 1].offset) < EPS)
-            ++h;
-        std::stable_sort(lines.begin() + static_cast<ptrdiff_t>(g), lines.begin() + static_cast<ptrdiff_t>(h),
-                         [](const Line& l, const Line& m) { return l.from < m.from; });
-        for (size_t k = g; k < h;) {
-            Line merged = lines[k];
-            size_t next = k + 1;
-            for (; next < h && lines[next].from < merged.to - EPS; ++next)
-                merged.to = std::max(merged.to, lines[next].to);
-            // Ends inside the union (off its two extremes) must be free.
-            bool loose = next > k + 1;
-            for (size_t m = k; m < next && loose; ++m) {
-                for (const NPoint& p : {curves[lines[m].index].chord->p1, curves[lines[m].index].chord->p2}) {
-                    const NPoint d{std::cos(merged.angle), std::sin(merged.angle)};
-                    const double along = p.x * d.x + p.y * d.y;
-                    if (along > merged.from + EPS && along < merged.to - EPS && !freeEnd(p))
-                        loose = false;
-                }
-            }
-            if (loose) {
-                for (size_t m = k + 1; m < next; ++m)
-                    gone[lines[m].index] = true;
-                const NPoint a = curves[merged.index].chord->p1;
-                const NPoint d{std::cos(merged.angle), std::sin(merged.angle)};
-                const double s = a.x * d.x + a.y * d.y;
-                const NPoint p{a.x + d.x * (merged.from - s), a.y + d.y * (merged.from - s)};
-                const NPoint q{a.x + d.x * (merged.to - s), a.y + d.y * (merged.to - s)};
-                const vlapi::ILineSegmentPtr line(objects[merged.index]);
-                line->SetX1(p.x), line->SetY1(p.y), line->SetX2(q.x), line->SetY2(q.y);
-                line->Update();
-                vrnApi::ReadCurveChord(objects[merged.index], curves[merged.index]);
-            }
-            k = next;
-        }
-        g = h;
-    }
-    std::vector<vrnApi::CurveChord> kept;
-    for (size_t i = 0; i < curves.size(); ++i) {
-        if (gone[i])
-            objects[i]->Delete();
-        else
-            kept.push_back(curves[i]);
-    }
-    curves = std::move(kept);
 }
 
 // A spike: curves drawn there and back (each twice, the copy gone already),
@@ -317,6 +331,50 @@ void DropSpikes(std::vector<vrnApi::CurveChord>& kept, std::vector<vlapi::IDrawi
     objects.resize(to);
 }
 
+// Where a free end `p` of the curve `c` (of `curves`) stands: on another
+// curve a joint away from that curve's ends, and running along it there or
+// not.
+EndPlace PlaceOfEnd(const vlapi::IVarnelDocument2DPtr& doc, const std::vector<vrnApi::CurveChord>& curves,
+                    const NPoint& p, size_t c)
+{
+    const auto objectOf = [&](size_t k) { return vlapi::IDrawingObjectPtr{hostAccess::ObjectOf(doc, curves[k].chord->m_ref)}; };
+    const auto curveOf = [&](size_t k) {
+        const vlapi::IDrawingObjectPtr obj = objectOf(k);
+        return obj ? obj->GetCurve() : nullptr;
+    };
+    // The unit direction of a curve at its point nearest to p.
+    const auto direction = [&](const vlapi::ICurve2DPtr& curve) {
+        double x = 0.0, y = 0.0, t = 0.0, d = 0.0;
+        NPoint a, b;
+        if (!curve || !curve->GetNearestPoint(p.x, p.y, x, y, t, d))
+            return NPoint{};
+        const double t0 = curve->GetParamMin(), t1 = curve->GetParamMax(), dt = (t1 - t0) * 1e-4;
+        if (!curve->GetPoint(std::max(t0, t - dt), a.x, a.y) || !curve->GetPoint(std::min(t1, t + dt), b.x, b.y))
+            return NPoint{};
+        const double l = Distance(a, b);
+        return l > 0.0 ? NPoint{(b.x - a.x) / l, (b.y - a.y) / l} : NPoint{};
+    };
+    for (size_t k = 0; k < curves.size(); ++k) {
+        const NSegment& s = *curves[k].chord;
+        if (k == c || Distance(p, s.p1) < kJoinTolerance || Distance(p, s.p2) < kJoinTolerance)
+            continue;
+        // A line, an arc or a circle lies within its size of its middle.
+        const vlapi::IDrawingObjectPtr obj = objectOf(k);
+        const double reach = std::max(Distance(s.p1, s.p2), Distance(s.p1, curves[k].middle)) + kJoinTolerance;
+        if (!obj || (IsThreePointCurve(obj) && (std::fabs(p.x - curves[k].middle.x) > reach ||
+                                                 std::fabs(p.y - curves[k].middle.y) > reach)))
+            continue;
+        const vlapi::ICurve2DPtr curve = obj->GetCurve();
+        double x = 0.0, y = 0.0, t = 0.0, distance = INFINITY;
+        if (!curve || !curve->GetNearestPoint(p.x, p.y, x, y, t, distance) || !(distance < kJoinTolerance))
+            continue;
+        const NPoint u = direction(curve), v = direction(curveOf(c));
+        const bool along = std::fabs(u.x * v.y - u.y * v.x) < 0.2 && (u.x != 0.0 || u.y != 0.0) && (v.x != 0.0 || v.y != 0.0);
+        return along ? EndPlace::AlongCurve : EndPlace::OnCurve;
+    }
+    return EndPlace::Free;
+}
+
 // A line from a point to itself (exports repeat vertices so) bounds nothing:
 // the host gives it no curve, and the outline closes over it.
 bool IsPointLine(const vlapi::IDrawingObjectPtr& obj)
@@ -325,39 +383,62 @@ bool IsPointLine(const vlapi::IDrawingObjectPtr& obj)
     return line && NPoint{line->GetX1(), line->GetY1()} == NPoint{line->GetX2(), line->GetY2()};
 }
 
+// A curve of the outline whose shape the host cannot give, named by its kind and layer.
+std::wstring Unreadable(const vlapi::IDrawingObjectPtr& obj, const FileLayers* fileLayers)
+{
+    Tally tally;
+    tally.Add(fileLayers, hostAccess::ReferenceOf(obj), obj->GetType());
+    return std::wstring(kUnreadable) + L": " + tally.Text();
+}
+
 }  // namespace
 
-void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers)
+std::wstring Counted(size_t n, const wchar_t* one, const wchar_t* few, const wchar_t* many)
+{
+    const size_t tens = n % 100, units = n % 10;
+    const wchar_t* word = tens >= 11 && tens <= 14 ? many : units == 1 ? one : units >= 2 && units <= 4 ? few : many;
+    return std::to_wstring(n) + L" " + word;
+}
+
+void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers, std::wstring* hiddenCurves)
 {
     vlapi::ILayersPtr layers = view ? view->GetLayers() : nullptr;
     if (!layers)
         return;
     // The curves the drawing keeps on layers frozen or off (construction
     // lines, other parts) are not drawn, so they are not cut either: they
-    // are left out. Texts stay, as the part's values may be written there.
+    // are left out, and told by layer and kind. Texts stay, as the part's
+    // values may be written there.
     std::set<int> hidden;
+    std::map<int, std::wstring> names;
     for (int i = 0; i < layers->GetCount(); ++i) {
         vlapi::ILayerPtr layer{layers->GetItem(i)};
-        if (layer && !layer->GetVisible())
+        if (!layer)
+            continue;
+        names[layer->GetNumber()] = layer->GetName();
+        if (!layer->GetVisible())
             hidden.insert(layer->GetNumber());
     }
+    const auto nameOf = [&](const vlapi::IDrawingObjectPtr& obj) {
+        const auto name = names.find(obj->GetLayer());
+        return name != names.end() ? name->second : std::wstring(L"0");
+    };
     vlapi::DrawingObjectList objects;
+    Tally left;
     for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
-        if (obj->GetType() != vlapi::vlDrDrawText && hidden.count(obj->GetLayer()))
+        if (obj->GetType() != vlapi::vlDrDrawText && hidden.count(obj->GetLayer())) {
+            if (obj->IsGeometry())
+                left.Add(nameOf(obj), obj->GetType());
             obj->Delete();
-        else
+        } else {
             objects.push_back(obj);
+        }
     }
+    if (hiddenCurves)
+        *hiddenCurves = left.Empty() ? std::wstring() : left.Text();
     if (fileLayers) {
-        std::map<int, std::wstring> names;
-        for (int i = 0; i < layers->GetCount(); ++i) {
-            if (vlapi::ILayerPtr layer{layers->GetItem(i)})
-                names[layer->GetNumber()] = layer->GetName();
-        }
-        for (const vlapi::IDrawingObjectPtr& obj : objects) {
-            const auto name = names.find(obj->GetLayer());
-            (*fileLayers)[hostAccess::ReferenceOf(obj)] = name != names.end() ? name->second : std::wstring(L"0");
-        }
+        for (const vlapi::IDrawingObjectPtr& obj : objects)
+            (*fileLayers)[hostAccess::ReferenceOf(obj)] = nameOf(obj);
     }
     std::vector<int> targets;
     std::vector<int> styles;     // the other line styles, as they are met
@@ -394,6 +475,19 @@ void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers)
         PutOnLayer(objects[i], targets[i]);
 }
 
+std::wstring ClosedCurvesNotCut(const vlapi::IViewPtr& view, const FileLayers* fileLayers)
+{
+    Tally tally;
+    for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
+        if (obj->GetLayer() < 2 || !obj->IsGeometry())
+            continue;
+        const vlapi::ICurve2DPtr curve = obj->GetCurve();
+        if (curve && curve->IsClosed())
+            tally.Add(fileLayers, hostAccess::ReferenceOf(obj), obj->GetType());
+    }
+    return tally.Text();
+}
+
 std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view, FileLayers* fileLayers)
 {
     const vlapi::IDrawingContainerPtr container(view);
@@ -409,18 +503,28 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     std::vector<vlapi::IDrawingObjectPtr> objects;  // of the curves kept
     PointGrid keptStarts(EPS);  // a curve drawn again starts where the first one starts or ends
     std::vector<bool> doubled;  // of the curves kept: drawn again
+    std::optional<NPoint> firstCurve;
     for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(container)) {
         if (obj->GetLayer() != 0)
             continue;
-        if (IsPointLine(obj)) {
+        vrnApi::CurveChord chord;
+        if (!vrnApi::ReadCurveChord(obj, chord)) {
+            if (!IsPointLine(obj))
+                return Unreadable(obj, fileLayers);
+            if (!firstCurve)
+                firstCurve = NPoint{vlapi::ILineSegmentPtr(obj)->GetX1(), vlapi::ILineSegmentPtr(obj)->GetY1()};
             obj->Delete();
             continue;
         }
-        vrnApi::CurveChord chord;
-        if (!vrnApi::ReadCurveChord(obj, chord))
-            return kUnreadable;
-        const size_t first =
-            keptStarts.FirstNear(chord.chord->p1, [&](size_t k) { return SameCurve(kept[k], chord); });
+        if (!firstCurve)
+            firstCurve = chord.chord->p1;
+        // Pieces no larger than a joint are not told apart by their ends: the joints take them.
+        const bool pointSized = Distance(chord.chord->p1, chord.middle) < kJoinTolerance &&
+                                Distance(chord.chord->p2, chord.middle) < kJoinTolerance;
+        const bool threePoint = IsThreePointCurve(obj);
+        const size_t first = pointSized ? PointGrid::kNone : keptStarts.FirstNear(chord.chord->p1, [&](size_t k) {
+            return threePoint && IsThreePointCurve(objects[k]) && SameCurve(kept[k], chord);
+        });
         if (first != PointGrid::kNone) {
             doubled[first] = true;
             obj->Delete();
@@ -433,28 +537,60 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
         }
     }
     DropSpikes(kept, objects, doubled, keptStarts);
-    if (kept.empty())
-        return kNoOutline;
-    MergeOverlappingLines(kept, objects);
+    DropOverlaps(container, kept, objects, fileLayers);
     JoinNearEnds(doc, container, kept);
+    if (kept.empty())
+        return NoOutline(container, fileLayers, firstCurve.has_value(), firstCurve.value_or(NPoint{}));
 
+    // A closed curve (a circle, a closed spline) is a ring of its own: two
+    // that start at one point are two rings, not one chain through it.
     std::vector<NSegmentPtr> chords;
-    for (const vrnApi::CurveChord& k : kept)
-        chords.push_back(k.chord);
     std::vector<NContourPtr> contours;
-    CreateContinuousContours(chords, contours);
+    for (const vrnApi::CurveChord& k : kept) {
+        if (k.chord->p1 == k.chord->p2 && Distance(k.chord->p1, k.middle) >= kJoinTolerance) {
+            contours.push_back(std::make_shared<NContour>());
+            contours.back()->AddSegment(k.chord);
+        } else {
+            chords.push_back(k.chord);
+        }
+    }
+    if (!contours.empty() && !chords.empty()) {
+        // In the order of their first curves, as the chains alone would stand.
+        std::unordered_map<const NSegment*, size_t> placeOf;  // of each chord in `kept`
+        placeOf.reserve(kept.size());
+        for (size_t k = 0; k < kept.size(); ++k)
+            placeOf.emplace(kept[k].chord.get(), k);
+        CreateContinuousContours(chords, contours);
+        std::vector<std::pair<size_t, NContourPtr>> ordered;
+        for (const NContourPtr& c : contours) {
+            size_t first = kept.size();
+            for (const NSegmentPtr& s : c->m_segments)
+                first = std::min(first, placeOf[s.get()]);
+            ordered.emplace_back(first, c);
+        }
+        std::stable_sort(ordered.begin(), ordered.end(), [](const auto& l, const auto& r) { return l.first < r.first; });
+        for (size_t i = 0; i < ordered.size(); ++i)
+            contours[i] = ordered[i].second;
+    } else {
+        CreateContinuousContours(chords, contours);
+    }
     // An open chain anywhere is the first thing to tell: the rings below are
     // only made of closed ones.
     for (const NContourPtr& contour : contours) {
-        if (!vrnApi::IsClosedChain(*contour))
-            return std::wstring(kOpenOutline) + L": " + OpenOutlineGap(contours) + L"; незамкнутые кривые: " +
-                   OpenCurves(doc, contours, fileLayers);
+        if (!vrnApi::IsClosedChain(*contour)) {
+            std::vector<size_t> open;
+            const std::wstring where = OpenOutlineGap(kept, contours, open, [&](const NPoint& p, size_t c) {
+                return PlaceOfEnd(doc, kept, p, c);
+            });
+            return std::wstring(kOpenOutline) + L": " + where + L"; незамкнутые кривые: " +
+                   OpenCurves(doc, kept, open, fileLayers);
+        }
     }
     std::vector<NPolygonPtr> rings;
     for (const NContourPtr& contour : contours) {
         NPolygonPtr ring = vrnApi::ApproximateChain(doc, *contour);
         if (!ring)
-            return kUnreadable;
+            return std::wstring(kUnreadable) + L": у точки " + PointText(contour->m_segments.front()->p1);
         if (ring->m_points.size() < 3) {
             // A closed chain that encloses nothing. Within a joint it is a
             // point (an arc or circle of round-off), which bounds nothing, as
@@ -478,11 +614,17 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     rings = vrnApi::WithoutSpikes(rings);
     if (std::wstring crossing = vrnApi::CrossingReason(rings); !crossing.empty())
         return crossing;
+    if (rings.empty())
+        return NoOutline(container, fileLayers, firstCurve.has_value(), firstCurve.value_or(NPoint{}));
     const size_t outer = vrnApi::FindOuterRing(rings);
-    if (outer == NOT_FOUND_INDEX)
-        return kSecondOutline;
-    if (vrnApi::HasRingInHole(rings, outer))
-        return kRingInHole;
+    if (outer == NOT_FOUND_INDEX) {
+        const auto [first, second] = vrnApi::RingsApart(rings);
+        return std::wstring(kSecondOutline) + L": контур у точки " + RingPlace(*rings[second]) +
+               L" не лежит внутри контура у точки " + RingPlace(*rings[first]);
+    }
+    if (const auto island = vrnApi::RingInHole(rings, outer))
+        return std::wstring(kRingInHole) + L": контур у точки " + RingPlace(*rings[island->second]) +
+               L" лежит внутри отверстия у точки " + RingPlace(*rings[island->first]);
     return {};
 }
 

@@ -17,6 +17,13 @@ inline constexpr int kTextLayer = 1;
 // The line style of the cut outline (the host's main line).
 inline constexpr int kOutlineStyle = 1;
 
+// Why an outline cannot make a figure when the drawing holds none: the
+// start of the reason CheckOutline gives then.
+inline constexpr wchar_t kNoOutlineReason[] = L"нет замкнутого внешнего контура";
+
+// `n` with the word of its count: "1 отрезок", "2 отрезка", "5 отрезков".
+std::wstring Counted(size_t n, const wchar_t* one, const wchar_t* few, const wchar_t* many);
+
 // The name of the layer each object stood on in the file it was read from,
 // by the object's reference.
 using FileLayers = std::map<reference, std::wstring>;
@@ -25,20 +32,31 @@ using FileLayers = std::map<reference, std::wstring>;
 // line style on layer 0 (the cut outline), texts on the text layer, the
 // objects of each other line style on a layer of their own (numbered from 2
 // in the order the styles are met). The layers the drawing had are replaced;
-// their names are kept in `fileLayers` when given.
-void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers = nullptr);
+// their names are kept in `fileLayers` when given. Curves on layers that
+// are off or frozen are deleted (they are not drawn, so not cut); what they
+// were is told in `hiddenCurves` by layer and kind ("2 окружности на слое
+// «HOLES»"), empty when there were none.
+void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers = nullptr,
+                    std::wstring* hiddenCurves = nullptr);
+
+// The closed curves of `view` in line styles other than the outline's (on
+// the layers SortOntoLayers gives them), which are not cut, by layer (that
+// `fileLayers` gives them) and kind; empty when there are none.
+std::wstring ClosedCurvesNotCut(const vlapi::IViewPtr& view, const FileLayers* fileLayers);
 
 // Why the outline on layer 0 of `view` cannot make a figure; empty when it
-// can. The first problem found is named, in this order: a curve that cannot
-// be read, no curve at all, an open chain (with where its gap is), an
-// outline that crosses itself or another (with the place), two outer
-// outlines, an outline inside a hole. On the way, objects on layer 0 that
-// are not single curves (polylines, contours, rectangles) are broken into
-// their lines and arcs, a curve drawn again over one already there (either
-// way round) is deleted, and ends a hair apart are joined (JoinNearEnds).
-// An open outline is told with the kinds of its open curves and the layers
-// `fileLayers` gives them (the pieces of a polyline take its layer).
-// `doc` must be the active document.
+// can. The first problem found is named, each at its place (a point, or
+// the layers and kinds of the curves), in this order: a size no part has, a
+// curve that cannot be read, no curve to cut (with what the drawing holds
+// instead), an open chain (with where its gap is), an outline that crosses
+// itself or another, two outer outlines, an outline inside a hole. On the
+// way, objects on layer 0 that are not single curves (polylines, contours,
+// rectangles) are broken into their lines and arcs, a curve drawn again
+// over one already there (either way round) is deleted, curves lying on one
+// another are made one (DropOverlaps), and ends a hair apart are joined
+// (JoinNearEnds). An open outline is told with the kinds of its open curves
+// and the layers `fileLayers` gives them (the pieces of a polyline take its
+// layer). `doc` must be the active document.
 std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view,
                           FileLayers* fileLayers = nullptr);
 

@@ -37,6 +37,44 @@ std::wstring Trimmed(const std::wstring& text)
     return text.substr(first, last - first);
 }
 
+// A character of a text as the marking reads it, one for one: the
+// full-width forms of ASCII (a text typed with an East Asian input) as
+// ASCII, square brackets of other scripts as "[" and "]", dashes and minus
+// signs as "-", the ideographic space as a blank.
+wchar_t Plain(wchar_t c)
+{
+    if (c >= 0xFF01 && c <= 0xFF5E)
+        return static_cast<wchar_t>(c - 0xFEE0);
+    switch (c) {
+    case 0x3010: case 0x3014: case 0x301A: case 0xFE47: return L'[';
+    case 0x3011: case 0x3015: case 0x301B: case 0xFE48: return L']';
+    case 0x2010: case 0x2011: case 0x2012: case 0x2013: case 0x2014: case 0x2015: case 0x2212: case 0xFE63:
+        return L'-';
+    case 0x3000: return L' ';
+    default: return c;
+    }
+}
+
+std::wstring Plain(std::wstring text)
+{
+    for (wchar_t& c : text)
+        c = Plain(c);
+    return text;
+}
+
+// A value less the quotes round it ("Ст3", «Ст3», „Ст3“, 'Ст3'), trimmed.
+std::wstring Unquoted(const std::wstring& value)
+{
+    static const std::pair<wchar_t, wchar_t> kQuotes[] = {
+        {L'"', L'"'}, {L'\'', L'\''}, {0xAB, 0xBB}, {0x201E, 0x201C}, {0x201C, 0x201D}, {0x2018, 0x2019}};
+    if (value.size() >= 2) {
+        for (const auto& [open, close] : kQuotes)
+            if (value.front() == open && value.back() == close)
+                return Trimmed(value.substr(1, value.size() - 2));
+    }
+    return value;
+}
+
 // Lower case of Latin and Cyrillic letters, whatever the locale.
 std::wstring Folded(std::wstring text)
 {
@@ -69,18 +107,44 @@ bool IsKeyLetter(wchar_t c)
            (c >= 0x400 && c <= 0x4FF) || c == 0xFFFD;
 }
 
-// The key and value of a line wholly in square brackets holding "=" or ":"
-// (no brackets inside), both trimmed; none for any other line.
-std::optional<std::pair<std::wstring, std::wstring>> SplitBracketText(const std::wstring& line)
+// The key and value of a bracketed text ("[key=value]", "[key: value]", no
+// brackets inside), both trimmed; none for any other text.
+std::optional<std::pair<std::wstring, std::wstring>> SplitBracketText(const std::wstring& item)
 {
-    const std::wstring text = Trimmed(line);
+    const std::wstring text = Trimmed(Plain(item));
     if (text.size() < 2 || text.front() != L'[' || text.back() != L']')
         return std::nullopt;
     const std::wstring body = text.substr(1, text.size() - 2);
     const size_t sep = body.find_first_of(L"=:");
     if (sep == std::wstring::npos || body.find_first_of(L"[]") != std::wstring::npos)
         return std::nullopt;
-    return std::pair{Trimmed(body.substr(0, sep)), Trimmed(body.substr(sep + 1))};
+    return std::pair{Trimmed(body.substr(0, sep)), Unquoted(Trimmed(body.substr(sep + 1)))};
+}
+
+// The bracketed items of a line, wherever they stand in it (brackets of
+// other scripts too), as they stand: each "[" up to the next "]" with no
+// "[" between. `unclosed` gets what follows the last "[" that no "]"
+// closes (empty when there is none).
+std::vector<std::wstring> BracketItems(const std::wstring& line, std::wstring& unclosed)
+{
+    const std::wstring plain = Plain(line);
+    std::vector<std::wstring> items;
+    unclosed.clear();
+    size_t open = plain.find(L'[');
+    while (open != std::wstring::npos) {
+        const size_t next = plain.find_first_of(L"[]", open + 1);
+        if (next == std::wstring::npos) {
+            unclosed = Trimmed(line.substr(open));
+            break;
+        }
+        if (plain[next] == L'[') {
+            open = next;
+            continue;
+        }
+        items.push_back(line.substr(open, next - open + 1));
+        open = plain.find(L'[', next + 1);
+    }
+    return items;
 }
 
 // Whether a key that names none of the table looks like one all the same:
@@ -106,9 +170,9 @@ std::wstring KnownKeys()
     return keys;
 }
 
-std::optional<BracketText> ReadBracketText(const std::wstring& line)
+std::optional<BracketText> ReadBracketText(const std::wstring& item)
 {
-    const auto parts = SplitBracketText(line);
+    const auto parts = SplitBracketText(item);
     if (!parts)
         return std::nullopt;
     const std::wstring key = Folded(parts->first);
@@ -121,7 +185,7 @@ std::optional<BracketText> ReadBracketText(const std::wstring& line)
 
 std::optional<double> ReadThickness(const std::wstring& text)
 {
-    const std::wstring number = WithoutUnit(Trimmed(text), {L"мм", L"mm"});
+    const std::wstring number = WithoutUnit(Trimmed(text), {L"мм.", L"мм", L"mm"});
     size_t used = 0;
     const std::optional<double> value = numbertext::LeadingDouble(number, &used);
     if (!value || used != number.size() || !(*value >= kLeastThickness && *value <= kMostThickness))
@@ -131,7 +195,12 @@ std::optional<double> ReadThickness(const std::wstring& text)
 
 std::optional<int32_t> ReadCount(const std::wstring& text)
 {
-    const std::wstring number = WithoutUnit(Trimmed(text), {L"шт.", L"шт", L"pcs"});
+    std::wstring number = WithoutUnit(Trimmed(text), {L"шт.", L"шт", L"pcs.", L"pcs"});
+    // A whole number written with decimals that are all zeros ("4.0", "4,00").
+    const size_t point = number.find_first_of(L".,");
+    if (point != std::wstring::npos && point + 1 < number.size() &&
+        number.find_first_not_of(L'0', point + 1) == std::wstring::npos)
+        number.erase(point);
     size_t used = 0;
     const std::optional<int64_t> value = numbertext::LeadingInteger(number, &used);
     if (!value || used != number.size() || *value < 1 || *value > kMostCount)
@@ -148,37 +217,66 @@ void PartValues::Read(const std::wstring& text)
             end = text.size();
         const std::wstring line = text.substr(start, end - start);
         start = end + 1;
-        const std::optional<BracketText> item = ReadBracketText(line);
-        if (!item) {
-            if (const auto parts = SplitBracketText(line); parts && LooksLikeKey(parts->first))
-                unknown.push_back(Trimmed(line));
-            continue;
-        }
-        bool read = true;
-        switch (item->key) {
-        case PartKey::Material:
-            read = !item->value.empty();
-            if (read && !material)
-                material = item->value;
-            break;
-        case PartKey::Thickness: {
-            const std::optional<double> value = ReadThickness(item->value);
-            read = value.has_value();
-            if (read && !thickness)
-                thickness = value;
-            break;
-        }
-        case PartKey::Count: {
-            const std::optional<int32_t> value = ReadCount(item->value);
-            read = value.has_value();
-            if (read && !count)
-                count = value;
-            break;
-        }
-        }
-        if (!read)
-            unreadable.push_back({item->key, Trimmed(line)});
+        std::wstring rest;
+        for (const std::wstring& item : BracketItems(line, rest))
+            ReadItem(item);
+        // A marking cut short (its value in another text, or its "]" left
+        // out) is named, so that what it gives is not lost unsaid.
+        if (const auto parts = SplitBracketText(rest + L"]");
+            parts && (ReadBracketText(rest + L"]") || LooksLikeKey(parts->first)))
+            unclosed.push_back(rest);
     }
+}
+
+void PartValues::ReadItem(const std::wstring& item)
+{
+    const std::optional<BracketText> marking = ReadBracketText(item);
+    if (!marking) {
+        if (const auto parts = SplitBracketText(item); parts && LooksLikeKey(parts->first))
+            unknown.push_back(item);
+        return;
+    }
+    // The value read, as a text to tell values apart; none when it cannot be read.
+    std::optional<std::wstring> read;
+    switch (marking->key) {
+    case PartKey::Material:
+        if (!marking->value.empty()) {
+            read = marking->value;
+            if (!material)
+                material = marking->value;
+        }
+        break;
+    case PartKey::Thickness:
+        if (const std::optional<double> value = ReadThickness(marking->value)) {
+            read = uf::NumberText(*value);
+            if (!thickness)
+                thickness = value;
+        }
+        break;
+    case PartKey::Count:
+        if (const std::optional<int32_t> value = ReadCount(marking->value)) {
+            read = std::to_wstring(*value);
+            if (!count)
+                count = value;
+        }
+        break;
+    }
+    if (!read) {
+        unreadable.push_back({marking->key, item});
+        return;
+    }
+    auto taken = std::find_if(m_taken.begin(), m_taken.end(), [&](const Taken& t) { return t.key == marking->key; });
+    if (taken == m_taken.end()) {
+        m_taken.push_back({marking->key, *read, item});
+        return;
+    }
+    if (taken->value == *read)
+        return;
+    auto other = std::find_if(conflicts.begin(), conflicts.end(), [&](const Conflict& c) { return c.key == marking->key; });
+    if (other == conflicts.end())
+        other = conflicts.insert(conflicts.end(), {marking->key, {taken->item}});
+    if (std::find(other->items.begin(), other->items.end(), item) == other->items.end())
+        other->items.push_back(item);
 }
 
 std::wstring ValueRule(PartKey key)

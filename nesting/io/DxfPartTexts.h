@@ -1,8 +1,9 @@
-// The part's material, thickness and count as a DXF drawing writes them: a
-// text wholly in square brackets holding "key=value" or "key: value", the key
-// one of the words of the key table (Russian or English, any letter case).
+// The part's material, thickness and count as a DXF drawing writes them:
+// bracketed items holding "key=value" or "key: value", the key one of the
+// words of the key table (Russian or English, any letter case), wherever
+// they stand in a text and however many a text holds.
 //
-//   [Материал=Ст3]   [Толщина: 2,5 мм]   [Кол-во=4]   [Count: 4 pcs]
+//   [Материал=Ст3]   [Толщина: 2,5 мм]   [Кол-во=4]   Деталь 1 [Count: 4 pcs] [Толщина=2]
 #pragma once
 
 #include "model/Params.h"
@@ -20,33 +21,56 @@ struct BracketText {
     std::wstring value;  // trimmed
 };
 
-// The key and value of one line of text; none when the line is not wholly in
-// square brackets, holds no "=" or ":", or names no key of the table.
-std::optional<BracketText> ReadBracketText(const std::wstring& line);
+// The key and value of one bracketed item ("[Кол-во=4]"); none when the
+// item is not wholly in square brackets, holds no "=" or ":", or names no
+// key of the table. Full-width forms ("［Кол-во＝4］"), brackets of other
+// scripts and dashes other than "-" read as their plain forms; quotes round
+// the value go.
+std::optional<BracketText> ReadBracketText(const std::wstring& item);
 
-// What the texts of one drawing give, and the bracketed texts whose value
-// could not be read or is out of its range (as they stand in the drawing).
+// What the texts of one drawing give, and the bracketed items that give
+// nothing or disagree (as they stand in the drawing).
 struct PartValues {
     std::optional<std::wstring> material;
     std::optional<double> thickness;
     std::optional<int32_t> count;
-    std::vector<BracketText> unreadable;  // the key, and the text as it stands
-    // Texts that look like marking but name no key of the table ("[Цвет=красный]",
+    std::vector<BracketText> unreadable;  // the key, and the item as it stands
+    // Items that look like marking but name no key of the table ("[Цвет=красный]",
     // or a key whose letters were read in a wrong code page), as they stand.
     std::vector<std::wstring> unknown;
+    // Items whose "[" no "]" closes in their line, from the "[" on, as they
+    // stand ("[Кол-во=", a marking split between two texts).
+    std::vector<std::wstring> unclosed;
+    // Keys given different values: the items as they stand, the one taken first.
+    struct Conflict {
+        PartKey key;
+        std::vector<std::wstring> items;
+    };
+    std::vector<Conflict> conflicts;
 
-    // Reads every line of one text object; the first readable value of a key wins.
+    // Reads every bracketed item of one text object, wherever it stands; the
+    // first readable value of a key wins.
     void Read(const std::wstring& text);
     // Puts the values found into the entry; the others stay as they were.
     void FillEntry(FileMetaParams& entry) const;
+
+private:
+    void ReadItem(const std::wstring& item);
+    // The value each key took (as a text, to tell values apart) and the item that gave it.
+    struct Taken {
+        PartKey key;
+        std::wstring value;
+        std::wstring item;
+    };
+    std::vector<Taken> m_taken;
 };
 
 // A thickness text: a decimal number (point or comma) from kLeastThickness
-// to kMostThickness, an optional unit "мм" or "mm". A count text: a whole
-// number from 1 to kMostCount, an optional "шт" or "pcs". None for anything
-// else. No sheet is thinner than kLeastThickness, and thicknesses a
-// thousandth apart are one where parts are matched to sheets: a thickness
-// nearer 0 would be read as none.
+// to kMostThickness, an optional unit "мм" ("мм.") or "mm". A count text: a whole
+// number from 1 to kMostCount (decimals of zeros allowed: "4.0"), an
+// optional "шт" or "pcs". None for anything else. No sheet is thinner than
+// kLeastThickness, and thicknesses a thousandth apart are one where parts
+// are matched to sheets: a thickness nearer 0 would be read as none.
 inline constexpr double kLeastThickness = 0.01;  // mm
 inline constexpr double kMostThickness = 500.0;  // mm
 inline constexpr int32_t kMostCount = 1'000'000'000;

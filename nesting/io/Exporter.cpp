@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <cwctype>
+#include <functional>
 
 namespace fs = std::filesystem;
 
@@ -120,6 +121,15 @@ void Exporter::ExportToDXF(std::wstring folder)
         m_model.ClearWastes();
         return;
     }
+    run.staged = std::make_unique<outputs::StagedFiles>(run.folder, ".export-");
+    if (!run.staged->Ready()) {
+        vrnApi::ShowErrorText(L"Экспорт не выполнен: в папке " + folder + L" не удалось создать временную папку (" +
+                              run.staged->Error() + L")");
+        m_model.ClearSheets();
+        m_model.ClearFigures();
+        m_model.ClearWastes();
+        return;
+    }
     run.figures = m_model.m_figures;
     run.sheets = m_model.m_sheets;
     // A remnant a part stands on is no stock: it is not exported, and said so.
@@ -160,11 +170,23 @@ void Exporter::ExportToDXF(std::wstring folder)
         run.hidden.clear();
         if (run.source && !run.gone)
             run.source->Activate();
-        const std::wstring earlier = EarlierNote(run);
-        if (run.clean && !run.gone)
-            vrnApi::ShowInformText(vrnApi::LoadStr(IDS_MESS_SUCCESS_EXPORT) + earlier);
-        else if (!run.gone && !earlier.empty())
-            vrnApi::ShowWarningText(earlier.substr(2));
+        // A run cut short puts nothing in place: its files go with the hidden
+        // folder, and none of its messages is told.
+        std::wstring file;
+        std::wstring reason;
+        if (!run.gone && !run.staged->Commit(file, reason)) {
+            vrnApi::ShowErrorText(L"Экспорт не выполнен: файл " + file + L" не удалось поместить в папку " + folder +
+                                  L" (" + reason + L").\nФайлы папки оставлены как были.");
+        } else if (!run.gone) {
+            for (const std::function<void()>& say : run.said)
+                say();
+            const std::wstring earlier = EarlierNote(run);
+            if (run.clean)
+                vrnApi::ShowInformText(vrnApi::LoadStr(IDS_MESS_SUCCESS_EXPORT) + earlier);
+            else if (!earlier.empty())
+                vrnApi::ShowWarningText(earlier.substr(2));
+        }
+        run.staged.reset();
     }
     m_model.ClearSheets();
     m_model.ClearFigures();
@@ -205,6 +227,8 @@ void Exporter::ExportSheets(Run& run)
         vrnApi::ReadObjectsFromClip();
         WriteFileSet(run, step, document, base);
         run.source->Activate();
+        if (!Going(run))
+            return;
     }
     if (!run.sheets.empty())
         run.sheets.front()->SetCurrentView();
@@ -245,6 +269,8 @@ void Exporter::ExportWastes(Run& run)
             }
             WriteFileSet(run, step, document, base);
             run.source->Activate();
+            if (!Going(run))
+                return;
         }
     }
     if (!run.sheets.empty())
@@ -303,12 +329,14 @@ void Exporter::SaveFile(Run& run, Step& step, const vlapi::IVarnelDocumentPtr& d
         step.failures.Add(shown, outputs::kOpenInHost);
         return;
     }
-    outputs::PendingFile file(target);
+    outputs::PendingFile file(run.staged->Staged(target));
     std::wstring reason;
-    if (outputs::SaveInPlace(document, file, reason))
+    if (outputs::SaveInPlace(document, file, reason)) {
         ++step.written;
-    else
+        run.staged->Written(target);
+    } else {
         step.failures.Add(shown, reason);
+    }
 }
 
 void Exporter::WriteDxf(Run& run, Step& step, const fs::path& target)
@@ -323,12 +351,14 @@ void Exporter::WriteDxf(Run& run, Step& step, const fs::path& target)
         step.failures.Add(shown, outputs::kOpenInHost);
         return;
     }
-    outputs::PendingFile file(target);
+    outputs::PendingFile file(run.staged->Staged(target));
     std::wstring reason = outputs::kNotConverted;
-    if (run.converter.Convert(L"", file.HostPath()) && file.Commit(reason))
+    if (run.converter.Convert(L"", file.HostPath()) && file.Commit(reason)) {
         ++step.written;
-    else
+        run.staged->Written(target);
+    } else {
         step.failures.Add(shown, reason);
+    }
 }
 
 void Exporter::Report(Run& run, const Step& step, int success, int nothing)
@@ -337,7 +367,7 @@ void Exporter::Report(Run& run, const Step& step, int success, int nothing)
         // A step with nothing to export (no remnant, no sheet with parts)
         // wrote no file and failed at nothing: it has nothing to tell.
         if (step.written > 0 || nothing == 0)
-            vrnApi::ShowInformMessage(success);
+            run.said.push_back([success] { vrnApi::ShowInformMessage(success); });
         return;
     }
     run.clean = false;
@@ -347,7 +377,9 @@ void Exporter::Report(Run& run, const Step& step, int success, int nothing)
     const std::wstring heading = step.written == 0 && nothing != 0
                                      ? vrnApi::LoadStr(nothing)
                                      : std::wstring(L"Не все файлы экспорта записаны");
-    vrnApi::ShowErrorText(step.failures.Text(heading + L":", outputs::FailureList::kShownOfMany));
+    run.said.push_back([text = step.failures.Text(heading + L":", outputs::FailureList::kShownOfMany)] {
+        vrnApi::ShowErrorText(text);
+    });
 }
 
 bool Exporter::HoldsSomething() const
@@ -379,6 +411,12 @@ void Exporter::StepDone(Run& run, int done)
     run.step = done;
     if (run.total > 0)
         m_model.SetProgressIndicator(run.step * 100.0 / run.total);
-    if (!vrnApi::ProcessPendingEvents())
+    Going(run);
+}
+
+bool Exporter::Going(Run& run)
+{
+    if (!run.gone && !vrnApi::ProcessPendingEvents())
         run.gone = true;
+    return !run.gone;
 }

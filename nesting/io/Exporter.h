@@ -10,6 +10,7 @@
 #include "model/NestingModel.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,10 +21,15 @@ public:
     // Writes what the parameters ask for into `folder`; an empty folder only
     // warns, and so does a drawing with nothing to export (no part on a
     // sheet): nothing is written then. Remnants are written for the sheets
-    // that hold parts. Each step tells its success only when all its files
-    // were written, and names each file that was not, with the reason; the
-    // closing message names the files an earlier export left in the folder
-    // that this one did not write.
+    // that hold parts. The files are written aside, in a hidden folder of
+    // the run, and go over the folder's files together once the run is
+    // done: a run cut short (the drawing closed, the work cancelled, the
+    // program quit, at whichever file) leaves the folder as it was, and so
+    // does one whose files cannot all be put in place (the user is told
+    // which). Each step tells its success only then, and only when all its
+    // files were written, and names each file that was not, with the reason;
+    // the closing message names the files an earlier export left in the
+    // folder that this one did not write.
     void ExportToDXF(std::wstring folder);
 
     ExportParams m_params;
@@ -42,10 +48,14 @@ private:
         std::vector<std::unique_ptr<outputs::HiddenDocument>> hidden;
         outputs::NameBook names;
         std::vector<std::filesystem::path> tried;  // the files the run wrote or tried to
+        // The files are written aside and put in place together at the end;
+        // the steps' messages wait for that too.
+        std::unique_ptr<outputs::StagedFiles> staged;
+        std::vector<std::function<void()>> said;
         int step = 0;
         int total = 0;
         bool clean = true;  // every step so far wrote all its files
-        bool gone = false;  // the drawing was closed while the host handled waiting events
+        bool gone = false;  // cut short while the host handled waiting events (closed, cancelled)
     };
 
     // How one step ended.
@@ -82,6 +92,9 @@ private:
     // Counts the finished step on the progress bar and lets the host handle
     // the user's waiting events.
     void StepDone(Run& run, int done);
+    // Lets the host handle the user's waiting events; false once the run is
+    // cut short (the drawing closed, the work cancelled, the program quit).
+    static bool Going(Run& run);
     // Whether the model holds something to export: a part on a sheet (the
     // remnants of a sheet that holds none are not cut from it).
     bool HoldsSomething() const;

@@ -60,6 +60,9 @@ void Exporter::Export3D(Run& run)
         bool sketched = sketches && base;
         for (size_t n = 0; sketched && n < lists.size(); ++n) {
             run.source->Activate();
+            // Between two sheets the user's drawing is the active one again.
+            if (n > 0 && !Going(run))
+                return;  // cut short: the document is not saved
             vrnApi::WriteObjectsToClip(lists[n].Objects());
             document->Activate();
             sketched = FillSketch(sketches, base, L"Sheet" + std::to_wstring(n + 1), !lists[n].Empty());
@@ -76,10 +79,15 @@ void Exporter::Export3D(Run& run)
 
     const double seconds = static_cast<double>(uf::MeasureTimeMS() - t0) * 1e-6;
     if (step.failures.Empty()) {
-        vrnApi::ShowInformText(SecondsText(vrnApi::LoadStr(IDS_MESS_SUCCESS_EXPORT_3D), seconds));
+        run.said.push_back([text = SecondsText(vrnApi::LoadStr(IDS_MESS_SUCCESS_EXPORT_3D), seconds)] {
+            vrnApi::ShowInformText(text);
+        });
     } else {
         run.clean = false;
-        vrnApi::ShowErrorText(step.failures.Text(L"Листы не экспортированы в 3D-документ:", outputs::FailureList::kShownOfMany));
+        run.said.push_back([text = step.failures.Text(L"Листы не экспортированы в 3D-документ:",
+                                                      outputs::FailureList::kShownOfMany)] {
+            vrnApi::ShowErrorText(text);
+        });
     }
     StepDone(run, run.step + 1);
 }

@@ -8,6 +8,7 @@
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
+#include "io/DxfPartDrawing.h"
 #include "io/ImportFiles.h"
 #include "io/PartMarking.h"
 
@@ -22,6 +23,7 @@ constexpr wchar_t kNoOutputFolder[] = L"Не задана папка для фр
 constexpr wchar_t kNotSheet[] = L"не листовая деталь";
 constexpr wchar_t kNotUnfolded[] = L"развёртка не задана";
 constexpr wchar_t kNoOutline[] = L"нет контура развёртки";
+constexpr wchar_t kBadOutline[] = L"развёртка не годится в деталь: ";
 constexpr wchar_t kCrowded[] = L"Маркировка не помещается ни на одну грань развёртки и стоит на наибольшей:";
 
 constexpr int kTextLayer = 1;
@@ -76,6 +78,10 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                         skipped.Add(name, kNotSheet);
                         continue;
                     }
+                    if (const std::wstring reason = ThicknessOutOfRange(part.thickness); !reason.empty()) {
+                        skipped.Add(name, reason);
+                        continue;
+                    }
                     if (!part.unfolded) {
                         skipped.Add(name, kNotUnfolded);
                         continue;
@@ -103,7 +109,12 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                         ImportPartMetaData target = part;
                         target.path2D = vrnApi::detail::TextOf(path);
                         bool unfit = false;
-                        reason = CreateFragment(target, &unfit);
+                        std::wstring refused;
+                        reason = CreateFragment(target, &unfit, &refused);
+                        if (reason.empty() && !refused.empty()) {
+                            skipped.Add(name, kBadOutline + refused);
+                            continue;
+                        }
                         if (reason.empty()) {
                             part.path2D = target.path2D;
                             ++written;
@@ -129,7 +140,7 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
     UpdateImportPartMetaDatum();
 }
 
-std::wstring AssemblyReader::CreateFragment(const ImportPartMetaData& data, bool* crowded)
+std::wstring AssemblyReader::CreateFragment(const ImportPartMetaData& data, bool* crowded, std::wstring* refused)
 {
     if (crowded)
         *crowded = false;
@@ -148,6 +159,13 @@ std::wstring AssemblyReader::CreateFragment(const ImportPartMetaData& data, bool
         DrawCurve(container, curve, 0, kOutlineStyle);
     for (const SPtr<MbCurve>& curve : data.bends)
         DrawCurve(container, curve, kTextLayer, kBendStyle);
+    if (refused && !data.curves.empty()) {
+        // A pattern that folds over itself flat, or that is no size a part
+        // may have, is no part to nest: loaded, it would be refused.
+        *refused = dxfimport::CheckOutline(fragment.Get(), view);
+        if (!refused->empty())
+            return {};
+    }
     if (!data.curves.empty()) {
         const std::wstring text = CreateStringFromPattern(m_textPattern, data);
         const Marking marking = text.empty() ? Marking::Inside : CreateMarking(container, kTextLayer, data.bends, text);

@@ -6,11 +6,15 @@
 #include "host/VarnelAPI.h"
 #include "io/DxfPartDrawing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <numeric>
+#include <optional>
 #include <span>
+#include <unordered_set>
 
 namespace dxfimport {
 namespace {
@@ -114,27 +118,66 @@ std::wstring PointText(const NPoint& p) { return L"(" + Number(p.x, 4) + L"; " +
 void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingContainerPtr& container,
                   std::vector<vrnApi::CurveChord>& curves)
 {
-    // End 2c is the start of curve c, end 2c + 1 its end; closed curves have none.
+    // End 2c is the start of curve c, end 2c + 1 its end; closed curves have
+    // none. A curve no larger than a joint has both ends, however near.
     const size_t count = curves.size();
     auto endPoint = [&](size_t e) -> NPoint& { return e % 2 ? curves[e / 2].chord->p2 : curves[e / 2].chord->p1; };
-    auto hasEnds = [&](size_t c) { return !(curves[c].chord->p1 == curves[c].chord->p2); };
+    auto pointSized = [&](size_t c) { return Distance(curves[c].middle, curves[c].chord->p1) < kJoinTolerance; };
+    auto hasEnds = [&](size_t c) { return !(curves[c].chord->p1 == curves[c].chord->p2) || pointSized(c); };
+
+    // Ends closer than kJoinTolerance to the first end filed near them are
+    // one joint with it: every end of a joint lies that near its first, so
+    // that a run of pieces shorter than a joint makes joints of its length
+    // one after another, not one joint.
     Joints joints(2 * count);
     PointGrid filed(kJoinTolerance);
+    std::vector<size_t> firsts;  // the first end of each joint
     for (size_t e = 0; e < 2 * count; ++e) {
         if (!hasEnds(e / 2))
             continue;
         const NPoint& p = endPoint(e);
-        // An end at a point already filed joins it; only distinct points are filed.
-        const size_t same = filed.FirstNear(p, [&](size_t f) { return endPoint(f) == p; });
-        if (same != PointGrid::kNone) {
-            joints.Unite(e, same);
-            continue;
+        const size_t first =
+            filed.FirstNear(p, [&](size_t f) { return endPoint(f) == p || Distance(endPoint(f), p) < kJoinTolerance; });
+        if (first != PointGrid::kNone) {
+            joints.Unite(e, first);
+        } else {
+            filed.Add(p, e);
+            firsts.push_back(e);
         }
-        filed.ForEachNear(p, [&](size_t f) {
-            if (Distance(endPoint(f), p) < kJoinTolerance)
-                joints.Unite(e, f);
+    }
+    // A joint where an odd number of ends meet has an end free (two ends a
+    // hair apart on either side of where two joints part, or a joint of
+    // two curves beside an end a hair away); such joints closer than
+    // kJoinTolerance are joined in pairs, the nearest first.
+    std::vector<size_t> ends(2 * count, 0);  // at each joint's root
+    for (size_t e = 0; e < 2 * count; ++e)
+        if (hasEnds(e / 2))
+            ++ends[joints.Root(e)];
+    PointGrid free(kJoinTolerance);
+    for (size_t f : firsts)
+        if (ends[joints.Root(f)] % 2)
+            free.Add(endPoint(f), f);
+    struct Near {
+        double distance;
+        size_t a, b;
+    };
+    std::vector<Near> near;
+    for (size_t f : firsts) {
+        if (ends[joints.Root(f)] % 2 == 0)
+            continue;
+        free.ForEachNear(endPoint(f), [&](size_t g) {
+            const double d = Distance(endPoint(f), endPoint(g));
+            if (g > f && d < kJoinTolerance)
+                near.push_back({d, f, g});
         });
-        filed.Add(p, e);
+    }
+    std::stable_sort(near.begin(), near.end(), [](const Near& l, const Near& r) { return l.distance < r.distance; });
+    for (const Near& n : near) {
+        const size_t a = joints.Root(n.a), b = joints.Root(n.b);
+        if (a == b || ends[a] % 2 == 0 || ends[b] % 2 == 0)
+            continue;
+        joints.Unite(a, b);
+        ends[joints.Root(a)] = ends[a] + ends[b];
     }
 
     // The ends of each joint, joints in the order of their roots: `members`
@@ -168,29 +211,37 @@ void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingC
     std::vector<std::pair<NPoint, NPoint>> links;
     for (size_t r = 0; r < 2 * count; ++r) {
         const std::span<const size_t> group(members.data() + starts[r], starts[r + 1] - starts[r]);
-        const bool apart = std::any_of(group.begin(), group.end(), [&](size_t e) { return !(endPoint(e) == endPoint(group[0])); });
-        if (!apart)
+        if (group.empty())
             continue;
-        auto bothEnds = [&](size_t e) { return joints.Root(e ^ 1) == joints.Root(e); };
-        std::vector<size_t> ends;
+        double x1 = INFINITY, y1 = INFINITY, x2 = -INFINITY, y2 = -INFINITY;
         for (size_t e : group) {
-            if (bothEnds(e) && IsLine(objectOf(e / 2)))
-                deleted[e / 2] = true;  // a line shorter than the joint
-            else
-                ends.push_back(e);
+            x1 = std::min(x1, endPoint(e).x), x2 = std::max(x2, endPoint(e).x);
+            y1 = std::min(y1, endPoint(e).y), y2 = std::max(y2, endPoint(e).y);
         }
-        auto movable = [&](size_t e) { return !bothEnds(e) && CanMoveEnds(objectOf(e / 2)); };
-        auto fixed = std::find_if(ends.begin(), ends.end(), [&](size_t e) { return !movable(e); });
-        if (ends.empty())
+        auto bothEnds = [&](size_t e) { return joints.Root(e ^ 1) == joints.Root(e); };
+        const bool apart = !(x2 - x1 < EPS && y2 - y1 < EPS);
+        std::vector<size_t> kept;
+        for (size_t e : group) {
+            // A line within one joint, or a curve no larger than one, is the joint itself.
+            if (bothEnds(e) && (IsLine(objectOf(e / 2)) || pointSized(e / 2)))
+                deleted[e / 2] = true;
+            else
+                kept.push_back(e);
+        }
+        // Ends within the point tolerance chain as they are, unless a piece
+        // between them goes: they meet where it was.
+        if (kept.empty() || (!apart && kept.size() == group.size()))
             continue;
-        const NPoint target = endPoint(fixed == ends.end() ? ends.front() : *fixed);
-        for (size_t e : ends) {
-            if (endPoint(e) == target)
+        auto movable = [&](size_t e) { return !bothEnds(e) && CanMoveEnds(objectOf(e / 2)); };
+        auto fixed = std::find_if(kept.begin(), kept.end(), [&](size_t e) { return !movable(e); });
+        const NPoint target = endPoint(fixed == kept.end() ? group.front() : *fixed);
+        for (size_t e : kept) {
+            if (endPoint(e).x == target.x && endPoint(e).y == target.y)
                 continue;
             if (movable(e)) {
                 moves[e] = true;
                 moved[e] = target;
-            } else {
+            } else if (!(endPoint(e) == target)) {
                 links.emplace_back(endPoint(e), target);
             }
         }
@@ -229,25 +280,141 @@ void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingC
     curves = std::move(kept);
 }
 
-std::wstring OpenOutlineGap(const std::vector<NContourPtr>& chains)
+std::wstring OpenOutlineGap(const std::vector<vrnApi::CurveChord>& curves, const std::vector<NContourPtr>& chains,
+                            std::vector<size_t>& open, const EndPlaceOf& placeOf)
 {
-    std::vector<NPoint> free;
+    open.clear();
+    // The points where curve ends meet (ends within the point tolerance, as
+    // the chains join them), and the curve ends at each.
+    PointGrid filed(EPS);
+    std::vector<NPoint> nodes;
+    std::vector<std::vector<size_t>> at;  // curve ends (2c, 2c + 1) at each point
+    std::vector<size_t> nodeOf(2 * curves.size());
+    for (size_t e = 0; e < 2 * curves.size(); ++e) {
+        const NPoint& p = e % 2 ? curves[e / 2].chord->p2 : curves[e / 2].chord->p1;
+        size_t node = filed.FirstNear(p, [&](size_t n) { return nodes[n] == p; });
+        if (node == PointGrid::kNone) {
+            node = nodes.size();
+            nodes.push_back(p);
+            at.emplace_back();
+            filed.Add(p, node);
+        }
+        nodeOf[e] = node;
+        at[node].push_back(e);
+    }
+    const auto isFree = [&](size_t node) { return at[node].size() == 1; };
+
+    // The free end to tell of: the first open chain's last end, or its first,
+    // or another free end; none when every point joins two curves or more.
+    std::optional<size_t> from;
     for (const NContourPtr& chain : chains) {
-        if (!chain->m_segments.empty() && !vrnApi::IsClosedChain(*chain)) {
-            free.push_back(chain->m_segments.front()->p1);
-            free.push_back(chain->m_segments.back()->p2);
+        if (from || chain->m_segments.empty() || vrnApi::IsClosedChain(*chain))
+            continue;
+        for (const NPoint& p : {chain->m_segments.back()->p2, chain->m_segments.front()->p1}) {
+            const size_t node = filed.FirstNear(p, [&](size_t n) { return nodes[n] == p; });
+            if (!from && node != PointGrid::kNone && isFree(node))
+                from = node;
         }
     }
-    if (free.empty())
+    for (size_t n = 0; n < nodes.size() && !from; ++n)
+        if (isFree(n))
+            from = n;
+
+    // The curves from each free end on to where the outline branches or to
+    // another free end: they leave it open.
+    std::vector<bool> walked(curves.size(), false);
+    const auto walk = [&](size_t node, std::vector<size_t>& path) {
+        size_t end = at[node].front();
+        while (!walked[end / 2]) {
+            walked[end / 2] = true;
+            path.push_back(end / 2);
+            node = nodeOf[end ^ 1];
+            if (at[node].size() != 2)
+                break;
+            end = at[node][0] / 2 == end / 2 ? at[node][1] : at[node][0];
+        }
+        return node;
+    };
+    std::optional<size_t> to;  // where the path of `from` ends
+    std::vector<size_t> path;  // of `from`
+    if (from)
+        to = walk(*from, path);
+    open = path;
+    for (size_t n = 0; n < nodes.size(); ++n) {
+        if (isFree(n) && !walked[at[n].front() / 2])
+            walk(n, open);
+    }
+    if (!from) {
+        // Every point joins two curves or more, yet a chain stays open.
+        for (const NContourPtr& chain : chains) {
+            if (chain->m_segments.empty() || vrnApi::IsClosedChain(*chain))
+                continue;
+            const std::unordered_set<const NSegment*> inChain = [&] {
+                std::unordered_set<const NSegment*> set;
+                for (const NSegmentPtr& segment : chain->m_segments)
+                    set.insert(segment.get());
+                return set;
+            }();
+            for (size_t c = 0; c < curves.size(); ++c)
+                if (inChain.count(curves[c].chord.get()))
+                    open.push_back(c);
+            return L"контур ветвится в точке " + PointText(chain->m_segments.back()->p2);
+        }
         return {};
-    // The first open chain's last end, and the nearest other free end.
-    const NPoint& end = free[1];
-    size_t nearest = 0;
-    for (size_t k = 2; k < free.size(); ++k)
-        if (Distance(free[k], end) < Distance(free[nearest], end))
-            nearest = k;
-    return L"разрыв " + Number(Distance(free[nearest], end), 4) + L" мм между точками " + PointText(end) + L" и " +
-           PointText(free[nearest]);
+    }
+
+    const NPoint end = nodes[*from];
+    const auto place = [&](size_t node) {
+        return placeOf ? placeOf(nodes[node], at[node].front() / 2) : EndPlace::Free;
+    };
+    // A curve that runs on along another from its free end: the two share
+    // part of their way (two ellipses or splines, which stay two curves).
+    if (place(*from) == EndPlace::AlongCurve)
+        return L"кривая у точки " + PointText(end) + L" идёт по другой кривой лишь частью своего пути (два эллипса "
+               L"или сплайна, лежащие друг на друге так, остаются двумя кривыми)";
+    // The free ends told of that stand on another curve, not at its end (a T).
+    const auto onCurves = [&](std::initializer_list<size_t> ends) {
+        std::vector<NPoint> on;
+        for (size_t n : ends)
+            if (place(n) != EndPlace::Free)
+                on.push_back(nodes[n]);
+        if (on.size() == 1)
+            return L"; конец в точке " + PointText(on[0]) + L" лежит посреди другой кривой";
+        if (on.size() == 2)
+            return L"; концы в точках " + PointText(on[0]) + L" и " + PointText(on[1]) + L" лежат посреди других кривых";
+        return std::wstring();
+    };
+    std::optional<size_t> nearest;  // the other free end nearest to it
+    for (size_t n = 0; n < nodes.size(); ++n)
+        if (n != *from && isFree(n) && (!nearest || Distance(nodes[n], end) < Distance(nodes[*nearest], end)))
+            nearest = n;
+    // Free ends nearer than a joint are joined unless a third one is as near:
+    // the chains branch there rather than leave a gap.
+    if (nearest && Distance(nodes[*nearest], end) < kJoinTolerance)
+        return L"контур ветвится в точке " + PointText(end);
+    // A tail: curves that leave the outline where it branches and end free.
+    if (at[*to].size() > 2)
+        return L"контур ветвится в точке " + PointText(nodes[*to]) + L": кривые от неё до точки " + PointText(end) +
+               L" никуда не ведут" + onCurves({*from});
+    // Straight curves from one free end to the other, the nearest: closing them
+    // would draw them again; they bound nothing.
+    const NPoint& other = nodes[*to];
+    const auto offLine = [&](const NPoint& p) {
+        const double l = Distance(end, other);
+        return l > 0.0 ? std::fabs((other.x - end.x) * (p.y - end.y) - (other.y - end.y) * (p.x - end.x)) / l
+                       : Distance(p, end);
+    };
+    const bool straight = std::all_of(path.begin(), path.end(), [&](size_t c) {
+        return offLine(curves[c].chord->p1) < kJoinTolerance && offLine(curves[c].chord->p2) < kJoinTolerance &&
+               offLine(curves[c].middle) < kJoinTolerance;
+    });
+    if (nearest && *nearest == *to && straight)
+        return L"кривые от точки " + PointText(end) + L" до точки " + PointText(other) +
+               L" ничего не ограничивают: их концы не соединены с концами других кривых" + onCurves({*from, *to});
+    if (!nearest)
+        return {};
+    return L"разрыв " + Number(Distance(nodes[*nearest], end), 4) + L" мм между точками " + PointText(end) + L" и " +
+           PointText(nodes[*nearest]) + onCurves({*from, *nearest});
 }
 
 }  // namespace dxfimport

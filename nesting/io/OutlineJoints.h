@@ -5,6 +5,7 @@
 
 #include "host/BorderRings.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,19 +15,34 @@ namespace dxfimport {
 inline constexpr double kJoinTolerance = 0.001;
 
 // Joins the ends of `curves` (chords of curves of `container` in `doc`)
-// that lie closer than kJoinTolerance but not within the point-equality
-// tolerance, each group of such ends onto one of them: ends of lines, arcs
+// that lie closer than kJoinTolerance: each end joins the first end met
+// within that distance of it (so that a run of pieces shorter than a joint
+// makes joints one after another rather than one), and two joints with an
+// end free each (an odd number of ends) that lie that near are joined, the
+// nearest first. The ends of a joint that do not all lie within the point
+// tolerance of one another are put onto one of them: ends of lines, arcs
 // and splines that run through their end poles are moved there, the ends of
-// other curves are linked to it by a line on layer 0 in the outline style. A
-// line whose two ends fall into one joint is deleted. The chords follow the
-// curves; the links' chords are added.
+// other curves are linked to it by a line on layer 0 in the outline style.
+// A line, or a curve no larger than a joint, whose two ends fall into one
+// joint is deleted. The chords follow the curves; the links' chords are added.
 void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingContainerPtr& container,
                   std::vector<vrnApi::CurveChord>& curves);
 
-// Where the outline made of `chains` is open: the free end of the first
-// chain that is not closed, the free end nearest to it, and the width of
-// the gap between them, as the refusal of the part says it.
-std::wstring OpenOutlineGap(const std::vector<NContourPtr>& chains);
+// Where the outline of `curves`, made into `chains`, is open, as the refusal
+// of the part says it: from the free end of the first chain that is not
+// closed, a gap to the free end nearest to it; straight curves between two
+// free ends that bound nothing; curves that leave the outline where it
+// branches and end free; free ends nearer than a joint (three ends at one
+// joint), that the chains branch there. `open` gets the curves (indices of
+// `curves`) that leave the outline open: those from every free end on to
+// where the outline branches or to another free end. `placeOf` tells where
+// a free end (of the curve given by its index) stands: a free end told of
+// that stands on another curve, not at its end, is said to; one whose curve
+// runs on along that other curve is told as such instead of a gap.
+enum class EndPlace { Free, OnCurve, AlongCurve };
+using EndPlaceOf = std::function<EndPlace(const NPoint& end, size_t curve)>;
+std::wstring OpenOutlineGap(const std::vector<vrnApi::CurveChord>& curves, const std::vector<NContourPtr>& chains,
+                            std::vector<size_t>& open, const EndPlaceOf& placeOf = nullptr);
 
 // A point as the import's messages give it: "(12.5; 40)".
 std::wstring PointText(const NPoint& p);

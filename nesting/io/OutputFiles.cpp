@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <system_error>
 
@@ -142,6 +145,150 @@ bool PendingFile::Commit(std::wstring& reason)
     return true;
 }
 
+namespace {
+
+// Why a folder could not be made, in the user's words.
+std::wstring FolderFault(int code)
+{
+    switch (code) {
+    case EACCES:
+    case EPERM:
+        return L"нет прав на запись";
+    case EROFS:
+        return L"диск доступен только для чтения";
+    case ENOSPC:
+    case EDQUOT:
+        return L"на диске нет места";
+    default:
+        return vrnApi::detail::TextOf(fs::path(std::strerror(code)));
+    }
+}
+
+}  // namespace
+
+StagedFiles::StagedFiles(fs::path folder, std::string prefix)
+    : m_folder(std::move(folder))
+    , m_prefix(std::move(prefix))
+{
+    const fs::path stage = MakeStage(m_folder, m_error);
+    if (!stage.empty())
+        m_stages[m_folder] = stage;
+}
+
+StagedFiles::~StagedFiles()
+{
+    if (m_keep)
+        return;
+    std::error_code ec;
+    for (const auto& [folder, stage] : m_stages)
+        fs::remove_all(stage, ec);
+}
+
+fs::path StagedFiles::MakeStage(const fs::path& folder, std::wstring& error) const
+{
+    std::string name = (folder / (m_prefix + "XXXXXX")).string();
+    if (::mkdtemp(name.data()))
+        return name;
+    error = FolderFault(errno);
+    return {};
+}
+
+fs::path StagedFiles::Staged(const fs::path& target)
+{
+    if (const auto known = m_staged.find(target); known != m_staged.end())
+        return known->second;
+    // Beside its target, so that it is moved there, not copied; a sub-folder
+    // that takes no hidden folder has its files wait in the run's.
+    const fs::path folder = target.parent_path();
+    auto stage = m_stages.find(folder);
+    if (stage == m_stages.end()) {
+        std::wstring error;
+        if (fs::path made = MakeStage(folder, error); !made.empty())
+            stage = m_stages.emplace(folder, std::move(made)).first;
+        else
+            stage = m_stages.find(m_folder);
+    }
+    fs::path staged = stage == m_stages.end() ? target : stage->second / target.filename();
+    if (stage != m_stages.end() && stage->first != folder)
+        staged = stage->second / target.lexically_relative(m_folder);
+    std::error_code ec;
+    fs::create_directories(staged.parent_path(), ec);
+    m_staged[target] = staged;
+    return staged;
+}
+
+void StagedFiles::Written(const fs::path& target)
+{
+    if (std::find(m_written.begin(), m_written.end(), target) == m_written.end())
+        m_written.push_back(target);
+}
+
+void StagedFiles::Drop(const fs::path& target)
+{
+    const auto it = std::find(m_written.begin(), m_written.end(), target);
+    if (it == m_written.end())
+        return;
+    m_written.erase(it);
+    RemoveFile(m_staged[target]);
+}
+
+bool StagedFiles::Commit(std::wstring& file, std::wstring& reason)
+{
+    std::error_code ec;
+    // The old files wait beside the new ones until every new one is in place.
+    const auto oldOf = [&](const fs::path& target) {
+        const fs::path staged = m_staged[target];
+        return staged.parent_path() / "previous" / staged.filename();
+    };
+    struct Moved {
+        fs::path target;
+        bool hadOld = false;
+    };
+    std::vector<Moved> moved;
+    for (const fs::path& target : m_written) {
+        Moved move{target};
+        const fs::file_status status = fs::symlink_status(target, ec);
+        // What stands in a file's place and is no file (a folder) is not the
+        // user's earlier export: it is not moved aside.
+        bool failed = fs::exists(status) && !fs::is_regular_file(status) && !fs::is_symlink(status);
+        if (!failed && fs::exists(status)) {
+            fs::create_directories(oldOf(target).parent_path(), ec);
+            fs::rename(target, oldOf(target), ec);
+            failed = static_cast<bool>(ec);
+            move.hadOld = !failed;
+        }
+        if (!failed) {
+            fs::rename(m_staged[target], target, ec);
+            failed = static_cast<bool>(ec);
+            if (failed && move.hadOld)
+                fs::rename(oldOf(target), target, ec);
+        }
+        if (failed) {
+            const fs::path relative = target.lexically_relative(m_folder);
+            file = vrnApi::detail::TextOf(relative.empty() ? target : relative);
+            reason = kNotReplaced;
+            // Back as they were: the new files out, the old ones in.
+            std::vector<fs::path> unrestored;
+            for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
+                fs::remove(it->target, ec);
+                if (it->hadOld) {
+                    fs::rename(oldOf(it->target), it->target, ec);
+                    if (ec)
+                        unrestored.push_back(oldOf(it->target).parent_path());
+                }
+            }
+            if (!unrestored.empty()) {
+                m_keep = true;
+                reason += L"; прежние файлы, которые не удалось вернуть на место, сохранены в папке " +
+                          vrnApi::detail::TextOf(unrestored.front());
+            }
+            return false;
+        }
+        moved.push_back(move);
+    }
+    return true;
+}
+
 bool SaveInPlace(const vlapi::IVarnelDocumentPtr& document, PendingFile& file, std::wstring& reason)
 {
     if (!document->SaveAs(file.HostPath())) {
@@ -210,9 +357,16 @@ double CeilClean(double v) { return std::ceil(v - 1e-4) + 0.0; }
 
 std::wstring CountText(double v) { return Printed(L"%.0f", CeilClean(v)); }
 
+double Tenths(double mm)
+{
+    constexpr double kMillionths = 1e6;
+    const double snapped = std::fabs(mm) < 1e9 ? std::round(mm * kMillionths) / kMillionths : mm;
+    return (std::round(snapped * 10.0) + 0.0) / 10.0;  // + 0 turns -0 into 0
+}
+
 std::wstring TenthsText(double mm)
 {
-    const double tenths = std::round(mm * 10.0) + 0.0;  // + 0 turns -0 into 0
+    const double tenths = std::round(Tenths(mm) * 10.0) + 0.0;
     if (std::fmod(tenths, 10.0) == 0.0)
         return Printed(L"%.0f", tenths / 10.0);
     return Printed(L"%.1f", tenths / 10.0);

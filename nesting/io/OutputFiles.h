@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <cstdint>
 #include <initializer_list>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -28,6 +29,7 @@ inline constexpr wchar_t kNotReplaced[] = L"не удалось заменить
 inline constexpr wchar_t kNotConverted[] = L"не удалось преобразовать в DXF";
 inline constexpr wchar_t kNoSketches[] = L"не удалось создать эскизы листов";
 inline constexpr wchar_t kNotWritten[] = L"не удалось записать файл";
+inline constexpr wchar_t kTwinNotWritten[] = L"не записан парный файл";
 
 // The outputs of one run that were not written.
 class FailureList {
@@ -110,6 +112,49 @@ private:
     bool m_committed = false;
 };
 
+// The files of one run written into hidden folders of their own (`prefix`
+// and a unique ending), one in the run's folder and one in each of its
+// sub-folders a file goes to, each file under its final name, and moved over
+// their targets together at the end: all of them, or none (those moved
+// before one that cannot be are moved back, and the old files with them).
+// Left uncommitted (the run cut short), the hidden folders go with all they
+// hold: the folders' files are as they were.
+class StagedFiles {
+public:
+    StagedFiles(std::filesystem::path folder, std::string prefix);
+    ~StagedFiles();
+    StagedFiles(const StagedFiles&) = delete;
+    StagedFiles& operator=(const StagedFiles&) = delete;
+
+    // Whether the run's hidden folder was made; Error says why not.
+    bool Ready() const { return m_stages.count(m_folder) != 0; }
+    const std::wstring& Error() const { return m_error; }
+    // Where the file for `target` (in the run's folder or one of its
+    // sub-folders) is written meanwhile: in the hidden folder beside it,
+    // which is made at the first need.
+    std::filesystem::path Staged(const std::filesystem::path& target);
+    // The file staged for `target` is complete.
+    void Written(const std::filesystem::path& target);
+    // The file staged for `target` is not to be put in place after all.
+    void Drop(const std::filesystem::path& target);
+    // Moves every file written over its target. False, with the file's name
+    // (relative to the run's folder) and the reason, when one cannot be:
+    // every target is as before then.
+    bool Commit(std::wstring& file, std::wstring& reason);
+
+private:
+    // A new hidden folder in `folder`; empty, with the reason, when none can be made.
+    std::filesystem::path MakeStage(const std::filesystem::path& folder, std::wstring& error) const;
+
+    std::filesystem::path m_folder;
+    std::string m_prefix;
+    std::map<std::filesystem::path, std::filesystem::path> m_stages;  // folder: its hidden folder
+    std::map<std::filesystem::path, std::filesystem::path> m_staged;  // target: its file meanwhile
+    std::vector<std::filesystem::path> m_written;
+    std::wstring m_error;
+    bool m_keep = false;  // old files could not be moved back: they stay
+};
+
 // Saves the document under the pending file's temporary name and puts it in
 // place; false, with the reason, when either fails.
 bool SaveInPlace(const vlapi::IVarnelDocumentPtr& document, PendingFile& file, std::wstring& reason);
@@ -169,7 +214,11 @@ double CeilClean(double v);
 // A count of blanks, rounded up as CeilClean does, written in full: a
 // million sheets give "1000000", not "1e+06".
 std::wstring CountText(double v);
-// A length to a tenth of a millimetre, a whole one without decimals:
+// A length to the nearest tenth of a millimetre, halves up. The length is
+// first taken to a millionth, so that one length reached by other sums
+// (0.15 as 0.14999999999999991) gives the same tenth.
+double Tenths(double mm);
+// A length to a tenth of a millimetre (Tenths), a whole one without decimals:
 // 2450.5 gives "2450.5", 6000 and 5999.96 give "6000", -0.01 gives "0".
 std::wstring TenthsText(double mm);
 

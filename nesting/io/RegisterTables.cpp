@@ -232,6 +232,17 @@ std::vector<LinearBar> LinearBars(const std::vector<FigurePtr>& figures, const s
     return bars;
 }
 
+double LinearOffcut(double bar, double used, long long pieces, double gap)
+{
+    if (pieces <= 0)
+        return std::max(bar, 0.0);
+    // Past the cuts between neighbours, what the pieces leave of the bar; a
+    // last cut parts the offcut from them, and takes all of one no longer.
+    const double beyond = bar - used - static_cast<double>(pieces - 1) * gap;
+    constexpr double kSame = 1e-9;  // mm: a bar filled up to rounding
+    return beyond > gap + kSame ? beyond - gap : 0.0;
+}
+
 Table LNTable(const NestingModel& model, const std::vector<LinearBar>& bars, double gap, double minimumRemnant)
 {
     Table table{L"Ведомость линейного раскроя",
@@ -272,10 +283,9 @@ Table LNTable(const NestingModel& model, const std::vector<LinearBar>& bars, dou
             row.cells[5] = Cell(TenthsText(piece.length));
             row.cells[6] = Cell(Decimal(piece.count));
         }
-        // What is left once every piece is cut off, each cut taking the gap.
-        const double left = bar.length - used - static_cast<double>(std::max(pieces - 1, 0LL)) * gap;
+        const double left = LinearOffcut(bar.length, used, pieces, gap);
         // What is left as shown, to a tenth: a bar used up leaves nothing to name.
-        const double kept = std::round(std::max(left, 0.0) * 10.0) / 10.0;
+        const double kept = outputs::Tenths(left);
         table.rows[barLine].cells[7] = Cell(TenthsText(kept));
         const bool remnant = kept > 0.0 && kept >= minimumRemnant - 1e-9;
         table.rows[barLine].cells[8] = Cell(remnant ? bar.name + L"-" + Decimal(static_cast<long long>(p + 1)) : L"");

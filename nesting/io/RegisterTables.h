@@ -79,10 +79,15 @@ inline constexpr double kLinearMinimumRemnant = 250.0;
 // The bars a linear-nesting drawing holds: each sheet, in list order, with
 // the figures in its view (a figure's length is that of its outline).
 std::vector<LinearBar> LinearBars(const std::vector<FigurePtr>& figures, const std::vector<SheetPtr>& sheets);
+// The offcut a bar of `bar` mm leaves once `pieces` pieces of `used` mm in
+// all are cut from it with cuts `gap` wide: a cut between neighbours and one
+// more that parts the offcut from the last piece. Pieces that use the bar
+// exactly need no last cut, and an end shorter than that cut goes in it: 0.
+double LinearOffcut(double bar, double used, long long pieces, double gap);
 // The register of linear cuts, lengths to a tenth of a millimetre as
-// planned. A bar's remainder is its length less its pieces and the cuts of
-// `gap` between neighbouring pieces; it is named as a remnant only when it
-// is `minimumRemnant` long or longer (a shorter one is waste).
+// planned. A bar's remainder is its offcut (LinearOffcut); it is named as a
+// remnant only when it is `minimumRemnant` long or longer (a shorter one is
+// waste).
 Table LNTable(const NestingModel& model, const std::vector<LinearBar>& bars, double gap, double minimumRemnant);
 
 }  // namespace registers

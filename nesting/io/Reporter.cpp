@@ -51,7 +51,9 @@ void Reporter::CreateDocumentation()
     if (!covered.empty() && (m_params.addTableWastes || m_params.addTableCards))
         vrnApi::ShowWarningText(L"Отходы, на которых стоят детали, в ведомости не вошли:" + covered);
     Run();
-    if (!m_failures.Empty())
+    if (!m_notPlaced.empty())
+        vrnApi::ShowErrorText(m_notPlaced);
+    else if (!m_failures.Empty())
         vrnApi::ShowErrorText(m_failures.Text(L"Не записаны файлы документации:", outputs::FailureList::kShownOfMany));
 }
 
@@ -59,6 +61,8 @@ void Reporter::Run(const Progress& progress)
 {
     m_failures = {};
     m_written.clear();
+    m_notPlaced.clear();
+    m_staged.reset();
     m_mapNames.clear();
     m_folder = m_mapsFolder = m_docsFolder = 0;
     if (m_params.folder.empty())
@@ -91,6 +95,16 @@ void Reporter::Run(const Progress& progress)
         if (progress)
             progress(++done, all);
     }
+    // The run's files go in place together, or none of them.
+    std::wstring file;
+    std::wstring reason;
+    if (m_staged && !m_staged->Commit(file, reason)) {
+        m_failures.Add(file, reason);
+        m_notPlaced = L"Документация не создана: файл " + file + L" не удалось поместить в папку " + m_params.folder +
+                      L" (" + reason + L").\nФайлы папки оставлены как были.";
+        m_written.clear();
+    }
+    m_staged.reset();
 }
 
 std::vector<SheetPtr> Reporter::DocumentedSheets() const
@@ -108,7 +122,8 @@ std::vector<SheetPtr> Reporter::DocumentedSheets() const
 std::vector<std::wstring> Reporter::EarlierFiles() const
 {
     std::vector<std::wstring> earlier;
-    if (m_params.folder.empty())
+    // A run that put nothing in place left the folders as they were: said so.
+    if (m_params.folder.empty() || !m_notPlaced.empty())
         return earlier;
     for (const fs::path& folder : {MapsFolder(), DocsFolder()}) {
         // A document of this run that could not be replaced is named
@@ -183,8 +198,16 @@ bool Reporter::FolderReady(int& state, const fs::path& folder)
 {
     if (m_folder == 0) {
         m_folder = outputs::EnsureFolder(Folder()) ? 1 : -1;
-        if (m_folder < 0)
+        if (m_folder < 0) {
             m_failures.Add(Shown(Folder()), outputs::kNoFolder);
+        } else {
+            m_staged = std::make_unique<outputs::StagedFiles>(Folder(), ".documentation-");
+            if (!m_staged->Ready()) {
+                m_failures.Add(Shown(Folder()), L"не удалось создать временную папку (" + m_staged->Error() + L")");
+                m_staged.reset();
+                m_folder = -1;
+            }
+        }
     }
     if (state == 0) {
         state = m_folder < 0 ? -1 : (outputs::EnsureFolder(folder) ? 1 : -1);
@@ -194,17 +217,34 @@ bool Reporter::FolderReady(int& state, const fs::path& folder)
     return state > 0;
 }
 
-bool Reporter::SaveDocument(outputs::HiddenDocument& document, outputs::PendingFile& file)
+bool Reporter::SaveDocument(outputs::HiddenDocument& document, outputs::PendingFile& file, const fs::path& target)
 {
     std::wstring reason;
     const vlapi::IVarnelDocumentPtr saved = document.Get();
-    // Saved, then closed, then put in place.
+    // Saved, then closed, then complete.
     const bool written = saved->SaveAs(file.HostPath());
     document.Close();
     if (written && file.Commit(reason)) {
-        m_written.push_back(file.Target());
+        Done(target);
         return true;
     }
-    m_failures.Add(Shown(file.Target()), written ? reason : std::wstring(outputs::kNotSaved));
+    m_failures.Add(Shown(target), written ? reason : std::wstring(outputs::kNotSaved));
     return false;
+}
+
+fs::path Reporter::Staged(const fs::path& target) const { return m_staged ? m_staged->Staged(target) : target; }
+
+void Reporter::Done(const fs::path& target)
+{
+    if (m_staged)
+        m_staged->Written(target);
+    m_written.push_back(target);
+}
+
+void Reporter::Undo(const fs::path& target, const wchar_t* reason)
+{
+    if (m_staged)
+        m_staged->Drop(target);
+    m_written.erase(std::remove(m_written.begin(), m_written.end(), target), m_written.end());
+    m_failures.Add(Shown(target), reason);
 }

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,8 +38,17 @@ public:
     // every output that was not written and why; an empty folder only warns.
     void CreateDocumentation();
     // The same run without any message: what it wrote and what it could not
-    // are left in Written() and Failures().
+    // are left in Written() and Failures(). The files are written aside, in
+    // a hidden folder of the run inside the folder, and go over the folder's
+    // files together at the end: a run that does not end (the program
+    // stopped) leaves the folders as they were, and so does one whose files
+    // cannot all be put in place (NotPlaced() then says which; nothing
+    // counts as written). A register's table document and its CSV twin are
+    // put in place together or not at all.
     void Run(const Progress& progress = {});
+    // The message of a run whose files could not all be put in place; empty
+    // when they were.
+    const std::wstring& NotPlaced() const { return m_notPlaced; }
 
     // The sheets the maps and the registers of maps and materials are made
     // for: those that hold a figure (a sheet that holds nothing is not cut).
@@ -47,7 +57,7 @@ public:
     const std::vector<std::filesystem::path>& Written() const { return m_written; }
     // The documents already in the folders of maps and registers that the
     // last run neither wrote nor failed to replace (an earlier run's),
-    // relative to the folder.
+    // relative to the folder; none after a run that put nothing in place.
     std::vector<std::wstring> EarlierFiles() const;
     // Those documents as a closing message names them, so that nobody takes
     // them for this job's; empty when there are none.
@@ -64,12 +74,13 @@ public:
     void CreateLNTable();
 
     // The CSV twins of the registers, from the lists their tables are filled
-    // from: UTF-8 led by a byte-order mark, every cell followed by ";".
-    void CreateCardsTableAsCSV(const std::vector<SheetPtr>& sheets, const std::vector<WastePtr>& wastes);
-    void CreateDetailsTableAsCSV(const std::vector<registers::FigureGroup>& singleFigures);
-    void CreateMaterialTableAsCSV(const std::vector<registers::SheetGroup>& singleSheets);
-    void CreateWastesTableAsCSV(const std::vector<WastePtr>& wastes, const std::vector<SheetPtr>& sheets);
-    void CreateLNTableAsCSV(const std::vector<registers::LinearBar>& bars);
+    // from: UTF-8 led by a byte-order mark, every cell followed by ";". False
+    // when the file was not written.
+    bool CreateCardsTableAsCSV(const std::vector<SheetPtr>& sheets, const std::vector<WastePtr>& wastes);
+    bool CreateDetailsTableAsCSV(const std::vector<registers::FigureGroup>& singleFigures);
+    bool CreateMaterialTableAsCSV(const std::vector<registers::SheetGroup>& singleSheets);
+    bool CreateWastesTableAsCSV(const std::vector<WastePtr>& wastes, const std::vector<SheetPtr>& sheets);
+    bool CreateLNTableAsCSV(const std::vector<registers::LinearBar>& bars);
     // A CSV data field: quoted, inner quotes doubled.
     static std::wstring EditCSV(const std::wstring& field);
 
@@ -104,22 +115,31 @@ private:
     bool FolderReady(int& state, const std::filesystem::path& folder);
 
     // The common form of a register in the documentation folder.
-    void WriteRegister(const registers::Table& table, const std::function<void()>& writeCsv);
+    void WriteRegister(const registers::Table& table, const std::function<bool()>& writeCsv);
     // A fragment at `target` holding the table and its title, and the CSV
     // twin (when `writeCsv` is given) written once the table is made.
     void WriteTableDocument(const registers::Table& table, const std::filesystem::path& target,
-                            const std::function<void()>& writeCsv);
+                            const std::function<bool()>& writeCsv);
     // One sheet's map drawing; false when its view cannot be copied.
     void WriteMap(const Sheet& sheet, const std::wstring& name, const vlapi::IVarnelDocument2DPtr& source);
     // The CSV twin of a table; `openFailure` is the reason shown when the file
-    // cannot be opened.
-    void WriteCsv(const registers::Table& table, const wchar_t* openFailure);
-    // Saves the hidden document under the pending file and puts it in place,
+    // cannot be opened. False when it was not written.
+    bool WriteCsv(const registers::Table& table, const wchar_t* openFailure);
+    // Saves the hidden document under the pending file, for `target`,
     // noting the failure.
-    bool SaveDocument(outputs::HiddenDocument& document, outputs::PendingFile& file);
+    bool SaveDocument(outputs::HiddenDocument& document, outputs::PendingFile& file, const std::filesystem::path& target);
+    // Where the run writes the file for `target` meanwhile.
+    std::filesystem::path Staged(const std::filesystem::path& target) const;
+    // The file for `target` is written: it goes in place at the end.
+    void Done(const std::filesystem::path& target);
+    // The file for `target` is not to go in place after all; `reason` names it
+    // among the failures.
+    void Undo(const std::filesystem::path& target, const wchar_t* reason);
 
     outputs::FailureList m_failures;
     std::vector<std::filesystem::path> m_written;
+    std::unique_ptr<outputs::StagedFiles> m_staged;
+    std::wstring m_notPlaced;
     std::optional<std::vector<registers::LinearBar>> m_linearPlan;
     double m_linearMinimumRemnant = registers::kLinearMinimumRemnant;
     vlapi::IVarnelDocumentPtr m_source;

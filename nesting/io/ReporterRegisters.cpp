@@ -57,7 +57,7 @@ bool FillTable(const vlapi::ITablePtr& cells, const registers::Table& table)
 
 }  // namespace
 
-void Reporter::WriteRegister(const registers::Table& table, const std::function<void()>& writeCsv)
+void Reporter::WriteRegister(const registers::Table& table, const std::function<bool()>& writeCsv)
 {
     if (!DocsFolderReady())
         return;
@@ -65,7 +65,7 @@ void Reporter::WriteRegister(const registers::Table& table, const std::function<
 }
 
 void Reporter::WriteTableDocument(const registers::Table& table, const fs::path& target,
-                                  const std::function<void()>& writeCsv)
+                                  const std::function<bool()>& writeCsv)
 {
     const auto failed = [&](const wchar_t* reason) {
         m_failures.Add(Shown(target), reason);
@@ -76,7 +76,7 @@ void Reporter::WriteTableDocument(const registers::Table& table, const fs::path&
         failed(outputs::kOpenInHost);
         return;
     }
-    outputs::PendingFile file(target);
+    outputs::PendingFile file(Staged(target));
     outputs::HiddenDocument document(outputs::NewHiddenDocument(vlapi::vlDocumentFragment), m_source, 1);
     vlapi::IVarnelDocument2DPtr fragment(document.Get());
     if (!fragment) {
@@ -101,16 +101,26 @@ void Reporter::WriteTableDocument(const registers::Table& table, const fs::path&
         failed(outputs::kNoTable);
         return;
     }
-    if (writeCsv)
-        writeCsv();
+    // A register's table and its CSV twin are one job's or none: neither
+    // goes in place without the other.
+    if (writeCsv && !writeCsv()) {
+        m_failures.Add(Shown(target), outputs::kTwinNotWritten);
+        return;
+    }
+    const auto undoTwin = [&] {
+        if (writeCsv)
+            Undo(CsvTwin(target), outputs::kTwinNotWritten);
+    };
     if (!FillTable(cells, table)) {
         m_failures.Add(Shown(target), outputs::kNoTable);
+        undoTwin();
         return;
     }
     drawn->Update();
     if (vlapi::IDrawingContainerPtr container{view})
         vrnApi::CreateText(container, table.title, 0.0, y + 3.0, 5.0);
-    SaveDocument(document, file);
+    if (!SaveDocument(document, file, target))
+        undoTwin();
 }
 
 // ---- The registers
@@ -133,7 +143,7 @@ void Reporter::CreateCardsTable()
     const std::vector<WastePtr> wastes = DocumentedWastes(sheets);
     if (sheets.empty())
         return;
-    WriteRegister(registers::CardsTable(m_model, sheets, wastes), [&] { CreateCardsTableAsCSV(sheets, wastes); });
+    WriteRegister(registers::CardsTable(m_model, sheets, wastes), [&] { return CreateCardsTableAsCSV(sheets, wastes); });
 }
 
 void Reporter::CreateDetailsTable()
@@ -143,7 +153,7 @@ void Reporter::CreateDetailsTable()
     std::vector<FigurePtr> figures;
     GetAllFigures(m_model, figures);
     const std::vector<registers::FigureGroup> groups = registers::GroupFigures(figures);
-    WriteRegister(registers::DetailsTable(m_model, groups), [&] { CreateDetailsTableAsCSV(groups); });
+    WriteRegister(registers::DetailsTable(m_model, groups), [&] { return CreateDetailsTableAsCSV(groups); });
 }
 
 void Reporter::CreateMaterialTable()
@@ -152,7 +162,7 @@ void Reporter::CreateMaterialTable()
     if (sheets.empty())
         return;
     const std::vector<registers::SheetGroup> groups = registers::GroupSheets(sheets);
-    WriteRegister(registers::MaterialTable(m_model, groups), [&] { CreateMaterialTableAsCSV(groups); });
+    WriteRegister(registers::MaterialTable(m_model, groups), [&] { return CreateMaterialTableAsCSV(groups); });
 }
 
 void Reporter::CreateWastesTable()
@@ -161,7 +171,7 @@ void Reporter::CreateWastesTable()
     const std::vector<WastePtr> wastes = DocumentedWastes(DocumentedSheets());
     if (wastes.empty())
         return;
-    WriteRegister(registers::WastesTable(wastes, sheets), [&] { CreateWastesTableAsCSV(wastes, sheets); });
+    WriteRegister(registers::WastesTable(wastes, sheets), [&] { return CreateWastesTableAsCSV(wastes, sheets); });
 }
 
 void Reporter::CreateLNTable()
@@ -170,8 +180,13 @@ void Reporter::CreateLNTable()
         return;
     const std::vector<registers::LinearBar> bars =
         m_linearPlan ? *m_linearPlan : registers::LinearBars(m_model.m_figures, m_model.m_sheets);
+    // Bars that all hold no piece are the one empty bar of a drawing that
+    // shows the details waiting in the container, not a plan: nothing is cut.
+    const auto empty = [](const registers::LinearBar& bar) { return bar.pieces.empty(); };
+    if (!m_linearPlan && !bars.empty() && std::all_of(bars.begin(), bars.end(), empty))
+        return;
     WriteRegister(registers::LNTable(m_model, bars, m_model.m_figureGap, m_linearMinimumRemnant),
-                  [&] { CreateLNTableAsCSV(bars); });
+                  [&] { return CreateLNTableAsCSV(bars); });
 }
 
 // ---- The CSV twins
@@ -195,7 +210,7 @@ std::wstring Reporter::EditCSV(const std::wstring& field)
     return quoted + L"\"";
 }
 
-void Reporter::WriteCsv(const registers::Table& table, const wchar_t* openFailure)
+bool Reporter::WriteCsv(const registers::Table& table, const wchar_t* openFailure)
 {
     std::wstring text;
     for (const registers::Column& column : table.columns)
@@ -211,13 +226,13 @@ void Reporter::WriteCsv(const registers::Table& table, const wchar_t* openFailur
     }
     const fs::path target = DocsFolder() / vrnApi::detail::PathOf(table.name + L".csv");
     if (!DocsFolderReady())
-        return;
-    outputs::PendingFile file(target);
+        return false;
+    outputs::PendingFile file(Staged(target));
     {
         std::ofstream out(file.Temporary(), std::ios::binary | std::ios::trunc);
         if (!out) {
             m_failures.Add(Shown(target), openFailure);
-            return;
+            return false;
         }
         // The byte-order mark tells a spreadsheet the text is UTF-8 (else it
         // takes the Cyrillic for the system's code page).
@@ -225,37 +240,39 @@ void Reporter::WriteCsv(const registers::Table& table, const wchar_t* openFailur
         out.close();
         if (!out) {
             m_failures.Add(Shown(target), outputs::kNotWritten);
-            return;
+            return false;
         }
     }
     std::wstring reason;
-    if (file.Commit(reason))
-        m_written.push_back(target);
-    else
+    if (!file.Commit(reason)) {
         m_failures.Add(Shown(target), reason);
+        return false;
+    }
+    Done(target);
+    return true;
 }
 
-void Reporter::CreateCardsTableAsCSV(const std::vector<SheetPtr>& sheets, const std::vector<WastePtr>& wastes)
+bool Reporter::CreateCardsTableAsCSV(const std::vector<SheetPtr>& sheets, const std::vector<WastePtr>& wastes)
 {
-    WriteCsv(registers::CardsTable(m_model, sheets, wastes), kOpenFailure);
+    return WriteCsv(registers::CardsTable(m_model, sheets, wastes), kOpenFailure);
 }
 
-void Reporter::CreateDetailsTableAsCSV(const std::vector<registers::FigureGroup>& singleFigures)
+bool Reporter::CreateDetailsTableAsCSV(const std::vector<registers::FigureGroup>& singleFigures)
 {
-    WriteCsv(registers::DetailsTable(m_model, singleFigures), kOpenFailure);
+    return WriteCsv(registers::DetailsTable(m_model, singleFigures), kOpenFailure);
 }
 
-void Reporter::CreateMaterialTableAsCSV(const std::vector<registers::SheetGroup>& singleSheets)
+bool Reporter::CreateMaterialTableAsCSV(const std::vector<registers::SheetGroup>& singleSheets)
 {
-    WriteCsv(registers::MaterialTable(m_model, singleSheets), kOpenFailureMaterials);
+    return WriteCsv(registers::MaterialTable(m_model, singleSheets), kOpenFailureMaterials);
 }
 
-void Reporter::CreateWastesTableAsCSV(const std::vector<WastePtr>& wastes, const std::vector<SheetPtr>& sheets)
+bool Reporter::CreateWastesTableAsCSV(const std::vector<WastePtr>& wastes, const std::vector<SheetPtr>& sheets)
 {
-    WriteCsv(registers::WastesTable(wastes, sheets), kOpenFailure);
+    return WriteCsv(registers::WastesTable(wastes, sheets), kOpenFailure);
 }
 
-void Reporter::CreateLNTableAsCSV(const std::vector<registers::LinearBar>& bars)
+bool Reporter::CreateLNTableAsCSV(const std::vector<registers::LinearBar>& bars)
 {
-    WriteCsv(registers::LNTable(m_model, bars, m_model.m_figureGap, m_linearMinimumRemnant), kOpenFailure);
+    return WriteCsv(registers::LNTable(m_model, bars, m_model.m_figureGap, m_linearMinimumRemnant), kOpenFailure);
 }

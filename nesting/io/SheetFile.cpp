@@ -6,6 +6,9 @@
 #include "io/ConverterDXF.h"
 #include "io/DxfImport.h"
 #include "io/ImportFiles.h"
+#include "model/NestingSetting.h"
+#include "geometry/RingArea.h"
+#include "geometry/UtilityFunctions.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,6 +22,20 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr double kJoin = 0.01;  // mm: a chain whose ends are this near is closed
+
+// The file's curves are followed within this of their course (mm), not with
+// the sag the nesting follows parts with: an edge bowed by a millimetre or
+// two is no side of a rectangle, and the sheet is not taken for one.
+class FineSag {
+public:
+    FineSag() : m_saved(NestingSetting::m_instance.m_tolerance) { NestingSetting::m_instance.m_tolerance = kJoin; }
+    ~FineSag() { NestingSetting::m_instance.m_tolerance = m_saved; }
+    FineSag(const FineSag&) = delete;
+    FineSag& operator=(const FineSag&) = delete;
+
+private:
+    double m_saved;
+};
 
 // The largest sheet side and thickness the source data take, mm.
 constexpr double kLargestSide = 100000.0;
@@ -37,36 +54,90 @@ std::optional<double> ReadNumber(std::wstring text)
     return value;
 }
 
-// A size "TxWxH" or "WxH" as a remnant's name gives it; the thickness when it
-// has one that a sheet can have. False for any other word; a size of
-// numbers no sheet has (not finite, negative) is a size all the same, and
-// gives no thickness.
-bool ReadSize(const std::wstring& word, std::optional<double>& thickness)
-{
-    std::vector<double> numbers;
-    size_t from = 0;
-    while (from <= word.size()) {
-        const size_t x = std::min(word.find(L'x', from), word.size());
-        const std::optional<double> number = ReadNumber(word.substr(from, x - from));
-        if (!number)
-            return false;
-        numbers.push_back(*number);
-        from = x + 1;
-    }
-    if (numbers.size() != 2 && numbers.size() != 3)
-        return false;
-    const double t = numbers.front();
-    if (numbers.size() == 3 && std::isfinite(t) && t > 0.0 && t <= kLargestThickness)
-        thickness = t;
-    return true;
-}
+bool Blank(wchar_t c) { return std::iswspace(static_cast<wint_t>(c)) != 0; }
 
 std::wstring Trimmed(const std::wstring& text)
 {
-    const auto blank = [](wchar_t c) { return std::iswspace(static_cast<wint_t>(c)) != 0; };
-    const auto first = std::find_if_not(text.begin(), text.end(), blank);
-    const auto last = std::find_if_not(text.rbegin(), text.rend(), blank).base();
+    const auto first = std::find_if_not(text.begin(), text.end(), Blank);
+    const auto last = std::find_if_not(text.rbegin(), text.rend(), Blank).base();
     return first < last ? std::wstring(first, last) : std::wstring();
+}
+
+// Latin and Cyrillic letters in lower case, whatever the locale.
+std::wstring Folded(std::wstring text)
+{
+    for (wchar_t& c : text) {
+        if ((c >= L'A' && c <= L'Z') || (c >= L'А' && c <= L'Я'))
+            c = static_cast<wchar_t>(c + 0x20);
+        else if (c == L'Ё')
+            c = L'ё';
+    }
+    return text;
+}
+
+// What parts the numbers of a size: "2x200x185", "2X200X185", "2×200×185",
+// "2*200*185", and "2х200х185" typed with a Cyrillic "х".
+bool SizeSeparator(wchar_t c)
+{
+    return c == L'x' || c == L'X' || c == L'\u00D7' || c == L'*' || c == L'\u0445' || c == L'\u0425';
+}
+
+// The first word of the text; a size written with blanks about its
+// separators ("2 x 200 x 185") is one word. `next` is where the rest begins.
+std::wstring LeadingWord(const std::wstring& text, size_t& next)
+{
+    std::wstring word;
+    size_t at = 0;
+    const auto token = [&] {
+        while (at < text.size() && !Blank(text[at]))
+            word += text[at++];
+    };
+    token();
+    const bool numeric = !word.empty() && (std::iswdigit(static_cast<wint_t>(word.front())) || word.front() == L'.' ||
+                                           word.front() == L',' || word.front() == L'+' || word.front() == L'-');
+    while (numeric && at < text.size()) {
+        size_t after = at;
+        while (after < text.size() && Blank(text[after]))
+            ++after;
+        if (after == text.size() || !(SizeSeparator(word.back()) || SizeSeparator(text[after])))
+            break;
+        at = after;
+        token();
+    }
+    next = at;
+    return word;
+}
+
+// Blanks of any kind (tabs, the line breaks of a text of several lines) as one space.
+std::wstring OneLine(const std::wstring& text)
+{
+    std::wstring line;
+    for (wchar_t c : text) {
+        if (!Blank(c))
+            line += c;
+        else if (!line.empty() && line.back() != L' ')
+            line += L' ';
+    }
+    return Trimmed(line);
+}
+
+// The outline drawn again: a ring inside it with its box and its area.
+bool SameRing(const NPolygon& ring, const NPolygon& outline)
+{
+    const NRect& a = ring.GetGabarit();
+    const NRect& b = outline.GetGabarit();
+    const double area = std::fabs(SignedArea(outline.m_points));
+    return Distance(a.pBot, b.pBot) <= kJoin && Distance(a.pTop, b.pTop) <= kJoin &&
+           std::fabs(std::fabs(SignedArea(ring.m_points)) - area) <= 1e-6 * area + kJoin;
+}
+
+// A label's size is the outline's, either way round, to the millimetre it
+// is written in.
+bool SameSize(const std::pair<double, double>& label, double w, double h)
+{
+    constexpr double kWritten = 1.0;  // mm
+    const auto near = [](double a, double b) { return std::fabs(a - b) <= kWritten; };
+    return (near(label.first, w) && near(label.second, h)) || (near(label.first, h) && near(label.second, w));
 }
 
 bool IsDxf(const fs::path& file)
@@ -101,13 +172,70 @@ std::wstring ReadDxf(const std::wstring& path, std::vector<NContourPtr>& contour
     return {};
 }
 
+// How far the point is from the segment.
+double DistanceToSegment(const NPoint& a, const NPoint& b, const NPoint& p)
+{
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    const double length2 = dx * dx + dy * dy;
+    const double t = length2 > 0.0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length2, 0.0, 1.0) : 0.0;
+    return Distance(p, NPoint{a.x + t * dx, a.y + t * dy});
+}
+
+// A closed chain: an outline, or a hole, or a part drawn on the sheet.
+bool Closed(const NContour& contour)
+{
+    return contour.m_segments.size() >= 3 &&
+           Distance(contour.m_segments.front()->p1, contour.m_segments.back()->p2) <= kJoin;
+}
+
+// An open chain that draws a line: a point drawn is none.
+bool OpenLine(const NContourPtr& contour)
+{
+    return contour && !contour->m_segments.empty() && !Closed(*contour) &&
+           std::all_of(contour->m_segments.begin(), contour->m_segments.end(), [](const NSegmentPtr& s) { return s; }) &&
+           std::any_of(contour->m_segments.begin(), contour->m_segments.end(),
+                       [](const NSegmentPtr& s) { return Distance(s->p1, s->p2) > kJoin; });
+}
+
+// The open chains (lines, arcs, polylines not closed) that reach the
+// outline, touching it or crossing it: with it they part the sheet, as a
+// slot open to its edge or a cut across it does. Chains that stand clear of
+// it, such as marks, do not.
+size_t ChainsReachingOutline(const std::vector<NContourPtr>& contours, const NPolygon& outline)
+{
+    const std::vector<NPoint>& corners = outline.m_points;
+    const auto reaches = [&](const NSegment& segment) {
+        for (size_t i = 0; i < corners.size(); ++i) {
+            const NPoint& a = corners[i];
+            const NPoint& b = corners[(i + 1) % corners.size()];
+            if (CheckIntersectionSegments(segment.p1, segment.p2, a, b) ||
+                DistanceToSegment(a, b, segment.p1) <= kJoin || DistanceToSegment(a, b, segment.p2) <= kJoin ||
+                DistanceToSegment(segment.p1, segment.p2, a) <= kJoin)
+                return true;
+        }
+        return false;
+    };
+    return static_cast<size_t>(std::count_if(contours.begin(), contours.end(), [&](const NContourPtr& contour) {
+        return OpenLine(contour) && std::any_of(contour->m_segments.begin(), contour->m_segments.end(),
+                                                [&](const NSegmentPtr& segment) { return reaches(*segment); });
+    }));
+}
+
+// The open lines inside the outline (none of them reaches it).
+size_t ChainsInside(const std::vector<NContourPtr>& contours, const NPolygon& outline)
+{
+    return static_cast<size_t>(std::count_if(contours.begin(), contours.end(), [&](const NContourPtr& contour) {
+        return OpenLine(contour) && outline.CheckContainPoint(contour->m_segments.front()->p1, false);
+    }));
+}
+
 // The closed outlines among the contours, the one of the largest box first.
 VectorPolygon ClosedOutlines(const std::vector<NContourPtr>& contours)
 {
     VectorPolygon rings;
     for (const NContourPtr& contour : contours) {
-        if (!contour || contour->m_segments.size() < 3 ||
-            Distance(contour->m_segments.front()->p1, contour->m_segments.back()->p2) > kJoin)
+        if (!contour || !Closed(*contour))
             continue;
         NPolygonPtr ring = contour->CreatePolygon();
         if (!ring)
@@ -132,10 +260,10 @@ std::wstring ReadOutline(const std::vector<NContourPtr>& contours, const std::ve
     const VectorPolygon rings = ClosedOutlines(contours);
     if (rings.empty())
         return L"в файле нет замкнутого контура листа";
-    // A sheet's file may hold its parts; nothing lies outside the sheet.
+    // Every outline of the file lies within the sheet's.
     const NPolygonPtr& outer = rings.front();
     if (std::any_of(rings.begin() + 1, rings.end(), [&](const NPolygonPtr& ring) {
-            return !outer->CheckContainPoligon(*ring, true);
+            return !SameRing(*ring, *outer) && !outer->CheckContainPoligon(*ring, true);
         }))
         return L"в файле не один контур листа: есть контуры вне самого большого";
     double w = 0.0;
@@ -159,27 +287,56 @@ std::wstring ReadOutline(const std::vector<NContourPtr>& contours, const std::ve
     SheetOfFile read;
     read.width = std::floor(w + EPS);
     read.height = std::floor(h + EPS);
+    // The remnant's label, when the file holds one: every copy of it the same.
     const std::wstring word = vrnApi::LoadStr(IDS_WASTE);
-    bool remnant = false;
+    RemnantLabel label;
+    std::wstring sheetLabel;
     for (const std::wstring& text : texts) {
-        ReadRemnantLabel(text, word, read);
-        remnant = remnant || Trimmed(text).rfind(word + L" ", 0) == 0;
+        RemnantLabel given = ReadRemnantLabel(text, word);
+        if (!given.found)
+            continue;
+        if (label.found && Trimmed(text) != sheetLabel)
+            return L"в файле надписи разных отходов: «" + sheetLabel + L"» и «" + Trimmed(text) + L"»";
+        label = std::move(given);
+        sheetLabel = Trimmed(text);
     }
-    // A remnant around parts left standing in it has them as islands: its
-    // stock is no rectangle.
-    if (remnant && rings.size() > 1)
-        return vrnApi::LoadStr(IDS_MESS_SHEET_RECTANGLE) + L" (у отхода есть вырезы)";
+    // A sheet is taken whole: closed outlines inside it are holes, or parts
+    // standing on it, that the nesting would cut through.
+    const size_t inside = static_cast<size_t>(
+        std::count_if(rings.begin() + 1, rings.end(), [&](const NPolygonPtr& ring) { return !SameRing(*ring, *outer); }));
+    const std::wstring whose = label.found ? L"у отхода" : L"у листа";
+    if (inside > 0)
+        return whose + L" есть вырезы (замкнутых контуров внутри контура листа: " + std::to_wstring(inside) +
+               L"), а лист загружается только целым";
+    if (const size_t cuts = ChainsReachingOutline(contours, *outer); cuts > 0)
+        return whose + L" есть прорези или разрезы (линий, доходящих до контура листа: " + std::to_wstring(cuts) +
+               L"), а лист загружается только целым";
+    read.looseLines = ChainsInside(contours, *outer);
+    if (label.found) {
+        if (!label.damage.empty())
+            return L"в надписи отхода «" + sheetLabel + L"» " + label.damage;
+        if (label.size && !SameSize(*label.size, w, h))
+            return L"размер в надписи отхода «" + sheetLabel + L"» не совпадает с контуром листа " +
+                   uf::NumberText(read.width) + L" × " + uf::NumberText(read.height) + L" мм";
+        read.thickness = label.thickness;
+        read.material = label.material;
+        read.label = sheetLabel;
+    }
     sheet = read;
     return {};
 }
 
 }  // namespace
 
-void ReadRemnantLabel(const std::wstring& text, const std::wstring& word, SheetOfFile& sheet)
+RemnantLabel ReadRemnantLabel(const std::wstring& text, const std::wstring& word)
 {
+    RemnantLabel read;
     const std::wstring label = Trimmed(text);
-    if (word.empty() || label.rfind(word + L" ", 0) != 0)
-        return;
+    // The word in any case, then a blank: "Отход", "отход", "ОТХОД".
+    if (word.empty() || label.size() <= word.size() || Folded(label.substr(0, word.size())) != Folded(word) ||
+        !Blank(label[word.size()]))
+        return read;
+    read.found = true;
     // The numbers "-n(m)" close the sheet's part of the name, whatever the sheet is called.
     size_t close = std::wstring::npos;
     for (size_t at = label.find(L')'); at != std::wstring::npos; at = label.find(L')', at + 1)) {
@@ -193,18 +350,62 @@ void ReadRemnantLabel(const std::wstring& text, const std::wstring& word, SheetO
         if (dash != std::wstring::npos && digits(dash + 1, open) && digits(open + 1, at))
             close = at;
     }
-    if (close == std::wstring::npos)
-        return;
-    std::wstring rest = Trimmed(label.substr(close + 1));
-    const size_t blank = rest.find(L' ');
-    std::optional<double> thickness;
-    if (ReadSize(rest.substr(0, blank), thickness)) {
-        rest = blank == std::wstring::npos ? std::wstring() : Trimmed(rest.substr(blank));
-        if (thickness)
-            sheet.thickness = thickness;
+    if (close == std::wstring::npos) {
+        read.damage = L"не прочитана: после имени листа нет номера отхода «-n(m)»";
+        return read;
     }
-    if (!rest.empty())
-        sheet.material = rest;
+    const std::wstring rest = Trimmed(label.substr(close + 1));
+    size_t next = 0;
+    const std::wstring first = LeadingWord(rest, next);
+    const std::wstring material = Trimmed(rest.substr(next));
+    // The size: numbers between "x" (or "X", "×", "*", a Cyrillic "х"). A
+    // word that is no size is the material's start: a grade such as
+    // "12Х18Н10Т" or "08X18H10" is no size, nor is "2X200X185" a material.
+    std::vector<std::wstring> fields;
+    bool plain = true;  // parted by "x" alone, as the export writes it
+    for (size_t from = 0; from <= first.size();) {
+        size_t to = from;
+        while (to < first.size() && !SizeSeparator(first[to]))
+            ++to;
+        if (to < first.size())
+            plain = plain && first[to] == L'x';
+        fields.push_back(first.substr(from, to - from));
+        from = to + 1;
+    }
+    std::vector<std::optional<double>> numbers;
+    for (const std::wstring& field : fields)
+        numbers.push_back(ReadNumber(field));
+    const auto number = [](const std::optional<double>& n) { return n.has_value(); };
+    const bool sized = fields.size() >= 2 && (std::all_of(numbers.begin(), numbers.end(), number) ||
+                                              (plain && std::any_of(numbers.begin(), numbers.end(), number)));
+    if (!sized) {
+        if (!rest.empty())
+            read.material = OneLine(rest);
+        return read;
+    }
+    const size_t n = fields.size();
+    const auto positive = [](const std::optional<double>& v, double most) {
+        return v && std::isfinite(*v) && *v > 0.0 && *v <= most;
+    };
+    if (n > 3) {
+        read.damage = L"размер «" + first + L"» не прочитан: в нём больше трёх чисел (толщина, длина и ширина)";
+        return read;
+    }
+    if (!positive(numbers[n - 2], kLargestSide * 10.0) || !positive(numbers[n - 1], kLargestSide * 10.0)) {
+        read.damage = L"размер «" + first + L"» не прочитан: нужны длина и ширина больше 0";
+        return read;
+    }
+    if (n == 3 && !positive(numbers[0], kLargestThickness)) {
+        read.damage = L"толщина «" + fields[0] + L"» не прочитана: нужно число больше 0 и не больше " +
+                      uf::NumberText(kLargestThickness) + L" мм";
+        return read;
+    }
+    read.size = std::make_pair(*numbers[n - 2], *numbers[n - 1]);
+    if (n == 3)
+        read.thickness = numbers[0];
+    if (!material.empty())
+        read.material = OneLine(material);
+    return read;
 }
 
 std::wstring ReadSheet(const std::wstring& path, SheetOfFile& sheet)
@@ -215,6 +416,7 @@ std::wstring ReadSheet(const std::wstring& path, SheetOfFile& sheet)
     std::wstring leftOut;
     const fs::path file = vrnApi::detail::PathOf(path);
     std::error_code ec;
+    const FineSag sag;
     if (!IsDxf(file) || !fs::is_regular_file(file, ec)) {
         if (!vrnApi::ReadFileDrawing(path, contours, texts, failure))
             return failure;

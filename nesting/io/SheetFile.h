@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace sheetfile {
 
@@ -13,18 +14,35 @@ struct SheetOfFile {
     double height = 0.0;
     std::optional<double> thickness;    // from a remnant's label that gives one
     std::optional<std::wstring> material;
+    std::wstring label;  // the remnant's label the file holds; empty for a plain sheet
+    // Open lines inside the outline that do not reach it (marks, or a cut
+    // drawn not quite closed): the sheet is taken whole, and the user told.
+    size_t looseLines = 0;
 };
 
-// The thickness and material a remnant's label gives: "<word> <sheet>-n(m)",
-// then the size ("TxWxH", or "WxH" without a thickness; a comma may stand
-// for the point), then the material; nothing for any other text. A
-// thickness no sheet has (over 1000 mm, not finite) is not taken.
-void ReadRemnantLabel(const std::wstring& text, const std::wstring& word, SheetOfFile& sheet);
+// A remnant's label as read: "<word> <sheet>-n(m)" (the word in any case),
+// then the size ("TxWxH", or "WxH" without a thickness; a comma may stand for
+// the point, "X", "×", "*" or a Cyrillic "х" for the "x", with blanks about
+// them or not), then the material. A field left out is empty; a field there
+// that no remnant can have (a thickness of 0, not a number, over 1000 mm; a
+// size that is no size) is named in `damage`, with what was written.
+struct RemnantLabel {
+    bool found = false;  // the text starts with the word: it is a remnant's label
+    std::optional<double> thickness;
+    std::optional<std::pair<double, double>> size;  // as written, mm
+    std::optional<std::wstring> material;
+    std::wstring damage;  // empty when every field written is read
+};
+RemnantLabel ReadRemnantLabel(const std::wstring& text, const std::wstring& word);
 
 // Reads the sheet of the file; empty when it was read, otherwise the whole
-// message that tells the user which file and why (the file cannot be
-// opened, or read as DXF; it holds no closed outline, or its outer outline
-// is not a rectangle, or is under 1 mm or over 100000 mm a side).
+// message that tells the user which file and why: the file cannot be opened,
+// or read as DXF; it holds no closed outline, or its outer outline is not a
+// rectangle (followed within 0.01 mm), or is under 1 mm or over 100000 mm a
+// side; closed outlines lie inside it (holes, or parts drawn on the sheet: a
+// sheet is loaded whole only), or lines reach it (a slot, a cut); a
+// remnant's label in it cannot be read in full, or gives another size, or
+// the file holds labels of different remnants.
 std::wstring ReadSheet(const std::wstring& path, SheetOfFile& sheet);
 
 }  // namespace sheetfile

@@ -294,21 +294,30 @@ void OwnCopiedBridges(const std::vector<INestingMacroObjectPtr>& copies)
 
 // ---- SheetEdgeBridges
 
-SheetEdgeBridges::SheetEdgeBridges(const NObject& sheet) : m_before(sheet.m_rect)
+SheetEdgeBridges::Drawing SheetEdgeBridges::Drawing::Active()
+{
+    Drawing drawing;
+    vrnApi::GetMacrosFromActiveDoc(drawing.macros);
+    for (const INestingMacroObjectPtr& macro : drawing.macros) {
+        if (macro->CheckMacroLibraryNameAndCommand(MacroCommand::Bridge))
+            drawing.bridges.push_back(macro);
+    }
+    return drawing;
+}
+
+SheetEdgeBridges::SheetEdgeBridges(const NObject& sheet, const Drawing& drawing) : m_before(sheet.m_rect)
 {
     const reference ref = sheet.GetReference();
     if (ref == 0)
         return;
-    std::vector<INestingMacroObjectPtr> macros;
-    vrnApi::GetMacrosFromActiveDoc(macros);
-    for (const INestingMacroObjectPtr& macro : macros) {
-        if (!macro->CheckMacroLibraryNameAndCommand(MacroCommand::Bridge) || macro->GetMacroViewNumber() != sheet.GetView())
+    for (const INestingMacroObjectPtr& macro : drawing.bridges) {
+        if (macro->GetMacroViewNumber() != sheet.GetView())
             continue;
         const JumperPtr bridge = LoadBridge(macro);
         BridgeOwners owners(*bridge);
         if (!owners.Wants(ref))
             continue;
-        OfferDrawingOwners(owners, macros, bridge->GetView());
+        OfferDrawingOwners(owners, drawing.macros, bridge->GetView());
         for (size_t end = 0; end < EndCount(*bridge); ++end) {
             if (owners.Owner(end) && owners.Owner(end)->GetReference() == ref)
                 m_ends.push_back({bridge, end, EndPoint(*bridge, end)});
@@ -625,7 +634,7 @@ void BridgeAnchors::Split(const CompoundFigure& compound, std::vector<FigurePtr>
     }
 }
 
-void BridgeAnchors::DeleteOn(const NObjectPtr& owner, std::vector<reference>& deleted)
+void BridgeAnchors::DeleteOn(const std::vector<NObjectPtr>& owners, std::vector<reference>& deleted)
 {
     const auto remove = [&](Jumper& bridge) {
         const reference ref = bridge.GetReference();
@@ -639,8 +648,11 @@ void BridgeAnchors::DeleteOn(const NObjectPtr& owner, std::vector<reference>& de
     // even though it does not stand on the owner there.
     std::vector<JumperPtr> held;
     for (const Held& h : m_holds) {
-        if (std::any_of(h.ends.begin(), h.ends.begin() + static_cast<std::ptrdiff_t>(h.count),
-                        [&](const End& e) { return e.owner && e.owner == owner->m_macro; }))
+        if (std::any_of(h.ends.begin(), h.ends.begin() + static_cast<std::ptrdiff_t>(h.count), [&](const End& e) {
+                return e.owner && std::any_of(owners.begin(), owners.end(), [&](const NObjectPtr& owner) {
+                           return owner && e.owner == owner->m_macro;
+                       });
+            }))
             held.push_back(h.bridge);
     }
     for (const JumperPtr& bridge : held)
@@ -649,6 +661,6 @@ void BridgeAnchors::DeleteOn(const NObjectPtr& owner, std::vector<reference>& de
         return std::find(deleted.begin(), deleted.end(), ref) != deleted.end();
     };
     const auto asItIs = [](const JumperPtr&) {};
-    for (Standing& standing : BridgesStandingOn({owner}, nullptr, gone, asItIs))
+    for (Standing& standing : BridgesStandingOn(owners, nullptr, gone, asItIs))
         remove(*standing.bridge);
 }

@@ -67,7 +67,16 @@ void OwnCopiedBridges(const std::vector<INestingMacroObjectPtr>& copies);
 // sheet is resized; Follow then moves those on an edge that moved with it.
 class SheetEdgeBridges {
 public:
-    explicit SheetEdgeBridges(const NObject& sheet);
+    // The drawing's macros and its bridges among them, listed once for all
+    // the sheets resized together (a bridge stands in one sheet's view: the
+    // others' resizing leaves it as it was).
+    struct Drawing {
+        std::vector<INestingMacroObjectPtr> macros;
+        std::vector<INestingMacroObjectPtr> bridges;
+        static Drawing Active();
+    };
+
+    SheetEdgeBridges(const NObject& sheet, const Drawing& drawing);
     void Follow(const NObject& sheet) const;
 
 private:
@@ -94,9 +103,10 @@ public:
     // (deleted outside a model) is left where it is; a compound split or
     // joined has handed its ends on first (Split, Hand).
     void Follow();
-    // Deletes from the drawing every bridge with an end on `owner`, and drops
-    // their holds; the references they had are appended to `deleted`.
-    void DeleteOn(const NObjectPtr& owner, std::vector<reference>& deleted);
+    // Deletes from the drawing every bridge with an end on one of `owners`
+    // (the drawing's bridges read once), and drops their holds; the
+    // references they had are appended to `deleted`.
+    void DeleteOn(const std::vector<NObjectPtr>& owners, std::vector<reference>& deleted);
     void Release() { m_holds.clear(); }
     size_t Count() const { return m_holds.size(); }
 

@@ -169,6 +169,7 @@ bool CompoundFigure::AddFigures(FigurePtr figure1, FigurePtr figure2, double gap
     m_length = figure1->m_length + figure2->m_length;
     m_borderSag = std::max(figure1->GapSag(), figure2->GapSag());
     m_sagKnown = figure1->HasSagOutward() && figure2->HasSagOutward() ? 1 : 0;
+    m_beyondKnown = 0;
     return true;
 }
 

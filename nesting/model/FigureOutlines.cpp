@@ -2,10 +2,12 @@
 // polygons, offset by the host.
 #include "model/NestingFigure.h"
 
+#include "geometry/RingArea.h"
 #include "host/VarnelAPI.h"
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -125,6 +127,49 @@ void CutSharpCorners(NPolygon& ring, double reach)
     ring.UpdateGabarit();
 }
 
+// The ring cut by the rectangle grown by `grow` on every side (Sutherland and
+// Hodgman: a side at a time). A ring that lies within it stays as it is.
+void ClipToRectangle(NPolygon& ring, const NRect& rect, double grow)
+{
+    const NRect box = ring.GetGabarit();
+    const NPoint lo = rect.pBot - NPoint{grow, grow};
+    const NPoint hi = rect.pTop + NPoint{grow, grow};
+    if (ring.m_points.size() < 3 || !(lo.x < hi.x && lo.y < hi.y) ||
+        (box.pBot.x >= lo.x && box.pBot.y >= lo.y && box.pTop.x <= hi.x && box.pTop.y <= hi.y))
+        return;
+    // Each side as the coordinate it bounds and the sign of its inside.
+    const struct {
+        bool x;
+        double bound;
+        double sign;
+    } sides[] = {{true, lo.x, 1.0}, {true, hi.x, -1.0}, {false, lo.y, 1.0}, {false, hi.y, -1.0}};
+    std::vector<NPoint> points = ring.m_points;
+    std::vector<NPoint> cut;
+    for (const auto& side : sides) {
+        const auto inside = [&](const NPoint& p) { return side.sign * ((side.x ? p.x : p.y) - side.bound); };
+        cut.clear();
+        for (size_t k = 0; k < points.size(); ++k) {
+            const NPoint& p = points[k];
+            const NPoint& q = points[(k + 1) % points.size()];
+            const double dp = inside(p);
+            const double dq = inside(q);
+            if (dp >= 0.0)
+                cut.push_back(p);
+            if ((dp > 0.0 && dq < 0.0) || (dp < 0.0 && dq > 0.0)) {
+                const double t = dp / (dp - dq);
+                cut.push_back({p.x + t * (q.x - p.x), p.y + t * (q.y - p.y)});
+            }
+        }
+        points.swap(cut);
+        if (points.size() < 3)
+            return;
+    }
+    if (!CleanOutline(points, SignedArea(points) > 0.0))
+        return;
+    ring.m_points = std::move(points);
+    ring.UpdateGabarit();
+}
+
 }  // namespace
 
 void Figure::InitParams()
@@ -136,12 +181,15 @@ void Figure::InitParams()
     InitBorders();
 }
 
-VectorPolygon Figure::ReadBorders(double& area, double& length, double& sag) const
+VectorPolygon Figure::ReadBorders(double& area, double& length, double& sag, double* beyond) const
 {
     VectorPolygon rings;
     if (!m_macro)
         return rings;
-    m_macro->InitConvexBordersFromMacro(rings, area, length, sag);
+    double reach = sag;
+    m_macro->InitConvexBordersFromMacro(rings, area, length, sag, reach);
+    if (beyond)
+        *beyond = reach;
     CleanOutlines(rings);
     // The rings come in the macro's own frame: they go where the macro stands.
     double x = 0.0;
@@ -162,9 +210,10 @@ void Figure::InitBorders()
     double area = 0.0;
     double length = 0.0;
     double sag = 0.0;
-    m_borders = ReadBorders(area, length, sag);
+    m_borders = ReadBorders(area, length, sag, &m_beyond);
     m_borderSag = sag;
     m_sagKnown = 1;
+    m_beyondKnown = 1;
     if (m_borders.empty()) {
         Clear();
         m_macro.reset();
@@ -199,13 +248,35 @@ void Figure::InitPolygons(double size, double gap, FigurePtr other)
         if (offsets.empty())
             return;
         CleanGapPolygons(offsets, m_poligons);
+        // The sag the gap polygons keep stands for where the outline rings
+        // may lie inside the part; the part reaches no further past their
+        // rectangle than `beyond` (a dense ring thinned keeps its extremes).
+        // The outer polygons reach no further than they would without the
+        // sag, and that much: a part as long as its sheet keeps its place.
+        const double sag = GapSag();
+        const bool known = m_beyondKnown == 1 && std::isfinite(m_beyond) && m_beyond >= 0.0;
+        const double beyond = known ? std::min(m_beyond, sag) : sag;
+        std::optional<NRect> bound;
+        if (sag > beyond && !m_poligons.empty()) {
+            VectorPolygon plain;
+            vrnApi::CreateEquidistantPoligons({working.front()}, gap * 0.5, plain, false);
+            if (!plain.empty() && plain.front()) {
+                CutSharpCorners(*plain.front(), gap * 0.5);
+                bound = plain.front()->GetGabarit();
+            }
+        }
         if (!m_poligons.empty()) {
             CutSharpCorners(*m_poligons.front(), reach);
+            if (bound)
+                ClipToRectangle(*m_poligons.front(), *bound, beyond);
             OrientGapPolygons(m_poligons);
         }
         vrnApi::CreateEquidistantPoligons(working, reach - kControlInset, m_controls, false);
-        if (!m_controls.empty())
+        if (!m_controls.empty()) {
             CutSharpCorners(*m_controls.front(), reach - kControlInset);
+            if (bound)
+                ClipToRectangle(*m_controls.front(), *bound, beyond - kControlInset);
+        }
 
         const NPoint pole = Pole();
         SetPoles(m_poligons, pole);

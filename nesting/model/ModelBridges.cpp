@@ -104,15 +104,20 @@ void NestingModel::FollowBridges()
     m_heldBridges.Follow();
 }
 
-void NestingModel::DeleteBridgesOn(const NObjectPtr& owner)
+void NestingModel::DeleteBridgesOn(const std::vector<NObjectPtr>& owners)
 {
-    if (!owner || !owner->m_macro)
+    std::vector<NObjectPtr> drawn;
+    for (const NObjectPtr& owner : owners) {
+        if (owner && owner->m_macro)
+            drawn.push_back(owner);
+    }
+    if (drawn.empty())
         return;
     std::vector<std::pair<reference, JumperPtr>> listed;
     for (const JumperPtr& jumper : m_jumpers)
         listed.emplace_back(jumper->GetReference(), jumper);
     std::vector<reference> deleted;
-    m_heldBridges.DeleteOn(owner, deleted);
+    m_heldBridges.DeleteOn(drawn, deleted);
     for (const auto& [ref, jumper] : listed) {
         if (std::find(deleted.begin(), deleted.end(), ref) != deleted.end())
             std::erase(m_jumpers, jumper);

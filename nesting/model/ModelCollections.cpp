@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <unordered_set>
 
 namespace {
 
@@ -131,10 +133,33 @@ void NestingModel::RemFigure(FigurePtr& figure)
         return;
     const FigurePtr held = figure;
     if (!held->m_edit)
-        DeleteBridgesOn(held);  // the figure's macro goes, and its bridges with it
+        DeleteBridgesOn({held});  // the figure's macro goes, and its bridges with it
     held->Clear();
     figure.reset();  // may be the list's own slot: emptied before the erase
     m_figures.erase(it);
+}
+
+void NestingModel::RemFigures(const std::vector<FigurePtr>& figures)
+{
+    std::unordered_set<const Figure*> listed;
+    for (const FigurePtr& figure : m_figures)
+        listed.insert(figure.get());
+    std::vector<FigurePtr> gone;
+    for (const FigurePtr& figure : figures) {
+        if (figure && listed.erase(figure.get()) != 0)
+            gone.push_back(figure);
+    }
+    if (gone.empty())
+        return;
+    std::vector<NObjectPtr> drawn;
+    for (const FigurePtr& figure : gone) {
+        if (!figure->m_edit)
+            drawn.push_back(figure);
+    }
+    DeleteBridgesOn(drawn);  // their macros go, and their bridges with them
+    for (const FigurePtr& figure : gone)
+        figure->Clear();
+    std::erase_if(m_figures, [&](const FigurePtr& figure) { return listed.count(figure.get()) == 0; });
 }
 
 void NestingModel::DelFigure(FigurePtr& figure)
@@ -152,19 +177,19 @@ FigurePtr NestingModel::GetFigureByRef(int ref) const
 
 void NestingModel::GetFigureObjectsTree(std::vector<std::vector<FigurePtr>>& tree) const
 {
-    std::vector<bool> grouped(m_figures.size(), false);
-    for (size_t a = 0; a < m_figures.size(); ++a) {
-        if (grouped[a])
-            continue;
-        grouped[a] = true;
-        std::vector<FigurePtr> group{m_figures[a]};
-        for (size_t b = a + 1; b < m_figures.size(); ++b) {
-            if (!grouped[b] && SameGroup(*m_figures[a], *m_figures[b])) {
-                grouped[b] = true;
-                group.push_back(m_figures[b]);
-            }
+    // Each figure joins the first group whose first figure it matches, or
+    // starts a group; the groups of a name and material are looked up together.
+    std::map<std::pair<std::wstring, std::wstring>, std::vector<size_t>> groups;
+    for (const FigurePtr& figure : m_figures) {
+        std::vector<size_t>& named = groups[{figure->m_name, figure->m_material}];
+        const auto it = std::find_if(named.begin(), named.end(),
+                                     [&](size_t g) { return SameGroup(*tree[g].front(), *figure); });
+        if (it != named.end()) {
+            tree[*it].push_back(figure);
+        } else {
+            named.push_back(tree.size());
+            tree.push_back({figure});
         }
-        tree.push_back(std::move(group));
     }
 }
 
@@ -189,7 +214,7 @@ void NestingModel::DelSheet(SheetPtr sheet)
 {
     if (!sheet)
         return;
-    DeleteBridgesOn(sheet);
+    DeleteBridgesOn({sheet});
     const int container = vrnApi::CreateContainerView(m_widthSheet, m_heightSheet);
     for (const FigurePtr& figure : m_figures) {
         if (figure->m_owner == sheet) {

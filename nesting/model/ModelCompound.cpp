@@ -4,23 +4,22 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 namespace {
 
-
-bool Contains(const std::vector<FigurePtr>& list, const FigurePtr& figure)
-{
-    return std::find(list.begin(), list.end(), figure) != list.end();
-}
-
-// Removes the first occurrence of each listed object; the others keep their order.
+// Removes the listed objects; the others keep their order.
 void RemoveEach(std::vector<FigurePtr>& figures, const std::vector<FigurePtr>& removed)
 {
-    for (const FigurePtr& figure : removed) {
-        auto it = std::find(figures.begin(), figures.end(), figure);
-        if (it != figures.end())
-            figures.erase(it);
-    }
+    const std::unordered_set<const Figure*> gone = [&] {
+        std::unordered_set<const Figure*> set;
+        for (const FigurePtr& figure : removed)
+            set.insert(figure.get());
+        return set;
+    }();
+    figures.erase(std::remove_if(figures.begin(), figures.end(),
+                                 [&](const FigurePtr& figure) { return gone.count(figure.get()) != 0; }),
+                  figures.end());
 }
 
 NRect OutlineRect(const Figure& figure)
@@ -30,10 +29,8 @@ NRect OutlineRect(const Figure& figure)
     return outline.GetGabarit();
 }
 
-bool SameSize(const Figure& a, const Figure& b)
+bool SameSize(const NRect& ra, const NRect& rb)
 {
-    const NRect ra = OutlineRect(a);
-    const NRect rb = OutlineRect(b);
     return std::fabs((ra.pTop.x - ra.pBot.x) - (rb.pTop.x - rb.pBot.x)) < EPS &&
            std::fabs((ra.pTop.y - ra.pBot.y) - (rb.pTop.y - rb.pBot.y)) < EPS;
 }
@@ -43,12 +40,17 @@ bool HasOutline(const Figure& figure)
     return !figure.m_borders.empty() && figure.m_borders.front();
 }
 
-// Equal right triangles of one thickness and material (mirror images or not).
-bool CanPair(const Figure& a, const Figure& b)
+// A right triangle of the model, with its outline's rectangle.
+struct Candidate {
+    size_t index;
+    NRect rect;
+};
+
+// Equal right triangles (of these outline rectangles) of one thickness and
+// material (mirror images or not).
+bool CanPair(const Figure& a, const Figure& b, const NRect& ra, const NRect& rb)
 {
-    return std::fabs(a.m_thickness - b.m_thickness) < EPS && a.m_material == b.m_material &&
-           HasOutline(a) && HasOutline(b) && SameSize(a, b) && a.CheckTriangularity() &&
-           b.CheckTriangularity();
+    return std::fabs(a.m_thickness - b.m_thickness) < EPS && a.m_material == b.m_material && SameSize(ra, rb);
 }
 
 // A mirror image is joined mirrored back and turned half round.
@@ -83,15 +85,27 @@ void NestingModel::CreateCompoundFigures()
 {
     if (m_figures.size() < 2)
         return;
+    // Only right triangles pair: each figure's shape is looked at once, and
+    // the pairs are sought among the triangles alone.
+    std::vector<Candidate> triangles;
+    for (size_t i = 0; i < m_figures.size(); ++i) {
+        const Figure& figure = *m_figures[i];
+        if (!HasOutline(figure))
+            continue;
+        const NRect rect = OutlineRect(figure);
+        if (figure.CheckTriangularity())
+            triangles.push_back({i, rect});
+    }
     std::vector<FigurePtr> compounds;
     std::vector<FigurePtr> joined;
-    for (size_t i = 0; i + 1 < m_figures.size(); ++i) {
-        const FigurePtr& first = m_figures[i];
-        if (Contains(joined, first))
+    std::vector<char> taken(m_figures.size(), 0);
+    for (size_t a = 0; a + 1 < triangles.size(); ++a) {
+        const FigurePtr& first = m_figures[triangles[a].index];
+        if (taken[triangles[a].index])
             continue;
-        for (size_t j = i + 1; j < m_figures.size(); ++j) {
-            const FigurePtr& second = m_figures[j];
-            if (Contains(joined, second) || !CanPair(*first, *second))
+        for (size_t b = a + 1; b < triangles.size(); ++b) {
+            const FigurePtr& second = m_figures[triangles[b].index];
+            if (taken[triangles[b].index] || !CanPair(*first, *second, triangles[a].rect, triangles[b].rect))
                 continue;
             const bool mirror = first->CheckMirror(*second);
             if (mirror && !m_uniteMirrors)
@@ -115,6 +129,8 @@ void NestingModel::CreateCompoundFigures()
                 compounds.push_back(compound);
                 joined.push_back(first);
                 joined.push_back(second);
+                taken[triangles[a].index] = 1;
+                taken[triangles[b].index] = 1;
             } else if (mirror) {
                 UndoMirrorForJoin(*second);  // a pair that stays apart keeps its own looks
             }

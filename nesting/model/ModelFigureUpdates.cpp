@@ -71,9 +71,11 @@ void NestingModel::CopyFiguresByName(const std::wstring& name, size_t count)
         copy->SaveParams();
         m_figures.push_back(std::move(copy));
     }
-    for (size_t i = count; i < figures.size(); ++i) {
-        figures[i]->m_edit = false;
-        RemFigure(figures[i]);
+    if (count < figures.size()) {
+        const std::vector<FigurePtr> surplus(figures.begin() + static_cast<std::ptrdiff_t>(count), figures.end());
+        for (const FigurePtr& figure : surplus)
+            figure->m_edit = false;
+        RemFigures(surplus);
     }
     vrnApi::SetActiveSysLayer(first->m_macro ? first->m_macro->GetMacroViewNumber() : -1);
 }

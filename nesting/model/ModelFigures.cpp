@@ -23,31 +23,46 @@ double SmallestFigureSide(const std::vector<FigurePtr>& figures)
 // The figures by the width of their first outline ring, to find the ones a
 // figure may equal: equal rings have widths within EPS, and straightening a
 // ring (which its polygons do) moves its sides by less than EPS_REPEATED.
+// The figures are asked for in their order; those asked for before are
+// looked at earliest first (a tree of the least figure over runs of widths),
+// so that figures of other shapes as wide are passed over once each.
 class FiguresByWidth {
 public:
-    explicit FiguresByWidth(const std::vector<FigurePtr>& figures) : m_figures(figures)
+    explicit FiguresByWidth(const std::vector<FigurePtr>& figures)
+        : m_figures(figures), m_place(figures.size()), m_size(std::max<size_t>(figures.size(), 1)),
+          m_least(2 * m_size, figures.size())
     {
         for (size_t i = 0; i < figures.size(); ++i)
             m_byWidth.emplace_back(Width(*figures[i]), i);
         std::sort(m_byWidth.begin(), m_byWidth.end());
+        for (size_t k = 0; k < m_byWidth.size(); ++k)
+            m_place[m_byWidth[k].second] = k;
     }
     // The first earlier figure whose outline rings equal figure i's up to a
-    // translation.
-    FigurePtr Pattern(size_t i) const
+    // translation; figures are asked for in their order.
+    FigurePtr Pattern(size_t i)
     {
         const double w = Width(*m_figures[i]);
         const double reach = EPS + 2.0 * EPS_REPEATED;
-        size_t best = i;
-        auto at = std::lower_bound(m_byWidth.begin(), m_byWidth.end(), std::make_pair(w - reach, size_t{0}));
-        for (; at != m_byWidth.end() && at->first <= w + reach; ++at) {
-            if (at->second >= best || !m_figures[at->second]->IsEquilBorders(*m_figures[i]))
-                continue;
-            best = at->second;
-            // The others of this very width come later in the model.
-            while (std::next(at) != m_byWidth.end() && std::next(at)->first == at->first)
-                ++at;
+        const auto first = std::lower_bound(m_byWidth.begin(), m_byWidth.end(), std::make_pair(w - reach, size_t{0}));
+        const auto last =
+            std::partition_point(first, m_byWidth.end(), [&](const auto& entry) { return entry.first <= w + reach; });
+        const size_t lo = static_cast<size_t>(first - m_byWidth.begin());
+        const size_t hi = static_cast<size_t>(last - m_byWidth.begin());
+        FigurePtr found;
+        std::vector<size_t> passed;
+        for (size_t j = Least(lo, hi); j < i; j = Least(lo, hi)) {
+            if (m_figures[j]->IsEquilBorders(*m_figures[i])) {
+                found = m_figures[j];
+                break;
+            }
+            Put(m_place[j], m_figures.size());
+            passed.push_back(j);
         }
-        return best < i ? m_figures[best] : FigurePtr{};
+        for (const size_t j : passed)
+            Put(m_place[j], j);
+        Put(m_place[i], i);
+        return found;
     }
 
 private:
@@ -59,8 +74,32 @@ private:
         return rect.pTop.x - rect.pBot.x;
     }
 
+    void Put(size_t place, size_t index)
+    {
+        size_t k = place + m_size;
+        m_least[k] = index;
+        for (k /= 2; k >= 1; k /= 2)
+            m_least[k] = std::min(m_least[2 * k], m_least[2 * k + 1]);
+    }
+
+    // The least figure put in the places [lo, hi); the figures' count for none.
+    size_t Least(size_t lo, size_t hi) const
+    {
+        size_t least = m_figures.size();
+        for (lo += m_size, hi += m_size; lo < hi; lo /= 2, hi /= 2) {
+            if (lo & 1)
+                least = std::min(least, m_least[lo++]);
+            if (hi & 1)
+                least = std::min(least, m_least[--hi]);
+        }
+        return least;
+    }
+
     const std::vector<FigurePtr>& m_figures;
     std::vector<std::pair<double, size_t>> m_byWidth;
+    std::vector<size_t> m_place;  // of each figure in m_byWidth
+    size_t m_size;
+    std::vector<size_t> m_least;  // the tree: the least figure put under each node
 };
 
 }  // namespace
@@ -78,7 +117,7 @@ void NestingModel::InitFigurePolygons()
     const double size = SmallestFigureSide(m_figures);
     CreateProgressIndicator();
     const size_t n = m_figures.size();
-    const FiguresByWidth byWidth(m_figures);
+    FiguresByWidth byWidth(m_figures);
     for (size_t i = 0; i < n; ++i) {
         UpdateProgressIndicator(static_cast<double>(i) * 100.0 / static_cast<double>(n));
         const FigurePtr& figure = m_figures[i];

@@ -69,25 +69,29 @@ void ClearList(std::vector<std::shared_ptr<T>>& list)
 }
 
 // The values of `mine` that differ from `read` (what this session read from
-// the file), set in `target`; the rest of `target` stays. False when none differs.
-bool TakeChanges(ConfigParams& target, const ConfigParams& read, const ConfigParams& mine)
+// the file), set in `target`; the rest of `target` stays. The answer names
+// the file's items among them (the adapters are no item of the file);
+// `adapters` tells whether those differ.
+unsigned TakeChanges(ConfigParams& target, const ConfigParams& read, const ConfigParams& mine, bool& adapters)
 {
-    bool changed = false;
-    const auto take = [&](auto ConfigParams::*field) {
+    unsigned items = 0;
+    const auto take = [&](auto ConfigParams::*field, unsigned item) {
         if (!(mine.*field == read.*field)) {
             target.*field = mine.*field;
-            changed = true;
+            items |= item;
         }
     };
-    take(&ConfigParams::m_bridgesWidth);
-    take(&ConfigParams::m_bridgesLength);
-    take(&ConfigParams::m_tolerance);
-    take(&ConfigParams::m_lytPath);
-    take(&ConfigParams::m_sheetFormat);
-    take(&ConfigParams::m_sheetOrient);
-    take(&ConfigParams::m_sheetPattern);
-    take(&ConfigParams::m_adapters);
-    return changed;
+    take(&ConfigParams::m_bridgesWidth, NestingSetting::BridgesWidth);
+    take(&ConfigParams::m_bridgesLength, NestingSetting::BridgesLength);
+    take(&ConfigParams::m_tolerance, NestingSetting::Tolerance);
+    take(&ConfigParams::m_lytPath, NestingSetting::LytPath);
+    take(&ConfigParams::m_sheetFormat, NestingSetting::SheetFormat);
+    take(&ConfigParams::m_sheetOrient, NestingSetting::SheetOrient);
+    take(&ConfigParams::m_sheetPattern, NestingSetting::SheetPattern);
+    adapters = mine.m_adapters != read.m_adapters;
+    if (adapters)
+        target.m_adapters = mine.m_adapters;
+    return items;
 }
 
 }  // namespace
@@ -207,34 +211,51 @@ void NestingModel::ReadFromConfig()
         vrnApi::ShowWarningText(said);
     told = said;
     static_cast<ConfigParams&>(*this) = NestingSetting::m_instance;
+    m_configRead = NestingSetting::m_instance;
 }
 
 bool NestingModel::WriteToConfig()
 {
     // The file as it stands now with what this session changed since it read
-    // it: what another window of the program saved meanwhile stays.
+    // it: what another window of the program saved meanwhile, or the user
+    // wrote there by hand, stays.
     const NestingSetting::Folders folders = NestingSetting::HostFolders();
     NestingSetting now = NestingSetting::m_instance;
-    now.ReadFromConfig();
+    now.ReadFromConfig(folders);
+    const ConfigParams& read = m_configRead ? *m_configRead : static_cast<const ConfigParams&>(NestingSetting::m_instance);
+    bool adapters = false;
+    const unsigned items = TakeChanges(now, read, *this, adapters);
     // The file is written only when the session has something to save in it:
     // a confirm that changed no setting leaves it byte for byte, whatever it
     // holds (a file not read was told of at the read).
-    if (!TakeChanges(now, NestingSetting::m_instance, *this))
+    if (items == 0) {
+        if (adapters)
+            NestingSetting::m_instance.m_adapters = m_adapters;
+        m_configRead = static_cast<const ConfigParams&>(*this);
         return true;
-    NestingSetting::m_instance = now;
+    }
     std::wstring reason;
     std::filesystem::path kept;
+    std::vector<std::wstring> replaced;
     const std::wstring file =
         folders.config.empty() ? std::wstring() : vrnApi::detail::TextOf(NestingSetting::ConfigFile(folders.config));
-    if (!NestingSetting::m_instance.WriteToConfig(folders.config, reason, kept)) {
+    if (!now.WriteItems(folders.config, items, reason, kept, replaced)) {
         vrnApi::ShowErrorText(L"Настройки не сохранены в файл " + file + L": " + reason +
                               L".\nПрежний файл оставлен без изменений.");
         return false;
     }
+    NestingSetting::m_instance = now;
+    m_configRead = static_cast<const ConfigParams&>(*this);
     if (!kept.empty())
         vrnApi::ShowWarningText(L"Файл настроек " + file + L" был повреждён и не прочитан; его прежнее содержимое "
                                 L"сохранено в файле " + vrnApi::detail::TextOf(kept) + L", а настройки записаны в " + file +
                                 L" заново.");
+    if (!replaced.empty()) {
+        std::wstring text = L"В файле настроек " + file + L" значения, не принятые при чтении, заменены изменёнными:";
+        for (const std::wstring& line : replaced)
+            text += L"\n" + line;
+        vrnApi::ShowWarningText(text);
+    }
     return true;
 }
 

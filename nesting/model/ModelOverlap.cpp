@@ -7,6 +7,10 @@
 
 #include "host/VarnelAPI.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace {
 
 constexpr int kValidStyle = 1;
@@ -16,6 +20,46 @@ void ShowValidity(const Figure& figure) {
     if (figure.m_macro) {
         figure.m_macro->ChangeStyleMacro(figure.m_valid ? kValidStyle : kInvalidStyle);
     }
+}
+
+// The pairs (i < j) of figures that may overlap: of one view, their control
+// outlines' rectangles meeting. Others cannot (figures of different views
+// never overlap), so that the test is not asked of every pair of a job of
+// thousands. Each figure's view is asked once.
+std::vector<std::pair<size_t, size_t>> PairsThatMayOverlap(const std::vector<FigurePtr>& figures) {
+    struct Entry {
+        int view;
+        NRect box;
+        size_t index;
+    };
+    std::vector<Entry> entries;
+    for (size_t i = 0; i < figures.size(); ++i) {
+        const FigurePtr& f = figures[i];
+        if (!f || f->m_controls.empty() || !f->m_controls.front()) {
+            continue;
+        }
+        entries.push_back({f->GetView(), f->m_controls.front()->GetGabarit(), i});
+    }
+    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        return a.view != b.view ? a.view < b.view : a.box.pBot.x < b.box.pBot.x;
+    });
+    // Well past the tolerances of the outline tests.
+    constexpr double kSlack = 1.0;
+    std::vector<std::pair<size_t, size_t>> pairs;
+    for (size_t a = 0; a < entries.size(); ++a) {
+        const Entry& e = entries[a];
+        for (size_t b = a + 1; b < entries.size() && entries[b].view == e.view &&
+                               entries[b].box.pBot.x <= e.box.pTop.x + kSlack;
+             ++b) {
+            const Entry& o = entries[b];
+            if (o.box.pTop.x >= e.box.pBot.x - kSlack && o.box.pBot.y <= e.box.pTop.y + kSlack &&
+                o.box.pTop.y >= e.box.pBot.y - kSlack) {
+                pairs.emplace_back(std::min(e.index, o.index), std::max(e.index, o.index));
+            }
+        }
+    }
+    std::sort(pairs.begin(), pairs.end());
+    return pairs;
 }
 
 }  // namespace
@@ -51,10 +95,8 @@ bool NestingModel::MarkConflicts(FigurePtr figure, bool& mismatch) {
             overlap = overlapping(figure, other) || overlap;
         }
     } else if (anyMatches) {
-        for (size_t i = 0; i < m_figures.size(); ++i) {
-            for (size_t j = i + 1; j < m_figures.size(); ++j) {
-                overlap = overlapping(m_figures[i], m_figures[j]) || overlap;
-            }
+        for (const auto& [i, j] : PairsThatMayOverlap(m_figures)) {
+            overlap = m_figures[i]->CheckIntersect(m_figures[j]) || overlap;
         }
     }
     mismatch = !m_figures.empty() && anyMismatch;

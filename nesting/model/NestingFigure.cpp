@@ -154,6 +154,8 @@ void Figure::CopyDataFrom(const Figure& other)
     // The borders are the other's, followed on chords with its sag: the gap
     // polygons copied stand that much further out, as the other's do.
     m_borderSag = other.m_borderSag;
+    m_beyond = other.m_beyond;
+    m_beyondKnown = other.m_beyondKnown;
     m_sagKnown = other.m_sagKnown;
     m_area = other.m_area;
     m_length = other.m_length;

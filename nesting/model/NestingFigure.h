@@ -59,8 +59,9 @@ public:
     // Outline rings, gap and control polygons.
     void InitBorders();
     // The outline rings as the macro draws them where it stands (outer
-    // first), with their area, cut length and sag; the figure is not changed.
-    VectorPolygon ReadBorders(double& area, double& length, double& sag) const;
+    // first), with their area, cut length and sag, and how far the part may
+    // reach past the outer ring's rectangle; the figure is not changed.
+    VectorPolygon ReadBorders(double& area, double& length, double& sag, double* beyond = nullptr) const;
     void InitPolygons(double size, double gap, FigurePtr other);
     void CopyPolygonsFrom(const Figure& other);
     void ClearPolygons();

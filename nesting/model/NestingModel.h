@@ -14,6 +14,7 @@
 #include "model/Params.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -51,6 +52,9 @@ public:
     FigurePtr AddLinNestFigure(LNDetailParams par, size_t count);
     void RemFigure(FigurePtr& figure);
     void DelFigure(FigurePtr& figure);
+    // The figures of the model among `figures` taken out as RemFigure takes
+    // each (the drawing's bridges read once for all of them).
+    void RemFigures(const std::vector<FigurePtr>& figures);
     FigurePtr GetFigureByRef(int ref) const;
     void GetFigureObjectsTree(std::vector<std::vector<FigurePtr>>& tree) const;
     void GetFiguresByName(std::vector<FigurePtr>& figures, const std::wstring& name) const;
@@ -201,9 +205,12 @@ public:
     void LoadParams();
     void SaveParams();
     void SaveSession();
-    // The model's configuration values become the session's and go to the
-    // file; false, after a message naming the file and why, when the file
-    // could not be written (it stays as it was).
+    // The configuration values this model changed since it read them become
+    // the session's and go to the file, those alone: every other item keeps
+    // its text in the file, whatever another window saved meanwhile or the
+    // user wrote there by hand. A changed value that replaces one the reader
+    // refused is named in a message. False, after a message naming the file
+    // and why, when the file could not be written (it stays as it was).
     bool WriteToConfig();
     void Init();
     const ModelParams& GetParams() const { return *this; }
@@ -231,9 +238,12 @@ public:
     SheetSchemeParams m_scheme;
 
     // Shared by every model: the size and material of new sheets, and the
-    // session copy of the parameters.
-    inline static double m_widthSheet = 12000.0;
-    inline static double m_heightSheet = 2500.0;
+    // session copy of the parameters. Until a drawing or the user sets a
+    // size, sheets have the default one (ModelParams::m_sheetSized tells).
+    static constexpr double kDefaultWidthSheet = 12000.0;
+    static constexpr double kDefaultHeightSheet = 2500.0;
+    inline static double m_widthSheet = kDefaultWidthSheet;
+    inline static double m_heightSheet = kDefaultHeightSheet;
     inline static std::wstring m_materialSheet;
     inline static bool m_session = false;
     inline static ModelParams copyParams;
@@ -241,10 +251,13 @@ public:
 private:
     // Finishes the remnants a builder made on the sheet and appends them.
     void FinishNewWastes(const std::vector<WastePtr>& wastes, const SheetPtr& sheet);
-    // Deletes the bridges standing on the object, which is about to go.
-    void DeleteBridgesOn(const NObjectPtr& owner);
+    // Deletes the bridges standing on the objects, which are about to go.
+    void DeleteBridgesOn(const std::vector<NObjectPtr>& owners);
 
     BridgeAnchors m_heldBridges;
+    // The configuration values as this model last read or wrote them: what
+    // the session changes is told against them.
+    std::optional<ConfigParams> m_configRead;
 };
 
 // Finds the bridge's owners in the active drawing through a temporary model.

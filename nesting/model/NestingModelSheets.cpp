@@ -38,8 +38,10 @@ SheetViewPlace PlaceOf(const Sheet& sheet) {
 // The bridges on a sheet's edge that moves go with it.
 void NestingModel::SetWidthSheet(double w) {
     m_widthSheet = w;
+    m_sheetSized = 1;
+    const SheetEdgeBridges::Drawing drawing = SheetEdgeBridges::Drawing::Active();
     for (const SheetPtr& sheet : m_sheets) {
-        const SheetEdgeBridges bridges(*sheet);
+        const SheetEdgeBridges bridges(*sheet, drawing);
         sheet->SetWidth(w);
         bridges.Follow(*sheet);
     }
@@ -47,8 +49,10 @@ void NestingModel::SetWidthSheet(double w) {
 
 void NestingModel::SetHeightSheet(double h) {
     m_heightSheet = h;
+    m_sheetSized = 1;
+    const SheetEdgeBridges::Drawing drawing = SheetEdgeBridges::Drawing::Active();
     for (const SheetPtr& sheet : m_sheets) {
-        const SheetEdgeBridges bridges(*sheet);
+        const SheetEdgeBridges bridges(*sheet, drawing);
         sheet->SetHeight(h);
         bridges.Follow(*sheet);
     }

@@ -116,44 +116,72 @@ pugi::xml_attribute ItemValue(const pugi::xml_node& section, std::wstring_view k
     return section.find_child_by_attribute("item", "name", Utf8(key).c_str()).attribute("value");
 }
 
-// A missing item or value reads as the start-up value `startup`; a value that
-// is not a number of the field's kind, or lies outside [low, high], is refused
-// and the field keeps what it held; `lowExcluded` refuses `low` itself and
-// gives the start-up value for it and below.
+// What the reader makes of an item's text.
+enum class Verdict {
+    Absent,   // no item or no value: the start-up value
+    Taken,    // the value
+    Refused,  // not a value of the field's kind, or out of range: the field keeps what it held
+    TooLow,   // at or below an excluded lower bound: the start-up value, and the user is told
+};
+
+// A number in [low, high] (`lowExcluded` refuses `low` itself and gives the
+// start-up value for it and below).
 template <class Number>
-void ReadNumber(const pugi::xml_node& section, std::wstring_view sectionName, std::wstring_view key, Number low,
-                Number high, bool lowExcluded, Number startup, Number& field, ReadNotes& notes) {
-    const pugi::xml_attribute text = ItemValue(section, key);
+Verdict JudgeNumber(const pugi::xml_attribute& text, Number low, Number high, bool lowExcluded, Number& value) {
     if (!text) {
-        field = startup;
-        return;
+        return Verdict::Absent;
     }
-    Number value{};
     bool sound = ParseNumber(text.value(), value);
     if constexpr (std::is_floating_point_v<Number>) {
         sound = sound && std::isfinite(value);
     }
     if (sound && lowExcluded && value <= low) {
+        return Verdict::TooLow;
+    }
+    return !sound || value < low || value > high ? Verdict::Refused : Verdict::Taken;
+}
+
+// A flag: true or 1, false or 0 or nothing.
+Verdict JudgeFlag(const pugi::xml_attribute& text, bool& flag) {
+    const std::string_view word = Trimmed(text.value());
+    if (word.empty() || word == "false" || word == "0") {
+        flag = false;
+    } else if (word == "true" || word == "1") {
+        flag = true;
+    } else {
+        return Verdict::Refused;
+    }
+    return Verdict::Taken;
+}
+
+// A missing item or value reads as the start-up value `startup`; a refused
+// one leaves the field as it was, and the user is told.
+template <class Number>
+void ReadNumber(const pugi::xml_node& section, std::wstring_view sectionName, std::wstring_view key, Number low,
+                Number high, bool lowExcluded, Number startup, Number& field, ReadNotes& notes) {
+    const pugi::xml_attribute text = ItemValue(section, key);
+    Number value{};
+    switch (JudgeNumber(text, low, high, lowExcluded, value)) {
+    case Verdict::Absent:
+        field = startup;
+        break;
+    case Verdict::Taken:
+        field = value;
+        break;
+    case Verdict::TooLow:
         field = startup;
         notes.Refused(sectionName, key, text.value(), NumberText(field));
-        return;
-    }
-    if (!sound || value < low || value > high) {
+        break;
+    case Verdict::Refused:
         notes.Refused(sectionName, key, text.value(), NumberText(field));
-        return;
+        break;
     }
-    field = value;
 }
 
 void ReadFlag(const pugi::xml_node& section, std::wstring_view sectionName, std::wstring_view key, bool& field,
               ReadNotes& notes) {
     const pugi::xml_attribute value = ItemValue(section, key);
-    const std::string_view text = Trimmed(value.value());
-    if (text.empty() || text == "false" || text == "0") {
-        field = false;
-    } else if (text == "true" || text == "1") {
-        field = true;
-    } else {
+    if (JudgeFlag(value, field) == Verdict::Refused) {
         notes.Refused(sectionName, key, value.value(), field ? L"true" : L"false");
     }
 }
@@ -166,75 +194,11 @@ pugi::xml_node Section(const pugi::xml_document& doc, std::wstring_view name) {
     return doc.child(Utf8(name).c_str());
 }
 
-// The first top-level element `name` of `doc`, appended when it has none.
-pugi::xml_node OwnSection(pugi::xml_document& doc, std::wstring_view name) {
-    const std::string tag = Utf8(name);
-    pugi::xml_node section = doc.child(tag.c_str());
-    return section ? section : doc.append_child(tag.c_str());
-}
-
-// The value of the first item of `section` named `key` made `text`, unless
-// it already reads as the same value (`same`, given the text it holds): an
-// item or value the section lacks is appended, what else it holds stays.
-void PutItem(pugi::xml_node section, std::wstring_view key, const std::string& text,
-             const std::function<bool(const char*)>& same) {
-    const std::string name = Utf8(key);
-    pugi::xml_node item = section.find_child_by_attribute("item", "name", name.c_str());
-    if (!item) {
-        item = section.append_child("item");
-        item.append_attribute("name").set_value(name.c_str());
-    }
-    pugi::xml_attribute value = item.attribute("value");
-    if (!value) {
-        value = item.append_attribute("value");
-    } else if (same(value.value())) {
-        return;
-    }
-    value.set_value(text.c_str());
-}
-
-void PutNumber(pugi::xml_node section, std::wstring_view key, double number) {
-    PutItem(section, key, FormatDouble(number), [number](const char* held) {
-        double value = 0.0;
-        return ParseNumber(held, value) && value == number;
-    });
-}
-
-void PutNumber(pugi::xml_node section, std::wstring_view key, int32_t number) {
-    PutItem(section, key, std::to_string(number), [number](const char* held) {
-        int32_t value = 0;
-        return ParseNumber(held, value) && value == number;
-    });
-}
-
-void PutFlag(pugi::xml_node section, std::wstring_view key, bool flag) {
-    PutItem(section, key, flag ? "true" : "false", [flag](const char* held) {
-        const std::string_view text = Trimmed(held);
-        return flag ? text == "true" || text == "1" : text.empty() || text == "false" || text == "0";
-    });
-}
-
-void PutText(pugi::xml_node section, std::wstring_view key, std::wstring_view text) {
-    const std::string bytes = Utf8(text);
-    PutItem(section, key, bytes, [&bytes](const char* held) { return bytes == held; });
-}
-
-// The declaration names UTF-8, the encoding the file is written in; a
-// document without one gets the program's own.
-void DeclareUtf8(pugi::xml_document& doc) {
-    pugi::xml_node declaration = doc.first_child();
-    if (declaration.type() != pugi::node_declaration) {
-        declaration = doc.prepend_child(pugi::node_declaration);
-        declaration.append_attribute("version").set_value("23.0");
-        declaration.append_attribute("standalone").set_value("yes");
-    }
-    pugi::xml_attribute encoding = declaration.attribute("encoding");
-    if (!encoding) {
-        const pugi::xml_attribute version = declaration.attribute("version");
-        encoding = version ? declaration.insert_attribute_after("encoding", version)
-                           : declaration.prepend_attribute("encoding");
-    }
-    encoding.set_value("UTF-8");
+// Appends to `parent` an item `key` with the value `text`.
+void AppendItem(pugi::xml_node parent, std::wstring_view key, const std::string& text) {
+    pugi::xml_node item = parent.append_child("item");
+    item.append_attribute("name").set_value(Utf8(key).c_str());
+    item.append_attribute("value").set_value(text.c_str());
 }
 
 // A configuration file is a few hundred bytes: one past this size is no
@@ -314,10 +278,17 @@ bool WrittenInCp1251(std::string_view bytes) {
     return false;
 }
 
+// How the file's characters are written as bytes.
+struct FileCoding {
+    enum Kind { Utf8, Cp1251, Latin1, Ascii, Utf16Le, Utf16Be, Utf32Le, Utf32Be };
+    Kind kind = Utf8;
+    bool mark = false;  // a byte-order mark begins the file
+};
+
 // The encoding of a file in UTF-16 or UTF-32: as its byte-order mark says,
 // or, without one, as the zero bytes of its first two characters (ASCII in
 // any XML file) stand. None for a file of one byte a character.
-std::optional<pugi::xml_encoding> WideEncoding(std::string_view bytes) {
+std::optional<FileCoding> WideCoding(std::string_view bytes) {
     if (bytes.size() < 4) {
         return std::nullopt;
     }
@@ -327,23 +298,139 @@ std::optional<pugi::xml_encoding> WideEncoding(std::string_view bytes) {
     const auto set = [&bytes](std::initializer_list<size_t> at) {
         return std::none_of(at.begin(), at.end(), [&bytes](size_t i) { return bytes[i] == '\0'; });
     };
-    if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF" ||
-        bytes.substr(0, 4) == std::string_view("\0\0\xFE\xFF", 4)) {
-        return pugi::encoding_auto;
+    if (bytes.substr(0, 4) == std::string_view("\xFF\xFE\0\0", 4)) {
+        return FileCoding{FileCoding::Utf32Le, true};
+    }
+    if (bytes.substr(0, 4) == std::string_view("\0\0\xFE\xFF", 4)) {
+        return FileCoding{FileCoding::Utf32Be, true};
+    }
+    if (bytes.substr(0, 2) == "\xFF\xFE") {
+        return FileCoding{FileCoding::Utf16Le, true};
+    }
+    if (bytes.substr(0, 2) == "\xFE\xFF") {
+        return FileCoding{FileCoding::Utf16Be, true};
     }
     if (set({0}) && zero({1, 2, 3})) {
-        return pugi::encoding_utf32_le;
+        return FileCoding{FileCoding::Utf32Le, false};
     }
     if (zero({0, 1, 2}) && set({3})) {
-        return pugi::encoding_utf32_be;
+        return FileCoding{FileCoding::Utf32Be, false};
     }
     if (set({0, 2}) && zero({1, 3})) {
-        return pugi::encoding_utf16_le;
+        return FileCoding{FileCoding::Utf16Le, false};
     }
     if (zero({0, 2}) && set({1, 3})) {
-        return pugi::encoding_utf16_be;
+        return FileCoding{FileCoding::Utf16Be, false};
     }
     return std::nullopt;
+}
+
+bool IsUtf32(const FileCoding& coding) {
+    return coding.kind == FileCoding::Utf32Le || coding.kind == FileCoding::Utf32Be;
+}
+
+bool IsBigEndian(const FileCoding& coding) {
+    return coding.kind == FileCoding::Utf16Be || coding.kind == FileCoding::Utf32Be;
+}
+
+// The text of a file in UTF-16 or UTF-32 (its mark left out); false, with
+// the reason, where a unit is no character.
+bool DecodeWide(std::string_view bytes, const FileCoding& coding, std::wstring& text, std::wstring& reason) {
+    const size_t unit = IsUtf32(coding) ? 4 : 2;
+    const size_t skipped = coding.mark ? unit : 0;
+    const std::wstring name = IsUtf32(coding) ? L"UTF-32" : L"UTF-16";
+    if ((bytes.size() - skipped) % unit != 0) {
+        reason = L"файл в кодировке " + name + L" обрывается посреди знака";
+        return false;
+    }
+    const auto at = [&](size_t i) {
+        uint32_t value = 0;
+        for (size_t k = 0; k < unit; ++k) {
+            const auto b = static_cast<unsigned char>(bytes[i + (IsBigEndian(coding) ? k : unit - 1 - k)]);
+            value = value << 8 | b;
+        }
+        return value;
+    };
+    const auto stray = [&](size_t i) {
+        reason = L"в позиции " + std::to_wstring(i) + L" нет знака кодировки " + name;
+        return false;
+    };
+    text.clear();
+    for (size_t i = skipped; i < bytes.size(); i += unit) {
+        uint32_t c = at(i);
+        if (unit == 2 && c >= 0xD800 && c <= 0xDBFF && i + 2 < bytes.size()) {
+            const uint32_t low = at(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            }
+        }
+        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
+            return stray(i);
+        }
+        text += static_cast<wchar_t>(c);
+    }
+    return true;
+}
+
+// The characters of windows-1251 beyond ASCII, by byte.
+const std::wstring& Cp1251Upper() {
+    static const std::wstring upper = [] {
+        std::string bytes;
+        for (int b = 0x80; b <= 0xFF; ++b) {
+            bytes += static_cast<char>(b);
+        }
+        return uf::DecodeCp1251(bytes);
+    }();
+    return upper;
+}
+
+// `text` written in `coding`; false when a character has no place in it.
+bool Encode(std::wstring_view text, const FileCoding& coding, std::string& bytes) {
+    bytes.clear();
+    switch (coding.kind) {
+    case FileCoding::Utf8:
+        bytes = (coding.mark ? "\xEF\xBB\xBF" : "") + pugi::as_utf8(std::wstring(text));
+        return true;
+    case FileCoding::Cp1251:
+    case FileCoding::Latin1:
+    case FileCoding::Ascii:
+        for (const wchar_t c : text) {
+            if (c < 0x80 || (coding.kind == FileCoding::Latin1 && c <= 0xFF)) {
+                bytes += static_cast<char>(c);
+                continue;
+            }
+            const size_t at = coding.kind == FileCoding::Cp1251 && c != L'\xFFFD' ? Cp1251Upper().find(c)
+                                                                                    : std::wstring::npos;
+            if (at == std::wstring::npos) {
+                return false;
+            }
+            bytes += static_cast<char>(0x80 + at);
+        }
+        return true;
+    default:
+        break;
+    }
+    const size_t unit = IsUtf32(coding) ? 4 : 2;
+    const auto put = [&](uint32_t value) {
+        for (size_t k = 0; k < unit; ++k) {
+            const size_t shift = 8 * (IsBigEndian(coding) ? unit - 1 - k : k);
+            bytes += static_cast<char>(value >> shift & 0xFF);
+        }
+    };
+    if (coding.mark) {
+        put(0xFEFF);
+    }
+    for (const wchar_t wc : text) {
+        const auto c = static_cast<uint32_t>(wc);
+        if (unit == 2 && c >= 0x10000) {
+            put(0xD800 + ((c - 0x10000) >> 10));
+            put(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            put(c);
+        }
+    }
+    return true;
 }
 
 // What the XML reader found, in the user's words.
@@ -400,11 +487,12 @@ std::wstring Why(int code) {
 // none; a byte-order mark says UTF-8 whatever it declares). Damaged, with
 // the reason, at a byte the encoding has no character for; Foreign, with the
 // encoding's name, for an encoding this program does not read.
-FileState DecodeText(std::string_view bytes, std::wstring& text, std::wstring& reason) {
+FileState DecodeText(std::string_view bytes, std::wstring& text, std::wstring& reason, FileCoding& coding) {
     const bool marked = bytes.substr(0, 3) == "\xEF\xBB\xBF";
     if (marked) {
         bytes.remove_prefix(3);
     }
+    coding = FileCoding{FileCoding::Utf8, marked};
     const std::string name = marked ? std::string("utf-8") : DeclaredEncoding(bytes);
     const size_t skipped = marked ? 3 : 0;
     const auto stray = [&](size_t at, std::string_view encoding) {
@@ -440,12 +528,14 @@ FileState DecodeText(std::string_view bytes, std::wstring& text, std::wstring& r
         return FileState::Damaged;
     }
     if (name == "windows-1251" || name == "cp1251" || name == "x-cp1251") {
+        coding.kind = FileCoding::Cp1251;
         text = uf::DecodeCp1251(bytes);
         const size_t at = text.find(L'\xFFFD');  // one character a byte
         return at == std::wstring::npos ? FileState::Read : stray(at, "windows-1251");
     }
     if (name == "iso-8859-1" || name == "latin1" || name == "us-ascii" || name == "ascii") {
         const bool ascii = name == "us-ascii" || name == "ascii";
+        coding.kind = ascii ? FileCoding::Ascii : FileCoding::Latin1;
         text.clear();
         for (size_t at = 0; at < bytes.size(); ++at) {
             const auto b = static_cast<unsigned char>(bytes[at]);
@@ -460,13 +550,23 @@ FileState DecodeText(std::string_view bytes, std::wstring& text, std::wstring& r
     return FileState::Foreign;
 }
 
-// Reads the file into `doc`. Only a regular file is read (a folder or a
+// A file as read: the document, the text it was parsed from (UTF-8, without
+// a byte-order mark) and how that text was written in the file.
+struct LoadedFile {
+    pugi::xml_document doc;
+    std::string text;
+    FileCoding coding;
+};
+
+// Reads the file into `loaded`. Only a regular file is read (a folder or a
 // device in its place is NotFile, with what stands there); a missing one
 // leaves the document empty. A file that cannot be read whole leaves it
 // empty too: nothing of it is taken. `reason` says why, or, for a Foreign
 // file, names its encoding.
-FileState LoadDocument(const fs::path& file, pugi::xml_document& doc, std::wstring& reason) {
+FileState LoadDocument(const fs::path& file, LoadedFile& loaded, std::wstring& reason) {
+    pugi::xml_document& doc = loaded.doc;
     doc.reset();
+    loaded.text.clear();
     std::error_code error;
     const fs::file_status status = fs::status(file, error);
     if (!fs::exists(status)) {
@@ -487,30 +587,34 @@ FileState LoadDocument(const fs::path& file, pugi::xml_document& doc, std::wstri
         reason = L"файл не читается";
         return FileState::Damaged;
     }
+    // The text is parsed as UTF-8, the reader's own encoding: where each node
+    // stands in it is known, so that a write changes only what it must.
+    std::wstring text;
+    if (const std::optional<FileCoding> wide = WideCoding(bytes)) {
+        loaded.coding = *wide;
+        if (!DecodeWide(bytes, *wide, text, reason)) {
+            return FileState::Damaged;
+        }
+        loaded.text = pugi::as_utf8(text);
+    } else {
+        const FileState decoded = DecodeText(bytes, text, reason, loaded.coding);
+        if (decoded != FileState::Read) {
+            return decoded;
+        }
+        loaded.text = loaded.coding.kind == FileCoding::Utf8 ? bytes.substr(loaded.coding.mark ? 3 : 0)
+                                                             : pugi::as_utf8(text);
+    }
     // Comments and declarations are read too: a file written again keeps
     // what it held beside the settings.
     constexpr unsigned kParse = pugi::parse_default | pugi::parse_comments | pugi::parse_declaration |
                                 pugi::parse_doctype | pugi::parse_pi;
-    pugi::xml_parse_result result;
-    std::wstring text;
-    const std::optional<pugi::xml_encoding> wideEncoding = WideEncoding(bytes);
-    const bool wide = wideEncoding.has_value();
-    if (wide) {
-        result = doc.load_buffer(bytes.data(), bytes.size(), kParse, *wideEncoding);
-    } else {
-        const FileState decoded = DecodeText(bytes, text, reason);
-        if (decoded != FileState::Read) {
-            return decoded;
-        }
-        result = doc.load_buffer(text.data(), text.size() * sizeof(wchar_t), kParse, pugi::encoding_wchar);
-    }
+    const std::string& read = loaded.text;
+    const pugi::xml_parse_result result = doc.load_buffer(read.data(), read.size(), kParse, pugi::encoding_utf8);
     if (!result) {
         doc.reset();
-        const bool blank = !wide && text.find_first_not_of(L" \t\r\n") == std::wstring::npos;
+        const bool blank = read.find_first_not_of(" \t\r\n") == std::string::npos;
         reason = blank ? L"файл пуст" : ParseFault(result);
-        if (!blank && !wide && result.status != pugi::status_out_of_memory) {
-            // The reader counts its offset in the bytes of the text as UTF-8.
-            const std::string read = pugi::as_utf8(text);
+        if (!blank && result.status != pugi::status_out_of_memory) {
             const auto offset = std::min(static_cast<size_t>(std::max<ptrdiff_t>(result.offset, 0)), read.size());
             reason += L", строка " + std::to_wstring(1 + std::count(read.begin(), read.begin() +
                                                                     static_cast<ptrdiff_t>(offset), '\n'));
@@ -526,14 +630,6 @@ FileState LoadDocument(const fs::path& file, pugi::xml_document& doc, std::wstri
         return FileState::Damaged;
     }
     return FileState::Read;
-}
-
-// Whether the file ends its lines with CR LF, as written on Windows (in a
-// one-byte encoding or in UTF-16 of either byte order).
-bool CrlfLines(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return bytes.find("\r\n") != std::string::npos || bytes.find(std::string("\r\0\n", 3)) != std::string::npos;
 }
 
 // A name beside `file` for a copy of it no file has yet.
@@ -639,6 +735,387 @@ void NoteRepeats(const pugi::xml_document& doc, ReadNotes& notes) {
     }
 }
 
+// ---- Writing into the file's own text
+
+// One change of the file's text: `erase` bytes at `at` give way to `text`.
+struct Edit {
+    size_t at = 0;
+    size_t erase = 0;
+    std::string text;
+};
+
+// `text` with the edits made (they do not overlap); edits at one place
+// follow one another in the order given.
+std::string Edited(const std::string& text, std::vector<Edit> edits) {
+    std::stable_sort(edits.begin(), edits.end(), [](const Edit& a, const Edit& b) { return a.at < b.at; });
+    std::string out;
+    size_t done = 0;
+    for (const Edit& edit : edits) {
+        out.append(text, done, edit.at - done);
+        out += edit.text;
+        done = edit.at + edit.erase;
+    }
+    out.append(text, done, std::string::npos);
+    return out;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// An attribute as it stands in the text: its value between `begin` and `end`.
+struct TagAttribute {
+    std::string name;
+    size_t begin = 0;
+    size_t end = 0;
+    char quote = '"';
+};
+
+// Where the parts of a start tag (an element's, or the declaration's) stand.
+struct StartTag {
+    size_t open = 0;             // its '<'
+    size_t nameEnd = 0;
+    size_t attributesEnd = 0;    // past the last attribute, or the name
+    size_t close = 0;            // its '>', or the '/' of "/>", or the '?' of "?>"
+    bool empty = false;          // it ends with "/>"
+    std::vector<TagAttribute> attributes;
+
+    const TagAttribute* Attribute(std::string_view name) const {
+        const auto it = std::find_if(attributes.begin(), attributes.end(),
+                                     [name](const TagAttribute& a) { return a.name == name; });
+        return it == attributes.end() ? nullptr : &*it;
+    }
+};
+
+// The start tag of `node` in the text the document was parsed from; none
+// when it cannot be read there.
+std::optional<StartTag> ReadStartTag(const std::string& text, const pugi::xml_node& node) {
+    const ptrdiff_t offset = node.offset_debug();
+    const size_t n = text.size();
+    if (offset < 1 || static_cast<size_t>(offset) >= n) {
+        return std::nullopt;
+    }
+    StartTag tag;
+    size_t p = static_cast<size_t>(offset);
+    if (text[p - 1] == '<') {
+        tag.open = p - 1;
+    } else if (p >= 2 && text[p - 1] == '?' && text[p - 2] == '<') {
+        tag.open = p - 2;  // the declaration
+    } else {
+        return std::nullopt;
+    }
+    while (p < n && !IsBlank(text[p]) && text[p] != '/' && text[p] != '>' && text[p] != '?') {
+        ++p;
+    }
+    tag.nameEnd = tag.attributesEnd = p;
+    const auto skipBlanks = [&] {
+        while (p < n && IsBlank(text[p])) {
+            ++p;
+        }
+        return p < n;
+    };
+    while (skipBlanks()) {
+        if (text[p] == '>') {
+            tag.close = p;
+            return tag;
+        }
+        if ((text[p] == '/' || text[p] == '?') && p + 1 < n && text[p + 1] == '>') {
+            tag.close = p;
+            tag.empty = text[p] == '/';
+            return tag;
+        }
+        TagAttribute attribute;
+        const size_t nameAt = p;
+        while (p < n && !IsBlank(text[p]) && text[p] != '=') {
+            ++p;
+        }
+        attribute.name = text.substr(nameAt, p - nameAt);
+        if (!skipBlanks() || text[p] != '=') {
+            return std::nullopt;
+        }
+        ++p;
+        if (!skipBlanks() || (text[p] != '"' && text[p] != '\'')) {
+            return std::nullopt;
+        }
+        attribute.quote = text[p];
+        attribute.begin = ++p;
+        p = text.find(attribute.quote, p);
+        if (p == std::string::npos) {
+            return std::nullopt;
+        }
+        attribute.end = p++;
+        tag.attributesEnd = p;
+        tag.attributes.push_back(std::move(attribute));
+    }
+    return std::nullopt;
+}
+
+// `value` as the text of an attribute between `quote`s.
+std::string Escaped(std::string_view value, char quote = '"') {
+    std::string out;
+    for (const char c : value) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += quote == '"' ? "&quot;" : "\""; break;
+        case '\'': out += quote == '\'' ? "&apos;" : "'"; break;
+        case '\t': out += "&#9;"; break;
+        case '\n': out += "&#10;"; break;
+        case '\r': out += "&#13;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+// The blanks before `at` on its line; none when the line holds more before it.
+std::string Indent(const std::string& text, size_t at) {
+    size_t start = at;
+    while (start > 0 && (text[start - 1] == ' ' || text[start - 1] == '\t')) {
+        --start;
+    }
+    return start == 0 || text[start - 1] == '\n' ? text.substr(start, at - start) : std::string();
+}
+
+std::string ItemElement(std::wstring_view key, const std::string& value) {
+    return "<item name=\"" + Escaped(Utf8(key)) + "\" value=\"" + Escaped(value) + "\" />";
+}
+
+// One item to write: its value as written, whether a value the file holds
+// reads as the same, and whether the reader refuses the one it holds.
+struct Put {
+    std::wstring_view section;
+    std::wstring_view key;
+    std::string text;
+    std::function<bool(const pugi::xml_attribute&)> same;
+    std::function<bool(const pugi::xml_attribute&)> refused;
+};
+
+template <class Number>
+Put NumberPut(std::wstring_view section, std::wstring_view key, Number value, Number low, Number high,
+              bool lowExcluded) {
+    std::string text;
+    if constexpr (std::is_floating_point_v<Number>) {
+        text = FormatDouble(value);
+    } else {
+        text = std::to_string(value);
+    }
+    return Put{section, key, text,
+               [=](const pugi::xml_attribute& held) {
+                   Number read{};
+                   return ParseNumber(held.value(), read) && held && read == value;
+               },
+               [=](const pugi::xml_attribute& held) {
+                   Number read{};
+                   const Verdict verdict = JudgeNumber(held, low, high, lowExcluded, read);
+                   return verdict == Verdict::Refused || verdict == Verdict::TooLow;
+               }};
+}
+
+Put FlagPut(std::wstring_view section, std::wstring_view key, bool flag) {
+    return Put{section, key, flag ? "true" : "false",
+               [flag](const pugi::xml_attribute& held) {
+                   bool read = false;
+                   return JudgeFlag(held, read) == Verdict::Taken && read == flag;
+               },
+               [](const pugi::xml_attribute& held) {
+                   bool read = false;
+                   return JudgeFlag(held, read) == Verdict::Refused;
+               }};
+}
+
+Put TextPut(std::wstring_view section, std::wstring_view key, std::wstring_view value) {
+    const std::string text = Utf8(value);
+    return Put{section, key, text, [text](const pugi::xml_attribute& held) { return held && text == held.value(); },
+               [](const pugi::xml_attribute&) { return false; }};
+}
+
+// The items of `items` with the values of `c`, in the file's order.
+std::vector<Put> ItemsToPut(const ConfigParams& c, unsigned items) {
+    std::vector<Put> puts;
+    const auto add = [&](unsigned item, Put put) {
+        if (items & item) {
+            puts.push_back(std::move(put));
+        }
+    };
+    add(NestingSetting::BridgesWidth, NumberPut(Attr::BridgeParams, Attr::maxWidth, c.m_bridgesWidth,
+                                                kMinBridgeSize, kMaxBridgeSize, true));
+    add(NestingSetting::BridgesLength, NumberPut(Attr::BridgeParams, Attr::maxLength, c.m_bridgesLength,
+                                                 kMinBridgeSize, kMaxBridgeSize, true));
+    add(NestingSetting::Tolerance,
+        NumberPut(Attr::PrecisParams, Attr::tolerance, c.m_tolerance, kMinTolerance, kMaxTolerance, false));
+    add(NestingSetting::SheetFormat,
+        NumberPut(Attr::SheetParams, Attr::format, c.m_sheetFormat, kMinSheetFormat, kMaxSheetFormat, false));
+    add(NestingSetting::SheetOrient, FlagPut(Attr::SheetParams, Attr::orientation, c.m_sheetOrient));
+    add(NestingSetting::LytPath, TextPut(Attr::SheetParams, Attr::lytFile, c.m_lytPath));
+    add(NestingSetting::SheetPattern, TextPut(Attr::PatternParams, Attr::cardName, c.m_sheetPattern));
+    return puts;
+}
+
+// Items appended to an existing section: after its last item written as
+// one tag, indented as it is and on a line of their own when it stands on
+// one; else after the section's start tag, on the tag's line or each on a
+// line of its own as the section's content begins.
+void AppendToSection(const std::string& text, const pugi::xml_node& section, const StartTag& tag,
+                     const std::vector<std::string>& elements, const std::string& newline, std::vector<Edit>& edits) {
+    const std::string indent = Indent(text, tag.open);
+    const std::string name = text.substr(tag.open + 1, tag.nameEnd - tag.open - 1);
+    if (tag.empty) {
+        size_t from = tag.close;
+        while (from > tag.attributesEnd && IsBlank(text[from - 1])) {
+            --from;
+        }
+        std::string body = ">";
+        for (const std::string& element : elements) {
+            body += newline + indent + "\t" + element;
+        }
+        edits.push_back({from, tag.close + 2 - from, body + newline + indent + "</" + name + ">"});
+        return;
+    }
+    const auto lines = [&](const std::string& lead) {
+        std::string body;
+        for (const std::string& element : elements) {
+            body += lead + element;
+        }
+        return body;
+    };
+    pugi::xml_node last;
+    for (const pugi::xml_node& item : section.children("item")) {
+        last = item;
+    }
+    if (const std::optional<StartTag> item = last ? ReadStartTag(text, last) : std::nullopt; item && item->empty) {
+        const std::string itemIndent = Indent(text, item->open);
+        const bool ownLine = item->open > 0 && (item->open == itemIndent.size() ||
+                                                text[item->open - itemIndent.size() - 1] == '\n');
+        edits.push_back({item->close + 2, 0, lines(ownLine ? newline + itemIndent : std::string())});
+        return;
+    }
+    size_t p = tag.close + 1;
+    while (p < text.size() && (text[p] == ' ' || text[p] == '\t')) {
+        ++p;
+    }
+    if (p < text.size() && (text[p] == '\r' || text[p] == '\n')) {
+        const size_t line = text.find('\n', p) + 1;
+        size_t first = line;
+        while (first < text.size() && (text[first] == ' ' || text[first] == '\t')) {
+            ++first;
+        }
+        edits.push_back({tag.close + 1, 0,
+                         lines(newline + (text.compare(first, 2, "</") == 0 ? indent + "\t"
+                                                                             : text.substr(line, first - line)))});
+    } else {
+        edits.push_back({tag.close + 1, 0, lines(std::string())});
+    }
+}
+
+// The edits that put the items (and, when given, the version) into the
+// file's text, each where the reader takes it from: the first item of its
+// name in the first section of its name. A value held that reads as the one
+// put stays as it is spelt; what else the text holds stays byte for byte.
+// `replaced`: a line per value the reader refused that a new one replaces.
+// False when a tag cannot be read in the text.
+bool ItemEdits(const LoadedFile& loaded, const std::vector<Put>& puts, const std::optional<std::string>& version,
+               std::vector<Edit>& edits, std::vector<std::wstring>& replaced) {
+    const std::string& text = loaded.text;
+    const pugi::xml_document& doc = loaded.doc;
+    const std::string newline = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+    // The value of `node`'s attribute "value" made `value`.
+    const auto putValue = [&](const pugi::xml_node& node, const std::string& value) {
+        const std::optional<StartTag> tag = ReadStartTag(text, node);
+        if (!tag) {
+            return false;
+        }
+        if (const TagAttribute* held = tag->Attribute("value")) {
+            edits.push_back({held->begin, held->end - held->begin, Escaped(value, held->quote)});
+        } else {
+            edits.push_back({tag->attributesEnd, 0, " value=\"" + Escaped(value) + "\""});
+        }
+        return true;
+    };
+    if (version) {
+        const pugi::xml_node element = doc.child(Utf8(kVersionElement).c_str());
+        const pugi::xml_node declaration = doc.first_child().type() == pugi::node_declaration ? doc.first_child()
+                                                                                              : pugi::xml_node();
+        const std::string added = "<" + Utf8(kVersionElement) + " value=\"" + Escaped(*version) + "\" />";
+        if (element) {
+            if (*version != element.attribute("value").value() && !putValue(element, *version)) {
+                return false;
+            }
+        } else if (declaration) {
+            const std::optional<StartTag> tag = ReadStartTag(text, declaration);
+            if (!tag) {
+                return false;
+            }
+            edits.push_back({tag->close + 2, 0, newline + added});
+        } else {
+            edits.push_back({0, 0, added + newline});
+        }
+    }
+    for (size_t first = 0; first < puts.size();) {
+        const std::wstring_view sectionName = puts[first].section;
+        size_t end = first;
+        while (end < puts.size() && puts[end].section == sectionName) {
+            ++end;
+        }
+        const pugi::xml_node section = Section(doc, sectionName);
+        std::vector<std::string> missing;
+        for (size_t i = first; i < end; ++i) {
+            const Put& put = puts[i];
+            const pugi::xml_node item = section.find_child_by_attribute("item", "name", Utf8(put.key).c_str());
+            if (!item) {
+                missing.push_back(ItemElement(put.key, put.text));
+                continue;
+            }
+            const pugi::xml_attribute held = item.attribute("value");
+            if (put.same(held)) {
+                continue;
+            }
+            if (held && put.refused(held)) {
+                replaced.push_back(std::wstring(put.section) + L"/" + std::wstring(put.key) + L": «" +
+                                   WideText(held.value()) + L"» заменено на " + WideText(put.text));
+            }
+            if (!putValue(item, put.text)) {
+                return false;
+            }
+        }
+        if (!missing.empty() && section) {
+            const std::optional<StartTag> tag = ReadStartTag(text, section);
+            if (!tag) {
+                return false;
+            }
+            AppendToSection(text, section, *tag, missing, newline, edits);
+        } else if (!missing.empty()) {
+            // A section the file lacks goes at its end.
+            const size_t last = text.find_last_not_of(" \t\r\n");
+            const std::string name = Utf8(sectionName);
+            std::string body = newline + "<" + name + ">";
+            for (const std::string& element : missing) {
+                body += newline + "\t" + element;
+            }
+            edits.push_back({last == std::string::npos ? 0 : last + 1, 0, body + newline + "</" + name + ">"});
+        }
+        first = end;
+    }
+    return true;
+}
+
+// The edit that declares the text UTF-8; none when it has no declaration
+// (UTF-8 then goes without saying).
+std::optional<Edit> DeclareUtf8Edit(const LoadedFile& loaded) {
+    const pugi::xml_node declaration = loaded.doc.first_child();
+    if (declaration.type() != pugi::node_declaration) {
+        return std::nullopt;
+    }
+    const std::optional<StartTag> tag = ReadStartTag(loaded.text, declaration);
+    if (!tag) {
+        return std::nullopt;
+    }
+    if (const TagAttribute* encoding = tag->Attribute("encoding")) {
+        return Edit{encoding->begin, encoding->end - encoding->begin, "UTF-8"};
+    }
+    const TagAttribute* version = tag->Attribute("version");
+    return Edit{version ? version->end + 1 : tag->nameEnd, 0, " encoding=\"UTF-8\""};
+}
+
 }  // namespace
 
 void NestingSetting::SetFoldersHook(FoldersHook hook) { FoldersHookStore() = std::move(hook); }
@@ -656,10 +1133,11 @@ std::wstring NestingSetting::ReadFromConfig() { return ReadFromConfig(HostFolder
 
 std::wstring NestingSetting::ReadFromConfig(const Folders& folders) {
     std::wstring said;
-    pugi::xml_document doc;
+    LoadedFile loaded;
+    const pugi::xml_document& doc = loaded.doc;
     const fs::path file = folders.config.empty() ? fs::path() : ConfigFile(folders.config);
     std::wstring reason;
-    const FileState state = file.empty() ? FileState::Missing : LoadDocument(file, doc, reason);
+    const FileState state = file.empty() ? FileState::Missing : LoadDocument(file, loaded, reason);
     if (state == FileState::Damaged) {
         said = L"Файл настроек " + Wide(file) + L" повреждён (" + reason +
                L"): настройки из него не взяты, действуют прежние.";
@@ -712,9 +1190,9 @@ bool NestingSetting::ReadsWhole(const fs::path& configFolder) {
     if (configFolder.empty()) {
         return true;
     }
-    pugi::xml_document doc;
+    LoadedFile loaded;
     std::wstring reason;
-    const FileState state = LoadDocument(ConfigFile(configFolder), doc, reason);
+    const FileState state = LoadDocument(ConfigFile(configFolder), loaded, reason);
     return state == FileState::Missing || state == FileState::Read;
 }
 
@@ -736,6 +1214,13 @@ bool NestingSetting::WriteToConfig(const fs::path& configFolder, std::wstring& r
 }
 
 bool NestingSetting::WriteToConfig(const fs::path& configFolder, std::wstring& reason, fs::path& keptCopy) const {
+    std::vector<std::wstring> replaced;
+    return WriteItems(configFolder, AllItems, reason, keptCopy, replaced);
+}
+
+bool NestingSetting::WriteItems(const fs::path& configFolder, unsigned items, std::wstring& reason,
+                                fs::path& keptCopy, std::vector<std::wstring>& replaced) const {
+    replaced.clear();
     keptCopy.clear();
     if (configFolder.empty()) {
         reason = L"папка настроек программы не известна";
@@ -774,7 +1259,7 @@ bool NestingSetting::WriteToConfig(const fs::path& configFolder, std::wstring& r
     // A file this program could not read is never replaced unseen: one in an
     // encoding it does not read stays as it is, a damaged one is kept first
     // as a copy beside it.
-    pugi::xml_document current;
+    LoadedFile current;
     std::wstring trouble;
     const FileState state = LoadDocument(file, current, trouble);
     if (state == FileState::Foreign) {
@@ -795,39 +1280,51 @@ bool NestingSetting::WriteToConfig(const fs::path& configFolder, std::wstring& r
         keptCopy = copy;
     }
 
-    // The file as it stands gets the values; what it holds beside them (a
-    // comment, an element of its own, a section written twice) stays. A file
-    // not read whole gives nothing: the settings are written anew.
-    pugi::xml_document doc;
+    std::string bytes;
     if (state == FileState::Read) {
-        doc.reset(current);
-    }
-    DeclareUtf8(doc);
-    pugi::xml_node version = doc.child(Utf8(kVersionElement).c_str());
-    if (!version) {
-        version = doc.insert_child_after(Utf8(kVersionElement).c_str(), doc.first_child());
-    }
-    (version.attribute("value") ? version.attribute("value") : version.append_attribute("value"))
-        .set_value(Utf8(m_version).c_str());
-
-    const pugi::xml_node bridges = OwnSection(doc, Attr::BridgeParams);
-    PutNumber(bridges, Attr::maxWidth, m_bridgesWidth);
-    PutNumber(bridges, Attr::maxLength, m_bridgesLength);
-    PutNumber(OwnSection(doc, Attr::PrecisParams), Attr::tolerance, m_tolerance);
-    const pugi::xml_node sheets = OwnSection(doc, Attr::SheetParams);
-    PutNumber(sheets, Attr::format, m_sheetFormat);
-    PutFlag(sheets, Attr::orientation, m_sheetOrient);
-    PutText(sheets, Attr::lytFile, m_lytPath);
-    PutText(OwnSection(doc, Attr::PatternParams), Attr::cardName, m_sheetPattern);
-
-    std::ostringstream text;
-    doc.save(text, "\t", pugi::format_indent, pugi::encoding_utf8);
-    std::string bytes = text.str();
-    // Lines end as they did in the file read.
-    if (state == FileState::Read && CrlfLines(file)) {
-        for (size_t at = bytes.find('\n'); at != std::string::npos; at = bytes.find('\n', at + 2)) {
-            bytes.insert(at, 1, '\r');
+        // The file as it stands gets the values: what it holds beside them
+        // (a comment, an element of its own, a section written twice, the
+        // spelling of a value, its encoding and line ends) stays as it is.
+        std::vector<Edit> edits;
+        if (!ItemEdits(current, ItemsToPut(*this, items), items == AllItems ? std::optional(Utf8(m_version))
+                                                                             : std::nullopt,
+                       edits, replaced)) {
+            reason = L"не удалось разобрать его текст";
+            return false;
         }
+        if (edits.empty()) {
+            return true;  // it holds these values already
+        }
+        std::string text = Edited(current.text, edits);
+        if (!Encode(pugi::as_wide(text), current.coding, bytes)) {
+            // A value its encoding has no character for: the file goes over
+            // to UTF-8, and says so.
+            if (const std::optional<Edit> declare = DeclareUtf8Edit(current)) {
+                edits.push_back(*declare);
+                text = Edited(current.text, edits);
+            }
+            bytes = text;
+        } else if (current.coding.kind == FileCoding::Utf8) {
+            bytes = (current.coding.mark ? "\xEF\xBB\xBF" : "") + text;
+        }
+    } else {
+        // Nothing to keep: the settings are written anew, all of them.
+        pugi::xml_document doc;
+        pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
+        declaration.append_attribute("version").set_value("23.0");
+        declaration.append_attribute("encoding").set_value("UTF-8");
+        declaration.append_attribute("standalone").set_value("yes");
+        doc.append_child(Utf8(kVersionElement).c_str()).append_attribute("value").set_value(Utf8(m_version).c_str());
+        pugi::xml_node section;
+        for (const Put& put : ItemsToPut(*this, AllItems)) {
+            if (!section || Utf8(put.section) != section.name()) {
+                section = doc.append_child(Utf8(put.section).c_str());
+            }
+            AppendItem(section, put.key, put.text);
+        }
+        std::ostringstream text;
+        doc.save(text, "\t", pugi::format_indent, pugi::encoding_utf8);
+        bytes = text.str();
     }
     fs::path temporary;
     if (!WriteBeside(file, bytes, mode, temporary, reason)) {

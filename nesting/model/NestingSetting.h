@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Section and key names of the configuration file.
 namespace Attr {
@@ -88,18 +89,41 @@ public:
     // Whether the file of `configFolder` is missing or can be read whole.
     static bool ReadsWhole(const std::filesystem::path& configFolder);
 
-    // Writes this object to a temporary file beside the file and renames it
-    // over the file once complete. False, with `reason` in the user's words,
-    // when that fails: the file is left as it was. A file that cannot be read
-    // whole is never replaced unseen: one in an encoding this program does
-    // not read is left as it is (false), a damaged one is first copied beside
-    // itself, to `keptCopy` (false when the copy fails).
+    // The items of the file, a bit each.
+    enum Item : unsigned {
+        BridgesWidth = 1u << 0,
+        BridgesLength = 1u << 1,
+        Tolerance = 1u << 2,
+        LytPath = 1u << 3,
+        SheetFormat = 1u << 4,
+        SheetOrient = 1u << 5,
+        SheetPattern = 1u << 6,
+        AllItems = (1u << 7) - 1,
+    };
+
+    // Writes this object's values to the file: a temporary file beside it is
+    // renamed over it once complete. False, with `reason` in the user's
+    // words, when that fails: the file is left as it was. A file that cannot
+    // be read whole is never replaced unseen: one in an encoding this program
+    // does not read is left as it is (false), a damaged one is first copied
+    // beside itself, to `keptCopy` (false when the copy fails), and the
+    // settings are written anew, all of them.
     bool WriteToConfig() const;
     bool WriteToConfig(const std::filesystem::path& configFolder) const;
     bool WriteToConfig(std::wstring& reason) const;
     bool WriteToConfig(const std::filesystem::path& configFolder, std::wstring& reason) const;
     bool WriteToConfig(const std::filesystem::path& configFolder, std::wstring& reason,
                        std::filesystem::path& keptCopy) const;
+    // The same for the `items` only (with all of them, the version too). A
+    // file read whole changes only where an item's value changes, byte for
+    // byte: every other item keeps its text (one the reader refused, an
+    // empty one, one spelt otherwise, one missing), and so do the encoding,
+    // the line ends and whatever else the file holds; a value held that reads
+    // as the one written stays as it is spelt, and a file that needs no
+    // change is not written. `replaced`: a line per value the reader refused
+    // that the write replaced, "section/key: «old» заменено на new".
+    bool WriteItems(const std::filesystem::path& configFolder, unsigned items, std::wstring& reason,
+                    std::filesystem::path& keptCopy, std::vector<std::wstring>& replaced) const;
 
     // Adapters are not read from any folder.
     void ReadAdaptersFolder() {}

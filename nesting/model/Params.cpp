@@ -17,7 +17,8 @@ static_assert(offsetof(ModelParams, m_nestingMethod) == 164);
 static_assert(offsetof(ModelParams, reserve2) == 168);
 static_assert(offsetof(ModelParams, m_rectSheet) == 200);
 static_assert(offsetof(ModelParams, m_checkOrient) == 207);
-static_assert(offsetof(ModelParams, reserve3) == 208);
+static_assert(offsetof(ModelParams, m_sheetSized) == 208);
+static_assert(offsetof(ModelParams, reserve3) == 209);
 
 static_assert(sizeof(ObjectParams) == ObjectParams::kSize);
 static_assert(offsetof(ObjectParams, m_objectType) == 32);
@@ -27,13 +28,15 @@ static_assert(offsetof(ObjectParams, reserve3) == 57);
 
 static_assert(sizeof(FigureParams) == FigureParams::kSize);
 static_assert(offsetof(FigureParams, m_borderSag) == 48);
-static_assert(offsetof(FigureParams, reserve1) == 56);
+static_assert(offsetof(FigureParams, m_beyond) == 56);
+static_assert(offsetof(FigureParams, reserve1) == 64);
 static_assert(offsetof(FigureParams, m_count) == 112);
 static_assert(offsetof(FigureParams, reserve2) == 116);
 static_assert(offsetof(FigureParams, m_child) == 152);
 static_assert(offsetof(FigureParams, m_convex) == 153);
 static_assert(offsetof(FigureParams, m_sagKnown) == 154);
-static_assert(offsetof(FigureParams, m_reserve3) == 155);
+static_assert(offsetof(FigureParams, m_beyondKnown) == 155);
+static_assert(offsetof(FigureParams, m_reserve3) == 156);
 
 static_assert(sizeof(WasteParams) == WasteParams::kSize);
 static_assert(offsetof(WasteParams, reserve1) == 16);

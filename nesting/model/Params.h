@@ -97,7 +97,11 @@ struct ModelParams {
     bool m_wastesRect = false;
     bool m_wastesHide = false;
     bool m_checkOrient = false;
-    uint8_t reserve3[16] = {};
+    // Not 0 once the sheets' size was given (typed, or read from a sheet
+    // file); until then it is the default one. Drawings saved before it was
+    // kept hold 0 here.
+    uint8_t m_sheetSized = 0;
+    uint8_t reserve3[15] = {};
 
     void InitModelParams();
     void SaveModelParams(ByteBlock& bytes, size_t& offset) const;
@@ -133,13 +137,18 @@ struct FigureParams {
     // gap polygons stand that much further out. Known (1) only for records
     // whose gap polygons were made so; earlier ones are made again.
     double m_borderSag = 0.0;  // mm
-    double reserve1[7] = {};
+    // How far the part may reach past its outer border's rectangle (curves
+    // followed on chords may bulge past them); known (1) only for records
+    // made since it is kept, the sag standing for it in the others.
+    double m_beyond = 0.0;     // mm
+    double reserve1[6] = {};
     int32_t m_count = 1;       // pieces wanted
     int32_t reserve2[9] = {};
     bool m_child = false;      // member of a compound figure
     bool m_convex = false;     // the first gap polygon is convex
     uint8_t m_sagKnown = 0;
-    uint8_t m_reserve3[5] = {};
+    uint8_t m_beyondKnown = 0;
+    uint8_t m_reserve3[4] = {};
 
     void InitFigureParams();
     void SaveFigureParams(ByteBlock& bytes, size_t& offset) const;

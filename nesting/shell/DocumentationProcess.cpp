@@ -6,7 +6,9 @@
 // remnants, for linear nesting the register of linear cuts. One closing
 // message ends the run: what could not be written and why, or the folder
 // once everything was written, or that the drawing held nothing to
-// document; beside it the documents an earlier run left in the folders.
+// document; beside it the documents an earlier run left in the folders. The
+// documents go in place together at the end: a run whose files cannot all
+// be put there leaves the folders as they were, and says so.
 #include "host/VarnelAPI.h"
 #include "io/Reporter.h"
 #include "shell/LinearNestingEditor.h"
@@ -71,7 +73,8 @@ void RunDocumentationProcess()
     model->GetLytPath(params.lytPath);
     params.format = model->GetSheetFormat();
     params.orient = model->GetSheetOrient() ? 1 : 0;
-    for (bool ReportParams::*kind : Kinds(model->GetNestingMethod() != 0))
+    const bool linear = model->GetNestingMethod() != 0;
+    for (bool ReportParams::*kind : Kinds(linear))
         params.*kind = true;
     // The reporter itself rather than its automation object: the closing
     // message needs to know what was written and what was not.
@@ -83,9 +86,15 @@ void RunDocumentationProcess()
         reporter->SetLinearMinimumRemnant(LinearNestingEditor::m_minWaste);
         reporter->Run([&progress](size_t done, size_t all) { progress.Set(done, all); });
     }
+    if (!reporter->NotPlaced().empty()) {
+        vrnApi::ShowErrorText(reporter->NotPlaced());
+        return;
+    }
     const std::wstring earlier = reporter->EarlierNote();
     if (!reporter->Failures().Empty())
         vrnApi::ShowErrorText(reporter->Failures().Text(L"Не записаны файлы документации:", outputs::FailureList::kShownOfMany) + earlier);
+    else if (reporter->Written().empty() && linear)
+        vrnApi::ShowWarningText(L"Документация не создана: в чертеже нет показанного раскроя" + earlier);
     else if (reporter->Written().empty())
         vrnApi::ShowWarningText(L"Документация не создана: в чертеже нет деталей для неё" + earlier);
     else

@@ -252,7 +252,7 @@ void ImportProcess::UpdateGridControl()
                                       part.mark,
                                       part.unfolded ? L"да" : L"нет",
                                       part.material,
-                                      uf::NumberText(part.thickness),
+                                      AssemblyReader::ThicknessText(part.thickness),
                                       std::to_wstring(part.count),
                                       path};
         for (int c = 0; c <= kColumnPath; ++c)

@@ -261,6 +261,7 @@ DetailList ParseDetailList(std::string_view bytes)
             continue;
         }
         list.details.push_back(std::move(detail));
+        list.lines.push_back(number);
     }
     return list;
 }

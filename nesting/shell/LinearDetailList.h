@@ -42,6 +42,7 @@ std::wstring DetailRowText(size_t row, const std::wstring& name);
 // refuses is skipped, each named with its reason; blank lines are ignored.
 struct DetailList {
     std::vector<LNDetailParams> details;  // in file order
+    std::vector<size_t> lines;            // the line of each detail in the file, from 1
     size_t skipped = 0;                   // lines dropped or skipped
     std::vector<std::wstring> refused;    // each line dropped or skipped: its number, name and why
     std::wstring error;                   // not empty: nothing can be imported

@@ -13,6 +13,7 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <map>
 #include <numeric>
@@ -22,18 +23,26 @@ namespace {
 constexpr double kShortest = 0.1;      // a row this long or shorter is not cut
 constexpr double kSameLength = 1e-4;   // lengths closer than this are one detail
 // The largest count a row may have.
-constexpr int32_t kMostPieces = 1'000'000'000;
+constexpr int64_t kMostPieces = 1'000'000'000;
+// Rows a message names at most, and groups of rows.
+constexpr size_t kNamedRows = 10;
 // The seed of the solver's random layouts: the same list gives the same plan.
 constexpr uint32_t kSeed = 1;
 // The longest a calculation may take, on a machine far slower than the one
 // its work is measured on.
 constexpr double kLongestSeconds = 8.0;
+// The most pieces a drawn plan holds, over all its patterns (each is drawn
+// once, however many bars are cut so). A plan of more is not made: its
+// drawing would take minutes and hundreds of megabytes, and a plan the
+// drawing cannot keep would leave its register alone to tell of it.
+constexpr int64_t kMostDrawnPieces = 20'000;
 
 const wchar_t kNoRows[] = L"Нет деталей для расчёта: нужны длина больше 0.1 мм и количество больше 0";
 const wchar_t kEndlessLoop[] = L"Бесконечный цикл!";
 const wchar_t kInfeasible[] = L"Исходная задача неразрешима!";
 const wchar_t kNoPlan[] = L"Не удалось составить раскрой, в котором каждая деталь вырезана столько раз, сколько нужно";
 const wchar_t kProgressText[] = L"Расчёт линейного раскроя";
+const wchar_t kNotDrawn[] = L"Раскрой не удалось нарисовать целиком: он убран, рассчитайте его снова";
 
 bool Usable(const LNDetailParams& detail)
 {
@@ -98,6 +107,79 @@ size_t RowOf(const std::vector<LNDetailParams>& details, const std::wstring& nam
             return i;
     }
     return details.size();
+}
+
+// The pieces a drawing of the plan holds: each layout's once, however many
+// bars are cut so.
+int64_t DrawnPlanPieces(const MapLayout& plan)
+{
+    int64_t pieces = 0;
+    for (const auto& [layout, bars] : plan)
+        for (const int32_t count : layout)
+            pieces += std::max<int64_t>(count, 0);
+    return pieces;
+}
+
+// Rows of one name and length as one, the first of them with the counts
+// added, said in a message that names each merged row (its place after the
+// merge) and its count. When the counts of some such rows add up past the
+// most a row may want, `rows` stay as they were and the message names them
+// (row i as `name(i)`) with their total, then `refusal`.
+LinearNestingEditor::Merge MergeRows(std::vector<LNDetailParams>& rows,
+                                     const std::function<std::wstring(size_t)>& name, const std::wstring& refusal)
+{
+    // The rows each kept row takes, itself first, and their total.
+    std::vector<LNDetailParams> kept;
+    std::vector<std::vector<size_t>> members;
+    std::vector<int64_t> totals;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const LNDetailParams& detail = rows[i];
+        const size_t row = Usable(detail) ? RowOf(kept, detail.name, detail.length) : kept.size();
+        if (row == kept.size()) {
+            kept.push_back(detail);
+            members.push_back({i});
+            totals.push_back(detail.count);
+            continue;
+        }
+        members[row].push_back(i);
+        totals[row] += detail.count;
+    }
+    if (kept.size() == rows.size())
+        return LinearNestingEditor::Merge::None;
+
+    std::wstring over;
+    size_t overs = 0;
+    for (size_t k = 0; k < kept.size(); ++k) {
+        if (totals[k] <= kMostPieces)
+            continue;
+        if (++overs > kNamedRows)
+            continue;
+        over += L"\n";
+        for (size_t m = 0; m < members[k].size() && m < kNamedRows; ++m)
+            over += name(members[k][m]) + L", ";
+        if (members[k].size() > kNamedRows)
+            over += L"… всего строк " + std::to_wstring(members[k].size()) + L", ";
+        over += uf::NumberText(kept[k].length) + L" мм: " + std::to_wstring(totals[k]) + L" шт.";
+    }
+    if (overs > 0) {
+        if (overs > kNamedRows)
+            over += L"\n… и ещё " + std::to_wstring(overs - kNamedRows);
+        vrnApi::ShowErrorText(L"Строки с одинаковыми именем и длиной не объединены: деталей в одной строке может "
+                              L"быть не больше " +
+                              std::to_wstring(kMostPieces) + L", а в этих строках вместе больше:" + over + refusal);
+        return LinearNestingEditor::Merge::Refused;
+    }
+    std::wstring merged;
+    for (size_t k = 0; k < kept.size(); ++k) {
+        if (members[k].size() < 2)
+            continue;
+        kept[k].count = static_cast<int32_t>(totals[k]);
+        merged += L"\n" + DetailRowText(k + 1, kept[k].name) + L", " + uf::NumberText(kept[k].length) + L" мм: " +
+                  std::to_wstring(kept[k].count) + L" шт.";
+    }
+    rows = std::move(kept);
+    vrnApi::ShowInformText(L"Строки с одинаковыми именем и длиной объединены:" + merged);
+    return LinearNestingEditor::Merge::Merged;
 }
 
 }  // namespace
@@ -192,27 +274,49 @@ void LinearNestingEditor::SetDetailParams(int index, const LNDetailParams& param
 
 // ---- The calculation
 
-bool LinearNestingEditor::MergeEqualRows()
+LinearNestingEditor::Merge LinearNestingEditor::MergeEqualRows()
 {
-    std::vector<LNDetailParams> kept;
-    std::wstring merged;
-    for (const LNDetailParams& detail : m_details) {
-        const size_t row = Usable(detail) ? RowOf(kept, detail.name, detail.length) : kept.size();
-        if (row == kept.size()) {
-            kept.push_back(detail);
-            continue;
-        }
-        LNDetailParams& into = kept[row];
-        into.count = static_cast<int32_t>(std::min<int64_t>(int64_t{into.count} + detail.count, kMostPieces));
-        merged += L"\n" + DetailRowText(row + 1, into.name) + L", " + uf::NumberText(into.length) +
-                  L" мм: " + std::to_wstring(into.count) + L" шт.";
-    }
-    if (merged.empty())
+    const Merge merge = MergeRows(
+        m_details, [&](size_t i) { return DetailRowText(i + 1, m_details[i].name); }, L"\nРаскрой не рассчитан.");
+    if (merge == Merge::Merged)
+        ClearResult();
+    return merge;
+}
+
+bool LinearNestingEditor::AppendDetails(const std::vector<LNDetailParams>& rows, const std::vector<size_t>& lines,
+                                        const std::wstring& file)
+{
+    std::vector<LNDetailParams> details = m_details;
+    const size_t listed = details.size();
+    details.insert(details.end(), rows.begin(), rows.end());
+    const auto name = [&](size_t i) {
+        return i < listed ? DetailRowText(i + 1, details[i].name) + L" списка"
+                          : DetailRowText(i - listed < lines.size() ? lines[i - listed] : i - listed + 1,
+                                          details[i].name) + L" файла";
+    };
+    const Merge merge = MergeRows(details, name, L"\nФайл списка деталей не загружен: " + file);
+    if (merge == Merge::Refused)
         return false;
-    m_details = std::move(kept);
+    m_details = std::move(details);
     ClearResult();
-    vrnApi::ShowInformText(L"Строки с одинаковыми именем и длиной объединены:" + merged);
     return true;
+}
+
+LinearNestingEditor::Merge LinearNestingEditor::ChangeDetail(size_t index, const LNDetailParams& params)
+{
+    if (index >= m_details.size())
+        return Merge::Refused;
+    std::vector<LNDetailParams> details = m_details;
+    details[index] = params;
+    const Merge merge =
+        MergeRows(details, [&](size_t i) { return DetailRowText(i + 1, details[i].name); },
+                  L"\nИзменение строки " + std::to_wstring(index + 1) + L" не принято.");
+    if (merge == Merge::Refused)
+        return merge;
+    m_details = std::move(details);
+    if (merge == Merge::Merged)
+        ClearResult();
+    return merge;
 }
 
 void LinearNestingEditor::CalculateLinearNesting()
@@ -220,7 +324,8 @@ void LinearNestingEditor::CalculateLinearNesting()
     m_results.clear();
     if (!m_model)
         return;
-    MergeEqualRows();
+    if (MergeEqualRows() == Merge::Refused)
+        return;
     const double gap = m_model->GetFigureGap();
     const double width = m_model->GetWidthSheet();
     const double bar = width + gap;
@@ -282,6 +387,13 @@ void LinearNestingEditor::CalculateLinearNesting()
     // The solver checks its plan; one that is not exact is never shown.
     if (plan.empty() || !solver.IsExactPlan(details, plan)) {
         vrnApi::ShowErrorText(kNoPlan);
+        return;
+    }
+    if (const int64_t pieces = DrawnPlanPieces(plan); pieces > kMostDrawnPieces) {
+        vrnApi::ShowErrorText(L"Раскрой не составлен: деталей на его картах раскроя " + std::to_wstring(pieces) +
+                              L" (карт " + std::to_wstring(plan.size()) + L"), а чертёж раскроя вмещает не больше " +
+                              std::to_wstring(kMostDrawnPieces) +
+                              L". Разделите список деталей на части и рассчитайте каждую отдельно.");
         return;
     }
     for (const auto& [layout, bars] : plan) {
@@ -385,31 +497,43 @@ void LinearNestingEditor::VisualizeNesting()
     // stays on them.
     m_typedCells.Take();
     ClearDrawing();
-    if (!m_results.empty() && m_visualSheets)
-        DrawPatterns();
-    else
+    if (!m_results.empty() && m_visualSheets && !DrawPatterns()) {
+        // A plan the drawing cannot hold whole goes: no drawing or register shows part of it.
+        ClearDrawing();
+        ClearResult();
+        vrnApi::ShowErrorText(kNotDrawn);
+    }
+    if (m_results.empty() || !m_visualSheets)
         DrawDetails();
     m_typedCells.Put();
 }
 
-void LinearNestingEditor::DrawPatterns()
+bool LinearNestingEditor::DrawPatterns()
 {
+    bool whole = true;
     {
         vrnApi::ScopedSwitch rebuild(vrnApi::SetTreeRebuild, false);
         for (const LNResultParams& pattern : m_results) {
             const ISheetPtr sheet = m_model->AddSheet();
             if (!sheet)
-                continue;
+                return false;
             sheet->SetEdit(true);
-            sheet->SetCount(pattern.count);
+            // The bar keeps the pattern's count, or the drawing would cut fewer.
+            if (sheet->SetCount(pattern.count) != NResult::Done)
+                return false;
             for (size_t i = 0; i < pattern.counts.size() && i < m_details.size(); ++i) {
                 if (pattern.counts[i] <= 0)
                     continue;
-                if (const IFigurePtr figure =
-                        m_model->AddLinNestFigure(m_details[i], static_cast<size_t>(pattern.counts[i])))
+                const size_t pieces = static_cast<size_t>(pattern.counts[i]);
+                const size_t before = m_model->GetFiguresCount();
+                if (const IFigurePtr figure = m_model->AddLinNestFigure(m_details[i], pieces))
                     figure->SaveParams();
+                // Every piece of the pattern stands in the drawing, or the plan is not shown.
+                whole = whole && m_model->GetFiguresCount() == before + pieces;
             }
         }
+        if (!whole)
+            return false;
         m_model->InitFigurePolygons();
         // The pieces laid along their bars, each view's in the model's order.
         std::vector<INObjectPtr> figures;
@@ -431,6 +555,7 @@ void LinearNestingEditor::DrawPatterns()
     m_model->UpdateSheets();
     m_model->UpdateResultTables();
     m_model->SaveParams();
+    return true;
 }
 
 void LinearNestingEditor::DrawDetails()
@@ -479,6 +604,11 @@ void LinearNestingEditor::CreateReport()
     reporter.Init();
     reporter.SetParams(params);
     reporter.SetLinearMinimumRemnant(m_minWaste);
+    // The plan as computed, whether the drawing shows it or not. A plan the
+    // drawing shows (drawn whole, or read from it) is read from the drawing,
+    // as the documentation reads it: each bar's pieces in the order they lie
+    // along it, which a drawing reopened keeps while its list of details
+    // comes back sorted by name.
     if (!m_results.empty() && !m_visualSheets) {
         std::vector<registers::LinearBar> bars;
         const std::wstring pattern = m_model->GetSheetPattern();
@@ -494,6 +624,9 @@ void LinearNestingEditor::CreateReport()
     }
     reporter.CreateDocumentation();
     // The register goes into a folder that may hold another job's documents.
-    if (const std::wstring earlier = reporter.EarlierNote(); !earlier.empty())
+    const std::wstring earlier = reporter.EarlierNote();
+    if (reporter.Written().empty() && reporter.Failures().Empty())
+        vrnApi::ShowWarningText(L"Ведомость линейного раскроя не создана: нет рассчитанного раскроя" + earlier);
+    else if (!earlier.empty())
         vrnApi::ShowWarningText(earlier.substr(2));
 }

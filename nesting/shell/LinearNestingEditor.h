@@ -42,14 +42,27 @@ public:
     void ClearResult() { m_results.clear(); }
 
     // Rows of one name and length become the first of them with the counts
-    // added, said in a message (a drawing keeps one row per name and
-    // length). True when rows were merged; the patterns are cleared then.
-    bool MergeEqualRows();
+    // added, said in a message: a drawing keeps one row per name and length
+    // (rows left apart would come back as one on reopening, the counts of
+    // the others lost). When the rows of some name and length together want
+    // more pieces than a row may, nothing is merged and the message names
+    // those rows and their total. Merged clears the patterns.
+    enum class Merge { None, Merged, Refused };
+    Merge MergeEqualRows();
+    // A list file's rows (`lines` their lines in `file`) added at the end
+    // and merged; refused whole, the list as it was, when a merge is.
+    bool AppendDetails(const std::vector<LNDetailParams>& rows, const std::vector<size_t>& lines,
+                       const std::wstring& file);
+    // Row `index` (from 0) takes `params` and merges with an equal row; a
+    // refused merge leaves the row as it was.
+    Merge ChangeDetail(size_t index, const LNDetailParams& params);
 
-    // Solves the usable rows (length above 0.1, count above 0) against one
-    // bar, with the host's progress bar shown; rows longer than the bar are
+    // Merges equal rows (no plan when that is refused), then solves the
+    // usable rows (length above 0.1, count above 0) against one bar, with
+    // the host's progress bar shown; rows longer than the bar are
     // named in a message and the others still planned. Messages when no row
-    // is usable or no plan can be made; no patterns then. Every pattern's
+    // is usable, no plan can be made, or the plan's patterns hold more
+    // pieces than a drawing of them can; no patterns then. Every pattern's
     // efficiency is the share of the bar's length its finished pieces take.
     void CalculateLinearNesting();
 
@@ -63,7 +76,9 @@ public:
 
     // The drawing rebuilt from the lists: one sheet per pattern with its
     // pieces laid along the bar, or, with no patterns to show, one empty bar
-    // and a strip per usable row stacked in the container view.
+    // and a strip per usable row stacked in the container view. A plan whose
+    // pieces could not all be drawn is dropped, with a message: the drawing
+    // never holds part of a plan.
     void VisualizeNesting();
     // Every sheet and figure of the drawing deleted (the drawn job goes), the
     // lists kept.
@@ -72,8 +87,8 @@ public:
     // drawing keeps it.
     void KeepPlan();
     // The linear-nesting register, through the reporter, in a folder the user
-    // picks; nothing when the dialog is cancelled. A plan that is not drawn
-    // is listed as computed.
+    // picks; nothing when the dialog is cancelled. It lists the plan as
+    // computed, drawn or not.
     void CreateReport();
 
     INestingModelPtr m_model;
@@ -95,6 +110,7 @@ private:
     void SortDetails(Less less);
     template <class Key>
     void SortResults(Key key);
-    void DrawPatterns();
+    // False when a bar or a piece could not be drawn.
+    bool DrawPatterns();
     void DrawDetails();
 };

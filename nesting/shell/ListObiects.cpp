@@ -23,6 +23,36 @@ size_t RowsOf(const std::vector<IFigurePtr>& group)
     return group.size() >= 2 ? group.size() + 1 : group.size();
 }
 
+// What a row of the list shows.
+struct Row {
+    std::wstring text;
+    bool checked = false;
+    bool invalid = false;
+};
+
+// The list made to show `rows`: only the rows that differ from what it shows
+// are set (a list of thousands of parts is not written again for each edit
+// of the panel); a list that would have to lose rows is filled anew.
+void Show(vlapi::IPropertyEditList& list, const std::vector<Row>& rows)
+{
+    int count = list.GetCount();
+    if (count > static_cast<int>(rows.size())) {
+        list.Clear();
+        count = 0;
+    }
+    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+        const Row& row = rows[static_cast<size_t>(i)];
+        const bool shown = i < count;
+        const int item = shown ? i : list.AddItem(row.text);
+        if (shown && list.GetItemText(item) != row.text)
+            list.SetItemText(item, row.text);
+        if (!shown || list.GetItemChecked(item) != row.checked)
+            list.SetItemChecked(item, row.checked);
+        if (!shown || list.GetItemInvalid(item) != row.invalid)
+            list.SetItemInvalid(item, row.invalid);
+    }
+}
+
 }  // namespace
 
 void ListObiects::Init(bool listOrGrid, const vlapi::IPropertyControlsPtr& controls, const std::wstring& name,
@@ -83,12 +113,11 @@ void ListObiects::UpdateControls(const std::vector<INObjectPtr>& objects)
         }
         m_grid->Redraw();
     } else if (m_list) {
-        m_list->Clear();
-        for (const INObjectPtr& object : m_objects) {
-            const int item = m_list->AddItem(object->GetName());
-            m_list->SetItemChecked(item, object->GetChoose());
-            m_list->SetItemInvalid(item, !object->GetValid());
-        }
+        std::vector<Row> rows;
+        rows.reserve(m_objects.size());
+        for (const INObjectPtr& object : m_objects)
+            rows.push_back({object->GetName(), object->GetChoose(), !object->GetValid()});
+        Show(*m_list.get(), rows);
     }
 }
 
@@ -104,20 +133,17 @@ void ListObiects::UpdateControls(const IFiguresTree& tree)
     }
     if (m_listOrGrid || !m_list)
         return;
-    m_list->Clear();
+    std::vector<Row> rows;
     for (const std::vector<IFigurePtr>& group : m_tree) {
         if (group.empty())
             continue;
-        const int header = m_list->AddItem(group.front()->GetName());
-        m_list->SetItemChecked(header, AllChosen(group));
+        rows.push_back({group.front()->GetName(), AllChosen(group), false});
         if (group.size() < 2)
             continue;
-        for (const IFigurePtr& figure : group) {
-            const int item = m_list->AddItem(kMemberIndent + figure->GetName());
-            m_list->SetItemChecked(item, figure->GetChoose());
-            m_list->SetItemInvalid(item, !figure->GetValid());
-        }
+        for (const IFigurePtr& figure : group)
+            rows.push_back({kMemberIndent + figure->GetName(), figure->GetChoose(), !figure->GetValid()});
     }
+    Show(*m_list.get(), rows);
 }
 
 bool ListObiects::TreeRow(int row, size_t& group, int& member) const

@@ -273,6 +273,11 @@ void ReadContoursEditor::DeleteSelectedFigures(const std::vector<INObjectPtr>& o
 {
     if (!m_model)
         return;
+    // The library's own model reads the drawing's bridges once for all.
+    if (auto* napi = dynamic_cast<NAPIModel*>(m_model.get())) {
+        napi->DelFigures(objects);
+        return;
+    }
     for (const INObjectPtr& object : objects)
         m_model->DelFigure(IFigurePtr(object));
 }

@@ -562,7 +562,8 @@ void ReadContoursProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
 // A cell of the details grid typed in: the detail of its row takes the
 // cell's name, length or count; a length or count out of range keeps the
 // detail as it was, with a message naming the row. A row that becomes equal
-// to another in name and length is merged into it.
+// to another in name and length is merged into it, unless their counts
+// together pass the most a row may want: the edit is refused then.
 void ReadContoursProcess::ChangeDetail()
 {
     const vlapi::IPropertyGridPtr& grid = m_gridLNDetails;
@@ -583,8 +584,10 @@ void ReadContoursProcess::ChangeDetail()
                                   (column == kColumnLength ? kLengthRule : kCountRule) + L" («" + text + L"»)");
         return;
     }
-    m_LNEditor.SetDetailParams(row - 1, detail);
-    if (m_LNEditor.MergeEqualRows() || column != kColumnName) {
+    const LinearNestingEditor::Merge merge = m_LNEditor.ChangeDetail(static_cast<size_t>(row - 1), detail);
+    if (merge == LinearNestingEditor::Merge::Refused)
+        return;
+    if (merge == LinearNestingEditor::Merge::Merged || column != kColumnName) {
         m_LNEditor.ClearResult();
         m_LNEditor.VisualizeNesting();
     }
@@ -784,7 +787,8 @@ void ReadContoursProcess::AddDetail()
 }
 
 // A list file's details appended to the list. A file that cannot be read,
-// gives no usable row or would make the list too long changes nothing; each
+// gives no usable row, would make the list too long or has rows that cannot
+// be merged with equal rows (their counts together too many) changes nothing; each
 // line skipped is counted in one message, and a file with no row at all (empty,
 // or a header alone) is told of.
 void ReadContoursProcess::ImportDetails()
@@ -810,6 +814,10 @@ void ReadContoursProcess::ImportDetails()
         Refresh();
         return;
     }
+    if (!list.details.empty() && !m_LNEditor.AppendDetails(list.details, list.lines, path)) {
+        Refresh();
+        return;
+    }
     if (list.skipped > 0) {
         std::wstring lines;
         for (size_t i = 0; i < list.refused.size() && i < kNamedLines; ++i)
@@ -824,8 +832,6 @@ void ReadContoursProcess::ImportDetails()
     }
     if (list.details.empty())
         vrnApi::ShowWarningText(L"В файле списка деталей нет ни одной детали: " + path);
-    m_LNEditor.m_details.insert(m_LNEditor.m_details.end(), list.details.begin(), list.details.end());
-    m_LNEditor.MergeEqualRows();
     UpdateControls();
     m_LNEditor.ClearResult();
     m_LNEditor.VisualizeNesting();

@@ -485,13 +485,16 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
         job->ClearFigures();
         job->ClearSheets();
     }
-    // A fragment of the rings, and of a label when one is given.
+    // A fragment of the rings, of a label when one is given, and of open chains of lines.
     const auto drawn = [&](const std::string& file, const std::vector<std::vector<NPoint>>& rings,
-                           const std::wstring& label = L"") {
+                           const std::wstring& label = L"", const std::vector<std::vector<NPoint>>& chains = {}) {
         vlapi::IVarnelDocumentPtr active = application->GetActiveDocument();
         vlapi::IVarnelDocument2DPtr fragment(application->GetDocuments()->Add(vlapi::vlDocumentFragment, true));
         for (const std::vector<NPoint>& ring : rings)
             hosttest::AddRing(vrnApi::GetActiveDrawingContainer(), ring);
+        for (const std::vector<NPoint>& chain : chains)
+            for (size_t i = 1; i < chain.size(); ++i)
+                hosttest::AddLine(vrnApi::GetActiveDrawingContainer(), chain[i - 1], chain[i]);
         if (!label.empty())
             vrnApi::CreateText(vrnApi::GetActiveDrawingContainer(), label, 10.0, 10.0, 5.0);
         EXPECT_TRUE(fragment->SaveAs(File(file)));
@@ -499,31 +502,80 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
         active->Activate();
         return File(file);
     };
+    // A rectangle whose lower side bows 1.85 mm into it, as an arc: within
+    // the sag parts are followed with, and yet no rectangle.
+    const auto bowed = [&] {
+        vlapi::IVarnelDocumentPtr active = application->GetActiveDocument();
+        vlapi::IVarnelDocument2DPtr fragment(application->GetDocuments()->Add(vlapi::vlDocumentFragment, true));
+        const vlapi::IDrawingContainerPtr c = vrnApi::GetActiveDrawingContainer();
+        hosttest::AddArc(c, {0, 0}, {300, 0}, {150, 1.85});
+        hosttest::AddLine(c, {300, 0}, {300, 200});
+        hosttest::AddLine(c, {300, 200}, {0, 200});
+        hosttest::AddLine(c, {0, 200}, {0, 0});
+        EXPECT_TRUE(fragment->SaveAs(File("bowed.vfw")));
+        fragment->Close(0);
+        active->Activate();
+        return File("bowed.vfw");
+    };
     std::ofstream(root / "spoilt.vfw") << "not a drawing";
     std::ofstream(root / "spoilt.dxf") << "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nten\n";
     std::filesystem::create_directories(root / "folder.vfw");
     const std::string remnant = "waste1-1(1) 2.5x300x200 AISI 304";
+    const std::vector<NPoint> hole = Rectangle(100, 50, 100, 50);
+    const auto label = [](const std::wstring& fields) { return L"Отход Лист 1-1(1) " + fields; };
     const struct {
         std::wstring file;
         double width, height, thickness;
         const wchar_t* material;
-        const wchar_t* why;  // of a refused file
+        const wchar_t* message;  // why a file is refused, or what of a label taken is not given
+        bool taken = false;
     } cases[] = {
-        {vrnApi::detail::TextOf(root / "export" / (remnant + ".vfw")), 300, 200, 2.5, L"AISI 304", nullptr},
-        {vrnApi::detail::TextOf(root / "export" / (remnant + ".dxf")), 300, 200, 2.5, L"AISI 304", nullptr},
-        {FragmentFile("plain.vfr", Rectangle(5, 5, 250.7, 120.2)), 250, 120, 1, L"Ст3", nullptr},
+        {vrnApi::detail::TextOf(root / "export" / (remnant + ".vfw")), 300, 200, 2.5, L"AISI 304", nullptr, true},
+        {vrnApi::detail::TextOf(root / "export" / (remnant + ".dxf")), 300, 200, 2.5, L"AISI 304", nullptr, true},
+        {FragmentFile("plain.vfr", Rectangle(5, 5, 250.7, 120.2)), 250, 120, 1, L"Ст3", nullptr, true},
+        {FragmentFile("longest.vfr", Rectangle(0, 0, 100000.7, 80)), 100000, 80, 1, L"Ст3", nullptr, true},
         {FragmentFile("triangle.vfr", {{0, 0}, {100, 0}, {0, 100}}), 0, 0, 0, nullptr, L"Контур листа должен быть прямоугольником"},
+        {bowed(), 0, 0, 0, nullptr, L"Контур листа должен быть прямоугольником"},
         {FragmentFile("narrow.vfr", Rectangle(0, 0, 0.6, 100)), 0, 0, 0, nullptr, L"сторона листа меньше 1 мм"},
-        {FragmentFile("longest.vfr", Rectangle(0, 0, 100000.7, 80)), 100000, 80, 1, L"Ст3", nullptr},
         {FragmentFile("huge.vfr", Rectangle(0, 0, 200000, 80)), 0, 0, 0, nullptr, L"сторона листа больше 100000 мм"},
         {File("none.vfr"), 0, 0, 0, nullptr, L"Не удалось открыть файл"},
         {File("folder.vfw"), 0, 0, 0, nullptr, L"это папка, а не файл"},
         {File("spoilt.vfw"), 0, 0, 0, nullptr, L"файл повреждён"},
         {File("spoilt.dxf"), 0, 0, 0, nullptr, L"файл не прочитан как DXF"},
         {drawn("two.vfw", {Rectangle(0, 0, 100, 50), Rectangle(200, 0, 100, 50)}), 0, 0, 0, nullptr, L"не один контур листа"},
-        {drawn("islands.vfw", {Rectangle(0, 0, 300, 200), Rectangle(100, 50, 100, 50)}, L"Отход Лист 1-1(1) Ст3"), 0, 0, 0,
-         nullptr, L"у отхода есть вырезы"},
-        {drawn("sheet.vfw", {Rectangle(0, 0, 300, 200), Rectangle(100, 50, 100, 50)}, L"Plate"), 300, 200, 1, L"Ст3", nullptr},
+        // Holes, or parts drawn on it: a sheet is taken whole or not at all.
+        {drawn("islands.vfw", {Rectangle(0, 0, 300, 200), hole}, label(L"2x300x200 Ст3")), 0, 0, 0, nullptr,
+         L"у отхода есть вырезы (замкнутых контуров внутри контура листа: 1)"},
+        {drawn("holed.vfw", {Rectangle(0, 0, 300, 200), hole}), 0, 0, 0, nullptr, L"у листа есть вырезы"},
+        {drawn("sheet.vfw", {Rectangle(0, 0, 300, 200), hole}, L"Plate"), 0, 0, 0, nullptr, L"у листа есть вырезы"},
+        {drawn("twice.vfw", {Rectangle(0, 0, 300, 200), Rectangle(0, 0, 300, 200)}), 300, 200, 1, L"Ст3", nullptr, true},
+        {drawn("shifted.vfw", {Rectangle(0, 0, 300, 200), Rectangle(0.005, 0, 300, 200)}), 300, 200, 1, L"Ст3", nullptr,
+         true},
+        // Lines that reach the outline part the sheet (a slot open to its edge,
+        // a cut across it); lines clear of it (marks, a cut not quite closed)
+        // are not cut, as the user is told.
+        {drawn("slot.vfw", {Rectangle(0, 0, 300, 200)}, L"", {{{0, 80}, {60, 80}, {60, 120}, {0, 120}}}), 0, 0, 0,
+         nullptr, L"у листа есть прорези или разрезы (линий, доходящих до контура листа: 1)"},
+        {drawn("cut.vfw", {Rectangle(0, 0, 300, 200)}, label(L"2x300x200 Ст3"), {{{0, 100}, {320, 100}}}), 0, 0, 0,
+         nullptr, L"у отхода есть прорези или разрезы"},
+        {drawn("mark.vfw", {Rectangle(0, 0, 300, 200)}, label(L"2x300x200 Ст3"),
+               {{{50, 50}, {100, 50}, {100, 100}, {50, 100}, {50, 50.5}}}),
+         300, 200, 2, L"Ст3", L"Линии внутри контура листа не замкнуты и не доходят до него (1): они не вырезаются", true},
+        // Labels read in part: a field written that cannot be read refuses the
+        // file, a field left out is said to stay as it was.
+        {drawn("nan.vfw", {Rectangle(0, 0, 300, 200)}, label(L"nanx300x200 Ст3")), 0, 0, 0, nullptr,
+         L"в надписи отхода «Отход Лист 1-1(1) nanx300x200 Ст3» толщина «nan» не прочитана"},
+        {drawn("zero.vfw", {Rectangle(0, 0, 300, 200)}, label(L"0x300x200 Ст3")), 0, 0, 0, nullptr, L"толщина «0» не прочитана"},
+        {drawn("far.vfw", {Rectangle(0, 0, 300, 200)}, label(L"1e308x300x200 Ст3")), 0, 0, 0, nullptr,
+         L"толщина «1e308» не прочитана"},
+        {drawn("other.vfw", {Rectangle(0, 0, 300, 200)}, label(L"2x300x120 Ст3")), 0, 0, 0, nullptr,
+         L"размер в надписи отхода «Отход Лист 1-1(1) 2x300x120 Ст3» не совпадает с контуром листа 300 × 200 мм"},
+        {drawn("unnumbered.vfw", {Rectangle(0, 0, 300, 200)}, L"Отход Лист 1 2x300x200 Ст3"), 0, 0, 0, nullptr,
+         L"нет номера отхода"},
+        {drawn("nomaterial.vfw", {Rectangle(0, 0, 300, 200)}, label(L"2x200x300")), 300, 200, 2, L"Ст3",
+         L"В надписи отхода нет материала: материал листа остаётся прежним: Ст3.", true},
+        {drawn("nothickness.vfw", {Rectangle(0, 0, 300, 200)}, label(L"300x200 09Г2С")), 300, 200, 1, L"09Г2С",
+         L"В надписи отхода нет толщины: толщина листа остаётся прежней: 1 мм.", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(vlhost::Host::Utf8(c.file));
@@ -535,50 +587,102 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
         model->AddSheet();
         const size_t macros = DrawingMacros().size();
         const size_t messages = Messages().size();
-        const bool taken = c.why == nullptr;
-        EXPECT_EQ(model->ImportSheetFromFile(c.file), taken);
-        EXPECT_EQ(model->GetWidthSheet(), taken ? c.width : 100.0);
-        EXPECT_EQ(model->GetHeightSheet(), taken ? c.height : 50.0);
-        EXPECT_EQ(model->GetThicknessSheet(), taken ? c.thickness : 1.0);
-        EXPECT_EQ(model->GetMaterialSheet(), taken ? c.material : L"Ст3");
-        // The host's converter tells of a file it cannot read on its own.
-        ASSERT_EQ(Messages().size() > messages, !taken);
-        if (!taken) {
-            EXPECT_NE(Messages().back().text.find(c.file + L": "), std::wstring::npos) << vlhost::Host::Utf8(Messages().back().text);
-            EXPECT_NE(Messages().back().text.find(c.why), std::wstring::npos) << vlhost::Host::Utf8(Messages().back().text);
+        EXPECT_EQ(model->ImportSheetFromFile(c.file), c.taken);
+        EXPECT_EQ(model->GetWidthSheet(), c.taken ? c.width : 100.0);
+        EXPECT_EQ(model->GetHeightSheet(), c.taken ? c.height : 50.0);
+        EXPECT_EQ(model->GetThicknessSheet(), c.taken ? c.thickness : 1.0);
+        EXPECT_EQ(model->GetMaterialSheet(), c.taken ? c.material : L"Ст3");
+        // One message of ours: the host's converter does not tell of a file on its own.
+        ASSERT_EQ(Messages().size(), messages + (c.message ? 1 : 0));
+        if (c.message) {
+            const std::wstring& text = Messages().back().text;
+            EXPECT_NE(text.find(c.file + (c.taken ? L" (" : L": ")), std::wstring::npos) << vlhost::Host::Utf8(text);
+            EXPECT_NE(text.find(c.message), std::wstring::npos) << vlhost::Host::Utf8(text);
+            // The sheet that stays, or the one loaded, is named whole.
+            EXPECT_NE(text.find(c.taken ? L": 300 × 200 мм, толщина " : L"Лист остаётся прежним: 100 × 50 мм, толщина 1 мм, материал Ст3."),
+                      std::wstring::npos)
+                << vlhost::Host::Utf8(text);
         }
         EXPECT_EQ(DrawingMacros().size(), macros) << "the outline read is not kept";
         model->ClearSheets();
     }
+    // A sheet nobody set is said to be the default one; the same size typed
+    // is the user's, and so it stays once the drawing is read again.
+    NewDrawing();
+    NestingModel::m_widthSheet = NestingModel::kDefaultWidthSheet;
+    NestingModel::m_heightSheet = NestingModel::kDefaultHeightSheet;
+    INestingModelPtr model = CreateNestingModelInstance();
+    model->SetThicknessSheet(0.0);
+    model->SetMaterialSheet(L"");
+    model->AddSheet();
+    EXPECT_FALSE(model->ImportSheetFromFile(File("none.vfr")));
+    EXPECT_NE(Messages().back().text.find(
+                  L"Лист остаётся прежним: лист по умолчанию 12000 × 2500 мм, толщина не задана, материал не задан."),
+              std::wstring::npos);
+    model->SetWidthSheet(NestingModel::kDefaultWidthSheet);
+    model->SetHeightSheet(NestingModel::kDefaultHeightSheet);
+    model->SaveParams();
+    INestingModelPtr reread = CreateNestingModelInstance();
+    reread->InitSheetsFromActiveDoc();
+    for (const INestingModelPtr& typed : {model, reread}) {
+        EXPECT_FALSE(typed->ImportSheetFromFile(File("none.vfr")));
+        EXPECT_NE(Messages().back().text.find(L"Лист остаётся прежним: 12000 × 2500 мм, толщина не задана"),
+                  std::wstring::npos)
+            << vlhost::Host::Utf8(Messages().back().text);
+    }
 }
 
-// The thickness and material a remnant's label gives, whatever its sheet is
-// called; a label of a remnant that is no rectangle gives its material only.
-TEST(SheetFileTest, ARemnantsLabelGivesItsThicknessAndMaterial)
+// The thickness, size and material a remnant's label gives, whatever its
+// sheet is called; a field written that no remnant has is named with what
+// was written.
+TEST(SheetFileTest, ARemnantsLabelGivesItsThicknessSizeAndMaterial)
 {
     const struct {
         const wchar_t* label;
         std::optional<double> thickness;
         std::optional<std::wstring> material;
+        const wchar_t* damage;
+        bool found = true;
     } cases[] = {
-        {L"Отход Карта раскроя 1-3(3) 2x1472x801 Ст3", 2.0, L"Ст3"},
-        {L"Отход Лист (2)-1(14) 1.5x100x50 AISI 304", 1.5, L"AISI 304"},
-        {L"Отход Карта раскроя 2-1(4) 1472x801 09Г2С", std::nullopt, L"09Г2С"},
-        {L"Отход Карта раскроя 1-2(2) Ст3", std::nullopt, L"Ст3"},
-        {L"Отход Карта раскроя 1-2(2) 100x50", std::nullopt, std::nullopt},
-        {L"Отход  Лист 7-2(3)  1,5x300x120  Ст 3 ", 1.5, L"Ст 3"},
-        {L"Отход Карта раскроя 1-1(1) 2000x300x120 Ст3", std::nullopt, L"Ст3"},
-        {L"Отход Карта раскроя 1-1(1) nanx300x120 Ст3", std::nullopt, L"Ст3"},
-        {L"Отход Карта раскроя 1-1(1) 1e999x300x120 Ст3", std::nullopt, L"Ст3"},
-        {L"Отход Карта раскроя 1", std::nullopt, std::nullopt},
-        {L"Plate 2x100x50 Ст3", std::nullopt, std::nullopt},
+        {L"Отход Карта раскроя 1-3(3) 2x1472x801 Ст3", 2.0, L"Ст3", L""},
+        {L"Отход Лист (2)-1(14) 1.5x100x50 AISI 304", 1.5, L"AISI 304", L""},
+        {L"Отход Карта раскроя 2-1(4) 1472x801 09Г2С", std::nullopt, L"09Г2С", L""},
+        {L"Отход Карта раскроя 1-2(2) Ст3", std::nullopt, L"Ст3", L""},
+        {L"Отход Карта раскроя 1-2(2) 100x50", std::nullopt, std::nullopt, L""},
+        {L"Отход  Лист 7-2(3)  1,5x300x120  Ст 3 ", 1.5, L"Ст 3", L""},
+        {L"Отход Карта раскроя 1-1(1) 2000x300x120 Ст3", std::nullopt, std::nullopt, L"толщина «2000» не прочитана"},
+        {L"Отход Карта раскроя 1-1(1) nanx300x120 Ст3", std::nullopt, std::nullopt, L"толщина «nan» не прочитана"},
+        {L"Отход Карта раскроя 1-1(1) 1e999x300x120 Ст3", std::nullopt, std::nullopt, L"толщина «1e999» не прочитана"},
+        {L"Отход Карта раскроя 1-1(1) -2x300x120 Ст3", std::nullopt, std::nullopt, L"толщина «-2» не прочитана"},
+        {L"Отход Карта раскроя 1-1(1) 2x300xinf Ст3", std::nullopt, std::nullopt, L"размер «2x300xinf» не прочитан"},
+        {L"Отход Карта раскроя 1-1(1) 2x300x120мм Ст3", std::nullopt, std::nullopt, L"размер «2x300x120мм» не прочитан"},
+        {L"Отход Карта раскроя 1", std::nullopt, std::nullopt, L"нет номера отхода"},
+        {L"Plate 2x100x50 Ст3", std::nullopt, std::nullopt, L"", false},
+        // As a user retypes it: the word in another case, the size parted by
+        // "X", "×", "*" or a Cyrillic "х", blanks about them, tabs and line
+        // breaks between the fields; grades of steel are no size.
+        {L"отход Карта раскроя 1-1(1) 2x300x120 Ст3", 2.0, L"Ст3", L""},
+        {L"ОТХОД Карта раскроя 1-1(1) 2X300X120 Ст3", 2.0, L"Ст3", L""},
+        {L"Отход Карта раскроя 1-1(1) 2\u0445300\u0445120 Ст3", 2.0, L"Ст3", L""},
+        {L"Отход Карта раскроя 1-1(1) 2\u00D7300\u00D7120 Ст3", 2.0, L"Ст3", L""},
+        {L"Отход Карта раскроя 1-1(1) 2 x 300 x 120 Ст3", 2.0, L"Ст3", L""},
+        {L"Отход Карта раскроя 1-1(1)\t2*300*120\nAISI\n304", 2.0, L"AISI 304", L""},
+        {L"Отход Карта раскроя 1-1(1) 12\u041518\u041D10\u0422", std::nullopt, L"12\u041518\u041D10\u0422", L""},
+        {L"Отход Карта раскроя 1-1(1) 08X18H10", std::nullopt, L"08X18H10", L""},
+        {L"Отход Карта раскроя 1-1(1) 2x300x120 12\u041518\u041D10\u0422", 2.0, L"12\u041518\u041D10\u0422", L""},
+        {L"Отход Карта раскроя 1-1(1) 2x300x120x7 Ст3", std::nullopt, std::nullopt,
+         L"размер «2x300x120x7» не прочитан: в нём больше трёх чисел"},
+        {L"Отход Карта раскроя 1-1(1) 2X300X120X7 Ст3", std::nullopt, std::nullopt, L"больше трёх чисел"},
+        {L"Отходы Карта раскроя 1-1(1) 2x300x120 Ст3", std::nullopt, std::nullopt, L"", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(vlhost::Host::Utf8(c.label));
-        sheetfile::SheetOfFile sheet;
-        sheetfile::ReadRemnantLabel(c.label, L"Отход", sheet);
-        EXPECT_EQ(sheet.thickness, c.thickness);
-        EXPECT_EQ(sheet.material, c.material);
+        const sheetfile::RemnantLabel read = sheetfile::ReadRemnantLabel(c.label, L"Отход");
+        EXPECT_EQ(read.found, c.found);
+        EXPECT_EQ(read.thickness, c.thickness);
+        EXPECT_EQ(read.material, c.material);
+        EXPECT_EQ(read.damage.empty(), !*c.damage);
+        EXPECT_NE(read.damage.find(c.damage), std::wstring::npos) << vlhost::Host::Utf8(read.damage);
     }
 }
 

@@ -254,9 +254,11 @@ std::wstring Snapshot(const Job& job, size_t macros)
     INestingModel& m = *job.model.get();
     const ModelParams p = m.GetParams();
     const SheetSchemeParams scheme = *m.GetSchemeParams();
-    NRect box;
+    NRect box, remnant;
     job.figure->GetGabarit(box);
+    job.waste->GetGabarit(remnant);
     std::wostringstream s;
+    s << remnant.pBot.x << ' ' << remnant.pBot.y << ' ' << remnant.pTop.x << ' ' << remnant.pTop.y << ' ';
     s << static_cast<int>(job.jumper->GetType()) << ' ' << job.jumper->GetWidth() << ' ' << job.jumper->GetName()
       << ' ' << job.figure->GetThickness() << ' ' << box.pBot.x << ' ' << job.sheet->GetCount() << ' '
       << m.GetBridgesWidth() << ' ' << m.GetBridgesLength() << ' ' << m.GetTolerance() << ' ' << m.GetSheetFormat()
@@ -274,8 +276,14 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
     Job job = MakeJob();
     INestingModel& m = *job.model.get();
     const double nan = std::nan("");
-    ModelParams negativeGap = m.GetParams();
-    negativeGap.m_figureGap = -5.0;
+    // The parameter block with one field as given.
+    const auto block = [&](auto ModelParams::*field, auto value) {
+        ModelParams p = m.GetParams();
+        p.*field = value;
+        return p;
+    };
+    double wx = 0.0, wy = 0.0, wa = 0.0;
+    ModelObjectAs<Waste>(job.waste)->GetPlacement(wx, wy, wa);
     IExporterPtr exporter = CreateExporterInstance();
     IReporterPtr reporter = CreateReporterInstance();
     ExportParams exportFormat3;
@@ -313,7 +321,18 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
         {"remnants colour -1", [&] { return m.SetWastesColor(-1); }},
         {"sheet scheme 9", [&] { return m.SetSchemeParams({true, 9, 3}); }},
         {"no columns", [&] { return m.SetSchemeParams({true, 3, 0}); }},
-        {"parameters with a negative gap", [&] { return m.SetParams(negativeGap); }},
+        {"parameters with a negative gap", [&] { return m.SetParams(block(&ModelParams::m_figureGap, -5.0)); }},
+        {"parameters with text size 0", [&] { return m.SetParams(block(&ModelParams::m_textSize, 0.0)); }},
+        {"parameters with text size 5e8", [&] { return m.SetParams(block(&ModelParams::m_textSize, 5e8)); }},
+        {"parameters with figure gap 5e8", [&] { return m.SetParams(block(&ModelParams::m_figureGap, 5e8)); }},
+        {"parameters with sheet gap 5e8", [&] { return m.SetParams(block(&ModelParams::m_sheetGap, 5e8)); }},
+        {"parameters with sheet thickness 5e8", [&] { return m.SetParams(block(&ModelParams::m_thicknessSheet, 5e8)); }},
+        {"parameters with remnant size 5e8", [&] { return m.SetParams(block(&ModelParams::m_wastSize, 5e8)); }},
+        {"parameters with remnant rectangle 5e8", [&] { return m.SetParams(block(&ModelParams::m_wastRectSize, 5e8)); }},
+        {"parameters with nesting method 7", [&] { return m.SetParams(block(&ModelParams::m_nestingMethod, 7)); }},
+        {"parameters with nesting method -3", [&] { return m.SetParams(block(&ModelParams::m_nestingMethod, -3)); }},
+        {"whole-sheet remnant moved left", [&] { return job.waste->SetPlacement(-5.0, 0.0, 0.0); }},
+        {"whole-sheet remnant turned", [&] { return job.waste->SetPlacement(wx, wy, wa + 90.0); }},
         {"export format 3", [&] { return exporter->SetParams(exportFormat3); }},
         {"report sheet format A0", [&] { return reporter->SetParams(a0); }},
         {"report orientation 2", [&] { return reporter->SetParams(orientation2); }},
@@ -324,12 +343,27 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
         EXPECT_EQ(call(), NResult::OutOfRange) << what;
         EXPECT_EQ(Snapshot(job, DrawingMacros().size()), before) << what;
     }
+    // What names nothing is not there to act on.
+    EXPECT_EQ(m.CopyFiguresByName(L"no such part", 3), NResult::NotFound);
+    EXPECT_EQ(m.AddJumper(IJumperPtr(), 0), NResult::NotFound);
+    EXPECT_EQ(Snapshot(job, DrawingMacros().size()), before);
+    EXPECT_EQ(job.waste->SetPlacement(wx, wy, wa + 360.0), NResult::Done);
     EXPECT_FALSE(m.CreateJumper(0.0, 0.0, 30.0, static_cast<BridgeType>(99), false));
     EXPECT_FALSE(m.CreateJumper(0.0, 0.0, -10.0, BridgeType::Gap, false));
     EXPECT_FALSE(m.AddLinNestFigure(LNDetailParams{L"Труба", -5.0, 1}, 1));
     const size_t figures = m.GetFiguresCount();
     EXPECT_FALSE(m.AddLinNestFigure(LNDetailParams{L"Труба", 500.0, 1}, 0));
     EXPECT_EQ(m.GetFiguresCount(), figures) << "no piece asked for";
+    // A detail is wanted 1 to 10^9 times, and its pieces drawn again as often
+    // as those drawn: a drawing keeps one count per name and length.
+    EXPECT_FALSE(m.AddLinNestFigure(LNDetailParams{L"Труба", 500.0, 0}, 1));
+    EXPECT_FALSE(m.AddLinNestFigure(LNDetailParams{L"Труба", 500.0, 1000000001}, 1));
+    ASSERT_TRUE(m.AddLinNestFigure(LNDetailParams{L"Труба", 500.0, 1000000000}, 1));
+    EXPECT_TRUE(m.AddLinNestFigure(LNDetailParams{L"Труба", 500.0, 1000000000}, 2));
+    EXPECT_TRUE(m.AddLinNestFigure(LNDetailParams{L"Труба", 600.0, 7}, 1));
+    const size_t pieces = m.GetFiguresCount();
+    EXPECT_FALSE(m.AddLinNestFigure(LNDetailParams{L"Труба", 500.00005, 1000000000 - 1}, 1));
+    EXPECT_EQ(m.GetFiguresCount(), pieces);
 
     // A sheet added after a refused size has the size in force.
     const ISheetPtr added = m.AddSheet();
@@ -340,6 +374,49 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
     EXPECT_NEAR(box.pTop.y - box.pBot.y, 200.0, 1e-6);
     EXPECT_EQ(job.jumper->SetWidth(24.0), NResult::Done);
     EXPECT_EQ(job.jumper->GetWidth(), 24.0);
+}
+
+// Each field of the parameter block is taken as its own setter takes it: a
+// value one refuses the other refuses, leaving the block as it was.
+TEST_F(ObjectsTest, TheParameterBlockTakesWhatEachSetterTakes)
+{
+    using Setter = NResult (INestingModel::*)(double);
+    const std::tuple<const char*, double ModelParams::*, Setter> measures[] = {
+        {"sheet thickness", &ModelParams::m_thicknessSheet, &INestingModel::SetThicknessSheet},
+        {"text size", &ModelParams::m_textSize, &INestingModel::SetTextSize},
+        {"remnant size", &ModelParams::m_wastSize, &INestingModel::SetWastSize},
+        {"remnant rectangle", &ModelParams::m_wastRectSize, &INestingModel::SetWastRectSize},
+        {"figure gap", &ModelParams::m_figureGap, &INestingModel::SetFigureGap},
+        {"sheet gap", &ModelParams::m_sheetGap, &INestingModel::SetSheetGap},
+    };
+    const double values[] = {-3.0, 0.0, 0.005, 7.0, 999.0, 5000.0, 5e8, std::nan(""), HUGE_VAL};
+    const auto same = [](const ModelParams& a, const ModelParams& b) {
+        return std::tie(a.m_scale1, a.m_scale2, a.m_thicknessSheet, a.m_textSize, a.m_wastSize, a.m_wastRectSize,
+                        a.m_figureGap, a.m_sheetGap, a.m_wastesColor, a.m_nestingMethod) ==
+               std::tie(b.m_scale1, b.m_scale2, b.m_thicknessSheet, b.m_textSize, b.m_wastSize, b.m_wastRectSize,
+                        b.m_figureGap, b.m_sheetGap, b.m_wastesColor, b.m_nestingMethod);
+    };
+    // The setter's answer against the block's, on two new models.
+    const auto compare = [&](const char* what, auto field, auto value, auto set) {
+        INestingModelPtr single = CreateNestingModelInstance(), whole = CreateNestingModelInstance();
+        const ModelParams before = whole->GetParams();
+        ModelParams p = before;
+        p.*field = value;
+        const NResult answer = set(*single.get(), value);
+        EXPECT_EQ(whole->SetParams(p), answer) << what << ' ' << value;
+        EXPECT_TRUE(same(whole->GetParams(), answer == NResult::Done ? p : before)) << what << ' ' << value;
+    };
+    for (const auto& [what, field, setter] : measures) {
+        const Setter set = setter;
+        for (const double v : values)
+            compare(what, field, v, [set](INestingModel& m, double value) { return (m.*set)(value); });
+    }
+    for (const int32_t method : {-3, 0, 1, 7})
+        compare("nesting method", &ModelParams::m_nestingMethod, method,
+                [](INestingModel& m, int32_t value) { return m.SetNestingMethod(value); });
+    for (const int32_t colour : {-1, 0, 0xC8D200, 0x1000000})
+        compare("remnants colour", &ModelParams::m_wastesColor, colour,
+                [](INestingModel& m, int32_t value) { return m.SetWastesColor(value); });
 }
 
 // Not a number, the infinities and values beyond any sheet, given to every
@@ -497,6 +574,9 @@ namespace apitest {
 TEST_F(ObjectsTest, RemnantsAndBridgesPlacedByTheInterfaceKeepTheModelWithTheDrawing)
 {
     Job job = MakeJob();
+    // The sheet grown past its remnant, which moves on it.
+    ASSERT_EQ(job.model->SetWidthSheet(400.0), NResult::Done);
+    ASSERT_EQ(job.model->SetHeightSheet(300.0), NResult::Done);
     const WastePtr waste = ModelObjectAs<Waste>(job.waste);
     const JumperPtr bridge = ModelObjectAs<Jumper>(job.jumper);
     const NRect box = waste->GetGabarit();

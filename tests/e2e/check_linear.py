@@ -7,12 +7,14 @@ within the bar's length, and over all bars every demand must be met exactly.
 With --register, the CSV register of linear cuts must say, bar by bar, what
 the drawing holds: the bar's name, length and count, one line per piece name
 and length with its count, lengths to a tenth of a millimetre, and the
-remainder the drawn pieces leave, named as a remnant only when it is at least
+remainder the drawn pieces leave (less the cut that parts it from the last
+piece; an end no longer than the cut goes in it), named as a remnant only when it is at least
 the minimum (--min-remnant, 250 mm by default).
 
     check_linear.py DRAWING --bar LENGTH --gap CUT [--register CSV [--min-remnant MM]] NAME=LENGTHxCOUNT...
 """
 import csv
+import decimal
 import json
 import math
 import sys
@@ -44,8 +46,10 @@ def extent(macro):
 
 
 def tenths(value):
-    """A length as the register gives it: to a tenth of a millimetre, a whole one without decimals."""
-    text = "%.1f" % (round(value * 10) / 10 + 0.0)
+    """A length as the register gives it: to the nearest tenth of a millimetre,
+    halves up (the length taken to a millionth first), a whole one without decimals."""
+    snapped = decimal.Decimal(repr(round(value, 6)))
+    text = str(snapped.quantize(decimal.Decimal("0.1"), rounding=decimal.ROUND_HALF_UP) + 0)
     return text[:-2] if text.endswith(".0") else text
 
 
@@ -133,10 +137,15 @@ def main(argv):
                 lines[same[0]] = (name, length, str(int(lines[same[0]][2]) + 1))
             else:
                 lines.append((name, length, "1"))
-        left_over = round(max(right - end, 0.0) * 10) / 10
+        # The offcut past the last piece, less the cut that parts it from the
+        # piece; an end no longer than that cut goes in it.
+        end_left = right - end
+        if pieces:
+            end_left = end_left - gap if end_left > gap + 1e-9 else 0.0
+        left_over = float(tenths(max(end_left, 0.0)))
         remnant = "%s-%d" % (sheet["name"], len(drawn) + 1) if left_over > 0 and left_over >= minimum - 1e-9 else ""
-        drawn.append((sheet["name"], "%sx" % tenths(right - left), "%g" % math.ceil(times - 1e-4),
-                      tenths(right - end), remnant, lines))
+        drawn.append((sheet["name"], "%sx" % tenths(right - left), "%d" % math.ceil(times - 1e-4),
+                      tenths(left_over), remnant, lines))
     for name, (_, wanted) in demand.items():
         if cut[name] != wanted:
             failures.append("%s: %g cut, %d wanted" % (name, cut[name], wanted))
@@ -148,7 +157,7 @@ def main(argv):
         print("check_linear: " + failure, file=sys.stderr)
     if failures:
         return 1
-    print("check_linear: %g bars, every demand met" % bars)
+    print("check_linear: %d bars, every demand met" % bars)
     return 0
 
 

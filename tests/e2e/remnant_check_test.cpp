@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 using namespace jobcheck;
@@ -40,6 +42,40 @@ Job JobWith(const Outline& remnant, bool rectanglesOnly = false, double minimum 
     return job;
 }
 
+// The same job with no gap between parts, and the part given.
+Job Gapless(Job job, const Outline& part)
+{
+    job.figureGap = 0.0;
+    job.parts.front().outline = part;
+    return job;
+}
+
+// The sheet less the rings given as its holes.
+Outline SheetLess(std::vector<Points> holes)
+{
+    Outline outline = Box(0, 0, 300, 200);
+    for (Points& hole : holes)
+        outline.rings.push_back(Ring{std::move(hole), 0.0});
+    return outline;
+}
+
+// A circle of radius 30 about (150, 100) on `n` points, turned by `phase` of a step.
+Points Circle(int n, double phase)
+{
+    Points points;
+    for (int k = 0; k < n; ++k) {
+        const double a = 2 * M_PI * (k + phase) / n;
+        points.push_back({150 + 30 * std::cos(a), 100 + 30 * std::sin(a)});
+    }
+    return points;
+}
+
+// Two lobes touching at (110, 60), the second visit a little off it as
+// traced around parts that touch: the part's box and the box beside it.
+const Points kEight{{10, 10}, {110, 10}, {110, 60}, {160, 60}, {160, 100}, {110, 100}, {110.00001, 60.000005}, {10, 60}};
+// The same shape moved off the part: the part lies under the remnant.
+const Points kEightBeside{{160, 10}, {200, 10}, {200, 60}, {250, 60}, {250, 100}, {200, 100}, {200.00001, 60.000005}, {160, 60}};
+
 TEST(RemnantCheck, NamesEachFaultAndPassesAJobWithout)
 {
     const struct {
@@ -53,6 +89,15 @@ TEST(RemnantCheck, NamesEachFaultAndPassesAJobWithout)
         {"a hair wide", JobWith(Box(200, 100, 286.56, 100.39)), "is 86.56 x 0.39 mm"},
         {"under the minimum once cut down", JobWith(Box(200, 100, 259.3, 138), true, 40.0), "under the minimum size 40.00 mm"},
         {"the minimum kept", JobWith(Box(200, 100, 259.3, 140), true, 40.0), nullptr},
+        // With no gap: a remnant round parts that touch one another, its hole touching itself.
+        {"round touching parts", Gapless(JobWith(SheetLess({kEight})), Box(10, 10, 110, 60)), nullptr},
+        {"round touching parts beside the part", Gapless(JobWith(SheetLess({kEightBeside})), Box(10, 10, 110, 60)),
+         "holds 5000.0000 mm² of part 1 \"Plate\""},
+        {"holes touching each other and the outline",
+         Gapless(JobWith(SheetLess({{{0, 0}, {110, 10}, {10, 60}}, {{110, 10}, {150, 10}, {150, 60}}})), Box(10, 10, 110, 60)),
+         "holds 2500.0000 mm² of part 1 \"Plate\""},
+        {"along a round part, sampled apart", Gapless(JobWith(SheetLess({Circle(180, 0.5)})), Outline{{Ring{Circle(240, 0), 0.0}}, {}}),
+         nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

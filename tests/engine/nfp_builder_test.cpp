@@ -162,6 +162,55 @@ TEST(NfpBuilder, InnerModeExactFitKeepsTheOnePosition)
     EXPECT_TRUE(HasRingThrough(r.rings, {0, 0}));
 }
 
+// A part just smaller than its window (a disc in a round hole, a regular
+// plate in its many-sided window, a six-lobed plate in its window, an L in
+// an L) goes in, however small the region where it fits; one too large by
+// less than the tolerance fits at a point, one too large by more nowhere.
+TEST(NfpBuilder, InnerModeFindsTheRegionOfAPartJustSmallerThanItsWindow)
+{
+    // n vertices at radius r less `less`, in `lobes` waves of a tenth of r.
+    const auto round = [](size_t n, double r, double less, int lobes = 0) {
+        Ring ring;
+        for (size_t k = 0; k < n; ++k) {
+            const double t = 2.0 * PI * static_cast<double>(k) / static_cast<double>(n);
+            const double radius = r * (1.0 + 0.1 * std::cos(lobes * t)) - less;
+            ring.push_back({radius * std::cos(t), radius * std::sin(t)});
+        }
+        return ring;
+    };
+    const auto ell = [](double less) {
+        return Ring{{less, less}, {200 - less, less}, {200 - less, 80 - less}, {80 - less, 80 - less},
+                    {80 - less, 200 - less}, {less, 200 - less}};
+    };
+    const struct {
+        const char* name;
+        Ring window;
+        Ring part;
+        bool fits;
+    } cases[] = {
+        {"disc in a round hole, 360 chords, 0.5 to spare", round(360, 120, 0), round(360, 120, 0.5), true},
+        {"24 sides, 0.001 to spare", round(24, 100, 0), round(24, 100, 0.001), true},
+        {"48 sides, 0.005 to spare", round(48, 100, 0), round(48, 100, 0.005), true},
+        {"96 sides, 0.02 to spare", round(96, 100, 0), round(96, 100, 0.02), true},
+        {"192 sides, 0.05 to spare", round(192, 100, 0), round(192, 100, 0.05), true},
+        {"24 sides, an exact fit", round(24, 100, 0), round(24, 100, 0), true},
+        {"24 sides, too large by less than the tolerance", round(24, 100, 0), round(24, 100, -5e-5), true},
+        {"24 sides, too large by 0.001", round(24, 100, 0), round(24, 100, -0.001), false},
+        {"six lobes, 96 vertices, 0.001 to spare", round(96, 100, 0, 6), round(96, 100, 0.001, 6), true},
+        {"six lobes, 192 vertices, 0.01 to spare", round(192, 100, 0, 6), round(192, 100, 0.01, 6), true},
+        {"L, 0.001 to spare", ell(0), ell(0.001), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Ring window(c.window.rbegin(), c.window.rend());
+        const Result r = Build(window, c.part, true);
+        EXPECT_TRUE(r.complete);
+        EXPECT_EQ(!r.rings.empty(), c.fits);
+        const nfp_oracle::Comparison cmp = nfp_oracle::CompareInner(r.rings, window, c.part);
+        EXPECT_TRUE(cmp.Matches()) << "ratio " << cmp.ratio << ", difference " << cmp.difference << " " << cmp.detail;
+    }
+}
+
 TEST(NfpBuilder, InnerModeFindsEveryPocketOfAContainer)
 {
     // A dumbbell container: two rooms joined by a corridor too narrow for B.

@@ -76,7 +76,8 @@ TEST(NfpOracle, ComparisonSeesAWrongRegion)
 // Inside a hole the reference is the set of translations that keep B in it:
 // a unit square in a square hole of side 10 (spikes of the hole's ring hold
 // no material) has the square of side 9 at the origin; a shifted ring is
-// reported, and so is a missing region, but not where B fits nowhere.
+// reported, and so is a missing region, however small, but not where B fits
+// nowhere.
 TEST(NfpOracle, InnerComparisonSeesAWrongRegion)
 {
     const nfp_oracle::Ring unit{{0, 0}, {1, 0}, {1, 1}, {0, 1}};
@@ -94,6 +95,8 @@ TEST(NfpOracle, InnerComparisonSeesAWrongRegion)
         {"the region", {ring(0, 0, 9)}, unit, true},
         {"shifted", {ring(0, 0.01, 9)}, unit, false},
         {"missing", {}, unit, false},
+        {"a small region", {ring(0, 0, 0.001)}, nfp_oracle::Ring{{0, 0}, {9.999, 0}, {9.999, 9.999}, {0, 9.999}}, true},
+        {"a small region missing", {}, nfp_oracle::Ring{{0, 0}, {9.999, 0}, {9.999, 9.999}, {0, 9.999}}, false},
         {"an exact fit, no area", {}, nfp_oracle::Ring{{0, 0}, {10, 0}, {10, 10}, {0, 10}}, true},
         {"too large", {}, nfp_oracle::Ring{{0, 0}, {11, 0}, {11, 1}, {0, 1}}, true},
         {"too large, yet a region", {ring(0, 0, 1)}, nfp_oracle::Ring{{0, 0}, {11, 0}, {11, 1}, {0, 1}}, false},

@@ -127,6 +127,12 @@ INSTANTIATE_TEST_SUITE_P(
                  RotationType::Rotation90, 1, 3, true},
         HoleCase{"SquareInARoundWindow", kFrame, Circle({150, 150}, 115, 48), Rectangle(0, 0, 140, 140), 1,
                  RotationType::WithoutRotation, 1, 1, false},
+        // Round and many-sided windows with a part that fits them with the gap
+        // and half a millimetre, or a twentieth, to spare.
+        HoleCase{"DiscInARoundHoleOf720Chords", kFrame, Circle({150, 150}, 120, 720), Circle({0, 0}, 109.5, 720), 1,
+                 RotationType::WithoutRotation, 1, 1, false},
+        HoleCase{"PlateOf192SidesInItsWindowAHairLarger", kFrame, Circle({150, 150}, 120, 192),
+                 Circle({0, 0}, 109.95, 192), 1, RotationType::WithoutRotation, 1, 1, false},
         HoleCase{"SquareInTheWindowOfAFrameTurned45", Diamond({150, 150}, 200), Diamond({150, 150}, 160),
                  Rectangle(0, 0, 90, 90), 1, RotationType::Rotation90, 1, 1, false},
         HoleCase{"SquareInAWindowGivenTheWayTheOutlineRuns", kFrame, Reversed(kWindow), Rectangle(0, 0, 60, 60), 1,
@@ -196,7 +202,8 @@ void PrintTo(const SpikeCase& c, std::ostream* os) { *os << c.name; }
 
 class PlaceSpikedTest : public PlaceTest, public ::testing::WithParamInterface<SpikeCase> {};
 
-// A spike holds no material: the part is read, placed like the outline
+// A spike holds no material, nor does one whose sides are closer than the
+// point tolerance (a sliver): the part is read, placed like the outline
 // without it, and its copies stand the gap apart.
 TEST_P(PlaceSpikedTest, PartsWithASpikeArePlacedApart)
 {
@@ -224,7 +231,14 @@ INSTANTIATE_TEST_SUITE_P(
                                 {{0, 0}, {100, 0}, {130, 0}, {115, 0}, {100, 0}, {100, 50}, {0, 50}}},
                       SpikeCase{"AtTheFirstVertex", {{0, 0}, {-30, 0}, {0, 0}, {100, 0}, {100, 50}, {0, 50}}},
                       SpikeCase{"TwoAtOneVertex",
-                                {{0, 0}, {100, 0}, {100, 50}, {100, 80}, {100, 50}, {130, 50}, {100, 50}, {0, 50}}}),
+                                {{0, 0}, {100, 0}, {100, 50}, {100, 80}, {100, 50}, {130, 50}, {100, 50}, {0, 50}}},
+                      SpikeCase{"SliverBackBesideItsStart",
+                                {{0, 0}, {100, 0}, {130, 0}, {100, -1e-5}, {100, 50}, {0, 50}}},
+                      SpikeCase{"SliverLeftBackOverItsStart",
+                                {{0, 0}, {100, 0}, {100, 50}, {0, 50}, {-30, 50}, {1e-6, 50.0000001}}},
+                      SpikeCase{"SliverDownAsAThinStrip",
+                                {{0, 0}, {50, 0}, {50, -30}, {50.0000001, -30}, {50.0000001, 0}, {100, 0}, {100, 50},
+                                 {0, 50}}}),
     [](const ::testing::TestParamInfo<SpikeCase>& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "support/place_reference.h"
 #include "support/host_fixture.h"
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -87,13 +88,33 @@ TEST_F(PlaceJobTest, SlowVariantsArePlacedAsTheInstanceItself)
 }
 
 // Each item is tried in exactly the orientations it allows, in any set of
-// steps the engine has; a job it cannot turn so is refused, not run. Holes
-// come beside the outline's "data" or as a "polygon"'s "inner" rings.
+// steps the engine has, and placed in one that fits (a square set on its
+// corner fits a strip narrower than its diagonal only turned by 45°); a job
+// it cannot turn so is refused, not run. Holes come beside the outline's
+// "data", or as a "polygon"'s "inner" rings beside the "type" or in the
+// "data".
 TEST_F(PlaceJobTest, ItemsTakeExactlyTheirOrientationsAndEitherFormOfHoles)
 {
     const std::string tall = R"("shape": {"type": "simple_polygon", "data": [[0, 0], [100, 0], [100, 600], [0, 600]]})";
     const std::string frame = R"("shape": {"type": "polygon", "outer": [[0, 0], [300, 0], [300, 300], [0, 300], [0, 0]],
                                            "inner": [[[50, 50], [50, 250], [250, 250], [250, 50], [50, 50]]]})";
+    const std::string nested = R"("shape": {"type": "polygon", "data": {"outer": [[0, 0], [300, 0], [300, 300], [0, 300]],
+                                            "inner": [[[50, 50], [50, 250], [250, 250], [250, 50]]]}})";
+    const std::string plates = R"(}, {"demand": 4, "allowed_orientations": [0], "shape": {"type": "simple_polygon",
+                                  "data": [[0, 0], [80, 0], [80, 80], [0, 80]]}})";
+    // 5,200 mm long, its ends rounded by 1,200 short edges (a dense ring,
+    // thinned where it is read): as long as the strip its one copy makes.
+    std::string dense;
+    for (int k = 0; k < 1200; ++k) {
+        const double t = PI * (k % 600) / 599.0 - 0.5 * PI;
+        const double x = k < 600 ? 5000.0 + 200.0 * std::cos(t) : 200.0 - 200.0 * std::cos(t);
+        const double y = 200.0 + (k < 600 ? 200.0 : -200.0) * std::sin(t);
+        dense += (k ? ", [" : "[") + std::to_string(x) + ", " + std::to_string(y) + "]";
+    }
+    dense = R"("shape": {"type": "simple_polygon", "data": [)" + dense + "]}";
+    // A square of 400 mm on its corner: 566 mm high.
+    const std::string diamond = R"("shape": {"type": "simple_polygon", "data": [[282.84271247, 0], [565.68542495, 282.84271247],
+                                             [282.84271247, 565.68542495], [0, 282.84271247]]})";
     const struct {
         const char* name;
         std::string items;
@@ -106,15 +127,17 @@ TEST_F(PlaceJobTest, ItemsTakeExactlyTheirOrientationsAndEitherFormOfHoles)
         {"90 and 270", R"({"demand": 3, "allowed_orientations": [270, 90], )" + tall + "}", false},
         {"45 degree steps",
          R"({"demand": 3, "allowed_orientations": [0, 45, 90, 135, 180, 225, 270, 315], )" + tall + "}", false},
+        {"45 degree steps, fitting only at 45",
+         R"({"demand": 2, "allowed_orientations": [0, 45, 90, 135, 180, 225, 270, 315], )" + diamond + "}", false},
         {"30 degree steps", R"({"demand": 3, "allowed_orientations": [0, 30, 60, 90], )" + tall + "}", true},
         {"sets of two kinds",
          R"({"demand": 1, "allowed_orientations": [0, 90], )" + tall + R"(}, {"demand": 1, "allowed_orientations": [0, 180], )" +
              tall + "}",
          true},
-        {"holes as inner rings", R"({"demand": 1, "allowed_orientations": [0], )" + frame +
-                                     R"(}, {"demand": 4, "allowed_orientations": [0], "shape": {"type": "simple_polygon",
-                                        "data": [[0, 0], [80, 0], [80, 80], [0, 80]]}})",
-         false, 1},
+        {"a dense outline as long as the strip", R"({"demand": 1, "allowed_orientations": [0, 180], )" + dense + "}",
+         false},
+        {"holes as inner rings", R"({"demand": 1, "allowed_orientations": [0], )" + frame + plates, false, 1},
+        {"holes as inner rings of the data", R"({"demand": 1, "allowed_orientations": [0], )" + nested + plates, false, 1},
     };
     const std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) / "orientations";
     std::filesystem::create_directories(folder);
@@ -173,8 +196,11 @@ TEST(PlaceCheck, RingsAreCheckedBeforeTheyAreMeasured)
         {{{20, 0}, {30, 0}, {30, 0}, {30, 10}, {20, 10}}, false, true},
         {{{5, 5}, {15, 15}, {15, 5}, {5, 15}}, true, false}, // crosses itself
         {{{5, 5}, {5, 5}, {5, 5}}, true, false},
-        // A spike holds no material: measured, it overlaps nothing.
+        // A spike holds no material: measured, it overlaps nothing; nor does
+        // one whose sides are closer than the point tolerance, coming back a
+        // hair off its start.
         {{{12, 0}, {20, 0}, {20, 10}, {12, 10}, {12, 5}, {5, 5}, {12, 5}}, false, true},
+        {{{12, 0}, {20, 0}, {20, 10}, {12, 10}, {12, 5}, {5, 5}, {12, 5.00001}}, false, true},
         {{{5, 5}, {10, 4.99}, {12, 4.99}, {12, 12}, {4.98, 12}}, false, true, notched},
     };
     for (const auto& c : cases) {

@@ -101,6 +101,70 @@ TEST(RectangleClipping, ByTheRectanglesThatReachEachAsByAll)
     }
 }
 
+// The container's layout keeps the clipped rectangles from one figure to the
+// next: figure after figure, the bottom-left point it gives is the one of
+// the whole work (every rectangle made and clipped again), also where the
+// figure's shape changes and the kept work starts anew.
+TEST(RectangleLayout, FigureAfterFigureAsTheWholeWork)
+{
+    struct Shape {
+        double width, height;
+        NPoint point;  // the placement point, from the rectangle's lower left corner
+    };
+    struct Case {
+        const char* name;
+        double height;  // of the strip
+        std::vector<Shape> shapes;
+        int run;  // copies of a shape before the next
+        int figures;
+    };
+    const Shape tab{245.0, 205.0, {122.5, 102.5}};
+    const Case cases[] = {
+        {"copies of one part", 1500.0, {tab}, 1, 60},
+        {"two parts in turn", 1000.0, {tab, {90.0, 130.0, {10.0, 5.0}}}, 1, 40},
+        {"runs of three parts", 800.0, {{300.0, 120.0, {0.0, 0.0}}, tab, {40.0, 45.0, {40.0, 45.0}}}, 7, 63},
+        {"a strip two parts high", 2.0 * 205.0 + 9.0, {tab}, 1, 30},
+        // More shapes in turn than the layout keeps work for.
+        {"five parts in turn", 900.0,
+         {tab, {90.0, 130.0, {10.0, 5.0}}, {60.0, 60.0, {30.0, 30.0}}, {200.0, 40.0, {0.0, 40.0}}, {33.3, 71.7, {1.1, 2.2}}},
+         1, 45},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HodographBuilder builder;
+        builder.Init(4.0, 6.0, 1, false);
+        const NRect sheet{{0.0, 0.0}, {1.0e6, c.height}};
+        RectLayout layout;
+        VectorFigure placed;
+        for (int k = 0; k < c.figures; ++k) {
+            const Shape& shape = c.shapes[static_cast<size_t>(k / c.run) % c.shapes.size()];
+            // Where the figure stands before it is laid out does not matter
+            // (its rectangle about its point differs there by rounding).
+            const NPoint at{-5000.0 / 3.0 - 3.7 * k, 2500.0 / 7.0 + 0.3 * k};
+            const NRect rect{at - shape.point, at - shape.point + NPoint{shape.width, shape.height}};
+            std::vector<NRect> rects;
+            for (const FigurePtr& figure : placed)
+                rects.push_back(figure->m_rect);
+            std::vector<HodographRectPtr> whole;
+            builder.CreateRectHodographs(at.x, at.y, rects, rect, sheet, whole);
+            std::vector<NPoint> all, kept;
+            for (const HodographRectPtr& h : whole)
+                h->GetNodePoints(all);
+            const auto moving = Figure::Create(nullptr);
+            // The sheet's gap as the builder keeps it: 6 less half of 4.
+            layout.CandidatePoints(at.x, at.y, placed, *moving, rect, sheet, 4.0, 0.1, kept);
+            NPoint a{NestingOptimizer::kNoPoint, NestingOptimizer::kNoPoint}, b = a;
+            NestingOptimizer::GetPlacementPoint(all, a.x, a.y, 0.1);
+            NestingOptimizer::GetPlacementPoint(kept, b.x, b.y, 0.1);
+            ASSERT_EQ(std::make_pair(a.x, a.y), std::make_pair(b.x, b.y)) << "figure " << k;
+            ASSERT_LT(a.x, NestingOptimizer::kNoPoint) << "figure " << k;
+            const FigurePtr figure = Figure::Create(nullptr);
+            figure->m_rect = {rect.pBot + (a - at), rect.pTop + (a - at)};
+            placed.push_back(figure);
+        }
+    }
+}
+
 class FreeSpaceSearchTest : public PlaceTest {
 protected:
     void SetUp() override

@@ -66,7 +66,9 @@ TEST(CleanOutline, RemovesRepeatsAndStraightRunsWithoutCuttingIn)
 }
 
 // A spike, the ring running out and back along one line, holds no material:
-// it goes whole, whatever its length, outward or as a slit into the part.
+// it goes whole, whatever its length, outward or as a slit into the part;
+// so does a sliver whose sides lie closer than the tolerance, blunt or
+// coming back a hair off where it left.
 TEST(CleanOutline, SpikesGoWhole)
 {
     const Ring square{{0, 0}, {10, 0}, {10, 10}, {0, 10}};
@@ -85,6 +87,9 @@ TEST(CleanOutline, SpikesGoWhole)
         {"slanted, its sides closer than the tolerance", {{0, 0}, {10, 0}, {10, 5}, {90, 37}, {10, 5.00005}, {10, 10}, {0, 10}},
          true, square},
         {"out of a hole into the part", {{2, 2}, {8, 2}, {8, 8}, {5, 8}, {5, 9.5}, {5, 8}, {2, 8}}, false, hole},
+        {"a strip 1e-6 wide", {{0, 0}, {10, 0}, {10, 5}, {40, 5}, {40, 5.000001}, {10, 5.000001}, {10, 10}, {0, 10}},
+         true, square},
+        {"back 1e-5 off where it left", {{0, 0}, {10, 0}, {13, 0}, {10, -1e-5}, {10, 10}, {0, 10}}, true, square},
     };
     for (const auto& c : cases) {
         Ring ring = c.ring;

@@ -38,6 +38,14 @@ TEST(RingCrossings, CrossingsAreFoundWhereTheyAreAndTouchesPass)
          {{{0, 0}, {100, 0}, {100, 100}, {0, 100}, {0, 50}, {50, 50}, {60, 50}, {30, 50}, {0, 50}}}, false, false, {}},
         {"a spike where the ring closes", {{{100, 50}, {100, 100}, {0, 100}, {0, 0}, {100, 0}, {100, 50}, {150, 50}}},
          false, false, {}},
+        // Sides closer than the point tolerance: a sliver, no material, even
+        // where it comes back a hair beside its start and so crosses it.
+        {"a sliver 1e-5 wide out along an edge and back beside its start",
+         {{{0, 0}, {100, 0}, {130, 0}, {100, -1e-5}, {100, 100}, {0, 100}}}, false, false, {}},
+        {"a sliver 1e-6 wide into the ring, back over the edge it left",
+         {{{0, 0}, {100, 0}, {100, 100}, {50, 100}, {50.000001, 20}, {50.000001, 100}, {0, 100}}}, false, false, {}},
+        {"a spike 1e-3 wide coming back across its start",
+         {{{0, 0}, {100, 0}, {130, 0}, {100, -1e-3}, {100, 100}, {0, 100}}}, true, true, {100, 0}},
         {"an edge run twice, around a hole", {{{0, 0}, {100, 0}, {100, 50}, {70, 50}, {70, 70}, {30, 70}, {30, 30},
                                               {70, 30}, {70, 50}, {100, 50}, {100, 100}, {0, 100}}},
          true, true, {100, 50}},
@@ -62,7 +70,9 @@ TEST(RingCrossings, CrossingsAreFoundWhereTheyAreAndTouchesPass)
     }
 }
 
-// A ring of many short edges is checked edge against neighbour, not every pair.
+// A ring of many short edges is checked edge against neighbour, not every
+// pair. (Two neighbours swapped, where the ring is straight but for 10^-6 mm,
+// twist it by a sliver of that width, which holds no material.)
 TEST(RingCrossings, AWavyRingOf100000VerticesIsSimpleAndItsTwistFound)
 {
     Ring ring;
@@ -74,9 +84,14 @@ TEST(RingCrossings, AWavyRingOf100000VerticesIsSimpleAndItsTwistFound)
     }
     EXPECT_FALSE(FindRingCrossing({ring}));
     std::swap(ring[100], ring[101]);
+    EXPECT_FALSE(FindRingCrossing({ring}));
+    std::swap(ring[100], ring[101]);
+    std::swap(ring[100], ring[140]);
     const std::optional<RingCrossing> found = FindRingCrossing({ring});
     ASSERT_TRUE(found);
-    EXPECT_NEAR(std::hypot(found->at.x - ring[100].x, found->at.y - ring[100].y), 0.0, 0.2);
+    // Within the run the swap turned back.
+    EXPECT_LT(std::hypot(found->at.x - ring[120].x, found->at.y - ring[120].y),
+              std::hypot(ring[100].x - ring[120].x, ring[100].y - ring[120].y));
 }
 
 // A plate of many round holes: those that stand apart are passed over, and

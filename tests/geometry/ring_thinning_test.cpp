@@ -1,6 +1,6 @@
 // Dense rings (thousands of short edges, as digitised and CAM outlines come)
-// thinned within a sag, and collinear vertices dropped without a dense arc
-// going whole.
+// thinned within a sag, spanning the same rectangle, and collinear vertices
+// dropped without a dense arc going whole.
 #include "geometry/Polygon.h"
 #include "geometry/RingArea.h"
 #include "geometry/RingThinning.h"
@@ -91,6 +91,11 @@ TEST(RingThinning, DenseRingsKeepTheirShapeWithinTheSag)
             ASSERT_LE(walked, n) << "a kept vertex out of order";
         }
         EXPECT_NEAR(SignedArea(thinned), SignedArea(c.ring), 1e-3 * std::fabs(SignedArea(c.ring)));
+        // It spans the rectangle the old one spans: a part reaches as far.
+        const NRect before = NPolygon(NPoint{}, c.ring).GetGabarit();
+        const NRect after = NPolygon(NPoint{}, thinned).GetGabarit();
+        EXPECT_TRUE(before.pBot.x == after.pBot.x && before.pBot.y == after.pBot.y && before.pTop.x == after.pTop.x &&
+                    before.pTop.y == after.pTop.y);
     }
 }
 

@@ -19,12 +19,13 @@ protected:
         double area = -1.0;
         double length = 50.0;
         double sag = -1.0;
+        double beyond = -1.0;
     };
 
     Result Borders(const INestingMacroObjectPtr& macro)
     {
         Result r;
-        macro->InitConvexBordersFromMacro(r.borders, r.area, r.length, r.sag);
+        macro->InitConvexBordersFromMacro(r.borders, r.area, r.length, r.sag, r.beyond);
         return r;
     }
 

@@ -124,28 +124,104 @@ TEST_F(MacroDecorTest, TextsOfACompoundFigureChangeAndReportTheirHeights)
     EXPECT_EQ(heights[1].height, 4.0);
 }
 
-TEST_F(MacroDecorTest, FontHeightsScaleEachAnchorOnce)
+// A label's lines move with their heights, in any view and whichever flag
+// is given: lines 5 high and 8 apart set to one height stand 8/5 of it
+// apart, the label (a compound's two members' together) keeps its middle,
+// and a marking 10 high below them keeps its place in the label (grown with
+// it as they do, never pulled in among them); their old heights set again,
+// every anchor is where it was. A list of another length changes nothing.
+TEST_F(MacroDecorTest, LabelLinesMoveApartWithTheirHeights)
 {
-    ActiveView()->SetScale(0.5);
-    ActiveView()->Update();
-    const INestingMacroObjectPtr macro = Square();
-    macro->AddTextInMacro(L"first\nsecond", 8, 4, 2.0);  // one line of two items
-    const vlapi::IDrawingTextPtr text = FirstText(macro);
+    const struct {
+        double scale;
+        bool offset, inverse;
+        double height;
+    } cases[] = {{1, false, false, 20}, {0.02, true, false, 5}, {0.02, true, false, 0.1},
+                 {1.0 / 15, false, true, 12}, {2, true, false, 3}, {0.5, false, false, 0.33}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "scale " << c.scale << ", height " << c.height);
+        ActiveView()->SetScale(c.scale);
+        ActiveView()->Update();
+        // A's label (texts 0 to 3): three lines and a marking below; B's (4, 5): two lines.
+        const INestingMacroObjectPtr a = Square(L"A");
+        const INestingMacroObjectPtr b = Square(L"B");
+        a->AddTextInMacro(L"Деталь 1", 100, 120, 5.0);
+        a->AddTextInMacro(L"Ст3 2 мм", 100, 112, 5.0);
+        a->AddTextInMacro(L"Заказ 15", 100, 104, 5.0);
+        a->AddTextInMacro(L"[Кол-во=1]", 0, -30, 10.0);
+        b->AddTextInMacro(L"Деталь 2", -40, 8, 5.0);
+        b->AddTextInMacro(L"Ст3 2 мм", -40, 0, 5.0);
+        const INestingMacroObjectPtr both = vrnApi::CreateMacroByMacros(a, b, L"AB");
+        ASSERT_TRUE(both);
+        std::vector<vlapi::IDrawingTextPtr> texts;
+        vrnApi::InitTextFromMacro(HostMacro(both), texts);
+        ASSERT_EQ(texts.size(), 6u);
+        std::vector<FontParams> before;
+        both->GetFontParams(before);
+        std::vector<NPoint> anchors;
+        for (const vlapi::IDrawingTextPtr& text : texts)
+            anchors.push_back({text->GetX(), text->GetY()});
 
-    macro->SetFontParams({{5.0}}, false, false);
-    EXPECT_EQ(text->GetX(), 8);
-    macro->SetFontParams({{5.0}}, true, false);
-    EXPECT_EQ(text->GetX(), 4);
-    EXPECT_EQ(text->GetY(), 2);
-    macro->SetFontParams({{5.0}}, false, true);
-    EXPECT_EQ(text->GetX(), 8);
-    std::vector<FontParams> heights;
-    macro->GetFontParams(heights);
-    ASSERT_EQ(heights.size(), 1u);
-    EXPECT_EQ(heights[0].height, 5.0);
+        both->SetFontParams(std::vector<FontParams>(texts.size(), FontParams{c.height}), c.offset, c.inverse);
+        std::vector<FontParams> heights;
+        both->GetFontParams(heights);
+        for (const FontParams& h : heights)
+            EXPECT_DOUBLE_EQ(h.height, c.height);
+        const auto apart = [&texts](size_t i, size_t k) { return texts[i]->GetY() - texts[k]->GetY(); };
+        for (const auto& [i, k] : {std::pair<size_t, size_t>{0, 1}, {1, 2}, {4, 5}})
+            EXPECT_NEAR(apart(i, k), 8.0 * c.height / 5.0, 1e-9);
+        EXPECT_NEAR(apart(2, 3), 134.0 * c.height / 5.0, 1e-9);
+        EXPECT_NEAR(texts[2]->GetX() - texts[3]->GetX(), 100.0 * c.height / 5.0, 1e-9);
+        NPoint middle;
+        for (size_t i = 0; i < texts.size(); ++i)
+            middle += NPoint{texts[i]->GetX() - anchors[i].x, texts[i]->GetY() - anchors[i].y};
+        EXPECT_NEAR(middle.x, 0.0, 1e-9);
+        EXPECT_NEAR(middle.y, 0.0, 1e-9);
 
-    macro->SetFontParams({{1.0}, {1.0}}, true, false);  // counts differ: nothing changes
-    EXPECT_EQ(text->GetX(), 8);
+        both->SetFontParams(before, !c.offset, c.inverse);
+        for (size_t i = 0; i < texts.size(); ++i) {
+            EXPECT_NEAR(texts[i]->GetX(), anchors[i].x, 1e-9);
+            EXPECT_NEAR(texts[i]->GetY(), anchors[i].y, 1e-9);
+        }
+        both->SetFontParams({{1.0}, {1.0}}, true, false);
+        heights.clear();
+        both->GetFontParams(heights);
+        EXPECT_DOUBLE_EQ(heights.front().height, 5.0);
+    }
+
+    // A compound whose second member is turned half round, as two right
+    // triangles are joined, each labelled the same: texts set six times as
+    // high cover none of the other member's (each a box 0.7 of its height a
+    // character wide, its height high, turned with its member).
+    const INestingMacroObjectPtr first = Square(L"A");
+    const INestingMacroObjectPtr second = Square(L"B");
+    for (const INestingMacroObjectPtr& member : {first, second}) {
+        member->AddTextInMacro(L"[Кол-во=2]", -147.78, -122.78, 5.0);
+        member->AddTextInMacro(L"Клин", -131.11, -64.44, 5.0);
+        member->AddTextInMacro(L"Заказ 7", -131.11, -72.78, 5.0);
+    }
+    HostMacro(first)->SetPlacement(0, -6.0093, 0, 0, 0);
+    HostMacro(second)->SetPlacement(0, 6.0093, 180, 0, 0);
+    const INestingMacroObjectPtr pair = vrnApi::CreateMacroByMacros(first, second, L"Pair");
+    ASSERT_TRUE(pair);
+    pair->SetFontParams(std::vector<FontParams>(6, FontParams{30.0}), false, false);
+    std::vector<vlapi::IDrawingTextPtr> texts;
+    vrnApi::InitTextFromMacro(HostMacro(pair), texts);
+    ASSERT_EQ(texts.size(), 6u);
+    std::vector<NRect> boxes;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const double width = 0.7 * 30.0 * static_cast<double>(vlapi::ITextPtr(texts[i])->GetText().size());
+        const double x = texts[i]->GetX(), y = texts[i]->GetY();
+        boxes.push_back(i < 3 ? NRect{{x, y - 6.0093}, {x + width, y + 30 - 6.0093}}
+                              : NRect{{-x - width, -y - 30 + 6.0093}, {-x, -y + 6.0093}});
+    }
+    for (size_t i = 0; i < 3; ++i) {
+        for (size_t k = 3; k < 6; ++k) {
+            const bool apart = boxes[i].pTop.x <= boxes[k].pBot.x || boxes[k].pTop.x <= boxes[i].pBot.x ||
+                               boxes[i].pTop.y <= boxes[k].pBot.y || boxes[k].pTop.y <= boxes[i].pBot.y;
+            EXPECT_TRUE(apart) << i << " " << k;
+        }
+    }
 }
 
 TEST_F(MacroDecorTest, ColouringLayerIsMadeWithoutBecomingCurrent)

@@ -8,6 +8,7 @@
 #include "io/PartMarking.h"
 
 #include "geometry/RingArea.h"
+#include "geometry/UtilityFunctions.h"
 #include "host/NestingResources.h"
 #include "model/NestingFigure.h"
 #include "model/NestingModel.h"
@@ -15,6 +16,7 @@
 #include "vlhost/TestParts.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -382,36 +384,74 @@ TEST_F(AssemblyImportTest, APartFileGivesNoTreeButItsFlatPatternReadAgain)
     opened->Close(0);
 }
 
+// The reason as a user reads it: Russian words; names in quotes are the file's own.
+bool InRussian(const std::wstring& reason)
+{
+    std::wstring word;
+    bool quoted = false;
+    const auto english = [&] { return word.size() >= 3 && word != L"JSON"; };
+    for (const wchar_t c : reason + L" ") {
+        if (c < 128 && std::isalpha(static_cast<int>(c))) {
+            word += c;
+            continue;
+        }
+        if (!quoted && english())
+            return false;
+        word.clear();
+        if (c == L'"' || c == L'«' || c == L'»')
+            quoted = c == L'"' ? !quoted : c == L'«';
+    }
+    return true;
+}
+
 // An assembly the host cannot open gives no tree, and its one message names
-// the file and the host's reason.
-TEST_F(AssemblyImportTest, AnAssemblyTheHostCannotOpenIsNamedWithTheHostsReason)
+// the file and the host's reason, in Russian.
+TEST_F(AssemblyImportTest, AnAssemblyTheHostCannotOpenIsNamedWithTheHostsReasonInRussian)
 {
     const fs::path path = SaveAssembly();
     std::ifstream in(path);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const struct {
-        const char* from;
+        const char* from;  // null: the file is cut there
         const char* to;
         const wchar_t* says;
     } damages[] = {
-        {"\"thickness\": 2.0", "\"thickness\": 0.0", L"thickness"},
-        {"\"thickness\": 2.0", "\"thickness\": -2.0", L"thickness"},
-        {"\"edge\": 1", "\"edge\": 7", L"flange 1"},
+        {"\"thickness\": 2.0", "\"thickness\": 0.0", L"деталь «Кронштейн», тело 4294967296: толщина не больше нуля"},
+        {"\"thickness\": 2.0", "\"thickness\": -2.0", L"толщина"},
+        {"\"edge\": 1", "\"edge\": 7", L"отгибка 1: у контура нет ребра 7"},
+        {"\"id\": 4294967296", "\"id\": \"x\"", L"деталь «Кронштейн», 1-е тело: поле \"id\" тела не целое число"},
+        {"\"id\": 4294967296", "\"id\": 18446744073709551615", L"1-е тело: поле \"id\" тела не целое число от "},
+        {"\"radius\": 3.0", "\"radius\": true", L"деталь «Кронштейн», тело 4294967296: поле \"radius\" не число"},
+        {"\"up\": true", "\"up\": 1",
+         L"деталь «Кронштейн», тело 4294967296, отгибка 1: поле \"up\" не логическое значение"},
+        {"\"circle\": [", "\"circle\": [1.0, ",
+         L"тело 4294967296, отгибка 1, отверстие 1: окружность не задана центром и радиусом"},
+        {"\"children\": [", "\"children\": [3, ", L"компонент 1 в «Сборка»: на месте объекта с полем \"name\" стоит число"},
+        {"\"pose\": [", "\"pose\": [-2e7, 0, 0, 0, 0, 0], \"old\": [",
+         L"тело 4294967296: положение (-20000000; 0; 0) дальше 10000000 мм от начала координат"},
+        {"\"thickness\": 2.0", "\"thickness\": 2e999", L"файл повреждён: число вне пределов чисел с плавающей точкой (строка "},
+        {"{", "[", L"файл повреждён: запись JSON нарушена (строка 2, столбец 10)"},
+        {nullptr, nullptr, L"файл повреждён: запись JSON нарушена (строка "},
+        {"", "", L"файл пуст"},
     };
     for (const auto& d : damages) {
-        SCOPED_TRACE(d.to);
-        std::string damaged = text;
-        const size_t at = damaged.find(d.from);
-        ASSERT_NE(at, std::string::npos);
-        damaged.replace(at, std::strlen(d.from), d.to);
+        SCOPED_TRACE(d.to ? d.to : "cut");
+        std::string damaged = d.from && !*d.from ? std::string() : text.substr(0, d.from ? text.size() : text.size() / 2);
+        if (d.from && *d.from) {
+            const size_t at = damaged.find(d.from);
+            ASSERT_NE(at, std::string::npos);
+            damaged.replace(at, std::strlen(d.from), d.to);
+        }
         std::ofstream(path, std::ios::trunc) << damaged;
         const size_t messages = Messages().size();
         const AssemblyReader reader = ReadSaved(path);
         EXPECT_TRUE(reader.m_dataTree.empty());
         ASSERT_EQ(Messages().size(), messages + 1);
         const std::wstring& said = Messages().back().text;
-        EXPECT_EQ(said.rfind(L"Не удалось открыть файл " + Wide(path) + L": part \"", 0), 0u) << vlhost::Host::Utf8(said);
+        const std::wstring opening = L"Не удалось открыть файл " + Wide(path) + L": ";
+        ASSERT_EQ(said.rfind(opening, 0), 0u) << vlhost::Host::Utf8(said);
         EXPECT_NE(said.find(d.says), std::wstring::npos) << vlhost::Host::Utf8(said);
+        EXPECT_TRUE(InRussian(said.substr(opening.size()))) << vlhost::Host::Utf8(said);
     }
 }
 
@@ -540,6 +580,166 @@ TEST_F(AssemblyImportTest, NothingLandsOutsideTheFragment)
     EXPECT_EQ(CreateMarking(mine, 1, {}, L"A"), Marking::NotMade);
     doc->Activate();
     EXPECT_EQ(DrawingObjects(), objects + 1);
+}
+
+// A sheet part's flat pattern lies in a side of its sheet, whatever the part's
+// proportions and pose: a strip thicker than it is wide, a plate thicker than
+// its sides are long, turned bodies and bends.
+TEST_F(AssemblyImportTest, FlatPatternLiesInASideOfTheSheet)
+{
+    const auto strip = [](double t) {
+        tp::TestPart part{tp::HolePlate(t).recipe, {0, 300, 10, 300 * 10 - 3.14159265358979323846 * 4, {}}};
+        part.recipe.outline = vlhost::SheetLoop::Rectangle(0, 0, 300, 10);
+        part.recipe.holes = {vlhost::SheetLoop::Circle(150, 5, 2)};
+        return part;
+    };
+    const struct {
+        const wchar_t* name;
+        tp::TestPart part;
+        vlhost::Pose pose;
+    } cases[] = {
+        {L"Полоса 12", strip(12), {}},
+        {L"Полоса 8", strip(8), {}},
+        {L"Полоса 10", strip(10), {}},
+        {L"Полоса повёрнутая", strip(12), {10, 20, 30, 30, 45, 60}},
+        {L"Пластина 250", tp::HolePlate(250, 300, 200), {}},
+        {L"Кронштейн 12", tp::LBracket(12, 3, 0.4, 100, 40, 10), {0, 0, 0, 90, 0, 0}},
+    };
+    vlapi::IVarnelDocument3DPtr assembly = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
+    for (const auto& c : cases) {
+        vlhost::PartData& part = vlhost::Host::Tree(assembly)->Add(c.name, true);
+        part.material = L"Сталь 3";
+        part.unfold = true;
+        ASSERT_EQ(part.AddSheet(c.part.recipe, c.pose), L"");
+    }
+    const size_t messages = Messages().size();
+    AssemblyReader reader = ReadSaved(Saved(assembly));
+    EXPECT_EQ(Messages().size(), messages);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(vlhost::Host::Utf8(c.name));
+        const auto record = std::find_if(reader.m_metaDatum.begin(), reader.m_metaDatum.end(),
+                                         [&](const ImportPartMetaData& r) { return r.name == c.name; });
+        ASSERT_NE(record, reader.m_metaDatum.end());
+        const Measured m = Measure(*record);
+        const tp::FlatPattern& flat = c.part.flat;
+        EXPECT_EQ(m.rings, 1 + c.part.recipe.holes.size() + (c.part.recipe.flanges.empty() ? 0 : 1));
+        EXPECT_NEAR(m.area, flat.area, flat.area * 1e-4);
+        EXPECT_NEAR(m.length, flat.Length(), 0.01);
+        EXPECT_NEAR(m.width, flat.width, 0.01);
+    }
+}
+
+// A body whose sides are not the sheet's thickness apart, or that is not
+// flat once unbent, gives no pattern, and the message names the part; a body
+// whose faces the kernel does not mark is read in its side that pairs.
+TEST_F(AssemblyImportTest, ABodyThatIsNotOneFlatSheetGivesNoPattern)
+{
+    vlapi::IVarnelDocument3DPtr doc = host->NewDocument3D(vlapi::vlDocumentPart, false);
+    vlhost::PartData& top = *vlhost::Host::Tree(doc);
+    top.name = L"Деталь";
+    ASSERT_EQ(top.AddSheet(tp::LBracket().recipe), L"");
+    ASSERT_EQ(top.AddBlock(300, 10, 12), L"");
+    const vlapi::BodyList bodies = vlapi::IFeaturePtr(doc->GetTopPart())->GetResultBodies();
+    ASSERT_EQ(bodies.size(), 2u);
+    const std::vector<BendParam> bend{{true, 90.0, 0.0, 0.4, 3.0}};
+    const struct {
+        size_t body;
+        std::vector<BendParam> params;
+        double thickness;
+        const wchar_t* says;  // null: read, of this area
+        double area;
+    } cases[] = {
+        {0, bend, 2.0, nullptr, tp::LBracket().flat.area},
+        {0, bend, 5.0, L"Деталь\nНе найдены стороны листа: ни одна пара плоских граней тела не отстоит друг от друга "
+                       L"на толщину листа 5 мм.", 0},
+        {0, {}, 2.0, L"Деталь\nРазвёртка не плоская: поперёк листа толщиной 2 мм тело имеет размер ", 0},
+        {1, bend, 12.0, nullptr, 3000.0},
+        {1, bend, 10.0, nullptr, 3600.0},
+        {1, bend, 11.0, L"Не найдены стороны листа", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.thickness);
+        const size_t messages = Messages().size();
+        ImportPartMetaData record;
+        const bool read = AssemblyReader::UnbendSheetBody(bodies[c.body], L"Деталь", c.params, c.thickness,
+                                                          record.curves, record.bends);
+        EXPECT_EQ(read, !c.says);
+        ASSERT_EQ(Messages().size(), messages + (c.says ? 1 : 0));
+        if (c.says) {
+            EXPECT_NE(Messages().back().text.find(c.says), std::wstring::npos) << vlhost::Host::Utf8(Messages().back().text);
+            EXPECT_TRUE(record.curves.empty());
+            continue;
+        }
+        EXPECT_NEAR(Measure(record).area, c.area, c.area * 1e-4);
+    }
+    doc->Close(0);
+}
+
+// A sheet thinner or thicker than any sheet nested, a pattern smaller than a
+// part may be or one whose flanges lie over each other flat is named with
+// its size or place in the closing message alone (the reading says nothing
+// of it) and written nowhere.
+TEST_F(AssemblyImportTest, APartNoSheetCanGiveIsRefusedNamingIt)
+{
+    const auto square = [](double t, double side) {
+        vlhost::SheetRecipe recipe = tp::HolePlate(t).recipe;
+        recipe.outline = vlhost::SheetLoop::Rectangle(0, 0, side, side);
+        recipe.holes.clear();
+        return recipe;
+    };
+    // Flanges bent up off both sides of a slot 20 wide, each 15 long.
+    vlhost::SheetRecipe slot = square(2, 60);
+    slot.outline.vertices = {{0, 0, 0}, {100, 0, 0}, {100, 60, 0}, {60, 60, 0}, {60, 20, 0}, {40, 20, 0}, {40, 60, 0}, {0, 60, 0}};
+    slot.radius = 2;
+    for (const int edge : {3, 5}) {
+        vlhost::Flange flange;
+        flange.edge = edge;
+        flange.length = 15;
+        slot.flanges.push_back(flange);
+    }
+    const struct {
+        vlhost::SheetRecipe recipe;
+        const wchar_t* says;  // null: written
+    } cases[] = {
+        {tp::HolePlate(600, 300, 200).recipe, L"Пластина 1: толщина 600 мм вне пределов от 0.01 до 500 мм"},
+        {tp::HolePlate(500.5, 300, 200).recipe, L"Пластина 2: толщина 500.5 мм вне пределов"},
+        {tp::HolePlate(0.005, 300, 200).recipe, L"Пластина 3: толщина 0.005 мм вне пределов"},
+        {tp::HolePlate(1e300, 300, 200).recipe, L"Пластина 4: толщина 1e+300 мм вне пределов"},
+        {tp::HolePlate(500.0001, 300, 200).recipe, L"Пластина 5: толщина 500.0001 мм вне пределов"},
+        {tp::HolePlate(500, 300, 200).recipe, nullptr},
+        {tp::HolePlate(0.01, 300, 200).recipe, nullptr},
+        {tp::LBracket(1e-300).recipe, L"Пластина 8: толщина 1e-300 мм вне пределов"},
+        {square(2, 0.009), L"Пластина 9: развёртка не годится в деталь: деталь меньше 0.01 мм: 0.009 × 0.009 мм"},
+        {square(2, 0.01), nullptr},
+        {slot, L"Пластина 11: развёртка не годится в деталь: контур пересекает сам себя в точке (44.398; 60)"},
+    };
+    vlapi::IVarnelDocument3DPtr assembly = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
+    int number = 0;
+    for (const auto& c : cases) {
+        vlhost::PartData& part = vlhost::Host::Tree(assembly)->Add(L"Пластина " + std::to_wstring(++number), true);
+        part.material = L"Ст3";
+        part.unfold = true;
+        ASSERT_EQ(part.AddSheet(c.recipe), L"");
+    }
+    const size_t messages = Messages().size();
+    AssemblyReader reader = ReadSaved(Saved(assembly));
+    EXPECT_EQ(Messages().size(), messages) << vlhost::Host::Utf8(Messages().back().text);
+    reader.m_namePattern = reader.m_textPattern = L"Наименование";
+    reader.WriteContoursToFragments(true);
+    const std::wstring closing = Messages().back().text;
+    EXPECT_EQ(closing.rfind(L"Записано деталей: 3. Не записаны:", 0), 0u) << vlhost::Host::Utf8(closing);
+    number = 0;
+    for (const auto& c : cases) {
+        const std::wstring name = L"Пластина " + std::to_wstring(++number);
+        SCOPED_TRACE(vlhost::Host::Utf8(name));
+        const fs::path folder = out / "Ст3" / vlhost::Host::Utf8(uf::NumberText(c.recipe.thickness));
+        EXPECT_EQ(fs::exists(folder / (vlhost::Host::Utf8(name) + ".vfw")), !c.says);
+        if (c.says) {
+            EXPECT_NE(closing.find(c.says), std::wstring::npos) << vlhost::Host::Utf8(closing);
+        }
+    }
+    EXPECT_FALSE(fs::exists(out / "Ст3" / "1e+300"));
+    EXPECT_FALSE(fs::exists(out / "Ст3" / "600"));
 }
 
 }  // namespace

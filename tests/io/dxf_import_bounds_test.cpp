@@ -1,6 +1,6 @@
 // The import of parts on a drawing of thousands of layers and linetypes: the
-// curves of frozen or off layers go, every other line style gets its layer,
-// and the part comes through whole.
+// curves of frozen or off layers go (and are named), every other line style
+// gets its layer, and the part comes through whole.
 #include "io/DxfImport.h"
 
 #include "model/NestingFigure.h"
@@ -49,7 +49,12 @@ TEST_F(DxfImportBoundsTest, APartAmongThousandsOfLayersAndLinetypesComesThroughW
         dxfimport::ImportFiguresFromDxf(model, entries, vlhost::Host::Wide((root / "out").string()),
                                         [&](const std::wstring& path) { return converter.Convert(path, L""); });
     }
-    EXPECT_EQ(Messages().size(), before);
+    // The lines of the layers that are off are named, the first by their layers.
+    ASSERT_EQ(Messages().size(), before + 1);
+    EXPECT_NE(Messages().back().text.find(L"plate.dxf: деталь импортирована, но кривые на выключенных или замороженных "
+                                          L"слоях не импортированы: 1 отрезок на слое «L0», 1 отрезок на слое «L10», "),
+              std::wstring::npos);
+    EXPECT_NE(Messages().back().text.find(L" и ещё 295 объектов на других слоях"), std::wstring::npos);
     NestingModel model;
     const FigurePtr figure = model.AddFigure(vlhost::Host::Wide((root / "out" / "plate.vfw").string()));
     ASSERT_TRUE(figure);

@@ -43,6 +43,10 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
         {L"[КОЛ-ВО=4]", true, PartKey::Count, L"4"},
         {L"[Qty: 7 pcs]", true, PartKey::Count, L"7 pcs"},
         {L"[Material=AISI 304/08Х18Н10]", true, PartKey::Material, L"AISI 304/08Х18Н10"},
+        // Typed in other scripts' forms: full width, other square brackets, a dash for the hyphen; quoted.
+        {L"［Кол-во＝4］", true, PartKey::Count, L"4"},
+        {L"【Кол–во: 4】", true, PartKey::Count, L"4"},
+        {L"[Материал=«Ст3»]", true, PartKey::Material, L"Ст3"},
         {L"Деталь [Ст3]", false, {}, {}},          // not wholly in brackets
         {L"[Ст3]", false, {}, {}},                 // no key
         {L"[Цвет=красный]", false, {}, {}},        // a key of no meaning here
@@ -62,19 +66,62 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
     EXPECT_EQ(dxfimport::ReadThickness(L"500 мм"), 500.0);
     EXPECT_EQ(dxfimport::ReadThickness(L".5"), 0.5);
     EXPECT_EQ(dxfimport::ReadThickness(L"0,01"), 0.01);
+    EXPECT_EQ(dxfimport::ReadThickness(L"2 мм."), 2.0);
     for (const wchar_t* bad : {L"0", L"-2", L"abc", L"2 5", L"1e999", L"", L"1e300", L"500,5", L"0.001", L"1e-300"})
         EXPECT_FALSE(dxfimport::ReadThickness(bad)) << vlhost::Host::Utf8(bad);
     EXPECT_EQ(dxfimport::ReadCount(L"4 шт"), 4);
+    EXPECT_EQ(dxfimport::ReadCount(L"4.0"), 4);
+    EXPECT_EQ(dxfimport::ReadCount(L"04,00 шт"), 4);
     EXPECT_EQ(dxfimport::ReadCount(L"1000000000"), 1000000000);
-    for (const wchar_t* bad : {L"0", L"2.5", L"2,5", L"99999999999", L"2147483647", L"1000000001", L"x"})
+    for (const wchar_t* bad : {L"0", L"2.5", L"2,5", L"4.01", L"4.", L"99999999999", L"2147483647", L"1000000001", L"x"})
         EXPECT_FALSE(dxfimport::ReadCount(bad)) << vlhost::Host::Utf8(bad);
 
     dxfimport::PartValues values;
     values.Read(L"Примечание\n[Толщина=abc]\n[Толщина=3]");
-    values.Read(L"[Толщина=4]");  // the first readable value stays
+    values.Read(L"[Толщина=4]");  // the first readable value stays, the other is named
     EXPECT_EQ(values.thickness, 3.0);
     ASSERT_EQ(values.unreadable.size(), 1u);
     EXPECT_EQ(values.unreadable[0].value, L"[Толщина=abc]");
+    ASSERT_EQ(values.conflicts.size(), 1u);
+    EXPECT_EQ(values.conflicts[0].items, (std::vector<std::wstring>{L"[Толщина=3]", L"[Толщина=4]"}));
+
+    // Every bracketed item of a text is read wherever it stands; the same
+    // value written twice (in other words) is no disagreement.
+    const struct {
+        std::vector<std::wstring> texts;
+        std::optional<int32_t> count;
+        std::optional<double> thickness;
+        std::optional<std::wstring> material;
+        size_t conflicts;
+    } readings[] = {
+        {{L"[Кол-во=4] [Толщина=2]"}, 4, 2.0, {}, 0},
+        {{L"[Кол-во=4][Толщина=2]"}, 4, 2.0, {}, 0},
+        {{L"Деталь 1 [Кол-во=4]"}, 4, {}, {}, 0},
+        {{L"[Кол-во=4] шт"}, 4, {}, {}, 0},
+        {{L"[Кол-во=4] [Материал=Ст3]"}, 4, {}, L"Ст3", 0},
+        {{L"[[Кол-во=4]] [Масштаб 1:2] ]["}, 4, {}, {}, 0},
+        {{L"[Кол-во=5]", L"[Кол-во=6]"}, 5, {}, {}, 1},
+        {{L"[Кол-во=5]", L"[Количество: 5 шт]"}, 5, {}, {}, 0},
+        {{L"[Толщина=2] [Толщина=2,5] [Толщина=3]"}, {}, 2.0, {}, 1},
+    };
+    for (const auto& r : readings) {
+        dxfimport::PartValues read;
+        for (const std::wstring& text : r.texts)
+            read.Read(text);
+        SCOPED_TRACE(vlhost::Host::Utf8(r.texts.front()));
+        EXPECT_EQ(read.count, r.count);
+        EXPECT_EQ(read.thickness, r.thickness);
+        EXPECT_EQ(read.material, r.material);
+        EXPECT_EQ(read.conflicts.size(), r.conflicts);
+    }
+    // A marking cut short (its value in another text) is named; a bracket that opens no marking is not.
+    dxfimport::PartValues split;
+    split.Read(L"[Кол-во=");
+    split.Read(L"4]");
+    split.Read(L"Масштаб [1:2");
+    EXPECT_EQ(split.count, std::nullopt);
+    EXPECT_EQ(split.unclosed, std::vector<std::wstring>{L"[Кол-во="});
+
     FileMetaParams entry{L"x.dxf", L"Ст3", 2, 1.0};
     values.FillEntry(entry);
     EXPECT_EQ(entry.m_material, L"Ст3");  // no material text: the entry keeps its own
@@ -391,7 +438,8 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         // Curves of nothing at the drawing's tolerance: a circle of a radius
         // no curve has is left out and named, arcs of round-off within a
         // joint are points as point lines are, a spline that breaks apart at
-        // a repeated knot is left out and named, a slit is named where it is.
+        // a repeated knot is left out and named, a slit thinner than a joint
+        // has its sides as one line, named as bounding nothing.
         {"hole_of_radius_1e-300", dxftext::File({{"ENTITIES", square + Circle("50", "50", 1e-300)}}), nullptr, 10000,
          leftOut + L"дуги и окружности без радиуса — 1 (окружность на слое «0» у (50; 50))"},
         {"arcs_of_round_off", dxftext::File({{"ENTITIES", square + Arc(50, 50, 1e-9, 0, 90) + Arc(50, 50, 10, 0, 1e-7)}}),
@@ -402,7 +450,7 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
          nullptr, 10000, leftOut + L"сплайны, разорванные на кратном узле — 1 (сплайн на слое «0» у (40; 40))"},
         {"slit_thinner_than_a_joint",
          dxftext::File({{"ENTITIES", square + Polyline({{40, 50}, {60, 50}, {60, 50.001}, {40, 50.001}}, true)}}),
-         L"контур без площади у точки (40; 50)", 0},
+         L"незамкнутый контур: кривые от точки (60; 50) до точки (40; 50) ничего не ограничивают", 0},
         // Reader oddities: nothing after EOF is read; a block defined twice is
         // left out as ambiguous; "0x32" is no DXF number.
         {"hole_after_eof",
@@ -443,7 +491,7 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         // An unreadable file: one reason, in the run's message.
         {"binary", std::string("AutoCAD Binary DXF\r\n\x1a\0\0\0SECTION", 30), L"файл не прочитан как DXF: это двоичный DXF", 0},
         {"sections_damaged", "0\nSECTION\n2\nENTITIES\n0\nSECTION\n0\nENDSEC\n0\nENDSEC\n0\nEOF\n",
-         L"файл не прочитан как DXF: секции файла повреждены", 0},
+         L"файл не прочитан как DXF: секции файла повреждены: в строке 5 секция начата внутри секции из строки 1", 0},
         {"closed_fit_spline",
          dxftext::File({{"ENTITIES", FitSpline({{0, 0}, {60, 0}, {100, 30}, {60, 60}, {0, 60}, {-20, 30}}, true)}}), nullptr,
          6556.3},
@@ -485,6 +533,245 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         const FigurePtr figure = model.AddFigure(Wide(fragment));
         ASSERT_TRUE(figure);
         EXPECT_EQ(figure->m_borders.size(), 1u);
+        EXPECT_NEAR(figure->m_area, cases[i].area, cases[i].area * 1e-3);
+    }
+}
+
+// A hole, an edge or a slot drawn again in curves of other kinds, split at
+// other points, or in part: what lies on another curve within the point
+// tolerance is one curve, and the part has each of its rings once. Rings
+// that share an edge (a hole along the outline) keep it, each ring closed.
+TEST_F(DxfImportTest, CurvesLyingOnOneAnotherAreOneCurve)
+{
+    using namespace dxftext;
+    const double pi = std::numbers::pi, w = std::sqrt(0.5);
+    const Groups plate = Square(0, 0, 100);
+    // The hole of radius 10 at (60, 50) as a rational spline, whole or its upper half.
+    const auto splineCircle = [&](bool half) {
+        const std::vector<std::pair<double, double>> poles{{70, 50}, {70, 60}, {60, 60}, {50, 60}, {50, 50},
+                                                           {50, 40}, {60, 40}, {70, 40}, {70, 50}};
+        if (half)
+            return Spline(2, {0, 0, 0, 1, 1, 2, 2, 2}, {poles.begin(), poles.begin() + 5}, {1, w, 1, w, 1});
+        return Spline(2, {0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 4}, poles, {1, w, 1, w, 1, w, 1, w, 1});
+    };
+    const Groups circle = Circle("60", "50", 10);
+    const Groups bulges = BulgedPolyline({{50, 50, 1}, {70, 50, 1}});
+    const Groups slot = BulgedPolyline({{20, 20, 0}, {50, 20, 1}, {50, 30, 0}, {20, 30, 1}});
+    const double hole = 10000 - 100 * pi, slotArea = 300 + 25 * pi;
+    const struct {
+        const char* name;
+        Groups entities;
+        size_t rings;
+        double area;
+    } cases[] = {
+        {"circle_and_bulges", plate + circle + bulges, 2, hole},
+        {"circle_and_two_arcs", plate + circle + Arc(60, 50, 10, 0, 180) + Arc(60, 50, 10, 180, 0), 2, hole},
+        {"arcs_split_twice", plate + Arc(60, 50, 10, 0, 180) + Arc(60, 50, 10, 180, 0) + Arc(60, 50, 10, 90, 270) +
+                                 Arc(60, 50, 10, 270, 90), 2, hole},
+        {"circle_and_arc_on_it", plate + circle + Arc(60, 50, 10, 30, 60), 2, hole},
+        {"arc_on_circle_first", plate + Arc(60, 50, 10, 30, 60) + circle, 2, hole},
+        {"arcs_overlapping_in_part", plate + Arc(60, 50, 10, 0, 200) + Arc(60, 50, 10, 150, 0), 2, hole},
+        {"circle_arcs_and_bulges", plate + Arc(60, 50, 10, 0, 180) + Arc(60, 50, 10, 90, 270) + circle + bulges +
+                                       Arc(60, 50, 10, 180, 0), 2, hole},
+        {"circle_and_spline", plate + circle + splineCircle(false), 2, hole},
+        {"half_spline_and_arcs", plate + splineCircle(true) + Arc(60, 50, 10, 90, 270) + Arc(60, 50, 10, 270, 90), 2, hole},
+        {"slot_twice_split_otherwise", plate + slot + Line(20, 20, 35, 20) + Line(35, 20, 50, 20) + Arc(50, 25, 5, 270, 0) +
+                                           Arc(50, 25, 5, 0, 90) + Line(50, 30, 20, 30) + Arc(20, 25, 5, 90, 270),
+         2, 10000 - slotArea},
+        {"outline_twice_split_otherwise", Polyline({{0, 0}, {100, 0}, {100, 100}, {0, 100}}, true) + Line(0, 0, 60, 0) +
+                                              Line(60, 0, 100, 0) + Line(100, 0, 100, 30) + Line(100, 30, 100, 100) +
+                                              Line(0, 100, 100, 100) + Line(0, 0, 0, 100) + circle,
+         2, hole},
+        {"edge_in_pieces_over_one_line", plate + Line(0, 0, 40, 0) + Line(40, 0, 70, 0) + Line(70, 0, 100, 0), 1, 10000},
+        {"hole_along_the_edge_and_a_hole_twice", plate + Square(80, 40, 20) + circle + Arc(60, 50, 10, 0, 180) +
+                                                     Arc(60, 50, 10, 180, 0), 3, 10000 - 400 - 100 * pi},
+        {"hole_three_times", plate + circle + bulges + Arc(60, 50, 10, 45, 135) + Arc(60, 50, 10, 135, 225) +
+                                 Arc(60, 50, 10, 225, 315) + Arc(60, 50, 10, 315, 45), 2, hole},
+        {"circle_under_a_turned_ellipse_of_ratio_1",
+         plate + circle + Groups{{0, "ELLIPSE"}, {8, "0"}, {10, "60"}, {20, "50"}, {11, Num(10 * std::cos(0.7))},
+                                 {21, Num(10 * std::sin(0.7))}, {40, "1"}, {41, "0"}, {42, Num(2 * pi)}}, 2, hole},
+        {"hole_in_a_block_turned_over_and_drawn", plate + circle + Groups{{0, "INSERT"}, {8, "0"}, {2, "HOLE"},
+                                                                          {10, "65"}, {20, "50"}, {41, "-1"}}, 2, hole},
+        // Nearer than a joint is one curve: a hole 0.0002 mm wider, an outline 0.0008 mm off.
+        {"hole_twice_0.0002_apart", plate + circle + Circle("60", "50", 10.0002), 2, hole},
+        {"arcs_0.0008_outside_a_circle", plate + circle + Arc(60, 50, 10.0008, 0, 180) + Arc(60, 50, 10.0008, 180, 0), 2,
+         hole},
+        {"outline_twice_0.0008_apart", plate + Square(0.0008, 0.0008, 100) + circle, 2, hole},
+    };
+    struct File {
+        std::string name, bytes;
+    };
+    std::vector<File> files;
+    for (const auto& c : cases)
+        files.push_back({c.name, dxftext::File({{"BLOCKS", Block("HOLE", Circle("5", "0", 10))}, {"ENTITIES", c.entities}})});
+    const auto [entries, closing] = ImportCases(files);
+    EXPECT_EQ(closing, L"");
+    NestingModel model;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FigurePtr figure = model.AddFigure(Wide(out / (std::string(c.name) + ".vfw")));
+        ASSERT_TRUE(figure);
+        EXPECT_EQ(figure->m_borders.size(), c.rings);
+        EXPECT_NEAR(figure->m_area, c.area, c.area * 1e-3);
+    }
+}
+
+// Every refusal names where its trouble is (a point, or a layer and kind)
+// and cites no rule the part keeps; what a written part lacks of its file
+// is named with the layer it stood on. Sizes are written out as far as it
+// takes to stand on their side of the limit they break.
+TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
+{
+    using namespace dxftext;
+    const auto layers = [](std::initializer_list<std::pair<const char*, const char*>> named) {
+        Groups table{{0, "TABLE"}, {2, "LAYER"}, {70, std::to_string(named.size())}};
+        for (const auto& [name, flags] : named)  // flags 1: frozen; colour -7: off
+            table = table + Groups{{0, "LAYER"}, {2, name}, {70, flags}, {62, *flags == '2' ? "-7" : "7"}, {6, "CONTINUOUS"}};
+        return table + Groups{{0, "ENDTAB"}};
+    };
+    const auto dashed = [](Groups g) {
+        for (size_t k = 0; k < g.size(); ++k)
+            if (g[k].first == 0)
+                g.insert(g.begin() + static_cast<ptrdiff_t>(k + 1), {6, "DASHED"});
+        return g;
+    };
+    // A square of `side` drawn in pieces `piece` long, each `gap` short of the next.
+    const auto pieces = [](double side, double piece, double gap) {
+        Groups g;
+        const std::pair<double, double> corners[] = {{0, 0}, {side, 0}, {side, side}, {0, side}, {0, 0}};
+        for (int c = 0; c < 4; ++c) {
+            const auto [x0, y0] = corners[c];
+            const auto [x1, y1] = corners[c + 1];
+            const int n = static_cast<int>(std::lround(side / piece));
+            for (int k = 0; k < n; ++k) {
+                const double a = double(k) / n, b = double(k + 1) / n - (k + 1 < n ? gap / side : 0);
+                g = g + Line(x0 + (x1 - x0) * a, y0 + (y1 - y0) * a, x0 + (x1 - x0) * b, y0 + (y1 - y0) * b);
+            }
+        }
+        return g;
+    };
+    const Groups plate = Square(0, 0, 100);
+    // A round hole, and a closed spline through `n` points of it.
+    const Groups hole = Circle("60", "50", 10);
+    const auto fitted = [](int n) {
+        std::vector<std::pair<double, double>> points;
+        for (int k = 0; k <= n; ++k)
+            points.emplace_back(60 + 10 * std::cos(2 * std::numbers::pi * k / n), 50 + 10 * std::sin(2 * std::numbers::pi * k / n));
+        return FitSpline(points, true);
+    };
+    // An arc of the ellipse 40 × 20 about (50, 50) between two parameters.
+    const auto halfway = [](const char* from, const char* to) {
+        return Groups{{0, "ELLIPSE"}, {8, "0"}, {10, "50"}, {20, "50"}, {11, "20"}, {21, "0"}, {40, "0.5"}, {41, from}, {42, to}};
+    };
+    const std::wstring lacks = L"деталь импортирована, но кривые на выключенных или замороженных слоях не импортированы: ";
+    const struct {
+        const char* name;
+        std::string bytes;
+        const wchar_t* refusal;  // null: a fragment of `area` is written
+        double area;
+        std::wstring note = L"";  // what the message says of a written part
+    } cases[] = {
+        {"two_outlines", dxftext::File({{"ENTITIES", plate + Square(150, 0, 50)}}),
+         L"больше одного внешнего контура: контур у точки (150; 0) не лежит внутри контура у точки (0; 0)", 0},
+        {"island_in_hole", dxftext::File({{"ENTITIES", plate + Square(20, 20, 60) + Square(40, 40, 20)}}),
+         L"контур внутри отверстия: контур у точки (40; 40) лежит внутри отверстия у точки (20; 20)", 0},
+        {"dashed_outline", dxftext::File({{"ENTITIES", dashed(plate)}}),
+         L"нет замкнутого внешнего контура: нет кривых основной (сплошной) линии; кривые других типов линий не режутся: "
+         L"4 отрезка на слое «0»", 0},
+        {"texts_only", dxftext::File({{"ENTITIES", Text(0, 0, "Деталь")}}),
+         L"нет замкнутого внешнего контура: в чертеже нет видимых кривых, только 1 текст на слое «0»", 0},
+        {"lines_shorter_than_a_joint", dxftext::File({{"ENTITIES", Line(10, 10, 10.0005, 10) + Line(15, 10, 15.0005, 10)}}),
+         L"нет замкнутого внешнего контура: кривые у точки (10; 10) ничего не ограничивают", 0},
+        {"outline_on_a_frozen_layer",
+         dxftext::File({{"TABLES", layers({{"F", "1"}})},
+                        {"ENTITIES", Line(0, 0, 9, 0, "F") + Line(9, 0, 9, 9, "F") + Line(9, 9, 0, 0, "F") + Text(0, 0, "[Кол-во=2]")}}),
+         L"нет замкнутого внешнего контура: в чертеже нет видимых кривых, только 1 текст на слое «0»; кривые на выключенных "
+         L"или замороженных слоях не импортированы: 3 отрезка на слое «F»", 0},
+        {"hatch_only", dxftext::File({{"ENTITIES", {{0, "HATCH"}, {8, "0"}, {10, "0"}, {20, "0"}, {2, "SOLID"}}}}),
+         L"в файле нет объектов, которые импортируются (отрезков, дуг, окружностей, эллипсов, полилиний, сплайнов, текстов): "
+         L"пропущено: объекты HATCH, которые не импортируются — 1 (штриховка на слое «0» у (0; 0))", 0},
+        {"longer_than_a_sheet", dxftext::File({{"ENTITIES", Polyline({{0, 0}, {1000000.5, 0}, {1000000.5, 10}, {0, 10}}, true)}}),
+         L"деталь больше 1000000 мм: 1000000.5 × 10 мм", 0},
+        {"farther_than_a_sheet", dxftext::File({{"ENTITIES", Square(999999990.5, -5, 10)}}),
+         L"деталь дальше 1000000000 мм от начала координат: у точки (1000000000.5; -5)", 0},
+        {"smaller_than_a_part", dxftext::File({{"ENTITIES", Square(0, 0, 0.0099999)}}),
+         L"деталь меньше 0.01 мм: 0.0099999 × 0.0099999 мм у точки (0; 0)", 0},
+        {"stray_line_far_off", dxftext::File({{"ENTITIES", plate + Line(5e6, 0, 5e6 + 1, 0)}}),
+         L"деталь больше 1000000 мм: 5000001 × 100 мм от точки (0; 0) до точки (5000001; 100)", 0},
+        // Open curves as they are: a line across the part, or one from a
+        // corner, is no gap; a gap is one.
+        {"divided_by_a_line", dxftext::File({{"ENTITIES", plate + Line(50, 0, 50, 100)}}),
+         L"незамкнутый контур: кривые от точки (50; 100) до точки (50; 0) ничего не ограничивают: их концы не соединены с "
+         L"концами других кривых; концы в точках (50; 100) и (50; 0) лежат посреди других кривых; незамкнутые кривые: "
+         L"1 отрезок на слое «0»", 0},
+        {"line_from_a_corner", dxftext::File({{"ENTITIES", plate + Line(0, 0, 50, 50)}}),
+         L"незамкнутый контур: контур ветвится в точке (0; 0): кривые от неё до точки (50; 50) никуда не ведут; "
+         L"незамкнутые кривые: 1 отрезок на слое «0»", 0},
+        // A hole drawn again as a spline through points of it that parts from
+        // it between them (0.0045 mm, 12 points; 15 mm, 4 points) is another curve.
+        {"circle_and_a_spline_fitted_through_12_of_its_points", dxftext::File({{"ENTITIES", plate + hole + fitted(12)}}),
+         L"контуры пересекаются в точке (", 0},
+        {"circle_and_a_tall_spline_through_4_of_its_points",
+         dxftext::File({{"ENTITIES", plate + hole + FitSpline({{70, 50}, {60, 75}, {50, 50}, {60, 25}, {70, 50}}, true)}}),
+         L"контур внутри отверстия: контур у точки (50; 50)", 0},
+        {"elliptic_arcs_sharing_part_of_their_way",
+         dxftext::File({{"ENTITIES", plate + halfway("0", "4") + halfway("3", "6.283185307179586")}}),
+         L"незамкнутый контур: кривая у точки (36.9271; 42.432) идёт по другой кривой лишь частью своего пути", 0},
+        {"u_of_lines", dxftext::File({{"ENTITIES", Line(0, 100, 0, 0) + Line(0, 0, 100, 0) + Line(100, 0, 100, 100)}}),
+         L"незамкнутый контур: разрыв 100 мм между точками (100; 100) и (0; 100); незамкнутые кривые: 3 отрезка", 0},
+        // The outline drawn only in paper space (a layout), named there.
+        {"outline_in_paper_space",
+         dxftext::File({{"ENTITIES", Groups{{0, "LWPOLYLINE"}, {67, "1"}, {8, "0"}, {90, "4"}, {70, "1"}, {10, "0"}, {20, "0"},
+                                            {10, "100"}, {20, "0"}, {10, "100"}, {20, "100"}, {10, "0"}, {20, "100"}}}}),
+         L"нет замкнутого внешнего контура: в чертеже нет видимых кривых; в пространстве листа, которое не импортируется: "
+         L"1 полилиния (первая кривая у точки (0; 0))", 0},
+        // Kept with their place named: an object of no type name; holes on
+        // layers off and frozen (the frozen one named in another letter case).
+        {"object_of_no_type", dxftext::File({{"ENTITIES", plate + Groups{{0, ""}, {8, "0"}, {10, "5"}, {20, "5"}}}}), nullptr, 10000,
+         L"деталь импортирована, но при чтении пропущено: объекты без имени типа, которые не импортируются — 1 "
+         L"(объект без имени типа на слое «0» у (5; 5))"},
+        // Holes not drawn: an invisible circle; one drawn in a dashed line, which is not cut.
+        {"invisible_hole", dxftext::File({{"ENTITIES", plate + Circle("50", "50", 10, {{60, "1"}})}}), nullptr, 10000,
+         L"деталь импортирована, но при чтении пропущено: невидимые объекты, которые не импортируются — 1 (окружность "
+         L"на слое «0» у (50; 50))"},
+        {"dashed_hole", dxftext::File({{"ENTITIES", plate + Circle("50", "50", 10, {{6, "DASHED"}})}}), nullptr, 10000,
+         L"деталь импортирована, но замкнутые кривые не основной (сплошной) линии не режутся: 1 окружность на слое «0»"},
+        {"holes_on_hidden_layers", dxftext::File({{"TABLES", layers({{"OFF", "2"}, {"FROZEN", "1"}})},
+                                         {"ENTITIES", plate + Circle("30", "30", 5, {{8, "OFF"}}) + Circle("70", "70", 5, {{8, "frozen"}})}}),
+         nullptr, 10000, lacks + L"1 окружность на слое «OFF», 1 окружность на слое «frozen»"},
+        // A block copy on a frozen layer hides its objects on other layers too;
+        // a frozen layer 0 hides its own.
+        {"hole_in_a_copy_on_a_frozen_layer",
+         dxftext::File({{"TABLES", layers({{"F", "1"}, {"V", "0"}})},
+                        {"BLOCKS", Block("H", {{0, "CIRCLE"}, {8, "V"}, {10, "0"}, {20, "0"}, {40, "10"}})},
+                        {"ENTITIES", plate + Groups{{0, "INSERT"}, {8, "F"}, {2, "H"}, {10, "50"}, {20, "50"}}}}),
+         nullptr, 10000, lacks + L"1 окружность на слое «F»"},
+        {"hole_on_a_frozen_layer_0",
+         dxftext::File({{"TABLES", layers({{"0", "1"}, {"V", "0"}})},
+                        {"ENTITIES", Line(0, 0, 100, 0, "V") + Line(100, 0, 100, 100, "V") + Line(100, 100, 0, 100, "V") +
+                                         Line(0, 100, 0, 0, "V") + Circle("50", "50", 10)}}),
+         nullptr, 10000, lacks + L"1 окружность на слое «0»"},
+        // Pieces shorter than a joint make an outline; pieces a hair apart join.
+        {"pieces_of_0.00006", dxftext::File({{"ENTITIES", pieces(0.12, 0.00006, 0)}}), nullptr, 0.0144},
+        {"pieces_with_gaps_of_0.00006", dxftext::File({{"ENTITIES", pieces(100, 1.24, 0.00006)}}), nullptr, 10000},
+        {"pieces_with_gaps_of_0.0006", dxftext::File({{"ENTITIES", pieces(100, 1.24, 0.0006)}}), nullptr, 10000},
+    };
+    const auto [entries, closing] = ImportCases(cases);
+    NestingModel model;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        const fs::path fragment = out / (std::string(cases[i].name) + ".vfw");
+        if (cases[i].refusal) {
+            EXPECT_NE(closing.find(entries[i].m_path + L": " + cases[i].refusal), std::wstring::npos) << vlhost::Host::Utf8(closing);
+            EXPECT_FALSE(fs::exists(fragment));
+            continue;
+        }
+        if (cases[i].note.empty())
+            EXPECT_EQ(closing.find(entries[i].m_path + L":"), std::wstring::npos) << vlhost::Host::Utf8(closing);
+        else
+            EXPECT_NE(closing.find(entries[i].m_path + L": " + cases[i].note), std::wstring::npos) << vlhost::Host::Utf8(closing);
+        const FigurePtr figure = model.AddFigure(Wide(fragment));
+        ASSERT_TRUE(figure);
         EXPECT_NEAR(figure->m_area, cases[i].area, cases[i].area * 1e-3);
     }
 }
@@ -531,9 +818,10 @@ TEST_F(DxfImportTest, PartsOfSizesNoSheetHoldsAreRefusedWithTheirSize)
 
 // A file whose header names a Western code page (or none) but whose texts are
 // Russian in cp1251 has its marking read as cp1251, and said so; German texts
-// stay as they are. A bracketed "key=value" of no known key is named, so that
-// a count or material not taken is never silent.
-TEST_F(DxfImportTest, MarkingInAWrongCodePageIsReadOrNamed)
+// stay as they are. A bracketed "key=value" of no known key, or one cut
+// short, is named, so that a count or material not taken is never silent;
+// the formatting codes of an MTEXT take nothing of its text with them.
+TEST_F(DxfImportTest, MarkingInAWrongCodePageOrAmongCodesIsReadOrNamed)
 {
     using namespace dxftext;
     const auto file = [](const char* codePage, const std::string& texts) {
@@ -541,6 +829,10 @@ TEST_F(DxfImportTest, MarkingInAWrongCodePageIsReadOrNamed)
         if (*codePage)
             header = header + Groups{{9, "$DWGCODEPAGE"}, {3, codePage}};
         return dxftext::File({{"HEADER", header}, {"ENTITIES", Square(0, 0, 100) + Text(10, 10, texts, "MTEXT")}});
+    };
+    const auto attribute = [](const char* flags) {  // of the value "[Qty=4]", or 7 when not constant
+        return Groups{{0, "ATTDEF"}, {8, "0"}, {10, "0"}, {20, "0"}, {40, "2.5"}, {1, *flags == '2' ? "[Qty=4]" : "[Qty=7]"},
+                      {3, "Qty"}, {2, "QTY"}, {70, flags}, {73, "0"}, {74, "2"}};
     };
     const std::string count5 = "[\xCA\xEE\xEB-\xE2\xEE=5]";                       // "[Кол-во=5]" in cp1251
     const std::string steel = "[\xCC\xE0\xF2\xE5\xF0\xE8\xE0\xEB=\xD1\xF2" "3]";  // "[Материал=Ст3]"
@@ -565,6 +857,16 @@ TEST_F(DxfImportTest, MarkingInAWrongCodePageIsReadOrNamed)
         {"count_in_1251_said_1250", file("ANSI_1250", count5), 1, L"", unknown + L"[Ęîë-âî=5]" + keys},
         {"unknown_keys", file("ANSI_1252", "[Mat\xE9riau=Acier]\\P[Color: red]"), 1, L"",
          unknown + L"[Matériau=Acier]" + keys + L"\n" + unknown + L"[Color: red]" + keys},  // a line each
+        // Formatting codes round the marking, codes of no meaning kept as text; a marking split between lines.
+        {"marking_among_mtext_codes", file("", "\\pxqc;{\\fArial|b0;[Материал=Ст3]}\\n[Qty=4]"), 4, L"Ст3", L""},
+        // A constant attribute of a block is drawn in every copy; a variable one's default is not.
+        {"count_in_a_constant_attribute",
+         dxftext::File({{"BLOCKS", Block("TAG", attribute("2")) + Block("VAR", attribute("0"))},
+                        {"ENTITIES", Square(0, 0, 100) + Insert("TAG", 10, 10) + Insert("VAR", 10, 30)}}),
+         4, L"", L""},
+        {"marking_split_between_lines", file("", "[Qty=\\P4]"), 1, L"",
+         L"маркировка без закрывающей скобки не прочитана: «[Qty=»: деталь импортирована с количеством 1, без толщины, "
+         L"без материала"},
     };
     const auto [entries, closing] = ImportCases(cases);
     for (size_t i = 0; i < std::size(cases); ++i) {
@@ -665,11 +967,6 @@ TEST_F(DxfImportTest, RoundOffUnevenScalesAndSplineCornersImportExactly)
         {"block_named_in_another_case", dxftext::File({{"BLOCKS", Block("HOLE", Circle("50", "50", 10))},
                                                        {"ENTITIES", Square(0, 0, 100) + Insert("Hole", 0, 0)}}),
          2, 10000 - 100 * pi},
-        {"frozen_layer_named_in_another_case",
-         dxftext::File({{"TABLES", {{0, "TABLE"}, {2, "LAYER"}, {70, "1"}, {0, "LAYER"}, {2, "AUX"}, {70, "1"}, {62, "7"},
-                                    {6, "CONTINUOUS"}, {0, "ENDTAB"}}},
-                        {"ENTITIES", Square(0, 0, 100) + Line(10, 10, 20, 20, "aux")}}),
-         1, 10000},
         {"block_without_its_end",
          dxftext::File({{"BLOCKS", Groups{{0, "BLOCK"}, {2, "H"}, {70, "0"}, {10, "0"}, {20, "0"}} + Circle("50", "50", 10)},
                         {"ENTITIES", Square(0, 0, 100) + Insert("H", 0, 0)}}),

@@ -6,6 +6,7 @@
 #include "host/NestingResources.h"
 #include "host/VarnelAPI_Detail.h"
 #include "io/Exporter.h"
+#include "host/WorkingDrawing.h"
 
 #include <fstream>
 #include <functional>
@@ -315,6 +316,76 @@ TEST_F(ExportTest, TheFilesAnEarlierExportLeftAreNamedAndNothingIsNoExport)
             EXPECT_EQ(Listing(Out()), c.files);
         }
     }
+}
+
+// An export cut short, at whichever file it writes (the drawing closed, or
+// the work cancelled as Esc and quitting cancel it), leaves the folder as it
+// was: the earlier export's files byte for byte, none of this run's, nothing
+// hidden, and no message says that anything was exported. So does one whose
+// files cannot all be put in place (the last one stands on a folder), which
+// says which file and that the folder is as it was.
+TEST_F(ExportTest, AnExportCutShortOrNotPutInPlaceLeavesTheFolderAsItWas)
+{
+    const std::vector<std::string> earlier = {"card.dxf", "S1.vfw", "S1.dxf", "S3.dxf", kWaste1 + ".vfw", "Карта 9.dxf"};
+    const auto prepare = [&] {
+        FreshDrawing();
+        BuildJob();
+        fs::create_directories(Out());
+        for (const std::string& file : earlier)
+            std::ofstream(Out() / fs::u8path(file)) << "earlier " << file;
+        Messages().clear();
+    };
+    const auto expectAsItWas = [&](const std::string& what, const std::set<std::string>& more) {
+        std::set<std::string> names(earlier.begin(), earlier.end());
+        names.insert(more.begin(), more.end());
+        EXPECT_EQ(Listing(Out()), names) << what;
+        for (const std::string& file : earlier)
+            EXPECT_EQ(Bytes(Out() / fs::u8path(file)), "earlier " + file) << what;
+        for (const vlhost::RecordedMessage& m : Messages())
+            EXPECT_NE(m.flags, vlapi::vlMBIconInformation) << what << ": " << vlhost::Host::Utf8(m.text);
+    };
+    for (const bool close : {true, false}) {
+        int points = 0;
+        for (int n = 1; n < 30; ++n) {
+            prepare();
+            bool cut = false;
+            // The user's action waits for the exporter's n-th look at what waits.
+            std::function<void(int)> wait = [&](int left) {
+                if (left > 1) {
+                    State().pendingEvents.push_back([&wait, left] { wait(left - 1); });
+                    return;
+                }
+                cut = true;
+                if (close)
+                    doc->Close(0);
+                else
+                    vrnApi::CancelWork();
+            };
+            State().pendingEvents.push_back([&wait, n] { wait(n); });
+            {
+                vrnApi::WorkingDrawing work(doc);
+                Export(Params(true, true, true, true, 0));
+            }
+            State().pendingEvents.clear();
+            if (!cut)
+                break;
+            ++points;
+            expectAsItWas((close ? "closed at wait " : "cancelled at wait ") + std::to_string(n), {});
+        }
+        // After the map, each sheet's and remnant's files and each step, and
+        // between the sheets of the 3D document.
+        EXPECT_EQ(points, 10) << close;
+    }
+
+    prepare();
+    fs::create_directories(Out() / "sheets.v3d");
+    Export(Params(true, true, true, true, 0));
+    expectAsItWas("a folder in place of the last file", {"sheets.v3d"});
+    EXPECT_TRUE(fs::is_directory(Out() / "sheets.v3d"));
+    ASSERT_FALSE(Messages().empty());
+    EXPECT_EQ(vlhost::Host::Utf8(Messages().back().text),
+              "Экспорт не выполнен: файл sheets.v3d не удалось поместить в папку " + Out().string() +
+                  " (не удалось заменить прежний файл).\nФайлы папки оставлены как были.");
 }
 
 }  // namespace

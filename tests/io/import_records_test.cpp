@@ -140,6 +140,7 @@ TEST_F(ImportEditsTest, EditsReachTheRecordOrAreRefusedWithAMessage)
     const Case cases[] = {
         {true, L" 2,5 мм", 2.5, false}, {true, L"abc", 2.5, true}, {true, L"0", 2.5, true},
         {true, L"-1", 2.5, true},       {true, L"1e999", 2.5, true}, {true, L"3e-1", 0.3, false},
+        {true, L"500,5", 0.3, true},    {true, L"0.005", 0.3, true}, {true, L"500", 500, false},
         {false, L"3 шт", 3, false},     {false, L"0", 3, true},     {false, L"99999999999", 3, true},
         {false, L"x", 3, true},
     };
@@ -155,7 +156,7 @@ TEST_F(ImportEditsTest, EditsReachTheRecordOrAreRefusedWithAMessage)
     }
     reader.SetDataName(5, L"Z");
     reader.SetDataCount(5, L"abc");
-    EXPECT_EQ(Messages().size(), 7u) << "a row that does not exist changes nothing, says nothing";
+    EXPECT_EQ(Messages().size(), 9u) << "a row that does not exist changes nothing, says nothing";
 }
 
 // A record whose material or thickness is edited moves to the node of its new
@@ -209,7 +210,7 @@ TEST_F(ImportEditsTest, AnEditedMaterialOrThicknessFilesTheRecordUnderItsNewNode
 }
 
 // Kernel curves drawn into a drawing keep their kind, their ends and their
-// way round; a box's largest face is the one the unbending falls back on.
+// way round; a box's largest face is the one a curved face is rectified into.
 TEST_F(ImportEditsTest, KernelCurvesBecomeHostObjectsOfTheirKind)
 {
     const double pi = 3.14159265358979323846;

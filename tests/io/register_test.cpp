@@ -225,9 +225,10 @@ TEST_F(RegisterTest, RemnantsShowMapLabelAndSizeWithTheThicknessItself)
 }
 
 // Lengths as planned, to a tenth of a millimetre. The remainder is what is
-// left once every piece is cut off with a cut of the gap between neighbours
-// (0 for a bar used up, never "-0"), named as a remnant only from the
-// minimum up; pieces of one name and length are one line, pieces of equal
+// left once every piece is cut off, with a cut of the gap between neighbours
+// and one parting the offcut from the last piece (0 for a bar used up, or
+// for an end no longer than that cut, never "-0"), named as a remnant only
+// from the minimum up; pieces of one name and length are one line, pieces of equal
 // length and other names lines of their own.
 TEST_F(RegisterTest, LinearCutsListEachBarWithItsGroupedDetailsAndRemainder)
 {
@@ -239,23 +240,27 @@ TEST_F(RegisterTest, LinearCutsListEachBarWithItsGroupedDetailsAndRemainder)
     Bar(L"B4", 2000.0, 1.0, {{L"A", 500}, {L"C", 300}, {L"A", 500}});
     Bar(L"B5", 6000.0, 1.0, {{L"Стойка", 1000}, {L"Стойка", 1000}, {L"Ригель", 1000}, {L"Упор", 500}});
     Bar(L"B6", 1003.0, 2.0, {{L"E", 500}, {L"E", 500}});
+    Bar(L"B7", 6000.0, 1.0, {{L"G", 2000}});
+    Bar(L"B8", 6000.0, 1.0, std::vector<std::pair<std::wstring, double>>(25, {L"H", 150}));
     vrnApi::SetActiveSystemView();
     model.m_figures.push_back(Figure::Create(vrnApi::CreateMacroByRectangle(L"Stray", 100, 40, 101)));
 
     const TableFile table = Run(kLinear);
     const std::wstring _;
     const Rows expected = {
-        {L"B1", L"6000x40x2", L"M", L"3", L"D1500", L"1500", L"3", L"291", L"B1-1"},
+        {L"B1", L"6000x40x2", L"M", L"3", L"D1500", L"1500", L"3", L"288", L"B1-1"},
         {_, _, _, _, L"D1200", L"1200", L"1", _, _},
         {L"B2", L"1000x40x2", L"M", L"12345679", _, _, _, L"1000", L"B2-2"},
-        {L"B3", L"1003.4x40x2", L"M", L"1", L"E", L"499.9", L"1", L"0.7", _},
+        {L"B3", L"1003.4x40x2", L"M", L"1", L"E", L"499.9", L"1", L"0", _},
         {_, _, _, _, L"F", L"499.8", L"1", _, _},
-        {L"B4", L"2000x40x2", L"M", L"1", L"A", L"500", L"2", L"694", L"B4-4"},
+        {L"B4", L"2000x40x2", L"M", L"1", L"A", L"500", L"2", L"691", L"B4-4"},
         {_, _, _, _, L"C", L"300", L"1", _, _},
-        {L"B5", L"6000x40x2", L"M", L"1", L"Стойка", L"1000", L"2", L"2491", L"B5-5"},
+        {L"B5", L"6000x40x2", L"M", L"1", L"Стойка", L"1000", L"2", L"2488", L"B5-5"},
         {_, _, _, _, L"Ригель", L"1000", L"1", _, _},
         {_, _, _, _, L"Упор", L"500", L"1", _, _},
         {L"B6", L"1003x40x2", L"M", L"2", L"E", L"500", L"2", L"0", _},
+        {L"B7", L"6000x40x2", L"M", L"1", L"G", L"2000", L"1", L"3997", L"B7-7"},
+        {L"B8", L"6000x40x2", L"M", L"1", L"H", L"150", L"25", L"2175", L"B8-8"},
     };
     EXPECT_EQ(Data(table), expected);
     EXPECT_DOUBLE_EQ(table.y, 0.0);
@@ -272,14 +277,16 @@ TEST_F(RegisterTest, LinearRemaindersToATenthNamedFromTheMinimumUp)
         std::wstring length, remainder, name;
     };
     const Case cases[] = {
-        {250.0, 6000.0, 2450.5, 2, L"2450.5", L"643", L"B-1"},
-        {250.0, 2905.0, 2450.5, 1, L"2450.5", L"1.5", L""},
-        {250.0, 3153.5, 2450.5, 1, L"2450.5", L"250", L"B-1"},  // the minimum itself is a remnant
-        {250.0, 3153.4, 2450.5, 1, L"2450.5", L"249.9", L""},
-        {0.0, 2904.0, 2450.5, 1, L"2450.5", L"0.5", L"B-1"},     // no minimum: any offcut
-        {0.0, 2903.5, 2450.5, 1, L"2450.5", L"0", L""},          // used up
-        {250.0, 6000.0, 987.34, 1, L"987.3", L"4559.7", L"B-1"},
-        {250.0, 6000.0, 215.56, 1, L"215.6", L"5331.4", L"B-1"},
+        {250.0, 6000.0, 2450.5, 2, L"2450.5", L"640", L"B-1"},
+        {250.0, 2908.0, 2450.5, 1, L"2450.5", L"1.5", L""},
+        {250.0, 3156.5, 2450.5, 1, L"2450.5", L"250", L"B-1"},  // the minimum itself is a remnant
+        {250.0, 3156.4, 2450.5, 1, L"2450.5", L"249.9", L""},
+        {0.0, 2907.0, 2450.5, 1, L"2450.5", L"0.5", L"B-1"},     // no minimum: any offcut
+        {0.0, 2903.5, 2450.5, 1, L"2450.5", L"0", L""},          // used up: no last cut
+        {0.0, 2905.0, 2450.5, 1, L"2450.5", L"0", L""},          // an end shorter than the last cut
+        {0.0, 2906.5, 2450.5, 1, L"2450.5", L"0", L""},          // as long as the last cut
+        {250.0, 6000.0, 987.34, 1, L"987.3", L"4556.7", L"B-1"},
+        {250.0, 6000.0, 215.56, 1, L"215.6", L"5328.4", L"B-1"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(vlhost::Host::Utf8(c.length + L" leaving " + c.remainder));

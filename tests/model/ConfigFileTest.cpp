@@ -570,42 +570,95 @@ TEST_F(ConfigFile, AnUnreadableFileIsKeptOrLeft) {
     EXPECT_FALSE(NestingSetting::ReadsWhole(folders_.config));
 }
 
-// A file read whole is written again as it stands with the values changed:
-// what it holds beside them (a comment, an element of its own, a section
-// written twice, a value's own spelling) stays, and it is declared as the
-// UTF-8 it is written in now.
-TEST_F(ConfigFile, WritingKeepsWhatTheFileHoldsBeside) {
-    WriteFile("<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<!-- \xEC\xEE\xE8 -->\n"
-              "<Precision><item name=\"tolerance\" value=\" 1.50 \" /></Precision>\n"
-              "<Sheets><item name=\"format\" value=\"3\" /></Sheets>\n<Sheets><item name=\"format\" value=\"1\" /></Sheets>\n"
-              "<Other><item name=\"x\" value=\"1\" /></Other>\n");
-    NestingSetting setting;
-    setting.ReadFromConfig(folders_);
-    ASSERT_EQ(setting.m_tolerance, 1.5);
-    setting.m_sheetFormat = 2;
-    ASSERT_TRUE(setting.WriteToConfig(folders_.config));
-    const std::string text = ReadFile();
-    for (const char* kept : {"<!-- мои -->", "value=\" 1.50 \"", "<item name=\"format\" value=\"1\" />",
-                             "<Other>", "encoding=\"UTF-8\"", "<item name=\"format\" value=\"2\" />",
-                             "<item name=\"max_length\" value=\"100\" />"}) {
-        EXPECT_NE(text.find(kept), std::string::npos) << kept << "\n" << text;
+// A write changes the file only in the items it writes, byte for byte: every
+// other item keeps its text (one the reader refused, an empty one, one spelt
+// otherwise, one missing), and so do the comments, the elements of its own,
+// a section written twice, the quotes, the indentation, the line ends and
+// the encoding. A value written over one the reader refused is named; one
+// held that reads as the value written stays as it is spelt.
+TEST_F(ConfigFile, AWriteChangesOnlyTheItemsItWrites) {
+    const std::string head = "<?xml version=\"23.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+    const auto utf16 = [](const std::string& ascii) {
+        std::string bytes = "\xFF\xFE";
+        for (const char c : ascii) {
+            bytes += std::string{c, '\0'};
+        }
+        return bytes;
+    };
+    const auto sheets = [&head](const std::string& items) { return head + "<Sheets>\n" + items + "</Sheets>\n"; };
+    using S = NestingSetting;
+    const struct {
+        const char* what;
+        std::string before;
+        unsigned items;
+        std::function<void(NestingSetting&)> change;  // of the values read
+        std::string after;
+        std::vector<std::wstring> replaced;
+    } cases[] = {
+        {"refused and empty items stay when another is written",
+         head + "<Bridges>\n\t<item name=\"max_width\" value=\"1,5\" />\n</Bridges>\n<Sheets>\n\t<item name=\"format\" "
+                "value=\"7\" />\n\t<item name=\"orientation\" value=\"false\" />\n\t<item name=\"lyt_file\" value=\"\" />\n</Sheets>\n",
+         S::SheetOrient, [](S& s) { s.m_sheetOrient = true; },
+         head + "<Bridges>\n\t<item name=\"max_width\" value=\"1,5\" />\n</Bridges>\n<Sheets>\n\t<item name=\"format\" "
+                "value=\"7\" />\n\t<item name=\"orientation\" value=\"true\" />\n\t<item name=\"lyt_file\" value=\"\" />\n</Sheets>\n",
+         {}},
+        {"values spelt otherwise that read as those written",
+         sheets("\t<item name=\"format\" value=\" 03\" />\n\t<item name=\"orientation\" value=\"1\" />\n") +
+             "<Precision><item name=\"tolerance\" value=\"1.50\"/></Precision>\n",
+         S::SheetFormat | S::SheetOrient | S::Tolerance, [](S&) {},
+         sheets("\t<item name=\"format\" value=\" 03\" />\n\t<item name=\"orientation\" value=\"1\" />\n") +
+             "<Precision><item name=\"tolerance\" value=\"1.50\"/></Precision>\n",
+         {}},
+        {"refused values written over are named",
+         sheets("\t<item name=\"format\" value=\"7\" />\n\t<item name=\"orientation\" value=\"yes\" />\n"),
+         S::SheetFormat | S::SheetOrient, [](S& s) { s.m_sheetFormat = 2; },
+         sheets("\t<item name=\"format\" value=\"2\" />\n\t<item name=\"orientation\" value=\"false\" />\n"),
+         {L"Sheets/format: «7» заменено на 2", L"Sheets/orientation: «yes» заменено на false"}},
+        {"missing items, values and sections are added in the file's manner",
+         head + "<Bridges>\n    <item name=\"max_width\" value=\"40\" />\n</Bridges>\n<Sheets />\n<Precision>\n"
+                "\t<item name=\"tolerance\" />\n</Precision>\n",
+         S::BridgesLength | S::SheetFormat | S::Tolerance | S::SheetPattern,
+         [](S& s) { s.m_bridgesLength = 90; s.m_sheetFormat = 2; s.m_tolerance = 0.5; s.m_sheetPattern = L"P"; },
+         head + "<Bridges>\n    <item name=\"max_width\" value=\"40\" />\n    <item name=\"max_length\" value=\"90\" />\n"
+                "</Bridges>\n<Sheets>\n\t<item name=\"format\" value=\"2\" />\n</Sheets>\n<Precision>\n\t<item "
+                "name=\"tolerance\" value=\"0.5\" />\n</Precision>\n<Patterns>\n\t<item name=\"card_name\" value=\"P\" />\n"
+                "</Patterns>\n",
+         {}},
+        {"line ends, quotes, comments and what else the file holds",
+         "<?xml version='1.0'?>\r\n<!-- a\r\nb -->\r\n<Sheets><item name='format' value='3'/></Sheets>\r\n"
+         "<Sheets><item name=\"format\" value=\"1\" /></Sheets>\r\n<Other x=\"1\" />\r\n<Patterns>\r\n"
+         "\t<item name=\"card_name\" value='\"a\"' />\r\n</Patterns>\r\n",
+         S::SheetFormat | S::SheetPattern, [](S& s) { s.m_sheetFormat = 2; s.m_sheetPattern = L"'b' & <c>"; },
+         "<?xml version='1.0'?>\r\n<!-- a\r\nb -->\r\n<Sheets><item name='format' value='2'/></Sheets>\r\n"
+         "<Sheets><item name=\"format\" value=\"1\" /></Sheets>\r\n<Other x=\"1\" />\r\n<Patterns>\r\n"
+         "\t<item name=\"card_name\" value='&apos;b&apos; &amp; &lt;c&gt;' />\r\n</Patterns>\r\n",
+         {}},
+        {"windows-1251 stays, a Cyrillic value written in it",
+         "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<!-- \xEC\xEE\xE8 -->\n<Patterns><item name=\"card_name\" "
+         "value=\"\xCB\xE8\xF1\xF2\"/></Patterns>\n<Sheets><item name=\"lyt_file\" value=\"\xC0.vst\"/></Sheets>\n",
+         S::SheetPattern, [](S& s) { s.m_sheetPattern = L"Карта"; },
+         "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<!-- \xEC\xEE\xE8 -->\n<Patterns><item name=\"card_name\" "
+         "value=\"\xCA\xE0\xF0\xF2\xE0\"/></Patterns>\n<Sheets><item name=\"lyt_file\" value=\"\xC0.vst\"/></Sheets>\n",
+         {}},
+        {"a value windows-1251 has no letter for: the file goes over to UTF-8",
+         "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<Patterns><item name=\"card_name\" value=\"\xCB\"/></Patterns>\n",
+         S::SheetPattern, [](S& s) { s.m_sheetPattern = L"Λ"; },
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Patterns><item name=\"card_name\" value=\"Λ\"/></Patterns>\n", {}},
+        {"UTF-16 stays",
+         utf16("<Sheets><item name=\"format\" value=\"3\"/><item name=\"lyt_file\" value=\"\"/></Sheets>\n"),
+         S::SheetFormat, [](S& s) { s.m_sheetFormat = 1; },
+         utf16("<Sheets><item name=\"format\" value=\"1\"/><item name=\"lyt_file\" value=\"\"/></Sheets>\n"), {}},
+    };
+    for (const auto& c : cases) {
+        WriteFile(c.before);
+        NestingSetting setting;
+        setting.ReadFromConfig(folders_);
+        c.change(setting);
+        std::wstring reason;
+        fs::path kept;
+        std::vector<std::wstring> replaced;
+        ASSERT_TRUE(setting.WriteItems(folders_.config, c.items, reason, kept, replaced)) << c.what;
+        EXPECT_EQ(ReadFile(), c.after) << c.what;
+        EXPECT_EQ(replaced, c.replaced) << c.what;
     }
-    EXPECT_EQ(text.find("windows-1251"), std::string::npos) << text;
-    NestingSetting read;
-    read.ReadFromConfig(folders_);
-    EXPECT_EQ(read.m_sheetFormat, 2);
-    EXPECT_EQ(read.m_tolerance, 1.5);
-}
-
-// A file written on Windows keeps its CR LF line ends.
-TEST_F(ConfigFile, WritingKeepsTheLineEnds) {
-    WriteFile("<?xml version=\"1.0\"?>\r\n<!-- a\r\nb -->\r\n<Sheets>\r\n\t<item name=\"format\" value=\"3\" />\r\n</Sheets>\r\n");
-    NestingSetting setting;
-    setting.ReadFromConfig(folders_);
-    setting.m_sheetFormat = 2;
-    ASSERT_TRUE(setting.WriteToConfig(folders_.config));
-    const std::string text = ReadFile();
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::count(text.begin(), text.end(), '\r')) << text;
-    EXPECT_NE(text.find("<!-- a\r\nb -->\r\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("value=\"2\" />\r\n"), std::string::npos) << text;
 }

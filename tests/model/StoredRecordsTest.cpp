@@ -32,7 +32,7 @@ ModelParams OddModelParams() {
     p.m_wastesRect = true;
     p.m_wastesHide = true;
     p.m_checkOrient = true;
-    p.reserve3[15] = 0xAB;
+    p.reserve3[14] = 0xAB;
     return p;
 }
 
@@ -75,7 +75,7 @@ TEST(ModelBlock, RoundTripKeepsEveryByteReservesIncluded) {
     EXPECT_EQ(readAt, 234u);
     EXPECT_EQ(std::memcmp(&loaded, &source, sizeof source), 0);
     EXPECT_EQ(loaded.m_figureGap, 3.0);
-    EXPECT_EQ(loaded.reserve3[15], 0xAB);
+    EXPECT_EQ(loaded.reserve3[14], 0xAB);
     EXPECT_TRUE(loaded.m_checkOrient);
 }
 

@@ -230,6 +230,24 @@ TEST_F(BridgeFollowTest, BridgesGoWithAFigureDeletedAfterItLeftItsView)
     EXPECT_EQ(BridgeMacros(), 1u);
 }
 
+// Figures deleted together (copies lowered in number, parts deleted from the
+// list) take every bridge on any of them, and leave the others' (a figure
+// listed twice goes once).
+TEST_F(BridgeFollowTest, BridgesGoWithFiguresDeletedTogether)
+{
+    model.MoveFiguresToSysView();
+    const FigurePtr f1 = model.m_figures.at(0), f2 = model.m_figures.at(1);
+    f2->m_edit = false;
+    model.RemFigures({f2, f2});
+    model.FollowBridges();
+    EXPECT_EQ(ReadBridges(), std::vector<std::wstring>{L"Мостик: F1 b30.0 тип-1"});
+    f1->m_edit = false;
+    model.RemFigures({f1});
+    EXPECT_EQ(BridgeMacros(), 0u);
+    EXPECT_TRUE(model.m_figures.empty() || std::none_of(model.m_figures.begin(), model.m_figures.end(),
+                                                       [&](const FigurePtr& f) { return f == f1 || f == f2; }));
+}
+
 }  // namespace
 }  // namespace bridgetest
 

@@ -131,6 +131,36 @@ TEST_F(OverlapTest, ModelMarksOverlappingPairsByStyle)
     EXPECT_FALSE(ShownInError(*b));
 }
 
+// Among many parts in two views, the model marks exactly the parts that
+// overlap another of their view, wherever they stand in the list: a long bar
+// across a row, a part over the last of the row, parts of the other view
+// at the same numbers.
+TEST_F(OverlapTest, ModelMarksEveryOverlapAmongManyParts)
+{
+    std::vector<FigurePtr> figures;
+    for (int view = 0; view < 2; ++view) {
+        if (view == 1)
+            AddCurrentView(5000, 0);
+        for (int k = 0; k < 30; ++k)
+            figures.push_back(Square(60.0 * k, 0));
+        figures.push_back(MakeFigureWithGap(Rectangle(-20, view == 0 ? 45 : 80, 1000, 10), kGap));
+        figures.push_back(Square(60.0 * 29 + 30, view == 0 ? 30 : 300));
+    }
+    // What every pair of one view tested in turn finds.
+    std::vector<bool> expected(figures.size(), true);
+    for (size_t i = 0; i < figures.size(); ++i) {
+        for (size_t j = i + 1; j < figures.size(); ++j) {
+            if (figures[i]->GetView() == figures[j]->GetView() && figures[i]->CheckIntersect(figures[j]))
+                expected[i] = expected[j] = false;
+        }
+    }
+    ASSERT_LT(std::count(expected.begin(), expected.end(), false), static_cast<long>(figures.size()) - 30);
+    model.m_figures = figures;
+    EXPECT_TRUE(model.CheckIntersectAllFigures(nullptr));
+    for (size_t i = 0; i < figures.size(); ++i)
+        EXPECT_EQ(figures[i]->m_valid, expected[i]) << "part " << i;
+}
+
 TEST_F(OverlapTest, ThicknessOrMaterialOtherThanTheSheetsIsFlagged)
 {
     FigurePtr thick = Square(0, 0);

@@ -2,6 +2,7 @@
 // sheet, by rectangles.
 #include "geometry/RingArea.h"
 #include "readback.h"
+#include "support/macro_fixture.h"
 #include "support/ring_distance.h"
 #include "vlhost/Host.h"
 #include "waste_fixture.h"
@@ -229,59 +230,150 @@ TEST_F(WasteBuildersTest, NarrowLedgesAreCutOffByTheRemnantSize)
         EXPECT_EQ(waste->m_macro->GetCommand(), MacroCommand::Waste);
 }
 
-// How far the remnant's area stands from the rectangle: 0 when they share
-// any area, else the least distance between their outlines.
-double Clearance(const Waste& waste, const NRect& part)
+// How far the remnant's area stands from the part's material (its outline
+// rings, outer first): 0 when they share any area, else the least distance
+// between their rings.
+double Clearance(const Waste& waste, const VectorPolygon& part)
 {
-    const std::vector<NPoint> box{part.pBot, {part.pTop.x, part.pBot.y}, part.pTop, {part.pBot.x, part.pTop.y}};
-    NPoint middle{(part.pBot.x + part.pTop.x) / 2, (part.pBot.y + part.pTop.y) / 2};
-    if (InArea(waste, middle))
-        return 0.0;
+    for (const NPoint& p : part.front()->m_points) {
+        if (InArea(waste, p))
+            return 0.0;
+    }
+    const auto inPart = [&part](const NPoint& p) {
+        return ringtest::EvenOddInside(part.front()->m_points, p) &&
+               std::none_of(part.begin() + 1, part.end(),
+                            [&p](const NPolygonPtr& hole) { return ringtest::EvenOddInside(hole->m_points, p); });
+    };
     double least = 1e300;
     for (const NPolygonPtr& ring : waste.m_polygons) {
-        const std::vector<NPoint>& r = ring->m_points;
-        for (size_t i = 0; i < r.size(); ++i) {
-            if (ringtest::EvenOddInside(box, r[i]))
+        for (const NPoint& p : ring->m_points) {
+            if (inPart(p))
                 return 0.0;
-            for (size_t k = 0; k < box.size(); ++k)
-                least = std::min(least, ringtest::SegmentDistance(r[i], r[(i + 1) % r.size()], box[k],
-                                                                 box[(k + 1) % box.size()]));
         }
+        for (const NPolygonPtr& partRing : part)
+            least = std::min(least, ringtest::BoundaryDistance(*ring, *partRing));
     }
     return least;
 }
 
-// Steps between the parts' edges shorter than the simplification are
-// flattened, the notches among them too, yet no remnant comes nearer to a
-// part than the part gap: only what the free area holds is kept.
-TEST_F(WasteBuildersTest, SimplifiedRemnantsKeepTheGapToEveryPart)
+std::vector<NPoint> Box(double width, double height)
 {
+    return {{0, 0}, {width, 0}, {width, height}, {0, height}};
+}
+
+// An L-bracket: legs `a` and `b` long along x and y, `t` wide.
+std::vector<NPoint> Ell(double a, double b, double t)
+{
+    return {{0, 0}, {a, 0}, {a, t}, {t, t}, {t, b}, {0, b}};
+}
+
+// Remnants built automatically (simplified by each size given) or as
+// rectangles (of each minimum size given) keep the whole part gap from every
+// part, whatever the parts' turns: steps between the parts' edges shorter
+// than the simplification are flattened, the notches among them too, yet
+// only what the free area holds is kept; parts whose gap boxes line up or
+// overlap (a turned L-bracket beside a flange), parts standing on no grid
+// line of their own (their edges a hair apart) and parts turned by 45°.
+TEST_F(WasteBuildersTest, RemnantsKeepTheGapToEveryPart)
+{
+    struct Part {
+        std::vector<NPoint> ring;  // in its own frame
+        double angle;              // turned by, degrees
+        NPoint at;                 // its gabarit's lower-left corner, turned
+    };
+    const std::vector<Part> inLine{{Box(596, 242), 0, {866.04312, 1248}},
+                                   {Box(365, 365), 0, {1472.04312, 889}},
+                                   {Box(421, 283), 0, {1019.97747, 889}},
+                                   {Ell(421, 283, 46), 180, {1472.04312, 1042.99457}}};
+    const std::vector<Part> turned{{Box(600, 40), 45, {100, 100}}, {Box(300, 300), 45, {700, 200}}};
+    // The gap boxes (outlines grown by half the gap) of a shop's job turned
+    // by 90° on 2500 x 1500: round flanges' boxes overlap, L-brackets' boxes
+    // reach over their neighbours', sides lie on one line.
+    const std::vector<NRect> shop{
+        {{4.9999999999999858, 4.9999999999999432}, {540.74977835799768, 539.50082687150052}},
+        {{5, 539.50079303172242}, {540.74977835799768, 1074.0016199032229}},
+        {{327.43817574272629, 960.49917312849959}, {863.18795410072391, 1495.0000000000002}},
+        {{467.75478329546758, 273.71787240477141}, {1003.5045616534652, 808.21869927627199}},
+        {{537.36603941049157, 5}, {1143.3660394104916, 257}},
+        {{783.97746983511206, 800.81291717330168}, {1389.9774698351121, 1052.8129171733017}},
+        {{861.04312006926466, 1243}, {1467.0431200692647, 1495}},
+        {{998.9772917439318, 257}, {1604.9772917439318, 509}},
+        {{1389.9774698351121, 509}, {1764.9774698351121, 884}},
+        {{1467.0431200692647, 884}, {1842.0431200692647, 1259}},
+        {{1604.9772917439318, 5}, {1979.9772917439318, 380}}, {{1764.9774698351121, 380}, {2139.9774698351121, 755}},
+        {{1014.9774698351121, 884}, {1445.9774698351121, 1177}},
+        {{1467.0431200692647, 1037.9945699999998}, {1898.0431200692647, 1330.9945699999998}},
+        {{1523.0431200692647, 1109.9891399999997}, {1954.0431200692647, 1402.9891399999997}},
+        {{1579.0431200692647, 1181.9837099999995}, {2010.0431200692647, 1474.9837099999995}},
+        {{1764.9774698351121, 533.99456999999984}, {2195.9774698351121, 826.99456999999984}},
+        {{1834.5447162937749, 591}, {2265.5447162937749, 884}},
+        {{1890.5447162937749, 662.99456999999984}, {2321.5447162937749, 955.99456999999984}},
+        {{1946.5447162937749, 734.98913999999968}, {2377.5447162937749, 1027.9891399999997}},
+        {{1979.9772917439318, 5}, {2410.9772917439318, 298}}, {{5, 1067.8337131070648}, {228, 1234.8337131070648}},
+        {{5, 1234.8337131070648}, {228, 1401.8337131070648}},
+        {{540.31737504245314, 793.49917312849948}, {763.31737504245314, 960.49917312849948}},
+        {{589.36603941049157, 62.99456999999984}, {757.36603941049157, 174.99456999999984}}};
     const struct {
         const char* what;
-        std::vector<NRect> parts;  // lower-left corner, width and height
+        double width, height, gap;
+        std::vector<Part> parts;
+        bool rectangles;
+        std::vector<double> sizes;  // simplification, or the rectangles' minimum size
+        std::vector<NRect> boxes{};  // parts given by their gap boxes alone
     } layouts[] = {
         // Beside the upper part the step is lifted to the sheet's top, into its gap.
-        {"the upper part 3 wider", {{{0, 0}, {300, 300}}, {{0, 310}, {303, 180}}}},
+        {"the upper part 3 wider", 1000, 500, 10, {{Box(300, 300), 0, {0, 0}}, {Box(303, 180), 0, {0, 310}}}, false,
+         {5, 10}},
         // Above the right part the step is moved to the sheet's edge, into its gap.
-        {"the right part 3 higher", {{{0, 0}, {700, 200}}, {{710, 0}, {290, 203}}}},
-        {"the right part 2.2 lower", {{{0, 0}, {700, 200}}, {{710, 0}, {290, 197.8}}}},
+        {"the right part 3 higher", 1000, 500, 10, {{Box(700, 200), 0, {0, 0}}, {Box(290, 203), 0, {710, 0}}}, false,
+         {5, 10}},
+        {"the right part 2.2 lower", 1000, 500, 10, {{Box(700, 200), 0, {0, 0}}, {Box(290, 197.8), 0, {710, 0}}},
+         false, {5, 10}},
+        // A frame along the top edge, a flange and a plate below it, and an
+        // L-bracket turned 180° whose box reaches over the flange's: the
+        // left sides of three boxes on one line.
+        {"an L-bracket turned 180° in line with a flange", 2500, 1500, 10, inLine, false, {0, 20}},
+        {"the same as rectangles", 2500, 1500, 10, inLine, true, {50, 200}},
+        // The grid line at the first part's top stands for the second's too.
+        {"a part's top 0.013 above another's", 1000, 600, 10,
+         {{Box(200, 155.987), 0, {400, 200}}, {Box(200, 256), 0, {100, 100}}}, true, {50}},
+        {"the gap boxes of a shop's job", 2500, 1500, 10, {}, false, {0, 20}, shop},
+        {"parts turned 45°", 1500, 1000, 6, turned, false, {0}},
+        {"parts turned 45° as rectangles", 1500, 1000, 6, turned, true, {20}},
     };
-    for (const double size : {5.0, 10.0}) {
-        for (const auto& layout : layouts) {
-            SCOPED_TRACE(std::string(layout.what) + ", simplified by " + std::to_string(size));
+    for (const auto& layout : layouts) {
+        for (const double size : layout.sizes) {
+            SCOPED_TRACE(std::string(layout.what) + ", size " + std::to_string(size));
             model.ClearWastes();
             model.m_figures.clear();
             model.m_sheets.clear();
             model.m_wasteMethod = true;
-            model.m_wastSize = size;
-            const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
-            for (const NRect& p : layout.parts)
-                AddPart(sheet, p.pBot.x, p.pBot.y, p.pTop.x, p.pTop.y);
-            model.CalculateWastes();
+            model.m_figureGap = layout.gap;
+            model.m_sheetGap = layout.gap;
+            model.m_wastSize = layout.rectangles ? 0.0 : size;
+            model.m_wastRectSize = size;
+            const SheetPtr sheet = AddSheet(0, 0, layout.width, layout.height);
+            for (const Part& p : layout.parts)
+                AddOutline(sheet, p.ring, p.angle, p.at, layout.gap);
+            for (const NRect& box : layout.boxes) {
+                const double h = layout.gap / 2;
+                const NRect border{{box.pBot.x + h, box.pBot.y + h}, {box.pTop.x - h, box.pTop.y - h}};
+                const FigurePtr part = MakeFigure(border, 0.0, 0.0);
+                part->m_borders = {std::make_shared<NPolygon>(
+                    NPoint{}, std::vector<NPoint>{border.pBot, {border.pTop.x, border.pBot.y}, border.pTop,
+                                                  {border.pBot.x, border.pTop.y}})};
+                part->m_owner = sheet;
+                model.m_figures.push_back(part);
+            }
+            if (layout.rectangles)
+                model.DecomposeWastesToRectangles();
+            else
+                model.CalculateWastes();
             ASSERT_FALSE(model.m_wastes.empty());
             for (const WastePtr& waste : model.m_wastes) {
                 for (const FigurePtr& part : model.m_figures)
-                    EXPECT_GE(Clearance(*waste, part->m_rectBorder), kGap - 1e-3) << vlhost::Host::Utf8(part->m_name);
+                    EXPECT_GE(Clearance(*waste, part->m_borders), layout.gap - 1e-3)
+                        << vlhost::Host::Utf8(waste->m_name);
             }
         }
     }
@@ -440,4 +532,78 @@ TEST_F(WasteBuildersTest, RemnantWithHolesIsReadBackWhole)
     EXPECT_EQ(reopened.m_wastes.front()->m_name, model.m_wastes.front()->m_name);
     reopened.ClearWastes();
     reopened.ClearSheets();
+}
+
+// With no gap between parts, round parts that touch one another (flanges
+// touching at a slant, around a pocket of free area, a plate touching one's
+// side) leave their material to no remnant, made at a point (beside them, in
+// the pocket, in a flange's hole), automatically or
+// as rectangles; a remnant running along a part is stock (exported and
+// registered), one laid over a part is not.
+TEST_F(WasteBuildersTest, RoundPartsTouchingWithNoGapKeepTheirMaterial)
+{
+    const double r = 100, bore = 40;
+    const NPoint c1{150.123, 160.77};
+    const NPoint c2{c1.x + 2 * r * std::cos(M_PI / 3), c1.y + 2 * r * std::sin(M_PI / 3)};
+    const NPoint c3{c1.x + 2 * r, c1.y};
+    const std::vector<NPoint> centres{c1, c2, c3};
+    // Points of the parts' material: rings of each flange, the plate's middle.
+    std::vector<NPoint> material{{30, 160.77}, {45, 130}};
+    for (const NPoint& c : centres) {
+        for (const double at : {bore + 0.05, (r + bore) / 2, r - 0.05}) {
+            for (int k = 0; k < 72; ++k)
+                material.push_back({c.x + at * std::cos(k * M_PI / 36), c.y + at * std::sin(k * M_PI / 36)});
+        }
+    }
+    const struct {
+        const char* what;
+        std::vector<NPoint> points;  // made at these points; none: automatically
+        bool rectangles;
+    } modes[] = {
+        {"at points", {{900, 450}, {(c1.x + c2.x + c3.x) / 3, (c1.y + c2.y + c3.y) / 3}, c1}, false},
+        {"automatically", {}, false},
+        {"as rectangles", {}, true},
+    };
+    for (const auto& mode : modes) {
+        SCOPED_TRACE(mode.what);
+        model.ClearWastes();
+        model.m_figures.clear();
+        model.m_sheets.clear();
+        model.m_figureGap = 0.0;
+        model.m_sheetGap = 0.0;
+        model.m_wasteMethod = true;
+        model.m_wastRectSize = 50;
+        const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+        const auto add = [&](std::vector<vlapi::IDrawingObjectPtr> objects) {
+            FigurePtr part = Figure::Create(macrotest::MakeMacro(Container(), objects, L"Part"));
+            part->InitParams();
+            part->InitPolygons(0.0, 0.0, nullptr);
+            part->m_owner = sheet;
+            model.m_figures.push_back(part);
+        };
+        for (const NPoint& c : centres)
+            add({macrotest::AddCircle(Container(), c, r), macrotest::AddCircle(Container(), c, bore)});
+        add(macrotest::AddRing(Container(), {{10, 100}, {c1.x - r, 100}, {c1.x - r, 180}, {10, 180}}));
+        for (const NPoint& p : mode.points) {
+            std::wstring why;
+            const WastePtr waste = model.CreateWaste(p, &why);
+            ASSERT_TRUE(waste) << p.x << " " << p.y << ": " << vlhost::Host::Utf8(why);
+            model.AddWaste(waste);
+        }
+        if (mode.rectangles)
+            model.DecomposeWastesToRectangles();
+        else if (mode.points.empty())
+            model.CalculateWastes();
+        ASSERT_FALSE(model.m_wastes.empty());
+        for (const WastePtr& waste : model.m_wastes) {
+            for (const NPoint& p : material)
+                ASSERT_FALSE(InArea(*waste, p)) << vlhost::Host::Utf8(waste->m_name) << " holds " << p.x << " " << p.y;
+        }
+        std::wstring covered;
+        EXPECT_EQ(model.FreeWastes(covered).size(), model.m_wastes.size()) << vlhost::Host::Utf8(covered);
+    }
+    const WastePtr over = AddRectWaste(model.m_sheets.front(), 240, 100, 100, 100, false);
+    std::wstring covered;
+    model.FreeWastes(covered);
+    EXPECT_NE(covered.find(over->m_name), std::wstring::npos);
 }

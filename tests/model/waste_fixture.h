@@ -37,6 +37,23 @@ protected:
         return figure;
     }
 
+    // A part of the outline `ring` with its gap polygons for `gap`, turned by
+    // `angle` degrees, its gabarit's lower-left corner then moved to `at`,
+    // on `sheet`, added to the model.
+    FigurePtr AddOutline(const SheetPtr& sheet, const std::vector<NPoint>& ring, double angle, const NPoint& at,
+                         double gap)
+    {
+        FigurePtr figure = Figure::Create(
+            vrnApi::CreateMacroByPolygon(NPolygon({}, ring), L"Part", static_cast<int>(MacroCommand::Figure)));
+        figure->InitParams();
+        figure->InitPolygons(0.0, gap, nullptr);
+        figure->SetPlacement(0.0, 0.0, angle, false);
+        figure->SetPlacement(at.x - figure->m_rectBorder.pBot.x, at.y - figure->m_rectBorder.pBot.y, 0.0, false);
+        figure->m_owner = sheet;
+        model.m_figures.push_back(figure);
+        return figure;
+    }
+
     // A remnant of a rectangle at (x, y) in the current view, finished by the model on `sheet`.
     WastePtr AddRectWaste(const SheetPtr& sheet, double x, double y, double width, double height, bool method)
     {

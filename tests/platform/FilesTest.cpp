@@ -131,7 +131,7 @@ TEST_F(HostTest, ADrawingHoldingANumberThatIsNotFiniteIsNotSaved) {
   EXPECT_FALSE(doc->SaveAs(File("kept.vdw")));
   EXPECT_EQ(std::filesystem::file_size(root / "kept.vdw"), size) << "the file saved before is left whole";
   EXPECT_FALSE(std::filesystem::exists(root / "kept.vdw.writing")) << "nothing written beside it";
-  EXPECT_NE(app->State().errorText.find(L"not finite"), std::wstring::npos);
+  EXPECT_NE(app->State().errorText.find(L"не конечно"), std::wstring::npos);
 }
 
 TEST_F(HostTest, MacrosNestedBeyondReasonAreRefused) {
@@ -141,7 +141,7 @@ TEST_F(HostTest, MacrosNestedBeyondReasonAreRefused) {
   ASSERT_TRUE(doc->SaveAs(File("deep.vdw")));
   doc->Close(0);
   EXPECT_FALSE(Api()->GetDocuments()->Open(File("deep.vdw"), false, 1));
-  EXPECT_NE(app->State().errorText.find(L"nested"), std::wstring::npos);
+  EXPECT_NE(app->State().errorText.find(L"вложены слишком глубоко"), std::wstring::npos);
 }
 
 TEST_F(HostTest, ThreeDimensionalTreeSurvivesSaveAndOpen) {

@@ -100,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
                 [] { return File({{"ENTITIES", Square(0, 0, 10) + Line(0, 0, 1, 1) + Groups(10'001, {5, "A"})}}); },
                 L"объекты больше чем из десяти тысяч групп помимо их списков — 1", 4},
         Bounded{"object_of_no_kind", [] { return File({{"ENTITIES", Square(0, 0, 10) + Groups{{0, ""}, {8, "0"}}}}); },
-                L"объекты , которые не импортируются — 1", 4},
+                L"объекты без имени типа, которые не импортируются — 1 (объект без имени типа на слое «0»)", 4},
         // A polyline's vertex whose edge is an arc counts twice.
         Bounded{"polyline_of_250_001_arcs",
                 [] {
@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
         Bounded{"two_million_records_and_more",
                 [] { return File({{"ENTITIES", Square(0, 0, 10) + Groups(2'000'000, {0, "FOO"}) + Line(0, 0, 5, 5)}}); },
                 L"всё, что в файле дальше первых 2 000 000 записей (объектов, вершин, элементов таблиц) или 20 000 000 групп, "
-                L"которые программа просматривает в одном файле; объекты FOO, которые не импортируются — 1999995", 4}),
+                L"которые программа просматривает в одном файле (со строки 4000043); объекты FOO, которые не импортируются — 1999995", 4}),
     [](const ::testing::TestParamInfo<Bounded>& info) { return std::string(info.param.name); });
 
 TEST_F(DxfBoundsTest, ThousandsOfLayersAndLinetypesComeThroughWhole) {

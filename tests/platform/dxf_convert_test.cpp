@@ -93,7 +93,9 @@ Drawing Fill(const vlapi::IVarnelDocument2DPtr& doc) {
   vlapi::IPolyLine2DPtr poly = small->GetCollection(vlapi::vlDrPolyLine)->Add();
   poly->SetPoints({0, 60, 20, 80, 40, 60});
   poly->SetLayer(2);
-  AddSquareMacro(small, 20, 10)->SetPlacement(200, 0, 90, 0, 0);
+  vlapi::IMacroObjectPtr turned = AddSquareMacro(small, 20, 10);
+  turned->SetPlacement(200, 0, 90, 0, 0);
+  AddText(vlapi::IDrawingContainerPtr(turned), L"Поз. 4", 2, 2, 3);  // runs up the sheet
   AddText(small, L"Деталь №1", 0, -20, 5)->SetLayer(1);
   AddText(small, L"Лист 2\nСталь 3", 0, -40, 4);
 
@@ -172,7 +174,7 @@ TEST_F(DxfTest, ExportIsReadStrictlyByEzdxfAndImportsBackTheSame) {
   std::map<std::string, int> types;
   for (const json& e : read["entities"]) ++types[e["type"].get<std::string>()];
   const std::map<std::string, int> expected = {{"LINE", 11}, {"ARC", 1},  {"CIRCLE", 1}, {"ELLIPSE", 2},
-                                               {"LWPOLYLINE", 3}, {"SPLINE", 4}, {"TEXT", 4}, {"MTEXT", 1}};
+                                               {"LWPOLYLINE", 3}, {"SPLINE", 4}, {"TEXT", 5}, {"MTEXT", 1}};
   EXPECT_EQ(types, expected);
   EXPECT_TRUE(read["layers"]["Контур"]["on"]);
   EXPECT_EQ(read["layers"]["Контур"]["rgb"], json::array({255, 0, 0}));
@@ -191,7 +193,8 @@ TEST_F(DxfTest, ExportIsReadStrictlyByEzdxfAndImportsBackTheSame) {
           const double lift = type == "MTEXT" ? t->model.Height() : 0.0;
           return t->model.Joined() == text && p.layer == layer && std::abs(t->anchor.x - e["at"][0].get<double>()) < 1e-6 &&
                  std::abs(t->anchor.y + lift - e["at"][1].get<double>()) < 1e-6 &&
-                 std::abs(t->model.Height() - e["height"].get<double>()) < 1e-6;
+                 std::abs(t->model.Height() - e["height"].get<double>()) < 1e-6 &&
+                 std::abs(std::remainder(t->angle - e["rotation"].get<double>(), 360.0)) < 1e-6;
         }
         auto* table = dynamic_cast<DrawingTable*>(p.shape.get());
         return table && p.layer == layer && std::any_of(table->cells.begin(), table->cells.end(), [&](const auto& row) {
@@ -224,8 +227,13 @@ TEST_F(DxfTest, ExportIsReadStrictlyByEzdxfAndImportsBackTheSame) {
   auto* imported = dynamic_cast<Document2D*>(target.get());
   const std::map<int, int> kinds = {{vlapi::vlDrLineSeg, 11},   {vlapi::vlDrArc, 1},     {vlapi::vlDrCircle, 1},
                                     {vlapi::vlDrEllipse, 1},    {vlapi::vlDrEllipseArc, 1}, {vlapi::vlDrPolyLine, 2},
-                                    {vlapi::vlDrContour, 1},    {vlapi::vlDrNurbs, 4},   {vlapi::vlDrDrawText, 5}};
+                                    {vlapi::vlDrContour, 1},    {vlapi::vlDrNurbs, 4},   {vlapi::vlDrDrawText, 6}};
   EXPECT_EQ(KindsIn(*imported), kinds);
+  for (const auto& shape : imported->CurrentView()->Items()) {
+    if (const auto* text = dynamic_cast<const DrawingText*>(shape.get())) {
+      EXPECT_NEAR(text->angle, text->model.Joined() == L"Поз. 4" ? 90.0 : 0.0, 1e-9) << Utf8(text->model.Joined());
+    }
+  }
   std::vector<Ref<Shape>> before;
   for (const auto& p : placed) before.push_back(p.shape);
   const geom::Box a = BoxOf(before), b = BoxOf(imported->CurrentView()->Items());
@@ -286,9 +294,9 @@ INSTANTIATE_TEST_SUITE_P(
     Dxf, AwkwardDxfTest,
     ::testing::Values(Awkward{"r12", {{vlapi::vlDrPolyLine, 1}, {vlapi::vlDrContour, 1}, {vlapi::vlDrDrawText, 1}},
                               L"Деталь [Ст3] [2] [5 шт]", 0},
-                      Awkward{"r2000", kWritten, L"Первая строка\nВторая строка", 100},
-                      Awkward{"r2018", kWritten, L"Первая строка\nВторая строка", 1000},
-                      Awkward{"crlf", kWritten, L"Первая строка\nВторая строка", 100}),
+                      Awkward{"r2000", kWritten, L"Первая строка\nВторая строка\n[Кол-во=4]\\n[Толщина=3]", 100},
+                      Awkward{"r2018", kWritten, L"Первая строка\nВторая строка\n[Кол-во=4]\\n[Толщина=3]", 1000},
+                      Awkward{"crlf", kWritten, L"Первая строка\nВторая строка\n[Кол-во=4]\\n[Толщина=3]", 100}),
     [](const ::testing::TestParamInfo<Awkward>& info) { return std::string(info.param.kind); });
 
 // Files that cannot be read: one message naming the file, nothing written.

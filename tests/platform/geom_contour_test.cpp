@@ -250,6 +250,36 @@ TEST(GeomEnclosing, OverlapsAndTangencies)
     const std::vector<Contour> below = enclosingContours(pair, {10, 2});
     ASSERT_EQ(below.size(), 1u);
     EXPECT_NEAR(area(below[0]), (400 - 50 * kPi) / 2, 1e-6);
+
+    // A disc with a polygon drawn round it, each side touching it at its
+    // middle, at slants where the touching points come out a little off the
+    // circle: outside, the box less the polygon; between them, the slivers.
+    for (const int sides : {16, 100, 800}) {
+        for (const double turn : {0.0, 0.1234}) {
+            SCOPED_TRACE(std::to_string(sides) + " sides turned by " + std::to_string(turn));
+            std::vector<Curve> round = squareSides({0, 0}, 1000);
+            const Point centre{400.123, 401.77};
+            const double radius = 261;
+            round.push_back(Circle{centre, radius});
+            std::vector<Point> corners;
+            for (int k = 0; k < sides; ++k) {
+                const double a = turn + 2 * kPi * k / sides;
+                corners.push_back(centre + Point{std::cos(a), std::sin(a)} * (radius / std::cos(kPi / sides)));
+            }
+            for (int k = 0; k < sides; ++k)
+                round.push_back(Segment{corners[k], corners[(k + 1) % sides]});
+            const double polygon = sides * radius * radius * std::tan(kPi / sides);
+            const std::vector<Contour> outside = enclosingContours(round, {5, 5});
+            ASSERT_EQ(outside.size(), 2u);
+            EXPECT_NEAR(area(outside[0]) - area(outside[1]), 1e6 - polygon, 1e-3);
+            const double a = turn + kPi / sides * 1.5;  // between a corner and a touching point
+            const double between = radius * (1 + 1 / std::cos(kPi / sides * 0.5)) / 2;
+            const std::vector<Contour> sliver =
+                enclosingContours(round, centre + Point{std::cos(a), std::sin(a)} * between);
+            ASSERT_EQ(sliver.size(), 1u);
+            EXPECT_NEAR(area(sliver[0]), (polygon - kPi * radius * radius) / sides, 1e-3);
+        }
+    }
 }
 
 TEST(GeomEnclosing, DegenerateInputFindsNothing)

@@ -67,11 +67,11 @@ TEST_P(HostileLinkTest, IsRefusedOnOpenNamingTheObject) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, HostileLinkTest,
-                         ::testing::Values(Cycle{"equidistant_on_itself", 1, "base", 1, L"equidistant "},
-                                           Cycle{"equidistants_on_each_other", 1, "base", 2, L"equidistant "},
-                                           Cycle{"hatch_among_its_boundaries", 3, "boundaries", 3, L"hatch "},
-                                           Cycle{"colouring_among_its_boundaries", 4, "boundaries", 4, L"colouring "},
-                                           Cycle{"fills_bounding_each_other", 3, "boundaries", 4, L"hatch "}),
+                         ::testing::Values(Cycle{"equidistant_on_itself", 1, "base", 1, L"эквидистанта "},
+                                           Cycle{"equidistants_on_each_other", 1, "base", 2, L"эквидистанта "},
+                                           Cycle{"hatch_among_its_boundaries", 3, "boundaries", 3, L"штриховка "},
+                                           Cycle{"colouring_among_its_boundaries", 4, "boundaries", 4, L"заливка "},
+                                           Cycle{"fills_bounding_each_other", 3, "boundaries", 4, L"штриховка "}),
                          [](const ::testing::TestParamInfo<Cycle>& info) { return std::string(info.param.name); });
 
 TEST_F(HostTest, LinksInACircleCannotBeMadeAndDrawingStaysBounded) {

@@ -237,22 +237,31 @@ TEST_P(BadRecipeTest, AddsNothingAndSaysWhy) {
 INSTANTIATE_TEST_SUITE_P(
     Model3D, BadRecipeTest,
     ::testing::Values(
-        BadRecipe{"no_thickness", [](SheetRecipe& r) { r.thickness = 0; }, "thickness"},
-        BadRecipe{"nan_radius", [](SheetRecipe& r) { r.flanges[0].radius = NAN; }, "angle"},
-        BadRecipe{"missing_edge", [](SheetRecipe& r) { r.flanges[0].edge = 9; }, "no edge 9"},
+        BadRecipe{"no_thickness", [](SheetRecipe& r) { r.thickness = 0; }, "толщина"},
+        BadRecipe{"nan_radius", [](SheetRecipe& r) { r.flanges[0].radius = NAN; }, "отгибка 1: радиус гиба не число"},
+        BadRecipe{"narrow_bend", [](SheetRecipe& r) { r.flanges[0].angle = 1e-5; }, "отгибка 1: угол 1e-05° меньше 0.0001°"},
+        BadRecipe{"sharp_bend", [](SheetRecipe& r) { r.flanges[0].radius = 1e-7; },
+                  "отгибка 1: дуга гиба 1.5708e-07 мм короче 1e-06 мм (радиус 1e-07 мм, угол 90°)"},
+        BadRecipe{"far_bend", [](SheetRecipe& r) { r.flanges[0].radius = 99999; },
+                  "отгибка 1: гиб выходит за 100000 мм (радиус 99999 мм, толщина 2 мм)"},
+        BadRecipe{"missing_edge", [](SheetRecipe& r) { r.flanges[0].edge = 9; }, "нет ребра 9"},
         BadRecipe{"curved_edge", [](SheetRecipe& r) { r.outline = SheetLoop::Rounded(0, 0, 60, 30, 5); },
-                  "not straight"},
+                  "не прямое"},
         BadRecipe{"neighbours", [](SheetRecipe& r) { r.flanges.push_back(r.flanges[0]), r.flanges[1].edge = 2; },
-                  "neighbouring"},
-        BadRecipe{"same_edge", [](SheetRecipe& r) { r.flanges.push_back(r.flanges[0]); }, "two flanges"},
-        BadRecipe{"over_turned", [](SheetRecipe& r) { r.flanges[0].angle = 190; }, "angle"},
+                  "соседних"},
+        BadRecipe{"same_edge", [](SheetRecipe& r) { r.flanges.push_back(r.flanges[0]); }, "две отгибки"},
+        BadRecipe{"over_turned", [](SheetRecipe& r) { r.flanges[0].angle = 190; }, "угол"},
         BadRecipe{"bow_tie", [](SheetRecipe& r) { r.outline.vertices = {{0, 0, 0}, {60, 30, 0}, {60, 0, 0}, {0, 20, 0}}; },
-                  "crosses itself"},
-        BadRecipe{"far_away", [](SheetRecipe& r) { r.holes.push_back(SheetLoop::Circle(30, 15, 1e12)); }, "beyond"},
-        BadRecipe{"hole_outside", [](SheetRecipe& r) { r.holes.push_back(SheetLoop::Circle(70, 10, 3)); }, "outside"},
-        BadRecipe{"hole_over_edge", [](SheetRecipe& r) { r.holes.push_back(SheetLoop::Circle(59, 10, 3)); }, "meets"},
+                  "пересекает сам себя"},
+        BadRecipe{"far_away", [](SheetRecipe& r) { r.holes.push_back(SheetLoop::Circle(30, 15, 1e12)); }, "выходит за"},
+        BadRecipe{"hole_outside", [](SheetRecipe& r) { r.holes.push_back(SheetLoop::Circle(70, 10, 3)); },
+                  "основание: отверстие 1 вне внешнего контура"},
+        BadRecipe{"hole_over_edge", [](SheetRecipe& r) { r.holes.push_back(SheetLoop::Circle(59, 10, 3)); },
+                  "основание: отверстие 1 касается внешнего контура"},
+        BadRecipe{"holes_meet", [](SheetRecipe& r) { r.holes = {SheetLoop::Circle(20, 10, 3), SheetLoop::Circle(25, 10, 3)}; },
+                  "основание: отверстие 2 касается отверстия 1"},
         BadRecipe{"flange_hole_on_bend", [](SheetRecipe& r) { r.flanges[0].holes[0] = SheetLoop::Circle(15, 1, 3); },
-                  "flange 1: a hole meets"}),
+                  "отгибка 1: отверстие 1 касается внешнего контура"}),
     [](const ::testing::TestParamInfo<BadRecipe>& info) { return std::string(info.param.name); });
 
 // A file is read whole or not at all: a nested tree beyond the host's depth,
@@ -266,7 +275,7 @@ TEST_F(Model3DTest, DamagedFilesAreRefusedNamingWhatIsWrong) {
   deep = R"({"format": "vlhost-document", "version": 1, "type": 5, "top": )" + deep + "}";
   std::ofstream(root / "deep.v3d") << deep;
   EXPECT_FALSE(Api()->GetDocuments()->Open(File("deep.v3d"), false, 1));
-  EXPECT_NE(app->State().errorText.find(L"component \"Узел 65\" is nested more than 64 levels deep"), std::wstring::npos)
+  EXPECT_NE(app->State().errorText.find(L"компонент «Узел 65» вложен глубже 64 уровней"), std::wstring::npos)
       << Utf8(app->State().errorText);
 
   // Saving such a tree is refused too, rather than writing what cannot be read.
@@ -275,7 +284,7 @@ TEST_F(Model3DTest, DamagedFilesAreRefusedNamingWhatIsWrong) {
   for (int i = 0; i < 70; ++i) level = &level->Add(L"Узел " + std::to_wstring(i), false);
   EXPECT_FALSE(tall->SaveAs(File("tall.v3d")));
   EXPECT_FALSE(std::filesystem::exists(root / "tall.v3d"));
-  EXPECT_NE(app->State().errorText.find(L"\"Узел 64\""), std::wstring::npos);
+  EXPECT_NE(app->State().errorText.find(L"«Узел 64»"), std::wstring::npos);
 
   Ref<Document3D> good = app->NewDocument3D(vlapi::vlDocumentPart, false);
   good->top->name = L"Кронштейн";
@@ -291,10 +300,10 @@ TEST_F(Model3DTest, DamagedFilesAreRefusedNamingWhatIsWrong) {
     const char* to;
     const char* says;
   };
-  for (const Damage& d : {Damage{"", "\"edge\": 1", "\"edge\": 7", "part \"Кронштейн\", body 4294967296: flange 1"},
-                          Damage{"", "\"thickness\": 2.0", "\"thickness\": -2.0", "thickness"},
-                          Damage{"", "4294967297", "4294967296", "two bodies have the id 4294967296"},
-                          Damage{"\"block\"", "2.0", "-2.0", "sizes"}}) {
+  for (const Damage& d : {Damage{"", "\"edge\": 1", "\"edge\": 7", "деталь «Кронштейн», тело 4294967296: отгибка 1"},
+                          Damage{"", "\"thickness\": 2.0", "\"thickness\": -2.0", "толщина"},
+                          Damage{"", "4294967297", "4294967296", "у двух тел один номер 4294967296"},
+                          Damage{"\"block\"", "2.0", "-2.0", "размеры"}}) {
     std::string damaged = text;
     const std::size_t at = damaged.find(d.from, damaged.find(d.after));
     ASSERT_NE(at, std::string::npos) << d.from;

@@ -16,11 +16,19 @@ using testing::Not;
 
 class DocumentationTest : public CommandTest {
 protected:
-    // The job of `plates` plates 250 x 150, one a sheet of 300 x 200, in a new drawing.
+    // The job of `plates` plates 250 x 150, one a sheet of 300 x 200, in a new
+    // drawing; with -1, a drawing of linear nesting that shows its list of
+    // details, no plan.
     void Job(int plates)
     {
         user->New();
-        if (plates > 0) {
+        if (plates < 0) {
+            LinearNestingEditor editor;
+            editor.m_model = CreateNestingModelInstance();
+            editor.m_model->SetNestingMethod(1);
+            editor.m_details = {{L"A", 500, 4}};
+            editor.VisualizeNesting();
+        } else if (plates > 0) {
             MakeJob({Fragment("P", testparts::Rectangle(0, 0, 250, 150), plates)});
             Place();
         }
@@ -44,6 +52,8 @@ TEST_F(DocumentationTest, OneClosingMessageSaysWhatTheRunDid)
          {"Карта раскроя 1.vdw: файл открыт в программе", "!прежних"}, true},
         {"an empty drawing", 0, root / "docs", vlapi::vlMBIconWarning,
          {"Документация не создана", "!завершено"}},
+        {"the list of a linear job, no plan", -1, root / "docs", vlapi::vlMBIconWarning,
+         {"Документация не создана: в чертеже нет показанного раскроя"}},
         {"job A of three maps", 3, root / "docs", vlapi::vlMBIconInformation,
          {"Создание документации завершено", "!прежних"}},
         {"job B of one map, into A's folder", 1, root / "docs", vlapi::vlMBIconInformation,

@@ -154,12 +154,16 @@ TEST_F(ImportCommandTest, TheDxfGridListsTheFilesAndThePreviewShowsTheSelectedOn
 
 TEST_F(ImportCommandTest, ThePartGridShowsTheReadersPartsWithTheirPathsAndPreview)
 {
-    ShowParts({Part(L"Б", L"Сталь", 2.0, false), Part(L"А", L"Сталь", 2.5, true)});
+    // A thickness out of the range is not shown rounded onto it, nor to 0.
+    ShowParts({Part(L"Б", L"Сталь", 2.0, false), Part(L"А", L"Сталь", 2.5, true),
+               Part(L"В", L"Сталь", 0.00999999999, true), Part(L"Г", L"Сталь", 1e-300, true)});
     ImportProcess& command = Command();
     const vlapi::IPropertyGridPtr grid = command.m_gridFiles;
-    ASSERT_EQ(grid->GetRowCount(), 3);
+    ASSERT_EQ(grid->GetRowCount(), 5);
     EXPECT_EQ(Row(grid, 1), L"1 | Б |  | нет | Сталь | 2 | 1 | Б.v3d");
     EXPECT_EQ(Row(grid, 2), L"2 | А |  | да | Сталь | 2.5 | 1 | А.v3d");
+    EXPECT_EQ(Row(grid, 3), L"3 | В |  | да | Сталь | 0.00999999999 | 1 | В.v3d");
+    EXPECT_EQ(Row(grid, 4), L"4 | Г |  | да | Сталь | 1e-300 | 1 | Г.v3d");
     for (int c = 1; c < 8; ++c)
         EXPECT_EQ(grid->GetCellEditable(1, c), c != 3 && c != 7) << c;
     EXPECT_FALSE(Shown(command.m_slideParts));

@@ -8,6 +8,7 @@
 #include <map>
 #include <random>
 #include <set>
+#include <sstream>
 
 namespace shelltest {
 namespace {
@@ -157,10 +158,11 @@ protected:
         return patterns;
     }
     // The register of linear cuts written into `folder`, as its CSV text.
-    std::string Register(const std::string& folder)
+    std::string Register(const std::string& folder) { return Register(folder, editor); }
+    std::string Register(const std::string& folder, LinearNestingEditor& from)
     {
         State().folderAnswers.push_back(File(folder));
-        editor.CreateReport();
+        from.CreateReport();
         std::ifstream in(root / folder / "Документация" / "Ведомость линейного раскроя.csv", std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
@@ -170,8 +172,9 @@ protected:
 // Jobs as the editor solves them: every row that fits the bar is cut exactly
 // as often as wanted, each bar holds its pieces with a cut between
 // neighbours, a row longer than the bar is named and the others still cut,
-// rows of one name and length become one row with the counts added, and
-// counts up to the largest a list takes are planned without a piece list.
+// rows of one name and length become one row with the counts added (not
+// when that sum would pass the largest count: no plan then), and counts up
+// to the largest a list takes are planned without a piece list.
 TEST_F(LinearTest, EveryJobGetsAnExactPlanOfBarsThatFit)
 {
     struct Case {
@@ -189,6 +192,10 @@ TEST_F(LinearTest, EveryJobGetsAnExactPlanOfBarsThatFit)
          {{L"A", 960, 10}, {L"B", 33, 22}, {L"C", 5, 421}, {L"D", 52, 100000000}, {L"E", 524, 16}, {L"F", 3161, 20}},
          {{L"A", 10}, {L"B", 22}, {L"C", 421}, {L"D", 100000000}, {L"E", 16}, {L"F", 20}}, ""},
         {"a billion", 6000, {{L"A", 960, 10}, {L"D", 52, 1000000000}}, {{L"A", 10}, {L"D", 1000000000}}, ""},
+        {"a billion of each of two rows", 6000, {{L"A", 52, 1000000000}, {L"B", 53, 1000000000}},
+         {{L"A", 1000000000}, {L"B", 1000000000}}, ""},
+        {"equal rows of more than a row holds", 2000, {{L"A", 500, 1000000000}, {L"B", 700, 1}, {L"A", 500, 1000000000}},
+         {}, "строка 1 «A», строка 3 «A», 500 мм: 2000000000 шт.\nРаскрой не рассчитан."},
         {"gap longer than pieces", 2000, {{L"A", 2, 50}, {L"B", 995, 3}}, {{L"A", 50}, {L"B", 3}}, ""},
         {"bar shorter than every piece", 400, {{L"A", 500, 1}, {L"B", 450, 2}}, {}, "строка 2 «B»: 450 мм"},
         {"pieces as long as the bar", 2000, {{L"A", 2000, 3}}, {{L"A", 3}}, ""},
@@ -205,6 +212,13 @@ TEST_F(LinearTest, EveryJobGetsAnExactPlanOfBarsThatFit)
         EXPECT_EQ(State().progress.starts, starts + (c.cut.empty() ? 0 : 1));
         EXPECT_FALSE(State().progress.shown);
         EXPECT_EQ(Cut(c.bar, c.gap), c.cut);
+        // Merged or not, the rows still ask for every piece.
+        std::map<std::wstring, int64_t> asked, kept;
+        for (const LNDetailParams& d : c.details)
+            asked[d.name] += d.count;
+        for (const LNDetailParams& d : editor.m_details)
+            kept[d.name] += d.count;
+        EXPECT_EQ(kept, asked);
         if (*c.message)
             EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), testing::HasSubstr(c.message));
         else
@@ -293,21 +307,150 @@ TEST_F(LinearTest, APlanNotDrawnIsListedAsComputedAndKept)
     EXPECT_EQ(Register("redrawn"), recomputed);
 }
 
+// The data lines of a register of linear cuts, its cells unquoted.
+std::vector<std::vector<std::string>> Lines(const std::string& csv)
+{
+    std::vector<std::vector<std::string>> lines;
+    std::istringstream text(csv);
+    std::string line;
+    std::getline(text, line);  // the titles
+    while (std::getline(text, line)) {
+        std::vector<std::string> cells;
+        std::istringstream fields(line);
+        for (std::string cell; std::getline(fields, cell, ';');)
+            cells.push_back(cell.size() >= 2 ? cell.substr(1, cell.size() - 2) : cell);
+        cells.resize(9);
+        lines.push_back(std::move(cells));
+    }
+    return lines;
+}
+
+// Pieces of each name a register of linear cuts lists, over all its bars.
+std::map<std::string, long long> ListedPieces(const std::string& csv)
+{
+    std::map<std::string, long long> pieces;
+    long long bars = 0;
+    for (const std::vector<std::string>& cells : Lines(csv)) {
+        if (!cells[0].empty())
+            bars = std::stoll(cells[3]);
+        if (!cells[4].empty())
+            pieces[cells[4]] += bars * std::stoll(cells[6]);
+    }
+    return pieces;
+}
+
+// Lists of many pieces, with the plan drawn and not: the register lists
+// every piece the list asks for, the drawn plan holds every piece of its
+// patterns and reads back as the same register, and Enter keeps the plan
+// whole; a plan whose patterns hold more pieces than a drawing is not made.
+TEST_F(LinearTest, EveryRegisterListsEveryPieceOfThePlanWhateverIsShown)
+{
+    struct Case {
+        const char* name;
+        double bar, gap;
+        std::vector<LNDetailParams> details;
+        const char* refused;  // the message of a plan not made
+    } cases[] = {
+        {"200,003 pieces", 6000, 3, {{L"A", 1, 200000}, {L"B", 2000, 3}}, nullptr},
+        {"ten million of one row", 6000, 3, {{L"A", 1, 10000000}}, nullptr},
+        {"a billion on 90,909,091 bars", 6000, 3, {{L"A", 500, 1000000000}}, nullptr},
+        {"more pieces than a drawing holds", 100000, 0.5, {{L"A", 0.5, 250000}, {L"B", 700, 3}},
+         "Раскрой не составлен: деталей на его картах раскроя 250003 (карт 3), а чертёж раскроя вмещает не больше 20000"},
+    };
+    SuspendDocumentEvents();  // as while the source-data command runs
+    for (const Case& c : cases) {
+        for (const bool shown : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (shown ? ", shown" : ", not shown"));
+            State().messages.clear();
+            editor.m_model->SetWidthSheet(c.bar);
+            editor.m_model->SetFigureGap(c.gap);
+            editor.m_details = c.details;
+            LinearNestingEditor::m_visualSheets = shown;
+            editor.CalculateLinearNesting();
+            editor.VisualizeNesting();
+            if (c.refused) {
+                EXPECT_TRUE(editor.m_results.empty());
+                EXPECT_EQ(vlhost::Host::Utf8(LastMessage()).rfind(c.refused, 0), 0u) << vlhost::Host::Utf8(LastMessage());
+                EXPECT_EQ(MacrosOf(MacroCommand::Sheet), 1u) << "the details are drawn, no plan";
+                continue;
+            }
+            std::map<std::string, long long> wanted;
+            for (const LNDetailParams& d : c.details)
+                wanted[vlhost::Host::Utf8(d.name)] += d.count;
+            const std::string planned = Register(std::string(c.name) + (shown ? "1" : "0"));
+            EXPECT_EQ(ListedPieces(planned), wanted);
+            editor.KeepPlan();
+            size_t drawn = 0;
+            for (const LNResultParams& p : editor.m_results)
+                for (int32_t count : p.counts)
+                    drawn += static_cast<size_t>(count);
+            EXPECT_EQ(MacrosOf(MacroCommand::Sheet), editor.m_results.size());
+            EXPECT_EQ(MacrosOf(MacroCommand::Figure), drawn);
+            // The documentation of the drawing lists what the plan does.
+            LinearNestingEditor::m_visualSheets = true;
+            editor.m_results.clear();
+            EXPECT_EQ(Register(std::string(c.name) + (shown ? "1d" : "0d")), planned);
+        }
+    }
+    ResumeDocumentEvents();
+}
+
+// The planner's rule (a bar holds pieces with a cut between neighbours) and
+// the register's offcut (the bar less its pieces, those cuts and one more
+// parting the offcut from the last piece) agree, drawn or not: a bar filled
+// exactly leaves 0, an end shorter than the last cut goes in it.
+TEST_F(LinearTest, TheOffcutIsTheBarLessItsPiecesAndTheCutsThatPartThem)
+{
+    struct Case {
+        std::vector<LNDetailParams> details;
+        const char* bars;  // count and remainder of each bar line, in the register's order
+    } cases[] = {
+        {{{L"A", 2000, 1}}, "1:3997;"},
+        {{{L"A", 150, 25}}, "1:2175;"},
+        {{{L"A", 2998.5, 2}}, "1:0;"},
+        {{{L"A", 1998, 3}}, "1:0;"},
+        {{{L"A", 5999, 1}}, "1:0;"},
+        {{{L"A", 5996, 1}}, "1:1;"},
+        {{{L"A", 1998.5, 3}}, "1:1997;1:3998.5;"},  // three take 6001.5 with their cuts: two bars
+        {{{L"A", 1500.15, 3}}, "1:1490.6;"},  // 1490.55, summed as 1490.5499999999993
+    };
+    editor.m_model->SetWidthSheet(6000.0);
+    editor.m_model->SetFigureGap(3.0);
+    LinearNestingEditor::m_minWaste = 0.0;
+    int run = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bars);
+        editor.m_details = c.details;
+        LinearNestingEditor::m_visualSheets = true;
+        editor.CalculateLinearNesting();
+        editor.VisualizeNesting();
+        const std::string planned = Register("offcut" + std::to_string(run));
+        std::string bars;
+        for (const std::vector<std::string>& cells : Lines(planned))
+            if (!cells[0].empty())
+                bars += cells[3] + ":" + cells[7] + ";";
+        EXPECT_EQ(bars, c.bars);
+        // The drawing read back lists the same.
+        editor.m_results.clear();
+        EXPECT_EQ(Register("offcut-drawn" + std::to_string(run++)), planned);
+    }
+}
+
 // The panel's minimum length of an offcut decides which remainders the
 // register names as remnants; a folder holding another job's documents is
 // said so once the register is written.
 TEST_F(LinearTest, TheRegisterNamesOffcutsFromThePanelsMinimumAndTheDocumentsBesideIt)
 {
     editor.m_model->AddSheet();
-    editor.m_details = {{L"A", 1000.5, 1}};  // one bar: 999.5 mm left
+    editor.m_details = {{L"A", 1000.5, 1}};  // one bar: 994.5 mm left past the cut
     editor.CalculateLinearNesting();
     ASSERT_EQ(editor.m_results.size(), 1u);
     struct Case {
         double minimum;
         const char* remainder;
     };
-    for (const Case& c : {Case{250.0, "\"999.5\";\"1-1\";"}, Case{999.5, "\"999.5\";\"1-1\";"},
-                          Case{1000.0, "\"999.5\";\"\";"}}) {
+    for (const Case& c : {Case{250.0, "\"994.5\";\"1-1\";"}, Case{994.5, "\"994.5\";\"1-1\";"},
+                          Case{1000.0, "\"994.5\";\"\";"}}) {
         LinearNestingEditor::m_minWaste = c.minimum;
         EXPECT_THAT(Register("minimum" + std::to_string(c.minimum)), testing::HasSubstr(c.remainder)) << c.minimum;
     }
@@ -389,10 +532,13 @@ std::multiset<std::pair<std::map<std::wstring, int>, double>> Plan(const LinearN
     return plan;
 }
 
+// A drawn plan reopened reads back as it was, and its register lists each
+// bar's pieces in the order they lie along it, as before, though the rows
+// come back sorted by name.
 TEST_F(LinearTest, TheDrawnPatternsReadBackAsTheyWere)
 {
     editor.m_model->AddSheet();
-    editor.m_details = {{L"A", 1000, 2}, {L"A", 1200, 1}, {L"B", 400, 3}};
+    editor.m_details = {{L"B", 400, 3}, {L"A", 1000, 2}, {L"A", 1200, 1}};
     editor.CalculateLinearNesting();
     ASSERT_FALSE(editor.m_results.empty());
     LinearNestingEditor::m_visualSheets = true;
@@ -408,7 +554,11 @@ TEST_F(LinearTest, TheDrawnPatternsReadBackAsTheyWere)
     again.Init(model);
     EXPECT_TRUE(LinearNestingEditor::m_visualSheets);
     EXPECT_EQ(again.m_details.size(), 3u);
+    EXPECT_EQ(again.m_details.front().name, L"A");
     EXPECT_EQ(Plan(again), Plan(editor));
+    const std::string drawn = Register("read back drawn");
+    EXPECT_THAT(drawn, testing::HasSubstr("\"B\";\"400\""));
+    EXPECT_EQ(Register("read back", again), drawn);
 
     // Without patterns to show: one empty bar and a strip per usable row.
     LinearNestingEditor::m_visualSheets = false;

@@ -156,10 +156,10 @@ TEST_F(SettingTest, WhatThePanelShowsIsWhatIsStored)
              ASSERT_TRUE(user->Tick(C(L"Без оформления"), false));
              ASSERT_TRUE(user->SetValue(C(L"Библиотека оформлений"), L"/typed.vst"));
          }, {R"("lyt_file" value="/typed.vst")"}, L""},
-        {"no bridge length in the file", L"<Bridges><item name=\"max_width\" value=\"12.5\" /></Bridges>", [&] {
+        {"no bridge length in the file, none added", L"<Bridges><item name=\"max_width\" value=\"12.5\" /></Bridges>", [&] {
              ASSERT_TRUE(user->Tick(C(L"Без оформления"), false));
              ASSERT_TRUE(user->SetValue(C(L"Формат"), L"А2"));
-         }, {R"("max_width" value="12.5")", R"("max_length" value="100")", R"("format" value="2")"}, L""},
+         }, {R"(<Bridges><item name="max_width" value="12.5" /></Bridges>)", R"("format" value="2")"}, L""},
         {"the user's own scheme", L"", [&] {
              ASSERT_TRUE(user->Tick(C(L"Без оформления"), true));
              ASSERT_TRUE(user->SetValue(C(L"Схема размещения"), L"Пользовательский"));
@@ -200,6 +200,61 @@ TEST_F(SettingTest, ConfirmKeepsWhatAnotherSessionSavedMeanwhile)
     ASSERT_TRUE(user->Enter());
     for (const char* item : {R"("format" value="2")", R"("lyt_file" value="/other.vst")", R"("max_length" value="88")"})
         EXPECT_THAT(Config(), HasSubstr(item));
+}
+
+// Enter writes only what the panel changed: every other item keeps its text
+// byte for byte, whatever it is (refused on reading, empty, typed into the
+// file while the panel is open, sound or not), and the user is told nothing;
+// a changed item whose text was refused is named with the value replacing it.
+TEST_F(SettingTest, EnterWritesOnlyWhatThePanelChanged)
+{
+    const auto with = [](std::string text, const std::string& from, const std::string& to) {
+        return text.replace(text.find(from), from.size(), to);
+    };
+    const std::string vertical = with(kConfig, R"("orientation" value="false")", R"("orientation" value="true")");
+    const std::string format7 = with(kConfig, R"("format" value="3")", R"("format" value="7")");
+    const auto orient = [&] {
+        ASSERT_TRUE(user->Tick(C(L"Без оформления"), false));
+        ASSERT_TRUE(user->SetValue(C(L"Ориентация листа"), L"Вертикальная"));
+    };
+    const struct {
+        const char* what;
+        std::string before;     // the file the command reads
+        std::string meanwhile;  // typed into the file while the panel is open ("": nothing)
+        std::function<void()> edit;
+        std::string after;
+        std::wstring told;  // the message of Enter ("": none)
+    } cases[] = {
+        {"a comma", with(kConfig, "\"12.5\"", "\"1,5\""), "", orient, with(vertical, "\"12.5\"", "\"1,5\""), L""},
+        {"a format out of range", format7, "", orient, with(vertical, R"("format" value="3")", R"("format" value="7")"), L""},
+        {"an empty style library", with(kConfig, "/old.vst", ""), "", orient, with(vertical, "/old.vst", ""), L""},
+        {"a refused tolerance typed meanwhile", kConfig, with(kConfig, "\"1.5\"", "\"0,25\""), orient,
+         with(vertical, "\"1.5\"", "\"0,25\""), L""},
+        {"a sound tolerance typed meanwhile", kConfig, with(kConfig, "\"1.5\"", "\"0.25\""), orient,
+         with(vertical, "\"1.5\"", "\"0.25\""), L""},
+        {"a refused format the user changes", format7, "",
+         [&] {
+             ASSERT_TRUE(user->Tick(C(L"Без оформления"), false));
+             ASSERT_TRUE(user->SetValue(C(L"Формат"), L"А2"));
+         },
+         with(kConfig, R"("format" value="3")", R"("format" value="2")"), L"Sheets/format: «7» заменено на 2"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(user->Esc());
+        std::ofstream(ConfigFile(), std::ios::binary) << c.before;
+        ASSERT_TRUE(user->Command(8));
+        if (!c.meanwhile.empty())
+            std::ofstream(ConfigFile(), std::ios::binary) << c.meanwhile;
+        c.edit();
+        const size_t shown = host->State().messages.size();
+        ASSERT_TRUE(user->Enter());
+        EXPECT_EQ(Config(), c.after) << c.what;
+        EXPECT_EQ(host->State().messages.size(), shown + (c.told.empty() ? 0 : 1)) << c.what;
+        if (!c.told.empty()) {
+            EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr(vlhost::Host::Utf8(c.told))) << c.what;
+        }
+        ASSERT_TRUE(user->Command(8));
+    }
 }
 
 // A configuration file that cannot be written is named with the reason; the

@@ -151,6 +151,44 @@ TEST_F(SourceDataTest, FigureListToolBarAndSelectionEdits)
     EXPECT_EQ(Figures()->GetItemText(0), L"A");
 }
 
+// The parts list is written only where what it shows changes: an edit of the
+// sheet leaves it alone, a part chosen ticks its row and its group's, and
+// the rows still show every part as a list made anew would.
+TEST_F(SourceDataTest, ThePartsListIsWrittenOnlyWhereItChanges)
+{
+    Open();
+    // The writes of the list's rows since `from`.
+    const auto rowWrites = [&](size_t from) {
+        std::vector<std::string> writes;
+        for (const std::string& note : NotesSince(from, "editlist \"Список деталей\".")) {
+            if (note.find("Item") != std::string::npos || note.find("Clear(") != std::string::npos)
+                writes.push_back(note);
+        }
+        return writes;
+    };
+    const auto rows = [&] {
+        std::vector<std::wstring> shown;
+        for (int i = 0; i < Figures()->GetCount(); ++i)
+            shown.push_back(Figures()->GetItemText(i) + (Figures()->GetItemChecked(i) ? L" +" : L" -") +
+                            (Figures()->GetItemInvalid(i) ? L"!" : L""));
+        return shown;
+    };
+    const std::vector<std::wstring> before = rows();
+    size_t mark = Mark();
+    ASSERT_TRUE(user->SetValue(C(L"Толщина листа"), L"4"));
+    ASSERT_TRUE(user->SetValue(C(L"Длина листа"), L"500"));
+    EXPECT_THAT(rowWrites(mark), testing::IsEmpty());
+    EXPECT_EQ(rows(), before);
+    mark = Mark();
+    ASSERT_TRUE(user->SelectItem(Figures(), 0));
+    const std::vector<std::string> writes = rowWrites(mark);
+    EXPECT_THAT(writes, testing::Each(HasSubstr("SetItemChecked(0, true)")));
+    EXPECT_EQ(writes.size(), 1u);
+    std::vector<std::wstring> chosen = before;
+    chosen[0].replace(chosen[0].find(L" -"), 2, L" +");
+    EXPECT_EQ(rows(), chosen);
+}
+
 TEST_F(SourceDataTest, ValueChangesReachTheModelAndTheDrawing)
 {
     Open();
@@ -376,22 +414,34 @@ TEST_F(SourceDataTest, TheDetailsGridKeepsADetailItCannotRead)
         const wchar_t* text;
         bool taken;
         bool keepsResults;
+        int row = 1;
+        const char* message = nullptr;
     } cases[] = {
         {2, L"много", false, true}, {3, L"-2", false, true}, {2, L"-1", false, true},
         {3, L"", false, true},      {1, L"Уголок", true, true}, {3, L"6", true, false},
+        {3, L"1000000000", true, false}, {1, L"Уголок", true, false, 2},
+        // Row 2 made equal to row 1: their counts together pass the largest.
+        {2, L"1250,5", false, false, 2,
+         "строка 1 «Уголок», строка 2 «Уголок», 1250.5 мм: 1000000001 шт.\nИзменение строки 2 не принято."},
     };
     for (const Case& c : cases) {
-        const LNDetailParams before = Process().m_LNEditor.m_details[0];
+        const size_t row = static_cast<size_t>(c.row - 1);
+        const LNDetailParams before = Process().m_LNEditor.m_details[row];
         const size_t messages = host->State().messages.size();
-        ASSERT_TRUE(user->EditCell(Details(), 1, c.column, c.text));
-        const LNDetailParams& after = Process().m_LNEditor.m_details[0];
-        EXPECT_EQ(after.name != before.name || after.count != before.count, c.taken) << vlhost::Host::Utf8(c.text);
+        ASSERT_TRUE(user->EditCell(Details(), c.row, c.column, c.text));
+        const LNDetailParams& after = Process().m_LNEditor.m_details[row];
+        EXPECT_EQ(after.name != before.name || after.count != before.count || after.length != before.length, c.taken)
+            << vlhost::Host::Utf8(c.text);
         EXPECT_EQ(host->State().messages.size(), messages + (c.taken ? 0 : 1)) << vlhost::Host::Utf8(c.text);
+        if (c.message) {
+            EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr(c.message));
+        }
         EXPECT_EQ(Process().m_LNEditor.m_results.empty(), !c.keepsResults) << vlhost::Host::Utf8(c.text);
         EXPECT_EQ(Cell(1, 2), L"1250.5");
+        EXPECT_EQ(Cell(2, 2), L"700");
     }
     EXPECT_EQ(Cell(1, 1), L"Уголок");
-    EXPECT_EQ(Cell(1, 3), L"6");
+    EXPECT_EQ(Cell(1, 3), L"1000000000");
     // The grid's delete: row 0 is no row; past the end it erases nothing.
     Details()->SetCurrentCell(0, 1);
     Process().OnControlCommand(vlapi::IPropertyControlPtr(Details()), vlapi::vlControlCommandDelete);
@@ -450,6 +500,13 @@ TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
         {"Имя;Длина;Кол;\nF;-3;4;\n", 3, "пропущены: 1"},
         {"\xC8\xEC\xFF;\xC4\xEB\xE8\xED\xE0;\xCA\xEE\xEB;\nG;3;4;\n", 4, nullptr},
         {"Имя;Длина;Кол;\n", 4, "нет ни одной детали"},
+        // Rows of one name and length merge unless their counts together
+        // pass the largest a row holds: then the file is not loaded.
+        {"Имя;Длина;Кол;\nH;500;1000000000\nH;500;1000000000\n", 4,
+         "строка 2 «H» файла, строка 3 «H» файла, 500 мм: 2000000000 шт.\nФайл списка деталей не загружен: "},
+        {"H;500;999999999\n", 5, nullptr},
+        {"H;500;1\n", 5, "объединены:\nстрока 5 «H», 500 мм: 1000000000 шт."},
+        {"H;500;1\n", 5, "строка 5 «H» списка, строка 1 «H» файла, 500 мм: 1000000001 шт."},
     };
     for (const Case& c : cases) {
         const size_t messages = host->State().messages.size();
@@ -465,16 +522,17 @@ TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
     }
     EXPECT_EQ(Process().m_LNEditor.m_details[1].name, L"B");
     EXPECT_EQ(Process().m_LNEditor.m_details[2].name, L"D");
+    EXPECT_EQ(Process().m_LNEditor.m_details[4].count, 1000000000);
     host->State().fileAnswers.push_back(L"");
     ASSERT_TRUE(user->Press(Details(), 7205));
-    EXPECT_EQ(Process().m_LNEditor.m_details.size(), 4u);
+    EXPECT_EQ(Process().m_LNEditor.m_details.size(), 5u);
     // 100,000 rows would make a list no calculation draws in time: refused whole.
     std::string many = "h\n";
     for (int i = 0; i < 100000; ++i)
         many += "P" + std::to_string(i) + ";" + std::to_string(100 + i % 5000) + ",5;2\n";
     AnswerList(many);
     ASSERT_TRUE(user->Press(Details(), 7205));
-    EXPECT_EQ(Process().m_LNEditor.m_details.size(), 4u);
+    EXPECT_EQ(Process().m_LNEditor.m_details.size(), 5u);
     EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr("не больше 5000"));
 }
 

@@ -34,7 +34,7 @@ Polygon ToPolygon(const Ring& ring, CGAL::Orientation orientation, const char* r
 {
     Polygon polygon;
     // A spike (the ring running out and back along one line) bounds nothing.
-    for (const NPoint& p : WithoutSpikes(WithoutRepeats(ring))) {
+    for (const NPoint& p : Material(ring)) {
         if (!std::isfinite(p.x) || !std::isfinite(p.y))
             throw Unmeasurable(std::string(role) + " has a point that is not a number: " + Text(ring));
         polygon.push_back(Kernel::Point_2(p.x, p.y));
@@ -47,19 +47,113 @@ Polygon ToPolygon(const Ring& ring, CGAL::Orientation orientation, const char* r
     return polygon;
 }
 
+double AreaOf(const PolygonSet& set)
+{
+    std::vector<PolygonWithHoles> parts;
+    set.polygons_with_holes(std::back_inserter(parts));
+    Kernel::FT total = 0;
+    for (const PolygonWithHoles& part : parts) {
+        total += part.outer_boundary().area();
+        for (auto hole = part.holes_begin(); hole != part.holes_end(); ++hole)
+            total += hole->area();  // holes run clockwise: negative
+    }
+    return CGAL::to_double(total);
+}
+
+// Points of a ring closer than this that it passes apart are where it
+// touches itself: outlines traced around parts that touch one another come
+// back to a point within the joining of their pieces.
+constexpr double kPinch = 1e-3;
+// Common area, mm², that tells a hole crossing another ring from one touching it.
+constexpr double kTouch = 1e-6;
+
+// The ring as the simple loops it closes where it touches itself; each point
+// that comes back near one passed before is taken as that one.
+std::vector<Ring> PinchedLoops(const Ring& ring)
+{
+    Ring snapped = WithoutRepeats(ring);
+    for (size_t k = 0; k < snapped.size(); ++k) {
+        for (size_t j = 0; j + 1 < k; ++j) {
+            if (std::hypot(snapped[k].x - snapped[j].x, snapped[k].y - snapped[j].y) < kPinch &&
+                !(j == 0 && k + 1 == snapped.size())) {
+                snapped[k] = snapped[j];
+                break;
+            }
+        }
+    }
+    std::vector<Ring> loops;
+    for (Ring& loop : SplitAtRepeatedPoints(WithoutRepeats(snapped))) {
+        loop = WithoutSpikes(WithoutRepeats(loop));
+        if (loop.size() >= 3)
+            loops.push_back(std::move(loop));
+    }
+    return loops;
+}
+
+bool IsSimple(const Ring& ring)
+{
+    Polygon polygon;
+    for (const NPoint& p : WithoutSpikes(WithoutRepeats(ring))) {
+        if (!std::isfinite(p.x) || !std::isfinite(p.y))
+            return false;
+        polygon.push_back(Kernel::Point_2(p.x, p.y));
+    }
+    return polygon.size() >= 3 && polygon.is_simple() && polygon.orientation() != CGAL::COLLINEAR;
+}
+
+// What the ring encloses. A ring that touches itself encloses what an odd
+// number of its loops do: two lobes side by side, or a lobe less the pocket
+// it closes off.
+PolygonSet RingSet(const Ring& ring, const char* role)
+{
+    PolygonSet set;
+    if (IsSimple(ring)) {
+        set.insert(ToPolygon(ring, CGAL::COUNTERCLOCKWISE, role));
+        return set;
+    }
+    const std::vector<Ring> loops = PinchedLoops(ring);
+    if (loops.empty())
+        ToPolygon(ring, CGAL::COUNTERCLOCKWISE, role);  // throws, naming the ring
+    for (const Ring& loop : loops) {
+        if (!IsSimple(loop))
+            throw Unmeasurable(std::string(role) + " of " + std::to_string(ring.size()) +
+                               " points is not a simple ring, nor one touching itself: " + Text(ring));
+        set.symmetric_difference(ToPolygon(loop, CGAL::COUNTERCLOCKWISE, role));
+    }
+    return set;
+}
+
 PolygonSet ToSet(const Region& region)
 {
     PolygonSet set;
     if (region.empty())
         return set;
-    PolygonWithHoles shape(ToPolygon(region.front(), CGAL::COUNTERCLOCKWISE, "an outline"));
-    for (size_t i = 1; i < region.size(); ++i)
-        shape.add_hole(ToPolygon(region[i], CGAL::CLOCKWISE, "a hole"));
-    // Holes that touch or cross the outline or one another make no valid
-    // polygon with holes; a set built from one would be wrong, or worse.
-    if (region.size() > 1 && !CGAL::is_valid_polygon_with_holes(shape, PolygonSet::Traits_2()))
-        throw Unmeasurable("the holes leave the outline or cross: " + Text(region.front()));
-    set.insert(shape);
+    if (std::all_of(region.begin(), region.end(), IsSimple)) {
+        PolygonWithHoles shape(ToPolygon(region.front(), CGAL::COUNTERCLOCKWISE, "an outline"));
+        for (size_t i = 1; i < region.size(); ++i)
+            shape.add_hole(ToPolygon(region[i], CGAL::CLOCKWISE, "a hole"));
+        if (region.size() == 1 || CGAL::is_valid_polygon_with_holes(shape, PolygonSet::Traits_2())) {
+            set.insert(shape);
+            return set;
+        }
+    }
+    // Rings that touch themselves or one another: the outline's area less
+    // the holes', each hole within the outline and clear of the others
+    // (touching counts as clear). Holes that leave the outline or cross one
+    // another make no region.
+    set = RingSet(region.front(), "an outline");
+    PolygonSet holes;
+    for (size_t i = 1; i < region.size(); ++i) {
+        const PolygonSet hole = RingSet(region[i], "a hole");
+        PolygonSet outside = hole;
+        outside.difference(set);
+        PolygonSet crossing = hole;
+        crossing.intersection(holes);
+        if (AreaOf(outside) > kTouch || AreaOf(crossing) > kTouch)
+            throw Unmeasurable("the holes leave the outline or cross: " + Text(region.front()));
+        holes.join(hole);
+    }
+    set.difference(holes);
     return set;
 }
 
@@ -111,18 +205,6 @@ std::vector<InexactPolygon> ToInexactLoops(const Polygon& polygon)
     return loops;
 }
 
-double AreaOf(const PolygonSet& set)
-{
-    std::vector<PolygonWithHoles> parts;
-    set.polygons_with_holes(std::back_inserter(parts));
-    Kernel::FT total = 0;
-    for (const PolygonWithHoles& part : parts) {
-        total += part.outer_boundary().area();
-        for (auto hole = part.holes_begin(); hole != part.holes_end(); ++hole)
-            total += hole->area();  // holes run clockwise: negative
-    }
-    return CGAL::to_double(total);
-}
 
 }  // namespace
 
@@ -152,6 +234,50 @@ std::vector<Ring> SplitAtRepeatedPoints(const Ring& ring)
     }
     loops.push_back(path);
     return loops;
+}
+
+Ring Material(const Ring& ring)
+{
+    constexpr double tol = EPS;
+    // b goes: it repeats a or c, or the ring runs out to it and back with
+    // its sides within the tolerance (the far end of the shorter leg that
+    // near the longer leg's line), or straight through it.
+    const auto goes = [](const NPoint& a, const NPoint& b, const NPoint& c) {
+        const NPoint in = b - a;
+        const NPoint out = c - b;
+        const double lengthIn = std::hypot(in.x, in.y);
+        const double lengthOut = std::hypot(out.x, out.y);
+        if (lengthIn < tol || lengthOut < tol)
+            return true;
+        const double cross = in.x * out.y - in.y * out.x;
+        if (std::fabs(cross) <= 1e-12 * lengthIn * lengthOut)
+            return true;
+        if (in.x * out.x + in.y * out.y >= 0.0)
+            return false;
+        return std::fabs(cross) < tol * std::max(lengthIn, lengthOut);
+    };
+    Ring kept;
+    for (const NPoint& p : ring) {
+        kept.push_back(p);
+        while (kept.size() >= 3 && goes(kept[kept.size() - 3], kept[kept.size() - 2], kept.back()))
+            kept.erase(kept.end() - 2);
+        if (kept.size() == 2 && std::hypot(kept[1].x - kept[0].x, kept[1].y - kept[0].y) < tol)
+            kept.pop_back();
+    }
+    while (kept.size() >= 3) {
+        const size_t n = kept.size();
+        if (goes(kept[n - 2], kept[n - 1], kept[0]))
+            kept.pop_back();
+        else if (goes(kept[n - 1], kept[0], kept[1]))
+            kept.erase(kept.begin());
+        else
+            break;
+    }
+    while (kept.size() > 1 && std::hypot(kept.back().x - kept.front().x, kept.back().y - kept.front().y) < tol)
+        kept.pop_back();
+    // A ring that is no more than a sliver keeps its corners (so the library
+    // keeps it): it is measured as it is.
+    return kept.size() >= 3 ? kept : WithoutSpikes(WithoutRepeats(ring));
 }
 
 Ring WithoutSpikes(Ring ring)

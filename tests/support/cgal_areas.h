@@ -2,8 +2,12 @@
 // computed by CGAL for the independent checks of a drawing (tests and
 // tools; never linked into the library). Rings run in any orientation, their
 // first point repeated at the end or not. Every ring is checked before the
-// exact arithmetic sees it: consecutive repeats of a point and the tips of
-// spikes (no material) are dropped, and a ring that is then not simple (or bounds nothing) cannot be measured: the
+// exact arithmetic sees it: it is taken as its Material (consecutive
+// repeats of a point and the tips of spikes, slivers too, dropped). A ring
+// that touches itself (comes back within 0.001 mm of a point it passed)
+// bounds what an odd number of its loops enclose, and holes may touch the
+// outline and one another. A ring that crosses itself, bounds nothing, or a
+// hole that leaves the outline or crosses another cannot be measured: the
 // functions throw Unmeasurable, naming the ring.
 #pragma once
 
@@ -28,6 +32,13 @@ Ring WithoutRepeats(const Ring& ring);
 // The ring without repeated points and the tips of spikes (zero-area
 // features), until it turns only at real corners.
 Ring WithoutSpikes(Ring ring);
+
+// The ring as a part's material, by the library's rule for outlines (kept
+// here apart from its code): vertices closer than the point tolerance are
+// one, and a spike whose sides stay within the point tolerance of each
+// other, however long, holds no material, as one of no width holds none
+// (a ring that is no more than a sliver keeps its corners).
+Ring Material(const Ring& ring);
 
 // The loops of a ring that runs through a point more than once (a region
 // pinched at a point), each without such a repeat.

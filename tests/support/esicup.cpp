@@ -48,12 +48,15 @@ bool Load(const std::filesystem::path& file, Instance& instance, std::string& er
             if (entry.contains("allowed_orientations"))
                 item.orientations = entry["allowed_orientations"].get<std::vector<double>>();
             // The outline as "data" with its "holes" beside it, or as a
-            // "polygon" of an "outer" ring and "inner" ones.
+            // "polygon" of an "outer" ring and "inner" ones, given beside
+            // the "type" or as its "data".
             const nlohmann::json& shape = entry.at("shape");
-            item.ring = RingOf(shape.contains("outer") ? shape["outer"] : shape.at("data"));
+            const nlohmann::json& rings =
+                shape.contains("data") && shape["data"].is_object() ? shape["data"] : shape;
+            item.ring = RingOf(rings.contains("outer") ? rings["outer"] : rings.at("data"));
             for (const char* key : {"holes", "inner"})
-                if (shape.contains(key))
-                    for (const nlohmann::json& hole : shape[key])
+                if (rings.contains(key))
+                    for (const nlohmann::json& hole : rings[key])
                         item.holes.push_back(RingOf(hole));
             const bool holesValid =
                 std::all_of(item.holes.begin(), item.holes.end(), [](const Ring& h) { return h.size() >= 3; });

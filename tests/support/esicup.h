@@ -16,7 +16,8 @@ using Ring = std::vector<NPoint>;
 struct Item {
     std::string id;
     Ring ring;                        // as the file gives it, without a repeated first point
-    std::vector<Ring> holes;          // likewise ("holes" beside the outline's "data", or "inner" beside "outer")
+    std::vector<Ring> holes;          // likewise ("holes" beside the outline's "data", or "inner" beside "outer",
+                                      // beside the shape's "type" or in its "data")
     int demand = 1;
     std::vector<double> orientations; // degrees; empty: the file names none
 };

@@ -117,19 +117,120 @@ double Median(std::vector<double> v)
     return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
 }
 
-// A (or the hole) and -B as polygons for the exact arithmetic, spikes left
-// out (they bound no area and overlap nothing); false, with the comparison
+// A (or the hole) and -B as polygons for the exact arithmetic, as material:
+// spikes and slivers left out (they bound no area and overlap nothing); false, with the comparison
 // marked, when either is not simple.
 bool ExactInputs(const Ring& a, const Ring& b, Polygon& pa, Polygon& negB, Comparison& c)
 {
     Ring negated;
     for (const NPoint& p : b)
         negated.push_back({-p.x, -p.y});
-    if (ToCgal(WithoutSpikes(WithoutRepeats(a)), pa) && ToCgal(WithoutSpikes(WithoutRepeats(negated)), negB))
+    if (ToCgal(areas::Material(a), pa) && ToCgal(areas::Material(negated), negB))
         return true;
     c.check = RegionCheck::BadInput;
     c.detail = "an input outline is not simple";
     return false;
+}
+
+double Perimeter(const Polygon& polygon)
+{
+    double length = 0.0;
+    for (auto e = polygon.edges_begin(); e != polygon.edges_end(); ++e)
+        length += std::sqrt(CGAL::to_double(e->squared_length()));
+    return length;
+}
+
+double Perimeter(const PolygonWithHoles& part)
+{
+    double length = Perimeter(part.outer_boundary());
+    for (auto h = part.holes_begin(); h != part.holes_end(); ++h)
+        length += Perimeter(*h);
+    return length;
+}
+
+double Perimeter(const PolygonSet& set)
+{
+    std::vector<PolygonWithHoles> parts;
+    set.polygons_with_holes(std::back_inserter(parts));
+    double length = 0.0;
+    for (const PolygonWithHoles& part : parts)
+        length += Perimeter(part);
+    return length;
+}
+
+// p lies in the region or within `tol` of its boundary.
+bool Reaches(const PolygonSet& region, const NPoint& p, double tol)
+{
+    if (region.oriented_side(Kernel::Point_2(p.x, p.y)) != CGAL::ON_NEGATIVE_SIDE)
+        return true;
+    std::vector<PolygonWithHoles> parts;
+    region.polygons_with_holes(std::back_inserter(parts));
+    const auto near = [&](const Polygon& polygon) {
+        for (auto e = polygon.edges_begin(); e != polygon.edges_end(); ++e) {
+            const NPoint q0{CGAL::to_double(e->source().x()), CGAL::to_double(e->source().y())};
+            const NPoint q1{CGAL::to_double(e->target().x()), CGAL::to_double(e->target().y())};
+            const NPoint d = q1 - q0;
+            const double len2 = d.x * d.x + d.y * d.y;
+            const double t = len2 > 0.0 ? std::clamp(((p.x - q0.x) * d.x + (p.y - q0.y) * d.y) / len2, 0.0, 1.0) : 0.0;
+            if (Distance(p, NPoint{q0.x + t * d.x, q0.y + t * d.y}) < tol)
+                return true;
+        }
+        return false;
+    };
+    for (const PolygonWithHoles& part : parts) {
+        if (near(part.outer_boundary()))
+            return true;
+        for (auto h = part.holes_begin(); h != part.holes_end(); ++h)
+            if (near(*h))
+                return true;
+    }
+    return false;
+}
+
+// Each region where B fits, of the exact answer, is found by the rings: at
+// least half of it lies where they say B fits (`free`), or, where it is
+// thinner than the tolerance, a point of the rings from `firstRing` on (exact
+// and sliding fits are points and lines) lies in it or within the tolerance
+// of it, or it touches a ring within the tolerance (B touches A there, which
+// is free). A region is missed however small it is next to the whole.
+bool FindsEveryFit(const std::vector<PolygonSet>& fits, const PolygonSet& free, const VectorPolygon& rings,
+                   size_t firstRing, std::string& detail)
+{
+    for (const PolygonSet& fit : fits) {
+        const double area = CGAL::to_double(Area(fit));
+        if (!(area > 0.0))
+            continue;
+        PolygonSet found = fit;
+        found.intersection(free);
+        if (CGAL::to_double(Area(found)) >= 0.5 * area)
+            continue;
+        bool touched = false;
+        if (area <= 2.0 * EPS * Perimeter(fit)) {
+            for (size_t k = firstRing; k < rings.size() && !touched; ++k)
+                for (const NPoint& p : rings[k]->m_points)
+                    touched = touched || Reaches(fit, p, EPS);
+            std::vector<Ring> all;
+            for (const NPolygonPtr& ring : rings)
+                all.push_back(ring->m_points);
+            std::vector<PolygonWithHoles> parts;
+            fit.polygons_with_holes(std::back_inserter(parts));
+            for (const PolygonWithHoles& part : parts)
+                for (auto v = part.outer_boundary().vertices_begin(); v != part.outer_boundary().vertices_end() && !touched;
+                     ++v)
+                    touched = OnRings(all, {CGAL::to_double(v->x()), CGAL::to_double(v->y())}, EPS);
+        }
+        if (touched)
+            continue;
+        std::vector<PolygonWithHoles> parts;
+        fit.polygons_with_holes(std::back_inserter(parts));
+        const Kernel::Point_2& at = *parts.front().outer_boundary().vertices_begin();
+        std::ostringstream out;
+        out << "misses a region of " << area << " mm² where B fits, at (" << CGAL::to_double(at.x()) << ", "
+            << CGAL::to_double(at.y()) << ")";
+        detail = out.str();
+        return false;
+    }
+    return true;
 }
 
 // The orbiting builder's no-fit polygon of B around A, or inside the hole A
@@ -183,6 +284,21 @@ Comparison Compare(const VectorPolygon& rings, const Ring& a, const Ring& b)
     c.check = RegionOf(rings, mine, c.detail);
     if (c.check != RegionCheck::Valid)
         return c;
+    // The cavities of the sum are where B fits inside A's reach.
+    std::vector<PolygonWithHoles> parts;
+    oracle.polygons_with_holes(std::back_inserter(parts));
+    std::vector<PolygonSet> cavities;
+    for (const PolygonWithHoles& part : parts)
+        for (auto h = part.holes_begin(); h != part.holes_end(); ++h) {
+            Polygon cavity = *h;
+            cavity.reverse_orientation();
+            cavities.emplace_back(cavity);
+        }
+    if (!cavities.empty()) {
+        PolygonSet free = mine;
+        free.complement();
+        c.fitsFound = FindsEveryFit(cavities, free, rings, 1, c.detail);
+    }
     mine.symmetric_difference(oracle);
     c.difference = CGAL::to_double(Area(mine));
     c.ratio = c.difference / CGAL::to_double(Area(oracle));
@@ -226,19 +342,22 @@ Comparison CompareInner(const VectorPolygon& rings, const Ring& hole, const Ring
         oracle.difference(CGAL::minkowski_sum_2(frame, pb));
     }
     const double oracleArea = CGAL::to_double(Area(oracle));
-    c.toleranceBand = EPS * (Perimeter(hole) + Perimeter(b));
     PolygonSet mine;
     c.check = RegionOf(rings, mine, c.detail);
     // Where B fits nowhere, or only at points or along lines, the rings bound
-    // no area either.
-    if (c.check == RegionCheck::NoRegion && oracleArea <= c.toleranceBand) {
+    // no area either; where it fits, they find it, however small.
+    if (c.check == RegionCheck::NoRegion) {
         c.check = RegionCheck::Valid;
-        return c;
+        mine.clear();
     }
-    if (c.check == RegionCheck::NoRegion)
-        c.detail = "no region where B fits";
     if (c.check != RegionCheck::Valid)
         return c;
+    std::vector<PolygonWithHoles> parts;
+    oracle.polygons_with_holes(std::back_inserter(parts));
+    std::vector<PolygonSet> fits(parts.begin(), parts.end());
+    c.fitsFound = FindsEveryFit(fits, mine, rings, 0, c.detail);
+    // Both regions may stand off by the tolerance along their own boundaries.
+    c.toleranceBand = EPS * (Perimeter(oracle) + Perimeter(mine));
     mine.symmetric_difference(oracle);
     c.difference = CGAL::to_double(Area(mine));
     c.ratio = oracleArea > 0.0 ? c.difference / oracleArea : (c.difference > 0.0 ? 1.0 : 0.0);

@@ -41,9 +41,16 @@ struct Comparison {
     // The difference a boundary moved by the point-equality tolerance makes:
     // EPS times the perimeters of A and B.
     double toleranceBand = 0.0;
+    // Every region where B fits (a cavity of A + (-B), a part of the region
+    // inside a hole) is found, however small: the band above never hides one.
+    bool fitsFound = true;
     std::string detail;
-    // Valid, and the same region but for rounding or the tolerance band.
-    bool Matches() const { return check == RegionCheck::Valid && (ratio <= 1e-6 || difference <= toleranceBand); }
+    // Valid, every fit found, and the same region but for rounding or the
+    // tolerance band.
+    bool Matches() const
+    {
+        return check == RegionCheck::Valid && fitsFound && (ratio <= 1e-6 || difference <= toleranceBand);
+    }
 };
 
 // The region of `rings` (even-odd: the orbit less its cavities) against A + (-B).
@@ -58,7 +65,8 @@ PairResult ComparePair(const Ring& a, const Ring& b);
 
 // The region of `rings` (even-odd) against the translations that keep B
 // inside `hole` (a region of no area, where B fits nowhere or only at points
-// or along lines, matches no rings).
+// or along lines, matches no rings), within a band of the tolerance along
+// the two regions' own boundaries.
 Comparison CompareInner(const VectorPolygon& rings, const Ring& hole, const Ring& b);
 // Builds the inner no-fit polygon of B in `hole` and compares it so.
 PairResult CompareInnerPair(const Ring& hole, const Ring& b);

@@ -198,13 +198,16 @@ std::string WhyNotPlaced(NestingOptimizer& optimizer, const SheetPtr& sheet, con
     const double height = sheet->GetHeight();
     bool fits = false;
     for (double angle : turns.angles) {
-        const NRect box = BoxOf(esicup::Turned(areas::WithoutSpikes(areas::WithoutRepeats(item.ring)), angle, {}));
+        const NRect box = BoxOf(esicup::Turned(areas::Material(item.ring), angle, {}));
         fits = fits || box.pTop.y - box.pBot.y <= height + EPS;
     }
     if (!fits)
         return "taller than the strip in every orientation";
     FigurePtr probe = MakeFigure(item, nullptr);
     probe->ChangeView(sheet->GetView(), true);
+    // The run's gaps and method: a run that tried no figure has not set them.
+    optimizer.m_hodographBuilder.Init(optimizer.m_figureGap, optimizer.m_sheetGap, optimizer.m_params.optimizationMethod,
+                                      false);
     const int tries = static_cast<int>(turns.angles.size());
     std::string why;
     for (int k = 0; k < tries; ++k) {
@@ -347,7 +350,7 @@ Outcome PlaceOnStrip(const Instance& instance)
                 continue;
             }
             // The part's material: a spike of its outline holds none.
-            const Ring material = areas::WithoutSpikes(areas::WithoutRepeats(copy.outline));
+            const Ring material = areas::Material(copy.outline);
             if (!Inside(material, strip)) {
                 char line[96];
                 std::snprintf(line, sizeof line, "owned by the strip, but its outline leaves it by %.4f mm",

@@ -104,10 +104,24 @@ Piece SamplePiece(const vlapi::IDrawingObjectPtr& obj, const Placement& t)
     curve->GetPoint(t0, p0.x, p0.y);
     curve->GetPoint(t1, p1.x, p1.y);
     Points local{p0};
-    if (obj->GetType() == vlapi::vlDrLineSeg)
+    if (obj->GetType() == vlapi::vlDrLineSeg) {
         local.push_back(p1);
-    else
-        Sample(*curve.get(), t0, p0, t1, p1, 0, local);
+    } else {
+        // A chain of curves (a contour, a polyline) runs over one unit of its
+        // parameter per curve: each unit is sampled on its own, so that every
+        // corner of the chain is a point of it.
+        constexpr double kMostUnits = 1e6;
+        double from = t0;
+        NPoint at = p0;
+        for (double k = std::floor(t0) + 1.0; k < t1 && k - t0 < kMostUnits; k += 1.0) {
+            NPoint corner;
+            curve->GetPoint(k, corner.x, corner.y);
+            Sample(*curve.get(), from, at, k, corner, 0, local);
+            from = k;
+            at = corner;
+        }
+        Sample(*curve.get(), from, at, t1, p1, 0, local);
+    }
     for (const NPoint& p : local)
         piece.points.push_back(t.Apply(p));
     return piece;

@@ -348,8 +348,11 @@ void CheckLinear(const Job& job, const RegisterRows& rows, double minimumRemnant
             if (!matched[k])
                 fault(where + ": a line of " + Quoted(bar.pieces[k].first) + " " + Quoted(bar.pieces[k].second.first) +
                       " that the bar does not hold");
-        // What is left once every piece is cut off, a cut of the gap between neighbours.
-        const double left = std::max(0.0, Width(sheet.rect) - used - std::max(pieces - 1, 0) * job.figureGap);
+        // What is left once every piece is cut off: a cut of the gap between
+        // neighbours, and one more parting the offcut from the last piece,
+        // which takes all of an end no longer than it.
+        const double end = Width(sheet.rect) - used - std::max(pieces - 1, 0) * job.figureGap;
+        const double left = pieces == 0 ? end : end > job.figureGap + 1e-9 ? end - job.figureGap : 0.0;
         Compare(fault, where, "remainder", CellOf(bar.line, 7), left, kTenth);
         const double kept = std::round(left * 10.0) / 10.0;
         const std::wstring remnant =

@@ -16,6 +16,9 @@ constexpr double kGapShort = 0.01;    // mm a remnant may come nearer than the p
 constexpr double kLeastSide = 1.0;    // mm: a size registered as 0 below it
 constexpr double kSideShort = 1e-3;   // mm a rectangle may fall short of the minimum size
 constexpr double kNear = 1.0;         // mm beyond the part gap within which a pair is measured
+// mm: a common area no wider than twice this is where a remnant runs along a
+// curve of the part (both sampled within 0.005 mm of their curves).
+constexpr double kAlongCurve = 0.006;
 
 std::string Text(double value, int digits)
 {
@@ -58,6 +61,17 @@ double Distance(const Outline& a, const Outline& b, double below)
         }
     }
     return least;
+}
+
+// The common area of a remnant and a part that is more than the sampling of
+// a curve they both run along (a remnant beside a part with no gap).
+double HeldArea(const areas::Region& remnant, const areas::Region& part)
+{
+    try {
+        return areas::ShrunkOverlapArea(remnant, part, kAlongCurve);
+    } catch (const areas::Unmeasurable&) {
+        return areas::OverlapArea(remnant, part);
+    }
 }
 
 // One ring bounding the same area as its box.
@@ -108,8 +122,9 @@ RemnantReport CheckRemnants(const Job& job)
                 continue;
             ++pairs;
             const std::string partName = "part " + std::to_string(p + 1) + " \"" + vlhost::Host::Utf8(part.name) + "\"";
-            const double common = areas::OverlapArea(region, Region(part.outline));
-            if (common > kCommonArea) {
+            const areas::Region partRegion = Region(part.outline);
+            const double common = areas::OverlapArea(region, partRegion);
+            if (common > kCommonArea && HeldArea(region, partRegion) > kCommonArea) {
                 report.faults.push_back(name + " holds " + Text(common, 4) + " mm² of " + partName);
                 continue;
             }

@@ -31,7 +31,7 @@ struct ArcE { geom::Point centre; double radius, start, end; };  // degrees, cou
 struct EllipseE { geom::Point centre, major; double ratio, start, end; };
 struct PolyE { std::vector<geom::Point> points; std::vector<double> bulges; bool closed; };
 struct SplineE { int degree; std::vector<double> knots; std::vector<geom::Point> poles; std::vector<double> weights; };
-struct TextE { geom::Point at; double height, widthFactor; std::wstring text; };
+struct TextE { geom::Point at; double height, widthFactor; std::wstring text; double angle = 0; };  // angle in radians
 using Geometry = std::variant<LineE, CircleE, ArcE, EllipseE, PolyE, SplineE, TextE>;
 
 struct Entity {
@@ -202,7 +202,7 @@ class Collector {
       else ++skipped;
     };
     if (const auto* text = dynamic_cast<const DrawingText*>(&shape)) {
-      AddText(text->model, text->anchor, t, put);
+      AddText(text->model, text->anchor, geom::Transform::turn(text->anchor, text->angle).then(t), put);
     } else if (const auto* table = dynamic_cast<const DrawingTable*>(&shape)) {
       AddTable(*table, t, put);
     } else if (const auto* contour = dynamic_cast<const ContourShape*>(&shape)) {
@@ -225,7 +225,9 @@ class Collector {
     const geom::Point at = t.apply(anchor);
     const double height = model.Height() * f;
     const double widthFactor = model.lines.empty() || model.lines[0].items.empty() ? 1.0 : model.lines[0].items[0].widthFactor;
-    put(TextE{at, height, widthFactor, model.Joined()});
+    // Its lines run the way the placement turns them.
+    const geom::Point along = t.applyToVector({1, 0});
+    put(TextE{at, height, widthFactor, model.Joined(), std::atan2(along.y, along.x)});
   }
 
   template <class Put>
@@ -500,7 +502,7 @@ class Writer {
       std::wstring text;
       for (wchar_t c : t.text) text += c == L'%' ? std::wstring(L"%%%") : std::wstring(1, c);
       dxf.writeText(dw, DL_TextData(t.at.x, t.at.y, 0, t.at.x, t.at.y, 0, t.height, t.widthFactor, 0, 0, 0,
-                                    EncodeText(text), "Standard", 0.0),
+                                    EncodeText(text), "Standard", t.angle),
                     a);
       return;
     }
@@ -511,8 +513,9 @@ class Writer {
       else text += c;
     }
     // Attached at its top left, which lies a text height above the first line's base.
-    dxf.writeMText(dw, DL_MTextData(t.at.x, t.at.y + t.height, 0, 1, 0, 0, t.height, 0, 1, 1, 1, 1.0,
-                                    EncodeText(text), "Standard", 0.0),
+    const double c = std::cos(t.angle), s = std::sin(t.angle);
+    dxf.writeMText(dw, DL_MTextData(t.at.x - s * t.height, t.at.y + c * t.height, 0, c, s, 0, t.height, 0, 1, 1, 1, 1.0,
+                                    EncodeText(text), "Standard", t.angle),
                    a);
   }
 

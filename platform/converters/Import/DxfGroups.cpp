@@ -179,7 +179,7 @@ class Groups {
 
 // The codes whose first value the first reading wants of an object, and
 // those whose groups it counts.
-constexpr int kWanted[] = {2, 8, 10, 20, 30, 31, 67, 70, 71, 72, 73, 74, 90, 210, 220, 230};
+constexpr int kWanted[] = {2, 8, 10, 20, 30, 31, 60, 67, 70, 71, 72, 73, 74, 90, 210, 220, 230};
 constexpr int kCounted[] = {10, 11, 40, 49};
 
 // The groups an object may have besides those of its lists (vertices, knots
@@ -300,7 +300,7 @@ class Preparer {
   const Prepared& Result() {
     Flush();
     if (survey_.Cut() && !cutNamed_) {
-      result_.skipped.Add(kTooManyRecords, {}, 0);
+      result_.skipped.Add(std::string(kTooManyRecords) + " (со строки " + std::to_string(survey_.CutLine()) + ")", {}, 0);
       cutNamed_ = true;
     }
     return result_;
@@ -481,7 +481,7 @@ class Preparer {
         if (mtext)
           for (std::size_t at = g.value.find('\\'); at != std::string_view::npos && at + 1 < g.value.size();
                at = g.value.find('\\', at + 1))
-            record.breaks += g.value[at + 1] == 'P' || g.value[at + 1] == 'p' || g.value[at + 1] == 'X';
+            record.breaks += g.value[at + 1] == 'P' || g.value[at + 1] == 'N' || g.value[at + 1] == 'X';
       }
       if (!why.empty()) continue;
       const bool chunked = mtext && (g.code == 1 || g.code == 3);
@@ -539,16 +539,33 @@ class Preparer {
     const std::string_view type = head.type;
     if (head.Paper() || followers.paper) return;  // paper space: not part of the drawing's model
     const auto kind = kinds.find(type);
+    if (type == "ATTDEF" && !block_.empty() && head.why.empty()) {
+      // A constant attribute of a block is drawn in every copy, as a text.
+      long long flags = 0;
+      if (ParseLong(head.Value(70, "0"), flags) && (flags & 2) && !(flags & 1) && objects_ + 1 <= kMaxObjects &&
+          textBytes_ + head.textBytes <= kMaxTextBytes) {
+        ++objects_;
+        ++pieces_;
+        textBytes_ += head.textBytes;
+        KeepAsText(head);
+      }
+      return;
+    }
     if (kind != kinds.end() && kind->second == kQuiet) return;
     if (kind != kinds.end() && kind->second == kSolid) return Skip(k3D, head);
     if (kind == kinds.end()) {
       if (!otherType_ || type != *otherType_) {  // files bring one kind by the thousand
         otherType_ = type;
-        otherWhy_ = "объекты " + std::string(type.substr(0, 64)) + ", которые не импортируются";
+        otherWhy_ = type.empty() ? std::string("объекты без имени типа, которые не импортируются")
+                                 : "объекты " + std::string(type.substr(0, 64)) + ", которые не импортируются";
       }
       return Skip(otherWhy_, head);
     }
     std::string why = head.why.empty() ? followers.why : head.why;
+    // An object made invisible (not drawn, though on a layer that is) is
+    // not cut; a text stays, as a marking it holds is data all the same.
+    if (why.empty() && head.Value(60) == "1" && type != "TEXT" && type != "MTEXT")
+      why = "невидимые объекты, которые не импортируются";
     if (why.empty() && type == "POLYLINE") {
       long long flags = 0;
       ParseLong(head.Value(70), flags);
@@ -584,6 +601,21 @@ class Preparer {
     textBytes_ += text;
     Keep(head.first, head.last);
     for (const auto& [first, last] : followers.kept) Keep(first, last);
+  }
+
+  // An attribute definition given to dxflib as the text it draws: its tag,
+  // prompt, flags and field length left out, its vertical alignment (74) as
+  // a text's (73); an embedded MTEXT (from group 101 on) is not read.
+  void KeepAsText(const Record& record) {
+    Groups groups(text_);
+    groups.Seek(record.first);
+    Group g;
+    groups.Next(g);
+    Put(0, "TEXT");
+    while (groups.At() < record.last && groups.Next(g) && g.code != 101) {
+      if (g.code == 2 || g.code == 3 || g.code == 70 || g.code == 73 || g.code == 280) continue;
+      Put(g.code == 74 ? 73 : g.code, g.value);
+    }
   }
 
   // Why a record whose groups are each sound cannot be given to dxflib, or nothing.
@@ -724,7 +756,8 @@ std::string KindName(std::string_view type) {
       {"WIPEOUT", "маскировка"}, {"TOLERANCE", "допуск формы"}, {"3DFACE", "3D-грань"}, {"3DSOLID", "3D-тело"},
       {"MESH", "сеть"}};
   const auto it = names.find(type);
-  return it != names.end() ? it->second : "объект " + std::string(type.substr(0, 64));
+  if (it != names.end()) return it->second;
+  return type.empty() ? std::string("объект без имени типа") : "объект " + std::string(type.substr(0, 64));
 }
 
 }  // namespace
@@ -796,17 +829,22 @@ bool Survey::Check(std::string_view bytes, std::string& error) {
   };
   Groups groups(bytes);
   Group g;
-  bool bad = false, any = false, ended = false, damaged = false;
+  bool bad = false, any = false, ended = false;
   int open = 0;
-  std::size_t records = 0, count = 0, record = 0;  // `record`: where the last record starts
+  std::size_t records = 0, count = 0, record = 0, recordLine = 1;  // where the last record starts: byte, line
+  std::size_t opened = 0;  // the line where the open section starts
+  std::string damaged;     // where the sections first go wrong
   read_ = bytes.size();
   cut_ = false;
   for (std::size_t before = 0; groups.Next(g, bad); before = groups.At()) {
     any = true;
-    if (g.code == 0)
+    if (g.code == 0) {
       record = before;
+      recordLine = groups.Line() - 1;
+    }
     if ((g.code == 0 && ++records > kMaxRecords) || ++count > kMaxFileGroups) {
       read_ = record;  // the file is read as if it ended before this record
+      cutLine_ = recordLine;
       cut_ = ended = true;
       break;
     }
@@ -815,14 +853,18 @@ bool Survey::Check(std::string_view bytes, std::string& error) {
       type = g.value;
       name = {};
       paper = false;
+      const std::size_t line = groups.Line() - 1;  // of the group's code
       if (type == "ENDSEC") section = {};
       if (type == "EOF") {  // the file ends here, whatever follows
         ended = true;
         break;
       }
-      if (type == "SECTION") ++open;
+      if (type == "SECTION" && ++open == 1) opened = line;
       else if (type == "ENDSEC") --open;
-      damaged = damaged || open < 0 || open > 1;
+      if (damaged.empty() && open > 1)
+        damaged = "в строке " + std::to_string(line) + " секция начата внутри секции из строки " + std::to_string(opened);
+      if (damaged.empty() && open < 0)
+        damaged = "в строке " + std::to_string(line) + " конец секции (ENDSEC) без её начала";
     } else if (g.code == 2 && name.empty()) {
       name = g.value;
     } else if (g.code == 67) {
@@ -835,15 +877,17 @@ bool Survey::Check(std::string_view bytes, std::string& error) {
     return false;
   }
   if (!ended) {
-    error = !any ? "это не файл DXF" : "файл обрывается до конца (нет EOF)";
+    error = !any ? "это не файл DXF" : "файл обрывается до конца (нет EOF) в строке " + std::to_string(groups.Line());
     return false;
   }
-  if (damaged) {
-    error = "секции файла повреждены";
+  if (!damaged.empty()) {
+    error = "секции файла повреждены: " + damaged;
     return false;
   }
   if (open != 0 && !cut_) {
-    error = "файл обрывается до конца (секция не закрыта)";
+    error = "файл обрывается до конца (секция не закрыта): секция" +
+            (section.empty() ? std::string() : " " + std::string(section.substr(0, 64))) + " из строки " +
+            std::to_string(opened) + " не закрыта до EOF в строке " + std::to_string(groups.Line() - 1);
     return false;
   }
   std::vector<std::string_view> next(roots.begin(), roots.end());

@@ -137,11 +137,14 @@ class Survey {
   // The bytes read: the whole file, or up to the record where it is cut.
   std::size_t Read() const { return read_; }
   bool Cut() const { return cut_; }
+  // The line where the record it is cut before starts.
+  std::size_t CutLine() const { return cutLine_; }
 
  private:
   std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual> drawn_;
   std::size_t read_ = 0;
   bool cut_ = false;
+  std::size_t cutLine_ = 0;
 };
 
 class Preparer;

@@ -118,6 +118,7 @@ struct LayerR {
   int color = 7;
   int color24 = -1;
   bool visible = true;
+  bool frozen = false;  // hides, besides its own objects, the block copies that stand on it
   std::string linetype = "CONTINUOUS";
 };
 
@@ -135,6 +136,7 @@ class Reader : public DL_CreationAdapter {
     layer.color = std::abs(a.getColor());
     layer.color24 = a.getColor24();
     layer.visible = a.getColor() >= 0 && !data.off && !(data.flags & 1);
+    layer.frozen = (data.flags & 1) != 0;
     if (!a.getLinetype().empty()) layer.linetype = a.getLinetype();
     layers.emplace_back(data.name, layer);
   }
@@ -469,7 +471,16 @@ class Builder {
     // ellipses and splines are given in world coordinates.
     flipped_ = r.attributes.flipped;
     const std::size_t refused = refused_;
-    std::visit([&](const auto& item) { From(item, m, local, layer, linetype, path); }, r.item);
+    // A block copy on a frozen layer is not drawn, whatever layers its
+    // objects stand on: they take its layer, and are hidden with it.
+    const std::uint32_t drawnOn = frozenCopy_ ? *frozenCopy_ : layer;
+    const std::optional<std::uint32_t> outerFrozen = frozenCopy_;
+    if (!frozenCopy_ && std::holds_alternative<std::unique_ptr<DL_InsertData>>(r.item)) {
+      const auto found = layers_.find(reader_.names.Name(layer));
+      if (found != layers_.end() && found->second.frozen) frozenCopy_ = layer;
+    }
+    std::visit([&](const auto& item) { From(item, m, local, drawnOn, linetype, path); }, r.item);
+    frozenCopy_ = outerFrozen;
     here_ = &here;
     if (path.empty() && refused_ > refused) Drop(kCutShort);
     here_ = outer;
@@ -550,7 +561,7 @@ class Builder {
       const std::string& text = (*m)->data.text;
       std::size_t lines = 1;
       for (std::size_t at = text.find('\\'); at != std::string::npos && at + 1 < text.size(); at = text.find('\\', at + 1))
-        lines += text[at + 1] == 'P' || text[at + 1] == 'p' || text[at + 1] == 'X';
+        lines += text[at + 1] == 'P' || text[at + 1] == 'N' || text[at + 1] == 'X';
       return lines;
     }
     return 1;
@@ -739,16 +750,22 @@ class Builder {
   template <class L, class T, class P>
   void From(const TextR& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
     const std::wstring text = Content(d.data.text, ExpandSpecials);
-    const bool aligned = d.data.hJustification != 0 || d.data.vJustification != 0;
+    // Aligned by its second point (the insertion point when the file leaves it out).
+    const bool aligned = (d.data.hJustification != 0 || d.data.vJustification != 0) && std::isfinite(d.data.apx) &&
+                         std::isfinite(d.data.apy);
     geom::Point at = aligned && d.data.hJustification != 3 && d.data.hJustification != 5
                          ? geom::Point{d.data.apx, d.data.apy} : geom::Point{d.data.ipx, d.data.ipy};
     const double h = d.data.height;
     const double w = 0.7 * h * (d.data.xScaleFactor > 0 ? d.data.xScaleFactor : 1) * static_cast<double>(text.size());
-    if (d.data.hJustification == 1 || d.data.hJustification == 4) at.x -= w / 2;
-    if (d.data.hJustification == 2) at.x -= w;
-    if (d.data.vJustification == 2 || d.data.hJustification == 4) at.y -= h / 2;
-    if (d.data.vJustification == 3) at.y -= h;
-    AddText(text, at, h, d.data.xScaleFactor, local, layer, linetype);
+    // The aligned point moved to the start of the base line, along and across the line.
+    geom::Point shift;
+    if (d.data.hJustification == 1 || d.data.hJustification == 4) shift.x -= w / 2;
+    if (d.data.hJustification == 2) shift.x -= w;
+    if (d.data.vJustification == 2 || d.data.hJustification == 4) shift.y -= h / 2;
+    if (d.data.vJustification == 3) shift.y -= h;
+    const double angle = std::isfinite(d.data.angle) ? d.data.angle : 0.0;
+    at = at + geom::Point{shift.x * std::cos(angle) - shift.y * std::sin(angle), shift.x * std::sin(angle) + shift.y * std::cos(angle)};
+    AddText(text, at, h, d.data.xScaleFactor, local, layer, linetype, angle);
   }
   template <class L, class T, class P>
   void From(const MTextR& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
@@ -766,10 +783,13 @@ class Builder {
     const double width = 0.7 * h * static_cast<double>(longest);
     const double height = h * (1 + 1.6 * static_cast<double>(lines - 1));
     const int attach = d.data.attachmentPoint >= 1 && d.data.attachmentPoint <= 9 ? d.data.attachmentPoint : 1;
-    geom::Point at{d.data.ipx, d.data.ipy};
-    at.x -= width * (((attach - 1) % 3) / 2.0);
-    at.y -= h - height * (((attach - 1) / 3) / 2.0);
-    AddText(text, at, h, 1.0, local, layer, linetype);
+    // Its direction: the x axis it gives, or else its angle.
+    const bool axis = std::isfinite(d.data.dirx) && std::isfinite(d.data.diry) && (d.data.dirx != 0 || d.data.diry != 0);
+    const double angle = axis ? std::atan2(d.data.diry, d.data.dirx) : std::isfinite(d.data.angle) ? d.data.angle : 0.0;
+    const geom::Point shift{-width * (((attach - 1) % 3) / 2.0), -(h - height * (((attach - 1) / 3) / 2.0))};
+    const geom::Point at{d.data.ipx + shift.x * std::cos(angle) - shift.y * std::sin(angle),
+                         d.data.ipy + shift.x * std::sin(angle) + shift.y * std::cos(angle)};
+    AddText(text, at, h, 1.0, local, layer, linetype, angle);
   }
   template <class L, class T, class P>
   void From(const DL_InsertData& d, const Affine&, const Affine& local, L& layer, T& linetype, P& path) {
@@ -797,14 +817,17 @@ class Builder {
     path.pop_back();
   }
 
+  // `angle`: the direction of its lines in the file's frame, radians.
   void AddText(const std::wstring& text, geom::Point at, double height, double widthFactor, const Affine& m,
-               std::uint32_t layer, std::uint32_t linetype) {
+               std::uint32_t layer, std::uint32_t linetype, double angle = 0.0) {
     const double h = height * m.HeightFactor();
     if (!(h > 0)) return Drop("тексты без высоты");
     const geom::Point anchor = m.Apply(at);
     if (!std::isfinite(h) || !Finite(anchor)) return Drop(kOverflow);
     Ref<DrawingText> shape = Make<DrawingText>();
     shape->anchor = anchor;
+    const geom::Point along{m.a * std::cos(angle) + m.b * std::sin(angle), m.c * std::cos(angle) + m.d * std::sin(angle)};
+    if (along.x != 0 || along.y != 0) shape->angle = std::atan2(along.y, along.x) * 180 / geom::kPi;
     shape->model.Assign(text, h);
     if (widthFactor > 0 && std::isfinite(widthFactor))
       for (auto& line : shape->model.lines)
@@ -849,6 +872,7 @@ class Builder {
     const std::string* block;
   };
   const Here* here_ = nullptr;
+  std::optional<std::uint32_t> frozenCopy_;  // the frozen layer of the block copy being placed
   std::size_t visits_ = 0;
   std::size_t refused_ = 0;  // visits refused once kMaxVisits were made
   std::size_t pieces_ = 0, splinePoints_ = 0, ellipses_ = 0, text_ = 0;  // placed
@@ -872,7 +896,16 @@ void Commit(Builder& built, const Reader& reader, Document2D& doc, View& view) {
     if (it != layerNumbers.end()) return it->second;
     const std::wstring wide = name.empty() ? L"0" : built.Text(name);
     int number = 0;
-    if (name != "0") {
+    // The file's layer 0 frozen or off: its objects stand on a hidden layer
+    // of that name, and the document's own layer 0 keeps its state.
+    const auto file0 = built.Layers().find("0");
+    const bool hidden0 = name == "0" && file0 != built.Layers().end() && !file0->second.visible;
+    if (hidden0) {
+      number = next++;
+      Ref<Layer> layer = view.AddLayer(number, wide);
+      layer->color = ColourOf(file0->second);
+      layer->visible = false;
+    } else if (name != "0") {
       if (auto existing = viewLayers.find(wide); existing != viewLayers.end()) {
         number = existing->second;
       } else {

@@ -255,7 +255,7 @@ std::wstring PlainMText(const std::wstring& text) {
     }
     const wchar_t code = text[++i];
     switch (code) {
-      case L'P': case L'p': case L'X': out += L'\n'; break;   // paragraph, column
+      case L'P': case L'N': case L'X': out += L'\n'; break;   // paragraph, column
       case L'~': out += L'\u00A0'; break;                     // non-breaking space
       case L'\\': case L'{': case L'}': out += code; break;  // escaped characters
       case L'L': case L'l': case L'O': case L'o': case L'K': case L'k': break;  // switches
@@ -266,11 +266,16 @@ std::wstring PlainMText(const std::wstring& text) {
         i = end == std::wstring::npos ? text.size() : end;
         break;
       }
-      default: {  // \f...; \H...; \C...; and the like: up to the semicolon
+      case L'A': case L'C': case L'c': case L'F': case L'f': case L'H': case L'Q': case L'T': case L'W':
+      case L'p': {  // \f...; \H...; \C...; \p...; and the like: up to the semicolon
         const std::size_t end = text.find(L';', i);
         i = end == std::wstring::npos ? text.size() : end;
         break;
       }
+      default:  // no code: the text as it stands
+        out += L'\\';
+        out += code;
+        break;
     }
   }
   return out;

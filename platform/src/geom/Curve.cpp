@@ -392,6 +392,35 @@ std::optional<Nearest> nearestPoint(const Curve& curve, Point p)
     return visitCurve(curve, [p](const auto& c) { return degenerate(c) ? std::optional<Nearest>{} : nearest(c, p); });
 }
 
+struct NearestFinder::Smooth {
+    std::unique_ptr<detail::Smooth> path;
+    NearestChords chords;
+};
+
+NearestFinder::NearestFinder(const Curve& curve) : curve_(curve)
+{
+    if (isDegenerate(curve_))
+        return;
+    visitCurve(curve_, [this](const auto& c) {
+        if constexpr (SmoothKind<std::decay_t<decltype(c)>>) {
+            smooth_ = std::make_unique<Smooth>();
+            smooth_->path = std::make_unique<decltype(smoothOf(c))>(smoothOf(c));
+            smooth_->chords = nearestChords(*smooth_->path);
+        }
+    });
+}
+
+NearestFinder::~NearestFinder() = default;
+
+std::optional<Nearest> NearestFinder::operator()(Point p) const
+{
+    if (!smooth_)
+        return nearestPoint(curve_, p);
+    if (!isFinite(p))
+        return std::nullopt;
+    return nearestOn(*smooth_->path, smooth_->chords, p);
+}
+
 double length(const Curve& curve)
 {
     return visitCurve(curve, [](const auto& c) { return degenerate(c) ? 0.0 : lengthOf(c); });

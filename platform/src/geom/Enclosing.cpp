@@ -257,7 +257,7 @@ struct Edge {
 struct HalfEdge {
     std::size_t origin;
     std::size_t target;
-    long long direction;   // departure angle, quantised so that equal directions compare equal
+    double direction;      // departure angle, in [-pi, pi)
     double curvature;      // signed, positive turning left
 };
 
@@ -358,7 +358,7 @@ private:
         double angle = std::atan2(tangent.y, tangent.x);
         if (angle > kPi - 1e-9)
             angle -= 2 * kPi;
-        return {forward ? e.from : e.to, forward ? e.to : e.from, std::llround(angle * 1e9), curvature};
+        return {forward ? e.from : e.to, forward ? e.to : e.from, angle, curvature};
     }
 
     void buildHalfEdges()
@@ -371,17 +371,53 @@ private:
         for (std::size_t h = 0; h < halves_.size(); ++h)
             if (edges_[h / 2].alive)
                 around_[halves_[h].origin].push_back(h);
-        // Counter-clockwise order of departure; of two equal directions the one bending left comes later.
         for (auto& list : around_)
-            std::stable_sort(list.begin(), list.end(), [&](std::size_t a, std::size_t b) {
-                const HalfEdge& x = halves_[a];
-                const HalfEdge& y = halves_[b];
-                return x.direction != y.direction ? x.direction < y.direction : x.curvature < y.curvature;
-            });
+            orderAround(list);
         position_.assign(halves_.size(), 0);
         for (const auto& list : around_)
             for (std::size_t k = 0; k < list.size(); ++k)
                 position_[list[k]] = k;
+    }
+
+    // Counter-clockwise order of departure around a vertex. Curves that
+    // leave it in one direction (a line touching an arc, two arcs touching)
+    // are told apart by how they bend: the one bending left comes later. Their
+    // directions agree only up to where the touching point was computed, so
+    // directions within kSameDirection of one another count as one.
+    void orderAround(std::vector<std::size_t>& list) const
+    {
+        constexpr double kSameDirection = 1e-6;  // radians
+        struct Departure {
+            double direction;
+            std::size_t half;
+        };
+        std::vector<Departure> sorted;
+        for (std::size_t h : list)
+            sorted.push_back({halves_[h].direction, h});
+        std::stable_sort(sorted.begin(), sorted.end(),
+                         [](const Departure& a, const Departure& b) { return a.direction < b.direction; });
+        std::vector<std::vector<Departure>> runs;
+        for (const Departure& d : sorted) {
+            if (runs.empty() || d.direction - runs.back().back().direction > kSameDirection)
+                runs.emplace_back();
+            runs.back().push_back(d);
+        }
+        // The first run may go on from the last one round the turn: it goes behind it, a turn further on.
+        if (runs.size() > 1 && runs.front().front().direction + 2 * kPi - runs.back().back().direction <= kSameDirection) {
+            for (Departure d : runs.front())
+                runs.back().push_back({d.direction + 2 * kPi, d.half});
+            runs.erase(runs.begin());
+        }
+        list.clear();
+        for (std::vector<Departure>& run : runs) {
+            std::stable_sort(run.begin(), run.end(), [&](const Departure& a, const Departure& b) {
+                const double ka = halves_[a.half].curvature;
+                const double kb = halves_[b.half].curvature;
+                return ka != kb ? ka < kb : a.direction < b.direction;
+            });
+            for (const Departure& d : run)
+                list.push_back(d.half);
+        }
     }
 
     // The half-edge after h on the face to its left: at h's target, the

@@ -28,49 +28,71 @@ namespace jsonio {
 
 [[noreturn]] void Bad(const std::string& what) { throw ReadError{what}; }
 
+namespace {
+
+// What a JSON value is, as a message names it.
+std::string KindOf(const json& j) {
+  switch (j.type()) {
+    case json::value_t::null: return "пустое значение";
+    case json::value_t::boolean: return "логическое значение";
+    case json::value_t::string: return "текст";
+    case json::value_t::array: return "список";
+    case json::value_t::object: return "объект";
+    default: return "число";
+  }
+}
+
+}  // namespace
+
 const json& Field(const json& j, const char* name) {
-  if (!j.is_object() || !j.contains(name)) Bad(std::string("missing \"") + name + "\"");
+  if (!j.is_object()) Bad(std::string("на месте объекта с полем \"") + name + "\" стоит " + KindOf(j));
+  if (!j.contains(name)) Bad(std::string("нет поля \"") + name + "\"");
   return j.at(name);
+}
+
+bool OfThisSystem(const json& j) {
+  const auto format = j.is_object() ? j.find("format") : j.end();
+  return j.is_object() && format != j.end() && format->is_string() && format->get<std::string>() == kFormat;
 }
 
 double Number(const json& j, const char* name) {
   const json& v = Field(j, name);
-  if (!v.is_number()) Bad(std::string("\"") + name + "\" is not a number");
+  if (!v.is_number()) Bad(std::string("поле \"") + name + "\" не число");
   const double d = v.get<double>();
-  if (!std::isfinite(d)) Bad(std::string("\"") + name + "\" is not finite");
+  if (!std::isfinite(d)) Bad(std::string("поле \"") + name + "\" не конечное число");
   return d;
 }
 
 int Integer(const json& j, const char* name) {
   const json& v = Field(j, name);
-  if (!v.is_number_integer()) Bad(std::string("\"") + name + "\" is not an integer");
-  const auto i = v.get<int64_t>();
-  if (i < INT32_MIN || i > INT32_MAX) Bad(std::string("\"") + name + "\" is out of range");
+  if (!v.is_number_integer()) Bad(std::string("поле \"") + name + "\" не целое число");
+  const auto i = v.is_number_unsigned() && v.get<uint64_t>() > INT32_MAX ? int64_t{INT32_MAX} + 1 : v.get<int64_t>();
+  if (i < INT32_MIN || i > INT32_MAX) Bad(std::string("поле \"") + name + "\" вне допустимых значений");
   return static_cast<int>(i);
 }
 
 bool Flag(const json& j, const char* name) {
   const json& v = Field(j, name);
-  if (!v.is_boolean()) Bad(std::string("\"") + name + "\" is not true or false");
+  if (!v.is_boolean()) Bad(std::string("поле \"") + name + "\" не логическое значение");
   return v.get<bool>();
 }
 
 std::wstring Text(const json& j, const char* name) {
   const json& v = Field(j, name);
-  if (!v.is_string()) Bad(std::string("\"") + name + "\" is not a text");
+  if (!v.is_string()) Bad(std::string("поле \"") + name + "\" не текст");
   return Wide(v.get<std::string>());
 }
 
 const json& List(const json& j, const char* name) {
   const json& v = Field(j, name);
-  if (!v.is_array()) Bad(std::string("\"") + name + "\" is not a list");
+  if (!v.is_array()) Bad(std::string("поле \"") + name + "\" не список");
   return v;
 }
 
 std::vector<double> Numbers(const json& j, const char* name) {
   std::vector<double> out;
   for (const json& v : List(j, name)) {
-    if (!v.is_number() || !std::isfinite(v.get<double>())) Bad(std::string("\"") + name + "\" holds a non-number");
+    if (!v.is_number() || !std::isfinite(v.get<double>())) Bad(std::string("в поле \"") + name + "\" есть не число");
     out.push_back(v.get<double>());
   }
   return out;
@@ -80,7 +102,7 @@ json PointJson(geom::Point p) { return json::array({p.x, p.y}); }
 
 geom::Point PointOf(const json& j, const char* name) {
   const std::vector<double> xy = Numbers(j, name);
-  if (xy.size() != 2) Bad(std::string("\"") + name + "\" is not a point");
+  if (xy.size() != 2) Bad(std::string("поле \"") + name + "\" не точка");
   return {xy[0], xy[1]};
 }
 
@@ -93,7 +115,7 @@ json PointsJson(const std::vector<geom::Point>& points) {
 std::vector<geom::Point> PointsOf(const json& j, const char* name) {
   std::vector<geom::Point> out;
   for (const json& p : List(j, name)) {
-    if (!p.is_array() || p.size() != 2 || !p[0].is_number() || !p[1].is_number()) Bad(std::string("\"") + name + "\" holds a non-point");
+    if (!p.is_array() || p.size() != 2 || !p[0].is_number() || !p[1].is_number()) Bad(std::string("в поле \"") + name + "\" есть не точка");
     out.push_back({p[0].get<double>(), p[1].get<double>()});
   }
   return out;
@@ -153,7 +175,7 @@ geom::Curve CurveOf(const json& j) {
   if (kind == L"conic")
     return geom::Conic{PointOf(j, "start"), PointOf(j, "apex"), PointOf(j, "end"), Number(j, "weight")};
   if (kind == L"polyline") return geom::Polyline{PointsOf(j, "points"), Flag(j, "closed")};
-  Bad("unknown curve kind");
+  Bad("неизвестный вид кривой");
 }
 
 json CurvesJson(const std::vector<geom::Curve>& curves) {
@@ -186,7 +208,7 @@ json TextLinesJson(const TextModel& model, std::size_t from, std::size_t to) {
 json TextJson(const TextModel& model) { return TextLinesJson(model, 0, model.lines.size()); }
 
 TextModel TextOf(const json& lines) {
-  if (!lines.is_array()) Bad("a text is not a list of lines");
+  if (!lines.is_array()) Bad("текст не список строк");
   TextModel model;
   for (const json& l : lines) {
     TextLineData line{{}, Integer(l, "alignment"), Number(l, "step")};
@@ -231,13 +253,13 @@ std::string Hex(const std::vector<uint8_t>& bytes) {
 
 std::vector<uint8_t> Bytes(const json& j, const char* name) {
   const json& v = Field(j, name);
-  if (!v.is_string()) Bad(std::string("\"") + name + "\" is not a byte text");
+  if (!v.is_string()) Bad(std::string("поле \"") + name + "\" не строка байтов");
   const std::string hex = v.get<std::string>();
-  if (hex.size() % 2) Bad(std::string("\"") + name + "\" has an odd length");
+  if (hex.size() % 2) Bad(std::string("поле \"") + name + "\" нечётной длины");
   auto nibble = [&](char c) -> int {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    Bad(std::string("\"") + name + "\" holds a non-hex digit");
+    Bad(std::string("в поле \"") + name + "\" есть не шестнадцатеричная цифра");
   };
   std::vector<uint8_t> out;
   for (std::size_t i = 0; i < hex.size(); i += 2) out.push_back(static_cast<uint8_t>(nibble(hex[i]) * 16 + nibble(hex[i + 1])));
@@ -293,6 +315,7 @@ json ShapeJson(const Shape& shape) {
               {"transparency", g->transparency}});
   } else if (auto* t = dynamic_cast<const DrawingText*>(&shape)) {
     j.update({{"anchor", PointJson(t->anchor)}, {"lines", TextJson(t->model)}});
+    if (t->angle != 0) j["angle"] = t->angle;
   } else if (auto* tb = dynamic_cast<const DrawingTable*>(&shape)) {
     json cells = json::array();
     for (const auto& row : tb->cells) {
@@ -395,7 +418,7 @@ bool AllFinite(const json& j) {
 }  // namespace
 
 bool WriteJson(const json& j, const std::wstring& path) {
-  if (!AllFinite(j)) throw std::runtime_error("the document holds a number that is not finite");
+  if (!AllFinite(j)) throw std::runtime_error("в документе есть число, которое не конечно");
   std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
   if (!out) return false;
   out << j.dump(1);
@@ -438,7 +461,7 @@ class TreeWriter {
   // `j` when it stands `depth` levels in, each marker of `lists`
   // (ListMarker(n), a member's value) written as that list.
   void Dump(const json& j, unsigned depth, const std::vector<LazyList>& lists = {}) {
-    if (!AllFinite(j)) throw std::runtime_error("the document holds a number that is not finite");
+    if (!AllFinite(j)) throw std::runtime_error("в документе есть число, которое не конечно");
     if (lists.empty()) return serializer_.dump(j, true, false, 1, depth);
     const std::string skeleton = j.dump(1);  // at depth 0: the indents below add `depth`
     std::size_t from = 0;
@@ -530,7 +553,7 @@ class TreeWriter {
     out_.write(text.data() + from, static_cast<std::streamsize>(text.size() - from));
   }
   void Number(double v) {
-    if (!std::isfinite(v)) throw std::runtime_error("the document holds a number that is not finite");
+    if (!std::isfinite(v)) throw std::runtime_error("в документе есть число, которое не конечно");
     serializer_.dump(json(v), true, false, 1, 0);
   }
 
@@ -576,6 +599,11 @@ void DumpShape(TreeWriter& writer, const Shape& shape, unsigned depth) {
   const TreeWriter::LazyList lines{text->model.lines.size(), [&](TreeWriter& w, std::size_t i, unsigned d) {
                                       w.Dump(TextLinesJson(text->model, i, i + 1).front(), d);
                                     }};
+  // A text turned keeps its angle, one along x writes none (as ShapeJson does).
+  if (text->angle != 0)
+    return writer.Flat({{"anchor", text->anchor}, {"angle", text->angle}, {"layer", shape.layer}, {"lines", &lines},
+                        {"ref", shape.Reference()}, {"style", shape.style}, {"type", shape.Type()}},
+                       depth);
   writer.Flat({{"anchor", text->anchor}, {"layer", shape.layer}, {"lines", &lines}, {"ref", shape.Reference()},
                {"style", shape.style}, {"type", shape.Type()}},
               depth);
@@ -635,12 +663,12 @@ class Reader {
   explicit Reader(Document2D& doc) : doc_(doc) {}
 
   void ReadDocument(const json& j) {
-    if (j.value("format", "") != kFormat) Bad("not a document of this host");
-    if (Integer(j, "version") != kVersion) Bad("unknown document version");
+    if (!OfThisSystem(j)) Bad("не документ этой системы");
+    if (Integer(j, "version") != kVersion) Bad("неизвестная версия документа");
     doc_.ClearForReading();
     for (const json& p : List(j, "properties")) {
       const int id = Integer(p, "id");
-      if (id < 1000 || doc_.Properties().ById(id)) Bad("a property id is taken twice");
+      if (id < 1000 || doc_.Properties().ById(id)) Bad("номер свойства занят дважды");
       doc_.Properties().Define(Text(p, "name"), Integer(p, "type"), id);
     }
     doc_.OwnValues() = ValuesOf(j);
@@ -648,11 +676,11 @@ class Reader {
       for (const json& style : List(j, "lineStyles"))
         if (!doc_.LineStyles().Add({Integer(style, "number"), Text(style, "name"), Text(style, "linetype"),
                                     Numbers(style, "pattern")}))
-          Bad("line style " + std::to_string(Integer(style, "number")) + " is not a document's own or is taken twice");
+          Bad("стиль линии " + std::to_string(Integer(style, "number")) + " не собственный стиль документа или занят дважды");
     for (const json& v : List(j, "views")) ReadView(v);
-    if (doc_.Views().empty() || !doc_.ViewByNumber(0)) Bad("the document has no system view");
+    if (doc_.Views().empty() || !doc_.ViewByNumber(0)) Bad("в документе нет системного вида");
     for (const json& p : List(j, "pages")) ReadPage(p);
-    if (doc_.Pages().empty()) Bad("the document has no page");
+    if (doc_.Pages().empty()) Bad("в документе нет листа");
     for (const auto& link : links_) link();
     for (const Shape* shape : linked_) RefuseCycles(*shape);
     for (const json& g : List(j, "groups")) ReadGroup(g);
@@ -663,10 +691,11 @@ class Reader {
   // An equidistant built on itself, or a fill among its own boundaries, would
   // be drawn without end: such a file is refused.
   void RefuseCycles(const Shape& shape) {
-    const std::string kind = shape.Type() == vlapi::vlDrEquidistant ? "equidistant"
-                             : shape.Type() == vlapi::vlDrHatch     ? "hatch"
-                                                                    : "colouring";
-    const std::string name = "the " + kind + " " + std::to_string(shape.Reference());
+    const bool equidistant = shape.Type() == vlapi::vlDrEquidistant;
+    const std::string name = std::string(equidistant                             ? "эквидистанта"
+                                         : shape.Type() == vlapi::vlDrHatch ? "штриховка"
+                                                                            : "заливка") +
+                             " " + std::to_string(shape.Reference());
     const LinkCheck check = FollowLinks(shape, shape);
     if (check == LinkCheck::Sound) return;
     // The refused document goes: its objects must not keep each other alive.
@@ -677,24 +706,23 @@ class Reader {
     }
     switch (check) {
       case LinkCheck::Cycle:
-        Bad(name + (kind == "equidistant" ? " is built on itself through its base"
-                                          : " is among its own boundaries or theirs"));
-      case LinkCheck::TooDeep: Bad(name + " is built on objects nested too deep");
+        Bad(name + (equidistant ? " построена на себе самой через свою основу" : " входит в свои же границы или в их границы"));
+      case LinkCheck::TooDeep: Bad(name + " построена на объектах слишком глубокой вложенности");
       case LinkCheck::Sound: break;
     }
   }
 
   Shape* Resolve(int32_t ref) {
     auto* shape = dynamic_cast<Shape*>(doc_.Find(ref));
-    if (!shape) Bad("a reference names no drawing object");
+    if (!shape) Bad("ссылка не указывает ни на один объект чертежа");
     return shape;
   }
 
   std::vector<Ref<Shape>> Resolve(const json& refs) {
-    if (!refs.is_array()) Bad("references are not a list");
+    if (!refs.is_array()) Bad("ссылки не список");
     std::vector<Ref<Shape>> out;
     for (const json& r : refs) {
-      if (!r.is_number_integer()) Bad("a reference is not an integer");
+      if (!r.is_number_integer()) Bad("ссылка не целое число");
       out.emplace_back(Resolve(r.get<int32_t>()));
     }
     return out;
@@ -702,19 +730,19 @@ class Reader {
 
   void ReadView(const json& j) {
     const int number = Integer(j, "number");
-    if (doc_.ViewByNumber(number)) Bad("a view number is taken twice");
+    if (doc_.ViewByNumber(number)) Bad("номер вида занят дважды");
     Ref<View> view = doc_.AddView(number);
     view->Register(&doc_, Integer(j, "ref"));
     view->name = Text(j, "name");
     view->x = Number(j, "x");
     view->y = Number(j, "y");
     view->scale = Number(j, "scale");
-    if (view->scale <= 0) Bad("a view scale is not positive");
+    if (view->scale <= 0) Bad("масштаб вида не больше нуля");
     if (Flag(j, "current")) doc_.MakeCurrent(view.get());
     for (const json& l : List(j, "layers")) {
       const int layerNumber = Integer(l, "number");
       Layer* layer = view->LayerByNumber(layerNumber);
-      if (layer && layerNumber != 0) Bad("a layer number is taken twice");
+      if (layer && layerNumber != 0) Bad("номер слоя занят дважды");
       Ref<Layer> made = layer ? Ref<Layer>(layer) : view->AddLayer(layerNumber, L"");
       made->Register(&doc_, Integer(l, "ref"));
       made->SetName(Text(l, "name"));
@@ -726,7 +754,7 @@ class Reader {
   }
 
   void ReadMembers(const json& j, const char* name, Container& container) {
-    if (++depth_ > kMaxDepth) Bad("macros are nested too deep");
+    if (++depth_ > kMaxDepth) Bad("макрообъекты вложены слишком глубоко");
     for (const json& s : List(j, name)) container.Adopt(ReadShape(s));
     --depth_;
   }
@@ -737,9 +765,9 @@ class Reader {
                                type == vlapi::vlDrNurbsByPoints || type == vlapi::vlDrConicCurve
                            ? Ref<Shape>(Make<FreeCurve>(type, CurveOf(Field(j, "curve"))))
                            : MakeShape(type);
-    if (!shape) Bad("unknown drawing object type " + std::to_string(type));
+    if (!shape) Bad("неизвестный тип объекта чертежа " + std::to_string(type));
     const int32_t ref = Integer(j, "ref");
-    if (ref <= 0 || doc_.Find(ref)) Bad("a reference is taken twice");
+    if (ref <= 0 || doc_.Find(ref)) Bad("ссылка занята дважды");
     shape->Register(&doc_, ref);
     shape->layer = Integer(j, "layer");
     shape->style = Integer(j, "style");
@@ -767,7 +795,7 @@ class Reader {
       p->line = {PointsOf(j, "points"), Flag(j, "closed")};
     } else if (auto* n = dynamic_cast<NurbsShape*>(&shape)) {
       const geom::Curve curve = CurveOf(Field(j, "nurbs"));
-      if (!std::holds_alternative<geom::Nurbs>(curve)) Bad("a NURBS curve holds another curve");
+      if (!std::holds_alternative<geom::Nurbs>(curve)) Bad("в кривой NURBS кривая другого вида");
       n->nurbs = std::get<geom::Nurbs>(curve);
       n->closed = Flag(j, "closed");
     } else if (auto* k = dynamic_cast<ContourShape*>(&shape)) {
@@ -790,6 +818,7 @@ class Reader {
       linked_.push_back(g);
     } else if (auto* t = dynamic_cast<DrawingText*>(&shape)) {
       t->anchor = PointOf(j, "anchor");
+      t->angle = j.contains("angle") ? Number(j, "angle") : 0.0;
       t->model = TextOf(Field(j, "lines"));
     } else if (auto* tb = dynamic_cast<DrawingTable*>(&shape)) {
       ReadTable(j, *tb);
@@ -821,10 +850,10 @@ class Reader {
     table.headerFirst = Integer(j, "headerFirst");
     table.headerCount = Integer(j, "headerCount");
     const json& rows = List(j, "cells");
-    if (rows.size() != table.heights.size()) Bad("a table has more or fewer rows than heights");
+    if (rows.size() != table.heights.size()) Bad("в таблице строк не столько, сколько высот");
     table.cells.clear();
     for (const json& row : rows) {
-      if (!row.is_array() || row.size() != table.widths.size()) Bad("a table row has more or fewer cells than columns");
+      if (!row.is_array() || row.size() != table.widths.size()) Bad("в строке таблицы ячеек не столько, сколько столбцов");
       table.cells.emplace_back();
       for (const json& cell : row) {
         Ref<CellText> text = Make<CellText>();
@@ -851,7 +880,7 @@ class Reader {
     Ref<LayoutSheet> page = doc_.AddPage();
     page->Register(&doc_, Integer(j, "ref"));
     const int format = Integer(j, "format");
-    if (format < vlapi::vlFormatA0 || format > vlapi::vlFormatUser) Bad("unknown page format");
+    if (format < vlapi::vlFormatA0 || format > vlapi::vlFormatUser) Bad("неизвестный формат листа");
     page->format->format = format;
     page->format->vertical = Flag(j, "vertical");
     page->format->userWidth = Number(j, "userWidth");
@@ -868,7 +897,7 @@ class Reader {
     if (j.contains("views"))  // files written before groups held views have none
       for (const json& r : List(j, "views")) {
         auto* view = r.is_number_integer() ? dynamic_cast<View*>(doc_.Find(r.get<int32_t>())) : nullptr;
-        if (!view) Bad("a group's view reference names no view");
+        if (!view) Bad("ссылка группы на вид не указывает ни на один вид");
         group->views.emplace_back(view);
       }
     doc_.Keep(group);
@@ -898,11 +927,60 @@ bool SaveDocument2D(Document2D& doc, const std::wstring& path) {
   return true;
 }
 
+namespace {
+
+// Where a byte of the file stands: its line and column, from 1.
+std::string PlaceOf(const std::wstring& path, std::size_t byte) {
+  std::ifstream in(PathOf(path), std::ios::binary);
+  std::size_t line = 1, column = 1;
+  char c = 0;
+  for (std::size_t i = 0; i < byte && in.get(c); ++i) {
+    if (c == '\n') {
+      ++line;
+      column = 1;
+    } else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+      ++column;
+    }
+  }
+  return "строка " + std::to_string(line) + ", столбец " + std::to_string(column);
+}
+
+// The JSON library's reader of whole documents, told where it stopped and why
+// instead of throwing: a number beyond a double's range is a place in the
+// file as much as a broken record is.
+class PlacedParser : public nlohmann::detail::json_sax_dom_parser<json> {
+ public:
+  explicit PlacedParser(json& result) : json_sax_dom_parser(result, false) {}
+  bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& e) {
+    failed = true;
+    byte = position;
+    id = e.id;
+    return false;
+  }
+  bool failed = false;
+  std::size_t byte = 0;  // from 1
+  int id = 0;
+};
+
+json Parsed(const std::wstring& path) {
+  std::ifstream in(PathOf(path), std::ios::binary);
+  if (!in) Bad("файл не открывается");
+  json result;
+  PlacedParser parser(result);
+  if (json::sax_parse(in, &parser) && !parser.failed) return result;
+  if (parser.byte <= 1 && in.peek() == std::char_traits<char>::eof()) Bad("файл пуст");
+  const std::string place = PlaceOf(path, parser.byte > 0 ? parser.byte - 1 : 0);
+  constexpr int kNumberOverflow = 406;
+  if (parser.id == kNumberOverflow) Bad("файл повреждён: число вне пределов чисел с плавающей точкой (" + place + ")");
+  Bad("файл повреждён: запись JSON нарушена (" + place + ")");
+}
+
+}  // namespace
+
 vlapi::IVarnelDocumentPtr ReadDocument(Application& app, const std::wstring& path, bool visible, std::wstring& error) {
   try {
-    std::ifstream in(PathOf(path), std::ios::binary);
-    if (!in) Bad("the file does not open");
-    const json j = json::parse(in);
+    const json j = Parsed(path);
+    if (!j.is_object()) Bad("не документ этой системы");
     const int type = Integer(j, "type");
     if (type == vlapi::vlDocumentDrawing || type == vlapi::vlDocumentFragment) {
       Ref<Document2D> doc = Make<Document2D>(&app, type, visible);
@@ -918,11 +996,13 @@ vlapi::IVarnelDocumentPtr ReadDocument(Application& app, const std::wstring& pat
       app.Activate(doc.get());
       return vlapi::IVarnelDocumentPtr(static_cast<vlapi::IVarnelDocument3D*>(doc.get()));
     }
-    Bad("unknown document type");
+    Bad("неизвестный тип документа");
   } catch (const ReadError& e) {
     error = Wide(Utf8(path) + ": " + e.what);
-  } catch (const std::exception& e) {
-    error = Wide(Utf8(path) + ": " + e.what());
+  } catch (const std::bad_alloc&) {
+    error = Wide(Utf8(path) + ": не хватило памяти, чтобы прочитать файл");
+  } catch (const std::exception&) {
+    error = Wide(Utf8(path) + ": файл повреждён: строение документа нарушено");
   }
   return {};
 }

@@ -15,7 +15,12 @@ namespace {
 
 constexpr int kMaxDepth = 64;
 
-std::string Name(const std::wstring& name) { return "\"" + Utf8(name) + "\""; }
+std::string Name(const std::wstring& name) { return "«" + Utf8(name) + "»"; }
+
+// A body as a message names it: its name, or its number when it has none.
+std::string BodyName(const BodyData& body) {
+  return body.name.empty() ? std::to_string(body.id) : Name(body.name) + " (" + std::to_string(body.id) + ")";
+}
 
 json LoopJson(const SheetLoop& loop) {
   if (loop.vertices.empty()) return {{"circle", {loop.cx, loop.cy, loop.radius}}};
@@ -48,7 +53,7 @@ json BodyJson(const BodyData& body) {
 }
 
 json PartJson(PartData& part, int depth) {
-  if (depth > kMaxDepth) Bad("component " + Name(part.name) + " is nested more than 64 levels deep");
+  if (depth > kMaxDepth) Bad("компонент " + Name(part.name) + " вложен глубже 64 уровней");
   json bodies = json::array(), sketches = json::array(), children = json::array();
   for (const BodyData& body : part.bodies) bodies.push_back(BodyJson(body));
   for (const auto& s : part.sketches)
@@ -62,87 +67,129 @@ json PartJson(PartData& part, int depth) {
 
 // ---- reading ----
 
+// Reads with the place of whatever goes wrong named before the message, from
+// the innermost place out ("тело 4294967296, отгибка 1, отверстие 2: ..."); a
+// message that names its part (`part` places) is not named again by the parts
+// that hold it.
+template <class F>
+auto Within(const std::string& place, bool part, F&& read) -> decltype(read()) {
+  try {
+    return read();
+  } catch (ReadError& e) {
+    if (e.placed < 2) {
+      e.what = place + (e.placed ? ", " : ": ") + e.what;
+      e.placed = part ? 2 : 1;
+    }
+    throw;
+  }
+}
+
 SheetLoop LoopOf(const json& j) {
   SheetLoop loop;
   if (j.is_object() && j.contains("circle")) {
     const std::vector<double> c = Numbers(j, "circle");
-    if (c.size() != 3) Bad("a circle is not centre and radius");
+    if (c.size() != 3) Bad("окружность не задана центром и радиусом");
     loop.cx = c[0], loop.cy = c[1], loop.radius = c[2];
     return loop;
   }
+  std::size_t n = 0;
   for (const json& v : List(j, "vertices")) {
+    ++n;
     if (!v.is_array() || v.size() != 3 || !v[0].is_number() || !v[1].is_number() || !v[2].is_number())
-      Bad("a vertex is not x, y and bulge");
+      Bad("вершина " + std::to_string(n) + " не задана числами x, y и выпуклостью");
     loop.vertices.push_back({v[0].get<double>(), v[1].get<double>(), v[2].get<double>()});
   }
   return loop;
 }
 
-std::vector<SheetLoop> LoopsOf(const json& j, const char* name) {
+std::vector<SheetLoop> HolesOf(const json& j) {
   std::vector<SheetLoop> loops;
-  for (const json& loop : List(j, name)) loops.push_back(LoopOf(loop));
+  for (const json& loop : List(j, "holes"))
+    loops.push_back(Within("отверстие " + std::to_string(loops.size() + 1), false, [&] { return LoopOf(loop); }));
   return loops;
 }
 
-BodyData BodyOf(const json& j) {
-  BodyData body;
+// A body's identifier: a whole number the host's identifiers hold.
+int64_t IdOf(const json& j) {
   const json& id = Field(j, "id");
-  if (!id.is_number_integer()) Bad("a body's \"id\" is not an integer");
-  body.id = id.get<int64_t>();
+  if (!id.is_number_integer() || (id.is_number_unsigned() && id.get<uint64_t>() > uint64_t{INT64_MAX}))
+    Bad("поле \"id\" тела не целое число от " + std::to_string(INT64_MIN) + " до " + std::to_string(INT64_MAX));
+  return id.get<int64_t>();
+}
+
+void ReadBody(const json& j, BodyData& body) {
   body.name = Text(j, "name");
   const std::vector<double> pose = Numbers(j, "pose");
-  if (pose.size() != 6) Bad("a body's \"pose\" is not six numbers");
+  if (pose.size() != 6) Bad("поле \"pose\" тела не шесть чисел");
   body.pose = {pose[0], pose[1], pose[2], pose[3], pose[4], pose[5]};
   if (j.contains("block")) {
     const std::vector<double> size = Numbers(j, "block");
-    if (size.size() != 3) Bad("a block is not three sizes");
+    if (size.size() != 3) Bad("блок не задан тремя размерами");
     body.sheet = false;
     std::copy(size.begin(), size.end(), body.size);
-    return body;
+    return;
   }
   const json& s = Field(j, "sheet");
   SheetRecipe& r = body.recipe;
   r.thickness = Number(s, "thickness");
   r.radius = Number(s, "radius");
   r.coefficient = Number(s, "coefficient");
-  r.outline = LoopOf(Field(s, "outline"));
-  r.holes = LoopsOf(s, "holes");
-  for (const json& f : List(s, "flanges"))
-    r.flanges.push_back({Integer(f, "edge"), Number(f, "angle"), Number(f, "radius"), Number(f, "length"),
-                         Flag(f, "up"), LoopsOf(f, "holes")});
-  return body;
+  const json& outline = Field(s, "outline");
+  r.outline = Within("внешний контур", false, [&] { return LoopOf(outline); });
+  r.holes = HolesOf(s);
+  for (const json& f : List(s, "flanges")) {
+    r.flanges.push_back(Within("отгибка " + std::to_string(r.flanges.size() + 1), false, [&] {
+      return Flange{Integer(f, "edge"), Number(f, "angle"), Number(f, "radius"), Number(f, "length"), Flag(f, "up"),
+                    HolesOf(f)};
+    }));
+  }
 }
 
 class PartReader {
  public:
   explicit PartReader(Application* app) : app_(app) {}
 
-  void Read(const json& j, PartData& part, int depth) {
+  // `unnamed`: how a message names the component while its name is not read.
+  void Read(const json& j, PartData& part, int depth, const std::string& unnamed) {
     if (depth > kMaxDepth) {
       const bool named = j.is_object() && j.contains("name") && j["name"].is_string();
-      Bad("component " + (named ? "\"" + j["name"].get<std::string>() + "\"" : std::string("without a name")) +
-          " is nested more than 64 levels deep");
+      throw ReadError{"компонент " + (named ? "«" + j["name"].get<std::string>() + "»" : std::string("без имени")) +
+                          " вложен глубже 64 уровней",
+                      2};
     }
-    part.name = Text(j, "name");
-    part.designation = Text(j, "designation");
-    part.fileName = Text(j, "fileName");
-    part.detail = Flag(j, "detail");
-    // Files written before parts had bodies have none of these.
-    if (j.contains("material")) part.material = Text(j, "material");
-    if (j.contains("unfold")) part.unfold = Flag(j, "unfold");
-    if (j.contains("bodies")) ReadBodies(j, part);
-    if (j.contains("sketches")) ReadSketches(j, part);
-    for (const json& c : List(j, "children")) Read(c, part.Add(L"", true), depth + 1);
+    std::string place = unnamed;
+    Within(place, true, [&] { part.name = Text(j, "name"); });
+    if (!part.name.empty()) {
+      const auto detail = j.find("detail");
+      const bool assembly = detail != j.end() && detail->is_boolean() && !detail->get<bool>();
+      place = (assembly ? "сборка " : "деталь ") + Name(part.name);
+    }
+    Within(place, true, [&] {
+      part.designation = Text(j, "designation");
+      part.fileName = Text(j, "fileName");
+      part.detail = Flag(j, "detail");
+      // Files written before parts had bodies have none of these.
+      if (j.contains("material")) part.material = Text(j, "material");
+      if (j.contains("unfold")) part.unfold = Flag(j, "unfold");
+      if (j.contains("bodies")) ReadBodies(j, part);
+      if (j.contains("sketches")) ReadSketches(j, part);
+      const std::string within = part.name.empty() ? std::string("компоненте без имени") : Name(part.name);
+      int n = 0;
+      for (const json& c : List(j, "children"))
+        Read(c, part.Add(L"", true), depth + 1, "компонент " + std::to_string(++n) + " в " + within);
+    });
   }
 
  private:
   void ReadBodies(const json& j, PartData& part) {
     for (const json& b : List(j, "bodies")) {
-      BodyData body = BodyOf(b);
+      BodyData body;
+      body.id = Within(std::to_string(part.bodies.size() + 1) + "-е тело", false, [&] { return IdOf(b); });
+      Within("тело " + std::to_string(body.id), false, [&] { ReadBody(b, body); });
       for (const BodyData& other : part.bodies)
-        if (other.id == body.id) Bad("part " + Name(part.name) + ": two bodies have the id " + std::to_string(body.id));
+        if (other.id == body.id) Bad("у двух тел один номер " + std::to_string(body.id));
       if (std::wstring error = PartData::Build(body); !error.empty())
-        Bad("part " + Name(part.name) + ", body " + std::to_string(body.id) + ": " + Utf8(error));
+        Within("тело " + BodyName(body), false, [&] { Bad(Utf8(error)); });
       part.bodies.push_back(std::move(body));
     }
   }
@@ -150,15 +197,13 @@ class PartReader {
   void ReadSketches(const json& j, PartData& part) {
     for (const json& s : List(j, "sketches")) {
       auto sketch = NewSketch(app_);
-      sketch->name = Text(s, "name");
-      sketch->base = Integer(s, "base");
-      sketch->placed = Flag(s, "placed");
-      if (sketch->base < 0 || sketch->base > vlapi::vlPlaneYOZ) Bad("sketch " + Name(sketch->name) + " has no such base");
-      try {
+      Within(std::to_string(part.sketches.size() + 1) + "-й эскиз", false, [&] { sketch->name = Text(s, "name"); });
+      Within("эскиз " + Name(sketch->name), false, [&] {
+        sketch->base = Integer(s, "base");
+        sketch->placed = Flag(s, "placed");
+        if (sketch->base < 0 || sketch->base > vlapi::vlPlaneYOZ) Bad("нет такой базовой плоскости");
         ReadDocument2D(Field(s, "drawing"), *sketch->drawing);
-      } catch (const ReadError& e) {
-        Bad("sketch " + Name(sketch->name) + ": " + e.what);
-      }
+      });
       part.sketches.push_back(sketch);
     }
   }
@@ -185,8 +230,8 @@ bool SaveDocument3D(Document3D& doc, const std::wstring& path) {
 }
 
 void ReadDocument3D(const json& j, Document3D& doc) {
-  if (j.value("format", "") != kFormat) Bad("not a document of this host");
-  PartReader(doc.App()).Read(Field(j, "top"), *doc.top, 0);
+  if (!OfThisSystem(j)) Bad("не документ этой системы");
+  PartReader(doc.App()).Read(Field(j, "top"), *doc.top, 0, "верхний компонент документа");
 }
 
 }  // namespace vlhost

@@ -20,10 +20,15 @@ inline constexpr int kVersion = 1;
 
 struct ReadError {
   std::string what;
+  // How much of its place the message names: 0 nothing, 1 a place within a
+  // part (a body, a flange, a loop), 2 the part itself.
+  int placed = 0;
 };
 
 [[noreturn]] void Bad(const std::string& what);
 const json& Field(const json& j, const char* name);
+// Whether `j` is an object that says it is a document of this host.
+bool OfThisSystem(const json& j);
 double Number(const json& j, const char* name);
 int Integer(const json& j, const char* name);
 bool Flag(const json& j, const char* name);

@@ -159,7 +159,7 @@ class Painter {
     } else if (auto* hatch = dynamic_cast<const HatchShape*>(&shape)) {
       Fill(svg, hatch->boundaries, t, "#808080", 0.25);
     } else if (auto* text = dynamic_cast<const DrawingText*>(&shape)) {
-      PaintText(svg, text->model, text->anchor, t, ColourOf(view, shape));
+      PaintText(svg, text->model, text->anchor, geom::Transform::turn(text->anchor, text->angle).then(t), ColourOf(view, shape));
     } else if (auto* table = dynamic_cast<const DrawingTable*>(&shape)) {
       PaintTable(svg, *table, t);
     } else {

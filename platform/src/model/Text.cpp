@@ -2,6 +2,8 @@
 
 #include "model/Group.h"
 
+#include <cmath>
+
 namespace vlhost {
 namespace {
 
@@ -127,13 +129,23 @@ geom::Box DrawingText::Box() const {
     width = std::max(width, w);
     height += h * (height > 0 ? 1.6 : 1.0);
   }
+  const geom::Point along = geom::unitAt(angle * geom::kPi / 180);
+  const geom::Point across{-along.y, along.x};
   geom::Box box;
   box.add(anchor);
-  box.add({anchor.x + width, anchor.y + std::max(height, 0.0)});
+  box.add(anchor + along * width);
+  box.add(anchor + along * width + across * std::max(height, 0.0));
+  box.add(anchor + across * std::max(height, 0.0));
   return box;
 }
 
 void DrawingText::Apply(const geom::Transform& t) {
+  if (t.mirrors()) {
+    const geom::Point along = t.applyToVector(geom::unitAt(angle * geom::kPi / 180));
+    angle = std::atan2(along.y, along.x) * 180 / geom::kPi;
+  } else if (const double turn = t.turnAngle(); turn != 0) {
+    angle = std::remainder(angle + turn * 180 / geom::kPi, 360.0);
+  }
   anchor = t.apply(anchor);
   const double f = t.lengthFactor();
   if (f != 1.0)

@@ -40,6 +40,7 @@ class DrawingText : public ShapeApi<vlapi::IDrawingText, vlapi::IText> {
   DrawingText();
   VLHOST_SHAPE(DrawingText, vlapi::vlDrDrawText, vlapi::vlObjectDrawingText)
   geom::Point anchor;
+  double angle = 0;  // degrees: the direction its lines run in, turned with it
   TextModel model;
   bool Graphic() const override { return false; }
   geom::Box Box() const override;

@@ -1,11 +1,14 @@
 // Bodies built from their recipes: a sheet's base plate and flanges as planes
 // and cylinders of the geometric kernel, and blocks.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
-#include <sstream>
 
 #include "geom/Contour.h"
+#include "io/Files.h"
 #include "model3d/Body.h"
 
 namespace vlhost {
@@ -27,10 +30,26 @@ struct Loop2 {
   double sign = 1;  // +1 counter-clockwise, -1 clockwise
 };
 
-std::string Number(double v) {
-  std::ostringstream out;
-  out << v;
-  return out.str();
+// `v` with as few significant digits as keep it on its side of `limit`.
+std::string Beside(double v, double limit) {
+  char text[64];
+  for (int digits = 6; digits < 17; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, v);
+    const double shown = std::strtod(text, nullptr);
+    if ((shown < limit) == (v < limit) && (shown > limit) == (v > limit)) return text;
+  }
+  std::snprintf(text, sizeof text, "%.17g", v);
+  return text;
+}
+
+// The shortest text that reads back as `v`, without an exponent for the sizes
+// a model has, so that a size is never shown rounded to a limit it breaks.
+std::string SizeText(double v) {
+  char text[64];
+  const bool plain = std::abs(v) >= 1e-4 && std::abs(v) < 1e15;
+  const auto end = plain ? std::to_chars(text, text + sizeof text, v, std::chars_format::fixed).ptr
+                         : std::to_chars(text, text + sizeof text, v).ptr;
+  return std::string(text, end);
 }
 
 bool Finite(std::initializer_list<double> values) {
@@ -52,7 +71,7 @@ geom::Contour ContourOf(const Loop2& loop) {
 std::string LoopOf(const SheetLoop& loop, Loop2& out) {
   out.pieces.clear();
   if (loop.radius > 0 || loop.vertices.empty()) {
-    if (!Finite({loop.cx, loop.cy, loop.radius}) || !(loop.radius > 1e-6)) return "a circle has no radius";
+    if (!Finite({loop.cx, loop.cy, loop.radius}) || !(loop.radius > 1e-6)) return "у окружности нет радиуса";
     const geom::Point c{loop.cx, loop.cy}, p{loop.cx + loop.radius, loop.cy};
     out.pieces.push_back({p, p, true, c, loop.radius, 0, 2 * geom::kPi});
     return {};
@@ -61,12 +80,12 @@ std::string LoopOf(const SheetLoop& loop, Loop2& out) {
   for (std::size_t i = 0; i < n; ++i) {
     const SheetVertex& v = loop.vertices[i];
     const SheetVertex& w = loop.vertices[(i + 1) % n];
-    if (!Finite({v.x, v.y, v.bulge})) return "a vertex is not a number";
+    if (!Finite({v.x, v.y, v.bulge})) return "вершина не число";
     Piece piece;
     piece.a = {v.x, v.y};
     piece.b = {w.x, w.y};
     const double chord = geom::distance(piece.a, piece.b);
-    if (chord < 1e-6) return "an edge has no length";
+    if (chord < 1e-6) return "у ребра нет длины";
     if (std::abs(v.bulge) > 1e-12) {
       piece.arc = true;
       piece.sweep = 4 * std::atan(v.bulge);
@@ -78,13 +97,20 @@ std::string LoopOf(const SheetLoop& loop, Loop2& out) {
     out.pieces.push_back(piece);
   }
   const double area = geom::signedArea(ContourOf(out));
-  if (std::abs(area) < 1e-9) return "a loop encloses nothing";
+  if (std::abs(area) < 1e-9) return "контур не ограничивает площади";
   out.sign = area > 0 ? 1 : -1;
   return {};
 }
 
-// Parts stay within this distance of their origin (mm).
+// Bodies stay within this distance of their recipe's origin (mm), and are
+// placed within kFarthest of their part's: farther out the kernel's
+// coordinates lose the precision that joins faces and finds bends.
 constexpr double kReach = 1e5;
+constexpr double kFarthest = 1e7;
+// The least bend: its angle (degrees), and the length of its inner arc (mm),
+// no shorter than the distance within which the kernel joins points.
+constexpr double kLeastAngle = 1e-4;
+constexpr double kLeastArc = 1e-6;
 
 std::vector<const Loop2*> LoopsOf(const Loop2& outline, const std::vector<Loop2>& holes) {
   std::vector<const Loop2*> loops{&outline};
@@ -142,22 +168,24 @@ std::string CheckRegion(const Loop2& outline, const std::vector<Loop2>& holes, c
   for (const Loop2* loop : LoopsOf(outline, holes)) {
     const geom::Box box = geom::boundingBox(ContourOf(*loop));
     if (!(std::max({-box.min.x, -box.min.y, box.max.x, box.max.y}) <= kReach))
-      return what + ": the part reaches beyond " + Number(kReach) + " mm";
+      return what + ": деталь выходит за " + SizeText(kReach) + " мм";
     rings.push_back(geom::ringPoints(ContourOf(*loop), 1e-3));
     boxes.push_back(box);
   }
+  // Rings: 0 the outline, k hole k.
+  const auto hole = [](std::size_t k) { return "отверстие " + std::to_string(k); };
   if (const auto meeting = Meeting(rings)) {
     const auto [a, b] = *meeting;
-    if (a == b) return what + (a == 0 ? ": the outline" : ": a hole") + " crosses itself";
-    return what + ": a hole meets " + (a == 0 ? "the outline" : "another hole");
+    if (a == b) return what + ": " + (a == 0 ? "внешний контур пересекает сам себя" : hole(a) + " пересекает само себя");
+    return what + ": " + hole(b) + " касается " + (a == 0 ? "внешнего контура" : "отверстия " + std::to_string(a));
   }
   const geom::Contour outer = ContourOf(outline);
   for (std::size_t i = 0; i < holes.size(); ++i) {
     const geom::Point p = rings[i + 1].front();
-    if (!geom::encloses(outer, p)) return what + ": a hole lies outside the outline";
+    if (!geom::encloses(outer, p)) return what + ": " + hole(i + 1) + " вне внешнего контура";
     for (std::size_t j = 0; j < holes.size(); ++j)  // only a hole whose box holds p may hold it
       if (j != i && boxes[j + 1].contains(p, 1e-9) && geom::encloses(ContourOf(holes[j]), p))
-        return what + ": a hole lies inside another";
+        return what + ": " + hole(i + 1) + " внутри отверстия " + std::to_string(j + 1);
   }
   return {};
 }
@@ -244,16 +272,25 @@ MbMatrix3D MotionOf(const Pose& pose) {
 // A flange: its bend (two cylinder sides and two end walls) and its plate.
 std::string FlangeFaces(const SheetRecipe& recipe, const Loop2& base, std::size_t index, Faces& faces) {
   const Flange& flange = recipe.flanges[index];
-  const std::string what = "flange " + std::to_string(index + 1);
+  const std::string what = "отгибка " + std::to_string(index + 1);
   if (flange.edge < 0 || static_cast<std::size_t>(flange.edge) >= base.pieces.size())
-    return what + ": the outline has no edge " + std::to_string(flange.edge);
+    return what + ": у контура нет ребра " + std::to_string(flange.edge);
   const Piece& edge = base.pieces[static_cast<std::size_t>(flange.edge)];
   const double r = flange.radius > 0 ? flange.radius : recipe.radius, t = recipe.thickness;
-  if (edge.arc) return what + ": edge " + std::to_string(flange.edge) + " is not straight";
-  if (!Finite({flange.angle, flange.radius, flange.length}) || !(flange.angle > 0 && flange.angle <= 180))
-    return what + ": the angle " + Number(flange.angle) + " is not within (0, 180]";
-  if (!(r > 0)) return what + ": the bend radius is not positive";
-  if (!(flange.length > 0)) return what + ": the length is not positive";
+  if (edge.arc) return what + ": ребро " + std::to_string(flange.edge) + " не прямое";
+  if (!(flange.angle > 0 && flange.angle <= 180)) return what + ": угол " + SizeText(flange.angle) + " не в пределах (0, 180]";
+  if (!Finite({flange.radius})) return what + ": радиус гиба не число";
+  if (!Finite({flange.length})) return what + ": длина не число";
+  if (!(r > 0)) return what + ": радиус гиба не больше нуля";
+  // Narrower bends the kernel does not tell from their bend lines.
+  if (!(flange.angle >= kLeastAngle))
+    return what + ": угол " + Beside(flange.angle, kLeastAngle) + "° меньше " + SizeText(kLeastAngle) + "°";
+  if (!(r * flange.angle * kDegree >= kLeastArc))
+    return what + ": дуга гиба " + Beside(r * flange.angle * kDegree, kLeastArc) + " мм короче " + SizeText(kLeastArc) +
+           " мм (радиус " + Beside(r, 0) + " мм, угол " + Beside(flange.angle, 0) + "°)";
+  if (!(r + t <= kReach))
+    return what + ": гиб выходит за " + SizeText(kReach) + " мм (радиус " + SizeText(r) + " мм, толщина " + SizeText(t) + " мм)";
+  if (!(flange.length > 0)) return what + ": длина не больше нуля";
   const double w = geom::distance(edge.a, edge.b), theta = flange.angle * kDegree, sigma = flange.up ? 1 : -1;
   const geom::Point d = (edge.b - edge.a) / w;
   const MbVector3D e(d.x, d.y, 0), z(0, 0, 1), out = MbVector3D(d.y, -d.x, 0) * base.sign;
@@ -283,40 +320,43 @@ std::string FlangeFaces(const SheetRecipe& recipe, const Loop2& base, std::size_
   LoopOf(SheetLoop::Rectangle(0, 0, w, flange.length), outline);
   std::vector<Loop2> holes(flange.holes.size());
   for (std::size_t i = 0; i < holes.size(); ++i)
-    if (std::string error = LoopOf(flange.holes[i], holes[i]); !error.empty()) return what + ": " + error;
+    if (std::string error = LoopOf(flange.holes[i], holes[i]); !error.empty())
+      return what + ", отверстие " + std::to_string(i + 1) + ": " + error;
   if (std::string error = CheckRegion(outline, holes, what); !error.empty()) return error;
   PlateFaces(plate, outline, {true, false, false, false}, holes, element, faces);
   return {};
 }
 
 std::string BuildSheet(const SheetRecipe& recipe, BuiltBody& built) {
-  if (!Finite({recipe.thickness, recipe.radius, recipe.coefficient}) || !(recipe.thickness > 0))
-    return "the thickness is not positive";
-  if (!(recipe.coefficient >= 0 && recipe.coefficient <= 1)) return "the coefficient is not within [0, 1]";
+  if (!Finite({recipe.thickness})) return "толщина не число";
+  if (!(recipe.thickness > 0)) return "толщина не больше нуля";
+  if (!Finite({recipe.radius})) return "радиус гиба не число";
+  if (!(recipe.coefficient >= 0 && recipe.coefficient <= 1)) return "коэффициент " + SizeText(recipe.coefficient) + " не в пределах [0, 1]";
   Loop2 outline;
-  if (std::string error = LoopOf(recipe.outline, outline); !error.empty()) return "the outline: " + error;
+  if (std::string error = LoopOf(recipe.outline, outline); !error.empty()) return "внешний контур: " + error;
   std::vector<Loop2> holes(recipe.holes.size());
   for (std::size_t i = 0; i < holes.size(); ++i)
-    if (std::string error = LoopOf(recipe.holes[i], holes[i]); !error.empty()) return "a hole: " + error;
-  if (std::string error = CheckRegion(outline, holes, "the base plate"); !error.empty()) return error;
+    if (std::string error = LoopOf(recipe.holes[i], holes[i]); !error.empty())
+      return "отверстие " + std::to_string(i + 1) + ": " + error;
+  if (std::string error = CheckRegion(outline, holes, "основание"); !error.empty()) return error;
   const std::size_t n = outline.pieces.size();
   std::vector<bool> attached(n, false);
   for (const Flange& flange : recipe.flanges) {
     if (flange.edge < 0 || static_cast<std::size_t>(flange.edge) >= n) continue;  // reported below
     const std::size_t i = static_cast<std::size_t>(flange.edge);
-    if (attached[i]) return "two flanges on edge " + std::to_string(i);
+    if (attached[i]) return "две отгибки на ребре " + std::to_string(i);
     if (n > 1 && (attached[(i + 1) % n] || attached[(i + n - 1) % n]))
-      return "flanges on neighbouring edges meet at their corner (edge " + std::to_string(i) + ")";
+      return "отгибки на соседних рёбрах сходятся в углу (ребро " + std::to_string(i) + ")";
     attached[i] = true;
   }
   Faces faces;
   PlateFaces(Frame{{}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, recipe.thickness}, outline, attached, holes, 0, faces);
   for (std::size_t i = 0; i < recipe.flanges.size(); ++i)
     if (std::string error = FlangeFaces(recipe, outline, i, faces); !error.empty()) return error;
-  if (faces.Failed()) return "a face does not close";
+  if (faces.Failed()) return "грань не замкнута";
   built.solid = MakeSolid(faces.List());
   built.element = faces.Elements();
-  if (!built.solid || !built.solid->GetShell()->IsClosed()) return "the faces do not close into a solid";
+  if (!built.solid || !built.solid->GetShell()->IsClosed()) return "грани не замыкаются в тело";
   return {};
 }
 
@@ -338,17 +378,20 @@ std::wstring PartData::Build(BodyData& body) {
   auto built = std::make_shared<BuiltBody>();
   std::string error;
   if (!Finite({body.pose.x, body.pose.y, body.pose.z, body.pose.rx, body.pose.ry, body.pose.rz})) {
-    error = "the pose is not a number";
+    error = "положение не число";
+  } else if (!(std::max({std::abs(body.pose.x), std::abs(body.pose.y), std::abs(body.pose.z)}) <= kFarthest)) {
+    error = "положение (" + SizeText(body.pose.x) + "; " + SizeText(body.pose.y) + "; " + SizeText(body.pose.z) + ") дальше " +
+            SizeText(kFarthest) + " мм от начала координат";
   } else if (body.sheet) {
     error = BuildSheet(body.recipe, *built);
   } else if (!Finite({body.size[0], body.size[1], body.size[2]}) ||
              !(body.size[0] > 0 && body.size[1] > 0 && body.size[2] > 0)) {
-    error = "a block's sizes are not positive";
+    error = "размеры блока не больше нуля";
   } else {
     built->solid = MakeBox(MbPlacement3D(), body.size[0], body.size[1], body.size[2]);
     built->element.assign(built->solid->GetShell()->GetFacesCount(), 0);
   }
-  if (!error.empty()) return std::wstring(error.begin(), error.end());
+  if (!error.empty()) return Wide(error);
   built->solid = built->solid->Transformed(MotionOf(body.pose));
   body.built = built;
   return {};

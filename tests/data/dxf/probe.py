@@ -30,9 +30,10 @@ def read(file):
     for e in doc.modelspace():
         item = {"type": e.dxftype(), "layer": e.dxf.layer, "linetype": e.dxf.get("linetype", "BYLAYER")}
         if e.dxftype() == "TEXT":
-            item.update(text=e.dxf.text, at=list(e.dxf.insert)[:2], height=e.dxf.height)
+            item.update(text=e.dxf.text, at=list(e.dxf.insert)[:2], height=e.dxf.height, rotation=e.dxf.rotation)
         elif e.dxftype() == "MTEXT":
-            item.update(text=e.plain_text(), at=list(e.dxf.insert)[:2], height=e.dxf.char_height)
+            item.update(text=e.plain_text(), at=list(e.dxf.insert)[:2], height=e.dxf.char_height,
+                        rotation=e.get_rotation())
         else:
             item["points"] = points_on(e)
         entities.append(item)
@@ -82,8 +83,8 @@ def write(kind, file):
         msp.add_blockref("HOLE", (250, 0), dxfattribs={"xscale": 2, "yscale": 1})  # unequal scales
         msp.add_ellipse((0, 200), major_axis=(20, 0), ratio=0.5, start_param=0, end_param=math.pi)
         msp.add_arc((50, 200), 10, 0, 270, dxfattribs={"layer": "Marks"})
-        msp.add_mtext("Первая строка\\PВторая {\\fArial;строка}", dxfattribs={"layer": "Marks", "char_height": 3,
-                                                                      "insert": (0, 300)})
+        msp.add_mtext("Первая строка\\PВторая {\\fArial;строка}\\P\\pxqc;[Кол-во=4]\\n[Толщина=3]",
+                      dxfattribs={"layer": "Marks", "char_height": 3, "insert": (0, 300)})
     if kind == "crlf":
         doc.saveas(file)
         with open(file, "rb") as f:

@@ -415,8 +415,84 @@ def write_round_off_and_leftovers(folder):
         f.write("  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n 10\n0\n 20\n0\n 11\n100\n 21\n0\n")
 
 
+def write_reasons(folder):
+    """One hole drawn twice in curves of other kinds and split points; parts
+    refused for reasons that name their place; holes on hidden layers;
+    markings beside other texts."""
+    def save(doc, name): doc.saveas(os.path.join(folder, name))
+
+    def plate(m, x0=0, y0=0, w=100, h=100, **kw):
+        m.add_lwpolyline([(x0, y0), (x0 + w, y0), (x0 + w, y0 + h), (x0, y0 + h)], close=True, **kw)
+
+    # A hole of radius 10 at (60, 50) drawn twice: a circle and a polyline of
+    # two bulges; a circle and two arcs; arcs split at 0 and 180 degrees and
+    # again at 90 and 270; a circle and a 30-60 degree arc lying on it.
+    doc, m = new(); plate(m); m.add_circle((60, 50), 10)
+    m.add_lwpolyline([(50, 50, 1), (70, 50, 1)], format="xyb", close=True)
+    save(doc, "twice_circle_bulges.dxf")
+    doc, m = new(); plate(m); m.add_circle((60, 50), 10); m.add_arc((60, 50), 10, 0, 180); m.add_arc((60, 50), 10, 180, 0)
+    save(doc, "twice_circle_arcs.dxf")
+    doc, m = new(); plate(m)
+    for a, b in ((0, 180), (180, 0), (90, 270), (270, 90)):
+        m.add_arc((60, 50), 10, a, b)
+    save(doc, "twice_arcs_split.dxf")
+    doc, m = new(); plate(m); m.add_circle((60, 50), 10); m.add_arc((60, 50), 10, 30, 60)
+    save(doc, "twice_circle_arc_30_60.dxf")
+    # Refused, each at its place: two outer outlines, an island in a hole, an
+    # outline drawn only in a dashed line, only a hatch, a part 1000000.5 mm long.
+    doc, m = new(); plate(m); plate(m, 150, 0, 50, 50); save(doc, "two_outlines.dxf")
+    doc, m = new(); plate(m); plate(m, 20, 20, 60, 60); plate(m, 40, 40, 20, 20); save(doc, "island_in_hole.dxf")
+    doc, m = new(); plate(m, dxfattribs={"linetype": "DASHED"}); save(doc, "dashed_outline.dxf")
+    doc, m = new(); m.add_hatch().paths.add_polyline_path([(0, 0), (100, 0), (100, 100), (0, 100)]); save(doc, "hatch_only.dxf")
+    doc, m = new(); plate(m, w=1000000.5, h=10); save(doc, "longer_than_a_sheet.dxf")
+    # An outline of 1.24 mm pieces with gaps of 0.00006 mm between them.
+    doc, m = new()
+    corners = [(0, 0), (100, 0), (100, 100), (0, 100)]
+    for (x0, y0), (x1, y1) in zip(corners, corners[1:] + corners[:1]):
+        n = 80
+        for k in range(n):
+            a, b = k / n, (k + 1) / n - (0.00006 / 100 if k + 1 < n else 0)
+            m.add_line((x0 + (x1 - x0) * a, y0 + (y1 - y0) * a), (x0 + (x1 - x0) * b, y0 + (y1 - y0) * b))
+    save(doc, "pieces_with_gaps.dxf")
+    # Two holes of a 100 x 100 plate on a layer that is off and on one frozen.
+    doc, m = new(); plate(m)
+    doc.layers.add("HOLES_OFF").off(); doc.layers.add("HOLES_FROZEN").freeze()
+    m.add_circle((30, 30), 5, dxfattribs={"layer": "HOLES_OFF"}); m.add_circle((70, 70), 5, dxfattribs={"layer": "HOLES_FROZEN"})
+    save(doc, "holes_on_hidden_layers.dxf")
+    # Drawn twice nearer than a joint: a hole 0.0002 mm wider; the outline
+    # 0.0008 mm off, with its hole drawn three times (a circle, a polyline
+    # of two bulges, four arcs). A plate divided by a line across it.
+    doc, m = new(); plate(m); m.add_circle((60, 50), 10); m.add_circle((60, 50), 10.0002)
+    save(doc, "twice_0002_apart.dxf")
+    doc, m = new(); plate(m); plate(m, 0.0008, 0.0008); m.add_circle((60, 50), 10)
+    m.add_lwpolyline([(50, 50, 1), (70, 50, 1)], format="xyb", close=True)
+    for a in (45, 135, 225, 315):
+        m.add_arc((60, 50), 10, a, a + 90)
+    save(doc, "twice_0008_apart_hole_three_times.dxf")
+    doc, m = new(); plate(m); m.add_line((50, 0), (50, 100)); save(doc, "divided_by_a_line.dxf")
+    # Markings typed in full width, among the formatting codes of an MTEXT,
+    # and one split between two texts.
+    doc, m = new(); plate(m); m.add_text("［Кол-во＝4］ [Толщина=2,0 мм]", dxfattribs={"height": 3, "insert": (10, 10)})
+    save(doc, "marking_full_width.dxf")
+    doc, m = new(); plate(m)
+    m.add_mtext("\\pxqc;{\\fArial|b0;[Кол-во=4]}\\n[Материал=«Ст3»]", dxfattribs={"char_height": 3, "insert": (10, 50)})
+    save(doc, "marking_mtext_codes.dxf")
+    doc, m = new(); plate(m)
+    m.add_text("[Кол-во=", dxfattribs={"height": 3, "insert": (10, 10)}); m.add_text("4]", dxfattribs={"height": 3, "insert": (40, 10)})
+    save(doc, "marking_split.dxf")
+    # Markings with other texts beside them, and two that disagree.
+    for name, texts in (("marking_two", ["[Кол-во=4] [Толщина=2]"]), ("marking_joined", ["[Кол-во=4][Толщина=2]"]),
+                        ("marking_after_name", ["Деталь 1 [Кол-во=4]"]), ("marking_unit_after", ["[Кол-во=4] шт"]),
+                        ("marking_material", ["[Кол-во=4] [Материал=Ст3]"]), ("marking_5_and_6", ["[Кол-во=5]", "[Кол-во=6]"])):
+        doc, m = new(); plate(m)
+        for k, text in enumerate(texts):
+            m.add_text(text, dxfattribs={"height": 3, "insert": (10, 10 + 10 * k)})
+        save(doc, name + ".dxf")
+
+
 if __name__ == "__main__":
     write(sys.argv[1])
     write_more(sys.argv[1])
     write_fit_splines(sys.argv[1])
     write_round_off_and_leftovers(sys.argv[1])
+    write_reasons(sys.argv[1])

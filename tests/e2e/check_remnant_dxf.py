@@ -1,0 +1,179 @@
+"""Measures the exported remnants against the exported sheets on their own,
+from the DXF files alone (Debian's /usr/bin/python3 with ezdxf and shapely):
+
+    check_remnant_dxf.py EXPORT_FOLDER GAP [--remnants N]
+
+The sheet "<name> N.dxf" holds its outline and its parts' outlines; each
+remnant "wasteN-...dxf" lies in the same coordinates on sheet N. The parts'
+material is what their outlines enclose an odd number of times (a part in
+another's hole is material, the free area that parts touching one another
+close in is not); a remnant's area, what its outlines do. No remnant may
+hold any area of a part, nor come nearer to one than GAP (less 0.01 mm).
+--remnants N: N remnant files are measured, one per remnant of the drawing
+(a remnant left out of the export is a fault too). Exits 0 when every check
+holds, 1 with the faults listed.
+"""
+import argparse
+import math
+import re
+import sys
+from pathlib import Path
+
+import ezdxf
+from ezdxf import path as dxfpath
+from shapely.geometry import LineString, Polygon
+from shapely.ops import polygonize, unary_union
+from shapely.validation import make_valid
+
+SAG = 1e-4        # mm an arc's chords may leave it by
+JOIN = 1e-3       # mm within which the ends of two pieces are one point
+GAP_SHORT = 0.01  # mm a remnant may come nearer than the gap
+COMMON = 1e-6     # mm² a remnant and a part may share
+
+
+def arc_points(cx, cy, r, a1, a2):
+    """Points of the arc counter-clockwise from a1 to a2 (radians), its ends exact."""
+    sweep = (a2 - a1) % (2 * math.pi) or 2 * math.pi
+    step = 2 * math.acos(max(-1.0, 1 - SAG / r)) if r > SAG else sweep
+    n = max(2, int(math.ceil(sweep / step)))
+    return [(cx + r * math.cos(a1 + sweep * k / n), cy + r * math.sin(a1 + sweep * k / n)) for k in range(n + 1)]
+
+
+class Ends:
+    """Points within JOIN of one met before become that one: a contour's
+    pieces, written one by one, meet by rounding only."""
+
+    def __init__(self):
+        self.cells = {}
+
+    def __call__(self, p):
+        kx, ky = round(p[0] / JOIN), round(p[1] / JOIN)
+        for dx in (-1, 0, 1):
+            for dy in (-1, 0, 1):
+                for q in self.cells.get((kx + dx, ky + dy), []):
+                    if math.hypot(q[0] - p[0], q[1] - p[1]) < JOIN:
+                        return q
+        self.cells.setdefault((kx, ky), []).append(p)
+        return p
+
+
+def lines_of(path):
+    lines = []
+    for e in ezdxf.readfile(path).modelspace():
+        kind = e.dxftype()
+        if kind == "LINE":
+            lines.append(LineString([(e.dxf.start.x, e.dxf.start.y), (e.dxf.end.x, e.dxf.end.y)]))
+        elif kind == "CIRCLE":
+            c, r = e.dxf.center, e.dxf.radius
+            lines.append(LineString(arc_points(c[0], c[1], r, 0.0, 2 * math.pi)))
+        elif kind == "ARC":
+            c, r = e.dxf.center, e.dxf.radius
+            lines.append(LineString(arc_points(c[0], c[1], r, math.radians(e.dxf.start_angle),
+                                               math.radians(e.dxf.end_angle))))
+        elif kind in ("LWPOLYLINE", "POLYLINE"):
+            points = [(p.x, p.y) for p in dxfpath.make_path(e).flattening(SAG)]
+            if e.closed and points[0] != points[-1]:
+                points.append(points[0])
+            lines.append(LineString(points))
+    ends = Ends()
+    return [LineString([ends(p) for p in line.coords]) for line in lines]
+
+
+def closed_rings(lines):
+    """The closed outlines the pieces make, each piece used once, as areas:
+    where outlines touch, a chain may run on from one into the other; it
+    still encloses what they do, taken an odd number of times."""
+    ends = {}
+    for i, line in enumerate(lines):
+        for p in (line.coords[0], line.coords[-1]):
+            ends.setdefault(p, []).append(i)
+    used, rings = [False] * len(lines), []
+    for start in range(len(lines)):
+        if used[start]:
+            continue
+        used[start] = True
+        ring = list(lines[start].coords)
+        while ring[0] != ring[-1]:
+            following = next((j for j in ends.get(ring[-1], []) if not used[j]), None)
+            if following is None:
+                break
+            used[following] = True
+            coords = list(lines[following].coords)
+            ring += (coords if coords[0] == ring[-1] else coords[::-1])[1:]
+        if ring[0] == ring[-1] and len(ring) >= 4:
+            rings.append(make_valid(Polygon(ring)))
+    return sorted(rings, key=lambda r: -r.area)
+
+
+def faces(path, drop_largest=False):
+    """What the file's outlines enclose an odd number of times (outlines in
+    holes, holes in those...; parts touching one another leave the free area
+    they close in free), as the faces of the drawing that make it up.
+    drop_largest: the largest outline (a sheet's) does not count."""
+    lines = lines_of(path)
+    if not lines:
+        return []
+    rings = closed_rings(lines)
+    if drop_largest:
+        rings = rings[1:]
+    found = []
+    for face in polygonize(unary_union(lines)):
+        inside = face.representative_point()
+        if sum(1 for ring in rings if ring.contains(inside)) % 2:
+            found.append(face)
+    return found
+
+
+def common_area(a, b):
+    area = 0.0
+    for f in a:
+        for g in b:
+            if f.envelope.intersects(g.envelope):
+                area += f.intersection(g).area
+    return area
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("folder")
+    parser.add_argument("gap", type=float)
+    parser.add_argument("--remnants", type=int)
+    args = parser.parse_args()
+    folder = Path(args.folder)
+    faults, measured, nearest = [], 0, math.inf
+    sheets = {}
+    for path in folder.glob("*.dxf"):
+        number = re.fullmatch(r"\D*?(\d+)\.dxf", path.name)
+        if path.name.startswith("waste") or path.name == "card.dxf" or not number:
+            continue
+        # The sheet's outline is the largest ring; the parts lie inside it.
+        sheets[number.group(1)] = faces(path, drop_largest=True)
+    for path in sorted(folder.glob("waste*.dxf")):
+        sheet = re.match(r"waste(\d+)-", path.name)
+        if not sheet or sheet.group(1) not in sheets:
+            faults.append(f"{path.name}: no sheet file of its own")
+            continue
+        remnant = faces(path)
+        if not remnant:
+            faults.append(f"{path.name}: no closed outline")
+            continue
+        measured += 1
+        material = sheets[sheet.group(1)]
+        common = common_area(remnant, material)
+        apart = min((f.distance(g) for f in remnant for g in material), default=math.inf)
+        nearest = min(nearest, apart)
+        if common > COMMON:
+            faults.append(f"{path.name} holds {common:.4f} mm² of the parts")
+        elif apart < args.gap - GAP_SHORT:
+            faults.append(f"{path.name} stands {apart:.4f} mm from a part, within the gap {args.gap}")
+    if args.remnants is not None and measured != args.remnants:
+        faults.append(f"{measured} remnant files measured, {args.remnants} expected")
+    for fault in faults:
+        print(fault)
+    print(f"check_remnant_dxf: {measured} remnants on {len(sheets)} sheets, nearest part {nearest:.4f} mm, "
+          f"{len(faults)} faults")
+    return 1 if faults else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
