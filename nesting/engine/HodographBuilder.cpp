@@ -1,5 +1,7 @@
 #include "engine/HodographBuilder.h"
 
+#include "geometry/RingArea.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -20,6 +22,94 @@ void StartAtLowest(std::vector<NPoint>& ring)
         return a.y < b.y || (a.y == b.y && a.x < b.x);
     });
     std::rotate(ring.begin(), lowest, ring.end());
+}
+
+// The box of a point list.
+NRect BoundingBox(const std::vector<NPoint>& points)
+{
+    NRect r{{INFINITY, INFINITY}, {-INFINITY, -INFINITY}};
+    for (const NPoint& p : points) {
+        r.pBot = {std::min(r.pBot.x, p.x), std::min(r.pBot.y, p.y)};
+        r.pTop = {std::max(r.pTop.x, p.x), std::max(r.pTop.y, p.y)};
+    }
+    return r;
+}
+
+// Whether the ring bounds its convex hull (a round hole, a rectangle).
+bool IsConvexRegion(const std::vector<NPoint>& ring)
+{
+    std::vector<NPoint> hull;
+    CreateConvexHull(ring, hull);
+    const double area = std::fabs(SignedArea(ring));
+    return hull.size() >= 3 && area > 0.0 && area >= std::fabs(SignedArea(hull)) * (1.0 - 1e-9);
+}
+
+// Polygons beyond which a union is made in pairs.
+constexpr size_t kUnitedAtOnce = 32;
+// Neighbours united at once before their regions are united in pairs.
+constexpr size_t kFirstGroup = 8;
+
+// The place of a point along a Z-curve through its box: points near each
+// other mostly lie near each other along it.
+uint64_t ZOrder(const NPoint& p, const NRect& box)
+{
+    const auto scaled = [](double v, double low, double high) {
+        const double t = high > low ? (v - low) / (high - low) : 0.0;
+        return static_cast<uint64_t>((t > 0.0 ? std::min(t, 1.0) : 0.0) * 65535.0);
+    };
+    const uint64_t x = scaled(p.x, box.pBot.x, box.pTop.x), y = scaled(p.y, box.pBot.y, box.pTop.y);
+    uint64_t code = 0;
+    for (int bit = 0; bit < 16; ++bit)
+        code |= ((x >> bit) & 1) << (2 * bit) | ((y >> bit) & 1) << (2 * bit + 1);
+    return code;
+}
+
+// The union of many polygons (the no-fit polygons of a label about a field
+// of small holes, overlapping by the hundred when the label is large):
+// neighbours along a Z-curve through their gabarits' middles are united in
+// pairs, then the pairs' regions in pairs, and so on, so that each overlay
+// settles the overlaps of a few regions, never of all the polygons at once.
+VectorPolygon UniteInPairs(const VectorPolygon& polygons)
+{
+    NRect all{{INFINITY, INFINITY}, {-INFINITY, -INFINITY}};
+    std::vector<NPoint> middles;
+    for (const NPolygonPtr& p : polygons) {
+        p->UpdateGabarit();
+        const NRect& r = p->GetGabarit();
+        middles.push_back({(r.pBot.x + r.pTop.x) / 2, (r.pBot.y + r.pTop.y) / 2});
+        all.pBot = {std::min(all.pBot.x, middles.back().x), std::min(all.pBot.y, middles.back().y)};
+        all.pTop = {std::max(all.pTop.x, middles.back().x), std::max(all.pTop.y, middles.back().y)};
+    }
+    std::vector<std::pair<uint64_t, size_t>> order;
+    for (size_t k = 0; k < polygons.size(); ++k)
+        order.push_back({ZOrder(middles[k], all), k});
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    // First the neighbours in groups of a few, each united at once.
+    std::vector<VectorPolygon> regions;
+    for (size_t first = 0; first < order.size(); first += kFirstGroup) {
+        VectorPolygon group;
+        for (size_t k = first; k < std::min(order.size(), first + kFirstGroup); ++k)
+            group.push_back(polygons[order[k].second]);
+        VectorPolygon united;
+        if (group.size() < 2)
+            united = group;
+        else
+            CreateBooleanPoligons(group, BooleanType::Union, united, false);
+        regions.push_back(std::move(united));
+    }
+    while (regions.size() > 1) {
+        std::vector<VectorPolygon> next;
+        for (size_t i = 0; i + 1 < regions.size(); i += 2) {
+            VectorPolygon united;
+            CreateBooleanRegions({regions[i], regions[i + 1]}, BooleanType::Union, united);
+            next.push_back(std::move(united));
+        }
+        if (regions.size() % 2 == 1)
+            next.push_back(std::move(regions.back()));
+        regions = std::move(next);
+    }
+    return regions.empty() ? VectorPolygon{} : regions.front();
 }
 
 } // namespace
@@ -175,13 +265,54 @@ void HodographBuilder::CreateInsideHodographs(const NPoint& p0, std::shared_ptr<
         return;
     VectorPolygon innHodographs;
     CreatePairHodograph(p0, polygon1, polygon2, true, innHodographs);
+    if (innHodographs.empty())
+        return;
+    // The positions of polygon2 over each hole, for those that can reach an
+    // inner region: from a hole's box and polygon2's about p0, the box of
+    // the positions where they meet. A convex hole about a convex polygon2
+    // gives them as the sum of the two.
+    NRect reach{{INFINITY, INFINITY}, {-INFINITY, -INFINITY}};
     for (const NPolygonPtr& inner : innHodographs) {
-        VectorPolygon extHodographs;
-        for (const NPolygonPtr& hole : holes)
+        inner->UpdateGabarit();
+        const NRect& r = inner->GetGabarit();
+        reach.pBot = {std::min(reach.pBot.x, r.pBot.x), std::min(reach.pBot.y, r.pBot.y)};
+        reach.pTop = {std::max(reach.pTop.x, r.pTop.x), std::max(reach.pTop.y, r.pTop.y)};
+    }
+    const NRect moving = BoundingBox(polygon2->m_points);
+    const bool convexMoving = IsConvexRegion(polygon2->m_points);
+    VectorPolygon extHodographs;
+    for (const NPolygonPtr& hole : holes) {
+        if (!hole || hole->m_points.empty())
+            continue;
+        const NRect box = BoundingBox(hole->m_points);
+        const double margin = 16 * EPS;
+        if (box.pBot.x + p0.x - moving.pTop.x > reach.pTop.x + margin ||
+            box.pTop.x + p0.x - moving.pBot.x < reach.pBot.x - margin ||
+            box.pBot.y + p0.y - moving.pTop.y > reach.pTop.y + margin ||
+            box.pTop.y + p0.y - moving.pBot.y < reach.pBot.y - margin)
+            continue;
+        if (convexMoving && IsConvexRegion(hole->m_points)) {
+            VectorPolygon sum;
+            CreateConvexHodograph(hole, polygon2, sum);
+            for (const NPolygonPtr& h : sum)
+                h->Offset(p0);
+            extHodographs.insert(extHodographs.end(), sum.begin(), sum.end());
+        } else {
             CreatePairHodograph(p0, hole, polygon2, false, extHodographs);
+        }
+    }
+    for (const NPolygonPtr& h : extHodographs)
+        h->UpdateGabarit();
+    for (const NPolygonPtr& inner : innHodographs) {
+        // Within the positions over one hole there is no place.
+        if (std::any_of(extHodographs.begin(), extHodographs.end(),
+                        [&](const NPolygonPtr& h) { return h->CheckContainPoligon(*inner, false); }))
+            continue;
         VectorPolygon united;
         if (extHodographs.size() < 2)
             united = extHodographs;
+        else if (extHodographs.size() > kUnitedAtOnce)
+            united = UniteInPairs(extHodographs);
         else
             CreateBooleanPoligons(extHodographs, BooleanType::Union, united, false);
         if (united.empty()) {

@@ -1,6 +1,7 @@
 #include "engine/InterPointBuilder.h"
 
 #include "engine/HodographBuilder.h"
+#include "geometry/RingArea.h"
 #include "host/VarnelAPI.h"
 
 #include <algorithm>
@@ -11,6 +12,16 @@ namespace {
 constexpr double LABEL_MARGIN = 0.5;  // the label rectangle exceeds the text's box by this on every side
 constexpr double SMALLEST_SIDE = 1.0; // the smallest rectangle tried is a square of this side
 constexpr int MAX_PASSES = 50;
+// A rectangle standing clear of the outline and the holes by this has places about it.
+constexpr double CLEAR_MARGIN = 0.01;
+// The points of the grid over the outline where a rectangle is tried, along each side.
+constexpr int TRIED_ACROSS = 9;
+// The places whose middles are kept as hints for the next size.
+constexpr size_t KEPT_HINTS = 16;
+// Holes from which on a rectangle is first tried about smaller ones, and the
+// vertices those have at most.
+constexpr size_t MANY_HOLES = 100;
+constexpr size_t SMALLER_HOLE_VERTICES = 12;
 
 // The no-fit polygons of the search are built with these settings.
 constexpr double SEARCH_FIGURE_GAP = 30.0;
@@ -35,6 +46,64 @@ NPoint CentreOf(const NRect& r)
 NRect Centred(const NPoint& c, const Size& s)
 {
     return {{c.x - s.w * 0.5, c.y - s.h * 0.5}, {c.x + s.w * 0.5, c.y + s.h * 0.5}};
+}
+
+// The segment a-b meets the closed rectangle r.
+bool SegmentMeetsRect(const NPoint& a, const NPoint& b, const NRect& r)
+{
+    double t0 = 0.0, t1 = 1.0;
+    const double d[2] = {b.x - a.x, b.y - a.y};
+    const double from[2] = {a.x, a.y};
+    const double low[2] = {r.pBot.x, r.pBot.y};
+    const double high[2] = {r.pTop.x, r.pTop.y};
+    for (int axis = 0; axis < 2; ++axis) {
+        if (d[axis] == 0.0) {
+            if (from[axis] < low[axis] || from[axis] > high[axis])
+                return false;
+            continue;
+        }
+        double ta = (low[axis] - from[axis]) / d[axis], tb = (high[axis] - from[axis]) / d[axis];
+        if (ta > tb)
+            std::swap(ta, tb);
+        t0 = std::max(t0, ta);
+        t1 = std::min(t1, tb);
+        if (t0 > t1)
+            return false;
+    }
+    return true;
+}
+
+bool RingMeetsRect(const std::vector<NPoint>& ring, const NRect& r)
+{
+    for (size_t k = 0; k < ring.size(); ++k) {
+        if (SegmentMeetsRect(ring[k == 0 ? ring.size() - 1 : k - 1], ring[k], r))
+            return true;
+    }
+    return false;
+}
+
+bool RectsMeet(const NRect& a, const NRect& b)
+{
+    return a.pBot.x <= b.pTop.x && b.pBot.x <= a.pTop.x && a.pBot.y <= b.pTop.y && b.pBot.y <= a.pTop.y;
+}
+
+// Whether the ring bounds its convex hull.
+bool ConvexRegion(const std::vector<NPoint>& ring)
+{
+    std::vector<NPoint> hull;
+    CreateConvexHull(ring, hull);
+    const double area = std::fabs(SignedArea(ring));
+    return hull.size() >= 3 && area > 0.0 && area >= std::fabs(SignedArea(hull)) * (1.0 - 1e-9);
+}
+
+NRect BoxOf(const std::vector<NPoint>& points)
+{
+    NRect r{{INFINITY, INFINITY}, {-INFINITY, -INFINITY}};
+    for (const NPoint& p : points) {
+        r.pBot = {std::min(r.pBot.x, p.x), std::min(r.pBot.y, p.y)};
+        r.pTop = {std::max(r.pTop.x, p.x), std::max(r.pTop.y, p.y)};
+    }
+    return r;
 }
 
 NPolygonPtr RectanglePolygon(const NRect& r)
@@ -99,6 +168,28 @@ void InterPointBuilder::Init(std::shared_ptr<const NPolygon> extPolygon, const V
     if (m_extPolygon)
         m_extPolygon->UpdateGabarit();
     m_holes = holes;
+    m_holeBoxes.clear();
+    for (const NPolygonPtr& hole : m_holes)
+        m_holeBoxes.push_back(hole ? BoxOf(hole->m_points) : NRect{{INFINITY, INFINITY}, {-INFINITY, -INFINITY}});
+    // Convex holes of many vertices as polygons of every few of them: each
+    // lies within its hole, so that where a rectangle has no place about
+    // them, it has none about the holes.
+    m_smallerHoles.clear();
+    bool fewer = false;
+    for (const NPolygonPtr& hole : m_holes) {
+        if (!hole || hole->m_points.size() <= 2 * SMALLER_HOLE_VERTICES || !ConvexRegion(hole->m_points)) {
+            m_smallerHoles.push_back(hole);
+            continue;
+        }
+        const size_t n = hole->m_points.size(), step = (n + SMALLER_HOLE_VERTICES - 1) / SMALLER_HOLE_VERTICES;
+        std::vector<NPoint> some;
+        for (size_t k = 0; k < n; k += step)
+            some.push_back(hole->m_points[k]);
+        m_smallerHoles.push_back(std::make_shared<NPolygon>(NPoint{}, some));
+        fewer = true;
+    }
+    if (!fewer || m_holes.size() < MANY_HOLES)
+        m_smallerHoles.clear();
 }
 
 NPoint InterPointBuilder::FindInternalPointForTextPlacement(const std::vector<vlapi::IDrawingObjectPtr>& objs,
@@ -130,11 +221,18 @@ NPoint InterPointBuilder::FindInternalPointForLabel(const NRect& label, const Ve
     Size good = labelSize;
     Size bad = SizeOf(m_extPolygon->GetGabarit());
     Size current = labelSize;
+    std::vector<NPoint> hints{centre};
     for (int iter = 0; iter < MAX_PASSES;) {
         const NRect rect = Centred(centre, current);
+        // The places themselves are wanted only where a fit ends the search.
         VectorPolygon places;
-        FitRectangle(centre, rect, places);
-        const bool fits = !places.empty();
+        bool fits = false;
+        if (iter != 0 && std::fabs(bad.w - current.w) < lim && std::fabs(bad.h - current.h) < lim) {
+            FitRectangle(centre, rect, places);
+            fits = !places.empty();
+        } else {
+            fits = HasPlaces(rect, hints);
+        }
         if (iter == 0) {
             if (fits) {
                 current = bad;
@@ -169,16 +267,92 @@ bool InterPointBuilder::LabelFits(const NRect& label) const
         return false;
     const NRect labelRect{{label.pBot.x - LABEL_MARGIN, label.pBot.y - LABEL_MARGIN},
                           {label.pTop.x + LABEL_MARGIN, label.pTop.y + LABEL_MARGIN}};
+    std::vector<NPoint> hints{CentreOf(labelRect)};
+    return HasPlaces(labelRect, hints);
+}
+
+bool InterPointBuilder::HasPlaces(const NRect& rect, std::vector<NPoint>& hints) const
+{
+    const Size size = SizeOf(rect);
+    const auto clearAt = [&](const NPoint& q) {
+        if (!StandsClear(Centred(q, size)))
+            return false;
+        hints.insert(hints.begin(), q);
+        return true;
+    };
+    for (size_t k = 0; k < hints.size(); ++k) {
+        if (StandsClear(Centred(hints[k], size))) {
+            std::rotate(hints.begin(), hints.begin() + static_cast<std::ptrdiff_t>(k), hints.begin() + static_cast<std::ptrdiff_t>(k) + 1);
+            return true;
+        }
+    }
+    const NRect& box = m_extPolygon->GetGabarit();
+    const Size room{SizeOf(box).w - size.w, SizeOf(box).h - size.h};
+    if (room.w > 0.0 && room.h > 0.0) {
+        for (int i = 0; i < TRIED_ACROSS; ++i) {
+            for (int j = 0; j < TRIED_ACROSS; ++j) {
+                const NPoint q{box.pBot.x + size.w * 0.5 + room.w * (i + 0.5) / TRIED_ACROSS,
+                               box.pBot.y + size.h * 0.5 + room.h * (j + 0.5) / TRIED_ACROSS};
+                if (clearAt(q))
+                    return true;
+            }
+        }
+    }
+    const NPoint centre = CentreOf(rect);
+    if (!m_smallerHoles.empty()) {
+        VectorPolygon rough;
+        FitRectangle(centre, rect, m_smallerHoles, rough);
+        if (rough.empty())
+            return false;
+        for (const NPolygonPtr& place : rough) {
+            if (clearAt(CentreOf(BoxOf(place->m_points))))
+                return true;
+        }
+    }
     VectorPolygon places;
-    FitRectangle(CentreOf(labelRect), labelRect, places);
+    FitRectangle(centre, rect, places);
+    std::vector<std::pair<double, NPoint>> middles;
+    for (const NPolygonPtr& place : places) {
+        const NRect r = BoxOf(place->m_points);
+        middles.push_back({SizeOf(r).w * SizeOf(r).h, CentreOf(r)});
+    }
+    std::stable_sort(middles.begin(), middles.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    if (middles.size() > KEPT_HINTS)
+        middles.resize(KEPT_HINTS);
+    std::vector<NPoint> found;
+    for (const auto& [area, middle] : middles)
+        found.push_back(middle);
+    hints.insert(hints.begin(), found.begin(), found.end());
     return !places.empty();
+}
+
+bool InterPointBuilder::StandsClear(const NRect& rect) const
+{
+    const NRect wide{{rect.pBot.x - CLEAR_MARGIN, rect.pBot.y - CLEAR_MARGIN},
+                     {rect.pTop.x + CLEAR_MARGIN, rect.pTop.y + CLEAR_MARGIN}};
+    const NPoint middle = CentreOf(wide);
+    if (!CheckRectContainRect(m_extPolygon->GetGabarit(), wide) || RingMeetsRect(m_extPolygon->m_points, wide) ||
+        !m_extPolygon->CheckContainPoint(middle, false))
+        return false;
+    for (size_t k = 0; k < m_holes.size(); ++k) {
+        if (m_holes[k] && RectsMeet(m_holeBoxes[k], wide) &&
+            (RingMeetsRect(m_holes[k]->m_points, wide) || CheckPoligonContainPoint(m_holes[k]->m_points, middle, true)))
+            return false;
+    }
+    return true;
 }
 
 void InterPointBuilder::FitRectangle(const NPoint& centre, const NRect& rect, VectorPolygon& places) const
 {
+    FitRectangle(centre, rect, m_holes, places);
+}
+
+void InterPointBuilder::FitRectangle(const NPoint& centre, const NRect& rect, const VectorPolygon& holes,
+                                     VectorPolygon& places) const
+{
     HodographBuilder builder;
     builder.Init(SEARCH_FIGURE_GAP, SEARCH_SHEET_GAP, SEARCH_BUILD_METHOD, false);
-    builder.CreateInsideHodographs(centre, m_extPolygon, RectanglePolygon(rect), m_holes, places);
+    builder.CreateInsideHodographs(centre, m_extPolygon, RectanglePolygon(rect), holes, places);
 }
 
 // Among the places, largest gabarit first, the candidate nearest to the

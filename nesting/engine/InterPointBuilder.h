@@ -40,6 +40,23 @@ private:
     // The places of the rectangle `rect` (centred on `centre`) inside the
     // outline and off the holes, as positions of `centre`.
     void FitRectangle(const NPoint& centre, const NRect& rect, VectorPolygon& places) const;
+    // The same about `holes` instead of the builder's.
+    void FitRectangle(const NPoint& centre, const NRect& rect, const VectorPolygon& holes, VectorPolygon& places) const;
+    // Whether a rectangle of the size of `rect` has places, told at once
+    // where it stands clear at one of the `hints` (positions of its centre,
+    // the one found put first) or at a point of a grid over the outline;
+    // where it has none about the smaller holes, it has none; else from its
+    // places (the middles of their gabarits put first).
+    bool HasPlaces(const NRect& rect, std::vector<NPoint>& hints) const;
+    // Whether `rect` lies inside the outline and off every hole, each by a
+    // margin: the places about where it stands then have an area.
+    bool StandsClear(const NRect& rect) const;
+
     NPoint ChoosePoint(const VectorPolygon& places, const NRect& labelRect, const NPoint& centre,
                        const VectorPolygon& bends) const;
+
+    std::vector<NRect> m_holeBoxes;  // of m_holes, as Init found them
+    // The holes with fewer vertices, each within its own (a round hole of
+    // many vertices as a polygon of some of them); empty when none has fewer.
+    VectorPolygon m_smallerHoles;
 };

@@ -70,7 +70,7 @@ const NPoint& PieceEnd(const NPolygonPtr& p) { return p->GetEndPoint(); }
 template <class T>
 class ChainBuilder {
 public:
-    explicit ChainBuilder(const T& first) : m_chain{first}, m_head(PieceBegin(first)), m_tail(PieceEnd(first)) {}
+    explicit ChainBuilder(const T& first) : m_tailPieces{first}, m_head(PieceBegin(first)), m_tail(PieceEnd(first)) {}
 
     // `piece` has an end that meets the chain's.
     bool Meets(const T& piece) const
@@ -84,18 +84,18 @@ public:
     {
         if (m_tail == PieceBegin(piece)) {
             m_tail = PieceEnd(piece);
-            m_chain.push_back(piece);
+            m_tailPieces.push_back(piece);
         } else if (m_tail == PieceEnd(piece)) {
             m_tail = PieceBegin(piece);
             piece->Invert();
-            m_chain.push_back(piece);
+            m_tailPieces.push_back(piece);
         } else if (m_head == PieceEnd(piece)) {
             m_head = PieceBegin(piece);
-            m_chain.insert(m_chain.begin(), piece);
+            m_headPieces.push_back(piece);
         } else if (m_head == PieceBegin(piece)) {
             m_head = PieceEnd(piece);
             piece->Invert();
-            m_chain.insert(m_chain.begin(), piece);
+            m_headPieces.push_back(piece);
         } else {
             return false;
         }
@@ -104,10 +104,20 @@ public:
 
     const NPoint& Head() const { return m_head; }
     const NPoint& Tail() const { return m_tail; }
-    std::vector<T>& Chain() { return m_chain; }
+    // The chain from its head to its tail.
+    std::vector<T> Chain()
+    {
+        std::vector<T> chain(m_headPieces.rbegin(), m_headPieces.rend());
+        chain.insert(chain.end(), m_tailPieces.begin(), m_tailPieces.end());
+        return chain;
+    }
 
 private:
-    std::vector<T> m_chain;
+    // Pieces joined at the tail, in order, and at the head, the last joined
+    // first in the chain: a chain grown at its head is not moved piece by
+    // piece (a ring of lines drawn against their order).
+    std::vector<T> m_tailPieces;
+    std::vector<T> m_headPieces;
     NPoint m_head;
     NPoint m_tail;
 };
@@ -146,7 +156,7 @@ void CreateContinuousGeometry(std::vector<T>& geometry, std::vector<std::vector<
             take(next);
             builder.TryJoin(geometry[next]);
         }
-        outs.push_back(std::move(builder.Chain()));
+        outs.push_back(builder.Chain());
     }
     geometry.clear();
 }

@@ -31,14 +31,15 @@ bool PointGrid::KeyOf(const NPoint& p, Key& key) const
 
 void PointGrid::Span(double v, int64_t& low, int64_t& high) const
 {
-    // The query's square reaches a quarter cell on each side; a hundredth of
-    // a cell more covers the rounding of the division. Far out a point has
-    // no neighbours.
+    // The query's square reaches an eighth of a cell on each side; a
+    // hundredth of a cell more covers the rounding of the division. Far out a
+    // point has no neighbours.
+    constexpr double kReach = 1.0 / kCellReaches + 0.01;
     const double q = v / m_cell;
     const double f = q - std::floor(q);
     const bool far = std::fabs(q) >= kFarCells;
-    low = !far && f < 0.26 ? -1 : 0;
-    high = !far && f > 0.74 ? 1 : 0;
+    low = !far && f < kReach ? -1 : 0;
+    high = !far && f > 1.0 - kReach ? 1 : 0;
 }
 
 void PointGrid::Cell::Insert(size_t id)
@@ -74,16 +75,24 @@ void PointGrid::Cell::Erase(size_t id)
     }
 }
 
-size_t PointGrid::SlotOf(const Key& key) const
+uint64_t PointGrid::Hash(const Key& key)
 {
-    // Both cell numbers mixed into every bit of the slot's number.
+    // Both cell numbers mixed into every bit.
     uint64_t h = key.first * 0x9E3779B97F4A7C15ull + key.second;
     h ^= h >> 31;
     h *= 0xBF58476D1CE4E5B9ull;
     h ^= h >> 29;
+    return h;
+}
+
+size_t PointGrid::SlotOf(const Key& key, uint64_t hash) const
+{
+    // The low bits of the hash choose the slot, the high ones are its tag.
+    const uint32_t tag = static_cast<uint32_t>(hash >> 32);
     const size_t mask = m_slots.size() - 1;
-    for (size_t at = static_cast<size_t>(h) & mask;; at = (at + 1) & mask) {
-        if (m_slots[at].cell == kFree || m_slots[at].key == key)
+    for (size_t at = static_cast<size_t>(hash) & mask;; at = (at + 1) & mask) {
+        const Slot& slot = m_slots[at];
+        if (slot.cell == kFree || (slot.tag == tag && m_cells[slot.cell].key == key))
             return at;
     }
 }
@@ -92,7 +101,7 @@ const PointGrid::Cell* PointGrid::Find(const Key& key) const
 {
     if (m_slots.empty())
         return nullptr;
-    const Slot& slot = m_slots[SlotOf(key)];
+    const Slot& slot = m_slots[SlotOf(key, Hash(key))];
     return slot.cell == kFree ? nullptr : &m_cells[slot.cell];
 }
 
@@ -100,9 +109,16 @@ void PointGrid::Grow()
 {
     std::vector<Slot> old(std::max<size_t>(64, 2 * m_slots.size()));
     old.swap(m_slots);
-    for (const Slot& slot : old)
-        if (slot.cell != kFree)
-            m_slots[SlotOf(slot.key)] = slot;
+    const size_t mask = m_slots.size() - 1;
+    for (const Slot& slot : old) {
+        if (slot.cell == kFree)
+            continue;
+        // Every key is filed once: its free slot is the first free one.
+        size_t at = static_cast<size_t>(Hash(m_cells[slot.cell].key)) & mask;
+        while (m_slots[at].cell != kFree)
+            at = (at + 1) & mask;
+        m_slots[at] = slot;
+    }
 }
 
 void PointGrid::Add(const NPoint& p, size_t id)
@@ -112,10 +128,11 @@ void PointGrid::Add(const NPoint& p, size_t id)
         return;
     if (2 * (m_cells.size() + 1) > m_slots.size())
         Grow();
-    Slot& slot = m_slots[SlotOf(key)];
+    const uint64_t hash = Hash(key);
+    Slot& slot = m_slots[SlotOf(key, hash)];
     if (slot.cell == kFree) {
-        slot = {key, static_cast<uint32_t>(m_cells.size())};
-        m_cells.emplace_back();
+        slot = {static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(m_cells.size())};
+        m_cells.emplace_back().key = key;
     }
     m_cells[slot.cell].Insert(id);
 }
@@ -125,7 +142,7 @@ void PointGrid::Remove(const NPoint& p, size_t id)
     Key key;
     if (!KeyOf(p, key) || m_slots.empty())
         return;
-    const Slot& slot = m_slots[SlotOf(key)];
+    const Slot& slot = m_slots[SlotOf(key, Hash(key))];
     if (slot.cell != kFree)
         m_cells[slot.cell].Erase(id);
 }

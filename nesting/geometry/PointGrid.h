@@ -2,7 +2,7 @@
 // found among a few cells instead of all points: every point within `reach`
 // of the query in each coordinate stands in the query's cell or in a
 // neighbour of it that the square of side 2 reach about the query meets. The
-// cells are four reaches wide, so that most queries look into one cell, and
+// cells are eight reaches wide, so that most queries look into one cell, and
 // a neighbour is looked into a little before that square meets it, so that
 // rounding never hides a point. Points that are not finite are never filed.
 #pragma once
@@ -20,7 +20,7 @@ class PointGrid {
 public:
     static constexpr size_t kNone = std::numeric_limits<size_t>::max();
 
-    explicit PointGrid(double reach) : m_cell(4 * reach) {}
+    explicit PointGrid(double reach) : m_cell(kCellReaches * reach) {}
 
     void Add(const NPoint& p, size_t id);
     // Takes out the entry `id` filed at `p`; nothing when there is none.
@@ -59,6 +59,10 @@ public:
     }
 
 private:
+    static constexpr double kCellReaches = 8;
+
+    using Key = std::pair<uint64_t, uint64_t>;
+
     // The ids of a cell in increasing order: two in the cell itself (most
     // cells hold one point or two), more in a tree, so that a cell where
     // thousands of ends meet still takes and gives one in logarithmic time.
@@ -81,24 +85,28 @@ private:
                     return;
         }
 
+        Key key;  // of the cell
+
     private:
         size_t m_two[2] = {0, 0};
         size_t m_count = 0;                       // of m_two, without a tree
         std::unique_ptr<std::set<size_t>> m_many;
     };
 
-    using Key = std::pair<uint64_t, uint64_t>;
     // The cells are found in a table of open addressing, each slot holding
-    // its key and the place of its cell: a look-up reads one slot, and cells
+    // bits of its key's hash and the place of its cell: the slots of a
+    // million points fit in a few megabytes, a look-up of an empty cell (the
+    // most usual, of the neighbours) reads one or two of them, and cells
     // filed one after another (as the ends of a chain are) lie side by side.
     struct Slot {
-        Key key;
+        uint32_t tag = 0;
         uint32_t cell = kFree;
     };
     static constexpr uint32_t kFree = std::numeric_limits<uint32_t>::max();
 
+    static uint64_t Hash(const Key& key);
     // The slot of `key`: its own, or the free one where it would go.
-    size_t SlotOf(const Key& key) const;
+    size_t SlotOf(const Key& key, uint64_t hash) const;
     const Cell* Find(const Key& key) const;
     void Grow();
 

@@ -123,6 +123,28 @@ public:
     NRect m_rect{{GABARIT_LOW, GABARIT_LOW}, {GABARIT_HIGH, GABARIT_HIGH}};
 };
 
+class EdgeIndex;
+
+// A polygon prepared for many tests of what it holds: the answers of its
+// CheckContainPoint and CheckContainPoligon, each found among its edges near
+// the point or the other ring instead of all of them (a plate of a hundred
+// thousand holes with an outline of as many vertices). The polygon must
+// outlive the index and stay as it is.
+class NPolygonIndex {
+public:
+    explicit NPolygonIndex(const NPolygon& polygon);
+    ~NPolygonIndex();
+    NPolygonIndex(const NPolygonIndex&) = delete;
+    NPolygonIndex& operator=(const NPolygonIndex&) = delete;
+
+    bool ContainsPoint(const NPoint& p, bool touch) const;
+    bool ContainsPolygon(const NPolygon& other, bool touch) const;
+
+private:
+    const NPolygon& m_polygon;
+    std::unique_ptr<EdgeIndex> m_edges;
+};
+
 // Point in ring by ray casting; a point on the boundary gives `touch`.
 bool CheckPoligonContainPoint(const std::vector<NPoint>& pnts, const NPoint& p, bool touch);
 // `p` lies on an edge of the ring `points`.
@@ -151,6 +173,9 @@ double CorrectMinGabaritAngle(double angle);
 enum class BooleanType : int32_t { Union = 0, Difference = 1, Intersection = 2 };
 bool CreateBooleanPoligons(const VectorPolygon& hodographs, BooleanType booleanType, VectorPolygon& outs,
                            bool unused = false);
+// The same for regions of several rings each: an outline with the holes in
+// it running the other way, or rings apart, as this operation gives them.
+bool CreateBooleanRegions(const std::vector<VectorPolygon>& regions, BooleanType booleanType, VectorPolygon& outs);
 void SortPolygonFragments(VectorPolygon& fragments);
 
 // Joins two outlines along their longest edges, `gap` apart; (dx, dy, angle in

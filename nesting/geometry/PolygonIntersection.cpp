@@ -232,27 +232,32 @@ bool NPolygon::CheckContainPointOn(const NPoint& p) const
 
 // ---------------------------------------------------------------- crossings
 
-bool NPolygon::Intersection(const NPolygon& other, std::vector<NIndexPoint>& points) const
+namespace {
+
+// The hits of the edges `edges` of `ring` (ascending, every edge of it whose
+// box meets the other ring's among them) with the edges of `other`, as
+// NPolygon::Intersection gives them.
+template <class Edges>
+bool RingHits(const std::vector<NPoint>& ring, const Edges& edges, const std::vector<NPoint>& other,
+              std::vector<NIndexPoint>& points)
 {
-    if (m_points.empty() || other.m_points.empty() || !CheckIntersectRects(m_rect, other.m_rect))
-        return false;
-    const size_t n = m_points.size();
-    const size_t m = other.m_points.size();
-    const NRect otherBox = BoundingBox(other.m_points);
+    const size_t n = ring.size();
+    const size_t m = other.size();
+    const NRect otherBox = BoundingBox(other);
     std::optional<EdgeIndex> index;
-    if (n >= INDEX_MIN_EDGES && m >= INDEX_MIN_EDGES)
-        index.emplace(other.m_points, otherBox);
     std::vector<LengthPoint> edgeHits;
     bool found = false;
-    for (size_t k = 0; k < n; ++k) {
-        const NPoint& a = m_points[k == 0 ? n - 1 : k - 1];
-        const NPoint& b = m_points[k];
+    for (const size_t k : edges) {
+        const NPoint& a = ring[k == 0 ? n - 1 : k - 1];
+        const NPoint& b = ring[k];
         if (!SegmentMeetsBox(a, b, otherBox))
             continue;
+        if (!index && n >= INDEX_MIN_EDGES && m >= INDEX_MIN_EDGES)
+            index.emplace(other, otherBox);
         edgeHits.clear();
         // Edge k against the edges of `other` in ascending order; the index
         // only leaves out edges whose boxes cannot meet edge k's.
-        const EdgeHitCollector collect{a, b, (k + 1 == n) ? 0 : k + 1, k, other.m_points, edgeHits};
+        const EdgeHitCollector collect{a, b, (k + 1 == n) ? 0 : k + 1, k, other, edgeHits};
         if (index) {
             for (size_t j : index->Near(std::min(a.y, b.y), std::max(a.y, b.y)))
                 collect(j);
@@ -272,6 +277,60 @@ bool NPolygon::Intersection(const NPolygon& other, std::vector<NIndexPoint>& poi
             AppendMerged(points, h.p);
     }
     return found;
+}
+
+// Every index from 0 below `n`, as a range.
+struct AllEdges {
+    size_t n;
+    struct Iterator {
+        size_t k;
+        size_t operator*() const { return k; }
+        Iterator& operator++() { return ++k, *this; }
+        bool operator!=(const Iterator& o) const { return k != o.k; }
+    };
+    Iterator begin() const { return {0}; }
+    Iterator end() const { return {n}; }
+};
+
+// Whether the boundary of `ring` runs inside `other` somewhere, given the
+// crossings `hits` of the two boundaries along `ring`.
+bool StretchInside(const std::vector<NPoint>& ring, const std::vector<NIndexPoint>& hits, const NPolygon& other,
+                   bool touch)
+{
+    // Probe the boundary of this polygon next to every crossing: a probe
+    // strictly inside `other` means a stretch of this boundary lies inside it.
+    const size_t n = ring.size();
+    ProbeSet probes;
+    auto probeInside = [&](const NPoint& q) {
+        return probes.Add(q) && CheckRectContainPoint(other.GetGabarit(), q) &&
+               CheckPoligonContainPoint(other.m_points, q, touch);
+    };
+    const NIndexPoint* previous = &hits.back();
+    for (const NIndexPoint& h : hits) {
+        // From the last crossing to the first the boundary runs round the
+        // ring's end, even when both lie on one edge: only the others are
+        // joined by the stretch of edge between them.
+        if (h.i == previous->i && &h != &hits.front()) {
+            if (probeInside(MidPoint(*previous, h)))
+                return true;
+        } else {
+            const size_t before = previous->i == 0 ? n - 1 : previous->i - 1;
+            if (probeInside(MidPoint(*previous, ring[previous->i])) ||
+                probeInside(MidPoint(*previous, ring[before])))
+                return true;
+        }
+        previous = &h;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool NPolygon::Intersection(const NPolygon& other, std::vector<NIndexPoint>& points) const
+{
+    if (m_points.empty() || other.m_points.empty() || !CheckIntersectRects(m_rect, other.m_rect))
+        return false;
+    return RingHits(m_points, AllEdges{m_points.size()}, other.m_points, points);
 }
 
 bool NPolygon::Intersection(const NSegment& segm, std::vector<NIndexPoint>& points) const
@@ -312,31 +371,7 @@ bool NPolygon::CheckIntersection(const NPolygon& other, bool touch) const
     std::vector<NIndexPoint> hits;
     if (!Intersection(other, hits) || hits.size() < 2)
         return false;
-    // Probe the boundary of this polygon next to every crossing: a probe
-    // strictly inside `other` means a stretch of this boundary lies inside it.
-    const size_t n = m_points.size();
-    ProbeSet probes;
-    auto probeInside = [&](const NPoint& q) {
-        return probes.Add(q) && CheckRectContainPoint(other.m_rect, q) &&
-               CheckPoligonContainPoint(other.m_points, q, touch);
-    };
-    const NIndexPoint* previous = &hits.back();
-    for (const NIndexPoint& h : hits) {
-        // From the last crossing to the first the boundary runs round the
-        // ring's end, even when both lie on one edge: only the others are
-        // joined by the stretch of edge between them.
-        if (h.i == previous->i && &h != &hits.front()) {
-            if (probeInside(MidPoint(*previous, h)))
-                return true;
-        } else {
-            const size_t before = previous->i == 0 ? n - 1 : previous->i - 1;
-            if (probeInside(MidPoint(*previous, m_points[previous->i])) ||
-                probeInside(MidPoint(*previous, m_points[before])))
-                return true;
-        }
-        previous = &h;
-    }
-    return false;
+    return StretchInside(m_points, hits, other, touch);
 }
 
 // ---------------------------------------------------------------- containment
@@ -372,6 +407,86 @@ bool NPolygon::CheckContainPoligonOn(const NPolygon& other) const
         prev = &cur;
     }
     return true;
+}
+
+NPolygonIndex::NPolygonIndex(const NPolygon& polygon)
+    : m_polygon(polygon), m_edges(polygon.m_points.empty() ? nullptr : new EdgeIndex(polygon.m_points, BoundingBox(polygon.m_points)))
+{
+}
+
+NPolygonIndex::~NPolygonIndex() = default;
+
+bool NPolygonIndex::ContainsPoint(const NPoint& p, bool touch) const
+{
+    const std::vector<NPoint>& pnts = m_polygon.m_points;
+    const size_t n = pnts.size();
+    if (n == 0 || !CheckRectContainPoint(m_polygon.GetGabarit(), p))
+        return false;
+    // The walk of CheckPoligonContainPoint over the edges near the ray's
+    // line only: the others neither meet the ray nor hold p, and each of them
+    // follows an edge that leaves the state of the count as they do.
+    const size_t start = WalkStart(pnts, p);
+    const std::vector<size_t>& near = m_edges->Near(p.y, p.y);
+    const auto from = std::lower_bound(near.begin(), near.end(), start);
+    RayCounter ray(p);
+    const auto visit = [&](size_t j) {
+        const NPoint& prev = pnts[j == 0 ? n - 1 : j - 1];
+        const NPoint& cur = pnts[j];
+        if (CheckSegmentContainPoint(prev, cur, p))
+            return false;
+        ray.Visit(prev, cur, pnts[j + 1 == n ? 0 : j + 1]);
+        return true;
+    };
+    for (auto it = from; it != near.end(); ++it)
+        if (!visit(*it))
+            return touch;
+    for (auto it = near.begin(); it != from; ++it)
+        if (!visit(*it))
+            return touch;
+    return ray.IsInside();
+}
+
+bool NPolygonIndex::ContainsPolygon(const NPolygon& other, bool touch) const
+{
+    if (!CheckRectContainRect(m_polygon.GetGabarit(), other.GetGabarit()))
+        return false;
+    const std::vector<NPoint>& pnts = m_polygon.m_points;
+    if (!other.m_points.empty() && !pnts.empty()) {
+        // Where no edge comes near the other ring's box, the box lies wholly
+        // inside or wholly outside, and no edge meets the other ring: its
+        // first point tells (a hole among thousands far from the outline).
+        const NRect box = BoundingBox(other.m_points);
+        const NRect near{{box.pBot.x - 4 * EPS, box.pBot.y - 4 * EPS}, {box.pTop.x + 4 * EPS, box.pTop.y + 4 * EPS}};
+        const size_t n = pnts.size();
+        bool clear = true;
+        for (size_t j : m_edges->Near(near.pBot.y, near.pTop.y)) {
+            if (SegmentMeetsBox(pnts[j == 0 ? n - 1 : j - 1], pnts[j], near)) {
+                clear = false;
+                break;
+            }
+        }
+        if (clear)
+            return ContainsPoint(MidPoint(other.m_points.back(), other.m_points.front()), true) &&
+                   (touch || ContainsPoint(other.m_points.front(), true));
+    }
+    if (!other.m_points.empty()) {
+        const NPoint* prev = &other.m_points.back();
+        for (const NPoint& cur : other.m_points) {
+            if (!ContainsPoint(MidPoint(*prev, cur), true) || (!touch && !ContainsPoint(cur, true)))
+                return false;
+            prev = &cur;
+        }
+    }
+    // CheckIntersection(other, false), with this ring's edges near other's box only.
+    if (pnts.empty() || other.m_points.empty() || !CheckIntersectRects(m_polygon.GetGabarit(), other.GetGabarit()))
+        return true;
+    if (pnts == other.m_points)
+        return false;
+    const NRect box = BoundingBox(other.m_points);
+    std::vector<NIndexPoint> hits;
+    if (!RingHits(pnts, m_edges->Near(box.pBot.y, box.pTop.y), other.m_points, hits) || hits.size() < 2)
+        return true;
+    return !StretchInside(pnts, hits, other, false);
 }
 
 // ---------------------------------------------------------------- orientation

@@ -20,12 +20,16 @@ struct RingCrossing {
 // another or themselves at points (a pinch, a hole touching the outline) and
 // different rings may share edges: only a ring passing from one side of
 // another boundary to its other side, at an edge's interior or at a vertex,
-// counts. Edges are paired by a sweep over their x-ranges, so rings of many
-// short edges are checked in about n log n.
+// counts. Edges are paired through a uniform grid of their boxes, so rings of
+// many short edges, however many rings, are checked in about linear time.
 std::optional<RingCrossing> FindRingCrossing(const std::vector<std::vector<NPoint>>& rings);
+// The same, for rings held elsewhere (none of them copied).
+std::optional<RingCrossing> FindRingCrossing(const std::vector<const std::vector<NPoint>*>& rings);
 
 // The ring as the crossing test sees it: without its repeated vertices and
 // its spikes, wherever they run (out of the ring, across another ring or
 // another spike). What bounds or holds a ring is decided on these: a spike
 // holds no material.
 std::vector<NPoint> RingWithoutSpikes(const std::vector<NPoint>& ring);
+// Whether RingWithoutSpikes takes anything out of the ring.
+bool RingHasSpikes(const std::vector<NPoint>& ring);

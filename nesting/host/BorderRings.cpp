@@ -15,6 +15,37 @@ namespace vrnApi {
 
 bool ReadCurveChord(const vlapi::IDrawingObjectPtr& obj, CurveChord& out)
 {
+    // A line is read from its ends (a part drawn as a polyline of a million
+    // vertices brings a million of them), as its curve would give them.
+    if (const vlapi::ILineSegmentPtr line{obj}) {
+        const NPoint p1{line->GetX1(), line->GetY1()};
+        const NPoint d{line->GetX2() - p1.x, line->GetY2() - p1.y};
+        const NPoint p2{p1.x + d.x, p1.y + d.y};
+        out.middle = {p1.x + d.x * 0.5, p1.y + d.y * 0.5};
+        out.chord = std::make_shared<NSegment>(p1, p2, 0);
+        out.chord->m_ref = hostAccess::ReferenceOf(obj);
+        return true;
+    }
+    // An arc likewise from its ends, its centre and its way round: the middle
+    // of its sweep.
+    if (const vlapi::IArcPtr arc{obj}) {
+        const NPoint centre{arc->GetXc(), arc->GetYc()};
+        const NPoint p1{arc->GetX1(), arc->GetY1()}, p2{arc->GetX2(), arc->GetY2()};
+        const double radius = arc->GetRadius();
+        const double from = std::atan2(p1.y - centre.y, p1.x - centre.x);
+        double sweep = std::atan2(p2.y - centre.y, p2.x - centre.x) - from;
+        if (arc->GetDirection())
+            sweep = sweep <= 0.0 ? sweep + 2.0 * PI : sweep;
+        else
+            sweep = sweep >= 0.0 ? sweep - 2.0 * PI : sweep;
+        if (std::isfinite(sweep) && std::isfinite(radius)) {
+            const double half = from + sweep * 0.5;
+            out.middle = {centre.x + radius * std::cos(half), centre.y + radius * std::sin(half)};
+            out.chord = std::make_shared<NSegment>(p1, p2, 0);
+            out.chord->m_ref = hostAccess::ReferenceOf(obj);
+            return true;
+        }
+    }
     vlapi::ICurve2DPtr curve = obj ? obj->GetCurve() : vlapi::ICurve2DPtr{};
     if (!curve)
         return false;
@@ -40,27 +71,36 @@ bool IsClosedChain(const NContour& contour)
 
 NPolygonPtr ApproximateChain(const vlapi::IVarnelDocument2DPtr& doc, const NContour& contour)
 {
-    std::vector<NSegmentPtr> pieces;
+    // Each chord gives its vertices from its start up to the next chord's.
+    std::vector<NPoint> points;
+    points.reserve(contour.m_segments.size());
+    std::vector<NSegmentPtr> fine;
     for (const NSegmentPtr& chord : contour.m_segments) {
         vlapi::IDrawingObjectPtr obj{hostAccess::ObjectOf(doc, chord->m_ref)};
         if (!obj)
             return {};
         if (obj->GetType() == vlapi::vlDrLineSeg) {
-            pieces.push_back(chord);
+            points.push_back(chord->p1);
             continue;
         }
-        std::vector<NSegmentPtr> fine;
+        if (AppendArcChordPoints(obj, *chord, points))
+            continue;
+        fine.clear();
         ApproximateObjectByLineSegments(obj, fine);
         if (!fine.empty() && !(fine.front()->p1 == chord->p1)) {
             for (const NSegmentPtr& piece : fine)
                 piece->Invert();
             std::reverse(fine.begin(), fine.end());
         }
-        pieces.insert(pieces.end(), fine.begin(), fine.end());
+        for (const NSegmentPtr& piece : fine)
+            points.push_back(piece->p1);
     }
-    NContour chain;
-    chain.InitSegments(pieces);
-    return chain.CreatePolygon();
+    if (points.empty())
+        return {};
+    auto ring = std::make_shared<NPolygon>();
+    ring->m_points = std::move(points);
+    ring->UpdateGabarit();
+    return ring;
 }
 
 bool HasRepeatedCurve(const std::vector<CurveChord>& curves)
@@ -101,9 +141,10 @@ std::wstring Millimetres(double v)
 
 std::wstring CrossingReason(const std::vector<NPolygonPtr>& rings)
 {
-    std::vector<std::vector<NPoint>> points;
+    static const std::vector<NPoint> kNone;
+    std::vector<const std::vector<NPoint>*> points;
     for (const NPolygonPtr& ring : rings)
-        points.push_back(ring ? ring->m_points : std::vector<NPoint>{});
+        points.push_back(ring ? &ring->m_points : &kNone);
     const std::optional<RingCrossing> crossing = FindRingCrossing(points);
     if (!crossing)
         return {};
@@ -116,6 +157,10 @@ std::vector<NPolygonPtr> WithoutSpikes(const std::vector<NPolygonPtr>& rings)
 {
     std::vector<NPolygonPtr> out;
     for (const NPolygonPtr& ring : rings) {
+        if (ring && !RingHasSpikes(ring->m_points)) {
+            out.push_back(ring);
+            continue;
+        }
         std::vector<NPoint> points = ring ? RingWithoutSpikes(ring->m_points) : std::vector<NPoint>{};
         if (points.size() < 3 || points.size() == ring->m_points.size()) {
             out.push_back(ring);
@@ -161,10 +206,11 @@ size_t FindOuterRing(const std::vector<NPolygonPtr>& rings)
         return rings[a]->GetGabaritArea() > rings[b]->GetGabaritArea();
     });
     for (size_t candidate : order) {
-        const NPolygon& outer = *rings[candidate];
+        // Each ring is looked for among the edges of the candidate near it.
+        const NPolygonIndex outer(*rings[candidate]);
         bool holdsAll = true;
         for (size_t k = 0; k < rings.size() && holdsAll; ++k)
-            holdsAll = k == candidate || outer.CheckContainPoligon(*rings[k], true);
+            holdsAll = k == candidate || outer.ContainsPolygon(*rings[k], true);
         if (holdsAll)
             return candidate;
     }
@@ -178,8 +224,10 @@ std::pair<size_t, size_t> RingsApart(const std::vector<NPolygonPtr>& rings)
         if (rings[k]->GetGabaritArea() > rings[largest]->GetGabaritArea())
             largest = k;
     }
+    // Each ring is looked for among the largest one's edges near it.
+    const NPolygonIndex holder(*rings[largest]);
     for (size_t k = 0; k < rings.size(); ++k) {
-        if (k != largest && !rings[largest]->CheckContainPoligon(*rings[k], true))
+        if (k != largest && !holder.ContainsPolygon(*rings[k], true))
             return {largest, k};
     }
     return {largest, largest == 0 && rings.size() > 1 ? 1 : 0};
@@ -187,6 +235,8 @@ std::pair<size_t, size_t> RingsApart(const std::vector<NPolygonPtr>& rings)
 
 std::optional<std::pair<size_t, size_t>> RingInHole(const std::vector<NPolygonPtr>& rings, size_t outer)
 {
+    // Rings times vertices beyond which a ring is indexed before the others are looked for in it.
+    constexpr size_t kPlainTests = 4096;
     if (rings.size() < 3)
         return std::nullopt;
     // A ring within another has its gabarit's middle within the other's
@@ -209,18 +259,34 @@ std::optional<std::pair<size_t, size_t>> RingInHole(const std::vector<NPolygonPt
               cell((r.pBot.x + r.pTop.x) / 2, all.pBot.x, width)]
             .push_back(k);
     }
+    std::vector<size_t> near;
     for (size_t a = 0; a < rings.size(); ++a) {
         if (a == outer)
             continue;
         const NRect& r = rings[a]->GetGabarit();
         const size_t x1 = cell(r.pBot.x - EPS, all.pBot.x, width), x2 = cell(r.pTop.x + EPS, all.pBot.x, width);
         const size_t y1 = cell(r.pBot.y - EPS, all.pBot.y, height), y2 = cell(r.pTop.y + EPS, all.pBot.y, height);
+        near.clear();
         for (size_t y = y1; y <= y2; ++y) {
             for (size_t x = x1; x <= x2; ++x) {
                 for (size_t b : cells[y * side + x]) {
-                    if (b != a && rings[a]->CheckContainPoligon(*rings[b], true))
-                        return std::pair{a, b};
+                    if (b != a)
+                        near.push_back(b);
                 }
+            }
+        }
+        // A large ring round many others (a hole shaped like a C about a
+        // field of small ones) finds each among its edges near it.
+        if (near.size() * rings[a]->m_points.size() > kPlainTests) {
+            const NPolygonIndex holder(*rings[a]);
+            for (size_t b : near) {
+                if (holder.ContainsPolygon(*rings[b], true))
+                    return std::pair{a, b};
+            }
+        } else {
+            for (size_t b : near) {
+                if (rings[a]->CheckContainPoligon(*rings[b], true))
+                    return std::pair{a, b};
             }
         }
     }

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -26,6 +27,11 @@ constexpr double kLeastArrow = 0.001;  // mm
 // whatever the configured sag.
 constexpr double kRelativeSag = 0.0007;
 
+// The smaller side of an ellipse's box from which its chords (each longer
+// than a thousandth of it, at the sag above) are all longer than the point
+// tolerance, so that no two of them are one.
+constexpr double kDistinctChords = 0.1;  // mm
+
 // Half the smaller side of the object's box; 0 when it has none.
 double HalfSmallerSide(vlapi::IVarnelDocument2D& doc, const vlapi::IDrawingObjectPtr& obj)
 {
@@ -38,7 +44,8 @@ double HalfSmallerSide(vlapi::IVarnelDocument2D& doc, const vlapi::IDrawingObjec
 // box (of an ellipse, a spline, ...), so that a small closed curve still
 // gives a ring. Objects made of several pieces (polylines, contours,
 // equidistants) keep the configured sag.
-double SagFor(vlapi::IVarnelDocument2D& doc, const vlapi::IDrawingObjectPtr& obj)
+// `halfSide`: half the smaller side of the object's box, when the caller has it.
+double SagFor(vlapi::IVarnelDocument2D& doc, const vlapi::IDrawingObjectPtr& obj, std::optional<double> halfSide = {})
 {
     const double sag = Tolerance();
     if (!vrnApi::IsCurveType(obj->GetType()))
@@ -49,7 +56,7 @@ double SagFor(vlapi::IVarnelDocument2D& doc, const vlapi::IDrawingObjectPtr& obj
     else if (vlapi::IArcPtr arc{obj})
         size = arc->GetRadius();
     else
-        size = HalfSmallerSide(doc, obj);
+        size = halfSide ? *halfSide : HalfSmallerSide(doc, obj);
     return std::isfinite(size) && size > 0.0 ? std::min(sag, kRelativeSag * size) : sag;
 }
 
@@ -69,11 +76,9 @@ private:
 // already, in either direction; the segments are found by their ends.
 class SegmentList {
 public:
-    explicit SegmentList(std::vector<NSegmentPtr>& segments) : m_segments(segments)
-    {
-        for (size_t i = 0; i < segments.size(); ++i)
-            File(i);
-    }
+    explicit SegmentList(std::vector<NSegmentPtr>& segments) : m_segments(segments) {}
+
+    bool Empty() const { return m_segments.empty(); }
 
     void Offer(const vlapi::ILineSegmentPtr& line)
     {
@@ -81,22 +86,29 @@ public:
             return;
         auto segment = std::make_shared<NSegment>(NPoint{line->GetX1(), line->GetY1()},
                                                   NPoint{line->GetX2(), line->GetY2()}, 0);
+        for (; m_filed < m_segments.size(); ++m_filed) {
+            m_ends.Add(m_segments[m_filed]->p1, m_filed);
+            m_ends.Add(m_segments[m_filed]->p2, m_filed);
+        }
         const bool known = m_ends.FirstNear(segment->p1, [&](size_t i) { return *m_segments[i] == *segment; }) !=
                            PointGrid::kNone;
         if (known)
             return;
         m_segments.push_back(segment);
-        File(m_segments.size() - 1);
+    }
+
+    // Takes a segment known to be none of those held; it is filed (for the
+    // segments offered later) only when one is.
+    void Take(const vlapi::ILineSegmentPtr& line)
+    {
+        if (line)
+            m_segments.push_back(std::make_shared<NSegment>(NPoint{line->GetX1(), line->GetY1()},
+                                                            NPoint{line->GetX2(), line->GetY2()}, 0));
     }
 
 private:
-    void File(size_t i)
-    {
-        m_ends.Add(m_segments[i]->p1, i);
-        m_ends.Add(m_segments[i]->p2, i);
-    }
-
     std::vector<NSegmentPtr>& m_segments;
+    size_t m_filed = 0;  // segments filed in m_ends
     PointGrid m_ends{EPS};
 };
 
@@ -110,13 +122,23 @@ bool BoxOf(vlapi::IVarnelDocument2D& doc, const vlapi::APIObjectList& objects, d
     return true;
 }
 
-// The approximation is trusted only when it stays within the object's box.
-bool FitsObjectBox(vlapi::IVarnelDocument2D& doc, const vlapi::IDrawingObjectPtr& obj,
-                   const vlapi::DrawingObjectList& pieces)
+// The approximation is trusted only when it stays within the object's box
+// (w × h). The box of pieces that are all lines is that of their ends.
+bool FitsObjectBox(vlapi::IVarnelDocument2D& doc, double w, double h, const vlapi::DrawingObjectList& pieces)
 {
-    double w = 0.0, h = 0.0, pw = 0.0, ph = 0.0;
-    vlapi::APIObjectList list(pieces.begin(), pieces.end());
-    if (!BoxOf(doc, hostAccess::ListOf(obj), w, h) || !BoxOf(doc, list, pw, ph))
+    double x1 = INFINITY, y1 = INFINITY, x2 = -INFINITY, y2 = -INFINITY;
+    bool lines = !pieces.empty();
+    for (const vlapi::IDrawingObjectPtr& piece : pieces) {
+        const vlapi::ILineSegmentPtr line{piece};
+        if (!line) {
+            lines = false;
+            break;
+        }
+        x1 = std::min({x1, line->GetX1(), line->GetX2()}), x2 = std::max({x2, line->GetX1(), line->GetX2()});
+        y1 = std::min({y1, line->GetY1(), line->GetY2()}), y2 = std::max({y2, line->GetY1(), line->GetY2()});
+    }
+    double pw = x2 - x1, ph = y2 - y1;
+    if (!lines && !BoxOf(doc, vlapi::APIObjectList(pieces.begin(), pieces.end()), pw, ph))
         return false;
     return pw < w + 0.0001 && ph < h + 0.0001;
 }
@@ -264,14 +286,23 @@ void Approximate(const vlapi::IDrawingObjectPtr& obj, SegmentList& segments)
     vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
     if (!doc)
         return;
-    vlapi::IDrawingGroupPtr result = doc->DecomposeObject(obj.get(), 1, -2, SagFor(*doc.get(), obj));
+    // The object's box, asked of the host once (a spline's is costly): for its sag and for the check.
+    double w = 0.0, h = 0.0;
+    const bool boxed = BoxOf(*doc.get(), hostAccess::ListOf(obj), w, h);
+    vlapi::IDrawingGroupPtr result = doc->DecomposeObject(
+        obj.get(), 1, -2, SagFor(*doc.get(), obj, boxed ? std::min(w, h) * 0.5 : 0.0));
     if (!result)
         return;
     const vlapi::DrawingObjectList pieces = result->GetObjects({vlapi::vlAllObj});
-    if (FitsObjectBox(*doc.get(), obj, pieces)) {
+    // The chords of an ellipse (of some size) never repeat: into an empty
+    // list they go without being looked for (a hundred thousand of them).
+    const int type = obj->GetType();
+    const bool distinct =
+        segments.Empty() && (type == vlapi::vlDrEllipse || type == vlapi::vlDrEllipseArc) && std::min(w, h) >= kDistinctChords;
+    if (boxed && FitsObjectBox(*doc.get(), w, h, pieces)) {
         for (const vlapi::IDrawingObjectPtr& piece : pieces) {
             if (piece && piece->GetType() == vlapi::vlDrLineSeg)
-                segments.Offer(vlapi::ILineSegmentPtr(piece));
+                distinct ? segments.Take(vlapi::ILineSegmentPtr(piece)) : segments.Offer(vlapi::ILineSegmentPtr(piece));
             else if (pieces.size() > 1)
                 Approximate(piece, segments);
         }
@@ -288,6 +319,51 @@ void ApproximateObjectByLineSegments(vlapi::IDrawingObjectPtr obj, std::vector<N
 {
     SegmentList list(segments);
     Approximate(obj, list);
+}
+
+bool AppendArcChordPoints(const vlapi::IDrawingObjectPtr& obj, const NSegment& chord, std::vector<NPoint>& out)
+{
+    NPoint centre;
+    double radius = 0.0;
+    if (!CircleOf(obj, centre, radius))
+        return false;
+    const auto angleOf = [&](const NPoint& p) { return std::atan2(p.y - centre.y, p.x - centre.x); };
+    const double from = angleOf(chord.p1);
+    double sweep = 2.0 * PI;  // a circle runs counter-clockwise from its start
+    if (const vlapi::IArcPtr arc{obj}) {
+        if (chord.p1 == chord.p2)
+            return false;
+        const bool counterClockwise = arc->GetDirection() == (chord.p1 == NPoint{arc->GetX1(), arc->GetY1()});
+        sweep = std::remainder(angleOf(chord.p2) - from, 2.0 * PI);
+        if (counterClockwise && sweep <= 0.0)
+            sweep += 2.0 * PI;
+        else if (!counterClockwise && sweep >= 0.0)
+            sweep -= 2.0 * PI;
+    }
+    // The sag the host's decomposition takes (SagFor), never below its least.
+    const double sag = std::max(std::min(Tolerance(), kRelativeSag * radius), 1e-9 * std::max(1.0, 2.0 * radius));
+    const double step = sag >= radius ? PI : 2.0 * std::acos(1.0 - sag / radius);
+    const double count = std::max(1.0, std::ceil(std::fabs(sweep) / step - 1e-9));
+    if (!std::isfinite(sag) || !(count < 1e7))
+        return false;
+    // Each vertex turned from the one before by the step, every few anew from
+    // the angle itself: a hundred thousand holes have millions of vertices.
+    out.push_back(chord.p1);
+    const double c = std::cos(sweep / count), s = std::sin(sweep / count);
+    double x = 0.0, y = 0.0;
+    for (double k = 1.0; k < count; ++k) {
+        if (std::fmod(k, 16.0) == 1.0) {
+            const double a = from + sweep * k / count;
+            x = radius * std::cos(a);
+            y = radius * std::sin(a);
+        } else {
+            const double turned = x * c - y * s;
+            y = x * s + y * c;
+            x = turned;
+        }
+        out.push_back({centre.x + x, centre.y + y});
+    }
+    return true;
 }
 
 void ApproximateObjectsByLineSegments(const std::vector<vlapi::IDrawingObjectPtr>& objs,

@@ -25,11 +25,9 @@ int EnsureLayer(const vlapi::ILayersPtr& layers, int number, const std::wstring&
     if (const vlapi::ILayerPtr existing = layers->FindLayer(name))
         return existing->GetNumber();
     // A number another layer of the view holds would be taken twice: the new
-    // layer keeps the free one it was given.
-    bool taken = false;
-    for (int i = 0; i < layers->GetCount() && !taken; ++i)
-        if (vlapi::ILayerPtr other{layers->GetItem(i)})
-            taken = other->GetNumber() == number;
+    // layer keeps the free one it was given. (Asked by number: a drawing read
+    // from a file may make a hundred thousand layers one after another.)
+    const bool taken = layers->GetLayer(number) != nullptr;
     vlapi::ILayerPtr layer = layers->Add();
     if (!layer)
         return -1;

@@ -96,6 +96,11 @@ void GetCurveObjects(vlapi::IDrawingContainerPtr container, std::vector<vlapi::I
 void GetCurveObjectsFromMacro(vlapi::IMacroObjectPtr macro, std::vector<vlapi::IDrawingObjectPtr>& objs,
                               double arrow);
 void ApproximateObjectByLineSegments(vlapi::IDrawingObjectPtr obj, std::vector<NSegmentPtr>& segments);
+// The vertices of an arc or a circle followed on its chords, as its segments
+// above give them, from `chord.p1` (one of its ends; a circle's start) up
+// to but without `chord.p2`, computed from its centre and radius instead of
+// made as objects; false, with nothing appended, for any other object.
+bool AppendArcChordPoints(const vlapi::IDrawingObjectPtr& obj, const NSegment& chord, std::vector<NPoint>& out);
 // The same for each object in turn, into one list.
 void ApproximateObjectsByLineSegments(const std::vector<vlapi::IDrawingObjectPtr>& objs,
                                       std::vector<NSegmentPtr>& segments);

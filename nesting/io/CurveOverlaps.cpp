@@ -37,7 +37,7 @@ struct Carrier {
     double radius = 0.0, from = 0.0, sweep = 0.0;
     vlapi::ICurve2DPtr curve;  // other: the host's curve and its parameter range
     double t0 = 0.0, t1 = 1.0;
-    NRect box;  // of a curve that is not a line: its samples, widened by the search's reach
+    NRect box;  // of a curve that is not a line: its samples, widened by the search's reach (the host's curves: by less)
 
     NPoint At(double u) const
     {
@@ -564,11 +564,17 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
             continue;
         }
         Carrier& c = carriers.Kept(i);
+        // The host follows the whole curve for each nearest point asked of
+        // it: ends near its samples (curves a step apart, a field of
+        // ellipses) are held first to a box of samples closer together,
+        // widened by the most a stretch between two may bow out.
+        const double spacing = c.shape == Carrier::kOther ? std::min(step, c.length / 8) : step;
+        const double widen = c.shape == Carrier::kOther ? kTolerance + spacing : reach;
         c.box = {{INFINITY, INFINITY}, {-INFINITY, -INFINITY}};
-        Samples(c, step, [&](const NPoint& p) {
+        Samples(c, spacing, [&](const NPoint& p) {
             grid.Add(static_cast<uint32_t>(i), p);
-            c.box.pBot = {std::min(c.box.pBot.x, p.x - reach), std::min(c.box.pBot.y, p.y - reach)};
-            c.box.pTop = {std::max(c.box.pTop.x, p.x + reach), std::max(c.box.pTop.y, p.y + reach)};
+            c.box.pBot = {std::min(c.box.pBot.x, p.x - widen), std::min(c.box.pBot.y, p.y - widen)};
+            c.box.pTop = {std::max(c.box.pTop.x, p.x + widen), std::max(c.box.pTop.y, p.y + widen)};
         });
     }
     grid.Finish();

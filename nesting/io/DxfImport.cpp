@@ -33,6 +33,8 @@ constexpr wchar_t kNoOutputFolder[] = L"не задана папка для фр
 constexpr wchar_t kNoConverter[] = L"не загружен конвертер DXF";
 constexpr wchar_t kNoFile[] = L"файл не найден";
 constexpr wchar_t kNotRead[] = L"файл не прочитан как DXF";
+constexpr wchar_t kNoneRead[] = L"ни один объект файла не прочитан";
+constexpr wchar_t kReaderLeftOut[] = L"пропущено: ";  // how the reader starts the list of what it left out
 constexpr wchar_t kNoMemory[] = L"для импорта детали не хватает памяти";
 constexpr wchar_t kUnreadValue[] = L"значение не принято:";
 constexpr wchar_t kUnknownMarking[] = L"маркировка не распознана:";
@@ -121,12 +123,17 @@ public:
         std::string_view code, value;
         std::string section;
         bool blockHeader = false;
+        size_t records = 0, groups = 0;
         while (nextLine(code) && nextLine(value)) {
             const int group = GroupCode(code);
             if (group == kNoCode)
                 return false;
             if (group == 0 && value == "EOF")
                 break;  // the file ends here, whatever follows
+            if ((group == 0 && ++records > kMaxRecords) || ++groups > kMaxGroups) {
+                m_object.reset();  // the converter reads the file as if it ended before this record
+                break;
+            }
             if (group == 2 && section.empty()) {
                 section = value;
                 m_into = section == "ENTITIES" ? &m_model : nullptr;
@@ -185,12 +192,14 @@ public:
     }
 
     // Why a converter that read nothing read nothing; empty when the
-    // drawing holds objects it reads.
-    std::wstring NothingRead() const
+    // drawing holds objects it reads (`planes` then set).
+    std::wstring NothingRead(bool* planes = nullptr) const
     {
         std::map<std::string, Kinds> resolved;
         std::vector<std::string> path;
         const Kinds all = Resolve(m_model, resolved, path);
+        if (planes)
+            *planes = all.planes;
         if (all.planes)
             return {};
         if (all.others)
@@ -203,8 +212,12 @@ private:
     static constexpr size_t kMaxDepth = 16;
     static constexpr std::uintmax_t kMaxBytes = std::uintmax_t{256} << 20;
     // Blocks, and blocks copied, beyond which a file is not looked into (the
-    // converter reads no more than half a million of either).
+    // converter reads no more than half a million blocks and a quarter of a
+    // million objects).
     static constexpr size_t kMaxNames = 1'000'000;
+    // Records (groups of code 0), and groups, beyond which the converter reads nothing of a file.
+    static constexpr size_t kMaxRecords = 2'000'000;
+    static constexpr size_t kMaxGroups = 20'000'000;
 
     // A block of paper space: "*Paper_Space", "*Paper_Space0", ... in any letter case.
     static bool IsPaperBlock(std::string_view name)
@@ -492,10 +505,16 @@ std::wstring ProblemsText(const std::vector<std::wstring>& problems)
 std::wstring UnreadText(const fs::path& file, const std::wstring& leftOut)
 {
     DxfObjectKinds kinds;
-    const std::wstring why = kinds.Read(file) ? kinds.NothingRead() : std::wstring();
+    bool planes = false;
+    const std::wstring why = kinds.Read(file) ? kinds.NothingRead(&planes) : std::wstring();
     if (!why.empty())
         return leftOut.empty() ? why : why + L": " + leftOut;
-    return leftOut.empty() ? std::wstring(kNotRead) : kNotRead + (L": " + leftOut);
+    if (leftOut.empty())
+        return kNotRead;
+    // A file of objects of the kinds read that the reader read and left all
+    // out (beyond its caps), saying what it left out: that is why.
+    const bool allLeftOut = planes && leftOut.starts_with(kReaderLeftOut);
+    return (allLeftOut ? kNoneRead : kNotRead) + (L": " + leftOut);
 }
 
 void ImportFiguresFromDxf(NestingModel& model, std::vector<FileMetaParams>& files, const std::wstring& outFolder,

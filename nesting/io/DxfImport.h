@@ -26,8 +26,10 @@ using DxfProblems = std::function<std::vector<std::wstring>()>;
 // The reader's problems in one text, separated by "; ".
 std::wstring ProblemsText(const std::vector<std::wstring>& problems);
 // Why the reader read nothing of the DXF file `file`: it holds only 3D
-// objects, or nothing of the kinds read; otherwise "файл не прочитан как
-// DXF", followed by what the reader said (`leftOut`) when it said anything.
+// objects, or nothing of the kinds read; objects of the kinds read that the
+// reader left out all of ("ни один объект файла не прочитан", then what the
+// reader said, `leftOut`); otherwise "файл не прочитан как DXF", followed by
+// what the reader said when it said anything.
 std::wstring UnreadText(const std::filesystem::path& file, const std::wstring& leftOut);
 
 // Imports every entry of `files` into a fragment "<file name>.vfw" in

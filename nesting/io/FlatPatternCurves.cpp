@@ -4,6 +4,9 @@
 #include "io/AssemblyReader.h"
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -45,6 +48,19 @@ void AssemblyReader::GetCurvesFromFace(const SPtr<MbFace>& face, const MbPlaceme
 {
     if (!face)
         return;
+    // The ends of the curves kept, beside them: a curve drawn twice has the
+    // same ends, so the curves are compared only where their ends meet (a
+    // plate of thousands of holes has thousands of curves).
+    constexpr double kSame = 1e-4;
+    using Ends = std::pair<MbCartPoint, MbCartPoint>;
+    const auto endsOf = [](const MbCurve& c) { return Ends{c.GetLimitPoint(1), c.GetLimitPoint(2)}; };
+    std::vector<Ends> ends;
+    for (const SPtr<MbCurve>& c : curves)
+        ends.push_back(c ? endsOf(*c) : Ends{});
+    const auto meet = [](const Ends& a, const Ends& b) {
+        const auto near = [](const MbCartPoint& p, const MbCartPoint& q) { return std::hypot(p.x - q.x, p.y - q.y) <= 2 * kSame; };
+        return (near(a.first, b.first) && near(a.second, b.second)) || (near(a.first, b.second) && near(a.second, b.first));
+    };
     for (size_t l = 0; l < face->GetLoopsCount(); ++l) {
         const MbLoop* loop = face->GetLoop(l);
         for (size_t e = 0; loop && e < loop->GetEdgesCount(); ++e) {
@@ -54,15 +70,21 @@ void AssemblyReader::GetCurvesFromFace(const SPtr<MbFace>& face, const MbPlaceme
             SPtr<MbCurve> curve(edge->GetCurveEdge().GetSpaceCurve().GetProjection(place, GetCurrentMathFileVersion()));
             if (!curve)
                 continue;
-            auto twin = std::find_if(curves.begin(), curves.end(),
-                                     [&](const SPtr<MbCurve>& c) { return c && c->IsSame(*curve, 1e-4); });
-            if (twin != curves.end()) {
+            const Ends these = endsOf(*curve);
+            size_t twin = 0;
+            while (twin < curves.size() &&
+                   !(curves[twin] && meet(ends[twin], these) && curves[twin]->IsSame(*curve, kSame)))
+                ++twin;
+            if (twin < curves.size()) {
                 bends.push_back(curve);
-                curves.erase(twin);
+                curves.erase(curves.begin() + static_cast<std::ptrdiff_t>(twin));
+                ends.erase(ends.begin() + static_cast<std::ptrdiff_t>(twin));
                 continue;
             }
-            if (SPtr<MbCurve> kept = OutlineForm(curve))
+            if (SPtr<MbCurve> kept = OutlineForm(curve)) {
                 curves.push_back(kept);
+                ends.push_back(endsOf(*kept));
+            }
         }
     }
 }

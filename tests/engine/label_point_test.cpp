@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 using waste_test::Box;
@@ -66,6 +67,41 @@ TEST(LabelPoint, LabelKeepsOffTheHoles)
     const NRect label{{95, 55}, {105, 65}};
     NPoint offset;
     Search(outline, holes, label, offset);
+    ExpectRoomForLabel(*outline, holes, label, offset);
+}
+
+// A label among hundreds of holes, round and square, 2 mm apart: it fits only
+// in the pocket the field leaves, which the positions over the holes enclose
+// all round.
+TEST(LabelPoint, LabelFindsThePocketInAFieldOfHoles)
+{
+    const NPolygonPtr outline = Box(0, 0, 200, 200);
+    VectorPolygon holes;
+    for (int i = 0; i < 20; ++i) {
+        for (int j = 0; j < 20; ++j) {
+            const double x = 6 + 10 * i, y = 6 + 10 * j;
+            if (x > 50 && x < 90 && y > 110 && y < 140)
+                continue;
+            if ((i + j) % 2 == 0) {
+                holes.push_back(Box(x - 4, y - 4, x + 4, y + 4));
+                continue;
+            }
+            std::vector<NPoint> round;
+            for (int k = 0; k < 84; ++k)
+                round.push_back({x + 4 * std::cos(2 * PI * k / 84), y + 4 * std::sin(2 * PI * k / 84)});
+            holes.push_back(std::make_shared<NPolygon>(NPoint{}, round));
+        }
+    }
+    const NRect label{{10, 10}, {30, 18}};
+    InterPointBuilder builder;
+    builder.Init(outline, holes);
+    EXPECT_TRUE(builder.LabelFits(label));
+    EXPECT_FALSE(builder.LabelFits({{0, 0}, {44, 8}}));
+    NPoint offset;
+    // Grown about as large as the pocket (50..92 × 110..142), it stands near its middle.
+    const NPoint p = builder.FindInternalPointForLabel(label, {}, offset);
+    EXPECT_NEAR(p.x, 71, 2);
+    EXPECT_NEAR(p.y, 126, 2);
     ExpectRoomForLabel(*outline, holes, label, offset);
 }
 

@@ -1,10 +1,12 @@
 // Worked cases of the polygon booleans: exact rings, fragment order, and the
 // degenerate contacts that no-fit polygons produce.
 #include "geometry/Polygon.h"
+#include "geometry/RingArea.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -43,6 +45,33 @@ VectorPolygon Combine(const VectorPolygon& operands, BooleanType type, bool expe
     VectorPolygon outs;
     EXPECT_EQ(CreateBooleanPoligons(operands, type, outs, false), expected);
     return outs;
+}
+
+// Regions of several rings: the hole of a framed square stays a hole of the
+// union, an island in it stays an island, and a region reaching into the
+// hole fills what it covers.
+TEST(BooleanPoligons, RegionsWithHolesAreUnitedAsRegions)
+{
+    const auto area = [](const VectorPolygon& rings) {
+        double sum = 0.0;
+        for (const NPolygonPtr& r : rings)
+            sum += SignedArea(r->m_points);
+        return std::fabs(sum);
+    };
+    NPolygonPtr hole = Square(2, 2, 6);
+    hole->Invert();
+    const VectorPolygon frame{Square(0, 0, 10), hole};
+    VectorPolygon united;
+    ASSERT_TRUE(CreateBooleanRegions({frame, {Square(4, 4, 2)}}, BooleanType::Union, united));
+    EXPECT_EQ(united.size(), 3u);
+    EXPECT_NEAR(area(united), 100 - 36 + 4, 1e-9);
+    united.clear();
+    ASSERT_TRUE(CreateBooleanRegions({frame, {Square(6, 6, 6)}}, BooleanType::Union, united));
+    EXPECT_NEAR(area(united), 100 - 36 + 4 + 20, 1e-9);
+    VectorPolygon left;
+    ASSERT_TRUE(CreateBooleanRegions({{Square(0, 0, 10)}, frame}, BooleanType::Difference, left));
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_NEAR(area(left), 36, 1e-9);
 }
 
 TEST(BooleanPoligons, FewerThanTwoOperandsGiveNothing)

@@ -433,4 +433,42 @@ TEST(IntersectionTest, LargeOutlinesGiveTheSameCrossingsAsAllPairs)
     }
 }
 
+// A polygon indexed for many containment tests answers as the polygon
+// itself, on rings whose vertices fall on a coarse grid (points on edges, on
+// the ray's line and on vertices) and on rings of many vertices.
+TEST(ContainmentTest, AnIndexedPolygonAnswersAsThePolygon)
+{
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int> grid(0, 8);
+    std::uniform_real_distribution<double> any(0, 8);
+    size_t held = 0;
+    for (int trial = 0; trial < 1500; ++trial) {
+        const bool snap = trial % 3 != 0;
+        auto point = [&] { return snap ? NPoint{double(grid(rng)), double(grid(rng))} : NPoint{any(rng), any(rng)}; };
+        Points ring;
+        const int n = 3 + trial % 200;
+        for (int k = 0; k < n; ++k) {
+            const double t = 2 * PI * k / n, r = 2 + any(rng) / 3;
+            ring.push_back(trial % 2 ? point() : NPoint{std::round(8 + 2 * r * std::cos(t)) / 2, std::round(8 + 2 * r * std::sin(t)) / 2});
+        }
+        const NPolygon polygon = Poly(ring);
+        const NPolygonIndex index(polygon);
+        for (int q = 0; q < 20; ++q) {
+            const NPoint p = point();
+            Points small;
+            const int m = 3 + q;
+            for (int k = 0; k < m; ++k)
+                small.push_back(k % 2 && snap ? point()
+                                              : NPoint{p.x + 0.6 * std::cos(2 * PI * k / m), p.y + 0.6 * std::sin(2 * PI * k / m)});
+            const NPolygon other = Poly(small);
+            for (const bool touch : {false, true}) {
+                ASSERT_EQ(index.ContainsPoint(p, touch), polygon.CheckContainPoint(p, touch)) << trial << " " << q;
+                ASSERT_EQ(index.ContainsPolygon(other, touch), polygon.CheckContainPoligon(other, touch)) << trial << " " << q;
+                held += polygon.CheckContainPoligon(other, touch);
+            }
+        }
+    }
+    EXPECT_GT(held, 500u);
+}
+
 }  // namespace

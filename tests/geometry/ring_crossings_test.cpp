@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -91,6 +92,37 @@ TEST(RingCrossings, AWavyRingOf100000VerticesIsSimpleAndItsTwistFound)
     // Within the run the swap turned back.
     EXPECT_LT(std::hypot(found->at.x - ring[120].x, found->at.y - ring[120].y),
               std::hypot(ring[100].x - ring[120].x, ring[100].y - ring[120].y));
+}
+
+// A plate of many round holes: those that stand apart are passed over, and
+// still a hole across the outline, or across another hole, is found where it
+// crosses.
+TEST(RingCrossings, AFieldOfHolesIsSimpleAndAStrayHoleFound)
+{
+    const auto round = [](double x, double y, double r) {
+        Ring ring;
+        for (int k = 0; k < 84; ++k)
+            ring.push_back({x + r * std::cos(2 * PI * k / 84), y + r * std::sin(2 * PI * k / 84)});
+        return ring;
+    };
+    std::vector<Ring> rings{kSquare};
+    for (int i = 0; i < 20; ++i)
+        for (int j = 0; j < 20; ++j)
+            rings.push_back(round(2.5 + 5 * i, 2.5 + 5 * j, 2));
+    EXPECT_FALSE(FindRingCrossing(rings));
+    std::vector<Ring> across = rings;
+    across[20] = round(2.5 + 5 * 0, 2.5 + 5 * 19 + 1, 2);  // through the top of the square
+    std::optional<RingCrossing> found = FindRingCrossing(across);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->ring1, 0u);
+    EXPECT_EQ(found->ring2, 20u);
+    EXPECT_NEAR(found->at.y, 100, 1e-6);
+    std::vector<Ring> overlapping = rings;
+    overlapping[201] = round(2.5 + 5 * 10 + 2, 2.5, 2);  // over its neighbour in the row
+    found = FindRingCrossing(overlapping);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(std::min(found->ring1, found->ring2), 201u);
+    EXPECT_EQ(std::max(found->ring1, found->ring2), 221u);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "vrn_fixture.h"
 
 #include "geometry/RingArea.h"
+#include "host/BorderRings.h"
 #include "host/HostAccess.h"
 
 #include <cmath>
@@ -109,6 +110,65 @@ TEST_F(VrnObjectsTest, CurvesAreApproximatedWithinAFractionOfTheirRadius)
         EXPECT_GE(ring.size(), 4u);
         EXPECT_NEAR(std::fabs(SignedArea(ring)), c.area, c.area * 1e-3) << ring.size() << " points";
     }
+}
+
+// The chords of lines and arcs read from their ends, and the vertices of
+// arcs and circles computed for the reading of rings, are those the host's
+// curves and decomposition give, from either end of an arc.
+TEST_F(VrnObjectsTest, ChordsAndArcVerticesAreThoseOfTheCurves)
+{
+    const vlapi::IDrawingObjectPtr curves[] = {
+        vlapi::IDrawingObjectPtr(hosttest::AddCircle(Container(), {10, 10}, 2.381)),
+        vlapi::IDrawingObjectPtr(hosttest::AddCircle(Container(), {-3, 4}, 500)),
+        vlapi::IDrawingObjectPtr(hosttest::AddArc(Container(), {-1, 0}, {1, 0}, {0, -1})),
+        vlapi::IDrawingObjectPtr(hosttest::AddArc(Container(), {5, 0}, {0, 5}, {3, 4})),
+        vlapi::IDrawingObjectPtr(hosttest::AddArc(Container(), {5, 0}, {0, 5}, {-3, -4})),
+    };
+    for (const vlapi::IDrawingObjectPtr& curve : curves) {
+        vrnApi::CurveChord chord;
+        ASSERT_TRUE(vrnApi::ReadCurveChord(curve, chord));
+        // Ends and middle as the curve gives them, however they are read.
+        const vlapi::ICurve2DPtr path = curve->GetCurve();
+        NPoint start, end, middle;
+        const double t0 = path->GetParamMin(), t1 = path->GetParamMax();
+        ASSERT_TRUE(path->GetPoint(t0, start.x, start.y) && path->GetPoint(t1, end.x, end.y) &&
+                    path->GetPoint((t0 + t1) / 2, middle.x, middle.y));
+        for (const auto& [got, want] : {std::pair{chord.chord->p1, start}, {chord.chord->p2, end}, {chord.middle, middle}}) {
+            EXPECT_NEAR(got.x, want.x, 1e-9);
+            EXPECT_NEAR(got.y, want.y, 1e-9);
+        }
+        std::vector<NSegmentPtr> pieces;
+        vrnApi::ApproximateObjectByLineSegments(curve, pieces);
+        for (const bool inverted : {false, true}) {
+            NSegment along = *chord.chord;
+            if (inverted) {
+                if (along.p1 == along.p2)
+                    continue;
+                std::swap(along.p1, along.p2);
+                for (const NSegmentPtr& piece : pieces)
+                    piece->Invert();
+                std::reverse(pieces.begin(), pieces.end());
+            }
+            std::vector<NPoint> points;
+            ASSERT_TRUE(vrnApi::AppendArcChordPoints(curve, along, points));
+            ASSERT_EQ(points.size(), pieces.size());
+            for (size_t k = 0; k < points.size(); ++k) {
+                EXPECT_NEAR(points[k].x, pieces[k]->p1.x, 1e-9) << k;
+                EXPECT_NEAR(points[k].y, pieces[k]->p1.y, 1e-9) << k;
+            }
+        }
+    }
+    std::vector<NPoint> none;
+    const vlapi::IDrawingObjectPtr line{vrntest::AddLine(Container(), {0.1, 0.7}, {1.3, -2.9})};
+    EXPECT_FALSE(vrnApi::AppendArcChordPoints(line, NSegment({0, 0}, {1, 0}, 0), none));
+    EXPECT_TRUE(none.empty());
+    vrnApi::CurveChord chord;
+    ASSERT_TRUE(vrnApi::ReadCurveChord(line, chord));
+    double x = 0.0, y = 0.0;
+    const vlapi::ICurve2DPtr path = line->GetCurve();
+    ASSERT_TRUE(path->GetPoint((path->GetParamMin() + path->GetParamMax()) / 2, x, y));
+    EXPECT_NEAR(chord.middle.x, x, 1e-12);
+    EXPECT_NEAR(chord.middle.y, y, 1e-12);
 }
 
 TEST_F(VrnObjectsTest, FirstSelectedObjectCountsOnlyWhenItIsAMacro)

@@ -505,6 +505,12 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
          L"в файле нет объектов, которые импортируются (отрезков, дуг, окружностей, эллипсов, полилиний, сплайнов, текстов)", 0},
         {"region", dxftext::File({{"ENTITIES", {{0, "REGION"}, {8, "0"}, {70, "1"}, {1, "acis"}}}}),
          L"в файле нет объектов, которые импортируются (отрезков, дуг, окружностей, эллипсов, полилиний, сплайнов, текстов)", 0},
+        // An outline past the reader's caps is named with the cap, not as a file that is no DXF.
+        {"outline_of_too_many_vertices",
+         dxftext::File({{"ENTITIES", Polyline(std::vector<std::pair<double, double>>(500'001, {1, 1}), true)}}),
+         L"ни один объект файла не прочитан: пропущено: объекты сверх 500 000 частей (вершин, дуговых за две, точек "
+         L"сплайнов, строк текстов), которые программа берёт из одного файла — 1 (полилиния на слое «0» у (1; 1))",
+         0},
     };
     const size_t before = host->State().messages.size();
     const auto [entries, closing] = ImportCases(cases);

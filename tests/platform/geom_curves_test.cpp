@@ -122,6 +122,7 @@ TEST(GeomMeasure, LengthsAndNearestPoints)
 
     for (const auto& [name, curve] : smoothAndCircularCurves()) {
         SCOPED_TRACE(name);
+        const NearestFinder finder(curve);  // asked about every point, as the host's curves are
         for (Point p : {Point{3, 7}, Point{-40, 10}, Point{60, -30}}) {
             double best = 1e300;
             for (Point q : denseSamples(curve, 4000))
@@ -130,6 +131,10 @@ TEST(GeomMeasure, LengthsAndNearestPoints)
             ASSERT_TRUE(n);
             EXPECT_LE(n->distance, best + 1e-9);
             EXPECT_NEAR(distance(pointAt(curve, n->t), n->point), 0, 1e-9);
+            const auto kept = finder(p);
+            ASSERT_TRUE(kept);
+            EXPECT_EQ(kept->t, n->t);
+            EXPECT_EQ(kept->distance, n->distance);
         }
     }
 }

@@ -104,8 +104,11 @@ inline Groups FitSpline(const std::vector<std::pair<double, double>>& points, bo
 inline Groups BulgedPolyline(const std::vector<std::array<double, 3>>& vertices)
 {
     Groups g{{0, "LWPOLYLINE"}, {8, "0"}, {90, std::to_string(vertices.size())}, {70, "1"}};
-    for (const auto& [x, y, bulge] : vertices)
-        g = g + Groups{{10, Num(x)}, {20, Num(y)}, {42, Num(bulge)}};
+    for (const auto& [x, y, bulge] : vertices) {
+        g.emplace_back(10, Num(x));
+        g.emplace_back(20, Num(y));
+        g.emplace_back(42, Num(bulge));
+    }
     return g;
 }
 
@@ -119,8 +122,11 @@ inline Groups Spline(int degree, const std::vector<double>& knots, const std::ve
         g.emplace_back(40, Num(k));
     for (double w : weights)
         g.emplace_back(41, Num(w));
-    for (const auto& [x, y] : poles)
-        g = g + Groups{{10, Num(x)}, {20, Num(y)}, {30, "0"}};
+    for (const auto& [x, y] : poles) {
+        g.emplace_back(10, Num(x));
+        g.emplace_back(20, Num(y));
+        g.emplace_back(30, "0");
+    }
     return g;
 }
 

@@ -342,32 +342,34 @@ private:
     std::vector<size_t> m_items;
 };
 
-bool InResult(BooleanType type, const std::vector<int>& winding, size_t operands)
+// Whether a point is in the result, from how many operands wind round it
+// (`nonzero`) and whether the first one does.
+bool InResult(BooleanType type, size_t nonzero, bool first, size_t operands)
 {
     switch (type) {
     case BooleanType::Union:
-        return std::any_of(winding.begin(), winding.begin() + static_cast<std::ptrdiff_t>(operands),
-                           [](int w) { return w != 0; });
+        return nonzero > 0;
     case BooleanType::Difference:
-        return winding[0] != 0 && std::all_of(winding.begin() + 1, winding.begin() + static_cast<std::ptrdiff_t>(operands),
-                                              [](int w) { return w == 0; });
+        return first && nonzero == 1;
     case BooleanType::Intersection:
-        return std::all_of(winding.begin(), winding.begin() + static_cast<std::ptrdiff_t>(operands),
-                           [](int w) { return w != 0; });
+        return nonzero == operands;
     }
     return false;
 }
 
 // Marks the edges with the result on one side only. The ray from an edge's
 // mid point runs along x (or along y for a flat edge) and counts the other
-// edges it crosses, by the half-open rule.
+// edges it crosses, by the half-open rule. The windings of the operands a ray
+// meets are kept, the others known to be nought: a union of thousands of
+// operands costs no more an edge than one of two.
 void Classify(std::vector<Edge>& edges, const std::vector<Run>& runs, const Nodes& nodes, size_t operands,
               BooleanType type)
 {
     const RayIndex alongX(edges, nodes, true);
     const RayIndex alongY(edges, nodes, false);
     std::vector<int> winding(operands, 0);
-    std::vector<int> other(operands, 0);
+    std::vector<size_t> met;                        // the operands the ray meets, each once
+    std::vector<size_t> metBy(operands, SIZE_MAX);  // the edge whose ray met each last
     for (size_t k = 0; k < edges.size(); ++k) {
         Edge& e = edges[k];
         const NPoint& p = nodes.Local(e.u);
@@ -375,7 +377,6 @@ void Classify(std::vector<Edge>& edges, const std::vector<Run>& runs, const Node
         const NPoint m{(p.x + q.x) / 2, (p.y + q.y) / 2};
         const bool rayX = std::fabs(q.y - p.y) > std::fabs(q.x - p.x);
         const RayIndex& index = rayX ? alongX : alongY;
-        std::fill(winding.begin(), winding.end(), 0);
         const double at = index.Across(m);
         index.ForNear(at, [&](size_t f) {
             if (f == k)
@@ -394,19 +395,38 @@ void Classify(std::vector<Edge>& edges, const std::vector<Run>& runs, const Node
             // A ray along x sees a ring round m run upwards, a ray along y
             // sees it run to the left.
             const int sign = rayX ? (b0 > a0 ? 1 : -1) : (b0 < a0 ? 1 : -1);
-            for (size_t r = edges[f].runs; r < edges[f].runs + edges[f].count; ++r)
-                winding[runs[r].operand] += sign * runs[r].times;
+            for (size_t r = edges[f].runs; r < edges[f].runs + edges[f].count; ++r) {
+                const size_t o = runs[r].operand;
+                if (metBy[o] != k) {
+                    metBy[o] = k;
+                    met.push_back(o);
+                }
+                winding[o] += sign * runs[r].times;
+            }
         });
+        size_t nonzero = 0;
+        for (size_t o : met)
+            nonzero += winding[o] != 0 ? 1 : 0;
         // The ray leaves from the left of u -> v when it runs along x and the
-        // edge runs down, or along y and the edge runs right.
+        // edge runs down, or along y and the edge runs right. Across the
+        // edge each of its operands winds by its runs more or less.
         const bool probedLeft = rayX ? q.y < p.y : q.x > p.x;
-        other = winding;
-        for (size_t r = e.runs; r < e.runs + e.count; ++r)
-            other[runs[r].operand] += probedLeft ? -runs[r].times : runs[r].times;
-        const bool inProbed = InResult(type, winding, operands);
-        const bool inOther = InResult(type, other, operands);
+        size_t otherNonzero = nonzero;
+        bool otherFirst = winding[0] != 0;
+        for (size_t r = e.runs; r < e.runs + e.count; ++r) {
+            const size_t o = runs[r].operand;
+            const int across = winding[o] + (probedLeft ? -runs[r].times : runs[r].times);
+            otherNonzero = otherNonzero - (winding[o] != 0 ? 1 : 0) + (across != 0 ? 1 : 0);
+            if (o == 0)
+                otherFirst = across != 0;
+        }
+        const bool inProbed = InResult(type, nonzero, winding[0] != 0, operands);
+        const bool inOther = InResult(type, otherNonzero, otherFirst, operands);
         e.boundary = inProbed != inOther;
         e.forward = probedLeft ? inProbed : inOther;
+        for (size_t o : met)
+            winding[o] = 0;
+        met.clear();
     }
 }
 
@@ -441,6 +461,7 @@ std::vector<std::vector<size_t>> TraceLoops(const std::vector<Edge>& edges, cons
         halves.push_back(e.forward ? HalfEdge{e.u, e.v, k} : HalfEdge{e.v, e.u, k});
     }
     std::vector<bool> used(halves.size(), false);
+    std::vector<size_t> placeOnPath(nodes.Size(), SIZE_MAX);
     std::vector<std::vector<size_t>> loops;
     for (size_t k : order) {
         const size_t start = halfOfEdge[k];
@@ -470,17 +491,23 @@ std::vector<std::vector<size_t>> TraceLoops(const std::vector<Edge>& edges, cons
                 break;
             h = next;
         }
-        // Cut the cycle where it passes a node again.
+        // Cut the cycle where it passes a node again (the place of each node
+        // on the path is kept: a cycle may have a hundred thousand nodes).
         std::vector<size_t> path;
         for (size_t n : cycle) {
-            auto again = std::find(path.begin(), path.end(), n);
-            if (again != path.end()) {
+            if (placeOnPath[n] != SIZE_MAX) {
+                const auto again = path.begin() + static_cast<std::ptrdiff_t>(placeOnPath[n]);
                 loops.emplace_back(again, path.end());
+                for (auto it = again + 1; it != path.end(); ++it)
+                    placeOnPath[*it] = SIZE_MAX;
                 path.erase(again + 1, path.end());
             } else {
+                placeOnPath[n] = path.size();
                 path.push_back(n);
             }
         }
+        for (size_t n : path)
+            placeOnPath[n] = SIZE_MAX;
         loops.push_back(path);
     }
     return loops;
@@ -508,26 +535,28 @@ std::vector<NPoint> LoopPoints(const std::vector<size_t>& loop, const Nodes& nod
 
 }  // namespace
 
-bool CreateBooleanPoligons(const VectorPolygon& hodographs, BooleanType booleanType, VectorPolygon& outs, bool)
+namespace {
+
+// A ring of an operand: operands are the regions the rings of one group bound
+// together (an outline less the holes in it, running against it).
+struct OperandRing {
+    const NPolygon* ring;
+    size_t operand;
+};
+
+bool Overlay(const std::vector<OperandRing>& rings, size_t operands, BooleanType booleanType, VectorPolygon& outs)
 {
-    if (hodographs.size() < 2)
-        return false;
-    std::vector<const NPolygon*> operands;
-    for (const NPolygonPtr& h : hodographs)
-        if (h && !h->m_points.empty())
-            operands.push_back(h.get());
-    if (operands.empty())
-        return false;
-    NPoint origin = operands.front()->m_points.front();
-    for (const NPolygon* p : operands)
-        for (const NPoint& v : p->m_points)
+    NPoint origin = rings.front().ring->m_points.front();
+    for (const OperandRing& r : rings)
+        for (const NPoint& v : r.ring->m_points)
             origin = {std::min(origin.x, v.x), std::min(origin.y, v.y)};
 
     Nodes nodes(origin);
     std::vector<Segment> segments;
-    for (size_t k = 0; k < operands.size(); ++k) {
+    for (const OperandRing& r : rings) {
+        const size_t k = r.operand;
         std::vector<size_t> ring;
-        for (const NPoint& v : operands[k]->m_points) {
+        for (const NPoint& v : r.ring->m_points) {
             const size_t n = nodes.Snap(v - origin, v);
             if (ring.empty() || ring.back() != n)
                 ring.push_back(n);
@@ -589,8 +618,8 @@ bool CreateBooleanPoligons(const VectorPolygon& hodographs, BooleanType booleanT
         if (k != SIZE_MAX)
             liveOrder.push_back(k);
 
-    Classify(live, runs, nodes, operands.size(), booleanType);
-    const bool counterClockwise = SignedArea(operands.front()->m_points) >= 0;
+    Classify(live, runs, nodes, operands, booleanType);
+    const bool counterClockwise = SignedArea(rings.front().ring->m_points) >= 0;
     std::vector<int> degree(nodes.Size(), 0);
     for (const Edge& e : live)
         if (e.boundary) {
@@ -611,4 +640,31 @@ bool CreateBooleanPoligons(const VectorPolygon& hodographs, BooleanType booleanT
         appended = true;
     }
     return appended;
+}
+
+}  // namespace
+
+bool CreateBooleanPoligons(const VectorPolygon& hodographs, BooleanType booleanType, VectorPolygon& outs, bool)
+{
+    if (hodographs.size() < 2)
+        return false;
+    std::vector<OperandRing> rings;
+    for (const NPolygonPtr& h : hodographs)
+        if (h && !h->m_points.empty())
+            rings.push_back({h.get(), rings.size()});
+    if (rings.empty())
+        return false;
+    return Overlay(rings, rings.size(), booleanType, outs);
+}
+
+bool CreateBooleanRegions(const std::vector<VectorPolygon>& regions, BooleanType booleanType, VectorPolygon& outs)
+{
+    std::vector<OperandRing> rings;
+    for (size_t k = 0; k < regions.size(); ++k)
+        for (const NPolygonPtr& ring : regions[k])
+            if (ring && !ring->m_points.empty())
+                rings.push_back({ring.get(), k});
+    if (rings.empty())
+        return false;
+    return Overlay(rings, regions.size(), booleanType, outs);
 }

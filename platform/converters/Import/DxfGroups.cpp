@@ -77,6 +77,15 @@ bool ParseDouble(std::string_view text, double& value) {
   return end && *end == '\0' && std::isfinite(value);
 }
 
+// Whether `text` is a DXF number that is finite as a double: without an
+// exponent and with fewer digits than a double's largest value has, it is
+// so without converting it.
+bool IsFiniteNumber(std::string_view text) {
+  if (text.size() < 300 && text.find_first_of("eE") == std::string_view::npos) return IsDecimal(text);
+  double value = 0;
+  return ParseDouble(text, value);
+}
+
 bool ParseLong(std::string_view text, long long& value) {
   if (text.empty() || text.size() > 32) return false;
   char s[33];
@@ -99,6 +108,14 @@ class Groups {
   // returned, at a line that is not a group code.
   bool Next(Group& g, bool& bad) {
     bad = false;
+    // The group read last, read again after a step back to it (a reader
+    // looks at the group that ends an object, then leaves it to the next).
+    if (read_ && at_ == readFrom_) {
+      g = readGroup_;
+      at_ = readTo_;
+      line_ = readLine_;
+      return true;
+    }
     std::string_view codeLine, valueLine;
     const std::size_t start = at_;
     if (!NextLine(codeLine) || !NextLine(valueLine)) {
@@ -112,7 +129,12 @@ class Groups {
       bad = true;
       return false;
     }
-    g = {code, code == 1 || code == 3 ? valueLine : Trim(valueLine)};
+    readGroup_ = {code, code == 1 || code == 3 ? valueLine : Trim(valueLine)};
+    read_ = true;
+    readFrom_ = start;
+    readTo_ = at_;
+    readLine_ = line_;
+    g = readGroup_;
     return true;
   }
   bool Next(Group& g) {
@@ -127,7 +149,8 @@ class Groups {
  private:
   bool NextLine(std::string_view& out) {
     if (at_ >= text_.size()) return false;
-    const std::size_t end = std::min(text_.find_first_of("\r\n", at_), text_.size());
+    std::size_t end = at_;
+    while (end < text_.size() && text_[end] != '\n' && text_[end] != '\r') ++end;
     out = text_.substr(at_, end - at_);
     at_ = end + (end + 1 < text_.size() && text_[end] == '\r' && text_[end + 1] == '\n' ? 2 : 1);
     ++line_;
@@ -149,6 +172,9 @@ class Groups {
   std::string_view text_;
   std::size_t at_ = 0;
   std::size_t line_ = 0;
+  bool read_ = false;  // a group was read: readGroup_, from readFrom_ to readTo_, up to line readLine_
+  std::size_t readFrom_ = 0, readTo_ = 0, readLine_ = 0;
+  Group readGroup_;
 };
 
 // The codes whose first value the first reading wants of an object, and
@@ -192,18 +218,33 @@ struct Record {
   std::string_view type;            // no data: the end of the file
   std::size_t first = 0, last = 0;  // its groups: bytes [first, last) of the file
   std::string why;                  // why it cannot be given to dxflib, or nothing
-  std::string_view values[std::size(kWanted)];
+  // The values set are those whose bit `wanted` holds: a file may bring
+  // tens of millions of records, each read into one of these.
+  std::uint32_t wanted = 0;
+  struct Span {
+    const char* data;
+    std::size_t size;
+  } values[std::size(kWanted)];
   std::size_t counts[std::size(kCounted)] = {};
   std::size_t textBytes = 0;  // of its texts (codes 1 and 3)
   std::size_t breaks = 0;     // of an MTEXT's lines
+  std::size_t arcs = 0;       // bulges (groups of code 42) that are not nought
 
   // The first value of a code kWanted names.
   std::string_view Value(int code, std::string_view otherwise = "") const {
-    const std::string_view v = values[IndexOf(kWanted, code)];
-    return v.data() ? v : otherwise;
+    const int w = IndexOf(kWanted, code);
+    return w >= 0 && (wanted & (1u << w)) ? std::string_view(values[w].data, values[w].size) : otherwise;
   }
   std::size_t Count(int code) const { return counts[IndexOf(kCounted, code)]; }
   bool Paper() const { return Value(67) == "1"; }
+  void Clear() {
+    type = {};
+    first = last = 0;
+    why.clear();
+    wanted = 0;
+    std::fill(std::begin(counts), std::end(counts), 0);
+    textBytes = breaks = arcs = 0;
+  }
   bool End() const { return !type.data() || type == "ENDSEC" || type == "EOF"; }
 };
 
@@ -217,7 +258,7 @@ struct Followers {
   std::string why;
   bool level = true;
   std::optional<double> height;
-  std::size_t count = 0, textBytes = 0;
+  std::size_t count = 0, textBytes = 0, arcs = 0;
 
   void Add(const Record& f) {
     // The control frame of a polyline smoothed into a spline is not drawn:
@@ -229,6 +270,7 @@ struct Followers {
     paper = paper || f.Paper();
     if (why.empty()) why = f.why;
     if (f.type != "SEQEND") ++count;
+    arcs += f.arcs;
     textBytes += f.textBytes;
     if (f.type != "VERTEX") return;
     double z = 0;
@@ -257,6 +299,10 @@ class Preparer {
 
   const Prepared& Result() {
     Flush();
+    if (survey_.Cut() && !cutNamed_) {
+      result_.skipped.Add(std::string(kTooManyRecords) + " (со строки " + std::to_string(survey_.CutLine()) + ")", {}, 0);
+      cutNamed_ = true;
+    }
     return result_;
   }
 
@@ -395,7 +441,7 @@ class Preparer {
       pending_.reset();
       return !record.End();
     }
-    record = Record{};
+    record.Clear();
     record.first = groups_.At();
     Group g;
     if (!groups_.Next(g)) return false;
@@ -420,8 +466,15 @@ class Preparer {
         break;
       }
       if (++others > kMaxGroups && ListCode(record.type, g.code)) --others;
-      if (const int w = IndexOf(kWanted, g.code); w >= 0 && !record.values[w].data()) record.values[w] = g.value;
+      if (const int w = IndexOf(kWanted, g.code); w >= 0 && !(record.wanted & (1u << w))) {
+        record.wanted |= 1u << w;
+        record.values[w] = {g.value.data(), g.value.size()};
+      }
       if (const int c = IndexOf(kCounted, g.code); c >= 0) ++record.counts[c];
+      if (g.code == 42) {
+        double bulge = 0;
+        record.arcs += ParseDouble(g.value, bulge) && bulge != 0;
+      }
       if (g.code == 1 || g.code == 3) {
         record.textBytes += g.value.size();
         // \P and \X start new lines (an escaped backslash before a P counts too: this bounds, not reads)
@@ -432,10 +485,9 @@ class Preparer {
       }
       if (!why.empty()) continue;
       const bool chunked = mtext && (g.code == 1 || g.code == 3);
-      double d = 0;
       long long n = 0;
       if (g.value.size() > kMaxValue && !chunked) why = kLongValues;
-      else if (IsFloatCode(g.code) && !ParseDouble(g.value, d)) why = "объекты с числами не в десятичной записи или бесконечными";
+      else if (IsFloatCode(g.code) && !IsFiniteNumber(g.value)) why = "объекты с числами не в десятичной записи или бесконечными";
       else if (IsIntCode(g.code) && (!ParseLong(g.value, n) || n < INT32_MIN || n > INT32_MAX))
         why = "объекты с повреждёнными целыми числами";
     }
@@ -530,16 +582,22 @@ class Preparer {
     if (!why.empty()) return Skip(why, head);
     if (objects_ + 1 > kMaxObjects) return Skip(kTooManyObjects, head);
     std::size_t pieces = 1;
-    if (type == "LWPOLYLINE") pieces = std::max<std::size_t>(1, head.Count(10));
+    if (type == "LWPOLYLINE") pieces = std::max<std::size_t>(1, head.Count(10)) + head.arcs;
     else if (type == "SPLINE") pieces = std::max<std::size_t>(1, head.Count(10) + head.Count(11));
-    else if (type == "POLYLINE") pieces = std::max<std::size_t>(1, followers.count);
+    else if (type == "POLYLINE") pieces = std::max<std::size_t>(1, followers.count) + followers.arcs;
     else if (type == "MTEXT") pieces = 1 + head.breaks;
     else if (type == "INSERT") pieces = 1 + followers.count;
     if (pieces_ + pieces > kMaxPieces) return Skip(kTooManyPieces, head);
+    const std::size_t splinePoints = type == "SPLINE" ? pieces : 0;
+    if (splinePoints_ + splinePoints > kMaxSplinePoints) return Skip(kTooManySplinePoints, head);
+    const std::size_t ellipses = type == "ELLIPSE" ? 1 : 0;
+    if (ellipses_ + ellipses > kMaxEllipses) return Skip(kTooManyEllipses, head);
     const std::size_t text = type == "TEXT" || type == "MTEXT" || type == "INSERT" ? head.textBytes + followers.textBytes : 0;
     if (textBytes_ + text > kMaxTextBytes) return Skip(kTooMuchText, head);
     ++objects_;
     pieces_ += pieces;
+    splinePoints_ += splinePoints;
+    ellipses_ += ellipses;
     textBytes_ += text;
     Keep(head.first, head.last);
     for (const auto& [first, last] : followers.kept) Keep(first, last);
@@ -631,9 +689,10 @@ class Preparer {
   std::string otherWhy_;
   bool kept_ = false;
   std::optional<Record> pending_;  // read ahead: what follows an object's followers
-  std::size_t objects_ = 0, pieces_ = 0, textBytes_ = 0;  // given to dxflib
+  std::size_t objects_ = 0, pieces_ = 0, splinePoints_ = 0, ellipses_ = 0, textBytes_ = 0;  // given to dxflib
   std::size_t layers_ = 0, linetypes_ = 0, blocks_ = 0;  // defined
   std::string* out_ = nullptr;
+  bool cutNamed_ = false;
   Prepared result_;
 };
 
@@ -664,7 +723,9 @@ bool Leftovers::Names(const std::string& why) const {
 std::string Leftovers::Text() const {
   std::string out;
   for (const auto& [why, entry] : byWhy_) {
-    out += (out.empty() ? "" : "; ") + why + " — " + std::to_string(entry.count);
+    out += (out.empty() ? "" : "; ") + why;
+    if (entry.count == 0) continue;
+    out += " — " + std::to_string(entry.count);
     if (entry.places.empty()) continue;
     out += " (";
     for (std::size_t i = 0; i < entry.places.size(); ++i) out += (i ? ", " : "") + entry.places[i];
@@ -746,7 +807,7 @@ bool Survey::Check(std::string_view bytes, std::string& error) {
     return false;
   }
   // The blocks the model space draws: inserted there (not in paper space), or
-  // by a block it draws. The names of a file's first 500,000 inserts are
+  // by a block it draws. The names of a file's first 250,000 inserts are
   // looked at: no more objects are read from one file.
   constexpr std::size_t kInsertsLookedAt = kMaxObjects;
   std::size_t inserts = 0;
@@ -770,10 +831,23 @@ bool Survey::Check(std::string_view bytes, std::string& error) {
   Group g;
   bool bad = false, any = false, ended = false;
   int open = 0;
+  std::size_t records = 0, count = 0, record = 0, recordLine = 1;  // where the last record starts: byte, line
   std::size_t opened = 0;  // the line where the open section starts
   std::string damaged;     // where the sections first go wrong
-  while (groups.Next(g, bad)) {
+  read_ = bytes.size();
+  cut_ = false;
+  for (std::size_t before = 0; groups.Next(g, bad); before = groups.At()) {
     any = true;
+    if (g.code == 0) {
+      record = before;
+      recordLine = groups.Line() - 1;
+    }
+    if ((g.code == 0 && ++records > kMaxRecords) || ++count > kMaxFileGroups) {
+      read_ = record;  // the file is read as if it ended before this record
+      cutLine_ = recordLine;
+      cut_ = ended = true;
+      break;
+    }
     if (g.code == 0) {
       finish();
       type = g.value;
@@ -810,7 +884,7 @@ bool Survey::Check(std::string_view bytes, std::string& error) {
     error = "секции файла повреждены: " + damaged;
     return false;
   }
-  if (open != 0) {
+  if (open != 0 && !cut_) {
     error = "файл обрывается до конца (секция не закрыта): секция" +
             (section.empty() ? std::string() : " " + std::string(section.substr(0, 64))) + " из строки " +
             std::to_string(opened) + " не закрыта до EOF в строке " + std::to_string(groups.Line() - 1);
@@ -828,7 +902,7 @@ bool Survey::Check(std::string_view bytes, std::string& error) {
 }
 
 PreparedText::PreparedText(std::string_view bytes, const Survey& survey)
-    : preparer_(std::make_unique<Preparer>(bytes, survey)) {}
+    : preparer_(std::make_unique<Preparer>(bytes.substr(0, survey.Read()), survey)) {}
 PreparedText::~PreparedText() = default;
 
 const Prepared& PreparedText::Result() { return preparer_->Result(); }

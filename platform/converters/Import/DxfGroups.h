@@ -37,7 +37,8 @@ class Leftovers {
   // Whether one more object left out for `why` would be named (not only counted).
   bool Names(const std::string& why) const;
   bool Empty() const { return byWhy_.empty(); }
-  // "why — n (where, where, … and k more); why — n (…)"; UTF-8.
+  // "why — n (where, where, … and k more); why — n (…)"; UTF-8. A why
+  // added with no count stands alone.
   std::string Text() const;
 
  private:
@@ -83,18 +84,37 @@ inline constexpr std::size_t kMaxValue = 1023;
 
 // What one file may bring (in its blocks and model space together) and
 // expand to, so that the host and the library's import of parts read any file
-// within seconds and a few hundred megabytes: objects; their pieces (each
-// object one at least, a polyline one a vertex, a spline one a control or fit
-// point, a text one a line); the characters of texts; layers and linetypes,
-// defined or drawn on (each a layer or a line style of the document); blocks.
-inline constexpr std::size_t kMaxObjects = 500'000;
-inline constexpr std::size_t kMaxPieces = 1'000'000;
+// within seconds and under a gigabyte: objects (as many round holes make
+// 700 MB of rings); their pieces (each object one at least, a polyline one a
+// vertex and two one whose edge to the next is an arc, a spline one a control
+// or fit point, a text one a line); the characters of texts; layers and
+// linetypes, defined or drawn on (each a layer or a line style of the
+// document); blocks.
+inline constexpr std::size_t kMaxObjects = 250'000;
+inline constexpr std::size_t kMaxPieces = 500'000;
+// Points of splines (control and fit points, also counted among the pieces):
+// a spline's point costs the reading of its outline many times a vertex's.
+inline constexpr std::size_t kMaxSplinePoints = 100'000;
+// Ellipses and their arcs, each followed on a hundred chords or more.
+inline constexpr std::size_t kMaxEllipses = 20'000;
 inline constexpr std::size_t kMaxTextBytes = 10'000'000;
 inline constexpr std::size_t kMaxLayers = 100'000;
 inline constexpr std::size_t kMaxBlocks = 500'000;
-inline constexpr char kTooManyObjects[] = "объекты сверх 500 000, которые программа берёт из одного файла";
+// The records of a file looked at (objects, vertices, table entries, blocks:
+// each group of code 0), eight times the objects read, and its groups, as
+// many as a file of the largest size has of sound objects: the objects beyond
+// those read are still counted where a file has some more, and a file of
+// millions of empty records or groups is read in a second, not for minutes.
+// A file is read up to the record in which either is passed.
+inline constexpr std::size_t kMaxRecords = 2'000'000;
+inline constexpr std::size_t kMaxFileGroups = 20'000'000;
+inline constexpr char kTooManyObjects[] = "объекты сверх 250 000, которые программа берёт из одного файла";
 inline constexpr char kTooManyPieces[] =
-    "объекты сверх миллиона частей (вершин, точек сплайнов, строк текстов), которые программа берёт из одного файла";
+    "объекты сверх 500 000 частей (вершин, дуговых за две, точек сплайнов, строк текстов), которые программа берёт из "
+    "одного файла";
+inline constexpr char kTooManySplinePoints[] =
+    "сплайны сверх 100 000 точек (управляющих и определяющих), которые программа берёт из одного файла";
+inline constexpr char kTooManyEllipses[] = "эллипсы сверх 20 000, которые программа берёт из одного файла";
 inline constexpr char kTooMuchText[] = "тексты сверх десяти миллионов символов, которые программа берёт из одного файла";
 inline constexpr char kTooManyLayers[] = "слои сверх 100 000, которые программа читает из одного файла";
 inline constexpr char kTooManyLinetypes[] = "типы линий сверх 100 000, которые программа читает из одного файла";
@@ -102,6 +122,9 @@ inline constexpr char kOnTooManyLayers[] = "объекты на слоях св�
 inline constexpr char kOfTooManyLinetypes[] =
     "объекты с типами линий сверх 100 000, которые программа читает из одного файла";
 inline constexpr char kTooManyBlocks[] = "блоки сверх 500 000, которые программа читает из одного файла";
+inline constexpr char kTooManyRecords[] =
+    "всё, что в файле дальше первых 2 000 000 записей (объектов, вершин, элементов таблиц) или 20 000 000 групп, "
+    "которые программа просматривает в одном файле";
 
 // The first reading of the whole file: empty `error` when `bytes` can be read
 // as a DXF text, or the reason it cannot (in Russian, as the host speaks).
@@ -111,9 +134,17 @@ class Survey {
  public:
   bool Check(std::string_view bytes, std::string& error);
   bool Drawn(std::string_view block) const { return drawn_.count(block) > 0; }
+  // The bytes read: the whole file, or up to the record where it is cut.
+  std::size_t Read() const { return read_; }
+  bool Cut() const { return cut_; }
+  // The line where the record it is cut before starts.
+  std::size_t CutLine() const { return cutLine_; }
 
  private:
   std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual> drawn_;
+  std::size_t read_ = 0;
+  bool cut_ = false;
+  std::size_t cutLine_ = 0;
 };
 
 class Preparer;

@@ -517,8 +517,20 @@ class Builder {
         Drop(kTooManyPieces);
         return false;
       }
+      const std::size_t splinePoints = std::holds_alternative<std::unique_ptr<SplineR>>(r.item) ? pieces : 0;
+      if (splinePoints_ + splinePoints > kMaxSplinePoints) {
+        Drop(kTooManySplinePoints);
+        return false;
+      }
+      const std::size_t ellipses = std::holds_alternative<std::unique_ptr<DL_EllipseData>>(r.item) ? 1 : 0;
+      if (ellipses_ + ellipses > kMaxEllipses) {
+        Drop(kTooManyEllipses);
+        return false;
+      }
       text_ += text;
       pieces_ += pieces;
+      splinePoints_ += splinePoints;
+      ellipses_ += ellipses;
     }
     return true;
   }
@@ -534,10 +546,15 @@ class Builder {
     return true;
   }
 
-  // The pieces an object makes (at least one; a polyline one a vertex, a
-  // spline one a point, a text one a line), and the bytes of its text.
+  // The pieces an object makes (at least one; a polyline one a vertex and two
+  // one whose edge is an arc, a spline one a point, a text one a line), and
+  // the bytes of its text.
   static std::size_t Pieces(const Item& item) {
-    if (const auto* p = std::get_if<std::unique_ptr<PolylineR>>(&item)) return std::max<std::size_t>(1, (*p)->vertices.size());
+    if (const auto* p = std::get_if<std::unique_ptr<PolylineR>>(&item)) {
+      const auto& v = (*p)->vertices;
+      return std::max<std::size_t>(1, v.size()) +
+             static_cast<std::size_t>(std::count_if(v.begin(), v.end(), [](const DL_VertexData& d) { return d.bulge != 0; }));
+    }
     if (const auto* s = std::get_if<std::unique_ptr<SplineR>>(&item))
       return std::max<std::size_t>(1, (*s)->poles.size() + (*s)->fits.size());
     if (const auto* m = std::get_if<std::unique_ptr<MTextR>>(&item)) {
@@ -858,7 +875,7 @@ class Builder {
   std::optional<std::uint32_t> frozenCopy_;  // the frozen layer of the block copy being placed
   std::size_t visits_ = 0;
   std::size_t refused_ = 0;  // visits refused once kMaxVisits were made
-  std::size_t pieces_ = 0, text_ = 0;  // placed
+  std::size_t pieces_ = 0, splinePoints_ = 0, ellipses_ = 0, text_ = 0;  // placed
   std::vector<bool> layersDrawn_, linetypesDrawn_;  // by name
   std::size_t layersCount_ = 0, linetypesCount_ = 0;
 };

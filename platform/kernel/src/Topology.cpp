@@ -390,17 +390,39 @@ MbSolid* MakeSolid(const std::vector<SPtr<MbFace>>& faces) {
       for (std::size_t e = 0; e < face->GetLoop(l)->GetEdgesCount(); ++e)
         uses.push_back({face->GetLoop(l)->GetOrientedEdge(e), false});
   }
-  // Two uses of one curve (either way) become two uses of one edge.
+  // Two uses of one curve (either way) become two uses of one edge: each use
+  // is paired with the first one after it that runs between the same ends,
+  // looked for among the uses whose first end lies as far along x (a plate
+  // of thousands of holes has tens of thousands of uses).
+  std::vector<std::pair<MbCartPoint3D, MbCartPoint3D>> ends;
+  for (const Use& use : uses) {
+    const MbCurve3D& c = use.edge->GetCurveEdge().GetSpaceCurve();
+    MbCartPoint3D p1 = c.GetLimitPoint(1), p2 = c.GetLimitPoint(2);
+    if (p2.x < p1.x) std::swap(p1, p2);
+    ends.push_back({p1, p2});
+  }
+  std::vector<std::size_t> byX(uses.size());
+  for (std::size_t i = 0; i < byX.size(); ++i) byX[i] = i;
+  std::stable_sort(byX.begin(), byX.end(), [&](std::size_t a, std::size_t b) { return ends[a].first.x < ends[b].first.x; });
+  std::vector<std::size_t> rank(uses.size());
+  for (std::size_t k = 0; k < byX.size(); ++k) rank[byX[k]] = k;
+  std::vector<std::size_t> alike;
   for (std::size_t i = 0; i < uses.size(); ++i) {
     if (uses[i].taken) continue;
+    const auto& [a1, a2] = ends[i];
+    // The uses whose lower end along x lies within the joint of this one's: any that meets its ends.
+    alike.clear();
+    const double from = a1.x - 2 * kJoin, to = a1.x + 2 * kJoin;
+    for (std::size_t k = rank[i]; k-- > 0 && ends[byX[k]].first.x >= from;) alike.push_back(byX[k]);
+    for (std::size_t k = rank[i] + 1; k < byX.size() && ends[byX[k]].first.x <= to; ++k) alike.push_back(byX[k]);
+    std::sort(alike.begin(), alike.end());
     const MbCurve3D& a = uses[i].edge->GetCurveEdge().GetSpaceCurve();
-    const MbCartPoint3D a1 = a.GetLimitPoint(1), a2 = a.GetLimitPoint(2);
-    for (std::size_t j = i + 1; j < uses.size(); ++j) {
-      if (uses[j].taken) continue;
+    for (std::size_t j : alike) {
+      if (j <= i || uses[j].taken) continue;
+      const auto& [b1, b2] = ends[j];
+      if (!((Near(a1, b1) && Near(a2, b2)) || (Near(a1, b2) && Near(a2, b1)))) continue;
       MbOrientedEdge& other = *uses[j].edge;
       const MbCurve3D& b = other.GetCurveEdge().GetSpaceCurve();
-      const MbCartPoint3D b1 = b.GetLimitPoint(1), b2 = b.GetLimitPoint(2);
-      if (!((Near(a1, b1) && Near(a2, b2)) || (Near(a1, b2) && Near(a2, b1)))) continue;
       bool sameWay = true;
       if (!a.IsSame(b, kJoin, &sameWay)) continue;
       other.Share(uses[i].edge->GetCurveEdge(), sameWay == other.GetOrientation());

@@ -195,6 +195,28 @@ double lengthOf(const T& c) { return arcLength(smoothOf(c)); }
 template <SmoothKind T>
 std::vector<LineArc> pieces(const T& c, double sag) { return biarcs(smoothOf(c), sag); }
 
+// An ellipse is a circle of its larger radius pressed along its smaller
+// axis, which brings no point farther from a chord: the steps of that
+// circle's chords, taken along the ellipse's parameter, keep within the sag.
+std::vector<Point> ellipticChords(const Ellipse& e, double start, double sweep, double sag)
+{
+    const double radius = std::max(e.radiusA, e.radiusB);
+    const double step = sag >= radius ? kPi : 2 * std::acos(1 - sag / radius);
+    const double total = std::abs(sweep);
+    const auto count = static_cast<std::size_t>(std::max(1.0, std::ceil(total / step - 1e-9)));
+    const EllipticPath path(e, start, sweep);
+    std::vector<Point> points;
+    points.reserve(count + 1);
+    for (std::size_t i = 0; i <= count; ++i)
+        points.push_back(path.at(total * static_cast<double>(i) / static_cast<double>(count)));
+    return points;
+}
+std::vector<Point> chords(const Ellipse& e, double sag) { return ellipticChords(e, 0, 2 * kPi, sag); }
+std::vector<Point> chords(const EllipticArc& a, double sag)
+{
+    return ellipticChords(a.ellipse, a.startParam, normalisedSweep(a.startParam, a.endParam, a.ccw), sag);
+}
+
 template <SmoothKind T>
 std::vector<Point> chords(const T& c, double sag)
 {
@@ -368,6 +390,35 @@ std::optional<Nearest> nearestPoint(const Curve& curve, Point p)
     if (!isFinite(p))
         return std::nullopt;
     return visitCurve(curve, [p](const auto& c) { return degenerate(c) ? std::optional<Nearest>{} : nearest(c, p); });
+}
+
+struct NearestFinder::Smooth {
+    std::unique_ptr<detail::Smooth> path;
+    NearestChords chords;
+};
+
+NearestFinder::NearestFinder(const Curve& curve) : curve_(curve)
+{
+    if (isDegenerate(curve_))
+        return;
+    visitCurve(curve_, [this](const auto& c) {
+        if constexpr (SmoothKind<std::decay_t<decltype(c)>>) {
+            smooth_ = std::make_unique<Smooth>();
+            smooth_->path = std::make_unique<decltype(smoothOf(c))>(smoothOf(c));
+            smooth_->chords = nearestChords(*smooth_->path);
+        }
+    });
+}
+
+NearestFinder::~NearestFinder() = default;
+
+std::optional<Nearest> NearestFinder::operator()(Point p) const
+{
+    if (!smooth_)
+        return nearestPoint(curve_, p);
+    if (!isFinite(p))
+        return std::nullopt;
+    return nearestOn(*smooth_->path, smooth_->chords, p);
 }
 
 double length(const Curve& curve)

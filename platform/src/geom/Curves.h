@@ -10,6 +10,7 @@
 
 #include "geom/Point.h"
 
+#include <memory>
 #include <optional>
 #include <span>
 #include <variant>
@@ -137,6 +138,21 @@ Point startPoint(const Curve& curve);
 Point endPoint(const Curve& curve);
 bool isClosed(const Curve& curve, double tol = 1e-4);
 std::optional<Nearest> nearestPoint(const Curve& curve, Point p);
+// nearestPoint for one curve asked about many points: what the search follows
+// an ellipse or a spline on is made once, not for each point.
+class NearestFinder {
+public:
+    explicit NearestFinder(const Curve& curve);
+    ~NearestFinder();
+    NearestFinder(const NearestFinder&) = delete;
+    NearestFinder& operator=(const NearestFinder&) = delete;
+    std::optional<Nearest> operator()(Point p) const;
+
+private:
+    struct Smooth;
+    Curve curve_;
+    std::unique_ptr<Smooth> smooth_;  // of an ellipse or a spline, not degenerate
+};
 double length(const Curve& curve);
 Box boundingBox(const Curve& curve);
 

@@ -326,7 +326,7 @@ Box tightBox(const Smooth& curve, std::vector<double>* extremes)
     return box;
 }
 
-Nearest nearestOn(const Smooth& curve, Point p)
+NearestChords nearestChords(const Smooth& curve)
 {
     Box box;
     const std::vector<double> br = curve.breaks();
@@ -335,8 +335,15 @@ Nearest nearestOn(const Smooth& curve, Point p)
             box.add(curve.at(br[i] + (br[i + 1] - br[i]) * k / 4));
     box.add(curve.at(br.back()));
     const double sag = 1e-3 * std::max(kTiny, std::hypot(box.width(), box.height()));
-    return nearestAmong(curve, adaptiveChords(curve, sag), p, sag);
+    return {adaptiveChords(curve, sag), sag};
 }
+
+Nearest nearestOn(const Smooth& curve, const NearestChords& chords, Point p)
+{
+    return nearestAmong(curve, chords.chords, p, chords.sag);
+}
+
+Nearest nearestOn(const Smooth& curve, Point p) { return nearestOn(curve, nearestChords(curve), p); }
 
 std::vector<LineArc> biarcs(const Smooth& curve, double sag)
 {

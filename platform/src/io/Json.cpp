@@ -436,15 +436,27 @@ class TreeWriter {
     std::size_t size = 0;
     std::function<void(TreeWriter& writer, std::size_t item, unsigned depth)> write;
   };
-  // A member of a flat object: a whole number, a number, a flag or a point.
+  // A member of a flat object: a whole number, a number, a flag, a point or
+  // a list written item by item.
   struct Field {
     const char* key;
-    std::variant<int, double, bool, geom::Point> value;
+    std::variant<int, double, bool, geom::Point, const LazyList*> value;
   };
 
+  // The text is gathered in a buffer and handed to the stream a megabyte at
+  // a time: a drawing of a million lines makes tens of millions of pieces.
   explicit TreeWriter(std::ostream& out)
-      : out_(out),
-        serializer_(nlohmann::detail::output_adapter<char>(out), ' ', nlohmann::detail::error_handler_t::strict) {}
+      : stream_(out),
+        serializer_(nlohmann::detail::output_adapter<char>(text_), ' ', nlohmann::detail::error_handler_t::strict) {}
+  ~TreeWriter() { Flush(); }
+  TreeWriter(const TreeWriter&) = delete;
+  TreeWriter& operator=(const TreeWriter&) = delete;
+
+  // Hands what is gathered to the stream.
+  void Flush() {
+    stream_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+    text_.clear();
+  }
 
   // `j` when it stands `depth` levels in, each marker of `lists`
   // (ListMarker(n), a member's value) written as that list.
@@ -494,6 +506,19 @@ class TreeWriter {
         Number(*d);
       } else if (const bool* b = std::get_if<bool>(&f.value)) {
         out_ << (*b ? "true" : "false");
+      } else if (const LazyList* const* list = std::get_if<const LazyList*>(&f.value)) {
+        if ((*list)->size == 0) {
+          out_ << "[]";
+        } else {
+          out_ << "[\n";
+          for (std::size_t i = 0; i < (*list)->size; ++i) {
+            Indent(depth + 2);
+            (*list)->write(*this, i, depth + 2);
+            out_ << (i + 1 < (*list)->size ? ",\n" : "\n");
+          }
+          Indent(depth + 1);
+          out_ << ']';
+        }
       } else {
         const geom::Point& p = std::get<geom::Point>(f.value);
         out_ << "[\n";
@@ -532,7 +557,29 @@ class TreeWriter {
     serializer_.dump(json(v), true, false, 1, 0);
   }
 
-  std::ostream& out_;
+  // Appends to the buffer as a stream would write.
+  class Buffer {
+   public:
+    explicit Buffer(TreeWriter& owner) : owner_(owner) {}
+    Buffer& operator<<(char c) { return Put(std::string_view(&c, 1)); }
+    Buffer& operator<<(const char* text) { return Put(text); }
+    Buffer& operator<<(const std::string& text) { return Put(text); }
+    Buffer& operator<<(int v) { return Put(std::to_string(v)); }
+    Buffer& operator<<(std::size_t v) { return Put(std::to_string(v)); }
+    void write(const char* data, std::streamsize size) { Put(std::string_view(data, static_cast<std::size_t>(size))); }
+
+   private:
+    Buffer& Put(std::string_view text) {
+      owner_.text_.append(text);
+      if (owner_.text_.size() >= (std::size_t{1} << 20)) owner_.Flush();
+      return *this;
+    }
+    TreeWriter& owner_;
+  };
+
+  std::ostream& stream_;
+  std::string text_;
+  Buffer out_{*this};
   nlohmann::detail::serializer<json> serializer_;
 };
 
@@ -549,13 +596,17 @@ void DumpShape(TreeWriter& writer, const Shape& shape, unsigned depth) {
                        depth);
   const auto* text = dynamic_cast<const DrawingText*>(&shape);
   if (!text) return writer.Dump(ShapeJson(shape), depth);
-  json j = {{"type", shape.Type()}, {"ref", shape.Reference()}, {"layer", shape.layer}, {"style", shape.style},
-            {"anchor", PointJson(text->anchor)}, {"lines", ListMarker(0)}};
-  if (text->angle != 0) j["angle"] = text->angle;
-  const auto& lines = text->model.lines;
-  writer.Dump(j, depth, {{lines.size(), [&](TreeWriter& w, std::size_t i, unsigned d) {
-                            w.Dump(TextLinesJson(text->model, i, i + 1).front(), d);
-                          }}});
+  const TreeWriter::LazyList lines{text->model.lines.size(), [&](TreeWriter& w, std::size_t i, unsigned d) {
+                                      w.Dump(TextLinesJson(text->model, i, i + 1).front(), d);
+                                    }};
+  // A text turned keeps its angle, one along x writes none (as ShapeJson does).
+  if (text->angle != 0)
+    return writer.Flat({{"anchor", text->anchor}, {"angle", text->angle}, {"layer", shape.layer}, {"lines", &lines},
+                        {"ref", shape.Reference()}, {"style", shape.style}, {"type", shape.Type()}},
+                       depth);
+  writer.Flat({{"anchor", text->anchor}, {"layer", shape.layer}, {"lines", &lines}, {"ref", shape.Reference()},
+               {"style", shape.style}, {"type", shape.Type()}},
+              depth);
 }
 
 // Writes the 2D document as WriteJson(DocumentJson(doc)) does, but each

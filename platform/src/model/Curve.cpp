@@ -1,6 +1,7 @@
 // The ICurve2D face of drawing objects.
 #include <cmath>
 #include <limits>
+#include <memory>
 
 #include "model/ShapeApi.h"
 
@@ -32,8 +33,11 @@ class CurveApi : public Api<NoCore, vlapi::ICurve2D> {
   }
   bool GetNearestPoint(double x, double y, double& nx, double& ny, double& t, double& distance) override {
     double best = std::numeric_limits<double>::infinity();
+    // A caller asks about many points: what the search follows is kept.
+    if (finders_.empty())
+      for (const geom::Curve& c : curves_) finders_.push_back(std::make_unique<geom::NearestFinder>(c));
     for (std::size_t k = 0; k < curves_.size(); ++k) {
-      const auto hit = geom::nearestPoint(curves_[k], {x, y});
+      const auto hit = (*finders_[k])({x, y});
       if (!hit || hit->distance >= best) continue;
       best = hit->distance;
       nx = hit->point.x;
@@ -60,6 +64,7 @@ class CurveApi : public Api<NoCore, vlapi::ICurve2D> {
     return d.max > d.min ? (t - d.min) / (d.max - d.min) : 0.0;
   }
   std::vector<geom::Curve> curves_;
+  std::vector<std::unique_ptr<geom::NearestFinder>> finders_;  // of curves_, made when first asked
 };
 
 }  // namespace

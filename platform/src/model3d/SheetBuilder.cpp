@@ -164,11 +164,13 @@ std::optional<std::pair<std::size_t, std::size_t>> Meeting(const std::vector<std
 // outline and apart from it and from one another.
 std::string CheckRegion(const Loop2& outline, const std::vector<Loop2>& holes, const std::string& what) {
   std::vector<std::vector<geom::Point>> rings;
+  std::vector<geom::Box> boxes;
   for (const Loop2* loop : LoopsOf(outline, holes)) {
     const geom::Box box = geom::boundingBox(ContourOf(*loop));
     if (!(std::max({-box.min.x, -box.min.y, box.max.x, box.max.y}) <= kReach))
       return what + ": деталь выходит за " + SizeText(kReach) + " мм";
     rings.push_back(geom::ringPoints(ContourOf(*loop), 1e-3));
+    boxes.push_back(box);
   }
   // Rings: 0 the outline, k hole k.
   const auto hole = [](std::size_t k) { return "отверстие " + std::to_string(k); };
@@ -181,8 +183,8 @@ std::string CheckRegion(const Loop2& outline, const std::vector<Loop2>& holes, c
   for (std::size_t i = 0; i < holes.size(); ++i) {
     const geom::Point p = rings[i + 1].front();
     if (!geom::encloses(outer, p)) return what + ": " + hole(i + 1) + " вне внешнего контура";
-    for (std::size_t j = 0; j < holes.size(); ++j)
-      if (j != i && geom::encloses(ContourOf(holes[j]), p))
+    for (std::size_t j = 0; j < holes.size(); ++j)  // only a hole whose box holds p may hold it
+      if (j != i && boxes[j + 1].contains(p, 1e-9) && geom::encloses(ContourOf(holes[j]), p))
         return what + ": " + hole(i + 1) + " внутри отверстия " + std::to_string(j + 1);
   }
   return {};

@@ -62,6 +62,14 @@ double areaTerm(const Smooth& curve);   // ∫ (x dy - y dx) / 2 along the curve
 // Tight box; the parameters where x or y is extreme inside a span go to `extremes` when given.
 Box tightBox(const Smooth& curve, std::vector<double>* extremes = nullptr);
 Nearest nearestOn(const Smooth& curve, Point p);
+// What nearestOn follows the curve on: its chords, and their sag.
+struct NearestChords {
+    std::vector<Sample> chords;
+    double sag = 0;
+};
+NearestChords nearestChords(const Smooth& curve);
+// nearestOn on the chords nearestChords gave.
+Nearest nearestOn(const Smooth& curve, const NearestChords& chords, Point p);
 std::vector<LineArc> biarcs(const Smooth& curve, double sag);
 
 // Ellipses and elliptic arcs.
