@@ -163,11 +163,18 @@ void NMacroObject::SetCurrentMacroView()
         MakeCurrent(*view.get());
 }
 
+bool NMacroObject::InActiveDocument() const
+{
+    // A view of another drawing is not the active drawing's view of its number.
+    const vlapi::IViewPtr view = ParentView(m_macro);
+    return view && hostAccess::SameObject(vrnApi::GetViewPtrByNumber(view->GetNumber()), view);
+}
+
 void NMacroObject::ChangeMacroView(int viewNumber, double& x, double& y)
 {
     vlapi::IViewPtr view = vrnApi::GetViewPtrByNumber(viewNumber);
     vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
-    if (!m_macro || !view || !doc)
+    if (!m_macro || !view || !doc || !InActiveDocument())
         return;
     MakeCurrent(*view.get());
     const vlapi::IViewPtr previous = m_view;

@@ -120,6 +120,12 @@ TEST_F(ModelApiTest, NewOptimiserPlacesASmallJobWithoutTurningAndTimesInMillisec
     optimizer->Init();
     EXPECT_FALSE(optimizer->GetNestingMethod());
     EXPECT_FALSE(optimizer->GetMaterialOrient());
+    // A method or a turn that does not exist runs nothing.
+    optimizer->RunOptimization(OptimizationParams{7, RotationType::WithoutRotation, true});
+    optimizer->RunOptimization(OptimizationParams{1, static_cast<RotationType>(9), true});
+    optimizer->RunOptimization(OptimizationParams{1, static_cast<RotationType>(-1), true});
+    EXPECT_TRUE(optimizer->GetResult().sheet_results.empty());
+    EXPECT_EQ(optimizer->GetTime(), 0);
     optimizer->RunOptimization(OptimizationParams{});
     const NestingResult result = optimizer->GetResult();
     ASSERT_EQ(result.sheet_results.size(), 1u);
