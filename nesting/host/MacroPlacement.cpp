@@ -5,6 +5,7 @@
 #include "host/LibraryEdit.h"
 #include "host/VarnelAPI.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -111,9 +112,16 @@ void KeepLayersByName(const vlapi::IMacroObjectPtr& macro, const MacroLayers& fr
         if (const vlapi::ILayerPtr there = layers->FindLayer(it->second); there && there->GetNumber() != it->first)
             object->SetLayer(there->GetNumber());
     };
-    for (const vlapi::IDrawingObjectPtr& member : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(macro)))
-        renumber(member);
-    renumber(vlapi::IDrawingObjectPtr(macro));
+    // Views whose layers of those names have the same numbers leave nothing to renumber.
+    const bool same = std::all_of(from.begin(), from.end(), [&](const auto& layer) {
+        const vlapi::ILayerPtr there = layers->FindLayer(layer.second);
+        return !there || there->GetNumber() == layer.first;
+    });
+    if (!same) {
+        for (const vlapi::IDrawingObjectPtr& member : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(macro)))
+            renumber(member);
+        renumber(vlapi::IDrawingObjectPtr(macro));
+    }
     macro->Update();
 }
 
