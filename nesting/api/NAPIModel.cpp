@@ -241,15 +241,25 @@ void NAPIModel::SetRectSheet(bool rect) { m_model.m_rectSheet = rect; }
 double NAPIModel::GetWidthSheet() { return NestingModel::GetWidthSheet(); }
 double NAPIModel::GetHeightSheet() { return NestingModel::GetHeightSheet(); }
 
+// The sheets are resized in the drawing, and the bridges on their edges follow.
 NResult NAPIModel::SetWidthSheet(double width)
 {
-    return napi::SetWithin({{napi::kSheetSide, width}}, [&] { With([&](NestingModel& m) { m.SetWidthSheet(width); }); });
+    if (!napi::kSheetSide.Holds(width))
+        return NResult::OutOfRange;
+    return OnDrawing(NResult::NotFound, [&](NestingModel& m) {
+        m.SetWidthSheet(width);
+        return NResult::Done;
+    });
 }
 
 NResult NAPIModel::SetHeightSheet(double height)
 {
-    return napi::SetWithin({{napi::kSheetSide, height}},
-                           [&] { With([&](NestingModel& m) { m.SetHeightSheet(height); }); });
+    if (!napi::kSheetSide.Holds(height))
+        return NResult::OutOfRange;
+    return OnDrawing(NResult::NotFound, [&](NestingModel& m) {
+        m.SetHeightSheet(height);
+        return NResult::Done;
+    });
 }
 
 double NAPIModel::GetThicknessSheet() { return m_model.m_thicknessSheet; }

@@ -666,6 +666,7 @@ TEST_F(ObjectsTest, AModelLeavesOtherDrawingsAlone)
              EXPECT_EQ(m.AddJumper(m.CreateJumper(0.0, 0.0, 10.0, BridgeType::Gap, false), 0), NResult::NotFound);
          }},
         {"the figure into this view", [&] { job.figure->ChangeView(0); }},
+        {"the sheet's size", [&] { EXPECT_EQ(m.SetWidthSheet(250.0), NResult::NotFound); }},
     };
     for (const auto& [what, call] : calls) {
         call();
