@@ -19,9 +19,14 @@
 //   range (not a finite number, a negative size, a type that does not exist)
 //   is refused with OutOfRange and changes nothing; one that names what is
 //   not there (a part name no figure has, an empty bridge, an object whose
-//   drawing object is gone) answers NotFound and changes nothing. A block of
-//   values is taken whole or not at all, each value checked as its own
-//   setter checks it.
+//   drawing object is gone, a bridge of another model or on another model's
+//   figure) answers NotFound and changes nothing. A block of values is taken
+//   whole or not at all, each value checked as its own setter checks it;
+// - a model works on one drawing, the one active when it was made (or when
+//   it first needed one): while another drawing is active, or once its own
+//   is closed, what would read or change the active drawing does nothing
+//   (NotFound where an answer is given); an object is never carried into
+//   another drawing's view.
 #pragma once
 
 #include "geometry/BaseAlgorithms.h"
@@ -344,8 +349,9 @@ struct INestingModel : vlapi::IAPIObject {
     // or a point out of range.
     virtual IJumperPtr CreateJumper(double x, double y, double width, BridgeType type, bool byNormal) = 0;
     // Makes the bridge's macro on the layer and appends it to the model; a
-    // bridge whose width, type or ends are out of range is refused, an empty
-    // or foreign object is not found.
+    // bridge whose width, type or ends are out of range is refused; an empty
+    // or foreign object, a bridge standing for another model or on a figure
+    // or sheet of another, is not found. One of the model already is there.
     virtual NResult AddJumper(const IJumperPtr& jumper, int layer) = 0;
     virtual void DelJumper(const IJumperPtr& jumper) = 0;
     virtual void ClearJumpers() = 0;
@@ -385,6 +391,7 @@ struct IOptimizer : vlapi::IAPIObject {
     virtual NestingResult GetResult() = 0;
     // The last run's duration in milliseconds; 0 before the first run.
     virtual int64_t GetTime() = 0;
+    // A method other than 0 or 1, or a rotation that does not exist, runs nothing.
     virtual void RunOptimization(const OptimizationParams& params) = 0;
 };
 

@@ -5,6 +5,7 @@
 #include "io/SheetFile.h"
 #include "geometry/UtilityFunctions.h"
 #include "host/NestingResources.h"
+#include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
 #include "model/NestingSetting.h"
 
@@ -108,22 +109,33 @@ NResult SetField(NestingModel& model, const Field<T>& field, T value)
 NAPIModel::NAPIModel()
 {
     m_model.Init();
+    OwnDrawingActive();
+}
+
+bool NAPIModel::OwnDrawingActive()
+{
+    const reference active = napi::Guarded(reference{0}, [] { return hostAccess::ReferenceOf(vrnApi::GetActiveDocument2D()); });
+    if (active == 0)
+        return false;
+    if (m_drawing == 0)
+        m_drawing = active;
+    return active == m_drawing;
 }
 
 // ---- Loading, configuration and the parameter block
 
-void NAPIModel::InitSheetsFromActiveDoc() { With([](NestingModel& m) { m.InitSheetsFromActiveDoc(); }); }
+void NAPIModel::InitSheetsFromActiveDoc() { OnDrawing([](NestingModel& m) { m.InitSheetsFromActiveDoc(); }); }
 // The commands that read the figures through the automation model may move
 // them: the bridges on the figures are held, to follow them.
 void NAPIModel::InitFiguresFromActiveDoc()
 {
-    With([](NestingModel& m) {
+    OnDrawing([](NestingModel& m) {
         m.InitFiguresFromActiveDoc(nullptr);
         m.HoldBridges();
     });
 }
-void NAPIModel::InitWastesFromActiveDoc() { With([](NestingModel& m) { m.InitWastesFromActiveDoc(); }); }
-void NAPIModel::InitJumpersFromActiveDoc() { With([](NestingModel& m) { m.InitJumpersFromActiveDoc(); }); }
+void NAPIModel::InitWastesFromActiveDoc() { OnDrawing([](NestingModel& m) { m.InitWastesFromActiveDoc(); }); }
+void NAPIModel::InitJumpersFromActiveDoc() { OnDrawing([](NestingModel& m) { m.InitJumpersFromActiveDoc(); }); }
 void NAPIModel::ReadFromConfig() { With([](NestingModel& m) { m.ReadFromConfig(); }); }
 bool NAPIModel::WriteToConfig() { return With(false, [](NestingModel& m) { return m.WriteToConfig(); }); }
 
@@ -163,12 +175,12 @@ NResult NAPIModel::SetParams(const ModelParams& params)
     return NResult::Done;
 }
 void NAPIModel::SaveSession() { With([](NestingModel& m) { m.SaveSession(); }); }
-void NAPIModel::SaveParams() { With([](NestingModel& m) { m.SaveParams(); }); }
-void NAPIModel::LoadParams() { With([](NestingModel& m) { m.LoadParams(); }); }
+void NAPIModel::SaveParams() { OnDrawing([](NestingModel& m) { m.SaveParams(); }); }
+void NAPIModel::LoadParams() { OnDrawing([](NestingModel& m) { m.LoadParams(); }); }
 
 void NAPIModel::RecognizeSheetScheme(SheetSchemeParams&)
 {
-    With([](NestingModel& m) { m.RecognizeSheetScheme(); });
+    OnDrawing([](NestingModel& m) { m.RecognizeSheetScheme(); });
 }
 
 // ---- Configuration values: fields of the model's ConfigParams
@@ -229,15 +241,25 @@ void NAPIModel::SetRectSheet(bool rect) { m_model.m_rectSheet = rect; }
 double NAPIModel::GetWidthSheet() { return NestingModel::GetWidthSheet(); }
 double NAPIModel::GetHeightSheet() { return NestingModel::GetHeightSheet(); }
 
+// The sheets are resized in the drawing, and the bridges on their edges follow.
 NResult NAPIModel::SetWidthSheet(double width)
 {
-    return napi::SetWithin({{napi::kSheetSide, width}}, [&] { With([&](NestingModel& m) { m.SetWidthSheet(width); }); });
+    if (!napi::kSheetSide.Holds(width))
+        return NResult::OutOfRange;
+    return OnDrawing(NResult::NotFound, [&](NestingModel& m) {
+        m.SetWidthSheet(width);
+        return NResult::Done;
+    });
 }
 
 NResult NAPIModel::SetHeightSheet(double height)
 {
-    return napi::SetWithin({{napi::kSheetSide, height}},
-                           [&] { With([&](NestingModel& m) { m.SetHeightSheet(height); }); });
+    if (!napi::kSheetSide.Holds(height))
+        return NResult::OutOfRange;
+    return OnDrawing(NResult::NotFound, [&](NestingModel& m) {
+        m.SetHeightSheet(height);
+        return NResult::Done;
+    });
 }
 
 double NAPIModel::GetThicknessSheet() { return m_model.m_thicknessSheet; }
@@ -381,24 +403,24 @@ void NAPIModel::GetRectangleFigures(std::vector<IFigurePtr>& out)
 
 ISheetPtr NAPIModel::AddSheet()
 {
-    return With(ISheetPtr(), [](NestingModel& m) { return WrapSheet(m.AddSheet()); });
+    return OnDrawing(ISheetPtr(), [](NestingModel& m) { return WrapSheet(m.AddSheet()); });
 }
 
 void NAPIModel::DelSheet(const ISheetPtr& sheet)
 {
     // Only a sheet of this model: a foreign one changes nothing.
-    With([&](NestingModel& m) {
+    OnDrawing([&](NestingModel& m) {
         SheetPtr object = ModelObjectAs<Sheet>(sheet);
         if (InList(m.m_sheets, object))
             m.DelSheet(object);
     });
 }
 
-void NAPIModel::ArrangeSheets() { With([](NestingModel& m) { m.ArrangeSheets(); }); }
-void NAPIModel::UpdateSheets() { With([](NestingModel& m) { m.UpdateSheets(); }); }
-void NAPIModel::ClearSheets() { With([](NestingModel& m) { m.ClearSheets(); }); }
-void NAPIModel::SelectSheet(size_t index, bool select) { With([&](NestingModel& m) { m.SelectSheet(index, select); }); }
-void NAPIModel::InvertSelectSheet(size_t index) { With([&](NestingModel& m) { m.InvertSelectSheet(index); }); }
+void NAPIModel::ArrangeSheets() { OnDrawing([](NestingModel& m) { m.ArrangeSheets(); }); }
+void NAPIModel::UpdateSheets() { OnDrawing([](NestingModel& m) { m.UpdateSheets(); }); }
+void NAPIModel::ClearSheets() { OnDrawing([](NestingModel& m) { m.ClearSheets(); }); }
+void NAPIModel::SelectSheet(size_t index, bool select) { OnDrawing([&](NestingModel& m) { m.SelectSheet(index, select); }); }
+void NAPIModel::InvertSelectSheet(size_t index) { OnDrawing([&](NestingModel& m) { m.InvertSelectSheet(index); }); }
 
 int32_t NAPIModel::GetIndexSheetByRef(int reference)
 {
@@ -407,7 +429,7 @@ int32_t NAPIModel::GetIndexSheetByRef(int reference)
 
 bool NAPIModel::ImportSheetFromFile(std::wstring path)
 {
-    return With(false, [&](NestingModel& m) {
+    return OnDrawing(false, [&](NestingModel& m) {
         sheetfile::SheetOfFile sheet;
         const std::wstring refused = sheetfile::ReadSheet(path, sheet);
         if (!refused.empty()) {
@@ -447,7 +469,7 @@ void NAPIModel::InitSheetMaterial() { With([](NestingModel& m) { m.InitSheetMate
 
 IFigurePtr NAPIModel::AddFigure(std::wstring path)
 {
-    return With(IFigurePtr(), [&](NestingModel& m) { return WrapFigure(m.AddFigure(std::move(path))); });
+    return OnDrawing(IFigurePtr(), [&](NestingModel& m) { return WrapFigure(m.AddFigure(std::move(path))); });
 }
 
 IFigurePtr NAPIModel::AddLinNestFigure(LNDetailParams detail, size_t count)
@@ -456,7 +478,7 @@ IFigurePtr NAPIModel::AddLinNestFigure(LNDetailParams detail, size_t count)
     if (!kLength.Holds(detail.length) || !kPieces.Holds(static_cast<double>(count)) ||
         !kWanted.Holds(static_cast<double>(detail.count)))
         return {};
-    return With(IFigurePtr(), [&](NestingModel& m) {
+    return OnDrawing(IFigurePtr(), [&](NestingModel& m) {
         // A drawing keeps one count per detail of a name and length (the
         // editor rebuilds one row from all its pieces): a piece wanted
         // another number of times than the drawn ones of its detail would
@@ -474,7 +496,7 @@ IFigurePtr NAPIModel::AddLinNestFigure(LNDetailParams detail, size_t count)
 
 void NAPIModel::RemFigure(const IFigurePtr& figure)
 {
-    With([&](NestingModel& m) {
+    OnDrawing([&](NestingModel& m) {
         FigurePtr object = ModelObjectAs<Figure>(figure);
         m.RemFigure(object);
     });
@@ -483,7 +505,7 @@ void NAPIModel::RemFigure(const IFigurePtr& figure)
 void NAPIModel::DelFigure(const IFigurePtr& figure)
 {
     // Only a figure of this model loses its edit mark: a foreign one is left alone.
-    With([&](NestingModel& m) {
+    OnDrawing([&](NestingModel& m) {
         FigurePtr object = ModelObjectAs<Figure>(figure);
         if (InList(m.m_figures, object))
             m.DelFigure(object);
@@ -492,7 +514,7 @@ void NAPIModel::DelFigure(const IFigurePtr& figure)
 
 void NAPIModel::DelFigures(const std::vector<INObjectPtr>& objects)
 {
-    With([&](NestingModel& m) {
+    OnDrawing([&](NestingModel& m) {
         // Only figures of this model lose their edit marks.
         std::unordered_set<const Figure*> own;
         for (const FigurePtr& figure : m.m_figures)
@@ -508,14 +530,14 @@ void NAPIModel::DelFigures(const std::vector<INObjectPtr>& objects)
     });
 }
 
-void NAPIModel::ClearFigures() { With([](NestingModel& m) { m.ClearFigures(); }); }
+void NAPIModel::ClearFigures() { OnDrawing([](NestingModel& m) { m.ClearFigures(); }); }
 
 NResult NAPIModel::CopyFiguresByName(std::wstring name, size_t count)
 {
     if (!napi::kCopies.Holds(static_cast<double>(count)))
         return NResult::OutOfRange;
     // A name no figure has has no copies to make.
-    return With(NResult::NotFound, [&](NestingModel& m) {
+    return OnDrawing(NResult::NotFound, [&](NestingModel& m) {
         std::vector<FigurePtr> named;
         m.GetFiguresByName(named, name);
         if (named.empty())
@@ -528,23 +550,23 @@ NResult NAPIModel::CopyFiguresByName(std::wstring name, size_t count)
 void NAPIModel::SortFiguresByNames() { With([](NestingModel& m) { m.SortFiguresByNames(); }); }
 void NAPIModel::SortFiguresByAreasIncrease() { With([](NestingModel& m) { m.SortFiguresByAreasIncrease(); }); }
 void NAPIModel::SortFiguresByAreasDecrease() { With([](NestingModel& m) { m.SortFiguresByAreasDecrease(); }); }
-void NAPIModel::MoveFiguresToSysView() { With([](NestingModel& m) { m.MoveFiguresToSysView(); }); }
-void NAPIModel::SetAllFiguresInSourcePlacement() { With([](NestingModel& m) { m.SetAllFiguresInSourcePlacement(); }); }
-void NAPIModel::InitFigurePolygons() { With([](NestingModel& m) { m.InitFigurePolygons(); }); }
-void NAPIModel::CreateCompoundFigures() { With([](NestingModel& m) { m.CreateCompoundFigures(); }); }
-void NAPIModel::DestroyCompoundFigures() { With([](NestingModel& m) { m.DestroyCompoundFigures(); }); }
-void NAPIModel::RotateAllFiguresToMinGabarit() { With([](NestingModel& m) { m.RotateAllFiguresToMinGabarit(); }); }
+void NAPIModel::MoveFiguresToSysView() { OnDrawing([](NestingModel& m) { m.MoveFiguresToSysView(); }); }
+void NAPIModel::SetAllFiguresInSourcePlacement() { OnDrawing([](NestingModel& m) { m.SetAllFiguresInSourcePlacement(); }); }
+void NAPIModel::InitFigurePolygons() { OnDrawing([](NestingModel& m) { m.InitFigurePolygons(); }); }
+void NAPIModel::CreateCompoundFigures() { OnDrawing([](NestingModel& m) { m.CreateCompoundFigures(); }); }
+void NAPIModel::DestroyCompoundFigures() { OnDrawing([](NestingModel& m) { m.DestroyCompoundFigures(); }); }
+void NAPIModel::RotateAllFiguresToMinGabarit() { OnDrawing([](NestingModel& m) { m.RotateAllFiguresToMinGabarit(); }); }
 
 void NAPIModel::ArrangeFiguresInContainer(bool allFigures, bool delWastes)
 {
-    With([&](NestingModel& m) { m.ArrangeFiguresInContainer(allFigures, delWastes); });
+    OnDrawing([&](NestingModel& m) { m.ArrangeFiguresInContainer(allFigures, delWastes); });
 }
 
-void NAPIModel::CheckIntersectAllFigures() { With([](NestingModel& m) { m.CheckIntersectAllFigures(nullptr); }); }
+void NAPIModel::CheckIntersectAllFigures() { OnDrawing([](NestingModel& m) { m.CheckIntersectAllFigures(nullptr); }); }
 std::vector<std::wstring> NAPIModel::MoveMismatchedFiguresToContainer()
 {
     std::vector<std::wstring> names;
-    With([&](NestingModel& m) {
+    OnDrawing([&](NestingModel& m) {
         // A compound figure stands for its members.
         for (const FigurePtr& figure : m.MoveMismatchedFiguresToContainer()) {
             const auto compound = std::dynamic_pointer_cast<CompoundFigure>(figure);
@@ -558,15 +580,15 @@ std::vector<std::wstring> NAPIModel::MoveMismatchedFiguresToContainer()
     });
     return names;
 }
-void NAPIModel::CreateFigureColouring() { With([](NestingModel& m) { m.CreateFigureColouring(); }); }
+void NAPIModel::CreateFigureColouring() { OnDrawing([](NestingModel& m) { m.CreateFigureColouring(); }); }
 void NAPIModel::UpdateFiguresScale() { With([](NestingModel& m) { m.UpdateFiguresScale(); }); }
 
 // ---- Drawing updates
 
-void NAPIModel::UpdateResultTables() { With([](NestingModel& m) { m.UpdateResultTables(nullptr); }); }
-void NAPIModel::UpdateSizeText(bool offset) { With([&](NestingModel& m) { m.UpdateSizeText(offset); }); }
-void NAPIModel::UpdateHideText() { With([](NestingModel& m) { m.UpdateHideText(); }); }
-void NAPIModel::UpdateGaps() { With([](NestingModel& m) { m.UpdateGaps(); }); }
+void NAPIModel::UpdateResultTables() { OnDrawing([](NestingModel& m) { m.UpdateResultTables(nullptr); }); }
+void NAPIModel::UpdateSizeText(bool offset) { OnDrawing([&](NestingModel& m) { m.UpdateSizeText(offset); }); }
+void NAPIModel::UpdateHideText() { OnDrawing([](NestingModel& m) { m.UpdateHideText(); }); }
+void NAPIModel::UpdateGaps() { OnDrawing([](NestingModel& m) { m.UpdateGaps(); }); }
 
 // ---- Progress, DXF import, linear-nesting results
 
@@ -612,30 +634,40 @@ NResult NAPIModel::AddJumper(const IJumperPtr& jumper, int layer)
     if (!object)
         return NResult::NotFound;
     const Jumper& j = *object;
-    return napi::SetWithin({{napi::kBridgeWidth, j.GetWidth()},
-                            {napi::kBridgeType, static_cast<double>(j.GetType())},
-                            {napi::kCoordinate, j.m_point1.x},
-                            {napi::kCoordinate, j.m_point1.y},
-                            {napi::kCoordinate, j.m_point2.x},
-                            {napi::kCoordinate, j.m_point2.y}},
-                           [&] {
-                               // A bridge already in the model is not added twice.
-                               With([&](NestingModel& m) {
-                                   if (!InList(m.m_jumpers, object))
-                                       m.AddJumper(object, layer);
-                               });
-                           });
+    if (napi::SetWithin({{napi::kBridgeWidth, j.GetWidth()},
+                         {napi::kBridgeType, static_cast<double>(j.GetType())},
+                         {napi::kCoordinate, j.m_point1.x},
+                         {napi::kCoordinate, j.m_point1.y},
+                         {napi::kCoordinate, j.m_point2.x},
+                         {napi::kCoordinate, j.m_point2.y}},
+                        [] {}) != NResult::Done)
+        return NResult::OutOfRange;
+    return OnDrawing(NResult::NotFound, [&](NestingModel& m) {
+        // A bridge already in the model is not added twice; one that stands
+        // in a drawing for another model, or that stands on a figure or a
+        // sheet of another model, is none of this model's.
+        if (InList(m.m_jumpers, object))
+            return NResult::Done;
+        const auto owned = [&](const NObjectPtr& owner) {
+            return !owner || InList(m.m_figures, std::dynamic_pointer_cast<Figure>(owner)) ||
+                   InList(m.m_sheets, std::dynamic_pointer_cast<Sheet>(owner));
+        };
+        if (j.GetReference() != 0 || !owned(j.m_owner1) || !owned(j.m_owner2))
+            return NResult::NotFound;
+        m.AddJumper(object, layer);
+        return InList(m.m_jumpers, object) ? NResult::Done : NResult::NotFound;
+    });
 }
 
 void NAPIModel::DelJumper(const IJumperPtr& jumper)
 {
-    With([&](NestingModel& m) {
+    OnDrawing([&](NestingModel& m) {
         JumperPtr object = ModelObjectAs<Jumper>(jumper);
         m.DelJumper(object);
     });
 }
 
-void NAPIModel::ClearJumpers() { With([](NestingModel& m) { m.ClearJumpers(); }); }
+void NAPIModel::ClearJumpers() { OnDrawing([](NestingModel& m) { m.ClearJumpers(); }); }
 
 IJumperPtr NAPIModel::GetJumperByRef(int reference)
 {
@@ -650,7 +682,7 @@ bool NAPIModel::CheckIntersectPointWithJumpers(double x, double y, double width)
 INObjectPtr NAPIModel::CheckObjectForJumperOwner(int reference, double& x, double& y, double width,
                                                  NestingObjectType type)
 {
-    return With(INObjectPtr(), [&](NestingModel& m) {
+    return OnDrawing(INObjectPtr(), [&](NestingModel& m) {
         double px = x;
         double py = y;
         INObjectPtr owner = WrapObject(m.CheckObjectForJumper(reference, px, py, width, type));
@@ -672,24 +704,24 @@ IWastePtr NAPIModel::CreateWaste(double x, double y)
 
 IWastePtr NAPIModel::CreateWaste(double x, double y, std::wstring& why)
 {
-    return With(IWastePtr(), [&](NestingModel& m) { return WrapWaste(m.CreateWaste(NPoint{x, y}, &why)); });
+    return OnDrawing(IWastePtr(), [&](NestingModel& m) { return WrapWaste(m.CreateWaste(NPoint{x, y}, &why)); });
 }
 
 void NAPIModel::AddWaste(const IWastePtr& waste)
 {
     // The model takes no remnant twice, nor another drawing's.
-    With([&](NestingModel& m) { m.AddWaste(ModelObjectAs<Waste>(waste)); });
+    OnDrawing([&](NestingModel& m) { m.AddWaste(ModelObjectAs<Waste>(waste)); });
 }
 
 void NAPIModel::DelWaste(const IWastePtr& waste)
 {
-    With([&](NestingModel& m) {
+    OnDrawing([&](NestingModel& m) {
         WastePtr object = ModelObjectAs<Waste>(waste);
         m.DelWaste(object);
     });
 }
 
-void NAPIModel::ClearWastes() { With([](NestingModel& m) { m.ClearWastes(); }); }
+void NAPIModel::ClearWastes() { OnDrawing([](NestingModel& m) { m.ClearWastes(); }); }
 
 IWastePtr NAPIModel::GetWasteByRef(int reference)
 {
@@ -701,17 +733,17 @@ IWastePtr NAPIModel::GetWasteByPoint(double x, double y)
     return With(IWastePtr(), [&](NestingModel& m) { return WrapWaste(m.GetWasteAtPoint(NPoint{x, y})); });
 }
 
-void NAPIModel::CalculateWastes() { With([](NestingModel& m) { m.CalculateWastes(); }); }
-void NAPIModel::DecomposeWastesToRectangles() { With([](NestingModel& m) { m.DecomposeWastesToRectangles(); }); }
+void NAPIModel::CalculateWastes() { OnDrawing([](NestingModel& m) { m.CalculateWastes(); }); }
+void NAPIModel::DecomposeWastesToRectangles() { OnDrawing([](NestingModel& m) { m.DecomposeWastesToRectangles(); }); }
 
 void NAPIModel::SelectWastesByMethod(bool automatic, bool select)
 {
-    With([&](NestingModel& m) { m.SelectWastesByMethod(automatic, select); });
+    OnDrawing([&](NestingModel& m) { m.SelectWastesByMethod(automatic, select); });
 }
 
-void NAPIModel::UpdateWastes() { With([](NestingModel& m) { m.UpdateWastes(); }); }
-void NAPIModel::ClearWastesByMethod(bool method) { With([&](NestingModel& m) { m.ClearWastesByMethod(method); }); }
-void NAPIModel::DeleteNonRectangularWastes() { With([](NestingModel& m) { m.DeleteNonRectangularWastes(); }); }
+void NAPIModel::UpdateWastes() { OnDrawing([](NestingModel& m) { m.UpdateWastes(); }); }
+void NAPIModel::ClearWastesByMethod(bool method) { OnDrawing([&](NestingModel& m) { m.ClearWastesByMethod(method); }); }
+void NAPIModel::DeleteNonRectangularWastes() { OnDrawing([](NestingModel& m) { m.DeleteNonRectangularWastes(); }); }
 
 // ---- Factory
 

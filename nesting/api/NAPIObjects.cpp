@@ -128,6 +128,9 @@ NResult ObjectImpl<I, T>::SetPlacement(double x, double y, double angle)
         // The library never moves a sheet's macro: the sheet's outline is kept
         // in its own frame, at the origin of its view, and the sheet layout
         // moves the view. A sheet is placed only where it stands.
+        if (Gone())
+            return kCoordinate.Holds(x) && kCoordinate.Holds(y) && kCoordinate.Holds(angle) ? NResult::NotFound
+                                                                                               : NResult::OutOfRange;
         bool elsewhere = false;
         With([&](T& o) {
             double x0 = 0.0, y0 = 0.0, a0 = 0.0;
@@ -201,7 +204,7 @@ double NAPISheet::GetCount()
 
 NResult NAPISheet::SetCount(double count)
 {
-    return napi::SetWithin({{napi::kSheetCount, count}}, [&] { With([&](Sheet& s) { s.m_count = count; }); });
+    return SetOn({{napi::kSheetCount, count}}, [&] { With([&](Sheet& s) { s.m_count = count; }); });
 }
 
 // ---- Figures
@@ -213,7 +216,7 @@ void NAPIFigure::InitChoose()
 
 NResult NAPIFigure::SetThickness(double thickness)
 {
-    return napi::SetWithin({{napi::kThickness, thickness}}, [&] { With([&](Figure& f) { f.SetThickness(thickness); }); });
+    return SetOn({{napi::kThickness, thickness}}, [&] { With([&](Figure& f) { f.SetThickness(thickness); }); });
 }
 
 void NAPIFigure::SetMaterial(std::wstring material)
@@ -245,8 +248,7 @@ BridgeType NAPIJumper::GetType()
 
 NResult NAPIJumper::SetType(BridgeType type)
 {
-    return napi::SetWithin({{napi::kBridgeType, static_cast<double>(type)}},
-                           [&] { With([&](Jumper& j) { j.SetType(type); }); });
+    return SetOn({{napi::kBridgeType, static_cast<double>(type)}}, [&] { With([&](Jumper& j) { j.SetType(type); }); });
 }
 
 double NAPIJumper::GetWidth()
@@ -256,7 +258,7 @@ double NAPIJumper::GetWidth()
 
 NResult NAPIJumper::SetWidth(double width)
 {
-    return napi::SetWithin({{napi::kBridgeWidth, width}}, [&] { With([&](Jumper& j) { j.SetWidth(width); }); });
+    return SetOn({{napi::kBridgeWidth, width}}, [&] { With([&](Jumper& j) { j.SetWidth(width); }); });
 }
 
 bool NAPIJumper::GetByNormal()
@@ -300,7 +302,7 @@ void NAPIJumper::SetOwner2(const INObjectPtr& owner)
 NResult NAPIJumper::SetPoint1(double x, double y)
 {
     // The model's SetPoint1 moves the macro only; the drawer follows here.
-    return napi::SetWithin({{napi::kCoordinate, x}, {napi::kCoordinate, y}}, [&] {
+    return SetOn({{napi::kCoordinate, x}, {napi::kCoordinate, y}}, [&] {
         With([&](Jumper& j) {
             j.SetPoint1(NPoint{x, y});
             j.UpdateGeometry();
@@ -310,8 +312,7 @@ NResult NAPIJumper::SetPoint1(double x, double y)
 
 NResult NAPIJumper::SetPoint2(double x, double y)
 {
-    return napi::SetWithin({{napi::kCoordinate, x}, {napi::kCoordinate, y}},
-                           [&] { With([&](Jumper& j) { j.SetPoint2(NPoint{x, y}); }); });
+    return SetOn({{napi::kCoordinate, x}, {napi::kCoordinate, y}}, [&] { With([&](Jumper& j) { j.SetPoint2(NPoint{x, y}); }); });
 }
 
 void NAPIJumper::GetPhantomGroup(double x, double y, bool second, int& group)
@@ -345,8 +346,7 @@ void NAPIWaste::ChangeText(std::wstring text)
 
 NResult NAPIWaste::SetColor(int colour)
 {
-    return napi::SetWithin({{napi::kColour, static_cast<double>(colour)}},
-                           [&] { With([&](Waste& w) { w.SetColor(colour); }); });
+    return SetOn({{napi::kColour, static_cast<double>(colour)}}, [&] { With([&](Waste& w) { w.SetColor(colour); }); });
 }
 
 // ---- Wrapping model objects

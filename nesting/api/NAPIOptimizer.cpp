@@ -25,6 +25,12 @@ int64_t NAPIOptimizer::GetTime() { return m_optimizer.m_dt / 1000; }
 
 void NAPIOptimizer::RunOptimization(const OptimizationParams& params)
 {
+    // A method or a rotation that does not exist runs nothing: the figures
+    // stay where they are (no rotation would have taken every one off its sheet).
+    constexpr napi::Range kMethod{0.0, 1.0, false, true};
+    constexpr napi::Range kRotation{0.0, 4.0, false, true};  // WithoutRotation to RotationGorzVert
+    if (!kMethod.Holds(params.optimizationMethod) || !kRotation.Holds(static_cast<double>(params.rotateMethod)))
+        return;
     napi::Guarded([&] { m_optimizer.RunOptimization(params); });
 }
 

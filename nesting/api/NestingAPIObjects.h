@@ -61,6 +61,26 @@ public:
     void SaveParams() override;
 
 protected:
+    // The object's drawing object was there and is gone: deleted with the
+    // object, or its drawing closed. A bridge not yet added has none to lose.
+    bool Gone()
+    {
+        return With(false, [](T& o) { return o.m_macro && o.GetReference() == 0; });
+    }
+    // Runs `set` when every value lies in its range and the drawing object
+    // is not gone: OutOfRange, NotFound or Done, as INObject's setters answer.
+    template <class F>
+    NResult SetOn(std::initializer_list<std::pair<Range, double>> values, F&& set)
+    {
+        for (const auto& [range, value] : values) {
+            if (!range.Holds(value))
+                return NResult::OutOfRange;
+        }
+        if (Gone())
+            return NResult::NotFound;
+        return SetWithin({}, std::forward<F>(set));
+    }
+
     // Runs `body` on the model object; without one, or when it throws, gives `fallback`.
     template <class R, class F>
     R With(R fallback, F&& body)
@@ -318,8 +338,26 @@ private:
     {
         napi::Guarded([&] { body(m_model); });
     }
+    // The same for what reads or changes the active drawing: only while the
+    // model's own drawing is the active one.
+    template <class R, class F>
+    R OnDrawing(R fallback, F&& body)
+    {
+        return OwnDrawingActive() ? With(fallback, std::forward<F>(body)) : fallback;
+    }
+    template <class F>
+    void OnDrawing(F&& body)
+    {
+        if (OwnDrawingActive())
+            With(std::forward<F>(body));
+    }
+    // The model works on one drawing: the one active when it was made, or
+    // when it first needed one. Another drawing active, or its own closed,
+    // it leaves the drawings alone.
+    bool OwnDrawingActive();
 
     NestingModel m_model;
+    reference m_drawing = 0;
 };
 
 class NAPIOptimizer final : public napi::RefCounted<IOptimizer> {

@@ -5,6 +5,7 @@
 #include "host/VarnelAPI.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -12,6 +13,7 @@ constexpr double kContainerWidth = 1000000.0;
 constexpr double kContainerHeightFactor = 1.25;
 
 double FigureHeight(const Figure& figure) { return figure.m_rect.pTop.y - figure.m_rect.pBot.y; }
+double FigureWidth(const Figure& figure) { return figure.m_rect.pTop.x - figure.m_rect.pBot.x; }
 
 // Every sheet whose macro is a rectangle gets the size and re-reads itself.
 void ResizeRectangularSheets(const std::vector<SheetPtr>& sheets, const double* width, const double* height)
@@ -98,7 +100,14 @@ void NestingModel::ArrangeFiguresInContainer(bool allFigures, bool delWastes, co
             m_heightSheet = kContainerHeightFactor * h;
             ResizeRectangularSheets(m_sheets, nullptr, &m_heightSheet);
         }
-        m_widthSheet = kContainerWidth;
+        // The container is long enough for every figure side by side: one
+        // that found no place would stay where it stood, all such piled on
+        // one another (a thousand parts a metre wide, or parts of a drawing
+        // in metres).
+        double w = 2.0 * m_sheetGap;
+        for (const FigurePtr& figure : m_figures)
+            w += FigureWidth(*figure) + m_figureGap;
+        m_widthSheet = std::max(kContainerWidth, std::ceil(w));
         ResizeRectangularSheets(m_sheets, &m_widthSheet, nullptr);
         {
             // The sheets only lend the container their stretched rectangle. A

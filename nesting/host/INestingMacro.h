@@ -27,6 +27,8 @@ public:
     virtual void DestroyMacro() = 0;
     virtual void DeleteMacro() = 0;
     virtual void CancelEditMode() = 0;
+    // The macro stands in a view of the active drawing.
+    virtual bool InActiveDocument() const = 0;
 
     // Copies, views, layers, placement
     virtual INestingMacroObjectPtr CreateMacroCopy(int command) const = 0;
@@ -35,6 +37,8 @@ public:
     virtual int GetMacroViewNumber() const = 0;
     virtual void SetMacroViewNumber(int viewNumber) = 0;
     virtual void SetCurrentMacroView() = 0;
+    // Moves the macro into the active drawing's view; nothing for a macro of
+    // another drawing.
     virtual void ChangeMacroView(int viewNumber, double& x, double& y) = 0;
     virtual void ChangeMacroLayer(int numLayer) = 0;
     virtual int GetMacroLayer() const = 0;

@@ -5,6 +5,7 @@
 #include "host/LibraryEdit.h"
 #include "host/VarnelAPI.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -111,9 +112,16 @@ void KeepLayersByName(const vlapi::IMacroObjectPtr& macro, const MacroLayers& fr
         if (const vlapi::ILayerPtr there = layers->FindLayer(it->second); there && there->GetNumber() != it->first)
             object->SetLayer(there->GetNumber());
     };
-    for (const vlapi::IDrawingObjectPtr& member : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(macro)))
-        renumber(member);
-    renumber(vlapi::IDrawingObjectPtr(macro));
+    // Views whose layers of those names have the same numbers leave nothing to renumber.
+    const bool same = std::all_of(from.begin(), from.end(), [&](const auto& layer) {
+        const vlapi::ILayerPtr there = layers->FindLayer(layer.second);
+        return !there || there->GetNumber() == layer.first;
+    });
+    if (!same) {
+        for (const vlapi::IDrawingObjectPtr& member : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(macro)))
+            renumber(member);
+        renumber(vlapi::IDrawingObjectPtr(macro));
+    }
     macro->Update();
 }
 
@@ -163,11 +171,18 @@ void NMacroObject::SetCurrentMacroView()
         MakeCurrent(*view.get());
 }
 
+bool NMacroObject::InActiveDocument() const
+{
+    // A view of another drawing is not the active drawing's view of its number.
+    const vlapi::IViewPtr view = ParentView(m_macro);
+    return view && hostAccess::SameObject(vrnApi::GetViewPtrByNumber(view->GetNumber()), view);
+}
+
 void NMacroObject::ChangeMacroView(int viewNumber, double& x, double& y)
 {
     vlapi::IViewPtr view = vrnApi::GetViewPtrByNumber(viewNumber);
     vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
-    if (!m_macro || !view || !doc)
+    if (!m_macro || !view || !doc || !InActiveDocument())
         return;
     MakeCurrent(*view.get());
     const vlapi::IViewPtr previous = m_view;

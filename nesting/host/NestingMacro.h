@@ -35,6 +35,7 @@ public:
     void DestroyMacro() override;
     void DeleteMacro() override;
     void CancelEditMode() override;
+    bool InActiveDocument() const override;
 
     INestingMacroObjectPtr CreateMacroCopy(int command) const override;
     void CreateMacroCopies(int command, int count, double step,

@@ -120,6 +120,12 @@ TEST_F(ModelApiTest, NewOptimiserPlacesASmallJobWithoutTurningAndTimesInMillisec
     optimizer->Init();
     EXPECT_FALSE(optimizer->GetNestingMethod());
     EXPECT_FALSE(optimizer->GetMaterialOrient());
+    // A method or a turn that does not exist runs nothing.
+    optimizer->RunOptimization(OptimizationParams{7, RotationType::WithoutRotation, true});
+    optimizer->RunOptimization(OptimizationParams{1, static_cast<RotationType>(9), true});
+    optimizer->RunOptimization(OptimizationParams{1, static_cast<RotationType>(-1), true});
+    EXPECT_TRUE(optimizer->GetResult().sheet_results.empty());
+    EXPECT_EQ(optimizer->GetTime(), 0);
     optimizer->RunOptimization(OptimizationParams{});
     const NestingResult result = optimizer->GetResult();
     ASSERT_EQ(result.sheet_results.size(), 1u);
@@ -357,6 +363,33 @@ TEST_F(ModelApiTest, ArrangingTheContainerDeletesRemnantsOnlyWhenAsked)
         job.model->ClearFigures();
         job.model->ClearSheets();
     }
+}
+
+// Figures too many or too long for the container's usual length (a million
+// millimetres: a thousand parts a metre long, or a drawing in metres) are
+// laid out side by side all the same, none left piled where it stood.
+TEST_F(ModelApiTest, TheContainerHoldsEveryFigureHoweverLong)
+{
+    INestingModelPtr model = CreateNestingModelInstance();
+    model->SetWidthSheet(3000.0);
+    model->SetHeightSheet(1500.0);
+    model->AddSheet();
+    model->AddFigure(FragmentFile("long.vfr", Rectangle(0.0, 0.0, 300000.0, 1000.0), 5));
+    model->InitFigurePolygons();
+    model->ArrangeFiguresInContainer(true, true);
+    std::vector<INObjectPtr> figures;
+    model->GetFigureObjects(figures);
+    ASSERT_EQ(figures.size(), 5u);
+    std::vector<NRect> boxes;
+    for (const INObjectPtr& figure : figures) {
+        boxes.emplace_back();
+        figure->GetGabarit(boxes.back());
+    }
+    for (size_t i = 0; i < boxes.size(); ++i)
+        for (size_t j = i + 1; j < boxes.size(); ++j)
+            EXPECT_FALSE(boxes[i].pBot.x < boxes[j].pTop.x && boxes[j].pBot.x < boxes[i].pTop.x &&
+                         boxes[i].pBot.y < boxes[j].pTop.y && boxes[j].pBot.y < boxes[i].pTop.y)
+                << i << " over " << j;
 }
 
 TEST_F(ModelApiTest, UnknownSheetReferenceIsMinusOneAtThirtyTwoBits)

@@ -597,3 +597,86 @@ TEST_F(ObjectsTest, RemnantsAndBridgesPlacedByTheInterfaceKeepTheModelWithTheDra
 }
 
 }  // namespace apitest
+
+namespace apitest {
+
+// An object whose drawing object is gone (deleted with it) names nothing to
+// act on: every setter answers NotFound and changes nothing; a bridge whose
+// sheet left, or one of another model, is not added.
+TEST_F(ObjectsTest, ObjectsWhoseDrawingObjectIsGoneAreNotFound)
+{
+    Job job = MakeJob();
+    INestingModel& m = *job.model.get();
+    m.DelFigure(job.figure);
+    m.DelWaste(job.waste);
+    m.DelJumper(job.jumper);
+    m.DelSheet(job.sheet);
+    Job other = MakeJob();
+    const std::pair<const char*, std::function<NResult()>> calls[] = {
+        {"figure thickness", [&] { return job.figure->SetThickness(2.0); }},
+        {"figure placed", [&] { return job.figure->SetPlacement(1.0, 1.0, 0.0); }},
+        {"sheet count", [&] { return job.sheet->SetCount(3.0); }},
+        {"sheet placed where it stood", [&] { return job.sheet->SetPlacement(0.0, 0.0, 0.0); }},
+        {"bridge type", [&] { return job.jumper->SetType(BridgeType::Double); }},
+        {"bridge width", [&] { return job.jumper->SetWidth(10.0); }},
+        {"bridge end", [&] { return job.jumper->SetPoint1(1.0, 1.0); }},
+        {"bridge second end", [&] { return job.jumper->SetPoint2(1.0, 1.0); }},
+        {"remnant colour", [&] { return job.waste->SetColor(5); }},
+        {"remnant placed", [&] { return job.waste->SetPlacement(1.0, 1.0, 0.0); }},
+        {"bridge on a sheet that left", [&] { return m.AddJumper(job.jumper, 0); }},
+        {"another model's bridge", [&] { return m.AddJumper(other.jumper, 0); }},
+        {"a bridge on another model's figure", [&] {
+             const IJumperPtr bridge = m.CreateJumper(0.0, 0.0, 10.0, BridgeType::Gap, false);
+             bridge->SetOwner1(other.figure);
+             return m.AddJumper(bridge, 0);
+         }},
+    };
+    const std::wstring before = Snapshot(job, DrawingMacros().size());
+    for (const auto& [what, call] : calls) {
+        EXPECT_EQ(call(), NResult::NotFound) << what;
+        EXPECT_EQ(Snapshot(job, DrawingMacros().size()), before) << what;
+    }
+    EXPECT_EQ(other.model->AddJumper(other.jumper, 0), NResult::Done) << "its own, there already";
+    EXPECT_EQ(other.model->GetJumpersCount(), 1u);
+}
+
+// A model works on its own drawing: while another one is active, or once its
+// own is closed, what would reach the active drawing changes neither, and an
+// object is not carried into another drawing's view.
+TEST_F(ObjectsTest, AModelLeavesOtherDrawingsAlone)
+{
+    Job job = MakeJob();
+    INestingModel& m = *job.model.get();
+    const vlapi::IVarnelDocument2DPtr own = doc;
+    const size_t ownMacros = DrawingMacros().size();
+    const std::wstring name = job.figure->GetName();
+    doc = NewDrawing();
+    const std::pair<const char*, std::function<void()>> calls[] = {
+        {"a sheet added", [&] { m.AddSheet(); }},
+        {"a figure added", [&] { m.AddFigure(FragmentFile(TestParts().front())); }},
+        {"copies", [&] { EXPECT_EQ(m.CopyFiguresByName(name, 5), NResult::NotFound); }},
+        {"the container", [&] { m.ArrangeFiguresInContainer(true, true); }},
+        {"the gaps", [&] { m.UpdateGaps(); }},
+        {"the parameters stored", [&] { m.SaveParams(); }},
+        {"the result tables", [&] { m.UpdateResultTables(); }},
+        {"the figures read", [&] { m.InitFiguresFromActiveDoc(); }},
+        {"the figures cleared", [&] { m.ClearFigures(); }},
+        {"a remnant", [&] { m.AddWaste(m.CreateWaste(10.0, 10.0)); }},
+        {"a bridge", [&] {
+             EXPECT_EQ(m.AddJumper(m.CreateJumper(0.0, 0.0, 10.0, BridgeType::Gap, false), 0), NResult::NotFound);
+         }},
+        {"the figure into this view", [&] { job.figure->ChangeView(0); }},
+        {"the sheet's size", [&] { EXPECT_EQ(m.SetWidthSheet(250.0), NResult::NotFound); }},
+    };
+    for (const auto& [what, call] : calls) {
+        call();
+        EXPECT_EQ(DrawingMacros().size(), 0u) << what;
+    }
+    EXPECT_EQ(m.GetFiguresCount(), 3u);
+    own->Activate();
+    EXPECT_EQ(DrawingMacros().size(), ownMacros);
+    EXPECT_EQ(m.CopyFiguresByName(name, 5), NResult::Done);
+    EXPECT_EQ(m.GetFiguresCount(), 5u);
+}
+
+}  // namespace apitest
