@@ -27,8 +27,9 @@ bool HasShapes(const Figure& figure)
 }
 
 // A rectangle whose sides run along the axes: its gap polygon's rectangle is
-// its own grown by half the gap. (CheckRectangle takes turned ones too, whose
-// mitred gap corners reach further.)
+// its own grown by half the gap. (CheckRectangle takes turned ones too.) The
+// route is chosen by the outline: a rectangle's gap polygon follows the
+// gap's round at its corners.
 bool UprightRectangle(const NPolygon& polygon)
 {
     if (!polygon.CheckRectangle())
@@ -173,7 +174,7 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
         return std::make_shared<NPolygon>(NPoint{}, std::vector<NPoint>{rect.p1, rect.p2, rect.p3, rect.p4});
     };
     VectorPolygon list;
-    if ((UprightRectangle(*polygon1) && UprightRectangle(*polygon2)) || m_buildMethod == 0) {
+    if ((UprightRectangle(*border1) && UprightRectangle(*border2)) || m_buildMethod == 0) {
         extHodographs.emplace_back(rectHodograph(placed.m_rect, border2->GetGabarit(), 0.5 * m_figureGap), border1);
     } else {
         // The outline's no-fit polygon is the same with holes or without:
@@ -202,7 +203,7 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
     // moving gap polygon (its rectangle, where figures are taken as their
     // rectangles) inside the hole's gap polygon.
     const NRect& box2 = polygon2->GetGabarit();
-    const bool movingUpright = m_buildMethod == 0 || UprightRectangle(*polygon2);
+    const bool movingUpright = m_buildMethod == 0 || UprightRectangle(*border2);
     NPolygonPtr moving = polygon2;
     if (m_buildMethod == 0 && !innerPolygons.empty())
         moving = std::make_shared<NPolygon>(NPoint{}, std::vector<NPoint>{box2.pBot, {box2.pTop.x, box2.pBot.y},

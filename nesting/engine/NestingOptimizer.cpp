@@ -258,9 +258,10 @@ void NestingOptimizer::PrepareOptimization()
     for (const FigurePtr& figure : m_figures)
         figure->m_owner.reset();
     // Gap polygons of another gap, or of an earlier drawing that made them
-    // without the borders' sag, are made again.
+    // without the borders' sag or with mitred corners, are made again.
     const bool gapChanged = std::any_of(m_figures.begin(), m_figures.end(), [this](const FigurePtr& figure) {
-        return std::fabs(figure->m_gap - m_figureGap) > EPS || !figure->HasSagOutward();
+        return std::fabs(figure->m_gap - m_figureGap) > EPS || !figure->HasSagOutward() ||
+               !figure->HasRoundCorners();
     });
     // A figure stored before its gap polygons were built would be passed over:
     // it gets them as UpdateGaps would give them.

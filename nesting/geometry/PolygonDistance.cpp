@@ -12,6 +12,7 @@ constexpr double SWEEP_EXTENSION = 1e6;
 constexpr double SLIDE_STOP = 1e-6;
 constexpr int SLIDE_ITERATIONS = 1002;
 constexpr double CONTACT_OVERSHOOT = 0.01;  // first jump past the place where the boundaries meet
+constexpr double kContactWindow = 4.0 * EPS;  // a slide's end this little past the first contact is the contact
 
 // The first step of a slide: one full gabarit size of the moving polygon
 // along the axis direction `vect`; (0, 0) for any other direction.
@@ -138,5 +139,14 @@ double NPolygon::Distance(const NPolygon& other, const NPoint& vect, bool inner)
         total += s.x + s.y;
         previousTouch = touch;
     }
-    return touchedEver ? PullTowardsZero(total) : 0.0;
+    if (!touchedEver)
+        return 0.0;
+    // The probes tell a touch only once the outlines overlap by about the
+    // point tolerance (more where they meet at a slant, as a rounded corner
+    // does): where the search ends that little past the first contact, the
+    // slide stops at the contact itself.
+    const double travel = PullTowardsZero(total);
+    if (std::isfinite(contact) && std::fabs(travel) > contact && std::fabs(travel) - contact <= kContactWindow)
+        return std::copysign(contact, travel);
+    return travel;
 }

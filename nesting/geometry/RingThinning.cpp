@@ -101,7 +101,8 @@ double ThinRing(std::vector<NPoint>& ring, double sag)
         const size_t stop = *std::upper_bound(extremes.begin(), extremes.end(), anchor);
         const size_t next = FarthestStraight(chain, anchor, stop, sag);
         for (size_t k = anchor + 1; k < next; ++k)
-            strayed = std::max(strayed, DistanceToSegment(chain[k], chain[anchor], chain[next]));
+            if (Cross(chain[next] - chain[anchor], chain[k] - chain[anchor]) < 0.0)
+                strayed = std::max(strayed, DistanceToSegment(chain[k], chain[anchor], chain[next]));
         if (next != last)
             kept.push_back(chain[next]);
         anchor = next;

@@ -16,5 +16,8 @@ inline constexpr size_t kDenseRing = 1000;
 // old ring whose vertices all lie within `sag` of it and that never turns
 // back along it. Linear in the vertices for rings that turn steadily.
 // Returns the largest distance of a dropped vertex from the edge that
-// replaced it (0 when none was dropped).
+// replaced it, of those on its right: for a ring with its material on the
+// left (an outer ring counter-clockwise, a hole clockwise), how far the
+// thinned ring cuts into the material (0 when it cuts into none: a convex
+// outline's hole thinned only gives material).
 double ThinRing(std::vector<NPoint>& ring, double sag);

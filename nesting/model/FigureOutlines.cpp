@@ -4,6 +4,7 @@
 
 #include "geometry/RingArea.h"
 #include "host/VarnelAPI.h"
+#include "model/NestingSetting.h"
 
 #include <algorithm>
 #include <cmath>
@@ -125,6 +126,230 @@ void CutSharpCorners(NPolygon& ring, double reach)
     }
     v = std::move(cut);
     ring.UpdateGabarit();
+}
+
+// The offset lines of a convex corner meet in a mitre, which stands past the
+// round of the gap about the outline's corner: a part turned so that such a
+// corner is its lowest point stands higher than its gap by up to 0.41 of the
+// gap's half at a right angle (and by up to the half at a sharp corner cut
+// square). The corner follows that round instead, on its tangents at every
+// multiple of a step of 45° / k between its edges' normals: the gap
+// polygon's extent in each of those directions (the axes and the diagonals
+// among them, whatever turn by 45° the part is tried in) is the outline's
+// and the gap exactly, and elsewhere it stands past the round by no more
+// than curves are followed with (the configured precision; k at most 4).
+constexpr int kRoundSteps = 4;
+
+double RoundStep(double reach)
+{
+    const double precision = NestingSetting::m_instance.m_tolerance;
+    int k = 1;
+    while (k < kRoundSteps && !(reach * (1.0 / std::cos(0.5 * 45.0 * DR / k) - 1.0) <= precision))
+        ++k;
+    return 45.0 * DR / k;
+}
+
+// The outline vertices a corner's round may be centred on, sorted by x (the
+// outline whose notches are closed before it is offset has no others).
+class CornerCentres {
+public:
+    explicit CornerCentres(const VectorPolygon& rings)
+    {
+        for (const NPolygonPtr& ring : rings)
+            if (ring)
+                m_points.insert(m_points.end(), ring->m_points.begin(), ring->m_points.end());
+        std::sort(m_points.begin(), m_points.end(), [](const NPoint& a, const NPoint& b) { return a.x < b.x; });
+    }
+    // The vertex nearest to `p` within `tol`, if any.
+    std::optional<NPoint> Nearest(const NPoint& p, double tol) const
+    {
+        auto it = std::lower_bound(m_points.begin(), m_points.end(), p.x - tol,
+                                   [](const NPoint& a, double x) { return a.x < x; });
+        std::optional<NPoint> best;
+        for (; it != m_points.end() && it->x <= p.x + tol; ++it)
+            if (Distance(*it, p) <= tol && (!best || Distance(*it, p) < Distance(*best, p)))
+                best = *it;
+        return best;
+    }
+
+private:
+    std::vector<NPoint> m_points;
+};
+
+double Cross(const NPoint& a, const NPoint& b) { return a.x * b.y - a.y * b.x; }
+
+// A convex corner of an offset ring as it follows the round.
+struct Round {
+    NPoint corner;               // the outline's corner it is centred on
+    std::vector<NPoint> points;  // from the incoming edge to the outgoing one
+    double in = 0.0, out = 0.0;  // how much of each edge it takes from the ring's corner
+};
+
+// One ring of an offset list with the rounds its corners may take; its
+// points run with the material on their left.
+struct RoundedRing {
+    NPolygon* ring = nullptr;
+    bool materialLeft = true;
+    std::vector<NPoint> points;
+    std::vector<std::optional<Round>> rounds;
+};
+
+// The rounds of the convex corners of `ring` (those turning towards the
+// material, which lies on the left with `materialLeft`, on the right
+// otherwise) that are mitres of an outline corner at `reach` from it. A
+// corner keeps its mitre where its outline corner is not found among
+// `centres`, where its edges are too short for the round, or where some
+// vertex of `rings` (the list the ring belongs to) stands in the corner that
+// the round cuts off.
+RoundedRing PlanRounds(NPolygon& ring, bool materialLeft, double reach, double step, const CornerCentres& centres,
+                       const VectorPolygon& rings)
+{
+    RoundedRing plan{&ring, materialLeft, ring.m_points, {}};
+    std::vector<NPoint>& v = plan.points;
+    const size_t n = v.size();
+    plan.rounds.resize(n);
+    if (n < 3 || !(reach > EPS))
+        return plan;
+    if (!materialLeft)
+        std::reverse(v.begin(), v.end());
+    // An angle this near an edge's normal gives the round no tangent of its own.
+    const double margin = std::min(0.25 * step, EPS / reach);
+    for (size_t i = 0; i < n; ++i) {
+        const NPoint& p = v[(i + n - 1) % n];
+        const NPoint& m = v[i];
+        const NPoint& q = v[(i + 1) % n];
+        const double l1 = Distance(p, m), l2 = Distance(m, q);
+        if (l1 < EPS || l2 < EPS)
+            continue;
+        const NPoint u1{(m.x - p.x) / l1, (m.y - p.y) / l1};
+        const NPoint u2{(q.x - m.x) / l2, (q.y - m.y) / l2};
+        const double turn = std::atan2(Cross(u1, u2), u1.x * u2.x + u1.y * u2.y);
+        if (!(turn > 0.0) || turn > PI - 1e-6)
+            continue;
+        const double from = std::atan2(-u1.x, u1.y);  // the incoming edge's outer normal
+        const double to = from + turn;
+        std::vector<double> directions{from};
+        for (double k = std::ceil((from + margin) / step); k * step < to - margin; k += 1.0)
+            directions.push_back(k * step);
+        directions.push_back(to);
+        // With no tangent of the round between its edges, the mitre stands
+        // no further past the round than the tangents would.
+        if (directions.size() == 2)
+            continue;
+        // The outline's corner, where the mitre came from.
+        const double bisector = from + 0.5 * turn;
+        const double apart = reach / std::cos(0.5 * turn);
+        const NPoint centre{m.x - apart * std::cos(bisector), m.y - apart * std::sin(bisector)};
+        const std::optional<NPoint> corner = centres.Nearest(centre, EPS);
+        if (!corner)
+            continue;
+        // The mitre was made at a reach that differs from this one by no more
+        // than the corner lies off where it was looked for: the round keeps
+        // that much more.
+        const double radius = reach + 2.0 * Distance(*corner, centre);
+        Round round{*corner, {}, 0.0, 0.0};
+        for (size_t k = 0; k + 1 < directions.size(); ++k) {
+            const double half = 0.5 * (directions[k + 1] - directions[k]);
+            const double r = radius / std::cos(half);
+            const double a = directions[k] + half;
+            round.points.push_back({centre.x + r * std::cos(a), centre.y + r * std::sin(a)});
+        }
+        const NPoint& a = round.points.front();
+        const NPoint& b = round.points.back();
+        round.in = (m.x - a.x) * u1.x + (m.y - a.y) * u1.y;
+        round.out = (b.x - m.x) * u2.x + (b.y - m.y) * u2.y;
+        if (round.in < 0.0 || round.out < 0.0 || round.in > l1 - EPS || round.out > l2 - EPS)
+            continue;
+        // Nothing of the list may stand in the corner the round cuts off.
+        const auto left = [](const NPoint& s, const NPoint& e, const NPoint& x) { return Cross(e - s, x - s); };
+        const auto inCorner = [&](const NPoint& x) {
+            return left(a, m, x) > 0.0 && left(m, b, x) > 0.0 && left(b, a, x) >= 0.0;
+        };
+        if (std::any_of(rings.begin(), rings.end(), [&](const NPolygonPtr& other) {
+                return std::any_of(other->m_points.begin(), other->m_points.end(), inCorner);
+            }))
+            continue;
+        plan.rounds[i] = std::move(round);
+    }
+    // Two rounds on one edge must leave each other room.
+    for (size_t i = 0; i < n; ++i) {
+        const size_t j = (i + 1) % n;
+        if (plan.rounds[i] && plan.rounds[j] && plan.rounds[i]->out + plan.rounds[j]->in > Distance(v[i], v[j]) - EPS)
+            plan.rounds[j].reset();
+    }
+    return plan;
+}
+
+// The ring with the rounds of the corners `allowed` takes.
+template <class Allowed>
+void ApplyRounds(RoundedRing& plan, const Allowed& allowed)
+{
+    std::vector<NPoint> result;
+    bool changed = false;
+    for (size_t i = 0; i < plan.points.size(); ++i) {
+        const std::optional<Round>& round = plan.rounds[i];
+        if (round && allowed(round->corner)) {
+            result.insert(result.end(), round->points.begin(), round->points.end());
+            changed = true;
+        } else {
+            result.push_back(plan.points[i]);
+        }
+    }
+    if (!changed)
+        return;
+    if (!plan.materialLeft)
+        std::reverse(result.begin(), result.end());
+    plan.ring->m_points = std::move(result);
+    plan.ring->UpdateGabarit();
+}
+
+// Every ring of an offset list: the first is the outer one, the material
+// inside it; the others bound holes, the material outside them.
+std::vector<RoundedRing> PlanAllRounds(const VectorPolygon& rings, double reach, double step,
+                                       const CornerCentres& centres)
+{
+    std::vector<RoundedRing> plans;
+    for (size_t k = 0; k < rings.size(); ++k) {
+        if (!rings[k])
+            continue;
+        const bool counterClockwise = SignedArea(rings[k]->m_points) > 0.0;
+        plans.push_back(PlanRounds(*rings[k], counterClockwise == (k == 0), reach, step, centres, rings));
+    }
+    return plans;
+}
+
+// The gap polygons and the control polygons, which lie `inset` inside them,
+// follow the gap's round at the same corners: a control polygon that kept a
+// mitre where its gap polygon is round would stand out of it.
+void RoundGapCorners(const VectorPolygon& gaps, const VectorPolygon& controls, double reach, double inset,
+                     const VectorPolygon& borders)
+{
+    const CornerCentres centres(borders);
+    const double step = RoundStep(reach);
+    std::vector<RoundedRing> gapPlans = PlanAllRounds(gaps, reach, step, centres);
+    std::vector<RoundedRing> controlPlans = PlanAllRounds(controls, reach - inset, step, centres);
+    const auto corners = [](const std::vector<RoundedRing>& plans) {
+        std::vector<NPoint> found;
+        for (const RoundedRing& plan : plans)
+            for (const std::optional<Round>& round : plan.rounds)
+                if (round)
+                    found.push_back(round->corner);
+        std::sort(found.begin(), found.end(), [](const NPoint& a, const NPoint& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+        return found;
+    };
+    const std::vector<NPoint> inGaps = corners(gapPlans);
+    const std::vector<NPoint> inControls = corners(controlPlans);
+    const auto in = [](const std::vector<NPoint>& list) {
+        return [&list](const NPoint& p) {
+            return std::binary_search(list.begin(), list.end(), p, [](const NPoint& a, const NPoint& b) {
+                return a.x < b.x || (a.x == b.x && a.y < b.y);
+            });
+        };
+    };
+    for (RoundedRing& plan : gapPlans)
+        ApplyRounds(plan, in(inControls));
+    for (RoundedRing& plan : controlPlans)
+        ApplyRounds(plan, in(inGaps));
 }
 
 // The ring cut by the rectangle grown by `grow` on every side (Sutherland and
@@ -256,22 +481,23 @@ void Figure::InitPolygons(double size, double gap, FigurePtr other)
         const double sag = GapSag();
         const bool known = m_beyondKnown == 1 && std::isfinite(m_beyond) && m_beyond >= 0.0;
         const double beyond = known ? std::min(m_beyond, sag) : sag;
+        // Without the sag the outer polygon, its corners round, would reach
+        // half the gap past the outline's rectangle.
         std::optional<NRect> bound;
         if (sag > beyond && !m_poligons.empty()) {
-            VectorPolygon plain;
-            vrnApi::CreateEquidistantPoligons({working.front()}, gap * 0.5, plain, false);
-            if (!plain.empty() && plain.front()) {
-                CutSharpCorners(*plain.front(), gap * 0.5);
-                bound = plain.front()->GetGabarit();
-            }
+            working.front()->UpdateGabarit();
+            const NRect& box = working.front()->GetGabarit();
+            bound = NRect{box.pBot - NPoint{gap * 0.5, gap * 0.5}, box.pTop + NPoint{gap * 0.5, gap * 0.5}};
         }
+        vrnApi::CreateEquidistantPoligons(working, reach - kControlInset, m_controls, false);
+        RoundGapCorners(m_poligons, m_controls, reach, kControlInset, m_borders);
+        m_roundKnown = 1;
         if (!m_poligons.empty()) {
             CutSharpCorners(*m_poligons.front(), reach);
             if (bound)
                 ClipToRectangle(*m_poligons.front(), *bound, beyond);
             OrientGapPolygons(m_poligons);
         }
-        vrnApi::CreateEquidistantPoligons(working, reach - kControlInset, m_controls, false);
         if (!m_controls.empty()) {
             CutSharpCorners(*m_controls.front(), reach - kControlInset);
             if (bound)
@@ -323,6 +549,7 @@ void Figure::CopyPolygonsFrom(const Figure& other)
     const NPoint pole = Pole();
     SetPoles(m_poligons, pole);
     SetPoles(m_controls, pole);
+    m_roundKnown = other.m_roundKnown;
 }
 
 NPoint Figure::Pole() const

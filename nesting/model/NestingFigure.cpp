@@ -157,6 +157,7 @@ void Figure::CopyDataFrom(const Figure& other)
     m_beyond = other.m_beyond;
     m_beyondKnown = other.m_beyondKnown;
     m_sagKnown = other.m_sagKnown;
+    m_roundKnown = other.m_roundKnown;
     m_area = other.m_area;
     m_length = other.m_length;
     m_color = other.m_color;

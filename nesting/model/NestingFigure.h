@@ -86,6 +86,9 @@ public:
     // The gap polygons were made with the borders' sag (false for records of
     // earlier drawings: theirs may cut into the gap on curves).
     bool HasSagOutward() const { return m_sagKnown == 1; }
+    // The gap polygons' convex corners follow the round of the gap (false
+    // for records of earlier drawings, which keep the offsets' mitres).
+    bool HasRoundCorners() const { return m_roundKnown == 1; }
     // How far out beyond half the gap the gap polygons stand.
     double GapSag() const;
     // Sets and returns m_valid.

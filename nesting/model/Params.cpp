@@ -36,7 +36,8 @@ static_assert(offsetof(FigureParams, m_child) == 152);
 static_assert(offsetof(FigureParams, m_convex) == 153);
 static_assert(offsetof(FigureParams, m_sagKnown) == 154);
 static_assert(offsetof(FigureParams, m_beyondKnown) == 155);
-static_assert(offsetof(FigureParams, m_reserve3) == 156);
+static_assert(offsetof(FigureParams, m_roundKnown) == 156);
+static_assert(offsetof(FigureParams, m_reserve3) == 157);
 
 static_assert(sizeof(WasteParams) == WasteParams::kSize);
 static_assert(offsetof(WasteParams, reserve1) == 16);

@@ -148,7 +148,10 @@ struct FigureParams {
     bool m_convex = false;     // the first gap polygon is convex
     uint8_t m_sagKnown = 0;
     uint8_t m_beyondKnown = 0;
-    uint8_t m_reserve3[4] = {};
+    // The gap polygons' convex corners follow the gap's round (1); earlier
+    // records keep the offsets' mitres there and are made again.
+    uint8_t m_roundKnown = 0;
+    uint8_t m_reserve3[3] = {};
 
     void InitFigureParams();
     void SaveFigureParams(ByteBlock& bytes, size_t& offset) const;

@@ -104,15 +104,22 @@ TEST_F(PlaceTest, ManyKindsLeftInTheContainerAreCountedBeyondTwenty)
     EXPECT_NE(text.find(L"\nP20 — 1 шт.: больше любого листа\n… и ещё 3 строк (4 шт.)"), std::wstring::npos);
 }
 
+// Records of earlier drawings: gap polygons made without the borders' sag,
+// or with the offsets' mitres at convex corners.
 TEST_F(PlaceTest, GapPolygonsOfAnEarlierRecordAreMadeAgainBeforeARun)
 {
-    AddSheet(300.0, 200.0);
-    const FigurePtr figure = AddFigure(Rectangle(0, 0, 100, 50));
-    figure->m_sagKnown = 0;  // as a record of an earlier drawing reads
-    optimizer.Init(Model().m_figures, Model().m_sheets);
-    optimizer.SetGaps(kFigureGap, kSheetGap);
-    optimizer.RunOptimization(OptimizationParams{1, RotationType::WithoutRotation, true});
-    EXPECT_TRUE(figure->HasSagOutward());
+    for (uint8_t FigureParams::*known : {&FigureParams::m_sagKnown, &FigureParams::m_roundKnown}) {
+        Model().m_figures.clear();
+        Model().m_sheets.clear();
+        AddSheet(300.0, 200.0);
+        const FigurePtr figure = AddFigure(Rectangle(0, 0, 100, 50));
+        (*figure).*known = 0;  // as a record of an earlier drawing reads
+        optimizer.Init(Model().m_figures, Model().m_sheets);
+        optimizer.SetGaps(kFigureGap, kSheetGap);
+        optimizer.RunOptimization(OptimizationParams{1, RotationType::WithoutRotation, true});
+        EXPECT_TRUE(figure->HasSagOutward());
+        EXPECT_TRUE(figure->HasRoundCorners());
+    }
 }
 
 }  // namespace

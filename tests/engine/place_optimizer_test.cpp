@@ -32,10 +32,10 @@ TEST_P(SmallJobTest, PlacesEveryFigureOnTheSheetApart)
     ExpectApartOnSheets();
 }
 
-// Squares turned by 45 degrees are rectangles, but not upright ones: their
-// gap corners reach beyond their outline's rectangle grown by half the gap,
-// so the rectangle route would put them over each other (every one then
-// took a sheet of its own).
+// Squares turned by 45 degrees are rectangles, but not upright ones: the
+// rectangle route, which takes a figure as its outline's rectangle grown by
+// half the gap, is for upright ones only (turned ones went that way over one
+// another, and every one then took a sheet of its own).
 TEST_P(SmallJobTest, TurnedSquaresShareOneSheet)
 {
     SheetPtr sheet = AddSheet(300.0, 200.0);
@@ -150,6 +150,70 @@ TEST_F(PlaceTest, ExactFitIsAPositionLikeAnyOther)
     figuretest::ExpectRectNear(square->m_borders.front()->GetGabarit(),
                                NRect{corner + NPoint{40, 40}, corner + NPoint{60, 60}}, 1e-3);
     ExpectApartOnSheets();
+}
+
+// Figures whose outermost points are convex corners at a slant fit with
+// their gaps exactly: a long bar set across a square sheet, an L on a strip
+// only turned by 45° (its corners then its lowest and highest points), a
+// house whose roof's ridge is its top, a square plate in a round window
+// (its corners towards the window). A sheet 0.01 mm smaller, or a window
+// 0.1 mm smaller in radius, holds none of them.
+TEST_F(PlaceTest, FiguresWhoseCornersStandOutFitWithTheirGapsExactly)
+{
+    std::vector<NPoint> window;
+    for (int k = 0; k < 720; ++k)
+        window.push_back({200.0 + 100.0 * std::cos(-k * PI / 360.0), 200.0 + 100.0 * std::sin(-k * PI / 360.0)});
+    const double inRadius = 100.0 * std::cos(PI / 720.0);
+    // The square that fits the window with 0.05 mm to spare: the round of
+    // its gap, followed on tangents, stands a little past the true one.
+    const double half = (inRadius - kFigureGap - 0.05) / std::sqrt(2.0);
+    const std::vector<NPoint> square = Rectangle(500, 0, 2 * half, 2 * half);
+    const double across = (1400.0 + 10.0) / std::sqrt(2.0) + 2 * kSheetGap;
+    const double low = 120.0 / std::sqrt(2.0) + 2 * kSheetGap;
+    const struct {
+        const char* name;
+        double width, height;
+        std::vector<std::vector<NPoint>> rings;  // a figure each, the first one's holes after it
+        RotationType rotation;
+    } cases[] = {
+        {"bar across a square sheet", across, across, {Rectangle(0, 0, 1400, 10)}, RotationType::Rotation45},
+        {"L turned by 45°", 400, low, {{{0, 0}, {100, 0}, {100, 20}, {20, 20}, {20, 100}, {0, 100}}},
+         RotationType::Rotation45},
+        {"house", 116, 106, {{{0, 0}, {100, 0}, {100, 60}, {50, 90}, {0, 60}}}, RotationType::WithoutRotation},
+        {"square in a round window", 400 + 2 * kSheetGap, 400 + 2 * kSheetGap,
+         {Rectangle(0, 0, 400, 400), window, square}, RotationType::WithoutRotation},
+    };
+    for (const auto& c : cases) {
+        for (const double less : {0.0, 0.01}) {
+            SCOPED_TRACE(std::string(c.name) + (less > 0 ? ", 0.01 mm less" : ""));
+            Model().m_figures.clear();
+            Model().m_sheets.clear();
+            const bool framed = c.rings.size() == 3;
+            std::vector<NPoint> hole = framed ? c.rings[1] : std::vector<NPoint>{};
+            const double shrink = 1.0 - 10.0 * less / inRadius;  // 0.1 mm smaller in radius
+            for (NPoint& p : hole)
+                p = {200.0 + (p.x - 200.0) * shrink, 200.0 + (p.y - 200.0) * shrink};
+            const SheetPtr sheet = AddSheet(c.width - (framed ? 0.0 : less), c.height - (framed ? 0.0 : less));
+            if (framed) {
+                AddFigure(c.rings[0], {hole});
+                AddFigure(c.rings[2]);
+            } else {
+                AddFigure(c.rings[0]);
+            }
+            PlaceAll(c.rotation, false);
+            for (const FigurePtr& figure : Model().m_figures) {
+                // The frame itself fits its sheet either way.
+                EXPECT_EQ(figure->m_owner == sheet, less == 0.0 || (framed && figure == Model().m_figures.front()));
+                if (figure->m_owner)
+                    ExpectInsideSheet(*figure, *sheet);
+            }
+            const VectorFigure& figures = Model().m_figures;
+            if (framed && figures.back()->m_owner) {  // in the window, the gap from its edge
+                EXPECT_GE(ringtest::BoundaryDistance(*figures.back()->m_borders[0], *figures.front()->m_borders[1]),
+                          kFigureGap - 1e-3);
+            }
+        }
+    }
 }
 
 TEST_F(PlaceTest, LeftoversOfARunWhoseLastSheetGotNothingAreLaidOutInTheContainer)

@@ -26,6 +26,12 @@ Points Round(size_t count, const std::function<double(double)>& r)
     return ring;
 }
 
+Points Reversed(Points ring)
+{
+    std::reverse(ring.begin(), ring.end());
+    return ring;
+}
+
 // A 200 × 200 square with each side cut into `pieces` edges.
 Points DenseSquare(size_t pieces)
 {
@@ -66,6 +72,8 @@ TEST(RingThinning, DenseRingsKeepTheirShapeWithinTheSag)
         double strayed;    // what ThinRing returns, at most
     } cases[] = {
         {"circle r 500 of 20,000 edges", Round(20000, [](double) { return 500.0; }), 600, sag},
+        // Clockwise, as a hole runs: its chords cut into no material.
+        {"round hole r 500 of 20,000 edges", Reversed(Round(20000, [](double) { return 500.0; })), 600, 0.0},
         {"wavy ring of 20,000 edges", Round(20000, [](double t) { return 100 + 2 * std::sin(12 * t); }), 2000, sag},
         {"star of 40 spikes, 20,000 edges", Round(20000, [](double t) { return 60 + 20 * std::sin(40 * t); }), 6000, sag},
         {"square of 20,000 edges", DenseSquare(5000), 4, 1e-9},

@@ -2,6 +2,8 @@
 // polygons through host offsets.
 #include "figure_fixture.h"
 
+#include "model/NestingSetting.h"
+
 #include <functional>
 
 namespace figuretest {
@@ -145,29 +147,63 @@ TEST_F(FigureOutlineTest, GapPolygonsKeepHalfTheGapFromTrueCurves)
     }
 }
 
-// A sharp corner's gap polygon ends half the gap beyond it, cut square, not
-// where its offset edges meet (37 half gaps out at the spike's 3° point);
-// the polygon still keeps half the gap from the outline everywhere.
-TEST_F(FigureOutlineTest, SharpCornersAreCutSquareHalfTheGapOut)
+// A convex corner's gap polygon follows the round of half the gap about it,
+// not the mitre where its offset edges meet (0.41 of half the gap out at a
+// right angle, 37 half gaps at the spike's 3° point): it keeps half the gap
+// from the outline everywhere, stands past it by no more than curves are
+// followed with (the precision), and exactly half the gap past the outline
+// in every direction of a turn by 45° (a diamond's corners, an L turned so).
+// Where the material pokes into a hole (the window's inner corner) the hole's
+// ring is rounded as well. The control polygons, 0.1 mm inside, likewise.
+TEST_F(FigureOutlineTest, ConvexCornersFollowTheRoundOfTheGap)
 {
+    const double saved = NestingSetting::m_instance.m_tolerance;
+    const double half = 5.0;
     const struct {
         const char* name;
         std::vector<NPoint> ring;
-        NPoint tip;
+        std::vector<std::vector<NPoint>> holes;
     } cases[] = {
-        {"spike", {{0, 0}, {300, 0}, {0, 16}}, {300, 0}},
-        {"gusset", {{0, 0}, {150, 0}, {0, 150}}, {150, 0}},
+        {"spike", {{0, 0}, {300, 0}, {0, 16}}, {}},
+        {"gusset", {{0, 0}, {150, 0}, {0, 150}}, {}},
+        {"diamond", {{0, 0}, {30, -30}, {60, 0}, {30, 30}}, {}},
+        {"L turned 45°", {{0, 0}, {70.710678, 70.710678}, {56.568542, 84.852814}, {0, 28.284271},
+                          {-56.568542, 84.852814}, {-70.710678, 70.710678}}, {}},
+        {"frame with an L window", Rectangle(0, 0, 200, 200),
+         {{{20, 20}, {20, 180}, {80, 180}, {80, 80}, {180, 80}, {180, 20}}}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const FigurePtr figure = MakeFigureWithGap(c.ring, 10.0);
-        const NPolygon& gap = *figure->m_poligons.front();
-        EXPECT_GE(ringtest::BoundaryDistance(gap, *figure->m_borders.front()), 5.0 - 1e-4);
-        EXPECT_GE(gap.GetGabarit().pTop.x, c.tip.x + 5.0 - 1e-4);
-        EXPECT_LT(gap.GetGabarit().pTop.x, c.tip.x + 6.0);
-        const NPolygon& control = *figure->m_controls.front();
-        EXPECT_NEAR(ringtest::BoundaryDistance(control, gap), 0.1, 1e-3);
+    for (const double precision : {2.5, 0.1}) {
+        NestingSetting::m_instance.m_tolerance = precision;
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(precision));
+            const FigurePtr figure = MakeFigure(c.ring, L"Part", c.holes);
+            figure->InitPolygons(0.0, 2.0 * half, nullptr);
+            ASSERT_EQ(figure->m_poligons.size(), figure->m_borders.size());
+            ASSERT_EQ(figure->m_controls.size(), figure->m_borders.size());
+            for (size_t k = 0; k < figure->m_borders.size(); ++k) {
+                const NPolygon& border = *figure->m_borders[k];
+                EXPECT_NEAR(ringtest::BoundaryDistance(*figure->m_controls[k], *figure->m_poligons[k]), 0.1, 1e-3);
+                for (const auto& [list, reach] :
+                     {std::pair{&figure->m_poligons, half}, std::pair{&figure->m_controls, half - 0.1}}) {
+                    const NPolygon& gap = *(*list)[k];
+                    EXPECT_GE(ringtest::BoundaryDistance(gap, border), reach - 1e-4) << k;
+                    for (const NPoint& p : gap.m_points)
+                        EXPECT_LE(ringtest::PointRingDistance(border.m_points, p), reach + precision + 1e-4) << k;
+                    for (int step = 0; k == 0 && step < 8; ++step) {
+                        const NPoint d{std::cos(step * 45.0 * DR), std::sin(step * 45.0 * DR)};
+                        const auto extent = [&](const NPolygon& r) {
+                            double e = -1e300;
+                            for (const NPoint& p : r.m_points)
+                                e = std::max(e, p.x * d.x + p.y * d.y);
+                            return e;
+                        };
+                        EXPECT_NEAR(extent(gap), extent(border) + reach, 1e-4) << step * 45 << "°";
+                    }
+                }
+            }
+        }
     }
+    NestingSetting::m_instance.m_tolerance = saved;
 }
 
 TEST_F(FigureOutlineTest, ZeroGapKeepsTheOutlineAndControlsGoInside)
