@@ -41,6 +41,18 @@ std::vector<FigurePtr> FiguresOf(const std::vector<FigurePtr>& figures, const Sh
     return own;
 }
 
+// The figures a remnant marked on the sheet keeps clear of: its own and every
+// other figure standing in its view, one hanging over the sheet's edge too
+// (the host's contour around the point runs along its outline all the same).
+std::vector<FigurePtr> FiguresInViewOf(const std::vector<FigurePtr>& figures, const SheetPtr& sheet)
+{
+    std::vector<FigurePtr> near;
+    std::copy_if(figures.begin(), figures.end(), std::back_inserter(near), [&sheet](const FigurePtr& figure) {
+        return figure->m_owner == sheet || SameView(*figure, *sheet);
+    });
+    return near;
+}
+
 void MakeCurrent(const SheetPtr& sheet)
 {
     if (sheet->m_macro)
@@ -309,7 +321,7 @@ WastePtr NestingModel::CreateWaste(const NPoint& point, std::wstring* why)
         return refuse(L"в точке уже есть отход");
     WasteBuilder builder;
     builder.Init(m_figureGap, m_sheetGap);
-    WastePtr waste = builder.CreateWasteManually(FiguresOf(m_figures, sheet), inView, why);
+    WastePtr waste = builder.CreateWasteManually(FiguresInViewOf(m_figures, sheet), inView, why);
     InitWasteParams(waste, sheet, true);
     if (!waste)
         return {};

@@ -54,6 +54,18 @@ TEST_F(WasteBuildersTest, NoRemnantOutsideTheSheetsOrInsideAPart)
     EXPECT_FALSE(model.CreateWaste({200, 200}));
     EXPECT_FALSE(model.CreateWaste({305, 200}));
     EXPECT_EQ(ObjectsIn(View(sheet->GetView())), before);
+
+    // A part hanging over the sheet's edge has no owner; a point on it, or
+    // within its gap, is still no remnant, and one beside it keeps its gap.
+    const FigurePtr over = AddPart(sheet, 900, 100, 200, 200);
+    over->m_owner.reset();
+    const size_t withOver = ObjectsIn(View(sheet->GetView()));
+    EXPECT_FALSE(model.CreateWaste({950, 200}));
+    EXPECT_FALSE(model.CreateWaste({895, 200}));
+    EXPECT_EQ(ObjectsIn(View(sheet->GetView())), withOver);
+    const WastePtr beside = model.CreateWaste({600, 250});
+    ASSERT_TRUE(beside);
+    EXPECT_TRUE(KeepsOff(*beside, Grown(*over, kGap - 1e-3)));
 }
 
 TEST_F(WasteBuildersTest, AutomaticRemnantsFillTheFreeAreaClearOfTheParts)
