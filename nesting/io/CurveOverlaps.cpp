@@ -671,6 +671,32 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
         ends.Add(curves[i].chord->p2, 2 * i + 1);
     }
 
+    // The chains the curves make end to end (ends nearer than a joint, each
+    // joined to the first end filed near it). Of two drawings of one outline
+    // a hair apart, every group keeps the curves of the same one first: kept
+    // whole, its corners meet, where a mixture of the two (an edge of one,
+    // the next of the other) leaves corners up to 1.4 times the distance
+    // apart, wider than a joint.
+    Groups chains(count);
+    {
+        PointGrid firsts(kJoinTolerance);
+        for (size_t e = 0; e < 2 * count; ++e) {
+            const NPoint& p = e % 2 ? curves[e / 2].chord->p2 : curves[e / 2].chord->p1;
+            const size_t first = firsts.FirstNear(p, [&](size_t f) {
+                return Distance(f % 2 ? curves[f / 2].chord->p2 : curves[f / 2].chord->p1, p) < kJoinTolerance;
+            });
+            if (first != PointGrid::kNone)
+                chains.Unite(e / 2, first / 2);
+            else
+                firsts.Add(p, e);
+        }
+    }
+    std::vector<double> chainLength(count, 0.0);
+    for (size_t i = 0; i < count; ++i) {
+        if (carriers.Has(i))
+            chainLength[chains.Root(i)] += carriers.Of(i, line).length;
+    }
+
     std::vector<bool> deleted(count, false), changed(count, false), taken(count, false);
     std::vector<std::pair<size_t, vlapi::IDrawingObjectPtr>> added;  // pieces, by the curve they come from
     // A group where curves pile up beyond the search is left as it is drawn.
@@ -714,11 +740,15 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
         if (shared)
             continue;
 
-        // Curves that cannot be cut first, then the longest.
+        // Curves that cannot be cut first, then the longest chain's, then
+        // the longest.
         std::stable_sort(group.begin(), group.end(), [&](size_t l, size_t r) {
             const Carrier a = carriers.Of(l, line), b = carriers.Of(r, other);
             if (a.CanCut() != b.CanCut())
                 return !a.CanCut();
+            const size_t ca = chains.Root(l), cb = chains.Root(r);
+            if (ca != cb)
+                return chainLength[ca] != chainLength[cb] ? chainLength[ca] > chainLength[cb] : ca < cb;
             return a.length > b.length;
         });
         for (size_t i : group) {

@@ -597,6 +597,14 @@ TEST_F(DxfImportTest, CurvesLyingOnOneAnotherAreOneCurve)
         {"arcs_0.0008_outside_a_circle", plate + circle + Arc(60, 50, 10.0008, 0, 180) + Arc(60, 50, 10.0008, 180, 0), 2,
          hole},
         {"outline_twice_0.0008_apart", plate + Square(0.0008, 0.0008, 100) + circle, 2, hole},
+        // Drawn again 0.0009 mm off and split elsewhere: kept as one drawing,
+        // not an edge of each (whose corners stand 0.0013 mm apart).
+        {"outline_again_0.0009_off_split_otherwise", Polyline({{0, 0}, {100, 0}, {100, 100}, {0, 100}}, true) +
+                                                         Line(0.0009, 0.0009, 50, 0.0009) + Line(50, 0.0009, 100.0009, 0.0009) +
+                                                         Line(100.0009, 0.0009, 100.0009, 100.0009) +
+                                                         Line(100.0009, 100.0009, 0.0009, 100.0009) +
+                                                         Line(0.0009, 100.0009, 0.0009, 0.0009) + circle,
+         2, hole},
     };
     struct File {
         std::string name, bytes;
