@@ -261,8 +261,21 @@ bool Along(const Carrier& x, bool atStart, const Carrier& y, double u)
         const NPoint dy = Leaving(y, yStart);
         return dx.x * dy.x + dx.y * dy.y > std::sqrt(1.0 - kMostSine * kMostSine);
     }
-    const NPoint dy = Along(y, u);
-    return std::fabs(dx.x * dy.y - dx.y * dy.x) < kMostSine;
+    const auto along = [&](const NPoint& dy) { return std::fabs(dx.x * dy.y - dx.y * dy.x) < kMostSine; };
+    if (along(Along(y, u)))
+        return true;
+    if (y.shape != Carrier::kOther)
+        return false;
+    // At a corner of a curve of the host (a spline of degree 1 drawn over
+    // an outline's corners), its way on either side of the corner.
+    for (const double side : {-1e-3, 1e-3}) {
+        const double v = y.closed ? u + side : std::clamp(u + side, 0.0, 1.0);
+        NPoint d = y.At(v) - y.At(u);
+        const double l = std::hypot(d.x, d.y);
+        if (l > 0.0 && along({d.x / l, d.y / l}))
+            return true;
+    }
+    return false;
 }
 
 // The curves standing in square cells: a curve is filed in every cell one of

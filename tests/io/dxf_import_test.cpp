@@ -605,6 +605,9 @@ TEST_F(DxfImportTest, CurvesLyingOnOneAnotherAreOneCurve)
                                                          Line(100.0009, 100.0009, 0.0009, 100.0009) +
                                                          Line(0.0009, 100.0009, 0.0009, 0.0009) + circle,
          2, hole},
+        // An outline drawn again as a spline of degree 1 through its corners.
+        {"outline_under_a_spline_of_degree_1",
+         plate + Spline(1, {0, 0, 1, 2, 3, 4, 4}, {{0, 0}, {100, 0}, {100, 100}, {0, 100}, {0, 0}}) + circle, 2, hole},
     };
     struct File {
         std::string name, bytes;
