@@ -14,6 +14,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <map>
 #include <numeric>
@@ -66,6 +67,40 @@ std::wstring NumberAgainst(double v, double limit)
     return text;
 }
 
+// Where a part's box larger than kLargestPart stands (a stray curve far away
+// is found by its corner): its corners written out as far as it takes for
+// the box they give to be larger too, as (0; 0) and (1000000.00001; 10) are,
+// where (1000000; 10) is not.
+std::wstring Box(double x1, double y1, double x2, double y2)
+{
+    const auto text = [&](const std::wstring& a, const std::wstring& b, const std::wstring& c, const std::wstring& d) {
+        return L" от точки (" + a + L"; " + b + L") до точки (" + c + L"; " + d + L")";
+    };
+    const std::wstring rounded = L" от точки " + PointText({x1, y1}) + L" до точки " + PointText({x2, y2});
+    if (!(std::max({std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2)}) < kFarthestPart))
+        return rounded;
+    for (int decimals = 4; decimals <= 12; ++decimals) {
+        double read[4];
+        std::wstring written[4];
+        const double corners[4] = {x1, y1, x2, y2};
+        for (int k = 0; k < 4; ++k) {
+            char buffer[64];
+            std::snprintf(buffer, sizeof buffer, "%.*f", decimals, corners[k]);
+            std::string narrow(buffer);
+            narrow.erase(narrow.find_last_not_of('0') + 1);
+            if (narrow.back() == '.')
+                narrow.pop_back();
+            if (narrow == "-0")
+                narrow = "0";
+            read[k] = std::strtod(narrow.c_str(), nullptr);
+            written[k].assign(narrow.begin(), narrow.end());
+        }
+        if (std::max(read[2] - read[0], read[3] - read[1]) > kLargestPart)
+            return text(written[0], written[1], written[2], written[3]);
+    }
+    return rounded;
+}
+
 // Why the outline on layer 0 is of no size a part can have; empty when it is.
 std::wstring SizeProblem(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingContainerPtr& container)
 {
@@ -81,10 +116,8 @@ std::wstring SizeProblem(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::ID
     const auto sizes = [&](double limit) {
         return NumberAgainst(width, limit) + L" × " + NumberAgainst(height, limit) + L" мм";
     };
-    // Where the part's box stands: a stray curve far away is found by its corner.
-    const std::wstring box = L" от точки " + PointText({x1, y1}) + L" до точки " + PointText({x2, y2});
     if (!(std::max(width, height) <= kLargestPart))
-        return L"деталь больше " + uf::NumberText(kLargestPart) + L" мм: " + sizes(kLargestPart) + box;
+        return L"деталь больше " + uf::NumberText(kLargestPart) + L" мм: " + sizes(kLargestPart) + Box(x1, y1, x2, y2);
     // A corner of the gabarit out there: along an axis the part passes the
     // limit on, its far side.
     const auto far = [](double low, double high) {

@@ -812,6 +812,10 @@ TEST_F(DxfImportTest, PartsOfSizesNoSheetHoldsAreRefusedWithTheirSize)
         {"parsecs", inUnits(20), L"деталь больше 1000000 мм"},
         {"line_far_out", dxftext::File({{"ENTITIES", Line(1e300, 0, 1e300, 1)}}),
          L"деталь дальше 1000000000 мм от начала координат: у точки (1e+300; 0)"},
+        {"a_hair_longer_than_a_sheet",
+         dxftext::File({{"ENTITIES", Line(0, 0, 1000000.00001, 0) + Line(1000000.00001, 0, 1000000.00001, 10) +
+                                         Line(1000000.00001, 10, 0, 10) + Line(0, 10, 0, 0)}}),
+         L"деталь больше 1000000 мм: 1000000.00001 × 10 мм от точки (0; 0) до точки (1000000.00001; 10)"},
         {"angstroms", inUnits(11), L"деталь меньше 0.01 мм: 0.00001 × 0.00001 мм"},
         {"nanometres", inUnits(12), L"деталь меньше 0.01 мм: 0.0001 × 0.0001 мм"},
     };
