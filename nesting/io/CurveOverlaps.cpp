@@ -506,6 +506,16 @@ std::vector<Span> Uncovered(const Carrier& x, const std::vector<Span>& spans, bo
     return gaps;
 }
 
+// Whether p lies too far from the curve for it to pass within the tolerance
+// of p, told by its box (a line's widened by the tolerance) alone.
+bool OutOfReach(const Carrier& y, const NPoint& p)
+{
+    if (y.shape != Carrier::kLine)
+        return !CheckRectContainPoint(y.box, p);
+    return std::min(y.a.x, y.b.x) - kTolerance > p.x || std::max(y.a.x, y.b.x) + kTolerance < p.x ||
+           std::min(y.a.y, y.b.y) - kTolerance > p.y || std::max(y.a.y, y.b.y) + kTolerance < p.y;
+}
+
 // Groups of curves (union by index).
 class Groups {
 public:
@@ -559,7 +569,7 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
             ++filed;
         }
     }
-    if (filed < 2)
+    if (filed == 0 || (filed == 1 && count == 1))
         return;
 
     // Two curves overlap only along a stretch that ends at an end of either:
@@ -591,6 +601,40 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
         });
     }
     grid.Finish();
+
+    // A piece shorter than a joint is no carrier, and no curve is found
+    // along it; lying along a curve that is one, it is drawn again there and
+    // goes (a run of such pieces over an edge stood beside it, an outline of
+    // its own). One that only touches a curve's end stays for the joints.
+    std::vector<bool> deleted(count, false);
+    bool shortOnes = false;
+    for (size_t i = 0; i < count; ++i) {
+        const NPoint points[3] = {curves[i].chord->p1, curves[i].middle, curves[i].chord->p2};
+        if (carriers.Has(i) || !(Distance(points[0], points[2]) < kLeastOverlapping) ||
+            !(Distance(points[0], points[1]) < kLeastOverlapping))
+            continue;
+        size_t looked = 0;
+        bool on = false;
+        grid.ForEachNear(points[0], reach, [&](uint32_t j) {
+            if (on || j == i)
+                return;
+            const Carrier& y = carriers.Of(j, other);
+            if (OutOfReach(y, points[0]) || ++looked > kMostMet)
+                return;
+            double u[3] = {0.0, 0.0, 0.0};
+            for (int k = 0; k < 3; ++k)
+                if (!(y.Nearest(points[k], u[k]) < kTolerance))
+                    return;
+            // Along it, not across its end.
+            double along = std::fabs(u[2] - u[0]);
+            if (y.closed)
+                along = std::min(along, 1.0 - along);
+            const double length = Distance(points[0], points[2]);
+            on = length > 0.0 && along * y.length >= length / 2;
+        });
+        deleted[i] = on;
+        shortOnes = shortOnes || on;
+    }
     std::vector<std::pair<uint32_t, uint32_t>> pairs;
     std::vector<uint32_t> piled;  // curves with more than kMostMet running along them from an end
     for (size_t i = 0; i < count; ++i) {
@@ -605,11 +649,7 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
                     return;
                 const Carrier& y = carriers.Of(j, other);
                 double u = 0.0;
-                if (y.shape == Carrier::kLine ? (std::min(y.a.x, y.b.x) - kTolerance > end.x ||
-                                                 std::max(y.a.x, y.b.x) + kTolerance < end.x ||
-                                                 std::min(y.a.y, y.b.y) - kTolerance > end.y ||
-                                                 std::max(y.a.y, y.b.y) + kTolerance < end.y)
-                                              : !CheckRectContainPoint(y.box, end))
+                if (OutOfReach(y, end))
                     return;
                 if (!(y.Nearest(end, u) < kTolerance) || (!x.closed && !Along(x, atStart, y, u)))
                     return;
@@ -654,7 +694,7 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
         if (!ji.empty())
             covers[j].push_back({i, std::move(ji)});
     }
-    if (involved.empty())
+    if (involved.empty() && !shortOnes)
         return;
     Groups groups(involved.size());
     for (const auto& [a, b] : overlapping)
@@ -710,7 +750,7 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
             chainLength[chains.Root(i)] += carriers.Of(i, line).length;
     }
 
-    std::vector<bool> deleted(count, false), changed(count, false), taken(count, false);
+    std::vector<bool> changed(count, false), taken(count, false);
     std::vector<std::pair<size_t, vlapi::IDrawingObjectPtr>> added;  // pieces, by the curve they come from
     // A group where curves pile up beyond the search is left as it is drawn.
     std::vector<bool> piledGroup(members.size(), false);
@@ -746,7 +786,7 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
                     continue;
                 ends.ForEachNear(end, [&](size_t e) {
                     const NPoint& p = e % 2 ? curves[e / 2].chord->p2 : curves[e / 2].chord->p1;
-                    shared = shared || (!inGroup(e / 2, root) && Distance(p, end) < kJoinTolerance);
+                    shared = shared || (!inGroup(e / 2, root) && !deleted[e / 2] && Distance(p, end) < kJoinTolerance);
                 });
             }
         }

@@ -556,6 +556,11 @@ TEST_F(DxfImportTest, CurvesLyingOnOneAnotherAreOneCurve)
     };
     const Groups circle = Circle("60", "50", 10);
     const Groups bulges = BulgedPolyline({{50, 50, 1}, {70, 50, 1}});
+    // The last millimetre of the lower edge in pieces 0.0011 mm apart, each
+    // but the last 0.0002 mm short of the next: shorter than a joint.
+    Groups pieces;
+    for (int k = 0, n = 909; k < n; ++k)
+        pieces = pieces + Line(99 + k / 909.0, 0, 99 + (k + 1) / 909.0 - (k + 1 < n ? 0.0002 : 0), 0);
     const Groups slot = BulgedPolyline({{20, 20, 0}, {50, 20, 1}, {50, 30, 0}, {20, 30, 1}});
     const double hole = 10000 - 100 * pi, slotArea = 300 + 25 * pi;
     const struct {
@@ -605,6 +610,7 @@ TEST_F(DxfImportTest, CurvesLyingOnOneAnotherAreOneCurve)
                                                          Line(100.0009, 100.0009, 0.0009, 100.0009) +
                                                          Line(0.0009, 100.0009, 0.0009, 0.0009) + circle,
          2, hole},
+        {"edge_drawn_again_in_pieces_shorter_than_a_joint", plate + pieces + circle, 2, hole},
         // An outline drawn again as a spline of degree 1 through its corners.
         {"outline_under_a_spline_of_degree_1",
          plate + Spline(1, {0, 0, 1, 2, 3, 4, 4}, {{0, 0}, {100, 0}, {100, 100}, {0, 100}, {0, 0}}) + circle, 2, hole},
