@@ -21,7 +21,7 @@ constexpr double kTolerance = kJoinTolerance;
 // Curves found running along a curve from one of its ends, at most: no
 // drawing piles more on one place, and a file that does is not searched
 // through in time squared.
-constexpr size_t kMostMet = 64;
+constexpr size_t kMostMet = kMostAlong;
 constexpr double kTurn = 2.0 * PI;
 
 // One curve as the search sees it, along a parameter u from 0 at its start to
@@ -555,8 +555,8 @@ vlapi::IDrawingObjectPtr MakePiece(const vlapi::IDrawingContainerPtr& container,
 
 }  // namespace
 
-void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnApi::CurveChord>& curves,
-                  std::vector<vlapi::IDrawingObjectPtr>& objects, FileLayers* fileLayers)
+std::optional<NPoint> DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnApi::CurveChord>& curves,
+                                   std::vector<vlapi::IDrawingObjectPtr>& objects, FileLayers* fileLayers)
 {
     const size_t count = curves.size();
     Carriers carriers(curves, objects);
@@ -570,7 +570,7 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
         }
     }
     if (filed == 0 || (filed == 1 && count == 1))
-        return;
+        return std::nullopt;
 
     // Two curves overlap only along a stretch that ends at an end of either:
     // an end of one lies on the other (a closed curve's start, when it lies
@@ -637,6 +637,7 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
     }
     std::vector<std::pair<uint32_t, uint32_t>> pairs;
     std::vector<uint32_t> piled;  // curves with more than kMostMet running along them from an end
+    std::optional<NPoint> pile;   // where the first of them met so many
     for (size_t i = 0; i < count; ++i) {
         if (!carriers.Has(i))
             continue;
@@ -655,6 +656,8 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
                     return;
                 if (++met > kMostMet) {
                     piled.push_back(static_cast<uint32_t>(i));
+                    if (!pile)
+                        pile = end;
                     return;
                 }
                 pairs.push_back({static_cast<uint32_t>(std::min<size_t>(i, j)), static_cast<uint32_t>(std::max<size_t>(i, j))});
@@ -695,7 +698,7 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
             covers[j].push_back({i, std::move(ji)});
     }
     if (involved.empty() && !shortOnes)
-        return;
+        return pile;
     Groups groups(involved.size());
     for (const auto& [a, b] : overlapping)
         groups.Unite(a, b);
@@ -875,6 +878,7 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
     }
     curves = std::move(keptCurves);
     objects = std::move(keptObjects);
+    return pile;
 }
 
 }  // namespace dxfimport

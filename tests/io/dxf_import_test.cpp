@@ -680,6 +680,10 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
     const auto halfway = [](const char* from, const char* to) {
         return Groups{{0, "ELLIPSE"}, {8, "0"}, {10, "50"}, {20, "50"}, {11, "20"}, {21, "0"}, {40, "0.5"}, {41, from}, {42, to}};
     };
+    // The lower edge drawn again a hundred times, each split at another point.
+    Groups edgeAgain;
+    for (int k = 0; k < 100; ++k)
+        edgeAgain = edgeAgain + Line(0, 0, 1 + 0.37 * k, 0) + Line(1 + 0.37 * k, 0, 100, 0);
     const std::wstring lacks = L"деталь импортирована, но кривые на выключенных или замороженных слоях не импортированы: ";
     const struct {
         const char* name;
@@ -734,6 +738,9 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
         {"elliptic_arcs_sharing_part_of_their_way",
          dxftext::File({{"ENTITIES", plate + halfway("0", "4") + halfway("3", "6.283185307179586")}}),
          L"незамкнутый контур: кривая у точки (36.9271; 42.432) идёт по другой кривой лишь частью своего пути", 0},
+        // Curves piled beyond the search: the pile is why, not a crossing it makes.
+        {"edge_drawn_again_a_hundred_times", dxftext::File({{"ENTITIES", plate + edgeAgain}}),
+         L"наложенные кривые: у точки (0; 0) друг на друге лежат больше 64 кривых: такое наложение не разбирается", 0},
         {"u_of_lines", dxftext::File({{"ENTITIES", Line(0, 100, 0, 0) + Line(0, 0, 100, 0) + Line(100, 0, 100, 100)}}),
          L"незамкнутый контур: разрыв 100 мм между точками (100; 100) и (0; 100); незамкнутые кривые: 3 отрезка", 0},
         // The outline drawn only in paper space (a layout), named there.
