@@ -21,7 +21,7 @@ constexpr double kTolerance = kJoinTolerance;
 // Curves found running along a curve from one of its ends, at most: no
 // drawing piles more on one place, and a file that does is not searched
 // through in time squared.
-constexpr size_t kMostMet = 64;
+constexpr size_t kMostMet = kMostAlong;
 constexpr double kTurn = 2.0 * PI;
 
 // One curve as the search sees it, along a parameter u from 0 at its start to
@@ -261,8 +261,21 @@ bool Along(const Carrier& x, bool atStart, const Carrier& y, double u)
         const NPoint dy = Leaving(y, yStart);
         return dx.x * dy.x + dx.y * dy.y > std::sqrt(1.0 - kMostSine * kMostSine);
     }
-    const NPoint dy = Along(y, u);
-    return std::fabs(dx.x * dy.y - dx.y * dy.x) < kMostSine;
+    const auto along = [&](const NPoint& dy) { return std::fabs(dx.x * dy.y - dx.y * dy.x) < kMostSine; };
+    if (along(Along(y, u)))
+        return true;
+    if (y.shape != Carrier::kOther)
+        return false;
+    // At a corner of a curve of the host (a spline of degree 1 drawn over
+    // an outline's corners), its way on either side of the corner.
+    for (const double side : {-1e-3, 1e-3}) {
+        const double v = y.closed ? u + side : std::clamp(u + side, 0.0, 1.0);
+        NPoint d = y.At(v) - y.At(u);
+        const double l = std::hypot(d.x, d.y);
+        if (l > 0.0 && along({d.x / l, d.y / l}))
+            return true;
+    }
+    return false;
 }
 
 // The curves standing in square cells: a curve is filed in every cell one of
@@ -493,6 +506,16 @@ std::vector<Span> Uncovered(const Carrier& x, const std::vector<Span>& spans, bo
     return gaps;
 }
 
+// Whether p lies too far from the curve for it to pass within the tolerance
+// of p, told by its box (a line's widened by the tolerance) alone.
+bool OutOfReach(const Carrier& y, const NPoint& p)
+{
+    if (y.shape != Carrier::kLine)
+        return !CheckRectContainPoint(y.box, p);
+    return std::min(y.a.x, y.b.x) - kTolerance > p.x || std::max(y.a.x, y.b.x) + kTolerance < p.x ||
+           std::min(y.a.y, y.b.y) - kTolerance > p.y || std::max(y.a.y, y.b.y) + kTolerance < p.y;
+}
+
 // Groups of curves (union by index).
 class Groups {
 public:
@@ -532,8 +555,8 @@ vlapi::IDrawingObjectPtr MakePiece(const vlapi::IDrawingContainerPtr& container,
 
 }  // namespace
 
-void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnApi::CurveChord>& curves,
-                  std::vector<vlapi::IDrawingObjectPtr>& objects, FileLayers* fileLayers)
+std::optional<NPoint> DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnApi::CurveChord>& curves,
+                                   std::vector<vlapi::IDrawingObjectPtr>& objects, FileLayers* fileLayers)
 {
     const size_t count = curves.size();
     Carriers carriers(curves, objects);
@@ -546,8 +569,8 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
             ++filed;
         }
     }
-    if (filed < 2)
-        return;
+    if (filed == 0 || (filed == 1 && count == 1))
+        return std::nullopt;
 
     // Two curves overlap only along a stretch that ends at an end of either:
     // an end of one lies on the other (a closed curve's start, when it lies
@@ -578,8 +601,43 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
         });
     }
     grid.Finish();
+
+    // A piece shorter than a joint is no carrier, and no curve is found
+    // along it; lying along a curve that is one, it is drawn again there and
+    // goes (a run of such pieces over an edge stood beside it, an outline of
+    // its own). One that only touches a curve's end stays for the joints.
+    std::vector<bool> deleted(count, false);
+    bool shortOnes = false;
+    for (size_t i = 0; i < count; ++i) {
+        const NPoint points[3] = {curves[i].chord->p1, curves[i].middle, curves[i].chord->p2};
+        if (carriers.Has(i) || !(Distance(points[0], points[2]) < kLeastOverlapping) ||
+            !(Distance(points[0], points[1]) < kLeastOverlapping))
+            continue;
+        size_t looked = 0;
+        bool on = false;
+        grid.ForEachNear(points[0], reach, [&](uint32_t j) {
+            if (on || j == i)
+                return;
+            const Carrier& y = carriers.Of(j, other);
+            if (OutOfReach(y, points[0]) || ++looked > kMostMet)
+                return;
+            double u[3] = {0.0, 0.0, 0.0};
+            for (int k = 0; k < 3; ++k)
+                if (!(y.Nearest(points[k], u[k]) < kTolerance))
+                    return;
+            // Along it, not across its end.
+            double along = std::fabs(u[2] - u[0]);
+            if (y.closed)
+                along = std::min(along, 1.0 - along);
+            const double length = Distance(points[0], points[2]);
+            on = length > 0.0 && along * y.length >= length / 2;
+        });
+        deleted[i] = on;
+        shortOnes = shortOnes || on;
+    }
     std::vector<std::pair<uint32_t, uint32_t>> pairs;
     std::vector<uint32_t> piled;  // curves with more than kMostMet running along them from an end
+    std::optional<NPoint> pile;   // where the first of them met so many
     for (size_t i = 0; i < count; ++i) {
         if (!carriers.Has(i))
             continue;
@@ -592,16 +650,14 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
                     return;
                 const Carrier& y = carriers.Of(j, other);
                 double u = 0.0;
-                if (y.shape == Carrier::kLine ? (std::min(y.a.x, y.b.x) - kTolerance > end.x ||
-                                                 std::max(y.a.x, y.b.x) + kTolerance < end.x ||
-                                                 std::min(y.a.y, y.b.y) - kTolerance > end.y ||
-                                                 std::max(y.a.y, y.b.y) + kTolerance < end.y)
-                                              : !CheckRectContainPoint(y.box, end))
+                if (OutOfReach(y, end))
                     return;
                 if (!(y.Nearest(end, u) < kTolerance) || (!x.closed && !Along(x, atStart, y, u)))
                     return;
                 if (++met > kMostMet) {
                     piled.push_back(static_cast<uint32_t>(i));
+                    if (!pile)
+                        pile = end;
                     return;
                 }
                 pairs.push_back({static_cast<uint32_t>(std::min<size_t>(i, j)), static_cast<uint32_t>(std::max<size_t>(i, j))});
@@ -641,8 +697,8 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
         if (!ji.empty())
             covers[j].push_back({i, std::move(ji)});
     }
-    if (involved.empty())
-        return;
+    if (involved.empty() && !shortOnes)
+        return pile;
     Groups groups(involved.size());
     for (const auto& [a, b] : overlapping)
         groups.Unite(a, b);
@@ -671,7 +727,33 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
         ends.Add(curves[i].chord->p2, 2 * i + 1);
     }
 
-    std::vector<bool> deleted(count, false), changed(count, false), taken(count, false);
+    // The chains the curves make end to end (ends nearer than a joint, each
+    // joined to the first end filed near it). Of two drawings of one outline
+    // a hair apart, every group keeps the curves of the same one first: kept
+    // whole, its corners meet, where a mixture of the two (an edge of one,
+    // the next of the other) leaves corners up to 1.4 times the distance
+    // apart, wider than a joint.
+    Groups chains(count);
+    {
+        PointGrid firsts(kJoinTolerance);
+        for (size_t e = 0; e < 2 * count; ++e) {
+            const NPoint& p = e % 2 ? curves[e / 2].chord->p2 : curves[e / 2].chord->p1;
+            const size_t first = firsts.FirstNear(p, [&](size_t f) {
+                return Distance(f % 2 ? curves[f / 2].chord->p2 : curves[f / 2].chord->p1, p) < kJoinTolerance;
+            });
+            if (first != PointGrid::kNone)
+                chains.Unite(e / 2, first / 2);
+            else
+                firsts.Add(p, e);
+        }
+    }
+    std::vector<double> chainLength(count, 0.0);
+    for (size_t i = 0; i < count; ++i) {
+        if (carriers.Has(i))
+            chainLength[chains.Root(i)] += carriers.Of(i, line).length;
+    }
+
+    std::vector<bool> changed(count, false), taken(count, false);
     std::vector<std::pair<size_t, vlapi::IDrawingObjectPtr>> added;  // pieces, by the curve they come from
     // A group where curves pile up beyond the search is left as it is drawn.
     std::vector<bool> piledGroup(members.size(), false);
@@ -707,18 +789,22 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
                     continue;
                 ends.ForEachNear(end, [&](size_t e) {
                     const NPoint& p = e % 2 ? curves[e / 2].chord->p2 : curves[e / 2].chord->p1;
-                    shared = shared || (!inGroup(e / 2, root) && Distance(p, end) < kJoinTolerance);
+                    shared = shared || (!inGroup(e / 2, root) && !deleted[e / 2] && Distance(p, end) < kJoinTolerance);
                 });
             }
         }
         if (shared)
             continue;
 
-        // Curves that cannot be cut first, then the longest.
+        // Curves that cannot be cut first, then the longest chain's, then
+        // the longest.
         std::stable_sort(group.begin(), group.end(), [&](size_t l, size_t r) {
             const Carrier a = carriers.Of(l, line), b = carriers.Of(r, other);
             if (a.CanCut() != b.CanCut())
                 return !a.CanCut();
+            const size_t ca = chains.Root(l), cb = chains.Root(r);
+            if (ca != cb)
+                return chainLength[ca] != chainLength[cb] ? chainLength[ca] > chainLength[cb] : ca < cb;
             return a.length > b.length;
         });
         for (size_t i : group) {
@@ -792,6 +878,7 @@ void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnA
     }
     curves = std::move(keptCurves);
     objects = std::move(keptObjects);
+    return pile;
 }
 
 }  // namespace dxfimport

@@ -8,6 +8,7 @@
 #include "host/BorderRings.h"
 #include "io/DxfPartDrawing.h"
 
+#include <optional>
 #include <vector>
 
 namespace dxfimport {
@@ -16,6 +17,9 @@ namespace dxfimport {
 // the outline (OutlineJoints), and near their ends any curve runs within the
 // tolerance of its neighbour.
 inline constexpr double kLeastOverlapping = 0.001;  // mm
+
+// Curves running along one another from one point that are told apart, at most.
+inline constexpr size_t kMostAlong = 64;
 
 // Makes every stretch of the outline that `curves` (chords of the curves
 // `objects` of `container`, one a curve) cover more than once
@@ -30,7 +34,10 @@ inline constexpr double kLeastOverlapping = 0.001;  // mm
 // sharing an edge (a hole along the outer outline), each of them closed.
 // The vectors follow: deleted curves leave, cut ones are read again, pieces
 // are added; the pieces take the file layer of their curve in `fileLayers`.
-void DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnApi::CurveChord>& curves,
-                  std::vector<vlapi::IDrawingObjectPtr>& objects, FileLayers* fileLayers);
+// Where more than kMostAlong curves run along one another from one point,
+// their group is left as it is drawn (a file that piles up curves so is not
+// searched through in time squared), and that point is returned.
+std::optional<NPoint> DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnApi::CurveChord>& curves,
+                                   std::vector<vlapi::IDrawingObjectPtr>& objects, FileLayers* fileLayers);
 
 }  // namespace dxfimport

@@ -14,6 +14,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <map>
 #include <numeric>
@@ -30,6 +31,7 @@ constexpr wchar_t kOpenOutline[] = L"незамкнутый контур";
 constexpr wchar_t kSecondOutline[] = L"больше одного внешнего контура";
 constexpr wchar_t kRingInHole[] = L"контур внутри отверстия";
 constexpr wchar_t kFlatRing[] = L"контур без площади у точки ";
+constexpr wchar_t kPiled[] = L"наложенные кривые: у точки ";
 
 // The sizes a part may have: no sheet is larger than kLargestPart, no point
 // is told from another nearer than the joints (kJoinTolerance) unless the part
@@ -66,6 +68,40 @@ std::wstring NumberAgainst(double v, double limit)
     return text;
 }
 
+// Where a part's box larger than kLargestPart stands (a stray curve far away
+// is found by its corner): its corners written out as far as it takes for
+// the box they give to be larger too, as (0; 0) and (1000000.00001; 10) are,
+// where (1000000; 10) is not.
+std::wstring Box(double x1, double y1, double x2, double y2)
+{
+    const auto text = [&](const std::wstring& a, const std::wstring& b, const std::wstring& c, const std::wstring& d) {
+        return L" от точки (" + a + L"; " + b + L") до точки (" + c + L"; " + d + L")";
+    };
+    const std::wstring rounded = L" от точки " + PointText({x1, y1}) + L" до точки " + PointText({x2, y2});
+    if (!(std::max({std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2)}) < kFarthestPart))
+        return rounded;
+    for (int decimals = 4; decimals <= 12; ++decimals) {
+        double read[4];
+        std::wstring written[4];
+        const double corners[4] = {x1, y1, x2, y2};
+        for (int k = 0; k < 4; ++k) {
+            char buffer[64];
+            std::snprintf(buffer, sizeof buffer, "%.*f", decimals, corners[k]);
+            std::string narrow(buffer);
+            narrow.erase(narrow.find_last_not_of('0') + 1);
+            if (narrow.back() == '.')
+                narrow.pop_back();
+            if (narrow == "-0")
+                narrow = "0";
+            read[k] = std::strtod(narrow.c_str(), nullptr);
+            written[k].assign(narrow.begin(), narrow.end());
+        }
+        if (std::max(read[2] - read[0], read[3] - read[1]) > kLargestPart)
+            return text(written[0], written[1], written[2], written[3]);
+    }
+    return rounded;
+}
+
 // Why the outline on layer 0 is of no size a part can have; empty when it is.
 std::wstring SizeProblem(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingContainerPtr& container)
 {
@@ -81,10 +117,8 @@ std::wstring SizeProblem(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::ID
     const auto sizes = [&](double limit) {
         return NumberAgainst(width, limit) + L" × " + NumberAgainst(height, limit) + L" мм";
     };
-    // Where the part's box stands: a stray curve far away is found by its corner.
-    const std::wstring box = L" от точки " + PointText({x1, y1}) + L" до точки " + PointText({x2, y2});
     if (!(std::max(width, height) <= kLargestPart))
-        return L"деталь больше " + uf::NumberText(kLargestPart) + L" мм: " + sizes(kLargestPart) + box;
+        return L"деталь больше " + uf::NumberText(kLargestPart) + L" мм: " + sizes(kLargestPart) + Box(x1, y1, x2, y2);
     // A corner of the gabarit out there: along an axis the part passes the
     // limit on, its far side.
     const auto far = [](double low, double high) {
@@ -537,95 +571,103 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
         }
     }
     DropSpikes(kept, objects, doubled, keptStarts);
-    DropOverlaps(container, kept, objects, fileLayers);
-    JoinNearEnds(doc, container, kept);
-    if (kept.empty())
-        return NoOutline(container, fileLayers, firstCurve.has_value(), firstCurve.value_or(NPoint{}));
+    // A pile of curves beyond the search is left as it is drawn: where the
+    // outline then fails, the pile is why.
+    const std::optional<NPoint> pile = DropOverlaps(container, kept, objects, fileLayers);
+    const std::wstring reason = [&]() -> std::wstring {
+        JoinNearEnds(doc, container, kept);
+        if (kept.empty())
+            return NoOutline(container, fileLayers, firstCurve.has_value(), firstCurve.value_or(NPoint{}));
 
-    // A closed curve (a circle, a closed spline) is a ring of its own: two
-    // that start at one point are two rings, not one chain through it.
-    std::vector<NSegmentPtr> chords;
-    std::vector<NContourPtr> contours;
-    for (const vrnApi::CurveChord& k : kept) {
-        if (k.chord->p1 == k.chord->p2 && Distance(k.chord->p1, k.middle) >= kJoinTolerance) {
-            contours.push_back(std::make_shared<NContour>());
-            contours.back()->AddSegment(k.chord);
-        } else {
-            chords.push_back(k.chord);
-        }
-    }
-    if (!contours.empty() && !chords.empty()) {
-        // In the order of their first curves, as the chains alone would stand.
-        std::unordered_map<const NSegment*, size_t> placeOf;  // of each chord in `kept`
-        placeOf.reserve(kept.size());
-        for (size_t k = 0; k < kept.size(); ++k)
-            placeOf.emplace(kept[k].chord.get(), k);
-        CreateContinuousContours(chords, contours);
-        std::vector<std::pair<size_t, NContourPtr>> ordered;
-        for (const NContourPtr& c : contours) {
-            size_t first = kept.size();
-            for (const NSegmentPtr& s : c->m_segments)
-                first = std::min(first, placeOf[s.get()]);
-            ordered.emplace_back(first, c);
-        }
-        std::stable_sort(ordered.begin(), ordered.end(), [](const auto& l, const auto& r) { return l.first < r.first; });
-        for (size_t i = 0; i < ordered.size(); ++i)
-            contours[i] = ordered[i].second;
-    } else {
-        CreateContinuousContours(chords, contours);
-    }
-    // An open chain anywhere is the first thing to tell: the rings below are
-    // only made of closed ones.
-    for (const NContourPtr& contour : contours) {
-        if (!vrnApi::IsClosedChain(*contour)) {
-            std::vector<size_t> open;
-            const std::wstring where = OpenOutlineGap(kept, contours, open, [&](const NPoint& p, size_t c) {
-                return PlaceOfEnd(doc, kept, p, c);
-            });
-            return std::wstring(kOpenOutline) + L": " + where + L"; незамкнутые кривые: " +
-                   OpenCurves(doc, kept, open, fileLayers);
-        }
-    }
-    std::vector<NPolygonPtr> rings;
-    for (const NContourPtr& contour : contours) {
-        NPolygonPtr ring = vrnApi::ApproximateChain(doc, *contour);
-        if (!ring)
-            return std::wstring(kUnreadable) + L": у точки " + PointText(contour->m_segments.front()->p1);
-        if (ring->m_points.size() < 3) {
-            // A closed chain that encloses nothing. Within a joint it is a
-            // point (an arc or circle of round-off), which bounds nothing, as
-            // a point line does not; larger, it is a slit no part can have.
-            vlapi::APIObjectList curves;
-            for (const NSegmentPtr& chord : contour->m_segments)
-                curves.emplace_back(hostAccess::ObjectOf(doc, chord->m_ref));
-            double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
-            if (!doc->GetObjectsBox(curves, x1, y1, x2, y2) || std::max(x2 - x1, y2 - y1) >= kJoinTolerance)
-                return std::wstring(kFlatRing) + PointText(contour->m_segments.front()->p1);
-            for (const vlapi::IVarnelAPIObjectPtr& curve : curves) {
-                if (const vlapi::IDrawingObjectPtr obj{curve})
-                    obj->Delete();
+        // A closed curve (a circle, a closed spline) is a ring of its own: two
+        // that start at one point are two rings, not one chain through it.
+        std::vector<NSegmentPtr> chords;
+        std::vector<NContourPtr> contours;
+        for (const vrnApi::CurveChord& k : kept) {
+            if (k.chord->p1 == k.chord->p2 && Distance(k.chord->p1, k.middle) >= kJoinTolerance) {
+                contours.push_back(std::make_shared<NContour>());
+                contours.back()->AddSegment(k.chord);
+            } else {
+                chords.push_back(k.chord);
             }
-            continue;
         }
-        ring->UpdateGabarit();
-        rings.push_back(ring);
-    }
-    // A spike holds no material: which ring holds which is told without them.
-    rings = vrnApi::WithoutSpikes(rings);
-    if (std::wstring crossing = vrnApi::CrossingReason(rings); !crossing.empty())
-        return crossing;
-    if (rings.empty())
-        return NoOutline(container, fileLayers, firstCurve.has_value(), firstCurve.value_or(NPoint{}));
-    const size_t outer = vrnApi::FindOuterRing(rings);
-    if (outer == NOT_FOUND_INDEX) {
-        const auto [first, second] = vrnApi::RingsApart(rings);
-        return std::wstring(kSecondOutline) + L": контур у точки " + RingPlace(*rings[second]) +
-               L" не лежит внутри контура у точки " + RingPlace(*rings[first]);
-    }
-    if (const auto island = vrnApi::RingInHole(rings, outer))
-        return std::wstring(kRingInHole) + L": контур у точки " + RingPlace(*rings[island->second]) +
-               L" лежит внутри отверстия у точки " + RingPlace(*rings[island->first]);
-    return {};
+        if (!contours.empty() && !chords.empty()) {
+            // In the order of their first curves, as the chains alone would stand.
+            std::unordered_map<const NSegment*, size_t> placeOf;  // of each chord in `kept`
+            placeOf.reserve(kept.size());
+            for (size_t k = 0; k < kept.size(); ++k)
+                placeOf.emplace(kept[k].chord.get(), k);
+            CreateContinuousContours(chords, contours);
+            std::vector<std::pair<size_t, NContourPtr>> ordered;
+            for (const NContourPtr& c : contours) {
+                size_t first = kept.size();
+                for (const NSegmentPtr& s : c->m_segments)
+                    first = std::min(first, placeOf[s.get()]);
+                ordered.emplace_back(first, c);
+            }
+            std::stable_sort(ordered.begin(), ordered.end(), [](const auto& l, const auto& r) { return l.first < r.first; });
+            for (size_t i = 0; i < ordered.size(); ++i)
+                contours[i] = ordered[i].second;
+        } else {
+            CreateContinuousContours(chords, contours);
+        }
+        // An open chain anywhere is the first thing to tell: the rings below are
+        // only made of closed ones.
+        for (const NContourPtr& contour : contours) {
+            if (!vrnApi::IsClosedChain(*contour)) {
+                std::vector<size_t> open;
+                const std::wstring where = OpenOutlineGap(kept, contours, open, [&](const NPoint& p, size_t c) {
+                    return PlaceOfEnd(doc, kept, p, c);
+                });
+                return std::wstring(kOpenOutline) + L": " + where + L"; незамкнутые кривые: " +
+                       OpenCurves(doc, kept, open, fileLayers);
+            }
+        }
+        std::vector<NPolygonPtr> rings;
+        for (const NContourPtr& contour : contours) {
+            NPolygonPtr ring = vrnApi::ApproximateChain(doc, *contour);
+            if (!ring)
+                return std::wstring(kUnreadable) + L": у точки " + PointText(contour->m_segments.front()->p1);
+            if (ring->m_points.size() < 3) {
+                // A closed chain that encloses nothing. Within a joint it is a
+                // point (an arc or circle of round-off), which bounds nothing, as
+                // a point line does not; larger, it is a slit no part can have.
+                vlapi::APIObjectList curves;
+                for (const NSegmentPtr& chord : contour->m_segments)
+                    curves.emplace_back(hostAccess::ObjectOf(doc, chord->m_ref));
+                double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+                if (!doc->GetObjectsBox(curves, x1, y1, x2, y2) || std::max(x2 - x1, y2 - y1) >= kJoinTolerance)
+                    return std::wstring(kFlatRing) + PointText(contour->m_segments.front()->p1);
+                for (const vlapi::IVarnelAPIObjectPtr& curve : curves) {
+                    if (const vlapi::IDrawingObjectPtr obj{curve})
+                        obj->Delete();
+                }
+                continue;
+            }
+            ring->UpdateGabarit();
+            rings.push_back(ring);
+        }
+        // A spike holds no material: which ring holds which is told without them.
+        rings = vrnApi::WithoutSpikes(rings);
+        if (std::wstring crossing = vrnApi::CrossingReason(rings); !crossing.empty())
+            return crossing;
+        if (rings.empty())
+            return NoOutline(container, fileLayers, firstCurve.has_value(), firstCurve.value_or(NPoint{}));
+        const size_t outer = vrnApi::FindOuterRing(rings);
+        if (outer == NOT_FOUND_INDEX) {
+            const auto [first, second] = vrnApi::RingsApart(rings);
+            return std::wstring(kSecondOutline) + L": контур у точки " + RingPlace(*rings[second]) +
+                   L" не лежит внутри контура у точки " + RingPlace(*rings[first]);
+        }
+        if (const auto island = vrnApi::RingInHole(rings, outer))
+            return std::wstring(kRingInHole) + L": контур у точки " + RingPlace(*rings[island->second]) +
+                   L" лежит внутри отверстия у точки " + RingPlace(*rings[island->first]);
+        return {};
+    }();
+    if (!reason.empty() && pile)
+        return std::wstring(kPiled) + PointText(*pile) + L" друг на друге лежат больше " + std::to_wstring(kMostAlong) +
+               L" кривых: такое наложение не разбирается";
+    return reason;
 }
 
 }  // namespace dxfimport

@@ -556,6 +556,11 @@ TEST_F(DxfImportTest, CurvesLyingOnOneAnotherAreOneCurve)
     };
     const Groups circle = Circle("60", "50", 10);
     const Groups bulges = BulgedPolyline({{50, 50, 1}, {70, 50, 1}});
+    // The last millimetre of the lower edge in pieces 0.0011 mm apart, each
+    // but the last 0.0002 mm short of the next: shorter than a joint.
+    Groups pieces;
+    for (int k = 0, n = 909; k < n; ++k)
+        pieces = pieces + Line(99 + k / 909.0, 0, 99 + (k + 1) / 909.0 - (k + 1 < n ? 0.0002 : 0), 0);
     const Groups slot = BulgedPolyline({{20, 20, 0}, {50, 20, 1}, {50, 30, 0}, {20, 30, 1}});
     const double hole = 10000 - 100 * pi, slotArea = 300 + 25 * pi;
     const struct {
@@ -597,6 +602,18 @@ TEST_F(DxfImportTest, CurvesLyingOnOneAnotherAreOneCurve)
         {"arcs_0.0008_outside_a_circle", plate + circle + Arc(60, 50, 10.0008, 0, 180) + Arc(60, 50, 10.0008, 180, 0), 2,
          hole},
         {"outline_twice_0.0008_apart", plate + Square(0.0008, 0.0008, 100) + circle, 2, hole},
+        // Drawn again 0.0009 mm off and split elsewhere: kept as one drawing,
+        // not an edge of each (whose corners stand 0.0013 mm apart).
+        {"outline_again_0.0009_off_split_otherwise", Polyline({{0, 0}, {100, 0}, {100, 100}, {0, 100}}, true) +
+                                                         Line(0.0009, 0.0009, 50, 0.0009) + Line(50, 0.0009, 100.0009, 0.0009) +
+                                                         Line(100.0009, 0.0009, 100.0009, 100.0009) +
+                                                         Line(100.0009, 100.0009, 0.0009, 100.0009) +
+                                                         Line(0.0009, 100.0009, 0.0009, 0.0009) + circle,
+         2, hole},
+        {"edge_drawn_again_in_pieces_shorter_than_a_joint", plate + pieces + circle, 2, hole},
+        // An outline drawn again as a spline of degree 1 through its corners.
+        {"outline_under_a_spline_of_degree_1",
+         plate + Spline(1, {0, 0, 1, 2, 3, 4, 4}, {{0, 0}, {100, 0}, {100, 100}, {0, 100}, {0, 0}}) + circle, 2, hole},
     };
     struct File {
         std::string name, bytes;
@@ -663,6 +680,10 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
     const auto halfway = [](const char* from, const char* to) {
         return Groups{{0, "ELLIPSE"}, {8, "0"}, {10, "50"}, {20, "50"}, {11, "20"}, {21, "0"}, {40, "0.5"}, {41, from}, {42, to}};
     };
+    // The lower edge drawn again a hundred times, each split at another point.
+    Groups edgeAgain;
+    for (int k = 0; k < 100; ++k)
+        edgeAgain = edgeAgain + Line(0, 0, 1 + 0.37 * k, 0) + Line(1 + 0.37 * k, 0, 100, 0);
     const std::wstring lacks = L"деталь импортирована, но кривые на выключенных или замороженных слоях не импортированы: ";
     const struct {
         const char* name;
@@ -717,6 +738,9 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
         {"elliptic_arcs_sharing_part_of_their_way",
          dxftext::File({{"ENTITIES", plate + halfway("0", "4") + halfway("3", "6.283185307179586")}}),
          L"незамкнутый контур: кривая у точки (36.9271; 42.432) идёт по другой кривой лишь частью своего пути", 0},
+        // Curves piled beyond the search: the pile is why, not a crossing it makes.
+        {"edge_drawn_again_a_hundred_times", dxftext::File({{"ENTITIES", plate + edgeAgain}}),
+         L"наложенные кривые: у точки (0; 0) друг на друге лежат больше 64 кривых: такое наложение не разбирается", 0},
         {"u_of_lines", dxftext::File({{"ENTITIES", Line(0, 100, 0, 0) + Line(0, 0, 100, 0) + Line(100, 0, 100, 100)}}),
          L"незамкнутый контур: разрыв 100 мм между точками (100; 100) и (0; 100); незамкнутые кривые: 3 отрезка", 0},
         // The outline drawn only in paper space (a layout), named there.
@@ -801,6 +825,10 @@ TEST_F(DxfImportTest, PartsOfSizesNoSheetHoldsAreRefusedWithTheirSize)
         {"parsecs", inUnits(20), L"деталь больше 1000000 мм"},
         {"line_far_out", dxftext::File({{"ENTITIES", Line(1e300, 0, 1e300, 1)}}),
          L"деталь дальше 1000000000 мм от начала координат: у точки (1e+300; 0)"},
+        {"a_hair_longer_than_a_sheet",
+         dxftext::File({{"ENTITIES", Line(0, 0, 1000000.00001, 0) + Line(1000000.00001, 0, 1000000.00001, 10) +
+                                         Line(1000000.00001, 10, 0, 10) + Line(0, 10, 0, 0)}}),
+         L"деталь больше 1000000 мм: 1000000.00001 × 10 мм от точки (0; 0) до точки (1000000.00001; 10)"},
         {"angstroms", inUnits(11), L"деталь меньше 0.01 мм: 0.00001 × 0.00001 мм"},
         {"nanometres", inUnits(12), L"деталь меньше 0.01 мм: 0.0001 × 0.0001 мм"},
     };
