@@ -116,8 +116,9 @@ struct Range {
     }
 };
 
-inline constexpr Range kBridgeWidth{0.0, 10000.0, true};  // as the configuration file takes it
-inline constexpr Range kBridgeLength{0.0, 10000.0};
+// As the configuration file takes them: a bridge has a size.
+inline constexpr Range kBridgeWidth{0.0, 10000.0, true};
+inline constexpr Range kBridgeLength{0.0, 10000.0, true};
 inline constexpr Range kTolerance{0.1, 10.0};
 inline constexpr Range kSheetFormat{1.0, 4.0, false, true};  // A1 to A4
 inline constexpr Range kOrientation{0.0, 1.0, false, true};  // horizontal or vertical

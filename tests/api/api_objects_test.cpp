@@ -307,6 +307,7 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
         {"remnant colour beyond 24 bits", [&] { return job.waste->SetColor(0x1000000); }},
         {"bridges width -1", [&] { return m.SetBridgesWidth(-1.0); }},
         {"bridges length -1", [&] { return m.SetBridgesLength(-1.0); }},
+        {"bridges length 0, which the configuration file refuses", [&] { return m.SetBridgesLength(0.0); }},
         {"tolerance 0", [&] { return m.SetTolerance(0.0); }},
         {"sheet format 7", [&] { return m.SetSheetFormat(7); }},
         {"nesting method 2", [&] { return m.SetNestingMethod(2); }},
