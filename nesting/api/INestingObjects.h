@@ -107,7 +107,7 @@ struct INObject : vlapi::IAPIObject {
     // Places the macro at (x, y) turned by `angle` degrees, in its view; the
     // bridges on the object come along. A sheet stays where it stands (the
     // sheet layout moves its view): any other placement is refused; so is a
-    // remnant's that would take it off its sheet.
+    // remnant's that would take it off its sheet or onto another remnant.
     virtual NResult SetPlacement(double x, double y, double angle) = 0;
     // Moves the macro into the view; callers place it afterwards.
     virtual void ChangeView(int view) = 0;

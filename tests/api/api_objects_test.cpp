@@ -595,6 +595,20 @@ TEST_F(ObjectsTest, RemnantsAndBridgesPlacedByTheInterfaceKeepTheModelWithTheDra
         EXPECT_NEAR(now.x, ends[end].x + 40.0, 1e-6) << end;
         EXPECT_NEAR(now.y, ends[end].y + 30.0, 1e-6) << end;
     }
+    // A remnant beside another, on a sheet grown past the first, is not
+    // moved onto it: no area is stock twice.
+    Job wide = MakeJob();
+    ASSERT_EQ(wide.model->SetWidthSheet(600.0), NResult::Done);
+    const IWastePtr beside = wide.model->CreateWaste(580.0, 20.0);
+    ASSERT_TRUE(beside);
+    wide.model->AddWaste(beside);
+    const WastePtr second = ModelObjectAs<Waste>(beside);
+    const NRect besideBox = second->GetGabarit();
+    double x0 = 0.0, y0 = 0.0, a0 = 0.0;
+    second->GetPlacement(x0, y0, a0);
+    EXPECT_EQ(beside->SetPlacement(x0 - 200.0, y0, a0), NResult::OutOfRange);
+    EXPECT_NEAR(second->GetGabarit().pBot.x, besideBox.pBot.x, 1e-9);
+    EXPECT_EQ(beside->SetPlacement(x0, y0, a0), NResult::Done) << "where it stands, along the first";
 }
 
 }  // namespace apitest
