@@ -160,10 +160,11 @@ struct IJumper : INObject {
     virtual NResult SetPoint1(double x, double y) = 0;
     virtual NResult SetPoint2(double x, double y) = 0;
     // A temporary group of the bridge drawn to (x, y) as its first or second
-    // point; its reference goes to `group` (0 without one, and for a point
-    // out of range).
+    // point; its reference goes to `group` (0 without one, for a point out
+    // of range, and for a bridge of a drawing that is not the active one).
     virtual void GetPhantomGroup(double x, double y, bool second, int& group) = 0;
-    // The macro made again on its layer and in its view.
+    // The macro made again on its layer and in its view; nothing while its
+    // drawing is not the active one.
     virtual void ReBuild() = 0;
 };
 

@@ -347,19 +347,33 @@ NResult NAPIJumper::SetPoint2(double x, double y)
     return SetOn({{napi::kCoordinate, x}, {napi::kCoordinate, y}}, [&] { With([&](Jumper& j) { j.SetPoint2(NPoint{x, y}); }); });
 }
 
+namespace {
+
+// A bridge drawn in a drawing that is not the active one, or whose macro was
+// deleted (it left its model, or its drawing was closed): nothing of it is
+// drawn in the active drawing. A bridge not yet added has no drawing yet.
+bool DrawnElsewhere(const Jumper& j)
+{
+    return j.m_macro && (j.GetReference() == 0 || !vrnApi::InActiveDrawing(*j.m_macro));
+}
+
+}  // namespace
+
 void NAPIJumper::GetPhantomGroup(double x, double y, bool second, int& group)
 {
     // A point out of range draws nothing.
     group = 0;
     if (napi::kCoordinate.Holds(x) && napi::kCoordinate.Holds(y))
-        With([&](Jumper& j) { group = j.GetPhantomGroup(NPoint{x, y}, second); });
+        With([&](Jumper& j) {
+            if (!DrawnElsewhere(j))
+                group = j.GetPhantomGroup(NPoint{x, y}, second);
+        });
 }
 
 void NAPIJumper::ReBuild()
 {
-    // A bridge whose macro was deleted (it left its model) is not drawn again.
     With([](Jumper& j) {
-        if (j.GetReference() != 0)
+        if (j.m_macro && !DrawnElsewhere(j))
             j.ReBuild();
     });
 }

@@ -681,6 +681,12 @@ TEST_F(ObjectsTest, AModelLeavesOtherDrawingsAlone)
              EXPECT_EQ(m.AddJumper(m.CreateJumper(0.0, 0.0, 10.0, BridgeType::Gap, false), 0), NResult::NotFound);
          }},
         {"the figure into this view", [&] { job.figure->ChangeView(0); }},
+        {"the bridge drawn again", [&] { job.jumper->ReBuild(); }},
+        {"the bridge's preview", [&] {
+             int group = -1;
+             job.jumper->GetPhantomGroup(10.0, 10.0, false, group);
+             EXPECT_EQ(group, 0);
+         }},
         {"the sheet's size", [&] { EXPECT_EQ(m.SetWidthSheet(250.0), NResult::NotFound); }},
     };
     for (const auto& [what, call] : calls) {
