@@ -135,7 +135,7 @@ inline constexpr Range kColour{0.0, 0xFFFFFF};
 // a cutting pattern cut on as many bars as it takes (a list of 5,000 rows of
 // 10^9 pieces may need 5·10^12).
 inline constexpr Range kSheetCount{1.0, 1.0e15, false, true};
-inline constexpr Range kCopies{0.0, 1.0e5};
+inline constexpr Range kCopies{0.0, paramlimits::kCopies};
 inline constexpr Range kCoordinate{-1.0e9, 1.0e9};
 inline constexpr Range kScale{0.0, paramlimits::kScale, true};
 

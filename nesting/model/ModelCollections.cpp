@@ -75,17 +75,29 @@ NestingModel::~NestingModel()
 
 // ---- Figures
 
-FigurePtr NestingModel::AddFigure(std::wstring path)
+FigurePtr NestingModel::AddFigure(std::wstring path, std::wstring* why)
 {
+    const auto refuse = [why](std::wstring text) {
+        if (why)
+            *why = std::move(text);
+        return FigurePtr{};
+    };
     vrnApi::SetActiveSystemView();
     FileMetaParams params;
     params.m_path = std::move(path);
     INestingMacroObjectPtr macro = vrnApi::CreateMacroFromFile(params, kFigureCommand);
     if (!macro)
-        return {};
+        return refuse(L"файл не прочитан");
     FigurePtr figure = FigureWithOutline(macro);
     if (!figure)
-        return {};
+        return refuse(L"в файле нет замкнутого контура детали");
+    // A count past what a model makes would fill the memory with copies.
+    if (params.m_count > paramlimits::kCopies) {
+        figure->m_edit = false;
+        figure->Clear();
+        return refuse(L"в файле " + std::to_wstring(params.m_count) + L" шт., больше " +
+                      std::to_wstring(static_cast<int64_t>(paramlimits::kCopies)) + L", сколько загружается за раз");
+    }
     figure->SetThickness(params.m_thickness);
     figure->SetMaterial(params.m_material);
     figure->m_gap = m_figureGap;

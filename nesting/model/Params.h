@@ -82,6 +82,8 @@ inline constexpr double kThickness = 1000.0;
 inline constexpr double kTextSize = 1000.0;  // above 0
 inline constexpr double kRemnantSize = 1.0e6;
 inline constexpr double kGap = 10000.0;
+// The pieces of one part a model makes at once: each is a figure and a macro.
+inline constexpr double kCopies = 1.0e5;
 }  // namespace paramlimits
 
 // The model's parameters, stored as a 224-byte block in every sheet macro.

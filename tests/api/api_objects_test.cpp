@@ -344,6 +344,11 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
         EXPECT_EQ(call(), NResult::OutOfRange) << what;
         EXPECT_EQ(Snapshot(job, DrawingMacros().size()), before) << what;
     }
+    // A part file asking for more pieces than copies are made at once makes none.
+    const size_t held = m.GetFiguresCount();
+    EXPECT_FALSE(m.AddFigure(FragmentFile("many.vfr", TestParts().front().outline, 100001)));
+    EXPECT_EQ(m.GetFiguresCount(), held);
+    EXPECT_EQ(Snapshot(job, DrawingMacros().size()), before);
     // What names nothing is not there to act on.
     EXPECT_EQ(m.CopyFiguresByName(L"no such part", 3), NResult::NotFound);
     EXPECT_EQ(m.AddJumper(IJumperPtr(), 0), NResult::NotFound);
