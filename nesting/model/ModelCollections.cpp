@@ -1,6 +1,7 @@
 // The model's lists: adding, removing, finding and collecting objects.
 #include "model/NestingModel.h"
 
+#include "geometry/UtilityFunctions.h"
 #include "host/VarnelAPI.h"
 
 #include <algorithm>
@@ -91,7 +92,14 @@ FigurePtr NestingModel::AddFigure(std::wstring path, std::wstring* why)
     FigurePtr figure = FigureWithOutline(macro);
     if (!figure)
         return refuse(L"в файле нет замкнутого контура детали");
-    // A count past what a model makes would fill the memory with copies.
+    // A thickness no part has (the figure's own setter refuses it), or a
+    // count past what a model makes (it would fill the memory with copies).
+    if (!(params.m_thickness >= 0.0 && params.m_thickness <= paramlimits::kThickness)) {
+        figure->m_edit = false;
+        figure->Clear();
+        return refuse(L"толщина в файле " + uf::NumberText(params.m_thickness) + L" мм, а не от 0 до " +
+                      uf::NumberText(paramlimits::kThickness) + L" мм");
+    }
     if (params.m_count > paramlimits::kCopies) {
         figure->m_edit = false;
         figure->Clear();

@@ -347,6 +347,8 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
     // A part file asking for more pieces than copies are made at once makes none.
     const size_t held = m.GetFiguresCount();
     EXPECT_FALSE(m.AddFigure(FragmentFile("many.vfr", TestParts().front().outline, 100001)));
+    EXPECT_FALSE(m.AddFigure(FragmentFile("thin.vfr", TestParts().front().outline, 1, -4.0)));
+    EXPECT_FALSE(m.AddFigure(FragmentFile("thick.vfr", TestParts().front().outline, 1, 5000.0)));
     EXPECT_EQ(m.GetFiguresCount(), held);
     EXPECT_EQ(Snapshot(job, DrawingMacros().size()), before);
     // What names nothing is not there to act on.
