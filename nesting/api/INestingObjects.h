@@ -107,7 +107,7 @@ struct INObject : vlapi::IAPIObject {
     // Places the macro at (x, y) turned by `angle` degrees, in its view; the
     // bridges on the object come along. A sheet stays where it stands (the
     // sheet layout moves its view): any other placement is refused; so is a
-    // remnant's that would take it off its sheet.
+    // remnant's that would take it off its sheet or onto another remnant.
     virtual NResult SetPlacement(double x, double y, double angle) = 0;
     // Moves the macro into the view; callers place it afterwards.
     virtual void ChangeView(int view) = 0;
@@ -160,10 +160,11 @@ struct IJumper : INObject {
     virtual NResult SetPoint1(double x, double y) = 0;
     virtual NResult SetPoint2(double x, double y) = 0;
     // A temporary group of the bridge drawn to (x, y) as its first or second
-    // point; its reference goes to `group` (0 without one, and for a point
-    // out of range).
+    // point; its reference goes to `group` (0 without one, for a point out
+    // of range, and for a bridge of a drawing that is not the active one).
     virtual void GetPhantomGroup(double x, double y, bool second, int& group) = 0;
-    // The macro made again on its layer and in its view.
+    // The macro made again on its layer and in its view; nothing while its
+    // drawing is not the active one.
     virtual void ReBuild() = 0;
 };
 

@@ -116,8 +116,9 @@ struct Range {
     }
 };
 
-inline constexpr Range kBridgeWidth{0.0, 10000.0, true};  // as the configuration file takes it
-inline constexpr Range kBridgeLength{0.0, 10000.0};
+// As the configuration file takes them: a bridge has a size.
+inline constexpr Range kBridgeWidth{0.0, 10000.0, true};
+inline constexpr Range kBridgeLength{0.0, 10000.0, true};
 inline constexpr Range kTolerance{0.1, 10.0};
 inline constexpr Range kSheetFormat{1.0, 4.0, false, true};  // A1 to A4
 inline constexpr Range kOrientation{0.0, 1.0, false, true};  // horizontal or vertical
@@ -125,18 +126,18 @@ inline constexpr Range kExportFormat{0.0, 2.0, false, true}; // DXF and fragment
 inline constexpr Range kNestingMethod{0.0, 1.0};          // figure or linear nesting
 inline constexpr Range kBridgeType{0.0, 10.0};            // Gap to CrossStart
 inline constexpr Range kSheetSide{1.0, 1.0e6};
-inline constexpr Range kThickness{0.0, 1000.0};
-inline constexpr Range kTextSize{0.0, 1000.0, true};
-inline constexpr Range kGap{0.0, 10000.0};
-inline constexpr Range kRemnantSize{0.0, 1.0e6};
+inline constexpr Range kThickness{0.0, paramlimits::kThickness};
+inline constexpr Range kTextSize{0.0, paramlimits::kTextSize, true};
+inline constexpr Range kGap{0.0, paramlimits::kGap};
+inline constexpr Range kRemnantSize{0.0, paramlimits::kRemnantSize};
 inline constexpr Range kColour{0.0, 0xFFFFFF};
 // Whole sheets, as many as a double counts exactly: a linear plan's sheet is
 // a cutting pattern cut on as many bars as it takes (a list of 5,000 rows of
 // 10^9 pieces may need 5·10^12).
 inline constexpr Range kSheetCount{1.0, 1.0e15, false, true};
-inline constexpr Range kCopies{0.0, 1.0e5};
+inline constexpr Range kCopies{0.0, paramlimits::kCopies};
 inline constexpr Range kCoordinate{-1.0e9, 1.0e9};
-inline constexpr Range kScale{0.0, 1.0e6, true};
+inline constexpr Range kScale{0.0, paramlimits::kScale, true};
 
 // Runs `set` when every value lies in its range; without a run, OutOfRange.
 template <class F>

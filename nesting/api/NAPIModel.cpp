@@ -469,7 +469,13 @@ void NAPIModel::InitSheetMaterial() { With([](NestingModel& m) { m.InitSheetMate
 
 IFigurePtr NAPIModel::AddFigure(std::wstring path)
 {
-    return OnDrawing(IFigurePtr(), [&](NestingModel& m) { return WrapFigure(m.AddFigure(std::move(path))); });
+    std::wstring why;
+    return AddFigure(std::move(path), why);
+}
+
+IFigurePtr NAPIModel::AddFigure(std::wstring path, std::wstring& why)
+{
+    return OnDrawing(IFigurePtr(), [&](NestingModel& m) { return WrapFigure(m.AddFigure(std::move(path), &why)); });
 }
 
 IFigurePtr NAPIModel::AddLinNestFigure(LNDetailParams detail, size_t count)

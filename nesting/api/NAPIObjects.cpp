@@ -1,6 +1,8 @@
 // The automation objects of sheets, figures, bridges and remnants.
 #include "api/NestingAPIObjects.h"
 
+#include "host/VarnelAPI.h"
+
 #include <cmath>
 #include <type_traits>
 
@@ -96,27 +98,57 @@ void ObjectImpl<I, T>::SetCurrentView()
 
 namespace {
 
-// The remnant's outline, were its macro placed at (x, y) turned by `angle`
-// degrees, lies on its sheet (its edges may run along the sheet's); a
-// remnant that knows no sheet has none to leave.
-bool StaysOnItsSheet(const Waste& waste, double x, double y, double angle)
+// Another remnant of the drawing's view that the outline `moved` would
+// share area with: no area is stock twice.
+bool OverlapsAnotherRemnant(const Waste& waste, const Waste& moved)
 {
-    const SheetPtr& sheet = waste.m_owner;
-    if (!sheet || !sheet->m_polygon || waste.m_polygons.empty() || !waste.m_polygons.front())
+    if (!waste.m_macro || !vrnApi::InActiveDrawing(*waste.m_macro))
+        return false;
+    std::vector<INestingMacroObjectPtr> macros;
+    vrnApi::GetMacrosFromActiveDoc(macros);
+    const int view = waste.GetView();
+    for (const INestingMacroObjectPtr& macro : macros) {
+        if (!macro || !macro->CheckMacroLibraryNameAndCommand(MacroCommand::Waste) ||
+            macro->GetReference() == waste.GetReference() || macro->GetMacroViewNumber() != view)
+            continue;
+        const WastePtr other = Waste::Create(macro);
+        other->ReadOutline();
+        if (other->CheckIntersect(moved))
+            return true;
+    }
+    return false;
+}
+
+// The remnant's outline, were its macro placed at (x, y) turned by `angle`
+// degrees, lies on its sheet (its edges may run along the sheet's; a
+// remnant that knows no sheet has none to leave) and on no other remnant.
+bool PlaceForRemnant(const Waste& waste, double x, double y, double angle)
+{
+    if (waste.m_polygons.empty() || !waste.m_polygons.front())
         return true;
     double x0 = 0.0, y0 = 0.0, a0 = 0.0;
     waste.GetPlacement(x0, y0, a0);
     // The macro turns about its point, then moves with it.
-    NPolygon moved = *waste.m_polygons.front();
+    const WastePtr moved = Waste::Create(nullptr);
     const NPoint at{x0, y0};
     const double turn = (angle - a0) * DR;
-    for (NPoint& p : moved.m_points) {
-        p.Rotate(at, turn);
-        p += NPoint{x - x0, y - y0};
+    for (const NPolygonPtr& ring : waste.m_polygons) {
+        if (!ring)
+            continue;
+        auto copy = std::make_shared<NPolygon>(*ring);
+        for (NPoint& p : copy->m_points) {
+            p.Rotate(at, turn);
+            p += NPoint{x - x0, y - y0};
+        }
+        copy->UpdateGabarit();
+        moved->m_polygons.push_back(std::move(copy));
     }
-    moved.UpdateGabarit();
-    const NPolygon& outline = *sheet->m_polygon;
-    return moved.m_points == outline.m_points || outline.CheckContainPoligon(moved, true);
+    const NPolygon& outer = *moved->m_polygons.front();
+    const SheetPtr& sheet = waste.m_owner;
+    if (sheet && sheet->m_polygon && outer.m_points != sheet->m_polygon->m_points &&
+        !sheet->m_polygon->CheckContainPoligon(outer, true))
+        return false;
+    return !OverlapsAnotherRemnant(waste, *moved);
 }
 
 }  // namespace
@@ -146,9 +178,9 @@ NResult ObjectImpl<I, T>::SetPlacement(double x, double y, double angle)
     // An object whose macro is gone has no place to take.
     if (!With(false, [](T& o) { return o.m_macro && o.GetReference() != 0; }))
         return NResult::NotFound;
-    // A remnant is stock of its sheet: it is not moved off it.
+    // A remnant is stock of its sheet: it is not moved off it, nor onto another.
     if constexpr (std::is_same_v<T, Waste>) {
-        if (!With(false, [&](T& o) { return StaysOnItsSheet(o, x, y, angle); }))
+        if (!With(false, [&](T& o) { return PlaceForRemnant(o, x, y, angle); }))
             return NResult::OutOfRange;
     }
     // The bridges on the object come along, as after a move in the drawing.
@@ -315,19 +347,33 @@ NResult NAPIJumper::SetPoint2(double x, double y)
     return SetOn({{napi::kCoordinate, x}, {napi::kCoordinate, y}}, [&] { With([&](Jumper& j) { j.SetPoint2(NPoint{x, y}); }); });
 }
 
+namespace {
+
+// A bridge drawn in a drawing that is not the active one, or whose macro was
+// deleted (it left its model, or its drawing was closed): nothing of it is
+// drawn in the active drawing. A bridge not yet added has no drawing yet.
+bool DrawnElsewhere(const Jumper& j)
+{
+    return j.m_macro && (j.GetReference() == 0 || !vrnApi::InActiveDrawing(*j.m_macro));
+}
+
+}  // namespace
+
 void NAPIJumper::GetPhantomGroup(double x, double y, bool second, int& group)
 {
     // A point out of range draws nothing.
     group = 0;
     if (napi::kCoordinate.Holds(x) && napi::kCoordinate.Holds(y))
-        With([&](Jumper& j) { group = j.GetPhantomGroup(NPoint{x, y}, second); });
+        With([&](Jumper& j) {
+            if (!DrawnElsewhere(j))
+                group = j.GetPhantomGroup(NPoint{x, y}, second);
+        });
 }
 
 void NAPIJumper::ReBuild()
 {
-    // A bridge whose macro was deleted (it left its model) is not drawn again.
     With([](Jumper& j) {
-        if (j.GetReference() != 0)
+        if (j.m_macro && !DrawnElsewhere(j))
             j.ReBuild();
     });
 }

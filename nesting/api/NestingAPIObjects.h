@@ -259,6 +259,8 @@ public:
     void InitSheetMaterial() override;
 
     IFigurePtr AddFigure(std::wstring path) override;
+    // The same, with why no figure was made.
+    IFigurePtr AddFigure(std::wstring path, std::wstring& why);
     IFigurePtr AddLinNestFigure(LNDetailParams detail, size_t count) override;
     void RemFigure(const IFigurePtr& figure) override;
     void DelFigure(const IFigurePtr& figure) override;

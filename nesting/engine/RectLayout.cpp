@@ -3,6 +3,7 @@
 #include "model/NestingFigure.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <iterator>
 #include <limits>
@@ -15,6 +16,12 @@ constexpr double kSlack = 2.0 * EPS;
 // Past the band right of the leftmost point: points that may still merge
 // with one the rule looks at (repeats are points within EPS).
 constexpr double kMergeReach = 1e-3;
+// Rectangles about the placement point this close are one: copies of a part
+// moved about differ by rounding, each would otherwise clip every placed
+// rectangle afresh (a container of thousands of copies in quadratic time).
+constexpr double kSameOffset = 1e-9;
+
+bool Near(double a, double b) { return std::fabs(a - b) <= kSameOffset; }
 
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
@@ -35,8 +42,8 @@ bool Reaches(const HodographRect& h, const HodographRect& k)
 
 bool RectLayout::Key::operator==(const Key& other) const
 {
-    return SameBits(left, other.left) && SameBits(bottom, other.bottom) && SameBits(right, other.right) &&
-           SameBits(top, other.top) && SameBits(gap, other.gap) && SameRect(sheet, other.sheet);
+    return Near(left, other.left) && Near(bottom, other.bottom) && Near(right, other.right) && Near(top, other.top) &&
+           SameBits(gap, other.gap) && SameRect(sheet, other.sheet);
 }
 
 void RectLayout::CandidatePoints(double x, double y, const std::vector<std::shared_ptr<Figure>>& placed,

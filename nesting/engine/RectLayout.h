@@ -24,8 +24,9 @@ public:
     // repeats merged as there. Nothing when the figure does not fit.
     //
     // The clipped rectangles are kept from one call to the next for each
-    // rectangle about the placement point, sheet and gap (exactly: copies of
-    // a part moved about may differ by rounding, and a few such are kept):
+    // rectangle about the placement point (within rounding: copies of a part
+    // moved about differ by it, and take the points of the first), sheet and
+    // gap:
     // each placed figure that has come since is clipped by the sheet's
     // rectangle and by the earlier ones that reach it, and clips them and the
     // sheet's in its turn, which is where it comes in the order of the whole

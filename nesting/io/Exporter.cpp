@@ -215,11 +215,16 @@ void Exporter::ExportSheets(Run& run)
 {
     Step step;
     for (const SheetPtr& sheet : run.sheets) {
-        outputs::DrawnCopies objects = SheetObjects(run, *sheet, m_params.text2DCont, m_params.text2DSour);
-        // A sheet without figures has nothing to export.
-        if (objects.Empty())
+        // A sheet without figures has nothing to export; one with figures
+        // whose outlines the drawing does not give has failed.
+        if (!HoldsPart(run.figures, *sheet))
             continue;
+        outputs::DrawnCopies objects = SheetObjects(run, *sheet, m_params.text2DCont, m_params.text2DSour);
         const std::wstring base = run.names.Reserve(outputs::SafeFileName(sheet->m_name), {L".vfw", L".dxf"});
+        if (objects.Empty()) {
+            NoOutlines(step, base);
+            continue;
+        }
         vlapi::IVarnelDocument2DPtr document = FileSetDocument(run, step, objects, base);
         if (!document)
             continue;
@@ -251,10 +256,13 @@ void Exporter::ExportWastes(Run& run)
                 continue;
             outputs::DrawnCopies objects;
             waste->GetContourObjects(objects.Objects(), false);
-            if (objects.Empty())
-                continue;
             const std::wstring base =
                 run.names.Reserve(outputs::SafeFileName(WasteFileName(waste->m_name)), {L".vfw", L".dxf"});
+            // A remnant has an outline: without one it has failed.
+            if (objects.Empty()) {
+                NoOutlines(step, base);
+                continue;
+            }
             vlapi::IVarnelDocument2DPtr document = FileSetDocument(run, step, objects, base);
             if (!document)
                 continue;
@@ -301,14 +309,18 @@ vlapi::IVarnelDocument2DPtr Exporter::FileSetDocument(Run& run, Step& step, outp
     objects.Delete();
     vlapi::IVarnelDocument2DPtr document = vrnApi::CreateSleep2DDocument(false);
     if (!document) {
-        for (const std::wstring& file : FilesOf(base, m_params.format)) {
-            run.tried.push_back(run.folder / vrnApi::detail::PathOf(file));
+        for (const std::wstring& file : FilesOf(base, m_params.format))
             step.failures.Add(file, outputs::kNoDocument);
-        }
         return nullptr;
     }
     run.hidden.push_back(std::make_unique<outputs::HiddenDocument>(document, run.source, 0));
     return document;
+}
+
+void Exporter::NoOutlines(Step& step, const std::wstring& base) const
+{
+    for (const std::wstring& file : FilesOf(base, m_params.format))
+        step.failures.Add(file, outputs::kNoOutlines);
 }
 
 void Exporter::WriteFileSet(Run& run, Step& step, const vlapi::IVarnelDocumentPtr& document, const std::wstring& base)
@@ -323,7 +335,6 @@ void Exporter::WriteFileSet(Run& run, Step& step, const vlapi::IVarnelDocumentPt
 
 void Exporter::SaveFile(Run& run, Step& step, const vlapi::IVarnelDocumentPtr& document, const fs::path& target)
 {
-    run.tried.push_back(target);
     const std::wstring shown = vrnApi::detail::TextOf(target.filename());
     if (outputs::OpenDocument(target)) {
         step.failures.Add(shown, outputs::kOpenInHost);
@@ -334,6 +345,7 @@ void Exporter::SaveFile(Run& run, Step& step, const vlapi::IVarnelDocumentPtr& d
     if (outputs::SaveInPlace(document, file, reason)) {
         ++step.written;
         run.staged->Written(target);
+        run.written.push_back(target);
     } else {
         step.failures.Add(shown, reason);
     }
@@ -345,7 +357,6 @@ void Exporter::WriteDxf(Run& run, Step& step, const fs::path& target)
         step.converterMissing = true;
         return;
     }
-    run.tried.push_back(target);
     const std::wstring shown = vrnApi::detail::TextOf(target.filename());
     if (outputs::OpenDocument(target)) {
         step.failures.Add(shown, outputs::kOpenInHost);
@@ -356,6 +367,7 @@ void Exporter::WriteDxf(Run& run, Step& step, const fs::path& target)
     if (run.converter.Convert(L"", file.HostPath()) && file.Commit(reason)) {
         ++step.written;
         run.staged->Written(target);
+        run.written.push_back(target);
     } else {
         step.failures.Add(shown, reason);
     }
@@ -399,7 +411,7 @@ std::wstring Exporter::EarlierNote(const Run& run) const
 {
     // The map and the sheets, which a machine cuts from, before the remnants.
     std::vector<std::wstring> names;
-    for (const fs::path& file : outputs::FilesNotOurs(run.folder, {".dxf", ".vfw", ".v3d"}, run.tried))
+    for (const fs::path& file : outputs::FilesNotOurs(run.folder, {".dxf", ".vfw", ".v3d"}, run.written))
         names.push_back(vrnApi::detail::TextOf(file.filename()));
     std::stable_partition(names.begin(), names.end(),
                           [](const std::wstring& name) { return name.rfind(L"waste", 0) != 0; });

@@ -47,7 +47,9 @@ private:
         bool converterWanted = false;
         std::vector<std::unique_ptr<outputs::HiddenDocument>> hidden;
         outputs::NameBook names;
-        std::vector<std::filesystem::path> tried;  // the files the run wrote or tried to
+        // The files the run wrote: a file of the folder it did not write (one
+        // whose replacement failed among them) is named as left from before.
+        std::vector<std::filesystem::path> written;
         // The files are written aside and put in place together at the end;
         // the steps' messages wait for that too.
         std::unique_ptr<outputs::StagedFiles> staged;
@@ -79,6 +81,8 @@ private:
                                                 const std::wstring& base);
     // Saves the active hidden document as `base`.vfw and converts it to
     // `base`.dxf, as the format asks.
+    // The files of `base` named as failed: the drawing gave no outlines for them.
+    void NoOutlines(Step& step, const std::wstring& base) const;
     void WriteFileSet(Run& run, Step& step, const vlapi::IVarnelDocumentPtr& document, const std::wstring& base);
     // Saves the hidden document as the file, unless the file is open in the host.
     void SaveFile(Run& run, Step& step, const vlapi::IVarnelDocumentPtr& document, const std::filesystem::path& target);

@@ -37,17 +37,23 @@ void Exporter::Export3D(Run& run)
     Step step;
     const fs::path target = run.folder / "sheets.v3d";
     const std::wstring shown = L"sheets.v3d";
-    run.tried.push_back(target);
 
     // Every sheet's objects, sheets without figures included (their list is empty).
+    // A sheet with figures whose outlines the drawing does not give would
+    // stand empty in the document.
     std::vector<outputs::DrawnCopies> lists;
-    for (const SheetPtr& sheet : run.sheets)
+    bool outlined = true;
+    for (const SheetPtr& sheet : run.sheets) {
         lists.push_back(SheetObjects(run, *sheet, m_params.text3DCont, m_params.text3DSour));
+        outlined = outlined && !(lists.back().Empty() && HoldsPart(run.figures, *sheet));
+    }
     if (!run.sheets.empty())
         run.sheets.front()->SetCurrentView();
 
     vlapi::IVarnelDocument3DPtr document;
-    if (outputs::OpenDocument(target))
+    if (!outlined)
+        step.failures.Add(shown, outputs::kNoOutlines);
+    else if (outputs::OpenDocument(target))
         step.failures.Add(shown, outputs::kOpenInHost);
     else if (!(document = vrnApi::CreateSleep3DDocument()))
         step.failures.Add(shown, outputs::kNoDocument);

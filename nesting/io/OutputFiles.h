@@ -28,6 +28,7 @@ inline constexpr wchar_t kNotSaved[] = L"не удалось сохранить 
 inline constexpr wchar_t kNotReplaced[] = L"не удалось заменить прежний файл";
 inline constexpr wchar_t kNotConverted[] = L"не удалось преобразовать в DXF";
 inline constexpr wchar_t kNoSketches[] = L"не удалось создать эскизы листов";
+inline constexpr wchar_t kNoOutlines[] = L"не удалось получить контуры из чертежа";
 inline constexpr wchar_t kNotWritten[] = L"не удалось записать файл";
 inline constexpr wchar_t kTwinNotWritten[] = L"не записан парный файл";
 

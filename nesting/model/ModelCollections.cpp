@@ -1,6 +1,7 @@
 // The model's lists: adding, removing, finding and collecting objects.
 #include "model/NestingModel.h"
 
+#include "geometry/UtilityFunctions.h"
 #include "host/VarnelAPI.h"
 
 #include <algorithm>
@@ -75,17 +76,36 @@ NestingModel::~NestingModel()
 
 // ---- Figures
 
-FigurePtr NestingModel::AddFigure(std::wstring path)
+FigurePtr NestingModel::AddFigure(std::wstring path, std::wstring* why)
 {
+    const auto refuse = [why](std::wstring text) {
+        if (why)
+            *why = std::move(text);
+        return FigurePtr{};
+    };
     vrnApi::SetActiveSystemView();
     FileMetaParams params;
     params.m_path = std::move(path);
     INestingMacroObjectPtr macro = vrnApi::CreateMacroFromFile(params, kFigureCommand);
     if (!macro)
-        return {};
+        return refuse(L"файл не прочитан");
     FigurePtr figure = FigureWithOutline(macro);
     if (!figure)
-        return {};
+        return refuse(L"в файле нет замкнутого контура детали");
+    // A thickness no part has (the figure's own setter refuses it), or a
+    // count past what a model makes (it would fill the memory with copies).
+    if (!(params.m_thickness >= 0.0 && params.m_thickness <= paramlimits::kThickness)) {
+        figure->m_edit = false;
+        figure->Clear();
+        return refuse(L"толщина в файле " + uf::NumberText(params.m_thickness) + L" мм, а не от 0 до " +
+                      uf::NumberText(paramlimits::kThickness) + L" мм");
+    }
+    if (params.m_count > paramlimits::kCopies) {
+        figure->m_edit = false;
+        figure->Clear();
+        return refuse(L"в файле " + std::to_wstring(params.m_count) + L" шт., больше " +
+                      std::to_wstring(static_cast<int64_t>(paramlimits::kCopies)) + L", сколько загружается за раз");
+    }
     figure->SetThickness(params.m_thickness);
     figure->SetMaterial(params.m_material);
     figure->m_gap = m_figureGap;

@@ -48,7 +48,10 @@ public:
     void ClearJumpers();
 
     // Figures
-    FigurePtr AddFigure(std::wstring path);
+    // The part of a fragment file with as many pieces as it asks for; none,
+    // and `why` says why, for a file that does not open, holds no closed
+    // outline or asks for more pieces than a model makes.
+    FigurePtr AddFigure(std::wstring path, std::wstring* why = nullptr);
     FigurePtr AddLinNestFigure(LNDetailParams par, size_t count);
     void RemFigure(FigurePtr& figure);
     void DelFigure(FigurePtr& figure);

@@ -207,8 +207,16 @@ void Sheet::SaveParams() {
 }
 
 void Sheet::LoadParams() {
-    if (m_macro) {
-        m_macro->GetPropertyMacro(kCountProperty, m_count);
+    if (!m_macro) {
+        return;
+    }
+    // A count edited in the drawing into what counts no sheets (less than
+    // none, not a number, past any stock) is not taken: registers add it up.
+    constexpr double kMostSheets = 1.0e15;
+    double count = m_count;
+    m_macro->GetPropertyMacro(kCountProperty, count);
+    if (std::isfinite(count) && count >= 0.0 && count <= kMostSheets) {
+        m_count = count;
     }
 }
 

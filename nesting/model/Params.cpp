@@ -132,7 +132,26 @@ void ModelParams::SaveModelParams(ByteBlock& bytes, size_t& offset) const {
 bool ModelParams::LoadModelParams(const ByteBlock& bytes, size_t& offset) {
     constexpr ImageChecks checks{{{{offsetof(ModelParams, m_scale1), 8}}},
                                  {offsetof(ModelParams, m_rectSheet), 8}};
-    return LoadImage(*this, bytes, offset, checks);
+    // Measures no setter takes (a negative gap would let parts cut into one
+    // another) mark the block as corrupt too.
+    ModelParams read;
+    size_t at = offset;
+    if (!LoadImage(read, bytes, at, checks)) {
+        return false;
+    }
+    const auto within = [](double value, double high, bool aboveZero) {
+        return (aboveZero ? value > 0.0 : value >= 0.0) && value <= high;
+    };
+    using namespace paramlimits;
+    if (!within(read.m_scale1, kScale, true) || !within(read.m_scale2, kScale, true) ||
+        !within(read.m_thicknessSheet, kThickness, false) || !within(read.m_textSize, kTextSize, true) ||
+        !within(read.m_wastSize, kRemnantSize, false) || !within(read.m_wastRectSize, kRemnantSize, false) ||
+        !within(read.m_figureGap, kGap, false) || !within(read.m_sheetGap, kGap, false)) {
+        return false;
+    }
+    *this = read;
+    offset = at;
+    return true;
 }
 
 void ObjectParams::InitObjectParams() { *this = ObjectParams{}; }

@@ -73,6 +73,19 @@ enum class NestingMode : int32_t {
     OffsetDown = 6,
 };
 
+// The largest values the measures of the model's parameters take, mm (the
+// scale, a ratio): their setters refuse more, and a stored block holding more,
+// or less than nothing, is corrupt.
+namespace paramlimits {
+inline constexpr double kScale = 1.0e6;  // above 0
+inline constexpr double kThickness = 1000.0;
+inline constexpr double kTextSize = 1000.0;  // above 0
+inline constexpr double kRemnantSize = 1.0e6;
+inline constexpr double kGap = 10000.0;
+// The pieces of one part a model makes at once: each is a figure and a macro.
+inline constexpr double kCopies = 1.0e5;
+}  // namespace paramlimits
+
 // The model's parameters, stored as a 224-byte block in every sheet macro.
 struct ModelParams {
     static constexpr size_t kSize = 224;

@@ -305,6 +305,7 @@ void ReadContoursEditor::LoadFigures(const std::vector<std::wstring>& files, boo
 
     std::vector<INObjectPtr> before;
     m_model->GetFigureObjects(before);
+    std::wstring refused;  // the files no part came from, and why
     const int container = vrnApi::GetViewByName(vrnApi::LoadStr(IDS_DETAIL_CONTAINER));
     // The container's figures take part in the arrangement; the placed ones
     // leave the model for the load and keep their macros.
@@ -315,8 +316,12 @@ void ReadContoursEditor::LoadFigures(const std::vector<std::wstring>& files, boo
     {
         vrnApi::ScopedSwitch rebuild(vrnApi::SetTreeRebuild, false);
         m_model->SetProgressIndicator(0.0);
+        auto* napi = dynamic_cast<NAPIModel*>(m_model.get());
         for (size_t k = 0; k < files.size(); ++k) {
-            m_model->AddFigure(files[k]);
+            std::wstring why;
+            const IFigurePtr added = napi ? napi->AddFigure(files[k], why) : m_model->AddFigure(files[k]);
+            if (!added)
+                refused += L"\n" + files[k] + (why.empty() ? L"" : L": " + why);
             m_model->SetProgressIndicator(static_cast<double>(k + 1) * 100.0 / static_cast<double>(files.size()));
         }
         m_model->MoveFiguresToSysView();
@@ -359,6 +364,8 @@ void ReadContoursEditor::LoadFigures(const std::vector<std::wstring>& files, boo
     }
     const double seconds = static_cast<double>(uf::MeasureTimeMS() - start) * 1e-6;
     vrnApi::ShowInformText(panel::Format(L"Загрузка файлов завершена\n(затрачено %1.1f сек)", seconds));
+    if (!refused.empty())
+        vrnApi::ShowWarningText(L"Детали этих файлов не загружены:" + refused);
 }
 
 // ---- Confirmation

@@ -307,6 +307,7 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
         {"remnant colour beyond 24 bits", [&] { return job.waste->SetColor(0x1000000); }},
         {"bridges width -1", [&] { return m.SetBridgesWidth(-1.0); }},
         {"bridges length -1", [&] { return m.SetBridgesLength(-1.0); }},
+        {"bridges length 0, which the configuration file refuses", [&] { return m.SetBridgesLength(0.0); }},
         {"tolerance 0", [&] { return m.SetTolerance(0.0); }},
         {"sheet format 7", [&] { return m.SetSheetFormat(7); }},
         {"nesting method 2", [&] { return m.SetNestingMethod(2); }},
@@ -343,6 +344,13 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
         EXPECT_EQ(call(), NResult::OutOfRange) << what;
         EXPECT_EQ(Snapshot(job, DrawingMacros().size()), before) << what;
     }
+    // A part file asking for more pieces than copies are made at once makes none.
+    const size_t held = m.GetFiguresCount();
+    EXPECT_FALSE(m.AddFigure(FragmentFile("many.vfr", TestParts().front().outline, 100001)));
+    EXPECT_FALSE(m.AddFigure(FragmentFile("thin.vfr", TestParts().front().outline, 1, -4.0)));
+    EXPECT_FALSE(m.AddFigure(FragmentFile("thick.vfr", TestParts().front().outline, 1, 5000.0)));
+    EXPECT_EQ(m.GetFiguresCount(), held);
+    EXPECT_EQ(Snapshot(job, DrawingMacros().size()), before);
     // What names nothing is not there to act on.
     EXPECT_EQ(m.CopyFiguresByName(L"no such part", 3), NResult::NotFound);
     EXPECT_EQ(m.AddJumper(IJumperPtr(), 0), NResult::NotFound);
@@ -594,6 +602,20 @@ TEST_F(ObjectsTest, RemnantsAndBridgesPlacedByTheInterfaceKeepTheModelWithTheDra
         EXPECT_NEAR(now.x, ends[end].x + 40.0, 1e-6) << end;
         EXPECT_NEAR(now.y, ends[end].y + 30.0, 1e-6) << end;
     }
+    // A remnant beside another, on a sheet grown past the first, is not
+    // moved onto it: no area is stock twice.
+    Job wide = MakeJob();
+    ASSERT_EQ(wide.model->SetWidthSheet(600.0), NResult::Done);
+    const IWastePtr beside = wide.model->CreateWaste(580.0, 20.0);
+    ASSERT_TRUE(beside);
+    wide.model->AddWaste(beside);
+    const WastePtr second = ModelObjectAs<Waste>(beside);
+    const NRect besideBox = second->GetGabarit();
+    double x0 = 0.0, y0 = 0.0, a0 = 0.0;
+    second->GetPlacement(x0, y0, a0);
+    EXPECT_EQ(beside->SetPlacement(x0 - 200.0, y0, a0), NResult::OutOfRange);
+    EXPECT_NEAR(second->GetGabarit().pBot.x, besideBox.pBot.x, 1e-9);
+    EXPECT_EQ(beside->SetPlacement(x0, y0, a0), NResult::Done) << "where it stands, along the first";
 }
 
 }  // namespace apitest
@@ -666,6 +688,12 @@ TEST_F(ObjectsTest, AModelLeavesOtherDrawingsAlone)
              EXPECT_EQ(m.AddJumper(m.CreateJumper(0.0, 0.0, 10.0, BridgeType::Gap, false), 0), NResult::NotFound);
          }},
         {"the figure into this view", [&] { job.figure->ChangeView(0); }},
+        {"the bridge drawn again", [&] { job.jumper->ReBuild(); }},
+        {"the bridge's preview", [&] {
+             int group = -1;
+             job.jumper->GetPhantomGroup(10.0, 10.0, false, group);
+             EXPECT_EQ(group, 0);
+         }},
         {"the sheet's size", [&] { EXPECT_EQ(m.SetWidthSheet(250.0), NResult::NotFound); }},
     };
     for (const auto& [what, call] : calls) {

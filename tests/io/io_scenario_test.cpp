@@ -305,6 +305,19 @@ TEST_F(ScenarioTest, NestedAndLinearDrawingsAreExportedAndDocumented)
     EXPECT_TRUE(ShownWithin(L"Лист1.vfw: не удалось сохранить документ", vlapi::vlMBIconError));
     EXPECT_FALSE(Shown(vrnApi::LoadStr(IDS_MESS_SUCCESS_EXPORT)));
     EXPECT_TRUE(Bytes(exported / "Лист1.vfw") == old);
+    // ... and named as an earlier export's, not this one's.
+    EXPECT_TRUE(ShownWithin(L"Лист1.vfw", vlapi::vlMBIconWarning));
+    // Outlines the drawing does not give leave a sheet's and a remnant's files
+    // unwritten, and say so: a sheet with parts is never passed over as empty.
+    Messages().clear();
+    {
+        vlhost::FailureScope noGroups("IDrawingGroups::Add");
+        Export(exported, 2, true);
+    }
+    EXPECT_TRUE(ShownWithin(L"Лист1.vfw: не удалось получить контуры из чертежа", vlapi::vlMBIconError));
+    EXPECT_TRUE(ShownWithin(L"sheets.v3d: не удалось получить контуры из чертежа", vlapi::vlMBIconError));
+    EXPECT_FALSE(Shown(vrnApi::LoadStr(IDS_MESS_SUCCESS_EXPORT)));
+    EXPECT_TRUE(Bytes(exported / "Лист1.vfw") == old);
     // ... and so is a file open in the host.
     vlapi::IVarnelDocumentPtr open = host->Open(exported / "Лист3.vfw", false);
     doc->Activate();

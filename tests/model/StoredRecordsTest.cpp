@@ -91,8 +91,19 @@ TEST(ModelBlock, ShortOrCorruptBlocksAreRefusedAndChangeNothing) {
     WriteAt(badMeasure, 48, std::numeric_limits<double>::quiet_NaN());
     ByteBlock infinite = good;
     WriteAt(infinite, 0, std::numeric_limits<double>::infinity());
+    // Measures no setter takes: a negative gap, a text of no height, a
+    // remnant size beyond any sheet, a scale of 0.
+    ByteBlock negativeGap = good;
+    WriteAt(negativeGap, offsetof(ModelParams, m_figureGap), -5.0);
+    ByteBlock noText = good;
+    WriteAt(noText, offsetof(ModelParams, m_textSize), 0.0);
+    ByteBlock hugeRemnant = good;
+    WriteAt(hugeRemnant, offsetof(ModelParams, m_wastSize), 5e8);
+    ByteBlock noScale = good;
+    WriteAt(noScale, offsetof(ModelParams, m_scale2), 0.0);
 
-    for (const ByteBlock* block : {&shortBlock, &badFlag, &badMeasure, &infinite}) {
+    for (const ByteBlock* block :
+         {&shortBlock, &badFlag, &badMeasure, &infinite, &negativeGap, &noText, &hugeRemnant, &noScale}) {
         ModelParams p;
         size_t at = 0;
         EXPECT_FALSE(p.LoadModelParams(*block, at));

@@ -5,6 +5,8 @@
 #include "host/HostAccess.h"
 #include "model/NestingSetting.h"
 
+#include <cmath>
+
 namespace sheettest {
 namespace {
 
@@ -74,6 +76,14 @@ TEST_F(SheetObjectTest, CountLivesInTheMacrosProperty) {
     const SheetPtr unsaved = MakeSheet(L"Лист 2", 3000, 1500);
     unsaved->LoadParams();
     EXPECT_EQ(unsaved->m_count, 1.0);
+
+    // A count edited in the drawing into what counts no sheets is not taken.
+    for (const double edited : {-3.0, std::nan(""), HUGE_VAL, 1e16}) {
+        sheet->m_macro->SetPropertyMacro(L"Count", edited);
+        const SheetPtr read = Sheet::Create(sheet->m_macro);
+        read->LoadParams();
+        EXPECT_EQ(read->m_count, 1.0) << edited;
+    }
 }
 
 TEST_F(SheetObjectTest, NameGoesToTheMacroAndTheView) {
