@@ -40,6 +40,9 @@ private:
 // The largest sheet side and thickness the source data take, mm.
 constexpr double kLargestSide = 100000.0;
 constexpr double kLargestThickness = 1000.0;
+// The thinnest sheet a label gives: no part is thinner, and the registers,
+// which print thicknesses to a hundredth, would show a thinner one as 0.
+constexpr double kThinnest = 0.01;
 
 // A number as a label gives it, with a point or a comma before its decimals.
 std::optional<double> ReadNumber(std::wstring text)
@@ -395,9 +398,9 @@ RemnantLabel ReadRemnantLabel(const std::wstring& text, const std::wstring& word
         read.damage = L"размер «" + first + L"» не прочитан: нужны длина и ширина больше 0";
         return read;
     }
-    if (n == 3 && !positive(numbers[0], kLargestThickness)) {
-        read.damage = L"толщина «" + fields[0] + L"» не прочитана: нужно число больше 0 и не больше " +
-                      uf::NumberText(kLargestThickness) + L" мм";
+    if (n == 3 && !(positive(numbers[0], kLargestThickness) && *numbers[0] >= kThinnest)) {
+        read.damage = L"толщина «" + fields[0] + L"» не прочитана: нужно число от " + uf::NumberText(kThinnest) +
+                      L" до " + uf::NumberText(kLargestThickness) + L" мм";
         return read;
     }
     read.size = std::make_pair(*numbers[n - 2], *numbers[n - 1]);

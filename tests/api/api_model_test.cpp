@@ -687,6 +687,8 @@ TEST(SheetFileTest, ARemnantsLabelGivesItsThicknessSizeAndMaterial)
         {L"Отход Карта раскроя 1-1(1) nanx300x120 Ст3", std::nullopt, std::nullopt, L"толщина «nan» не прочитана"},
         {L"Отход Карта раскроя 1-1(1) 1e999x300x120 Ст3", std::nullopt, std::nullopt, L"толщина «1e999» не прочитана"},
         {L"Отход Карта раскроя 1-1(1) -2x300x120 Ст3", std::nullopt, std::nullopt, L"толщина «-2» не прочитана"},
+        {L"Отход Карта раскроя 1-1(1) 1e-300x300x120 Ст3", std::nullopt, std::nullopt, L"толщина «1e-300» не прочитана"},
+        {L"Отход Карта раскроя 1-1(1) 0.01x300x120 Ст3", 0.01, L"Ст3", L""},
         {L"Отход Карта раскроя 1-1(1) 2x300xinf Ст3", std::nullopt, std::nullopt, L"размер «2x300xinf» не прочитан"},
         {L"Отход Карта раскроя 1-1(1) 2x300x120мм Ст3", std::nullopt, std::nullopt, L"размер «2x300x120мм» не прочитан"},
         {L"Отход Карта раскроя 1", std::nullopt, std::nullopt, L"нет номера отхода"},
