@@ -550,6 +550,19 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
         active->Activate();
         return File("bowed.vfw");
     };
+    // A hole drawn as a macro (a block the user put in): its ring is not read.
+    const auto holeInMacro = [&] {
+        vlapi::IVarnelDocumentPtr active = application->GetActiveDocument();
+        vlapi::IVarnelDocument2DPtr fragment(application->GetDocuments()->Add(vlapi::vlDocumentFragment, true));
+        const vlapi::IDrawingContainerPtr c = vrnApi::GetActiveDrawingContainer();
+        hosttest::AddRing(c, Rectangle(0, 0, 300, 200));
+        const std::vector<vlapi::IDrawingObjectPtr> ring = hosttest::AddRing(c, Rectangle(100, 50, 100, 50));
+        EXPECT_TRUE(c->GetMacroObjects()->AddMacro(1)->AddObjects(vlapi::APIObjectList(ring.begin(), ring.end())));
+        EXPECT_TRUE(fragment->SaveAs(File("macro.vfw")));
+        fragment->Close(0);
+        active->Activate();
+        return File("macro.vfw");
+    };
     std::ofstream(root / "spoilt.vfw") << "not a drawing";
     std::ofstream(root / "spoilt.dxf") << "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nten\n";
     std::filesystem::create_directories(root / "folder.vfw");
@@ -581,6 +594,7 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
          L"у отхода есть вырезы (замкнутых контуров внутри контура листа: 1)"},
         {drawn("holed.vfw", {Rectangle(0, 0, 300, 200), hole}), 0, 0, 0, nullptr, L"у листа есть вырезы"},
         {drawn("sheet.vfw", {Rectangle(0, 0, 300, 200), hole}, L"Plate"), 0, 0, 0, nullptr, L"у листа есть вырезы"},
+        {holeInMacro(), 0, 0, 0, nullptr, L"в файле есть макроэлементы (1): их контуры не читаются"},
         {drawn("twice.vfw", {Rectangle(0, 0, 300, 200), Rectangle(0, 0, 300, 200)}), 300, 200, 1, L"Ст3", nullptr, true},
         {drawn("shifted.vfw", {Rectangle(0, 0, 300, 200), Rectangle(0.005, 0, 300, 200)}), 300, 200, 1, L"Ст3", nullptr,
          true},
