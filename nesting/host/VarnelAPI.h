@@ -133,12 +133,13 @@ std::wstring OpenFailureText(const std::wstring& path, const std::wstring& hostR
 vlapi::IVarnelDocument2DPtr GetVarnel2DDocument(std::wstring path, bool& visible, bool mess);
 // The closed and open chains of the curves of the active view of a drawing
 // or fragment file, and its texts; false, with OpenFailureText, when the host
-// does not open the file.
+// does not open the file. The macros standing in it, whose members are not
+// read, are counted into `macros`.
 bool ReadFileDrawing(const std::wstring& path, std::vector<NContourPtr>& contours, std::vector<std::wstring>& texts,
-                     std::wstring& failure);
+                     std::wstring& failure, size_t* macros = nullptr);
 // The same of the objects of a view or another container.
 void ReadDrawing(const vlapi::IDrawingContainerPtr& container, std::vector<NContourPtr>& contours,
-                 std::vector<std::wstring>& texts);
+                 std::vector<std::wstring>& texts, size_t* macros = nullptr);
 void ReadContoursFromFile(std::wstring path, std::vector<NContourPtr>& contours);
 void GetPartsFromAssembly(vlapi::IPartPtr assembly, bool uniqueParts, std::vector<vlapi::IPartPtr>& parts);
 void WriteObjectsToClip(const std::vector<vlapi::IDrawingObjectPtr>& objs);

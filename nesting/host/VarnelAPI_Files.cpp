@@ -123,7 +123,7 @@ vlapi::IVarnelDocument2DPtr GetVarnel2DDocument(std::wstring path, bool& visible
 }
 
 bool ReadFileDrawing(const std::wstring& path, std::vector<NContourPtr>& contours, std::vector<std::wstring>& texts,
-                     std::wstring& failure)
+                     std::wstring& failure, size_t* macros)
 {
     bool visible = false;
     vlapi::IVarnelDocument2DPtr doc = GetVarnel2DDocument(path, visible, false);
@@ -132,12 +132,12 @@ bool ReadFileDrawing(const std::wstring& path, std::vector<NContourPtr>& contour
         return false;
     }
     ReadingScope reading(doc, visible);
-    ReadDrawing(GetActiveDrawingContainer(), contours, texts);
+    ReadDrawing(GetActiveDrawingContainer(), contours, texts, macros);
     return true;
 }
 
 void ReadDrawing(const vlapi::IDrawingContainerPtr& container, std::vector<NContourPtr>& contours,
-                 std::vector<std::wstring>& texts)
+                 std::vector<std::wstring>& texts, size_t* macros)
 {
     if (!container)
         return;
@@ -148,6 +148,8 @@ void ReadDrawing(const vlapi::IDrawingContainerPtr& container, std::vector<NCont
             texts.push_back(text->GetText());
         else if (object && object->IsGeometry())
             curves.push_back(object);
+        else if (macros && vlapi::IMacroObjectPtr{object})
+            ++*macros;
     }
     std::vector<NSegmentPtr> segments;
     ApproximateObjectsByLineSegments(curves, segments);

@@ -31,6 +31,8 @@ void Reporter::Init()
     m_model.MarkConflicts(nullptr, mismatch);
     m_model.CalculateNestingResult();
     m_model.UpdateWastesNames();
+    if (const std::optional<double> kept = m_model.LinearMinimum())
+        m_linearMinimumRemnant = *kept;
 }
 
 void Reporter::Clear()

@@ -40,6 +40,9 @@ private:
 // The largest sheet side and thickness the source data take, mm.
 constexpr double kLargestSide = 100000.0;
 constexpr double kLargestThickness = 1000.0;
+// The thinnest sheet a label gives: no part is thinner, and the registers,
+// which print thicknesses to a hundredth, would show a thinner one as 0.
+constexpr double kThinnest = 0.01;
 
 // A number as a label gives it, with a point or a comma before its decimals.
 std::optional<double> ReadNumber(std::wstring text)
@@ -153,7 +156,7 @@ bool IsDxf(const fs::path& file)
 // What the converter could not read is not shown by it: it goes into our one
 // message, the reason of a file not read, or `leftOut` of one read in part.
 std::wstring ReadDxf(const std::wstring& path, std::vector<NContourPtr>& contours, std::vector<std::wstring>& texts,
-                     std::wstring& leftOut)
+                     std::wstring& leftOut, size_t& macros)
 {
     ConverterDXF converter;
     if (!converter.Init(true, true))
@@ -168,7 +171,7 @@ std::wstring ReadDxf(const std::wstring& path, std::vector<NContourPtr>& contour
         return dxfimport::UnreadText(vrnApi::detail::PathOf(path), leftOut);
     if (!fragment.IsActive())
         return L"файл не прочитан как DXF";
-    vrnApi::ReadDrawing(vrnApi::GetActiveDrawingContainer(), contours, texts);
+    vrnApi::ReadDrawing(vrnApi::GetActiveDrawingContainer(), contours, texts, &macros);
     return {};
 }
 
@@ -255,7 +258,7 @@ VectorPolygon ClosedOutlines(const std::vector<NContourPtr>& contours)
 // The sheet the outlines and texts of a file give; empty when they give
 // one, otherwise why they do not.
 std::wstring ReadOutline(const std::vector<NContourPtr>& contours, const std::vector<std::wstring>& texts,
-                         SheetOfFile& sheet)
+                         size_t macros, SheetOfFile& sheet)
 {
     const VectorPolygon rings = ClosedOutlines(contours);
     if (rings.empty())
@@ -308,6 +311,10 @@ std::wstring ReadOutline(const std::vector<NContourPtr>& contours, const std::ve
     if (inside > 0)
         return whose + L" есть вырезы (замкнутых контуров внутри контура листа: " + std::to_wstring(inside) +
                L"), а лист загружается только целым";
+    // What a macro holds is not read: a hole or a part drawn as one would go unseen.
+    if (macros > 0)
+        return L"в файле есть макроэлементы (" + std::to_wstring(macros) +
+               L"): их контуры не читаются, а лист загружается только целым; разбейте их на линии";
     if (const size_t cuts = ChainsReachingOutline(contours, *outer); cuts > 0)
         return whose + L" есть прорези или разрезы (линий, доходящих до контура листа: " + std::to_wstring(cuts) +
                L"), а лист загружается только целым";
@@ -395,9 +402,9 @@ RemnantLabel ReadRemnantLabel(const std::wstring& text, const std::wstring& word
         read.damage = L"размер «" + first + L"» не прочитан: нужны длина и ширина больше 0";
         return read;
     }
-    if (n == 3 && !positive(numbers[0], kLargestThickness)) {
-        read.damage = L"толщина «" + fields[0] + L"» не прочитана: нужно число больше 0 и не больше " +
-                      uf::NumberText(kLargestThickness) + L" мм";
+    if (n == 3 && !(positive(numbers[0], kLargestThickness) && *numbers[0] >= kThinnest)) {
+        read.damage = L"толщина «" + fields[0] + L"» не прочитана: нужно число от " + uf::NumberText(kThinnest) +
+                      L" до " + uf::NumberText(kLargestThickness) + L" мм";
         return read;
     }
     read.size = std::make_pair(*numbers[n - 2], *numbers[n - 1]);
@@ -414,17 +421,18 @@ std::wstring ReadSheet(const std::wstring& path, SheetOfFile& sheet)
     std::vector<std::wstring> texts;
     std::wstring failure;
     std::wstring leftOut;
+    size_t macros = 0;
     const fs::path file = vrnApi::detail::PathOf(path);
     std::error_code ec;
     const FineSag sag;
     if (!IsDxf(file) || !fs::is_regular_file(file, ec)) {
-        if (!vrnApi::ReadFileDrawing(path, contours, texts, failure))
+        if (!vrnApi::ReadFileDrawing(path, contours, texts, failure, &macros))
             return failure;
-    } else if (const std::wstring why = ReadDxf(path, contours, texts, leftOut); !why.empty()) {
+    } else if (const std::wstring why = ReadDxf(path, contours, texts, leftOut, macros); !why.empty()) {
         return vrnApi::LoadStr(IDS_ERR_OPEN_FILE) + L" " + path + L": " + why;
     }
     const std::wstring refused = L"Лист не загружен из файла " + path + L": ";
-    const std::wstring why = ReadOutline(contours, texts, sheet);
+    const std::wstring why = ReadOutline(contours, texts, macros, sheet);
     // A sheet refused for what it lacks may lack what the converter left out.
     if (!why.empty())
         return refused + why + (leftOut.empty() ? L"" : L"; при чтении " + leftOut);

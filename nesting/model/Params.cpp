@@ -11,14 +11,16 @@ static_assert(std::endian::native == std::endian::little,
 
 // The stored layouts, offset by offset.
 static_assert(sizeof(ModelParams) == ModelParams::kSize);
-static_assert(offsetof(ModelParams, reserve1) == 64);
+static_assert(offsetof(ModelParams, m_linearMinimum) == 64);
+static_assert(offsetof(ModelParams, reserve1) == 72);
 static_assert(offsetof(ModelParams, m_wastesColor) == 160);
 static_assert(offsetof(ModelParams, m_nestingMethod) == 164);
 static_assert(offsetof(ModelParams, reserve2) == 168);
 static_assert(offsetof(ModelParams, m_rectSheet) == 200);
 static_assert(offsetof(ModelParams, m_checkOrient) == 207);
 static_assert(offsetof(ModelParams, m_sheetSized) == 208);
-static_assert(offsetof(ModelParams, reserve3) == 209);
+static_assert(offsetof(ModelParams, m_linearMinimumKept) == 209);
+static_assert(offsetof(ModelParams, reserve3) == 210);
 
 static_assert(sizeof(ObjectParams) == ObjectParams::kSize);
 static_assert(offsetof(ObjectParams, m_objectType) == 32);
@@ -124,6 +126,20 @@ bool LoadImage(Record& record, const ByteBlock& bytes, size_t& offset, const Ima
 }  // namespace
 
 void ModelParams::InitModelParams() { *this = ModelParams{}; }
+
+std::optional<double> ModelParams::LinearMinimum() const {
+    // As the panel takes it: 0 to 1000 mm.
+    constexpr double kLongest = 1000.0;
+    if (m_linearMinimumKept != 1 || !(m_linearMinimum >= 0.0 && m_linearMinimum <= kLongest)) {
+        return std::nullopt;
+    }
+    return m_linearMinimum;
+}
+
+void ModelParams::KeepLinearMinimum(double mm) {
+    m_linearMinimum = mm;
+    m_linearMinimumKept = 1;
+}
 
 void ModelParams::SaveModelParams(ByteBlock& bytes, size_t& offset) const {
     SaveImage(*this, bytes, offset);

@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -98,7 +99,10 @@ struct ModelParams {
     double m_wastRectSize = 0.0;    // minimum side of a remnant rectangle, mm
     double m_figureGap = 5.0;       // gap between figures, mm
     double m_sheetGap = 10.0;       // gap between a figure and the sheet edge, mm
-    double reserve1[12] = {};
+    // The shortest offcut of linear nesting named as a remnant, mm, when
+    // m_linearMinimumKept says it was kept (drawings saved before hold 0 in both).
+    double m_linearMinimum = 0.0;
+    double reserve1[11] = {};
     int32_t m_wastesColor = 13160960;  // r | g << 8 | b << 16: (0, 210, 200)
     int32_t m_nestingMethod = 0;       // 0 figure nesting; any other value linear nesting
     int32_t reserve2[8] = {};
@@ -114,9 +118,14 @@ struct ModelParams {
     // file); until then it is the default one. Drawings saved before it was
     // kept hold 0 here.
     uint8_t m_sheetSized = 0;
-    uint8_t reserve3[15] = {};
+    uint8_t m_linearMinimumKept = 0;
+    uint8_t reserve3[14] = {};
 
     void InitModelParams();
+    // The kept shortest remnant of linear nesting; none when the drawing
+    // kept none, or a value no one could have set.
+    std::optional<double> LinearMinimum() const;
+    void KeepLinearMinimum(double mm);
     void SaveModelParams(ByteBlock& bytes, size_t& offset) const;
     bool LoadModelParams(const ByteBlock& bytes, size_t& offset);
 };

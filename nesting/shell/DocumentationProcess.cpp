@@ -83,7 +83,8 @@ void RunDocumentationProcess()
         const ProgressBar progress(vrnApi::LoadStr(IDS_DOCUMENTATION));
         reporter->Init();
         reporter->SetParams(params);
-        reporter->SetLinearMinimumRemnant(LinearNestingEditor::m_minWaste);
+        // The drawing's own, or, in one saved before it kept it, this session's.
+        reporter->SetLinearMinimumRemnant(model->GetParams().LinearMinimum().value_or(LinearNestingEditor::m_minWaste));
         reporter->Run([&progress](size_t done, size_t all) { progress.Set(done, all); });
     }
     if (!reporter->NotPlaced().empty()) {

@@ -600,6 +600,11 @@ void LinearNestingEditor::CreateReport()
     params.addTableLN = true;
     if (!m_model || !BaseProcess::ChooseFolder(params.folder))
         return;
+    // The reporter reads the bars' thickness and material from the drawing:
+    // it is given them as the panel holds them now, or the register would
+    // show those of the last calculation and, reading them back, undo what
+    // the user typed since.
+    m_model->SaveParams();
     Reporter reporter;
     reporter.Init();
     reporter.SetParams(params);

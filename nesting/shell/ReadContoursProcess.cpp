@@ -163,6 +163,15 @@ void ReadContoursProcess::Init()
         vrnApi::ShowErrorText(kNoModelMessage);
         return;
     }
+    // The shortest remnant of linear nesting is the drawing's: the one its
+    // plan and registers were made with, not the one last typed in another.
+    ModelParams params = m_editor.m_model->GetParams();
+    if (const std::optional<double> kept = params.LinearMinimum()) {
+        LinearNestingEditor::m_minWaste = *kept;
+    } else {
+        params.KeepLinearMinimum(LinearNestingEditor::m_minWaste);
+        m_editor.m_model->SetParams(params);
+    }
     m_LNEditor.Init(m_editor.m_model);
 }
 
@@ -504,6 +513,9 @@ void ReadContoursProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
         ChangeDetail();
     } else if (SameControl(ctrl, m_editMinWaste)) {
         LinearNestingEditor::m_minWaste = real(m_editMinWaste);
+        ModelParams params = model->GetParams();
+        params.KeepLinearMinimum(LinearNestingEditor::m_minWaste);
+        model->SetParams(params);
     } else if (SameControl(ctrl, m_countFigures)) {
         if (!m_editor.SetCountFiguresCopies(m_countFigures->GetInt(), panel::Checked(m_uniteFigures)))
             return;

@@ -550,6 +550,19 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
         active->Activate();
         return File("bowed.vfw");
     };
+    // A hole drawn as a macro (a block the user put in): its ring is not read.
+    const auto holeInMacro = [&] {
+        vlapi::IVarnelDocumentPtr active = application->GetActiveDocument();
+        vlapi::IVarnelDocument2DPtr fragment(application->GetDocuments()->Add(vlapi::vlDocumentFragment, true));
+        const vlapi::IDrawingContainerPtr c = vrnApi::GetActiveDrawingContainer();
+        hosttest::AddRing(c, Rectangle(0, 0, 300, 200));
+        const std::vector<vlapi::IDrawingObjectPtr> ring = hosttest::AddRing(c, Rectangle(100, 50, 100, 50));
+        EXPECT_TRUE(c->GetMacroObjects()->AddMacro(1)->AddObjects(vlapi::APIObjectList(ring.begin(), ring.end())));
+        EXPECT_TRUE(fragment->SaveAs(File("macro.vfw")));
+        fragment->Close(0);
+        active->Activate();
+        return File("macro.vfw");
+    };
     std::ofstream(root / "spoilt.vfw") << "not a drawing";
     std::ofstream(root / "spoilt.dxf") << "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nten\n";
     std::filesystem::create_directories(root / "folder.vfw");
@@ -581,6 +594,7 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
          L"у отхода есть вырезы (замкнутых контуров внутри контура листа: 1)"},
         {drawn("holed.vfw", {Rectangle(0, 0, 300, 200), hole}), 0, 0, 0, nullptr, L"у листа есть вырезы"},
         {drawn("sheet.vfw", {Rectangle(0, 0, 300, 200), hole}, L"Plate"), 0, 0, 0, nullptr, L"у листа есть вырезы"},
+        {holeInMacro(), 0, 0, 0, nullptr, L"в файле есть макроэлементы (1): их контуры не читаются"},
         {drawn("twice.vfw", {Rectangle(0, 0, 300, 200), Rectangle(0, 0, 300, 200)}), 300, 200, 1, L"Ст3", nullptr, true},
         {drawn("shifted.vfw", {Rectangle(0, 0, 300, 200), Rectangle(0.005, 0, 300, 200)}), 300, 200, 1, L"Ст3", nullptr,
          true},
@@ -687,6 +701,8 @@ TEST(SheetFileTest, ARemnantsLabelGivesItsThicknessSizeAndMaterial)
         {L"Отход Карта раскроя 1-1(1) nanx300x120 Ст3", std::nullopt, std::nullopt, L"толщина «nan» не прочитана"},
         {L"Отход Карта раскроя 1-1(1) 1e999x300x120 Ст3", std::nullopt, std::nullopt, L"толщина «1e999» не прочитана"},
         {L"Отход Карта раскроя 1-1(1) -2x300x120 Ст3", std::nullopt, std::nullopt, L"толщина «-2» не прочитана"},
+        {L"Отход Карта раскроя 1-1(1) 1e-300x300x120 Ст3", std::nullopt, std::nullopt, L"толщина «1e-300» не прочитана"},
+        {L"Отход Карта раскроя 1-1(1) 0.01x300x120 Ст3", 0.01, L"Ст3", L""},
         {L"Отход Карта раскроя 1-1(1) 2x300xinf Ст3", std::nullopt, std::nullopt, L"размер «2x300xinf» не прочитан"},
         {L"Отход Карта раскроя 1-1(1) 2x300x120мм Ст3", std::nullopt, std::nullopt, L"размер «2x300x120мм» не прочитан"},
         {L"Отход Карта раскроя 1", std::nullopt, std::nullopt, L"нет номера отхода"},

@@ -20,7 +20,8 @@ ModelParams OddModelParams() {
     p.m_wastRectSize = 200.0;
     p.m_figureGap = 3.0;
     p.m_sheetGap = 12.5;
-    p.reserve1[11] = -1.25;
+    p.KeepLinearMinimum(400.0);
+    p.reserve1[10] = -1.25;
     p.m_wastesColor = 0x123456;
     p.m_nestingMethod = 1;
     p.reserve2[0] = 77;
@@ -32,7 +33,7 @@ ModelParams OddModelParams() {
     p.m_wastesRect = true;
     p.m_wastesHide = true;
     p.m_checkOrient = true;
-    p.reserve3[14] = 0xAB;
+    p.reserve3[13] = 0xAB;
     return p;
 }
 
@@ -60,6 +61,11 @@ TEST(ModelBlock, DefaultsAreWrittenAtTheirOffsets) {
     for (size_t at : {64u, 100u, 159u, 168u, 199u, 208u, 223u}) {
         EXPECT_EQ(bytes[at], 0) << "reserve byte " << at;
     }
+    // Drawings saved before the shortest linear remnant was kept keep none,
+    // nor does one whose value no one could have set.
+    EXPECT_FALSE(p.LinearMinimum());
+    p.KeepLinearMinimum(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_FALSE(p.LinearMinimum());
 }
 
 TEST(ModelBlock, RoundTripKeepsEveryByteReservesIncluded) {
@@ -75,7 +81,8 @@ TEST(ModelBlock, RoundTripKeepsEveryByteReservesIncluded) {
     EXPECT_EQ(readAt, 234u);
     EXPECT_EQ(std::memcmp(&loaded, &source, sizeof source), 0);
     EXPECT_EQ(loaded.m_figureGap, 3.0);
-    EXPECT_EQ(loaded.reserve3[14], 0xAB);
+    EXPECT_EQ(loaded.reserve3[13], 0xAB);
+    EXPECT_EQ(loaded.LinearMinimum(), 400.0);
     EXPECT_TRUE(loaded.m_checkOrient);
 }
 
