@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <span>
 
 #include "geom/Contour.h"
 #include "io/Files.h"
@@ -160,6 +161,65 @@ std::optional<std::pair<std::size_t, std::size_t>> Meeting(const std::vector<std
   return std::nullopt;
 }
 
+// Which of the points lie inside the closed ring, by the crossings of a ray
+// from each towards +x: each chord meets only the points of its own span of
+// y, so that a ring of a hundred thousand chords about ten thousand points
+// costs their sum, not their product.
+std::vector<bool> InsideRing(const std::vector<geom::Point>& ring, const std::vector<geom::Point>& points) {
+  std::vector<std::size_t> byY(points.size());
+  for (std::size_t i = 0; i < byY.size(); ++i) byY[i] = i;
+  std::stable_sort(byY.begin(), byY.end(), [&](std::size_t a, std::size_t b) { return points[a].y < points[b].y; });
+  std::vector<double> ys;
+  for (std::size_t i : byY) ys.push_back(points[i].y);
+  std::vector<bool> inside(points.size(), false);
+  for (std::size_t k = 0; k < ring.size(); ++k) {
+    const geom::Point a = ring[k], b = ring[(k + 1) % ring.size()];
+    if (!(a.y != b.y)) continue;
+    const double high = std::max(a.y, b.y);
+    for (auto y = std::lower_bound(ys.begin(), ys.end(), std::min(a.y, b.y)); y != ys.end() && *y < high; ++y) {
+      const std::size_t i = byY[static_cast<std::size_t>(y - ys.begin())];
+      if (points[i].x < a.x + (points[i].y - a.y) * (b.x - a.x) / (b.y - a.y)) inside[i] = !inside[i];
+    }
+  }
+  return inside;
+}
+
+// The boxes filed in a grid of about as many cells as there are boxes: the
+// boxes that may hold a point are those of its cell, in their order.
+class BoxGrid {
+ public:
+  explicit BoxGrid(std::span<const geom::Box> boxes) {
+    for (const geom::Box& box : boxes) all_.add(box);
+    if (boxes.empty() || all_.empty()) return;
+    side_ = static_cast<std::size_t>(std::ceil(std::sqrt(static_cast<double>(boxes.size()))));
+    cells_.resize(side_ * side_);
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+      const auto [x0, y0] = Cell(boxes[i].min);
+      const auto [x1, y1] = Cell(boxes[i].max);
+      for (std::size_t x = x0; x <= x1; ++x)
+        for (std::size_t y = y0; y <= y1; ++y) cells_[x * side_ + y].push_back(i);
+    }
+  }
+  const std::vector<std::size_t>& At(geom::Point p) const {
+    static const std::vector<std::size_t> none;
+    if (cells_.empty() || !all_.contains(p, 1e-9)) return none;
+    const auto [x, y] = Cell(p);
+    return cells_[x * side_ + y];
+  }
+
+ private:
+  std::pair<std::size_t, std::size_t> Cell(geom::Point p) const {
+    const auto index = [&](double v, double low, double size) {
+      const double at = size > 0 ? std::floor((v - low) / size * static_cast<double>(side_)) : 0.0;
+      return static_cast<std::size_t>(std::clamp(at, 0.0, static_cast<double>(side_ - 1)));
+    };
+    return {index(p.x, all_.min.x, all_.width()), index(p.y, all_.min.y, all_.height())};
+  }
+  geom::Box all_;
+  std::size_t side_ = 0;
+  std::vector<std::vector<std::size_t>> cells_;
+};
+
 // The outline and holes of a plate: each a simple loop, the holes inside the
 // outline and apart from it and from one another.
 std::string CheckRegion(const Loop2& outline, const std::vector<Loop2>& holes, const std::string& what) {
@@ -179,11 +239,15 @@ std::string CheckRegion(const Loop2& outline, const std::vector<Loop2>& holes, c
     if (a == b) return what + ": " + (a == 0 ? "внешний контур пересекает сам себя" : hole(a) + " пересекает само себя");
     return what + ": " + hole(b) + " касается " + (a == 0 ? "внешнего контура" : "отверстия " + std::to_string(a));
   }
-  const geom::Contour outer = ContourOf(outline);
+  // The rings do not meet: a hole lies wholly where one of its points does.
+  std::vector<geom::Point> points;
+  for (std::size_t i = 0; i < holes.size(); ++i) points.push_back(rings[i + 1].front());
+  const std::vector<bool> inside = InsideRing(rings[0], points);
+  const BoxGrid grid(std::span<const geom::Box>(boxes).subspan(1));
   for (std::size_t i = 0; i < holes.size(); ++i) {
-    const geom::Point p = rings[i + 1].front();
-    if (!geom::encloses(outer, p)) return what + ": " + hole(i + 1) + " вне внешнего контура";
-    for (std::size_t j = 0; j < holes.size(); ++j)  // only a hole whose box holds p may hold it
+    const geom::Point p = points[i];
+    if (!inside[i]) return what + ": " + hole(i + 1) + " вне внешнего контура";
+    for (std::size_t j : grid.At(p))  // only a hole whose box holds p may hold it
       if (j != i && boxes[j + 1].contains(p, 1e-9) && geom::encloses(ContourOf(holes[j]), p))
         return what + ": " + hole(i + 1) + " внутри отверстия " + std::to_string(j + 1);
   }
