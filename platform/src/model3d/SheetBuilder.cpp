@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <optional>
 #include <span>
+#include <tuple>
 
 #include "geom/Contour.h"
 #include "io/Files.h"
@@ -133,8 +134,11 @@ bool SegmentsCross(geom::Point a, geom::Point b, geom::Point c, geom::Point d) {
 }
 
 // The first place where two chords of the rings cross or touch (chords next
-// to each other in one ring apart): which rings, or none. Chords are swept
-// along x, so only those side by side are compared.
+// to each other in one ring apart): which rings, or none. Of all such pairs,
+// the one met first when the chords are taken by their left ends; chords are
+// compared only with those that pass through a cell of a grid they pass
+// through, cells as wide as a chord is long on average (a column of
+// thousands of holes has as many chords side by side in x).
 std::optional<std::pair<std::size_t, std::size_t>> Meeting(const std::vector<std::vector<geom::Point>>& rings) {
   struct Chord {
     geom::Point a, b;
@@ -147,18 +151,60 @@ std::optional<std::pair<std::size_t, std::size_t>> Meeting(const std::vector<std
     for (std::size_t i = 0; i < rings[r].size(); ++i)
       chords.push_back({rings[r][i], rings[r][(i + 1) % rings[r].size()], r, i});
   std::stable_sort(chords.begin(), chords.end(), [](const Chord& p, const Chord& q) { return p.left() < q.left(); });
-  for (std::size_t i = 0; i < chords.size(); ++i)
-    for (std::size_t j = i + 1; j < chords.size() && chords[j].left() <= chords[i].right() + 1e-9; ++j) {
-      const Chord &p = chords[i], &q = chords[j];
-      if (std::max(std::min(p.a.y, p.b.y), std::min(q.a.y, q.b.y)) > std::min(std::max(p.a.y, p.b.y), std::max(q.a.y, q.b.y)) + 1e-9)
-        continue;
-      if (p.ring == q.ring) {
-        const std::size_t n = rings[p.ring].size(), d = p.index > q.index ? p.index - q.index : q.index - p.index;
-        if (d == 1 || d + 1 == n) continue;
+  if (chords.empty()) return std::nullopt;
+  constexpr double kTouch = 1e-9;
+  geom::Box all;
+  double length = 0;
+  for (const Chord& c : chords) all.add(c.a), all.add(c.b), length += geom::distance(c.a, c.b);
+  const double cell = std::max({length / static_cast<double>(chords.size()), all.width() * 1e-9, all.height() * 1e-9, 1e-9});
+  const auto index = [&](double v, double low) { return static_cast<int64_t>(std::floor((v - low) / cell)); };
+  struct Entry {
+    int64_t x, y;
+    std::size_t chord;
+    bool operator<(const Entry& o) const { return std::tie(x, y, chord) < std::tie(o.x, o.y, o.chord); }
+  };
+  std::vector<Entry> entries;
+  for (std::size_t i = 0; i < chords.size(); ++i) {
+    const Chord& c = chords[i];
+    for (int64_t x = index(c.left() - kTouch, all.min.x), x1 = index(c.right() + kTouch, all.min.x); x <= x1; ++x) {
+      // The chord's span of y within the column (its whole span when upright).
+      double y0 = std::min(c.a.y, c.b.y), y1 = std::max(c.a.y, c.b.y);
+      if (c.a.x != c.b.x) {
+        const double from = all.min.x + static_cast<double>(x) * cell - kTouch, to = from + cell + 2 * kTouch;
+        const auto yAt = [&](double at) {
+          const double t = std::clamp((at - c.a.x) / (c.b.x - c.a.x), 0.0, 1.0);
+          return c.a.y + (c.b.y - c.a.y) * t;
+        };
+        y0 = std::min(yAt(from), yAt(to)), y1 = std::max(yAt(from), yAt(to));
       }
-      if (SegmentsCross(p.a, p.b, q.a, q.b)) return std::pair{std::min(p.ring, q.ring), std::max(p.ring, q.ring)};
+      for (int64_t y = index(y0 - kTouch, all.min.y), yEnd = index(y1 + kTouch, all.min.y); y <= yEnd; ++y)
+        entries.push_back({x, y, i});
     }
-  return std::nullopt;
+  }
+  std::sort(entries.begin(), entries.end());
+  std::optional<std::pair<std::size_t, std::size_t>> first;  // by the chords' order
+  for (std::size_t g = 0; g < entries.size();) {
+    std::size_t end = g + 1;
+    while (end < entries.size() && entries[end].x == entries[g].x && entries[end].y == entries[g].y) ++end;
+    for (std::size_t m = g; m < end; ++m)
+      for (std::size_t n = m + 1; n < end; ++n) {
+        const std::size_t i = entries[m].chord, j = entries[n].chord;
+        if (i == j || (first && std::pair{i, j} >= *first)) continue;
+        const Chord &p = chords[i], &q = chords[j];
+        if (q.left() > p.right() + kTouch) continue;
+        if (std::max(std::min(p.a.y, p.b.y), std::min(q.a.y, q.b.y)) > std::min(std::max(p.a.y, p.b.y), std::max(q.a.y, q.b.y)) + kTouch)
+          continue;
+        if (p.ring == q.ring) {
+          const std::size_t count = rings[p.ring].size(), d = p.index > q.index ? p.index - q.index : q.index - p.index;
+          if (d == 1 || d + 1 == count) continue;
+        }
+        if (SegmentsCross(p.a, p.b, q.a, q.b)) first = std::pair{i, j};
+      }
+    g = end;
+  }
+  if (!first) return std::nullopt;
+  const std::size_t a = chords[first->first].ring, b = chords[first->second].ring;
+  return std::pair{std::min(a, b), std::max(a, b)};
 }
 
 // Which of the points lie inside the closed ring, by the crossings of a ray
