@@ -360,7 +360,16 @@ TEST_F(AssemblyImportTest, APartFileGivesNoTreeButItsFlatPatternReadAgain)
     const size_t messages = Messages().size();
     reader.ReadContoursFromAssembly();
     EXPECT_TRUE(reader.m_dataTree.empty());
-    EXPECT_EQ(Messages().size(), messages);
+    ASSERT_EQ(Messages().size(), messages + 1);  // the import would do nothing: said so
+    EXPECT_EQ(Messages().back().text, L"Файл " + Wide(path) + L" не сборка: детали читаются из файла 3D-сборки");
+    vlapi::IVarnelDocument3DPtr empty = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
+    vlhost::Host::Tree(empty)->name = L"Пустая";
+    const fs::path nothing = Saved(empty);
+    AssemblyReader none;
+    none.Init(Wide(nothing), Wide(out));
+    none.ReadContoursFromAssembly();
+    EXPECT_TRUE(none.m_dataTree.empty());
+    EXPECT_EQ(Messages().back().text, L"В сборке " + Wide(nothing) + L" нет деталей");
 
     ImportPartMetaData record;
     record.name = L"Кронштейн";
