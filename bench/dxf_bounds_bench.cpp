@@ -213,6 +213,20 @@ void Holes(const fs::path& path, int count, double r, int outlineVertices = 0)
     w.End();
 }
 
+// A 100 mm square and `count` TEXTs at its middle, each a marking of another
+// count (and, with `unknown`, of a key no table knows besides).
+void MarkedTexts(const fs::path& path, int count, bool unknown)
+{
+    Writer w(path);
+    w.Section("ENTITIES");
+    w.Square(100);
+    for (int i = 1; i <= count; ++i) {
+        const std::string text = "[Кол-во=" + std::to_string(i) + "]" + (unknown ? " [Цвет=" + std::to_string(i) + "]" : "");
+        w.Put(0, "TEXT"), w.Put(8, "0"), w.Put(10, "50"), w.Put(20, "50"), w.Put(40, "2.5"), w.Put(1, text);
+    }
+    w.End();
+}
+
 // The one MINSERT of a block of one circle, `n` × `n` copies inside a square.
 void MInsert(const fs::path& path, int n)
 {
@@ -431,6 +445,8 @@ int main(int argc, char** argv)
         {"100,000 round holes r 2", [](const fs::path& p) { Holes(p, 100000, 2); }, "holes"},
         {"250,000 round holes r 2", [](const fs::path& p) { Holes(p, 250000, 2); }, ""},
         {"100,000 round holes, outline of 100,000 vertices", [](const fs::path& p) { Holes(p, 100000, 2, 100000); }, ""},
+        {"100,000 TEXTs of different counts", [](const fs::path& p) { MarkedTexts(p, 100000, false); }, ""},
+        {"200,000 TEXTs of different counts and unknown keys", [](const fs::path& p) { MarkedTexts(p, 200000, true); }, ""},
         {"MINSERT of 300 x 300 circles", [](const fs::path& p) { MInsert(p, 300); }, ""},
         {"20,000 ellipses", [](const fs::path& p) { Ellipses(p, 20000); }, ""},
         {"100,000 ellipses", [](const fs::path& p) { Ellipses(p, 100000); }, ""},
