@@ -69,12 +69,12 @@ TEST_F(DxfImportBoundsTest, APartAmongThousandsOfLayersAndLinetypesComesThroughW
     fragment->Close(0);
 }
 
-// Thousands of markings that disagree or are not read: the part comes
+// Hundreds of markings that disagree or are not read: the part comes
 // through, the message names the first few of each kind and counts the rest.
-TEST_F(DxfImportBoundsTest, ThousandsOfMarkingsAreNamedAFewAndCounted)
+TEST_F(DxfImportBoundsTest, HundredsOfMarkingsAreNamedAFewAndCounted)
 {
     Groups texts = Square(0, 0, 100);
-    for (int i = 1; i <= 3000; ++i)
+    for (int i = 1; i <= 300; ++i)
         texts = texts + Text(50, 50, "[Кол-во=" + std::to_string(i) + "]") + Text(50, 50, "[Цвет=" + std::to_string(i) + "]");
     fs::create_directories(root / "dxf");
     const fs::path dxf = root / "dxf" / "marked.dxf";
@@ -87,10 +87,10 @@ TEST_F(DxfImportBoundsTest, ThousandsOfMarkingsAreNamedAFewAndCounted)
                                     [&](const std::wstring& path) { return converter.Convert(path, L""); });
     EXPECT_TRUE(fs::exists(root / "out" / "marked.vfw"));
     const std::wstring& text = Messages().back().text;
-    EXPECT_NE(text.find(L"[Кол-во=9], [Кол-во=10] и ещё 2990: деталь импортирована с количеством 1"), std::wstring::npos);
+    EXPECT_NE(text.find(L"[Кол-во=9], [Кол-во=10] и ещё 290: деталь импортирована с количеством 1"), std::wstring::npos);
     EXPECT_NE(text.find(L"[Цвет=10] (ключи"), std::wstring::npos);
     EXPECT_EQ(text.find(L"[Цвет=11]"), std::wstring::npos);
-    EXPECT_NE(text.find(L"маркировка не распознана — ещё 2990"), std::wstring::npos);
+    EXPECT_NE(text.find(L"маркировка не распознана — ещё 290"), std::wstring::npos);
     EXPECT_LT(text.size(), 5000u);
 }
 
