@@ -213,6 +213,20 @@ void Holes(const fs::path& path, int count, double r, int outlineVertices = 0)
     w.End();
 }
 
+// A 100 mm square and `count` TEXTs at its middle, each a marking of another
+// count (and, with `unknown`, of a key no table knows besides).
+void MarkedTexts(const fs::path& path, int count, bool unknown)
+{
+    Writer w(path);
+    w.Section("ENTITIES");
+    w.Square(100);
+    for (int i = 1; i <= count; ++i) {
+        const std::string text = "[Кол-во=" + std::to_string(i) + "]" + (unknown ? " [Цвет=" + std::to_string(i) + "]" : "");
+        w.Put(0, "TEXT"), w.Put(8, "0"), w.Put(10, "50"), w.Put(20, "50"), w.Put(40, "2.5"), w.Put(1, text);
+    }
+    w.End();
+}
+
 // The one MINSERT of a block of one circle, `n` × `n` copies inside a square.
 void MInsert(const fs::path& path, int n)
 {
@@ -298,8 +312,9 @@ void Spline(const fs::path& path, int count, bool twice = false)
 
 // An assembly of one sheet part: a plate `w` × `h`, 2 mm thick, with `count`
 // round holes of radius `r` in rows of 50 over its lower part (or over all of
-// it with `even`), its unfold switch on.
-void Plate(const fs::path& path, int count, double r, double w, double h, bool even)
+// it with `even`), its unfold switch on; with `outlineVertices`, the plate is
+// a disc round that rectangle, its outline of that many vertices.
+void Plate(const fs::path& path, int count, double r, double w, double h, bool even, int outlineVertices = 0)
 {
     const fs::path root = path.parent_path() / "writer";
     {
@@ -316,6 +331,14 @@ void Plate(const fs::path& path, int count, double r, double w, double h, bool e
         vlhost::SheetRecipe recipe;
         recipe.thickness = 2;
         recipe.outline = vlhost::SheetLoop::Rectangle(0, 0, w, h);
+        if (outlineVertices > 0) {
+            recipe.outline.vertices.clear();
+            const double radius = std::hypot(w, h) / 2 + 5;
+            for (int i = 0; i < outlineVertices; ++i) {
+                const double t = 2 * std::numbers::pi * i / outlineVertices;
+                recipe.outline.vertices.push_back({w / 2 + radius * std::cos(t), h / 2 + radius * std::sin(t), 0.0});
+            }
+        }
         const int rows = (count + 49) / 50;
         for (int k = 0; k < count; ++k) {
             const double x = 5 + (k % 50) * (w - 10) / 49;
@@ -422,6 +445,8 @@ int main(int argc, char** argv)
         {"100,000 round holes r 2", [](const fs::path& p) { Holes(p, 100000, 2); }, "holes"},
         {"250,000 round holes r 2", [](const fs::path& p) { Holes(p, 250000, 2); }, ""},
         {"100,000 round holes, outline of 100,000 vertices", [](const fs::path& p) { Holes(p, 100000, 2, 100000); }, ""},
+        {"100,000 TEXTs of different counts", [](const fs::path& p) { MarkedTexts(p, 100000, false); }, ""},
+        {"200,000 TEXTs of different counts and unknown keys", [](const fs::path& p) { MarkedTexts(p, 200000, true); }, ""},
         {"MINSERT of 300 x 300 circles", [](const fs::path& p) { MInsert(p, 300); }, ""},
         {"20,000 ellipses", [](const fs::path& p) { Ellipses(p, 20000); }, ""},
         {"100,000 ellipses", [](const fs::path& p) { Ellipses(p, 100000); }, ""},
@@ -438,6 +463,11 @@ int main(int argc, char** argv)
         {"3D plate 400 x 300 with 1,500 holes r 1", [](const fs::path& p) { Plate(p, 1500, 1, 400, 300, false); }, "", true},
         {"3D plate 400 x 300, 1,500 holes r 1 all over", [](const fs::path& p) { Plate(p, 1500, 1, 400, 300, true); }, "plate", true},
         {"3D plate 400 x 600, 3,000 holes r 1 all over", [](const fs::path& p) { Plate(p, 3000, 1, 400, 600, true); }, "plate", true},
+        {"3D plate 1,000 x 1,000, 10,000 holes r 2", [](const fs::path& p) { Plate(p, 10000, 2, 1000, 1000, true); }, "", true},
+        {"3D plate 1,000 x 2,000, 20,000 holes r 1", [](const fs::path& p) { Plate(p, 20000, 1, 1000, 2000, true); }, "", true},
+        {"3D disc of 100,000 vertices, one hole", [](const fs::path& p) { Plate(p, 1, 2, 1000, 1000, true, 100000); }, "disc", true},
+        {"3D disc of 200,000 vertices, one hole", [](const fs::path& p) { Plate(p, 1, 2, 1000, 1000, true, 200000); }, "disc", true},
+        {"3D disc of 100,000 vertices, 10,000 holes r 2", [](const fs::path& p) { Plate(p, 10000, 2, 1000, 1000, true, 100000); }, "", true},
     };
     const fs::path scratch = fs::temp_directory_path() / ("dxf_bounds_bench-" + std::to_string(getpid()));
     int status = 0;

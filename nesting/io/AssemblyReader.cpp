@@ -108,11 +108,15 @@ void AssemblyReader::ReadContoursFromAssembly()
     m_metaDatum.clear();
     m_dataTree.clear();
     OpenedDocument doc(m_pathAssembly);
-    if (!doc.Get() || doc.Get()->GetDocumentType() != vlapi::vlDocumentAssembly)
-        return;
+    if (!doc.Get())
+        return;  // the host has said why
+    // A part's own file, or an assembly of nothing, gives no parts: said so,
+    // rather than an import that does nothing.
+    if (doc.Get()->GetDocumentType() != vlapi::vlDocumentAssembly)
+        return Refuse((L"Файл " + m_pathAssembly + L" не сборка: детали читаются из файла 3D-сборки").c_str());
     vlapi::IPartPtr top = doc.Get()->GetTopPart();
     if (!top)
-        return;
+        return Refuse((L"В сборке " + m_pathAssembly + L" нет деталей").c_str());
     m_nameAssembly = top->GetName();
     std::vector<vlapi::IPartPtr> parts{top};
     vrnApi::GetPartsFromAssembly(top, false, parts);
@@ -152,7 +156,7 @@ void AssemblyReader::ReadContoursFromAssembly()
             m_model->DeleteProgressIndicator();
     }
     if (m_metaDatum.empty())
-        return;
+        return Refuse((L"В сборке " + m_pathAssembly + L" нет деталей").c_str());
 
     for (const ImportPartMetaData& record : m_metaDatum)
         FileRecord(m_dataTree, record);

@@ -7,6 +7,7 @@
 
 #include "api/INestingObjects.h"
 #include "io/ImportPartMetaData.h"
+#include "io/PartMarking.h"
 #include "kernel/Kernel.h"
 #include "vlapi/vlapi.h"
 
@@ -89,11 +90,12 @@ public:
     std::wstring CreateStringFromPattern(const std::wstring& pattern, const ImportPartMetaData& data) const;
     // Makes, fills, saves and closes the fragment of the record at its
     // `path2D`; the reason when it was not written, empty when it was.
-    // `crowded`, when given, tells whether no flat face could hold the marking.
+    // `marking`, when given, tells how the marking was placed (Crowded: no
+    // flat face could hold it; Unsearched: the outline was too large to look).
     // `refused`, when given, receives why the outline can make no figure (by
     // the rules DXF parts are held to: sizes, closed rings that do not cross);
     // the fragment is then not written.
-    std::wstring CreateFragment(const ImportPartMetaData& data, bool* crowded = nullptr, std::wstring* refused = nullptr);
+    std::wstring CreateFragment(const ImportPartMetaData& data, Marking* marking = nullptr, std::wstring* refused = nullptr);
     // Draws a kernel curve into the container, on the layer in the line style.
     void DrawCurve(const vlapi::IDrawingContainerPtr& container, const SPtr<MbCurve>& curve, int32_t layerNum,
                    int32_t style);

@@ -423,22 +423,42 @@ public:
             m_notes.Add(entry.m_path, std::wstring(kImportedWithout) + kWhileRead + leftOut);
         FileMetaParams filled = entry;
         values.FillEntry(filled);
-        for (const BracketText& item : values.unreadable)
+        // Each kind of item named a few times, then counted: a file may hold thousands.
+        constexpr size_t kNamed = 10;
+        const auto more = [&](const wchar_t* what, size_t count) {
+            std::wstring head(what);
+            if (!head.empty() && head.back() == L':')
+                head.pop_back();
+            if (count > kNamed)
+                m_notes.Add(entry.m_path, head + L" — ещё " + std::to_wstring(count - kNamed));
+        };
+        for (size_t k = 0; k < values.unreadable.size() && k < kNamed; ++k) {
+            const BracketText& item = values.unreadable[k];
             m_notes.Add(entry.m_path, std::wstring(kUnreadValue) + L" " + item.value + L" (" + ValueRule(item.key) +
                                           L"): " + kImportedWith + ValueTaken(item.key, filled));
+        }
+        more(kUnreadValue, values.unreadable.size());
         for (const PartValues::Conflict& conflict : values.conflicts) {
+            // The first few, and how many more: a file may hold thousands.
+            constexpr size_t kListed = 10;
+            const size_t listed = conflict.items.size() > kListed + 1 ? kListed : conflict.items.size();
             std::wstring items;
-            for (size_t k = 0; k < conflict.items.size(); ++k)
+            for (size_t k = 0; k < listed; ++k)
                 items += (k == 0 ? L"" : k + 1 == conflict.items.size() ? L" и " : L", ") + conflict.items[k];
+            if (listed < conflict.items.size())
+                items += L" и ещё " + std::to_wstring(conflict.items.size() - listed);
             m_notes.Add(entry.m_path, std::wstring(kDisagreeing) + L" " + items + L": " + kImportedWith +
                                           ValueTaken(conflict.key, filled));
         }
         const std::wstring taken = kImportedWith + ValueTaken(PartKey::Count, filled) + L", " +
                                    ValueTaken(PartKey::Thickness, filled) + L", " + ValueTaken(PartKey::Material, filled);
-        for (const std::wstring& item : values.unknown)
-            m_notes.Add(entry.m_path, std::wstring(kUnknownMarking) + L" " + item + L" (ключи: " + KnownKeys() + L"): " + taken);
-        for (const std::wstring& item : values.unclosed)
-            m_notes.Add(entry.m_path, std::wstring(kUnclosedMarking) + L" «" + item + L"»: " + taken);
+        for (size_t k = 0; k < values.unknown.size() && k < kNamed; ++k)
+            m_notes.Add(entry.m_path,
+                        std::wstring(kUnknownMarking) + L" " + values.unknown[k] + L" (ключи: " + KnownKeys() + L"): " + taken);
+        more(kUnknownMarking, values.unknown.size());
+        for (size_t k = 0; k < values.unclosed.size() && k < kNamed; ++k)
+            m_notes.Add(entry.m_path, std::wstring(kUnclosedMarking) + L" «" + values.unclosed[k] + L"»: " + taken);
+        more(kUnclosedMarking, values.unclosed.size());
         filled.m_fragment = vrnApi::detail::TextOf(target);
         vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_COPY_COUNT), filled.m_count);
         vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_THICKNESS), filled.m_thickness);

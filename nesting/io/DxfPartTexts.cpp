@@ -273,9 +273,10 @@ void PartValues::ReadItem(const std::wstring& item)
     if (taken->value == *read)
         return;
     auto other = std::find_if(conflicts.begin(), conflicts.end(), [&](const Conflict& c) { return c.key == marking->key; });
-    if (other == conflicts.end())
-        other = conflicts.insert(conflicts.end(), {marking->key, {taken->item}});
-    if (std::find(other->items.begin(), other->items.end(), item) == other->items.end())
+    if (other == conflicts.end()) {
+        other = conflicts.insert(conflicts.end(), {marking->key, {taken->item}, {taken->item}});
+    }
+    if (other->seen.insert(item).second)
         other->items.push_back(item);
 }
 

@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace dxfimport {
@@ -45,6 +46,7 @@ struct PartValues {
     struct Conflict {
         PartKey key;
         std::vector<std::wstring> items;
+        std::unordered_set<std::wstring> seen;  // the items, to keep each once
     };
     std::vector<Conflict> conflicts;
 

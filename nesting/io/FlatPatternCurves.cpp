@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <functional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -26,6 +29,124 @@ SPtr<MbCurve> OutlineForm(const SPtr<MbCurve>& curve)
 
 }  // namespace
 
+namespace {
+
+// Two curves are one (a bend line two faces share) when they lie within this.
+constexpr double kSame = 1e-4;
+
+// The curves a flat pattern keeps, with their ends filed in a grid of cells
+// as wide as two curves' ends may lie apart and still meet: a curve drawn
+// twice is looked for only among the curves with an end in the cells about
+// one of its ends (a plate of thousands of holes or an outline of a hundred
+// thousand edges has as many curves). A curve found twice leaves the list as
+// a bend line; the list keeps its order.
+class PatternCurves {
+public:
+    explicit PatternCurves(CurvesVector& curves) : m_curves(curves)
+    {
+        for (size_t i = 0; i < m_curves.size(); ++i)
+            File(i);
+    }
+    PatternCurves(const PatternCurves&) = delete;
+    PatternCurves& operator=(const PatternCurves&) = delete;
+    ~PatternCurves() { std::erase(m_curves, SPtr<MbCurve>()); }
+
+    void Add(const SPtr<MbCurve>& curve, CurvesVector& bends)
+    {
+        const Ends these = EndsOf(*curve);
+        size_t twin = m_curves.size();
+        const Cell at = CellOf(these.first);
+        for (int64_t dx = -1; dx <= 1 && at.x != kNowhere; ++dx) {
+            for (int64_t dy = -1; dy <= 1; ++dy) {
+                const auto found = m_cells.find(Cell{at.x + dx, at.y + dy});
+                if (found == m_cells.end())
+                    continue;
+                for (size_t i : found->second) {
+                    if (i < twin && m_curves[i] && Meet(m_ends[i], these) && m_curves[i]->IsSame(*curve, kSame))
+                        twin = i;
+                }
+            }
+        }
+        if (twin < m_curves.size()) {
+            bends.push_back(curve);
+            m_curves[twin] = nullptr;
+            return;
+        }
+        if (SPtr<MbCurve> kept = OutlineForm(curve)) {
+            m_curves.push_back(kept);
+            File(m_curves.size() - 1);
+        }
+    }
+
+private:
+    using Ends = std::pair<MbCartPoint, MbCartPoint>;
+    struct Cell {
+        int64_t x = 0, y = 0;
+        bool operator==(const Cell&) const = default;
+    };
+    struct CellHash {
+        size_t operator()(const Cell& c) const
+        {
+            return std::hash<int64_t>()(c.x) ^ (std::hash<int64_t>()(c.y) * 0x9e3779b97f4a7c15ull);
+        }
+    };
+
+    static Ends EndsOf(const MbCurve& c) { return {c.GetLimitPoint(1), c.GetLimitPoint(2)}; }
+    static bool Near(const MbCartPoint& p, const MbCartPoint& q)
+    {
+        const double dx = p.x - q.x, dy = p.y - q.y;
+        return dx * dx + dy * dy <= 4 * kSame * kSame;
+    }
+    static bool Meet(const Ends& a, const Ends& b)
+    {
+        return (Near(a.first, b.first) && Near(a.second, b.second)) || (Near(a.first, b.second) && Near(a.second, b.first));
+    }
+    // Points within 2 kSame of one another lie in neighbouring cells; a point
+    // that is no point meets none and lies nowhere.
+    static constexpr int64_t kNowhere = INT64_MIN;
+    static Cell CellOf(const MbCartPoint& p)
+    {
+        const double x = std::floor(p.x / (2 * kSame)), y = std::floor(p.y / (2 * kSame));
+        if (!std::isfinite(x) || !std::isfinite(y))
+            return {kNowhere, kNowhere};
+        return {static_cast<int64_t>(std::clamp(x, -4e18, 4e18)), static_cast<int64_t>(std::clamp(y, -4e18, 4e18))};
+    }
+    void File(size_t i)
+    {
+        if (!m_curves[i]) {
+            m_ends.emplace_back();
+            return;
+        }
+        m_ends.push_back(EndsOf(*m_curves[i]));
+        const Cell a = CellOf(m_ends[i].first), b = CellOf(m_ends[i].second);
+        if (a.x != kNowhere)
+            m_cells[a].push_back(i);
+        if (b.x != kNowhere && !(b == a))
+            m_cells[b].push_back(i);
+    }
+
+    CurvesVector& m_curves;
+    std::vector<Ends> m_ends;
+    std::unordered_map<Cell, std::vector<size_t>, CellHash> m_cells;
+};
+
+void CurvesOfFace(const MbFace& face, const MbPlacement3D& place, PatternCurves& curves, CurvesVector& bends)
+{
+    for (size_t l = 0; l < face.GetLoopsCount(); ++l) {
+        const MbLoop* loop = face.GetLoop(l);
+        for (size_t e = 0; loop && e < loop->GetEdgesCount(); ++e) {
+            const MbOrientedEdge* edge = loop->GetOrientedEdge(e);
+            if (!edge)
+                continue;
+            SPtr<MbCurve> curve(edge->GetCurveEdge().GetSpaceCurve().GetProjection(place, GetCurrentMathFileVersion()));
+            if (curve)
+                curves.Add(curve, bends);
+        }
+    }
+}
+
+}  // namespace
+
 void AssemblyReader::GetCurvesFromSolid(const SPtr<MbSolid>& solid, const SPtr<MbFace>& fixedFace,
                                         CurvesVector& curves, CurvesVector& bends)
 {
@@ -34,12 +155,13 @@ void AssemblyReader::GetCurvesFromSolid(const SPtr<MbSolid>& solid, const SPtr<M
         return;
     MbPlacement3D fixedPlace;
     fixedFace->GetPlacement(fixedPlace);
+    PatternCurves kept(curves);
     for (size_t i = 0; i < shell->GetFacesCount(); ++i) {
         MbFace* face = shell->GetFace(i);
         MbPlacement3D place;
         // Only plane faces lie in the plane: a curved face's tangent plane may touch it.
         if (face && face->GetPlacement(place) && place.Complanar(fixedPlace, Math::angleRegion))
-            GetCurvesFromFace(SPtr<MbFace>(face), fixedPlace, curves, bends);
+            CurvesOfFace(*face, fixedPlace, kept, bends);
     }
 }
 
@@ -48,43 +170,6 @@ void AssemblyReader::GetCurvesFromFace(const SPtr<MbFace>& face, const MbPlaceme
 {
     if (!face)
         return;
-    // The ends of the curves kept, beside them: a curve drawn twice has the
-    // same ends, so the curves are compared only where their ends meet (a
-    // plate of thousands of holes has thousands of curves).
-    constexpr double kSame = 1e-4;
-    using Ends = std::pair<MbCartPoint, MbCartPoint>;
-    const auto endsOf = [](const MbCurve& c) { return Ends{c.GetLimitPoint(1), c.GetLimitPoint(2)}; };
-    std::vector<Ends> ends;
-    for (const SPtr<MbCurve>& c : curves)
-        ends.push_back(c ? endsOf(*c) : Ends{});
-    const auto meet = [](const Ends& a, const Ends& b) {
-        const auto near = [](const MbCartPoint& p, const MbCartPoint& q) { return std::hypot(p.x - q.x, p.y - q.y) <= 2 * kSame; };
-        return (near(a.first, b.first) && near(a.second, b.second)) || (near(a.first, b.second) && near(a.second, b.first));
-    };
-    for (size_t l = 0; l < face->GetLoopsCount(); ++l) {
-        const MbLoop* loop = face->GetLoop(l);
-        for (size_t e = 0; loop && e < loop->GetEdgesCount(); ++e) {
-            const MbOrientedEdge* edge = loop->GetOrientedEdge(e);
-            if (!edge)
-                continue;
-            SPtr<MbCurve> curve(edge->GetCurveEdge().GetSpaceCurve().GetProjection(place, GetCurrentMathFileVersion()));
-            if (!curve)
-                continue;
-            const Ends these = endsOf(*curve);
-            size_t twin = 0;
-            while (twin < curves.size() &&
-                   !(curves[twin] && meet(ends[twin], these) && curves[twin]->IsSame(*curve, kSame)))
-                ++twin;
-            if (twin < curves.size()) {
-                bends.push_back(curve);
-                curves.erase(curves.begin() + static_cast<std::ptrdiff_t>(twin));
-                ends.erase(ends.begin() + static_cast<std::ptrdiff_t>(twin));
-                continue;
-            }
-            if (SPtr<MbCurve> kept = OutlineForm(curve)) {
-                curves.push_back(kept);
-                ends.push_back(endsOf(*kept));
-            }
-        }
-    }
+    PatternCurves kept(curves);
+    CurvesOfFace(*face, place, kept, bends);
 }

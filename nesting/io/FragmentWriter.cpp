@@ -24,6 +24,8 @@ constexpr wchar_t kNotSheet[] = L"не листовая деталь";
 constexpr wchar_t kNotUnfolded[] = L"развёртка не задана";
 constexpr wchar_t kNoOutline[] = L"нет контура развёртки";
 constexpr wchar_t kBadOutline[] = L"развёртка не годится в деталь: ";
+constexpr wchar_t kUnsearched[] =
+    L"Место маркировки не искалось: в контурах развёртки больше 250 000 вершин; маркировка стоит в середине габарита:";
 constexpr wchar_t kCrowded[] = L"Маркировка не помещается ни на одну грань развёртки и стоит на наибольшей:";
 
 constexpr int kTextLayer = 1;
@@ -63,7 +65,8 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
     const fs::path out = importfiles::OutputFolder(m_pathOutFolder);
     outputs::FailureList skipped;
     outputs::FailureList failed;
-    std::vector<std::wstring> crowded;  // parts whose marking no flat face holds
+    std::vector<std::wstring> crowded;     // parts whose marking no flat face holds
+    std::vector<std::wstring> unsearched;  // parts too large for the marking's search
     size_t written = 0;
     {
         importfiles::MadeFolders folders;
@@ -108,9 +111,9 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                     if (reason.empty()) {
                         ImportPartMetaData target = part;
                         target.path2D = vrnApi::detail::TextOf(path);
-                        bool unfit = false;
+                        Marking marking = Marking::Inside;
                         std::wstring refused;
-                        reason = CreateFragment(target, &unfit, &refused);
+                        reason = CreateFragment(target, &marking, &refused);
                         if (reason.empty() && !refused.empty()) {
                             skipped.Add(name, kBadOutline + refused);
                             continue;
@@ -118,8 +121,10 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                         if (reason.empty()) {
                             part.path2D = target.path2D;
                             ++written;
-                            if (unfit)
+                            if (marking == Marking::Crowded)
                                 crowded.push_back(name);
+                            else if (marking == Marking::Unsearched)
+                                unsearched.push_back(name);
                         }
                     }
                     if (!reason.empty())
@@ -131,19 +136,23 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
     std::wstring text = skipped.Empty() && failed.Empty()
                             ? std::wstring(kDone)
                             : failed.Text(skipped.Text(L"Записано деталей: " + std::to_wstring(written) + L". Не записаны:"));
-    if (!crowded.empty()) {
-        text += L"\n" + std::wstring(kCrowded);
-        for (size_t i = 0; i < crowded.size(); ++i)
-            text += (i == 0 ? L" " : L", ") + crowded[i];
-    }
+    const auto list = [&](const std::wstring& head, const std::vector<std::wstring>& names) {
+        if (names.empty())
+            return;
+        text += L"\n" + head;
+        for (size_t i = 0; i < names.size(); ++i)
+            text += (i == 0 ? L" " : L", ") + names[i];
+    };
+    list(kCrowded, crowded);
+    list(kUnsearched, unsearched);
     Show(text, failed.Empty() ? vlapi::vlMBIconWarning : vlapi::vlMBIconError);
     UpdateImportPartMetaDatum();
 }
 
-std::wstring AssemblyReader::CreateFragment(const ImportPartMetaData& data, bool* crowded, std::wstring* refused)
+std::wstring AssemblyReader::CreateFragment(const ImportPartMetaData& data, Marking* marked, std::wstring* refused)
 {
-    if (crowded)
-        *crowded = false;
+    if (marked)
+        *marked = Marking::Inside;
     importfiles::HiddenFragment fragment;
     if (!fragment.Get())
         return outputs::kNoDocument;
@@ -171,8 +180,8 @@ std::wstring AssemblyReader::CreateFragment(const ImportPartMetaData& data, bool
         const Marking marking = text.empty() ? Marking::Inside : CreateMarking(container, kTextLayer, data.bends, text);
         if (marking == Marking::NotMade)
             return importfiles::kNotActive;
-        if (crowded)
-            *crowded = marking == Marking::Crowded;
+        if (marked)
+            *marked = marking;
         vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_COPY_COUNT), data.count);
         vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_THICKNESS), data.thickness);
         vrnApi::SetMaterialPropertyToDocument(data.material);

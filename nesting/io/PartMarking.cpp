@@ -208,6 +208,14 @@ Marking CreateMarking(const vlapi::IDrawingContainerPtr& container, int32_t laye
     if (borders.empty() || box.pBot.x > box.pTop.x || box.pBot.y > box.pTop.y)
         return Marking::Inside;
 
+    // The search builds the label's positions about every hole some ten
+    // times: past this many vertices it would take longer than the rest of
+    // the import, and the label stays in the middle.
+    size_t vertices = 0;
+    for (const NPolygonPtr& border : borders)
+        vertices += border ? border->m_points.size() : 0;
+    if (vertices > kMostSearchedVertices)
+        return Marking::Unsearched;
     const VectorPolygon holes(borders.begin() + 1, borders.end());
     const std::vector<Face> faces = FacesOf(borders.front(), holes, bendPolygons);
     const Face* chosen = nullptr;

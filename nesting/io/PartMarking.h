@@ -7,10 +7,15 @@
 
 #include <string>
 
+// The most vertices of a flat pattern's outline and holes among which the
+// marking looks for its place.
+constexpr size_t kMostSearchedVertices = 250000;
+
 enum class Marking {
     Inside,    // written inside one face, clear of every bend line (or centred, with no outline to hold it)
     Crowded,   // no face holds it: written in the largest face as well as it goes
     NotMade,   // the container is not the active document's current view: nothing written
+    Unsearched,  // the outline and holes have more vertices than the search takes: written centred on the drawing
 };
 
 // Writes `text` (5 mm high, on `layer`) into `container`, first centred on

@@ -360,7 +360,16 @@ TEST_F(AssemblyImportTest, APartFileGivesNoTreeButItsFlatPatternReadAgain)
     const size_t messages = Messages().size();
     reader.ReadContoursFromAssembly();
     EXPECT_TRUE(reader.m_dataTree.empty());
-    EXPECT_EQ(Messages().size(), messages);
+    ASSERT_EQ(Messages().size(), messages + 1);  // the import would do nothing: said so
+    EXPECT_EQ(Messages().back().text, L"Файл " + Wide(path) + L" не сборка: детали читаются из файла 3D-сборки");
+    vlapi::IVarnelDocument3DPtr empty = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
+    vlhost::Host::Tree(empty)->name = L"Пустая";
+    const fs::path nothing = Saved(empty);
+    AssemblyReader none;
+    none.Init(Wide(nothing), Wide(out));
+    none.ReadContoursFromAssembly();
+    EXPECT_TRUE(none.m_dataTree.empty());
+    EXPECT_EQ(Messages().back().text, L"В сборке " + Wide(nothing) + L" нет деталей");
 
     ImportPartMetaData record;
     record.name = L"Кронштейн";
@@ -495,13 +504,13 @@ TEST_F(AssemblyImportTest, MarkingStandsInOneFlatFaceOrTheClosingMessageSaysItDo
     struct Case {
         const wchar_t* name;  // 3.5 mm a letter
         tp::TestPart part;
-        bool fits;
+        const wchar_t* said;  // the closing message's words before the name; null: it fits
     };
     const Case cases[] = {
-        {L"Кронштейн опорный", tp::LBracket(2, 3, 0.4, 120, 100, 60), true},
-        {L"Косынка усиленная", tp::LBracket(2, 3, 0.4, 100, 60, 50), true},
-        {L"Уголок крепёжный", tp::LBracket(), true},   // 56 mm in a base 60 long
-        {L"Кронштейн поворотный", tp::LBracket(), false},  // 70 mm: longer than any face
+        {L"Кронштейн опорный", tp::LBracket(2, 3, 0.4, 120, 100, 60), nullptr},
+        {L"Косынка усиленная", tp::LBracket(2, 3, 0.4, 100, 60, 50), nullptr},
+        {L"Уголок крепёжный", tp::LBracket(), nullptr},   // 56 mm in a base 60 long
+        {L"Кронштейн поворотный", tp::LBracket(), L"не помещается"},  // 70 mm: longer than any face
     };
     vlapi::IVarnelDocument3DPtr assembly = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
     for (const Case& c : cases) {
@@ -517,9 +526,14 @@ TEST_F(AssemblyImportTest, MarkingStandsInOneFlatFaceOrTheClosingMessageSaysItDo
 
     for (const Case& c : cases) {
         SCOPED_TRACE(vlhost::Host::Utf8(c.name));
-        EXPECT_EQ(closing.find(c.name) != std::wstring::npos, !c.fits) << vlhost::Host::Utf8(closing);
-        if (!c.fits)
+        const size_t named = closing.find(c.name);
+        if (c.said) {
+            const size_t said = closing.find(c.said);
+            EXPECT_TRUE(said < named && closing.find(L'\n', said) > named) << vlhost::Host::Utf8(closing);
+            EXPECT_TRUE(fs::exists(out / (vlhost::Host::Utf8(c.name) + ".vfw")));  // written all the same
             continue;
+        }
+        EXPECT_EQ(named, std::wstring::npos) << vlhost::Host::Utf8(closing);
         vlapi::IVarnelDocument2DPtr fragment(host->Open(out / (vlhost::Host::Utf8(c.name) + ".vfw"), false));
         ASSERT_TRUE(fragment);
         vlapi::IDrawingContainerPtr container(fragment->GetViewsAndLayersManager()->GetViews()->GetView(0));
@@ -552,6 +566,28 @@ TEST_F(AssemblyImportTest, MarkingStandsInOneFlatFaceOrTheClosingMessageSaysItDo
         const bool above = std::all_of(box.begin(), box.end(), [&](const NPoint& p) { return across(p) > hi; });
         EXPECT_TRUE(below || above);
     }
+}
+
+// A sheet of 3,600 round holes has more vertices than the label search takes:
+// written with its marking in the middle, and named.
+TEST_F(AssemblyImportTest, SlowAPerforatedSheetsMarkingIsNotSearchedButNamed)
+{
+    tp::TestPart perforated = tp::HolePlate(2, 610, 610);
+    perforated.recipe.holes.clear();
+    for (int k = 0; k < 3600; ++k)
+        perforated.recipe.holes.push_back(vlhost::SheetLoop::Circle(10 + (k % 60) * 10, 10 + (k / 60) * 10, 2));
+    vlapi::IVarnelDocument3DPtr assembly = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
+    vlhost::PartData& part = vlhost::Host::Tree(assembly)->Add(L"Лист перфорированный", true);
+    part.unfold = true;
+    ASSERT_EQ(part.AddSheet(perforated.recipe), L"");
+    AssemblyReader reader = ReadSaved(Saved(assembly));
+    reader.m_namePattern = reader.m_textPattern = L"Наименование";
+    reader.WriteContoursToFragments(false);
+    EXPECT_NE(Messages().back().text.find(L"Место маркировки не искалось: в контурах развёртки больше 250 000 вершин; "
+                                          L"маркировка стоит в середине габарита: Лист перфорированный"),
+              std::wstring::npos)
+        << vlhost::Host::Utf8(Messages().back().text);
+    EXPECT_TRUE(fs::exists(out / "Лист перфорированный.vfw"));
 }
 
 // A fragment that is not the host's active document receives nothing: the

@@ -69,4 +69,29 @@ TEST_F(DxfImportBoundsTest, APartAmongThousandsOfLayersAndLinetypesComesThroughW
     fragment->Close(0);
 }
 
+// Hundreds of markings that disagree or are not read: the part comes
+// through, the message names the first few of each kind and counts the rest.
+TEST_F(DxfImportBoundsTest, HundredsOfMarkingsAreNamedAFewAndCounted)
+{
+    Groups texts = Square(0, 0, 100);
+    for (int i = 1; i <= 300; ++i)
+        texts = texts + Text(50, 50, "[Кол-во=" + std::to_string(i) + "]") + Text(50, 50, "[Цвет=" + std::to_string(i) + "]");
+    fs::create_directories(root / "dxf");
+    const fs::path dxf = root / "dxf" / "marked.dxf";
+    std::ofstream(dxf, std::ios::binary) << dxftext::File({{"ENTITIES", texts}});
+    vlhost::ConverterModule converter(application, "dxfImport");
+    ASSERT_TRUE(converter.Loaded()) << converter.Error();
+    std::vector<FileMetaParams> entries{{vlhost::Host::Wide(dxf.string()), L"", 1, 0.0}};
+    NestingModel model;
+    dxfimport::ImportFiguresFromDxf(model, entries, vlhost::Host::Wide((root / "out").string()),
+                                    [&](const std::wstring& path) { return converter.Convert(path, L""); });
+    EXPECT_TRUE(fs::exists(root / "out" / "marked.vfw"));
+    const std::wstring& text = Messages().back().text;
+    EXPECT_NE(text.find(L"[Кол-во=9], [Кол-во=10] и ещё 290: деталь импортирована с количеством 1"), std::wstring::npos);
+    EXPECT_NE(text.find(L"[Цвет=10] (ключи"), std::wstring::npos);
+    EXPECT_EQ(text.find(L"[Цвет=11]"), std::wstring::npos);
+    EXPECT_NE(text.find(L"маркировка не распознана — ещё 290"), std::wstring::npos);
+    EXPECT_LT(text.size(), 5000u);
+}
+
 }  // namespace

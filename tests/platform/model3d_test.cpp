@@ -260,6 +260,13 @@ INSTANTIATE_TEST_SUITE_P(
                   "основание: отверстие 1 касается внешнего контура"},
         BadRecipe{"holes_meet", [](SheetRecipe& r) { r.holes = {SheetLoop::Circle(20, 10, 3), SheetLoop::Circle(25, 10, 3)}; },
                   "основание: отверстие 2 касается отверстия 1"},
+        BadRecipe{"hole_in_hole", [](SheetRecipe& r) { r.holes = {SheetLoop::Circle(20, 15, 8), SheetLoop::Circle(20, 15, 3)}; },
+                  "основание: отверстие 2 внутри отверстия 1"},
+        BadRecipe{"hole_in_later_hole",
+                  [](SheetRecipe& r) {
+                    r.holes = {SheetLoop::Circle(50, 10, 2), SheetLoop::Circle(20, 15, 3), SheetLoop::Circle(20, 15, 8)};
+                  },
+                  "основание: отверстие 2 внутри отверстия 3"},
         BadRecipe{"flange_hole_on_bend", [](SheetRecipe& r) { r.flanges[0].holes[0] = SheetLoop::Circle(15, 1, 3); },
                   "отгибка 1: отверстие 1 касается внешнего контура"}),
     [](const ::testing::TestParamInfo<BadRecipe>& info) { return std::string(info.param.name); });

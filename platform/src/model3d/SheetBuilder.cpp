@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <span>
+#include <tuple>
 
 #include "geom/Contour.h"
 #include "io/Files.h"
@@ -132,8 +134,11 @@ bool SegmentsCross(geom::Point a, geom::Point b, geom::Point c, geom::Point d) {
 }
 
 // The first place where two chords of the rings cross or touch (chords next
-// to each other in one ring apart): which rings, or none. Chords are swept
-// along x, so only those side by side are compared.
+// to each other in one ring apart): which rings, or none. Of all such pairs,
+// the one met first when the chords are taken by their left ends; chords are
+// compared only with those that pass through a cell of a grid they pass
+// through, cells as wide as a chord is long on average (a column of
+// thousands of holes has as many chords side by side in x).
 std::optional<std::pair<std::size_t, std::size_t>> Meeting(const std::vector<std::vector<geom::Point>>& rings) {
   struct Chord {
     geom::Point a, b;
@@ -146,19 +151,120 @@ std::optional<std::pair<std::size_t, std::size_t>> Meeting(const std::vector<std
     for (std::size_t i = 0; i < rings[r].size(); ++i)
       chords.push_back({rings[r][i], rings[r][(i + 1) % rings[r].size()], r, i});
   std::stable_sort(chords.begin(), chords.end(), [](const Chord& p, const Chord& q) { return p.left() < q.left(); });
-  for (std::size_t i = 0; i < chords.size(); ++i)
-    for (std::size_t j = i + 1; j < chords.size() && chords[j].left() <= chords[i].right() + 1e-9; ++j) {
-      const Chord &p = chords[i], &q = chords[j];
-      if (std::max(std::min(p.a.y, p.b.y), std::min(q.a.y, q.b.y)) > std::min(std::max(p.a.y, p.b.y), std::max(q.a.y, q.b.y)) + 1e-9)
-        continue;
-      if (p.ring == q.ring) {
-        const std::size_t n = rings[p.ring].size(), d = p.index > q.index ? p.index - q.index : q.index - p.index;
-        if (d == 1 || d + 1 == n) continue;
+  if (chords.empty()) return std::nullopt;
+  constexpr double kTouch = 1e-9;
+  geom::Box all;
+  double length = 0;
+  for (const Chord& c : chords) all.add(c.a), all.add(c.b), length += geom::distance(c.a, c.b);
+  const double cell = std::max({length / static_cast<double>(chords.size()), all.width() * 1e-9, all.height() * 1e-9, 1e-9});
+  const auto index = [&](double v, double low) { return static_cast<int64_t>(std::floor((v - low) / cell)); };
+  struct Entry {
+    int64_t x, y;
+    std::size_t chord;
+    bool operator<(const Entry& o) const { return std::tie(x, y, chord) < std::tie(o.x, o.y, o.chord); }
+  };
+  std::vector<Entry> entries;
+  for (std::size_t i = 0; i < chords.size(); ++i) {
+    const Chord& c = chords[i];
+    for (int64_t x = index(c.left() - kTouch, all.min.x), x1 = index(c.right() + kTouch, all.min.x); x <= x1; ++x) {
+      // The chord's span of y within the column (its whole span when upright).
+      double y0 = std::min(c.a.y, c.b.y), y1 = std::max(c.a.y, c.b.y);
+      if (c.a.x != c.b.x) {
+        const double from = all.min.x + static_cast<double>(x) * cell - kTouch, to = from + cell + 2 * kTouch;
+        const auto yAt = [&](double at) {
+          const double t = std::clamp((at - c.a.x) / (c.b.x - c.a.x), 0.0, 1.0);
+          return c.a.y + (c.b.y - c.a.y) * t;
+        };
+        y0 = std::min(yAt(from), yAt(to)), y1 = std::max(yAt(from), yAt(to));
       }
-      if (SegmentsCross(p.a, p.b, q.a, q.b)) return std::pair{std::min(p.ring, q.ring), std::max(p.ring, q.ring)};
+      for (int64_t y = index(y0 - kTouch, all.min.y), yEnd = index(y1 + kTouch, all.min.y); y <= yEnd; ++y)
+        entries.push_back({x, y, i});
     }
-  return std::nullopt;
+  }
+  std::sort(entries.begin(), entries.end());
+  std::optional<std::pair<std::size_t, std::size_t>> first;  // by the chords' order
+  for (std::size_t g = 0; g < entries.size();) {
+    std::size_t end = g + 1;
+    while (end < entries.size() && entries[end].x == entries[g].x && entries[end].y == entries[g].y) ++end;
+    for (std::size_t m = g; m < end; ++m)
+      for (std::size_t n = m + 1; n < end; ++n) {
+        const std::size_t i = entries[m].chord, j = entries[n].chord;
+        if (i == j || (first && std::pair{i, j} >= *first)) continue;
+        const Chord &p = chords[i], &q = chords[j];
+        if (q.left() > p.right() + kTouch) continue;
+        if (std::max(std::min(p.a.y, p.b.y), std::min(q.a.y, q.b.y)) > std::min(std::max(p.a.y, p.b.y), std::max(q.a.y, q.b.y)) + kTouch)
+          continue;
+        if (p.ring == q.ring) {
+          const std::size_t count = rings[p.ring].size(), d = p.index > q.index ? p.index - q.index : q.index - p.index;
+          if (d == 1 || d + 1 == count) continue;
+        }
+        if (SegmentsCross(p.a, p.b, q.a, q.b)) first = std::pair{i, j};
+      }
+    g = end;
+  }
+  if (!first) return std::nullopt;
+  const std::size_t a = chords[first->first].ring, b = chords[first->second].ring;
+  return std::pair{std::min(a, b), std::max(a, b)};
 }
+
+// Which of the points lie inside the closed ring, by the crossings of a ray
+// from each towards +x: each chord meets only the points of its own span of
+// y, so that a ring of a hundred thousand chords about ten thousand points
+// costs their sum, not their product.
+std::vector<bool> InsideRing(const std::vector<geom::Point>& ring, const std::vector<geom::Point>& points) {
+  std::vector<std::size_t> byY(points.size());
+  for (std::size_t i = 0; i < byY.size(); ++i) byY[i] = i;
+  std::stable_sort(byY.begin(), byY.end(), [&](std::size_t a, std::size_t b) { return points[a].y < points[b].y; });
+  std::vector<double> ys;
+  for (std::size_t i : byY) ys.push_back(points[i].y);
+  std::vector<bool> inside(points.size(), false);
+  for (std::size_t k = 0; k < ring.size(); ++k) {
+    const geom::Point a = ring[k], b = ring[(k + 1) % ring.size()];
+    if (!(a.y != b.y)) continue;
+    const double high = std::max(a.y, b.y);
+    for (auto y = std::lower_bound(ys.begin(), ys.end(), std::min(a.y, b.y)); y != ys.end() && *y < high; ++y) {
+      const std::size_t i = byY[static_cast<std::size_t>(y - ys.begin())];
+      if (points[i].x < a.x + (points[i].y - a.y) * (b.x - a.x) / (b.y - a.y)) inside[i] = !inside[i];
+    }
+  }
+  return inside;
+}
+
+// The boxes filed in a grid of about as many cells as there are boxes: the
+// boxes that may hold a point are those of its cell, in their order.
+class BoxGrid {
+ public:
+  explicit BoxGrid(std::span<const geom::Box> boxes) {
+    for (const geom::Box& box : boxes) all_.add(box);
+    if (boxes.empty() || all_.empty()) return;
+    side_ = static_cast<std::size_t>(std::ceil(std::sqrt(static_cast<double>(boxes.size()))));
+    cells_.resize(side_ * side_);
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+      const auto [x0, y0] = Cell(boxes[i].min);
+      const auto [x1, y1] = Cell(boxes[i].max);
+      for (std::size_t x = x0; x <= x1; ++x)
+        for (std::size_t y = y0; y <= y1; ++y) cells_[x * side_ + y].push_back(i);
+    }
+  }
+  const std::vector<std::size_t>& At(geom::Point p) const {
+    static const std::vector<std::size_t> none;
+    if (cells_.empty() || !all_.contains(p, 1e-9)) return none;
+    const auto [x, y] = Cell(p);
+    return cells_[x * side_ + y];
+  }
+
+ private:
+  std::pair<std::size_t, std::size_t> Cell(geom::Point p) const {
+    const auto index = [&](double v, double low, double size) {
+      const double at = size > 0 ? std::floor((v - low) / size * static_cast<double>(side_)) : 0.0;
+      return static_cast<std::size_t>(std::clamp(at, 0.0, static_cast<double>(side_ - 1)));
+    };
+    return {index(p.x, all_.min.x, all_.width()), index(p.y, all_.min.y, all_.height())};
+  }
+  geom::Box all_;
+  std::size_t side_ = 0;
+  std::vector<std::vector<std::size_t>> cells_;
+};
 
 // The outline and holes of a plate: each a simple loop, the holes inside the
 // outline and apart from it and from one another.
@@ -179,11 +285,15 @@ std::string CheckRegion(const Loop2& outline, const std::vector<Loop2>& holes, c
     if (a == b) return what + ": " + (a == 0 ? "внешний контур пересекает сам себя" : hole(a) + " пересекает само себя");
     return what + ": " + hole(b) + " касается " + (a == 0 ? "внешнего контура" : "отверстия " + std::to_string(a));
   }
-  const geom::Contour outer = ContourOf(outline);
+  // The rings do not meet: a hole lies wholly where one of its points does.
+  std::vector<geom::Point> points;
+  for (std::size_t i = 0; i < holes.size(); ++i) points.push_back(rings[i + 1].front());
+  const std::vector<bool> inside = InsideRing(rings[0], points);
+  const BoxGrid grid(std::span<const geom::Box>(boxes).subspan(1));
   for (std::size_t i = 0; i < holes.size(); ++i) {
-    const geom::Point p = rings[i + 1].front();
-    if (!geom::encloses(outer, p)) return what + ": " + hole(i + 1) + " вне внешнего контура";
-    for (std::size_t j = 0; j < holes.size(); ++j)  // only a hole whose box holds p may hold it
+    const geom::Point p = points[i];
+    if (!inside[i]) return what + ": " + hole(i + 1) + " вне внешнего контура";
+    for (std::size_t j : grid.At(p))  // only a hole whose box holds p may hold it
       if (j != i && boxes[j + 1].contains(p, 1e-9) && geom::encloses(ContourOf(holes[j]), p))
         return what + ": " + hole(i + 1) + " внутри отверстия " + std::to_string(j + 1);
   }
