@@ -319,6 +319,16 @@ TEST_F(Model3DTest, DamagedFilesAreRefusedNamingWhatIsWrong) {
     EXPECT_FALSE(Api()->GetDocuments()->Open(File("bad.v3d"), false, 1)) << d.from;
     EXPECT_NE(Utf8(app->State().errorText).find(d.says), std::string::npos) << Utf8(app->State().errorText);
   }
+
+  // Holes past what the host builds in seconds: refused before any is built.
+  std::string heavy = text;
+  std::string holes = "\"holes\": [";
+  for (int i = 0; i < 20000; ++i) holes += R"({"circle": [30.0, 15.0, 1.0]}, )";
+  heavy.replace(heavy.find("\"holes\": ["), std::strlen("\"holes\": ["), holes);
+  std::ofstream(root / "heavy.v3d") << heavy;
+  EXPECT_FALSE(Api()->GetDocuments()->Open(File("heavy.v3d"), false, 1));
+  EXPECT_NE(Utf8(app->State().errorText).find("тело 4294967296: в листовых телах"), std::string::npos) << Utf8(app->State().errorText);
+  EXPECT_NE(Utf8(app->State().errorText).find("больше 200 000 вершин"), std::string::npos);
 }
 
 // Each new host call can be made to give nothing.

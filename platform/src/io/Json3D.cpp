@@ -15,6 +15,12 @@ namespace {
 
 constexpr int kMaxDepth = 64;
 
+// Building a sheet body's solid costs the host about as much per hole as per
+// ten vertices of its outlines; a document past this weight would take the
+// host more than a few seconds to open, and is refused before it is built.
+constexpr std::size_t kLoopWeight = 10;
+constexpr std::size_t kMaxSheetWeight = 200000;
+
 std::string Name(const std::wstring& name) { return "«" + Utf8(name) + "»"; }
 
 // A body as a message names it: its name, or its number when it has none.
@@ -145,6 +151,16 @@ void ReadBody(const json& j, BodyData& body) {
   }
 }
 
+std::size_t Weight(const SheetLoop& loop) { return kLoopWeight + loop.vertices.size(); }
+
+std::size_t Weight(const SheetRecipe& r) {
+  std::size_t w = Weight(r.outline);
+  for (const SheetLoop& h : r.holes) w += Weight(h);
+  for (const Flange& f : r.flanges)
+    for (const SheetLoop& h : f.holes) w += Weight(h);
+  return w;
+}
+
 class PartReader {
  public:
   explicit PartReader(Application* app) : app_(app) {}
@@ -188,6 +204,11 @@ class PartReader {
       Within("тело " + std::to_string(body.id), false, [&] { ReadBody(b, body); });
       for (const BodyData& other : part.bodies)
         if (other.id == body.id) Bad("у двух тел один номер " + std::to_string(body.id));
+      if (body.sheet && (weight_ += Weight(body.recipe)) > kMaxSheetWeight)
+        Within("тело " + BodyName(body), false, [&] {
+          Bad("в листовых телах документа больше 200 000 вершин контуров (контур или отверстие считается ещё за " +
+              std::to_string(kLoopWeight) + "): такой документ не открывается");
+        });
       if (std::wstring error = PartData::Build(body); !error.empty())
         Within("тело " + BodyName(body), false, [&] { Bad(Utf8(error)); });
       part.bodies.push_back(std::move(body));
@@ -209,6 +230,7 @@ class PartReader {
   }
 
   Application* app_;
+  std::size_t weight_ = 0;  // of the sheet bodies read so far
 };
 
 }  // namespace
