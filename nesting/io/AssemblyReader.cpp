@@ -128,13 +128,14 @@ void AssemblyReader::ReadContoursFromAssembly()
         if (m_model)
             m_model->CreateProgressIndicator();
         const vlapi::BodyList bodies = feature->GetResultBodies();
+        auto sheetMetal = SheetMetalOfBodies(part);
         size_t counter = 0;
         for (const vlapi::IBodyPtr& body : bodies) {
             if (!body)
                 continue;
-            double thickness = 0.0;
-            std::vector<BendParam> params;
-            GetSheetMetalFromPart(part, body->GetId(), thickness, params);
+            SheetMetal& metal = sheetMetal[body->GetId()];
+            const double thickness = metal.thickness;
+            const std::vector<BendParam>& params = metal.params;
             ImportPartMetaData record;
             record.name = Cleaned(part->GetName());
             record.mark = part->GetDesignation();
@@ -292,12 +293,13 @@ void AssemblyReader::ReadContoursFromPart(ImportPartMetaData& data)
     vlapi::IFeaturePtr feature{part};
     if (!feature)
         return;
+    auto sheetMetal = SheetMetalOfBodies(part);
     for (const vlapi::IBodyPtr& body : feature->GetResultBodies()) {
         if (!body)
             continue;
-        double thickness = 0.0;
-        std::vector<BendParam> params;
-        GetSheetMetalFromPart(part, body->GetId(), thickness, params);
+        const SheetMetal& metal = sheetMetal[body->GetId()];
+        const double thickness = metal.thickness;
+        const std::vector<BendParam>& params = metal.params;
         if (!params.empty())
             UnbendSheetBody(body, data.name, params, thickness, data.curves, data.bends, InRange(thickness));
     }

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // One sheet-metal element's bend description, as the host gives it for a body.
@@ -57,6 +58,13 @@ public:
     // Sheet-metal bodies (the elements of the part that lie on the body).
     static void GetSheetMetalFromPart(vlapi::IPartPtr part, int64_t idFinBody, double& thickness,
                                       std::vector<BendParam>& params);
+    // The same for every body of the part at once, by body: the part's
+    // elements gone through once however many bodies it has.
+    struct SheetMetal {
+        double thickness = 0.0;
+        std::vector<BendParam> params;
+    };
+    static std::unordered_map<int64_t, SheetMetal> SheetMetalOfBodies(vlapi::IPartPtr part);
 
     // Unbending: the flat pattern's curves of a body of sheet `thickness`, in
     // the plane of a side of the sheet. A body with no pair of plane faces

@@ -46,9 +46,20 @@ double AngleOf(const vlapi::IAPIObjectPtr& candidate)
 void AssemblyReader::GetSheetMetalFromPart(vlapi::IPartPtr part, int64_t idFinBody, double& thickness,
                                            std::vector<BendParam>& params)
 {
+    auto all = SheetMetalOfBodies(part);
+    const auto found = all.find(idFinBody);
+    if (found == all.end())
+        return;
+    thickness = found->second.thickness;
+    params = std::move(found->second.params);
+}
+
+std::unordered_map<int64_t, AssemblyReader::SheetMetal> AssemblyReader::SheetMetalOfBodies(vlapi::IPartPtr part)
+{
+    std::unordered_map<int64_t, SheetMetal> bodies;
     vlapi::ISheetMetalContainerPtr container{part};
     if (!container)
-        return;
+        return bodies;
     vlapi::ISheetMetalBendUnfoldParametersPtr unfoldParameters = container->GetUnfoldParameters();
     const bool unfold = unfoldParameters && unfoldParameters->GetUnfold();
     const std::vector<vlapi::IAPIObjectPtr> candidates =
@@ -59,24 +70,28 @@ void AssemblyReader::GetSheetMetalFromPart(vlapi::IPartPtr part, int64_t idFinBo
         if (!feature)
             continue;
         // The unfold parameters hold the faces of every sheet body of the
-        // part: the element lies on the body when any of its faces does.
-        const vlapi::ModelObjectList faces = feature->GetModelObjects(vlapi::o3d_face);
-        const bool onBody = std::any_of(faces.begin(), faces.end(), [&](const vlapi::IModelObjectPtr& object) {
+        // part: the element lies on each body any of its faces lies on.
+        std::vector<int64_t> onBodies;
+        for (const vlapi::IModelObjectPtr& object : feature->GetModelObjects(vlapi::o3d_face)) {
             const vlapi::IFacePtr face{object};
             const vlapi::IBodyPtr faceBody = face ? face->GetBody() : nullptr;
-            return faceBody && faceBody->GetId() == idFinBody;
-        });
-        if (!onBody)
-            continue;
-        vlapi::IBodyPtr finBody = part->GetBody(idFinBody);
-        vlapi::IFeaturePtr bodyFeature{finBody};
-        if (!bodyFeature)
-            continue;
-        const vlapi::FeatureList related = bodyFeature->GetRelatedFeatures(true, true, true);
-        vlapi::ISheetMetalBodyPtr sheet = related.empty() ? nullptr : vlapi::ISheetMetalBodyPtr(related.front());
-        if (!sheet)
-            continue;
-        thickness = sheet->GetThickness();
-        params.push_back({unfold, AngleOf(candidate), 0.0, sheet->GetBendCoefficient(), sheet->GetBendRadius()});
+            if (faceBody && std::find(onBodies.begin(), onBodies.end(), faceBody->GetId()) == onBodies.end())
+                onBodies.push_back(faceBody->GetId());
+        }
+        for (const int64_t id : onBodies) {
+            vlapi::IBodyPtr finBody = part->GetBody(id);
+            vlapi::IFeaturePtr bodyFeature{finBody};
+            if (!bodyFeature)
+                continue;
+            const vlapi::FeatureList related = bodyFeature->GetRelatedFeatures(true, true, true);
+            vlapi::ISheetMetalBodyPtr sheet = related.empty() ? nullptr : vlapi::ISheetMetalBodyPtr(related.front());
+            if (!sheet)
+                continue;
+            SheetMetal& body = bodies[id];
+            body.thickness = sheet->GetThickness();
+            body.params.push_back(
+                {unfold, AngleOf(candidate), 0.0, sheet->GetBendCoefficient(), sheet->GetBendRadius()});
+        }
     }
+    return bodies;
 }

@@ -327,8 +327,17 @@ TEST_F(Model3DTest, DamagedFilesAreRefusedNamingWhatIsWrong) {
   heavy.replace(heavy.find("\"holes\": ["), std::strlen("\"holes\": ["), holes);
   std::ofstream(root / "heavy.v3d") << heavy;
   EXPECT_FALSE(Api()->GetDocuments()->Open(File("heavy.v3d"), false, 1));
-  EXPECT_NE(Utf8(app->State().errorText).find("тело 4294967296: в листовых телах"), std::string::npos) << Utf8(app->State().errorText);
+  EXPECT_NE(Utf8(app->State().errorText).find("тело 4294967296: в телах документа"), std::string::npos) << Utf8(app->State().errorText);
   EXPECT_NE(Utf8(app->State().errorText).find("больше 200 000 вершин"), std::string::npos);
+  // So do bodies past what the host builds in seconds, whatever their kind.
+  std::string crowded = text, blocks = "\"bodies\": [";
+  for (int i = 1; i <= 20000; ++i)
+    blocks += R"({"id": )" + std::to_string(i) + R"(, "name": "", "pose": [0, 0, 0, 0, 0, 0], "block": [1, 1, 1]}, )";
+  crowded.replace(crowded.find("\"bodies\": ["), std::strlen("\"bodies\": ["), blocks);
+  std::ofstream(root / "crowded.v3d") << crowded;
+  EXPECT_FALSE(Api()->GetDocuments()->Open(File("crowded.v3d"), false, 1));
+  EXPECT_NE(Utf8(app->State().errorText).find("больше 200 000 вершин"), std::string::npos)
+      << Utf8(app->State().errorText);
 }
 
 // Each new host call can be made to give nothing.

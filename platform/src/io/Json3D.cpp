@@ -7,6 +7,8 @@
 #include "io/JsonIo.h"
 #include "model3d/Part3D.h"
 
+#include <unordered_set>
+
 namespace vlhost {
 
 using namespace jsonio;
@@ -15,11 +17,12 @@ namespace {
 
 constexpr int kMaxDepth = 64;
 
-// Building a sheet body's solid costs the host about as much per hole as per
-// ten vertices of its outlines; a document past this weight would take the
-// host more than a few seconds to open, and is refused before it is built.
+// Building a body's solid costs the host about as much per body, and per hole
+// of a sheet body, as per ten vertices of its outlines; a document past this
+// weight would take the host more than a few seconds to open (or gigabytes),
+// and is refused before it is built.
 constexpr std::size_t kLoopWeight = 10;
-constexpr std::size_t kMaxSheetWeight = 200000;
+constexpr std::size_t kMaxWeight = 200000;
 
 std::string Name(const std::wstring& name) { return "«" + Utf8(name) + "»"; }
 
@@ -198,15 +201,16 @@ class PartReader {
 
  private:
   void ReadBodies(const json& j, PartData& part) {
+    std::unordered_set<int64_t> ids;
     for (const json& b : List(j, "bodies")) {
       BodyData body;
       body.id = Within(std::to_string(part.bodies.size() + 1) + "-е тело", false, [&] { return IdOf(b); });
       Within("тело " + std::to_string(body.id), false, [&] { ReadBody(b, body); });
-      for (const BodyData& other : part.bodies)
-        if (other.id == body.id) Bad("у двух тел один номер " + std::to_string(body.id));
-      if (body.sheet && (weight_ += Weight(body.recipe)) > kMaxSheetWeight)
+      if (!ids.insert(body.id).second) Bad("у двух тел один номер " + std::to_string(body.id));
+      weight_ += kLoopWeight + (body.sheet ? Weight(body.recipe) : 0);
+      if (weight_ > kMaxWeight)
         Within("тело " + BodyName(body), false, [&] {
-          Bad("в листовых телах документа больше 200 000 вершин контуров (контур или отверстие считается ещё за " +
+          Bad("в телах документа больше 200 000 вершин контуров (тело, контур или отверстие считается ещё за " +
               std::to_string(kLoopWeight) + "): такой документ не открывается");
         });
       if (std::wstring error = PartData::Build(body); !error.empty())
@@ -230,7 +234,7 @@ class PartReader {
   }
 
   Application* app_;
-  std::size_t weight_ = 0;  // of the sheet bodies read so far
+  std::size_t weight_ = 0;  // of the bodies read so far
 };
 
 }  // namespace
