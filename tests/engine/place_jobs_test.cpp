@@ -207,6 +207,9 @@ TEST(PlaceCheck, RingsAreCheckedBeforeTheyAreMeasured)
         // hair off its start.
         {{{12, 0}, {20, 0}, {20, 10}, {12, 10}, {12, 5}, {5, 5}, {12, 5}}, false, true},
         {{{12, 0}, {20, 0}, {20, 10}, {12, 10}, {12, 5}, {5, 5}, {12, 5.00001}}, false, true},
+        // ... nor one whose way back crosses the edge before it by less
+        // than the tolerance, ending on the edge after it.
+        {{{24, 0}, {12, 0}, {12, 5}, {4, 5}, {12.0012, 4.99999}, {24, 4.9}}, false, true},
         {{{5, 5}, {10, 4.99}, {12, 4.99}, {12, 12}, {4.98, 12}}, false, true, notched},
     };
     for (const auto& c : cases) {
