@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -144,5 +145,37 @@ void BM_NfpLobedPlateInItsWindow(benchmark::State& state)
 }
 BENCHMARK(BM_NfpLobedPlateInItsWindow)
     ->Args({96, 1})->Args({192, 1})->Args({360, 1})->Args({360, 10})->Args({360, 200})->Unit(benchmark::kMillisecond);
+
+// A gear of `teeth` teeth of 5 vertices each, 100 mm to their tips and 6 mm
+// deep, its edges moved `less` inwards (mitred): in its window, many teeth
+// are in contact at once.
+std::shared_ptr<NPolygon> Gear(size_t teeth, double less)
+{
+    std::vector<NPoint> points;
+    for (size_t t = 0; t < teeth; ++t)
+        for (const auto& [share, radius] : {std::pair{0.0, 94.0}, {0.2, 94.0}, {0.35, 100.0}, {0.65, 100.0}, {0.8, 94.0}}) {
+            const double a = 2.0 * PI * (static_cast<double>(t) + share) / static_cast<double>(teeth);
+            points.push_back({radius * std::cos(a), radius * std::sin(a)});
+        }
+    std::vector<NPoint> moved(points.size());
+    for (size_t k = 0; k < points.size(); ++k) {
+        const NPoint& p = points[k];
+        const NPoint e1 = p - points[(k + points.size() - 1) % points.size()];
+        const NPoint e2 = points[(k + 1) % points.size()] - p;
+        const NPoint n1{-e1.y / std::hypot(e1.x, e1.y), e1.x / std::hypot(e1.x, e1.y)};
+        const NPoint n2{-e2.y / std::hypot(e2.x, e2.y), e2.x / std::hypot(e2.x, e2.y)};
+        const double f = less / (1.0 + n1.x * n2.x + n1.y * n2.y);
+        moved[k] = {p.x + f * (n1.x + n2.x), p.y + f * (n1.y + n2.y)};
+    }
+    return std::make_shared<NPolygon>(NPoint{}, moved);
+}
+
+void BM_NfpGearInItsWindow(benchmark::State& state)
+{
+    const size_t teeth = static_cast<size_t>(state.range(0));
+    const double less = static_cast<double>(state.range(1)) * 1e-3;
+    RunNfp(state, Reversed(*Gear(teeth, 0.0)), Gear(teeth, less), true);
+}
+BENCHMARK(BM_NfpGearInItsWindow)->Args({72, 1})->Args({72, 10})->Args({72, 100})->Unit(benchmark::kMillisecond);
 
 } // namespace

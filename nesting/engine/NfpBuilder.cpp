@@ -115,21 +115,24 @@ void NFP_Builder::RunCalculate()
     // has a vertex of each ring within the tolerance of the other's edges
     // where they meet at a hair's angle, and seems to overlap; a container
     // that seems to hold B nowhere is looked at again finer too. Without
-    // success the first attempt's rings stand.
-    VectorPolygon first;
+    // success the first attempt's rings stand; in a container where they
+    // hold B nowhere, those the finest attempt traced before it failed (each
+    // bounds positions where B fits), so that a fit the search found is kept.
+    VectorPolygon kept;
     bool settled = false; // some attempt searched the whole container and found it holds B nowhere
     for (double tolerance : {EPS, EPS / 16.0, EPS / 256.0}) {
         m_frame.emplace(m_ringA, m_ringB, tolerance);
         m_finest = tolerance == EPS / 256.0;
+        m_stopAtFailure = !m_finest && tolerance != EPS;
         m_nfpPolygons.clear();
         const bool complete = Calculate();
         if (complete && (!m_inner || !m_nfpPolygons.empty()))
             return;
         settled = settled || complete;
-        if (tolerance == EPS)
-            first = m_nfpPolygons;
+        if (tolerance == EPS || (m_finest && m_inner && kept.empty()))
+            kept = m_nfpPolygons;
     }
-    m_nfpPolygons = first;
+    m_nfpPolygons = kept;
     m_complete = settled;
 }
 
@@ -238,8 +241,11 @@ void NFP_Builder::FindInnerStartPosition()
     const size_t patience =
         m_inner && !m_finest ? 8 * (m_frame->A().size() + m_frame->B().size()) : std::numeric_limits<size_t>::max();
     size_t overlapping = 0;
+    // Past an orbit that did not close, the attempt between the first and
+    // the finest is spent: its rings would not stand, and its other starts
+    // would trace the same loop.
     ForEachCandidate([&](const NPoint& p) {
-        if (m_rings.size() > MAX_RINGS || (m_rings.empty() && overlapping > patience))
+        if (m_rings.size() > MAX_RINGS || (m_rings.empty() && overlapping > patience) || (m_stopAtFailure && !m_complete))
             return;
         if (witnesses.ShowOverlap(*m_frame, p)) {
             ++overlapping;

@@ -114,4 +114,5 @@ private:
     bool m_inner = false;
     bool m_complete = true;
     bool m_finest = false; // the last tolerance tried: the search there goes on to the end
+    bool m_stopAtFailure = false; // an attempt between the first and the finest: its rings stand only complete
 };

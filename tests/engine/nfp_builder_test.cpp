@@ -178,6 +178,24 @@ TEST(NfpBuilder, InnerModeFindsTheRegionOfAPartJustSmallerThanItsWindow)
         }
         return ring;
     };
+    // A gear of 72 teeth of 5 vertices, 100 to their tips and 6 deep, its
+    // edges moved `less` inwards (mitred): every tooth in contact at once.
+    const auto gear = [](double less) {
+        Ring tips;
+        for (int t = 0; t < 72; ++t)
+            for (const auto& [share, r] : {std::pair{0.0, 94.0}, {0.2, 94.0}, {0.35, 100.0}, {0.65, 100.0}, {0.8, 94.0}})
+                tips.push_back({r * std::cos(2.0 * PI * (t + share) / 72.0), r * std::sin(2.0 * PI * (t + share) / 72.0)});
+        Ring ring;
+        for (size_t k = 0; k < tips.size(); ++k) {
+            const NPoint d1 = tips[k] - tips[(k + tips.size() - 1) % tips.size()];
+            const NPoint d2 = tips[(k + 1) % tips.size()] - tips[k];
+            const NPoint n1{-d1.y / std::hypot(d1.x, d1.y), d1.x / std::hypot(d1.x, d1.y)};
+            const NPoint n2{-d2.y / std::hypot(d2.x, d2.y), d2.x / std::hypot(d2.x, d2.y)};
+            const double f = less / (1.0 + n1.x * n2.x + n1.y * n2.y);
+            ring.push_back({tips[k].x + f * (n1.x + n2.x), tips[k].y + f * (n1.y + n2.y)});
+        }
+        return ring;
+    };
     const auto ell = [](double less) {
         return Ring{{less, less}, {200 - less, less}, {200 - less, 80 - less}, {80 - less, 80 - less},
                     {80 - less, 200 - less}, {less, 200 - less}};
@@ -187,6 +205,7 @@ TEST(NfpBuilder, InnerModeFindsTheRegionOfAPartJustSmallerThanItsWindow)
         Ring window;
         Ring part;
         bool fits;
+        bool searched = true; // to the end (a gear's teeth may leave an orbit open: the rings found stand)
     } cases[] = {
         {"disc in a round hole, 360 chords, 0.5 to spare", round(360, 120, 0), round(360, 120, 0.5), true},
         {"24 sides, 0.001 to spare", round(24, 100, 0), round(24, 100, 0.001), true},
@@ -199,12 +218,13 @@ TEST(NfpBuilder, InnerModeFindsTheRegionOfAPartJustSmallerThanItsWindow)
         {"six lobes, 96 vertices, 0.001 to spare", round(96, 100, 0, 6), round(96, 100, 0.001, 6), true},
         {"six lobes, 192 vertices, 0.01 to spare", round(192, 100, 0, 6), round(192, 100, 0.01, 6), true},
         {"L, 0.001 to spare", ell(0), ell(0.001), true},
+        {"gear of 72 teeth, 0.001 to spare", gear(0), gear(0.001), true, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const Ring window(c.window.rbegin(), c.window.rend());
         const Result r = Build(window, c.part, true);
-        EXPECT_TRUE(r.complete);
+        EXPECT_TRUE(r.complete || !c.searched);
         EXPECT_EQ(!r.rings.empty(), c.fits);
         const nfp_oracle::Comparison cmp = nfp_oracle::CompareInner(r.rings, window, c.part);
         EXPECT_TRUE(cmp.Matches()) << "ratio " << cmp.ratio << ", difference " << cmp.difference << " " << cmp.detail;

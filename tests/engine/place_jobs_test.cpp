@@ -115,6 +115,10 @@ TEST_F(PlaceJobTest, ItemsTakeExactlyTheirOrientationsAndEitherFormOfHoles)
     // A square of 400 mm on its corner: 566 mm high.
     const std::string diamond = R"("shape": {"type": "simple_polygon", "data": [[282.84271247, 0], [565.68542495, 282.84271247],
                                              [282.84271247, 565.68542495], [0, 282.84271247]]})";
+    // A bar 800 × 300 turned by 45°: on a strip 500 mm high only laid flat,
+    // wider than it is drawn.
+    const std::string bar = R"("shape": {"type": "simple_polygon", "data": [[0, 0], [565.68542495, 565.68542495],
+                                         [353.55339059, 777.81745931], [-212.13203436, 212.13203436]]})";
     const struct {
         const char* name;
         std::string items;
@@ -129,6 +133,8 @@ TEST_F(PlaceJobTest, ItemsTakeExactlyTheirOrientationsAndEitherFormOfHoles)
          R"({"demand": 3, "allowed_orientations": [0, 45, 90, 135, 180, 225, 270, 315], )" + tall + "}", false},
         {"45 degree steps, fitting only at 45",
          R"({"demand": 2, "allowed_orientations": [0, 45, 90, 135, 180, 225, 270, 315], )" + diamond + "}", false},
+        {"45 degree steps, a bar fitting only laid flat",
+         R"({"demand": 2, "allowed_orientations": [0, 45, 90, 135, 180, 225, 270, 315], )" + bar + "}", false},
         {"30 degree steps", R"({"demand": 3, "allowed_orientations": [0, 30, 60, 90], )" + tall + "}", true},
         {"sets of two kinds",
          R"({"demand": 1, "allowed_orientations": [0, 90], )" + tall + R"(}, {"demand": 1, "allowed_orientations": [0, 180], )" +
@@ -201,6 +207,9 @@ TEST(PlaceCheck, RingsAreCheckedBeforeTheyAreMeasured)
         // hair off its start.
         {{{12, 0}, {20, 0}, {20, 10}, {12, 10}, {12, 5}, {5, 5}, {12, 5}}, false, true},
         {{{12, 0}, {20, 0}, {20, 10}, {12, 10}, {12, 5}, {5, 5}, {12, 5.00001}}, false, true},
+        // ... nor one whose way back crosses the edge before it by less
+        // than the tolerance, ending on the edge after it.
+        {{{24, 0}, {12, 0}, {12, 5}, {4, 5}, {12.0012, 4.99999}, {24, 4.9}}, false, true},
         {{{5, 5}, {10, 4.99}, {12, 4.99}, {12, 12}, {4.98, 12}}, false, true, notched},
     };
     for (const auto& c : cases) {

@@ -90,10 +90,11 @@ std::vector<Ring> PinchedLoops(const Ring& ring)
     return loops;
 }
 
+// Simple once its spikes and slivers are gone, as ToPolygon measures it.
 bool IsSimple(const Ring& ring)
 {
     Polygon polygon;
-    for (const NPoint& p : WithoutSpikes(WithoutRepeats(ring))) {
+    for (const NPoint& p : Material(ring)) {
         if (!std::isfinite(p.x) || !std::isfinite(p.y))
             return false;
         polygon.push_back(Kernel::Point_2(p.x, p.y));

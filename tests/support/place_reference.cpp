@@ -143,13 +143,20 @@ FigurePtr MakeFigure(const Item& item, const FigurePtr& pattern)
     return figure;
 }
 
-// Long enough for every copy side by side, each lying on its longer side.
+// Long enough for every copy side by side, each lying on its longer side in
+// the widest orientation it allows (a bar set at 45° is wider laid flat).
 double StripLength(const Instance& instance)
 {
     double length = 0.0;
     for (const Item& item : instance.items) {
-        const NRect box = BoxOf(item.ring);
-        length += std::max(box.pTop.x - box.pBot.x, box.pTop.y - box.pBot.y) * item.demand;
+        double widest = 0.0;
+        std::vector<double> angles = item.orientations;
+        angles.push_back(0.0);
+        for (double a : angles) {
+            const NRect box = BoxOf(esicup::Turned(item.ring, a));
+            widest = std::max({widest, box.pTop.x - box.pBot.x, box.pTop.y - box.pBot.y});
+        }
+        length += widest * item.demand;
     }
     return length;
 }
