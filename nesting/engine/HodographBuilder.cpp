@@ -24,26 +24,6 @@ void StartAtLowest(std::vector<NPoint>& ring)
     std::rotate(ring.begin(), lowest, ring.end());
 }
 
-// The box of a point list.
-NRect BoundingBox(const std::vector<NPoint>& points)
-{
-    NRect r{{INFINITY, INFINITY}, {-INFINITY, -INFINITY}};
-    for (const NPoint& p : points) {
-        r.pBot = {std::min(r.pBot.x, p.x), std::min(r.pBot.y, p.y)};
-        r.pTop = {std::max(r.pTop.x, p.x), std::max(r.pTop.y, p.y)};
-    }
-    return r;
-}
-
-// Whether the ring bounds its convex hull (a round hole, a rectangle).
-bool IsConvexRegion(const std::vector<NPoint>& ring)
-{
-    std::vector<NPoint> hull;
-    CreateConvexHull(ring, hull);
-    const double area = std::fabs(SignedArea(ring));
-    return hull.size() >= 3 && area > 0.0 && area >= std::fabs(SignedArea(hull)) * (1.0 - 1e-9);
-}
-
 // Polygons beyond which a union is made in pairs.
 constexpr size_t kUnitedAtOnce = 32;
 // Neighbours united at once before their regions are united in pairs.
@@ -278,20 +258,20 @@ void HodographBuilder::CreateInsideHodographs(const NPoint& p0, std::shared_ptr<
         reach.pBot = {std::min(reach.pBot.x, r.pBot.x), std::min(reach.pBot.y, r.pBot.y)};
         reach.pTop = {std::max(reach.pTop.x, r.pTop.x), std::max(reach.pTop.y, r.pTop.y)};
     }
-    const NRect moving = BoundingBox(polygon2->m_points);
-    const bool convexMoving = IsConvexRegion(polygon2->m_points);
+    const NRect moving = PointsBox(polygon2->m_points);
+    const bool convexMoving = BoundsItsHull(polygon2->m_points);
     VectorPolygon extHodographs;
     for (const NPolygonPtr& hole : holes) {
         if (!hole || hole->m_points.empty())
             continue;
-        const NRect box = BoundingBox(hole->m_points);
+        const NRect box = PointsBox(hole->m_points);
         const double margin = 16 * EPS;
         if (box.pBot.x + p0.x - moving.pTop.x > reach.pTop.x + margin ||
             box.pTop.x + p0.x - moving.pBot.x < reach.pBot.x - margin ||
             box.pBot.y + p0.y - moving.pTop.y > reach.pTop.y + margin ||
             box.pTop.y + p0.y - moving.pBot.y < reach.pBot.y - margin)
             continue;
-        if (convexMoving && IsConvexRegion(hole->m_points)) {
+        if (convexMoving && BoundsItsHull(hole->m_points)) {
             VectorPolygon sum;
             CreateConvexHodograph(hole, polygon2, sum);
             for (const NPolygonPtr& h : sum)

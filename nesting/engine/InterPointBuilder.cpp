@@ -87,25 +87,6 @@ bool RectsMeet(const NRect& a, const NRect& b)
     return a.pBot.x <= b.pTop.x && b.pBot.x <= a.pTop.x && a.pBot.y <= b.pTop.y && b.pBot.y <= a.pTop.y;
 }
 
-// Whether the ring bounds its convex hull.
-bool ConvexRegion(const std::vector<NPoint>& ring)
-{
-    std::vector<NPoint> hull;
-    CreateConvexHull(ring, hull);
-    const double area = std::fabs(SignedArea(ring));
-    return hull.size() >= 3 && area > 0.0 && area >= std::fabs(SignedArea(hull)) * (1.0 - 1e-9);
-}
-
-NRect BoxOf(const std::vector<NPoint>& points)
-{
-    NRect r{{INFINITY, INFINITY}, {-INFINITY, -INFINITY}};
-    for (const NPoint& p : points) {
-        r.pBot = {std::min(r.pBot.x, p.x), std::min(r.pBot.y, p.y)};
-        r.pTop = {std::max(r.pTop.x, p.x), std::max(r.pTop.y, p.y)};
-    }
-    return r;
-}
-
 NPolygonPtr RectanglePolygon(const NRect& r)
 {
     return std::make_shared<NPolygon>(
@@ -170,14 +151,14 @@ void InterPointBuilder::Init(std::shared_ptr<const NPolygon> extPolygon, const V
     m_holes = holes;
     m_holeBoxes.clear();
     for (const NPolygonPtr& hole : m_holes)
-        m_holeBoxes.push_back(hole ? BoxOf(hole->m_points) : NRect{{INFINITY, INFINITY}, {-INFINITY, -INFINITY}});
+        m_holeBoxes.push_back(hole ? PointsBox(hole->m_points) : NRect{{INFINITY, INFINITY}, {-INFINITY, -INFINITY}});
     // Convex holes of many vertices as polygons of every few of them: each
     // lies within its hole, so that where a rectangle has no place about
     // them, it has none about the holes.
     m_smallerHoles.clear();
     bool fewer = false;
     for (const NPolygonPtr& hole : m_holes) {
-        if (!hole || hole->m_points.size() <= 2 * SMALLER_HOLE_VERTICES || !ConvexRegion(hole->m_points)) {
+        if (!hole || hole->m_points.size() <= 2 * SMALLER_HOLE_VERTICES || !BoundsItsHull(hole->m_points)) {
             m_smallerHoles.push_back(hole);
             continue;
         }
@@ -305,7 +286,7 @@ bool InterPointBuilder::HasPlaces(const NRect& rect, std::vector<NPoint>& hints)
         if (rough.empty())
             return false;
         for (const NPolygonPtr& place : rough) {
-            if (clearAt(CentreOf(BoxOf(place->m_points))))
+            if (clearAt(CentreOf(PointsBox(place->m_points))))
                 return true;
         }
     }
@@ -313,7 +294,7 @@ bool InterPointBuilder::HasPlaces(const NRect& rect, std::vector<NPoint>& hints)
     FitRectangle(centre, rect, places);
     std::vector<std::pair<double, NPoint>> middles;
     for (const NPolygonPtr& place : places) {
-        const NRect r = BoxOf(place->m_points);
+        const NRect r = PointsBox(place->m_points);
         middles.push_back({SizeOf(r).w * SizeOf(r).h, CentreOf(r)});
     }
     std::stable_sort(middles.begin(), middles.end(), [](const auto& a, const auto& b) { return a.first > b.first; });

@@ -164,6 +164,11 @@ void CreateContinuousPoligons(VectorPolygon& polygons, VectorPolygon& outs);
 // convexity test of a closed ring.
 void CreateConvexHull(const std::vector<NPoint>& points, std::vector<NPoint>& hull);
 bool CheckConvexHull(const std::vector<NPoint>& points);
+// Whether a ring bounds its convex hull (a round hole, a rectangle): its area
+// is the hull's to within rounding.
+bool BoundsItsHull(const std::vector<NPoint>& ring);
+// The box of a point list, computed afresh.
+NRect PointsBox(const std::vector<NPoint>& points);
 // Turning angle (radians) of the minimal-area bounding rectangle by rotating
 // calipers on the hull of `p`, and the snap of an angle to a quarter turn.
 double CalculateMinGabarit(const std::vector<NPoint>& p);

@@ -1,6 +1,7 @@
 // Convex hull, convexity and the turn that gives a polygon its smallest
 // axis-parallel bounding rectangle.
 #include "geometry/Polygon.h"
+#include "geometry/RingArea.h"
 
 #include <algorithm>
 #include <array>
@@ -266,4 +267,22 @@ double NPolygon::CalculateAngleMinGabarit() const
     if (a < 0)
         a += 2 * PI;
     return a * RD;
+}
+
+bool BoundsItsHull(const std::vector<NPoint>& ring)
+{
+    std::vector<NPoint> hull;
+    CreateConvexHull(ring, hull);
+    const double area = std::fabs(SignedArea(ring));
+    return hull.size() >= 3 && area > 0.0 && area >= std::fabs(SignedArea(hull)) * (1.0 - 1e-9);
+}
+
+NRect PointsBox(const std::vector<NPoint>& points)
+{
+    NRect r{{INFINITY, INFINITY}, {-INFINITY, -INFINITY}};
+    for (const NPoint& p : points) {
+        r.pBot = {std::min(r.pBot.x, p.x), std::min(r.pBot.y, p.y)};
+        r.pTop = {std::max(r.pTop.x, p.x), std::max(r.pTop.y, p.y)};
+    }
+    return r;
 }
