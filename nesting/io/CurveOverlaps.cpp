@@ -1,5 +1,6 @@
 #include "io/CurveOverlaps.h"
 
+#include "geometry/DisjointSets.h"
 #include "geometry/PointGrid.h"
 #include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
@@ -516,28 +517,6 @@ bool OutOfReach(const Carrier& y, const NPoint& p)
            std::min(y.a.y, y.b.y) - kTolerance > p.y || std::max(y.a.y, y.b.y) + kTolerance < p.y;
 }
 
-// Groups of curves (union by index).
-class Groups {
-public:
-    explicit Groups(size_t count) : m_parent(count) { std::iota(m_parent.begin(), m_parent.end(), size_t{0}); }
-    size_t Root(size_t e)
-    {
-        while (m_parent[e] != e)
-            e = m_parent[e] = m_parent[m_parent[e]];
-        return e;
-    }
-    void Unite(size_t a, size_t b)
-    {
-        a = Root(a);
-        b = Root(b);
-        if (a != b)
-            m_parent[std::max(a, b)] = std::min(a, b);
-    }
-
-private:
-    std::vector<size_t> m_parent;
-};
-
 // A line or an arc between `from` and `to` through `middle`, in the container, on layer 0.
 vlapi::IDrawingObjectPtr MakePiece(const vlapi::IDrawingContainerPtr& container, const Carrier& c, const NPoint& from,
                                    const NPoint& middle, const NPoint& to, int style)
@@ -699,7 +678,7 @@ std::optional<NPoint> DropOverlaps(const vlapi::IDrawingContainerPtr& container,
     }
     if (involved.empty() && !shortOnes)
         return pile;
-    Groups groups(involved.size());
+    DisjointSets groups(involved.size());
     for (const auto& [a, b] : overlapping)
         groups.Unite(a, b);
     std::vector<std::vector<size_t>> members(involved.size());  // curve indices, by group root
@@ -733,7 +712,7 @@ std::optional<NPoint> DropOverlaps(const vlapi::IDrawingContainerPtr& container,
     // whole, its corners meet, where a mixture of the two (an edge of one,
     // the next of the other) leaves corners up to 1.4 times the distance
     // apart, wider than a joint.
-    Groups chains(count);
+    DisjointSets chains(count);
     {
         PointGrid firsts(kJoinTolerance);
         for (size_t e = 0; e < 2 * count; ++e) {

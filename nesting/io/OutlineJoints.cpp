@@ -1,6 +1,7 @@
 #include "io/OutlineJoints.h"
 
 #include "geometry/UtilityFunctions.h"
+#include "geometry/DisjointSets.h"
 #include "geometry/PointGrid.h"
 #include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
@@ -18,29 +19,6 @@
 
 namespace dxfimport {
 namespace {
-
-// Groups of curve ends joined by nearness (union by index).
-class Joints {
-public:
-    explicit Joints(size_t count) : m_parent(count) { std::iota(m_parent.begin(), m_parent.end(), size_t{0}); }
-
-    size_t Root(size_t e)
-    {
-        while (m_parent[e] != e)
-            e = m_parent[e] = m_parent[m_parent[e]];
-        return e;
-    }
-    void Unite(size_t a, size_t b)
-    {
-        a = Root(a);
-        b = Root(b);
-        if (a != b)
-            m_parent[std::max(a, b)] = std::min(a, b);
-    }
-
-private:
-    std::vector<size_t> m_parent;
-};
 
 bool IsLine(const vlapi::IDrawingObjectPtr& obj) { return obj && obj->GetType() == vlapi::vlDrLineSeg; }
 
@@ -129,7 +107,7 @@ void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingC
     // one joint with it: every end of a joint lies that near its first, so
     // that a run of pieces shorter than a joint makes joints of its length
     // one after another, not one joint.
-    Joints joints(2 * count);
+    DisjointSets joints(2 * count);
     PointGrid filed(kJoinTolerance);
     std::vector<size_t> firsts;  // the first end of each joint
     for (size_t e = 0; e < 2 * count; ++e) {
