@@ -3,11 +3,10 @@
 // is a bend line, every other edge belongs to the outline.
 #include "io/AssemblyReader.h"
 
+#include "geometry/PointGrid.h"
+
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <functional>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -34,12 +33,11 @@ namespace {
 // Two curves are one (a bend line two faces share) when they lie within this.
 constexpr double kSame = 1e-4;
 
-// The curves a flat pattern keeps, with their ends filed in a grid of cells
-// as wide as two curves' ends may lie apart and still meet: a curve drawn
-// twice is looked for only among the curves with an end in the cells about
-// one of its ends (a plate of thousands of holes or an outline of a hundred
-// thousand edges has as many curves). A curve found twice leaves the list as
-// a bend line; the list keeps its order.
+// The curves a flat pattern keeps, with their ends filed in a grid: a curve
+// drawn twice is looked for only among the curves with an end near one of
+// its ends (a plate of thousands of holes or an outline of a hundred thousand
+// edges has as many curves). A curve found twice leaves the list as a bend
+// line; the list keeps its order.
 class PatternCurves {
 public:
     explicit PatternCurves(CurvesVector& curves) : m_curves(curves)
@@ -54,20 +52,10 @@ public:
     void Add(const SPtr<MbCurve>& curve, CurvesVector& bends)
     {
         const Ends these = EndsOf(*curve);
-        size_t twin = m_curves.size();
-        const Cell at = CellOf(these.first);
-        for (int64_t dx = -1; dx <= 1 && at.x != kNowhere; ++dx) {
-            for (int64_t dy = -1; dy <= 1; ++dy) {
-                const auto found = m_cells.find(Cell{at.x + dx, at.y + dy});
-                if (found == m_cells.end())
-                    continue;
-                for (size_t i : found->second) {
-                    if (i < twin && m_curves[i] && Meet(m_ends[i], these) && m_curves[i]->IsSame(*curve, kSame))
-                        twin = i;
-                }
-            }
-        }
-        if (twin < m_curves.size()) {
+        const size_t twin = m_ends.FirstNear(Point(these.first), [&](size_t i) {
+            return m_curves[i] && Meet(EndsOf(*m_curves[i]), these) && m_curves[i]->IsSame(*curve, kSame);
+        });
+        if (twin != PointGrid::kNone) {
             bends.push_back(curve);
             m_curves[twin] = nullptr;
             return;
@@ -80,18 +68,9 @@ public:
 
 private:
     using Ends = std::pair<MbCartPoint, MbCartPoint>;
-    struct Cell {
-        int64_t x = 0, y = 0;
-        bool operator==(const Cell&) const = default;
-    };
-    struct CellHash {
-        size_t operator()(const Cell& c) const
-        {
-            return std::hash<int64_t>()(c.x) ^ (std::hash<int64_t>()(c.y) * 0x9e3779b97f4a7c15ull);
-        }
-    };
 
     static Ends EndsOf(const MbCurve& c) { return {c.GetLimitPoint(1), c.GetLimitPoint(2)}; }
+    static NPoint Point(const MbCartPoint& p) { return {p.x, p.y}; }
     static bool Near(const MbCartPoint& p, const MbCartPoint& q)
     {
         const double dx = p.x - q.x, dy = p.y - q.y;
@@ -101,33 +80,17 @@ private:
     {
         return (Near(a.first, b.first) && Near(a.second, b.second)) || (Near(a.first, b.second) && Near(a.second, b.first));
     }
-    // Points within 2 kSame of one another lie in neighbouring cells; a point
-    // that is no point meets none and lies nowhere.
-    static constexpr int64_t kNowhere = INT64_MIN;
-    static Cell CellOf(const MbCartPoint& p)
-    {
-        const double x = std::floor(p.x / (2 * kSame)), y = std::floor(p.y / (2 * kSame));
-        if (!std::isfinite(x) || !std::isfinite(y))
-            return {kNowhere, kNowhere};
-        return {static_cast<int64_t>(std::clamp(x, -4e18, 4e18)), static_cast<int64_t>(std::clamp(y, -4e18, 4e18))};
-    }
     void File(size_t i)
     {
-        if (!m_curves[i]) {
-            m_ends.emplace_back();
+        if (!m_curves[i])
             return;
-        }
-        m_ends.push_back(EndsOf(*m_curves[i]));
-        const Cell a = CellOf(m_ends[i].first), b = CellOf(m_ends[i].second);
-        if (a.x != kNowhere)
-            m_cells[a].push_back(i);
-        if (b.x != kNowhere && !(b == a))
-            m_cells[b].push_back(i);
+        const Ends ends = EndsOf(*m_curves[i]);
+        m_ends.Add(Point(ends.first), i);
+        m_ends.Add(Point(ends.second), i);
     }
 
     CurvesVector& m_curves;
-    std::vector<Ends> m_ends;
-    std::unordered_map<Cell, std::vector<size_t>, CellHash> m_cells;
+    PointGrid m_ends{2 * kSame};
 };
 
 void CurvesOfFace(const MbFace& face, const MbPlacement3D& place, PatternCurves& curves, CurvesVector& bends)
