@@ -171,6 +171,23 @@ protected:
         return path;
     }
 
+    // A part unfolded, of `material`, added to the assembly.
+    static vlhost::PartData& AddUnfolded(const vlapi::IVarnelDocument3DPtr& assembly, const std::wstring& name,
+                                         const std::wstring& material = L"Сталь 3")
+    {
+        vlhost::PartData& part = vlhost::Host::Tree(assembly)->Add(name, true);
+        part.material = material;
+        part.unfold = true;
+        return part;
+    }
+
+    // The fragments written, each part named and counted by its name.
+    static void WriteByName(AssemblyReader& reader, bool unfoldedOnly)
+    {
+        reader.m_namePattern = reader.m_textPattern = L"Наименование";
+        reader.WriteContoursToFragments(unfoldedOnly);
+    }
+
     fs::path out;
 };
 
@@ -469,9 +486,7 @@ TEST_F(AssemblyImportTest, AnAssemblyTheHostCannotOpenIsNamedWithTheHostsReasonI
 TEST_F(AssemblyImportTest, EverySheetBodyOfAnUnfoldedPartIsWritten)
 {
     vlapi::IVarnelDocument3DPtr assembly = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
-    vlhost::PartData& part = vlhost::Host::Tree(assembly)->Add(L"Опора", true);
-    part.material = L"Сталь 3";
-    part.unfold = true;
+    vlhost::PartData& part = AddUnfolded(assembly, L"Опора");
     vlhost::SheetRecipe plate;
     plate.thickness = 2;
     plate.outline = vlhost::SheetLoop::Rectangle(0, 0, 80, 40);
@@ -489,8 +504,7 @@ TEST_F(AssemblyImportTest, EverySheetBodyOfAnUnfoldedPartIsWritten)
     EXPECT_NEAR(areas[0], tp::LBracket().flat.area, tp::LBracket().flat.area * 1e-4);  // 3128.8
     EXPECT_NEAR(areas[1], 80.0 * 40.0, 1e-6);
 
-    reader.m_namePattern = reader.m_textPattern = L"Наименование";
-    reader.WriteContoursToFragments(true);
+    WriteByName(reader, true);
     EXPECT_EQ(Messages().back().text, L"Запись на диск завершена");
     for (const char* file : {"Опора.vfw", "Опора_2.vfw"})
         EXPECT_TRUE(fs::exists(out / "Сталь 3" / "2" / file)) << file;
@@ -513,15 +527,10 @@ TEST_F(AssemblyImportTest, MarkingStandsInOneFlatFaceOrTheClosingMessageSaysItDo
         {L"Кронштейн поворотный", tp::LBracket(), L"не помещается"},  // 70 mm: longer than any face
     };
     vlapi::IVarnelDocument3DPtr assembly = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
-    for (const Case& c : cases) {
-        vlhost::PartData& part = vlhost::Host::Tree(assembly)->Add(c.name, true);
-        part.material = L"Сталь 3";
-        part.unfold = true;
-        ASSERT_EQ(part.AddSheet(c.part.recipe), L"");
-    }
+    for (const Case& c : cases)
+        ASSERT_EQ(AddUnfolded(assembly, c.name).AddSheet(c.part.recipe), L"");
     AssemblyReader reader = ReadSaved(Saved(assembly));
-    reader.m_namePattern = reader.m_textPattern = L"Наименование";
-    reader.WriteContoursToFragments(false);
+    WriteByName(reader, false);
     const std::wstring closing = Messages().back().text;
 
     for (const Case& c : cases) {
@@ -577,12 +586,9 @@ TEST_F(AssemblyImportTest, SlowAPerforatedSheetsMarkingIsNotSearchedButNamed)
     for (int k = 0; k < 3600; ++k)
         perforated.recipe.holes.push_back(vlhost::SheetLoop::Circle(10 + (k % 60) * 10, 10 + (k / 60) * 10, 2));
     vlapi::IVarnelDocument3DPtr assembly = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
-    vlhost::PartData& part = vlhost::Host::Tree(assembly)->Add(L"Лист перфорированный", true);
-    part.unfold = true;
-    ASSERT_EQ(part.AddSheet(perforated.recipe), L"");
+    ASSERT_EQ(AddUnfolded(assembly, L"Лист перфорированный", L"").AddSheet(perforated.recipe), L"");
     AssemblyReader reader = ReadSaved(Saved(assembly));
-    reader.m_namePattern = reader.m_textPattern = L"Наименование";
-    reader.WriteContoursToFragments(false);
+    WriteByName(reader, false);
     EXPECT_NE(Messages().back().text.find(L"Место маркировки не искалось: в контурах развёртки больше 250 000 вершин; "
                                           L"маркировка стоит в середине габарита: Лист перфорированный"),
               std::wstring::npos)
@@ -595,12 +601,10 @@ TEST_F(AssemblyImportTest, SlowAPerforatedSheetsMarkingIsNotSearchedButNamed)
 TEST_F(AssemblyImportTest, NothingLandsOutsideTheFragment)
 {
     AssemblyReader reader = Read();
-    reader.m_namePattern = L"Наименование";
-    reader.m_textPattern = L"Наименование";
     const size_t objects = DrawingObjects();
     {
         vlhost::FailureScope noActive("IApplication::GetActiveDocument");
-        reader.WriteContoursToFragments(false);
+        WriteByName(reader, false);
     }
     EXPECT_EQ(DrawingObjects(), objects);
     EXPECT_FALSE(fs::exists(out / "Кронштейн.vfw")) << vlhost::Host::Utf8(Messages().back().text);
@@ -642,12 +646,8 @@ TEST_F(AssemblyImportTest, FlatPatternLiesInASideOfTheSheet)
         {L"Кронштейн 12", tp::LBracket(12, 3, 0.4, 100, 40, 10), {0, 0, 0, 90, 0, 0}},
     };
     vlapi::IVarnelDocument3DPtr assembly = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
-    for (const auto& c : cases) {
-        vlhost::PartData& part = vlhost::Host::Tree(assembly)->Add(c.name, true);
-        part.material = L"Сталь 3";
-        part.unfold = true;
-        ASSERT_EQ(part.AddSheet(c.part.recipe, c.pose), L"");
-    }
+    for (const auto& c : cases)
+        ASSERT_EQ(AddUnfolded(assembly, c.name).AddSheet(c.part.recipe, c.pose), L"");
     const size_t messages = Messages().size();
     AssemblyReader reader = ReadSaved(Saved(assembly));
     EXPECT_EQ(Messages().size(), messages);
@@ -751,17 +751,12 @@ TEST_F(AssemblyImportTest, APartNoSheetCanGiveIsRefusedNamingIt)
     };
     vlapi::IVarnelDocument3DPtr assembly = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
     int number = 0;
-    for (const auto& c : cases) {
-        vlhost::PartData& part = vlhost::Host::Tree(assembly)->Add(L"Пластина " + std::to_wstring(++number), true);
-        part.material = L"Ст3";
-        part.unfold = true;
-        ASSERT_EQ(part.AddSheet(c.recipe), L"");
-    }
+    for (const auto& c : cases)
+        ASSERT_EQ(AddUnfolded(assembly, L"Пластина " + std::to_wstring(++number), L"Ст3").AddSheet(c.recipe), L"");
     const size_t messages = Messages().size();
     AssemblyReader reader = ReadSaved(Saved(assembly));
     EXPECT_EQ(Messages().size(), messages) << vlhost::Host::Utf8(Messages().back().text);
-    reader.m_namePattern = reader.m_textPattern = L"Наименование";
-    reader.WriteContoursToFragments(true);
+    WriteByName(reader, true);
     const std::wstring closing = Messages().back().text;
     EXPECT_EQ(closing.rfind(L"Записано деталей: 3. Не записаны:", 0), 0u) << vlhost::Host::Utf8(closing);
     number = 0;

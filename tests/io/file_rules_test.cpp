@@ -35,10 +35,12 @@ protected:
     fs::path Maps() const { return Out() / "Карты раскроя"; }
     fs::path Docs() const { return Out() / "Документация"; }
 
-    // Two sheets of one name and one whose name holds a separator, a colon
-    // and a control character, each with a part; a remnant on the first.
-    void BuildJob()
+    // Every test's job: two sheets of one name and one whose name holds a
+    // separator, a colon and a control character, each with a part; a
+    // remnant on the first.
+    void SetUp() override
     {
+        IoTest::SetUp();
         SheetPtr first = AddSheet(L"S", 1000.0, 500.0);
         AddRectPart(first, L"A", 100, 50, 0, 0);
         AddWaste(first, 600, 300, 300, 150);
@@ -47,14 +49,18 @@ protected:
         Store();
     }
 
-    void RunAll(const std::wstring& folder)
+    // A reporter set to write every document into `folder`.
+    static std::unique_ptr<Reporter> AllInto(const std::wstring& folder)
     {
-        Reporter reporter;
-        reporter.Init();
-        ReportParams params{true, true, folder, L"", 4, 0, true, true, true, true, true};
-        reporter.SetParams(params);
-        reporter.CreateDocumentation();
+        auto reporter = std::make_unique<Reporter>();
+        reporter->Init();
+        reporter->SetParams(ReportParams{true, true, folder, L"", 4, 0, true, true, true, true, true});
+        return reporter;
     }
+
+    void RunAll(const std::wstring& folder) { AllInto(folder)->CreateDocumentation(); }
+
+    void ExpectClean() { ExpectCleanHost({Out(), Maps(), Docs()}); }
 
     // The closing error message, one line per file.
     std::string Report() const
@@ -69,7 +75,6 @@ protected:
 
 TEST_F(FileRulesTest, NamesStayInTheFolderAndEqualNamesDoNotOverwriteEachOther)
 {
-    BuildJob();
     RunAll(OutText());
     EXPECT_EQ(Report(), "");
     const std::set<std::string> maps = {"S.vdw",
@@ -81,12 +86,11 @@ TEST_F(FileRulesTest, NamesStayInTheFolderAndEqualNamesDoNotOverwriteEachOther)
     EXPECT_EQ(Listing(Maps()), maps);
     EXPECT_EQ(Listing(Out()), (std::set<std::string>{"Документация", "Карты раскроя"}));
     EXPECT_EQ(Listing(Docs()).size(), 10u);
-    ExpectCleanHost({Out(), Maps(), Docs()});
+    ExpectClean();
 }
 
 TEST_F(FileRulesTest, AFileNotWrittenIsNamedWithItsReasonAndTheOldOneSurvives)
 {
-    BuildJob();
     struct Case {
         const char* what;
         std::function<void()> breakIt;
@@ -150,7 +154,7 @@ TEST_F(FileRulesTest, AFileNotWrittenIsNamedWithItsReasonAndTheOldOneSurvives)
             EXPECT_NE(report.find(file + ": " + (twin ? "не записан парный файл" : c.reason)), std::string::npos)
                 << file << "\n" << report;
         }
-        ExpectCleanHost({Out(), Maps(), Docs()});
+        ExpectClean();
     }
 }
 
@@ -162,7 +166,6 @@ TEST_F(FileRulesTest, AFileNotWrittenIsNamedWithItsReasonAndTheOldOneSurvives)
 // hidden in the folder neither shows nor stops the next run.
 TEST_F(FileRulesTest, ARunCutShortOrNotPutInPlaceLeavesTheFoldersAsTheyWere)
 {
-    BuildJob();
     RunAll(OutText());
     std::vector<std::string> files;
     for (const fs::path& folder : {Maps(), Docs()}) {
@@ -184,10 +187,7 @@ TEST_F(FileRulesTest, ARunCutShortOrNotPutInPlaceLeavesTheFoldersAsTheyWere)
 
     const pid_t child = fork();
     if (child == 0) {
-        Reporter reporter;
-        reporter.Init();
-        reporter.SetParams(ReportParams{true, true, OutText(), L"", 4, 0, true, true, true, true, true});
-        reporter.Run([](size_t done, size_t) {
+        AllInto(OutText())->Run([](size_t done, size_t) {
             if (done == 3)
                 _exit(0);
         });
@@ -207,7 +207,7 @@ TEST_F(FileRulesTest, ARunCutShortOrNotPutInPlaceLeavesTheFoldersAsTheyWere)
     expectAsTheyWere("a folder in a register's place");
     EXPECT_EQ(Report(), "Документация не создана: файл " + csv + " не удалось поместить в папку " + Out().string() +
                             " (не удалось заменить прежний файл).\nФайлы папки оставлены как были.");
-    ExpectCleanHost({Out(), Maps(), Docs()});
+    ExpectClean();
 }
 
 // The folder of maps a link to a folder on another disk: the maps wait
@@ -218,7 +218,6 @@ TEST_F(FileRulesTest, AFolderOfMapsOnAnotherDiskTakesItsMaps)
     struct stat disk {}, here {};
     if (::stat("/dev/shm", &disk) != 0 || ::stat(root.c_str(), &here) != 0 || disk.st_dev == here.st_dev)
         GTEST_SKIP() << "no other disk to link to";
-    BuildJob();
     fs::create_directories(other);
     fs::create_directories(Out());
     fs::create_directory_symlink(other, Maps());
@@ -232,18 +231,16 @@ TEST_F(FileRulesTest, AFolderOfMapsOnAnotherDiskTakesItsMaps)
 
 TEST_F(FileRulesTest, AFolderThatCannotBeMadeSkipsItsOutputsOnly)
 {
-    BuildJob();
     fs::create_directories(Out());
     std::ofstream(Maps()) << "a file where the folder of maps would be";
     RunAll(OutText());
     EXPECT_EQ(Report(), "Не записаны файлы документации:\nКарты раскроя: не удалось создать папку");
     EXPECT_EQ(Listing(Docs()).size(), 10u);
-    ExpectCleanHost({Out(), Maps(), Docs()});
+    ExpectClean();
 }
 
 TEST_F(FileRulesTest, AFolderThatCannotBeWrittenToKeepsNothingHalfWritten)
 {
-    BuildJob();
     fs::create_directories(Docs());
     fs::permissions(Docs(), fs::perms::owner_read | fs::perms::owner_exec);
     if (access(Docs().c_str(), W_OK) == 0) {
@@ -256,12 +253,11 @@ TEST_F(FileRulesTest, AFolderThatCannotBeWrittenToKeepsNothingHalfWritten)
     EXPECT_EQ(Report().rfind("Документация не создана: файл Документация/", 0), 0u) << Report();
     EXPECT_TRUE(Listing(Docs()).empty());
     EXPECT_TRUE(Listing(Maps()).empty());
-    ExpectCleanHost({Out(), Maps(), Docs()});
+    ExpectClean();
 }
 
 TEST_F(FileRulesTest, AnEmptyFolderOnlyWarnsAndNothingAskedWritesNothing)
 {
-    BuildJob();
     RunAll(L"");
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages().front().text, vrnApi::LoadStr(IDS_MESS_PUT_EXPORT_FOLDER));
@@ -275,7 +271,7 @@ TEST_F(FileRulesTest, AnEmptyFolderOnlyWarnsAndNothingAskedWritesNothing)
     reporter.CreateDocumentation();
     EXPECT_FALSE(fs::exists(Out()));
     EXPECT_EQ(State().access.offs, 1);
-    ExpectCleanHost({Out(), Maps(), Docs()});
+    ExpectClean();
 }
 
 // A folder that takes nothing fails every map of a large job: the message

@@ -153,24 +153,21 @@ TEST_F(DxfBoundsTest, ObjectsLayersAndPlacedVerticesBeyondTheCapsAreLeftOutSlow)
     inLinetypes.emplace_back(6, "T" + n);
   }
   Append(layers, {{0, "ENDTAB"}});
-  Convert({"defined", [&] { return dxftext::File({{"TABLES", layers}, {"ENTITIES", Square(0, 0, 10)}}); },
+  const auto convert = [&](const Bounded& b) { app->State().messages.clear(); Convert(b); };
+  convert({"defined", [&] { return dxftext::File({{"TABLES", layers}, {"ENTITIES", Square(0, 0, 10)}}); },
            L"слои сверх 100 000, которые программа читает из одного файла — 1", 4});
-  app->State().messages.clear();
   // Layer 0 and 99,999 others are drawn on; CONTINUOUS and 99,999 linetypes.
-  Convert({"on_layers", [&] { return dxftext::File({{"ENTITIES", onLayers}}); }, L"объекты на слоях сверх 100 000, которые программа читает из одного файла — 2",
+  convert({"on_layers", [&] { return dxftext::File({{"ENTITIES", onLayers}}); }, L"объекты на слоях сверх 100 000, которые программа читает из одного файла — 2",
            100'003});
-  app->State().messages.clear();
-  Convert({"in_linetypes", [&] { return dxftext::File({{"ENTITIES", inLinetypes}}); }, L"объекты с типами линий сверх 100 000, которые программа читает из одного файла — 2",
+  convert({"in_linetypes", [&] { return dxftext::File({{"ENTITIES", inLinetypes}}); }, L"объекты с типами линий сверх 100 000, которые программа читает из одного файла — 2",
            100'003});
-  app->State().messages.clear();
   // Copies of a block the file does not define are objects all the same.
   Groups inserts = Square(0, 0, 10);
   for (int i = 0; i < 250'000; ++i) Append(inserts, {{0, "INSERT"}, {2, "NONE"}});
-  Convert({"objects", [&] { return dxftext::File({{"ENTITIES", inserts}}); }, L"объекты сверх 250 000, которые программа берёт из одного файла — 4", 4});
-  app->State().messages.clear();
+  convert({"objects", [&] { return dxftext::File({{"ENTITIES", inserts}}); }, L"объекты сверх 250 000, которые программа берёт из одного файла — 4", 4});
   // Three copies of a polyline of 150,000 vertices are placed, the fourth would pass half a million.
   const Groups polyline = Polyline(std::vector<std::pair<double, double>>(150'000, {0, 0}), false);
-  Convert({"copies",
+  convert({"copies",
            [&] {
              return dxftext::File({{"BLOCKS", Block("P", polyline)},
                                    {"ENTITIES", Insert("P", 0, 0) + Insert("P", 0, 1) + Insert("P", 0, 2) + Insert("P", 0, 3)}});
