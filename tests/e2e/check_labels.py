@@ -27,50 +27,46 @@ COVERED = 0.01  # of the smaller box two texts may share: their ends touching
 
 
 def dxf_texts(path):
-    texts = []
-    for e in ezdxf.readfile(path).modelspace():
-        if e.dxftype() == "TEXT":
-            texts.append((e.dxf.text, e.dxf.insert.x, e.dxf.insert.y, e.dxf.height, e.dxf.get("rotation", 0.0)))
-    return [texts]
+    return [[(e.dxf.text, e.dxf.insert.x, e.dxf.insert.y, e.dxf.height, e.dxf.get("rotation", 0.0))
+             for e in ezdxf.readfile(path).modelspace() if e.dxftype() == "TEXT"]]
+
+
+def placed(frame, x, y):
+    """The point (x, y) of the frame (x, y, degrees) in the frame it is placed in."""
+    c, s = math.cos(math.radians(frame[2])), math.sin(math.radians(frame[2]))
+    return frame[0] + x * c - y * s, frame[1] + x * s + y * c
 
 
 def drawing_texts(path):
     """The texts of each macro, placed in its view."""
     with open(path, encoding="utf-8") as f:
         drawing = json.load(f)
-    labels = []
 
     def walk(macro, place):
-        """The texts of the macro and of its members, in the frame `place`
-        (x, y, degrees) puts the macro's own frame in."""
-        px, py, pa = place
-        ox, oy = macro.get("origin", [0.0, 0.0])
-        c, s = math.cos(math.radians(pa)), math.sin(math.radians(pa))
-        frame = (px + ox * c - oy * s, py + ox * s + oy * c, pa + macro.get("angle", 0.0))
-        c, s = math.cos(math.radians(frame[2])), math.sin(math.radians(frame[2]))
+        """The texts of the macro and of its members, in the frame `place` puts the macro's own frame in."""
+        frame = (*placed(place, *macro.get("origin", [0.0, 0.0])), place[2] + macro.get("angle", 0.0))
         texts = []
         for m in macro.get("members", []):
             if m.get("type") == 4:
-                x, y = m["anchor"]
-                height = max((i.get("height", 0.0) for line in m["lines"] for i in line["items"]), default=0.0)
-                text = "".join(i["text"] for line in m["lines"] for i in line["items"])
-                texts.append((text, frame[0] + x * c - y * s, frame[1] + x * s + y * c, height,
+                items = [i for line in m["lines"] for i in line["items"]]
+                height = max((i.get("height", 0.0) for i in items), default=0.0)
+                texts.append(("".join(i["text"] for i in items), *placed(frame, *m["anchor"]), height,
                               frame[2] + m.get("angle", 0.0)))
             elif m.get("type") == 27:
                 texts += walk(m, frame)
         return texts
 
-    for view in drawing["views"]:
-        for obj in view["objects"]:
-            if obj.get("type") == 27:
-                texts = walk(obj, (0.0, 0.0, 0.0))
-                if texts:
-                    labels.append(texts)
-    return labels
+    labels = (walk(obj, (0.0, 0.0, 0.0)) for view in drawing["views"] for obj in view["objects"] if obj.get("type") == 27)
+    return [texts for texts in labels if texts]
+
+
+def width(text, height):
+    """A text's length: 0.7 of its height a character."""
+    return 0.7 * height * len(text)
 
 
 def outline(text, x, y, height, angle):
-    shape = box(0.0, 0.0, 0.7 * height * len(text), height)
+    shape = box(0.0, 0.0, width(text, height), height)
     return affinity.translate(affinity.rotate(shape, angle, origin=(0.0, 0.0)), x, y)
 
 
@@ -100,9 +96,8 @@ def main():
                     c, s = math.cos(math.radians(a1)), math.sin(math.radians(a1))
                     along = (x2 - x1) * c + (y2 - y1) * s
                     across = -(x2 - x1) * s + (y2 - y1) * c
-                    # One column, or one line over the other (0.7 of its height a character).
-                    w1, w2 = 0.7 * h1 * len(t1), 0.7 * h2 * len(t2)
-                    if abs(along) >= height and not (along < w1 and -along < w2):
+                    # One column, or one line over the other.
+                    if abs(along) >= height and not (along < width(t1, h1) and -along < width(t2, h2)):
                         continue
                     pairs += 1
                     if abs(across) < height - SHORT:

@@ -31,14 +31,6 @@ GAP_SHORT = 0.01  # mm a remnant may come nearer than the gap
 COMMON = 1e-6     # mm² a remnant and a part may share
 
 
-def arc_points(cx, cy, r, a1, a2):
-    """Points of the arc counter-clockwise from a1 to a2 (radians), its ends exact."""
-    sweep = (a2 - a1) % (2 * math.pi) or 2 * math.pi
-    step = 2 * math.acos(max(-1.0, 1 - SAG / r)) if r > SAG else sweep
-    n = max(2, int(math.ceil(sweep / step)))
-    return [(cx + r * math.cos(a1 + sweep * k / n), cy + r * math.sin(a1 + sweep * k / n)) for k in range(n + 1)]
-
-
 class Ends:
     """Points within JOIN of one met before become that one: a contour's
     pieces, written one by one, meet by rounding only."""
@@ -58,25 +50,23 @@ class Ends:
 
 
 def lines_of(path):
-    lines = []
+    """The file's lines, arcs, circles and polylines as chains of points, their
+    arcs flattened within SAG."""
+    lines, ends = [], Ends()
     for e in ezdxf.readfile(path).modelspace():
         kind = e.dxftype()
         if kind == "LINE":
-            lines.append(LineString([(e.dxf.start.x, e.dxf.start.y), (e.dxf.end.x, e.dxf.end.y)]))
-        elif kind == "CIRCLE":
-            c, r = e.dxf.center, e.dxf.radius
-            lines.append(LineString(arc_points(c[0], c[1], r, 0.0, 2 * math.pi)))
-        elif kind == "ARC":
-            c, r = e.dxf.center, e.dxf.radius
-            lines.append(LineString(arc_points(c[0], c[1], r, math.radians(e.dxf.start_angle),
-                                               math.radians(e.dxf.end_angle))))
+            points = [e.dxf.start, e.dxf.end]
+        elif kind in ("CIRCLE", "ARC"):
+            points = list(e.flattening(SAG))
         elif kind in ("LWPOLYLINE", "POLYLINE"):
-            points = [(p.x, p.y) for p in dxfpath.make_path(e).flattening(SAG)]
+            points = list(dxfpath.make_path(e).flattening(SAG))
             if e.closed and points[0] != points[-1]:
                 points.append(points[0])
-            lines.append(LineString(points))
-    ends = Ends()
-    return [LineString([ends(p) for p in line.coords]) for line in lines]
+        else:
+            continue
+        lines.append(LineString([ends((p.x, p.y)) for p in points]))
+    return lines
 
 
 def closed_rings(lines):
@@ -116,21 +106,12 @@ def faces(path, drop_largest=False):
     rings = closed_rings(lines)
     if drop_largest:
         rings = rings[1:]
-    found = []
-    for face in polygonize(unary_union(lines)):
-        inside = face.representative_point()
-        if sum(1 for ring in rings if ring.contains(inside)) % 2:
-            found.append(face)
-    return found
+    return [face for face in polygonize(unary_union(lines))
+            if sum(1 for ring in rings if ring.contains(face.representative_point())) % 2]
 
 
 def common_area(a, b):
-    area = 0.0
-    for f in a:
-        for g in b:
-            if f.envelope.intersects(g.envelope):
-                area += f.intersection(g).area
-    return area
+    return sum(f.intersection(g).area for f in a for g in b if f.envelope.intersects(g.envelope))
 
 
 def main():
@@ -140,8 +121,7 @@ def main():
     parser.add_argument("--remnants", type=int)
     args = parser.parse_args()
     folder = Path(args.folder)
-    faults, measured, nearest = [], 0, math.inf
-    sheets = {}
+    faults, measured, nearest, sheets = [], 0, math.inf, {}
     for path in folder.glob("*.dxf"):
         number = re.fullmatch(r"\D*?(\d+)\.dxf", path.name)
         if path.name.startswith("waste") or path.name == "card.dxf" or not number:

@@ -22,67 +22,48 @@ def rounded(x0, y0, x1, y1, r):
             (x1 - r, y1, 0), (x0 + r, y1, QUARTER), (x0, y1 - r, 0), (x0, y0 + r, QUARTER)]
 
 
-def part(folder, name, count, draw, texts=(), count_at=(0, -30)):
+def poly(points, form="xy"):
+    return lambda msp: msp.add_lwpolyline(points, format=form, close=True)
+
+
+def rect(w, h):
+    return poly([(0, 0), (w, 0), (w, h), (0, h)])
+
+
+def circle(centre, r):
+    return lambda msp: msp.add_circle(centre, r)
+
+
+# Rows of part(): texts are (text, insert[, height, 5 if left out]).
+PARTS = [
+    ("", "Рама с окном", 4, [poly(rounded(0, 0, 596, 242, 20), "xyb"), poly(rounded(42, 42, 554, 200, 10), "xyb")]),
+    ("", "Фланец круглый", 4, [circle((261, 261), 261), circle((261, 261), 104.4)]),
+    ("", "Фланец квадратный", 4, [rect(365, 365), circle((182.5, 182.5), 91.25)]),
+    ("", "Кронштейн", 9, [poly([(0, 0, 0), (421, 0, 0), (421, 46, 0), (66, 46, -QUARTER), (46, 66, 0), (46, 283, 0),
+                                 (0, 283, 0)], "xyb"), circle((23, 23), 9)]),
+    ("", "Кронштейн малый", 3, [poly([(0, 0), (157, 0), (157, 88), (88, 88), (88, 213), (0, 213)])]),
+    ("", "Пластина", 1, [rect(158, 102)]),
+    ("labelled", "Пластина с надписью", 1, [rect(300, 200)],
+     [("Деталь 1", (100, 120)), ("Ст3 2 мм", (100, 112)), ("Заказ 15", (100, 104))]),
+    ("labelled", "Фланец с надписью", 1, [circle((150, 150), 150), circle((150, 150), 50)],
+     [("Фланец 7", (100, 60), 10), ("Ст3 2 мм", (100, 56), 2.5)], (0, 30)),
+    ("labelled", "Клин с надписью", 2, [poly([(0, 0), (300, 0), (0, 200)])], [("Клин", (20, 40), 6), ("Заказ 7", (20, 30), 6)]),
+]
+
+
+def part(root, sub, name, count, outlines, texts=(), count_at=(0, -30)):
+    (root / sub).mkdir(parents=True, exist_ok=True)
     doc = ezdxf.new("R2007", units=4)
     msp = doc.modelspace()
-    draw(msp)
+    for draw in outlines:
+        draw(msp)
     msp.add_text(f"[Кол-во={count}]", dxfattribs={"height": 10, "insert": count_at})
     for text, at, *height in texts:
         msp.add_text(text, dxfattribs={"height": height[0] if height else 5, "insert": at})
-    doc.saveas(folder / f"{name}.dxf")
-
-
-def main():
-    folder = Path(sys.argv[1])
-    folder.mkdir(parents=True, exist_ok=True)
-
-    def frame(msp):
-        msp.add_lwpolyline(rounded(0, 0, 596, 242, 20), format="xyb", close=True)
-        msp.add_lwpolyline(rounded(42, 42, 554, 200, 10), format="xyb", close=True)
-
-    def flange(msp):
-        msp.add_circle((261, 261), 261)
-        msp.add_circle((261, 261), 104.4)
-
-    def square_flange(msp):
-        msp.add_lwpolyline([(0, 0), (365, 0), (365, 365), (0, 365)], close=True)
-        msp.add_circle((182.5, 182.5), 91.25)
-
-    def bracket(msp):
-        msp.add_lwpolyline([(0, 0, 0), (421, 0, 0), (421, 46, 0), (66, 46, -QUARTER), (46, 66, 0), (46, 283, 0),
-                            (0, 283, 0)], format="xyb", close=True)
-        msp.add_circle((23, 23), 9)
-
-    def short_bracket(msp):
-        msp.add_lwpolyline([(0, 0), (157, 0), (157, 88), (88, 88), (88, 213), (0, 213)], close=True)
-
-    def plate(msp):
-        msp.add_lwpolyline([(0, 0), (158, 0), (158, 102), (0, 102)], close=True)
-
-    def labelled(msp):
-        msp.add_lwpolyline([(0, 0), (300, 0), (300, 200), (0, 200)], close=True)
-
-    def labelled_wedge(msp):
-        msp.add_lwpolyline([(0, 0), (300, 0), (0, 200)], close=True)
-
-    def labelled_flange(msp):
-        msp.add_circle((150, 150), 150)
-        msp.add_circle((150, 150), 50)
-
-    part(folder, "Рама с окном", 4, frame)
-    part(folder, "Фланец круглый", 4, flange)
-    part(folder, "Фланец квадратный", 4, square_flange)
-    part(folder, "Кронштейн", 9, bracket)
-    part(folder, "Кронштейн малый", 3, short_bracket)
-    part(folder, "Пластина", 1, plate)
-    (folder / "labelled").mkdir(exist_ok=True)
-    part(folder / "labelled", "Пластина с надписью", 1, labelled,
-         texts=[("Деталь 1", (100, 120)), ("Ст3 2 мм", (100, 112)), ("Заказ 15", (100, 104))])
-    part(folder / "labelled", "Фланец с надписью", 1, labelled_flange,
-         texts=[("Фланец 7", (100, 60), 10), ("Ст3 2 мм", (100, 56), 2.5)], count_at=(0, 30))
-    part(folder / "labelled", "Клин с надписью", 2, labelled_wedge, texts=[("Клин", (20, 40), 6), ("Заказ 7", (20, 30), 6)])
+    doc.saveas(root / sub / f"{name}.dxf")
 
 
 if __name__ == "__main__":
     ezdxf.options.write_fixed_meta_data_for_testing = True  # the same bytes every time
-    main()
+    for row in PARTS:
+        part(Path(sys.argv[1]), *row)
