@@ -32,6 +32,7 @@ protected:
     vlapi::IPropertyEditListPtr Figures() const { return vlapi::IPropertyEditListPtr(C(L"Список деталей")); }
     vlapi::IPropertyGridPtr Details() const { return Process().m_gridLNDetails; }
     bool Linear(bool on) { return user->SetValue(C(L"Тип раскроя"), on ? L"Линейный раскрой" : L"Фигурный раскрой"); }
+    bool OpenLinear() { return user->Command(2) && Linear(true); }
     std::vector<std::wstring> SheetNames() const
     {
         std::vector<INObjectPtr> sheets;
@@ -406,8 +407,7 @@ TEST_F(SourceDataTest, TheTwoButtons7201AddADetailOrASheet)
 
 TEST_F(SourceDataTest, TheDetailsGridKeepsADetailItCannotRead)
 {
-    ASSERT_TRUE(user->Command(2));
-    ASSERT_TRUE(Linear(true));
+    ASSERT_TRUE(OpenLinear());
     ASSERT_TRUE(user->SetValue(C(L"Длина заготовки"), L"6000"));
     ASSERT_TRUE(user->Press(Details(), 7201));
     ASSERT_TRUE(user->EditCell(Details(), 1, 1, L"Труба"));
@@ -469,8 +469,7 @@ TEST_F(SourceDataTest, EnterKeepsTheDrawnBarsAndEscDropsThem)
         SCOPED_TRACE(enter ? "enter" : "esc");
         ASSERT_TRUE(user->New());
         const size_t sheets = MacrosOf(MacroCommand::Sheet), figures = MacrosOf(MacroCommand::Figure);
-        ASSERT_TRUE(user->Command(2));
-        ASSERT_TRUE(Linear(true));
+        ASSERT_TRUE(OpenLinear());
         ASSERT_TRUE(user->SetValue(C(L"Длина заготовки"), L"1000"));
         ASSERT_TRUE(user->SetValue(C(L"Зазор между деталями"), L"4"));  // a gap change, as before a confirm
         Process().m_LNEditor.m_details = {{L"A", 300, 5}};
@@ -491,8 +490,7 @@ TEST_F(SourceDataTest, EnterKeepsTheDrawnBarsAndEscDropsThem)
 
 TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
 {
-    ASSERT_TRUE(user->Command(2));
-    ASSERT_TRUE(Linear(true));
+    ASSERT_TRUE(OpenLinear());
     struct Case {
         std::string text;
         size_t details;  // in the list afterwards
