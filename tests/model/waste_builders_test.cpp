@@ -25,11 +25,6 @@ protected:
         model.m_wasteMethod = true;
     }
     static bool KeepsGap(const Waste& waste, const Figure& part) { return KeepsOff(waste, Grown(part, kGap - 1e-3)); }
-    void ExpectEachKeepsGap(const Figure& part)
-    {
-        for (const WastePtr& waste : model.m_wastes)
-            EXPECT_TRUE(KeepsGap(*waste, part)) << vlhost::Host::Utf8(waste->m_name);
-    }
 };
 
 }  // namespace
@@ -181,7 +176,8 @@ TEST_F(WasteBuildersTest, RectangleRemnantsKeepOffAPartOverTheEdge)
 
     model.DecomposeWastesToRectangles();
     ASSERT_FALSE(model.m_wastes.empty());
-    ExpectEachKeepsGap(*part);
+    for (const WastePtr& waste : model.m_wastes)
+        EXPECT_TRUE(KeepsGap(*waste, *part)) << vlhost::Host::Utf8(waste->m_name);
     readback::ExpectDrawingReadsBackAs(model);
     readback::ExpectSamePages(pages);
 }
@@ -508,7 +504,8 @@ TEST_F(WasteBuildersTest, PartWithoutGapPolygonsIsKeptClearOf)
     model.m_figures.push_back(part);
     model.CalculateWastes();
     ASSERT_FALSE(model.m_wastes.empty());
-    ExpectEachKeepsGap(*part);
+    for (const WastePtr& waste : model.m_wastes)
+        EXPECT_TRUE(KeepsGap(*waste, *part)) << vlhost::Host::Utf8(waste->m_name);
 }
 
 // A part across the sheet leaves a remnant on either side; a stored remnant
