@@ -35,55 +35,49 @@ protected:
         layer->Update();
         return number;
     }
-    static vlapi::IDrawingTextPtr FirstText(const INestingMacroObjectPtr& macro)
+    static std::vector<vlapi::IDrawingTextPtr> Texts(const INestingMacroObjectPtr& macro)
     {
         std::vector<vlapi::IDrawingTextPtr> texts;
         vrnApi::InitTextFromMacro(HostMacro(macro), texts);
-        return texts.empty() ? vlapi::IDrawingTextPtr{} : texts[0];
+        return texts;
+    }
+    static std::vector<FontParams> Heights(const INestingMacroObjectPtr& macro)
+    {
+        std::vector<FontParams> heights;
+        macro->GetFontParams(heights);
+        return heights;
     }
 };
 
-TEST_F(MacroDecorTest, NumericPropertyIsDefinedOnceAndReadBack)
+// A property is defined once for all macros; a read where the macro holds no
+// value, or of an unknown property, leaves the caller's value; an empty name
+// is refused, and a wrapper without macro still defines its property.
+TEST_F(MacroDecorTest, PropertiesAreDefinedOnceAndReadBack)
 {
     const INestingMacroObjectPtr a = Square(L"A");
-    const INestingMacroObjectPtr b = Square(L"B");
-    const int before = PropertyCount();
+    int before = PropertyCount();
     a->SetPropertyMacro(L"Count", 3.0);
-    b->SetPropertyMacro(L"Count", 5.0);
+    Square(L"B")->SetPropertyMacro(L"Count", 5.0);
     EXPECT_EQ(PropertyCount(), before + 1);
     double value = 0;
     a->GetPropertyMacro(L"Count", value);
     EXPECT_EQ(value, 3.0);
-}
 
-TEST_F(MacroDecorTest, PropertyReadsLeaveTheCallersValueWhenThereIsNone)
-{
-    Square(L"A")->SetPropertyMacro(L"Count", 3.0);
-    const INestingMacroObjectPtr other = Square(L"B");
-    const int before = PropertyCount();
-    double value = 7.0;
-    other->GetPropertyMacro(L"Count", value);  // defined, but this macro holds no value
+    const INestingMacroObjectPtr other = Square(L"C");
+    before = PropertyCount();
+    value = 7.0;
+    other->GetPropertyMacro(L"Count", value);
     EXPECT_EQ(value, 7.0);
     other->GetPropertyMacro(L"Unknown", value);
     EXPECT_EQ(value, 7.0);
     EXPECT_EQ(PropertyCount(), before);
-}
-
-TEST_F(MacroDecorTest, EmptyPropertyNameIsRefused)
-{
-    const INestingMacroObjectPtr macro = Square();
-    const int before = PropertyCount();
-    macro->SetPropertyMacro(L"", 1.0);
+    other->SetPropertyMacro(L"", 1.0);
     EXPECT_EQ(PropertyCount(), before);
     NMacroObject::Create(vlapi::IMacroObjectPtr{})->SetPropertyMacro(L"Sheets", 1.0);
-    EXPECT_EQ(PropertyCount(), before + 1);  // a wrapper without macro still defines the property
-}
+    EXPECT_EQ(PropertyCount(), before + 1);
 
-TEST_F(MacroDecorTest, MaterialProperty)
-{
-    const INestingMacroObjectPtr macro = Square();
-    macro->SetMaterialPropertyToMacro(L"Steel S235");
-    EXPECT_EQ(macro->GetMaterialPropertyFromMacro(), L"Steel S235");
+    other->SetMaterialPropertyToMacro(L"Steel S235");
+    EXPECT_EQ(other->GetMaterialPropertyFromMacro(), L"Steel S235");
     EXPECT_EQ(Square(L"Bare")->GetMaterialPropertyFromMacro(), L"");
 }
 
@@ -91,7 +85,9 @@ TEST_F(MacroDecorTest, TextsStayOnTheirLayerWhenThereIsNoTextLayer)
 {
     const INestingMacroObjectPtr macro = Square();
     macro->AddTextInMacro(L"Part 1", 5, 5, 3.5);
-    const vlapi::IDrawingTextPtr text = FirstText(macro);
+    const std::vector<vlapi::IDrawingTextPtr> texts = Texts(macro);
+    ASSERT_FALSE(texts.empty());
+    const vlapi::IDrawingTextPtr text = texts[0];
     ASSERT_TRUE(text);
     EXPECT_EQ(vlapi::ITextPtr(text)->GetText(), L"Part 1");
     EXPECT_GE(text->GetLayer(), 0);
@@ -112,13 +108,11 @@ TEST_F(MacroDecorTest, TextsOfACompoundFigureChangeAndReportTheirHeights)
     const INestingMacroObjectPtr both = vrnApi::CreateMacroByMacros(a, b, L"AB");
     ASSERT_TRUE(both);
     both->ChangeTextInMacro(L"AB");
-    std::vector<vlapi::IDrawingTextPtr> texts;
-    vrnApi::InitTextFromMacro(HostMacro(both), texts);
+    const std::vector<vlapi::IDrawingTextPtr> texts = Texts(both);
     ASSERT_EQ(texts.size(), 2u);
     for (const auto& text : texts)
         EXPECT_EQ(vlapi::ITextPtr(text)->GetText(), L"AB");
-    std::vector<FontParams> heights;
-    both->GetFontParams(heights);
+    const std::vector<FontParams> heights = Heights(both);
     ASSERT_EQ(heights.size(), 2u);
     EXPECT_EQ(heights[0].height, 2.0);
     EXPECT_EQ(heights[1].height, 4.0);
@@ -153,19 +147,15 @@ TEST_F(MacroDecorTest, LabelLinesMoveApartWithTheirHeights)
         b->AddTextInMacro(L"Ст3 2 мм", -40, 0, 5.0);
         const INestingMacroObjectPtr both = vrnApi::CreateMacroByMacros(a, b, L"AB");
         ASSERT_TRUE(both);
-        std::vector<vlapi::IDrawingTextPtr> texts;
-        vrnApi::InitTextFromMacro(HostMacro(both), texts);
+        const std::vector<vlapi::IDrawingTextPtr> texts = Texts(both);
         ASSERT_EQ(texts.size(), 6u);
-        std::vector<FontParams> before;
-        both->GetFontParams(before);
+        const std::vector<FontParams> before = Heights(both);
         std::vector<NPoint> anchors;
         for (const vlapi::IDrawingTextPtr& text : texts)
             anchors.push_back({text->GetX(), text->GetY()});
 
         both->SetFontParams(std::vector<FontParams>(texts.size(), FontParams{c.height}), c.offset, c.inverse);
-        std::vector<FontParams> heights;
-        both->GetFontParams(heights);
-        for (const FontParams& h : heights)
+        for (const FontParams& h : Heights(both))
             EXPECT_DOUBLE_EQ(h.height, c.height);
         const auto apart = [&texts](size_t i, size_t k) { return texts[i]->GetY() - texts[k]->GetY(); };
         for (const auto& [i, k] : {std::pair<size_t, size_t>{0, 1}, {1, 2}, {4, 5}})
@@ -184,9 +174,7 @@ TEST_F(MacroDecorTest, LabelLinesMoveApartWithTheirHeights)
             EXPECT_NEAR(texts[i]->GetY(), anchors[i].y, 1e-9);
         }
         both->SetFontParams({{1.0}, {1.0}}, true, false);
-        heights.clear();
-        both->GetFontParams(heights);
-        EXPECT_DOUBLE_EQ(heights.front().height, 5.0);
+        EXPECT_DOUBLE_EQ(Heights(both).front().height, 5.0);
     }
 
     // A compound whose second member is turned half round, as two right
@@ -205,8 +193,7 @@ TEST_F(MacroDecorTest, LabelLinesMoveApartWithTheirHeights)
     const INestingMacroObjectPtr pair = vrnApi::CreateMacroByMacros(first, second, L"Pair");
     ASSERT_TRUE(pair);
     pair->SetFontParams(std::vector<FontParams>(6, FontParams{30.0}), false, false);
-    std::vector<vlapi::IDrawingTextPtr> texts;
-    vrnApi::InitTextFromMacro(HostMacro(pair), texts);
+    const std::vector<vlapi::IDrawingTextPtr> texts = Texts(pair);
     ASSERT_EQ(texts.size(), 6u);
     std::vector<NRect> boxes;
     for (size_t i = 0; i < texts.size(); ++i) {

@@ -115,6 +115,20 @@ protected:
         editor.m_model->SetNestingMethod(1);
         editor.m_seed = 7;
     }
+    void Job(double bar, double gap, const std::vector<LNDetailParams>& details)
+    {
+        editor.m_model->SetWidthSheet(bar);
+        editor.m_model->SetFigureGap(gap);
+        editor.m_details = details;
+    }
+    // `into` set up from the drawing, as when the command starts anew.
+    static void ReadBack(LinearNestingEditor& into)
+    {
+        const INestingModelPtr model = CreateNestingModelInstance();
+        model->InitSheetsFromActiveDoc();
+        model->InitFiguresFromActiveDoc();
+        into.Init(model);
+    }
     // Pieces of each detail name over all bars of the plan.
     std::map<std::wstring, int> Pieces() const
     {
@@ -203,9 +217,7 @@ TEST_F(LinearTest, EveryJobGetsAnExactPlanOfBarsThatFit)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        editor.m_model->SetWidthSheet(c.bar);
-        editor.m_model->SetFigureGap(c.gap);
-        editor.m_details = c.details;
+        Job(c.bar, c.gap, c.details);
         const int starts = State().progress.starts;
         State().messages.clear();
         editor.CalculateLinearNesting();
@@ -253,9 +265,7 @@ TEST_F(LinearTest, RandomListsAndJobsGetExactPlans)
                                static_cast<double>(random() % static_cast<uint32_t>(11 * bar)) / 10.0,
                                static_cast<int32_t>(random() % 30)});
         SCOPED_TRACE(round);
-        editor.m_model->SetWidthSheet(bar);
-        editor.m_model->SetFigureGap(gap);
-        editor.m_details = details;
+        Job(bar, gap, details);
         editor.CalculateLinearNesting();
         std::map<std::wstring, int> wanted;
         for (const LNDetailParams& d : editor.m_details)
@@ -284,16 +294,14 @@ TEST_F(LinearTest, APlanNotDrawnIsListedAsComputedAndKept)
     EXPECT_EQ(Register("drawn"), computed);
 
     LinearNestingEditor again;
-    const INestingModelPtr model = CreateNestingModelInstance();
-    model->InitSheetsFromActiveDoc();
-    model->InitFiguresFromActiveDoc();
-    again.Init(model);
-    std::multiset<std::pair<std::multiset<int32_t>, double>> before, after;
-    for (const LNResultParams& p : editor.m_results)
-        before.emplace(std::multiset<int32_t>(p.counts.begin(), p.counts.end()), p.efficiency);
-    for (const LNResultParams& p : again.m_results)
-        after.emplace(std::multiset<int32_t>(p.counts.begin(), p.counts.end()), p.efficiency);
-    EXPECT_EQ(after, before);
+    ReadBack(again);
+    const auto efficiencies = [](const LinearNestingEditor& e) {
+        std::multiset<std::pair<std::multiset<int32_t>, double>> plan;
+        for (const LNResultParams& p : e.m_results)
+            plan.emplace(std::multiset<int32_t>(p.counts.begin(), p.counts.end()), p.efficiency);
+        return plan;
+    };
+    EXPECT_EQ(efficiencies(again), efficiencies(editor));
 
     // A count edited and the plan computed again: the register lists the new
     // plan, whether it is drawn or not.
@@ -362,9 +370,7 @@ TEST_F(LinearTest, EveryRegisterListsEveryPieceOfThePlanWhateverIsShown)
         for (const bool shown : {false, true}) {
             SCOPED_TRACE(std::string(c.name) + (shown ? ", shown" : ", not shown"));
             State().messages.clear();
-            editor.m_model->SetWidthSheet(c.bar);
-            editor.m_model->SetFigureGap(c.gap);
-            editor.m_details = c.details;
+            Job(c.bar, c.gap, c.details);
             LinearNestingEditor::m_visualSheets = shown;
             editor.CalculateLinearNesting();
             editor.VisualizeNesting();
@@ -548,10 +554,7 @@ TEST_F(LinearTest, TheDrawnPatternsReadBackAsTheyWere)
     // Rows by name and length: the two A rows stay apart, and each drawn piece
     // counts for the row of its name and length.
     LinearNestingEditor again;
-    const INestingModelPtr model = CreateNestingModelInstance();
-    model->InitSheetsFromActiveDoc();
-    model->InitFiguresFromActiveDoc();
-    again.Init(model);
+    ReadBack(again);
     EXPECT_TRUE(LinearNestingEditor::m_visualSheets);
     EXPECT_EQ(again.m_details.size(), 3u);
     EXPECT_EQ(again.m_details.front().name, L"A");

@@ -32,6 +32,7 @@ protected:
     vlapi::IPropertyEditListPtr Figures() const { return vlapi::IPropertyEditListPtr(C(L"Список деталей")); }
     vlapi::IPropertyGridPtr Details() const { return Process().m_gridLNDetails; }
     bool Linear(bool on) { return user->SetValue(C(L"Тип раскроя"), on ? L"Линейный раскрой" : L"Фигурный раскрой"); }
+    bool OpenLinear() { return user->Command(2) && Linear(true); }
     std::vector<std::wstring> SheetNames() const
     {
         std::vector<INObjectPtr> sheets;
@@ -42,6 +43,27 @@ protected:
         return names;
     }
     std::wstring Cell(int row, int column) const { return Details()->GetCellText(row, column); }
+    std::string Said() const { return vlhost::Host::Utf8(LastMessage()); }
+    size_t Messages() const { return host->State().messages.size(); }
+    // The drawing read anew: the names of its parts lying in a sheet's view,
+    // sorted; `parts` counts them all.
+    static std::vector<std::wstring> PartsOnSheets(size_t& parts)
+    {
+        const INestingModelPtr model = CreateNestingModelInstance();
+        model->InitSheetsFromActiveDoc();
+        model->InitFiguresFromActiveDoc();
+        std::vector<INObjectPtr> sheets, figures;
+        model->GetSheetObjects(sheets);
+        model->GetFigureObjects(figures);
+        std::vector<std::wstring> placed;
+        for (const INObjectPtr& figure : figures) {
+            if (std::any_of(sheets.begin(), sheets.end(), [&](const INObjectPtr& s) { return s->GetView() == figure->GetView(); }))
+                placed.push_back(figure->GetName());
+        }
+        std::sort(placed.begin(), placed.end());
+        parts = figures.size();
+        return placed;
+    }
     // The list file's text written in the test's folder and answered to the next file dialog.
     void AnswerList(const std::string& text)
     {
@@ -231,7 +253,7 @@ TEST_F(SourceDataTest, ConfirmAndCancel)
     host->State().filesAnswers.push_back({Fragment("C", testparts::Rectangle(0, 0, 20, 20)),
                                           Fragment("D", testparts::TestParts()[1].outline)});
     ASSERT_TRUE(user->Press(C(L"Загрузить детали")));
-    EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr("Загрузка файлов завершена"));
+    EXPECT_THAT(Said(), HasSubstr("Загрузка файлов завершена"));
     EXPECT_EQ(MacrosOf(MacroCommand::Figure), 5u);
     EXPECT_FALSE(Process().m_loading);
     EXPECT_TRUE(host->State().access.enabled);
@@ -294,19 +316,8 @@ TEST_F(SourceDataTest, PartsThatNoLongerMatchTheSheetLeaveItOnEnter)
         ASSERT_TRUE(user->SetValue(C(L"Материал листа"), c.material));
         ASSERT_TRUE(user->Enter());
 
-        const INestingModelPtr model = CreateNestingModelInstance();
-        model->InitSheetsFromActiveDoc();
-        model->InitFiguresFromActiveDoc();
-        std::vector<INObjectPtr> sheets, figures;
-        model->GetSheetObjects(sheets);
-        model->GetFigureObjects(figures);
-        std::vector<std::wstring> placed;
-        for (const INObjectPtr& figure : figures) {
-            if (std::any_of(sheets.begin(), sheets.end(), [&](const INObjectPtr& s) { return s->GetView() == figure->GetView(); }))
-                placed.push_back(figure->GetName());
-        }
-        std::sort(placed.begin(), placed.end());
-        EXPECT_EQ(placed, c.kept);
+        size_t parts = 0;
+        EXPECT_EQ(PartsOnSheets(parts), c.kept);
         EXPECT_EQ(LastMessage(),
                   std::wstring(L"Толщина или материал деталей не совпадает с листом: детали убраны с листов в контейнер") +
                       c.moved);
@@ -333,7 +344,7 @@ TEST_F(SourceDataTest, ASheetFileSetsTheSheetSize)
     EXPECT_FALSE(Shown(L"Файл"));
     host->State().fileAnswers.push_back(Fragment("cross", testparts::TestParts()[3].outline));
     ASSERT_TRUE(user->Press(C(L"Загрузить лист")));
-    EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr("прямоугольником"));
+    EXPECT_THAT(Said(), HasSubstr("прямоугольником"));
     EXPECT_EQ(Model().GetWidthSheet(), 500.0);
 }
 
@@ -382,11 +393,11 @@ TEST_F(SourceDataTest, TheTwoButtons7201AddADetailOrASheet)
     EXPECT_EQ(Process().m_LNEditor.m_details.size(), 14u);
     EXPECT_EQ(Model().GetSheetsCount(), 1u);  // the details drawn on one empty bar
     ASSERT_TRUE(user->Press(grid, 7201));
-    const size_t messages = host->State().messages.size();
+    const size_t messages = Messages();
     ASSERT_TRUE(user->Press(grid, 7201));
     EXPECT_EQ(Process().m_LNEditor.m_details.size(), 15u);
-    EXPECT_EQ(host->State().messages.size(), messages + 1);
-    EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr("превышает"));
+    EXPECT_EQ(Messages(), messages + 1);
+    EXPECT_THAT(Said(), HasSubstr("превышает"));
     ASSERT_TRUE(Linear(false));
     const size_t bars = Model().GetSheetsCount();
     ASSERT_TRUE(user->Press(C(L"Список листов"), 7201));
@@ -396,8 +407,7 @@ TEST_F(SourceDataTest, TheTwoButtons7201AddADetailOrASheet)
 
 TEST_F(SourceDataTest, TheDetailsGridKeepsADetailItCannotRead)
 {
-    ASSERT_TRUE(user->Command(2));
-    ASSERT_TRUE(Linear(true));
+    ASSERT_TRUE(OpenLinear());
     ASSERT_TRUE(user->SetValue(C(L"Длина заготовки"), L"6000"));
     ASSERT_TRUE(user->Press(Details(), 7201));
     ASSERT_TRUE(user->EditCell(Details(), 1, 1, L"Труба"));
@@ -427,14 +437,14 @@ TEST_F(SourceDataTest, TheDetailsGridKeepsADetailItCannotRead)
     for (const Case& c : cases) {
         const size_t row = static_cast<size_t>(c.row - 1);
         const LNDetailParams before = Process().m_LNEditor.m_details[row];
-        const size_t messages = host->State().messages.size();
+        const size_t messages = Messages();
         ASSERT_TRUE(user->EditCell(Details(), c.row, c.column, c.text));
         const LNDetailParams& after = Process().m_LNEditor.m_details[row];
         EXPECT_EQ(after.name != before.name || after.count != before.count || after.length != before.length, c.taken)
             << vlhost::Host::Utf8(c.text);
-        EXPECT_EQ(host->State().messages.size(), messages + (c.taken ? 0 : 1)) << vlhost::Host::Utf8(c.text);
+        EXPECT_EQ(Messages(), messages + (c.taken ? 0 : 1)) << vlhost::Host::Utf8(c.text);
         if (c.message) {
-            EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr(c.message));
+            EXPECT_THAT(Said(), HasSubstr(c.message));
         }
         EXPECT_EQ(Process().m_LNEditor.m_results.empty(), !c.keepsResults) << vlhost::Host::Utf8(c.text);
         EXPECT_EQ(Cell(1, 2), L"1250.5");
@@ -459,37 +469,28 @@ TEST_F(SourceDataTest, EnterKeepsTheDrawnBarsAndEscDropsThem)
         SCOPED_TRACE(enter ? "enter" : "esc");
         ASSERT_TRUE(user->New());
         const size_t sheets = MacrosOf(MacroCommand::Sheet), figures = MacrosOf(MacroCommand::Figure);
-        ASSERT_TRUE(user->Command(2));
-        ASSERT_TRUE(Linear(true));
+        ASSERT_TRUE(OpenLinear());
         ASSERT_TRUE(user->SetValue(C(L"Длина заготовки"), L"1000"));
         ASSERT_TRUE(user->SetValue(C(L"Зазор между деталями"), L"4"));  // a gap change, as before a confirm
         Process().m_LNEditor.m_details = {{L"A", 300, 5}};
         ASSERT_TRUE(user->Tick(C(L"Показать раскрой"), true));
         ASSERT_TRUE(user->Press(C(L"Рассчитать")));
         ASSERT_TRUE(enter ? user->Enter() : user->Esc());
-        const INestingModelPtr drawn = CreateNestingModelInstance();
-        drawn->InitSheetsFromActiveDoc();
-        drawn->InitFiguresFromActiveDoc();
-        std::vector<INObjectPtr> bars;
-        std::vector<INObjectPtr> pieces;
-        drawn->GetSheetObjects(bars);
-        drawn->GetFigureObjects(pieces);
+        size_t pieces = 0;
+        const std::vector<std::wstring> onBars = PartsOnSheets(pieces);
         if (!enter) {
             EXPECT_EQ(MacrosOf(MacroCommand::Sheet), sheets);
             EXPECT_EQ(MacrosOf(MacroCommand::Figure), figures);
             continue;
         }
-        EXPECT_EQ(pieces.size(), 5u);
-        for (const INObjectPtr& piece : pieces)
-            EXPECT_TRUE(std::any_of(bars.begin(), bars.end(),
-                                    [&](const INObjectPtr& s) { return s->GetView() == piece->GetView(); }));
+        EXPECT_EQ(pieces, 5u);
+        EXPECT_EQ(onBars.size(), pieces) << "every piece on a bar";
     }
 }
 
 TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
 {
-    ASSERT_TRUE(user->Command(2));
-    ASSERT_TRUE(Linear(true));
+    ASSERT_TRUE(OpenLinear());
     struct Case {
         std::string text;
         size_t details;  // in the list afterwards
@@ -509,13 +510,13 @@ TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
         {"H;500;1\n", 5, "строка 5 «H» списка, строка 1 «H» файла, 500 мм: 1000000001 шт."},
     };
     for (const Case& c : cases) {
-        const size_t messages = host->State().messages.size();
+        const size_t messages = Messages();
         AnswerList(c.text);
         ASSERT_TRUE(user->Press(Details(), 7205));
         EXPECT_EQ(Process().m_LNEditor.m_details.size(), c.details) << c.text;
-        EXPECT_EQ(host->State().messages.size(), messages + (c.message ? 1 : 0)) << c.text;
+        EXPECT_EQ(Messages(), messages + (c.message ? 1 : 0)) << c.text;
         if (c.message) {
-            EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr(c.message));
+            EXPECT_THAT(Said(), HasSubstr(c.message));
         }
         EXPECT_FALSE(Process().m_loading);
         EXPECT_TRUE(host->State().access.enabled);
@@ -533,7 +534,7 @@ TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
     AnswerList(many);
     ASSERT_TRUE(user->Press(Details(), 7205));
     EXPECT_EQ(Process().m_LNEditor.m_details.size(), 5u);
-    EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr("не больше 5000"));
+    EXPECT_THAT(Said(), HasSubstr("не больше 5000"));
 }
 
 TEST_F(SourceDataTest, TheLastSheetIsNeverDeleted)
@@ -546,10 +547,10 @@ TEST_F(SourceDataTest, TheLastSheetIsNeverDeleted)
     ASSERT_TRUE(user->Press(sheets, 7201));
     ASSERT_TRUE(user->CheckItem(sheets, 0, true));
     ASSERT_TRUE(user->CheckItem(sheets, 1, true));
-    const size_t messages = host->State().messages.size();
+    const size_t messages = Messages();
     ASSERT_TRUE(user->Press(sheets, vlapi::vlControlCommandDelete));
     EXPECT_EQ(Model().GetSheetsCount(), 2u);
-    EXPECT_EQ(host->State().messages.size(), messages + 1);
+    EXPECT_EQ(Messages(), messages + 1);
     ASSERT_TRUE(user->CheckItem(sheets, 1, true));  // the refresh showed the sheets' own marks again
     ASSERT_TRUE(user->Press(sheets, vlapi::vlControlCommandDelete));
     EXPECT_EQ(Model().GetSheetsCount(), 1u);
@@ -587,11 +588,11 @@ TEST_F(SourceDataTest, WithoutAModelEachCommandSaysSoAndStops)
         [] { StartModelCommand<SettingProcess>(&NoModel); },
     };
     for (const auto& start : starts) {
-        const size_t messages = host->State().messages.size();
+        const size_t messages = Messages();
         start();
         EXPECT_FALSE(user->Running());
-        EXPECT_EQ(host->State().messages.size(), messages + 1);
-        EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr("модель"));
+        EXPECT_EQ(Messages(), messages + 1);
+        EXPECT_THAT(Said(), HasSubstr("модель"));
         EXPECT_EQ(host->HandlerCount(L"Nesting"), 0);
         EXPECT_EQ(host->HandlerCount(L"DrawingObjectEvents_Nesting"), 3);
     }
