@@ -9,6 +9,7 @@
 #include "io/SheetFile.h"
 
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <set>
 
@@ -32,6 +33,40 @@ protected:
         for (const vlhost::RecordedMessage& m : host->State().messages)
             n += m.text == vrnApi::LoadStr(id) ? 1 : 0;
         return n;
+    }
+    // A new model with one sheet of the size given, `before` set ahead of the sheet.
+    static INestingModelPtr ModelWithSheet(double width, double height,
+                                           const std::function<void(INestingModel&)>& before = {})
+    {
+        INestingModelPtr model = CreateNestingModelInstance();
+        model->SetWidthSheet(width);
+        model->SetHeightSheet(height);
+        if (before)
+            before(*model.get());
+        model->AddSheet();
+        return model;
+    }
+    // The optimiser run once on the active drawing's job.
+    static void Optimise(const OptimizationParams& params)
+    {
+        IOptimizerPtr optimizer = CreateOptimizerInstance();
+        optimizer->Init();
+        optimizer->RunOptimization(params);
+    }
+    // A new model of the active drawing's sheets and figures.
+    static INestingModelPtr ReadBack()
+    {
+        INestingModelPtr model = CreateNestingModelInstance();
+        model->InitSheetsFromActiveDoc();
+        model->InitFiguresFromActiveDoc();
+        return model;
+    }
+    static void ClearAll(INestingModel& m)
+    {
+        m.ClearWastes();
+        m.ClearJumpers();
+        m.ClearFigures();
+        m.ClearSheets();
     }
 };
 
@@ -105,10 +140,7 @@ TEST_F(ModelApiTest, BridgeWidthComesFromTheConfigurationAsItStands)
 
 TEST_F(ModelApiTest, NewOptimiserPlacesASmallJobWithoutTurningAndTimesInMilliseconds)
 {
-    INestingModelPtr model = CreateNestingModelInstance();
-    model->SetWidthSheet(300.0);
-    model->SetHeightSheet(200.0);
-    model->AddSheet();
+    INestingModelPtr model = ModelWithSheet(300.0, 200.0);
     model->AddFigure(FragmentFile("part.vfr", Rectangle(0, 0, 80, 30), 3));
     model->ArrangeFiguresInContainer(true, false);
     model->SaveParams();
@@ -131,9 +163,7 @@ TEST_F(ModelApiTest, NewOptimiserPlacesASmallJobWithoutTurningAndTimesInMillisec
     ASSERT_EQ(result.sheet_results.size(), 1u);
     EXPECT_NEAR(result.sheet_results[0].figuresArea, 3 * 80 * 30, 1e-3);
 
-    INestingModelPtr check = CreateNestingModelInstance();
-    check->InitSheetsFromActiveDoc();
-    check->InitFiguresFromActiveDoc();
+    INestingModelPtr check = ReadBack();
     std::vector<INObjectPtr> figures;
     check->GetFigureObjects(figures);
     ASSERT_EQ(figures.size(), 3u);
@@ -164,19 +194,16 @@ TEST_F(ModelApiTest, OptimiserPlacesFiguresStoredWithoutGapPolygons)
                           Case{"gap 0, never saved", 0.0, false, Rectangle(0, 0, 80, 30), 80 * 30},
                           Case{"triangles joined", 5.0, false, {{0, 0}, {80, 0}, {0, 60}}, 80 * 60 / 2}}) {
         SCOPED_TRACE(c.name);
-        INestingModelPtr model = CreateNestingModelInstance();
-        model->SetWidthSheet(300.0);
-        model->SetHeightSheet(200.0);
-        model->SetFigureGap(c.gap);
-        model->WriteToConfig();
-        model->AddSheet();
+        INestingModelPtr model = ModelWithSheet(300.0, 200.0, [&](INestingModel& m) {
+            m.SetFigureGap(c.gap);
+            m.WriteToConfig();
+        });
         IFigurePtr figure = model->AddFigure(FragmentFile("part.vfr", c.outline, 4));
         ASSERT_TRUE(figure);
         if (c.saveFigure)
             figure->SaveParams();
         model->SaveParams();
         model = nullptr;
-
         IOptimizerPtr optimizer = CreateOptimizerInstance();
         optimizer->Init();
         optimizer->RunOptimization(OptimizationParams{});
@@ -199,15 +226,9 @@ TEST_F(ModelApiTest, ReporterAndExporterStartFromTheirDefaults)
         job.model->ClearWastes();
         job.model->SaveParams();
     }
+    Optimise(OptimizationParams{1, RotationType::WithoutRotation, false});
     {
-        IOptimizerPtr optimizer = CreateOptimizerInstance();
-        optimizer->Init();
-        optimizer->RunOptimization(OptimizationParams{1, RotationType::WithoutRotation, false});
-    }
-    {
-        INestingModelPtr model = CreateNestingModelInstance();
-        model->InitSheetsFromActiveDoc();
-        model->InitFiguresFromActiveDoc();
+        INestingModelPtr model = ReadBack();
         model->SetWasteMethod(true);
         model->CalculateWastes();
         ASSERT_GT(model->GetWastesCount(), 0u);
@@ -358,10 +379,7 @@ TEST_F(ModelApiTest, ArrangingTheContainerDeletesRemnantsOnlyWhenAsked)
         job.model->ArrangeFiguresInContainer(true, delWastes);
         EXPECT_EQ(job.model->GetWastesCount(), delWastes ? 0u : 1u);
         EXPECT_EQ(MacrosOf(MacroCommand::Waste), delWastes ? 0u : 1u);
-        job.model->ClearWastes();
-        job.model->ClearJumpers();
-        job.model->ClearFigures();
-        job.model->ClearSheets();
+        ClearAll(*job.model.get());
     }
 }
 
@@ -370,10 +388,7 @@ TEST_F(ModelApiTest, ArrangingTheContainerDeletesRemnantsOnlyWhenAsked)
 // laid out side by side all the same, none left piled where it stood.
 TEST_F(ModelApiTest, TheContainerHoldsEveryFigureHoweverLong)
 {
-    INestingModelPtr model = CreateNestingModelInstance();
-    model->SetWidthSheet(3000.0);
-    model->SetHeightSheet(1500.0);
-    model->AddSheet();
+    INestingModelPtr model = ModelWithSheet(3000.0, 1500.0);
     model->AddFigure(FragmentFile("long.vfr", Rectangle(0.0, 0.0, 300000.0, 1000.0), 5));
     model->InitFigurePolygons();
     model->ArrangeFiguresInContainer(true, true);
@@ -467,10 +482,7 @@ TEST_F(ModelApiTest, ResultTablesFollowTheLayout)
             ASSERT_TRUE(page);
             EXPECT_EQ(page->GetStamp()->GetCellText(1101)->GetText(), L"300x200x2");
         }
-        job.model->ClearWastes();
-        job.model->ClearJumpers();
-        job.model->ClearFigures();
-        job.model->ClearSheets();
+        ClearAll(*job.model.get());
     }
 }
 
@@ -495,14 +507,8 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
             source->AddFigure(FragmentFile("half.vfr", Rectangle(0, 0, 300, 200), 1, 2.5, L"AISI 304"));
             source->SaveParams();
         }
-        {
-            IOptimizerPtr optimizer = CreateOptimizerInstance();
-            optimizer->Init();
-            optimizer->RunOptimization(OptimizationParams{1, RotationType::WithoutRotation, false});
-        }
-        INestingModelPtr job = CreateNestingModelInstance();
-        job->InitSheetsFromActiveDoc();
-        job->InitFiguresFromActiveDoc();
+        Optimise(OptimizationParams{1, RotationType::WithoutRotation, false});
+        INestingModelPtr job = ReadBack();
         std::vector<INObjectPtr> sheets;
         job->GetSheetObjects(sheets);
         ASSERT_EQ(sheets.size(), 1u);
@@ -518,120 +524,110 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
         job->ClearFigures();
         job->ClearSheets();
     }
-    // A fragment of the rings, of a label when one is given, and of open chains of lines.
-    const auto drawn = [&](const std::string& file, const std::vector<std::vector<NPoint>>& rings,
-                           const std::wstring& label = L"", const std::vector<std::vector<NPoint>>& chains = {}) {
+    // A fragment saved of what `draw` puts in it; the active drawing stays active.
+    const auto fragment = [&](const std::string& file, const std::function<void(const vlapi::IDrawingContainerPtr&)>& draw) {
         vlapi::IVarnelDocumentPtr active = application->GetActiveDocument();
-        vlapi::IVarnelDocument2DPtr fragment(application->GetDocuments()->Add(vlapi::vlDocumentFragment, true));
-        for (const std::vector<NPoint>& ring : rings)
-            hosttest::AddRing(vrnApi::GetActiveDrawingContainer(), ring);
-        for (const std::vector<NPoint>& chain : chains)
-            for (size_t i = 1; i < chain.size(); ++i)
-                hosttest::AddLine(vrnApi::GetActiveDrawingContainer(), chain[i - 1], chain[i]);
-        if (!label.empty())
-            vrnApi::CreateText(vrnApi::GetActiveDrawingContainer(), label, 10.0, 10.0, 5.0);
-        EXPECT_TRUE(fragment->SaveAs(File(file)));
-        fragment->Close(0);
+        vlapi::IVarnelDocument2DPtr saved(application->GetDocuments()->Add(vlapi::vlDocumentFragment, true));
+        draw(vrnApi::GetActiveDrawingContainer());
+        EXPECT_TRUE(saved->SaveAs(File(file)));
+        saved->Close(0);
         active->Activate();
         return File(file);
+    };
+    // The rings, a label when one is given, and open chains of lines.
+    const auto drawn = [&](const std::string& file, const std::vector<std::vector<NPoint>>& rings,
+                           const std::wstring& label = L"", const std::vector<std::vector<NPoint>>& chains = {}) {
+        return fragment(file, [&](const vlapi::IDrawingContainerPtr& c) {
+            for (const std::vector<NPoint>& ring : rings)
+                hosttest::AddRing(c, ring);
+            for (const std::vector<NPoint>& chain : chains)
+                for (size_t i = 1; i < chain.size(); ++i)
+                    hosttest::AddLine(c, chain[i - 1], chain[i]);
+            if (!label.empty())
+                vrnApi::CreateText(c, label, 10.0, 10.0, 5.0);
+        });
     };
     // A rectangle whose lower side bows 1.85 mm into it, as an arc: within
     // the sag parts are followed with, and yet no rectangle.
     const auto bowed = [&] {
-        vlapi::IVarnelDocumentPtr active = application->GetActiveDocument();
-        vlapi::IVarnelDocument2DPtr fragment(application->GetDocuments()->Add(vlapi::vlDocumentFragment, true));
-        const vlapi::IDrawingContainerPtr c = vrnApi::GetActiveDrawingContainer();
-        hosttest::AddArc(c, {0, 0}, {300, 0}, {150, 1.85});
-        hosttest::AddLine(c, {300, 0}, {300, 200});
-        hosttest::AddLine(c, {300, 200}, {0, 200});
-        hosttest::AddLine(c, {0, 200}, {0, 0});
-        EXPECT_TRUE(fragment->SaveAs(File("bowed.vfw")));
-        fragment->Close(0);
-        active->Activate();
-        return File("bowed.vfw");
+        return fragment("bowed.vfw", [](const vlapi::IDrawingContainerPtr& c) {
+            hosttest::AddArc(c, {0, 0}, {300, 0}, {150, 1.85});
+            hosttest::AddLine(c, {300, 0}, {300, 200});
+            hosttest::AddLine(c, {300, 200}, {0, 200});
+            hosttest::AddLine(c, {0, 200}, {0, 0});
+        });
     };
     // A hole drawn as a macro (a block the user put in): its ring is not read.
     const auto holeInMacro = [&] {
-        vlapi::IVarnelDocumentPtr active = application->GetActiveDocument();
-        vlapi::IVarnelDocument2DPtr fragment(application->GetDocuments()->Add(vlapi::vlDocumentFragment, true));
-        const vlapi::IDrawingContainerPtr c = vrnApi::GetActiveDrawingContainer();
-        hosttest::AddRing(c, Rectangle(0, 0, 300, 200));
-        const std::vector<vlapi::IDrawingObjectPtr> ring = hosttest::AddRing(c, Rectangle(100, 50, 100, 50));
-        EXPECT_TRUE(c->GetMacroObjects()->AddMacro(1)->AddObjects(vlapi::APIObjectList(ring.begin(), ring.end())));
-        EXPECT_TRUE(fragment->SaveAs(File("macro.vfw")));
-        fragment->Close(0);
-        active->Activate();
-        return File("macro.vfw");
+        return fragment("macro.vfw", [](const vlapi::IDrawingContainerPtr& c) {
+            hosttest::AddRing(c, Rectangle(0, 0, 300, 200));
+            const std::vector<vlapi::IDrawingObjectPtr> ring = hosttest::AddRing(c, Rectangle(100, 50, 100, 50));
+            EXPECT_TRUE(c->GetMacroObjects()->AddMacro(1)->AddObjects(vlapi::APIObjectList(ring.begin(), ring.end())));
+        });
     };
     std::ofstream(root / "spoilt.vfw") << "not a drawing";
     std::ofstream(root / "spoilt.dxf") << "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nten\n";
     std::filesystem::create_directories(root / "folder.vfw");
     const std::string remnant = "waste1-1(1) 2.5x300x200 AISI 304";
-    const std::vector<NPoint> hole = Rectangle(100, 50, 100, 50);
+    const std::vector<NPoint> plate = Rectangle(0, 0, 300, 200), hole = Rectangle(100, 50, 100, 50);
     const auto label = [](const std::wstring& fields) { return L"Отход Лист 1-1(1) " + fields; };
     const struct {
         std::wstring file;
-        double width, height, thickness;
-        const wchar_t* material;
         const wchar_t* message;  // why a file is refused, or what of a label taken is not given
         bool taken = false;
+        double width = 0, height = 0, thickness = 0;
+        const wchar_t* material = nullptr;
     } cases[] = {
-        {vrnApi::detail::TextOf(root / "export" / (remnant + ".vfw")), 300, 200, 2.5, L"AISI 304", nullptr, true},
-        {vrnApi::detail::TextOf(root / "export" / (remnant + ".dxf")), 300, 200, 2.5, L"AISI 304", nullptr, true},
-        {FragmentFile("plain.vfr", Rectangle(5, 5, 250.7, 120.2)), 250, 120, 1, L"Ст3", nullptr, true},
-        {FragmentFile("longest.vfr", Rectangle(0, 0, 100000.7, 80)), 100000, 80, 1, L"Ст3", nullptr, true},
-        {FragmentFile("triangle.vfr", {{0, 0}, {100, 0}, {0, 100}}), 0, 0, 0, nullptr, L"Контур листа должен быть прямоугольником"},
-        {bowed(), 0, 0, 0, nullptr, L"Контур листа должен быть прямоугольником"},
-        {FragmentFile("narrow.vfr", Rectangle(0, 0, 0.6, 100)), 0, 0, 0, nullptr, L"сторона листа меньше 1 мм"},
-        {FragmentFile("huge.vfr", Rectangle(0, 0, 200000, 80)), 0, 0, 0, nullptr, L"сторона листа больше 100000 мм"},
-        {File("none.vfr"), 0, 0, 0, nullptr, L"Не удалось открыть файл"},
-        {File("folder.vfw"), 0, 0, 0, nullptr, L"это папка, а не файл"},
-        {File("spoilt.vfw"), 0, 0, 0, nullptr, L"файл повреждён"},
-        {File("spoilt.dxf"), 0, 0, 0, nullptr, L"файл не прочитан как DXF"},
-        {drawn("two.vfw", {Rectangle(0, 0, 100, 50), Rectangle(200, 0, 100, 50)}), 0, 0, 0, nullptr, L"не один контур листа"},
+        {vrnApi::detail::TextOf(root / "export" / (remnant + ".vfw")), nullptr, true, 300, 200, 2.5, L"AISI 304"},
+        {vrnApi::detail::TextOf(root / "export" / (remnant + ".dxf")), nullptr, true, 300, 200, 2.5, L"AISI 304"},
+        {FragmentFile("plain.vfr", Rectangle(5, 5, 250.7, 120.2)), nullptr, true, 250, 120, 1, L"Ст3"},
+        {FragmentFile("longest.vfr", Rectangle(0, 0, 100000.7, 80)), nullptr, true, 100000, 80, 1, L"Ст3"},
+        {FragmentFile("triangle.vfr", {{0, 0}, {100, 0}, {0, 100}}), L"Контур листа должен быть прямоугольником"},
+        {bowed(), L"Контур листа должен быть прямоугольником"},
+        {FragmentFile("narrow.vfr", Rectangle(0, 0, 0.6, 100)), L"сторона листа меньше 1 мм"},
+        {FragmentFile("huge.vfr", Rectangle(0, 0, 200000, 80)), L"сторона листа больше 100000 мм"},
+        {File("none.vfr"), L"Не удалось открыть файл"},
+        {File("folder.vfw"), L"это папка, а не файл"},
+        {File("spoilt.vfw"), L"файл повреждён"},
+        {File("spoilt.dxf"), L"файл не прочитан как DXF"},
+        {drawn("two.vfw", {Rectangle(0, 0, 100, 50), Rectangle(200, 0, 100, 50)}), L"не один контур листа"},
         // Holes, or parts drawn on it: a sheet is taken whole or not at all.
-        {drawn("islands.vfw", {Rectangle(0, 0, 300, 200), hole}, label(L"2x300x200 Ст3")), 0, 0, 0, nullptr,
+        {drawn("islands.vfw", {plate, hole}, label(L"2x300x200 Ст3")),
          L"у отхода есть вырезы (замкнутых контуров внутри контура листа: 1)"},
-        {drawn("holed.vfw", {Rectangle(0, 0, 300, 200), hole}), 0, 0, 0, nullptr, L"у листа есть вырезы"},
-        {drawn("sheet.vfw", {Rectangle(0, 0, 300, 200), hole}, L"Plate"), 0, 0, 0, nullptr, L"у листа есть вырезы"},
-        {holeInMacro(), 0, 0, 0, nullptr, L"в файле есть макроэлементы (1): их контуры не читаются"},
-        {drawn("twice.vfw", {Rectangle(0, 0, 300, 200), Rectangle(0, 0, 300, 200)}), 300, 200, 1, L"Ст3", nullptr, true},
-        {drawn("shifted.vfw", {Rectangle(0, 0, 300, 200), Rectangle(0.005, 0, 300, 200)}), 300, 200, 1, L"Ст3", nullptr,
-         true},
+        {drawn("holed.vfw", {plate, hole}), L"у листа есть вырезы"},
+        {drawn("sheet.vfw", {plate, hole}, L"Plate"), L"у листа есть вырезы"},
+        {holeInMacro(), L"в файле есть макроэлементы (1): их контуры не читаются"},
+        {drawn("twice.vfw", {plate, plate}), nullptr, true, 300, 200, 1, L"Ст3"},
+        {drawn("shifted.vfw", {plate, Rectangle(0.005, 0, 300, 200)}), nullptr, true, 300, 200, 1, L"Ст3"},
         // Lines that reach the outline part the sheet (a slot open to its edge,
         // a cut across it); lines clear of it (marks, a cut not quite closed)
         // are not cut, as the user is told.
-        {drawn("slot.vfw", {Rectangle(0, 0, 300, 200)}, L"", {{{0, 80}, {60, 80}, {60, 120}, {0, 120}}}), 0, 0, 0,
-         nullptr, L"у листа есть прорези или разрезы (линий, доходящих до контура листа: 1)"},
-        {drawn("cut.vfw", {Rectangle(0, 0, 300, 200)}, label(L"2x300x200 Ст3"), {{{0, 100}, {320, 100}}}), 0, 0, 0,
-         nullptr, L"у отхода есть прорези или разрезы"},
-        {drawn("mark.vfw", {Rectangle(0, 0, 300, 200)}, label(L"2x300x200 Ст3"),
-               {{{50, 50}, {100, 50}, {100, 100}, {50, 100}, {50, 50.5}}}),
-         300, 200, 2, L"Ст3", L"Линии внутри контура листа не замкнуты и не доходят до него (1): они не вырезаются", true},
+        {drawn("slot.vfw", {plate}, L"", {{{0, 80}, {60, 80}, {60, 120}, {0, 120}}}),
+         L"у листа есть прорези или разрезы (линий, доходящих до контура листа: 1)"},
+        {drawn("cut.vfw", {plate}, label(L"2x300x200 Ст3"), {{{0, 100}, {320, 100}}}),
+         L"у отхода есть прорези или разрезы"},
+        {drawn("mark.vfw", {plate}, label(L"2x300x200 Ст3"), {{{50, 50}, {100, 50}, {100, 100}, {50, 100}, {50, 50.5}}}),
+         L"Линии внутри контура листа не замкнуты и не доходят до него (1): они не вырезаются", true, 300, 200, 2, L"Ст3"},
         // Labels read in part: a field written that cannot be read refuses the
         // file, a field left out is said to stay as it was.
-        {drawn("nan.vfw", {Rectangle(0, 0, 300, 200)}, label(L"nanx300x200 Ст3")), 0, 0, 0, nullptr,
+        {drawn("nan.vfw", {plate}, label(L"nanx300x200 Ст3")),
          L"в надписи отхода «Отход Лист 1-1(1) nanx300x200 Ст3» толщина «nan» не прочитана"},
-        {drawn("zero.vfw", {Rectangle(0, 0, 300, 200)}, label(L"0x300x200 Ст3")), 0, 0, 0, nullptr, L"толщина «0» не прочитана"},
-        {drawn("far.vfw", {Rectangle(0, 0, 300, 200)}, label(L"1e308x300x200 Ст3")), 0, 0, 0, nullptr,
-         L"толщина «1e308» не прочитана"},
-        {drawn("other.vfw", {Rectangle(0, 0, 300, 200)}, label(L"2x300x120 Ст3")), 0, 0, 0, nullptr,
+        {drawn("zero.vfw", {plate}, label(L"0x300x200 Ст3")), L"толщина «0» не прочитана"},
+        {drawn("far.vfw", {plate}, label(L"1e308x300x200 Ст3")), L"толщина «1e308» не прочитана"},
+        {drawn("other.vfw", {plate}, label(L"2x300x120 Ст3")),
          L"размер в надписи отхода «Отход Лист 1-1(1) 2x300x120 Ст3» не совпадает с контуром листа 300 × 200 мм"},
-        {drawn("unnumbered.vfw", {Rectangle(0, 0, 300, 200)}, L"Отход Лист 1 2x300x200 Ст3"), 0, 0, 0, nullptr,
-         L"нет номера отхода"},
-        {drawn("nomaterial.vfw", {Rectangle(0, 0, 300, 200)}, label(L"2x200x300")), 300, 200, 2, L"Ст3",
-         L"В надписи отхода нет материала: материал листа остаётся прежним: Ст3.", true},
-        {drawn("nothickness.vfw", {Rectangle(0, 0, 300, 200)}, label(L"300x200 09Г2С")), 300, 200, 1, L"09Г2С",
-         L"В надписи отхода нет толщины: толщина листа остаётся прежней: 1 мм.", true},
+        {drawn("unnumbered.vfw", {plate}, L"Отход Лист 1 2x300x200 Ст3"), L"нет номера отхода"},
+        {drawn("nomaterial.vfw", {plate}, label(L"2x200x300")),
+         L"В надписи отхода нет материала: материал листа остаётся прежним: Ст3.", true, 300, 200, 2, L"Ст3"},
+        {drawn("nothickness.vfw", {plate}, label(L"300x200 09Г2С")),
+         L"В надписи отхода нет толщины: толщина листа остаётся прежней: 1 мм.", true, 300, 200, 1, L"09Г2С"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(vlhost::Host::Utf8(c.file));
-        INestingModelPtr model = CreateNestingModelInstance();
-        model->SetWidthSheet(100.0);
-        model->SetHeightSheet(50.0);
-        model->SetThicknessSheet(1.0);
-        model->SetMaterialSheet(L"Ст3");
-        model->AddSheet();
+        INestingModelPtr model = ModelWithSheet(100.0, 50.0, [](INestingModel& m) {
+            m.SetThicknessSheet(1.0);
+            m.SetMaterialSheet(L"Ст3");
+        });
         const size_t macros = DrawingMacros().size();
         const size_t messages = Messages().size();
         EXPECT_EQ(model->ImportSheetFromFile(c.file), c.taken);

@@ -47,6 +47,49 @@ long Count(vlapi::IAPIObject* object)
     return object->Release();
 }
 
+// Where a model object's macro stands: x, y and the angle in degrees.
+std::array<double, 3> At(const NObjectPtr& object)
+{
+    std::array<double, 3> at{};
+    object->GetPlacement(at[0], at[1], at[2]);
+    return at;
+}
+
+NRect Box(INObject* object)
+{
+    NRect box;
+    object->GetGabarit(box);
+    return box;
+}
+
+// Each listed object deleted from the model.
+void DeleteAll(Job& job)
+{
+    job.model->DelFigure(job.figure);
+    job.model->DelWaste(job.waste);
+    job.model->DelJumper(job.jumper);
+    job.model->DelSheet(job.sheet);
+}
+
+// Everything a refused value could have changed, as one text.
+std::wstring Snapshot(const Job& job, size_t macros)
+{
+    INestingModel& m = *job.model.get();
+    const ModelParams p = m.GetParams();
+    const SheetSchemeParams scheme = *m.GetSchemeParams();
+    const NRect box = Box(job.figure.get()), remnant = Box(job.waste.get());
+    std::wostringstream s;
+    s << remnant.pBot.x << ' ' << remnant.pBot.y << ' ' << remnant.pTop.x << ' ' << remnant.pTop.y << ' ';
+    s << static_cast<int>(job.jumper->GetType()) << ' ' << job.jumper->GetWidth() << ' ' << job.jumper->GetName()
+      << ' ' << job.figure->GetThickness() << ' ' << box.pBot.x << ' ' << job.sheet->GetCount() << ' '
+      << m.GetBridgesWidth() << ' ' << m.GetBridgesLength() << ' ' << m.GetTolerance() << ' ' << m.GetSheetFormat()
+      << ' ' << m.GetNestingMethod() << ' ' << m.GetWidthSheet() << ' ' << m.GetHeightSheet() << ' '
+      << p.m_thicknessSheet << ' ' << p.m_textSize << ' ' << p.m_figureGap << ' ' << p.m_sheetGap << ' '
+      << p.m_wastSize << ' ' << p.m_wastRectSize << ' ' << p.m_wastesColor << ' ' << scheme.sheetScheme << ' '
+      << scheme.countColumns << ' ' << m.GetFiguresCount() << ' ' << macros;
+    return s.str();
+}
+
 using ObjectsTest = ApiTest;
 
 }  // namespace
@@ -102,10 +145,8 @@ TEST_F(ObjectsTest, FactoriesGiveOneReferenceCopiesAddOneAndTheLastReleaseDelete
     IReporterPtr reporter = CreateReporterInstance();
     IExporterPtr exporter = CreateExporterInstance();
     ASSERT_TRUE(model && optimizer && reporter && exporter);
-    EXPECT_EQ(Count(model.get()), 1);
-    EXPECT_EQ(Count(optimizer.get()), 1);
-    EXPECT_EQ(Count(reporter.get()), 1);
-    EXPECT_EQ(Count(exporter.get()), 1);
+    for (vlapi::IAPIObject* object : std::initializer_list<vlapi::IAPIObject*>{model.get(), optimizer.get(), reporter.get(), exporter.get()})
+        EXPECT_EQ(Count(object), 1);
     {
         INestingModelPtr copy = model;
         vlapi::IAPIObjectPtr base = model;
@@ -176,10 +217,7 @@ TEST_F(ObjectsTest, ObjectsStaySafeAfterTheirModelObjectLeftTheModel)
     const std::wstring name = job.figure->GetName();
     const int ref = job.figure->GetReference();
 
-    model.DelFigure(job.figure);
-    model.DelWaste(job.waste);
-    model.DelJumper(job.jumper);
-    model.DelSheet(job.sheet);
+    DeleteAll(job);
     EXPECT_EQ(model.GetFiguresCount(), 2u);
     EXPECT_EQ(model.GetSheetsCount() + model.GetWastesCount() + model.GetJumpersCount(), 0u);
     EXPECT_EQ(DrawingMacros().size(), macros - 4);
@@ -243,34 +281,6 @@ TEST_F(ObjectsTest, EmptyAndForeignObjectsChangeNothing)
     EXPECT_EQ(other->GetFiguresCount() + other->GetSheetsCount(), 0u);
 }
 
-}  // namespace apitest
-
-namespace apitest {
-namespace {
-
-// Everything a refused value could have changed, as one text.
-std::wstring Snapshot(const Job& job, size_t macros)
-{
-    INestingModel& m = *job.model.get();
-    const ModelParams p = m.GetParams();
-    const SheetSchemeParams scheme = *m.GetSchemeParams();
-    NRect box, remnant;
-    job.figure->GetGabarit(box);
-    job.waste->GetGabarit(remnant);
-    std::wostringstream s;
-    s << remnant.pBot.x << ' ' << remnant.pBot.y << ' ' << remnant.pTop.x << ' ' << remnant.pTop.y << ' ';
-    s << static_cast<int>(job.jumper->GetType()) << ' ' << job.jumper->GetWidth() << ' ' << job.jumper->GetName()
-      << ' ' << job.figure->GetThickness() << ' ' << box.pBot.x << ' ' << job.sheet->GetCount() << ' '
-      << m.GetBridgesWidth() << ' ' << m.GetBridgesLength() << ' ' << m.GetTolerance() << ' ' << m.GetSheetFormat()
-      << ' ' << m.GetNestingMethod() << ' ' << m.GetWidthSheet() << ' ' << m.GetHeightSheet() << ' '
-      << p.m_thicknessSheet << ' ' << p.m_textSize << ' ' << p.m_figureGap << ' ' << p.m_sheetGap << ' '
-      << p.m_wastSize << ' ' << p.m_wastRectSize << ' ' << p.m_wastesColor << ' ' << scheme.sheetScheme << ' '
-      << scheme.countColumns << ' ' << m.GetFiguresCount() << ' ' << macros;
-    return s.str();
-}
-
-}  // namespace
-
 TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
 {
     Job job = MakeJob();
@@ -282,8 +292,7 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
         p.*field = value;
         return p;
     };
-    double wx = 0.0, wy = 0.0, wa = 0.0;
-    ModelObjectAs<Waste>(job.waste)->GetPlacement(wx, wy, wa);
+    const std::array<double, 3> w = At(ModelObjectAs<Waste>(job.waste));
     IExporterPtr exporter = CreateExporterInstance();
     IReporterPtr reporter = CreateReporterInstance();
     ExportParams exportFormat3;
@@ -333,7 +342,7 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
         {"parameters with nesting method 7", [&] { return m.SetParams(block(&ModelParams::m_nestingMethod, 7)); }},
         {"parameters with nesting method -3", [&] { return m.SetParams(block(&ModelParams::m_nestingMethod, -3)); }},
         {"whole-sheet remnant moved left", [&] { return job.waste->SetPlacement(-5.0, 0.0, 0.0); }},
-        {"whole-sheet remnant turned", [&] { return job.waste->SetPlacement(wx, wy, wa + 90.0); }},
+        {"whole-sheet remnant turned", [&] { return job.waste->SetPlacement(w[0], w[1], w[2] + 90.0); }},
         {"export format 3", [&] { return exporter->SetParams(exportFormat3); }},
         {"report sheet format A0", [&] { return reporter->SetParams(a0); }},
         {"report orientation 2", [&] { return reporter->SetParams(orientation2); }},
@@ -355,7 +364,7 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
     EXPECT_EQ(m.CopyFiguresByName(L"no such part", 3), NResult::NotFound);
     EXPECT_EQ(m.AddJumper(IJumperPtr(), 0), NResult::NotFound);
     EXPECT_EQ(Snapshot(job, DrawingMacros().size()), before);
-    EXPECT_EQ(job.waste->SetPlacement(wx, wy, wa + 360.0), NResult::Done);
+    EXPECT_EQ(job.waste->SetPlacement(w[0], w[1], w[2] + 360.0), NResult::Done);
     EXPECT_FALSE(m.CreateJumper(0.0, 0.0, 30.0, static_cast<BridgeType>(99), false));
     EXPECT_FALSE(m.CreateJumper(0.0, 0.0, -10.0, BridgeType::Gap, false));
     EXPECT_FALSE(m.AddLinNestFigure(LNDetailParams{L"Труба", -5.0, 1}, 1));
@@ -376,8 +385,7 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
     // A sheet added after a refused size has the size in force.
     const ISheetPtr added = m.AddSheet();
     ASSERT_TRUE(added);
-    NRect box;
-    added->GetGabarit(box);
+    const NRect box = Box(added.get());
     EXPECT_NEAR(box.pTop.x - box.pBot.x, 300.0, 1e-6);
     EXPECT_NEAR(box.pTop.y - box.pBot.y, 200.0, 1e-6);
     EXPECT_EQ(job.jumper->SetWidth(24.0), NResult::Done);
@@ -489,21 +497,6 @@ TEST_F(ObjectsTest, NonNumbersInfinitiesAndHugeValuesAreRefused)
     EXPECT_EQ(Snapshot(job, DrawingMacros().size()), before);
 }
 
-}  // namespace apitest
-
-namespace apitest {
-namespace {
-
-// Where the figure's macro stands: x, y and the angle in degrees.
-std::array<double, 3> MacroPlacement(const IFigurePtr& figure)
-{
-    std::array<double, 3> at{};
-    ModelObjectAs<Figure>(figure)->GetPlacement(at[0], at[1], at[2]);
-    return at;
-}
-
-}  // namespace
-
 // A figure placed through its automation object stands where it is asked,
 // its rectangle with it, and a bridge on it comes along.
 TEST_F(ObjectsTest, FigurePlacedByTheInterfaceMovesWithItsBridges)
@@ -512,8 +505,7 @@ TEST_F(ObjectsTest, FigurePlacedByTheInterfaceMovesWithItsBridges)
     INestingModel& m = *job.model.get();
     job.figure->SaveParams();
     job.figure->SetCurrentView();
-    NRect box;
-    job.figure->GetGabarit(box);
+    const NRect box = Box(job.figure.get());
     const NRect border = ModelObjectAs<Figure>(job.figure)->m_rectBorder;
     double x = border.pBot.x;
     double y = (border.pBot.y + border.pTop.y) / 2;
@@ -522,34 +514,27 @@ TEST_F(ObjectsTest, FigurePlacedByTheInterfaceMovesWithItsBridges)
     ASSERT_TRUE(ModelObjectAs<Jumper>(bridge)->m_owner1);
     bridge->SetPoint1(x, y);
     ASSERT_EQ(m.AddJumper(bridge, 0), NResult::Done);
-    const auto [x0, y0, a0] = MacroPlacement(job.figure);
+    const auto [x0, y0, a0] = At(ModelObjectAs<Figure>(job.figure));
 
     ASSERT_EQ(job.figure->SetPlacement(x0 + 40.0, y0 + 30.0, a0), NResult::Done);
-    const auto moved = MacroPlacement(job.figure);
+    const auto moved = At(ModelObjectAs<Figure>(job.figure));
     EXPECT_NEAR(moved[0], x0 + 40.0, 1e-6);
     EXPECT_NEAR(moved[1], y0 + 30.0, 1e-6);
-    NRect after;
-    job.figure->GetGabarit(after);
+    const NRect after = Box(job.figure.get());
     EXPECT_NEAR(after.pBot.x, box.pBot.x + 40.0, 1e-6);
     EXPECT_NEAR(after.pTop.y, box.pTop.y + 30.0, 1e-6);
     // The bridge in the drawing, as the next reading finds it.
-    double bridgeX = 0.0, bridgeY = 0.0, bridgeAngle = 0.0;
-    ModelObjectAs<Jumper>(bridge)->GetPlacement(bridgeX, bridgeY, bridgeAngle);
-    EXPECT_NEAR(bridgeX, x + 40.0, 1e-6);
-    EXPECT_NEAR(bridgeY, y + 30.0, 1e-6);
+    const auto bridgeAt = At(ModelObjectAs<Jumper>(bridge));
+    EXPECT_NEAR(bridgeAt[0], x + 40.0, 1e-6);
+    EXPECT_NEAR(bridgeAt[1], y + 30.0, 1e-6);
 
     // A half turn about the macro's point: the rectangle turns with it.
     ASSERT_EQ(job.figure->SetPlacement(moved[0], moved[1], a0 + 180.0), NResult::Done);
-    EXPECT_NEAR(std::remainder(MacroPlacement(job.figure)[2] - a0 - 180.0, 360.0), 0.0, 1e-6);
-    NRect turned;
-    job.figure->GetGabarit(turned);
+    EXPECT_NEAR(std::remainder(At(ModelObjectAs<Figure>(job.figure))[2] - a0 - 180.0, 360.0), 0.0, 1e-6);
+    const NRect turned = Box(job.figure.get());
     EXPECT_NEAR(turned.pTop.x - turned.pBot.x, after.pTop.x - after.pBot.x, 1e-6);
     EXPECT_NEAR(turned.pBot.x + turned.pTop.x, 4.0 * moved[0] - after.pBot.x - after.pTop.x, 1e-6);
 }
-
-}  // namespace apitest
-
-namespace apitest {
 
 // The library moves a sheet's view, never its macro: a sheet placed anywhere
 // but where it stands is refused, its macro and outline as they were.
@@ -557,25 +542,16 @@ TEST_F(ObjectsTest, ASheetIsPlacedOnlyWhereItStands)
 {
     Job job = MakeJob();
     const SheetPtr sheet = ModelObjectAs<Sheet>(job.sheet);
-    double x0 = 0.0, y0 = 0.0, a0 = 0.0;
-    sheet->GetPlacement(x0, y0, a0);
-    NRect box;
-    job.sheet->GetGabarit(box);
+    const auto [x0, y0, a0] = At(sheet);
+    const NRect box = Box(job.sheet.get());
 
     EXPECT_EQ(job.sheet->SetPlacement(x0 + 50.0, y0, a0), NResult::OutOfRange);
     EXPECT_EQ(job.sheet->SetPlacement(x0, y0, a0 + 90.0), NResult::OutOfRange);
     EXPECT_EQ(job.sheet->SetPlacement(x0, y0, a0 + 360.0), NResult::Done);
-    double x = 0.0, y = 0.0, a = 0.0;
-    sheet->GetPlacement(x, y, a);
-    EXPECT_EQ(std::make_tuple(x, y, a), std::make_tuple(x0, y0, a0));
-    NRect after;
-    job.sheet->GetGabarit(after);
+    EXPECT_EQ(At(sheet), (std::array<double, 3>{x0, y0, a0}));
+    const NRect after = Box(job.sheet.get());
     EXPECT_EQ(std::make_tuple(after.pBot.x, after.pTop.y), std::make_tuple(box.pBot.x, box.pTop.y));
 }
-
-}  // namespace apitest
-
-namespace apitest {
 
 // A remnant or a bridge placed through its automation object: the model's
 // outline and ends follow its macro, as the next reading of the drawing finds them.
@@ -591,8 +567,7 @@ TEST_F(ObjectsTest, RemnantsAndBridgesPlacedByTheInterfaceKeepTheModelWithTheDra
     const NPoint ends[] = {bridge->m_point1, bridge->m_point2};
     const std::pair<INObject*, NObjectPtr> objects[] = {{job.waste.get(), waste}, {job.jumper.get(), bridge}};
     for (const auto& [object, model] : objects) {
-        double x0 = 0.0, y0 = 0.0, a0 = 0.0;
-        model->GetPlacement(x0, y0, a0);
+        const auto [x0, y0, a0] = At(model);
         ASSERT_EQ(object->SetPlacement(x0 + 40.0, y0 + 30.0, a0), NResult::Done) << model->GetName();
     }
     EXPECT_NEAR(waste->GetGabarit().pBot.x, box.pBot.x + 40.0, 1e-6);
@@ -611,16 +586,11 @@ TEST_F(ObjectsTest, RemnantsAndBridgesPlacedByTheInterfaceKeepTheModelWithTheDra
     wide.model->AddWaste(beside);
     const WastePtr second = ModelObjectAs<Waste>(beside);
     const NRect besideBox = second->GetGabarit();
-    double x0 = 0.0, y0 = 0.0, a0 = 0.0;
-    second->GetPlacement(x0, y0, a0);
+    const auto [x0, y0, a0] = At(second);
     EXPECT_EQ(beside->SetPlacement(x0 - 200.0, y0, a0), NResult::OutOfRange);
     EXPECT_NEAR(second->GetGabarit().pBot.x, besideBox.pBot.x, 1e-9);
     EXPECT_EQ(beside->SetPlacement(x0, y0, a0), NResult::Done) << "where it stands, along the first";
 }
-
-}  // namespace apitest
-
-namespace apitest {
 
 // An object whose drawing object is gone (deleted with it) names nothing to
 // act on: every setter answers NotFound and changes nothing; a bridge whose
@@ -629,10 +599,7 @@ TEST_F(ObjectsTest, ObjectsWhoseDrawingObjectIsGoneAreNotFound)
 {
     Job job = MakeJob();
     INestingModel& m = *job.model.get();
-    m.DelFigure(job.figure);
-    m.DelWaste(job.waste);
-    m.DelJumper(job.jumper);
-    m.DelSheet(job.sheet);
+    DeleteAll(job);
     Job other = MakeJob();
     const std::pair<const char*, std::function<NResult()>> calls[] = {
         {"figure thickness", [&] { return job.figure->SetThickness(2.0); }},
