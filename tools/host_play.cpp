@@ -15,6 +15,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "vlhost/Driver.h"
@@ -195,8 +196,9 @@ class Player {
   }
 
   // The files a path names: itself, or where its file name holds "*" (any
-  // run of characters), every file of its folder whose name matches, by name,
-  // as a user picks them all in the dialog.
+  // run of characters), every file of its folder whose name matches, by name
+  // and whatever the case of its letters, as the host's file dialog picks
+  // them all: "*.dxf" takes "A.DXF" and "b.Dxf" too.
   std::vector<fs::path> Files(const std::string& p) const {
     const fs::path path = Path(p);
     const std::string pattern = path.filename().string();
@@ -204,16 +206,27 @@ class Player {
     std::vector<fs::path> files;
     std::error_code ec;
     for (fs::directory_iterator it(path.parent_path(), ec), end; !ec && it != end; it.increment(ec))
-      if (it->is_regular_file() && FileNameMatches(pattern, it->path().filename().string())) files.push_back(it->path());
+      if (it->is_regular_file() && FileNameMatches(Folded(W(pattern)), Folded(W(it->path().filename().string()))))
+        files.push_back(it->path());
     if (files.empty()) Fail("no file matches " + path.string());
     std::sort(files.begin(), files.end());
     return files;
   }
-  static bool FileNameMatches(const std::string& pattern, const std::string& name) {
-    const std::size_t star = pattern.find('*');
-    if (star == std::string::npos) return pattern == name;
-    if (name.compare(0, star, pattern, 0, star) != 0) return false;
-    const std::string rest = pattern.substr(star + 1);
+  // A name with its letters (Latin and Cyrillic) in lower case.
+  static std::wstring Folded(std::wstring name) {
+    for (wchar_t& c : name) {
+      if ((c >= L'A' && c <= L'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x410 && c <= 0x42F))
+        c = static_cast<wchar_t>(c + 0x20);
+      else if (c >= 0x400 && c <= 0x40F)
+        c = static_cast<wchar_t>(c + 0x50);
+    }
+    return name;
+  }
+  static bool FileNameMatches(std::wstring_view pattern, std::wstring_view name) {
+    const std::size_t star = pattern.find(L'*');
+    if (star == std::wstring_view::npos) return pattern == name;
+    if (name.substr(0, star) != pattern.substr(0, star)) return false;
+    const std::wstring_view rest = pattern.substr(star + 1);
     for (std::size_t from = star; from <= name.size(); ++from)
       if (FileNameMatches(rest, name.substr(from))) return true;
     return false;
@@ -893,7 +906,8 @@ class Player {
       const std::string got = U(user_.TitleBlockCell(Int(w[2]) - 1, Int(w[3])));
       if (got != w[4]) Fail("cell " + w[3] + " of page " + w[2] + " holds \"" + got + "\"");
     } else if (what == "no" && w.size() > 3 && w[2] == "file") {
-      if (fs::exists(Path(w[3]))) Fail("the file " + w[3] + " exists");
+      const fs::path path = Path(w[3]);
+      if (fs::exists(path)) Fail((fs::is_directory(path) ? "the folder " : "the file ") + w[3] + " exists");
     } else if (what == "pending") {
       need(3);
       if (static_cast<int>(s.pendingEvents.size()) != Int(w[2]))
