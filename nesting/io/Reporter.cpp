@@ -224,13 +224,13 @@ bool Reporter::SaveDocument(outputs::HiddenDocument& document, outputs::PendingF
     std::wstring reason;
     const vlapi::IVarnelDocumentPtr saved = document.Get();
     // Saved, then closed, then complete.
-    const bool written = saved->SaveAs(file.HostPath());
+    const bool written = file.Fault().empty() && saved->SaveAs(file.HostPath());
     document.Close();
     if (written && file.Commit(reason)) {
         Done(target);
         return true;
     }
-    m_failures.Add(Shown(target), written ? reason : std::wstring(outputs::kNotSaved));
+    m_failures.Add(Shown(target), written ? reason : !file.Fault().empty() ? file.Fault() : std::wstring(outputs::kNotSaved));
     return false;
 }
 
