@@ -24,6 +24,14 @@ void FailureList::Add(std::wstring file, std::wstring reason)
     m_files.push_back(std::move(file));
 }
 
+void FailureList::Truncate(size_t count)
+{
+    if (count < m_lines.size()) {
+        m_lines.resize(count);
+        m_files.resize(count);
+    }
+}
+
 bool FailureList::Names(const std::wstring& file) const
 {
     return std::find(m_files.begin(), m_files.end(), file) != m_files.end();

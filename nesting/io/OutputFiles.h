@@ -38,6 +38,8 @@ public:
     void Add(std::wstring file, std::wstring reason);
     bool Empty() const { return m_lines.empty(); }
     size_t Count() const { return m_lines.size(); }
+    // Only the first `count` lines are kept.
+    void Truncate(size_t count);
     // Whether `file` is one of those named, as given to Add.
     bool Names(const std::wstring& file) const;
     // `heading`, then one line "file: reason" per failure: all of them, or
