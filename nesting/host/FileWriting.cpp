@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <iterator>
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
@@ -47,17 +48,19 @@ std::wstring TooLong(const wchar_t* what, size_t bytes, size_t most)
 
 }  // namespace
 
-std::wstring NameFault(const fs::path& target)
+std::wstring NameFault(const fs::path& target, bool folder)
 {
-    const fs::path folder = StandingFolder(target.parent_path());
-    const size_t name = target.filename().native().size();
-    const size_t mostName = Limit(folder, _PC_NAME_MAX, NAME_MAX);
-    if (name > mostName)
-        return TooLong(kNameTooLong, name, mostName);
+    const fs::path standing = StandingFolder(target.parent_path());
+    const size_t mostName = Limit(standing, _PC_NAME_MAX, NAME_MAX);
+    for (auto part = target.begin(); part != target.end(); ++part) {
+        const size_t name = part->native().size();
+        if (name > mostName)
+            return TooLong(folder || std::next(part) != target.end() ? kFolderNameTooLong : kNameTooLong, name, mostName);
+    }
     std::error_code ec;
     const fs::path full = fs::absolute(target, ec);
     const size_t path = (ec ? target : full).native().size();
-    const size_t mostPath = Limit(folder, _PC_PATH_MAX, PATH_MAX) - 1;  // the limit counts the ending zero
+    const size_t mostPath = Limit(standing, _PC_PATH_MAX, PATH_MAX) - 1;  // the limit counts the ending zero
     if (path > mostPath)
         return TooLong(kPathTooLong, path, mostPath);
     return {};

@@ -10,12 +10,14 @@
 namespace filewriting {
 
 inline constexpr wchar_t kNameTooLong[] = L"имя файла длиннее, чем допускает файловая система";
+inline constexpr wchar_t kFolderNameTooLong[] = L"имя папки длиннее, чем допускает файловая система";
 inline constexpr wchar_t kPathTooLong[] = L"путь к файлу длиннее, чем допускает файловая система";
 
-// Why no file can take `target`'s name in its folder: its name, or its whole
-// path, is longer than the file system allows (the lengths said in bytes, as
-// the file system counts them); empty when one can.
-std::wstring NameFault(const std::filesystem::path& target);
+// Why no file (or, with `folder`, no folder) can be made at `target`: its
+// name, the name of a folder on its way, or its whole path is longer than
+// the file system allows (the lengths said in bytes, as the file system
+// counts them); empty when one can.
+std::wstring NameFault(const std::filesystem::path& target, bool folder = false);
 
 // A new empty file beside `target` (in its folder) under a short name of its
 // own, ".~" and six letters, then ".tmp" and the target's extension, that no

@@ -535,7 +535,7 @@ std::wstring Prepare(const std::wstring& outFolder, const DxfReader& read, fs::p
         return kNoOutputFolder;
     folder = importfiles::OutputFolder(outFolder);
     if (!outputs::EnsureFolder(folder))
-        return outputs::kNoFolder;
+        return outputs::NoFolderReason(folder);
     return read ? std::wstring() : std::wstring(kNoConverter);
 }
 

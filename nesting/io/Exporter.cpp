@@ -1,6 +1,7 @@
 // The export run: the nesting map, the sheets and the remnants.
 #include "io/Exporter.h"
 
+#include "host/FileWriting.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
@@ -115,6 +116,8 @@ void Exporter::ExportToDXF(std::wstring folder)
     if (!something || !outputs::EnsureFolder(run.folder)) {
         if (!something)
             vrnApi::ShowWarningText(kNothingToExport);
+        else if (const std::wstring why = filewriting::NameFault(run.folder, true); !why.empty())
+            vrnApi::ShowErrorText(L"Не удалось создать папку экспорта:\n" + folder + L"\n" + why);
         else
             vrnApi::ShowErrorText(L"Не удалось создать папку экспорта:\n" + folder);
         m_model.ClearSheets();

@@ -81,6 +81,12 @@ bool EnsureFolder(const fs::path& folder)
     return fs::is_directory(folder, ec);
 }
 
+std::wstring NoFolderReason(const fs::path& folder)
+{
+    const std::wstring fault = filewriting::NameFault(folder, true);
+    return fault.empty() ? std::wstring(kNoFolder) : kNoFolder + (L": " + fault);
+}
+
 bool RemoveFile(const fs::path& file)
 {
     std::error_code ec;

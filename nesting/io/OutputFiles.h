@@ -76,6 +76,9 @@ private:
 // Creates the folder with its parents; true when it is a folder afterwards.
 // Never throws.
 bool EnsureFolder(const std::filesystem::path& folder);
+// Why the folder could not be made: kNoFolder, with the file system's limit
+// when a name on its way is longer than it takes.
+std::wstring NoFolderReason(const std::filesystem::path& folder);
 
 // Removes a file; false when one is still there. Never throws.
 bool RemoveFile(const std::filesystem::path& file);

@@ -927,6 +927,14 @@ TEST_F(DxfImportTest, EveryNameTheFileSystemTakesIsImported)
     EXPECT_EQ(closing, vrnApi::LoadStr(IDS_MESS_ERROR_IMPORT) + L":\n" + Wide(again) +
                            L": имя файла длиннее, чем допускает файловая система (257 байт, допустимо не больше 255 байт)")
         << vlhost::Host::Utf8(closing);
+
+    // An output folder of a name longer than that cannot be made, and says why.
+    out = root / std::string(256, 'f');
+    Import(entries, m_read);
+    EXPECT_NE(Closing(before).find(entries[0].m_path + L": не удалось создать папку: имя папки длиннее, чем допускает "
+                                                      L"файловая система (256 байт, допустимо не больше 255 байт)"),
+              std::wstring::npos)
+        << vlhost::Host::Utf8(Closing(before));
 }
 
 // A part larger than any sheet, beyond where millimetres keep the point
