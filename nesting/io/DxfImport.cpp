@@ -6,6 +6,7 @@
 #include "host/VarnelAPI_Detail.h"
 #include "io/DxfPartDrawing.h"
 #include "io/DxfPartTexts.h"
+#include "io/DxfUnits.h"
 #include "io/ImportFiles.h"
 #include "io/OutlineJoints.h"
 #include "model/NestingModel.h"
@@ -46,6 +47,8 @@ constexpr wchar_t kNotCut[] = L"замкнутые кривые не основ�
 constexpr wchar_t kImportedWithout[] = L"деталь импортирована, но ";
 constexpr wchar_t kWhileRead[] = L"при чтении ";
 constexpr wchar_t kOnlySolids[] = L"в файле только 3D-объекты, они не импортируются: нет плоского контура детали";
+// Over the notes on parts that were imported: a note is no error.
+constexpr wchar_t kNotesHeading[] = L"Замечания к импортированным деталям:";
 constexpr wchar_t kNothingPlane[] =
     L"в файле нет объектов, которые импортируются (отрезков, дуг, окружностей, эллипсов, полилиний, сплайнов, текстов)";
 
@@ -363,6 +366,7 @@ public:
     std::wstring Import(FileMetaParams& entry)
     {
         entry.m_fragment.clear();
+        m_lastRead = false;
         const fs::path source = vrnApi::detail::PathOf(entry.m_path);
         const std::wstring base = importfiles::CleanComponent(vrnApi::detail::TextOf(source.stem()));
         if (!importfiles::IsUsableComponent(base))
@@ -385,6 +389,7 @@ public:
         if (!view)
             return outputs::kNoDocument;
         const bool read = m_read(entry.m_path);
+        m_lastRead = read;
         const std::wstring leftOut = LeftOut();
         if (!read)
             return UnreadText(source, leftOut);
@@ -472,7 +477,27 @@ public:
         return {};
     }
 
+    // The units of the file imported last, when they scaled its drawing:
+    // named beside the reason it was refused for (`reason`), or in a note on
+    // the part it gave.
+    void SayUnits(const std::wstring& path, std::wstring& reason)
+    {
+        const std::optional<int> units = m_lastRead ? ScalingUnits(vrnApi::detail::PathOf(path)) : std::nullopt;
+        if (!units)
+            return;
+        if (!reason.empty()) {
+            reason += L"; " + UnitsText(*units);
+        } else {
+            m_notes.Add(path, UnitsText(*units));
+            ++m_unitNotes;
+        }
+    }
+
     const outputs::FailureList& Notes() const { return m_notes; }
+    void DropNotesFrom(size_t count) { m_notes.Truncate(count); }
+    // Whether a note tells of something left out of a part or taken
+    // otherwise than written, beyond the units it was scaled by.
+    bool Warns() const { return m_notes.Count() > m_unitNotes; }
 
 private:
     // What the reader said it left out of the file it read last, in one text.
@@ -483,6 +508,8 @@ private:
     const DxfProblems& m_problems;
     importfiles::UniqueNames m_names;
     outputs::FailureList m_notes;
+    size_t m_unitNotes = 0;   // notes that only tell the units
+    bool m_lastRead = false;  // the reader read the file imported last
 };
 
 // The model's progress bar, removed whatever way the run ends.
@@ -508,7 +535,7 @@ std::wstring Prepare(const std::wstring& outFolder, const DxfReader& read, fs::p
         return kNoOutputFolder;
     folder = importfiles::OutputFolder(outFolder);
     if (!outputs::EnsureFolder(folder))
-        return outputs::kNoFolder;
+        return outputs::NoFolderReason(folder);
     return read ? std::wstring() : std::wstring(kNoConverter);
 }
 
@@ -546,6 +573,7 @@ void ImportFiguresFromDxf(NestingModel& model, std::vector<FileMetaParams>& file
     fs::path folder;
     const std::wstring common = Prepare(outFolder, read, folder);
     outputs::FailureList notes;
+    bool warns = false;
     if (!common.empty()) {
         for (FileMetaParams& entry : files) {
             entry.m_fragment.clear();
@@ -558,7 +586,13 @@ void ImportFiguresFromDxf(NestingModel& model, std::vector<FileMetaParams>& file
             bar.Set(i, files.size());
             std::wstring reason;
             try {
+                const size_t noted = run.Notes().Count();
                 reason = run.Import(files[i]);
+                // Notes are on parts that were imported: a file refused at
+                // the last (its fragment not saved) has its reason alone.
+                if (!reason.empty())
+                    run.DropNotesFrom(noted);
+                run.SayUnits(files[i].m_path, reason);
             } catch (const std::bad_alloc&) {
                 // The file's drawing went with its hidden fragment; the next file has the memory again.
                 files[i].m_fragment.clear();
@@ -569,17 +603,21 @@ void ImportFiguresFromDxf(NestingModel& model, std::vector<FileMetaParams>& file
         }
         bar.Set(files.size(), files.size());
         notes = run.Notes();
+        warns = run.Warns();
     }
     if (refused.Empty() && notes.Empty())
         return;
-    std::wstring text = vrnApi::LoadStr(IDS_MESS_ERROR_IMPORT) + L":";
+    // The files refused under the error's heading; the notes on the parts
+    // that were imported under their own, as a warning where they tell of
+    // something left out, as information where they only tell the units.
+    std::wstring text;
     if (!refused.Empty())
-        text = refused.Text(text);
+        text = refused.Text(vrnApi::LoadStr(IDS_MESS_ERROR_IMPORT) + L":");
     if (!notes.Empty())
-        text = notes.Text(text);
+        text = notes.Text(text.empty() ? std::wstring(kNotesHeading) : text + L"\n\n" + kNotesHeading);
+    const int icon = !refused.Empty() ? vlapi::vlMBIconError : warns ? vlapi::vlMBIconWarning : vlapi::vlMBIconInformation;
     if (application)
-        application->MessageBox(text, std::wstring(), refused.Empty() ? vlapi::vlMBIconWarning : vlapi::vlMBIconError,
-                                0, 0);
+        application->MessageBox(text, std::wstring(), icon, 0, 0);
 }
 
 }  // namespace dxfimport

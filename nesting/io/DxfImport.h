@@ -38,9 +38,13 @@ std::wstring UnreadText(const std::filesystem::path& file, const std::wstring& l
 // The entries take the values the file's bracketed texts give, and the path
 // of the fragment written (empty for a file that gave none). The model's
 // progress bar runs over the files. One closing message names every file that
-// gave no fragment, with the reason, every bracketed value that could not be
-// read, and what `problems` says the reader left out of each file. `read` is
-// null when no converter could be loaded.
+// gave no fragment, with the reason, under the error's heading; then, under a
+// heading of their own, the notes on the parts that were written: every
+// bracketed value that could not be read, what `problems` says the reader
+// left out of each file, and the units of a file that scaled its drawing
+// (these also beside a refusal). It is an error with a file refused, a
+// warning with something left out or taken otherwise, information when it
+// only tells the units. `read` is null when no converter could be loaded.
 void ImportFiguresFromDxf(NestingModel& model, std::vector<FileMetaParams>& files, const std::wstring& outFolder,
                           const DxfReader& read, const DxfProblems& problems = nullptr);
 

@@ -1,10 +1,12 @@
 // The export run: the nesting map, the sheets and the remnants.
 #include "io/Exporter.h"
 
+#include "host/FileWriting.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
 #include "host/WorkingDrawing.h"
+#include "io/DxfImport.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -114,6 +116,8 @@ void Exporter::ExportToDXF(std::wstring folder)
     if (!something || !outputs::EnsureFolder(run.folder)) {
         if (!something)
             vrnApi::ShowWarningText(kNothingToExport);
+        else if (const std::wstring why = filewriting::NameFault(run.folder, true); !why.empty())
+            vrnApi::ShowErrorText(L"Не удалось создать папку экспорта:\n" + folder + L"\n" + why);
         else
             vrnApi::ShowErrorText(L"Не удалось создать папку экспорта:\n" + folder);
         m_model.ClearSheets();
@@ -153,6 +157,7 @@ void Exporter::ExportToDXF(std::wstring folder)
             run.clean = false;
             vrnApi::ShowErrorText(L"Конвертер DXF не загружен, файлы DXF не записаны:\n" + run.converter.Error());
         }
+        run.converter.ShowProblems(false);
         if (run.source) {
             // A step that finds the drawing closed ends the run.
             if (m_params.addCard)
@@ -363,11 +368,19 @@ void Exporter::WriteDxf(Run& run, Step& step, const fs::path& target)
         return;
     }
     outputs::PendingFile file(run.staged->Staged(target));
-    std::wstring reason = outputs::kNotConverted;
-    if (run.converter.Convert(L"", file.HostPath()) && file.Commit(reason)) {
+    if (!file.Fault().empty()) {
+        step.failures.Add(shown, file.Fault());
+        return;
+    }
+    const bool converted = run.converter.Convert(L"", file.HostPath());
+    const std::wstring said = dxfimport::ProblemsText(run.converter.Problems());
+    std::wstring reason = said.empty() ? std::wstring(outputs::kNotConverted) : outputs::kNotConverted + (L": " + said);
+    if (converted && file.Commit(reason)) {
         ++step.written;
         run.staged->Written(target);
         run.written.push_back(target);
+        if (!said.empty())
+            run.said.push_back([text = shown + L": " + said] { vrnApi::ShowWarningText(text); });
     } else {
         step.failures.Add(shown, reason);
     }

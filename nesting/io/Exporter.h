@@ -86,7 +86,9 @@ private:
     void WriteFileSet(Run& run, Step& step, const vlapi::IVarnelDocumentPtr& document, const std::wstring& base);
     // Saves the hidden document as the file, unless the file is open in the host.
     void SaveFile(Run& run, Step& step, const vlapi::IVarnelDocumentPtr& document, const std::filesystem::path& target);
-    // Converts the active document to the DXF file.
+    // Converts the active document to the DXF file. What the converter says
+    // of it is told under the file's own name (the converter is quiet: it
+    // would name the file it writes in the hidden folder).
     void WriteDxf(Run& run, Step& step, const std::filesystem::path& file);
     // Shows the step's message: `success` when all its files were written,
     // nothing when it had nothing to write (unless `nothing` is 0: then

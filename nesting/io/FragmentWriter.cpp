@@ -99,7 +99,7 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                         continue;
                     }
                     if (!folders.Ensure(folder)) {
-                        failed.Add(name, outputs::kNoFolder);
+                        failed.Add(name, outputs::NoFolderReason(folder));
                         continue;
                     }
                     const fs::path path = names.Reserve(folder, file, L".vfw");

@@ -1,6 +1,7 @@
 #include "io/OutputFiles.h"
 
 #include "geometry/UtilityFunctions.h"
+#include "host/FileWriting.h"
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
 
@@ -21,6 +22,14 @@ void FailureList::Add(std::wstring file, std::wstring reason)
 {
     m_lines.push_back(file + L": " + std::move(reason));
     m_files.push_back(std::move(file));
+}
+
+void FailureList::Truncate(size_t count)
+{
+    if (count < m_lines.size()) {
+        m_lines.resize(count);
+        m_files.resize(count);
+    }
 }
 
 bool FailureList::Names(const std::wstring& file) const
@@ -72,6 +81,12 @@ bool EnsureFolder(const fs::path& folder)
     return fs::is_directory(folder, ec);
 }
 
+std::wstring NoFolderReason(const fs::path& folder)
+{
+    const std::wstring fault = filewriting::NameFault(folder, true);
+    return fault.empty() ? std::wstring(kNoFolder) : kNoFolder + (L": " + fault);
+}
+
 bool RemoveFile(const fs::path& file)
 {
     std::error_code ec;
@@ -115,14 +130,19 @@ std::wstring NamesNote(const std::wstring& heading, const std::vector<std::wstri
 
 PendingFile::PendingFile(fs::path target)
     : m_target(std::move(target))
+    , m_fault(filewriting::NameFault(m_target))
 {
-    m_temp = m_target.parent_path() / ("." + m_target.stem().string() + ".tmp" + m_target.extension().string());
-    RemoveFile(m_temp);
+    if (!m_fault.empty())
+        return;
+    int error = 0;
+    m_temp = filewriting::TemporaryBeside(m_target, error);
+    if (m_temp.empty())
+        m_fault = filewriting::FaultText(error);
 }
 
 PendingFile::~PendingFile()
 {
-    if (!m_committed)
+    if (!m_committed && !m_temp.empty())
         RemoveFile(m_temp);
 }
 
@@ -130,6 +150,10 @@ std::wstring PendingFile::HostPath() const { return vrnApi::detail::TextOf(m_tem
 
 bool PendingFile::Commit(std::wstring& reason)
 {
+    if (!m_fault.empty()) {
+        reason = m_fault;
+        return false;
+    }
     std::error_code ec;
     const bool complete = fs::is_regular_file(m_temp, ec) && fs::file_size(m_temp, ec) > 0 && !ec;
     if (!complete) {
@@ -138,33 +162,12 @@ bool PendingFile::Commit(std::wstring& reason)
     }
     fs::rename(m_temp, m_target, ec);
     if (ec) {
-        reason = kNotReplaced;
+        reason = ec.value() == ENAMETOOLONG ? filewriting::kNameTooLong : kNotReplaced;
         return false;
     }
     m_committed = true;
     return true;
 }
-
-namespace {
-
-// Why a folder could not be made, in the user's words.
-std::wstring FolderFault(int code)
-{
-    switch (code) {
-    case EACCES:
-    case EPERM:
-        return L"нет прав на запись";
-    case EROFS:
-        return L"диск доступен только для чтения";
-    case ENOSPC:
-    case EDQUOT:
-        return L"на диске нет места";
-    default:
-        return vrnApi::detail::TextOf(fs::path(std::strerror(code)));
-    }
-}
-
-}  // namespace
 
 StagedFiles::StagedFiles(fs::path folder, std::string prefix)
     : m_folder(std::move(folder))
@@ -189,7 +192,7 @@ fs::path StagedFiles::MakeStage(const fs::path& folder, std::wstring& error) con
     std::string name = (folder / (m_prefix + "XXXXXX")).string();
     if (::mkdtemp(name.data()))
         return name;
-    error = FolderFault(errno);
+    error = filewriting::FaultText(errno);
     return {};
 }
 
@@ -291,6 +294,10 @@ bool StagedFiles::Commit(std::wstring& file, std::wstring& reason)
 
 bool SaveInPlace(const vlapi::IVarnelDocumentPtr& document, PendingFile& file, std::wstring& reason)
 {
+    if (!file.Fault().empty()) {
+        reason = file.Fault();
+        return false;
+    }
     if (!document->SaveAs(file.HostPath())) {
         reason = kNotSaved;
         return false;

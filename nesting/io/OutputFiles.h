@@ -38,6 +38,8 @@ public:
     void Add(std::wstring file, std::wstring reason);
     bool Empty() const { return m_lines.empty(); }
     size_t Count() const { return m_lines.size(); }
+    // Only the first `count` lines are kept.
+    void Truncate(size_t count);
     // Whether `file` is one of those named, as given to Add.
     bool Names(const std::wstring& file) const;
     // `heading`, then one line "file: reason" per failure: all of them, or
@@ -74,6 +76,9 @@ private:
 // Creates the folder with its parents; true when it is a folder afterwards.
 // Never throws.
 bool EnsureFolder(const std::filesystem::path& folder);
+// Why the folder could not be made: kNoFolder, with the file system's limit
+// when a name on its way is longer than it takes.
+std::wstring NoFolderReason(const std::filesystem::path& folder);
 
 // Removes a file; false when one is still there. Never throws.
 bool RemoveFile(const std::filesystem::path& file);
@@ -90,7 +95,10 @@ std::vector<std::filesystem::path> FilesNotOurs(const std::filesystem::path& fol
 std::wstring NamesNote(const std::wstring& heading, const std::vector<std::wstring>& names, size_t shown);
 
 // A file written under a temporary name beside its target, then renamed over
-// the target once it is complete. Left uncommitted, the temporary file is
+// the target once it is complete. The temporary name is short whatever the
+// target's (filewriting::TemporaryBeside), so that every name the file
+// system takes is written; a name it does not take is refused before anything
+// is written, with that reason. Left uncommitted, the temporary file is
 // removed and the old target stays as it was.
 class PendingFile {
 public:
@@ -101,6 +109,10 @@ public:
 
     const std::filesystem::path& Target() const { return m_target; }
     const std::filesystem::path& Temporary() const { return m_temp; }
+    // Why nothing can be written for the target (its name longer than the
+    // file system allows, a folder that takes no file); empty when the
+    // temporary file is there to be written.
+    const std::wstring& Fault() const { return m_fault; }
     // The temporary path as the host takes paths.
     std::wstring HostPath() const;
     // Renames a complete (present, not empty) temporary file over the target.
@@ -110,6 +122,7 @@ public:
 private:
     std::filesystem::path m_target;
     std::filesystem::path m_temp;
+    std::wstring m_fault;
     bool m_committed = false;
 };
 

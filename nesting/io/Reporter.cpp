@@ -201,7 +201,7 @@ bool Reporter::FolderReady(int& state, const fs::path& folder)
     if (m_folder == 0) {
         m_folder = outputs::EnsureFolder(Folder()) ? 1 : -1;
         if (m_folder < 0) {
-            m_failures.Add(Shown(Folder()), outputs::kNoFolder);
+            m_failures.Add(Shown(Folder()), outputs::NoFolderReason(Folder()));
         } else {
             m_staged = std::make_unique<outputs::StagedFiles>(Folder(), ".documentation-");
             if (!m_staged->Ready()) {
@@ -214,7 +214,7 @@ bool Reporter::FolderReady(int& state, const fs::path& folder)
     if (state == 0) {
         state = m_folder < 0 ? -1 : (outputs::EnsureFolder(folder) ? 1 : -1);
         if (state < 0 && m_folder > 0)
-            m_failures.Add(Shown(folder), outputs::kNoFolder);
+            m_failures.Add(Shown(folder), outputs::NoFolderReason(folder));
     }
     return state > 0;
 }
@@ -224,13 +224,13 @@ bool Reporter::SaveDocument(outputs::HiddenDocument& document, outputs::PendingF
     std::wstring reason;
     const vlapi::IVarnelDocumentPtr saved = document.Get();
     // Saved, then closed, then complete.
-    const bool written = saved->SaveAs(file.HostPath());
+    const bool written = file.Fault().empty() && saved->SaveAs(file.HostPath());
     document.Close();
     if (written && file.Commit(reason)) {
         Done(target);
         return true;
     }
-    m_failures.Add(Shown(target), written ? reason : std::wstring(outputs::kNotSaved));
+    m_failures.Add(Shown(target), written ? reason : !file.Fault().empty() ? file.Fault() : std::wstring(outputs::kNotSaved));
     return false;
 }
 

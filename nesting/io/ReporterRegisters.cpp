@@ -228,6 +228,10 @@ bool Reporter::WriteCsv(const registers::Table& table, const wchar_t* openFailur
     if (!DocsFolderReady())
         return false;
     outputs::PendingFile file(Staged(target));
+    if (!file.Fault().empty()) {
+        m_failures.Add(Shown(target), file.Fault());
+        return false;
+    }
     {
         std::ofstream out(file.Temporary(), std::ios::binary | std::ios::trunc);
         if (!out) {

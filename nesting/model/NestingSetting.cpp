@@ -1,6 +1,7 @@
 #include "model/NestingSetting.h"
 
 #include "geometry/UtilityFunctions.h"
+#include "host/FileWriting.h"
 
 #include <pugixml.hpp>
 
@@ -478,6 +479,8 @@ std::wstring Why(int code) {
         return L"на месте файла стоит папка";
     case EFBIG:
         return L"превышен допустимый размер файла";
+    case ENAMETOOLONG:
+        return filewriting::kNameTooLong;
     default:
         return L"ошибка записи " + std::to_wstring(code) + L" (" + WideText(std::strerror(code)) + L")";
     }
@@ -648,15 +651,16 @@ fs::path KeptCopyName(const fs::path& file) {
 }
 
 // `bytes` written whole, with `mode`, to a new file beside `target` that no
-// one else writes to (its name a unique ending to the target's), and flushed
-// to the disk: `written` names it. False, with the reason and no file left,
-// when any of it fails.
+// one else writes to (a short name of its own, whatever the target's), and
+// flushed to the disk: `written` names it. False, with the reason and no file
+// left, when any of it fails.
 bool WriteBeside(const fs::path& target, const std::string& bytes, mode_t mode, fs::path& written,
                  std::wstring& reason) {
-    std::string name = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    int fd = -1;
+    int error = 0;
+    const std::string name = filewriting::TemporaryBeside(target, error, &fd).string();
     if (fd < 0) {
-        reason = Why(errno);
+        reason = Why(error);
         return false;
     }
     int code = ::fchmod(fd, mode) != 0 ? errno : 0;

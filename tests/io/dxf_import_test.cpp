@@ -312,8 +312,10 @@ TEST_F(DxfImportTest, EachFileGivesAFigureOrARefusalNamedInOneMessage)
             EXPECT_EQ(entries[i].m_material, L"");
             continue;
         }
-        // A written part is named at most in a note about a value.
-        EXPECT_EQ(closing.find(entries[i].m_path + L":"), closing.find(entries[i].m_path + L": значение"));
+        // A written part is named at most in a note about a value, or about the units that scaled it.
+        const size_t named = closing.find(entries[i].m_path + L":");
+        EXPECT_TRUE(named == closing.find(entries[i].m_path + L": значение") ||
+                    named == closing.find(entries[i].m_path + L": единицы файла"));
         EXPECT_EQ(entries[i].m_material, c.material);
         EXPECT_EQ(entries[i].m_thickness, c.thickness);
         EXPECT_EQ(entries[i].m_count, c.count);
@@ -799,6 +801,140 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
         {"pieces_with_gaps_of_0.0006", dxftext::File({{"ENTITIES", pieces(100, 1.24, 0.0006)}}), nullptr, 10000},
     };
     ExpectParts(cases);
+}
+
+// The file's units ($INSUNITS, the last value from 0 to 24 the header
+// gives, whatever its line ends) are applied, and every part they scaled is
+// named with its unit, under a heading that is no error's, as information;
+// a file in millimetres, without units or saying none is taken in
+// millimetres, and nothing is said of it. Every part written loads.
+TEST_F(DxfImportTest, TheUnitsThatScaledAPartAreNamed)
+{
+    using namespace dxftext;
+    const auto plate = [](Groups header) {
+        return dxftext::File({{"HEADER", header}, {"ENTITIES", Polyline({{0, 0}, {30, 0}, {30, 20}, {0, 20}}, true)}});
+    };
+    const auto units = [](const char* code) { return Groups{{9, "$INSUNITS"}, {70, code}}; };
+    const std::wstring said = L"единицы файла ($INSUNITS) — ";
+    std::string lineEndsCr = plate(units("6"));
+    std::replace(lineEndsCr.begin(), lineEndsCr.end(), '\n', '\r');
+    const struct {
+        const char* name;
+        std::string bytes;
+        double area;
+        std::wstring note;
+    } cases[] = {
+        {"metres", plate(units("6")), 600e6, said + L"метры: размеры умножены на 1000"},
+        {"inches", plate(units("1")), 600 * 25.4 * 25.4, said + L"дюймы: размеры умножены на 25.4"},
+        {"centimetres", plate(units("5")), 600e2, said + L"сантиметры: размеры умножены на 10"},
+        {"feet", plate(units("2")), 600 * 304.8 * 304.8, said + L"футы: размеры умножены на 304.8"},
+        {"millimetres", plate(units("4")), 600, L""},
+        {"no_units", plate(units("0")), 600, L""},
+        {"no_units_given", plate({{9, "$ACADVER"}, {1, "AC1015"}}), 600, L""},
+        {"metres_then_centimetres", plate(units("6") + units("5")), 600e2, said + L"сантиметры: размеры умножены на 10"},
+        {"metres_then_no_unit_code", plate(units("6") + units("99") + units("x")), 600e6,
+         said + L"метры: размеры умножены на 1000"},
+        {"metres_lines_ending_in_cr", lineEndsCr, 600e6, said + L"метры: размеры умножены на 1000"},
+    };
+    const size_t before = host->State().messages.size();
+    const std::wstring closing = ExpectParts(cases);
+    EXPECT_EQ(closing.rfind(L"Замечания к импортированным деталям:\n", 0), 0u) << vlhost::Host::Utf8(closing);
+    ASSERT_EQ(host->State().messages.size(), before + 1);
+    EXPECT_EQ(host->State().messages.back().flags, vlapi::vlMBIconInformation);
+}
+
+// A note on a part that was imported is no error: the parts refused stand
+// under the error's heading, with the error's icon, the notes under their
+// own, and a run of notes only is a warning.
+TEST_F(DxfImportTest, NotesOnImportedPartsAreNotHeadedAsErrors)
+{
+    using namespace dxftext;
+    const Groups frozen{{0, "TABLE"}, {2, "LAYER"}, {70, "1"}, {0, "LAYER"}, {2, "BUILD"}, {70, "1"}, {62, "7"},
+                        {6, "CONTINUOUS"}, {0, "ENDTAB"}};
+    const struct {
+        const char* name;
+        std::string bytes;
+    } files[] = {
+        {"construction_circle_on_a_frozen_layer",
+         dxftext::File({{"TABLES", frozen}, {"ENTITIES", Square(0, 0, 100) + Circle("50", "50", 70, {{8, "BUILD"}})}})},
+        {"open", dxftext::File({{"ENTITIES", Line(0, 0, 100, 0) + Line(100, 0, 100, 100)}})},
+        {"plain", dxftext::File({{"ENTITIES", Square(0, 0, 100)}})},
+    };
+    const std::wstring error = vrnApi::LoadStr(IDS_MESS_ERROR_IMPORT) + L":\n";
+    const std::wstring notes = L"Замечания к импортированным деталям:\n";
+    const struct {
+        std::vector<size_t> files;
+        std::vector<std::wstring> headings;  // in this order, and no other
+        int icon;
+    } runs[] = {
+        {{0, 2}, {notes}, vlapi::vlMBIconWarning},
+        {{1, 0}, {error, notes}, vlapi::vlMBIconError},
+        {{1, 2}, {error}, vlapi::vlMBIconError},
+    };
+    for (const auto& run : runs) {
+        std::vector<std::remove_cvref_t<decltype(files[0])>> chosen;
+        for (size_t k : run.files)
+            chosen.push_back(files[k]);
+        SCOPED_TRACE(chosen.front().name);
+        const auto [entries, closing] = ImportCases(chosen);
+        EXPECT_EQ(closing.rfind(run.headings.front(), 0), 0u) << vlhost::Host::Utf8(closing);
+        size_t at = 0;
+        for (const std::wstring& heading : run.headings) {
+            at = closing.find(heading, at);
+            EXPECT_NE(at, std::wstring::npos) << vlhost::Host::Utf8(closing);
+        }
+        EXPECT_EQ(closing.find(error) != std::wstring::npos, run.headings.front() == error);
+        EXPECT_EQ(closing.find(notes) != std::wstring::npos, run.headings.back() == notes);
+        EXPECT_EQ(closing.find(L"Ошибка") == 0, run.icon == vlapi::vlMBIconError);
+        EXPECT_EQ(host->State().messages.back().flags, run.icon);
+    }
+}
+
+// Every name the file system takes is written, however little it leaves
+// for a temporary name beside it, and loads: parts named by 241 to 255
+// bytes. A name the run makes longer than that (the second file of one
+// name) is refused with that reason.
+TEST_F(DxfImportTest, EveryNameTheFileSystemTakesIsImported)
+{
+    using namespace dxftext;
+    const std::string plate = dxftext::File({{"ENTITIES", Square(0, 0, 100)}});
+    std::vector<std::string> names;  // of so many bytes with ".dxf" or ".vfw"
+    for (size_t bytes : {241, 245, 250, 251, 255})
+        names.push_back(std::string(bytes - 4, 'p'));
+    names.emplace_back();
+    for (int k = 0; k < 125; ++k)
+        names.back() += "д";  // 254 bytes
+    struct Case {
+        std::string name;
+        std::string bytes;
+        double area;
+    };
+    std::vector<Case> cases;
+    for (const std::string& name : names)
+        cases.push_back({name, plate, 10000});
+    EXPECT_EQ(ExpectParts(cases), L"");
+
+    // The longest name again, from another folder, in the same run, its
+    // marking unreadable: refused for its name alone, with no note, as a
+    // part not imported.
+    const fs::path again = root / "again" / (names[4] + ".dxf");
+    fs::create_directories(again.parent_path());
+    std::ofstream(again, std::ios::binary) << dxftext::File({{"ENTITIES", Square(0, 0, 100) + Text(5, 5, "[Кол-во=x]")}});
+    std::vector<FileMetaParams> entries{{Wide(root / "dxf" / (names[4] + ".dxf")), L"", 1, 0.0}, {Wide(again), L"", 1, 0.0}};
+    const size_t before = host->State().messages.size();
+    Import(entries, m_read);
+    const std::wstring closing = Closing(before);
+    EXPECT_EQ(closing, vrnApi::LoadStr(IDS_MESS_ERROR_IMPORT) + L":\n" + Wide(again) +
+                           L": имя файла длиннее, чем допускает файловая система (257 байт, допустимо не больше 255 байт)")
+        << vlhost::Host::Utf8(closing);
+
+    // An output folder of a name longer than that cannot be made, and says why.
+    out = root / std::string(256, 'f');
+    Import(entries, m_read);
+    EXPECT_NE(Closing(before).find(entries[0].m_path + L": не удалось создать папку: имя папки длиннее, чем допускает "
+                                                      L"файловая система (256 байт, допустимо не больше 255 байт)"),
+              std::wstring::npos)
+        << vlhost::Host::Utf8(Closing(before));
 }
 
 // A part larger than any sheet, beyond where millimetres keep the point

@@ -6,6 +6,7 @@
 
 #include "host/NestingResources.h"
 #include "host/VarnelAPI_Detail.h"
+#include "api/INestingObjects.h"
 #include "io/Reporter.h"
 
 #include <algorithm>
@@ -272,6 +273,52 @@ TEST_F(FileRulesTest, AnEmptyFolderOnlyWarnsAndNothingAskedWritesNothing)
     EXPECT_FALSE(fs::exists(Out()));
     EXPECT_EQ(State().access.offs, 1);
     ExpectClean();
+}
+
+// Every name the file system takes is written, however little it leaves for
+// a temporary name beside it; a longer one is refused with that reason, in
+// the export and the documentation alike, and no message shows the hidden
+// folders the files wait in. Sheets of `letters` Cyrillic letters (two
+// bytes each) give files of so many bytes: the sheet's fragment and DXF file
+// and its map twice that and 4, its part table twice that and 38.
+TEST_F(FileRulesTest, EveryNameTheFileSystemTakesIsWrittenAndALongerOneIsRefusedWithWhy)
+{
+    FreshDrawing();
+    const struct {
+        size_t letters;
+        bool sheet, table;  // written: the sheet's own files and map, its part table
+    } cases[] = {{108, true, true}, {125, true, false}, {126, false, false}};
+    for (const auto& c : cases)
+        AddRectPart(AddSheet(std::wstring(c.letters, L'Л'), 1000.0, 500.0), L"A", 100, 50, 0, 0);
+    Store();
+    RunAll(OutText());
+    IExporterPtr exporter = CreateExporterInstance();
+    exporter->SetParams(ExportParams{});
+    exporter->ExportToDXF(vrnApi::detail::TextOf(Out() / "export"));
+
+    std::wstring shown;
+    for (const vlhost::RecordedMessage& m : Messages())
+        shown += m.text + L"\n";
+    EXPECT_EQ(shown.find(L".documentation-"), std::wstring::npos) << Utf8(shown);
+    EXPECT_EQ(shown.find(L".export-"), std::wstring::npos) << Utf8(shown);
+    EXPECT_EQ(shown.find(L"не удалось сохранить"), std::wstring::npos) << Utf8(shown);
+    EXPECT_EQ(shown.find(L"не удалось преобразовать"), std::wstring::npos) << Utf8(shown);
+    const auto expect = [&](const fs::path& folder, const std::wstring& name, bool written) {
+        const std::string file = Utf8(name);
+        std::error_code ec;
+        EXPECT_EQ(fs::exists(folder / fs::u8path(file), ec), written) << file.size() << " bytes";
+        const std::wstring why = L"имя файла длиннее, чем допускает файловая система (" +
+                                 std::to_wstring(file.size()) + L" байт, допустимо не больше 255 байт)";
+        EXPECT_EQ(shown.find(name + L": " + why) != std::wstring::npos, !written) << Utf8(shown);
+    };
+    for (const auto& c : cases) {
+        const std::wstring name(c.letters, L'Л');
+        for (const wchar_t* extension : {L".vfw", L".dxf"})
+            expect(Out() / "export", name + extension, c.sheet);
+        expect(Maps(), name + L".vdw", c.sheet);
+        expect(Maps(), name + L"_Ведомость Деталей.vfw", c.table);
+    }
+    ExpectCleanHost({Out(), Maps(), Docs(), Out() / "export"});
 }
 
 // A folder that takes nothing fails every map of a large job: the message

@@ -254,8 +254,10 @@ void IoTest::ExpectCleanHost(const std::vector<std::filesystem::path>& folders)
     EXPECT_EQ(State().access.offs, State().access.ons);
     EXPECT_FALSE(State().progress.shown);
     for (const std::filesystem::path& folder : folders) {
-        for (const std::string& name : Listing(folder))
+        for (const std::string& name : Listing(folder)) {
             EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+            EXPECT_NE(name.rfind(".~", 0), 0u) << name;  // a temporary file of the host's
+        }
     }
 }
 

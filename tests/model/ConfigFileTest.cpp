@@ -434,16 +434,19 @@ TEST_F(ConfigFile, AFailedWriteKeepsTheOldFileAndSaysWhy) {
 }
 
 // A configuration file that is a link (to a file shared elsewhere, by an
-// absolute or a relative path) stays a link, and the file it points to gets
-// the settings.
+// absolute or a relative path, under any name the file system takes) stays a
+// link, and the file it points to gets the settings.
 TEST_F(ConfigFile, ALinkedFileIsWrittenWhereItPoints) {
     const fs::path file = NestingSetting::ConfigFile(folders_.config);
-    const fs::path shared = root_ / "common" / "nesting.xml";
-    fs::create_directories(shared.parent_path());
     fs::create_directories(file.parent_path());
     NestingSetting setting;
     setting.m_sheetFormat = 3;
-    for (const fs::path& link : {shared, fs::path("../../common/nesting.xml")}) {
+    const fs::path common = root_ / "common" / "nesting.xml";
+    const fs::path longest = root_ / "longest" / (std::string(251, 'n') + ".xml");
+    const std::pair<fs::path, fs::path> links[] = {  // the file, and the link to it
+        {common, common}, {common, "../../common/nesting.xml"}, {longest, longest}};
+    for (const auto& [shared, link] : links) {
+        fs::create_directories(shared.parent_path());
         fs::remove(file);
         std::ofstream(shared) << "<Sheets />";
         fs::create_symlink(link, file);

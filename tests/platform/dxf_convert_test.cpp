@@ -510,6 +510,40 @@ TEST_F(DxfTest, TextsAreReadInTheFilesCodePage) {
   }
 }
 
+// Every name the file system takes is written, however little it leaves for
+// a temporary name beside it: a drawing saved, a DXF file exported, a
+// fragment imported; a longer name is refused, the converters saying why,
+// and nothing is left beside it.
+TEST_F(DxfTest, EveryNameTheFileSystemTakesIsWritten) {
+  auto drawing = NewDrawing();
+  AddLine(Container(ActiveView(drawing)), 0, 0, 10, 0);
+  const std::string tooLong = "имя файла длиннее, чем допускает файловая система";
+  for (const std::size_t bytes : {250, 255, 256}) {
+    SCOPED_TRACE(bytes);
+    const std::string stem(bytes - 4, 'n');
+    const bool fits = bytes <= 255;
+    app->State().messages.clear();
+    EXPECT_EQ(drawing->SaveAs(File(stem + ".vdw")), fits);
+    EXPECT_EQ(Convert("dxfExport", L"", File(stem + ".dxf")), fits);
+    const std::string dxf = fits ? stem + ".dxf" : "small.dxf";
+    if (!fits) {
+      ASSERT_TRUE(Convert("dxfExport", L"", File(dxf)));
+    }
+    EXPECT_EQ(Convert("dxfImport", File(dxf), File(stem + ".vfw")), fits);
+    std::error_code ec;
+    for (const char* extension : {".vdw", ".dxf", ".vfw"})
+      EXPECT_EQ(std::filesystem::exists(root / (stem + extension), ec), fits) << extension;
+    if (fits) {
+      EXPECT_EQ(KindsIn(*OpenFragment(stem + ".vfw")).size(), 1u);
+    }
+    std::size_t said = 0;
+    for (const RecordedMessage& m : app->State().messages) said += Utf8(m.text).find(tooLong) != std::string::npos;
+    EXPECT_EQ(said, fits ? 0u : 2u);
+    for (const auto& entry : std::filesystem::directory_iterator(root))
+      EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+  }
+}
+
 TEST_F(DxfTest, ConvertersNeedAHostWindowAndAFileToWrite) {
   ConverterModule exporter(static_cast<vlapi::IApplication*>(app.get()), "dxfExport");
   ASSERT_TRUE(exporter.Loaded()) << exporter.Error();

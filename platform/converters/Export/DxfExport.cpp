@@ -548,7 +548,8 @@ class ExportConverter : public Converter {
     const std::filesystem::path target = PathOf(out);
     SafeFile file(target);
     if (!Writer(*source.Get(), content).Write(file.Temporary()) || !file.Commit()) {
-      problems.push_back(L"файл не записывается");
+      problems.push_back(NameTooLong(target) ? L"имя файла длиннее, чем допускает файловая система"
+                                             : L"файл не записывается");
       return false;
     }
     if (content.skipped > 0)

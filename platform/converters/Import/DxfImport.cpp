@@ -1028,10 +1028,12 @@ class ImportConverter : public Converter {
     Ref<Document2D> doc = App().NewDocument2D(vlapi::vlDocumentFragment, false);
     Commit(built, reader, *doc, *doc->ViewByNumber(0));
     SafeFile file(PathOf(out));
-    const bool saved = SaveDocument2D(*doc, WideOf(file.Temporary())) && file.Commit();
+    const bool saved = !file.Temporary().empty() && SaveDocument2D(*doc, WideOf(file.Temporary())) && file.Commit();
     doc->SetPath(saved ? out : std::wstring());
     doc->Close(0);
-    if (!saved) problems.push_back(L"фрагмент не записан");
+    if (!saved)
+      problems.push_back(NameTooLong(PathOf(out)) ? L"фрагмент не записан: имя файла длиннее, чем допускает файловая система"
+                                                   : L"фрагмент не записан");
     return saved;
   }
 };

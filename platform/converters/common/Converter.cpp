@@ -172,8 +172,7 @@ SourceDocument::~SourceDocument() {
   if (close_ && doc_) doc_->Close(0);
 }
 
-SafeFile::SafeFile(const std::filesystem::path& target)
-    : target_(target), temporary_(target.parent_path() / ("." + target.filename().string() + ".part")) {}
+SafeFile::SafeFile(const std::filesystem::path& target) : target_(target), temporary_(TemporaryBeside(target, ".part")) {}
 
 SafeFile::~SafeFile() {
   if (committed_) return;
@@ -183,6 +182,7 @@ SafeFile::~SafeFile() {
 
 bool SafeFile::Commit() {
   std::error_code ec;
+  if (temporary_.empty()) return false;
   std::filesystem::rename(temporary_, target_, ec);
   committed_ = !ec;
   return committed_;

@@ -17,6 +17,13 @@ std::wstring Wide(const std::string& text);
 // whatever the process locale (std::filesystem converts wide names by the locale).
 std::filesystem::path PathOf(const std::wstring& path);
 std::wstring WideOf(const std::filesystem::path& path);
+// A new empty file beside `target` under a short name of its own (".~" six
+// letters and `suffix`), that a file is written into before it takes the
+// target's name: every name the file system takes for the target can be
+// written so, however long. Empty when the folder takes no file.
+std::filesystem::path TemporaryBeside(const std::filesystem::path& target, const char* suffix);
+// Whether `target`'s name is longer than the file system of its folder takes.
+bool NameTooLong(const std::filesystem::path& target);
 
 bool SaveDocument2D(Document2D& doc, const std::wstring& path);
 bool SaveDocument3D(Document3D& doc, const std::wstring& path);

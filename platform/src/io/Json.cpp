@@ -612,7 +612,8 @@ void DumpShape(TreeWriter& writer, const Shape& shape, unsigned depth) {
 // Writes the 2D document as WriteJson(DocumentJson(doc)) does, but each
 // object of a view made and written alone: a drawing of a million objects
 // would take gigabytes as one JSON tree. The file is written beside `path`
-// first, so that a document that cannot be written leaves `path` as it was.
+// first, under a short name of its own, so that a document that cannot be
+// written leaves `path` as it was.
 bool WriteDocumentJson(Document2D& doc, const std::wstring& path) {
   const json skeleton = DocumentJson(doc, true);
   const auto& styles = doc.LineStyles().Own();
@@ -630,12 +631,15 @@ bool WriteDocumentJson(Document2D& doc, const std::wstring& path) {
                      }});
   }
   const std::filesystem::path target = PathOf(path);
-  std::filesystem::path temporary = target;
-  temporary += ".writing";
+  const std::filesystem::path temporary = TemporaryBeside(target, ".writing");
+  if (temporary.empty()) return false;
   std::error_code ec;
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
+    if (!out) {
+      std::filesystem::remove(temporary, ec);
+      return false;
+    }
     try {
       TreeWriter(out).Dump(skeleton, 0, lists);
     } catch (...) {
@@ -650,8 +654,9 @@ bool WriteDocumentJson(Document2D& doc, const std::wstring& path) {
     }
   }
   std::filesystem::rename(temporary, target, ec);
-  if (ec) std::filesystem::remove(temporary, ec);
-  return !ec;
+  if (!ec) return true;
+  std::filesystem::remove(temporary, ec);
+  return false;
 }
 
 }  // namespace

@@ -1,5 +1,10 @@
 #include "io/Files.h"
 
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
 namespace vlhost {
 
 std::string Utf8(const std::wstring& text) {
@@ -53,5 +58,23 @@ std::wstring Wide(const std::string& text) {
 
 std::filesystem::path PathOf(const std::wstring& path) { return std::filesystem::path(Utf8(path)); }
 std::wstring WideOf(const std::filesystem::path& path) { return Wide(path.string()); }
+
+std::filesystem::path TemporaryBeside(const std::filesystem::path& target, const char* suffix) {
+  const std::filesystem::path folder = target.parent_path();
+  std::string name = ((folder.empty() ? std::filesystem::path(".") : folder) / ".~XXXXXX").string() + suffix;
+  const int fd = ::mkstemps(name.data(), static_cast<int>(std::strlen(suffix)));
+  if (fd < 0) return {};
+  ::close(fd);
+  return name;
+}
+
+bool NameTooLong(const std::filesystem::path& target) {
+  std::error_code ec;
+  std::filesystem::path folder = target.parent_path();
+  while (!folder.empty() && !std::filesystem::is_directory(folder, ec) && folder != folder.parent_path())
+    folder = folder.parent_path();
+  const long most = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+  return target.filename().string().size() > static_cast<std::size_t>(most > 0 ? most : 255);
+}
 
 }  // namespace vlhost

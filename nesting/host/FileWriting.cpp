@@ -1,0 +1,112 @@
+#include "host/FileWriting.h"
+
+#include "host/VarnelAPI_Detail.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <iterator>
+#include <cstdlib>
+#include <cstring>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace filewriting {
+namespace {
+
+// The nearest folder of `path` that stands; "." for a relative path none of whose folders does.
+fs::path StandingFolder(fs::path folder)
+{
+    std::error_code ec;
+    while (!folder.empty() && !fs::is_directory(folder, ec) && folder != folder.parent_path())
+        folder = folder.parent_path();
+    return folder.empty() ? fs::path(".") : folder;
+}
+
+// A limit of the file system of `folder` (pathconf), or `otherwise` when it gives none.
+size_t Limit(const fs::path& folder, int name, long otherwise)
+{
+    const long limit = ::pathconf(folder.c_str(), name);
+    return static_cast<size_t>(limit > 0 ? limit : otherwise);
+}
+
+// "1 байт", "2 байта", "5 байт".
+std::wstring Bytes(size_t n)
+{
+    const size_t tens = n % 100, ones = n % 10;
+    const bool few = ones >= 2 && ones <= 4 && !(tens >= 12 && tens <= 14);
+    return std::to_wstring(n) + (few ? L" байта" : L" байт");
+}
+
+std::wstring TooLong(const wchar_t* what, size_t bytes, size_t most)
+{
+    return std::wstring(what) + L" (" + Bytes(bytes) + L", допустимо не больше " + Bytes(most) + L")";
+}
+
+}  // namespace
+
+std::wstring NameFault(const fs::path& target, bool folder)
+{
+    const fs::path standing = StandingFolder(target.parent_path());
+    const size_t mostName = Limit(standing, _PC_NAME_MAX, NAME_MAX);
+    for (auto part = target.begin(); part != target.end(); ++part) {
+        const size_t name = part->native().size();
+        if (name > mostName)
+            return TooLong(folder || std::next(part) != target.end() ? kFolderNameTooLong : kNameTooLong, name, mostName);
+    }
+    std::error_code ec;
+    const fs::path full = fs::absolute(target, ec);
+    const size_t path = (ec ? target : full).native().size();
+    const size_t mostPath = Limit(standing, _PC_PATH_MAX, PATH_MAX) - 1;  // the limit counts the ending zero
+    if (path > mostPath)
+        return TooLong(kPathTooLong, path, mostPath);
+    return {};
+}
+
+fs::path TemporaryBeside(const fs::path& target, int& error, int* open)
+{
+    // An extension longer than a few letters is a part of the name, not its kind.
+    constexpr size_t kLongestExtension = 8;
+    std::string suffix = ".tmp";
+    if (const std::string extension = target.extension().string(); extension.size() <= kLongestExtension)
+        suffix += extension;
+    const fs::path folder = target.parent_path();
+    std::string name = ((folder.empty() ? fs::path(".") : folder) / ".~XXXXXX").string() + suffix;
+    const int fd = ::mkostemps(name.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return {};
+    }
+    if (open)
+        *open = fd;
+    else
+        ::close(fd);
+    error = 0;
+    return name;
+}
+
+std::wstring FaultText(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return L"нет прав на запись";
+    case EROFS:
+        return L"диск доступен только для чтения";
+    case ENOSPC:
+    case EDQUOT:
+        return L"на диске нет места";
+    case ENAMETOOLONG:
+        return kNameTooLong;
+    case ENOENT:
+    case ENOTDIR:
+        return L"папка не найдена";
+    default:
+        return vrnApi::detail::TextOf(fs::path(std::strerror(error)));
+    }
+}
+
+}  // namespace filewriting

@@ -1,0 +1,33 @@
+// What every file the library writes goes through: a temporary name beside
+// the target that is short whatever the target's name, so that every name
+// the file system takes can be written, and the reasons a name or a write
+// fails, in the user's words.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace filewriting {
+
+inline constexpr wchar_t kNameTooLong[] = L"имя файла длиннее, чем допускает файловая система";
+inline constexpr wchar_t kFolderNameTooLong[] = L"имя папки длиннее, чем допускает файловая система";
+inline constexpr wchar_t kPathTooLong[] = L"путь к файлу длиннее, чем допускает файловая система";
+
+// Why no file (or, with `folder`, no folder) can be made at `target`: its
+// name, the name of a folder on its way, or its whole path is longer than
+// the file system allows (the lengths said in bytes, as the file system
+// counts them); empty when one can.
+std::wstring NameFault(const std::filesystem::path& target, bool folder = false);
+
+// A new empty file beside `target` (in its folder) under a short name of its
+// own, ".~" and six letters, then ".tmp" and the target's extension, that no
+// one else writes to; left open for writing with its descriptor in `open`
+// when that is given (closed otherwise). Empty, with the error number in
+// `error`, when the folder takes none.
+std::filesystem::path TemporaryBeside(const std::filesystem::path& target, int& error, int* open = nullptr);
+
+// Why a file or folder could not be made, for the error number: the user's
+// words for the common causes, the system's text for the others.
+std::wstring FaultText(int error);
+
+}  // namespace filewriting
