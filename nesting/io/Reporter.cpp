@@ -128,12 +128,9 @@ std::vector<std::wstring> Reporter::EarlierFiles() const
     if (m_params.folder.empty() || !m_notPlaced.empty())
         return earlier;
     for (const fs::path& folder : {MapsFolder(), DocsFolder()}) {
-        // A document of this run that could not be replaced is named
-        // among the failures, not taken for an earlier run's.
-        for (const fs::path& file : outputs::FilesNotOurs(folder, {".vdw", ".vfw", ".csv"}, m_written)) {
-            if (!m_failures.Names(Shown(file)))
-                earlier.push_back(Shown(file));
-        }
+        const std::vector<std::wstring> found =
+            outputs::EarlierFiles(folder, {".vdw", ".vfw", ".csv"}, m_written, m_failures, Folder());
+        earlier.insert(earlier.end(), found.begin(), found.end());
     }
     return earlier;
 }
@@ -175,11 +172,7 @@ fs::path Reporter::MapsFolder() const { return Folder() / vrnApi::detail::PathOf
 
 fs::path Reporter::DocsFolder() const { return Folder() / vrnApi::detail::PathOf(kDocsFolder); }
 
-std::wstring Reporter::Shown(const fs::path& file) const
-{
-    const fs::path relative = file.lexically_relative(Folder());
-    return vrnApi::detail::TextOf(relative.empty() || relative == "." ? file : relative);
-}
+std::wstring Reporter::Shown(const fs::path& file) const { return outputs::ShownName(file, Folder()); }
 
 const std::vector<std::wstring>& Reporter::MapNames(const std::vector<SheetPtr>& sheets)
 {
