@@ -23,6 +23,7 @@ constexpr wchar_t kMapNotWritten[] =
     L"Карта раскроя не записана: она записывается только в формате DXF (card.dxf), а выбран формат «Только фрагменты»";
 constexpr wchar_t kNothingWritten[] = L"Экспорт не записал ни одного файла";
 constexpr wchar_t kNoWastes[] = L": на листах с деталями нет деловых отходов для экспорта";
+constexpr wchar_t kNothingChosen[] = L": ничего не выбрано для экспорта";
 
 // Removes the progress bar however the run ends.
 class ProgressBar {
@@ -73,6 +74,11 @@ bool IsFloatingConversion(wchar_t c) { return std::wcschr(L"fFeEgGaA", c) != nul
 
 }  // namespace
 
+bool AsksForFiles(const ExportParams& params)
+{
+    return (params.addCard && params.format <= 1) || params.addSheets || params.addWastes || params.add3D;
+}
+
 std::wstring SecondsText(const std::wstring& text, double seconds)
 {
     int floating = 0;
@@ -109,8 +115,16 @@ void Exporter::ExportToDXF(std::wstring folder)
         vrnApi::ShowWarningMessage(IDS_MESS_PUT_EXPORT_FOLDER);
         return;
     }
+    // Choices that ask for no file: nothing is made, not even the folder.
+    if (!AsksForFiles(m_params)) {
+        vrnApi::ShowWarningText(m_params.addCard ? std::wstring(kMapNotWritten)
+                                                 : kNothingWritten + std::wstring(kNothingChosen));
+        return;
+    }
     Run run;
     run.folder = vrnApi::detail::PathOf(folder);
+    std::error_code error;
+    const bool folderWas = std::filesystem::exists(run.folder, error);
     m_model.InitSheetsFromActiveDoc();
     m_model.InitFiguresFromActiveDoc(nullptr);
     m_model.InitWastesFromActiveDoc();
@@ -193,6 +207,9 @@ void Exporter::ExportToDXF(std::wstring folder)
                 vrnApi::ShowWarningText(earlier.substr(2));
         }
         run.staged.reset();
+        // A folder this run made and put nothing into goes again.
+        if (!folderWas)
+            std::filesystem::remove(run.folder, error);
     }
     m_model.ClearSheets();
     m_model.ClearFigures();

@@ -113,6 +113,10 @@ private:
     std::wstring EarlierNote(const Run& run) const;
 };
 
+// Whether the choices ask for a file the export writes: the map, a DXF file
+// only, counts in a format with DXF.
+bool AsksForFiles(const ExportParams& params);
+
 // The text of a resource with the elapsed seconds: formatted when the text
 // holds exactly one floating conversion and no other, else with the seconds
 // appended.

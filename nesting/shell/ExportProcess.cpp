@@ -3,6 +3,7 @@
 #include "host/HostGuards.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
+#include "io/Exporter.h"
 #include "shell/Controls.h"
 #include "shell/PanelControls.h"
 #include "shell/Starters.h"
@@ -31,13 +32,6 @@ constexpr int IDS_PROMT_EXPORT_DXF = 7413;
 // The map is a DXF file only: with fragments alone the panel says so.
 constexpr wchar_t kMapOnlyAsDxf[] =
     L"Карта раскроя записывается только в формате DXF: с форматом «Только фрагменты» она не будет записана";
-
-// Whether the choices ask for a file the export writes: the map counts only
-// in a format with DXF.
-bool AsksForFiles(const ExportParams& params)
-{
-    return (params.addCard && params.format <= 1) || params.addSheets || params.addWastes || params.add3D;
-}
 
 // The host's icons of the two kinds of text button.
 constexpr int BMP_TEXT = 58144;

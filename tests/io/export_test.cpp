@@ -211,7 +211,8 @@ TEST_F(ExportTest, AFormatOutOfRangeKeepsTheParametersInForce)
 
 // A step with nothing to export is no failure: no file and no message of
 // the step. An export that writes no file at all never ends as done: it says
-// why (the map asked for as fragments alone, no remnants).
+// why (the map asked for as fragments alone, no remnants, nothing chosen),
+// and leaves no folder.
 TEST_F(ExportTest, AStepWithNothingToExportWritesAndTellsNothingButNoFileIsNoExport)
 {
     SheetPtr sheet = AddSheet(L"S", 1000.0, 500.0);
@@ -228,6 +229,7 @@ TEST_F(ExportTest, AStepWithNothingToExportWritesAndTellsNothingButNoFileIsNoExp
         {false, true, true, {"S.vfw"}, {Text(IDS_MESS_SUCCESS_EXPORT_SHEETS), Text(IDS_MESS_SUCCESS_EXPORT)}},
         {false, false, true, {}, {nothing + L": на листах с деталями нет деловых отходов для экспорта"}},
         {true, false, false, {}, {kMapNotWritten}},
+        {false, false, false, {}, {nothing + L": ничего не выбрано для экспорта"}},
         {true, true, true, {"S.vfw"}, {kMapNotWritten, Text(IDS_MESS_SUCCESS_EXPORT_SHEETS)}},
     };
     for (const Case& c : cases) {
@@ -236,6 +238,7 @@ TEST_F(ExportTest, AStepWithNothingToExportWritesAndTellsNothingButNoFileIsNoExp
         Messages().clear();
         Export(Params(c.card, c.sheets, c.wastes, false, 2));
         EXPECT_EQ(Listing(Out()), c.files);
+        EXPECT_EQ(fs::exists(Out()), !c.files.empty());
         EXPECT_EQ(Texts(), c.messages);
     }
 }
