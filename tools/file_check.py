@@ -6,13 +6,17 @@ job_check).
                               as Python's csv module reads the register (";"
                               delimited, UTF-8, a byte-order mark passed
                               over); "bom" is true when one leads the file
-  file_check.py dxf FILE...   JSON {file: {"errors": n, "fixes": f, "areas": [...], "open": k}}:
+  file_check.py dxf FILE...   JSON {file: {"errors": n, "fixes": f, "areas": [...], "open": k,
+                              "loose": [[x, y, gap], ...]}}:
                               the audit's errors and fixes after a strict load
                               (ezdxf.readfile), the areas of the closed
                               outlines in model space, exact for lines, arcs,
                               circles and bulged polylines (ellipses and
-                              splines flattened to 1e-4), and the number of
-                              curve chains left open
+                              splines flattened to 1e-4), the number of
+                              curve chains left open, and the joints where
+                              curve ends meet only within JOIN, not as one
+                              point (an open polyline's ends too): where,
+                              and how far apart its ends lie
   file_check.py outlines FILE...
                               JSON {file: {"loops": [[[ax, ay, bx, by, sweep], ...], ...],
                               "open": k}}: the closed outlines as their edges
@@ -123,6 +127,7 @@ class Loop:
 
 
 JOIN = 1e-3  # ends of curves this close are one joint, mm
+SAME = 1e-9  # ends of curves this close are one point (an arc's ends are computed), mm
 
 
 class Joints:
@@ -142,6 +147,20 @@ class Joints:
         self.points.append(p)
         self.cells.setdefault((cx, cy), []).append(len(self.points) - 1)
         return len(self.points) - 1
+
+    def loose(self, edges):
+        """The joints of the edges' ends that are not one point: [x, y, gap]
+        with the largest distance between two ends met there."""
+        ends = {}
+        for edge in edges:
+            for p in (edge.a, edge.b):
+                ends.setdefault(self.of(p), []).append(p)
+        found = []
+        for j, points in sorted(ends.items()):
+            gap = max(math.dist(p, q) for p in points for q in points)
+            if gap > SAME:
+                found.append([self.points[j][0], self.points[j][1], gap])
+        return found
 
 
 def loops(edges):
@@ -179,7 +198,8 @@ def loops(edges):
 
 
 def dxf_loops(file):
-    """The strictly loaded file, its closed loops and the number of chains left open."""
+    """The strictly loaded file, its closed loops, the number of chains left
+    open and the edges they were chained from."""
     doc = ezdxf.readfile(file)
     closed, edges = [], []
     for e in doc.modelspace():
@@ -187,17 +207,18 @@ def dxf_loops(file):
         edges += pieces
         closed += whole
     found, open_chains = loops(edges)
-    return doc, closed + found, open_chains
+    return doc, closed + found, open_chains, edges
 
 
 def read_dxf(file):
-    doc, found, open_chains = dxf_loops(file)
+    doc, found, open_chains, edges = dxf_loops(file)
     auditor = doc.audit()
-    return {"errors": len(auditor.errors), "fixes": len(auditor.fixes), "areas": sorted(x.area for x in found), "open": open_chains}
+    return {"errors": len(auditor.errors), "fixes": len(auditor.fixes), "areas": sorted(x.area for x in found),
+            "open": open_chains, "loose": Joints().loose(edges)}
 
 
 def read_outlines(file):
-    _, found, open_chains = dxf_loops(file)
+    _, found, open_chains, _ = dxf_loops(file)
     return {"loops": [x.json() for x in found], "open": open_chains}
 
 

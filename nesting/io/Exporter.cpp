@@ -21,6 +21,11 @@ constexpr wchar_t kNothingToExport[] = L"Нечего экспортироват
 constexpr wchar_t kEarlierHeading[] =
     L"В папке остались файлы прежних экспортов, которых этот экспорт не записывал:";
 constexpr size_t kEarlierShown = 10;  // earlier files named one by one
+constexpr wchar_t kMapNotWritten[] =
+    L"Карта раскроя не записана: она записывается только в формате DXF (card.dxf), а выбран формат «Только фрагменты»";
+constexpr wchar_t kNothingWritten[] = L"Экспорт не записал ни одного файла";
+constexpr wchar_t kNoWastes[] = L": на листах с деталями нет деловых отходов для экспорта";
+constexpr wchar_t kNothingChosen[] = L": ничего не выбрано для экспорта";
 
 // Removes the progress bar however the run ends.
 class ProgressBar {
@@ -71,6 +76,11 @@ bool IsFloatingConversion(wchar_t c) { return std::wcschr(L"fFeEgGaA", c) != nul
 
 }  // namespace
 
+bool AsksForFiles(const ExportParams& params)
+{
+    return (params.addCard && params.format <= 1) || params.addSheets || params.addWastes || params.add3D;
+}
+
 std::wstring SecondsText(const std::wstring& text, double seconds)
 {
     int floating = 0;
@@ -107,8 +117,16 @@ void Exporter::ExportToDXF(std::wstring folder)
         vrnApi::ShowWarningMessage(IDS_MESS_PUT_EXPORT_FOLDER);
         return;
     }
+    // Choices that ask for no file: nothing is made, not even the folder.
+    if (!AsksForFiles(m_params)) {
+        vrnApi::ShowWarningText(m_params.addCard ? std::wstring(kMapNotWritten)
+                                                 : kNothingWritten + std::wstring(kNothingChosen));
+        return;
+    }
     Run run;
     run.folder = vrnApi::detail::PathOf(folder);
+    std::error_code error;
+    const bool folderWas = std::filesystem::exists(run.folder, error);
     m_model.InitSheetsFromActiveDoc();
     m_model.InitFiguresFromActiveDoc(nullptr);
     m_model.InitWastesFromActiveDoc();
@@ -186,12 +204,17 @@ void Exporter::ExportToDXF(std::wstring folder)
             for (const std::function<void()>& say : run.said)
                 say();
             const std::wstring earlier = EarlierNote(run);
-            if (run.clean)
+            if (run.clean && !run.written.empty())
                 vrnApi::ShowInformText(vrnApi::LoadStr(IDS_MESS_SUCCESS_EXPORT) + earlier);
+            else if (run.clean)
+                vrnApi::ShowWarningText(kNothingWritten + std::wstring(run.noWastes ? kNoWastes : L"") + earlier);
             else if (!earlier.empty())
                 vrnApi::ShowWarningText(earlier.substr(2));
         }
         run.staged.reset();
+        // A folder this run made and put nothing into goes again.
+        if (!folderWas)
+            std::filesystem::remove(run.folder, error);
     }
     m_model.ClearSheets();
     m_model.ClearFigures();
@@ -200,19 +223,24 @@ void Exporter::ExportToDXF(std::wstring folder)
 
 void Exporter::ExportMap(Run& run)
 {
+    // The map is the drawing converted to DXF: asked for with fragments
+    // alone, it is not written, and the user is told so.
+    if (m_params.format > 1) {
+        run.clean = false;
+        run.said.push_back([] { vrnApi::ShowWarningText(kMapNotWritten); });
+        StepDone(run, 1);
+        return;
+    }
     Step step;
     // The map goes without its colourings. Their layer stays, empty
     // meanwhile, as the user set it (a converter writes no empty layer).
     for (const FigurePtr& figure : run.figures)
         figure->DeleteColouring();
-    if (m_params.format <= 1)
-        WriteDxf(run, step, run.folder / "card.dxf");
+    WriteDxf(run, step, run.folder / "card.dxf");
     for (const FigurePtr& figure : run.figures)
         figure->CreateColouring();
     run.source->Activate();
-    // Only a format with DXF asks for the map.
-    if (m_params.format <= 1)
-        Report(run, step, IDS_MESS_SUCCESS_EXPORT_CARD, 0);
+    Report(run, step, IDS_MESS_SUCCESS_EXPORT_CARD, 0);
     StepDone(run, 1);
 }
 
@@ -288,6 +316,7 @@ void Exporter::ExportWastes(Run& run)
     }
     if (!run.sheets.empty())
         run.sheets.front()->SetCurrentView();
+    run.noWastes = step.written == 0 && step.failures.Empty() && !step.converterMissing;
     Report(run, step, IDS_MESS_SUCCESS_EXPORT_WASTES, IDS_MESS_ERROR_EXPORT_WASTES);
     StepDone(run, run.step + 1);
 }
@@ -388,6 +417,7 @@ void Exporter::WriteDxf(Run& run, Step& step, const fs::path& target)
 
 void Exporter::Report(Run& run, const Step& step, int success, int nothing)
 {
+    run.failed.Append(step.failures);
     if (step.failures.Empty() && !step.converterMissing) {
         // A step with nothing to export (no remnant, no sheet with parts)
         // wrote no file and failed at nothing: it has nothing to tell.
@@ -423,9 +453,8 @@ bool Exporter::HoldsPart(const std::vector<FigurePtr>& figures, const Sheet& she
 std::wstring Exporter::EarlierNote(const Run& run) const
 {
     // The map and the sheets, which a machine cuts from, before the remnants.
-    std::vector<std::wstring> names;
-    for (const fs::path& file : outputs::FilesNotOurs(run.folder, {".dxf", ".vfw", ".v3d"}, run.written))
-        names.push_back(vrnApi::detail::TextOf(file.filename()));
+    std::vector<std::wstring> names =
+        outputs::EarlierFiles(run.folder, {".dxf", ".vfw", ".v3d"}, run.written, run.failed, run.folder);
     std::stable_partition(names.begin(), names.end(),
                           [](const std::wstring& name) { return name.rfind(L"waste", 0) != 0; });
     return outputs::NamesNote(kEarlierHeading, names, kEarlierShown);

@@ -29,7 +29,9 @@ public:
     // which). Each step tells its success only then, and only when all its
     // files were written, and names each file that was not, with the reason;
     // the closing message names the files an earlier export left in the
-    // folder that this one did not write.
+    // folder that this one did not write. The map is a DXF file only: with
+    // fragments alone it is not written, and said so. An export that wrote
+    // no file never closes with its success.
     void ExportToDXF(std::wstring folder);
 
     ExportParams m_params;
@@ -47,9 +49,11 @@ private:
         bool converterWanted = false;
         std::vector<std::unique_ptr<outputs::HiddenDocument>> hidden;
         outputs::NameBook names;
-        // The files the run wrote: a file of the folder it did not write (one
-        // whose replacement failed among them) is named as left from before.
+        // The files the run wrote, and those it could not: a file of the
+        // folder that is neither is named as left from before, one it could
+        // not replace only as a failure.
         std::vector<std::filesystem::path> written;
+        outputs::FailureList failed;
         // The files are written aside and put in place together at the end;
         // the steps' messages wait for that too.
         std::unique_ptr<outputs::StagedFiles> staged;
@@ -57,6 +61,7 @@ private:
         int step = 0;
         int total = 0;
         bool clean = true;  // every step so far wrote all its files
+        bool noWastes = false;  // the remnants were asked for, and there were none to write
         bool gone = false;  // cut short while the host handled waiting events (closed, cancelled)
     };
 
@@ -109,6 +114,10 @@ private:
     // The note on the files of the folder this run did not write.
     std::wstring EarlierNote(const Run& run) const;
 };
+
+// Whether the choices ask for a file the export writes: the map, a DXF file
+// only, counts in a format with DXF.
+bool AsksForFiles(const ExportParams& params);
 
 // The text of a resource with the elapsed seconds: formatted when the text
 // holds exactly one floating conversion and no other, else with the seconds

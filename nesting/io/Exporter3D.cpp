@@ -84,6 +84,7 @@ void Exporter::Export3D(Run& run)
     lists.clear();
 
     const double seconds = static_cast<double>(uf::MeasureTimeMS() - t0) * 1e-6;
+    run.failed.Append(step.failures);
     if (step.failures.Empty()) {
         run.said.push_back([text = SecondsText(vrnApi::LoadStr(IDS_MESS_SUCCESS_EXPORT_3D), seconds)] {
             vrnApi::ShowInformText(text);

@@ -32,6 +32,12 @@ void FailureList::Truncate(size_t count)
     }
 }
 
+void FailureList::Append(const FailureList& other)
+{
+    m_lines.insert(m_lines.end(), other.m_lines.begin(), other.m_lines.end());
+    m_files.insert(m_files.end(), other.m_files.begin(), other.m_files.end());
+}
+
 bool FailureList::Names(const std::wstring& file) const
 {
     return std::find(m_files.begin(), m_files.end(), file) != m_files.end();
@@ -114,6 +120,25 @@ std::vector<fs::path> FilesNotOurs(const fs::path& folder, std::initializer_list
     }
     std::sort(files.begin(), files.end());
     return files;
+}
+
+std::wstring ShownName(const fs::path& file, const fs::path& base)
+{
+    const fs::path relative = file.lexically_relative(base);
+    return vrnApi::detail::TextOf(relative.empty() || relative == "." ? file : relative);
+}
+
+std::vector<std::wstring> EarlierFiles(const fs::path& folder, std::initializer_list<const char*> extensions,
+                                       const std::vector<fs::path>& written, const FailureList& failures,
+                                       const fs::path& base)
+{
+    std::vector<std::wstring> earlier;
+    for (const fs::path& file : FilesNotOurs(folder, extensions, written)) {
+        std::wstring shown = ShownName(file, base);
+        if (!failures.Names(shown))
+            earlier.push_back(std::move(shown));
+    }
+    return earlier;
 }
 
 std::wstring NamesNote(const std::wstring& heading, const std::vector<std::wstring>& names, size_t shown)

@@ -36,6 +36,8 @@ inline constexpr wchar_t kTwinNotWritten[] = L"не записан парный 
 class FailureList {
 public:
     void Add(std::wstring file, std::wstring reason);
+    // Adds every failure of `other`.
+    void Append(const FailureList& other);
     bool Empty() const { return m_lines.empty(); }
     size_t Count() const { return m_lines.size(); }
     // Only the first `count` lines are kept.
@@ -89,6 +91,16 @@ bool RemoveFile(const std::filesystem::path& file);
 std::vector<std::filesystem::path> FilesNotOurs(const std::filesystem::path& folder,
                                                 std::initializer_list<const char*> extensions,
                                                 const std::vector<std::filesystem::path>& ours);
+// A file's name as a closing message shows it: relative to `base`, the
+// whole path when it lies outside.
+std::wstring ShownName(const std::filesystem::path& file, const std::filesystem::path& base);
+// The files of an earlier run that a run found in `folder` (FilesNotOurs of
+// what it wrote), shown relative to `base`: a file of this run that could not
+// be replaced is named once, among `failures` under the same shown name, not
+// again as an earlier run's.
+std::vector<std::wstring> EarlierFiles(const std::filesystem::path& folder, std::initializer_list<const char*> extensions,
+                                       const std::vector<std::filesystem::path>& written, const FailureList& failures,
+                                       const std::filesystem::path& base);
 // The note of a closing message on such files: two line feeds, `heading`,
 // then the first `shown` names a line each and the number of the rest;
 // nothing without names.

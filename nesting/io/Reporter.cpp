@@ -25,10 +25,30 @@ void Reporter::Init()
     m_model.InitFiguresFromActiveDoc(nullptr);
     m_model.InitWastesFromActiveDoc();
     m_model.ReadFromConfig();
-    // The sheets' figures as the result tables count them: a sheet with a
-    // figure in conflict shows no utilisation there, nor here.
-    bool mismatch = false;
-    m_model.MarkConflicts(nullptr, mismatch);
+    // The sheets whose parts overlap: their maps cannot be cut as drawn.
+    m_overlaps.clear();
+    for (const auto& [a, b] : m_model.OverlappingFigures()) {
+        const SheetPtr sheet = registers::SheetInView(m_model.m_sheets, a->GetView());
+        if (!sheet)
+            continue;  // the container is no map
+        auto it = std::find_if(m_overlaps.begin(), m_overlaps.end(),
+                               [&](const auto& entry) { return entry.first == sheet; });
+        if (it == m_overlaps.end())
+            it = m_overlaps.insert(m_overlaps.end(), {sheet, {}});
+        for (const FigurePtr& figure : {a, b}) {
+            if (std::find(it->second.begin(), it->second.end(), figure) == it->second.end())
+                it->second.push_back(figure);
+        }
+    }
+    // Each sheet's parts in the drawing's order.
+    const auto position = [this](const FigurePtr& figure) {
+        return std::find(m_model.m_figures.begin(), m_model.m_figures.end(), figure) - m_model.m_figures.begin();
+    };
+    for (auto& entry : m_overlaps)
+        std::stable_sort(entry.second.begin(), entry.second.end(),
+                         [&](const FigurePtr& x, const FigurePtr& y) { return position(x) < position(y); });
+    // A sheet's result counts each of its parts whole, overlapping or not,
+    // as its result table does.
     m_model.CalculateNestingResult();
     m_model.UpdateWastesNames();
     if (const std::optional<double> kept = m_model.LinearMinimum())
@@ -56,7 +76,10 @@ void Reporter::CreateDocumentation()
     if (!m_notPlaced.empty())
         vrnApi::ShowErrorText(m_notPlaced);
     else if (!m_failures.Empty())
-        vrnApi::ShowErrorText(m_failures.Text(L"Не записаны файлы документации:", outputs::FailureList::kShownOfMany));
+        vrnApi::ShowErrorText(m_failures.Text(L"Не записаны файлы документации:", outputs::FailureList::kShownOfMany) +
+                              OverlapNote());
+    else if (!m_written.empty() && !m_overlaps.empty())
+        vrnApi::ShowWarningText(OverlapNote().substr(2));
 }
 
 void Reporter::Run(const Progress& progress)
@@ -128,12 +151,9 @@ std::vector<std::wstring> Reporter::EarlierFiles() const
     if (m_params.folder.empty() || !m_notPlaced.empty())
         return earlier;
     for (const fs::path& folder : {MapsFolder(), DocsFolder()}) {
-        // A document of this run that could not be replaced is named
-        // among the failures, not taken for an earlier run's.
-        for (const fs::path& file : outputs::FilesNotOurs(folder, {".vdw", ".vfw", ".csv"}, m_written)) {
-            if (!m_failures.Names(Shown(file)))
-                earlier.push_back(Shown(file));
-        }
+        const std::vector<std::wstring> found =
+            outputs::EarlierFiles(folder, {".vdw", ".vfw", ".csv"}, m_written, m_failures, Folder());
+        earlier.insert(earlier.end(), found.begin(), found.end());
     }
     return earlier;
 }
@@ -143,6 +163,33 @@ std::wstring Reporter::EarlierNote() const
     constexpr size_t kShown = 10;  // named one by one
     return outputs::NamesNote(L"В папке остались документы прежних запусков, которых нет в этой документации:",
                               EarlierFiles(), kShown);
+}
+
+std::wstring Reporter::OverlapNote() const
+{
+    if (m_overlaps.empty())
+        return {};
+    constexpr size_t kNamesShown = 5;  // part names of one map, the rest counted
+    std::wstring text = L"\n\nНа картах раскроя детали наложены друг на друга, по ним резать нельзя; эффективность "
+                        L"и периметр в ведомости карт раскроя посчитаны по всем деталям карты, каждая целиком:";
+    // The maps in the sheets' order, each with the names of its overlapping parts.
+    for (const SheetPtr& sheet : m_model.m_sheets) {
+        const auto it = std::find_if(m_overlaps.begin(), m_overlaps.end(),
+                                     [&](const auto& entry) { return entry.first == sheet; });
+        if (it == m_overlaps.end())
+            continue;
+        std::vector<std::wstring> names;
+        for (const FigurePtr& figure : it->second) {
+            if (std::find(names.begin(), names.end(), figure->GetName()) == names.end())
+                names.push_back(figure->GetName());
+        }
+        text += L"\n" + sheet->m_name + L" (деталей: " + std::to_wstring(it->second.size()) + L"): ";
+        for (size_t i = 0; i < names.size() && i < kNamesShown; ++i)
+            text += (i > 0 ? L", " : L"") + names[i];
+        if (names.size() > kNamesShown)
+            text += L" и ещё " + std::to_wstring(names.size() - kNamesShown);
+    }
+    return text;
 }
 
 bool Reporter::createDirectory(const std::wstring& path)
@@ -175,11 +222,7 @@ fs::path Reporter::MapsFolder() const { return Folder() / vrnApi::detail::PathOf
 
 fs::path Reporter::DocsFolder() const { return Folder() / vrnApi::detail::PathOf(kDocsFolder); }
 
-std::wstring Reporter::Shown(const fs::path& file) const
-{
-    const fs::path relative = file.lexically_relative(Folder());
-    return vrnApi::detail::TextOf(relative.empty() || relative == "." ? file : relative);
-}
+std::wstring Reporter::Shown(const fs::path& file) const { return outputs::ShownName(file, Folder()); }
 
 const std::vector<std::wstring>& Reporter::MapNames(const std::vector<SheetPtr>& sheets)
 {

@@ -21,9 +21,8 @@ public:
     using Progress = std::function<void(size_t done, size_t all)>;
 
     // Sheets, figures and remnants of the active drawing, the configuration,
-    // the figures' conflicts (thickness, material, overlaps) and the results
-    // as the drawing's result tables show them, and the remnants' names.
-    // Bridges are not read.
+    // the sheets whose parts overlap, the results as the drawing's result
+    // tables show them, and the remnants' names. Bridges are not read.
     void Init();
     void SetParams(const ReportParams& params) { m_params = params; }
     // The bars the register of linear cuts lists instead of the drawing's
@@ -35,7 +34,8 @@ public:
     void Clear();
     // Runs the builders the flags ask for, in their fixed order, with the
     // host's user access off meanwhile. Ends with one error message naming
-    // every output that was not written and why; an empty folder only warns.
+    // every output that was not written and why, or a warning naming the
+    // maps whose parts overlap; an empty folder only warns.
     void CreateDocumentation();
     // The same run without any message: what it wrote and what it could not
     // are left in Written() and Failures(). The files are written aside, in
@@ -62,6 +62,11 @@ public:
     // Those documents as a closing message names them, so that nobody takes
     // them for this job's; empty when there are none.
     std::wstring EarlierNote() const;
+    // The note of a closing message on the maps whose parts overlap (read
+    // by Init): two line feeds, then each such map with the names of its
+    // overlapping parts, and what its figures in the register mean; empty
+    // when none overlap.
+    std::wstring OverlapNote() const;
 
     // The builders, in the order of the run. Each writes what it can and
     // notes each file it could not write.
@@ -140,6 +145,8 @@ private:
     std::vector<std::filesystem::path> m_written;
     std::unique_ptr<outputs::StagedFiles> m_staged;
     std::wstring m_notPlaced;
+    // The sheets whose figures overlap, each with those figures.
+    std::vector<std::pair<SheetPtr, std::vector<FigurePtr>>> m_overlaps;
     std::optional<std::vector<registers::LinearBar>> m_linearPlan;
     double m_linearMinimumRemnant = registers::kLinearMinimumRemnant;
     vlapi::IVarnelDocumentPtr m_source;

@@ -125,10 +125,7 @@ void Reporter::WriteMap(const Sheet& sheet, const std::wstring& name, const vlap
         local.m_sheetOrient = m_params.orient != 0;
         local.m_scheme = SheetSchemeParams{false, 1, 3};
         local.UpdateSheets();
-        // The title block gives what the registers give: a sheet with a
-        // figure in conflict shows no utilisation.
-        bool mismatch = false;
-        local.MarkConflicts(nullptr, mismatch);
+        // The title block gives what the registers give.
         local.UpdateResultTables(nullptr);
 
         // Texts keep their size on paper at the map's scale.

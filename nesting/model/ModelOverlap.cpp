@@ -95,12 +95,20 @@ bool NestingModel::MarkConflicts(FigurePtr figure, bool& mismatch) {
             overlap = overlapping(figure, other) || overlap;
         }
     } else if (anyMatches) {
-        for (const auto& [i, j] : PairsThatMayOverlap(m_figures)) {
-            overlap = m_figures[i]->CheckIntersect(m_figures[j]) || overlap;
-        }
+        overlap = !OverlappingFigures().empty();
     }
     mismatch = !m_figures.empty() && anyMismatch;
     return overlap;
+}
+
+std::vector<std::pair<FigurePtr, FigurePtr>> NestingModel::OverlappingFigures() {
+    std::vector<std::pair<FigurePtr, FigurePtr>> overlapping;
+    for (const auto& [i, j] : PairsThatMayOverlap(m_figures)) {
+        if (m_figures[i]->CheckIntersect(m_figures[j])) {
+            overlapping.emplace_back(m_figures[i], m_figures[j]);
+        }
+    }
+    return overlapping;
 }
 
 bool NestingModel::CheckIntersectAllFigures(FigurePtr figure, bool tellMismatch) {

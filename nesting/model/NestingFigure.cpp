@@ -242,15 +242,20 @@ bool Figure::CheckRectangle() const
 
 bool Figure::CheckOwnerThickness(double thickness)
 {
-    m_valid = thickness < EPS || m_thickness < EPS ||
-              std::fabs(thickness - m_thickness) < EPS;
+    m_valid = OfStock(thickness, m_material);
     return m_valid;
 }
 
 bool Figure::CheckOwnerMaterial(const std::wstring& material)
 {
-    m_valid = m_material.empty() || material.empty() || m_material == material;
+    m_valid = OfStock(m_thickness, material);
     return m_valid;
+}
+
+bool Figure::OfStock(double thickness, const std::wstring& material) const
+{
+    const bool ofThickness = thickness < EPS || m_thickness < EPS || std::fabs(thickness - m_thickness) < EPS;
+    return ofThickness && (m_material.empty() || material.empty() || m_material == material);
 }
 
 // ---- Border queries

@@ -94,6 +94,10 @@ public:
     // Sets and returns m_valid.
     bool CheckOwnerThickness(double thickness);
     bool CheckOwnerMaterial(const std::wstring& material);
+    // Whether the figure is cut from stock of the thickness and material, as
+    // the two checks above judge it (a value unset on either side matches),
+    // the figure left as it is.
+    bool OfStock(double thickness, const std::wstring& material) const;
     // The two figures' polygons intersect or one holds the other (overlap test).
     bool CheckIntersect(FigurePtr other);
     // The free travel of `other` along `direction` until it meets this figure

@@ -18,6 +18,7 @@
 #include <string>
 #include <tuple>
 #include <utility>
+#include <utility>
 #include <vector>
 
 class NestingModel : public ModelParams, public ConfigParams {
@@ -203,6 +204,9 @@ public:
     // overlap only within one view (a sheet's, or the container's).
     // `mismatch`: some figure differs from the sheet in thickness or material.
     bool MarkConflicts(FigurePtr figure, bool& mismatch);
+    // The pairs of figures that overlap, each pair once, in the figures'
+    // order; both of each pair are marked not valid.
+    std::vector<std::pair<FigurePtr, FigurePtr>> OverlappingFigures();
 
     // Parameters
     void LoadParams();

@@ -6,6 +6,7 @@
 #include "model/ResultTexts.h"
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -28,7 +29,13 @@ void NestingModel::CalculateNestingResult() {
     for (const SheetPtr& sheet : m_sheets) {
         const int view = sheet->GetView();
         const std::vector<FigurePtr>& figures = view == 0 ? m_figures : inView[view];
-        sheet->CalculateSheetResult(figures);
+        // A part of other stock is not cut from the sheet: it takes none of
+        // its area. One over another still does, each whole.
+        std::vector<FigurePtr> ofStock;
+        std::copy_if(figures.begin(), figures.end(), std::back_inserter(ofStock), [this](const FigurePtr& figure) {
+            return figure && figure->OfStock(m_thicknessSheet, m_materialSheet);
+        });
+        sheet->CalculateSheetResult(ofStock);
         m_result.sheet_results.push_back(sheet->m_result);
         const bool used = std::any_of(figures.begin(), figures.end(),
                                       [&sheet](const FigurePtr& figure) { return sheet->CheckContainFigure(figure); });

@@ -257,14 +257,12 @@ void Sheet::CalculateSheetResult(const std::vector<FigurePtr>& figures) {
     m_result = SheetResult{};
     m_result.sheetArea = GetWidth() * GetHeight();
     for (const FigurePtr& figure : figures) {
+        // A figure over another takes its area of the sheet and has its cut
+        // all the same: the parts' area over the sheet's needs no union of
+        // them. The overlap is shown by the figures' style, and the
+        // documentation names the sheets whose parts overlap.
         if (!figure || !HoldsFigure(*figure)) {
             continue;
-        }
-        if (!figure->m_valid) {
-            // An overlapping figure voids the sheet's result.
-            m_result.figuresArea = 0.0;
-            m_result.length = 0.0;
-            return;
         }
         m_result.figuresArea += figure->m_area;
         m_result.length += figure->m_length;

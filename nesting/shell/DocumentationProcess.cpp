@@ -6,7 +6,8 @@
 // remnants, for linear nesting the register of linear cuts. One closing
 // message ends the run: what could not be written and why, or the folder
 // once everything was written, or that the drawing held nothing to
-// document; beside it the documents an earlier run left in the folders. The
+// document; beside it the maps whose parts overlap and the documents an
+// earlier run left in the folders. The
 // documents go in place together at the end: a run whose files cannot all
 // be put there leaves the folders as they were, and says so.
 #include "host/VarnelAPI.h"
@@ -92,12 +93,17 @@ void RunDocumentationProcess()
         return;
     }
     const std::wstring earlier = reporter->EarlierNote();
+    // Maps whose parts overlap are named whatever was written.
+    const std::wstring overlaps = reporter->OverlapNote();
     if (!reporter->Failures().Empty())
-        vrnApi::ShowErrorText(reporter->Failures().Text(L"Не записаны файлы документации:", outputs::FailureList::kShownOfMany) + earlier);
+        vrnApi::ShowErrorText(reporter->Failures().Text(L"Не записаны файлы документации:", outputs::FailureList::kShownOfMany) +
+                              overlaps + earlier);
     else if (reporter->Written().empty() && linear)
         vrnApi::ShowWarningText(L"Документация не создана: в чертеже нет показанного раскроя" + earlier);
     else if (reporter->Written().empty())
         vrnApi::ShowWarningText(L"Документация не создана: в чертеже нет деталей для неё" + earlier);
+    else if (!overlaps.empty())
+        vrnApi::ShowWarningText(L"Создание документации завершено: " + folder + overlaps + earlier);
     else
         vrnApi::ShowInformText(L"Создание документации завершено: " + folder + earlier);
 }

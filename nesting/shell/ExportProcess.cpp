@@ -3,6 +3,7 @@
 #include "host/HostGuards.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
+#include "io/Exporter.h"
 #include "shell/Controls.h"
 #include "shell/PanelControls.h"
 #include "shell/Starters.h"
@@ -27,6 +28,10 @@ constexpr int IDS_EXPORT_TEXT_3D = 7409;
 constexpr int IDS_EXPORT_TEXT_3D_BY_SPLINES = 7410;
 constexpr int IDS_EXPORT_PATH = 7411;
 constexpr int IDS_PROMT_EXPORT_DXF = 7413;
+
+// The map is a DXF file only: with fragments alone the panel says so.
+constexpr wchar_t kMapOnlyAsDxf[] =
+    L"Карта раскроя записывается только в формате DXF: с форматом «Только фрагменты» она не будет записана";
 
 // The host's icons of the two kinds of text button.
 constexpr int BMP_TEXT = 58144;
@@ -111,7 +116,7 @@ void ExportProcess::UpdateControls()
     SetPathText(m_editFolder, m_folder);
     ShowPair(m_checkM3D, m_params.add3D, kText3DSour, m_params.text3DSour, kText3DCont, m_params.text3DCont);
     ShowPair(m_checkSheets, m_params.addSheets, kText2DSour, m_params.text2DSour, kText2DCont, m_params.text2DCont);
-    Finish(m_process, Str(IDS_PROMT_EXPORT_DXF));
+    Finish(m_process, m_params.addCard && m_params.format > 1 ? std::wstring(kMapOnlyAsDxf) : Str(IDS_PROMT_EXPORT_DXF));
 }
 
 void ExportProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
@@ -158,8 +163,7 @@ void ExportProcess::OnControlCommand(vlapi::IPropertyControlPtr ctrl, int button
 
 bool ExportProcess::OnButtonUpdate(int buttonId, bool& enable, int&)
 {
-    enable = buttonId != vlapi::pbEnter ||
-             (!m_folder.empty() && (m_params.addCard || m_params.addSheets || m_params.addWastes || m_params.add3D));
+    enable = buttonId != vlapi::pbEnter || (!m_folder.empty() && AsksForFiles(m_params));
     return true;
 }
 

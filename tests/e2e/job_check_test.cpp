@@ -237,6 +237,13 @@ const Spoilt kSpoilt[] = {
                                          (job / "export").string(), "5"};
      },
      "holds 7300.0000 mm² of the parts"},
+    {"RemnantOutlineEndsAHairApart",
+     [](const fs::path& job) {
+         // The first line of the remnant's outline starts 0.000002 mm off where the last one ends.
+         Replace(job / "export" / "waste1-1(1) 285x185.dxf", "AcDbLine\n 10\n7.5\n", "AcDbLine\n 10\n7.500002\n");
+     },
+     [](const fs::path& job) { return std::vector<std::string>{"dxf", Drawing(job), (job / "export").string()}; },
+     "waste1-1(1) 285x185.dxf: the outline is not closed at (7.500002, 192.500000): its ends lie 0.000002000 mm apart"},
     {"CsvCellChanged", [](const fs::path& job) { Replace(PartsCsv(job), "\"Cross\"", "\"Crosses\""); },
      [](const fs::path& job) { return std::vector<std::string>{"csv", (job / "docs").string()}; },
      "differs from its table document from row"},

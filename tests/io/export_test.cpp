@@ -18,6 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+const std::wstring kMapNotWritten =
+    L"Карта раскроя не записана: она записывается только в формате DXF (card.dxf), а выбран формат «Только фрагменты»";
 const std::string kWaste1 = "waste1-1(1) 2x300x150 Ст3";
 const std::string kWaste2 = "waste1-2(2) 2x300x150 Ст3";
 
@@ -100,21 +102,22 @@ TEST_F(ExportTest, EachFormatWritesItsFilesAndTellsEachStep)
     struct Case {
         int format;
         std::set<std::string> files;
-        std::vector<int> messages;
+        std::vector<std::wstring> messages;
     };
     const Case cases[] = {
         {0,
          {"card.dxf", "S1.vfw", "S1.dxf", "S3.vfw", "S3.dxf", kWaste1 + ".vfw", kWaste1 + ".dxf", kWaste2 + ".vfw",
           kWaste2 + ".dxf"},
-         {IDS_MESS_SUCCESS_EXPORT_CARD, IDS_MESS_SUCCESS_EXPORT_SHEETS, IDS_MESS_SUCCESS_EXPORT_WASTES,
-          IDS_MESS_SUCCESS_EXPORT}},
+         {Text(IDS_MESS_SUCCESS_EXPORT_CARD), Text(IDS_MESS_SUCCESS_EXPORT_SHEETS), Text(IDS_MESS_SUCCESS_EXPORT_WASTES),
+          Text(IDS_MESS_SUCCESS_EXPORT)}},
         {1,
          {"card.dxf", "S1.dxf", "S3.dxf", kWaste1 + ".dxf", kWaste2 + ".dxf"},
-         {IDS_MESS_SUCCESS_EXPORT_CARD, IDS_MESS_SUCCESS_EXPORT_SHEETS, IDS_MESS_SUCCESS_EXPORT_WASTES,
-          IDS_MESS_SUCCESS_EXPORT}},
+         {Text(IDS_MESS_SUCCESS_EXPORT_CARD), Text(IDS_MESS_SUCCESS_EXPORT_SHEETS), Text(IDS_MESS_SUCCESS_EXPORT_WASTES),
+          Text(IDS_MESS_SUCCESS_EXPORT)}},
+        // The map is a DXF file only: left out, and said so; the export is not done as asked.
         {2,
          {"S1.vfw", "S3.vfw", kWaste1 + ".vfw", kWaste2 + ".vfw"},
-         {IDS_MESS_SUCCESS_EXPORT_SHEETS, IDS_MESS_SUCCESS_EXPORT_WASTES, IDS_MESS_SUCCESS_EXPORT}},
+         {kMapNotWritten, Text(IDS_MESS_SUCCESS_EXPORT_SHEETS), Text(IDS_MESS_SUCCESS_EXPORT_WASTES)}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.format);
@@ -122,12 +125,9 @@ TEST_F(ExportTest, EachFormatWritesItsFilesAndTellsEachStep)
         Messages().clear();
         Export(Params(true, true, true, false, c.format));
         EXPECT_EQ(Listing(Out()), c.files);
-        std::vector<std::wstring> expected;
-        for (int id : c.messages)
-            expected.push_back(Text(id));
-        EXPECT_EQ(Texts(), expected);
+        EXPECT_EQ(Texts(), c.messages);
         for (const vlhost::RecordedMessage& m : Messages())
-            EXPECT_EQ(m.flags, vlapi::vlMBIconInformation);
+            EXPECT_EQ(m.flags, m.text == kMapNotWritten ? vlapi::vlMBIconWarning : vlapi::vlMBIconInformation);
         ExpectCleanHost({Out()});
         EXPECT_EQ(DrawingMacros().size(), macros);
         // The colourings go for the map only and come back; their layer
@@ -145,7 +145,7 @@ TEST_F(ExportTest, EachFormatWritesItsFilesAndTellsEachStep)
 TEST_F(ExportTest, FiveStepsEndAtEightyAndTheThreeDDocumentHoldsEverySheet)
 {
     BuildJob();
-    ExportParams params = Params(true, true, true, true, 2);
+    ExportParams params = Params(true, true, true, true, 1);
     params.text3DSour = true;
     Export(params);
     ASSERT_FALSE(Messages().empty());
@@ -209,27 +209,36 @@ TEST_F(ExportTest, AFormatOutOfRangeKeepsTheParametersInForce)
     EXPECT_EQ(Listing(Out()), (std::set<std::string>{kWaste1 + ".dxf", kWaste2 + ".dxf"}));
 }
 
-// Nothing to export is no failure: no file and no message of the step.
-TEST_F(ExportTest, AStepWithNothingToExportWritesAndTellsNothing)
+// A step with nothing to export is no failure: no file and no message of
+// the step. An export that writes no file at all never ends as done: it says
+// why (the map asked for as fragments alone, no remnants, nothing chosen),
+// and leaves no folder.
+TEST_F(ExportTest, AStepWithNothingToExportWritesAndTellsNothingButNoFileIsNoExport)
 {
     SheetPtr sheet = AddSheet(L"S", 1000.0, 500.0);
     AddSheet(L"E", 1000.0, 500.0);
     AddRectPart(sheet, L"A", 100, 50, 0, 0);
     Store();  // no remnant; E without parts
+    const std::wstring nothing = L"Экспорт не записал ни одного файла";
     struct Case {
-        bool sheets;
+        bool card, sheets, wastes;
         std::set<std::string> files;
         std::vector<std::wstring> messages;
     };
     const Case cases[] = {
-        {true, {"S.vfw"}, {Text(IDS_MESS_SUCCESS_EXPORT_SHEETS), Text(IDS_MESS_SUCCESS_EXPORT)}},
-        {false, {}, {Text(IDS_MESS_SUCCESS_EXPORT)}},
+        {false, true, true, {"S.vfw"}, {Text(IDS_MESS_SUCCESS_EXPORT_SHEETS), Text(IDS_MESS_SUCCESS_EXPORT)}},
+        {false, false, true, {}, {nothing + L": на листах с деталями нет деловых отходов для экспорта"}},
+        {true, false, false, {}, {kMapNotWritten}},
+        {false, false, false, {}, {nothing + L": ничего не выбрано для экспорта"}},
+        {true, true, true, {"S.vfw"}, {kMapNotWritten, Text(IDS_MESS_SUCCESS_EXPORT_SHEETS)}},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.card << c.sheets << c.wastes);
         fs::remove_all(Out());
         Messages().clear();
-        Export(Params(false, c.sheets, true, false, 2));
+        Export(Params(c.card, c.sheets, c.wastes, false, 2));
         EXPECT_EQ(Listing(Out()), c.files);
+        EXPECT_EQ(fs::exists(Out()), !c.files.empty());
         EXPECT_EQ(Texts(), c.messages);
     }
 }
@@ -305,7 +314,8 @@ TEST_F(ExportTest, TheFilesAnEarlierExportLeftAreNamedAndNothingIsNoExport)
             std::ofstream(Out() / fs::u8path(file)) << "earlier";
         }
         Messages().clear();
-        Export(Params(true, true, true, false, c.format));
+        // The map only where the format writes it.
+        Export(Params(c.format <= 1, true, true, false, c.format));
         ASSERT_FALSE(Messages().empty());
         EXPECT_EQ(Messages().back().text, c.last.front());
         if (c.files.empty()) {
@@ -316,6 +326,32 @@ TEST_F(ExportTest, TheFilesAnEarlierExportLeftAreNamedAndNothingIsNoExport)
             EXPECT_EQ(Listing(Out()), c.files);
         }
     }
+}
+
+// A file of this export that could not replace the earlier one (open in the
+// host, which keeps it) is named once, as a failure, not again as a file of
+// an earlier export; a file of an earlier export still is.
+TEST_F(ExportTest, AFileNotReplacedIsNamedOnceAsAFailure)
+{
+    SheetPtr sheet = AddSheet(L"S1", 1000.0, 500.0);
+    AddRectPart(sheet, L"A", 100, 50, 0, 0);
+    AddWaste(sheet, 600, 0, 300, 150);
+    model.UpdateWastesNames();
+    Store();
+    Export(Params(false, true, true, false, 0));
+    std::ofstream(Out() / fs::u8path("Карта 9.dxf")) << "earlier";
+    const vlapi::IVarnelDocumentPtr open(host->Open(Out() / "S1.vfw", false));
+    ASSERT_TRUE(open);
+    doc->Activate();
+    const std::string before = Bytes(Out() / "S1.vfw");
+    Messages().clear();
+    Export(Params(false, true, true, false, 0));
+    open->Close(0);
+    EXPECT_EQ(Texts(), (std::vector<std::wstring>{
+                           L"Не все файлы экспорта записаны:\nS1.vfw: файл открыт в программе",
+                           Text(IDS_MESS_SUCCESS_EXPORT_WASTES),
+                           L"В папке остались файлы прежних экспортов, которых этот экспорт не записывал:\nКарта 9.dxf"}));
+    EXPECT_EQ(Bytes(Out() / "S1.vfw"), before);
 }
 
 // An export cut short, at whichever file it writes (the drawing closed, or

@@ -133,7 +133,7 @@ TEST_F(MapsTest, PartTablesCountEachNameOnItsOwnSheet)
 }
 
 // A map's title block gives the utilisation the register of maps gives, a
-// sheet with parts in conflict none.
+// sheet whose parts overlap counting each part whole.
 TEST_F(MapsTest, TitleBlocksGiveTheRegistersUtilisation)
 {
     model.m_figureGap = 0.0;
@@ -159,7 +159,7 @@ TEST_F(MapsTest, TitleBlocksGiveTheRegistersUtilisation)
         map->Close(0);
         doc->Activate();
     }
-    EXPECT_EQ(cards.cells[1][6], L"0.00");
+    EXPECT_EQ(cards.cells[1][6], L"2.00");
 }
 
 }  // namespace

@@ -118,13 +118,55 @@ TEST_F(RegisterTest, MapsShowSizesCountsResultsAndRemnantLabels)
     EXPECT_EQ(table.title, L"Ведомость карт раскроя");
 }
 
-// A part of another thickness on the sheet puts the sheet's result table at
-// no utilisation; the register says the same.
-TEST_F(RegisterTest, ASheetWithAPartInConflictShowsNoUtilisationAsItsTableDoes)
+// A sheet's utilisation and cut length count its parts of the sheets' stock,
+// each whole, as its result table does: parts over one another count (and
+// the sheet is named with them), a part of another thickness is not cut from
+// it and does not.
+TEST_F(RegisterTest, ASheetCountsItsPartsOfItsStockEachWholeOverlappingOrNot)
 {
-    AddRectPart(AddSheet(L"S", 1000.0, 500.0), L"P", 100, 100, 0, 0)->SetThickness(3.0);
-    const Rows expected = {{L"S", L"Ст3", L"2.00", L"1000", L"500", L"1", L"0.00", L"0.00", L""}};
-    EXPECT_EQ(Data(Run(kCards)), expected);
+    model.m_figureGap = 0.0;
+    struct Case {
+        const char* what;
+        std::function<void(const SheetPtr&)> build;
+        std::vector<std::wstring> row;  // utilisation, cut length
+        std::wstring named;             // the warning naming the sheet, empty for none
+    };
+    const std::wstring overlap = L"На картах раскроя детали наложены друг на друга, по ним резать нельзя; "
+                                 L"эффективность и периметр в ведомости карт раскроя посчитаны по всем деталям "
+                                 L"карты, каждая целиком:\nS (деталей: ";
+    const Case cases[] = {
+        {"a part of another thickness alone",
+         [this](const SheetPtr& s) { AddRectPart(s, L"P", 100, 100, 0, 0)->SetThickness(3.0); }, {L"0.00", L"0.00"}, L""},
+        {"a part over two others",
+         [this](const SheetPtr& s) {
+             AddRectPart(s, L"P", 100, 100, 0, 0);
+             AddRectPart(s, L"Q", 100, 100, 150, 0);
+             AddRectPart(s, L"R", 100, 100, 75, 50);
+         },
+         {L"6.00", L"1200.00"}, overlap + L"3): P, Q, R"},
+        {"parts over one another beside one of another thickness",
+         [this](const SheetPtr& s) {
+             AddRectPart(s, L"P", 100, 100, 0, 0);
+             AddRectPart(s, L"P", 100, 100, 50, 0);
+             AddRectPart(s, L"T", 100, 100, 300, 0)->SetThickness(3.0);
+         },
+         {L"4.00", L"800.00"}, overlap + L"2): P"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FreshDrawing();
+        Messages().clear();
+        c.build(AddSheet(L"S", 1000.0, 500.0));
+        const Rows expected = {{L"S", L"Ст3", L"2.00", L"1000", L"500", L"1", c.row[0], c.row[1], L""}};
+        EXPECT_EQ(Data(Run(kCards)), expected);
+        if (c.named.empty()) {
+            EXPECT_TRUE(Messages().empty());
+        } else {
+            ASSERT_EQ(Messages().size(), 1u);
+            EXPECT_EQ(Messages().back().text, c.named);
+            EXPECT_EQ(Messages().back().flags, vlapi::vlMBIconWarning);
+        }
+    }
 }
 
 // Parts in the container are not cut: they stand after the maps' parts,

@@ -78,10 +78,16 @@ TEST_F(ResultTablesTest, AFigureAlreadyInTheModelIsCountedOnce) {
     EXPECT_EQ(TableCell(*first, 1, 4), L"5000.00");
 }
 
-TEST_F(ResultTablesTest, AnOverlapFoundByTheCheckVoidsTheSheetsResult) {
+// An overlap found by the check leaves the sheet's result as it is; a part of
+// other stock is not cut from the sheet and takes none of it.
+TEST_F(ResultTablesTest, AnOverlapKeepsTheSheetsResultAPartOfOtherStockIsNotCounted) {
     TwoSheetsOneCovered();
     model.m_figures = {figure};
     figure->m_valid = false;
+    model.UpdateResultTables(nullptr);
+    EXPECT_EQ(TableCell(*first, 1, 3), L"33.33");
+    EXPECT_EQ(TableCell(*first, 1, 4), L"5000.00");
+    figure->SetThickness(model.m_thicknessSheet + 1.0);
     model.UpdateResultTables(nullptr);
     EXPECT_EQ(TableCell(*first, 1, 3), L"0.00");
     EXPECT_EQ(TableCell(*first, 1, 4), L"0.00");

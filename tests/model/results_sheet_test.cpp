@@ -48,17 +48,18 @@ TEST_F(SheetResultTest, ValidFiguresOnTheSheetMakeItsResult) {
     EXPECT_EQ(vlapi::ICellFormatPtr(table->GetCell(0, 2))->GetWidth(), 375);
 }
 
-TEST_F(SheetResultTest, AnOverlappingFigureVoidsTheSheetsResult) {
+// A figure over another (marked not valid) still takes its area of the
+// sheet and has its cut: the result counts it whole.
+TEST_F(SheetResultTest, AnOverlappingFigureCountsWhole) {
     small->m_valid = false;
     sheet->CalculateSheetResult({big, small});
     EXPECT_DOUBLE_EQ(sheet->m_result.sheetArea, 4500000);
-    EXPECT_EQ(sheet->m_result.figuresArea, 0.0);
-    EXPECT_EQ(sheet->m_result.length, 0.0);
-    EXPECT_EQ(sheet->m_result.KIM, 0.0);
+    EXPECT_DOUBLE_EQ(sheet->m_result.figuresArea, 1500000);
+    EXPECT_DOUBLE_EQ(sheet->m_result.length, 7000);
     sheet->CreateResultTable();
     sheet->UpdateResultTable(Params());
-    EXPECT_EQ(TableCell(*sheet, 1, 3), L"0.00");
-    EXPECT_EQ(TableCell(*sheet, 1, 4), L"0.00");
+    EXPECT_EQ(TableCell(*sheet, 1, 3), L"33.33");
+    EXPECT_EQ(TableCell(*sheet, 1, 4), L"7000.00");
 }
 
 TEST_F(SheetResultTest, FiguresOfOtherViewsCountOnlyForASheetInTheSystemView) {

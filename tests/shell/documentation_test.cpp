@@ -33,6 +33,23 @@ protected:
             Place();
         }
     }
+    // Two parts 100 x 50 on a sheet, the second set over the first.
+    void Overlapping()
+    {
+        user->New();
+        MakeJob({Fragment("Q", testparts::Rectangle(0, 0, 100, 50), 2)});
+        Place();
+        std::vector<INestingMacroObjectPtr> parts;
+        for (const INestingMacroObjectPtr& macro : DrawingMacros())
+            if (macro->GetCommand() == MacroCommand::Figure)
+                parts.push_back(macro);
+        ASSERT_EQ(parts.size(), 2u);
+        // The placement is set by a shift: the second goes to 30 mm right of the first.
+        double x0 = 0.0, y0 = 0.0, x1 = 0.0, y1 = 0.0, angle = 0.0;
+        parts[0]->GetMacroPlacement(x0, y0, angle);
+        parts[1]->GetMacroPlacement(x1, y1, angle);
+        parts[1]->SetMacroPlacement(x0 + 30.0 - x1, y0 - y1, 0.0, false);
+    }
 };
 
 TEST_F(DocumentationTest, OneClosingMessageSaysWhatTheRunDid)
@@ -45,6 +62,7 @@ TEST_F(DocumentationTest, OneClosingMessageSaysWhatTheRunDid)
         int flags;                      // of the message
         std::vector<std::string> says;  // and what it must not say, after a "!"
         bool mapOpen = false;           // the folder's first map open in the host meanwhile
+        bool overlapping = false;       // the job of two parts, one over the other, instead
     };
     const Case cases[] = {
         {"one map", 1, root / "open", vlapi::vlMBIconInformation, {"завершено", "!прежних"}},
@@ -60,10 +78,17 @@ TEST_F(DocumentationTest, OneClosingMessageSaysWhatTheRunDid)
          {"завершено", "прежних запусков", "2.vdw", "3.vdw", "3_Ведомость Деталей.vfw", "!1.vdw"}},
         {"a folder that cannot be made", 1, root / "file" / "docs", vlapi::vlMBIconError,
          {"/file/docs: не удалось создать папку", "!Документация", "!завершено"}},
+        {"a map whose parts overlap", 1, root / "over", vlapi::vlMBIconWarning,
+         {"Создание документации завершено", "детали наложены друг на друга",
+          "\nКарта раскроя 1 (деталей: 2): Q"},
+         false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Job(c.plates);
+        if (c.overlapping)
+            Overlapping();
+        else
+            Job(c.plates);
         if (c.mapOpen) {
             const vlapi::IVarnelDocumentPtr job = host->Application()->GetActiveDocument();
             ASSERT_TRUE(user->Open(c.folder / "Карты раскроя" / "Карта раскроя 1.vdw"));

@@ -63,18 +63,24 @@ TEST_F(ExportCommandTest, ConfirmIsOnWithAFolderAndAnythingToExport)
     struct Case {
         const wchar_t* folder;
         bool card, sheets, wastes, m3d;
+        int format;
         bool enabled;
     } cases[] = {
-        {L"", true, true, true, true, false},
-        {L"/out", false, false, false, false, false},
-        {L"/out", true, false, false, false, true},
-        {L"/out", false, true, false, false, true},
-        {L"/out", false, false, true, false, true},
-        {L"/out", false, false, false, true, true},
+        {L"", true, true, true, true, 0, false},
+        {L"/out", false, false, false, false, 0, false},
+        {L"/out", true, false, false, false, 0, true},
+        {L"/out", true, false, false, false, 1, true},
+        // The map is a DXF file only: with fragments alone it is nothing to export.
+        {L"/out", true, false, false, false, 2, false},
+        {L"/out", true, true, false, false, 2, true},
+        {L"/out", false, true, false, false, 0, true},
+        {L"/out", false, false, true, false, 0, true},
+        {L"/out", false, false, false, true, 0, true},
     };
     for (const Case& c : cases) {
         ExportProcess::m_folder = c.folder;
         ExportProcess::m_params = {c.card, c.sheets, c.wastes, c.m3d};
+        ExportProcess::m_params.format = c.format;
         EXPECT_EQ(ConfirmAnswer(), std::string("true enable ") + (c.enabled ? "true" : "false") + " checked 0");
     }
     ASSERT_TRUE(user->Raw("ButtonUpdate", {L"8"}));
@@ -90,6 +96,18 @@ TEST_F(ExportCommandTest, ConfirmIsOnWithAFolderAndAnythingToExport)
     EXPECT_EQ(ConfirmAnswer(), "true enable true checked 0");
     ASSERT_TRUE(user->SetValue(user->Find(L"Формат"), L"Только DXF"));
     EXPECT_EQ(ExportProcess::m_params.format, 1);
+
+    // The map ticked with fragments alone: the prompt says it will not be
+    // written, and with nothing else ticked confirm is off.
+    ASSERT_TRUE(user->Tick(M3D(), false));
+    ASSERT_TRUE(user->Tick(user->Find(L"Карта раскроя"), true));
+    ASSERT_TRUE(user->SetValue(user->Find(L"Формат"), L"Только фрагменты"));
+    EXPECT_EQ(ConfirmAnswer(), "true enable false checked 0");
+    EXPECT_EQ(user->Prompt(),
+              L"Карта раскроя записывается только в формате DXF: с форматом «Только фрагменты» она не будет записана");
+    ASSERT_TRUE(user->SetValue(user->Find(L"Формат"), L"DXF и фрагменты"));
+    EXPECT_EQ(ConfirmAnswer(), "true enable true checked 0");
+    EXPECT_EQ(user->Prompt(), L"Укажите папку для экспорта");
 }
 
 TEST_F(ExportCommandTest, TheTextButtonsOfABoxArePairsOffWhileTheBoxIsNotTicked)

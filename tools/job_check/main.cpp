@@ -13,7 +13,8 @@
 //   job_check reopen DRAWING         reopened, with the results updated by the library, it holds the same model
 //   job_check same BEFORE AFTER      the two drawings hold the same model (as reopen compares them)
 //   job_check dxf DRAWING FOLDER     every DXF file loads strictly, ezdxf's audit mends nothing in it (no
-//                                    error, no fix) and its outlines are the drawing's
+//                                    error, no fix) and its outlines are the drawing's; a remnant's
+//                                    outlines closed (a polyline's flag set or its pieces' ends one point)
 //   job_check gaps DRAWING FOLDER    on every sheet's DXF file, the parts' true outlines (arcs and circles
 //                                    as such) stand the set gap apart and the set edge gap from the sheet's
 //                                    edge, less 0.001 mm at most
@@ -564,6 +565,10 @@ int Dxf(const fs::path& drawing, const fs::path& folder)
             if (found.empty() || open != 0)
                 fault(name + ": " + std::to_string(found.size()) + " closed and " + std::to_string(open) +
                       " open outlines where a remnant has one and its islands");
+            // Closed means closed: a polyline's flag set or its pieces' ends one point.
+            for (const auto& joint : r["loose"])
+                fault(name + ": the outline is not closed at (" + Fixed(joint[0].get<double>(), 6) + ", " +
+                      Fixed(joint[1].get<double>(), 6) + "): its ends lie " + Fixed(joint[2].get<double>(), 9) + " mm apart");
             remnantAreas.insert(remnantAreas.end(), found.begin(), found.end());
         } else if (!stem.empty() && sheet != stems.end()) {
             if (open != 0)

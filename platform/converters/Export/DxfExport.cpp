@@ -136,7 +136,12 @@ std::vector<Geometry> FromCurve(const geom::Curve& curve) {
       curve);
 }
 
-// A chain of lines and arcs as one polyline with bulges; nothing when it holds other curves.
+// A chain of lines and arcs as one polyline with bulges; nothing when it holds
+// other curves or its pieces do not meet. The pieces meet, and the chain is
+// closed, within the tolerance that joined them into a contour: each piece
+// starts at its vertex, so a chain whose end comes back to its start within it
+// is written closed, not left open by the rounding of the points it was
+// traced through.
 std::optional<PolyE> AsBulgedPolyline(const std::vector<geom::Curve>& pieces) {
   if (pieces.empty()) return std::nullopt;
   PolyE poly{{}, {}, false};
@@ -145,12 +150,13 @@ std::optional<PolyE> AsBulgedPolyline(const std::vector<geom::Curve>& pieces) {
     double bulge = 0;
     if (const auto* arc = std::get_if<geom::Arc>(&piece)) bulge = std::tan(arc->sweep() / 4);
     else if (!std::holds_alternative<geom::Segment>(piece)) return std::nullopt;
-    if (i > 0 && !geom::near(geom::endPoint(pieces[i - 1]), geom::startPoint(piece), 1e-9)) return std::nullopt;
+    if (i > 0 && !geom::near(geom::endPoint(pieces[i - 1]), geom::startPoint(piece), geom::kContourTolerance))
+      return std::nullopt;
     poly.points.push_back(geom::startPoint(piece));
     poly.bulges.push_back(bulge);
   }
   const geom::Point end = geom::endPoint(pieces.back());
-  if (geom::near(end, poly.points.front(), 1e-9)) {
+  if (pieces.size() > 1 && geom::near(end, poly.points.front(), geom::kContourTolerance)) {
     poly.closed = true;
   } else {
     poly.points.push_back(end);
