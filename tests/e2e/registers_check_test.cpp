@@ -116,6 +116,13 @@ const Case kCases[] = {
      "utilisation \"0.00\", the drawing 3.25"},
     {"a remnant of another size", [](Job&, auto& r) { r[kRemnants][1][2] = L"2x300x301"; }, false,
      "\"S1-1\" of \"2x300x301\", the drawing 300 x 300"},
+    {"a remnant's sides in whole millimetres, rounded down",
+     [](Job& j, auto&) { j.remnants[0].outline = Box(0, 0, 300.7, 300.9); }, false, nullptr},
+    {"a remnant's side rounded up", [](Job& j, auto& r) {
+         j.remnants[0].outline = Box(0, 0, 300.7, 300);
+         r[kRemnants][1][2] = L"2x301x300";
+     },
+     false, "\"S1-1\" of \"2x301x300\", the drawing 300.7 x 300"},
     {"a remnant of the sheets' thickness before they changed", [](Job& j, auto&) { j.sheetThickness = 3.0; },
      false, "a thickness of 2 mm in \"2x300x300\", the sheets' 3"},
     {"a map holding nothing", [](Job& j, auto&) { j.parts[1].sheet = -1, j.parts[1].view = 3; }, false,

@@ -205,6 +205,8 @@ TEST_F(RegisterTest, RemnantsShowMapLabelAndSizeWithTheThicknessItself)
         AddRectPart(k1, L"P", 10, 10, 2900, 1400);
         AddWaste(k1, 0, 0, 1200.4, 800.5);
         AddWaste(k1, 1500, 0, 2500.5 - 1500, 100);
+        // Whole millimetres rounded down: never more stock than there is.
+        AddWaste(k1, 1500, 200, 172.718, 35.067);
         // An L-shaped remnant is not rectangular: the size of its bounding box.
         k1->SetCurrentView();
         const NPoint o = k1->m_rect.pBot;
@@ -218,7 +220,8 @@ TEST_F(RegisterTest, RemnantsShowMapLabelAndSizeWithTheThicknessItself)
         const Rows expected = {
             {L"K1", L"K1-1", c.size},
             {L"K1", L"K1-2", t + L"1000x100"},
-            {L"K1", L"K1-3", t + L"300x300"},
+            {L"K1", L"K1-3", t + L"172x35"},
+            {L"K1", L"K1-4", t + L"300x300"},
         };
         EXPECT_EQ(Data(Run(kWastes)), expected);
     }

@@ -205,8 +205,9 @@ void CheckMaterials(const Job& job, const RegisterRows& rows, const Fault& fault
 
 // The size a row gives ("THICKNESSxLENGTHxWIDTH", or "LENGTHxWIDTH" without a
 // thickness) against the remnant its label names: the sheets' thickness, and
-// the sides of the remnant's box in whole millimetres, halves (and a hair over)
-// going down, either way round.
+// the sides of the remnant's box in whole millimetres, rounded down (a stock
+// register never promises more than there is; a side a hair short of a
+// millimetre counts as that millimetre), either way round.
 void CompareRemnantSize(const Job& job, const Fault& fault, const std::string& where, const std::wstring& label,
                         const std::wstring& size)
 {
@@ -238,7 +239,9 @@ void CompareRemnantSize(const Job& job, const Fault& fault, const std::string& w
               Shown(job.sheetThickness));
     const NRect box = BoxOf(remnant->outline);
     const double w = Width(box), h = Height(box);
-    const auto near = [](double shown, double drawn) { return std::fabs(shown - drawn) <= 0.5 + 1e-3; };
+    const auto near = [](double shown, double drawn) {
+        return shown == std::floor(shown) && shown <= drawn + 1e-3 && drawn - shown < 1.0 + 1e-3;
+    };
     if (!(near(*a, w) && near(*b, h)) && !(near(*a, h) && near(*b, w)))
         fault(where + ": " + Quoted(label) + " of " + Quoted(size) + ", the drawing " + Shown(w) + " x " + Shown(h));
 }
