@@ -443,8 +443,11 @@ TEST_F(ModelApiTest, BridgePointsFollowTheirOwners)
     const JumperPtr bridge = ModelObjectAs<Jumper>(two);
     ExpectPoint(bridge->GetPoint2(), 60.0, 40.0);
 
-    job.model->AddJumper(two, 0);
-    job.model->AddJumper(two, 0);
+    // A two-point bridge joins two owners: without its second it is no bridge.
+    EXPECT_EQ(job.model->AddJumper(two, 0), NResult::NotFound);
+    two->SetOwner2(job.sheet);
+    EXPECT_EQ(job.model->AddJumper(two, 0), NResult::Done);
+    EXPECT_EQ(job.model->AddJumper(two, 0), NResult::Done);
     EXPECT_EQ(job.model->GetJumpersCount(), 2u);
     const size_t objects = DrawingObjects();
     two->SetPoint1(70.0, 0.0);
