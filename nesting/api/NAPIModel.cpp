@@ -89,9 +89,15 @@ constexpr Field<int32_t> kNestingMethod{&ModelParams::m_nestingMethod, napi::kNe
 bool FieldsHold(const ModelParams& block)
 {
     const auto holds = [&](const auto& field) { return field.Holds(block.*field.member); };
+    // The shortest remnant of linear nesting, when the block keeps one, as
+    // the panel takes it; one not kept is read as none, but is a number still.
+    constexpr napi::Range kLinearMinimum{0.0, paramlimits::kLinearMinimum};
+    const bool linearMinimum = block.m_linearMinimumKept == 0
+                                   ? std::isfinite(block.m_linearMinimum)
+                                   : block.m_linearMinimumKept == 1 && kLinearMinimum.Holds(block.m_linearMinimum);
     return holds(kScale1) && holds(kScale2) && holds(kThicknessSheet) && holds(kTextSize) && holds(kWastSize) &&
            holds(kWastRectSize) && holds(kFigureGap) && holds(kSheetGap) && holds(kWastesColor) &&
-           holds(kNestingMethod);
+           holds(kNestingMethod) && linearMinimum;
 }
 
 // One field set by its own setter: a value outside its range is refused.
@@ -651,14 +657,22 @@ NResult NAPIModel::AddJumper(const IJumperPtr& jumper, int layer)
     return OnDrawing(NResult::NotFound, [&](NestingModel& m) {
         // A bridge already in the model is not added twice; one that stands
         // in a drawing for another model, or that stands on a figure or a
-        // sheet of another model, is none of this model's.
+        // sheet of another model, is none of this model's. A bridge joins
+        // what its ends stand on: one without the owner of its first end, or
+        // a two-point one without that of its second, is no bridge to draw.
         if (InList(m.m_jumpers, object))
             return NResult::Done;
         const auto owned = [&](const NObjectPtr& owner) {
-            return !owner || InList(m.m_figures, std::dynamic_pointer_cast<Figure>(owner)) ||
+            return InList(m.m_figures, std::dynamic_pointer_cast<Figure>(owner)) ||
                    InList(m.m_sheets, std::dynamic_pointer_cast<Sheet>(owner));
         };
-        if (j.GetReference() != 0 || !owned(j.m_owner1) || !owned(j.m_owner2))
+        const bool second = j.m_twoPoints || j.m_owner2;
+        if (j.GetReference() != 0 || !owned(j.m_owner1) || (second && !owned(j.m_owner2)))
+            return NResult::NotFound;
+        // Nor is one whose end was never placed, or a two-point one whose
+        // second end stands on its first.
+        if (!j.m_point1Placed ||
+            (j.m_twoPoints && (!j.m_point2Placed || Distance(j.m_point1, j.m_point2) < EPS)))
             return NResult::NotFound;
         m.AddJumper(object, layer);
         return InList(m.m_jumpers, object) ? NResult::Done : NResult::NotFound;

@@ -218,9 +218,9 @@ bool IsFileExtentionDFX(const std::wstring& file)
     return is(file[n - 3], L'd') && is(file[n - 2], L'x') && is(file[n - 1], L'f');
 }
 
-double RoundMillimetres(double v)
+double FloorMillimetres(double v)
 {
-    return std::ceil(v - 0.5 - 1e-4) + 0.0;  // + 0 turns -0 into 0
+    return std::floor(v + EPS) + 0.0;  // + 0 turns -0 into 0
 }
 
 std::wstring NumberText(double v)

@@ -37,10 +37,11 @@ std::wstring GetFileNameFromPath(const std::wstring& path);
 // The name ends in "dxf" (any case) and has at least 5 characters.
 bool IsFileExtentionDFX(const std::wstring& file);
 
-// A size in whole millimetres, as every label, file name and register shows
-// it: noise within 1e-4 is dropped, then the nearest whole number is taken,
-// halves going down (401.99999 gives 402, 2.5 gives 2, 2.6 gives 3).
-double RoundMillimetres(double v);
+// A size in whole millimetres, as every remnant's label, file name and
+// register shows it and a sheet file is read: never more than there is.
+// Noise within 1e-4 is dropped, then the whole millimetres are taken
+// (401.99999 gives 402, 172.718 gives 172, 2.9 gives 2).
+double FloorMillimetres(double v);
 // A number as "%g" writes it (six significant digits, no trailing zeros), but
 // written out where "%g" would take an exponent: a sheet of a million
 // millimetres gives "1000000", not "1e+06"; 0.00005 gives "0.00005"; below

@@ -91,15 +91,15 @@ Table CardsTable(const NestingModel& model, const std::vector<SheetPtr>& sheets,
 {
     Table table{L"Ведомость карт раскроя",
                 L"Ведомость карт раскроя",
-                {{L"Имя карты", 50},
-                 {L"Материал", 100},
-                 {L"Толщина, мм", 50},
-                 {L"Длина, мм", 50},
-                 {L"Ширина, мм", 50},
-                 {L"Кол-во", 30},
-                 {L"Эффект-сть, %", 50},
-                 {L"Периметр, мм", 50},
-                 {L"Номера остатков", 100}},
+                {{L"Имя карты", 50, true},
+                 {L"Материал", 100, true},
+                 {L"Толщина, мм", 50, false},
+                 {L"Длина, мм", 50, false},
+                 {L"Ширина, мм", 50, false},
+                 {L"Кол-во", 30, false},
+                 {L"Эффект-сть, %", 50, false},
+                 {L"Периметр, мм", 50, false},
+                 {L"Номера остатков", 100, true}},
                 {},
                 false};
     for (const SheetPtr& sheet : sheets) {
@@ -135,7 +135,11 @@ Table DetailsTable(const NestingModel& model, const std::vector<FigureGroup>& gr
 {
     Table table{L"Ведомость деталей",
                 L"Ведомость вхождения деталей в карты раскроя",
-                {{L"Имя детали", 250}, {L"Кол-во", 30}, {L"Материал", 100}, {L"Толщина, мм", 50}, {L"Имя карты", 70}},
+                {{L"Имя детали", 250, true},
+                 {L"Кол-во", 30, false},
+                 {L"Материал", 100, true},
+                 {L"Толщина, мм", 50, false},
+                 {L"Имя карты", 70, true}},
                 {},
                 false};
     // The parts of each map, map after map, then those placed on none,
@@ -161,12 +165,12 @@ Table MaterialTable(const NestingModel& model, const std::vector<SheetGroup>& gr
 {
     Table table{L"Ведомость материалов",
                 L"Сводная ведомость материалов",
-                {{L"№", 20},
-                 {L"Длина, мм", 50},
-                 {L"Ширина, мм", 50},
-                 {L"Толщина, мм", 50},
-                 {L"Марка материала", 100},
-                 {L"Кол-во заготовок", 70}},
+                {{L"№", 20, false},
+                 {L"Длина, мм", 50, false},
+                 {L"Ширина, мм", 50, false},
+                 {L"Толщина, мм", 50, false},
+                 {L"Марка материала", 100, true},
+                 {L"Кол-во заготовок", 70, false}},
                 {},
                 false};
     long long number = 0;
@@ -187,7 +191,7 @@ Table WastesTable(const std::vector<WastePtr>& wastes, const std::vector<SheetPt
 {
     Table table{L"Ведомость делового отхода",
                 L"Ведомость делового отхода",
-                {{L"Имя карты", 100}, {L"№ остатка", 100}, {L"Размер остатка, мм", 100}},
+                {{L"Имя карты", 100, true}, {L"№ остатка", 100, true}, {L"Размер остатка, мм", 100, true}},
                 {},
                 false};
     for (const WastePtr& waste : wastes) {
@@ -247,15 +251,15 @@ Table LNTable(const NestingModel& model, const std::vector<LinearBar>& bars, dou
 {
     Table table{L"Ведомость линейного раскроя",
                 L"Ведомость линейного раскроя",
-                {{L"Имя заготовки", 100},
-                 {L"Размеры заготовки, мм", 70},
-                 {L"Материал", 100},
-                 {L"Кол-во заготовок", 50},
-                 {L"Имя детали", 100},
-                 {L"Длина детали, мм", 55},
-                 {L"Кол-во деталей", 50},
-                 {L"Длина остатка, мм", 55},
-                 {L"Имя остатка", 100}},
+                {{L"Имя заготовки", 100, true},
+                 {L"Размеры заготовки, мм", 70, true},
+                 {L"Материал", 100, true},
+                 {L"Кол-во заготовок", 50, false},
+                 {L"Имя детали", 100, true},
+                 {L"Длина детали, мм", 55, false},
+                 {L"Кол-во деталей", 50, false},
+                 {L"Длина остатка, мм", 55, false},
+                 {L"Имя остатка", 100, true}},
                 {},
                 true};
     const size_t columns = table.columns.size();

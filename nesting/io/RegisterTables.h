@@ -15,6 +15,9 @@ namespace registers {
 struct Column {
     std::wstring title;
     double width = 0.0;  // mm
+    // The column holds text (names, materials, sizes as "2x500x300"), not
+    // numbers: its CSV cells are kept as text by a spreadsheet.
+    bool text = false;
 };
 
 // One line of a register; a cell without a value is left unwritten.

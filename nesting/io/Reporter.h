@@ -88,6 +88,10 @@ public:
     bool CreateLNTableAsCSV(const std::vector<registers::LinearBar>& bars);
     // A CSV data field: quoted, inner quotes doubled.
     static std::wstring EditCSV(const std::wstring& field);
+    // A text cell (a name, a material) as a spreadsheet keeps it text: one
+    // that would start a formula ("=", "+", "-", "@", a tab or a carriage
+    // return first) gets an apostrophe before it; any other is as it is.
+    static std::wstring TextCSV(const std::wstring& text);
 
     // Creates the folder (with its parents); true when it is a folder
     // afterwards. Never throws.

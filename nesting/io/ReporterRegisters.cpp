@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <string_view>
 
 namespace fs = std::filesystem;
 
@@ -210,6 +211,13 @@ std::wstring Reporter::EditCSV(const std::wstring& field)
     return quoted + L"\"";
 }
 
+std::wstring Reporter::TextCSV(const std::wstring& text)
+{
+    // What a spreadsheet takes for the start of a formula.
+    constexpr std::wstring_view kFormula = L"=+-@\t\r";
+    return !text.empty() && kFormula.find(text.front()) != std::wstring_view::npos ? L"'" + text : text;
+}
+
 bool Reporter::WriteCsv(const registers::Table& table, const wchar_t* openFailure)
 {
     std::wstring text;
@@ -219,7 +227,7 @@ bool Reporter::WriteCsv(const registers::Table& table, const wchar_t* openFailur
     for (const registers::Row& row : table.rows) {
         for (size_t c = 0; c < table.columns.size(); ++c) {
             if (c < row.cells.size() && row.cells[c])
-                text += EditCSV(*row.cells[c]);
+                text += EditCSV(table.columns[c].text ? TextCSV(*row.cells[c]) : *row.cells[c]);
             text += L";";
         }
         text += L"\n";

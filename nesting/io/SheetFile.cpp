@@ -283,13 +283,16 @@ std::wstring ReadOutline(const std::vector<NContourPtr>& contours, const std::ve
     } else if (w < h) {
         std::swap(w, h);
     }
-    if (!(std::floor(w + EPS) >= 1.0 && std::floor(h + EPS) >= 1.0))
+    // Whole millimetres as a remnant's name gives them.
+    const double wholeW = uf::FloorMillimetres(w);
+    const double wholeH = uf::FloorMillimetres(h);
+    if (!(wholeW >= 1.0 && wholeH >= 1.0))
         return L"сторона листа меньше 1 мм";
-    if (!(std::floor(w + EPS) <= kLargestSide && std::floor(h + EPS) <= kLargestSide))
+    if (!(wholeW <= kLargestSide && wholeH <= kLargestSide))
         return L"сторона листа больше 100000 мм";
     SheetOfFile read;
-    read.width = std::floor(w + EPS);
-    read.height = std::floor(h + EPS);
+    read.width = wholeW;
+    read.height = wholeH;
     // The remnant's label, when the file holds one: every copy of it the same.
     const std::wstring word = vrnApi::LoadStr(IDS_WASTE);
     RemnantLabel label;

@@ -123,6 +123,8 @@ void Jumper::Init()
     double angle = 0.0;
     GetPlacement(m_point1.x, m_point1.y, angle);
     m_point2 = m_drawer->GetPoint2(m_point1);
+    if (m_macro)
+        m_point1Placed = m_point2Placed = true;
 }
 
 void Jumper::SaveParams()
@@ -289,11 +291,13 @@ int Jumper::GetPhantomGroup(const NPoint& p, bool second)
         return 0;
     if (second) {
         m_point2 = p;
+        m_point2Placed = true;
         NPoint pn1, pn2;
         if (m_bynormal && m_owner1 && m_owner1->GetNormalToBorders(m_point1, pn1, pn2))
             m_point2 = GetProjectionPointToLine(pn1, pn2, p);
     } else {
         m_point1 = p;
+        m_point1Placed = true;
     }
     // The preview has a drawer of its own: the bridge's drawer keeps the
     // objects of its macro.
@@ -341,6 +345,7 @@ void Jumper::SetType(BridgeType tp)
 
 void Jumper::SetPoint1(const NPoint& p)
 {
+    m_point1Placed = true;
     if (!m_macro) {
         m_point1 = p;
         return;
@@ -374,5 +379,6 @@ NPoint Jumper::ByNormal(const NPoint& p) const
 void Jumper::SetPoint2(const NPoint& p)
 {
     m_point2 = ByNormal(p);
+    m_point2Placed = true;
     UpdateGeometry();
 }

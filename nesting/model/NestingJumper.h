@@ -68,6 +68,9 @@ public:
     JumperDrawerPtr m_drawer;  // empty for a type outside the eleven kinds
     NPoint m_point1;           // drawing coordinates; the macro's placement point
     NPoint m_point2;           // equals m_point1 for a one-point bridge
+    // Each end was placed: set, previewed, or read from the macro.
+    bool m_point1Placed = false;
+    bool m_point2Placed = false;
     NObjectPtr m_owner1;       // the figure or sheet at each end
     NObjectPtr m_owner2;
     bool m_bynormal = false;   // the second end follows the first owner's normal

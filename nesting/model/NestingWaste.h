@@ -38,9 +38,11 @@ public:
     // "<remnant> <sheet>-<index>(<indTotal>) <size> <material>"; needs an owner sheet.
     void UpdateName(int index, int indTotal);
     // The size as labels, file names and registers show it: "<thickness>x<width>x<height>"
-    // (no thickness when there is none), the sides in whole millimetres
-    // (uf::RoundMillimetres); a remnant that is not a rectangle gives the
-    // sides of its bounding box; empty without an outline or a rectangle.
+    // (no thickness when there is none), the sides in whole millimetres,
+    // rounded down (uf::FloorMillimetres): a stock list never promises more
+    // than the remnant holds, and its file read back as a sheet has that
+    // size. A remnant that is not a rectangle gives the sides of its
+    // bounding box; empty without an outline or a rectangle.
     std::wstring SizeText() const;
     // Moves the label to a place inside the outline where it fits.
     void CorrectTextPosition();

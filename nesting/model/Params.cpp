@@ -129,8 +129,7 @@ void ModelParams::InitModelParams() { *this = ModelParams{}; }
 
 std::optional<double> ModelParams::LinearMinimum() const {
     // As the panel takes it: 0 to 1000 mm.
-    constexpr double kLongest = 1000.0;
-    if (m_linearMinimumKept != 1 || !(m_linearMinimum >= 0.0 && m_linearMinimum <= kLongest)) {
+    if (m_linearMinimumKept != 1 || !(m_linearMinimum >= 0.0 && m_linearMinimum <= paramlimits::kLinearMinimum)) {
         return std::nullopt;
     }
     return m_linearMinimum;

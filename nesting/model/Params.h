@@ -85,6 +85,8 @@ inline constexpr double kRemnantSize = 1.0e6;
 inline constexpr double kGap = 10000.0;
 // The pieces of one part a model makes at once: each is a figure and a macro.
 inline constexpr double kCopies = 1.0e5;
+// The shortest offcut of linear nesting named as a remnant, as the panel takes it.
+inline constexpr double kLinearMinimum = 1000.0;
 }  // namespace paramlimits
 
 // The model's parameters, stored as a 224-byte block in every sheet macro.

@@ -110,8 +110,8 @@ std::wstring Waste::SizeText() const
         width = m_rect.pTop.x - m_rect.pBot.x;
         height = m_rect.pTop.y - m_rect.pBot.y;
     }
-    const double w = uf::RoundMillimetres(width);
-    const double h = uf::RoundMillimetres(height);
+    const double w = uf::FloorMillimetres(width);
+    const double h = uf::FloorMillimetres(height);
     const std::wstring size = uf::NumberText(w) + L"x" + uf::NumberText(h);
     return m_thickness > EPS ? uf::NumberText(m_thickness) + L"x" + size : size;
 }

@@ -5,6 +5,7 @@
 #include "host/HostGuards.h"
 #include "api/NestingAPIObjects.h"
 #include "host/VarnelAPI.h"
+#include "host/VarnelAPI_Detail.h"
 #include "io/Reporter.h"
 #include "shell/BaseProcess.h"
 #include "shell/PanelControls.h"
@@ -120,16 +121,30 @@ int64_t DrawnPlanPieces(const MapLayout& plan)
     return pieces;
 }
 
+using Sources = std::vector<LinearNestingEditor::Source>;
+
+// Row `i` of `rows` as messages name it (LinearNestingEditor::RowText) by
+// `sources`, one a row; when they are not as many, no row's source is known.
+std::wstring RowName(const std::vector<LNDetailParams>& rows, const Sources& sources, size_t i)
+{
+    if (sources.size() == rows.size() && sources[i].line > 0)
+        return DetailRowText(sources[i].line, rows[i].name) + L" файла " + sources[i].file;
+    return DetailRowText(i + 1, rows[i].name);
+}
+
 // Rows of one name and length as one, the first of them with the counts
-// added, said in a message that names each merged row (its place after the
-// merge) and its count. When the counts of some such rows add up past the
-// most a row may want, `rows` stay as they were and the message names them
-// (row i as `name(i)`) with their total, then `refusal`.
-LinearNestingEditor::Merge MergeRows(std::vector<LNDetailParams>& rows,
+// added (and its source), said in a message that names each merged row (as
+// RowName names it after the merge) and its count. When the counts of some
+// such rows add up past the most a row may want, `rows` and `sources` stay
+// as they were and the message names them (row i as `name(i)`) with their
+// total, then `refusal`.
+LinearNestingEditor::Merge MergeRows(std::vector<LNDetailParams>& rows, Sources& sources,
                                      const std::function<std::wstring(size_t)>& name, const std::wstring& refusal)
 {
+    sources.resize(rows.size());
     // The rows each kept row takes, itself first, and their total.
     std::vector<LNDetailParams> kept;
+    Sources keptSources;
     std::vector<std::vector<size_t>> members;
     std::vector<int64_t> totals;
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -137,6 +152,7 @@ LinearNestingEditor::Merge MergeRows(std::vector<LNDetailParams>& rows,
         const size_t row = Usable(detail) ? RowOf(kept, detail.name, detail.length) : kept.size();
         if (row == kept.size()) {
             kept.push_back(detail);
+            keptSources.push_back(sources[i]);
             members.push_back({i});
             totals.push_back(detail.count);
             continue;
@@ -174,10 +190,11 @@ LinearNestingEditor::Merge MergeRows(std::vector<LNDetailParams>& rows,
         if (members[k].size() < 2)
             continue;
         kept[k].count = static_cast<int32_t>(totals[k]);
-        merged += L"\n" + DetailRowText(k + 1, kept[k].name) + L", " + uf::NumberText(kept[k].length) + L" мм: " +
+        merged += L"\n" + RowName(kept, keptSources, k) + L", " + uf::NumberText(kept[k].length) + L" мм: " +
                   std::to_wstring(kept[k].count) + L" шт.";
     }
     rows = std::move(kept);
+    sources = std::move(keptSources);
     vrnApi::ShowInformText(L"Строки с одинаковыми именем и длиной объединены:" + merged);
     return LinearNestingEditor::Merge::Merged;
 }
@@ -190,6 +207,7 @@ void LinearNestingEditor::Init(INestingModelPtr model)
 {
     m_model = std::move(model);
     m_details.clear();
+    m_sources.clear();
     m_results.clear();
     m_visualSheets = false;
     if (!m_model || m_model->GetNestingMethod() == 0)
@@ -208,6 +226,7 @@ void LinearNestingEditor::Init(INestingModelPtr model)
         if (RowOf(m_details, name, length) == m_details.size())
             m_details.push_back({name, length, figure->GetCount()});
     }
+    m_sources.assign(m_details.size(), Source{});
     for (const INObjectPtr& object : sheets) {
         const ISheetPtr sheet(object);
         if (!sheet)
@@ -258,12 +277,26 @@ void LinearNestingEditor::UnselectAllDetails()
         figure->Choose(false);
 }
 
+void LinearNestingEditor::AddDetail()
+{
+    m_sources.resize(m_details.size());
+    m_details.push_back(LNDetailParams{});
+    m_sources.emplace_back();
+}
+
 void LinearNestingEditor::DeleteDetail(int index)
 {
     if (index < 0 || static_cast<size_t>(index) >= m_details.size())
         return;
+    m_sources.resize(m_details.size());
     m_details.erase(m_details.begin() + index);
+    m_sources.erase(m_sources.begin() + index);
     ClearResult();
+}
+
+std::wstring LinearNestingEditor::RowText(size_t index) const
+{
+    return index < m_details.size() ? RowName(m_details, m_sources, index) : DetailRowText(index + 1, L"");
 }
 
 void LinearNestingEditor::SetDetailParams(int index, const LNDetailParams& params)
@@ -277,7 +310,7 @@ void LinearNestingEditor::SetDetailParams(int index, const LNDetailParams& param
 LinearNestingEditor::Merge LinearNestingEditor::MergeEqualRows()
 {
     const Merge merge = MergeRows(
-        m_details, [&](size_t i) { return DetailRowText(i + 1, m_details[i].name); }, L"\nРаскрой не рассчитан.");
+        m_details, m_sources, [&](size_t i) { return RowText(i); }, L"\nРаскрой не рассчитан.");
     if (merge == Merge::Merged)
         ClearResult();
     return merge;
@@ -287,17 +320,22 @@ bool LinearNestingEditor::AppendDetails(const std::vector<LNDetailParams>& rows,
                                         const std::wstring& file)
 {
     std::vector<LNDetailParams> details = m_details;
+    Sources sources = m_sources;
+    sources.resize(details.size());
     const size_t listed = details.size();
     details.insert(details.end(), rows.begin(), rows.end());
+    const std::wstring fileName = vrnApi::detail::TextOf(vrnApi::detail::PathOf(file).filename());
+    for (size_t i = 0; i < rows.size(); ++i)
+        sources.push_back({fileName, i < lines.size() ? lines[i] : i + 1});
+    // The rows listed before are told from the file's by their place in the list.
     const auto name = [&](size_t i) {
-        return i < listed ? DetailRowText(i + 1, details[i].name) + L" списка"
-                          : DetailRowText(i - listed < lines.size() ? lines[i - listed] : i - listed + 1,
-                                          details[i].name) + L" файла";
+        return i < listed ? DetailRowText(i + 1, details[i].name) + L" списка" : RowName(details, sources, i);
     };
-    const Merge merge = MergeRows(details, name, L"\nФайл списка деталей не загружен: " + file);
+    const Merge merge = MergeRows(details, sources, name, L"\nФайл списка деталей не загружен: " + file);
     if (merge == Merge::Refused)
         return false;
     m_details = std::move(details);
+    m_sources = std::move(sources);
     ClearResult();
     return true;
 }
@@ -307,13 +345,18 @@ LinearNestingEditor::Merge LinearNestingEditor::ChangeDetail(size_t index, const
     if (index >= m_details.size())
         return Merge::Refused;
     std::vector<LNDetailParams> details = m_details;
+    Sources sources = m_sources;
+    sources.resize(details.size());
     details[index] = params;
-    const Merge merge =
-        MergeRows(details, [&](size_t i) { return DetailRowText(i + 1, details[i].name); },
-                  L"\nИзменение строки " + std::to_wstring(index + 1) + L" не принято.");
+    const std::wstring row = sources[index].line > 0
+                                 ? std::to_wstring(sources[index].line) + L" файла " + sources[index].file
+                                 : std::to_wstring(index + 1);
+    const Merge merge = MergeRows(details, sources, [&](size_t i) { return RowName(details, sources, i); },
+                                  L"\nИзменение строки " + row + L" не принято.");
     if (merge == Merge::Refused)
         return merge;
     m_details = std::move(details);
+    m_sources = std::move(sources);
     if (merge == Merge::Merged)
         ClearResult();
     return merge;
@@ -339,7 +382,7 @@ void LinearNestingEditor::CalculateLinearNesting()
     std::wstring tooShort;
     for (size_t i = 0; i < m_details.size(); ++i) {
         const LNDetailParams& row = m_details[i];
-        const std::wstring named = L"\n" + DetailRowText(i + 1, row.name) + L": " + uf::NumberText(row.length) + L" мм";
+        const std::wstring named = L"\n" + RowText(i) + L": " + uf::NumberText(row.length) + L" мм";
         if (row.count <= 0)
             continue;
         if (!Usable(row))
@@ -420,11 +463,17 @@ void LinearNestingEditor::SortDetails(Less less)
     std::iota(order.begin(), order.end(), size_t{0});
     std::stable_sort(order.begin(), order.end(),
                      [&](size_t a, size_t b) { return less(m_details[a], m_details[b]); });
+    m_sources.resize(m_details.size());
     std::vector<LNDetailParams> details;
+    Sources sources;
     details.reserve(order.size());
-    for (size_t i : order)
+    sources.reserve(order.size());
+    for (size_t i : order) {
         details.push_back(std::move(m_details[i]));
+        sources.push_back(std::move(m_sources[i]));
+    }
     m_details = std::move(details);
+    m_sources = std::move(sources);
     for (LNResultParams& pattern : m_results) {
         pattern.counts.resize(order.size(), 0);
         std::vector<int32_t> counts;

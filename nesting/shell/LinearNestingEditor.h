@@ -33,7 +33,7 @@ public:
     void Init(INestingModelPtr model);
 
     // A new row: empty name, length 0, count 1.
-    void AddDetail() { m_details.push_back(LNDetailParams{}); }
+    void AddDetail();
     void SelectDetail(const std::wstring& name);
     void UnselectAllDetails();
     // Out of range: nothing.
@@ -56,6 +56,11 @@ public:
     // Row `index` (from 0) takes `params` and merges with an equal row; a
     // refused merge leaves the row as it was.
     Merge ChangeDetail(size_t index, const LNDetailParams& params);
+    // Row `index` (from 0) as messages name it: a row read from a list file
+    // by the file's line where it stands, "строка 7 «Балка» файла list.csv";
+    // a row typed (or read back from the drawing) by its place in the list,
+    // "строка 3 «Балка»".
+    std::wstring RowText(size_t index) const;
 
     // Merges equal rows (no plan when that is refused), then solves the
     // usable rows (length above 0.1, count above 0) against one bar, with
@@ -105,7 +110,18 @@ public:
     inline static double m_minWaste = registers::kLinearMinimumRemnant;
     inline static bool m_visualSheets = false;
 
+    // Where a row was read from: a list file's name and the row's line in it
+    // (from 1); none (line 0) for a row typed or read back from the drawing.
+    struct Source {
+        std::wstring file;
+        size_t line = 0;
+    };
+
 private:
+    // One a row of m_details; rows added, deleted, merged and sorted take
+    // theirs along.
+    std::vector<Source> m_sources;
+
     template <class Less>
     void SortDetails(Less less);
     template <class Key>

@@ -592,7 +592,7 @@ void ReadContoursProcess::ChangeDetail()
                                                : false;
     if (!read) {
         if (column == kColumnLength || column == kColumnCount)
-            vrnApi::ShowErrorText(DetailRowText(static_cast<size_t>(row), detail.name) + L": " +
+            vrnApi::ShowErrorText(m_LNEditor.RowText(static_cast<size_t>(row - 1)) + L": " +
                                   (column == kColumnLength ? kLengthRule : kCountRule) + L" («" + text + L"»)");
         return;
     }

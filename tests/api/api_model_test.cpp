@@ -443,8 +443,11 @@ TEST_F(ModelApiTest, BridgePointsFollowTheirOwners)
     const JumperPtr bridge = ModelObjectAs<Jumper>(two);
     ExpectPoint(bridge->GetPoint2(), 60.0, 40.0);
 
-    job.model->AddJumper(two, 0);
-    job.model->AddJumper(two, 0);
+    // A two-point bridge joins two owners: without its second it is no bridge.
+    EXPECT_EQ(job.model->AddJumper(two, 0), NResult::NotFound);
+    two->SetOwner2(job.sheet);
+    EXPECT_EQ(job.model->AddJumper(two, 0), NResult::Done);
+    EXPECT_EQ(job.model->AddJumper(two, 0), NResult::Done);
     EXPECT_EQ(job.model->GetJumpersCount(), 2u);
     const size_t objects = DrawingObjects();
     two->SetPoint1(70.0, 0.0);
@@ -487,24 +490,26 @@ TEST_F(ModelApiTest, ResultTablesFollowTheLayout)
 }
 
 // A remnant the export wrote, as fragment and as DXF, loads as a sheet of
-// its size with the thickness and material its label gives; a rectangle of
-// any file sets the size in whole millimetres. Any other file is refused
-// with one message that names it and says why, and the sheet stays as it was.
+// the size its name gives, with the thickness and material its label gives;
+// a rectangle of any file sets the size in whole millimetres, rounded down.
+// Any other file is refused with one message that names it and says why, and
+// the sheet stays as it was.
 TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
 {
     {
         // A part across the lower half of the sheet, no gaps: the upper half is
-        // left as a 300 × 200 remnant (a sheet nothing is cut from exports none).
+        // left as a 300.7 × 200.6 remnant, named 300 × 200 (a sheet nothing is
+        // cut from exports none).
         {
             INestingModelPtr source = CreateNestingModelInstance();
-            source->SetWidthSheet(300.0);
-            source->SetHeightSheet(400.0);
+            source->SetWidthSheet(300.7);
+            source->SetHeightSheet(400.6);
             source->SetThicknessSheet(2.5);
             source->SetMaterialSheet(L"AISI 304");
             ASSERT_EQ(source->SetFigureGap(0.0), NResult::Done);
             ASSERT_EQ(source->SetSheetGap(0.0), NResult::Done);
             source->AddSheet();
-            source->AddFigure(FragmentFile("half.vfr", Rectangle(0, 0, 300, 200), 1, 2.5, L"AISI 304"));
+            source->AddFigure(FragmentFile("half.vfr", Rectangle(0, 0, 300.7, 200), 1, 2.5, L"AISI 304"));
             source->SaveParams();
         }
         Optimise(OptimizationParams{1, RotationType::WithoutRotation, false});

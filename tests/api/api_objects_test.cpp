@@ -86,7 +86,8 @@ std::wstring Snapshot(const Job& job, size_t macros)
       << ' ' << m.GetNestingMethod() << ' ' << m.GetWidthSheet() << ' ' << m.GetHeightSheet() << ' '
       << p.m_thicknessSheet << ' ' << p.m_textSize << ' ' << p.m_figureGap << ' ' << p.m_sheetGap << ' '
       << p.m_wastSize << ' ' << p.m_wastRectSize << ' ' << p.m_wastesColor << ' ' << scheme.sheetScheme << ' '
-      << scheme.countColumns << ' ' << m.GetFiguresCount() << ' ' << macros;
+      << scheme.countColumns << ' ' << p.m_linearMinimum << ' ' << int(p.m_linearMinimumKept) << ' '
+      << m.GetFiguresCount() << ' ' << macros;
     return s.str();
 }
 
@@ -292,6 +293,12 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
         p.*field = value;
         return p;
     };
+    // The block with a shortest remnant of linear nesting kept.
+    const auto linearMinimum = [&](double mm) {
+        ModelParams p = m.GetParams();
+        p.KeepLinearMinimum(mm);
+        return p;
+    };
     const std::array<double, 3> w = At(ModelObjectAs<Waste>(job.waste));
     IExporterPtr exporter = CreateExporterInstance();
     IReporterPtr reporter = CreateReporterInstance();
@@ -341,6 +348,14 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
         {"parameters with remnant rectangle 5e8", [&] { return m.SetParams(block(&ModelParams::m_wastRectSize, 5e8)); }},
         {"parameters with nesting method 7", [&] { return m.SetParams(block(&ModelParams::m_nestingMethod, 7)); }},
         {"parameters with nesting method -3", [&] { return m.SetParams(block(&ModelParams::m_nestingMethod, -3)); }},
+        {"parameters with a linear minimum not a number", [&] { return m.SetParams(linearMinimum(nan)); }},
+        {"parameters with an infinite linear minimum", [&] { return m.SetParams(linearMinimum(HUGE_VAL)); }},
+        {"parameters with a linear minimum -5", [&] { return m.SetParams(linearMinimum(-5.0)); }},
+        {"parameters with a linear minimum 1e300", [&] { return m.SetParams(linearMinimum(1e300)); }},
+        {"parameters with a linear minimum 1000.5", [&] { return m.SetParams(linearMinimum(1000.5)); }},
+        {"parameters with a linear minimum kept 2", [&] { return m.SetParams(block(&ModelParams::m_linearMinimumKept, uint8_t{2})); }},
+        {"parameters with a linear minimum not kept, not a number",
+         [&] { return m.SetParams(block(&ModelParams::m_linearMinimum, nan)); }},
         {"whole-sheet remnant moved left", [&] { return job.waste->SetPlacement(-5.0, 0.0, 0.0); }},
         {"whole-sheet remnant turned", [&] { return job.waste->SetPlacement(w[0], w[1], w[2] + 90.0); }},
         {"export format 3", [&] { return exporter->SetParams(exportFormat3); }},
@@ -390,6 +405,10 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
     EXPECT_NEAR(box.pTop.y - box.pBot.y, 200.0, 1e-6);
     EXPECT_EQ(job.jumper->SetWidth(24.0), NResult::Done);
     EXPECT_EQ(job.jumper->GetWidth(), 24.0);
+    for (const double kept : {0.0, 250.0, 1000.0}) {
+        EXPECT_EQ(m.SetParams(linearMinimum(kept)), NResult::Done) << kept;
+        EXPECT_EQ(m.GetParams().LinearMinimum(), kept);
+    }
 }
 
 // Each field of the parameter block is taken as its own setter takes it: a
@@ -601,6 +620,19 @@ TEST_F(ObjectsTest, ObjectsWhoseDrawingObjectIsGoneAreNotFound)
     INestingModel& m = *job.model.get();
     DeleteAll(job);
     Job other = MakeJob();
+    // A bridge on the edge of the other job's sheet, its first end placed or
+    // not, with the owner given of its second end.
+    const auto bridgeOnOtherSheet = [&](BridgeType type, bool placed, const INObjectPtr& second) {
+        const IJumperPtr bridge = other.model->CreateJumper(0.0, 0.0, 5.0, type, false);
+        const NRect box = Box(other.sheet.get());
+        double x = box.pBot.x + 40.0, y = box.pBot.y + 2.0;
+        bridge->SetOwner1(
+            other.model->CheckObjectForJumperOwner(other.sheet->GetReference(), x, y, 5.0, NestingObjectType::Sheet));
+        if (placed)
+            bridge->SetPoint1(x, y);
+        bridge->SetOwner2(second);
+        return other.model->AddJumper(bridge, 0);
+    };
     const std::pair<const char*, std::function<NResult()>> calls[] = {
         {"figure thickness", [&] { return job.figure->SetThickness(2.0); }},
         {"figure placed", [&] { return job.figure->SetPlacement(1.0, 1.0, 0.0); }},
@@ -619,6 +651,17 @@ TEST_F(ObjectsTest, ObjectsWhoseDrawingObjectIsGoneAreNotFound)
              bridge->SetOwner1(other.figure);
              return m.AddJumper(bridge, 0);
          }},
+        // Bridges of a model that holds its sheet, with an end on nothing.
+        {"a bridge on nothing, off every sheet", [&] {
+             const IJumperPtr bridge = other.model->CreateJumper(5000.0, 5000.0, 5.0, BridgeType::Gap, false);
+             bridge->SetPoint1(5000.0, 5000.0);
+             return other.model->AddJumper(bridge, 0);
+         }},
+        {"a bridge whose end was never placed", [&] { return bridgeOnOtherSheet(BridgeType::Gap, false, nullptr); }},
+        {"a two-point bridge without its second end",
+         [&] { return bridgeOnOtherSheet(BridgeType::Double, true, nullptr); }},
+        {"a two-point bridge whose second end has an owner, never placed",
+         [&] { return bridgeOnOtherSheet(BridgeType::Double, true, other.sheet); }},
     };
     const std::wstring before = Snapshot(job, DrawingMacros().size());
     for (const auto& [what, call] : calls) {
@@ -627,6 +670,8 @@ TEST_F(ObjectsTest, ObjectsWhoseDrawingObjectIsGoneAreNotFound)
     }
     EXPECT_EQ(other.model->AddJumper(other.jumper, 0), NResult::Done) << "its own, there already";
     EXPECT_EQ(other.model->GetJumpersCount(), 1u);
+    EXPECT_EQ(bridgeOnOtherSheet(BridgeType::Gap, true, nullptr), NResult::Done) << "one on the sheet's edge";
+    EXPECT_EQ(other.model->GetJumpersCount(), 2u);
 }
 
 // A model works on its own drawing: while another one is active, or once its

@@ -116,6 +116,13 @@ const Case kCases[] = {
      "utilisation \"0.00\", the drawing 3.25"},
     {"a remnant of another size", [](Job&, auto& r) { r[kRemnants][1][2] = L"2x300x301"; }, false,
      "\"S1-1\" of \"2x300x301\", the drawing 300 x 300"},
+    {"a remnant's sides in whole millimetres, rounded down",
+     [](Job& j, auto&) { j.remnants[0].outline = Box(0, 0, 300.7, 300.9); }, false, nullptr},
+    {"a remnant's side rounded up", [](Job& j, auto& r) {
+         j.remnants[0].outline = Box(0, 0, 300.7, 300);
+         r[kRemnants][1][2] = L"2x301x300";
+     },
+     false, "\"S1-1\" of \"2x301x300\", the drawing 300.7 x 300"},
     {"a remnant of the sheets' thickness before they changed", [](Job& j, auto&) { j.sheetThickness = 3.0; },
      false, "a thickness of 2 mm in \"2x300x300\", the sheets' 3"},
     {"a map holding nothing", [](Job& j, auto&) { j.parts[1].sheet = -1, j.parts[1].view = 3; }, false,
@@ -144,3 +151,33 @@ TEST(JobCheckRegisters, RegistersAsDrawnPassAndEachDisagreementIsNamed)
 }
 
 }  // namespace
+
+// A CSV cell against its table's: a text a spreadsheet would take for a
+// formula stands after an apostrophe, which the registers' reading drops;
+// any other cell is the table's own.
+TEST(JobCheckCsv, ATextThatLooksLikeAFormulaStandsAfterAnApostrophe)
+{
+    const struct {
+        const wchar_t* csv;
+        const wchar_t* table;
+        bool same, evaluated;
+        const wchar_t* text;  // as the registers are read
+    } cases[] = {
+        {L"'=1+2", L"=1+2", true, false, L"=1+2"},
+        {L"=1+2", L"=1+2", true, true, L"=1+2"},
+        {L"'-10 Планка", L"-10 Планка", true, false, L"-10 Планка"},
+        {L"-10 Планка", L"-10 Планка", true, true, L"-10 Планка"},
+        {L"'@SUM(1)", L"@SUM(1)", true, false, L"@SUM(1)"},
+        {L"+7", L"+7", true, false, L"+7"},
+        {L"-2.5e3", L"-2.5e3", true, false, L"-2.5e3"},
+        {L"'Плита", L"Плита", false, false, L"'Плита"},
+        {L"Плита", L"Плита", true, false, L"Плита"},
+        {L"'", L"", false, false, L"'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(vlhost::Host::Utf8(c.csv));
+        EXPECT_EQ(jobcheck::SameCell(c.csv, c.table), c.same);
+        EXPECT_EQ(jobcheck::Evaluated(c.csv), c.evaluated);
+        EXPECT_EQ(jobcheck::CellText(c.csv), c.text);
+    }
+}

@@ -7,6 +7,7 @@
 #include "io/Reporter.h"
 
 #include <functional>
+#include <string_view>
 
 namespace iotest {
 namespace {
@@ -46,16 +47,26 @@ protected:
     }
 
     // Documents the job and reads the table back; the CSV twin must equal it
-    // cell by cell.
+    // cell by cell, a text a spreadsheet would take for a formula ("=", "+",
+    // "-" or "@" first) after an apostrophe.
     TableFile Run(const Register& reg)
     {
         Document(reg);
         EXPECT_EQ(ErrorMessages(), 0u) << vlhost::Host::Utf8(Messages().empty() ? L"" : Messages().back().text);
         TableFile table = ReadTableFile(FileOf(reg, ".vfw"));
-        const nlohmann::json csv = PythonCheck("csv", {FileOf(reg, ".csv")});
-        EXPECT_EQ(PythonCsv(csv[FileOf(reg, ".csv").string()]), table.cells);
+        Rows twin = table.cells;
+        for (std::vector<std::wstring>& row : twin)
+            for (std::wstring& cell : row)
+                if (!cell.empty() && std::wstring_view(L"=+-@").find(cell.front()) != std::wstring_view::npos)
+                    cell = L"'" + cell;
+        EXPECT_EQ(Csv(reg), twin);
         EXPECT_EQ(ExtraDocuments(), 0);
         return table;
+    }
+
+    Rows Csv(const Register& reg) const
+    {
+        return PythonCsv(PythonCheck("csv", {FileOf(reg, ".csv")})[FileOf(reg, ".csv").string()]);
     }
 
     // Data rows (the titles dropped).
@@ -247,6 +258,8 @@ TEST_F(RegisterTest, RemnantsShowMapLabelAndSizeWithTheThicknessItself)
         AddRectPart(k1, L"P", 10, 10, 2900, 1400);
         AddWaste(k1, 0, 0, 1200.4, 800.5);
         AddWaste(k1, 1500, 0, 2500.5 - 1500, 100);
+        // Whole millimetres rounded down: never more stock than there is.
+        AddWaste(k1, 1500, 200, 172.718, 35.067);
         // An L-shaped remnant is not rectangular: the size of its bounding box.
         k1->SetCurrentView();
         const NPoint o = k1->m_rect.pBot;
@@ -260,10 +273,60 @@ TEST_F(RegisterTest, RemnantsShowMapLabelAndSizeWithTheThicknessItself)
         const Rows expected = {
             {L"K1", L"K1-1", c.size},
             {L"K1", L"K1-2", t + L"1000x100"},
-            {L"K1", L"K1-3", t + L"300x300"},
+            {L"K1", L"K1-3", t + L"172x35"},
+            {L"K1", L"K1-4", t + L"300x300"},
         };
         EXPECT_EQ(Data(Run(kWastes)), expected);
     }
+}
+
+// Names a spreadsheet would take for formulas ("=", "+", "-" or "@" first:
+// parts, sheets and bars, materials, remnants by their maps) stay text in
+// every CSV register, an apostrophe before them; the table documents keep
+// them as they are, and numbers and other names stand as they are.
+TEST_F(RegisterTest, NamesThatLookLikeFormulasStayTextInEveryCsv)
+{
+    NestingModel::m_materialSheet = L"-Ст3";
+    const SheetPtr sheet = AddSheet(L"=S", 1000.0, 500.0);
+    const wchar_t* names[] = {L"=1+2", L"-10 Планка", L"+7", L"@SUM(1)", L"=HYPERLINK(\"http://x\",\"y\")", L"Плита"};
+    double x = 0.0;
+    for (const wchar_t* name : names) {
+        AddRectPart(sheet, name, 100, 50, x, 0);
+        x += 150.0;
+    }
+    AddWaste(sheet, 0, 300, 100, 100);
+    const std::wstring _;
+    const struct {
+        Register reg;
+        Rows csv;
+    } cases[] = {
+        {kDetails,
+         {{L"'=1+2", L"1", L"'-Ст3", L"2.00", L"'=S"},
+          {L"'-10 Планка", L"1", L"'-Ст3", L"2.00", L"'=S"},
+          {L"'+7", L"1", L"'-Ст3", L"2.00", L"'=S"},
+          {L"'@SUM(1)", L"1", L"'-Ст3", L"2.00", L"'=S"},
+          {L"'=HYPERLINK(\"http://x\",\"y\")", L"1", L"'-Ст3", L"2.00", L"'=S"},
+          {L"Плита", L"1", L"'-Ст3", L"2.00", L"'=S"}}},
+        {kCards, {{L"'=S", L"'-Ст3", L"2.00", L"1000", L"500", L"1", L"6.00", L"1800.00", L"'=S-1"}}},
+        {kMaterials, {{L"1", L"1000", L"500", L"2.00", L"'-Ст3", L"1"}}},
+        {kWastes, {{L"'=S", L"'=S-1", L"2x100x100"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(vlhost::Host::Utf8(c.reg.name));
+        const TableFile table = Run(c.reg);
+        ASSERT_FALSE(Data(table).empty());
+        EXPECT_EQ(Data(table).front().front(), c.reg.name == kMaterials.name ? L"1" : c.csv.front().front().substr(1));
+        const Rows csv = Csv(c.reg);
+        EXPECT_EQ(Rows(csv.begin() + 1, csv.end()), c.csv);
+    }
+    FreshDrawing();
+    Bar(L"-Прут", 6000.0, 1.0, {{L"+Деталь", 500}});
+    const TableFile table = Run(kLinear);
+    ASSERT_FALSE(Data(table).empty());
+    EXPECT_EQ(Data(table).front().front(), L"-Прут");
+    const Rows csv = Csv(kLinear);
+    EXPECT_EQ(Rows(csv.begin() + 1, csv.end()),
+              (Rows{{L"'-Прут", L"6000x40x2", L"'-Ст3", L"1", L"'+Деталь", L"500", L"1", L"5495", L"'-Прут-1"}}));
 }
 
 // Lengths as planned, to a tenth of a millimetre. The remainder is what is

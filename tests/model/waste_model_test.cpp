@@ -26,7 +26,7 @@ TEST_F(WasteModelOpsTest, RemnantsAreNumberedSheetBySheetAndNamed)
     model.m_thicknessSheet = 2.0;
     const SheetPtr first = AddSheet(0, 0);
     const WastePtr a = AddRectWaste(first, 0, 0, 500, 300.7, false);
-    AddRectWaste(first, 600, 0, 100.6, 99.99999, false);  // rounded to the nearest millimetre
+    AddRectWaste(first, 600, 0, 100.6, 99.99999, false);
     const SheetPtr second = AddSheet(5000, 0);
     for (int i = 0; i < 3; ++i)
         AddRectWaste(second, 200.0 * i, 0, 100, 100, false);
@@ -38,20 +38,46 @@ TEST_F(WasteModelOpsTest, RemnantsAreNumberedSheetBySheetAndNamed)
         EXPECT_EQ(model.m_wastes[i]->m_number, numbers[i]);
         EXPECT_EQ(model.m_wastes[i]->m_subNumber, subNumbers[i]);
     }
-    EXPECT_EQ(a->m_name, L"Отход Лист 1-1(1) 2x500x301 St3");
+    EXPECT_EQ(a->m_name, L"Отход Лист 1-1(1) 2x500x300 St3");
     EXPECT_EQ(a->m_macro->GetName(), a->m_name);
-    EXPECT_EQ(model.m_wastes[1]->m_name, L"Отход Лист 1-2(2) 2x101x100 St3");
+    EXPECT_EQ(model.m_wastes[1]->m_name, L"Отход Лист 1-2(2) 2x100x100 St3");
     EXPECT_EQ(model.m_wastes[4]->m_name, L"Отход Лист 2-3(5) 2x100x100 St3");
+
+    // The sides in whole millimetres, rounded down (a hair short of one
+    // counts as that one): no name promises more than the remnant holds.
+    const struct {
+        bool rectangle;
+        double width, height;
+        const wchar_t* size;
+    } sides[] = {
+        {true, 172.718, 35.067, L"2x172x35"},     {true, 107.145, 32.567, L"2x107x32"},
+        {true, 52.102, 47.945, L"2x52x47"},       {true, 100.6, 99.99999, L"2x100x100"},
+        {true, 500.0, 300.7, L"2x500x300"},       {true, 35.5, 12.999, L"2x35x12"},
+        {false, 1049.53, 137.5, L"2x1049x137"},   {false, 1999.99995, 1000.5, L"2x2000x1000"},
+    };
+    const NRect rect = a->m_rect;
+    for (const auto& side : sides) {
+        a->m_rectform = side.rectangle;
+        a->m_width = side.rectangle ? side.width : 1.0;
+        a->m_height = side.rectangle ? side.height : 1.0;
+        a->m_rect = {{0, 0}, {side.width, side.height}};  // the bounding box of one that is not a rectangle
+        a->UpdateName(1, 1);
+        EXPECT_EQ(a->m_name, std::wstring(L"Отход Лист 1-1(1) ") + side.size + L" St3") << side.width;
+    }
+    a->m_rect = rect;
+    a->m_rectform = true;
+    a->m_width = 500.0;
+    a->m_height = 300.7;
 
     model.m_thicknessSheet = 0.0;
     a->m_thickness = 0.0;
     a->m_material.clear();
     a->UpdateName(1, 1);
-    EXPECT_EQ(a->m_name, L"Отход Лист 1-1(1) 500x301");
+    EXPECT_EQ(a->m_name, L"Отход Лист 1-1(1) 500x300");
     a->m_rectform = false;  // not a rectangle: the size of its bounding box
     a->m_material = L"St3";
     a->UpdateName(1, 1);
-    EXPECT_EQ(a->m_name, L"Отход Лист 1-1(1) 500x301 St3");
+    EXPECT_EQ(a->m_name, L"Отход Лист 1-1(1) 500x300 St3");
     a->m_polygons.clear();  // no outline, no size: one blank before the material
     a->UpdateName(1, 1);
     EXPECT_EQ(a->m_name, L"Отход Лист 1-1(1) St3");

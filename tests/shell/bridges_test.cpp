@@ -102,14 +102,19 @@ protected:
         model = nullptr;
         ShellTest::TearDown();
     }
-    // A bridge of the drawing at x on the sheet's lower edge, its macro on layer 0.
+    // A bridge of the drawing at x on the sheet's lower edge (one of two
+    // points to 40 mm above it), its macro on layer 0.
     void AddBridge(double x, double width, BridgeType type = BridgeType::Gap)
     {
         IJumperPtr bridge = model->CreateJumper(0.0, 0.0, width, type, false);
         double y = 0.0;
         bridge->SetOwner1(model->CheckObjectForJumperOwner(sheet->GetReference(), x, y, width, NestingObjectType::Sheet));
         bridge->SetPoint1(x, y);
-        model->AddJumper(bridge, 0);
+        if (bridge->IsTwoPoints()) {
+            bridge->SetOwner2(sheet);
+            bridge->SetPoint2(x, y + 40.0);
+        }
+        ASSERT_EQ(model->AddJumper(bridge, 0), NResult::Done);
     }
     // The bridges of the drawing as a fresh model reads them.
     static std::vector<IJumperPtr> DrawnBridges()

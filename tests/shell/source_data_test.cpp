@@ -5,11 +5,13 @@
 
 #include <gmock/gmock.h>
 
+#include "host/VarnelAPI_Detail.h"
 #include "shell/ModelCommand.h"
 #include "shell/SettingProcess.h"
 #include "shell/WasteProcess.h"
 
 #include <fstream>
+#include <functional>
 
 namespace shelltest {
 namespace {
@@ -504,10 +506,12 @@ TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
         // Rows of one name and length merge unless their counts together
         // pass the largest a row holds: then the file is not loaded.
         {"Имя;Длина;Кол;\nH;500;1000000000\nH;500;1000000000\n", 4,
-         "строка 2 «H» файла, строка 3 «H» файла, 500 мм: 2000000000 шт.\nФайл списка деталей не загружен: "},
+         "строка 2 «H» файла list.csv, строка 3 «H» файла list.csv, 500 мм: 2000000000 шт.\nФайл списка деталей не "
+         "загружен: "},
         {"H;500;999999999\n", 5, nullptr},
-        {"H;500;1\n", 5, "объединены:\nстрока 5 «H», 500 мм: 1000000000 шт."},
-        {"H;500;1\n", 5, "строка 5 «H» списка, строка 1 «H» файла, 500 мм: 1000000001 шт."},
+        // A row of a file is named by the line it stands on there.
+        {"H;500;1\n", 5, "объединены:\nстрока 1 «H» файла list.csv, 500 мм: 1000000000 шт."},
+        {"H;500;1\n", 5, "строка 5 «H» списка, строка 1 «H» файла list.csv, 500 мм: 1000000001 шт."},
     };
     for (const Case& c : cases) {
         const size_t messages = Messages();
@@ -535,6 +539,43 @@ TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
     ASSERT_TRUE(user->Press(Details(), 7205));
     EXPECT_EQ(Process().m_LNEditor.m_details.size(), 5u);
     EXPECT_THAT(Said(), HasSubstr("не больше 5000"));
+}
+
+// A row read from a list file is named, in every message, by the line of
+// the file it stands on, however the list was sorted; a row typed, by its
+// place in the list.
+TEST_F(SourceDataTest, ARowOfAListFileIsNamedByItsLineThere)
+{
+    ASSERT_TRUE(OpenLinear());
+    ASSERT_TRUE(user->SetValue(C(L"Длина заготовки"), L"6000"));
+    ASSERT_TRUE(user->Press(Details(), 7201));
+    ASSERT_TRUE(user->EditCell(Details(), 1, 1, L"Ручная"));
+    ASSERT_TRUE(user->EditCell(Details(), 1, 2, L"6500"));
+    const std::filesystem::path list = root / "Профили 40x20.csv";
+    std::ofstream(list, std::ios::binary) << "Имя;Длина;Кол;\nA;500;2;\nБез длины;;1;\n\nОчень длинная;7000;1;\n";
+    host->State().fileAnswers.push_back(vrnApi::detail::TextOf(list));
+    ASSERT_TRUE(user->Press(Details(), 7205));
+    EXPECT_THAT(Said(), HasSubstr("пропущены: 1\nстрока 3 «Без длины»: пустое поле"));
+    const struct {
+        const char* step;
+        std::function<bool()> act;
+        const char* message;
+    } steps[] = {
+        {"calculated", [&] { return user->Press(C(L"Рассчитать")); },
+         "не раскроены:\nстрока 1 «Ручная»: 6500 мм\nстрока 5 «Очень длинная» файла Профили 40x20.csv: 7000 мм"},
+        {"a length no detail has", [&] { return user->EditCell(Details(), 3, 2, L"много"); },
+         "строка 5 «Очень длинная» файла Профили 40x20.csv: длина детали"},
+        {"sorted by name", [&] { return user->Press(Details(), 7202) && user->Press(C(L"Рассчитать")); },
+         "не раскроены:\nстрока 5 «Очень длинная» файла Профили 40x20.csv: 7000 мм\nстрока 3 «Ручная»: 6500 мм"},
+        {"a count no detail has, sorted", [&] { return user->EditCell(Details(), 2, 3, L"0"); },
+         "строка 5 «Очень длинная» файла Профили 40x20.csv: количество"},
+    };
+    for (const auto& step : steps) {
+        const size_t messages = Messages();
+        ASSERT_TRUE(step.act()) << step.step;
+        EXPECT_EQ(Messages(), messages + 1) << step.step;
+        EXPECT_THAT(Said(), HasSubstr(step.message)) << step.step;
+    }
 }
 
 TEST_F(SourceDataTest, TheLastSheetIsNeverDeleted)

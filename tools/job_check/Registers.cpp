@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cwchar>
 #include <optional>
+#include <string_view>
+#include <cwctype>
 
 namespace jobcheck {
 namespace {
@@ -205,8 +207,9 @@ void CheckMaterials(const Job& job, const RegisterRows& rows, const Fault& fault
 
 // The size a row gives ("THICKNESSxLENGTHxWIDTH", or "LENGTHxWIDTH" without a
 // thickness) against the remnant its label names: the sheets' thickness, and
-// the sides of the remnant's box in whole millimetres, halves (and a hair over)
-// going down, either way round.
+// the sides of the remnant's box in whole millimetres, rounded down (a stock
+// register never promises more than there is; a side a hair short of a
+// millimetre counts as that millimetre), either way round.
 void CompareRemnantSize(const Job& job, const Fault& fault, const std::string& where, const std::wstring& label,
                         const std::wstring& size)
 {
@@ -238,7 +241,9 @@ void CompareRemnantSize(const Job& job, const Fault& fault, const std::string& w
               Shown(job.sheetThickness));
     const NRect box = BoxOf(remnant->outline);
     const double w = Width(box), h = Height(box);
-    const auto near = [](double shown, double drawn) { return std::fabs(shown - drawn) <= 0.5 + 1e-3; };
+    const auto near = [](double shown, double drawn) {
+        return shown == std::floor(shown) && shown <= drawn + 1e-3 && drawn - shown < 1.0 + 1e-3;
+    };
     if (!(near(*a, w) && near(*b, h)) && !(near(*a, h) && near(*b, w)))
         fault(where + ": " + Quoted(label) + " of " + Quoted(size) + ", the drawing " + Shown(w) + " x " + Shown(h));
 }
@@ -363,7 +368,53 @@ void CheckLinear(const Job& job, const RegisterRows& rows, double minimumRemnant
     }
 }
 
+// ---- CSV cells as a spreadsheet takes them
+
+bool FormulaStart(const std::wstring& text)
+{
+    return !text.empty() && std::wstring_view(L"=+-@\t\r").find(text.front()) != std::wstring_view::npos;
+}
+
+// A sign, digits with at most one point among or after them, an exponent.
+bool PlainNumber(const std::wstring& text)
+{
+    size_t at = text.empty() || (text[0] != L'-' && text[0] != L'+') ? 0 : 1;
+    const auto digits = [&] {
+        const size_t from = at;
+        while (at < text.size() && std::iswdigit(text[at]))
+            ++at;
+        return at - from;
+    };
+    size_t mantissa = digits();
+    if (at < text.size() && text[at] == L'.') {
+        ++at;
+        mantissa += digits();
+    }
+    if (mantissa == 0)
+        return false;
+    if (at < text.size() && (text[at] == L'e' || text[at] == L'E')) {
+        ++at;
+        if (at < text.size() && (text[at] == L'-' || text[at] == L'+'))
+            ++at;
+        if (digits() == 0)
+            return false;
+    }
+    return at == text.size();
+}
+
 }  // namespace
+
+bool SameCell(const std::wstring& csv, const std::wstring& table)
+{
+    return csv == table || (FormulaStart(table) && csv == L"'" + table);
+}
+
+bool Evaluated(const std::wstring& csv) { return FormulaStart(csv) && !PlainNumber(csv); }
+
+std::wstring CellText(const std::wstring& csv)
+{
+    return csv.size() > 1 && csv[0] == L'\'' && FormulaStart(csv.substr(1)) ? csv.substr(1) : csv;
+}
 
 size_t CheckRegisters(const Job& job, const std::map<std::wstring, RegisterRows>& registers, double minimumRemnant,
                       const Fault& fault)

@@ -22,7 +22,8 @@
 //                                    part gap; none is under 1 mm, nor, made as rectangles only, under
 //                                    the minimum size
 //   job_check csv FOLDER             every CSV file starts with a UTF-8 byte-order mark, parses, ends
-//                                    each line with ";" and equals its table document
+//                                    each line with ";" and equals its table document, a text that a
+//                                    spreadsheet would take for a formula after an apostrophe
 //   job_check registers DRAWING FOLDER [--min-remnant MM]
 //                                    the registers of the documentation in FOLDER say what the drawing
 //                                    holds: parts by map and those placed on none marked so, the maps'
@@ -735,6 +736,10 @@ int Csv(const fs::path& folder)
                 fault(name + ": a line that does not end with \";\"");
             else
                 cells.pop_back();
+            for (const std::wstring& cell : cells)
+                if (Evaluated(cell))
+                    fault(name + ": row " + std::to_string(rows.size() + 1) + ": a spreadsheet evaluates the cell \"" +
+                          vlhost::Host::Utf8(cell) + "\"");
             rows.push_back(std::move(cells));
         }
         Rows table;
@@ -744,9 +749,14 @@ int Csv(const fs::path& folder)
             fault(name + ": no table document " + twin.filename().string() + " beside it");
             return;
         }
-        if (rows != table) {
+        // A text the table holds as it is may stand in the CSV after an
+        // apostrophe, so that a spreadsheet keeps it text.
+        const auto same = [](const std::vector<std::wstring>& csv, const std::vector<std::wstring>& cells) {
+            return std::equal(csv.begin(), csv.end(), cells.begin(), cells.end(), SameCell);
+        };
+        if (!std::equal(rows.begin(), rows.end(), table.begin(), table.end(), same)) {
             size_t at = 0;
-            while (at < rows.size() && at < table.size() && rows[at] == table[at])
+            while (at < rows.size() && at < table.size() && same(rows[at], table[at]))
                 ++at;
             fault(name + ": differs from its table document from row " + std::to_string(at + 1) + " (" +
                   std::to_string(rows.size()) + " rows against " + std::to_string(table.size()) + ")");
@@ -784,7 +794,7 @@ int Registers(const std::vector<std::string>& args)
         for (const auto& row : (*it)["rows"]) {
             rows.emplace_back();
             for (const auto& cell : row)
-                rows.back().push_back(vlhost::Host::Wide(cell.get<std::string>()));
+                rows.back().push_back(CellText(vlhost::Host::Wide(cell.get<std::string>())));
             if (!rows.back().empty())
                 rows.back().pop_back();  // the empty field after the last ";"
         }
