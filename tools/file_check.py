@@ -123,6 +123,7 @@ class Loop:
 
 
 JOIN = 1e-3  # ends of curves this close are one joint, mm
+BRIDGE = 1e-9  # ends of curves farther apart in a joint are bridged, mm
 
 
 class Joints:
@@ -145,15 +146,26 @@ class Joints:
 
 
 def loops(edges):
-    """The loops the edges make, each edge used once, and the number of chains left open."""
+    """The loops the edges make, each edge used once, and the number of chains
+    left open. An edge from a joint back to it that stays within a joint (a
+    line, or an arc of less than half a turn) is a point: the loop runs on
+    over it, wherever it starts. Ends that meet only within a joint are
+    bridged by a line, so that a loop's area does not depend on where it lies."""
     joints = Joints()
     ends = [(joints.of(edge.a), joints.of(edge.b)) for edge in edges]
+    used = [a == b and abs(edge.sweep) < math.pi for edge, (a, b) in zip(edges, ends)]
     at_joint = {}
     for i, (a, b) in enumerate(ends):
-        at_joint.setdefault(a, []).append(i)
-        at_joint.setdefault(b, []).append(i)
-    used = [False] * len(edges)
+        if not used[i]:
+            at_joint.setdefault(a, []).append(i)
+            at_joint.setdefault(b, []).append(i)
     found, open_chains = [], 0
+
+    def bridged(chain, edge):
+        if math.dist(chain[-1].b, edge.a) > BRIDGE:
+            chain.append(Edge(chain[-1].b, edge.a))
+        chain.append(edge)
+
     for start in range(len(edges)):
         if used[start]:
             continue
@@ -169,9 +181,11 @@ def loops(edges):
             used[nxt] = True
             e = edges[nxt]
             reverse = ends[nxt][0] != at
-            chain.append(Edge(e.b, e.a, -e.sweep) if reverse else e)
+            bridged(chain, Edge(e.b, e.a, -e.sweep) if reverse else e)
             at = ends[nxt][0] if reverse else ends[nxt][1]
         if closed:
+            if math.dist(chain[-1].b, chain[0].a) > BRIDGE:
+                chain.append(Edge(chain[-1].b, chain[0].a))
             found.append(Loop(chain))
         else:
             open_chains += 1
