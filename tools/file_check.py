@@ -127,22 +127,32 @@ BRIDGE = 1e-9  # ends of curves farther apart in a joint are bridged, mm
 
 
 class Joints:
-    """The joints of curve ends: an end within JOIN of a joint met before is
-    that joint, wherever a grid of that size would cut between them."""
+    """The joints of curve ends: ends within JOIN of each other are one joint,
+    and so, through them, are all the ends of a run of such ends, wherever a
+    grid of that size would cut between them."""
 
     def __init__(self):
-        self.cells, self.points = {}, []
+        self.cells, self.points, self.parent = {}, [], []
+
+    def root(self, i):
+        while self.parent[i] != i:
+            self.parent[i] = self.parent[self.parent[i]]
+            i = self.parent[i]
+        return i
 
     def of(self, p):
+        """A new end at p; its joint is root(the number given)."""
+        i = len(self.points)
+        self.points.append(p)
+        self.parent.append(i)
         cx, cy = round(p[0] / JOIN), round(p[1] / JOIN)
         for dx in (-1, 0, 1):
             for dy in (-1, 0, 1):
                 for j in self.cells.get((cx + dx, cy + dy), []):
                     if math.dist(self.points[j], p) <= JOIN:
-                        return j
-        self.points.append(p)
-        self.cells.setdefault((cx, cy), []).append(len(self.points) - 1)
-        return len(self.points) - 1
+                        self.parent[self.root(i)] = self.root(j)
+        self.cells.setdefault((cx, cy), []).append(i)
+        return i
 
 
 def loops(edges):
@@ -153,6 +163,7 @@ def loops(edges):
     bridged by a line, so that a loop's area does not depend on where it lies."""
     joints = Joints()
     ends = [(joints.of(edge.a), joints.of(edge.b)) for edge in edges]
+    ends = [(joints.root(a), joints.root(b)) for a, b in ends]
     used = [a == b and abs(edge.sweep) < math.pi for edge, (a, b) in zip(edges, ends)]
     at_joint = {}
     for i, (a, b) in enumerate(ends):
