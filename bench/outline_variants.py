@@ -33,6 +33,12 @@ CAD exports and drawings give them, one folder per kind:
                         forward again (no material either way)
     TARGET_DIR/inner    the holes of "holes" written as a "polygon" of an
                         "outer" ring and "inner" ones
+    TARGET_DIR/runs     at a few places of every ring a run of vertices each
+                        closer than the point tolerance to the one before
+                        and together farther: two 7e-5 mm apart along the
+                        outline, and a jog of 5e-5 mm steps off its line and
+                        back; at another a vertex the point tolerance along
+                        it
     TARGET_DIR/thin     at three places of every ring a spike whose sides are
                         1e-5, 1e-6 and 1e-7 mm apart (below the point
                         tolerance: no material): out along the edge before a
@@ -61,13 +67,15 @@ POINT_TOLERANCE = 1e-4  # mm: points this close are one
 MAX_OFFSET = 2000.0
 SCALE = 10.0
 KINDS = ("repeats", "near", "origin", "scaled", "all", "tiny", "huge", "rotated", "mirrored",
-         "split", "bent", "arcs", "slivers", "holes", "far", "spikes", "inner", "thin")
+         "split", "bent", "arcs", "slivers", "holes", "far", "spikes", "inner", "thin", "runs")
 SCALES = {"scaled": SCALE, "all": SCALE, "tiny": 0.1, "huge": 100.0}
 TURN_DEGREES = 17.0
 FAR = 1.0e6
 BEND = 1e-6  # mm off the edge's line
 SLIVER = 1e-3  # mm off the edge's line
 ARC_VERTICES = 300  # about this many a part
+RUN_STEP = 7e-5  # mm between the vertices of a straight run
+JOG_STEP = 5e-5  # mm of each step of a jog
 
 
 def open_ring(points):
@@ -314,6 +322,35 @@ def with_thin_spikes(ring):
     return out
 
 
+def with_runs(ring):
+    """After a vertex at three places, vertices along its next edge: two
+    RUN_STEP apart; a jog of JOG_STEP along, JOG_STEP off to the left and
+    JOG_STEP along again (the edge then runs on from there); one the point
+    tolerance along. An edge shorter than a hundred times that is left as
+    it is."""
+    spots = places(ring, 3)
+    n = len(ring)
+    out = []
+    for k, p in enumerate(ring):
+        out.append(p)
+        if k not in spots or n < 4:
+            continue
+        r = ring[(k + 1) % n]
+        length = math.dist(p, r)
+        if length < 100 * POINT_TOLERANCE:
+            continue
+        u = [(r[0] - p[0]) / length, (r[1] - p[1]) / length]
+        left = [-u[1], u[0]]
+        at = lambda along, off=0.0: [p[0] + along * u[0] + off * left[0], p[1] + along * u[1] + off * left[1]]
+        if k == spots[0]:
+            out += [at(RUN_STEP), at(2 * RUN_STEP)]
+        elif len(spots) > 1 and k == spots[1]:
+            out += [at(JOG_STEP), at(JOG_STEP, JOG_STEP), at(2 * JOG_STEP, JOG_STEP)]
+        else:
+            out.append(at(POINT_TOLERANCE))
+    return out
+
+
 def inner_square(ring):
     """A square hole around the middle of the longest chord of the ring's
     middle row, a third of the way from it to the nearest edge; None when
@@ -377,6 +414,8 @@ def variant(doc, kind, rng):
             rings = [with_spikes(ring) for ring in rings]
         elif kind == "thin":
             rings = [with_thin_spikes(ring) for ring in rings]
+        elif kind == "runs":
+            rings = [with_runs(ring) for ring in rings]
         elif kind in ("holes", "inner") and len(rings) == 1:
             hole = inner_square(rings[0])
             rings += [hole] if hole else []

@@ -127,34 +127,45 @@ class Loop:
 
 
 JOIN = 1e-3  # ends of curves this close are one joint, mm
-SAME = 1e-9  # ends of curves this close are one point (an arc's ends are computed), mm
+SAME = 1e-9  # ends of curves this close are one point (an arc's ends are computed), mm;
+#              ends farther apart within a joint are bridged by a line
 
 
 class Joints:
-    """The joints of curve ends: an end within JOIN of a joint met before is
-    that joint, wherever a grid of that size would cut between them."""
+    """The joints of curve ends: ends within JOIN of each other are one joint,
+    and so, through them, are all the ends of a run of such ends, wherever a
+    grid of that size would cut between them."""
 
     def __init__(self):
-        self.cells, self.points = {}, []
+        self.cells, self.points, self.parent = {}, [], []
+
+    def root(self, i):
+        while self.parent[i] != i:
+            self.parent[i] = self.parent[self.parent[i]]
+            i = self.parent[i]
+        return i
 
     def of(self, p):
+        """A new end at p; its joint is root(the number given)."""
+        i = len(self.points)
+        self.points.append(p)
+        self.parent.append(i)
         cx, cy = round(p[0] / JOIN), round(p[1] / JOIN)
         for dx in (-1, 0, 1):
             for dy in (-1, 0, 1):
                 for j in self.cells.get((cx + dx, cy + dy), []):
                     if math.dist(self.points[j], p) <= JOIN:
-                        return j
-        self.points.append(p)
-        self.cells.setdefault((cx, cy), []).append(len(self.points) - 1)
-        return len(self.points) - 1
+                        self.parent[self.root(i)] = self.root(j)
+        self.cells.setdefault((cx, cy), []).append(i)
+        return i
 
     def loose(self, edges):
         """The joints of the edges' ends that are not one point: [x, y, gap]
         with the largest distance between two ends met there."""
+        taken = [(self.of(p), p) for edge in edges for p in (edge.a, edge.b)]
         ends = {}
-        for edge in edges:
-            for p in (edge.a, edge.b):
-                ends.setdefault(self.of(p), []).append(p)
+        for i, p in taken:  # grouped once every end is in: a later end may join two joints
+            ends.setdefault(self.root(i), []).append(p)
         found = []
         for j, points in sorted(ends.items()):
             gap = max(math.dist(p, q) for p in points for q in points)
@@ -164,15 +175,27 @@ class Joints:
 
 
 def loops(edges):
-    """The loops the edges make, each edge used once, and the number of chains left open."""
+    """The loops the edges make, each edge used once, and the number of chains
+    left open. An edge from a joint back to it that stays within a joint (a
+    line, or an arc of less than half a turn) is a point: the loop runs on
+    over it, wherever it starts. Ends that meet only within a joint are
+    bridged by a line, so that a loop's area does not depend on where it lies."""
     joints = Joints()
     ends = [(joints.of(edge.a), joints.of(edge.b)) for edge in edges]
+    ends = [(joints.root(a), joints.root(b)) for a, b in ends]
+    used = [a == b and abs(edge.sweep) < math.pi for edge, (a, b) in zip(edges, ends)]
     at_joint = {}
     for i, (a, b) in enumerate(ends):
-        at_joint.setdefault(a, []).append(i)
-        at_joint.setdefault(b, []).append(i)
-    used = [False] * len(edges)
+        if not used[i]:
+            at_joint.setdefault(a, []).append(i)
+            at_joint.setdefault(b, []).append(i)
     found, open_chains = [], 0
+
+    def bridged(chain, edge):
+        if math.dist(chain[-1].b, edge.a) > SAME:
+            chain.append(Edge(chain[-1].b, edge.a))
+        chain.append(edge)
+
     for start in range(len(edges)):
         if used[start]:
             continue
@@ -188,9 +211,11 @@ def loops(edges):
             used[nxt] = True
             e = edges[nxt]
             reverse = ends[nxt][0] != at
-            chain.append(Edge(e.b, e.a, -e.sweep) if reverse else e)
+            bridged(chain, Edge(e.b, e.a, -e.sweep) if reverse else e)
             at = ends[nxt][0] if reverse else ends[nxt][1]
         if closed:
+            if math.dist(chain[-1].b, chain[0].a) > SAME:
+                chain.append(Edge(chain[-1].b, chain[0].a))
             found.append(Loop(chain))
         else:
             open_chains += 1

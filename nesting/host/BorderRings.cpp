@@ -1,6 +1,7 @@
 #include "host/BorderRings.h"
 
 #include "geometry/UtilityFunctions.h"
+#include "geometry/DisjointSets.h"
 #include "geometry/PointGrid.h"
 #include "geometry/RingCrossings.h"
 #include "host/HostAccess.h"
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <cwchar>
 #include <numeric>
+#include <unordered_map>
 
 namespace vrnApi {
 
@@ -69,6 +71,121 @@ bool IsClosedChain(const NContour& contour)
     return std::fabs(start.x - end.x) < 0.0001 && std::fabs(start.y - end.y) < 0.0001;
 }
 
+void CollapsePointCurves(std::vector<CurveChord>& curves, std::vector<size_t>& joints)
+{
+    const size_t count = curves.size();
+    const auto endPoint = [&](size_t e) -> const NPoint& {
+        return e % 2 ? curves[e / 2].chord->p2 : curves[e / 2].chord->p1;
+    };
+    // Every end joins the ends filed near it; an end where one is filed
+    // already (two curves meeting) joins that one alone, so that a point
+    // where thousands of curves meet is looked at once.
+    DisjointSets sets(2 * count);
+    PointGrid filed(EPS);
+    for (size_t e = 0; e < 2 * count; ++e) {
+        const NPoint& p = endPoint(e);
+        const size_t same = filed.FirstNear(p, [&](size_t f) {
+            const NPoint& q = endPoint(f);
+            return q.x == p.x && q.y == p.y;
+        });
+        if (same != PointGrid::kNone) {
+            sets.Unite(e, same);
+            continue;
+        }
+        filed.ForEachNear(p, [&](size_t f) {
+            if (endPoint(f) == p)
+                sets.Unite(e, f);
+        });
+        filed.Add(p, e);
+    }
+    // A curve from a joint to itself is a point unless its middle stands off
+    // the line between its ends (a closed curve).
+    std::vector<CurveChord> kept;
+    joints.clear();
+    for (size_t c = 0; c < count; ++c) {
+        const size_t start = sets.Root(2 * c), end = sets.Root(2 * c + 1);
+        const NSegment& chord = *curves[c].chord;
+        const NPoint straight{0.5 * (chord.p1.x + chord.p2.x), 0.5 * (chord.p1.y + chord.p2.y)};
+        if (start == end && curves[c].middle == straight)
+            continue;
+        kept.push_back(curves[c]);
+        joints.push_back(start);
+        joints.push_back(end);
+    }
+    curves = std::move(kept);
+}
+
+std::vector<NContourPtr> ChainByJoints(const std::vector<CurveChord>& curves, const std::vector<size_t>& joints,
+                                       size_t& open)
+{
+    open = 0;
+    const size_t count = curves.size();
+    // The curves at each joint in the given order, and the first of them
+    // not taken yet (curves are only ever taken).
+    struct Joint {
+        std::vector<size_t> curves;
+        size_t next = 0;
+    };
+    std::unordered_map<size_t, Joint> at;
+    const auto closedOnItself = [&](size_t c) { return joints[2 * c] == joints[2 * c + 1]; };
+    for (size_t c = 0; c < count; ++c) {
+        if (closedOnItself(c))
+            continue;
+        at[joints[2 * c]].curves.push_back(c);
+        at[joints[2 * c + 1]].curves.push_back(c);
+    }
+    std::vector<bool> taken(count, false);
+    const auto firstLeft = [&](size_t joint) {
+        const auto it = at.find(joint);
+        if (it == at.end())
+            return PointGrid::kNone;
+        Joint& j = it->second;
+        while (j.next < j.curves.size() && taken[j.curves[j.next]])
+            ++j.next;
+        return j.next < j.curves.size() ? j.curves[j.next] : PointGrid::kNone;
+    };
+    std::vector<NContourPtr> chains;
+    for (size_t first = 0; first < count; ++first) {
+        if (taken[first])
+            continue;
+        taken[first] = true;
+        // Curves joined at the tail in order, and at the head, the last
+        // joined first in the chain.
+        std::vector<NSegmentPtr> tailPieces{curves[first].chord}, headPieces;
+        size_t head = joints[2 * first], tail = joints[2 * first + 1];
+        while (!closedOnItself(first)) {
+            const size_t next = std::min(firstLeft(tail), firstLeft(head));
+            if (next == PointGrid::kNone)
+                break;
+            taken[next] = true;
+            const NSegmentPtr& chord = curves[next].chord;
+            const size_t start = joints[2 * next], end = joints[2 * next + 1];
+            if (tail == start) {
+                tail = end;
+                tailPieces.push_back(chord);
+            } else if (tail == end) {
+                tail = start;
+                chord->Invert();
+                tailPieces.push_back(chord);
+            } else if (head == end) {
+                head = start;
+                headPieces.push_back(chord);
+            } else {
+                head = end;
+                chord->Invert();
+                headPieces.push_back(chord);
+            }
+        }
+        std::vector<NSegmentPtr> chain(headPieces.rbegin(), headPieces.rend());
+        chain.insert(chain.end(), tailPieces.begin(), tailPieces.end());
+        auto contour = std::make_shared<NContour>();
+        contour->InitSegments(chain);
+        chains.push_back(contour);
+        open += head != tail;
+    }
+    return chains;
+}
+
 NPolygonPtr ApproximateChain(const vlapi::IVarnelDocument2DPtr& doc, const NContour& contour)
 {
     // Each chord gives its vertices from its start up to the next chord's.
@@ -105,18 +222,31 @@ NPolygonPtr ApproximateChain(const vlapi::IVarnelDocument2DPtr& doc, const NCont
 
 bool HasRepeatedCurve(const std::vector<CurveChord>& curves)
 {
-    PointGrid starts(EPS);
+    // Each curve counts for the first curve before it that it matches, +1
+    // the same way (a closed curve, whose middle tells no way, too), -1 the
+    // other way (run back along it: no material); unmatched it stands for
+    // itself. Twice more one way than the other is twice drawn.
+    PointGrid starts(EPS);  // of the curves standing for themselves
+    std::vector<int> balance(curves.size(), 0);
     for (size_t i = 0; i < curves.size(); ++i) {
         const NSegment& a = *curves[i].chord;
-        auto same = [&](size_t j) {
+        const auto matches = [&](size_t j, bool back) {
             const NSegment& b = *curves[j].chord;
-            return a.p1 == b.p1 && a.p2 == b.p2 && curves[i].middle == curves[j].middle;
+            return (back ? a.p2 == b.p1 && a.p1 == b.p2 : a.p1 == b.p1 && a.p2 == b.p2) &&
+                   curves[i].middle == curves[j].middle;
         };
-        if (starts.FirstNear(a.p1, same) != PointGrid::kNone)
-            return true;
-        starts.Add(a.p1, i);
+        const size_t same = starts.FirstNear(a.p1, [&](size_t j) { return matches(j, false); });
+        const size_t back = starts.FirstNear(a.p2, [&](size_t j) { return matches(j, true); });
+        if (same == PointGrid::kNone && back == PointGrid::kNone) {
+            balance[i] = 1;
+            starts.Add(a.p1, i);
+        } else if (same <= back) {
+            ++balance[same];
+        } else {
+            --balance[back];
+        }
     }
-    return false;
+    return std::any_of(balance.begin(), balance.end(), [](int b) { return b > 1 || b < -1; });
 }
 
 namespace {

@@ -27,13 +27,36 @@ bool ReadCurveChord(const vlapi::IDrawingObjectPtr& obj, CurveChord& out);
 // A chain whose last end meets its first start (each coordinate within 1e-4).
 bool IsClosedChain(const NContour& contour);
 
+// The joints of the curves' ends, one tolerance ruling what is one point:
+// ends closer than the point tolerance (NPoint::operator==) are one joint,
+// and so, through them, are all the ends of a run of such ends (exports
+// repeat vertices, a hair's breadth apart and more than once). A curve whose
+// two ends fall in one joint is a point and goes from `curves` (a line, or a
+// curve no farther from its ends in the middle), however far the run of
+// its joint reaches; one that comes back to its start from afar (a circle,
+// a closed spline) stays, a ring of its own. `joints` gets the joint of
+// each end of the curves left: 2c for the start of curve c, 2c + 1 for its end.
+void CollapsePointCurves(std::vector<CurveChord>& curves, std::vector<size_t>& joints);
+
+// The chains the curves make from joint to joint (joints as
+// CollapsePointCurves gives them), each curve turned to run its chain's way,
+// as CreateContinuousContours chains segments: a chain grows at either end
+// by the first curve left (in the given order) that has an end at that
+// end's joint. A curve closed on itself is a chain of its own. `open` counts
+// the chains that do not come back to the joint they start from; their
+// curves' ends need not meet by a hair within a joint.
+std::vector<NContourPtr> ChainByJoints(const std::vector<CurveChord>& curves, const std::vector<size_t>& joints,
+                                       size_t& open);
+
 // The straight approximation of a closed chain of chords whose references name
 // curves of `doc`: lines as they are, other curves within the configured sag.
 // Empty when a reference names no object.
 NPolygonPtr ApproximateChain(const vlapi::IVarnelDocument2DPtr& doc, const NContour& contour);
 
 // Two curves with the same start, end and middle point, in the same direction,
-// are one curve drawn twice. A line and an arc between the same two points are not.
+// are one curve drawn twice, unless a third runs back along them between
+// them (a zigzag narrower than the point tolerance, no material). A line and
+// an arc between the same two points are not; nor is a curve and its reverse.
 bool HasRepeatedCurve(const std::vector<CurveChord>& curves);
 
 // Why the rings cannot bound a part because one crosses itself or another:

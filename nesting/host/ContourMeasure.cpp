@@ -3,6 +3,8 @@
 #include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
 
+#include <vector>
+
 namespace vrnApi {
 namespace {
 
@@ -25,14 +27,30 @@ struct Measurer {
     bool Ready() const { return properties && param && math; }
 };
 
-vlapi::IDrawingContourPtr MakeTemporaryContour(const vlapi::IVarnelDocument2DPtr& doc, const NContour& contour)
+// The contour's curves in its order, as a temporary host contour. Where two
+// curves of the chain meet only through a joint of ends the point tolerance
+// apart (the curves of no length between them left out), a temporary line
+// bridges them, so that the host closes the contour as the chain is closed.
+// The lines are the caller's to delete with the contour.
+vlapi::IDrawingContourPtr MakeTemporaryContour(const vlapi::IVarnelDocument2DPtr& doc, const NContour& contour,
+                                               std::vector<vlapi::IDrawingObjectPtr>& bridges)
 {
+    const vlapi::IDrawingContainerPtr container = GetActiveDrawingContainer();
+    const std::vector<NSegmentPtr>& chain = contour.m_segments;
     std::vector<vlapi::IDrawingObjectPtr> objects;
-    for (const NSegmentPtr& segment : contour.m_segments) {
-        if (vlapi::IDrawingObjectPtr obj{hostAccess::ObjectOf(doc, segment->m_ref)})
+    for (size_t k = 0; k < chain.size(); ++k) {
+        if (vlapi::IDrawingObjectPtr obj{hostAccess::ObjectOf(doc, chain[k]->m_ref)})
             objects.push_back(obj);
+        const NPoint& end = chain[k]->p2;
+        const NPoint& next = chain[k + 1 < chain.size() ? k + 1 : 0]->p1;
+        if (end == next)
+            continue;
+        if (vlapi::IDrawingObjectPtr bridge{CreateLineSegm(container, end.x, end.y, next.x, next.y, 1)}) {
+            objects.push_back(bridge);
+            bridges.push_back(bridge);
+        }
     }
-    return CreateContour(GetActiveDrawingContainer(), objects, 1);
+    return CreateContour(container, objects, 1);
 }
 
 bool Measure(const Measurer& m, const vlapi::IDrawingContourPtr& contour, double& area, double& length)
@@ -47,11 +65,13 @@ bool Measure(const Measurer& m, const vlapi::IDrawingContourPtr& contour, double
 
 bool MeasureWith(const Measurer& m, const NContour& contour, double& area, double& length)
 {
-    vlapi::IDrawingContourPtr temporary = MakeTemporaryContour(m.doc, contour);
-    if (!temporary)
-        return false;
-    const bool measured = Measure(m, temporary, area, length);
-    temporary->Delete();
+    std::vector<vlapi::IDrawingObjectPtr> bridges;
+    vlapi::IDrawingContourPtr temporary = MakeTemporaryContour(m.doc, contour, bridges);
+    const bool measured = temporary && Measure(m, temporary, area, length);
+    if (temporary)
+        temporary->Delete();
+    for (const vlapi::IDrawingObjectPtr& bridge : bridges)
+        bridge->Delete();
     return measured;
 }
 

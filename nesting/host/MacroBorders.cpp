@@ -97,31 +97,26 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
     };
 
     // A curve that is a point (a line from a vertex to itself or to one
-    // within the point tolerance, as exports repeat vertices: the host gives
-    // no curve for the first) bounds nothing: the chain closes over it. Had
-    // it mattered, the chain stays open and is refused below.
+    // within the point tolerance, as exports repeat vertices, or a run of
+    // them) bounds nothing: its ends are one joint with its neighbours', and
+    // the chains run from joint to joint. A chain that does not come back to
+    // its first joint is refused.
     std::vector<vrnApi::CurveChord> chords;
     for (const vlapi::IDrawingObjectPtr& curve : curves) {
         vrnApi::CurveChord chord;
-        if (vrnApi::ReadCurveChord(curve, chord) &&
-            !(chord.chord->p1 == chord.chord->p2 && chord.middle == chord.chord->p1))
+        if (vrnApi::ReadCurveChord(curve, chord))
             chords.push_back(chord);
     }
+    std::vector<size_t> joints;
+    vrnApi::CollapsePointCurves(chords, joints);
     if (chords.empty())
         return refuse(IDS_MESS_ERROR_CLOSED_BORDER);
     if (vrnApi::HasRepeatedCurve(chords))
         return refuse(IDS_MESS_ERROR_IMPORT_BORDER);
-    std::vector<NSegmentPtr> segments;
-    for (const vrnApi::CurveChord& c : chords)
-        segments.push_back(c.chord);
-    std::vector<NContourPtr> contours;
-    CreateContinuousContours(segments, contours);
-    for (const NContourPtr& contour : contours) {
-        if (contour->m_segments.empty())
-            return;
-        if (!vrnApi::IsClosedChain(*contour))
-            return refuse(IDS_MESS_ERROR_CLOSED_BORDER);
-    }
+    size_t open = 0;
+    const std::vector<NContourPtr> contours = vrnApi::ChainByJoints(chords, joints, open);
+    if (open > 0)
+        return refuse(IDS_MESS_ERROR_CLOSED_BORDER);
 
     std::vector<Pair> pairs;
     for (const NContourPtr& contour : contours) {

@@ -6,11 +6,17 @@
 #include "vlhost/Driver.h"
 #include "vlhost/Host.h"
 
+#include "geometry/BaseAlgorithms.h"
+
+#include <nlohmann/json.hpp>
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -342,6 +348,90 @@ TEST(NestingJob, APartTheLibraryRefusesIsNamedAndNoneIsDropped)
     const Outcome overlap = RunCommand({JOB_CHECK, "overlap", (job / "job.vdw").string()});
     EXPECT_EQ(overlap.status, 0) << overlap.output;
     EXPECT_NE(overlap.output.find("2 placed parts"), std::string::npos) << overlap.output;
+    fs::remove_all(job);
+}
+
+// Outlines whose vertices repeat a hair's breadth apart, from a parts list:
+// edges shorter than the point tolerance in runs longer than it (in a line,
+// as a jog), one of the tolerance itself, and a round part of 101 vertices
+// whose closing edge is 0.0005 mm, given from its first vertex, from the
+// short edge on and the other way round. The library places every one, and
+// job_check reads each as one ring of the area drawn: its checks pass on the
+// job, and fail once one part is moved onto another.
+TEST(JobCheckRings, OutlinesWithNearRepeatedVerticesAreOneRingOfTheirAreaEach)
+{
+    const fs::path job = fs::temp_directory_path() / ("job_check_rings-" + std::to_string(getpid()));
+    fs::remove_all(job);
+    fs::create_directories(job);
+    std::vector<std::pair<std::string, std::vector<std::array<double, 2>>>> parts = {
+        {"Run", {{0, 0}, {10, 0}, {10, 10}, {10, 10.00007}, {10, 10.00014}, {10, 20}, {0, 20}}},
+        {"Tolerance", {{0, 0}, {10, 0}, {10, 10}, {10, 10.0001}, {10, 20}, {0, 20}}},
+        {"Jog", {{0, 0}, {10, 0}, {10, 10}, {10.00005, 10}, {10.00005, 10.00005}, {10, 10.00005}, {10, 20}, {0, 20}}},
+    };
+    std::vector<std::array<double, 2>> round;
+    for (int k = 0; k < 100; ++k)
+        round.push_back({50 + 43.34 * std::cos(2 * PI * k / 100), 50 + 43.34 * std::sin(2 * PI * k / 100)});
+    round.push_back({round[0][0], round[0][1] - 0.0005});
+    parts.emplace_back("Round", round);
+    std::rotate(round.begin(), round.end() - 1, round.end());
+    parts.emplace_back("RoundFromTheShortEdge", round);
+    std::reverse(round.begin(), round.end());
+    parts.emplace_back("RoundBackwards", round);
+    std::string list;
+    std::vector<double> areas;
+    for (const auto& [name, ring] : parts) {
+        list += name + "|1|2|Ст3|";
+        double area = 0.0;
+        for (size_t k = 0; k < ring.size(); ++k) {
+            const auto& a = ring[k];
+            const auto& b = ring[(k + 1) % ring.size()];
+            area += 0.5 * (a[0] * b[1] - b[0] * a[1]);
+            std::ostringstream vertex;
+            vertex.precision(17);
+            vertex << (k ? " " : "") << a[0] << "," << a[1];
+            list += vertex.str();
+        }
+        list += "\n";
+        areas.push_back(std::fabs(area));
+    }
+    Write(job / "parts.txt", list);
+    const Outcome made = RunCommand({NESTING_JOB, (job / "parts.txt").string(), (job / "job.vdw").string(), "--sheet",
+                                     "400", "300", "--placed", "--export", (job / "export").string()});
+    ASSERT_EQ(made.status, 0) << made.output;
+
+    const Outcome dump = RunCommand({JOB_CHECK, "dump", (job / "job.vdw").string()});
+    ASSERT_EQ(dump.status, 0) << dump.output;
+    const nlohmann::json read = nlohmann::json::parse(dump.output);
+    ASSERT_EQ(read["parts"].size(), parts.size());
+    for (const nlohmann::json& part : read["parts"]) {
+        const std::string name = part["name"];
+        const size_t k = static_cast<size_t>(
+            std::find_if(parts.begin(), parts.end(), [&](const auto& p) { return p.first == name; }) - parts.begin());
+        ASSERT_LT(k, parts.size()) << name;
+        EXPECT_GE(part["sheet"].get<int>(), 0) << name;
+        EXPECT_EQ(part["outline"]["open"], 0) << name;
+        ASSERT_EQ(part["outline"]["rings"].size(), 1u) << name;
+        EXPECT_NEAR(part["outline"]["rings"][0]["area"].get<double>(), areas[k], 1e-6 * areas[k]) << name;
+    }
+    for (const char* check : {"overlap", "dxf", "gaps"}) {
+        std::vector<std::string> args = {JOB_CHECK, check, (job / "job.vdw").string()};
+        if (std::string(check) != "overlap")
+            args.push_back((job / "export").string());
+        const Outcome outcome = RunCommand(args);
+        EXPECT_EQ(outcome.status, 0) << check << ":\n" << outcome.output;
+    }
+    const auto box = [&](const std::string& name) {
+        for (const nlohmann::json& part : read["parts"])
+            if (part["name"] == name)
+                return part["outline"]["box"];
+        return nlohmann::json();
+    };
+    const nlohmann::json from = box("RoundBackwards"), to = box("Round");
+    MoveMacro(job / "job.vdw", L"RoundBackwards", to[0][0].get<double>() - from[0][0].get<double>(),
+              to[0][1].get<double>() - from[0][1].get<double>());
+    const Outcome spoilt = RunCommand({JOB_CHECK, "overlap", (job / "job.vdw").string()});
+    EXPECT_EQ(spoilt.status, 1) << spoilt.output;
+    EXPECT_NE(spoilt.output.find("share"), std::string::npos) << spoilt.output;
     fs::remove_all(job);
 }
 

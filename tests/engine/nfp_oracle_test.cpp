@@ -73,6 +73,25 @@ TEST(NfpOracle, ComparisonSeesAWrongRegion)
     EXPECT_FALSE(nfp_oracle::Overlaps(square, square, {1.0, 0.0}));
 }
 
+// Runs of vertices each nearer than the point tolerance (two after a
+// corner, a jog, one the tolerance along an edge) leave the plate the
+// rectangle it is, to the builder and to the reference alike: the corners
+// stay, not the vertices beside them.
+TEST(NfpOracle, RunsOfNearVerticesLeaveTheOutlineWhereItIs)
+{
+    const nfp_oracle::Ring plate{{0, 0},         {100, 0},       {100, 0.00007},      {100, 0.00014},
+                                 {100, 25},      {99.99995, 25}, {99.99995, 24.99995}, {99.9999, 24.99995},
+                                 {0, 25},        {0, 24.9999}};
+    nfp_oracle::Ring turned;
+    for (const NPoint& p : plate)
+        turned.push_back({-p.x, -p.y});
+    for (const nfp_oracle::Ring& b : {plate, turned}) {
+        const nfp_oracle::PairResult result = nfp_oracle::ComparePair(plate, b);
+        EXPECT_FALSE(result.failure || result.mismatch) << result.detail;
+        EXPECT_LT(result.ratio, 1e-9);
+    }
+}
+
 // Inside a hole the reference is the set of translations that keep B in it:
 // a unit square in a square hole of side 10 (spikes of the hole's ring hold
 // no material) has the square of side 9 at the origin; a shifted ring is

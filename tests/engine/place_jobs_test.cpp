@@ -5,6 +5,7 @@
 #include "support/host_fixture.h"
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -48,9 +49,9 @@ INSTANTIATE_TEST_SUITE_P(Esicup, PlaceJobTest,
 TEST_F(PlaceJobTest, IndustrialPartsSlow) { ExpectEveryCopyPlacedApart(TestData() / "place" / "gardeyn1_pairs.json"); }
 
 // Variants of the instances as drawings and exports give them: vertices
-// repeated exactly (in holes too) or a hair's breadth away, parts far from
-// their own origin, ten times as large or a tenth, parts nearly as large as
-// the strip.
+// repeated exactly (in holes too) or a hair's breadth away (once, or in runs
+// longer than the point tolerance), parts far from their own origin, ten
+// times as large or a tenth, parts nearly as large as the strip.
 // Where the instance itself is named, the layout is as dense as its own.
 TEST_F(PlaceJobTest, SlowVariantsArePlacedAsTheInstanceItself)
 {
@@ -75,6 +76,8 @@ TEST_F(PlaceJobTest, SlowVariantsArePlacedAsTheInstanceItself)
         {"shapes0_inner.json", nullptr},           {"shapes0_spikes.json", "esicup/shapes0.json"},
         // Plates as high as the strip but for rounding, far from their origin: upright, side by side.
         {"tall_off_origin.json", nullptr, 0.999},
+        // Runs of vertices each nearer than the point tolerance, together farther, in a line and as jogs.
+        {"shapes0_runs.json", "esicup/shapes0.json"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.variant);
@@ -163,6 +166,65 @@ TEST_F(PlaceJobTest, ItemsTakeExactlyTheirOrientationsAndEitherFormOfHoles)
             EXPECT_TRUE(outcome.copies[k].placed) << "copy " << k << ": " << outcome.copies[k].why;
         EXPECT_EQ(outcome.placed, outcome.copies.size());
         EXPECT_TRUE(outcome.overlaps.empty());
+    }
+}
+
+// An industrial outline of 179 vertices, about 5.2 x 2.5 m, with two
+// consecutive edges of 0.00005 mm (together as long as the point tolerance)
+// after one vertex or another, at full precision or rounded to six decimals,
+// at the origin or 10,000 mm away: alone on an empty strip it is placed, as
+// the same outline without them is.
+TEST_F(PlaceJobTest, OutlineWithRunsOfNearVerticesIsPlacedAlone)
+{
+    const auto outline = [](size_t after, double offset, bool rounded, bool runs) {
+        std::vector<NPoint> ring = {{0, 0}, {1000, 0}, {1000, 30}, {1100, 30}, {1100, 0}, {5200, 0}};
+        for (int k = 0; k <= 170; ++k) {
+            const double s = std::sin(6.0 * PI * k / 170.0);
+            ring.push_back({5200.0 - 5200.0 * k / 170.0, 2500.0 - 40.0 * s * s});
+        }
+        if (runs) {
+            const NPoint a = ring[after];
+            const NPoint b = ring[(after + 1) % ring.size()];
+            const double length = std::hypot(b.x - a.x, b.y - a.y);
+            const NPoint u{(b.x - a.x) / length, (b.y - a.y) / length};
+            ring.insert(ring.begin() + static_cast<std::ptrdiff_t>(after) + 1,
+                        {{a.x + 5e-5 * u.x, a.y + 5e-5 * u.y}, {a.x + 1e-4 * u.x, a.y + 1e-4 * u.y}});
+        }
+        std::string data;
+        char number[64];
+        for (const NPoint& p : ring) {
+            std::snprintf(number, sizeof number, rounded ? "[%.6f, %.6f]" : "[%.17g, %.17g]", p.x + offset, p.y + offset);
+            data += (data.empty() ? "" : ", ") + std::string(number);
+        }
+        return std::pair{ring.size(), data};
+    };
+    const std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) / "runs";
+    std::filesystem::create_directories(folder);
+    const auto place = [&](const std::string& data) {
+        const std::filesystem::path file = folder / "job.json";
+        std::ofstream(file) << R"({"name": "job", "units": "mm", "strip_height": 3000, "items": [{"demand": 1, )"
+                            << R"("allowed_orientations": [0], "shape": {"type": "simple_polygon", "data": [)" << data
+                            << "]}}]}";
+        place_check::Instance instance;
+        std::string error;
+        EXPECT_TRUE(place_check::LoadInstance(file, instance, error)) << error;
+        return place_check::PlaceOnStrip(instance);
+    };
+    const double plain = place(outline(0, 0.0, false, false).second).density;
+    EXPECT_GT(plain, 0.8);
+    for (const size_t after : {0, 5, 40, 176}) {
+        for (const double offset : {0.0, 10000.0}) {
+            for (const bool rounded : {false, true}) {
+                SCOPED_TRACE(testing::Message() << "after vertex " << after << " at " << offset << (rounded ? ", rounded" : ""));
+                const auto [vertices, data] = outline(after, offset, rounded, true);
+                EXPECT_EQ(vertices, 179u);
+                const place_check::Outcome outcome = place(data);
+                ASSERT_EQ(outcome.copies.size(), 1u);
+                EXPECT_TRUE(outcome.copies[0].placed) << outcome.copies[0].why;
+                EXPECT_TRUE(outcome.overlaps.empty());
+                EXPECT_NEAR(outcome.density, plain, 1e-6);
+            }
+        }
     }
 }
 

@@ -121,6 +121,69 @@ TEST_F(MacroBordersTest, RepeatedVerticesGoButNoVertexTheOutlineNeeds)
     }
 }
 
+// Drawings and exports repeat a vertex a hair's breadth apart more than once:
+// edges each shorter than the point tolerance that together span more, in a
+// line or as a jog, or one edge of the tolerance itself. They collapse into
+// their neighbours at any size and offset, full precision or rounded to six
+// decimals: the outline is read as drawn, with its area as drawn. A gap no
+// curve bridges still leaves it open.
+TEST_F(MacroBordersTest, RunsOfNearRepeatedVerticesCollapseIntoTheirNeighbours)
+{
+    const struct {
+        double step;
+        int count;
+        bool jog; // across and along by turns, off the edge's line
+    } runs[] = {{7e-5, 2, false}, {5e-5, 2, false}, {5e-5, 3, false}, {3e-5, 5, false}, {1e-4, 1, false},
+                {1e-4, 2, false}, {7e-5, 2, true},  {5e-5, 4, true},  {1e-4, 3, true}};
+    const NPoint sizes[] = {{10, 20}, {6000, 2500}};
+    for (const auto& run : runs) {
+        for (const NPoint& size : sizes) {
+            for (const double offset : {0.0, 10000.0}) {
+                for (const bool rounded : {false, true}) {
+                    const auto at = [&](double x, double y) {
+                        const auto round = [&](double v) { return rounded ? std::round(v * 1e6) / 1e6 : v; };
+                        return NPoint{round(offset + x), round(offset + y)};
+                    };
+                    std::vector<NPoint> drawn = {at(0, 0), at(size.x, 0), at(size.x, size.y / 2)};
+                    for (int k = 1; k <= run.count; ++k)
+                        drawn.push_back(run.jog ? at(size.x + run.step * ((k + 1) / 2 % 2 ? 1 : 0), size.y / 2 + run.step * (k / 2))
+                                                : at(size.x, size.y / 2 + run.step * k));
+                    drawn.insert(drawn.end(), {at(size.x, size.y), at(0, size.y)});
+                    double area = 0.0;
+                    for (size_t k = 0; k < drawn.size(); ++k) {
+                        const NPoint& a = drawn[k];
+                        const NPoint& b = drawn[(k + 1) % drawn.size()];
+                        area += 0.5 * ((a.x - offset) * (b.y - offset) - (b.x - offset) * (a.y - offset));
+                    }
+                    SCOPED_TRACE(testing::Message() << run.step << " x " << run.count << (run.jog ? " jog" : "") << ", "
+                                                    << size.x << " x " << size.y << " at " << offset
+                                                    << (rounded ? ", rounded" : ""));
+                    Messages().clear();
+                    const Result r = Borders(MakeMacro(Container(), AddRing(Container(), drawn), L"Exported"));
+                    EXPECT_TRUE(Messages().empty());
+                    ASSERT_EQ(r.borders.size(), 1u);
+                    // The rectangle, but for a jog's vertex standing out of it (the part's own, not cut off).
+                    const NPolygon& border = *r.borders[0];
+                    EXPECT_TRUE(border.CheckDirection());
+                    EXPECT_LE(border.m_points.size(), 5u);
+                    for (size_t k = 0; k < border.m_points.size(); ++k)
+                        EXPECT_FALSE(border.m_points[k] == border.m_points[(k + 1) % border.m_points.size()]);
+                    EXPECT_TRUE(border.GetGabarit().pBot == at(0, 0));
+                    EXPECT_TRUE(border.GetGabarit().pTop == at(size.x, size.y));
+                    EXPECT_NEAR(r.area, area, 1e-9 * area);
+                }
+            }
+        }
+    }
+    // A gap of one and a half tolerances that no curve bridges.
+    std::vector<NPoint> gapped = {{0, 0}, {10, 0}, {10, 10}, {10, 10.00015}, {10, 20}, {0, 20}};
+    std::vector<vlapi::IDrawingObjectPtr> lines = AddRing(Container(), gapped);
+    lines[2]->Delete();
+    lines.erase(lines.begin() + 2);
+    Messages().clear();
+    ExpectRefused(MakeMacro(Container(), lines, L"Gapped"), 7425);
+}
+
 TEST_F(MacroBordersTest, OpenOutlineIsRefusedByName)
 {
     auto objs = AddRing(Container(), kSquare);

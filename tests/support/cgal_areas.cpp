@@ -207,6 +207,41 @@ std::vector<InexactPolygon> ToInexactLoops(const Polygon& polygon)
 }
 
 
+// Of two consecutive vertices closer than `tol`, the one whose going moves
+// the ring least goes (a vertex a hair's breadth beside a corner, not the
+// corner), until no two are that close: a run of such vertices, however far
+// it reaches, ends as one, and the edges beside it keep their lines.
+Ring WithoutNearRepeats(Ring ring, double tol)
+{
+    const auto apart = [](const NPoint& a, const NPoint& b) { return std::hypot(b.x - a.x, b.y - a.y); };
+    const auto offLine = [&](const NPoint& p, const NPoint& a, const NPoint& b) {
+        const double dx = b.x - a.x, dy = b.y - a.y;
+        const double length2 = dx * dx + dy * dy;
+        const double t = length2 > 0.0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length2, 0.0, 1.0) : 0.0;
+        return apart(p, {a.x + t * dx, a.y + t * dy});
+    };
+    while (ring.size() > 3) {
+        const size_t n = ring.size();
+        size_t goes = n;
+        double least = 0.0;
+        for (size_t k = 0; k < n; ++k) {
+            const NPoint& prev = ring[(k + n - 1) % n];
+            const NPoint& next = ring[(k + 1) % n];
+            if (apart(prev, ring[k]) >= tol && apart(ring[k], next) >= tol)
+                continue;
+            const double moved = offLine(ring[k], prev, next);
+            if (goes == n || moved < least) {
+                goes = k;
+                least = moved;
+            }
+        }
+        if (goes == n)
+            break;
+        ring.erase(ring.begin() + static_cast<std::ptrdiff_t>(goes));
+    }
+    return ring;
+}
+
 }  // namespace
 
 Ring WithoutRepeats(const Ring& ring)
@@ -258,7 +293,7 @@ Ring Material(const Ring& ring)
         return std::fabs(cross) < tol * std::max(lengthIn, lengthOut);
     };
     Ring kept;
-    for (const NPoint& p : ring) {
+    for (const NPoint& p : WithoutNearRepeats(WithoutRepeats(ring), tol)) {
         kept.push_back(p);
         while (kept.size() >= 3 && goes(kept[kept.size() - 3], kept[kept.size() - 2], kept.back()))
             kept.erase(kept.end() - 2);

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <numeric>
 
 namespace jobcheck {
 namespace {
@@ -90,12 +92,13 @@ void Sample(vlapi::ICurve2D& curve, double t0, const NPoint& p0, double t1, cons
 
 struct Piece {
     vlapi::IDrawingObjectPtr object;
-    Points points;  // from its start to its end
+    Points points;      // from its start to its end
+    NPoint start, end;  // its ends in its macro's own coordinates
 };
 
 Piece SamplePiece(const vlapi::IDrawingObjectPtr& obj, const Placement& t)
 {
-    Piece piece{obj, {}};
+    Piece piece{obj, {}, {}, {}};
     vlapi::ICurve2DPtr curve = obj->GetCurve();
     if (!curve)
         return piece;
@@ -103,6 +106,8 @@ Piece SamplePiece(const vlapi::IDrawingObjectPtr& obj, const Placement& t)
     NPoint p0, p1;
     curve->GetPoint(t0, p0.x, p0.y);
     curve->GetPoint(t1, p1.x, p1.y);
+    piece.start = p0;
+    piece.end = p1;
     Points local{p0};
     if (obj->GetType() == vlapi::vlDrLineSeg) {
         local.push_back(p1);
@@ -129,6 +134,15 @@ Piece SamplePiece(const vlapi::IDrawingObjectPtr& obj, const Placement& t)
 
 bool Near(const NPoint& a, const NPoint& b) { return std::hypot(a.x - b.x, a.y - b.y) < kJoin; }
 
+// How far p lies from the segment a-b.
+double DistanceToSegment(const NPoint& p, const NPoint& a, const NPoint& b)
+{
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double length2 = dx * dx + dy * dy;
+    const double t = length2 > 0.0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length2, 0.0, 1.0) : 0.0;
+    return std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy);
+}
+
 double Measure(const vlapi::IVarnelDocument2DPtr& doc, const std::vector<vlapi::IDrawingObjectPtr>& objects)
 {
     vlapi::IInertiaPropertiesPtr properties(doc->CreateAPIObject(vlapi::vlObjectInertiaProperties));
@@ -142,45 +156,139 @@ double Measure(const vlapi::IVarnelDocument2DPtr& doc, const std::vector<vlapi::
     return properties->GetArea();
 }
 
-// The closed outlines the pieces make, each piece used once.
-Outline Chain(const vlapi::IVarnelDocument2DPtr& doc, std::vector<Piece> pieces)
+// Curve ends that the host takes for one point; two pieces of an outline
+// meeting farther apart are bridged for it to measure them.
+constexpr double kHostJoin = 1e-5;
+
+// The joints of the pieces' ends (2k the start of piece k, 2k + 1 its end):
+// ends closer than kJoin are one joint, and so, through them, are all the
+// ends of a run of such ends (a vertex repeated a hair apart, more than once).
+std::vector<size_t> Joints(const std::vector<Piece>& pieces)
+{
+    const size_t ends = 2 * pieces.size();
+    const auto at = [&](size_t e) -> const NPoint& {
+        const Points& points = pieces[e / 2].points;
+        return e % 2 ? points.back() : points.front();
+    };
+    std::vector<size_t> parent(ends);
+    std::iota(parent.begin(), parent.end(), size_t{0});
+    const auto root = [&](size_t e) {
+        while (parent[e] != e)
+            e = parent[e] = parent[parent[e]];
+        return e;
+    };
+    using Cell = std::pair<long long, long long>;
+    const auto cellOf = [](const NPoint& p) {
+        return Cell{static_cast<long long>(std::floor(p.x / kJoin)), static_cast<long long>(std::floor(p.y / kJoin))};
+    };
+    std::map<Cell, std::vector<size_t>> cells;
+    for (size_t e = 0; e < ends; ++e) {
+        if (pieces[e / 2].points.size() < 2)
+            continue;
+        const Cell c = cellOf(at(e));
+        for (long long dx = -1; dx <= 1; ++dx) {
+            for (long long dy = -1; dy <= 1; ++dy) {
+                const auto it = cells.find({c.first + dx, c.second + dy});
+                if (it == cells.end())
+                    continue;
+                for (size_t f : it->second) {
+                    if (Near(at(e), at(f)))
+                        parent[root(e)] = root(f);
+                }
+            }
+        }
+        cells[c].push_back(e);
+    }
+    for (size_t e = 0; e < ends; ++e)
+        parent[e] = root(e);
+    return parent;
+}
+
+// The closed outlines the pieces make, each piece used once, chained from
+// joint to joint: a piece from a joint to itself that keeps within kJoin of
+// the line between its ends is a point and bounds nothing (a line of no
+// length, or one shorter than a joint, wherever the outline starts); one
+// that goes farther is a ring of its own (a circle). The host measures each ring on its pieces,
+// with temporary lines (in `container`, the pieces' own) across the joints
+// whose ends it would not take for one point.
+Outline Chain(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingContainerPtr& container,
+              const std::vector<Piece>& pieces)
 {
     Outline outline;
+    const std::vector<size_t> joint = Joints(pieces);
+    const auto closedOnItself = [&](size_t k) { return joint[2 * k] == joint[2 * k + 1]; };
     std::vector<bool> used(pieces.size(), false);
+    std::map<size_t, std::vector<size_t>> at;  // the pieces at each joint, in order
+    for (size_t k = 0; k < pieces.size(); ++k) {
+        const Points& points = pieces[k].points;
+        const bool straight = std::all_of(points.begin(), points.end(), [&](const NPoint& p) {
+            return DistanceToSegment(p, points.front(), points.back()) < kJoin;
+        });
+        if (points.size() < 2 || (closedOnItself(k) && straight)) {
+            used[k] = true;
+            continue;
+        }
+        at[joint[2 * k]].push_back(k);
+        at[joint[2 * k + 1]].push_back(k);
+    }
     for (size_t start = 0; start < pieces.size(); ++start) {
-        if (used[start] || pieces[start].points.size() < 2)
+        if (used[start])
             continue;
         used[start] = true;
         Points ring = pieces[start].points;
         std::vector<vlapi::IDrawingObjectPtr> objects{pieces[start].object};
-        bool closed = Near(ring.front(), ring.back());
+        std::vector<vlapi::IDrawingObjectPtr> bridges;
+        const auto bridge = [&](const NPoint& from, const NPoint& to) {
+            if (std::hypot(to.x - from.x, to.y - from.y) < kHostJoin || !container)
+                return;
+            vlapi::ILineSegmentPtr line(container->GetCollection(vlapi::vlDrLineSeg)->Add());
+            if (!line)
+                return;
+            line->SetX1(from.x);
+            line->SetY1(from.y);
+            line->SetX2(to.x);
+            line->SetY2(to.y);
+            line->Update();
+            objects.emplace_back(line);
+            bridges.emplace_back(line);
+        };
+        NPoint end = pieces[start].end;  // of the chain so far, in the pieces' coordinates
+        size_t tail = joint[2 * start + 1];
+        bool closed = closedOnItself(start);
         while (!closed) {
             size_t next = pieces.size();
-            bool reverse = false;
-            for (size_t j = 0; j < pieces.size() && next == pieces.size(); ++j) {
-                if (used[j] || pieces[j].points.size() < 2)
-                    continue;
-                if (Near(pieces[j].points.front(), ring.back()))
-                    next = j;
-                else if (Near(pieces[j].points.back(), ring.back()))
-                    next = j, reverse = true;
+            for (size_t k : at[tail]) {
+                if (!used[k]) {
+                    next = k;
+                    break;
+                }
             }
             if (next == pieces.size())
                 break;
             used[next] = true;
-            Points add = pieces[next].points;
+            const Piece& piece = pieces[next];
+            const bool reverse = joint[2 * next] != tail;
+            Points add = piece.points;
             if (reverse)
                 std::reverse(add.begin(), add.end());
             ring.insert(ring.end(), add.begin() + 1, add.end());
-            objects.push_back(pieces[next].object);
-            closed = Near(ring.front(), ring.back());
+            bridge(end, reverse ? piece.end : piece.start);
+            objects.push_back(piece.object);
+            end = reverse ? piece.start : piece.end;
+            tail = joint[2 * next + (reverse ? 0 : 1)];
+            closed = tail == joint[2 * start];
         }
         if (!closed) {
+            for (const vlapi::IDrawingObjectPtr& line : bridges)
+                line->Delete();
             outline.open.push_back(std::move(ring));
             continue;
         }
+        bridge(end, pieces[start].start);
         ring.pop_back();
         outline.rings.push_back({std::move(ring), std::fabs(Measure(doc, objects))});
+        for (const vlapi::IDrawingObjectPtr& line : bridges)
+            line->Delete();
     }
     std::stable_sort(outline.rings.begin(), outline.rings.end(),
                      [](const Ring& a, const Ring& b) { return a.area > b.area; });
@@ -200,7 +308,7 @@ Outline OutlineOf(const vlapi::IVarnelDocument2DPtr& doc, reference ref, bool la
         if (obj && IsOutlineCurve(obj) && (!layerZero || obj->GetLayer() == 0))
             pieces.push_back(SamplePiece(obj, t));
     }
-    return Chain(doc, std::move(pieces));
+    return Chain(doc, vlapi::IDrawingContainerPtr(macro), pieces);
 }
 
 std::vector<std::vector<std::wstring>> Cells(const vlapi::ITablePtr& table)
