@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
+#include <limits>
 #include <numeric>
 
 namespace vrnApi {
@@ -60,6 +61,37 @@ bool ReadCurveChord(const vlapi::IDrawingObjectPtr& obj, CurveChord& out)
     return true;
 }
 
+bool IsPointSized(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::APIObjectList& curves, bool moved)
+{
+    double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+    if (!doc || curves.empty() || !doc->GetObjectsBox(curves, x1, y1, x2, y2))
+        return false;
+    // Smaller by more than the rounding of the coordinates: circles of one
+    // radius are all points or all rings wherever they stand.
+    const double far = std::max({1.0, std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2)});
+    const double rounding = 64.0 * std::numeric_limits<double>::epsilon() * far;
+    const double size = kPointRing - (moved ? 2.0 : 1.0) * rounding;
+    return x2 - x1 < size && y2 - y1 < size;
+}
+
+bool IsPointChain(const vlapi::IVarnelDocument2DPtr& doc, const NContour& chain)
+{
+    // Ends a point's size apart are no point, whatever the curves between.
+    double x1 = INFINITY, y1 = INFINITY, x2 = -INFINITY, y2 = -INFINITY;
+    for (const NSegmentPtr& chord : chain.m_segments) {
+        for (const NPoint& p : {chord->p1, chord->p2}) {
+            x1 = std::min(x1, p.x), x2 = std::max(x2, p.x);
+            y1 = std::min(y1, p.y), y2 = std::max(y2, p.y);
+        }
+        if (!(x2 - x1 < kPointRing && y2 - y1 < kPointRing))
+            return false;
+    }
+    vlapi::APIObjectList curves;
+    for (const NSegmentPtr& chord : chain.m_segments)
+        curves.emplace_back(hostAccess::ObjectOf(doc, chord->m_ref));
+    return IsPointSized(doc, curves, true);
+}
+
 bool IsClosedChain(const NContour& contour)
 {
     if (contour.m_segments.empty())
@@ -86,7 +118,7 @@ NPolygonPtr ApproximateChain(const vlapi::IVarnelDocument2DPtr& doc, const NCont
         if (AppendArcChordPoints(obj, *chord, points))
             continue;
         fine.clear();
-        ApproximateObjectByLineSegments(obj, fine);
+        ApproximateCurvePieces(obj, fine);
         if (!fine.empty() && !(fine.front()->p1 == chord->p1)) {
             for (const NSegmentPtr& piece : fine)
                 piece->Invert();

@@ -76,12 +76,17 @@ private:
 // already, in either direction; the segments are found by their ends.
 class SegmentList {
 public:
-    explicit SegmentList(std::vector<NSegmentPtr>& segments) : m_segments(segments) {}
+    // `every`: each segment is taken as it comes, none looked for (the
+    // pieces of one curve in their order, which may be shorter than the
+    // point tolerance on a small curve and still are not one another).
+    explicit SegmentList(std::vector<NSegmentPtr>& segments, bool every = false) : m_segments(segments), m_every(every) {}
 
     bool Empty() const { return m_segments.empty(); }
 
     void Offer(const vlapi::ILineSegmentPtr& line)
     {
+        if (m_every)
+            return Take(line);
         if (!line)
             return;
         auto segment = std::make_shared<NSegment>(NPoint{line->GetX1(), line->GetY1()},
@@ -108,6 +113,7 @@ public:
 
 private:
     std::vector<NSegmentPtr>& m_segments;
+    bool m_every = false;
     size_t m_filed = 0;  // segments filed in m_ends
     PointGrid m_ends{EPS};
 };
@@ -227,7 +233,7 @@ bool AppendChordVertices(const vlapi::IVarnelDocument2DPtr& doc, const NSegment&
     std::vector<NSegmentPtr> fine;
     {
         ToleranceScope fineSag(kFineChordSag);
-        vrnApi::ApproximateObjectByLineSegments(obj, fine);
+        vrnApi::ApproximateCurvePieces(obj, fine);
     }
     if (fine.empty())
         return false;
@@ -318,6 +324,12 @@ namespace vrnApi {
 void ApproximateObjectByLineSegments(vlapi::IDrawingObjectPtr obj, std::vector<NSegmentPtr>& segments)
 {
     SegmentList list(segments);
+    Approximate(obj, list);
+}
+
+void ApproximateCurvePieces(const vlapi::IDrawingObjectPtr& obj, std::vector<NSegmentPtr>& pieces)
+{
+    SegmentList list(pieces, true);
     Approximate(obj, list);
 }
 

@@ -116,20 +116,23 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
         segments.push_back(c.chord);
     std::vector<NContourPtr> contours;
     CreateContinuousContours(segments, contours);
+    std::vector<Pair> pairs;
     for (const NContourPtr& contour : contours) {
         if (contour->m_segments.empty())
             return;
+        // A chain within a point's box is a point, closed or not, as the
+        // import takes it (it writes none): it bounds nothing.
+        if (vrnApi::IsPointChain(doc, *contour))
+            continue;
         if (!vrnApi::IsClosedChain(*contour))
             return refuse(IDS_MESS_ERROR_CLOSED_BORDER);
-    }
-
-    std::vector<Pair> pairs;
-    for (const NContourPtr& contour : contours) {
         NPolygonPtr polygon = vrnApi::ApproximateChain(doc, *contour);
         if (!polygon)
             return refuse(IDS_MESS_ERROR_CLOSED_BORDER);
         pairs.push_back({contour, polygon});
     }
+    if (pairs.empty())
+        return refuse(IDS_MESS_ERROR_CLOSED_BORDER);
     // Which ring holds which, and whether they cross, is decided without
     // spikes: a hole's spike may run past the outline, or the outline's
     // across a hole. (The chains keep them: the cleaning of each ring drops

@@ -1,5 +1,7 @@
 #include "io/DxfImport.h"
 
+#include "geometry/UtilityFunctions.h"
+#include "host/BorderRings.h"
 #include "host/HostAccess.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
@@ -401,7 +403,8 @@ public:
             if (vlapi::ITextPtr text{obj})
                 values.Read(text->GetText());
         }
-        const std::wstring problem = CheckOutline(fragment.Get(), view, &fileLayers);
+        std::wstring points;
+        const std::wstring problem = CheckOutline(fragment.Get(), view, &fileLayers, &points);
         if (!problem.empty()) {
             std::wstring reason = problem;
             // No outline in the model: the file may draw it in paper space.
@@ -417,6 +420,9 @@ public:
         }
         if (!hidden.empty())
             m_notes.Add(entry.m_path, kImportedWithout + hidden);
+        if (!points.empty())
+            m_notes.Add(entry.m_path, kImportedWithout + (L"кривые меньше " + uf::NumberText(vrnApi::kPointRing) +
+                                                          L" мм — точки, они не режутся: ") + points);
         if (const std::wstring notCut = ClosedCurvesNotCut(view, &fileLayers); !notCut.empty())
             m_notes.Add(entry.m_path, std::wstring(kImportedWithout) + kNotCut + notCut);
         if (!leftOut.empty())

@@ -1,6 +1,7 @@
 #include "io/DxfPartDrawing.h"
 
 #include "geometry/UtilityFunctions.h"
+#include "geometry/DisjointSets.h"
 #include "geometry/PointGrid.h"
 #include "host/BorderRings.h"
 #include "host/HostAccess.h"
@@ -417,6 +418,85 @@ bool IsPointLine(const vlapi::IDrawingObjectPtr& obj)
     return line && NPoint{line->GetX1(), line->GetY1()} == NPoint{line->GetX2(), line->GetY2()};
 }
 
+// Deletes the groups of curves of the outline (curves whose ends lie nearer
+// than a joint, each with the curves its ends meet) that all lie within a
+// point's box (vrnApi::kPointRing): a circle of a micron standing for a
+// centre mark, a polyline drawn within one. Such a ring bounds no hole: the
+// joints would take it, and the reading of the figure takes it for a point.
+// The groups the drawing tells from a point (larger than its point
+// tolerance; smaller ones are round-off, as point lines are) are named by
+// layer and kind, with the middle of the first; empty when there are none.
+std::wstring DropPoints(const vlapi::IVarnelDocument2DPtr& doc, std::vector<vrnApi::CurveChord>& kept,
+                        std::vector<vlapi::IDrawingObjectPtr>& objects, const FileLayers* fileLayers)
+{
+    const size_t count = kept.size();
+    DisjointSets groups(count);
+    PointGrid ends(kJoinTolerance);
+    for (size_t c = 0; c < count; ++c) {
+        for (const NPoint& p : {kept[c].chord->p1, kept[c].chord->p2}) {
+            ends.ForEachNear(p, [&](size_t other) {
+                const NSegment& s = *kept[other].chord;
+                if (Distance(s.p1, p) < kJoinTolerance || Distance(s.p2, p) < kJoinTolerance)
+                    groups.Unite(c, other);
+            });
+            ends.Add(p, c);
+        }
+    }
+    // The extent of each group's ends and middles, by its root: a group that
+    // reaches a point's size there is none, and its box is not asked for.
+    std::vector<std::array<double, 4>> extent(count, {INFINITY, INFINITY, -INFINITY, -INFINITY});
+    for (size_t c = 0; c < count; ++c) {
+        std::array<double, 4>& e = extent[groups.Root(c)];
+        for (const NPoint& p : {kept[c].chord->p1, kept[c].chord->p2, kept[c].middle})
+            e = {std::min(e[0], p.x), std::min(e[1], p.y), std::max(e[2], p.x), std::max(e[3], p.y)};
+    }
+    std::map<size_t, vlapi::APIObjectList> small;  // the curves of each such group, by its root
+    for (size_t c = 0; c < count; ++c) {
+        const size_t root = groups.Root(c);
+        if (extent[root][2] - extent[root][0] < vrnApi::kPointRing && extent[root][3] - extent[root][1] < vrnApi::kPointRing)
+            small[root].emplace_back(objects[c]);
+    }
+    std::set<size_t> points;  // roots of the groups dropped
+    Tally named;
+    std::optional<NPoint> first;
+    size_t groupsNamed = 0;
+    for (const auto& [root, curves] : small) {
+        if (!vrnApi::IsPointSized(doc, curves))
+            continue;
+        points.insert(root);
+        double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+        doc->GetObjectsBox(curves, x1, y1, x2, y2);
+        if (x2 - x1 < EPS && y2 - y1 < EPS)
+            continue;
+        for (const vlapi::IVarnelAPIObjectPtr& curve : curves) {
+            const vlapi::IDrawingObjectPtr obj{curve};
+            named.Add(fileLayers, hostAccess::ReferenceOf(obj), obj->GetType());
+        }
+        if (!first)
+            first = NPoint{(x1 + x2) * 0.5, (y1 + y2) * 0.5};
+        ++groupsNamed;
+    }
+    std::vector<bool> dropped(count, false);
+    for (size_t c = 0; c < count; ++c)
+        dropped[c] = points.count(groups.Root(c)) > 0;
+    size_t to = 0;
+    for (size_t c = 0; c < count; ++c) {
+        if (dropped[c]) {
+            objects[c]->Delete();
+            continue;
+        }
+        kept[to] = kept[c];
+        objects[to] = objects[c];
+        ++to;
+    }
+    kept.resize(to);
+    objects.resize(to);
+    if (named.Empty())
+        return {};
+    return named.Text() + (groupsNamed == 1 ? L" у точки " : L" (первая у точки ") + PointText(*first) +
+           (groupsNamed == 1 ? L"" : L")");
+}
+
 // A curve of the outline whose shape the host cannot give, named by its kind and layer.
 std::wstring Unreadable(const vlapi::IDrawingObjectPtr& obj, const FileLayers* fileLayers)
 {
@@ -522,7 +602,8 @@ std::wstring ClosedCurvesNotCut(const vlapi::IViewPtr& view, const FileLayers* f
     return tally.Text();
 }
 
-std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view, FileLayers* fileLayers)
+std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view, FileLayers* fileLayers,
+                          std::wstring* points)
 {
     const vlapi::IDrawingContainerPtr container(view);
     if (std::wstring size = SizeProblem(doc, container); !size.empty())
@@ -574,6 +655,8 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     // A pile of curves beyond the search is left as it is drawn: where the
     // outline then fails, the pile is why.
     const std::optional<NPoint> pile = DropOverlaps(container, kept, objects, fileLayers);
+    if (std::wstring dropped = DropPoints(doc, kept, objects, fileLayers); points)
+        *points = std::move(dropped);
     const std::wstring reason = [&]() -> std::wstring {
         JoinNearEnds(doc, container, kept);
         if (kept.empty())
@@ -635,8 +718,7 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
                 vlapi::APIObjectList curves;
                 for (const NSegmentPtr& chord : contour->m_segments)
                     curves.emplace_back(hostAccess::ObjectOf(doc, chord->m_ref));
-                double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
-                if (!doc->GetObjectsBox(curves, x1, y1, x2, y2) || std::max(x2 - x1, y2 - y1) >= kJoinTolerance)
+                if (!vrnApi::IsPointSized(doc, curves))
                     return std::wstring(kFlatRing) + PointText(contour->m_segments.front()->p1);
                 for (const vlapi::IVarnelAPIObjectPtr& curve : curves) {
                     if (const vlapi::IDrawingObjectPtr obj{curve})

@@ -54,10 +54,14 @@ std::wstring ClosedCurvesNotCut(const vlapi::IViewPtr& view, const FileLayers* f
 // rectangles) are broken into their lines and arcs, a curve drawn again
 // over one already there (either way round) is deleted, curves lying on one
 // another are made one (DropOverlaps), and ends a hair apart are joined
-// (JoinNearEnds). An open outline is told with the kinds of its open curves
-// and the layers `fileLayers` gives them (the pieces of a polyline take its
-// layer). `doc` must be the active document.
+// (JoinNearEnds); before that, curves that lie within a point's box
+// (vrnApi::kPointRing) apart from the others are deleted, as the reading of
+// the figure would take them for points: `points`, when given, names them
+// by layer and kind with the place of the first (empty when none the
+// drawing tells from a point went). An open outline is told with the kinds
+// of its open curves and the layers `fileLayers` gives them (the pieces of
+// a polyline take its layer). `doc` must be the active document.
 std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view,
-                          FileLayers* fileLayers = nullptr);
+                          FileLayers* fileLayers = nullptr, std::wstring* points = nullptr);
 
 }  // namespace dxfimport

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cwctype>
 #include <fstream>
+#include <functional>
 #include <numbers>
 
 namespace {
@@ -143,6 +144,18 @@ protected:
         out = root / "Фрагменты";
     }
 
+    // Whatever the import wrote loads as a figure: the next step takes every part file it writes.
+    void TearDown() override
+    {
+        for (const std::wstring& fragment : m_written) {
+            SCOPED_TRACE(vlhost::Host::Utf8(fragment));
+            std::wstring why;
+            NestingModel model;
+            EXPECT_TRUE(model.AddFigure(fragment, &why)) << vlhost::Host::Utf8(why);
+        }
+        HostTest::TearDown();
+    }
+
     std::vector<FileMetaParams> Entries(std::initializer_list<const char*> names) const
     {
         std::vector<FileMetaParams> entries;
@@ -168,6 +181,9 @@ protected:
     {
         NestingModel model;
         dxfimport::ImportFiguresFromDxf(model, entries, Wide(out), read, m_problems);
+        for (const FileMetaParams& entry : entries)
+            if (!entry.m_fragment.empty())
+                m_written.push_back(entry.m_fragment);
     }
 
     // The closing message of the run; empty when none was shown.
@@ -234,6 +250,7 @@ protected:
     dxfimport::DxfReader m_read;
     dxfimport::DxfProblems m_problems;
     fs::path out;
+    std::vector<std::wstring> m_written;  // the fragments the runs wrote
 };
 
 TEST_F(DxfImportTest, EachFileGivesAFigureOrARefusalNamedInOneMessage)
@@ -404,7 +421,7 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
 {
     using namespace dxftext;
     struct Case {
-        const char* name;
+        std::string name;
         std::string bytes;
         const wchar_t* refusal;  // null: a fragment of `area` is written
         double area;
@@ -556,8 +573,61 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
          L"сплайнов, строк текстов), которые программа берёт из одного файла — 1 (полилиния на слое «0» у (1; 1))",
          0},
     };
+    // A closed curve (or chain) smaller than a point's box (0.001 mm either
+    // way), as centre marks are drawn, is a point: dropped and named with its
+    // place, one or ten; from that size up it is a hole, which loads (as
+    // every part written here does).
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    const std::wstring points = L"деталь импортирована, но кривые меньше 0.001 мм — точки, они не режутся: ";
+    const Groups plate = Polyline({{0, 0}, {100, 0}, {100, 60}, {0, 60}}, true);
+    const auto round = [](double x, double r, int n) {
+        std::vector<std::pair<double, double>> at;
+        for (int k = 0; k < n; ++k)
+            at.emplace_back(x + r * std::cos(2 * std::numbers::pi * k / n), 30 + r * std::sin(2 * std::numbers::pi * k / n));
+        return at;
+    };
+    const struct {
+        const char* kind;
+        const wchar_t* named;
+        std::function<Groups(double x, double r)> draw;
+        std::vector<double> sizes;  // of radius, or half the side
+    } kinds[] = {
+        {"circle", L"1 окружность", [](double x, double r) { return Circle(Num(x), "30", r); },
+         {0.0001, 0.0004, 0.0005, 0.001, 0.0011, 0.0015}},
+        {"square", L"4 отрезка",
+         [](double x, double r) { return Polyline({{x - r, 30 - r}, {x + r, 30 - r}, {x + r, 30 + r}, {x - r, 30 + r}}, true); },
+         {0.0004, 0.001}},
+        {"ellipse", L"1 эллипс",
+         [](double x, double r) {
+             return Groups{{0, "ELLIPSE"}, {8, "0"}, {10, Num(x)}, {20, "30"}, {11, Num(r)}, {21, "0"}, {40, "0.5"},
+                           {41, "0"}, {42, "6.283185307179586"}};
+         },
+         {0.0004, 0.001}},
+        {"spline", L"1 сплайн", [&](double x, double r) { return FitSpline(round(x, r, 8), true); }, {0.0004, 0.001}},
+        {"dense_polyline", L"64 отрезка", [&](double x, double r) { return Polyline(round(x, r, 64), true); },
+         {0.0004, 0.001}},
+        {"arcs", L"2 дуги", [](double x, double r) { return Arc(x, 30, r, 0, 180) + Arc(x, 30, r, 180, 360); },
+         {0.0004, 0.001}},
+        {"bulges", L"2 дуги", [](double x, double r) { return BulgedPolyline({{x - r, 30, 1}, {x + r, 30, 1}}); },
+         {0.0004, 0.001}},
+    };
+    for (const auto& k : kinds) {
+        for (const double r : k.sizes) {
+            const bool point = 2 * r < 0.001;
+            char size[16];
+            std::snprintf(size, sizeof size, "_%g", r);
+            Groups ten;
+            for (int i = 0; i < 10; ++i)
+                ten = ten + k.draw(10 + 8 * i, r);
+            all.push_back({k.kind + std::string(size), dxftext::File({{"ENTITIES", plate + k.draw(50, r)}}),
+                           nullptr, 6000, point ? points + k.named + L" на слое «0» у точки (50; 30)" : L"", point ? 1u : 2u});
+            if (r == k.sizes.front() || r == k.sizes.back())
+                all.push_back({"ten_" + (k.kind + std::string(size)), dxftext::File({{"ENTITIES", plate + ten}}), nullptr,
+                               6000, point ? points : L"", point ? 1u : 11u});
+        }
+    }
     const size_t before = host->State().messages.size();
-    ExpectParts(cases);
+    ExpectParts(all);
     EXPECT_EQ(host->State().messages.size(), before + 1) << "one message for the run";
 }
 
