@@ -395,9 +395,17 @@ public:
 
         FileLayers fileLayers;
         std::wstring hidden;
-        SortOntoLayers(view, &fileLayers, &hidden);
+        std::vector<FileCurve> hiddenRings;
+        SortOntoLayers(view, &fileLayers, &hidden, &hiddenRings);
         if (!hidden.empty())
             hidden = kOnHiddenLayers + hidden;
+        // A hole is not written as the part whose outline was left out.
+        if (std::wstring lost = LostOutline(fragment.Get(), view, hiddenRings, leftOut.empty() ? nullptr : &source);
+            !lost.empty()) {
+            if (!hidden.empty())
+                lost += L"; " + hidden;
+            return leftOut.empty() ? lost : lost + L"; " + kWhileRead + leftOut;
+        }
         PartValues values;
         for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
             if (vlapi::ITextPtr text{obj})

@@ -505,6 +505,27 @@ std::wstring Unreadable(const vlapi::IDrawingObjectPtr& obj, const FileLayers* f
     return std::wstring(kUnreadable) + L": " + tally.Text();
 }
 
+// A closed curve as the messages name it ("полилиния на слое «OUT» у (0;
+// 0)": a circle or an ellipse by its centre, another curve by its start)
+// with its box; none for a curve that is not closed.
+std::optional<FileCurve> ClosedCurve(const vlapi::IDrawingObjectPtr& obj, const std::wstring& layer)
+{
+    const vlapi::ICurve2DPtr curve = obj->GetCurve();
+    const vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
+    FileCurve ring;
+    if (!curve || !curve->IsClosed() || !doc || !doc->GetObjectsBox(hostAccess::ListOf(obj), ring.x1, ring.y1, ring.x2, ring.y2))
+        return std::nullopt;
+    NPoint at{(ring.x1 + ring.x2) * 0.5, (ring.y1 + ring.y2) * 0.5};
+    if (const vlapi::ICirclePtr circle{obj})
+        at = {circle->GetXc(), circle->GetYc()};
+    else if (obj->GetType() != vlapi::vlDrEllipse && !curve->GetPoint(curve->GetParamMin(), at.x, at.y))
+        return std::nullopt;
+    Tally one;
+    one.Add(layer, obj->GetType());
+    ring.named = one.Text().substr(2) + L" у " + PointText(at);  // without its count, "1 "
+    return ring;
+}
+
 }  // namespace
 
 std::wstring Counted(size_t n, const wchar_t* one, const wchar_t* few, const wchar_t* many)
@@ -514,7 +535,8 @@ std::wstring Counted(size_t n, const wchar_t* one, const wchar_t* few, const wch
     return std::to_wstring(n) + L" " + word;
 }
 
-void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers, std::wstring* hiddenCurves)
+void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers, std::wstring* hiddenCurves,
+                    std::vector<FileCurve>* hiddenRings)
 {
     vlapi::ILayersPtr layers = view ? view->GetLayers() : nullptr;
     if (!layers)
@@ -543,6 +565,9 @@ void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers, std::ws
         if (obj->GetType() != vlapi::vlDrDrawText && hidden.count(obj->GetLayer())) {
             if (obj->IsGeometry())
                 left.Add(nameOf(obj), obj->GetType());
+            if (hiddenRings && obj->IsGeometry())
+                if (std::optional<FileCurve> ring = ClosedCurve(obj, nameOf(obj)))
+                    hiddenRings->push_back(std::move(*ring));
             obj->Delete();
         } else {
             objects.push_back(obj);
@@ -587,6 +612,61 @@ void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers, std::ws
         hostAccess::EnsureLayer(layers, 2 + static_cast<int>(k), StyleLayerName(styles[k]));
     for (size_t i = 0; i < objects.size(); ++i)
         PutOnLayer(objects[i], targets[i]);
+}
+
+std::wstring LostOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view,
+                         const std::vector<FileCurve>& hiddenRings, const std::filesystem::path* file)
+{
+    // The box of the curves to cut.
+    vlapi::APIObjectList cut;
+    for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
+        if (obj->GetLayer() == 0 && obj->IsGeometry())
+            cut.emplace_back(obj);
+    }
+    double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+    if (cut.empty() || !doc->GetObjectsBox(cut, x1, y1, x2, y2))
+        return {};
+    // Holding them all, and reaching a joint past them somewhere: not the
+    // outline drawn again.
+    const double t = kJoinTolerance;
+    const auto encloses = [&](const FileCurve& c) {
+        return c.x1 <= x1 + t && c.y1 <= y1 + t && c.x2 >= x2 - t && c.y2 >= y2 - t &&
+               (x1 - c.x1 >= t || y1 - c.y1 >= t || c.x2 - x2 >= t || c.y2 - y2 >= t);
+    };
+    const std::wstring lost = L"внешний контур не импортирован: ";
+    const std::wstring holds = L" охватывает все импортированные кривые детали";
+    for (const FileCurve& ring : hiddenRings) {
+        if (encloses(ring))
+            return lost + ring.named + holds;
+    }
+    if (!file)
+        return {};
+    // What the reader left out, found in the file: more closed curves there
+    // hold every curve to cut than the drawing has (uncut, in other line
+    // styles, or hidden).
+    const std::vector<FileCurve> around = ClosedFileCurves(*file, encloses);
+    if (around.empty())
+        return {};
+    std::vector<FileCurve> taken;
+    for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
+        if (obj->GetLayer() < 2 || !obj->IsGeometry())
+            continue;
+        if (std::optional<FileCurve> ring = ClosedCurve(obj, L""); ring && encloses(*ring))
+            taken.push_back(std::move(*ring));
+    }
+    for (const FileCurve& ring : hiddenRings)
+        taken.push_back(ring);
+    if (around.size() <= taken.size())
+        return {};
+    // The one of them whose box no curve taken has is named.
+    const auto same = [t](const FileCurve& a, const FileCurve& b) {
+        return std::fabs(a.x1 - b.x1) < t && std::fabs(a.y1 - b.y1) < t && std::fabs(a.x2 - b.x2) < t &&
+               std::fabs(a.y2 - b.y2) < t;
+    };
+    const auto named = std::find_if(around.begin(), around.end(), [&](const FileCurve& c) {
+        return std::none_of(taken.begin(), taken.end(), [&](const FileCurve& k) { return same(c, k); });
+    });
+    return lost + (named == around.end() ? around.front() : *named).named + holds;
 }
 
 std::wstring ClosedCurvesNotCut(const vlapi::IViewPtr& view, const FileLayers* fileLayers)

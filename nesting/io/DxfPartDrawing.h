@@ -4,6 +4,7 @@
 #pragma once
 
 #include "host/HostAccess.h"
+#include "io/DxfFileCurves.h"
 #include "vlapi/vlapi.h"
 
 #include <map>
@@ -35,9 +36,22 @@ using FileLayers = std::map<reference, std::wstring>;
 // their names are kept in `fileLayers` when given. Curves on layers that
 // are off or frozen are deleted (they are not drawn, so not cut); what they
 // were is told in `hiddenCurves` by layer and kind ("2 окружности на слое
-// «HOLES»"), empty when there were none.
+// «HOLES»"), empty when there were none, and the closed ones among them go
+// to `hiddenRings`, each named with its place, with its box.
 void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers = nullptr,
-                    std::wstring* hiddenCurves = nullptr);
+                    std::wstring* hiddenCurves = nullptr, std::vector<FileCurve>* hiddenRings = nullptr);
+
+// Why the part cannot be taken from what of its file `view` holds: the
+// outline was lost, a closed curve left out holds every curve to cut (the
+// drawing's box of them) with room beyond it, so that a hole would be
+// written as the part. Left out are the closed curves of hidden layers
+// (`hiddenRings`) and, when given, the curves the reader did not take of
+// the DXF `file` (found by reading the file's groups for closed curves
+// that hold the cut curves, and finding more of them than `view` has of
+// other line styles and `hiddenRings` has). Names the curve lost; empty
+// when none was.
+std::wstring LostOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view,
+                         const std::vector<FileCurve>& hiddenRings, const std::filesystem::path* file);
 
 // The closed curves of `view` in line styles other than the outline's (on
 // the layers SortOntoLayers gives them), which are not cut, by layer (that

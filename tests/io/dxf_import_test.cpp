@@ -773,6 +773,17 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
     for (int k = 0; k < 100; ++k)
         edgeAgain = edgeAgain + Line(0, 0, 1 + 0.37 * k, 0) + Line(1 + 0.37 * k, 0, 100, 0);
     const std::wstring lacks = L"деталь импортирована, но кривые на выключенных или замороженных слоях не импортированы: ";
+    // A plate 100 × 60 whose second vertex reads `x`, on `layer`, and a hole of 10 mm in it.
+    const auto outline = [](const std::string& x, const std::string& layer = "0") {
+        return Groups{{0, "LWPOLYLINE"}, {8, layer}, {90, "4"}, {70, "1"}, {10, "0"}, {20, "0"}, {10, x}, {20, "0"},
+                      {10, "100"}, {20, "60"}, {10, "0"}, {20, "60"}};
+    };
+    const Groups disc = Circle("50", "30", 5);
+    const std::wstring lostAtNan =
+        L"внешний контур не импортирован: полилиния на слое «0» у (0; 0) охватывает все импортированные кривые детали; "
+        L"при чтении пропущено: объекты с числами не в десятичной записи или бесконечными — 1 (полилиния на слое «0» у (0; 0))";
+    const std::wstring lostOnLongLayer =
+        L"внешний контур не импортирован: полилиния на слое «" + std::wstring(64, L'L') + L"…» у (0; 0) охватывает";
     const struct {
         const char* name;
         std::string bytes;
@@ -863,6 +874,33 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
                         {"ENTITIES", Line(0, 0, 100, 0, "V") + Line(100, 0, 100, 100, "V") + Line(100, 100, 0, 100, "V") +
                                          Line(0, 100, 0, 0, "V") + Circle("50", "50", 10)}}),
          nullptr, 10000, lacks + L"1 окружность на слое «0»"},
+        // An outline left out (a vertex no number, a layer name too long to
+        // read, a hidden layer, in a block or not) that holds every curve
+        // taken: the hole is no part, the outline is named. The outline drawn
+        // again on a frozen layer, or a hole left out, leaves the part.
+        {"outline_vertex_nan", dxftext::File({{"ENTITIES", outline("nan") + disc}}), lostAtNan.c_str(), 0},
+        {"outline_vertex_1e400", dxftext::File({{"ENTITIES", outline("1e400") + disc}}), lostAtNan.c_str(), 0},
+        {"outline_vertex_0x64", dxftext::File({{"ENTITIES", outline("0x64") + disc}}), lostAtNan.c_str(), 0},
+        {"outline_vertex_empty", dxftext::File({{"ENTITIES", outline("") + disc}}), lostAtNan.c_str(), 0},
+        {"outline_on_a_layer_of_1024_letters", dxftext::File({{"ENTITIES", outline("100", std::string(1024, 'L')) + disc}}),
+         lostOnLongLayer.c_str(), 0},
+        {"outline_frozen", dxftext::File({{"TABLES", layers({{"OUT", "1"}})}, {"ENTITIES", outline("100", "OUT") + disc}}),
+         L"внешний контур не импортирован: полилиния на слое «OUT» у (0; 0) охватывает все импортированные кривые детали; "
+         L"кривые на выключенных или замороженных слоях не импортированы: 1 полилиния на слое «OUT»", 0},
+        {"outline_off", dxftext::File({{"TABLES", layers({{"OUT", "2"}})}, {"ENTITIES", outline("100", "OUT") + disc}}),
+         L"внешний контур не импортирован: полилиния на слое «OUT» у (0; 0)", 0},
+        {"outline_in_a_turned_block_vertex_nan",
+         dxftext::File({{"BLOCKS", Block("PART", outline("nan") + disc)},
+                        {"ENTITIES", Groups{{0, "INSERT"}, {8, "0"}, {2, "PART"}, {10, "200"}, {20, "100"}, {50, "30"}}}}),
+         L"внешний контур не импортирован: полилиния на слое «0» в блоке «PART» у (200; 100)", 0},
+        {"outline_twice_once_frozen", dxftext::File({{"TABLES", layers({{"OUT", "1"}})},
+                                                     {"ENTITIES", outline("100", "OUT") + outline("100") + disc}}),
+         nullptr, 6000 - 25 * std::numbers::pi, lacks + L"1 полилиния на слое «OUT»"},
+        {"hole_vertex_nan", dxftext::File({{"ENTITIES", outline("100") + Polyline({{40, 20}, {60, 20}, {60, 40}, {40, 40}}, true) +
+                                                            Groups{{0, "LWPOLYLINE"}, {8, "0"}, {90, "3"}, {70, "1"}, {10, "45"},
+                                                                   {20, "25"}, {10, "nan"}, {20, "25"}, {10, "50"}, {20, "30"}}}}),
+         nullptr, 5600, L"деталь импортирована, но при чтении пропущено: объекты с числами не в десятичной записи или "
+                        L"бесконечными — 1 (полилиния на слое «0» у (45; 25))"},
         // Pieces shorter than a joint make an outline; pieces a hair apart join.
         {"pieces_of_0.00006", dxftext::File({{"ENTITIES", pieces(0.12, 0.00006, 0)}}), nullptr, 0.0144},
         {"pieces_with_gaps_of_0.00006", dxftext::File({{"ENTITIES", pieces(100, 1.24, 0.00006)}}), nullptr, 10000},
