@@ -3,6 +3,8 @@
 #include "geometry/UtilityFunctions.h"
 #include "geometry/PointGrid.h"
 #include "geometry/RingCrossings.h"
+#include "geometry/RingThinning.h"
+#include "host/NestingMacro.h"
 #include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
 
@@ -91,6 +93,40 @@ bool IsPointChain(const vlapi::IVarnelDocument2DPtr& doc, const NContour& chain)
         curves.emplace_back(hostAccess::ObjectOf(doc, chord->m_ref));
     return IsPointSized(doc, curves, true);
 }
+
+NPolygonPtr BorderRing(NContour& chain, NPolygon& approximation, bool outer, double arrow, double& strayed)
+{
+    approximation.UpdateGabarit();
+    if (approximation.CheckDirection() != outer)
+        chain.Invert();
+    NPolygonPtr ring = ApproximateByTangentialPoligon(chain.m_segments, arrow);
+    if (!ring)
+        return {};
+    // Repeated and straight vertices go only where that leaves the ring
+    // within the point tolerance of where it ran, never across a vertex
+    // that stands out less than the repeat tolerance (the figure's outline
+    // would cut into the part there). A hole runs clockwise here, with the
+    // material on its left, and comes back counter-clockwise.
+    // Spikes narrower than the point tolerance go before a dense ring is
+    // thinned: thinned, their sides would part, and a sliver become a spike
+    // of material.
+    if (ring->m_points.size() > kDenseRing)
+        ring->m_points = RingWithoutSpikes(ring->m_points);
+    // A ring is dense by the vertices that shape it: the straight ones
+    // (within half the point tolerance, as the cleaning drops them) go first,
+    // so that edges given in many collinear pieces do not make it dense.
+    if (ring->m_points.size() > kDenseRing)
+        strayed = std::max(strayed, ThinRing(ring->m_points, 0.5 * EPS));
+    if (ring->m_points.size() > kDenseRing)
+        strayed = std::max(strayed, ThinRing(ring->m_points, kFineChordSag));
+    if (!CleanOutline(ring->m_points, outer))
+        return {};
+    ring->UpdateGabarit();
+    if (!outer)
+        ring->Invert();
+    return ring->m_points.empty() ? NPolygonPtr{} : ring;
+}
+
 
 bool IsClosedChain(const NContour& contour)
 {

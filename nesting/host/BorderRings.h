@@ -41,6 +41,20 @@ struct CurveChord {
 // and its middle point; false when the object has no curve to read.
 bool ReadCurveChord(const vlapi::IDrawingObjectPtr& obj, CurveChord& out);
 
+// The ring a figure's border is made of, from the closed chain `chain` (whose
+// references name curves of the active document) and its straight
+// approximation: a tangential polygon at the sag `arrow` running
+// counter-clockwise, on the side of the curves away from the material (an
+// outer ring's outside, a hole's inside), cleaned by the point tolerance;
+// empty when that leaves no ring (a ring thinner than the tolerance). The
+// chain is turned to run with the material on its left. A dense ring (a
+// digitised outline, a text, a CAM export of thousands of short pieces)
+// keeps only the vertices that stand out more than the fine chord sag:
+// every later step on the figure works edge by edge. `strayed` grows to the
+// farthest the thinned ring passes from the one it stands for, which the
+// gap polygons add.
+NPolygonPtr BorderRing(NContour& chain, NPolygon& approximation, bool outer, double arrow, double& strayed);
+
 // A chain whose last end meets its first start (each coordinate within 1e-4).
 bool IsClosedChain(const NContour& contour);
 

@@ -787,6 +787,7 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
             }
         }
         std::vector<NPolygonPtr> rings;
+        std::vector<NContourPtr> chains;  // of the rings
         for (const NContourPtr& contour : contours) {
             NPolygonPtr ring = vrnApi::ApproximateChain(doc, *contour);
             if (!ring)
@@ -808,6 +809,7 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
             }
             ring->UpdateGabarit();
             rings.push_back(ring);
+            chains.push_back(contour);
         }
         // A spike holds no material: which ring holds which is told without them.
         rings = vrnApi::WithoutSpikes(rings);
@@ -824,6 +826,18 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
         if (const auto island = vrnApi::RingInHole(rings, outer))
             return std::wstring(kRingInHole) + L": контур у точки " + RingPlace(*rings[island->second]) +
                    L" лежит внутри отверстия у точки " + RingPlace(*rings[island->first]);
+        // Each ring is made as the figure's reading makes it: one thinner
+        // than the point tolerance there (an ellipse a few microns across) is
+        // a slit, no ring, and the part is not written for the loading to refuse.
+        for (size_t k = 0; k < rings.size(); ++k) {
+            NContour chain;
+            for (const NSegmentPtr& chord : chains[k]->m_segments)
+                chain.AddSegment(std::make_shared<NSegment>(*chord));
+            NPolygon approximation = *rings[k];
+            double strayed = 0.0;
+            if (!vrnApi::BorderRing(chain, approximation, k == outer, NestingSetting::m_instance.m_tolerance, strayed))
+                return std::wstring(kFlatRing) + RingPlace(*rings[k]);
+        }
         return {};
     }();
     if (!reason.empty() && pile)
