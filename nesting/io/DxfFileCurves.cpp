@@ -307,7 +307,7 @@ private:
         if (o.type == "INSERT") {
             if (!o.first)
                 return;
-            const double sx = o.g41.value_or(1.0), sy = o.g42.value_or(1.0);
+            const double sx = o.g41.value_or(0.0) == 0.0 ? 1.0 : *o.g41, sy = o.g42.value_or(0.0) == 0.0 ? 1.0 : *o.g42;
             const double turn = o.g50.value_or(0.0) * PI / 180.0;
             const BlockHeader* header = nullptr;
             const auto found = m_headers.find(o.block);
@@ -381,13 +381,12 @@ private:
                 placedCurve.x1 = std::min(placedCurve.x1, p.x), placedCurve.x2 = std::max(placedCurve.x2, p.x);
                 placedCurve.y1 = std::min(placedCurve.y1, p.y), placedCurve.y2 = std::max(placedCurve.y2, p.y);
             }
-            if (!std::isfinite(placedCurve.x1 + placedCurve.y1 + placedCurve.x2 + placedCurve.y2))
+            if (!std::isfinite(placedCurve.x1 + placedCurve.y1 + placedCurve.x2 + placedCurve.y2) || !keep(placedCurve))
                 continue;
             placedCurve.named = std::wstring(curve.word) + L" на слое «" + NameText(curve.layer) + L"»" +
                                 (block.empty() ? L"" : L" в блоке «" + block + L"»") + L" у " +
                                 PointText(placed.Apply(curve.at));
-            if (keep(placedCurve))
-                out.push_back(std::move(placedCurve));
+            out.push_back(std::move(placedCurve));
         }
         if (depth >= kMaxDepth)
             return;

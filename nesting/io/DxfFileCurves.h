@@ -24,9 +24,9 @@ struct FileCurve {
 
 // The closed curves (polylines, circles, whole ellipses, splines) of the
 // file's model space and of the blocks it inserts (an array's first copy),
-// in the file's order, for which `keep` holds; none when the file cannot be
-// read as text groups. Only so many block copies are looked into as the
-// converter places.
+// in the file's order, for which `keep` holds (asked of the box: the name
+// is made for those kept); none when the file cannot be read as text
+// groups. Only so many block copies are looked into as the converter visits.
 std::vector<FileCurve> ClosedFileCurves(const std::filesystem::path& file,
                                         const std::function<bool(const FileCurve&)>& keep);
 

@@ -430,16 +430,25 @@ std::wstring DropPoints(const vlapi::IVarnelDocument2DPtr& doc, std::vector<vrnA
                         std::vector<vlapi::IDrawingObjectPtr>& objects, const FileLayers* fileLayers)
 {
     const size_t count = kept.size();
+    // Each end joins the ends filed near it, and is filed itself only when
+    // there are none: the ends filed stand a joint apart, so that a few lie
+    // near any point, however many ends meet there.
     DisjointSets groups(count);
-    PointGrid ends(kJoinTolerance);
+    PointGrid filed(kJoinTolerance);
+    std::vector<std::pair<NPoint, size_t>> ends;  // filed: the end and its curve
     for (size_t c = 0; c < count; ++c) {
         for (const NPoint& p : {kept[c].chord->p1, kept[c].chord->p2}) {
-            ends.ForEachNear(p, [&](size_t other) {
-                const NSegment& s = *kept[other].chord;
-                if (Distance(s.p1, p) < kJoinTolerance || Distance(s.p2, p) < kJoinTolerance)
-                    groups.Unite(c, other);
+            bool joined = false;
+            filed.ForEachNear(p, [&](size_t e) {
+                if (Distance(ends[e].first, p) < kJoinTolerance) {
+                    groups.Unite(c, ends[e].second);
+                    joined = true;
+                }
             });
-            ends.Add(p, c);
+            if (!joined) {
+                filed.Add(p, ends.size());
+                ends.emplace_back(p, c);
+            }
         }
     }
     // The extent of each group's ends and middles, by its root: a group that
