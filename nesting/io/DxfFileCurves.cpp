@@ -96,6 +96,7 @@ struct Local {
     std::string layer;
     NPoint at;
     double x1, y1, x2, y2;
+    bool sized = true;
 };
 
 // A block copy: its block, and where it puts the block's coordinates.
@@ -336,20 +337,23 @@ private:
                 add(mirror(p));
             curve.at = mirror(o.first.value_or(o.points.empty() ? NPoint{} : o.points.front()));
         } else if (o.type == "CIRCLE") {
-            if (!o.first || !o.g40 || !(*o.g40 > 0.0))
+            // A radius that is no number leaves the circle's size unknown, its centre known.
+            if (!o.first || (o.g40 && !(*o.g40 > 0.0)))
                 return;
             curve.word = L"окружность";
             curve.at = mirror(*o.first);
-            add({curve.at.x - *o.g40, curve.at.y - *o.g40});
-            add({curve.at.x + *o.g40, curve.at.y + *o.g40});
+            curve.sized = o.g40.has_value();
+            const double r = o.g40.value_or(0.0);
+            add({curve.at.x - r, curve.at.y - r});
+            add({curve.at.x + r, curve.at.y + r});
         } else if (o.type == "ELLIPSE") {
             const double from = o.g41.value_or(0.0), to = o.g42.value_or(2.0 * PI);
-            if (!o.first || o.others.empty() || std::fabs(std::remainder(to - from, 2.0 * PI)) > 1e-6 ||
-                std::fabs(to - from) < 1e-6)
+            if (!o.first || std::fabs(std::remainder(to - from, 2.0 * PI)) > 1e-6 || std::fabs(to - from) < 1e-6)
                 return;
-            const double reach = std::hypot(o.others.front().x, o.others.front().y);
+            const double reach = o.others.empty() ? 0.0 : std::hypot(o.others.front().x, o.others.front().y);
             curve.word = L"эллипс";
             curve.at = *o.first;
+            curve.sized = !o.others.empty();
             add({curve.at.x - reach, curve.at.y - reach});
             add({curve.at.x + reach, curve.at.y + reach});
         } else if (o.type == "SPLINE") {
@@ -373,6 +377,7 @@ private:
             if (depth > 0 && ++visits > kMaxVisits)
                 return;
             FileCurve placedCurve;
+            placedCurve.sized = curve.sized;
             placedCurve.x1 = placedCurve.y1 = INFINITY;
             placedCurve.x2 = placedCurve.y2 = -INFINITY;
             for (const NPoint& corner : {NPoint{curve.x1, curve.y1}, NPoint{curve.x2, curve.y1}, NPoint{curve.x1, curve.y2},

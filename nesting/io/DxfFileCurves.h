@@ -16,10 +16,12 @@ namespace dxfimport {
 // «0» у (0; 0)", "... в блоке «B» у ..."), and the box of its points that
 // are plain finite numbers (a circle's and an ellipse's reach about their
 // centre), in millimetres where the drawing has it: the file's units
-// applied, a block's copy placed as inserted.
+// applied, a block's copy placed as inserted. A circle or an ellipse whose
+// size is no number has its centre for its box and is not `sized`.
 struct FileCurve {
     std::wstring named;
     double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+    bool sized = true;
 };
 
 // The closed curves (polylines, circles, whole ellipses, splines) of the

@@ -638,7 +638,10 @@ std::wstring LostOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IV
     // Holding them all, and reaching a joint past them somewhere: not the
     // outline drawn again.
     const double t = kJoinTolerance;
+    // A curve of no known size may be any of them: one about their middle is taken to.
     const auto encloses = [&](const FileCurve& c) {
+        if (!c.sized)
+            return c.x1 > x1 && c.x1 < x2 && c.y1 > y1 && c.y1 < y2;
         return c.x1 <= x1 + t && c.y1 <= y1 + t && c.x2 >= x2 - t && c.y2 >= y2 - t &&
                (x1 - c.x1 >= t || y1 - c.y1 >= t || c.x2 - x2 >= t || c.y2 - y2 >= t);
     };
@@ -675,7 +678,10 @@ std::wstring LostOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IV
     const auto named = std::find_if(around.begin(), around.end(), [&](const FileCurve& c) {
         return std::none_of(taken.begin(), taken.end(), [&](const FileCurve& k) { return same(c, k); });
     });
-    return lost + (named == around.end() ? around.front() : *named).named + holds;
+    const FileCurve& curve = named == around.end() ? around.front() : *named;
+    if (!curve.sized)
+        return L"не прочитан размер кривой, которая может быть внешним контуром детали: " + curve.named;
+    return lost + curve.named + holds;
 }
 
 std::wstring ClosedCurvesNotCut(const vlapi::IViewPtr& view, const FileLayers* fileLayers)

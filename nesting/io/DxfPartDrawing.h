@@ -48,8 +48,9 @@ void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers = nullpt
 // (`hiddenRings`) and, when given, the curves the reader did not take of
 // the DXF `file` (found by reading the file's groups for closed curves
 // that hold the cut curves, and finding more of them than `view` has of
-// other line styles and `hiddenRings` has). Names the curve lost; empty
-// when none was.
+// other line styles and `hiddenRings` has; a circle or an ellipse left out
+// whose size is no number counts when its centre lies among the cut
+// curves, as it may be the outline). Names the curve lost; empty when none was.
 std::wstring LostOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view,
                          const std::vector<FileCurve>& hiddenRings, const std::filesystem::path* file);
 

@@ -901,6 +901,9 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
          dxftext::File({{"BLOCKS", Block("PART", outline("nan") + disc)},
                         {"ENTITIES", Groups{{0, "INSERT"}, {8, "0"}, {2, "PART"}, {10, "200"}, {20, "100"}, {50, "30"}}}}),
          L"внешний контур не импортирован: полилиния на слое «0» в блоке «PART» у (200; 100)", 0},
+        {"washer_of_an_outer_radius_nan", dxftext::File({{"ENTITIES", Circle("50", "30", 5) + Groups{{0, "CIRCLE"}, {8, "0"}, {10, "50"}, {20, "30"}, {40, "nan"}}}}),
+         L"не прочитан размер кривой, которая может быть внешним контуром детали: окружность на слое «0» у (50; 30); при чтении "
+         L"пропущено: объекты с числами не в десятичной записи или бесконечными — 1 (окружность на слое «0» у (50; 30))", 0},
         {"outline_twice_once_frozen", dxftext::File({{"TABLES", layers({{"OUT", "1"}})},
                                                      {"ENTITIES", outline("100", "OUT") + outline("100") + disc}}),
          nullptr, 6000 - 25 * std::numbers::pi, lacks + L"1 полилиния на слое «OUT»"},
