@@ -7,11 +7,13 @@
 // folder, each through the DXF converter alone and through the library's
 // import of parts (which runs the converter too), each step in a process of
 // its own; and 3D plates of many holes, read from their assembly alone and
-// then imported whole (read, unbent and written with their marking). Prints
-// per file the seconds and the peak memory of each step and the closing
+// then imported whole (read, unbent and written with their marking). The
+// part file an import wrote is then loaded as the source data loads it.
+// Prints per file the seconds and the peak memory of each step and the closing
 // message, and for the kinds measured at two sizes how many times longer the
 // larger took against how many times larger it is. Exit status 1 when a step
-// takes more than 10 s or 1 GB, or time grows much faster than the file.
+// takes more than 10 s or 1 GB, a part file written does not load, or time
+// grows much faster than the file.
 // NAME: a part of the names of the cases to run (all by default); with
 // --keep FOLDER first, each file is also left in FOLDER, named as its case.
 #include "io/AssemblyReader.h"
@@ -227,19 +229,34 @@ void MarkedTexts(const fs::path& path, int count, bool unknown)
     w.End();
 }
 
-// The one MINSERT of a block of one circle, `n` × `n` copies inside a square.
-void MInsert(const fs::path& path, int n)
+// The one MINSERT of a block of one circle of radius `r`, `n` × `n` copies
+// inside a square; with `nested`, of a block that is itself such a MINSERT,
+// `n` × `n` copies of it (the square then 1000 wide).
+void MInsert(const fs::path& path, int n, double r = 1, bool nested = false)
 {
     Writer w(path);
     w.Section("BLOCKS");
     w.Put(0, "BLOCK"), w.Put(2, "H"), w.Put(70, "0"), w.Put(10, "0"), w.Put(20, "0");
-    w.Put(0, "CIRCLE"), w.Put(8, "0"), w.Put(10, "0"), w.Put(20, "0"), w.Put(40, "1");
+    w.Put(0, "CIRCLE"), w.Put(8, "0"), w.Put(10, "0"), w.Put(20, "0"), w.Put(40, Writer::Num(r));
     w.Put(0, "ENDBLK");
+    const double pitch = nested ? 0.01 : 5;
+    const auto array = [&](const char* block, double at, double step) {
+        w.Put(0, "INSERT"), w.Put(8, "0"), w.Put(2, block), w.Put(10, Writer::Num(at)), w.Put(20, Writer::Num(at)),
+            w.Put(70, std::to_string(n)), w.Put(71, std::to_string(n)), w.Put(44, Writer::Num(step)),
+            w.Put(45, Writer::Num(step));
+    };
+    if (nested) {
+        w.Put(0, "BLOCK"), w.Put(2, "A"), w.Put(70, "0"), w.Put(10, "0"), w.Put(20, "0");
+        array("H", 0, pitch);
+        w.Put(0, "ENDBLK");
+    }
     w.End();
     w.Section("ENTITIES");
-    w.Square(n * 5.0 + 5.0);
-    w.Put(0, "INSERT"), w.Put(8, "0"), w.Put(2, "H"), w.Put(10, "5"), w.Put(20, "5"), w.Put(70, std::to_string(n)),
-        w.Put(71, std::to_string(n)), w.Put(44, "5"), w.Put(45, "5");
+    w.Square(nested ? 1000 : n * pitch + pitch);
+    if (nested)
+        array("A", 1, 3.3);
+    else
+        array("H", pitch, pitch);
     w.End();
 }
 
@@ -448,6 +465,8 @@ int main(int argc, char** argv)
         {"100,000 TEXTs of different counts", [](const fs::path& p) { MarkedTexts(p, 100000, false); }, ""},
         {"200,000 TEXTs of different counts and unknown keys", [](const fs::path& p) { MarkedTexts(p, 200000, true); }, ""},
         {"MINSERT of 300 x 300 circles", [](const fs::path& p) { MInsert(p, 300); }, ""},
+        {"MINSERT of 300 x 300 circles r 0.003", [](const fs::path& p) { MInsert(p, 300, 0.003); }, ""},
+        {"MINSERT of 300 x 300 MINSERTs of 300 x 300 circles r 0.001", [](const fs::path& p) { MInsert(p, 300, 0.001, true); }, ""},
         {"20,000 ellipses", [](const fs::path& p) { Ellipses(p, 20000); }, ""},
         {"100,000 ellipses", [](const fs::path& p) { Ellipses(p, 100000); }, ""},
         {"10,000 ellipses, each drawn twice", [](const fs::path& p) { Ellipses(p, 10000, Again::kTwice); }, ""},
@@ -471,8 +490,8 @@ int main(int argc, char** argv)
     };
     const fs::path scratch = fs::temp_directory_path() / ("dxf_bounds_bench-" + std::to_string(getpid()));
     int status = 0;
-    std::printf("%-50s %7s %10s %10s %10s %10s  %s\n", "file", "MB", "convert s", "convert MB", "import s",
-                "import MB", "closing message");
+    std::printf("%-50s %7s %10s %10s %10s %10s %8s %8s  %s\n", "file", "MB", "convert s", "convert MB", "import s",
+                "import MB", "load s", "load MB", "closing message");
     std::fflush(stdout);
     struct Last {
         std::string kind;
@@ -528,6 +547,15 @@ int main(int argc, char** argv)
             std::replace(closing.begin(), closing.end(), L'\n', L' ');
             std::ofstream(message) << vlhost::Host::Utf8(closing.substr(0, 200));
         });
+        // The source data loading what the import wrote, as a figure.
+        const fs::path fragment = scratch / "out" / (c.assembly ? "Пластина.vfw" : "part.vfw");
+        const bool written = fs::exists(fragment);
+        const Step load = !written ? Step{} : Measure([&] {
+            Host host(scratch / "host");
+            NestingModel model;
+            if (!model.AddFigure(vlhost::Host::Wide(fragment.string())))
+                _exit(1);
+        });
         std::string closing;
         std::getline(std::ifstream(message), closing);
         if (closing.empty())
@@ -535,7 +563,8 @@ int main(int argc, char** argv)
         if (c.assembly)
             closing += fs::exists(scratch / "out" / "Пластина.vfw") ? " (a fragment written)" : " (none written)";
         const bool ok = convert.ended && import.ended && convert.seconds <= kGoalSeconds && import.seconds <= kGoalSeconds &&
-                        convert.megabytes <= kGoalMegabytes && import.megabytes <= kGoalMegabytes;
+                        convert.megabytes <= kGoalMegabytes && import.megabytes <= kGoalMegabytes &&
+                        (!written || (load.ended && load.seconds <= kGoalSeconds && load.megabytes <= kGoalMegabytes));
         std::string growth;
         bool grew = true;
         if (!c.kind.empty() && c.kind == last.kind) {
@@ -547,9 +576,9 @@ int main(int argc, char** argv)
             grew = time <= 2 * size;
         }
         status |= ok && grew ? 0 : 1;
-        std::printf("%-50s %7.1f %10.2f %10.0f %10.2f %10.0f  %s%s%s\n", c.name.c_str(), bytes / mb, convert.seconds,
-                    convert.megabytes, import.seconds, import.megabytes, closing.c_str(), growth.c_str(),
-                    ok && grew ? "" : "  << FAILED");
+        std::printf("%-50s %7.1f %10.2f %10.0f %10.2f %10.0f %8.2f %8.0f  %s%s%s\n", c.name.c_str(), bytes / mb,
+                    convert.seconds, convert.megabytes, import.seconds, import.megabytes, load.seconds, load.megabytes,
+                    closing.c_str(), growth.c_str(), ok && grew ? "" : "  << FAILED");
         std::fflush(stdout);
         last = {c.kind, bytes, import.seconds};
     }

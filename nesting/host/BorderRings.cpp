@@ -4,12 +4,15 @@
 #include "geometry/DisjointSets.h"
 #include "geometry/PointGrid.h"
 #include "geometry/RingCrossings.h"
+#include "geometry/RingThinning.h"
+#include "host/NestingMacro.h"
 #include "host/HostAccess.h"
 #include "host/VarnelAPI.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
+#include <limits>
 #include <numeric>
 #include <unordered_map>
 
@@ -61,6 +64,71 @@ bool ReadCurveChord(const vlapi::IDrawingObjectPtr& obj, CurveChord& out)
     out.chord->m_ref = hostAccess::ReferenceOf(obj);
     return true;
 }
+
+bool IsPointSized(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::APIObjectList& curves, bool moved)
+{
+    double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+    if (!doc || curves.empty() || !doc->GetObjectsBox(curves, x1, y1, x2, y2))
+        return false;
+    // Smaller by more than the rounding of the coordinates: circles of one
+    // radius are all points or all rings wherever they stand.
+    const double far = std::max({1.0, std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2)});
+    const double rounding = 64.0 * std::numeric_limits<double>::epsilon() * far;
+    const double size = kPointRing - (moved ? 2.0 : 1.0) * rounding;
+    return x2 - x1 < size && y2 - y1 < size;
+}
+
+bool IsPointChain(const vlapi::IVarnelDocument2DPtr& doc, const NContour& chain)
+{
+    // Ends a point's size apart are no point, whatever the curves between.
+    double x1 = INFINITY, y1 = INFINITY, x2 = -INFINITY, y2 = -INFINITY;
+    for (const NSegmentPtr& chord : chain.m_segments) {
+        for (const NPoint& p : {chord->p1, chord->p2}) {
+            x1 = std::min(x1, p.x), x2 = std::max(x2, p.x);
+            y1 = std::min(y1, p.y), y2 = std::max(y2, p.y);
+        }
+        if (!(x2 - x1 < kPointRing && y2 - y1 < kPointRing))
+            return false;
+    }
+    vlapi::APIObjectList curves;
+    for (const NSegmentPtr& chord : chain.m_segments)
+        curves.emplace_back(hostAccess::ObjectOf(doc, chord->m_ref));
+    return IsPointSized(doc, curves, true);
+}
+
+NPolygonPtr BorderRing(NContour& chain, NPolygon& approximation, bool outer, double arrow, double& strayed)
+{
+    approximation.UpdateGabarit();
+    if (approximation.CheckDirection() != outer)
+        chain.Invert();
+    NPolygonPtr ring = ApproximateByTangentialPoligon(chain.m_segments, arrow);
+    if (!ring)
+        return {};
+    // Repeated and straight vertices go only where that leaves the ring
+    // within the point tolerance of where it ran, never across a vertex
+    // that stands out less than the repeat tolerance (the figure's outline
+    // would cut into the part there). A hole runs clockwise here, with the
+    // material on its left, and comes back counter-clockwise.
+    // Spikes narrower than the point tolerance go before a dense ring is
+    // thinned: thinned, their sides would part, and a sliver become a spike
+    // of material.
+    if (ring->m_points.size() > kDenseRing)
+        ring->m_points = RingWithoutSpikes(ring->m_points);
+    // A ring is dense by the vertices that shape it: the straight ones
+    // (within half the point tolerance, as the cleaning drops them) go first,
+    // so that edges given in many collinear pieces do not make it dense.
+    if (ring->m_points.size() > kDenseRing)
+        strayed = std::max(strayed, ThinRing(ring->m_points, 0.5 * EPS));
+    if (ring->m_points.size() > kDenseRing)
+        strayed = std::max(strayed, ThinRing(ring->m_points, kFineChordSag));
+    if (!CleanOutline(ring->m_points, outer))
+        return {};
+    ring->UpdateGabarit();
+    if (!outer)
+        ring->Invert();
+    return ring->m_points.empty() ? NPolygonPtr{} : ring;
+}
+
 
 bool IsClosedChain(const NContour& contour)
 {
@@ -203,7 +271,7 @@ NPolygonPtr ApproximateChain(const vlapi::IVarnelDocument2DPtr& doc, const NCont
         if (AppendArcChordPoints(obj, *chord, points))
             continue;
         fine.clear();
-        ApproximateObjectByLineSegments(obj, fine);
+        ApproximateCurvePieces(obj, fine);
         if (!fine.empty() && !(fine.front()->p1 == chord->p1)) {
             for (const NSegmentPtr& piece : fine)
                 piece->Invert();

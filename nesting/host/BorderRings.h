@@ -13,6 +13,23 @@
 
 namespace vrnApi {
 
+// Curve ends nearer than this are one point, and a closed curve or chain of
+// curves whose box is smaller than this either way is a point, not a ring
+// (a centre mark drawn as a circle of a micron): the import of a part joins
+// ends and drops such rings by it, and the reading of a figure's borders
+// drops the same rings, so that every ring a part file holds is read.
+inline constexpr double kPointRing = 0.001;  // mm
+
+// Whether the curves all lie within a box smaller than kPointRing either
+// way (by more than the rounding of their coordinates), as the host gives
+// their box; false when it gives none. `moved`: the curves have been moved
+// since that was decided (a part file placed as a figure), and a box that
+// rounding makes a hair smaller is still no point.
+bool IsPointSized(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::APIObjectList& curves, bool moved = false);
+// Whether the curves of a chain of chords (whose references name curves of
+// `doc`), moved since the import wrote them, are so.
+bool IsPointChain(const vlapi::IVarnelDocument2DPtr& doc, const NContour& chain);
+
 // One host curve seen as its chord (start to end, with the curve's reference)
 // and the curve's point at its middle parameter.
 struct CurveChord {
@@ -23,6 +40,20 @@ struct CurveChord {
 // The chord of one host curve (its start and end, with the curve's reference)
 // and its middle point; false when the object has no curve to read.
 bool ReadCurveChord(const vlapi::IDrawingObjectPtr& obj, CurveChord& out);
+
+// The ring a figure's border is made of, from the closed chain `chain` (whose
+// references name curves of the active document) and its straight
+// approximation: a tangential polygon at the sag `arrow` running
+// counter-clockwise, on the side of the curves away from the material (an
+// outer ring's outside, a hole's inside), cleaned by the point tolerance;
+// empty when that leaves no ring (a ring thinner than the tolerance). The
+// chain is turned to run with the material on its left. A dense ring (a
+// digitised outline, a text, a CAM export of thousands of short pieces)
+// keeps only the vertices that stand out more than the fine chord sag:
+// every later step on the figure works edge by edge. `strayed` grows to the
+// farthest the thinned ring passes from the one it stands for, which the
+// gap polygons add.
+NPolygonPtr BorderRing(NContour& chain, NPolygon& approximation, bool outer, double arrow, double& strayed);
 
 // A chain whose last end meets its first start (each coordinate within 1e-4).
 bool IsClosedChain(const NContour& contour);

@@ -76,12 +76,17 @@ private:
 // already, in either direction; the segments are found by their ends.
 class SegmentList {
 public:
-    explicit SegmentList(std::vector<NSegmentPtr>& segments) : m_segments(segments) {}
+    // `every`: each segment is taken as it comes, none looked for (the
+    // pieces of one curve in their order, which may be shorter than the
+    // point tolerance on a small curve and still are not one another).
+    explicit SegmentList(std::vector<NSegmentPtr>& segments, bool every = false) : m_segments(segments), m_every(every) {}
 
     bool Empty() const { return m_segments.empty(); }
 
     void Offer(const vlapi::ILineSegmentPtr& line)
     {
+        if (m_every)
+            return Take(line);
         if (!line)
             return;
         auto segment = std::make_shared<NSegment>(NPoint{line->GetX1(), line->GetY1()},
@@ -108,6 +113,7 @@ public:
 
 private:
     std::vector<NSegmentPtr>& m_segments;
+    bool m_every = false;
     size_t m_filed = 0;  // segments filed in m_ends
     PointGrid m_ends{EPS};
 };
@@ -173,19 +179,41 @@ bool CircleOf(const vlapi::IDrawingObjectPtr& obj, NPoint& centre, double& radiu
     return std::isfinite(centre.x) && std::isfinite(centre.y) && std::isfinite(radius) && radius > 0.0;
 }
 
-// An arc or a circle, whose fine pieces run from its start to its end in the
-// chain's direction, followed exactly on its free side: where it turns left
-// the polygon's edges touch it (each vertex within `arrow` of it), where it
-// turns right its chords (each within `arrow` of it) stand off it.
-void AppendArcVertices(const NPoint& centre, double radius, const std::vector<NSegmentPtr>& fine, double arrow,
-                       std::vector<NPoint>& out)
+// How an arc or a circle runs along the chord of a chain: its start, its end
+// and its sweep (positive counter-clockwise; a circle's whole turn), read
+// from the curve itself; false for any other object.
+bool ArcRun(const vlapi::IDrawingObjectPtr& obj, const NSegment& chord, NPoint& start, NPoint& end, double& sweep)
+{
+    NPoint centre;
+    double radius = 0.0;
+    if (!CircleOf(obj, centre, radius))
+        return false;
+    start = chord.p1;
+    end = chord.p2;
+    if (vlapi::IArcPtr arc{obj}) {
+        // Its own way, from its first end to its second, then the chain's.
+        const double from = std::atan2(arc->GetY1() - centre.y, arc->GetX1() - centre.x);
+        sweep = std::atan2(arc->GetY2() - centre.y, arc->GetX2() - centre.x) - from;
+        if (arc->GetDirection())
+            sweep = sweep <= 0.0 ? sweep + 2.0 * PI : sweep;
+        else
+            sweep = sweep >= 0.0 ? sweep - 2.0 * PI : sweep;
+    } else {
+        sweep = 2.0 * PI;  // a circle runs counter-clockwise from its start
+    }
+    if (chord.invert)
+        sweep = -sweep;
+    return std::isfinite(sweep);
+}
+
+// An arc or a circle from `start` to `end` by `sweep` about its centre,
+// followed exactly on its free side: where it turns left the polygon's
+// edges touch it (each vertex within `arrow` of it), where it turns right
+// its chords (each within `arrow` of it) stand off it.
+void AppendArcVertices(const NPoint& centre, double radius, const NPoint& start, const NPoint& end, double sweep,
+                       double arrow, std::vector<NPoint>& out)
 {
     const auto angleOf = [&](const NPoint& p) { return std::atan2(p.y - centre.y, p.x - centre.x); };
-    double sweep = 0.0;
-    for (const NSegmentPtr& piece : fine)
-        sweep += std::remainder(angleOf(piece->p2) - angleOf(piece->p1), 2.0 * PI);
-    const NPoint start = fine.front()->p1;
-    const NPoint end = fine.back()->p2;
     const bool left = sweep > 0.0;
     arrow = arrow >= kLeastArrow ? arrow : kLeastArrow;  // NaN too
     const double cosine = left ? radius / (radius + arrow) : std::max(0.0, 1.0 - arrow / radius);
@@ -224,21 +252,23 @@ bool AppendChordVertices(const vlapi::IVarnelDocument2DPtr& doc, const NSegment&
         }
         return true;
     }
+    // An arc or a circle is followed from its centre and radius, not from pieces made of it.
+    NPoint centre, start, end;
+    double radius = 0.0, sweep = 0.0;
+    if (CircleOf(obj, centre, radius) && ArcRun(obj, chord, start, end, sweep)) {
+        AppendArcVertices(centre, radius, start, end, sweep, arrow, out);
+        return true;
+    }
     std::vector<NSegmentPtr> fine;
     {
         ToleranceScope fineSag(kFineChordSag);
-        vrnApi::ApproximateObjectByLineSegments(obj, fine);
+        vrnApi::ApproximateCurvePieces(obj, fine);
     }
     if (fine.empty())
         return false;
     if (chord.invert)
         ReverseChain(fine);
-    NPoint centre;
-    double radius = 0.0;
-    if (CircleOf(obj, centre, radius))
-        AppendArcVertices(centre, radius, fine, arrow, out);
-    else
-        vrnApi::AppendTangentialRuns(fine, arrow, NearestOn(obj->GetCurve()), out);
+    vrnApi::AppendTangentialRuns(fine, arrow, NearestOn(obj->GetCurve()), out);
     return true;
 }
 
@@ -318,6 +348,12 @@ namespace vrnApi {
 void ApproximateObjectByLineSegments(vlapi::IDrawingObjectPtr obj, std::vector<NSegmentPtr>& segments)
 {
     SegmentList list(segments);
+    Approximate(obj, list);
+}
+
+void ApproximateCurvePieces(const vlapi::IDrawingObjectPtr& obj, std::vector<NSegmentPtr>& pieces)
+{
+    SegmentList list(pieces, true);
     Approximate(obj, list);
 }
 

@@ -40,45 +40,6 @@ bool OrderRings(std::vector<Pair>& pairs)
     return true;
 }
 
-// The ring as a tangential polygon running counter-clockwise; empty when it
-// cannot be built. A dense ring (a digitised outline, a text, a CAM export of
-// thousands of short pieces) keeps only the vertices that stand out more
-// than the fine chord sag: every later step on the figure works edge by
-// edge. `strayed` grows to the farthest the thinned ring passes from the
-// one it stands for, which the gap polygons add.
-NPolygonPtr TangentialRing(Pair& pair, bool outer, double arrow, double& strayed)
-{
-    pair.polygon->UpdateGabarit();
-    if (pair.polygon->CheckDirection() != outer)
-        pair.contour->Invert();
-    NPolygonPtr ring = vrnApi::ApproximateByTangentialPoligon(pair.contour->m_segments, arrow);
-    if (!ring)
-        return {};
-    // Repeated and straight vertices go only where that leaves the ring
-    // within the point tolerance of where it ran, never across a vertex
-    // that stands out less than the repeat tolerance (the figure's outline
-    // would cut into the part there). A hole runs clockwise here, with the
-    // material on its left, and comes back counter-clockwise.
-    // Spikes narrower than the point tolerance go before a dense ring is
-    // thinned: thinned, their sides would part, and a sliver become a spike
-    // of material.
-    if (ring->m_points.size() > kDenseRing)
-        ring->m_points = RingWithoutSpikes(ring->m_points);
-    // A ring is dense by the vertices that shape it: the straight ones
-    // (within half the point tolerance, as the cleaning drops them) go first,
-    // so that edges given in many collinear pieces do not make it dense.
-    if (ring->m_points.size() > kDenseRing)
-        strayed = std::max(strayed, ThinRing(ring->m_points, 0.5 * EPS));
-    if (ring->m_points.size() > kDenseRing)
-        strayed = std::max(strayed, ThinRing(ring->m_points, kFineChordSag));
-    if (!CleanOutline(ring->m_points, outer))
-        return {};
-    ring->UpdateGabarit();
-    if (!outer)
-        ring->Invert();
-    return ring->m_points.empty() ? NPolygonPtr{} : ring;
-}
-
 }  // namespace
 
 void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders, double& area, double& length,
@@ -120,11 +81,17 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
 
     std::vector<Pair> pairs;
     for (const NContourPtr& contour : contours) {
+        // A ring within a point's box is a point, as the import takes it (it
+        // writes none): it bounds nothing.
+        if (vrnApi::IsPointChain(doc, *contour))
+            continue;
         NPolygonPtr polygon = vrnApi::ApproximateChain(doc, *contour);
         if (!polygon)
             return refuse(IDS_MESS_ERROR_CLOSED_BORDER);
         pairs.push_back({contour, polygon});
     }
+    if (pairs.empty())
+        return refuse(IDS_MESS_ERROR_CLOSED_BORDER);
     // Which ring holds which, and whether they cross, is decided without
     // spikes: a hole's spike may run past the outline, or the outline's
     // across a hole. (The chains keep them: the cleaning of each ring drops
@@ -155,7 +122,7 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
     std::vector<NPolygonPtr> rings;
     double strayed = 0.0;
     for (size_t k = 0; k < pairs.size(); ++k) {
-        NPolygonPtr ring = TangentialRing(pairs[k], k == 0, arrow, strayed);
+        NPolygonPtr ring = vrnApi::BorderRing(*pairs[k].contour, *pairs[k].polygon, k == 0, arrow, strayed);
         if (!ring)
             return refuse(IDS_MESS_ERROR_CLOSED_BORDER);
         rings.push_back(ring);

@@ -14,6 +14,33 @@ bool NearCurve(const NearestCurvePoint& nearest, const NPoint& p, double limit2)
     return nearest(p, n) && Distance2(p, n) < limit2;
 }
 
+// The largest q of [from, last] for which `fits` holds, when it holds up to
+// some q and not past it (as on a run that turns one way: a longer chord
+// strays further from its curve, a later tangent meets the first one
+// further out): found by doubling the step from `from` and halving it back,
+// in a few dozen questions where asking each q from `last` down asked
+// thousands on a long run (each a search of the curve). `from` - 1 when it
+// does not hold at `from`.
+template <class F>
+size_t Farthest(size_t from, size_t last, F fits)
+{
+    if (!fits(from))
+        return from - 1;
+    size_t good = from, bad = last + 1;
+    for (size_t step = 1; good + step <= last; step *= 2) {
+        if (!fits(good + step)) {
+            bad = good + step;
+            break;
+        }
+        good += step;
+    }
+    while (bad - good > 1) {
+        const size_t middle = good + (bad - good) / 2;
+        (fits(middle) ? good : bad) = middle;
+    }
+    return good;
+}
+
 // Left-turning run: vertices where tangent-like lines through the samples
 // meet, farthest acceptable candidate first. Parallel lines give no candidate.
 void AppendTangentVertices(const std::vector<NPoint>& s, double a, const NearestCurvePoint& nearest,
@@ -22,38 +49,28 @@ void AppendTangentVertices(const std::vector<NPoint>& s, double a, const Nearest
     const size_t m = s.size();
     size_t k = 0;
     while (k + 1 < m - 1) {
-        size_t next = k + 1;
-        for (size_t q = m - 2; q >= k + 1; --q) {
-            NPoint x;
-            if (!IntersectionLines(s[k], s[k + 1], s[q + 1], s[q], x))
-                continue;
-            if (NearCurve(nearest, x, a)) {
-                out.push_back(x);
-                next = q;
-                break;
-            }
-        }
-        k = next;
+        NPoint x;
+        const auto meets = [&](size_t q) { return IntersectionLines(s[k], s[k + 1], s[q + 1], s[q], x) && NearCurve(nearest, x, a); };
+        const size_t q = Farthest(k + 1, m - 2, meets);
+        if (q > k && meets(q))
+            out.push_back(x);
+        k = q > k ? q : k + 1;
     }
 }
 
 // Right-turning run: the longest chords whose middle stays within the sag.
-void AppendChords(const std::vector<NPoint>& s, double b, const NearestCurvePoint& nearest,
-                  std::vector<NPoint>& out)
+void AppendChords(const std::vector<NPoint>& s, double b, const NearestCurvePoint& nearest, std::vector<NPoint>& out)
 {
     const size_t m = s.size();
     size_t j = 0;
     while (j < m - 1) {
-        size_t next = j + 1;
-        for (size_t q = m - 1; q >= j + 1; --q) {
+        const size_t q = Farthest(j + 1, m - 1, [&](size_t q) {
             const NPoint mid{(s[j].x + s[q].x) * 0.5, (s[j].y + s[q].y) * 0.5};
-            if (NearCurve(nearest, mid, b)) {
-                out.push_back(s[q]);
-                next = q;
-                break;
-            }
-        }
-        j = next;
+            return NearCurve(nearest, mid, b);
+        });
+        if (q > j)
+            out.push_back(s[q]);
+        j = q > j ? q : j + 1;
     }
 }
 

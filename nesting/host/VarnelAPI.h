@@ -96,6 +96,10 @@ void GetCurveObjects(vlapi::IDrawingContainerPtr container, std::vector<vlapi::I
 void GetCurveObjectsFromMacro(vlapi::IMacroObjectPtr macro, std::vector<vlapi::IDrawingObjectPtr>& objs,
                               double arrow);
 void ApproximateObjectByLineSegments(vlapi::IDrawingObjectPtr obj, std::vector<NSegmentPtr>& segments);
+// The fine pieces of one curve in its order, every one: those of a curve
+// smaller than a few point tolerances are shorter than one, and are still
+// the curve (the segments above take one of two such pieces as the other).
+void ApproximateCurvePieces(const vlapi::IDrawingObjectPtr& obj, std::vector<NSegmentPtr>& pieces);
 // The vertices of an arc or a circle followed on its chords, as its segments
 // above give them, from `chord.p1` (one of its ends; a circle's start) up
 // to but without `chord.p2`, computed from its centre and radius instead of

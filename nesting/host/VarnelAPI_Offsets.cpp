@@ -4,6 +4,7 @@
 #include "host/VarnelAPI_Detail.h"
 
 #include "geometry/RingArea.h"
+#include "model/NestingSetting.h"
 
 #include <cmath>
 
@@ -49,11 +50,15 @@ std::vector<NPolygonPtr> PlainCopies(const std::vector<NPolygonPtr>& borders)
     return copies;
 }
 
-double WidthOf(vlapi::IVarnelDocument2D& doc, const vlapi::IDrawingObjectPtr& object)
+// The width of the box of the polygons (read back from an equidistant).
+double WidthOf(const std::vector<NPolygonPtr>& polygons)
 {
-    double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
-    doc.GetObjectsBox(hostAccess::ListOf(object), x1, y1, x2, y2);
-    return x2 - x1;
+    double x1 = INFINITY, x2 = -INFINITY;
+    for (const NPolygonPtr& polygon : polygons) {
+        x1 = std::min(x1, polygon->GetGabarit().pBot.x);
+        x2 = std::max(x2, polygon->GetGabarit().pTop.x);
+    }
+    return polygons.empty() ? 0.0 : x2 - x1;
 }
 
 // Growing the outer ring (or shrinking a hole) wants the equidistant at least
@@ -64,11 +69,15 @@ bool OnWantedSide(double ringWidth, double equidWidth, bool outer, double radius
     return wantsWider ? ringWidth <= equidWidth : equidWidth <= ringWidth;
 }
 
-// The polygons of one ring's equidistant, larger gabarit first.
+// The polygons of one ring's equidistant, larger gabarit first. The host
+// builds an equidistant each time it is asked for its shape: it is broken
+// into its lines and arcs once, and they are read.
 std::vector<NPolygonPtr> ReadBack(const vlapi::IDrawingObjectPtr& equid)
 {
+    std::vector<vlapi::IDrawingObjectPtr> pieces;
+    DecomposeDrawingObject(equid, NestingSetting::m_instance.m_tolerance, pieces);
     std::vector<NSegmentPtr> segments;
-    ApproximateObjectByLineSegments(equid, segments);
+    ApproximateObjectsByLineSegments(pieces, segments);
     std::vector<NPolygonPtr> polygons;
     if (segments.size() < 3)
         return polygons;
@@ -91,21 +100,33 @@ std::vector<NPolygonPtr> ReadBack(const vlapi::IDrawingObjectPtr& equid)
     return cleaned;
 }
 
-std::vector<NPolygonPtr> OffsetRing(vlapi::IVarnelDocument2D& doc, const vlapi::IDrawingContainerPtr& container,
-                                    const NPolygon& ring, bool outer, double radius, bool arc)
+std::vector<NPolygonPtr> OffsetRing(const vlapi::IDrawingContainerPtr& container, const NPolygon& ring, bool outer,
+                                    double radius, bool arc)
 {
+    const double magnitude = std::fabs(radius);
+    NPolygon box(NPoint{0.0, 0.0}, ring.m_points);
+    box.UpdateGabarit();
+    const NRect& gabarit = box.GetGabarit();
+    const double width = gabarit.pTop.x - gabarit.pBot.x, height = gabarit.pTop.y - gabarit.pBot.y;
+    // A ring shrunk by half its smaller side or more is nothing (every
+    // point inside lies that near its edge): a plate of thousands of small
+    // holes asks the host for no equidistant of them.
+    const bool shrinks = outer != (radius > 0.0);
+    if (shrinks && !(std::min(width, height) > 2.0 * magnitude))
+        return {};
     Temporary polyLine(CreatePolyLine(container, ring, kPolyLineStyle));
     if (!polyLine.Get())
         return {};
-    const double magnitude = std::fabs(radius);
     Temporary equid(CreateEquidistant(container, polyLine.Get(), outer, arc, magnitude, kEquidistantStyle));
     if (!equid.Get())
         return {};
-    if (!OnWantedSide(WidthOf(doc, polyLine.Get()), WidthOf(doc, equid.Get()), outer, radius))
-        equid.Replace(CreateEquidistant(container, polyLine.Get(), !outer, arc, magnitude, kEquidistantStyle));
-    if (!equid.Get())
-        return {};
-    return ReadBack(equid.Get());
+    // The side is told from what is read back, not from the host's box of
+    // the equidistant, which would build it once more.
+    std::vector<NPolygonPtr> polygons = ReadBack(equid.Get());
+    if (OnWantedSide(width, WidthOf(polygons), outer, radius))
+        return polygons;
+    equid.Replace(CreateEquidistant(container, polyLine.Get(), !outer, arc, magnitude, kEquidistantStyle));
+    return equid.Get() ? ReadBack(equid.Get()) : std::vector<NPolygonPtr>{};
 }
 
 }  // namespace
@@ -125,7 +146,7 @@ void CreateEquidistantPoligons(const std::vector<NPolygonPtr>& borders, double r
     std::vector<NPolygonPtr> result;
     for (size_t i = 0; i < borders.size(); ++i) {
         const bool outer = i == 0;
-        std::vector<NPolygonPtr> polygons = OffsetRing(*doc.get(), container, *borders[i], outer, radius, arc);
+        std::vector<NPolygonPtr> polygons = OffsetRing(container, *borders[i], outer, radius, arc);
         // Without the outer ring's offset a hole's offset must not stand in for it.
         if (outer && polygons.empty())
             return;

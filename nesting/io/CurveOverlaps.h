@@ -16,7 +16,7 @@ namespace dxfimport {
 // Curves shorter than this take no part: they are joints, not stretches of
 // the outline (OutlineJoints), and near their ends any curve runs within the
 // tolerance of its neighbour.
-inline constexpr double kLeastOverlapping = 0.001;  // mm
+inline constexpr double kLeastOverlapping = vrnApi::kPointRing;
 
 // Curves running along one another from one point that are told apart, at most.
 inline constexpr size_t kMostAlong = 64;

@@ -1,5 +1,7 @@
 #include "io/DxfImport.h"
 
+#include "geometry/UtilityFunctions.h"
+#include "host/BorderRings.h"
 #include "host/HostAccess.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
@@ -398,15 +400,24 @@ public:
 
         FileLayers fileLayers;
         std::wstring hidden;
-        SortOntoLayers(view, &fileLayers, &hidden);
+        std::vector<FileCurve> hiddenRings;
+        SortOntoLayers(view, &fileLayers, &hidden, &hiddenRings);
         if (!hidden.empty())
             hidden = kOnHiddenLayers + hidden;
+        // A hole is not written as the part whose outline was left out.
+        if (std::wstring lost = LostOutline(fragment.Get(), view, hiddenRings, leftOut.empty() ? nullptr : &source);
+            !lost.empty()) {
+            if (!hidden.empty())
+                lost += L"; " + hidden;
+            return leftOut.empty() ? lost : lost + L"; " + kWhileRead + leftOut;
+        }
         PartValues values;
         for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
             if (vlapi::ITextPtr text{obj})
                 values.Read(text->GetText());
         }
-        const std::wstring problem = CheckOutline(fragment.Get(), view, &fileLayers);
+        std::wstring points;
+        const std::wstring problem = CheckOutline(fragment.Get(), view, &fileLayers, &points);
         if (!problem.empty()) {
             std::wstring reason = problem;
             // No outline in the model: the file may draw it in paper space.
@@ -422,6 +433,9 @@ public:
         }
         if (!hidden.empty())
             m_notes.Add(entry.m_path, kImportedWithout + hidden);
+        if (!points.empty())
+            m_notes.Add(entry.m_path, kImportedWithout + (L"кривые меньше " + uf::NumberText(vrnApi::kPointRing) +
+                                                          L" мм — точки, они не режутся: ") + points);
         if (const std::wstring notCut = ClosedCurvesNotCut(view, &fileLayers); !notCut.empty())
             m_notes.Add(entry.m_path, std::wstring(kImportedWithout) + kNotCut + notCut);
         if (!leftOut.empty())

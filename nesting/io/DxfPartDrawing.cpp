@@ -1,6 +1,7 @@
 #include "io/DxfPartDrawing.h"
 
 #include "geometry/UtilityFunctions.h"
+#include "geometry/DisjointSets.h"
 #include "geometry/PointGrid.h"
 #include "host/BorderRings.h"
 #include "host/HostAccess.h"
@@ -417,12 +418,121 @@ bool IsPointLine(const vlapi::IDrawingObjectPtr& obj)
     return line && NPoint{line->GetX1(), line->GetY1()} == NPoint{line->GetX2(), line->GetY2()};
 }
 
+// Deletes the groups of curves of the outline (curves whose ends lie nearer
+// than a joint, each with the curves its ends meet) that all lie within a
+// point's box (vrnApi::kPointRing): a circle of a micron standing for a
+// centre mark, a polyline drawn within one. Such a ring bounds no hole: the
+// joints would take it, and the reading of the figure takes it for a point.
+// The groups the drawing tells from a point (larger than its point
+// tolerance; smaller ones are round-off, as point lines are) are named by
+// layer and kind, with the middle of the first; empty when there are none.
+std::wstring DropPoints(const vlapi::IVarnelDocument2DPtr& doc, std::vector<vrnApi::CurveChord>& kept,
+                        std::vector<vlapi::IDrawingObjectPtr>& objects, const FileLayers* fileLayers)
+{
+    const size_t count = kept.size();
+    // Each end joins the ends filed near it, and is filed itself only when
+    // there are none: the ends filed stand a joint apart, so that a few lie
+    // near any point, however many ends meet there.
+    DisjointSets groups(count);
+    PointGrid filed(kJoinTolerance);
+    std::vector<std::pair<NPoint, size_t>> ends;  // filed: the end and its curve
+    for (size_t c = 0; c < count; ++c) {
+        for (const NPoint& p : {kept[c].chord->p1, kept[c].chord->p2}) {
+            bool joined = false;
+            filed.ForEachNear(p, [&](size_t e) {
+                if (Distance(ends[e].first, p) < kJoinTolerance) {
+                    groups.Unite(c, ends[e].second);
+                    joined = true;
+                }
+            });
+            if (!joined) {
+                filed.Add(p, ends.size());
+                ends.emplace_back(p, c);
+            }
+        }
+    }
+    // The extent of each group's ends and middles, by its root: a group that
+    // reaches a point's size there is none, and its box is not asked for.
+    std::vector<std::array<double, 4>> extent(count, {INFINITY, INFINITY, -INFINITY, -INFINITY});
+    for (size_t c = 0; c < count; ++c) {
+        std::array<double, 4>& e = extent[groups.Root(c)];
+        for (const NPoint& p : {kept[c].chord->p1, kept[c].chord->p2, kept[c].middle})
+            e = {std::min(e[0], p.x), std::min(e[1], p.y), std::max(e[2], p.x), std::max(e[3], p.y)};
+    }
+    std::map<size_t, vlapi::APIObjectList> small;  // the curves of each such group, by its root
+    for (size_t c = 0; c < count; ++c) {
+        const size_t root = groups.Root(c);
+        if (extent[root][2] - extent[root][0] < vrnApi::kPointRing && extent[root][3] - extent[root][1] < vrnApi::kPointRing)
+            small[root].emplace_back(objects[c]);
+    }
+    std::set<size_t> points;  // roots of the groups dropped
+    Tally named;
+    std::optional<NPoint> first;
+    size_t groupsNamed = 0;
+    for (const auto& [root, curves] : small) {
+        if (!vrnApi::IsPointSized(doc, curves))
+            continue;
+        points.insert(root);
+        double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+        doc->GetObjectsBox(curves, x1, y1, x2, y2);
+        if (x2 - x1 < EPS && y2 - y1 < EPS)
+            continue;
+        for (const vlapi::IVarnelAPIObjectPtr& curve : curves) {
+            const vlapi::IDrawingObjectPtr obj{curve};
+            named.Add(fileLayers, hostAccess::ReferenceOf(obj), obj->GetType());
+        }
+        if (!first)
+            first = NPoint{(x1 + x2) * 0.5, (y1 + y2) * 0.5};
+        ++groupsNamed;
+    }
+    std::vector<bool> dropped(count, false);
+    for (size_t c = 0; c < count; ++c)
+        dropped[c] = points.count(groups.Root(c)) > 0;
+    size_t to = 0;
+    for (size_t c = 0; c < count; ++c) {
+        if (dropped[c]) {
+            objects[c]->Delete();
+            continue;
+        }
+        kept[to] = kept[c];
+        objects[to] = objects[c];
+        ++to;
+    }
+    kept.resize(to);
+    objects.resize(to);
+    if (named.Empty())
+        return {};
+    return named.Text() + (groupsNamed == 1 ? L" у точки " : L" (первая у точки ") + PointText(*first) +
+           (groupsNamed == 1 ? L"" : L")");
+}
+
 // A curve of the outline whose shape the host cannot give, named by its kind and layer.
 std::wstring Unreadable(const vlapi::IDrawingObjectPtr& obj, const FileLayers* fileLayers)
 {
     Tally tally;
     tally.Add(fileLayers, hostAccess::ReferenceOf(obj), obj->GetType());
     return std::wstring(kUnreadable) + L": " + tally.Text();
+}
+
+// A closed curve as the messages name it ("полилиния на слое «OUT» у (0;
+// 0)": a circle or an ellipse by its centre, another curve by its start)
+// with its box; none for a curve that is not closed.
+std::optional<FileCurve> ClosedCurve(const vlapi::IDrawingObjectPtr& obj, const std::wstring& layer)
+{
+    const vlapi::ICurve2DPtr curve = obj->GetCurve();
+    const vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
+    FileCurve ring;
+    if (!curve || !curve->IsClosed() || !doc || !doc->GetObjectsBox(hostAccess::ListOf(obj), ring.x1, ring.y1, ring.x2, ring.y2))
+        return std::nullopt;
+    NPoint at{(ring.x1 + ring.x2) * 0.5, (ring.y1 + ring.y2) * 0.5};
+    if (const vlapi::ICirclePtr circle{obj})
+        at = {circle->GetXc(), circle->GetYc()};
+    else if (obj->GetType() != vlapi::vlDrEllipse && !curve->GetPoint(curve->GetParamMin(), at.x, at.y))
+        return std::nullopt;
+    Tally one;
+    one.Add(layer, obj->GetType());
+    ring.named = one.Text().substr(2) + L" у " + PointText(at);  // without its count, "1 "
+    return ring;
 }
 
 }  // namespace
@@ -434,7 +544,8 @@ std::wstring Counted(size_t n, const wchar_t* one, const wchar_t* few, const wch
     return std::to_wstring(n) + L" " + word;
 }
 
-void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers, std::wstring* hiddenCurves)
+void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers, std::wstring* hiddenCurves,
+                    std::vector<FileCurve>* hiddenRings)
 {
     vlapi::ILayersPtr layers = view ? view->GetLayers() : nullptr;
     if (!layers)
@@ -463,6 +574,9 @@ void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers, std::ws
         if (obj->GetType() != vlapi::vlDrDrawText && hidden.count(obj->GetLayer())) {
             if (obj->IsGeometry())
                 left.Add(nameOf(obj), obj->GetType());
+            if (hiddenRings && obj->IsGeometry())
+                if (std::optional<FileCurve> ring = ClosedCurve(obj, nameOf(obj)))
+                    hiddenRings->push_back(std::move(*ring));
             obj->Delete();
         } else {
             objects.push_back(obj);
@@ -509,6 +623,67 @@ void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers, std::ws
         PutOnLayer(objects[i], targets[i]);
 }
 
+std::wstring LostOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view,
+                         const std::vector<FileCurve>& hiddenRings, const std::filesystem::path* file)
+{
+    // The box of the curves to cut.
+    vlapi::APIObjectList cut;
+    for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
+        if (obj->GetLayer() == 0 && obj->IsGeometry())
+            cut.emplace_back(obj);
+    }
+    double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+    if (cut.empty() || !doc->GetObjectsBox(cut, x1, y1, x2, y2))
+        return {};
+    // Holding them all, and reaching a joint past them somewhere: not the
+    // outline drawn again.
+    const double t = kJoinTolerance;
+    // A curve of no known size may be any of them: one about their middle is taken to.
+    const auto encloses = [&](const FileCurve& c) {
+        if (!c.sized)
+            return c.x1 > x1 && c.x1 < x2 && c.y1 > y1 && c.y1 < y2;
+        return c.x1 <= x1 + t && c.y1 <= y1 + t && c.x2 >= x2 - t && c.y2 >= y2 - t &&
+               (x1 - c.x1 >= t || y1 - c.y1 >= t || c.x2 - x2 >= t || c.y2 - y2 >= t);
+    };
+    const std::wstring lost = L"внешний контур не импортирован: ";
+    const std::wstring holds = L" охватывает все импортированные кривые детали";
+    for (const FileCurve& ring : hiddenRings) {
+        if (encloses(ring))
+            return lost + ring.named + holds;
+    }
+    if (!file)
+        return {};
+    // What the reader left out, found in the file: more closed curves there
+    // hold every curve to cut than the drawing has (uncut, in other line
+    // styles, or hidden).
+    const std::vector<FileCurve> around = ClosedFileCurves(*file, encloses);
+    if (around.empty())
+        return {};
+    std::vector<FileCurve> taken;
+    for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
+        if (obj->GetLayer() < 2 || !obj->IsGeometry())
+            continue;
+        if (std::optional<FileCurve> ring = ClosedCurve(obj, L""); ring && encloses(*ring))
+            taken.push_back(std::move(*ring));
+    }
+    for (const FileCurve& ring : hiddenRings)
+        taken.push_back(ring);
+    if (around.size() <= taken.size())
+        return {};
+    // The one of them whose box no curve taken has is named.
+    const auto same = [t](const FileCurve& a, const FileCurve& b) {
+        return std::fabs(a.x1 - b.x1) < t && std::fabs(a.y1 - b.y1) < t && std::fabs(a.x2 - b.x2) < t &&
+               std::fabs(a.y2 - b.y2) < t;
+    };
+    const auto named = std::find_if(around.begin(), around.end(), [&](const FileCurve& c) {
+        return std::none_of(taken.begin(), taken.end(), [&](const FileCurve& k) { return same(c, k); });
+    });
+    const FileCurve& curve = named == around.end() ? around.front() : *named;
+    if (!curve.sized)
+        return L"не прочитан размер кривой, которая может быть внешним контуром детали: " + curve.named;
+    return lost + curve.named + holds;
+}
+
 std::wstring ClosedCurvesNotCut(const vlapi::IViewPtr& view, const FileLayers* fileLayers)
 {
     Tally tally;
@@ -522,7 +697,8 @@ std::wstring ClosedCurvesNotCut(const vlapi::IViewPtr& view, const FileLayers* f
     return tally.Text();
 }
 
-std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view, FileLayers* fileLayers)
+std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view, FileLayers* fileLayers,
+                          std::wstring* points)
 {
     const vlapi::IDrawingContainerPtr container(view);
     if (std::wstring size = SizeProblem(doc, container); !size.empty())
@@ -574,6 +750,8 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     // A pile of curves beyond the search is left as it is drawn: where the
     // outline then fails, the pile is why.
     const std::optional<NPoint> pile = DropOverlaps(container, kept, objects, fileLayers);
+    if (std::wstring dropped = DropPoints(doc, kept, objects, fileLayers); points)
+        *points = std::move(dropped);
     const std::wstring reason = [&]() -> std::wstring {
         JoinNearEnds(doc, container, kept);
         if (kept.empty())
@@ -624,6 +802,7 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
             }
         }
         std::vector<NPolygonPtr> rings;
+        std::vector<NContourPtr> chains;  // of the rings
         for (const NContourPtr& contour : contours) {
             NPolygonPtr ring = vrnApi::ApproximateChain(doc, *contour);
             if (!ring)
@@ -635,8 +814,7 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
                 vlapi::APIObjectList curves;
                 for (const NSegmentPtr& chord : contour->m_segments)
                     curves.emplace_back(hostAccess::ObjectOf(doc, chord->m_ref));
-                double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
-                if (!doc->GetObjectsBox(curves, x1, y1, x2, y2) || std::max(x2 - x1, y2 - y1) >= kJoinTolerance)
+                if (!vrnApi::IsPointSized(doc, curves))
                     return std::wstring(kFlatRing) + PointText(contour->m_segments.front()->p1);
                 for (const vlapi::IVarnelAPIObjectPtr& curve : curves) {
                     if (const vlapi::IDrawingObjectPtr obj{curve})
@@ -646,6 +824,7 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
             }
             ring->UpdateGabarit();
             rings.push_back(ring);
+            chains.push_back(contour);
         }
         // A spike holds no material: which ring holds which is told without them.
         rings = vrnApi::WithoutSpikes(rings);
@@ -662,6 +841,18 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
         if (const auto island = vrnApi::RingInHole(rings, outer))
             return std::wstring(kRingInHole) + L": контур у точки " + RingPlace(*rings[island->second]) +
                    L" лежит внутри отверстия у точки " + RingPlace(*rings[island->first]);
+        // Each ring is made as the figure's reading makes it: one thinner
+        // than the point tolerance there (an ellipse a few microns across) is
+        // a slit, no ring, and the part is not written for the loading to refuse.
+        for (size_t k = 0; k < rings.size(); ++k) {
+            NContour chain;
+            for (const NSegmentPtr& chord : chains[k]->m_segments)
+                chain.AddSegment(std::make_shared<NSegment>(*chord));
+            NPolygon approximation = *rings[k];
+            double strayed = 0.0;
+            if (!vrnApi::BorderRing(chain, approximation, k == outer, NestingSetting::m_instance.m_tolerance, strayed))
+                return std::wstring(kFlatRing) + RingPlace(*rings[k]);
+        }
         return {};
     }();
     if (!reason.empty() && pile)

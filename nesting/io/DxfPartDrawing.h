@@ -4,6 +4,7 @@
 #pragma once
 
 #include "host/HostAccess.h"
+#include "io/DxfFileCurves.h"
 #include "vlapi/vlapi.h"
 
 #include <map>
@@ -35,9 +36,23 @@ using FileLayers = std::map<reference, std::wstring>;
 // their names are kept in `fileLayers` when given. Curves on layers that
 // are off or frozen are deleted (they are not drawn, so not cut); what they
 // were is told in `hiddenCurves` by layer and kind ("2 окружности на слое
-// «HOLES»"), empty when there were none.
+// «HOLES»"), empty when there were none, and the closed ones among them go
+// to `hiddenRings`, each named with its place, with its box.
 void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers = nullptr,
-                    std::wstring* hiddenCurves = nullptr);
+                    std::wstring* hiddenCurves = nullptr, std::vector<FileCurve>* hiddenRings = nullptr);
+
+// Why the part cannot be taken from what of its file `view` holds: the
+// outline was lost, a closed curve left out holds every curve to cut (the
+// drawing's box of them) with room beyond it, so that a hole would be
+// written as the part. Left out are the closed curves of hidden layers
+// (`hiddenRings`) and, when given, the curves the reader did not take of
+// the DXF `file` (found by reading the file's groups for closed curves
+// that hold the cut curves, and finding more of them than `view` has of
+// other line styles and `hiddenRings` has; a circle or an ellipse left out
+// whose size is no number counts when its centre lies among the cut
+// curves, as it may be the outline). Names the curve lost; empty when none was.
+std::wstring LostOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view,
+                         const std::vector<FileCurve>& hiddenRings, const std::filesystem::path* file);
 
 // The closed curves of `view` in line styles other than the outline's (on
 // the layers SortOntoLayers gives them), which are not cut, by layer (that
@@ -54,10 +69,14 @@ std::wstring ClosedCurvesNotCut(const vlapi::IViewPtr& view, const FileLayers* f
 // rectangles) are broken into their lines and arcs, a curve drawn again
 // over one already there (either way round) is deleted, curves lying on one
 // another are made one (DropOverlaps), and ends a hair apart are joined
-// (JoinNearEnds). An open outline is told with the kinds of its open curves
-// and the layers `fileLayers` gives them (the pieces of a polyline take its
-// layer). `doc` must be the active document.
+// (JoinNearEnds); before that, curves that lie within a point's box
+// (vrnApi::kPointRing) apart from the others are deleted, as the reading of
+// the figure would take them for points: `points`, when given, names them
+// by layer and kind with the place of the first (empty when none the
+// drawing tells from a point went). An open outline is told with the kinds
+// of its open curves and the layers `fileLayers` gives them (the pieces of
+// a polyline take its layer). `doc` must be the active document.
 std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view,
-                          FileLayers* fileLayers = nullptr);
+                          FileLayers* fileLayers = nullptr, std::wstring* points = nullptr);
 
 }  // namespace dxfimport

@@ -100,7 +100,26 @@ void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingC
     // none. A curve no larger than a joint has both ends, however near.
     const size_t count = curves.size();
     auto endPoint = [&](size_t e) -> NPoint& { return e % 2 ? curves[e / 2].chord->p2 : curves[e / 2].chord->p1; };
-    auto pointSized = [&](size_t c) { return Distance(curves[c].middle, curves[c].chord->p1) < kJoinTolerance; };
+    // The host's objects of the curves, looked up only for the curves asked about.
+    std::vector<vlapi::IDrawingObjectPtr> objects(count);
+    std::vector<bool> looked(count, false);
+    auto objectOf = [&](size_t c) -> const vlapi::IDrawingObjectPtr& {
+        if (!looked[c]) {
+            objects[c] = vlapi::IDrawingObjectPtr(hostAccess::ObjectOf(doc, curves[c].chord->m_ref));
+            looked[c] = true;
+        }
+        return objects[c];
+    };
+    // No larger than a joint: its middle that near its start, and, but for a
+    // line, its box (a closed spline's middle may stand that near while the
+    // curve is a ring) that of a point, as the rings dropped as points are measured.
+    std::vector<signed char> small(count, -1);
+    auto pointSized = [&](size_t c) {
+        if (small[c] < 0)
+            small[c] = Distance(curves[c].middle, curves[c].chord->p1) < kJoinTolerance &&
+                       (IsLine(objectOf(c)) || vrnApi::IsPointSized(doc, {vlapi::IVarnelAPIObjectPtr(objectOf(c))}));
+        return small[c] == 1;
+    };
     auto hasEnds = [&](size_t c) { return !(curves[c].chord->p1 == curves[c].chord->p2) || pointSized(c); };
 
     // Ends closer than kJoinTolerance to the first end filed near them are
@@ -174,16 +193,6 @@ void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingC
                 members[next[joints.Root(e)]++] = e;
     }
 
-    // The host's objects of the curves, looked up only for the curves of joints that move.
-    std::vector<vlapi::IDrawingObjectPtr> objects(count);
-    std::vector<bool> looked(count, false);
-    auto objectOf = [&](size_t c) -> const vlapi::IDrawingObjectPtr& {
-        if (!looked[c]) {
-            objects[c] = vlapi::IDrawingObjectPtr(hostAccess::ObjectOf(doc, curves[c].chord->m_ref));
-            looked[c] = true;
-        }
-        return objects[c];
-    };
     std::vector<NPoint> moved(2 * count);
     std::vector<bool> moves(2 * count, false), deleted(count, false);
     std::vector<std::pair<NPoint, NPoint>> links;

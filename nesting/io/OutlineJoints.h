@@ -11,8 +11,9 @@
 
 namespace dxfimport {
 
-// Curve ends closer than this (millimetres) are one joint of the outline.
-inline constexpr double kJoinTolerance = 0.001;
+// Curve ends closer than this (millimetres) are one joint of the outline:
+// the size below which a ring is a point.
+inline constexpr double kJoinTolerance = vrnApi::kPointRing;
 
 // Joins the ends of `curves` (chords of curves of `container` in `doc`)
 // that lie closer than kJoinTolerance: each end joins the first end met

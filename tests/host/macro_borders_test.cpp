@@ -279,8 +279,11 @@ TEST_F(MacroBordersTest, RingTheHostCannotMeasureIsRefused)
 
 TEST_F(MacroBordersTest, CurveWithoutFineApproximationIsRefusedAndTheSagIsPutBack)
 {
-    const INestingMacroObjectPtr macro =
-        MakeMacro(Container(), {vlapi::IDrawingObjectPtr(AddCircle(Container(), {0, 0}, 10))}, L"Disc");
+    // A spline's arch over a line (an arc or a circle is followed from its centre and radius).
+    const vlapi::INurbsPtr arch =
+        vrnApi::CreateNURBS(Container(), {0, 0, 10, 10, 20, 0}, {1, 1, 1}, {0, 0, 0, 1, 1, 1}, 2, false, 1);
+    const INestingMacroObjectPtr macro = MakeMacro(
+        Container(), {vlapi::IDrawingObjectPtr(arch), vlapi::IDrawingObjectPtr(AddLine(Container(), {20, 0}, {0, 0}))}, L"Arch");
     const double sag = NestingSetting::m_instance.m_tolerance;
     vlhost::FailureScope noApproximation("IVarnelDocument2D::DecomposeObject");
     ExpectRefused(macro, 7425);

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cwctype>
 #include <fstream>
+#include <functional>
 #include <numbers>
 
 namespace {
@@ -143,6 +144,18 @@ protected:
         out = root / "Фрагменты";
     }
 
+    // Whatever the import wrote loads as a figure: the next step takes every part file it writes.
+    void TearDown() override
+    {
+        for (const std::wstring& fragment : m_written) {
+            SCOPED_TRACE(vlhost::Host::Utf8(fragment));
+            std::wstring why;
+            NestingModel model;
+            EXPECT_TRUE(model.AddFigure(fragment, &why)) << vlhost::Host::Utf8(why);
+        }
+        HostTest::TearDown();
+    }
+
     std::vector<FileMetaParams> Entries(std::initializer_list<const char*> names) const
     {
         std::vector<FileMetaParams> entries;
@@ -168,6 +181,9 @@ protected:
     {
         NestingModel model;
         dxfimport::ImportFiguresFromDxf(model, entries, Wide(out), read, m_problems);
+        for (const FileMetaParams& entry : entries)
+            if (!entry.m_fragment.empty())
+                m_written.push_back(entry.m_fragment);
     }
 
     // The closing message of the run; empty when none was shown.
@@ -234,6 +250,7 @@ protected:
     dxfimport::DxfReader m_read;
     dxfimport::DxfProblems m_problems;
     fs::path out;
+    std::vector<std::wstring> m_written;  // the fragments the runs wrote
 };
 
 TEST_F(DxfImportTest, EachFileGivesAFigureOrARefusalNamedInOneMessage)
@@ -406,7 +423,7 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
 {
     using namespace dxftext;
     struct Case {
-        const char* name;
+        std::string name;
         std::string bytes;
         const wchar_t* refusal;  // null: a fragment of `area` is written
         double area;
@@ -477,6 +494,10 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         {"hole_on_a_tilted_plane",
          dxftext::File({{"ENTITIES", square + Circle("50", "50", 10, {{210, "0.5"}, {220, "0"}, {230, "0.866"}})}}), nullptr,
          10000, leftOut + L"3D-объекты — 1 (окружность на слое «0» у (50; 50))"},
+        {"holes_in_arrays_of_arrays",
+         dxftext::File({{"BLOCKS", Block("H", Circle("0", "0", 0.001)) + Block("A", Insert("H", 0, 0, "1", 300, 300, 0.01))},
+                        {"ENTITIES", square + Insert("A", 1, 1, "1", 300, 300, 0.3)}}),
+         nullptr, 10000, leftOut + L"вставки, которые с копиями вложенных в них блоков дают больше 100 000 копий — 1 (вставка блока на слое «0» у (1; 1))"},
         {"hole_40_blocks_deep", dxftext::File({{"BLOCKS", deep}, {"ENTITIES", square + Insert("B39", 0, 0)}}), nullptr, 10000,
          leftOut + L"вставки глубже 16 уровней блоков — 1 (вставка блока на слое «0» в блоке «B24» у (0; 0))"},
         {"hole_of_one_vertex", dxftext::File({{"ENTITIES", square + Polyline({{50, 50}}, true)}}), nullptr, 10000,
@@ -494,6 +515,10 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
          dxftext::File({{"ENTITIES", square + Spline(2, {0, 0, 0, 1, 1, 1, 2, 2, 2},
                                                      {{40, 40}, {60, 40}, {60, 60}, {40, 60}, {30, 50}, {40, 40}})}}),
          nullptr, 10000, leftOut + L"сплайны, разорванные на кратном узле — 1 (сплайн на слое «0» у (40; 40))"},
+        {"ellipse_thinner_than_the_point_tolerance",
+         dxftext::File({{"ENTITIES", square + Groups{{0, "ELLIPSE"}, {8, "0"}, {10, "50"}, {20, "30"}, {11, "0.5"}, {21, "0"},
+                                                     {40, "0.0002"}, {41, "0"}, {42, "6.283185307179586"}}}}),
+         L"контур без площади у точки (49.", 0},
         {"slit_thinner_than_a_joint",
          dxftext::File({{"ENTITIES", square + Polyline({{40, 50}, {60, 50}, {60, 50.001}, {40, 50.001}}, true)}}),
          L"незамкнутый контур: кривые от точки (60; 50) до точки (40; 50) ничего не ограничивают", 0},
@@ -558,8 +583,61 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
          L"сплайнов, строк текстов), которые программа берёт из одного файла — 1 (полилиния на слое «0» у (1; 1))",
          0},
     };
+    // A closed curve (or chain) smaller than a point's box (0.001 mm either
+    // way), as centre marks are drawn, is a point: dropped and named with its
+    // place, one or ten; from that size up it is a hole, which loads (as
+    // every part written here does).
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    const std::wstring points = L"деталь импортирована, но кривые меньше 0.001 мм — точки, они не режутся: ";
+    const Groups plate = Polyline({{0, 0}, {100, 0}, {100, 60}, {0, 60}}, true);
+    const auto round = [](double x, double r, int n) {
+        std::vector<std::pair<double, double>> at;
+        for (int k = 0; k < n; ++k)
+            at.emplace_back(x + r * std::cos(2 * std::numbers::pi * k / n), 30 + r * std::sin(2 * std::numbers::pi * k / n));
+        return at;
+    };
+    const struct {
+        const char* kind;
+        const wchar_t* named;
+        std::function<Groups(double x, double r)> draw;
+        std::vector<double> sizes;  // of radius, or half the side
+    } kinds[] = {
+        {"circle", L"1 окружность", [](double x, double r) { return Circle(Num(x), "30", r); },
+         {0.0001, 0.0004, 0.0005, 0.001, 0.0011, 0.0015}},
+        {"square", L"4 отрезка",
+         [](double x, double r) { return Polyline({{x - r, 30 - r}, {x + r, 30 - r}, {x + r, 30 + r}, {x - r, 30 + r}}, true); },
+         {0.0004, 0.001}},
+        {"ellipse", L"1 эллипс",
+         [](double x, double r) {
+             return Groups{{0, "ELLIPSE"}, {8, "0"}, {10, Num(x)}, {20, "30"}, {11, Num(r)}, {21, "0"}, {40, "0.5"},
+                           {41, "0"}, {42, "6.283185307179586"}};
+         },
+         {0.0004, 0.001}},
+        {"spline", L"1 сплайн", [&](double x, double r) { return FitSpline(round(x, r, 8), true); }, {0.0004, 0.001}},
+        {"dense_polyline", L"64 отрезка", [&](double x, double r) { return Polyline(round(x, r, 64), true); },
+         {0.0004, 0.001}},
+        {"arcs", L"2 дуги", [](double x, double r) { return Arc(x, 30, r, 0, 180) + Arc(x, 30, r, 180, 360); },
+         {0.0004, 0.001}},
+        {"bulges", L"2 дуги", [](double x, double r) { return BulgedPolyline({{x - r, 30, 1}, {x + r, 30, 1}}); },
+         {0.0004, 0.001}},
+    };
+    for (const auto& k : kinds) {
+        for (const double r : k.sizes) {
+            const bool point = 2 * r < 0.001;
+            char size[16];
+            std::snprintf(size, sizeof size, "_%g", r);
+            Groups ten;
+            for (int i = 0; i < 10; ++i)
+                ten = ten + k.draw(10 + 8 * i, r);
+            all.push_back({k.kind + std::string(size), dxftext::File({{"ENTITIES", plate + k.draw(50, r)}}),
+                           nullptr, 6000, point ? points + k.named + L" на слое «0» у точки (50; 30)" : L"", point ? 1u : 2u});
+            if (r == k.sizes.front() || r == k.sizes.back())
+                all.push_back({"ten_" + (k.kind + std::string(size)), dxftext::File({{"ENTITIES", plate + ten}}), nullptr,
+                               6000, point ? points : L"", point ? 1u : 11u});
+        }
+    }
     const size_t before = host->State().messages.size();
-    ExpectParts(cases);
+    ExpectParts(all);
     EXPECT_EQ(host->State().messages.size(), before + 1) << "one message for the run";
 }
 
@@ -705,6 +783,17 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
     for (int k = 0; k < 100; ++k)
         edgeAgain = edgeAgain + Line(0, 0, 1 + 0.37 * k, 0) + Line(1 + 0.37 * k, 0, 100, 0);
     const std::wstring lacks = L"деталь импортирована, но кривые на выключенных или замороженных слоях не импортированы: ";
+    // A plate 100 × 60 whose second vertex reads `x`, on `layer`, and a hole of 10 mm in it.
+    const auto outline = [](const std::string& x, const std::string& layer = "0") {
+        return Groups{{0, "LWPOLYLINE"}, {8, layer}, {90, "4"}, {70, "1"}, {10, "0"}, {20, "0"}, {10, x}, {20, "0"},
+                      {10, "100"}, {20, "60"}, {10, "0"}, {20, "60"}};
+    };
+    const Groups disc = Circle("50", "30", 5);
+    const std::wstring lostAtNan =
+        L"внешний контур не импортирован: полилиния на слое «0» у (0; 0) охватывает все импортированные кривые детали; "
+        L"при чтении пропущено: объекты с числами не в десятичной записи или бесконечными — 1 (полилиния на слое «0» у (0; 0))";
+    const std::wstring lostOnLongLayer =
+        L"внешний контур не импортирован: полилиния на слое «" + std::wstring(64, L'L') + L"…» у (0; 0) охватывает";
     const struct {
         const char* name;
         std::string bytes;
@@ -795,6 +884,36 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
                         {"ENTITIES", Line(0, 0, 100, 0, "V") + Line(100, 0, 100, 100, "V") + Line(100, 100, 0, 100, "V") +
                                          Line(0, 100, 0, 0, "V") + Circle("50", "50", 10)}}),
          nullptr, 10000, lacks + L"1 окружность на слое «0»"},
+        // An outline left out (a vertex no number, a layer name too long to
+        // read, a hidden layer, in a block or not) that holds every curve
+        // taken: the hole is no part, the outline is named. The outline drawn
+        // again on a frozen layer, or a hole left out, leaves the part.
+        {"outline_vertex_nan", dxftext::File({{"ENTITIES", outline("nan") + disc}}), lostAtNan.c_str(), 0},
+        {"outline_vertex_1e400", dxftext::File({{"ENTITIES", outline("1e400") + disc}}), lostAtNan.c_str(), 0},
+        {"outline_vertex_0x64", dxftext::File({{"ENTITIES", outline("0x64") + disc}}), lostAtNan.c_str(), 0},
+        {"outline_vertex_empty", dxftext::File({{"ENTITIES", outline("") + disc}}), lostAtNan.c_str(), 0},
+        {"outline_on_a_layer_of_1024_letters", dxftext::File({{"ENTITIES", outline("100", std::string(1024, 'L')) + disc}}),
+         lostOnLongLayer.c_str(), 0},
+        {"outline_frozen", dxftext::File({{"TABLES", layers({{"OUT", "1"}})}, {"ENTITIES", outline("100", "OUT") + disc}}),
+         L"внешний контур не импортирован: полилиния на слое «OUT» у (0; 0) охватывает все импортированные кривые детали; "
+         L"кривые на выключенных или замороженных слоях не импортированы: 1 полилиния на слое «OUT»", 0},
+        {"outline_off", dxftext::File({{"TABLES", layers({{"OUT", "2"}})}, {"ENTITIES", outline("100", "OUT") + disc}}),
+         L"внешний контур не импортирован: полилиния на слое «OUT» у (0; 0)", 0},
+        {"outline_in_a_turned_block_vertex_nan",
+         dxftext::File({{"BLOCKS", Block("PART", outline("nan") + disc)},
+                        {"ENTITIES", Groups{{0, "INSERT"}, {8, "0"}, {2, "PART"}, {10, "200"}, {20, "100"}, {50, "30"}}}}),
+         L"внешний контур не импортирован: полилиния на слое «0» в блоке «PART» у (200; 100)", 0},
+        {"washer_of_an_outer_radius_nan", dxftext::File({{"ENTITIES", Circle("50", "30", 5) + Groups{{0, "CIRCLE"}, {8, "0"}, {10, "50"}, {20, "30"}, {40, "nan"}}}}),
+         L"не прочитан размер кривой, которая может быть внешним контуром детали: окружность на слое «0» у (50; 30); при чтении "
+         L"пропущено: объекты с числами не в десятичной записи или бесконечными — 1 (окружность на слое «0» у (50; 30))", 0},
+        {"outline_twice_once_frozen", dxftext::File({{"TABLES", layers({{"OUT", "1"}})},
+                                                     {"ENTITIES", outline("100", "OUT") + outline("100") + disc}}),
+         nullptr, 6000 - 25 * std::numbers::pi, lacks + L"1 полилиния на слое «OUT»"},
+        {"hole_vertex_nan", dxftext::File({{"ENTITIES", outline("100") + Polyline({{40, 20}, {60, 20}, {60, 40}, {40, 40}}, true) +
+                                                            Groups{{0, "LWPOLYLINE"}, {8, "0"}, {90, "3"}, {70, "1"}, {10, "45"},
+                                                                   {20, "25"}, {10, "nan"}, {20, "25"}, {10, "50"}, {20, "30"}}}}),
+         nullptr, 5600, L"деталь импортирована, но при чтении пропущено: объекты с числами не в десятичной записи или "
+                        L"бесконечными — 1 (полилиния на слое «0» у (45; 25))"},
         // Pieces shorter than a joint make an outline; pieces a hair apart join.
         {"pieces_of_0.00006", dxftext::File({{"ENTITIES", pieces(0.12, 0.00006, 0)}}), nullptr, 0.0144},
         {"pieces_with_gaps_of_0.00006", dxftext::File({{"ENTITIES", pieces(100, 1.24, 0.00006)}}), nullptr, 10000},

@@ -99,6 +99,21 @@ INSTANTIATE_TEST_SUITE_P(
         Bounded{"line_of_ten_thousand_and_one_groups",
                 [] { return File({{"ENTITIES", Square(0, 0, 10) + Line(0, 0, 1, 1) + Groups(10'001, {5, "A"})}}); },
                 L"объекты больше чем из десяти тысяч групп помимо их списков — 1", 4},
+        // An array of arrays is stopped as an array is, before a copy is
+        // made: 300 × 300 copies of 300 × 300 circles make 8.1 billion; a
+        // block that only holds another adds no copies.
+        Bounded{"array_of_arrays",
+                [] {
+                  return File({{"BLOCKS", Block("H", Circle("0", "0", 0.001)) + Block("A", Insert("H", 0, 0, "1", 300, 300, 0.01))},
+                               {"ENTITIES", Square(0, 0, 1000) + Insert("A", 1, 1, "1", 300, 300, 3.3)}});
+                },
+                L"вставки, которые с копиями вложенных в них блоков дают больше 100 000 копий — 1 (вставка блока на слое «0» у (1; 1))", 4},
+        Bounded{"array_of_a_block_holding_another",
+                [] {
+                  return File({{"BLOCKS", Block("H", Circle("0", "0", 1)) + Block("W", Insert("H", 0, 0))},
+                               {"ENTITIES", Square(0, 0, 1000) + Insert("W", 5, 5, "1", 300, 300, 3)}});
+                },
+                nullptr, 90'004},
         Bounded{"object_of_no_kind", [] { return File({{"ENTITIES", Square(0, 0, 10) + Groups{{0, ""}, {8, "0"}}}}); },
                 L"объекты без имени типа, которые не импортируются — 1 (объект без имени типа на слое «0»)", 4},
         // A polyline's vertex whose edge is an arc counts twice.

@@ -431,10 +431,20 @@ INSTANTIATE_TEST_SUITE_P(
                 dxftext::File({{"ENTITIES", Line(0, 0, 5, 5, std::string(1024, 'A')) + Text(0, 0, std::string(1023, 'B')) +
                                                 Text(0, 9, kLongText, "MTEXT")}}),
                 L"объекты со значениями длиннее 1023 символов — 1", 2, Wide(kLongText)},
+        // Empty blocks cost their copies: arrays in arrays are left out before
+        // a copy is made, arrays side by side are cut short.
         Hostile{"empty_blocks_in_arrays_in_arrays",
                 dxftext::File({{"BLOCKS", Block("C", {}) + Block("B", Insert("C", 0, 0, "1", 1000, 100, 1)) +
                                               Block("A", Insert("B", 0, 0, "1", 1000, 100, 1))},
                                {"ENTITIES", Insert("A", 0, 0) + Line(0, 0, 1, 1)}}),
+                L"вставки, которые с копиями вложенных в них блоков дают больше 100 000 копий — 1", 1},
+        Hostile{"empty_blocks_in_arrays_side_by_side",
+                dxftext::File({{"BLOCKS", Block("C", {}) + Block("B", Insert("C", 0, 0, "1", 1000, 100, 1))},
+                               {"ENTITIES", [] {
+                                  Groups copies;
+                                  for (int i = 0; i < 200; ++i) copies = copies + Insert("B", 0, 0);
+                                  return copies;
+                                }() + Line(0, 0, 1, 1)}}),
                 L"вставки, прерванные там", 1},
         Hostile{"block_scale_overflows",
                 dxftext::File({{"BLOCKS", Block("BIG", Line(0, 0, 1e10, 0) + Text(1e10, 0, "x"))},

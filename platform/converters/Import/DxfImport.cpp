@@ -38,6 +38,8 @@ constexpr int kMaxBlockDepth = 16;
 // Block copies and their objects visited while blocks are expanded: empty
 // blocks inserted as arrays in arrays make no objects but cost their copies.
 constexpr std::size_t kMaxVisits = 10'000'000;
+// Copies one insert makes at most, those of the blocks in its block included.
+constexpr int kMaxCopies = 100'000;
 constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
 // Points nearer than this (millimetres) are one point of the drawing.
 constexpr double kPointTolerance = 1e-4;
@@ -802,7 +804,13 @@ class Builder {
     if (path.size() >= kMaxBlockDepth) return Drop("вставки глубже 16 уровней блоков");
     const double sx = d.sx == 0 ? 1 : d.sx, sy = d.sy == 0 ? 1 : d.sy;
     const int cols = std::max(1, d.cols), rows = std::max(1, d.rows);
-    if (static_cast<long long>(cols) * rows > 100000) return Drop("вставки больше чем из 100 000 копий");
+    if (static_cast<long long>(cols) * rows > kMaxCopies) return Drop("вставки больше чем из 100 000 копий");
+    // An array of arrays is stopped as early as one array: before any copy
+    // is made, by the copies its blocks make inside one another.
+    path.push_back(d.name);
+    const double copies = static_cast<double>(cols) * rows * std::max(1.0, CopiesIn(block->second, path));
+    path.pop_back();
+    if (copies > kMaxCopies) return Drop("вставки, которые с копиями вложенных в них блоков дают больше 100 000 копий");
     const double angle = d.angle * kRadians;
     path.push_back(d.name);
     for (int r = 0; r < rows; ++r) {
@@ -846,6 +854,34 @@ class Builder {
       recoded_.push_back(shown);
     }
     return text;
+  }
+
+  // The copies the inserts of `block` (placed inside the blocks of `path`)
+  // make of the innermost blocks they reach, an array of arrays making as
+  // many as the product of their sizes, a block that only holds another as
+  // many as that one; as far as the copies would be made (a block inserting
+  // itself is not, nor one deeper than kMaxBlockDepth); 0 when it inserts
+  // none; counted up to a little past kMaxCopies. Each insert looked at adds
+  // a copy at least: the count takes no longer than the copies it stops
+  // short of making.
+  double CopiesIn(const Block& block, std::vector<std::string>& path) {
+    if (path.size() >= kMaxBlockDepth) return 0;
+    double copies = 0;
+    for (const Record& member : block.records) {
+      const auto* insert = std::get_if<std::unique_ptr<DL_InsertData>>(&member.item);
+      if (!insert) continue;
+      const std::string& name = (*insert)->name;
+      const auto inner = reader_.blocks.find(name);
+      if (inner == reader_.blocks.end() || prepared_.duplicateBlocks.count(name) ||
+          std::any_of(path.begin(), path.end(), [&](const std::string& b) { return SameName(b, name); }))
+        continue;
+      path.push_back(name);
+      const double own = static_cast<double>(std::max(1, (*insert)->cols)) * std::max(1, (*insert)->rows);
+      copies += own * std::max(1.0, CopiesIn(inner->second, path));
+      path.pop_back();
+      if (copies > kMaxCopies) break;
+    }
+    return copies;
   }
 
   // Leaves out the object being placed, named by where it stands.

@@ -1,0 +1,427 @@
+#include "io/DxfFileCurves.h"
+
+#include "geometry/BaseAlgorithms.h"
+#include "geometry/UtilityFunctions.h"
+#include "io/OutlineJoints.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <string_view>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace dxfimport {
+namespace {
+
+// Files, records and groups beyond which the converter reads nothing (or no more).
+constexpr std::uintmax_t kMaxBytes = std::uintmax_t{256} << 20;
+constexpr size_t kMaxRecords = 2'000'000;
+constexpr size_t kMaxGroups = 20'000'000;
+constexpr int kMaxDepth = 16;
+// Block copies and their curves looked into, at most: as many as the converter visits.
+constexpr size_t kMaxVisits = 10'000'000;
+// Layer and block names are named up to this many characters.
+constexpr size_t kNamedLength = 64;
+
+// A number as the converter reads one: decimal (a point or a comma), finite.
+std::optional<double> Decimal(std::string_view text)
+{
+    if (text.empty() || text.size() > 256)
+        return std::nullopt;
+    size_t i = text[0] == '+' || text[0] == '-' ? 1 : 0, digits = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        ++digits;
+    if (i < text.size() && (text[i] == '.' || text[i] == ','))
+        ++i;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        ++digits;
+    if (digits == 0)
+        return std::nullopt;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+            ++i;
+        const size_t start = i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+            ++i;
+        if (i == start)
+            return std::nullopt;
+    }
+    if (i != text.size())
+        return std::nullopt;
+    std::string s(text);
+    std::replace(s.begin(), s.end(), ',', '.');
+    const double v = std::strtod(s.c_str(), nullptr);
+    return std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
+}
+
+// Millimetres in a unit of $INSUNITS, as the converter takes them.
+double UnitFactor(long units)
+{
+    static const double mm[] = {1, 25.4, 304.8, 1609344, 1, 10, 1000, 1e6, 2.54e-5, 0.0254, 914.4, 1e-7, 1e-6, 1e-3,
+                                100, 1e4, 1e5, 1e12, 1.495978707e14, 9.4607304725808e18, 3.0856775814913673e19,
+                                304.8006096, 25.40005080, 914.4018288, 1609347.219};
+    return units >= 0 && units <= 24 ? mm[units] : 1.0;
+}
+
+// x' = a x + b y + e, y' = c x + d y + f.
+struct Affine {
+    double a = 1, b = 0, c = 0, d = 1, e = 0, f = 0;
+    NPoint Apply(const NPoint& p) const { return {a * p.x + b * p.y + e, c * p.x + d * p.y + f}; }
+    // This after `first`.
+    Affine After(const Affine& first) const
+    {
+        return {a * first.a + b * first.c, a * first.b + b * first.d, c * first.a + d * first.c,
+                c * first.b + d * first.d, a * first.e + b * first.f + e, c * first.e + d * first.f + f};
+    }
+};
+
+std::wstring NameText(std::string_view bytes)
+{
+    std::wstring text;
+    if (!uf::DecodeUtf8(bytes, text))
+        text = uf::DecodeCp1251(bytes);
+    return text.size() > kNamedLength ? text.substr(0, kNamedLength) + L"…" : text;
+}
+
+// A closed curve in the coordinates of its block (or of the model space).
+struct Local {
+    const wchar_t* word;
+    std::string layer;
+    NPoint at;
+    double x1, y1, x2, y2;
+    bool sized = true;
+};
+
+// A block copy: its block, and where it puts the block's coordinates.
+struct Copy {
+    std::string block;
+    Affine placed;
+};
+
+struct Space {
+    std::vector<Local> curves;
+    std::vector<Copy> copies;
+};
+
+// One object as its groups come: what tells where it stands.
+struct Object {
+    std::string type, layer, block;
+    bool paper = false;
+    long flags = 0;
+    double normal[3] = {0, 0, 1};
+    std::vector<NPoint> points;  // of groups 10 and 20 that are numbers
+    std::vector<NPoint> others;  // of groups 11 and 21
+    std::optional<NPoint> first;  // its first point of groups 10 and 20, when both are numbers
+    std::optional<double> g40, g41, g42, g50;
+    std::optional<double> x10, x11;  // waiting for their y
+    bool pending10 = false, pending11 = false;
+
+    void Take(int code, std::string_view value)
+    {
+        switch (code) {
+        case 8: layer = value; break;
+        case 2: block = value; break;
+        case 67: paper = value == "1"; break;
+        case 70: flags = std::strtol(std::string(value).c_str(), nullptr, 10); break;
+        case 10: x10 = Decimal(value), pending10 = true; break;
+        case 11: x11 = Decimal(value), pending11 = true; break;
+        case 20:
+            if (pending10) {
+                const std::optional<double> y = Decimal(value);
+                if (x10 && y) {
+                    points.push_back({*x10, *y});
+                    if (!first && points.size() == 1)
+                        first = points.back();
+                }
+                pending10 = false;
+            }
+            break;
+        case 21:
+            if (pending11) {
+                const std::optional<double> y = Decimal(value);
+                if (x11 && y)
+                    others.push_back({*x11, *y});
+                pending11 = false;
+            }
+            break;
+        case 40: g40 = Decimal(value); break;
+        case 41: g41 = Decimal(value); break;
+        case 42: g42 = Decimal(value); break;
+        case 50: g50 = Decimal(value); break;
+        case 210: case 220: case 230: normal[(code - 210) / 10] = Decimal(value).value_or(0.0); break;
+        default: break;
+        }
+    }
+};
+
+class Reader {
+public:
+    bool Read(const fs::path& file)
+    {
+        std::error_code ec;
+        const auto size = fs::file_size(file, ec);
+        if (ec || size > kMaxBytes)
+            return false;
+        std::string bytes(static_cast<size_t>(size), '\0');
+        std::ifstream in(file, std::ios::binary);
+        if (!in.read(bytes.data(), static_cast<std::streamsize>(size)))
+            return false;
+        const std::string_view text(bytes);
+        size_t at = 0;
+        const auto nextLine = [&](std::string_view& line) {
+            if (at >= text.size())
+                return false;
+            const size_t end = std::min(text.find('\n', at), text.size());
+            line = Trim(text.substr(at, end - at));
+            at = end + 1;
+            return true;
+        };
+        std::string_view codeText, value;
+        std::string section, variable;
+        bool blockHeader = false;
+        size_t records = 0, groups = 0;
+        while (nextLine(codeText) && nextLine(value)) {
+            const int code = Code(codeText);
+            if (code < 0)
+                return false;
+            if ((code == 0 && value == "EOF") || (code == 0 && ++records > kMaxRecords) || ++groups > kMaxGroups)
+                break;
+            if (code == 0) {
+                if (blockHeader) {  // the block's header read: its objects follow
+                    m_headers.emplace(m_block.name, m_block);
+                    m_into = m_block.external ? nullptr : &m_blocks[m_block.name];
+                }
+                Finish(value == "VERTEX" || value == "SEQEND");
+                blockHeader = value == "BLOCK";
+                if (value == "SECTION" || value == "ENDSEC" || value == "BLOCK" || value == "ENDBLK") {
+                    if (value == "SECTION")
+                        section.clear();
+                    else if (value == "ENDSEC")
+                        section = "-";
+                    m_into = nullptr;
+                    m_block = BlockHeader{};
+                } else if (m_into) {
+                    m_object.emplace().type = value;
+                }
+                continue;
+            }
+            if (code == 2 && section.empty()) {
+                section = value;
+                m_into = section == "ENTITIES" ? &m_model : nullptr;
+            } else if (section == "HEADER") {
+                if (code == 9)
+                    variable = value;
+                else if (code == 70 && variable == "$INSUNITS")
+                    m_units = std::strtol(std::string(value).c_str(), nullptr, 10);
+            } else if (blockHeader) {
+                if (code == 2)
+                    m_block.name = value;
+                else if (code == 70)
+                    m_block.external = (std::strtol(std::string(value).c_str(), nullptr, 10) & (4 | 8)) != 0;
+                else if (code == 10 || code == 20)
+                    (code == 10 ? m_block.base.x : m_block.base.y) = Decimal(value).value_or(0.0);
+            } else if (m_object) {
+                m_object->Take(code, value);
+            }
+        }
+        Finish(false);
+        return true;
+    }
+
+    // The closed curves of the model space and of its block copies, as placed.
+    void Place(const std::function<bool(const FileCurve&)>& keep, std::vector<FileCurve>& out) const
+    {
+        Affine units;
+        units.a = units.d = UnitFactor(m_units);
+        size_t visits = 0;
+        Place(m_model, units, std::wstring(), 0, visits, keep, out);
+    }
+
+private:
+    struct BlockHeader {
+        std::string name;
+        NPoint base;
+        bool external = false;
+    };
+
+    static std::string_view Trim(std::string_view text)
+    {
+        const size_t first = text.find_first_not_of(" \t\r");
+        const size_t last = text.find_last_not_of(" \t\r");
+        return first == std::string_view::npos ? std::string_view() : text.substr(first, last - first + 1);
+    }
+    static int Code(std::string_view text)
+    {
+        if (text.empty() || text.size() > 6)
+            return -1;
+        char s[8] = {};
+        text.copy(s, text.size());
+        char* end = nullptr;
+        const long code = std::strtol(s, &end, 10);
+        return *end == '\0' && code >= 0 ? static_cast<int>(code) : -1;
+    }
+
+    // Files the object just read; a polyline takes the vertices that follow
+    // it (`more` when a vertex or the end of its sequence follows).
+    void Finish(bool more)
+    {
+        std::optional<Object> object = std::move(m_object);
+        m_object.reset();
+        if (object && object->type == "VERTEX" && m_polyline) {
+            m_polyline->points.insert(m_polyline->points.end(), object->points.begin(), object->points.end());
+            if (!m_polyline->first && object->first)
+                m_polyline->first = object->first;
+            object.reset();
+        }
+        if (m_polyline && !more) {
+            File(*m_polyline);
+            m_polyline.reset();
+        }
+        if (!object || object->paper || object->type == "SEQEND" || object->type == "VERTEX")
+            return;
+        if (object->type == "POLYLINE") {
+            m_polyline = std::move(object);
+            return;
+        }
+        File(*object);
+    }
+
+    void File(const Object& o)
+    {
+        Space* into = m_into;
+        if (!into)
+            return;
+        // Tilted out of the plane: a 3D object, which no part outline is.
+        if (std::fabs(o.normal[0]) > 1e-9 || std::fabs(o.normal[1]) > 1e-9)
+            return;
+        // Objects given in their own coordinates (polylines, circles, copies)
+        // run mirrored in x when their normal is -Z.
+        const bool flipped = o.normal[2] < 0.0;
+        const auto mirror = [&](NPoint p) { return flipped ? NPoint{-p.x, p.y} : p; };
+        if (o.type == "INSERT") {
+            if (!o.first)
+                return;
+            const double sx = o.g41.value_or(0.0) == 0.0 ? 1.0 : *o.g41, sy = o.g42.value_or(0.0) == 0.0 ? 1.0 : *o.g42;
+            const double turn = o.g50.value_or(0.0) * PI / 180.0;
+            const BlockHeader* header = nullptr;
+            const auto found = m_headers.find(o.block);
+            if (found != m_headers.end())
+                header = &found->second;
+            const NPoint base = header ? header->base : NPoint{};
+            Affine placed{std::cos(turn) * sx, -std::sin(turn) * sy, std::sin(turn) * sx, std::cos(turn) * sy, 0, 0};
+            placed.e = o.first->x - (placed.a * base.x + placed.b * base.y);
+            placed.f = o.first->y - (placed.c * base.x + placed.d * base.y);
+            if (flipped)
+                placed = Affine{-1, 0, 0, 1, 0, 0}.After(placed);
+            into->copies.push_back({o.block, placed});
+            return;
+        }
+        Local curve{nullptr, o.layer, {}, INFINITY, INFINITY, -INFINITY, -INFINITY};
+        const auto add = [&](const NPoint& p) {
+            curve.x1 = std::min(curve.x1, p.x), curve.x2 = std::max(curve.x2, p.x);
+            curve.y1 = std::min(curve.y1, p.y), curve.y2 = std::max(curve.y2, p.y);
+        };
+        const auto ends = [](const std::vector<NPoint>& p) { return p.size() > 2 && Distance(p.front(), p.back()) < kJoinTolerance; };
+        if (o.type == "LWPOLYLINE" || o.type == "POLYLINE") {
+            if ((o.type == "POLYLINE" && (o.flags & (8 | 16 | 64))) || !((o.flags & 1) || ends(o.points)))
+                return;
+            curve.word = L"полилиния";
+            for (const NPoint& p : o.points)
+                add(mirror(p));
+            curve.at = mirror(o.first.value_or(o.points.empty() ? NPoint{} : o.points.front()));
+        } else if (o.type == "CIRCLE") {
+            // A radius that is no number leaves the circle's size unknown, its centre known.
+            if (!o.first || (o.g40 && !(*o.g40 > 0.0)))
+                return;
+            curve.word = L"окружность";
+            curve.at = mirror(*o.first);
+            curve.sized = o.g40.has_value();
+            const double r = o.g40.value_or(0.0);
+            add({curve.at.x - r, curve.at.y - r});
+            add({curve.at.x + r, curve.at.y + r});
+        } else if (o.type == "ELLIPSE") {
+            const double from = o.g41.value_or(0.0), to = o.g42.value_or(2.0 * PI);
+            if (!o.first || std::fabs(std::remainder(to - from, 2.0 * PI)) > 1e-6 || std::fabs(to - from) < 1e-6)
+                return;
+            const double reach = o.others.empty() ? 0.0 : std::hypot(o.others.front().x, o.others.front().y);
+            curve.word = L"эллипс";
+            curve.at = *o.first;
+            curve.sized = !o.others.empty();
+            add({curve.at.x - reach, curve.at.y - reach});
+            add({curve.at.x + reach, curve.at.y + reach});
+        } else if (o.type == "SPLINE") {
+            std::vector<NPoint> all = o.points;
+            all.insert(all.end(), o.others.begin(), o.others.end());
+            if (!((o.flags & (1 | 2)) || ends(o.points) || ends(o.others)) || all.empty())
+                return;
+            curve.word = L"сплайн";
+            for (const NPoint& p : all)
+                add(p);
+            curve.at = all.front();
+        }
+        if (curve.word && curve.x1 <= curve.x2 && curve.y1 <= curve.y2)
+            into->curves.push_back(std::move(curve));
+    }
+
+    void Place(const Space& space, const Affine& placed, const std::wstring& block, int depth, size_t& visits,
+               const std::function<bool(const FileCurve&)>& keep, std::vector<FileCurve>& out) const
+    {
+        for (const Local& curve : space.curves) {
+            if (depth > 0 && ++visits > kMaxVisits)
+                return;
+            FileCurve placedCurve;
+            placedCurve.sized = curve.sized;
+            placedCurve.x1 = placedCurve.y1 = INFINITY;
+            placedCurve.x2 = placedCurve.y2 = -INFINITY;
+            for (const NPoint& corner : {NPoint{curve.x1, curve.y1}, NPoint{curve.x2, curve.y1}, NPoint{curve.x1, curve.y2},
+                                         NPoint{curve.x2, curve.y2}}) {
+                const NPoint p = placed.Apply(corner);
+                placedCurve.x1 = std::min(placedCurve.x1, p.x), placedCurve.x2 = std::max(placedCurve.x2, p.x);
+                placedCurve.y1 = std::min(placedCurve.y1, p.y), placedCurve.y2 = std::max(placedCurve.y2, p.y);
+            }
+            if (!std::isfinite(placedCurve.x1 + placedCurve.y1 + placedCurve.x2 + placedCurve.y2) || !keep(placedCurve))
+                continue;
+            placedCurve.named = std::wstring(curve.word) + L" на слое «" + NameText(curve.layer) + L"»" +
+                                (block.empty() ? L"" : L" в блоке «" + block + L"»") + L" у " +
+                                PointText(placed.Apply(curve.at));
+            out.push_back(std::move(placedCurve));
+        }
+        if (depth >= kMaxDepth)
+            return;
+        for (const Copy& copy : space.copies) {
+            const auto found = m_blocks.find(copy.block);
+            if (found == m_blocks.end() || ++visits > kMaxVisits)
+                continue;
+            Place(found->second, placed.After(copy.placed), NameText(copy.block), depth + 1, visits, keep, out);
+        }
+    }
+
+    Space m_model;
+    std::map<std::string, Space> m_blocks;
+    std::map<std::string, BlockHeader> m_headers;
+    BlockHeader m_block;  // the header being read
+    Space* m_into = nullptr;  // of the section or block being read
+    long m_units = 0;
+    std::optional<Object> m_object;
+    std::optional<Object> m_polyline;  // waiting for its vertices
+};
+
+}  // namespace
+
+std::vector<FileCurve> ClosedFileCurves(const fs::path& file, const std::function<bool(const FileCurve&)>& keep)
+{
+    Reader reader;
+    std::vector<FileCurve> curves;
+    if (reader.Read(file))
+        reader.Place(keep, curves);
+    return curves;
+}
+
+}  // namespace dxfimport

@@ -1,0 +1,35 @@
+// The closed curves a DXF file draws, as its groups give them, read by the
+// import itself: where the host's converter leaves a curve out (a vertex
+// that is no number, a layer name longer than it reads), the import still
+// knows where that curve stood, and so whether the part's outline is what
+// was lost.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace dxfimport {
+
+// A closed curve of the file: how a message names it ("полилиния на слое
+// «0» у (0; 0)", "... в блоке «B» у ..."), and the box of its points that
+// are plain finite numbers (a circle's and an ellipse's reach about their
+// centre), in millimetres where the drawing has it: the file's units
+// applied, a block's copy placed as inserted. A circle or an ellipse whose
+// size is no number has its centre for its box and is not `sized`.
+struct FileCurve {
+    std::wstring named;
+    double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+    bool sized = true;
+};
+
+// The closed curves (polylines, circles, whole ellipses, splines) of the
+// file's model space and of the blocks it inserts (an array's first copy),
+// in the file's order, for which `keep` holds (asked of the box: the name
+// is made for those kept); none when the file cannot be read as text
+// groups. Only so many block copies are looked into as the converter visits.
+std::vector<FileCurve> ClosedFileCurves(const std::filesystem::path& file,
+                                        const std::function<bool(const FileCurve&)>& keep);
+
+}  // namespace dxfimport
