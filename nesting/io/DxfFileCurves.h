@@ -5,6 +5,8 @@
 // was lost.
 #pragma once
 
+#include "geometry/BaseAlgorithms.h"
+
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -22,6 +24,10 @@ struct FileCurve {
     std::wstring named;
     double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
     bool sized = true;
+    // The curve followed within the configured sag, where the drawing holds
+    // it (a curve on a hidden layer): what it encloses is then told exactly,
+    // not by its box alone. Empty for a curve known only from the file.
+    std::vector<NPoint> ring;
 };
 
 // The closed curves (polylines, circles, whole ellipses, splines) of the

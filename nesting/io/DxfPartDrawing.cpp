@@ -532,6 +532,13 @@ std::optional<FileCurve> ClosedCurve(const vlapi::IDrawingObjectPtr& obj, const 
     Tally one;
     one.Add(layer, obj->GetType());
     ring.named = one.Text().substr(2) + L" у " + PointText(at);  // without its count, "1 "
+    vrnApi::CurveChord chord;
+    if (vrnApi::ReadCurveChord(obj, chord)) {
+        NContour alone;
+        alone.AddSegment(chord.chord);
+        if (const NPolygonPtr followed = vrnApi::ApproximateChain(doc, alone))
+            ring.ring = followed->m_points;
+    }
     return ring;
 }
 
@@ -635,6 +642,15 @@ std::wstring LostOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IV
     double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
     if (cut.empty() || !doc->GetObjectsBox(cut, x1, y1, x2, y2))
         return {};
+    // The ends and middles of the curves to cut: a curve the drawing holds
+    // encloses them all, or is no outline of theirs (a construction circle
+    // whose box holds the part may still cut across its corners).
+    std::vector<NPoint> cutPoints;
+    for (const vlapi::IVarnelAPIObjectPtr& obj : cut) {
+        vrnApi::CurveChord chord;
+        if (vrnApi::ReadCurveChord(vlapi::IDrawingObjectPtr(obj), chord))
+            cutPoints.insert(cutPoints.end(), {chord.chord->p1, chord.chord->p2, chord.middle});
+    }
     // Holding them all, and reaching a joint past them somewhere: not the
     // outline drawn again.
     const double t = kJoinTolerance;
@@ -643,7 +659,10 @@ std::wstring LostOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IV
         if (!c.sized)
             return c.x1 > x1 && c.x1 < x2 && c.y1 > y1 && c.y1 < y2;
         return c.x1 <= x1 + t && c.y1 <= y1 + t && c.x2 >= x2 - t && c.y2 >= y2 - t &&
-               (x1 - c.x1 >= t || y1 - c.y1 >= t || c.x2 - x2 >= t || c.y2 - y2 >= t);
+               (x1 - c.x1 >= t || y1 - c.y1 >= t || c.x2 - x2 >= t || c.y2 - y2 >= t) &&
+               std::all_of(cutPoints.begin(), cutPoints.end(), [&](const NPoint& p) {
+                   return c.ring.size() < 3 || CheckPoligonContainPoint(c.ring, p, true);
+               });
     };
     const std::wstring lost = L"внешний контур не импортирован: ";
     const std::wstring holds = L" охватывает все импортированные кривые детали";
