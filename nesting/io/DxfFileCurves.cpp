@@ -1,4 +1,5 @@
 #include "io/DxfFileCurves.h"
+#include "io/DxfUnits.h"
 
 #include "geometry/BaseAlgorithms.h"
 #include "geometry/UtilityFunctions.h"
@@ -59,15 +60,6 @@ std::optional<double> Decimal(std::string_view text)
     std::replace(s.begin(), s.end(), ',', '.');
     const double v = std::strtod(s.c_str(), nullptr);
     return std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
-}
-
-// Millimetres in a unit of $INSUNITS, as the converter takes them.
-double UnitFactor(long units)
-{
-    static const double mm[] = {1, 25.4, 304.8, 1609344, 1, 10, 1000, 1e6, 2.54e-5, 0.0254, 914.4, 1e-7, 1e-6, 1e-3,
-                                100, 1e4, 1e5, 1e12, 1.495978707e14, 9.4607304725808e18, 3.0856775814913673e19,
-                                304.8006096, 25.40005080, 914.4018288, 1609347.219};
-    return units >= 0 && units <= 24 ? mm[units] : 1.0;
 }
 
 // x' = a x + b y + e, y' = c x + d y + f.
@@ -218,8 +210,12 @@ public:
             } else if (section == "HEADER") {
                 if (code == 9)
                     variable = value;
-                else if (code == 70 && variable == "$INSUNITS")
-                    m_units = std::strtol(std::string(value).c_str(), nullptr, 10);
+                else if (code == 70 && variable == "$INSUNITS") {
+                    // The last value that names a unit counts, as the reader takes it.
+                    const long units = std::strtol(std::string(value).c_str(), nullptr, 10);
+                    if (IsUnitCode(units))
+                        m_units = units;
+                }
             } else if (blockHeader) {
                 if (code == 2)
                     m_block.name = value;
@@ -239,7 +235,7 @@ public:
     void Place(const std::function<bool(const FileCurve&)>& keep, std::vector<FileCurve>& out) const
     {
         Affine units;
-        units.a = units.d = UnitFactor(m_units);
+        units.a = units.d = MillimetresIn(m_units);
         size_t visits = 0;
         Place(m_model, units, std::wstring(), 0, visits, keep, out);
     }

@@ -188,6 +188,16 @@ std::optional<int> ScalingUnits(const fs::path& file)
     return units;
 }
 
+bool IsUnitCode(long code)
+{
+    return code >= 0 && code <= kLastUnit;
+}
+
+double MillimetresIn(long code)
+{
+    return IsUnitCode(code) ? kUnits[code].millimetres : 1.0;
+}
+
 std::wstring UnitsText(int code)
 {
     if (code < 0 || code > kLastUnit)

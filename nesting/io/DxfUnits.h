@@ -16,6 +16,12 @@ namespace dxfimport {
 // that cannot be read.
 std::optional<int> ScalingUnits(const std::filesystem::path& file);
 
+// The code names a unit of $INSUNITS (0, no units, to 24).
+bool IsUnitCode(long code);
+// Millimetres in one unit of the code `code` of $INSUNITS; 1 for a code
+// that names no unit (the reader then takes millimetres).
+double MillimetresIn(long code);
+
 // What the import says of a part drawn in the units `code`: "единицы файла
 // ($INSUNITS) — метры: размеры умножены на 1000".
 std::wstring UnitsText(int code);
