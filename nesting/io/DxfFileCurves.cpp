@@ -1,4 +1,5 @@
 #include "io/DxfFileCurves.h"
+#include "io/DxfGroups.h"
 #include "io/DxfUnits.h"
 
 #include "geometry/BaseAlgorithms.h"
@@ -9,7 +10,6 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <string_view>
@@ -20,10 +20,7 @@ namespace fs = std::filesystem;
 namespace dxfimport {
 namespace {
 
-// Files, records and groups beyond which the converter reads nothing (or no more).
-constexpr std::uintmax_t kMaxBytes = std::uintmax_t{256} << 20;
-constexpr size_t kMaxRecords = 2'000'000;
-constexpr size_t kMaxGroups = 20'000'000;
+// Levels of blocks the converter reads.
 constexpr int kMaxDepth = 16;
 // Block copies and their curves looked into, at most: as many as the converter visits.
 constexpr size_t kMaxVisits = 10'000'000;
@@ -157,34 +154,10 @@ class Reader {
 public:
     bool Read(const fs::path& file)
     {
-        std::error_code ec;
-        const auto size = fs::file_size(file, ec);
-        if (ec || size > kMaxBytes)
-            return false;
-        std::string bytes(static_cast<size_t>(size), '\0');
-        std::ifstream in(file, std::ios::binary);
-        if (!in.read(bytes.data(), static_cast<std::streamsize>(size)))
-            return false;
-        const std::string_view text(bytes);
-        size_t at = 0;
-        const auto nextLine = [&](std::string_view& line) {
-            if (at >= text.size())
-                return false;
-            const size_t end = std::min(text.find('\n', at), text.size());
-            line = Trim(text.substr(at, end - at));
-            at = end + 1;
-            return true;
-        };
-        std::string_view codeText, value;
-        std::string section, variable;
+        std::string section;
         bool blockHeader = false;
-        size_t records = 0, groups = 0;
-        while (nextLine(codeText) && nextLine(value)) {
-            const int code = Code(codeText);
-            if (code < 0)
-                return false;
-            if ((code == 0 && value == "EOF") || (code == 0 && ++records > kMaxRecords) || ++groups > kMaxGroups)
-                break;
+        const GroupsRead read = ReadGroups(file, [&](int code, std::string_view value) {
+            m_units.Take(code, value);
             if (code == 0) {
                 if (blockHeader) {  // the block's header read: its objects follow
                     m_headers.emplace(m_block.name, m_block);
@@ -202,20 +175,11 @@ public:
                 } else if (m_into) {
                     m_object.emplace().type = value;
                 }
-                continue;
+                return;
             }
             if (code == 2 && section.empty()) {
                 section = value;
                 m_into = section == "ENTITIES" ? &m_model : nullptr;
-            } else if (section == "HEADER") {
-                if (code == 9)
-                    variable = value;
-                else if (code == 70 && variable == "$INSUNITS") {
-                    // The last value that names a unit counts, as the reader takes it.
-                    const long units = std::strtol(std::string(value).c_str(), nullptr, 10);
-                    if (IsUnitCode(units))
-                        m_units = units;
-                }
             } else if (blockHeader) {
                 if (code == 2)
                     m_block.name = value;
@@ -226,7 +190,9 @@ public:
             } else if (m_object) {
                 m_object->Take(code, value);
             }
-        }
+        });
+        if (read == GroupsRead::Unreadable)
+            return false;
         Finish(false);
         return true;
     }
@@ -235,7 +201,7 @@ public:
     void Place(const std::function<bool(const FileCurve&)>& keep, std::vector<FileCurve>& out) const
     {
         Affine units;
-        units.a = units.d = MillimetresIn(m_units);
+        units.a = units.d = MillimetresIn(m_units.Code());
         size_t visits = 0;
         Place(m_model, units, std::wstring(), 0, visits, keep, out);
     }
@@ -247,22 +213,6 @@ private:
         bool external = false;
     };
 
-    static std::string_view Trim(std::string_view text)
-    {
-        const size_t first = text.find_first_not_of(" \t\r");
-        const size_t last = text.find_last_not_of(" \t\r");
-        return first == std::string_view::npos ? std::string_view() : text.substr(first, last - first + 1);
-    }
-    static int Code(std::string_view text)
-    {
-        if (text.empty() || text.size() > 6)
-            return -1;
-        char s[8] = {};
-        text.copy(s, text.size());
-        char* end = nullptr;
-        const long code = std::strtol(s, &end, 10);
-        return *end == '\0' && code >= 0 ? static_cast<int>(code) : -1;
-    }
 
     // Files the object just read; a polyline takes the vertices that follow
     // it (`more` when a vertex or the end of its sequence follows).
@@ -404,7 +354,7 @@ private:
     std::map<std::string, BlockHeader> m_headers;
     BlockHeader m_block;  // the header being read
     Space* m_into = nullptr;  // of the section or block being read
-    long m_units = 0;
+    HeaderUnits m_units;
     std::optional<Object> m_object;
     std::optional<Object> m_polyline;  // waiting for its vertices
 };

@@ -1,4 +1,5 @@
 #include "io/DxfImport.h"
+#include "io/DxfGroups.h"
 
 #include "geometry/UtilityFunctions.h"
 #include "host/BorderRings.h"
@@ -106,50 +107,24 @@ public:
     // any the converter reads).
     bool Read(const fs::path& file)
     {
-        std::error_code ec;
-        const auto size = fs::file_size(file, ec);
-        if (ec || size > kMaxBytes)
-            return false;
-        // Read whole and taken apart in place: a file may hold millions of groups.
-        std::string bytes(static_cast<size_t>(size), '\0');
-        std::ifstream in(file, std::ios::binary);
-        if (!in.read(bytes.data(), static_cast<std::streamsize>(size)))
-            return false;
-        const std::string_view text(bytes);
-        size_t at = 0;
-        auto nextLine = [&](std::string_view& line) {
-            if (at >= text.size())
-                return false;
-            const size_t end = std::min(text.find('\n', at), text.size());
-            line = Trim(text.substr(at, end - at));
-            at = end + 1;
-            return true;
-        };
-        std::string_view code, value;
         std::string section;
         bool blockHeader = false;
-        size_t records = 0, groups = 0;
-        while (nextLine(code) && nextLine(value)) {
-            const int group = GroupCode(code);
-            if (group == kNoCode)
-                return false;
-            if (group == 0 && value == "EOF")
-                break;  // the file ends here, whatever follows
-            if ((group == 0 && ++records > kMaxRecords) || ++groups > kMaxGroups) {
-                m_object.reset();  // the converter reads the file as if it ended before this record
-                break;
-            }
+        bool full = true;  // no more block names than a file may have
+        const GroupsRead read = ReadGroups(file, [&](int group, std::string_view value) {
+            if (!full)
+                return;
             if (group == 2 && section.empty()) {
                 section = value;
                 m_into = section == "ENTITIES" ? &m_model : nullptr;
             } else if (group == 2 && blockHeader) {
                 m_into = &m_blocks[std::string(value)];
                 m_paperBlock = IsPaperBlock(value);
-                if (m_blocks.size() > kMaxNames)
-                    return false;
+                full = m_blocks.size() <= kMaxNames;
             } else if (group == 0) {
-                if (m_inserts > kMaxNames)
-                    return false;
+                if (m_inserts > kMaxNames) {
+                    full = false;
+                    return;
+                }
                 Finish(value == "VERTEX" || value == "SEQEND");
                 blockHeader = value == "BLOCK";
                 if (value == "SECTION")
@@ -165,7 +140,11 @@ public:
             } else if (m_object) {
                 m_object->Take(group, value);
             }
-        }
+        });
+        if (read == GroupsRead::Unreadable || !full)
+            return false;
+        if (read == GroupsRead::Capped)
+            m_object.reset();  // the converter reads the file as if it ended before this record
         Finish(false);
         return true;
     }
@@ -213,16 +192,11 @@ public:
     }
 
 private:
-    static constexpr int kNoCode = -1;
     static constexpr size_t kMaxDepth = 16;
-    static constexpr std::uintmax_t kMaxBytes = std::uintmax_t{256} << 20;
     // Blocks, and blocks copied, beyond which a file is not looked into (the
     // converter reads no more than half a million blocks and a quarter of a
     // million objects).
     static constexpr size_t kMaxNames = 1'000'000;
-    // Records (groups of code 0), and groups, beyond which the converter reads nothing of a file.
-    static constexpr size_t kMaxRecords = 2'000'000;
-    static constexpr size_t kMaxGroups = 20'000'000;
 
     // A block of paper space: "*Paper_Space", "*Paper_Space0", ... in any letter case.
     static bool IsPaperBlock(std::string_view name)
@@ -236,22 +210,6 @@ private:
         return true;
     }
 
-    static int GroupCode(std::string_view trimmed)
-    {
-        if (trimmed.empty() || trimmed.size() > 6)
-            return kNoCode;
-        char text[8] = {};
-        trimmed.copy(text, trimmed.size());
-        char* end = nullptr;
-        const long code = std::strtol(text, &end, 10);
-        return *end == '\0' && code >= 0 ? static_cast<int>(code) : kNoCode;
-    }
-    static std::string_view Trim(std::string_view text)
-    {
-        const size_t first = text.find_first_not_of(" \t\r");
-        const size_t last = text.find_last_not_of(" \t\r");
-        return first == std::string_view::npos ? std::string_view() : text.substr(first, last - first + 1);
-    }
 
     // Files the object just read; a polyline waits for its vertices (`more`
     // when a vertex or the end of the sequence follows).

@@ -1,10 +1,10 @@
 #include "io/DxfUnits.h"
 
 #include "geometry/UtilityFunctions.h"
+#include "io/DxfGroups.h"
 
 #include <cstdlib>
 #include <cerrno>
-#include <fstream>
 #include <string_view>
 #include <vector>
 
@@ -50,58 +50,6 @@ constexpr Unit kUnits[] = {
 };
 constexpr int kLastUnit = static_cast<int>(std::size(kUnits)) - 1;
 
-// The lines of a file read a piece at a time: they end with LF, CR LF or
-// CR, as the reader takes them. A line longer than any group the reader
-// takes is cut (the rest is skipped).
-class Lines {
-public:
-    explicit Lines(const fs::path& file) : m_in(file, std::ios::binary) {}
-    bool Open() const { return static_cast<bool>(m_in); }
-
-    bool Next(std::string& line)
-    {
-        line.clear();
-        bool any = false;
-        for (;;) {
-            if (m_at == m_end && !Fill())
-                return any;
-            any = true;
-            const char c = m_buffer[m_at++];
-            if (c == '\n')
-                return true;
-            if (c == '\r') {
-                if ((m_at < m_end || Fill()) && m_buffer[m_at] == '\n')
-                    ++m_at;
-                return true;
-            }
-            if (line.size() < kLongest)
-                line += c;
-        }
-    }
-
-private:
-    static constexpr size_t kLongest = 4096;
-
-    bool Fill()
-    {
-        m_in.read(m_buffer.data(), static_cast<std::streamsize>(m_buffer.size()));
-        m_at = 0;
-        m_end = static_cast<size_t>(m_in.gcount());
-        return m_end > 0;
-    }
-
-    std::ifstream m_in;
-    std::vector<char> m_buffer = std::vector<char>(size_t{1} << 20);
-    size_t m_at = 0, m_end = 0;
-};
-
-std::string_view Trim(std::string_view text)
-{
-    const size_t first = text.find_first_not_of(" \t");
-    const size_t last = text.find_last_not_of(" \t");
-    return first == std::string_view::npos ? std::string_view() : text.substr(first, last - first + 1);
-}
-
 // A whole number as the reader takes it: digits with a sign, nothing after them.
 bool Whole(std::string_view text, long long& value)
 {
@@ -116,86 +64,46 @@ bool Whole(std::string_view text, long long& value)
 
 }  // namespace
 
-std::optional<int> ScalingUnits(const fs::path& file)
+void HeaderUnits::Take(int code, std::string_view value)
 {
-    Lines lines(file);
-    if (!lines.Open())
-        return std::nullopt;
-    int units = 0;
-    bool first = true;
-    std::string codeLine, value, nextCode, nextValue;
-    bool pending = false;  // a group read ahead, waiting in nextCode and nextValue
-    // The next group: its code and value; false at the end, or at a line that is no group code.
-    const auto group = [&](int& code, std::string& text) {
-        if (pending) {
-            pending = false;
-            codeLine.swap(nextCode);
-            text.swap(nextValue);
-        } else if (!lines.Next(codeLine) || !lines.Next(text)) {
-            return false;
-        }
-        std::string_view c = codeLine;
-        if (first && c.substr(0, 3) == "\xEF\xBB\xBF")
-            c.remove_prefix(3);
-        first = false;
+    if (m_value) {
+        // The group after $INSUNITS is its value, unless the section or the
+        // file ends there; taken or not, it is read on as any group.
+        m_value = false;
         long long n = 0;
-        if (!Whole(Trim(c), n) || n < 0 || n > 1071)
-            return false;
-        code = static_cast<int>(n);
-        if (code != 1 && code != 3)
-            text = std::string(Trim(text));
-        return true;
-    };
-    enum class Where { Outside, Header, Other } where = Where::Outside;
-    int code = 0;
-    while (group(code, value)) {
-        if (code == 0 && value == "EOF")
-            break;
-        if (where == Where::Outside) {
-            if (code != 0 || value != "SECTION")
-                continue;
-            int nameCode = 0;
-            std::string name;
-            if (!group(nameCode, name))
-                break;
-            if (nameCode != 2) {
-                // Not a section's start after all: the group is read again.
-                nextCode = std::to_string(nameCode);
-                nextValue = name;
-                pending = true;
-                continue;
-            }
-            where = name == "HEADER" ? Where::Header : Where::Other;
-        } else if (code == 0 && value == "ENDSEC") {
-            where = Where::Outside;
-        } else if (where == Where::Header && code == 9 && value == "$INSUNITS") {
-            // Its value is the next group, unless the section or the file ends there.
-            int valueCode = 0;
-            std::string number;
-            if (!group(valueCode, number))
-                break;
-            long long n = 0;
-            if (!(valueCode == 0 && (number == "ENDSEC" || number == "EOF")) && Whole(number, n) && n >= 0 &&
-                n <= kLastUnit)
-                units = static_cast<int>(n);
-            nextCode = std::to_string(valueCode);
-            nextValue = number;
-            pending = true;
-        }
+        if (!(code == 0 && (value == "ENDSEC" || value == "EOF")) && Whole(value, n) && n >= 0 && n <= kLastUnit)
+            m_code = static_cast<int>(n);
     }
-    if (units == 0 || units == kMillimetres)
-        return std::nullopt;
-    return units;
+    if (m_name) {
+        m_name = false;
+        if (code == 2) {
+            m_where = value == "HEADER" ? Where::Header : Where::Other;
+            return;
+        }
+        // Not a section's start after all: the group is read on outside.
+    }
+    if (m_where == Where::Outside) {
+        m_name = code == 0 && value == "SECTION";
+    } else if (code == 0 && value == "ENDSEC") {
+        m_where = Where::Outside;
+    } else if (m_where == Where::Header && code == 9 && value == "$INSUNITS") {
+        m_value = true;
+    }
 }
 
-bool IsUnitCode(long code)
+std::optional<int> ScalingUnits(const fs::path& file)
 {
-    return code >= 0 && code <= kLastUnit;
+    // What a file gives up to a line that is no group code counts, as the reader reads up to it.
+    HeaderUnits header;
+    ReadGroups(file, [&](int code, std::string_view value) { header.Take(code, value); });
+    if (header.Code() == 0 || header.Code() == kMillimetres)
+        return std::nullopt;
+    return header.Code();
 }
 
 double MillimetresIn(long code)
 {
-    return IsUnitCode(code) ? kUnits[code].millimetres : 1.0;
+    return code >= 0 && code <= kLastUnit ? kUnits[code].millimetres : 1.0;
 }
 
 std::wstring UnitsText(int code)

@@ -6,8 +6,24 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace dxfimport {
+
+// The unit code the HEADER sections of a DXF file give, from its groups in
+// order, as the host's reader takes it: the last value from 0 to 24 of
+// $INSUNITS counts; 0 (no units) when there is none.
+class HeaderUnits {
+public:
+    void Take(int code, std::string_view value);
+    int Code() const { return m_code; }
+
+private:
+    enum class Where { Outside, Header, Other } m_where = Where::Outside;
+    bool m_name = false;   // a section's start read: its name comes next
+    bool m_value = false;  // $INSUNITS read: its value comes next
+    int m_code = 0;
+};
 
 // The unit code (1 to 24) the header of the DXF file `file` gives, read as
 // the host's reader reads it (the last value from 0 to 24 of $INSUNITS in a
@@ -16,8 +32,6 @@ namespace dxfimport {
 // that cannot be read.
 std::optional<int> ScalingUnits(const std::filesystem::path& file);
 
-// The code names a unit of $INSUNITS (0, no units, to 24).
-bool IsUnitCode(long code);
 // Millimetres in one unit of the code `code` of $INSUNITS; 1 for a code
 // that names no unit (the reader then takes millimetres).
 double MillimetresIn(long code);
