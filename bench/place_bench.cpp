@@ -7,8 +7,9 @@
 // Every item is tried in exactly the orientations it allows; an instance the
 // engine cannot turn so (or a file that is no instance) is refused, and the
 // others run. Exit status 1 when an instance is refused, a copy is not
-// placed, a pair overlaps or cannot be measured. `--sizes FILE [N ...]` and
-// `--strips FILE|DIR ...` run the sweeps of place_sweeps.h instead.
+// placed, a pair overlaps or cannot be measured. `--sizes FILE [N ...]`,
+// `--strips FILE|DIR ...` and `--turns` run the sweeps of place_sweeps.h
+// instead.
 #include "place_sweeps.h"
 #include "support/place_reference.h"
 
@@ -43,8 +44,13 @@ int main(int argc, char** argv)
         fs::remove_all(scratch);
         return status;
     }
+    if (argc == 2 && std::string(argv[1]) == "--turns") {
+        const int status = place_sweeps::TurnSweep(scratch);
+        fs::remove_all(scratch);
+        return status;
+    }
     if (argc > 2) {
-        std::fprintf(stderr, "usage: place_bench [DIR] | --sizes FILE [N ...] | --strips FILE|DIR ...\n");
+        std::fprintf(stderr, "usage: place_bench [DIR] | --sizes FILE [N ...] | --strips FILE|DIR ... | --turns\n");
         return 2;
     }
     const fs::path folder = argc == 2 ? fs::path(argv[1]) : fs::path(NESTING_DATA_DIR) / "esicup";

@@ -1,5 +1,7 @@
 #include "place_sweeps.h"
 
+#include <array>
+
 #include "host/VarnelAPI.h"
 #include "support/cgal_areas.h"
 #include "vlhost/Host.h"
@@ -7,6 +9,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -177,6 +183,113 @@ int StripSweep(const std::vector<fs::path>& inputs, const fs::path& scratch)
         }
     }
     return Summary("strips", totals);
+}
+
+namespace {
+
+// A job of bars (length, width, pieces) on a strip `height` high, each bar
+// turned in steps of `step` degrees.
+place_check::Instance Bars(const std::string& name, const std::vector<std::array<double, 3>>& bars, double height,
+                           double step)
+{
+    place_check::Instance instance;
+    instance.name = name;
+    instance.stripHeight = height;
+    instance.millimetres = true;
+    for (const auto& [length, width, pieces] : bars) {
+        place_check::Item item;
+        item.id = std::to_string(instance.items.size());
+        item.ring = {{0.0, 0.0}, {length, 0.0}, {length, width}, {0.0, width}};
+        item.demand = static_cast<int>(pieces);
+        for (double a = 0.0; a < 360.0 - 1e-9; a += step)
+            item.orientations.push_back(a);
+        instance.items.push_back(std::move(item));
+    }
+    return instance;
+}
+
+} // namespace
+
+int TurnSweep(const fs::path& scratch)
+{
+    constexpr double kMostSecondsAlone = 0.5; // one piece
+    constexpr double kMostSeconds = 2.0;
+    constexpr double kMostMegabytes = 500.0;
+    struct Job {
+        std::string name;
+        std::vector<std::array<double, 3>> bars;
+        std::vector<double> heights;
+    };
+    const std::vector<Job> jobs = {
+        {"bar 4000x20", {{4000, 20, 1}}, {21, 30, 60, 200, 1000, 3000}},
+        {"bar 1000x20", {{1000, 20, 1}}, {21, 30, 60, 200}},
+        {"bars 4000x20", {{4000, 20, 3}}, {60, 61}},
+        {"bars mixed", {{4000, 20, 2}, {1500, 20, 3}, {500, 15, 6}, {200, 10, 10}}, {60, 120}},
+        {"bar and plates", {{4000, 20, 1}, {50, 8, 40}}, {30}},
+        {"bars 60x10", {{60, 10, 66}}, {60}},
+    };
+    size_t runs = 0, failed = 0;
+    double slowest = 0.0, largest = 0.0;
+    for (const Job& job : jobs) {
+        for (const double height : job.heights) {
+            for (const double step : {90.0, 45.0}) {
+                const place_check::Instance instance = Bars(job.name, job.bars, height, step);
+                int channel[2];
+                if (pipe(channel) != 0)
+                    return 1;
+                std::fflush(stdout);
+                const pid_t child = fork();
+                if (child == 0) {
+                    close(channel[0]);
+                    alarm(120);
+                    const place_check::Outcome outcome = PlaceOnFreshHost(instance, scratch);
+                    size_t unmeasured = 0;
+                    for (const place_check::Overlap& o : outcome.overlaps)
+                        unmeasured += !o.unmeasured.empty();
+                    char line[256];
+                    const int n = std::snprintf(line, sizeof line, "%zu %zu %zu %zu %.6f %.6f %s",
+                                                outcome.copies.size(), outcome.placed,
+                                                outcome.overlaps.size() - unmeasured, unmeasured, outcome.density,
+                                                outcome.seconds, outcome.refused.empty() ? "-" : "refused");
+                    const bool written = n > 0 && write(channel[1], line, static_cast<size_t>(n)) == n;
+                    _exit(written ? 0 : 1);
+                }
+                close(channel[1]);
+                char buffer[256] = {};
+                const ssize_t got = child > 0 ? read(channel[0], buffer, sizeof buffer - 1) : -1;
+                close(channel[0]);
+                int status = 0;
+                rusage usage{};
+                const bool ended = child > 0 && wait4(child, &status, 0, &usage) == child && WIFEXITED(status) &&
+                                   WEXITSTATUS(status) == 0;
+                size_t copies = 0, placed = 0, overlaps = 0, unmeasured = 0;
+                double density = 0.0, seconds = 0.0;
+                char refused[16] = {};
+                const bool read = ended && got > 0 &&
+                                  std::sscanf(buffer, "%zu %zu %zu %zu %lf %lf %15s", &copies, &placed, &overlaps,
+                                              &unmeasured, &density, &seconds, refused) == 7;
+                const double megabytes = static_cast<double>(usage.ru_maxrss) / 1024.0;
+                const bool ok = read && std::string(refused) == "-" && copies > 0 && placed == copies &&
+                                overlaps == 0 && unmeasured == 0 &&
+                                seconds < (copies == 1 ? kMostSecondsAlone : kMostSeconds) &&
+                                megabytes < kMostMegabytes;
+                // The strip is as long as the bars laid end to end.
+                double length = 0.0;
+                for (const auto& bar : job.bars)
+                    length += bar[0] * bar[2];
+                std::printf("%-15s strip %6.0f  length/width %6.1f  turns %2.0f°  pieces %3zu  placed %3zu  overlaps "
+                            "%zu  density %.4f  %6.3f s  %7.1f MB%s\n",
+                            job.name.c_str(), height, length / height, step, copies, placed, overlaps + unmeasured,
+                            density, seconds, megabytes, ok ? "" : "  FAILED");
+                ++runs;
+                failed += !ok;
+                slowest = std::max(slowest, seconds);
+                largest = std::max(largest, megabytes);
+            }
+        }
+    }
+    std::printf("place_bench turns: runs %zu, failed %zu, max_s %.3f, max_MB %.1f\n", runs, failed, slowest, largest);
+    return runs > 0 && failed == 0 ? 0 : 1;
 }
 
 } // namespace place_sweeps

@@ -33,4 +33,12 @@ int SizeSweep(const std::filesystem::path& file, const std::vector<size_t>& size
 // 0.001 mm and 1 mm more, and its own.
 int StripSweep(const std::vector<std::filesystem::path>& inputs, const std::filesystem::path& scratch);
 
+// place_bench --turns: long bars and short ones on strips from 1.3 to 200
+// times as long as they are wide, turned in steps of 90° and of 45°, each
+// run in a process of its own: the pieces placed, the density, the seconds
+// of the placement and the peak memory of the process. A run fails when a
+// piece is not placed, pieces overlap, or it takes 500 MB or more, or
+// half a second or more for one piece (two for a job).
+int TurnSweep(const std::filesystem::path& scratch);
+
 } // namespace place_sweeps

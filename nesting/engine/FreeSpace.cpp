@@ -16,12 +16,14 @@ constexpr double kLongSideShare = 1024.0; // ... unless the longer side is more 
 constexpr double kPlainVertices = 64.0;   // ... for figures of this many vertices or fewer; up to
 constexpr double kFinerAtMost = 2.0;      // ... this many times as many for more (as their square root)
 constexpr double kMaterialCells = 16.0 * 1024 * 1024; // ... and no more than this many over the run's figures
+constexpr double kFigureCells = kCellsAcross * kCellsAcross; // ... nor than this many a figure
 // A strip this narrow along a cell, mm: of a placed figure it leaves the cell
 // empty; free, it leaves the cell covered.
 constexpr double kSliverWidth = 1e-3;
 constexpr size_t kCoreRuns = 96;          // runs of core cells up a column tried for a stand
 constexpr int32_t kFootprintSplit = 4;    // the footprint's box is cut into this many boxes each way
 constexpr size_t kEdgeGroup = 16;         // runs of boundary cells looked at together first
+constexpr int32_t kFirstStretch = 64;     // stand columns first worked out for a placed figure's reach
 constexpr uint16_t kLongestRun = std::numeric_limits<uint16_t>::max(); // runs are counted up to this
 
 uint16_t RunOf(int64_t cells) { return static_cast<uint16_t>(std::clamp<int64_t>(cells, 0, kLongestRun)); }
@@ -141,12 +143,13 @@ std::vector<double> MaterialAreas(const VectorPolygon& rings, const NPoint& orig
 
 } // namespace
 
-void FreeSpace::Reset(const Sheet& sheet, const NRect& region, double detail, double material)
+void FreeSpace::Reset(const Sheet& sheet, const NRect& region, double detail, double material, size_t figures)
 {
     m_sheet = &sheet;
     m_region = region;
     m_detail = detail;
     m_material = material;
+    m_figures = figures;
     m_drawn.clear();
     m_drawnAt.clear();
     // The bounds were found on the figures drawn: they go; the shapes' cells stay.
@@ -171,8 +174,13 @@ void FreeSpace::Reset(const Sheet& sheet, const NRect& region, double detail, do
     m_cell = std::max(std::min(width, height), std::max(width, height) / kLongSideShare) / (kCellsAcross * finer);
     // The figures take about as much of the grid as their area again: a long
     // strip as narrow as the tallest of many figures would have as many
-    // columns of as many cells as a square sheet.
-    m_cell = std::max(m_cell, std::sqrt(material / kMaterialCells));
+    // columns of as many cells as a square sheet. And a figure is measured
+    // on its own cells: a few long figures on a narrow strip would each
+    // take millions, where the same figures on a square sheet take as many
+    // as its shorter side has cells across.
+    const double budget =
+        figures > 0 ? std::min(kMaterialCells, static_cast<double>(figures) * kFigureCells) : kMaterialCells;
+    m_cell = std::max(m_cell, std::sqrt(material / budget));
     m_cellArea = m_cell * m_cell;
     m_sliver = m_cell * kSliverWidth;
     m_rows = static_cast<int32_t>(std::ceil(height / m_cell));
@@ -188,6 +196,7 @@ void FreeSpace::EnsureColumns(int32_t columns)
     if (columns <= m_columns)
         return;
     m_cover.resize(static_cast<size_t>(columns) * m_rows);
+    m_cellsMeasured += static_cast<size_t>(columns - m_columns) * static_cast<size_t>(m_rows);
     for (int32_t c = m_columns; c < columns; ++c) {
         // What lies beyond the region counts as covered.
         const double inX = std::clamp(width - c * m_cell, 0.0, m_cell);
@@ -264,11 +273,11 @@ void FreeSpace::Refresh(const CellBox& cells)
 }
 
 void FreeSpace::Update(const Sheet& sheet, const NRect& region, const VectorFigure& placed, double detail,
-                       double material)
+                       double material, size_t figures)
 {
     // The grid stays when every figure drawn is still placed as it was.
     bool unchanged = m_sheet == &sheet && m_region.pBot == region.pBot && m_region.pTop == region.pTop &&
-                     m_detail == detail && m_material == material;
+                     m_detail == detail && m_material == material && m_figures == figures;
     std::vector<char> present(unchanged ? m_drawn.size() : 0, 0);
     size_t presentCount = 0;
     for (size_t k = 0; unchanged && k < placed.size(); ++k) {
@@ -283,7 +292,7 @@ void FreeSpace::Update(const Sheet& sheet, const NRect& region, const VectorFigu
         ++presentCount;
     }
     if (!unchanged || presentCount != m_drawn.size())
-        Reset(sheet, region, detail, material);
+        Reset(sheet, region, detail, material, figures);
     for (const std::shared_ptr<Figure>& f : placed)
         if (f && !m_drawnAt.count(f.get()))
             Draw(*f);
@@ -477,6 +486,7 @@ FreeSpace::OwnCells FreeSpace::MeasureOwnCells(const VectorPolygon& rings, const
     cells.cell = m_cell;
     const CellBox own = BoxOf(rings[0]->GetGabarit(), at, m_cell);
     cells.own = own;
+    m_cellsMeasured += static_cast<size_t>(own.c1 - own.c0 + 1) * static_cast<size_t>(own.r1 - own.r0 + 1);
     const std::vector<double> areas = MaterialAreas(rings, at, m_cell, own);
     const int32_t ownRows = own.r1 - own.r0 + 1;
     auto ownArea = [&](int32_t c, int32_t r) {
@@ -726,26 +736,48 @@ bool FreeSpace::Reaches(const Drawn& drawn, const NRect& positions) const
     // then by the footprint's boxes.
     const CellBox& whole = m_own.footprintBox;
     const int32_t k = DentReach(drawn);
-    StandsTo(std::min(c1, drawn.edgeBox.c1 - ec - whole.c0 + k));
-    const auto stands = [&](const CellBox& e, const CellBox& b) {
-        return m_stands.Any(std::max(e.c0 - ec - b.c1 - k, c0), std::max(e.r0 - er - b.r1 - k, r0),
-                            std::min(e.c1 - ec - b.c0 + k, c1), std::min(e.r1 - er - b.r0 + k, r1));
-    };
-    if (!stands(drawn.edgeBox, whole))
+    // Stands take in the boundary only from these columns.
+    const int32_t first = std::max(c0, drawn.edgeBox.c0 - ec - whole.c1 - k);
+    const int32_t last = std::min({c1, drawn.edgeBox.c1 - ec - whole.c0 + k, m_stands.Columns() - 1});
+    if (first > last)
         return false;
-    size_t run = 0;
-    for (const EdgeGroup& group : drawn.groups) {
-        const size_t first = run;
-        run = group.end;
-        if (!stands(group.box, whole))
-            continue;
-        for (size_t k = first; k < group.end; ++k)
-            if (stands(drawn.edge[k], whole) &&
-                std::any_of(m_own.footprint.begin(), m_own.footprint.end(),
-                            [&](const CellBox& b) { return stands(drawn.edge[k], b); }))
-                return true;
+    // Looked for among stand columns [lo, hi].
+    const auto reachedIn = [&](int32_t lo, int32_t hi) {
+        const auto stands = [&](const CellBox& e, const CellBox& b) {
+            return m_stands.Any(std::max(e.c0 - ec - b.c1 - k, lo), std::max(e.r0 - er - b.r1 - k, r0),
+                                std::min(e.c1 - ec - b.c0 + k, hi), std::min(e.r1 - er - b.r0 + k, r1));
+        };
+        if (!stands(drawn.edgeBox, whole))
+            return false;
+        size_t run = 0;
+        for (const EdgeGroup& group : drawn.groups) {
+            const size_t from = run;
+            run = group.end;
+            if (!stands(group.box, whole))
+                continue;
+            for (size_t e = from; e < group.end; ++e)
+                if (stands(drawn.edge[e], whole) &&
+                    std::any_of(m_own.footprint.begin(), m_own.footprint.end(),
+                                [&](const CellBox& b) { return stands(drawn.edge[e], b); }))
+                    return true;
+        }
+        return false;
+    };
+    // The stands worked out already, then more of them a stretch at a time,
+    // each twice as long as the one before, up to the first that reaches:
+    // a figure lying along a long strip need not have the stands worked out
+    // along all of it when the first few columns show it met.
+    int32_t lo = first;
+    int32_t hi = std::min(last, m_stands.Done() - 1);
+    for (int32_t stretch = kFirstStretch;; stretch = std::min(2 * stretch, 1 << 24)) {
+        if (lo <= hi && reachedIn(lo, hi))
+            return true;
+        if (hi >= last)
+            return false;
+        lo = std::max(lo, hi + 1);
+        hi = std::min(last, std::max(lo, m_stands.Done()) + stretch - 1);
+        StandsTo(hi);
     }
-    return false;
 }
 
 int32_t FreeSpace::DentReach(const Drawn& drawn) const

@@ -48,12 +48,14 @@ public:
     // `detail`: the figures' outlines' vertices, on average. Cells are finer
     // for figures of many vertices: their no-fit polygons cost more, and the
     // finer the grid, the fewer it leaves to build (and the more it costs
-    // itself). `material`: the area of the figures of the run, all of them;
-    // cells are never so fine that as much again would take more than a
-    // budget of cells (a long strip as narrow as its tallest part would take
-    // gigabytes).
+    // itself). `material`: the area of the figures of the run, all of them,
+    // and `figures` how many they are; cells are never so fine that as much
+    // again would take more than a budget of cells, nor more than a budget
+    // per figure (a long strip as narrow as its tallest part would take
+    // gigabytes, and a lone long part on a narrow sheet millions of cells of
+    // its own). No figures: the material's budget alone.
     void Update(const Sheet& sheet, const NRect& region, const VectorFigure& placed, double detail = 0.0,
-                double material = 0.0);
+                double material = 0.0, size_t figures = 0);
     // The figures of `placed` (in their order) that `figure`'s outer gap
     // polygon, with its placement point at `at`, may touch at a free
     // position left of `bound` (positions at or right of it are of no use to
@@ -77,6 +79,10 @@ public:
     // starts again, so none will for a figure of the same shape in the same
     // turn: its stands start there.
     void NoneLeftOf(double x);
+
+    // The cells worked out since it was made: the grid's, and those of the
+    // figures measured on cells of their own (the work grows with them).
+    size_t CellsMeasured() const { return m_cellsMeasured; }
 
     // The positions as far as the figures left out of the last Near go:
     // stands, and whether a stand within `positions` has `placed` within the
@@ -166,7 +172,7 @@ private:
     };
     OwnCells MeasureOwnCells(const VectorPolygon& rings, const NPoint& at) const;
 
-    void Reset(const Sheet& sheet, const NRect& region, double detail, double material);
+    void Reset(const Sheet& sheet, const NRect& region, double detail, double material, size_t figures);
     void Draw(const Figure& figure);
     void EnsureColumns(int32_t columns);
     size_t Index(int32_t column, int32_t row) const { return static_cast<size_t>(column) * m_rows + row; }
@@ -212,6 +218,7 @@ private:
     NRect m_region;
     double m_detail = 0.0;
     double m_material = 0.0;
+    size_t m_figures = 0;
     double m_cell = 1.0;
     double m_cellArea = 1.0;
     double m_sliver = 0.0;       // free area of a cell that still counts as covered
@@ -248,4 +255,5 @@ private:
     mutable CellCounts m_stands;                  // of the last Near's figure, as far as worked out
     mutable std::vector<char> m_standColumn;      // one column of them being worked out
     std::pair<int32_t, int32_t> m_standsFrom{0, 0}; // the grid cell of its first column and row
+    mutable size_t m_cellsMeasured = 0;
 };

@@ -87,6 +87,13 @@ public:
     void FindFreePoints(double x, double y, const VectorFigure& near, const PositionFilter& filter,
                         std::shared_ptr<Figure> figure, std::shared_ptr<Sheet> sheet, double band, double bound,
                         std::vector<NPoint>& points);
+    // The inner-fit rectangle of `figure`'s placement point (x, y) on
+    // `sheet`: where it keeps its gap rectangle on the sheet, the sheet gap
+    // to the edges. False when there is none: in its present turn the figure
+    // cannot stand on the sheet at all, whatever lies there, and
+    // FindFreePoints finds it nothing (no grid or no-fit polygon need be
+    // made for that turn).
+    bool SheetFit(double x, double y, const Figure& figure, const Sheet& sheet, NRect& inner) const;
     // The rectangle variant for a figure on a sheet: its gap rectangle on the
     // sheet's rectangle moved to the origin.
     void CreateRectHodographs(double x, double y, const VectorFigure& figures, std::shared_ptr<Figure> figure,

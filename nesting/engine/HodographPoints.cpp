@@ -80,6 +80,25 @@ bool Forbids(Obstacle& obstacle, const NPoint& p)
 
 } // namespace
 
+bool HodographBuilder::SheetFit(double x, double y, const Figure& figure, const Sheet& sheet, NRect& inner) const
+{
+    const NRect& sheetRect = sheet.m_rect;
+    const NRect& figureRect = figure.m_rect;
+    // A figure as large as the sheet but for rounding fits (within the point
+    // tolerance, as the inner-fit rectangle says).
+    if (figureRect.pTop.x - figureRect.pBot.x > sheetRect.pTop.x - sheetRect.pBot.x + EPS ||
+        figureRect.pTop.y - figureRect.pBot.y > sheetRect.pTop.y - sheetRect.pBot.y + EPS)
+        return false;
+    double sheetGap = m_sheetGap - 0.5 * m_figureGap;
+    if (sheetGap < EPS)
+        sheetGap = 0.0;
+    const HodographRect fit(sheetRect, figureRect, NPoint{x, y}, sheetGap, true);
+    if (fit.IsCrossed())
+        return false;
+    inner = NRect{fit.p1, fit.p3};
+    return true;
+}
+
 void HodographBuilder::FindFreePoints(double x, double y, const VectorFigure& near, const PositionFilter& filter,
                                       std::shared_ptr<Figure> figure, std::shared_ptr<Sheet> sheet, double band,
                                       double bound, std::vector<NPoint>& points)
@@ -87,22 +106,14 @@ void HodographBuilder::FindFreePoints(double x, double y, const VectorFigure& ne
     if (!figure || !sheet || figure->m_poligons.empty() || !figure->m_poligons[0] || figure->m_borders.empty() ||
         !figure->m_borders[0])
         return;
-    const NRect& sheetRect = sheet->m_rect;
     const NRect& figureRect = figure->m_rect;
-    // A figure as large as the sheet but for rounding fits (within the point
-    // tolerance, as the inner-fit rectangle says).
-    if (figureRect.pTop.x - figureRect.pBot.x > sheetRect.pTop.x - sheetRect.pBot.x + EPS ||
-        figureRect.pTop.y - figureRect.pBot.y > sheetRect.pTop.y - sheetRect.pBot.y + EPS)
-        return;
     const NPoint at{x, y};
-    double sheetGap = m_sheetGap - 0.5 * m_figureGap;
-    if (sheetGap < EPS)
-        sheetGap = 0.0;
-    const HodographRect fit(sheetRect, figureRect, at, sheetGap, true);
-    if (fit.IsCrossed())
+    NRect inner;
+    if (!SheetFit(x, y, *figure, *sheet, inner))
         return;
-    const NRect inner{fit.p1, fit.p3};
-    const auto sheetRing = std::make_shared<NPolygon>(NPoint{}, std::vector<NPoint>{fit.p1, fit.p2, fit.p3, fit.p4});
+    const std::vector<NPoint> corners{inner.pBot, {inner.pTop.x, inner.pBot.y}, inner.pTop,
+                                      {inner.pBot.x, inner.pTop.y}};
+    const auto sheetRing = std::make_shared<NPolygon>(NPoint{}, corners);
 
     // The positions where the near figures can overlap the figure (their gap
     // rectangles against the figure's, widened by the gap the rectangle
@@ -127,7 +138,7 @@ void HodographBuilder::FindFreePoints(double x, double y, const VectorFigure& ne
                      [](const Pending& a, const Pending& b) { return a.positions.pBot.x < b.positions.pBot.x; });
 
     // Candidates in a heap, leftmost (then first found) on top.
-    std::vector<NPoint> candidates{fit.p1, fit.p2, fit.p3, fit.p4};
+    std::vector<NPoint> candidates = corners;
     auto later = [&](size_t a, size_t b) {
         return candidates[a].x != candidates[b].x ? candidates[a].x > candidates[b].x : a > b;
     };

@@ -416,7 +416,11 @@ void NestingModel::DecomposeWastesToRectangles()
     // Owners are derived again: a part hanging over the sheet's edge has
     // none from the placement, yet no remnant may be cut through it.
     TieFiguresToSheetViews(m_figures, m_sheets);
-    for (const SheetPtr& sheet : sheets) {
+    // Sheet by sheet on the host's progress bar.
+    CreateProgressIndicator();
+    for (size_t k = 0; k < sheets.size(); ++k) {
+        UpdateProgressIndicator(static_cast<double>(k) * 100.0 / static_cast<double>(sheets.size()));
+        const SheetPtr& sheet = sheets[k];
         MakeCurrent(sheet);
         WasteBuilder builder;
         builder.Init(m_figureGap, m_sheetGap);
@@ -424,6 +428,7 @@ void NestingModel::DecomposeWastesToRectangles()
         builder.CreateWastesByRectangles(sheet, FiguresOf(m_figures, sheet), m_wastRectSize, made);
         FinishNewWastes(made, sheet);
     }
+    DeleteProgressIndicator();
     UpdateWastesNames();
 }
 
@@ -437,7 +442,10 @@ void NestingModel::CalculateWastes()
     }
     ClearWastesByMethod(true);
     TieFiguresToSheetViews(m_figures, m_sheets);
-    for (const SheetPtr& sheet : m_sheets) {
+    CreateProgressIndicator();
+    for (size_t k = 0; k < m_sheets.size(); ++k) {
+        UpdateProgressIndicator(static_cast<double>(k) * 100.0 / static_cast<double>(m_sheets.size()));
+        const SheetPtr& sheet = m_sheets[k];
         MakeCurrent(sheet);
         const std::vector<FigurePtr> figures = FiguresOf(m_figures, sheet);
         if (figures.empty())
@@ -448,6 +456,7 @@ void NestingModel::CalculateWastes()
         builder.CreateWastesAutomatically(sheet, figures, m_wastSize, made);
         FinishNewWastes(made, sheet);
     }
+    DeleteProgressIndicator();
     for (WastePtr& waste : OverlappedByNewWastes(m_wastes))
         DelWaste(waste);
     UpdateWastesNames();

@@ -305,6 +305,7 @@ void NestingOptimizer::SetAutoPlacementAllFigures(NestingMode mode)
             m_outlineArea += std::fabs(SignedArea(figure->m_poligons[0]->m_points));
         }
     m_outlineVertices = outlines ? static_cast<double>(vertices) / static_cast<double>(outlines) : 0.0;
+    m_outlines = outlines;
     const VectorFigure keep = m_figures;
     SetAutoPlacementAllFiguresOnSheets(mode);
     if (mode == NestingMode::AutoArrange)
@@ -530,6 +531,24 @@ void NestingOptimizer::CandidatePoints(double x0, double y0, const VectorFigure&
                                                points);
         return;
     }
+    // In a turn where the figure cannot stand on the sheet at all, whatever
+    // lies there, there is nothing to find: neither the free space nor a
+    // no-fit polygon is worked out for it (a long part turned by 45° on a
+    // long narrow sheet would measure itself on millions of cells).
+    NRect inner;
+    if (m_hodographBuilder.SheetFit(x0, y0, *figure, *sheet, inner))
+        FreePoints(x0, y0, placed, figure, sheet, points);
+    // The regions themselves are built only to be drawn for inspection (and
+    // so that a drawing left by an earlier call goes).
+    if (m_testHodograph || !HodographBuilder::testHodographs.empty()) {
+        VectorPolygon polygons;
+        m_hodographBuilder.CreateHodographs(x0, y0, placed, figure, sheet, polygons, true, m_test);
+    }
+}
+
+void NestingOptimizer::FreePoints(double x0, double y0, const VectorFigure& placed, const FigurePtr& figure,
+                                  const SheetPtr& sheet, std::vector<NPoint>& points)
+{
     bool measured = false;
     const VectorFigure near = NearFigures(placed, *figure, NPoint{x0, y0}, *sheet, measured);
     // The figure stands nowhere left of a better rotation's point: the try
@@ -549,12 +568,6 @@ void NestingOptimizer::CandidatePoints(double x0, double y0, const VectorFigure&
         for (const NPoint& p : points)
             leftmost = std::min(leftmost, p.x);
         m_freeSpace.NoneLeftOf(leftmost);
-    }
-    // The regions themselves are built only to be drawn for inspection (and
-    // so that a drawing left by an earlier call goes).
-    if (m_testHodograph || !HodographBuilder::testHodographs.empty()) {
-        VectorPolygon polygons;
-        m_hodographBuilder.CreateHodographs(x0, y0, placed, figure, sheet, polygons, true, m_test);
     }
 }
 
@@ -576,7 +589,7 @@ VectorFigure NestingOptimizer::NearFigures(const VectorFigure& placed, const Fig
     VectorFigure others;
     std::copy_if(placed.begin(), placed.end(), std::back_inserter(others),
                  [&](const FigurePtr& f) { return f.get() != &figure; });
-    m_freeSpace.Update(sheet, region, others, m_outlineVertices, m_outlineArea);
+    m_freeSpace.Update(sheet, region, others, m_outlineVertices, m_outlineArea, m_outlines);
     return m_freeSpace.Near(others, figure, at, m_bound);
 }
 

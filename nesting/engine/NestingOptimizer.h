@@ -82,6 +82,9 @@ public:
     // by `degrees`.
     static NPoint TurnedSize(const std::vector<NPoint>& ring, double degrees);
 
+    // The free space of the sheet last filled (what it has measured).
+    const FreeSpace& LastFreeSpace() const { return m_freeSpace; }
+
     static constexpr double kNoPoint = 2147483647.0;
     static constexpr double kBottomLeftBand = 0.1; // mm
 
@@ -104,6 +107,10 @@ private:
     bool FreeOfOverlaps(const FigurePtr& figure, const VectorFigure& placed);
     void CandidatePoints(double x0, double y0, const VectorFigure& placed, const FigurePtr& figure,
                          const SheetPtr& sheet, NestingMode mode, std::vector<NPoint>& points);
+    // The free positions by the free space and the near figures' no-fit
+    // polygons, for a figure that fits the sheet in its turn.
+    void FreePoints(double x0, double y0, const VectorFigure& placed, const FigurePtr& figure, const SheetPtr& sheet,
+                    std::vector<NPoint>& points);
     // The placed figures the figure (placement point `at`) may touch at a
     // free position: only their no-fit polygons may be built. `measured`: the
     // free space was measured for the figure (it then filters the positions
@@ -131,5 +138,6 @@ private:
     PlacedIndex m_placedIndex;
     double m_outlineVertices = 0.0; // of the figures of the run, on average (the grid's detail)
     double m_outlineArea = 0.0;     // of the figures of the run, all of them (bounds the grid's cells)
+    size_t m_outlines = 0;          // the figures of the run (so does their count)
     double m_bound = kNoPoint; // a try's placement points at this x or right of it cannot win
 };

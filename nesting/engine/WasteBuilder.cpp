@@ -5,122 +5,51 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
+#include <map>
+#include <unordered_map>
 
 namespace {
 
 constexpr double GRID_MERGE = 0.1;  // coordinates closer than this give one grid line
 constexpr double SNAP_FACTOR = 2.5; // remnants closer than this many half gaps are snapped together
 
-// A grid cell: its four corners and its centre.
-struct Cell {
-    std::array<NPoint, 4> corners;
-    NPoint centre;
-    NRect rect;
+using RowRun = WasteBuilder::RowRun;
+using RowRuns = WasteBuilder::RowRuns;
+
+// The grid lines of one axis: a coordinate closer than GRID_MERGE to a line
+// goes with the line met first.
+class GridLines {
+public:
+    // Adds the coordinate unless a line stands within the merge distance;
+    // returns how far the line that stands for it lies from it.
+    double Add(double v)
+    {
+        const std::pair<const double, size_t>* first = nullptr;
+        const auto end = m_lines.lower_bound(v + 2.0 * GRID_MERGE);
+        for (auto it = m_lines.lower_bound(v - 2.0 * GRID_MERGE); it != end; ++it) {
+            if (std::fabs(it->first - v) < GRID_MERGE && (!first || it->second < first->second))
+                first = &*it;
+        }
+        if (!first) {
+            m_lines.emplace(v, m_lines.size());
+            return 0.0;
+        }
+        return std::fabs(first->first - v);
+    }
+
+    std::vector<double> Ascending() const
+    {
+        std::vector<double> lines;
+        lines.reserve(m_lines.size());
+        for (const auto& entry : m_lines)
+            lines.push_back(entry.first);
+        return lines;
+    }
+
+private:
+    std::map<double, size_t> m_lines; // line, the order it was met in
 };
-
-Cell MakeCell(double xRight, double xLeft, double yBot, double yTop)
-{
-    Cell cell;
-    cell.corners = {NPoint{xRight, yBot}, NPoint{xLeft, yBot}, NPoint{xLeft, yTop}, NPoint{xRight, yTop}};
-    cell.centre = {(xRight + xLeft) * 0.5, (yBot + yTop) * 0.5};
-    cell.rect = {{xLeft, yBot}, {xRight, yTop}};
-    return cell;
-}
-
-// Liang-Barsky clipping of a-b against the cell shrunk by EPS: true when a
-// piece of the segment runs through the cell's interior.
-bool SegmentCrossesInterior(const NPoint& a, const NPoint& b, const NRect& rect)
-{
-    double t0 = 0.0;
-    double t1 = 1.0;
-    const auto clip = [&t0, &t1](double p, double q) {
-        if (p == 0.0)
-            return q > 0.0;
-        const double t = q / p;
-        if (p < 0.0)
-            t0 = std::max(t0, t);
-        else
-            t1 = std::min(t1, t);
-        return t0 < t1;
-    };
-    const double dx = b.x - a.x;
-    const double dy = b.y - a.y;
-    return clip(-dx, a.x - (rect.pBot.x + EPS)) && clip(dx, (rect.pTop.x - EPS) - a.x) &&
-           clip(-dy, a.y - (rect.pBot.y + EPS)) && clip(dy, (rect.pTop.y - EPS) - a.y);
-}
-
-bool RingCrossesInterior(const NPolygon& ring, const Cell& cell)
-{
-    const std::vector<NPoint>& pts = ring.m_points;
-    for (size_t k = 0; k < pts.size(); ++k) {
-        if (SegmentCrossesInterior(pts[k == 0 ? pts.size() - 1 : k - 1], pts[k], cell.rect))
-            return true;
-    }
-    return false;
-}
-
-bool AnyPointIn(const NPolygon& ring, const Cell& cell, bool touchCorners, bool touchCentre)
-{
-    for (const NPoint& corner : cell.corners) {
-        if (ring.CheckContainPoint(corner, touchCorners))
-            return true;
-    }
-    return ring.CheckContainPoint(cell.centre, touchCentre);
-}
-
-bool AllPointsIn(const NPolygon& ring, const Cell& cell, bool touch)
-{
-    for (const NPoint& corner : cell.corners) {
-        if (!ring.CheckContainPoint(corner, touch))
-            return false;
-    }
-    return ring.CheckContainPoint(cell.centre, touch);
-}
-
-// The outer contour reaches into the cell. A triangle's corners on its
-// border count (its slanted side runs along cell diagonals); a slanted side
-// passing through the cell between the sampled points counts too.
-bool OuterContourHit(const NPolygon& outer, const Cell& cell)
-{
-    const bool triangle = outer.m_points.size() == 3;
-    return AnyPointIn(outer, cell, triangle, true) || RingCrossesInterior(outer, cell);
-}
-
-bool CentreInGabarit(const NPolygon& outer, const Cell& cell)
-{
-    const NRect& g = outer.GetGabarit();
-    const NPoint& c = cell.centre;
-    return g.pBot.x - EPS < c.x && c.x < g.pTop.x + EPS && g.pBot.y - EPS < c.y && c.y < g.pTop.y + EPS;
-}
-
-bool LiesInHole(const NPolygon& hole, const Cell& cell)
-{
-    return AllPointsIn(hole, cell, false) && !RingCrossesInterior(hole, cell);
-}
-
-bool HasOuterContour(const VectorPolygon& borders)
-{
-    return !borders.empty() && borders.front() && !borders.front()->m_points.empty();
-}
-
-bool FigureOccupiesCell(const VectorPolygon& borders, const Cell& cell)
-{
-    const NPolygon& outer = *borders.front();
-    if (!CentreInGabarit(outer, cell) || !OuterContourHit(outer, cell))
-        return false;
-    for (size_t k = 1; k < borders.size(); ++k) {
-        if (borders[k] && LiesInHole(*borders[k], cell))
-            return false;
-    }
-    return true;
-}
-
-bool CellOnSheet(const NPolygon& sheet, bool rectangular, const Cell& cell)
-{
-    if (!CheckRectContainPoint(sheet.GetGabarit(), cell.centre))
-        return false;
-    return rectangular || AllPointsIn(sheet, cell, true);
-}
 
 // The rings that give grid lines: the sheet, then per part its outer contour
 // and its holes, unless one hole's gabarit is larger than the outer one's.
@@ -128,7 +57,7 @@ std::vector<const NPolygon*> GridPolygons(const NPolygon& sheet, const std::vect
 {
     std::vector<const NPolygon*> polygons{&sheet};
     for (const VectorPolygon& borders : figures) {
-        if (!HasOuterContour(borders))
+        if (borders.empty() || !borders.front() || borders.front()->m_points.empty())
             continue;
         const NPolygon& outer = *borders.front();
         polygons.push_back(&outer);
@@ -144,6 +73,360 @@ std::vector<const NPolygon*> GridPolygons(const NPolygon& sheet, const std::vect
         }
     }
     return polygons;
+}
+
+// The first index of [0, count) at which `pred` holds (it holds from there on).
+template <typename Pred>
+uint32_t FirstWhere(uint32_t count, Pred pred)
+{
+    uint32_t lo = 0, hi = count;
+    while (lo < hi) {
+        const uint32_t mid = lo + (hi - lo) / 2;
+        if (pred(mid))
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return lo;
+}
+
+// Sorted, joined, none empty.
+void Normalise(RowRuns& runs)
+{
+    std::erase_if(runs, [](const RowRun& r) { return r.begin >= r.end; });
+    std::sort(runs.begin(), runs.end(), [](const RowRun& a, const RowRun& b) { return a.begin < b.begin; });
+    size_t kept = 0;
+    for (const RowRun& r : runs) {
+        if (kept > 0 && r.begin <= runs[kept - 1].end)
+            runs[kept - 1].end = std::max(runs[kept - 1].end, r.end);
+        else
+            runs[kept++] = r;
+    }
+    runs.resize(kept);
+}
+
+// The rows of normalised `runs` that none of normalised `minus` holds.
+RowRuns Without(const RowRuns& runs, const RowRuns& minus)
+{
+    RowRuns rest;
+    size_t k = 0;
+    for (const RowRun& r : runs) {
+        uint32_t from = r.begin;
+        while (k < minus.size() && minus[k].end <= from)
+            ++k;
+        for (size_t m = k; m < minus.size() && minus[m].begin < r.end; ++m) {
+            if (minus[m].begin > from)
+                rest.push_back({from, minus[m].begin});
+            from = std::max(from, minus[m].end);
+        }
+        if (from < r.end)
+            rest.push_back({from, r.end});
+    }
+    return rest;
+}
+
+// The cells of the grid as the parts take them, by rows of a column.
+class GridCells {
+public:
+    GridCells(const std::vector<double>& lineX, const std::vector<double>& lineY)
+        : m_x(lineX), m_y(lineY), m_columns(static_cast<uint32_t>(lineX.size() - 1)),
+          m_rows(static_cast<uint32_t>(lineY.size() - 1))
+    {
+        for (uint32_t i = 0; i < m_columns; ++i)
+            m_cx.push_back((m_x[i] + m_x[i + 1]) * 0.5);
+        for (uint32_t j = 0; j < m_rows; ++j)
+            m_cy.push_back((m_y[j] + m_y[j + 1]) * 0.5);
+    }
+
+    uint32_t Columns() const { return m_columns; }
+    uint32_t Rows() const { return m_rows; }
+
+    // The columns (rows) whose centres lie strictly between lo and hi.
+    RowRun ColumnsCentredIn(double lo, double hi) const
+    {
+        return {FirstWhere(m_columns, [&](uint32_t i) { return m_cx[i] < hi; }),
+                FirstWhere(m_columns, [&](uint32_t i) { return !(m_cx[i] > lo); })};
+    }
+    RowRun RowsCentredIn(double lo, double hi) const
+    {
+        return {FirstWhere(m_rows, [&](uint32_t j) { return m_cy[j] > lo; }),
+                FirstWhere(m_rows, [&](uint32_t j) { return !(m_cy[j] < hi); })};
+    }
+    // The rows whose centres lie within lo..hi, bounds included.
+    RowRun RowsCentredWithin(double lo, double hi) const
+    {
+        return {FirstWhere(m_rows, [&](uint32_t j) { return m_cy[j] >= lo; }),
+                FirstWhere(m_rows, [&](uint32_t j) { return m_cy[j] > hi; })};
+    }
+    // The rows whose cells, shrunk by EPS, a stretch of an edge from height
+    // lo to hi crosses (across the column's inside).
+    RowRun RowsCrossed(double lo, double hi) const
+    {
+        return {FirstWhere(m_rows, [&](uint32_t j) { return m_y[j + 1] - EPS > lo; }),
+                FirstWhere(m_rows, [&](uint32_t j) { return !(m_y[j] + EPS < hi); })};
+    }
+    // The row lines strictly between lo and hi, and within lo..hi.
+    RowRun LinesIn(double lo, double hi) const
+    {
+        const auto lines = static_cast<uint32_t>(m_y.size());
+        return {FirstWhere(lines, [&](uint32_t l) { return m_y[l] > lo; }),
+                FirstWhere(lines, [&](uint32_t l) { return !(m_y[l] < hi); })};
+    }
+    RowRun LinesWithin(double lo, double hi) const
+    {
+        const auto lines = static_cast<uint32_t>(m_y.size());
+        return {FirstWhere(lines, [&](uint32_t l) { return m_y[l] >= lo; }),
+                FirstWhere(lines, [&](uint32_t l) { return m_y[l] > hi; })};
+    }
+
+    // The columns whose strips, grown by `margin`, meet x from lo to hi.
+    RowRun ColumnsMeeting(double lo, double hi, double margin) const
+    {
+        return {FirstWhere(m_columns, [&](uint32_t i) { return m_x[i + 1] <= hi + margin; }),
+                FirstWhere(m_columns, [&](uint32_t i) { return m_x[i] < lo - margin; })};
+    }
+
+    double Left(uint32_t i) const { return m_x[i + 1]; }
+    double Right(uint32_t i) const { return m_x[i]; }
+    double CentreX(uint32_t i) const { return m_cx[i]; }
+
+private:
+    const std::vector<double>& m_x; // descending
+    const std::vector<double>& m_y; // ascending
+    uint32_t m_columns;
+    uint32_t m_rows;
+    std::vector<double> m_cx;
+    std::vector<double> m_cy;
+};
+
+// The heights over which edge a-b runs between x0 and x1 (`open`: strictly
+// between, over some length); false for none.
+bool HeightsWithin(const NPoint& a, const NPoint& b, double x0, double x1, bool open, double& lo, double& hi)
+{
+    const double ax = std::min(a.x, b.x);
+    const double bx = std::max(a.x, b.x);
+    if (a.x == b.x) {
+        if (open ? !(x0 < a.x && a.x < x1) : !(x0 <= a.x && a.x <= x1))
+            return false;
+        lo = std::min(a.y, b.y);
+        hi = std::max(a.y, b.y);
+        return true;
+    }
+    const double u0 = std::max(ax, x0);
+    const double u1 = std::min(bx, x1);
+    if (open ? !(u0 < u1) : !(u0 <= u1))
+        return false;
+    const auto at = [&](double x) { return a.y + (x - a.x) * (b.y - a.y) / (b.x - a.x); };
+    const double y0 = at(u0);
+    const double y1 = at(u1);
+    lo = std::min(y0, y1);
+    hi = std::max(y0, y1);
+    return true;
+}
+
+// What the edges of one ring give a column: the stretches that cross its
+// cells shrunk by EPS, and the heights where they cut its middle line and
+// its left and right sides.
+struct RingMarks {
+    RowRuns crossed;
+    std::vector<double> cuts;
+    std::vector<double> leftCuts;
+    std::vector<double> rightCuts;
+    // The heights on its left and right sides within EPS of an edge.
+    std::vector<std::pair<double, double>> leftAlong;
+    std::vector<std::pair<double, double>> rightAlong;
+};
+
+// The marks of `ring` in columns [columns.begin, columns.end) of the grid,
+// by column from there.
+void MarkRing(const NPolygon& ring, const GridCells& grid, const RowRun& columns, std::vector<RingMarks>& marks)
+{
+    const std::vector<NPoint>& pts = ring.m_points;
+    for (size_t k = 0; k < pts.size(); ++k) {
+        const NPoint& a = pts[k == 0 ? pts.size() - 1 : k - 1];
+        const NPoint& b = pts[k];
+        const RowRun span = grid.ColumnsMeeting(std::min(a.x, b.x), std::max(a.x, b.x), 2.0 * EPS);
+        const auto cut = [&](double x, std::vector<double>& cuts) {
+            if ((a.x <= x) != (b.x <= x))
+                cuts.push_back(a.y + (x - a.x) * (b.y - a.y) / (b.x - a.x));
+        };
+        // The heights on the line x = `x` within EPS of the edge (the
+        // border, as the point-in-polygon test takes it): in the edge's
+        // box widened by EPS and nearer than EPS to its line, or within EPS
+        // of an end.
+        const auto along = [&](double x, std::vector<std::pair<double, double>>& stretches) {
+            for (const NPoint& end : {a, b})
+                if (std::fabs(end.x - x) < EPS)
+                    stretches.emplace_back(end.y - EPS, end.y + EPS);
+            if (!(std::min(a.x, b.x) - EPS < x && x < std::max(a.x, b.x) + EPS))
+                return;
+            double lo = std::min(a.y, b.y) - EPS, hi = std::max(a.y, b.y) + EPS;
+            const double dx = b.x - a.x, dy = b.y - a.y;
+            if (std::fabs(dx) >= EPS) {
+                // |dy (x - a.x) - dx (y - a.y)| / length < EPS
+                const double length = std::hypot(dx, dy);
+                const double y0 = a.y + dy * (x - a.x) / dx;
+                const double reach = EPS * length / std::fabs(dx);
+                lo = std::max(lo, y0 - reach);
+                hi = std::min(hi, y0 + reach);
+            } else if (!(std::fabs(a.x - x) < EPS)) {
+                return;
+            }
+            if (lo < hi)
+                stretches.emplace_back(lo, hi);
+        };
+        for (uint32_t i = std::max(span.begin, columns.begin); i < std::min(span.end, columns.end); ++i) {
+            RingMarks& m = marks[i - columns.begin];
+            double lo = 0.0, hi = 0.0;
+            if (HeightsWithin(a, b, grid.Left(i) + EPS, grid.Right(i) - EPS, true, lo, hi))
+                m.crossed.push_back(grid.RowsCrossed(lo, hi));
+            cut(grid.CentreX(i), m.cuts);
+            cut(grid.Left(i), m.leftCuts);
+            cut(grid.Right(i), m.rightCuts);
+            along(grid.Left(i), m.leftAlong);
+            along(grid.Right(i), m.rightAlong);
+        }
+    }
+    for (RingMarks& m : marks) {
+        Normalise(m.crossed);
+        std::sort(m.cuts.begin(), m.cuts.end());
+        std::sort(m.leftCuts.begin(), m.leftCuts.end());
+        std::sort(m.rightCuts.begin(), m.rightCuts.end());
+    }
+}
+
+// The rows whose centres lie inside the ring along the column's middle
+// line: within its cuts, `widen` beyond them (less where negative).
+RowRuns CentresInside(const RingMarks& m, const GridCells& grid, double widen)
+{
+    RowRuns runs;
+    for (size_t k = 0; k + 1 < m.cuts.size(); k += 2)
+        runs.push_back(widen >= 0.0 ? grid.RowsCentredWithin(m.cuts[k] - widen, m.cuts[k + 1] + widen)
+                                    : grid.RowsCentredIn(m.cuts[k] - widen, m.cuts[k + 1] + widen));
+    Normalise(runs);
+    return runs;
+}
+
+// The rows with a corner (`all`: both corners) on a side of the column
+// inside the ring, given the side's cuts and its heights within EPS of an
+// edge (the border): with `border` those count as inside, else as outside.
+RowRuns CornersInside(const std::vector<double>& cuts, const std::vector<std::pair<double, double>>& near,
+                      const GridCells& grid, bool border, bool all)
+{
+    RowRuns lines;
+    for (size_t k = 0; k + 1 < cuts.size(); k += 2)
+        lines.push_back(grid.LinesWithin(cuts[k], cuts[k + 1]));
+    Normalise(lines);
+    if (!near.empty()) {
+        RowRuns on;
+        for (const auto& [lo, hi] : near)
+            on.push_back(grid.LinesIn(lo, hi));
+        Normalise(on);
+        if (border) {
+            lines.insert(lines.end(), on.begin(), on.end());
+            Normalise(lines);
+        } else {
+            lines = Without(lines, on);
+        }
+    }
+    // Row j has its corners on lines j and j + 1.
+    RowRuns runs;
+    for (const RowRun& l : lines) {
+        if (all)
+            runs.push_back({l.begin, std::min(l.end - 1, grid.Rows())});
+        else
+            runs.push_back({l.begin > 0 ? l.begin - 1 : 0, std::min(l.end, grid.Rows())});
+    }
+    Normalise(runs);
+    return runs;
+}
+
+RowRuns Both(const RowRuns& a, const RowRuns& b, const GridCells& grid)
+{
+    return Without(a, Without(RowRuns{{0, grid.Rows()}}, b));
+}
+
+// The cells a part takes, appended to their columns' runs in `taken`: those
+// whose centre lies within its outer contour's gabarit (widened by EPS) and
+// that its outer contour reaches into (an edge crosses the cell shrunk by
+// EPS, a corner lies inside it or its centre lies inside it or on its
+// border; a triangle's border holds a corner too), less those lying in a
+// hole (the corners and the centre inside it, off its border, and none of
+// its edges crossing the cell).
+void TakeByPart(const VectorPolygon& borders, const GridCells& grid, std::vector<RowRuns>& taken)
+{
+    const NPolygon& outer = *borders.front();
+    const NRect& box = outer.GetGabarit();
+    const RowRun columns = grid.ColumnsCentredIn(box.pBot.x - EPS, box.pTop.x + EPS);
+    const RowRun rows = grid.RowsCentredIn(box.pBot.y - EPS, box.pTop.y + EPS);
+    if (columns.begin >= columns.end || rows.begin >= rows.end)
+        return;
+    const bool triangle = outer.m_points.size() == 3;
+    const size_t count = columns.end - columns.begin;
+    std::vector<RingMarks> outerMarks(count);
+    MarkRing(outer, grid, columns, outerMarks);
+    std::vector<std::vector<RingMarks>> holeMarks;
+    for (size_t k = 1; k < borders.size(); ++k) {
+        if (borders[k] && !borders[k]->m_points.empty()) {
+            holeMarks.emplace_back(count);
+            MarkRing(*borders[k], grid, columns, holeMarks.back());
+        }
+    }
+    for (size_t c = 0; c < count; ++c) {
+        const RingMarks& m = outerMarks[c];
+        RowRuns hit = CentresInside(m, grid, EPS);
+        for (const RowRuns& more : {m.crossed, CornersInside(m.leftCuts, m.leftAlong, grid, triangle, false),
+                                    CornersInside(m.rightCuts, m.rightAlong, grid, triangle, false)})
+            hit.insert(hit.end(), more.begin(), more.end());
+        Normalise(hit);
+        for (RowRun& r : hit) {
+            r.begin = std::max(r.begin, rows.begin);
+            r.end = std::min(r.end, rows.end);
+        }
+        Normalise(hit);
+        if (hit.empty())
+            continue;
+        RowRuns inHoles;
+        for (const std::vector<RingMarks>& hole : holeMarks) {
+            const RingMarks& h = hole[c];
+            RowRuns inside = CentresInside(h, grid, -EPS);
+            inside = Both(inside, CornersInside(h.leftCuts, h.leftAlong, grid, false, true), grid);
+            inside = Both(inside, CornersInside(h.rightCuts, h.rightAlong, grid, false, true), grid);
+            inside = Without(inside, h.crossed);
+            inHoles.insert(inHoles.end(), inside.begin(), inside.end());
+        }
+        Normalise(inHoles);
+        RowRuns& column = taken[columns.begin + c];
+        for (const RowRun& r : Without(hit, inHoles))
+            column.push_back(r);
+    }
+}
+
+// The cells off the sheet, appended to their columns' runs in `taken`: those
+// whose centre lies outside its gabarit widened by EPS, and for a sheet of
+// another shape than a rectangle those that its outline crosses or whose
+// centre lies outside it.
+void TakeOffSheet(const NPolygon& sheet, const GridCells& grid, std::vector<RowRuns>& taken)
+{
+    const NRect& box = sheet.GetGabarit();
+    const RowRun columns = grid.ColumnsCentredIn(box.pBot.x - EPS, box.pTop.x + EPS);
+    const RowRun rows = grid.RowsCentredIn(box.pBot.y - EPS, box.pTop.y + EPS);
+    const uint32_t all = grid.Rows();
+    for (uint32_t i = 0; i < grid.Columns(); ++i) {
+        if (i < columns.begin || i >= columns.end)
+            taken[i].push_back({0, all});
+        taken[i].push_back({0, rows.begin});
+        taken[i].push_back({rows.end, all});
+    }
+    if (sheet.CheckRectangle() || columns.begin >= columns.end)
+        return;
+    std::vector<RingMarks> marks(columns.end - columns.begin);
+    MarkRing(sheet, grid, columns, marks);
+    for (size_t c = 0; c < marks.size(); ++c) {
+        const RowRuns on = Without(CentresInside(marks[c], grid, EPS), marks[c].crossed);
+        const RowRuns off = Without(RowRuns{{0, all}}, on);
+        taken[columns.begin + c].insert(taken[columns.begin + c].end(), off.begin(), off.end());
+    }
 }
 
 double Area(const WasteBuilder::NRectangle& r)
@@ -191,29 +474,135 @@ WasteBuilder::NRectanglePtr Largest(const std::vector<WasteBuilder::NRectanglePt
     return best;
 }
 
-bool IntersectsAny(const WasteBuilder::NRectangle& rect, const std::vector<WasteBuilder::NRectanglePtr>& others)
-{
-    return std::any_of(others.begin(), others.end(), [&rect](const auto& o) { return RectsIntersect(rect, *o); });
-}
+// Rectangles found by where they lie: filed in the squares of a grid that
+// their boxes (grown by EPS) reach, those reaching very many squares in a
+// list of their own; a query gives every rectangle filed near a box, each
+// once, that the caller tests.
+class RectangleIndex {
+public:
+    explicit RectangleIndex(const std::vector<WasteBuilder::NRectanglePtr>& rects)
+    {
+        if (rects.empty())
+            return;
+        NRect all = rects.front()->GetRect();
+        std::vector<double> sizes;
+        for (const auto& r : rects) {
+            const NRect b = r->GetRect();
+            all = {{std::min(all.pBot.x, b.pBot.x), std::min(all.pBot.y, b.pBot.y)},
+                   {std::max(all.pTop.x, b.pTop.x), std::max(all.pTop.y, b.pTop.y)}};
+            sizes.push_back(std::min(b.pTop.x - b.pBot.x, b.pTop.y - b.pBot.y));
+        }
+        std::nth_element(sizes.begin(), sizes.begin() + static_cast<std::ptrdiff_t>(sizes.size() / 2), sizes.end());
+        const double span = std::max(all.pTop.x - all.pBot.x, all.pTop.y - all.pBot.y);
+        m_origin = all.pBot;
+        m_square = std::max({2.0 * sizes[sizes.size() / 2], span / 1024.0, 1.0});
+        m_across = static_cast<int64_t>((all.pTop.x - all.pBot.x) / m_square) + 1;
+    }
+
+    void Add(size_t id, const WasteBuilder::NRectangle& rect)
+    {
+        const auto [c0, r0, c1, r1] = Squares(rect.GetRect());
+        if ((c1 - c0 + 1) * (r1 - r0 + 1) > kMostSquares) {
+            m_large.push_back(id);
+            return;
+        }
+        for (int64_t r = r0; r <= r1; ++r)
+            for (int64_t c = c0; c <= c1; ++c)
+                m_squares[r * m_across + c].push_back(id);
+    }
+
+    // The rectangles filed near the box, each once, in no particular order.
+    const std::vector<size_t>& Near(const NRect& box)
+    {
+        m_found.clear();
+        ++m_stamp;
+        const auto take = [&](size_t id) {
+            if (id >= m_seen.size())
+                m_seen.resize(id + 1, 0);
+            if (m_seen[id] != m_stamp) {
+                m_seen[id] = m_stamp;
+                m_found.push_back(id);
+            }
+        };
+        for (size_t id : m_large)
+            take(id);
+        const auto [c0, r0, c1, r1] = Squares(box);
+        if ((c1 - c0 + 1) * (r1 - r0 + 1) > static_cast<int64_t>(m_squares.size())) {
+            for (const auto& [square, ids] : m_squares)
+                for (size_t id : ids)
+                    take(id);
+            return m_found;
+        }
+        for (int64_t r = r0; r <= r1; ++r) {
+            for (int64_t c = c0; c <= c1; ++c) {
+                const auto it = m_squares.find(r * m_across + c);
+                if (it != m_squares.end())
+                    for (size_t id : it->second)
+                        take(id);
+            }
+        }
+        return m_found;
+    }
+
+private:
+    static constexpr int64_t kMostSquares = 4096;
+
+    std::array<int64_t, 4> Squares(const NRect& box) const
+    {
+        const auto at = [&](double v, double base) {
+            return static_cast<int64_t>(std::clamp(std::floor((v - base) / m_square), -1.0, 1e9));
+        };
+        const int64_t c0 = std::max<int64_t>(0, at(box.pBot.x - 2.0 * EPS, m_origin.x));
+        const int64_t c1 = std::min<int64_t>(m_across - 1, at(box.pTop.x + 2.0 * EPS, m_origin.x));
+        const int64_t r0 = std::max<int64_t>(0, at(box.pBot.y - 2.0 * EPS, m_origin.y));
+        const int64_t r1 = std::max<int64_t>(r0, at(box.pTop.y + 2.0 * EPS, m_origin.y));
+        return {c0, r0, std::max(c0, c1), r1};
+    }
+
+    NPoint m_origin;
+    double m_square = 1.0;
+    int64_t m_across = 1;
+    std::unordered_map<int64_t, std::vector<size_t>> m_squares;
+    std::vector<size_t> m_large;
+    std::vector<size_t> m_found;
+    std::vector<uint32_t> m_seen;
+    uint32_t m_stamp = 0;
+};
 
 // The largest candidate first; then, candidate by candidate, the largest of
-// the candidate and those meeting it that meet nothing chosen so far. Chosen
-// rectangles never meet (touching counts).
+// the candidate and those meeting it (in their order) that meet nothing
+// chosen so far. Chosen rectangles never meet (touching counts).
 std::vector<WasteBuilder::NRectanglePtr> ChooseDisjoint(const std::vector<WasteBuilder::NRectanglePtr>& candidates)
 {
     std::vector<WasteBuilder::NRectanglePtr> chosen;
     if (candidates.empty())
         return chosen;
-    chosen.push_back(Largest(candidates));
+    RectangleIndex all(candidates);
+    for (size_t k = 0; k < candidates.size(); ++k)
+        all.Add(k, *candidates[k]);
+    RectangleIndex taken(candidates);
+    const auto choose = [&](const WasteBuilder::NRectanglePtr& r) {
+        taken.Add(chosen.size(), *r);
+        chosen.push_back(r);
+    };
+    const auto meetsChosen = [&](const WasteBuilder::NRectangle& r) {
+        const std::vector<size_t>& near = taken.Near(r.GetRect());
+        return std::any_of(near.begin(), near.end(), [&](size_t k) { return RectsIntersect(r, *chosen[k]); });
+    };
+    choose(Largest(candidates));
+    std::vector<size_t> meeting;
     for (const auto& q : candidates) {
-        if (IntersectsAny(*q, chosen))
+        if (meetsChosen(*q))
             continue;
+        meeting = all.Near(q->GetRect());
+        std::sort(meeting.begin(), meeting.end());
         std::vector<WasteBuilder::NRectanglePtr> pool{q};
-        for (const auto& other : candidates) {
-            if (other != q && RectsIntersect(*other, *q) && !IntersectsAny(*other, chosen))
+        for (size_t k : meeting) {
+            const auto& other = candidates[k];
+            if (other != q && RectsIntersect(*other, *q) && !meetsChosen(*other))
                 pool.push_back(other);
         }
-        chosen.push_back(Largest(pool));
+        choose(Largest(pool));
     }
     return chosen;
 }
@@ -283,8 +672,6 @@ void WasteBuilder::DecomposeToRectangles(const NPolygonPtr& sheetOutline, const 
         return;
     m_validRectangles.clear();
     m_restRectangles.clear();
-    m_allRectangles.clear();
-    m_rectangles.clear();
 
     PrepareRectangleGrid(*sheetOutline, figures);
     std::vector<NRectanglePtr> unitedRectangles;
@@ -293,8 +680,6 @@ void WasteBuilder::DecomposeToRectangles(const NPolygonPtr& sheetOutline, const 
         const bool valid = r->Width() > minSize - EPS && r->Height() > minSize - EPS;
         (valid ? m_validRectangles : m_restRectangles).push_back(r);
     }
-    for (const auto& column : m_rectangles)
-        m_allRectangles.insert(m_allRectangles.end(), column.begin(), column.end());
 
     ExtendValidRectangles();
     UniteRestRectangles(minSize);
@@ -307,78 +692,110 @@ void WasteBuilder::DecomposeToRectangles(const NPolygonPtr& sheetOutline, const 
     CreateRectanglePolygons(wasteRectangles, outs);
 }
 
-double WasteBuilder::AddPoint(const NPoint& point, std::vector<NPoint>& points)
-{
-    const auto known =
-        std::find_if(points.begin(), points.end(), [&point](const NPoint& p) { return p.IsEquil(point, GRID_MERGE); });
-    if (known == points.end()) {
-        points.push_back(point);
-        return 0.0;
-    }
-    return std::max(std::fabs(known->x - point.x), std::fabs(known->y - point.y));
-}
-
 void WasteBuilder::PrepareRectangleGrid(const NPolygon& sheet, const std::vector<VectorPolygon>& figures)
 {
-    std::vector<NPoint> xs;
-    std::vector<NPoint> ys;
+    m_lineX.clear();
+    m_lineY.clear();
+    m_free.clear();
+    m_unused.clear();
+    m_startedFirst.clear();
+    m_startedLast.clear();
+    GridLines xs;
+    GridLines ys;
     m_gridShiftX = 0.0;
     m_gridShiftY = 0.0;
     for (const NPolygon* polygon : GridPolygons(sheet, figures)) {
         for (const NPoint& p : polygon->m_points) {
-            m_gridShiftX = std::max(m_gridShiftX, AddPoint({p.x, 0.0}, xs));
-            m_gridShiftY = std::max(m_gridShiftY, AddPoint({0.0, p.y}, ys));
+            m_gridShiftX = std::max(m_gridShiftX, xs.Add(p.x));
+            m_gridShiftY = std::max(m_gridShiftY, ys.Add(p.y));
         }
     }
-    if (xs.size() < 2 || ys.size() < 2)
+    m_lineX = xs.Ascending();
+    std::reverse(m_lineX.begin(), m_lineX.end());
+    m_lineY = ys.Ascending();
+    if (m_lineX.size() < 2 || m_lineY.size() < 2 || m_lineY.size() > std::numeric_limits<uint32_t>::max() ||
+        m_lineX.size() > std::numeric_limits<uint32_t>::max())
         return;
-    std::stable_sort(xs.begin(), xs.end(), [](const NPoint& a, const NPoint& b) { return a.x > b.x; });
-    std::stable_sort(ys.begin(), ys.end(), [](const NPoint& a, const NPoint& b) { return a.y < b.y; });
 
-    const bool rectangular = sheet.CheckRectangle();
-    m_rectangles.assign(xs.size() - 1, std::vector<NRectanglePtr>(ys.size() - 1));
-    for (size_t i = 0; i + 1 < xs.size(); ++i) {
-        for (size_t j = 0; j + 1 < ys.size(); ++j) {
-            const Cell cell = MakeCell(xs[i].x, xs[i + 1].x, ys[j].y, ys[j + 1].y);
-            if (!CellOnSheet(sheet, rectangular, cell))
-                continue;
-            const bool occupied = std::any_of(figures.begin(), figures.end(), [&cell](const VectorPolygon& borders) {
-                return HasOuterContour(borders) && FigureOccupiesCell(borders, cell);
-            });
-            if (!occupied)
-                m_rectangles[i][j] = std::make_shared<NRectangle>(xs[i].x, ys[j].y, xs[i + 1].x, ys[j + 1].y, i, j);
-        }
+    const GridCells grid(m_lineX, m_lineY);
+    std::vector<RowRuns> taken(grid.Columns());
+    TakeOffSheet(sheet, grid, taken);
+    for (const VectorPolygon& borders : figures) {
+        if (!borders.empty() && borders.front() && !borders.front()->m_points.empty())
+            TakeByPart(borders, grid, taken);
     }
+    m_free.reserve(taken.size());
+    for (RowRuns& column : taken) {
+        Normalise(column);
+        m_free.push_back(Without(RowRuns{{0, grid.Rows()}}, column));
+        column = RowRuns();
+    }
+    m_unused = m_free;
+    m_startedFirst.assign(grid.Rows(), nullptr);
+    m_startedLast.assign(grid.Rows(), nullptr);
 }
 
-bool WasteBuilder::IsCellPresent(size_t i, size_t j) const
+namespace {
+
+// The run of normalised `runs` that holds the rows [begin, end), or none.
+RowRuns::const_iterator RunHolding(const RowRuns& runs, size_t begin, size_t end)
 {
-    return i < m_rectangles.size() && j < m_rectangles[i].size() && m_rectangles[i][j];
+    auto it = std::upper_bound(runs.begin(), runs.end(), begin,
+                               [](size_t row, const RowRun& r) { return row < r.begin; });
+    if (it == runs.begin())
+        return runs.end();
+    --it;
+    return it->begin <= begin && end <= it->end ? it : runs.end();
 }
+
+}  // namespace
 
 bool WasteBuilder::AreCellsPresent(size_t colBeg, size_t colEnd, size_t rowBeg, size_t rowEnd) const
 {
+    if (rowBeg >= rowEnd)
+        return true;
     for (size_t i = colBeg; i < colEnd; ++i) {
-        for (size_t j = rowBeg; j < rowEnd; ++j) {
-            if (!IsCellPresent(i, j))
-                return false;
-        }
+        if (i >= m_free.size() || RunHolding(m_free[i], rowBeg, rowEnd) == m_free[i].end())
+            return false;
     }
     return true;
+}
+
+bool WasteBuilder::TakeUnused(size_t column, size_t rowBeg, size_t rowEnd, bool take)
+{
+    RowRuns& runs = m_unused[column];
+    const auto held = RunHolding(runs, rowBeg, rowEnd);
+    if (held == runs.end())
+        return false;
+    if (take)
+        TakeFrom(column, static_cast<size_t>(held - runs.cbegin()), rowBeg, rowEnd);
+    return true;
+}
+
+void WasteBuilder::TakeFrom(size_t column, size_t run, size_t rowBeg, size_t rowEnd)
+{
+    RowRuns& runs = m_unused[column];
+    const auto it = runs.begin() + static_cast<std::ptrdiff_t>(run);
+    const RowRun before{it->begin, static_cast<uint32_t>(rowBeg)};
+    const RowRun after{static_cast<uint32_t>(rowEnd), it->end};
+    if (before.begin < before.end && after.begin < after.end) {
+        *it = after;
+        runs.insert(it, before);
+    } else if (before.begin < before.end) {
+        *it = before;
+    } else if (after.begin < after.end) {
+        *it = after;
+    } else {
+        runs.erase(it);
+    }
 }
 
 bool WasteBuilder::GrowByColumn(NRectangle& rect)
 {
     const size_t column = rect.i2;
-    if (column >= m_rectangles.size())
+    if (column >= m_free.size() || !TakeUnused(column, rect.j1, rect.j2, true))
         return false;
-    for (size_t j = rect.j1; j < rect.j2; ++j) {
-        if (!IsCellPresent(column, j) || m_rectangles[column][j]->used)
-            return false;
-    }
-    for (size_t j = rect.j1; j < rect.j2; ++j)
-        m_rectangles[column][j]->used = true;
-    rect.x2 = m_rectangles[column][rect.j1]->x2;
+    rect.x2 = m_lineX[column + 1];
     rect.i2 = column + 1;
     return true;
 }
@@ -386,41 +803,69 @@ bool WasteBuilder::GrowByColumn(NRectangle& rect)
 bool WasteBuilder::GrowByRow(NRectangle& rect)
 {
     const size_t row = rect.j2;
-    if (m_rectangles.empty() || row >= m_rectangles.front().size())
+    if (m_free.empty() || row >= Rows())
         return false;
+    // The runs that hold the row, column by column, then the row taken from them.
+    m_holding.clear();
     for (size_t i = rect.i1; i < rect.i2; ++i) {
-        if (!IsCellPresent(i, row) || m_rectangles[i][row]->used)
+        const RowRuns& runs = m_unused[i];
+        const auto held = RunHolding(runs, row, row + 1);
+        if (held == runs.end())
             return false;
+        m_holding.push_back(static_cast<size_t>(held - runs.begin()));
     }
     for (size_t i = rect.i1; i < rect.i2; ++i)
-        m_rectangles[i][row]->used = true;
-    rect.y2 = m_rectangles[rect.i2 - 1][row]->y2;
+        TakeFrom(i, m_holding[i - rect.i1], row, row + 1);
+    rect.y2 = m_lineY[row + 1];
     rect.j2 = row + 1;
     return true;
 }
 
+// Column by column, each from the bottom: a free cell no rectangle has taken
+// grows, a column to the left and a row up in turn, as far as the cells are
+// free and not taken; the cells it takes are taken.
 void WasteBuilder::PreliminaryUniteRectangles(std::vector<NRectanglePtr>& unitedRectangles)
 {
-    for (const auto& column : m_rectangles) {
-        for (const NRectanglePtr& cell : column) {
-            if (!cell || cell->used)
-                continue;
-            bool columns = true;
-            bool rows = true;
-            while (columns || rows) {
-                columns = columns && GrowByColumn(*cell);
-                rows = rows && GrowByRow(*cell);
+    const size_t columns = m_free.size();
+    for (size_t i = 0; i < columns; ++i) {
+        while (!m_unused[i].empty()) {
+            const size_t j = m_unused[i].front().begin;
+            TakeUnused(i, j, j + 1, true);
+            auto cell = std::make_shared<NRectangle>(m_lineX[i], m_lineY[j], m_lineX[i + 1], m_lineY[j + 1], i, j);
+            if (i == 0)
+                m_startedFirst[j] = cell;
+            if (i + 1 == columns)
+                m_startedLast[j] = cell;
+            bool byColumns = true;
+            bool byRows = true;
+            while (byColumns || byRows) {
+                byColumns = byColumns && GrowByColumn(*cell);
+                byRows = byRows && GrowByRow(*cell);
             }
-            unitedRectangles.push_back(cell);
             cell->used = true;
+            unitedRectangles.push_back(std::move(cell));
         }
     }
 }
 
+double WasteBuilder::FirstColumnRight(size_t row) const
+{
+    return m_startedFirst[row] ? m_startedFirst[row]->x1 : m_lineX[0];
+}
+
+double WasteBuilder::LastColumnLeft(size_t row) const
+{
+    return m_startedLast[row] ? m_startedLast[row]->x2 : m_lineX[m_free.size()];
+}
+
 void WasteBuilder::ExtendValidRectangles()
 {
+    // The rest rectangles by the row above their top one.
+    std::vector<std::vector<size_t>> restByTop(Rows() + 1);
+    for (size_t k = 0; k < m_restRectangles.size(); ++k)
+        restByTop[m_restRectangles[k]->j2].push_back(k);
     for (const NRectanglePtr& v : m_validRectangles)
-        ExtendDown(*v);
+        ExtendDown(*v, restByTop);
     for (const NRectanglePtr& v : m_validRectangles)
         ExtendRight(*v);
     for (const NRectanglePtr& v : m_validRectangles)
@@ -428,24 +873,26 @@ void WasteBuilder::ExtendValidRectangles()
 }
 
 // The valid rectangle takes over the rows of the rest rectangles right below
-// it that span its columns; the rest rectangle keeps its part on one side.
-void WasteBuilder::ExtendDown(NRectangle& valid)
+// it that span its columns, one on top of the next; the rest rectangle keeps
+// its part on one side. (The rest rectangles' cells lie apart: at most one
+// of them spans the columns right below a row.)
+void WasteBuilder::ExtendDown(NRectangle& valid, const std::vector<std::vector<size_t>>& restByTop)
 {
-    std::vector<NRectanglePtr> below;
-    for (const NRectanglePtr& r : m_restRectangles) {
-        if (r->j2 <= valid.j1 && r->i1 <= valid.i1 && r->i2 >= valid.i2)
-            below.push_back(r);
-    }
-    std::stable_sort(below.begin(), below.end(), [](const auto& a, const auto& b) { return a->j1 > b->j1; });
-    for (const NRectanglePtr& r : below) {
-        if (r->j2 != valid.j1)
+    while (valid.j1 < restByTop.size()) {
+        const std::vector<size_t>& ending = restByTop[valid.j1];
+        const auto below = std::find_if(ending.begin(), ending.end(), [&](size_t k) {
+            const NRectangle& r = *m_restRectangles[k];
+            return r.i1 <= valid.i1 && r.i2 >= valid.i2;
+        });
+        if (below == ending.end())
             break;
-        valid.y1 = r->y1;
-        valid.j1 = r->j1;
-        if (r->x1 > valid.x1)
-            r->x2 = valid.x1;
-        else if (valid.x2 > r->x2)
-            r->x1 = valid.x2;
+        NRectangle& r = *m_restRectangles[*below];
+        valid.y1 = r.y1;
+        valid.j1 = r.j1;
+        if (r.x1 > valid.x1)
+            r.x2 = valid.x1;
+        else if (valid.x2 > r.x2)
+            r.x1 = valid.x2;
     }
 }
 
@@ -459,15 +906,15 @@ void WasteBuilder::ExtendRight(NRectangle& valid)
         if (w.get() == &valid || w->i2 > valid.i1 || !RowsOverlap(valid, *w))
             continue;
         anyBeside = true;
-        if (AreCellsPresent(w->i2, valid.i1, valid.j1, valid.j2) &&
-            (!nearest || valid.i1 - w->i2 < valid.i1 - nearest->i2))
+        if ((!nearest || valid.i1 - w->i2 < valid.i1 - nearest->i2) &&
+            AreCellsPresent(w->i2, valid.i1, valid.j1, valid.j2))
             nearest = w;
     }
     if (nearest) {
         valid.x1 = nearest->x2;
         valid.i1 = nearest->i2;
     } else if (!anyBeside && valid.i1 > 0 && AreCellsPresent(0, valid.i1, valid.j1, valid.j2)) {
-        valid.x1 = m_rectangles[0][valid.j1]->x1;
+        valid.x1 = FirstColumnRight(valid.j1);
         valid.i1 = 0;
     }
 }
@@ -475,22 +922,22 @@ void WasteBuilder::ExtendRight(NRectangle& valid)
 // Towards the last column: the mirror of ExtendRight.
 void WasteBuilder::ExtendLeft(NRectangle& valid)
 {
-    const size_t columns = m_rectangles.size();
+    const size_t columns = m_free.size();
     NRectanglePtr nearest;
     bool anyBeside = false;
     for (const NRectanglePtr& w : m_validRectangles) {
         if (w.get() == &valid || w->i1 < valid.i2 || !RowsOverlap(valid, *w))
             continue;
         anyBeside = true;
-        if (AreCellsPresent(valid.i2, w->i1, valid.j1, valid.j2) &&
-            (!nearest || w->i1 - valid.i2 < nearest->i1 - valid.i2))
+        if ((!nearest || w->i1 - valid.i2 < nearest->i1 - valid.i2) &&
+            AreCellsPresent(valid.i2, w->i1, valid.j1, valid.j2))
             nearest = w;
     }
     if (nearest) {
         valid.x2 = nearest->x1;
         valid.i2 = nearest->i1;
     } else if (!anyBeside && valid.i2 < columns && AreCellsPresent(valid.i2, columns, valid.j1, valid.j2)) {
-        valid.x2 = m_rectangles[columns - 1][valid.j1]->x2;
+        valid.x2 = LastColumnLeft(valid.j1);
         valid.i2 = columns;
     }
 }
@@ -506,27 +953,88 @@ bool WasteBuilder::CheckConjunction(const NRectangle& rect1, const NRectangle& r
     return (sideBySide && overlapY > EPS) || (stacked && overlapX > EPS);
 }
 
+std::vector<std::vector<size_t>> WasteBuilder::AdjacentRest(const std::vector<NRectanglePtr>& restRectangles)
+{
+    // Rectangles lie against one another only along a grid line: along each
+    // line, those ending there and those starting there are swept for the
+    // stretches they share.
+    struct Side {
+        double line;
+        double lo, hi;
+        size_t index;
+        bool starts; // the rectangle lies past the line
+    };
+    std::vector<std::vector<size_t>> adjacent(restRectangles.size());
+    std::vector<Side> sides;
+    std::vector<const Side*> open[2];
+    for (const bool acrossX : {true, false}) {
+        sides.clear();
+        for (size_t k = 0; k < restRectangles.size(); ++k) {
+            const NRect r = restRectangles[k]->GetRect();
+            const double lo = acrossX ? r.pBot.y : r.pBot.x;
+            const double hi = acrossX ? r.pTop.y : r.pTop.x;
+            sides.push_back({acrossX ? r.pTop.x : r.pTop.y, lo, hi, k, false});
+            sides.push_back({acrossX ? r.pBot.x : r.pBot.y, lo, hi, k, true});
+        }
+        std::sort(sides.begin(), sides.end(),
+                  [](const Side& a, const Side& b) { return a.line != b.line ? a.line < b.line : a.lo < b.lo; });
+        for (size_t first = 0; first < sides.size();) {
+            // One line: the sides within EPS of its first one, by where they start along it.
+            size_t end = first + 1;
+            while (end < sides.size() && sides[end].line - sides[first].line < EPS)
+                ++end;
+            const auto from = sides.begin() + static_cast<std::ptrdiff_t>(first);
+            std::sort(from, from + static_cast<std::ptrdiff_t>(end - first),
+                      [](const Side& a, const Side& b) { return a.lo < b.lo; });
+            open[0].clear();
+            open[1].clear();
+            for (size_t k = first; k < end; ++k) {
+                const Side& side = sides[k];
+                std::vector<const Side*>& other = open[side.starts ? 0 : 1];
+                std::erase_if(other, [&](const Side* o) { return o->hi <= side.lo + EPS; });
+                for (const Side* o : other) {
+                    const NRectangle& a = *restRectangles[o->index];
+                    const NRectangle& b = *restRectangles[side.index];
+                    if (o->index != side.index && (CheckConjunction(a, b) || CheckConjunction(b, a))) {
+                        adjacent[o->index].push_back(side.index);
+                        adjacent[side.index].push_back(o->index);
+                    }
+                }
+                open[side.starts ? 1 : 0].push_back(&side);
+            }
+            first = end;
+        }
+    }
+    for (std::vector<size_t>& list : adjacent) {
+        std::sort(list.begin(), list.end());
+        list.erase(std::unique(list.begin(), list.end()), list.end());
+    }
+    return adjacent;
+}
+
 // Depth first from `rest`: every unused rectangle joined to one already
-// found is marked, appended and searched from before the scan goes on.
-void WasteBuilder::FindAdjacentRest(const std::vector<NRectanglePtr>& restRectangles, const NRectanglePtr& rest,
+// found is marked, appended and searched from before the search goes on.
+void WasteBuilder::FindAdjacentRest(const std::vector<NRectanglePtr>& restRectangles,
+                                    const std::vector<std::vector<size_t>>& adjacent, size_t rest,
                                     RectanglesGroup& group)
 {
     struct Frame {
-        NRectanglePtr from;
+        size_t from;
         size_t next;
     };
     std::vector<Frame> stack{{rest, 0}};
     while (!stack.empty()) {
         Frame& top = stack.back();
-        if (top.next >= restRectangles.size()) {
+        const std::vector<size_t>& neighbours = adjacent[top.from];
+        if (top.next >= neighbours.size()) {
             stack.pop_back();
             continue;
         }
-        const NRectanglePtr& s = restRectangles[top.next++];
-        if (s == top.from || s->used || !(CheckConjunction(*top.from, *s) || CheckConjunction(*s, *top.from)))
+        const size_t s = neighbours[top.next++];
+        if (restRectangles[s]->used)
             continue;
-        s->used = true;
-        group.rectangles.push_back(s);
+        restRectangles[s]->used = true;
+        group.rectangles.push_back(restRectangles[s]);
         stack.push_back({s, 0});
     }
 }
@@ -534,14 +1042,21 @@ void WasteBuilder::FindAdjacentRest(const std::vector<NRectanglePtr>& restRectan
 void WasteBuilder::FindUnitableGroups(const std::vector<NRectanglePtr>& rectangles,
                                       std::vector<std::vector<NRectanglePtr>>& intersectGroups)
 {
+    // Breadth first: each member's untaken neighbours in their order.
+    RectangleIndex index(rectangles);
+    for (size_t k = 0; k < rectangles.size(); ++k)
+        index.Add(k, *rectangles[k]);
     std::vector<bool> taken(rectangles.size(), false);
+    std::vector<size_t> meeting;
     for (size_t start = 0; start < rectangles.size(); ++start) {
         if (taken[start])
             continue;
         taken[start] = true;
         std::vector<NRectanglePtr> component{rectangles[start]};
         for (size_t m = 0; m < component.size(); ++m) {
-            for (size_t k = 0; k < rectangles.size(); ++k) {
+            meeting = index.Near(component[m]->GetRect());
+            std::sort(meeting.begin(), meeting.end());
+            for (size_t k : meeting) {
                 if (!taken[k] && RectsIntersect(*component[m], *rectangles[k])) {
                     taken[k] = true;
                     component.push_back(rectangles[k]);
@@ -553,7 +1068,9 @@ void WasteBuilder::FindUnitableGroups(const std::vector<NRectanglePtr>& rectangl
 }
 
 // Rectangles made of members stacked on one another along y (members wide
-// enough) and of members side by side along x (members tall enough).
+// enough) and of members side by side along x (members tall enough): each
+// member grown through the members that lie against it and span it across.
+// (Members lie apart: at most one lies against a side and spans it.)
 void WasteBuilder::CollectCandidates(const RectanglesGroup& group, double minSize,
                                      std::vector<NRectanglePtr>& candidates) const
 {
@@ -566,21 +1083,47 @@ void WasteBuilder::CollectCandidates(const RectanglesGroup& group, double minSiz
         std::vector<std::vector<NRectanglePtr>> components;
         FindUnitableGroups(members, components);
         for (const auto& component : components) {
+            // The members by the side they would be met at: along y their
+            // bottom and top, along x their left (x2) and right (x1).
+            std::multimap<double, const NRectangle*> byLow, byHigh;
+            for (const NRectanglePtr& m : component) {
+                byLow.emplace(alongY ? m->y1 : m->x2, m.get());
+                byHigh.emplace(alongY ? m->y2 : m->x1, m.get());
+            }
+            const auto meeting = [](const std::multimap<double, const NRectangle*>& sides, double at,
+                                    const auto& spans) -> const NRectangle* {
+                for (auto it = sides.lower_bound(at - EPS); it != sides.end() && it->first < at + EPS; ++it) {
+                    if (std::fabs(it->first - at) < EPS && spans(*it->second))
+                        return it->second;
+                }
+                return nullptr;
+            };
             for (const NRectanglePtr& m : component) {
                 auto t = std::make_shared<NRectangle>(m->x1, m->y1, m->x2, m->y2, m->i1, m->j1);
-                for (size_t pass = 0; pass < component.size(); ++pass) {
-                    for (const NRectanglePtr& s : component) {
-                        if (alongY && SpansInX(*s, *t)) {
-                            if (std::fabs(s->y1 - t->y2) < EPS)
-                                t->y2 = s->y2;
-                            if (std::fabs(s->y2 - t->y1) < EPS)
-                                t->y1 = s->y1;
-                        } else if (!alongY && SpansInY(*s, *t)) {
-                            if (std::fabs(s->x2 - t->x1) < EPS)
-                                t->x1 = s->x1;
-                            else if (std::fabs(s->x1 - t->x2) < EPS)
-                                t->x2 = s->x2;
-                        }
+                const auto spans = [&](const NRectangle& s) { return alongY ? SpansInX(s, *t) : SpansInY(s, *t); };
+                // Each step goes on past the side it met (a member of no
+                // extent along the way ends it).
+                if (alongY) {
+                    while (const NRectangle* s = meeting(byLow, t->y2, spans)) {
+                        if (!(s->y2 > t->y2))
+                            break;
+                        t->y2 = s->y2;
+                    }
+                    while (const NRectangle* s = meeting(byHigh, t->y1, spans)) {
+                        if (!(s->y1 < t->y1))
+                            break;
+                        t->y1 = s->y1;
+                    }
+                } else {
+                    while (const NRectangle* s = meeting(byLow, t->x1, spans)) {
+                        if (!(s->x1 > t->x1))
+                            break;
+                        t->x1 = s->x1;
+                    }
+                    while (const NRectangle* s = meeting(byHigh, t->x2, spans)) {
+                        if (!(s->x2 < t->x2))
+                            break;
+                        t->x2 = s->x2;
                     }
                 }
                 if ((alongY ? t->Height() : t->Width()) > minSize - EPS)
@@ -594,13 +1137,15 @@ void WasteBuilder::UniteRestRectangles(double minSize)
 {
     for (const NRectanglePtr& r : m_restRectangles)
         r->used = false;
+    const std::vector<std::vector<size_t>> adjacent = AdjacentRest(m_restRectangles);
     std::vector<RectanglesGroup> groups;
-    for (const NRectanglePtr& r : m_restRectangles) {
+    for (size_t k = 0; k < m_restRectangles.size(); ++k) {
+        const NRectanglePtr& r = m_restRectangles[k];
         if (r->used)
             continue;
         r->used = true;
         RectanglesGroup group;
-        FindAdjacentRest(m_restRectangles, r, group);
+        FindAdjacentRest(m_restRectangles, adjacent, k, group);
         if (group.rectangles.empty()) {
             r->used = false;
             continue;
@@ -615,9 +1160,13 @@ void WasteBuilder::UniteRestRectangles(double minSize)
     // Rest cells that a valid rectangle took over when it was stretched
     // (sideways across free cells, downward over a whole rest rectangle) are
     // no longer free.
-    std::erase_if(candidates, [this](const NRectanglePtr& c) {
-        return std::any_of(m_validRectangles.begin(), m_validRectangles.end(),
-                           [&c](const NRectanglePtr& v) { return RectsOverlap(*c, *v); });
+    RectangleIndex valid(m_validRectangles);
+    for (size_t k = 0; k < m_validRectangles.size(); ++k)
+        valid.Add(k, *m_validRectangles[k]);
+    std::erase_if(candidates, [&](const NRectanglePtr& c) {
+        const std::vector<size_t>& near = valid.Near(c->GetRect());
+        return std::any_of(near.begin(), near.end(),
+                           [&](size_t k) { return RectsOverlap(*c, *m_validRectangles[k]); });
     });
     for (const NRectanglePtr& chosen : ChooseDisjoint(candidates))
         m_validRectangles.push_back(chosen);
@@ -654,33 +1203,52 @@ void WasteBuilder::TransformWastesByGap(const NPolygon& sheet, double gap, std::
 
     // Remnants that lay against each other before the inset share the edge
     // again; ones that were apart (a thin part between them) stay apart.
+    // Only those whose sides lay on one line before can: they are looked up
+    // by that side (bottom-left and top-right corners' x, then y).
     const auto touched = [](double a, double b) { return std::fabs(a - b) < EPS; };
+    std::array<std::vector<std::pair<double, size_t>>, 4> bySide;
+    for (size_t m = 0; m < beforeInset.size(); ++m) {
+        const NRect& o0 = beforeInset[m];
+        bySide[0].emplace_back(o0.pBot.x, m);
+        bySide[1].emplace_back(o0.pTop.x, m);
+        bySide[2].emplace_back(o0.pBot.y, m);
+        bySide[3].emplace_back(o0.pTop.y, m);
+    }
+    for (auto& side : bySide)
+        std::sort(side.begin(), side.end());
+    std::vector<size_t> lying;
     for (size_t k = 0; k < wasteRectangles.size(); ++k) {
         NRectangle& r = *wasteRectangles[k];
-        const auto snap = [&](const auto& matches) {
-            for (size_t m = 0; m < wasteRectangles.size(); ++m) {
-                if (m != k && matches(*wasteRectangles[m], beforeInset[m]))
+        // The first other one, in their order, whose side `which` lay at
+        // `at` and that matches.
+        const auto snap = [&](int which, double at, const auto& matches) {
+            const auto& side = bySide[static_cast<size_t>(which)];
+            lying.clear();
+            for (auto it = std::lower_bound(side.begin(), side.end(), std::make_pair(at - 2.0 * EPS, size_t{0}));
+                 it != side.end() && it->first < at + 2.0 * EPS; ++it) {
+                if (touched(at, it->first))
+                    lying.push_back(it->second);
+            }
+            std::sort(lying.begin(), lying.end());
+            for (size_t m : lying) {
+                if (m != k && matches(*wasteRectangles[m]))
                     return wasteRectangles[m];
             }
             return NRectanglePtr();
         };
         const NRect& r0 = beforeInset[k];
-        if (auto s = snap([&](const NRectangle& o, const NRect& o0) {
-                return std::fabs(r.x1 - o.x2) < tol && SpansInY(o, r) && touched(r0.pTop.x, o0.pBot.x);
-            }))
+        if (auto s = snap(0, r0.pTop.x,
+                          [&](const NRectangle& o) { return std::fabs(r.x1 - o.x2) < tol && SpansInY(o, r); }))
             r.x1 = s->x2;
-        if (auto s = snap([&](const NRectangle& o, const NRect& o0) {
-                return std::fabs(r.x2 - o.x1) < tol && SpansInY(o, r) && touched(r0.pBot.x, o0.pTop.x);
-            }))
+        if (auto s = snap(1, r0.pBot.x,
+                          [&](const NRectangle& o) { return std::fabs(r.x2 - o.x1) < tol && SpansInY(o, r); }))
             r.x2 = s->x1;
-        if (auto s = snap([&](const NRectangle& o, const NRect& o0) {
-                return std::fabs(r.y2 - o.y1) < tol && o.x1 > r.x1 - EPS && o.x2 < r.x2 + EPS &&
-                       touched(r0.pTop.y, o0.pBot.y);
+        if (auto s = snap(2, r0.pTop.y, [&](const NRectangle& o) {
+                return std::fabs(r.y2 - o.y1) < tol && o.x1 > r.x1 - EPS && o.x2 < r.x2 + EPS;
             }))
             r.y2 = s->y1;
-        if (auto s = snap([&](const NRectangle& o, const NRect& o0) {
-                return std::fabs(r.y1 - o.y2) < tol && o.x1 > r.x1 - EPS && o.x2 < r.x2 + EPS &&
-                       touched(r0.pBot.y, o0.pTop.y);
+        if (auto s = snap(3, r0.pBot.y, [&](const NRectangle& o) {
+                return std::fabs(r.y1 - o.y2) < tol && o.x1 > r.x1 - EPS && o.x2 < r.x2 + EPS;
             }))
             r.y1 = s->y2;
     }

@@ -6,10 +6,21 @@
 // origin) and, per part, its outline rings (outer contour first, then the
 // holes), all in the drawing coordinates of the sheet's view. The model hands
 // over its sheet's and parts' rings.
+//
+// Its grid has a line at every distinct x and y of the sheet and the parts,
+// so that on a sheet of many parts turned at a slant it has a hundred
+// million cells and more. It is kept as runs of free cells up each column:
+// each part marks the runs it takes column by column, from where its edges
+// cross the column's sides and middle (a cell is taken where an edge
+// crosses it, or the part holds a corner or its centre, and given back
+// where it lies in a hole), and the free cells are joined into rectangles
+// run by run. The cost grows with the parts' edges and the rectangles, not
+// with the cells.
 #pragma once
 
 #include "geometry/Polygon.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -96,16 +107,36 @@ public:
     // DecomposeToRectangles (the rings follow curves on chords): the
     // rectangles keep that much more off them.
     double m_outlineSag = 0.0;
-    std::vector<std::vector<NRectanglePtr>> m_rectangles;
     std::vector<NRectanglePtr> m_validRectangles;
     std::vector<NRectanglePtr> m_restRectangles;
-    std::vector<NRectanglePtr> m_allRectangles;
+
+    // The grid of the last decomposition: its columns and rows of cells.
+    size_t Columns() const { return m_free.size(); }
+    size_t Rows() const { return m_lineY.size() > 1 ? m_lineY.size() - 1 : 0; }
+
+    // Rows [begin, end) of one column of the grid.
+    struct RowRun {
+        uint32_t begin = 0;
+        uint32_t end = 0;
+    };
+    using RowRuns = std::vector<RowRun>;
 
 private:
     // The farthest a grid line across x (along y) lies from a vertex it
     // stands for: a part may reach that far into a free cell.
     double m_gridShiftX = 0.0;
     double m_gridShiftY = 0.0;
+    // The grid lines: x from the largest down (column i lies between
+    // m_lineX[i] on the right and m_lineX[i + 1]), y from the smallest up.
+    std::vector<double> m_lineX;
+    std::vector<double> m_lineY;
+    std::vector<RowRuns> m_free;   // per column, the runs of free cells
+    std::vector<RowRuns> m_unused; // ... and of those no rectangle has taken yet
+    // The rectangles that started at a cell of the first and of the last
+    // column, by row: such a cell stands for its rectangle afterwards.
+    std::vector<NRectanglePtr> m_startedFirst;
+    std::vector<NRectanglePtr> m_startedLast;
+    std::vector<size_t> m_holding; // GrowByRow's runs, column by column
 
     void PrepareRectangleGrid(const NPolygon& sheet, const std::vector<VectorPolygon>& figures);
     void PreliminaryUniteRectangles(std::vector<NRectanglePtr>& unitedRectangles);
@@ -114,21 +145,31 @@ private:
     void TransformWastesByGap(const NPolygon& sheet, double gap, std::vector<NRectanglePtr>& wasteRectangles);
     static void CreateRectanglePolygons(const std::vector<NRectanglePtr>& wasteRectangles, VectorPolygon& outs);
 
-    // Adds the point unless one within the grid's merge distance is there;
-    // returns how far the grid line that stands for it lies from it.
-    static double AddPoint(const NPoint& point, std::vector<NPoint>& points);
-    static void FindAdjacentRest(const std::vector<NRectanglePtr>& restRectangles, const NRectanglePtr& rest,
+    // The rest rectangles that lie against one another (CheckConjunction),
+    // by their index among them, each list ascending.
+    static std::vector<std::vector<size_t>> AdjacentRest(const std::vector<NRectanglePtr>& restRectangles);
+    // Depth first from rest rectangle `rest`: every unused one joined to one
+    // already found is marked and appended (neighbours in their order).
+    static void FindAdjacentRest(const std::vector<NRectanglePtr>& restRectangles,
+                                 const std::vector<std::vector<size_t>>& adjacent, size_t rest,
                                  RectanglesGroup& group);
     static bool CheckConjunction(const NRectangle& rect1, const NRectangle& rect2);
     static void FindUnitableGroups(const std::vector<NRectanglePtr>& rectangles,
                                    std::vector<std::vector<NRectanglePtr>>& intersectGroups);
 
     // Grid steps.
-    bool IsCellPresent(size_t i, size_t j) const;
     bool AreCellsPresent(size_t colBeg, size_t colEnd, size_t rowBeg, size_t rowEnd) const;
+    // The rows are free and not taken in the column: taken now (or false).
+    bool TakeUnused(size_t column, size_t rowBeg, size_t rowEnd, bool take);
+    // The rows taken from the column's unused run `run`, which holds them.
+    void TakeFrom(size_t column, size_t run, size_t rowBeg, size_t rowEnd);
     bool GrowByColumn(NRectangle& rect);
     bool GrowByRow(NRectangle& rect);
-    void ExtendDown(NRectangle& valid);
+    // The right (left) side of the cell in the first (last) column: of the
+    // rectangle that started there, when one did.
+    double FirstColumnRight(size_t row) const;
+    double LastColumnLeft(size_t row) const;
+    void ExtendDown(NRectangle& valid, const std::vector<std::vector<size_t>>& restByTop);
     void ExtendRight(NRectangle& valid);
     void ExtendLeft(NRectangle& valid);
     void CollectCandidates(const RectanglesGroup& group, double minSize, std::vector<NRectanglePtr>& candidates) const;

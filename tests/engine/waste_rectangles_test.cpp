@@ -223,8 +223,8 @@ TEST(WasteRectangles, BuilderCanDecomposeSeveralSheets)
     builder.DecomposeToRectangles(Box(0, 0, 100, 100), {{Box(0, 0, 100, 50)}}, 20.0, outs);
     ASSERT_EQ(outs.size(), 3u);
     EXPECT_TRUE(Contains(outs, {{0, 55}, {100, 100}}));
-    EXPECT_EQ(builder.m_rectangles.size(), 1u);
-    EXPECT_EQ(builder.m_allRectangles.size(), 2u);
+    EXPECT_EQ(builder.Columns(), 1u);
+    EXPECT_EQ(builder.Rows(), 2u);
 }
 
 // ---------------------------------------------------------------------------
@@ -270,13 +270,8 @@ TEST(WasteRectangles, RemnantsKeepClearOfPartsAndOfEachOther)
     const double sheetW = 1200.0;
     const double sheetH = 700.0;
     const NPolygonPtr sheet = Box(0, 0, sheetW, sheetH);
-    for (int layout = 0; layout < 300; ++layout) {
-        const double gap = layout % 2 == 0 ? 5.0 : 12.0;
-        std::vector<VectorPolygon> parts;
-        const int count = 1 + layout % 12;
-        for (int k = 0; k < count; ++k)
-            parts.push_back({RandomPart(rng, sheetW, sheetH)});
-        const VectorPolygon outs = Decompose(sheet, parts, gap, 40.0 + 10.0 * (layout % 4));
+    const auto check = [&](const std::vector<VectorPolygon>& parts, double gap, double minSize, int layout) {
+        const VectorPolygon outs = Decompose(sheet, parts, gap, minSize);
         for (size_t a = 0; a < outs.size(); ++a) {
             const NRect g = GabaritOf(*outs[a]);
             EXPECT_TRUE(g.pBot.x > -1e-9 && g.pBot.y > -1e-9 && g.pTop.x < sheetW + 1e-9 && g.pTop.y < sheetH + 1e-9)
@@ -295,6 +290,32 @@ TEST(WasteRectangles, RemnantsKeepClearOfPartsAndOfEachOther)
                 EXPECT_FALSE(w > 1e-6 && h > 1e-6) << "layout " << layout << " remnants " << a << ", " << b;
             }
         }
+        return outs.size();
+    };
+    for (int layout = 0; layout < 300; ++layout) {
+        std::vector<VectorPolygon> parts;
+        const int count = 1 + layout % 12;
+        for (int k = 0; k < count; ++k)
+            parts.push_back({RandomPart(rng, sheetW, sheetH)});
+        check(parts, layout % 2 == 0 ? 5.0 : 12.0, 40.0 + 10.0 * (layout % 4), layout);
+    }
+    // Rows of parts turned by 45° over part of the sheet, a grid line at
+    // nearly every vertex: remnants of every size among them.
+    for (int layout = 0; layout < 12; ++layout) {
+        std::vector<VectorPolygon> parts;
+        std::uniform_real_distribution<double> jitter(0.0, 6.0);
+        for (double y = 40.0; y < sheetH - 100.0; y += 95.0) {
+            for (double x = 40.0; x < sheetW * (0.4 + 0.03 * layout); x += 95.0) {
+                NPolygonPtr part = layout % 2 == 0 ? Box(0, 0, 70, 30)
+                                                   : Ring({{0, 0}, {70, 0}, {70, 20}, {20, 20}, {20, 60}, {0, 60}});
+                part->SetPlacement(0, 0, PI / 4 * (1 + layout % 3));
+                part->Offset({x + jitter(rng), y + jitter(rng)});
+                parts.push_back({part});
+            }
+        }
+        EXPECT_GT(check(parts, layout % 2 == 0 ? 5.0 : 12.0, std::vector<double>{10.0, 40.0, 200.0}[layout % 3],
+                        300 + layout),
+                  0u);
     }
 }
 

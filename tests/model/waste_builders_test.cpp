@@ -201,6 +201,26 @@ TEST_F(WasteBuildersTest, RectangleRemnantsTakeHalfTheSmallerSheetSideAsMinimum)
         EXPECT_EQ(waste->m_owner, second) << "only the sheet that had remnants";
 }
 
+// Remnants are built sheet by sheet on the host's progress bar, closed when
+// they are done: as rectangles and from the free area alike.
+TEST_F(WasteBuildersTest, RemnantsShowTheirProgressSheetBySheet)
+{
+    for (int k = 0; k < 3; ++k)
+        AddPart(AddSheet(5000.0 * k, 0, 1000, 500), 0, 0, 300, 200);
+    model.m_wastRectSize = 50.0;
+    for (const bool rectangles : {true, false}) {
+        SCOPED_TRACE(rectangles ? "rectangles" : "free area");
+        model.m_wasteMethod = true;
+        State().progress = {};
+        rectangles ? model.DecomposeWastesToRectangles() : model.CalculateWastes();
+        EXPECT_EQ(model.m_wastes.size(), rectangles ? 6u : 3u);
+        const vlhost::ProgressState& bar = State().progress;
+        EXPECT_GE(bar.starts, 1);
+        EXPECT_FALSE(bar.shown);
+        EXPECT_EQ(bar.positions, (std::vector<int>{33, 66}));
+    }
+}
+
 // Each part belongs to the sheet in whose view it lies, whatever owner it had.
 TEST_F(WasteBuildersTest, AutomaticRemnantsFollowThePartsViews)
 {
