@@ -535,7 +535,8 @@ vlapi::IDrawingObjectPtr MakePiece(const vlapi::IDrawingContainerPtr& container,
 }  // namespace
 
 std::optional<NPoint> DropOverlaps(const vlapi::IDrawingContainerPtr& container, std::vector<vrnApi::CurveChord>& curves,
-                                   std::vector<vlapi::IDrawingObjectPtr>& objects, FileLayers* fileLayers)
+                                   std::vector<vlapi::IDrawingObjectPtr>& objects, FileLayers* fileLayers,
+                                   std::optional<NPoint>* thin)
 {
     const size_t count = curves.size();
     Carriers carriers(curves, objects);
@@ -550,6 +551,10 @@ std::optional<NPoint> DropOverlaps(const vlapi::IDrawingContainerPtr& container,
     }
     if (filed == 0 || (filed == 1 && count == 1))
         return std::nullopt;
+    std::vector<bool> pointRing;
+    const std::vector<size_t> ringOf = RingsDrawnAlone(curves, &pointRing);
+    const auto oneRing = [&](size_t i, size_t j) { return ringOf[i] != PointGrid::kNone && ringOf[i] == ringOf[j]; };
+    std::vector<std::pair<std::pair<uint32_t, uint32_t>, NPoint>> alongItself;  // sides of a ring drawn alone, and where
 
     // Two curves overlap only along a stretch that ends at an end of either:
     // an end of one lies on the other (a closed curve's start, when it lies
@@ -595,7 +600,7 @@ std::optional<NPoint> DropOverlaps(const vlapi::IDrawingContainerPtr& container,
         size_t looked = 0;
         bool on = false;
         grid.ForEachNear(points[0], reach, [&](uint32_t j) {
-            if (on || j == i)
+            if (on || j == i || oneRing(i, j))
                 return;
             const Carrier& y = carriers.Of(j, other);
             if (OutOfReach(y, points[0]) || ++looked > kMostMet)
@@ -633,6 +638,11 @@ std::optional<NPoint> DropOverlaps(const vlapi::IDrawingContainerPtr& container,
                     return;
                 if (!(y.Nearest(end, u) < kTolerance) || (!x.closed && !Along(x, atStart, y, u)))
                     return;
+                if (oneRing(i, j)) {
+                    if (thin && !pointRing[ringOf[i]])
+                        alongItself.push_back({{static_cast<uint32_t>(i), j}, end});
+                    return;
+                }
                 if (++met > kMostMet) {
                     piled.push_back(static_cast<uint32_t>(i));
                     if (!pile)
@@ -647,6 +657,13 @@ std::optional<NPoint> DropOverlaps(const vlapi::IDrawingContainerPtr& container,
     }
     std::sort(pairs.begin(), pairs.end());
     pairs.erase(std::unique(pairs.begin(), pairs.end()), pairs.end());
+    for (const auto& [pair, end] : alongItself) {
+        const Carrier x = carriers.Of(pair.first, line), y = carriers.Of(pair.second, other);
+        if (!Covered(x, y).empty() || !Covered(y, x).empty()) {
+            *thin = end;
+            break;
+        }
+    }
 
     // What of each curve each other curve covers, for the pairs that overlap;
     // the curves that overlap another, numbered from 0 for their groups.

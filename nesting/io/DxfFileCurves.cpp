@@ -111,6 +111,7 @@ struct Object {
     std::optional<double> g40, g41, g42, g50;
     std::optional<double> x10, x11;  // waiting for their y
     bool pending10 = false, pending11 = false;
+    bool unread = false;  // a point of groups 10 and 20, or 11 and 21, that is no number
 
     void Take(int code, std::string_view value)
     {
@@ -128,6 +129,8 @@ struct Object {
                     points.push_back({*x10, *y});
                     if (!first && points.size() == 1)
                         first = points.back();
+                } else {
+                    unread = true;
                 }
                 pending10 = false;
             }
@@ -137,6 +140,8 @@ struct Object {
                 const std::optional<double> y = Decimal(value);
                 if (x11 && y)
                     others.push_back({*x11, *y});
+                else
+                    unread = true;
                 pending11 = false;
             }
             break;
@@ -222,6 +227,7 @@ private:
         m_object.reset();
         if (object && object->type == "VERTEX" && m_polyline) {
             m_polyline->points.insert(m_polyline->points.end(), object->points.begin(), object->points.end());
+            m_polyline->unread = m_polyline->unread || object->unread;
             if (!m_polyline->first && object->first)
                 m_polyline->first = object->first;
             object.reset();
@@ -274,7 +280,11 @@ private:
             curve.x1 = std::min(curve.x1, p.x), curve.x2 = std::max(curve.x2, p.x);
             curve.y1 = std::min(curve.y1, p.y), curve.y2 = std::max(curve.y2, p.y);
         };
-        const auto ends = [](const std::vector<NPoint>& p) { return p.size() > 2 && Distance(p.front(), p.back()) < kJoinTolerance; };
+        // Ends that meet close a curve; with a point that is no number, where
+        // its ends stand is not known, and it may be closed.
+        const auto ends = [&](const std::vector<NPoint>& p) {
+            return p.size() > 2 && (o.unread || Distance(p.front(), p.back()) < kJoinTolerance);
+        };
         if (o.type == "LWPOLYLINE" || o.type == "POLYLINE") {
             if ((o.type == "POLYLINE" && (o.flags & (8 | 16 | 64))) || !((o.flags & 1) || ends(o.points)))
                 return;
@@ -283,13 +293,14 @@ private:
                 add(mirror(p));
             curve.at = mirror(o.first.value_or(o.points.empty() ? NPoint{} : o.points.front()));
         } else if (o.type == "CIRCLE") {
-            // A radius that is no number leaves the circle's size unknown, its centre known.
-            if (!o.first || (o.g40 && !(*o.g40 > 0.0)))
+            // A radius that is no number, or below 0, leaves the circle's size
+            // unknown, its centre known; one of 0 is a point.
+            if (!o.first || (o.g40 && *o.g40 == 0.0))
                 return;
             curve.word = L"окружность";
             curve.at = mirror(*o.first);
-            curve.sized = o.g40.has_value();
-            const double r = o.g40.value_or(0.0);
+            curve.sized = o.g40.has_value() && *o.g40 > 0.0;
+            const double r = curve.sized ? *o.g40 : 0.0;
             add({curve.at.x - r, curve.at.y - r});
             add({curve.at.x + r, curve.at.y + r});
         } else if (o.type == "ELLIPSE") {

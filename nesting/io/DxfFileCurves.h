@@ -24,6 +24,8 @@ struct FileCurve {
     std::wstring named;
     double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
     bool sized = true;
+    // `named` names several curves closing one ring together (they hold).
+    bool several = false;
     // The curve followed within the configured sag, where the drawing holds
     // it (a curve on a hidden layer): what it encloses is then told exactly,
     // not by its box alone. Empty for a curve known only from the file.

@@ -363,7 +363,7 @@ public:
         if (!hidden.empty())
             hidden = kOnHiddenLayers + hidden;
         // A hole is not written as the part whose outline was left out.
-        if (std::wstring lost = LostOutline(fragment.Get(), view, hiddenRings, leftOut.empty() ? nullptr : &source);
+        if (std::wstring lost = LostOutline(fragment.Get(), view, hiddenRings, leftOut.empty() ? nullptr : &source, &fileLayers);
             !lost.empty()) {
             if (!hidden.empty())
                 lost += L"; " + hidden;

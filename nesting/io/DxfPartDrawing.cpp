@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <functional>
 #include <map>
 #include <numeric>
 #include <set>
@@ -542,6 +543,49 @@ std::optional<FileCurve> ClosedCurve(const vlapi::IDrawingObjectPtr& obj, const 
     return ring;
 }
 
+// The rings that open curves of `curves` make together, chained end to end
+// (the closed ones are rings of their own, ClosedCurve), each named by its
+// curves and where it starts: "4 отрезка на слое «F» (контур у (0; 0))".
+std::vector<FileCurve> ChainedRings(const std::vector<vlapi::IDrawingObjectPtr>& curves,
+                                    const std::function<std::wstring(const vlapi::IDrawingObjectPtr&)>& layerOf)
+{
+    const vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
+    std::vector<NSegmentPtr> chords;
+    for (const vlapi::IDrawingObjectPtr& obj : curves) {
+        const vlapi::ICurve2DPtr curve = obj->GetCurve();
+        vrnApi::CurveChord chord;
+        if (curve && !curve->IsClosed() && vrnApi::ReadCurveChord(obj, chord))
+            chords.push_back(chord.chord);
+    }
+    std::vector<FileCurve> rings;
+    if (!doc || chords.size() < 2)
+        return rings;
+    std::vector<NContourPtr> chains;
+    CreateContinuousContours(chords, chains);
+    for (const NContourPtr& chain : chains) {
+        if (chain->m_segments.size() < 2 || !vrnApi::IsClosedChain(*chain))
+            continue;
+        vlapi::APIObjectList objects;
+        Tally tally;
+        for (const NSegmentPtr& chord : chain->m_segments) {
+            const vlapi::IDrawingObjectPtr obj{hostAccess::ObjectOf(doc, chord->m_ref)};
+            if (!obj)
+                continue;
+            objects.emplace_back(obj);
+            tally.Add(layerOf(obj), obj->GetType());
+        }
+        FileCurve ring;
+        if (objects.empty() || !doc->GetObjectsBox(objects, ring.x1, ring.y1, ring.x2, ring.y2))
+            continue;
+        ring.named = tally.Text() + L" (контур у " + PointText(chain->m_segments.front()->p1) + L")";
+        ring.several = true;
+        if (const NPolygonPtr followed = vrnApi::ApproximateChain(doc, *chain))
+            ring.ring = followed->m_points;
+        rings.push_back(std::move(ring));
+    }
+    return rings;
+}
+
 }  // namespace
 
 std::wstring Counted(size_t n, const wchar_t* one, const wchar_t* few, const wchar_t* many)
@@ -576,6 +620,7 @@ void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers, std::ws
         return name != names.end() ? name->second : std::wstring(L"0");
     };
     vlapi::DrawingObjectList objects;
+    std::vector<vlapi::IDrawingObjectPtr> hiddenObjects;
     Tally left;
     for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
         if (obj->GetType() != vlapi::vlDrDrawText && hidden.count(obj->GetLayer())) {
@@ -584,11 +629,22 @@ void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers, std::ws
             if (hiddenRings && obj->IsGeometry())
                 if (std::optional<FileCurve> ring = ClosedCurve(obj, nameOf(obj)))
                     hiddenRings->push_back(std::move(*ring));
-            obj->Delete();
+            hiddenObjects.push_back(obj);
         } else {
             objects.push_back(obj);
         }
     }
+    // An outline of lines and arcs on a hidden layer is a ring as a closed curve is.
+    if (hiddenRings) {
+        std::vector<vlapi::IDrawingObjectPtr> curves;
+        for (const vlapi::IDrawingObjectPtr& obj : hiddenObjects)
+            if (obj->IsGeometry())
+                curves.push_back(obj);
+        for (FileCurve& ring : ChainedRings(curves, nameOf))
+            hiddenRings->push_back(std::move(ring));
+    }
+    for (const vlapi::IDrawingObjectPtr& obj : hiddenObjects)
+        obj->Delete();
     if (hiddenCurves)
         *hiddenCurves = left.Empty() ? std::wstring() : left.Text();
     if (fileLayers) {
@@ -631,8 +687,13 @@ void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers, std::ws
 }
 
 std::wstring LostOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view,
-                         const std::vector<FileCurve>& hiddenRings, const std::filesystem::path* file)
+                         const std::vector<FileCurve>& hiddenRings, const std::filesystem::path* file,
+                         const FileLayers* fileLayers)
 {
+    const auto layerOf = [fileLayers](const vlapi::IDrawingObjectPtr& obj) {
+        const auto named = fileLayers ? fileLayers->find(hostAccess::ReferenceOf(obj)) : FileLayers::const_iterator{};
+        return fileLayers && named != fileLayers->end() ? named->second : std::wstring(L"0");
+    };
     // The box of the curves to cut.
     vlapi::APIObjectList cut;
     for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
@@ -665,10 +726,27 @@ std::wstring LostOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IV
                });
     };
     const std::wstring lost = L"внешний контур не импортирован: ";
-    const std::wstring holds = L" охватывает все импортированные кривые детали";
+    const auto holds = [](const FileCurve& ring) {
+        return (ring.several ? L" охватывают" : L" охватывает") + std::wstring(L" все импортированные кривые детали");
+    };
     for (const FileCurve& ring : hiddenRings) {
         if (encloses(ring))
-            return lost + ring.named + holds;
+            return lost + ring.named + holds(ring);
+    }
+    // Drawn in another line style (not cut): closed curves, and open ones
+    // that close a ring together.
+    std::vector<vlapi::IDrawingObjectPtr> uncut;
+    for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view)))
+        if (obj->GetLayer() >= 2 && obj->IsGeometry())
+            uncut.push_back(obj);
+    std::vector<FileCurve> uncutRings = ChainedRings(uncut, layerOf);
+    for (const vlapi::IDrawingObjectPtr& obj : uncut)
+        if (std::optional<FileCurve> ring = ClosedCurve(obj, layerOf(obj)))
+            uncutRings.push_back(std::move(*ring));
+    for (const FileCurve& ring : uncutRings) {
+        if (encloses(ring))
+            return L"внешний контур проведён не основной (сплошной) линией, а такие кривые не режутся: " + ring.named +
+                   holds(ring);
     }
     if (!file)
         return {};
@@ -700,7 +778,7 @@ std::wstring LostOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IV
     const FileCurve& curve = named == around.end() ? around.front() : *named;
     if (!curve.sized)
         return L"не прочитан размер кривой, которая может быть внешним контуром детали: " + curve.named;
-    return lost + curve.named + holds;
+    return lost + curve.named + holds(curve);
 }
 
 std::wstring ClosedCurvesNotCut(const vlapi::IViewPtr& view, const FileLayers* fileLayers)
@@ -768,10 +846,16 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     DropSpikes(kept, objects, doubled, keptStarts);
     // A pile of curves beyond the search is left as it is drawn: where the
     // outline then fails, the pile is why.
-    const std::optional<NPoint> pile = DropOverlaps(container, kept, objects, fileLayers);
+    std::optional<NPoint> thin;  // where a ring's own sides lie on one another
+    const std::optional<NPoint> pile = DropOverlaps(container, kept, objects, fileLayers, &thin);
     if (std::wstring dropped = DropPoints(doc, kept, objects, fileLayers); points)
         *points = std::move(dropped);
     const std::wstring reason = [&]() -> std::wstring {
+        // A ring whose sides lie nearer to one another than a joint (a slit,
+        // a sliver of a triangle) is no outline the joints can take as drawn.
+        if (thin)
+            return L"контур тоньше " + uf::NumberText(kJoinTolerance) + L" мм у точки " + PointText(*thin) +
+                   L": его стороны лежат одна на другой";
         JoinNearEnds(doc, container, kept);
         if (kept.empty())
             return NoOutline(container, fileLayers, firstCurve.has_value(), firstCurve.value_or(NPoint{}));

@@ -37,7 +37,8 @@ using FileLayers = std::map<reference, std::wstring>;
 // are off or frozen are deleted (they are not drawn, so not cut); what they
 // were is told in `hiddenCurves` by layer and kind ("2 окружности на слое
 // «HOLES»"), empty when there were none, and the closed ones among them go
-// to `hiddenRings`, each named with its place, with its box.
+// to `hiddenRings`, each named with its place, with its box, and so do the
+// rings that open ones close together (an outline of lines on a frozen layer).
 void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers = nullptr,
                     std::wstring* hiddenCurves = nullptr, std::vector<FileCurve>* hiddenRings = nullptr);
 
@@ -45,14 +46,17 @@ void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers = nullpt
 // outline was lost, a closed curve left out holds every curve to cut (the
 // drawing's box of them) with room beyond it, so that a hole would be
 // written as the part. Left out are the closed curves of hidden layers
-// (`hiddenRings`) and, when given, the curves the reader did not take of
+// (`hiddenRings`), the rings `view` has in other line styles, which are not
+// cut (closed curves, or open ones closing one together; their layers as
+// `fileLayers` gives them) and, when given, the curves the reader did not take of
 // the DXF `file` (found by reading the file's groups for closed curves
 // that hold the cut curves, and finding more of them than `view` has of
 // other line styles and `hiddenRings` has; a circle or an ellipse left out
 // whose size is no number counts when its centre lies among the cut
 // curves, as it may be the outline). Names the curve lost; empty when none was.
 std::wstring LostOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view,
-                         const std::vector<FileCurve>& hiddenRings, const std::filesystem::path* file);
+                         const std::vector<FileCurve>& hiddenRings, const std::filesystem::path* file,
+                         const FileLayers* fileLayers = nullptr);
 
 // The closed curves of `view` in line styles other than the outline's (on
 // the layers SortOntoLayers gives them), which are not cut, by layer (that

@@ -8,10 +8,12 @@
 #include "io/DxfPartDrawing.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <numeric>
 #include <optional>
 #include <span>
@@ -91,6 +93,77 @@ std::wstring Number(double value, int decimals)
 
 }  // namespace
 
+bool WithinJoint(const NPoint& a, const NPoint& b)
+{
+    // Nearer by more than the rounding of their coordinates, as a ring is
+    // smaller than a point's box (vrnApi::IsPointSized): ends of a ring of
+    // 0.001 mm are as far apart as its size, which rounding must not make
+    // a joint.
+    const double far = std::max({1.0, std::fabs(a.x), std::fabs(a.y), std::fabs(b.x), std::fabs(b.y)});
+    return a == b || Distance(a, b) < kJoinTolerance - 64.0 * std::numeric_limits<double>::epsilon() * far;
+}
+
+std::vector<size_t> RingsDrawnAlone(const std::vector<vrnApi::CurveChord>& curves, std::vector<bool>* points)
+{
+    const size_t count = curves.size();
+    const auto endOf = [&](size_t e) -> const NPoint& { return e % 2 ? curves[e / 2].chord->p2 : curves[e / 2].chord->p1; };
+    // Ends a joint apart are filed by the first of them, ends at one point
+    // likewise: a few lie near any point, however many ends meet there.
+    DisjointSets near(count), chained(count);
+    PointGrid nearFiled(kJoinTolerance), pointFiled(EPS);
+    std::vector<std::pair<NPoint, size_t>> nearFirsts, atPoints;  // the first end filed, its curve
+    std::vector<size_t> ends, pointOf(2 * count);               // ends at each point
+    for (size_t e = 0; e < 2 * count; ++e) {
+        const NPoint& p = endOf(e);
+        bool joined = false;
+        nearFiled.ForEachNear(p, [&](size_t f) {
+            if (WithinJoint(nearFirsts[f].first, p)) {
+                near.Unite(e / 2, nearFirsts[f].second);
+                joined = true;
+            }
+        });
+        if (!joined) {
+            nearFiled.Add(p, nearFirsts.size());
+            nearFirsts.emplace_back(p, e / 2);
+        }
+        size_t at = pointFiled.FirstNear(p, [&](size_t f) { return atPoints[f].first == p; });
+        if (at == PointGrid::kNone) {
+            at = atPoints.size();
+            pointFiled.Add(p, at);
+            atPoints.emplace_back(p, e / 2);
+            ends.push_back(0);
+        }
+        ++ends[at];
+        chained.Unite(e / 2, atPoints[at].second);
+        pointOf[e] = at;
+    }
+    std::vector<bool> alone(count, true);  // by the root of `near`
+    for (size_t e = 0; e < 2 * count; ++e) {
+        const size_t root = near.Root(e / 2);
+        if (ends[pointOf[e]] != 2 || chained.Root(e / 2) != chained.Root(root))
+            alone[root] = false;
+    }
+    // A ring within a point's box is a point (DropPoints), not a ring.
+    std::vector<std::array<double, 4>> extent(count, {INFINITY, INFINITY, -INFINITY, -INFINITY});
+    for (size_t c = 0; c < count; ++c) {
+        std::array<double, 4>& e = extent[near.Root(c)];
+        for (const NPoint& p : {curves[c].chord->p1, curves[c].chord->p2, curves[c].middle})
+            e = {std::min(e[0], p.x), std::min(e[1], p.y), std::max(e[2], p.x), std::max(e[3], p.y)};
+    }
+    if (points)
+        points->assign(count, false);
+    std::vector<size_t> ringOf(count, PointGrid::kNone);
+    for (size_t c = 0; c < count; ++c) {
+        const size_t root = near.Root(c);
+        const bool point = extent[root][2] - extent[root][0] < kJoinTolerance && extent[root][3] - extent[root][1] < kJoinTolerance;
+        if (alone[root] && (points || !point))
+            ringOf[c] = root;
+        if (points)
+            (*points)[root] = point;
+    }
+    return ringOf;
+}
+
 std::wstring PointText(const NPoint& p) { return L"(" + Number(p.x, 4) + L"; " + Number(p.y, 4) + L")"; }
 
 void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingContainerPtr& container,
@@ -120,12 +193,19 @@ void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingC
                        (IsLine(objectOf(c)) || vrnApi::IsPointSized(doc, {vlapi::IVarnelAPIObjectPtr(objectOf(c))}));
         return small[c] == 1;
     };
-    auto hasEnds = [&](size_t c) { return !(curves[c].chord->p1 == curves[c].chord->p2) || pointSized(c); };
+    // A ring drawn alone already closes where its curves meet: its joints
+    // are not joined across it, however near.
+    const std::vector<size_t> alone = RingsDrawnAlone(curves);
+    auto hasEnds = [&](size_t c) {
+        return alone[c] == PointGrid::kNone && (!(curves[c].chord->p1 == curves[c].chord->p2) || pointSized(c));
+    };
 
-    // Ends closer than kJoinTolerance to the first end filed near them are
-    // one joint with it: every end of a joint lies that near its first, so
-    // that a run of pieces shorter than a joint makes joints of its length
-    // one after another, not one joint.
+    // Ends closer than kJoinTolerance to an end filed first near them are
+    // one joint with the nearest such end: every end of a joint lies that
+    // near its first, so that a run of pieces shorter than a joint makes
+    // joints of its length one after another, not one joint; and an end
+    // where another ends joins that one, not a joint across a ring of a
+    // joint's size (two arcs of 0.001 mm stay a ring).
     DisjointSets joints(2 * count);
     PointGrid filed(kJoinTolerance);
     std::vector<size_t> firsts;  // the first end of each joint
@@ -133,8 +213,15 @@ void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingC
         if (!hasEnds(e / 2))
             continue;
         const NPoint& p = endPoint(e);
-        const size_t first =
-            filed.FirstNear(p, [&](size_t f) { return endPoint(f) == p || Distance(endPoint(f), p) < kJoinTolerance; });
+        size_t first = PointGrid::kNone;
+        double nearest = INFINITY;
+        filed.ForEachNear(p, [&](size_t f) {
+            const double d = Distance(endPoint(f), p);
+            if (WithinJoint(endPoint(f), p) && (d < nearest || (d == nearest && f < first))) {
+                first = f;
+                nearest = d;
+            }
+        });
         if (first != PointGrid::kNone) {
             joints.Unite(e, first);
         } else {
@@ -164,7 +251,7 @@ void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingC
             continue;
         free.ForEachNear(endPoint(f), [&](size_t g) {
             const double d = Distance(endPoint(f), endPoint(g));
-            if (g > f && d < kJoinTolerance)
+            if (g > f && WithinJoint(endPoint(f), endPoint(g)))
                 near.push_back({d, f, g});
         });
     }

@@ -15,12 +15,31 @@ namespace dxfimport {
 // the size below which a ring is a point.
 inline constexpr double kJoinTolerance = vrnApi::kPointRing;
 
+// Whether two curve ends are one joint: within the point tolerance, or
+// nearer than kJoinTolerance by more than the rounding of their coordinates.
+bool WithinJoint(const NPoint& a, const NPoint& b);
+
+// The ring each curve makes with others where it is drawn once and alone:
+// the curves whose ends meet two by two (within the point tolerance) in one
+// closed chain, with no other end within a joint of theirs (a small ring,
+// a narrow slot, an outline of one polyline). Its sides or its joints may
+// lie nearer to one another than a joint, but they are no curve drawn twice
+// and no joint a hair apart: the ring is taken as drawn, as the loading of
+// the part reads it. The same number for the curves of one ring; kNone
+// (PointGrid::kNone) for a curve of no such ring. A ring within a point's
+// box (its ends and middles less than kJoinTolerance apart either way) is
+// a point, and none, unless `points` is given: it then tells such rings by
+// their number.
+std::vector<size_t> RingsDrawnAlone(const std::vector<vrnApi::CurveChord>& curves, std::vector<bool>* points = nullptr);
+
 // Joins the ends of `curves` (chords of curves of `container` in `doc`)
-// that lie closer than kJoinTolerance: each end joins the first end met
-// within that distance of it (so that a run of pieces shorter than a joint
-// makes joints one after another rather than one), and two joints with an
+// that lie closer than kJoinTolerance (WithinJoint): each end joins the
+// nearest of the ends filed first within that distance of it (so that a run
+// of pieces shorter than a joint makes joints one after another rather than
+// one), and two joints with an
 // end free each (an odd number of ends) that lie that near are joined, the
-// nearest first. The ends of a joint that do not all lie within the point
+// nearest first; the curves of a ring drawn alone (RingsDrawnAlone) are
+// left as they are. The ends of a joint that do not all lie within the point
 // tolerance of one another are put onto one of them: ends of lines, arcs
 // and splines that run through their end poles are moved there, the ends of
 // other curves are linked to it by a line on layer 0 in the outline style.

@@ -505,8 +505,9 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         // Curves of nothing at the drawing's tolerance: a circle of a radius
         // no curve has is left out and named, arcs of round-off within a
         // joint are points as point lines are, a spline that breaks apart at
-        // a repeated knot is left out and named, a slit thinner than a joint
-        // has its sides as one line, named as bounding nothing.
+        // a repeated knot is left out and named; a ring whose sides lie
+        // nearer than a joint (a slit, a sliver of a triangle, a slit into
+        // the outline) is named so, not as open curves.
         {"hole_of_radius_1e-300", dxftext::File({{"ENTITIES", square + Circle("50", "50", 1e-300)}}), nullptr, 10000,
          leftOut + L"дуги и окружности без радиуса — 1 (окружность на слое «0» у (50; 50))"},
         {"arcs_of_round_off", dxftext::File({{"ENTITIES", square + Arc(50, 50, 1e-9, 0, 90) + Arc(50, 50, 10, 0, 1e-7)}}),
@@ -521,7 +522,13 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
          L"контур без площади у точки (49.", 0},
         {"slit_thinner_than_a_joint",
          dxftext::File({{"ENTITIES", square + Polyline({{40, 50}, {60, 50}, {60, 50.001}, {40, 50.001}}, true)}}),
-         L"незамкнутый контур: кривые от точки (60; 50) до точки (40; 50) ничего не ограничивают", 0},
+         L"контур тоньше 0.001 мм у точки (40; 50): его стороны лежат одна на другой", 0},
+        {"triangle_of_0.0012", dxftext::File({{"ENTITIES", square + Polyline({{50, 50}, {50.0012, 50}, {50, 50.0012}}, true)}}),
+         L"контур тоньше 0.001 мм у точки (50.0012; 50): его стороны лежат одна на другой", 0},
+        {"outline_slit_0.0005_wide",
+         dxftext::File({{"ENTITIES", Polyline({{0, 0}, {100, 0}, {100, 100}, {50.0005, 100}, {50.0005, 50}, {50, 50}, {50, 100},
+                                               {0, 100}}, true)}}),
+         L"контур тоньше 0.001 мм у точки (50.0005; 100): его стороны лежат одна на другой", 0},
         // Reader oddities: nothing after EOF is read; a block defined twice is
         // left out as ambiguous; "0x32" is no DXF number.
         {"hole_after_eof",
@@ -620,6 +627,8 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
          {0.0004, 0.001}},
         {"bulges", L"2 дуги", [](double x, double r) { return BulgedPolyline({{x - r, 30, 1}, {x + r, 30, 1}}); },
          {0.0004, 0.001}},
+        // Sides shorter than a joint: the ring is as drawn, no joints across it.
+        {"hexagon", L"6 отрезков", [&](double x, double r) { return Polyline(round(x, r, 6), true); }, {0.0004, 0.00055}},
     };
     for (const auto& k : kinds) {
         for (const double r : k.sizes) {
@@ -636,6 +645,9 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
                                6000, point ? points : L"", point ? 1u : 11u});
         }
     }
+    // A ring of two bulges 0.001 mm across whose ends round to a hair nearer: a hole, not one joint.
+    all.push_back({"bulges_0.001_across", dxftext::File({{"ENTITIES", plate + BulgedPolyline({{50, 30, 1}, {50.001, 30, 1}})}}),
+                   nullptr, 6000, L"", 2u});
     const size_t before = host->State().messages.size();
     ExpectParts(all);
     EXPECT_EQ(host->State().messages.size(), before + 1) << "one message for the run";
@@ -789,6 +801,9 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
                       {10, "100"}, {20, "60"}, {10, "0"}, {20, "60"}};
     };
     const Groups disc = Circle("50", "30", 5);
+    // A closed spline through points about (50, 30) whose first fit point reads "nan".
+    Groups splineFirstNan = FitSpline({{95, 30}, {50, 55}, {5, 30}, {50, 5}, {95, 30}});
+    splineFirstNan[7].second = "nan";
     const std::wstring lostAtNan =
         L"внешний контур не импортирован: полилиния на слое «0» у (0; 0) охватывает все импортированные кривые детали; "
         L"при чтении пропущено: объекты с числами не в десятичной записи или бесконечными — 1 (полилиния на слое «0» у (0; 0))";
@@ -899,6 +914,23 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
          L"кривые на выключенных или замороженных слоях не импортированы: 1 полилиния на слое «OUT»", 0},
         {"outline_off", dxftext::File({{"TABLES", layers({{"OUT", "2"}})}, {"ENTITIES", outline("100", "OUT") + disc}}),
          L"внешний контур не импортирован: полилиния на слое «OUT» у (0; 0)", 0},
+        // Lost likewise: an outline of lines on a frozen layer, one in a line
+        // style that is not cut, a circle of a radius below 0, a spline
+        // whose first point is no number (where it ends is not known).
+        {"outline_of_lines_frozen",
+         dxftext::File({{"TABLES", layers({{"F", "1"}})},
+                        {"ENTITIES", Line(0, 0, 100, 0, "F") + Line(100, 0, 100, 60, "F") + Line(100, 60, 0, 60, "F") +
+                                         Line(0, 60, 0, 0, "F") + disc}}),
+         L"внешний контур не импортирован: 4 отрезка на слое «F» (контур у (0; 0)) охватывают все импортированные кривые "
+         L"детали", 0},
+        {"outline_dashed", dxftext::File({{"ENTITIES", dashed(outline("100")) + disc}}),
+         L"внешний контур проведён не основной (сплошной) линией, а такие кривые не режутся: полилиния на слое «0» у (0; 0) "
+         L"охватывает все импортированные кривые детали", 0},
+        {"outline_of_a_radius_below_0", dxftext::File({{"ENTITIES", disc + Circle("50", "30", -40)}}),
+         L"не прочитан размер кривой, которая может быть внешним контуром детали: окружность на слое «0» у (50; 30); при "
+         L"чтении пропущено: дуги и окружности без радиуса", 0},
+        {"outline_spline_first_point_nan", dxftext::File({{"ENTITIES", splineFirstNan + disc}}),
+         L"внешний контур не импортирован: сплайн на слое «0» у (50; 55) охватывает все импортированные кривые детали", 0},
         {"outline_in_a_turned_block_vertex_nan",
          dxftext::File({{"BLOCKS", Block("PART", outline("nan") + disc)},
                         {"ENTITIES", Groups{{0, "INSERT"}, {8, "0"}, {2, "PART"}, {10, "200"}, {20, "100"}, {50, "30"}}}}),
