@@ -1,6 +1,7 @@
 // What a placement run tells of the parts it left in the container: each
 // part by name with its count, and why it found no sheet where that is known.
 #include "engine/NestingOptimizer.h"
+#include "geometry/UtilityFunctions.h"
 
 #include <algorithm>
 #include <string>
@@ -47,9 +48,28 @@ std::wstring NameOf(const Figure& figure)
     return figure.m_macro ? figure.m_macro->GetName() : figure.m_name;
 }
 
+// Why a part fits no sheet, with its size and the largest sheet's, so that
+// a part drawn in other units than meant is seen for what it is: "больше
+// любого листа: деталь 30000 × 20000 мм, лист 2500 × 1250 мм"; a part that
+// would fit but for the gaps is said to.
+std::wstring LargerText(const Figure& figure, const Size& sheet)
+{
+    const NRect& rc = figure.m_borders.empty() || !figure.m_borders.front() ? figure.m_rectBorder
+                                                                            : figure.m_borders.front()->GetGabarit();
+    const Size part{rc.pTop.x - rc.pBot.x, rc.pTop.y - rc.pBot.y};
+    const auto sizes = [](const Size& s) { return uf::NumberText(s.width) + L" × " + uf::NumberText(s.height) + L" мм"; };
+    std::wstring text = std::wstring(kLarger) + L": деталь " + sizes(part);
+    if (sheet.width <= 0.0 || sheet.height <= 0.0)
+        return text;
+    const std::vector<Size> whole{sheet};
+    const bool alone = Fits(part, whole) || Fits({part.height, part.width}, whole);
+    return text + (alone ? L" с зазорами не помещается на лист " : L", лист ") + sizes(sheet);
+}
+
 struct Line {
     std::wstring name;
-    std::wstring reason;
+    std::wstring reason;  // of its first part: the size a part larger than any sheet has
+    const wchar_t* kind = nullptr;  // of the reason: parts of one name and kind are one line
     int count = 0;
 };
 
@@ -62,8 +82,11 @@ std::wstring NestingOptimizer::LeftInContainerText() const
     // asks beyond the half figure gap the polygon already keeps.
     const double margin = std::max(0.0, m_sheetGap - 0.5 * m_figureGap);
     std::vector<Size> room;
+    Size largest;  // the sheet of the largest area, as the message names it
     const auto addRoom = [&](double width, double height) {
         room.push_back({width - 2.0 * margin, height - 2.0 * margin});
+        if (width * height > largest.width * largest.height)
+            largest = {width, height};
     };
     for (const SheetPtr& sheet : m_model.m_sheets)
         addRoom(sheet->GetWidth(), sheet->GetHeight());
@@ -82,6 +105,7 @@ std::wstring NestingOptimizer::LeftInContainerText() const
         if (placed)
             continue;
         std::wstring reason;
+        const wchar_t* kind = nullptr;
         const NRect box = GapBox(*figure, m_figureGap);
         const Size upright{box.pTop.x - box.pBot.x, box.pTop.y - box.pBot.y};
         const Size turned{upright.height, upright.width};
@@ -93,13 +117,15 @@ std::wstring NestingOptimizer::LeftInContainerText() const
             cornerwise = Fits({size.x, size.y}, room) || Fits({size.y, size.x}, room);
         }
         if (DiffersFromSheet(*figure))
-            reason = kMismatch;
+            kind = kMismatch;
         else if (!Fits(upright, room) && !Fits(turned, room) && !cornerwise)
-            reason = kLarger;
+            kind = kLarger;
         else if (!Fits(upright, room) && !quarterTurns)
-            reason = kOnlyTurned;
+            kind = kOnlyTurned;
         else if (!m_params.autoAddSheet)
-            reason = kNoRoom;
+            kind = kNoRoom;
+        if (kind)
+            reason = kind == kLarger ? LargerText(*figure, largest) : std::wstring(kind);
         // A compound figure stands for its members.
         std::vector<std::wstring> names;
         if (const auto compound = std::dynamic_pointer_cast<CompoundFigure>(figure); compound && !compound->m_figures.empty()) {
@@ -110,9 +136,9 @@ std::wstring NestingOptimizer::LeftInContainerText() const
         }
         for (const std::wstring& name : names) {
             auto it = std::find_if(lines.begin(), lines.end(),
-                                   [&](const Line& l) { return l.name == name && l.reason == reason; });
+                                   [&](const Line& l) { return l.name == name && l.kind == kind; });
             if (it == lines.end())
-                it = lines.insert(lines.end(), Line{name, reason, 0});
+                it = lines.insert(lines.end(), Line{name, reason, kind, 0});
             ++it->count;
         }
     }

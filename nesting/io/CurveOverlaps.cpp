@@ -554,6 +554,10 @@ std::optional<NPoint> DropOverlaps(const vlapi::IDrawingContainerPtr& container,
     std::vector<bool> pointRing;
     const std::vector<size_t> ringOf = RingsDrawnAlone(curves, &pointRing);
     const auto oneRing = [&](size_t i, size_t j) { return ringOf[i] != PointGrid::kNone && ringOf[i] == ringOf[j]; };
+    // A ring drawn alone within a point's box (a centre mark) is a point,
+    // wherever it stands: beside an edge too it goes as one, and is named so
+    // (DropPoints), not as lying on the edge.
+    const auto point = [&](size_t i) { return ringOf[i] != PointGrid::kNone && pointRing[ringOf[i]]; };
     std::vector<std::pair<std::pair<uint32_t, uint32_t>, NPoint>> alongItself;  // sides of a ring drawn alone, and where
 
     // Two curves overlap only along a stretch that ends at an end of either:
@@ -600,7 +604,7 @@ std::optional<NPoint> DropOverlaps(const vlapi::IDrawingContainerPtr& container,
         size_t looked = 0;
         bool on = false;
         grid.ForEachNear(points[0], reach, [&](uint32_t j) {
-            if (on || j == i || oneRing(i, j))
+            if (on || j == i || oneRing(i, j) || point(i) || point(j))
                 return;
             const Carrier& y = carriers.Of(j, other);
             if (OutOfReach(y, points[0]) || ++looked > kMostMet)
@@ -643,6 +647,8 @@ std::optional<NPoint> DropOverlaps(const vlapi::IDrawingContainerPtr& container,
                         alongItself.push_back({{static_cast<uint32_t>(i), j}, end});
                     return;
                 }
+                if (point(i) || point(j))
+                    return;
                 if (++met > kMostMet) {
                     piled.push_back(static_cast<uint32_t>(i));
                     if (!pile)

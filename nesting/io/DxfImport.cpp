@@ -449,14 +449,24 @@ public:
         return {};
     }
 
-    // The units of the file imported last, when they scaled its drawing:
-    // named beside the reason it was refused for (`reason`), or in a note on
-    // the part it gave.
+    // The units of the file imported last, when they scaled its drawing, or
+    // when its header gives none that is known (millimetres taken): named
+    // beside the reason it was refused for (`reason`), or in a note on the
+    // part it gave.
     void SayUnits(const std::wstring& path, std::wstring& reason)
     {
         const std::optional<int> units = m_lastRead ? ScalingUnits(vrnApi::detail::PathOf(path)) : std::nullopt;
-        if (!units)
+        if (!units) {
+            // Units not known are said: millimetres were taken for them.
+            const std::wstring unread = m_lastRead ? UnreadUnitsText(vrnApi::detail::PathOf(path)) : std::wstring();
+            if (unread.empty())
+                return;
+            if (!reason.empty())
+                reason += L"; " + unread;
+            else
+                m_notes.Add(path, unread);
             return;
+        }
         if (!reason.empty()) {
             reason += L"; " + UnitsText(*units);
         } else {

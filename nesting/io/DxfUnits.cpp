@@ -71,8 +71,18 @@ void HeaderUnits::Take(int code, std::string_view value)
         // file ends there; taken or not, it is read on as any group.
         m_value = false;
         long long n = 0;
-        if (!(code == 0 && (value == "ENDSEC" || value == "EOF")) && Whole(value, n) && n >= 0 && n <= kLastUnit)
-            m_code = static_cast<int>(n);
+        if (!(code == 0 && (value == "ENDSEC" || value == "EOF"))) {
+            if (Whole(value, n) && n >= 0 && n <= kLastUnit) {
+                m_code = static_cast<int>(n);
+                m_taken = true;
+                m_unread.clear();
+            } else if (!m_taken) {
+                constexpr size_t kShown = 32;  // bytes of a value named
+                m_unread = value.substr(0, kShown);
+                if (m_unread.empty())
+                    m_unread = " ";
+            }
+        }
     }
     if (m_name) {
         m_name = false;
@@ -99,6 +109,19 @@ std::optional<int> ScalingUnits(const fs::path& file)
     if (header.Code() == 0 || header.Code() == kMillimetres)
         return std::nullopt;
     return header.Code();
+}
+
+std::wstring UnreadUnitsText(const fs::path& file)
+{
+    HeaderUnits header;
+    ReadGroups(file, [&](int code, std::string_view value) { header.Take(code, value); });
+    if (header.Unread().empty())
+        return {};
+    std::wstring shown;
+    if (!uf::DecodeUtf8(header.Unread(), shown))
+        shown = uf::DecodeCp1251(header.Unread());
+    return L"единицы файла ($INSUNITS) не прочитаны: «" + shown + L"» — не целое число от 0 до " +
+           std::to_wstring(kLastUnit) + L": размеры взяты в миллиметрах";
 }
 
 double MillimetresIn(long code)

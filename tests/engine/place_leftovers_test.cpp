@@ -22,7 +22,7 @@ struct LeftCase {
 
 const LeftCase kLeft[] = {
     {"larger than every sheet", Rectangle(0, 0, 400, 20), 1, 2.0, RotationType::Rotation90, true,
-     L"Part — 1 шт.: больше любого листа"},
+     L"Part — 1 шт.: больше любого листа: деталь 400 × 20 мм, лист 300 × 200 мм"},
     {"fits only turned", Rectangle(0, 0, 50, 250), 1, 2.0, RotationType::WithoutRotation, true,
      L"Part — 1 шт.: помещается на лист только с поворотом на 90°"},
     {"no room left", Rectangle(0, 0, 200, 150), 2, 2.0, RotationType::WithoutRotation, false,
@@ -31,7 +31,7 @@ const LeftCase kLeft[] = {
      L"Part — 2 шт.: толщина или материал не совпадают с листом"},
     // Half the figure gap is more than the edge gap: the part keeps that much.
     {"larger with the gaps", Rectangle(0, 0, 295, 20), 1, 2.0, RotationType::Rotation90, true,
-     L"Part — 1 шт.: больше любого листа", 1.0},
+     L"Part — 1 шт.: больше любого листа: деталь 295 × 20 мм с зазорами не помещается на лист 300 × 200 мм", 1.0},
 };
 
 TEST_F(PlaceTest, PartsLeftInTheContainerAreNamedWithWhy)
@@ -71,7 +71,7 @@ TEST_F(PlaceTest, PartsLeftInTheContainerAreNamedWithWhy)
 
 // A part of a kilometre (a drawing in metres read as millimetres) lies in the
 // container: the sheet still counts the part it holds, and the run's closing
-// message says why the large one is not placed.
+// message says why the large one is not placed, with its size and the sheet's.
 TEST_F(PlaceTest, AHugePartInTheContainerLeavesTheSheetsResultsAlone)
 {
     const SheetPtr sheet = AddSheet(300.0, 200.0);
@@ -87,7 +87,7 @@ TEST_F(PlaceTest, AHugePartInTheContainerLeavesTheSheetsResultsAlone)
     EXPECT_DOUBLE_EQ(Model().m_result.sheet_results[0].figuresArea, small->m_area);
     EXPECT_GT(Model().m_result.sheet_results[0].KIM, 0.0);
     ASSERT_EQ(Messages().size(), messages + 1);
-    EXPECT_EQ(Messages().back().text, std::wstring(kHeading) + L"Huge — 1 шт.: больше любого листа");
+    EXPECT_EQ(Messages().back().text, std::wstring(kHeading) + L"Huge — 1 шт.: больше любого листа: деталь 1000000 × 900000 мм, лист 300 × 200 мм");
 }
 
 // However many kinds of parts stay in the container, the message fits on a
@@ -101,7 +101,8 @@ TEST_F(PlaceTest, ManyKindsLeftInTheContainerAreCountedBeyondTwenty)
     PlaceAll(RotationType::Rotation90, false, 8.0);
     const std::wstring text = optimizer.LeftInContainerText();
     EXPECT_EQ(std::count(text.begin(), text.end(), L'\n'), 21);
-    EXPECT_NE(text.find(L"\nP20 — 1 шт.: больше любого листа\n… и ещё 3 строк (4 шт.)"), std::wstring::npos);
+    EXPECT_NE(text.find(L"\nP20 — 1 шт.: больше любого листа: деталь 420 × 250 мм, лист 300 × 200 мм\n… и ещё 3 строк (4 шт.)"),
+              std::wstring::npos);
 }
 
 // Records of earlier drawings: gap polygons made without the borders' sag,

@@ -648,6 +648,9 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
     // A ring of two bulges 0.001 mm across whose ends round to a hair nearer: a hole, not one joint.
     all.push_back({"bulges_0.001_across", dxftext::File({{"ENTITIES", plate + BulgedPolyline({{50, 30, 1}, {50.001, 30, 1}})}}),
                    nullptr, 6000, L"", 2u});
+    // A centre mark beside the outline's edge is a point, named as such.
+    all.push_back({"circle_0.0008_across_beside_the_edge", dxftext::File({{"ENTITIES", plate + Circle("0.0003", "30", 0.0004)}}),
+                   nullptr, 6000, points + L"1 окружность на слое «0» у точки (0.0003; 30)", 1u});
     const size_t before = host->State().messages.size();
     ExpectParts(all);
     EXPECT_EQ(host->State().messages.size(), before + 1) << "one message for the run";
@@ -1010,6 +1013,7 @@ TEST_F(DxfImportTest, NotesOnImportedPartsAreNotHeadedAsErrors)
          dxftext::File({{"TABLES", frozen}, {"ENTITIES", Square(0, 0, 100) + Circle("50", "50", 70, {{8, "BUILD"}})}})},
         {"open", dxftext::File({{"ENTITIES", Line(0, 0, 100, 0) + Line(100, 0, 100, 100)}})},
         {"plain", dxftext::File({{"ENTITIES", Square(0, 0, 100)}})},
+        {"units_not_read", dxftext::File({{"HEADER", Groups{{9, "$INSUNITS"}, {70, "6.0"}}}, {"ENTITIES", Square(0, 0, 100)}})},
     };
     const std::wstring error = vrnApi::LoadStr(IDS_MESS_ERROR_IMPORT) + L":\n";
     const std::wstring notes = L"Замечания к импортированным деталям:\n";
@@ -1021,6 +1025,8 @@ TEST_F(DxfImportTest, NotesOnImportedPartsAreNotHeadedAsErrors)
         {{0, 2}, {notes}, vlapi::vlMBIconWarning},
         {{1, 0}, {error, notes}, vlapi::vlMBIconError},
         {{1, 2}, {error}, vlapi::vlMBIconError},
+        // Units the header gives but no known one: millimetres taken, and said.
+        {{3}, {notes}, vlapi::vlMBIconWarning},
     };
     for (const auto& run : runs) {
         std::vector<std::remove_cvref_t<decltype(files[0])>> chosen;
@@ -1038,6 +1044,11 @@ TEST_F(DxfImportTest, NotesOnImportedPartsAreNotHeadedAsErrors)
         EXPECT_EQ(closing.find(notes) != std::wstring::npos, run.headings.back() == notes);
         EXPECT_EQ(closing.find(L"Ошибка") == 0, run.icon == vlapi::vlMBIconError);
         EXPECT_EQ(host->State().messages.back().flags, run.icon);
+        if (run.files == std::vector<size_t>{3}) {
+            EXPECT_NE(closing.find(L"units_not_read.dxf: единицы файла ($INSUNITS) не прочитаны: «6.0» — не целое число "
+                                   L"от 0 до 24: размеры взяты в миллиметрах"),
+                      std::wstring::npos) << vlhost::Host::Utf8(closing);
+        }
     }
 }
 
