@@ -66,6 +66,13 @@ std::wstring NameFault(const fs::path& target, bool folder)
     return {};
 }
 
+std::wstring FolderTooLong(const fs::path& folder)
+{
+    std::error_code ec;
+    const fs::path full = fs::absolute(folder, ec);
+    return L"путь к папке слишком длинный для записи в неё (" + Bytes((ec ? folder : full).native().size()) + L")";
+}
+
 fs::path TemporaryBeside(const fs::path& target, int& error, int* open)
 {
     // An extension longer than a few letters is a part of the name, not its kind.

@@ -19,6 +19,12 @@ inline constexpr wchar_t kPathTooLong[] = L"путь к файлу длинне�
 // counts them); empty when one can.
 std::wstring NameFault(const std::filesystem::path& target, bool folder = false);
 
+// Why nothing can be written into `folder` although the target's own name
+// and path are taken: the folder's path leaves no room for the short name
+// a file is written under first. "путь к папке слишком длинный для записи в
+// неё (4077 байт)".
+std::wstring FolderTooLong(const std::filesystem::path& folder);
+
 // A new empty file beside `target` (in its folder) under a short name of its
 // own, ".~" and six letters, then ".tmp" and the target's extension, that no
 // one else writes to; left open for writing with its descriptor in `open`

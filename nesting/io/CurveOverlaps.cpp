@@ -553,7 +553,9 @@ std::optional<NPoint> DropOverlaps(const vlapi::IDrawingContainerPtr& container,
         return std::nullopt;
     std::vector<bool> pointRing;
     const std::vector<size_t> ringOf = RingsDrawnAlone(curves, &pointRing);
-    const auto oneRing = [&](size_t i, size_t j) { return ringOf[i] != PointGrid::kNone && ringOf[i] == ringOf[j]; };
+    const auto oneRing = [&](size_t i, size_t j) {
+        return ringOf[i] != PointGrid::kNone && ringOf[i] == ringOf[j] && !pointRing[ringOf[i]];
+    };
     // A ring drawn alone within a point's box (a centre mark) is a point,
     // wherever it stands: beside an edge too it goes as one, and is named so
     // (DropPoints), not as lying on the edge.
@@ -604,7 +606,7 @@ std::optional<NPoint> DropOverlaps(const vlapi::IDrawingContainerPtr& container,
         size_t looked = 0;
         bool on = false;
         grid.ForEachNear(points[0], reach, [&](uint32_t j) {
-            if (on || j == i || oneRing(i, j) || point(i) || point(j))
+            if (on || j == i || point(i) || point(j))
                 return;
             const Carrier& y = carriers.Of(j, other);
             if (OutOfReach(y, points[0]) || ++looked > kMostMet)
@@ -642,13 +644,10 @@ std::optional<NPoint> DropOverlaps(const vlapi::IDrawingContainerPtr& container,
                     return;
                 if (!(y.Nearest(end, u) < kTolerance) || (!x.closed && !Along(x, atStart, y, u)))
                     return;
-                if (oneRing(i, j)) {
-                    if (thin && !pointRing[ringOf[i]])
-                        alongItself.push_back({{static_cast<uint32_t>(i), j}, end});
-                    return;
-                }
                 if (point(i) || point(j))
                     return;
+                if (oneRing(i, j) && thin)
+                    alongItself.push_back({{static_cast<uint32_t>(i), j}, end});
                 if (++met > kMostMet) {
                     piled.push_back(static_cast<uint32_t>(i));
                     if (!pile)

@@ -32,12 +32,12 @@ inline constexpr size_t kMostAlong = 64;
 // is left as it is where a curve from outside it ends at an end of one of
 // its curves inside the stretch they cover together: that is two outlines
 // sharing an edge (a hole along the outer outline), each of them closed.
-// The sides of one ring drawn alone (its curves' ends meeting two by two in
-// one closed chain, no other end within a joint of them) are not one
-// another's copies, however near they run: a ring of a joint's size or a
-// narrow slot is left as drawn; where sides of such a ring (larger than a
+// Where sides of one ring drawn alone (its curves' ends meeting two by two
+// in one closed chain, no other end within a joint of them; larger than a
 // point's box) lie on one another, `thin`, when given, gets the first
-// place: the ring is thinner than a joint there. The vectors follow: deleted curves leave, cut ones are read again, pieces
+// place: the ring is thinner than a joint there (a slit), or runs along
+// itself. A ring drawn alone within a point's box is left to the points,
+// wherever it stands. The vectors follow: deleted curves leave, cut ones are read again, pieces
 // are added; the pieces take the file layer of their curve in `fileLayers`.
 // Where more than kMostAlong curves run along one another from one point,
 // their group is left as it is drawn (a file that piles up curves so is not

@@ -851,11 +851,6 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
     if (std::wstring dropped = DropPoints(doc, kept, objects, fileLayers); points)
         *points = std::move(dropped);
     const std::wstring reason = [&]() -> std::wstring {
-        // A ring whose sides lie nearer to one another than a joint (a slit,
-        // a sliver of a triangle) is no outline the joints can take as drawn.
-        if (thin)
-            return L"контур тоньше " + uf::NumberText(kJoinTolerance) + L" мм у точки " + PointText(*thin) +
-                   L": его стороны лежат одна на другой";
         JoinNearEnds(doc, container, kept);
         if (kept.empty())
             return NoOutline(container, fileLayers, firstCurve.has_value(), firstCurve.value_or(NPoint{}));
@@ -958,6 +953,12 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
         }
         return {};
     }();
+    // A ring whose sides lie nearer to one another than a joint (a slit, a
+    // sliver of a triangle) has them made one, and comes out open or flat:
+    // that it is so thin is why.
+    if (thin && (reason.starts_with(kOpenOutline) || reason.starts_with(kFlatRing) || reason.starts_with(kNoOutline)))
+        return L"контур тоньше " + uf::NumberText(kJoinTolerance) + L" мм у точки " + PointText(*thin) +
+               L": его стороны лежат одна на другой";
     if (!reason.empty() && pile)
         return std::wstring(kPiled) + PointText(*pile) + L" друг на друге лежат больше " + std::to_wstring(kMostAlong) +
                L" кривых: такое наложение не разбирается";

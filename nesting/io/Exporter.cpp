@@ -145,8 +145,7 @@ void Exporter::ExportToDXF(std::wstring folder)
     }
     run.staged = std::make_unique<outputs::StagedFiles>(run.folder, ".export-");
     if (!run.staged->Ready()) {
-        vrnApi::ShowErrorText(L"Экспорт не выполнен: в папке " + folder + L" не удалось создать временную папку (" +
-                              run.staged->Error() + L")");
+        vrnApi::ShowErrorText(L"Экспорт не выполнен: в папку " + folder + L" не записать файлы: " + run.staged->Error());
         m_model.ClearSheets();
         m_model.ClearFigures();
         m_model.ClearWastes();
@@ -374,7 +373,7 @@ void Exporter::SaveFile(Run& run, Step& step, const vlapi::IVarnelDocumentPtr& d
         step.failures.Add(shown, outputs::kOpenInHost);
         return;
     }
-    outputs::PendingFile file(run.staged->Staged(target));
+    outputs::PendingFile file(run.staged->Staged(target), target);
     std::wstring reason;
     if (outputs::SaveInPlace(document, file, reason)) {
         ++step.written;
@@ -396,7 +395,7 @@ void Exporter::WriteDxf(Run& run, Step& step, const fs::path& target)
         step.failures.Add(shown, outputs::kOpenInHost);
         return;
     }
-    outputs::PendingFile file(run.staged->Staged(target));
+    outputs::PendingFile file(run.staged->Staged(target), target);
     if (!file.Fault().empty()) {
         step.failures.Add(shown, file.Fault());
         return;

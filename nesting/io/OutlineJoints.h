@@ -22,10 +22,10 @@ bool WithinJoint(const NPoint& a, const NPoint& b);
 // The ring each curve makes with others where it is drawn once and alone:
 // the curves whose ends meet two by two (within the point tolerance) in one
 // closed chain, with no other end within a joint of theirs (a small ring,
-// a narrow slot, an outline of one polyline). Its sides or its joints may
-// lie nearer to one another than a joint, but they are no curve drawn twice
-// and no joint a hair apart: the ring is taken as drawn, as the loading of
-// the part reads it. The same number for the curves of one ring; kNone
+// a narrow slot, an outline of one polyline). Its joints may lie nearer to
+// one another than a joint, but they are no ends a hair apart: they are not
+// joined across it, and it keeps the shape the loading of the part reads
+// (a hexagon of 0.0011 mm, two arcs of 0.001 mm). The same number for the curves of one ring; kNone
 // (PointGrid::kNone) for a curve of no such ring. A ring within a point's
 // box (its ends and middles less than kJoinTolerance apart either way) is
 // a point, and none, unless `points` is given: it then tells such rings by

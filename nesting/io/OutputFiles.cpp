@@ -153,16 +153,23 @@ std::wstring NamesNote(const std::wstring& heading, const std::vector<std::wstri
     return text;
 }
 
-PendingFile::PendingFile(fs::path target)
+PendingFile::PendingFile(fs::path target, const fs::path& shown)
     : m_target(std::move(target))
-    , m_fault(filewriting::NameFault(m_target))
+    , m_fault(filewriting::NameFault(shown.empty() ? m_target : shown))
 {
     if (!m_fault.empty())
         return;
+    // A name the file system takes that cannot be written all the same: the
+    // folder leaves no room for the name the file waits under.
+    const fs::path asked = shown.empty() ? m_target : shown;
+    if (!filewriting::NameFault(m_target).empty()) {
+        m_fault = filewriting::FolderTooLong(asked.parent_path());
+        return;
+    }
     int error = 0;
     m_temp = filewriting::TemporaryBeside(m_target, error);
     if (m_temp.empty())
-        m_fault = filewriting::FaultText(error);
+        m_fault = error == ENAMETOOLONG ? filewriting::FolderTooLong(asked.parent_path()) : filewriting::FaultText(error);
 }
 
 PendingFile::~PendingFile()
@@ -217,7 +224,7 @@ fs::path StagedFiles::MakeStage(const fs::path& folder, std::wstring& error) con
     std::string name = (folder / (m_prefix + "XXXXXX")).string();
     if (::mkdtemp(name.data()))
         return name;
-    error = filewriting::FaultText(errno);
+    error = errno == ENAMETOOLONG ? filewriting::FolderTooLong(folder) : filewriting::FaultText(errno);
     return {};
 }
 

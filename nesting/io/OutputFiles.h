@@ -114,7 +114,9 @@ std::wstring NamesNote(const std::wstring& heading, const std::vector<std::wstri
 // removed and the old target stays as it was.
 class PendingFile {
 public:
-    explicit PendingFile(std::filesystem::path target);
+    // `shown`: the target the user asked for, when `target` is where its
+    // file waits meanwhile (StagedFiles): a fault is that target's.
+    explicit PendingFile(std::filesystem::path target, const std::filesystem::path& shown = {});
     ~PendingFile();
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;

@@ -248,7 +248,7 @@ bool Reporter::FolderReady(int& state, const fs::path& folder)
         } else {
             m_staged = std::make_unique<outputs::StagedFiles>(Folder(), ".documentation-");
             if (!m_staged->Ready()) {
-                m_failures.Add(Shown(Folder()), L"не удалось создать временную папку (" + m_staged->Error() + L")");
+                m_failures.Add(Shown(Folder()), L"файлы в папку не записать: " + m_staged->Error());
                 m_staged.reset();
                 m_folder = -1;
             }

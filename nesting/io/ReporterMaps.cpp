@@ -85,7 +85,7 @@ void Reporter::WriteMap(const Sheet& sheet, const std::wstring& name, const vlap
         m_failures.Add(Shown(target), outputs::kOpenInHost);
         return;
     }
-    outputs::PendingFile file(Staged(target));
+    outputs::PendingFile file(Staged(target), target);
     outputs::HiddenDocument map(outputs::NewHiddenDocument(vlapi::vlDocumentDrawing), source, 1);
     vlapi::IVarnelDocument2DPtr drawing(map.Get());
     if (!drawing) {

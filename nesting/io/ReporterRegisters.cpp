@@ -77,7 +77,7 @@ void Reporter::WriteTableDocument(const registers::Table& table, const fs::path&
         failed(outputs::kOpenInHost);
         return;
     }
-    outputs::PendingFile file(Staged(target));
+    outputs::PendingFile file(Staged(target), target);
     outputs::HiddenDocument document(outputs::NewHiddenDocument(vlapi::vlDocumentFragment), m_source, 1);
     vlapi::IVarnelDocument2DPtr fragment(document.Get());
     if (!fragment) {
@@ -235,7 +235,7 @@ bool Reporter::WriteCsv(const registers::Table& table, const wchar_t* openFailur
     const fs::path target = DocsFolder() / vrnApi::detail::PathOf(table.name + L".csv");
     if (!DocsFolderReady())
         return false;
-    outputs::PendingFile file(Staged(target));
+    outputs::PendingFile file(Staged(target), target);
     if (!file.Fault().empty()) {
         m_failures.Add(Shown(target), file.Fault());
         return false;

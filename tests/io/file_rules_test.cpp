@@ -7,6 +7,7 @@
 #include "host/NestingResources.h"
 #include "host/VarnelAPI_Detail.h"
 #include "api/INestingObjects.h"
+#include "io/OutputFiles.h"
 #include "io/Reporter.h"
 
 #include <algorithm>
@@ -319,6 +320,29 @@ TEST_F(FileRulesTest, EveryNameTheFileSystemTakesIsWrittenAndALongerOneIsRefused
         expect(Maps(), name + L"_Ведомость Деталей.vfw", c.table);
     }
     ExpectCleanHost({Out(), Maps(), Docs(), Out() / "export"});
+}
+
+// A folder whose path leaves no room for the short name a file waits under
+// (or for the hidden folder of a run) refuses the file saying so, though
+// the target's own path is one the file system takes; no temporary name is
+// shown.
+TEST(PendingFileTest, AFolderTooLongForTheNameAFileWaitsUnderIsNamedSo)
+{
+    char made[] = "/tmp/pending-XXXXXX";
+    ASSERT_TRUE(::mkdtemp(made));
+    fs::path folder = made;
+    while (folder.native().size() < 4085)
+        folder /= std::string(std::min<size_t>(200, 4085 - folder.native().size() - 1), 'd');
+    ASSERT_TRUE(outputs::EnsureFolder(folder));
+    const fs::path target = folder / "a.vfw";  // 4091 bytes: taken
+    const std::wstring why = L"путь к папке слишком длинный для записи в неё (4085 байт)";
+    EXPECT_EQ(outputs::PendingFile(target).Fault(), why);
+    EXPECT_EQ(outputs::PendingFile(folder / ".export-XXXXXX" / "a.vfw", target).Fault(), why);
+    outputs::StagedFiles staged(folder, ".export-");
+    EXPECT_FALSE(staged.Ready());
+    EXPECT_EQ(staged.Error(), why);
+    std::error_code ec;
+    fs::remove_all(made, ec);
 }
 
 // A folder that takes nothing fails every map of a large job: the message
