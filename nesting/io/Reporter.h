@@ -90,7 +90,8 @@ public:
     static std::wstring EditCSV(const std::wstring& field);
     // A text cell (a name, a material) as a spreadsheet keeps it text: one
     // that would start a formula ("=", "+", "-", "@", a tab or a carriage
-    // return first) gets an apostrophe before it; any other is as it is.
+    // return first, blanks before it or not) gets an apostrophe before it;
+    // any other is as it is.
     static std::wstring TextCSV(const std::wstring& text);
 
     // Creates the folder (with its parents); true when it is a folder

@@ -48,7 +48,7 @@ protected:
 
     // Documents the job and reads the table back; the CSV twin must equal it
     // cell by cell, a text a spreadsheet would take for a formula ("=", "+",
-    // "-" or "@" first) after an apostrophe.
+    // "-" or "@" first, blanks before it or not) after an apostrophe.
     TableFile Run(const Register& reg)
     {
         Document(reg);
@@ -57,7 +57,8 @@ protected:
         Rows twin = table.cells;
         for (std::vector<std::wstring>& row : twin)
             for (std::wstring& cell : row)
-                if (!cell.empty() && std::wstring_view(L"=+-@").find(cell.front()) != std::wstring_view::npos)
+                if (const size_t first = cell.find_first_not_of(L' ');
+                    first != std::wstring::npos && std::wstring_view(L"=+-@").find(cell[first]) != std::wstring_view::npos)
                     cell = L"'" + cell;
         EXPECT_EQ(Csv(reg), twin);
         EXPECT_EQ(ExtraDocuments(), 0);
@@ -288,7 +289,8 @@ TEST_F(RegisterTest, NamesThatLookLikeFormulasStayTextInEveryCsv)
 {
     NestingModel::m_materialSheet = L"-Ст3";
     const SheetPtr sheet = AddSheet(L"=S", 1000.0, 500.0);
-    const wchar_t* names[] = {L"=1+2", L"-10 Планка", L"+7", L"@SUM(1)", L"=HYPERLINK(\"http://x\",\"y\")", L"Плита"};
+    const wchar_t* names[] = {L"=1+2", L"-10 Планка", L"+7", L"@SUM(1)", L"=HYPERLINK(\"http://x\",\"y\")", L"Плита",
+                              L"  =1+2"};
     double x = 0.0;
     for (const wchar_t* name : names) {
         AddRectPart(sheet, name, 100, 50, x, 0);
@@ -306,8 +308,9 @@ TEST_F(RegisterTest, NamesThatLookLikeFormulasStayTextInEveryCsv)
           {L"'+7", L"1", L"'-Ст3", L"2.00", L"'=S"},
           {L"'@SUM(1)", L"1", L"'-Ст3", L"2.00", L"'=S"},
           {L"'=HYPERLINK(\"http://x\",\"y\")", L"1", L"'-Ст3", L"2.00", L"'=S"},
-          {L"Плита", L"1", L"'-Ст3", L"2.00", L"'=S"}}},
-        {kCards, {{L"'=S", L"'-Ст3", L"2.00", L"1000", L"500", L"1", L"6.00", L"1800.00", L"'=S-1"}}},
+          {L"Плита", L"1", L"'-Ст3", L"2.00", L"'=S"},
+          {L"'  =1+2", L"1", L"'-Ст3", L"2.00", L"'=S"}}},
+        {kCards, {{L"'=S", L"'-Ст3", L"2.00", L"1000", L"500", L"1", L"7.00", L"2100.00", L"'=S-1"}}},
         {kMaterials, {{L"1", L"1000", L"500", L"2.00", L"'-Ст3", L"1"}}},
         {kWastes, {{L"'=S", L"'=S-1", L"2x100x100"}}},
     };

@@ -370,9 +370,11 @@ void CheckLinear(const Job& job, const RegisterRows& rows, double minimumRemnant
 
 // ---- CSV cells as a spreadsheet takes them
 
+// What a spreadsheet takes for the start of a formula, blanks before it or not.
 bool FormulaStart(const std::wstring& text)
 {
-    return !text.empty() && std::wstring_view(L"=+-@\t\r").find(text.front()) != std::wstring_view::npos;
+    const size_t first = text.find_first_not_of(L" \u00A0");
+    return first != std::wstring::npos && std::wstring_view(L"=+-@\t\r").find(text[first]) != std::wstring_view::npos;
 }
 
 // A sign, digits with at most one point among or after them, an exponent.
