@@ -98,6 +98,13 @@ const Case kCases[] = {
     {"a figure job as drawn", [](Job&, auto&) {}, false, nullptr},
     {"lengths rounded to millimetres", [](Job&, auto& r) { r[kLinear][1][5] = L"2450"; }, true, "no line of \"P\" 2450"},
     {"a remainder rounded to millimetres", [](Job&, auto& r) { r[kLinear][1][7] = L"106"; }, true, "remainder \"106\""},
+    {"a remainder in whole tenths, rounded down", [](Job& j, auto&) { j.parts[2] = Part(L"Q", 1, 0, 4907, 987.26); },
+     true, nullptr},
+    {"a remainder rounded up to a tenth", [](Job& j, auto& r) {
+         j.parts[2] = Part(L"Q", 1, 0, 4907, 987.26);
+         r[kLinear][1][7] = L"102.8";
+     },
+     true, "remainder \"102.8\""},
     {"an offcut under the minimum named a remnant", [](Job&, auto& r) { r[kLinear][1][8] = L"B1-1"; }, true, "is waste"},
     {"a remnant left unnamed", [](Job&, auto& r) { r[kLinear][3][8] = L""; }, true, "is the remnant \"B2-2\""},
     {"a bar count", [](Job&, auto& r) { r[kLinear][3][3] = L"1"; }, true, "bars \"1\""},

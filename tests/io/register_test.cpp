@@ -375,8 +375,10 @@ TEST_F(RegisterTest, LinearCutsListEachBarWithItsGroupedDetailsAndRemainder)
     EXPECT_DOUBLE_EQ(table.titleY, 3.0);
 }
 
-// Pieces and remainders as planned to a tenth; an offcut shorter than the
-// minimum is waste, with no remnant name.
+// Pieces as planned to a tenth, remainders in whole tenths rounded down
+// (never named longer than they are); an offcut shorter than the minimum is
+// waste, with no remnant name, even one that the nearest tenth would make
+// the minimum.
 TEST_F(RegisterTest, LinearRemaindersToATenthNamedFromTheMinimumUp)
 {
     struct Case {
@@ -393,7 +395,9 @@ TEST_F(RegisterTest, LinearRemaindersToATenthNamedFromTheMinimumUp)
         {0.0, 2903.5, 2450.5, 1, L"2450.5", L"0", L""},          // used up: no last cut
         {0.0, 2905.0, 2450.5, 1, L"2450.5", L"0", L""},          // an end shorter than the last cut
         {0.0, 2906.5, 2450.5, 1, L"2450.5", L"0", L""},          // as long as the last cut
-        {250.0, 6000.0, 987.34, 1, L"987.3", L"4556.7", L"B-1"},
+        {250.0, 6000.0, 987.34, 1, L"987.3", L"4556.6", L"B-1"},  // 4556.66
+        {100.0, 3006.46, 2450.5, 1, L"2450.5", L"99.9", L""},    // 99.96
+        {100.0, 3006.54, 2450.5, 1, L"2450.5", L"100", L"B-1"},  // 100.04
         {250.0, 6000.0, 215.56, 1, L"215.6", L"5328.4", L"B-1"},
     };
     for (const Case& c : cases) {

