@@ -132,8 +132,8 @@ TEST_F(RegisterTest, MapsShowSizesCountsResultsAndRemnantLabels)
 
 // A sheet's utilisation and cut length count its parts of the sheets' stock,
 // each whole, as its result table does: parts over one another count (and
-// the sheet is named with them), a part of another thickness is not cut from
-// it and does not.
+// the sheet is named with them); a part of another thickness, or one over the
+// sheet's edge, is not cut from it and does not, and is named so.
 TEST_F(RegisterTest, ASheetCountsItsPartsOfItsStockEachWholeOverlappingOrNot)
 {
     model.m_figureGap = 0.0;
@@ -146,9 +146,18 @@ TEST_F(RegisterTest, ASheetCountsItsPartsOfItsStockEachWholeOverlappingOrNot)
     const std::wstring overlap = L"На картах раскроя детали наложены друг на друга, по ним резать нельзя; "
                                  L"эффективность и периметр в ведомости карт раскроя посчитаны по всем деталям "
                                  L"карты, каждая целиком:\nS (деталей: ";
+    const std::wstring leftOut = L"На картах раскроя есть детали, которые из листа не вырезать; в эффективность и "
+                                 L"периметр ведомости карт раскроя они не вошли:\nS: ";
     const Case cases[] = {
         {"a part of another thickness alone",
-         [this](const SheetPtr& s) { AddRectPart(s, L"P", 100, 100, 0, 0)->SetThickness(3.0); }, {L"0.00", L"0.00"}, L""},
+         [this](const SheetPtr& s) { AddRectPart(s, L"P", 100, 100, 0, 0)->SetThickness(3.0); }, {L"0.00", L"0.00"},
+         leftOut + L"P (другой толщины или материала)"},
+        {"a part over the sheet's edge beside one on it",
+         [this](const SheetPtr& s) {
+             AddRectPart(s, L"P", 100, 100, 0, 0);
+             AddRectPart(s, L"Q", 100, 100, 950, 0);
+         },
+         {L"2.00", L"400.00"}, leftOut + L"Q (за краем листа)"},
         {"a part over two others",
          [this](const SheetPtr& s) {
              AddRectPart(s, L"P", 100, 100, 0, 0);
@@ -162,7 +171,10 @@ TEST_F(RegisterTest, ASheetCountsItsPartsOfItsStockEachWholeOverlappingOrNot)
              AddRectPart(s, L"P", 100, 100, 50, 0);
              AddRectPart(s, L"T", 100, 100, 300, 0)->SetThickness(3.0);
          },
-         {L"4.00", L"800.00"}, overlap + L"2): P"},
+         {L"4.00", L"800.00"},
+         L"На картах раскроя детали наложены друг на друга, по ним резать нельзя; эффективность и периметр в "
+         L"ведомости карт раскроя посчитаны по всем деталям карты, каждая целиком, кроме названных ниже:\nS "
+         L"(деталей: 2): P\n\n" + leftOut + L"T (другой толщины или материала)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
