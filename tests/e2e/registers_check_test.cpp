@@ -177,6 +177,7 @@ TEST(JobCheckCsv, ATextThatLooksLikeAFormulaStandsAfterAnApostrophe)
         {L"'@SUM(1)", L"@SUM(1)", true, false, L"@SUM(1)"},
         {L" =1+2", L" =1+2", true, true, L" =1+2"},
         {L"' =1+2", L" =1+2", true, false, L" =1+2"},
+        {L"\n@A", L"\n@A", true, true, L"\n@A"},
         {L"+7", L"+7", true, false, L"+7"},
         {L"-2.5e3", L"-2.5e3", true, false, L"-2.5e3"},
         {L"'Плита", L"Плита", false, false, L"'Плита"},

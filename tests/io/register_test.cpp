@@ -57,7 +57,7 @@ protected:
         Rows twin = table.cells;
         for (std::vector<std::wstring>& row : twin)
             for (std::wstring& cell : row)
-                if (const size_t first = cell.find_first_not_of(L' ');
+                if (const size_t first = cell.find_first_not_of(L" \n");
                     first != std::wstring::npos && std::wstring_view(L"=+-@").find(cell[first]) != std::wstring_view::npos)
                     cell = L"'" + cell;
         EXPECT_EQ(Csv(reg), twin);
@@ -300,9 +300,9 @@ TEST_F(RegisterTest, RemnantsShowMapLabelAndSizeWithTheThicknessItself)
 TEST_F(RegisterTest, NamesThatLookLikeFormulasStayTextInEveryCsv)
 {
     NestingModel::m_materialSheet = L"-Ст3";
-    const SheetPtr sheet = AddSheet(L"=S", 1000.0, 500.0);
+    const SheetPtr sheet = AddSheet(L"=S", 1500.0, 500.0);
     const wchar_t* names[] = {L"=1+2", L"-10 Планка", L"+7", L"@SUM(1)", L"=HYPERLINK(\"http://x\",\"y\")", L"Плита",
-                              L"  =1+2"};
+                              L"  =1+2", L"\n-5"};
     double x = 0.0;
     for (const wchar_t* name : names) {
         AddRectPart(sheet, name, 100, 50, x, 0);
@@ -321,9 +321,10 @@ TEST_F(RegisterTest, NamesThatLookLikeFormulasStayTextInEveryCsv)
           {L"'@SUM(1)", L"1", L"'-Ст3", L"2.00", L"'=S"},
           {L"'=HYPERLINK(\"http://x\",\"y\")", L"1", L"'-Ст3", L"2.00", L"'=S"},
           {L"Плита", L"1", L"'-Ст3", L"2.00", L"'=S"},
-          {L"'  =1+2", L"1", L"'-Ст3", L"2.00", L"'=S"}}},
-        {kCards, {{L"'=S", L"'-Ст3", L"2.00", L"1000", L"500", L"1", L"7.00", L"2100.00", L"'=S-1"}}},
-        {kMaterials, {{L"1", L"1000", L"500", L"2.00", L"'-Ст3", L"1"}}},
+          {L"'  =1+2", L"1", L"'-Ст3", L"2.00", L"'=S"},
+          {L"'\n-5", L"1", L"'-Ст3", L"2.00", L"'=S"}}},
+        {kCards, {{L"'=S", L"'-Ст3", L"2.00", L"1500", L"500", L"1", L"5.33", L"2400.00", L"'=S-1"}}},
+        {kMaterials, {{L"1", L"1500", L"500", L"2.00", L"'-Ст3", L"1"}}},
         {kWastes, {{L"'=S", L"'=S-1", L"2x100x100"}}},
     };
     for (const auto& c : cases) {

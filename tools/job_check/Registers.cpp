@@ -371,10 +371,10 @@ void CheckLinear(const Job& job, const RegisterRows& rows, double minimumRemnant
 
 // ---- CSV cells as a spreadsheet takes them
 
-// What a spreadsheet takes for the start of a formula, blanks before it or not.
+// What a spreadsheet takes for the start of a formula, blanks or line feeds before it or not.
 bool FormulaStart(const std::wstring& text)
 {
-    const size_t first = text.find_first_not_of(L" \u00A0");
+    const size_t first = text.find_first_not_of(L" \u00A0\n");
     return first != std::wstring::npos && std::wstring_view(L"=+-@\t\r").find(text[first]) != std::wstring_view::npos;
 }
 
