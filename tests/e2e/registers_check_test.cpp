@@ -98,10 +98,14 @@ const Case kCases[] = {
     {"a figure job as drawn", [](Job&, auto&) {}, false, nullptr},
     {"lengths rounded to millimetres", [](Job&, auto& r) { r[kLinear][1][5] = L"2450"; }, true, "no line of \"P\" 2450"},
     {"a remainder rounded to millimetres", [](Job&, auto& r) { r[kLinear][1][7] = L"106"; }, true, "remainder \"106\""},
-    {"a remainder in whole tenths, rounded down", [](Job& j, auto&) { j.parts[2] = Part(L"Q", 1, 0, 4907, 987.26); },
+    {"a remainder in whole tenths, rounded down", [](Job& j, auto& r) {
+         j.parts[2] = Part(L"Q", 1, 0, 4907, 987.24);  // 102.76 left
+         r[kLinear][2][5] = L"987.2";
+     },
      true, nullptr},
     {"a remainder rounded up to a tenth", [](Job& j, auto& r) {
-         j.parts[2] = Part(L"Q", 1, 0, 4907, 987.26);
+         j.parts[2] = Part(L"Q", 1, 0, 4907, 987.24);
+         r[kLinear][2][5] = L"987.2";
          r[kLinear][1][7] = L"102.8";
      },
      true, "remainder \"102.8\""},
