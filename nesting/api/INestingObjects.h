@@ -352,7 +352,10 @@ struct INestingModel : vlapi::IAPIObject {
     // Makes the bridge's macro on the layer and appends it to the model; a
     // bridge whose width, type or ends are out of range is refused; an empty
     // or foreign object, a bridge standing for another model or on a figure
-    // or sheet of another, is not found. One of the model already is there.
+    // or sheet of another, is not found; nor is one without the owner of an
+    // end, with an end never placed, or with an end off its owner (farther
+    // than half its width from the owner's outline, or in another view than
+    // the active one). One of the model already is there.
     virtual NResult AddJumper(const IJumperPtr& jumper, int layer) = 0;
     virtual void DelJumper(const IJumperPtr& jumper) = 0;
     virtual void ClearJumpers() = 0;

@@ -674,6 +674,18 @@ NResult NAPIModel::AddJumper(const IJumperPtr& jumper, int layer)
         if (!j.m_point1Placed ||
             (j.m_twoPoints && (!j.m_point2Placed || Distance(j.m_point1, j.m_point2) < EPS)))
             return NResult::NotFound;
+        // Nor is one whose end stands off what it joins: each end lies on
+        // its owner's outline, within half the bridge's width (the bridge
+        // touches it there; a click puts it on the outline itself), in the
+        // view the bridge is drawn in, not on a part in the container or on
+        // another sheet.
+        const int view = vrnApi::GetActiveView();
+        const double reach = std::max(0.5 * j.GetWidth(), EPS);
+        const auto standsOn = [&](const NObjectPtr& owner, const NPoint& end) {
+            return owner->GetView() == view && owner->CheckContainPointOnBorders(end, reach);
+        };
+        if (!standsOn(j.m_owner1, j.m_point1) || (j.m_twoPoints && !standsOn(j.m_owner2, j.m_point2)))
+            return NResult::NotFound;
         m.AddJumper(object, layer);
         return InList(m.m_jumpers, object) ? NResult::Done : NResult::NotFound;
     });

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -81,8 +82,23 @@ fs::path TemporaryBeside(const fs::path& target, int& error, int* open)
     if (const std::string extension = target.extension().string(); extension.size() <= kLongestExtension)
         suffix += extension;
     const fs::path folder = target.parent_path();
-    std::string name = ((folder.empty() ? fs::path(".") : folder) / ".~XXXXXX").string() + suffix;
-    const int fd = ::mkostemps(name.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
+    // Made with the permissions of any new file (the umask applied), not
+    // mkstemp's owner-only ones: the file takes the target's name, and those
+    // who read the folder read it.
+    constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::minstd_rand letters(static_cast<unsigned>(std::random_device{}()) ^
+                                          static_cast<unsigned>(::getpid()));
+    std::string name;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        std::string stem = ".~";
+        for (int k = 0; k < 6; ++k)
+            stem += kLetters[letters() % (sizeof kLetters - 1)];
+        name = ((folder.empty() ? fs::path(".") : folder) / stem).string() + suffix;
+        fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
     if (fd < 0) {
         error = errno;
         return {};

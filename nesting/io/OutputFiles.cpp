@@ -403,6 +403,13 @@ double Tenths(double mm)
     return (std::round(snapped * 10.0) + 0.0) / 10.0;  // + 0 turns -0 into 0
 }
 
+double FloorTenths(double mm)
+{
+    constexpr double kMillionths = 1e6;
+    const double snapped = std::fabs(mm) < 1e9 ? std::round(mm * kMillionths) / kMillionths : mm;
+    return std::floor(snapped * 10.0 + 1e-6) / 10.0 + 0.0;  // + 0 turns -0 into 0
+}
+
 std::wstring TenthsText(double mm)
 {
     const double tenths = std::round(Tenths(mm) * 10.0) + 0.0;

@@ -246,6 +246,10 @@ std::wstring CountText(double v);
 // first taken to a millionth, so that one length reached by other sums
 // (0.15 as 0.14999999999999991) gives the same tenth.
 double Tenths(double mm);
+// A length in whole tenths of a millimetre, rounded down (taken to a
+// millionth first, as Tenths does): what a remnant's length is named by,
+// never more than it is (99.96 gives 99.9, 99.9000000001 gives 99.9).
+double FloorTenths(double mm);
 // A length to a tenth of a millimetre (Tenths), a whole one without decimals:
 // 2450.5 gives "2450.5", 6000 and 5999.96 give "6000", -0.01 gives "0".
 std::wstring TenthsText(double mm);

@@ -288,8 +288,11 @@ Table LNTable(const NestingModel& model, const std::vector<LinearBar>& bars, dou
             row.cells[6] = Cell(Decimal(piece.count));
         }
         const double left = LinearOffcut(bar.length, used, pieces, gap);
-        // What is left as shown, to a tenth: a bar used up leaves nothing to name.
-        const double kept = outputs::Tenths(left);
+        // What is left in whole tenths, rounded down: a remnant is never
+        // named longer than it is, nor a remnant at all when it falls short
+        // of the minimum by less than a tenth; a bar used up leaves nothing
+        // to name.
+        const double kept = outputs::FloorTenths(left);
         table.rows[barLine].cells[7] = Cell(TenthsText(kept));
         const bool remnant = kept > 0.0 && kept >= minimumRemnant - 1e-9;
         table.rows[barLine].cells[8] = Cell(remnant ? bar.name + L"-" + Decimal(static_cast<long long>(p + 1)) : L"");

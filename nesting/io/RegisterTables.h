@@ -88,9 +88,9 @@ std::vector<LinearBar> LinearBars(const std::vector<FigurePtr>& figures, const s
 // exactly need no last cut, and an end shorter than that cut goes in it: 0.
 double LinearOffcut(double bar, double used, long long pieces, double gap);
 // The register of linear cuts, lengths to a tenth of a millimetre as
-// planned. A bar's remainder is its offcut (LinearOffcut); it is named as a
-// remnant only when it is `minimumRemnant` long or longer (a shorter one is
-// waste).
+// planned. A bar's remainder is its offcut (LinearOffcut) in whole tenths,
+// rounded down (never longer than it is); it is named as a remnant only when
+// that is `minimumRemnant` long or longer (a shorter one is waste).
 Table LNTable(const NestingModel& model, const std::vector<LinearBar>& bars, double gap, double minimumRemnant);
 
 }  // namespace registers

@@ -47,6 +47,35 @@ void Reporter::Init()
     for (auto& entry : m_overlaps)
         std::stable_sort(entry.second.begin(), entry.second.end(),
                          [&](const FigurePtr& x, const FigurePtr& y) { return position(x) < position(y); });
+    // The parts a map shows that are not cut from its sheet: one that stands
+    // over the sheet's edge, or one of another thickness or material. Its
+    // result leaves them out, as its result table does.
+    m_leftOut.clear();
+    for (const FigurePtr& figure : m_model.m_figures) {
+        if (!figure)
+            continue;
+        SheetPtr home;
+        bool beyond = false;
+        for (const SheetPtr& sheet : m_model.m_sheets) {
+            if (sheet->GetView() != 0 && sheet->GetView() != figure->GetView())
+                continue;
+            if (sheet->CheckContainFigure(figure)) {
+                home = sheet;
+                beyond = false;
+                break;
+            }
+            if (!home && CheckIntersectRects(sheet->m_rect, figure->m_rectBorder)) {
+                home = sheet;
+                beyond = true;
+            }
+        }
+        if (!home || (!beyond && figure->OfStock(m_model.m_thicknessSheet, NestingModel::m_materialSheet)))
+            continue;
+        auto it = std::find_if(m_leftOut.begin(), m_leftOut.end(), [&](const LeftOut& entry) { return entry.sheet == home; });
+        if (it == m_leftOut.end())
+            it = m_leftOut.insert(m_leftOut.end(), LeftOut{home, {}});
+        it->parts.emplace_back(figure, beyond);
+    }
     // A sheet's result counts each of its parts whole, overlapping or not,
     // as its result table does.
     m_model.CalculateNestingResult();
@@ -77,9 +106,9 @@ void Reporter::CreateDocumentation()
         vrnApi::ShowErrorText(m_notPlaced);
     else if (!m_failures.Empty())
         vrnApi::ShowErrorText(m_failures.Text(L"Не записаны файлы документации:", outputs::FailureList::kShownOfMany) +
-                              OverlapNote());
-    else if (!m_written.empty() && !m_overlaps.empty())
-        vrnApi::ShowWarningText(OverlapNote().substr(2));
+                              MapsNote());
+    else if (!m_written.empty() && !MapsNote().empty())
+        vrnApi::ShowWarningText(MapsNote().substr(2));
 }
 
 void Reporter::Run(const Progress& progress)
@@ -165,13 +194,45 @@ std::wstring Reporter::EarlierNote() const
                               EarlierFiles(), kShown);
 }
 
+std::wstring Reporter::MapsNote() const
+{
+    return OverlapNote() + LeftOutNote();
+}
+
+std::wstring Reporter::LeftOutNote() const
+{
+    if (m_leftOut.empty())
+        return {};
+    constexpr size_t kShown = 5;  // parts of one map, the rest counted
+    std::wstring text = L"\n\nНа картах раскроя есть детали, которые из листа не вырезать; в эффективность и периметр "
+                        L"ведомости карт раскроя они не вошли:";
+    for (const SheetPtr& sheet : m_model.m_sheets) {
+        const auto it = std::find_if(m_leftOut.begin(), m_leftOut.end(),
+                                     [&](const LeftOut& entry) { return entry.sheet == sheet; });
+        if (it == m_leftOut.end())
+            continue;
+        text += L"\n" + sheet->m_name + L": ";
+        for (size_t i = 0; i < it->parts.size() && i < kShown; ++i) {
+            const auto& [figure, beyond] = it->parts[i];
+            text += (i > 0 ? L", " : L"") + figure->GetName() +
+                    (beyond ? L" (за краем листа)" : L" (другой толщины или материала)");
+        }
+        if (it->parts.size() > kShown)
+            text += L" и ещё " + std::to_wstring(it->parts.size() - kShown);
+    }
+    return text;
+}
+
 std::wstring Reporter::OverlapNote() const
 {
     if (m_overlaps.empty())
         return {};
     constexpr size_t kNamesShown = 5;  // part names of one map, the rest counted
+    // Parts the sheet does not count are named after these, and the figures
+    // leave them out.
     std::wstring text = L"\n\nНа картах раскроя детали наложены друг на друга, по ним резать нельзя; эффективность "
-                        L"и периметр в ведомости карт раскроя посчитаны по всем деталям карты, каждая целиком:";
+                        L"и периметр в ведомости карт раскроя посчитаны по всем деталям карты, каждая целиком" +
+                        std::wstring(m_leftOut.empty() ? L":" : L", кроме названных ниже:");
     // The maps in the sheets' order, each with the names of its overlapping parts.
     for (const SheetPtr& sheet : m_model.m_sheets) {
         const auto it = std::find_if(m_overlaps.begin(), m_overlaps.end(),

@@ -62,11 +62,13 @@ public:
     // Those documents as a closing message names them, so that nobody takes
     // them for this job's; empty when there are none.
     std::wstring EarlierNote() const;
-    // The note of a closing message on the maps whose parts overlap (read
-    // by Init): two line feeds, then each such map with the names of its
-    // overlapping parts, and what its figures in the register mean; empty
-    // when none overlap.
-    std::wstring OverlapNote() const;
+    // The note of a closing message on the maps that cannot be cut as drawn
+    // (read by Init): two line feeds, then each map whose parts overlap with
+    // the names of those parts, and each map holding parts that are not cut
+    // from its sheet (over its edge, of another thickness or material) with
+    // those parts, each time saying what its figures in the register count;
+    // empty when every map is sound.
+    std::wstring MapsNote() const;
 
     // The builders, in the order of the run. Each writes what it can and
     // notes each file it could not write.
@@ -90,7 +92,8 @@ public:
     static std::wstring EditCSV(const std::wstring& field);
     // A text cell (a name, a material) as a spreadsheet keeps it text: one
     // that would start a formula ("=", "+", "-", "@", a tab or a carriage
-    // return first) gets an apostrophe before it; any other is as it is.
+    // return first, blanks before it or not) gets an apostrophe before it;
+    // any other is as it is.
     static std::wstring TextCSV(const std::wstring& text);
 
     // Creates the folder (with its parents); true when it is a folder
@@ -151,6 +154,15 @@ private:
     std::wstring m_notPlaced;
     // The sheets whose figures overlap, each with those figures.
     std::vector<std::pair<SheetPtr, std::vector<FigurePtr>>> m_overlaps;
+    // The sheets that show parts not cut from them, each with those parts:
+    // true for one over the sheet's edge, false for one of other stock.
+    struct LeftOut {
+        SheetPtr sheet;
+        std::vector<std::pair<FigurePtr, bool>> parts;
+    };
+    std::vector<LeftOut> m_leftOut;
+    std::wstring OverlapNote() const;
+    std::wstring LeftOutNote() const;
     std::optional<std::vector<registers::LinearBar>> m_linearPlan;
     double m_linearMinimumRemnant = registers::kLinearMinimumRemnant;
     vlapi::IVarnelDocumentPtr m_source;

@@ -213,9 +213,12 @@ std::wstring Reporter::EditCSV(const std::wstring& field)
 
 std::wstring Reporter::TextCSV(const std::wstring& text)
 {
-    // What a spreadsheet takes for the start of a formula.
+    // What a spreadsheet takes for the start of a formula, blanks or line
+    // feeds before it too: a spreadsheet that trims a cell would read what
+    // follows them.
     constexpr std::wstring_view kFormula = L"=+-@\t\r";
-    return !text.empty() && kFormula.find(text.front()) != std::wstring_view::npos ? L"'" + text : text;
+    const size_t first = text.find_first_not_of(L" \u00A0\n");
+    return first != std::wstring::npos && kFormula.find(text[first]) != std::wstring_view::npos ? L"'" + text : text;
 }
 
 bool Reporter::WriteCsv(const registers::Table& table, const wchar_t* openFailure)

@@ -6,7 +6,8 @@
 // remnants, for linear nesting the register of linear cuts. One closing
 // message ends the run: what could not be written and why, or the folder
 // once everything was written, or that the drawing held nothing to
-// document; beside it the maps whose parts overlap and the documents an
+// document; beside it the maps that cannot be cut as drawn (parts over one
+// another, over the sheet's edge or of other stock) and the documents an
 // earlier run left in the folders. The
 // documents go in place together at the end: a run whose files cannot all
 // be put there leaves the folders as they were, and says so.
@@ -93,17 +94,17 @@ void RunDocumentationProcess()
         return;
     }
     const std::wstring earlier = reporter->EarlierNote();
-    // Maps whose parts overlap are named whatever was written.
-    const std::wstring overlaps = reporter->OverlapNote();
+    // Maps that cannot be cut as drawn are named whatever was written.
+    const std::wstring maps = reporter->MapsNote();
     if (!reporter->Failures().Empty())
         vrnApi::ShowErrorText(reporter->Failures().Text(L"Не записаны файлы документации:", outputs::FailureList::kShownOfMany) +
-                              overlaps + earlier);
+                              maps + earlier);
     else if (reporter->Written().empty() && linear)
         vrnApi::ShowWarningText(L"Документация не создана: в чертеже нет показанного раскроя" + earlier);
     else if (reporter->Written().empty())
         vrnApi::ShowWarningText(L"Документация не создана: в чертеже нет деталей для неё" + earlier);
-    else if (!overlaps.empty())
-        vrnApi::ShowWarningText(L"Создание документации завершено: " + folder + overlaps + earlier);
+    else if (!maps.empty())
+        vrnApi::ShowWarningText(L"Создание документации завершено: " + folder + maps + earlier);
     else
         vrnApi::ShowInformText(L"Создание документации завершено: " + folder + earlier);
 }

@@ -171,6 +171,51 @@ std::vector<std::wstring> Fields(const std::wstring& line)
     return fields;
 }
 
+bool LineEnd(wchar_t c) { return c == L'\r' || c == L'\n'; }
+
+// Where the row that starts at `start` ends: at its line's end, unless a
+// field that opens with a quote (after blanks) runs past it, as a
+// spreadsheet writes a cell holding a line break; such a field is read on to
+// its closing quote, when only blanks stand between that quote and the
+// field's end (";" or a line's end). A quote that never closes, or closes
+// into more text, leaves the row its own line.
+size_t RowEnd(const std::wstring& text, size_t start)
+{
+    size_t lineEnd = start;
+    while (lineEnd < text.size() && !LineEnd(text[lineEnd]))
+        ++lineEnd;
+    bool fieldStart = true;
+    for (size_t i = start; i < text.size();) {
+        const wchar_t c = text[i];
+        if (LineEnd(c))
+            return i;
+        if (fieldStart && Blank(c)) {
+            ++i;
+            continue;
+        }
+        if (fieldStart && c == L'"') {
+            size_t close = i + 1;
+            while (close < text.size() && (text[close] != L'"' || (close + 1 < text.size() && text[close + 1] == L'"')))
+                close += text[close] == L'"' ? 2 : 1;
+            if (close >= text.size())
+                return lineEnd;
+            if (close > lineEnd) {
+                size_t after = close + 1;
+                while (after < text.size() && Blank(text[after]))
+                    ++after;
+                if (after < text.size() && text[after] != L';' && !LineEnd(text[after]))
+                    return lineEnd;
+            }
+            i = close + 1;
+            fieldStart = false;
+            continue;
+        }
+        fieldStart = c == L';';
+        ++i;
+    }
+    return text.size();
+}
+
 }  // namespace
 
 const wchar_t kLengthRule[] = L"длина детали должна быть числом больше 0 и не больше 1000000000 мм";
@@ -234,11 +279,23 @@ DetailList ParseDetailList(std::string_view bytes)
         text = uf::DecodeCp1251(bytes);
     bool first = true;
     size_t start = 0;
-    for (size_t number = 1; start < text.size(); ++number) {
-        size_t end = text.find_first_of(L"\r\n", start);
-        if (end == std::wstring::npos)
-            end = text.size();
-        const std::wstring line = text.substr(start, end - start);
+    for (size_t next = 1; start < text.size();) {
+        // A row is named by the line it starts on; the line breaks a quoted
+        // field holds are line feeds of its text, and count as lines.
+        const size_t number = next;
+        const size_t end = RowEnd(text, start);
+        std::wstring line;
+        for (size_t i = start; i < end; ++i) {
+            if (!LineEnd(text[i])) {
+                line += text[i];
+                continue;
+            }
+            line += L'\n';
+            ++next;
+            if (text[i] == L'\r' && i + 1 < end && text[i + 1] == L'\n')
+                ++i;
+        }
+        ++next;
         start = end + (text.compare(end, 2, L"\r\n") == 0 ? 2 : 1);
         if (std::all_of(line.begin(), line.end(), Blank))
             continue;

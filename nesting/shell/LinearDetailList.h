@@ -35,7 +35,9 @@ std::wstring DetailRowText(size_t row, const std::wstring& name);
 // or, when it is not, in the Cyrillic code page Windows-1251 that spreadsheet
 // programs write lists in; lines end at a line feed, a carriage return or
 // both. A line is cut into fields at ";" as a spreadsheet writes them: a
-// field in double quotes may hold ";" (a doubled quote stands for one), and
+// field in double quotes may hold ";" (a doubled quote stands for one) and
+// line breaks (the row runs on over the lines to its closing quote, is
+// named by the line it starts on, and keeps each break as a line feed), and
 // blanks around a field are no part of it. The first non-blank line is a
 // header unless its length and count fields start with numbers; a line with
 // an empty field before its last ";" is dropped and a line DetailFromFields

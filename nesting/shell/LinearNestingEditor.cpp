@@ -123,13 +123,21 @@ int64_t DrawnPlanPieces(const MapLayout& plan)
 
 using Sources = std::vector<LinearNestingEditor::Source>;
 
+// Whether some row of the list was read from a file: a row typed is then
+// said to be counted in the list, not in a file.
+bool FromFiles(const Sources& sources)
+{
+    return std::any_of(sources.begin(), sources.end(), [](const LinearNestingEditor::Source& s) { return s.line > 0; });
+}
+
 // Row `i` of `rows` as messages name it (LinearNestingEditor::RowText) by
 // `sources`, one a row; when they are not as many, no row's source is known.
 std::wstring RowName(const std::vector<LNDetailParams>& rows, const Sources& sources, size_t i)
 {
-    if (sources.size() == rows.size() && sources[i].line > 0)
+    const bool known = sources.size() == rows.size();
+    if (known && sources[i].line > 0)
         return DetailRowText(sources[i].line, rows[i].name) + L" файла " + sources[i].file;
-    return DetailRowText(i + 1, rows[i].name);
+    return DetailRowText(i + 1, rows[i].name) + (known && FromFiles(sources) ? L" списка" : L"");
 }
 
 // Rows of one name and length as one, the first of them with the counts
@@ -350,7 +358,7 @@ LinearNestingEditor::Merge LinearNestingEditor::ChangeDetail(size_t index, const
     details[index] = params;
     const std::wstring row = sources[index].line > 0
                                  ? std::to_wstring(sources[index].line) + L" файла " + sources[index].file
-                                 : std::to_wstring(index + 1);
+                                 : std::to_wstring(index + 1) + (FromFiles(sources) ? L" списка" : L"");
     const Merge merge = MergeRows(details, sources, [&](size_t i) { return RowName(details, sources, i); },
                                   L"\nИзменение строки " + row + L" не принято.");
     if (merge == Merge::Refused)

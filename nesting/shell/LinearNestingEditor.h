@@ -59,7 +59,8 @@ public:
     // Row `index` (from 0) as messages name it: a row read from a list file
     // by the file's line where it stands, "строка 7 «Балка» файла list.csv";
     // a row typed (or read back from the drawing) by its place in the list,
-    // "строка 3 «Балка»".
+    // "строка 3 «Балка»", "строка 3 «Балка» списка" when rows of files stand
+    // in the list beside it.
     std::wstring RowText(size_t index) const;
 
     // Merges equal rows (no plan when that is refused), then solves the

@@ -443,9 +443,14 @@ TEST_F(ModelApiTest, BridgePointsFollowTheirOwners)
     const JumperPtr bridge = ModelObjectAs<Jumper>(two);
     ExpectPoint(bridge->GetPoint2(), 60.0, 40.0);
 
-    // A two-point bridge joins two owners: without its second it is no bridge.
+    // A two-point bridge joins two owners: without its second it is no bridge,
+    // nor with its second end off that owner's outline (the preview's point
+    // in the sheet); on the normal, at the sheet's far edge, it is.
     EXPECT_EQ(job.model->AddJumper(two, 0), NResult::NotFound);
     two->SetOwner2(job.sheet);
+    EXPECT_EQ(job.model->AddJumper(two, 0), NResult::NotFound);
+    two->SetPoint2(60.0, 200.0);
+    ExpectPoint(bridge->GetPoint2(), 60.0, 200.0);
     EXPECT_EQ(job.model->AddJumper(two, 0), NResult::Done);
     EXPECT_EQ(job.model->AddJumper(two, 0), NResult::Done);
     EXPECT_EQ(job.model->GetJumpersCount(), 2u);
@@ -454,7 +459,7 @@ TEST_F(ModelApiTest, BridgePointsFollowTheirOwners)
     bridge->m_macro->GetMacroPlacement(x, y, angle);
     ExpectPoint({x, y}, 70.0, 0.0);
     ExpectPoint(bridge->GetPoint1(), 70.0, 0.0);
-    ExpectPoint(bridge->GetPoint2(), 60.0, 40.0);
+    ExpectPoint(bridge->GetPoint2(), 60.0, 200.0);
     EXPECT_EQ(DrawingObjects(), objects);
 
     // A point too near an existing bridge finds no owner and stays where it was.

@@ -633,6 +633,21 @@ TEST_F(ObjectsTest, ObjectsWhoseDrawingObjectIsGoneAreNotFound)
         bridge->SetOwner2(second);
         return other.model->AddJumper(bridge, 0);
     };
+    // A bridge on the other job's part in the container, its end on the
+    // part's outline, drawn in the part's view or on the sheet's.
+    const auto bridgeOnPart = [&](bool onSheet) {
+        const IJumperPtr bridge = other.model->CreateJumper(0.0, 0.0, 5.0, BridgeType::Gap, false);
+        other.figure->SetCurrentView();
+        const NRect border = ModelObjectAs<Figure>(other.figure)->m_rectBorder;
+        double x = border.pBot.x, y = (border.pBot.y + border.pTop.y) / 2;
+        bridge->SetOwner1(
+            other.model->CheckObjectForJumperOwner(other.figure->GetReference(), x, y, 5.0, NestingObjectType::Figure));
+        EXPECT_TRUE(ModelObjectAs<Jumper>(bridge)->m_owner1);
+        bridge->SetPoint1(x, y);
+        if (onSheet)
+            other.sheet->SetCurrentView();
+        return other.model->AddJumper(bridge, 0);
+    };
     const std::pair<const char*, std::function<NResult()>> calls[] = {
         {"figure thickness", [&] { return job.figure->SetThickness(2.0); }},
         {"figure placed", [&] { return job.figure->SetPlacement(1.0, 1.0, 0.0); }},
@@ -662,6 +677,38 @@ TEST_F(ObjectsTest, ObjectsWhoseDrawingObjectIsGoneAreNotFound)
          [&] { return bridgeOnOtherSheet(BridgeType::Double, true, nullptr); }},
         {"a two-point bridge whose second end has an owner, never placed",
          [&] { return bridgeOnOtherSheet(BridgeType::Double, true, other.sheet); }},
+        // Ends off what they join, of every kind of bridge.
+        {"bridges whose second end stands off its owner", [&] {
+             NResult all = NResult::NotFound;
+             for (const BridgeType type : {BridgeType::Double, BridgeType::Left, BridgeType::Right, BridgeType::Cross,
+                                           BridgeType::CutOut, BridgeType::DoubleStart, BridgeType::LeftStart,
+                                           BridgeType::RightStart, BridgeType::CrossStart}) {
+                 const IJumperPtr bridge = other.model->CreateJumper(0.0, 0.0, 5.0, type, false);
+                 const NRect box = Box(other.sheet.get());
+                 double x = box.pBot.x + 100.0, y = box.pBot.y + 2.0;
+                 bridge->SetOwner1(other.model->CheckObjectForJumperOwner(other.sheet->GetReference(), x, y, 5.0,
+                                                                          NestingObjectType::Sheet));
+                 bridge->SetPoint1(x, y);
+                 bridge->SetOwner2(other.sheet);
+                 bridge->SetPoint2(5000.0, 5000.0);
+                 if (other.model->AddJumper(bridge, 0) != NResult::NotFound)
+                     all = NResult::Done;
+             }
+             return all;
+         }},
+        {"bridges whose end stands off their part", [&] {
+             NResult all = NResult::NotFound;
+             for (const BridgeType type : {BridgeType::Gap, BridgeType::Start}) {
+                 const IJumperPtr bridge = other.model->CreateJumper(0.0, 0.0, 5.0, type, false);
+                 bridge->SetOwner1(other.figure);
+                 bridge->SetPoint1(-3000.0, 77.0);
+                 if (other.model->AddJumper(bridge, 0) != NResult::NotFound)
+                     all = NResult::Done;
+             }
+             return all;
+         }},
+        {"a bridge on its part's outline in the container, drawn on the sheet",
+         [&] { return bridgeOnPart(true); }},
     };
     const std::wstring before = Snapshot(job, DrawingMacros().size());
     for (const auto& [what, call] : calls) {
@@ -671,7 +718,8 @@ TEST_F(ObjectsTest, ObjectsWhoseDrawingObjectIsGoneAreNotFound)
     EXPECT_EQ(other.model->AddJumper(other.jumper, 0), NResult::Done) << "its own, there already";
     EXPECT_EQ(other.model->GetJumpersCount(), 1u);
     EXPECT_EQ(bridgeOnOtherSheet(BridgeType::Gap, true, nullptr), NResult::Done) << "one on the sheet's edge";
-    EXPECT_EQ(other.model->GetJumpersCount(), 2u);
+    EXPECT_EQ(bridgeOnPart(false), NResult::Done) << "one on the part's outline, in its view";
+    EXPECT_EQ(other.model->GetJumpersCount(), 3u);
 }
 
 // A model works on its own drawing: while another one is active, or once its

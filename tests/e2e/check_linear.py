@@ -8,8 +8,9 @@ With --register, the CSV register of linear cuts must say, bar by bar, what
 the drawing holds: the bar's name, length and count, one line per piece name
 and length with its count, lengths to a tenth of a millimetre, and the
 remainder the drawn pieces leave (less the cut that parts it from the last
-piece; an end no longer than the cut goes in it), named as a remnant only when it is at least
-the minimum (--min-remnant, 250 mm by default).
+piece; an end no longer than the cut goes in it) in whole tenths, rounded
+down, named as a remnant only when that is at least the minimum
+(--min-remnant, 250 mm by default).
 
     check_linear.py DRAWING --bar LENGTH --gap CUT [--register CSV [--min-remnant MM]] NAME=LENGTHxCOUNT...
 """
@@ -51,6 +52,13 @@ def tenths(value):
     snapped = decimal.Decimal(repr(round(value, 6)))
     text = str(snapped.quantize(decimal.Decimal("0.1"), rounding=decimal.ROUND_HALF_UP) + 0)
     return text[:-2] if text.endswith(".0") else text
+
+
+def floor_tenths(value):
+    """A remainder as the register gives it: in whole tenths of a millimetre,
+    rounded down (the length taken to a millionth first)."""
+    snapped = decimal.Decimal(repr(round(value, 6)))
+    return float(snapped.quantize(decimal.Decimal("0.1"), rounding=decimal.ROUND_FLOOR))
 
 
 def read_register(path):
@@ -142,7 +150,7 @@ def main(argv):
         end_left = right - end
         if pieces:
             end_left = end_left - gap if end_left > gap + 1e-9 else 0.0
-        left_over = float(tenths(max(end_left, 0.0)))
+        left_over = floor_tenths(max(end_left, 0.0))
         remnant = "%s-%d" % (sheet["name"], len(drawn) + 1) if left_over > 0 and left_over >= minimum - 1e-9 else ""
         drawn.append((sheet["name"], "%sx" % tenths(right - left), "%d" % math.ceil(times - 1e-4),
                       tenths(left_over), remnant, lines))

@@ -98,6 +98,17 @@ const Case kCases[] = {
     {"a figure job as drawn", [](Job&, auto&) {}, false, nullptr},
     {"lengths rounded to millimetres", [](Job&, auto& r) { r[kLinear][1][5] = L"2450"; }, true, "no line of \"P\" 2450"},
     {"a remainder rounded to millimetres", [](Job&, auto& r) { r[kLinear][1][7] = L"106"; }, true, "remainder \"106\""},
+    {"a remainder in whole tenths, rounded down", [](Job& j, auto& r) {
+         j.parts[2] = Part(L"Q", 1, 0, 4907, 987.24);  // 102.76 left
+         r[kLinear][2][5] = L"987.2";
+     },
+     true, nullptr},
+    {"a remainder rounded up to a tenth", [](Job& j, auto& r) {
+         j.parts[2] = Part(L"Q", 1, 0, 4907, 987.24);
+         r[kLinear][2][5] = L"987.2";
+         r[kLinear][1][7] = L"102.8";
+     },
+     true, "remainder \"102.8\""},
     {"an offcut under the minimum named a remnant", [](Job&, auto& r) { r[kLinear][1][8] = L"B1-1"; }, true, "is waste"},
     {"a remnant left unnamed", [](Job&, auto& r) { r[kLinear][3][8] = L""; }, true, "is the remnant \"B2-2\""},
     {"a bar count", [](Job&, auto& r) { r[kLinear][3][3] = L"1"; }, true, "bars \"1\""},
@@ -168,6 +179,9 @@ TEST(JobCheckCsv, ATextThatLooksLikeAFormulaStandsAfterAnApostrophe)
         {L"'-10 Планка", L"-10 Планка", true, false, L"-10 Планка"},
         {L"-10 Планка", L"-10 Планка", true, true, L"-10 Планка"},
         {L"'@SUM(1)", L"@SUM(1)", true, false, L"@SUM(1)"},
+        {L" =1+2", L" =1+2", true, true, L" =1+2"},
+        {L"' =1+2", L" =1+2", true, false, L" =1+2"},
+        {L"\n@A", L"\n@A", true, true, L"\n@A"},
         {L"+7", L"+7", true, false, L"+7"},
         {L"-2.5e3", L"-2.5e3", true, false, L"-2.5e3"},
         {L"'Плита", L"Плита", false, false, L"'Плита"},

@@ -77,8 +77,19 @@ protected:
 
 TEST_F(FileRulesTest, NamesStayInTheFolderAndEqualNamesDoNotOverwriteEachOther)
 {
+    const mode_t mask = ::umask(022);
     RunAll(OutText());
+    ::umask(mask);
     EXPECT_EQ(Report(), "");
+    // Each file as any new file is made, readable by those who read the
+    // folder, not by its writer alone.
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(Out())) {
+        struct stat st {};
+        ASSERT_EQ(::stat(entry.path().c_str(), &st), 0);
+        if (S_ISREG(st.st_mode)) {
+            EXPECT_EQ(st.st_mode & 0777, 0644u) << entry.path();
+        }
+    }
     const std::set<std::string> maps = {"S.vdw",
                                         "S_2.vdw",
                                         "a_b_c_.vdw",

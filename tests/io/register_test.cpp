@@ -48,7 +48,7 @@ protected:
 
     // Documents the job and reads the table back; the CSV twin must equal it
     // cell by cell, a text a spreadsheet would take for a formula ("=", "+",
-    // "-" or "@" first) after an apostrophe.
+    // "-" or "@" first, blanks before it or not) after an apostrophe.
     TableFile Run(const Register& reg)
     {
         Document(reg);
@@ -57,7 +57,8 @@ protected:
         Rows twin = table.cells;
         for (std::vector<std::wstring>& row : twin)
             for (std::wstring& cell : row)
-                if (!cell.empty() && std::wstring_view(L"=+-@").find(cell.front()) != std::wstring_view::npos)
+                if (const size_t first = cell.find_first_not_of(L" \n");
+                    first != std::wstring::npos && std::wstring_view(L"=+-@").find(cell[first]) != std::wstring_view::npos)
                     cell = L"'" + cell;
         EXPECT_EQ(Csv(reg), twin);
         EXPECT_EQ(ExtraDocuments(), 0);
@@ -131,8 +132,8 @@ TEST_F(RegisterTest, MapsShowSizesCountsResultsAndRemnantLabels)
 
 // A sheet's utilisation and cut length count its parts of the sheets' stock,
 // each whole, as its result table does: parts over one another count (and
-// the sheet is named with them), a part of another thickness is not cut from
-// it and does not.
+// the sheet is named with them); a part of another thickness, or one over the
+// sheet's edge, is not cut from it and does not, and is named so.
 TEST_F(RegisterTest, ASheetCountsItsPartsOfItsStockEachWholeOverlappingOrNot)
 {
     model.m_figureGap = 0.0;
@@ -145,9 +146,18 @@ TEST_F(RegisterTest, ASheetCountsItsPartsOfItsStockEachWholeOverlappingOrNot)
     const std::wstring overlap = L"На картах раскроя детали наложены друг на друга, по ним резать нельзя; "
                                  L"эффективность и периметр в ведомости карт раскроя посчитаны по всем деталям "
                                  L"карты, каждая целиком:\nS (деталей: ";
+    const std::wstring leftOut = L"На картах раскроя есть детали, которые из листа не вырезать; в эффективность и "
+                                 L"периметр ведомости карт раскроя они не вошли:\nS: ";
     const Case cases[] = {
         {"a part of another thickness alone",
-         [this](const SheetPtr& s) { AddRectPart(s, L"P", 100, 100, 0, 0)->SetThickness(3.0); }, {L"0.00", L"0.00"}, L""},
+         [this](const SheetPtr& s) { AddRectPart(s, L"P", 100, 100, 0, 0)->SetThickness(3.0); }, {L"0.00", L"0.00"},
+         leftOut + L"P (другой толщины или материала)"},
+        {"a part over the sheet's edge beside one on it",
+         [this](const SheetPtr& s) {
+             AddRectPart(s, L"P", 100, 100, 0, 0);
+             AddRectPart(s, L"Q", 100, 100, 950, 0);
+         },
+         {L"2.00", L"400.00"}, leftOut + L"Q (за краем листа)"},
         {"a part over two others",
          [this](const SheetPtr& s) {
              AddRectPart(s, L"P", 100, 100, 0, 0);
@@ -161,7 +171,10 @@ TEST_F(RegisterTest, ASheetCountsItsPartsOfItsStockEachWholeOverlappingOrNot)
              AddRectPart(s, L"P", 100, 100, 50, 0);
              AddRectPart(s, L"T", 100, 100, 300, 0)->SetThickness(3.0);
          },
-         {L"4.00", L"800.00"}, overlap + L"2): P"},
+         {L"4.00", L"800.00"},
+         L"На картах раскроя детали наложены друг на друга, по ним резать нельзя; эффективность и периметр в "
+         L"ведомости карт раскроя посчитаны по всем деталям карты, каждая целиком, кроме названных ниже:\nS "
+         L"(деталей: 2): P\n\n" + leftOut + L"T (другой толщины или материала)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -287,8 +300,9 @@ TEST_F(RegisterTest, RemnantsShowMapLabelAndSizeWithTheThicknessItself)
 TEST_F(RegisterTest, NamesThatLookLikeFormulasStayTextInEveryCsv)
 {
     NestingModel::m_materialSheet = L"-Ст3";
-    const SheetPtr sheet = AddSheet(L"=S", 1000.0, 500.0);
-    const wchar_t* names[] = {L"=1+2", L"-10 Планка", L"+7", L"@SUM(1)", L"=HYPERLINK(\"http://x\",\"y\")", L"Плита"};
+    const SheetPtr sheet = AddSheet(L"=S", 1500.0, 500.0);
+    const wchar_t* names[] = {L"=1+2", L"-10 Планка", L"+7", L"@SUM(1)", L"=HYPERLINK(\"http://x\",\"y\")", L"Плита",
+                              L"  =1+2", L"\n-5"};
     double x = 0.0;
     for (const wchar_t* name : names) {
         AddRectPart(sheet, name, 100, 50, x, 0);
@@ -306,9 +320,11 @@ TEST_F(RegisterTest, NamesThatLookLikeFormulasStayTextInEveryCsv)
           {L"'+7", L"1", L"'-Ст3", L"2.00", L"'=S"},
           {L"'@SUM(1)", L"1", L"'-Ст3", L"2.00", L"'=S"},
           {L"'=HYPERLINK(\"http://x\",\"y\")", L"1", L"'-Ст3", L"2.00", L"'=S"},
-          {L"Плита", L"1", L"'-Ст3", L"2.00", L"'=S"}}},
-        {kCards, {{L"'=S", L"'-Ст3", L"2.00", L"1000", L"500", L"1", L"6.00", L"1800.00", L"'=S-1"}}},
-        {kMaterials, {{L"1", L"1000", L"500", L"2.00", L"'-Ст3", L"1"}}},
+          {L"Плита", L"1", L"'-Ст3", L"2.00", L"'=S"},
+          {L"'  =1+2", L"1", L"'-Ст3", L"2.00", L"'=S"},
+          {L"'\n-5", L"1", L"'-Ст3", L"2.00", L"'=S"}}},
+        {kCards, {{L"'=S", L"'-Ст3", L"2.00", L"1500", L"500", L"1", L"5.33", L"2400.00", L"'=S-1"}}},
+        {kMaterials, {{L"1", L"1500", L"500", L"2.00", L"'-Ст3", L"1"}}},
         {kWastes, {{L"'=S", L"'=S-1", L"2x100x100"}}},
     };
     for (const auto& c : cases) {
@@ -372,8 +388,10 @@ TEST_F(RegisterTest, LinearCutsListEachBarWithItsGroupedDetailsAndRemainder)
     EXPECT_DOUBLE_EQ(table.titleY, 3.0);
 }
 
-// Pieces and remainders as planned to a tenth; an offcut shorter than the
-// minimum is waste, with no remnant name.
+// Pieces as planned to a tenth, remainders in whole tenths rounded down
+// (never named longer than they are); an offcut shorter than the minimum is
+// waste, with no remnant name, even one that the nearest tenth would make
+// the minimum.
 TEST_F(RegisterTest, LinearRemaindersToATenthNamedFromTheMinimumUp)
 {
     struct Case {
@@ -390,7 +408,9 @@ TEST_F(RegisterTest, LinearRemaindersToATenthNamedFromTheMinimumUp)
         {0.0, 2903.5, 2450.5, 1, L"2450.5", L"0", L""},          // used up: no last cut
         {0.0, 2905.0, 2450.5, 1, L"2450.5", L"0", L""},          // an end shorter than the last cut
         {0.0, 2906.5, 2450.5, 1, L"2450.5", L"0", L""},          // as long as the last cut
-        {250.0, 6000.0, 987.34, 1, L"987.3", L"4556.7", L"B-1"},
+        {250.0, 6000.0, 987.34, 1, L"987.3", L"4556.6", L"B-1"},  // 4556.66
+        {100.0, 3006.46, 2450.5, 1, L"2450.5", L"99.9", L""},    // 99.96
+        {100.0, 3006.54, 2450.5, 1, L"2450.5", L"100", L"B-1"},  // 100.04
         {250.0, 6000.0, 215.56, 1, L"215.6", L"5328.4", L"B-1"},
     };
     for (const Case& c : cases) {

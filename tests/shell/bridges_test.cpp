@@ -103,7 +103,7 @@ protected:
         ShellTest::TearDown();
     }
     // A bridge of the drawing at x on the sheet's lower edge (one of two
-    // points to 40 mm above it), its macro on layer 0.
+    // points to its upper edge), its macro on layer 0.
     void AddBridge(double x, double width, BridgeType type = BridgeType::Gap)
     {
         IJumperPtr bridge = model->CreateJumper(0.0, 0.0, width, type, false);
@@ -112,7 +112,7 @@ protected:
         bridge->SetPoint1(x, y);
         if (bridge->IsTwoPoints()) {
             bridge->SetOwner2(sheet);
-            bridge->SetPoint2(x, y + 40.0);
+            bridge->SetPoint2(x, y + 200.0);
         }
         ASSERT_EQ(model->AddJumper(bridge, 0), NResult::Done);
     }

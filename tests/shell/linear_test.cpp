@@ -44,6 +44,11 @@ TEST(DetailList, ReadsRowsAndCountsWhatItSkips)
         {"comment line and empty name named", "h\n# заметка\n;5;1\nA;5;1\n", {{L"A", 5}}, 2, false},
         {"same name, other lengths both kept", "h\nA;5;1\nA;6;2\n", {{L"A", 5}, {L"A", 6}}, 0, false},
         {"fractional count refused", "h\nA;5;4.7\nB;5;1e3\n", {}, 2, false},
+        {"a quoted name holding a line break runs on", "h\n\"Балка\nдлинная\";7000;1\nB;5;1\n",
+         {{L"Балка\nдлинная", 7000}, {L"B", 5}}, 0, false},
+        {"a break in quotes written as CR LF", "h\r\n\"A\r\nB\" ;5;1\r\n", {{L"A\nB", 5}}, 0, false},
+        {"a quote never closed keeps its line", "h\n\"A;5;1\nB;6;1\n", {{L"B", 6}}, 1, false},
+        {"a quote closed into more text keeps its line", "h\n\"A;5;1\nB\"x;6;1\n", {{L"B\"x", 6}}, 1, false},
     };
     for (const Case& c : cases) {
         const DetailList list = ParseDetailList(c.bytes);
@@ -60,6 +65,12 @@ TEST(DetailList, ReadsRowsAndCountsWhatItSkips)
     ASSERT_EQ(refused.refused.size(), 2u);
     EXPECT_THAT(vlhost::Host::Utf8(refused.refused[0]), testing::StartsWith("строка 1 «A»: длина детали"));
     EXPECT_THAT(vlhost::Host::Utf8(refused.refused[1]), testing::StartsWith("строка 3 «B»: количество"));
+    // A row is named by the line it starts on, the lines its quoted field
+    // runs over counted.
+    const DetailList spanning = ParseDetailList("h\n\"A\nB\";5;1\nC;;1\r\n\"D\r\n\r\nE\";6;1\n");
+    EXPECT_EQ(spanning.lines, (std::vector<size_t>{2, 5}));
+    ASSERT_EQ(spanning.refused.size(), 1u);
+    EXPECT_THAT(vlhost::Host::Utf8(spanning.refused[0]), testing::StartsWith("строка 4 «C»: пустое поле"));
     EXPECT_FALSE(ReadDetailList("/no/such/list.csv").error.empty());
     // Twenty rows: no limit on an import.
     std::string many = "h\n";
@@ -418,7 +429,7 @@ TEST_F(LinearTest, TheOffcutIsTheBarLessItsPiecesAndTheCutsThatPartThem)
         {{{L"A", 5999, 1}}, "1:0;"},
         {{{L"A", 5996, 1}}, "1:1;"},
         {{{L"A", 1998.5, 3}}, "1:1997;1:3998.5;"},  // three take 6001.5 with their cuts: two bars
-        {{{L"A", 1500.15, 3}}, "1:1490.6;"},  // 1490.55, summed as 1490.5499999999993
+        {{{L"A", 1500.15, 3}}, "1:1490.5;"},  // 1490.55 (summed as 1490.5499999999993), rounded down
     };
     editor.m_model->SetWidthSheet(6000.0);
     editor.m_model->SetFigureGap(3.0);

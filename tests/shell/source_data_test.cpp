@@ -543,7 +543,7 @@ TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
 
 // A row read from a list file is named, in every message, by the line of
 // the file it stands on, however the list was sorted; a row typed, by its
-// place in the list.
+// place in the list, said to be the list's.
 TEST_F(SourceDataTest, ARowOfAListFileIsNamedByItsLineThere)
 {
     ASSERT_TRUE(OpenLinear());
@@ -562,11 +562,11 @@ TEST_F(SourceDataTest, ARowOfAListFileIsNamedByItsLineThere)
         const char* message;
     } steps[] = {
         {"calculated", [&] { return user->Press(C(L"Рассчитать")); },
-         "не раскроены:\nстрока 1 «Ручная»: 6500 мм\nстрока 5 «Очень длинная» файла Профили 40x20.csv: 7000 мм"},
+         "не раскроены:\nстрока 1 «Ручная» списка: 6500 мм\nстрока 5 «Очень длинная» файла Профили 40x20.csv: 7000 мм"},
         {"a length no detail has", [&] { return user->EditCell(Details(), 3, 2, L"много"); },
          "строка 5 «Очень длинная» файла Профили 40x20.csv: длина детали"},
         {"sorted by name", [&] { return user->Press(Details(), 7202) && user->Press(C(L"Рассчитать")); },
-         "не раскроены:\nстрока 5 «Очень длинная» файла Профили 40x20.csv: 7000 мм\nстрока 3 «Ручная»: 6500 мм"},
+         "не раскроены:\nстрока 5 «Очень длинная» файла Профили 40x20.csv: 7000 мм\nстрока 3 «Ручная» списка: 6500 мм"},
         {"a count no detail has, sorted", [&] { return user->EditCell(Details(), 2, 3, L"0"); },
          "строка 5 «Очень длинная» файла Профили 40x20.csv: количество"},
     };

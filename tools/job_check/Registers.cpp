@@ -358,8 +358,9 @@ void CheckLinear(const Job& job, const RegisterRows& rows, double minimumRemnant
         // which takes all of an end no longer than it.
         const double end = Width(sheet.rect) - used - std::max(pieces - 1, 0) * job.figureGap;
         const double left = pieces == 0 ? end : end > job.figureGap + 1e-9 ? end - job.figureGap : 0.0;
-        Compare(fault, where, "remainder", CellOf(bar.line, 7), left, kTenth);
-        const double kept = std::round(left * 10.0) / 10.0;
+        // The remainder in whole tenths, rounded down: never longer than it is.
+        const double kept = std::floor(std::round(left * 1e6) / 1e6 * 10.0 + 1e-6) / 10.0;
+        Compare(fault, where, "remainder", CellOf(bar.line, 7), kept, 1e-6);
         const std::wstring remnant =
             kept > 0.0 && kept >= minimumRemnant - 1e-9 ? sheet.name + L"-" + std::to_wstring(p + 1) : L"";
         if (CellOf(bar.line, 8) != remnant)
@@ -370,9 +371,11 @@ void CheckLinear(const Job& job, const RegisterRows& rows, double minimumRemnant
 
 // ---- CSV cells as a spreadsheet takes them
 
+// What a spreadsheet takes for the start of a formula, blanks or line feeds before it or not.
 bool FormulaStart(const std::wstring& text)
 {
-    return !text.empty() && std::wstring_view(L"=+-@\t\r").find(text.front()) != std::wstring_view::npos;
+    const size_t first = text.find_first_not_of(L" \u00A0\n");
+    return first != std::wstring::npos && std::wstring_view(L"=+-@\t\r").find(text[first]) != std::wstring_view::npos;
 }
 
 // A sign, digits with at most one point among or after them, an exponent.

@@ -124,12 +124,15 @@ std::vector<fs::path> FilesUnder(const fs::path& folder, const std::string& exte
 }
 
 // Calls `each` with every file of the kind ("dxf", "csv") under the folder
-// and Python's reading of it; a file Python could not read is a fault. The
+// and Python's reading of it; a file Python could not read is a fault, and
+// so is a folder without any such file (nothing would be checked). The
 // number of files.
 size_t ForEachReading(const std::string& kind, const fs::path& folder, Faults& fault,
                       const std::function<void(const fs::path&, const nlohmann::json&)>& each)
 {
     const std::vector<fs::path> files = FilesUnder(folder, "." + kind);
+    if (files.empty())
+        fault("no ." + kind + " file under " + folder.string());
     const nlohmann::json reading = PythonReading(kind, files);
     for (const fs::path& file : files) {
         const auto it = reading.find(file.string());

@@ -1,9 +1,12 @@
 #include "io/Files.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 
 namespace vlhost {
 
@@ -61,11 +64,22 @@ std::wstring WideOf(const std::filesystem::path& path) { return Wide(path.string
 
 std::filesystem::path TemporaryBeside(const std::filesystem::path& target, const char* suffix) {
   const std::filesystem::path folder = target.parent_path();
-  std::string name = ((folder.empty() ? std::filesystem::path(".") : folder) / ".~XXXXXX").string() + suffix;
-  const int fd = ::mkstemps(name.data(), static_cast<int>(std::strlen(suffix)));
-  if (fd < 0) return {};
-  ::close(fd);
-  return name;
+  // Made with the permissions of any new file (the umask applied), not
+  // mkstemp's owner-only ones: the file takes the target's name.
+  constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  thread_local std::minstd_rand letters(static_cast<unsigned>(std::random_device{}()) ^ static_cast<unsigned>(::getpid()));
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string stem = ".~";
+    for (int k = 0; k < 6; ++k) stem += kLetters[letters() % (sizeof kLetters - 1)];
+    const std::string name = ((folder.empty() ? std::filesystem::path(".") : folder) / stem).string() + suffix;
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      ::close(fd);
+      return name;
+    }
+    if (errno != EEXIST) break;
+  }
+  return {};
 }
 
 bool NameTooLong(const std::filesystem::path& target) {
