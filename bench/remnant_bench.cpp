@@ -1,7 +1,8 @@
 // remnant_bench [JOB ...]: the remnants command (command 4) on placed jobs
 // of many parts turned by 45°, as a user plays it on the stand-in host: the
 // remnants built from the sheets' free area, then as rectangles only (the
-// minimum size as the command sets it, then that and 50 mm: two builds).
+// minimum size as the command sets it, then that and 50 mm or 1 mm: two
+// builds; at 1 mm nearly every free rectangle is kept and stretched).
 // Jobs: "sheet" (286 parts on a sheet 3000 × 1500), "strip" (2,000 parts
 // three times as large on a sheet 100000 × 3000), "sheets" (1,000 parts on
 // sheets 3000 × 1500); all by default. Each job's parts (thirteen kinds: plates, angles, gussets,
@@ -201,6 +202,7 @@ int main(int argc, char** argv)
         {"free area", false, L""},
         {"rectangles", true, L""},
         {"rectangles 50", true, L"50"},
+        {"rectangles 1", true, L"1"},
     };
     std::vector<std::string> chosen(argv + 1, argv + argc);
     const fs::path scratch = fs::temp_directory_path() / ("remnant_bench-" + std::to_string(getpid()));

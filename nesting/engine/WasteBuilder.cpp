@@ -448,11 +448,6 @@ bool RectsOverlap(const WasteBuilder::NRectangle& a, const WasteBuilder::NRectan
            std::min(ra.pTop.y, rb.pTop.y) - std::max(ra.pBot.y, rb.pBot.y) > EPS;
 }
 
-bool RowsOverlap(const WasteBuilder::NRectangle& a, const WasteBuilder::NRectangle& b)
-{
-    return std::max(a.j2, b.j2) - std::min(a.j1, b.j1) < (a.j2 - a.j1) + (b.j2 - b.j1);
-}
-
 bool SpansInX(const WasteBuilder::NRectangle& outer, const WasteBuilder::NRectangle& inner)
 {
     return outer.x1 >= inner.x1 - EPS && outer.x2 <= inner.x2 + EPS;
@@ -866,10 +861,8 @@ void WasteBuilder::ExtendValidRectangles()
         restByTop[m_restRectangles[k]->j2].push_back(k);
     for (const NRectanglePtr& v : m_validRectangles)
         ExtendDown(*v, restByTop);
-    for (const NRectanglePtr& v : m_validRectangles)
-        ExtendRight(*v);
-    for (const NRectanglePtr& v : m_validRectangles)
-        ExtendLeft(*v);
+    ExtendSideways(true);
+    ExtendSideways(false);
 }
 
 // The valid rectangle takes over the rows of the rest rectangles right below
@@ -896,49 +889,119 @@ void WasteBuilder::ExtendDown(NRectangle& valid, const std::vector<std::vector<s
     }
 }
 
-// Towards column 0: up to the nearest valid rectangle beside it across free
-// cells, or to the grid's edge when none lies beside it.
-void WasteBuilder::ExtendRight(NRectangle& valid)
-{
-    NRectanglePtr nearest;
-    bool anyBeside = false;
-    for (const NRectanglePtr& w : m_validRectangles) {
-        if (w.get() == &valid || w->i2 > valid.i1 || !RowsOverlap(valid, *w))
-            continue;
-        anyBeside = true;
-        if ((!nearest || valid.i1 - w->i2 < valid.i1 - nearest->i2) &&
-            AreCellsPresent(w->i2, valid.i1, valid.j1, valid.j2))
-            nearest = w;
-    }
-    if (nearest) {
-        valid.x1 = nearest->x2;
-        valid.i1 = nearest->i2;
-    } else if (!anyBeside && valid.i1 > 0 && AreCellsPresent(0, valid.i1, valid.j1, valid.j2)) {
-        valid.x1 = FirstColumnRight(valid.j1);
-        valid.i1 = 0;
-    }
-}
+namespace {
 
-// Towards the last column: the mirror of ExtendRight.
-void WasteBuilder::ExtendLeft(NRectangle& valid)
-{
-    const size_t columns = m_free.size();
-    NRectanglePtr nearest;
-    bool anyBeside = false;
-    for (const NRectanglePtr& w : m_validRectangles) {
-        if (w.get() == &valid || w->i1 < valid.i2 || !RowsOverlap(valid, *w))
-            continue;
-        anyBeside = true;
-        if ((!nearest || w->i1 - valid.i2 < nearest->i1 - valid.i2) &&
-            AreCellsPresent(valid.i2, w->i1, valid.j1, valid.j2))
-            nearest = w;
+// Over the rows of the grid: rows marked with keys, the largest key marked
+// on any row of a span asked for. A mark keeps to the rows it was given;
+// a node holds the largest key given to all its rows and the largest given
+// to any row below it.
+class RowMarks {
+public:
+    using Key = std::pair<int64_t, int64_t>;
+    static constexpr Key kNone{std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::min()};
+
+    explicit RowMarks(size_t rows) : m_rows(std::max<size_t>(rows, 1)), m_whole(4 * m_rows, kNone), m_any(4 * m_rows, kNone) {}
+
+    void Mark(size_t begin, size_t end, const Key& key) { Mark(1, 0, m_rows, begin, end, key); }
+    Key Largest(size_t begin, size_t end) const { return Largest(1, 0, m_rows, begin, end); }
+
+private:
+    void Mark(size_t node, size_t lo, size_t hi, size_t begin, size_t end, const Key& key)
+    {
+        if (end <= lo || hi <= begin)
+            return;
+        m_any[node] = std::max(m_any[node], key);
+        if (begin <= lo && hi <= end) {
+            m_whole[node] = std::max(m_whole[node], key);
+            return;
+        }
+        const size_t mid = lo + (hi - lo) / 2;
+        Mark(2 * node, lo, mid, begin, end, key);
+        Mark(2 * node + 1, mid, hi, begin, end, key);
     }
-    if (nearest) {
-        valid.x2 = nearest->x1;
-        valid.i2 = nearest->i1;
-    } else if (!anyBeside && valid.i2 < columns && AreCellsPresent(valid.i2, columns, valid.j1, valid.j2)) {
-        valid.x2 = LastColumnLeft(valid.j1);
-        valid.i2 = columns;
+
+    Key Largest(size_t node, size_t lo, size_t hi, size_t begin, size_t end) const
+    {
+        if (end <= lo || hi <= begin)
+            return kNone;
+        if (begin <= lo && hi <= end)
+            return m_any[node];
+        const size_t mid = lo + (hi - lo) / 2;
+        return std::max({m_whole[node], Largest(2 * node, lo, mid, begin, end),
+                         Largest(2 * node + 1, mid, hi, begin, end)});
+    }
+
+    size_t m_rows;
+    std::vector<Key> m_whole;
+    std::vector<Key> m_any;
+};
+
+}  // namespace
+
+// Each valid rectangle is stretched across free cells, towards column 0
+// (`right`) or towards the last column: up to the nearest valid rectangle
+// beside it that shares a row with it (the first such in their order
+// among equally near ones), when the cells between them are all free; or
+// to the grid's edge when none lies beside it and the cells up to it are
+// free. Stretching one way changes no rectangle's side the other way, so
+// the rectangles are taken by how far they reach that way, each finding
+// the nearest of those beside it among the rows it spans: the cost grows
+// with the rectangles and their rows, not with their pairs.
+void WasteBuilder::ExtendSideways(bool right)
+{
+    const size_t count = m_validRectangles.size();
+    const size_t columns = m_free.size();
+    // Towards column 0 a rectangle meets those whose i2 is at most its i1,
+    // the nearest having the largest i2; the other way those whose i1 is at
+    // least its i2, the nearest having the smallest i1. Keys are made so
+    // that the nearest, then the first in order, is the largest.
+    const auto reach = [&](size_t k) { // how far a rectangle reaches, nearest first
+        const NRectangle& r = *m_validRectangles[k];
+        return right ? static_cast<int64_t>(r.i2) : -static_cast<int64_t>(r.i1);
+    };
+    const auto start = [&](size_t k) { // where a rectangle starts to stretch from
+        const NRectangle& r = *m_validRectangles[k];
+        return right ? static_cast<int64_t>(r.i1) : -static_cast<int64_t>(r.i2);
+    };
+    std::vector<size_t> byReach(count), byStart(count);
+    for (size_t k = 0; k < count; ++k)
+        byReach[k] = byStart[k] = k;
+    std::stable_sort(byReach.begin(), byReach.end(), [&](size_t a, size_t b) { return reach(a) < reach(b); });
+    std::stable_sort(byStart.begin(), byStart.end(), [&](size_t a, size_t b) { return start(a) < start(b); });
+    RowMarks marks(Rows());
+    size_t added = 0;
+    std::vector<std::pair<size_t, size_t>> nearest(count, {count, 0});  // the rectangle met, the column reached
+    for (size_t k : byStart) {
+        // Every rectangle wholly past this one's side is marked on its rows
+        // (a rectangle never is past its own side).
+        while (added < count && reach(byReach[added]) <= start(k)) {
+            const NRectangle& w = *m_validRectangles[byReach[added]];
+            marks.Mark(w.j1, w.j2, {reach(byReach[added]), -static_cast<int64_t>(byReach[added])});
+            ++added;
+        }
+        const NRectangle& v = *m_validRectangles[k];
+        const RowMarks::Key met = marks.Largest(v.j1, v.j2);
+        if (met != RowMarks::kNone)
+            nearest[k] = {static_cast<size_t>(-met.second), 0};
+    }
+    for (size_t k = 0; k < count; ++k) {
+        NRectangle& v = *m_validRectangles[k];
+        if (nearest[k].first < count) {
+            const NRectangle& w = *m_validRectangles[nearest[k].first];
+            if (right && AreCellsPresent(w.i2, v.i1, v.j1, v.j2)) {
+                v.x1 = w.x2;
+                v.i1 = w.i2;
+            } else if (!right && AreCellsPresent(v.i2, w.i1, v.j1, v.j2)) {
+                v.x2 = w.x1;
+                v.i2 = w.i1;
+            }
+        } else if (right && v.i1 > 0 && AreCellsPresent(0, v.i1, v.j1, v.j2)) {
+            v.x1 = FirstColumnRight(v.j1);
+            v.i1 = 0;
+        } else if (!right && v.i2 < columns && AreCellsPresent(v.i2, columns, v.j1, v.j2)) {
+            v.x2 = LastColumnLeft(v.j1);
+            v.i2 = columns;
+        }
     }
 }
 

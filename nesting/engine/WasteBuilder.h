@@ -170,7 +170,8 @@ private:
     double FirstColumnRight(size_t row) const;
     double LastColumnLeft(size_t row) const;
     void ExtendDown(NRectangle& valid, const std::vector<std::vector<size_t>>& restByTop);
-    void ExtendRight(NRectangle& valid);
-    void ExtendLeft(NRectangle& valid);
+    // Every valid rectangle stretched sideways, towards column 0 (`right`) or
+    // towards the last column.
+    void ExtendSideways(bool right);
     void CollectCandidates(const RectanglesGroup& group, double minSize, std::vector<NRectanglePtr>& candidates) const;
 };
