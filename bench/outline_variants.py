@@ -39,6 +39,11 @@ CAD exports and drawings give them, one folder per kind:
                         outline, and a jog of 5e-5 mm steps off its line and
                         back; at another a vertex the point tolerance along
                         it
+    TARGET_DIR/dense    at a few places of every ring the outline digitised
+                        in steps shorter than the point tolerance, together
+                        far longer: a corner rounded from DENSE_REACH
+                        before it to as far after it, and a straight run of
+                        DENSE_RUN vertices along an edge
     TARGET_DIR/thin     at three places of every ring a spike whose sides are
                         1e-5, 1e-6 and 1e-7 mm apart (below the point
                         tolerance: no material): out along the edge before a
@@ -67,7 +72,7 @@ POINT_TOLERANCE = 1e-4  # mm: points this close are one
 MAX_OFFSET = 2000.0
 SCALE = 10.0
 KINDS = ("repeats", "near", "origin", "scaled", "all", "tiny", "huge", "rotated", "mirrored",
-         "split", "bent", "arcs", "slivers", "holes", "far", "spikes", "inner", "thin", "runs")
+         "split", "bent", "arcs", "slivers", "holes", "far", "spikes", "inner", "thin", "runs", "dense")
 SCALES = {"scaled": SCALE, "all": SCALE, "tiny": 0.1, "huge": 100.0}
 TURN_DEGREES = 17.0
 FAR = 1.0e6
@@ -76,6 +81,9 @@ SLIVER = 1e-3  # mm off the edge's line
 ARC_VERTICES = 300  # about this many a part
 RUN_STEP = 7e-5  # mm between the vertices of a straight run
 JOG_STEP = 5e-5  # mm of each step of a jog
+DENSE_STEP = 9e-5  # mm between the vertices of a densely digitised stretch
+DENSE_REACH = 0.02  # mm from the corner where its rounding starts
+DENSE_RUN = 100  # vertices of a dense straight run
 
 
 def open_ring(points):
@@ -351,6 +359,33 @@ def with_runs(ring):
     return out
 
 
+def with_dense_stretches(ring):
+    """At three places: the corner rounded by a curve tangent to both its
+    edges from DENSE_REACH before it to as far after it, in steps of about
+    DENSE_STEP, and after the vertex a straight run of DENSE_RUN vertices
+    DENSE_STEP apart along its edge. Edges shorter than a hundred times the
+    reach are left as they are."""
+    spots = places(ring, 3)
+    n = len(ring)
+    out = []
+    for k, p in enumerate(ring):
+        a, b = ring[k - 1], ring[(k + 1) % n]
+        la, lb = math.dist(a, p), math.dist(p, b)
+        if k not in spots or n < 4 or min(la, lb) < 100 * DENSE_REACH:
+            out.append(p)
+            continue
+        s = [p[0] + (a[0] - p[0]) * DENSE_REACH / la, p[1] + (a[1] - p[1]) * DENSE_REACH / la]
+        e = [p[0] + (b[0] - p[0]) * DENSE_REACH / lb, p[1] + (b[1] - p[1]) * DENSE_REACH / lb]
+        steps = int(2 * DENSE_REACH / DENSE_STEP)
+        for j in range(steps + 1):
+            u = j / steps
+            out.append([(1 - u) ** 2 * s[0] + 2 * u * (1 - u) * p[0] + u * u * e[0],
+                        (1 - u) ** 2 * s[1] + 2 * u * (1 - u) * p[1] + u * u * e[1]])
+        u = [(b[0] - p[0]) / lb, (b[1] - p[1]) / lb]
+        out += [[e[0] + j * DENSE_STEP * u[0], e[1] + j * DENSE_STEP * u[1]] for j in range(1, DENSE_RUN + 1)]
+    return out
+
+
 def inner_square(ring):
     """A square hole around the middle of the longest chord of the ring's
     middle row, a third of the way from it to the nearest edge; None when
@@ -416,6 +451,8 @@ def variant(doc, kind, rng):
             rings = [with_thin_spikes(ring) for ring in rings]
         elif kind == "runs":
             rings = [with_runs(ring) for ring in rings]
+        elif kind == "dense":
+            rings = [with_dense_stretches(ring) for ring in rings]
         elif kind in ("holes", "inner") and len(rings) == 1:
             hole = inner_square(rings[0])
             rings += [hole] if hole else []
