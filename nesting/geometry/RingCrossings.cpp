@@ -59,14 +59,24 @@ bool RingHasSpikes(const std::vector<NPoint>& ring)
 }
 
 // Repeated vertices and the tips of spikes go (a spike with vertices on its
-// way out and back, tip after tip).
+// way out and back, tip after tip). A vertex within the tolerance of the one
+// kept before it goes, not that one: a run of vertices each that near the
+// next but together farther (an outline digitised densely) keeps a vertex
+// every tolerance, and never shrinks to its last vertex.
 std::vector<NPoint> RingWithoutSpikes(const std::vector<NPoint>& ring)
 {
     std::vector<NPoint> kept;
     for (const NPoint& p : ring) {
         kept.push_back(p);
-        while (kept.size() >= 3 && SpikeTip(kept[kept.size() - 3], kept[kept.size() - 2], kept.back()))
+        while (kept.size() >= 3) {
+            if (Length(kept.back() - kept[kept.size() - 2]) < kRepeat) {
+                kept.pop_back();
+                break;
+            }
+            if (!SpikeTip(kept[kept.size() - 3], kept[kept.size() - 2], kept.back()))
+                break;
             kept.erase(kept.end() - 2);
+        }
         if (kept.size() == 2 && Length(kept[1] - kept[0]) < kRepeat)
             kept.pop_back();
     }

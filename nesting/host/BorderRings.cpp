@@ -145,13 +145,15 @@ void CollapsePointCurves(std::vector<CurveChord>& curves, std::vector<size_t>& j
     const auto endPoint = [&](size_t e) -> const NPoint& {
         return e % 2 ? curves[e / 2].chord->p2 : curves[e / 2].chord->p1;
     };
-    // Every end joins the ends filed near it; an end where one is filed
-    // already (two curves meeting) joins that one alone, so that a point
-    // where thousands of curves meet is looked at once.
+    // Ends at the very same point are one joint (a point where thousands of
+    // curves meet is looked at once); its first end stands for it.
     DisjointSets sets(2 * count);
     PointGrid filed(EPS);
+    std::vector<size_t> sites;
     for (size_t e = 0; e < 2 * count; ++e) {
         const NPoint& p = endPoint(e);
+        if (!std::isfinite(p.x) || !std::isfinite(p.y))
+            continue;
         const size_t same = filed.FirstNear(p, [&](size_t f) {
             const NPoint& q = endPoint(f);
             return q.x == p.x && q.y == p.y;
@@ -160,11 +162,48 @@ void CollapsePointCurves(std::vector<CurveChord>& curves, std::vector<size_t>& j
             sets.Unite(e, same);
             continue;
         }
-        filed.ForEachNear(p, [&](size_t f) {
-            if (endPoint(f) == p)
-                sets.Unite(e, f);
-        });
         filed.Add(p, e);
+        sites.push_back(e);
+    }
+    // Points closer than the point tolerance join, the nearest first, while
+    // all the points of the joint stay that close to one another: a vertex
+    // repeated a hair away, more than once, is one joint, yet a run of such
+    // vertices longer than the tolerance (an outline digitised in steps
+    // shorter than it) keeps its way, its vertices joined no farther than
+    // the tolerance from where they were drawn.
+    struct Meeting {
+        double distance;
+        size_t a, b;
+    };
+    std::vector<Meeting> meetings;
+    for (size_t e : sites) {
+        const NPoint& p = endPoint(e);
+        filed.ForEachNear(p, [&](size_t f) {
+            if (f < e && endPoint(f) == p)
+                meetings.push_back({Distance(p, endPoint(f)), f, e});
+        });
+    }
+    std::stable_sort(meetings.begin(), meetings.end(),
+                     [](const Meeting& x, const Meeting& y) { return x.distance < y.distance; });
+    std::unordered_map<size_t, std::pair<NPoint, NPoint>> boxes;  // of the joints of more than one point
+    const auto boxOf = [&](size_t root) {
+        const auto it = boxes.find(root);
+        return it != boxes.end() ? it->second : std::pair{endPoint(root), endPoint(root)};
+    };
+    for (const Meeting& m : meetings) {
+        const size_t a = sets.Root(m.a), b = sets.Root(m.b);
+        if (a == b)
+            continue;
+        const auto [loA, hiA] = boxOf(a);
+        const auto [loB, hiB] = boxOf(b);
+        const NPoint lo{std::min(loA.x, loB.x), std::min(loA.y, loB.y)};
+        const NPoint hi{std::max(hiA.x, hiB.x), std::max(hiA.y, hiB.y)};
+        if (!(lo == hi))
+            continue;
+        sets.Unite(a, b);
+        boxes.erase(a);
+        boxes.erase(b);
+        boxes[sets.Root(a)] = {lo, hi};
     }
     // A curve from a joint to itself is a point unless its middle stands off
     // the line between its ends (a closed curve).
@@ -288,20 +327,22 @@ NPolygonPtr ApproximateChain(const vlapi::IVarnelDocument2DPtr& doc, const NCont
     return ring;
 }
 
-bool HasRepeatedCurve(const std::vector<CurveChord>& curves)
+bool HasRepeatedCurve(const std::vector<CurveChord>& curves, const std::vector<size_t>& joints)
 {
     // Each curve counts for the first curve before it that it matches, +1
     // the same way (a closed curve, whose middle tells no way, too), -1 the
     // other way (run back along it: no material); unmatched it stands for
-    // itself. Twice more one way than the other is twice drawn.
+    // itself. Twice more one way than the other is twice drawn. Curves match
+    // between the same joints: neighbours along a run digitised in steps
+    // shorter than the point tolerance are not one curve.
     PointGrid starts(EPS);  // of the curves standing for themselves
     std::vector<int> balance(curves.size(), 0);
     for (size_t i = 0; i < curves.size(); ++i) {
         const NSegment& a = *curves[i].chord;
         const auto matches = [&](size_t j, bool back) {
-            const NSegment& b = *curves[j].chord;
-            return (back ? a.p2 == b.p1 && a.p1 == b.p2 : a.p1 == b.p1 && a.p2 == b.p2) &&
-                   curves[i].middle == curves[j].middle;
+            const bool same = back ? joints[2 * i] == joints[2 * j + 1] && joints[2 * i + 1] == joints[2 * j]
+                                   : joints[2 * i] == joints[2 * j] && joints[2 * i + 1] == joints[2 * j + 1];
+            return same && curves[i].middle == curves[j].middle;
         };
         const size_t same = starts.FirstNear(a.p1, [&](size_t j) { return matches(j, false); });
         const size_t back = starts.FirstNear(a.p2, [&](size_t j) { return matches(j, true); });

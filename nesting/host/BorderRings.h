@@ -88,7 +88,9 @@ NPolygonPtr ApproximateChain(const vlapi::IVarnelDocument2DPtr& doc, const NCont
 // are one curve drawn twice, unless a third runs back along them between
 // them (a zigzag narrower than the point tolerance, no material). A line and
 // an arc between the same two points are not; nor is a curve and its reverse.
-bool HasRepeatedCurve(const std::vector<CurveChord>& curves);
+// Ends are the same where they are one joint (`joints` as CollapsePointCurves
+// gives them).
+bool HasRepeatedCurve(const std::vector<CurveChord>& curves, const std::vector<size_t>& joints);
 
 // Why the rings cannot bound a part because one crosses itself or another:
 // "контур пересекает сам себя в точке (x; y)" or "контуры пересекаются в

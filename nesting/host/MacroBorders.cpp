@@ -72,7 +72,7 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
     vrnApi::CollapsePointCurves(chords, joints);
     if (chords.empty())
         return refuse(IDS_MESS_ERROR_CLOSED_BORDER);
-    if (vrnApi::HasRepeatedCurve(chords))
+    if (vrnApi::HasRepeatedCurve(chords, joints))
         return refuse(IDS_MESS_ERROR_IMPORT_BORDER);
     size_t open = 0;
     const std::vector<NContourPtr> contours = vrnApi::ChainByJoints(chords, joints, open);

@@ -59,14 +59,30 @@ void StraightenOutlines(VectorPolygon& rings)
     CleanOutlines(rings);
 }
 
+// The gap polygons enclose what they stand around: a vertex goes only where
+// the ring runs on without it outside the material (no cut), as the outline's
+// own cleaning already took what a hair's breadth off a line may go. Cut
+// again, a curve drawn in steps shorter than the point tolerance would lose
+// up to that much at every pass, and the part would stand out of the sheet
+// edge its gap polygon touches. The outer ring comes first.
 void CleanGapPolygons(const VectorPolygon& offsets, VectorPolygon& gaps)
 {
-    for (const NPolygonPtr& polygon : offsets) {
-        polygon->DelColinearPoints();
-        if (!polygon->m_points.empty())
-            gaps.push_back(polygon);
+    const auto clean = [](NPolygon& ring, bool solid) {
+        const bool kept = CleanOutline(ring.m_points, solid);
+        ring.UpdateGabarit();
+        return kept;
+    };
+    for (size_t k = 0; k < offsets.size(); ++k) {
+        const NPolygonPtr& ring = offsets[k];
+        if (!ring)
+            continue;
+        if (clean(*ring, k == 0))
+            ring->Simplify();
+        if (clean(*ring, k == 0))
+            gaps.push_back(ring);
+        else if (k == 0)
+            return;  // an outer ring that bounds nothing: no gap polygons
     }
-    StraightenOutlines(gaps);
 }
 
 // The outer gap polygon starts at its lowest vertex and runs the CheckDirection

@@ -184,6 +184,36 @@ TEST_F(MacroBordersTest, RunsOfNearRepeatedVerticesCollapseIntoTheirNeighbours)
     ExpectRefused(MakeMacro(Container(), lines, L"Gapped"), 7425);
 }
 
+// A curve digitised in steps shorter than the point tolerance, together far
+// longer (a bump out of an edge, a corner rounded so): the steps are not one
+// point, the outline keeps the curve's reach and its area as drawn.
+TEST_F(MacroBordersTest, CurvesDigitisedInStepsBelowThePointToleranceKeepTheirShape)
+{
+    const struct {
+        double radius;
+        double step;
+    } bumps[] = {{0.02, 9e-5}, {0.1, 9e-5}, {0.02, 3e-5}, {0.5, 9.9e-5}};
+    for (const auto& bump : bumps) {
+        SCOPED_TRACE(testing::Message() << "radius " << bump.radius << ", step " << bump.step);
+        std::vector<NPoint> drawn = {{0, 0}, {10, 0}, {10, 10 - bump.radius}};
+        const int steps = static_cast<int>(std::ceil(PI * bump.radius / bump.step));
+        for (int k = 1; k < steps; ++k) {
+            const double t = -0.5 * PI + PI * k / steps;
+            drawn.push_back({10 + bump.radius * std::cos(t), 10 + bump.radius * std::sin(t)});
+        }
+        drawn.insert(drawn.end(), {{10, 10 + bump.radius}, {10, 20}, {0, 20}});
+        double area = 0.0;
+        for (size_t k = 0; k < drawn.size(); ++k)
+            area += 0.5 * (drawn[k].x * drawn[(k + 1) % drawn.size()].y - drawn[(k + 1) % drawn.size()].x * drawn[k].y);
+        Messages().clear();
+        const Result r = Borders(MakeMacro(Container(), AddRing(Container(), drawn), L"Dense"));
+        EXPECT_TRUE(Messages().empty());
+        ASSERT_EQ(r.borders.size(), 1u);
+        EXPECT_NEAR(r.borders[0]->GetGabarit().pTop.x, 10 + bump.radius, 0.5 * EPS);
+        EXPECT_NEAR(r.area, area, 1e-6);
+    }
+}
+
 TEST_F(MacroBordersTest, OpenOutlineIsRefusedByName)
 {
     auto objs = AddRing(Container(), kSquare);

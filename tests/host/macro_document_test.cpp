@@ -2,6 +2,7 @@
 // measurement of contours, and the specification object.
 #include "support/macro_fixture.h"
 
+#include "host/BorderRings.h"
 #include "host/HostAccess.h"
 
 #include <cmath>
@@ -24,9 +25,9 @@ NContourPtr ContourOf(const std::vector<vlapi::IDrawingObjectPtr>& curves)
 {
     auto contour = std::make_shared<NContour>();
     for (const vlapi::IDrawingObjectPtr& curve : curves) {
-        auto s = std::make_shared<NSegment>();
-        s->m_ref = hostAccess::ReferenceOf(curve);
-        contour->AddSegment(s);
+        vrnApi::CurveChord chord;
+        EXPECT_TRUE(vrnApi::ReadCurveChord(curve, chord));
+        contour->AddSegment(chord.chord);
     }
     return contour;
 }

@@ -214,6 +214,39 @@ TEST_F(FigureOutlineTest, ZeroGapKeepsTheOutlineAndControlsGoInside)
     ASSERT_EQ(figure->m_controls.size(), 1u);
     ExpectRectNear(figure->m_controls[0]->GetGabarit(), Grown({{0, 0}, {40, 30}}, -0.1), 1e-3);
     EXPECT_FALSE(figure->m_convex);
+
+    // A diamond whose corners are rounded over 0.02 mm in steps shorter than
+    // the point tolerance or a little longer: with no gap, its gap polygon
+    // still reaches as far as its outline, so the part goes to a sheet's edge
+    // and not past it.
+    for (const double step : {9e-5, 1.6e-4}) {
+        SCOPED_TRACE(step);
+        const std::vector<NPoint> corners = {{0, 0}, {150, -150}, {300, 0}, {150, 150}};
+        std::vector<NPoint> diamond;
+        for (size_t k = 0; k < corners.size(); ++k) {
+            const NPoint& a = corners[(k + 3) % 4];
+            const NPoint& p = corners[k];
+            const NPoint& b = corners[(k + 1) % 4];
+            const double reach = 0.02 / Distance(a, p);
+            const NPoint from{p.x + (a.x - p.x) * reach, p.y + (a.y - p.y) * reach};
+            const NPoint to{p.x + (b.x - p.x) * reach, p.y + (b.y - p.y) * reach};
+            const int steps = static_cast<int>(0.04 / step);
+            for (int j = 0; j <= steps; ++j) {
+                const double u = static_cast<double>(j) / steps;
+                diamond.push_back({(1 - u) * (1 - u) * from.x + 2 * u * (1 - u) * p.x + u * u * to.x,
+                                   (1 - u) * (1 - u) * from.y + 2 * u * (1 - u) * p.y + u * u * to.y});
+            }
+        }
+        const FigurePtr rounded = MakeFigureWithGap(diamond, 0.0);
+        ASSERT_EQ(rounded->m_poligons.size(), 1u);
+        const NRect& outline = rounded->m_borders[0]->GetGabarit();
+        ExpectRectNear(outline, {{0.00707, -149.99293}, {299.99293, 149.99293}}, 1e-4);
+        const NRect& gap = rounded->m_poligons[0]->GetGabarit();
+        EXPECT_LE(gap.pBot.x, outline.pBot.x + 1e-9);
+        EXPECT_LE(gap.pBot.y, outline.pBot.y + 1e-9);
+        EXPECT_GE(gap.pTop.x, outline.pTop.x - 1e-9);
+        EXPECT_GE(gap.pTop.y, outline.pTop.y - 1e-9);
+    }
 }
 
 // A nearly level edge (slope 2 : 2384, as an industrial part has it) is not
