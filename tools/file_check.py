@@ -132,12 +132,56 @@ SAME = 1e-9  # ends of curves this close are one point (an arc's ends are comput
 
 
 class Joints:
-    """The joints of curve ends: ends within JOIN of each other are one joint,
-    and so, through them, are all the ends of a run of such ends, wherever a
-    grid of that size would cut between them."""
+    """The joints of the edges' ends (2i the start of edge i, 2i + 1 its
+    end). Ends at the very same point are one joint, however many meet
+    there. An end left without a fellow there joins the nearest such end
+    within JOIN (nearest pairs first): curves a hair apart. An edge that is
+    a point (its ends within JOIN, a line or an arc of less than half a
+    turn) joins the joints of its ends, the shortest first, while the ends
+    of the joint all lie within JOIN of one another: a vertex repeated a
+    hair away is one joint, yet a run of such edges longer than JOIN (a
+    densely sampled curve) keeps its way."""
 
-    def __init__(self):
-        self.cells, self.points, self.parent = {}, [], []
+    def __init__(self, edges):
+        self.points = [p for edge in edges for p in (edge.a, edge.b)]
+        self.parent = list(range(len(self.points)))
+        sites = {}
+        for i, p in enumerate(self.points):
+            sites.setdefault((p[0] + 0.0, p[1] + 0.0), []).append(i)
+        odd = []
+        for members in sites.values():
+            for i in members:
+                self.parent[i] = members[0]
+            if len(members) % 2:
+                odd.append(members[0])
+        odd.sort()
+        self.box = {i: (p[0], p[1], p[0], p[1]) for i, p in enumerate(self.points)}
+        cells, meetings = {}, []
+        for i in odd:
+            p = self.points[i]
+            cx, cy = math.floor(p[0] / JOIN), math.floor(p[1] / JOIN)
+            for dx in (-1, 0, 1):
+                for dy in (-1, 0, 1):
+                    for j in cells.get((cx + dx, cy + dy), []):
+                        d = math.dist(self.points[j], p)
+                        if d <= JOIN:
+                            meetings.append((d, j, i))
+            cells.setdefault((cx, cy), []).append(i)
+        met = set()
+        for _, j, i in sorted(meetings):
+            if i not in met and j not in met:
+                met.update((i, j))
+                self.join(i, j)
+        # Where curves meet: joints before the points among the edges join theirs.
+        self.meeting = [self.root(i) for i in range(len(self.points))]
+        points = sorted((math.dist(edge.a, edge.b), k) for k, edge in enumerate(edges)
+                        if math.dist(edge.a, edge.b) <= JOIN and abs(edge.sweep) < math.pi)
+        for _, k in points:
+            a, b = self.root(2 * k), self.root(2 * k + 1)
+            if a != b:
+                box = self.merged(a, b)
+                if math.hypot(box[2] - box[0], box[3] - box[1]) <= JOIN:
+                    self.join(a, b)
 
     def root(self, i):
         while self.parent[i] != i:
@@ -145,27 +189,24 @@ class Joints:
             i = self.parent[i]
         return i
 
-    def of(self, p):
-        """A new end at p; its joint is root(the number given)."""
-        i = len(self.points)
-        self.points.append(p)
-        self.parent.append(i)
-        cx, cy = round(p[0] / JOIN), round(p[1] / JOIN)
-        for dx in (-1, 0, 1):
-            for dy in (-1, 0, 1):
-                for j in self.cells.get((cx + dx, cy + dy), []):
-                    if math.dist(self.points[j], p) <= JOIN:
-                        self.parent[self.root(i)] = self.root(j)
-        self.cells.setdefault((cx, cy), []).append(i)
-        return i
+    def merged(self, a, b):
+        x, y = self.box[self.root(a)], self.box[self.root(b)]
+        return (min(x[0], y[0]), min(x[1], y[1]), max(x[2], y[2]), max(x[3], y[3]))
 
-    def loose(self, edges):
-        """The joints of the edges' ends that are not one point: [x, y, gap]
-        with the largest distance between two ends met there."""
-        taken = [(self.of(p), p) for edge in edges for p in (edge.a, edge.b)]
+    def join(self, a, b):
+        box = self.merged(a, b)
+        a, b = self.root(a), self.root(b)
+        r = min(a, b)
+        self.parent[max(a, b)] = r
+        self.box[r] = box
+
+    def loose(self):
+        """The joints where curves meet whose ends are not one point: [x, y, gap]
+        with the largest distance between two ends met there (an edge that is
+        a point does not make its ends' joints one)."""
         ends = {}
-        for i, p in taken:  # grouped once every end is in: a later end may join two joints
-            ends.setdefault(self.root(i), []).append(p)
+        for i, p in enumerate(self.points):
+            ends.setdefault(self.meeting[i], []).append(p)
         found = []
         for j, points in sorted(ends.items()):
             gap = max(math.dist(p, q) for p in points for q in points)
@@ -180,9 +221,8 @@ def loops(edges):
     line, or an arc of less than half a turn) is a point: the loop runs on
     over it, wherever it starts. Ends that meet only within a joint are
     bridged by a line, so that a loop's area does not depend on where it lies."""
-    joints = Joints()
-    ends = [(joints.of(edge.a), joints.of(edge.b)) for edge in edges]
-    ends = [(joints.root(a), joints.root(b)) for a, b in ends]
+    joints = Joints(edges)
+    ends = [(joints.root(2 * i), joints.root(2 * i + 1)) for i in range(len(edges))]
     used = [a == b and abs(edge.sweep) < math.pi for edge, (a, b) in zip(edges, ends)]
     at_joint = {}
     for i, (a, b) in enumerate(ends):
@@ -239,7 +279,7 @@ def read_dxf(file):
     doc, found, open_chains, edges = dxf_loops(file)
     auditor = doc.audit()
     return {"errors": len(auditor.errors), "fixes": len(auditor.fixes), "areas": sorted(x.area for x in found),
-            "open": open_chains, "loose": Joints().loose(edges)}
+            "open": open_chains, "loose": Joints(edges).loose()}
 
 
 def read_outlines(file):

@@ -356,9 +356,10 @@ TEST(NestingJob, APartTheLibraryRefusesIsNamedAndNoneIsDropped)
 
 // Outlines whose vertices repeat a hair's breadth apart, from a parts list:
 // edges shorter than the point tolerance in runs longer than it (in a line,
-// as a jog), one of the tolerance itself, and a round part of 101 vertices
-// whose closing edge is 0.0005 mm, given from its first vertex, from the
-// short edge on and the other way round. The library places every one, and
+// as a jog), one of the tolerance itself, a bump out of an edge drawn in
+// such steps, and a round part of 101 vertices whose closing edge is
+// 0.0005 mm, given from its first vertex, from the short edge on and the
+// other way round. The library places every one, and
 // job_check reads each as one ring of the area drawn: its checks pass on the
 // job, and fail once one part is moved onto another.
 TEST(JobCheckRings, OutlinesWithNearRepeatedVerticesAreOneRingOfTheirAreaEach)
@@ -371,6 +372,13 @@ TEST(JobCheckRings, OutlinesWithNearRepeatedVerticesAreOneRingOfTheirAreaEach)
         {"Tolerance", {{0, 0}, {10, 0}, {10, 10}, {10, 10.0001}, {10, 20}, {0, 20}}},
         {"Jog", {{0, 0}, {10, 0}, {10, 10}, {10.00005, 10}, {10.00005, 10.00005}, {10, 10.00005}, {10, 20}, {0, 20}}},
     };
+    // A bump 0.5 mm high out of an edge, digitised in steps of 0.000099 mm.
+    std::vector<std::array<double, 2>> bump = {{0, 0}, {10, 0}, {10, 9.5}};
+    const int steps = static_cast<int>(std::ceil(PI * 0.5 / 9.9e-5));
+    for (int k = 1; k < steps; ++k)
+        bump.push_back({10 + 0.5 * std::sin(PI * k / steps), 10 - 0.5 * std::cos(PI * k / steps)});
+    bump.insert(bump.end(), {{10, 10.5}, {10, 20}, {0, 20}});
+    parts.emplace_back("Bump", bump);
     std::vector<std::array<double, 2>> round;
     for (int k = 0; k < 100; ++k)
         round.push_back({50 + 43.34 * std::cos(2 * PI * k / 100), 50 + 43.34 * std::sin(2 * PI * k / 100)});

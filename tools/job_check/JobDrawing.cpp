@@ -12,6 +12,7 @@
 #include <cmath>
 #include <map>
 #include <numeric>
+#include <tuple>
 
 namespace jobcheck {
 namespace {
@@ -160,9 +161,22 @@ double Measure(const vlapi::IVarnelDocument2DPtr& doc, const std::vector<vlapi::
 // meeting farther apart are bridged for it to measure them.
 constexpr double kHostJoin = 1e-5;
 
-// The joints of the pieces' ends (2k the start of piece k, 2k + 1 its end):
-// ends closer than kJoin are one joint, and so, through them, are all the
-// ends of a run of such ends (a vertex repeated a hair apart, more than once).
+// Whether a piece keeps within kJoin of the line between its ends.
+bool Straight(const Points& points)
+{
+    return std::all_of(points.begin(), points.end(), [&](const NPoint& p) {
+        return DistanceToSegment(p, points.front(), points.back()) < kJoin;
+    });
+}
+
+// The joints of the pieces' ends (2k the start of piece k, 2k + 1 its end).
+// Ends at the very same point are one joint, however many meet there. An
+// end left without a fellow there joins the nearest such end closer than
+// kJoin (nearest pairs first): pieces a hair apart. A piece that is a
+// point (its ends within kJoin, straight) joins the joints of its ends, the
+// shortest first, while the ends of the joint all lie within kJoin of one
+// another: a vertex repeated a hair away is one joint, yet a run of such
+// pieces longer than kJoin (a densely sampled curve) keeps its way.
 std::vector<size_t> Joints(const std::vector<Piece>& pieces)
 {
     const size_t ends = 2 * pieces.size();
@@ -170,6 +184,7 @@ std::vector<size_t> Joints(const std::vector<Piece>& pieces)
         const Points& points = pieces[e / 2].points;
         return e % 2 ? points.back() : points.front();
     };
+    const auto valid = [&](size_t e) { return pieces[e / 2].points.size() >= 2; };
     std::vector<size_t> parent(ends);
     std::iota(parent.begin(), parent.end(), size_t{0});
     const auto root = [&](size_t e) {
@@ -177,14 +192,27 @@ std::vector<size_t> Joints(const std::vector<Piece>& pieces)
             e = parent[e] = parent[parent[e]];
         return e;
     };
+    // Sites: the ends at one point, under their first end.
+    std::map<std::pair<double, double>, std::vector<size_t>> sites;
+    for (size_t e = 0; e < ends; ++e) {
+        if (valid(e))
+            sites[{at(e).x + 0.0, at(e).y + 0.0}].push_back(e);
+    }
+    std::vector<size_t> odd;
+    for (const auto& [point, members] : sites) {
+        for (size_t e : members)
+            parent[e] = members.front();
+        if (members.size() % 2)
+            odd.push_back(members.front());
+    }
+    std::sort(odd.begin(), odd.end());
     using Cell = std::pair<long long, long long>;
     const auto cellOf = [](const NPoint& p) {
         return Cell{static_cast<long long>(std::floor(p.x / kJoin)), static_cast<long long>(std::floor(p.y / kJoin))};
     };
     std::map<Cell, std::vector<size_t>> cells;
-    for (size_t e = 0; e < ends; ++e) {
-        if (pieces[e / 2].points.size() < 2)
-            continue;
+    std::vector<std::tuple<double, size_t, size_t>> meetings;
+    for (size_t e : odd) {
         const Cell c = cellOf(at(e));
         for (long long dx = -1; dx <= 1; ++dx) {
             for (long long dy = -1; dy <= 1; ++dy) {
@@ -193,15 +221,160 @@ std::vector<size_t> Joints(const std::vector<Piece>& pieces)
                     continue;
                 for (size_t f : it->second) {
                     if (Near(at(e), at(f)))
-                        parent[root(e)] = root(f);
+                        meetings.emplace_back(std::hypot(at(e).x - at(f).x, at(e).y - at(f).y), f, e);
                 }
             }
         }
         cells[c].push_back(e);
     }
+    std::sort(meetings.begin(), meetings.end());
+    std::vector<NPoint> low(ends), high(ends);  // the box of a joint's ends, under its root
+    for (size_t e = 0; e < ends; ++e) {
+        if (valid(e))
+            low[e] = high[e] = at(e);
+    }
+    const auto join = [&](size_t a, size_t b, const NPoint& lo, const NPoint& hi) {
+        a = root(a);
+        b = root(b);
+        const size_t r = std::min(a, b);
+        parent[std::max(a, b)] = r;
+        low[r] = lo;
+        high[r] = hi;
+    };
+    const auto box = [&](size_t a, size_t b) {
+        a = root(a);
+        b = root(b);
+        return std::pair{NPoint{std::min(low[a].x, low[b].x), std::min(low[a].y, low[b].y)},
+                         NPoint{std::max(high[a].x, high[b].x), std::max(high[a].y, high[b].y)}};
+    };
+    std::vector<bool> met(ends, false);
+    for (const auto& [distance, a, b] : meetings) {
+        if (met[a] || met[b])
+            continue;
+        met[a] = met[b] = true;
+        const auto [lo, hi] = box(a, b);
+        join(a, b, lo, hi);
+    }
+    std::vector<std::pair<double, size_t>> points;
+    for (size_t k = 0; k < pieces.size(); ++k) {
+        const Points& p = pieces[k].points;
+        if (p.size() >= 2 && Near(p.front(), p.back()) && Straight(p))
+            points.emplace_back(std::hypot(p.back().x - p.front().x, p.back().y - p.front().y), k);
+    }
+    std::sort(points.begin(), points.end());
+    for (const auto& [length, k] : points) {
+        if (root(2 * k) == root(2 * k + 1))
+            continue;
+        const auto [lo, hi] = box(2 * k, 2 * k + 1);
+        if (std::hypot(hi.x - lo.x, hi.y - lo.y) < kJoin)
+            join(2 * k, 2 * k + 1, lo, hi);
+    }
     for (size_t e = 0; e < ends; ++e)
         parent[e] = root(e);
     return parent;
+}
+
+// The host takes curve ends this near in each coordinate for one point, and
+// a curve so short for closed on itself, chaining it to nothing.
+constexpr double kHostPoint = 1e-4;
+
+bool HostJoins(const NPoint& a, const NPoint& b)
+{
+    return std::fabs(a.x - b.x) <= kHostPoint && std::fabs(a.y - b.y) <= kHostPoint;
+}
+
+// One piece of a ring in the ring's order.
+struct Step {
+    size_t piece;
+    bool reverse;
+};
+
+// The area of a closed ring of pieces, measured by the host on the pieces
+// themselves, with temporary lines (in `container`, the pieces' own) across
+// the joints whose ends it would not take for one point. A stretch of
+// pieces each too short for the host to chain (a run of near-repeated
+// vertices, a densely sampled curve) is measured by temporary lines between
+// its vertices the host tells apart, and what they leave out is added.
+double MeasureRing(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingContainerPtr& container,
+                   const std::vector<Piece>& pieces, const std::vector<Step>& ring)
+{
+    std::vector<vlapi::IDrawingObjectPtr> objects, bridges;
+    const auto line = [&](const NPoint& from, const NPoint& to) {
+        if (!container)
+            return;
+        vlapi::ILineSegmentPtr made(container->GetCollection(vlapi::vlDrLineSeg)->Add());
+        if (!made)
+            return;
+        made->SetX1(from.x);
+        made->SetY1(from.y);
+        made->SetX2(to.x);
+        made->SetY2(to.y);
+        made->Update();
+        objects.emplace_back(made);
+        bridges.emplace_back(made);
+    };
+    const auto from = [&](const Step& s) { return s.reverse ? pieces[s.piece].end : pieces[s.piece].start; };
+    const auto to = [&](const Step& s) { return s.reverse ? pieces[s.piece].start : pieces[s.piece].end; };
+    const auto isShort = [&](const Step& s) { return HostJoins(from(s), to(s)) && Straight(pieces[s.piece].points); };
+    double left = 0.0;  // twice the area the lines leave out, counter-clockwise positive
+    double turn = 0.0;  // twice the area of the ring's chords
+    const NPoint origin = from(ring.front());
+    const auto cross = [&](const NPoint& a, const NPoint& b) {
+        return (a.x - origin.x) * (b.y - origin.y) - (b.x - origin.x) * (a.y - origin.y);
+    };
+    std::vector<NPoint> stretch;
+    const auto flush = [&]() {
+        if (stretch.empty())
+            return;
+        std::vector<NPoint> kept{stretch.front()};
+        for (size_t k = 1; k < stretch.size(); ++k) {
+            if (k + 1 == stretch.size() && kept.size() > 1 && HostJoins(kept.back(), stretch[k]))
+                kept.back() = stretch[k];
+            else if (!HostJoins(kept.back(), stretch[k]))
+                kept.push_back(stretch[k]);
+        }
+        for (size_t k = 1; k < stretch.size(); ++k)
+            left += cross(stretch[k - 1], stretch[k]);
+        for (size_t k = 1; k < kept.size(); ++k) {
+            left -= cross(kept[k - 1], kept[k]);
+            line(kept[k - 1], kept[k]);
+        }
+        stretch.clear();
+    };
+    size_t first = 0;
+    while (first < ring.size() && isShort(ring[first]))
+        ++first;
+    const size_t start = first < ring.size() ? first : 0;
+    for (size_t n = 0; n < ring.size(); ++n) {
+        const Step& s = ring[(start + n) % ring.size()];
+        const Step& next = ring[(start + n + 1) % ring.size()];
+        turn += cross(from(s), to(s));
+        if (isShort(s)) {
+            if (stretch.empty())
+                stretch.push_back(from(s));
+            stretch.push_back(to(s));
+            continue;
+        }
+        if (!stretch.empty()) {
+            stretch.push_back(from(s));
+            flush();
+        }
+        objects.push_back(pieces[s.piece].object);
+        if (isShort(next))
+            stretch.push_back(to(s));
+        else if (std::hypot(from(next).x - to(s).x, from(next).y - to(s).y) >= kHostJoin)
+            line(to(s), from(next));
+    }
+    if (!stretch.empty()) {
+        stretch.push_back(from(ring[start]));
+        flush();
+    }
+    double area = Measure(doc, objects);
+    if (left != 0.0)
+        area = std::fabs(area + 0.5 * (turn < 0.0 ? -left : left));
+    for (const vlapi::IDrawingObjectPtr& made : bridges)
+        made->Delete();
+    return area;
 }
 
 // The closed outlines the pieces make, each piece used once, chained from
@@ -221,10 +394,7 @@ Outline Chain(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingConta
     std::map<size_t, std::vector<size_t>> at;  // the pieces at each joint, in order
     for (size_t k = 0; k < pieces.size(); ++k) {
         const Points& points = pieces[k].points;
-        const bool straight = std::all_of(points.begin(), points.end(), [&](const NPoint& p) {
-            return DistanceToSegment(p, points.front(), points.back()) < kJoin;
-        });
-        if (points.size() < 2 || (closedOnItself(k) && straight)) {
+        if (points.size() < 2 || (closedOnItself(k) && Straight(points))) {
             used[k] = true;
             continue;
         }
@@ -236,23 +406,7 @@ Outline Chain(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingConta
             continue;
         used[start] = true;
         Points ring = pieces[start].points;
-        std::vector<vlapi::IDrawingObjectPtr> objects{pieces[start].object};
-        std::vector<vlapi::IDrawingObjectPtr> bridges;
-        const auto bridge = [&](const NPoint& from, const NPoint& to) {
-            if (std::hypot(to.x - from.x, to.y - from.y) < kHostJoin || !container)
-                return;
-            vlapi::ILineSegmentPtr line(container->GetCollection(vlapi::vlDrLineSeg)->Add());
-            if (!line)
-                return;
-            line->SetX1(from.x);
-            line->SetY1(from.y);
-            line->SetX2(to.x);
-            line->SetY2(to.y);
-            line->Update();
-            objects.emplace_back(line);
-            bridges.emplace_back(line);
-        };
-        NPoint end = pieces[start].end;  // of the chain so far, in the pieces' coordinates
+        std::vector<Step> steps{{start, false}};
         size_t tail = joint[2 * start + 1];
         bool closed = closedOnItself(start);
         while (!closed) {
@@ -272,23 +426,16 @@ Outline Chain(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingConta
             if (reverse)
                 std::reverse(add.begin(), add.end());
             ring.insert(ring.end(), add.begin() + 1, add.end());
-            bridge(end, reverse ? piece.end : piece.start);
-            objects.push_back(piece.object);
-            end = reverse ? piece.start : piece.end;
+            steps.push_back({next, reverse});
             tail = joint[2 * next + (reverse ? 0 : 1)];
             closed = tail == joint[2 * start];
         }
         if (!closed) {
-            for (const vlapi::IDrawingObjectPtr& line : bridges)
-                line->Delete();
             outline.open.push_back(std::move(ring));
             continue;
         }
-        bridge(end, pieces[start].start);
         ring.pop_back();
-        outline.rings.push_back({std::move(ring), std::fabs(Measure(doc, objects))});
-        for (const vlapi::IDrawingObjectPtr& line : bridges)
-            line->Delete();
+        outline.rings.push_back({std::move(ring), MeasureRing(doc, container, pieces, steps)});
     }
     std::stable_sort(outline.rings.begin(), outline.rings.end(),
                      [](const Ring& a, const Ring& b) { return a.area > b.area; });
