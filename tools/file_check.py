@@ -272,7 +272,32 @@ def dxf_loops(file):
         edges += pieces
         closed += whole
     found, open_chains = loops(edges)
-    return doc, closed + found, open_chains, edges
+    return doc, [x for x in closed + found if not point_sized(x)], open_chains, edges
+
+
+POINT_RING = 1e-3  # mm: a closed outline smaller than this across is a point (a centre mark), as the library reads it
+
+
+def point_sized(loop):
+    """Whether the loop's box (its edges' ends and the middles of its arcs)
+    is smaller than POINT_RING both ways, beyond rounding."""
+    xs, ys = [], []
+    for e in loop.edges:
+        xs += [e.a[0], e.b[0]]
+        ys += [e.a[1], e.b[1]]
+        chord = math.dist(e.a, e.b)
+        if e.sweep and chord > 0.0:
+            sag = 0.5 * chord * math.tan(e.sweep / 4)
+            nx, ny = -(e.b[1] - e.a[1]) / chord, (e.b[0] - e.a[0]) / chord  # left of a -> b
+            xs.append(0.5 * (e.a[0] + e.b[0]) - nx * sag)
+            ys.append(0.5 * (e.a[1] + e.b[1]) - ny * sag)
+    if not xs:
+        return False
+    # Smaller by more than the rounding of the coordinates, as the library
+    # takes it: circles of one radius are all points or all rings.
+    far = max(1.0, *(abs(v) for v in xs + ys))
+    size = POINT_RING - 64 * sys.float_info.epsilon * far
+    return max(xs) - min(xs) < size and max(ys) - min(ys) < size
 
 
 def read_dxf(file):

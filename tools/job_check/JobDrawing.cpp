@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <numeric>
 #include <tuple>
@@ -157,15 +158,32 @@ double Measure(const vlapi::IVarnelDocument2DPtr& doc, const std::vector<vlapi::
     return properties->GetArea();
 }
 
+// The library takes a curve closed on itself for a point (a centre mark, no
+// hole) when the host's box of it is smaller than this across, and reads a
+// larger one as a ring, however few of its samples stand that far apart.
+constexpr double kPointRing = 1e-3;
+
+bool PointSized(const vlapi::IVarnelDocument2DPtr& doc, const Piece& piece)
+{
+    double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+    if (!doc || !piece.object || !doc->GetObjectsBox({piece.object}, x1, y1, x2, y2))
+        return false;
+    // Smaller by more than the rounding of the coordinates, as the library
+    // takes it: circles of one radius are all points or all rings.
+    const double far = std::max({1.0, std::fabs(x1), std::fabs(y1), std::fabs(x2), std::fabs(y2)});
+    const double size = kPointRing - 64.0 * std::numeric_limits<double>::epsilon() * far;
+    return x2 - x1 < size && y2 - y1 < size;
+}
+
 // Curve ends that the host takes for one point; two pieces of an outline
 // meeting farther apart are bridged for it to measure them.
 constexpr double kHostJoin = 1e-5;
 
-// Whether a piece keeps within kJoin of the line between its ends.
-bool Straight(const Points& points)
+// Whether a piece keeps within `within` of the line between its ends.
+bool Straight(const Points& points, double within = kJoin)
 {
     return std::all_of(points.begin(), points.end(), [&](const NPoint& p) {
-        return DistanceToSegment(p, points.front(), points.back()) < kJoin;
+        return DistanceToSegment(p, points.front(), points.back()) < within;
     });
 }
 
@@ -315,7 +333,10 @@ double MeasureRing(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawing
     };
     const auto from = [&](const Step& s) { return s.reverse ? pieces[s.piece].end : pieces[s.piece].start; };
     const auto to = [&](const Step& s) { return s.reverse ? pieces[s.piece].start : pieces[s.piece].end; };
-    const auto isShort = [&](const Step& s) { return HostJoins(from(s), to(s)) && Straight(pieces[s.piece].points); };
+    // A piece alone in its ring is closed on itself (a circle), not short.
+    const auto isShort = [&](const Step& s) {
+        return ring.size() > 1 && HostJoins(from(s), to(s)) && Straight(pieces[s.piece].points);
+    };
     double left = 0.0;  // twice the area the lines leave out, counter-clockwise positive
     double turn = 0.0;  // twice the area of the ring's chords
     const NPoint origin = from(ring.front());
@@ -378,12 +399,13 @@ double MeasureRing(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawing
 }
 
 // The closed outlines the pieces make, each piece used once, chained from
-// joint to joint: a piece from a joint to itself that keeps within kJoin of
-// the line between its ends is a point and bounds nothing (a line of no
-// length, or one shorter than a joint, wherever the outline starts); one
-// that goes farther is a ring of its own (a circle). The host measures each ring on its pieces,
-// with temporary lines (in `container`, the pieces' own) across the joints
-// whose ends it would not take for one point.
+// joint to joint: a piece from a joint to itself that keeps within the
+// host's point tolerance of the line between its ends is a point and bounds
+// nothing (a line of no length, or one shorter than a joint, wherever the
+// outline starts), and so is a closed one smaller than a point ring; any
+// other is a ring of its own (a circle). The host measures each ring on its
+// pieces, with temporary lines (in `container`, the pieces' own) across the
+// joints whose ends it would not take for one point.
 Outline Chain(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingContainerPtr& container,
               const std::vector<Piece>& pieces)
 {
@@ -394,7 +416,7 @@ Outline Chain(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingConta
     std::map<size_t, std::vector<size_t>> at;  // the pieces at each joint, in order
     for (size_t k = 0; k < pieces.size(); ++k) {
         const Points& points = pieces[k].points;
-        if (points.size() < 2 || (closedOnItself(k) && Straight(points))) {
+        if (points.size() < 2 || (closedOnItself(k) && (Straight(points, kHostPoint) || PointSized(doc, pieces[k])))) {
             used[k] = true;
             continue;
         }
