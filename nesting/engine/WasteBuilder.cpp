@@ -1164,31 +1164,18 @@ void WasteBuilder::CollectCandidates(const RectanglesGroup& group, double minSiz
             for (const NRectanglePtr& m : component) {
                 auto t = std::make_shared<NRectangle>(m->x1, m->y1, m->x2, m->y2, m->i1, m->j1);
                 const auto spans = [&](const NRectangle& s) { return alongY ? SpansInX(s, *t) : SpansInY(s, *t); };
-                // Each step goes on past the side it met (a member of no
-                // extent along the way ends it).
-                if (alongY) {
-                    while (const NRectangle* s = meeting(byLow, t->y2, spans)) {
-                        if (!(s->y2 > t->y2))
+                // Side `side` of t goes on through the members met there, each
+                // step past the side it met (`out`: the way it grows; a member
+                // of no extent along the way ends it).
+                const auto stretch = [&](const auto& sides, double NRectangle::*side, bool out) {
+                    while (const NRectangle* s = meeting(sides, (*t).*side, spans)) {
+                        if (!(out ? s->*side > (*t).*side : s->*side < (*t).*side))
                             break;
-                        t->y2 = s->y2;
+                        (*t).*side = s->*side;
                     }
-                    while (const NRectangle* s = meeting(byHigh, t->y1, spans)) {
-                        if (!(s->y1 < t->y1))
-                            break;
-                        t->y1 = s->y1;
-                    }
-                } else {
-                    while (const NRectangle* s = meeting(byLow, t->x1, spans)) {
-                        if (!(s->x1 > t->x1))
-                            break;
-                        t->x1 = s->x1;
-                    }
-                    while (const NRectangle* s = meeting(byHigh, t->x2, spans)) {
-                        if (!(s->x2 < t->x2))
-                            break;
-                        t->x2 = s->x2;
-                    }
-                }
+                };
+                stretch(byLow, alongY ? &NRectangle::y2 : &NRectangle::x1, true);
+                stretch(byHigh, alongY ? &NRectangle::y1 : &NRectangle::x2, false);
                 if ((alongY ? t->Height() : t->Width()) > minSize - EPS)
                     candidates.push_back(t);
             }

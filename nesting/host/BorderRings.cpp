@@ -198,7 +198,7 @@ void CollapsePointCurves(std::vector<CurveChord>& curves, std::vector<size_t>& j
         const auto [loB, hiB] = boxOf(b);
         const NPoint lo{std::min(loA.x, loB.x), std::min(loA.y, loB.y)};
         const NPoint hi{std::max(hiA.x, hiB.x), std::max(hiA.y, hiB.y)};
-        if (!(lo == hi))
+        if (!(lo == hi))  // the joint's box would reach the point tolerance
             continue;
         sets.Unite(a, b);
         boxes.erase(a);

@@ -305,6 +305,25 @@ bool SameCurve(const vrnApi::CurveChord& a, const vrnApi::CurveChord& b)
     return ends && a.middle == b.middle;
 }
 
+// Deletes the curves marked `gone` from the drawing and from `kept` and
+// `objects`, the others keeping their order.
+void DeleteCurves(std::vector<vrnApi::CurveChord>& kept, std::vector<vlapi::IDrawingObjectPtr>& objects,
+                  const std::vector<bool>& gone)
+{
+    size_t to = 0;
+    for (size_t k = 0; k < kept.size(); ++k) {
+        if (gone[k]) {
+            objects[k]->Delete();
+            continue;
+        }
+        kept[to] = kept[k];
+        objects[to] = objects[k];
+        ++to;
+    }
+    kept.resize(to);
+    objects.resize(to);
+}
+
 // A spike: curves drawn there and back (each twice, the copy gone already),
 // from a free end along ends that join two curves to a point where the
 // outline passes. It holds no material, and goes: the ring is the part
@@ -353,18 +372,7 @@ void DropSpikes(std::vector<vrnApi::CurveChord>& kept, std::vector<vlapi::IDrawi
                 gone[k] = true;
         }
     }
-    size_t to = 0;
-    for (size_t k = 0; k < kept.size(); ++k) {
-        if (gone[k]) {
-            objects[k]->Delete();
-            continue;
-        }
-        kept[to] = kept[k];
-        objects[to] = objects[k];
-        ++to;
-    }
-    kept.resize(to);
-    objects.resize(to);
+    DeleteCurves(kept, objects, gone);
 }
 
 // Where a free end `p` of the curve `c` (of `curves`) stands: on another
@@ -489,18 +497,7 @@ std::wstring DropPoints(const vlapi::IVarnelDocument2DPtr& doc, std::vector<vrnA
     std::vector<bool> dropped(count, false);
     for (size_t c = 0; c < count; ++c)
         dropped[c] = points.count(groups.Root(c)) > 0;
-    size_t to = 0;
-    for (size_t c = 0; c < count; ++c) {
-        if (dropped[c]) {
-            objects[c]->Delete();
-            continue;
-        }
-        kept[to] = kept[c];
-        objects[to] = objects[c];
-        ++to;
-    }
-    kept.resize(to);
-    objects.resize(to);
+    DeleteCurves(kept, objects, dropped);
     if (named.Empty())
         return {};
     return named.Text() + (groupsNamed == 1 ? L" у точки " : L" (первая у точки ") + PointText(*first) +
