@@ -14,7 +14,12 @@ import subprocess
 import sys
 import tempfile
 
-MARKER = ".nesting-demo"
+# OUT as given (the path named is its first step), what it is said to be
+REFUSED = [("job.play", "is a file, not a folder"), ("job.play/out", "is a file, not a folder"),
+           ("to-file", "is a symbolic link"), ("to-earlier", "is a symbolic link"),
+           ("to-earlier/", "is a symbolic link"), ("to-nothing", "is a symbolic link"),
+           ("mine", "holds files of its own"), ("pipe", "is not a folder")]
+ACCEPTED = [None, "empty", "earlier", "earlier/", "new/out"]
 
 
 def state(path):
@@ -28,66 +33,48 @@ def state(path):
     return ("other", stat.S_IFMT(os.lstat(path).st_mode)) if os.path.lexists(path) else None
 
 
+def write(path, text=""):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w") as f:
+        f.write(text)
+
+
 def main(demo):
     work = tempfile.mkdtemp(prefix="demo-out-")
     try:
-        repo = os.path.join(work, "repo")
+        repo, reached = os.path.join(work, "repo"), os.path.join(work, "setup-reached")
         os.makedirs(os.path.join(repo, "scripts"))
         shutil.copy(demo, os.path.join(repo, "scripts", "demo"))
-        reached = os.path.join(work, "setup-reached")
-        setup = os.path.join(repo, "scripts", "setup")
-        with open(setup, "w") as f:
-            f.write("#!/bin/sh\ntouch '%s'\nexit 1\n" % reached)
-        os.chmod(setup, 0o755)
-
-        with open(os.path.join(repo, "job.play"), "w") as f:
-            f.write("load ${LIB}\n")
-        earlier = os.path.join(repo, "earlier")
-        os.makedirs(os.path.join(earlier, "pictures"))
-        open(os.path.join(earlier, MARKER), "w").close()
+        write(os.path.join(repo, "scripts", "setup"), "#!/bin/sh\ntouch '%s'\nexit 1\n" % reached)
+        os.chmod(os.path.join(repo, "scripts", "setup"), 0o755)
+        write(os.path.join(repo, "job.play"), "load ${LIB}\n")
+        os.makedirs(os.path.join(repo, "earlier", "pictures"))
+        write(os.path.join(repo, "earlier", ".nesting-demo"))
         os.makedirs(os.path.join(repo, "empty"))
-        os.makedirs(os.path.join(repo, "mine"))
-        open(os.path.join(repo, "mine", "notes.txt"), "w").write("mine\n")
-        os.symlink("job.play", os.path.join(repo, "to-file"))
-        os.symlink("earlier", os.path.join(repo, "to-earlier"))
-        os.symlink("gone", os.path.join(repo, "to-nothing"))
+        write(os.path.join(repo, "mine", "notes.txt"), "mine\n")
+        for link, target in [("to-file", "job.play"), ("to-earlier", "earlier"), ("to-nothing", "gone")]:
+            os.symlink(target, os.path.join(repo, link))
         os.mkfifo(os.path.join(repo, "pipe"))
 
-        refused = [  # OUT as given, the path named, what it is said to be
-            ("job.play", "job.play", "is a file, not a folder"),
-            ("to-file", "to-file", "is a symbolic link"),
-            ("to-earlier", "to-earlier", "is a symbolic link"),
-            ("to-earlier/", "to-earlier", "is a symbolic link"),
-            ("to-nothing", "to-nothing", "is a symbolic link"),
-            ("mine", "mine", "holds files of its own"),
-            ("pipe", "pipe", "is not a folder"),
-            ("job.play/out", "job.play", "is a file, not a folder"),
-        ]
-        accepted = [None, "empty", "earlier", "earlier/", "new/out"]
         faults = []
-        for given, named, what in refused + [(a, None, None) for a in accepted]:
-            before = {n: state(os.path.join(repo, n)) for n in os.listdir(repo)}
+        for given, what in REFUSED + [(a, None) for a in ACCEPTED]:
+            before = state(repo)
             if os.path.exists(reached):
                 os.remove(reached)
             run = subprocess.run([os.path.join(repo, "scripts", "demo")] + ([given] if given else []), cwd=repo,
                                  capture_output=True, text=True, timeout=60)
-            after = {n: state(os.path.join(repo, n)) for n in os.listdir(repo)}
-            said = run.stderr.strip()
-            if before != after:
+            said, set_up = run.stderr.strip(), os.path.exists(reached)
+            if state(repo) != before:
                 faults.append("%s: the repository's folder changed" % given)
-            if named is None:
-                if not os.path.exists(reached):
+            if what is None:
+                if not set_up:
                     faults.append("%s: refused (%s)" % (given, said))
                 continue
-            wanted = "demo: %s %s" % (os.path.join(repo, named), what)
-            if run.returncode != 1 or not said.startswith(wanted) or os.path.exists(reached):
+            wanted = "demo: %s %s" % (os.path.join(repo, given.split("/")[0]), what)
+            if run.returncode != 1 or not said.startswith(wanted) or set_up:
                 faults.append("%s: exit %d, %r, %s; wanted %r before the setup" %
-                              (given, run.returncode, said, "set up" if os.path.exists(reached) else "not set up",
-                               wanted))
-        for fault in faults:
-            print(fault)
-        if not faults:
-            print("%d paths refused, %d taken" % (len(refused), len(accepted)))
+                              (given, run.returncode, said, "set up" if set_up else "not set up", wanted))
+        print("\n".join(faults) if faults else "%d paths refused, %d taken" % (len(REFUSED), len(ACCEPTED)))
         return 1 if faults else 0
     finally:
         shutil.rmtree(work, ignore_errors=True)

@@ -93,22 +93,21 @@ struct Case {
     const char* fault;  // what the check names; none for registers as drawn
 };
 
+// Q 987.24 mm long, 102.76 mm left of B1.
+void QOf98724(Job& job, std::map<std::wstring, RegisterRows>& registers)
+{
+    job.parts[2] = Part(L"Q", 1, 0, 4907, 987.24);
+    registers[kLinear][2][5] = L"987.2";
+}
+
 const Case kCases[] = {
     {"a linear job as drawn", [](Job&, auto&) {}, true, nullptr},
     {"a figure job as drawn", [](Job&, auto&) {}, false, nullptr},
     {"lengths rounded to millimetres", [](Job&, auto& r) { r[kLinear][1][5] = L"2450"; }, true, "no line of \"P\" 2450"},
     {"a remainder rounded to millimetres", [](Job&, auto& r) { r[kLinear][1][7] = L"106"; }, true, "remainder \"106\""},
-    {"a remainder in whole tenths, rounded down", [](Job& j, auto& r) {
-         j.parts[2] = Part(L"Q", 1, 0, 4907, 987.24);  // 102.76 left
-         r[kLinear][2][5] = L"987.2";
-     },
-     true, nullptr},
-    {"a remainder rounded up to a tenth", [](Job& j, auto& r) {
-         j.parts[2] = Part(L"Q", 1, 0, 4907, 987.24);
-         r[kLinear][2][5] = L"987.2";
-         r[kLinear][1][7] = L"102.8";
-     },
-     true, "remainder \"102.8\""},
+    {"a remainder in whole tenths, rounded down", QOf98724, true, nullptr},
+    {"a remainder rounded up to a tenth", [](Job& j, auto& r) { QOf98724(j, r), r[kLinear][1][7] = L"102.8"; }, true,
+     "remainder \"102.8\""},
     {"an offcut under the minimum named a remnant", [](Job&, auto& r) { r[kLinear][1][8] = L"B1-1"; }, true, "is waste"},
     {"a remnant left unnamed", [](Job&, auto& r) { r[kLinear][3][8] = L""; }, true, "is the remnant \"B2-2\""},
     {"a bar count", [](Job&, auto& r) { r[kLinear][3][3] = L"1"; }, true, "bars \"1\""},
@@ -168,30 +167,21 @@ TEST(JobCheckRegisters, RegistersAsDrawnPassAndEachDisagreementIsNamed)
 // any other cell is the table's own.
 TEST(JobCheckCsv, ATextThatLooksLikeAFormulaStandsAfterAnApostrophe)
 {
-    const struct {
-        const wchar_t* csv;
-        const wchar_t* table;
-        bool same, evaluated;
-        const wchar_t* text;  // as the registers are read
-    } cases[] = {
-        {L"'=1+2", L"=1+2", true, false, L"=1+2"},
-        {L"=1+2", L"=1+2", true, true, L"=1+2"},
-        {L"'-10 Планка", L"-10 Планка", true, false, L"-10 Планка"},
-        {L"-10 Планка", L"-10 Планка", true, true, L"-10 Планка"},
-        {L"'@SUM(1)", L"@SUM(1)", true, false, L"@SUM(1)"},
-        {L" =1+2", L" =1+2", true, true, L" =1+2"},
-        {L"' =1+2", L" =1+2", true, false, L" =1+2"},
-        {L"\n@A", L"\n@A", true, true, L"\n@A"},
-        {L"+7", L"+7", true, false, L"+7"},
-        {L"-2.5e3", L"-2.5e3", true, false, L"-2.5e3"},
-        {L"'Плита", L"Плита", false, false, L"'Плита"},
-        {L"Плита", L"Плита", true, false, L"Плита"},
-        {L"'", L"", false, false, L"'"},
+    const auto expect = [](const std::wstring& csv, const std::wstring& table, bool same, bool evaluated,
+                           const std::wstring& text) {
+        SCOPED_TRACE(vlhost::Host::Utf8(csv));
+        EXPECT_EQ(jobcheck::SameCell(csv, table), same);
+        EXPECT_EQ(jobcheck::Evaluated(csv), evaluated);
+        EXPECT_EQ(jobcheck::CellText(csv), text);
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(vlhost::Host::Utf8(c.csv));
-        EXPECT_EQ(jobcheck::SameCell(c.csv, c.table), c.same);
-        EXPECT_EQ(jobcheck::Evaluated(c.csv), c.evaluated);
-        EXPECT_EQ(jobcheck::CellText(c.csv), c.text);
+    // After its apostrophe a formula is the table's text; bare, a spreadsheet evaluates it.
+    for (const std::wstring formula : {L"=1+2", L"-10 Планка", L"@SUM(1)", L" =1+2", L"\n@A"}) {
+        expect(L"'" + formula, formula, true, false, formula);
+        expect(formula, formula, true, true, formula);
     }
+    // Numbers and other texts are the table's own; an apostrophe before one is the cell's own.
+    for (const wchar_t* text : {L"+7", L"-2.5e3", L"Плита"})
+        expect(text, text, true, false, text);
+    expect(L"'Плита", L"Плита", false, false, L"'Плита");
+    expect(L"'", L"", false, false, L"'");
 }

@@ -6,7 +6,6 @@
 #include "host/VarnelAPI_Detail.h"
 #include "io/Reporter.h"
 
-#include <functional>
 #include <string_view>
 
 namespace iotest {
@@ -130,6 +129,12 @@ TEST_F(RegisterTest, MapsShowSizesCountsResultsAndRemnantLabels)
     EXPECT_EQ(table.title, L"Ведомость карт раскроя");
 }
 
+const std::wstring kOverlap = L"На картах раскроя детали наложены друг на друга, по ним резать нельзя; эффективность и "
+                               L"периметр в ведомости карт раскроя посчитаны по всем деталям карты, каждая целиком";
+const std::wstring kLeftOut = L"На картах раскроя есть детали, которые из листа не вырезать; в эффективность и "
+                              L"периметр ведомости карт раскроя они не вошли:\nS: ";
+const std::wstring kOther = L" (другой толщины или материала)";
+
 // A sheet's utilisation and cut length count its parts of the sheets' stock,
 // each whole, as its result table does: parts over one another count (and
 // the sheet is named with them); a part of another thickness, or one over the
@@ -137,59 +142,34 @@ TEST_F(RegisterTest, MapsShowSizesCountsResultsAndRemnantLabels)
 TEST_F(RegisterTest, ASheetCountsItsPartsOfItsStockEachWholeOverlappingOrNot)
 {
     model.m_figureGap = 0.0;
-    struct Case {
+    struct Part { const wchar_t* name; double x, y, thickness = 0.0; };  // 100 x 100, 0: the sheets' thickness
+    const struct {
         const char* what;
-        std::function<void(const SheetPtr&)> build;
-        std::vector<std::wstring> row;  // utilisation, cut length
-        std::wstring named;             // the warning naming the sheet, empty for none
+        std::vector<Part> parts;
+        const wchar_t *utilisation, *cut;
+        std::wstring warning;
+    } cases[] = {
+        {"a part of another thickness alone", {{L"P", 0, 0, 3}}, L"0.00", L"0.00", kLeftOut + L"P" + kOther},
+        {"a part over the sheet's edge beside one on it", {{L"P", 0, 0}, {L"Q", 950, 0}}, L"2.00", L"400.00",
+         kLeftOut + L"Q (за краем листа)"},
+        {"a part over two others", {{L"P", 0, 0}, {L"Q", 150, 0}, {L"R", 75, 50}}, L"6.00", L"1200.00",
+         kOverlap + L":\nS (деталей: 3): P, Q, R"},
+        {"parts over one another beside one of another thickness", {{L"P", 0, 0}, {L"P", 50, 0}, {L"T", 300, 0, 3}},
+         L"4.00", L"800.00", kOverlap + L", кроме названных ниже:\nS (деталей: 2): P\n\n" + kLeftOut + L"T" + kOther},
     };
-    const std::wstring overlap = L"На картах раскроя детали наложены друг на друга, по ним резать нельзя; "
-                                 L"эффективность и периметр в ведомости карт раскроя посчитаны по всем деталям "
-                                 L"карты, каждая целиком:\nS (деталей: ";
-    const std::wstring leftOut = L"На картах раскроя есть детали, которые из листа не вырезать; в эффективность и "
-                                 L"периметр ведомости карт раскроя они не вошли:\nS: ";
-    const Case cases[] = {
-        {"a part of another thickness alone",
-         [this](const SheetPtr& s) { AddRectPart(s, L"P", 100, 100, 0, 0)->SetThickness(3.0); }, {L"0.00", L"0.00"},
-         leftOut + L"P (другой толщины или материала)"},
-        {"a part over the sheet's edge beside one on it",
-         [this](const SheetPtr& s) {
-             AddRectPart(s, L"P", 100, 100, 0, 0);
-             AddRectPart(s, L"Q", 100, 100, 950, 0);
-         },
-         {L"2.00", L"400.00"}, leftOut + L"Q (за краем листа)"},
-        {"a part over two others",
-         [this](const SheetPtr& s) {
-             AddRectPart(s, L"P", 100, 100, 0, 0);
-             AddRectPart(s, L"Q", 100, 100, 150, 0);
-             AddRectPart(s, L"R", 100, 100, 75, 50);
-         },
-         {L"6.00", L"1200.00"}, overlap + L"3): P, Q, R"},
-        {"parts over one another beside one of another thickness",
-         [this](const SheetPtr& s) {
-             AddRectPart(s, L"P", 100, 100, 0, 0);
-             AddRectPart(s, L"P", 100, 100, 50, 0);
-             AddRectPart(s, L"T", 100, 100, 300, 0)->SetThickness(3.0);
-         },
-         {L"4.00", L"800.00"},
-         L"На картах раскроя детали наложены друг на друга, по ним резать нельзя; эффективность и периметр в "
-         L"ведомости карт раскроя посчитаны по всем деталям карты, каждая целиком, кроме названных ниже:\nS "
-         L"(деталей: 2): P\n\n" + leftOut + L"T (другой толщины или материала)"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         FreshDrawing();
         Messages().clear();
-        c.build(AddSheet(L"S", 1000.0, 500.0));
-        const Rows expected = {{L"S", L"Ст3", L"2.00", L"1000", L"500", L"1", c.row[0], c.row[1], L""}};
+        const SheetPtr sheet = AddSheet(L"S", 1000.0, 500.0);
+        for (const Part& p : c.parts)
+            if (const FigurePtr part = AddRectPart(sheet, p.name, 100, 100, p.x, p.y); p.thickness)
+                part->SetThickness(p.thickness);
+        const Rows expected = {{L"S", L"Ст3", L"2.00", L"1000", L"500", L"1", c.utilisation, c.cut, L""}};
         EXPECT_EQ(Data(Run(kCards)), expected);
-        if (c.named.empty()) {
-            EXPECT_TRUE(Messages().empty());
-        } else {
-            ASSERT_EQ(Messages().size(), 1u);
-            EXPECT_EQ(Messages().back().text, c.named);
-            EXPECT_EQ(Messages().back().flags, vlapi::vlMBIconWarning);
-        }
+        ASSERT_EQ(Messages().size(), 1u);
+        EXPECT_EQ(Messages().back().text, c.warning);
+        EXPECT_EQ(Messages().back().flags, vlapi::vlMBIconWarning);
     }
 }
 
@@ -301,48 +281,32 @@ TEST_F(RegisterTest, NamesThatLookLikeFormulasStayTextInEveryCsv)
 {
     NestingModel::m_materialSheet = L"-Ст3";
     const SheetPtr sheet = AddSheet(L"=S", 1500.0, 500.0);
-    const wchar_t* names[] = {L"=1+2", L"-10 Планка", L"+7", L"@SUM(1)", L"=HYPERLINK(\"http://x\",\"y\")", L"Плита",
-                              L"  =1+2", L"\n-5"};
-    double x = 0.0;
-    for (const wchar_t* name : names) {
-        AddRectPart(sheet, name, 100, 50, x, 0);
-        x += 150.0;
+    // The parts' cells in the register of details; each part is named without the apostrophe.
+    const std::wstring details[] = {L"'=1+2", L"'-10 Планка", L"'+7", L"'@SUM(1)", L"'=HYPERLINK(\"http://x\",\"y\")",
+                                    L"Плита", L"'  =1+2", L"'\n-5"};
+    Rows detailRows;
+    for (const std::wstring& cell : details) {
+        AddRectPart(sheet, cell.substr(cell[0] == L'\''), 100, 50, 150.0 * detailRows.size(), 0);
+        detailRows.push_back({cell, L"1", L"'-Ст3", L"2.00", L"'=S"});
     }
     AddWaste(sheet, 0, 300, 100, 100);
-    const std::wstring _;
-    const struct {
-        Register reg;
-        Rows csv;
-    } cases[] = {
-        {kDetails,
-         {{L"'=1+2", L"1", L"'-Ст3", L"2.00", L"'=S"},
-          {L"'-10 Планка", L"1", L"'-Ст3", L"2.00", L"'=S"},
-          {L"'+7", L"1", L"'-Ст3", L"2.00", L"'=S"},
-          {L"'@SUM(1)", L"1", L"'-Ст3", L"2.00", L"'=S"},
-          {L"'=HYPERLINK(\"http://x\",\"y\")", L"1", L"'-Ст3", L"2.00", L"'=S"},
-          {L"Плита", L"1", L"'-Ст3", L"2.00", L"'=S"},
-          {L"'  =1+2", L"1", L"'-Ст3", L"2.00", L"'=S"},
-          {L"'\n-5", L"1", L"'-Ст3", L"2.00", L"'=S"}}},
-        {kCards, {{L"'=S", L"'-Ст3", L"2.00", L"1500", L"500", L"1", L"5.33", L"2400.00", L"'=S-1"}}},
-        {kMaterials, {{L"1", L"1500", L"500", L"2.00", L"'-Ст3", L"1"}}},
-        {kWastes, {{L"'=S", L"'=S-1", L"2x100x100"}}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(vlhost::Host::Utf8(c.reg.name));
-        const TableFile table = Run(c.reg);
+    // The table's first data cell as it is, and the CSV's data rows.
+    const auto expect = [this](const Register& reg, const std::wstring& first, const Rows& rows) {
+        SCOPED_TRACE(vlhost::Host::Utf8(reg.name));
+        const TableFile table = Run(reg);
         ASSERT_FALSE(Data(table).empty());
-        EXPECT_EQ(Data(table).front().front(), c.reg.name == kMaterials.name ? L"1" : c.csv.front().front().substr(1));
-        const Rows csv = Csv(c.reg);
-        EXPECT_EQ(Rows(csv.begin() + 1, csv.end()), c.csv);
-    }
+        EXPECT_EQ(Data(table).front().front(), first);
+        const Rows csv = Csv(reg);
+        EXPECT_EQ(Rows(csv.begin() + 1, csv.end()), rows);
+    };
+    expect(kDetails, L"=1+2", detailRows);
+    expect(kCards, L"=S", {{L"'=S", L"'-Ст3", L"2.00", L"1500", L"500", L"1", L"5.33", L"2400.00", L"'=S-1"}});
+    expect(kMaterials, L"1", {{L"1", L"1500", L"500", L"2.00", L"'-Ст3", L"1"}});
+    expect(kWastes, L"=S", {{L"'=S", L"'=S-1", L"2x100x100"}});
     FreshDrawing();
     Bar(L"-Прут", 6000.0, 1.0, {{L"+Деталь", 500}});
-    const TableFile table = Run(kLinear);
-    ASSERT_FALSE(Data(table).empty());
-    EXPECT_EQ(Data(table).front().front(), L"-Прут");
-    const Rows csv = Csv(kLinear);
-    EXPECT_EQ(Rows(csv.begin() + 1, csv.end()),
-              (Rows{{L"'-Прут", L"6000x40x2", L"'-Ст3", L"1", L"'+Деталь", L"500", L"1", L"5495", L"'-Прут-1"}}));
+    expect(kLinear, L"-Прут",
+           {{L"'-Прут", L"6000x40x2", L"'-Ст3", L"1", L"'+Деталь", L"500", L"1", L"5495", L"'-Прут-1"}});
 }
 
 // Lengths as planned, to a tenth of a millimetre. The remainder is what is
