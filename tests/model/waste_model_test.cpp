@@ -6,6 +6,8 @@
 
 #include "model/NestingSetting.h"
 
+#include <tuple>
+
 using wastetest::InArea;
 using wastetest::WasteModelTest;
 
@@ -55,7 +57,7 @@ TEST_F(WasteModelOpsTest, RemnantsAreNumberedSheetBySheetAndNamed)
         {true, 500.0, 300.7, L"2x500x300"},       {true, 35.5, 12.999, L"2x35x12"},
         {false, 1049.53, 137.5, L"2x1049x137"},   {false, 1999.99995, 1000.5, L"2x2000x1000"},
     };
-    const NRect rect = a->m_rect;
+    const auto kept = std::tuple(a->m_rect, a->m_rectform, a->m_width, a->m_height);
     for (const auto& side : sides) {
         a->m_rectform = side.rectangle;
         a->m_width = side.rectangle ? side.width : 1.0;
@@ -64,10 +66,7 @@ TEST_F(WasteModelOpsTest, RemnantsAreNumberedSheetBySheetAndNamed)
         a->UpdateName(1, 1);
         EXPECT_EQ(a->m_name, std::wstring(L"Отход Лист 1-1(1) ") + side.size + L" St3") << side.width;
     }
-    a->m_rect = rect;
-    a->m_rectform = true;
-    a->m_width = 500.0;
-    a->m_height = 300.7;
+    std::tie(a->m_rect, a->m_rectform, a->m_width, a->m_height) = kept;
 
     model.m_thicknessSheet = 0.0;
     a->m_thickness = 0.0;
