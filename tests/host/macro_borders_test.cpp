@@ -137,28 +137,23 @@ TEST_F(MacroBordersTest, RepeatedVerticesGoButNoVertexTheOutlineNeeds)
 // still leaves it open.
 TEST_F(MacroBordersTest, RunsOfNearRepeatedVerticesCollapseIntoTheirNeighbours)
 {
-    const struct {
-        double step;
-        int count;
-        bool jog; // across and along by turns, off the edge's line
-    } runs[] = {{7e-5, 2, false}, {5e-5, 2, false}, {5e-5, 3, false}, {3e-5, 5, false}, {1e-4, 1, false},
-                {1e-4, 2, false}, {7e-5, 2, true},  {5e-5, 4, true},  {1e-4, 3, true}};
+    // A jog goes across and along by turns, off the edge's line.
+    const struct { double step; int count; bool jog; } runs[] = {
+        {7e-5, 2, false}, {5e-5, 2, false}, {5e-5, 3, false}, {3e-5, 5, false}, {1e-4, 1, false},
+        {1e-4, 2, false}, {7e-5, 2, true},  {5e-5, 4, true},  {1e-4, 3, true}};
     for (const auto& run : runs)
         for (const NPoint& size : {NPoint{10, 20}, NPoint{6000, 2500}})
             for (const double offset : {0.0, 10000.0})
                 for (const bool rounded : {false, true}) {
-                    const auto at = [&](double x, double y) {
-                        const auto round = [&](double v) { return rounded ? std::round(v * 1e6) / 1e6 : v; };
-                        return NPoint{round(offset + x), round(offset + y)};
-                    };
+                    const auto round = [&](double v) { return rounded ? std::round(v * 1e6) / 1e6 : v; };
+                    const auto at = [&](double x, double y) { return NPoint{round(offset + x), round(offset + y)}; };
                     std::vector<NPoint> drawn = {at(0, 0), at(size.x, 0), at(size.x, size.y / 2)};
                     for (int k = 1; k <= run.count; ++k)
                         drawn.push_back(run.jog ? at(size.x + run.step * ((k + 1) / 2 % 2 ? 1 : 0), size.y / 2 + run.step * (k / 2))
                                                 : at(size.x, size.y / 2 + run.step * k));
                     drawn.insert(drawn.end(), {at(size.x, size.y), at(0, size.y)});
-                    SCOPED_TRACE(testing::Message() << run.step << " x " << run.count << (run.jog ? " jog" : "") << ", "
-                                                    << size.x << " x " << size.y << " at " << offset
-                                                    << (rounded ? ", rounded" : ""));
+                    SCOPED_TRACE(testing::Message() << run.step << " x " << run.count << (run.jog ? " jog, " : ", ") << size.x
+                                                    << " x " << size.y << " at " << offset << (rounded ? ", rounded" : ""));
                     Messages().clear();
                     const Result r = Borders(MakeMacro(Container(), AddRing(Container(), drawn), L"Exported"));
                     EXPECT_TRUE(Messages().empty());
@@ -187,10 +182,7 @@ TEST_F(MacroBordersTest, RunsOfNearRepeatedVerticesCollapseIntoTheirNeighbours)
 // point, the outline keeps the curve's reach and its area as drawn.
 TEST_F(MacroBordersTest, CurvesDigitisedInStepsBelowThePointToleranceKeepTheirShape)
 {
-    const struct {
-        double radius;
-        double step;
-    } bumps[] = {{0.02, 9e-5}, {0.1, 9e-5}, {0.02, 3e-5}, {0.5, 9.9e-5}};
+    const struct { double radius, step; } bumps[] = {{0.02, 9e-5}, {0.1, 9e-5}, {0.02, 3e-5}, {0.5, 9.9e-5}};
     for (const auto& bump : bumps) {
         SCOPED_TRACE(testing::Message() << "radius " << bump.radius << ", step " << bump.step);
         std::vector<NPoint> drawn = {{0, 0}, {10, 0}, {10, 10 - bump.radius}};

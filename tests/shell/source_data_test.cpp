@@ -551,11 +551,7 @@ TEST_F(SourceDataTest, ARowOfAListFileIsNamedByItsLineThere)
     AnswerList("Имя;Длина;Кол;\nA;500;2;\nБез длины;;1;\n\nОчень длинная;7000;1;\n", "Профили 40x20.csv");
     ASSERT_TRUE(user->Press(Details(), 7205));
     EXPECT_THAT(Said(), HasSubstr("пропущены: 1\nстрока 3 «Без длины»: пустое поле"));
-    const struct {
-        const char* step;
-        std::function<bool()> act;
-        const char* message;
-    } steps[] = {
+    const struct { const char* step; std::function<bool()> act; const char* message; } steps[] = {
         {"calculated", [&] { return user->Press(C(L"Рассчитать")); },
          "не раскроены:\nстрока 1 «Ручная» списка: 6500 мм\nстрока 5 «Очень длинная» файла Профили 40x20.csv: 7000 мм"},
         {"a length no detail has", [&] { return user->EditCell(Details(), 3, 2, L"много"); },
