@@ -294,11 +294,7 @@ TEST_F(ObjectsTest, ValuesOutOfRangeAreRefusedAndChangeNothing)
         return p;
     };
     // The block with a shortest remnant of linear nesting kept.
-    const auto linearMinimum = [&](double mm) {
-        ModelParams p = m.GetParams();
-        p.KeepLinearMinimum(mm);
-        return p;
-    };
+    const auto linearMinimum = [&](double mm) { ModelParams p = m.GetParams(); p.KeepLinearMinimum(mm); return p; };
     const std::array<double, 3> w = At(ModelObjectAs<Waste>(job.waste));
     IExporterPtr exporter = CreateExporterInstance();
     IReporterPtr reporter = CreateReporterInstance();
@@ -620,18 +616,27 @@ TEST_F(ObjectsTest, ObjectsWhoseDrawingObjectIsGoneAreNotFound)
     INestingModel& m = *job.model.get();
     DeleteAll(job);
     Job other = MakeJob();
-    // A bridge on the edge of the other job's sheet, its first end placed or
-    // not, with the owner given of its second end.
-    const auto bridgeOnOtherSheet = [&](BridgeType type, bool placed, const INObjectPtr& second) {
+    // A bridge `along` mm on the lower edge of the other job's sheet, its
+    // first end placed or not, with the owner given of its second end.
+    const auto onOtherSheet = [&](BridgeType type, bool placed, const INObjectPtr& second, double along = 40.0) {
         const IJumperPtr bridge = other.model->CreateJumper(0.0, 0.0, 5.0, type, false);
         const NRect box = Box(other.sheet.get());
-        double x = box.pBot.x + 40.0, y = box.pBot.y + 2.0;
+        double x = box.pBot.x + along, y = box.pBot.y + 2.0;
         bridge->SetOwner1(
             other.model->CheckObjectForJumperOwner(other.sheet->GetReference(), x, y, 5.0, NestingObjectType::Sheet));
         if (placed)
             bridge->SetPoint1(x, y);
         bridge->SetOwner2(second);
-        return other.model->AddJumper(bridge, 0);
+        return bridge;
+    };
+    const auto add = [&](const IJumperPtr& bridge) { return other.model->AddJumper(bridge, 0); };
+    // NotFound when the other model adds none of the bridges made, one of each type.
+    const auto noneAdded = [&](std::initializer_list<BridgeType> types, const std::function<IJumperPtr(BridgeType)>& make) {
+        NResult all = NResult::NotFound;
+        for (const BridgeType type : types)
+            if (add(make(type)) != NResult::NotFound)
+                all = NResult::Done;
+        return all;
     };
     // A bridge on the other job's part in the container, its end on the
     // part's outline, drawn in the part's view or on the sheet's.
@@ -666,46 +671,31 @@ TEST_F(ObjectsTest, ObjectsWhoseDrawingObjectIsGoneAreNotFound)
              bridge->SetOwner1(other.figure);
              return m.AddJumper(bridge, 0);
          }},
-        // Bridges of a model that holds its sheet, with an end on nothing.
         {"a bridge on nothing, off every sheet", [&] {
              const IJumperPtr bridge = other.model->CreateJumper(5000.0, 5000.0, 5.0, BridgeType::Gap, false);
              bridge->SetPoint1(5000.0, 5000.0);
              return other.model->AddJumper(bridge, 0);
          }},
-        {"a bridge whose end was never placed", [&] { return bridgeOnOtherSheet(BridgeType::Gap, false, nullptr); }},
-        {"a two-point bridge without its second end",
-         [&] { return bridgeOnOtherSheet(BridgeType::Double, true, nullptr); }},
-        {"a two-point bridge whose second end has an owner, never placed",
-         [&] { return bridgeOnOtherSheet(BridgeType::Double, true, other.sheet); }},
-        // Ends off what they join, of every kind of bridge.
+        {"a bridge whose end was never placed", [&] { return add(onOtherSheet(BridgeType::Gap, false, nullptr)); }},
+        {"a two-point bridge without its second end", [&] { return add(onOtherSheet(BridgeType::Double, true, nullptr)); }},
+        {"a two-point bridge whose second end has an owner, never placed", [&] { return add(onOtherSheet(BridgeType::Double, true, other.sheet)); }},
         {"bridges whose second end stands off its owner", [&] {
-             NResult all = NResult::NotFound;
-             for (const BridgeType type : {BridgeType::Double, BridgeType::Left, BridgeType::Right, BridgeType::Cross,
-                                           BridgeType::CutOut, BridgeType::DoubleStart, BridgeType::LeftStart,
-                                           BridgeType::RightStart, BridgeType::CrossStart}) {
-                 const IJumperPtr bridge = other.model->CreateJumper(0.0, 0.0, 5.0, type, false);
-                 const NRect box = Box(other.sheet.get());
-                 double x = box.pBot.x + 100.0, y = box.pBot.y + 2.0;
-                 bridge->SetOwner1(other.model->CheckObjectForJumperOwner(other.sheet->GetReference(), x, y, 5.0,
-                                                                          NestingObjectType::Sheet));
-                 bridge->SetPoint1(x, y);
-                 bridge->SetOwner2(other.sheet);
-                 bridge->SetPoint2(5000.0, 5000.0);
-                 if (other.model->AddJumper(bridge, 0) != NResult::NotFound)
-                     all = NResult::Done;
-             }
-             return all;
+             return noneAdded({BridgeType::Double, BridgeType::Left, BridgeType::Right, BridgeType::Cross,
+                               BridgeType::CutOut, BridgeType::DoubleStart, BridgeType::LeftStart,
+                               BridgeType::RightStart, BridgeType::CrossStart},
+                              [&](BridgeType type) {
+                                  const IJumperPtr bridge = onOtherSheet(type, true, other.sheet, 100.0);
+                                  bridge->SetPoint2(5000.0, 5000.0);
+                                  return bridge;
+                              });
          }},
         {"bridges whose end stands off their part", [&] {
-             NResult all = NResult::NotFound;
-             for (const BridgeType type : {BridgeType::Gap, BridgeType::Start}) {
+             return noneAdded({BridgeType::Gap, BridgeType::Start}, [&](BridgeType type) {
                  const IJumperPtr bridge = other.model->CreateJumper(0.0, 0.0, 5.0, type, false);
                  bridge->SetOwner1(other.figure);
                  bridge->SetPoint1(-3000.0, 77.0);
-                 if (other.model->AddJumper(bridge, 0) != NResult::NotFound)
-                     all = NResult::Done;
-             }
-             return all;
+                 return bridge;
+             });
          }},
         {"a bridge on its part's outline in the container, drawn on the sheet",
          [&] { return bridgeOnPart(true); }},
@@ -717,7 +707,7 @@ TEST_F(ObjectsTest, ObjectsWhoseDrawingObjectIsGoneAreNotFound)
     }
     EXPECT_EQ(other.model->AddJumper(other.jumper, 0), NResult::Done) << "its own, there already";
     EXPECT_EQ(other.model->GetJumpersCount(), 1u);
-    EXPECT_EQ(bridgeOnOtherSheet(BridgeType::Gap, true, nullptr), NResult::Done) << "one on the sheet's edge";
+    EXPECT_EQ(add(onOtherSheet(BridgeType::Gap, true, nullptr)), NResult::Done) << "one on the sheet's edge";
     EXPECT_EQ(bridgeOnPart(false), NResult::Done) << "one on the part's outline, in its view";
     EXPECT_EQ(other.model->GetJumpersCount(), 3u);
 }

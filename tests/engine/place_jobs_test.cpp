@@ -169,11 +169,10 @@ TEST_F(PlaceJobTest, ItemsTakeExactlyTheirOrientationsAndEitherFormOfHoles)
     }
 }
 
-// An industrial outline of 179 vertices, about 5.2 x 2.5 m, with two
-// consecutive edges of 0.00005 mm (together as long as the point tolerance)
-// after one vertex or another, at full precision or rounded to six decimals,
-// at the origin or 10,000 mm away: alone on an empty strip it is placed, as
-// the same outline without them is.
+// An industrial outline of 179 vertices, about 5.2 x 2.5 m, with two edges of
+// 0.00005 mm (together the point tolerance) after one vertex or another, full
+// precision or rounded to six decimals, at the origin or 10,000 mm away: alone
+// on an empty strip it is placed as the outline without them is.
 TEST_F(PlaceJobTest, OutlineWithRunsOfNearVerticesIsPlacedAlone)
 {
     const auto outline = [](size_t after, double offset, bool rounded, bool runs) {
@@ -183,8 +182,7 @@ TEST_F(PlaceJobTest, OutlineWithRunsOfNearVerticesIsPlacedAlone)
             ring.push_back({5200.0 - 5200.0 * k / 170.0, 2500.0 - 40.0 * s * s});
         }
         if (runs) {
-            const NPoint a = ring[after];
-            const NPoint b = ring[(after + 1) % ring.size()];
+            const NPoint a = ring[after], b = ring[(after + 1) % ring.size()];
             const double length = std::hypot(b.x - a.x, b.y - a.y);
             const NPoint u{(b.x - a.x) / length, (b.y - a.y) / length};
             ring.insert(ring.begin() + static_cast<std::ptrdiff_t>(after) + 1,
@@ -198,10 +196,8 @@ TEST_F(PlaceJobTest, OutlineWithRunsOfNearVerticesIsPlacedAlone)
         }
         return std::pair{ring.size(), data};
     };
-    const std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) / "runs";
-    std::filesystem::create_directories(folder);
+    const std::filesystem::path file = std::filesystem::path(::testing::TempDir()) / "runs.json";
     const auto place = [&](const std::string& data) {
-        const std::filesystem::path file = folder / "job.json";
         std::ofstream(file) << R"({"name": "job", "units": "mm", "strip_height": 3000, "items": [{"demand": 1, )"
                             << R"("allowed_orientations": [0], "shape": {"type": "simple_polygon", "data": [)" << data
                             << "]}}]}";
@@ -212,8 +208,8 @@ TEST_F(PlaceJobTest, OutlineWithRunsOfNearVerticesIsPlacedAlone)
     };
     const double plain = place(outline(0, 0.0, false, false).second).density;
     EXPECT_GT(plain, 0.8);
-    for (const size_t after : {0, 5, 40, 176}) {
-        for (const double offset : {0.0, 10000.0}) {
+    for (const size_t after : {0, 5, 40, 176})
+        for (const double offset : {0.0, 10000.0})
             for (const bool rounded : {false, true}) {
                 SCOPED_TRACE(testing::Message() << "after vertex " << after << " at " << offset << (rounded ? ", rounded" : ""));
                 const auto [vertices, data] = outline(after, offset, rounded, true);
@@ -224,8 +220,6 @@ TEST_F(PlaceJobTest, OutlineWithRunsOfNearVerticesIsPlacedAlone)
                 EXPECT_TRUE(outcome.overlaps.empty());
                 EXPECT_NEAR(outcome.density, plain, 1e-6);
             }
-        }
-    }
 }
 
 // The rule itself: a common strip of the outlines counts once it is wider

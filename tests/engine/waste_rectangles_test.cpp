@@ -270,7 +270,9 @@ TEST(WasteRectangles, RemnantsKeepClearOfPartsAndOfEachOther)
     const double sheetW = 1200.0;
     const double sheetH = 700.0;
     const NPolygonPtr sheet = Box(0, 0, sheetW, sheetH);
-    const auto check = [&](const std::vector<VectorPolygon>& parts, double gap, double minSize, int layout) {
+    // Checks the remnants of the layout, the gap 5 or 12 mm by turns; their count.
+    const auto check = [&](const std::vector<VectorPolygon>& parts, double minSize, int layout) {
+        const double gap = layout % 2 == 0 ? 5.0 : 12.0;
         const VectorPolygon outs = Decompose(sheet, parts, gap, minSize);
         for (size_t a = 0; a < outs.size(); ++a) {
             const NRect g = GabaritOf(*outs[a]);
@@ -297,14 +299,14 @@ TEST(WasteRectangles, RemnantsKeepClearOfPartsAndOfEachOther)
         const int count = 1 + layout % 12;
         for (int k = 0; k < count; ++k)
             parts.push_back({RandomPart(rng, sheetW, sheetH)});
-        check(parts, layout % 2 == 0 ? 5.0 : 12.0, 40.0 + 10.0 * (layout % 4), layout);
+        check(parts, 40.0 + 10.0 * (layout % 4), layout);
     }
     // Rows of parts turned by 45° over part of the sheet, a grid line at
     // nearly every vertex: remnants of every size among them.
     for (int layout = 0; layout < 12; ++layout) {
         std::vector<VectorPolygon> parts;
         std::uniform_real_distribution<double> jitter(0.0, 6.0);
-        for (double y = 40.0; y < sheetH - 100.0; y += 95.0) {
+        for (double y = 40.0; y < sheetH - 100.0; y += 95.0)
             for (double x = 40.0; x < sheetW * (0.4 + 0.03 * layout); x += 95.0) {
                 NPolygonPtr part = layout % 2 == 0 ? Box(0, 0, 70, 30)
                                                    : Ring({{0, 0}, {70, 0}, {70, 20}, {20, 20}, {20, 60}, {0, 60}});
@@ -312,10 +314,7 @@ TEST(WasteRectangles, RemnantsKeepClearOfPartsAndOfEachOther)
                 part->Offset({x + jitter(rng), y + jitter(rng)});
                 parts.push_back({part});
             }
-        }
-        EXPECT_GT(check(parts, layout % 2 == 0 ? 5.0 : 12.0, std::vector<double>{10.0, 40.0, 200.0}[layout % 3],
-                        300 + layout),
-                  0u);
+        EXPECT_GT(check(parts, std::vector<double>{10.0, 40.0, 200.0}[layout % 3], 300 + layout), 0u);
     }
 }
 

@@ -39,6 +39,15 @@ protected:
         return MakeMacro(Container(), objs, L"Plate");
     }
 
+    // The area `ring` bounds, its coordinates taken from (o, o).
+    static double Area(const std::vector<NPoint>& ring, double o = 0.0)
+    {
+        double area = 0.0;
+        for (size_t k = 0, n = ring.size(); k < n; ++k)
+            area += 0.5 * ((ring[k].x - o) * (ring[(k + 1) % n].y - o) - (ring[(k + 1) % n].x - o) * (ring[k].y - o));
+        return area;
+    }
+
     void ExpectRefused(const INestingMacroObjectPtr& macro, int messageId)
     {
         const Result r = Borders(macro);
@@ -121,43 +130,30 @@ TEST_F(MacroBordersTest, RepeatedVerticesGoButNoVertexTheOutlineNeeds)
     }
 }
 
-// Drawings and exports repeat a vertex a hair's breadth apart more than once:
-// edges each shorter than the point tolerance that together span more, in a
-// line or as a jog, or one edge of the tolerance itself. They collapse into
-// their neighbours at any size and offset, full precision or rounded to six
-// decimals: the outline is read as drawn, with its area as drawn. A gap no
-// curve bridges still leaves it open.
+// A vertex repeated a hair's breadth apart more than once (edges each shorter
+// than the point tolerance, together longer, in a line or as a jog, or one edge
+// of the tolerance itself) collapses into its neighbours at any size, offset and
+// precision: the outline and its area are read as drawn. A gap no curve bridges
+// still leaves it open.
 TEST_F(MacroBordersTest, RunsOfNearRepeatedVerticesCollapseIntoTheirNeighbours)
 {
-    const struct {
-        double step;
-        int count;
-        bool jog; // across and along by turns, off the edge's line
-    } runs[] = {{7e-5, 2, false}, {5e-5, 2, false}, {5e-5, 3, false}, {3e-5, 5, false}, {1e-4, 1, false},
-                {1e-4, 2, false}, {7e-5, 2, true},  {5e-5, 4, true},  {1e-4, 3, true}};
-    const NPoint sizes[] = {{10, 20}, {6000, 2500}};
-    for (const auto& run : runs) {
-        for (const NPoint& size : sizes) {
-            for (const double offset : {0.0, 10000.0}) {
+    // A jog goes across and along by turns, off the edge's line.
+    const struct { double step; int count; bool jog; } runs[] = {
+        {7e-5, 2, false}, {5e-5, 2, false}, {5e-5, 3, false}, {3e-5, 5, false}, {1e-4, 1, false},
+        {1e-4, 2, false}, {7e-5, 2, true},  {5e-5, 4, true},  {1e-4, 3, true}};
+    for (const auto& run : runs)
+        for (const NPoint& size : {NPoint{10, 20}, NPoint{6000, 2500}})
+            for (const double offset : {0.0, 10000.0})
                 for (const bool rounded : {false, true}) {
-                    const auto at = [&](double x, double y) {
-                        const auto round = [&](double v) { return rounded ? std::round(v * 1e6) / 1e6 : v; };
-                        return NPoint{round(offset + x), round(offset + y)};
-                    };
+                    const auto round = [&](double v) { return rounded ? std::round(v * 1e6) / 1e6 : v; };
+                    const auto at = [&](double x, double y) { return NPoint{round(offset + x), round(offset + y)}; };
                     std::vector<NPoint> drawn = {at(0, 0), at(size.x, 0), at(size.x, size.y / 2)};
                     for (int k = 1; k <= run.count; ++k)
                         drawn.push_back(run.jog ? at(size.x + run.step * ((k + 1) / 2 % 2 ? 1 : 0), size.y / 2 + run.step * (k / 2))
                                                 : at(size.x, size.y / 2 + run.step * k));
                     drawn.insert(drawn.end(), {at(size.x, size.y), at(0, size.y)});
-                    double area = 0.0;
-                    for (size_t k = 0; k < drawn.size(); ++k) {
-                        const NPoint& a = drawn[k];
-                        const NPoint& b = drawn[(k + 1) % drawn.size()];
-                        area += 0.5 * ((a.x - offset) * (b.y - offset) - (b.x - offset) * (a.y - offset));
-                    }
-                    SCOPED_TRACE(testing::Message() << run.step << " x " << run.count << (run.jog ? " jog" : "") << ", "
-                                                    << size.x << " x " << size.y << " at " << offset
-                                                    << (rounded ? ", rounded" : ""));
+                    SCOPED_TRACE(testing::Message() << run.step << " x " << run.count << (run.jog ? " jog, " : ", ") << size.x
+                                                    << " x " << size.y << " at " << offset << (rounded ? ", rounded" : ""));
                     Messages().clear();
                     const Result r = Borders(MakeMacro(Container(), AddRing(Container(), drawn), L"Exported"));
                     EXPECT_TRUE(Messages().empty());
@@ -170,14 +166,11 @@ TEST_F(MacroBordersTest, RunsOfNearRepeatedVerticesCollapseIntoTheirNeighbours)
                         EXPECT_FALSE(border.m_points[k] == border.m_points[(k + 1) % border.m_points.size()]);
                     EXPECT_TRUE(border.GetGabarit().pBot == at(0, 0));
                     EXPECT_TRUE(border.GetGabarit().pTop == at(size.x, size.y));
+                    const double area = Area(drawn, offset);
                     EXPECT_NEAR(r.area, area, 1e-9 * area);
                 }
-            }
-        }
-    }
     // A gap of one and a half tolerances that no curve bridges.
-    std::vector<NPoint> gapped = {{0, 0}, {10, 0}, {10, 10}, {10, 10.00015}, {10, 20}, {0, 20}};
-    std::vector<vlapi::IDrawingObjectPtr> lines = AddRing(Container(), gapped);
+    auto lines = AddRing(Container(), {{0, 0}, {10, 0}, {10, 10}, {10, 10.00015}, {10, 20}, {0, 20}});
     lines[2]->Delete();
     lines.erase(lines.begin() + 2);
     Messages().clear();
@@ -189,10 +182,7 @@ TEST_F(MacroBordersTest, RunsOfNearRepeatedVerticesCollapseIntoTheirNeighbours)
 // point, the outline keeps the curve's reach and its area as drawn.
 TEST_F(MacroBordersTest, CurvesDigitisedInStepsBelowThePointToleranceKeepTheirShape)
 {
-    const struct {
-        double radius;
-        double step;
-    } bumps[] = {{0.02, 9e-5}, {0.1, 9e-5}, {0.02, 3e-5}, {0.5, 9.9e-5}};
+    const struct { double radius, step; } bumps[] = {{0.02, 9e-5}, {0.1, 9e-5}, {0.02, 3e-5}, {0.5, 9.9e-5}};
     for (const auto& bump : bumps) {
         SCOPED_TRACE(testing::Message() << "radius " << bump.radius << ", step " << bump.step);
         std::vector<NPoint> drawn = {{0, 0}, {10, 0}, {10, 10 - bump.radius}};
@@ -202,15 +192,12 @@ TEST_F(MacroBordersTest, CurvesDigitisedInStepsBelowThePointToleranceKeepTheirSh
             drawn.push_back({10 + bump.radius * std::cos(t), 10 + bump.radius * std::sin(t)});
         }
         drawn.insert(drawn.end(), {{10, 10 + bump.radius}, {10, 20}, {0, 20}});
-        double area = 0.0;
-        for (size_t k = 0; k < drawn.size(); ++k)
-            area += 0.5 * (drawn[k].x * drawn[(k + 1) % drawn.size()].y - drawn[(k + 1) % drawn.size()].x * drawn[k].y);
         Messages().clear();
         const Result r = Borders(MakeMacro(Container(), AddRing(Container(), drawn), L"Dense"));
         EXPECT_TRUE(Messages().empty());
         ASSERT_EQ(r.borders.size(), 1u);
         EXPECT_NEAR(r.borders[0]->GetGabarit().pTop.x, 10 + bump.radius, 0.5 * EPS);
-        EXPECT_NEAR(r.area, area, 1e-6);
+        EXPECT_NEAR(r.area, Area(drawn), 1e-6);
     }
 }
 

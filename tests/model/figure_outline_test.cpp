@@ -215,18 +215,15 @@ TEST_F(FigureOutlineTest, ZeroGapKeepsTheOutlineAndControlsGoInside)
     ExpectRectNear(figure->m_controls[0]->GetGabarit(), Grown({{0, 0}, {40, 30}}, -0.1), 1e-3);
     EXPECT_FALSE(figure->m_convex);
 
-    // A diamond whose corners are rounded over 0.02 mm in steps shorter than
-    // the point tolerance or a little longer: with no gap, its gap polygon
-    // still reaches as far as its outline, so the part goes to a sheet's edge
-    // and not past it.
+    // A diamond, its corners rounded over 0.02 mm in steps shorter than the
+    // point tolerance or a little longer: with no gap, its gap polygon still
+    // reaches as far as its outline (the part goes to a sheet's edge, not past).
     for (const double step : {9e-5, 1.6e-4}) {
         SCOPED_TRACE(step);
         const std::vector<NPoint> corners = {{0, 0}, {150, -150}, {300, 0}, {150, 150}};
         std::vector<NPoint> diamond;
         for (size_t k = 0; k < corners.size(); ++k) {
-            const NPoint& a = corners[(k + 3) % 4];
-            const NPoint& p = corners[k];
-            const NPoint& b = corners[(k + 1) % 4];
+            const NPoint &a = corners[(k + 3) % 4], &p = corners[k], &b = corners[(k + 1) % 4];
             const double reach = 0.02 / Distance(a, p);
             const NPoint from{p.x + (a.x - p.x) * reach, p.y + (a.y - p.y) * reach};
             const NPoint to{p.x + (b.x - p.x) * reach, p.y + (b.y - p.y) * reach};

@@ -214,10 +214,9 @@ TEST_F(WasteBuildersTest, RemnantsShowTheirProgressSheetBySheet)
         State().progress = {};
         rectangles ? model.DecomposeWastesToRectangles() : model.CalculateWastes();
         EXPECT_EQ(model.m_wastes.size(), rectangles ? 6u : 3u);
-        const vlhost::ProgressState& bar = State().progress;
-        EXPECT_GE(bar.starts, 1);
-        EXPECT_FALSE(bar.shown);
-        EXPECT_EQ(bar.positions, (std::vector<int>{33, 66}));
+        EXPECT_GE(State().progress.starts, 1);
+        EXPECT_FALSE(State().progress.shown);
+        EXPECT_EQ(State().progress.positions, (std::vector<int>{33, 66}));
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include "model/NestingSetting.h"
 
+#include <tuple>
+
 using wastetest::InArea;
 using wastetest::WasteModelTest;
 
@@ -45,17 +47,11 @@ TEST_F(WasteModelOpsTest, RemnantsAreNumberedSheetBySheetAndNamed)
 
     // The sides in whole millimetres, rounded down (a hair short of one
     // counts as that one): no name promises more than the remnant holds.
-    const struct {
-        bool rectangle;
-        double width, height;
-        const wchar_t* size;
-    } sides[] = {
-        {true, 172.718, 35.067, L"2x172x35"},     {true, 107.145, 32.567, L"2x107x32"},
-        {true, 52.102, 47.945, L"2x52x47"},       {true, 100.6, 99.99999, L"2x100x100"},
-        {true, 500.0, 300.7, L"2x500x300"},       {true, 35.5, 12.999, L"2x35x12"},
-        {false, 1049.53, 137.5, L"2x1049x137"},   {false, 1999.99995, 1000.5, L"2x2000x1000"},
-    };
-    const NRect rect = a->m_rect;
+    const struct { bool rectangle; double width, height; const wchar_t* size; } sides[] = {
+        {true, 172.718, 35.067, L"2x172x35"}, {true, 107.145, 32.567, L"2x107x32"}, {true, 52.102, 47.945, L"2x52x47"},
+        {true, 100.6, 99.99999, L"2x100x100"}, {true, 500.0, 300.7, L"2x500x300"}, {true, 35.5, 12.999, L"2x35x12"},
+        {false, 1049.53, 137.5, L"2x1049x137"}, {false, 1999.99995, 1000.5, L"2x2000x1000"}};
+    const auto kept = std::tuple(a->m_rect, a->m_rectform, a->m_width, a->m_height);
     for (const auto& side : sides) {
         a->m_rectform = side.rectangle;
         a->m_width = side.rectangle ? side.width : 1.0;
@@ -64,10 +60,7 @@ TEST_F(WasteModelOpsTest, RemnantsAreNumberedSheetBySheetAndNamed)
         a->UpdateName(1, 1);
         EXPECT_EQ(a->m_name, std::wstring(L"Отход Лист 1-1(1) ") + side.size + L" St3") << side.width;
     }
-    a->m_rect = rect;
-    a->m_rectform = true;
-    a->m_width = 500.0;
-    a->m_height = 300.7;
+    std::tie(a->m_rect, a->m_rectform, a->m_width, a->m_height) = kept;
 
     model.m_thicknessSheet = 0.0;
     a->m_thickness = 0.0;

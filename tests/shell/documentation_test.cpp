@@ -33,22 +33,19 @@ protected:
             Place();
         }
     }
-    // Two parts 100 x 50 on a sheet, the second set over the first.
+    // Two parts 100 x 50 on a sheet, the second shifted over the first, 30 mm right of it.
     void Overlapping()
     {
         user->New();
         MakeJob({Fragment("Q", testparts::Rectangle(0, 0, 100, 50), 2)});
         Place();
-        std::vector<INestingMacroObjectPtr> parts;
-        for (const INestingMacroObjectPtr& macro : DrawingMacros())
-            if (macro->GetCommand() == MacroCommand::Figure)
-                parts.push_back(macro);
+        std::vector<INestingMacroObjectPtr> parts = DrawingMacros();
+        std::erase_if(parts, [](const INestingMacroObjectPtr& m) { return m->GetCommand() != MacroCommand::Figure; });
         ASSERT_EQ(parts.size(), 2u);
-        // The placement is set by a shift: the second goes to 30 mm right of the first.
-        double x0 = 0.0, y0 = 0.0, x1 = 0.0, y1 = 0.0, angle = 0.0;
-        parts[0]->GetMacroPlacement(x0, y0, angle);
-        parts[1]->GetMacroPlacement(x1, y1, angle);
-        parts[1]->SetMacroPlacement(x0 + 30.0 - x1, y0 - y1, 0.0, false);
+        double x[2] = {}, y[2] = {}, angle = 0.0;
+        for (const int k : {0, 1})
+            parts[k]->GetMacroPlacement(x[k], y[k], angle);
+        parts[1]->SetMacroPlacement(x[0] + 30.0 - x[1], y[0] - y[1], 0.0, false);
     }
 };
 
@@ -85,10 +82,7 @@ TEST_F(DocumentationTest, OneClosingMessageSaysWhatTheRunDid)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        if (c.overlapping)
-            Overlapping();
-        else
-            Job(c.plates);
+        c.overlapping ? Overlapping() : Job(c.plates);
         if (c.mapOpen) {
             const vlapi::IVarnelDocumentPtr job = host->Application()->GetActiveDocument();
             ASSERT_TRUE(user->Open(c.folder / "Карты раскроя" / "Карта раскроя 1.vdw"));

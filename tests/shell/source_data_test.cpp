@@ -67,11 +67,17 @@ protected:
         return placed;
     }
     // The list file's text written in the test's folder and answered to the next file dialog.
-    void AnswerList(const std::string& text)
+    void AnswerList(const std::string& text, const std::string& name = "list.csv")
     {
-        const std::filesystem::path file = root / "list.csv";
+        const std::filesystem::path file = root / name;
         std::ofstream(file, std::ios::binary) << text;
-        host->State().fileAnswers.push_back(file.wstring());
+        host->State().fileAnswers.push_back(vrnApi::detail::TextOf(file));
+    }
+    // Linear nesting on bars of 6000 mm, its first detail typed in.
+    bool OneDetail(const wchar_t* name, const wchar_t* length)
+    {
+        return OpenLinear() && user->SetValue(C(L"Длина заготовки"), L"6000") && user->Press(Details(), 7201) &&
+               user->EditCell(Details(), 1, 1, name) && user->EditCell(Details(), 1, 2, length);
     }
 };
 
@@ -409,11 +415,7 @@ TEST_F(SourceDataTest, TheTwoButtons7201AddADetailOrASheet)
 
 TEST_F(SourceDataTest, TheDetailsGridKeepsADetailItCannotRead)
 {
-    ASSERT_TRUE(OpenLinear());
-    ASSERT_TRUE(user->SetValue(C(L"Длина заготовки"), L"6000"));
-    ASSERT_TRUE(user->Press(Details(), 7201));
-    ASSERT_TRUE(user->EditCell(Details(), 1, 1, L"Труба"));
-    ASSERT_TRUE(user->EditCell(Details(), 1, 2, L"1250,5"));
+    ASSERT_TRUE(OneDetail(L"Труба", L"1250,5"));
     ASSERT_TRUE(user->EditCell(Details(), 1, 3, L"4"));
     ASSERT_TRUE(user->Press(Details(), 7201));
     ASSERT_TRUE(user->EditCell(Details(), 2, 2, L"700"));
@@ -509,7 +511,6 @@ TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
          "строка 2 «H» файла list.csv, строка 3 «H» файла list.csv, 500 мм: 2000000000 шт.\nФайл списка деталей не "
          "загружен: "},
         {"H;500;999999999\n", 5, nullptr},
-        // A row of a file is named by the line it stands on there.
         {"H;500;1\n", 5, "объединены:\nстрока 1 «H» файла list.csv, 500 мм: 1000000000 шт."},
         {"H;500;1\n", 5, "строка 5 «H» списка, строка 1 «H» файла list.csv, 500 мм: 1000000001 шт."},
     };
@@ -546,21 +547,11 @@ TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
 // place in the list, said to be the list's.
 TEST_F(SourceDataTest, ARowOfAListFileIsNamedByItsLineThere)
 {
-    ASSERT_TRUE(OpenLinear());
-    ASSERT_TRUE(user->SetValue(C(L"Длина заготовки"), L"6000"));
-    ASSERT_TRUE(user->Press(Details(), 7201));
-    ASSERT_TRUE(user->EditCell(Details(), 1, 1, L"Ручная"));
-    ASSERT_TRUE(user->EditCell(Details(), 1, 2, L"6500"));
-    const std::filesystem::path list = root / "Профили 40x20.csv";
-    std::ofstream(list, std::ios::binary) << "Имя;Длина;Кол;\nA;500;2;\nБез длины;;1;\n\nОчень длинная;7000;1;\n";
-    host->State().fileAnswers.push_back(vrnApi::detail::TextOf(list));
+    ASSERT_TRUE(OneDetail(L"Ручная", L"6500"));
+    AnswerList("Имя;Длина;Кол;\nA;500;2;\nБез длины;;1;\n\nОчень длинная;7000;1;\n", "Профили 40x20.csv");
     ASSERT_TRUE(user->Press(Details(), 7205));
     EXPECT_THAT(Said(), HasSubstr("пропущены: 1\nстрока 3 «Без длины»: пустое поле"));
-    const struct {
-        const char* step;
-        std::function<bool()> act;
-        const char* message;
-    } steps[] = {
+    const struct { const char* step; std::function<bool()> act; const char* message; } steps[] = {
         {"calculated", [&] { return user->Press(C(L"Рассчитать")); },
          "не раскроены:\nстрока 1 «Ручная» списка: 6500 мм\nстрока 5 «Очень длинная» файла Профили 40x20.csv: 7000 мм"},
         {"a length no detail has", [&] { return user->EditCell(Details(), 3, 2, L"много"); },
