@@ -1,12 +1,14 @@
 #include "shell/SettingProcess.h"
 
 #include "host/VarnelAPI.h"
+#include "host/VarnelAPI_Detail.h"
 #include "model/NestingSetting.h"
 #include "model/SheetLayout.h"
 #include "shell/Controls.h"
 #include "shell/PanelControls.h"
 #include "shell/Starters.h"
 
+#include <filesystem>
 #include <iterator>
 
 namespace {
@@ -42,6 +44,16 @@ const wchar_t kStyleFiles[] = L"ВАРНЕЛ-библиотеки оформле
 const wchar_t kStyleFilters[] = L"ВАРНЕЛ-библиотеки оформлений (*.vst)|*.vst|(*.vst)|*.vst|";
 
 using panel::Str;
+
+// A style library the user names but that is not there is said at once: the
+// maps would otherwise be drawn without their frames and nothing would tell.
+void WarnIfMissing(const std::wstring& path)
+{
+    std::error_code error;
+    if (path.empty() || std::filesystem::is_regular_file(vrnApi::detail::PathOf(path), error))
+        return;
+    vrnApi::ShowWarningText(L"Библиотека оформлений не найдена: " + path + L". Путь сохранится в настройках, как введён.");
+}
 
 }  // namespace
 
@@ -167,6 +179,7 @@ void SettingProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
                edit && (SameControl(ctrl, edit) || SameControl(ctrl, m_lytPath))) {
         // A path typed in is the path, as one chosen in the dialog.
         m_model->SetLytPath(edit->GetText());
+        WarnIfMissing(edit->GetText());
     } else {
         return;
     }
@@ -185,6 +198,7 @@ void SettingProcess::OnControlCommand(vlapi::IPropertyControlPtr ctrl, int butto
         if (path.empty())
             return;
         m_model->SetLytPath(path);
+        WarnIfMissing(path);
     }
     UpdateControls();
 }

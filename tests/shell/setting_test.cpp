@@ -141,6 +141,27 @@ TEST_F(SettingTest, TheStyleLibraryChangesOnlyWhenAFileIsChosen)
     EXPECT_THAT(Config(), HasSubstr(R"("lyt_file" value="/old.vst")"));
 }
 
+// A library that is not there is named when it is typed or chosen; one that
+// is there is taken without a word.
+TEST_F(SettingTest, AStyleLibraryThatIsNotThereIsNamedWhenSet)
+{
+    const std::filesystem::path present = root / "present.vst";
+    std::ofstream(present) << "library";
+    ASSERT_TRUE(user->Tick(C(L"Без оформления"), false));
+    for (const std::wstring& path : {(root / "missing.vst").wstring(), present.wstring()}) {
+        const size_t shown = host->State().messages.size();
+        ASSERT_TRUE(user->SetValue(C(L"Библиотека оформлений"), path));
+        const bool missing = path != present.wstring();
+        ASSERT_EQ(host->State().messages.size(), shown + (missing ? 1 : 0));
+        if (missing) {
+            EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr(vlhost::Host::Utf8(L"не найдена: " + path)));
+        }
+    }
+    host->State().fileAnswers.push_back((root / "chosen-missing.vst").wstring());
+    PathButton(1);
+    EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), HasSubstr("chosen-missing.vst"));
+}
+
 // What the panel shows is what is stored: a path typed in, a scheme that the
 // views alone cannot tell, a value the file did not hold (its default).
 TEST_F(SettingTest, WhatThePanelShowsIsWhatIsStored)
