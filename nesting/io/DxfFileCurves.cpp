@@ -159,7 +159,7 @@ class Reader {
 public:
     bool Read(const fs::path& file)
     {
-        std::string section;
+        bool sectionName = true;  // the next name group names a section
         bool blockHeader = false;
         const GroupsRead read = ReadGroups(file, [&](int code, std::string_view value) {
             m_units.Take(code, value);
@@ -171,10 +171,8 @@ public:
                 Finish(value == "VERTEX" || value == "SEQEND");
                 blockHeader = value == "BLOCK";
                 if (value == "SECTION" || value == "ENDSEC" || value == "BLOCK" || value == "ENDBLK") {
-                    if (value == "SECTION")
-                        section.clear();
-                    else if (value == "ENDSEC")
-                        section = "-";
+                    if (value == "SECTION" || value == "ENDSEC")
+                        sectionName = value == "SECTION";
                     m_into = nullptr;
                     m_block = BlockHeader{};
                 } else if (m_into) {
@@ -182,9 +180,9 @@ public:
                 }
                 return;
             }
-            if (code == 2 && section.empty()) {
-                section = value;
-                m_into = section == "ENTITIES" ? &m_model : nullptr;
+            if (code == 2 && sectionName) {
+                sectionName = false;
+                m_into = value == "ENTITIES" ? &m_model : nullptr;
             } else if (blockHeader) {
                 if (code == 2)
                     m_block.name = value;

@@ -78,9 +78,7 @@ void HeaderUnits::Take(int code, std::string_view value)
                 m_unread.clear();
             } else if (!m_taken) {
                 constexpr size_t kShown = 32;  // bytes of a value named
-                m_unread = value.substr(0, kShown);
-                if (m_unread.empty())
-                    m_unread = " ";
+                m_unread.assign(value.empty() ? std::string_view(" ") : value.substr(0, kShown));
             }
         }
     }

@@ -640,9 +640,12 @@ fs::path KeptCopyName(const fs::path& file) {
     constexpr int kMaxCopies = 1000;
     std::error_code error;
     for (int n = 1; n < kMaxCopies; ++n) {
-        const std::string number = n == 1 ? std::string() : "-" + std::to_string(n);
-        const fs::path copy =
-            file.parent_path() / (file.stem().string() + ".повреждён" + number + file.extension().string());
+        std::string name = file.stem().string();
+        name.append(".повреждён");
+        if (n > 1)
+            name.append("-").append(std::to_string(n));
+        name.append(file.extension().string());
+        const fs::path copy = file.parent_path() / name;
         if (!fs::exists(fs::symlink_status(copy, error))) {
             return copy;
         }
@@ -1039,7 +1042,8 @@ bool ItemEdits(const LoadedFile& loaded, const std::vector<Put>& puts, const std
         const pugi::xml_node element = doc.child(Utf8(kVersionElement).c_str());
         const pugi::xml_node declaration = doc.first_child().type() == pugi::node_declaration ? doc.first_child()
                                                                                               : pugi::xml_node();
-        const std::string added = "<" + Utf8(kVersionElement) + " value=\"" + Escaped(*version) + "\" />";
+        std::string added = "<";
+        added.append(Utf8(kVersionElement)).append(" value=\"").append(Escaped(*version)).append("\" />");
         if (element) {
             if (*version != element.attribute("value").value() && !putValue(element, *version)) {
                 return false;
