@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cwctype>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -43,6 +44,10 @@ constexpr int kMaxCopies = 100'000;
 constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
 // Points nearer than this (millimetres) are one point of the drawing.
 constexpr double kPointTolerance = 1e-4;
+// Degrees by which an arc's angles may miss a whole turn and it still be a
+// full circle: the rounding of angles written with fifteen digits and more,
+// far below any arc drawn (a gap under 0.001 mm on a radius of a kilometre).
+constexpr double kFullTurnRounding = 1e-8;
 constexpr char kFewPoints[] = "полилинии менее чем из двух точек";
 constexpr char kNoRadius[] = "дуги и окружности без радиуса";
 constexpr char kBadEllipse[] = "эллипсы с неверными осями";
@@ -129,7 +134,7 @@ class Reader : public DL_CreationAdapter {
   std::vector<Record> model;
   std::map<std::string, Block, NoCase> blocks;
   std::vector<std::pair<std::string, LayerR>> layers;  // in file order
-  std::map<std::string, std::vector<double>> linetypes;
+  std::map<std::string, std::vector<double>, NoCase> linetypes;  // their dash elements
   Names names;  // of the records' layers and linetypes
 
   void addLayer(const DL_LayerData& data) override {
@@ -139,7 +144,10 @@ class Reader : public DL_CreationAdapter {
     layer.color24 = a.getColor24();
     layer.visible = a.getColor() >= 0 && !data.off && !(data.flags & 1);
     layer.frozen = (data.flags & 1) != 0;
-    if (!a.getLinetype().empty()) layer.linetype = a.getLinetype();
+    // A layer that names no linetype of its own (no group 6, as some writers
+    // leave it, read as BYLAYER or BYBLOCK) draws solid lines.
+    if (const std::string& own = a.getLinetype(); !own.empty() && !SameName(own, "BYLAYER") && !SameName(own, "BYBLOCK"))
+      layer.linetype = own;
     layers.emplace_back(data.name, layer);
   }
   // dxflib gives a linetype's dashes before the linetype itself.
@@ -646,9 +654,13 @@ class Builder {
   template <class L, class T, class P>
   void From(const DL_ArcData& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
     if (d.radius <= 0) return Drop(kNoRadius);
-    geom::Arc arc{{d.cx, d.cy}, d.radius, d.angle1 * kRadians, d.angle2 * kRadians, true};
-    if (std::abs(geom::Arc{arc}.sweep()) < 1e-12) arc.endAngle += 2 * geom::kPi;  // equal angles: a full turn
-    Add(arc, local, layer, linetype, vlapi::vlDrArc);
+    // Angles a whole turn apart within rounding (0..360, a..a+360, equal
+    // angles) draw a full circle: as an arc its ends would stand a rounding
+    // apart, and read as an arc of no sweep or of a full turn by chance.
+    if (std::abs(std::remainder(d.angle2 - d.angle1, 360.0)) < kFullTurnRounding)
+      return Add(geom::Circle{{d.cx, d.cy}, d.radius}, local, layer, linetype, vlapi::vlDrCircle);
+    Add(geom::Arc{{d.cx, d.cy}, d.radius, d.angle1 * kRadians, d.angle2 * kRadians, true}, local, layer, linetype,
+        vlapi::vlDrArc);
   }
   template <class L, class T, class P>
   void From(const DL_CircleData& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
@@ -916,6 +928,21 @@ class Builder {
   std::size_t layersCount_ = 0, linetypesCount_ = 0;
 };
 
+// The host's main line, in which the outlines of parts are drawn and cut.
+constexpr int kMainLineStyle = 1;
+
+// Whether `linetype` names one of the host's system styles drawn without
+// dashes (its thin or thick line), which its own DXF files bring back.
+bool HostSolidStyle(const std::wstring& linetype) {
+  const std::vector<LineStyle>& styles = SystemLineStyles();
+  return std::any_of(styles.begin(), styles.end(), [&](const LineStyle& s) {
+    return s.pattern.empty() && s.linetype.size() == linetype.size() &&
+           std::equal(s.linetype.begin(), s.linetype.end(), linetype.begin(), [](wchar_t a, wchar_t b) {
+             return std::towupper(static_cast<wint_t>(a)) == std::towupper(static_cast<wint_t>(b));
+           });
+  });
+}
+
 // Puts what was built into `view` of `doc`: layers by name, line styles by linetype.
 void Commit(Builder& built, const Reader& reader, Document2D& doc, View& view) {
   // The view's layers by name (the first of a name, as the view finds it) and
@@ -962,9 +989,17 @@ void Commit(Builder& built, const Reader& reader, Document2D& doc, View& view) {
   auto styleOf = [&](const std::string& linetype) {
     auto it = styles.find(linetype);
     if (it != styles.end()) return it->second;
-    auto pattern = reader.linetypes.find(linetype);
-    const int number = doc.LineStyles().ForLinetype(built.Text(linetype),
-                                                    pattern == reader.linetypes.end() ? std::vector<double>{} : pattern->second);
+    const auto pattern = reader.linetypes.find(linetype);
+    const std::wstring name = built.Text(linetype);
+    // A linetype the file defines without gaps draws a solid line whatever
+    // its name ("SOLID", "Сплошная", "DASHED" left with no dash elements): the
+    // main line, save the host's own solid styles it writes by their names.
+    const bool solid = pattern != reader.linetypes.end() &&
+                       std::none_of(pattern->second.begin(), pattern->second.end(), [](double d) { return d < 0; });
+    const int number = solid && !HostSolidStyle(name)
+                           ? kMainLineStyle
+                           : doc.LineStyles().ForLinetype(name, pattern == reader.linetypes.end() ? std::vector<double>{}
+                                                                                                  : pattern->second);
     return styles[linetype] = number;
   };
   // Layer and style by name, each looked up once.
