@@ -251,13 +251,13 @@ struct Record {
 // What the first reading wants of an object's followers (a POLYLINE's
 // vertices and SEQEND, an INSERT's attributes): the runs of them given to
 // dxflib, and whether all are sound, in model space and, for vertices, at
-// one height.
+// heights no further apart than a flat drawing's (kFlatHeights).
 struct Followers {
   std::vector<std::pair<std::size_t, std::size_t>> kept;  // bytes [first, last) of the file
   bool paper = false;
   std::string why;
-  bool level = true;
-  std::optional<double> height;
+  bool heights = true;  // every vertex's height a number
+  double lowest = INFINITY, highest = -INFINITY;
   std::size_t count = 0, textBytes = 0, arcs = 0;
 
   void Add(const Record& f) {
@@ -274,8 +274,9 @@ struct Followers {
     textBytes += f.textBytes;
     if (f.type != "VERTEX") return;
     double z = 0;
-    if (!ParseDouble(f.Value(30, "0"), z) || (height && *height != z)) level = false;
-    height = z;
+    if (!ParseDouble(f.Value(30, "0"), z)) heights = false;
+    lowest = std::min(lowest, z);
+    highest = std::max(highest, z);
   }
 };
 
@@ -569,15 +570,17 @@ class Preparer {
     if (why.empty() && type == "POLYLINE") {
       long long flags = 0;
       ParseLong(head.Value(70), flags);
-      // A 3D polyline whose vertices all stand at one height is a plane
-      // outline (as CAM and 3D systems export sections): its plan is read.
-      if ((flags & (16 | 64)) || ((flags & 8) && !followers.level)) why = k3D;
+      // A 3D polyline whose vertices all stand at one height, within the
+      // rounding of a 3D projection, is a plane outline (as CAM and 3D
+      // systems export sections): its plan is read.
+      const bool level = followers.heights && (followers.count == 0 || Flat(followers.lowest, followers.highest));
+      if ((flags & (16 | 64)) || ((flags & 8) && !level)) why = k3D;
     }
     if (why.empty() && type == "LINE" && head.Value(30) != head.Value(31)) {
       double z1 = 0, z2 = 0;
       ParseDouble(head.Value(30, "0"), z1);
       ParseDouble(head.Value(31, "0"), z2);
-      if (z1 != z2) why = k3D;
+      if (!Flat(std::min(z1, z2), std::max(z1, z2))) why = k3D;
     }
     if (!why.empty()) return Skip(why, head);
     if (objects_ + 1 > kMaxObjects) return Skip(kTooManyObjects, head);
@@ -645,6 +648,12 @@ class Preparer {
         (std::abs(x) > 1e-9 || std::abs(y) > 1e-9 || std::abs(std::abs(z) - 1) > 1e-9))
       return k3D;
     return {};
+  }
+
+  // Whether heights from `low` to `high` (in the file's units) lie within
+  // kFlatHeights of one another.
+  bool Flat(double low, double high) const {
+    return (high - low) * MillimetresIn(result_.units) <= kFlatHeights;
   }
 
   // Leaves `record` out for `why`: named by where it stands while few are,
@@ -761,6 +770,13 @@ std::string KindName(std::string_view type) {
 }
 
 }  // namespace
+
+double MillimetresIn(int units) {
+  static const double mm[] = {1, 25.4, 304.8, 1609344, 1, 10, 1000, 1e6, 2.54e-5, 0.0254, 914.4, 1e-7, 1e-6, 1e-3,
+                              100, 1e4, 1e5, 1e12, 1.495978707e14, 9.4607304725808e18, 3.0856775814913673e19,
+                              304.8006096, 25.40005080, 914.4018288, 1609347.219};
+  return units >= 0 && units <= 24 ? mm[units] : 1.0;
+}
 
 bool NoCase::operator()(std::string_view a, std::string_view b) const {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {

@@ -79,6 +79,14 @@ struct Prepared {
   std::set<std::string, NoCase> externalBlocks;   // external references: their drawings are other files
 };
 
+// Millimetres in one unit of the code `units` of $INSUNITS (0 to 24); 1 for
+// no units or a code out of range, as the file is then read in millimetres.
+double MillimetresIn(int units);
+
+// Heights (millimetres) within which the points of a curve lie in one plane:
+// a 3D projection leaves its outline's heights some 1e-9 apart.
+inline constexpr double kFlatHeights = 0.001;
+
 // The longest value dxflib reads whole (its line buffer, less the end of line).
 inline constexpr std::size_t kMaxValue = 1023;
 

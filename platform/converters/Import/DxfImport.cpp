@@ -405,13 +405,6 @@ int ColourOf(const LayerR& layer) {
   return layer.color >= 0 && layer.color <= 9 ? rgb[layer.color] : 0x808080;
 }
 
-double UnitFactor(int units) {
-  static const double mm[] = {1, 25.4, 304.8, 1609344, 1, 10, 1000, 1e6, 2.54e-5, 0.0254, 914.4, 1e-7, 1e-6, 1e-3,
-                              100, 1e4, 1e5, 1e12, 1.495978707e14, 9.4607304725808e18, 3.0856775814913673e19,
-                              304.8006096, 25.40005080, 914.4018288, 1609347.219};
-  return units >= 0 && units <= 24 ? mm[units] : 1.0;
-}
-
 struct Built {
   Ref<Shape> shape;
   std::uint32_t layer, linetype;  // names of the reader's
@@ -428,7 +421,7 @@ class Builder {
   Leftovers skipped;
 
   void Run() {
-    const Affine units = Scaling(UnitFactor(prepared_.units));
+    const Affine units = Scaling(MillimetresIn(prepared_.units));
     std::vector<std::string> path;
     const std::uint32_t layer = reader_.names.Id("0"), linetype = reader_.names.Id("CONTINUOUS");
     for (const Record& r : reader_.model) Place(r, units, layer, linetype, path);
