@@ -126,6 +126,8 @@ struct Object {
     std::vector<NPoint> others;  // of groups 11 and 21
     std::optional<NPoint> first;  // its first point of groups 10 and 20, when both are numbers
     std::optional<double> g40, g41, g42, g50, g51;
+    std::vector<double> knots, weights;  // of a spline (groups 40 and 41)
+    long degree = 3;                     // of a spline (group 71)
     std::optional<double> x10, x11;  // waiting for their y
     bool pending10 = false, pending11 = false;
     bool unread = false;  // a point of groups 10 and 20, or 11 and 21, that is no number
@@ -162,8 +164,19 @@ struct Object {
                 pending11 = false;
             }
             break;
-        case 40: g40 = Decimal(value); break;
-        case 41: g41 = Decimal(value); break;
+        case 40:
+            if (!g40)
+                g40 = Decimal(value);
+            if (type == "SPLINE")
+                knots.push_back(Decimal(value).value_or(NAN));
+            break;
+        case 41:
+            if (!g41)
+                g41 = Decimal(value);
+            if (type == "SPLINE")
+                weights.push_back(Decimal(value).value_or(NAN));
+            break;
+        case 71: degree = std::strtol(std::string(value).c_str(), nullptr, 10); break;
         case 42: g42 = Decimal(value); break;
         case 50: g50 = Decimal(value); break;
         case 51: g51 = Decimal(value); break;
@@ -172,6 +185,50 @@ struct Object {
         }
     }
 };
+
+// Points along the spline of `o` given by control points, knots and weights
+// (de Boor), sixteen a knot span; none when they make no spline.
+std::vector<NPoint> SplinePoints(const Object& o)
+{
+    const size_t n = o.points.size();
+    if (o.degree < 1 || o.degree > 25 || n <= static_cast<size_t>(o.degree) || o.knots.size() != n + o.degree + 1 ||
+        o.unread || !std::is_sorted(o.knots.begin(), o.knots.end()) ||
+        !std::all_of(o.knots.begin(), o.knots.end(), [](double k) { return std::isfinite(k); }))
+        return {};
+    const size_t p = static_cast<size_t>(o.degree);
+    const bool weighted = o.weights.size() == n;
+    if (weighted && !std::all_of(o.weights.begin(), o.weights.end(), [](double w) { return w > 0.0 && std::isfinite(w); }))
+        return {};
+    constexpr int kSteps = 16;
+    std::vector<NPoint> out;
+    std::vector<double> x(p + 1), y(p + 1), w(p + 1);
+    for (size_t span = p; span < n; ++span) {
+        const double u0 = o.knots[span], u1 = o.knots[span + 1];
+        if (!(u0 < u1))
+            continue;
+        for (int step = 0; step <= kSteps; ++step) {
+            const double u = u0 + (u1 - u0) * step / kSteps;
+            for (size_t j = 0; j <= p; ++j) {
+                const size_t i = span - p + j;
+                w[j] = weighted ? o.weights[i] : 1.0;
+                x[j] = o.points[i].x * w[j], y[j] = o.points[i].y * w[j];
+            }
+            for (size_t r = 1; r <= p; ++r) {
+                for (size_t j = p; j >= r; --j) {
+                    const size_t i = span - p + j;
+                    const double d = o.knots[i + p + 1 - r] - o.knots[i];
+                    const double a = d > 0.0 ? (u - o.knots[i]) / d : 0.0;
+                    x[j] = (1 - a) * x[j - 1] + a * x[j];
+                    y[j] = (1 - a) * y[j - 1] + a * y[j];
+                    w[j] = (1 - a) * w[j - 1] + a * w[j];
+                }
+            }
+            if (w[p] > 0.0)
+                out.push_back({x[p] / w[p], y[p] / w[p]});
+        }
+    }
+    return out;
+}
 
 class Reader {
 public:
@@ -250,7 +307,9 @@ private:
         std::optional<Object> object = std::move(m_object);
         m_object.reset();
         if (object && object->type == "VERTEX" && m_polyline) {
-            m_polyline->points.insert(m_polyline->points.end(), object->points.begin(), object->points.end());
+            // The control frame of a polyline smoothed into a spline is not drawn.
+            if (!(object->flags & 16))
+                m_polyline->points.insert(m_polyline->points.end(), object->points.begin(), object->points.end());
             m_polyline->unread = m_polyline->unread || object->unread;
             if (!m_polyline->first && object->first)
                 m_polyline->first = object->first;
@@ -263,6 +322,9 @@ private:
         if (!object || object->type == "SEQEND" || object->type == "VERTEX")
             return;
         if (object->type == "POLYLINE") {
+            // Its own point gives only its height: its vertices follow.
+            object->points.clear();
+            object->first.reset();
             m_polyline = std::move(object);
             return;
         }
@@ -335,19 +397,26 @@ private:
             const double from = o.g41.value_or(0.0), to = o.g42.value_or(2.0 * PI);
             if (!o.first || std::fabs(std::remainder(to - from, 2.0 * PI)) > 1e-6 || std::fabs(to - from) < 1e-6)
                 return;
-            const double reach = o.others.empty() ? 0.0 : std::hypot(o.others.front().x, o.others.front().y);
+            // Its reach along x and along y: of its major axis (mx, my) and
+            // its minor axis, the major one's `ratio` turned a quarter.
+            const NPoint major = o.others.empty() ? NPoint{} : o.others.front();
+            const double ratio = o.g40.value_or(1.0) > 0.0 && *o.g40 <= 1.0 ? *o.g40 : 1.0;
+            const double rx = std::hypot(major.x, ratio * major.y), ry = std::hypot(major.y, ratio * major.x);
             curve.what = L"эллипс";
             curve.at = *o.first;
             curve.sized = !o.others.empty();
-            add({curve.at.x - reach, curve.at.y - reach});
-            add({curve.at.x + reach, curve.at.y + reach});
+            add({curve.at.x - rx, curve.at.y - ry});
+            add({curve.at.x + rx, curve.at.y + ry});
         } else if (o.type == "SPLINE") {
             std::vector<NPoint> all = o.points;
             all.insert(all.end(), o.others.begin(), o.others.end());
             if (!((o.flags & (1 | 2)) || ends(o.points) || ends(o.others)) || all.empty())
                 return;
             curve.what = L"сплайн";
-            for (const NPoint& p : all)
+            // The curve's own points where its knots give them: its control
+            // points stand off it.
+            const std::vector<NPoint> followed = SplinePoints(o);
+            for (const NPoint& p : followed.empty() ? all : followed)
                 add(p);
             curve.at = all.front();
         }
