@@ -39,6 +39,10 @@ constexpr wchar_t kNoFile[] = L"файл не найден";
 constexpr wchar_t kNotRead[] = L"файл не прочитан как DXF";
 constexpr wchar_t kNoneRead[] = L"ни один объект файла не прочитан";
 constexpr wchar_t kReaderLeftOut[] = L"пропущено: ";  // how the reader starts the list of what it left out
+// How the reader starts the list of what its caps left out: sound objects of
+// the drawing (holes, markings) that a part read without them would lack.
+constexpr wchar_t kReaderCapsLeftOut[] = L"пропущено сверх пределов программы: ";
+constexpr wchar_t kNotWhole[] = L"файл прочитан не весь, а без пропущенного деталь не записывается: ";
 constexpr wchar_t kNoMemory[] = L"для импорта детали не хватает памяти";
 constexpr wchar_t kUnreadValue[] = L"значение не принято:";
 constexpr wchar_t kUnknownMarking[] = L"маркировка не распознана:";
@@ -365,6 +369,14 @@ public:
             return UnreadText(source, leftOut);
         if (!fragment.IsActive())
             return importfiles::kNotActive;
+        // A part is never written with holes missing: what the reader's caps
+        // left out refuses it, the cap named.
+        if (m_problems) {
+            const std::vector<std::wstring> problems = m_problems();
+            if (std::any_of(problems.begin(), problems.end(),
+                            [](const std::wstring& p) { return p.starts_with(kReaderCapsLeftOut); }))
+                return kNotWhole + leftOut;
+        }
 
         FileLayers fileLayers;
         std::wstring hidden;
@@ -553,7 +565,7 @@ std::wstring UnreadText(const fs::path& file, const std::wstring& leftOut)
         return kNotRead;
     // A file of objects of the kinds read that the reader read and left all
     // out (beyond its caps), saying what it left out: that is why.
-    const bool allLeftOut = planes && leftOut.starts_with(kReaderLeftOut);
+    const bool allLeftOut = planes && (leftOut.starts_with(kReaderLeftOut) || leftOut.starts_with(kReaderCapsLeftOut));
     return (allLeftOut ? kNoneRead : kNotRead) + (L": " + leftOut);
 }
 

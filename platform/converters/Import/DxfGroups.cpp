@@ -179,7 +179,7 @@ class Groups {
 
 // The codes whose first value the first reading wants of an object, and
 // those whose groups it counts.
-constexpr int kWanted[] = {2, 8, 10, 20, 30, 31, 60, 67, 70, 71, 72, 73, 74, 90, 210, 220, 230};
+constexpr int kWanted[] = {2, 8, 10, 11, 20, 21, 30, 31, 60, 67, 70, 71, 72, 73, 74, 90, 210, 220, 230};
 constexpr int kCounted[] = {10, 11, 40, 49};
 
 // The groups an object may have besides those of its lists (vertices, knots
@@ -493,7 +493,7 @@ class Preparer {
         why = "объекты с повреждёнными целыми числами";
     }
     record.last = groups_.At();
-    if (why.empty() && others > kMaxGroups) why = "объекты больше чем из десяти тысяч групп помимо их списков";
+    if (why.empty() && others > kMaxGroups) why = kTooManyGroups;
     record.why = why.empty() ? Sound(record) : why;
   }
 
@@ -670,9 +670,11 @@ class Preparer {
       unnamed_ = 1;
       return;
     }
+    // Its first point: a spline given by fit points has it among them.
     double x = NAN, y = NAN;
-    ParseDouble(record.Value(10), x);
-    ParseDouble(record.Value(20), y);
+    const bool fit = record.Value(10).empty() && record.Value(20).empty();
+    ParseDouble(record.Value(fit ? 11 : 10), x);
+    ParseDouble(record.Value(fit ? 21 : 20), y);
     result_.skipped.Add(reason, Place(record.type, Named(record.Value(8)), Named(block_), x, y));
   }
   void Flush() {
@@ -729,9 +731,23 @@ bool Leftovers::Names(const std::string& why) const {
   return it == byWhy_.end() || it->second.places.size() < kPlaces;
 }
 
+bool BeyondCaps(std::string_view why) {
+  static const std::string_view caps[] = {kTooManyObjects,   kTooManyPieces,    kTooManySplinePoints, kTooManyEllipses,
+                                          kTooMuchText,      kOnTooManyLayers,  kOfTooManyLinetypes,  kTooManyBlocks,
+                                          kTooManyRecords,   kTooManyGroups,    kTooManyVisits,       kTooManyCopied,
+                                          kTooDeep};
+  return std::any_of(std::begin(caps), std::end(caps), [&](std::string_view cap) { return why.starts_with(cap); });
+}
+
 std::string Leftovers::Text() const {
+  const std::string caps = Text(true), others = Text(false);
+  return caps.empty() || others.empty() ? caps + others : caps + "; " + others;
+}
+
+std::string Leftovers::Text(bool caps) const {
   std::string out;
   for (const auto& [why, entry] : byWhy_) {
+    if (BeyondCaps(why) != caps) continue;
     out += (out.empty() ? "" : "; ") + why;
     if (entry.count == 0) continue;
     out += " — " + std::to_string(entry.count);

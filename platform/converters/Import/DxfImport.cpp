@@ -39,8 +39,6 @@ constexpr int kMaxBlockDepth = 16;
 // Block copies and their objects visited while blocks are expanded: empty
 // blocks inserted as arrays in arrays make no objects but cost their copies.
 constexpr std::size_t kMaxVisits = 10'000'000;
-// Copies one insert makes at most, those of the blocks in its block included.
-constexpr int kMaxCopies = 100'000;
 constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
 // Points nearer than this (millimetres) are one point of the drawing.
 constexpr double kPointTolerance = 1e-4;
@@ -53,7 +51,6 @@ constexpr char kNoRadius[] = "дуги и окружности без радиу
 constexpr char kBadEllipse[] = "эллипсы с неверными осями";
 constexpr char kBadKnots[] = "сплайны, узлы которых не подходят к управляющим точкам";
 constexpr char kOverflow[] = "объекты, координаты которых переполняются с масштабами блоков и единицами файла";
-constexpr char kCutShort[] = "вставки, прерванные там, где блоки файла разворачиваются больше чем в десять миллионов копий и объектов";
 
 // ---- what dxflib gives ----
 
@@ -485,7 +482,7 @@ class Builder {
     std::visit([&](const auto& item) { From(item, m, local, drawnOn, linetype, path); }, r.item);
     frozenCopy_ = outerFrozen;
     here_ = &here;
-    if (path.empty() && refused_ > refused) Drop(kCutShort);
+    if (path.empty() && refused_ > refused) Drop(kTooManyVisits);
     here_ = outer;
   }
 
@@ -806,16 +803,18 @@ class Builder {
     if (prepared_.externalBlocks.count(d.name)) return Drop("вставки внешних ссылок (их файлы не читаются)");
     if (std::any_of(path.begin(), path.end(), [&](const std::string& b) { return SameName(b, d.name); }))
       return Drop("вставки блоков, которые вставляют сами себя");
-    if (path.size() >= kMaxBlockDepth) return Drop("вставки глубже 16 уровней блоков");
+    if (path.size() >= kMaxBlockDepth) return Drop(kTooDeep);
     const double sx = d.sx == 0 ? 1 : d.sx, sy = d.sy == 0 ? 1 : d.sy;
     const int cols = std::max(1, d.cols), rows = std::max(1, d.rows);
-    if (static_cast<long long>(cols) * rows > kMaxCopies) return Drop("вставки больше чем из 100 000 копий");
-    // An array of arrays is stopped as early as one array: before any copy
-    // is made, by the copies its blocks make inside one another.
+    // An array of arrays is stopped as early as one array, before any copy
+    // is made: by the objects its copies make, as many as the same objects
+    // drawn one by one may be, and by the copies and objects it visits.
     path.push_back(d.name);
-    const double copies = static_cast<double>(cols) * rows * std::max(1.0, CopiesIn(block->second, path));
+    const Expansion own = ExpansionOf(block->second, path);
     path.pop_back();
-    if (copies > kMaxCopies) return Drop("вставки, которые с копиями вложенных в них блоков дают больше 100 000 копий");
+    const double copies = static_cast<double>(cols) * rows;
+    if (static_cast<double>(shapes.size()) + copies * own.objects > kMaxObjects) return Drop(kTooManyCopied);
+    if (static_cast<double>(visits_) + copies * (1 + own.visits) > kMaxVisits) return Drop(kTooManyVisits);
     const double angle = d.angle * kRadians;
     path.push_back(d.name);
     for (int r = 0; r < rows; ++r) {
@@ -861,32 +860,40 @@ class Builder {
     return text;
   }
 
-  // The copies the inserts of `block` (placed inside the blocks of `path`)
-  // make of the innermost blocks they reach, an array of arrays making as
-  // many as the product of their sizes, a block that only holds another as
-  // many as that one; as far as the copies would be made (a block inserting
-  // itself is not, nor one deeper than kMaxBlockDepth); 0 when it inserts
-  // none; counted up to a little past kMaxCopies. Each insert looked at adds
-  // a copy at least: the count takes no longer than the copies it stops
-  // short of making.
-  double CopiesIn(const Block& block, std::vector<std::string>& path) {
-    if (path.size() >= kMaxBlockDepth) return 0;
-    double copies = 0;
+  // What one copy of a block makes: the objects placed (those of its
+  // blocks' copies too, as far as they would be made: not in a block
+  // inserting itself, nor deeper than kMaxBlockDepth), and the copies and
+  // objects visited.
+  struct Expansion {
+    double objects = 0, visits = 0;
+  };
+  // The expansion of a copy of `block` (placed inside the blocks of `path`),
+  // counted up to a little past the caps: each object looked at adds a visit
+  // at least, so the count takes no longer than the copies it stops short of
+  // making.
+  Expansion ExpansionOf(const Block& block, std::vector<std::string>& path) {
+    Expansion out;
     for (const Record& member : block.records) {
+      ++out.visits;
       const auto* insert = std::get_if<std::unique_ptr<DL_InsertData>>(&member.item);
-      if (!insert) continue;
+      if (!insert) {
+        ++out.objects;
+        continue;
+      }
       const std::string& name = (*insert)->name;
       const auto inner = reader_.blocks.find(name);
-      if (inner == reader_.blocks.end() || prepared_.duplicateBlocks.count(name) ||
+      if (path.size() >= kMaxBlockDepth || inner == reader_.blocks.end() || prepared_.duplicateBlocks.count(name) ||
           std::any_of(path.begin(), path.end(), [&](const std::string& b) { return SameName(b, name); }))
         continue;
       path.push_back(name);
-      const double own = static_cast<double>(std::max(1, (*insert)->cols)) * std::max(1, (*insert)->rows);
-      copies += own * std::max(1.0, CopiesIn(inner->second, path));
+      const Expansion copy = ExpansionOf(inner->second, path);
       path.pop_back();
-      if (copies > kMaxCopies) break;
+      const double copies = static_cast<double>(std::max(1, (*insert)->cols)) * std::max(1, (*insert)->rows);
+      out.objects += copies * copy.objects;
+      out.visits += copies * (1 + copy.visits);
+      if (out.objects > kMaxObjects || out.visits > kMaxVisits) break;
     }
-    return copies;
+    return out;
   }
 
   // Leaves out the object being placed, named by where it stands.
@@ -1046,7 +1053,9 @@ class ImportConverter : public Converter {
     built.Run();
     Leftovers skipped = prepared->skipped;
     skipped.Add(built.skipped);
-    if (!skipped.Empty()) problems.push_back(L"пропущено: " + Wide(skipped.Text()));
+    // What its caps left out apart: a part read from the drawing would lack it.
+    if (!skipped.Empty(true)) problems.push_back(kBeyondCapsLeftOut + Wide(skipped.Text(true)));
+    if (!skipped.Empty(false)) problems.push_back(kLeftOut + Wide(skipped.Text(false)));
     if (const std::wstring recoded = built.Recoded(); !recoded.empty()) problems.push_back(recoded);
     if (built.shapes.empty() && !skipped.Empty()) {
       problems.push_back(L"ничего не импортировано");
