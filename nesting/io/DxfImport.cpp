@@ -369,14 +369,6 @@ public:
             return UnreadText(source, leftOut);
         if (!fragment.IsActive())
             return importfiles::kNotActive;
-        // A part is never written with holes missing: what the reader's caps
-        // left out refuses it, the cap named.
-        if (m_problems) {
-            const std::vector<std::wstring> problems = m_problems();
-            if (std::any_of(problems.begin(), problems.end(),
-                            [](const std::wstring& p) { return p.starts_with(kReaderCapsLeftOut); }))
-                return kNotWhole + leftOut;
-        }
 
         FileLayers fileLayers;
         std::wstring hidden;
@@ -391,6 +383,14 @@ public:
             if (!hidden.empty())
                 lost += L"; " + hidden;
             return leftOut.empty() ? lost : lost + L"; " + kWhileRead + leftOut;
+        }
+        // Nor is a part written with holes missing: what the reader's caps
+        // left out refuses it, the cap named.
+        if (m_problems) {
+            const std::vector<std::wstring> problems = m_problems();
+            if (std::any_of(problems.begin(), problems.end(),
+                            [](const std::wstring& p) { return p.starts_with(kReaderCapsLeftOut); }))
+                return hidden.empty() ? kNotWhole + leftOut : kNotWhole + leftOut + L"; " + hidden;
         }
         PartValues values;
         for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
