@@ -12,6 +12,8 @@
 #include "vlhost/Converters.h"
 #include "vlhost/Host.h"
 
+#include <array>
+#include <cmath>
 #include <fstream>
 #include <functional>
 #include <numbers>
