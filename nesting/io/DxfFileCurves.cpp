@@ -126,6 +126,7 @@ struct Object {
     std::vector<NPoint> others;  // of groups 11 and 21
     std::optional<NPoint> first;  // its first point of groups 10 and 20, when both are numbers
     std::optional<double> g40, g41, g42, g50, g51;
+    std::optional<double> elevation;  // its first height (group 30), a light polyline's (38)
     std::vector<double> knots, weights;  // of a spline (groups 40 and 41)
     long degree = 3;                     // of a spline (group 71)
     std::optional<double> x10, x11;  // waiting for their y
@@ -180,10 +181,55 @@ struct Object {
         case 42: g42 = Decimal(value); break;
         case 50: g50 = Decimal(value); break;
         case 51: g51 = Decimal(value); break;
+        case 30:
+            if (!elevation)
+                elevation = Decimal(value);
+            break;
+        case 38: elevation = Decimal(value); break;
         case 210: case 220: case 230: normal[(code - 210) / 10] = Decimal(value).value_or(0.0); break;
         default: break;
         }
     }
+};
+
+// The plane of an object given in its own coordinates (its normal, groups
+// 210 to 230) as DXF makes its axes, seen from above: a point's plan.
+class Plane {
+public:
+    explicit Plane(const Object& o)
+    {
+        const double length = std::sqrt(o.normal[0] * o.normal[0] + o.normal[1] * o.normal[1] + o.normal[2] * o.normal[2]);
+        if (!(length > 0.0) || !std::isfinite(length))
+            return;
+        const double n[3] = {o.normal[0] / length, o.normal[1] / length, o.normal[2] / length};
+        m_tilted = std::fabs(o.normal[0]) > 1e-9 || std::fabs(o.normal[1]) > 1e-9;
+        // Its x axis: Y × N, or Z × N for a normal near Z's (the arbitrary axis rule).
+        double ax[3];
+        if (std::fabs(n[0]) < 1.0 / 64 && std::fabs(n[1]) < 1.0 / 64)
+            ax[0] = n[2], ax[1] = 0.0, ax[2] = -n[0];
+        else
+            ax[0] = -n[1], ax[1] = n[0], ax[2] = 0.0;
+        const double a = std::sqrt(ax[0] * ax[0] + ax[1] * ax[1] + ax[2] * ax[2]);
+        m_x = {ax[0] / a, ax[1] / a};
+        // Its y axis: N × X.
+        m_y = {n[1] * ax[2] / a - n[2] * ax[1] / a, n[2] * ax[0] / a - n[0] * ax[2] / a};
+        // How far up its own z puts it (a polyline's elevation, a circle's centre).
+        const double up = o.elevation.value_or(0.0);
+        m_shift = m_tilted ? NPoint{n[0] * up, n[1] * up} : NPoint{};
+        m_valid = true;
+    }
+    bool Valid() const { return m_valid; }
+    bool Tilted() const { return m_tilted; }
+    NPoint Plan(const NPoint& p) const
+    {
+        return {p.x * m_x.x + p.y * m_y.x + m_shift.x, p.x * m_x.y + p.y * m_y.y + m_shift.y};
+    }
+    // How far a circle of radius `r` reaches along x and along y in plan.
+    NPoint Reach(double r) const { return {r * std::hypot(m_x.x, m_y.x), r * std::hypot(m_x.y, m_y.y)}; }
+
+private:
+    bool m_valid = false, m_tilted = false;
+    NPoint m_x{1, 0}, m_y{0, 1}, m_shift;
 };
 
 // Points along the spline of `o` given by control points, knots and weights
@@ -336,13 +382,15 @@ private:
         Space* into = m_into;
         if (!into)
             return;
-        // Tilted out of the plane: a 3D object, which no part outline is.
-        if (std::fabs(o.normal[0]) > 1e-9 || std::fabs(o.normal[1]) > 1e-9)
+        // Objects given in their own coordinates (polylines, circles, arcs,
+        // copies) run mirrored in x when their normal is -Z; tilted out of
+        // the plane (3D, which the converter leaves out), their plan is
+        // taken, the plane's axes as DXF makes them of its normal.
+        const Plane plane(o);
+        if (!plane.Valid() || (plane.Tilted() && (o.type == "INSERT" || o.type == "ELLIPSE")))
             return;
-        // Objects given in their own coordinates (polylines, circles, copies)
-        // run mirrored in x when their normal is -Z.
         const bool flipped = o.normal[2] < 0.0;
-        const auto mirror = [&](NPoint p) { return flipped ? NPoint{-p.x, p.y} : p; };
+        const auto mirror = [&](NPoint p) { return plane.Plan(p); };
         if (o.type == "INSERT") {
             if (!o.first)
                 return;
@@ -361,7 +409,7 @@ private:
             into->copies.push_back({o.block, placed, o.paper});
             return;
         }
-        if (Open(o, mirror))
+        if (Open(o, plane))
             return;
         Local curve{{}, o.layer, {}, INFINITY, INFINITY, -INFINITY, -INFINITY};
         curve.paper = o.paper;
@@ -391,8 +439,9 @@ private:
             curve.at = mirror(*o.first);
             curve.sized = o.g40.has_value() && *o.g40 > 0.0;
             const double r = curve.sized ? *o.g40 : 0.0;
-            add({curve.at.x - r, curve.at.y - r});
-            add({curve.at.x + r, curve.at.y + r});
+            const NPoint reach = plane.Reach(r);
+            add({curve.at.x - reach.x, curve.at.y - reach.y});
+            add({curve.at.x + reach.x, curve.at.y + reach.y});
         } else if (o.type == "ELLIPSE") {
             const double from = o.g41.value_or(0.0), to = o.g42.value_or(2.0 * PI);
             if (!o.first || std::fabs(std::remainder(to - from, 2.0 * PI)) > 1e-6 || std::fabs(to - from) < 1e-6)
@@ -433,9 +482,9 @@ private:
 
     // Files `o` among the open pieces of its space when it is a line, an arc
     // or an open polyline; false for any other object.
-    template <class Mirror>
-    bool Open(const Object& o, const Mirror& mirror)
+    bool Open(const Object& o, const Plane& plane)
     {
+        const auto mirror = [&](NPoint p) { return plane.Plan(p); };
         Piece piece{nullptr, o.layer, {}, {}, INFINITY, INFINITY, -INFINITY, -INFINITY, o.paper};
         const auto add = [&](const NPoint& p) {
             piece.x1 = std::min(piece.x1, p.x), piece.x2 = std::max(piece.x2, p.x);
@@ -462,9 +511,13 @@ private:
             piece.kind = L"дуга";
             piece.start = at(from), piece.end = at(from + sweep);
             add(piece.start), add(piece.end);
-            // The quarters the arc passes reach its box.
-            for (int k = static_cast<int>(std::ceil(from / (PI / 2))); k * PI / 2 < from + sweep; ++k)
-                add(at(k * PI / 2));
+            // The quarters the arc passes reach its box; seen at a slant, points along it.
+            if (plane.Tilted())
+                for (int k = 1; k < 64; ++k)
+                    add(at(from + sweep * k / 64));
+            else
+                for (int k = static_cast<int>(std::ceil(from / (PI / 2))); k * PI / 2 < from + sweep; ++k)
+                    add(at(k * PI / 2));
         } else if (o.type == "LWPOLYLINE" || o.type == "POLYLINE") {
             if ((o.flags & 1) || o.points.size() < 2 || o.unread || (o.type == "POLYLINE" && (o.flags & (16 | 64))) ||
                 Distance(o.points.front(), o.points.back()) < kJoinTolerance)

@@ -40,8 +40,8 @@ struct FileCurve {
 // which `keep` holds (asked of the box: the name is made for those kept,
 // "... в пространстве листа ..." for those of paper space); none when the
 // file cannot be read as text groups. Curves on planes tilted out of the
-// drawing's are not taken. Only so many block copies are looked into as the
-// converter visits.
+// drawing's are taken by their plan, save ellipses and block copies. Only so
+// many block copies are looked into as the converter visits.
 std::vector<FileCurve> ClosedFileCurves(const std::filesystem::path& file,
                                         const std::function<bool(const FileCurve&)>& keep);
 

@@ -116,6 +116,31 @@ Groups Lines3D(const std::vector<std::pair<double, double>>& points, double z)
     return g;
 }
 
+// The plate's outline drawn on the plane through the origin of normal `n`,
+// so that its plan is the outline: in the plane's own coordinates (its axes
+// as DXF makes them of the normal).
+Groups TiltedOutline(const std::array<double, 3>& n)
+{
+    const auto cross = [](const std::array<double, 3>& a, const std::array<double, 3>& b) {
+        return std::array<double, 3>{a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+    };
+    const auto dot = [](const std::array<double, 3>& a, const std::array<double, 3>& b) {
+        return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+    };
+    std::array<double, 3> ax = cross(std::fabs(n[0]) < 1.0 / 64 && std::fabs(n[1]) < 1.0 / 64
+                                         ? std::array<double, 3>{0, 1, 0} : std::array<double, 3>{0, 0, 1}, n);
+    const double length = std::sqrt(dot(ax, ax));
+    for (double& c : ax)
+        c /= length;
+    const std::array<double, 3> ay = cross(n, ax);
+    std::vector<std::pair<double, double>> own;
+    for (const auto& [x, y] : kOutline) {
+        const std::array<double, 3> p{x, y, -(x * n[0] + y * n[1]) / n[2]};
+        own.emplace_back(dot(p, ax), dot(p, ay));
+    }
+    return Polyline(own, true) + Groups{{210, Num(n[0])}, {220, Num(n[1])}, {230, Num(n[2])}};
+}
+
 Groups Hole() { return Circle("40", "50", 10); }
 
 // The plate's hole and its outline `outline` in the model space, `blocks` before them.
@@ -230,6 +255,8 @@ TEST_F(DxfWholePartTest, AnOutlineSkippedForAnyReasonRefusesThePartNamingIt)
         {"outline_17_blocks_deep", [&] { return Plate(Insert("L1", 0, 0), nested(17)); },
          L"внешний контур не импортирован: полилиния на слое «0» в блоке «L17» у (0; 0) охватывает"},
         {"outline_16_blocks_deep", [&] { return Plate(Insert("L1", 0, 0), nested(16)); }, nullptr, kPlate},
+        {"outline_on_a_tilted_plane", [] { return Plate(TiltedOutline({0.6, 0, 0.8})); },
+         L"внешний контур не импортирован: полилиния на слое «0» у ("},
         {"outline_made_invisible", [] { return Plate(Polyline(kOutline, true) + Groups{{60, "1"}}); }, lost},
     });
 }
