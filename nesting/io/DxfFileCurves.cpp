@@ -501,7 +501,7 @@ private:
                 return false;
             if (!o.first || !o.g40 || *o.g40 <= 0.0 || !o.g50 || !o.g51)
                 return true;
-            const double from = *o.g50 * PI / 180.0, r = *o.g40;
+            const double from = std::remainder(*o.g50, 360.0) * PI / 180.0, r = *o.g40;
             double sweep = std::remainder(*o.g51 - *o.g50, 360.0) * PI / 180.0;
             if (sweep <= 0.0)
                 sweep += 2.0 * PI;
