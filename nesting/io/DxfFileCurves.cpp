@@ -3,7 +3,9 @@
 #include "io/DxfUnits.h"
 
 #include "geometry/BaseAlgorithms.h"
+#include "geometry/Polygon.h"
 #include "geometry/UtilityFunctions.h"
+#include "io/DxfPartDrawing.h"
 #include "io/OutlineJoints.h"
 
 #include <algorithm>
@@ -20,8 +22,9 @@ namespace fs = std::filesystem;
 namespace dxfimport {
 namespace {
 
-// Levels of blocks the converter reads.
-constexpr int kMaxDepth = 16;
+// Levels of blocks looked into: far more than the converter reads (16), so
+// that a curve it left out for its depth is found all the same.
+constexpr int kMaxDepth = 256;
 // Block copies and their curves looked into, at most: as many as the converter visits.
 constexpr size_t kMaxVisits = 10'000'000;
 // Layer and block names are named up to this many characters.
@@ -79,23 +82,37 @@ std::wstring NameText(std::string_view bytes)
     return text.size() > kNamedLength ? text.substr(0, kNamedLength) + L"…" : text;
 }
 
-// A closed curve in the coordinates of its block (or of the model space).
+// A closed curve, or open curves closing a ring together, in the
+// coordinates of its block (or of the model space).
 struct Local {
-    const wchar_t* word;
+    std::wstring what;  // "полилиния", "4 отрезка"
     std::string layer;
     NPoint at;
     double x1, y1, x2, y2;
     bool sized = true;
+    bool paper = false;    // drawn in paper space
+    bool several = false;  // open curves closing one ring
+};
+
+// An open curve: its ends, and the box of its points.
+struct Piece {
+    const wchar_t* kind;  // of Counted: "отрезок", "дуга", "полилиния"
+    std::string layer;
+    NPoint start, end;
+    double x1, y1, x2, y2;
+    bool paper = false;
 };
 
 // A block copy: its block, and where it puts the block's coordinates.
 struct Copy {
     std::string block;
     Affine placed;
+    bool paper = false;
 };
 
 struct Space {
     std::vector<Local> curves;
+    std::vector<Piece> pieces;
     std::vector<Copy> copies;
 };
 
@@ -108,7 +125,10 @@ struct Object {
     std::vector<NPoint> points;  // of groups 10 and 20 that are numbers
     std::vector<NPoint> others;  // of groups 11 and 21
     std::optional<NPoint> first;  // its first point of groups 10 and 20, when both are numbers
-    std::optional<double> g40, g41, g42, g50;
+    std::optional<double> g40, g41, g42, g50, g51;
+    std::optional<double> elevation;  // its first height (group 30), a light polyline's (38)
+    std::vector<double> knots, weights;  // of a spline (groups 40 and 41)
+    long degree = 3;                     // of a spline (group 71)
     std::optional<double> x10, x11;  // waiting for their y
     bool pending10 = false, pending11 = false;
     bool unread = false;  // a point of groups 10 and 20, or 11 and 21, that is no number
@@ -145,15 +165,116 @@ struct Object {
                 pending11 = false;
             }
             break;
-        case 40: g40 = Decimal(value); break;
-        case 41: g41 = Decimal(value); break;
+        case 40:
+            if (!g40)
+                g40 = Decimal(value);
+            if (type == "SPLINE")
+                knots.push_back(Decimal(value).value_or(NAN));
+            break;
+        case 41:
+            if (!g41)
+                g41 = Decimal(value);
+            if (type == "SPLINE")
+                weights.push_back(Decimal(value).value_or(NAN));
+            break;
+        case 71: degree = std::strtol(std::string(value).c_str(), nullptr, 10); break;
         case 42: g42 = Decimal(value); break;
         case 50: g50 = Decimal(value); break;
+        case 51: g51 = Decimal(value); break;
+        case 30:
+            if (!elevation)
+                elevation = Decimal(value);
+            break;
+        case 38: elevation = Decimal(value); break;
         case 210: case 220: case 230: normal[(code - 210) / 10] = Decimal(value).value_or(0.0); break;
         default: break;
         }
     }
 };
+
+// The plane of an object given in its own coordinates (its normal, groups
+// 210 to 230) as DXF makes its axes, seen from above: a point's plan.
+class Plane {
+public:
+    explicit Plane(const Object& o)
+    {
+        const double length = std::sqrt(o.normal[0] * o.normal[0] + o.normal[1] * o.normal[1] + o.normal[2] * o.normal[2]);
+        if (!(length > 0.0) || !std::isfinite(length))
+            return;
+        const double n[3] = {o.normal[0] / length, o.normal[1] / length, o.normal[2] / length};
+        m_tilted = std::fabs(o.normal[0]) > 1e-9 || std::fabs(o.normal[1]) > 1e-9;
+        // Its x axis: Y × N, or Z × N for a normal near Z's (the arbitrary axis rule).
+        double ax[3];
+        if (std::fabs(n[0]) < 1.0 / 64 && std::fabs(n[1]) < 1.0 / 64)
+            ax[0] = n[2], ax[1] = 0.0, ax[2] = -n[0];
+        else
+            ax[0] = -n[1], ax[1] = n[0], ax[2] = 0.0;
+        const double a = std::sqrt(ax[0] * ax[0] + ax[1] * ax[1] + ax[2] * ax[2]);
+        m_x = {ax[0] / a, ax[1] / a};
+        // Its y axis: N × X.
+        m_y = {n[1] * ax[2] / a - n[2] * ax[1] / a, n[2] * ax[0] / a - n[0] * ax[2] / a};
+        // How far up its own z puts it (a polyline's elevation, a circle's centre).
+        const double up = o.elevation.value_or(0.0);
+        m_shift = m_tilted ? NPoint{n[0] * up, n[1] * up} : NPoint{};
+        m_valid = true;
+    }
+    bool Valid() const { return m_valid; }
+    bool Tilted() const { return m_tilted; }
+    NPoint Plan(const NPoint& p) const
+    {
+        return {p.x * m_x.x + p.y * m_y.x + m_shift.x, p.x * m_x.y + p.y * m_y.y + m_shift.y};
+    }
+    // How far a circle of radius `r` reaches along x and along y in plan.
+    NPoint Reach(double r) const { return {r * std::hypot(m_x.x, m_y.x), r * std::hypot(m_x.y, m_y.y)}; }
+
+private:
+    bool m_valid = false, m_tilted = false;
+    NPoint m_x{1, 0}, m_y{0, 1}, m_shift;
+};
+
+// Points along the spline of `o` given by control points, knots and weights
+// (de Boor), sixteen a knot span; none when they make no spline.
+std::vector<NPoint> SplinePoints(const Object& o)
+{
+    const size_t n = o.points.size();
+    if (o.degree < 1 || o.degree > 25 || n <= static_cast<size_t>(o.degree) || o.knots.size() != n + o.degree + 1 ||
+        o.unread || !std::is_sorted(o.knots.begin(), o.knots.end()) ||
+        !std::all_of(o.knots.begin(), o.knots.end(), [](double k) { return std::isfinite(k); }))
+        return {};
+    const size_t p = static_cast<size_t>(o.degree);
+    const bool weighted = o.weights.size() == n;
+    if (weighted && !std::all_of(o.weights.begin(), o.weights.end(), [](double w) { return w > 0.0 && std::isfinite(w); }))
+        return {};
+    constexpr int kSteps = 16;
+    std::vector<NPoint> out;
+    std::vector<double> x(p + 1), y(p + 1), w(p + 1);
+    for (size_t span = p; span < n; ++span) {
+        const double u0 = o.knots[span], u1 = o.knots[span + 1];
+        if (!(u0 < u1))
+            continue;
+        for (int step = 0; step <= kSteps; ++step) {
+            const double u = u0 + (u1 - u0) * step / kSteps;
+            for (size_t j = 0; j <= p; ++j) {
+                const size_t i = span - p + j;
+                w[j] = weighted ? o.weights[i] : 1.0;
+                x[j] = o.points[i].x * w[j], y[j] = o.points[i].y * w[j];
+            }
+            for (size_t r = 1; r <= p; ++r) {
+                for (size_t j = p; j >= r; --j) {
+                    const size_t i = span - p + j;
+                    const double d = o.knots[i + p + 1 - r] - o.knots[i];
+                    const double a = d > 0.0 ? (u - o.knots[i]) / d : 0.0;
+                    x[j] = (1 - a) * x[j - 1] + a * x[j];
+                    y[j] = (1 - a) * y[j - 1] + a * y[j];
+                    w[j] = (1 - a) * w[j - 1] + a * w[j];
+                }
+            }
+            if (w[p] > 0.0)
+                out.push_back({x[p] / w[p], y[p] / w[p]});
+        }
+    }
+    return out;
+}
 
 class Reader {
 public:
@@ -165,8 +286,10 @@ public:
             m_units.Take(code, value);
             if (code == 0) {
                 if (blockHeader) {  // the block's header read: its objects follow
+                    // An external reference's own curves, where it has
+                    // some, are read too: the converter leaves them out.
                     m_headers.emplace(m_block.name, m_block);
-                    m_into = m_block.external ? nullptr : &m_blocks[m_block.name];
+                    m_into = &m_blocks[m_block.name];
                 }
                 Finish(value == "VERTEX" || value == "SEQEND");
                 blockHeader = value == "BLOCK";
@@ -197,6 +320,9 @@ public:
         if (read == GroupsRead::Unreadable)
             return false;
         Finish(false);
+        Chain(m_model);
+        for (auto& [name, space] : m_blocks)
+            Chain(space);
         return true;
     }
 
@@ -206,7 +332,8 @@ public:
         Affine units;
         units.a = units.d = MillimetresIn(m_units.Code());
         size_t visits = 0;
-        Place(m_model, units, std::wstring(), 0, visits, keep, out);
+        std::vector<const std::string*> path;
+        Place(m_model, units, std::wstring(), false, path, visits, keep, out);
     }
 
 private:
@@ -224,7 +351,9 @@ private:
         std::optional<Object> object = std::move(m_object);
         m_object.reset();
         if (object && object->type == "VERTEX" && m_polyline) {
-            m_polyline->points.insert(m_polyline->points.end(), object->points.begin(), object->points.end());
+            // The control frame of a polyline smoothed into a spline is not drawn.
+            if (!(object->flags & 16))
+                m_polyline->points.insert(m_polyline->points.end(), object->points.begin(), object->points.end());
             m_polyline->unread = m_polyline->unread || object->unread;
             if (!m_polyline->first && object->first)
                 m_polyline->first = object->first;
@@ -234,9 +363,12 @@ private:
             File(*m_polyline);
             m_polyline.reset();
         }
-        if (!object || object->paper || object->type == "SEQEND" || object->type == "VERTEX")
+        if (!object || object->type == "SEQEND" || object->type == "VERTEX")
             return;
         if (object->type == "POLYLINE") {
+            // Its own point gives only its height: its vertices follow.
+            object->points.clear();
+            object->first.reset();
             m_polyline = std::move(object);
             return;
         }
@@ -248,13 +380,15 @@ private:
         Space* into = m_into;
         if (!into)
             return;
-        // Tilted out of the plane: a 3D object, which no part outline is.
-        if (std::fabs(o.normal[0]) > 1e-9 || std::fabs(o.normal[1]) > 1e-9)
+        // Objects given in their own coordinates (polylines, circles, arcs,
+        // copies) run mirrored in x when their normal is -Z; tilted out of
+        // the plane (3D, which the converter leaves out), their plan is
+        // taken, the plane's axes as DXF makes them of its normal.
+        const Plane plane(o);
+        if (!plane.Valid() || (plane.Tilted() && (o.type == "INSERT" || o.type == "ELLIPSE")))
             return;
-        // Objects given in their own coordinates (polylines, circles, copies)
-        // run mirrored in x when their normal is -Z.
         const bool flipped = o.normal[2] < 0.0;
-        const auto mirror = [&](NPoint p) { return flipped ? NPoint{-p.x, p.y} : p; };
+        const auto mirror = [&](NPoint p) { return plane.Plan(p); };
         if (o.type == "INSERT") {
             if (!o.first)
                 return;
@@ -270,10 +404,13 @@ private:
             placed.f = o.first->y - (placed.c * base.x + placed.d * base.y);
             if (flipped)
                 placed = Affine{-1, 0, 0, 1, 0, 0}.After(placed);
-            into->copies.push_back({o.block, placed});
+            into->copies.push_back({o.block, placed, o.paper});
             return;
         }
-        Local curve{nullptr, o.layer, {}, INFINITY, INFINITY, -INFINITY, -INFINITY};
+        if (Open(o, plane))
+            return;
+        Local curve{{}, o.layer, {}, INFINITY, INFINITY, -INFINITY, -INFINITY};
+        curve.paper = o.paper;
         const auto add = [&](const NPoint& p) {
             curve.x1 = std::min(curve.x1, p.x), curve.x2 = std::max(curve.x2, p.x);
             curve.y1 = std::min(curve.y1, p.y), curve.y2 = std::max(curve.y2, p.y);
@@ -284,55 +421,171 @@ private:
             return p.size() > 2 && (o.unread || Distance(p.front(), p.back()) < kJoinTolerance);
         };
         if (o.type == "LWPOLYLINE" || o.type == "POLYLINE") {
-            if ((o.type == "POLYLINE" && (o.flags & (8 | 16 | 64))) || !((o.flags & 1) || ends(o.points)))
+            // A 3D polyline is taken by its plan; meshes are no curves.
+            if ((o.type == "POLYLINE" && (o.flags & (16 | 64))) || !((o.flags & 1) || ends(o.points)))
                 return;
-            curve.word = L"полилиния";
+            curve.what = L"полилиния";
             for (const NPoint& p : o.points)
                 add(mirror(p));
             curve.at = mirror(o.first.value_or(o.points.empty() ? NPoint{} : o.points.front()));
-        } else if (o.type == "CIRCLE") {
+        } else if (o.type == "CIRCLE" || (o.type == "ARC" && FullArc(o))) {
             // A radius that is no number, or below 0, leaves the circle's size
             // unknown, its centre known; one of 0 is a point.
             if (!o.first || (o.g40 && *o.g40 == 0.0))
                 return;
-            curve.word = L"окружность";
+            curve.what = o.type == "ARC" ? L"дуга" : L"окружность";
             curve.at = mirror(*o.first);
             curve.sized = o.g40.has_value() && *o.g40 > 0.0;
             const double r = curve.sized ? *o.g40 : 0.0;
-            add({curve.at.x - r, curve.at.y - r});
-            add({curve.at.x + r, curve.at.y + r});
+            const NPoint reach = plane.Reach(r);
+            add({curve.at.x - reach.x, curve.at.y - reach.y});
+            add({curve.at.x + reach.x, curve.at.y + reach.y});
         } else if (o.type == "ELLIPSE") {
             const double from = o.g41.value_or(0.0), to = o.g42.value_or(2.0 * PI);
             if (!o.first || std::fabs(std::remainder(to - from, 2.0 * PI)) > 1e-6 || std::fabs(to - from) < 1e-6)
                 return;
-            const double reach = o.others.empty() ? 0.0 : std::hypot(o.others.front().x, o.others.front().y);
-            curve.word = L"эллипс";
+            // Its reach along x and along y: of its major axis (mx, my) and
+            // its minor axis, the major one's `ratio` turned a quarter.
+            const NPoint major = o.others.empty() ? NPoint{} : o.others.front();
+            const double ratio = o.g40.value_or(1.0) > 0.0 && *o.g40 <= 1.0 ? *o.g40 : 1.0;
+            const double rx = std::hypot(major.x, ratio * major.y), ry = std::hypot(major.y, ratio * major.x);
+            curve.what = L"эллипс";
             curve.at = *o.first;
             curve.sized = !o.others.empty();
-            add({curve.at.x - reach, curve.at.y - reach});
-            add({curve.at.x + reach, curve.at.y + reach});
+            add({curve.at.x - rx, curve.at.y - ry});
+            add({curve.at.x + rx, curve.at.y + ry});
         } else if (o.type == "SPLINE") {
             std::vector<NPoint> all = o.points;
             all.insert(all.end(), o.others.begin(), o.others.end());
             if (!((o.flags & (1 | 2)) || ends(o.points) || ends(o.others)) || all.empty())
                 return;
-            curve.word = L"сплайн";
-            for (const NPoint& p : all)
+            curve.what = L"сплайн";
+            // The curve's own points where its knots give them: its control
+            // points stand off it.
+            const std::vector<NPoint> followed = SplinePoints(o);
+            for (const NPoint& p : followed.empty() ? all : followed)
                 add(p);
             curve.at = all.front();
         }
-        if (curve.word && curve.x1 <= curve.x2 && curve.y1 <= curve.y2)
+        if (!curve.what.empty() && curve.x1 <= curve.x2 && curve.y1 <= curve.y2)
             into->curves.push_back(std::move(curve));
     }
 
-    void Place(const Space& space, const Affine& placed, const std::wstring& block, int depth, size_t& visits,
-               const std::function<bool(const FileCurve&)>& keep, std::vector<FileCurve>& out) const
+    // Whether `o` is an arc of a whole turn (its angles equal, or a turn
+    // apart, within rounding), which the converter takes as a circle.
+    static bool FullArc(const Object& o)
+    {
+        return o.type == "ARC" && o.g50 && o.g51 && std::fabs(std::remainder(*o.g51 - *o.g50, 360.0)) < 1e-8;
+    }
+
+    // Files `o` among the open pieces of its space when it is a line, an arc
+    // or an open polyline; false for any other object.
+    bool Open(const Object& o, const Plane& plane)
+    {
+        const auto mirror = [&](NPoint p) { return plane.Plan(p); };
+        Piece piece{nullptr, o.layer, {}, {}, INFINITY, INFINITY, -INFINITY, -INFINITY, o.paper};
+        const auto add = [&](const NPoint& p) {
+            piece.x1 = std::min(piece.x1, p.x), piece.x2 = std::max(piece.x2, p.x);
+            piece.y1 = std::min(piece.y1, p.y), piece.y2 = std::max(piece.y2, p.y);
+        };
+        if (o.type == "LINE") {
+            if (o.points.empty() || o.others.empty() || o.unread)
+                return true;
+            piece.kind = L"отрезок";
+            piece.start = o.points.front(), piece.end = o.others.front();
+            add(piece.start), add(piece.end);
+        } else if (o.type == "ARC") {
+            if (FullArc(o))
+                return false;
+            if (!o.first || !o.g40 || *o.g40 <= 0.0 || !o.g50 || !o.g51)
+                return true;
+            const double from = std::remainder(*o.g50, 360.0) * PI / 180.0, r = *o.g40;
+            double sweep = std::remainder(*o.g51 - *o.g50, 360.0) * PI / 180.0;
+            if (sweep <= 0.0)
+                sweep += 2.0 * PI;
+            const auto at = [&](double angle) {
+                return mirror(NPoint{o.first->x + r * std::cos(angle), o.first->y + r * std::sin(angle)});
+            };
+            piece.kind = L"дуга";
+            piece.start = at(from), piece.end = at(from + sweep);
+            add(piece.start), add(piece.end);
+            // The quarters the arc passes reach its box; seen at a slant, points along it.
+            if (plane.Tilted())
+                for (int k = 1; k < 64; ++k)
+                    add(at(from + sweep * k / 64));
+            else
+                for (int k = static_cast<int>(std::ceil(from / (PI / 2))); k * PI / 2 < from + sweep; ++k)
+                    add(at(k * PI / 2));
+        } else if (o.type == "LWPOLYLINE" || o.type == "POLYLINE") {
+            if ((o.flags & 1) || o.points.size() < 2 || o.unread || (o.type == "POLYLINE" && (o.flags & (16 | 64))) ||
+                Distance(o.points.front(), o.points.back()) < kJoinTolerance)
+                return false;
+            piece.kind = L"полилиния";
+            piece.start = mirror(o.points.front()), piece.end = mirror(o.points.back());
+            // Its vertices' box: an edge bulged out past it is not followed.
+            for (const NPoint& p : o.points)
+                add(mirror(p));
+        } else {
+            return false;
+        }
+        if (Distance(piece.start, piece.end) >= kJoinTolerance)
+            m_into->pieces.push_back(std::move(piece));
+        return true;
+    }
+
+    // The rings the open pieces of `space` close end to end, filed among its
+    // closed curves.
+    static void Chain(Space& space)
+    {
+        if (space.pieces.size() < 2)
+            return;
+        std::vector<NSegmentPtr> chords;
+        for (size_t i = 0; i < space.pieces.size(); ++i) {
+            auto chord = std::make_shared<NSegment>(space.pieces[i].start, space.pieces[i].end, 0);
+            chord->m_ref = static_cast<reference>(i);
+            chords.push_back(std::move(chord));
+        }
+        std::vector<NContourPtr> chains;
+        CreateContinuousContours(chords, chains);
+        for (const NContourPtr& chain : chains) {
+            const auto& segments = chain->m_segments;
+            if (segments.size() < 2 || Distance(segments.front()->p1, segments.back()->p2) >= kJoinTolerance)
+                continue;
+            std::map<const wchar_t*, size_t> kinds;
+            Local ring{{}, space.pieces[static_cast<size_t>(segments.front()->m_ref)].layer, segments.front()->p1,
+                       INFINITY, INFINITY, -INFINITY, -INFINITY};
+            ring.several = true;
+            for (const NSegmentPtr& segment : segments) {
+                const Piece& piece = space.pieces[static_cast<size_t>(segment->m_ref)];
+                ++kinds[piece.kind];
+                ring.x1 = std::min(ring.x1, piece.x1), ring.x2 = std::max(ring.x2, piece.x2);
+                ring.y1 = std::min(ring.y1, piece.y1), ring.y2 = std::max(ring.y2, piece.y2);
+                ring.paper = ring.paper || piece.paper;
+            }
+            for (const auto& [kind, n] : kinds) {
+                const std::wstring word(kind);
+                const std::wstring counted = word == L"отрезок"  ? Counted(n, L"отрезок", L"отрезка", L"отрезков")
+                                             : word == L"дуга" ? Counted(n, L"дуга", L"дуги", L"дуг")
+                                                               : Counted(n, L"полилиния", L"полилинии", L"полилиний");
+                ring.what += (ring.what.empty() ? L"" : L", ") + counted;
+            }
+            space.curves.push_back(std::move(ring));
+        }
+        space.pieces.clear();
+    }
+
+    // `path`: the blocks the copy being placed stands in (none in the model
+    // space); `paper`: the copy stands in paper space.
+    void Place(const Space& space, const Affine& placed, const std::wstring& block, bool paper,
+               std::vector<const std::string*>& path, size_t& visits, const std::function<bool(const FileCurve&)>& keep,
+               std::vector<FileCurve>& out) const
     {
         for (const Local& curve : space.curves) {
-            if (depth > 0 && ++visits > kMaxVisits)
+            if (!path.empty() && ++visits > kMaxVisits)
                 return;
             FileCurve placedCurve;
             placedCurve.sized = curve.sized;
+            placedCurve.several = curve.several;
             placedCurve.x1 = placedCurve.y1 = INFINITY;
             placedCurve.x2 = placedCurve.y2 = -INFINITY;
             for (const NPoint& corner : {NPoint{curve.x1, curve.y1}, NPoint{curve.x2, curve.y1}, NPoint{curve.x1, curve.y2},
@@ -343,18 +596,24 @@ private:
             }
             if (!std::isfinite(placedCurve.x1 + placedCurve.y1 + placedCurve.x2 + placedCurve.y2) || !keep(placedCurve))
                 continue;
-            placedCurve.named = std::wstring(curve.word) + L" на слое «" + NameText(curve.layer) + L"»" +
-                                (block.empty() ? L"" : L" в блоке «" + block + L"»") + L" у " +
+            placedCurve.named = curve.what + L" на слое «" + NameText(curve.layer) + L"»" +
+                                (block.empty() ? L"" : L" в блоке «" + block + L"»") +
+                                (paper || curve.paper ? L" в пространстве листа" : L"") + L" у " +
                                 PointText(placed.Apply(curve.at));
             out.push_back(std::move(placedCurve));
         }
-        if (depth >= kMaxDepth)
+        if (path.size() >= kMaxDepth)
             return;
         for (const Copy& copy : space.copies) {
             const auto found = m_blocks.find(copy.block);
-            if (found == m_blocks.end() || ++visits > kMaxVisits)
+            // A block inserted within itself is placed once.
+            if (found == m_blocks.end() || ++visits > kMaxVisits ||
+                std::any_of(path.begin(), path.end(), [&](const std::string* b) { return *b == copy.block; }))
                 continue;
-            Place(found->second, placed.After(copy.placed), NameText(copy.block), depth + 1, visits, keep, out);
+            path.push_back(&found->first);
+            Place(found->second, placed.After(copy.placed), NameText(copy.block), paper || copy.paper, path, visits,
+                  keep, out);
+            path.pop_back();
         }
     }
 

@@ -32,11 +32,16 @@ struct FileCurve {
     std::vector<NPoint> ring;
 };
 
-// The closed curves (polylines, circles, whole ellipses, splines) of the
-// file's model space and of the blocks it inserts (an array's first copy),
-// in the file's order, for which `keep` holds (asked of the box: the name
-// is made for those kept); none when the file cannot be read as text
-// groups. Only so many block copies are looked into as the converter visits.
+// The closed curves (polylines, 3D ones by their plan, circles, arcs and
+// ellipses of a whole turn, splines), and the rings open lines, arcs and
+// polylines close end to end, of the file's model space and paper space and
+// of the blocks they insert (an array's first copy; external references
+// and blocks deeper than the converter reads too), in the file's order, for
+// which `keep` holds (asked of the box: the name is made for those kept,
+// "... в пространстве листа ..." for those of paper space); none when the
+// file cannot be read as text groups. Curves on planes tilted out of the
+// drawing's are taken by their plan, save ellipses and block copies. Only so
+// many block copies are looked into as the converter visits.
 std::vector<FileCurve> ClosedFileCurves(const std::filesystem::path& file,
                                         const std::function<bool(const FileCurve&)>& keep);
 

@@ -39,6 +39,10 @@ constexpr wchar_t kNoFile[] = L"файл не найден";
 constexpr wchar_t kNotRead[] = L"файл не прочитан как DXF";
 constexpr wchar_t kNoneRead[] = L"ни один объект файла не прочитан";
 constexpr wchar_t kReaderLeftOut[] = L"пропущено: ";  // how the reader starts the list of what it left out
+// How the reader starts the list of what its caps left out: sound objects of
+// the drawing (holes, markings) that a part read without them would lack.
+constexpr wchar_t kReaderCapsLeftOut[] = L"пропущено сверх пределов программы: ";
+constexpr wchar_t kNotWhole[] = L"файл прочитан не весь, а без пропущенного деталь не записывается: ";
 constexpr wchar_t kNoMemory[] = L"для импорта детали не хватает памяти";
 constexpr wchar_t kUnreadValue[] = L"значение не принято:";
 constexpr wchar_t kUnknownMarking[] = L"маркировка не распознана:";
@@ -113,6 +117,7 @@ public:
         const GroupsRead read = ReadGroups(file, [&](int group, std::string_view value) {
             if (!full)
                 return;
+            m_units.Take(group, value);
             if (group == 2 && section.empty()) {
                 section = value;
                 m_into = section == "ENTITIES" ? &m_model : nullptr;
@@ -218,12 +223,12 @@ private:
         std::optional<KindsObject> object = std::move(m_object);
         m_object.reset();
         if (object && object->type == "VERTEX" && m_polyline) {
-            m_level = m_level && (!m_height || *m_height == object->z[0]);
-            m_height = object->z[0];
+            m_lowest = std::min(m_lowest, object->z[0]);
+            m_highest = std::max(m_highest, object->z[0]);
             object.reset();
         }
         if (m_polyline && !more) {
-            File(*m_polyline, (m_polyline->flags & (16 | 64)) || ((m_polyline->flags & 8) && !m_level));
+            File(*m_polyline, (m_polyline->flags & (16 | 64)) || ((m_polyline->flags & 8) && !Flat(m_lowest, m_highest)));
             m_polyline.reset();
         }
         if (object && ((object->paper && m_into == &m_model) || (m_paperBlock && m_into))) {
@@ -240,11 +245,20 @@ private:
             return;
         if (object->type == "POLYLINE") {
             m_polyline = std::move(object);
-            m_level = true;
-            m_height.reset();
+            m_lowest = INFINITY;
+            m_highest = -INFINITY;
             return;
         }
-        File(*object, (object->type == "LINE" && object->z[0] != object->z[1]));
+        File(*object, object->type == "LINE" &&
+                          !Flat(std::min(object->z[0], object->z[1]), std::max(object->z[0], object->z[1])));
+    }
+
+    // Whether heights from `low` to `high` (in the file's units) lie within
+    // 0.001 mm, as a flat drawing's do: a 3D projection leaves its
+    // outline's heights some 1e-9 apart.
+    bool Flat(double low, double high) const
+    {
+        return !(low < high) || (high - low) * MillimetresIn(m_units.Code()) <= 0.001;
     }
 
     void File(const KindsObject& object, bool rising)
@@ -303,8 +317,8 @@ private:
     size_t m_inserts = 0;     // block names filed as copied
     std::optional<KindsObject> m_object;
     std::optional<KindsObject> m_polyline;  // waiting for its vertices
-    bool m_level = true;                // its vertices so far at one height
-    std::optional<double> m_height;
+    double m_lowest = INFINITY, m_highest = -INFINITY;  // the heights of its vertices so far
+    HeaderUnits m_units;
 };
 
 // Why the converter read nothing from `file`.
@@ -362,12 +376,21 @@ public:
         SortOntoLayers(view, &fileLayers, &hidden, &hiddenRings);
         if (!hidden.empty())
             hidden = kOnHiddenLayers + hidden;
-        // A hole is not written as the part whose outline was left out.
-        if (std::wstring lost = LostOutline(fragment.Get(), view, hiddenRings, leftOut.empty() ? nullptr : &source, &fileLayers);
+        // A hole is not written as the part whose outline was left out, for
+        // whatever reason the reader left it out, or said nothing of it (paper space).
+        if (std::wstring lost = LostOutline(fragment.Get(), view, hiddenRings, &source, &fileLayers);
             !lost.empty()) {
             if (!hidden.empty())
                 lost += L"; " + hidden;
             return leftOut.empty() ? lost : lost + L"; " + kWhileRead + leftOut;
+        }
+        // Nor is a part written with holes missing: what the reader's caps
+        // left out refuses it, the cap named.
+        if (m_problems) {
+            const std::vector<std::wstring> problems = m_problems();
+            if (std::any_of(problems.begin(), problems.end(),
+                            [](const std::wstring& p) { return p.starts_with(kReaderCapsLeftOut); }))
+                return hidden.empty() ? kNotWhole + leftOut : kNotWhole + leftOut + L"; " + hidden;
         }
         PartValues values;
         for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
@@ -542,7 +565,7 @@ std::wstring UnreadText(const fs::path& file, const std::wstring& leftOut)
         return kNotRead;
     // A file of objects of the kinds read that the reader read and left all
     // out (beyond its caps), saying what it left out: that is why.
-    const bool allLeftOut = planes && leftOut.starts_with(kReaderLeftOut);
+    const bool allLeftOut = planes && (leftOut.starts_with(kReaderLeftOut) || leftOut.starts_with(kReaderCapsLeftOut));
     return (allLeftOut ? kNoneRead : kNotRead) + (L": " + leftOut);
 }
 

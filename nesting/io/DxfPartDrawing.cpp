@@ -747,32 +747,29 @@ std::wstring LostOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IV
     }
     if (!file)
         return {};
-    // What the reader left out, found in the file: more closed curves there
-    // hold every curve to cut than the drawing has (uncut, in other line
-    // styles, or hidden).
-    const std::vector<FileCurve> around = ClosedFileCurves(*file, encloses);
-    if (around.empty())
-        return {};
-    std::vector<FileCurve> taken;
-    for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
-        if (obj->GetLayer() < 2 || !obj->IsGeometry())
-            continue;
-        if (std::optional<FileCurve> ring = ClosedCurve(obj, L""); ring && encloses(*ring))
-            taken.push_back(std::move(*ring));
-    }
-    for (const FileCurve& ring : hiddenRings)
-        taken.push_back(ring);
-    if (around.size() <= taken.size())
-        return {};
-    // The one of them whose box no curve taken has is named.
+    // What the reader left out, whatever it left it out for (a 3D curve, one
+    // in paper space, in an external reference, in a block deeper than it
+    // reads, beyond its caps, ...), found in the file: a ring there that
+    // holds every curve to cut and is none of those the drawing has (uncut,
+    // in other line styles, or hidden), each of which answers for one ring
+    // of its box.
+    std::vector<FileCurve> around = ClosedFileCurves(*file, encloses);
     const auto same = [t](const FileCurve& a, const FileCurve& b) {
         return std::fabs(a.x1 - b.x1) < t && std::fabs(a.y1 - b.y1) < t && std::fabs(a.x2 - b.x2) < t &&
                std::fabs(a.y2 - b.y2) < t;
     };
-    const auto named = std::find_if(around.begin(), around.end(), [&](const FileCurve& c) {
-        return std::none_of(taken.begin(), taken.end(), [&](const FileCurve& k) { return same(c, k); });
-    });
-    const FileCurve& curve = named == around.end() ? around.front() : *named;
+    const auto answered = [&](const FileCurve& ring) {
+        const auto found = std::find_if(around.begin(), around.end(), [&](const FileCurve& c) { return same(c, ring); });
+        if (found != around.end())
+            around.erase(found);
+    };
+    for (const FileCurve& ring : uncutRings)
+        answered(ring);
+    for (const FileCurve& ring : hiddenRings)
+        answered(ring);
+    if (around.empty())
+        return {};
+    const FileCurve& curve = around.front();
     if (!curve.sized)
         return L"не прочитан размер кривой, которая может быть внешним контуром детали: " + curve.named;
     return lost + curve.named + holds(curve);

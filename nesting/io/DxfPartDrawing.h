@@ -49,11 +49,13 @@ void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers = nullpt
 // (`hiddenRings`), the rings `view` has in other line styles, which are not
 // cut (closed curves, or open ones closing one together; their layers as
 // `fileLayers` gives them) and, when given, the curves the reader did not take of
-// the DXF `file` (found by reading the file's groups for closed curves
-// that hold the cut curves, and finding more of them than `view` has of
-// other line styles and `hiddenRings` has; a circle or an ellipse left out
-// whose size is no number counts when its centre lies among the cut
-// curves, as it may be the outline). Names the curve lost; empty when none was.
+// the DXF `file` for whatever reason (found by reading the file's groups for
+// rings that hold the cut curves, in paper space, 3D, external references
+// and blocks of any depth too, and taking away one for each ring of its box
+// that `view` has of other line styles or `hiddenRings` has; a circle or an
+// ellipse left out whose size is no number counts when its centre lies among
+// the cut curves, as it may be the outline). Names the curve lost; empty
+// when none was.
 std::wstring LostOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view,
                          const std::vector<FileCurve>& hiddenRings, const std::filesystem::path* file,
                          const FileLayers* fileLayers = nullptr);

@@ -496,9 +496,13 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         {"holes_in_arrays_of_arrays",
          dxftext::File({{"BLOCKS", Block("H", Circle("0", "0", 0.001)) + Block("A", Insert("H", 0, 0, "1", 300, 300, 0.01))},
                         {"ENTITIES", square + Insert("A", 1, 1, "1", 300, 300, 0.3)}}),
-         nullptr, 10000, leftOut + L"вставки, которые с копиями вложенных в них блоков дают больше 100 000 копий — 1 (вставка блока на слое «0» у (1; 1))"},
-        {"hole_40_blocks_deep", dxftext::File({{"BLOCKS", deep}, {"ENTITIES", square + Insert("B39", 0, 0)}}), nullptr, 10000,
-         leftOut + L"вставки глубже 16 уровней блоков — 1 (вставка блока на слое «0» в блоке «B24» у (0; 0))"},
+         L"файл прочитан не весь, а без пропущенного деталь не записывается: пропущено сверх пределов программы: вставки, "
+         L"копии которых дают объекты сверх 250 000, которые программа берёт из одного файла — 1 (вставка блока на слое «0» у (1; 1))",
+         0},
+        {"hole_40_blocks_deep", dxftext::File({{"BLOCKS", deep}, {"ENTITIES", square + Insert("B39", 0, 0)}}),
+         L"файл прочитан не весь, а без пропущенного деталь не записывается: пропущено сверх пределов программы: вставки "
+         L"глубже 16 уровней блоков — 1 (вставка блока на слое «0» в блоке «B24» у (0; 0))",
+         0},
         {"hole_of_one_vertex", dxftext::File({{"ENTITIES", square + Polyline({{50, 50}}, true)}}), nullptr, 10000,
          leftOut + L"полилинии менее чем из двух точек — 1 (полилиния на слое «0» у (50; 50))"},
         // Curves of nothing at the drawing's tolerance: a circle of a radius
@@ -585,7 +589,7 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         // An outline past the reader's caps is named with the cap, not as a file that is no DXF.
         {"outline_of_too_many_vertices",
          dxftext::File({{"ENTITIES", Polyline(std::vector<std::pair<double, double>>(500'001, {1, 1}), true)}}),
-         L"ни один объект файла не прочитан: пропущено: объекты сверх 500 000 частей (вершин, дуговых за две, точек "
+         L"ни один объект файла не прочитан: пропущено сверх пределов программы: объекты сверх 500 000 частей (вершин, дуговых за две, точек "
          L"сплайнов, строк текстов), которые программа берёт из одного файла — 1 (полилиния на слое «0» у (1; 1))",
          0},
     };

@@ -107,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
                   return File({{"BLOCKS", Block("H", Circle("0", "0", 0.001)) + Block("A", Insert("H", 0, 0, "1", 300, 300, 0.01))},
                                {"ENTITIES", Square(0, 0, 1000) + Insert("A", 1, 1, "1", 300, 300, 3.3)}});
                 },
-                L"вставки, которые с копиями вложенных в них блоков дают больше 100 000 копий — 1 (вставка блока на слое «0» у (1; 1))", 4},
+                L"вставки, копии которых дают объекты сверх 250 000, которые программа берёт из одного файла — 1 (вставка блока на слое «0» у (1; 1))", 4},
         Bounded{"array_of_a_block_holding_another",
                 [] {
                   return File({{"BLOCKS", Block("H", Circle("0", "0", 1)) + Block("W", Insert("H", 0, 0))},
@@ -133,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
         Bounded{"two_million_records_and_more",
                 [] { return File({{"ENTITIES", Square(0, 0, 10) + Groups(2'000'000, {0, "FOO"}) + Line(0, 0, 5, 5)}}); },
                 L"всё, что в файле дальше первых 2 000 000 записей (объектов, вершин, элементов таблиц) или 20 000 000 групп, "
-                L"которые программа просматривает в одном файле (со строки 4000043); объекты FOO, которые не импортируются — 1999995", 4}),
+                L"которые программа просматривает в одном файле (со строки 4000043); пропущено: объекты FOO, которые не импортируются — 1999995", 4}),
     [](const ::testing::TestParamInfo<Bounded>& info) { return std::string(info.param.name); });
 
 TEST_F(DxfBoundsTest, ThousandsOfLayersAndLinetypesComeThroughWhole) {

@@ -437,7 +437,7 @@ INSTANTIATE_TEST_SUITE_P(
                 dxftext::File({{"BLOCKS", Block("C", {}) + Block("B", Insert("C", 0, 0, "1", 1000, 100, 1)) +
                                               Block("A", Insert("B", 0, 0, "1", 1000, 100, 1))},
                                {"ENTITIES", Insert("A", 0, 0) + Line(0, 0, 1, 1)}}),
-                L"вставки, которые с копиями вложенных в них блоков дают больше 100 000 копий — 1", 1},
+                L"пропущено сверх пределов программы: вставки, блоки которых разворачиваются больше чем в десять миллионов копий и объектов", 1},
         Hostile{"empty_blocks_in_arrays_side_by_side",
                 dxftext::File({{"BLOCKS", Block("C", {}) + Block("B", Insert("C", 0, 0, "1", 1000, 100, 1))},
                                {"ENTITIES", [] {
@@ -445,7 +445,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   for (int i = 0; i < 200; ++i) copies = copies + Insert("B", 0, 0);
                                   return copies;
                                 }() + Line(0, 0, 1, 1)}}),
-                L"вставки, прерванные там", 1},
+                L"вставки, блоки которых разворачиваются больше чем в десять миллионов копий и объектов", 1},
         Hostile{"block_scale_overflows",
                 dxftext::File({{"BLOCKS", Block("BIG", Line(0, 0, 1e10, 0) + Text(1e10, 0, "x"))},
                                {"ENTITIES", Insert("BIG", 0, 0, "1e300") + Line(0, 0, 1, 1)}}),

@@ -179,7 +179,7 @@ class Groups {
 
 // The codes whose first value the first reading wants of an object, and
 // those whose groups it counts.
-constexpr int kWanted[] = {2, 8, 10, 20, 30, 31, 60, 67, 70, 71, 72, 73, 74, 90, 210, 220, 230};
+constexpr int kWanted[] = {2, 8, 10, 11, 20, 21, 30, 31, 60, 67, 70, 71, 72, 73, 74, 90, 210, 220, 230};
 constexpr int kCounted[] = {10, 11, 40, 49};
 
 // The groups an object may have besides those of its lists (vertices, knots
@@ -251,13 +251,13 @@ struct Record {
 // What the first reading wants of an object's followers (a POLYLINE's
 // vertices and SEQEND, an INSERT's attributes): the runs of them given to
 // dxflib, and whether all are sound, in model space and, for vertices, at
-// one height.
+// heights no further apart than a flat drawing's (kFlatHeights).
 struct Followers {
   std::vector<std::pair<std::size_t, std::size_t>> kept;  // bytes [first, last) of the file
   bool paper = false;
   std::string why;
-  bool level = true;
-  std::optional<double> height;
+  bool heights = true;  // every vertex's height a number
+  double lowest = INFINITY, highest = -INFINITY;
   std::size_t count = 0, textBytes = 0, arcs = 0;
 
   void Add(const Record& f) {
@@ -274,8 +274,9 @@ struct Followers {
     textBytes += f.textBytes;
     if (f.type != "VERTEX") return;
     double z = 0;
-    if (!ParseDouble(f.Value(30, "0"), z) || (height && *height != z)) level = false;
-    height = z;
+    if (!ParseDouble(f.Value(30, "0"), z)) heights = false;
+    lowest = std::min(lowest, z);
+    highest = std::max(highest, z);
   }
 };
 
@@ -492,7 +493,7 @@ class Preparer {
         why = "объекты с повреждёнными целыми числами";
     }
     record.last = groups_.At();
-    if (why.empty() && others > kMaxGroups) why = "объекты больше чем из десяти тысяч групп помимо их списков";
+    if (why.empty() && others > kMaxGroups) why = kTooManyGroups;
     record.why = why.empty() ? Sound(record) : why;
   }
 
@@ -569,15 +570,17 @@ class Preparer {
     if (why.empty() && type == "POLYLINE") {
       long long flags = 0;
       ParseLong(head.Value(70), flags);
-      // A 3D polyline whose vertices all stand at one height is a plane
-      // outline (as CAM and 3D systems export sections): its plan is read.
-      if ((flags & (16 | 64)) || ((flags & 8) && !followers.level)) why = k3D;
+      // A 3D polyline whose vertices all stand at one height, within the
+      // rounding of a 3D projection, is a plane outline (as CAM and 3D
+      // systems export sections): its plan is read.
+      const bool level = followers.heights && (followers.count == 0 || Flat(followers.lowest, followers.highest));
+      if ((flags & (16 | 64)) || ((flags & 8) && !level)) why = k3D;
     }
     if (why.empty() && type == "LINE" && head.Value(30) != head.Value(31)) {
       double z1 = 0, z2 = 0;
       ParseDouble(head.Value(30, "0"), z1);
       ParseDouble(head.Value(31, "0"), z2);
-      if (z1 != z2) why = k3D;
+      if (!Flat(std::min(z1, z2), std::max(z1, z2))) why = k3D;
     }
     if (!why.empty()) return Skip(why, head);
     if (objects_ + 1 > kMaxObjects) return Skip(kTooManyObjects, head);
@@ -647,6 +650,12 @@ class Preparer {
     return {};
   }
 
+  // Whether heights from `low` to `high` (in the file's units) lie within
+  // kFlatHeights of one another.
+  bool Flat(double low, double high) const {
+    return (high - low) * MillimetresIn(result_.units) <= kFlatHeights;
+  }
+
   // Leaves `record` out for `why`: named by where it stands while few are,
   // then counted (a file may bring millions of one kind).
   void Skip(std::string_view why, const Record& record) {
@@ -661,9 +670,11 @@ class Preparer {
       unnamed_ = 1;
       return;
     }
+    // Its first point: a spline given by fit points has it among them.
     double x = NAN, y = NAN;
-    ParseDouble(record.Value(10), x);
-    ParseDouble(record.Value(20), y);
+    const bool fit = record.Value(10).empty() && record.Value(20).empty();
+    ParseDouble(record.Value(fit ? 11 : 10), x);
+    ParseDouble(record.Value(fit ? 21 : 20), y);
     result_.skipped.Add(reason, Place(record.type, Named(record.Value(8)), Named(block_), x, y));
   }
   void Flush() {
@@ -720,9 +731,23 @@ bool Leftovers::Names(const std::string& why) const {
   return it == byWhy_.end() || it->second.places.size() < kPlaces;
 }
 
+bool BeyondCaps(std::string_view why) {
+  static const std::string_view caps[] = {kTooManyObjects,   kTooManyPieces,    kTooManySplinePoints, kTooManyEllipses,
+                                          kTooMuchText,      kOnTooManyLayers,  kOfTooManyLinetypes,  kTooManyBlocks,
+                                          kTooManyRecords,   kTooManyGroups,    kTooManyVisits,       kTooManyCopied,
+                                          kTooDeep};
+  return std::any_of(std::begin(caps), std::end(caps), [&](std::string_view cap) { return why.starts_with(cap); });
+}
+
 std::string Leftovers::Text() const {
+  const std::string caps = Text(true), others = Text(false);
+  return caps.empty() || others.empty() ? caps + others : caps + "; " + others;
+}
+
+std::string Leftovers::Text(bool caps) const {
   std::string out;
   for (const auto& [why, entry] : byWhy_) {
+    if (BeyondCaps(why) != caps) continue;
     out += (out.empty() ? "" : "; ") + why;
     if (entry.count == 0) continue;
     out += " — " + std::to_string(entry.count);
@@ -761,6 +786,13 @@ std::string KindName(std::string_view type) {
 }
 
 }  // namespace
+
+double MillimetresIn(int units) {
+  static const double mm[] = {1, 25.4, 304.8, 1609344, 1, 10, 1000, 1e6, 2.54e-5, 0.0254, 914.4, 1e-7, 1e-6, 1e-3,
+                              100, 1e4, 1e5, 1e12, 1.495978707e14, 9.4607304725808e18, 3.0856775814913673e19,
+                              304.8006096, 25.40005080, 914.4018288, 1609347.219};
+  return units >= 0 && units <= 24 ? mm[units] : 1.0;
+}
 
 bool NoCase::operator()(std::string_view a, std::string_view b) const {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {

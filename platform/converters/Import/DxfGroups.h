@@ -40,6 +40,9 @@ class Leftovers {
   // "why — n (where, where, … and k more); why — n (…)"; UTF-8. A why
   // added with no count stands alone.
   std::string Text() const;
+  // The same of the whys BeyondCaps tells (`caps`), or of the others.
+  std::string Text(bool caps) const;
+  bool Empty(bool caps) const { return Text(caps).empty(); }
 
  private:
   struct Entry {
@@ -78,6 +81,14 @@ struct Prepared {
   std::set<std::string, NoCase> duplicateBlocks;  // defined more than once (the first definition read)
   std::set<std::string, NoCase> externalBlocks;   // external references: their drawings are other files
 };
+
+// Millimetres in one unit of the code `units` of $INSUNITS (0 to 24); 1 for
+// no units or a code out of range, as the file is then read in millimetres.
+double MillimetresIn(int units);
+
+// Heights (millimetres) within which the points of a curve lie in one plane:
+// a 3D projection leaves its outline's heights some 1e-9 apart.
+inline constexpr double kFlatHeights = 0.001;
 
 // The longest value dxflib reads whole (its line buffer, less the end of line).
 inline constexpr std::size_t kMaxValue = 1023;
@@ -125,6 +136,25 @@ inline constexpr char kTooManyBlocks[] = "блоки сверх 500 000, кот�
 inline constexpr char kTooManyRecords[] =
     "всё, что в файле дальше первых 2 000 000 записей (объектов, вершин, элементов таблиц) или 20 000 000 групп, "
     "которые программа просматривает в одном файле";
+inline constexpr char kTooManyGroups[] = "объекты больше чем из десяти тысяч групп помимо их списков";
+// Of the expansion of blocks: copies and objects of blocks visited in all; the
+// objects an insert's copies make, as many as the same objects drawn one by
+// one; the levels of blocks within blocks.
+inline constexpr char kTooManyVisits[] =
+    "вставки, блоки которых разворачиваются больше чем в десять миллионов копий и объектов, которые программа "
+    "просматривает в одном файле";
+inline constexpr char kTooManyCopied[] =
+    "вставки, копии которых дают объекты сверх 250 000, которые программа берёт из одного файла";
+inline constexpr char kTooDeep[] = "вставки глубже 16 уровней блоков";
+
+// Whether objects left out for `why` were left out by a cap of this reader
+// (the caps above save those on the table entries themselves): the drawing
+// read lacks them though they are sound, so a part read from it is not whole.
+bool BeyondCaps(std::string_view why);
+// How the reader starts the list of what its caps left out, and the list of
+// all else it left out.
+inline constexpr wchar_t kBeyondCapsLeftOut[] = L"пропущено сверх пределов программы: ";
+inline constexpr wchar_t kLeftOut[] = L"пропущено: ";
 
 // The first reading of the whole file: empty `error` when `bytes` can be read
 // as a DXF text, or the reason it cannot (in Russian, as the host speaks).

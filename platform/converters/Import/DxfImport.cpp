@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cwctype>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -38,17 +39,18 @@ constexpr int kMaxBlockDepth = 16;
 // Block copies and their objects visited while blocks are expanded: empty
 // blocks inserted as arrays in arrays make no objects but cost their copies.
 constexpr std::size_t kMaxVisits = 10'000'000;
-// Copies one insert makes at most, those of the blocks in its block included.
-constexpr int kMaxCopies = 100'000;
 constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
 // Points nearer than this (millimetres) are one point of the drawing.
 constexpr double kPointTolerance = 1e-4;
+// Degrees by which an arc's angles may miss a whole turn and it still be a
+// full circle: the rounding of angles written with fifteen digits and more,
+// far below any arc drawn (a gap under 0.001 mm on a radius of a kilometre).
+constexpr double kFullTurnRounding = 1e-8;
 constexpr char kFewPoints[] = "полилинии менее чем из двух точек";
 constexpr char kNoRadius[] = "дуги и окружности без радиуса";
 constexpr char kBadEllipse[] = "эллипсы с неверными осями";
 constexpr char kBadKnots[] = "сплайны, узлы которых не подходят к управляющим точкам";
 constexpr char kOverflow[] = "объекты, координаты которых переполняются с масштабами блоков и единицами файла";
-constexpr char kCutShort[] = "вставки, прерванные там, где блоки файла разворачиваются больше чем в десять миллионов копий и объектов";
 
 // ---- what dxflib gives ----
 
@@ -129,7 +131,7 @@ class Reader : public DL_CreationAdapter {
   std::vector<Record> model;
   std::map<std::string, Block, NoCase> blocks;
   std::vector<std::pair<std::string, LayerR>> layers;  // in file order
-  std::map<std::string, std::vector<double>> linetypes;
+  std::map<std::string, std::vector<double>, NoCase> linetypes;  // their dash elements
   Names names;  // of the records' layers and linetypes
 
   void addLayer(const DL_LayerData& data) override {
@@ -139,7 +141,10 @@ class Reader : public DL_CreationAdapter {
     layer.color24 = a.getColor24();
     layer.visible = a.getColor() >= 0 && !data.off && !(data.flags & 1);
     layer.frozen = (data.flags & 1) != 0;
-    if (!a.getLinetype().empty()) layer.linetype = a.getLinetype();
+    // A layer that names no linetype of its own (no group 6, as some writers
+    // leave it, read as BYLAYER or BYBLOCK) draws solid lines.
+    if (const std::string& own = a.getLinetype(); !own.empty() && !SameName(own, "BYLAYER") && !SameName(own, "BYBLOCK"))
+      layer.linetype = own;
     layers.emplace_back(data.name, layer);
   }
   // dxflib gives a linetype's dashes before the linetype itself.
@@ -397,13 +402,6 @@ int ColourOf(const LayerR& layer) {
   return layer.color >= 0 && layer.color <= 9 ? rgb[layer.color] : 0x808080;
 }
 
-double UnitFactor(int units) {
-  static const double mm[] = {1, 25.4, 304.8, 1609344, 1, 10, 1000, 1e6, 2.54e-5, 0.0254, 914.4, 1e-7, 1e-6, 1e-3,
-                              100, 1e4, 1e5, 1e12, 1.495978707e14, 9.4607304725808e18, 3.0856775814913673e19,
-                              304.8006096, 25.40005080, 914.4018288, 1609347.219};
-  return units >= 0 && units <= 24 ? mm[units] : 1.0;
-}
-
 struct Built {
   Ref<Shape> shape;
   std::uint32_t layer, linetype;  // names of the reader's
@@ -420,7 +418,7 @@ class Builder {
   Leftovers skipped;
 
   void Run() {
-    const Affine units = Scaling(UnitFactor(prepared_.units));
+    const Affine units = Scaling(MillimetresIn(prepared_.units));
     std::vector<std::string> path;
     const std::uint32_t layer = reader_.names.Id("0"), linetype = reader_.names.Id("CONTINUOUS");
     for (const Record& r : reader_.model) Place(r, units, layer, linetype, path);
@@ -484,7 +482,7 @@ class Builder {
     std::visit([&](const auto& item) { From(item, m, local, drawnOn, linetype, path); }, r.item);
     frozenCopy_ = outerFrozen;
     here_ = &here;
-    if (path.empty() && refused_ > refused) Drop(kCutShort);
+    if (path.empty() && refused_ > refused) Drop(kTooManyVisits);
     here_ = outer;
   }
 
@@ -646,9 +644,13 @@ class Builder {
   template <class L, class T, class P>
   void From(const DL_ArcData& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
     if (d.radius <= 0) return Drop(kNoRadius);
-    geom::Arc arc{{d.cx, d.cy}, d.radius, d.angle1 * kRadians, d.angle2 * kRadians, true};
-    if (std::abs(geom::Arc{arc}.sweep()) < 1e-12) arc.endAngle += 2 * geom::kPi;  // equal angles: a full turn
-    Add(arc, local, layer, linetype, vlapi::vlDrArc);
+    // Angles a whole turn apart within rounding (0..360, a..a+360, equal
+    // angles) draw a full circle: as an arc its ends would stand a rounding
+    // apart, and read as an arc of no sweep or of a full turn by chance.
+    if (std::abs(std::remainder(d.angle2 - d.angle1, 360.0)) < kFullTurnRounding)
+      return Add(geom::Circle{{d.cx, d.cy}, d.radius}, local, layer, linetype, vlapi::vlDrCircle);
+    Add(geom::Arc{{d.cx, d.cy}, d.radius, d.angle1 * kRadians, d.angle2 * kRadians, true}, local, layer, linetype,
+        vlapi::vlDrArc);
   }
   template <class L, class T, class P>
   void From(const DL_CircleData& d, const Affine&, const Affine& local, L& layer, T& linetype, P&) {
@@ -801,16 +803,18 @@ class Builder {
     if (prepared_.externalBlocks.count(d.name)) return Drop("вставки внешних ссылок (их файлы не читаются)");
     if (std::any_of(path.begin(), path.end(), [&](const std::string& b) { return SameName(b, d.name); }))
       return Drop("вставки блоков, которые вставляют сами себя");
-    if (path.size() >= kMaxBlockDepth) return Drop("вставки глубже 16 уровней блоков");
+    if (path.size() >= kMaxBlockDepth) return Drop(kTooDeep);
     const double sx = d.sx == 0 ? 1 : d.sx, sy = d.sy == 0 ? 1 : d.sy;
     const int cols = std::max(1, d.cols), rows = std::max(1, d.rows);
-    if (static_cast<long long>(cols) * rows > kMaxCopies) return Drop("вставки больше чем из 100 000 копий");
-    // An array of arrays is stopped as early as one array: before any copy
-    // is made, by the copies its blocks make inside one another.
+    // An array of arrays is stopped as early as one array, before any copy
+    // is made: by the objects its copies make, as many as the same objects
+    // drawn one by one may be, and by the copies and objects it visits.
     path.push_back(d.name);
-    const double copies = static_cast<double>(cols) * rows * std::max(1.0, CopiesIn(block->second, path));
+    const Expansion own = ExpansionOf(block->second, path);
     path.pop_back();
-    if (copies > kMaxCopies) return Drop("вставки, которые с копиями вложенных в них блоков дают больше 100 000 копий");
+    const double copies = static_cast<double>(cols) * rows;
+    if (static_cast<double>(shapes.size()) + copies * own.objects > kMaxObjects) return Drop(kTooManyCopied);
+    if (static_cast<double>(visits_) + copies * (1 + own.visits) > kMaxVisits) return Drop(kTooManyVisits);
     const double angle = d.angle * kRadians;
     path.push_back(d.name);
     for (int r = 0; r < rows; ++r) {
@@ -856,32 +860,40 @@ class Builder {
     return text;
   }
 
-  // The copies the inserts of `block` (placed inside the blocks of `path`)
-  // make of the innermost blocks they reach, an array of arrays making as
-  // many as the product of their sizes, a block that only holds another as
-  // many as that one; as far as the copies would be made (a block inserting
-  // itself is not, nor one deeper than kMaxBlockDepth); 0 when it inserts
-  // none; counted up to a little past kMaxCopies. Each insert looked at adds
-  // a copy at least: the count takes no longer than the copies it stops
-  // short of making.
-  double CopiesIn(const Block& block, std::vector<std::string>& path) {
-    if (path.size() >= kMaxBlockDepth) return 0;
-    double copies = 0;
+  // What one copy of a block makes: the objects placed (those of its
+  // blocks' copies too, as far as they would be made: not in a block
+  // inserting itself, nor deeper than kMaxBlockDepth), and the copies and
+  // objects visited.
+  struct Expansion {
+    double objects = 0, visits = 0;
+  };
+  // The expansion of a copy of `block` (placed inside the blocks of `path`),
+  // counted up to a little past the caps: each object looked at adds a visit
+  // at least, so the count takes no longer than the copies it stops short of
+  // making.
+  Expansion ExpansionOf(const Block& block, std::vector<std::string>& path) {
+    Expansion out;
     for (const Record& member : block.records) {
+      ++out.visits;
       const auto* insert = std::get_if<std::unique_ptr<DL_InsertData>>(&member.item);
-      if (!insert) continue;
+      if (!insert) {
+        ++out.objects;
+        continue;
+      }
       const std::string& name = (*insert)->name;
       const auto inner = reader_.blocks.find(name);
-      if (inner == reader_.blocks.end() || prepared_.duplicateBlocks.count(name) ||
+      if (path.size() >= kMaxBlockDepth || inner == reader_.blocks.end() || prepared_.duplicateBlocks.count(name) ||
           std::any_of(path.begin(), path.end(), [&](const std::string& b) { return SameName(b, name); }))
         continue;
       path.push_back(name);
-      const double own = static_cast<double>(std::max(1, (*insert)->cols)) * std::max(1, (*insert)->rows);
-      copies += own * std::max(1.0, CopiesIn(inner->second, path));
+      const Expansion copy = ExpansionOf(inner->second, path);
       path.pop_back();
-      if (copies > kMaxCopies) break;
+      const double copies = static_cast<double>(std::max(1, (*insert)->cols)) * std::max(1, (*insert)->rows);
+      out.objects += copies * copy.objects;
+      out.visits += copies * (1 + copy.visits);
+      if (out.objects > kMaxObjects || out.visits > kMaxVisits) break;
     }
-    return copies;
+    return out;
   }
 
   // Leaves out the object being placed, named by where it stands.
@@ -915,6 +927,21 @@ class Builder {
   std::vector<bool> layersDrawn_, linetypesDrawn_;  // by name
   std::size_t layersCount_ = 0, linetypesCount_ = 0;
 };
+
+// The host's main line, in which the outlines of parts are drawn and cut.
+constexpr int kMainLineStyle = 1;
+
+// Whether `linetype` names one of the host's system styles drawn without
+// dashes (its thin or thick line), which its own DXF files bring back.
+bool HostSolidStyle(const std::wstring& linetype) {
+  const std::vector<LineStyle>& styles = SystemLineStyles();
+  return std::any_of(styles.begin(), styles.end(), [&](const LineStyle& s) {
+    return s.pattern.empty() && s.linetype.size() == linetype.size() &&
+           std::equal(s.linetype.begin(), s.linetype.end(), linetype.begin(), [](wchar_t a, wchar_t b) {
+             return std::towupper(static_cast<wint_t>(a)) == std::towupper(static_cast<wint_t>(b));
+           });
+  });
+}
 
 // Puts what was built into `view` of `doc`: layers by name, line styles by linetype.
 void Commit(Builder& built, const Reader& reader, Document2D& doc, View& view) {
@@ -962,9 +989,17 @@ void Commit(Builder& built, const Reader& reader, Document2D& doc, View& view) {
   auto styleOf = [&](const std::string& linetype) {
     auto it = styles.find(linetype);
     if (it != styles.end()) return it->second;
-    auto pattern = reader.linetypes.find(linetype);
-    const int number = doc.LineStyles().ForLinetype(built.Text(linetype),
-                                                    pattern == reader.linetypes.end() ? std::vector<double>{} : pattern->second);
+    const auto pattern = reader.linetypes.find(linetype);
+    const std::wstring name = built.Text(linetype);
+    // A linetype the file defines without gaps draws a solid line whatever
+    // its name ("SOLID", "Сплошная", "DASHED" left with no dash elements): the
+    // main line, save the host's own solid styles it writes by their names.
+    const bool solid = pattern != reader.linetypes.end() &&
+                       std::none_of(pattern->second.begin(), pattern->second.end(), [](double d) { return d < 0; });
+    const int number = solid && !HostSolidStyle(name)
+                           ? kMainLineStyle
+                           : doc.LineStyles().ForLinetype(name, pattern == reader.linetypes.end() ? std::vector<double>{}
+                                                                                                  : pattern->second);
     return styles[linetype] = number;
   };
   // Layer and style by name, each looked up once.
@@ -1018,7 +1053,9 @@ class ImportConverter : public Converter {
     built.Run();
     Leftovers skipped = prepared->skipped;
     skipped.Add(built.skipped);
-    if (!skipped.Empty()) problems.push_back(L"пропущено: " + Wide(skipped.Text()));
+    // What its caps left out apart: a part read from the drawing would lack it.
+    if (!skipped.Empty(true)) problems.push_back(kBeyondCapsLeftOut + Wide(skipped.Text(true)));
+    if (!skipped.Empty(false)) problems.push_back(kLeftOut + Wide(skipped.Text(false)));
     if (const std::wstring recoded = built.Recoded(); !recoded.empty()) problems.push_back(recoded);
     if (built.shapes.empty() && !skipped.Empty()) {
       problems.push_back(L"ничего не импортировано");

@@ -1,0 +1,197 @@
+// A DXF part is written whole or refused, never without holes nor as its hole; each part written is loaded as
+// the source data loads it, its area compared with the drawing's.
+#include "io/DxfImport.h"
+
+#include "model/NestingFigure.h"
+#include "model/NestingModel.h"
+#include "support/dxf_text.h"
+#include "support/host_fixture.h"
+#include "vlhost/Converters.h"
+#include "vlhost/Host.h"
+
+#include <cmath>
+#include <fstream>
+#include <functional>
+#include <numbers>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace dxftext;
+
+const double pi = std::numbers::pi;
+// A 100 × 200 plate with a round hole of radius 10.
+const double kPlate = 20000 - 100 * pi;
+const std::vector<std::pair<double, double>> kOutline{{0, 0}, {100, 0}, {100, 200}, {0, 200}};
+
+struct Part {
+    std::string name;
+    std::function<std::string()> bytes;  // made when the case runs: some are megabytes
+    std::wstring refusal;                // its start; empty: a part of `area` is written
+    double area = 0;
+};
+
+class DxfWholePartTest : public hosttest::HostTest {
+protected:
+    // Imports the parts in one run and checks each against the closing message.
+    void Expect(const std::vector<Part>& parts)
+    {
+        vlhost::ConverterModule converter(application, "dxfImport");
+        ASSERT_TRUE(converter.Loaded()) << converter.Error();
+        converter.ShowProblems(false);
+        std::vector<FileMetaParams> entries;
+        for (const Part& part : parts) {
+            std::ofstream(root / (part.name + ".dxf"), std::ios::binary) << part.bytes();
+            entries.push_back({vlhost::Host::Wide((root / (part.name + ".dxf")).string()), L"", 1, 0.0});
+        }
+        const size_t before = Messages().size();
+        dxfimport::ImportFiguresFromDxf(
+            *std::make_unique<NestingModel>(), entries, vlhost::Host::Wide((root / "out").string()),
+            [&](const std::wstring& path) { return converter.Convert(path, L""); }, [&] { return converter.Problems(); });
+        const std::wstring closing = Messages().size() > before ? Messages().back().text : L"";
+        for (size_t i = 0; i < parts.size(); ++i) {
+            SCOPED_TRACE(parts[i].name);
+            const fs::path fragment = root / "out" / (parts[i].name + ".vfw");
+            const bool written = parts[i].refusal.empty();
+            EXPECT_EQ(closing.find(entries[i].m_path + L": " + parts[i].refusal) == std::wstring::npos, written) << vlhost::Host::Utf8(closing);
+            EXPECT_EQ(fs::exists(fragment), written);
+            const FigurePtr figure = written ? NestingModel().AddFigure(vlhost::Host::Wide(fragment.string())) : nullptr;
+            EXPECT_NEAR(figure ? figure->m_area : 0.0, parts[i].area, parts[i].area * 1e-4);
+        }
+    }
+};
+
+void Append(Groups& to, const Groups& more) { to.insert(to.end(), more.begin(), more.end()); }
+
+// The outline as a closed 3D POLYLINE, vertex i at the height z(i), or as
+// lines (`lines`), each rising to z(i).
+Groups Outline3D(const std::function<double(size_t)>& z, bool lines = false)
+{
+    Groups g = lines ? Groups{} : Groups{{0, "POLYLINE"}, {8, "0"}, {66, "1"}, {10, "0"}, {20, "0"}, {70, "9"}};
+    for (size_t i = 0; i < 4; ++i) {
+        const auto [x, y] = kOutline[i];
+        Append(g, lines ? Line(x, y, kOutline[(i + 1) % 4].first, kOutline[(i + 1) % 4].second) + Groups{{31, Num(z(i))}}
+                        : Groups{{0, "VERTEX"}, {8, "0"}, {10, Num(x)}, {20, Num(y)}, {30, Num(z(i))}, {70, "32"}});
+    }
+    return lines ? g : g + Groups{{0, "SEQEND"}};
+}
+
+Groups Hole() { return Circle("40", "50", 10); }
+Groups Rectangle(double w, double h) { return Polyline({{0, 0}, {w, 0}, {w, h}, {0, h}}, true); }
+
+// The plate's hole and its outline `outline` in the model space, `blocks` before them.
+std::string Plate(const Groups& outline, const Groups& blocks = Block("B", {}))
+{
+    return File({{"BLOCKS", blocks}, {"ENTITIES", outline + Hole()}});
+}
+
+const std::wstring kNotWhole = L"файл прочитан не весь, а без пропущенного деталь не записывается: "
+                               L"пропущено сверх пределов программы: ";
+const std::wstring kLost = L"внешний контур не импортирован: ";
+
+TEST_F(DxfWholePartTest, PartsPastTheReadersCapsAreRefusedNamingTheCapSlow)
+{
+    // `count` closed curves of `hole` (at x, y) on a plate `side` wide.
+    const auto holes = [](int count, double side, const std::function<Groups(double, double)>& hole) {
+        return [=] {
+            Groups g = Rectangle(side, side);
+            for (int i = 0; i < count; ++i)
+                Append(g, hole(5 + (i % 500) * 5, 5 + (i / 500) * 5.0));
+            return dxftext::File({{"ENTITIES", g}});
+        };
+    };
+    Expect({
+        // 102,400 round holes as an array of arrays come in as 102,400 circles drawn one by one do.
+        {"holes_as_arrays_of_arrays", [] { return dxftext::File({{"BLOCKS", Block("HOLE", Circle("0", "0", 3)) +
+            Block("GRID", Insert("HOLE", 0, 0, "1", 16, 16, 10))}, {"ENTITIES", Rectangle(3220, 3220) +
+            Insert("GRID", 10, 10, "1", 20, 20, 160)}}); }, L"", 3220.0 * 3220 - 102400 * 9 * pi},
+        {"holes_of_spline_points_past_the_cap",
+         holes(1100, 2600, [](double x, double y) {
+             std::vector<std::pair<double, double>> ring;
+             for (int k = 0; k <= 100; ++k)
+                 ring.emplace_back(x + 2 * std::cos(k * pi / 50), y + 2 * std::sin(k * pi / 50));
+             return FitSpline(ring);
+         }),
+         kNotWhole + L"сплайны сверх 100 000 точек (управляющих и определяющих), которые программа берёт из одного файла "
+                     L"— 110 (сплайн на слое «0» у (2457; 10), "},
+        {"holes_past_the_objects_cap", holes(250'001, 2520, [](double x, double y) { return Circle(Num(x), Num(y), 1); }),
+         kNotWhole + L"объекты сверх 250 000"},
+        {"holes_past_the_ellipses_cap", holes(20'001, 2520, [](double x, double y) {
+             return HalfEllipse(x, y, 2, 1, true) + HalfEllipse(x, y, 2, 1, false); }), kNotWhole + L"эллипсы сверх 20 000"},
+    });
+}
+
+TEST_F(DxfWholePartTest, AnOutlineSkippedForAnyReasonRefusesThePartNamingIt)
+{
+    const auto nested = [](int depth) {
+        Groups blocks = Block("L" + std::to_string(depth), Polyline(kOutline, true));
+        for (int level = depth - 1; level >= 1; --level)
+            Append(blocks, Block("L" + std::to_string(level), Insert("L" + std::to_string(level + 1), 0, 0)));
+        return Plate(Insert("L1", 0, 0), blocks);
+    };
+    const Groups xref{{0, "BLOCK"}, {2, "XR"}, {70, "4"}, {10, "0"}, {20, "0"}, {1, "other.dxf"}};
+    Expect({
+        // Heights within 0.001 mm of one another are flat, as a 3D projection writes them.
+        {"polyline_risen_1e-9", [] { return Plate(Outline3D([](size_t i) { return 1e-9 * i; })); }, L"", kPlate},
+        {"lines_risen_1e-10", [] { return Plate(Outline3D([](size_t) { return 1e-10; }, true)); }, L"", kPlate},
+        {"polyline_risen_5", [] { return Plate(Outline3D([](size_t i) { return 5.0 * (i % 2); })); },
+         kLost + L"полилиния на слое «0» у (0; 0) охватывает все импортированные кривые детали"},
+        {"lines_risen_5", [] { return Plate(Outline3D([](size_t) { return 5.0; }, true)); },
+         kLost + L"4 отрезка на слое «0» у (0; 0) охватывают"},
+        {"outline_in_paper_space", [] { return Plate(Polyline(kOutline, true) + Groups{{67, "1"}}); },
+         kLost + L"полилиния на слое «0» в пространстве листа у (0; 0) охватывает"},
+        {"outline_in_an_external_reference",
+         [&] { return Plate(Insert("XR", 0, 0), xref + Polyline(kOutline, true) + Groups{{0, "ENDBLK"}}); },
+         kLost + L"полилиния на слое «0» в блоке «XR» у (0; 0) охватывает"},
+        {"outline_17_blocks_deep", [&] { return nested(17); }, kLost + L"полилиния на слое «0» в блоке «L17» у (0; 0)"},
+        {"outline_16_blocks_deep", [&] { return nested(16); }, L"", kPlate},
+        {"outline_on_a_tilted_plane", [] { return Plate(Circle("0", "0", 200, {{210, "0.6"}, {220, "0"}, {230, "0.8"}})); },
+         kLost + L"окружность на слое «0» у (0; 0) охватывает"},
+    });
+}
+
+TEST_F(DxfWholePartTest, ArcsOfAWholeTurnAreCirclesAtEveryAngle)
+{
+    std::vector<Part> parts;
+    for (int a = 0; a < 360; a += 5) {
+        const Groups outline = Polyline(kOutline, true);
+        parts.push_back({"arc_from_" + std::to_string(a), [=] { return Plate(outline + Arc(40, 150, 10, a, a + 360)); }, L"",
+                         kPlate - 100 * pi});
+        parts.push_back({"block_turned_" + std::to_string(a), [=] {  // a block's arc 0..360 inserted turned
+            return Plate(outline + Insert("H", 40, 150) + Groups{{50, Num(a)}}, Block("H", Arc(0, 0, 10, 0, 360))); }, L"",
+                         kPlate - 100 * pi});
+    }
+    parts.push_back({"arc_short_of_a_turn", [] { return Plate(Polyline(kOutline, true) + Arc(40, 150, 10, 0, 359.99)); }, L"незамкнутый контур"});
+    Expect(parts);
+}
+
+TEST_F(DxfWholePartTest, EveryLinetypeWithoutGapsIsCutAndDashedOnesAreNot)
+{
+    // The plate drawn in `linetype` (none: by layer) on layer 0 of the linetype `layer` (none: no group 6).
+    const auto plate = [](const std::string& linetype, const std::string& layer, const Groups& dashes = {{73, "0"}}) {
+        return [=] {
+            const std::string name = linetype.empty() ? layer : linetype;
+            Groups tables = Groups{{0, "TABLE"}, {2, "LTYPE"}, {0, "LTYPE"}, {2, name.empty() ? "UNUSED" : name}, {70, "0"}, {72, "65"}} + dashes +
+                            Groups{{0, "ENDTAB"}, {0, "TABLE"}, {2, "LAYER"}, {0, "LAYER"}, {2, "0"}, {70, "0"}, {62, "7"}};
+            if (!layer.empty())
+                tables.emplace_back(6, layer);
+            const Groups own = linetype.empty() ? Groups{} : Groups{{6, linetype}};
+            return dxftext::File({{"TABLES", tables + Groups{{0, "ENDTAB"}}}, {"ENTITIES", Polyline(kOutline, true) + own + Hole() + own}});
+        };
+    };
+    const Groups dashes{{73, "2"}, {40, "10"}, {49, "6"}, {49, "-4"}};
+    const std::wstring notCut = L"нет замкнутого внешнего контура: нет кривых основной (сплошной) линии";
+    std::vector<Part> parts;
+    for (const char* name : {"SOLID", "Сплошная", "Solid line", "ISO_SOLID", "DASHED"})  // none with dash elements
+        parts.push_back({std::string("linetype ") + name, plate(name, "CONTINUOUS"), L"", kPlate});
+    parts.insert(parts.end(), {
+        {"dash_without_gaps", plate("LONG", "CONTINUOUS", {{73, "1"}, {40, "10"}, {49, "10"}}), L"", kPlate},
+        {"layer_without_a_linetype", plate("", ""), L"", kPlate},
+        {"layer_of_a_solid_linetype", plate("", "Сплошная"), L"", kPlate},
+        {"dashed", plate("MYDASH", "CONTINUOUS", dashes), notCut},
+        {"layer_dashed", plate("", "MYDASH", dashes), notCut},
+    });
+    Expect(parts);
+}
+
+}  // namespace
