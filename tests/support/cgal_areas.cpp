@@ -3,7 +3,9 @@
 // GCC 12 at -O3 takes a local of CGAL's simplicity test for uninitialised
 // once inlined here; the warning names CGAL's lines, so it is silenced there.
 #pragma GCC diagnostic push
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <CGAL/Boolean_set_operations_2.h>
 #include <CGAL/Exact_predicates_exact_constructions_kernel.h>
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
