@@ -153,6 +153,7 @@ void Exporter::ExportToDXF(std::wstring folder)
     }
     run.figures = m_model.m_figures;
     run.sheets = m_model.m_sheets;
+    run.faults.Read(m_model);
     // A remnant a part stands on is no stock: it is not exported, and said so.
     std::wstring covered;
     run.wastes = m_model.FreeWastes(covered);
@@ -203,12 +204,18 @@ void Exporter::ExportToDXF(std::wstring folder)
             for (const std::function<void()>& say : run.said)
                 say();
             const std::wstring earlier = EarlierNote(run);
-            if (run.clean && !run.written.empty())
-                vrnApi::ShowInformText(vrnApi::LoadStr(IDS_MESS_SUCCESS_EXPORT) + earlier);
+            // Sheets written as drawn that cannot be cut so, and files of an
+            // earlier run beside the new ones (which may be taken for this
+            // job's): the closing message warns of them.
+            const std::wstring warned = run.written.empty() ? earlier : FaultsNote(run) + earlier;
+            if (run.clean && !run.written.empty() && warned.empty())
+                vrnApi::ShowInformText(vrnApi::LoadStr(IDS_MESS_SUCCESS_EXPORT));
+            else if (run.clean && !run.written.empty())
+                vrnApi::ShowWarningText(vrnApi::LoadStr(IDS_MESS_SUCCESS_EXPORT) + warned);
             else if (run.clean)
                 vrnApi::ShowWarningText(kNothingWritten + std::wstring(run.noWastes ? kNoWastes : L"") + earlier);
-            else if (!earlier.empty())
-                vrnApi::ShowWarningText(earlier.substr(2));
+            else if (!warned.empty())
+                vrnApi::ShowWarningText(warned.substr(2));
         }
         run.staged.reset();
         // A folder this run made and put nothing into goes again.
@@ -447,6 +454,12 @@ bool Exporter::HoldsPart(const std::vector<FigurePtr>& figures, const Sheet& she
     const int view = sheet.GetView();
     return std::any_of(figures.begin(), figures.end(),
                        [view](const FigurePtr& figure) { return figure && figure->GetView() == view; });
+}
+
+std::wstring Exporter::FaultsNote(const Run& run)
+{
+    return run.faults.OverlapNote(L"На листах детали наложены друг на друга, по ним резать нельзя:", run.sheets) +
+           run.faults.LeftOutNote(L"На листах есть детали, которые из листа не вырезать:", run.sheets);
 }
 
 std::wstring Exporter::EarlierNote(const Run& run) const

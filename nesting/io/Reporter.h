@@ -6,6 +6,7 @@
 
 #include "io/OutputFiles.h"
 #include "io/RegisterTables.h"
+#include "io/SheetFaults.h"
 #include "model/NestingModel.h"
 
 #include <filesystem>
@@ -152,15 +153,7 @@ private:
     std::vector<std::filesystem::path> m_written;
     std::unique_ptr<outputs::StagedFiles> m_staged;
     std::wstring m_notPlaced;
-    // The sheets whose figures overlap, each with those figures.
-    std::vector<std::pair<SheetPtr, std::vector<FigurePtr>>> m_overlaps;
-    // The sheets that show parts not cut from them, each with those parts:
-    // true for one over the sheet's edge, false for one of other stock.
-    struct LeftOut {
-        SheetPtr sheet;
-        std::vector<std::pair<FigurePtr, bool>> parts;
-    };
-    std::vector<LeftOut> m_leftOut;
+    SheetFaults m_faults;
     std::wstring OverlapNote() const;
     std::wstring LeftOutNote() const;
     std::optional<std::vector<registers::LinearBar>> m_linearPlan;
