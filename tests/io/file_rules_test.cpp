@@ -7,6 +7,7 @@
 #include "host/NestingResources.h"
 #include "host/VarnelAPI_Detail.h"
 #include "api/INestingObjects.h"
+#include "io/Exporter.h"
 #include "io/OutputFiles.h"
 #include "io/Reporter.h"
 
@@ -342,6 +343,77 @@ TEST_F(FileRulesTest, AFolderTooLongForTheNameAFileWaitsUnderIsNamedSo)
     outputs::StagedFiles staged(folder, ".export-");
     EXPECT_FALSE(staged.Ready());
     EXPECT_EQ(staged.Error(), why);
+}
+
+// Every writer writes through a file that is a link (into a machine's folder,
+// on another disk where there is one): the link stays and the file it leads
+// to gets the new contents; an existing file keeps its mode. Written by the
+// documentation (maps, part tables, registers and their CSV twins), by the
+// export (DXF files, fragments, the 3D document) and by a file written on its
+// own (an imported part's fragment).
+TEST_F(FileRulesTest, ALinkedFileIsWrittenThroughItsLinkAndAFileKeepsItsMode)
+{
+    const auto exportAll = [this] {
+        IExporterPtr exporter = CreateExporterInstance();
+        ExportParams params;
+        params.addCard = params.addSheets = params.addWastes = params.add3D = true;
+        params.format = 0;
+        exporter->SetParams(params);
+        exporter->ExportToDXF(OutText());
+    };
+    fs::path elsewhere = fs::path("/dev/shm") / ("linked-" + std::to_string(getpid()));
+    if (!fs::is_directory("/dev/shm"))
+        elsewhere = root / "linked";
+    RunAll(OutText());
+    exportAll();
+    // Every other file a link to a file of the same old contents elsewhere,
+    // the others of mode 0640.
+    std::map<fs::path, fs::path> links;
+    std::vector<fs::path> modes;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(Out())) {
+        if (!entry.is_regular_file())
+            continue;
+        if (links.size() <= modes.size()) {
+            const fs::path to = elsewhere / std::to_string(links.size());
+            fs::create_directories(elsewhere);
+            std::ofstream(to) << "earlier";
+            ::chmod(to.c_str(), 0640);
+            fs::remove(entry.path());
+            fs::create_symlink(to, entry.path());
+            links[entry.path()] = to;
+        } else {
+            ::chmod(entry.path().c_str(), 0640);
+            modes.push_back(entry.path());
+        }
+    }
+    ASSERT_GE(links.size() + modes.size(), 24u);  // maps, tables, registers, DXF files, fragments, 3D
+    // A file written on its own, through a relative link.
+    const fs::path single = Out() / "single.vfw";
+    std::ofstream(elsewhere / "single") << "earlier";
+    fs::create_symlink(fs::relative(elsewhere / "single", Out()), single);
+    {
+        outputs::PendingFile file(single);
+        std::ofstream(file.Temporary()) << "new";
+        std::wstring reason;
+        EXPECT_TRUE(file.Commit(reason)) << Utf8(reason);
+    }
+    Messages().clear();
+    RunAll(OutText());
+    exportAll();
+    EXPECT_EQ(Report(), "");
+    for (const auto& [link, to] : links) {
+        EXPECT_TRUE(fs::is_symlink(link)) << link;
+        EXPECT_NE(Bytes(to), "earlier") << link;
+        EXPECT_FALSE(Bytes(to).empty()) << link;
+        EXPECT_EQ(fs::status(to).permissions() & fs::perms::all, fs::perms(0640)) << link;
+    }
+    for (const fs::path& file : modes)
+        EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms(0640)) << file;
+    EXPECT_TRUE(fs::is_symlink(single));
+    EXPECT_EQ(Bytes(elsewhere / "single"), "new");
+    fs::remove_all(elsewhere);
+    // Nothing left beside the files the links lead to.
+    ExpectClean();
 }
 
 // A folder that takes nothing fails every map of a large job: the message
