@@ -7,6 +7,7 @@
 #include "host/VarnelAPI_Detail.h"
 #include "host/WorkingDrawing.h"
 #include "io/DxfImport.h"
+#include "model/BridgeAnchors.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -127,6 +128,8 @@ void Exporter::ExportToDXF(std::wstring folder)
     run.folder = vrnApi::detail::PathOf(folder);
     std::error_code error;
     const bool folderWas = std::filesystem::exists(run.folder, error);
+    // The bridges on their parts first, as any reading of the drawing finds them.
+    const std::vector<reference> lostBridges = BridgeAnchors::AfterOwners();
     m_model.InitSheetsFromActiveDoc();
     m_model.InitFiguresFromActiveDoc(nullptr);
     m_model.InitWastesFromActiveDoc();
@@ -154,6 +157,7 @@ void Exporter::ExportToDXF(std::wstring folder)
     run.figures = m_model.m_figures;
     run.sheets = m_model.m_sheets;
     run.faults.Read(m_model);
+    run.lostBridges = lostBridges;
     // A remnant a part stands on is no stock: it is not exported, and said so.
     std::wstring covered;
     run.wastes = m_model.FreeWastes(covered);
@@ -242,7 +246,11 @@ void Exporter::ExportMap(Run& run)
     // meanwhile, as the user set it (a converter writes no empty layer).
     for (const FigurePtr& figure : run.figures)
         figure->DeleteColouring();
-    WriteDxf(run, step, run.folder / "card.dxf");
+    {
+        // Nor does it show a bridge whose part is gone.
+        const BridgesAside aside(run.lostBridges);
+        WriteDxf(run, step, run.folder / "card.dxf");
+    }
     for (const FigurePtr& figure : run.figures)
         figure->CreateColouring();
     run.source->Activate();

@@ -50,6 +50,8 @@ private:
         // The sheets that cannot be cut as drawn: they are written all the
         // same, and named when the run ends.
         SheetFaults faults;
+        // The bridges standing where no part stands: the map leaves them out.
+        std::vector<reference> lostBridges;
         vlapi::IVarnelDocument2DPtr source;
         ConverterDXF converter;
         bool converterWanted = false;

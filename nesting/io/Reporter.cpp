@@ -6,6 +6,7 @@
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
+#include "model/BridgeAnchors.h"
 
 #include <algorithm>
 #include <iterator>
@@ -21,6 +22,8 @@ constexpr wchar_t kDocsFolder[] = L"Документация";
 
 void Reporter::Init()
 {
+    // The bridges on their parts first, as any reading of the drawing finds them.
+    m_lostBridges = BridgeAnchors::AfterOwners();
     m_model.InitSheetsFromActiveDoc();
     m_model.InitFiguresFromActiveDoc(nullptr);
     m_model.InitWastesFromActiveDoc();

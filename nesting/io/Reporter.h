@@ -23,7 +23,8 @@ public:
 
     // Sheets, figures and remnants of the active drawing, the configuration,
     // the sheets whose parts overlap, the results as the drawing's result
-    // tables show them, and the remnants' names. Bridges are not read.
+    // tables show them, and the remnants' names. The bridges are brought onto
+    // their parts first; those whose part is gone are shown on no map.
     void Init();
     void SetParams(const ReportParams& params) { m_params = params; }
     // The bars the register of linear cuts lists instead of the drawing's
@@ -154,6 +155,8 @@ private:
     std::unique_ptr<outputs::StagedFiles> m_staged;
     std::wstring m_notPlaced;
     SheetFaults m_faults;
+    // The bridges standing where no part stands: no map shows them.
+    std::vector<reference> m_lostBridges;
     std::wstring OverlapNote() const;
     std::wstring LeftOutNote() const;
     std::optional<std::vector<registers::LinearBar>> m_linearPlan;
