@@ -347,72 +347,56 @@ TEST_F(FileRulesTest, AFolderTooLongForTheNameAFileWaitsUnderIsNamedSo)
 
 // Every writer writes through a file that is a link (into a machine's folder,
 // on another disk where there is one): the link stays and the file it leads
-// to gets the new contents; an existing file keeps its mode. Written by the
-// documentation (maps, part tables, registers and their CSV twins), by the
-// export (DXF files, fragments, the 3D document) and by a file written on its
-// own (an imported part's fragment).
+// to gets the new contents; an existing file keeps its mode. The writers:
+// documentation (maps, part tables, registers, CSV twins), export (DXF files,
+// fragments, 3D document) and a file written on its own (a part's fragment).
 TEST_F(FileRulesTest, ALinkedFileIsWrittenThroughItsLinkAndAFileKeepsItsMode)
 {
-    const auto exportAll = [this] {
+    const auto runAll = [this] {
+        RunAll(OutText());
         IExporterPtr exporter = CreateExporterInstance();
-        ExportParams params;
-        params.addCard = params.addSheets = params.addWastes = params.add3D = true;
-        params.format = 0;
-        exporter->SetParams(params);
+        ExportParams everything;
+        everything.add3D = true;
+        exporter->SetParams(everything);
         exporter->ExportToDXF(OutText());
     };
-    fs::path elsewhere = fs::path("/dev/shm") / ("linked-" + std::to_string(getpid()));
-    if (!fs::is_directory("/dev/shm"))
-        elsewhere = root / "linked";
-    RunAll(OutText());
-    exportAll();
-    // Every other file a link to a file of the same old contents elsewhere,
-    // the others of mode 0640.
+    const fs::path elsewhere = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") / ("linked-" + std::to_string(getpid()))
+                                                            : root / "linked";
+    fs::create_directories(elsewhere);
+    runAll();
+    // Every other file a link to a file of mode 0640 elsewhere, the others of mode 0640.
     std::map<fs::path, fs::path> links;
-    std::vector<fs::path> modes;
+    std::vector<fs::path> plain;
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(Out())) {
-        if (!entry.is_regular_file())
-            continue;
-        if (links.size() <= modes.size()) {
-            const fs::path to = elsewhere / std::to_string(links.size());
-            fs::create_directories(elsewhere);
+        fs::path to = elsewhere / std::to_string(links.size());
+        if (entry.is_regular_file() && links.size() <= plain.size()) {
             std::ofstream(to) << "earlier";
-            ::chmod(to.c_str(), 0640);
             fs::remove(entry.path());
             fs::create_symlink(to, entry.path());
             links[entry.path()] = to;
-        } else {
-            ::chmod(entry.path().c_str(), 0640);
-            modes.push_back(entry.path());
+        } else if (entry.is_regular_file()) {
+            plain.push_back(to = entry.path());
         }
+        ::chmod(to.c_str(), 0640);
     }
-    ASSERT_GE(links.size() + modes.size(), 24u);  // maps, tables, registers, DXF files, fragments, 3D
-    // A file written on its own, through a relative link.
-    const fs::path single = Out() / "single.vfw";
+    ASSERT_GE(links.size() + plain.size(), 24u);
+    const fs::path single = Out() / "single.vfw";  // through a relative link
     std::ofstream(elsewhere / "single") << "earlier";
     fs::create_symlink(fs::relative(elsewhere / "single", Out()), single);
-    {
-        outputs::PendingFile file(single);
-        std::ofstream(file.Temporary()) << "new";
-        std::wstring reason;
-        EXPECT_TRUE(file.Commit(reason)) << Utf8(reason);
-    }
-    Messages().clear();
-    RunAll(OutText());
-    exportAll();
+    outputs::PendingFile file(single);
+    std::ofstream(file.Temporary()) << "new";
+    std::wstring reason;
+    EXPECT_TRUE(file.Commit(reason)) << Utf8(reason);
+    runAll();
     EXPECT_EQ(Report(), "");
     for (const auto& [link, to] : links) {
-        EXPECT_TRUE(fs::is_symlink(link)) << link;
-        EXPECT_NE(Bytes(to), "earlier") << link;
-        EXPECT_FALSE(Bytes(to).empty()) << link;
-        EXPECT_EQ(fs::status(to).permissions() & fs::perms::all, fs::perms(0640)) << link;
+        EXPECT_TRUE(fs::is_symlink(link) && Bytes(to) != "earlier" && !Bytes(to).empty()) << link;
+        plain.push_back(to);
     }
-    for (const fs::path& file : modes)
-        EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms(0640)) << file;
-    EXPECT_TRUE(fs::is_symlink(single));
-    EXPECT_EQ(Bytes(elsewhere / "single"), "new");
+    for (const fs::path& written : plain)
+        EXPECT_EQ(fs::status(written).permissions() & fs::perms::all, fs::perms(0640)) << written;
+    EXPECT_TRUE(fs::is_symlink(single) && Bytes(elsewhere / "single") == "new");
     fs::remove_all(elsewhere);
-    // Nothing left beside the files the links lead to.
     ExpectClean();
 }
 
