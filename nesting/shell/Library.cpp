@@ -132,8 +132,9 @@ bool RunCommand(int comm, int mode)
         BaseProcess::Busy busy;
         StartingCommand starting(comm);
         // Bridges left behind by parts moved with the host's own tools are
-        // brought onto them before the command reads the drawing.
-        BridgeAnchors::AfterOwners();
+        // brought onto them before the command reads the drawing (the
+        // command runs all the same should that fail).
+        napi::Guarded([] { BridgeAnchors::AfterOwners(); });
         starter();
         return true;
     });
