@@ -515,9 +515,23 @@ std::vector<reference> BridgeAnchors::AfterOwners()
             owners.Offer(owner);
         OfferDrawingOwners(owners, macros, view);
         owners.GiveTo(*bridge);
-        const bool whole = bridge->m_owner1 && (bridge->m_owner2 || !bridge->m_twoPoints);
+        const auto whole = [&bridge] { return bridge->m_owner1 && (bridge->m_owner2 || !bridge->m_twoPoints); };
+        if (!whole()) {
+            // Its owner gone, or the bridge taken off it (copied along with a
+            // copy of its part, or moved onto another): it is the bridge of
+            // the figure or sheet it stands on now, if any.
+            for (size_t end = 0; end < EndCount(*bridge); ++end) {
+                if (!owners.Owner(end))
+                    bridge->m_ownerMarks[end] = {};
+            }
+            BridgeOwners standing(*bridge);
+            OfferDrawingOwners(standing, macros, view);
+            standing.GiveTo(*bridge);
+            if (standing.Owner(0) || standing.Owner(1))
+                bridge->SaveParams();
+        }
         bridge->UpdateName();
-        if (!whole)
+        if (!whole())
             lost.push_back(bridge->GetReference());
         bridge->m_owner1.reset();
         bridge->m_owner2.reset();

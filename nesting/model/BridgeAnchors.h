@@ -114,7 +114,9 @@ public:
     // Every bridge of the active drawing brought after the figures and
     // sheets it is marked on where they moved without it (with the host's
     // own tools, the library away or not asked), and named after the owners
-    // it stands on now: one whose owner is gone is named lost ("Потерян
+    // it stands on now: a bridge taken off its owner (copied along with a
+    // copy of its part, or moved onto another) is the bridge of what it
+    // stands on; one that stands on nothing is named lost ("Потерян
     // объект"). The references of the bridges that lack an owner are given
     // back: they stand where no part stands, and no map or export draws them.
     static std::vector<reference> AfterOwners();
