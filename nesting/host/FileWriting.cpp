@@ -3,6 +3,7 @@
 #include "host/VarnelAPI_Detail.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -109,6 +110,57 @@ fs::path TemporaryBeside(const fs::path& target, int& error, int* open)
         ::close(fd);
     error = 0;
     return name;
+}
+
+fs::path LinkTarget(const fs::path& path)
+{
+    constexpr int kMaxLinks = 40;
+    fs::path target = path;
+    std::error_code error;
+    for (int i = 0; i < kMaxLinks; ++i) {
+        if (!fs::is_symlink(target, error))
+            return target;
+        const fs::path link = fs::read_symlink(target, error);
+        if (error)
+            return path;
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    return path;
+}
+
+void KeepMode(const fs::path& file, const fs::path& old)
+{
+    struct stat was {};
+    if (::stat(old.c_str(), &was) == 0 && S_ISREG(was.st_mode))
+        ::chmod(file.c_str(), was.st_mode & 07777);
+}
+
+bool MoveOver(const fs::path& from, const fs::path& to, std::error_code& error)
+{
+    fs::rename(from, to, error);
+    if (error.value() != EXDEV)
+        return !error;
+    int made = 0;
+    const fs::path beside = TemporaryBeside(to, made);
+    if (beside.empty()) {
+        error.assign(made, std::generic_category());
+        return false;
+    }
+    fs::copy_file(from, beside, fs::copy_options::overwrite_existing, error);
+    if (!error) {
+        struct stat mode {};
+        if (::stat(from.c_str(), &mode) == 0)
+            ::chmod(beside.c_str(), mode.st_mode & 07777);
+        fs::rename(beside, to, error);
+    }
+    if (error) {
+        std::error_code ignored;
+        fs::remove(beside, ignored);
+        return false;
+    }
+    fs::remove(from, error);
+    error.clear();
+    return true;
 }
 
 std::wstring FaultText(int error)

@@ -32,6 +32,23 @@ std::wstring FolderTooLong(const std::filesystem::path& folder);
 // `error`, when the folder takes none.
 std::filesystem::path TemporaryBeside(const std::filesystem::path& target, int& error, int* open = nullptr);
 
+// Where `path` leads through symbolic links (a relative link read from its
+// own folder): the file that writing `path` is to change, so that a link
+// stays a link and the file it shares with others is written. `path` itself
+// when it is no link or its links loop.
+std::filesystem::path LinkTarget(const std::filesystem::path& path);
+
+// Gives `file` the permission bits of `old` when that is a regular file
+// (links followed): a file written anew keeps the mode of the one it
+// replaces.
+void KeepMode(const std::filesystem::path& file, const std::filesystem::path& old);
+
+// Moves the file `from` over `to`: renamed, or, on another file system,
+// copied beside `to` under a temporary name and renamed there (`from` then
+// removed). False, with the error, when it could not be moved; `to` is
+// untouched then.
+bool MoveOver(const std::filesystem::path& from, const std::filesystem::path& to, std::error_code& error);
+
 // Why a file or folder could not be made, for the error number: the user's
 // words for the common causes, the system's text for the others.
 std::wstring FaultText(int error);

@@ -7,6 +7,7 @@
 #include "host/VarnelAPI_Detail.h"
 #include "host/WorkingDrawing.h"
 #include "io/DxfImport.h"
+#include "model/BridgeAnchors.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -127,6 +128,8 @@ void Exporter::ExportToDXF(std::wstring folder)
     run.folder = vrnApi::detail::PathOf(folder);
     std::error_code error;
     const bool folderWas = std::filesystem::exists(run.folder, error);
+    // The bridges on their parts first, as any reading of the drawing finds them.
+    const std::vector<reference> lostBridges = BridgeAnchors::AfterOwners();
     m_model.InitSheetsFromActiveDoc();
     m_model.InitFiguresFromActiveDoc(nullptr);
     m_model.InitWastesFromActiveDoc();
@@ -153,6 +156,8 @@ void Exporter::ExportToDXF(std::wstring folder)
     }
     run.figures = m_model.m_figures;
     run.sheets = m_model.m_sheets;
+    run.faults.Read(m_model);
+    run.lostBridges = lostBridges;
     // A remnant a part stands on is no stock: it is not exported, and said so.
     std::wstring covered;
     run.wastes = m_model.FreeWastes(covered);
@@ -203,12 +208,18 @@ void Exporter::ExportToDXF(std::wstring folder)
             for (const std::function<void()>& say : run.said)
                 say();
             const std::wstring earlier = EarlierNote(run);
-            if (run.clean && !run.written.empty())
-                vrnApi::ShowInformText(vrnApi::LoadStr(IDS_MESS_SUCCESS_EXPORT) + earlier);
+            // Sheets written as drawn that cannot be cut so, and files of an
+            // earlier run beside the new ones (which may be taken for this
+            // job's): the closing message warns of them.
+            const std::wstring warned = run.written.empty() ? earlier : FaultsNote(run) + earlier;
+            if (run.clean && !run.written.empty() && warned.empty())
+                vrnApi::ShowInformText(vrnApi::LoadStr(IDS_MESS_SUCCESS_EXPORT));
+            else if (run.clean && !run.written.empty())
+                vrnApi::ShowWarningText(vrnApi::LoadStr(IDS_MESS_SUCCESS_EXPORT) + warned);
             else if (run.clean)
                 vrnApi::ShowWarningText(kNothingWritten + std::wstring(run.noWastes ? kNoWastes : L"") + earlier);
-            else if (!earlier.empty())
-                vrnApi::ShowWarningText(earlier.substr(2));
+            else if (!warned.empty())
+                vrnApi::ShowWarningText(warned.substr(2));
         }
         run.staged.reset();
         // A folder this run made and put nothing into goes again.
@@ -235,7 +246,11 @@ void Exporter::ExportMap(Run& run)
     // meanwhile, as the user set it (a converter writes no empty layer).
     for (const FigurePtr& figure : run.figures)
         figure->DeleteColouring();
-    WriteDxf(run, step, run.folder / "card.dxf");
+    {
+        // Nor does it show a bridge whose part is gone.
+        const BridgesAside aside(run.lostBridges);
+        WriteDxf(run, step, run.folder / "card.dxf");
+    }
     for (const FigurePtr& figure : run.figures)
         figure->CreateColouring();
     run.source->Activate();
@@ -447,6 +462,12 @@ bool Exporter::HoldsPart(const std::vector<FigurePtr>& figures, const Sheet& she
     const int view = sheet.GetView();
     return std::any_of(figures.begin(), figures.end(),
                        [view](const FigurePtr& figure) { return figure && figure->GetView() == view; });
+}
+
+std::wstring Exporter::FaultsNote(const Run& run)
+{
+    return run.faults.OverlapNote(L"На листах детали наложены друг на друга, по ним резать нельзя:", run.sheets) +
+           run.faults.LeftOutNote(L"На листах есть детали, которые из листа не вырезать:", run.sheets);
 }
 
 std::wstring Exporter::EarlierNote(const Run& run) const

@@ -7,6 +7,7 @@
 
 #include "io/ConverterDXF.h"
 #include "io/OutputFiles.h"
+#include "io/SheetFaults.h"
 #include "model/NestingModel.h"
 
 #include <filesystem>
@@ -28,8 +29,10 @@ public:
     // does one whose files cannot all be put in place (the user is told
     // which). Each step tells its success only then, and only when all its
     // files were written, and names each file that was not, with the reason;
-    // the closing message names the files an earlier export left in the
-    // folder that this one did not write. The map is a DXF file only: with
+    // the closing message warns of the sheets written as drawn whose parts
+    // overlap or are not cut from them (each with its parts and why) and of
+    // the files an earlier export left in the folder that this one did not
+    // write. The map is a DXF file only: with
     // fragments alone it is not written, and said so. An export that wrote
     // no file never closes with its success.
     void ExportToDXF(std::wstring folder);
@@ -44,6 +47,11 @@ private:
         std::vector<FigurePtr> figures;
         std::vector<SheetPtr> sheets;
         std::vector<WastePtr> wastes;
+        // The sheets that cannot be cut as drawn: they are written all the
+        // same, and named when the run ends.
+        SheetFaults faults;
+        // The bridges standing where no part stands: the map leaves them out.
+        std::vector<reference> lostBridges;
         vlapi::IVarnelDocument2DPtr source;
         ConverterDXF converter;
         bool converterWanted = false;
@@ -111,6 +119,8 @@ private:
     bool HoldsSomething() const;
     // Whether one of the figures stands on the sheet (in its view).
     static bool HoldsPart(const std::vector<FigurePtr>& figures, const Sheet& sheet);
+    // The note on the sheets whose parts overlap or are not cut from them.
+    static std::wstring FaultsNote(const Run& run);
     // The note on the files of the folder this run did not write.
     std::wstring EarlierNote(const Run& run) const;
 };

@@ -166,8 +166,10 @@ PendingFile::PendingFile(fs::path target, const fs::path& shown)
         m_fault = filewriting::FolderTooLong(asked.parent_path());
         return;
     }
+    // A target that is a link is written where the link leads: the link stays.
+    m_place = filewriting::LinkTarget(m_target);
     int error = 0;
-    m_temp = filewriting::TemporaryBeside(m_target, error);
+    m_temp = filewriting::TemporaryBeside(m_place, error);
     if (m_temp.empty())
         m_fault = error == ENAMETOOLONG ? filewriting::FolderTooLong(asked.parent_path()) : filewriting::FaultText(error);
 }
@@ -192,7 +194,9 @@ bool PendingFile::Commit(std::wstring& reason)
         reason = kNotWritten;
         return false;
     }
-    fs::rename(m_temp, m_target, ec);
+    // An existing file keeps its mode.
+    filewriting::KeepMode(m_temp, m_place);
+    fs::rename(m_temp, m_place, ec);
     if (ec) {
         reason = ec.value() == ENAMETOOLONG ? filewriting::kNameTooLong : kNotReplaced;
         return false;
@@ -270,33 +274,53 @@ void StagedFiles::Drop(const fs::path& target)
 bool StagedFiles::Commit(std::wstring& file, std::wstring& reason)
 {
     std::error_code ec;
-    // The old files wait beside the new ones until every new one is in place.
+    // The old files wait beside the new ones until every new one is in place:
+    // in the hidden folder, or, for a target that is a link into another
+    // folder, beside the file it leads to.
     const auto oldOf = [&](const fs::path& target) {
         const fs::path staged = m_staged[target];
         return staged.parent_path() / "previous" / staged.filename();
     };
     struct Moved {
-        fs::path target;
-        bool hadOld = false;
+        fs::path place;  // the target, or where its link leads
+        fs::path old;    // where the old file waits; empty when there was none
     };
     std::vector<Moved> moved;
+    const auto restore = [&](const Moved& m) {
+        fs::remove(m.place, ec);
+        if (m.old.empty())
+            return true;
+        fs::rename(m.old, m.place, ec);
+        return !ec;
+    };
     for (const fs::path& target : m_written) {
-        Moved move{target};
-        const fs::file_status status = fs::symlink_status(target, ec);
+        // A link stays: the file it leads to gets the new contents.
+        Moved move{filewriting::LinkTarget(target), {}};
+        const bool linked = move.place != target;
+        const fs::file_status status = fs::symlink_status(move.place, ec);
         // What stands in a file's place and is no file (a folder) is not the
         // user's earlier export: it is not moved aside.
         bool failed = fs::exists(status) && !fs::is_regular_file(status) && !fs::is_symlink(status);
         if (!failed && fs::exists(status)) {
-            fs::create_directories(oldOf(target).parent_path(), ec);
-            fs::rename(target, oldOf(target), ec);
-            failed = static_cast<bool>(ec);
-            move.hadOld = !failed;
+            // The new file keeps the old one's mode.
+            filewriting::KeepMode(m_staged[target], move.place);
+            int error = 0;
+            fs::path old = linked ? filewriting::TemporaryBeside(move.place, error) : oldOf(target);
+            fs::create_directories(old.parent_path(), ec);
+            failed = old.empty();
+            if (!failed) {
+                fs::rename(move.place, old, ec);
+                failed = static_cast<bool>(ec);
+                if (failed && linked)
+                    fs::remove(old, ec);
+            }
+            if (!failed)
+                move.old = old;
         }
         if (!failed) {
-            fs::rename(m_staged[target], target, ec);
-            failed = static_cast<bool>(ec);
-            if (failed && move.hadOld)
-                fs::rename(oldOf(target), target, ec);
+            failed = !filewriting::MoveOver(m_staged[target], move.place, ec);
+            if (failed && !move.old.empty())
+                fs::rename(move.old, move.place, ec);
         }
         if (failed) {
             const fs::path relative = target.lexically_relative(m_folder);
@@ -305,12 +329,8 @@ bool StagedFiles::Commit(std::wstring& file, std::wstring& reason)
             // Back as they were: the new files out, the old ones in.
             std::vector<fs::path> unrestored;
             for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
-                fs::remove(it->target, ec);
-                if (it->hadOld) {
-                    fs::rename(oldOf(it->target), it->target, ec);
-                    if (ec)
-                        unrestored.push_back(oldOf(it->target).parent_path());
-                }
+                if (!restore(*it))
+                    unrestored.push_back(it->old.parent_path());
             }
             if (!unrestored.empty()) {
                 m_keep = true;
@@ -320,6 +340,12 @@ bool StagedFiles::Commit(std::wstring& file, std::wstring& reason)
             return false;
         }
         moved.push_back(move);
+    }
+    // The old files set aside beside the files of links go; those in the
+    // hidden folders go with them.
+    for (const Moved& m : moved) {
+        if (!m.old.empty() && m.old.parent_path() == m.place.parent_path())
+            fs::remove(m.old, ec);
     }
     return true;
 }

@@ -107,7 +107,9 @@ std::vector<std::wstring> EarlierFiles(const std::filesystem::path& folder, std:
 std::wstring NamesNote(const std::wstring& heading, const std::vector<std::wstring>& names, size_t shown);
 
 // A file written under a temporary name beside its target, then renamed over
-// the target once it is complete. The temporary name is short whatever the
+// the target once it is complete (over the file a target that is a link
+// leads to: the link stays), keeping the mode of the file it replaces. The
+// temporary name is short whatever the
 // target's (filewriting::TemporaryBeside), so that every name the file
 // system takes is written; a name it does not take is refused before anything
 // is written, with that reason. Left uncommitted, the temporary file is
@@ -135,6 +137,7 @@ public:
 
 private:
     std::filesystem::path m_target;
+    std::filesystem::path m_place;  // the target, or where its link leads
     std::filesystem::path m_temp;
     std::wstring m_fault;
     bool m_committed = false;
@@ -143,7 +146,8 @@ private:
 // The files of one run written into hidden folders of their own (`prefix`
 // and a unique ending), one in the run's folder and one in each of its
 // sub-folders a file goes to, each file under its final name, and moved over
-// their targets together at the end: all of them, or none (those moved
+// their targets together at the end (through a target that is a link to
+// the file it leads to, an existing file's mode kept): all of them, or none (those moved
 // before one that cannot be are moved back, and the old files with them).
 // Left uncommitted (the run cut short), the hidden folders go with all they
 // hold: the folders' files are as they were.

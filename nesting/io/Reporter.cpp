@@ -6,6 +6,7 @@
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
+#include "model/BridgeAnchors.h"
 
 #include <algorithm>
 #include <iterator>
@@ -21,61 +22,16 @@ constexpr wchar_t kDocsFolder[] = L"Документация";
 
 void Reporter::Init()
 {
+    // The bridges on their parts first, as any reading of the drawing finds them.
+    m_lostBridges = BridgeAnchors::AfterOwners();
     m_model.InitSheetsFromActiveDoc();
     m_model.InitFiguresFromActiveDoc(nullptr);
     m_model.InitWastesFromActiveDoc();
     m_model.ReadFromConfig();
-    // The sheets whose parts overlap: their maps cannot be cut as drawn.
-    m_overlaps.clear();
-    for (const auto& [a, b] : m_model.OverlappingFigures()) {
-        const SheetPtr sheet = registers::SheetInView(m_model.m_sheets, a->GetView());
-        if (!sheet)
-            continue;  // the container is no map
-        auto it = std::find_if(m_overlaps.begin(), m_overlaps.end(),
-                               [&](const auto& entry) { return entry.first == sheet; });
-        if (it == m_overlaps.end())
-            it = m_overlaps.insert(m_overlaps.end(), {sheet, {}});
-        for (const FigurePtr& figure : {a, b}) {
-            if (std::find(it->second.begin(), it->second.end(), figure) == it->second.end())
-                it->second.push_back(figure);
-        }
-    }
-    // Each sheet's parts in the drawing's order.
-    const auto position = [this](const FigurePtr& figure) {
-        return std::find(m_model.m_figures.begin(), m_model.m_figures.end(), figure) - m_model.m_figures.begin();
-    };
-    for (auto& entry : m_overlaps)
-        std::stable_sort(entry.second.begin(), entry.second.end(),
-                         [&](const FigurePtr& x, const FigurePtr& y) { return position(x) < position(y); });
-    // The parts a map shows that are not cut from its sheet: one that stands
-    // over the sheet's edge, or one of another thickness or material. Its
-    // result leaves them out, as its result table does.
-    m_leftOut.clear();
-    for (const FigurePtr& figure : m_model.m_figures) {
-        if (!figure)
-            continue;
-        SheetPtr home;
-        bool beyond = false;
-        for (const SheetPtr& sheet : m_model.m_sheets) {
-            if (sheet->GetView() != 0 && sheet->GetView() != figure->GetView())
-                continue;
-            if (sheet->CheckContainFigure(figure)) {
-                home = sheet;
-                beyond = false;
-                break;
-            }
-            if (!home && CheckIntersectRects(sheet->m_rect, figure->m_rectBorder)) {
-                home = sheet;
-                beyond = true;
-            }
-        }
-        if (!home || (!beyond && figure->OfStock(m_model.m_thicknessSheet, NestingModel::m_materialSheet)))
-            continue;
-        auto it = std::find_if(m_leftOut.begin(), m_leftOut.end(), [&](const LeftOut& entry) { return entry.sheet == home; });
-        if (it == m_leftOut.end())
-            it = m_leftOut.insert(m_leftOut.end(), LeftOut{home, {}});
-        it->parts.emplace_back(figure, beyond);
-    }
+    // The sheets whose parts overlap or are not cut from them: their maps
+    // cannot be cut as drawn. The result of a sheet leaves out the parts not
+    // cut from it, as its result table does.
+    m_faults.Read(m_model);
     // A sheet's result counts each of its parts whole, overlapping or not,
     // as its result table does.
     m_model.CalculateNestingResult();
@@ -201,56 +157,19 @@ std::wstring Reporter::MapsNote() const
 
 std::wstring Reporter::LeftOutNote() const
 {
-    if (m_leftOut.empty())
-        return {};
-    constexpr size_t kShown = 5;  // parts of one map, the rest counted
-    std::wstring text = L"\n\nНа картах раскроя есть детали, которые из листа не вырезать; в эффективность и периметр "
-                        L"ведомости карт раскроя они не вошли:";
-    for (const SheetPtr& sheet : m_model.m_sheets) {
-        const auto it = std::find_if(m_leftOut.begin(), m_leftOut.end(),
-                                     [&](const LeftOut& entry) { return entry.sheet == sheet; });
-        if (it == m_leftOut.end())
-            continue;
-        text += L"\n" + sheet->m_name + L": ";
-        for (size_t i = 0; i < it->parts.size() && i < kShown; ++i) {
-            const auto& [figure, beyond] = it->parts[i];
-            text += (i > 0 ? L", " : L"") + figure->GetName() +
-                    (beyond ? L" (за краем листа)" : L" (другой толщины или материала)");
-        }
-        if (it->parts.size() > kShown)
-            text += L" и ещё " + std::to_wstring(it->parts.size() - kShown);
-    }
-    return text;
+    return m_faults.LeftOutNote(L"На картах раскроя есть детали, которые из листа не вырезать; в эффективность и "
+                                L"периметр ведомости карт раскроя они не вошли:",
+                                m_model.m_sheets);
 }
 
 std::wstring Reporter::OverlapNote() const
 {
-    if (m_overlaps.empty())
-        return {};
-    constexpr size_t kNamesShown = 5;  // part names of one map, the rest counted
     // Parts the sheet does not count are named after these, and the figures
     // leave them out.
-    std::wstring text = L"\n\nНа картах раскроя детали наложены друг на друга, по ним резать нельзя; эффективность "
-                        L"и периметр в ведомости карт раскроя посчитаны по всем деталям карты, каждая целиком" +
-                        std::wstring(m_leftOut.empty() ? L":" : L", кроме названных ниже:");
-    // The maps in the sheets' order, each with the names of its overlapping parts.
-    for (const SheetPtr& sheet : m_model.m_sheets) {
-        const auto it = std::find_if(m_overlaps.begin(), m_overlaps.end(),
-                                     [&](const auto& entry) { return entry.first == sheet; });
-        if (it == m_overlaps.end())
-            continue;
-        std::vector<std::wstring> names;
-        for (const FigurePtr& figure : it->second) {
-            if (std::find(names.begin(), names.end(), figure->GetName()) == names.end())
-                names.push_back(figure->GetName());
-        }
-        text += L"\n" + sheet->m_name + L" (деталей: " + std::to_wstring(it->second.size()) + L"): ";
-        for (size_t i = 0; i < names.size() && i < kNamesShown; ++i)
-            text += (i > 0 ? L", " : L"") + names[i];
-        if (names.size() > kNamesShown)
-            text += L" и ещё " + std::to_wstring(names.size() - kNamesShown);
-    }
-    return text;
+    return m_faults.OverlapNote(L"На картах раскроя детали наложены друг на друга, по ним резать нельзя; эффективность "
+                                L"и периметр в ведомости карт раскроя посчитаны по всем деталям карты, каждая целиком" +
+                                    std::wstring(m_faults.AnyLeftOut() ? L", кроме названных ниже:" : L":"),
+                                m_model.m_sheets);
 }
 
 bool Reporter::createDirectory(const std::wstring& path)

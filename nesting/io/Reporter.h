@@ -6,6 +6,7 @@
 
 #include "io/OutputFiles.h"
 #include "io/RegisterTables.h"
+#include "io/SheetFaults.h"
 #include "model/NestingModel.h"
 
 #include <filesystem>
@@ -22,7 +23,8 @@ public:
 
     // Sheets, figures and remnants of the active drawing, the configuration,
     // the sheets whose parts overlap, the results as the drawing's result
-    // tables show them, and the remnants' names. Bridges are not read.
+    // tables show them, and the remnants' names. The bridges are brought onto
+    // their parts first; those whose part is gone are shown on no map.
     void Init();
     void SetParams(const ReportParams& params) { m_params = params; }
     // The bars the register of linear cuts lists instead of the drawing's
@@ -152,15 +154,9 @@ private:
     std::vector<std::filesystem::path> m_written;
     std::unique_ptr<outputs::StagedFiles> m_staged;
     std::wstring m_notPlaced;
-    // The sheets whose figures overlap, each with those figures.
-    std::vector<std::pair<SheetPtr, std::vector<FigurePtr>>> m_overlaps;
-    // The sheets that show parts not cut from them, each with those parts:
-    // true for one over the sheet's edge, false for one of other stock.
-    struct LeftOut {
-        SheetPtr sheet;
-        std::vector<std::pair<FigurePtr, bool>> parts;
-    };
-    std::vector<LeftOut> m_leftOut;
+    SheetFaults m_faults;
+    // The bridges standing where no part stands: no map shows them.
+    std::vector<reference> m_lostBridges;
     std::wstring OverlapNote() const;
     std::wstring LeftOutNote() const;
     std::optional<std::vector<registers::LinearBar>> m_linearPlan;

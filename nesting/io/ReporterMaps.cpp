@@ -6,6 +6,7 @@
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
+#include "model/BridgeAnchors.h"
 #include "model/NestingSetting.h"
 
 namespace fs = std::filesystem;
@@ -71,6 +72,8 @@ void Reporter::CreateCardsDrawing()
     if (!MapsFolderReady())
         return;
     const std::vector<std::wstring>& names = MapNames(sheets);
+    // A bridge whose part is gone is on no map.
+    const BridgesAside aside(m_lostBridges);
     for (size_t i = 0; i < sheets.size(); ++i)
         WriteMap(*sheets[i], names[i], source);
 }

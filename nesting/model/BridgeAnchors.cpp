@@ -1,5 +1,7 @@
 #include "model/BridgeAnchors.h"
 
+#include "host/HostAccess.h"
+#include "host/LibraryEdit.h"
 #include "host/VarnelAPI.h"
 #include "model/NestingFigure.h"
 #include "model/NestingSheet.h"
@@ -292,6 +294,64 @@ void OwnCopiedBridges(const std::vector<INestingMacroObjectPtr>& copies)
     }
 }
 
+// ---- BridgesAside
+
+BridgesAside::BridgesAside(const std::vector<reference>& bridges)
+{
+    if (bridges.empty())
+        return;
+    m_doc = vrnApi::GetActiveDocument2D();
+    if (!m_doc)
+        return;
+    const LibraryEdit edit;
+    for (const reference ref : bridges) {
+        const INestingMacroObjectPtr macro = vrnApi::CreateMacroByReference(ref);
+        const vlapi::IVarnelAPIObjectPtr object(hostAccess::ObjectOf(m_doc, ref));
+        vlapi::IDrawingGroupsPtr groups = m_doc->GetDrawingGroups();
+        vlapi::IDrawingGroupPtr group = groups && macro && object ? groups->Add(true, std::wstring()) : nullptr;
+        if (!group)
+            continue;
+        vlapi::IDrawingGroupPtr copy = group->AddObjects({object}) ? group->CopyToDocument(m_doc.get()) : nullptr;
+        hostAccess::ReleaseGroup(group);
+        // A bridge that cannot be kept stays where it is.
+        if (!copy)
+            continue;
+        m_aside.push_back({macro->GetMacroViewNumber(), copy});
+        macro->DeleteMacro();
+    }
+}
+
+BridgesAside::~BridgesAside()
+{
+    if (m_aside.empty())
+        return;
+    // Closed meanwhile: the copies go with it.
+    vlapi::IDocumentsPtr documents = application ? application->GetDocuments() : nullptr;
+    bool open = false;
+    for (int i = 0; documents && i < documents->GetCount() && !open; ++i)
+        open = hostAccess::SameObject(documents->GetItem(i), m_doc);
+    if (!open) {
+        for (const Aside& aside : m_aside)
+            hostAccess::ReleaseGroup(aside.copy);
+        return;
+    }
+    const LibraryEdit edit;
+    const vlapi::IVarnelDocument2DPtr active = vrnApi::GetActiveDocument2D();
+    m_doc->Activate();
+    const int current = vrnApi::GetActiveView();
+    for (const Aside& aside : m_aside) {
+        if (const vlapi::IViewPtr view = vrnApi::GetViewPtrByNumber(aside.view)) {
+            view->SetCurrent(true);
+            aside.copy->Store();
+        }
+        hostAccess::ReleaseGroup(aside.copy);
+    }
+    if (const vlapi::IViewPtr view = vrnApi::GetViewPtrByNumber(current))
+        view->SetCurrent(true);
+    if (active && !hostAccess::SameObject(active, m_doc))
+        active->Activate();
+}
+
 // ---- SheetEdgeBridges
 
 SheetEdgeBridges::Drawing SheetEdgeBridges::Drawing::Active()
@@ -419,6 +479,64 @@ void BridgeAnchors::CatchUp(const JumperPtr& shared, const std::vector<NObjectPt
     }
     if (held.lead < held.count)
         Bring(held);
+}
+
+std::vector<reference> BridgeAnchors::AfterOwners()
+{
+    std::vector<reference> lost;
+    std::vector<INestingMacroObjectPtr> macros;
+    vrnApi::GetMacrosFromActiveDoc(macros);
+    std::vector<JumperPtr> bridges;
+    for (const INestingMacroObjectPtr& macro : macros) {
+        if (macro->CheckMacroLibraryNameAndCommand(MacroCommand::Bridge))
+            bridges.push_back(LoadBridge(macro));
+    }
+    for (const JumperPtr& bridge : bridges) {
+        // The owners its marks name, each read on its own.
+        const int view = bridge->GetView();
+        std::vector<NObjectPtr> marked;
+        for (size_t end = 0; end < EndCount(*bridge); ++end) {
+            const Jumper::OwnerMark& mark = bridge->m_ownerMarks[end];
+            for (const INestingMacroObjectPtr& macro : macros) {
+                if (!mark.placed || mark.ref == 0 || macro->GetReference() != mark.ref ||
+                    macro->GetMacroViewNumber() != view)
+                    continue;
+                if (macro->CheckMacroLibraryNameAndCommand(MacroCommand::Figure))
+                    marked.push_back(TemporaryFigure(macro));
+                else if (macro->CheckMacroLibraryNameAndCommand(MacroCommand::Sheet))
+                    marked.push_back(TemporarySheet(macro));
+                break;
+            }
+        }
+        CatchUp(bridge, marked);
+        // Named after what it stands on now.
+        BridgeOwners owners(*bridge);
+        for (const NObjectPtr& owner : marked)
+            owners.Offer(owner);
+        OfferDrawingOwners(owners, macros, view);
+        owners.GiveTo(*bridge);
+        const auto whole = [&bridge] { return bridge->m_owner1 && (bridge->m_owner2 || !bridge->m_twoPoints); };
+        if (!whole()) {
+            // Its owner gone, or the bridge taken off it (copied along with a
+            // copy of its part, or moved onto another): it is the bridge of
+            // the figure or sheet it stands on now, if any.
+            for (size_t end = 0; end < EndCount(*bridge); ++end) {
+                if (!owners.Owner(end))
+                    bridge->m_ownerMarks[end] = {};
+            }
+            BridgeOwners standing(*bridge);
+            OfferDrawingOwners(standing, macros, view);
+            standing.GiveTo(*bridge);
+            if (standing.Owner(0) || standing.Owner(1))
+                bridge->SaveParams();
+        }
+        bridge->UpdateName();
+        if (!whole())
+            lost.push_back(bridge->GetReference());
+        bridge->m_owner1.reset();
+        bridge->m_owner2.reset();
+    }
+    return lost;
 }
 
 void BridgeAnchors::Hold(const std::vector<NObjectPtr>& owners, const std::vector<NObjectPtr>* candidates)

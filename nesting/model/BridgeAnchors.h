@@ -89,8 +89,38 @@ private:
     std::vector<End> m_ends;
 };
 
+// Bridges taken out of the active drawing for as long as it lives, each kept
+// as a copy standing in no view, and put back into their views (as new
+// objects) when it goes: what is made of the drawing meanwhile (a map, its
+// DXF file) does not show them.
+class BridgesAside {
+public:
+    explicit BridgesAside(const std::vector<reference>& bridges);
+    ~BridgesAside();
+    BridgesAside(const BridgesAside&) = delete;
+    BridgesAside& operator=(const BridgesAside&) = delete;
+
+private:
+    struct Aside {
+        int view = 0;
+        vlapi::IDrawingGroupPtr copy;
+    };
+    vlapi::IVarnelDocument2DPtr m_doc;
+    std::vector<Aside> m_aside;
+};
+
 class BridgeAnchors {
 public:
+    // Every bridge of the active drawing brought after the figures and
+    // sheets it is marked on where they moved without it (with the host's
+    // own tools, the library away or not asked), and named after the owners
+    // it stands on now: a bridge taken off its owner (copied along with a
+    // copy of its part, or moved onto another) is the bridge of what it
+    // stands on; one that stands on nothing is named lost ("Потерян
+    // объект"). The references of the bridges that lack an owner are given
+    // back: they stand where no part stands, and no map or export draws them.
+    static std::vector<reference> AfterOwners();
+
     // Holds each bridge of the active drawing with an end on one of `owners`
     // (objects of the drawing, their outlines loaded), after bringing it after
     // an owner that moved without it. The ends' owners are chosen among

@@ -694,25 +694,6 @@ bool WriteBeside(const fs::path& target, const std::string& bytes, mode_t mode, 
     return true;
 }
 
-// Where `path` leads through symbolic links (a relative link read from its
-// own folder); `path` itself when it is no link or a link loops.
-fs::path LinkTarget(const fs::path& path) {
-    constexpr int kMaxLinks = 40;
-    fs::path target = path;
-    std::error_code error;
-    for (int i = 0; i < kMaxLinks; ++i) {
-        if (!fs::is_symlink(target, error)) {
-            return target;
-        }
-        const fs::path link = fs::read_symlink(target, error);
-        if (error) {
-            return path;
-        }
-        target = link.is_absolute() ? link : target.parent_path() / link;
-    }
-    return path;
-}
-
 // A section, or an item of one, written more than once: only the first is
 // read (and written), which the user is told.
 void NoteRepeats(const pugi::xml_document& doc, ReadNotes& notes) {
@@ -1238,7 +1219,7 @@ bool NestingSetting::WriteItems(const fs::path& configFolder, unsigned items, st
     fs::create_directory(ConfigFile(configFolder).parent_path(), error);  // an existing folder is no fault
     // A file that is a link is replaced where it points: the link stays, and
     // the file it shares with others gets the settings.
-    const fs::path file = LinkTarget(ConfigFile(configFolder));
+    const fs::path file = filewriting::LinkTarget(ConfigFile(configFolder));
     if (!fs::is_directory(file.parent_path(), error)) {
         reason = L"не удалось создать папку " + Wide(file.parent_path());
         return false;

@@ -103,8 +103,8 @@ void RunDocumentationProcess()
         vrnApi::ShowWarningText(L"Документация не создана: в чертеже нет показанного раскроя" + earlier);
     else if (reporter->Written().empty())
         vrnApi::ShowWarningText(L"Документация не создана: в чертеже нет деталей для неё" + earlier);
-    else if (!maps.empty())
+    else if (!maps.empty() || !earlier.empty())
         vrnApi::ShowWarningText(L"Создание документации завершено: " + folder + maps + earlier);
     else
-        vrnApi::ShowInformText(L"Создание документации завершено: " + folder + earlier);
+        vrnApi::ShowInformText(L"Создание документации завершено: " + folder);
 }

@@ -4,6 +4,7 @@
 #include "engine/CommandsWithoutPanel.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
+#include "model/BridgeAnchors.h"
 #include "shell/BaseProcess.h"
 #include "shell/Events.h"
 #include "shell/HotPoint.h"
@@ -130,6 +131,10 @@ bool RunCommand(int comm, int mode)
         }
         BaseProcess::Busy busy;
         StartingCommand starting(comm);
+        // Bridges left behind by parts moved with the host's own tools are
+        // brought onto them before the command reads the drawing (the
+        // command runs all the same should that fail).
+        napi::Guarded([] { BridgeAnchors::AfterOwners(); });
         starter();
         return true;
     });

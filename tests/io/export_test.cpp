@@ -245,7 +245,7 @@ TEST_F(ExportTest, AStepWithNothingToExportWritesAndTellsNothingButNoFileIsNoExp
 
 // An export holds one job: the files it finds in its folder and does not
 // write (an earlier job's, or this one's of another format) are named when
-// it ends, the map and sheets before the remnants; a drawing with nothing on
+// it ends, under a warning, the map and sheets before the remnants; a drawing with nothing on
 // its sheets writes nothing, not even the folder.
 TEST_F(ExportTest, TheFilesAnEarlierExportLeftAreNamedAndNothingIsNoExport)
 {
@@ -324,6 +324,10 @@ TEST_F(ExportTest, TheFilesAnEarlierExportLeftAreNamedAndNothingIsNoExport)
             EXPECT_FALSE(fs::exists(Out()));
         } else {
             EXPECT_EQ(Listing(Out()), c.files);
+            // Files of an earlier run beside the new ones are warned of.
+            EXPECT_EQ(Messages().back().flags, c.last.front().find(note) == std::wstring::npos
+                                                   ? vlapi::vlMBIconInformation
+                                                   : vlapi::vlMBIconWarning);
         }
     }
 }

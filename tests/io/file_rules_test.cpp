@@ -7,6 +7,7 @@
 #include "host/NestingResources.h"
 #include "host/VarnelAPI_Detail.h"
 #include "api/INestingObjects.h"
+#include "io/Exporter.h"
 #include "io/OutputFiles.h"
 #include "io/Reporter.h"
 
@@ -342,6 +343,61 @@ TEST_F(FileRulesTest, AFolderTooLongForTheNameAFileWaitsUnderIsNamedSo)
     outputs::StagedFiles staged(folder, ".export-");
     EXPECT_FALSE(staged.Ready());
     EXPECT_EQ(staged.Error(), why);
+}
+
+// Every writer writes through a file that is a link (into a machine's folder,
+// on another disk where there is one): the link stays and the file it leads
+// to gets the new contents; an existing file keeps its mode. The writers:
+// documentation (maps, part tables, registers, CSV twins), export (DXF files,
+// fragments, 3D document) and a file written on its own (a part's fragment).
+TEST_F(FileRulesTest, ALinkedFileIsWrittenThroughItsLinkAndAFileKeepsItsMode)
+{
+    const auto runAll = [this] {
+        RunAll(OutText());
+        IExporterPtr exporter = CreateExporterInstance();
+        ExportParams everything;
+        everything.add3D = true;
+        exporter->SetParams(everything);
+        exporter->ExportToDXF(OutText());
+    };
+    const fs::path elsewhere = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") / ("linked-" + std::to_string(getpid()))
+                                                            : root / "linked";
+    fs::create_directories(elsewhere);
+    runAll();
+    // Every other file a link to a file of mode 0640 elsewhere, the others of mode 0640.
+    std::map<fs::path, fs::path> links;
+    std::vector<fs::path> plain;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(Out())) {
+        fs::path to = elsewhere / std::to_string(links.size());
+        if (entry.is_regular_file() && links.size() <= plain.size()) {
+            std::ofstream(to) << "earlier";
+            fs::remove(entry.path());
+            fs::create_symlink(to, entry.path());
+            links[entry.path()] = to;
+        } else if (entry.is_regular_file()) {
+            plain.push_back(to = entry.path());
+        }
+        ::chmod(to.c_str(), 0640);
+    }
+    ASSERT_GE(links.size() + plain.size(), 24u);
+    const fs::path single = Out() / "single.vfw";  // through a relative link
+    std::ofstream(elsewhere / "single") << "earlier";
+    fs::create_symlink(fs::relative(elsewhere / "single", Out()), single);
+    outputs::PendingFile file(single);
+    std::ofstream(file.Temporary()) << "new";
+    std::wstring reason;
+    EXPECT_TRUE(file.Commit(reason)) << Utf8(reason);
+    runAll();
+    EXPECT_EQ(Report(), "");
+    for (const auto& [link, to] : links) {
+        EXPECT_TRUE(fs::is_symlink(link) && Bytes(to) != "earlier" && !Bytes(to).empty()) << link;
+        plain.push_back(to);
+    }
+    for (const fs::path& written : plain)
+        EXPECT_EQ(fs::status(written).permissions() & fs::perms::all, fs::perms(0640)) << written;
+    EXPECT_TRUE(fs::is_symlink(single) && Bytes(elsewhere / "single") == "new");
+    fs::remove_all(elsewhere);
+    ExpectClean();
 }
 
 // A folder that takes nothing fails every map of a large job: the message

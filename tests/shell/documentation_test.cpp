@@ -71,7 +71,7 @@ TEST_F(DocumentationTest, OneClosingMessageSaysWhatTheRunDid)
          {"Документация не создана: в чертеже нет показанного раскроя"}},
         {"job A of three maps", 3, root / "docs", vlapi::vlMBIconInformation,
          {"Создание документации завершено", "!прежних"}},
-        {"job B of one map, into A's folder", 1, root / "docs", vlapi::vlMBIconInformation,
+        {"job B of one map, into A's folder", 1, root / "docs", vlapi::vlMBIconWarning,
          {"завершено", "прежних запусков", "2.vdw", "3.vdw", "3_Ведомость Деталей.vfw", "!1.vdw"}},
         {"a folder that cannot be made", 1, root / "file" / "docs", vlapi::vlMBIconError,
          {"/file/docs: не удалось создать папку", "!Документация", "!завершено"}},
