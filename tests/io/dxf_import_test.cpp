@@ -82,8 +82,8 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
     EXPECT_EQ(dxfimport::ReadCount(L"4 шт"), 4);
     EXPECT_EQ(dxfimport::ReadCount(L"4.0"), 4);
     EXPECT_EQ(dxfimport::ReadCount(L"04,00 шт"), 4);
-    EXPECT_EQ(dxfimport::ReadCount(L"1000000000"), 1000000000);
-    for (const wchar_t* bad : {L"0", L"2.5", L"2,5", L"4.01", L"4.", L"99999999999", L"2147483647", L"1000000001", L"x"})
+    EXPECT_EQ(dxfimport::ReadCount(L"100000"), 100000);  // as many as loading takes
+    for (const wchar_t* bad : {L"0", L"2.5", L"2,5", L"4.01", L"4.", L"99999999999", L"2147483647", L"100001", L"x"})
         EXPECT_FALSE(dxfimport::ReadCount(bad)) << vlhost::Host::Utf8(bad);
 
     dxfimport::PartValues values;
@@ -315,7 +315,6 @@ TEST_F(DxfImportTest, EachFileGivesAFigureOrARefusalNamedInOneMessage)
     EXPECT_EQ(OpenDocuments(), documents) << "every hidden fragment is closed";
     EXPECT_TRUE(hostAccess::SameObject(application->GetActiveDocument(), doc));
     EXPECT_FALSE(host->State().progress.shown);
-    EXPECT_NE(closing.find(L"[Толщина=abc]"), std::wstring::npos) << "an unreadable value is named";
 
     NestingModel model;
     for (size_t i = 0; i < std::size(cases); ++i) {
@@ -328,10 +327,9 @@ TEST_F(DxfImportTest, EachFileGivesAFigureOrARefusalNamedInOneMessage)
             EXPECT_EQ(entries[i].m_material, L"");
             continue;
         }
-        // A written part is named at most in a note about a value, or about the units that scaled it.
+        // A written part is named at most in a note about the units that scaled it.
         const size_t named = closing.find(entries[i].m_path + L":");
-        EXPECT_TRUE(named == closing.find(entries[i].m_path + L": значение") ||
-                    named == closing.find(entries[i].m_path + L": единицы файла"));
+        EXPECT_TRUE(named == closing.find(entries[i].m_path + L": единицы файла"));
         EXPECT_EQ(entries[i].m_material, c.material);
         EXPECT_EQ(entries[i].m_thickness, c.thickness);
         EXPECT_EQ(entries[i].m_count, c.count);
@@ -366,23 +364,39 @@ TEST_F(DxfImportTest, LayersFollowLineStylesAndTextsStayOnTheirLayer)
     fragment->Close(0);
 }
 
-TEST_F(DxfImportTest, FilesAroundTheRunSurviveAndEqualNamesDoNotOverwrite)
+// Files of other names in the folder stay; a fragment of an earlier import
+// that the run writes over, and a part whose fragment is not named as its
+// file (a name taken in the run, a sign no file name holds), are named each;
+// a refused part whose earlier fragment stays in the folder says so; a folder
+// that cannot be made is named once, with why.
+TEST_F(DxfImportTest, FilesAroundTheRunSurviveAndReplacedOrRenamedFilesAreNamed)
 {
     fs::create_directories(out);
     std::ofstream(out / "other.vfw") << "kept";
     std::ofstream(out / "bulges.vfw") << "old";  // an earlier import's file
+    std::ofstream(out / "open_outline.vfw") << "old";
     fs::create_directories(root / "copy");
-    fs::copy_file(kParts / "bulges.dxf", root / "copy" / "bulges.dxf");
-    std::vector<FileMetaParams> entries = Entries({"bulges.dxf", "duplicate_lines.dxf"});
-    entries.push_back({Wide(root / "copy" / "bulges.dxf"), L"", 1, 0.0});
+    fs::copy_file(kParts / "bulges.dxf", root / "copy" / "bulges.DXF");
+    fs::copy_file(kParts / "splines.dxf", root / "copy" / "say \"when\".dxf");
+    std::vector<FileMetaParams> entries = Entries({"bulges.dxf", "duplicate_lines.dxf", "open_outline.dxf"});
+    entries.push_back({Wide(root / "copy" / "bulges.DXF"), L"", 1, 0.0});
+    entries.push_back({Wide(root / "copy" / "say \"when\".dxf"), L"", 1, 0.0});
     const size_t before = host->State().messages.size();
     NestingModel model;
     dxfimport::ImportFiguresFromDxf(model, entries, Wide(out) + L"\\", m_read, m_problems);  // as a folder dialog ends it
-    EXPECT_EQ(Closing(before), L"") << "nothing refused, nothing to say";
+    const std::wstring closing = Closing(before);
+    for (const std::wstring& said : std::vector<std::wstring>{
+             entries[0].m_path + L": прежний файл «bulges.vfw» заменён",
+          entries[2].m_path + L": незамкнутый контур",
+          std::wstring(L"; прежний файл «open_outline.vfw» остался в папке"),
+          entries[3].m_path + L": деталь записана в файл «bulges_2.vfw»: файл «bulges.vfw» уже записан для другой детали этого импорта",
+          entries[4].m_path + L": деталь записана в файл «say  when .vfw»: знаки «\"» заменены пробелами"})
+        EXPECT_NE(closing.find(said), std::wstring::npos) << vlhost::Host::Utf8(said) << "\n" << vlhost::Host::Utf8(closing);
+    EXPECT_EQ(closing.find(entries[1].m_path), std::wstring::npos) << "a new file named as its part: nothing to say";
     EXPECT_EQ(fs::file_size(out / "other.vfw"), 4u);
     EXPECT_GT(fs::file_size(out / "bulges.vfw"), 3u) << "the run's own file replaces an earlier one";
     EXPECT_TRUE(fs::exists(out / "bulges_2.vfw"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 4);
+    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 6);
 
     // A conversion that cannot happen keeps whatever is there.
     std::vector<FileMetaParams> again = Entries({"bulges.dxf"});
@@ -390,6 +404,18 @@ TEST_F(DxfImportTest, FilesAroundTheRunSurviveAndEqualNamesDoNotOverwrite)
     Import(again, nullptr);
     EXPECT_NE(Closing(before).find(L"не загружен конвертер DXF"), std::wstring::npos);
     EXPECT_EQ(fs::last_write_time(out / "bulges.vfw"), written);
+    // A folder where a file stands: named once, with why, for all the files.
+    std::vector<FileMetaParams> three = Entries({"bulges.dxf", "splines.dxf", "texts.dxf"});
+    for (const fs::path& folder : {out / "bulges.vfw", out / "bulges.vfw" / "Детали"}) {
+        out = folder;
+        Import(three, m_read);
+    }
+    const auto& messages = host->State().messages;
+    EXPECT_EQ(messages[messages.size() - 2].text,
+              L"Ошибка импорта: не удалось создать папку «" + Wide(out.parent_path()) +
+                  L"»: на её месте файл; не импортирован ни один из файлов (3)");
+    EXPECT_EQ(messages.back().text, L"Ошибка импорта: не удалось создать папку «" + Wide(out) + L"»: на пути к ней файл «" +
+                                        Wide(out.parent_path()) + L"»; не импортирован ни один из файлов (3)");
     out.clear();
     Import(again, m_read);
     EXPECT_NE(Closing(before).find(L"не задана папка для фрагментов"), std::wstring::npos);
@@ -556,15 +582,6 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
          dxftext::File({{"ENTITIES", square + Circle("70", "50", 10) + Line(60, 40, 80, 60, "CENTER") +
                                          Line(80, 40, 60, 60, "CENTER")}}),
          L"незамкнутый контур: разрыв 20 мм между точками (80; 60) и (80; 40); незамкнутые кривые: 2 отрезка на слое «CENTER»", 0},
-        // Marking values out of range or not whole counts are not taken, and the part's values are said.
-        {"count_not_whole", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Кол-во=2,5]")}}), nullptr, 10000,
-         L"значение не принято: [Кол-во=2,5] (количество должно быть целым числом от 1 до 1000000000): деталь импортирована с количеством 1"},
-        {"count_too_large", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Кол-во: 2147483647]")}}), nullptr, 10000,
-         L"значение не принято: [Кол-во: 2147483647] (количество должно быть целым числом от 1 до 1000000000): деталь импортирована с количеством 1"},
-        {"thickness_too_large", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Толщина: 1e300]")}}), nullptr, 10000,
-         L"значение не принято: [Толщина: 1e300] (толщина должна быть числом от 0.01 до 500 мм): деталь импортирована без толщины"},
-        {"thickness_too_small", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Толщина=1e-300]")}}), nullptr, 10000,
-         L"значение не принято: [Толщина=1e-300] (толщина должна быть числом от 0.01 до 500 мм): деталь импортирована без толщины"},
         // An unreadable file: one reason, in the run's message.
         {"binary", std::string("AutoCAD Binary DXF\r\n\x1a\0\0\0SECTION", 30), L"файл не прочитан как DXF: это двоичный DXF", 0},
         {"sections_damaged", "0\nSECTION\n2\nENTITIES\n0\nSECTION\n0\nENDSEC\n0\nENDSEC\n0\nEOF\n",
@@ -1010,6 +1027,7 @@ TEST_F(DxfImportTest, NotesOnImportedPartsAreNotHeadedAsErrors)
                                                L"целое число от 0 до 24: размеры взяты в миллиметрах"},
     };
     for (const auto& run : runs) {
+        out = root / ("Фрагменты " + std::to_string(&run - runs));  // none of an earlier run's fragments replaced
         std::vector<std::remove_cvref_t<decltype(files[0])>> chosen;
         for (size_t k : run.files)
             chosen.push_back(files[k]);
@@ -1049,26 +1067,27 @@ TEST_F(DxfImportTest, EveryNameTheFileSystemTakesIsImported)
     EXPECT_EQ(ExpectParts(cases), L"");
 
     // The longest name again, from another folder, in the same run, its
-    // marking unreadable: refused for its name alone, with no note, as a
-    // part not imported.
+    // marking unknown: refused for its name alone, with no note, as a part
+    // not imported (the first one's fragment replaced, as said).
     const fs::path again = root / "again" / (cases[4].name + ".dxf");
     fs::create_directories(again.parent_path());
-    std::ofstream(again, std::ios::binary) << dxftext::File({{"ENTITIES", Square(0, 0, 100) + Text(5, 5, "[Кол-во=x]")}});
+    std::ofstream(again, std::ios::binary) << dxftext::File({{"ENTITIES", Square(0, 0, 100) + Text(5, 5, "[Цвет=x]")}});
     std::vector<FileMetaParams> entries{{Wide(root / "dxf" / (cases[4].name + ".dxf")), L"", 1, 0.0}, {Wide(again), L"", 1, 0.0}};
     const size_t before = host->State().messages.size();
     Import(entries, m_read);
     const std::wstring closing = Closing(before);
     EXPECT_EQ(closing, vrnApi::LoadStr(IDS_MESS_ERROR_IMPORT) + L":\n" + Wide(again) +
-                           L": имя файла длиннее, чем допускает файловая система (257 байт, допустимо не больше 255 байт)")
+                           L": имя файла длиннее, чем допускает файловая система (257 байт, допустимо не больше 255 байт)" +
+                           L"\n\nЗамечания к импортированным деталям:\n" + entries[0].m_path + L": прежний файл «" +
+                           Wide(cases[4].name) + L".vfw» заменён")
         << vlhost::Host::Utf8(closing);
 
     // An output folder of a name longer than that cannot be made, and says why.
     out = root / std::string(256, 'f');
     Import(entries, m_read);
-    EXPECT_NE(Closing(before).find(entries[0].m_path + L": не удалось создать папку: имя папки длиннее, чем допускает "
-                                                      L"файловая система (256 байт, допустимо не больше 255 байт)"),
-              std::wstring::npos)
-        << vlhost::Host::Utf8(Closing(before));
+    EXPECT_EQ(Closing(before), L"Ошибка импорта: не удалось создать папку «" + Wide(out) +
+                                   L"»: имя папки длиннее, чем допускает файловая система (256 байт, допустимо не больше "
+                                   L"255 байт); не импортирован ни один из файлов (2)");
 }
 
 // A part larger than any sheet, beyond where millimetres keep the point
@@ -1118,8 +1137,8 @@ TEST_F(DxfImportTest, PartsOfSizesNoSheetHoldsAreRefusedWithTheirSize)
 TEST_F(DxfImportTest, MarkingInAWrongCodePageOrAmongCodesIsReadOrNamed)
 {
     using namespace dxftext;
-    const auto file = [](const char* codePage, const std::string& texts) {
-        Groups header{{9, "$ACADVER"}, {1, "AC1015"}};
+    const auto file = [](const char* codePage, const std::string& texts, const char* version = "AC1015") {
+        Groups header{{9, "$ACADVER"}, {1, version}};
         if (*codePage)
             header = header + Groups{{9, "$DWGCODEPAGE"}, {3, codePage}};
         return dxftext::File({{"HEADER", header}, {"ENTITIES", Square(0, 0, 100) + Text(10, 10, texts, "MTEXT")}});
@@ -1132,6 +1151,7 @@ TEST_F(DxfImportTest, MarkingInAWrongCodePageOrAmongCodesIsReadOrNamed)
     const std::string steel = "[\xCC\xE0\xF2\xE5\xF0\xE8\xE0\xEB=\xD1\xF2" "3]";  // "[Материал=Ст3]"
     const std::wstring recoded = L"деталь импортирована, но при чтении тексты с русскими буквами прочитаны в кодировке "
                                  L"windows-1251, а не в ";
+    const std::wstring asUtf8 = L"деталь импортирована, но при чтении тексты прочитаны в кодировке UTF-8, а не в указанной в файле ";
     const std::wstring unknown = L"маркировка не распознана: ";
     const std::wstring keys = L" (ключи: материал, material, толщина, thickness, кол-во, количество, count, quantity, "
                               L"qty): деталь импортирована с количеством 1, без толщины, без материала";
@@ -1149,6 +1169,13 @@ TEST_F(DxfImportTest, MarkingInAWrongCodePageOrAmongCodesIsReadOrNamed)
         {"german_material", file("ANSI_1252", "[Material=Wei\xDF" "blech Gr\xF6\xDF" "e]\\P[Scale 1:2]\\P[A-A]"), 1,
          L"Weißblech Größe", L""},
         {"count_in_1251_said_1250", file("ANSI_1250", count5), 1, L"", unknown + L"[Ęîë-âî=5]" + keys},
+        // UTF-8 under a code page of one byte a letter (R12, R2000, R2004 as exporters write them): read as
+        // UTF-8, and said; cp1251 that the header names stays cp1251.
+        {"utf8_said_1251_r12", file("ANSI_1251", "[Кол-во=5]\\P[Материал=Ст3сп/пс]", "AC1009"), 5, L"Ст3сп/пс",
+         asUtf8 + L"ANSI_1251 — 1 («[Кол-во=5] [Материал=Ст3сп/пс]»)"},
+        {"utf8_said_1252_r2004", file("ANSI_1252", "[Материал=Ст3]", "AC1018"), 1, L"Ст3",
+         asUtf8 + L"ANSI_1252 — 1 («[Материал=Ст3]»)"},
+        {"cp1251_said_1251", file("ANSI_1251", count5 + "\\P" + steel), 5, L"Ст3", L""},
         {"unknown_keys", file("ANSI_1252", "[Mat\xE9riau=Acier]\\P[Color: red]"), 1, L"",
          unknown + L"[Matériau=Acier]" + keys + L"\n" + unknown + L"[Color: red]" + keys},  // a line each
         // Formatting codes round the marking, codes of no meaning kept as text; a marking split between lines.
@@ -1175,6 +1202,95 @@ TEST_F(DxfImportTest, MarkingInAWrongCodePageOrAmongCodesIsReadOrNamed)
         for (size_t at = lines.find(L'\n'); at != std::wstring::npos; at = lines.find(L'\n', at + 1))
             lines.insert(at + 1, entries[i].m_path + L": ");
         EXPECT_NE(closing.find(lines), std::wstring::npos) << vlhost::Host::Utf8(closing);
+    }
+}
+
+// Only what the drawing shows is a marking: texts on frozen or off layers
+// and invisible texts or attributes give nothing (their markings named); a
+// value a marking cannot have refuses the part, naming it with the range
+// (a count as loading takes it); a material of Latin and Cyrillic letters
+// mixed in a word is named. What is written loads with the drawing's area.
+TEST_F(DxfImportTest, MarkingsOnlyFromWhatIsShownAndRefusedValuesRefuseThePart)
+{
+    using namespace dxftext;
+    const Groups square = Square(0, 0, 100);
+    const auto on = [](const char* layer, Groups text) {
+        text[1].second = layer;
+        return text;
+    };
+    const auto attribute = [](double y, const char* value, const char* flags) {
+        return Groups{{0, "ATTRIB"}, {8, "0"}, {10, "10"}, {20, Num(y)}, {40, "2.5"}, {1, value}, {2, "QTY"}, {70, flags}};
+    };
+    const Groups hidden = layers({{"FROZEN", "1"}, {"OFF", "2"}});
+    const std::wstring count = L"маркировка не принята: [Кол-во", thickness = L"маркировка не принята: [Толщина";
+    const std::wstring countRule = L" (количество должно быть целым числом от 1 до 100000)";
+    const std::wstring thicknessRule = L" (толщина должна быть числом от 0.01 до 500 мм)";
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::wstring said;  // the refusal, or the note (empty: none)
+        bool refused = false;
+        int count = 1;
+        double thickness = 0.0;
+        std::wstring material = L"";
+    } cases[] = {
+        {"frozen_beside_shown",
+         dxftext::File({{"TABLES", hidden},
+               {"ENTITIES", square + on("FROZEN", Text(10, 10, "[Кол-во=13]")) + on("FROZEN", Text(10, 20, "[Материал=08пс]")) +
+                                Text(10, 30, "[Кол-во=4]") + Text(10, 40, "[Материал=Ст3]")}}),
+         L"маркировка на выключенных или замороженных слоях не читается: [Кол-во=13] на слое «FROZEN», [Материал=08пс] на "
+         L"слое «FROZEN»", false, 4, 0.0, L"Ст3"},
+        {"off_only", dxftext::File({{"TABLES", hidden}, {"ENTITIES", square + on("OFF", Text(10, 10, "[Материал=08пс] [Толщина=3]"))}}),
+         L"маркировка на выключенных или замороженных слоях не читается: [Материал=08пс] на слое «OFF», [Толщина=3] на слое «OFF»"},
+        {"invisible_attribute",
+         dxftext::File({{"BLOCKS", Block("TAG", {})},
+               {"ENTITIES", square + Insert("TAG", 0, 0) + Groups{{66, "1"}} + attribute(30, "[Кол-во=3]", "0") +
+                                attribute(40, "[Кол-во=12]", "1") + Groups{{0, "SEQEND"}, {8, "0"}}}}),
+         L"деталь импортирована, но при чтении пропущено: невидимые тексты, их маркировка не читается — 1 (атрибут на слое "
+         L"«0» у (10; 40))", false, 3},
+        {"invisible_text", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Кол-во=12]") + Groups{{60, "1"}}}}),
+         L"деталь импортирована, но при чтении пропущено: невидимые тексты, их маркировка не читается — 1 (текст на слое "
+         L"«0» у (10; 10))"},
+        {"count_0", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Кол-во=0]")}}), count + L"=0]" + countRule, true},
+        {"count_past_loading", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Кол-во=100001]")}}), count + L"=100001]" + countRule, true},
+        {"count_1000000001", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Кол-во=1000000001]")}}),
+         count + L"=1000000001]" + countRule, true},
+        {"count_not_whole", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Кол-во=2,5]")}}), count + L"=2,5]" + countRule, true},
+        {"count_of_int32", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Кол-во: 2147483647]")}}),
+         count + L": 2147483647]" + countRule, true},
+        {"thickness_600", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Толщина=600]")}}), thickness + L"=600]" + thicknessRule, true},
+        {"thickness_0,005", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Толщина=0,005]")}}),
+         thickness + L"=0,005]" + thicknessRule, true},
+        {"thickness_1e300_beside_a_good_one", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Толщина: 1e300] [Толщина=2]")}}),
+         thickness + L": 1e300]" + thicknessRule, true},
+        {"thickness_0,01", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Кол-во=7] [Толщина=0,01]")}}), L"", false, 7, 0.01},
+        {"material_with_latin_c", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Материал=Cт3]")}}),
+         L"материал «Cт3» набран латинскими и русскими буквами вперемешку: в слове «Cт3» латинские буквы C, русские т", false,
+         1, 0.0, L"Cт3"},
+        {"material_of_two_scripts_in_two_words", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Материал=AISI 304/08Х18Н10]")}}),
+         L"", false, 1, 0.0, L"AISI 304/08Х18Н10"},
+    };
+    const auto [entries, closing] = ImportCases(cases);
+    NestingModel model;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        const std::wstring line = entries[i].m_path + L": " + cases[i].said;
+        if (cases[i].said.empty())
+            EXPECT_EQ(closing.find(entries[i].m_path + L":"), std::wstring::npos) << vlhost::Host::Utf8(closing);
+        else
+            EXPECT_NE(closing.find(line), std::wstring::npos) << vlhost::Host::Utf8(closing);
+        EXPECT_EQ(entries[i].m_fragment.empty(), cases[i].refused);
+        if (cases[i].refused)
+            continue;
+        EXPECT_EQ(entries[i].m_count, cases[i].count);
+        EXPECT_EQ(entries[i].m_thickness, cases[i].thickness);
+        EXPECT_EQ(entries[i].m_material, cases[i].material);
+        const FigurePtr figure = model.AddFigure(entries[i].m_fragment);
+        ASSERT_TRUE(figure);
+        EXPECT_EQ(figure->m_count, cases[i].count);
+        EXPECT_EQ(figure->GetThickness(), cases[i].thickness);
+        EXPECT_EQ(figure->GetMaterial(), cases[i].material);
+        EXPECT_NEAR(figure->m_area, 10000.0, 1e-6);
     }
 }
 
