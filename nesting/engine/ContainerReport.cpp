@@ -66,27 +66,6 @@ std::wstring LargerText(const Figure& figure, const Size& sheet)
     return text + (alone ? L" с зазорами не помещается на лист " : L", лист ") + sizes(sheet);
 }
 
-// Why a part of another stock is not cut from the sheets, with its thickness
-// and material against theirs: "толщина или материал не совпадают с листом:
-// деталь 2 мм, «Cт3», лист 2 мм, «Ст3» — …", saying so when the materials
-// differ only by Latin letters standing for Cyrillic ones, as no screen shows.
-std::wstring MismatchText(const Figure& figure, double sheetThickness)
-{
-    const auto stock = [](double thickness, const std::wstring& material) {
-        return (thickness > 0.0 ? uf::NumberText(thickness) + L" мм" : std::wstring(L"без толщины")) + L", " +
-               (material.empty() ? std::wstring(L"без материала") : L"«" + material + L"»");
-    };
-    const std::wstring& sheetMaterial = NestingModel::m_materialSheet;
-    std::wstring text = std::wstring(kMismatch) + L": деталь " + stock(figure.m_thickness, figure.m_material) +
-                        L", лист " + stock(sheetThickness, sheetMaterial);
-    if (uf::DifferOnlyInLookalikes(figure.m_material, sheetMaterial)) {
-        text += L" — материалы различаются только латинскими и русскими буквами одного вида";
-        if (const std::wstring mixed = uf::MixedScriptsText(figure.m_material); !mixed.empty())
-            text += L": " + mixed;
-    }
-    return text;
-}
-
 struct Line {
     std::wstring name;
     std::wstring reason;  // of its first part: the size a part larger than any sheet has
@@ -148,7 +127,7 @@ std::wstring NestingOptimizer::LeftInContainerText() const
         if (kind == kLarger)
             reason = LargerText(*figure, largest);
         else if (kind == kMismatch)
-            reason = MismatchText(*figure, m_model.m_thicknessSheet);
+            reason = std::wstring(kMismatch) + L": " + m_model.StockAgainstSheets(*figure);
         else if (kind)
             reason = kind;
         // A compound figure stands for its members.

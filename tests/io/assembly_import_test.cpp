@@ -206,8 +206,8 @@ TEST_F(AssemblyImportTest, RecordsTreeAndFlatPatternsFollowTheClosedForms)
     const tp::TestPart twoBends = tp::TwoBends();
     EXPECT_NEAR(bracket.flat.Length(), 105.969, 0.001);
     const ExpectedRecord expected[] = {
-        {L".. x", L"2", L"Заглушка 1", L"З-1/2", 1, true, &plate},
-        {L"AISI 304 08Х18Н10", L"10", L"Швеллер", L"ШВ-02", 1, true, &channel},
+        {L"../x", L"2", L"Заглушка 1", L"З-1/2", 1, true, &plate},
+        {L"AISI 304/08Х18Н10", L"10", L"Швеллер", L"ШВ-02", 1, true, &channel},
         {L"Сталь 3", L"2", L"Кронштейн", L"КР-01", 2, true, &bracket},
         {L"Сталь 3", L"2", L"Кронштейн повёрнутый", L"КР-01", 1, true, &bracket},
         {L"Сталь 3", L"2", L"Пластина", L"", 1, true, &plate},
@@ -293,8 +293,9 @@ TEST_F(AssemblyImportTest, FragmentsInSubFoldersLoadAsFiguresAndNothingElseIsTou
     };
     const double plateArea = tp::HolePlate().flat.area;
     const Written written[] = {
-        {out / ".. x" / "2" / "Заглушка 1.vfw", L".. x", 2, 1, plateArea, 5, 0},
-        {out / "AISI 304 08Х18Н10" / "10" / "Швеллер.vfw", L"AISI 304 08Х18Н10", 10, 1,
+        // The material as the model gives it; only the folder named after it is cleaned.
+        {out / ".. x" / "2" / "Заглушка 1.vfw", L"../x", 2, 1, plateArea, 5, 0},
+        {out / "AISI 304 08Х18Н10" / "10" / "Швеллер.vfw", L"AISI 304/08Х18Н10", 10, 1,
          tp::UChannel(10, 10, 0.4, 100, 60, 40, 80).flat.area, 1, 4},
         {out / "Сталь 3" / "2" / "Кронштейн.vfw", L"Сталь 3", 2, 2, tp::LBracket().flat.area, 2, 2},
         {out / "Сталь 3" / "2" / "Кронштейн повёрнутый.vfw", L"Сталь 3", 2, 1, tp::LBracket().flat.area, 2, 2},
@@ -505,9 +506,45 @@ TEST_F(AssemblyImportTest, EverySheetBodyOfAnUnfoldedPartIsWritten)
     EXPECT_NEAR(areas[1], 80.0 * 40.0, 1e-6);
 
     WriteByName(reader, true);
-    EXPECT_EQ(Messages().back().text, L"Запись на диск завершена");
+    EXPECT_EQ(Messages().back().text, L"Запись на диск завершена\nЗаписаны не под именем по шаблону:\nОпора: «Опора_2.vfw»: "
+                                      L"файл «Опора.vfw» уже записан для другой детали");
     for (const char* file : {"Опора.vfw", "Опора_2.vfw"})
         EXPECT_TRUE(fs::exists(out / "Сталь 3" / "2" / file)) << file;
+}
+
+// Writing again where files stand: an earlier fragment written over is
+// named, a part refused whose earlier fragment stays says so, a folder
+// that cannot be made is named once with why and the parts it would hold,
+// and a material of Latin and Cyrillic letters mixed in a word is named.
+TEST_F(AssemblyImportTest, ReplacedStayingAndUnmadeFilesAreNamedOnce)
+{
+    vlapi::IVarnelDocument3DPtr assembly = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
+    tp::AddAssembly(*vlhost::Host::Tree(assembly));
+    ASSERT_EQ(AddUnfolded(assembly, L"Косынка", L"Cт3").AddSheet(tp::HolePlate().recipe), L"");
+    AssemblyReader reader = ReadSaved(Saved(assembly));
+    const fs::path channel = out / "AISI 304 08Х18Н10" / "10" / "Швеллер.vfw";
+    const fs::path gusset = out / "Cт3" / "2" / "Косынка.vfw";
+    for (const fs::path& earlier : {channel, gusset}) {
+        fs::create_directories(earlier.parent_path());
+        std::ofstream(earlier) << "old";
+    }
+    std::ofstream(out / "Сталь 3") << "a file where the folder goes";
+    reader.m_dataTree.front().nodes.front().datum.front().curves.clear();  // the channel's pattern lost
+    WriteByName(reader, true);
+    const std::wstring text = Messages().back().text;
+    for (const std::wstring& said : std::vector<std::wstring>{
+             L"Швеллер (ШВ-02): нет контура развёртки; прежний файл «" + Wide(channel) + L"» остался",
+             L"не удалось создать папку «" + Wide(out / "Сталь 3" / "2") + L"»: на пути к ней файл «" + Wide(out / "Сталь 3") +
+                 L"»: не записаны детали: Кронштейн (КР-01), Кронштейн повёрнутый (КР-01), Пластина, Уголок",
+             L"\nЗаменены прежние файлы: " + Wide(gusset),
+             L"\nМатериал «Cт3» набран латинскими и русскими буквами вперемешку: в слове «Cт3» латинские буквы C, русские т"})
+        EXPECT_NE(text.find(said), std::wstring::npos) << vlhost::Host::Utf8(said) << "\n" << vlhost::Host::Utf8(text);
+    EXPECT_EQ(text.find(L"папку", text.find(L"папку") + 1), std::wstring::npos) << "the folder is named once";
+    EXPECT_EQ(fs::file_size(channel), 3u);
+    NestingModel model;
+    const FigurePtr figure = model.AddFigure(Wide(gusset));
+    ASSERT_TRUE(figure);
+    EXPECT_EQ(figure->GetMaterial(), L"Cт3");
 }
 
 // The marking of an L bracket stands in one flat face, clear of both bend
