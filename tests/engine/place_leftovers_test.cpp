@@ -30,7 +30,6 @@ const LeftCase kLeft[] = {
      L"Part — 1 шт.: не хватило места на листах"},
     {"other thickness", Rectangle(0, 0, 60, 30), 2, 3.0, RotationType::WithoutRotation, true,
      L"Part — 2 шт.: толщина или материал не совпадают с листом: деталь 3 мм, без материала, лист 2 мм, «Ст3»"},
-    // A material typed with a Latin C looks like the sheet's: said so, with the letters.
     {"other material", Rectangle(0, 0, 60, 30), 2, 2.0, RotationType::WithoutRotation, true,
      L"Part — 2 шт.: толщина или материал не совпадают с листом: деталь 2 мм, «Cт3», лист 2 мм, «Ст3» — материалы "
      L"различаются только латинскими и русскими буквами одного вида: в слове «Cт3» латинские буквы C, русские т",
