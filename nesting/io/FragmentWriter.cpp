@@ -65,6 +65,9 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
     if (m_pathOutFolder.empty())
         return Show(kNoOutputFolder, vlapi::vlMBIconError);
     const fs::path out = importfiles::OutputFolder(m_pathOutFolder);
+    // An output folder that cannot be: said once, not for every part.
+    if (const std::wstring blocked = importfiles::NoFolderText(out, false); !blocked.empty())
+        return Show(L"Детали не записаны: " + blocked, vlapi::vlMBIconError);
     outputs::FailureList skipped;
     outputs::FailureList failed;
     std::vector<std::wstring> crowded;     // parts whose marking no flat face holds

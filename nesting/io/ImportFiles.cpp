@@ -70,8 +70,9 @@ bool IsInside(const fs::path& folder, const fs::path& path)
     return f != full.end();
 }
 
-std::wstring NoFolderText(const fs::path& folder)
+std::wstring NoFolderText(const fs::path& given, bool tryIt)
 {
+    const fs::path folder = given.has_filename() ? given : given.parent_path();  // "x/" is the folder x
     const std::wstring head = std::wstring(outputs::kNoFolder) + L" «" + vrnApi::detail::TextOf(folder) + L"»: ";
     if (const std::wstring fault = filewriting::NameFault(folder, true); !fault.empty())
         return head + fault;
@@ -84,6 +85,8 @@ std::wstring NoFolderText(const fs::path& folder)
         if (fs::exists(status) || p == p.parent_path())
             break;
     }
+    if (!tryIt)
+        return {};
     fs::create_directories(folder, ec);
     if (ec)
         return head + filewriting::FaultText(ec.value());

@@ -38,9 +38,11 @@ std::filesystem::path OutputFolder(std::wstring text);
 bool IsInside(const std::filesystem::path& folder, const std::filesystem::path& path);
 
 // Why the folder cannot be made, named with the cause: a file standing at
-// its place or on its way, no right to write, a name too long, ...
-// ("не удалось создать папку «/x/Фрагменты»: на её месте файл").
-std::wstring NoFolderText(const std::filesystem::path& folder);
+// its place or on its way, a name too long, and, when `tryIt` (the folder
+// is then made if it can), no right to write, no room, ...
+// ("не удалось создать папку «/x/Фрагменты»: на её месте файл"); empty
+// when nothing stands in its way.
+std::wstring NoFolderText(const std::filesystem::path& folder, bool tryIt = true);
 
 // The file names one run has used, folder by folder: `base`, then `base`_2,
 // `base`_3, ... (the numbering of outputs::NameBook).

@@ -1227,7 +1227,7 @@ TEST_F(DxfImportTest, MarkingsOnlyFromWhatIsShownAndRefusedValuesRefuseThePart)
               Text(10, 30, "[Кол-во=4]")),
          hidden + L"[Кол-во=13] на слое «FROZEN», [Материал=08пс] на слое «OFF», [Толщина=3] на слое «OFF»", 4},
         {"invisible_attribute",
-         part(Insert("TAG", 0, 0) + Groups{{66, "1"}} + attribute("[Кол-во=3]", "0") + attribute("[Кол-во=12]", "1") +
+         part(Insert("TAG", 0, 0) + Groups{{66, "1"}} + attribute("[Кол-во=12]", "1") + attribute("[Кол-во=3]", "0") +
               Groups{{0, "SEQEND"}, {8, "0"}}),
          invisible + L"атрибут на слое «0» у (10; 40))", 3},
         {"invisible_text", part(Text(10, 10, "[Кол-во=12]") + Groups{{60, "1"}}), invisible + L"текст на слое «0» у (10; 10))", 1},
