@@ -334,7 +334,8 @@ std::wstring MixedScriptsText(const std::wstring& text)
                 letters += text[end];
         }
         if (!latin.empty() && !cyrillic.empty()) {
-            said += (said.empty() ? L"" : L"; ") + (L"в слове «" + text.substr(start, end - start) + L"» латинские буквы ");
+            said += said.empty() ? L"в слове «" : L"; в слове «";
+            said += text.substr(start, end - start) + L"» латинские буквы ";
             for (size_t i = 0; i < latin.size(); ++i)
                 said += (i ? L", " : L"") + latin.substr(i, 1);
             said += L", русские ";

@@ -444,8 +444,8 @@ public:
         FileMetaParams filled = entry;
         values.FillEntry(filled);
         if (const std::wstring mixed = uf::MixedScriptsText(filled.m_material); !mixed.empty()) {
-            m_notes.Add(entry.m_path,
-                        L"материал «" + filled.m_material + L"» набран латинскими и русскими буквами вперемешку: " + mixed);
+            m_notes.Add(entry.m_path, L"материал «" + filled.m_material +
+                                          L"» набран латинскими и русскими буквами вперемешку: " + mixed);
         }
         const auto more = [&](const wchar_t* what, size_t count) {
             std::wstring head(what);
@@ -481,7 +481,7 @@ public:
         vrnApi::SetMaterialPropertyToDocument(filled.m_material);
         vrnApi::SetActiveSysLayer(0);
         std::wstring reason;
-        const bool earlier = fs::exists(fs::symlink_status(target, ec));
+        const bool earlier = fs::is_regular_file(target, ec);
         outputs::PendingFile file(target);
         if (!outputs::SaveInPlace(fragment.Get(), file, reason))
             return reason;
@@ -525,7 +525,7 @@ public:
     std::wstring EarlierStays(const fs::path& target) const
     {
         std::error_code ec;
-        if (target.empty() || m_written.count(target) || !fs::exists(fs::symlink_status(target, ec)))
+        if (target.empty() || m_written.count(target) || !fs::is_regular_file(target, ec))
             return {};
         return L"; прежний файл «" + vrnApi::detail::TextOf(target.filename()) + L"» остался в папке";
     }

@@ -74,7 +74,8 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
     std::vector<std::wstring> unsearched;  // parts too large for the marking's search
     outputs::FailureList renamed;          // parts whose file is not named as the pattern gives
     std::vector<std::wstring> replaced;    // files of an earlier run written over
-    std::map<fs::path, std::pair<std::wstring, std::vector<std::wstring>>> noFolder;  // why, and the parts
+    using Names = std::vector<std::wstring>;
+    std::map<fs::path, std::pair<std::wstring, Names>> noFolder;  // why, and the parts
     std::set<std::wstring> mixed;          // materials that mix Latin and Cyrillic letters
     std::set<fs::path> writtenFiles;
     size_t written = 0;
@@ -89,7 +90,8 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                     const std::wstring name = part.GetFullName();
                     // A part not written whose file name a file of an earlier run has: that file stays.
                     const auto skip = [&](const std::wstring& reason) {
-                        const std::wstring file = importfiles::CleanComponent(CreateStringFromPattern(m_namePattern, part));
+                        const std::wstring file =
+                            importfiles::CleanComponent(CreateStringFromPattern(m_namePattern, part));
                         const fs::path earlier = folder / vrnApi::detail::PathOf(file + L".vfw");
                         std::error_code ec;
                         const bool stays = importfiles::IsUsableComponent(file) && !writtenFiles.count(earlier) &&
@@ -123,7 +125,7 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                     // A folder that cannot be made is named once, with why, and the parts it would hold.
                     if (auto known = noFolder.find(folder); known != noFolder.end() || !folders.Ensure(folder)) {
                         if (known == noFolder.end())
-                            known = noFolder.emplace(folder, std::pair{importfiles::NoFolderText(folder), std::vector<std::wstring>{}}).first;
+                            known = noFolder.emplace(folder, std::pair{importfiles::NoFolderText(folder), Names{}}).first;
                         known->second.second.push_back(name);
                         continue;
                     }
@@ -134,7 +136,7 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                     else if (outputs::OpenDocument(path))
                         reason = outputs::kOpenInHost;
                     std::error_code ec;
-                    const bool earlier = fs::exists(fs::symlink_status(path, ec));
+                    const bool earlier = fs::is_regular_file(path, ec);
                     if (reason.empty()) {
                         ImportPartMetaData target = part;
                         target.path2D = vrnApi::detail::TextOf(path);

@@ -156,7 +156,8 @@ bool NestingModel::CheckIntersectAllFigures(FigurePtr figure, bool tellMismatch)
         }
         std::wstring text = vrnApi::LoadStr(IDS_MESS_THICKNESS_MATERIAL) + L":";
         for (size_t i = 0; i < lines.size() && i < kShownLines; ++i) {
-            text += L"\n" + lines[i].first + (lines[i].second > 1 ? L" (" + std::to_wstring(lines[i].second) + L" шт.)" : L"");
+            const int count = lines[i].second;
+            text += L"\n" + lines[i].first + (count > 1 ? L" (" + std::to_wstring(count) + L" шт.)" : L"");
         }
         if (lines.size() > kShownLines) {
             text += L"\n… и ещё " + std::to_wstring(lines.size() - kShownLines) + L" строк";

@@ -37,7 +37,8 @@ std::wstring CountedNames(const std::vector<std::pair<std::wstring, std::wstring
     for (size_t i = 0; i < counted.size(); ++i) {
         const auto& [name, why] = counted[i].first;
         if (i < kShownLines)
-            text += L"\n" + name + L" — " + std::to_wstring(counted[i].second) + L" шт." + (why.empty() ? L"" : L": " + why);
+            text += L"\n" + name + L" — " + std::to_wstring(counted[i].second) + L" шт." +
+                    (why.empty() ? L"" : L": " + why);
         else
             rest += counted[i].second;
     }

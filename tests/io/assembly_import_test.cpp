@@ -535,6 +535,9 @@ TEST_F(AssemblyImportTest, StayingAndUnmadeFilesAndMixedMaterialsAreNamed)
                         L"вперемешку: в слове «Cт3» латинские буквы C, русские т"),
               std::wstring::npos)
         << vlhost::Host::Utf8(text);
+    reader.m_pathOutFolder = Wide(out / "Сталь 3");
+    WriteByName(reader, true);
+    EXPECT_EQ(Messages().back().text, L"Детали не записаны: не удалось создать папку «" + Wide(out / "Сталь 3") + L"»: на её месте файл");
 }
 
 // The marking of an L bracket stands in one flat face, clear of both bend

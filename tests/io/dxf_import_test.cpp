@@ -404,10 +404,10 @@ TEST_F(DxfImportTest, FilesAroundTheRunSurviveAndReplacedOrRenamedFilesAreNamed)
     EXPECT_EQ(fs::last_write_time(out / "bulges.vfw"), written);
     // A folder behind a file: named once, with why, for all the files.
     std::vector<FileMetaParams> three = Entries({"bulges.dxf", "splines.dxf", "texts.dxf"});
-    out = out / "bulges.vfw" / "Детали";
+    out = out / "bulges.vfw" / "Детали" / "";  // as a folder dialog gives it
     Import(three, m_read);
-    EXPECT_EQ(Closing(before), L"Ошибка импорта: не удалось создать папку «" + Wide(out) + L"»: на пути к ней файл «" +
-                                   Wide(out.parent_path()) + L"»; не импортирован ни один из файлов (3)");
+    EXPECT_EQ(Closing(before), L"Ошибка импорта: не удалось создать папку «" + Wide(out.parent_path()) + L"»: на пути к "
+                                   L"ней файл «" + Wide(out.parent_path().parent_path()) + L"»; не импортирован ни один из файлов (3)");
     out.clear();
     Import(again, m_read);
     EXPECT_NE(Closing(before).find(L"не задана папка для фрагментов"), std::wstring::npos);
