@@ -519,9 +519,9 @@ public:
         }
     }
 
-    // Why the entry imported last was refused, and that a file of an earlier
-    // import under the name it would have had stays in the folder (and would
-    // be loaded with it), unless this run wrote that name since.
+    // What a refusal adds when a file of an earlier import has the name the
+    // refused part would have had: it stays in the folder (and is loaded with
+    // it). Empty when there is none, or this run wrote that name since.
     std::wstring EarlierStays(const fs::path& target) const
     {
         std::error_code ec;
