@@ -39,6 +39,7 @@
 #include <map>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 // Declares interface `Name` deriving from `BaseName`, its id `IID_Name` and
@@ -325,8 +326,9 @@ struct INestingModel : vlapi::IAPIObject {
     // The figures on sheets whose thickness or material is not the sheets'
     // laid out in the container, and every figure marked valid or not again
     // without a message; their names, one a part (a compound figure's
-    // members), in model order.
-    virtual std::vector<std::wstring> MoveMismatchedFiguresToContainer() = 0;
+    // members), in model order, each with its thickness and material against
+    // the sheets' ("деталь 3 мм, «Ст3», лист 2 мм, «Ст3»").
+    virtual std::vector<std::pair<std::wstring, std::wstring>> MoveMismatchedFiguresToContainer() = 0;
     virtual void CreateFigureColouring() = 0;
     virtual void UpdateFiguresScale() = 0;
 

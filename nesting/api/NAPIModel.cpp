@@ -575,18 +575,19 @@ void NAPIModel::ArrangeFiguresInContainer(bool allFigures, bool delWastes)
 }
 
 void NAPIModel::CheckIntersectAllFigures() { OnDrawing([](NestingModel& m) { m.CheckIntersectAllFigures(nullptr); }); }
-std::vector<std::wstring> NAPIModel::MoveMismatchedFiguresToContainer()
+std::vector<std::pair<std::wstring, std::wstring>> NAPIModel::MoveMismatchedFiguresToContainer()
 {
-    std::vector<std::wstring> names;
+    std::vector<std::pair<std::wstring, std::wstring>> names;
     OnDrawing([&](NestingModel& m) {
         // A compound figure stands for its members.
         for (const FigurePtr& figure : m.MoveMismatchedFiguresToContainer()) {
+            const std::wstring stock = m.StockAgainstSheets(*figure);
             const auto compound = std::dynamic_pointer_cast<CompoundFigure>(figure);
             if (compound && !compound->m_figures.empty()) {
                 for (const FigurePtr& member : compound->m_figures)
-                    names.push_back(member->m_name);
+                    names.emplace_back(member->m_name, stock);
             } else {
-                names.push_back(figure->m_name);
+                names.emplace_back(figure->m_name, stock);
             }
         }
     });

@@ -277,7 +277,7 @@ public:
     void RotateAllFiguresToMinGabarit() override;
     void ArrangeFiguresInContainer(bool allFigures, bool delWastes) override;
     void CheckIntersectAllFigures() override;
-    std::vector<std::wstring> MoveMismatchedFiguresToContainer() override;
+    std::vector<std::pair<std::wstring, std::wstring>> MoveMismatchedFiguresToContainer() override;
     void CreateFigureColouring() override;
     void UpdateFiguresScale() override;
 

@@ -124,8 +124,12 @@ std::wstring NestingOptimizer::LeftInContainerText() const
             kind = kOnlyTurned;
         else if (!m_params.autoAddSheet)
             kind = kNoRoom;
-        if (kind)
-            reason = kind == kLarger ? LargerText(*figure, largest) : std::wstring(kind);
+        if (kind == kLarger)
+            reason = LargerText(*figure, largest);
+        else if (kind == kMismatch)
+            reason = std::wstring(kMismatch) + L": " + m_model.StockAgainstSheets(*figure);
+        else if (kind)
+            reason = kind;
         // A compound figure stands for its members.
         std::vector<std::wstring> names;
         if (const auto compound = std::dynamic_pointer_cast<CompoundFigure>(figure); compound && !compound->m_figures.empty()) {
@@ -135,8 +139,10 @@ std::wstring NestingOptimizer::LeftInContainerText() const
             names.push_back(NameOf(*figure));
         }
         for (const std::wstring& name : names) {
-            auto it = std::find_if(lines.begin(), lines.end(),
-                                   [&](const Line& l) { return l.name == name && l.kind == kind; });
+            // Parts of one name but of other stocks are lines of their own.
+            auto it = std::find_if(lines.begin(), lines.end(), [&](const Line& l) {
+                return l.name == name && l.kind == kind && (kind != kMismatch || l.reason == reason);
+            });
             if (it == lines.end())
                 it = lines.insert(lines.end(), Line{name, reason, kind, 0});
             ++it->count;

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <cwchar>
+#include <cwctype>
 #include <iterator>
 #include <time.h>
 
@@ -307,6 +308,61 @@ std::wstring DecodeCp1251(std::string_view bytes)
                            : static_cast<wchar_t>(0x0410 + (b - 0xC0));
     }
     return text;
+}
+
+namespace {
+
+bool IsLatin(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+bool IsCyrillic(wchar_t c) { return c >= 0x400 && c <= 0x4FF; }
+
+}  // namespace
+
+std::wstring MixedScriptsText(const std::wstring& text)
+{
+    std::wstring said;
+    const auto isWordChar = [](wchar_t c) { return (c >= L'0' && c <= L'9') || IsLatin(c) || IsCyrillic(c); };
+    for (size_t start = 0; start < text.size();) {
+        if (!isWordChar(text[start])) {
+            ++start;
+            continue;
+        }
+        size_t end = start;
+        std::wstring latin, cyrillic;  // each letter once, as met
+        for (; end < text.size() && isWordChar(text[end]); ++end) {
+            std::wstring& letters = IsLatin(text[end]) ? latin : cyrillic;
+            if (!std::iswdigit(static_cast<wint_t>(text[end])) && letters.find(text[end]) == std::wstring::npos)
+                letters += text[end];
+        }
+        if (!latin.empty() && !cyrillic.empty()) {
+            said += said.empty() ? L"в слове «" : L"; в слове «";
+            said += text.substr(start, end - start) + L"» латинские буквы ";
+            for (size_t i = 0; i < latin.size(); ++i)
+                said += (i ? L", " : L"") + latin.substr(i, 1);
+            said += L", русские ";
+            for (size_t i = 0; i < cyrillic.size(); ++i)
+                said += (i ? L", " : L"") + cyrillic.substr(i, 1);
+        }
+        start = end;
+    }
+    return said;
+}
+
+bool DifferOnlyInLookalikes(const std::wstring& a, const std::wstring& b)
+{
+    // Latin letters drawn as Cyrillic ones are: А В С Е Н К М О Р Т Х а с е о р х у.
+    static const std::pair<wchar_t, wchar_t> kLookalikes[] = {
+        {L'A', 0x410}, {L'B', 0x412}, {L'C', 0x421}, {L'E', 0x415}, {L'H', 0x41D}, {L'K', 0x41A},
+        {L'M', 0x41C}, {L'O', 0x41E}, {L'P', 0x420}, {L'T', 0x422}, {L'X', 0x425}, {L'a', 0x430},
+        {L'c', 0x441}, {L'e', 0x435}, {L'o', 0x43E}, {L'p', 0x440}, {L'x', 0x445}, {L'y', 0x443}};
+    const auto read = [](std::wstring text) {
+        for (wchar_t& c : text) {
+            for (const auto& [latin, cyrillic] : kLookalikes)
+                if (c == latin)
+                    c = cyrillic;
+        }
+        return text;
+    };
+    return a != b && read(a) == read(b);
 }
 
 }  // namespace uf

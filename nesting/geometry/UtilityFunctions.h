@@ -57,4 +57,13 @@ bool DecodeUtf8(std::string_view bytes, std::wstring& text, size_t* failedAt = n
 // code page without a character, 0x98, gives U+FFFD.
 std::wstring DecodeCp1251(std::string_view bytes);
 
+// The words of a text (runs of letters and digits) that mix Latin and
+// Cyrillic letters, which look alike on screen ("Cт3" typed with a Latin C),
+// each with its letters of both: "в слове «Cт3» латинские буквы C, русские т";
+// empty when no word mixes them.
+std::wstring MixedScriptsText(const std::wstring& text);
+// Whether two texts that differ read the same once the Latin letters that
+// look like Cyrillic ones are taken for those ("12X18H10T" and "12Х18Н10Т").
+bool DifferOnlyInLookalikes(const std::wstring& a, const std::wstring& b);
+
 }  // namespace uf

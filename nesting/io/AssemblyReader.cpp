@@ -16,7 +16,7 @@
 namespace {
 
 constexpr wchar_t kThicknessRefused[] = L"Толщина не изменена: нужно число от 0.01 до 500 мм";
-constexpr wchar_t kCountRefused[] = L"Количество не изменено: нужно целое число не меньше 1";
+constexpr wchar_t kCountRefused[] = L"Количество не изменено: нужно целое число от 1 до ";  // and the most
 
 // A 3D document this reader opened, closed again whatever way the reading ends.
 class OpenedDocument {
@@ -139,7 +139,9 @@ void AssemblyReader::ReadContoursFromAssembly()
             ImportPartMetaData record;
             record.name = Cleaned(part->GetName());
             record.mark = part->GetDesignation();
-            record.material = Cleaned(part->GetMaterial());
+            // The material as the model gives it ("Ст3сп/пс"), which sheets are
+            // matched by; only the folder named after it is cleaned.
+            record.material = part->GetMaterial();
             record.thickness = thickness;
             record.path3D = part->GetFileName();
             if (!params.empty()) {
@@ -276,8 +278,9 @@ void AssemblyReader::SetDataCount(int32_t row, std::wstring text)
     if (!record)
         return;
     const std::optional<int64_t> value = numbertext::LeadingInteger(text);
-    if (!value || *value < 1 || *value > std::numeric_limits<int32_t>::max())
-        return Refuse(kCountRefused);
+    // No more pieces than loading the part file takes.
+    if (!value || *value < 1 || *value > dxfimport::kMostCount)
+        return Refuse((kCountRefused + std::to_wstring(dxfimport::kMostCount)).c_str());
     record->count = static_cast<int32_t>(*value);
     UpdateImportPartMetaDatum();
 }

@@ -26,6 +26,7 @@
 #include <set>
 #include <string_view>
 #include <system_error>
+#include <tuple>
 #include <unordered_map>
 
 namespace fs = std::filesystem;
@@ -44,7 +45,8 @@ constexpr wchar_t kReaderLeftOut[] = L"пропущено: ";  // how the reader
 constexpr wchar_t kReaderCapsLeftOut[] = L"пропущено сверх пределов программы: ";
 constexpr wchar_t kNotWhole[] = L"файл прочитан не весь, а без пропущенного деталь не записывается: ";
 constexpr wchar_t kNoMemory[] = L"для импорта детали не хватает памяти";
-constexpr wchar_t kUnreadValue[] = L"значение не принято:";
+constexpr wchar_t kRefusedMarking[] = L"маркировка не принята:";
+constexpr wchar_t kHiddenMarking[] = L"маркировка на выключенных или замороженных слоях не читается:";
 constexpr wchar_t kUnknownMarking[] = L"маркировка не распознана:";
 constexpr wchar_t kDisagreeing[] = L"маркировка даёт разные значения:";
 constexpr wchar_t kUnclosedMarking[] = L"маркировка без закрывающей скобки не прочитана:";
@@ -341,14 +343,25 @@ public:
     {
         entry.m_fragment.clear();
         m_lastRead = false;
+        m_target.clear();
         const fs::path source = vrnApi::detail::PathOf(entry.m_path);
-        const std::wstring base = importfiles::CleanComponent(vrnApi::detail::TextOf(source.stem()));
+        const std::wstring stem = vrnApi::detail::TextOf(source.stem());
+        const std::wstring base = importfiles::CleanComponent(stem);
         if (!importfiles::IsUsableComponent(base))
             return importfiles::kBadName;
         std::error_code ec;
         if (!fs::is_regular_file(source, ec))
             return kNoFile;
         const fs::path target = m_names.Reserve(m_folder, base, L".vfw");
+        m_target = target;
+        // A fragment not named as its file is said to be, with why.
+        std::wstring renamed = importfiles::CleanedText(stem);
+        if (target.filename() != vrnApi::detail::PathOf(base + L".vfw"))
+            renamed += (renamed.empty() ? L"" : L"; ") +
+                       (L"файл «" + base + L".vfw» уже записан для другой детали этого импорта");
+        if (!renamed.empty())
+            m_notes.Add(entry.m_path,
+                        L"деталь записана в файл «" + vrnApi::detail::TextOf(target.filename()) + L"»: " + renamed);
         if (!importfiles::IsInside(m_folder, target))
             return importfiles::kOutsideFolder;
         if (outputs::OpenDocument(target))
@@ -373,7 +386,8 @@ public:
         FileLayers fileLayers;
         std::wstring hidden;
         std::vector<FileCurve> hiddenRings;
-        SortOntoLayers(view, &fileLayers, &hidden, &hiddenRings);
+        std::vector<LayerText> hiddenTexts;
+        SortOntoLayers(view, &fileLayers, &hidden, &hiddenRings, &hiddenTexts);
         if (!hidden.empty())
             hidden = kOnHiddenLayers + hidden;
         // A hole is not written as the part whose outline was left out, for
@@ -412,8 +426,37 @@ public:
                 reason += L"; " + hidden;
             return leftOut.empty() ? reason : reason + L"; " + kWhileRead + leftOut;
         }
+        // Each kind of item named a few times, then counted: a file may hold thousands.
+        constexpr size_t kNamed = 10;
+        // A marking whose value is refused is none the user wrote: the part
+        // is not taken with another value in its place.
+        if (!values.unreadable.empty()) {
+            std::wstring reason = kRefusedMarking;
+            for (size_t k = 0; k < values.unreadable.size() && k < kNamed; ++k) {
+                const BracketText& item = values.unreadable[k];
+                reason += (k == 0 ? L" " : L"; ") + item.value + L" (" + ValueRule(item.key) + L")";
+            }
+            if (values.unreadable.size() > kNamed)
+                reason += L" и ещё " + std::to_wstring(values.unreadable.size() - kNamed);
+            if (!hidden.empty())
+                reason += L"; " + hidden;
+            return leftOut.empty() ? reason : reason + L"; " + kWhileRead + leftOut;
+        }
         if (!hidden.empty())
             m_notes.Add(entry.m_path, kImportedWithout + hidden);
+        std::vector<std::wstring> hiddenMarkings;
+        for (const LayerText& text : hiddenTexts) {
+            for (const std::wstring& item : MarkingItems(text.text))
+                hiddenMarkings.push_back(item + L" на слое «" + text.layer + L"»");
+        }
+        if (!hiddenMarkings.empty()) {
+            std::wstring note = kHiddenMarking;
+            for (size_t k = 0; k < hiddenMarkings.size() && k < kNamed; ++k)
+                note += (k == 0 ? L" " : L", ") + hiddenMarkings[k];
+            if (hiddenMarkings.size() > kNamed)
+                note += L" и ещё " + std::to_wstring(hiddenMarkings.size() - kNamed);
+            m_notes.Add(entry.m_path, note);
+        }
         if (!points.empty())
             m_notes.Add(entry.m_path, kImportedWithout + (L"кривые меньше " + uf::NumberText(vrnApi::kPointRing) +
                                                           L" мм — точки, они не режутся: ") + points);
@@ -423,8 +466,10 @@ public:
             m_notes.Add(entry.m_path, std::wstring(kImportedWithout) + kWhileRead + leftOut);
         FileMetaParams filled = entry;
         values.FillEntry(filled);
-        // Each kind of item named a few times, then counted: a file may hold thousands.
-        constexpr size_t kNamed = 10;
+        if (const std::wstring mixed = uf::MixedScriptsText(filled.m_material); !mixed.empty()) {
+            m_notes.Add(entry.m_path, L"материал «" + filled.m_material +
+                                          L"» набран латинскими и русскими буквами вперемешку: " + mixed);
+        }
         const auto more = [&](const wchar_t* what, size_t count) {
             std::wstring head(what);
             if (!head.empty() && head.back() == L':')
@@ -432,12 +477,6 @@ public:
             if (count > kNamed)
                 m_notes.Add(entry.m_path, head + L" — ещё " + std::to_wstring(count - kNamed));
         };
-        for (size_t k = 0; k < values.unreadable.size() && k < kNamed; ++k) {
-            const BracketText& item = values.unreadable[k];
-            m_notes.Add(entry.m_path, std::wstring(kUnreadValue) + L" " + item.value + L" (" + ValueRule(item.key) +
-                                          L"): " + kImportedWith + ValueTaken(item.key, filled));
-        }
-        more(kUnreadValue, values.unreadable.size());
         for (const PartValues::Conflict& conflict : values.conflicts) {
             // The first few, and how many more: a file may hold thousands.
             constexpr size_t kListed = 10;
@@ -465,9 +504,14 @@ public:
         vrnApi::SetMaterialPropertyToDocument(filled.m_material);
         vrnApi::SetActiveSysLayer(0);
         std::wstring reason;
+        const bool earlier = fs::is_regular_file(target, ec);
         outputs::PendingFile file(target);
         if (!outputs::SaveInPlace(fragment.Get(), file, reason))
             return reason;
+        m_written.insert(target);
+        // A fragment of an earlier import is not replaced unsaid.
+        if (earlier)
+            m_notes.Add(entry.m_path, L"прежний файл «" + vrnApi::detail::TextOf(target.filename()) + L"» заменён");
         entry = filled;
         return {};
     }
@@ -498,6 +542,20 @@ public:
         }
     }
 
+    // What a refusal adds when a file of an earlier import has the name the
+    // refused part would have had: it stays in the folder (and is loaded with
+    // it). Empty when there is none, or this run wrote that name since.
+    std::wstring EarlierStays(const fs::path& target) const
+    {
+        std::error_code ec;
+        if (target.empty() || m_written.count(target) || !fs::is_regular_file(target, ec))
+            return {};
+        return L"; прежний файл «" + vrnApi::detail::TextOf(target.filename()) + L"» остался в папке";
+    }
+    // The target of the entry imported last; its name is free again when it was refused.
+    const fs::path& Target() const { return m_target; }
+    void Refused() { m_names.Release(m_target); }
+
     const outputs::FailureList& Notes() const { return m_notes; }
     void DropNotesFrom(size_t count) { m_notes.Truncate(count); }
     // Whether a note tells of something left out of a part or taken
@@ -512,6 +570,8 @@ private:
     const DxfReader& m_read;
     const DxfProblems& m_problems;
     importfiles::UniqueNames m_names;
+    fs::path m_target;              // of the entry imported last
+    std::set<fs::path> m_written;   // the fragments this run wrote
     outputs::FailureList m_notes;
     size_t m_unitNotes = 0;   // notes that only tell the units
     bool m_lastRead = false;  // the reader read the file imported last
@@ -540,7 +600,7 @@ std::wstring Prepare(const std::wstring& outFolder, const DxfReader& read, fs::p
         return kNoOutputFolder;
     folder = importfiles::OutputFolder(outFolder);
     if (!outputs::EnsureFolder(folder))
-        return outputs::NoFolderReason(folder);
+        return importfiles::NoFolderText(folder);
     return read ? std::wstring() : std::wstring(kNoConverter);
 }
 
@@ -580,13 +640,20 @@ void ImportFiguresFromDxf(NestingModel& model, std::vector<FileMetaParams>& file
     outputs::FailureList notes;
     bool warns = false;
     if (!common.empty()) {
-        for (FileMetaParams& entry : files) {
+        // One cause for every file: said once.
+        for (FileMetaParams& entry : files)
             entry.m_fragment.clear();
-            refused.Add(entry.m_path, common);
-        }
-    } else {
+        if (application)
+            application->MessageBox(vrnApi::LoadStr(IDS_MESS_ERROR_IMPORT) + L": " + common +
+                                        L"; не импортирован ни один из файлов (" + std::to_wstring(files.size()) + L")",
+                                    std::wstring(), vlapi::vlMBIconError, 0, 0);
+        return;
+    }
+    {
         Run run(folder, read, problems);
         Progress bar(model);
+        // The files refused, with their reasons and the fragments they would have had.
+        std::vector<std::tuple<std::wstring, std::wstring, fs::path>> refusals;
         for (size_t i = 0; i < files.size(); ++i) {
             bar.Set(i, files.size());
             std::wstring reason;
@@ -595,17 +662,22 @@ void ImportFiguresFromDxf(NestingModel& model, std::vector<FileMetaParams>& file
                 reason = run.Import(files[i]);
                 // Notes are on parts that were imported: a file refused at
                 // the last (its fragment not saved) has its reason alone.
-                if (!reason.empty())
+                if (!reason.empty()) {
                     run.DropNotesFrom(noted);
+                    run.Refused();
+                }
                 run.SayUnits(files[i].m_path, reason);
             } catch (const std::bad_alloc&) {
                 // The file's drawing went with its hidden fragment; the next file has the memory again.
                 files[i].m_fragment.clear();
+                run.Refused();
                 reason = kNoMemory;
             }
             if (!reason.empty())
-                refused.Add(files[i].m_path, reason);
+                refusals.emplace_back(files[i].m_path, std::move(reason), run.Target());
         }
+        for (const auto& [path, reason, target] : refusals)
+            refused.Add(path, reason + run.EarlierStays(target));
         bar.Set(files.size(), files.size());
         notes = run.Notes();
         warns = run.Warns();

@@ -593,15 +593,15 @@ std::wstring Counted(size_t n, const wchar_t* one, const wchar_t* few, const wch
 }
 
 void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers, std::wstring* hiddenCurves,
-                    std::vector<FileCurve>* hiddenRings)
+                    std::vector<FileCurve>* hiddenRings, std::vector<LayerText>* hiddenTexts)
 {
     vlapi::ILayersPtr layers = view ? view->GetLayers() : nullptr;
     if (!layers)
         return;
     // The curves the drawing keeps on layers frozen or off (construction
     // lines, other parts) are not drawn, so they are not cut either: they
-    // are left out, and told by layer and kind. Texts stay, as the part's
-    // values may be written there.
+    // are left out, and told by layer and kind. Their texts are not shown
+    // either: a marking there is none of the part's.
     std::set<int> hidden;
     std::map<int, std::wstring> names;
     for (int i = 0; i < layers->GetCount(); ++i) {
@@ -620,7 +620,9 @@ void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers, std::ws
     std::vector<vlapi::IDrawingObjectPtr> hiddenObjects;
     Tally left;
     for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
-        if (obj->GetType() != vlapi::vlDrDrawText && hidden.count(obj->GetLayer())) {
+        if (hidden.count(obj->GetLayer())) {
+            if (vlapi::ITextPtr text{obj}; text && hiddenTexts)
+                hiddenTexts->push_back({nameOf(obj), text->GetText()});
             if (obj->IsGeometry())
                 left.Add(nameOf(obj), obj->GetType());
             if (hiddenRings && obj->IsGeometry())

@@ -39,8 +39,15 @@ using FileLayers = std::map<reference, std::wstring>;
 // «HOLES»"), empty when there were none, and the closed ones among them go
 // to `hiddenRings`, each named with its place, with its box, and so do the
 // rings that open ones close together (an outline of lines on a frozen layer).
+// Texts on those layers are not shown either, so they give no marking: they
+// are deleted too, and go to `hiddenTexts` (each with its layer's name).
+struct LayerText {
+    std::wstring layer;
+    std::wstring text;
+};
 void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers = nullptr,
-                    std::wstring* hiddenCurves = nullptr, std::vector<FileCurve>* hiddenRings = nullptr);
+                    std::wstring* hiddenCurves = nullptr, std::vector<FileCurve>* hiddenRings = nullptr,
+                    std::vector<LayerText>* hiddenTexts = nullptr);
 
 // Why the part cannot be taken from what of its file `view` holds: the
 // outline was lost, a closed curve left out holds every curve to cut (the

@@ -208,6 +208,21 @@ std::optional<int32_t> ReadCount(const std::wstring& text)
     return static_cast<int32_t>(*value);
 }
 
+std::vector<std::wstring> MarkingItems(const std::wstring& text)
+{
+    std::vector<std::wstring> markings;
+    for (size_t start = 0; start <= text.size();) {
+        const size_t end = std::min(text.find(L'\n', start), text.size());
+        std::wstring rest;
+        for (std::wstring& item : BracketItems(text.substr(start, end - start), rest)) {
+            if (ReadBracketText(item))
+                markings.push_back(std::move(item));
+        }
+        start = end + 1;
+    }
+    return markings;
+}
+
 void PartValues::Read(const std::wstring& text)
 {
     size_t start = 0;

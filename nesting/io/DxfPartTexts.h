@@ -72,12 +72,17 @@ private:
 // number from 1 to kMostCount (decimals of zeros allowed: "4.0"), an
 // optional "шт" or "pcs". None for anything else. No sheet is thinner than
 // kLeastThickness, and thicknesses a thousandth apart are one where parts
-// are matched to sheets: a thickness nearer 0 would be read as none.
+// are matched to sheets: a thickness nearer 0 would be read as none. No
+// part file asks for more pieces than loading takes of it.
 inline constexpr double kLeastThickness = 0.01;  // mm
 inline constexpr double kMostThickness = 500.0;  // mm
-inline constexpr int32_t kMostCount = 1'000'000'000;
+inline constexpr int32_t kMostCount = static_cast<int32_t>(paramlimits::kCopies);
 std::optional<double> ReadThickness(const std::wstring& text);
 std::optional<int32_t> ReadCount(const std::wstring& text);
+
+// The bracketed items of a text that name a key of the table, as they stand,
+// whatever their values.
+std::vector<std::wstring> MarkingItems(const std::wstring& text);
 
 // The keys of the table, as a text not taken for one names them.
 std::wstring KnownKeys();

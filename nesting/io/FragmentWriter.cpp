@@ -13,6 +13,8 @@
 #include "io/PartMarking.h"
 
 #include <cwchar>
+#include <map>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -63,10 +65,19 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
     if (m_pathOutFolder.empty())
         return Show(kNoOutputFolder, vlapi::vlMBIconError);
     const fs::path out = importfiles::OutputFolder(m_pathOutFolder);
+    // An output folder that cannot be: said once, not for every part.
+    if (const std::wstring blocked = importfiles::NoFolderText(out, false); !blocked.empty())
+        return Show(L"Детали не записаны: " + blocked, vlapi::vlMBIconError);
     outputs::FailureList skipped;
     outputs::FailureList failed;
     std::vector<std::wstring> crowded;     // parts whose marking no flat face holds
     std::vector<std::wstring> unsearched;  // parts too large for the marking's search
+    outputs::FailureList renamed;          // parts whose file is not named as the pattern gives
+    std::vector<std::wstring> replaced;    // files of an earlier run written over
+    using Names = std::vector<std::wstring>;
+    std::map<fs::path, std::pair<std::wstring, Names>> noFolder;  // why, and the parts
+    std::set<std::wstring> mixed;          // materials that mix Latin and Cyrillic letters
+    std::set<fs::path> writtenFiles;
     size_t written = 0;
     {
         importfiles::MadeFolders folders;
@@ -77,29 +88,45 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                 const fs::path folder = isCreateDirs ? SubFolder(materialFolder, node.name) : materialFolder;
                 for (ImportPartMetaData& part : node.datum) {
                     const std::wstring name = part.GetFullName();
+                    // A part not written whose file name a file of an earlier run has: that file stays.
+                    const auto skip = [&](const std::wstring& reason) {
+                        const std::wstring file =
+                            importfiles::CleanComponent(CreateStringFromPattern(m_namePattern, part));
+                        const fs::path earlier = folder / vrnApi::detail::PathOf(file + L".vfw");
+                        std::error_code ec;
+                        const bool stays = importfiles::IsUsableComponent(file) && !writtenFiles.count(earlier) &&
+                                           fs::is_regular_file(earlier, ec);
+                        skipped.Add(name, stays ? reason + L"; прежний файл «" + vrnApi::detail::TextOf(earlier) +
+                                                      L"» остался"
+                                                : reason);
+                    };
                     if (part.thickness <= 0.0) {
                         skipped.Add(name, kNotSheet);
                         continue;
                     }
                     if (const std::wstring reason = ThicknessOutOfRange(part.thickness); !reason.empty()) {
-                        skipped.Add(name, reason);
+                        skip(reason);
                         continue;
                     }
                     if (!part.unfolded) {
-                        skipped.Add(name, kNotUnfolded);
+                        skip(kNotUnfolded);
                         continue;
                     }
                     if (part.curves.empty()) {
-                        skipped.Add(name, kNoOutline);
+                        skip(kNoOutline);
                         continue;
                     }
-                    const std::wstring file = importfiles::CleanComponent(CreateStringFromPattern(m_namePattern, part));
+                    const std::wstring given = CreateStringFromPattern(m_namePattern, part);
+                    const std::wstring file = importfiles::CleanComponent(given);
                     if (!importfiles::IsUsableComponent(file)) {
                         skipped.Add(name, importfiles::kBadName);
                         continue;
                     }
-                    if (!folders.Ensure(folder)) {
-                        failed.Add(name, outputs::NoFolderReason(folder));
+                    // A folder that cannot be made is named once, with why, and the parts it would hold.
+                    if (auto known = noFolder.find(folder); known != noFolder.end() || !folders.Ensure(folder)) {
+                        if (known == noFolder.end())
+                            known = noFolder.emplace(folder, std::pair{importfiles::NoFolderText(folder), Names{}}).first;
+                        known->second.second.push_back(name);
                         continue;
                     }
                     const fs::path path = names.Reserve(folder, file, L".vfw");
@@ -108,6 +135,8 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                         reason = importfiles::kOutsideFolder;
                     else if (outputs::OpenDocument(path))
                         reason = outputs::kOpenInHost;
+                    std::error_code ec;
+                    const bool earlier = fs::is_regular_file(path, ec);
                     if (reason.empty()) {
                         ImportPartMetaData target = part;
                         target.path2D = vrnApi::detail::TextOf(path);
@@ -115,36 +144,64 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                         std::wstring refused;
                         reason = CreateFragment(target, &marking, &refused);
                         if (reason.empty() && !refused.empty()) {
-                            skipped.Add(name, kBadOutline + refused);
+                            names.Release(path);
+                            skip(kBadOutline + refused);
                             continue;
                         }
                         if (reason.empty()) {
                             part.path2D = target.path2D;
                             ++written;
+                            if (earlier)
+                                replaced.push_back(vrnApi::detail::TextOf(path));
+                            writtenFiles.insert(path);
+                            std::wstring why = importfiles::CleanedText(given);
+                            if (path.filename() != vrnApi::detail::PathOf(file + L".vfw"))
+                                why += (why.empty() ? L"" : L"; ") +
+                                       (L"файл «" + file + L".vfw» уже записан для другой детали");
+                            if (!why.empty())
+                                renamed.Add(name, L"«" + vrnApi::detail::TextOf(path.filename()) + L"»: " + why);
+                            if (!uf::MixedScriptsText(part.material).empty())
+                                mixed.insert(part.material);
                             if (marking == Marking::Crowded)
                                 crowded.push_back(name);
                             else if (marking == Marking::Unsearched)
                                 unsearched.push_back(name);
                         }
                     }
-                    if (!reason.empty())
-                        failed.Add(name + L" (" + vrnApi::detail::TextOf(path) + L")", reason);
+                    if (!reason.empty()) {
+                        names.Release(path);
+                        failed.Add(name + L" (" + vrnApi::detail::TextOf(path) + L")",
+                                   earlier ? reason + L"; прежний файл остался" : reason);
+                    }
                 }
             }
         }
     }
+    for (const auto& [folder, why] : noFolder) {
+        std::wstring parts;
+        for (const std::wstring& part : why.second)
+            parts += (parts.empty() ? L"" : L", ") + part;
+        failed.Add(why.first, L"не записаны детали: " + parts);
+    }
     std::wstring text = skipped.Empty() && failed.Empty()
                             ? std::wstring(kDone)
                             : failed.Text(skipped.Text(L"Записано деталей: " + std::to_wstring(written) + L". Не записаны:"));
-    const auto list = [&](const std::wstring& head, const std::vector<std::wstring>& names) {
+    const auto list = [&](const std::wstring& head, const auto& names) {
         if (names.empty())
             return;
         text += L"\n" + head;
-        for (size_t i = 0; i < names.size(); ++i)
-            text += (i == 0 ? L" " : L", ") + names[i];
+        size_t i = 0;
+        for (const std::wstring& name : names)
+            text += (i++ == 0 ? L" " : L", ") + name;
     };
     list(kCrowded, crowded);
     list(kUnsearched, unsearched);
+    list(L"Заменены прежние файлы:", replaced);
+    if (!renamed.Empty())
+        text += L"\n" + renamed.Text(L"Записаны не под именем по шаблону:");
+    for (const std::wstring& material : mixed)
+        text += L"\nМатериал «" + material + L"» набран латинскими и русскими буквами вперемешку: " +
+                uf::MixedScriptsText(material);
     Show(text, failed.Empty() ? vlapi::vlMBIconWarning : vlapi::vlMBIconError);
     UpdateImportPartMetaDatum();
 }

@@ -1,6 +1,7 @@
 #include "io/ImportFiles.h"
 
 #include "geometry/UtilityFunctions.h"
+#include "host/FileWriting.h"
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
 
@@ -18,6 +19,27 @@ std::wstring CleanComponent(std::wstring name)
             c = L' ';
     }
     return name;
+}
+
+std::wstring CleanedText(const std::wstring& name)
+{
+    const std::wstring clean = CleanComponent(name);
+    std::wstring signs;
+    bool controls = false;
+    for (size_t i = 0; i < name.size() && i < clean.size(); ++i) {
+        if (clean[i] == name[i])
+            continue;
+        if (name[i] < 0x20 || name[i] == 0x7F)
+            controls = true;
+        else if (signs.find(L"«" + name.substr(i, 1) + L"»") == std::wstring::npos)
+            signs += (signs.empty() ? L"«" : L", «") + name.substr(i, 1) + L"»";
+    }
+    if (signs.empty() && !controls)
+        return {};
+    std::wstring text = signs.empty() ? L"" : L"знаки " + signs;
+    if (controls)
+        text += signs.empty() ? L"управляющие символы" : L" и управляющие символы";
+    return text + L" заменены пробелами";
 }
 
 bool IsUsableComponent(const std::wstring& component)
@@ -48,9 +70,36 @@ bool IsInside(const fs::path& folder, const fs::path& path)
     return f != full.end();
 }
 
+std::wstring NoFolderText(const fs::path& given, bool tryIt)
+{
+    const fs::path folder = given.has_filename() ? given : given.parent_path();  // "x/" is the folder x
+    const std::wstring head = std::wstring(outputs::kNoFolder) + L" «" + vrnApi::detail::TextOf(folder) + L"»: ";
+    if (const std::wstring fault = filewriting::NameFault(folder, true); !fault.empty())
+        return head + fault;
+    std::error_code ec;
+    for (fs::path p = folder; !p.empty(); p = p.parent_path()) {
+        const fs::file_status status = fs::status(p, ec);
+        if (fs::exists(status) && !fs::is_directory(status))
+            return head + (p == folder ? std::wstring(L"на её месте файл")
+                                       : L"на пути к ней файл «" + vrnApi::detail::TextOf(p) + L"»");
+        if (fs::exists(status) || p == p.parent_path())
+            break;
+    }
+    if (!tryIt)
+        return {};
+    fs::create_directories(folder, ec);
+    if (ec)
+        return head + filewriting::FaultText(ec.value());
+    return head.substr(0, head.size() - 2);
+}
+
 fs::path UniqueNames::Reserve(const fs::path& folder, const std::wstring& base, const std::wstring& extension)
 {
-    const std::wstring name = m_books[folder.lexically_normal()].Reserve(base, {extension});
+    const fs::path normal = folder.lexically_normal();
+    std::wstring name = base;
+    for (int n = 2; m_used.count(normal / vrnApi::detail::PathOf(name + extension)) != 0; ++n)
+        name = base + L"_" + std::to_wstring(n);
+    m_used.insert(normal / vrnApi::detail::PathOf(name + extension));
     return folder / vrnApi::detail::PathOf(name + extension);
 }
 

@@ -8,7 +8,7 @@
 #include "io/OutputFiles.h"
 
 #include <filesystem>
-#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +23,9 @@ inline constexpr wchar_t kNotActive[] = L"документ фрагмента н
 // One component of a path made from a name: characters a file name may not
 // hold (" * / : < > ? | \), control characters and NUL become blanks.
 std::wstring CleanComponent(std::wstring name);
+// What CleanComponent changed of `name`, as a note says it: "знаки «"», «:»
+// заменены пробелами" (control characters named as such); empty for none.
+std::wstring CleanedText(const std::wstring& name);
 // A cleaned component that names something of its own: not empty, not "."
 // and not "..".
 bool IsUsableComponent(const std::wstring& component);
@@ -34,15 +37,24 @@ std::filesystem::path OutputFolder(std::wstring text);
 // Whether `path` lies inside `folder` (both made absolute and normal first).
 bool IsInside(const std::filesystem::path& folder, const std::filesystem::path& path);
 
+// Why the folder cannot be made, named with the cause: a file standing at
+// its place or on its way, a name too long, and, when `tryIt` (the folder
+// is then made if it can), no right to write, no room, ...
+// ("не удалось создать папку «/x/Фрагменты»: на её месте файл"); empty
+// when nothing stands in its way.
+std::wstring NoFolderText(const std::filesystem::path& folder, bool tryIt = true);
+
 // The file names one run has used, folder by folder: `base`, then `base`_2,
 // `base`_3, ... (the numbering of outputs::NameBook).
 class UniqueNames {
 public:
     std::filesystem::path Reserve(const std::filesystem::path& folder, const std::wstring& base,
                                   const std::wstring& extension);
+    // A name reserved for a file that was not written is free again.
+    void Release(const std::filesystem::path& path) { m_used.erase(path.lexically_normal()); }
 
 private:
-    std::map<std::filesystem::path, outputs::NameBook> m_books;
+    std::set<std::filesystem::path> m_used;
 };
 
 // The folders a run made, with every parent it had to make; those left empty

@@ -6,6 +6,7 @@
 #include "host/NestingResources.h"
 
 #include "host/VarnelAPI.h"
+#include "geometry/UtilityFunctions.h"
 
 #include <algorithm>
 #include <utility>
@@ -111,6 +112,22 @@ std::vector<std::pair<FigurePtr, FigurePtr>> NestingModel::OverlappingFigures() 
     return overlapping;
 }
 
+std::wstring NestingModel::StockAgainstSheets(const Figure& figure) const {
+    const auto stock = [](double thickness, const std::wstring& material) {
+        return (thickness > 0.0 ? uf::NumberText(thickness) + L" мм" : std::wstring(L"без толщины")) + L", " +
+               (material.empty() ? std::wstring(L"без материала") : L"«" + material + L"»");
+    };
+    std::wstring text = L"деталь " + stock(figure.m_thickness, figure.m_material) + L", лист " +
+                        stock(m_thicknessSheet, m_materialSheet);
+    if (uf::DifferOnlyInLookalikes(figure.m_material, m_materialSheet)) {
+        text += L" — материалы различаются только латинскими и русскими буквами одного вида";
+        if (const std::wstring mixed = uf::MixedScriptsText(figure.m_material); !mixed.empty()) {
+            text += L": " + mixed;
+        }
+    }
+    return text;
+}
+
 bool NestingModel::CheckIntersectAllFigures(FigurePtr figure, bool tellMismatch) {
     bool mismatch = false;
     const bool overlap = MarkConflicts(figure, mismatch);
@@ -121,7 +138,31 @@ bool NestingModel::CheckIntersectAllFigures(FigurePtr figure, bool tellMismatch)
         ShowValidity(*each);
     }
     if (mismatch && tellMismatch) {
-        vrnApi::ShowErrorMessage(IDS_MESS_THICKNESS_MATERIAL);
+        // Each kind of part that differs, with its thickness and material against the sheets'.
+        constexpr size_t kShownLines = 20;
+        std::vector<std::pair<std::wstring, int>> lines;
+        for (const FigurePtr& each : m_figures) {
+            if (!each || each->m_valid) {
+                continue;
+            }
+            const std::wstring line = (each->m_macro ? each->m_macro->GetName() : each->m_name) + L": " +
+                                      StockAgainstSheets(*each);
+            const auto it = std::find_if(lines.begin(), lines.end(), [&](const auto& l) { return l.first == line; });
+            if (it == lines.end()) {
+                lines.emplace_back(line, 1);
+            } else {
+                ++it->second;
+            }
+        }
+        std::wstring text = vrnApi::LoadStr(IDS_MESS_THICKNESS_MATERIAL) + L":";
+        for (size_t i = 0; i < lines.size() && i < kShownLines; ++i) {
+            const int count = lines[i].second;
+            text += L"\n" + lines[i].first + (count > 1 ? L" (" + std::to_wstring(count) + L" шт.)" : L"");
+        }
+        if (lines.size() > kShownLines) {
+            text += L"\n… и ещё " + std::to_wstring(lines.size() - kShownLines) + L" строк";
+        }
+        vrnApi::ShowErrorText(text);
     }
     return overlap;
 }

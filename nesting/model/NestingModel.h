@@ -200,6 +200,10 @@ public:
     // sheet's (unless the caller names them itself); true when an overlap
     // was found.
     bool CheckIntersectAllFigures(FigurePtr figure, bool tellMismatch = true);
+    // A part's thickness and material against the sheets': "деталь 3 мм,
+    // «Cт3», лист 2 мм, «Ст3»", saying so when the materials differ only by
+    // Latin letters standing for Cyrillic ones, which no screen shows.
+    std::wstring StockAgainstSheets(const Figure& figure) const;
     // The same verdicts in the model alone, the drawing untouched: figures
     // overlap only within one view (a sheet's, or the container's).
     // `mismatch`: some figure differs from the sheet in thickness or material.

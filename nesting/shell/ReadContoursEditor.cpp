@@ -21,11 +21,11 @@ const wchar_t kMismatchedMoved[] =
 // Lines named one by one; the rest are counted, so that the message fits a screen.
 constexpr size_t kShownLines = 20;
 
-// "\nname — n шт." for each name, in the order the names first come.
-std::wstring CountedNames(const std::vector<std::wstring>& names)
+// "\nname — n шт.: why" for each name and why, in the order they first come.
+std::wstring CountedNames(const std::vector<std::pair<std::wstring, std::wstring>>& names)
 {
-    std::vector<std::pair<std::wstring, int>> counted;
-    for (const std::wstring& name : names) {
+    std::vector<std::pair<std::pair<std::wstring, std::wstring>, int>> counted;
+    for (const auto& name : names) {
         const auto it = std::find_if(counted.begin(), counted.end(), [&](const auto& c) { return c.first == name; });
         if (it != counted.end())
             ++it->second;
@@ -35,8 +35,10 @@ std::wstring CountedNames(const std::vector<std::wstring>& names)
     std::wstring text;
     int rest = 0;
     for (size_t i = 0; i < counted.size(); ++i) {
+        const auto& [name, why] = counted[i].first;
         if (i < kShownLines)
-            text += L"\n" + counted[i].first + L" — " + std::to_wstring(counted[i].second) + L" шт.";
+            text += L"\n" + name + L" — " + std::to_wstring(counted[i].second) + L" шт." +
+                    (why.empty() ? L"" : L": " + why);
         else
             rest += counted[i].second;
     }
@@ -395,7 +397,7 @@ void ReadContoursEditor::OK()
     m_model->SaveParams();
     // A part placed on a sheet of another thickness or material is not cut
     // from it: it goes back to the container, and the user is told which.
-    const std::vector<std::wstring> moved = m_model->MoveMismatchedFiguresToContainer();
+    const auto moved = m_model->MoveMismatchedFiguresToContainer();
     if (moved.empty())
         m_model->CheckIntersectAllFigures();
     m_model->UpdateResultTables();

@@ -18,6 +18,7 @@ struct LeftCase {
     bool autoAddSheet;
     std::wstring lines;        // of the message, after its heading
     double sheetGap = 8.0;     // the figure gap is 10 mm
+    std::wstring material = L"";  // of the part; the sheet's is Ст3
 };
 
 const LeftCase kLeft[] = {
@@ -28,7 +29,11 @@ const LeftCase kLeft[] = {
     {"no room left", Rectangle(0, 0, 200, 150), 2, 2.0, RotationType::WithoutRotation, false,
      L"Part — 1 шт.: не хватило места на листах"},
     {"other thickness", Rectangle(0, 0, 60, 30), 2, 3.0, RotationType::WithoutRotation, true,
-     L"Part — 2 шт.: толщина или материал не совпадают с листом"},
+     L"Part — 2 шт.: толщина или материал не совпадают с листом: деталь 3 мм, без материала, лист 2 мм, «Ст3»"},
+    {"other material", Rectangle(0, 0, 60, 30), 2, 2.0, RotationType::WithoutRotation, true,
+     L"Part — 2 шт.: толщина или материал не совпадают с листом: деталь 2 мм, «Cт3», лист 2 мм, «Ст3» — материалы "
+     L"различаются только латинскими и русскими буквами одного вида: в слове «Cт3» латинские буквы C, русские т",
+     8.0, L"Cт3"},
     // Half the figure gap is more than the edge gap: the part keeps that much.
     {"larger with the gaps", Rectangle(0, 0, 295, 20), 1, 2.0, RotationType::Rotation90, true,
      L"Part — 1 шт.: больше любого листа: деталь 295 × 20 мм с зазорами не помещается на лист 300 × 200 мм", 1.0},
@@ -41,6 +46,7 @@ TEST_F(PlaceTest, PartsLeftInTheContainerAreNamedWithWhy)
         Model().m_figures.clear();
         Model().m_sheets.clear();
         Model().m_thicknessSheet = 2.0;
+        NestingModel::m_materialSheet = L"Ст3";
         const SheetPtr sheet = AddSheet(300.0, 200.0);
         const FigurePtr small = AddFigure(Rectangle(0, 0, 20, 20));
         small->SetThickness(2.0);
@@ -48,6 +54,7 @@ TEST_F(PlaceTest, PartsLeftInTheContainerAreNamedWithWhy)
         for (int k = 0; k < c.copies; ++k) {
             parts.push_back(AddFigure(c.part));
             parts.back()->SetThickness(c.thickness);
+            parts.back()->SetMaterial(c.material);
         }
         // A part that fits stands on the sheet from an earlier run.
         parts.front()->ChangeView(sheet->GetView(), false);
@@ -63,10 +70,11 @@ TEST_F(PlaceTest, PartsLeftInTheContainerAreNamedWithWhy)
                                 [&](const SheetPtr& s) { return s->CheckContainFigure(f); });
         });
         EXPECT_EQ(left, c.lines.find(L"— 2") == std::wstring::npos ? 1u : 2u);
-        // The part of another thickness that stood on the sheet is taken off it.
+        // The part of another thickness or material that stood on the sheet is taken off it.
         EXPECT_EQ(stood && sheet->CheckContainFigure(parts.front()), false);
-        EXPECT_EQ(stood, c.thickness != 2.0);
+        EXPECT_EQ(stood, c.thickness != 2.0 || !c.material.empty());
     }
+    NestingModel::m_materialSheet.clear();
 }
 
 // A part of a kilometre (a drawing in metres read as millimetres) lies in the

@@ -206,8 +206,8 @@ TEST_F(AssemblyImportTest, RecordsTreeAndFlatPatternsFollowTheClosedForms)
     const tp::TestPart twoBends = tp::TwoBends();
     EXPECT_NEAR(bracket.flat.Length(), 105.969, 0.001);
     const ExpectedRecord expected[] = {
-        {L".. x", L"2", L"Заглушка 1", L"З-1/2", 1, true, &plate},
-        {L"AISI 304 08Х18Н10", L"10", L"Швеллер", L"ШВ-02", 1, true, &channel},
+        {L"../x", L"2", L"Заглушка 1", L"З-1/2", 1, true, &plate},
+        {L"AISI 304/08Х18Н10", L"10", L"Швеллер", L"ШВ-02", 1, true, &channel},
         {L"Сталь 3", L"2", L"Кронштейн", L"КР-01", 2, true, &bracket},
         {L"Сталь 3", L"2", L"Кронштейн повёрнутый", L"КР-01", 1, true, &bracket},
         {L"Сталь 3", L"2", L"Пластина", L"", 1, true, &plate},
@@ -260,8 +260,9 @@ TEST_F(AssemblyImportTest, RecordsTreeAndFlatPatternsFollowTheClosedForms)
 TEST_F(AssemblyImportTest, FragmentsInSubFoldersLoadAsFiguresAndNothingElseIsTouched)
 {
     AssemblyReader reader = Read();
-    fs::create_directories(out / "Сталь 3");
+    fs::create_directories(out / "Сталь 3" / "2");
     std::ofstream(out / "Сталь 3" / "старый.txt") << "kept";
+    std::ofstream(out / "Сталь 3" / "2" / "Пластина.vfw") << "old";  // an earlier run's: replaced, as said
     std::ofstream(out / "Кронштейн.vfw") << "kept";
     std::ofstream(root / "x") << "outside";
     reader.m_namePattern = L"Наименование";
@@ -275,6 +276,7 @@ TEST_F(AssemblyImportTest, FragmentsInSubFoldersLoadAsFiguresAndNothingElseIsTou
     const std::wstring closing = host->State().messages.back().text;
     EXPECT_NE(closing.find(L"Записано деталей: 6"), std::wstring::npos) << vlhost::Host::Utf8(closing);
     EXPECT_NE(closing.find(L"Корпус: не листовая деталь"), std::wstring::npos);
+    EXPECT_NE(closing.find(L"\nЗаменены прежние файлы: " + Wide(out / "Сталь 3" / "2" / "Пластина.vfw")), std::wstring::npos);
     EXPECT_EQ(OpenDocuments(), documents);
     EXPECT_TRUE(hostAccess::SameObject(application->GetActiveDocument(), doc));
     EXPECT_TRUE(fs::exists(out / "Сталь 3" / "старый.txt"));
@@ -293,8 +295,9 @@ TEST_F(AssemblyImportTest, FragmentsInSubFoldersLoadAsFiguresAndNothingElseIsTou
     };
     const double plateArea = tp::HolePlate().flat.area;
     const Written written[] = {
-        {out / ".. x" / "2" / "Заглушка 1.vfw", L".. x", 2, 1, plateArea, 5, 0},
-        {out / "AISI 304 08Х18Н10" / "10" / "Швеллер.vfw", L"AISI 304 08Х18Н10", 10, 1,
+        // The material as the model gives it; only the folder named after it is cleaned.
+        {out / ".. x" / "2" / "Заглушка 1.vfw", L"../x", 2, 1, plateArea, 5, 0},
+        {out / "AISI 304 08Х18Н10" / "10" / "Швеллер.vfw", L"AISI 304/08Х18Н10", 10, 1,
          tp::UChannel(10, 10, 0.4, 100, 60, 40, 80).flat.area, 1, 4},
         {out / "Сталь 3" / "2" / "Кронштейн.vfw", L"Сталь 3", 2, 2, tp::LBracket().flat.area, 2, 2},
         {out / "Сталь 3" / "2" / "Кронштейн повёрнутый.vfw", L"Сталь 3", 2, 1, tp::LBracket().flat.area, 2, 2},
@@ -505,9 +508,36 @@ TEST_F(AssemblyImportTest, EverySheetBodyOfAnUnfoldedPartIsWritten)
     EXPECT_NEAR(areas[1], 80.0 * 40.0, 1e-6);
 
     WriteByName(reader, true);
-    EXPECT_EQ(Messages().back().text, L"Запись на диск завершена");
+    EXPECT_EQ(Messages().back().text, L"Запись на диск завершена\nЗаписаны не под именем по шаблону:\nОпора: «Опора_2.vfw»: "
+                                      L"файл «Опора.vfw» уже записан для другой детали");
     for (const char* file : {"Опора.vfw", "Опора_2.vfw"})
         EXPECT_TRUE(fs::exists(out / "Сталь 3" / "2" / file)) << file;
+}
+
+// An earlier fragment staying beside a refusal, a folder not made (once, with
+// why and its parts) and a material mixing Latin and Cyrillic are named.
+TEST_F(AssemblyImportTest, StayingAndUnmadeFilesAndMixedMaterialsAreNamed)
+{
+    vlapi::IVarnelDocument3DPtr assembly = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
+    tp::AddAssembly(*vlhost::Host::Tree(assembly));
+    ASSERT_EQ(AddUnfolded(assembly, L"Косынка", L"Cт3").AddSheet(tp::HolePlate().recipe), L"");
+    AssemblyReader reader = ReadSaved(Saved(assembly));
+    const fs::path channel = out / "AISI 304 08Х18Н10" / "10" / "Швеллер.vfw";
+    fs::create_directories(channel.parent_path()), std::ofstream(channel) << "old";
+    std::ofstream(out / "Сталь 3") << "a file where the folder goes";
+    reader.m_dataTree.front().nodes.front().datum.front().curves.clear();  // the channel's pattern lost
+    WriteByName(reader, true);
+    const std::wstring text = Messages().back().text;
+    EXPECT_NE(text.find(L"Швеллер (ШВ-02): нет контура развёртки; прежний файл «" + Wide(channel) + L"» остался\nКорпус: "
+                        L"не листовая деталь\nне удалось создать папку «" + Wide(out / "Сталь 3" / "2") + L"»: на пути к "
+                        L"ней файл «" + Wide(out / "Сталь 3") + L"»: не записаны детали: Кронштейн (КР-01), Кронштейн "
+                        L"повёрнутый (КР-01), Пластина, Уголок\nМатериал «Cт3» набран латинскими и русскими буквами "
+                        L"вперемешку: в слове «Cт3» латинские буквы C, русские т"),
+              std::wstring::npos)
+        << vlhost::Host::Utf8(text);
+    reader.m_pathOutFolder = Wide(out / "Сталь 3");
+    WriteByName(reader, true);
+    EXPECT_EQ(Messages().back().text, L"Детали не записаны: не удалось создать папку «" + Wide(out / "Сталь 3") + L"»: на её месте файл");
 }
 
 // The marking of an L bracket stands in one flat face, clear of both bend

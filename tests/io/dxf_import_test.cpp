@@ -82,8 +82,8 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
     EXPECT_EQ(dxfimport::ReadCount(L"4 шт"), 4);
     EXPECT_EQ(dxfimport::ReadCount(L"4.0"), 4);
     EXPECT_EQ(dxfimport::ReadCount(L"04,00 шт"), 4);
-    EXPECT_EQ(dxfimport::ReadCount(L"1000000000"), 1000000000);
-    for (const wchar_t* bad : {L"0", L"2.5", L"2,5", L"4.01", L"4.", L"99999999999", L"2147483647", L"1000000001", L"x"})
+    EXPECT_EQ(dxfimport::ReadCount(L"100000"), 100000);  // as many as loading takes
+    for (const wchar_t* bad : {L"0", L"2.5", L"2,5", L"4.01", L"4.", L"99999999999", L"2147483647", L"100001", L"x"})
         EXPECT_FALSE(dxfimport::ReadCount(bad)) << vlhost::Host::Utf8(bad);
 
     dxfimport::PartValues values;
@@ -315,7 +315,6 @@ TEST_F(DxfImportTest, EachFileGivesAFigureOrARefusalNamedInOneMessage)
     EXPECT_EQ(OpenDocuments(), documents) << "every hidden fragment is closed";
     EXPECT_TRUE(hostAccess::SameObject(application->GetActiveDocument(), doc));
     EXPECT_FALSE(host->State().progress.shown);
-    EXPECT_NE(closing.find(L"[Толщина=abc]"), std::wstring::npos) << "an unreadable value is named";
 
     NestingModel model;
     for (size_t i = 0; i < std::size(cases); ++i) {
@@ -328,10 +327,9 @@ TEST_F(DxfImportTest, EachFileGivesAFigureOrARefusalNamedInOneMessage)
             EXPECT_EQ(entries[i].m_material, L"");
             continue;
         }
-        // A written part is named at most in a note about a value, or about the units that scaled it.
+        // A written part is named at most in a note about the units that scaled it.
         const size_t named = closing.find(entries[i].m_path + L":");
-        EXPECT_TRUE(named == closing.find(entries[i].m_path + L": значение") ||
-                    named == closing.find(entries[i].m_path + L": единицы файла"));
+        EXPECT_TRUE(named == closing.find(entries[i].m_path + L": единицы файла"));
         EXPECT_EQ(entries[i].m_material, c.material);
         EXPECT_EQ(entries[i].m_thickness, c.thickness);
         EXPECT_EQ(entries[i].m_count, c.count);
@@ -366,23 +364,37 @@ TEST_F(DxfImportTest, LayersFollowLineStylesAndTextsStayOnTheirLayer)
     fragment->Close(0);
 }
 
-TEST_F(DxfImportTest, FilesAroundTheRunSurviveAndEqualNamesDoNotOverwrite)
+// Files of other names stay; an earlier fragment written over, or kept beside
+// a refusal, and a fragment not named as its file are named; a folder that
+// cannot be made is named once, with why.
+TEST_F(DxfImportTest, FilesAroundTheRunSurviveAndReplacedOrRenamedFilesAreNamed)
 {
     fs::create_directories(out);
     std::ofstream(out / "other.vfw") << "kept";
     std::ofstream(out / "bulges.vfw") << "old";  // an earlier import's file
+    std::ofstream(out / "open_outline.vfw") << "old";
     fs::create_directories(root / "copy");
-    fs::copy_file(kParts / "bulges.dxf", root / "copy" / "bulges.dxf");
-    std::vector<FileMetaParams> entries = Entries({"bulges.dxf", "duplicate_lines.dxf"});
-    entries.push_back({Wide(root / "copy" / "bulges.dxf"), L"", 1, 0.0});
+    fs::copy_file(kParts / "bulges.dxf", root / "copy" / "bulges.DXF");
+    fs::copy_file(kParts / "splines.dxf", root / "copy" / "say \"when\".dxf");
+    std::vector<FileMetaParams> entries = Entries({"bulges.dxf", "duplicate_lines.dxf", "open_outline.dxf"});
+    entries.push_back({Wide(root / "copy" / "bulges.DXF"), L"", 1, 0.0});
+    entries.push_back({Wide(root / "copy" / "say \"when\".dxf"), L"", 1, 0.0});
     const size_t before = host->State().messages.size();
     NestingModel model;
     dxfimport::ImportFiguresFromDxf(model, entries, Wide(out) + L"\\", m_read, m_problems);  // as a folder dialog ends it
-    EXPECT_EQ(Closing(before), L"") << "nothing refused, nothing to say";
+    const std::wstring closing = Closing(before);
+    for (const std::wstring& said : std::vector<std::wstring>{
+             entries[0].m_path + L": прежний файл «bulges.vfw» заменён",
+          entries[2].m_path + L": незамкнутый контур",
+          std::wstring(L"; прежний файл «open_outline.vfw» остался в папке"),
+          entries[3].m_path + L": деталь записана в файл «bulges_2.vfw»: файл «bulges.vfw» уже записан для другой детали этого импорта",
+          entries[4].m_path + L": деталь записана в файл «say  when .vfw»: знаки «\"» заменены пробелами"})
+        EXPECT_NE(closing.find(said), std::wstring::npos) << vlhost::Host::Utf8(said) << "\n" << vlhost::Host::Utf8(closing);
+    EXPECT_EQ(closing.find(entries[1].m_path), std::wstring::npos) << "a new file named as its part: nothing to say";
     EXPECT_EQ(fs::file_size(out / "other.vfw"), 4u);
     EXPECT_GT(fs::file_size(out / "bulges.vfw"), 3u) << "the run's own file replaces an earlier one";
     EXPECT_TRUE(fs::exists(out / "bulges_2.vfw"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 4);
+    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 6);
 
     // A conversion that cannot happen keeps whatever is there.
     std::vector<FileMetaParams> again = Entries({"bulges.dxf"});
@@ -390,6 +402,12 @@ TEST_F(DxfImportTest, FilesAroundTheRunSurviveAndEqualNamesDoNotOverwrite)
     Import(again, nullptr);
     EXPECT_NE(Closing(before).find(L"не загружен конвертер DXF"), std::wstring::npos);
     EXPECT_EQ(fs::last_write_time(out / "bulges.vfw"), written);
+    // A folder behind a file: named once, with why, for all the files.
+    std::vector<FileMetaParams> three = Entries({"bulges.dxf", "splines.dxf", "texts.dxf"});
+    out = out / "bulges.vfw" / "Детали" / "";  // as a folder dialog gives it
+    Import(three, m_read);
+    EXPECT_EQ(Closing(before), L"Ошибка импорта: не удалось создать папку «" + Wide(out.parent_path()) + L"»: на пути к "
+                                   L"ней файл «" + Wide(out.parent_path().parent_path()) + L"»; не импортирован ни один из файлов (3)");
     out.clear();
     Import(again, m_read);
     EXPECT_NE(Closing(before).find(L"не задана папка для фрагментов"), std::wstring::npos);
@@ -560,15 +578,6 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
          dxftext::File({{"ENTITIES", square + Circle("70", "50", 10) + Line(60, 40, 80, 60, "CENTER") +
                                          Line(80, 40, 60, 60, "CENTER")}}),
          L"незамкнутый контур: разрыв 20 мм между точками (80; 60) и (80; 40); незамкнутые кривые: 2 отрезка на слое «CENTER»", 0},
-        // Marking values out of range or not whole counts are not taken, and the part's values are said.
-        {"count_not_whole", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Кол-во=2,5]")}}), nullptr, 10000,
-         L"значение не принято: [Кол-во=2,5] (количество должно быть целым числом от 1 до 1000000000): деталь импортирована с количеством 1"},
-        {"count_too_large", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Кол-во: 2147483647]")}}), nullptr, 10000,
-         L"значение не принято: [Кол-во: 2147483647] (количество должно быть целым числом от 1 до 1000000000): деталь импортирована с количеством 1"},
-        {"thickness_too_large", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Толщина: 1e300]")}}), nullptr, 10000,
-         L"значение не принято: [Толщина: 1e300] (толщина должна быть числом от 0.01 до 500 мм): деталь импортирована без толщины"},
-        {"thickness_too_small", dxftext::File({{"ENTITIES", square + Text(10, 10, "[Толщина=1e-300]")}}), nullptr, 10000,
-         L"значение не принято: [Толщина=1e-300] (толщина должна быть числом от 0.01 до 500 мм): деталь импортирована без толщины"},
         // An unreadable file: one reason, in the run's message.
         {"binary", std::string("AutoCAD Binary DXF\r\n\x1a\0\0\0SECTION", 30), L"файл не прочитан как DXF: это двоичный DXF", 0},
         {"sections_damaged", "0\nSECTION\n2\nENTITIES\n0\nSECTION\n0\nENDSEC\n0\nENDSEC\n0\nEOF\n",
@@ -1014,6 +1023,7 @@ TEST_F(DxfImportTest, NotesOnImportedPartsAreNotHeadedAsErrors)
                                                L"целое число от 0 до 24: размеры взяты в миллиметрах"},
     };
     for (const auto& run : runs) {
+        out = root / ("Фрагменты " + std::to_string(&run - runs));  // none of an earlier run's fragments replaced
         std::vector<std::remove_cvref_t<decltype(files[0])>> chosen;
         for (size_t k : run.files)
             chosen.push_back(files[k]);
@@ -1053,26 +1063,27 @@ TEST_F(DxfImportTest, EveryNameTheFileSystemTakesIsImported)
     EXPECT_EQ(ExpectParts(cases), L"");
 
     // The longest name again, from another folder, in the same run, its
-    // marking unreadable: refused for its name alone, with no note, as a
-    // part not imported.
+    // marking unknown: refused for its name alone, with no note, as a part
+    // not imported (the first one's fragment replaced, as said).
     const fs::path again = root / "again" / (cases[4].name + ".dxf");
     fs::create_directories(again.parent_path());
-    std::ofstream(again, std::ios::binary) << dxftext::File({{"ENTITIES", Square(0, 0, 100) + Text(5, 5, "[Кол-во=x]")}});
+    std::ofstream(again, std::ios::binary) << dxftext::File({{"ENTITIES", Square(0, 0, 100) + Text(5, 5, "[Цвет=x]")}});
     std::vector<FileMetaParams> entries{{Wide(root / "dxf" / (cases[4].name + ".dxf")), L"", 1, 0.0}, {Wide(again), L"", 1, 0.0}};
     const size_t before = host->State().messages.size();
     Import(entries, m_read);
     const std::wstring closing = Closing(before);
     EXPECT_EQ(closing, vrnApi::LoadStr(IDS_MESS_ERROR_IMPORT) + L":\n" + Wide(again) +
-                           L": имя файла длиннее, чем допускает файловая система (257 байт, допустимо не больше 255 байт)")
+                           L": имя файла длиннее, чем допускает файловая система (257 байт, допустимо не больше 255 байт)" +
+                           L"\n\nЗамечания к импортированным деталям:\n" + entries[0].m_path + L": прежний файл «" +
+                           Wide(cases[4].name) + L".vfw» заменён")
         << vlhost::Host::Utf8(closing);
 
     // An output folder of a name longer than that cannot be made, and says why.
     out = root / std::string(256, 'f');
     Import(entries, m_read);
-    EXPECT_NE(Closing(before).find(entries[0].m_path + L": не удалось создать папку: имя папки длиннее, чем допускает "
-                                                      L"файловая система (256 байт, допустимо не больше 255 байт)"),
-              std::wstring::npos)
-        << vlhost::Host::Utf8(Closing(before));
+    EXPECT_EQ(Closing(before), L"Ошибка импорта: не удалось создать папку «" + Wide(out) +
+                                   L"»: имя папки длиннее, чем допускает файловая система (256 байт, допустимо не больше "
+                                   L"255 байт); не импортирован ни один из файлов (2)");
 }
 
 // A part larger than any sheet, beyond where millimetres keep the point
@@ -1122,8 +1133,8 @@ TEST_F(DxfImportTest, PartsOfSizesNoSheetHoldsAreRefusedWithTheirSize)
 TEST_F(DxfImportTest, MarkingInAWrongCodePageOrAmongCodesIsReadOrNamed)
 {
     using namespace dxftext;
-    const auto file = [](const char* codePage, const std::string& texts) {
-        Groups header{{9, "$ACADVER"}, {1, "AC1015"}};
+    const auto file = [](const char* codePage, const std::string& texts, const char* version = "AC1015") {
+        Groups header{{9, "$ACADVER"}, {1, version}};
         if (*codePage)
             header = header + Groups{{9, "$DWGCODEPAGE"}, {3, codePage}};
         return dxftext::File({{"HEADER", header}, {"ENTITIES", Square(0, 0, 100) + Text(10, 10, texts, "MTEXT")}});
@@ -1136,6 +1147,7 @@ TEST_F(DxfImportTest, MarkingInAWrongCodePageOrAmongCodesIsReadOrNamed)
     const std::string steel = "[\xCC\xE0\xF2\xE5\xF0\xE8\xE0\xEB=\xD1\xF2" "3]";  // "[Материал=Ст3]"
     const std::wstring recoded = L"деталь импортирована, но при чтении тексты с русскими буквами прочитаны в кодировке "
                                  L"windows-1251, а не в ";
+    const std::wstring asUtf8 = L"деталь импортирована, но при чтении тексты прочитаны в кодировке UTF-8, а не в указанной в файле ";
     const std::wstring unknown = L"маркировка не распознана: ";
     const std::wstring keys = L" (ключи: материал, material, толщина, thickness, кол-во, количество, count, quantity, "
                               L"qty): деталь импортирована с количеством 1, без толщины, без материала";
@@ -1153,6 +1165,12 @@ TEST_F(DxfImportTest, MarkingInAWrongCodePageOrAmongCodesIsReadOrNamed)
         {"german_material", file("ANSI_1252", "[Material=Wei\xDF" "blech Gr\xF6\xDF" "e]\\P[Scale 1:2]\\P[A-A]"), 1,
          L"Weißblech Größe", L""},
         {"count_in_1251_said_1250", file("ANSI_1250", count5), 1, L"", unknown + L"[Ęîë-âî=5]" + keys},
+        // UTF-8 under a code page of one byte a letter (R12, R2000, R2004 as exporters write them): read as
+        // UTF-8, and said; cp1251 that the header names stays cp1251.
+        {"utf8_said_1251_r12", file("ANSI_1251", "[Кол-во=5]\\P[Материал=Ст3сп/пс]", "AC1009"), 5, L"Ст3сп/пс",
+         asUtf8 + L"ANSI_1251 — 1 («[Кол-во=5] [Материал=Ст3сп/пс]»)"},
+        {"utf8_said_1252_r2004", file("ANSI_1252", "[Материал=Ст3]", "AC1018"), 1, L"Ст3", asUtf8 + L"ANSI_1252 — 1 («[Материал=Ст3]»)"},
+        {"cp1251_said_1251", file("ANSI_1251", count5 + "\\P" + steel), 5, L"Ст3", L""},
         {"unknown_keys", file("ANSI_1252", "[Mat\xE9riau=Acier]\\P[Color: red]"), 1, L"",
          unknown + L"[Matériau=Acier]" + keys + L"\n" + unknown + L"[Color: red]" + keys},  // a line each
         // Formatting codes round the marking, codes of no meaning kept as text; a marking split between lines.
@@ -1179,6 +1197,72 @@ TEST_F(DxfImportTest, MarkingInAWrongCodePageOrAmongCodesIsReadOrNamed)
         for (size_t at = lines.find(L'\n'); at != std::wstring::npos; at = lines.find(L'\n', at + 1))
             lines.insert(at + 1, entries[i].m_path + L": ");
         EXPECT_NE(closing.find(lines), std::wstring::npos) << vlhost::Host::Utf8(closing);
+    }
+}
+
+// Markings only from texts shown (the others named); a value refused
+// refuses the part, with the range; a material mixing Latin and Cyrillic
+// letters in a word is named. What is written loads with its values.
+TEST_F(DxfImportTest, MarkingsOnlyFromWhatIsShownAndRefusedValuesRefuseThePart)
+{
+    using namespace dxftext;
+    const auto on = [](const char* layer, Groups text) { return text[1].second = layer, text; };
+    const auto attribute = [](const char* value, const char* flags) {
+        return Groups{{0, "ATTRIB"}, {8, "0"}, {10, "10"}, {20, "40"}, {40, "2.5"}, {1, value}, {2, "QTY"}, {70, flags}};
+    };
+    const auto part = [&](const Groups& texts) {
+        return dxftext::File({{"TABLES", layers({{"FROZEN", "1"}, {"OFF", "2"}})}, {"BLOCKS", Block("TAG", {})},
+                              {"ENTITIES", Square(0, 0, 100) + texts}});
+    };
+    const std::wstring hidden = L"маркировка на выключенных или замороженных слоях не читается: ";
+    const std::wstring invisible = L"деталь импортирована, но при чтении пропущено: невидимые тексты, их маркировка не читается — 1 (";
+    const std::wstring refused = L"маркировка не принята: [";
+    const std::wstring counts = L" (количество должно быть целым числом от 1 до 100000)";
+    const std::wstring thicknesses = L" (толщина должна быть числом от 0.01 до 500 мм)";
+    const struct {
+        const char* name;
+        std::string bytes;
+        std::wstring said;  // the refusal or the note; empty: nothing
+        int count = 0;  // 0: refused
+        std::wstring material = L"";
+    } cases[] = {
+        {"hidden_beside_shown",
+         part(on("FROZEN", Text(10, 10, "[Кол-во=13]")) + on("OFF", Text(10, 20, "[Материал=08пс] [Толщина=3]")) +
+              Text(10, 30, "[Кол-во=4]")),
+         hidden + L"[Кол-во=13] на слое «FROZEN», [Материал=08пс] на слое «OFF», [Толщина=3] на слое «OFF»", 4},
+        {"invisible_attribute",
+         part(Insert("TAG", 0, 0) + Groups{{66, "1"}} + attribute("[Кол-во=12]", "1") + attribute("[Кол-во=3]", "0") +
+              Groups{{0, "SEQEND"}, {8, "0"}}),
+         invisible + L"атрибут на слое «0» у (10; 40))", 3},
+        {"invisible_text", part(Text(10, 10, "[Кол-во=12]") + Groups{{60, "1"}}), invisible + L"текст на слое «0» у (10; 10))", 1},
+        {"count_0", part(Text(10, 10, "[Кол-во=0]")), refused + L"Кол-во=0]" + counts},
+        {"count_not_whole", part(Text(10, 10, "[Кол-во=2,5]")), refused + L"Кол-во=2,5]" + counts},
+        {"count_of_int32", part(Text(10, 10, "[Кол-во: 2147483647]")), refused + L"Кол-во: 2147483647]" + counts},
+        {"thickness_1e300", part(Text(10, 10, "[Толщина: 1e300]")), refused + L"Толщина: 1e300]" + thicknesses},
+        {"thickness_1e-300", part(Text(10, 10, "[Толщина=1e-300]")), refused + L"Толщина=1e-300]" + thicknesses},
+        {"count_past_loading", part(Text(10, 10, "[Кол-во=100001]")), refused + L"Кол-во=100001]" + counts},
+        {"thickness_600", part(Text(10, 10, "[Толщина=600]")), refused + L"Толщина=600]" + thicknesses},
+        {"thickness_0,005_beside_2", part(Text(10, 10, "[Толщина=0,005] [Толщина=2]")), refused + L"Толщина=0,005]" + thicknesses},
+        {"material_with_latin_c", part(Text(10, 10, "[Материал=Cт3]")),
+         L"материал «Cт3» набран латинскими и русскими буквами вперемешку: в слове «Cт3» латинские буквы C, русские т", 1, L"Cт3"},
+        {"material_of_two_scripts", part(Text(10, 10, "[Материал=AISI 304/08Х18Н10]")), L"", 1, L"AISI 304/08Х18Н10"},
+    };
+    const auto [entries, closing] = ImportCases(cases);
+    NestingModel model;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        const std::wstring& said = cases[i].said;
+        EXPECT_EQ(closing.find(entries[i].m_path + (said.empty() ? L":" : L": " + said)) == std::wstring::npos, said.empty())
+            << vlhost::Host::Utf8(closing);
+        EXPECT_EQ(entries[i].m_fragment.empty(), cases[i].count == 0);
+        if (cases[i].count == 0)
+            continue;
+        const FigurePtr figure = model.AddFigure(entries[i].m_fragment);
+        ASSERT_TRUE(figure);
+        EXPECT_EQ(figure->m_count, cases[i].count);
+        EXPECT_EQ(figure->GetThickness(), 0.0);
+        EXPECT_EQ(figure->GetMaterial(), cases[i].material);
+        EXPECT_NEAR(figure->m_area, 10000.0, 1e-6);
     }
 }
 

@@ -361,7 +361,8 @@ TEST_F(ImportCommandTest, AnAssemblysPartsBecomeFragmentsInsideTheFolderOnly)
     ASSERT_TRUE(user->EditCell(command.m_gridFiles, 1, 1, L"../Кронштейн"));
     ASSERT_TRUE(user->SetValue(command.m_editNamePattern, L"../../Наименование"));
     ASSERT_TRUE(user->Press(command.m_createFragments));
-    EXPECT_EQ(Messages().back().text, L"Запись на диск завершена");
+    EXPECT_EQ(Messages().back().text, L"Запись на диск завершена\nЗаписаны не под именем по шаблону:\n../Кронштейн: "
+                                      L"«.. .. .. Кронштейн.vfw»: знаки «/» заменены пробелами");
     ASSERT_TRUE(user->Press(command.m_gridFiles, ImportProcess::kShowFragments));
     const fs::path fragment = P(command.m_gridFiles->GetCellText(1, 7));
     EXPECT_TRUE(fs::exists(fragment)) << fragment;

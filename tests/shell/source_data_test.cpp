@@ -309,9 +309,11 @@ TEST_F(SourceDataTest, PartsThatNoLongerMatchTheSheetLeaveItOnEnter)
         const wchar_t* moved;           // the message's lines
     };
     const Case cases[] = {
-        {L"3", L"09Г2С", {L"B"}, L"\nA — 1 шт.\nA2 — 1 шт."},
-        {L"2", L"Ст3", {L"A", L"A2"}, L"\nB — 1 шт."},
-        {L"3", L"AISI 304", {}, L"\nA — 1 шт.\nA2 — 1 шт.\nB — 1 шт."},
+        {L"3", L"09Г2С", {L"B"},
+         L"\nA — 1 шт.: деталь 2 мм, «Ст3», лист 3 мм, «09Г2С»\nA2 — 1 шт.: деталь 2 мм, «Ст3», лист 3 мм, «09Г2С»"},
+        {L"2", L"Ст3", {L"A", L"A2"}, L"\nB — 1 шт.: деталь 3 мм, «09Г2С», лист 2 мм, «Ст3»"},
+        {L"3", L"AISI 304", {}, L"\nA — 1 шт.: деталь 2 мм, «Ст3», лист 3 мм, «AISI 304»\nA2 — 1 шт.: деталь 2 мм, «Ст3», "
+                                L"лист 3 мм, «AISI 304»\nB — 1 шт.: деталь 3 мм, «09Г2С», лист 3 мм, «AISI 304»"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(vlhost::Host::Utf8(std::wstring(c.thickness) + L" " + c.material));

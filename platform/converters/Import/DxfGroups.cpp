@@ -28,6 +28,9 @@ static_assert(kMaxValue < DL_DXF_MAXLINE, "dxflib reads lines shorter than its b
 constexpr std::size_t kTextChunk = 250;
 constexpr char k3D[] = "3D-объекты";
 constexpr char kLongValues[] = "объекты со значениями длиннее 1023 символов";
+// Texts not drawn (made invisible, attributes hidden by their flag): what is
+// not shown is no marking of the part.
+constexpr char kInvisibleTexts[] = "невидимые тексты, их маркировка не читается";
 
 std::string_view Trim(std::string_view s) {
   std::size_t b = 0, e = s.size();
@@ -254,6 +257,7 @@ struct Record {
 // heights no further apart than a flat drawing's (kFlatHeights).
 struct Followers {
   std::vector<std::pair<std::size_t, std::size_t>> kept;  // bytes [first, last) of the file
+  std::vector<Record> invisible;  // attributes not drawn: not kept
   bool paper = false;
   std::string why;
   bool heights = true;  // every vertex's height a number
@@ -265,6 +269,10 @@ struct Followers {
     // only its curve's vertices are.
     long long flags = 0;
     const bool frame = f.type == "VERTEX" && ParseLong(f.Value(70, "0"), flags) && (flags & 16);
+    if (f.type == "ATTRIB" && (f.Value(60) == "1" || (ParseLong(f.Value(70, "0"), flags) && (flags & 1)))) {
+      invisible.push_back(f);
+      return;
+    }
     if (!frame && !kept.empty() && kept.back().second == f.first) kept.back().second = f.last;
     else if (!frame) kept.emplace_back(f.first, f.last);
     paper = paper || f.Paper();
@@ -543,8 +551,9 @@ class Preparer {
     if (type == "ATTDEF" && !block_.empty() && head.why.empty()) {
       // A constant attribute of a block is drawn in every copy, as a text.
       long long flags = 0;
-      if (ParseLong(head.Value(70, "0"), flags) && (flags & 2) && !(flags & 1) && objects_ + 1 <= kMaxObjects &&
-          textBytes_ + head.textBytes <= kMaxTextBytes) {
+      const bool constant = ParseLong(head.Value(70, "0"), flags) && (flags & 2);
+      if (constant && ((flags & 1) || head.Value(60) == "1")) return Skip(kInvisibleTexts, head);
+      if (constant && objects_ + 1 <= kMaxObjects && textBytes_ + head.textBytes <= kMaxTextBytes) {
         ++objects_;
         ++pieces_;
         textBytes_ += head.textBytes;
@@ -564,9 +573,9 @@ class Preparer {
     }
     std::string why = head.why.empty() ? followers.why : head.why;
     // An object made invisible (not drawn, though on a layer that is) is
-    // not cut; a text stays, as a marking it holds is data all the same.
-    if (why.empty() && head.Value(60) == "1" && type != "TEXT" && type != "MTEXT")
-      why = "невидимые объекты, которые не импортируются";
+    // not cut, nor is a marking read from a text not shown.
+    if (why.empty() && head.Value(60) == "1")
+      why = type == "TEXT" || type == "MTEXT" ? kInvisibleTexts : "невидимые объекты, которые не импортируются";
     if (why.empty() && type == "POLYLINE") {
       long long flags = 0;
       ParseLong(head.Value(70), flags);
@@ -604,6 +613,7 @@ class Preparer {
     textBytes_ += text;
     Keep(head.first, head.last);
     for (const auto& [first, last] : followers.kept) Keep(first, last);
+    for (const Record& attribute : followers.invisible) Skip(kInvisibleTexts, attribute);
   }
 
   // An attribute definition given to dxflib as the text it draws: its tag,
@@ -774,7 +784,7 @@ std::string KindName(std::string_view type) {
   static const std::map<std::string_view, const char*> names = {
       {"LINE", "отрезок"},   {"ARC", "дуга"},        {"CIRCLE", "окружность"}, {"ELLIPSE", "эллипс"},
       {"LWPOLYLINE", "полилиния"}, {"POLYLINE", "полилиния"}, {"SPLINE", "сплайн"}, {"TEXT", "текст"},
-      {"MTEXT", "текст"},    {"ATTRIB", "атрибут"},  {"INSERT", "вставка блока"},
+      {"MTEXT", "текст"},    {"ATTRIB", "атрибут"},  {"ATTDEF", "атрибут"},  {"INSERT", "вставка блока"},
       {"DIMENSION", "размер"}, {"HATCH", "штриховка"}, {"POINT", "точка"}, {"LEADER", "выноска"},
       {"MULTILEADER", "мультивыноска"}, {"REGION", "область"}, {"SOLID", "фигура"}, {"TRACE", "полоса"},
       {"XLINE", "прямая"}, {"RAY", "луч"}, {"MLINE", "мультилиния"}, {"IMAGE", "изображение"},

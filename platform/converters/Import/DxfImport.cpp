@@ -435,6 +435,16 @@ class Builder {
     if (recodedCount_ > recoded_.size()) text += L" и ещё " + std::to_wstring(recodedCount_ - recoded_.size());
     return text + L")";
   }
+  // What the texts read as UTF-8 against the file's code page say: "тексты
+  // прочитаны в кодировке UTF-8 … — n («…», …)"; empty when there were none.
+  std::wstring ReadAsUtf8() const {
+    if (utf8Texts_.empty()) return {};
+    std::wstring text = L"тексты прочитаны в кодировке UTF-8, а не в указанной в файле " + Wide(prepared_.codePage) +
+                        L" — " + std::to_wstring(utf8Count_) + L" (";
+    for (std::size_t i = 0; i < utf8Texts_.size(); ++i) text += (i ? L", «" : L"«") + utf8Texts_[i] + L"»";
+    if (utf8Count_ > utf8Texts_.size()) text += L" и ещё " + std::to_wstring(utf8Count_ - utf8Texts_.size());
+    return text + L")";
+  }
   const std::map<std::string, LayerR, NoCase>& Layers() const { return layers_; }
 
  private:
@@ -850,13 +860,15 @@ class Builder {
   // A text's content as `plain` makes it; one read as cp1251 against the
   // file's code page is kept for Recoded, on one line.
   std::wstring Content(const std::string& bytes, std::wstring (*plain)(const std::wstring&)) {
-    bool asCp1251 = false;
-    const std::wstring text = plain(DecodeText(bytes, prepared_.codePage, utf8_, &asCp1251));
-    if (asCp1251 && ++recodedCount_ <= kRecodedNamed) {
-      std::wstring shown = text.substr(0, kRecodedLength);
-      std::replace(shown.begin(), shown.end(), L'\n', L' ');
-      recoded_.push_back(shown);
-    }
+    bool asCp1251 = false, asUtf8 = false;
+    const std::wstring text = plain(DecodeText(bytes, prepared_.codePage, utf8_, &asCp1251, &asUtf8));
+    const auto keep = [&](std::vector<std::wstring>& shown, std::size_t& count) {
+      if (++count > kRecodedNamed) return;
+      shown.push_back(text.substr(0, kRecodedLength));
+      std::replace(shown.back().begin(), shown.back().end(), L'\n', L' ');
+    };
+    if (asCp1251) keep(recoded_, recodedCount_);
+    if (asUtf8) keep(utf8Texts_, utf8Count_);
     return text;
   }
 
@@ -911,6 +923,8 @@ class Builder {
   static constexpr std::size_t kRecodedNamed = 3, kRecodedLength = 60;
   std::vector<std::wstring> recoded_;  // the first texts read as cp1251 against the file's code page
   std::size_t recodedCount_ = 0;
+  std::vector<std::wstring> utf8Texts_;  // the first texts read as UTF-8 against the file's code page
+  std::size_t utf8Count_ = 0;
   bool flipped_ = false;  // of the object being placed
   // Where the object being placed stands: its kind, point, layer and block.
   struct Here {
@@ -1057,6 +1071,7 @@ class ImportConverter : public Converter {
     if (!skipped.Empty(true)) problems.push_back(kBeyondCapsLeftOut + Wide(skipped.Text(true)));
     if (!skipped.Empty(false)) problems.push_back(kLeftOut + Wide(skipped.Text(false)));
     if (const std::wstring recoded = built.Recoded(); !recoded.empty()) problems.push_back(recoded);
+    if (const std::wstring utf8 = built.ReadAsUtf8(); !utf8.empty()) problems.push_back(utf8);
     if (built.shapes.empty() && !skipped.Empty()) {
       problems.push_back(L"ничего не импортировано");
       return false;

@@ -55,7 +55,8 @@ bool IsUtf8(const std::string& bytes) {
   bool multi = false;
   for (std::size_t i = 0; i < bytes.size();) {
     const auto c = static_cast<unsigned char>(bytes[i]);
-    const int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
+    // Leads of the shortest forms only (no 0xC0, 0xC1, nor past U+10FFFF).
+    const int extra = c < 0x80 ? 0 : c >= 0xC2 && c <= 0xDF ? 1 : (c >> 4) == 14 ? 2 : c >= 0xF0 && c <= 0xF4 ? 3 : -1;
     if (extra < 0 || i + static_cast<std::size_t>(extra) >= bytes.size()) return false;
     for (int k = 1; k <= extra; ++k)
       if ((static_cast<unsigned char>(bytes[i + static_cast<std::size_t>(k)]) >> 6) != 2) return false;
@@ -205,13 +206,19 @@ std::string EncodeText(const std::wstring& text) {
   return out;
 }
 
-std::wstring DecodeText(const std::string& bytes, const std::string& codePage, bool utf8, bool* asCp1251) {
+std::wstring DecodeText(const std::string& bytes, const std::string& codePage, bool utf8, bool* asCp1251,
+                        bool* asUtf8) {
   std::wstring text;
   const bool saysUtf8 = codePage.size() >= 3 && std::toupper(static_cast<unsigned char>(codePage[0])) == 'U' &&
                        std::toupper(static_cast<unsigned char>(codePage[1])) == 'T' &&
                        std::toupper(static_cast<unsigned char>(codePage[2])) == 'F';
   bool russian = false;
-  if (utf8 || saysUtf8 || (codePage.empty() && IsUtf8(bytes))) {
+  // Bytes that make whole UTF-8 sequences are UTF-8, whatever code page the
+  // header names (exporters write UTF-8 under ANSI_1251 and ANSI_1252): a
+  // text of a single-byte code page hardly ever makes them.
+  const bool utf8Bytes = !utf8 && !saysUtf8 && IsUtf8(bytes);
+  if (asUtf8) *asUtf8 = utf8Bytes && !codePage.empty();
+  if (utf8 || saysUtf8 || utf8Bytes) {
     text = Wide(bytes);
   } else {
     // A file that names no code page is in the host's own, as it writes them.

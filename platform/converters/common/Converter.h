@@ -69,11 +69,14 @@ class SafeFile {
 // page lacks; from R2007 on they are UTF-8.
 std::string EncodeText(const std::wstring& text);  // for ANSI_1251 files
 inline constexpr char kWrittenCodePage[] = "ANSI_1251";
-// `codePage`: the file's $DWGCODEPAGE value (empty: none given, then UTF-8
-// when the bytes are, else the host's own), `utf8`: an R2007+ file. Bytes of
-// an ANSI_1252 file that are evidently Russian in cp1251 (a word of three or
-// more letters all from 0xC0-0xFF) are read as cp1251, and `asCp1251` says so.
-std::wstring DecodeText(const std::string& bytes, const std::string& codePage, bool utf8, bool* asCp1251 = nullptr);
+// `codePage`: the file's $DWGCODEPAGE value (empty: none given, then the
+// host's own), `utf8`: an R2007+ file. Bytes that are UTF-8, with sequences
+// of several bytes, are read as UTF-8 whatever the code page, and `asUtf8`
+// says so when the file names one. Bytes of an ANSI_1252 file that are
+// evidently Russian in cp1251 (a word of three or more letters all from
+// 0xC0-0xFF) are read as cp1251, and `asCp1251` says so.
+std::wstring DecodeText(const std::string& bytes, const std::string& codePage, bool utf8, bool* asCp1251 = nullptr,
+                        bool* asUtf8 = nullptr);
 // %%d, %%p, %%c and %%% of single-line texts.
 std::wstring ExpandSpecials(const std::wstring& text);
 // The plain text of an MTEXT value: paragraphs become lines, formatting goes.

@@ -130,7 +130,7 @@ def write(folder):
     d.text("[Толщина: 2,5 мм]", (5, 95))
     d.text("[кол-во = 4 шт]", (5, 105))
     d.text("Деталь [Ст3]", (5, 115))
-    d.mtext("Примечание\\P[Толщина=abc]", (5, 130))
+    d.mtext("Примечание\\P[Толщина=2,5]", (5, 130))  # the same thickness again
     save(d, "texts.dxf")
 
     # Nothing drawn at all.
