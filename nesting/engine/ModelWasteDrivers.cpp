@@ -3,6 +3,7 @@
 // naming them.
 #include "engine/WasteBuilder.h"
 #include "host/VarnelAPI.h"
+#include "host/WorkingDrawing.h"
 #include "model/NestingModel.h"
 
 #include <algorithm>
@@ -51,6 +52,14 @@ std::vector<FigurePtr> FiguresInViewOf(const std::vector<FigurePtr>& figures, co
         return figure->m_owner == sheet || SameView(*figure, *sheet);
     });
     return near;
+}
+
+// Before each sheet the host handles what the user did meanwhile: an Esc
+// (or the drawing closed) stops the build there, leaving the drawing to the
+// command's cancel; nothing more is drawn.
+bool GoingOn()
+{
+    return vrnApi::ProcessPendingEvents();
 }
 
 void MakeCurrent(const SheetPtr& sheet)
@@ -420,6 +429,10 @@ void NestingModel::DecomposeWastesToRectangles()
     CreateProgressIndicator();
     for (size_t k = 0; k < sheets.size(); ++k) {
         UpdateProgressIndicator(static_cast<double>(k) * 100.0 / static_cast<double>(sheets.size()));
+        if (!GoingOn()) {
+            DeleteProgressIndicator();
+            return;
+        }
         const SheetPtr& sheet = sheets[k];
         MakeCurrent(sheet);
         WasteBuilder builder;
@@ -445,6 +458,10 @@ void NestingModel::CalculateWastes()
     CreateProgressIndicator();
     for (size_t k = 0; k < m_sheets.size(); ++k) {
         UpdateProgressIndicator(static_cast<double>(k) * 100.0 / static_cast<double>(m_sheets.size()));
+        if (!GoingOn()) {
+            DeleteProgressIndicator();
+            return;
+        }
         const SheetPtr& sheet = m_sheets[k];
         MakeCurrent(sheet);
         const std::vector<FigurePtr> figures = FiguresOf(m_figures, sheet);

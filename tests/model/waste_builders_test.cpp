@@ -1,6 +1,7 @@
 // Remnants made by the model: at a picked point, from the free area of each
 // sheet, by rectangles.
 #include "geometry/RingArea.h"
+#include "host/WorkingDrawing.h"
 #include "readback.h"
 #include "support/macro_fixture.h"
 #include "support/ring_distance.h"
@@ -217,6 +218,28 @@ TEST_F(WasteBuildersTest, RemnantsShowTheirProgressSheetBySheet)
         EXPECT_GE(State().progress.starts, 1);
         EXPECT_FALSE(State().progress.shown);
         EXPECT_EQ(State().progress.positions, (std::vector<int>{33, 66}));
+    }
+}
+
+// An Esc that reaches the library while remnants are built (here at its
+// second look at the user's waiting events) stops the build before its next
+// sheet: only the first sheet has remnants, and the bar is closed.
+TEST_F(WasteBuildersTest, EscStopsTheBuildBeforeTheNextSheet)
+{
+    for (int k = 0; k < 3; ++k)
+        AddPart(AddSheet(5000.0 * k, 0, 1000, 500), 0, 0, 300, 200);
+    model.m_wastRectSize = 50.0;
+    for (const bool rectangles : {true, false}) {
+        SCOPED_TRACE(rectangles ? "rectangles" : "free area");
+        model.ClearWastes();
+        model.m_wasteMethod = true;
+        const vrnApi::WorkingDrawing work(doc);
+        State().pendingEvents.push_back([this] { State().pendingEvents.push_back([] { vrnApi::CancelWork(); }); });
+        rectangles ? model.DecomposeWastesToRectangles() : model.CalculateWastes();
+        EXPECT_EQ(model.m_wastes.size(), rectangles ? 2u : 1u);
+        for (const WastePtr& waste : model.m_wastes)
+            EXPECT_EQ(waste->m_owner, model.m_sheets.front());
+        EXPECT_FALSE(State().progress.shown);
     }
 }
 
