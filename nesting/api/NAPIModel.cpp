@@ -766,6 +766,11 @@ IWastePtr NAPIModel::GetWasteByPoint(double x, double y)
     return With(IWastePtr(), [&](NestingModel& m) { return WrapWaste(m.GetWasteAtPoint(NPoint{x, y})); });
 }
 
+double NAPIModel::RemnantMinimum(bool rectangles)
+{
+    return With(0.0, [&](NestingModel& m) { return m.RemnantMinimum(rectangles); });
+}
+
 void NAPIModel::CalculateWastes() { OnDrawing([](NestingModel& m) { m.CalculateWastes(); }); }
 void NAPIModel::DecomposeWastesToRectangles() { OnDrawing([](NestingModel& m) { m.DecomposeWastesToRectangles(); }); }
 

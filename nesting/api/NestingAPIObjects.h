@@ -313,6 +313,9 @@ public:
     void DecomposeWastesToRectangles() override;
     void SelectWastesByMethod(bool automatic, bool select) override;
     void UpdateWastes() override;
+    // The least width of the remnants the model builds, as rectangles or
+    // not: the minimum size given, or the default that stands for it.
+    double RemnantMinimum(bool rectangles);
 
     // Operations of the automation model that no interface carries.
     void LoadParams();

@@ -2,7 +2,9 @@
 // remnant at a point, rebuilding the remnants of every sheet, numbering and
 // naming them.
 #include "engine/WasteBuilder.h"
+#include "geometry/UtilityFunctions.h"
 #include "host/VarnelAPI.h"
+#include "host/WorkingDrawing.h"
 #include "model/NestingModel.h"
 
 #include <algorithm>
@@ -10,14 +12,15 @@
 
 namespace {
 
-// A remnant narrower than this either way is no stock: its size would be
-// registered as 0.
+// A remnant narrower than this either way is no stock, whatever the minimum
+// size: its size would be registered as 0.
 constexpr double kLeastRemnantSide = 1.0;  // mm
 
-bool TooSmallToKeep(const Waste& waste)
+// Narrower than `least` either way (a hair of rounding given).
+bool TooNarrow(const Waste& waste, double least)
 {
     const NRect& r = waste.m_rect;
-    return !(r.pTop.x - r.pBot.x >= kLeastRemnantSide && r.pTop.y - r.pBot.y >= kLeastRemnantSide);
+    return !(r.pTop.x - r.pBot.x >= least - EPS && r.pTop.y - r.pBot.y >= least - EPS);
 }
 
 void Discard(const WastePtr& waste)
@@ -51,6 +54,14 @@ std::vector<FigurePtr> FiguresInViewOf(const std::vector<FigurePtr>& figures, co
         return figure->m_owner == sheet || SameView(*figure, *sheet);
     });
     return near;
+}
+
+// Before each sheet the host handles what the user did meanwhile: an Esc
+// (or the drawing closed) stops the build there, leaving the drawing to the
+// command's cancel; nothing more is drawn.
+bool GoingOn()
+{
+    return vrnApi::ProcessPendingEvents();
 }
 
 void MakeCurrent(const SheetPtr& sheet)
@@ -308,7 +319,7 @@ std::vector<WastePtr> NestingModel::FreeWastes(std::wstring& covered) const
 
 WastePtr NestingModel::CreateWaste(const NPoint& point, std::wstring* why)
 {
-    const auto refuse = [why](const wchar_t* text) {
+    const auto refuse = [why](const std::wstring& text) {
         if (why)
             *why = text;
         return WastePtr{};
@@ -325,10 +336,10 @@ WastePtr NestingModel::CreateWaste(const NPoint& point, std::wstring* why)
     InitWasteParams(waste, sheet, true);
     if (!waste)
         return {};
-    // A remnant too small to be stock is none, and no area becomes a remnant twice.
-    if (TooSmallToKeep(*waste)) {
+    // A remnant too narrow to be stock is none, and no area becomes a remnant twice.
+    if (const double least = std::max(RemnantMinimum(false), kLeastRemnantSide); TooNarrow(*waste, least)) {
         Discard(waste);
-        return refuse(L"свободная область меньше 1 мм");
+        return refuse(L"свободная область уже минимального размера отхода " + uf::NumberText(least) + L" мм");
     }
     if (std::any_of(m_wastes.begin(), m_wastes.end(),
                     [&](const WastePtr& kept) { return SameView(*kept, *waste) && kept->CheckIntersect(*waste); })) {
@@ -401,10 +412,16 @@ void NestingModel::UpdateWastesNames()
         MakeCurrent(m_sheets.front());
 }
 
+double NestingModel::RemnantMinimum(bool rectangles) const
+{
+    if (m_wastRectSize >= EPS)
+        return m_wastRectSize;
+    return rectangles ? 0.5 * std::min(m_widthSheet, m_heightSheet) : kDefaultRemnantMinimum;
+}
+
 void NestingModel::DecomposeWastesToRectangles()
 {
-    if (m_wastRectSize < EPS)
-        m_wastRectSize = 0.5 * std::min(m_widthSheet, m_heightSheet);
+    m_wastRectSize = RemnantMinimum(true);
     std::vector<SheetPtr> sheets;
     std::copy_if(m_sheets.begin(), m_sheets.end(), std::back_inserter(sheets), [this](const SheetPtr& sheet) {
         return m_wasteMethod || std::any_of(m_wastes.begin(), m_wastes.end(),
@@ -420,13 +437,17 @@ void NestingModel::DecomposeWastesToRectangles()
     CreateProgressIndicator();
     for (size_t k = 0; k < sheets.size(); ++k) {
         UpdateProgressIndicator(static_cast<double>(k) * 100.0 / static_cast<double>(sheets.size()));
+        if (!GoingOn()) {
+            DeleteProgressIndicator();
+            return;
+        }
         const SheetPtr& sheet = sheets[k];
         MakeCurrent(sheet);
         WasteBuilder builder;
         builder.Init(m_figureGap, m_sheetGap);
         std::vector<WastePtr> made;
         builder.CreateWastesByRectangles(sheet, FiguresOf(m_figures, sheet), m_wastRectSize, made);
-        FinishNewWastes(made, sheet);
+        FinishNewWastes(made, sheet, kLeastRemnantSide);
     }
     DeleteProgressIndicator();
     UpdateWastesNames();
@@ -442,9 +463,14 @@ void NestingModel::CalculateWastes()
     }
     ClearWastesByMethod(true);
     TieFiguresToSheetViews(m_figures, m_sheets);
+    const double least = std::max(RemnantMinimum(false), kLeastRemnantSide);
     CreateProgressIndicator();
     for (size_t k = 0; k < m_sheets.size(); ++k) {
         UpdateProgressIndicator(static_cast<double>(k) * 100.0 / static_cast<double>(m_sheets.size()));
+        if (!GoingOn()) {
+            DeleteProgressIndicator();
+            return;
+        }
         const SheetPtr& sheet = m_sheets[k];
         MakeCurrent(sheet);
         const std::vector<FigurePtr> figures = FiguresOf(m_figures, sheet);
@@ -453,8 +479,8 @@ void NestingModel::CalculateWastes()
         WasteBuilder builder;
         builder.Init(m_figureGap, m_sheetGap);
         std::vector<WastePtr> made;
-        builder.CreateWastesAutomatically(sheet, figures, m_wastSize, made);
-        FinishNewWastes(made, sheet);
+        builder.CreateWastesAutomatically(sheet, figures, m_wastSize, least, made);
+        FinishNewWastes(made, sheet, least);
     }
     DeleteProgressIndicator();
     for (WastePtr& waste : OverlappedByNewWastes(m_wastes))
@@ -462,11 +488,11 @@ void NestingModel::CalculateWastes()
     UpdateWastesNames();
 }
 
-void NestingModel::FinishNewWastes(const std::vector<WastePtr>& wastes, const SheetPtr& sheet)
+void NestingModel::FinishNewWastes(const std::vector<WastePtr>& wastes, const SheetPtr& sheet, double least)
 {
     for (const WastePtr& waste : wastes) {
         InitWasteParams(waste, sheet, false);
-        if (TooSmallToKeep(*waste))
+        if (TooNarrow(*waste, least))
             Discard(waste);
         else
             m_wastes.push_back(waste);

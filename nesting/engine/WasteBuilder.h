@@ -87,11 +87,12 @@ public:
     std::shared_ptr<Waste> CreateWasteManually(const std::vector<std::shared_ptr<Figure>>& figures,
                                                const NPoint& point, std::wstring* why = nullptr);
     // The free area of the sheet beside the parts' gap rectangles, kept the
-    // part gap away from them, within the sheet's outline; ledges narrower
-    // than `wastSize` are cut off.
+    // part gap away from them, within the sheet's outline, less every strip
+    // and arm of it narrower than `leastWidth`; ledges narrower than
+    // `wastSize` are cut off.
     void CreateWastesAutomatically(const std::shared_ptr<Sheet>& sheet,
                                    const std::vector<std::shared_ptr<Figure>>& figures, double wastSize,
-                                   std::vector<std::shared_ptr<Waste>>& wastes);
+                                   double leastWidth, std::vector<std::shared_ptr<Waste>>& wastes);
     // The rectangles of DecomposeToRectangles for the sheet and its parts.
     void CreateWastesByRectangles(const std::shared_ptr<Sheet>& sheet,
                                   const std::vector<std::shared_ptr<Figure>>& figures, double minSize,

@@ -286,7 +286,7 @@ WastePtr WasteBuilder::CreateWasteManually(const std::vector<FigurePtr>& figures
 }
 
 void WasteBuilder::CreateWastesAutomatically(const SheetPtr& sheet, const std::vector<FigurePtr>& figures,
-                                             double wastSize, std::vector<WastePtr>& wastes)
+                                             double wastSize, double leastWidth, std::vector<WastePtr>& wastes)
 {
     if (!sheet)
         return;
@@ -301,7 +301,7 @@ void WasteBuilder::CreateWastesAutomatically(const SheetPtr& sheet, const std::v
         const NRect r = GapRectangle(*figure, h);
         taken.push_back(NRect{{r.pBot.x - h, r.pBot.y - h}, {r.pTop.x + h, r.pTop.y + h}});
     }
-    std::vector<RemnantShape> shapes = Remnants(FreeRectangleArea(area, taken), wastSize);
+    std::vector<RemnantShape> shapes = Remnants(WideRectangleArea(area, taken, leastWidth), wastSize);
     if (sheet->m_polygon && !sheet->m_polygon->CheckRectangle())
         shapes = ClipToSheet(shapes, *sheet->m_polygon);
     AppendWastes(shapes, wastes);

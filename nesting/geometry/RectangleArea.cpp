@@ -263,7 +263,93 @@ bool Holds(const NRect& r, const NPoint& p)
     return r.pBot.x < p.x && p.x < r.pTop.x && r.pBot.y < p.y && p.y < r.pTop.y;
 }
 
+// Rectangles tiling `area` less the `taken` ones: the stretches of y left
+// free in each slab between two x coordinates, a stretch running on into the
+// next slab while it stays the same.
+std::vector<NRect> FreeRectangles(const NRect& area, const std::vector<NRect>& taken)
+{
+    std::vector<NRect> within;
+    std::vector<double> xs{area.pBot.x, area.pTop.x};
+    for (const NRect& r : taken) {
+        const NRect c{{std::max(r.pBot.x, area.pBot.x), std::max(r.pBot.y, area.pBot.y)},
+                      {std::min(r.pTop.x, area.pTop.x), std::min(r.pTop.y, area.pTop.y)}};
+        if (c.pBot.x < c.pTop.x && c.pBot.y < c.pTop.y) {
+            within.push_back(c);
+            xs.push_back(c.pBot.x);
+            xs.push_back(c.pTop.x);
+        }
+    }
+    std::sort(xs.begin(), xs.end());
+    xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
+    std::stable_sort(within.begin(), within.end(), [](const NRect& a, const NRect& b) { return a.pBot.x < b.pBot.x; });
+
+    std::vector<NRect> free;
+    std::vector<std::pair<Interval, double>> open;  // a stretch and where its rectangle began
+    std::vector<size_t> active;
+    size_t next = 0;
+    std::vector<Interval> covered;
+    for (size_t k = 0; k + 1 < xs.size(); ++k) {
+        const double lo = xs[k];
+        while (next < within.size() && within[next].pBot.x <= lo)
+            active.push_back(next++);
+        std::erase_if(active, [&](size_t i) { return within[i].pTop.x <= lo; });
+        covered.clear();
+        for (const size_t i : active)
+            covered.push_back({within[i].pBot.y, within[i].pTop.y});
+        const std::vector<Interval> stretches = Difference({{area.pBot.y, area.pTop.y}}, Union(covered));
+        std::vector<std::pair<Interval, double>> going;
+        size_t m = 0;
+        for (const Interval& stretch : stretches) {
+            while (m < open.size() && open[m].first.lo < stretch.lo) {
+                free.push_back({{open[m].second, open[m].first.lo}, {lo, open[m].first.hi}});
+                ++m;
+            }
+            if (m < open.size() && open[m].first.lo == stretch.lo && open[m].first.hi == stretch.hi) {
+                going.push_back(open[m++]);
+                continue;
+            }
+            going.push_back({stretch, lo});
+        }
+        for (; m < open.size(); ++m)
+            free.push_back({{open[m].second, open[m].first.lo}, {lo, open[m].first.hi}});
+        open = std::move(going);
+    }
+    if (!xs.empty()) {
+        for (const auto& [stretch, from] : open)
+            free.push_back({{from, stretch.lo}, {xs.back(), stretch.hi}});
+    }
+    return free;
+}
+
+NRect Grown(const NRect& r, double by)
+{
+    return {{r.pBot.x - by, r.pBot.y - by}, {r.pTop.x + by, r.pTop.y + by}};
+}
+
 }  // namespace
+
+std::vector<RectangleAreaPiece> WideRectangleArea(const NRect& area, const std::vector<NRect>& taken, double width)
+{
+    // The centres a square of side 2r may take lie in the area shrunk by r,
+    // clear of every rectangle grown by r; the squares about them sweep what
+    // is kept. A hair less than half the width keeps a strip exactly as wide.
+    const double r = 0.5 * width - EPS;
+    if (!(r > 0.0))
+        return FreeRectangleArea(area, taken);
+    const NRect core = Grown(area, -r);
+    if (!(core.pBot.x < core.pTop.x && core.pBot.y < core.pTop.y))
+        return {};
+    std::vector<NRect> grown;
+    grown.reserve(taken.size());
+    for (const NRect& t : taken)
+        grown.push_back(Grown(t, r));
+    std::vector<NRect> swept = FreeRectangles(core, grown);
+    if (swept.empty())
+        return {};
+    for (NRect& s : swept)
+        s = Grown(s, r);
+    return FreeRectangleArea(area, FreeRectangles(area, swept));
+}
 
 std::vector<RectangleAreaPiece> FreeRectangleArea(const NRect& area, const std::vector<NRect>& taken)
 {

@@ -20,3 +20,8 @@ struct RectangleAreaPiece {
 // (the smaller), so that rectangles which line up or touch by rounding leave
 // no sliver between them; a piece's rings run along the rectangles' own sides.
 std::vector<RectangleAreaPiece> FreeRectangleArea(const NRect& area, const std::vector<NRect>& taken);
+
+// The same free area less every part of it narrower than `width`: what a
+// square of that side sweeps while it stays in the free area. A strip or an
+// arm narrower than `width` goes, one exactly as wide stays.
+std::vector<RectangleAreaPiece> WideRectangleArea(const NRect& area, const std::vector<NRect>& taken, double width);

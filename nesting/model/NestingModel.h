@@ -174,6 +174,10 @@ public:
     void ClearWastesByMethod(bool method);
     void CalculateWastes();
     void DecomposeWastesToRectangles();
+    // The least width of a remnant: the minimum size given, or, while none
+    // is (0), half the sheets' shorter side for rectangles and
+    // kDefaultRemnantMinimum for the others (by hand or from the free area).
+    double RemnantMinimum(bool rectangles) const;
     void DeleteNonRectangularWastes();
     // The remnants that a part stands on or comes nearer to than the part
     // gap (a part moved onto a remnant), each with the first such part of its
@@ -251,6 +255,7 @@ public:
     // Shared by every model: the size and material of new sheets, and the
     // session copy of the parameters. Until a drawing or the user sets a
     // size, sheets have the default one (ModelParams::m_sheetSized tells).
+    static constexpr double kDefaultRemnantMinimum = 10.0;  // mm
     static constexpr double kDefaultWidthSheet = 12000.0;
     static constexpr double kDefaultHeightSheet = 2500.0;
     inline static double m_widthSheet = kDefaultWidthSheet;
@@ -261,7 +266,9 @@ public:
 
 private:
     // Finishes the remnants a builder made on the sheet and appends them.
-    void FinishNewWastes(const std::vector<WastePtr>& wastes, const SheetPtr& sheet);
+    // The remnants made on the sheet, finished and kept; one narrower than
+    // `least` either way is none.
+    void FinishNewWastes(const std::vector<WastePtr>& wastes, const SheetPtr& sheet, double least);
     // Deletes the bridges standing on the objects, which are about to go.
     void DeleteBridgesOn(const std::vector<NObjectPtr>& owners);
 

@@ -41,8 +41,7 @@ public:
     // (no thickness when there is none), the sides in whole millimetres,
     // rounded down (uf::FloorMillimetres): a stock list never promises more
     // than the remnant holds, and its file read back as a sheet has that
-    // size. A remnant that is not a rectangle gives the sides of its
-    // bounding box; empty without an outline or a rectangle.
+    // size. Empty for a remnant that is not a rectangle (or has no outline).
     std::wstring SizeText() const;
     // Moves the label to a place inside the outline where it fits.
     void CorrectTextPosition();

@@ -102,16 +102,12 @@ void Waste::UpdateName(int index, int indTotal)
 
 std::wstring Waste::SizeText() const
 {
-    double width = m_width;
-    double height = m_height;
-    if (!m_rectform) {
-        if (m_polygons.empty())
-            return {};
-        width = m_rect.pTop.x - m_rect.pBot.x;
-        height = m_rect.pTop.y - m_rect.pBot.y;
-    }
-    const double w = uf::FloorMillimetres(width);
-    const double h = uf::FloorMillimetres(height);
+    // A remnant of any other shape has no length and width to give: its
+    // bounding box would promise stock it does not hold.
+    if (!m_rectform || m_polygons.empty())
+        return {};
+    const double w = uf::FloorMillimetres(m_width);
+    const double h = uf::FloorMillimetres(m_height);
     const std::wstring size = uf::NumberText(w) + L"x" + uf::NumberText(h);
     return m_thickness > EPS ? uf::NumberText(m_thickness) + L"x" + size : size;
 }

@@ -5,8 +5,8 @@
 // their part tables and the registers of maps, parts, materials and
 // remnants, for linear nesting the register of linear cuts. One closing
 // message ends the run: what could not be written and why, or the folder
-// once everything was written, or that the drawing held nothing to
-// document; beside it the maps that cannot be cut as drawn (parts over one
+// once everything was written (with a warning when no part stands on a
+// sheet), or that the drawing held nothing to document; beside it the maps that cannot be cut as drawn (parts over one
 // another, over the sheet's edge or of other stock) and the documents an
 // earlier run left in the folders. The
 // documents go in place together at the end: a run whose files cannot all
@@ -103,6 +103,10 @@ void RunDocumentationProcess()
         vrnApi::ShowWarningText(L"Документация не создана: в чертеже нет показанного раскроя" + earlier);
     else if (reporter->Written().empty())
         vrnApi::ShowWarningText(L"Документация не создана: в чертеже нет деталей для неё" + earlier);
+    else if (!linear && reporter->DocumentedSheets().empty())
+        vrnApi::ShowWarningText(L"Создание документации завершено: " + folder +
+                                L"\n\nНи одна деталь не размещена на листах: карт раскроя нет, в ведомости деталей все "
+                                L"детали — «не размещены»." + earlier);
     else if (!maps.empty() || !earlier.empty())
         vrnApi::ShowWarningText(L"Создание документации завершено: " + folder + maps + earlier);
     else

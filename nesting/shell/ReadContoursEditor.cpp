@@ -48,6 +48,44 @@ std::wstring CountedNames(const std::vector<std::pair<std::wstring, std::wstring
     return text;
 }
 
+// What stands of a nesting: the figures on the sheets and the remnants.
+struct Nesting {
+    size_t placed = 0;
+    size_t remnants = 0;
+};
+
+Nesting NestingOf(INestingModel& model)
+{
+    std::vector<INObjectPtr> sheets, figures;
+    model.GetSheetObjects(sheets);
+    model.GetFigureObjects(figures);
+    Nesting nesting;
+    for (const INObjectPtr& figure : figures) {
+        const int view = figure->GetView();
+        if (std::any_of(sheets.begin(), sheets.end(), [view](const INObjectPtr& s) { return s->GetView() == view; }))
+            ++nesting.placed;
+    }
+    nesting.remnants = model.GetWastesCount();
+    return nesting;
+}
+
+// An edit that takes the figures off the sheets or deletes the remnants of
+// the nesting that stood before it says so when it happens, and why.
+void TellUndone(INestingModel& model, const Nesting& before, const std::wstring& why)
+{
+    const Nesting after = NestingOf(model);
+    const size_t parts = before.placed > after.placed ? before.placed - after.placed : 0;
+    const size_t remnants = before.remnants > after.remnants ? before.remnants - after.remnants : 0;
+    if (parts == 0 && remnants == 0)
+        return;
+    std::wstring text = why + L": ";
+    if (parts > 0)
+        text += L"раскрой отменён, детали сняты с листов в контейнер — " + std::to_wstring(parts) + L" шт.";
+    if (remnants > 0)
+        text += std::wstring(parts > 0 ? L"; " : L"") + L"деловые отходы удалены — " + std::to_wstring(remnants) + L" шт.";
+    vrnApi::ShowWarningText(text);
+}
+
 // Whether the model made the figure in this command (its edit mark is off): a
 // compound figure only when every member is such a figure, so that a cancel
 // never deletes a figure the drawing had.
@@ -127,16 +165,20 @@ bool ReadContoursEditor::SetCountFiguresCopies(int32_t count, bool unite)
     m_model->GetSelectedFigures(selected);
     if (selected.empty())
         return false;
-    vrnApi::ScopedSwitch access(vrnApi::EnableUserAccess, false);
-    m_model->MoveFiguresToSysView();
-    m_model->SetAllFiguresInSourcePlacement();
-    m_model->CopyFiguresByName(selected.front()->GetName(), static_cast<size_t>(count));
-    if (unite) {
-        m_model->CreateCompoundFigures();
-        m_model->InitFigurePolygons();
+    const Nesting before = NestingOf(*m_model.get());
+    {
+        vrnApi::ScopedSwitch access(vrnApi::EnableUserAccess, false);
+        m_model->MoveFiguresToSysView();
+        m_model->SetAllFiguresInSourcePlacement();
+        m_model->CopyFiguresByName(selected.front()->GetName(), static_cast<size_t>(count));
+        if (unite) {
+            m_model->CreateCompoundFigures();
+            m_model->InitFigurePolygons();
+        }
+        m_model->RotateAllFiguresToMinGabarit();
+        m_model->ArrangeFiguresInContainer(true, true);
     }
-    m_model->RotateAllFiguresToMinGabarit();
-    m_model->ArrangeFiguresInContainer(true, true);
+    TellUndone(*m_model.get(), before, L"Изменено количество деталей «" + selected.front()->GetName() + L"»");
     return true;
 }
 
@@ -144,6 +186,7 @@ bool ReadContoursEditor::SetUniteFiguresOrMirrors(bool unite, bool mirrors)
 {
     if (!m_model)
         return false;
+    const Nesting before = NestingOf(*m_model.get());
     m_model->SetUniteFigures(unite);
     m_model->SetUniteMirrors(mirrors);
     m_model->MoveFiguresToSysView();
@@ -154,6 +197,7 @@ bool ReadContoursEditor::SetUniteFiguresOrMirrors(bool unite, bool mirrors)
         m_model->CreateCompoundFigures();
     m_model->RotateAllFiguresToMinGabarit();
     m_model->ArrangeFiguresInContainer(true, true);
+    TellUndone(*m_model.get(), before, L"Изменено объединение деталей");
     return true;
 }
 
@@ -175,12 +219,20 @@ bool ReadContoursEditor::SetSheetSize(double value, double (INestingModel::*get)
         return false;
     INestingModel& model = *m_model.get();
     const double before = (model.*get)();
+    const Nesting nesting = NestingOf(model);
     if ((model.*set)(value) != NResult::Done)
         return false;
     model.UpdateSheets();
     model.UpdateResultTables();
-    if ((model.*get)() < before)
+    const double now = (model.*get)();
+    if (now < before) {
         model.ArrangeFiguresInContainer(true, true);
+        TellUndone(model, nesting, L"Размер листа уменьшен");
+    } else if (now > before && nesting.remnants > 0) {
+        // The parts stay where they stand; the remnants do not reach the new edge.
+        vrnApi::ShowWarningText(L"Размер листа увеличен: деловые отходы (" + std::to_wstring(nesting.remnants) +
+                                L" шт.) построены для прежнего размера листа и устарели — постройте их заново");
+    }
     return true;
 }
 
@@ -286,9 +338,13 @@ void ReadContoursEditor::DeleteSelectedFigures(const std::vector<INObjectPtr>& o
 
 bool ReadContoursEditor::ImportSheetFromFile(const std::wstring& path)
 {
-    if (!m_model || !m_model->ImportSheetFromFile(path))
+    if (!m_model)
+        return false;
+    const Nesting before = NestingOf(*m_model.get());
+    if (!m_model->ImportSheetFromFile(path))
         return false;
     m_model->UpdateResultTables();
+    TellUndone(*m_model.get(), before, L"Лист загружен из файла " + path);
     return true;
 }
 
@@ -374,8 +430,24 @@ void ReadContoursEditor::LoadFigures(const std::vector<std::wstring>& files, boo
 
 void ReadContoursEditor::UpdateGaps()
 {
-    if (m_model)
-        m_model->UpdateGaps();
+    if (!m_model)
+        return;
+    // Gaps typed back to what they were change nothing: the nesting stays.
+    const double figureGap = m_model->GetFigureGap();
+    const double sheetGap = m_model->GetSheetGap();
+    std::wstring why;
+    const auto changed = [&why](const wchar_t* what, double was, double now) {
+        if (was != now)
+            why += (why.empty() ? L"Изменён " : L", ") + std::wstring(what) + L" (" + uf::NumberText(was) + L" → " +
+                   uf::NumberText(now) + L")";
+    };
+    changed(L"зазор между деталями", m_sourceParam.m_figureGap, figureGap);
+    changed(L"зазор до края листа", m_sourceParam.m_sheetGap, sheetGap);
+    if (why.empty())
+        return;
+    const Nesting before = NestingOf(*m_model.get());
+    m_model->UpdateGaps();
+    TellUndone(*m_model.get(), before, why);
 }
 
 void ReadContoursEditor::OK()

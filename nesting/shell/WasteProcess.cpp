@@ -143,10 +143,12 @@ void WasteProcess::UpdateControls()
     Show(m_editSize, automatic);
     SetReal(m_editSize, m_minSize);
     Show(m_buttCreate, automatic);
+    // The minimum size holds for every remnant: shown always, the default
+    // that stands for it while none is given.
     const bool rectangles = m_model->GetWastesRect();
     SetChecked(m_onlyRect, rectangles);
-    Show(m_editRectSize, rectangles);
-    SetReal(m_editRectSize, m_model->GetWastRectSize());
+    auto* napi = dynamic_cast<NAPIModel*>(m_model.get());
+    SetReal(m_editRectSize, napi ? napi->RemnantMinimum(rectangles) : m_model->GetWastRectSize());
     if (m_colorLayer)
         m_colorLayer->SetColor(m_model->GetWastesColor());
     SetChecked(m_hideWastes, m_model->GetWastesHide());

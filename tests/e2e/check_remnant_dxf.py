@@ -1,7 +1,7 @@
 """Measures the exported remnants against the exported sheets on their own,
 from the DXF files alone (Debian's /usr/bin/python3 with ezdxf and shapely):
 
-    check_remnant_dxf.py EXPORT_FOLDER GAP [--remnants N]
+    check_remnant_dxf.py EXPORT_FOLDER GAP [--remnants N] [--min-width W]
 
 The sheet "<name> N.dxf" holds its outline and its parts' outlines; each
 remnant "wasteN-...dxf" lies in the same coordinates on sheet N. The parts'
@@ -10,8 +10,11 @@ another's hole is material, the free area that parts touching one another
 close in is not); a remnant's area, what its outlines do. No remnant may
 hold any area of a part, nor come nearer to one than GAP (less 0.01 mm).
 --remnants N: N remnant files are measured, one per remnant of the drawing
-(a remnant left out of the export is a fault too). Exits 0 when every check
-holds, 1 with the faults listed.
+(a remnant left out of the export is a fault too). A remnant's file name
+gives the size of a rectangle, in whole millimetres rounded down, and none
+of any other shape. --min-width W: no remnant, nor any arm or strip of one,
+is narrower than W (what a square of side W sweeps within it is all of it,
+less 1 mm²). Exits 0 when every check holds, 1 with the faults listed.
 """
 import argparse
 import math
@@ -29,6 +32,8 @@ SAG = 1e-4        # mm an arc's chords may leave it by
 JOIN = 1e-3       # mm within which the ends of two pieces are one point
 GAP_SHORT = 0.01  # mm a remnant may come nearer than the gap
 COMMON = 1e-6     # mm² a remnant and a part may share
+NARROW = 1.0      # mm² of a remnant a square of the least width may leave
+SIZE = re.compile(r"\)\s+(?:[\d.]+x)?(\d+)x(\d+)(?=\s|$)")
 
 
 class Ends:
@@ -114,11 +119,34 @@ def common_area(a, b):
     return sum(f.intersection(g).area for f in a for g in b if f.envelope.intersects(g.envelope))
 
 
+def name_faults(name, region):
+    """A rectangle's size in the name, floored; none for another shape."""
+    given = SIZE.search(name)
+    rectangle = abs(region.area - region.envelope.area) <= 1e-6 * max(region.area, 1.0)
+    if not rectangle:
+        return [f"{name}: no rectangle, yet named with the size {given.group(0)[1:].strip()}"] if given else []
+    x1, y1, x2, y2 = region.bounds
+    sides = sorted(math.floor(v + 1e-3) for v in (x2 - x1, y2 - y1))
+    if not given:
+        return [f"{name}: a rectangle {x2 - x1:.3f} x {y2 - y1:.3f} named without its size"]
+    if sorted(int(v) for v in given.groups()) != sides:
+        return [f"{name}: named {given.group(1)}x{given.group(2)}, drawn {x2 - x1:.3f} x {y2 - y1:.3f}"]
+    return []
+
+
+def narrow_area(region, width):
+    """What of the region a square of side `width` cannot sweep inside it."""
+    r = width / 2 - 1e-3
+    opened = region.buffer(-r, join_style=2, mitre_limit=10).buffer(r, join_style=2, mitre_limit=10)
+    return region.difference(opened).area
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("folder")
     parser.add_argument("gap", type=float)
     parser.add_argument("--remnants", type=int)
+    parser.add_argument("--min-width", type=float)
     args = parser.parse_args()
     folder = Path(args.folder)
     faults, measured, nearest, sheets = [], 0, math.inf, {}
@@ -138,6 +166,10 @@ def main():
             faults.append(f"{path.name}: no closed outline")
             continue
         measured += 1
+        region = unary_union(remnant)
+        faults += name_faults(path.stem, region)
+        if args.min_width is not None and (left := narrow_area(region, args.min_width)) > NARROW:
+            faults.append(f"{path.name}: {left:.2f} mm² of it narrower than {args.min_width}")
         material = sheets[sheet.group(1)]
         common = common_area(remnant, material)
         apart = min((f.distance(g) for f in remnant for g in material), default=math.inf)

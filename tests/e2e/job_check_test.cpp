@@ -236,7 +236,7 @@ const Spoilt kSpoilt[] = {
              lines += "0\nLINE\n8\n0\n10\n" + std::to_string(a[0]) + "\n20\n" + std::to_string(a[1]) + "\n11\n" +
                       std::to_string(b[0]) + "\n21\n" + std::to_string(b[1]) + "\n";
          }
-         Write(job / "export" / "waste1-1(1) 285x185.dxf", "0\nSECTION\n2\nENTITIES\n" + lines + "0\nENDSEC\n0\nEOF\n");
+         Write(job / "export" / "waste1-1(1).dxf", "0\nSECTION\n2\nENTITIES\n" + lines + "0\nENDSEC\n0\nEOF\n");
      },
      [](const fs::path& job) {
          return std::vector<std::string>{"/usr/bin/python3", NESTING_SOURCE_DIR "/tests/e2e/check_remnant_dxf.py",
@@ -246,10 +246,10 @@ const Spoilt kSpoilt[] = {
     {"RemnantOutlineEndsAHairApart",
      [](const fs::path& job) {
          // The first line of the remnant's outline starts 0.000002 mm off where the last one ends.
-         Replace(job / "export" / "waste1-1(1) 285x185.dxf", "AcDbLine\n 10\n7.5\n", "AcDbLine\n 10\n7.500002\n");
+         Replace(job / "export" / "waste1-1(1).dxf", "AcDbLine\n 10\n7.5\n", "AcDbLine\n 10\n7.500002\n");
      },
      [](const fs::path& job) { return std::vector<std::string>{"dxf", Drawing(job), (job / "export").string()}; },
-     "waste1-1(1) 285x185.dxf: the outline is not closed at (7.500002, 192.500000): its ends lie 0.000002000 mm apart"},
+     "waste1-1(1).dxf: the outline is not closed at (7.500002, 192.500000): its ends lie 0.000002000 mm apart"},
     {"CsvCellChanged", [](const fs::path& job) { Replace(PartsCsv(job), "\"Cross\"", "\"Crosses\""); },
      [](const fs::path& job) { return std::vector<std::string>{"csv", (job / "docs").string()}; },
      "differs from its table document from row"},

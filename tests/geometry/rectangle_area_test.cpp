@@ -105,4 +105,39 @@ TEST(RectangleAreaTest, PiecesAreWhatTheRectanglesLeaveFree)
     }
 }
 
+// Less every part narrower than the width: strips and arms go, an island's
+// ring of free area narrow on one side loses that side, a neck parts a
+// pocket, a strip exactly as wide stays (areas counted by hand).
+TEST(RectangleAreaTest, WideAreaKeepsWhatASquareOfTheWidthSweeps)
+{
+    const struct {
+        const char* name;
+        NRect area;
+        std::vector<NRect> taken;
+        double width, kept;  // mm, mm²
+        size_t pieces, islands;
+    } cases[] = {
+        {"an L's narrow arm", R(0, 0, 200, 100), {R(20, 8, 200, 100)}, 10, 2000, 1, 0},
+        {"a strip as wide", R(0, 0, 100, 50), {R(10, 0, 100, 50)}, 10, 500, 1, 0},
+        {"an island narrow on its left", R(0, 0, 100, 100), {R(5, 20, 80, 80)}, 10, 10000 - 4500 - 300, 1, 0},
+        {"an island clear all round", R(0, 0, 100, 100), {R(20, 20, 80, 80)}, 10, 10000 - 3600, 1, 1},
+        {"a pocket's narrow neck", R(0, 0, 100, 100), {R(0, 20, 48, 30), R(52, 20, 100, 30)}, 10, 9000, 2, 0},
+    };
+    for (const auto& c : cases) {
+        double area = 0.0;
+        size_t pieces = 0, islands = 0;
+        for (const RectangleAreaPiece& piece : WideRectangleArea(c.area, c.taken, c.width)) {
+            ExpectClearSimpleRing(piece.outer, c.taken, c.name);
+            area += SignedArea(piece.outer);
+            for (const std::vector<NPoint>& island : piece.islands)
+                area += SignedArea(island);
+            ++pieces;
+            islands += piece.islands.size();
+        }
+        EXPECT_EQ(pieces, c.pieces) << c.name;
+        EXPECT_EQ(islands, c.islands) << c.name;
+        EXPECT_NEAR(area, c.kept, 0.01) << c.name;
+    }
+}
+
 }  // namespace

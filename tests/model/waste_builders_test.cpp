@@ -1,6 +1,7 @@
 // Remnants made by the model: at a picked point, from the free area of each
 // sheet, by rectangles.
 #include "geometry/RingArea.h"
+#include "host/WorkingDrawing.h"
 #include "readback.h"
 #include "support/macro_fixture.h"
 #include "support/ring_distance.h"
@@ -220,6 +221,28 @@ TEST_F(WasteBuildersTest, RemnantsShowTheirProgressSheetBySheet)
     }
 }
 
+// An Esc that reaches the library while remnants are built (here at its
+// second look at the user's waiting events) stops the build before its next
+// sheet: only the first sheet has remnants, and the bar is closed.
+TEST_F(WasteBuildersTest, EscStopsTheBuildBeforeTheNextSheet)
+{
+    for (int k = 0; k < 3; ++k)
+        AddPart(AddSheet(5000.0 * k, 0, 1000, 500), 0, 0, 300, 200);
+    model.m_wastRectSize = 50.0;
+    for (const bool rectangles : {true, false}) {
+        SCOPED_TRACE(rectangles ? "rectangles" : "free area");
+        model.ClearWastes();
+        model.m_wasteMethod = true;
+        const vrnApi::WorkingDrawing work(doc);
+        State().pendingEvents.push_back([this] { State().pendingEvents.push_back([] { vrnApi::CancelWork(); }); });
+        rectangles ? model.DecomposeWastesToRectangles() : model.CalculateWastes();
+        EXPECT_EQ(model.m_wastes.size(), rectangles ? 2u : 1u);
+        for (const WastePtr& waste : model.m_wastes)
+            EXPECT_EQ(waste->m_owner, model.m_sheets.front());
+        EXPECT_FALSE(State().progress.shown);
+    }
+}
+
 // Each part belongs to the sheet in whose view it lies, whatever owner it had.
 TEST_F(WasteBuildersTest, AutomaticRemnantsFollowThePartsViews)
 {
@@ -416,28 +439,41 @@ TEST_F(WasteBuildersTest, RemnantsKeepTheGapToEveryPart)
     }
 }
 
-// Two parts a hair more than twice the gap apart leave a strip of free area
-// between them, closed by a part above: under a millimetre wide it is no
-// remnant (its size would be registered as 0); wider, it is one.
-TEST_F(WasteBuildersTest, NoRemnantIsUnderAMillimetreAcross)
+// A strip of free area between two parts (closed by a part above), or an
+// arm of it above a tall part, narrower than the minimum size is no remnant
+// and no part of one; one as wide as the minimum is. The minimum is 10 mm
+// while none is given, and never under 1 mm (a size registered as 0).
+TEST_F(WasteBuildersTest, NoRemnantIsNarrowerThanTheMinimumSize)
 {
-    for (const double strip : {0.39, 0.9, 1.5}) {
-        SCOPED_TRACE(strip);
-        Restart();
-        const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
-        const double apart = 2 * kGap + strip;
-        AddPart(sheet, 0, 0, 300, 300);
-        AddPart(sheet, 300 + apart, 0, 300, 300);
-        AddPart(sheet, 0, 310, 600 + apart, 190);
-        model.CalculateWastes();
-        ASSERT_FALSE(model.m_wastes.empty());
-        size_t narrow = 0;
-        for (const WastePtr& waste : model.m_wastes) {
-            const NRect& r = waste->m_rect;
-            EXPECT_GE(std::min(r.pTop.x - r.pBot.x, r.pTop.y - r.pBot.y), 1.0) << vlhost::Host::Utf8(waste->m_name);
-            narrow += r.pTop.x - r.pBot.x < 2.0 ? 1 : 0;
+    const struct { double minimum, width; bool kept; } cases[] = {
+        {0, 1.5, false}, {0, 9.9, false}, {0, 10, true}, {0, 12, true},
+        {5, 4.9, false}, {5, 6, true},    {0.5, 0.9, false}, {0.5, 1.5, true}};
+    for (const auto& c : cases) {
+        for (const bool arm : {false, true}) {
+            SCOPED_TRACE(testing::Message() << c.minimum << " " << c.width << (arm ? " arm" : " strip"));
+            Restart();
+            model.m_wastRectSize = c.minimum;
+            const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+            if (arm) {
+                AddPart(sheet, 0, 0, 600, 500 - kGap - c.width);
+            } else {
+                const double apart = 2 * kGap + c.width;
+                AddPart(sheet, 0, 0, 300, 300);
+                AddPart(sheet, 300 + apart, 0, 300, 300);
+                AddPart(sheet, 0, 310, 600 + apart, 190);
+            }
+            model.CalculateWastes();
+            ASSERT_FALSE(model.m_wastes.empty());
+            const double least = std::max(c.minimum > 0 ? c.minimum : 10.0, 1.0);
+            bool narrow = false;
+            for (const WastePtr& waste : model.m_wastes) {
+                const NRect& r = waste->m_rect;
+                EXPECT_GE(std::min(r.pTop.x - r.pBot.x, r.pTop.y - r.pBot.y), least - 1e-3)
+                    << vlhost::Host::Utf8(waste->m_name);
+                narrow = narrow || (arm ? r.pBot.x < 600 : r.pTop.x < 600);
+            }
+            EXPECT_EQ(narrow, c.kept);
         }
-        EXPECT_EQ(narrow, strip > 1.0 ? 1u : 0u);
     }
 }
 

@@ -47,30 +47,27 @@ TEST_F(WasteModelOpsTest, RemnantsAreNumberedSheetBySheetAndNamed)
 
     // The sides in whole millimetres, rounded down (a hair short of one
     // counts as that one): no name promises more than the remnant holds.
-    const struct { bool rectangle; double width, height; const wchar_t* size; } sides[] = {
-        {true, 172.718, 35.067, L"2x172x35"}, {true, 107.145, 32.567, L"2x107x32"}, {true, 52.102, 47.945, L"2x52x47"},
-        {true, 100.6, 99.99999, L"2x100x100"}, {true, 500.0, 300.7, L"2x500x300"}, {true, 35.5, 12.999, L"2x35x12"},
-        {false, 1049.53, 137.5, L"2x1049x137"}, {false, 1999.99995, 1000.5, L"2x2000x1000"}};
-    const auto kept = std::tuple(a->m_rect, a->m_rectform, a->m_width, a->m_height);
+    const struct { double width, height; const wchar_t* size; } sides[] = {
+        {172.718, 35.067, L"2x172x35"}, {107.145, 32.567, L"2x107x32"}, {52.102, 47.945, L"2x52x47"},
+        {100.6, 99.99999, L"2x100x100"}, {500.0, 300.7, L"2x500x300"}, {35.5, 12.999, L"2x35x12"}};
+    const auto kept = std::tuple(a->m_width, a->m_height);
     for (const auto& side : sides) {
-        a->m_rectform = side.rectangle;
-        a->m_width = side.rectangle ? side.width : 1.0;
-        a->m_height = side.rectangle ? side.height : 1.0;
-        a->m_rect = {{0, 0}, {side.width, side.height}};  // the bounding box of one that is not a rectangle
+        a->m_width = side.width;
+        a->m_height = side.height;
         a->UpdateName(1, 1);
         EXPECT_EQ(a->m_name, std::wstring(L"Отход Лист 1-1(1) ") + side.size + L" St3") << side.width;
     }
-    std::tie(a->m_rect, a->m_rectform, a->m_width, a->m_height) = kept;
+    std::tie(a->m_width, a->m_height) = kept;
 
     model.m_thicknessSheet = 0.0;
     a->m_thickness = 0.0;
     a->m_material.clear();
     a->UpdateName(1, 1);
     EXPECT_EQ(a->m_name, L"Отход Лист 1-1(1) 500x300");
-    a->m_rectform = false;  // not a rectangle: the size of its bounding box
+    a->m_rectform = false;  // not a rectangle: no size, not that of its bounding box
     a->m_material = L"St3";
     a->UpdateName(1, 1);
-    EXPECT_EQ(a->m_name, L"Отход Лист 1-1(1) 500x300 St3");
+    EXPECT_EQ(a->m_name, L"Отход Лист 1-1(1) St3");
     a->m_polygons.clear();  // no outline, no size: one blank before the material
     a->UpdateName(1, 1);
     EXPECT_EQ(a->m_name, L"Отход Лист 1-1(1) St3");
@@ -391,7 +388,7 @@ TEST_F(WasteModelOpsTest, ARemnantReshapedByHandIsTakenAsItIsDrawn)
         bool rectangle;
         const wchar_t* size;  // in the name
     } cases[] = {
-        {{{0, 0}, {500, 0}, {500, 100}, {100, 100}, {100, 300}, {0, 300}}, false, L" 500x300"},
+        {{{0, 0}, {500, 0}, {500, 100}, {100, 100}, {100, 300}, {0, 300}}, false, L""},
         {figuretest::Rectangle(0, 0, 700, 200), true, L" 700x200"},
     };
     NestingModel::m_materialSheet.clear();

@@ -334,6 +334,51 @@ TEST_F(SourceDataTest, PartsThatNoLongerMatchTheSheetLeaveItOnEnter)
     }
 }
 
+// After nesting (remnants built), an edit that takes every part off the
+// sheets and deletes the remnants says so when it happens, and why; a larger
+// sheet keeps both and says the remnants are out of date; gaps typed back
+// undo nothing.
+TEST_F(SourceDataTest, EditsThatUndoTheNestingSaySo)
+{
+    const auto set = [this](const wchar_t* control, const wchar_t* value) { return user->SetValue(C(control), value); };
+    const struct {
+        std::function<bool()> edit;
+        const char* said;  // how the message starts; nullptr: none
+        size_t placed;     // parts left on the sheets
+    } cases[] = {
+        {[&] { return user->SelectItem(Figures(), 0) && set(L"Количество", L"2"); }, "Изменено количество деталей «A»", 0},
+        {[&] { return set(L"Зазор между деталями", L"6") && user->Enter(); }, "Изменён зазор между деталями (5 → 6)", 0},
+        {[&] { return set(L"Зазор до края листа", L"4") && user->Enter(); }, "Изменён зазор до края листа (10 → 4)", 0},
+        {[&] { return set(L"Зазор между деталями", L"6") && set(L"Зазор между деталями", L"5") && user->Enter(); },
+         nullptr, 3},
+        {[&] { return set(L"Длина листа", L"280"); }, "Размер листа уменьшен", 0},
+        {[&] { return set(L"Ширина листа", L"250"); }, "Размер листа увеличен: деловые отходы (", 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said ? c.said : "gaps typed back");
+        NestingModel::m_session = false;  // the configuration's gaps: 5 and 10
+        ASSERT_TRUE(user->New());
+        MakeJob(Parts());
+        Place();
+        NestingModel remnants;
+        remnants.InitSheetsFromActiveDoc();
+        remnants.InitFiguresFromActiveDoc(nullptr);
+        remnants.m_wasteMethod = true;
+        remnants.CalculateWastes();
+        ASSERT_TRUE(user->Command(2));
+        const size_t before = Messages();
+        ASSERT_TRUE(c.edit());
+        size_t parts = 0;
+        EXPECT_EQ(PartsOnSheets(parts).size(), c.placed);
+        ASSERT_EQ(Messages(), before + (c.said ? 1 : 0));
+        if (c.said) {
+            EXPECT_THAT(Said(), testing::StartsWith(std::string(c.said) + (c.placed ? "" :
+                ": раскрой отменён, детали сняты с листов в контейнер — 3 шт.; деловые отходы удалены — 1 шт.")));
+        }
+        user->Esc();
+    }
+}
+
 TEST_F(SourceDataTest, ASheetFileSetsTheSheetSize)
 {
     Open();

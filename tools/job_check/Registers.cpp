@@ -205,6 +205,20 @@ void CheckMaterials(const Job& job, const RegisterRows& rows, const Fault& fault
 
 // ---- the register of remnants
 
+// One ring bounding as much as its box.
+bool IsRectangle(const Outline& outline)
+{
+    if (outline.rings.size() != 1 || outline.rings.front().points.size() < 4)
+        return false;
+    const std::vector<NPoint>& p = outline.rings.front().points;
+    double twice = 0.0;
+    for (size_t i = 0; i < p.size(); ++i)
+        twice += p[i].x * p[(i + 1) % p.size()].y - p[(i + 1) % p.size()].x * p[i].y;
+    const NRect box = BoxOf(outline);
+    const double area = (box.pTop.x - box.pBot.x) * (box.pTop.y - box.pBot.y);
+    return std::fabs(std::fabs(twice) * 0.5 - area) <= 1e-6 * std::max(area, 1.0);
+}
+
 // The size a row gives ("THICKNESSxLENGTHxWIDTH", or "LENGTHxWIDTH" without a
 // thickness) against the remnant its label names: the sheets' thickness, and
 // the sides of the remnant's box in whole millimetres, rounded down (a stock
@@ -216,8 +230,16 @@ void CompareRemnantSize(const Job& job, const Fault& fault, const std::string& w
     const auto remnant = std::find_if(job.remnants.begin(), job.remnants.end(), [&](const RemnantRecord& w) {
         return w.name.find(L" " + label + L"(") != std::wstring::npos;
     });
-    if (remnant == job.remnants.end() || size.empty())
+    if (remnant == job.remnants.end())
         return;
+    // Only a rectangle has a length and a width to register.
+    const bool rectangle = IsRectangle(remnant->outline);
+    if (!rectangle || size.empty()) {
+        if (rectangle || !size.empty())
+            fault(where + ": " + Quoted(label) + (rectangle ? " is a rectangle registered without its size"
+                                                            : " is no rectangle, yet registered as " + Quoted(size)));
+        return;
+    }
     std::vector<std::wstring> fields;
     for (size_t at = 0;;) {
         const size_t x = size.find(L'x', at);

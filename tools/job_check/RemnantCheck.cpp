@@ -15,6 +15,7 @@ constexpr double kCommonArea = 1e-6;  // mm² a remnant and a part may share
 constexpr double kGapShort = 0.01;    // mm a remnant may come nearer than the part gap
 constexpr double kLeastSide = 1.0;    // mm: a size registered as 0 below it
 constexpr double kSideShort = 1e-3;   // mm a rectangle may fall short of the minimum size
+constexpr double kDefaultMinimum = 10.0;  // mm: the minimum size while the drawing gives none (0)
 constexpr double kNear = 1.0;         // mm beyond the part gap within which a pair is measured
 // mm: a common area no wider than twice this is where a remnant runs along a
 // curve of the part (both sampled within 0.005 mm of their curves).
@@ -91,6 +92,7 @@ RemnantReport CheckRemnants(const Job& job)
     ModelParams params;
     size_t offset = 0;
     const bool rectanglesOnly = params.LoadModelParams(job.params, offset) && params.m_wastesRect;
+    const double minimum = params.m_wastRectSize > 0.0 ? params.m_wastRectSize : kDefaultMinimum;
     size_t measured = 0, pairs = 0;
     for (size_t r = 0; r < job.remnants.size(); ++r) {
         const RemnantRecord& remnant = job.remnants[r];
@@ -110,10 +112,10 @@ RemnantReport CheckRemnants(const Job& job)
         if (width < kLeastSide || height < kLeastSide)
             report.faults.push_back(name + " is " + Text(width, 2) + " x " + Text(height, 2) +
                                     " mm: its registered size is 0");
-        else if (rectanglesOnly && IsRectangle(remnant.outline, box) &&
-                 std::min(width, height) < params.m_wastRectSize - kSideShort)
+        else if ((rectanglesOnly ? IsRectangle(remnant.outline, box) : remnant.automatic) &&
+                 std::min(width, height) < minimum - kSideShort)
             report.faults.push_back(name + " is " + Text(width, 2) + " x " + Text(height, 2) +
-                                    " mm, under the minimum size " + Text(params.m_wastRectSize, 2) + " mm");
+                                    " mm, under the minimum size " + Text(minimum, 2) + " mm");
         const areas::Region region = Region(remnant.outline);
         const int sheetIndex = static_cast<int>(sheet - job.sheets.begin());
         for (size_t p = 0; p < job.parts.size(); ++p) {
@@ -136,7 +138,8 @@ RemnantReport CheckRemnants(const Job& job)
     }
     report.passed = std::to_string(measured) + " remnants on sheets, " + std::to_string(pairs) +
                     " near parts measured: none holds a part or reaches into its gap of " + Text(job.figureGap, 4) +
-                    " mm, none is under 1 mm" + (rectanglesOnly ? " or under the minimum size" : "");
+                    " mm, none is under 1 mm, nor, built " + (rectanglesOnly ? "as rectangles" : "automatically") +
+                    ", under the minimum size " + Text(minimum, 2) + " mm";
     return report;
 }
 
