@@ -244,24 +244,19 @@ bool SimplexMethodSolver::LengthClassesOf(const std::vector<Detail>& details, bo
     return true;
 }
 
-// Every plan of the pieces is one of their classes each as short as its
-// shortest piece, so the bound the programme over those classes proves holds
-// for the pieces too, and beats the pieces' own where long pieces pair badly.
+// The bound of the programme's relaxation over classes of lengths (see
+// RelaxationBound), which beats the pieces' own where long pieces pair badly
+// and where a bar takes one piece more only of the shorter ones.
 void SimplexMethodSolver::RaiseBoundByClasses(const std::vector<Detail>& details)
 {
-    std::vector<size_t> order, first;
-    std::vector<Detail> grouped;
-    if (!LengthClassesOf(details, true, order, first, grouped))
-        return;
-    SimplexMethodSolver solver(eps, limCount);
-    solver.m_regroup = false;
-    solver.SetRandomSeed(m_seed.value_or(0));
-    solver.SetWorkScale(ClassWorkScale * m_workScale);
-    solver.Init(grouped, m_sheetWidht, m_sheetLength, m_minimumWaste);
-    if (solver.RunCalculate(grouped) == Solved)
-        m_lowerBound = std::max(m_lowerBound, solver.LowerBound());
+    std::vector<BarPieces> pieces;
+    for (const Detail& d : details)
+        pieces.push_back({d.length, static_cast<double>(std::max(d.count, 0))});
+    const RelaxedBound relaxed =
+        RelaxationBound(pieces, m_sheetLength + eps, m_lowerBound, ClassWorkScale * WorkBudget * m_workScale);
+    m_lowerBound = std::max(m_lowerBound, relaxed.bars);
     // Its work comes on top of the job's, not out of the regrouping's.
-    m_boundWork = solver.Work();
+    m_boundWork = relaxed.work;
     Spend(m_boundWork);
 }
 
@@ -314,6 +309,11 @@ MapLayout SimplexMethodSolver::PartPlan(const std::vector<Detail>& details, uint
     solver.m_regroup = false;
     solver.SetRandomSeed(seed);
     solver.SetWorkScale(scale * m_workScale);
+    // The job's time limit holds for the parts too.
+    if (m_timeLimit > 0.0) {
+        const std::chrono::duration<double> past = std::chrono::steady_clock::now() - m_started;
+        solver.SetTimeLimit(std::max(m_timeLimit - past.count(), 1e-3));
+    }
     solver.Init(details, m_sheetWidht, m_sheetLength, m_minimumWaste);
     MapLayout plan;
     if (solver.RunCalculate(details) == Solved)
