@@ -586,14 +586,15 @@ void ReadContoursProcess::ChangeDetail()
         return;
     LNDetailParams detail = details[static_cast<size_t>(row - 1)];
     const std::wstring text = grid->GetCellText(row, column);
-    const bool read = column == kColumnLength  ? ReadDetailLength(text, detail.length)
-                      : column == kColumnCount ? ReadDetailCount(text, detail.count)
+    std::wstring why;
+    const bool read = column == kColumnLength  ? ReadDetailLength(text, detail.length, &why)
+                      : column == kColumnCount ? ReadDetailCount(text, detail.count, &why)
                       : column == kColumnName  ? (detail.name = text, true)
                                                : false;
     if (!read) {
         if (column == kColumnLength || column == kColumnCount)
-            vrnApi::ShowErrorText(m_LNEditor.RowText(static_cast<size_t>(row - 1)) + L": " +
-                                  (column == kColumnLength ? kLengthRule : kCountRule) + L" («" + text + L"»)");
+            vrnApi::ShowErrorText(m_LNEditor.RowText(static_cast<size_t>(row - 1)) + L": " + why + L" («" + text +
+                                  L"»)");
         return;
     }
     const LinearNestingEditor::Merge merge = m_LNEditor.ChangeDetail(static_cast<size_t>(row - 1), detail);
