@@ -26,6 +26,10 @@ constexpr size_t ExchangesPerClass = 10;
 constexpr double PricingTolerance = 1e-9;
 constexpr double Smoothing = 0.8;
 constexpr double WholeTolerance = 1e-6;
+// The classes of the first relaxation, and the share by which its programme
+// raises demands at most.
+constexpr size_t FirstClasses = 100;
+constexpr double DemandShare = 1e-3;
 
 // Fekete and Schepers: x rounded down to a multiple of 1/k of a bar on the
 // grid of k + 1 steps ((k + 1) x pieces of 1/(k + 1) would fit at most k
@@ -178,24 +182,12 @@ double BestLayout(const std::vector<TableRow>& rows, long long room, const std::
     return best[width - 1];
 }
 
-} // namespace
-
-RelaxedBound RelaxationBound(const std::vector<BarPieces>& pieces, double capacity, double known, double work,
-                             size_t classes)
+// The relaxation over `k` classes of `sorted` (longest first).
+RelaxedBound ClassRelaxation(const std::vector<BarPieces>& sorted, double capacity, double known, double work,
+                             size_t k)
 {
     RelaxedBound result;
-    if (!(capacity > 0.0) || !std::isfinite(capacity) || classes == 0)
-        return result;
-    std::vector<BarPieces> sorted;
-    for (const BarPieces& p : pieces)
-        if (p.count > 0.0 && p.length > 0.0 && p.length <= capacity)
-            sorted.push_back(p);
-    if (sorted.empty())
-        return result;
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const BarPieces& a, const BarPieces& b) { return a.length > b.length; });
     const size_t n = sorted.size();
-    const size_t k = std::min(classes, n);
     std::vector<LengthClass> lengths(k);
     for (size_t c = 0; c < k; ++c) {
         const size_t from = c * n / k, to = (c + 1) * n / k;
@@ -228,6 +220,12 @@ RelaxedBound RelaxationBound(const std::vector<BarPieces>& pieces, double capaci
         programme.AddColumn(single);
         demand.push_back(lengths[c].count);
     }
+    // The programme meets demands raised by a little share of their own,
+    // each another: unit demands leave its plans so degenerate that it
+    // stalls. The bound counts the true demands.
+    std::vector<double> raised = demand;
+    for (size_t c = 0; c < k; ++c)
+        raised[c] *= 1.0 + DemandShare * static_cast<double>((c * 2654435761u) % 1000) / 1000.0;
     // The layouts of first fit by decreasing length start the programme near
     // a plan: pieces taken longest first while they fit, each layout as many
     // bars as its pieces last.
@@ -255,9 +253,9 @@ RelaxedBound RelaxationBound(const std::vector<BarPieces>& pieces, double capaci
         programme.AddColumn(layout);
     }
     double total = 0.0;
-    for (const double d : demand)
+    for (const double d : raised)
         total += d;
-    programme.InitSimplexTable(demand);
+    programme.InitSimplexTable(raised);
     const auto spent = [&] { return programme.Work() + result.work; };
     if (programme.RunPhaseOne(1e-9 * (1.0 + total)) != LayoutProgramme::Stop::Optimal) {
         result.work = spent();
@@ -302,5 +300,42 @@ RelaxedBound RelaxationBound(const std::vector<BarPieces>& pieces, double capaci
             break;
     }
     result.work = spent();
+    return result;
+}
+
+} // namespace
+
+RelaxedBound RelaxationBound(const std::vector<BarPieces>& pieces, double capacity, double known, double work,
+                             size_t classes)
+{
+    RelaxedBound result;
+    if (!(capacity > 0.0) || !std::isfinite(capacity) || classes == 0)
+        return result;
+    std::vector<BarPieces> sorted;
+    for (const BarPieces& p : pieces)
+        if (p.count > 0.0 && p.length > 0.0 && p.length <= capacity)
+            sorted.push_back(p);
+    if (sorted.empty())
+        return result;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const BarPieces& a, const BarPieces& b) { return a.length > b.length; });
+    // Few classes first: their programme is quickly solved. More classes
+    // follow only where the length the first ones took off their pieces
+    // might make up for a bar of the bound.
+    const size_t first = std::min({FirstClasses, classes, sorted.size()});
+    result = ClassRelaxation(sorted, capacity, known, work, first);
+    if (first == std::min(classes, sorted.size()))
+        return result;
+    double lost = 0.0;
+    for (size_t c = 0, n = sorted.size(); c < first; ++c)
+        for (size_t i = c * n / first; i < (c + 1) * n / first; ++i)
+            lost += sorted[i].count * (sorted[i].length - sorted[(c + 1) * n / first - 1].length) / capacity;
+    const double proven = std::max(known, result.bars);
+    if (std::ceil(proven + lost - WholeTolerance) <= std::ceil(proven - WholeTolerance))
+        return result;
+    const RelaxedBound sharper =
+        ClassRelaxation(sorted, capacity, proven, work - result.work, std::min(classes, sorted.size()));
+    result.bars = std::max(result.bars, sharper.bars);
+    result.work += sharper.work;
     return result;
 }
