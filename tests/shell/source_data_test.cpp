@@ -559,6 +559,44 @@ TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
     EXPECT_THAT(Said(), HasSubstr("не больше 5000"));
 }
 
+// The bars of a drawing turned to linear nesting have no thickness or
+// material of the sheets another drawing left for the session (said when
+// they are dropped), nor a width that was not given: the register gives of a
+// bar only what the linear job was given, as it is given.
+TEST_F(SourceDataTest, ABarGivesOnlyWhatTheLinearJobGaveIt)
+{
+    ASSERT_TRUE(user->Command(2));
+    for (const auto& [caption, value] : {std::pair{L"Длина листа", L"2500"}, {L"Ширина листа", L"1250"},
+                                         {L"Толщина листа", L"2"}, {L"Материал листа", L"Ст3"}})
+        ASSERT_TRUE(user->SetValue(C(caption), value));
+    ASSERT_TRUE(user->Enter());
+    ASSERT_TRUE(user->New());
+    ASSERT_TRUE(OneDetail(L"Стойка", L"1850"));
+    EXPECT_EQ(Said(), "Заготовкам линейного раскроя не перенесены с листов: толщина 2 мм, материал «Ст3». Задайте "
+                      "заготовкам свои на вкладке «Параметры заготовки».");
+    ASSERT_TRUE(user->Press(C(L"Рассчитать")));
+    const struct {
+        const wchar_t* caption;  // typed before the register is written
+        const wchar_t* value;
+        const char* bar;  // the register's bar: its size and material
+    } steps[] = {
+        {nullptr, nullptr, "\"6000\";\"\";"},
+        {L"Толщина заготовки", L"4", "\"6000x—x4\";\"\";"},
+        {L"Ширина заготовки", L"40", "\"6000x40x4\";\"\";"},
+        {L"Материал заготовки", L"Профиль 40x20", "\"6000x40x4\";\"Профиль 40x20\";"},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        if (steps[i].caption) {
+            ASSERT_TRUE(user->SetValue(C(steps[i].caption), steps[i].value));
+        }
+        const std::string folder = "register" + std::to_string(i);
+        host->State().folderAnswers.push_back(File(folder));
+        ASSERT_TRUE(user->Press(C(L"Создать документ")));
+        std::ifstream in(root / folder / "Документация" / "Ведомость линейного раскроя.csv", std::ios::binary);
+        EXPECT_THAT(std::string(std::istreambuf_iterator<char>(in), {}), HasSubstr(steps[i].bar)) << folder;
+    }
+}
+
 // A row read from a list file is named, in every message, by the line of
 // the file it stands on, however the list was sorted; a row typed, by its
 // place in the list, said to be the list's.
