@@ -101,8 +101,7 @@ namespace {
 struct LengthClass {
     double length = 0.0;
     double count = 0.0;
-    int32_t most = 0;     // pieces of it one bar may take
-    long long steps = 0;  // its length in grid steps, rounded down
+    int32_t most = 0;  // pieces of it one bar may take
 };
 
 // A row of the pricing table: `pieces` pieces of a class (1, 2, 4, ... of

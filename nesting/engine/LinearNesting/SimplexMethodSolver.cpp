@@ -213,12 +213,10 @@ void SimplexMethodSolver::StartPlan(const std::vector<Detail>& details)
 // The lengths with a count in classes of as many lengths each (at most
 // LengthClasses), longest first: `order` the details by length, `first` the
 // first position in it of each class (and its end), `grouped` a detail per
-// class of its pieces' total count, as long as the longest of its class or,
-// with `shortest`, as the shortest. False when there are too few lengths or
-// a class's count overflows.
-bool SimplexMethodSolver::LengthClassesOf(const std::vector<Detail>& details, bool shortest,
-                                          std::vector<size_t>& order, std::vector<size_t>& first,
-                                          std::vector<Detail>& grouped) const
+// class of its pieces' total count, as long as the longest of its class.
+// False when there are too few lengths or a class's count overflows.
+bool SimplexMethodSolver::LengthClassesOf(const std::vector<Detail>& details, std::vector<size_t>& order,
+                                          std::vector<size_t>& first, std::vector<Detail>& grouped) const
 {
     for (size_t j = 0; j < details.size(); ++j)
         if (details[j].count > 0)
@@ -236,7 +234,7 @@ bool SimplexMethodSolver::LengthClassesOf(const std::vector<Detail>& details, bo
             count += details[order[p]].count;
         if (count > std::numeric_limits<int32_t>::max())
             return false;
-        const Detail& kind = details[order[shortest ? to - 1 : from]];
+        const Detail& kind = details[order[from]];
         grouped.push_back({kind.name, kind.length, static_cast<int32_t>(count)});
         first.push_back(from);
     }
@@ -270,7 +268,7 @@ bool SimplexMethodSolver::ClassPlan(const std::vector<Detail>& details, BarRegro
 {
     std::vector<size_t> order, first;
     std::vector<Detail> grouped;
-    if (!LengthClassesOf(details, false, order, first, grouped))
+    if (!LengthClassesOf(details, order, first, grouped))
         return false;
     double work = 0.0;
     const MapLayout classPlan = PartPlan(grouped, m_seed.value_or(0), ClassWorkScale, work);
