@@ -813,8 +813,9 @@ int Registers(const std::vector<std::string>& args)
 
 std::string Area(double mm2) { return Fixed(mm2 / 1e6, 2) + " m²"; }
 
-// A linear plan: the bars it uses against the least its pieces need, and each
-// bar layout with its bars and pieces.
+// A linear plan: the bars it uses against the least its pieces need (as the
+// solver proves it: ProvenLeastBars), and each bar layout with its bars and
+// pieces.
 void SummariseLinear(const Job& job)
 {
     int bars = 0;
