@@ -18,10 +18,12 @@
 // lengths as the linear-nesting editor gives them (500 to 5,000 are the
 // sizes to watch; `spread` picks the lengths: "wide" 100-2,900 mm, "long"
 // 1,500-3,500, "third" and "half" many just over a third or a half of the
-// bar, "short" 20-800, "any" 100-5,900), whose optimum is unknown: each must end with a checked
-// plan; "at_bound" counts the plans that reach the bound the solver proved
-// (the rounded-up fractional bars, or the pieces' total length), which makes
-// them optimal, "within_one" those at most one bar above it.
+// bar, "short" 20-800, "any" 100-5,900, "sixth" 1,000-1,500 one piece
+// each), whose optimum is unknown: each must end with a checked plan;
+// "at_bound" counts the plans that reach the bound the solver proved (the
+// rounded-up fractional bars, the pieces' total length or the relaxation
+// over classes of their lengths), which makes them optimal, "within_one"
+// those at most one bar above it.
 //   linear_bench generated: instances N, planned P, at_bound K, within_one W, failed F, timeouts T, median_ms X, max_ms Y, peak_mb Z
 //
 // --lookalike runs `count` (default 100) instances of four families made

@@ -164,7 +164,9 @@ class Player {
         } else {
           Step(words);
         }
+        PrintAlerts();
       } catch (const Failure& f) {
+        PrintAlerts();
         why = f.why;
         return static_cast<int>(line_) + 1;
       }
@@ -173,6 +175,23 @@ class Player {
   }
 
  private:
+  // Each message box with a warning or an error icon, as the host would
+  // show it, printed when the step that showed it has played: what a job
+  // refused or left out is seen without its transcript.
+  void PrintAlerts() {
+    const auto& messages = host_.State().messages;
+    alertsShown_ = std::min(alertsShown_, messages.size());
+    for (; alertsShown_ < messages.size(); ++alertsShown_) {
+      const int icon = messages[alertsShown_].flags & 0xF0;
+      if (icon != kErrorIcon && icon != kWarningIcon) continue;
+      std::string text = U(messages[alertsShown_].text);
+      for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 3))
+        text.replace(at, 1, "\n  ");
+      // Flushed, so that they stand before a failure that follows on stderr.
+      std::cout << script_.filename().string() << ":" << line_ + 1 << ": " << text << std::endl;
+    }
+  }
+
   std::string Expand(std::string w) const {
     for (std::size_t at = w.find("${"); at != std::string::npos; at = w.find("${", at)) {
       const std::size_t end = w.find('}', at);
@@ -201,14 +220,19 @@ class Player {
   // them all: "*.dxf" takes "A.DXF" and "b.Dxf" too.
   std::vector<fs::path> Files(const std::string& p) const {
     const fs::path path = Path(p);
+    if (path.filename().string().find('*') == std::string::npos) return {path};
+    std::vector<fs::path> files = Matching(path);
+    if (files.empty()) Fail("no file matches " + path.string());
+    return files;
+  }
+  // The files of a folder whose names match the pattern `path` ends in, sorted.
+  static std::vector<fs::path> Matching(const fs::path& path) {
     const std::string pattern = path.filename().string();
-    if (pattern.find('*') == std::string::npos) return {path};
     std::vector<fs::path> files;
     std::error_code ec;
     for (fs::directory_iterator it(path.parent_path(), ec), end; !ec && it != end; it.increment(ec))
       if (it->is_regular_file() && FileNameMatches(Folded(W(pattern)), Folded(W(it->path().filename().string()))))
         files.push_back(it->path());
-    if (files.empty()) Fail("no file matches " + path.string());
     std::sort(files.begin(), files.end());
     return files;
   }
@@ -907,7 +931,12 @@ class Player {
       if (got != w[4]) Fail("cell " + w[3] + " of page " + w[2] + " holds \"" + got + "\"");
     } else if (what == "no" && w.size() > 3 && w[2] == "file") {
       const fs::path path = Path(w[3]);
-      if (fs::exists(path)) Fail((fs::is_directory(path) ? "the folder " : "the file ") + w[3] + " exists");
+      if (path.filename().string().find('*') != std::string::npos) {
+        const std::vector<fs::path> found = Matching(path);
+        if (!found.empty()) Fail("the file " + found.front().string() + " exists");
+      } else if (fs::exists(path)) {
+        Fail((fs::is_directory(path) ? "the folder " : "the file ") + w[3] + " exists");
+      }
     } else if (what == "pending") {
       need(3);
       if (static_cast<int>(s.pendingEvents.size()) != Int(w[2]))
@@ -953,6 +982,8 @@ class Player {
   std::size_t checkpoint_ = 0;
   std::string pendingFailure_;  // why a waiting step failed when the host carried it out
   std::size_t messagesSeen_ = 0;  // the messages shown before the last expectation of messages
+  std::size_t alertsShown_ = 0;   // the messages looked at for PrintAlerts
+  static constexpr int kErrorIcon = 0x10, kWarningIcon = 0x30;
 };
 
 int Usage() {

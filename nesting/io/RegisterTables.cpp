@@ -2,6 +2,7 @@
 
 #include "geometry/UtilityFunctions.h"
 #include "io/OutputFiles.h"
+#include "model/ResultTexts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -268,8 +269,18 @@ Table LNTable(const NestingModel& model, const std::vector<LinearBar>& bars, dou
         Row line;
         line.cells.resize(columns);
         line.cells[0] = Cell(bar.name);
-        line.cells[1] = Cell(TenthsText(bar.length) + L"x" + TenthsText(bar.width) + L"x" +
-                             uf::NumberText(model.m_thicknessSheet));
+        // A bar gives only what the linear job was given of it: never the
+        // sheets of the drawing it started from. Drawings saved before that
+        // was kept give every size, as they did.
+        if (model.m_barSized == ModelParams::kBarsBefore)
+            line.cells[1] = Cell(TenthsText(bar.length) + L"x" + TenthsText(bar.width) + L"x" +
+                                 uf::NumberText(model.m_thicknessSheet));
+        else
+            line.cells[1] = Cell(BarSizeText(TenthsText(bar.length),
+                                             model.m_barSized == ModelParams::kBarWidthGiven ? TenthsText(bar.width)
+                                                                                              : std::wstring(),
+                                             model.m_thicknessSheet > 0.0 ? uf::NumberText(model.m_thicknessSheet)
+                                                                          : std::wstring()));
         line.cells[2] = Cell(NestingModel::m_materialSheet);
         line.cells[3] = Cell(CountText(bar.count));
         const size_t barLine = table.rows.size();

@@ -29,6 +29,7 @@ void NestingModel::UpdateResultTables(FigurePtr figure) {
         params.height = sheet.GetHeight();
         params.thickness = m_thicknessSheet;
         params.material = m_materialSheet;
+        params.size = SizeText(sheet);
         m_sheets[k]->UpdateResultTable(params);
     }
     vrnApi::SetMaterialPropertyToDocument(m_materialSheet);

@@ -233,6 +233,9 @@ public:
     const SheetSchemeParams& GetSchemeParams() const { return m_scheme; }
     void SetSchemeParams(const SheetSchemeParams& params) { m_scheme = params; }
     void SetLinearCutInfo(const std::vector<std::tuple<double, double, double>>& info);
+    // The size a sheet's result table and title block show: a sheet's width,
+    // height and thickness; a bar of linear nesting as given (BarSizeText).
+    std::wstring SizeText(const Sheet& sheet) const;
 
     static double GetWidthSheet() { return m_widthSheet; }
     static double GetHeightSheet() { return m_heightSheet; }

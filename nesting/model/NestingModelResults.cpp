@@ -2,6 +2,7 @@
 // sheet, and the results of linear nesting kept for the automation model.
 #include "model/NestingModel.h"
 
+#include "geometry/UtilityFunctions.h"
 #include "host/VarnelAPI.h"
 #include "model/ResultTexts.h"
 
@@ -54,9 +55,17 @@ void NestingModel::UpdateTablesInStamp() {
     for (size_t i = 0; i < count; ++i) {
         const Sheet& sheet = *m_sheets[i];
         const SheetResult& result = m_result.sheet_results[i];
-        vrnApi::UpdateStamp(static_cast<int>(i), SheetSizeText(sheet.GetWidth(), sheet.GetHeight(), m_thicknessSheet),
+        vrnApi::UpdateStamp(static_cast<int>(i), SizeText(sheet),
                             ThreeDecimalsText(result.length), TwoDecimalsText(result.KIM));
     }
+}
+
+std::wstring NestingModel::SizeText(const Sheet& sheet) const {
+    if (m_nestingMethod == 0 || m_barSized == kBarsBefore)
+        return SheetSizeText(sheet.GetWidth(), sheet.GetHeight(), m_thicknessSheet);
+    return BarSizeText(uf::NumberText(sheet.GetWidth()),
+                       m_barSized == kBarWidthGiven ? uf::NumberText(sheet.GetHeight()) : std::wstring(),
+                       m_thicknessSheet > 0.0 ? uf::NumberText(m_thicknessSheet) : std::wstring());
 }
 
 void NestingModel::SetLinearCutInfo(const std::vector<std::tuple<double, double, double>>& info) {

@@ -275,7 +275,8 @@ void Sheet::UpdateResultTable(const SheetParams& params) {
         return;
     }
     const std::wstring values[] = {params.name, params.material,
-                                   SheetSizeText(params.width, params.height, params.thickness),
+                                   params.size.empty() ? SheetSizeText(params.width, params.height, params.thickness)
+                                                       : params.size,
                                    TwoDecimalsText(m_result.KIM), TwoDecimalsText(m_result.length)};
     for (int column = 0; column < static_cast<int>(std::size(values)); ++column) {
         m_macro->UpdateTableInMacro(1, column, values[column]);

@@ -20,7 +20,8 @@ static_assert(offsetof(ModelParams, m_rectSheet) == 200);
 static_assert(offsetof(ModelParams, m_checkOrient) == 207);
 static_assert(offsetof(ModelParams, m_sheetSized) == 208);
 static_assert(offsetof(ModelParams, m_linearMinimumKept) == 209);
-static_assert(offsetof(ModelParams, reserve3) == 210);
+static_assert(offsetof(ModelParams, m_barSized) == 210);
+static_assert(offsetof(ModelParams, reserve3) == 211);
 
 static_assert(sizeof(ObjectParams) == ObjectParams::kSize);
 static_assert(offsetof(ObjectParams, m_objectType) == 32);

@@ -121,7 +121,16 @@ struct ModelParams {
     // kept hold 0 here.
     uint8_t m_sheetSized = 0;
     uint8_t m_linearMinimumKept = 0;
-    uint8_t reserve3[14] = {};
+    // Linear nesting: whether its bars' width was given (BarWidth). Their
+    // thickness and material are given where set: the drawing starts its bars
+    // without the sheets'.
+    uint8_t m_barSized = 0;
+    uint8_t reserve3[13] = {};
+
+    // What m_barSized holds: drawings saved before it was kept, whose bars
+    // gave every size; a drawing that became linear nesting, its bars' width
+    // not given; and given (typed) since.
+    enum BarWidth : uint8_t { kBarsBefore = 0, kBarWidthNotGiven = 1, kBarWidthGiven = 2 };
 
     void InitModelParams();
     // The kept shortest remnant of linear nesting; none when the drawing
@@ -233,6 +242,7 @@ struct SheetParams {
     double height = 0.0;
     double thickness = 0.0;
     std::wstring material;
+    std::wstring size;  // as shown; empty: width, height and thickness
 };
 
 struct SheetResult {

@@ -26,6 +26,15 @@ std::wstring SheetSizeText(double width, double height, double thickness) {
     return uf::NumberText(width) + L"x" + uf::NumberText(height) + L"x" + uf::NumberText(thickness);
 }
 
+std::wstring BarSizeText(const std::wstring& length, const std::wstring& width, const std::wstring& thickness) {
+    std::wstring text = length;
+    if (!width.empty() || !thickness.empty())
+        text += L"x" + (width.empty() ? std::wstring(L"—") : width);
+    if (!thickness.empty())
+        text += L"x" + thickness;
+    return text;
+}
+
 std::wstring SheetThicknessText(double thickness) { return FormatNumbers(L"%g", thickness); }
 
 std::wstring TwoDecimalsText(double value) { return FormatNumbers(L"%1.2f", value); }

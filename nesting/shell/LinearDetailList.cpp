@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cwchar>
 #include <fstream>
+#include <initializer_list>
 
 namespace {
 
@@ -59,10 +61,11 @@ bool LooksNumeric(const std::wstring& s)
 }
 
 // The number at the start of `s` as C text for std::from_chars (digit groups
-// joined, the decimal mark a point, an exponent kept); empty when the field
-// does not start with a number, when `whole` and it has a fraction or an
-// exponent, or when what follows would make it another number.
-std::string FieldNumber(const std::wstring& s, bool whole)
+// joined, the decimal mark a point, an exponent kept), and in `end` where it
+// ends; empty when the field does not start with a number, when `whole` and
+// it has a fraction or an exponent, or when what follows would make it
+// another number.
+std::string FieldNumber(const std::wstring& s, bool whole, size_t& end)
 {
     size_t i = SkipBlanks(s, 0);
     std::string text;
@@ -131,7 +134,47 @@ std::string FieldNumber(const std::wstring& s, bool whole)
         ++after;
     if (after > i && Digit(s, after))
         return {};
+    end = i;
     return text;
+}
+
+// A letter in lower case: Latin and Cyrillic.
+wchar_t Lower(wchar_t c)
+{
+    if ((c >= L'A' && c <= L'Z') || (c >= L'\u0410' && c <= L'\u042F'))
+        return static_cast<wchar_t>(c + 0x20);
+    return c == L'\u0401' ? L'\u0451' : c;
+}
+
+// Whether what follows a number, from `i` on, is blanks, or blanks around
+// one of `units` (any case, a point after it allowed): "84 мм", "1200mm.".
+// "84о" is no length: a letter typed for a zero, or the start of a word.
+bool UnitOnly(const std::wstring& s, size_t i, std::initializer_list<const wchar_t*> units)
+{
+    i = SkipBlanks(s, i);
+    if (i == s.size())
+        return true;
+    for (const wchar_t* unit : units) {
+        size_t j = i;
+        for (const wchar_t* u = unit; *u && j < s.size() && Lower(s[j]) == *u; ++u)
+            ++j;
+        if (j - i != std::wcslen(unit))
+            continue;
+        if (j < s.size() && s[j] == L'.')
+            ++j;
+        if (SkipBlanks(s, j) == s.size())
+            return true;
+    }
+    return false;
+}
+
+// Why a field that starts with a number is no length or count: it is
+// followed by something other than `unit`.
+std::wstring NotAUnit(const std::wstring& s, size_t end, const wchar_t* what, const wchar_t* unit)
+{
+    const size_t start = SkipBlanks(s, 0);
+    return L"за числом «" + s.substr(start, end - start) + L"» стоит «" + s.substr(SkipBlanks(s, end)) + L"»: " +
+           what + L" — число, после него можно написать только «" + unit + L"»";
 }
 
 // The fields of a line, cut at ";" outside double quotes. A field that starts
@@ -221,25 +264,44 @@ size_t RowEnd(const std::wstring& text, size_t start)
 const wchar_t kLengthRule[] = L"длина детали должна быть числом больше 0 и не больше 1000000000 мм";
 const wchar_t kCountRule[] = L"количество деталей должно быть целым числом от 1 до 1000000000";
 
-bool ReadDetailLength(const std::wstring& field, double& length)
+bool ReadDetailLength(const std::wstring& field, double& length, std::wstring* why)
 {
-    const std::string text = FieldNumber(field, false);
+    size_t end = 0;
+    const std::string text = FieldNumber(field, false, end);
     double value = 0.0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) ||
-        value <= 0.0 || value > kLongest)
+    const auto [last, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || last != text.data() + text.size() || !std::isfinite(value) ||
+        value <= 0.0 || value > kLongest) {
+        if (why)
+            *why = kLengthRule;
         return false;
+    }
+    if (!UnitOnly(field, end, {L"мм", L"mm"})) {
+        if (why)
+            *why = NotAUnit(field, end, L"длина детали", L"мм");
+        return false;
+    }
     length = value;
     return true;
 }
 
-bool ReadDetailCount(const std::wstring& field, int32_t& count)
+bool ReadDetailCount(const std::wstring& field, int32_t& count, std::wstring* why)
 {
-    const std::string text = FieldNumber(field, true);
+    size_t end = 0;
+    const std::string text = FieldNumber(field, true, end);
     int32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 1 || value > kMostPieces)
+    const auto [last, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || last != text.data() + text.size() || value < 1 ||
+        value > kMostPieces) {
+        if (why)
+            *why = kCountRule;
         return false;
+    }
+    if (!UnitOnly(field, end, {L"шт"})) {
+        if (why)
+            *why = NotAUnit(field, end, L"количество деталей", L"шт");
+        return false;
+    }
     count = value;
     return true;
 }
@@ -247,14 +309,12 @@ bool ReadDetailCount(const std::wstring& field, int32_t& count)
 bool DetailFromFields(const std::vector<std::wstring>& fields, LNDetailParams& detail, std::wstring* why)
 {
     LNDetailParams read;
-    const wchar_t* reason = nullptr;
+    std::wstring reason;
     if (fields.size() < 3)
         reason = L"меньше трёх полей";
-    else if (!ReadDetailLength(fields[1], read.length))
-        reason = kLengthRule;
-    else if (!ReadDetailCount(fields[2], read.count))
-        reason = kCountRule;
-    if (reason) {
+    else if (ReadDetailLength(fields[1], read.length, &reason))
+        ReadDetailCount(fields[2], read.count, &reason);
+    if (!reason.empty()) {
         if (why)
             *why = reason;
         return false;

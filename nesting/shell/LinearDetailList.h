@@ -11,16 +11,19 @@
 #include <string_view>
 #include <vector>
 
-// The numbers of a list or grid field: blanks before the number are skipped
-// and reading stops where the number does ("12,5 мм" reads 12.5; a comma
-// stands for the decimal point). Digits may be grouped in threes by blanks
-// or an apostrophe ("1 250,5"), or by the decimal mark not used as such
-// ("1.250,5", "1,250.5"). False when the field does not start with a number,
-// when what follows would make it another number ("1 25", "1,25.5"), or when
-// the number is out of range: a length must be above 0 and at most 10^9 mm,
-// a count a whole number from 1 to 10^9 ("4.7" and "1e3" are none).
-bool ReadDetailLength(const std::wstring& field, double& length);
-bool ReadDetailCount(const std::wstring& field, int32_t& count);
+// The numbers of a list or grid field: blanks before the number are skipped,
+// and after it may stand only blanks or its unit, in any case and with a
+// point after it or not: "мм" or "mm" after a length ("12,5 мм" reads 12.5;
+// a comma stands for the decimal point), "шт" after a count. Digits may be
+// grouped in threes by blanks or an apostrophe ("1 250,5"), or by the
+// decimal mark not used as such ("1.250,5", "1,250.5"). False, with the
+// reason in `why` when given, when the field does not start with a number,
+// when what follows would make it another number ("1 25", "1,25.5") or is
+// not its unit ("84о", "84 см"), or when the number is out of range: a
+// length must be above 0 and at most 10^9 mm, a count a whole number from 1
+// to 10^9 ("4.7" and "1e3" are none).
+bool ReadDetailLength(const std::wstring& field, double& length, std::wstring* why = nullptr);
+bool ReadDetailCount(const std::wstring& field, int32_t& count, std::wstring* why = nullptr);
 // What the readers ask of a length and a count, as a message says it.
 extern const wchar_t kLengthRule[];
 extern const wchar_t kCountRule[];

@@ -140,14 +140,17 @@ std::wstring RowName(const std::vector<LNDetailParams>& rows, const Sources& sou
     return DetailRowText(i + 1, rows[i].name) + (known && FromFiles(sources) ? L" списка" : L"");
 }
 
+const wchar_t kMerged[] = L"Строки с одинаковыми именем и длиной объединены:";
+
 // Rows of one name and length as one, the first of them with the counts
-// added (and its source), said in a message that names each merged row (as
-// RowName names it after the merge) and its count. When the counts of some
-// such rows add up past the most a row may want, `rows` and `sources` stay
-// as they were and the message names them (row i as `name(i)`) with their
-// total, then `refusal`.
+// added (and its source); `merged` names, a line for each such row, the rows
+// it took (row i as `name(i)`) with their own counts, then its length and
+// total. When the counts of some such rows add up past the most a row may
+// want, `rows` and `sources` stay as they were and a message names them
+// with their total, then `refusal`.
 LinearNestingEditor::Merge MergeRows(std::vector<LNDetailParams>& rows, Sources& sources,
-                                     const std::function<std::wstring(size_t)>& name, const std::wstring& refusal)
+                                     const std::function<std::wstring(size_t)>& name, const std::wstring& refusal,
+                                     std::wstring& merged)
 {
     sources.resize(rows.size());
     // The rows each kept row takes, itself first, and their total.
@@ -193,17 +196,25 @@ LinearNestingEditor::Merge MergeRows(std::vector<LNDetailParams>& rows, Sources&
                               std::to_wstring(kMostPieces) + L", а в этих строках вместе больше:" + over + refusal);
         return LinearNestingEditor::Merge::Refused;
     }
-    std::wstring merged;
+    merged.clear();
+    size_t groups = 0;
     for (size_t k = 0; k < kept.size(); ++k) {
         if (members[k].size() < 2)
             continue;
         kept[k].count = static_cast<int32_t>(totals[k]);
-        merged += L"\n" + RowName(kept, keptSources, k) + L", " + uf::NumberText(kept[k].length) + L" мм: " +
-                  std::to_wstring(kept[k].count) + L" шт.";
+        if (++groups > kNamedRows)
+            continue;
+        merged += L"\n";
+        for (size_t m = 0; m < members[k].size() && m < kNamedRows; ++m)
+            merged += name(members[k][m]) + L": " + std::to_wstring(rows[members[k][m]].count) + L" шт., ";
+        if (members[k].size() > kNamedRows)
+            merged += L"… всего строк " + std::to_wstring(members[k].size()) + L", ";
+        merged += uf::NumberText(kept[k].length) + L" мм, вместе " + std::to_wstring(kept[k].count) + L" шт.";
     }
+    if (groups > kNamedRows)
+        merged += L"\n… и ещё " + std::to_wstring(groups - kNamedRows);
     rows = std::move(kept);
     sources = std::move(keptSources);
-    vrnApi::ShowInformText(L"Строки с одинаковыми именем и длиной объединены:" + merged);
     return LinearNestingEditor::Merge::Merged;
 }
 
@@ -317,10 +328,17 @@ void LinearNestingEditor::SetDetailParams(int index, const LNDetailParams& param
 
 LinearNestingEditor::Merge LinearNestingEditor::MergeEqualRows()
 {
+    // Named as they stand before the merge.
+    const std::vector<LNDetailParams> rows = m_details;
+    const Sources sources = m_sources;
+    std::wstring merged;
     const Merge merge = MergeRows(
-        m_details, m_sources, [&](size_t i) { return RowText(i); }, L"\nРаскрой не рассчитан.");
-    if (merge == Merge::Merged)
+        m_details, m_sources, [&](size_t i) { return RowName(rows, sources, i); }, L"\nРаскрой не рассчитан.",
+        merged);
+    if (merge == Merge::Merged) {
+        vrnApi::ShowInformText(kMerged + merged);
         ClearResult();
+    }
     return merge;
 }
 
@@ -335,16 +353,34 @@ bool LinearNestingEditor::AppendDetails(const std::vector<LNDetailParams>& rows,
     const std::wstring fileName = vrnApi::detail::TextOf(vrnApi::detail::PathOf(file).filename());
     for (size_t i = 0; i < rows.size(); ++i)
         sources.push_back({fileName, i < lines.size() ? lines[i] : i + 1});
-    // The rows listed before are told from the file's by their place in the list.
+    // A row listed before is named by the line of its own file, unless that
+    // file has the name of this one: then by its place in the list.
+    const std::vector<LNDetailParams> named = details;
+    const Sources namedSources = sources;
     const auto name = [&](size_t i) {
-        return i < listed ? DetailRowText(i + 1, details[i].name) + L" списка" : RowName(details, sources, i);
+        return i < listed && (namedSources[i].line == 0 || namedSources[i].file == fileName)
+                   ? DetailRowText(i + 1, named[i].name) + L" списка"
+                   : RowName(named, namedSources, i);
     };
-    const Merge merge = MergeRows(details, sources, name, L"\nФайл списка деталей не загружен: " + file);
+    std::wstring merged;
+    const Merge merge =
+        MergeRows(details, sources, name, L"\nФайл списка деталей не загружен: " + file, merged);
     if (merge == Merge::Refused)
         return false;
     m_details = std::move(details);
     m_sources = std::move(sources);
     ClearResult();
+    // A list loaded into a list that held rows is added to it: said, so that
+    // a corrected list is not taken for one loaded in place of the first.
+    std::wstring said;
+    if (listed > 0 && !rows.empty())
+        said = L"Детали файла " + fileName + L" добавлены к списку, который уже был загружен: в нём было строк " +
+               std::to_wstring(listed) + L", из файла добавлено " + std::to_wstring(rows.size()) + L", стало " +
+               std::to_wstring(m_details.size()) + L".";
+    if (merge == Merge::Merged)
+        said += (said.empty() ? L"" : L"\n") + std::wstring(kMerged) + merged;
+    if (!said.empty())
+        vrnApi::ShowInformText(said);
     return true;
 }
 
@@ -359,14 +395,20 @@ LinearNestingEditor::Merge LinearNestingEditor::ChangeDetail(size_t index, const
     const std::wstring row = sources[index].line > 0
                                  ? std::to_wstring(sources[index].line) + L" файла " + sources[index].file
                                  : std::to_wstring(index + 1) + (FromFiles(sources) ? L" списка" : L"");
-    const Merge merge = MergeRows(details, sources, [&](size_t i) { return RowName(details, sources, i); },
-                                  L"\nИзменение строки " + row + L" не принято.");
+    const std::vector<LNDetailParams> named = details;
+    const Sources namedSources = sources;
+    std::wstring merged;
+    const Merge merge =
+        MergeRows(details, sources, [&](size_t i) { return RowName(named, namedSources, i); },
+                  L"\nИзменение строки " + row + L" не принято.", merged);
     if (merge == Merge::Refused)
         return merge;
     m_details = std::move(details);
     m_sources = std::move(sources);
-    if (merge == Merge::Merged)
+    if (merge == Merge::Merged) {
+        vrnApi::ShowInformText(kMerged + merged);
         ClearResult();
+    }
     return merge;
 }
 

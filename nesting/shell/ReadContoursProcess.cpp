@@ -1,5 +1,6 @@
 #include "shell/ReadContoursProcess.h"
 
+#include "geometry/UtilityFunctions.h"
 #include "host/HostGuards.h"
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
@@ -497,6 +498,8 @@ void ReadContoursProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
             return;
         }
         model->SetNestingMethod(method);
+        if (method != 0 && !wasLinear)
+            StartBars();
         // Linear nesting draws its job also in place of a figure job of sheets
         // alone (their sizes are the bar's), and its details of this session
         // (figure nesting cleared them away); the drawing never keeps figure
@@ -542,6 +545,11 @@ void ReadContoursProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
         }
     } else if (SameControl(ctrl, m_heightSheet)) {
         m_pathSheet.clear();
+        if (Linear()) {
+            ModelParams params = model->GetParams();
+            params.m_barSized = ModelParams::kBarWidthGiven;
+            model->SetParams(params);
+        }
         m_editor.SetHeightSheet(real(m_heightSheet));
         if (Linear())
             m_LNEditor.VisualizeNesting();
@@ -571,6 +579,30 @@ void ReadContoursProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
     UpdateControls();
 }
 
+// A drawing turned to linear nesting: its bars have no width, thickness or
+// material until they are given (the sheets', often those another drawing
+// left for this session, are no bar's); the sheets' thickness and material
+// are said to be left to the sheets.
+void ReadContoursProcess::StartBars()
+{
+    const INestingModelPtr& model = m_editor.m_model;
+    ModelParams params = model->GetParams();
+    params.m_barSized = ModelParams::kBarWidthNotGiven;
+    model->SetParams(params);
+    std::wstring dropped;
+    if (const double thickness = model->GetThicknessSheet(); thickness > 0.0) {
+        dropped += L"толщина " + uf::NumberText(thickness) + L" мм";
+        model->SetThicknessSheet(0.0);
+    }
+    if (const std::wstring material = model->GetMaterialSheet(); !material.empty()) {
+        dropped += (dropped.empty() ? L"материал «" : L", материал «") + material + L"»";
+        model->SetMaterialSheet(L"");
+    }
+    if (!dropped.empty())
+        vrnApi::ShowInformText(L"Заготовкам линейного раскроя не перенесены с листов: " + dropped +
+                               L". Задайте заготовкам свои на вкладке «" + Str(IDS_NESTING_PREPPARAMS) + L"».");
+}
+
 // A cell of the details grid typed in: the detail of its row takes the
 // cell's name, length or count; a length or count out of range keeps the
 // detail as it was, with a message naming the row. A row that becomes equal
@@ -586,14 +618,15 @@ void ReadContoursProcess::ChangeDetail()
         return;
     LNDetailParams detail = details[static_cast<size_t>(row - 1)];
     const std::wstring text = grid->GetCellText(row, column);
-    const bool read = column == kColumnLength  ? ReadDetailLength(text, detail.length)
-                      : column == kColumnCount ? ReadDetailCount(text, detail.count)
+    std::wstring why;
+    const bool read = column == kColumnLength  ? ReadDetailLength(text, detail.length, &why)
+                      : column == kColumnCount ? ReadDetailCount(text, detail.count, &why)
                       : column == kColumnName  ? (detail.name = text, true)
                                                : false;
     if (!read) {
         if (column == kColumnLength || column == kColumnCount)
-            vrnApi::ShowErrorText(m_LNEditor.RowText(static_cast<size_t>(row - 1)) + L": " +
-                                  (column == kColumnLength ? kLengthRule : kCountRule) + L" («" + text + L"»)");
+            vrnApi::ShowErrorText(m_LNEditor.RowText(static_cast<size_t>(row - 1)) + L": " + why + L" («" + text +
+                                  L"»)");
         return;
     }
     const LinearNestingEditor::Merge merge = m_LNEditor.ChangeDetail(static_cast<size_t>(row - 1), detail);

@@ -93,6 +93,7 @@ public:
 
 private:
     bool Linear() const;
+    void StartBars();
     void UpdateDetailsGrid();
     void UpdateResultsGrid();
     void UpdateSelectionEdits(bool linear);

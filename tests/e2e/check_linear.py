@@ -80,8 +80,8 @@ def compare_register(path, drawn, failures):
     if len(register) != len(drawn):
         failures.append("register: %d bars, the drawing %d" % (len(register), len(drawn)))
     for listed, held in zip(register, drawn):
-        # The size column is "LENGTHxWIDTHxTHICKNESS"; the drawing gives the length.
-        if not listed[1].startswith(held[1]) or listed[:1] + listed[2:] != held[:1] + held[2:]:
+        # The size column is "LENGTH[xWIDTH[xTHICKNESS]]"; the drawing gives the length.
+        if listed[1].split("x")[0] != held[1] or listed[:1] + listed[2:] != held[:1] + held[2:]:
             failures.append("register: %r, the drawing holds %r" % (listed, held))
 
 
@@ -152,7 +152,7 @@ def main(argv):
             end_left = end_left - gap if end_left > gap + 1e-9 else 0.0
         left_over = floor_tenths(max(end_left, 0.0))
         remnant = "%s-%d" % (sheet["name"], len(drawn) + 1) if left_over > 0 and left_over >= minimum - 1e-9 else ""
-        drawn.append((sheet["name"], "%sx" % tenths(right - left), "%d" % math.ceil(times - 1e-4),
+        drawn.append((sheet["name"], tenths(right - left), "%d" % math.ceil(times - 1e-4),
                       tenths(left_over), remnant, lines))
     for name, (_, wanted) in demand.items():
         if cut[name] != wanted:

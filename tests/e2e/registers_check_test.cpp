@@ -33,12 +33,15 @@ jobcheck::PartRecord Part(const std::wstring& name, int view, int sheet, double 
     return p;
 }
 
-// Bars of 6000 mm, a 3 mm cut: B1 holds 2450.5 twice and 987.3, B2 215.5 three times.
+// Bars of 6000 × 40 mm, 2 mm, Ст3, a 3 mm cut: B1 holds 2450.5 twice and
+// 987.3, B2 215.5 three times.
 Job LinearJob()
 {
     Job job;
     job.method = 1;
     job.figureGap = 3.0;
+    job.sheetThickness = 2.0;
+    job.sheetMaterial = L"Ст3";
     job.sheets = {{L"B1", 1, 1.0, {{0, 0}, {6000, 40}}, 1.0}, {L"B2", 2, 1.0, {{0, 0}, {6000, 40}}, 2.0}};
     job.parts = {Part(L"P", 1, 0, 0, 2450.5), Part(L"P", 1, 0, 2453.5, 2450.5), Part(L"Q", 1, 0, 4907, 987.3)};
     for (int i = 0; i < 3; ++i)
@@ -111,6 +114,18 @@ const Case kCases[] = {
     {"an offcut under the minimum named a remnant", [](Job&, auto& r) { r[kLinear][1][8] = L"B1-1"; }, true, "is waste"},
     {"a remnant left unnamed", [](Job&, auto& r) { r[kLinear][3][8] = L""; }, true, "is the remnant \"B2-2\""},
     {"a bar count", [](Job&, auto& r) { r[kLinear][3][3] = L"1"; }, true, "bars \"1\""},
+    {"bars of another material", [](Job&, auto& r) { r[kLinear][3][2] = L"09Г2С"; }, true,
+     "material \"09Г2С\", the drawing's \"Ст3\""},
+    {"a bar's width never given", [](Job& j, auto&) { j.barSized = 1; }, true, "a width \"40\" never given"},
+    {"a bar given its length alone",
+     [](Job& j, auto& r) {
+         j.barSized = 1, j.sheetThickness = 0.0, j.sheetMaterial.clear();
+         for (const size_t row : {1, 3})
+             r[kLinear][row][1] = L"6000", r[kLinear][row][2] = L"";
+     },
+     true, nullptr},
+    {"a thickness never given", [](Job& j, auto& r) { j.barSized = 1, j.sheetThickness = 0.0, r[kLinear][1][1] = L"6000x—x2"; },
+     true, "a thickness \"2\" never given"},
     {"parts on no map not marked", [](Job&, auto& r) { r[kParts][3][4] = L""; }, false, "does not say it is not placed"},
     {"parts in the container listed on a map", [](Job&, auto& r) { r[kParts][3][4] = L"S1"; }, false,
      "\"C\" on no map: 0 listed, the drawing holds 1"},

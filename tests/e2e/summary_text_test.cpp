@@ -28,6 +28,15 @@ TEST(SummaryText, LeastBarsRoundUpButNotPastAnExactFill)
         EXPECT_EQ(LeastBars(c.pieces, c.count, c.bar, c.gap), c.least) << c.pieces << " in " << c.count;
 }
 
+// The least shown is as sharp as the solver proves it: 150 pieces of 18 and
+// 150 of 23 take 61.5 bars of 100 by length, but a bar takes a fifth piece
+// only of the shorter ones, so 63 bars are the minimum.
+TEST(SummaryText, LeastShownIsTheRelaxationsWhereTheLengthFallsShort)
+{
+    EXPECT_EQ(ProvenLeastBars({{18, 150}, {23, 150}}, 100, 0, 63), 63);
+    EXPECT_EQ(ProvenLeastBars({{2997, 4}}, 6000, 3, 2), 2);
+}
+
 TEST(SummaryText, CountsReadOneWayOnly)
 {
     EXPECT_EQ(BarsAgainstLeast(10, 10), "10 bars, the minimum");

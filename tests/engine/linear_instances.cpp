@@ -65,7 +65,7 @@ std::vector<fs::path> InstanceFiles(const fs::path& dir)
 
 const std::vector<std::string>& SpreadNames()
 {
-    static const std::vector<std::string> names = {"wide", "long", "third", "half", "short", "any"};
+    static const std::vector<std::string> names = {"wide", "long", "third", "half", "short", "any", "sixth"};
     return names;
 }
 
@@ -86,6 +86,8 @@ int SpreadLength(const std::string& spread, std::mt19937& generator)
         return tenths(200, 8000);
     if (spread == "any")
         return tenths(1000, 59000);
+    if (spread == "sixth")
+        return tenths(10000, 15000);
     return tenths(1000, 29000);
 }
 
@@ -95,9 +97,11 @@ Instance GeneratedInstance(uint32_t index, size_t lengths, const std::string& sp
 {
     char name[64];
     if (lengths > 0) {
-        // Today's family keeps its 3 mm cut; the others take 0-5 mm in turn.
+        // Today's family and pieces of a sixth to a quarter of the bar (one
+        // each) keep their 3 mm cut; the others take 0-5 mm in turn.
         const bool wide = spread.empty() || spread == "wide";
-        const double cut = wide ? 3.0 : static_cast<double>(index % 6);
+        const bool single = spread == "sixth";
+        const double cut = wide || single ? 3.0 : static_cast<double>(index % 6);
         const auto family = std::find(SpreadNames().begin(), SpreadNames().end(), spread) - SpreadNames().begin();
         std::mt19937 generator(0x1e5u * static_cast<uint32_t>(lengths) + index +
                                (wide ? 0u : 0x9e3779b9u * static_cast<uint32_t>(family)));
@@ -114,7 +118,7 @@ Instance GeneratedInstance(uint32_t index, size_t lengths, const std::string& sp
             Detail d;
             d.name = L"P" + std::to_wstring(instance.details.size());
             d.length = tenths / 10.0 + cut;
-            d.count = std::uniform_int_distribution<int32_t>(1, 5)(generator);
+            d.count = single ? 1 : std::uniform_int_distribution<int32_t>(1, 5)(generator);
             instance.details.push_back(d);
         }
         return instance;

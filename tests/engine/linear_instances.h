@@ -37,7 +37,8 @@ std::vector<std::filesystem::path> InstanceFiles(const std::filesystem::path& di
 // length and the bar with the cut added). `spread` names another spread of
 // lengths, with cuts of 0-5 mm in turn: "long" 1,500-3,500 mm, "third"
 // many just over a third of the bar, "half" many just over half of it,
-// "short" 20-800 mm, "any" 100-5,900 mm ("wide" is the default).
+// "short" 20-800 mm, "any" 100-5,900 mm ("wide" is the default); "sixth"
+// 1,000-1,500 mm (a sixth to a quarter of the bar), one piece each, 3 mm cut.
 Instance GeneratedInstance(uint32_t index, size_t lengths = 0, const std::string& spread = {});
 // The names of the spreads, "wide" first.
 const std::vector<std::string>& SpreadNames();

@@ -333,3 +333,36 @@ TEST(LinearSolver, DualFunctionBoundsCountLongPiecesAndNeverPassAPlan)
         EXPECT_GE(SumOfBars(plan), std::ceil(solver.LowerBound() - 1e-6)) << round;
     }
 }
+
+// The linear relaxation proves more than the pieces' length where a bar
+// takes a fifth piece only of the shorter ones (5 × 18 + 5 × 23 over 100
+// needs 62.5 bars in fractions, 63 whole, their length 61.5), never passes
+// the bars of an exact plan, with every length its own class or lengths
+// taken together, and proves nothing of no pieces.
+TEST(LinearSolver, RelaxationBoundBeatsTheLengthAndNeverPassesAPlan)
+{
+    const std::vector<BarPieces> fifths = {{18, 150}, {23, 150}};
+    EXPECT_EQ(std::ceil(DualFunctionBound(fifths, 100.0) - 1e-6), 62.0);
+    EXPECT_EQ(std::ceil(RelaxationBound(fifths, 100.0 + 1e-6, 0.0, 1e9).bars - 1e-6), 63.0);
+    EXPECT_EQ(RelaxationBound({}, 100.0, 0.0, 1e9).bars, 0.0);
+    std::mt19937 random(20261208);
+    for (int round = 0; round < 60; ++round) {
+        const double bar = 1000.0;
+        std::vector<Detail> details;
+        std::vector<BarPieces> pieces;
+        for (int j = 0; j < 6; ++j) {
+            const double length = 160.0 + static_cast<double>(random() % 1000) / 10.0;
+            const int32_t count = static_cast<int32_t>(1 + random() % 9);
+            details.push_back(MakeDetail(L"P" + std::to_wstring(j), length, count));
+            pieces.push_back({length, static_cast<double>(count)});
+        }
+        SimplexMethodSolver solver;
+        size_t code = 99;
+        const MapLayout plan = SolveAndRound(solver, details, bar, code);
+        ASSERT_EQ(code, SimplexMethodSolver::Solved);
+        ASSERT_TRUE(IsExactPlan(details, bar, plan));
+        for (const size_t classes : {size_t{6}, size_t{2}})
+            EXPECT_LE(std::ceil(RelaxationBound(pieces, bar + 1e-6, 0.0, 1e9, classes).bars - 1e-6), SumOfBars(plan))
+                << round << " in " << classes;
+    }
+}

@@ -33,7 +33,7 @@ ModelParams OddModelParams() {
     p.m_wastesRect = true;
     p.m_wastesHide = true;
     p.m_checkOrient = true;
-    p.reserve3[13] = 0xAB;
+    p.reserve3[12] = 0xAB;
     return p;
 }
 
@@ -81,7 +81,7 @@ TEST(ModelBlock, RoundTripKeepsEveryByteReservesIncluded) {
     EXPECT_EQ(readAt, 234u);
     EXPECT_EQ(std::memcmp(&loaded, &source, sizeof source), 0);
     EXPECT_EQ(loaded.m_figureGap, 3.0);
-    EXPECT_EQ(loaded.reserve3[13], 0xAB);
+    EXPECT_EQ(loaded.reserve3[12], 0xAB);
     EXPECT_EQ(loaded.LinearMinimum(), 400.0);
     EXPECT_TRUE(loaded.m_checkOrient);
 }

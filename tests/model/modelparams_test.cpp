@@ -51,7 +51,7 @@ TEST_F(ModelParamsTest, TheFirstSheetsBlockIsTheOneReadBack) {
     stored.m_figureGap = 2.5;
     stored.m_nestingMethod = 1;
     stored.reserve1[3] = -4.0;  // reserves travel as they are
-    stored.reserve3[13] = 0xEE;
+    stored.reserve3[12] = 0xEE;
     first->m_macro->SaveMacroParams(BlockOf(stored));
     ModelParams other;
     other.m_figureGap = 9.0;

@@ -19,7 +19,7 @@ protected:
         small = MakeFigure(NRect{{1100, 10}, {1600, 1010}}, 500000, 3000);
     }
 
-    static SheetParams Params() { return SheetParams{1, L"Лист 1", 3000, 1500, 2, L"Ст3"}; }
+    static SheetParams Params() { return SheetParams{1, L"Лист 1", 3000, 1500, 2, L"Ст3", {}}; }
 
     int sheetView = -1;
     SheetPtr sheet;

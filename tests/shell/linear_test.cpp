@@ -61,10 +61,12 @@ TEST(DetailList, ReadsRowsAndCountsWhatItSkips)
         }
     }
     // Each line refused is named with its number and reason.
-    const DetailList refused = ParseDetailList("A;1e300;3\n\nB;700;0\n");
-    ASSERT_EQ(refused.refused.size(), 2u);
+    const DetailList refused = ParseDetailList("A;1e300;3\n\nB;700;0\nC;84о;1\n");
+    ASSERT_EQ(refused.refused.size(), 3u);
     EXPECT_THAT(vlhost::Host::Utf8(refused.refused[0]), testing::StartsWith("строка 1 «A»: длина детали"));
     EXPECT_THAT(vlhost::Host::Utf8(refused.refused[1]), testing::StartsWith("строка 3 «B»: количество"));
+    EXPECT_EQ(vlhost::Host::Utf8(refused.refused[2]),
+              "строка 4 «C»: за числом «84» стоит «о»: длина детали — число, после него можно написать только «мм»");
     // A row is named by the line it starts on, the lines its quoted field
     // runs over counted.
     const DetailList spanning = ParseDetailList("h\n\"A\nB\";5;1\nC;;1\r\n\"D\r\n\r\nE\";6;1\n");
@@ -88,10 +90,21 @@ TEST(DetailList, FieldNumbers)
         bool count;  // read as a count
         int32_t countValue;
     } cases[] = {
-        {L"  12.5e1x", true, 125.0, false, 0},
+        {L"  12.5e1", true, 125.0, false, 0},
         {L"4.7", true, 4.7, false, 0},
         {L"+3,5 мм", true, 3.5, false, 0},
-        {L"12 шт", true, 12, true, 12},
+        {L"12 шт", false, 0, true, 12},
+        // After a number only blanks or its unit: a letter for a zero, a
+        // word or another unit refuses the field.
+        {L"84о", false, 0, false, 0},
+        {L"84o", false, 0, false, 0},
+        {L"84 см", false, 0, false, 0},
+        {L"12.5e1x", false, 0, false, 0},
+        {L"845 мм", true, 845, false, 0},
+        {L"1200mm", true, 1200, false, 0},
+        {L"1200 MM. ", true, 1200, false, 0},
+        {L"4 шт.", false, 0, true, 4},
+        {L"4 штуки", false, 0, false, 0},
         {L"1\u00A0250", true, 1250, true, 1250},
         {L"1'250,5", true, 1250.5, false, 0},
         {L"1,25.5", false, 0, false, 0},
@@ -211,7 +224,7 @@ TEST_F(LinearTest, EveryJobGetsAnExactPlanOfBarsThatFit)
         double gap = 5.0;
     } cases[] = {
         {"equal rows", 2000, {{L"A", 500, 3}, {L"A", 500, 2}, {L"B", 700, 2}}, {{L"A", 5}, {L"B", 2}},
-         "строка 1 «A», 500 мм: 5 шт."},
+         "строка 1 «A»: 3 шт., строка 2 «A»: 2 шт., 500 мм, вместе 5 шт."},
         {"too long", 6000, {{L"A", 7000, 1}, {L"C", 529, 1000000}}, {{L"C", 1000000}}, "строка 1 «A»: 7000 мм"},
         {"huge count", 6000,
          {{L"A", 960, 10}, {L"B", 33, 22}, {L"C", 5, 421}, {L"D", 52, 100000000}, {L"E", 524, 16}, {L"F", 3161, 20}},

@@ -544,29 +544,46 @@ TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
     ASSERT_TRUE(OpenLinear());
     struct Case {
         std::string text;
-        size_t details;  // in the list afterwards
-        const char* message;
+        size_t details;   // in the list afterwards
+        size_t messages;  // shown
+        const char* message;  // the last one holds it
+        const char* file = "list.csv";
     } cases[] = {
-        {"Имя;Длина;Кол;\nA;1250.5;4;\nB;800;2;\n", 2, nullptr},
-        {"Имя;Длина;Кол;\nC;abc;4;\nD;300;1\nE;;1\n", 3, "пропущены: 2"},
-        {"Имя;Длина;Кол;\nF;-3;4;\n", 3, "пропущены: 1"},
-        {"\xC8\xEC\xFF;\xC4\xEB\xE8\xED\xE0;\xCA\xEE\xEB;\nG;3;4;\n", 4, nullptr},
-        {"Имя;Длина;Кол;\n", 4, "нет ни одной детали"},
+        {"Имя;Длина;Кол;\nA;1250.5;4;\nB;800;2;\n", 2, 0, nullptr},
+        {"Имя;Длина;Кол;\nC;abc;4;\nD;300;1\nE;;1\n", 3, 2, "пропущены: 2"},
+        {"Имя;Длина;Кол;\nF;-3;4;\n", 3, 1, "пропущены: 1"},
+        // A file loaded into a list that holds rows adds its rows, said so.
+        {"\xC8\xEC\xFF;\xC4\xEB\xE8\xED\xE0;\xCA\xEE\xEB;\nG;3;4;\n", 4, 1,
+         "Детали файла list.csv добавлены к списку, который уже был загружен: в нём было строк 3, из файла добавлено 1, "
+         "стало 4."},
+        {"Имя;Длина;Кол;\n", 4, 1, "нет ни одной детали"},
         // Rows of one name and length merge unless their counts together
         // pass the largest a row holds: then the file is not loaded.
-        {"Имя;Длина;Кол;\nH;500;1000000000\nH;500;1000000000\n", 4,
+        {"Имя;Длина;Кол;\nH;500;1000000000\nH;500;1000000000\n", 4, 1,
          "строка 2 «H» файла list.csv, строка 3 «H» файла list.csv, 500 мм: 2000000000 шт.\nФайл списка деталей не "
          "загружен: "},
-        {"H;500;999999999\n", 5, nullptr},
-        {"H;500;1\n", 5, "объединены:\nстрока 1 «H» файла list.csv, 500 мм: 1000000000 шт."},
-        {"H;500;1\n", 5, "строка 5 «H» списка, строка 1 «H» файла list.csv, 500 мм: 1000000001 шт."},
+        {"H;500;999999999\n", 5, 1, "добавлено 1, стало 5."},
+        // A merge names each row with its own count: the rows of a file of
+        // the same name by their place in the list.
+        {"H;500;1\n", 5, 1,
+         "добавлено 1, стало 5.\nСтроки с одинаковыми именем и длиной объединены:\nстрока 5 «H» списка: 999999999 "
+         "шт., строка 1 «H» файла list.csv: 1 шт., 500 мм, вместе 1000000000 шт."},
+        {"H;500;1\n", 5, 1, "строка 5 «H» списка, строка 1 «H» файла list.csv, 500 мм: 1000000001 шт."},
+        // A corrected list loaded after the first: the rows of each file by
+        // their lines there.
+        {"Имя;Длина;Кол\nСтойка;2350;4\n", 6, 1, "стало 6.", "v1.csv"},
+        {"Имя;Длина;Кол\nСтойка;2350;4\n", 6, 1,
+         "Детали файла v2.csv добавлены к списку, который уже был загружен: в нём было строк 6, из файла добавлено 1, "
+         "стало 6.\nСтроки с одинаковыми именем и длиной объединены:\nстрока 2 «Стойка» файла v1.csv: 4 шт., строка 2 "
+         "«Стойка» файла v2.csv: 4 шт., 2350 мм, вместе 8 шт.",
+         "v2.csv"},
     };
     for (const Case& c : cases) {
         const size_t messages = Messages();
-        AnswerList(c.text);
+        AnswerList(c.text, c.file);
         ASSERT_TRUE(user->Press(Details(), 7205));
         EXPECT_EQ(Process().m_LNEditor.m_details.size(), c.details) << c.text;
-        EXPECT_EQ(Messages(), messages + (c.message ? 1 : 0)) << c.text;
+        EXPECT_EQ(Messages(), messages + c.messages) << c.text;
         if (c.message) {
             EXPECT_THAT(Said(), HasSubstr(c.message));
         }
@@ -578,15 +595,53 @@ TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
     EXPECT_EQ(Process().m_LNEditor.m_details[4].count, 1000000000);
     host->State().fileAnswers.push_back(L"");
     ASSERT_TRUE(user->Press(Details(), 7205));
-    EXPECT_EQ(Process().m_LNEditor.m_details.size(), 5u);
+    EXPECT_EQ(Process().m_LNEditor.m_details.size(), 6u);
     // 100,000 rows would make a list no calculation draws in time: refused whole.
     std::string many = "h\n";
     for (int i = 0; i < 100000; ++i)
         many += "P" + std::to_string(i) + ";" + std::to_string(100 + i % 5000) + ",5;2\n";
     AnswerList(many);
     ASSERT_TRUE(user->Press(Details(), 7205));
-    EXPECT_EQ(Process().m_LNEditor.m_details.size(), 5u);
+    EXPECT_EQ(Process().m_LNEditor.m_details.size(), 6u);
     EXPECT_THAT(Said(), HasSubstr("не больше 5000"));
+}
+
+// The bars of a drawing turned to linear nesting have no thickness or
+// material of the sheets another drawing left for the session (said when
+// they are dropped), nor a width that was not given: the register gives of a
+// bar only what the linear job was given, as it is given.
+TEST_F(SourceDataTest, ABarGivesOnlyWhatTheLinearJobGaveIt)
+{
+    ASSERT_TRUE(user->Command(2));
+    for (const auto& [caption, value] : {std::pair{L"Длина листа", L"2500"}, {L"Ширина листа", L"1250"},
+                                         {L"Толщина листа", L"2"}, {L"Материал листа", L"Ст3"}})
+        ASSERT_TRUE(user->SetValue(C(caption), value));
+    ASSERT_TRUE(user->Enter());
+    ASSERT_TRUE(user->New());
+    ASSERT_TRUE(OneDetail(L"Стойка", L"1850"));
+    EXPECT_EQ(Said(), "Заготовкам линейного раскроя не перенесены с листов: толщина 2 мм, материал «Ст3». Задайте "
+                      "заготовкам свои на вкладке «Параметры заготовки».");
+    ASSERT_TRUE(user->Press(C(L"Рассчитать")));
+    const struct {
+        const wchar_t* caption;  // typed before the register is written
+        const wchar_t* value;
+        const char* bar;  // the register's bar: its size and material
+    } steps[] = {
+        {nullptr, nullptr, "\"6000\";\"\";"},
+        {L"Толщина заготовки", L"4", "\"6000x—x4\";\"\";"},
+        {L"Ширина заготовки", L"40", "\"6000x40x4\";\"\";"},
+        {L"Материал заготовки", L"Профиль 40x20", "\"6000x40x4\";\"Профиль 40x20\";"},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        if (steps[i].caption) {
+            ASSERT_TRUE(user->SetValue(C(steps[i].caption), steps[i].value));
+        }
+        const std::string folder = "register" + std::to_string(i);
+        host->State().folderAnswers.push_back(File(folder));
+        ASSERT_TRUE(user->Press(C(L"Создать документ")));
+        std::ifstream in(root / folder / "Документация" / "Ведомость линейного раскроя.csv", std::ios::binary);
+        EXPECT_THAT(std::string(std::istreambuf_iterator<char>(in), {}), HasSubstr(steps[i].bar)) << folder;
+    }
 }
 
 // A row read from a list file is named, in every message, by the line of

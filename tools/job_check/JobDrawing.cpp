@@ -546,6 +546,7 @@ void ReadModel(const vlapi::IVarnelDocument2DPtr& doc, Job& job)
     job.sheetGap = model.m_sheetGap;
     job.sheetThickness = model.m_thicknessSheet;
     job.sheetMaterial = NestingModel::m_materialSheet;
+    job.barSized = model.m_barSized;
     for (size_t i = 0; i < model.m_sheets.size(); ++i) {
         const SheetPtr& sheet = model.m_sheets[i];
         SheetRecord r;

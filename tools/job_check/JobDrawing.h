@@ -78,6 +78,7 @@ struct Job {
     double figureGap = 0.0, sheetGap = 0.0;             // mm, between parts and to the sheet's edge
     double sheetThickness = 0.0;                        // mm, of every sheet
     std::wstring sheetMaterial;                         // of every sheet
+    int barSized = 0;                                   // ModelParams::m_barSized
     // Every table drawn, cell texts.
     std::vector<std::vector<std::vector<std::wstring>>> tables;
     // Every page's title block, the number and text of each cell holding one

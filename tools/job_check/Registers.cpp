@@ -329,12 +329,28 @@ void CheckLinear(const Job& job, const RegisterRows& rows, double minimumRemnant
         const std::string where = Text(kLinear) + " " + Quoted(sheet.name);
         if (CellOf(bar.line, 0) != sheet.name)
             fault(where + ": the bar " + Quoted(CellOf(bar.line, 0)) + " stands in its place");
-        // "LENGTHxWIDTHxTHICKNESS"
-        const std::wstring size = CellOf(bar.line, 1);
-        const size_t x1 = size.find(L'x'), x2 = size.find(L'x', x1 == std::wstring::npos ? x1 : x1 + 1);
-        Compare(fault, where, "length", size.substr(0, x1), Width(sheet.rect), kTenth);
-        Compare(fault, where, "width", x1 == std::wstring::npos ? L"" : size.substr(x1 + 1, x2 - x1 - 1),
-                Height(sheet.rect), kTenth);
+        // "LENGTHxWIDTHxTHICKNESS", of which a bar gives only what the
+        // linear job was given: its width when typed ("—" before a
+        // thickness when not), its thickness and material when set.
+        // Drawings saved before give all three.
+        std::vector<std::wstring> size;
+        for (size_t from = 0, x = 0; x != std::wstring::npos; from = x + 1) {
+            x = CellOf(bar.line, 1).find(L'x', from);
+            size.push_back(CellOf(bar.line, 1).substr(from, x == std::wstring::npos ? x : x - from));
+        }
+        size.resize(std::max<size_t>(size.size(), 3));
+        const bool before = job.barSized == 0;
+        Compare(fault, where, "length", size[0], Width(sheet.rect), kTenth);
+        if (before || job.barSized == 2)
+            Compare(fault, where, "width", size[1], Height(sheet.rect), kTenth);
+        else if (!size[1].empty() && size[1] != L"—")
+            fault(where + ": a width " + Quoted(size[1]) + " never given");
+        if (before || job.sheetThickness > 0.0)
+            Compare(fault, where, "thickness", size[2], job.sheetThickness, kHundredth);
+        else if (!size[2].empty())
+            fault(where + ": a thickness " + Quoted(size[2]) + " never given");
+        if (CellOf(bar.line, 2) != job.sheetMaterial)
+            fault(where + ": material " + Quoted(CellOf(bar.line, 2)) + ", the drawing's " + Quoted(job.sheetMaterial));
         Compare(fault, where, "bars", CellOf(bar.line, 3), Blanks(sheet.count), 0.0);
 
         // The drawing's pieces of the bar by name and length.

@@ -1,5 +1,8 @@
 #include "job_check/SummaryText.h"
 
+#include "engine/LinearNesting/BarBounds.h"
+
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -10,6 +13,10 @@ namespace {
 // A ratio this little above a whole number is that number: lengths in tenths
 // of a millimetre add up with rounding errors far below it.
 constexpr double kWhole = 1e-7;
+// The solver's tolerance on a bar's length, and on its bounds; the work its
+// relaxation may take (about two seconds).
+constexpr double kBarTolerance = 1e-6;
+constexpr double kRelaxationWork = 2.5e9;
 
 std::string Counted(int n, const char* one, const char* many)
 {
@@ -23,6 +30,26 @@ int LeastBars(double pieces, int count, double bar, double gap)
     if (count <= 0 || bar + gap <= 0.0)
         return 0;
     return static_cast<int>(std::ceil((pieces + count * gap) / (bar + gap) - kWhole));
+}
+
+int ProvenLeastBars(const std::vector<std::pair<double, int>>& lengths, double bar, double gap, int bars)
+{
+    double total = 0.0;
+    int count = 0;
+    std::vector<BarPieces> pieces;
+    for (const auto& [length, pieceCount] : lengths) {
+        total += length * pieceCount;
+        count += pieceCount;
+        pieces.push_back({length + gap, static_cast<double>(pieceCount)});
+    }
+    int least = LeastBars(total, count, bar, gap);
+    const double capacity = bar + gap + kBarTolerance;
+    const auto rounded = [](double bound) { return static_cast<int>(std::ceil(bound - kBarTolerance)); };
+    if (bars > least)
+        least = std::max(least, rounded(DualFunctionBound(pieces, capacity)));
+    if (bars > least)
+        least = std::max(least, rounded(RelaxationBound(pieces, capacity, least, kRelaxationWork).bars));
+    return least;
 }
 
 std::string BarsAgainstLeast(int bars, int least)

@@ -5,6 +5,8 @@
 
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace jobcheck {
 
@@ -13,6 +15,13 @@ namespace jobcheck {
 // mm after every piece but a bar's last: the pieces' length with their cuts
 // over the bar with one cut, rounded up.
 int LeastBars(double pieces, int count, double bar, double gap);
+
+// The least number of bars as sharp as the solver can prove it for pieces of
+// `lengths` (mm, each with its count) cut from bars of `bar` mm with a cut of
+// `gap`: LeastBars, the bound of the solver's dual functions and, while
+// `bars` (those of a plan) stay above those, the bound of its linear
+// relaxation.
+int ProvenLeastBars(const std::vector<std::pair<double, int>>& lengths, double bar, double gap, int bars);
 
 // "10 bars, the minimum", or "11 bars, at least 10 needed".
 std::string BarsAgainstLeast(int bars, int least);

@@ -813,12 +813,15 @@ int Registers(const std::vector<std::string>& args)
 
 std::string Area(double mm2) { return Fixed(mm2 / 1e6, 2) + " m²"; }
 
-// A linear plan: the bars it uses against the least its pieces need, and each
-// bar layout with its bars and pieces.
+// A linear plan: the bars it uses against the least its pieces need (as the
+// solver proves it: ProvenLeastBars), and each bar layout with its bars and
+// pieces.
 void SummariseLinear(const Job& job)
 {
-    int bars = 0, pieces = 0;
-    double length = 0.0, bar = 0.0;
+    int bars = 0;
+    double bar = 0.0;
+    // The pieces by length, to a ten-thousandth of a millimetre.
+    std::map<long long, std::pair<double, int>> byLength;
     for (const SheetRecord& sheet : job.sheets) {
         const int count = static_cast<int>(std::lround(sheet.count));
         bars += count;
@@ -827,11 +830,16 @@ void SummariseLinear(const Job& job)
             if (part.view != sheet.view)
                 continue;
             const NRect box = BoxOf(part.outline);
+            const double length = box.pTop.x - box.pBot.x;
+            auto& [kept, pieces] = byLength[std::llround(length * 1e4)];
+            kept = length;
             pieces += count;
-            length += count * (box.pTop.x - box.pBot.x);
         }
     }
-    std::cout << "  linear nesting   " << BarsAgainstLeast(bars, LeastBars(length, pieces, bar, job.figureGap))
+    std::vector<std::pair<double, int>> lengths;
+    for (const auto& [key, piece] : byLength)
+        lengths.push_back(piece);
+    std::cout << "  linear nesting   " << BarsAgainstLeast(bars, ProvenLeastBars(lengths, bar, job.figureGap, bars))
               << ", cut in " << job.sheets.size() << (job.sheets.size() == 1 ? " layout\n" : " layouts\n");
     for (const SheetRecord& sheet : job.sheets) {
         int onBar = 0;

@@ -7,6 +7,7 @@
 // one, three over a third never do, ...).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -18,3 +19,23 @@ struct BarPieces {
 // The best bound the functions give (the pieces' length over the bar at
 // least), unrounded. `capacity` is what one bar holds (tolerance included).
 double DualFunctionBound(const std::vector<BarPieces>& pieces, double capacity);
+
+// The bound of the linear relaxation of the cutting-stock programme (bars
+// of each layout in fractions), solved on a smaller job that every plan of
+// the pieces also cuts: the lengths fall into at most `classes` classes of
+// neighbours, each piece taken as short as the shortest of its class, and
+// are measured in whole steps of a grid, rounded down. Its layouts come by
+// column generation, each the best at the programme's prices by dynamic
+// programming over the grid; at any prices y of a piece under which no
+// layout is worth more than U, the pieces need at least sum(y × count) / U
+// bars (Farley), and the best of these is kept. It stops once the
+// programme's bars round up to no more than the bound, or than `known` (a
+// bound proven otherwise), does; `work` bounds the work (in about
+// nanoseconds) and gives what it took. The bound is 0 when the programme
+// could not be started.
+struct RelaxedBound {
+    double bars = 0.0;  // unrounded
+    double work = 0.0;
+};
+RelaxedBound RelaxationBound(const std::vector<BarPieces>& pieces, double capacity, double known, double work,
+                             size_t classes = 300);

@@ -213,12 +213,10 @@ void SimplexMethodSolver::StartPlan(const std::vector<Detail>& details)
 // The lengths with a count in classes of as many lengths each (at most
 // LengthClasses), longest first: `order` the details by length, `first` the
 // first position in it of each class (and its end), `grouped` a detail per
-// class of its pieces' total count, as long as the longest of its class or,
-// with `shortest`, as the shortest. False when there are too few lengths or
-// a class's count overflows.
-bool SimplexMethodSolver::LengthClassesOf(const std::vector<Detail>& details, bool shortest,
-                                          std::vector<size_t>& order, std::vector<size_t>& first,
-                                          std::vector<Detail>& grouped) const
+// class of its pieces' total count, as long as the longest of its class.
+// False when there are too few lengths or a class's count overflows.
+bool SimplexMethodSolver::LengthClassesOf(const std::vector<Detail>& details, std::vector<size_t>& order,
+                                          std::vector<size_t>& first, std::vector<Detail>& grouped) const
 {
     for (size_t j = 0; j < details.size(); ++j)
         if (details[j].count > 0)
@@ -236,7 +234,7 @@ bool SimplexMethodSolver::LengthClassesOf(const std::vector<Detail>& details, bo
             count += details[order[p]].count;
         if (count > std::numeric_limits<int32_t>::max())
             return false;
-        const Detail& kind = details[order[shortest ? to - 1 : from]];
+        const Detail& kind = details[order[from]];
         grouped.push_back({kind.name, kind.length, static_cast<int32_t>(count)});
         first.push_back(from);
     }
@@ -244,24 +242,19 @@ bool SimplexMethodSolver::LengthClassesOf(const std::vector<Detail>& details, bo
     return true;
 }
 
-// Every plan of the pieces is one of their classes each as short as its
-// shortest piece, so the bound the programme over those classes proves holds
-// for the pieces too, and beats the pieces' own where long pieces pair badly.
+// The bound of the programme's relaxation over classes of lengths (see
+// RelaxationBound), which beats the pieces' own where long pieces pair badly
+// and where a bar takes one piece more only of the shorter ones.
 void SimplexMethodSolver::RaiseBoundByClasses(const std::vector<Detail>& details)
 {
-    std::vector<size_t> order, first;
-    std::vector<Detail> grouped;
-    if (!LengthClassesOf(details, true, order, first, grouped))
-        return;
-    SimplexMethodSolver solver(eps, limCount);
-    solver.m_regroup = false;
-    solver.SetRandomSeed(m_seed.value_or(0));
-    solver.SetWorkScale(ClassWorkScale * m_workScale);
-    solver.Init(grouped, m_sheetWidht, m_sheetLength, m_minimumWaste);
-    if (solver.RunCalculate(grouped) == Solved)
-        m_lowerBound = std::max(m_lowerBound, solver.LowerBound());
+    std::vector<BarPieces> pieces;
+    for (const Detail& d : details)
+        pieces.push_back({d.length, static_cast<double>(std::max(d.count, 0))});
+    const RelaxedBound relaxed =
+        RelaxationBound(pieces, m_sheetLength + eps, m_lowerBound, ClassWorkScale * WorkBudget * m_workScale);
+    m_lowerBound = std::max(m_lowerBound, relaxed.bars);
     // Its work comes on top of the job's, not out of the regrouping's.
-    m_boundWork = solver.Work();
+    m_boundWork = relaxed.work;
     Spend(m_boundWork);
 }
 
@@ -275,7 +268,7 @@ bool SimplexMethodSolver::ClassPlan(const std::vector<Detail>& details, BarRegro
 {
     std::vector<size_t> order, first;
     std::vector<Detail> grouped;
-    if (!LengthClassesOf(details, false, order, first, grouped))
+    if (!LengthClassesOf(details, order, first, grouped))
         return false;
     double work = 0.0;
     const MapLayout classPlan = PartPlan(grouped, m_seed.value_or(0), ClassWorkScale, work);
@@ -314,6 +307,11 @@ MapLayout SimplexMethodSolver::PartPlan(const std::vector<Detail>& details, uint
     solver.m_regroup = false;
     solver.SetRandomSeed(seed);
     solver.SetWorkScale(scale * m_workScale);
+    // The job's time limit holds for the parts too.
+    if (m_timeLimit > 0.0) {
+        const std::chrono::duration<double> past = std::chrono::steady_clock::now() - m_started;
+        solver.SetTimeLimit(std::max(m_timeLimit - past.count(), 1e-3));
+    }
     solver.Init(details, m_sheetWidht, m_sheetLength, m_minimumWaste);
     MapLayout plan;
     if (solver.RunCalculate(details) == Solved)

@@ -148,8 +148,8 @@ private:
     // A first plan above the bound improved: from a plan over classes of
     // lengths where that has fewer bars, then group of bars by group of bars.
     void Regroup(const std::vector<Detail>& details);
-    bool LengthClassesOf(const std::vector<Detail>& details, bool shortest, std::vector<size_t>& order,
-                         std::vector<size_t>& first, std::vector<Detail>& grouped) const;
+    bool LengthClassesOf(const std::vector<Detail>& details, std::vector<size_t>& order, std::vector<size_t>& first,
+                         std::vector<Detail>& grouped) const;
     void RaiseBoundByClasses(const std::vector<Detail>& details);
     bool ClassPlan(const std::vector<Detail>& details, BarRegrouping& plan);
     MapLayout PartPlan(const std::vector<Detail>& details, uint32_t seed, double scale, double& work);
