@@ -395,10 +395,11 @@ double NestingOptimizer::TurnOfFailedTries(NestingMode mode) const
     return std::fmod(degrees, 360.0);
 }
 
-void NestingOptimizer::Untried(Turned& turned, double degrees)
+void NestingOptimizer::TurnBy(Turned& turned, double degrees, bool later)
 {
     turned.turn = (turned.turn + static_cast<int>(std::lround(degrees / 45.0))) % 8;
-    turned.pending = std::fmod(turned.pending + degrees, 360.0);
+    if (later)
+        turned.pending = std::fmod(turned.pending + degrees, 360.0);
 }
 
 void NestingOptimizer::SettleTurn(Figure& figure)
@@ -459,7 +460,8 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
                 Turned& turned = TurnedOf(*figure);
                 const std::pair<size_t, int> outline{turned.kind, turned.turn};
                 if (full.count(outline) != 0) {
-                    Untried(turned, failedTurn);
+                    figure->m_owner.reset();
+                    TurnBy(turned, failedTurn, true);
                 } else {
                     SettleTurn(*figure);
                     ++m_figuresTried;
@@ -469,7 +471,7 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
                     } else {
                         if (filling)
                             full.insert(outline);
-                        turned.turn = (turned.turn + static_cast<int>(std::lround(failedTurn / 45.0))) % 8;
+                        TurnBy(turned, failedTurn, false);
                     }
                 }
             }

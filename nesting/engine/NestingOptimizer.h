@@ -143,7 +143,9 @@ private:
     Turned& TurnedOf(const Figure& figure);
     // The degrees by which a figure's tries leave it turned when none finds room.
     double TurnOfFailedTries(NestingMode mode) const;
-    void Untried(Turned& turned, double degrees);
+    // The tries left the figure turned by `degrees` more; `later`: it is
+    // still to be turned so.
+    static void TurnBy(Turned& turned, double degrees, bool later);
     void SettleTurn(Figure& figure);
     void SettleTurns();
     OutlineKinds m_outlineKinds;
