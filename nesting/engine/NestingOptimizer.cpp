@@ -314,18 +314,24 @@ void NestingOptimizer::SetAutoPlacementAllFigures(NestingMode mode)
     const VectorFigure keep = m_figures;
     m_outlineKinds.Clear();
     m_turned.clear();
-    m_turnsHeld = true;
     m_figuresTried = 0;
-    SetAutoPlacementAllFiguresOnSheets(mode);
-    if (mode != NestingMode::AutoArrange) {
-        if (m_params.autoAddSheet) {
-            AddSheetsWhileFiguresRemain(mode, keep);
-        } else {
-            for (const SheetPtr& sheet : m_sheets)
-                sheet->m_occupied = false;
+    {
+        // What the passes learn of the outlines is kept from one to the next.
+        m_turnsHeld = true;
+        struct Held {
+            bool& held;
+            ~Held() { held = false; }
+        } held{m_turnsHeld};
+        SetAutoPlacementAllFiguresOnSheets(mode);
+        if (mode != NestingMode::AutoArrange) {
+            if (m_params.autoAddSheet) {
+                AddSheetsWhileFiguresRemain(mode, keep);
+            } else {
+                for (const SheetPtr& sheet : m_sheets)
+                    sheet->m_occupied = false;
+            }
         }
     }
-    m_turnsHeld = false;
     SettleTurns();
     if (mode == NestingMode::AutoArrange)
         return;
