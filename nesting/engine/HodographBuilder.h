@@ -130,6 +130,12 @@ private:
     const HodographCash* FindCash(const NPolygonPtr& polygon1, const NPolygonPtr& polygon2, const NPoint& p0,
                                   const VectorPolygon& innerPolygons);
 
+    // The no-fit polygons of a pair turned by quarter turns from a pair in
+    // the cache (the figures of a run meet in every turn), turned as the pair
+    // is, appended to the maps; false when the cache has no such pair.
+    bool FindTurnedCash(const NPolygonPtr& polygon1, const NPolygonPtr& polygon2, const NPoint& p0,
+                        const VectorPolygon& innerPolygons, MapHodographPoligon& extAll, MapHodographPoligon& innAll);
+
     // `polygon` with its notches narrower than `size` closed (remembered).
     NPolygonPtr WithoutDents(const NPolygonPtr& polygon, double size);
 

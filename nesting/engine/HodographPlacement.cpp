@@ -165,6 +165,8 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
         innAll.insert(innAll.end(), innHodographs.begin(), innHodographs.end());
         return;
     }
+    if (FindTurnedCash(polygon1, polygon2, p0, innerPolygons, extAll, innAll))
+        return;
 
     // Null for an internal rectangle that holds no position.
     auto rectHodograph = [&p0](const NRect& rc1, const NRect& rc2, double gap, bool internal = false) -> NPolygonPtr {

@@ -220,10 +220,15 @@ void NestingOptimizer::RunOptimization(const OptimizationParams& params)
     vrnApi::SetUndoContainer(true);
     for (const FigurePtr& figure : m_model.m_figures)
         figure->DeleteColouring();
+    m_figures = m_model.m_figures;
+    PrepareOptimization();
+    // Turned and sorted once every figure has its gap polygons: a figure
+    // stored without them has no rectangle before (all would count as equal
+    // and keep the container's order), and new gap polygons are made with
+    // the figures back in their first turn.
     m_model.RotateAllFiguresToMinGabarit();
     m_model.SortFiguresByAreasDecrease();
     m_figures = m_model.m_figures;
-    PrepareOptimization();
     SetAutoPlacementAllFigures(NestingMode::AutoForAll);
     // The parts whose thickness or material differ are named with the others
     // left in the container, in the one closing message.
@@ -307,15 +312,29 @@ void NestingOptimizer::SetAutoPlacementAllFigures(NestingMode mode)
     m_outlineVertices = outlines ? static_cast<double>(vertices) / static_cast<double>(outlines) : 0.0;
     m_outlines = outlines;
     const VectorFigure keep = m_figures;
-    SetAutoPlacementAllFiguresOnSheets(mode);
+    m_outlineKinds.Clear();
+    m_turned.clear();
+    m_figuresTried = 0;
+    {
+        // What the passes learn of the outlines is kept from one to the next.
+        m_turnsHeld = true;
+        struct Held {
+            bool& held;
+            ~Held() { held = false; }
+        } held{m_turnsHeld};
+        SetAutoPlacementAllFiguresOnSheets(mode);
+        if (mode != NestingMode::AutoArrange) {
+            if (m_params.autoAddSheet) {
+                AddSheetsWhileFiguresRemain(mode, keep);
+            } else {
+                for (const SheetPtr& sheet : m_sheets)
+                    sheet->m_occupied = false;
+            }
+        }
+    }
+    SettleTurns();
     if (mode == NestingMode::AutoArrange)
         return;
-    if (m_params.autoAddSheet) {
-        AddSheetsWhileFiguresRemain(mode, keep);
-    } else {
-        for (const SheetPtr& sheet : m_sheets)
-            sheet->m_occupied = false;
-    }
     // What the run did not place goes to the container, wherever it stood:
     // a figure left on a sheet from before would lie there as if placed.
     if (!m_figures.empty()) {
@@ -360,10 +379,64 @@ void NestingOptimizer::AddSheetsWhileFiguresRemain(NestingMode mode, const Vecto
     }
 }
 
+NestingOptimizer::Turned& NestingOptimizer::TurnedOf(const Figure& figure)
+{
+    const auto found = m_turned.find(&figure);
+    if (found != m_turned.end())
+        return found->second;
+    return m_turned.emplace(&figure, Turned{m_outlineKinds.KindOf(figure), 0, 0.0}).first->second;
+}
+
+double NestingOptimizer::TurnOfFailedTries(NestingMode mode) const
+{
+    if (m_params.rotateMethod == RotationType::WithoutRotation || mode == NestingMode::AutoArrange)
+        return 0.0;
+    const auto table = static_cast<uint32_t>(static_cast<int32_t>(m_params.rotateMethod) - 1);
+    if (table >= 4)
+        return 0.0;
+    // Each try turns the figure on by k steps from where the last one left it.
+    double degrees = 0.0;
+    for (int64_t k = 1; k < kRotationCounts[table]; ++k)
+        degrees += static_cast<double>(k) * kRotationSteps[table];
+    return std::fmod(degrees, 360.0);
+}
+
+void NestingOptimizer::TurnBy(Turned& turned, double degrees, bool later)
+{
+    turned.turn = (turned.turn + static_cast<int>(std::lround(degrees / 45.0))) % 8;
+    if (later)
+        turned.pending = std::fmod(turned.pending + degrees, 360.0);
+}
+
+void NestingOptimizer::SettleTurn(Figure& figure)
+{
+    const auto found = m_turned.find(&figure);
+    if (found == m_turned.end() || found->second.pending == 0.0)
+        return;
+    figure.SetPlacement(0.0, 0.0, found->second.pending, false);
+    found->second.pending = 0.0;
+}
+
+void NestingOptimizer::SettleTurns()
+{
+    for (const FigurePtr& figure : m_figures)
+        SettleTurn(*figure);
+    m_turned.clear();
+    m_outlineKinds.Clear();
+}
+
 void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
 {
     if (m_sheets.empty())
         return;
+    // Called on its own, the pass keeps what it learns of the outlines to itself.
+    const bool held = m_turnsHeld;
+    if (!held) {
+        m_outlineKinds.Clear();
+        m_turned.clear();
+        m_figuresTried = 0;
+    }
+    const double failedTurn = TurnOfFailedTries(mode);
     for (const SheetPtr& sheet : m_sheets) {
         if (sheet->m_occupied)
             continue;
@@ -380,6 +453,9 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
         m_placedIndex = PlacedIndex();
         size_t handled = 0;
         const size_t total = m_figures.size();
+        // The outlines, in their turns, that found no room on this sheet
+        // (while figures are only added to it).
+        std::set<std::pair<size_t, int>> full;
         for (const FigurePtr& figure : m_figures) {
             if (m_test)
                 break;
@@ -387,9 +463,23 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
             const bool tried = mode == NestingMode::AutoArrange || !DiffersFromSheet(*figure);
             if (tried &&
                 (mode == NestingMode::AutoArrange || PassesRectangleTest(*figure, *sheet, m_params.rotateMethod))) {
-                figure->ChangeView(ViewOf(sheet), true);
-                if (PlaceWithRotations(figure, sheet, mode))
-                    placedHere.push_back(figure);
+                Turned& turned = TurnedOf(*figure);
+                const std::pair<size_t, int> outline{turned.kind, turned.turn};
+                if (full.count(outline) != 0) {
+                    figure->m_owner.reset();
+                    TurnBy(turned, failedTurn, true);
+                } else {
+                    SettleTurn(*figure);
+                    ++m_figuresTried;
+                    figure->ChangeView(ViewOf(sheet), true);
+                    if (PlaceWithRotations(figure, sheet, mode)) {
+                        placedHere.push_back(figure);
+                    } else {
+                        if (filling)
+                            full.insert(outline);
+                        TurnBy(turned, failedTurn, false);
+                    }
+                }
             }
             ++handled;
             progress.SetValue(static_cast<double>(handled) * 100.0 / static_cast<double>(total));
@@ -405,6 +495,8 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
                                        [&](const FigurePtr& f) { return done.count(f.get()) != 0; }),
                         m_figures.end());
     }
+    if (!held)
+        SettleTurns();
 }
 
 bool NestingOptimizer::PlaceWithRotations(const FigurePtr& figure, const SheetPtr& sheet, NestingMode mode)

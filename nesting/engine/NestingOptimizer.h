@@ -6,10 +6,14 @@
 
 #include "engine/FreeSpace.h"
 #include "engine/HodographBuilder.h"
+#include "engine/OutlineKinds.h"
 #include "model/NestingModel.h"
 
 #include <cstdint>
 #include <map>
+#include <set>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 using VectorSheet = std::vector<SheetPtr>;
@@ -84,6 +88,9 @@ public:
 
     // The free space of the sheet last filled (what it has measured).
     const FreeSpace& LastFreeSpace() const { return m_freeSpace; }
+    // The tries of figures on sheets (each in all of its turns) since the
+    // placement of all figures started: the work grows with them.
+    size_t FiguresTried() const { return m_figuresTried; }
 
     static constexpr double kNoPoint = 2147483647.0;
     static constexpr double kBottomLeftBand = 0.1; // mm
@@ -122,6 +129,29 @@ private:
     bool PlaceWithRotations(const FigurePtr& figure, const SheetPtr& sheet, NestingMode mode);
     void AddSheetsWhileFiguresRemain(NestingMode mode, const VectorFigure& keep);
     void SetCurrentFirstSheetView();
+
+    // A figure that finds no room on a sheet in any of its tries leaves none
+    // for a later figure of its outline in the same turn either: the sheet
+    // only fills up. Such figures are not tried on that sheet again; each is
+    // turned as its tries would have left it, when it is next tried or at
+    // the end of the placement.
+    struct Turned {
+        size_t kind = 0;     // its outline's, as the placement first saw it
+        int turn = 0;        // its turn since then, in eighths of a full turn
+        double pending = 0.0; // degrees it is still to turn by
+    };
+    Turned& TurnedOf(const Figure& figure);
+    // The degrees by which a figure's tries leave it turned when none finds room.
+    double TurnOfFailedTries(NestingMode mode) const;
+    // The tries left the figure turned by `degrees` more; `later`: it is
+    // still to be turned so.
+    static void TurnBy(Turned& turned, double degrees, bool later);
+    void SettleTurn(Figure& figure);
+    void SettleTurns();
+    OutlineKinds m_outlineKinds;
+    std::unordered_map<const Figure*, Turned> m_turned;
+    bool m_turnsHeld = false; // kept from one pass over the sheets to the next
+    size_t m_figuresTried = 0;
 
     FreeSpace m_freeSpace;    // of the sheet last filled
     // The figures placed on the sheet being filled when none stood on it

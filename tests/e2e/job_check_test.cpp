@@ -147,7 +147,7 @@ TEST_F(JobCheck, TheJobAsMadePassesEveryCheck)
         const Outcome outcome = Check(args);
         EXPECT_EQ(outcome.status, 0) << args[0] << ":\n" << outcome.output;
     }
-    // The least gap is the least of all pairs: the plate and the cross stand the gap apart.
+    // The least gap is the least of all pairs: the plate and the diamond stand the gap apart.
     EXPECT_NE(Check({"gaps", job, (s_job / "export").string()}).output.find("the least gap between parts 5.0000 mm"),
               std::string::npos);
     const Outcome summary = Check({"summary", job, "--files", s_job.string()});
@@ -171,8 +171,8 @@ std::string SheetDxf(const fs::path& job) { return (job / "export" / "Карта
 std::string PartsCsv(const fs::path& job) { return (job / "docs" / "Документация" / "Ведомость деталей.csv").string(); }
 
 const Spoilt kSpoilt[] = {
-    {"CrossMovedOntoThePlate", [](const fs::path& job) { MoveMacro(Drawing(job), L"Cross", 40, -40); },
-     [](const fs::path& job) { return std::vector<std::string>{"overlap", Drawing(job)}; }, "and part 2 \"Cross\" on \"Карта раскроя 1\" share"},
+    {"CrossMovedOntoThePlate", [](const fs::path& job) { MoveMacro(Drawing(job), L"Cross", 40, -90); },
+     [](const fs::path& job) { return std::vector<std::string>{"overlap", Drawing(job)}; }, "and part 3 \"Cross\" on \"Карта раскроя 1\" share"},
     {"PlateMovedOffItsSheet", [](const fs::path& job) { MoveMacro(Drawing(job), L"Plate", 0, 400); },
      [](const fs::path& job) { return std::vector<std::string>{"reopen", Drawing(job)}; }, "result tables differ"},
     {"PlateStandingOutOfItsSheet", [](const fs::path& job) { MoveMacro(Drawing(job), L"Plate", -80, 0); },
@@ -321,7 +321,14 @@ TEST(JobCheckGaps, RoundPartsKeepTheSetGapsOnTheirTrueOutlines)
 
     const fs::path sheet = job / "export" / "Карта раскроя 1.dxf";
     std::string text = Read(sheet);
-    const size_t radius = text.find("\n 40\n", text.find("AcDbCircle"));
+    // A disc: a whole circle (no arc) of radius 40.
+    size_t radius = 0;
+    for (size_t at = text.find("\nCIRCLE\n"); at != std::string::npos; at = text.find("\nCIRCLE\n", at + 1)) {
+        radius = text.find("\n 40\n", at);
+        if (radius != std::string::npos && text.compare(radius + 5, 3, "40.") == 0)
+            break;
+        radius = std::string::npos;
+    }
     ASSERT_NE(radius, std::string::npos);
     const size_t end = text.find('\n', radius + 5);
     const double grown = std::stod(text.substr(radius + 5, end - radius - 5)) + 3.0;

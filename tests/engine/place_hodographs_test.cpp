@@ -108,6 +108,48 @@ TEST_F(HodographsTest, EqualShapesComeFromTheCache)
     }
 }
 
+// A pair turned together by quarter turns, the fixed one with a hole: its
+// no-fit polygons come from the cache, turned, and are those built afresh.
+class TurnedPairTest : public HodographsTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(TurnedPairTest, TurnedPairComesFromTheCacheAsBuilt)
+{
+    AddSheet(400.0, 300.0);
+    FigurePtr frame = AddFigure({{0, 0}, {200, 0}, {200, 180}, {180, 200}, {0, 200}},
+                                {{{50, 50}, {50, 150}, {150, 150}, {150, 50}}});
+    FigurePtr ell = AddFigure({{0, 0}, {80, 0}, {80, 20}, {20, 20}, {20, 60}, {0, 60}});
+    MoveTo(frame, {100.0, 100.0});
+    MapHodographPoligon ext, inn;
+    builder.CreateFigureHodographs(*frame, *ell, true, ext, inn);
+    const size_t cached = builder.m_hodographsContainer.size();
+    ASSERT_EQ(cached, 1u);
+
+    for (const FigurePtr& figure : {frame, ell})
+        figure->SetPlacement(0.0, 0.0, 90.0 * GetParam(), false);
+    MoveTo(frame, {130.0, 70.0});
+    MapHodographPoligon turnedExt, turnedInn, builtExt, builtInn;
+    builder.CreateFigureHodographs(*frame, *ell, true, turnedExt, turnedInn);
+    HodographBuilder fresh;
+    fresh.Init(kFigureGap, kSheetGap, 1, false);
+    fresh.CreateFigureHodographs(*frame, *ell, true, builtExt, builtInn);
+
+    EXPECT_EQ(builder.m_hodographsContainer.size(), cached);
+    for (const auto& [turned, built] : {std::pair{&turnedExt, &builtExt}, std::pair{&turnedInn, &builtInn}}) {
+        ASSERT_EQ(turned->size(), built->size());
+        for (size_t k = 0; k < turned->size(); ++k) {
+            const NPolygon& a = *(*turned)[k].first;
+            const NPolygon& b = *(*built)[k].first;
+            ASSERT_EQ(a.m_points.size(), b.m_points.size());
+            for (const NPoint& p : a.m_points)
+                EXPECT_TRUE(std::any_of(b.m_points.begin(), b.m_points.end(),
+                                        [&](const NPoint& q) { return Distance(p, q) < 1e-6; }))
+                    << p.x << " " << p.y;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Place, TurnedPairTest, ::testing::Values(1, 2, 3));
+
 // Figures the moving one can touch nowhere are left out of the no-fit
 // polygons; the positions they would forbid are refused by the free-space
 // grid instead. The bottom-left point must be the same either way.
