@@ -246,7 +246,7 @@ NPolygonPtr HodographBuilder::WithoutDents(const NPolygonPtr& polygon, const NPo
             known.mouths.emplace_back(edit, MeasureDent(*polygon, edit));
             it = std::prev(known.mouths.end());
         }
-        return EntersDent(moving.m_points, it->second, 0.0);
+        return EntersDent(moving.m_points, it->second);
     });
     if (edits.empty())
         return polygon;

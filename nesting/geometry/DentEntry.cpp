@@ -44,7 +44,7 @@ bool Narrow(double top, double bottom, double atTop, double atBottom, double lim
 // The pieces of a shape beyond a moving line, as the line sweeps back over it.
 class Sweep {
 public:
-    Sweep(const std::vector<NPoint>& ring, const DentMouth& dent, double clearance, double reach)
+    Sweep(const std::vector<NPoint>& ring, const DentMouth& dent, double reach)
         : m_n(ring.size()), m_s(m_n), m_t(m_n), m_sets(m_n), m_top(m_n), m_left(m_n), m_right(m_n), m_in(m_n, 0),
           m_reach(reach)
     {
@@ -54,11 +54,11 @@ public:
             m_top[k] = m_s[k];
             m_left[k] = m_right[k] = m_t[k];
         }
-        // Across, the piece keeps within the mouth where it meets the line
-        // (its ends `clearance` off the mouth's ends) and within the notch.
-        m_mouth = dent.width - 2.0 * clearance;
-        m_mouthToHigh = dent.high - clearance;
-        m_lowToMouth = dent.width - clearance - dent.low;
+        // Across, the piece keeps within the mouth where it meets the line,
+        // and within the notch.
+        m_mouth = dent.width;
+        m_mouthToHigh = dent.high;
+        m_lowToMouth = dent.width - dent.low;
         m_across = dent.high - dent.low;
         m_depth = dent.depth;
     }
@@ -246,22 +246,22 @@ DentMouth MeasureDent(const NPolygon& polygon, const DentEdit& edit)
     return dent;
 }
 
-bool EntersDent(const std::vector<NPoint>& outline, const DentMouth& dent, double clearance, double reach)
+bool EntersDent(const std::vector<NPoint>& outline, const DentMouth& dent, double reach)
 {
     // What cannot be measured may enter.
     const auto finite = [](double v) { return std::isfinite(v); };
-    if (!finite(dent.width) || !finite(dent.depth) || !finite(dent.low) || !finite(dent.high) ||
-        !finite(clearance) || !finite(reach) ||
+    if (!finite(dent.width) || !finite(dent.depth) || !finite(dent.low) || !finite(dent.high) || !finite(reach) ||
         !std::all_of(outline.begin(), outline.end(), [&](const NPoint& p) { return finite(p.x) && finite(p.y); }))
         return true;
     if (!(dent.depth > reach))
         return false;
-    return Sweep(outline, dent, clearance, reach).Enters();
+    return Sweep(outline, dent, reach).Enters();
 }
 
 double NarrowestWidth(const std::vector<NPoint>& ring)
 {
-    if (!std::all_of(ring.begin(), ring.end(), [](const NPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); }))
+    const auto finite = [](const NPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); };
+    if (!std::all_of(ring.begin(), ring.end(), finite))
         return 0.0;
     std::vector<NPoint> hull;
     CreateConvexHull(ring, hull);

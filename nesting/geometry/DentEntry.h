@@ -32,11 +32,10 @@ DentMouth MeasureDent(const NPolygon& polygon, const DentEdit& edit);
 // True when a shape bounded by the ring `outline`, moved but not turned, can
 // stand with some of it past the notch's mouth by more than `reach`, without
 // crossing the notch's sides: a part of it goes in between the mouth's ends
-// (kept `clearance` from each) and fits the notch's depth and extent, or the
-// whole shape fits inside. It answers true where it cannot tell: a notch it
-// says no to is one that closing costs no position the shape could take.
-bool EntersDent(const std::vector<NPoint>& outline, const DentMouth& dent, double clearance,
-                double reach = EPS_DENT_REACH);
+// and fits the notch's depth and extent, or the whole shape fits inside. It
+// answers true where it cannot tell: a notch it says no to is one that
+// closing costs no position the shape could take.
+bool EntersDent(const std::vector<NPoint>& outline, const DentMouth& dent, double reach = EPS_DENT_REACH);
 
 // The least width of a ring across any direction (its convex hull's narrowest
 // caliper distance); 0 for fewer than three points or a point not finite.
