@@ -5,6 +5,7 @@
 #include "engine/Hodograph.h"
 #include "engine/NfpBuilder.h"
 #include "engine/RectLayout.h"
+#include "geometry/DentEntry.h"
 #include "geometry/Polygon.h"
 
 #include <array>
@@ -136,21 +137,22 @@ private:
     bool FindTurnedCash(const NPolygonPtr& polygon1, const NPolygonPtr& polygon2, const NPoint& p0,
                         const VectorPolygon& innerPolygons, MapHodographPoligon& extAll, MapHodographPoligon& innAll);
 
-    // `polygon` with its notches narrower than `size` closed (remembered).
-    NPolygonPtr WithoutDents(const NPolygonPtr& polygon, double size);
+    // `polygon` with those of its notches narrower than `size` closed that
+    // `moving`, as it is turned, cannot enter (the dents remembered).
+    NPolygonPtr WithoutDents(const NPolygonPtr& polygon, const NPolygon& moving, double size);
 
     using CashKey = std::array<size_t, 3>; // vertices of the fixed and the moving shape, holes
     std::map<CashKey, std::vector<size_t>> m_cashIndex; // entries of m_hodographsContainer by key
     size_t m_cashIndexed = 0;                           // entries listed in m_cashIndex
     NPolygonPtr m_cashLast;                             // the fixed shape of the last one
-    // Placed figures' outer gap polygons with their dents closed, by size
-    // and by the dents closed.
+    // Placed figures' outer gap polygons with their dents closed, by the
+    // dents closed.
     struct DentsClosed {
         std::weak_ptr<NPolygon> polygon;
         NPoint first; // its first point then
-        std::vector<std::pair<double, NPolygonPtr>> results;
         std::vector<std::pair<std::vector<DentEdit>, NPolygonPtr>> closed;
         std::vector<std::vector<DentChoice>> choices; // its dents of every width
+        std::vector<std::pair<DentEdit, DentMouth>> mouths; // of the dents looked at
     };
     static constexpr size_t kDentsKept = 256;
     std::map<const NPolygon*, DentsClosed> m_dents;

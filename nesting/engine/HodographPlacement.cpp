@@ -187,14 +187,14 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
                 h->Offset(p0);
         } else {
             // Only dents narrower than the moving figure by more than the
-            // repeat tolerance at either side of their mouth close: one as
-            // wide as the figure may hold it exactly, and a width equal but
-            // for rounding, or for a vertex repeated a hair's breadth inside
-            // the mouth, must not decide.
+            // repeat tolerance at either side of their mouth may close: one
+            // as wide as the figure may hold it exactly, and a width equal
+            // but for rounding, or for a vertex repeated a hair's breadth
+            // inside the mouth, must not decide. Of those, the ones a leg or
+            // a tooth of the figure can enter stay open.
             const NRect& rc2 = polygon2->GetGabarit();
             const double size = std::min(Width(rc2), Height(rc2)) - 2.0 * EPS_REPEATED;
-            NPolygonPtr simplePolygon1 = WithoutDents(polygon1, size);
-            CreatePairHodograph(p0, simplePolygon1 ? simplePolygon1 : polygon1, polygon2, false, list);
+            CreatePairHodograph(p0, WithoutDents(polygon1, *polygon2, size), polygon2, false, list);
         }
         for (const NPolygonPtr& h : list)
             extHodographs.emplace_back(h, border1);
@@ -230,30 +230,34 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
     innAll.insert(innAll.end(), innHodographs.begin(), innHodographs.end());
 }
 
-NPolygonPtr HodographBuilder::WithoutDents(const NPolygonPtr& polygon, double size)
+NPolygonPtr HodographBuilder::WithoutDents(const NPolygonPtr& polygon, const NPolygon& moving, double size)
 {
-    // A placed figure meets the same moving figure in every rotation try (its
-    // narrower side does not change with a quarter turn), and equal figures.
+    // A placed figure meets the moving figure in every rotation try, and
+    // equal figures: its dents are found once.
     DentsClosed& known = m_dents[polygon.get()];
     if (known.polygon.lock() != polygon || !(known.first == polygon->GetBegPoint())) {
-        known = {polygon, polygon->GetBegPoint(), {}, {}, DentChoices(*polygon)};
+        known = {polygon, polygon->GetBegPoint(), {}, DentChoices(*polygon), {}};
         if (m_dents.size() > 4 * kDentsKept)
             std::erase_if(m_dents, [](const auto& entry) { return entry.second.polygon.expired(); });
     }
-    for (const auto& [closedFor, result] : known.results)
-        if (closedFor == size)
-            return result;
-    // Sizes that find the same dents close them the same way.
-    const std::vector<DentEdit> edits = DentsNarrowerThan(known.choices, size);
-    NPolygonPtr result;
+    std::vector<DentEdit> edits = DentsNarrowerThan(known.choices, size);
+    std::erase_if(edits, [&](const DentEdit& edit) {
+        auto it = std::find_if(known.mouths.begin(), known.mouths.end(),
+                               [&](const auto& mouth) { return mouth.first == edit; });
+        if (it == known.mouths.end()) {
+            known.mouths.emplace_back(edit, MeasureDent(*polygon, edit));
+            it = std::prev(known.mouths.end());
+        }
+        return EntersDent(moving.m_points, it->second);
+    });
+    if (edits.empty())
+        return polygon;
+    // The same dents closed close them the same way.
     for (const auto& [closed, outline] : known.closed)
         if (closed == edits)
-            result = outline;
-    if (!result) {
-        result = CloseDentsStraight(polygon->GetCopy(), edits);
-        known.closed.emplace_back(edits, result);
-    }
-    known.results.emplace_back(size, result);
+            return outline;
+    NPolygonPtr result = CloseDentsStraight(polygon->GetCopy(), edits);
+    known.closed.emplace_back(edits, result);
     return result;
 }
 

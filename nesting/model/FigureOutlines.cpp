@@ -2,6 +2,7 @@
 // polygons, offset by the host.
 #include "model/NestingFigure.h"
 
+#include "geometry/DentEntry.h"
 #include "geometry/RingArea.h"
 #include "host/VarnelAPI.h"
 #include "model/NestingSetting.h"
@@ -466,7 +467,7 @@ void Figure::InitBorders()
     m_rectBorder = m_rect;
 }
 
-void Figure::InitPolygons(double size, double gap, FigurePtr other)
+void Figure::InitPolygons(double size, double gap, FigurePtr other, double narrowest)
 {
     if (m_borders.empty() || !m_poligons.empty())
         return;
@@ -476,7 +477,9 @@ void Figure::InitPolygons(double size, double gap, FigurePtr other)
         m_controls.clear();
         StraightenOutlines(m_borders);
         VectorPolygon working = m_borders;
-        working.front() = RemoveDentsStraight(m_borders.front(), size);
+        const NPolygon& outer = *m_borders.front();
+        working.front() =
+            CloseDentsStraight(m_borders.front(), DentsHoldingNone(outer, FindDentsStraight(outer, size), narrowest));
         if (!working.front()->CheckDirection())
             working.front()->Invert();
 

@@ -2,23 +2,13 @@
 // polygons, with the host's progress bar, and their source placements.
 #include "model/NestingModel.h"
 
+#include "geometry/DentEntry.h"
 #include "host/VarnelAPI.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
-
-// The smaller side of the smallest figure: a notch narrower than this (with
-// the gaps) cannot hold any figure of the model.
-double SmallestFigureSide(const std::vector<FigurePtr>& figures)
-{
-    double side = 2147483647.0;
-    for (const FigurePtr& figure : figures) {
-        const NRect& rc = figure->m_rectBorder;
-        side = std::min(side, std::min(rc.pTop.x - rc.pBot.x, rc.pTop.y - rc.pBot.y));
-    }
-    return side;
-}
 
 // The figures by the width of their first outline ring, to find the ones a
 // figure may equal: equal rings have widths within EPS, and straightening a
@@ -114,14 +104,23 @@ void NestingModel::InitFigureBorders()
 
 void NestingModel::InitFigurePolygons()
 {
-    const double size = SmallestFigureSide(m_figures);
     CreateProgressIndicator();
     const size_t n = m_figures.size();
     FiguresByWidth byWidth(m_figures);
+    std::vector<FigurePtr> patterns(n);
+    for (size_t i = 0; i < n; ++i)
+        patterns[i] = byWidth.Pattern(i);
+    // A notch is closed only where no figure, turned any way, can go into
+    // it: its mouth too narrow for anything to pass it a gap off either
+    // side, and no figure fitting in it whole.
+    double narrowest = std::numeric_limits<double>::infinity();
+    for (size_t i = 0; i < n; ++i)
+        if (!patterns[i] && !m_figures[i]->m_borders.empty() && m_figures[i]->m_borders.front())
+            narrowest = std::min(narrowest, NarrowestWidth(m_figures[i]->m_borders.front()->m_points));
     for (size_t i = 0; i < n; ++i) {
         UpdateProgressIndicator(static_cast<double>(i) * 100.0 / static_cast<double>(n));
         const FigurePtr& figure = m_figures[i];
-        figure->InitPolygons(2.0 * m_figureGap + size, m_figureGap, byWidth.Pattern(i));
+        figure->InitPolygons(2.0 * m_figureGap, m_figureGap, patterns[i], narrowest);
         figure->SaveParams();
     }
     DeleteProgressIndicator();

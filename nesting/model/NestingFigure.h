@@ -8,6 +8,7 @@
 #include "model/NestingObject.h"
 #include "vlapi/vlapi.h"
 
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,7 +63,11 @@ public:
     // first), with their area, cut length and sag, and how far the part may
     // reach past the outer ring's rectangle; the figure is not changed.
     VectorPolygon ReadBorders(double& area, double& length, double& sag, double* beyond = nullptr) const;
-    void InitPolygons(double size, double gap, FigurePtr other);
+    // The outer ring's notches whose mouth is narrower than `size` are closed
+    // before it is grown by half the gap, but for those that can hold a
+    // shape `narrowest` wide or more in every direction.
+    void InitPolygons(double size, double gap, FigurePtr other,
+                      double narrowest = std::numeric_limits<double>::infinity());
     void CopyPolygonsFrom(const Figure& other);
     void ClearPolygons();
     // The point every polygon of the figure turns about: its macro's
