@@ -121,6 +121,7 @@ struct Object {
     std::string type, layer, block;
     bool paper = false;
     long flags = 0;
+    long viewport = 0;  // of a viewport (group 69): 1 is paper space's overall one
     double normal[3] = {0, 0, 1};
     std::vector<NPoint> points;  // of groups 10 and 20 that are numbers
     std::vector<NPoint> others;  // of groups 11 and 21
@@ -140,6 +141,7 @@ struct Object {
         case 2: block = value; break;
         case 67: paper = value == "1"; break;
         case 70: flags = std::strtol(std::string(value).c_str(), nullptr, 10); break;
+        case 69: viewport = std::strtol(std::string(value).c_str(), nullptr, 10); break;
         case 10: x10 = Decimal(value), pending10 = true; break;
         case 11: x11 = Decimal(value), pending11 = true; break;
         case 20:
@@ -320,6 +322,7 @@ public:
         if (read == GroupsRead::Unreadable)
             return false;
         Finish(false);
+        m_scale.a = m_scale.d = MillimetresIn(m_units.Code());
         Chain(m_model);
         for (auto& [name, space] : m_blocks)
             Chain(space);
@@ -329,11 +332,9 @@ public:
     // The closed curves of the model space and of its block copies, as placed.
     void Place(const std::function<bool(const FileCurve&)>& keep, std::vector<FileCurve>& out) const
     {
-        Affine units;
-        units.a = units.d = MillimetresIn(m_units.Code());
         size_t visits = 0;
         std::vector<const std::string*> path;
-        Place(m_model, units, std::wstring(), false, path, visits, keep, out);
+        Place(m_model, m_scale, std::wstring(), false, path, visits, keep, out);
     }
 
 private:
@@ -380,6 +381,13 @@ private:
         Space* into = m_into;
         if (!into)
             return;
+        if (o.type == "VIEWPORT") {
+            // A view of the model on the sheet: its box in paper space.
+            const double w = o.g40.value_or(0.0) / 2, h = o.g41.value_or(0.0) / 2;
+            if (o.paper && o.viewport != 1 && o.first && w > 0.0 && h > 0.0)
+                m_viewports.push_back({o.first->x - w, o.first->y - h, o.first->x + w, o.first->y + h});
+            return;
+        }
         // Objects given in their own coordinates (polylines, circles, arcs,
         // copies) run mirrored in x when their normal is -Z; tilted out of
         // the plane (3D, which the converter leaves out), their plan is
@@ -586,6 +594,7 @@ private:
             FileCurve placedCurve;
             placedCurve.sized = curve.sized;
             placedCurve.several = curve.several;
+            placedCurve.paper = paper || curve.paper;
             placedCurve.x1 = placedCurve.y1 = INFINITY;
             placedCurve.x2 = placedCurve.y2 = -INFINITY;
             for (const NPoint& corner : {NPoint{curve.x1, curve.y1}, NPoint{curve.x2, curve.y1}, NPoint{curve.x1, curve.y2},
@@ -594,11 +603,19 @@ private:
                 placedCurve.x1 = std::min(placedCurve.x1, p.x), placedCurve.x2 = std::max(placedCurve.x2, p.x);
                 placedCurve.y1 = std::min(placedCurve.y1, p.y), placedCurve.y2 = std::max(placedCurve.y2, p.y);
             }
-            if (!std::isfinite(placedCurve.x1 + placedCurve.y1 + placedCurve.x2 + placedCurve.y2) || !keep(placedCurve))
+            if (!std::isfinite(placedCurve.x1 + placedCurve.y1 + placedCurve.x2 + placedCurve.y2))
+                continue;
+            placedCurve.frame = placedCurve.paper && std::any_of(m_viewports.begin(), m_viewports.end(), [&](const Box& v) {
+                const NPoint low = m_scale.Apply({v.x1, v.y1}), high = m_scale.Apply({v.x2, v.y2});
+                const double t = kJoinTolerance;
+                return placedCurve.x1 <= low.x + t && placedCurve.y1 <= low.y + t && placedCurve.x2 >= high.x - t &&
+                       placedCurve.y2 >= high.y - t;
+            });
+            if (!keep(placedCurve))
                 continue;
             placedCurve.named = curve.what + L" на слое «" + NameText(curve.layer) + L"»" +
                                 (block.empty() ? L"" : L" в блоке «" + block + L"»") +
-                                (paper || curve.paper ? L" в пространстве листа" : L"") + L" у " +
+                                (placedCurve.paper ? L" в пространстве листа" : L"") + L" у " +
                                 PointText(placed.Apply(curve.at));
             out.push_back(std::move(placedCurve));
         }
@@ -617,8 +634,13 @@ private:
         }
     }
 
+    struct Box {
+        double x1, y1, x2, y2;
+    };
     Space m_model;
     std::map<std::string, Space> m_blocks;
+    std::vector<Box> m_viewports;  // of paper space, its overall one left out
+    Affine m_scale;                // the file's units in millimetres
     std::map<std::string, BlockHeader> m_headers;
     BlockHeader m_block;  // the header being read
     Space* m_into = nullptr;  // of the section or block being read

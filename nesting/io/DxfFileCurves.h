@@ -26,6 +26,10 @@ struct FileCurve {
     bool sized = true;
     // `named` names several curves closing one ring together (they hold).
     bool several = false;
+    // Drawn in paper space (or in a block inserted there); `frame`: there
+    // around one of its viewports (a sheet's frame about a view of the model).
+    bool paper = false;
+    bool frame = false;
     // The curve followed within the configured sag, where the drawing holds
     // it (a curve on a hidden layer): what it encloses is then told exactly,
     // not by its box alone. Empty for a curve known only from the file.

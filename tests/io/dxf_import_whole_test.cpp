@@ -140,6 +140,16 @@ TEST_F(DxfWholePartTest, AnOutlineSkippedForAnyReasonRefusesThePartNamingIt)
          kLost + L"4 отрезка на слое «0» у (0; 0) охватывают"},
         {"outline_in_paper_space", [] { return Plate(Polyline(kOutline, true) + Groups{{67, "1"}}); },
          kLost + L"полилиния на слое «0» в пространстве листа у (0; 0) охватывает"},
+        // Paper space's frame about the model: a sheet's, never the part's outline.
+        {"frame_in_paper_space_about_a_part_with_holes",
+         [] { return Plate(Polyline(kOutline, true) + Rectangle(420, 297) + Groups{{67, "1"}}); }, L"", kPlate},
+        {"frame_about_a_viewport_about_a_plain_plate", [] {
+             return dxftext::File({{"ENTITIES", Polyline(kOutline, true) + Rectangle(420, 297) + Groups{{67, "1"}} +
+                 Groups{{0, "VIEWPORT"}, {67, "1"}, {10, "210"}, {20, "148"}, {40, "400"}, {41, "280"}, {69, "2"}}}}); },
+         L"", 20000},
+        {"outline_in_paper_space_beside_its_viewport", [] { return Plate(Polyline(kOutline, true) + Groups{{67, "1"}} +
+             Groups{{0, "VIEWPORT"}, {67, "1"}, {10, "300"}, {20, "100"}, {40, "50"}, {41, "50"}, {69, "2"}}); },
+         kLost + L"полилиния на слое «0» в пространстве листа у (0; 0) охватывает"},
         {"outline_in_an_external_reference",
          [&] { return Plate(Insert("XR", 0, 0), xref + Polyline(kOutline, true) + Groups{{0, "ENDBLK"}}); },
          kLost + L"полилиния на слое «0» в блоке «XR» у (0; 0) охватывает"},
