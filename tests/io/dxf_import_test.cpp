@@ -485,8 +485,10 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         {"gap_just_wider", dxftext::File({{"ENTITIES", Line(0, 0, 100, 0) + Line(100, 0, 100, 99.9985) +
                                                   Line(100, 100, 0, 100) + Line(0, 100, 0, 0)}}),
          L"незамкнутый контур: разрыв 0.0015 мм между точками (100; 99.9985) и (100; 100)", 0},
-        {"long_layer", dxftext::File({{"ENTITIES", square + Line(0, 0, 50, 50, std::string(2000, 'L'))}}), nullptr, 10000,
-         leftOut + L"объекты со значениями длиннее 1023 символов — 1 (отрезок на слое «LLLLLLLL"},
+        // A value longer than the reader reads: the curve is left out by a cap.
+        {"long_layer", dxftext::File({{"ENTITIES", square + Line(0, 0, 50, 50, std::string(2000, 'L'))}}),
+         L"файл прочитан не весь, а без пропущенного деталь не записывается: пропущено сверх пределов программы: "
+         L"объекты со значениями длиннее 1023 символов — 1 (отрезок на слое «LLLLLLLL", 0},
         {"text_beyond_numbers", dxftext::File({{"BLOCKS", Block("FAR", Text(1e10, 0, "x"))},
                                       {"ENTITIES", square + Insert("FAR", 0, 0, "1e300")}}),
          nullptr, 10000, leftOut + L"объекты, координаты которых переполняются с масштабами блоков и единицами файла — 1 (текст на слое «0» в блоке «FAR»)"},

@@ -27,7 +27,6 @@ static_assert(kMaxValue < DL_DXF_MAXLINE, "dxflib reads lines shorter than its b
 // The chunks an MTEXT's text is given to dxflib in (DXF writes at most 250).
 constexpr std::size_t kTextChunk = 250;
 constexpr char k3D[] = "3D-объекты";
-constexpr char kLongValues[] = "объекты со значениями длиннее 1023 символов";
 // Texts not drawn (made invisible, attributes hidden by their flag): what is
 // not shown is no marking of the part.
 constexpr char kInvisibleTexts[] = "невидимые тексты, их маркировка не читается";
@@ -392,9 +391,15 @@ class Preparer {
     if (section_ == "TABLES") {
       static const std::set<std::string_view> kept = {"TABLE", "ENDTAB", "LAYER", "LTYPE"};
       if (kept.count(type) && !record.why.empty()) Skip("повреждённые записи таблиц", record);
-      else if (type == "LAYER" && ++layers_ > kMaxLayers) Skip(kTooManyLayers, record);
-      else if (type == "LTYPE" && ++linetypes_ > kMaxLayers) Skip(kTooManyLinetypes, record);
-      else if (kept.count(type)) Keep(record.first, record.last);
+      else if (type == "LAYER" && ++layers_ > kMaxLayers) {
+        Skip(kTooManyLayers, record);
+        result_.cappedLayers.insert(NoCaseHash()(record.Value(2)));
+      } else if (type == "LTYPE" && ++linetypes_ > kMaxLayers) {
+        Skip(kTooManyLinetypes, record);
+        result_.cappedLinetypes.insert(NoCaseHash()(record.Value(2)));
+      } else if (kept.count(type)) {
+        Keep(record.first, record.last);
+      }
       return;
     }
     if (type == "ENDBLK") {  // its groups (layer, handle) mean nothing here
@@ -745,7 +750,7 @@ bool BeyondCaps(std::string_view why) {
   static const std::string_view caps[] = {kTooManyObjects,   kTooManyPieces,    kTooManySplinePoints, kTooManyEllipses,
                                           kTooMuchText,      kOnTooManyLayers,  kOfTooManyLinetypes,  kTooManyBlocks,
                                           kTooManyRecords,   kTooManyGroups,    kTooManyVisits,       kTooManyCopied,
-                                          kTooDeep};
+                                          kTooDeep,          kLongValues};
   return std::any_of(std::begin(caps), std::end(caps), [&](std::string_view cap) { return why.starts_with(cap); });
 }
 

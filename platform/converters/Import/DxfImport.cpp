@@ -508,12 +508,15 @@ class Builder {
     if (kind.byLayer) linetype = LinetypeOf(layer).ofLayer;
     else if (kind.byBlock) linetype = blockLinetype;
     if (!std::holds_alternative<std::unique_ptr<DL_InsertData>>(r.item)) {  // a copy's objects count themselves
-      // Each layer and linetype drawn on makes a layer or a line style of the document.
-      if (!Drawn(layersDrawn_, layersCount_, layer)) {
+      // Each layer and linetype drawn on makes a layer or a line style of
+      // the document; one whose definition a cap left out is not known to
+      // be shown, nor solid.
+      if (!Drawn(layersDrawn_, layersCount_, layer) || prepared_.cappedLayers.count(NoCaseHash()(reader_.names.Name(layer)))) {
         Drop(kOnTooManyLayers);
         return false;
       }
-      if (!Drawn(linetypesDrawn_, linetypesCount_, linetype)) {
+      if (!Drawn(linetypesDrawn_, linetypesCount_, linetype) ||
+          prepared_.cappedLinetypes.count(NoCaseHash()(reader_.names.Name(linetype)))) {
         Drop(kOfTooManyLinetypes);
         return false;
       }
