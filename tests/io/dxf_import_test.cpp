@@ -1236,6 +1236,11 @@ TEST_F(DxfImportTest, MarkingsOnlyFromWhatIsShownAndRefusedValuesRefuseThePart)
          part(Insert("TAG", 0, 0) + Groups{{66, "1"}} + attribute("[Кол-во=12]", "1") + attribute("[Кол-во=3]", "0") +
               Groups{{0, "SEQEND"}, {8, "0"}}),
          invisible + L"атрибут на слое «0» у (10; 40))", 3},
+        // A copy on a frozen layer is hidden with its attributes, whatever their layers.
+        {"attribute_of_a_copy_on_a_frozen_layer",
+         part(on("FROZEN", Insert("TAG", 0, 0)) + Groups{{66, "1"}} + attribute("[Кол-во=14]", "0") +
+              Groups{{0, "SEQEND"}, {8, "0"}}),
+         hidden + L"[Кол-во=14] на слое «FROZEN»", 1},
         {"invisible_text", part(Text(10, 10, "[Кол-во=12]") + Groups{{60, "1"}}), invisible + L"текст на слое «0» у (10; 10))", 1},
         {"count_0", part(Text(10, 10, "[Кол-во=0]")), refused + L"Кол-во=0]" + counts},
         {"count_not_whole", part(Text(10, 10, "[Кол-во=2,5]")), refused + L"Кол-во=2,5]" + counts},

@@ -146,6 +146,8 @@ class Reader : public DL_CreationAdapter {
     if (const std::string& own = a.getLinetype(); !own.empty() && !SameName(own, "BYLAYER") && !SameName(own, "BYBLOCK"))
       layer.linetype = own;
     layers.emplace_back(data.name, layer);
+    if (layer.frozen) frozen_.insert(data.name);
+    else frozen_.erase(data.name);
   }
   // dxflib gives a linetype's dashes before the linetype itself.
   void addLinetype(const DL_LinetypeData& data) override {
@@ -185,8 +187,11 @@ class Reader : public DL_CreationAdapter {
     if (auto* s = Last<SplineR>()) s->fits.push_back(d);
   }
   void addText(const DL_TextData& d) override { Put(TextR{d}); }
+  // The attributes of a block copy on a frozen layer are hidden with it,
+  // whatever layers they stand on: they take its layer.
   void addAttribute(const DL_AttributeData& d) override {
     Put(TextR{d});
+    if (frozenInsert_) current_->back().attributes.layer = *frozenInsert_;
   }
   void addMTextChunk(const std::string& text) override { chunks_ += text; }
   void addMText(const DL_MTextData& d) override {
@@ -195,7 +200,12 @@ class Reader : public DL_CreationAdapter {
     chunks_.clear();
     Put(MTextR{data});
   }
-  void addInsert(const DL_InsertData& d) override { Put(d); }
+  void addInsert(const DL_InsertData& d) override {
+    Put(d);
+    const std::string& layer = getAttributes().getLayer();
+    frozenInsert_.reset();
+    if (frozen_.count(layer)) frozenInsert_ = names.Id(layer);
+  }
 
  private:
   template <class T>
@@ -211,6 +221,8 @@ class Reader : public DL_CreationAdapter {
   }
 
   std::vector<Record>* current_ = &model;
+  std::set<std::string, NoCase> frozen_;          // the layers frozen
+  std::optional<std::uint32_t> frozenInsert_;    // the layer of the last insert, when frozen
   std::vector<double> dashes_;
   std::string chunks_;
 };
