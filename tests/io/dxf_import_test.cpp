@@ -1173,6 +1173,10 @@ TEST_F(DxfImportTest, MarkingInAWrongCodePageOrAmongCodesIsReadOrNamed)
          asUtf8 + L"ANSI_1251 — 1 («[Кол-во=5] [Материал=Ст3сп/пс]»)"},
         {"utf8_said_1252_r2004", file("ANSI_1252", "[Материал=Ст3]", "AC1018"), 1, L"Ст3", asUtf8 + L"ANSI_1252 — 1 («[Материал=Ст3]»)"},
         {"cp1251_said_1251", file("ANSI_1251", count5 + "\\P" + steel), 5, L"Ст3", L""},
+        // An R2007 file is UTF-8: bytes that make none are in its code page.
+        {"cp1251_in_r2007", file("ANSI_1251", count5 + "\\P" + steel, "AC1021"), 5, L"Ст3",
+         L"деталь импортирована, но при чтении тексты, байты которых не UTF-8, прочитаны в кодировке ANSI_1251 — 1 "
+         L"(«[Кол-во=5] [Материал=Ст3]»)"},
         {"unknown_keys", file("ANSI_1252", "[Mat\xE9riau=Acier]\\P[Color: red]"), 1, L"",
          unknown + L"[Matériau=Acier]" + keys + L"\n" + unknown + L"[Color: red]" + keys},  // a line each
         // Formatting codes round the marking, codes of no meaning kept as text; a marking split between lines.

@@ -457,6 +457,18 @@ class Builder {
     if (utf8Count_ > utf8Texts_.size()) text += L" и ещё " + std::to_wstring(utf8Count_ - utf8Texts_.size());
     return text + L")";
   }
+  // What the texts of an R2007+ file read in its code page say, UTF-8
+  // failing them; empty when there were none.
+  std::wstring ReadInCodePage() const {
+    if (codePageTexts_.empty()) return {};
+    const bool named = !prepared_.codePage.empty() && !SameName(prepared_.codePage.substr(0, 3), "UTF");
+    std::wstring text = L"тексты, байты которых не UTF-8, прочитаны в кодировке " +
+                        Wide(named ? prepared_.codePage : std::string(kWrittenCodePage)) + L" — " +
+                        std::to_wstring(codePageCount_) + L" (";
+    for (std::size_t i = 0; i < codePageTexts_.size(); ++i) text += (i ? L", «" : L"«") + codePageTexts_[i] + L"»";
+    if (codePageCount_ > codePageTexts_.size()) text += L" и ещё " + std::to_wstring(codePageCount_ - codePageTexts_.size());
+    return text + L")";
+  }
   const std::map<std::string, LayerR, NoCase>& Layers() const { return layers_; }
 
  private:
@@ -875,8 +887,8 @@ class Builder {
   // A text's content as `plain` makes it; one read as cp1251 against the
   // file's code page is kept for Recoded, on one line.
   std::wstring Content(const std::string& bytes, std::wstring (*plain)(const std::wstring&)) {
-    bool asCp1251 = false, asUtf8 = false;
-    const std::wstring text = plain(DecodeText(bytes, prepared_.codePage, utf8_, &asCp1251, &asUtf8));
+    bool asCp1251 = false, asUtf8 = false, asCodePage = false;
+    const std::wstring text = plain(DecodeText(bytes, prepared_.codePage, utf8_, &asCp1251, &asUtf8, &asCodePage));
     const auto keep = [&](std::vector<std::wstring>& shown, std::size_t& count) {
       if (++count > kRecodedNamed) return;
       shown.push_back(text.substr(0, kRecodedLength));
@@ -884,6 +896,7 @@ class Builder {
     };
     if (asCp1251) keep(recoded_, recodedCount_);
     if (asUtf8) keep(utf8Texts_, utf8Count_);
+    if (asCodePage) keep(codePageTexts_, codePageCount_);
     return text;
   }
 
@@ -940,6 +953,8 @@ class Builder {
   std::size_t recodedCount_ = 0;
   std::vector<std::wstring> utf8Texts_;  // the first texts read as UTF-8 against the file's code page
   std::size_t utf8Count_ = 0;
+  std::vector<std::wstring> codePageTexts_;  // the first texts of an R2007+ file read in its code page
+  std::size_t codePageCount_ = 0;
   bool flipped_ = false;  // of the object being placed
   // Where the object being placed stands: its kind, point, layer and block.
   struct Here {
@@ -1087,6 +1102,7 @@ class ImportConverter : public Converter {
     if (!skipped.Empty(false)) problems.push_back(kLeftOut + Wide(skipped.Text(false)));
     if (const std::wstring recoded = built.Recoded(); !recoded.empty()) problems.push_back(recoded);
     if (const std::wstring utf8 = built.ReadAsUtf8(); !utf8.empty()) problems.push_back(utf8);
+    if (const std::wstring own = built.ReadInCodePage(); !own.empty()) problems.push_back(own);
     if (built.shapes.empty() && !skipped.Empty()) {
       problems.push_back(L"ничего не импортировано");
       return false;
