@@ -373,12 +373,15 @@ TEST_F(DxfImportTest, FilesAroundTheRunSurviveAndReplacedOrRenamedFilesAreNamed)
     std::ofstream(out / "other.vfw") << "kept";
     std::ofstream(out / "bulges.vfw") << "old";  // an earlier import's file
     std::ofstream(out / "open_outline.vfw") << "old";
+    std::ofstream(out / "TEXTS.vfw") << "old";  // names the file system tells apart from "texts.vfw" by no letter
     fs::create_directories(root / "copy");
     fs::copy_file(kParts / "bulges.dxf", root / "copy" / "bulges.DXF");
     fs::copy_file(kParts / "splines.dxf", root / "copy" / "say \"when\".dxf");
+    fs::copy_file(kParts / "bulges.dxf", root / "copy" / "Bulges.dxf");
     std::vector<FileMetaParams> entries = Entries({"bulges.dxf", "duplicate_lines.dxf", "open_outline.dxf"});
-    entries.push_back({Wide(root / "copy" / "bulges.DXF"), L"", 1, 0.0});
-    entries.push_back({Wide(root / "copy" / "say \"when\".dxf"), L"", 1, 0.0});
+    for (const char* copy : {"bulges.DXF", "say \"when\".dxf", "Bulges.dxf"})
+        entries.push_back({Wide(root / "copy" / copy), L"", 1, 0.0});
+    entries.push_back(Entries({"texts.dxf"}).front());
     const size_t before = host->State().messages.size();
     NestingModel model;
     dxfimport::ImportFiguresFromDxf(model, entries, Wide(out) + L"\\", m_read, m_problems);  // as a folder dialog ends it
@@ -388,13 +391,18 @@ TEST_F(DxfImportTest, FilesAroundTheRunSurviveAndReplacedOrRenamedFilesAreNamed)
           entries[2].m_path + L": незамкнутый контур",
           std::wstring(L"; прежний файл «open_outline.vfw» остался в папке"),
           entries[3].m_path + L": деталь записана в файл «bulges_2.vfw»: файл «bulges.vfw» уже записан для другой детали этого импорта",
-          entries[4].m_path + L": деталь записана в файл «say  when .vfw»: знаки «\"» заменены пробелами"})
+          entries[4].m_path + L": деталь записана в файл «say  when .vfw»: знаки «\"» заменены пробелами",
+          entries[5].m_path + L": деталь записана в файл «Bulges_3.vfw»: файл «Bulges.vfw» уже записан для другой детали этого импорта",
+          entries[6].m_path + L": деталь записана в файл «TEXTS.vfw»: так назван прежний файл папки, имя которого отличается "
+                              L"только строчными и прописными буквами",
+          entries[6].m_path + L": прежний файл «TEXTS.vfw» заменён"})
         EXPECT_NE(closing.find(said), std::wstring::npos) << vlhost::Host::Utf8(said) << "\n" << vlhost::Host::Utf8(closing);
     EXPECT_EQ(closing.find(entries[1].m_path), std::wstring::npos) << "a new file named as its part: nothing to say";
     EXPECT_EQ(fs::file_size(out / "other.vfw"), 4u);
     EXPECT_GT(fs::file_size(out / "bulges.vfw"), 3u) << "the run's own file replaces an earlier one";
     EXPECT_TRUE(fs::exists(out / "bulges_2.vfw"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 6);
+    EXPECT_GT(fs::file_size(out / "TEXTS.vfw"), 3u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 8);
 
     // A conversion that cannot happen keeps whatever is there.
     std::vector<FileMetaParams> again = Entries({"bulges.dxf"});
