@@ -132,6 +132,7 @@ struct Object {
     long degree = 3;                     // of a spline (group 71)
     std::optional<double> x10, x11;  // waiting for their y
     bool pending10 = false, pending11 = false;
+    bool seeds = false;  // a hatch's seed points come: no more of its boundary
     bool unread = false;  // a point of groups 10 and 20, or 11 and 21, that is no number
 
     void Take(int code, std::string_view value)
@@ -142,8 +143,15 @@ struct Object {
         case 67: paper = value == "1"; break;
         case 70: flags = std::strtol(std::string(value).c_str(), nullptr, 10); break;
         case 69: viewport = std::strtol(std::string(value).c_str(), nullptr, 10); break;
-        case 10: x10 = Decimal(value), pending10 = true; break;
-        case 11: x11 = Decimal(value), pending11 = true; break;
+        case 98: seeds = seeds || type == "HATCH"; break;
+        case 10:
+            if (!seeds)
+                x10 = Decimal(value), pending10 = true;
+            break;
+        case 11:
+            if (!seeds)
+                x11 = Decimal(value), pending11 = true;
+            break;
         case 20:
             if (pending10) {
                 const std::optional<double> y = Decimal(value);
@@ -462,6 +470,18 @@ private:
             curve.sized = !o.others.empty();
             add({curve.at.x - rx, curve.at.y - ry});
             add({curve.at.x + rx, curve.at.y + ry});
+        } else if (o.type == "HATCH") {
+            // A fill, not cut, whose boundary may be all that draws the
+            // outline: the box of its boundary's points (its first point is
+            // its elevation's, none of the boundary's).
+            if (o.points.size() < 3 || plane.Tilted())
+                return;
+            curve.what = L"штриховка";
+            for (size_t k = 1; k < o.points.size(); ++k)
+                add(mirror(o.points[k]));
+            for (const NPoint& p : o.others)
+                add(mirror(p));
+            curve.at = mirror(o.points[1]);
         } else if (o.type == "SPLINE") {
             std::vector<NPoint> all = o.points;
             all.insert(all.end(), o.others.begin(), o.others.end());

@@ -37,7 +37,7 @@ struct FileCurve {
 };
 
 // The closed curves (polylines, 3D ones by their plan, circles, arcs and
-// ellipses of a whole turn, splines), and the rings open lines, arcs and
+// ellipses of a whole turn, splines, hatches by their boundary), and the rings open lines, arcs and
 // polylines close end to end, of the file's model space and paper space and
 // of the blocks they insert (an array's first copy; external references
 // and blocks deeper than the converter reads too), in the file's order, for
