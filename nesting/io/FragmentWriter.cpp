@@ -96,7 +96,7 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                             importfiles::IsUsableComponent(file) ? names.Earlier(folder, file + L".vfw") : fs::path();
                         const bool stays = !earlier.empty() && !writtenFiles.count(earlier);
                         skipped.Add(name, stays ? reason + L"; прежний файл «" + vrnApi::detail::TextOf(earlier) +
-                                                      L"» остался"
+                                                      L"» остался в папке"
                                                 : reason);
                     };
                     if (part.thickness <= 0.0) {
@@ -157,7 +157,7 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                             const std::wstring own = vrnApi::detail::TextOf(path.filename());
                             if (importfiles::FoldedName(own) != importfiles::FoldedName(file + L".vfw"))
                                 why += (why.empty() ? L"" : L"; ") +
-                                       (L"файл «" + file + L".vfw» уже записан для другой детали");
+                                       (L"файл «" + file + L".vfw» уже записан для другой детали этого импорта");
                             else if (own != file + L".vfw")
                                 why += (why.empty() ? L"" : L"; ") +
                                        std::wstring(L"так назван прежний файл папки, имя которого отличается только "
@@ -175,7 +175,7 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                     if (!reason.empty()) {
                         names.Release(path);
                         failed.Add(name + L" (" + vrnApi::detail::TextOf(path) + L")",
-                                   earlier ? reason + L"; прежний файл остался" : reason);
+                                   earlier ? reason + L"; прежний файл остался в папке" : reason);
                     }
                 }
             }

@@ -512,7 +512,7 @@ TEST_F(AssemblyImportTest, EverySheetBodyOfAnUnfoldedPartIsWritten)
 
     WriteByName(reader, true);
     EXPECT_EQ(Messages().back().text, L"Запись на диск завершена\nЗаписаны не под именем по шаблону:\nОпора: «Опора_2.vfw»: "
-                                      L"файл «Опора.vfw» уже записан для другой детали");
+                                      L"файл «Опора.vfw» уже записан для другой детали этого импорта");
     for (const char* file : {"Опора.vfw", "Опора_2.vfw"})
         EXPECT_TRUE(fs::exists(out / "Сталь 3" / "2" / file)) << file;
 }
@@ -531,7 +531,7 @@ TEST_F(AssemblyImportTest, StayingAndUnmadeFilesAndMixedMaterialsAreNamed)
     reader.m_dataTree.front().nodes.front().datum.front().curves.clear();  // the channel's pattern lost
     WriteByName(reader, true);
     const std::wstring text = Messages().back().text;
-    EXPECT_NE(text.find(L"Швеллер (ШВ-02): нет контура развёртки; прежний файл «" + Wide(channel) + L"» остался\nКорпус: "
+    EXPECT_NE(text.find(L"Швеллер (ШВ-02): нет контура развёртки; прежний файл «" + Wide(channel) + L"» остался в папке\nКорпус: "
                         L"не листовая деталь\nне удалось создать папку «" + Wide(out / "Сталь 3" / "2") + L"»: на пути к "
                         L"ней файл «" + Wide(out / "Сталь 3") + L"»: не записаны детали: Кронштейн (КР-01), Кронштейн "
                         L"повёрнутый (КР-01), Пластина, Уголок\nМатериал «Cт3» набран латинскими и русскими буквами "
