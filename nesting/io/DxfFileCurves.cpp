@@ -127,6 +127,7 @@ struct Object {
     std::vector<NPoint> others;  // of groups 11 and 21
     std::optional<NPoint> first;  // its first point of groups 10 and 20, when both are numbers
     std::optional<double> g40, g41, g42, g50, g51;
+    std::optional<double> g31;  // the height of its first point of groups 11 and 21
     std::optional<double> elevation;  // its first height (group 30), a light polyline's (38)
     std::vector<double> knots, weights;  // of a spline (groups 40 and 41)
     long degree = 3;                     // of a spline (group 71)
@@ -195,6 +196,10 @@ struct Object {
             if (!elevation)
                 elevation = Decimal(value);
             break;
+        case 31:
+            if (!g31)
+                g31 = Decimal(value);
+            break;
         case 38: elevation = Decimal(value); break;
         case 210: case 220: case 230: normal[(code - 210) / 10] = Decimal(value).value_or(0.0); break;
         default: break;
@@ -212,6 +217,7 @@ public:
         if (!(length > 0.0) || !std::isfinite(length))
             return;
         const double n[3] = {o.normal[0] / length, o.normal[1] / length, o.normal[2] / length};
+        std::copy(n, n + 3, m_n);
         m_tilted = std::fabs(o.normal[0]) > 1e-9 || std::fabs(o.normal[1]) > 1e-9;
         // Its x axis: Y × N, or Z × N for a normal near Z's (the arbitrary axis rule).
         double ax[3];
@@ -236,10 +242,15 @@ public:
     }
     // How far a circle of radius `r` reaches along x and along y in plan.
     NPoint Reach(double r) const { return {r * std::hypot(m_x.x, m_y.x), r * std::hypot(m_x.y, m_y.y)}; }
+    // Plan as a map of the plane's own coordinates.
+    Affine Map() const { return {m_x.x, m_y.x, m_x.y, m_y.y, m_shift.x, m_shift.y}; }
+    // Its unit normal.
+    const double* Normal() const { return m_n; }
 
 private:
     bool m_valid = false, m_tilted = false;
     NPoint m_x{1, 0}, m_y{0, 1}, m_shift;
+    double m_n[3] = {0, 0, 1};
 };
 
 // Points along the spline of `o` given by control points, knots and weights
@@ -401,7 +412,7 @@ private:
         // the plane (3D, which the converter leaves out), their plan is
         // taken, the plane's axes as DXF makes them of its normal.
         const Plane plane(o);
-        if (!plane.Valid() || (plane.Tilted() && (o.type == "INSERT" || o.type == "ELLIPSE")))
+        if (!plane.Valid())
             return;
         const bool flipped = o.normal[2] < 0.0;
         const auto mirror = [&](NPoint p) { return plane.Plan(p); };
@@ -418,7 +429,9 @@ private:
             Affine placed{std::cos(turn) * sx, -std::sin(turn) * sy, std::sin(turn) * sx, std::cos(turn) * sy, 0, 0};
             placed.e = o.first->x - (placed.a * base.x + placed.b * base.y);
             placed.f = o.first->y - (placed.c * base.x + placed.d * base.y);
-            if (flipped)
+            if (plane.Tilted())
+                placed = plane.Map().After(placed);
+            else if (flipped)
                 placed = Affine{-1, 0, 0, 1, 0, 0}.After(placed);
             into->copies.push_back({o.block, placed, o.paper});
             return;
@@ -460,11 +473,15 @@ private:
             const double from = o.g41.value_or(0.0), to = o.g42.value_or(2.0 * PI);
             if (!o.first || std::fabs(std::remainder(to - from, 2.0 * PI)) > 1e-6 || std::fabs(to - from) < 1e-6)
                 return;
-            // Its reach along x and along y: of its major axis (mx, my) and
-            // its minor axis, the major one's `ratio` turned a quarter.
+            // Its reach along x and along y in plan: of its major axis (in
+            // the drawing's coordinates) and its minor axis, `ratio` of the
+            // major one turned a quarter about its normal.
             const NPoint major = o.others.empty() ? NPoint{} : o.others.front();
+            const double mz = o.g31.value_or(0.0);
             const double ratio = o.g40.value_or(1.0) > 0.0 && *o.g40 <= 1.0 ? *o.g40 : 1.0;
-            const double rx = std::hypot(major.x, ratio * major.y), ry = std::hypot(major.y, ratio * major.x);
+            const double* n = plane.Normal();
+            const NPoint minor{ratio * (n[1] * mz - n[2] * major.y), ratio * (n[2] * major.x - n[0] * mz)};
+            const double rx = std::hypot(major.x, minor.x), ry = std::hypot(major.y, minor.y);
             curve.what = L"эллипс";
             curve.at = *o.first;
             curve.sized = !o.others.empty();

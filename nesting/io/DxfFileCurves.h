@@ -43,8 +43,8 @@ struct FileCurve {
 // and blocks deeper than the converter reads too), in the file's order, for
 // which `keep` holds (asked of the box: the name is made for those kept,
 // "... в пространстве листа ..." for those of paper space); none when the
-// file cannot be read as text groups. Curves on planes tilted out of the
-// drawing's are taken by their plan, save ellipses and block copies. Only so
+// file cannot be read as text groups. Curves and block copies on planes
+// tilted out of the drawing's are taken by their plan. Only so
 // many block copies are looked into as the converter visits.
 std::vector<FileCurve> ClosedFileCurves(const std::filesystem::path& file,
                                         const std::function<bool(const FileCurve&)>& keep);

@@ -137,6 +137,9 @@ TEST_F(DxfWholePartTest, AnOutlineSkippedForAnyReasonRefusesThePartNamingIt)
     for (const auto& [x, y] : kOutline)
         Append(hatch, {{10, Num(x)}, {20, Num(y)}});
     Append(hatch, {{97, "0"}, {75, "0"}, {76, "1"}, {98, "1"}, {10, "300"}, {20, "300"}});
+    const Groups tilted{{210, "0.6"}, {220, "0"}, {230, "0.8"}};  // a plane seen at a slant: its plan is read
+    Groups risen = FitSpline({{-10, -10}, {110, -10}, {110, 210}, {-10, 210}, {-10, -10}}, true);
+    risen.back().second = "5";
     Expect({
         // Heights within 0.001 mm of one another are flat, as a 3D projection writes them.
         {"polyline_risen_1e-9", [] { return Plate(Outline3D([](size_t i) { return 1e-9 * i; })); }, L"", kPlate},
@@ -165,8 +168,15 @@ TEST_F(DxfWholePartTest, AnOutlineSkippedForAnyReasonRefusesThePartNamingIt)
          kLost + L"полилиния на слое «0» в блоке «XR» у (0; 0) охватывает"},
         {"outline_17_blocks_deep", [&] { return nested(17); }, kLost + L"полилиния на слое «0» в блоке «L17» у (0; 0)"},
         {"outline_16_blocks_deep", [&] { return nested(16); }, L"", kPlate},
-        {"outline_on_a_tilted_plane", [] { return Plate(Circle("0", "0", 200, {{210, "0.6"}, {220, "0"}, {230, "0.8"}})); },
+        {"outline_on_a_tilted_plane", [&] { return Plate(Circle("0", "0", 200, tilted)); },
          kLost + L"окружность на слое «0» у (0; 0) охватывает"},
+        {"outline_an_ellipse_on_a_tilted_plane", [&] { return Plate(Groups{{0, "ELLIPSE"}, {8, "0"}, {10, "50"}, {20, "100"},
+             {11, "200"}, {21, "0"}, {31, "0"}, {40, "1"}, {41, "0"}, {42, "6.283185307179586"}} + tilted); },
+         kLost + L"эллипс на слое «0» у (50; 100) охватывает"},
+        {"outline_in_a_block_inserted_on_a_tilted_plane",
+         [&] { return Plate(Insert("T", 0, 0) + tilted, Block("T", Polyline({{-200, -200}, {300, -200}, {300, 400}, {-200, 400}}, true))); },
+         kLost + L"полилиния на слое «0» в блоке «T»"},
+        {"outline_a_spline_risen_5", [&] { return Plate(risen); }, kLost + L"сплайн на слое «0» у (-10; -10) охватывает"},
     });
 }
 

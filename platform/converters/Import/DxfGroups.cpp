@@ -231,6 +231,7 @@ struct Record {
   std::size_t textBytes = 0;  // of its texts (codes 1 and 3)
   std::size_t breaks = 0;     // of an MTEXT's lines
   std::size_t arcs = 0;       // bulges (groups of code 42) that are not nought
+  double lowest = INFINITY, highest = -INFINITY;  // its heights (groups 30 and 31) that are numbers
 
   // The first value of a code kWanted names.
   std::string_view Value(int code, std::string_view otherwise = "") const {
@@ -246,6 +247,8 @@ struct Record {
     wanted = 0;
     std::fill(std::begin(counts), std::end(counts), 0);
     textBytes = breaks = arcs = 0;
+    lowest = INFINITY;
+    highest = -INFINITY;
   }
   bool End() const { return !type.data() || type == "ENDSEC" || type == "EOF"; }
 };
@@ -489,6 +492,10 @@ class Preparer {
         double bulge = 0;
         record.arcs += ParseDouble(g.value, bulge) && bulge != 0;
       }
+      if (double z = 0; (g.code == 30 || g.code == 31) && ParseDouble(g.value, z)) {
+        record.lowest = std::min(record.lowest, z);
+        record.highest = std::max(record.highest, z);
+      }
       if (g.code == 1 || g.code == 3) {
         record.textBytes += g.value.size();
         // \P and \X start new lines (an escaped backslash before a P counts too: this bounds, not reads)
@@ -590,6 +597,8 @@ class Preparer {
       const bool level = followers.heights && (followers.count == 0 || Flat(followers.lowest, followers.highest));
       if ((flags & (16 | 64)) || ((flags & 8) && !level)) why = k3D;
     }
+    // So is a spline whose points (control and fit ones) do.
+    if (why.empty() && type == "SPLINE" && head.lowest < head.highest && !Flat(head.lowest, head.highest)) why = k3D;
     if (why.empty() && type == "LINE" && head.Value(30) != head.Value(31)) {
       double z1 = 0, z2 = 0;
       ParseDouble(head.Value(30, "0"), z1);
