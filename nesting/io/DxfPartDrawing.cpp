@@ -583,8 +583,8 @@ std::vector<FileCurve> ChainedRings(const std::vector<vlapi::IDrawingObjectPtr>&
     return rings;
 }
 
-// Whether a ring that curves of `curves` make (a closed one, or open ones
-// chained) holds another one's box: the curves make a part with holes.
+// Whether the largest ring that curves of `curves` make (a closed one, or
+// open ones chained) holds another one's box: the curves make a part with holes.
 bool HoldsRing(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::APIObjectList& curves,
                const std::function<std::wstring(const vlapi::IDrawingObjectPtr&)>& layerOf)
 {
@@ -599,12 +599,15 @@ bool HoldsRing(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::APIObjectLis
         if (curve && curve->IsClosed() && doc->GetObjectsBox(hostAccess::ListOf(obj), ring.x1, ring.y1, ring.x2, ring.y2))
             rings.push_back(std::move(ring));
     }
+    if (rings.empty())
+        return false;
+    const auto size = [](const FileCurve& r) { return (r.x2 - r.x1) * (r.y2 - r.y1); };
+    const auto outer = std::max_element(rings.begin(), rings.end(),
+                                        [&](const FileCurve& a, const FileCurve& b) { return size(a) < size(b); });
     const double t = kJoinTolerance;
-    for (const FileCurve& outer : rings)
-        for (const FileCurve& inner : rings)
-            if (inner.x1 - outer.x1 >= t && inner.y1 - outer.y1 >= t && outer.x2 - inner.x2 >= t && outer.y2 - inner.y2 >= t)
-                return true;
-    return false;
+    return std::any_of(rings.begin(), rings.end(), [&](const FileCurve& inner) {
+        return inner.x1 - outer->x1 >= t && inner.y1 - outer->y1 >= t && outer->x2 - inner.x2 >= t && outer->y2 - inner.y2 >= t;
+    });
 }
 
 }  // namespace
