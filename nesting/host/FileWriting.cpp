@@ -87,8 +87,10 @@ fs::path TemporaryBeside(const fs::path& target, int& error, int* open)
     // mkstemp's owner-only ones: the file takes the target's name, and those
     // who read the folder read it.
     constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    thread_local std::minstd_rand letters(static_cast<unsigned>(std::random_device{}()) ^
-                                          static_cast<unsigned>(::getpid()));
+    // Plain static, not thread_local: everything runs on the host's one
+    // thread, and thread storage of a library the host unloads outlives it.
+    static std::minstd_rand letters(static_cast<unsigned>(std::random_device{}()) ^
+                                    static_cast<unsigned>(::getpid()));
     std::string name;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
