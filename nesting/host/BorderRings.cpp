@@ -96,12 +96,13 @@ bool IsPointChain(const vlapi::IVarnelDocument2DPtr& doc, const NContour& chain)
     return IsPointSized(doc, curves, true);
 }
 
-NPolygonPtr BorderRing(NContour& chain, NPolygon& approximation, bool outer, double arrow, double& strayed)
+NPolygonPtr BorderRing(NContour& chain, NPolygon& approximation, bool outer, double arrow, double& strayed,
+                       double coarsest)
 {
     approximation.UpdateGabarit();
     if (approximation.CheckDirection() != outer)
         chain.Invert();
-    NPolygonPtr ring = ApproximateByTangentialPoligon(chain.m_segments, arrow);
+    NPolygonPtr ring = ApproximateByTangentialPoligon(chain.m_segments, arrow < coarsest ? arrow : coarsest);
     if (!ring)
         return {};
     // Repeated and straight vertices go only where that leaves the ring

@@ -43,7 +43,7 @@ bool OrderRings(std::vector<Pair>& pairs)
 }  // namespace
 
 void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders, double& area, double& length,
-                                              double& sag, double& beyond)
+                                              double& sag, double& beyond, bool atPrecision)
 {
     vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
     if (!m_macro || !doc)
@@ -122,7 +122,8 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
     std::vector<NPolygonPtr> rings;
     double strayed = 0.0;
     for (size_t k = 0; k < pairs.size(); ++k) {
-        NPolygonPtr ring = vrnApi::BorderRing(*pairs[k].contour, *pairs[k].polygon, k == 0, arrow, strayed);
+        NPolygonPtr ring = vrnApi::BorderRing(*pairs[k].contour, *pairs[k].polygon, k == 0, arrow, strayed,
+                                              atPrecision ? arrow : kBorderSag);
         if (!ring)
             return refuse(IDS_MESS_ERROR_CLOSED_BORDER);
         rings.push_back(ring);

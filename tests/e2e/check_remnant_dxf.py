@@ -111,7 +111,11 @@ def faces(path, drop_largest=False):
 
 
 def common_area(a, b):
-    return sum(f.intersection(g).area for f in a for g in b if f.envelope.intersects(g.envelope))
+    """What the remnant's faces `a` share with the parts' faces `b` deeper
+    than SAG: the chords an arc is read on pass inside it by up to that
+    much, and an outline drawn along a part's hollow (a hole, a rounded
+    inner corner) through points of its arc meets a part read so there."""
+    return sum(f.intersection(g.buffer(-SAG)).area for f in a for g in b if f.envelope.intersects(g.envelope))
 
 
 def main():

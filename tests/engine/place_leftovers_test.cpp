@@ -29,9 +29,9 @@ const LeftCase kLeft[] = {
      L"Part — 1 шт.: не хватило места на листах"},
     {"other thickness", Rectangle(0, 0, 60, 30), 2, 3.0, RotationType::WithoutRotation, true,
      L"Part — 2 шт.: толщина или материал не совпадают с листом"},
-    // Half the figure gap is more than the edge gap: the part keeps that much.
-    {"larger with the gaps", Rectangle(0, 0, 295, 20), 1, 2.0, RotationType::Rotation90, true,
-     L"Part — 1 шт.: больше любого листа: деталь 295 × 20 мм с зазорами не помещается на лист 300 × 200 мм", 1.0},
+    // The edge gap as set, however much smaller than half the figure gap.
+    {"larger with the gaps", Rectangle(0, 0, 299, 20), 1, 2.0, RotationType::Rotation90, true,
+     L"Part — 1 шт.: больше любого листа: деталь 299 × 20 мм с зазорами не помещается на лист 300 × 200 мм", 1.0},
 };
 
 TEST_F(PlaceTest, PartsLeftInTheContainerAreNamedWithWhy)
