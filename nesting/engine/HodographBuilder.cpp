@@ -1,6 +1,7 @@
 #include "engine/HodographBuilder.h"
 
 #include "geometry/RingArea.h"
+#include "model/NestingSheet.h"
 
 #include <algorithm>
 #include <cmath>

@@ -312,7 +312,7 @@ TEST_F(PlaceTest, PartsKeepTheEdgeGapAsSetWhateverThePartGap)
         for (int k = 0; k < c.count; ++k)
             AddFigure(Rectangle(0, 0, c.width, c.height));
         PlaceAll(RotationType::Rotation90, false, c.edge);
-        EXPECT_TRUE(Model().m_figures.front()->m_rectBorder.pBot == NPoint(c.edge, c.edge));
+        EXPECT_TRUE((Model().m_figures.front()->m_rectBorder.pBot == NPoint{c.edge, c.edge}));
         Model().m_sheetGap = c.edge;
         Model().SetAutoPlacementFigure(Model().m_figures.back(), NestingMode::OffsetRight);
         for (const FigurePtr& figure : Model().m_figures)
