@@ -97,12 +97,13 @@ bool IsPointChain(const vlapi::IVarnelDocument2DPtr& doc, const NContour& chain)
 }
 
 NPolygonPtr BorderRing(NContour& chain, NPolygon& approximation, bool outer, double arrow, double& strayed,
-                       double coarsest)
+                       bool atPrecision)
 {
     approximation.UpdateGabarit();
     if (approximation.CheckDirection() != outer)
         chain.Invert();
-    NPolygonPtr ring = ApproximateByTangentialPoligon(chain.m_segments, arrow < coarsest ? arrow : coarsest);
+    const double sag = atPrecision || arrow < kBorderSag ? arrow : kBorderSag;
+    NPolygonPtr ring = ApproximateByTangentialPoligon(chain.m_segments, sag, !atPrecision);
     if (!ring)
         return {};
     // Repeated and straight vertices go only where that leaves the ring

@@ -122,8 +122,7 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
     std::vector<NPolygonPtr> rings;
     double strayed = 0.0;
     for (size_t k = 0; k < pairs.size(); ++k) {
-        NPolygonPtr ring = vrnApi::BorderRing(*pairs[k].contour, *pairs[k].polygon, k == 0, arrow, strayed,
-                                              atPrecision ? arrow : kBorderSag);
+        NPolygonPtr ring = vrnApi::BorderRing(*pairs[k].contour, *pairs[k].polygon, k == 0, arrow, strayed, atPrecision);
         if (!ring)
             return refuse(IDS_MESS_ERROR_CLOSED_BORDER);
         rings.push_back(ring);
