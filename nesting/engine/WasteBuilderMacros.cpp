@@ -322,8 +322,11 @@ void WasteBuilder::CreateWastesByRectangles(const SheetPtr& sheet, const std::ve
         // cut into the parts): a round followed on a hundred short edges
         // would slice the free area beside and inside it into strips too
         // thin to keep.
+        // A compound's outline is its members' joined, not its macro's.
         double area = 0.0, length = 0.0, sag = 0.0;
-        VectorPolygon rings = figure->ReadBorders(area, length, sag, nullptr, true);
+        VectorPolygon rings;
+        if (!dynamic_cast<const CompoundFigure*>(figure.get()))
+            rings = figure->ReadBorders(area, length, sag, nullptr, true);
         const bool read = !rings.empty();
         parts.push_back(read ? std::move(rings) : figure->m_borders);
         m_outlineSag = std::max({m_outlineSag, OutlineSag(*figure), read ? sag : 0.0});

@@ -63,7 +63,8 @@ public:
     // through the part's extremes: lines and arcs, and dense rings thinned,
     // keep them). The rings follow arcs and other curves within the
     // configured precision and never coarser than kBorderSag, or, with
-    // `atPrecision`, within the precision however coarse it is.
+    // `atPrecision`, within the precision however coarse it is (and then
+    // rings that cannot be read so are left out unsaid: the figure has its own).
     virtual void InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders, double& area, double& length,
                                             double& sag, double& beyond, bool atPrecision = false) = 0;
     virtual void GetBoundaryContours(std::vector<NContourPtr>& contours) = 0;
