@@ -34,10 +34,11 @@ bool RectFits(const NRect& s, const NPoint& p)
     return s.pBot.x - EPS < p.x && p.x < s.pTop.x + EPS && s.pBot.y - EPS < p.y && p.y < s.pTop.y + EPS;
 }
 
-// A rectangle of the size fits the sheet's upright or turned by a quarter.
-bool SizeFits(const Sheet& sheet, const NPoint& size)
+// A rectangle of the size fits the sheet's room (its rectangle less `inset`
+// on every side, SheetInset) upright or turned by a quarter.
+bool SizeFits(const Sheet& sheet, const NPoint& size, double inset)
 {
-    const NRect& s = sheet.m_rect;
+    const NRect s{sheet.m_rect.pBot + NPoint{inset, inset}, sheet.m_rect.pTop - NPoint{inset, inset}};
     const NPoint p{s.pBot.x + size.x, s.pBot.y + size.y};
     if (!RectFits(s, s.pBot))
         return false;
@@ -48,13 +49,13 @@ bool SizeFits(const Sheet& sheet, const NPoint& size)
 // upright or turned by a quarter, and with 45° steps also turned by 45°
 // (a square set on its corner fits a strip narrower than its diagonal only
 // so).
-bool PassesRectangleTest(const Figure& figure, const Sheet& sheet, RotationType rotation)
+bool PassesRectangleTest(const Figure& figure, const Sheet& sheet, RotationType rotation, double inset)
 {
     const NRect& r = figure.m_rect;
-    if (SizeFits(sheet, NPoint{r.pTop.x - r.pBot.x, r.pTop.y - r.pBot.y}))
+    if (SizeFits(sheet, NPoint{r.pTop.x - r.pBot.x, r.pTop.y - r.pBot.y}, inset))
         return true;
     return rotation == RotationType::Rotation45 && !figure.m_poligons.empty() && figure.m_poligons[0] &&
-           SizeFits(sheet, NestingOptimizer::TurnedSize(figure.m_poligons[0]->m_points, 45.0));
+           SizeFits(sheet, NestingOptimizer::TurnedSize(figure.m_poligons[0]->m_points, 45.0), inset);
 }
 
 // The figure's outline lies within the sheet's rectangle: whatever the
@@ -462,7 +463,8 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
             // A part of another thickness or material is never cut from this sheet.
             const bool tried = mode == NestingMode::AutoArrange || !DiffersFromSheet(*figure);
             if (tried &&
-                (mode == NestingMode::AutoArrange || PassesRectangleTest(*figure, *sheet, m_params.rotateMethod))) {
+                (mode == NestingMode::AutoArrange || PassesRectangleTest(*figure, *sheet, m_params.rotateMethod,
+                                                                         SheetInset(m_figureGap, m_sheetGap)))) {
                 Turned& turned = TurnedOf(*figure);
                 const std::pair<size_t, int> outline{turned.kind, turned.turn};
                 if (full.count(outline) != 0) {
@@ -672,9 +674,7 @@ VectorFigure NestingOptimizer::NearFigures(const VectorFigure& placed, const Fig
     if (m_params.optimizationMethod == 0 || figure.m_poligons.empty() || !figure.m_poligons[0])
         return placed;
     measured = true;
-    double gap = m_sheetGap - 0.5 * m_figureGap;
-    if (gap < EPS)
-        gap = 0.0;
+    const double gap = SheetInset(m_figureGap, m_sheetGap);
     const NRect region{sheet.m_rect.pBot + NPoint{gap, gap}, sheet.m_rect.pTop - NPoint{gap, gap}};
     // A figure tried in another rotation still counts as placed: it is no
     // obstacle of its own.
@@ -739,7 +739,7 @@ bool NestingOptimizer::SetAutoPlacementFigure(FigurePtr figure, NestingMode mode
         return true;
     bool roomy = true;
     for (const SheetPtr& sheet : m_sheets) {
-        if (!sheet->CheckContainFigureEx(figure))
+        if (!sheet->CheckContainFigureEx(figure, -SheetInset(m_figureGap, m_sheetGap)))
             continue;
         figure->m_owner = sheet;
         figure->ChangeView(ViewOf(sheet), true);
@@ -775,8 +775,9 @@ bool NestingOptimizer::OffsetFigureInSheet(FigurePtr figure, SheetPtr sheet, Nes
     case NestingMode::OffsetDown: direction = {0.0, -1.0}; break;
     default: return false;
     }
+    // The outline stops the edge gap short of the sheet's edge.
     double d = sheet->Distance(*figure, direction);
-    const double c = m_sheetGap - 0.5 * m_figureGap - EPS;
+    const double c = m_sheetGap - EPS;
     d = d > 0.0 ? d - c : d + c;
     for (const FigurePtr& g : placed) {
         if (g == figure)
