@@ -421,7 +421,9 @@ double NestingModel::RemnantMinimum(bool rectangles) const
 
 void NestingModel::DecomposeWastesToRectangles()
 {
-    m_wastRectSize = RemnantMinimum(true);
+    // The default that stands for a minimum not given is no value of the
+    // user's: the drawing keeps none, and the other builds keep theirs.
+    const double least = RemnantMinimum(true);
     std::vector<SheetPtr> sheets;
     std::copy_if(m_sheets.begin(), m_sheets.end(), std::back_inserter(sheets), [this](const SheetPtr& sheet) {
         return m_wasteMethod || std::any_of(m_wastes.begin(), m_wastes.end(),
@@ -446,7 +448,7 @@ void NestingModel::DecomposeWastesToRectangles()
         WasteBuilder builder;
         builder.Init(m_figureGap, m_sheetGap);
         std::vector<WastePtr> made;
-        builder.CreateWastesByRectangles(sheet, FiguresOf(m_figures, sheet), m_wastRectSize, made);
+        builder.CreateWastesByRectangles(sheet, FiguresOf(m_figures, sheet), least, made);
         FinishNewWastes(made, sheet, kLeastRemnantSide);
     }
     DeleteProgressIndicator();

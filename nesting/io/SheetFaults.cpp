@@ -51,6 +51,12 @@ void SheetFaults::Read(NestingModel& model)
                 beyond = true;
             }
         }
+        // One standing wholly off the sheet of its view is on that sheet's
+        // map all the same (its register lists it there): past its edge.
+        if (!home) {
+            home = registers::SheetInView(model.m_sheets, figure->GetView());
+            beyond = true;
+        }
         if (!home || (!beyond && figure->OfStock(model.m_thicknessSheet, NestingModel::m_materialSheet)))
             continue;
         auto it = std::find_if(m_leftOut.begin(), m_leftOut.end(), [&](const LeftOut& entry) { return entry.sheet == home; });

@@ -196,10 +196,16 @@ TEST_F(WasteBuildersTest, RectangleRemnantsTakeHalfTheSmallerSheetSideAsMinimum)
     AddRectWaste(second, 1000, 1000, 100, 100, false);
 
     model.DecomposeWastesToRectangles();
-    EXPECT_DOUBLE_EQ(model.m_wastRectSize, 750.0);
+    // The default is no value of the user's: the drawing keeps none, and
+    // the other builds keep their own.
+    EXPECT_DOUBLE_EQ(model.m_wastRectSize, 0.0);
+    EXPECT_DOUBLE_EQ(model.RemnantMinimum(false), 10.0);
     ASSERT_FALSE(model.m_wastes.empty());
-    for (const WastePtr& waste : model.m_wastes)
+    for (const WastePtr& waste : model.m_wastes) {
         EXPECT_EQ(waste->m_owner, second) << "only the sheet that had remnants";
+        const NRect& r = waste->m_rect;
+        EXPECT_GE(std::min(r.pTop.x - r.pBot.x, r.pTop.y - r.pBot.y), 750.0 - 1e-6);
+    }
 }
 
 // Remnants are built sheet by sheet on the host's progress bar, closed when
