@@ -247,9 +247,13 @@ void Exporter::ExportMap(Run& run)
     for (const FigurePtr& figure : run.figures)
         figure->DeleteColouring();
     {
-        // Nor does it show a bridge whose part is gone.
+        // Nor does it show a bridge whose part is gone, which is said.
+        const std::wstring lost = LostBridgesNote(
+            L"Мостики, которые не стоят ни на одной детали, в карту раскроя не вошли:", run.lostBridges, run.sheets, true);
         const BridgesAside aside(run.lostBridges);
         WriteDxf(run, step, run.folder / "card.dxf");
+        if (step.written > 0)
+            run.lostNote = lost;
     }
     for (const FigurePtr& figure : run.figures)
         figure->CreateColouring();
@@ -467,7 +471,7 @@ bool Exporter::HoldsPart(const std::vector<FigurePtr>& figures, const Sheet& she
 std::wstring Exporter::FaultsNote(const Run& run)
 {
     return run.faults.OverlapNote(L"На листах детали наложены друг на друга, по ним резать нельзя:", run.sheets) +
-           run.faults.LeftOutNote(L"На листах есть детали, которые из листа не вырезать:", run.sheets);
+           run.faults.LeftOutNote(L"На листах есть детали, которые из листа не вырезать:", run.sheets) + run.lostNote;
 }
 
 std::wstring Exporter::EarlierNote(const Run& run) const

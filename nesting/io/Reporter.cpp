@@ -36,6 +36,8 @@ void Reporter::Init()
     // as its result table does.
     m_model.CalculateNestingResult();
     m_model.UpdateWastesNames();
+    m_lostNote = LostBridgesNote(L"Мостики, которые не стоят ни на одной детали, на карты раскроя не вошли:",
+                                 m_lostBridges, DocumentedSheets(), false);
     if (const std::optional<double> kept = m_model.LinearMinimum())
         m_linearMinimumRemnant = *kept;
 }
@@ -152,7 +154,7 @@ std::wstring Reporter::EarlierNote() const
 
 std::wstring Reporter::MapsNote() const
 {
-    return OverlapNote() + LeftOutNote();
+    return OverlapNote() + LeftOutNote() + (m_params.addCards ? m_lostNote : std::wstring());
 }
 
 std::wstring Reporter::LeftOutNote() const
