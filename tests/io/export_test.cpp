@@ -425,7 +425,7 @@ TEST_F(ExportTest, AnExportCutShortOrNotPutInPlaceLeavesTheFolderAsItWas)
     ASSERT_FALSE(Messages().empty());
     EXPECT_EQ(vlhost::Host::Utf8(Messages().back().text),
               "Экспорт не выполнен: файл sheets.v3d не удалось поместить в папку " + Out().string() +
-                  " (не удалось заменить прежний файл).\nФайлы папки оставлены как были.");
+                  " (на месте файла стоит папка).\nФайлы папки оставлены как были.");
 }
 
 }  // namespace
