@@ -303,18 +303,26 @@ std::vector<std::pair<WastePtr, FigurePtr>> NestingModel::CoveredWastes() const
     return covered;
 }
 
-std::vector<WastePtr> NestingModel::FreeWastes(std::wstring& covered) const
+std::vector<WastePtr> NestingModel::FreeWastes(std::wstring& covered, std::vector<std::wstring>* narrow) const
 {
     const std::vector<std::pair<WastePtr, FigurePtr>> taken = CoveredWastes();
+    const double least = LeastStockWidth();
     std::vector<WastePtr> free;
     for (const WastePtr& waste : m_wastes) {
         const auto it = std::find_if(taken.begin(), taken.end(), [&](const auto& t) { return t.first == waste; });
-        if (it == taken.end())
-            free.push_back(waste);
-        else
+        if (it != taken.end())
             covered += L"\n" + waste->m_name + L": деталь " + it->second->GetName();
+        else if (narrow && TooNarrow(*waste, least))
+            narrow->push_back(waste->m_name);
+        else
+            free.push_back(waste);
     }
     return free;
+}
+
+double NestingModel::LeastStockWidth() const
+{
+    return std::max(std::min(RemnantMinimum(false), RemnantMinimum(true)), kLeastRemnantSide);
 }
 
 WastePtr NestingModel::CreateWaste(const NPoint& point, std::wstring* why)

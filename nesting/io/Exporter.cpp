@@ -1,6 +1,7 @@
 // The export run: the nesting map, the sheets and the remnants.
 #include "io/Exporter.h"
 
+#include "geometry/UtilityFunctions.h"
 #include "host/FileWriting.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
@@ -22,6 +23,7 @@ constexpr wchar_t kNothingToExport[] = L"Нечего экспортироват
 constexpr wchar_t kEarlierHeading[] =
     L"В папке остались файлы прежних экспортов, которых этот экспорт не записывал:";
 constexpr size_t kEarlierShown = 10;  // earlier files named one by one
+constexpr size_t kNarrowShown = 15;   // remnants too narrow named one by one
 constexpr wchar_t kMapNotWritten[] =
     L"Карта раскроя не записана: она записывается только в формате DXF (card.dxf), а выбран формат «Только фрагменты»";
 constexpr wchar_t kNothingWritten[] = L"Экспорт не записал ни одного файла";
@@ -160,9 +162,16 @@ void Exporter::ExportToDXF(std::wstring folder)
     run.lostBridges = lostBridges;
     // A remnant a part stands on is no stock: it is not exported, and said so.
     std::wstring covered;
-    run.wastes = m_model.FreeWastes(covered);
+    std::vector<std::wstring> narrow;
+    run.wastes = m_model.FreeWastes(covered, &narrow);
     if (m_params.addWastes && !covered.empty())
         vrnApi::ShowWarningText(L"Отходы, на которых стоят детали, не экспортированы:" + covered);
+    // Nor is one too narrow to use (kept from an earlier minimum).
+    if (m_params.addWastes && !narrow.empty())
+        vrnApi::ShowWarningText(outputs::NamesNote(L"Отходы уже минимального размера отхода " +
+                                                       uf::NumberText(m_model.LeastStockWidth()) + L" мм не экспортированы:",
+                                                   narrow, kNarrowShown)
+                                    .substr(2));
     const bool text3D = m_params.text3DSour || m_params.text3DCont;
     run.total = int(m_params.addCard) + int(m_params.addSheets) + int(m_params.addWastes) + int(m_params.add3D) +
                 int(text3D);

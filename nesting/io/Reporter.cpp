@@ -2,6 +2,7 @@
 // builders in their fixed order.
 #include "io/Reporter.h"
 
+#include "geometry/UtilityFunctions.h"
 #include "host/HostGuards.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
@@ -55,10 +56,8 @@ void Reporter::CreateDocumentation()
         vrnApi::ShowWarningMessage(IDS_MESS_PUT_EXPORT_FOLDER);
         return;
     }
-    std::wstring covered;
-    m_model.FreeWastes(covered);
-    if (!covered.empty() && (m_params.addTableWastes || m_params.addTableCards))
-        vrnApi::ShowWarningText(L"Отходы, на которых стоят детали, в ведомости не вошли:" + covered);
+    if (const std::wstring note = WastesNote(); !note.empty())
+        vrnApi::ShowWarningText(note.substr(2));
     Run();
     if (!m_notPlaced.empty())
         vrnApi::ShowErrorText(m_notPlaced);
@@ -150,6 +149,20 @@ std::wstring Reporter::EarlierNote() const
     constexpr size_t kShown = 10;  // named one by one
     return outputs::NamesNote(L"В папке остались документы прежних запусков, которых нет в этой документации:",
                               EarlierFiles(), kShown);
+}
+
+std::wstring Reporter::WastesNote() const
+{
+    if (!m_params.addTableWastes && !m_params.addTableCards)
+        return {};
+    constexpr size_t kShown = 15;  // remnants named, the rest counted
+    std::wstring covered;
+    std::vector<std::wstring> narrow;
+    m_model.FreeWastes(covered, &narrow);
+    return (covered.empty() ? L"" : L"\n\nОтходы, на которых стоят детали, в ведомости не вошли:" + covered) +
+           outputs::NamesNote(L"Отходы уже минимального размера отхода " + uf::NumberText(m_model.LeastStockWidth()) +
+                                  L" мм в ведомости не вошли:",
+                              narrow, kShown);
 }
 
 std::wstring Reporter::MapsNote() const

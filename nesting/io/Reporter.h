@@ -72,6 +72,11 @@ public:
     // and, maps asked for, the bridges left off them for standing on no part;
     // empty when every map is sound.
     std::wstring MapsNote() const;
+    // The note of a closing message on the remnants the registers leave out
+    // (registers of maps or remnants asked for): two line feeds, then those
+    // a part stands on, with the part, and those narrower than the least
+    // stock width; empty when none is left out.
+    std::wstring WastesNote() const;
 
     // The builders, in the order of the run. Each writes what it can and
     // notes each file it could not write.

@@ -264,6 +264,9 @@ TEST_F(RegisterTest, RemnantsShowMapLabelAndSizeWithTheThicknessItself)
         WastePtr odd = Waste::Create(vrnApi::CreateMacroByPolygon(ell, L"", 104));
         model.InitWasteParams(odd, k1, false);
         model.m_wastes.push_back(odd);
+        // One narrower than the minimum size (10 mm while none is given),
+        // kept from an earlier one, is no stock: left out, and said so.
+        AddWaste(k1, 1500, 400, 300, 6);
 
         const std::wstring t = c.thickness > 0 ? outputs::Format(L"%gx", c.thickness) : L"";
         const Rows expected = {
@@ -273,6 +276,9 @@ TEST_F(RegisterTest, RemnantsShowMapLabelAndSizeWithTheThicknessItself)
             {L"K1", L"K1-4", L""},
         };
         EXPECT_EQ(Data(Run(kWastes)), expected);
+        ASSERT_FALSE(Messages().empty());
+        EXPECT_EQ(Messages().back().text, L"Отходы уже минимального размера отхода 10 мм в ведомости не вошли:\nОтход K1-5(5) " +
+                                              t + L"300x6 Ст3");
     }
 }
 
