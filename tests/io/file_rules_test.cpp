@@ -4,6 +4,8 @@
 // behind, and the host's user access back on.
 #include "io/io_fixture.h"
 
+#include <gmock/gmock.h>
+
 #include "host/NestingResources.h"
 #include "host/VarnelAPI_Detail.h"
 #include "api/INestingObjects.h"
