@@ -139,7 +139,7 @@ void Exporter::ExportToDXF(std::wstring folder)
     if (!something || !outputs::EnsureFolder(run.folder)) {
         if (!something)
             vrnApi::ShowWarningText(kNothingToExport);
-        else if (const std::wstring why = filewriting::NameFault(run.folder, true); !why.empty())
+        else if (const std::wstring why = outputs::FolderFault(run.folder); !why.empty())
             vrnApi::ShowErrorText(L"Не удалось создать папку экспорта:\n" + folder + L"\n" + why);
         else
             vrnApi::ShowErrorText(L"Не удалось создать папку экспорта:\n" + folder);

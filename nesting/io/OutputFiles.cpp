@@ -87,9 +87,24 @@ bool EnsureFolder(const fs::path& folder)
     return fs::is_directory(folder, ec);
 }
 
+std::wstring FolderFault(const fs::path& folder)
+{
+    if (std::wstring fault = filewriting::NameFault(folder, true); !fault.empty())
+        return fault;
+    // A folder that is a link leading nowhere: where it leads, and why.
+    int error = 0;
+    const fs::path place = filewriting::LinkTarget(folder, &error);
+    std::error_code ec;
+    if (error != 0)
+        return filewriting::FaultText(error);
+    if (place != folder && !fs::is_directory(place, ec))
+        return filewriting::WriteFault(folder, place, ENOENT, L"");
+    return {};
+}
+
 std::wstring NoFolderReason(const fs::path& folder)
 {
-    const std::wstring fault = filewriting::NameFault(folder, true);
+    const std::wstring fault = FolderFault(folder);
     return fault.empty() ? std::wstring(kNoFolder) : kNoFolder + (L": " + fault);
 }
 

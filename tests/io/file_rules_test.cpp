@@ -404,7 +404,8 @@ TEST_F(FileRulesTest, ALinkedFileIsWrittenThroughItsLinkAndAFileKeepsItsMode)
 
 // A register that is a link leading nowhere a file can be written (to a
 // folder, into a folder that is not there, round in a loop) stops the run,
-// which names it and why; the link stays as it was. Through a chain of links,
+// which names it and why; the link stays as it was, as does a folder of
+// documents that is a link to no folder. Through a chain of links,
 // or to a file not made yet in a folder that is there, it is written.
 TEST_F(FileRulesTest, ALinkLeadingNowhereWritableIsKeptAndNamedWithWhy)
 {
@@ -444,6 +445,14 @@ TEST_F(FileRulesTest, ALinkLeadingNowhereWritableIsKeptAndNamedWithWhy)
             EXPECT_THAT(report, testing::HasSubstr("(" + c.reason + ")"));
         }
     }
+    // A folder of documents that is such a link: the same.
+    fs::remove_all(Out());
+    fs::create_directories(Out());
+    fs::create_symlink(away / "no", Docs());
+    RunAll(OutText());
+    EXPECT_THAT(Report(), testing::HasSubstr("Документация: не удалось создать папку: ссылка ведёт на " +
+                                             (away / "no").string() + ": папка не найдена"));
+    EXPECT_TRUE(fs::is_symlink(Docs()));
     // A file written on its own refuses a loop before it writes anything.
     fs::create_symlink("b", away / "a");
     fs::create_symlink("a", away / "b");
