@@ -16,6 +16,8 @@ constexpr size_t MostBarForPairs = 40;
 // Each round takes apart the emptiest bar and, one round in RandomOneIn,
 // a bar drawn at random as well.
 constexpr uint32_t RandomOneIn = 2;
+// The bars a round visits at most, drawn at random.
+constexpr size_t MostVisited = 1000;
 // Rounds in a row that save no bar before the improvement gives up.
 constexpr size_t StallRounds = 4000;
 // The work of one look-up of an exchange, in about nanoseconds.
@@ -189,15 +191,17 @@ void PieceExchange::Improve(double target, uint32_t seed, const Stop& stop)
         }
         m_work += LookupWork * static_cast<double>(m_bars.size());
         SortLoose();
-        // Each bar in turn, in an order drawn anew, takes what exchanges
-        // leave it fuller; the bars as they were are kept to undo the round.
+        // Bar after bar, drawn at random, takes what exchanges leave it
+        // fuller; the bars as they were are kept to undo the round.
         order.resize(m_bars.size());
         for (uint32_t b = 0; b < order.size(); ++b)
             order[b] = b;
-        std::shuffle(order.begin(), order.end(), generator);
-        for (const uint32_t b : order)
-            while (!m_loose.empty() && Exchange(b)) {
+        const size_t visit = std::min(order.size(), MostVisited);
+        for (size_t k = 0; k < visit && !m_loose.empty(); ++k) {
+            std::swap(order[k], order[std::uniform_int_distribution<size_t>(k, order.size() - 1)(generator)]);
+            while (!m_loose.empty() && Exchange(order[k])) {
             }
+        }
         std::vector<Bar> packed = PackLoose();
         m_work += LookupWork * static_cast<double>(m_loose.size() * (packed.size() + 1));
         if (packed.size() > apart.size()) {

@@ -1,12 +1,13 @@
 // Improves a plan piece by piece where many lengths come once or a few times
 // each, so that whole layouts repeat little and the plan is its bars: the
 // emptiest bar (and now and then a bar drawn at random) is taken apart, its
-// pieces are exchanged one or two at a time for pieces of the other bars
-// wherever a bar ends fuller (the loose pieces growing shorter and fewer),
-// and what stays loose is packed anew by best fit by decreasing length. A
-// round that packs them into fewer bars than it took apart saves a bar; one
-// that needs more is undone. Each bar only ever ends fuller, so the free
-// length gathers in the loose pieces, until they fit into the others.
+// pieces are exchanged one or two at a time for pieces of other bars (up to
+// a thousand drawn at random) wherever a bar ends fuller (the loose pieces
+// growing shorter and fewer), and what stays loose is packed anew by best
+// fit by decreasing length. A round that packs them into fewer bars than it
+// took apart saves a bar; one that needs more is undone. Each bar only ever
+// ends fuller, so the free length gathers in the loose pieces, until they
+// fit into the others.
 #pragma once
 
 #include "engine/LinearNesting/SimplexMethodSolver.h"
@@ -21,8 +22,10 @@ public:
     // true stops the improvement.
     using Stop = std::function<bool(double work)>;
 
-    // The plans it takes: no more pieces than this in all.
-    static constexpr int64_t MostPieces = 200'000;
+    // The plans it takes: no more pieces than this in all. Its bars are
+    // layouts of their own, where a plan of more pieces keeps its layouts
+    // repeated (the fewer layouts, the fewer maps to draw and set up).
+    static constexpr int64_t MostPieces = 20'000;
     static int64_t PiecesOf(const MapLayout& plan);
 
     // `lengths` of the details (one piece each, cut gap included), what a
