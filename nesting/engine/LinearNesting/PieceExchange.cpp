@@ -18,6 +18,8 @@ constexpr size_t MostBarForPairs = 40;
 constexpr uint32_t RandomOneIn = 2;
 // The bars a round visits at most, drawn at random.
 constexpr size_t MostVisited = 1000;
+// Exchanges one bar makes at most in a round (each leaves it fuller).
+constexpr size_t MostExchanges = 16;
 // Rounds in a row that save no bar before the improvement gives up.
 constexpr size_t StallRounds = 4000;
 // The work of one look-up of an exchange, in about nanoseconds.
@@ -186,7 +188,8 @@ void PieceExchange::Improve(double target, uint32_t seed, const Stop& stop)
         for (const size_t b : taken) {
             m_loose.insert(m_loose.end(), m_bars[b].pieces.begin(), m_bars[b].pieces.end());
             apart.push_back(std::move(m_bars[b]));
-            m_bars[b] = std::move(m_bars.back());
+            if (b + 1 != m_bars.size())
+                m_bars[b] = std::move(m_bars.back());
             m_bars.pop_back();
         }
         m_work += LookupWork * static_cast<double>(m_bars.size());
@@ -199,7 +202,7 @@ void PieceExchange::Improve(double target, uint32_t seed, const Stop& stop)
         const size_t visit = std::min(order.size(), MostVisited);
         for (size_t k = 0; k < visit && !m_loose.empty(); ++k) {
             std::swap(order[k], order[std::uniform_int_distribution<size_t>(k, order.size() - 1)(generator)]);
-            while (!m_loose.empty() && Exchange(order[k])) {
+            for (size_t made = 0; made < MostExchanges && !m_loose.empty() && Exchange(order[k]); ++made) {
             }
         }
         std::vector<Bar> packed = PackLoose();
