@@ -21,9 +21,10 @@ bool Digit(const std::wstring& s, size_t i)
     return i < s.size() && s[i] >= L'0' && s[i] <= L'9';
 }
 
+// A space of any width a spreadsheet or a word processor writes, or a tab.
 bool Blank(wchar_t c)
 {
-    return c == L' ' || c == L'\t' || c == L'\u00A0';
+    return c == L' ' || c == L'\t' || c == L'\u00A0' || c == L'\u202F' || c == L'\u2009';
 }
 
 // What may stand between groups of three digits besides a decimal mark.

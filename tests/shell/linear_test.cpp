@@ -106,6 +106,8 @@ TEST(DetailList, FieldNumbers)
         {L"845 мм", true, 845, false, 0},
         {L"1200mm", true, 1200, false, 0},
         {L"1200 MM. ", true, 1200, false, 0},
+        {L"845\u202Fмм", true, 845, false, 0},
+        {L"4\u2009шт", false, 0, true, 4},
         {L"4 шт.", false, 0, true, 4},
         {L"4 штуки", false, 0, false, 0},
         {L"1\u00A0250", true, 1250, true, 1250},
