@@ -342,7 +342,7 @@ DetailList ParseDetailList(std::string_view bytes)
     // UTF-16 (a spreadsheet's "Unicode text") or a spreadsheet's own file:
     // no text a line of which could be read.
     if (bytes.find('\0') != std::string_view::npos) {
-        list.error = L"Файл списка деталей не прочитан";
+        list.error = L"Не удалось прочитать файл списка деталей";
         list.reason = L"это не текст в UTF-8 или Windows-1251 (в нём нулевые байты): сохраните список как CSV";
         return list;
     }
