@@ -13,6 +13,15 @@ namespace {
 
 constexpr double GRID_MERGE = 0.1;  // coordinates closer than this give one grid line
 constexpr double SNAP_FACTOR = 2.5; // remnants closer than this many half gaps are snapped together
+// How far a part's ring may pass from the polyline through those of its
+// vertices that give grid lines, at most and as a share of the ring's
+// smaller side: a curve followed finely gives about as many lines as a
+// coarse one (a round about sixteen), while the cells are judged against
+// the ring itself, so that no free cell reaches into the part.
+constexpr double LINE_SAG = 4.0;
+constexpr double LINE_SAG_SHARE = 0.01;
+// Lines along a hole's slanted edges at most this share of its smaller side apart.
+constexpr double HOLE_STEP_SHARE = 0.25;
 
 using RowRun = WasteBuilder::RowRun;
 using RowRuns = WasteBuilder::RowRuns;
@@ -51,16 +60,22 @@ private:
     std::map<double, size_t> m_lines; // line, the order it was met in
 };
 
+// A ring that gives grid lines, and whether it is a part's hole.
+struct GridRing {
+    const NPolygon* ring;
+    bool hole;
+};
+
 // The rings that give grid lines: the sheet, then per part its outer contour
 // and its holes, unless one hole's gabarit is larger than the outer one's.
-std::vector<const NPolygon*> GridPolygons(const NPolygon& sheet, const std::vector<VectorPolygon>& figures)
+std::vector<GridRing> GridPolygons(const NPolygon& sheet, const std::vector<VectorPolygon>& figures)
 {
-    std::vector<const NPolygon*> polygons{&sheet};
+    std::vector<GridRing> polygons{{&sheet, false}};
     for (const VectorPolygon& borders : figures) {
         if (borders.empty() || !borders.front() || borders.front()->m_points.empty())
             continue;
         const NPolygon& outer = *borders.front();
-        polygons.push_back(&outer);
+        polygons.push_back({&outer, false});
         const double outerArea = outer.GetGabaritArea();
         const bool holesLarger = std::any_of(borders.begin() + 1, borders.end(), [outerArea](const NPolygonPtr& h) {
             return h && h->GetGabaritArea() > outerArea;
@@ -69,10 +84,99 @@ std::vector<const NPolygon*> GridPolygons(const NPolygon& sheet, const std::vect
             continue;
         for (size_t k = 1; k < borders.size(); ++k) {
             if (borders[k] && borders[k]->GetGabaritArea() < outerArea)
-                polygons.push_back(borders[k].get());
+                polygons.push_back({borders[k].get(), true});
         }
     }
     return polygons;
+}
+
+double SegmentDistance(const NPoint& a, const NPoint& b, const NPoint& p)
+{
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double length2 = dx * dx + dy * dy;
+    const double t = length2 > 0.0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length2, 0.0, 1.0) : 0.0;
+    return std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy);
+}
+
+// The vertices of `ring` that give grid lines: its outermost ones along
+// either axis, and between them those that a polyline through the kept ones
+// would pass farther than `tolerance` from (each run split at its farthest
+// vertex in turn). A ring of three or fewer keeps every vertex.
+std::vector<NPoint> LineVertices(const std::vector<NPoint>& ring, double tolerance)
+{
+    const size_t n = ring.size();
+    if (n < 4 || tolerance <= 0.0)
+        return ring;
+    std::vector<bool> kept(n, false);
+    size_t ends[4] = {0, 0, 0, 0};
+    for (size_t k = 1; k < n; ++k) {
+        if (ring[k].x < ring[ends[0]].x)
+            ends[0] = k;
+        if (ring[k].x > ring[ends[1]].x)
+            ends[1] = k;
+        if (ring[k].y < ring[ends[2]].y)
+            ends[2] = k;
+        if (ring[k].y > ring[ends[3]].y)
+            ends[3] = k;
+    }
+    for (size_t e : ends)
+        kept[e] = true;
+    std::vector<size_t> anchors;
+    for (size_t k = 0; k < n; ++k)
+        if (kept[k])
+            anchors.push_back(k);
+    std::vector<std::pair<size_t, size_t>> runs; // from, to: indices modulo the count, to past from
+    for (size_t a = 0; a < anchors.size(); ++a) {
+        const size_t from = anchors[a];
+        const size_t to = a + 1 < anchors.size() ? anchors[a + 1] : anchors[0] + n;
+        runs.emplace_back(from, to);
+    }
+    while (!runs.empty()) {
+        const auto [from, to] = runs.back();
+        runs.pop_back();
+        double farthest = tolerance;
+        size_t split = 0;
+        for (size_t k = from + 1; k < to; ++k) {
+            const double d = SegmentDistance(ring[from % n], ring[to % n], ring[k % n]);
+            if (d > farthest) {
+                farthest = d;
+                split = k;
+            }
+        }
+        if (split == 0)
+            continue;
+        kept[split % n] = true;
+        runs.emplace_back(from, split);
+        runs.emplace_back(split, to);
+    }
+    std::vector<NPoint> points;
+    for (size_t k = 0; k < n; ++k)
+        if (kept[k])
+            points.push_back(ring[k]);
+    return points;
+}
+
+// The points along the ring through `points` that give grid lines: each
+// point, and on an edge that runs farther than `step` along both axes,
+// points at most `step` apart along either, so that the cells it crosses
+// (and loses to the part) are no larger.
+std::vector<NPoint> AlongEdges(const std::vector<NPoint>& points, double step)
+{
+    if (!(step > 0.0))
+        return points;
+    std::vector<NPoint> along;
+    for (size_t k = 0; k < points.size(); ++k) {
+        const NPoint& a = points[k];
+        const NPoint& b = points[(k + 1) % points.size()];
+        along.push_back(a);
+        const double dx = b.x - a.x, dy = b.y - a.y;
+        if (!(std::fabs(dx) > step && std::fabs(dy) > step))
+            continue;
+        const double pieces = std::ceil(std::max(std::fabs(dx), std::fabs(dy)) / step);
+        for (double m = 1.0; m < pieces; m += 1.0)
+            along.push_back({a.x + dx * m / pieces, a.y + dy * m / pieces});
+    }
+    return along;
 }
 
 // The first index of [0, count) at which `pred` holds (it holds from there on).
@@ -351,8 +455,8 @@ RowRuns Both(const RowRuns& a, const RowRuns& b, const GridCells& grid)
 // that its outer contour reaches into (an edge crosses the cell shrunk by
 // EPS, a corner lies inside it or its centre lies inside it or on its
 // border; a triangle's border holds a corner too), less those lying in a
-// hole (the corners and the centre inside it, off its border, and none of
-// its edges crossing the cell).
+// hole (the corners inside it or on its border, the centre inside it off
+// its border, and none of its edges crossing the cell).
 void TakeByPart(const VectorPolygon& borders, const GridCells& grid, std::vector<RowRuns>& taken)
 {
     const NPolygon& outer = *borders.front();
@@ -390,8 +494,8 @@ void TakeByPart(const VectorPolygon& borders, const GridCells& grid, std::vector
         for (const std::vector<RingMarks>& hole : holeMarks) {
             const RingMarks& h = hole[c];
             RowRuns inside = CentresInside(h, grid, -EPS);
-            inside = Both(inside, CornersInside(h.leftCuts, h.leftAlong, grid, false, true), grid);
-            inside = Both(inside, CornersInside(h.rightCuts, h.rightAlong, grid, false, true), grid);
+            inside = Both(inside, CornersInside(h.leftCuts, h.leftAlong, grid, true, true), grid);
+            inside = Both(inside, CornersInside(h.rightCuts, h.rightAlong, grid, true, true), grid);
             inside = Without(inside, h.crossed);
             inHoles.insert(inHoles.end(), inside.begin(), inside.end());
         }
@@ -446,11 +550,6 @@ bool RectsOverlap(const WasteBuilder::NRectangle& a, const WasteBuilder::NRectan
     const NRect rb = b.GetRect();
     return std::min(ra.pTop.x, rb.pTop.x) - std::max(ra.pBot.x, rb.pBot.x) > EPS &&
            std::min(ra.pTop.y, rb.pTop.y) - std::max(ra.pBot.y, rb.pBot.y) > EPS;
-}
-
-bool SpansInX(const WasteBuilder::NRectangle& outer, const WasteBuilder::NRectangle& inner)
-{
-    return outer.x1 >= inner.x1 - EPS && outer.x2 <= inner.x2 + EPS;
 }
 
 bool SpansInY(const WasteBuilder::NRectangle& outer, const WasteBuilder::NRectangle& inner)
@@ -564,6 +663,221 @@ private:
     uint32_t m_stamp = 0;
 };
 
+// The parts' ring edges, and the sheet's but those along its gabarit (the
+// remnants reach the sheet's sides), filed by the squares of a grid they
+// reach into.
+class RingEdges {
+public:
+    struct Edge {
+        NPoint a, b;
+    };
+
+    RingEdges(const NPolygon& sheet, const std::vector<VectorPolygon>& figures)
+    {
+        const NRect& g = sheet.GetGabarit();
+        const auto onSide = [&g](double a, double b, double lo, double hi) {
+            return (std::fabs(a - lo) < EPS && std::fabs(b - lo) < EPS) || (std::fabs(a - hi) < EPS && std::fabs(b - hi) < EPS);
+        };
+        for (size_t k = 0; k < sheet.m_points.size(); ++k) {
+            const NPoint& a = sheet.m_points[k];
+            const NPoint& b = sheet.m_points[(k + 1) % sheet.m_points.size()];
+            if (!onSide(a.x, b.x, g.pBot.x, g.pTop.x) && !onSide(a.y, b.y, g.pBot.y, g.pTop.y))
+                m_edges.push_back({a, b});
+        }
+        for (const VectorPolygon& rings : figures) {
+            for (const NPolygonPtr& ring : rings) {
+                if (!ring || ring->m_points.size() < 2)
+                    continue;
+                const std::vector<NPoint>& p = ring->m_points;
+                for (size_t k = 0; k < p.size(); ++k)
+                    m_edges.push_back({p[k], p[(k + 1) % p.size()]});
+            }
+        }
+        if (m_edges.empty())
+            return;
+        NRect all = Box(m_edges.front());
+        std::vector<double> sizes;
+        for (const Edge& e : m_edges) {
+            const NRect b = Box(e);
+            all = {{std::min(all.pBot.x, b.pBot.x), std::min(all.pBot.y, b.pBot.y)},
+                   {std::max(all.pTop.x, b.pTop.x), std::max(all.pTop.y, b.pTop.y)}};
+            sizes.push_back(std::max(b.pTop.x - b.pBot.x, b.pTop.y - b.pBot.y));
+        }
+        std::nth_element(sizes.begin(), sizes.begin() + static_cast<std::ptrdiff_t>(sizes.size() / 2), sizes.end());
+        const double span = std::max(all.pTop.x - all.pBot.x, all.pTop.y - all.pBot.y);
+        m_origin = all.pBot;
+        m_square = std::max({4.0 * sizes[sizes.size() / 2], span / 2048.0, 1.0});
+        m_across = static_cast<int64_t>((all.pTop.x - all.pBot.x) / m_square) + 1;
+        m_down = static_cast<int64_t>((all.pTop.y - all.pBot.y) / m_square) + 1;
+        for (size_t k = 0; k < m_edges.size(); ++k) {
+            const auto [c0, r0, c1, r1] = Squares(Box(m_edges[k]));
+            for (int64_t r = r0; r <= r1; ++r)
+                for (int64_t c = c0; c <= c1; ++c)
+                    m_squares[r * m_across + c].push_back(k);
+        }
+    }
+
+    // The edges that come nearer to `box` than `distance`, each once.
+    void Near(const NRect& box, double distance, std::vector<Edge>& out)
+    {
+        out.clear();
+        if (m_edges.empty())
+            return;
+        ++m_stamp;
+        m_seen.resize(m_edges.size(), 0);
+        const NRect wide{{box.pBot.x - distance, box.pBot.y - distance}, {box.pTop.x + distance, box.pTop.y + distance}};
+        const auto [c0, r0, c1, r1] = Squares(wide);
+        for (int64_t r = r0; r <= r1; ++r) {
+            for (int64_t c = c0; c <= c1; ++c) {
+                const auto it = m_squares.find(r * m_across + c);
+                if (it == m_squares.end())
+                    continue;
+                for (size_t k : it->second) {
+                    if (m_seen[k] == m_stamp)
+                        continue;
+                    m_seen[k] = m_stamp;
+                    if (Distance(m_edges[k], box) < distance)
+                        out.push_back(m_edges[k]);
+                }
+            }
+        }
+    }
+
+    // How far the edge passes from the box (0 where it enters it).
+    static double Distance(const Edge& e, const NRect& box)
+    {
+        if (Enters(e, box))
+            return 0.0;
+        const auto fromBox = [&box](const NPoint& p) {
+            return std::hypot(std::max({box.pBot.x - p.x, 0.0, p.x - box.pTop.x}),
+                              std::max({box.pBot.y - p.y, 0.0, p.y - box.pTop.y}));
+        };
+        return std::min({fromBox(e.a), fromBox(e.b), SegmentDistance(e.a, e.b, box.pBot),
+                         SegmentDistance(e.a, e.b, box.pTop), SegmentDistance(e.a, e.b, {box.pBot.x, box.pTop.y}),
+                         SegmentDistance(e.a, e.b, {box.pTop.x, box.pBot.y})});
+    }
+
+private:
+    static NRect Box(const Edge& e)
+    {
+        return {{std::min(e.a.x, e.b.x), std::min(e.a.y, e.b.y)}, {std::max(e.a.x, e.b.x), std::max(e.a.y, e.b.y)}};
+    }
+
+    // Whether the edge has a point in the box (its border included): the
+    // edge clipped to the box's slabs keeps a stretch.
+    static bool Enters(const Edge& e, const NRect& box)
+    {
+        double t0 = 0.0, t1 = 1.0;
+        const double d[2] = {e.b.x - e.a.x, e.b.y - e.a.y};
+        const double from[2] = {e.a.x, e.a.y};
+        const double lo[2] = {box.pBot.x, box.pBot.y}, hi[2] = {box.pTop.x, box.pTop.y};
+        for (int k = 0; k < 2; ++k) {
+            if (d[k] == 0.0) {
+                if (from[k] < lo[k] || from[k] > hi[k])
+                    return false;
+                continue;
+            }
+            double ta = (lo[k] - from[k]) / d[k], tb = (hi[k] - from[k]) / d[k];
+            if (ta > tb)
+                std::swap(ta, tb);
+            t0 = std::max(t0, ta);
+            t1 = std::min(t1, tb);
+            if (t0 > t1)
+                return false;
+        }
+        return true;
+    }
+
+    std::array<int64_t, 4> Squares(const NRect& box) const
+    {
+        const auto at = [&](double v, double base, int64_t count) {
+            return static_cast<int64_t>(std::clamp(std::floor((v - base) / m_square), 0.0, static_cast<double>(count - 1)));
+        };
+        return {at(box.pBot.x, m_origin.x, m_across), at(box.pBot.y, m_origin.y, m_down),
+                at(box.pTop.x, m_origin.x, m_across), at(box.pTop.y, m_origin.y, m_down)};
+    }
+
+    std::vector<Edge> m_edges;
+    NPoint m_origin;
+    double m_square = 1.0;
+    int64_t m_across = 1;
+    int64_t m_down = 1;
+    std::unordered_map<int64_t, std::vector<size_t>> m_squares;
+    std::vector<uint32_t> m_seen;
+    uint32_t m_stamp = 0;
+};
+
+// The remnant `r`, inset from `before` by the gap, given back what the inset
+// took beyond need: each inset side (not `shared` with another remnant: left,
+// right, bottom, top) moved out again towards where it stood
+// before as far as every edge of `near` stays `clearance` away from the
+// remnant (first all of them alike, then each in turn: left, right, bottom,
+// top). A side beside a part's edge along the axes keeps its inset; beside
+// slanted edges or round ones it comes as near as the clearance lets it.
+// It never enters a remnant `beside` it. A side gaining less than a grid
+// line's merging keeps its inset.
+void GiveBackInset(NRect& r, const NRect& before, const std::array<bool, 4>& shared,
+                   const std::vector<RingEdges::Edge>& near, const std::vector<NRect>& beside, double clearance)
+{
+    std::array<double, 4> room{r.pBot.x - before.pBot.x, before.pTop.x - r.pTop.x, r.pBot.y - before.pBot.y,
+                               before.pTop.y - r.pTop.y};
+    for (size_t k = 0; k < 4; ++k)
+        room[k] = shared[k] ? 0.0 : std::max(room[k], 0.0);
+    if (*std::max_element(room.begin(), room.end()) <= GRID_MERGE)
+        return;
+    const auto grown = [&r](const std::array<double, 4>& by) {
+        return NRect{{r.pBot.x - by[0], r.pBot.y - by[2]}, {r.pTop.x + by[1], r.pTop.y + by[3]}};
+    };
+    const auto clear = [&](const std::array<double, 4>& by) {
+        const NRect box = grown(by);
+        return std::all_of(near.begin(), near.end(),
+                           [&](const RingEdges::Edge& e) { return RingEdges::Distance(e, box) > clearance - EPS; }) &&
+               std::none_of(beside.begin(), beside.end(), [&](const NRect& o) {
+                   return std::min(box.pTop.x, o.pTop.x) - std::max(box.pBot.x, o.pBot.x) > EPS &&
+                          std::min(box.pTop.y, o.pTop.y) - std::max(box.pBot.y, o.pBot.y) > EPS;
+               });
+    };
+    std::array<double, 4> by{0.0, 0.0, 0.0, 0.0};
+    // The largest share of `span` (0..1) the sides can take with `at` giving their growth.
+    const auto farthest = [&](const auto& at) {
+        if (clear(at(1.0)))
+            return 1.0;
+        double lo = 0.0, hi = 1.0;
+        for (int step = 0; step < 14; ++step) {
+            const double mid = 0.5 * (lo + hi);
+            (clear(at(mid)) ? lo : hi) = mid;
+        }
+        return lo;
+    };
+    const double most = *std::max_element(room.begin(), room.end());
+    if (!clear(by))
+        return;
+    const double alike = farthest([&](double t) {
+        std::array<double, 4> b{};
+        for (size_t k = 0; k < 4; ++k)
+            b[k] = std::min(room[k], t * most);
+        return b;
+    });
+    for (size_t k = 0; k < 4; ++k)
+        by[k] = std::min(room[k], alike * most);
+    for (size_t k = 0; k < 4; ++k) {
+        std::array<double, 4> step = by;
+        step[k] += GRID_MERGE;
+        if (room[k] - by[k] <= GRID_MERGE || !clear(step))
+            continue;
+        const double from = by[k];
+        const double t = farthest([&](double f) {
+            std::array<double, 4> b = by;
+            b[k] = from + f * (room[k] - from);
+            return b;
+        });
+        by[k] = from + t * (room[k] - from);
+    }
+    for (double& b : by)
+        b = b > GRID_MERGE ? b : 0.0;
+    r = grown(by);
+}
+
 // The largest candidate first; then, candidate by candidate, the largest of
 // the candidate and those meeting it (in their order) that meet nothing
 // chosen so far. Chosen rectangles never meet (touching counts).
@@ -671,15 +985,19 @@ void WasteBuilder::DecomposeToRectangles(const NPolygonPtr& sheetOutline, const 
     PrepareRectangleGrid(*sheetOutline, figures);
     std::vector<NRectanglePtr> unitedRectangles;
     PreliminaryUniteRectangles(unitedRectangles);
+    // A rectangle is big enough when it is so once the gap has cut it down:
+    // one no wider than the gap's cut leaves (TransformWastesByGap) is
+    // small, and is united with its neighbours rather than dropped.
+    const double keep = std::max(minSize, SNAP_FACTOR * m_figureGap + EPS);
     for (const NRectanglePtr& r : unitedRectangles) {
-        const bool valid = r->Width() > minSize - EPS && r->Height() > minSize - EPS;
+        const bool valid = r->Width() > keep - EPS && r->Height() > keep - EPS;
         (valid ? m_validRectangles : m_restRectangles).push_back(r);
     }
 
     ExtendValidRectangles();
-    UniteRestRectangles(minSize);
+    UniteRestRectangles(keep);
     std::vector<NRectanglePtr> wasteRectangles;
-    TransformWastesByGap(*sheetOutline, 2.0 * m_figureGap, wasteRectangles);
+    TransformWastesByGap(*sheetOutline, figures, 2.0 * m_figureGap, wasteRectangles);
     // The minimum holds for the remnants as they are kept: after the gap has cut them down.
     std::erase_if(wasteRectangles, [minSize](const NRectanglePtr& r) {
         return !(r->Width() > minSize - EPS && r->Height() > minSize - EPS);
@@ -699,8 +1017,14 @@ void WasteBuilder::PrepareRectangleGrid(const NPolygon& sheet, const std::vector
     GridLines ys;
     m_gridShiftX = 0.0;
     m_gridShiftY = 0.0;
-    for (const NPolygon* polygon : GridPolygons(sheet, figures)) {
-        for (const NPoint& p : polygon->m_points) {
+    for (const GridRing& line : GridPolygons(sheet, figures)) {
+        const NRect& box = line.ring->GetGabarit();
+        const double side = std::min(box.pTop.x - box.pBot.x, box.pTop.y - box.pBot.y);
+        const double sag = line.ring == &sheet ? 0.0 : std::min(LINE_SAG, LINE_SAG_SHARE * side);
+        // A hole's free area has no lines but its own: slanted edges get
+        // lines along them.
+        const std::vector<NPoint> thinned = LineVertices(line.ring->m_points, sag);
+        for (const NPoint& p : line.hole ? AlongEdges(thinned, HOLE_STEP_SHARE * side) : thinned) {
             m_gridShiftX = std::max(m_gridShiftX, xs.Add(p.x));
             m_gridShiftY = std::max(m_gridShiftY, ys.Add(p.y));
         }
@@ -882,10 +1206,13 @@ void WasteBuilder::ExtendDown(NRectangle& valid, const std::vector<std::vector<s
         NRectangle& r = *m_restRectangles[*below];
         valid.y1 = r.y1;
         valid.j1 = r.j1;
-        if (r.x1 > valid.x1)
+        if (r.x1 > valid.x1) {
             r.x2 = valid.x1;
-        else if (valid.x2 > r.x2)
+            r.i2 = valid.i1;
+        } else if (valid.x2 > r.x2) {
             r.x1 = valid.x2;
+            r.i1 = valid.i2;
+        }
     }
 }
 
@@ -1005,67 +1332,60 @@ void WasteBuilder::ExtendSideways(bool right)
     }
 }
 
-bool WasteBuilder::CheckConjunction(const NRectangle& rect1, const NRectangle& rect2)
+std::vector<std::vector<size_t>> WasteBuilder::AdjacentRest(const std::vector<NRectanglePtr>& restRectangles) const
 {
-    const NRect a = rect1.GetRect();
-    const NRect b = rect2.GetRect();
-    const bool sideBySide = std::fabs(a.pTop.x - b.pBot.x) < EPS || std::fabs(b.pTop.x - a.pBot.x) < EPS;
-    const bool stacked = std::fabs(a.pTop.y - b.pBot.y) < EPS || std::fabs(b.pTop.y - a.pBot.y) < EPS;
-    const double overlapY = std::min(a.pTop.y, b.pTop.y) - std::max(a.pBot.y, b.pBot.y);
-    const double overlapX = std::min(a.pTop.x, b.pTop.x) - std::max(a.pBot.x, b.pBot.x);
-    return (sideBySide && overlapY > EPS) || (stacked && overlapX > EPS);
-}
-
-std::vector<std::vector<size_t>> WasteBuilder::AdjacentRest(const std::vector<NRectanglePtr>& restRectangles)
-{
-    // Rectangles lie against one another only along a grid line: along each
-    // line, those ending there and those starting there are swept for the
-    // stretches they share.
+    // Rectangles of cells lie against one another only along a grid line:
+    // along each line, those ending there and those starting there are swept
+    // for the stretches of cells they share.
     struct Side {
-        double line;
-        double lo, hi;
+        size_t line;
+        size_t lo, hi; // the cells along the line
         size_t index;
-        bool starts; // the rectangle lies past the line
+        bool starts;   // the rectangle lies past the line
     };
     std::vector<std::vector<size_t>> adjacent(restRectangles.size());
-    std::vector<Side> sides;
+    std::vector<Side> sides, sorted;
+    std::vector<size_t> first;
     std::vector<const Side*> open[2];
     for (const bool acrossX : {true, false}) {
         sides.clear();
         for (size_t k = 0; k < restRectangles.size(); ++k) {
-            const NRect r = restRectangles[k]->GetRect();
-            const double lo = acrossX ? r.pBot.y : r.pBot.x;
-            const double hi = acrossX ? r.pTop.y : r.pTop.x;
-            sides.push_back({acrossX ? r.pTop.x : r.pTop.y, lo, hi, k, false});
-            sides.push_back({acrossX ? r.pBot.x : r.pBot.y, lo, hi, k, true});
+            const NRectangle& r = *restRectangles[k];
+            const size_t lo = acrossX ? r.j1 : r.i1;
+            const size_t hi = acrossX ? r.j2 : r.i2;
+            sides.push_back({acrossX ? r.i1 : r.j2, lo, hi, k, false});
+            sides.push_back({acrossX ? r.i2 : r.j1, lo, hi, k, true});
         }
-        std::sort(sides.begin(), sides.end(),
-                  [](const Side& a, const Side& b) { return a.line != b.line ? a.line < b.line : a.lo < b.lo; });
-        for (size_t first = 0; first < sides.size();) {
-            // One line: the sides within EPS of its first one, by where they start along it.
-            size_t end = first + 1;
-            while (end < sides.size() && sides[end].line - sides[first].line < EPS)
+        // By line (counted), then by where they start along it.
+        first.assign((acrossX ? Columns() : Rows()) + 2, 0);
+        for (const Side& side : sides)
+            ++first[side.line + 1];
+        for (size_t l = 1; l < first.size(); ++l)
+            first[l] += first[l - 1];
+        sorted.resize(sides.size());
+        for (const Side& side : sides)
+            sorted[first[side.line]++] = side;
+        for (size_t from = 0; from < sorted.size();) {
+            size_t end = from + 1;
+            while (end < sorted.size() && sorted[end].line == sorted[from].line)
                 ++end;
-            const auto from = sides.begin() + static_cast<std::ptrdiff_t>(first);
-            std::sort(from, from + static_cast<std::ptrdiff_t>(end - first),
-                      [](const Side& a, const Side& b) { return a.lo < b.lo; });
+            std::sort(sorted.begin() + static_cast<std::ptrdiff_t>(from), sorted.begin() + static_cast<std::ptrdiff_t>(end),
+                      [](const Side& a, const Side& b) { return a.lo != b.lo ? a.lo < b.lo : a.index < b.index; });
             open[0].clear();
             open[1].clear();
-            for (size_t k = first; k < end; ++k) {
-                const Side& side = sides[k];
+            for (size_t k = from; k < end; ++k) {
+                const Side& side = sorted[k];
                 std::vector<const Side*>& other = open[side.starts ? 0 : 1];
-                std::erase_if(other, [&](const Side* o) { return o->hi <= side.lo + EPS; });
+                std::erase_if(other, [&](const Side* o) { return o->hi <= side.lo; });
                 for (const Side* o : other) {
-                    const NRectangle& a = *restRectangles[o->index];
-                    const NRectangle& b = *restRectangles[side.index];
-                    if (o->index != side.index && (CheckConjunction(a, b) || CheckConjunction(b, a))) {
+                    if (o->index != side.index) {
                         adjacent[o->index].push_back(side.index);
                         adjacent[side.index].push_back(o->index);
                     }
                 }
                 open[side.starts ? 1 : 0].push_back(&side);
             }
-            first = end;
+            from = end;
         }
     }
     for (std::vector<size_t>& list : adjacent) {
@@ -1102,83 +1422,102 @@ void WasteBuilder::FindAdjacentRest(const std::vector<NRectanglePtr>& restRectan
     }
 }
 
-void WasteBuilder::FindUnitableGroups(const std::vector<NRectanglePtr>& rectangles,
-                                      std::vector<std::vector<NRectanglePtr>>& intersectGroups)
-{
-    // Breadth first: each member's untaken neighbours in their order.
-    RectangleIndex index(rectangles);
-    for (size_t k = 0; k < rectangles.size(); ++k)
-        index.Add(k, *rectangles[k]);
-    std::vector<bool> taken(rectangles.size(), false);
-    std::vector<size_t> meeting;
-    for (size_t start = 0; start < rectangles.size(); ++start) {
-        if (taken[start])
-            continue;
-        taken[start] = true;
-        std::vector<NRectanglePtr> component{rectangles[start]};
-        for (size_t m = 0; m < component.size(); ++m) {
-            meeting = index.Near(component[m]->GetRect());
-            std::sort(meeting.begin(), meeting.end());
-            for (size_t k : meeting) {
-                if (!taken[k] && RectsIntersect(*component[m], *rectangles[k])) {
-                    taken[k] = true;
-                    component.push_back(rectangles[k]);
-                }
-            }
-        }
-        intersectGroups.push_back(std::move(component));
-    }
-}
-
-// Rectangles made of members stacked on one another along y (members wide
-// enough) and of members side by side along x (members tall enough): each
-// member grown through the members that lie against it and span it across.
-// (Members lie apart: at most one lies against a side and spans it.)
+// The members, joined, as slabs between the rows where one of them starts
+// or ends, each slab the runs along x that members cover there (side by
+// side ones joined). From each run of a slab up through the runs above that
+// overlap it most, narrowed to the overlap: each rectangle so reached,
+// before it narrows and where it ends, is a candidate when both its sides
+// reach the size, unless the slab below holds its run whole (the rectangles
+// from there are as wide and taller).
 void WasteBuilder::CollectCandidates(const RectanglesGroup& group, double minSize,
-                                     std::vector<NRectanglePtr>& candidates) const
+                                     std::vector<NRectanglePtr>& candidates)
 {
-    for (const bool alongY : {true, false}) {
-        std::vector<NRectanglePtr> members;
-        for (const NRectanglePtr& r : group.rectangles) {
-            if ((alongY ? r->Width() : r->Height()) > minSize - EPS)
-                members.push_back(r);
+    std::vector<size_t>& levels = m_levels;
+    levels.clear();
+    for (const NRectanglePtr& r : group.rectangles) {
+        levels.push_back(r->j1);
+        levels.push_back(r->j2);
+    }
+    std::sort(levels.begin(), levels.end());
+    levels.erase(std::unique(levels.begin(), levels.end()), levels.end());
+    if (levels.size() < 2)
+        return;
+    const auto level = [&](size_t row) {
+        return static_cast<size_t>(std::lower_bound(levels.begin(), levels.end(), row) - levels.begin());
+    };
+    // Slab s holds m_runs[m_slab[s] .. m_slab[s] + m_slabRuns[s]).
+    const size_t slabs = levels.size() - 1;
+    m_slab.assign(slabs + 1, 0);
+    for (const NRectanglePtr& r : group.rectangles)
+        for (size_t s = level(r->j1); s < level(r->j2); ++s)
+            ++m_slab[s + 1];
+    for (size_t s = 1; s <= slabs; ++s)
+        m_slab[s] += m_slab[s - 1];
+    m_runs.resize(m_slab[slabs]);
+    m_slabRuns.assign(slabs, 0);
+    for (const NRectanglePtr& r : group.rectangles) {
+        const NRect g = r->GetRect();
+        for (size_t s = level(r->j1); s < level(r->j2); ++s)
+            m_runs[m_slab[s] + m_slabRuns[s]++] = {g.pBot.x, g.pTop.x};
+    }
+    for (size_t s = 0; s < slabs; ++s) {
+        const auto from = m_runs.begin() + static_cast<std::ptrdiff_t>(m_slab[s]);
+        const auto to = from + static_cast<std::ptrdiff_t>(m_slabRuns[s]);
+        std::sort(from, to, [](const Run& a, const Run& b) { return a.left < b.left; });
+        auto kept = from;
+        for (auto it = from; it != to; ++it) {
+            if (kept != from && it->left < (kept - 1)->right + EPS)
+                (kept - 1)->right = std::max((kept - 1)->right, it->right);
+            else
+                *kept++ = *it;
         }
-        std::vector<std::vector<NRectanglePtr>> components;
-        FindUnitableGroups(members, components);
-        for (const auto& component : components) {
-            // The members by the side they would be met at: along y their
-            // bottom and top, along x their left (x2) and right (x1).
-            std::multimap<double, const NRectangle*> byLow, byHigh;
-            for (const NRectanglePtr& m : component) {
-                byLow.emplace(alongY ? m->y1 : m->x2, m.get());
-                byHigh.emplace(alongY ? m->y2 : m->x1, m.get());
+        m_slabRuns[s] = static_cast<size_t>(kept - from);
+    }
+    const auto add = [&](const Run& run, size_t from, size_t to) {
+        if (m_lineY[levels[to]] - m_lineY[levels[from]] > minSize - EPS)
+            candidates.push_back(std::make_shared<NRectangle>(run.right, m_lineY[levels[from]], run.left,
+                                                              m_lineY[levels[to]], 0, levels[from]));
+    };
+    // The run of slab `s` that overlaps `run` the most (the first on ties), or none.
+    const auto widest = [&](size_t s, const Run& run) -> const Run* {
+        const auto from = m_runs.begin() + static_cast<std::ptrdiff_t>(m_slab[s]);
+        const auto to = from + static_cast<std::ptrdiff_t>(m_slabRuns[s]);
+        const Run* best = nullptr;
+        double most = 0.0;
+        for (auto it = std::lower_bound(from, to, run.left, [](const Run& r, double x) { return r.right <= x; });
+             it != to && it->left < run.right; ++it) {
+            const double overlap = std::min(it->right, run.right) - std::max(it->left, run.left);
+            if (overlap > most) {
+                most = overlap;
+                best = &*it;
             }
-            const auto meeting = [](const std::multimap<double, const NRectangle*>& sides, double at,
-                                    const auto& spans) -> const NRectangle* {
-                for (auto it = sides.lower_bound(at - EPS); it != sides.end() && it->first < at + EPS; ++it) {
-                    if (std::fabs(it->first - at) < EPS && spans(*it->second))
-                        return it->second;
+        }
+        return best;
+    };
+    const auto heldBelow = [&](size_t s, const Run& run) {
+        const Run* below = s > 0 ? widest(s - 1, run) : nullptr;
+        return below && below->left < run.left + EPS && below->right > run.right - EPS;
+    };
+    for (size_t s = 0; s < slabs; ++s) {
+        for (size_t k = 0; k < m_slabRuns[s]; ++k) {
+            const Run start = m_runs[m_slab[s] + k];
+            if (start.right - start.left < minSize - EPS || heldBelow(s, start))
+                continue;
+            Run run = start;
+            size_t top = s + 1;
+            for (; top < slabs; ++top) {
+                const Run* above = widest(top, run);
+                const Run next = above ? Run{std::max(run.left, above->left), std::min(run.right, above->right)} : Run{};
+                if (!above || next.right - next.left < minSize - EPS)
+                    break;
+                if (next.left > run.left + EPS || next.right < run.right - EPS) {
+                    if (!heldBelow(s, run))
+                        add(run, s, top);
+                    run = next;
                 }
-                return nullptr;
-            };
-            for (const NRectanglePtr& m : component) {
-                auto t = std::make_shared<NRectangle>(m->x1, m->y1, m->x2, m->y2, m->i1, m->j1);
-                const auto spans = [&](const NRectangle& s) { return alongY ? SpansInX(s, *t) : SpansInY(s, *t); };
-                // Side `side` of t goes on through the members met there, each
-                // step past the side it met (`out`: the way it grows; a member
-                // of no extent along the way ends it).
-                const auto stretch = [&](const auto& sides, double NRectangle::*side, bool out) {
-                    while (const NRectangle* s = meeting(sides, (*t).*side, spans)) {
-                        if (!(out ? s->*side > (*t).*side : s->*side < (*t).*side))
-                            break;
-                        (*t).*side = s->*side;
-                    }
-                };
-                stretch(byLow, alongY ? &NRectangle::y2 : &NRectangle::x1, true);
-                stretch(byHigh, alongY ? &NRectangle::y1 : &NRectangle::x2, false);
-                if ((alongY ? t->Height() : t->Width()) > minSize - EPS)
-                    candidates.push_back(t);
             }
+            if (!heldBelow(s, run))
+                add(run, s, top);
         }
     }
 }
@@ -1201,7 +1540,15 @@ void WasteBuilder::UniteRestRectangles(double minSize)
             continue;
         }
         group.rectangles.push_back(r);
-        groups.push_back(std::move(group));
+        // None fits in a group narrower or lower than the size.
+        NRect box = r->GetRect();
+        for (const NRectanglePtr& member : group.rectangles) {
+            const NRect g = member->GetRect();
+            box = {{std::min(box.pBot.x, g.pBot.x), std::min(box.pBot.y, g.pBot.y)},
+                   {std::max(box.pTop.x, g.pTop.x), std::max(box.pTop.y, g.pTop.y)}};
+        }
+        if (box.pTop.x - box.pBot.x > minSize - EPS && box.pTop.y - box.pBot.y > minSize - EPS)
+            groups.push_back(std::move(group));
     }
 
     std::vector<NRectanglePtr> candidates;
@@ -1222,7 +1569,8 @@ void WasteBuilder::UniteRestRectangles(double minSize)
         m_validRectangles.push_back(chosen);
 }
 
-void WasteBuilder::TransformWastesByGap(const NPolygon& sheet, double gap, std::vector<NRectanglePtr>& wasteRectangles)
+void WasteBuilder::TransformWastesByGap(const NPolygon& sheet, const std::vector<VectorPolygon>& figures, double gap,
+                                       std::vector<NRectanglePtr>& wasteRectangles)
 {
     // A side beside a part keeps the gap from where the part may truly reach:
     // past the grid line by the line's shift, past its ring by the sag.
@@ -1267,6 +1615,7 @@ void WasteBuilder::TransformWastesByGap(const NPolygon& sheet, double gap, std::
     for (auto& side : bySide)
         std::sort(side.begin(), side.end());
     std::vector<size_t> lying;
+    std::vector<std::array<bool, 4>> shared(wasteRectangles.size(), {false, false, false, false});
     for (size_t k = 0; k < wasteRectangles.size(); ++k) {
         NRectangle& r = *wasteRectangles[k];
         // The first other one, in their order, whose side `which` lay at
@@ -1281,8 +1630,12 @@ void WasteBuilder::TransformWastesByGap(const NPolygon& sheet, double gap, std::
             }
             std::sort(lying.begin(), lying.end());
             for (size_t m : lying) {
-                if (m != k && matches(*wasteRectangles[m]))
+                if (m != k && matches(*wasteRectangles[m])) {
+                    // Sides: left, right, bottom, top; the other's is the opposite one.
+                    const size_t mine = static_cast<size_t>(which ^ 1);
+                    shared[k][mine] = shared[m][mine ^ 1] = true;
                     return wasteRectangles[m];
+                }
             }
             return NRectanglePtr();
         };
@@ -1301,6 +1654,42 @@ void WasteBuilder::TransformWastesByGap(const NPolygon& sheet, double gap, std::
                 return std::fabs(r.y1 - o.y2) < tol && o.x1 > r.x1 - EPS && o.x2 < r.x2 + EPS;
             }))
             r.y1 = s->y2;
+    }
+
+    // The inset is as wide as the gap, the grid lines' shift and the sag
+    // together whatever the part's edge beside the side; the part's ring may
+    // be farther (slanted or round): each side shared with no other remnant
+    // gets back what the inset took beyond the gap and the sag.
+    const double clearance = gap * 0.5 + m_outlineSag;
+    RingEdges edges(sheet, figures);
+    // Where each remnant may be: its rectangle before the inset, and past it
+    // where a side was snapped.
+    std::vector<NRectanglePtr> reach;
+    for (size_t k = 0; k < wasteRectangles.size(); ++k) {
+        const NRect& b = beforeInset[k];
+        const NRect now = wasteRectangles[k]->GetRect();
+        reach.push_back(std::make_shared<NRectangle>(std::max(b.pTop.x, now.pTop.x), std::min(b.pBot.y, now.pBot.y),
+                                                     std::min(b.pBot.x, now.pBot.x), std::max(b.pTop.y, now.pTop.y), 0,
+                                                     0));
+    }
+    RectangleIndex around(reach);
+    for (size_t k = 0; k < reach.size(); ++k)
+        around.Add(k, *reach[k]);
+    std::vector<RingEdges::Edge> near;
+    std::vector<NRect> beside;
+    for (size_t k = 0; k < wasteRectangles.size(); ++k) {
+        NRectangle& r = *wasteRectangles[k];
+        NRect kept = r.GetRect();
+        edges.Near(reach[k]->GetRect(), clearance, near);
+        beside.clear();
+        for (size_t m : around.Near(reach[k]->GetRect()))
+            if (m != k)
+                beside.push_back(wasteRectangles[m]->GetRect());
+        GiveBackInset(kept, beforeInset[k], shared[k], near, beside, clearance);
+        r.x1 = kept.pTop.x;
+        r.x2 = kept.pBot.x;
+        r.y1 = kept.pBot.y;
+        r.y2 = kept.pTop.y;
     }
 }
 

@@ -143,20 +143,18 @@ private:
     void PreliminaryUniteRectangles(std::vector<NRectanglePtr>& unitedRectangles);
     void ExtendValidRectangles();
     void UniteRestRectangles(double minSize);
-    void TransformWastesByGap(const NPolygon& sheet, double gap, std::vector<NRectanglePtr>& wasteRectangles);
+    void TransformWastesByGap(const NPolygon& sheet, const std::vector<VectorPolygon>& figures, double gap,
+                              std::vector<NRectanglePtr>& wasteRectangles);
     static void CreateRectanglePolygons(const std::vector<NRectanglePtr>& wasteRectangles, VectorPolygon& outs);
 
-    // The rest rectangles that lie against one another (CheckConjunction),
-    // by their index among them, each list ascending.
-    static std::vector<std::vector<size_t>> AdjacentRest(const std::vector<NRectanglePtr>& restRectangles);
+    // The rest rectangles that lie against one another (share a stretch of
+    // a grid line), by their index among them, each list ascending.
+    std::vector<std::vector<size_t>> AdjacentRest(const std::vector<NRectanglePtr>& restRectangles) const;
     // Depth first from rest rectangle `rest`: every unused one joined to one
     // already found is marked and appended (neighbours in their order).
     static void FindAdjacentRest(const std::vector<NRectanglePtr>& restRectangles,
                                  const std::vector<std::vector<size_t>>& adjacent, size_t rest,
                                  RectanglesGroup& group);
-    static bool CheckConjunction(const NRectangle& rect1, const NRectangle& rect2);
-    static void FindUnitableGroups(const std::vector<NRectanglePtr>& rectangles,
-                                   std::vector<std::vector<NRectanglePtr>>& intersectGroups);
 
     // Grid steps.
     bool AreCellsPresent(size_t colBeg, size_t colEnd, size_t rowBeg, size_t rowEnd) const;
@@ -174,5 +172,14 @@ private:
     // Every valid rectangle stretched sideways, towards column 0 (`right`) or
     // towards the last column.
     void ExtendSideways(bool right);
-    void CollectCandidates(const RectanglesGroup& group, double minSize, std::vector<NRectanglePtr>& candidates) const;
+    void CollectCandidates(const RectanglesGroup& group, double minSize, std::vector<NRectanglePtr>& candidates);
+    // CollectCandidates' rows, slabs and runs along x.
+    struct Run {
+        double left = 0.0;
+        double right = 0.0;
+    };
+    std::vector<size_t> m_levels;
+    std::vector<size_t> m_slab;
+    std::vector<size_t> m_slabRuns;
+    std::vector<Run> m_runs;
 };

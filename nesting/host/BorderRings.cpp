@@ -96,14 +96,12 @@ bool IsPointChain(const vlapi::IVarnelDocument2DPtr& doc, const NContour& chain)
     return IsPointSized(doc, curves, true);
 }
 
-NPolygonPtr BorderRing(NContour& chain, NPolygon& approximation, bool outer, double arrow, double& strayed,
-                       bool atPrecision)
+NPolygonPtr BorderRing(NContour& chain, NPolygon& approximation, bool outer, double arrow, double& strayed)
 {
     approximation.UpdateGabarit();
     if (approximation.CheckDirection() != outer)
         chain.Invert();
-    const double sag = atPrecision || arrow < kBorderSag ? arrow : kBorderSag;
-    NPolygonPtr ring = ApproximateByTangentialPoligon(chain.m_segments, sag, !atPrecision);
+    NPolygonPtr ring = ApproximateByTangentialPoligon(chain.m_segments, arrow < kBorderSag ? arrow : kBorderSag);
     if (!ring)
         return {};
     // Repeated and straight vertices go only where that leaves the ring

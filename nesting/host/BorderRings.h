@@ -59,10 +59,8 @@ bool ReadCurveChord(const vlapi::IDrawingObjectPtr& obj, CurveChord& out);
 // farthest the thinned ring passes from the one it stands for, which the
 // gap polygons add. The sag is never taken coarser than kBorderSag, and an
 // arc's points on the axes and the diagonals are vertices (the ring reaches
-// exactly as far as the part there), unless `atPrecision` asks for the
-// curves followed at `arrow` however coarse, without them.
-NPolygonPtr BorderRing(NContour& chain, NPolygon& approximation, bool outer, double arrow, double& strayed,
-                       bool atPrecision = false);
+// exactly as far as the part there).
+NPolygonPtr BorderRing(NContour& chain, NPolygon& approximation, bool outer, double arrow, double& strayed);
 
 // A chain whose last end meets its first start (each coordinate within 1e-4).
 bool IsClosedChain(const NContour& contour);

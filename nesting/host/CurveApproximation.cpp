@@ -209,12 +209,12 @@ bool ArcRun(const vlapi::IDrawingObjectPtr& obj, const NSegment& chord, NPoint& 
 // An arc or a circle from `start` to `end` by `sweep` about its centre,
 // followed exactly on its free side: where it turns left the polygon's
 // edges touch it (each vertex within `arrow` of it), where it turns right
-// its chords (each within `arrow` of it) stand off it. With `extremes` its
-// points at every multiple of 45° are vertices (touched by edges on the
-// left), so that the polygon reaches exactly as far as the arc along the
-// axes and the diagonals: a round part's box is its own, whatever the sag.
+// its chords (each within `arrow` of it) stand off it. Its points at every
+// multiple of 45° are vertices (touched by edges on the left), so that the
+// polygon reaches exactly as far as the arc along the axes and the
+// diagonals: a round part's box is its own, whatever the sag.
 void AppendArcVertices(const NPoint& centre, double radius, const NPoint& start, const NPoint& end, double sweep,
-                       double arrow, bool extremes, std::vector<NPoint>& out)
+                       double arrow, std::vector<NPoint>& out)
 {
     constexpr double kEighth = 0.25 * PI;
     const bool left = sweep > 0.0;
@@ -227,7 +227,7 @@ void AppendArcVertices(const NPoint& centre, double radius, const NPoint& start,
     std::vector<double> splits;
     const double margin = 1e-3 * std::max(step, 1e-6);
     const double from = std::min(a0, a0 + sweep), to = std::max(a0, a0 + sweep);
-    for (double k = std::floor(from / kEighth) + 1.0; extremes && k * kEighth < to - margin && splits.size() < 9; k += 1.0)
+    for (double k = std::floor(from / kEighth) + 1.0; k * kEighth < to - margin && splits.size() < 9; k += 1.0)
         if (k * kEighth > from + margin)
             splits.push_back(k * kEighth);
     if (!left)
@@ -261,7 +261,7 @@ void AppendArcVertices(const NPoint& centre, double radius, const NPoint& start,
 
 // The output vertices of one chord of a closed chain; false when the curve
 // cannot be approximated finely.
-bool AppendChordVertices(const vlapi::IVarnelDocument2DPtr& doc, const NSegment& chord, double arrow, bool extremes,
+bool AppendChordVertices(const vlapi::IVarnelDocument2DPtr& doc, const NSegment& chord, double arrow,
                          std::vector<NPoint>& out)
 {
     vlapi::IDrawingObjectPtr obj(hostAccess::ObjectOf(doc, chord.m_ref));
@@ -278,7 +278,7 @@ bool AppendChordVertices(const vlapi::IVarnelDocument2DPtr& doc, const NSegment&
     NPoint centre, start, end;
     double radius = 0.0, sweep = 0.0;
     if (CircleOf(obj, centre, radius) && ArcRun(obj, chord, start, end, sweep)) {
-        AppendArcVertices(centre, radius, start, end, sweep, arrow, extremes, out);
+        AppendArcVertices(centre, radius, start, end, sweep, arrow, out);
         return true;
     }
     std::vector<NSegmentPtr> fine;
@@ -432,14 +432,14 @@ void ApproximateObjectsByLineSegments(const std::vector<vlapi::IDrawingObjectPtr
         Approximate(obj, list);
 }
 
-NPolygonPtr ApproximateByTangentialPoligon(const std::vector<NSegmentPtr>& segments, double arrow, bool extremes)
+NPolygonPtr ApproximateByTangentialPoligon(const std::vector<NSegmentPtr>& segments, double arrow)
 {
     vlapi::IVarnelDocument2DPtr doc = GetActiveDocument2D();
     if (!doc)
         return {};
     std::vector<NPoint> out;
     for (const NSegmentPtr& chord : segments) {
-        if (!AppendChordVertices(doc, *chord, arrow, extremes, out))
+        if (!AppendChordVertices(doc, *chord, arrow, out))
             return {};
     }
     if (out.empty())

@@ -110,7 +110,7 @@ TEST(WasteRectangles, SmallRectanglesAreUnitedIntoARemnant)
     VectorPolygon outs;
     builder.DecomposeToRectangles(Box(0, 0, 100, 100), parts, 28.0, outs);
     ASSERT_EQ(outs.size(), 2u);
-    EXPECT_TRUE(Contains(outs, {{0, 0}, {29, 69}}));
+    EXPECT_TRUE(Contains(outs, {{0, 0}, {29, 70}}));
     EXPECT_TRUE(Contains(outs, {{41, 71}, {79, 100}}));
     EXPECT_TRUE(std::any_of(builder.m_restRectangles.begin(), builder.m_restRectangles.end(),
                             [](const auto& r) { return r->x1 == 80 && r->y1 == 90 && r->x2 == 40; }));
@@ -133,8 +133,7 @@ TEST(WasteRectangles, RectanglesTooNarrowForTheGapAreDropped)
     EXPECT_EQ(Decompose(Box(0, 0, 100, 100), parts, 3.9, 5.0).size(), 1u);
 }
 
-// Cells lying strictly inside a part's hole are free; the frame itself and
-// cells touching the hole's border are not.
+// Cells lying inside a part's hole are free; the frame itself is not.
 TEST(WasteRectangles, CellsInsideAHoleAreFree)
 {
     const std::vector<VectorPolygon> parts{
@@ -143,13 +142,51 @@ TEST(WasteRectangles, CellsInsideAHoleAreFree)
         {Box(640, 640, 650, 650)},
     };
     const VectorPolygon outs = Decompose(Box(0, 0, 1000, 1000), parts, 5.0, 50.0);
-    ASSERT_EQ(outs.size(), 5u);
-    const NRect inHole{{365, 355}, {645, 635}};
+    ASSERT_EQ(outs.size(), 6u);
+    const NRect inHole{{365, 305}, {695, 635}};
     ASSERT_TRUE(Contains(outs, inHole));
     const NPolygonPtr remnant = Box(inHole.pBot.x, inHole.pBot.y, inHole.pTop.x, inHole.pTop.y);
     EXPECT_GE(waste_test::BoundaryDistance(*remnant, *parts[0][1]), 5.0 - 1e-6);
     EXPECT_TRUE(waste_test::KeepApart(*remnant, *parts[1][0], 5.0 - 1e-6));
     EXPECT_TRUE(waste_test::KeepApart(*remnant, *parts[2][0], 5.0 - 1e-6));
+}
+
+// A washer (r 35, hole r 15) whose rings follow the circles finely or
+// coarsely, turned and shifted off the grid: its hole's slug, a free circle
+// of 20 once the gap of 5 is kept, holds one remnant nearly the square that
+// fits it (14.14), not a thin strip.
+TEST(WasteRectangles, HoleSlugHoldsARectangleWhateverTheRingsAndTheirPlace)
+{
+    struct Row {
+        double sag, turn, shift;
+    };
+    const auto circle = [](double r, double sag, double turn, bool hole) {
+        const int n = 8 * static_cast<int>(std::ceil(PI / 4 / (2.0 * std::acos(1.0 - sag / r))));
+        std::vector<NPoint> points;
+        for (int k = 0; k < n; ++k) {
+            const double a = (hole ? -2.0 : 2.0) * PI * k / n + turn;
+            const double reach = hole ? r : r / std::cos(PI / n); // the part's side of the circle
+            points.push_back({reach * std::cos(a), reach * std::sin(a)});
+        }
+        return Ring(points);
+    };
+    for (const Row& row : {Row{0.025, 0.0, 0.0}, Row{0.025, 0.5, 0.37}, Row{0.1, 0.1, 0.0}, Row{1.0, 0.3, 0.37},
+                           Row{2.5, 0.1, 0.0}, Row{2.5, 0.5, 0.37}}) {
+        VectorPolygon washer{circle(35, row.sag, row.turn, false), circle(15, row.sag, row.turn, true)};
+        const NPoint centre{50 + row.shift, 50 + 0.7 * row.shift};
+        for (const NPolygonPtr& ring : washer)
+            ring->Offset(centre);
+        const VectorPolygon outs = Decompose(Box(0, 0, 400, 300), {washer}, 5.0, 1.0);
+        const auto slug = std::find_if(outs.begin(), outs.end(), [&](const NPolygonPtr& p) {
+            const NRect g = GabaritOf(*p);
+            return std::fabs(g.pBot.x - centre.x) < 15 && std::fabs(g.pTop.x - centre.x) < 15;
+        });
+        ASSERT_NE(slug, outs.end()) << "sag " << row.sag << " turn " << row.turn;
+        const NRect g = GabaritOf(**slug);
+        EXPECT_GT(std::min(g.pTop.x - g.pBot.x, g.pTop.y - g.pBot.y), 9.0) << "sag " << row.sag << " turn " << row.turn;
+        for (const NPoint& corner : (*slug)->m_points)
+            EXPECT_LE(std::hypot(corner.x - centre.x, corner.y - centre.y), 10.0 + 1e-6);
+    }
 }
 
 // A right triangle's slanted side runs along the cell diagonal: the cell is
@@ -350,3 +387,4 @@ TEST_F(WasteRectanglesHost, PolygonsAreTakenIntoTheViewsCoordinates)
     EXPECT_NEAR(g.pTop.x, 100.0, 1e-9);
     EXPECT_NEAR(g.pTop.y, 100.0, 1e-9);
 }
+
