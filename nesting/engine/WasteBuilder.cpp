@@ -675,8 +675,9 @@ public:
     RingEdges(const NPolygon& sheet, const std::vector<VectorPolygon>& figures)
     {
         const NRect& g = sheet.GetGabarit();
-        const auto onSide = [&g](double a, double b, double lo, double hi) {
-            return (std::fabs(a - lo) < EPS && std::fabs(b - lo) < EPS) || (std::fabs(a - hi) < EPS && std::fabs(b - hi) < EPS);
+        const auto onSide = [](double a, double b, double lo, double hi) {
+            return (std::fabs(a - lo) < EPS && std::fabs(b - lo) < EPS) ||
+                   (std::fabs(a - hi) < EPS && std::fabs(b - hi) < EPS);
         };
         for (size_t k = 0; k < sheet.m_points.size(); ++k) {
             const NPoint& a = sheet.m_points[k];
@@ -711,6 +712,10 @@ public:
         m_down = static_cast<int64_t>((all.pTop.y - all.pBot.y) / m_square) + 1;
         for (size_t k = 0; k < m_edges.size(); ++k) {
             const auto [c0, r0, c1, r1] = Squares(Box(m_edges[k]));
+            if ((c1 - c0 + 1) * (r1 - r0 + 1) > kMostSquares) {
+                m_long.push_back(k);
+                continue;
+            }
             for (int64_t r = r0; r <= r1; ++r)
                 for (int64_t c = c0; c <= c1; ++c)
                     m_squares[r * m_across + c].push_back(k);
@@ -725,20 +730,29 @@ public:
             return;
         ++m_stamp;
         m_seen.resize(m_edges.size(), 0);
+        const auto take = [&](size_t k) {
+            if (m_seen[k] == m_stamp)
+                return;
+            m_seen[k] = m_stamp;
+            if (Distance(m_edges[k], box) < distance)
+                out.push_back(m_edges[k]);
+        };
+        for (size_t k : m_long)
+            take(k);
         const NRect wide{{box.pBot.x - distance, box.pBot.y - distance}, {box.pTop.x + distance, box.pTop.y + distance}};
         const auto [c0, r0, c1, r1] = Squares(wide);
+        if ((c1 - c0 + 1) * (r1 - r0 + 1) > static_cast<int64_t>(m_squares.size())) {
+            for (const auto& [square, ids] : m_squares)
+                for (size_t k : ids)
+                    take(k);
+            return;
+        }
         for (int64_t r = r0; r <= r1; ++r) {
             for (int64_t c = c0; c <= c1; ++c) {
                 const auto it = m_squares.find(r * m_across + c);
-                if (it == m_squares.end())
-                    continue;
-                for (size_t k : it->second) {
-                    if (m_seen[k] == m_stamp)
-                        continue;
-                    m_seen[k] = m_stamp;
-                    if (Distance(m_edges[k], box) < distance)
-                        out.push_back(m_edges[k]);
-                }
+                if (it != m_squares.end())
+                    for (size_t k : it->second)
+                        take(k);
             }
         }
     }
@@ -797,7 +811,10 @@ private:
                 at(box.pTop.x, m_origin.x, m_across), at(box.pTop.y, m_origin.y, m_down)};
     }
 
+    static constexpr int64_t kMostSquares = 4096; // an edge over more is looked at for every box
+
     std::vector<Edge> m_edges;
+    std::vector<size_t> m_long;
     NPoint m_origin;
     double m_square = 1.0;
     int64_t m_across = 1;
