@@ -343,7 +343,7 @@ TEST_F(SourceDataTest, EditsThatUndoTheNestingSaySo)
 {
     const auto set = [this](const wchar_t* control, const wchar_t* value) { return user->SetValue(C(control), value); };
     const auto entered = [&](const wchar_t* control, const wchar_t* value) {
-        return [=] { return set(control, value) && user->Enter(); };
+        return [=, this] { return set(control, value) && user->Enter(); };
     };
     const std::string undone =
         ": раскрой отменён, детали убраны с листов в контейнер — 3 шт.; деловые отходы удалены — 1 шт.";
