@@ -382,8 +382,19 @@ void MarkRing(const NPolygon& ring, const GridCells& grid, const RowRun& columns
         for (uint32_t i = std::max(span.begin, columns.begin); i < std::min(span.end, columns.end); ++i) {
             RingMarks& m = marks[i - columns.begin];
             double lo = 0.0, hi = 0.0;
-            if (HeightsWithin(a, b, grid.Left(i) + EPS, grid.Right(i) - EPS, true, lo, hi))
-                m.crossed.push_back(grid.RowsCrossed(lo, hi));
+            if (HeightsWithin(a, b, grid.Left(i) + EPS, grid.Right(i) - EPS, true, lo, hi)) {
+                // A ring's edges follow one another: one joining the last
+                // run met in the column extends it (as Normalise would).
+                const RowRun rows = grid.RowsCrossed(lo, hi);
+                RowRun* last = m.crossed.empty() ? nullptr : &m.crossed.back();
+                if (last && rows.begin < rows.end && last->begin < last->end && rows.begin <= last->end &&
+                    last->begin <= rows.end) {
+                    last->begin = std::min(last->begin, rows.begin);
+                    last->end = std::max(last->end, rows.end);
+                } else {
+                    m.crossed.push_back(rows);
+                }
+            }
             cut(grid.CentreX(i), m.cuts);
             cut(grid.Left(i), m.leftCuts);
             cut(grid.Right(i), m.rightCuts);
