@@ -22,6 +22,7 @@ constexpr double LINE_SAG = 4.0;
 constexpr double LINE_SAG_SHARE = 0.01;
 // Lines along a hole's slanted edges at most this share of its smaller side apart.
 constexpr double HOLE_STEP_SHARE = 0.25;
+constexpr double HOLE_MOST_PIECES = 16.0;
 
 using RowRun = WasteBuilder::RowRun;
 using RowRuns = WasteBuilder::RowRuns;
@@ -158,8 +159,9 @@ std::vector<NPoint> LineVertices(const std::vector<NPoint>& ring, double toleran
 
 // The points along the ring through `points` that give grid lines: each
 // point, and on an edge that runs farther than `step` along both axes,
-// points at most `step` apart along either, so that the cells it crosses
-// (and loses to the part) are no larger.
+// points at most `step` apart along either (in at most HOLE_MOST_PIECES
+// pieces), so that the cells it crosses (and loses to the part) are no
+// larger.
 std::vector<NPoint> AlongEdges(const std::vector<NPoint>& points, double step)
 {
     if (!(step > 0.0))
@@ -172,7 +174,7 @@ std::vector<NPoint> AlongEdges(const std::vector<NPoint>& points, double step)
         const double dx = b.x - a.x, dy = b.y - a.y;
         if (!(std::fabs(dx) > step && std::fabs(dy) > step))
             continue;
-        const double pieces = std::ceil(std::max(std::fabs(dx), std::fabs(dy)) / step);
+        const double pieces = std::min(std::ceil(std::max(std::fabs(dx), std::fabs(dy)) / step), HOLE_MOST_PIECES);
         for (double m = 1.0; m < pieces; m += 1.0)
             along.push_back({a.x + dx * m / pieces, a.y + dy * m / pieces});
     }
