@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <memory>
 #include <unordered_map>
 
 namespace {
@@ -677,15 +678,14 @@ private:
 };
 
 // The parts' ring edges, and the sheet's but those along its gabarit (the
-// remnants reach the sheet's sides), filed by the squares of a grid they
-// reach into.
+// remnants reach the sheet's sides), looked up by the parts' gabarits.
 class RingEdges {
 public:
     struct Edge {
         NPoint a, b;
     };
 
-    RingEdges(const NPolygon& sheet, const std::vector<VectorPolygon>& figures)
+    RingEdges(const NPolygon& sheet, const std::vector<VectorPolygon>& figures) : m_figures(figures)
     {
         const NRect& g = sheet.GetGabarit();
         const auto onSide = [](double a, double b, double lo, double hi) {
@@ -696,76 +696,61 @@ public:
             const NPoint& a = sheet.m_points[k];
             const NPoint& b = sheet.m_points[(k + 1) % sheet.m_points.size()];
             if (!onSide(a.x, b.x, g.pBot.x, g.pTop.x) && !onSide(a.y, b.y, g.pBot.y, g.pTop.y))
-                m_edges.push_back({a, b});
+                m_sheetEdges.push_back({a, b});
         }
-        for (const VectorPolygon& rings : figures) {
-            for (const NPolygonPtr& ring : rings) {
-                if (!ring || ring->m_points.size() < 2)
-                    continue;
-                const std::vector<NPoint>& p = ring->m_points;
-                for (size_t k = 0; k < p.size(); ++k)
-                    m_edges.push_back({p[k], p[(k + 1) % p.size()]});
-            }
-        }
-        if (m_edges.empty())
-            return;
-        NRect all = Box(m_edges.front());
-        std::vector<double> sizes;
-        for (const Edge& e : m_edges) {
-            const NRect b = Box(e);
-            all = {{std::min(all.pBot.x, b.pBot.x), std::min(all.pBot.y, b.pBot.y)},
-                   {std::max(all.pTop.x, b.pTop.x), std::max(all.pTop.y, b.pTop.y)}};
-            sizes.push_back(std::max(b.pTop.x - b.pBot.x, b.pTop.y - b.pBot.y));
-        }
-        std::nth_element(sizes.begin(), sizes.begin() + static_cast<std::ptrdiff_t>(sizes.size() / 2), sizes.end());
-        const double span = std::max(all.pTop.x - all.pBot.x, all.pTop.y - all.pBot.y);
-        m_origin = all.pBot;
-        m_square = std::max({4.0 * sizes[sizes.size() / 2], span / 2048.0, 1.0});
-        m_across = static_cast<int64_t>((all.pTop.x - all.pBot.x) / m_square) + 1;
-        m_down = static_cast<int64_t>((all.pTop.y - all.pBot.y) / m_square) + 1;
-        for (size_t k = 0; k < m_edges.size(); ++k) {
-            const auto [c0, r0, c1, r1] = Squares(Box(m_edges[k]));
-            if ((c1 - c0 + 1) * (r1 - r0 + 1) > kMostSquares) {
-                m_long.push_back(k);
+        std::vector<WasteBuilder::NRectanglePtr> boxes;
+        for (size_t k = 0; k < figures.size(); ++k) {
+            const VectorPolygon& rings = figures[k];
+            if (rings.empty() || !rings.front() || rings.front()->m_points.size() < 2)
                 continue;
+            NRect b = rings.front()->GetGabarit();
+            for (const NPolygonPtr& ring : rings) {
+                if (ring && !ring->m_points.empty()) {
+                    const NRect& h = ring->GetGabarit();
+                    b = {{std::min(b.pBot.x, h.pBot.x), std::min(b.pBot.y, h.pBot.y)},
+                         {std::max(b.pTop.x, h.pTop.x), std::max(b.pTop.y, h.pTop.y)}};
+                }
             }
-            for (int64_t r = r0; r <= r1; ++r)
-                for (int64_t c = c0; c <= c1; ++c)
-                    m_squares[r * m_across + c].push_back(k);
+            boxes.push_back(std::make_shared<WasteBuilder::NRectangle>(b.pTop.x, b.pBot.y, b.pBot.x, b.pTop.y, 0, 0));
+            m_parts.push_back(k);
         }
+        m_boxes = std::make_unique<RectangleIndex>(boxes);
+        for (size_t k = 0; k < boxes.size(); ++k)
+            m_boxes->Add(k, *boxes[k]);
+        m_gabarits.reserve(boxes.size());
+        for (const auto& b : boxes)
+            m_gabarits.push_back(b->GetRect());
     }
 
-    // The edges that come nearer to `box` than `distance`, each once.
+    // The edges that come nearer to `box` than `distance`.
     void Near(const NRect& box, double distance, std::vector<Edge>& out)
     {
         out.clear();
-        if (m_edges.empty())
-            return;
-        ++m_stamp;
-        m_seen.resize(m_edges.size(), 0);
-        const auto take = [&](size_t k) {
-            if (m_seen[k] == m_stamp)
-                return;
-            m_seen[k] = m_stamp;
-            if (Distance(m_edges[k], box) < distance)
-                out.push_back(m_edges[k]);
+        const auto take = [&](const NPoint& a, const NPoint& b) {
+            if (Distance({a, b}, box) < distance)
+                out.push_back({a, b});
         };
-        for (size_t k : m_long)
-            take(k);
+        for (const Edge& e : m_sheetEdges)
+            take(e.a, e.b);
         const NRect wide{{box.pBot.x - distance, box.pBot.y - distance}, {box.pTop.x + distance, box.pTop.y + distance}};
-        const auto [c0, r0, c1, r1] = Squares(wide);
-        if ((c1 - c0 + 1) * (r1 - r0 + 1) > static_cast<int64_t>(m_squares.size())) {
-            for (const auto& [square, ids] : m_squares)
-                for (size_t k : ids)
-                    take(k);
-            return;
-        }
-        for (int64_t r = r0; r <= r1; ++r) {
-            for (int64_t c = c0; c <= c1; ++c) {
-                const auto it = m_squares.find(r * m_across + c);
-                if (it != m_squares.end())
-                    for (size_t k : it->second)
-                        take(k);
+        m_found = m_boxes->Near(wide);
+        std::sort(m_found.begin(), m_found.end());
+        for (size_t k : m_found) {
+            const NRect& g = m_gabarits[k];
+            if (g.pBot.x > wide.pTop.x || g.pTop.x < wide.pBot.x || g.pBot.y > wide.pTop.y || g.pTop.y < wide.pBot.y)
+                continue;
+            for (const NPolygonPtr& ring : m_figures[m_parts[k]]) {
+                if (!ring || ring->m_points.size() < 2)
+                    continue;
+                const std::vector<NPoint>& p = ring->m_points;
+                for (size_t v = 0; v < p.size(); ++v) {
+                    const NPoint& a = p[v];
+                    const NPoint& b = p[(v + 1) % p.size()];
+                    if (std::max(a.x, b.x) < wide.pBot.x || std::min(a.x, b.x) > wide.pTop.x ||
+                        std::max(a.y, b.y) < wide.pBot.y || std::min(a.y, b.y) > wide.pTop.y)
+                        continue;
+                    take(a, b);
+                }
             }
         }
     }
@@ -785,11 +770,6 @@ public:
     }
 
 private:
-    static NRect Box(const Edge& e)
-    {
-        return {{std::min(e.a.x, e.b.x), std::min(e.a.y, e.b.y)}, {std::max(e.a.x, e.b.x), std::max(e.a.y, e.b.y)}};
-    }
-
     // Whether the edge has a point in the box (its border included): the
     // edge clipped to the box's slabs keeps a stretch.
     static bool Enters(const Edge& e, const NRect& box)
@@ -815,26 +795,12 @@ private:
         return true;
     }
 
-    std::array<int64_t, 4> Squares(const NRect& box) const
-    {
-        const auto at = [&](double v, double base, int64_t count) {
-            return static_cast<int64_t>(std::clamp(std::floor((v - base) / m_square), 0.0, static_cast<double>(count - 1)));
-        };
-        return {at(box.pBot.x, m_origin.x, m_across), at(box.pBot.y, m_origin.y, m_down),
-                at(box.pTop.x, m_origin.x, m_across), at(box.pTop.y, m_origin.y, m_down)};
-    }
-
-    static constexpr int64_t kMostSquares = 4096; // an edge over more is looked at for every box
-
-    std::vector<Edge> m_edges;
-    std::vector<size_t> m_long;
-    NPoint m_origin;
-    double m_square = 1.0;
-    int64_t m_across = 1;
-    int64_t m_down = 1;
-    std::unordered_map<int64_t, std::vector<size_t>> m_squares;
-    std::vector<uint32_t> m_seen;
-    uint32_t m_stamp = 0;
+    const std::vector<VectorPolygon>& m_figures;
+    std::vector<Edge> m_sheetEdges;
+    std::vector<size_t> m_parts; // the figures with an outline, by their box's index
+    std::vector<NRect> m_gabarits;
+    std::unique_ptr<RectangleIndex> m_boxes;
+    std::vector<size_t> m_found;
 };
 
 // The remnant `r`, inset from `before` by the gap, given back what the inset
@@ -868,11 +834,15 @@ void GiveBackInset(NRect& r, const NRect& before, const std::array<bool, 4>& sha
                });
     };
     std::array<double, 4> by{0.0, 0.0, 0.0, 0.0};
-    // The largest share of `span` (0..1) the sides can take with `at` giving their growth.
-    const auto farthest = [&](const auto& at) {
+    // The largest share (0..1) of their room the sides can take, `at`
+    // giving their growth for a share; none when the first `least` of it
+    // is already too much.
+    const auto farthest = [&](const auto& at, double least) {
+        if (!clear(at(least)))
+            return 0.0;
         if (clear(at(1.0)))
             return 1.0;
-        double lo = 0.0, hi = 1.0;
+        double lo = least, hi = 1.0;
         for (int step = 0; step < 14; ++step) {
             const double mid = 0.5 * (lo + hi);
             (clear(at(mid)) ? lo : hi) = mid;
@@ -887,20 +857,18 @@ void GiveBackInset(NRect& r, const NRect& before, const std::array<bool, 4>& sha
         for (size_t k = 0; k < 4; ++k)
             b[k] = std::min(room[k], t * most);
         return b;
-    });
+    }, GRID_MERGE / most);
     for (size_t k = 0; k < 4; ++k)
         by[k] = std::min(room[k], alike * most);
     for (size_t k = 0; k < 4; ++k) {
-        std::array<double, 4> step = by;
-        step[k] += GRID_MERGE;
-        if (room[k] - by[k] <= GRID_MERGE || !clear(step))
+        if (room[k] - by[k] <= GRID_MERGE)
             continue;
         const double from = by[k];
         const double t = farthest([&](double f) {
             std::array<double, 4> b = by;
             b[k] = from + f * (room[k] - from);
             return b;
-        });
+        }, GRID_MERGE / (room[k] - from));
         by[k] = from + t * (room[k] - from);
     }
     for (double& b : by)
