@@ -1,5 +1,5 @@
 // linear_bench DIR [seconds]
-// linear_bench --generated [count] [seconds] [lengths] [spread]
+// linear_bench --generated [count] [seconds] [lengths] [spread] [limit]
 // linear_bench --lookalike [count] [seconds]
 //
 // Runs the linear cutting-stock solver and its rounding to whole bars on every
@@ -20,6 +20,8 @@
 // 1,500-3,500, "third" and "half" many just over a third or a half of the
 // bar, "short" 20-800, "any" 100-5,900, "sixth" 1,000-1,500 one piece
 // each), whose optimum is unknown: each must end with a checked plan;
+// `limit` gives the solver the time limit the editor gives it (8 s) and the
+// editor's seed;
 // "at_bound" counts the plans that reach the bound the solver proved (the
 // rounded-up fractional bars, the pieces' total length or the relaxation
 // over classes of their lengths), which makes them optimal, "within_one"
@@ -55,6 +57,9 @@ using linear_instances::Outcome;
 namespace {
 
 constexpr uint32_t Seed = 20261207;
+constexpr uint32_t EditorSeed = 1;
+// The solver's own time limit (none when 0), and then the editor's seed.
+double g_limit = 0.0;
 
 enum class Run { Answered, TimedOut, Failed };
 
@@ -67,7 +72,7 @@ Run SolveInChild(const Instance& instance, double seconds, Outcome& outcome)
     const pid_t pid = fork();
     if (pid == 0) {
         close(fds[0]);
-        const Outcome result = linear_instances::Solve(instance, Seed);
+        const Outcome result = linear_instances::Solve(instance, g_limit > 0.0 ? EditorSeed : Seed, g_limit);
         const bool written = write(fds[1], &result, sizeof result) == static_cast<ssize_t>(sizeof result);
         _exit(written ? 0 : 1);
     }
@@ -197,7 +202,7 @@ int RunGenerated(uint32_t count, double seconds, size_t lengths, const std::stri
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::cerr << "usage: linear_bench DIR [seconds]\n       linear_bench --generated [count] [seconds] [lengths] [spread]\n"
+        std::cerr << "usage: linear_bench DIR [seconds]\n       linear_bench --generated [count] [seconds] [lengths] [spread] [limit]\n"
                      "       linear_bench --lookalike [count] [seconds]\n";
         return 2;
     }
@@ -206,6 +211,7 @@ int main(int argc, char** argv)
         const double seconds = argc > 3 ? std::atof(argv[3]) : 1.0;
         const long lengths = argc > 4 ? std::atol(argv[4]) : 0;
         const std::string spread = argc > 5 ? argv[5] : "wide";
+        g_limit = argc > 6 ? std::max(std::atof(argv[6]), 0.0) : 0.0;
         const auto& spreads = linear_instances::SpreadNames();
         if (std::find(spreads.begin(), spreads.end(), spread) == spreads.end()) {
             std::cerr << "linear_bench: unknown spread " << spread << "\n";

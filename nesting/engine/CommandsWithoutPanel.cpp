@@ -52,7 +52,7 @@ bool PlaceAgain(NestingModel& model, const FigurePtr& figure, NestingMode mode) 
 // The first sheet that holds the figure.
 SheetPtr SheetUnder(const NestingModel& model, const FigurePtr& figure) {
     for (const SheetPtr& sheet : model.m_sheets) {
-        if (sheet->CheckContainFigureEx(figure)) {
+        if (sheet->CheckContainFigureEx(figure, -SheetInset(model.m_figureGap, model.m_sheetGap))) {
             return sheet;
         }
     }
@@ -66,7 +66,7 @@ void BringInside(const NestingModel& model, const FigurePtr& figure, const Sheet
     if (sheet.GetView() != figure->GetView()) {
         return;
     }
-    const double margin = std::max(0.0, model.m_sheetGap - 0.5 * model.m_figureGap);
+    const double margin = SheetInset(model.m_figureGap, model.m_sheetGap);
     const NRect& rect = figure->m_rect;
     const NRect area{sheet.m_rect.pBot + NPoint{margin, margin}, sheet.m_rect.pTop - NPoint{margin, margin}};
     auto shift = [](double low, double high, double areaLow, double areaHigh, double& by) {

@@ -79,8 +79,9 @@ std::wstring NestingOptimizer::LeftInContainerText() const
 {
     // The room a part's gap polygon has on each sheet (and on a sheet the run
     // would add), as the placement gives it: the sheet less what the edge gap
-    // asks beyond the half figure gap the polygon already keeps.
-    const double margin = std::max(0.0, m_sheetGap - 0.5 * m_figureGap);
+    // asks beyond the half figure gap the polygon already keeps (more than
+    // the sheet where the edge gap is the smaller).
+    const double margin = SheetInset(m_figureGap, m_sheetGap);
     std::vector<Size> room;
     Size largest;  // the sheet of the largest area, as the message names it
     const auto addRoom = [&](double width, double height) {

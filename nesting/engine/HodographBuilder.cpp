@@ -1,6 +1,7 @@
 #include "engine/HodographBuilder.h"
 
 #include "geometry/RingArea.h"
+#include "model/NestingSheet.h"
 
 #include <algorithm>
 #include <cmath>
@@ -307,23 +308,20 @@ void HodographBuilder::CreateInsideHodographs(const NPoint& p0, std::shared_ptr<
     }
 }
 
-double HodographBuilder::RectSheetGap() const
-{
-    const double gap = m_sheetGap - 0.5 * m_figureGap;
-    return gap < EPS ? 0.0 : gap;
-}
+double HodographBuilder::RectSheetGap() const { return SheetInset(m_figureGap, m_sheetGap); }
 
 void HodographBuilder::CreateRectHodographs(double x, double y, const std::vector<NRect>& placedRects,
                                             const NRect& figureRect, const NRect& sheetRect,
                                             std::vector<HodographRectPtr>& outs) const
 {
-    // A figure as large as the sheet but for rounding fits (within the point
-    // tolerance, as the inner-fit rectangle says).
-    if (figureRect.pTop.x - figureRect.pBot.x > sheetRect.pTop.x - sheetRect.pBot.x + EPS ||
-        figureRect.pTop.y - figureRect.pBot.y > sheetRect.pTop.y - sheetRect.pBot.y + EPS)
+    // A figure as large as the room the edge gap leaves but for rounding fits
+    // (within the point tolerance, as the inner-fit rectangle says).
+    const double inset = RectSheetGap();
+    if (figureRect.pTop.x - figureRect.pBot.x > sheetRect.pTop.x - sheetRect.pBot.x - 2.0 * inset + EPS ||
+        figureRect.pTop.y - figureRect.pBot.y > sheetRect.pTop.y - sheetRect.pBot.y - 2.0 * inset + EPS)
         return;
     NPoint p0{x, y};
-    auto inner = std::make_shared<HodographRect>(sheetRect, figureRect, p0, RectSheetGap(), true);
+    auto inner = std::make_shared<HodographRect>(sheetRect, figureRect, p0, inset, true);
     if (inner->IsCrossed())
         return;
     std::vector<HodographRectPtr> rects{inner};

@@ -85,9 +85,11 @@ void HodographBuilder::CreateHodographs(double x, double y, const VectorFigure& 
         return;
     const NRect& sheetRect = sheet->m_rect;
     const NRect& figureRect = figure->m_rect;
-    // A figure as large as the sheet but for rounding fits (within the point
-    // tolerance, as the inner-fit rectangle says).
-    if (Width(figureRect) > Width(sheetRect) + EPS || Height(figureRect) > Height(sheetRect) + EPS)
+    // A figure as large as the room the edge gap leaves but for rounding fits
+    // (within the point tolerance, as the inner-fit rectangle says).
+    const double sheetGap = SheetInset(m_figureGap, m_sheetGap);
+    if (Width(figureRect) > Width(sheetRect) - 2.0 * sheetGap + EPS ||
+        Height(figureRect) > Height(sheetRect) - 2.0 * sheetGap + EPS)
         return;
 
     const NPoint p{x, y};
@@ -96,9 +98,6 @@ void HodographBuilder::CreateHodographs(double x, double y, const VectorFigure& 
         return std::make_shared<NPolygon>(NPoint{}, std::vector<NPoint>{rect.p1, rect.p2, rect.p3, rect.p4});
     };
 
-    double sheetGap = m_sheetGap - 0.5 * m_figureGap;
-    if (sheetGap < EPS)
-        sheetGap = 0.0;
     // A figure that fits the sheet only without its sheet gap has no inner-fit
     // region: its crossed-over rectangle would hold points off the sheet.
     if (HodographRect(sheetRect, figureRect, p, sheetGap, true).IsCrossed())

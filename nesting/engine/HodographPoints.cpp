@@ -84,14 +84,12 @@ bool HodographBuilder::SheetFit(double x, double y, const Figure& figure, const 
 {
     const NRect& sheetRect = sheet.m_rect;
     const NRect& figureRect = figure.m_rect;
-    // A figure as large as the sheet but for rounding fits (within the point
-    // tolerance, as the inner-fit rectangle says).
-    if (figureRect.pTop.x - figureRect.pBot.x > sheetRect.pTop.x - sheetRect.pBot.x + EPS ||
-        figureRect.pTop.y - figureRect.pBot.y > sheetRect.pTop.y - sheetRect.pBot.y + EPS)
+    // A figure as large as the room the edge gap leaves but for rounding fits
+    // (within the point tolerance, as the inner-fit rectangle says).
+    const double sheetGap = SheetInset(m_figureGap, m_sheetGap);
+    if (figureRect.pTop.x - figureRect.pBot.x > sheetRect.pTop.x - sheetRect.pBot.x - 2.0 * sheetGap + EPS ||
+        figureRect.pTop.y - figureRect.pBot.y > sheetRect.pTop.y - sheetRect.pBot.y - 2.0 * sheetGap + EPS)
         return false;
-    double sheetGap = m_sheetGap - 0.5 * m_figureGap;
-    if (sheetGap < EPS)
-        sheetGap = 0.0;
     const HodographRect fit(sheetRect, figureRect, NPoint{x, y}, sheetGap, true);
     if (fit.IsCrossed())
         return false;

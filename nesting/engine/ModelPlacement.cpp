@@ -93,9 +93,12 @@ void NestingModel::ArrangeFiguresInContainer(bool allFigures, bool delWastes, co
     if (!m_figures.empty()) {
         const double savedWidth = m_widthSheet;
         const double savedHeight = m_heightSheet;
+        // The container is high enough for the highest figure with the edge
+        // gaps: one that fits the sheet only without them would stay piled
+        // with the others where they stood.
         double h = 0.0;
         for (const FigurePtr& figure : m_figures)
-            h = std::max(h, FigureHeight(*figure));
+            h = std::max(h, FigureHeight(*figure) + 2.0 * SheetInset(m_figureGap, m_sheetGap));
         if (h > m_heightSheet) {
             m_heightSheet = kContainerHeightFactor * h;
             ResizeRectangularSheets(m_sheets, nullptr, &m_heightSheet);

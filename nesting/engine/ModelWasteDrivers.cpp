@@ -303,18 +303,26 @@ std::vector<std::pair<WastePtr, FigurePtr>> NestingModel::CoveredWastes() const
     return covered;
 }
 
-std::vector<WastePtr> NestingModel::FreeWastes(std::wstring& covered) const
+std::vector<WastePtr> NestingModel::FreeWastes(std::wstring& covered, std::vector<std::wstring>* narrow) const
 {
     const std::vector<std::pair<WastePtr, FigurePtr>> taken = CoveredWastes();
+    const double least = LeastStockWidth();
     std::vector<WastePtr> free;
     for (const WastePtr& waste : m_wastes) {
         const auto it = std::find_if(taken.begin(), taken.end(), [&](const auto& t) { return t.first == waste; });
-        if (it == taken.end())
-            free.push_back(waste);
-        else
+        if (it != taken.end())
             covered += L"\n" + waste->m_name + L": деталь " + it->second->GetName();
+        else if (narrow && TooNarrow(*waste, least))
+            narrow->push_back(waste->m_name);
+        else
+            free.push_back(waste);
     }
     return free;
+}
+
+double NestingModel::LeastStockWidth() const
+{
+    return std::max(std::min(RemnantMinimum(false), RemnantMinimum(true)), kLeastRemnantSide);
 }
 
 WastePtr NestingModel::CreateWaste(const NPoint& point, std::wstring* why)
@@ -421,7 +429,9 @@ double NestingModel::RemnantMinimum(bool rectangles) const
 
 void NestingModel::DecomposeWastesToRectangles()
 {
-    m_wastRectSize = RemnantMinimum(true);
+    // The default that stands for a minimum not given is no value of the
+    // user's: the drawing keeps none, and the other builds keep theirs.
+    const double least = RemnantMinimum(true);
     std::vector<SheetPtr> sheets;
     std::copy_if(m_sheets.begin(), m_sheets.end(), std::back_inserter(sheets), [this](const SheetPtr& sheet) {
         return m_wasteMethod || std::any_of(m_wastes.begin(), m_wastes.end(),
@@ -446,7 +456,7 @@ void NestingModel::DecomposeWastesToRectangles()
         WasteBuilder builder;
         builder.Init(m_figureGap, m_sheetGap);
         std::vector<WastePtr> made;
-        builder.CreateWastesByRectangles(sheet, FiguresOf(m_figures, sheet), m_wastRectSize, made);
+        builder.CreateWastesByRectangles(sheet, FiguresOf(m_figures, sheet), least, made);
         FinishNewWastes(made, sheet, kLeastRemnantSide);
     }
     DeleteProgressIndicator();

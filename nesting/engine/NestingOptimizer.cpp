@@ -29,15 +29,101 @@ int64_t MonotonicMicroseconds()
 
 int ViewOf(const SheetPtr& sheet) { return sheet->m_macro ? sheet->m_macro->GetMacroViewNumber() : -1; }
 
+// The figure's centre of gravity: of its outline less its holes, however
+// their rings run; the middle of its rectangle when they enclose no area.
+NPoint Gravity(const Figure& figure)
+{
+    double area = 0.0;
+    NPoint moment;
+    for (size_t k = 0; k < figure.m_borders.size(); ++k) {
+        if (!figure.m_borders[k] || figure.m_borders[k]->m_points.size() < 3)
+            continue;
+        const std::vector<NPoint>& ring = figure.m_borders[k]->m_points;
+        // Twice the ring's signed area and six times its moments about its
+        // first vertex, summed over the triangles from that vertex.
+        double twice = 0.0;
+        NPoint sixfold;
+        for (size_t i = 2; i < ring.size(); ++i) {
+            const NPoint a = ring[i - 1] - ring[0];
+            const NPoint b = ring[i] - ring[0];
+            const double cross = a.x * b.y - b.x * a.y;
+            twice += cross;
+            sixfold += NPoint{(a.x + b.x) * cross, (a.y + b.y) * cross};
+        }
+        const double sign = (k == 0) == (twice > 0.0) ? 1.0 : -1.0;
+        area += sign * twice / 2.0;
+        moment += NPoint{sign * (sixfold.x / 6.0 + ring[0].x * twice / 2.0),
+                         sign * (sixfold.y / 6.0 + ring[0].y * twice / 2.0)};
+    }
+    if (area > EPS)
+        return {moment.x / area, moment.y / area};
+    return {(figure.m_rect.pBot.x + figure.m_rect.pTop.x) / 2.0, (figure.m_rect.pBot.y + figure.m_rect.pTop.y) / 2.0};
+}
+
+// The area between the ring and the bottom of its rectangle that a line
+// straight up from the bottom reaches before the ring: summed over the strips
+// between the x of its vertices, in each of which the lowest edge runs
+// straight. Edges are swept along x, each strip looking at those over it.
+double AreaUnder(const std::vector<NPoint>& ring)
+{
+    if (ring.size() < 3)
+        return 0.0;
+    struct Edge {
+        NPoint a, b; // a left of b
+    };
+    std::vector<Edge> edges;
+    std::vector<double> xs;
+    double bottom = ring[0].y;
+    for (size_t i = 0; i < ring.size(); ++i) {
+        const NPoint& p = ring[i];
+        const NPoint& q = ring[(i + 1) % ring.size()];
+        bottom = std::min(bottom, p.y);
+        xs.push_back(p.x);
+        if (p.x != q.x)
+            edges.push_back(p.x < q.x ? Edge{p, q} : Edge{q, p});
+    }
+    std::sort(xs.begin(), xs.end());
+    xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
+    std::stable_sort(edges.begin(), edges.end(), [](const Edge& e, const Edge& f) { return e.a.x < f.a.x; });
+    std::vector<const Edge*> over;
+    size_t next = 0;
+    double area = 0.0;
+    for (size_t k = 0; k + 1 < xs.size(); ++k) {
+        const double mid = 0.5 * (xs[k] + xs[k + 1]);
+        for (; next < edges.size() && edges[next].a.x < mid; ++next)
+            over.push_back(&edges[next]);
+        std::erase_if(over, [&](const Edge* e) { return e->b.x <= mid; });
+        double lowest = HUGE_VAL;
+        for (const Edge* e : over)
+            lowest = std::min(lowest, e->a.y + (e->b.y - e->a.y) * (mid - e->a.x) / (e->b.x - e->a.x));
+        if (lowest < HUGE_VAL)
+            area += (lowest - bottom) * (xs[k + 1] - xs[k]);
+    }
+    return area;
+}
+
+// The space the figure shuts off within its rectangle: under it, and left of it.
+double ShutOff(const Figure& figure)
+{
+    if (figure.m_borders.empty() || !figure.m_borders[0])
+        return 0.0;
+    std::vector<NPoint> ring = figure.m_borders[0]->m_points;
+    double area = AreaUnder(ring);
+    for (NPoint& p : ring)
+        p = {p.y, p.x};
+    return area + AreaUnder(ring);
+}
+
 bool RectFits(const NRect& s, const NPoint& p)
 {
     return s.pBot.x - EPS < p.x && p.x < s.pTop.x + EPS && s.pBot.y - EPS < p.y && p.y < s.pTop.y + EPS;
 }
 
-// A rectangle of the size fits the sheet's upright or turned by a quarter.
-bool SizeFits(const Sheet& sheet, const NPoint& size)
+// A rectangle of the size fits the sheet's room (its rectangle less `inset`
+// on every side, SheetInset) upright or turned by a quarter.
+bool SizeFits(const Sheet& sheet, const NPoint& size, double inset)
 {
-    const NRect& s = sheet.m_rect;
+    const NRect s{sheet.m_rect.pBot + NPoint{inset, inset}, sheet.m_rect.pTop - NPoint{inset, inset}};
     const NPoint p{s.pBot.x + size.x, s.pBot.y + size.y};
     if (!RectFits(s, s.pBot))
         return false;
@@ -48,13 +134,13 @@ bool SizeFits(const Sheet& sheet, const NPoint& size)
 // upright or turned by a quarter, and with 45° steps also turned by 45°
 // (a square set on its corner fits a strip narrower than its diagonal only
 // so).
-bool PassesRectangleTest(const Figure& figure, const Sheet& sheet, RotationType rotation)
+bool PassesRectangleTest(const Figure& figure, const Sheet& sheet, RotationType rotation, double inset)
 {
     const NRect& r = figure.m_rect;
-    if (SizeFits(sheet, NPoint{r.pTop.x - r.pBot.x, r.pTop.y - r.pBot.y}))
+    if (SizeFits(sheet, NPoint{r.pTop.x - r.pBot.x, r.pTop.y - r.pBot.y}, inset))
         return true;
     return rotation == RotationType::Rotation45 && !figure.m_poligons.empty() && figure.m_poligons[0] &&
-           SizeFits(sheet, NestingOptimizer::TurnedSize(figure.m_poligons[0]->m_points, 45.0));
+           SizeFits(sheet, NestingOptimizer::TurnedSize(figure.m_poligons[0]->m_points, 45.0), inset);
 }
 
 // The figure's outline lies within the sheet's rectangle: whatever the
@@ -462,7 +548,8 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
             // A part of another thickness or material is never cut from this sheet.
             const bool tried = mode == NestingMode::AutoArrange || !DiffersFromSheet(*figure);
             if (tried &&
-                (mode == NestingMode::AutoArrange || PassesRectangleTest(*figure, *sheet, m_params.rotateMethod))) {
+                (mode == NestingMode::AutoArrange || PassesRectangleTest(*figure, *sheet, m_params.rotateMethod,
+                                                                         SheetInset(m_figureGap, m_sheetGap)))) {
                 Turned& turned = TurnedOf(*figure);
                 const std::pair<size_t, int> outline{turned.kind, turned.turn};
                 if (full.count(outline) != 0) {
@@ -507,25 +594,34 @@ bool NestingOptimizer::PlaceWithRotations(const FigurePtr& figure, const SheetPt
     const auto table = static_cast<uint32_t>(static_cast<int32_t>(m_params.rotateMethod) - 1);
     if (table >= 4)
         return false;
-    // The first try that puts the figure furthest left wins: a later one only
-    // when its rectangle's left edge lies left by more than the repeat
-    // tolerance, grown with the sheet as the band is (the same position
-    // reached in another rotation differs by rounding, or by a vertex an
-    // export repeated a hair's breadth away). Edges, not placement points,
-    // are compared: the placement point turns with the figure, and may lie
-    // anywhere, far from the outline too.
+    // The try that puts the figure furthest left wins. Tries whose
+    // rectangles' left edges lie within the repeat tolerance of the leftmost
+    // one (grown with the sheet as the band is: the same position reached in
+    // another rotation differs by rounding, or by a vertex an export repeated
+    // a hair's breadth away) stand equally far left. Of those the one that
+    // shuts off the least space under and left of it wins (the bottom-left
+    // rule fills that side first: a notch open to it is lost, a notch open to
+    // the free side may take a neighbour's leg); of equals, the one whose
+    // centre of gravity lies nearest the sheet's bottom-left corner; of those
+    // again, the first. A part that is the same whichever way it turns keeps
+    // its first turn. Edges, not placement points, are compared: the
+    // placement point turns with the figure, and may lie anywhere, far from
+    // the outline too.
     const double tie = EPS_REPEATED * LengthScale(*sheet);
+    const NRect& box = figure->m_rect;
+    const double areaTie = tie * (box.pTop.x - box.pBot.x + box.pTop.y - box.pBot.y);
     std::vector<NPlacement> placements;
     placements.reserve(static_cast<size_t>(kRotationCounts[table]));
-    const NPlacement* best = nullptr;
+    double leftmost = kNoPoint;
     for (int64_t k = 0; k < kRotationCounts[table]; ++k) {
         if (k > 0)
             figure->SetPlacement(0.0, 0.0, static_cast<double>(k) * kRotationSteps[table], false);
-        // A try that cannot come out left of the best one need not look far:
-        // its bound is the best edge seen from this rotation's placement point.
+        // A try that cannot come out as far left as the best one need not
+        // look far: its bound is the leftmost edge seen, and the tolerance,
+        // from this rotation's placement point.
         double x0 = 0.0, y0 = 0.0, angle0 = 0.0;
         figure->GetPlacement(x0, y0, angle0);
-        m_bound = best ? best->left - tie + (x0 - figure->m_rect.pBot.x) : kNoPoint;
+        m_bound = leftmost < kNoPoint ? leftmost + tie + (x0 - figure->m_rect.pBot.x) : kNoPoint;
         const bool placed = SetAutoPlacementFigureOnSheet(figure, sheet, mode);
         m_bound = kNoPoint;
         if (placed) {
@@ -533,9 +629,22 @@ bool NestingOptimizer::PlaceWithRotations(const FigurePtr& figure, const SheetPt
             figure->GetPlacement(placement.x, placement.y, placement.angle);
             placement.left = figure->m_rect.pBot.x;
             placements.push_back(placement);
-            if (!best || placement.left < best->left - tie)
-                best = &placements.back();
+            leftmost = std::min(leftmost, placement.left);
+            // What ties are told apart by, for a try that may tie.
+            if (placement.left < leftmost + tie) {
+                const NPoint gravity = Gravity(*figure) - sheet->m_rect.pBot;
+                placements.back().shut = ShutOff(*figure);
+                placements.back().corner = std::hypot(gravity.x, gravity.y);
+            }
         }
+    }
+    const NPlacement* best = nullptr;
+    for (const NPlacement& placement : placements) {
+        if (placement.left >= leftmost + tie)
+            continue;
+        if (!best || placement.shut < best->shut - areaTie ||
+            (placement.shut < best->shut + areaTie && placement.corner < best->corner - tie))
+            best = &placement;
     }
     if (!best)
         return false;
@@ -672,9 +781,7 @@ VectorFigure NestingOptimizer::NearFigures(const VectorFigure& placed, const Fig
     if (m_params.optimizationMethod == 0 || figure.m_poligons.empty() || !figure.m_poligons[0])
         return placed;
     measured = true;
-    double gap = m_sheetGap - 0.5 * m_figureGap;
-    if (gap < EPS)
-        gap = 0.0;
+    const double gap = SheetInset(m_figureGap, m_sheetGap);
     const NRect region{sheet.m_rect.pBot + NPoint{gap, gap}, sheet.m_rect.pTop - NPoint{gap, gap}};
     // A figure tried in another rotation still counts as placed: it is no
     // obstacle of its own.
@@ -739,7 +846,7 @@ bool NestingOptimizer::SetAutoPlacementFigure(FigurePtr figure, NestingMode mode
         return true;
     bool roomy = true;
     for (const SheetPtr& sheet : m_sheets) {
-        if (!sheet->CheckContainFigureEx(figure))
+        if (!sheet->CheckContainFigureEx(figure, -SheetInset(m_figureGap, m_sheetGap)))
             continue;
         figure->m_owner = sheet;
         figure->ChangeView(ViewOf(sheet), true);
@@ -775,8 +882,9 @@ bool NestingOptimizer::OffsetFigureInSheet(FigurePtr figure, SheetPtr sheet, Nes
     case NestingMode::OffsetDown: direction = {0.0, -1.0}; break;
     default: return false;
     }
+    // The outline stops the edge gap short of the sheet's edge.
     double d = sheet->Distance(*figure, direction);
-    const double c = m_sheetGap - 0.5 * m_figureGap - EPS;
+    const double c = m_sheetGap - EPS;
     d = d > 0.0 ? d - c : d + c;
     for (const FigurePtr& g : placed) {
         if (g == figure)

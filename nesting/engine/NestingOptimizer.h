@@ -19,13 +19,18 @@
 using VectorSheet = std::vector<SheetPtr>;
 using VectorWaste = std::vector<WastePtr>;
 
-// One successful rotation try: the figure's placement after it, and the left
-// edge of its rectangle there (what the tries are compared by).
+// One successful rotation try: the figure's placement after it, and what the
+// tries are compared by: the left edge of its rectangle there; where that
+// ties, the area its outline shuts off under and left of it within its
+// rectangle, then the distance of its centre of gravity from the sheet's
+// bottom-left corner.
 struct NPlacement {
     double x = 0.0;
     double y = 0.0;
     double angle = 0.0;
     double left = 0.0;
+    double shut = 0.0;
+    double corner = 0.0;
 };
 
 class NestingOptimizer {

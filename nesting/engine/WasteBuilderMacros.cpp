@@ -315,10 +315,21 @@ void WasteBuilder::CreateWastesByRectangles(const SheetPtr& sheet, const std::ve
     std::vector<VectorPolygon> parts;
     m_outlineSag = 0.0;
     for (const FigurePtr& figure : figures) {
-        if (!figure->m_borders.empty()) {
-            parts.push_back(figure->m_borders);
-            m_outlineSag = std::max(m_outlineSag, OutlineSag(*figure));
-        }
+        if (figure->m_borders.empty())
+            continue;
+        // The rectangles are sought beside the parts' curves followed as
+        // coarsely as the configured precision lets them (their rings never
+        // cut into the parts): a round followed on a hundred short edges
+        // would slice the free area beside and inside it into strips too
+        // thin to keep.
+        // A compound's outline is its members' joined, not its macro's.
+        double area = 0.0, length = 0.0, sag = 0.0;
+        VectorPolygon rings;
+        if (!dynamic_cast<const CompoundFigure*>(figure.get()))
+            rings = figure->ReadBorders(area, length, sag, nullptr, true);
+        const bool read = !rings.empty();
+        parts.push_back(read ? std::move(rings) : figure->m_borders);
+        m_outlineSag = std::max({m_outlineSag, OutlineSag(*figure), read ? sag : 0.0});
     }
     VectorPolygon rectangles;
     DecomposeToRectangles(sheet->m_polygon, parts, minSize, rectangles);

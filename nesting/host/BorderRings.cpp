@@ -96,12 +96,14 @@ bool IsPointChain(const vlapi::IVarnelDocument2DPtr& doc, const NContour& chain)
     return IsPointSized(doc, curves, true);
 }
 
-NPolygonPtr BorderRing(NContour& chain, NPolygon& approximation, bool outer, double arrow, double& strayed)
+NPolygonPtr BorderRing(NContour& chain, NPolygon& approximation, bool outer, double arrow, double& strayed,
+                       bool atPrecision)
 {
     approximation.UpdateGabarit();
     if (approximation.CheckDirection() != outer)
         chain.Invert();
-    NPolygonPtr ring = ApproximateByTangentialPoligon(chain.m_segments, arrow);
+    const double sag = atPrecision || arrow < kBorderSag ? arrow : kBorderSag;
+    NPolygonPtr ring = ApproximateByTangentialPoligon(chain.m_segments, sag, !atPrecision);
     if (!ring)
         return {};
     // Repeated and straight vertices go only where that leaves the ring

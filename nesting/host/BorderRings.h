@@ -11,6 +11,11 @@
 #include <utility>
 #include <vector>
 
+// The most a figure's border stands off its curves (outside the part, inside
+// a hole), whatever the configured precision: round parts keep their gaps to
+// within twice this much.
+inline constexpr double kBorderSag = 0.025;  // mm
+
 namespace vrnApi {
 
 // Curve ends nearer than this are one point, and a closed curve or chain of
@@ -52,8 +57,12 @@ bool ReadCurveChord(const vlapi::IDrawingObjectPtr& obj, CurveChord& out);
 // keeps only the vertices that stand out more than the fine chord sag:
 // every later step on the figure works edge by edge. `strayed` grows to the
 // farthest the thinned ring passes from the one it stands for, which the
-// gap polygons add.
-NPolygonPtr BorderRing(NContour& chain, NPolygon& approximation, bool outer, double arrow, double& strayed);
+// gap polygons add. The sag is never taken coarser than kBorderSag, and an
+// arc's points on the axes and the diagonals are vertices (the ring reaches
+// exactly as far as the part there), unless `atPrecision` asks for the
+// curves followed at `arrow` however coarse, without them.
+NPolygonPtr BorderRing(NContour& chain, NPolygon& approximation, bool outer, double arrow, double& strayed,
+                       bool atPrecision = false);
 
 // A chain whose last end meets its first start (each coordinate within 1e-4).
 bool IsClosedChain(const NContour& contour);

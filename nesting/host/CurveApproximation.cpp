@@ -209,37 +209,59 @@ bool ArcRun(const vlapi::IDrawingObjectPtr& obj, const NSegment& chord, NPoint& 
 // An arc or a circle from `start` to `end` by `sweep` about its centre,
 // followed exactly on its free side: where it turns left the polygon's
 // edges touch it (each vertex within `arrow` of it), where it turns right
-// its chords (each within `arrow` of it) stand off it.
+// its chords (each within `arrow` of it) stand off it. With `extremes` its
+// points at every multiple of 45° are vertices (touched by edges on the
+// left), so that the polygon reaches exactly as far as the arc along the
+// axes and the diagonals: a round part's box is its own, whatever the sag.
 void AppendArcVertices(const NPoint& centre, double radius, const NPoint& start, const NPoint& end, double sweep,
-                       double arrow, std::vector<NPoint>& out)
+                       double arrow, bool extremes, std::vector<NPoint>& out)
 {
-    const auto angleOf = [&](const NPoint& p) { return std::atan2(p.y - centre.y, p.x - centre.x); };
+    constexpr double kEighth = 0.25 * PI;
     const bool left = sweep > 0.0;
     arrow = arrow >= kLeastArrow ? arrow : kLeastArrow;  // NaN too
     const double cosine = left ? radius / (radius + arrow) : std::max(0.0, 1.0 - arrow / radius);
     const double step = std::min(0.5 * PI, 2.0 * std::acos(std::min(1.0, cosine)));
-    const int count = std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / std::max(step, 1e-6) - 1e-9)));
-    const double turn = sweep / count;
-    const double a0 = angleOf(start);
+    const double a0 = std::atan2(start.y - centre.y, start.x - centre.x);
+    // The multiples of 45° strictly inside the sweep (by more than a step's
+    // thousandth, so that no piece is a sliver), in the sweep's order.
+    std::vector<double> splits;
+    const double margin = 1e-3 * std::max(step, 1e-6);
+    const double from = std::min(a0, a0 + sweep), to = std::max(a0, a0 + sweep);
+    for (double k = std::floor(from / kEighth) + 1.0; extremes && k * kEighth < to - margin && splits.size() < 9; k += 1.0)
+        if (k * kEighth > from + margin)
+            splits.push_back(k * kEighth);
+    if (!left)
+        std::reverse(splits.begin(), splits.end());
+    splits.push_back(a0 + sweep);
     out.push_back(start);
-    if (left) {
-        const double reach = radius / std::cos(0.5 * turn);
-        for (int k = 0; k < count; ++k) {
-            const double a = a0 + (k + 0.5) * turn;
-            out.push_back({centre.x + reach * std::cos(a), centre.y + reach * std::sin(a)});
+    double a = a0;
+    for (size_t s = 0; s < splits.size(); ++s) {
+        const double piece = splits[s] - a;
+        const int count = std::max(1, static_cast<int>(std::ceil(std::fabs(piece) / std::max(step, 1e-6) - 1e-9)));
+        const double turn = piece / count;
+        if (left) {
+            const double reach = radius / std::cos(0.5 * turn);
+            for (int k = 0; k < count; ++k) {
+                const double b = a + (k + 0.5) * turn;
+                out.push_back({centre.x + reach * std::cos(b), centre.y + reach * std::sin(b)});
+            }
+        } else {
+            for (int k = 1; k < count; ++k) {
+                const double b = a + k * turn;
+                out.push_back({centre.x + radius * std::cos(b), centre.y + radius * std::sin(b)});
+            }
         }
-    } else {
-        for (int k = 1; k < count; ++k) {
-            const double a = a0 + k * turn;
-            out.push_back({centre.x + radius * std::cos(a), centre.y + radius * std::sin(a)});
-        }
+        // A point at 45° is a vertex of the ring (the end is the arc's own).
+        if (s + 1 < splits.size())
+            out.push_back({centre.x + radius * std::cos(splits[s]), centre.y + radius * std::sin(splits[s])});
+        a = splits[s];
     }
     out.push_back(end);
 }
 
 // The output vertices of one chord of a closed chain; false when the curve
 // cannot be approximated finely.
-bool AppendChordVertices(const vlapi::IVarnelDocument2DPtr& doc, const NSegment& chord, double arrow,
+bool AppendChordVertices(const vlapi::IVarnelDocument2DPtr& doc, const NSegment& chord, double arrow, bool extremes,
                          std::vector<NPoint>& out)
 {
     vlapi::IDrawingObjectPtr obj(hostAccess::ObjectOf(doc, chord.m_ref));
@@ -256,7 +278,7 @@ bool AppendChordVertices(const vlapi::IVarnelDocument2DPtr& doc, const NSegment&
     NPoint centre, start, end;
     double radius = 0.0, sweep = 0.0;
     if (CircleOf(obj, centre, radius) && ArcRun(obj, chord, start, end, sweep)) {
-        AppendArcVertices(centre, radius, start, end, sweep, arrow, out);
+        AppendArcVertices(centre, radius, start, end, sweep, arrow, extremes, out);
         return true;
     }
     std::vector<NSegmentPtr> fine;
@@ -410,14 +432,14 @@ void ApproximateObjectsByLineSegments(const std::vector<vlapi::IDrawingObjectPtr
         Approximate(obj, list);
 }
 
-NPolygonPtr ApproximateByTangentialPoligon(const std::vector<NSegmentPtr>& segments, double arrow)
+NPolygonPtr ApproximateByTangentialPoligon(const std::vector<NSegmentPtr>& segments, double arrow, bool extremes)
 {
     vlapi::IVarnelDocument2DPtr doc = GetActiveDocument2D();
     if (!doc)
         return {};
     std::vector<NPoint> out;
     for (const NSegmentPtr& chord : segments) {
-        if (!AppendChordVertices(doc, *chord, arrow, out))
+        if (!AppendChordVertices(doc, *chord, arrow, extremes, out))
             return {};
     }
     if (out.empty())

@@ -87,8 +87,10 @@ fs::path TemporaryBeside(const fs::path& target, int& error, int* open)
     // mkstemp's owner-only ones: the file takes the target's name, and those
     // who read the folder read it.
     constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    thread_local std::minstd_rand letters(static_cast<unsigned>(std::random_device{}()) ^
-                                          static_cast<unsigned>(::getpid()));
+    // Plain static, not thread_local: everything runs on the host's one
+    // thread, and thread storage of a library the host unloads outlives it.
+    static std::minstd_rand letters(static_cast<unsigned>(std::random_device{}()) ^
+                                    static_cast<unsigned>(::getpid()));
     std::string name;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
@@ -112,20 +114,34 @@ fs::path TemporaryBeside(const fs::path& target, int& error, int* open)
     return name;
 }
 
-fs::path LinkTarget(const fs::path& path)
+fs::path LinkTarget(const fs::path& path, int* error)
 {
     constexpr int kMaxLinks = 40;
     fs::path target = path;
-    std::error_code error;
+    std::error_code ec;
+    if (error)
+        *error = 0;
     for (int i = 0; i < kMaxLinks; ++i) {
-        if (!fs::is_symlink(target, error))
+        if (!fs::is_symlink(target, ec))
             return target;
-        const fs::path link = fs::read_symlink(target, error);
-        if (error)
-            return path;
+        const fs::path link = fs::read_symlink(target, ec);
+        if (ec)
+            break;
         target = link.is_absolute() ? link : target.parent_path() / link;
     }
+    // Links that loop (or one that cannot be read) lead nowhere.
+    if (error)
+        *error = ec ? ec.value() : ELOOP;
     return path;
+}
+
+std::wstring WriteFault(const fs::path& target, const fs::path& place, int error, const std::wstring& unknown)
+{
+    const std::wstring why = error != 0 ? FaultText(error) : unknown;
+    if (place == target)
+        return why;
+    const std::wstring to = vrnApi::detail::TextOf(place);
+    return error == EISDIR ? L"ссылка ведёт на папку " + to : L"ссылка ведёт на " + to + L": " + why;
 }
 
 void KeepMode(const fs::path& file, const fs::path& old)
@@ -179,6 +195,10 @@ std::wstring FaultText(int error)
     case ENOENT:
     case ENOTDIR:
         return L"папка не найдена";
+    case EISDIR:
+        return L"на месте файла стоит папка";
+    case ELOOP:
+        return L"символические ссылки ведут по кругу";
     default:
         return vrnApi::detail::TextOf(fs::path(std::strerror(error)));
     }

@@ -35,8 +35,17 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& target, int& 
 // Where `path` leads through symbolic links (a relative link read from its
 // own folder): the file that writing `path` is to change, so that a link
 // stays a link and the file it shares with others is written. `path` itself
-// when it is no link or its links loop.
-std::filesystem::path LinkTarget(const std::filesystem::path& path);
+// when it is no link, or when its links loop or cannot be read: then, given
+// `error`, the error number (ELOOP for a loop) goes there, 0 otherwise; such
+// a link is never written over.
+std::filesystem::path LinkTarget(const std::filesystem::path& path, int* error = nullptr);
+
+// Why a file could not be written at `target` whose link leads to `place`
+// (the target itself when it is no link), for the error number: FaultText,
+// or `unknown` for 0, and for a link where it leads ("ссылка ведёт на папку
+// …", "ссылка ведёт на …: нет прав на запись").
+std::wstring WriteFault(const std::filesystem::path& target, const std::filesystem::path& place, int error,
+                        const std::wstring& unknown);
 
 // Gives `file` the permission bits of `old` when that is a regular file
 // (links followed): a file written anew keeps the mode of the one it

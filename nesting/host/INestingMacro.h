@@ -61,9 +61,12 @@ public:
     // curves (0 when every curve is a line segment). `beyond`: how far the
     // part may reach past the outer ring's rectangle (0 where the rings run
     // through the part's extremes: lines and arcs, and dense rings thinned,
-    // keep them).
+    // keep them). The rings follow arcs and other curves within the
+    // configured precision and never coarser than kBorderSag, or, with
+    // `atPrecision`, within the precision however coarse it is (and then
+    // rings that cannot be read so are left out unsaid: the figure has its own).
     virtual void InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders, double& area, double& length,
-                                            double& sag, double& beyond) = 0;
+                                            double& sag, double& beyond, bool atPrecision = false) = 0;
     virtual void GetBoundaryContours(std::vector<NContourPtr>& contours) = 0;
 
     // Fills

@@ -43,7 +43,7 @@ bool OrderRings(std::vector<Pair>& pairs)
 }  // namespace
 
 void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders, double& area, double& length,
-                                              double& sag, double& beyond)
+                                              double& sag, double& beyond, bool atPrecision)
 {
     vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
     if (!m_macro || !doc)
@@ -53,8 +53,11 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
     vrnApi::GetCurveObjectsFromMacro(m_macro, curves, kPieceSag);
     if (curves.empty())
         return;
-    const auto refuse = [this](int id) {
-        application->MessageBox(vrnApi::LoadStr(id) + L" " + GetName(), L"", vlapi::vlMBIconError, 0, 0);
+    // Rings read again at the precision stand in for ones the figure has:
+    // their refusal goes unsaid.
+    const auto refuse = [this, atPrecision](int id) {
+        if (!atPrecision)
+            application->MessageBox(vrnApi::LoadStr(id) + L" " + GetName(), L"", vlapi::vlMBIconError, 0, 0);
     };
 
     // A curve that is a point (a line from a vertex to itself or to one
@@ -105,7 +108,8 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
     // A self-crossing outline bounds no part: its area would count lobes
     // against each other.
     if (const std::wstring crossing = vrnApi::CrossingReason(approximations); !crossing.empty()) {
-        application->MessageBox(GetName() + L": " + crossing, L"", vlapi::vlMBIconError, 0, 0);
+        if (!atPrecision)
+            application->MessageBox(GetName() + L": " + crossing, L"", vlapi::vlMBIconError, 0, 0);
         return;
     }
     if (!OrderRings(pairs))
@@ -122,7 +126,7 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
     std::vector<NPolygonPtr> rings;
     double strayed = 0.0;
     for (size_t k = 0; k < pairs.size(); ++k) {
-        NPolygonPtr ring = vrnApi::BorderRing(*pairs[k].contour, *pairs[k].polygon, k == 0, arrow, strayed);
+        NPolygonPtr ring = vrnApi::BorderRing(*pairs[k].contour, *pairs[k].polygon, k == 0, arrow, strayed, atPrecision);
         if (!ring)
             return refuse(IDS_MESS_ERROR_CLOSED_BORDER);
         rings.push_back(ring);

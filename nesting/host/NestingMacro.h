@@ -60,7 +60,7 @@ public:
 
     void InitBordersFromMacro(std::vector<NPolygonPtr>& borders) override;
     void InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders, double& area, double& length,
-                                    double& sag, double& beyond) override;
+                                    double& sag, double& beyond, bool atPrecision = false) override;
     void GetBoundaryContours(std::vector<NContourPtr>& contours) override;
 
     void CreateHatchInMacro(const std::vector<NPolygonPtr>& poligons) override;

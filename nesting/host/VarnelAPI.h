@@ -108,7 +108,9 @@ bool AppendArcChordPoints(const vlapi::IDrawingObjectPtr& obj, const NSegment& c
 // The same for each object in turn, into one list.
 void ApproximateObjectsByLineSegments(const std::vector<vlapi::IDrawingObjectPtr>& objs,
                                       std::vector<NSegmentPtr>& segments);
-NPolygonPtr ApproximateByTangentialPoligon(const std::vector<NSegmentPtr>& segments, double arrow);
+// The tangential polygon of a chain (BorderRing); `extremes`: arcs have
+// vertices at their points on the axes and the diagonals.
+NPolygonPtr ApproximateByTangentialPoligon(const std::vector<NSegmentPtr>& segments, double arrow, bool extremes = true);
 
 // ---- Host-measured area and length
 double CalculateContourAreaAndLength(const std::vector<NContourPtr>& contours, double& length);

@@ -121,16 +121,19 @@ struct Object {
     std::string type, layer, block;
     bool paper = false;
     long flags = 0;
+    long viewport = 0;  // of a viewport (group 69): 1 is paper space's overall one
     double normal[3] = {0, 0, 1};
     std::vector<NPoint> points;  // of groups 10 and 20 that are numbers
     std::vector<NPoint> others;  // of groups 11 and 21
     std::optional<NPoint> first;  // its first point of groups 10 and 20, when both are numbers
     std::optional<double> g40, g41, g42, g50, g51;
+    std::optional<double> g31;  // the height of its first point of groups 11 and 21
     std::optional<double> elevation;  // its first height (group 30), a light polyline's (38)
     std::vector<double> knots, weights;  // of a spline (groups 40 and 41)
     long degree = 3;                     // of a spline (group 71)
     std::optional<double> x10, x11;  // waiting for their y
     bool pending10 = false, pending11 = false;
+    bool seeds = false;  // a hatch's seed points come: no more of its boundary
     bool unread = false;  // a point of groups 10 and 20, or 11 and 21, that is no number
 
     void Take(int code, std::string_view value)
@@ -140,8 +143,16 @@ struct Object {
         case 2: block = value; break;
         case 67: paper = value == "1"; break;
         case 70: flags = std::strtol(std::string(value).c_str(), nullptr, 10); break;
-        case 10: x10 = Decimal(value), pending10 = true; break;
-        case 11: x11 = Decimal(value), pending11 = true; break;
+        case 69: viewport = std::strtol(std::string(value).c_str(), nullptr, 10); break;
+        case 98: seeds = seeds || type == "HATCH"; break;
+        case 10:
+            if (!seeds)
+                x10 = Decimal(value), pending10 = true;
+            break;
+        case 11:
+            if (!seeds)
+                x11 = Decimal(value), pending11 = true;
+            break;
         case 20:
             if (pending10) {
                 const std::optional<double> y = Decimal(value);
@@ -185,6 +196,10 @@ struct Object {
             if (!elevation)
                 elevation = Decimal(value);
             break;
+        case 31:
+            if (!g31)
+                g31 = Decimal(value);
+            break;
         case 38: elevation = Decimal(value); break;
         case 210: case 220: case 230: normal[(code - 210) / 10] = Decimal(value).value_or(0.0); break;
         default: break;
@@ -202,6 +217,7 @@ public:
         if (!(length > 0.0) || !std::isfinite(length))
             return;
         const double n[3] = {o.normal[0] / length, o.normal[1] / length, o.normal[2] / length};
+        std::copy(n, n + 3, m_n);
         m_tilted = std::fabs(o.normal[0]) > 1e-9 || std::fabs(o.normal[1]) > 1e-9;
         // Its x axis: Y × N, or Z × N for a normal near Z's (the arbitrary axis rule).
         double ax[3];
@@ -226,10 +242,15 @@ public:
     }
     // How far a circle of radius `r` reaches along x and along y in plan.
     NPoint Reach(double r) const { return {r * std::hypot(m_x.x, m_y.x), r * std::hypot(m_x.y, m_y.y)}; }
+    // Plan as a map of the plane's own coordinates.
+    Affine Map() const { return {m_x.x, m_y.x, m_x.y, m_y.y, m_shift.x, m_shift.y}; }
+    // Its unit normal.
+    const double* Normal() const { return m_n; }
 
 private:
     bool m_valid = false, m_tilted = false;
     NPoint m_x{1, 0}, m_y{0, 1}, m_shift;
+    double m_n[3] = {0, 0, 1};
 };
 
 // Points along the spline of `o` given by control points, knots and weights
@@ -320,6 +341,7 @@ public:
         if (read == GroupsRead::Unreadable)
             return false;
         Finish(false);
+        m_scale.a = m_scale.d = MillimetresIn(m_units.Code());
         Chain(m_model);
         for (auto& [name, space] : m_blocks)
             Chain(space);
@@ -329,11 +351,9 @@ public:
     // The closed curves of the model space and of its block copies, as placed.
     void Place(const std::function<bool(const FileCurve&)>& keep, std::vector<FileCurve>& out) const
     {
-        Affine units;
-        units.a = units.d = MillimetresIn(m_units.Code());
         size_t visits = 0;
         std::vector<const std::string*> path;
-        Place(m_model, units, std::wstring(), false, path, visits, keep, out);
+        Place(m_model, m_scale, std::wstring(), false, path, visits, keep, out);
     }
 
 private:
@@ -380,12 +400,19 @@ private:
         Space* into = m_into;
         if (!into)
             return;
+        if (o.type == "VIEWPORT") {
+            // A view of the model on the sheet: its box in paper space.
+            const double w = o.g40.value_or(0.0) / 2, h = o.g41.value_or(0.0) / 2;
+            if (o.paper && o.viewport != 1 && o.first && w > 0.0 && h > 0.0)
+                m_viewports.push_back({o.first->x - w, o.first->y - h, o.first->x + w, o.first->y + h});
+            return;
+        }
         // Objects given in their own coordinates (polylines, circles, arcs,
         // copies) run mirrored in x when their normal is -Z; tilted out of
         // the plane (3D, which the converter leaves out), their plan is
         // taken, the plane's axes as DXF makes them of its normal.
         const Plane plane(o);
-        if (!plane.Valid() || (plane.Tilted() && (o.type == "INSERT" || o.type == "ELLIPSE")))
+        if (!plane.Valid())
             return;
         const bool flipped = o.normal[2] < 0.0;
         const auto mirror = [&](NPoint p) { return plane.Plan(p); };
@@ -402,7 +429,9 @@ private:
             Affine placed{std::cos(turn) * sx, -std::sin(turn) * sy, std::sin(turn) * sx, std::cos(turn) * sy, 0, 0};
             placed.e = o.first->x - (placed.a * base.x + placed.b * base.y);
             placed.f = o.first->y - (placed.c * base.x + placed.d * base.y);
-            if (flipped)
+            if (plane.Tilted())
+                placed = plane.Map().After(placed);
+            else if (flipped)
                 placed = Affine{-1, 0, 0, 1, 0, 0}.After(placed);
             into->copies.push_back({o.block, placed, o.paper});
             return;
@@ -444,16 +473,32 @@ private:
             const double from = o.g41.value_or(0.0), to = o.g42.value_or(2.0 * PI);
             if (!o.first || std::fabs(std::remainder(to - from, 2.0 * PI)) > 1e-6 || std::fabs(to - from) < 1e-6)
                 return;
-            // Its reach along x and along y: of its major axis (mx, my) and
-            // its minor axis, the major one's `ratio` turned a quarter.
+            // Its reach along x and along y in plan: of its major axis (in
+            // the drawing's coordinates) and its minor axis, `ratio` of the
+            // major one turned a quarter about its normal.
             const NPoint major = o.others.empty() ? NPoint{} : o.others.front();
+            const double mz = o.g31.value_or(0.0);
             const double ratio = o.g40.value_or(1.0) > 0.0 && *o.g40 <= 1.0 ? *o.g40 : 1.0;
-            const double rx = std::hypot(major.x, ratio * major.y), ry = std::hypot(major.y, ratio * major.x);
+            const double* n = plane.Normal();
+            const NPoint minor{ratio * (n[1] * mz - n[2] * major.y), ratio * (n[2] * major.x - n[0] * mz)};
+            const double rx = std::hypot(major.x, minor.x), ry = std::hypot(major.y, minor.y);
             curve.what = L"эллипс";
             curve.at = *o.first;
             curve.sized = !o.others.empty();
             add({curve.at.x - rx, curve.at.y - ry});
             add({curve.at.x + rx, curve.at.y + ry});
+        } else if (o.type == "HATCH") {
+            // A fill, not cut, whose boundary may be all that draws the
+            // outline: the box of its boundary's points (its first point is
+            // its elevation's, none of the boundary's).
+            if (o.points.size() < 3 || plane.Tilted())
+                return;
+            curve.what = L"штриховка";
+            for (size_t k = 1; k < o.points.size(); ++k)
+                add(mirror(o.points[k]));
+            for (const NPoint& p : o.others)
+                add(mirror(p));
+            curve.at = mirror(o.points[1]);
         } else if (o.type == "SPLINE") {
             std::vector<NPoint> all = o.points;
             all.insert(all.end(), o.others.begin(), o.others.end());
@@ -586,6 +631,7 @@ private:
             FileCurve placedCurve;
             placedCurve.sized = curve.sized;
             placedCurve.several = curve.several;
+            placedCurve.paper = paper || curve.paper;
             placedCurve.x1 = placedCurve.y1 = INFINITY;
             placedCurve.x2 = placedCurve.y2 = -INFINITY;
             for (const NPoint& corner : {NPoint{curve.x1, curve.y1}, NPoint{curve.x2, curve.y1}, NPoint{curve.x1, curve.y2},
@@ -594,11 +640,19 @@ private:
                 placedCurve.x1 = std::min(placedCurve.x1, p.x), placedCurve.x2 = std::max(placedCurve.x2, p.x);
                 placedCurve.y1 = std::min(placedCurve.y1, p.y), placedCurve.y2 = std::max(placedCurve.y2, p.y);
             }
-            if (!std::isfinite(placedCurve.x1 + placedCurve.y1 + placedCurve.x2 + placedCurve.y2) || !keep(placedCurve))
+            if (!std::isfinite(placedCurve.x1 + placedCurve.y1 + placedCurve.x2 + placedCurve.y2))
+                continue;
+            placedCurve.frame = placedCurve.paper && std::any_of(m_viewports.begin(), m_viewports.end(), [&](const Box& v) {
+                const NPoint low = m_scale.Apply({v.x1, v.y1}), high = m_scale.Apply({v.x2, v.y2});
+                const double t = kJoinTolerance;
+                return placedCurve.x1 <= low.x + t && placedCurve.y1 <= low.y + t && placedCurve.x2 >= high.x - t &&
+                       placedCurve.y2 >= high.y - t;
+            });
+            if (!keep(placedCurve))
                 continue;
             placedCurve.named = curve.what + L" на слое «" + NameText(curve.layer) + L"»" +
                                 (block.empty() ? L"" : L" в блоке «" + block + L"»") +
-                                (paper || curve.paper ? L" в пространстве листа" : L"") + L" у " +
+                                (placedCurve.paper ? L" в пространстве листа" : L"") + L" у " +
                                 PointText(placed.Apply(curve.at));
             out.push_back(std::move(placedCurve));
         }
@@ -617,8 +671,13 @@ private:
         }
     }
 
+    struct Box {
+        double x1, y1, x2, y2;
+    };
     Space m_model;
     std::map<std::string, Space> m_blocks;
+    std::vector<Box> m_viewports;  // of paper space, its overall one left out
+    Affine m_scale;                // the file's units in millimetres
     std::map<std::string, BlockHeader> m_headers;
     BlockHeader m_block;  // the header being read
     Space* m_into = nullptr;  // of the section or block being read

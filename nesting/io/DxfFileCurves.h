@@ -26,6 +26,10 @@ struct FileCurve {
     bool sized = true;
     // `named` names several curves closing one ring together (they hold).
     bool several = false;
+    // Drawn in paper space (or in a block inserted there); `frame`: there
+    // around one of its viewports (a sheet's frame about a view of the model).
+    bool paper = false;
+    bool frame = false;
     // The curve followed within the configured sag, where the drawing holds
     // it (a curve on a hidden layer): what it encloses is then told exactly,
     // not by its box alone. Empty for a curve known only from the file.
@@ -33,14 +37,14 @@ struct FileCurve {
 };
 
 // The closed curves (polylines, 3D ones by their plan, circles, arcs and
-// ellipses of a whole turn, splines), and the rings open lines, arcs and
+// ellipses of a whole turn, splines, hatches by their boundary), and the rings open lines, arcs and
 // polylines close end to end, of the file's model space and paper space and
 // of the blocks they insert (an array's first copy; external references
 // and blocks deeper than the converter reads too), in the file's order, for
 // which `keep` holds (asked of the box: the name is made for those kept,
 // "... в пространстве листа ..." for those of paper space); none when the
-// file cannot be read as text groups. Curves on planes tilted out of the
-// drawing's are taken by their plan, save ellipses and block copies. Only so
+// file cannot be read as text groups. Curves and block copies on planes
+// tilted out of the drawing's are taken by their plan. Only so
 // many block copies are looked into as the converter visits.
 std::vector<FileCurve> ClosedFileCurves(const std::filesystem::path& file,
                                         const std::function<bool(const FileCurve&)>& keep);

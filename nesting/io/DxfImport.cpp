@@ -356,9 +356,13 @@ public:
         m_target = target;
         // A fragment not named as its file is said to be, with why.
         std::wstring renamed = importfiles::CleanedText(stem);
-        if (target.filename() != vrnApi::detail::PathOf(base + L".vfw"))
+        const std::wstring written = vrnApi::detail::TextOf(target.filename());
+        if (importfiles::FoldedName(written) != importfiles::FoldedName(base + L".vfw"))
             renamed += (renamed.empty() ? L"" : L"; ") +
                        (L"файл «" + base + L".vfw» уже записан для другой детали этого импорта");
+        else if (written != base + L".vfw")
+            renamed += (renamed.empty() ? L"" : L"; ") +
+                       std::wstring(L"так назван прежний файл папки, имя которого отличается только строчными и прописными буквами");
         if (!renamed.empty())
             m_notes.Add(entry.m_path,
                         L"деталь записана в файл «" + vrnApi::detail::TextOf(target.filename()) + L"»: " + renamed);

@@ -583,6 +583,33 @@ std::vector<FileCurve> ChainedRings(const std::vector<vlapi::IDrawingObjectPtr>&
     return rings;
 }
 
+// Whether the largest ring that curves of `curves` make (a closed one, or
+// open ones chained) holds another one's box: the curves make a part with holes.
+bool HoldsRing(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::APIObjectList& curves,
+               const std::function<std::wstring(const vlapi::IDrawingObjectPtr&)>& layerOf)
+{
+    std::vector<vlapi::IDrawingObjectPtr> objects;
+    for (const vlapi::IVarnelAPIObjectPtr& curve : curves)
+        if (const vlapi::IDrawingObjectPtr obj{curve})
+            objects.push_back(obj);
+    std::vector<FileCurve> rings = ChainedRings(objects, layerOf);
+    for (const vlapi::IDrawingObjectPtr& obj : objects) {
+        FileCurve ring;
+        const vlapi::ICurve2DPtr curve = obj->GetCurve();
+        if (curve && curve->IsClosed() && doc->GetObjectsBox(hostAccess::ListOf(obj), ring.x1, ring.y1, ring.x2, ring.y2))
+            rings.push_back(std::move(ring));
+    }
+    if (rings.empty())
+        return false;
+    const auto size = [](const FileCurve& r) { return (r.x2 - r.x1) * (r.y2 - r.y1); };
+    const auto outer = std::max_element(rings.begin(), rings.end(),
+                                        [&](const FileCurve& a, const FileCurve& b) { return size(a) < size(b); });
+    const double t = kJoinTolerance;
+    return std::any_of(rings.begin(), rings.end(), [&](const FileCurve& inner) {
+        return inner.x1 - outer->x1 >= t && inner.y1 - outer->y1 >= t && outer->x2 - inner.x2 >= t && outer->y2 - inner.y2 >= t;
+    });
+}
+
 }  // namespace
 
 std::wstring Counted(size_t n, const wchar_t* one, const wchar_t* few, const wchar_t* many)
@@ -756,6 +783,16 @@ std::wstring LostOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IV
     // in other line styles, or hidden), each of which answers for one ring
     // of its box.
     std::vector<FileCurve> around = ClosedFileCurves(*file, encloses);
+    // Paper space has coordinates of its own: a ring there is taken for the
+    // part's outline only where the two may be one drawing: not a sheet's
+    // frame about a view of the model, nor around curves to cut that make
+    // a part with holes of their own (inside an outline they would be
+    // islands in a hole, no part either).
+    const bool holes = std::any_of(around.begin(), around.end(), [](const FileCurve& c) { return c.paper; }) &&
+                       HoldsRing(doc, cut, layerOf);
+    around.erase(std::remove_if(around.begin(), around.end(),
+                                [holes](const FileCurve& c) { return c.frame || (c.paper && holes); }),
+                 around.end());
     const auto same = [t](const FileCurve& a, const FileCurve& b) {
         return std::fabs(a.x1 - b.x1) < t && std::fabs(a.y1 - b.y1) < t && std::fabs(a.x2 - b.x2) < t &&
                std::fabs(a.y2 - b.y2) < t;

@@ -59,7 +59,9 @@ void SortOntoLayers(const vlapi::IViewPtr& view, FileLayers* fileLayers = nullpt
 // the DXF `file` for whatever reason (found by reading the file's groups for
 // rings that hold the cut curves, in paper space, 3D, external references
 // and blocks of any depth too, and taking away one for each ring of its box
-// that `view` has of other line styles or `hiddenRings` has; a circle or an
+// that `view` has of other line styles or `hiddenRings` has; paper space's
+// rings do not count around a viewport, nor about cut curves that make a
+// part with holes: paper space has coordinates of its own; a circle or an
 // ellipse left out whose size is no number counts when its centre lies among
 // the cut curves, as it may be the outline). Names the curve lost; empty
 // when none was.

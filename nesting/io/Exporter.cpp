@@ -1,6 +1,7 @@
 // The export run: the nesting map, the sheets and the remnants.
 #include "io/Exporter.h"
 
+#include "geometry/UtilityFunctions.h"
 #include "host/FileWriting.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
@@ -22,6 +23,7 @@ constexpr wchar_t kNothingToExport[] = L"Нечего экспортироват
 constexpr wchar_t kEarlierHeading[] =
     L"В папке остались файлы прежних экспортов, которых этот экспорт не записывал:";
 constexpr size_t kEarlierShown = 10;  // earlier files named one by one
+constexpr size_t kNarrowShown = 15;   // remnants too narrow named one by one
 constexpr wchar_t kMapNotWritten[] =
     L"Карта раскроя не записана: она записывается только в формате DXF (card.dxf), а выбран формат «Только фрагменты»";
 constexpr wchar_t kNothingWritten[] = L"Экспорт не записал ни одного файла";
@@ -137,7 +139,7 @@ void Exporter::ExportToDXF(std::wstring folder)
     if (!something || !outputs::EnsureFolder(run.folder)) {
         if (!something)
             vrnApi::ShowWarningText(kNothingToExport);
-        else if (const std::wstring why = filewriting::NameFault(run.folder, true); !why.empty())
+        else if (const std::wstring why = outputs::FolderFault(run.folder); !why.empty())
             vrnApi::ShowErrorText(L"Не удалось создать папку экспорта:\n" + folder + L"\n" + why);
         else
             vrnApi::ShowErrorText(L"Не удалось создать папку экспорта:\n" + folder);
@@ -160,9 +162,16 @@ void Exporter::ExportToDXF(std::wstring folder)
     run.lostBridges = lostBridges;
     // A remnant a part stands on is no stock: it is not exported, and said so.
     std::wstring covered;
-    run.wastes = m_model.FreeWastes(covered);
+    std::vector<std::wstring> narrow;
+    run.wastes = m_model.FreeWastes(covered, &narrow);
     if (m_params.addWastes && !covered.empty())
         vrnApi::ShowWarningText(L"Отходы, на которых стоят детали, не экспортированы:" + covered);
+    // Nor is one too narrow to use (kept from an earlier minimum).
+    if (m_params.addWastes && !narrow.empty())
+        vrnApi::ShowWarningText(outputs::NamesNote(L"Отходы уже минимального размера отхода " +
+                                                       uf::NumberText(m_model.LeastStockWidth()) + L" мм не экспортированы:",
+                                                   narrow, kNarrowShown)
+                                    .substr(2));
     const bool text3D = m_params.text3DSour || m_params.text3DCont;
     run.total = int(m_params.addCard) + int(m_params.addSheets) + int(m_params.addWastes) + int(m_params.add3D) +
                 int(text3D);
@@ -247,9 +256,13 @@ void Exporter::ExportMap(Run& run)
     for (const FigurePtr& figure : run.figures)
         figure->DeleteColouring();
     {
-        // Nor does it show a bridge whose part is gone.
+        // Nor does it show a bridge whose part is gone, which is said.
+        const std::wstring lost = LostBridgesNote(
+            L"Мостики, которые не стоят ни на одной детали, в карту раскроя не вошли:", run.lostBridges, run.sheets, true);
         const BridgesAside aside(run.lostBridges);
         WriteDxf(run, step, run.folder / "card.dxf");
+        if (step.written > 0)
+            run.lostNote = lost;
     }
     for (const FigurePtr& figure : run.figures)
         figure->CreateColouring();
@@ -467,7 +480,7 @@ bool Exporter::HoldsPart(const std::vector<FigurePtr>& figures, const Sheet& she
 std::wstring Exporter::FaultsNote(const Run& run)
 {
     return run.faults.OverlapNote(L"На листах детали наложены друг на друга, по ним резать нельзя:", run.sheets) +
-           run.faults.LeftOutNote(L"На листах есть детали, которые из листа не вырезать:", run.sheets);
+           run.faults.LeftOutNote(L"На листах есть детали, которые из листа не вырезать:", run.sheets) + run.lostNote;
 }
 
 std::wstring Exporter::EarlierNote(const Run& run) const

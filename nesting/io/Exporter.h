@@ -50,8 +50,10 @@ private:
         // The sheets that cannot be cut as drawn: they are written all the
         // same, and named when the run ends.
         SheetFaults faults;
-        // The bridges standing where no part stands: the map leaves them out.
+        // The bridges standing where no part stands: the map leaves them
+        // out, and the note on them names them.
         std::vector<reference> lostBridges;
+        std::wstring lostNote;
         vlapi::IVarnelDocument2DPtr source;
         ConverterDXF converter;
         bool converterWanted = false;

@@ -92,12 +92,11 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                     const auto skip = [&](const std::wstring& reason) {
                         const std::wstring file =
                             importfiles::CleanComponent(CreateStringFromPattern(m_namePattern, part));
-                        const fs::path earlier = folder / vrnApi::detail::PathOf(file + L".vfw");
-                        std::error_code ec;
-                        const bool stays = importfiles::IsUsableComponent(file) && !writtenFiles.count(earlier) &&
-                                           fs::is_regular_file(earlier, ec);
+                        const fs::path earlier =
+                            importfiles::IsUsableComponent(file) ? names.Earlier(folder, file + L".vfw") : fs::path();
+                        const bool stays = !earlier.empty() && !writtenFiles.count(earlier);
                         skipped.Add(name, stays ? reason + L"; прежний файл «" + vrnApi::detail::TextOf(earlier) +
-                                                      L"» остался"
+                                                      L"» остался в папке"
                                                 : reason);
                     };
                     if (part.thickness <= 0.0) {
@@ -155,9 +154,14 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                                 replaced.push_back(vrnApi::detail::TextOf(path));
                             writtenFiles.insert(path);
                             std::wstring why = importfiles::CleanedText(given);
-                            if (path.filename() != vrnApi::detail::PathOf(file + L".vfw"))
+                            const std::wstring own = vrnApi::detail::TextOf(path.filename());
+                            if (importfiles::FoldedName(own) != importfiles::FoldedName(file + L".vfw"))
                                 why += (why.empty() ? L"" : L"; ") +
-                                       (L"файл «" + file + L".vfw» уже записан для другой детали");
+                                       (L"файл «" + file + L".vfw» уже записан для другой детали этого импорта");
+                            else if (own != file + L".vfw")
+                                why += (why.empty() ? L"" : L"; ") +
+                                       std::wstring(L"так назван прежний файл папки, имя которого отличается только "
+                                                    L"строчными и прописными буквами");
                             if (!why.empty())
                                 renamed.Add(name, L"«" + vrnApi::detail::TextOf(path.filename()) + L"»: " + why);
                             if (!uf::MixedScriptsText(part.material).empty())
@@ -171,7 +175,7 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                     if (!reason.empty()) {
                         names.Release(path);
                         failed.Add(name + L" (" + vrnApi::detail::TextOf(path) + L")",
-                                   earlier ? reason + L"; прежний файл остался" : reason);
+                                   earlier ? reason + L"; прежний файл остался в папке" : reason);
                     }
                 }
             }

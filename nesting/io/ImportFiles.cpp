@@ -5,6 +5,7 @@
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
 
+#include <cwctype>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -93,14 +94,48 @@ std::wstring NoFolderText(const fs::path& given, bool tryIt)
     return head.substr(0, head.size() - 2);
 }
 
+std::wstring FoldedName(const std::wstring& name)
+{
+    std::wstring folded = name;
+    for (wchar_t& c : folded) {
+        if ((c >= L'A' && c <= L'Z') || (c >= L'А' && c <= L'Я'))
+            c = static_cast<wchar_t>(c + 0x20);
+        else if (c >= 0x400 && c <= 0x40F)  // Ѐ … Џ, Ё among them
+            c = static_cast<wchar_t>(c + 0x50);
+        else if (c >= 0x80)
+            c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    }
+    return folded;
+}
+
+fs::path UniqueNames::Key(const fs::path& path)
+{
+    return path.parent_path().lexically_normal() / vrnApi::detail::PathOf(FoldedName(vrnApi::detail::TextOf(path.filename())));
+}
+
+fs::path UniqueNames::Earlier(const fs::path& folder, const std::wstring& file)
+{
+    auto [known, added] = m_earlier.try_emplace(folder.lexically_normal());
+    if (added) {
+        std::error_code ec;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            if (it->is_regular_file(ec))
+                known->second.emplace(FoldedName(vrnApi::detail::TextOf(it->path().filename())), it->path().filename());
+        }
+    }
+    const auto found = known->second.find(FoldedName(file));
+    return found == known->second.end() ? fs::path() : folder / found->second;
+}
+
 fs::path UniqueNames::Reserve(const fs::path& folder, const std::wstring& base, const std::wstring& extension)
 {
-    const fs::path normal = folder.lexically_normal();
     std::wstring name = base;
-    for (int n = 2; m_used.count(normal / vrnApi::detail::PathOf(name + extension)) != 0; ++n)
+    for (int n = 2; m_used.count(Key(folder / vrnApi::detail::PathOf(name + extension))) != 0; ++n)
         name = base + L"_" + std::to_wstring(n);
-    m_used.insert(normal / vrnApi::detail::PathOf(name + extension));
-    return folder / vrnApi::detail::PathOf(name + extension);
+    const fs::path earlier = Earlier(folder, name + extension);
+    const fs::path path = earlier.empty() ? folder / vrnApi::detail::PathOf(name + extension) : earlier;
+    m_used.insert(Key(path));
+    return path;
 }
 
 MadeFolders::~MadeFolders()

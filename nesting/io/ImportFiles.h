@@ -8,6 +8,7 @@
 #include "io/OutputFiles.h"
 
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -44,17 +45,31 @@ bool IsInside(const std::filesystem::path& folder, const std::filesystem::path& 
 // when nothing stands in its way.
 std::wstring NoFolderText(const std::filesystem::path& folder, bool tryIt = true);
 
+// A file name as the host's file system tells names apart: a letter in
+// either case is one letter ("Шайба.vfw" names "шайба.vfw").
+std::wstring FoldedName(const std::wstring& name);
+
 // The file names one run has used, folder by folder: `base`, then `base`_2,
-// `base`_3, ... (the numbering of outputs::NameBook).
+// `base`_3, ... (the numbering of outputs::NameBook), told apart as the
+// host's file system tells them (FoldedName). A name that a file of the
+// folder had before the run has whatever the case of its letters is given
+// as that file has it: the file is written over, as the file system would.
 class UniqueNames {
 public:
     std::filesystem::path Reserve(const std::filesystem::path& folder, const std::wstring& base,
                                   const std::wstring& extension);
     // A name reserved for a file that was not written is free again.
-    void Release(const std::filesystem::path& path) { m_used.erase(path.lexically_normal()); }
+    void Release(const std::filesystem::path& path) { m_used.erase(Key(path)); }
+    // The file of `folder` that had the name `file` before the run, whatever
+    // the case of its letters; empty when none had.
+    std::filesystem::path Earlier(const std::filesystem::path& folder, const std::wstring& file);
 
 private:
-    std::set<std::filesystem::path> m_used;
+    static std::filesystem::path Key(const std::filesystem::path& path);
+
+    std::set<std::filesystem::path> m_used;  // by Key
+    // The files of each folder looked into, as the run found them: by FoldedName.
+    std::map<std::filesystem::path, std::map<std::wstring, std::filesystem::path>> m_earlier;
 };
 
 // The folders a run made, with every parent it had to make; those left empty

@@ -87,9 +87,24 @@ bool EnsureFolder(const fs::path& folder)
     return fs::is_directory(folder, ec);
 }
 
+std::wstring FolderFault(const fs::path& folder)
+{
+    if (std::wstring fault = filewriting::NameFault(folder, true); !fault.empty())
+        return fault;
+    // A folder that is a link leading nowhere: where it leads, and why.
+    int error = 0;
+    const fs::path place = filewriting::LinkTarget(folder, &error);
+    std::error_code ec;
+    if (error != 0)
+        return filewriting::FaultText(error);
+    if (place != folder && !fs::is_directory(place, ec))
+        return filewriting::WriteFault(folder, place, ENOENT, L"");
+    return {};
+}
+
 std::wstring NoFolderReason(const fs::path& folder)
 {
-    const std::wstring fault = filewriting::NameFault(folder, true);
+    const std::wstring fault = FolderFault(folder);
     return fault.empty() ? std::wstring(kNoFolder) : kNoFolder + (L": " + fault);
 }
 
@@ -166,12 +181,19 @@ PendingFile::PendingFile(fs::path target, const fs::path& shown)
         m_fault = filewriting::FolderTooLong(asked.parent_path());
         return;
     }
-    // A target that is a link is written where the link leads: the link stays.
-    m_place = filewriting::LinkTarget(m_target);
+    // A target that is a link is written where the link leads: the link
+    // stays. Links that loop lead nowhere: nothing is written over them.
     int error = 0;
+    m_place = filewriting::LinkTarget(m_target, &error);
+    if (error != 0) {
+        m_fault = filewriting::FaultText(error);
+        return;
+    }
     m_temp = filewriting::TemporaryBeside(m_place, error);
-    if (m_temp.empty())
-        m_fault = error == ENAMETOOLONG ? filewriting::FolderTooLong(asked.parent_path()) : filewriting::FaultText(error);
+    if (m_temp.empty() && error == ENAMETOOLONG && m_place == m_target)
+        m_fault = filewriting::FolderTooLong(asked.parent_path());
+    else if (m_temp.empty())
+        m_fault = filewriting::WriteFault(m_target, m_place, error, kNotWritten);
 }
 
 PendingFile::~PendingFile()
@@ -198,7 +220,7 @@ bool PendingFile::Commit(std::wstring& reason)
     filewriting::KeepMode(m_temp, m_place);
     fs::rename(m_temp, m_place, ec);
     if (ec) {
-        reason = ec.value() == ENAMETOOLONG ? filewriting::kNameTooLong : kNotReplaced;
+        reason = filewriting::WriteFault(m_target, m_place, ec.value(), kNotReplaced);
         return false;
     }
     m_committed = true;
@@ -294,23 +316,29 @@ bool StagedFiles::Commit(std::wstring& file, std::wstring& reason)
         return !ec;
     };
     for (const fs::path& target : m_written) {
-        // A link stays: the file it leads to gets the new contents.
-        Moved move{filewriting::LinkTarget(target), {}};
+        // A link stays: the file it leads to gets the new contents. Links
+        // that loop lead nowhere: nothing is written over them.
+        int error = 0;
+        Moved move{filewriting::LinkTarget(target, &error), {}};
         const bool linked = move.place != target;
         const fs::file_status status = fs::symlink_status(move.place, ec);
         // What stands in a file's place and is no file (a folder) is not the
         // user's earlier export: it is not moved aside.
-        bool failed = fs::exists(status) && !fs::is_regular_file(status) && !fs::is_symlink(status);
+        bool failed = error != 0;
+        if (!failed && fs::exists(status) && !fs::is_regular_file(status) && !fs::is_symlink(status)) {
+            failed = true;
+            error = fs::is_directory(status) ? EISDIR : 0;
+        }
         if (!failed && fs::exists(status)) {
             // The new file keeps the old one's mode.
             filewriting::KeepMode(m_staged[target], move.place);
-            int error = 0;
             fs::path old = linked ? filewriting::TemporaryBeside(move.place, error) : oldOf(target);
             fs::create_directories(old.parent_path(), ec);
             failed = old.empty();
             if (!failed) {
                 fs::rename(move.place, old, ec);
                 failed = static_cast<bool>(ec);
+                error = ec.value();
                 if (failed && linked)
                     fs::remove(old, ec);
             }
@@ -319,13 +347,14 @@ bool StagedFiles::Commit(std::wstring& file, std::wstring& reason)
         }
         if (!failed) {
             failed = !filewriting::MoveOver(m_staged[target], move.place, ec);
+            error = ec.value();
             if (failed && !move.old.empty())
                 fs::rename(move.old, move.place, ec);
         }
         if (failed) {
             const fs::path relative = target.lexically_relative(m_folder);
             file = vrnApi::detail::TextOf(relative.empty() ? target : relative);
-            reason = kNotReplaced;
+            reason = filewriting::WriteFault(target, move.place, error, kNotReplaced);
             // Back as they were: the new files out, the old ones in.
             std::vector<fs::path> unrestored;
             for (auto it = moved.rbegin(); it != moved.rend(); ++it) {

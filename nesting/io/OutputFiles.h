@@ -78,8 +78,11 @@ private:
 // Creates the folder with its parents; true when it is a folder afterwards.
 // Never throws.
 bool EnsureFolder(const std::filesystem::path& folder);
-// Why the folder could not be made: kNoFolder, with the file system's limit
-// when a name on its way is longer than it takes.
+// Why the folder could not be made, when that is known: the file system's
+// limit when a name on its way is longer than it takes, or, for a link, where
+// it leads and why; empty otherwise.
+std::wstring FolderFault(const std::filesystem::path& folder);
+// kNoFolder, with FolderFault when there is one.
 std::wstring NoFolderReason(const std::filesystem::path& folder);
 
 // Removes a file; false when one is still there. Never throws.

@@ -2,6 +2,7 @@
 // builders in their fixed order.
 #include "io/Reporter.h"
 
+#include "geometry/UtilityFunctions.h"
 #include "host/HostGuards.h"
 #include "host/NestingResources.h"
 #include "host/VarnelAPI.h"
@@ -36,6 +37,8 @@ void Reporter::Init()
     // as its result table does.
     m_model.CalculateNestingResult();
     m_model.UpdateWastesNames();
+    m_lostNote = LostBridgesNote(L"Мостики, которые не стоят ни на одной детали, на карты раскроя не вошли:",
+                                 m_lostBridges, DocumentedSheets(), false);
     if (const std::optional<double> kept = m_model.LinearMinimum())
         m_linearMinimumRemnant = *kept;
 }
@@ -53,10 +56,8 @@ void Reporter::CreateDocumentation()
         vrnApi::ShowWarningMessage(IDS_MESS_PUT_EXPORT_FOLDER);
         return;
     }
-    std::wstring covered;
-    m_model.FreeWastes(covered);
-    if (!covered.empty() && (m_params.addTableWastes || m_params.addTableCards))
-        vrnApi::ShowWarningText(L"Отходы, на которых стоят детали, в ведомости не вошли:" + covered);
+    if (const std::wstring note = WastesNote(); !note.empty())
+        vrnApi::ShowWarningText(note.substr(2));
     Run();
     if (!m_notPlaced.empty())
         vrnApi::ShowErrorText(m_notPlaced);
@@ -150,9 +151,23 @@ std::wstring Reporter::EarlierNote() const
                               EarlierFiles(), kShown);
 }
 
+std::wstring Reporter::WastesNote() const
+{
+    if (!m_params.addTableWastes && !m_params.addTableCards)
+        return {};
+    constexpr size_t kShown = 15;  // remnants named, the rest counted
+    std::wstring covered;
+    std::vector<std::wstring> narrow;
+    m_model.FreeWastes(covered, &narrow);
+    return (covered.empty() ? L"" : L"\n\nОтходы, на которых стоят детали, в ведомости не вошли:" + covered) +
+           outputs::NamesNote(L"Отходы уже минимального размера отхода " + uf::NumberText(m_model.LeastStockWidth()) +
+                                  L" мм в ведомости не вошли:",
+                              narrow, kShown);
+}
+
 std::wstring Reporter::MapsNote() const
 {
-    return OverlapNote() + LeftOutNote();
+    return OverlapNote() + LeftOutNote() + (m_params.addCards ? m_lostNote : std::wstring());
 }
 
 std::wstring Reporter::LeftOutNote() const

@@ -68,9 +68,15 @@ public:
     // (read by Init): two line feeds, then each map whose parts overlap with
     // the names of those parts, and each map holding parts that are not cut
     // from its sheet (over its edge, of another thickness or material) with
-    // those parts, each time saying what its figures in the register count;
+    // those parts, each time saying what its figures in the register count,
+    // and, maps asked for, the bridges left off them for standing on no part;
     // empty when every map is sound.
     std::wstring MapsNote() const;
+    // The note of a closing message on the remnants the registers leave out
+    // (registers of maps or remnants asked for): two line feeds, then those
+    // a part stands on, with the part, and those narrower than the least
+    // stock width; empty when none is left out.
+    std::wstring WastesNote() const;
 
     // The builders, in the order of the run. Each writes what it can and
     // notes each file it could not write.
@@ -155,8 +161,10 @@ private:
     std::unique_ptr<outputs::StagedFiles> m_staged;
     std::wstring m_notPlaced;
     SheetFaults m_faults;
-    // The bridges standing where no part stands: no map shows them.
+    // The bridges standing where no part stands: no map shows them, and
+    // the note on them names those of the maps.
     std::vector<reference> m_lostBridges;
+    std::wstring m_lostNote;
     std::wstring OverlapNote() const;
     std::wstring LeftOutNote() const;
     std::optional<std::vector<registers::LinearBar>> m_linearPlan;

@@ -129,8 +129,11 @@ void Reporter::WriteTableDocument(const registers::Table& table, const fs::path&
 std::vector<WastePtr> Reporter::DocumentedWastes(const std::vector<SheetPtr>& documented) const
 {
     std::vector<WastePtr> wastes;
-    std::wstring covered;  // a remnant a part stands on is no stock (CreateDocumentation says so)
-    for (const WastePtr& waste : m_model.FreeWastes(covered)) {
+    // A remnant a part stands on, or one too narrow to use, is no stock
+    // (CreateDocumentation says so).
+    std::wstring covered;
+    std::vector<std::wstring> narrow;
+    for (const WastePtr& waste : m_model.FreeWastes(covered, &narrow)) {
         const SheetPtr sheet = registers::SheetInView(m_model.m_sheets, waste->GetView());
         if (!sheet || std::find(documented.begin(), documented.end(), sheet) != documented.end())
             wastes.push_back(waste);

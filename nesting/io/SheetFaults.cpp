@@ -1,5 +1,6 @@
 #include "io/SheetFaults.h"
 
+#include "host/VarnelAPI.h"
 #include "io/RegisterTables.h"
 
 #include <algorithm>
@@ -50,6 +51,12 @@ void SheetFaults::Read(NestingModel& model)
                 home = sheet;
                 beyond = true;
             }
+        }
+        // One standing wholly off the sheet of its view is on that sheet's
+        // map all the same (its register lists it there): past its edge.
+        if (!home) {
+            home = registers::SheetInView(model.m_sheets, figure->GetView());
+            beyond = true;
         }
         if (!home || (!beyond && figure->OfStock(model.m_thicknessSheet, NestingModel::m_materialSheet)))
             continue;
@@ -105,5 +112,38 @@ std::wstring SheetFaults::LeftOutNote(const std::wstring& heading, const std::ve
         if (it->parts.size() > kShown)
             text += L" и ещё " + std::to_wstring(it->parts.size() - kShown);
     }
+    return text;
+}
+
+std::wstring LostBridgesNote(const std::wstring& heading, const std::vector<reference>& lost,
+                             const std::vector<SheetPtr>& sheets, bool elsewhere)
+{
+    constexpr size_t kShown = 5;  // bridges of one sheet, the rest counted
+    std::vector<std::pair<int, std::wstring>> bridges;  // view and name
+    for (const reference ref : lost) {
+        if (const INestingMacroObjectPtr macro = vrnApi::CreateMacroByReference(ref))
+            bridges.emplace_back(macro->GetMacroViewNumber(), macro->GetName());
+    }
+    if (bridges.empty())
+        return {};
+    std::wstring text = L"\n\n" + heading;
+    const auto line = [&](const std::wstring& lead, const auto& of) {
+        std::vector<std::wstring> names;
+        for (const auto& [view, name] : bridges) {
+            if (of(view))
+                names.push_back(name);
+        }
+        if (names.empty())
+            return;
+        text += L"\n" + lead;
+        for (size_t i = 0; i < names.size() && i < kShown; ++i)
+            text += (i > 0 ? L", " : L"") + names[i];
+        if (names.size() > kShown)
+            text += L" и ещё " + std::to_wstring(names.size() - kShown);
+    };
+    for (const SheetPtr& sheet : sheets)
+        line(sheet->m_name + L": ", [&](int view) { return view == sheet->GetView(); });
+    if (elsewhere)
+        line(L"", [&](int view) { return !registers::SheetInView(sheets, view); });
     return text;
 }

@@ -10,6 +10,13 @@
 #include <utility>
 #include <vector>
 
+// Two line feeds, `heading`, then the bridges of `lost` (their names as the
+// drawing gives them now), sheet by sheet in the order of `sheets`, and with
+// `elsewhere` those in no such sheet's view last; empty when there are none.
+// Read before the bridges are set aside: their references change then.
+std::wstring LostBridgesNote(const std::wstring& heading, const std::vector<reference>& lost,
+                             const std::vector<SheetPtr>& sheets, bool elsewhere);
+
 class SheetFaults {
 public:
     // The faults of the model's sheets (the container is no sheet); the

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 namespace {
 
@@ -486,34 +487,61 @@ std::vector<reference> BridgeAnchors::AfterOwners()
     std::vector<reference> lost;
     std::vector<INestingMacroObjectPtr> macros;
     vrnApi::GetMacrosFromActiveDoc(macros);
+    // Every command starts here, whatever the size of the drawing: each
+    // macro is asked what it is once, and each figure or sheet is read once,
+    // when a bridge first looks at it.
+    struct Candidate {
+        INestingMacroObjectPtr macro;
+        reference ref = 0;
+        int view = 0;
+        bool figure = false;
+        NObjectPtr read;
+    };
+    std::vector<Candidate> candidates;  // figures first, then sheets, each in drawing order
     std::vector<JumperPtr> bridges;
+    for (const MacroCommand command : {MacroCommand::Figure, MacroCommand::Sheet}) {
+        for (const INestingMacroObjectPtr& macro : macros) {
+            if (macro->CheckMacroLibraryNameAndCommand(command))
+                candidates.push_back({macro, macro->GetReference(), macro->GetMacroViewNumber(),
+                                      command == MacroCommand::Figure, nullptr});
+        }
+    }
     for (const INestingMacroObjectPtr& macro : macros) {
         if (macro->CheckMacroLibraryNameAndCommand(MacroCommand::Bridge))
             bridges.push_back(LoadBridge(macro));
     }
+    std::unordered_map<reference, size_t> byReference;
+    for (size_t k = 0; k < candidates.size(); ++k)
+        byReference.emplace(candidates[k].ref, k);
+    const auto read = [&candidates](size_t k) {
+        Candidate& c = candidates[k];
+        if (!c.read)
+            c.read = c.figure ? TemporaryFigure(c.macro) : TemporarySheet(c.macro);
+        return c.read;
+    };
+    // As OfferDrawingOwners, from the candidates read once.
+    const auto offer = [&](BridgeOwners& owners, int view) {
+        for (size_t k = 0; k < candidates.size() && !owners.Settled(); ++k) {
+            if (candidates[k].view == view && owners.Wants(candidates[k].ref))
+                owners.Offer(read(k));
+        }
+    };
     for (const JumperPtr& bridge : bridges) {
-        // The owners its marks name, each read on its own.
+        // The owners its marks name.
         const int view = bridge->GetView();
         std::vector<NObjectPtr> marked;
         for (size_t end = 0; end < EndCount(*bridge); ++end) {
             const Jumper::OwnerMark& mark = bridge->m_ownerMarks[end];
-            for (const INestingMacroObjectPtr& macro : macros) {
-                if (!mark.placed || mark.ref == 0 || macro->GetReference() != mark.ref ||
-                    macro->GetMacroViewNumber() != view)
-                    continue;
-                if (macro->CheckMacroLibraryNameAndCommand(MacroCommand::Figure))
-                    marked.push_back(TemporaryFigure(macro));
-                else if (macro->CheckMacroLibraryNameAndCommand(MacroCommand::Sheet))
-                    marked.push_back(TemporarySheet(macro));
-                break;
-            }
+            const auto found = mark.placed && mark.ref != 0 ? byReference.find(mark.ref) : byReference.end();
+            if (found != byReference.end() && candidates[found->second].view == view)
+                marked.push_back(read(found->second));
         }
         CatchUp(bridge, marked);
         // Named after what it stands on now.
         BridgeOwners owners(*bridge);
         for (const NObjectPtr& owner : marked)
             owners.Offer(owner);
-        OfferDrawingOwners(owners, macros, view);
+        offer(owners, view);
         owners.GiveTo(*bridge);
         const auto whole = [&bridge] { return bridge->m_owner1 && (bridge->m_owner2 || !bridge->m_twoPoints); };
         if (!whole()) {
@@ -525,7 +553,7 @@ std::vector<reference> BridgeAnchors::AfterOwners()
                     bridge->m_ownerMarks[end] = {};
             }
             BridgeOwners standing(*bridge);
-            OfferDrawingOwners(standing, macros, view);
+            offer(standing, view);
             standing.GiveTo(*bridge);
             if (standing.Owner(0) || standing.Owner(1))
                 bridge->SaveParams();

@@ -423,13 +423,13 @@ void Figure::InitParams()
     InitBorders();
 }
 
-VectorPolygon Figure::ReadBorders(double& area, double& length, double& sag, double* beyond) const
+VectorPolygon Figure::ReadBorders(double& area, double& length, double& sag, double* beyond, bool atPrecision) const
 {
     VectorPolygon rings;
     if (!m_macro)
         return rings;
     double reach = sag;
-    m_macro->InitConvexBordersFromMacro(rings, area, length, sag, reach);
+    m_macro->InitConvexBordersFromMacro(rings, area, length, sag, reach, atPrecision);
     if (beyond)
         *beyond = reach;
     CleanOutlines(rings);

@@ -62,7 +62,10 @@ public:
     // The outline rings as the macro draws them where it stands (outer
     // first), with their area, cut length and sag, and how far the part may
     // reach past the outer ring's rectangle; the figure is not changed.
-    VectorPolygon ReadBorders(double& area, double& length, double& sag, double* beyond = nullptr) const;
+    // `atPrecision`: curves followed within the configured precision however
+    // coarse (the figure's own rings never go coarser than kBorderSag).
+    VectorPolygon ReadBorders(double& area, double& length, double& sag, double* beyond = nullptr,
+                              bool atPrecision = false) const;
     // The outer ring's notches whose mouth is narrower than `size` are closed
     // before it is grown by half the gap, but for those that can hold a
     // shape `narrowest` wide or more in every direction.

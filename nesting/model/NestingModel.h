@@ -184,8 +184,14 @@ public:
     // view: they are free no longer.
     std::vector<std::pair<WastePtr, FigurePtr>> CoveredWastes() const;
     // The other remnants, in model order; a line "\n<remnant>: деталь <part>"
-    // is appended to `covered` for each covered one.
-    std::vector<WastePtr> FreeWastes(std::wstring& covered) const;
+    // is appended to `covered` for each covered one. Given `narrow`, the
+    // remnants narrower either way than any build of the drawing now makes
+    // (kept from an earlier minimum, or from before there was one) are no
+    // stock either: each one's name goes there.
+    std::vector<WastePtr> FreeWastes(std::wstring& covered, std::vector<std::wstring>* narrow = nullptr) const;
+    // The least width of a remnant that is stock: the narrower of the
+    // minimums of the builds (never under 1 mm).
+    double LeastStockWidth() const;
     // Shows or hides the remnants' layer.
     void UpdateWastes();
 

@@ -480,7 +480,8 @@ std::wstring Why(int code) {
     case EFBIG:
         return L"превышен допустимый размер файла";
     case ENAMETOOLONG:
-        return filewriting::kNameTooLong;
+    case ELOOP:
+        return filewriting::FaultText(code);
     default:
         return L"ошибка записи " + std::to_wstring(code) + L" (" + WideText(std::strerror(code)) + L")";
     }
@@ -1219,7 +1220,12 @@ bool NestingSetting::WriteItems(const fs::path& configFolder, unsigned items, st
     fs::create_directory(ConfigFile(configFolder).parent_path(), error);  // an existing folder is no fault
     // A file that is a link is replaced where it points: the link stays, and
     // the file it shares with others gets the settings.
-    const fs::path file = filewriting::LinkTarget(ConfigFile(configFolder));
+    int loop = 0;
+    const fs::path file = filewriting::LinkTarget(ConfigFile(configFolder), &loop);
+    if (loop != 0) {
+        reason = Why(loop);
+        return false;
+    }
     if (!fs::is_directory(file.parent_path(), error)) {
         reason = L"не удалось создать папку " + Wide(file.parent_path());
         return false;

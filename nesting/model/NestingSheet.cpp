@@ -126,11 +126,12 @@ bool Sheet::HoldsFigure(const Figure& figure) const {
 
 bool Sheet::CheckContainFigure(FigurePtr figure) const { return figure && HoldsFigure(*figure); }
 
-bool Sheet::CheckContainFigureEx(FigurePtr figure) const {
+bool Sheet::CheckContainFigureEx(FigurePtr figure, double reach) const {
     if (!figure) {
         return false;
     }
-    NRect area = m_rect;
+    reach = std::max(0.0, reach);
+    NRect area{m_rect.pBot - NPoint{reach, reach}, m_rect.pTop + NPoint{reach, reach}};
     if (GetView() != figure->GetView()) {
         double x = 0.0, y = 0.0, scale = 0.0;
         GetViewParams(x, y, scale);
@@ -180,10 +181,10 @@ bool Sheet::GetNearIntersectionWithBorders(const NSegment& segm, const NPoint& p
 }
 
 double Sheet::Distance(const Figure& figure, const NPoint& direction) const {
-    if (!m_polygon || figure.m_poligons.empty() || !figure.m_poligons.front()) {
+    if (!m_polygon || figure.m_borders.empty() || !figure.m_borders.front()) {
         return 0.0;
     }
-    return m_polygon->Distance(*figure.m_poligons.front(), direction, true);
+    return m_polygon->Distance(*figure.m_borders.front(), direction, true);
 }
 
 bool Sheet::IsEquilSheet(const Sheet& other) const {

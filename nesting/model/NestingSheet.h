@@ -14,6 +14,12 @@ class Figure;
 using SheetPtr = std::shared_ptr<Sheet>;
 using FigurePtr = std::shared_ptr<Figure>;
 
+// How far inside a sheet's edge a figure's gap polygon (its outline grown by
+// half the figure gap) stays, so that the outline stands the edge gap from
+// the edge: the edge gap less that half. Negative where the edge gap is the
+// smaller: the gap polygon then reaches past the edge by as much.
+inline double SheetInset(double figureGap, double sheetGap) { return sheetGap - 0.5 * figureGap; }
+
 class Sheet : public NObject {
 public:
     explicit Sheet(INestingMacroObjectPtr macro);
@@ -49,7 +55,11 @@ public:
     // Geometric tests
     bool CheckContainPoint(const NPoint& p) const;
     bool CheckContainFigure(FigurePtr figure) const;
-    bool CheckContainFigureEx(FigurePtr figure) const;
+    // The figure's gap rectangle lies within the sheet's grown by `reach`
+    // (how far a gap polygon may stand past the edge, SheetInset).
+    bool CheckContainFigureEx(FigurePtr figure, double reach = 0.0) const;
+    // How far the figure's outline may travel in `direction` before it
+    // touches the sheet's edge.
     double Distance(const Figure& figure, const NPoint& direction) const;
     bool IsEquilSheet(const Sheet& other) const;
 

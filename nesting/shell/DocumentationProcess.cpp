@@ -94,8 +94,9 @@ void RunDocumentationProcess()
         return;
     }
     const std::wstring earlier = reporter->EarlierNote();
-    // Maps that cannot be cut as drawn are named whatever was written.
-    const std::wstring maps = reporter->MapsNote();
+    // Maps that cannot be cut as drawn, and remnants the registers leave
+    // out, are named whatever was written.
+    const std::wstring maps = reporter->MapsNote() + reporter->WastesNote();
     if (!reporter->Failures().Empty())
         vrnApi::ShowErrorText(reporter->Failures().Text(L"Не записаны файлы документации:", outputs::FailureList::kShownOfMany) +
                               maps + earlier);

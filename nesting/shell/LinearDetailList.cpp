@@ -21,15 +21,22 @@ bool Digit(const std::wstring& s, size_t i)
     return i < s.size() && s[i] >= L'0' && s[i] <= L'9';
 }
 
+// A space of any width a spreadsheet or a word processor writes, or a tab.
 bool Blank(wchar_t c)
 {
-    return c == L' ' || c == L'\t' || c == L'\u00A0';
+    return c == L' ' || c == L'\t' || c == L'\u00A0' || c == L'\u202F' || c == L'\u2009';
 }
 
 // What may stand between groups of three digits besides a decimal mark.
 bool GroupBlank(wchar_t c)
 {
     return c == L' ' || c == L'\u00A0' || c == L'\u202F' || c == L'\u2009' || c == L'\'';
+}
+
+// A sign: the minus a spreadsheet or a word processor may write too.
+bool Sign(wchar_t c)
+{
+    return c == L'-' || c == L'+' || c == L'\u2212';
 }
 
 bool Mark(const std::wstring& s, size_t i)
@@ -55,7 +62,7 @@ size_t SkipBlanks(const std::wstring& s, size_t i)
 bool LooksNumeric(const std::wstring& s)
 {
     size_t i = SkipBlanks(s, 0);
-    if (i < s.size() && (s[i] == L'-' || s[i] == L'+'))
+    if (i < s.size() && Sign(s[i]))
         ++i;
     return Digit(s, i) || (Mark(s, i) && Digit(s, i + 1));
 }
@@ -69,8 +76,8 @@ std::string FieldNumber(const std::wstring& s, bool whole, size_t& end)
 {
     size_t i = SkipBlanks(s, 0);
     std::string text;
-    if (i < s.size() && (s[i] == L'-' || s[i] == L'+')) {
-        if (s[i] == L'-')
+    if (i < s.size() && Sign(s[i])) {
+        if (s[i] != L'+')
             text += '-';
         ++i;
     }
@@ -332,6 +339,13 @@ std::wstring DetailRowText(size_t row, const std::wstring& name)
 DetailList ParseDetailList(std::string_view bytes)
 {
     DetailList list;
+    // UTF-16 (a spreadsheet's "Unicode text") or a spreadsheet's own file:
+    // no text a line of which could be read.
+    if (bytes.find('\0') != std::string_view::npos) {
+        list.error = L"Не удалось прочитать файл списка деталей";
+        list.reason = L"это не текст в UTF-8 или Windows-1251 (в нём нулевые байты): сохраните список как CSV";
+        return list;
+    }
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
         bytes.remove_prefix(3);
     std::wstring text;

@@ -45,13 +45,14 @@ std::wstring DetailRowText(size_t row, const std::wstring& name);
 // header unless its length and count fields start with numbers; a line with
 // an empty field before its last ";" is dropped and a line DetailFromFields
 // refuses is skipped, each named with its reason; blank lines are ignored.
+// A file holding a zero byte (UTF-16, a spreadsheet's own format) is no list.
 struct DetailList {
     std::vector<LNDetailParams> details;  // in file order
     std::vector<size_t> lines;            // the line of each detail in the file, from 1
     size_t skipped = 0;                   // lines dropped or skipped
     std::vector<std::wstring> refused;    // each line dropped or skipped: its number, name and why
     std::wstring error;                   // not empty: nothing can be imported
-    std::wstring reason;                  // why the file could not be opened, when known
+    std::wstring reason;                  // why the file could not be opened or read, when known
 };
 DetailList ParseDetailList(std::string_view bytes);
 DetailList ReadDetailList(const std::filesystem::path& file);

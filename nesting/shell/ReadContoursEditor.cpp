@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
 
 namespace {
@@ -48,41 +49,101 @@ std::wstring CountedNames(const std::vector<std::pair<std::wstring, std::wstring
     return text;
 }
 
-// What stands of a nesting: the figures on the sheets and the remnants.
+// What stands of a nesting: the figures on each sheet's view and the
+// remnants in each view.
 struct Nesting {
-    size_t placed = 0;
-    size_t remnants = 0;
+    std::map<int, size_t> placed;
+    std::map<int, size_t> remnants;
 };
+
+size_t Total(const std::map<int, size_t>& counts)
+{
+    size_t total = 0;
+    for (const auto& [view, count] : counts)
+        total += count;
+    return total;
+}
+
+// How many `after` holds fewer than `before`, view by view.
+size_t Fewer(const std::map<int, size_t>& before, const std::map<int, size_t>& after)
+{
+    size_t fewer = 0;
+    for (const auto& [view, count] : before) {
+        const auto it = after.find(view);
+        const size_t now = it == after.end() ? 0 : it->second;
+        fewer += count > now ? count - now : 0;
+    }
+    return fewer;
+}
 
 Nesting NestingOf(INestingModel& model)
 {
-    std::vector<INObjectPtr> sheets, figures;
+    std::vector<INObjectPtr> sheets, figures, wastes;
     model.GetSheetObjects(sheets);
     model.GetFigureObjects(figures);
+    model.GetWasteObjects(wastes);
     Nesting nesting;
     for (const INObjectPtr& figure : figures) {
         const int view = figure->GetView();
         if (std::any_of(sheets.begin(), sheets.end(), [view](const INObjectPtr& s) { return s->GetView() == view; }))
-            ++nesting.placed;
+            ++nesting.placed[view];
     }
-    nesting.remnants = model.GetWastesCount();
+    for (const INObjectPtr& waste : wastes)
+        ++nesting.remnants[waste->GetView()];
     return nesting;
 }
 
-// An edit that takes the figures off the sheets or deletes the remnants of
-// the nesting that stood before it says so when it happens, and why.
-void TellUndone(INestingModel& model, const Nesting& before, const std::wstring& why)
+// What an edit undid of the nesting that stood before it: the figures it
+// took off the sheets (into the container, or deleted), the remnants it
+// deleted, and those left on a sheet that lost parts, which no longer show
+// its free area.
+struct Undone {
+    size_t parts = 0;
+    size_t remnants = 0;
+    size_t stale = 0;
+    bool everything = false;  // no figure left on a sheet
+};
+
+Undone UndoneSince(INestingModel& model, const Nesting& before)
 {
     const Nesting after = NestingOf(model);
-    const size_t parts = before.placed > after.placed ? before.placed - after.placed : 0;
-    const size_t remnants = before.remnants > after.remnants ? before.remnants - after.remnants : 0;
-    if (parts == 0 && remnants == 0)
+    Undone undone{Fewer(before.placed, after.placed), Fewer(before.remnants, after.remnants), 0,
+                  Total(after.placed) == 0};
+    for (const auto& [view, count] : after.remnants) {
+        const auto was = before.placed.find(view);
+        const auto now = after.placed.find(view);
+        if (was != before.placed.end() && (now == after.placed.end() || now->second < was->second))
+            undone.stale += count;
+    }
+    return undone;
+}
+
+// `lead`: the clause's first word, "деловые" or "Деловые".
+std::wstring StaleRemnants(size_t count, const wchar_t* lead = L"деловые")
+{
+    return lead + (L" отходы (" + std::to_wstring(count)) +
+           L" шт.) построены для прежнего раскроя и устарели — постройте их заново";
+}
+
+// An edit that takes the figures off the sheets or deletes the remnants of
+// the nesting that stood before it says so when it happens, and why; one
+// that deletes figures from the sheets (`deleted`) only of the remnants.
+void TellUndone(INestingModel& model, const Nesting& before, const std::wstring& why, bool deleted = false)
+{
+    const Undone undone = UndoneSince(model, before);
+    std::vector<std::wstring> said;
+    if (undone.parts > 0 && !deleted)
+        said.push_back(std::wstring(undone.everything ? L"раскрой отменён, " : L"") +
+                       L"детали убраны с листов в контейнер — " + std::to_wstring(undone.parts) + L" шт.");
+    if (undone.remnants > 0)
+        said.push_back(L"деловые отходы удалены — " + std::to_wstring(undone.remnants) + L" шт.");
+    if (undone.stale > 0)
+        said.push_back(StaleRemnants(undone.stale));
+    if (said.empty())
         return;
     std::wstring text = why + L": ";
-    if (parts > 0)
-        text += L"раскрой отменён, детали сняты с листов в контейнер — " + std::to_wstring(parts) + L" шт.";
-    if (remnants > 0)
-        text += std::wstring(parts > 0 ? L"; " : L"") + L"деловые отходы удалены — " + std::to_wstring(remnants) + L" шт.";
+    for (size_t i = 0; i < said.size(); ++i)
+        text += (i > 0 ? L"; " : L"") + said[i];
     vrnApi::ShowWarningText(text);
 }
 
@@ -228,9 +289,9 @@ bool ReadContoursEditor::SetSheetSize(double value, double (INestingModel::*get)
     if (now < before) {
         model.ArrangeFiguresInContainer(true, true);
         TellUndone(model, nesting, L"Размер листа уменьшен");
-    } else if (now > before && nesting.remnants > 0) {
+    } else if (const size_t remnants = Total(nesting.remnants); now > before && remnants > 0) {
         // The parts stay where they stand; the remnants do not reach the new edge.
-        vrnApi::ShowWarningText(L"Размер листа увеличен: деловые отходы (" + std::to_wstring(nesting.remnants) +
+        vrnApi::ShowWarningText(L"Размер листа увеличен: деловые отходы (" + std::to_wstring(remnants) +
                                 L" шт.) построены для прежнего размера листа и устарели — постройте их заново");
     }
     return true;
@@ -317,9 +378,14 @@ bool ReadContoursEditor::DeleteSelectedSheets(const std::vector<INObjectPtr>& ob
         vrnApi::ShowErrorText(kEverySheet);
         return false;
     }
+    const Nesting before = NestingOf(*m_model.get());
+    std::wstring why = sheets.size() == 1 ? L"Удалён лист" : L"Удалены листы";
+    for (size_t i = 0; i < sheets.size(); ++i)
+        why += (i == 0 ? L" «" : L", «") + sheets[i]->GetName() + L"»";
     for (const ISheetPtr& sheet : sheets)
         m_model->DelSheet(sheet);
     m_model->ArrangeSheets();
+    TellUndone(*m_model.get(), before, why);
     return true;
 }
 
@@ -327,13 +393,15 @@ void ReadContoursEditor::DeleteSelectedFigures(const std::vector<INObjectPtr>& o
 {
     if (!m_model)
         return;
+    const Nesting before = NestingOf(*m_model.get());
     // The library's own model reads the drawing's bridges once for all.
     if (auto* napi = dynamic_cast<NAPIModel*>(m_model.get())) {
         napi->DelFigures(objects);
-        return;
+    } else {
+        for (const INObjectPtr& object : objects)
+            m_model->DelFigure(IFigurePtr(object));
     }
-    for (const INObjectPtr& object : objects)
-        m_model->DelFigure(IFigurePtr(object));
+    TellUndone(*m_model.get(), before, L"Удалены детали с листов", true);
 }
 
 bool ReadContoursEditor::ImportSheetFromFile(const std::wstring& path)
@@ -469,11 +537,16 @@ void ReadContoursEditor::OK()
     m_model->SaveParams();
     // A part placed on a sheet of another thickness or material is not cut
     // from it: it goes back to the container, and the user is told which.
+    const Nesting before = NestingOf(*m_model.get());
     const auto moved = m_model->MoveMismatchedFiguresToContainer();
     if (moved.empty())
         m_model->CheckIntersectAllFigures();
     m_model->UpdateResultTables();
-    if (!moved.empty())
-        vrnApi::ShowWarningText(kMismatchedMoved + CountedNames(moved));
+    if (!moved.empty()) {
+        // The remnants of the sheets they left no longer show the free area.
+        const size_t stale = UndoneSince(*m_model.get(), before).stale;
+        vrnApi::ShowWarningText(kMismatchedMoved + CountedNames(moved) +
+                                (stale > 0 ? L"\n\n" + StaleRemnants(stale, L"Деловые") : L""));
+    }
     m_model->WriteToConfig();
 }

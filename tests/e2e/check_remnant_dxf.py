@@ -115,8 +115,11 @@ def faces(path, drop_largest=False):
             if sum(1 for ring in rings if ring.contains(face.representative_point())) % 2]
 
 
-def common_area(a, b):
-    return sum(f.intersection(g).area for f in a for g in b if f.envelope.intersects(g.envelope))
+def common_area(a, b, deeper=0.0):
+    """What the remnant's faces `a` share with the parts' faces `b` (farther
+    than `deeper` inside them)."""
+    return sum(f.intersection(g.buffer(-deeper) if deeper else g).area
+               for f in a for g in b if f.envelope.intersects(g.envelope))
 
 
 def name_faults(name, region):
@@ -171,11 +174,13 @@ def main():
         if args.min_width is not None and (left := narrow_area(region, args.min_width)) > NARROW:
             faults.append(f"{path.name}: {left:.2f} mm² of it narrower than {args.min_width}")
         material = sheets[sheet.group(1)]
-        common = common_area(remnant, material)
         apart = min((f.distance(g) for f in remnant for g in material), default=math.inf)
         nearest = min(nearest, apart)
-        if common > COMMON:
-            faults.append(f"{path.name} holds {common:.4f} mm² of the parts")
+        # The chords an arc is read on pass inside it by up to SAG: an outline
+        # drawn along a part's hollow (a hole, a rounded inner corner) through
+        # points of its arc meets a part read so within that much.
+        if common_area(remnant, material, SAG) > COMMON:
+            faults.append(f"{path.name} holds {common_area(remnant, material):.4f} mm² of the parts")
         elif apart < args.gap - GAP_SHORT:
             faults.append(f"{path.name} stands {apart:.4f} mm from a part, within the gap {args.gap}")
     if args.remnants is not None and measured != args.remnants:

@@ -150,6 +150,9 @@ const Case kCases[] = {
      false, "\"S1-1\" of \"2x301x300\", the drawing 300.7 x 300"},
     {"a remnant of the sheets' thickness before they changed", [](Job& j, auto&) { j.sheetThickness = 3.0; },
      false, "a thickness of 2 mm in \"2x300x300\", the sheets' 3"},
+    {"a remnant narrower than the minimum size left out",
+     [](Job& j, auto&) { j.remnants.push_back({L"Отход S1-2(2) 2x300x9 Ст3", 1, true, Box(400, 0, 300, 9)}); }, false,
+     nullptr},
     {"a map holding nothing", [](Job& j, auto&) { j.parts[1].sheet = -1, j.parts[1].view = 3; }, false,
      "2 maps, the drawing has 1 sheets holding parts"},
 };

@@ -219,12 +219,13 @@ bool CheckPlan(const std::vector<Detail>& details, double barLength, const MapLa
     return true;
 }
 
-Outcome Solve(const Instance& instance, uint32_t seed)
+Outcome Solve(const Instance& instance, uint32_t seed, double seconds)
 {
     Outcome outcome;
     const auto start = std::chrono::steady_clock::now();
     SimplexMethodSolver solver;
     solver.SetRandomSeed(seed);
+    solver.SetTimeLimit(seconds);
     solver.Init(instance.details, 0.0, instance.barLength, 0.0);
     outcome.code = solver.RunCalculate(instance.details);
     if (outcome.code == SimplexMethodSolver::Solved) {

@@ -60,8 +60,9 @@ struct Outcome {
     double ms = 0.0;
 };
 
-// Solves, rounds to whole bars and checks the plan.
-Outcome Solve(const Instance& instance, uint32_t seed);
+// Solves, rounds to whole bars and checks the plan; `seconds` is the
+// solver's own time limit (none when 0).
+Outcome Solve(const Instance& instance, uint32_t seed, double seconds = 0.0);
 
 // True when every bar of `plan` fits `barLength`, every number of bars is a
 // positive whole number, no layout is empty and the pieces meet every demand

@@ -1,4 +1,5 @@
 #include "engine/LinearNesting/BarBounds.h"
+#include "engine/LinearNesting/PieceExchange.h"
 #include "engine/LinearNesting/SimplexMethodSolver.h"
 
 #include "linear_test_support.h"
@@ -364,5 +365,60 @@ TEST(LinearSolver, RelaxationBoundBeatsTheLengthAndNeverPassesAPlan)
         for (const size_t classes : {size_t{6}, size_t{2}})
             EXPECT_LE(std::ceil(RelaxationBound(pieces, bar + 1e-6, 0.0, 1e9, classes).bars - 1e-6), SumOfBars(plan))
                 << round << " in " << classes;
+    }
+}
+
+// Pieces exchanged between the bars of a plan: every piece stays, each bar
+// fits, the bars never grow in number, and they fall to what can be reached
+// where the plan pairs its pieces badly (three 30s a bar beside 70s alone,
+// on bars of 100: pairs of 30 and 70 need 30 bars, not 40) or holds a piece
+// a bar (26 bars of 646 in all: 7); a plan whose improvement is stopped at
+// once stays as it was.
+TEST(LinearSolver, PieceExchangeKeepsEveryPieceAndSavesBars)
+{
+    const struct {
+        const char* name;
+        std::vector<Detail> details;
+        double bar;
+        MapLayout plan;
+        double reached; // bars at most afterwards
+        bool stopped;
+    } cases[] = {
+        {"threes beside singles", {MakeDetail(L"a", 30, 30), MakeDetail(L"b", 70, 30)}, 100,
+         {{{3, 0}, 10}, {{0, 1}, 30}}, 30, false},
+        {"stopped at once", {MakeDetail(L"a", 30, 30), MakeDetail(L"b", 70, 30)}, 100,
+         {{{3, 0}, 10}, {{0, 1}, 30}}, 40, true},
+        {"one piece a bar, fifths and more", {MakeDetail(L"a", 18, 12), MakeDetail(L"b", 23, 8), MakeDetail(L"c", 41, 6)},
+         100, {{{1, 0, 0}, 12}, {{0, 1, 0}, 8}, {{0, 0, 1}, 6}}, 7, false},
+    };
+    for (const auto& c : cases) {
+        std::vector<double> lengths;
+        for (const Detail& d : c.details)
+            lengths.push_back(d.length);
+        PieceExchange exchange(lengths, c.bar, c.plan);
+        exchange.Improve(0, 7, [&](double) { return c.stopped; });
+        const MapLayout plan = exchange.Plan();
+        EXPECT_TRUE(IsExactPlan(c.details, c.bar, plan)) << c.name;
+        EXPECT_LE(BarsOf(plan), c.reached) << c.name;
+        EXPECT_EQ(static_cast<double>(exchange.Bars()), BarsOf(plan)) << c.name;
+    }
+    // Random plans of a bar a piece: never more bars, every piece kept.
+    std::mt19937 random(20261209);
+    for (int round = 0; round < 40; ++round) {
+        std::vector<Detail> details;
+        std::vector<double> lengths;
+        MapLayout plan;
+        for (size_t j = 0; j < 12; ++j) {
+            details.push_back(MakeDetail(L"p", 5.0 + static_cast<double>(random() % 600) / 10.0, 1 + random() % 4));
+            lengths.push_back(details.back().length);
+            Layout one(12, 0);
+            one[j] = 1;
+            plan[one] = details.back().count;
+        }
+        PieceExchange exchange(lengths, 100.0, plan);
+        size_t calls = 0;
+        exchange.Improve(0, round, [&](double) { return ++calls > 300; });
+        EXPECT_TRUE(IsExactPlan(details, 100.0, exchange.Plan())) << round;
+        EXPECT_LE(static_cast<double>(exchange.Bars()), BarsOf(plan)) << round;
     }
 }

@@ -218,15 +218,17 @@ TEST(CreateRectHodographs, FigureOnAnEmptySheetGivesTheInnerRectangle)
     EXPECT_TRUE(outs[0]->p3 == NPoint({70, 30}));
 }
 
-TEST(CreateRectHodographs, NegativeSheetGapCountsAsZero)
+// The gap rectangle reaches past the sheet's edge by what half the figure
+// gap exceeds the edge gap: the outline keeps the edge gap as set.
+TEST(CreateRectHodographs, SmallEdgeGapLetsTheGapRectangleReachPastTheEdge)
 {
     HodographBuilder builder;
     builder.Init(20.0, 5.0, 1, false);
     std::vector<HodographRectPtr> outs;
     builder.CreateRectHodographs(0, 0, {}, Box(0, 0, 10, 10), Box(0, 0, 100, 50), outs);
     ASSERT_EQ(outs.size(), 1u);
-    EXPECT_TRUE(outs[0]->p1 == NPoint({0, 0}));
-    EXPECT_TRUE(outs[0]->p3 == NPoint({90, 40}));
+    EXPECT_TRUE(outs[0]->p1 == NPoint({-5, -5}));
+    EXPECT_TRUE(outs[0]->p3 == NPoint({95, 45}));
 }
 
 TEST(CreateRectHodographs, FigureTooLargeWithOrWithoutItsGapGivesNothing)

@@ -9,6 +9,14 @@ namespace {
 const std::vector<NPoint> kEe = {{0, 0},   {130, 0}, {130, 20}, {30, 20},   {30, 60},   {130, 60},
                                  {130, 80}, {30, 80}, {30, 120}, {130, 120}, {130, 140}, {0, 140}};
 
+// Three legs 10 x 60 hanging from a spine 5 high, 70 apart, each ending in a
+// head 30 x 30: heavier at the heads than at the spine.
+const std::vector<NPoint> kHeadsDown = {
+    {0, 90},   {10, 90},  {10, 30},  {0, 30},   {0, 0},     {30, 0},    {30, 30},   {20, 30},
+    {20, 90},  {80, 90},  {80, 30},  {70, 30},  {70, 0},    {100, 0},   {100, 30},  {90, 30},
+    {90, 90},  {150, 90}, {150, 30}, {140, 30}, {140, 0},   {170, 0},   {170, 30},  {160, 30},
+    {160, 90}, {170, 90}, {170, 95}, {0, 95}};
+
 // `n` teeth `w` wide at their foot (`top` wide at their tip), `h` high and
 // `slot` apart at their foot, on a spine 20 high: combs and saws.
 std::vector<NPoint> Teeth(int n, double w, double top, double h, double slot)
@@ -72,7 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
         Interlock{"combs_slot_10_4", Teeth(10, 10, 10, 60, 10.4), 2, 320, 102.5, 0.2, 1, RotationType::Rotation180},
         Interlock{"combs_slot_20", Teeth(10, 10, 10, 60, 20), 2, 320, 102.5, 0.2, 1, RotationType::Rotation90},
         Interlock{"three_combs", Teeth(10, 10, 10, 60, 10.4), 3, 210, 200, 0.2, 1, RotationType::Rotation180},
-        Interlock{"saw_teeth", Teeth(8, 20, 0, 30, 0), 2, 175, 77, 1, 0.5, RotationType::Rotation180}),
+        Interlock{"saw_teeth", Teeth(8, 20, 0, 30, 0), 2, 175, 77, 1, 0.5, RotationType::Rotation180},
+        Interlock{"heads_down", kHeadsDown, 2, 215, 115, 5, 3, RotationType::Rotation180}),
     [](const ::testing::TestParamInfo<Interlock>& info) { return std::string(info.param.what); });
 
 }  // namespace

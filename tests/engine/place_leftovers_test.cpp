@@ -34,9 +34,9 @@ const LeftCase kLeft[] = {
      L"Part — 2 шт.: толщина или материал не совпадают с листом: деталь 2 мм, «Cт3», лист 2 мм, «Ст3» — материалы "
      L"различаются только латинскими и русскими буквами одного вида: в слове «Cт3» латинские буквы C, русские т",
      8.0, L"Cт3"},
-    // Half the figure gap is more than the edge gap: the part keeps that much.
-    {"larger with the gaps", Rectangle(0, 0, 295, 20), 1, 2.0, RotationType::Rotation90, true,
-     L"Part — 1 шт.: больше любого листа: деталь 295 × 20 мм с зазорами не помещается на лист 300 × 200 мм", 1.0},
+    // The edge gap as set, however much smaller than half the figure gap.
+    {"larger with the gaps", Rectangle(0, 0, 299, 20), 1, 2.0, RotationType::Rotation90, true,
+     L"Part — 1 шт.: больше любого листа: деталь 299 × 20 мм с зазорами не помещается на лист 300 × 200 мм", 1.0},
 };
 
 TEST_F(PlaceTest, PartsLeftInTheContainerAreNamedWithWhy)

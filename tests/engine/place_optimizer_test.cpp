@@ -296,6 +296,31 @@ TEST_F(PlaceTest, FigureThatFitsOnlyWithoutTheSheetGapIsNotPlaced)
     EXPECT_FALSE(figure->m_owner);
 }
 
+// The edge gap as set, however small beside half the part gap (10 mm): parts
+// on a sheet just large enough stand that far from its edges, and the last
+// one nudged right stops that far from the right edge.
+TEST_F(PlaceTest, PartsKeepTheEdgeGapAsSetWhateverThePartGap)
+{
+    const struct { double width, height; int count; double sheetWidth, sheetHeight, edge; } cases[] = {
+        {2490, 1240, 1, 2498, 1248, 4}, {2000, 20, 40, 2000.2, 1250, 0.1}, {100, 50, 2, 214, 54, 2},
+        {50, 50, 4, 230, 50, 0}, {100, 50, 2, 250, 90, 20}, {100, 50, 1, 300, 60, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.edge);
+        Model().m_figures.clear();
+        Model().m_sheets.clear();
+        const SheetPtr sheet = AddSheet(c.sheetWidth, c.sheetHeight);
+        for (int k = 0; k < c.count; ++k)
+            AddFigure(Rectangle(0, 0, c.width, c.height));
+        PlaceAll(RotationType::Rotation90, false, c.edge);
+        EXPECT_TRUE((Model().m_figures.front()->m_rectBorder.pBot == NPoint{c.edge, c.edge}));
+        Model().m_sheetGap = c.edge;
+        Model().SetAutoPlacementFigure(Model().m_figures.back(), NestingMode::OffsetRight);
+        for (const FigurePtr& figure : Model().m_figures)
+            EXPECT_EQ(figure->m_owner, sheet);
+        EXPECT_NEAR(Model().m_figures.back()->m_rectBorder.pTop.x, c.sheetWidth - c.edge, 1e-3);
+    }
+}
+
 TEST_F(PlaceTest, SlidFigureStopsAtItsNeighbour)
 {
     SheetPtr sheet = AddSheet(300.0, 200.0);

@@ -2,7 +2,11 @@
 // places them: gap polygons made, equal right triangles joined, then placed
 // with turns. Their true outlines, measured as curves (every part here is
 // the set of points within its radius of a core segment, less a round hole),
-// keep the gap from one another and the edge gap from the sheet's edge.
+// keep the gap from one another and the edge gap from the sheet's edge, at
+// any precision, on sheets just large enough for them (windows just wider
+// than a blank and its gap); refused by their true size, they lie side by
+// side in the container.
+#include "model/NestingSetting.h"
 #include "place_fixture.h"
 #include "support/macro_fixture.h"
 
@@ -26,6 +30,8 @@ struct RoundJob {
     std::vector<RoundPart> parts;
     RotationType rotation;
     double width, height;
+    double precision = 2.5, gap = 5.0, edge = 10.0;
+    size_t refused = 0;
 };
 
 void PrintTo(const RoundJob& c, std::ostream* os) { *os << c.name; }
@@ -109,7 +115,8 @@ double Clearance(const Placed& p, const Placed& q)
 TEST_P(PlaceRoundTest, TrueOutlinesKeepTheGaps)
 {
     const RoundJob& job = GetParam();
-    constexpr double kGap = 5.0, kEdge = 10.0;
+    const double kGap = job.gap, kEdge = job.edge, saved = NestingSetting::m_instance.m_tolerance;
+    NestingSetting::m_instance.m_tolerance = job.precision;
     SheetPtr sheet = AddSheet(job.width, job.height);
     Model().m_figureGap = kGap;
     std::map<std::wstring, const RoundPart*> names;
@@ -124,8 +131,17 @@ TEST_P(PlaceRoundTest, TrueOutlinesKeepTheGaps)
     optimizer.SetGaps(kGap, kEdge);
     optimizer.RunOptimization(OptimizationParams{1, job.rotation, true});
 
+    NestingSetting::m_instance.m_tolerance = saved;
     const std::vector<Placed> placed = PlacedParts(names);
-    EXPECT_EQ(placed.size(), total);
+    EXPECT_EQ(placed.size(), total - job.refused);
+    EXPECT_EQ(Model().m_sheets.size(), 1u);
+    EXPECT_EQ(optimizer.LeftInContainerText().find(L"деталь 300 × 300 мм с зазорами") != std::wstring::npos, job.refused > 0);
+    const std::vector<FigurePtr>& all = Model().m_figures;
+    for (size_t i = 0; i < all.size(); ++i) {
+        for (size_t j = 0; j < i && !all[i]->m_owner && !all[j]->m_owner; ++j)
+            EXPECT_FALSE(all[i]->m_rectBorder.pBot.x < all[j]->m_rectBorder.pTop.x &&
+                         all[j]->m_rectBorder.pBot.x < all[i]->m_rectBorder.pTop.x);
+    }
     const NRect& s = sheet->m_rect;
     for (size_t i = 0; i < placed.size(); ++i) {
         const Placed& p = placed[i];
@@ -149,7 +165,15 @@ INSTANTIATE_TEST_SUITE_P(
                  RotationType::Rotation180, 1000.5, 600},
         RoundJob{"links", {{L"Link", 50, 300.4, 15, 4}, {L"Disc", 60, 0, 0, 3}}, RotationType::Rotation90, 1000.5, 600},
         RoundJob{"links_at_45", {{L"Link", 25, 120, 0, 5}, {L"Washer", 35, 0, 15, 4}}, RotationType::Rotation45, 500,
-                 400}),
+                 400},
+        RoundJob{"discs_at_0_1", {{L"Disc", 150, 0, 0, 3}}, RotationType::Rotation90, 930, 320, 0.1},
+        RoundJob{"discs_at_0_5", {{L"Disc", 150, 0, 0, 3}}, RotationType::Rotation90, 930, 320, 0.5},
+        RoundJob{"discs_at_2_5", {{L"Disc", 150, 0, 0, 3}}, RotationType::Rotation90, 930, 320},
+        RoundJob{"small_discs_at_10", {{L"Disc", 18.65, 0, 0, 5}}, RotationType::Rotation90, 188.9, 37.7, 10, 0.5, 0.2},
+        RoundJob{"large_discs", {{L"Disc", 500, 0, 0, 2}}, RotationType::Rotation90, 2022, 1010, 2.5, 12, 5},
+        RoundJob{"blanks_in_windows_at_1_5", {{L"Flange", 150, 0, 65.06, 4}, {L"Blank", 60, 0, 0, 4}},
+                 RotationType::Rotation90, 1235, 320, 1.5},
+        RoundJob{"refused_discs", {{L"Disc", 150, 0, 0, 3}}, RotationType::Rotation90, 930, 319.9, 0.5, 5, 10, 3}),
     [](const ::testing::TestParamInfo<RoundJob>& info) { return std::string(info.param.name); });
 
 }  // namespace

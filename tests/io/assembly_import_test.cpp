@@ -262,7 +262,8 @@ TEST_F(AssemblyImportTest, FragmentsInSubFoldersLoadAsFiguresAndNothingElseIsTou
     AssemblyReader reader = Read();
     fs::create_directories(out / "Сталь 3" / "2");
     std::ofstream(out / "Сталь 3" / "старый.txt") << "kept";
-    std::ofstream(out / "Сталь 3" / "2" / "Пластина.vfw") << "old";  // an earlier run's: replaced, as said
+    // An earlier run's, named as the file system takes it whatever the case of its letters: replaced, as said.
+    std::ofstream(out / "Сталь 3" / "2" / "пластина.vfw") << "old";
     std::ofstream(out / "Кронштейн.vfw") << "kept";
     std::ofstream(root / "x") << "outside";
     reader.m_namePattern = L"Наименование";
@@ -276,7 +277,9 @@ TEST_F(AssemblyImportTest, FragmentsInSubFoldersLoadAsFiguresAndNothingElseIsTou
     const std::wstring closing = host->State().messages.back().text;
     EXPECT_NE(closing.find(L"Записано деталей: 6"), std::wstring::npos) << vlhost::Host::Utf8(closing);
     EXPECT_NE(closing.find(L"Корпус: не листовая деталь"), std::wstring::npos);
-    EXPECT_NE(closing.find(L"\nЗаменены прежние файлы: " + Wide(out / "Сталь 3" / "2" / "Пластина.vfw")), std::wstring::npos);
+    EXPECT_NE(closing.find(L"\nЗаменены прежние файлы: " + Wide(out / "Сталь 3" / "2" / "пластина.vfw")), std::wstring::npos);
+    EXPECT_NE(closing.find(L"Пластина: «пластина.vfw»: так назван прежний файл папки, имя которого отличается только строчными "
+                           L"и прописными буквами"), std::wstring::npos) << vlhost::Host::Utf8(closing);
     EXPECT_EQ(OpenDocuments(), documents);
     EXPECT_TRUE(hostAccess::SameObject(application->GetActiveDocument(), doc));
     EXPECT_TRUE(fs::exists(out / "Сталь 3" / "старый.txt"));
@@ -301,7 +304,7 @@ TEST_F(AssemblyImportTest, FragmentsInSubFoldersLoadAsFiguresAndNothingElseIsTou
          tp::UChannel(10, 10, 0.4, 100, 60, 40, 80).flat.area, 1, 4},
         {out / "Сталь 3" / "2" / "Кронштейн.vfw", L"Сталь 3", 2, 2, tp::LBracket().flat.area, 2, 2},
         {out / "Сталь 3" / "2" / "Кронштейн повёрнутый.vfw", L"Сталь 3", 2, 1, tp::LBracket().flat.area, 2, 2},
-        {out / "Сталь 3" / "2" / "Пластина.vfw", L"Сталь 3", 2, 1, plateArea, 5, 0},
+        {out / "Сталь 3" / "2" / "пластина.vfw", L"Сталь 3", 2, 1, plateArea, 5, 0},
         {out / "Сталь 3" / "2" / "Уголок.vfw", L"Сталь 3", 2, 1, tp::TwoBends().flat.area, 1, 4},
     };
     NestingModel model;
@@ -509,7 +512,7 @@ TEST_F(AssemblyImportTest, EverySheetBodyOfAnUnfoldedPartIsWritten)
 
     WriteByName(reader, true);
     EXPECT_EQ(Messages().back().text, L"Запись на диск завершена\nЗаписаны не под именем по шаблону:\nОпора: «Опора_2.vfw»: "
-                                      L"файл «Опора.vfw» уже записан для другой детали");
+                                      L"файл «Опора.vfw» уже записан для другой детали этого импорта");
     for (const char* file : {"Опора.vfw", "Опора_2.vfw"})
         EXPECT_TRUE(fs::exists(out / "Сталь 3" / "2" / file)) << file;
 }
@@ -528,7 +531,7 @@ TEST_F(AssemblyImportTest, StayingAndUnmadeFilesAndMixedMaterialsAreNamed)
     reader.m_dataTree.front().nodes.front().datum.front().curves.clear();  // the channel's pattern lost
     WriteByName(reader, true);
     const std::wstring text = Messages().back().text;
-    EXPECT_NE(text.find(L"Швеллер (ШВ-02): нет контура развёртки; прежний файл «" + Wide(channel) + L"» остался\nКорпус: "
+    EXPECT_NE(text.find(L"Швеллер (ШВ-02): нет контура развёртки; прежний файл «" + Wide(channel) + L"» остался в папке\nКорпус: "
                         L"не листовая деталь\nне удалось создать папку «" + Wide(out / "Сталь 3" / "2") + L"»: на пути к "
                         L"ней файл «" + Wide(out / "Сталь 3") + L"»: не записаны детали: Кронштейн (КР-01), Кронштейн "
                         L"повёрнутый (КР-01), Пластина, Уголок\nМатериал «Cт3» набран латинскими и русскими буквами "

@@ -373,12 +373,15 @@ TEST_F(DxfImportTest, FilesAroundTheRunSurviveAndReplacedOrRenamedFilesAreNamed)
     std::ofstream(out / "other.vfw") << "kept";
     std::ofstream(out / "bulges.vfw") << "old";  // an earlier import's file
     std::ofstream(out / "open_outline.vfw") << "old";
+    std::ofstream(out / "TEXTS.vfw") << "old";  // names the file system tells apart from "texts.vfw" by no letter
     fs::create_directories(root / "copy");
     fs::copy_file(kParts / "bulges.dxf", root / "copy" / "bulges.DXF");
     fs::copy_file(kParts / "splines.dxf", root / "copy" / "say \"when\".dxf");
+    fs::copy_file(kParts / "bulges.dxf", root / "copy" / "Bulges.dxf");
     std::vector<FileMetaParams> entries = Entries({"bulges.dxf", "duplicate_lines.dxf", "open_outline.dxf"});
-    entries.push_back({Wide(root / "copy" / "bulges.DXF"), L"", 1, 0.0});
-    entries.push_back({Wide(root / "copy" / "say \"when\".dxf"), L"", 1, 0.0});
+    for (const char* copy : {"bulges.DXF", "say \"when\".dxf", "Bulges.dxf"})
+        entries.push_back({Wide(root / "copy" / copy), L"", 1, 0.0});
+    entries.push_back(Entries({"texts.dxf"}).front());
     const size_t before = host->State().messages.size();
     NestingModel model;
     dxfimport::ImportFiguresFromDxf(model, entries, Wide(out) + L"\\", m_read, m_problems);  // as a folder dialog ends it
@@ -388,13 +391,18 @@ TEST_F(DxfImportTest, FilesAroundTheRunSurviveAndReplacedOrRenamedFilesAreNamed)
           entries[2].m_path + L": незамкнутый контур",
           std::wstring(L"; прежний файл «open_outline.vfw» остался в папке"),
           entries[3].m_path + L": деталь записана в файл «bulges_2.vfw»: файл «bulges.vfw» уже записан для другой детали этого импорта",
-          entries[4].m_path + L": деталь записана в файл «say  when .vfw»: знаки «\"» заменены пробелами"})
+          entries[4].m_path + L": деталь записана в файл «say  when .vfw»: знаки «\"» заменены пробелами",
+          entries[5].m_path + L": деталь записана в файл «Bulges_3.vfw»: файл «Bulges.vfw» уже записан для другой детали этого импорта",
+          entries[6].m_path + L": деталь записана в файл «TEXTS.vfw»: так назван прежний файл папки, имя которого отличается "
+                              L"только строчными и прописными буквами",
+          entries[6].m_path + L": прежний файл «TEXTS.vfw» заменён"})
         EXPECT_NE(closing.find(said), std::wstring::npos) << vlhost::Host::Utf8(said) << "\n" << vlhost::Host::Utf8(closing);
     EXPECT_EQ(closing.find(entries[1].m_path), std::wstring::npos) << "a new file named as its part: nothing to say";
     EXPECT_EQ(fs::file_size(out / "other.vfw"), 4u);
     EXPECT_GT(fs::file_size(out / "bulges.vfw"), 3u) << "the run's own file replaces an earlier one";
     EXPECT_TRUE(fs::exists(out / "bulges_2.vfw"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 6);
+    EXPECT_GT(fs::file_size(out / "TEXTS.vfw"), 3u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 8);
 
     // A conversion that cannot happen keeps whatever is there.
     std::vector<FileMetaParams> again = Entries({"bulges.dxf"});
@@ -485,8 +493,10 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         {"gap_just_wider", dxftext::File({{"ENTITIES", Line(0, 0, 100, 0) + Line(100, 0, 100, 99.9985) +
                                                   Line(100, 100, 0, 100) + Line(0, 100, 0, 0)}}),
          L"незамкнутый контур: разрыв 0.0015 мм между точками (100; 99.9985) и (100; 100)", 0},
-        {"long_layer", dxftext::File({{"ENTITIES", square + Line(0, 0, 50, 50, std::string(2000, 'L'))}}), nullptr, 10000,
-         leftOut + L"объекты со значениями длиннее 1023 символов — 1 (отрезок на слое «LLLLLLLL"},
+        // A value longer than the reader reads: the curve is left out by a cap.
+        {"long_layer", dxftext::File({{"ENTITIES", square + Line(0, 0, 50, 50, std::string(2000, 'L'))}}),
+         L"файл прочитан не весь, а без пропущенного деталь не записывается: пропущено сверх пределов программы: "
+         L"объекты со значениями длиннее 1023 символов — 1 (отрезок на слое «LLLLLLLL", 0},
         {"text_beyond_numbers", dxftext::File({{"BLOCKS", Block("FAR", Text(1e10, 0, "x"))},
                                       {"ENTITIES", square + Insert("FAR", 0, 0, "1e300")}}),
          nullptr, 10000, leftOut + L"объекты, координаты которых переполняются с масштабами блоков и единицами файла — 1 (текст на слое «0» в блоке «FAR»)"},
@@ -1171,6 +1181,10 @@ TEST_F(DxfImportTest, MarkingInAWrongCodePageOrAmongCodesIsReadOrNamed)
          asUtf8 + L"ANSI_1251 — 1 («[Кол-во=5] [Материал=Ст3сп/пс]»)"},
         {"utf8_said_1252_r2004", file("ANSI_1252", "[Материал=Ст3]", "AC1018"), 1, L"Ст3", asUtf8 + L"ANSI_1252 — 1 («[Материал=Ст3]»)"},
         {"cp1251_said_1251", file("ANSI_1251", count5 + "\\P" + steel), 5, L"Ст3", L""},
+        // An R2007 file is UTF-8: bytes that make none are in its code page.
+        {"cp1251_in_r2007", file("ANSI_1251", count5 + "\\P" + steel, "AC1021"), 5, L"Ст3",
+         L"деталь импортирована, но при чтении тексты, байты которых не UTF-8, прочитаны в кодировке ANSI_1251 — 1 "
+         L"(«[Кол-во=5] [Материал=Ст3]»)"},
         {"unknown_keys", file("ANSI_1252", "[Mat\xE9riau=Acier]\\P[Color: red]"), 1, L"",
          unknown + L"[Matériau=Acier]" + keys + L"\n" + unknown + L"[Color: red]" + keys},  // a line each
         // Formatting codes round the marking, codes of no meaning kept as text; a marking split between lines.
@@ -1234,6 +1248,11 @@ TEST_F(DxfImportTest, MarkingsOnlyFromWhatIsShownAndRefusedValuesRefuseThePart)
          part(Insert("TAG", 0, 0) + Groups{{66, "1"}} + attribute("[Кол-во=12]", "1") + attribute("[Кол-во=3]", "0") +
               Groups{{0, "SEQEND"}, {8, "0"}}),
          invisible + L"атрибут на слое «0» у (10; 40))", 3},
+        // A copy on a frozen layer is hidden with its attributes, whatever their layers.
+        {"attribute_of_a_copy_on_a_frozen_layer",
+         part(on("FROZEN", Insert("TAG", 0, 0)) + Groups{{66, "1"}} + attribute("[Кол-во=14]", "0") +
+              Groups{{0, "SEQEND"}, {8, "0"}}),
+         hidden + L"[Кол-во=14] на слое «FROZEN»", 1},
         {"invisible_text", part(Text(10, 10, "[Кол-во=12]") + Groups{{60, "1"}}), invisible + L"текст на слое «0» у (10; 10))", 1},
         {"count_0", part(Text(10, 10, "[Кол-во=0]")), refused + L"Кол-во=0]" + counts},
         {"count_not_whole", part(Text(10, 10, "[Кол-во=2,5]")), refused + L"Кол-во=2,5]" + counts},

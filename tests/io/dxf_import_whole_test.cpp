@@ -27,8 +27,8 @@ const std::vector<std::pair<double, double>> kOutline{{0, 0}, {100, 0}, {100, 20
 struct Part {
     std::string name;
     std::function<std::string()> bytes;  // made when the case runs: some are megabytes
-    std::wstring refusal;                // its start; empty: a part of `area` is written
-    double area = 0;
+    std::wstring said;                   // the start of its refusal, or of the note on it; empty: nothing
+    double area = 0;                     // of the part written; 0: refused
 };
 
 class DxfWholePartTest : public hosttest::HostTest {
@@ -52,8 +52,9 @@ protected:
         for (size_t i = 0; i < parts.size(); ++i) {
             SCOPED_TRACE(parts[i].name);
             const fs::path fragment = root / "out" / (parts[i].name + ".vfw");
-            const bool written = parts[i].refusal.empty();
-            EXPECT_EQ(closing.find(entries[i].m_path + L": " + parts[i].refusal) == std::wstring::npos, written) << vlhost::Host::Utf8(closing);
+            const bool written = parts[i].area > 0;
+            EXPECT_EQ(closing.find(entries[i].m_path + L": " + parts[i].said) == std::wstring::npos, parts[i].said.empty())
+                << vlhost::Host::Utf8(closing);
             EXPECT_EQ(fs::exists(fragment), written);
             const FigurePtr figure = written ? NestingModel().AddFigure(vlhost::Host::Wide(fragment.string())) : nullptr;
             EXPECT_NEAR(figure ? figure->m_area : 0.0, parts[i].area, parts[i].area * 1e-4);
@@ -130,6 +131,15 @@ TEST_F(DxfWholePartTest, AnOutlineSkippedForAnyReasonRefusesThePartNamingIt)
         return Plate(Insert("L1", 0, 0), blocks);
     };
     const Groups xref{{0, "BLOCK"}, {2, "XR"}, {70, "4"}, {10, "0"}, {20, "0"}, {1, "other.dxf"}};
+    // A solid fill of the outline: its boundary a polyline path, a seed point in the hole.
+    Groups hatch{{0, "HATCH"}, {8, "0"}, {10, "0"}, {20, "0"}, {30, "0"}, {2, "SOLID"}, {70, "1"}, {71, "0"}, {91, "1"},
+                 {92, "2"}, {72, "0"}, {73, "1"}, {93, "4"}};
+    for (const auto& [x, y] : kOutline)
+        Append(hatch, {{10, Num(x)}, {20, Num(y)}});
+    Append(hatch, {{97, "0"}, {75, "0"}, {76, "1"}, {98, "1"}, {10, "300"}, {20, "300"}});
+    const Groups tilted{{210, "0.6"}, {220, "0"}, {230, "0.8"}};  // a plane seen at a slant: its plan is read
+    Groups risen = FitSpline({{-10, -10}, {110, -10}, {110, 210}, {-10, 210}, {-10, -10}}, true);
+    risen.back().second = "5";
     Expect({
         // Heights within 0.001 mm of one another are flat, as a 3D projection writes them.
         {"polyline_risen_1e-9", [] { return Plate(Outline3D([](size_t i) { return 1e-9 * i; })); }, L"", kPlate},
@@ -140,13 +150,33 @@ TEST_F(DxfWholePartTest, AnOutlineSkippedForAnyReasonRefusesThePartNamingIt)
          kLost + L"4 отрезка на слое «0» у (0; 0) охватывают"},
         {"outline_in_paper_space", [] { return Plate(Polyline(kOutline, true) + Groups{{67, "1"}}); },
          kLost + L"полилиния на слое «0» в пространстве листа у (0; 0) охватывает"},
+        // Paper space's frame about the model: a sheet's, never the part's outline.
+        {"frame_in_paper_space_about_a_part_with_holes",
+         [] { return Plate(Polyline(kOutline, true) + Rectangle(420, 297) + Groups{{67, "1"}}); }, L"", kPlate},
+        {"frame_about_a_viewport_about_a_plain_plate", [] {
+             return dxftext::File({{"ENTITIES", Polyline(kOutline, true) + Rectangle(420, 297) + Groups{{67, "1"}} +
+                 Groups{{0, "VIEWPORT"}, {67, "1"}, {10, "210"}, {20, "148"}, {40, "400"}, {41, "280"}, {69, "2"}}}}); },
+         L"", 20000},
+        {"outline_in_paper_space_beside_its_viewport", [] { return Plate(Polyline(kOutline, true) + Groups{{67, "1"}} +
+             Groups{{0, "VIEWPORT"}, {67, "1"}, {10, "300"}, {20, "100"}, {40, "50"}, {41, "50"}, {69, "2"}}); },
+         kLost + L"полилиния на слое «0» в пространстве листа у (0; 0) охватывает"},
+        {"outline_drawn_only_as_a_hatch", [&] { return Plate(hatch); }, kLost + L"штриховка на слое «0» у (0; 0) охватывает"},
+        {"outline_drawn_and_filled", [&] { return Plate(Polyline(kOutline, true) + hatch); },
+         L"деталь импортирована, но при чтении пропущено: объекты HATCH", kPlate},
         {"outline_in_an_external_reference",
          [&] { return Plate(Insert("XR", 0, 0), xref + Polyline(kOutline, true) + Groups{{0, "ENDBLK"}}); },
          kLost + L"полилиния на слое «0» в блоке «XR» у (0; 0) охватывает"},
         {"outline_17_blocks_deep", [&] { return nested(17); }, kLost + L"полилиния на слое «0» в блоке «L17» у (0; 0)"},
         {"outline_16_blocks_deep", [&] { return nested(16); }, L"", kPlate},
-        {"outline_on_a_tilted_plane", [] { return Plate(Circle("0", "0", 200, {{210, "0.6"}, {220, "0"}, {230, "0.8"}})); },
+        {"outline_on_a_tilted_plane", [&] { return Plate(Circle("0", "0", 200, tilted)); },
          kLost + L"окружность на слое «0» у (0; 0) охватывает"},
+        {"outline_an_ellipse_on_a_tilted_plane", [&] { return Plate(Groups{{0, "ELLIPSE"}, {8, "0"}, {10, "50"}, {20, "100"},
+             {11, "200"}, {21, "0"}, {31, "0"}, {40, "1"}, {41, "0"}, {42, "6.283185307179586"}} + tilted); },
+         kLost + L"эллипс на слое «0» у (50; 100) охватывает"},
+        {"outline_in_a_block_inserted_on_a_tilted_plane",
+         [&] { return Plate(Insert("T", 0, 0) + tilted, Block("T", Polyline({{-200, -200}, {300, -200}, {300, 400}, {-200, 400}}, true))); },
+         kLost + L"полилиния на слое «0» в блоке «T»"},
+        {"outline_a_spline_risen_5", [&] { return Plate(risen); }, kLost + L"сплайн на слое «0» у (-10; -10) охватывает"},
     });
 }
 

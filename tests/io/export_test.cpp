@@ -186,6 +186,9 @@ TEST_F(ExportTest, AnEmptyFolderWarnsAndRemnantsOfOneNameGetTwoFiles)
     AddWaste(sheet, 200, 0, 100, 100);
     // Named as earlier versions named a remnant without a size.
     AddWaste(sheet, 400, 0, 100, 100)->m_macro->SetName(L"Отход S1-3(3)  Ст3 ");
+    // One narrower than the minimum size (kept from an earlier one) is no
+    // stock: not exported, and said so.
+    AddWaste(sheet, 0, 200, 300, 5)->m_macro->SetName(L"Узкий");
     Store();  // unnamed remnants: "waste" alone for both
     IExporterPtr exporter = CreateExporterInstance();
     exporter->ExportToDXF(L"");
@@ -196,6 +199,7 @@ TEST_F(ExportTest, AnEmptyFolderWarnsAndRemnantsOfOneNameGetTwoFiles)
     exporter->SetParams(Params(false, false, true, false, 2));
     exporter->ExportToDXF(OutText());
     EXPECT_EQ(Listing(Out()), (std::set<std::string>{"waste.vfw", "waste_2.vfw", "waste1-3(3) Ст3.vfw"}));
+    EXPECT_EQ(Messages()[1].text, L"Отходы уже минимального размера отхода 10 мм не экспортированы:\nУзкий");
 }
 
 // A format out of range is refused and the one in force stays: DXF only.
@@ -425,7 +429,7 @@ TEST_F(ExportTest, AnExportCutShortOrNotPutInPlaceLeavesTheFolderAsItWas)
     ASSERT_FALSE(Messages().empty());
     EXPECT_EQ(vlhost::Host::Utf8(Messages().back().text),
               "Экспорт не выполнен: файл sheets.v3d не удалось поместить в папку " + Out().string() +
-                  " (не удалось заменить прежний файл).\nФайлы папки оставлены как были.");
+                  " (на месте файла стоит папка).\nФайлы папки оставлены как были.");
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 // behind, and the host's user access back on.
 #include "io/io_fixture.h"
 
+#include <gmock/gmock.h>
+
 #include "host/NestingResources.h"
 #include "host/VarnelAPI_Detail.h"
 #include "api/INestingObjects.h"
@@ -214,7 +216,7 @@ TEST_F(FileRulesTest, ARunCutShortOrNotPutInPlaceLeavesTheFoldersAsTheyWere)
     RunAll(OutText());
     expectAsTheyWere("a folder in a register's place");
     EXPECT_EQ(Report(), "Документация не создана: файл " + csv + " не удалось поместить в папку " + Out().string() +
-                            " (не удалось заменить прежний файл).\nФайлы папки оставлены как были.");
+                            " (на месте файла стоит папка).\nФайлы папки оставлены как были.");
     ExpectClean();
 }
 
@@ -398,6 +400,64 @@ TEST_F(FileRulesTest, ALinkedFileIsWrittenThroughItsLinkAndAFileKeepsItsMode)
     EXPECT_TRUE(fs::is_symlink(single) && Bytes(elsewhere / "single") == "new");
     fs::remove_all(elsewhere);
     ExpectClean();
+}
+
+// A register that is a link leading nowhere a file can be written (to a
+// folder, into a folder that is not there, round in a loop) stops the run,
+// which names it and why; the link stays as it was, as does a folder of
+// documents that is a link to no folder. Through a chain of links,
+// or to a file not made yet in a folder that is there, it is written.
+TEST_F(FileRulesTest, ALinkLeadingNowhereWritableIsKeptAndNamedWithWhy)
+{
+    const fs::path csv = Docs() / "Ведомость деталей.csv";
+    const fs::path away = root / "away";
+    const struct {
+        const char* what;
+        std::vector<std::pair<fs::path, fs::path>> links;  // link, where it leads; the first is the register's
+        std::string reason;                                 // empty: written where the links lead
+    } cases[] = {
+        {"to a folder", {{csv, away}}, "ссылка ведёт на папку " + away.string()},
+        {"into no folder", {{csv, away / "no" / "x.csv"}}, "ссылка ведёт на " + (away / "no" / "x.csv").string() +
+                                                               ": папка не найдена"},
+        {"round in a loop", {{csv, away / "loop"}, {away / "loop", csv}}, "символические ссылки ведут по кругу"},
+        {"along a chain", {{csv, away / "1"}, {away / "1", "2"}}, ""},
+        {"to no file yet", {{csv, away / "new.csv"}}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(Out());
+        fs::remove_all(away);
+        RunAll(OutText());
+        fs::create_directories(away);
+        fs::remove(csv);
+        for (const auto& [link, to] : c.links)
+            fs::create_symlink(to, link);
+        Messages().clear();
+        RunAll(OutText());
+        std::error_code error;
+        EXPECT_EQ(fs::read_symlink(csv, error), c.links.front().second);
+        const std::string report = Report();
+        if (c.reason.empty()) {
+            EXPECT_EQ(report, "");
+            EXPECT_THAT(Bytes(csv), testing::HasSubstr("Имя детали"));
+        } else {
+            EXPECT_THAT(report, testing::HasSubstr("Документация/Ведомость деталей.csv не удалось поместить"));
+            EXPECT_THAT(report, testing::HasSubstr("(" + c.reason + ")"));
+        }
+    }
+    // A folder of documents that is such a link: the same.
+    fs::remove_all(Out());
+    fs::create_directories(Out());
+    fs::create_symlink(away / "no", Docs());
+    RunAll(OutText());
+    EXPECT_THAT(Report(), testing::HasSubstr("Документация: не удалось создать папку: ссылка ведёт на " +
+                                             (away / "no").string() + ": папка не найдена"));
+    EXPECT_TRUE(fs::is_symlink(Docs()));
+    // A file written on its own refuses a loop before it writes anything.
+    fs::create_symlink("b", away / "a");
+    fs::create_symlink("a", away / "b");
+    EXPECT_EQ(outputs::PendingFile(away / "a").Fault(), L"символические ссылки ведут по кругу");
+    fs::remove_all(away);
 }
 
 // A folder that takes nothing fails every map of a large job: the message

@@ -138,7 +138,8 @@ const std::wstring kOther = L" (другой толщины или матери�
 // A sheet's utilisation and cut length count its parts of the sheets' stock,
 // each whole, as its result table does: parts over one another count (and
 // the sheet is named with them); a part of another thickness, or one over the
-// sheet's edge, is not cut from it and does not, and is named so.
+// sheet's edge or wholly off it in its view, is not cut from it and does not,
+// and is named so.
 TEST_F(RegisterTest, ASheetCountsItsPartsOfItsStockEachWholeOverlappingOrNot)
 {
     model.m_figureGap = 0.0;
@@ -151,6 +152,8 @@ TEST_F(RegisterTest, ASheetCountsItsPartsOfItsStockEachWholeOverlappingOrNot)
     } cases[] = {
         {"a part of another thickness alone", {{L"P", 0, 0, 3}}, L"0.00", L"0.00", kLeftOut + L"P" + kOther},
         {"a part over the sheet's edge beside one on it", {{L"P", 0, 0}, {L"Q", 950, 0}}, L"2.00", L"400.00",
+         kLeftOut + L"Q (за краем листа)"},
+        {"a part wholly off the sheet beside one on it", {{L"P", 0, 0}, {L"Q", 1500, 0}}, L"2.00", L"400.00",
          kLeftOut + L"Q (за краем листа)"},
         {"a part over two others", {{L"P", 0, 0}, {L"Q", 150, 0}, {L"R", 75, 50}}, L"6.00", L"1200.00",
          kOverlap + L":\nS (деталей: 3): P, Q, R"},
@@ -261,6 +264,9 @@ TEST_F(RegisterTest, RemnantsShowMapLabelAndSizeWithTheThicknessItself)
         WastePtr odd = Waste::Create(vrnApi::CreateMacroByPolygon(ell, L"", 104));
         model.InitWasteParams(odd, k1, false);
         model.m_wastes.push_back(odd);
+        // One narrower than the minimum size (10 mm while none is given),
+        // kept from an earlier one, is no stock: left out, and said so.
+        AddWaste(k1, 1500, 400, 300, 6);
 
         const std::wstring t = c.thickness > 0 ? outputs::Format(L"%gx", c.thickness) : L"";
         const Rows expected = {
@@ -270,6 +276,9 @@ TEST_F(RegisterTest, RemnantsShowMapLabelAndSizeWithTheThicknessItself)
             {L"K1", L"K1-4", L""},
         };
         EXPECT_EQ(Data(Run(kWastes)), expected);
+        ASSERT_FALSE(Messages().empty());
+        EXPECT_EQ(Messages().back().text, L"Отходы уже минимального размера отхода 10 мм в ведомости не вошли:\nОтход K1-5(5) " +
+                                              t + L"300x6 Ст3");
     }
 }
 

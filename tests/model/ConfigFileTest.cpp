@@ -435,7 +435,8 @@ TEST_F(ConfigFile, AFailedWriteKeepsTheOldFileAndSaysWhy) {
 
 // A configuration file that is a link (to a file shared elsewhere, by an
 // absolute or a relative path, under any name the file system takes) stays a
-// link, and the file it points to gets the settings.
+// link, and the file it points to gets the settings; links in a loop are
+// kept and the save refused.
 TEST_F(ConfigFile, ALinkedFileIsWrittenWhereItPoints) {
     const fs::path file = NestingSetting::ConfigFile(folders_.config);
     fs::create_directories(file.parent_path());
@@ -457,6 +458,16 @@ TEST_F(ConfigFile, ALinkedFileIsWrittenWhereItPoints) {
         EXPECT_EQ(read.m_sheetFormat, 3) << link;
         EXPECT_EQ(std::distance(fs::directory_iterator(shared.parent_path()), fs::directory_iterator()), 1) << link;
     }
+    // Links that loop lead nowhere: the link stays, and the save says why.
+    fs::remove(file);
+    fs::remove(common);
+    fs::create_symlink(file, common);
+    fs::create_symlink(common, file);
+    std::wstring reason;
+    EXPECT_FALSE(setting.WriteToConfig(folders_.config, reason));
+    std::error_code error;
+    EXPECT_EQ(fs::read_symlink(file, error), common);
+    EXPECT_NE(reason.find(L"ссылки ведут по кругу"), std::wstring::npos);
 }
 
 // What a save cut short may leave beside the file (here a folder and a

@@ -196,50 +196,47 @@ TEST_F(WasteBuildersTest, RectangleRemnantsTakeHalfTheSmallerSheetSideAsMinimum)
     AddRectWaste(second, 1000, 1000, 100, 100, false);
 
     model.DecomposeWastesToRectangles();
-    EXPECT_DOUBLE_EQ(model.m_wastRectSize, 750.0);
+    // The default is no value of the user's: the drawing keeps none, and
+    // the other builds keep their own.
+    EXPECT_DOUBLE_EQ(model.m_wastRectSize, 0.0);
+    EXPECT_DOUBLE_EQ(model.RemnantMinimum(false), 10.0);
     ASSERT_FALSE(model.m_wastes.empty());
-    for (const WastePtr& waste : model.m_wastes)
+    for (const WastePtr& waste : model.m_wastes) {
         EXPECT_EQ(waste->m_owner, second) << "only the sheet that had remnants";
-}
-
-// Remnants are built sheet by sheet on the host's progress bar, closed when
-// they are done: as rectangles and from the free area alike.
-TEST_F(WasteBuildersTest, RemnantsShowTheirProgressSheetBySheet)
-{
-    for (int k = 0; k < 3; ++k)
-        AddPart(AddSheet(5000.0 * k, 0, 1000, 500), 0, 0, 300, 200);
-    model.m_wastRectSize = 50.0;
-    for (const bool rectangles : {true, false}) {
-        SCOPED_TRACE(rectangles ? "rectangles" : "free area");
-        model.m_wasteMethod = true;
-        State().progress = {};
-        rectangles ? model.DecomposeWastesToRectangles() : model.CalculateWastes();
-        EXPECT_EQ(model.m_wastes.size(), rectangles ? 6u : 3u);
-        EXPECT_GE(State().progress.starts, 1);
-        EXPECT_FALSE(State().progress.shown);
-        EXPECT_EQ(State().progress.positions, (std::vector<int>{33, 66}));
+        const NRect& r = waste->m_rect;
+        EXPECT_GE(std::min(r.pTop.x - r.pBot.x, r.pTop.y - r.pBot.y), 750.0 - 1e-6);
     }
 }
 
-// An Esc that reaches the library while remnants are built (here at its
-// second look at the user's waiting events) stops the build before its next
-// sheet: only the first sheet has remnants, and the bar is closed.
-TEST_F(WasteBuildersTest, EscStopsTheBuildBeforeTheNextSheet)
+// Remnants are built sheet by sheet on the host's progress bar, closed when
+// they are done: as rectangles and from the free area alike. An Esc that
+// reaches the library meanwhile (here at its second look at the user's
+// waiting events) stops the build before its next sheet: only the first
+// sheet has remnants, and the bar is closed.
+TEST_F(WasteBuildersTest, RemnantsShowTheirProgressSheetBySheetAndEscStopsThem)
 {
     for (int k = 0; k < 3; ++k)
         AddPart(AddSheet(5000.0 * k, 0, 1000, 500), 0, 0, 300, 200);
     model.m_wastRectSize = 50.0;
-    for (const bool rectangles : {true, false}) {
-        SCOPED_TRACE(rectangles ? "rectangles" : "free area");
-        model.ClearWastes();
-        model.m_wasteMethod = true;
-        const vrnApi::WorkingDrawing work(doc);
-        State().pendingEvents.push_back([this] { State().pendingEvents.push_back([] { vrnApi::CancelWork(); }); });
-        rectangles ? model.DecomposeWastesToRectangles() : model.CalculateWastes();
-        EXPECT_EQ(model.m_wastes.size(), rectangles ? 2u : 1u);
-        for (const WastePtr& waste : model.m_wastes)
-            EXPECT_EQ(waste->m_owner, model.m_sheets.front());
-        EXPECT_FALSE(State().progress.shown);
+    for (const bool esc : {false, true}) {
+        for (const bool rectangles : {true, false}) {
+            SCOPED_TRACE(testing::Message() << (rectangles ? "rectangles" : "free area") << (esc ? ", Esc" : ""));
+            model.ClearWastes();
+            model.m_wasteMethod = true;
+            State().progress = {};
+            const vrnApi::WorkingDrawing work(doc);
+            if (esc)
+                State().pendingEvents.push_back([this] { State().pendingEvents.push_back([] { vrnApi::CancelWork(); }); });
+            rectangles ? model.DecomposeWastesToRectangles() : model.CalculateWastes();
+            EXPECT_EQ(model.m_wastes.size(), (rectangles ? 6u : 3u) / (esc ? 3 : 1));
+            for (const WastePtr& waste : model.m_wastes)
+                EXPECT_TRUE(!esc || waste->m_owner == model.m_sheets.front());
+            EXPECT_GE(State().progress.starts, 1);
+            EXPECT_FALSE(State().progress.shown);
+            if (!esc) {
+                EXPECT_EQ(State().progress.positions, (std::vector<int>{33, 66}));
+            }
+        }
     }
 }
 

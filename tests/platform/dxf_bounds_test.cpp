@@ -171,6 +171,10 @@ TEST_F(DxfBoundsTest, ObjectsLayersAndPlacedVerticesBeyondTheCapsAreLeftOutSlow)
   const auto convert = [&](const Bounded& b) { app->State().messages.clear(); Convert(b); };
   convert({"defined", [&] { return dxftext::File({{"TABLES", layers}, {"ENTITIES", Square(0, 0, 10)}}); },
            L"слои сверх 100 000, которые программа читает из одного файла — 1", 4});
+  // What is drawn on a layer whose definition was left out is not known to be shown.
+  convert({"on_a_layer_defined_past_the_cap",
+           [&] { return dxftext::File({{"TABLES", layers}, {"ENTITIES", Square(0, 0, 10) + Line(0, 0, 5, 5, "L100000")}}); },
+           L"объекты на слоях сверх 100 000, которые программа читает из одного файла — 1", 4});
   // Layer 0 and 99,999 others are drawn on; CONTINUOUS and 99,999 linetypes.
   convert({"on_layers", [&] { return dxftext::File({{"ENTITIES", onLayers}}); }, L"объекты на слоях сверх 100 000, которые программа читает из одного файла — 2",
            100'003});

@@ -49,6 +49,9 @@ TEST(DetailList, ReadsRowsAndCountsWhatItSkips)
         {"a break in quotes written as CR LF", "h\r\n\"A\r\nB\" ;5;1\r\n", {{L"A\nB", 5}}, 0, false},
         {"a quote never closed keeps its line", "h\n\"A;5;1\nB;6;1\n", {{L"B", 6}}, 1, false},
         {"a quote closed into more text keeps its line", "h\n\"A;5;1\nB\"x;6;1\n", {{L"B\"x", 6}}, 1, false},
+        {"UTF-16 is no list", std::string("\xFF\xFEh\0;\0l\0;\0c\0\nA\0;\0005\0;\0001\0", 23), {}, 0, true},
+        {"a minus sign opens a number, the first line's too", "A;\u22125;1\nB;6;\u22121\nC;7;1\n", {{L"C", 7}}, 2,
+         false},
     };
     for (const Case& c : cases) {
         const DetailList list = ParseDetailList(c.bytes);
@@ -103,6 +106,8 @@ TEST(DetailList, FieldNumbers)
         {L"845 мм", true, 845, false, 0},
         {L"1200mm", true, 1200, false, 0},
         {L"1200 MM. ", true, 1200, false, 0},
+        {L"845\u202Fмм", true, 845, false, 0},
+        {L"4\u2009шт", false, 0, true, 4},
         {L"4 шт.", false, 0, true, 4},
         {L"4 штуки", false, 0, false, 0},
         {L"1\u00A0250", true, 1250, true, 1250},

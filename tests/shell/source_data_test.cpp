@@ -336,26 +336,46 @@ TEST_F(SourceDataTest, PartsThatNoLongerMatchTheSheetLeaveItOnEnter)
 
 // After nesting (remnants built), an edit that takes every part off the
 // sheets and deletes the remnants says so when it happens, and why; a larger
-// sheet keeps both and says the remnants are out of date; gaps typed back
-// undo nothing.
+// sheet keeps both and says the remnants are out of date, as a part deleted
+// from the sheet or one sent off it on Enter does; gaps typed back undo
+// nothing.
 TEST_F(SourceDataTest, EditsThatUndoTheNestingSaySo)
 {
     const auto set = [this](const wchar_t* control, const wchar_t* value) { return user->SetValue(C(control), value); };
+    const std::string undone =
+        ": раскрой отменён, детали убраны с листов в контейнер — 3 шт.; деловые отходы удалены — 1 шт.";
+    const std::string stale = "деловые отходы (1 шт.) построены для прежнего раскроя и устарели — постройте их заново";
     const struct {
         std::function<bool()> edit;
-        const char* said;  // how the message starts; nullptr: none
+        std::string said;  // how the message starts; empty: none
         size_t placed;     // parts left on the sheets
     } cases[] = {
-        {[&] { return user->SelectItem(Figures(), 0) && set(L"Количество", L"2"); }, "Изменено количество деталей «A»", 0},
-        {[&] { return set(L"Зазор между деталями", L"6") && user->Enter(); }, "Изменён зазор между деталями (5 → 6)", 0},
-        {[&] { return set(L"Зазор до края листа", L"4") && user->Enter(); }, "Изменён зазор до края листа (10 → 4)", 0},
+        {[&] { return user->SelectItem(Figures(), 0) && set(L"Количество", L"2"); },
+         "Изменено количество деталей «A»" + undone, 0},
+        {[&] { return set(L"Зазор между деталями", L"6") && user->Enter(); },
+         "Изменён зазор между деталями (5 → 6)" + undone, 0},
+        {[&] { return set(L"Зазор до края листа", L"4") && user->Enter(); },
+         "Изменён зазор до края листа (10 → 4)" + undone, 0},
         {[&] { return set(L"Зазор между деталями", L"6") && set(L"Зазор между деталями", L"5") && user->Enter(); },
-         nullptr, 3},
-        {[&] { return set(L"Длина листа", L"280"); }, "Размер листа уменьшен", 0},
+         "", 3},
+        {[&] { return set(L"Длина листа", L"280"); }, "Размер листа уменьшен" + undone, 0},
         {[&] { return set(L"Ширина листа", L"250"); }, "Размер листа увеличен: деловые отходы (", 3},
+        {[&] { return user->SelectItem(Figures(), 0) && user->Press(Figures(), vlapi::vlControlCommandDelete); },
+         "Удалены детали с листов: " + stale, 2},
+        {[&] {
+             const vlapi::IPropertyEditListPtr sheets(C(L"Список листов"));
+             return user->Press(sheets, 7201) && user->CheckItem(sheets, 0, true) &&
+                    user->Press(sheets, vlapi::vlControlCommandDelete);
+         },
+         "Удалён лист «Карта раскроя 1»" + undone, 0},
+        {[&] { return set(L"Толщина листа", L"3") && set(L"Материал листа", L"09Г2С") && user->Enter(); },
+         "Толщина или материал деталей не совпадает с листом: детали убраны с листов в контейнер\n"
+         "A — 1 шт.: деталь 2 мм, «Ст3», лист 3 мм, «09Г2С»\nA2 — 1 шт.: деталь 2 мм, «Ст3», лист 3 мм, «09Г2С»\n\nДеловые " +
+             stale.substr(std::string("деловые ").size()),
+         1},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.said ? c.said : "gaps typed back");
+        SCOPED_TRACE(c.said.empty() ? "gaps typed back" : c.said);
         NestingModel::m_session = false;  // the configuration's gaps: 5 and 10
         ASSERT_TRUE(user->New());
         MakeJob(Parts());
@@ -370,10 +390,9 @@ TEST_F(SourceDataTest, EditsThatUndoTheNestingSaySo)
         ASSERT_TRUE(c.edit());
         size_t parts = 0;
         EXPECT_EQ(PartsOnSheets(parts).size(), c.placed);
-        ASSERT_EQ(Messages(), before + (c.said ? 1 : 0));
-        if (c.said) {
-            EXPECT_THAT(Said(), testing::StartsWith(std::string(c.said) + (c.placed ? "" :
-                ": раскрой отменён, детали сняты с листов в контейнер — 3 шт.; деловые отходы удалены — 1 шт.")));
+        ASSERT_EQ(Messages(), before + (c.said.empty() ? 0 : 1));
+        if (!c.said.empty()) {
+            EXPECT_THAT(Said(), testing::StartsWith(c.said));
         }
         user->Esc();
     }

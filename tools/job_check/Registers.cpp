@@ -1,5 +1,7 @@
 #include "job_check/Registers.h"
 
+#include "model/Params.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
@@ -67,6 +69,26 @@ size_t PartsOn(const Job& job, size_t sheet)
 {
     return static_cast<size_t>(std::count_if(job.parts.begin(), job.parts.end(),
                                              [&](const PartRecord& p) { return p.sheet == static_cast<int>(sheet); }));
+}
+
+// Whether the registers list the remnant as stock: none is narrower either
+// way than the least width any build of the drawing makes (the minimum size
+// given, or, while none is, 10 mm and half the sheets' shorter side).
+bool Stock(const Job& job, const RemnantRecord& remnant)
+{
+    constexpr double kDefaultMinimum = 10.0;  // mm
+    constexpr double kLeastSide = 1.0;        // mm: a size registered as 0 below it
+    ModelParams params;
+    size_t offset = 0;
+    double least = params.LoadModelParams(job.params, offset) && params.m_wastRectSize > 0.0 ? params.m_wastRectSize
+                                                                                             : kDefaultMinimum;
+    if (!(params.m_wastRectSize > 0.0)) {
+        for (const SheetRecord& sheet : job.sheets)
+            least = std::min(least, 0.5 * std::min(Width(sheet.rect), Height(sheet.rect)));
+    }
+    least = std::max(least, kLeastSide);
+    const NRect box = BoxOf(remnant.outline);
+    return Width(box) >= least - 1e-9 && Height(box) >= least - 1e-9;
 }
 
 // The sheets the maps, materials and remnants registers are for: those holding a part.
@@ -159,7 +181,8 @@ void CheckMaps(const Job& job, const RegisterRows& rows, const Fault& fault)
         Compare(fault, where, "utilisation", CellOf(row, 6), sheet.utilisation, kHundredth);
         // One label a remnant of the sheet.
         const size_t remnants = static_cast<size_t>(std::count_if(
-            job.remnants.begin(), job.remnants.end(), [&](const RemnantRecord& w) { return w.view == sheet.view; }));
+            job.remnants.begin(), job.remnants.end(),
+            [&](const RemnantRecord& w) { return w.view == sheet.view && Stock(job, w); }));
         size_t labels = 0;
         const std::wstring text = CellOf(row, 8);
         for (size_t at = 0; at < text.size();) {
@@ -276,6 +299,8 @@ void CheckRemnants(const Job& job, const RegisterRows& rows, const Fault& fault)
     for (const RemnantRecord& remnant : job.remnants) {
         const auto sheet = std::find_if(job.sheets.begin(), job.sheets.end(),
                                         [&](const SheetRecord& s) { return s.view == remnant.view; });
+        if (!Stock(job, remnant))
+            continue;
         if (sheet == job.sheets.end())
             ++drawn[L""];
         else if (PartsOn(job, static_cast<size_t>(sheet - job.sheets.begin())) > 0)

@@ -4,6 +4,7 @@
 #include "engine/LinearNesting/BarRegrouping.h"
 #include "engine/LinearNesting/LayoutKnapsack.h"
 #include "engine/LinearNesting/LayoutProgramme.h"
+#include "engine/LinearNesting/PieceExchange.h"
 
 #include <algorithm>
 #include <chrono>
@@ -66,6 +67,10 @@ constexpr double GroupWorkScale = 0.02;
 constexpr size_t LengthClasses = 300;
 constexpr double ClassWorkScale = 1.0;
 constexpr double MostClassBars = 200'000;
+// The work a job may take to exchange pieces between the bars of its first
+// plan, and the share of its time limit.
+constexpr double ExchangeBudget = 1.5 * WorkBudget;
+constexpr double ExchangeTimeShare = 0.5;
 
 bool IsEmpty(const Layout& layout)
 {
@@ -156,7 +161,8 @@ size_t SimplexMethodSolver::RunCalculate(const std::vector<Detail>& details)
     m_programmeDetails.clear();
     m_programmeTried = false;
     m_work = m_programmeWork = 0.0;
-    m_regroupWork = m_boundWork = 0.0;
+    m_regroupWork = m_boundWork = m_exchangeWork = 0.0;
+    m_exchanged = false;
     m_shownPercent = -1;
     m_started = std::chrono::steady_clock::now();
     m_startPlan.clear();
@@ -181,6 +187,8 @@ size_t SimplexMethodSolver::RunCalculate(const std::vector<Detail>& details)
             // Only a plan more than a bar above the bound is worth the time.
             if (BarsOf(m_startPlan) > std::ceil(m_lowerBound - eps) + 1.0)
                 RaiseBoundByClasses(details);
+            if (BarsOf(m_startPlan) > std::ceil(m_lowerBound - eps))
+                ExchangePieces(details, m_startPlan, ExchangeTimeShare);
             if (BarsOf(m_startPlan) > std::ceil(m_lowerBound - eps))
                 Regroup(details);
         }
@@ -321,6 +329,37 @@ MapLayout SimplexMethodSolver::PartPlan(const std::vector<Detail>& details, uint
     return plan;
 }
 
+// `plan` improved piece by piece (see PieceExchange) where it has few enough
+// pieces, until this share of the time limit has passed.
+void SimplexMethodSolver::ExchangePieces(const std::vector<Detail>& details, MapLayout& plan, double timeShare)
+{
+    m_exchanged = true;
+    if (PieceExchange::PiecesOf(plan) > PieceExchange::MostPieces)
+        return;
+    std::vector<double> lengths;
+    for (const Detail& d : details)
+        lengths.push_back(d.length);
+    // Its work comes on top of the job's; what it leaves unused is not
+    // passed on.
+    const double allowed = ExchangeBudget * m_workScale;
+    double spent = 0.0;
+    m_exchangeWork = allowed;
+    // Half the tolerance: a bar it fills stays within the bar however its
+    // lengths are added up.
+    PieceExchange exchange(lengths, m_sheetLength + 0.5 * eps, plan);
+    exchange.Improve(std::ceil(m_lowerBound - eps), m_seed.value_or(0), [&](double work) {
+        spent += work;
+        Spend(work);
+        return spent > allowed || OverBudget(1.0) || PastTime(timeShare);
+    });
+    m_exchangeWork = spent;
+    if (static_cast<double>(exchange.Bars()) < BarsOf(plan)) {
+        MapLayout fewer = exchange.Plan();
+        if (IsExactPlan(details, fewer))
+            plan = std::move(fewer);
+    }
+}
+
 // The first plan improved group of bars by group of bars (see BarRegrouping),
 // each group planned by a solver of its own with a share of the work.
 void SimplexMethodSolver::Regroup(const std::vector<Detail>& details)
@@ -370,7 +409,7 @@ double SimplexMethodSolver::Work() const
 
 double SimplexMethodSolver::Budget() const
 {
-    return WorkBudget * m_workScale + m_regroupWork + m_boundWork;
+    return WorkBudget * m_workScale + m_regroupWork + m_boundWork + m_exchangeWork;
 }
 
 void SimplexMethodSolver::DropProgramme()
@@ -382,9 +421,13 @@ void SimplexMethodSolver::DropProgramme()
 
 bool SimplexMethodSolver::OverBudget(double share) const
 {
-    return Work() > share * Budget() ||
-           (m_timeLimit > 0.0 &&
-            std::chrono::steady_clock::now() - m_started > std::chrono::duration<double>(m_timeLimit));
+    return Work() > share * Budget() || PastTime(1.0);
+}
+
+bool SimplexMethodSolver::PastTime(double share) const
+{
+    return m_timeLimit > 0.0 &&
+           std::chrono::steady_clock::now() - m_started > std::chrono::duration<double>(share * m_timeLimit);
 }
 
 // ---------------------------------------------------------------------------
@@ -770,6 +813,7 @@ MapLayout SimplexMethodSolver::ReduceResultToDiscreteValues(const std::vector<De
         DropProgramme();
         m_programmeTried = false;
         m_started = std::chrono::steady_clock::now();
+        m_exchanged = false;
         StartPlan(details);
     }
     const MapLayout solution = m_result;
@@ -796,6 +840,10 @@ MapLayout SimplexMethodSolver::ReduceResultToDiscreteValues(const std::vector<De
             DropProgramme();
     }
     m_result = solution;
+    // A plan the search left above the bound is improved piece by piece,
+    // once a job.
+    if (m_regroup && !m_exchanged && BarsOf(best) > std::ceil(m_lowerBound - eps))
+        ExchangePieces(details, best, 1.0);
     // The first plan is exact by construction; a plan that is not is
     // never shown.
     return IsExactPlan(details, best) ? best : MapLayout{};

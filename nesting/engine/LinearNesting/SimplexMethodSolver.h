@@ -10,7 +10,9 @@
 // decreasing length (packing whole groups of equal bars at once, so that the
 // counts may be large) and best fill (the fullest bar after bar) gives one
 // at the start, the programme and its rounding only ever
-// replace it by a plan of fewer bars, and every plan is checked (each bar
+// replace it by a plan of fewer bars (a plan still above the bound then has
+// its pieces exchanged between its bars, see PieceExchange, where it has not
+// too many), and every plan is checked (each bar
 // fits, each demand met exactly) before it is returned. The work of the
 // programme and of the rounding is bounded, so that the time is too; a job
 // whose first plan already reaches the lower bound needs neither.
@@ -148,6 +150,8 @@ private:
     // A first plan above the bound improved: from a plan over classes of
     // lengths where that has fewer bars, then group of bars by group of bars.
     void Regroup(const std::vector<Detail>& details);
+    // A plan above the bound improved piece by piece (see PieceExchange).
+    void ExchangePieces(const std::vector<Detail>& details, MapLayout& plan, double timeShare);
     bool LengthClassesOf(const std::vector<Detail>& details, std::vector<size_t>& order, std::vector<size_t>& first,
                          std::vector<Detail>& grouped) const;
     void RaiseBoundByClasses(const std::vector<Detail>& details);
@@ -161,6 +165,8 @@ private:
     // The work a job may take: the programme's and the regrouping's.
     double Budget() const;
     bool OverBudget(double share) const;
+    // Whether this share of the time limit has passed (never without one).
+    bool PastTime(double share) const;
 
     const double eps;
     double m_sheetLength = 0.0;
@@ -185,6 +191,8 @@ private:
     std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
     double m_regroupWork = 0.0;   // the work allowed the regrouping
     double m_boundWork = 0.0;     // the work of the bound over classes of lengths
+    double m_exchangeWork = 0.0;  // the work allowed the exchange of pieces
+    bool m_exchanged = false;     // whether the job's plan was improved piece by piece
     bool m_regroup = true;        // whether a job without programme regroups its bars
     double m_work = 0.0;          // work outside the programme
     double m_programmeWork = 0.0; // work of programmes dropped

@@ -27,7 +27,6 @@ static_assert(kMaxValue < DL_DXF_MAXLINE, "dxflib reads lines shorter than its b
 // The chunks an MTEXT's text is given to dxflib in (DXF writes at most 250).
 constexpr std::size_t kTextChunk = 250;
 constexpr char k3D[] = "3D-объекты";
-constexpr char kLongValues[] = "объекты со значениями длиннее 1023 символов";
 // Texts not drawn (made invisible, attributes hidden by their flag): what is
 // not shown is no marking of the part.
 constexpr char kInvisibleTexts[] = "невидимые тексты, их маркировка не читается";
@@ -232,6 +231,7 @@ struct Record {
   std::size_t textBytes = 0;  // of its texts (codes 1 and 3)
   std::size_t breaks = 0;     // of an MTEXT's lines
   std::size_t arcs = 0;       // bulges (groups of code 42) that are not nought
+  double lowest = INFINITY, highest = -INFINITY;  // its heights (groups 30 and 31) that are numbers
 
   // The first value of a code kWanted names.
   std::string_view Value(int code, std::string_view otherwise = "") const {
@@ -247,6 +247,8 @@ struct Record {
     wanted = 0;
     std::fill(std::begin(counts), std::end(counts), 0);
     textBytes = breaks = arcs = 0;
+    lowest = INFINITY;
+    highest = -INFINITY;
   }
   bool End() const { return !type.data() || type == "ENDSEC" || type == "EOF"; }
 };
@@ -392,9 +394,15 @@ class Preparer {
     if (section_ == "TABLES") {
       static const std::set<std::string_view> kept = {"TABLE", "ENDTAB", "LAYER", "LTYPE"};
       if (kept.count(type) && !record.why.empty()) Skip("повреждённые записи таблиц", record);
-      else if (type == "LAYER" && ++layers_ > kMaxLayers) Skip(kTooManyLayers, record);
-      else if (type == "LTYPE" && ++linetypes_ > kMaxLayers) Skip(kTooManyLinetypes, record);
-      else if (kept.count(type)) Keep(record.first, record.last);
+      else if (type == "LAYER" && ++layers_ > kMaxLayers) {
+        Skip(kTooManyLayers, record);
+        result_.cappedLayers.insert(NoCaseHash()(record.Value(2)));
+      } else if (type == "LTYPE" && ++linetypes_ > kMaxLayers) {
+        Skip(kTooManyLinetypes, record);
+        result_.cappedLinetypes.insert(NoCaseHash()(record.Value(2)));
+      } else if (kept.count(type)) {
+        Keep(record.first, record.last);
+      }
       return;
     }
     if (type == "ENDBLK") {  // its groups (layer, handle) mean nothing here
@@ -483,6 +491,10 @@ class Preparer {
       if (g.code == 42) {
         double bulge = 0;
         record.arcs += ParseDouble(g.value, bulge) && bulge != 0;
+      }
+      if (double z = 0; (g.code == 30 || g.code == 31) && ParseDouble(g.value, z)) {
+        record.lowest = std::min(record.lowest, z);
+        record.highest = std::max(record.highest, z);
       }
       if (g.code == 1 || g.code == 3) {
         record.textBytes += g.value.size();
@@ -585,6 +597,8 @@ class Preparer {
       const bool level = followers.heights && (followers.count == 0 || Flat(followers.lowest, followers.highest));
       if ((flags & (16 | 64)) || ((flags & 8) && !level)) why = k3D;
     }
+    // So is a spline whose points (control and fit ones) do.
+    if (why.empty() && type == "SPLINE" && head.lowest < head.highest && !Flat(head.lowest, head.highest)) why = k3D;
     if (why.empty() && type == "LINE" && head.Value(30) != head.Value(31)) {
       double z1 = 0, z2 = 0;
       ParseDouble(head.Value(30, "0"), z1);
@@ -745,7 +759,7 @@ bool BeyondCaps(std::string_view why) {
   static const std::string_view caps[] = {kTooManyObjects,   kTooManyPieces,    kTooManySplinePoints, kTooManyEllipses,
                                           kTooMuchText,      kOnTooManyLayers,  kOfTooManyLinetypes,  kTooManyBlocks,
                                           kTooManyRecords,   kTooManyGroups,    kTooManyVisits,       kTooManyCopied,
-                                          kTooDeep};
+                                          kTooDeep,          kLongValues};
   return std::any_of(std::begin(caps), std::end(caps), [&](std::string_view cap) { return why.starts_with(cap); });
 }
 

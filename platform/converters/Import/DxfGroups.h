@@ -80,6 +80,10 @@ struct Prepared {
   Leftovers skipped;
   std::set<std::string, NoCase> duplicateBlocks;  // defined more than once (the first definition read)
   std::set<std::string, NoCase> externalBlocks;   // external references: their drawings are other files
+  // Layers and linetypes whose definitions were left out past kMaxLayers
+  // (NoCaseHash of their names): whether what is drawn on them is shown, or
+  // solid, is not known.
+  std::unordered_set<std::size_t> cappedLayers, cappedLinetypes;
 };
 
 // Millimetres in one unit of the code `units` of $INSUNITS (0 to 24); 1 for
@@ -146,6 +150,8 @@ inline constexpr char kTooManyVisits[] =
 inline constexpr char kTooManyCopied[] =
     "вставки, копии которых дают объекты сверх 250 000, которые программа берёт из одного файла";
 inline constexpr char kTooDeep[] = "вставки глубже 16 уровней блоков";
+// dxflib reads no value longer than its line buffer.
+inline constexpr char kLongValues[] = "объекты со значениями длиннее 1023 символов";
 
 // Whether objects left out for `why` were left out by a cap of this reader
 // (the caps above save those on the table entries themselves): the drawing

@@ -146,6 +146,8 @@ class Reader : public DL_CreationAdapter {
     if (const std::string& own = a.getLinetype(); !own.empty() && !SameName(own, "BYLAYER") && !SameName(own, "BYBLOCK"))
       layer.linetype = own;
     layers.emplace_back(data.name, layer);
+    if (layer.frozen) frozen_.insert(data.name);
+    else frozen_.erase(data.name);
   }
   // dxflib gives a linetype's dashes before the linetype itself.
   void addLinetype(const DL_LinetypeData& data) override {
@@ -185,8 +187,11 @@ class Reader : public DL_CreationAdapter {
     if (auto* s = Last<SplineR>()) s->fits.push_back(d);
   }
   void addText(const DL_TextData& d) override { Put(TextR{d}); }
+  // The attributes of a block copy on a frozen layer are hidden with it,
+  // whatever layers they stand on: they take its layer.
   void addAttribute(const DL_AttributeData& d) override {
     Put(TextR{d});
+    if (frozenInsert_) current_->back().attributes.layer = *frozenInsert_;
   }
   void addMTextChunk(const std::string& text) override { chunks_ += text; }
   void addMText(const DL_MTextData& d) override {
@@ -195,7 +200,12 @@ class Reader : public DL_CreationAdapter {
     chunks_.clear();
     Put(MTextR{data});
   }
-  void addInsert(const DL_InsertData& d) override { Put(d); }
+  void addInsert(const DL_InsertData& d) override {
+    Put(d);
+    const std::string& layer = getAttributes().getLayer();
+    frozenInsert_.reset();
+    if (frozen_.count(layer)) frozenInsert_ = names.Id(layer);
+  }
 
  private:
   template <class T>
@@ -211,6 +221,8 @@ class Reader : public DL_CreationAdapter {
   }
 
   std::vector<Record>* current_ = &model;
+  std::set<std::string, NoCase> frozen_;          // the layers frozen
+  std::optional<std::uint32_t> frozenInsert_;    // the layer of the last insert, when frozen
   std::vector<double> dashes_;
   std::string chunks_;
 };
@@ -445,6 +457,18 @@ class Builder {
     if (utf8Count_ > utf8Texts_.size()) text += L" и ещё " + std::to_wstring(utf8Count_ - utf8Texts_.size());
     return text + L")";
   }
+  // What the texts of an R2007+ file read in its code page say, UTF-8
+  // failing them; empty when there were none.
+  std::wstring ReadInCodePage() const {
+    if (codePageTexts_.empty()) return {};
+    const bool named = !prepared_.codePage.empty() && !SameName(prepared_.codePage.substr(0, 3), "UTF");
+    std::wstring text = L"тексты, байты которых не UTF-8, прочитаны в кодировке " +
+                        Wide(named ? prepared_.codePage : std::string(kWrittenCodePage)) + L" — " +
+                        std::to_wstring(codePageCount_) + L" (";
+    for (std::size_t i = 0; i < codePageTexts_.size(); ++i) text += (i ? L", «" : L"«") + codePageTexts_[i] + L"»";
+    if (codePageCount_ > codePageTexts_.size()) text += L" и ещё " + std::to_wstring(codePageCount_ - codePageTexts_.size());
+    return text + L")";
+  }
   const std::map<std::string, LayerR, NoCase>& Layers() const { return layers_; }
 
  private:
@@ -508,12 +532,15 @@ class Builder {
     if (kind.byLayer) linetype = LinetypeOf(layer).ofLayer;
     else if (kind.byBlock) linetype = blockLinetype;
     if (!std::holds_alternative<std::unique_ptr<DL_InsertData>>(r.item)) {  // a copy's objects count themselves
-      // Each layer and linetype drawn on makes a layer or a line style of the document.
-      if (!Drawn(layersDrawn_, layersCount_, layer)) {
+      // Each layer and linetype drawn on makes a layer or a line style of
+      // the document; one whose definition a cap left out is not known to
+      // be shown, nor solid.
+      if (!Drawn(layersDrawn_, layersCount_, layer) || prepared_.cappedLayers.count(NoCaseHash()(reader_.names.Name(layer)))) {
         Drop(kOnTooManyLayers);
         return false;
       }
-      if (!Drawn(linetypesDrawn_, linetypesCount_, linetype)) {
+      if (!Drawn(linetypesDrawn_, linetypesCount_, linetype) ||
+          prepared_.cappedLinetypes.count(NoCaseHash()(reader_.names.Name(linetype)))) {
         Drop(kOfTooManyLinetypes);
         return false;
       }
@@ -860,8 +887,8 @@ class Builder {
   // A text's content as `plain` makes it; one read as cp1251 against the
   // file's code page is kept for Recoded, on one line.
   std::wstring Content(const std::string& bytes, std::wstring (*plain)(const std::wstring&)) {
-    bool asCp1251 = false, asUtf8 = false;
-    const std::wstring text = plain(DecodeText(bytes, prepared_.codePage, utf8_, &asCp1251, &asUtf8));
+    bool asCp1251 = false, asUtf8 = false, asCodePage = false;
+    const std::wstring text = plain(DecodeText(bytes, prepared_.codePage, utf8_, &asCp1251, &asUtf8, &asCodePage));
     const auto keep = [&](std::vector<std::wstring>& shown, std::size_t& count) {
       if (++count > kRecodedNamed) return;
       shown.push_back(text.substr(0, kRecodedLength));
@@ -869,6 +896,7 @@ class Builder {
     };
     if (asCp1251) keep(recoded_, recodedCount_);
     if (asUtf8) keep(utf8Texts_, utf8Count_);
+    if (asCodePage) keep(codePageTexts_, codePageCount_);
     return text;
   }
 
@@ -925,6 +953,8 @@ class Builder {
   std::size_t recodedCount_ = 0;
   std::vector<std::wstring> utf8Texts_;  // the first texts read as UTF-8 against the file's code page
   std::size_t utf8Count_ = 0;
+  std::vector<std::wstring> codePageTexts_;  // the first texts of an R2007+ file read in its code page
+  std::size_t codePageCount_ = 0;
   bool flipped_ = false;  // of the object being placed
   // Where the object being placed stands: its kind, point, layer and block.
   struct Here {
@@ -1072,6 +1102,7 @@ class ImportConverter : public Converter {
     if (!skipped.Empty(false)) problems.push_back(kLeftOut + Wide(skipped.Text(false)));
     if (const std::wstring recoded = built.Recoded(); !recoded.empty()) problems.push_back(recoded);
     if (const std::wstring utf8 = built.ReadAsUtf8(); !utf8.empty()) problems.push_back(utf8);
+    if (const std::wstring own = built.ReadInCodePage(); !own.empty()) problems.push_back(own);
     if (built.shapes.empty() && !skipped.Empty()) {
       problems.push_back(L"ничего не импортировано");
       return false;

@@ -207,7 +207,7 @@ std::string EncodeText(const std::wstring& text) {
 }
 
 std::wstring DecodeText(const std::string& bytes, const std::string& codePage, bool utf8, bool* asCp1251,
-                        bool* asUtf8) {
+                        bool* asUtf8, bool* asCodePage) {
   std::wstring text;
   const bool saysUtf8 = codePage.size() >= 3 && std::toupper(static_cast<unsigned char>(codePage[0])) == 'U' &&
                        std::toupper(static_cast<unsigned char>(codePage[1])) == 'T' &&
@@ -218,11 +218,17 @@ std::wstring DecodeText(const std::string& bytes, const std::string& codePage, b
   // text of a single-byte code page hardly ever makes them.
   const bool utf8Bytes = !utf8 && !saysUtf8 && IsUtf8(bytes);
   if (asUtf8) *asUtf8 = utf8Bytes && !codePage.empty();
-  if (utf8 || saysUtf8 || utf8Bytes) {
+  // And bytes of a file that should be UTF-8 but that make no UTF-8 (as a
+  // writer leaves windows-1251 in an R2007 file) are in its code page.
+  const bool codePageBytes = (utf8 || saysUtf8) &&
+                             std::any_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; }) &&
+                             !IsUtf8(bytes);
+  if (asCodePage) *asCodePage = codePageBytes;
+  if ((utf8 || saysUtf8 || utf8Bytes) && !codePageBytes) {
     text = Wide(bytes);
   } else {
     // A file that names no code page is in the host's own, as it writes them.
-    const std::string name = IconvName(codePage.empty() ? kWrittenCodePage : codePage);
+    const std::string name = IconvName(codePage.empty() || saysUtf8 ? kWrittenCodePage : codePage);
     russian = name == "CP1252" && LooksCp1251(bytes);
     text = FromCodePage(bytes, russian ? "CP1251" : name.c_str());
   }

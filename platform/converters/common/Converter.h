@@ -74,9 +74,11 @@ inline constexpr char kWrittenCodePage[] = "ANSI_1251";
 // of several bytes, are read as UTF-8 whatever the code page, and `asUtf8`
 // says so when the file names one. Bytes of an ANSI_1252 file that are
 // evidently Russian in cp1251 (a word of three or more letters all from
-// 0xC0-0xFF) are read as cp1251, and `asCp1251` says so.
+// 0xC0-0xFF) are read as cp1251, and `asCp1251` says so. Bytes of an R2007+
+// file that are no UTF-8 are read in its code page (the host's own when it
+// names none, or UTF-8), and `asCodePage` says so.
 std::wstring DecodeText(const std::string& bytes, const std::string& codePage, bool utf8, bool* asCp1251 = nullptr,
-                        bool* asUtf8 = nullptr);
+                        bool* asUtf8 = nullptr, bool* asCodePage = nullptr);
 // %%d, %%p, %%c and %%% of single-line texts.
 std::wstring ExpandSpecials(const std::wstring& text);
 // The plain text of an MTEXT value: paragraphs become lines, formatting goes.
