@@ -67,16 +67,38 @@ def arc_points(m):
     return [(x1, y1)] + [(cx + r * math.cos(a), cy + r * math.sin(a)) for a in inner] + [(x2, y2)]
 
 
+class Ends:
+    """The ends of an outline's members, each within TOL of one met before
+    taken as that one: ends the drawing holds a rounding apart (an arc's end
+    turned with its macro) meet, as the library joins them."""
+
+    def __init__(self):
+        self.cells = {}
+
+    def snap(self, points):
+        for k in (0, len(points) - 1):
+            x, y = points[k]
+            cx, cy = round(x / TOL), round(y / TOL)
+            near = [q for i in (-1, 0, 1) for j in (-1, 0, 1) for q in self.cells.get((cx + i, cy + j), [])
+                    if math.hypot(q[0] - x, q[1] - y) <= TOL]
+            if near:
+                points[k] = near[0]
+            else:
+                self.cells.setdefault((cx, cy), []).append((x, y))
+        return points
+
+
 def outline(macro, place=None):
     """The region a figure's or sheet's outline members enclose, in its view;
     a compound figure's members are macros of their own."""
     to_view = (lambda p: placed(macro, p)) if place is None else (lambda p: place(placed(macro, p)))
     lines, regions = [], []
+    ends = Ends()
     for m in macro["members"]:
         if m["type"] == LINE:
-            lines.append(LineString([to_view(m["start"]), to_view(m["end"])]))
+            lines.append(LineString(ends.snap([to_view(m["start"]), to_view(m["end"])])))
         elif m["type"] in (CIRCLE, ARC):
-            lines.append(LineString([to_view(q) for q in arc_points(m)]))
+            lines.append(LineString(ends.snap([to_view(q) for q in arc_points(m)])))
         elif m["type"] == RECTANGLE and not m.get("angle"):
             x, y = m["corner"]
             corners = [(x, y), (x + m["width"], y), (x + m["width"], y + m["height"]), (x, y + m["height"])]

@@ -2,7 +2,8 @@
 
     interlock.py part FOLDER NAME   FOLDER/NAME.dxf: E_right|_left|_up|_down, an E 130 x 140 (spine 30, three
                                     legs 20 x 100, 40 apart) with its legs that way; comb_S_up|_down, ten
-                                    teeth 10 x 60, S apart, on a spine 20 high
+                                    teeth 10 x 60, S apart, on a spine 20 high; disc_D a circle of
+                                    diameter D, halfdisc_D the same drawn as two half arcs of a polyline
     interlock.py check DRAWING N GAP EDGE   one sheet holds the N figures, the nearest ones GAP apart and
                                     EDGE from its edge (no less, nor 0.01 mm more), measured by shapely
 """
@@ -49,7 +50,14 @@ def check(drawing, parts, gap, edge):
 if __name__ == "__main__":
     if sys.argv[1] == "part":
         doc = ezdxf.new("R2007", units=4)
-        doc.modelspace().add_lwpolyline(ring(sys.argv[3]), close=True)
+        kind, size = sys.argv[3].split("_")[:2]
+        if kind == "disc":
+            doc.modelspace().add_circle((0, 0), float(size) / 2)
+        elif kind == "halfdisc":
+            r = float(size) / 2
+            doc.modelspace().add_lwpolyline([(-r, 0, 1), (r, 0, 1)], format="xyb", close=True)
+        else:
+            doc.modelspace().add_lwpolyline(ring(sys.argv[3]), close=True)
         os.makedirs(sys.argv[2], exist_ok=True)
         doc.saveas(os.path.join(sys.argv[2], sys.argv[3] + ".dxf"))
     else:
