@@ -335,22 +335,26 @@ void FreeSpace::Draw(const Figure& figure)
     const int32_t c0 = box.c0, c1 = box.c1, r0 = box.r0, r1 = box.r1;
     const int32_t rows = r1 - r0 + 1;
     const std::vector<double> own = MaterialAreas(gaps, m_region.pBot, m_cell, box);
-    auto ownAt = [&](int32_t c, int32_t r) {
-        if (c < c0 || c > c1 || r < r0 || r > r1)
-            return 0.0;
-        return std::clamp(own[static_cast<size_t>(c - c0) * rows + (r - r0)], 0.0, m_cellArea);
-    };
     const double full = m_cellArea - m_sliver;
+    // The cells the figure covers whole, with a border of none round them:
+    // a cell whose eight neighbours it covers too holds none of its boundary.
+    const size_t paddedRows = static_cast<size_t>(rows) + 2;
+    std::vector<char> whole((static_cast<size_t>(c1 - c0) + 3) * paddedRows, 0);
+    for (int32_t c = c0; c <= c1; ++c)
+        for (int32_t r = r0; r <= r1; ++r)
+            whole[static_cast<size_t>(c - c0 + 1) * paddedRows + static_cast<size_t>(r - r0 + 1)] =
+                std::clamp(own[static_cast<size_t>(c - c0) * rows + (r - r0)], 0.0, m_cellArea) >= full;
     for (int32_t c = c0; c <= c1; ++c) {
         for (int32_t r = r0; r <= r1; ++r) {
-            const double area = ownAt(c, r);
+            const double area = std::clamp(own[static_cast<size_t>(c - c0) * rows + (r - r0)], 0.0, m_cellArea);
             if (area <= 0.0)
                 continue;
             m_cover[Index(c, r)] += area;
-            bool inner = area >= full;
-            for (int32_t dc = -1; dc <= 1 && inner; ++dc)
-                for (int32_t dr = -1; dr <= 1 && inner; ++dr)
-                    inner = ownAt(c + dc, r + dr) >= full;
+            const char* at = &whole[static_cast<size_t>(c - c0 + 1) * paddedRows + static_cast<size_t>(r - r0 + 1)];
+            const bool inner = at[0] && at[-1] && at[1] && at[-static_cast<std::ptrdiff_t>(paddedRows) - 1] &&
+                               at[-static_cast<std::ptrdiff_t>(paddedRows)] &&
+                               at[-static_cast<std::ptrdiff_t>(paddedRows) + 1] &&
+                               at[paddedRows - 1] && at[paddedRows] && at[paddedRows + 1];
             if (inner)
                 continue;
             if (!drawn.edge.empty() && drawn.edge.back().c0 == c && drawn.edge.back().r1 + 1 == r)
