@@ -376,31 +376,29 @@ TEST(LinearSolver, RelaxationBoundBeatsTheLengthAndNeverPassesAPlan)
 // once stays as it was.
 TEST(LinearSolver, PieceExchangeKeepsEveryPieceAndSavesBars)
 {
+    const std::vector<Detail> pairs{MakeDetail(L"a", 30, 30), MakeDetail(L"b", 70, 30)};
+    const MapLayout threes{{{3, 0}, 10}, {{0, 1}, 30}};
     const struct {
         const char* name;
         std::vector<Detail> details;
-        double bar;
         MapLayout plan;
-        double reached; // bars at most afterwards
+        double reached;  // bars at most afterwards, on bars of 100
         bool stopped;
     } cases[] = {
-        {"threes beside singles", {MakeDetail(L"a", 30, 30), MakeDetail(L"b", 70, 30)}, 100,
-         {{{3, 0}, 10}, {{0, 1}, 30}}, 30, false},
-        {"stopped at once", {MakeDetail(L"a", 30, 30), MakeDetail(L"b", 70, 30)}, 100,
-         {{{3, 0}, 10}, {{0, 1}, 30}}, 40, true},
+        {"threes beside singles", pairs, threes, 30, false},
+        {"stopped at once", pairs, threes, 40, true},
         {"one piece a bar, fifths and more", {MakeDetail(L"a", 18, 12), MakeDetail(L"b", 23, 8), MakeDetail(L"c", 41, 6)},
-         100, {{{1, 0, 0}, 12}, {{0, 1, 0}, 8}, {{0, 0, 1}, 6}}, 7, false},
+         {{{1, 0, 0}, 12}, {{0, 1, 0}, 8}, {{0, 0, 1}, 6}}, 7, false},
     };
     for (const auto& c : cases) {
         std::vector<double> lengths;
         for (const Detail& d : c.details)
             lengths.push_back(d.length);
-        PieceExchange exchange(lengths, c.bar, c.plan);
+        PieceExchange exchange(lengths, 100.0, c.plan);
         exchange.Improve(0, 7, [&](double) { return c.stopped; });
-        const MapLayout plan = exchange.Plan();
-        EXPECT_TRUE(IsExactPlan(c.details, c.bar, plan)) << c.name;
-        EXPECT_LE(BarsOf(plan), c.reached) << c.name;
-        EXPECT_EQ(static_cast<double>(exchange.Bars()), BarsOf(plan)) << c.name;
+        EXPECT_TRUE(IsExactPlan(c.details, 100.0, exchange.Plan())) << c.name;
+        EXPECT_LE(BarsOf(exchange.Plan()), c.reached) << c.name;
+        EXPECT_EQ(static_cast<double>(exchange.Bars()), BarsOf(exchange.Plan())) << c.name;
     }
     // Random plans of a bar a piece: never more bars, every piece kept.
     std::mt19937 random(20261209);

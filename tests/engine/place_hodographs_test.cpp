@@ -121,8 +121,7 @@ TEST_P(TurnedPairTest, TurnedPairComesFromTheCacheAsBuilt)
     MoveTo(frame, {100.0, 100.0});
     MapHodographPoligon ext, inn;
     builder.CreateFigureHodographs(*frame, *ell, true, ext, inn);
-    const size_t cached = builder.m_hodographsContainer.size();
-    ASSERT_EQ(cached, 1u);
+    ASSERT_EQ(builder.m_hodographsContainer.size(), 1u);
 
     for (const FigurePtr& figure : {frame, ell})
         figure->SetPlacement(0.0, 0.0, 90.0 * GetParam(), false);
@@ -133,12 +132,11 @@ TEST_P(TurnedPairTest, TurnedPairComesFromTheCacheAsBuilt)
     fresh.Init(kFigureGap, kSheetGap, 1, false);
     fresh.CreateFigureHodographs(*frame, *ell, true, builtExt, builtInn);
 
-    EXPECT_EQ(builder.m_hodographsContainer.size(), cached);
+    EXPECT_EQ(builder.m_hodographsContainer.size(), 1u);
     for (const auto& [turned, built] : {std::pair{&turnedExt, &builtExt}, std::pair{&turnedInn, &builtInn}}) {
         ASSERT_EQ(turned->size(), built->size());
         for (size_t k = 0; k < turned->size(); ++k) {
-            const NPolygon& a = *(*turned)[k].first;
-            const NPolygon& b = *(*built)[k].first;
+            const NPolygon &a = *(*turned)[k].first, &b = *(*built)[k].first;
             ASSERT_EQ(a.m_points.size(), b.m_points.size());
             for (const NPoint& p : a.m_points)
                 EXPECT_TRUE(std::any_of(b.m_points.begin(), b.m_points.end(),

@@ -1140,7 +1140,10 @@ TEST_F(DxfImportTest, PartsOfSizesNoSheetHoldsAreRefusedWithTheirSize)
 // stay as they are. A bracketed "key=value" of no known key, or one cut
 // short, is named, so that a count or material not taken is never silent;
 // the formatting codes of an MTEXT take nothing of its text with them.
-TEST_F(DxfImportTest, MarkingInAWrongCodePageOrAmongCodesIsReadOrNamed)
+// Markings only from texts shown (the others named); a value refused
+// refuses the part, with the range; a material mixing Latin and Cyrillic
+// letters in a word is named. What is written loads with its values.
+TEST_F(DxfImportTest, MarkingIsReadFromWhatIsShownInAnyCodePageOrNamedOrRefusesThePart)
 {
     using namespace dxftext;
     const auto file = [](const char* codePage, const std::string& texts, const char* version = "AC1015") {
@@ -1149,10 +1152,20 @@ TEST_F(DxfImportTest, MarkingInAWrongCodePageOrAmongCodesIsReadOrNamed)
             header = header + Groups{{9, "$DWGCODEPAGE"}, {3, codePage}};
         return dxftext::File({{"HEADER", header}, {"ENTITIES", Square(0, 0, 100) + Text(10, 10, texts, "MTEXT")}});
     };
-    const auto attribute = [](const char* flags) {  // of the value "[Qty=4]", or 7 when not constant
+    const auto attdef = [](const char* flags) {  // of the value "[Qty=4]", or 7 when not constant
         return Groups{{0, "ATTDEF"}, {8, "0"}, {10, "0"}, {20, "0"}, {40, "2.5"}, {1, *flags == '2' ? "[Qty=4]" : "[Qty=7]"},
                       {3, "Qty"}, {2, "QTY"}, {70, flags}, {73, "0"}, {74, "2"}};
     };
+    // Texts on layers frozen and off, and attributes of a copy of "TAG".
+    const auto part = [&](const Groups& texts) {
+        return dxftext::File({{"TABLES", layers({{"FROZEN", "1"}, {"OFF", "2"}})}, {"BLOCKS", Block("TAG", {})},
+                              {"ENTITIES", Square(0, 0, 100) + texts}});
+    };
+    const auto on = [](const char* layer, Groups text) { return text[1].second = layer, text; };
+    const auto attribute = [](const char* value, const char* flags) {
+        return Groups{{0, "ATTRIB"}, {8, "0"}, {10, "10"}, {20, "40"}, {40, "2.5"}, {1, value}, {2, "QTY"}, {70, flags}};
+    };
+    const auto copy = [](const Groups& attributes) { return Groups{{66, "1"}} + attributes + Groups{{0, "SEQEND"}, {8, "0"}}; };
     const std::string count5 = "[\xCA\xEE\xEB-\xE2\xEE=5]";                       // "[Кол-во=5]" in cp1251
     const std::string steel = "[\xCC\xE0\xF2\xE5\xF0\xE8\xE0\xEB=\xD1\xF2" "3]";  // "[Материал=Ст3]"
     const std::wstring recoded = L"деталь импортирована, но при чтении тексты с русскими буквами прочитаны в кодировке "
@@ -1161,17 +1174,22 @@ TEST_F(DxfImportTest, MarkingInAWrongCodePageOrAmongCodesIsReadOrNamed)
     const std::wstring unknown = L"маркировка не распознана: ";
     const std::wstring keys = L" (ключи: материал, material, толщина, thickness, кол-во, количество, count, quantity, "
                               L"qty): деталь импортирована с количеством 1, без толщины, без материала";
+    const std::wstring hidden = L"маркировка на выключенных или замороженных слоях не читается: ";
+    const std::wstring invisible = L"деталь импортирована, но при чтении пропущено: невидимые тексты, их маркировка не читается — 1 (";
+    const std::wstring refused = L"маркировка не принята: [";
+    const std::wstring counts = L" (количество должно быть целым числом от 1 до 100000)";
+    const std::wstring thicknesses = L" (толщина должна быть числом от 0.01 до 500 мм)";
     const struct {
         const char* name;
         std::string bytes;
-        int count;
+        int count;  // 0: refused
         const wchar_t* material;
-        std::wstring note;
+        std::wstring note;  // the refusal or the note, a line each naming the file; empty: nothing
+        double thickness = 0;
     } cases[] = {
         {"count_in_1251_said_1252", file("ANSI_1252", count5), 5, L"", recoded + L"указанной в файле ANSI_1252 — 1 («[Кол-во=5]»)"},
         // A file naming no code page is in the host's own: nothing to say.
-        {"material_in_1251_said_nothing", file("", steel + "\\P[\xD2\xEE\xEB\xF9\xE8\xED\xE0=2]"), 1, L"Ст3",
-         L""},
+        {"material_in_1251_said_nothing", file("", steel + "\\P[\xD2\xEE\xEB\xF9\xE8\xED\xE0=2]"), 1, L"Ст3", L"", 2},
         {"german_material", file("ANSI_1252", "[Material=Wei\xDF" "blech Gr\xF6\xDF" "e]\\P[Scale 1:2]\\P[A-A]"), 1,
          L"Weißblech Größe", L""},
         {"count_in_1251_said_1250", file("ANSI_1250", count5), 1, L"", unknown + L"[Ęîë-âî=5]" + keys},
@@ -1191,95 +1209,53 @@ TEST_F(DxfImportTest, MarkingInAWrongCodePageOrAmongCodesIsReadOrNamed)
         {"marking_among_mtext_codes", file("", "\\pxqc;{\\fArial|b0;[Материал=Ст3]}\\n[Qty=4]"), 4, L"Ст3", L""},
         // A constant attribute of a block is drawn in every copy; a variable one's default is not.
         {"count_in_a_constant_attribute",
-         dxftext::File({{"BLOCKS", Block("TAG", attribute("2")) + Block("VAR", attribute("0"))},
+         dxftext::File({{"BLOCKS", Block("TAG", attdef("2")) + Block("VAR", attdef("0"))},
                         {"ENTITIES", Square(0, 0, 100) + Insert("TAG", 10, 10) + Insert("VAR", 10, 30)}}),
          4, L"", L""},
         {"marking_split_between_lines", file("", "[Qty=\\P4]"), 1, L"",
          L"маркировка без закрывающей скобки не прочитана: «[Qty=»: деталь импортирована с количеством 1, без толщины, "
          L"без материала"},
-    };
-    const auto [entries, closing] = ImportCases(cases);
-    for (size_t i = 0; i < std::size(cases); ++i) {
-        SCOPED_TRACE(cases[i].name);
-        EXPECT_EQ(entries[i].m_count, cases[i].count);
-        EXPECT_EQ(entries[i].m_material, cases[i].material);
-        if (cases[i].note.empty()) {
-            EXPECT_EQ(closing.find(entries[i].m_path + L":"), std::wstring::npos) << vlhost::Host::Utf8(closing);
-            continue;
-        }
-        std::wstring lines = entries[i].m_path + L": " + cases[i].note;  // each line of the note names the file
-        for (size_t at = lines.find(L'\n'); at != std::wstring::npos; at = lines.find(L'\n', at + 1))
-            lines.insert(at + 1, entries[i].m_path + L": ");
-        EXPECT_NE(closing.find(lines), std::wstring::npos) << vlhost::Host::Utf8(closing);
-    }
-}
-
-// Markings only from texts shown (the others named); a value refused
-// refuses the part, with the range; a material mixing Latin and Cyrillic
-// letters in a word is named. What is written loads with its values.
-TEST_F(DxfImportTest, MarkingsOnlyFromWhatIsShownAndRefusedValuesRefuseThePart)
-{
-    using namespace dxftext;
-    const auto on = [](const char* layer, Groups text) { return text[1].second = layer, text; };
-    const auto attribute = [](const char* value, const char* flags) {
-        return Groups{{0, "ATTRIB"}, {8, "0"}, {10, "10"}, {20, "40"}, {40, "2.5"}, {1, value}, {2, "QTY"}, {70, flags}};
-    };
-    const auto part = [&](const Groups& texts) {
-        return dxftext::File({{"TABLES", layers({{"FROZEN", "1"}, {"OFF", "2"}})}, {"BLOCKS", Block("TAG", {})},
-                              {"ENTITIES", Square(0, 0, 100) + texts}});
-    };
-    const std::wstring hidden = L"маркировка на выключенных или замороженных слоях не читается: ";
-    const std::wstring invisible = L"деталь импортирована, но при чтении пропущено: невидимые тексты, их маркировка не читается — 1 (";
-    const std::wstring refused = L"маркировка не принята: [";
-    const std::wstring counts = L" (количество должно быть целым числом от 1 до 100000)";
-    const std::wstring thicknesses = L" (толщина должна быть числом от 0.01 до 500 мм)";
-    const struct {
-        const char* name;
-        std::string bytes;
-        std::wstring said;  // the refusal or the note; empty: nothing
-        int count = 0;  // 0: refused
-        std::wstring material = L"";
-    } cases[] = {
         {"hidden_beside_shown",
          part(on("FROZEN", Text(10, 10, "[Кол-во=13]")) + on("OFF", Text(10, 20, "[Материал=08пс] [Толщина=3]")) +
               Text(10, 30, "[Кол-во=4]")),
-         hidden + L"[Кол-во=13] на слое «FROZEN», [Материал=08пс] на слое «OFF», [Толщина=3] на слое «OFF»", 4},
-        {"invisible_attribute",
-         part(Insert("TAG", 0, 0) + Groups{{66, "1"}} + attribute("[Кол-во=12]", "1") + attribute("[Кол-во=3]", "0") +
-              Groups{{0, "SEQEND"}, {8, "0"}}),
-         invisible + L"атрибут на слое «0» у (10; 40))", 3},
+         4, L"", hidden + L"[Кол-во=13] на слое «FROZEN», [Материал=08пс] на слое «OFF», [Толщина=3] на слое «OFF»"},
+        {"invisible_attribute", part(Insert("TAG", 0, 0) + copy(attribute("[Кол-во=12]", "1") + attribute("[Кол-во=3]", "0"))),
+         3, L"", invisible + L"атрибут на слое «0» у (10; 40))"},
         // A copy on a frozen layer is hidden with its attributes, whatever their layers.
-        {"attribute_of_a_copy_on_a_frozen_layer",
-         part(on("FROZEN", Insert("TAG", 0, 0)) + Groups{{66, "1"}} + attribute("[Кол-во=14]", "0") +
-              Groups{{0, "SEQEND"}, {8, "0"}}),
-         hidden + L"[Кол-во=14] на слое «FROZEN»", 1},
-        {"invisible_text", part(Text(10, 10, "[Кол-во=12]") + Groups{{60, "1"}}), invisible + L"текст на слое «0» у (10; 10))", 1},
-        {"count_0", part(Text(10, 10, "[Кол-во=0]")), refused + L"Кол-во=0]" + counts},
-        {"count_not_whole", part(Text(10, 10, "[Кол-во=2,5]")), refused + L"Кол-во=2,5]" + counts},
-        {"count_of_int32", part(Text(10, 10, "[Кол-во: 2147483647]")), refused + L"Кол-во: 2147483647]" + counts},
-        {"thickness_1e300", part(Text(10, 10, "[Толщина: 1e300]")), refused + L"Толщина: 1e300]" + thicknesses},
-        {"thickness_1e-300", part(Text(10, 10, "[Толщина=1e-300]")), refused + L"Толщина=1e-300]" + thicknesses},
-        {"count_past_loading", part(Text(10, 10, "[Кол-во=100001]")), refused + L"Кол-во=100001]" + counts},
-        {"thickness_600", part(Text(10, 10, "[Толщина=600]")), refused + L"Толщина=600]" + thicknesses},
-        {"thickness_0,005_beside_2", part(Text(10, 10, "[Толщина=0,005] [Толщина=2]")), refused + L"Толщина=0,005]" + thicknesses},
-        {"material_with_latin_c", part(Text(10, 10, "[Материал=Cт3]")),
-         L"материал «Cт3» набран латинскими и русскими буквами вперемешку: в слове «Cт3» латинские буквы C, русские т", 1, L"Cт3"},
-        {"material_of_two_scripts", part(Text(10, 10, "[Материал=AISI 304/08Х18Н10]")), L"", 1, L"AISI 304/08Х18Н10"},
+        {"attribute_of_a_copy_on_a_frozen_layer", part(on("FROZEN", Insert("TAG", 0, 0)) + copy(attribute("[Кол-во=14]", "0"))),
+         1, L"", hidden + L"[Кол-во=14] на слое «FROZEN»"},
+        {"invisible_text", part(Text(10, 10, "[Кол-во=12]") + Groups{{60, "1"}}), 1, L"", invisible + L"текст на слое «0» у (10; 10))"},
+        {"count_0", part(Text(10, 10, "[Кол-во=0]")), 0, L"", refused + L"Кол-во=0]" + counts},
+        {"count_not_whole", part(Text(10, 10, "[Кол-во=2,5]")), 0, L"", refused + L"Кол-во=2,5]" + counts},
+        {"count_of_int32", part(Text(10, 10, "[Кол-во: 2147483647]")), 0, L"", refused + L"Кол-во: 2147483647]" + counts},
+        {"thickness_1e300", part(Text(10, 10, "[Толщина: 1e300]")), 0, L"", refused + L"Толщина: 1e300]" + thicknesses},
+        {"thickness_1e-300", part(Text(10, 10, "[Толщина=1e-300]")), 0, L"", refused + L"Толщина=1e-300]" + thicknesses},
+        {"count_past_loading", part(Text(10, 10, "[Кол-во=100001]")), 0, L"", refused + L"Кол-во=100001]" + counts},
+        {"thickness_600", part(Text(10, 10, "[Толщина=600]")), 0, L"", refused + L"Толщина=600]" + thicknesses},
+        {"thickness_0,005_beside_2", part(Text(10, 10, "[Толщина=0,005] [Толщина=2]")), 0, L"",
+         refused + L"Толщина=0,005]" + thicknesses},
+        {"material_with_latin_c", part(Text(10, 10, "[Материал=Cт3]")), 1, L"Cт3",
+         L"материал «Cт3» набран латинскими и русскими буквами вперемешку: в слове «Cт3» латинские буквы C, русские т"},
+        {"material_of_two_scripts", part(Text(10, 10, "[Материал=AISI 304/08Х18Н10]")), 1, L"AISI 304/08Х18Н10", L""},
     };
     const auto [entries, closing] = ImportCases(cases);
     NestingModel model;
     for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(cases[i].name);
-        const std::wstring& said = cases[i].said;
-        EXPECT_EQ(closing.find(entries[i].m_path + (said.empty() ? L":" : L": " + said)) == std::wstring::npos, said.empty())
-            << vlhost::Host::Utf8(closing);
+        std::wstring lines = entries[i].m_path + L": " + cases[i].note;
+        for (size_t at = lines.find(L'\n'); at != std::wstring::npos; at = lines.find(L'\n', at + 1))
+            lines.insert(at + 1, entries[i].m_path + L": ");
+        const bool named = closing.find(cases[i].note.empty() ? entries[i].m_path + L":" : lines) != std::wstring::npos;
+        EXPECT_EQ(named, !cases[i].note.empty()) << vlhost::Host::Utf8(closing);
         EXPECT_EQ(entries[i].m_fragment.empty(), cases[i].count == 0);
         if (cases[i].count == 0)
             continue;
+        EXPECT_EQ(entries[i].m_count, cases[i].count);
+        EXPECT_EQ(entries[i].m_material, cases[i].material);
         const FigurePtr figure = model.AddFigure(entries[i].m_fragment);
         ASSERT_TRUE(figure);
         EXPECT_EQ(figure->m_count, cases[i].count);
-        EXPECT_EQ(figure->GetThickness(), 0.0);
+        EXPECT_EQ(figure->GetThickness(), cases[i].thickness);
         EXPECT_EQ(figure->GetMaterial(), cases[i].material);
         EXPECT_NEAR(figure->m_area, 10000.0, 1e-6);
     }
