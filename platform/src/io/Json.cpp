@@ -1211,8 +1211,10 @@ json Parsed(const std::wstring& path) {
 }
 
 // A drawing read as its file streams (StreamedParser), or null where the
-// file is to be read whole.
-Ref<Document2D> StreamedDrawing(Application& app, const std::wstring& path, bool visible) {
+// file is to be read whole: then `whole` holds its tree where the file was
+// read to its end without a list of views (a 3D document), and is null
+// where it is to be read again.
+Ref<Document2D> StreamedDrawing(Application& app, const std::wstring& path, bool visible, json& whole) {
   std::ifstream in(PathOf(path), std::ios::binary);
   if (!in) Bad("файл не открывается");
   Ref<Document2D> doc;
@@ -1231,7 +1233,11 @@ Ref<Document2D> StreamedDrawing(Application& app, const std::wstring& path, bool
   StreamedParser parser(begin, reader);
   const bool parsed = json::sax_parse(in, &parser);
   if (parser.failed) BadJson(path, in, parser.byte, parser.id);
-  if (parser.late || !parsed || !doc) return {};
+  if (parser.late || !parsed) return {};
+  if (!doc) {
+    whole = std::move(parser.head);
+    return {};
+  }
   reader->Finish(parser.head);
   return doc;
 }
@@ -1240,12 +1246,13 @@ Ref<Document2D> StreamedDrawing(Application& app, const std::wstring& path, bool
 
 vlapi::IVarnelDocumentPtr ReadDocument(Application& app, const std::wstring& path, bool visible, std::wstring& error) {
   try {
-    if (Ref<Document2D> doc = StreamedDrawing(app, path, visible)) {
+    json read;
+    if (Ref<Document2D> doc = StreamedDrawing(app, path, visible, read)) {
       doc->SetPath(path);
       app.Activate(doc.get());
       return vlapi::IVarnelDocumentPtr(static_cast<vlapi::IVarnelDocument2D*>(doc.get()));
     }
-    const json j = Parsed(path);
+    const json j = read.is_null() ? Parsed(path) : std::move(read);
     if (!j.is_object()) Bad("не документ этой системы");
     const int type = Integer(j, "type");
     if (type == vlapi::vlDocumentDrawing || type == vlapi::vlDocumentFragment) {
