@@ -35,13 +35,21 @@ for pieces in "${counts[@]}"; do
   for road in import load optimise; do
     if ! /usr/bin/time -o "$job/$road.time" -f "%e s wall, %U s user, %M kB peak" \
         "$build/tools/host_play" "$job/$road.play" -D LIB="$build/nesting/libNesting.so" -D OUT="$job/out" \
-        -D PARTS="$job/parts" --root "$job/out/host" >"$job/$road.log" 2>&1; then
+        -D PARTS="$job/parts" --root "$job/out/host" --times "$job/$road.steps" >"$job/$road.log" 2>&1; then
       echo "$pieces: $road failed (see $job/$road.log)"
       status=1
       continue 2
     fi
     echo "$pieces: $road $(tail -n 1 "$job/$road.time")"
   done
+  # The optimisation command alone, as the user waits for it: its start,
+  # the placement and Enter (host_play's steps from "command 3" to Enter; the
+  # drawing's opening and saving and the library's loading left out), with
+  # the highest peak of memory among those steps.
+  command=$(awk -F'\t' '/\tcommand 3$/ { on = 1 } on { wall += $2; cpu += $3; if ($4 + 0 > peak) peak = $4 + 0 }
+      on && $6 == "enter" { on = 0 } END { printf "%.2f s wall, %.2f s processor, %d kB peak", wall, cpu, peak }' \
+      "$job/optimise.steps")
+  echo "$pieces: optimisation command $command"
   # The placement's own time, as the optimisation panel shows it.
   placing=$(grep -o '"[0-9.]* сек"' "$job/out/panel.txt" | tr -d '"' || true)
   echo "$pieces: placement ${placing:-not shown}"

@@ -2,7 +2,9 @@
 // stand-in host (grammar in tools/README.md). Exit 0 when every line holds,
 // 1 at the first line that fails (with its number and why), 2 for bad usage.
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iomanip>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -121,6 +124,53 @@ std::string ReadFile(const fs::path& path) {
   return text.str();
 }
 
+// What a step costs: wall clock, processor time (user and system) and the
+// peak of the resident memory while it plays. The peak is the kernel's
+// (VmHWM), set back to the present size before each step where the kernel
+// lets it be (/proc/self/clear_refs); where not, it is the peak since the
+// start, and says so.
+struct StepCost {
+  double wall = 0.0;
+  double processor = 0.0;
+  long rss = 0;  // kB, as the step starts
+  bool peakReset = false;
+
+  static double Processor() {
+    rusage use{};
+    getrusage(RUSAGE_SELF, &use);
+    return static_cast<double>(use.ru_utime.tv_sec + use.ru_stime.tv_sec) +
+           static_cast<double>(use.ru_utime.tv_usec + use.ru_stime.tv_usec) * 1e-6;
+  }
+  static double Wall() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+  }
+  // The status line `key` of the process (kB), or -1.
+  static long Status(const std::string& key) {
+    std::ifstream in("/proc/self/status");
+    for (std::string line; std::getline(in, line);)
+      if (line.rfind(key + ":", 0) == 0) return std::atol(line.c_str() + key.size() + 1);
+    return -1;
+  }
+  static StepCost Start(bool wanted) {
+    StepCost cost;
+    if (!wanted) return cost;
+    std::ofstream reset("/proc/self/clear_refs");
+    cost.peakReset = static_cast<bool>(reset << "5" << std::flush);
+    cost.rss = Status("VmRSS");
+    cost.processor = Processor();
+    cost.wall = Wall();
+    return cost;
+  }
+  void Write(std::ostream& out, std::size_t line, const std::string& text) const {
+    const double wallNow = Wall(), processorNow = Processor();
+    out << line << "\t" << std::fixed << std::setprecision(3) << wallNow - wall << "\t" << processorNow - processor
+        << "\t" << Status("VmHWM") << (peakReset ? "" : " (since the start)") << "\t" << rss << "\t" << text
+        << std::endl;
+  }
+};
+
 class Player {
  public:
   Player(fs::path script, fs::path root, std::map<std::string, std::string> vars)
@@ -157,6 +207,7 @@ class Player {
     for (line_ = 0; line_ < lines.size(); ++line_) {
       const std::string text = Trim(lines[line_]);
       if (text.empty() || text[0] == '#') continue;
+      const StepCost before = StepCost::Start(times_.is_open());
       try {
         Words words = Expand(Split(text));
         if (words[0] == "expect" && words.size() >= 2 && words[1] == "calls") {
@@ -165,6 +216,7 @@ class Player {
           Step(words);
         }
         PrintAlerts();
+        if (times_.is_open()) before.Write(times_, line_ + 1, text);
       } catch (const Failure& f) {
         PrintAlerts();
         why = f.why;
@@ -172,6 +224,13 @@ class Player {
       }
     }
     return 0;
+  }
+
+  // Each step's wall clock, processor time and peak memory, a line each,
+  // to the file (a benchmark's figures).
+  bool TimeSteps(const fs::path& file) {
+    times_.open(file, std::ios::binary);
+    return static_cast<bool>(times_);
   }
 
  private:
@@ -982,12 +1041,14 @@ class Player {
   std::size_t checkpoint_ = 0;
   std::string pendingFailure_;  // why a waiting step failed when the host carried it out
   std::size_t messagesSeen_ = 0;  // the messages shown before the last expectation of messages
+  std::ofstream times_;           // TimeSteps
   std::size_t alertsShown_ = 0;   // the messages looked at for PrintAlerts
   static constexpr int kErrorIcon = 0x10, kWarningIcon = 0x30;
 };
 
 int Usage() {
-  std::cerr << "usage: host_play <script> [-D NAME=VALUE]... [--root DIR] [--transcript FILE] [--progress]\n";
+  std::cerr << "usage: host_play <script> [-D NAME=VALUE]... [--root DIR] [--transcript FILE] [--progress] "
+               "[--times FILE]\n";
   return 2;
 }
 
@@ -999,6 +1060,7 @@ int main(int argc, char** argv) {
   fs::path root;
   fs::path transcript;
   bool progress = false;
+  fs::path times;
   std::map<std::string, std::string> vars;
   for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -1013,6 +1075,8 @@ int main(int argc, char** argv) {
       transcript = argv[++i];
     } else if (arg == "--progress") {
       progress = true;
+    } else if (arg == "--times" && i + 1 < argc) {
+      times = argv[++i];
     } else {
       return Usage();
     }
@@ -1025,7 +1089,12 @@ int main(int argc, char** argv) {
   {
     Player player(script, root, vars);
     if (progress) player.ShowProgress();
-    failed = player.Play(why);
+    if (!times.empty() && !player.TimeSteps(times)) {
+      failed = -1;
+      why = "cannot write " + times.string();
+    } else {
+      failed = player.Play(why);
+    }
     if (!transcript.empty()) {
       std::error_code ec;
       if (transcript.has_parent_path()) fs::create_directories(transcript.parent_path(), ec);

@@ -152,6 +152,9 @@ void FreeSpace::Reset(const Sheet& sheet, const NRect& region, double detail, do
     m_figures = figures;
     m_drawn.clear();
     m_drawnAt.clear();
+    // The figures' dents by shape, while they are not too many.
+    if (m_outlineDents.Size() > kDentShapesKept)
+        m_outlineDents.Clear();
     // The bounds were found on the figures drawn: they go; the shapes' cells stay.
     for (Known& known : m_known)
         known.left = -std::numeric_limits<double>::infinity();
@@ -177,10 +180,12 @@ void FreeSpace::Reset(const Sheet& sheet, const NRect& region, double detail, do
     // columns of as many cells as a square sheet. And a figure is measured
     // on its own cells: a few long figures on a narrow strip would each
     // take millions, where the same figures on a square sheet take as many
-    // as its shorter side has cells across.
+    // as its shorter side has cells across. No more of the run's material
+    // than the region holds lies on it: the grid of one of many sheets is
+    // as fine as that of a run of one sheetful.
     const double budget =
         figures > 0 ? std::min(kMaterialCells, static_cast<double>(figures) * kFigureCells) : kMaterialCells;
-    m_cell = std::max(m_cell, std::sqrt(material / budget));
+    m_cell = std::max(m_cell, std::sqrt(std::min(material, width * height) / budget));
     m_cellArea = m_cell * m_cell;
     m_sliver = m_cell * kSliverWidth;
     m_rows = static_cast<int32_t>(std::ceil(height / m_cell));
@@ -330,22 +335,26 @@ void FreeSpace::Draw(const Figure& figure)
     const int32_t c0 = box.c0, c1 = box.c1, r0 = box.r0, r1 = box.r1;
     const int32_t rows = r1 - r0 + 1;
     const std::vector<double> own = MaterialAreas(gaps, m_region.pBot, m_cell, box);
-    auto ownAt = [&](int32_t c, int32_t r) {
-        if (c < c0 || c > c1 || r < r0 || r > r1)
-            return 0.0;
-        return std::clamp(own[static_cast<size_t>(c - c0) * rows + (r - r0)], 0.0, m_cellArea);
-    };
     const double full = m_cellArea - m_sliver;
+    // The cells the figure covers whole, with a border of none round them:
+    // a cell whose eight neighbours it covers too holds none of its boundary.
+    const size_t paddedRows = static_cast<size_t>(rows) + 2;
+    std::vector<char> whole((static_cast<size_t>(c1 - c0) + 3) * paddedRows, 0);
+    for (int32_t c = c0; c <= c1; ++c)
+        for (int32_t r = r0; r <= r1; ++r)
+            whole[static_cast<size_t>(c - c0 + 1) * paddedRows + static_cast<size_t>(r - r0 + 1)] =
+                std::clamp(own[static_cast<size_t>(c - c0) * rows + (r - r0)], 0.0, m_cellArea) >= full;
     for (int32_t c = c0; c <= c1; ++c) {
         for (int32_t r = r0; r <= r1; ++r) {
-            const double area = ownAt(c, r);
+            const double area = std::clamp(own[static_cast<size_t>(c - c0) * rows + (r - r0)], 0.0, m_cellArea);
             if (area <= 0.0)
                 continue;
             m_cover[Index(c, r)] += area;
-            bool inner = area >= full;
-            for (int32_t dc = -1; dc <= 1 && inner; ++dc)
-                for (int32_t dr = -1; dr <= 1 && inner; ++dr)
-                    inner = ownAt(c + dc, r + dr) >= full;
+            const char* at = &whole[static_cast<size_t>(c - c0 + 1) * paddedRows + static_cast<size_t>(r - r0 + 1)];
+            const bool inner = at[0] && at[-1] && at[1] && at[-static_cast<std::ptrdiff_t>(paddedRows) - 1] &&
+                               at[-static_cast<std::ptrdiff_t>(paddedRows)] &&
+                               at[-static_cast<std::ptrdiff_t>(paddedRows) + 1] &&
+                               at[paddedRows - 1] && at[paddedRows] && at[paddedRows + 1];
             if (inner)
                 continue;
             if (!drawn.edge.empty() && drawn.edge.back().c0 == c && drawn.edge.back().r1 + 1 == r)
@@ -401,10 +410,12 @@ uint16_t FreeSpace::ColumnRunAlong(int32_t column) const
     return RunOf(before + column - m_columns + 1);
 }
 
-void FreeSpace::RunsAllowColumn(int32_t column, int32_t row0, std::vector<char>& allow) const
+void FreeSpace::RunsAllowColumn(int32_t column, int32_t row0, std::vector<char>& allow, int32_t& lo,
+                                int32_t& hi) const
 {
-    std::fill(allow.begin(), allow.end(), 0);
     const auto rows = static_cast<int32_t>(allow.size());
+    lo = rows;
+    hi = -1;
     const int32_t up = column + m_own.up.column;
     const int32_t along = column + m_own.along.column;
     if (!ColumnRunsAllow(column))
@@ -412,16 +423,38 @@ void FreeSpace::RunsAllowColumn(int32_t column, int32_t row0, std::vector<char>&
     // The rows whose run cells lie on the grid: off it nothing is free.
     const int32_t first = std::max({0, -row0 - m_own.up.row, -row0 - m_own.along.row});
     const int32_t end = std::min({rows, m_rows - row0 - m_own.up.row, m_rows - row0 - m_own.along.row});
+    const auto mark = [&](int32_t r, bool allows) {
+        allow[static_cast<size_t>(r)] = static_cast<char>(allows);
+        if (allows) {
+            lo = std::min(lo, r);
+            hi = r;
+        }
+    };
     if (up >= m_columns || along >= m_columns) {
         for (int32_t r = first; r < end; ++r)
-            allow[static_cast<size_t>(r)] = RunsAllow(column, row0 + r);
+            mark(r, RunsAllow(column, row0 + r));
         return;
     }
-    const uint16_t* runUp = m_up.data() + Index(up, 0) + row0 + m_own.up.row;
-    const uint16_t* runAlong = m_along.data() + Index(along, 0) + row0 + m_own.along.row;
+    const int32_t upRow = row0 + m_own.up.row, alongRow = row0 + m_own.along.row;
+    const uint16_t* runUp = m_up.data() + Index(up, 0) + upRow;
+    const uint16_t* runAlong = m_along.data() + Index(along, 0) + alongRow;
     const uint16_t needUp = m_own.up.length, needAlong = m_own.along.length;
-    for (int32_t r = first; r < end; ++r)
-        allow[static_cast<size_t>(r)] = static_cast<char>((runUp[r] >= needUp) & (runAlong[r] >= needAlong));
+    // Blocks of rows whose longest runs are too short hold no such cell.
+    const uint16_t* upBlocks = m_upBlocks.data() + static_cast<size_t>(up) * static_cast<size_t>(BlocksPerColumn());
+    const uint16_t* alongBlocks =
+        m_alongBlocks.data() + static_cast<size_t>(along) * static_cast<size_t>(BlocksPerColumn());
+    for (int32_t r = first; r < end;) {
+        const int32_t upBlock = (upRow + r) / kBlockRows, alongBlock = (alongRow + r) / kBlockRows;
+        const int32_t next =
+            std::min({end, (upBlock + 1) * kBlockRows - upRow, (alongBlock + 1) * kBlockRows - alongRow});
+        if (upBlocks[upBlock] >= needUp && alongBlocks[alongBlock] >= needAlong) {
+            for (; r < next; ++r)
+                mark(r, (runUp[r] >= needUp) & (runAlong[r] >= needAlong));
+        } else {
+            std::fill(allow.begin() + r, allow.begin() + next, 0);
+        }
+        r = next;
+    }
 }
 
 bool FreeSpace::ColumnRunsAllow(int32_t column) const
@@ -674,11 +707,10 @@ void FreeSpace::StandsTo(int32_t last) const
             m_stands.Add(nullptr);
             continue;
         }
-        // The cells where the runs allow the point, then each core cell's.
-        RunsAllowColumn(c + zc0, zr0, column);
-        const auto set = [](char v) { return v != 0; };
-        int32_t lo = static_cast<int32_t>(std::find_if(column.begin(), column.end(), set) - column.begin());
-        int32_t hi = zRows - 1 - static_cast<int32_t>(std::find_if(column.rbegin(), column.rend(), set) - column.rbegin());
+        // The cells where the runs allow the point, then each core cell's
+        // (those only between the first and the last such cell are set).
+        int32_t lo = 0, hi = -1;
+        RunsAllowColumn(c + zc0, zr0, column, lo, hi);
         for (const CoreRun& run : m_own.core) {
             if (lo > hi)
                 break;
@@ -692,11 +724,23 @@ void FreeSpace::StandsTo(int32_t last) const
             }
             char* stand = column.data();
             if (x < m_columns) {
-                // Empty as far down as the run goes where its top cell falls.
-                const uint16_t* up = m_up.data() + Index(x, 0) + zr0 + run.row;
+                // Empty as far down as the run goes where its top cell
+                // falls; not in a block of rows whose runs are all shorter.
+                const int32_t row = zr0 + run.row;
+                const uint16_t* up = m_up.data() + Index(x, 0) + row;
+                const uint16_t* blocks = m_upBlocks.data() + static_cast<size_t>(x) * static_cast<size_t>(BlocksPerColumn());
                 const uint16_t length = run.length;
-                for (int32_t r = lo; r <= hi; ++r)
-                    stand[r] = static_cast<char>(stand[r] & (up[r] >= length));
+                for (int32_t r = lo; r <= hi;) {
+                    const int32_t block = (row + r) / kBlockRows;
+                    const int32_t next = std::min(hi + 1, (block + 1) * kBlockRows - row);
+                    if (blocks[block] >= length) {
+                        for (; r < next; ++r)
+                            stand[r] = static_cast<char>(stand[r] & (up[r] >= length));
+                    } else {
+                        std::fill(stand + r, stand + next, 0);
+                    }
+                    r = next;
+                }
             } else {
                 // Past the columns drawn every cell is empty.
                 const int32_t fromRow = run.length - 1 - zr0 - run.row;
@@ -786,12 +830,9 @@ int32_t FreeSpace::DentReach(const Drawn& drawn) const
         if (width == m_dentWidth)
             return cells;
     const VectorPolygon& gaps = drawn.figure->m_poligons;
-    if (!drawn.dentsFound && !gaps.empty() && gaps[0]) {
-        drawn.dents = DentChoices(*gaps[0]);
-        drawn.dentsFound = true;
-    }
-    const double widest =
-        drawn.dents.empty() ? 0.0 : WidestClosing(*gaps[0], DentsNarrowerThan(drawn.dents, m_dentWidth));
+    if (!drawn.dents && !gaps.empty() && gaps[0])
+        drawn.dents = &m_outlineDents.Of(*gaps[0]);
+    const double widest = drawn.dents ? OutlineDents::WidestClosing(*drawn.dents, m_dentWidth) : 0.0;
     const int32_t cells = widest > 0.0 ? static_cast<int32_t>(std::ceil(0.5 * widest / m_cell)) + 2 : 0;
     drawn.dentReach.emplace_back(m_dentWidth, cells);
     return cells;

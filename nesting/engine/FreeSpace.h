@@ -24,6 +24,7 @@
 #pragma once
 
 #include "engine/HodographBuilder.h"
+#include "engine/OutlineDents.h"
 #include "geometry/Polygon.h"
 
 #include <algorithm>
@@ -144,8 +145,7 @@ private:
         // Its outline's dents, and by the width up to which they are closed
         // for a moving figure, the cells by which the closed outline may
         // stand off the outline (worked out when first asked).
-        mutable std::vector<std::vector<DentChoice>> dents;
-        mutable bool dentsFound = false;
+        mutable OutlineDents::Shape* dents = nullptr;
         mutable std::vector<std::pair<double, int32_t>> dentReach;
     };
     // A straight run of a figure's core cells, from its placement point's
@@ -209,8 +209,10 @@ private:
     // that column): the grid holds free runs at least as long where they fall.
     bool RunsAllow(int32_t column, int32_t row) const;
     bool ColumnRunsAllow(int32_t column) const;
-    // RunsAllow for the cells of `column` from row `row0` up, one per entry.
-    void RunsAllowColumn(int32_t column, int32_t row0, std::vector<char>& allow) const;
+    // RunsAllow for the cells of `column` from row `row0` up, one per entry:
+    // `lo` and `hi` the first and the last that it allows (lo > hi for
+    // none), entries outside them left as they were.
+    void RunsAllowColumn(int32_t column, int32_t row0, std::vector<char>& allow, int32_t& lo, int32_t& hi) const;
     // The entry of m_known for a figure's gap polygons, added when new.
     size_t KnownShape(const VectorPolygon& rings);
 
@@ -256,4 +258,6 @@ private:
     mutable std::vector<char> m_standColumn;      // one column of them being worked out
     std::pair<int32_t, int32_t> m_standsFrom{0, 0}; // the grid cell of its first column and row
     mutable size_t m_cellsMeasured = 0;
+    static constexpr size_t kDentShapesKept = 4096;
+    mutable OutlineDents m_outlineDents; // the drawn figures' dents, by shape
 };

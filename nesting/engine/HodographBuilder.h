@@ -4,6 +4,7 @@
 
 #include "engine/Hodograph.h"
 #include "engine/NfpBuilder.h"
+#include "engine/OutlineDents.h"
 #include "engine/RectLayout.h"
 #include "geometry/DentEntry.h"
 #include "geometry/Polygon.h"
@@ -145,15 +146,8 @@ private:
     std::map<CashKey, std::vector<size_t>> m_cashIndex; // entries of m_hodographsContainer by key
     size_t m_cashIndexed = 0;                           // entries listed in m_cashIndex
     NPolygonPtr m_cashLast;                             // the fixed shape of the last one
-    // Placed figures' outer gap polygons with their dents closed, by the
-    // dents closed.
-    struct DentsClosed {
-        std::weak_ptr<NPolygon> polygon;
-        NPoint first; // its first point then
-        std::vector<std::pair<std::vector<DentEdit>, NPolygonPtr>> closed;
-        std::vector<std::vector<DentChoice>> choices; // its dents of every width
-        std::vector<std::pair<DentEdit, DentMouth>> mouths; // of the dents looked at
-    };
-    static constexpr size_t kDentsKept = 256;
-    std::map<const NPolygon*, DentsClosed> m_dents;
+    // The placed figures' outer gap polygons' dents, by shape (a bound on
+    // the shapes kept: a long session's drawings meet many).
+    static constexpr size_t kDentShapesKept = 4096;
+    OutlineDents m_outlineDents;
 };

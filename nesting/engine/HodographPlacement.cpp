@@ -232,32 +232,15 @@ void HodographBuilder::CreateFigureHodographs(const Figure& placed, const Figure
 NPolygonPtr HodographBuilder::WithoutDents(const NPolygonPtr& polygon, const NPolygon& moving, double size)
 {
     // A placed figure meets the moving figure in every rotation try, and
-    // equal figures: its dents are found once.
-    DentsClosed& known = m_dents[polygon.get()];
-    if (known.polygon.lock() != polygon || !(known.first == polygon->GetBegPoint())) {
-        known = {polygon, polygon->GetBegPoint(), {}, DentChoices(*polygon), {}};
-        if (m_dents.size() > 4 * kDentsKept)
-            std::erase_if(m_dents, [](const auto& entry) { return entry.second.polygon.expired(); });
-    }
-    std::vector<DentEdit> edits = DentsNarrowerThan(known.choices, size);
+    // equal figures: the dents of a shape are found once.
+    if (m_outlineDents.Size() > kDentShapesKept)
+        m_outlineDents.Clear();
+    OutlineDents::Shape& shape = m_outlineDents.Of(*polygon);
+    std::vector<DentEdit> edits = DentsNarrowerThan(shape.choices, size);
     std::erase_if(edits, [&](const DentEdit& edit) {
-        auto it = std::find_if(known.mouths.begin(), known.mouths.end(),
-                               [&](const auto& mouth) { return mouth.first == edit; });
-        if (it == known.mouths.end()) {
-            known.mouths.emplace_back(edit, MeasureDent(*polygon, edit));
-            it = std::prev(known.mouths.end());
-        }
-        return EntersDent(moving.m_points, it->second);
+        return EntersDent(moving.m_points, OutlineDents::Mouth(shape, edit));
     });
-    if (edits.empty())
-        return polygon;
-    // The same dents closed close them the same way.
-    for (const auto& [closed, outline] : known.closed)
-        if (closed == edits)
-            return outline;
-    NPolygonPtr result = CloseDentsStraight(polygon->GetCopy(), edits);
-    known.closed.emplace_back(edits, result);
-    return result;
+    return OutlineDents::Closed(shape, polygon, edits);
 }
 
 const HodographCash* HodographBuilder::FindCash(const NPolygonPtr& polygon1, const NPolygonPtr& polygon2,

@@ -1,6 +1,7 @@
 // Documents in files: what survives a save and an open, and readers that
 // refuse damaged files with a message.
 #include <fstream>
+#include <nlohmann/json.hpp>
 
 #include "HostFixture.h"
 #include "io/Files.h"
@@ -112,6 +113,58 @@ INSTANTIATE_TEST_SUITE_P(Files, DamagedFileTest,
                                            Damage{"unknown_version", "\"version\": 1", "\"version\": 7"},
                                            Damage{"not_json", "\"views\"", "\"views\" [ ,"}),
                          [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
+
+// A drawing is read as its file streams where the fields come in the order
+// this host writes them, and whole where they do not: either way it is the
+// drawing written.
+struct FieldOrder {
+  const char* name;
+  const char* field;  // moved to the end of its record ("" for none)
+  bool inView;        // of each view, else of the document
+};
+void PrintTo(const FieldOrder& order, std::ostream* out) { *out << order.name; }
+
+class FieldOrderTest : public HostTest, public ::testing::WithParamInterface<FieldOrder> {};
+
+TEST_P(FieldOrderTest, OpensTheDrawingWritten) {
+  auto doc = NewDrawing();
+  vlapi::IViewPtr sheet = doc->GetViewsAndLayersManager()->GetViews()->Add(1);
+  sheet->SetScale(0.5);
+  AddSquareMacro(Container(sheet), 200, 100);
+  AddLine(Container(ActiveView(doc)), 0, 0, 10, 5);
+  ASSERT_TRUE(doc->SaveAs(File("written.vdw")));
+  const std::string written = jsonio::DocumentJson(*dynamic_cast<Document2D*>(doc.get())).dump(1);
+  doc->Close(0);
+
+  std::ifstream in(root / "written.vdw", std::ios::binary);
+  nlohmann::ordered_json file = nlohmann::ordered_json::parse(in);
+  const auto moveToEnd = [&](nlohmann::ordered_json& record) {
+    const std::string field = GetParam().field;
+    if (field.empty()) return;
+    ASSERT_TRUE(record.contains(field)) << field;
+    nlohmann::ordered_json value = record[field];
+    record.erase(field);
+    record[field] = value;
+  };
+  if (GetParam().inView)
+    for (auto& view : file["views"]) moveToEnd(view);
+  else
+    moveToEnd(file);
+  std::ofstream(root / "moved.vdw", std::ios::binary) << file.dump(1);
+
+  auto opened = vlapi::IVarnelDocument2DPtr(Api()->GetDocuments()->Open(File("moved.vdw"), true, 1));
+  ASSERT_TRUE(opened) << Utf8(app->State().errorText);
+  EXPECT_EQ(jsonio::DocumentJson(*dynamic_cast<Document2D*>(opened.get())).dump(1), written);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, FieldOrderTest,
+                         ::testing::Values(FieldOrder{"as_written", "", false},
+                                           FieldOrder{"version_after_views", "version", false},
+                                           FieldOrder{"properties_after_views", "properties", false},
+                                           FieldOrder{"view_number_after_objects", "number", true},
+                                           FieldOrder{"view_layers_after_objects", "layers", true},
+                                           FieldOrder{"objects_last_in_view", "objects", true}),
+                         [](const ::testing::TestParamInfo<FieldOrder>& info) { return std::string(info.param.name); });
 
 TEST_F(HostTest, FilesWithRussianNamesAreFoundAgain) {
   std::filesystem::create_directories(root / "Карты раскроя");

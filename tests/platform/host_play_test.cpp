@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -15,13 +17,13 @@ struct Played {
   std::string output;
 };
 
-Played Play(const std::string& script) {
+Played Play(const std::string& script, const std::string& options = "") {
   const auto dir = std::filesystem::temp_directory_path() / ("host_play_test-" + std::to_string(getpid()));
   std::filesystem::create_directories(dir);
   const auto file = dir / "case.play";
   std::ofstream(file) << script;
   std::string command = HOST_PLAY;
-  command.append(" ").append(file.string()).append(" -D LIB=").append(VLTEST_LIBRARY).append(" 2>&1");
+  command.append(" ").append(file.string()).append(" -D LIB=").append(VLTEST_LIBRARY).append(options).append(" 2>&1");
   Played run{0, {}};
   FILE* pipe = popen(command.c_str(), "r");
   char buffer[512];
@@ -51,6 +53,31 @@ TEST(HostPlay, PassesOrStopsAtTheFirstFailingLineWithItsReason) {
     EXPECT_EQ(run.status, c.status) << c.script << run.output;
     EXPECT_NE(run.output.find(c.says), std::string::npos) << c.script << run.output;
   }
+}
+
+// The benchmark's figures: a line per step that held, with its line number,
+// wall clock and processor seconds, peak and starting memory, and the step.
+TEST(HostPlay, TimesEachStepThatHeld) {
+  const auto times = std::filesystem::temp_directory_path() / ("host_play_times-" + std::to_string(getpid()));
+  const Played run = Play("load ${LIB}\n\nnew drawing\nexpect running\n", " --times " + times.string());
+  EXPECT_EQ(run.status, 1) << run.output;
+  std::ifstream in(times);
+  std::vector<std::string> steps;
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream fields(line);
+    std::size_t number = 0;
+    double wall = -1, processor = -1;
+    long peak = 0, start = 0;
+    fields >> number >> wall >> processor >> peak >> start;
+    ASSERT_TRUE(fields) << line;
+    EXPECT_GE(wall, 0.0);
+    EXPECT_GE(processor, 0.0);
+    EXPECT_GT(peak, 0);
+    EXPECT_GT(start, 0);
+    steps.push_back(std::to_string(number) + ":" + line.substr(line.rfind('\t') + 1));
+  }
+  std::filesystem::remove(times);
+  EXPECT_EQ(steps, (std::vector<std::string>{"1:load ${LIB}", "3:new drawing"}));
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <variant>
@@ -668,6 +670,13 @@ class Reader {
   explicit Reader(Document2D& doc) : doc_(doc) {}
 
   void ReadDocument(const json& j) {
+    Begin(j);
+    for (const json& v : List(j, "views")) ReadView(v);
+    Finish(j);
+  }
+
+  // The document's fields that its views are read with.
+  void Begin(const json& j) {
     if (!OfThisSystem(j)) Bad("не документ этой системы");
     if (Integer(j, "version") != kVersion) Bad("неизвестная версия документа");
     doc_.ClearForReading();
@@ -682,7 +691,10 @@ class Reader {
         if (!doc_.LineStyles().Add({Integer(style, "number"), Text(style, "name"), Text(style, "linetype"),
                                     Numbers(style, "pattern")}))
           Bad("стиль линии " + std::to_string(Integer(style, "number")) + " не собственный стиль документа или занят дважды");
-    for (const json& v : List(j, "views")) ReadView(v);
+  }
+
+  // What follows the views: the pages, the links between objects, the groups.
+  void Finish(const json& j) {
     if (doc_.Views().empty() || !doc_.ViewByNumber(0)) Bad("в документе нет системного вида");
     for (const json& p : List(j, "pages")) ReadPage(p);
     if (doc_.Pages().empty()) Bad("в документе нет листа");
@@ -690,6 +702,44 @@ class Reader {
     for (const Shape* shape : linked_) RefuseCycles(*shape);
     for (const json& g : List(j, "groups")) ReadGroup(g);
     doc_.SetNextReference(std::max(doc_.HighestReference() + 1, Integer(j, "nextRef")));
+  }
+
+  // A view read object by object as the file streams: `j` holds its fields
+  // but its objects, of which those written before them (`ViewFields`) are
+  // read here; its reference and its place once the objects are read
+  // (EndView). A reference its own objects took is refused there as one
+  // taken twice.
+  View& BeginView(const json& j) {
+    const int number = Integer(j, "number");
+    if (doc_.ViewByNumber(number)) Bad("номер вида занят дважды");
+    Ref<View> view = doc_.AddView(number);
+    view->name = Text(j, "name");
+    if (Flag(j, "current")) doc_.MakeCurrent(view.get());
+    ReadLayers(j, *view);
+    return *view;
+  }
+  void TakeObject(View& view, const json& object) {
+    if (++depth_ > kMaxDepth) Bad("макрообъекты вложены слишком глубоко");
+    view.Adopt(ReadShape(object));
+    --depth_;
+  }
+  void EndView(View& view, const json& j) {
+    const int32_t ref = Integer(j, "ref");
+    if (ref > 0 && doc_.Find(ref)) Bad("ссылка занята дважды");
+    view.Register(&doc_, ref);
+    view.x = Number(j, "x");
+    view.y = Number(j, "y");
+    view.scale = Number(j, "scale");
+    if (view.scale <= 0) Bad("масштаб вида не больше нуля");
+  }
+  // The fields of a view BeginView reads, written before its objects.
+  static bool ViewField(const std::string& key) {
+    return key == "number" || key == "name" || key == "current" || key == "layers" || key == "currentLayer";
+  }
+  // The fields of a document Begin reads, written before its views.
+  static bool DocumentField(const std::string& key) {
+    return key == "format" || key == "version" || key == "type" || key == "properties" || key == "values" ||
+           key == "lineStyles";
   }
 
  private:
@@ -744,18 +794,22 @@ class Reader {
     view->scale = Number(j, "scale");
     if (view->scale <= 0) Bad("масштаб вида не больше нуля");
     if (Flag(j, "current")) doc_.MakeCurrent(view.get());
+    ReadLayers(j, *view);
+    ReadMembers(j, "objects", *view);
+  }
+
+  void ReadLayers(const json& j, View& view) {
     for (const json& l : List(j, "layers")) {
       const int layerNumber = Integer(l, "number");
-      Layer* layer = view->LayerByNumber(layerNumber);
+      Layer* layer = view.LayerByNumber(layerNumber);
       if (layer && layerNumber != 0) Bad("номер слоя занят дважды");
-      Ref<Layer> made = layer ? Ref<Layer>(layer) : view->AddLayer(layerNumber, L"");
+      Ref<Layer> made = layer ? Ref<Layer>(layer) : view.AddLayer(layerNumber, L"");
       made->Register(&doc_, Integer(l, "ref"));
       made->SetName(Text(l, "name"));
       made->color = Integer(l, "color");
       made->visible = Flag(l, "visible");
     }
-    view->SetCurrentLayer(Integer(j, "currentLayer"));
-    ReadMembers(j, "objects", *view);
+    view.SetCurrentLayer(Integer(j, "currentLayer"));
   }
 
   void ReadMembers(const json& j, const char* name, Container& container) {
@@ -967,24 +1021,238 @@ class PlacedParser : public nlohmann::detail::json_sax_dom_parser<json> {
   int id = 0;
 };
 
+// A drawing's file read as it streams: the document's fields are gathered
+// as a tree (its views' list left empty), each view's fields but its objects
+// likewise, and each object of a view as a tree of its own, handed to the
+// reader as soon as its record ends and then let go. A drawing of many parts
+// would otherwise take several times its file's size as one tree. The files
+// this host writes put a document's views after the fields the views are read
+// with, and a view's objects after the fields its objects are added with;
+// where a file does not (or is no drawing), the reading stops (`Late`) and the
+// file is read whole.
+class StreamedParser {
+ public:
+  using DomParser = nlohmann::detail::json_sax_dom_parser<json>;
+  // `begin` takes the document's fields; false when the file is to be read whole.
+  StreamedParser(std::function<bool(const json&)> begin, std::optional<Reader>& reader)
+      : begin_(std::move(begin)), reader_(reader), headParser_(head, false) {}
+
+  bool null() { return Value([](DomParser& p) { return p.null(); }); }
+  bool boolean(bool v) { return Value([&](DomParser& p) { return p.boolean(v); }); }
+  bool number_integer(json::number_integer_t v) { return Value([&](DomParser& p) { return p.number_integer(v); }); }
+  bool number_unsigned(json::number_unsigned_t v) { return Value([&](DomParser& p) { return p.number_unsigned(v); }); }
+  bool number_float(json::number_float_t v, const json::string_t& text) {
+    return Value([&](DomParser& p) { return p.number_float(v, text); });
+  }
+  bool string(json::string_t& v) { return Value([&](DomParser& p) { return p.string(v); }); }
+  bool binary(json::binary_t& v) { return Value([&](DomParser& p) { return p.binary(v); }); }
+  bool key(json::string_t& v) {
+    if (object_) return object_->key(v);
+    if (depth_ == 1) {
+      if (views_ != Views::Before && Reader::DocumentField(v)) return Stop();
+      if (v == "views") {
+        if (views_ != Views::Before || !begin_(head)) return Stop();
+        views_ = Views::Next;
+      }
+      return headParser_.key(v);
+    }
+    if (depth_ == 3 && viewParser_) {
+      if (objects_ != Objects::Before && Reader::ViewField(v)) return Stop();
+      if (v == "objects") {
+        if (objects_ != Objects::Before) return Stop();
+        objects_ = Objects::Next;
+        return true;
+      }
+    }
+    return Sink().key(v);
+  }
+  bool start_object(std::size_t n) {
+    if (object_ || InObjects()) return OpenObject([&](DomParser& p) { return p.start_object(n); });
+    if (depth_ == 2 && views_ == Views::Started) {
+      viewFields_ = json();
+      viewParser_ = std::make_unique<DomParser>(viewFields_, false);
+      view_ = nullptr;
+      objects_ = Objects::Before;
+      ++depth_;
+      return viewParser_->start_object(n);
+    }
+    if (Misplaced()) return Stop();
+    ++depth_;
+    return Sink().start_object(n);
+  }
+  bool start_array(std::size_t n) {
+    if (object_ || InObjects()) return OpenObject([&](DomParser& p) { return p.start_array(n); });
+    if (depth_ == 3 && viewParser_ && objects_ == Objects::Next) {
+      for (const char* field : {"number", "name", "current", "layers", "currentLayer"})
+        if (!viewFields_.contains(field)) return Stop();
+      view_ = &reader_->BeginView(viewFields_);
+      objects_ = Objects::Inside;
+      ++depth_;
+      return true;
+    }
+    if (depth_ == 1 && views_ == Views::Next) views_ = Views::Started;
+    else if (Misplaced()) return Stop();
+    ++depth_;
+    return Sink().start_array(n);
+  }
+  bool end_object() {
+    if (object_) return CloseObject([](DomParser& p) { return p.end_object(); });
+    --depth_;
+    if (depth_ == 2 && viewParser_) {
+      const bool ok = viewParser_->end_object();
+      if (!view_) return Stop();  // a view without its list of objects
+      reader_->EndView(*view_, viewFields_);
+      viewParser_.reset();
+      viewFields_ = json();
+      view_ = nullptr;
+      return ok;
+    }
+    return Sink().end_object();
+  }
+  bool end_array() {
+    if (object_) return CloseObject([](DomParser& p) { return p.end_array(); });
+    --depth_;
+    if (depth_ == 3 && objects_ == Objects::Inside) {
+      objects_ = Objects::After;
+      return true;
+    }
+    if (depth_ == 1 && views_ == Views::Started) views_ = Views::After;
+    return Sink().end_array();
+  }
+  bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& e) {
+    failed = true;
+    byte = position;
+    id = e.id;
+    return false;
+  }
+
+  json head;             // the document's fields
+  bool late = false;     // the file is to be read whole
+  bool failed = false;   // not JSON
+  std::size_t byte = 0;  // from 1
+  int id = 0;
+
+ private:
+  enum class Views { Before, Next, Started, After };
+  enum class Objects { Before, Next, Inside, After };
+  bool Stop() {
+    late = true;
+    return false;
+  }
+  bool InObjects() const { return objects_ == Objects::Inside && depth_ == 4; }
+  // A value where a list of views, a view or a list of objects belongs.
+  bool Misplaced() const {
+    return (depth_ == 1 && views_ == Views::Next) || (depth_ == 2 && views_ == Views::Started) ||
+           (depth_ == 3 && viewParser_ && objects_ == Objects::Next);
+  }
+  DomParser& Sink() { return viewParser_ ? *viewParser_ : headParser_; }
+  template <class Event>
+  bool Value(Event event) {
+    if (object_) return event(*object_);
+    if (InObjects()) {
+      json value;
+      DomParser single(value, false);
+      event(single);
+      reader_->TakeObject(*view_, value);
+      return true;
+    }
+    if (Misplaced()) return Stop();
+    return event(Sink());
+  }
+  template <class Event>
+  bool OpenObject(Event event) {
+    if (!object_) {
+      object = json();
+      object_ = std::make_unique<DomParser>(object, false);
+    }
+    ++objectDepth_;
+    return event(*object_);
+  }
+  template <class Event>
+  bool CloseObject(Event event) {
+    const bool ok = event(*object_);
+    if (--objectDepth_ == 0) {
+      object_.reset();
+      reader_->TakeObject(*view_, object);
+      object = json();
+    }
+    return ok;
+  }
+
+  std::function<bool(const json&)> begin_;
+  std::optional<Reader>& reader_;  // made by begin_
+  DomParser headParser_;
+  int depth_ = 0;  // containers open outside the object being gathered
+  Views views_ = Views::Before;
+  json viewFields_;                       // of the view being read
+  std::unique_ptr<DomParser> viewParser_;  // their parser
+  View* view_ = nullptr;                   // the view, once its objects begin
+  Objects objects_ = Objects::Before;
+  json object;                          // the object being gathered
+  std::unique_ptr<DomParser> object_;   // its parser
+  int objectDepth_ = 0;
+};
+
+[[noreturn]] void BadJson(const std::wstring& path, std::istream& in, std::size_t failedByte, int id) {
+  if (failedByte <= 1 && in.peek() == std::char_traits<char>::eof()) Bad("файл пуст");
+  const std::string place = PlaceOf(path, failedByte > 0 ? failedByte - 1 : 0);
+  constexpr int kNumberOverflow = 406;
+  if (id == kNumberOverflow) Bad("файл повреждён: число вне пределов чисел с плавающей точкой (" + place + ")");
+  Bad("файл повреждён: запись JSON нарушена (" + place + ")");
+}
+
 json Parsed(const std::wstring& path) {
   std::ifstream in(PathOf(path), std::ios::binary);
   if (!in) Bad("файл не открывается");
   json result;
   PlacedParser parser(result);
   if (json::sax_parse(in, &parser) && !parser.failed) return result;
-  if (parser.byte <= 1 && in.peek() == std::char_traits<char>::eof()) Bad("файл пуст");
-  const std::string place = PlaceOf(path, parser.byte > 0 ? parser.byte - 1 : 0);
-  constexpr int kNumberOverflow = 406;
-  if (parser.id == kNumberOverflow) Bad("файл повреждён: число вне пределов чисел с плавающей точкой (" + place + ")");
-  Bad("файл повреждён: запись JSON нарушена (" + place + ")");
+  BadJson(path, in, parser.byte, parser.id);
+}
+
+// A drawing read as its file streams (StreamedParser), or null where the
+// file is to be read whole: then `whole` holds its tree where the file was
+// read to its end without a list of views (a 3D document), and is null
+// where it is to be read again.
+Ref<Document2D> StreamedDrawing(Application& app, const std::wstring& path, bool visible, json& whole) {
+  std::ifstream in(PathOf(path), std::ios::binary);
+  if (!in) Bad("файл не открывается");
+  Ref<Document2D> doc;
+  std::optional<Reader> reader;
+  const auto begin = [&](const json& head) {
+    if (!head.is_object()) return false;
+    for (const char* field : {"format", "version", "type", "properties", "values"})
+      if (!head.contains(field)) return false;
+    const int type = Integer(head, "type");
+    if (type != vlapi::vlDocumentDrawing && type != vlapi::vlDocumentFragment) return false;
+    doc = Make<Document2D>(&app, type, visible);
+    reader.emplace(*doc);
+    reader->Begin(head);
+    return true;
+  };
+  StreamedParser parser(begin, reader);
+  const bool parsed = json::sax_parse(in, &parser);
+  if (parser.failed) BadJson(path, in, parser.byte, parser.id);
+  if (parser.late || !parsed) return {};
+  if (!doc) {
+    whole = std::move(parser.head);
+    return {};
+  }
+  reader->Finish(parser.head);
+  return doc;
 }
 
 }  // namespace
 
 vlapi::IVarnelDocumentPtr ReadDocument(Application& app, const std::wstring& path, bool visible, std::wstring& error) {
   try {
-    const json j = Parsed(path);
+    json read;
+    if (Ref<Document2D> doc = StreamedDrawing(app, path, visible, read)) {
+      doc->SetPath(path);
+      app.Activate(doc.get());
+      return vlapi::IVarnelDocumentPtr(static_cast<vlapi::IVarnelDocument2D*>(doc.get()));
+    }
+    const json j = read.is_null() ? Parsed(path) : std::move(read);
     if (!j.is_object()) Bad("не документ этой системы");
     const int type = Integer(j, "type");
     if (type == vlapi::vlDocumentDrawing || type == vlapi::vlDocumentFragment) {

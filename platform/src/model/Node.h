@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "core/Api.h"
@@ -50,7 +51,7 @@ class Node {
   int updates_ = 0;
 };
 
-using CloneMap = std::map<const class Shape*, class Shape*>;
+using CloneMap = std::unordered_map<const class Shape*, class Shape*>;
 
 // A drawing object. Its geometry is in the coordinates of its container.
 class Shape : public Node {
