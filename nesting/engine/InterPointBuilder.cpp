@@ -48,31 +48,6 @@ NRect Centred(const NPoint& c, const Size& s)
     return {{c.x - s.w * 0.5, c.y - s.h * 0.5}, {c.x + s.w * 0.5, c.y + s.h * 0.5}};
 }
 
-// The segment a-b meets the closed rectangle r.
-bool SegmentMeetsRect(const NPoint& a, const NPoint& b, const NRect& r)
-{
-    double t0 = 0.0, t1 = 1.0;
-    const double d[2] = {b.x - a.x, b.y - a.y};
-    const double from[2] = {a.x, a.y};
-    const double low[2] = {r.pBot.x, r.pBot.y};
-    const double high[2] = {r.pTop.x, r.pTop.y};
-    for (int axis = 0; axis < 2; ++axis) {
-        if (d[axis] == 0.0) {
-            if (from[axis] < low[axis] || from[axis] > high[axis])
-                return false;
-            continue;
-        }
-        double ta = (low[axis] - from[axis]) / d[axis], tb = (high[axis] - from[axis]) / d[axis];
-        if (ta > tb)
-            std::swap(ta, tb);
-        t0 = std::max(t0, ta);
-        t1 = std::min(t1, tb);
-        if (t0 > t1)
-            return false;
-    }
-    return true;
-}
-
 bool RingMeetsRect(const std::vector<NPoint>& ring, const NRect& r)
 {
     for (size_t k = 0; k < ring.size(); ++k) {

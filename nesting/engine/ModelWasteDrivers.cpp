@@ -130,15 +130,6 @@ SheetPtr SheetHolding(const std::vector<SheetPtr>& sheets, const NPoint& point)
     return it == sheets.end() ? nullptr : *it;
 }
 
-// The least distance from p to the segment a-b.
-double PointSegmentDistance(const NPoint& p, const NPoint& a, const NPoint& b)
-{
-    const NPoint d = b - a;
-    const double length2 = d.x * d.x + d.y * d.y;
-    const double t = length2 > 0.0 ? std::clamp(((p.x - a.x) * d.x + (p.y - a.y) * d.y) / length2, 0.0, 1.0) : 0.0;
-    return Distance(p, NPoint{a.x + t * d.x, a.y + t * d.y});
-}
-
 // Whether two rings come nearer to each other than `reach` (or cross).
 bool RingsWithin(const NPolygon& p, const NPolygon& q, double reach)
 {
@@ -150,9 +141,9 @@ bool RingsWithin(const NPolygon& p, const NPolygon& q, double reach)
         for (size_t k = 0; k < v.size(); ++k) {
             const NPoint& c = v[k];
             const NPoint& d = v[(k + 1) % v.size()];
-            if (CheckIntersectionSegments(a, b, c, d) || PointSegmentDistance(a, c, d) < reach ||
-                PointSegmentDistance(b, c, d) < reach || PointSegmentDistance(c, a, b) < reach ||
-                PointSegmentDistance(d, a, b) < reach)
+            if (CheckIntersectionSegments(a, b, c, d) || DistancePointToSegment(a, c, d) < reach ||
+                DistancePointToSegment(b, c, d) < reach || DistancePointToSegment(c, a, b) < reach ||
+                DistancePointToSegment(d, a, b) < reach)
                 return true;
         }
     }
@@ -201,7 +192,7 @@ double DistanceToRings(const VectorPolygon& rings, const NPoint& p)
     for (const NPolygonPtr& ring : rings) {
         const std::vector<NPoint>& v = ring->m_points;
         for (size_t i = 0; i < v.size(); ++i)
-            least = std::min(least, PointSegmentDistance(p, v[i], v[(i + 1) % v.size()]));
+            least = std::min(least, DistancePointToSegment(p, v[i], v[(i + 1) % v.size()]));
     }
     return least;
 }

@@ -92,14 +92,6 @@ std::vector<GridRing> GridPolygons(const NPolygon& sheet, const std::vector<Vect
     return polygons;
 }
 
-double SegmentDistance(const NPoint& a, const NPoint& b, const NPoint& p)
-{
-    const double dx = b.x - a.x, dy = b.y - a.y;
-    const double length2 = dx * dx + dy * dy;
-    const double t = length2 > 0.0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length2, 0.0, 1.0) : 0.0;
-    return std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy);
-}
-
 // The vertices of `ring` that give grid lines: its outermost ones along
 // either axis, and between them those that a polyline through the kept ones
 // would pass farther than `tolerance` from (each run split at its farthest
@@ -139,7 +131,7 @@ std::vector<NPoint> LineVertices(const std::vector<NPoint>& ring, double toleran
         double farthest = tolerance;
         size_t split = 0;
         for (size_t k = from + 1; k < to; ++k) {
-            const double d = SegmentDistance(ring[from % n], ring[to % n], ring[k % n]);
+            const double d = DistancePointToSegment(ring[k % n], ring[from % n], ring[to % n]);
             if (d > farthest) {
                 farthest = d;
                 split = k;
@@ -758,43 +750,19 @@ public:
     // How far the edge passes from the box (0 where it enters it).
     static double Distance(const Edge& e, const NRect& box)
     {
-        if (Enters(e, box))
+        if (SegmentMeetsRect(e.a, e.b, box))
             return 0.0;
         const auto fromBox = [&box](const NPoint& p) {
             return std::hypot(std::max({box.pBot.x - p.x, 0.0, p.x - box.pTop.x}),
                               std::max({box.pBot.y - p.y, 0.0, p.y - box.pTop.y}));
         };
-        return std::min({fromBox(e.a), fromBox(e.b), SegmentDistance(e.a, e.b, box.pBot),
-                         SegmentDistance(e.a, e.b, box.pTop), SegmentDistance(e.a, e.b, {box.pBot.x, box.pTop.y}),
-                         SegmentDistance(e.a, e.b, {box.pTop.x, box.pBot.y})});
+        return std::min({fromBox(e.a), fromBox(e.b), DistancePointToSegment(box.pBot, e.a, e.b),
+                         DistancePointToSegment(box.pTop, e.a, e.b),
+                         DistancePointToSegment({box.pBot.x, box.pTop.y}, e.a, e.b),
+                         DistancePointToSegment({box.pTop.x, box.pBot.y}, e.a, e.b)});
     }
 
 private:
-    // Whether the edge has a point in the box (its border included): the
-    // edge clipped to the box's slabs keeps a stretch.
-    static bool Enters(const Edge& e, const NRect& box)
-    {
-        double t0 = 0.0, t1 = 1.0;
-        const double d[2] = {e.b.x - e.a.x, e.b.y - e.a.y};
-        const double from[2] = {e.a.x, e.a.y};
-        const double lo[2] = {box.pBot.x, box.pBot.y}, hi[2] = {box.pTop.x, box.pTop.y};
-        for (int k = 0; k < 2; ++k) {
-            if (d[k] == 0.0) {
-                if (from[k] < lo[k] || from[k] > hi[k])
-                    return false;
-                continue;
-            }
-            double ta = (lo[k] - from[k]) / d[k], tb = (hi[k] - from[k]) / d[k];
-            if (ta > tb)
-                std::swap(ta, tb);
-            t0 = std::max(t0, ta);
-            t1 = std::min(t1, tb);
-            if (t0 > t1)
-                return false;
-        }
-        return true;
-    }
-
     const std::vector<VectorPolygon>& m_figures;
     std::vector<Edge> m_sheetEdges;
     std::vector<size_t> m_parts; // the figures with an outline, by their box's index

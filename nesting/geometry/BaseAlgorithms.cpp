@@ -157,6 +157,15 @@ double DistancePointToLine(const NPoint& p1, const NPoint& p2, const NPoint& p)
     return std::fabs(dy * (p.x - p1.x) - dx * (p.y - p1.y)) / length;
 }
 
+double DistancePointToSegment(const NPoint& p, const NPoint& a, const NPoint& b)
+{
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    const double length2 = dx * dx + dy * dy;
+    const double t = length2 > 0.0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length2, 0.0, 1.0) : 0.0;
+    return Distance(p, NPoint{a.x + t * dx, a.y + t * dy});
+}
+
 double NormalizeAngle(double angle, double turn)
 {
     // Sums and differences of angles already in range need no division.
@@ -300,6 +309,30 @@ bool CheckIntersectRects(const NRect& rect1, const NRect& rect2)
                             InWidenedRange(rect2.pTop.y, rect1.pBot.y, rect1.pTop.y) &&
                             rect2.pTop.x > rect1.pTop.x && rect1.pBot.x > rect2.pBot.x;
     return tallAcross || wideAcross;
+}
+
+bool SegmentMeetsRect(const NPoint& a, const NPoint& b, const NRect& r)
+{
+    double t0 = 0.0, t1 = 1.0;
+    const double d[2] = {b.x - a.x, b.y - a.y};
+    const double from[2] = {a.x, a.y};
+    const double low[2] = {r.pBot.x, r.pBot.y};
+    const double high[2] = {r.pTop.x, r.pTop.y};
+    for (int axis = 0; axis < 2; ++axis) {
+        if (d[axis] == 0.0) {
+            if (from[axis] < low[axis] || from[axis] > high[axis])
+                return false;
+            continue;
+        }
+        double ta = (low[axis] - from[axis]) / d[axis], tb = (high[axis] - from[axis]) / d[axis];
+        if (ta > tb)
+            std::swap(ta, tb);
+        t0 = std::max(t0, ta);
+        t1 = std::min(t1, tb);
+        if (t0 > t1)
+            return false;
+    }
+    return true;
 }
 
 bool CheckEquilRects(const NRect& rect1, const NRect& rect2)

@@ -97,6 +97,8 @@ double Distance(const NPoint& p1, const NPoint& p2);
 double Distance2(const NPoint& p1, const NPoint& p2);
 bool IntersectionLines(const NPoint& p1, const NPoint& p2, const NPoint& p3, const NPoint& p4, NPoint& p);
 double DistancePointToLine(const NPoint& p1, const NPoint& p2, const NPoint& p);
+// The least distance from p to the segment a-b.
+double DistancePointToSegment(const NPoint& p, const NPoint& a, const NPoint& b);
 double GetPlacementPointLine(const NPoint& p1, const NPoint& p2, const NPoint& p);
 bool CheckLineContainPoint(const NPoint& p1, const NPoint& p2, const NPoint& p);
 bool CheckSegmentContainPoint(const NPoint& p1, const NPoint& p2, const NPoint& p);
@@ -113,6 +115,9 @@ void GetParamCircleBy3Points_(double x1, double y1, double x2, double y2, double
 bool CheckRectContainRect(const NRect& rect1, const NRect& rect2);
 bool CheckRectContainPoint(const NRect& rect, const NPoint& p);
 bool CheckIntersectRects(const NRect& rect1, const NRect& rect2);
+// The segment a-b has a point in the closed rectangle (its border included):
+// clipped to the rectangle's slabs it keeps a stretch.
+bool SegmentMeetsRect(const NPoint& a, const NPoint& b, const NRect& r);
 bool CheckEquilRects(const NRect& rect1, const NRect& rect2);
 void ExtentRectX(NRect& rect, double ext);
 void ExtentRectY(NRect& rect, double ext);

@@ -103,7 +103,7 @@ private:
         const NPoint& a = m_p[m_prev[v]];
         const NPoint& b = m_p[v];
         const NPoint& c = m_p[m_next[v]];
-        m_work.push({DistanceToSegment(b, a, c), v, ++m_stamp[v]});
+        m_work.push({DistancePointToSegment(b, a, c), v, ++m_stamp[v]});
     }
 
     void Remove(size_t v)
@@ -128,7 +128,7 @@ private:
         const NPoint chord = c - a;
         const double length = std::sqrt(chord.x * chord.x + chord.y * chord.y);
         const double depth = -Cross(chord, b - a) / length; // > 0: b lies right of a -> c, in the material
-        if (DistanceToSegment(b, a, c) >= m_tol)
+        if (DistancePointToSegment(b, a, c) >= m_tol)
             return false;
         if (depth > m_noise && !WithinCut(u, w))
             return false;
@@ -243,15 +243,6 @@ private:
         const double slack = m_noise * std::max({Distance(a, b), Distance(b, c), Distance(c, a)});
         return s * Cross(b - a, p - a) >= -slack && s * Cross(c - b, p - b) >= -slack &&
                s * Cross(a - c, p - c) >= -slack;
-    }
-
-    static double DistanceToSegment(const NPoint& p, const NPoint& a, const NPoint& b)
-    {
-        const NPoint d = b - a;
-        const double length2 = d.x * d.x + d.y * d.y;
-        double t = length2 > 0.0 ? ((p.x - a.x) * d.x + (p.y - a.y) * d.y) / length2 : 0.0;
-        t = std::clamp(t, 0.0, 1.0);
-        return Distance(p, NPoint{a.x + t * d.x, a.y + t * d.y});
     }
 
     static constexpr size_t kLongestRun = 256;

@@ -10,14 +10,6 @@ namespace {
 double Cross(const NPoint& a, const NPoint& b) { return a.x * b.y - a.y * b.x; }
 double Dot(const NPoint& a, const NPoint& b) { return a.x * b.x + a.y * b.y; }
 
-double DistanceToSegment(const NPoint& p, const NPoint& a, const NPoint& b)
-{
-    const NPoint d = b - a;
-    const double length2 = Dot(d, d);
-    const double t = length2 > 0.0 ? std::clamp(Dot(p - a, d) / length2, 0.0, 1.0) : 0.0;
-    return Distance(p, NPoint{a.x + t * d.x, a.y + t * d.y});
-}
-
 // The farthest vertex after `anchor` (indices into `chain`, which ends at
 // `last`) that the chain can run to straight: every vertex between lies
 // within `sag` of the line from the anchor to it (their directions seen from
@@ -102,7 +94,7 @@ double ThinRing(std::vector<NPoint>& ring, double sag)
         const size_t next = FarthestStraight(chain, anchor, stop, sag);
         for (size_t k = anchor + 1; k < next; ++k)
             if (Cross(chain[next] - chain[anchor], chain[k] - chain[anchor]) < 0.0)
-                strayed = std::max(strayed, DistanceToSegment(chain[k], chain[anchor], chain[next]));
+                strayed = std::max(strayed, DistancePointToSegment(chain[k], chain[anchor], chain[next]));
         if (next != last)
             kept.push_back(chain[next]);
         anchor = next;

@@ -175,16 +175,6 @@ std::wstring ReadDxf(const std::wstring& path, std::vector<NContourPtr>& contour
     return {};
 }
 
-// How far the point is from the segment.
-double DistanceToSegment(const NPoint& a, const NPoint& b, const NPoint& p)
-{
-    const double dx = b.x - a.x;
-    const double dy = b.y - a.y;
-    const double length2 = dx * dx + dy * dy;
-    const double t = length2 > 0.0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length2, 0.0, 1.0) : 0.0;
-    return Distance(p, NPoint{a.x + t * dx, a.y + t * dy});
-}
-
 // A closed chain: an outline, or a hole, or a part drawn on the sheet.
 bool Closed(const NContour& contour)
 {
@@ -213,8 +203,8 @@ size_t ChainsReachingOutline(const std::vector<NContourPtr>& contours, const NPo
             const NPoint& a = corners[i];
             const NPoint& b = corners[(i + 1) % corners.size()];
             if (CheckIntersectionSegments(segment.p1, segment.p2, a, b) ||
-                DistanceToSegment(a, b, segment.p1) <= kJoin || DistanceToSegment(a, b, segment.p2) <= kJoin ||
-                DistanceToSegment(segment.p1, segment.p2, a) <= kJoin)
+                DistancePointToSegment(segment.p1, a, b) <= kJoin || DistancePointToSegment(segment.p2, a, b) <= kJoin ||
+                DistancePointToSegment(a, segment.p1, segment.p2) <= kJoin)
                 return true;
         }
         return false;
