@@ -5,28 +5,21 @@
 namespace placetest {
 namespace {
 
-// An L: 100 × 100 with a 60 × 60 bite out of its upper right.
-std::vector<NPoint> Ell() { return {{0, 0}, {100, 0}, {100, 40}, {40, 40}, {40, 100}, {0, 100}}; }
+// An L: 100 × 100 with a 60 × 60 bite out of its upper right; a sheet 250 × 250 holds four.
+const std::vector<NPoint> kEll = {{0, 0}, {100, 0}, {100, 40}, {40, 40}, {40, 100}, {0, 100}};
 
-struct CopiesCase {
-    size_t copies;
-    RotationType rotation;
-};
-
+struct CopiesCase { size_t copies; RotationType rotation; };
 class CopiesTest : public PlaceTest, public ::testing::WithParamInterface<CopiesCase> {};
 
-// Four L's fit a sheet: the copies fill sheet after sheet. A copy is tried
-// on a sheet only while its outline still finds room there: once per copy
-// placed and once per sheet filled, not once per copy waiting on every sheet.
+// The copies fill sheet after sheet, each tried on a sheet only while its outline still finds room
+// there: once per copy placed and once per sheet filled, not once per copy waiting on every sheet.
 TEST_P(CopiesTest, CopiesAreTriedOncePerSheetOnceFull)
 {
     const CopiesCase c = GetParam();
     AddSheet(250.0, 250.0);
     for (size_t k = 0; k < c.copies; ++k)
-        AddFigure(Ell());
-
+        AddFigure(kEll);
     PlaceAll(c.rotation);
-
     const size_t sheets = Model().m_sheets.size();
     EXPECT_GE(sheets, c.copies / 4);
     for (const FigurePtr& figure : Model().m_figures) {
@@ -37,12 +30,10 @@ TEST_P(CopiesTest, CopiesAreTriedOncePerSheetOnceFull)
     EXPECT_LE(optimizer.FiguresTried(), c.copies + sheets) << sheets << " sheets";
 }
 
-INSTANTIATE_TEST_SUITE_P(Place, CopiesTest,
-                         ::testing::Values(CopiesCase{12, RotationType::WithoutRotation},
-                                           CopiesCase{60, RotationType::WithoutRotation},
-                                           CopiesCase{12, RotationType::Rotation90},
-                                           CopiesCase{60, RotationType::Rotation90},
-                                           CopiesCase{60, RotationType::Rotation45}));
+using R = RotationType;
+const CopiesCase kCopies[] = {{12, R::WithoutRotation}, {60, R::WithoutRotation}, {12, R::Rotation90},
+                              {60, R::Rotation90}, {60, R::Rotation45}};
+INSTANTIATE_TEST_SUITE_P(Place, CopiesTest, ::testing::ValuesIn(kCopies));
 
 // Copies left over are tried in every turn on the sheet, or passed over once
 // one of them found no room: either way they end alike.
@@ -50,48 +41,37 @@ TEST_F(PlaceTest, CopiesLeftOverLieInOneTurn)
 {
     AddSheet(250.0, 250.0);
     for (size_t k = 0; k < 10; ++k)
-        AddFigure(Ell());
-
+        AddFigure(kEll);
     PlaceAll(RotationType::Rotation90, false);
-
     std::vector<double> angles;
     for (const FigurePtr& figure : Model().m_figures) {
-        if (figure->m_owner)
-            continue;
         double x = 0.0, y = 0.0, angle = 0.0;
         figure->GetPlacement(x, y, angle);
-        angles.push_back(std::fmod(std::fmod(angle, 360.0) + 360.0, 360.0));
+        if (!figure->m_owner)
+            angles.push_back(std::fmod(std::fmod(angle, 360.0) + 360.0, 360.0));
     }
     ASSERT_GE(angles.size(), 5u);
     for (const double angle : angles)
         EXPECT_NEAR(angle, angles.front(), 1e-6);
 }
 
-// A figure stored without its gap polygons (as a drawing made outside the
-// source data keeps it) has no rectangle until the run makes them: the run
-// still turns the plates to lie and places them before the small squares
-// listed first, with the figure gap as set (10) or another one.
+// Figures stored without gap polygons (as a drawing made outside the source data keeps them) have no
+// rectangle until the run makes them: the run still turns the plates to lie and places them before the
+// small squares listed first, with the figure gap as set (10) or another one.
 class StoredOrderTest : public PlaceTest, public ::testing::WithParamInterface<double> {};
 
 TEST_P(StoredOrderTest, RunPlacesTheLargestFirstWhateverTheListOrder)
 {
     const SheetPtr sheet = AddSheet(1000.0, 500.0);
-    for (int k = 0; k < 12; ++k)
-        Model().m_figures.push_back(MakeFigure(Rectangle(0, 0, 50, 50)));
-    std::vector<FigurePtr> plates;
-    for (int k = 0; k < 2; ++k) {
-        plates.push_back(MakeFigure(Rectangle(0, 0, 300, 400)));
-        Model().m_figures.push_back(plates.back());
+    for (int k = 0; k < 14; ++k) {
+        Model().m_figures.push_back(MakeFigure(k < 12 ? Rectangle(0, 0, 50, 50) : Rectangle(0, 0, 300, 400)));
+        ASSERT_TRUE(Model().m_figures.back()->m_poligons.empty());
+        Model().m_figures.back()->m_gap = GetParam();
     }
-    for (const FigurePtr& figure : Model().m_figures) {
-        ASSERT_TRUE(figure->m_poligons.empty());
-        figure->m_gap = GetParam();
-    }
+    const VectorFigure plates(Model().m_figures.end() - 2, Model().m_figures.end());
     optimizer.Init(Model().m_figures, Model().m_sheets);
     optimizer.SetGaps(kFigureGap, kSheetGap);
-
     optimizer.RunOptimization(OptimizationParams{1, RotationType::WithoutRotation, true});
-
     double left = HUGE_VAL;
     for (const FigurePtr& plate : plates) {
         ASSERT_EQ(plate->m_owner, sheet);

@@ -5,6 +5,11 @@
 namespace placetest {
 namespace {
 
+// A frame with a cut corner (its outline is no rectangle, so its hole counts), and an L.
+const std::vector<NPoint> kFrame = {{0, 0}, {200, 0}, {200, 180}, {180, 200}, {0, 200}};
+const std::vector<NPoint> kFrameHole = {{50, 50}, {50, 150}, {150, 150}, {150, 50}};
+const std::vector<NPoint> kEll = {{0, 0}, {80, 0}, {80, 20}, {20, 20}, {20, 60}, {0, 60}};
+
 class HodographsTest : public PlaceTest {
 protected:
     void SetUp() override
@@ -58,9 +63,7 @@ TEST_F(HodographsTest, FigureWiderThanTheSheetGetsNothing)
 TEST_F(HodographsTest, CandidatesClearThePlacedFigureAndReachIntoItsHole)
 {
     SheetPtr sheet = AddSheet(400.0, 300.0);
-    // A frame with a cut corner: its outline is no rectangle, so its hole counts.
-    FigurePtr frame = AddFigure({{0, 0}, {200, 0}, {200, 180}, {180, 200}, {0, 200}},
-                                {{{50, 50}, {50, 150}, {150, 150}, {150, 50}}});
+    FigurePtr frame = AddFigure(kFrame, {kFrameHole});
     FigurePtr square = AddFigure(Rectangle(0, 0, 30, 30));
     MoveTo(frame, {100.0, 100.0});
     const NRect hole = frame->m_borders[1]->GetGabarit();
@@ -87,9 +90,7 @@ TEST_F(HodographsTest, CandidatesClearThePlacedFigureAndReachIntoItsHole)
 TEST_F(HodographsTest, EqualShapesComeFromTheCache)
 {
     SheetPtr sheet = AddSheet(400.0, 300.0);
-    const std::vector<NPoint> ell = {{0, 0}, {80, 0}, {80, 20}, {20, 20}, {20, 60}, {0, 60}};
-    FigurePtr placed = AddFigure(ell);
-    FigurePtr moving = AddFigure(ell);
+    FigurePtr placed = AddFigure(kEll), moving = AddFigure(kEll);
     MoveTo(placed, {50.0, 50.0});
     const VectorPolygon first = Hodographs({placed}, moving, sheet);
     const size_t cached = builder.m_hodographsContainer.size();
@@ -115,32 +116,26 @@ class TurnedPairTest : public HodographsTest, public ::testing::WithParamInterfa
 TEST_P(TurnedPairTest, TurnedPairComesFromTheCacheAsBuilt)
 {
     AddSheet(400.0, 300.0);
-    FigurePtr frame = AddFigure({{0, 0}, {200, 0}, {200, 180}, {180, 200}, {0, 200}},
-                                {{{50, 50}, {50, 150}, {150, 150}, {150, 50}}});
-    FigurePtr ell = AddFigure({{0, 0}, {80, 0}, {80, 20}, {20, 20}, {20, 60}, {0, 60}});
+    FigurePtr frame = AddFigure(kFrame, {kFrameHole}), ell = AddFigure(kEll);
     MoveTo(frame, {100.0, 100.0});
-    MapHodographPoligon ext, inn;
+    MapHodographPoligon ext, inn, turnedExt, turnedInn, builtExt, builtInn;
     builder.CreateFigureHodographs(*frame, *ell, true, ext, inn);
     ASSERT_EQ(builder.m_hodographsContainer.size(), 1u);
-
     for (const FigurePtr& figure : {frame, ell})
         figure->SetPlacement(0.0, 0.0, 90.0 * GetParam(), false);
     MoveTo(frame, {130.0, 70.0});
-    MapHodographPoligon turnedExt, turnedInn, builtExt, builtInn;
     builder.CreateFigureHodographs(*frame, *ell, true, turnedExt, turnedInn);
     HodographBuilder fresh;
     fresh.Init(kFigureGap, kSheetGap, 1, false);
     fresh.CreateFigureHodographs(*frame, *ell, true, builtExt, builtInn);
-
     EXPECT_EQ(builder.m_hodographsContainer.size(), 1u);
     for (const auto& [turned, built] : {std::pair{&turnedExt, &builtExt}, std::pair{&turnedInn, &builtInn}}) {
         ASSERT_EQ(turned->size(), built->size());
         for (size_t k = 0; k < turned->size(); ++k) {
-            const NPolygon &a = *(*turned)[k].first, &b = *(*built)[k].first;
-            ASSERT_EQ(a.m_points.size(), b.m_points.size());
-            for (const NPoint& p : a.m_points)
-                EXPECT_TRUE(std::any_of(b.m_points.begin(), b.m_points.end(),
-                                        [&](const NPoint& q) { return Distance(p, q) < 1e-6; }))
+            const std::vector<NPoint> &a = (*turned)[k].first->m_points, &b = (*built)[k].first->m_points;
+            ASSERT_EQ(a.size(), b.size());
+            for (const NPoint& p : a)
+                EXPECT_TRUE(std::any_of(b.begin(), b.end(), [&](const NPoint& q) { return Distance(p, q) < 1e-6; }))
                     << p.x << " " << p.y;
         }
     }
@@ -199,12 +194,6 @@ TEST_F(HodographsTest, LeavingOutFiguresOutOfReachKeepsTheBottomLeftPointSlow)
     }
     EXPECT_GT(leftOut, 0u);
 }
-
-}  // namespace
-}  // namespace placetest
-
-namespace placetest {
-namespace {
 
 TEST_F(HodographsTest, InspectionDrawingShowsOnlyTheLastCall)
 {

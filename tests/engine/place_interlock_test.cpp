@@ -12,10 +12,9 @@ const std::vector<NPoint> kEe = {{0, 0},   {130, 0}, {130, 20}, {30, 20},   {30,
 // Three legs 10 x 60 hanging from a spine 5 high, 70 apart, each ending in a
 // head 30 x 30: heavier at the heads than at the spine.
 const std::vector<NPoint> kHeadsDown = {
-    {0, 90},   {10, 90},  {10, 30},  {0, 30},   {0, 0},     {30, 0},    {30, 30},   {20, 30},
-    {20, 90},  {80, 90},  {80, 30},  {70, 30},  {70, 0},    {100, 0},   {100, 30},  {90, 30},
-    {90, 90},  {150, 90}, {150, 30}, {140, 30}, {140, 0},   {170, 0},   {170, 30},  {160, 30},
-    {160, 90}, {170, 90}, {170, 95}, {0, 95}};
+    {0, 90}, {10, 90}, {10, 30}, {0, 30}, {0, 0}, {30, 0}, {30, 30}, {20, 30}, {20, 90}, {80, 90}, {80, 30},
+    {70, 30}, {70, 0}, {100, 0}, {100, 30}, {90, 30}, {90, 90}, {150, 90}, {150, 30}, {140, 30}, {140, 0},
+    {170, 0}, {170, 30}, {160, 30}, {160, 90}, {170, 90}, {170, 95}, {0, 95}};
 
 // `n` teeth `w` wide at their foot (`top` wide at their tip), `h` high and
 // `slot` apart at their foot, on a spine 20 high: combs and saws.
@@ -32,34 +31,28 @@ std::vector<NPoint> Teeth(int n, double w, double top, double h, double slot)
     return ring;
 }
 
-struct Interlock {
-    const char* what;
-    std::vector<NPoint> ring;
-    int count;
-    double width, height, gap, edge; // the sheet, the part gap and the edge gap
-    RotationType turns;
-};
+// The sheet is `width` × `height`; `gap` between the parts, `edge` from the sheet's edges.
+struct Interlock { const char* what; std::vector<NPoint> ring; int count;
+                   double width, height, gap, edge; RotationType turns; };
 
 class InterlockTest : public PlaceTest, public ::testing::WithParamInterface<Interlock> {};
 
 TEST_P(InterlockTest, MeshedPartsShareOneSheet)
 {
     const Interlock& c = GetParam();
-    SheetPtr sheet = AddSheet(c.width, c.height);
+    const SheetPtr sheet = AddSheet(c.width, c.height);
     for (int k = 0; k < c.count; ++k) {
         Model().m_figures.push_back(MakeFigure(c.ring));
         Model().m_figures.back()->m_gap = c.gap;
     }
-    // The gap polygons as loading the parts makes them.
     Model().m_figureGap = c.gap;
-    Model().InitFigurePolygons();
+    Model().InitFigurePolygons();  // as loading the parts makes them
     optimizer.Init(Model().m_figures, Model().m_sheets);
     optimizer.SetGaps(c.gap, c.edge);
     optimizer.m_params.rotateMethod = c.turns;
     optimizer.SetAutoPlacementAllFigures(NestingMode::AutoForAll);
-
     EXPECT_EQ(Model().m_sheets.size(), 1u);
-    const std::vector<FigurePtr>& figures = Model().m_figures;
+    const VectorFigure& figures = Model().m_figures;
     const NRect& s = sheet->m_rect;
     for (size_t i = 0; i < figures.size(); ++i) {
         EXPECT_EQ(figures[i]->m_owner, sheet) << i;
@@ -72,16 +65,16 @@ TEST_P(InterlockTest, MeshedPartsShareOneSheet)
     }
 }
 
+using R = RotationType;
 INSTANTIATE_TEST_SUITE_P(
     Shapes, InterlockTest,
-    ::testing::Values(
-        Interlock{"E_turns_180", kEe, 2, 180, 190, 5, 3, RotationType::Rotation180},
-        Interlock{"E_turns_90", kEe, 2, 180, 190, 5, 3, RotationType::Rotation90},
-        Interlock{"combs_slot_10_4", Teeth(10, 10, 10, 60, 10.4), 2, 320, 102.5, 0.2, 1, RotationType::Rotation180},
-        Interlock{"combs_slot_20", Teeth(10, 10, 10, 60, 20), 2, 320, 102.5, 0.2, 1, RotationType::Rotation90},
-        Interlock{"three_combs", Teeth(10, 10, 10, 60, 10.4), 3, 210, 200, 0.2, 1, RotationType::Rotation180},
-        Interlock{"saw_teeth", Teeth(8, 20, 0, 30, 0), 2, 175, 77, 1, 0.5, RotationType::Rotation180},
-        Interlock{"heads_down", kHeadsDown, 2, 215, 115, 5, 3, RotationType::Rotation180}),
+    ::testing::Values(Interlock{"E_turns_180", kEe, 2, 180, 190, 5, 3, R::Rotation180},
+                      Interlock{"E_turns_90", kEe, 2, 180, 190, 5, 3, R::Rotation90},
+                      Interlock{"combs_slot_10_4", Teeth(10, 10, 10, 60, 10.4), 2, 320, 102.5, 0.2, 1, R::Rotation180},
+                      Interlock{"combs_slot_20", Teeth(10, 10, 10, 60, 20), 2, 320, 102.5, 0.2, 1, R::Rotation90},
+                      Interlock{"three_combs", Teeth(10, 10, 10, 60, 10.4), 3, 210, 200, 0.2, 1, R::Rotation180},
+                      Interlock{"saw_teeth", Teeth(8, 20, 0, 30, 0), 2, 175, 77, 1, 0.5, R::Rotation180},
+                      Interlock{"heads_down", kHeadsDown, 2, 215, 115, 5, 3, R::Rotation180}),
     [](const ::testing::TestParamInfo<Interlock>& info) { return std::string(info.param.what); });
 
 }  // namespace

@@ -9,6 +9,11 @@ namespace {
 
 const std::vector<NPoint> kBigEll = {{0, 0}, {120, 0}, {120, 40}, {40, 40}, {40, 100}, {0, 100}};
 const std::vector<NPoint> kEllHole = {{10, 10}, {10, 30}, {30, 30}, {30, 10}};
+using R = RotationType;
+
+// A sheet `width` × `height` and a figure per ring, placed with `rotation`.
+struct SheetCase { const char* name; double width, height; std::vector<std::vector<NPoint>> rings; R rotation;
+                   double angle = 0.0; };
 
 class SmallJobTest : public PlaceTest, public ::testing::WithParamInterface<RotationType> {};
 
@@ -172,19 +177,12 @@ TEST_F(PlaceTest, FiguresWhoseCornersStandOutFitWithTheirGapsExactly)
     const std::vector<NPoint> square = Rectangle(500, 0, 2 * half, 2 * half);
     const double across = (1400.0 + 10.0) / std::sqrt(2.0) + 2 * kSheetGap;
     const double low = 120.0 / std::sqrt(2.0) + 2 * kSheetGap;
-    const struct {
-        const char* name;
-        double width, height;
-        std::vector<std::vector<NPoint>> rings;  // a figure each, the first one's holes after it
-        RotationType rotation;
-    } cases[] = {
-        {"bar across a square sheet", across, across, {Rectangle(0, 0, 1400, 10)}, RotationType::Rotation45},
-        {"L turned by 45°", 400, low, {{{0, 0}, {100, 0}, {100, 20}, {20, 20}, {20, 100}, {0, 100}}},
-         RotationType::Rotation45},
-        {"house", 116, 106, {{{0, 0}, {100, 0}, {100, 60}, {50, 90}, {0, 60}}}, RotationType::WithoutRotation},
+    const SheetCase cases[] = {  // the plate in the window: the plate, its hole, the square
+        {"bar across a square sheet", across, across, {Rectangle(0, 0, 1400, 10)}, R::Rotation45},
+        {"L turned by 45°", 400, low, {{{0, 0}, {100, 0}, {100, 20}, {20, 20}, {20, 100}, {0, 100}}}, R::Rotation45},
+        {"house", 116, 106, {{{0, 0}, {100, 0}, {100, 60}, {50, 90}, {0, 60}}}, R::WithoutRotation},
         {"square in a round window", 400 + 2 * kSheetGap, 400 + 2 * kSheetGap,
-         {Rectangle(0, 0, 400, 400), window, square}, RotationType::WithoutRotation},
-    };
+         {Rectangle(0, 0, 400, 400), window, square}, R::WithoutRotation}};
     for (const auto& c : cases) {
         for (const double less : {0.0, 0.01}) {
             SCOPED_TRACE(std::string(c.name) + (less > 0 ? ", 0.01 mm less" : ""));
@@ -226,31 +224,24 @@ TEST_F(PlaceTest, FiguresWhoseCornersStandOutFitWithTheirGapsExactly)
 TEST_F(PlaceTest, TurnsLandWhereTheyFitWhateverTheSheetsProportions)
 {
     const std::vector<NPoint> bar = Rectangle(0, 0, 4000, 20);
-    const struct {
-        const char* name;
-        double width, height;
-        std::vector<std::vector<NPoint>> bars;
-        RotationType rotation;
-        double angle;  // of every bar placed; none placed when negative
-    } cases[] = {
-        {"along a strip 100 times as long as wide, 45°", 4020, 40, {bar}, RotationType::Rotation45, 0},
-        {"along a strip 100 times as long as wide, 90°", 4020, 40, {bar}, RotationType::Rotation90, 0},
-        {"drawn upright on the strip, 45°", 4020, 40, {Rectangle(0, 0, 20, 4000)}, RotationType::Rotation45, 270},
-        {"drawn upright on the strip, 90°", 4020, 40, {Rectangle(0, 0, 20, 4000)}, RotationType::Rotation90, 90},
-        {"drawn at 45° on the strip, 45°", 4020, 40, {shapes::Turned(bar, {}, 45)}, RotationType::Rotation45, 135},
-        {"drawn at 45° on the strip, 90°", 4020, 40, {shapes::Turned(bar, {}, 45)}, RotationType::Rotation90, -1},
-        {"three filling the strip's width", 4020, 96, {bar, bar, bar}, RotationType::Rotation45, 0},
-        {"along a strip 400 times as long as wide", 8020, 27, {Rectangle(0, 0, 8000, 10)}, RotationType::Rotation45, 0},
-        {"longer than the sheet every way", 3000, 60, {bar}, RotationType::Rotation45, -1},
-        {"a short one across a square sheet", 1000, 1000, {Rectangle(0, 0, 600, 20)}, RotationType::Rotation45, 0},
-    };
+    const SheetCase cases[] = {  // `angle` of every bar placed; none placed when negative
+        {"along a strip 100 times as long as wide, 45°", 4020, 40, {bar}, R::Rotation45, 0},
+        {"along a strip 100 times as long as wide, 90°", 4020, 40, {bar}, R::Rotation90, 0},
+        {"drawn upright on the strip, 45°", 4020, 40, {Rectangle(0, 0, 20, 4000)}, R::Rotation45, 270},
+        {"drawn upright on the strip, 90°", 4020, 40, {Rectangle(0, 0, 20, 4000)}, R::Rotation90, 90},
+        {"drawn at 45° on the strip, 45°", 4020, 40, {shapes::Turned(bar, {}, 45)}, R::Rotation45, 135},
+        {"drawn at 45° on the strip, 90°", 4020, 40, {shapes::Turned(bar, {}, 45)}, R::Rotation90, -1},
+        {"three filling the strip's width", 4020, 96, {bar, bar, bar}, R::Rotation45, 0},
+        {"along a strip 400 times as long as wide", 8020, 27, {Rectangle(0, 0, 8000, 10)}, R::Rotation45, 0},
+        {"longer than the sheet every way", 3000, 60, {bar}, R::Rotation45, -1},
+        {"a short one across a square sheet", 1000, 1000, {Rectangle(0, 0, 600, 20)}, R::Rotation45, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Model().m_figures.clear();
         Model().m_sheets.clear();
         optimizer.Clear();
         const SheetPtr sheet = AddSheet(c.width, c.height);
-        for (const std::vector<NPoint>& ring : c.bars)
+        for (const std::vector<NPoint>& ring : c.rings)
             AddFigure(ring);
         const size_t before = optimizer.LastFreeSpace().CellsMeasured();
         PlaceAll(c.rotation, false);
@@ -264,7 +255,7 @@ TEST_F(PlaceTest, TurnsLandWhereTheyFitWhateverTheSheetsProportions)
             }
         }
         ExpectApartOnSheets();
-        EXPECT_LE(optimizer.LastFreeSpace().CellsMeasured() - before, c.bars.size() << 20);
+        EXPECT_LE(optimizer.LastFreeSpace().CellsMeasured() - before, c.rings.size() << 20);
     }
 }
 
@@ -354,12 +345,6 @@ TEST_F(PlaceTest, SingleFigureNeedsShiftHeld)
     EXPECT_FALSE(optimizer.SetAutoPlacementFigureOnSheet(figure, sheet, NestingMode::AutoForOne));
 }
 
-}  // namespace
-}  // namespace placetest
-
-namespace placetest {
-namespace {
-
 TEST_F(PlaceTest, FigureWhoseTriesOverlapGoesBackWhereItStood)
 {
     SheetPtr sheet = AddSheet(300.0, 200.0);
@@ -415,12 +400,6 @@ TEST_F(PlaceTest, RefusedSheetEndsTheAdditions)
     EXPECT_EQ(placed, 1u);
     EXPECT_EQ(Model().m_figures.size(), 3u);
 }
-
-}  // namespace
-}  // namespace placetest
-
-namespace placetest {
-namespace {
 
 // A single figure is its sheet's own after the containment test: it must not
 // stand in its own way.
