@@ -39,19 +39,16 @@ TEST(LinearBench, KeptInstancesReachTheProvenOptimum)
 // plan, and its progress only grows.
 TEST(LinearBench, SlowManyDistinctLengthsEndWithAPlanWithinOneBar)
 {
+    using linear_instances::GeneratedInstance;
     const struct {
         linear_instances::Instance instance;
         double work;
         long above; // bars above the bound at most; -1: any
-    } cases[] = {{linear_instances::GeneratedInstance(1), 1.0, 1},
-                 {linear_instances::GeneratedInstance(0, 1000), 1.0, 1},
-                 {linear_instances::GeneratedInstance(1, 1000, "third"), 1.0, 1},
-                 {linear_instances::GeneratedInstance(1, 1000, "half"), 1.0, 1},
-                 {linear_instances::GeneratedInstance(1, 2000, "short"), 1.0, 1},
-                 {linear_instances::GeneratedInstance(0, 500, "long"), 1.0, 1},
-                 {linear_instances::GeneratedInstance(0, 1000, "sixth"), 0.3, 0},
-                 {linear_instances::GeneratedInstance(0, 5000, "sixth"), 0.3, 2},
-                 {linear_instances::GeneratedInstance(2), 0.01, -1}};
+    } cases[] = {{GeneratedInstance(1), 1.0, 1}, {GeneratedInstance(0, 1000), 1.0, 1},
+                 {GeneratedInstance(1, 1000, "third"), 1.0, 1}, {GeneratedInstance(1, 1000, "half"), 1.0, 1},
+                 {GeneratedInstance(1, 2000, "short"), 1.0, 1}, {GeneratedInstance(0, 500, "long"), 1.0, 1},
+                 {GeneratedInstance(0, 1000, "sixth"), 0.3, 0}, {GeneratedInstance(0, 5000, "sixth"), 0.3, 2},
+                 {GeneratedInstance(2), 0.01, -1}};
     for (const auto& [instance, work, above] : cases) {
         SCOPED_TRACE(instance.name);
         SimplexMethodSolver solver;

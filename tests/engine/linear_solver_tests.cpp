@@ -16,20 +16,6 @@ using linear_test::MakeDetail;
 using linear_test::SolveAndRound;
 using linear_test::SumOfBars;
 
-namespace {
-
-double BarsOf(const MapLayout& plan)
-{
-    return SumOfBars(plan);
-}
-
-bool HasLayout(const MapLayout& layouts, const Layout& layout)
-{
-    return layouts.count(layout) != 0;
-}
-
-} // namespace
-
 TEST(LinearDetail, OrdersByNameThenLengthIgnoringCount)
 {
     EXPECT_TRUE(MakeDetail(L"A", 9, 1) < MakeDetail(L"B", 1, 1));
@@ -56,30 +42,20 @@ TEST(LinearSolver, OneDetailIsSolvedAndRounded)
     EXPECT_NEAR(SumOfBars(solver.GetResult()), 7.0 / 3.0, 1e-9);
 }
 
-TEST(LinearSolver, DetailLongerThanTheBarIsInfeasible)
-{
-    const std::vector<Detail> details{MakeDetail(L"A", 3, 2), MakeDetail(L"B", 11, 1)};
-    SimplexMethodSolver solver;
-    solver.Init(details, 0, 10, 0);
-    EXPECT_EQ(solver.RunCalculate(details), SimplexMethodSolver::Infeasible);
-    EXPECT_TRUE(solver.GetResult().empty());
-}
-
-TEST(LinearSolver, InvalidInputIsInfeasible)
+// A detail longer than the bar, a count below 0, a length not above 0 or
+// none, a bar not above 0 or none: no result.
+TEST(LinearSolver, LongDetailOrInvalidInputIsInfeasible)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    for (const Detail& bad : {MakeDetail(L"B", 2, -1), MakeDetail(L"B", 0, 1), MakeDetail(L"B", -2, 1),
-                              MakeDetail(L"B", nan, 1)}) {
-        const std::vector<Detail> details{MakeDetail(L"A", 3, 2), bad};
-        SimplexMethodSolver solver;
-        solver.Init(details, 0, 10, 0);
-        EXPECT_EQ(solver.RunCalculate(details), SimplexMethodSolver::Infeasible);
-    }
-    const std::vector<Detail> details{MakeDetail(L"A", 3, 2)};
-    for (double bar : {0.0, -10.0, nan}) {
+    const Detail a = MakeDetail(L"A", 3, 2);
+    const std::pair<std::vector<Detail>, double> jobs[] = {
+        {{a, MakeDetail(L"B", 11, 1)}, 10}, {{a, MakeDetail(L"B", 2, -1)}, 10}, {{a, MakeDetail(L"B", 0, 1)}, 10},
+        {{a, MakeDetail(L"B", -2, 1)}, 10}, {{a, MakeDetail(L"B", nan, 1)}, 10}, {{a}, 0.0}, {{a}, -10.0}, {{a}, nan}};
+    for (const auto& [details, bar] : jobs) {
         SimplexMethodSolver solver;
         solver.Init(details, 0, bar, 0);
-        EXPECT_EQ(solver.RunCalculate(details), SimplexMethodSolver::Infeasible);
+        EXPECT_EQ(solver.RunCalculate(details), SimplexMethodSolver::Infeasible) << details.back().length << " " << bar;
+        EXPECT_TRUE(solver.GetResult().empty());
     }
 }
 
@@ -94,32 +70,18 @@ TEST(LinearSolver, EnumerationCoversEveryDetail)
     const MapLayout plan = SolveAndRound(solver, pair, 10, code);
     ASSERT_EQ(code, SimplexMethodSolver::Solved);
     EXPECT_EQ(plan, (MapLayout{{{1, 1}, 1.0}}));
-    EXPECT_TRUE(HasLayout(solver.GetLayouts(), {1, 0}));
-    EXPECT_TRUE(HasLayout(solver.GetLayouts(), {0, 1}));
+    EXPECT_TRUE(solver.GetLayouts().contains({1, 0}));
+    EXPECT_TRUE(solver.GetLayouts().contains({0, 1}));
 
     // {3, 1} fills the bar exactly and takes the most pieces of A a bar holds.
     const std::vector<Detail> full{MakeDetail(L"A", 3, 6), MakeDetail(L"B", 1, 2)};
     SimplexMethodSolver enumerator;
     enumerator.Init(full, 0, 10, 0);
     ASSERT_TRUE(enumerator.CreateAllCombinations(full));
-    EXPECT_TRUE(HasLayout(enumerator.GetLayouts(), {3, 1}));
-    EXPECT_TRUE(HasLayout(enumerator.GetLayouts(), {0, 2}));
+    EXPECT_TRUE(enumerator.GetLayouts().contains({3, 1}));
+    EXPECT_TRUE(enumerator.GetLayouts().contains({0, 2}));
     for (const auto& [layout, value] : enumerator.GetLayouts())
         EXPECT_LE(layout[0] * 3 + layout[1] * 1, 10);
-}
-
-// The second phase minimises the number of bars: 75 units of pieces on bars
-// of 12 need 6.25 bars, which the programme reaches.
-TEST(LinearSolver, SecondPhaseMinimisesBars)
-{
-    const std::vector<Detail> details{MakeDetail(L"A", 6, 4), MakeDetail(L"B", 4, 9), MakeDetail(L"C", 3, 5)};
-    SimplexMethodSolver solver;
-    size_t code = 99;
-    const MapLayout plan = SolveAndRound(solver, details, 12, code);
-    ASSERT_EQ(code, SimplexMethodSolver::Solved);
-    EXPECT_NEAR(SumOfBars(solver.GetResult()), 6.25, 1e-6);
-    EXPECT_TRUE(IsExactPlan(details, 12, plan));
-    EXPECT_EQ(BarsOf(plan), 7.0);
 }
 
 std::vector<Detail> ThirtyDetails()
@@ -159,20 +121,6 @@ TEST(LinearSolver, IterationLimitNeverLeavesAJobWithoutAPlan)
     }
 }
 
-// A demand row no layout touches (a detail longer than the bar, wanted 0
-// times) stays out of the pivoting instead of dividing by zero.
-TEST(LinearSolver, RedundantDemandRowIsHarmless)
-{
-    const std::vector<Detail> details{MakeDetail(L"A", 4, 5), MakeDetail(L"Long", 20, 0), MakeDetail(L"C", 2, 3)};
-    SimplexMethodSolver solver;
-    size_t code = 99;
-    const MapLayout plan = SolveAndRound(solver, details, 10, code);
-    ASSERT_EQ(code, SimplexMethodSolver::Solved);
-    EXPECT_NEAR(SumOfBars(solver.GetResult()), 26.0 / 10.0, 1e-6);
-    EXPECT_TRUE(IsExactPlan(details, 10, plan));
-    EXPECT_EQ(BarsOf(plan), 3.0);
-}
-
 TEST(LinearSolver, NoDetailsOrNoDemandGiveAnEmptyResult)
 {
     SimplexMethodSolver solver;
@@ -184,47 +132,6 @@ TEST(LinearSolver, NoDetailsOrNoDemandGiveAnEmptyResult)
     const std::vector<Detail> unwanted{MakeDetail(L"A", 4, 0)};
     EXPECT_TRUE(SolveAndRound(solver, unwanted, 10, code).empty());
     EXPECT_EQ(code, SimplexMethodSolver::Solved);
-}
-
-// When the rounded-down solution already meets the demand nothing more is
-// stored: no empty layout, no zero entries.
-TEST(LinearSolver, RoundingStoresNoEmptyLayout)
-{
-    const std::vector<Detail> details{MakeDetail(L"A", 5, 4)};
-    SimplexMethodSolver solver;
-    size_t code = 99;
-    const MapLayout plan = SolveAndRound(solver, details, 10, code);
-    ASSERT_EQ(code, SimplexMethodSolver::Solved);
-    EXPECT_EQ(plan, (MapLayout{{{2}, 2.0}}));
-}
-
-// The programme gives 1.8 bars of {1, 2} and 0.4 of {3, 1}; the rounding
-// reaches 3 bars, and a layout taken at two steps of it is counted once with
-// both numbers of bars added (a replaced count would break the demand).
-TEST(LinearSolver, RoundingAddsToALayoutAlreadyTaken)
-{
-    const std::vector<Detail> details{MakeDetail(L"A", 2, 3), MakeDetail(L"B", 4, 4)};
-    SimplexMethodSolver solver;
-    size_t code = 99;
-    const MapLayout plan = SolveAndRound(solver, details, 11, code);
-    ASSERT_EQ(code, SimplexMethodSolver::Solved);
-    EXPECT_NEAR(SumOfBars(solver.GetResult()), 2.2, 1e-6);
-    EXPECT_TRUE(IsExactPlan(details, 11, plan));
-    EXPECT_EQ(BarsOf(plan), 3.0);
-}
-
-TEST(LinearSolver, CountsAbove65535DoNotOverflow)
-{
-    const std::vector<Detail> one{MakeDetail(L"A", 1, 70000)};
-    SimplexMethodSolver solver;
-    size_t code = 99;
-    EXPECT_EQ(SolveAndRound(solver, one, 100000, code), (MapLayout{{{70000}, 1.0}}));
-
-    const std::vector<Detail> many{MakeDetail(L"A", 1, 250000), MakeDetail(L"B", 30000, 3)};
-    const MapLayout plan = SolveAndRound(solver, many, 100000, code);
-    ASSERT_EQ(code, SimplexMethodSolver::Solved);
-    EXPECT_TRUE(IsExactPlan(many, 100000, plan));
-    EXPECT_EQ(BarsOf(plan), 4.0);
 }
 
 // Too many layouts to list: random layouts (repeatable with a fixed seed)
@@ -259,7 +166,7 @@ TEST(LinearSolver, RandomLayoutsRepeatWithAFixedSeed)
     const MapLayout plan = SolveAndRound(first, details, 100, code);
     ASSERT_EQ(code, SimplexMethodSolver::Solved);
     EXPECT_TRUE(IsExactPlan(details, 100, plan));
-    EXPECT_GE(BarsOf(plan), SumOfBars(first.GetResult()) - 1e-9);
+    EXPECT_GE(SumOfBars(plan), SumOfBars(first.GetResult()) - 1e-9);
 }
 
 namespace {
@@ -287,18 +194,45 @@ std::vector<Detail> DetailsOf(const std::vector<std::pair<double, int32_t>>& row
 
 } // namespace
 
-// Instances where rounding down, or up at the largest fraction, both miss
-// the least number of bars by one: the search over roundings reaches it.
-TEST(LinearSolver, RoundingSearchReachesTheProvenOptimum)
+// Jobs rounded to an exact plan of the least bars, the programme's
+// fractional bars where given: the second phase minimises them (75 units on
+// bars of 12: 6.25); a demand row no layout touches (a detail longer than the
+// bar, wanted 0 times) stays out of the pivoting instead of dividing by zero;
+// a rounded-down solution that meets the demand stores no empty layout; a
+// layout taken at two steps of the rounding (1.8 bars of {1, 2}, 0.4 of
+// {3, 1}) is counted once with both numbers added; counts above 65535 do not
+// overflow; where rounding down, or up at the largest fraction, misses the
+// least bars by one, the search over roundings reaches them.
+TEST(LinearSolver, RoundedPlansAreExactAndTakeTheLeastBars)
 {
-    for (const auto& [rows, optimum] : {std::pair{SchollN1C2W4N, 32.0}, std::pair{SchollN1C2W1R, 23.0}}) {
-        const std::vector<Detail> details = DetailsOf(rows);
+    const struct {
+        const char* name;
+        std::vector<Detail> details;
+        double bar, programme, bars;  // programme: its fractional bars; < 0: not looked at
+        MapLayout plan{};             // the plan itself, where given
+    } cases[] = {
+        {"second phase", {MakeDetail(L"A", 6, 4), MakeDetail(L"B", 4, 9), MakeDetail(L"C", 3, 5)}, 12, 6.25, 7},
+        {"redundant row", {MakeDetail(L"A", 4, 5), MakeDetail(L"Long", 20, 0), MakeDetail(L"C", 2, 3)}, 10, 2.6, 3},
+        {"no empty layout", {MakeDetail(L"A", 5, 4)}, 10, -1, 2, {{{2}, 2.0}}},
+        {"a layout taken twice", {MakeDetail(L"A", 2, 3), MakeDetail(L"B", 4, 4)}, 11, 2.2, 3},
+        {"a count above 65535", {MakeDetail(L"A", 1, 70000)}, 100000, -1, 1, {{{70000}, 1.0}}},
+        {"counts above 65535", {MakeDetail(L"A", 1, 250000), MakeDetail(L"B", 30000, 3)}, 100000, -1, 4},
+        {"Scholl N1C2W4_N", DetailsOf(SchollN1C2W4N), 120, -1, 32},
+        {"Scholl N1C2W1_R", DetailsOf(SchollN1C2W1R), 120, -1, 23},
+    };
+    for (const auto& c : cases) {
         SimplexMethodSolver solver;
         size_t code = 99;
-        const MapLayout plan = SolveAndRound(solver, details, 120, code);
-        ASSERT_EQ(code, SimplexMethodSolver::Solved);
-        EXPECT_TRUE(IsExactPlan(details, 120, plan));
-        EXPECT_EQ(SumOfBars(plan), optimum);
+        const MapLayout plan = SolveAndRound(solver, c.details, c.bar, code);
+        ASSERT_EQ(code, SimplexMethodSolver::Solved) << c.name;
+        if (c.programme >= 0) {
+            EXPECT_NEAR(SumOfBars(solver.GetResult()), c.programme, 1e-6) << c.name;
+        }
+        EXPECT_TRUE(IsExactPlan(c.details, c.bar, plan)) << c.name;
+        EXPECT_EQ(SumOfBars(plan), c.bars) << c.name;
+        if (!c.plan.empty()) {
+            EXPECT_EQ(plan, c.plan) << c.name;
+        }
     }
 }
 
@@ -397,8 +331,8 @@ TEST(LinearSolver, PieceExchangeKeepsEveryPieceAndSavesBars)
         PieceExchange exchange(lengths, 100.0, c.plan);
         exchange.Improve(0, 7, [&](double) { return c.stopped; });
         EXPECT_TRUE(IsExactPlan(c.details, 100.0, exchange.Plan())) << c.name;
-        EXPECT_LE(BarsOf(exchange.Plan()), c.reached) << c.name;
-        EXPECT_EQ(static_cast<double>(exchange.Bars()), BarsOf(exchange.Plan())) << c.name;
+        EXPECT_LE(SumOfBars(exchange.Plan()), c.reached) << c.name;
+        EXPECT_EQ(static_cast<double>(exchange.Bars()), SumOfBars(exchange.Plan())) << c.name;
     }
     // Random plans of a bar a piece: never more bars, every piece kept.
     std::mt19937 random(20261209);
@@ -417,6 +351,6 @@ TEST(LinearSolver, PieceExchangeKeepsEveryPieceAndSavesBars)
         size_t calls = 0;
         exchange.Improve(0, round, [&](double) { return ++calls > 300; });
         EXPECT_TRUE(IsExactPlan(details, 100.0, exchange.Plan())) << round;
-        EXPECT_LE(static_cast<double>(exchange.Bars()), BarsOf(plan)) << round;
+        EXPECT_LE(static_cast<double>(exchange.Bars()), SumOfBars(plan)) << round;
     }
 }

@@ -59,44 +59,50 @@ TEST(WasteRectangles, PartInTheCornerLeavesTwoRectangles)
     }
 }
 
-TEST(WasteRectangles, NothingWithoutSheetOrParts)
+// The remnants of simple layouts, by their number and the rectangles among
+// them: none without a sheet or parts, or where the parts cover the sheet;
+// touching parts leave the area above them, which a small part on top splits
+// into two remnants snapped together again after the inset; parts without an
+// outline are skipped; a remnant is kept only when it exceeds the minimum size
+// less the tolerance (100 x 50 free, 100 x 45 once the gap of 5 has cut it
+// down); vertex coordinates closer than 0.1 make one grid line, at the one
+// met first, the sheet's; rectangles narrower than 2.5 times the gap are
+// dropped by the inset; a right triangle's slanted side runs along the cell
+// diagonal, and the cell is taken although its centre lies on the border.
+TEST(WasteRectangles, SimpleLayoutsLeaveTheirRemnants)
 {
-    EXPECT_TRUE(Decompose(nullptr, {{Box(0, 0, 10, 10)}}, 5.0, 50.0).empty());
-    EXPECT_TRUE(Decompose(Box(0, 0, 1000, 500), {}, 5.0, 50.0).empty());
-    EXPECT_TRUE(Decompose(Ring({}), {{Box(0, 0, 10, 10)}}, 5.0, 50.0).empty());
-    EXPECT_TRUE(Decompose(Box(0, 0, 1000, 500), {{Box(0, 0, 1000, 500)}}, 5.0, 50.0).empty());
-    EXPECT_TRUE(Decompose(Box(0, 0, 1000, 500), {{Box(-10, -10, 1010, 510)}}, 5.0, 50.0).empty());
-}
-
-// Touching parts leave the area above them; the small part on top splits it
-// into two remnants that are snapped together again after the inset.
-TEST(WasteRectangles, TouchingPartsLeaveTwoSnappedRemnants)
-{
-    const VectorPolygon outs =
-        Decompose(Box(0, 0, 100, 100), {{Box(0, 0, 50, 50)}, {Box(50, 0, 100, 50)}, {Box(20, 50, 30, 60)}}, 5.0, 30.0);
-    ASSERT_EQ(outs.size(), 2u);
-    EXPECT_TRUE(Contains(outs, {{35, 55}, {100, 100}}));
-    EXPECT_TRUE(Contains(outs, {{0, 65}, {35, 100}}));
-}
-
-TEST(WasteRectangles, PartsWithoutOutlineAreSkipped)
-{
-    const VectorPolygon outs =
-        Decompose(Box(0, 0, 1000, 500), {{}, {nullptr}, {Ring({})}, {Box(0, 0, 1000, 250)}}, 5.0, 50.0);
-    ASSERT_EQ(outs.size(), 1u);
-    EXPECT_TRUE(Contains(outs, {{0, 255}, {1000, 500}}));
-}
-
-// The width test keeps a rectangle only when it exceeds the minimum size less
-// the tolerance; a lone small rectangle yields nothing.
-TEST(WasteRectangles, MinimumSizeHoldsForTheRemnantAsKept)
-{
-    // The free half, 100 x 50, is 100 x 45 once the gap of 5 has cut it down.
-    const NPolygonPtr sheet = Box(0, 0, 100, 100);
-    const std::vector<VectorPolygon> parts{{Box(0, 0, 100, 50)}};
-    EXPECT_EQ(Decompose(sheet, parts, 5.0, 45.0).size(), 1u);
-    EXPECT_EQ(Decompose(sheet, parts, 5.0, 45.0002).size(), 0u);
-    EXPECT_EQ(Decompose(sheet, parts, 5.0, 50.0).size(), 0u);
+    const NPolygonPtr sheet = Box(0, 0, 1000, 500), square = Box(0, 0, 100, 100);
+    const struct {
+        const char* name;
+        NPolygonPtr sheet;
+        std::vector<VectorPolygon> parts;
+        double gap, minSize;
+        size_t count;
+        std::vector<NRect> rectangles{};  // among the remnants
+    } cases[] = {
+        {"no sheet", nullptr, {{Box(0, 0, 10, 10)}}, 5, 50, 0},
+        {"no parts", sheet, {}, 5, 50, 0},
+        {"an empty sheet", Ring({}), {{Box(0, 0, 10, 10)}}, 5, 50, 0},
+        {"the sheet covered", sheet, {{Box(0, 0, 1000, 500)}}, 5, 50, 0},
+        {"the sheet covered and more", sheet, {{Box(-10, -10, 1010, 510)}}, 5, 50, 0},
+        {"touching parts", square, {{Box(0, 0, 50, 50)}, {Box(50, 0, 100, 50)}, {Box(20, 50, 30, 60)}}, 5, 30, 2,
+         {{{35, 55}, {100, 100}}, {{0, 65}, {35, 100}}}},
+        {"parts without outline", sheet, {{}, {nullptr}, {Ring({})}, {Box(0, 0, 1000, 250)}}, 5, 50, 1,
+         {{{0, 255}, {1000, 500}}}},
+        {"the minimum size", square, {{Box(0, 0, 100, 50)}}, 5, 45, 1},
+        {"the minimum size and a hair", square, {{Box(0, 0, 100, 50)}}, 5, 45.0002, 0},
+        {"the minimum size uncut", square, {{Box(0, 0, 100, 50)}}, 5, 50, 0},
+        {"close coordinates", square, {{Box(0, 0, 99.95, 50)}}, 5, 20, 1, {{{0, 55}, {100, 100}}}},
+        {"2.5 gaps of 4", square, {{Box(0, 0, 100, 90)}}, 4, 5, 0},
+        {"2.5 gaps of 3.9", square, {{Box(0, 0, 100, 90)}}, 3.9, 5, 1},
+        {"a triangle", square, {{Ring({{0, 0}, {100, 0}, {0, 100}})}}, 5, 20, 0},
+    };
+    for (const auto& c : cases) {
+        const VectorPolygon outs = Decompose(c.sheet, c.parts, c.gap, c.minSize);
+        EXPECT_EQ(outs.size(), c.count) << c.name;
+        for (const NRect& r : c.rectangles)
+            EXPECT_TRUE(Contains(outs, r)) << c.name;
+    }
 }
 
 // Two small rectangles stacked between parts (40..80 by 70..90 and by
@@ -114,23 +120,6 @@ TEST(WasteRectangles, SmallRectanglesAreUnitedIntoARemnant)
     EXPECT_TRUE(Contains(outs, {{41, 71}, {79, 100}}));
     EXPECT_TRUE(std::any_of(builder.m_restRectangles.begin(), builder.m_restRectangles.end(),
                             [](const auto& r) { return r->x1 == 80 && r->y1 == 90 && r->x2 == 40; }));
-}
-
-// Vertex coordinates closer than 0.1 make one grid line, at the one met
-// first: the sheet's.
-TEST(WasteRectangles, CloseCoordinatesShareOneGridLine)
-{
-    const VectorPolygon outs = Decompose(Box(0, 0, 100, 100), {{Box(0, 0, 99.95, 50)}}, 5.0, 20.0);
-    ASSERT_EQ(outs.size(), 1u);
-    EXPECT_TRUE(Contains(outs, {{0, 55}, {100, 100}}));
-}
-
-// Rectangles narrower than 2.5 times the gap are dropped by the inset.
-TEST(WasteRectangles, RectanglesTooNarrowForTheGapAreDropped)
-{
-    const std::vector<VectorPolygon> parts{{Box(0, 0, 100, 90)}};
-    EXPECT_EQ(Decompose(Box(0, 0, 100, 100), parts, 4.0, 5.0).size(), 0u);
-    EXPECT_EQ(Decompose(Box(0, 0, 100, 100), parts, 3.9, 5.0).size(), 1u);
 }
 
 // Cells lying inside a part's hole are free; the frame itself is not.
@@ -157,9 +146,7 @@ TEST(WasteRectangles, CellsInsideAHoleAreFree)
 // of the square that fits it (14.14 × 14.14), not a thin strip.
 TEST(WasteRectangles, HoleSlugHoldsARectangleWhateverTheRingsAndTheirPlace)
 {
-    struct Row {
-        double sag, turn, shift;
-    };
+    struct Row { double sag, turn, shift; };
     const auto circle = [](double r, double sag, double turn, bool hole) {
         const int n = 8 * static_cast<int>(std::ceil(PI / 4 / (2.0 * std::acos(1.0 - sag / r))));
         std::vector<NPoint> points;
@@ -172,6 +159,7 @@ TEST(WasteRectangles, HoleSlugHoldsARectangleWhateverTheRingsAndTheirPlace)
     };
     for (const Row& row : {Row{0.025, 0.0, 0.0}, Row{0.025, 0.5, 0.37}, Row{0.1, 0.1, 0.0}, Row{1.0, 0.3, 0.37},
                            Row{2.5, 0.1, 0.0}, Row{2.5, 0.5, 0.37}}) {
+        SCOPED_TRACE(testing::Message() << "sag " << row.sag << " turn " << row.turn);
         VectorPolygon washer{circle(35, row.sag, row.turn, false), circle(15, row.sag, row.turn, true)};
         const NPoint centre{50 + row.shift, 50 + 0.7 * row.shift};
         for (const NPolygonPtr& ring : washer)
@@ -181,22 +169,13 @@ TEST(WasteRectangles, HoleSlugHoldsARectangleWhateverTheRingsAndTheirPlace)
             const NRect g = GabaritOf(*p);
             return std::fabs(g.pBot.x - centre.x) < 15 && std::fabs(g.pTop.x - centre.x) < 15;
         });
-        ASSERT_NE(slug, outs.end()) << "sag " << row.sag << " turn " << row.turn;
+        ASSERT_NE(slug, outs.end());
         const NRect g = GabaritOf(**slug);
         const double w = g.pTop.x - g.pBot.x, h = g.pTop.y - g.pBot.y;
-        EXPECT_TRUE(std::min(w, h) > 9.0 && w * h > 130.0) << "sag " << row.sag << " turn " << row.turn << ": " << w << " x " << h;
+        EXPECT_TRUE(std::min(w, h) > 9.0 && w * h > 130.0) << w << " x " << h;
         for (const NPoint& corner : (*slug)->m_points)
             EXPECT_LE(std::hypot(corner.x - centre.x, corner.y - centre.y), 10.0 + 1e-6);
     }
-}
-
-// A right triangle's slanted side runs along the cell diagonal: the cell is
-// taken, although its centre lies on the border.
-TEST(WasteRectangles, TriangleTakesTheCellsItsHypotenuseCrosses)
-{
-    const VectorPolygon outs =
-        Decompose(Box(0, 0, 100, 100), {{Ring({{0, 0}, {100, 0}, {0, 100}})}}, 5.0, 20.0);
-    EXPECT_TRUE(outs.empty());
 }
 
 TEST(WasteRectangles, NonRectangularSheetKeepsCellsInsideItsOutline)
@@ -388,4 +367,3 @@ TEST_F(WasteRectanglesHost, PolygonsAreTakenIntoTheViewsCoordinates)
     EXPECT_NEAR(g.pTop.x, 100.0, 1e-9);
     EXPECT_NEAR(g.pTop.y, 100.0, 1e-9);
 }
-

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <string>
 
 namespace {
 
@@ -43,7 +42,7 @@ TEST(EntersDent, APartNarrowEnoughGoesInAndNothingWiderDoes)
 {
     const double h = 20 * std::sqrt(2.0); // a square of side 40 on its corner
     const struct {
-        std::string what;
+        const char* what;
         Ring outline, moving;
         bool enters;
     } cases[] = {

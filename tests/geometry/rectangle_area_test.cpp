@@ -64,8 +64,7 @@ TEST(RectangleAreaTest, PiecesAreWhatTheRectanglesLeaveFree)
         const char* name;
         NRect area;
         std::vector<NRect> taken;
-        size_t pieces;
-        size_t islands;
+        size_t pieces, islands;
         double width = 0, kept = 0;  // mm, mm²; no width: all the free area, counted by cells
     };
     const std::vector<Case> cases{
