@@ -1135,14 +1135,11 @@ TEST_F(DxfImportTest, PartsOfSizesNoSheetHoldsAreRefusedWithTheirSize)
     EXPECT_LE(most, 15u) << vlhost::Host::Utf8(closing);
 }
 
-// A file whose header names a Western code page (or none) but whose texts are
-// Russian in cp1251 has its marking read as cp1251, and said so; German texts
-// stay as they are. A bracketed "key=value" of no known key, or one cut
-// short, is named, so that a count or material not taken is never silent;
-// the formatting codes of an MTEXT take nothing of its text with them.
-// Markings only from texts shown (the others named); a value refused
-// refuses the part, with the range; a material mixing Latin and Cyrillic
-// letters in a word is named. What is written loads with its values.
+// Russian cp1251 texts under a Western code page (or none) are read as cp1251,
+// and said so; German ones stay. A "[key=value]" of no known key, or cut short,
+// is named; MTEXT codes take nothing of the text. Markings only from texts shown
+// (others named); a value out of range refuses the part; a material mixing Latin
+// and Cyrillic in a word is named. What is written loads with its values.
 TEST_F(DxfImportTest, MarkingIsReadFromWhatIsShownInAnyCodePageOrNamedOrRefusesThePart)
 {
     using namespace dxftext;
@@ -1161,6 +1158,7 @@ TEST_F(DxfImportTest, MarkingIsReadFromWhatIsShownInAnyCodePageOrNamedOrRefusesT
         return dxftext::File({{"TABLES", layers({{"FROZEN", "1"}, {"OFF", "2"}})}, {"BLOCKS", Block("TAG", {})},
                               {"ENTITIES", Square(0, 0, 100) + texts}});
     };
+    const auto marked = [&](const char* text) { return part(Text(10, 10, text)); };
     const auto on = [](const char* layer, Groups text) { return text[1].second = layer, text; };
     const auto attribute = [](const char* value, const char* flags) {
         return Groups{{0, "ATTRIB"}, {8, "0"}, {10, "10"}, {20, "40"}, {40, "2.5"}, {1, value}, {2, "QTY"}, {70, flags}};
@@ -1225,18 +1223,17 @@ TEST_F(DxfImportTest, MarkingIsReadFromWhatIsShownInAnyCodePageOrNamedOrRefusesT
         {"attribute_of_a_copy_on_a_frozen_layer", part(on("FROZEN", Insert("TAG", 0, 0)) + copy(attribute("[Кол-во=14]", "0"))),
          1, L"", hidden + L"[Кол-во=14] на слое «FROZEN»"},
         {"invisible_text", part(Text(10, 10, "[Кол-во=12]") + Groups{{60, "1"}}), 1, L"", invisible + L"текст на слое «0» у (10; 10))"},
-        {"count_0", part(Text(10, 10, "[Кол-во=0]")), 0, L"", refused + L"Кол-во=0]" + counts},
-        {"count_not_whole", part(Text(10, 10, "[Кол-во=2,5]")), 0, L"", refused + L"Кол-во=2,5]" + counts},
-        {"count_of_int32", part(Text(10, 10, "[Кол-во: 2147483647]")), 0, L"", refused + L"Кол-во: 2147483647]" + counts},
-        {"thickness_1e300", part(Text(10, 10, "[Толщина: 1e300]")), 0, L"", refused + L"Толщина: 1e300]" + thicknesses},
-        {"thickness_1e-300", part(Text(10, 10, "[Толщина=1e-300]")), 0, L"", refused + L"Толщина=1e-300]" + thicknesses},
-        {"count_past_loading", part(Text(10, 10, "[Кол-во=100001]")), 0, L"", refused + L"Кол-во=100001]" + counts},
-        {"thickness_600", part(Text(10, 10, "[Толщина=600]")), 0, L"", refused + L"Толщина=600]" + thicknesses},
-        {"thickness_0,005_beside_2", part(Text(10, 10, "[Толщина=0,005] [Толщина=2]")), 0, L"",
-         refused + L"Толщина=0,005]" + thicknesses},
-        {"material_with_latin_c", part(Text(10, 10, "[Материал=Cт3]")), 1, L"Cт3",
+        {"count_0", marked("[Кол-во=0]"), 0, L"", refused + L"Кол-во=0]" + counts},
+        {"count_not_whole", marked("[Кол-во=2,5]"), 0, L"", refused + L"Кол-во=2,5]" + counts},
+        {"count_of_int32", marked("[Кол-во: 2147483647]"), 0, L"", refused + L"Кол-во: 2147483647]" + counts},
+        {"thickness_1e300", marked("[Толщина: 1e300]"), 0, L"", refused + L"Толщина: 1e300]" + thicknesses},
+        {"thickness_1e-300", marked("[Толщина=1e-300]"), 0, L"", refused + L"Толщина=1e-300]" + thicknesses},
+        {"count_past_loading", marked("[Кол-во=100001]"), 0, L"", refused + L"Кол-во=100001]" + counts},
+        {"thickness_600", marked("[Толщина=600]"), 0, L"", refused + L"Толщина=600]" + thicknesses},
+        {"thickness_0,005_beside_2", marked("[Толщина=0,005] [Толщина=2]"), 0, L"", refused + L"Толщина=0,005]" + thicknesses},
+        {"material_with_latin_c", marked("[Материал=Cт3]"), 1, L"Cт3",
          L"материал «Cт3» набран латинскими и русскими буквами вперемешку: в слове «Cт3» латинские буквы C, русские т"},
-        {"material_of_two_scripts", part(Text(10, 10, "[Материал=AISI 304/08Х18Н10]")), 1, L"AISI 304/08Х18Н10", L""},
+        {"material_of_two_scripts", marked("[Материал=AISI 304/08Х18Н10]"), 1, L"AISI 304/08Х18Н10", L""},
     };
     const auto [entries, closing] = ImportCases(cases);
     NestingModel model;

@@ -131,13 +131,17 @@ TEST_F(DxfWholePartTest, AnOutlineSkippedForAnyReasonRefusesThePartNamingIt)
         return Plate(Insert("L1", 0, 0), blocks);
     };
     const Groups xref{{0, "BLOCK"}, {2, "XR"}, {70, "4"}, {10, "0"}, {20, "0"}, {1, "other.dxf"}};
-    // A solid fill of the outline: its boundary a polyline path, a seed point in the hole.
+    const Groups outline = Polyline(kOutline, true), paper{{67, "1"}}, frame = Rectangle(420, 297) + paper;
+    const Groups tilted{{210, "0.6"}, {220, "0"}, {230, "0.8"}};  // a plane seen at a slant: its plan is read
+    const auto viewport = [](const char* x, const char* y, const char* width, const char* height) {
+        return Groups{{0, "VIEWPORT"}, {67, "1"}, {10, x}, {20, y}, {40, width}, {41, height}, {69, "2"}};
+    };
+    const std::wstring inPaper = kLost + L"полилиния на слое «0» в пространстве листа у (0; 0) охватывает";
     Groups hatch{{0, "HATCH"}, {8, "0"}, {10, "0"}, {20, "0"}, {30, "0"}, {2, "SOLID"}, {70, "1"}, {71, "0"}, {91, "1"},
-                 {92, "2"}, {72, "0"}, {73, "1"}, {93, "4"}};
+                 {92, "2"}, {72, "0"}, {73, "1"}, {93, "4"}};  // a solid fill of the outline, seeded in the hole
     for (const auto& [x, y] : kOutline)
         Append(hatch, {{10, Num(x)}, {20, Num(y)}});
     Append(hatch, {{97, "0"}, {75, "0"}, {76, "1"}, {98, "1"}, {10, "300"}, {20, "300"}});
-    const Groups tilted{{210, "0.6"}, {220, "0"}, {230, "0.8"}};  // a plane seen at a slant: its plan is read
     Groups risen = FitSpline({{-10, -10}, {110, -10}, {110, 210}, {-10, 210}, {-10, -10}}, true);
     risen.back().second = "5";
     Expect({
@@ -148,23 +152,17 @@ TEST_F(DxfWholePartTest, AnOutlineSkippedForAnyReasonRefusesThePartNamingIt)
          kLost + L"полилиния на слое «0» у (0; 0) охватывает все импортированные кривые детали"},
         {"lines_risen_5", [] { return Plate(Outline3D([](size_t) { return 5.0; }, true)); },
          kLost + L"4 отрезка на слое «0» у (0; 0) охватывают"},
-        {"outline_in_paper_space", [] { return Plate(Polyline(kOutline, true) + Groups{{67, "1"}}); },
-         kLost + L"полилиния на слое «0» в пространстве листа у (0; 0) охватывает"},
+        {"outline_in_paper_space", [&] { return Plate(outline + paper); }, inPaper},
         // Paper space's frame about the model: a sheet's, never the part's outline.
-        {"frame_in_paper_space_about_a_part_with_holes",
-         [] { return Plate(Polyline(kOutline, true) + Rectangle(420, 297) + Groups{{67, "1"}}); }, L"", kPlate},
-        {"frame_about_a_viewport_about_a_plain_plate", [] {
-             return dxftext::File({{"ENTITIES", Polyline(kOutline, true) + Rectangle(420, 297) + Groups{{67, "1"}} +
-                 Groups{{0, "VIEWPORT"}, {67, "1"}, {10, "210"}, {20, "148"}, {40, "400"}, {41, "280"}, {69, "2"}}}}); },
-         L"", 20000},
-        {"outline_in_paper_space_beside_its_viewport", [] { return Plate(Polyline(kOutline, true) + Groups{{67, "1"}} +
-             Groups{{0, "VIEWPORT"}, {67, "1"}, {10, "300"}, {20, "100"}, {40, "50"}, {41, "50"}, {69, "2"}}); },
-         kLost + L"полилиния на слое «0» в пространстве листа у (0; 0) охватывает"},
+        {"frame_in_paper_space_about_a_part_with_holes", [&] { return Plate(outline + frame); }, L"", kPlate},
+        {"frame_about_a_viewport_about_a_plain_plate",
+         [&] { return dxftext::File({{"ENTITIES", outline + frame + viewport("210", "148", "400", "280")}}); }, L"", 20000},
+        {"outline_in_paper_space_beside_its_viewport",
+         [&] { return Plate(outline + paper + viewport("300", "100", "50", "50")); }, inPaper},
         {"outline_drawn_only_as_a_hatch", [&] { return Plate(hatch); }, kLost + L"штриховка на слое «0» у (0; 0) охватывает"},
-        {"outline_drawn_and_filled", [&] { return Plate(Polyline(kOutline, true) + hatch); },
+        {"outline_drawn_and_filled", [&] { return Plate(outline + hatch); },
          L"деталь импортирована, но при чтении пропущено: объекты HATCH", kPlate},
-        {"outline_in_an_external_reference",
-         [&] { return Plate(Insert("XR", 0, 0), xref + Polyline(kOutline, true) + Groups{{0, "ENDBLK"}}); },
+        {"outline_in_an_external_reference", [&] { return Plate(Insert("XR", 0, 0), xref + outline + Groups{{0, "ENDBLK"}}); },
          kLost + L"полилиния на слое «0» в блоке «XR» у (0; 0) охватывает"},
         {"outline_17_blocks_deep", [&] { return nested(17); }, kLost + L"полилиния на слое «0» в блоке «L17» у (0; 0)"},
         {"outline_16_blocks_deep", [&] { return nested(16); }, L"", kPlate},

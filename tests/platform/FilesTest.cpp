@@ -76,11 +76,7 @@ TEST_F(HostTest, DrawingContentSurvivesSaveAndOpen) {
   EXPECT_EQ(vlapi::ITextPtr(opened->GetLayoutSheets()->GetItem(0)->GetStamp()->GetCellText(1104))->GetText(), L"0.87");
 }
 
-struct Damage {
-  const char* name;
-  const char* from;
-  const char* to;
-};
+struct Damage { const char* name; const char* from; const char* to; };
 void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.name; }
 
 class DamagedFileTest : public HostTest, public ::testing::WithParamInterface<Damage> {};
@@ -114,14 +110,10 @@ INSTANTIATE_TEST_SUITE_P(Files, DamagedFileTest,
                                            Damage{"not_json", "\"views\"", "\"views\" [ ,"}),
                          [](const ::testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
 
-// A drawing is read as its file streams where the fields come in the order
-// this host writes them, and whole where they do not: either way it is the
-// drawing written.
-struct FieldOrder {
-  const char* name;
-  const char* field;  // moved to the end of its record ("" for none)
-  bool inView;        // of each view, else of the document
-};
+// A drawing is read as it streams where its fields come in this host's order,
+// whole where they do not: either way it is the drawing written. `field` is
+// moved to the end of each view (inView) or of the document; "": none.
+struct FieldOrder { const char* name; const char* field; bool inView; };
 void PrintTo(const FieldOrder& order, std::ostream* out) { *out << order.name; }
 
 class FieldOrderTest : public HostTest, public ::testing::WithParamInterface<FieldOrder> {};
@@ -138,17 +130,16 @@ TEST_P(FieldOrderTest, OpensTheDrawingWritten) {
 
   std::ifstream in(root / "written.vdw", std::ios::binary);
   nlohmann::ordered_json file = nlohmann::ordered_json::parse(in);
+  const std::string field = GetParam().field;
   const auto moveToEnd = [&](nlohmann::ordered_json& record) {
-    const std::string field = GetParam().field;
-    if (field.empty()) return;
     ASSERT_TRUE(record.contains(field)) << field;
-    nlohmann::ordered_json value = record[field];
+    nlohmann::ordered_json value = std::move(record[field]);
     record.erase(field);
-    record[field] = value;
+    record[field] = std::move(value);
   };
-  if (GetParam().inView)
+  if (!field.empty() && GetParam().inView)
     for (auto& view : file["views"]) moveToEnd(view);
-  else
+  else if (!field.empty())
     moveToEnd(file);
   std::ofstream(root / "moved.vdw", std::ios::binary) << file.dump(1);
 
@@ -158,8 +149,7 @@ TEST_P(FieldOrderTest, OpensTheDrawingWritten) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, FieldOrderTest,
-                         ::testing::Values(FieldOrder{"as_written", "", false},
-                                           FieldOrder{"version_after_views", "version", false},
+                         ::testing::Values(FieldOrder{"as_written", "", false}, FieldOrder{"version_after_views", "version", false},
                                            FieldOrder{"properties_after_views", "properties", false},
                                            FieldOrder{"view_number_after_objects", "number", true},
                                            FieldOrder{"view_layers_after_objects", "layers", true},
