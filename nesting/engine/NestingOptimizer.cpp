@@ -558,8 +558,17 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
                 } else {
                     SettleTurn(*figure);
                     ++m_figuresTried;
-                    figure->ChangeView(ViewOf(sheet), true);
-                    if (PlaceWithRotations(figure, sheet, mode)) {
+                    // The figure's macro goes to the sheet's view only
+                    // when the figure stays there.
+                    struct Try {
+                        Figure& figure;
+                        bool stays = false;
+                        ~Try() { figure.EndTry(stays); }
+                    } attempt{*figure};
+                    figure->BeginTry(ViewOf(sheet));
+                    attempt.stays = PlaceWithRotations(figure, sheet, mode);
+                    figure->EndTry(attempt.stays);
+                    if (attempt.stays) {
                         placedHere.push_back(figure);
                     } else {
                         if (filling)

@@ -1,5 +1,7 @@
 #include "model/NestingObject.h"
 
+#include "host/VarnelAPI.h"
+
 NObject::NObject(INestingMacroObjectPtr macro) : m_macro(std::move(macro)) {}
 
 NObject::~NObject() = default;
@@ -13,6 +15,39 @@ void NObject::ChangeView(int number, bool move)
     m_macro->ChangeMacroView(number, dx, dy);
     if (move)
         SetPlacement(dx, dy, 0.0, false);
+}
+
+void NObject::BeginTry(int number)
+{
+    EndTry(false);
+    const int own = GetView();
+    if (!m_macro || own == number)
+        return;
+    // The shift ChangeView makes: between the views' origins, in model units.
+    double x0 = 0.0, y0 = 0.0, scale0 = 0.0;
+    double x1 = 0.0, y1 = 0.0, scale1 = 0.0;
+    vrnApi::GetViewParams(own, x0, y0, scale0);
+    vrnApi::GetViewParams(number, x1, y1, scale1);
+    if (!(scale0 > 0.0) || !(scale1 > 0.0)) {
+        ChangeView(number, true);
+        return;
+    }
+    m_tryShift = NPoint{x0 / scale0 - x1 / scale1, y0 / scale0 - y1 / scale1};
+    m_tryView = number;
+    SetPlacement(m_tryShift.x, m_tryShift.y, 0.0, false);
+}
+
+void NObject::EndTry(bool stays)
+{
+    if (m_tryView < 0)
+        return;
+    const int view = m_tryView;
+    m_tryView = -1;
+    if (stays)
+        ChangeView(view, false);
+    // A macro that could not be moved keeps the coordinates of its view.
+    if (!stays || GetView() != view)
+        SetPlacement(-m_tryShift.x, -m_tryShift.y, 0.0, false);
 }
 
 void NObject::GetPlacement(double& x, double& y, double& angle) const
@@ -72,6 +107,8 @@ void NObject::Clear()
 
 int NObject::GetView() const
 {
+    if (m_tryView >= 0)
+        return m_tryView;
     return m_macro ? m_macro->GetMacroViewNumber() : -1;
 }
 

@@ -25,6 +25,14 @@ public:
     // Moves the macro into view `number`; with `move`, the object follows
     // the shift of coordinates between the two views.
     virtual void ChangeView(int number, bool move);
+    // A try on a sheet of view `number`: the object's coordinates are taken
+    // into that view's frame, as ChangeView with `move` takes them, and the
+    // object tells that view as its own, while its macro stays where it is.
+    // EndTry with `stays` moves the macro there; without, the coordinates go
+    // back. Most tries of a long run find no room, and a macro moved to a
+    // view is copied there whole.
+    void BeginTry(int number);
+    void EndTry(bool stays);
     virtual void UpdateGabarit() {}
     // Relative transform: by (x, y) mm, turned by `angle` degrees.
     virtual void GetPlacement(double& x, double& y, double& angle) const;
@@ -45,7 +53,8 @@ public:
     virtual void SaveParams() {}
     virtual void LoadParams() {}
 
-    // The view holding the macro (-1 without one); makes it current.
+    // The view holding the macro (-1 without one), or the view of the try
+    // under way; makes it current.
     int GetView() const;
     void SetCurrentView();
 
@@ -77,4 +86,8 @@ public:
     bool m_temp = false;
     NRect m_rect;
     MacroCommand m_command = MacroCommand::Undefined;
+
+private:
+    int m_tryView = -1; // none
+    NPoint m_tryShift;
 };

@@ -153,6 +153,41 @@ TEST_F(FigurePlacementTest, CarriedToAnotherViewItIsMarkedForTheHotPointEditor)
     ExpectInStepWithMacro(*figure);
 }
 
+TEST_F(FigurePlacementTest, ATryOnAnotherViewsSheetMovesTheMacroOnlyWhenItStays)
+{
+    const FigurePtr figure = MakeFigureWithGap(kEll, 10.0);
+    figure->SetPlacement(30, 20, 0, false);
+    const int home = figure->GetView();
+    const auto reference = figure->GetReference();
+    const NRect before = figure->m_borders[0]->GetGabarit();
+    const vlapi::IViewPtr view = AddView(1000, 0, 1.0);
+    const auto shifted = [](NRect rect, double dx) {
+        rect.pBot.x += dx;
+        rect.pTop.x += dx;
+        return rect;
+    };
+
+    // In the try the figure stands in the other view's frame, as a carried
+    // one would, while its macro stays put: no copy is made.
+    for (const bool stays : {false, true}) {
+        figure->BeginTry(view->GetNumber());
+        EXPECT_EQ(figure->GetView(), view->GetNumber());
+        EXPECT_EQ(figure->GetReference(), reference);
+        ExpectRectNear(figure->m_borders[0]->GetGabarit(), shifted(before, -1000), 1e-9);
+        figure->EndTry(stays);
+        ExpectInStepWithMacro(*figure);
+        if (!stays) {
+            EXPECT_EQ(figure->GetView(), home);
+            EXPECT_EQ(figure->GetReference(), reference);
+            ExpectRectNear(figure->m_borders[0]->GetGabarit(), before, 1e-9);
+        }
+    }
+    // The one that stays is carried there, where the try left it.
+    EXPECT_EQ(figure->GetView(), view->GetNumber());
+    EXPECT_EQ(figure->m_macro->GetMacroViewNumber(), view->GetNumber());
+    ExpectRectNear(figure->m_borders[0]->GetGabarit(), shifted(before, -1000), 1e-9);
+}
+
 TEST_F(FigurePlacementTest, ClearDeletesOnlyWhatTheModelMade)
 {
     const FigurePtr figure = MakeFigure(kEll);
