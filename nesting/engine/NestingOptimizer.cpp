@@ -559,7 +559,8 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
                     SettleTurn(*figure);
                     ++m_figuresTried;
                     // The figure's macro goes to the sheet's view only
-                    // when the figure stays there.
+                    // when the figure stays there (and a try cut short by
+                    // an exception leaves it where it was).
                     struct Try {
                         Figure& figure;
                         bool stays = false;
@@ -567,7 +568,6 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
                     } attempt{*figure};
                     figure->BeginTry(ViewOf(sheet));
                     attempt.stays = PlaceWithRotations(figure, sheet, mode);
-                    figure->EndTry(attempt.stays);
                     if (attempt.stays) {
                         placedHere.push_back(figure);
                     } else {
