@@ -26,8 +26,12 @@ using dxfimport::PartKey;
 
 const fs::path kParts = fs::path(NESTING_SOURCE_DIR) / "tests" / "data" / "dxf" / "parts";
 const fs::path kAwkward = fs::path(NESTING_SOURCE_DIR) / "tests" / "data" / "dxf" / "awkward";
+constexpr double pi = std::numbers::pi;
 
 std::wstring Wide(const fs::path& p) { return vlhost::Host::Wide(p.string()); }
+
+// A drawing of these entities and nothing else.
+std::string Drawing(const dxftext::Groups& entities) { return dxftext::File({{"ENTITIES", entities}}); }
 
 // A table of the layers named, each with its flags (1: frozen; 2: off, by its colour -7).
 dxftext::Groups layers(std::initializer_list<std::pair<const char*, const char*>> named)
@@ -71,18 +75,16 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
             EXPECT_EQ(item->value, c.value);
         }
     }
-    EXPECT_EQ(dxfimport::ReadThickness(L"2,5 мм"), 2.5);
-    EXPECT_EQ(dxfimport::ReadThickness(L"10"), 10.0);
-    EXPECT_EQ(dxfimport::ReadThickness(L"500 мм"), 500.0);
-    EXPECT_EQ(dxfimport::ReadThickness(L".5"), 0.5);
-    EXPECT_EQ(dxfimport::ReadThickness(L"0,01"), 0.01);
-    EXPECT_EQ(dxfimport::ReadThickness(L"2 мм."), 2.0);
+    const std::pair<const wchar_t*, double> thicknesses[] = {{L"2,5 мм", 2.5}, {L"10", 10.0}, {L"500 мм", 500.0},
+                                                             {L".5", 0.5},      {L"0,01", 0.01}, {L"2 мм.", 2.0}};
+    for (const auto& [text, thickness] : thicknesses)
+        EXPECT_EQ(dxfimport::ReadThickness(text), thickness) << vlhost::Host::Utf8(text);
     for (const wchar_t* bad : {L"0", L"-2", L"abc", L"2 5", L"1e999", L"", L"1e300", L"500,5", L"0.001", L"1e-300"})
         EXPECT_FALSE(dxfimport::ReadThickness(bad)) << vlhost::Host::Utf8(bad);
-    EXPECT_EQ(dxfimport::ReadCount(L"4 шт"), 4);
-    EXPECT_EQ(dxfimport::ReadCount(L"4.0"), 4);
-    EXPECT_EQ(dxfimport::ReadCount(L"04,00 шт"), 4);
-    EXPECT_EQ(dxfimport::ReadCount(L"100000"), 100000);  // as many as loading takes
+    // 100000: as many as loading takes.
+    const std::pair<const wchar_t*, int32_t> counts[] = {{L"4 шт", 4}, {L"4.0", 4}, {L"04,00 шт", 4}, {L"100000", 100000}};
+    for (const auto& [text, count] : counts)
+        EXPECT_EQ(dxfimport::ReadCount(text), count) << vlhost::Host::Utf8(text);
     for (const wchar_t* bad : {L"0", L"2.5", L"2,5", L"4.01", L"4.", L"99999999999", L"2147483647", L"100001", L"x"})
         EXPECT_FALSE(dxfimport::ReadCount(bad)) << vlhost::Host::Utf8(bad);
 
@@ -263,7 +265,6 @@ TEST_F(DxfImportTest, EachFileGivesAFigureOrARefusalNamedInOneMessage)
         double thickness = 0.0;
         int count = 1;
     };
-    const double pi = std::numbers::pi;
     const Case cases[] = {
         {kParts / "duplicate_lines.dxf", nullptr, 1, 5000.0},
         {kParts / "splines.dxf", nullptr, 1, 7000.0},
@@ -469,57 +470,47 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
     const Groups face{{0, "3DFACE"}, {8, "0"}, {10, "0"},  {20, "0"},  {30, "0"},  {11, "9"}, {21, "0"},
                       {31, "0"},     {12, "9"}, {22, "9"}, {32, "5"}, {13, "0"}, {23, "9"}, {33, "5"}};
     const Case cases[] = {
-        {"lines", dxftext::File({{"ENTITIES", Line(0, 0, 100, d) + Line(100 + d, 0, 100, 100) + Line(100, 100 - d, 0, 100) +
-                                         Line(-d, 100, d, -d)}}),
+        {"lines", Drawing(Line(0, 0, 100, d) + Line(100 + d, 0, 100, 100) + Line(100, 100 - d, 0, 100) + Line(-d, 100, d, -d)),
          nullptr, 10000},
-        {"line_and_arc", dxftext::File({{"ENTITIES", Line(0, 0, 100, 0) + Line(100, 0, 100, 90.0005) + Arc(90, 90, 10, 0, 90) +
-                                                Line(90.0004, 100, 0, 100) + Line(0, 100, 0, 0)}}),
-         nullptr, 9900 + 25 * std::numbers::pi},
-        {"splines", dxftext::File({{"ENTITIES", FitSpline({{0, 0}, {50, 0}, {100, 0}}) +
-                                           FitSpline({{100, 0.0004}, {50, 50}, {0, 100}}) +
-                                           FitSpline({{0, 100.0004}, {0, 50}, {0.0003, 0}})}}),
-         nullptr, 5000},
-        {"ellipse_halves", dxftext::File({{"ENTITIES", HalfEllipse(0, 0, 50, 25, true) + HalfEllipse(0.0004, 0, 50, 25, false)}}),
-         nullptr, 1250 * std::numbers::pi},
-        {"line_shorter_than_a_joint", dxftext::File({{"ENTITIES", square + Line(100, 100, 100.0005, 100)}}), nullptr, 10000},
-        {"point_lines", dxftext::File({{"ENTITIES", square + Line(50, 50, 50, 50) + Line(100, 100, 100, 100)}}), nullptr, 10000},
+        {"line_and_arc", Drawing(Line(0, 0, 100, 0) + Line(100, 0, 100, 90.0005) + Arc(90, 90, 10, 0, 90) +
+                                 Line(90.0004, 100, 0, 100) + Line(0, 100, 0, 0)), nullptr, 9900 + 25 * pi},
+        {"splines", Drawing(FitSpline({{0, 0}, {50, 0}, {100, 0}}) + FitSpline({{100, 0.0004}, {50, 50}, {0, 100}}) +
+                            FitSpline({{0, 100.0004}, {0, 50}, {0.0003, 0}})), nullptr, 5000},
+        {"ellipse_halves", Drawing(HalfEllipse(0, 0, 50, 25, true) + HalfEllipse(0.0004, 0, 50, 25, false)), nullptr, 1250 * pi},
+        {"line_shorter_than_a_joint", Drawing(square + Line(100, 100, 100.0005, 100)), nullptr, 10000},
+        {"point_lines", Drawing(square + Line(50, 50, 50, 50) + Line(100, 100, 100, 100)), nullptr, 10000},
         {"edges_in_overlapping_pieces",
-         dxftext::File({{"ENTITIES", Line(0, 0, 60, 0) + Line(40, 0, 100, 0) + Line(100, 0, 100, 100) + Line(100, 100, 0, 100) +
-                                         Line(30, 100, 70, 100) + Line(0, 100, 0, 0) + Line(0, 0, 0, 100)}}),
-         nullptr, 10000},
-        {"gap", dxftext::File({{"ENTITIES", Line(0, 0, 100, 0) + Line(100, 0, 100, 99.5) + Line(100, 100, 0, 100) +
-                                       Line(0, 100, 0, 0)}}),
+         Drawing(Line(0, 0, 60, 0) + Line(40, 0, 100, 0) + Line(100, 0, 100, 100) + Line(100, 100, 0, 100) +
+                 Line(30, 100, 70, 100) + Line(0, 100, 0, 0) + Line(0, 0, 0, 100)), nullptr, 10000},
+        {"gap", Drawing(Line(0, 0, 100, 0) + Line(100, 0, 100, 99.5) + Line(100, 100, 0, 100) + Line(0, 100, 0, 0)),
          L"незамкнутый контур: разрыв 0.5 мм между точками (100; 99.5) и (100; 100)", 0},
-        {"gap_just_wider", dxftext::File({{"ENTITIES", Line(0, 0, 100, 0) + Line(100, 0, 100, 99.9985) +
-                                                  Line(100, 100, 0, 100) + Line(0, 100, 0, 0)}}),
+        {"gap_just_wider", Drawing(Line(0, 0, 100, 0) + Line(100, 0, 100, 99.9985) + Line(100, 100, 0, 100) + Line(0, 100, 0, 0)),
          L"незамкнутый контур: разрыв 0.0015 мм между точками (100; 99.9985) и (100; 100)", 0},
         // A value longer than the reader reads: the curve is left out by a cap.
-        {"long_layer", dxftext::File({{"ENTITIES", square + Line(0, 0, 50, 50, std::string(2000, 'L'))}}),
+        {"long_layer", Drawing(square + Line(0, 0, 50, 50, std::string(2000, 'L'))),
          L"файл прочитан не весь, а без пропущенного деталь не записывается: пропущено сверх пределов программы: "
          L"объекты со значениями длиннее 1023 символов — 1 (отрезок на слое «LLLLLLLL", 0},
         {"text_beyond_numbers", dxftext::File({{"BLOCKS", Block("FAR", Text(1e10, 0, "x"))},
                                       {"ENTITIES", square + Insert("FAR", 0, 0, "1e300")}}),
          nullptr, 10000, leftOut + L"объекты, координаты которых переполняются с масштабами блоков и единицами файла — 1 (текст на слое «0» в блоке «FAR»)"},
-        {"spline_through_one_point", dxftext::File({{"ENTITIES", square + FitSpline({{5, 5}, {5, 5}, {5, 5}})}}), nullptr, 10000,
+        {"spline_through_one_point", Drawing(square + FitSpline({{5, 5}, {5, 5}, {5, 5}})), nullptr, 10000,
          leftOut + L"сплайны через совпадающие точки — 1 (сплайн на слое «0» у (5; 5))"},
         {"count_in_header", dxftext::File({{"HEADER", {{0, "SPLINE"}, {72, "900000000E+20"}}}, {"ENTITIES", square}}), nullptr,
          10000, leftOut + L"объекты в заголовке файла — 1 (сплайн на слое «0»)"},
         // A hole the converter cannot read: the part is written without it, and said so.
-        {"hole_at_infinity", dxftext::File({{"ENTITIES", square + Circle("inf", "50", 10)}}), nullptr, 10000,
+        {"hole_at_infinity", Drawing(square + Circle("inf", "50", 10)), nullptr, 10000,
          leftOut + L"объекты с числами не в десятичной записи или бесконечными — 1 (окружность на слое «0»)"},
-        {"hole_ellipse_ratio_2", dxftext::File({{"ENTITIES", square + ellipse("2")}}), nullptr, 10000,
+        {"hole_ellipse_ratio_2", Drawing(square + ellipse("2")), nullptr, 10000,
          leftOut + L"эллипсы с неверными осями — 1 (эллипс на слое «0» у (50; 50))"},
-        {"hole_ellipse_ratio_0", dxftext::File({{"ENTITIES", square + ellipse("0")}}), nullptr, 10000,
+        {"hole_ellipse_ratio_0", Drawing(square + ellipse("0")), nullptr, 10000,
          leftOut + L"эллипсы с неверными осями — 1 (эллипс на слое «0» у (50; 50))"},
-        {"hole_spline_knots_descending", dxftext::File({{"ENTITIES", square + Spline(2, {0, 0, 0, 2, 1, 3, 3, 3}, hole)}}),
+        {"hole_spline_knots_descending", Drawing(square + Spline(2, {0, 0, 0, 2, 1, 3, 3, 3}, hole)),
          nullptr, 10000, leftOut + L"сплайны, узлы которых не подходят к управляющим точкам — 1 (сплайн на слое «0» у (40; 40))"},
-        {"hole_spline_knots_equal", dxftext::File({{"ENTITIES", square + Spline(2, std::vector<double>(8, 1.0), hole)}}),
+        {"hole_spline_knots_equal", Drawing(square + Spline(2, std::vector<double>(8, 1.0), hole)),
          nullptr, 10000, leftOut + L"сплайны, узлы которых не подходят к управляющим точкам — 1"},
-        {"hole_spline_weight_0",
-         dxftext::File({{"ENTITIES", square + Spline(2, {0, 0, 0, 1, 2, 3, 3, 3}, hole, {1, 0, 1, 1, 1})}}), nullptr, 10000,
+        {"hole_spline_weight_0", Drawing(square + Spline(2, {0, 0, 0, 1, 2, 3, 3, 3}, hole, {1, 0, 1, 1, 1})), nullptr, 10000,
          leftOut + L"сплайны с весами не больше нуля — 1 (сплайн на слое «0» у (40; 40))"},
-        {"hole_on_a_tilted_plane",
-         dxftext::File({{"ENTITIES", square + Circle("50", "50", 10, {{210, "0.5"}, {220, "0"}, {230, "0.866"}})}}), nullptr,
+        {"hole_on_a_tilted_plane", Drawing(square + Circle("50", "50", 10, {{210, "0.5"}, {220, "0"}, {230, "0.866"}})), nullptr,
          10000, leftOut + L"3D-объекты — 1 (окружность на слое «0» у (50; 50))"},
         {"holes_in_arrays_of_arrays",
          dxftext::File({{"BLOCKS", Block("H", Circle("0", "0", 0.001)) + Block("A", Insert("H", 0, 0, "1", 300, 300, 0.01))},
@@ -531,7 +522,7 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
          L"файл прочитан не весь, а без пропущенного деталь не записывается: пропущено сверх пределов программы: вставки "
          L"глубже 16 уровней блоков — 1 (вставка блока на слое «0» в блоке «B24» у (0; 0))",
          0},
-        {"hole_of_one_vertex", dxftext::File({{"ENTITIES", square + Polyline({{50, 50}}, true)}}), nullptr, 10000,
+        {"hole_of_one_vertex", Drawing(square + Polyline({{50, 50}}, true)), nullptr, 10000,
          leftOut + L"полилинии менее чем из двух точек — 1 (полилиния на слое «0» у (50; 50))"},
         // Curves of nothing at the drawing's tolerance: a circle of a radius
         // no curve has is left out and named, arcs of round-off within a
@@ -539,31 +530,25 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         // a repeated knot is left out and named; a ring whose sides lie
         // nearer than a joint (a slit, a sliver of a triangle, a slit into
         // the outline) is named so, not as open curves.
-        {"hole_of_radius_1e-300", dxftext::File({{"ENTITIES", square + Circle("50", "50", 1e-300)}}), nullptr, 10000,
+        {"hole_of_radius_1e-300", Drawing(square + Circle("50", "50", 1e-300)), nullptr, 10000,
          leftOut + L"дуги и окружности без радиуса — 1 (окружность на слое «0» у (50; 50))"},
-        {"arcs_of_round_off", dxftext::File({{"ENTITIES", square + Arc(50, 50, 1e-9, 0, 90) + Arc(50, 50, 10, 0, 1e-7)}}),
-         nullptr, 10000},
-        {"hole_spline_broken_at_a_knot",
-         dxftext::File({{"ENTITIES", square + Spline(2, {0, 0, 0, 1, 1, 1, 2, 2, 2},
-                                                     {{40, 40}, {60, 40}, {60, 60}, {40, 60}, {30, 50}, {40, 40}})}}),
+        {"arcs_of_round_off", Drawing(square + Arc(50, 50, 1e-9, 0, 90) + Arc(50, 50, 10, 0, 1e-7)), nullptr, 10000},
+        {"hole_spline_broken_at_a_knot", Drawing(square + Spline(2, {0, 0, 0, 1, 1, 1, 2, 2, 2},
+                                                                 {{40, 40}, {60, 40}, {60, 60}, {40, 60}, {30, 50}, {40, 40}})),
          nullptr, 10000, leftOut + L"сплайны, разорванные на кратном узле — 1 (сплайн на слое «0» у (40; 40))"},
         {"ellipse_thinner_than_the_point_tolerance",
-         dxftext::File({{"ENTITIES", square + Groups{{0, "ELLIPSE"}, {8, "0"}, {10, "50"}, {20, "30"}, {11, "0.5"}, {21, "0"},
-                                                     {40, "0.0002"}, {41, "0"}, {42, "6.283185307179586"}}}}),
-         L"контур без площади у точки (49.", 0},
-        {"slit_thinner_than_a_joint",
-         dxftext::File({{"ENTITIES", square + Polyline({{40, 50}, {60, 50}, {60, 50.001}, {40, 50.001}}, true)}}),
+         Drawing(square + Groups{{0, "ELLIPSE"}, {8, "0"}, {10, "50"}, {20, "30"}, {11, "0.5"}, {21, "0"},
+                                 {40, "0.0002"}, {41, "0"}, {42, "6.283185307179586"}}), L"контур без площади у точки (49.", 0},
+        {"slit_thinner_than_a_joint", Drawing(square + Polyline({{40, 50}, {60, 50}, {60, 50.001}, {40, 50.001}}, true)),
          L"контур тоньше 0.001 мм у точки (40; 50): его стороны лежат одна на другой", 0},
-        {"triangle_of_0.0012", dxftext::File({{"ENTITIES", square + Polyline({{50, 50}, {50.0012, 50}, {50, 50.0012}}, true)}}),
+        {"triangle_of_0.0012", Drawing(square + Polyline({{50, 50}, {50.0012, 50}, {50, 50.0012}}, true)),
          L"контур тоньше 0.001 мм у точки (50.0012; 50): его стороны лежат одна на другой", 0},
         {"outline_slit_0.0005_wide",
-         dxftext::File({{"ENTITIES", Polyline({{0, 0}, {100, 0}, {100, 100}, {50.0005, 100}, {50.0005, 50}, {50, 50}, {50, 100},
-                                               {0, 100}}, true)}}),
+         Drawing(Polyline({{0, 0}, {100, 0}, {100, 100}, {50.0005, 100}, {50.0005, 50}, {50, 50}, {50, 100}, {0, 100}}, true)),
          L"контур тоньше 0.001 мм у точки (50.0005; 100): его стороны лежат одна на другой", 0},
         // Reader oddities: nothing after EOF is read; a block defined twice is
         // left out as ambiguous; "0x32" is no DXF number.
-        {"hole_after_eof",
-         dxftext::File({{"ENTITIES", square}}) + dxftext::File({{"ENTITIES", Circle("50", "50", 10)}}), nullptr, 10000},
+        {"hole_after_eof", Drawing(square) + Drawing(Circle("50", "50", 10)), nullptr, 10000},
         {"hole_in_a_block_defined_twice",
          dxftext::File({{"BLOCKS", Block("H", Circle("50", "50", 10)) + Block("H", Circle("50", "50", 30))},
                         {"ENTITIES", square + Insert("H", 0, 0)}}),
@@ -573,9 +558,9 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
                         {"ENTITIES", square + Insert("HOLES", 0, 0)}}),
          nullptr, 10000, leftOut + L"вставки внешних ссылок (их файлы не читаются) — 1 (вставка блока на слое «0» у (0; 0))"},
         {"hole_drawn_only_as_a_hatch",
-         dxftext::File({{"ENTITIES", square + Groups{{0, "HATCH"}, {8, "0"}, {10, "0"}, {20, "0"}, {2, "SOLID"}}}}), nullptr,
+         Drawing(square + Groups{{0, "HATCH"}, {8, "0"}, {10, "0"}, {20, "0"}, {2, "SOLID"}}), nullptr,
          10000, leftOut + L"объекты HATCH, которые не импортируются — 1 (штриховка на слое «0» у (0; 0))"},
-        {"hole_at_a_hexadecimal_number", dxftext::File({{"ENTITIES", square + Circle("0x32", "50", 10)}}), nullptr, 10000,
+        {"hole_at_a_hexadecimal_number", Drawing(square + Circle("0x32", "50", 10)), nullptr, 10000,
          leftOut + L"объекты с числами не в десятичной записи или бесконечными — 1 (окружность на слое «0»)"},
         // An arrowhead block of dimensions that nothing inserts is not read.
         {"arrow_block_not_inserted",
@@ -584,16 +569,14 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
                         {"ENTITIES", square}}),
          nullptr, 10000},
         // Open curves are named by layer and kind.
-        {"centre_marks",
-         dxftext::File({{"ENTITIES", square + Circle("70", "50", 10) + Line(60, 40, 80, 60, "CENTER") +
-                                         Line(80, 40, 60, 60, "CENTER")}}),
+        {"centre_marks", Drawing(square + Circle("70", "50", 10) + Line(60, 40, 80, 60, "CENTER") +
+                                 Line(80, 40, 60, 60, "CENTER")),
          L"незамкнутый контур: разрыв 20 мм между точками (80; 60) и (80; 40); незамкнутые кривые: 2 отрезка на слое «CENTER»", 0},
         // An unreadable file: one reason, in the run's message.
         {"binary", std::string("AutoCAD Binary DXF\r\n\x1a\0\0\0SECTION", 30), L"файл не прочитан как DXF: это двоичный DXF", 0},
         {"sections_damaged", "0\nSECTION\n2\nENTITIES\n0\nSECTION\n0\nENDSEC\n0\nENDSEC\n0\nEOF\n",
          L"файл не прочитан как DXF: секции файла повреждены: в строке 5 секция начата внутри секции из строки 1", 0},
-        {"closed_fit_spline",
-         dxftext::File({{"ENTITIES", FitSpline({{0, 0}, {60, 0}, {100, 30}, {60, 60}, {0, 60}, {-20, 30}}, true)}}), nullptr,
+        {"closed_fit_spline", Drawing(FitSpline({{0, 0}, {60, 0}, {100, 30}, {60, 60}, {0, 60}, {-20, 30}}, true)), nullptr,
          6556.3},
         // Nothing the converter reads: the refusal says what the drawing holds.
         {"face_in_block_rising_line_paper_square",
@@ -601,16 +584,14 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
                         {"ENTITIES", Insert("F", 0, 0) + Line(0, 0, 5, 5) + Groups{{30, "0"}, {31, "7"}} +
                                          Groups{{0, "LINE"}, {67, "1"}, {10, "0"}, {20, "0"}, {11, "1"}, {21, "1"}}}}),
          L"в файле только 3D-объекты, они не импортируются: нет плоского контура детали", 0},
-        {"face_and_hatch", dxftext::File({{"ENTITIES", face + Groups{{0, "HATCH"}, {8, "0"}}}}),
+        {"face_and_hatch", Drawing(face + Groups{{0, "HATCH"}, {8, "0"}}),
          L"в файле нет объектов, которые импортируются (отрезков, дуг, окружностей, эллипсов, полилиний, сплайнов, текстов)", 0},
-        {"region", dxftext::File({{"ENTITIES", {{0, "REGION"}, {8, "0"}, {70, "1"}, {1, "acis"}}}}),
+        {"region", Drawing({{0, "REGION"}, {8, "0"}, {70, "1"}, {1, "acis"}}),
          L"в файле нет объектов, которые импортируются (отрезков, дуг, окружностей, эллипсов, полилиний, сплайнов, текстов)", 0},
         // An outline past the reader's caps is named with the cap, not as a file that is no DXF.
-        {"outline_of_too_many_vertices",
-         dxftext::File({{"ENTITIES", Polyline(std::vector<std::pair<double, double>>(500'001, {1, 1}), true)}}),
+        {"outline_of_too_many_vertices", Drawing(Polyline(std::vector<std::pair<double, double>>(500'001, {1, 1}), true)),
          L"ни один объект файла не прочитан: пропущено сверх пределов программы: объекты сверх 500 000 частей (вершин, дуговых за две, точек "
-         L"сплайнов, строк текстов), которые программа берёт из одного файла — 1 (полилиния на слое «0» у (1; 1))",
-         0},
+         L"сплайнов, строк текстов), которые программа берёт из одного файла — 1 (полилиния на слое «0» у (1; 1))", 0},
     };
     // A closed curve (or chain) smaller than a point's box (0.001 mm either
     // way), as centre marks are drawn, is a point: dropped and named with its
@@ -621,7 +602,7 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
     static const auto round = [](double x, double r, int n) {
         std::vector<std::pair<double, double>> at;
         for (int k = 0; k < n; ++k)
-            at.emplace_back(x + r * std::cos(2 * std::numbers::pi * k / n), 30 + r * std::sin(2 * std::numbers::pi * k / n));
+            at.emplace_back(x + r * std::cos(2 * pi * k / n), 30 + r * std::sin(2 * pi * k / n));
         return at;
     };
     const struct {
@@ -654,17 +635,17 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
             Groups ten;
             for (int i = 0; i < 10; ++i)
                 ten = ten + k.draw(10 + 8 * i, r);
-            all.push_back({k.kind + std::string(size), dxftext::File({{"ENTITIES", plate + k.draw(50, r)}}),
+            all.push_back({k.kind + std::string(size), Drawing(plate + k.draw(50, r)),
                            nullptr, 6000, point ? points + k.named + L" на слое «0» у точки (50; 30)" : L"", point ? 1u : 2u});
             if (r == k.sizes.front() || r == k.sizes.back())
-                all.push_back({"ten_" + (k.kind + std::string(size)), dxftext::File({{"ENTITIES", plate + ten}}), nullptr,
+                all.push_back({"ten_" + (k.kind + std::string(size)), Drawing(plate + ten), nullptr,
                                6000, point ? points : L"", point ? 1u : 11u});
         }
     // A ring of two bulges 0.001 mm across whose ends round to a hair nearer: a hole, not one joint.
-    all.push_back({"bulges_0.001_across", dxftext::File({{"ENTITIES", plate + BulgedPolyline({{50, 30, 1}, {50.001, 30, 1}})}}),
+    all.push_back({"bulges_0.001_across", Drawing(plate + BulgedPolyline({{50, 30, 1}, {50.001, 30, 1}})),
                    nullptr, 6000, L"", 2u});
     // A centre mark beside the outline's edge is a point, named as such.
-    all.push_back({"circle_0.0008_across_beside_the_edge", dxftext::File({{"ENTITIES", plate + Circle("0.0003", "30", 0.0004)}}),
+    all.push_back({"circle_0.0008_across_beside_the_edge", Drawing(plate + Circle("0.0003", "30", 0.0004)),
                    nullptr, 6000, points + L"1 окружность на слое «0» у точки (0.0003; 30)", 1u});
     const size_t before = host->State().messages.size();
     ExpectParts(all);
@@ -678,7 +659,7 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
 TEST_F(DxfImportTest, CurvesLyingOnOneAnotherAreOneCurve)
 {
     using namespace dxftext;
-    const double pi = std::numbers::pi, w = std::sqrt(0.5);
+    const double w = std::sqrt(0.5);
     const Groups plate = Square(0, 0, 100);
     // The hole of radius 10 at (60, 50) as a rational spline, whole or its upper half.
     const auto splineCircle = [&](bool half) {
@@ -795,7 +776,7 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
     const auto fitted = [](int n) {
         std::vector<std::pair<double, double>> points;
         for (int k = 0; k <= n; ++k)
-            points.emplace_back(60 + 10 * std::cos(2 * std::numbers::pi * k / n), 50 + 10 * std::sin(2 * std::numbers::pi * k / n));
+            points.emplace_back(60 + 10 * std::cos(2 * pi * k / n), 50 + 10 * std::sin(2 * pi * k / n));
         return FitSpline(points, true);
     };
     // An arc of the ellipse 40 × 20 about (50, 50) between two parameters.
@@ -825,73 +806,72 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
         double area;
         std::wstring note = L"";  // what the message says of a written part
     } cases[] = {
-        {"two_outlines", dxftext::File({{"ENTITIES", plate + Square(150, 0, 50)}}),
+        {"two_outlines", Drawing(plate + Square(150, 0, 50)),
          L"больше одного внешнего контура: контур у точки (150; 0) не лежит внутри контура у точки (0; 0)", 0},
-        {"island_in_hole", dxftext::File({{"ENTITIES", plate + Square(20, 20, 60) + Square(40, 40, 20)}}),
+        {"island_in_hole", Drawing(plate + Square(20, 20, 60) + Square(40, 40, 20)),
          L"контур внутри отверстия: контур у точки (40; 40) лежит внутри отверстия у точки (20; 20)", 0},
-        {"dashed_outline", dxftext::File({{"ENTITIES", dashed(plate)}}),
+        {"dashed_outline", Drawing(dashed(plate)),
          L"нет замкнутого внешнего контура: нет кривых основной (сплошной) линии; кривые других типов линий не режутся: "
          L"4 отрезка на слое «0»", 0},
-        {"texts_only", dxftext::File({{"ENTITIES", Text(0, 0, "Деталь")}}),
+        {"texts_only", Drawing(Text(0, 0, "Деталь")),
          L"нет замкнутого внешнего контура: в чертеже нет видимых кривых, только 1 текст на слое «0»", 0},
-        {"lines_shorter_than_a_joint", dxftext::File({{"ENTITIES", Line(10, 10, 10.0005, 10) + Line(15, 10, 15.0005, 10)}}),
+        {"lines_shorter_than_a_joint", Drawing(Line(10, 10, 10.0005, 10) + Line(15, 10, 15.0005, 10)),
          L"нет замкнутого внешнего контура: кривые у точки (10; 10) ничего не ограничивают", 0},
         {"outline_on_a_frozen_layer",
          dxftext::File({{"TABLES", layers({{"F", "1"}})},
                         {"ENTITIES", Line(0, 0, 9, 0, "F") + Line(9, 0, 9, 9, "F") + Line(9, 9, 0, 0, "F") + Text(0, 0, "[Кол-во=2]")}}),
          L"нет замкнутого внешнего контура: в чертеже нет видимых кривых, только 1 текст на слое «0»; кривые на выключенных "
          L"или замороженных слоях не импортированы: 3 отрезка на слое «F»", 0},
-        {"hatch_only", dxftext::File({{"ENTITIES", {{0, "HATCH"}, {8, "0"}, {10, "0"}, {20, "0"}, {2, "SOLID"}}}}),
+        {"hatch_only", Drawing({{0, "HATCH"}, {8, "0"}, {10, "0"}, {20, "0"}, {2, "SOLID"}}),
          L"в файле нет объектов, которые импортируются (отрезков, дуг, окружностей, эллипсов, полилиний, сплайнов, текстов): "
          L"пропущено: объекты HATCH, которые не импортируются — 1 (штриховка на слое «0» у (0; 0))", 0},
-        {"longer_than_a_sheet", dxftext::File({{"ENTITIES", Polyline({{0, 0}, {1000000.5, 0}, {1000000.5, 10}, {0, 10}}, true)}}),
+        {"longer_than_a_sheet", Drawing(Polyline({{0, 0}, {1000000.5, 0}, {1000000.5, 10}, {0, 10}}, true)),
          L"деталь больше 1000000 мм: 1000000.5 × 10 мм", 0},
-        {"farther_than_a_sheet", dxftext::File({{"ENTITIES", Square(999999990.5, -5, 10)}}),
+        {"farther_than_a_sheet", Drawing(Square(999999990.5, -5, 10)),
          L"деталь дальше 1000000000 мм от начала координат: у точки (1000000000.5; -5)", 0},
-        {"smaller_than_a_part", dxftext::File({{"ENTITIES", Square(0, 0, 0.0099999)}}),
+        {"smaller_than_a_part", Drawing(Square(0, 0, 0.0099999)),
          L"деталь меньше 0.01 мм: 0.0099999 × 0.0099999 мм у точки (0; 0)", 0},
-        {"stray_line_far_off", dxftext::File({{"ENTITIES", plate + Line(5e6, 0, 5e6 + 1, 0)}}),
+        {"stray_line_far_off", Drawing(plate + Line(5e6, 0, 5e6 + 1, 0)),
          L"деталь больше 1000000 мм: 5000001 × 100 мм от точки (0; 0) до точки (5000001; 100)", 0},
         // Open curves as they are: a line across the part, or one from a
         // corner, is no gap; a gap is one.
-        {"divided_by_a_line", dxftext::File({{"ENTITIES", plate + Line(50, 0, 50, 100)}}),
+        {"divided_by_a_line", Drawing(plate + Line(50, 0, 50, 100)),
          L"незамкнутый контур: кривые от точки (50; 100) до точки (50; 0) ничего не ограничивают: их концы не соединены с "
          L"концами других кривых; концы в точках (50; 100) и (50; 0) лежат посреди других кривых; незамкнутые кривые: "
          L"1 отрезок на слое «0»", 0},
-        {"line_from_a_corner", dxftext::File({{"ENTITIES", plate + Line(0, 0, 50, 50)}}),
+        {"line_from_a_corner", Drawing(plate + Line(0, 0, 50, 50)),
          L"незамкнутый контур: контур ветвится в точке (0; 0): кривые от неё до точки (50; 50) никуда не ведут; "
          L"незамкнутые кривые: 1 отрезок на слое «0»", 0},
         // A hole drawn again as a spline through points of it that parts from
         // it between them (0.0045 mm, 12 points; 15 mm, 4 points) is another curve.
-        {"circle_and_a_spline_fitted_through_12_of_its_points", dxftext::File({{"ENTITIES", plate + hole + fitted(12)}}),
+        {"circle_and_a_spline_fitted_through_12_of_its_points", Drawing(plate + hole + fitted(12)),
          L"контуры пересекаются в точке (", 0},
         {"circle_and_a_tall_spline_through_4_of_its_points",
-         dxftext::File({{"ENTITIES", plate + hole + FitSpline({{70, 50}, {60, 75}, {50, 50}, {60, 25}, {70, 50}}, true)}}),
+         Drawing(plate + hole + FitSpline({{70, 50}, {60, 75}, {50, 50}, {60, 25}, {70, 50}}, true)),
          L"контур внутри отверстия: контур у точки (50; 50)", 0},
-        {"elliptic_arcs_sharing_part_of_their_way",
-         dxftext::File({{"ENTITIES", plate + halfway("0", "4") + halfway("3", "6.283185307179586")}}),
+        {"elliptic_arcs_sharing_part_of_their_way", Drawing(plate + halfway("0", "4") + halfway("3", "6.283185307179586")),
          L"незамкнутый контур: кривая у точки (36.9271; 42.432) идёт по другой кривой лишь частью своего пути", 0},
         // Curves piled beyond the search: the pile is why, not a crossing it makes.
-        {"edge_drawn_again_a_hundred_times", dxftext::File({{"ENTITIES", plate + edgeAgain}}),
+        {"edge_drawn_again_a_hundred_times", Drawing(plate + edgeAgain),
          L"наложенные кривые: у точки (0; 0) друг на друге лежат больше 64 кривых: такое наложение не разбирается", 0},
-        {"u_of_lines", dxftext::File({{"ENTITIES", Line(0, 100, 0, 0) + Line(0, 0, 100, 0) + Line(100, 0, 100, 100)}}),
+        {"u_of_lines", Drawing(Line(0, 100, 0, 0) + Line(0, 0, 100, 0) + Line(100, 0, 100, 100)),
          L"незамкнутый контур: разрыв 100 мм между точками (100; 100) и (0; 100); незамкнутые кривые: 3 отрезка", 0},
         // The outline drawn only in paper space (a layout), named there.
         {"outline_in_paper_space",
-         dxftext::File({{"ENTITIES", Groups{{0, "LWPOLYLINE"}, {67, "1"}, {8, "0"}, {90, "4"}, {70, "1"}, {10, "0"}, {20, "0"},
-                                            {10, "100"}, {20, "0"}, {10, "100"}, {20, "100"}, {10, "0"}, {20, "100"}}}}),
+         Drawing(Groups{{0, "LWPOLYLINE"}, {67, "1"}, {8, "0"}, {90, "4"}, {70, "1"}, {10, "0"}, {20, "0"},
+                        {10, "100"}, {20, "0"}, {10, "100"}, {20, "100"}, {10, "0"}, {20, "100"}}),
          L"нет замкнутого внешнего контура: в чертеже нет видимых кривых; в пространстве листа, которое не импортируется: "
          L"1 полилиния (первая кривая у точки (0; 0))", 0},
         // Kept with their place named: an object of no type name; holes on
         // layers off and frozen (the frozen one named in another letter case).
-        {"object_of_no_type", dxftext::File({{"ENTITIES", plate + Groups{{0, ""}, {8, "0"}, {10, "5"}, {20, "5"}}}}), nullptr, 10000,
+        {"object_of_no_type", Drawing(plate + Groups{{0, ""}, {8, "0"}, {10, "5"}, {20, "5"}}), nullptr, 10000,
          L"деталь импортирована, но при чтении пропущено: объекты без имени типа, которые не импортируются — 1 "
          L"(объект без имени типа на слое «0» у (5; 5))"},
         // Holes not drawn: an invisible circle; one drawn in a dashed line, which is not cut.
-        {"invisible_hole", dxftext::File({{"ENTITIES", plate + Circle("50", "50", 10, {{60, "1"}})}}), nullptr, 10000,
+        {"invisible_hole", Drawing(plate + Circle("50", "50", 10, {{60, "1"}})), nullptr, 10000,
          L"деталь импортирована, но при чтении пропущено: невидимые объекты, которые не импортируются — 1 (окружность "
          L"на слое «0» у (50; 50))"},
-        {"dashed_hole", dxftext::File({{"ENTITIES", plate + Circle("50", "50", 10, {{6, "DASHED"}})}}), nullptr, 10000,
+        {"dashed_hole", Drawing(plate + Circle("50", "50", 10, {{6, "DASHED"}})), nullptr, 10000,
          L"деталь импортирована, но замкнутые кривые не основной (сплошной) линии не режутся: 1 окружность на слое «0»"},
         {"holes_on_hidden_layers", dxftext::File({{"TABLES", layers({{"OFF", "2"}, {"FROZEN", "1"}})},
                                          {"ENTITIES", plate + Circle("30", "30", 5, {{8, "OFF"}}) + Circle("70", "70", 5, {{8, "frozen"}})}}),
@@ -913,11 +893,11 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
         // line style not cut, in a block or not) that holds every curve taken
         // is named, the hole is no part. The outline drawn again on a frozen
         // layer, or a hole left out, leaves the part.
-        {"outline_vertex_nan", dxftext::File({{"ENTITIES", outline("nan") + disc}}), lostAtNan.c_str(), 0},
-        {"outline_vertex_1e400", dxftext::File({{"ENTITIES", outline("1e400") + disc}}), lostAtNan.c_str(), 0},
-        {"outline_vertex_0x64", dxftext::File({{"ENTITIES", outline("0x64") + disc}}), lostAtNan.c_str(), 0},
-        {"outline_vertex_empty", dxftext::File({{"ENTITIES", outline("") + disc}}), lostAtNan.c_str(), 0},
-        {"outline_on_a_layer_of_1024_letters", dxftext::File({{"ENTITIES", outline("100", std::string(1024, 'L')) + disc}}),
+        {"outline_vertex_nan", Drawing(outline("nan") + disc), lostAtNan.c_str(), 0},
+        {"outline_vertex_1e400", Drawing(outline("1e400") + disc), lostAtNan.c_str(), 0},
+        {"outline_vertex_0x64", Drawing(outline("0x64") + disc), lostAtNan.c_str(), 0},
+        {"outline_vertex_empty", Drawing(outline("") + disc), lostAtNan.c_str(), 0},
+        {"outline_on_a_layer_of_1024_letters", Drawing(outline("100", std::string(1024, 'L')) + disc),
          lostOnLongLayer.c_str(), 0},
         {"outline_frozen", dxftext::File({{"TABLES", layers({{"OUT", "1"}})}, {"ENTITIES", outline("100", "OUT") + disc}}),
          L"внешний контур не импортирован: полилиния на слое «OUT» у (0; 0) охватывает все импортированные кривые детали; "
@@ -930,33 +910,32 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
                                          Line(0, 60, 0, 0, "F") + disc}}),
          L"внешний контур не импортирован: 4 отрезка на слое «F» (контур у (0; 0)) охватывают все импортированные кривые "
          L"детали", 0},
-        {"outline_dashed", dxftext::File({{"ENTITIES", dashed(outline("100")) + disc}}),
+        {"outline_dashed", Drawing(dashed(outline("100")) + disc),
          L"внешний контур проведён не основной (сплошной) линией, а такие кривые не режутся: полилиния на слое «0» у (0; 0) "
          L"охватывает все импортированные кривые детали", 0},
-        {"outline_of_a_radius_below_0", dxftext::File({{"ENTITIES", disc + Circle("50", "30", -40)}}),
+        {"outline_of_a_radius_below_0", Drawing(disc + Circle("50", "30", -40)),
          L"не прочитан размер кривой, которая может быть внешним контуром детали: окружность на слое «0» у (50; 30); при "
          L"чтении пропущено: дуги и окружности без радиуса", 0},
-        {"outline_spline_first_point_nan",
-         dxftext::File({{"ENTITIES", FitSpline({{NAN, 30}, {50, 55}, {5, 30}, {50, 5}, {95, 30}}) + disc}}),
+        {"outline_spline_first_point_nan", Drawing(FitSpline({{NAN, 30}, {50, 55}, {5, 30}, {50, 5}, {95, 30}}) + disc),
          L"внешний контур не импортирован: сплайн на слое «0» у (50; 55) охватывает все импортированные кривые детали", 0},
         {"outline_in_a_turned_block_vertex_nan",
          dxftext::File({{"BLOCKS", Block("PART", outline("nan") + disc)},
                         {"ENTITIES", Groups{{0, "INSERT"}, {8, "0"}, {2, "PART"}, {10, "200"}, {20, "100"}, {50, "30"}}}}),
          L"внешний контур не импортирован: полилиния на слое «0» в блоке «PART» у (200; 100)", 0},
-        {"washer_of_an_outer_radius_nan", dxftext::File({{"ENTITIES", disc + Circle("50", "30", NAN)}}),
+        {"washer_of_an_outer_radius_nan", Drawing(disc + Circle("50", "30", NAN)),
          L"не прочитан размер кривой, которая может быть внешним контуром детали: окружность на слое «0» у (50; 30); при чтении "
          L"пропущено: объекты с числами не в десятичной записи или бесконечными — 1 (окружность на слое «0» у (50; 30))", 0},
         {"outline_twice_once_frozen", dxftext::File({{"TABLES", layers({{"OUT", "1"}})},
                                                      {"ENTITIES", outline("100", "OUT") + outline("100") + disc}}),
-         nullptr, 6000 - 25 * std::numbers::pi, lacks + L"1 полилиния на слое «OUT»"},
-        {"hole_vertex_nan", dxftext::File({{"ENTITIES", outline("100") + Polyline({{40, 20}, {60, 20}, {60, 40}, {40, 40}}, true) +
-                                                            Polyline({{45, 25}, {NAN, 25}, {50, 30}}, true)}}),
+         nullptr, 6000 - 25 * pi, lacks + L"1 полилиния на слое «OUT»"},
+        {"hole_vertex_nan", Drawing(outline("100") + Polyline({{40, 20}, {60, 20}, {60, 40}, {40, 40}}, true) +
+                                    Polyline({{45, 25}, {NAN, 25}, {50, 30}}, true)),
          nullptr, 5600, L"деталь импортирована, но при чтении пропущено: объекты с числами не в десятичной записи или "
-                        L"бесконечными — 1 (полилиния на слое «0» у (45; 25))"},
+         L"бесконечными — 1 (полилиния на слое «0» у (45; 25))"},
         // Pieces shorter than a joint make an outline; pieces a hair apart join.
-        {"pieces_of_0.00006", dxftext::File({{"ENTITIES", pieces(0.12, 0.00006, 0)}}), nullptr, 0.0144},
-        {"pieces_with_gaps_of_0.00006", dxftext::File({{"ENTITIES", pieces(100, 1.24, 0.00006)}}), nullptr, 10000},
-        {"pieces_with_gaps_of_0.0006", dxftext::File({{"ENTITIES", pieces(100, 1.24, 0.0006)}}), nullptr, 10000},
+        {"pieces_of_0.00006", Drawing(pieces(0.12, 0.00006, 0)), nullptr, 0.0144},
+        {"pieces_with_gaps_of_0.00006", Drawing(pieces(100, 1.24, 0.00006)), nullptr, 10000},
+        {"pieces_with_gaps_of_0.0006", Drawing(pieces(100, 1.24, 0.0006)), nullptr, 10000},
     };
     ExpectParts(cases);
 }
@@ -1013,8 +992,8 @@ TEST_F(DxfImportTest, NotesOnImportedPartsAreNotHeadedAsErrors)
     } files[] = {
         {"construction_circle_on_a_frozen_layer",
          dxftext::File({{"TABLES", layers({{"BUILD", "1"}})}, {"ENTITIES", Square(0, 0, 100) + Circle("50", "50", 70, {{8, "BUILD"}})}})},
-        {"open", dxftext::File({{"ENTITIES", Line(0, 0, 100, 0) + Line(100, 0, 100, 100)}})},
-        {"plain", dxftext::File({{"ENTITIES", Square(0, 0, 100)}})},
+        {"open", Drawing(Line(0, 0, 100, 0) + Line(100, 0, 100, 100))},
+        {"plain", Drawing(Square(0, 0, 100))},
         {"units_not_read", dxftext::File({{"HEADER", Groups{{9, "$INSUNITS"}, {70, "6.0"}}}, {"ENTITIES", Square(0, 0, 100)}})},
     };
     const std::wstring error = vrnApi::LoadStr(IDS_MESS_ERROR_IMPORT) + L":\n";
@@ -1061,7 +1040,7 @@ TEST_F(DxfImportTest, EveryNameTheFileSystemTakesIsImported)
 {
     using namespace dxftext;
     struct Case {
-        std::string name, bytes = dxftext::File({{"ENTITIES", Square(0, 0, 100)}});
+        std::string name, bytes = Drawing(Square(0, 0, 100));
         double area = 10000;
     };
     std::vector<Case> cases;  // named by so many bytes with ".dxf" or ".vfw"
@@ -1077,7 +1056,7 @@ TEST_F(DxfImportTest, EveryNameTheFileSystemTakesIsImported)
     // not imported (the first one's fragment replaced, as said).
     const fs::path again = root / "again" / (cases[4].name + ".dxf");
     fs::create_directories(again.parent_path());
-    std::ofstream(again, std::ios::binary) << dxftext::File({{"ENTITIES", Square(0, 0, 100) + Text(5, 5, "[Цвет=x]")}});
+    std::ofstream(again, std::ios::binary) << Drawing(Square(0, 0, 100) + Text(5, 5, "[Цвет=x]"));
     std::vector<FileMetaParams> entries{{Wide(root / "dxf" / (cases[4].name + ".dxf")), L"", 1, 0.0}, {Wide(again), L"", 1, 0.0}};
     const size_t before = host->State().messages.size();
     Import(entries, m_read);
@@ -1111,19 +1090,18 @@ TEST_F(DxfImportTest, PartsOfSizesNoSheetHoldsAreRefusedWithTheirSize)
         std::string bytes;
         const wchar_t* refusal;
     } cases[] = {
-        {"square_1e160", dxftext::File({{"ENTITIES", Square(0, 0, 1e160)}}), L"деталь больше 1000000 мм: 1e+160 × 1e+160 мм"},
+        {"square_1e160", Drawing(Square(0, 0, 1e160)), L"деталь больше 1000000 мм: 1e+160 × 1e+160 мм"},
         {"inserted_at_1e154", dxftext::File({{"BLOCKS", Block("P", plate)}, {"ENTITIES", Insert("P", 0, 0, "1e154")}}),
          L"деталь больше 1000000 мм: 1e+156 × 1e+156 мм"},
-        {"circle_1e200", dxftext::File({{"ENTITIES", Circle("0", "0", 1e200)}}), L"деталь больше 1000000 мм: 2e+200 × 2e+200 мм"},
+        {"circle_1e200", Drawing(Circle("0", "0", 1e200)), L"деталь больше 1000000 мм: 2e+200 × 2e+200 мм"},
         {"gigametres", inUnits(17), L"деталь больше 1000000 мм: 100000000000000 × 100000000000000 мм"},
         {"astronomical_units", inUnits(18), L"деталь больше 1000000 мм"},
         {"light_years", inUnits(19), L"деталь больше 1000000 мм"},
         {"parsecs", inUnits(20), L"деталь больше 1000000 мм"},
-        {"line_far_out", dxftext::File({{"ENTITIES", Line(1e300, 0, 1e300, 1)}}),
+        {"line_far_out", Drawing(Line(1e300, 0, 1e300, 1)),
          L"деталь дальше 1000000000 мм от начала координат: у точки (1e+300; 0)"},
-        {"a_hair_longer_than_a_sheet",
-         dxftext::File({{"ENTITIES", Line(0, 0, 1000000.00001, 0) + Line(1000000.00001, 0, 1000000.00001, 10) +
-                                         Line(1000000.00001, 10, 0, 10) + Line(0, 10, 0, 0)}}),
+        {"a_hair_longer_than_a_sheet", Drawing(Line(0, 0, 1000000.00001, 0) + Line(1000000.00001, 0, 1000000.00001, 10) +
+                                               Line(1000000.00001, 10, 0, 10) + Line(0, 10, 0, 0)),
          L"деталь больше 1000000 мм: 1000000.00001 × 10 мм от точки (0; 0) до точки (1000000.00001; 10)"},
         {"angstroms", inUnits(11), L"деталь меньше 0.01 мм: 0.00001 × 0.00001 мм"},
         {"nanometres", inUnits(12), L"деталь меньше 0.01 мм: 0.0001 × 0.0001 мм"},
@@ -1267,9 +1245,8 @@ TEST_F(DxfImportTest, MarkingIsReadFromWhatIsShownInAnyCodePageOrNamedOrRefusesT
 TEST_F(DxfImportTest, RoundOffUnevenScalesAndSplineCornersImportExactly)
 {
     using namespace dxftext;
-    const double pi = std::numbers::pi;
     const auto squareWithBulge = [](double bulge) {
-        return dxftext::File({{"ENTITIES", BulgedPolyline({{0, 0, bulge}, {100, 0, 0}, {100, 100, 0}, {0, 100, 0}})}});
+        return Drawing(BulgedPolyline({{0, 0, bulge}, {100, 0, 0}, {100, 100, 0}, {0, 100, 0}}));
     };
     // A plate with a D-shaped hole (half a circle of radius 20 and its
     // diameter) and an edge bulged out by 0.4, inserted at the scale (3, 0.5).
@@ -1282,7 +1259,7 @@ TEST_F(DxfImportTest, RoundOffUnevenScalesAndSplineCornersImportExactly)
     const auto star = [](double scale) {
         std::vector<std::pair<double, double>> corners;
         for (int k = 0; k <= 12; ++k) {
-            const double r = (k % 2 ? 40.0 : 100.0) * scale, a = std::numbers::pi / 2 + k * std::numbers::pi / 6;
+            const double r = (k % 2 ? 40.0 : 100.0) * scale, a = pi / 2 + k * pi / 6;
             corners.emplace_back(r * std::cos(a), r * std::sin(a));
         }
         Groups g;
@@ -1324,18 +1301,16 @@ TEST_F(DxfImportTest, RoundOffUnevenScalesAndSplineCornersImportExactly)
         {"bulge_1e-300", squareWithBulge(1e-300), 1, 10000},
         {"uneven_block_scale", dxftext::File({{"BLOCKS", Block("PLATE", plate)}, {"ENTITIES", uneven}}), 2,
          1.5 * (10000 + segment - 200 * pi)},
-        {"star_splines_with_hole", dxftext::File({{"ENTITIES", star(1) + star(0.5)}}), 2, 0.75 * 6 * 100 * 40 * 0.5},
+        {"star_splines_with_hole", Drawing(star(1) + star(0.5)), 2, 0.75 * 6 * 100 * 40 * 0.5},
         // A knot repeated past the degree where the two pieces meet: a hole
         // of two parabolic arcs, each two thirds of its triangle off the chord.
-        {"spline_joined_at_a_full_knot",
-         dxftext::File({{"ENTITIES", Square(0, 0, 100) + Spline(2, {0, 0, 0, 1, 1, 1, 2, 2, 2},
-                                                             {{40, 40}, {60, 40}, {60, 60}, {60, 60}, {40, 60}, {40, 40}})}}),
+        {"spline_joined_at_a_full_knot", Drawing(Square(0, 0, 100) + Spline(2, {0, 0, 0, 1, 1, 1, 2, 2, 2},
+                                                                            {{40, 40}, {60, 40}, {60, 60}, {60, 60}, {40, 60}, {40, 40}})),
          2, 10000 - 2 * 200 * 2.0 / 3},
         // A polyline smoothed into a spline: its control frame is not drawn.
-        {"spline_fit_polyline", dxftext::File({{"ENTITIES", splineFit}}), 1, 8 * 1600 * std::sin(pi / 8)},
-        {"edge_at_a_subnormal_number", dxftext::File({{"ENTITIES", Line(0, 0, 100, 1e-320) + Line(100, 1e-320, 100, 100) +
-                                                               Line(100, 100, 0, 100) + Line(0, 100, 0, 0)}}),
-         1, 10000},
+        {"spline_fit_polyline", Drawing(splineFit), 1, 8 * 1600 * std::sin(pi / 8)},
+        {"edge_at_a_subnormal_number", Drawing(Line(0, 0, 100, 1e-320) + Line(100, 1e-320, 100, 100) +
+                                               Line(100, 100, 0, 100) + Line(0, 100, 0, 0)), 1, 10000},
         // Names of blocks and layers are one whatever their case; a block
         // its section ends without ENDBLK ends there.
         {"block_named_in_another_case", dxftext::File({{"BLOCKS", Block("HOLE", Circle("50", "50", 10))},
@@ -1354,12 +1329,10 @@ TEST_F(DxfImportTest, RoundOffUnevenScalesAndSplineCornersImportExactly)
 TEST_F(DxfImportTest, DenseOutlinesBecomeFiguresWithTheirGapPolygons)
 {
     using namespace dxftext;
-    const double pi = std::numbers::pi;
     const auto round = [](int count, double cx, double r) {
         std::vector<std::pair<double, double>> points;
         for (int k = 0; k < count; ++k)
-            points.emplace_back(cx + r * std::cos(2 * std::numbers::pi * k / count),
-                                r * std::sin(2 * std::numbers::pi * k / count));
+            points.emplace_back(cx + r * std::cos(2 * pi * k / count), r * std::sin(2 * pi * k / count));
         return Polyline(points, true);
     };
     const double gap = 4.0;  // each gap polygon stands half of it out (its round corners on chords a hair further)
@@ -1370,10 +1343,9 @@ TEST_F(DxfImportTest, DenseOutlinesBecomeFiguresWithTheirGapPolygons)
         size_t gapRings;
         double gapArea;  // of the outer gap polygon
     } cases[] = {
-        {"circle_900", dxftext::File({{"ENTITIES", round(900, 0, 3)}}), 9 * pi, 1, 25 * pi},
-        {"circle_20000", dxftext::File({{"ENTITIES", round(20000, 0, 500)}}), 250000 * pi, 1, 502 * 502 * pi},
-        {"plate_dense_hole", dxftext::File({{"ENTITIES", Square(-50, -50, 100) + round(2000, 0, 10)}}),
-         10000 - 100 * pi, 2, 104 * 104 - (4 - pi) * 4},
+        {"circle_900", Drawing(round(900, 0, 3)), 9 * pi, 1, 25 * pi},
+        {"circle_20000", Drawing(round(20000, 0, 500)), 250000 * pi, 1, 502 * 502 * pi},
+        {"plate_dense_hole", Drawing(Square(-50, -50, 100) + round(2000, 0, 10)), 10000 - 100 * pi, 2, 104 * 104 - (4 - pi) * 4},
     };
     const auto [entries, closing] = ImportCases(cases);
     EXPECT_EQ(closing, L"");
