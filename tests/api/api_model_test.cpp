@@ -46,12 +46,13 @@ protected:
         model->AddSheet();
         return model;
     }
-    // The optimiser run once on the active drawing's job.
-    static void Optimise(const OptimizationParams& params)
+    // The optimiser run once on the active drawing's job, and its result.
+    static NestingResult Optimise(const OptimizationParams& params)
     {
         IOptimizerPtr optimizer = CreateOptimizerInstance();
         optimizer->Init();
         optimizer->RunOptimization(params);
+        return optimizer->GetResult();
     }
     // A new model of the active drawing's sheets and figures.
     static INestingModelPtr ReadBack()
@@ -204,10 +205,7 @@ TEST_F(ModelApiTest, OptimiserPlacesFiguresStoredWithoutGapPolygons)
             figure->SaveParams();
         model->SaveParams();
         model = nullptr;
-        IOptimizerPtr optimizer = CreateOptimizerInstance();
-        optimizer->Init();
-        optimizer->RunOptimization(OptimizationParams{});
-        const NestingResult result = optimizer->GetResult();
+        const NestingResult result = Optimise(OptimizationParams{});
         ASSERT_EQ(result.sheet_results.size(), 1u);
         EXPECT_NEAR(result.sheet_results[0].figuresArea, 4 * c.area, 1e-3);
         NewDrawing();
@@ -506,14 +504,12 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
         // left as a 300.7 × 200.6 remnant, named 300 × 200 (a sheet nothing is
         // cut from exports none).
         {
-            INestingModelPtr source = CreateNestingModelInstance();
-            source->SetWidthSheet(300.7);
-            source->SetHeightSheet(400.6);
-            source->SetThicknessSheet(2.5);
-            source->SetMaterialSheet(L"AISI 304");
-            ASSERT_EQ(source->SetFigureGap(0.0), NResult::Done);
-            ASSERT_EQ(source->SetSheetGap(0.0), NResult::Done);
-            source->AddSheet();
+            INestingModelPtr source = ModelWithSheet(300.7, 400.6, [](INestingModel& m) {
+                m.SetThicknessSheet(2.5);
+                m.SetMaterialSheet(L"AISI 304");
+                ASSERT_EQ(m.SetFigureGap(0.0), NResult::Done);
+                ASSERT_EQ(m.SetSheetGap(0.0), NResult::Done);
+            });
             source->AddFigure(FragmentFile("half.vfr", Rectangle(0, 0, 300.7, 200), 1, 2.5, L"AISI 304"));
             source->SaveParams();
         }
@@ -530,9 +526,7 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
         IExporterPtr exporter = CreateExporterInstance();
         exporter->SetParams(ExportParams{false, false, true, false, false, false, false, false, 0});
         exporter->ExportToDXF(vrnApi::detail::TextOf(root / "export"));
-        job->ClearWastes();
-        job->ClearFigures();
-        job->ClearSheets();
+        ClearAll(*job.get());
     }
     // A fragment saved of what `draw` puts in it; the active drawing stays active.
     const auto fragment = [&](const std::string& file, const std::function<void(const vlapi::IDrawingContainerPtr&)>& draw) {

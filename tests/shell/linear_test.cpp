@@ -20,38 +20,36 @@ TEST(DetailList, ReadsRowsAndCountsWhatItSkips)
         std::string bytes;
         std::vector<std::pair<std::wstring, double>> details;  // name, length
         size_t skipped;
-        bool error;
+        bool error = false;
     } cases[] = {
-        {"cells ending in ;", "Имя;Длина;Кол;\nA;1250.5;4;\nB;800;2;\n", {{L"A", 1250.5}, {L"B", 800}}, 0, false},
-        {"header only", "Имя;Длина;Кол\n", {}, 0, false},
-        {"empty field drops the line", "h\nA;;4\nB;800;2\n", {{L"B", 800}}, 1, false},
-        {"leading ; drops the line", "h\n;A;1;2\n", {}, 1, false},
-        {"fourth field ignored, units after numbers", "h\nD;500 мм;1 шт;x\n", {{L"D", 500}}, 0, false},
-        {"header with an empty cell stays the header", "Имя;;Кол\nA;10;1\n", {{L"A", 10}}, 0, false},
-        {"blank lines ignored, CR dropped", "\r\n  \nh\r\nA;1,5;3\r\n\n", {{L"A", 1.5}}, 0, false},
-        {"too few fields, no number, negatives", "h\nA;1\nB;x;1\nC;5;-1\nE;-5;1\nF;5;1\n", {{L"F", 5}}, 4, false},
-        {"no header: a first line of numbers is a detail", "A;500;3;\nB;700;2;\n", {{L"A", 500}, {L"B", 700}}, 0, false},
+        {"cells ending in ;", "Имя;Длина;Кол;\nA;1250.5;4;\nB;800;2;\n", {{L"A", 1250.5}, {L"B", 800}}, 0},
+        {"header only", "Имя;Длина;Кол\n", {}, 0},
+        {"empty field drops the line", "h\nA;;4\nB;800;2\n", {{L"B", 800}}, 1},
+        {"leading ; drops the line", "h\n;A;1;2\n", {}, 1},
+        {"fourth field ignored, units after numbers", "h\nD;500 мм;1 шт;x\n", {{L"D", 500}}, 0},
+        {"header with an empty cell stays the header", "Имя;;Кол\nA;10;1\n", {{L"A", 10}}, 0},
+        {"blank lines ignored, CR dropped", "\r\n  \nh\r\nA;1,5;3\r\n\n", {{L"A", 1.5}}, 0},
+        {"too few fields, no number, negatives", "h\nA;1\nB;x;1\nC;5;-1\nE;-5;1\nF;5;1\n", {{L"F", 5}}, 4},
+        {"no header: a first line of numbers is a detail", "A;500;3;\nB;700;2;\n", {{L"A", 500}, {L"B", 700}}, 0},
         {"out of range, the first line too", "A;1e300;3\nB;0;1\nC;5;0\nD;5;1000000001\nE;1000000000;1000000000\n",
-         {{L"E", 1e9}}, 4, false},
-        {"BOM skipped", "\xEF\xBB\xBFh\nA;7;1\n", {{L"A", 7}}, 0, false},
-        {"not UTF-8: Windows-1251", "\xC8\xEC\xFF;;\n\xC3\xE0\xE9\xEA\xE0;7;1\n", {{L"Гайка", 7}}, 0, false},
-        {"overlong form: Windows-1251", "h\n\xC0\xAF;1;1\n", {{L"А\u0407", 1}}, 0, false},
-        {"quoted names hold ; and quotes", "h\n\"A;1\";5;1\n \"B \"\"x\"\"\" ;6;1\n", {{L"A;1", 5}, {L"B \"x\"", 6}}, 0,
-         false},
-        {"tabs, CR alone ends a line", "h\rA\t;\t7,5\t;\t2\rB;8;1", {{L"A", 7.5}, {L"B", 8}}, 0, false},
+         {{L"E", 1e9}}, 4},
+        {"BOM skipped", "\xEF\xBB\xBFh\nA;7;1\n", {{L"A", 7}}, 0},
+        {"not UTF-8: Windows-1251", "\xC8\xEC\xFF;;\n\xC3\xE0\xE9\xEA\xE0;7;1\n", {{L"Гайка", 7}}, 0},
+        {"overlong form: Windows-1251", "h\n\xC0\xAF;1;1\n", {{L"А\u0407", 1}}, 0},
+        {"quoted names hold ; and quotes", "h\n\"A;1\";5;1\n \"B \"\"x\"\"\" ;6;1\n", {{L"A;1", 5}, {L"B \"x\"", 6}}, 0},
+        {"tabs, CR alone ends a line", "h\rA\t;\t7,5\t;\t2\rB;8;1", {{L"A", 7.5}, {L"B", 8}}, 0},
         {"grouped digits", "h\nA;1 250,5;1\nB;1.250,5;1\nC;1,250.5;1\nD;1 25;1\n",
-         {{L"A", 1250.5}, {L"B", 1250.5}, {L"C", 1250.5}}, 1, false},
-        {"comment line and empty name named", "h\n# заметка\n;5;1\nA;5;1\n", {{L"A", 5}}, 2, false},
-        {"same name, other lengths both kept", "h\nA;5;1\nA;6;2\n", {{L"A", 5}, {L"A", 6}}, 0, false},
-        {"fractional count refused", "h\nA;5;4.7\nB;5;1e3\n", {}, 2, false},
+         {{L"A", 1250.5}, {L"B", 1250.5}, {L"C", 1250.5}}, 1},
+        {"comment line and empty name named", "h\n# заметка\n;5;1\nA;5;1\n", {{L"A", 5}}, 2},
+        {"same name, other lengths both kept", "h\nA;5;1\nA;6;2\n", {{L"A", 5}, {L"A", 6}}, 0},
+        {"fractional count refused", "h\nA;5;4.7\nB;5;1e3\n", {}, 2},
         {"a quoted name holding a line break runs on", "h\n\"Балка\nдлинная\";7000;1\nB;5;1\n",
-         {{L"Балка\nдлинная", 7000}, {L"B", 5}}, 0, false},
-        {"a break in quotes written as CR LF", "h\r\n\"A\r\nB\" ;5;1\r\n", {{L"A\nB", 5}}, 0, false},
-        {"a quote never closed keeps its line", "h\n\"A;5;1\nB;6;1\n", {{L"B", 6}}, 1, false},
-        {"a quote closed into more text keeps its line", "h\n\"A;5;1\nB\"x;6;1\n", {{L"B\"x", 6}}, 1, false},
+         {{L"Балка\nдлинная", 7000}, {L"B", 5}}, 0},
+        {"a break in quotes written as CR LF", "h\r\n\"A\r\nB\" ;5;1\r\n", {{L"A\nB", 5}}, 0},
+        {"a quote never closed keeps its line", "h\n\"A;5;1\nB;6;1\n", {{L"B", 6}}, 1},
+        {"a quote closed into more text keeps its line", "h\n\"A;5;1\nB\"x;6;1\n", {{L"B\"x", 6}}, 1},
         {"UTF-16 is no list", std::string("\xFF\xFEh\0;\0l\0;\0c\0\nA\0;\0005\0;\0001\0", 23), {}, 0, true},
-        {"a minus sign opens a number, the first line's too", "A;\u22125;1\nB;6;\u22121\nC;7;1\n", {{L"C", 7}}, 2,
-         false},
+        {"a minus sign opens a number, the first line's too", "A;\u22125;1\nB;6;\u22121\nC;7;1\n", {{L"C", 7}}, 2},
     };
     for (const Case& c : cases) {
         const DetailList list = ParseDetailList(c.bytes);
@@ -92,36 +90,27 @@ TEST(DetailList, FieldNumbers)
         double lengthValue;
         bool count;  // read as a count
         int32_t countValue;
-    } cases[] = {
+    };
+    std::vector<Case> cases = {
         {L"  12.5e1", true, 125.0, false, 0},
         {L"4.7", true, 4.7, false, 0},
         {L"+3,5 мм", true, 3.5, false, 0},
         {L"12 шт", false, 0, true, 12},
-        // After a number only blanks or its unit: a letter for a zero, a
-        // word or another unit refuses the field.
-        {L"84о", false, 0, false, 0},
-        {L"84o", false, 0, false, 0},
-        {L"84 см", false, 0, false, 0},
-        {L"12.5e1x", false, 0, false, 0},
         {L"845 мм", true, 845, false, 0},
         {L"1200mm", true, 1200, false, 0},
         {L"1200 MM. ", true, 1200, false, 0},
         {L"845\u202Fмм", true, 845, false, 0},
         {L"4\u2009шт", false, 0, true, 4},
         {L"4 шт.", false, 0, true, 4},
-        {L"4 штуки", false, 0, false, 0},
         {L"1\u00A0250", true, 1250, true, 1250},
         {L"1'250,5", true, 1250.5, false, 0},
-        {L"1,25.5", false, 0, false, 0},
-        {L"", false, 0, false, 0},
-        {L"abc", false, 0, false, 0},
-        {L".", false, 0, false, 0},
-        {L"-1", false, 0, false, 0},
-        {L"1e999", false, 0, false, 0},
-        {L"99999999999", false, 0, false, 0},
         {L"1000000000", true, 1e9, true, 1000000000},
-        {L"0", false, 0, false, 0},
     };
+    // Read as neither. After a number only blanks or its unit: a letter for
+    // a zero, a word or another unit refuses the field.
+    for (const wchar_t* text : {L"84о", L"84o", L"84 см", L"12.5e1x", L"4 штуки", L"1,25.5", L"", L"abc", L".", L"-1",
+                                L"1e999", L"99999999999", L"0"})
+        cases.push_back({text, false, 0, false, 0});
     for (const Case& c : cases) {
         double length = -7;
         int32_t count = -7;
@@ -157,15 +146,6 @@ protected:
         model->InitSheetsFromActiveDoc();
         model->InitFiguresFromActiveDoc();
         into.Init(model);
-    }
-    // Pieces of each detail name over all bars of the plan.
-    std::map<std::wstring, int> Pieces() const
-    {
-        std::map<std::wstring, int> pieces;
-        for (const LNResultParams& p : editor.m_results)
-            for (size_t i = 0; i < p.counts.size(); ++i)
-                pieces[editor.m_details[i].name] += p.counts[i] * static_cast<int>(p.count);
-        return pieces;
     }
     // Pieces of each detail name the plan cuts, each bar checked to hold its
     // pieces with a gap between neighbours.
@@ -514,7 +494,7 @@ TEST_F(LinearTest, PiecesAndBarCarryTheGapAndLeftOutRowsKeepTheirPlace)
         EXPECT_NEAR(p.efficiency, (p.counts[0] * 500.0 + p.counts[2] * 700.0) * 100.0 / 2000.0, 1e-9);
         EXPECT_GT(p.count, 0.0);
     }
-    const std::map<std::wstring, int> pieces = Pieces();
+    const std::map<std::wstring, int> pieces = Cut(2000.0, 5.0);
     EXPECT_GE(pieces.at(L"A"), 9);
     EXPECT_GE(pieces.at(L"B"), 4);
     for (size_t i = 1; i < editor.m_results.size(); ++i)

@@ -85,24 +85,12 @@ TEST_F(SourceDataTest, EachNestingKindShowsItsControlsAndCaptions)
 {
     Open();
     struct Row {
-        const wchar_t* figure;  // caption in figure nesting
-        const wchar_t* linear;  // caption in linear nesting
+        std::wstring figure;  // caption in figure nesting
+        std::wstring linear;  // caption in linear nesting
         bool inFigure;
         bool inLinear;
-    } rows[] = {
-        {L"Список деталей", L"Список деталей", true, false},
-        {L"Загрузить детали", L"Загрузить детали", true, false},
-        {L"Объединять треугольные детали", L"Объединять треугольные детали", true, false},
-        {L"Учитывать направление проката", L"Учитывать направление проката", true, false},
-        {L"Загрузить лист", L"Загрузить лист", true, false},
-        {L"Список листов", L"Список листов", true, false},
-        {L"Зазор до края листа", L"Зазор до края листа", true, false},
-        {L"Скрыть надписи", L"Скрыть надписи", true, false},
-        {L"Минимальная длина отхода", L"Минимальная длина отхода", false, true},
-        {L"Рассчитать", L"Рассчитать", false, true},
-        {L"Показать раскрой", L"Показать раскрой", false, true},
-        {L"Создать документ", L"Создать документ", false, false},  // no results yet
-        {L"Файл", L"Файл", false, false},                          // no sheet file
+    };
+    std::vector<Row> rows = {
         {L"Длина листа", L"Длина заготовки", true, true},
         {L"Ширина листа", L"Ширина заготовки", true, true},
         {L"Толщина листа", L"Толщина заготовки", true, true},
@@ -110,6 +98,16 @@ TEST_F(SourceDataTest, EachNestingKindShowsItsControlsAndCaptions)
         {L"Список заготовок", L"Наименование заготовки", true, true},
         {L"Зазор между деталями", L"Зазор между деталями", true, true},
     };
+    // One caption in both kinds: shown in figure nesting only, in linear
+    // nesting only, or in neither (no results yet, no sheet file).
+    for (const wchar_t* caption : {L"Список деталей", L"Загрузить детали", L"Объединять треугольные детали",
+                                   L"Учитывать направление проката", L"Загрузить лист", L"Список листов",
+                                   L"Зазор до края листа", L"Скрыть надписи"})
+        rows.push_back({caption, caption, true, false});
+    for (const wchar_t* caption : {L"Минимальная длина отхода", L"Рассчитать", L"Показать раскрой"})
+        rows.push_back({caption, caption, false, true});
+    for (const wchar_t* caption : {L"Создать документ", L"Файл"})
+        rows.push_back({caption, caption, false, false});
     for (const bool linear : {false, true}) {
         if (linear) {
             ASSERT_TRUE(Linear(true));
