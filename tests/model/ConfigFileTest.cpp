@@ -49,6 +49,11 @@ protected:
     // A setting read from the hand-written sections `body`.
     NestingSetting ReadSections(const std::string& body) {
         WriteFile("<?xml version=\"23.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n" + body);
+        return ReadBack();
+    }
+
+    // A setting read from the configuration folder as it stands.
+    NestingSetting ReadBack() const {
         NestingSetting setting;
         setting.ReadFromConfig(folders_);
         return setting;
@@ -93,20 +98,6 @@ TEST(StartupValues, SingletonColoursAndNames) {
     EXPECT_EQ(stringStandartScale.back(), L"100:1");
 }
 
-TEST_F(ConfigFile, MissingFileGivesStartupValuesAndDefaults) {
-    NestingSetting setting;
-    setting.ReadFromConfig(folders_);
-    EXPECT_EQ(setting.m_bridgesWidth, 30.0);
-    EXPECT_EQ(setting.m_bridgesLength, 100.0);
-    EXPECT_EQ(setting.m_tolerance, 2.5);
-    EXPECT_EQ(setting.m_sheetFormat, 4);
-    EXPECT_FALSE(setting.m_sheetOrient);
-    EXPECT_EQ(setting.m_version, L"23.0");
-    EXPECT_EQ(setting.m_lytPath, DefaultStylePath());
-    EXPECT_TRUE(setting.m_pythonPath.empty());  // the interpreter found on the path
-    EXPECT_EQ(setting.m_sheetPattern, L"Карта раскроя ");
-}
-
 TEST_F(ConfigFile, WrittenFileHasTheFixedShape) {
     NestingSetting setting;
     setting.m_lytPath.clear();
@@ -148,8 +139,7 @@ TEST_F(ConfigFile, WrittenValuesReadBack) {
     written.m_adapters[L"dxf"] = true;
     ASSERT_TRUE(written.WriteToConfig(folders_.config));
 
-    NestingSetting read;
-    read.ReadFromConfig(folders_);
+    const NestingSetting read = ReadBack();
     EXPECT_EQ(read.m_bridgesWidth, 12.75);
     EXPECT_EQ(read.m_bridgesLength, 0.1);
     EXPECT_EQ(read.m_tolerance, 0.25);
@@ -171,25 +161,86 @@ TEST_F(ConfigFile, RewritingReplacesTheWholeFile) {
     setting.m_sheetPattern = L"y";
     ASSERT_TRUE(setting.WriteToConfig(folders_.config));
     EXPECT_EQ(ReadFile().find("xxx"), std::string::npos);
-    NestingSetting read;
-    read.ReadFromConfig(folders_);
+    const NestingSetting read = ReadBack();
     EXPECT_EQ(read.m_sheetPattern, L"y");
 }
 
-TEST_F(ConfigFile, MissingItemsAndSectionsFollowTheFileRules) {
-    NestingSetting s = ReadSections(
-        "<config_version />\n"
-        "<Bridges><item name=\"max_width\" value=\"40\" /></Bridges>\n"
-        "<Sheets><item name=\"format\" value=\"3\" /></Sheets>\n"
-        "<Patterns><item name=\"card_name\" value=\"\" /></Patterns>\n");
-    EXPECT_EQ(s.m_version, L"");
-    EXPECT_EQ(s.m_bridgesWidth, 40.0);
-    EXPECT_EQ(s.m_bridgesLength, 100.0);  // section present, item missing: the start-up value
-    EXPECT_EQ(s.m_tolerance, 2.5);
-    EXPECT_EQ(s.m_sheetFormat, 3);
-    EXPECT_FALSE(s.m_sheetOrient);
-    EXPECT_EQ(s.m_lytPath, DefaultStylePath());
-    EXPECT_EQ(s.m_sheetPattern, L"Карта раскроя ");
+// Each value read from the file, or the start-up value where the file has
+// none or one the reader refuses. A bridge needs a size: a width or length of
+// 0 or less reads as the start-up value, as the bridges command's own edit
+// refuses it. Of two equal items the first wins.
+TEST_F(ConfigFile, ValuesReadOrTheStartupOnes) {
+    struct Read {
+        std::wstring version = L"23.0";
+        double width = 30.0, length = 100.0, tolerance = 2.5;
+        int format = 4;
+        bool orient = false;
+    };
+    const struct {
+        const char* what;
+        const char* body;  // nullptr: no file at all
+        Read read;
+    } cases[] = {
+        {"no file", nullptr, {}},
+        {"missing items and sections",
+         "<config_version />\n"
+         "<Bridges><item name=\"max_width\" value=\"40\" /></Bridges>\n"
+         "<Sheets><item name=\"format\" value=\"3\" /></Sheets>\n"
+         "<Patterns><item name=\"card_name\" value=\"\" /></Patterns>\n",
+         {.version = L"", .width = 40.0, .format = 3}},
+        {"tolerance", "<Precision><item name=\"tolerance\" value=\"0.5\" /></Precision>", {.tolerance = 0.5}},
+        {"the first of two equal items",
+         "<Bridges>\n"
+         "  <item value=\"7\" />\n"
+         "  <other name=\"max_width\" value=\"8\" />\n"
+         "  <item name=\"max_width\" value=\"9\" />\n"
+         "  <item name=\"max_width\" value=\"10\" />\n"
+         "</Bridges>",
+         {.width = 9.0}},
+        {"odd values",
+         "<Bridges>\n"
+         "  <item name=\"max_width\" value=\"thirty\" />\n"
+         "  <item name=\"max_length\" value=\"-5\" />\n"
+         "</Bridges>\n"
+         "<Precision><item name=\"tolerance\" value=\"0\" /></Precision>\n"
+         "<Sheets>\n"
+         "  <item name=\"format\" value=\"7\" />\n"
+         "  <item name=\"orientation\" value=\"maybe\" />\n"
+         "  <item name=\"lyt_file\" value=\"\" />\n"
+         "</Sheets>\n",
+         {}},
+        {"more odd values",
+         "<Bridges>\n"
+         "  <item name=\"max_width\" value=\"nan\" />\n"
+         "  <item name=\"max_length\" value=\"1e400\" />\n"
+         "</Bridges>\n"
+         "<Precision><item name=\"tolerance\" value=\" 1.5 \" /></Precision>\n"
+         "<Sheets>\n"
+         "  <item name=\"format\" value=\"2.5\" />\n"
+         "  <item name=\"orientation\" value=\"true\" />\n"
+         "</Sheets>\n",
+         {.tolerance = 1.5, .orient = true}},
+        {"a width over the limit", "<Bridges><item name=\"max_width\" value=\"10001\" /></Bridges>", {}},
+        {"sizes 0", "<Bridges><item name=\"max_width\" value=\"0\" /><item name=\"max_length\" value=\"0\" /></Bridges>", {}},
+        {"sizes -12", "<Bridges><item name=\"max_width\" value=\"-12\" /><item name=\"max_length\" value=\"-12\" /></Bridges>",
+         {}},
+        {"sizes 0.0", "<Bridges><item name=\"max_width\" value=\"0.0\" /><item name=\"max_length\" value=\"0.0\" /></Bridges>",
+         {}},
+        {"no bridge sizes", "<Bridges />", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const NestingSetting s = c.body ? ReadSections(c.body) : ReadBack();
+        EXPECT_EQ(s.m_version, c.read.version);
+        EXPECT_EQ(s.m_bridgesWidth, c.read.width);
+        EXPECT_EQ(s.m_bridgesLength, c.read.length);
+        EXPECT_EQ(s.m_tolerance, c.read.tolerance);
+        EXPECT_EQ(s.m_sheetFormat, c.read.format);
+        EXPECT_EQ(s.m_sheetOrient, c.read.orient);
+        EXPECT_EQ(s.m_lytPath, DefaultStylePath());
+        EXPECT_EQ(s.m_sheetPattern, L"Карта раскроя ");
+        EXPECT_TRUE(s.m_pythonPath.empty());  // the interpreter found on the path
+    }
 }
 
 TEST_F(ConfigFile, AbsentSectionKeepsWhatTheObjectHeld) {
@@ -206,63 +257,6 @@ TEST_F(ConfigFile, AbsentSectionKeepsWhatTheObjectHeld) {
     EXPECT_EQ(setting.m_pythonPath, L"/opt/python");
 }
 
-TEST_F(ConfigFile, ToleranceIsRestoredFromPrecision) {
-    NestingSetting s = ReadSections("<Precision><item name=\"tolerance\" value=\"0.5\" /></Precision>");
-    EXPECT_EQ(s.m_tolerance, 0.5);
-}
-
-TEST_F(ConfigFile, FirstOfTwoEqualItemsWins) {
-    NestingSetting s = ReadSections(
-        "<Bridges>\n"
-        "  <item value=\"7\" />\n"
-        "  <other name=\"max_width\" value=\"8\" />\n"
-        "  <item name=\"max_width\" value=\"9\" />\n"
-        "  <item name=\"max_width\" value=\"10\" />\n"
-        "</Bridges>");
-    EXPECT_EQ(s.m_bridgesWidth, 9.0);
-}
-
-TEST_F(ConfigFile, OddValuesAreRefusedAndTheOldValueKept) {
-    NestingSetting s = ReadSections(
-        "<Bridges>\n"
-        "  <item name=\"max_width\" value=\"thirty\" />\n"
-        "  <item name=\"max_length\" value=\"-5\" />\n"
-        "</Bridges>\n"
-        "<Precision><item name=\"tolerance\" value=\"0\" /></Precision>\n"
-        "<Sheets>\n"
-        "  <item name=\"format\" value=\"7\" />\n"
-        "  <item name=\"orientation\" value=\"maybe\" />\n"
-        "  <item name=\"lyt_file\" value=\"\" />\n"
-        "</Sheets>\n");
-    EXPECT_EQ(s.m_bridgesWidth, 30.0);
-    EXPECT_EQ(s.m_bridgesLength, 100.0);
-    EXPECT_EQ(s.m_tolerance, 2.5);
-    EXPECT_EQ(s.m_sheetFormat, 4);
-    EXPECT_FALSE(s.m_sheetOrient);
-    EXPECT_EQ(s.m_lytPath, DefaultStylePath());
-}
-
-TEST_F(ConfigFile, MoreOddValues) {
-    NestingSetting s = ReadSections(
-        "<Bridges>\n"
-        "  <item name=\"max_width\" value=\"nan\" />\n"
-        "  <item name=\"max_length\" value=\"1e400\" />\n"
-        "</Bridges>\n"
-        "<Precision><item name=\"tolerance\" value=\" 1.5 \" /></Precision>\n"
-        "<Sheets>\n"
-        "  <item name=\"format\" value=\"2.5\" />\n"
-        "  <item name=\"orientation\" value=\"true\" />\n"
-        "</Sheets>\n");
-    EXPECT_EQ(s.m_bridgesWidth, 30.0);
-    EXPECT_EQ(s.m_bridgesLength, 100.0);
-    EXPECT_EQ(s.m_tolerance, 1.5);
-    EXPECT_EQ(s.m_sheetFormat, 4);
-    EXPECT_TRUE(s.m_sheetOrient);
-
-    s = ReadSections("<Bridges><item name=\"max_width\" value=\"10001\" /></Bridges>");
-    EXPECT_EQ(s.m_bridgesWidth, 30.0);
-}
-
 TEST_F(ConfigFile, BrokenFilesNeverCrash) {
     const std::string texts[] = {
         "",
@@ -274,15 +268,15 @@ TEST_F(ConfigFile, BrokenFilesNeverCrash) {
     };
     for (const std::string& text : texts) {
         WriteFile(text);
-        NestingSetting setting;
-        setting.ReadFromConfig(folders_);
+        const NestingSetting setting = ReadBack();
         EXPECT_GE(setting.m_bridgesWidth, 0.0);
         EXPECT_FALSE(setting.m_lytPath.empty());
         EXPECT_FALSE(setting.m_sheetPattern.empty());
     }
 }
 
-// A folder or a device in place of the file is not read, and the user is told.
+// A folder or a device in place of the file is not read nor written over, and
+// the user is told why.
 TEST_F(ConfigFile, AFolderInPlaceOfTheFileIsToldAndLeft) {
     const fs::path file = NestingSetting::ConfigFile(folders_.config);
     fs::create_directories(file.parent_path());
@@ -295,7 +289,9 @@ TEST_F(ConfigFile, AFolderInPlaceOfTheFileIsToldAndLeft) {
     fs::create_directories(file);
     EXPECT_NE(setting.ReadFromConfig(folders_).find(L"стоит папка"), std::wstring::npos);
     EXPECT_EQ(setting.m_bridgesWidth, 30.0);
-    EXPECT_FALSE(setting.WriteToConfig(folders_.config));
+    std::wstring reason;
+    EXPECT_FALSE(setting.WriteToConfig(folders_.config, reason));
+    EXPECT_NE(reason.find(L"папка"), std::wstring::npos);
 }
 
 TEST_F(ConfigFile, UnwritableFolderIsReportedNotThrown) {
@@ -325,23 +321,8 @@ TEST_F(ConfigFile, NonAsciiFolders) {
     NestingSetting setting;
     setting.m_sheetFormat = 1;
     ASSERT_TRUE(setting.WriteToConfig(folders_.config));
-    NestingSetting read;
-    read.ReadFromConfig(folders_);
+    const NestingSetting read = ReadBack();
     EXPECT_EQ(read.m_sheetFormat, 1);
-}
-
-// A bridge needs a size: a width or length of 0 or less reads as the start-up
-// value, as the bridges command's own edit refuses it.
-TEST_F(ConfigFile, BridgeSizesOfZeroOrLessGiveTheStartupValues) {
-    for (const char* value : {"0", "-12", "0.0"}) {
-        NestingSetting s = ReadSections(std::string("<Bridges><item name=\"max_width\" value=\"") + value +
-                                        "\" /><item name=\"max_length\" value=\"" + value + "\" /></Bridges>");
-        EXPECT_EQ(s.m_bridgesWidth, 30.0) << value;
-        EXPECT_EQ(s.m_bridgesLength, 100.0) << value;
-    }
-    NestingSetting s = ReadSections("<Bridges />");
-    EXPECT_EQ(s.m_bridgesWidth, 30.0);
-    EXPECT_EQ(s.m_bridgesLength, 100.0);
 }
 
 // What the read could not take is told, naming the file; a file that does not
@@ -426,11 +407,6 @@ TEST_F(ConfigFile, AFailedWriteKeepsTheOldFileAndSaysWhy) {
         EXPECT_EQ(ReadFile(), old) << c.what;
         EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), fs::directory_iterator()), 1) << c.what;
     }
-    fs::remove(file);
-    fs::create_directories(file);
-    std::wstring reason;
-    EXPECT_FALSE(setting.WriteToConfig(folders_.config, reason));
-    EXPECT_NE(reason.find(L"папка"), std::wstring::npos);
 }
 
 // A configuration file that is a link (to a file shared elsewhere, by an
@@ -453,8 +429,7 @@ TEST_F(ConfigFile, ALinkedFileIsWrittenWhereItPoints) {
         fs::create_symlink(link, file);
         ASSERT_TRUE(setting.WriteToConfig(folders_.config)) << link;
         EXPECT_TRUE(fs::is_symlink(file)) << link;
-        NestingSetting read;
-        read.ReadFromConfig(folders_);
+        const NestingSetting read = ReadBack();
         EXPECT_EQ(read.m_sheetFormat, 3) << link;
         EXPECT_EQ(std::distance(fs::directory_iterator(shared.parent_path()), fs::directory_iterator()), 1) << link;
     }
@@ -482,8 +457,7 @@ TEST_F(ConfigFile, LeftoversOfAnEarlierSaveDoNotStopTheNext) {
     setting.m_sheetFormat = 3;
     std::wstring reason;
     ASSERT_TRUE(setting.WriteToConfig(folders_.config, reason)) << std::string(reason.begin(), reason.end());
-    NestingSetting read;
-    read.ReadFromConfig(folders_);
+    const NestingSetting read = ReadBack();
     EXPECT_EQ(read.m_sheetFormat, 3);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3);
 }

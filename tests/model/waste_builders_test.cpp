@@ -25,6 +25,12 @@ protected:
         model.m_sheets.clear();
         model.m_wasteMethod = true;
     }
+    // A 1000 x 500 sheet at the origin, its remnants made automatically.
+    SheetPtr AutomaticSheet()
+    {
+        model.m_wasteMethod = true;
+        return AddSheet(0, 0, 1000, 500);
+    }
     static bool KeepsGap(const Waste& waste, const Figure& part) { return KeepsOff(waste, Grown(part, kGap - 1e-3)); }
 };
 
@@ -60,11 +66,10 @@ TEST_F(WasteBuildersTest, NoRemnantOutsideTheSheetsOrInsideAPart)
     const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
     AddPart(sheet, 100, 100, 200, 200);
     const size_t before = ObjectsIn(View(sheet->GetView()));
-    EXPECT_FALSE(model.CreateWaste({2000, 250}));
-    // A point on the part, or beside it within the gap: the part's own
-    // outline encloses it, yet the part is no remnant.
-    EXPECT_FALSE(model.CreateWaste({200, 200}));
-    EXPECT_FALSE(model.CreateWaste({305, 200}));
+    // Off the sheet, on the part, or beside it within the gap: the part's own
+    // outline encloses the last two, yet the part is no remnant.
+    for (const NPoint& p : {NPoint{2000, 250}, NPoint{200, 200}, NPoint{305, 200}})
+        EXPECT_FALSE(model.CreateWaste(p)) << p.x << " " << p.y;
     EXPECT_EQ(ObjectsIn(View(sheet->GetView())), before);
 
     // A part hanging over the sheet's edge has no owner; a point on it, or
@@ -72,8 +77,8 @@ TEST_F(WasteBuildersTest, NoRemnantOutsideTheSheetsOrInsideAPart)
     const FigurePtr over = AddPart(sheet, 900, 100, 200, 200);
     over->m_owner.reset();
     const size_t withOver = ObjectsIn(View(sheet->GetView()));
-    EXPECT_FALSE(model.CreateWaste({950, 200}));
-    EXPECT_FALSE(model.CreateWaste({895, 200}));
+    for (const NPoint& p : {NPoint{950, 200}, NPoint{895, 200}})
+        EXPECT_FALSE(model.CreateWaste(p)) << p.x << " " << p.y;
     EXPECT_EQ(ObjectsIn(View(sheet->GetView())), withOver);
     const WastePtr beside = model.CreateWaste({600, 250});
     ASSERT_TRUE(beside);
@@ -82,8 +87,7 @@ TEST_F(WasteBuildersTest, NoRemnantOutsideTheSheetsOrInsideAPart)
 
 TEST_F(WasteBuildersTest, AutomaticRemnantsFillTheFreeAreaClearOfTheParts)
 {
-    model.m_wasteMethod = true;
-    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+    const SheetPtr sheet = AutomaticSheet();
     const FigurePtr part = AddPart(sheet, 0, 0, 300, 200);
     model.CalculateWastes();
 
@@ -108,8 +112,7 @@ TEST_F(WasteBuildersTest, AutomaticRemnantsFillTheFreeAreaClearOfTheParts)
 
 TEST_F(WasteBuildersTest, AutomaticRemnantsOnlyWhereSheetsHaveParts)
 {
-    model.m_wasteMethod = true;
-    const SheetPtr first = AddSheet(0, 0, 1000, 500);
+    const SheetPtr first = AutomaticSheet();
     AddPart(first, 0, 0, 300, 200);
     const SheetPtr second = AddSheet(5000, 0, 1000, 500);
     const WastePtr old = AddRectWaste(second, 100, 100, 300, 300, true);
@@ -143,9 +146,8 @@ TEST_F(WasteBuildersTest, AutomaticRemnantsReplaceOverlappedManualOnes)
 
 TEST_F(WasteBuildersTest, RectangleRemnantsReplaceEveryRemnant)
 {
-    model.m_wasteMethod = true;
     model.m_wastRectSize = 50.0;
-    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+    const SheetPtr sheet = AutomaticSheet();
     const FigurePtr part = AddPart(sheet, 0, 0, 200, 200);
     const WastePtr old = AddRectWaste(sheet, 600, 100, 200, 200, false);
 
@@ -243,8 +245,7 @@ TEST_F(WasteBuildersTest, RemnantsShowTheirProgressSheetBySheetAndEscStopsThem)
 // Each part belongs to the sheet in whose view it lies, whatever owner it had.
 TEST_F(WasteBuildersTest, AutomaticRemnantsFollowThePartsViews)
 {
-    model.m_wasteMethod = true;
-    const SheetPtr first = AddSheet(0, 0, 1000, 500);
+    const SheetPtr first = AutomaticSheet();
     const SheetPtr second = AddSheet(5000, 0, 1000, 500);
     const FigurePtr part = AddPart(first, 0, 0, 300, 200);  // drawn in the second sheet's view
     model.CalculateWastes();
@@ -273,8 +274,7 @@ TEST_F(WasteBuildersTest, WithoutPartsAutomaticRemnantsGoAndOthersAreRenumbered)
 // the free area: cut off with a positive size, kept with size 0.
 TEST_F(WasteBuildersTest, NarrowLedgesAreCutOffByTheRemnantSize)
 {
-    model.m_wasteMethod = true;
-    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+    const SheetPtr sheet = AutomaticSheet();
     AddPart(sheet, 0, 0, 300, 470);
     const auto reachesOverThePart = [this] {
         return std::any_of(model.m_wastes.begin(), model.m_wastes.end(),
@@ -531,8 +531,7 @@ TEST_F(WasteBuildersTest, AutomaticRemnantsStayOnANonRectangularSheet)
 // one remnant with that hole, none over the part.
 TEST_F(WasteBuildersTest, PartAwayFromTheEdgesLeavesAHoleInTheRemnant)
 {
-    model.m_wasteMethod = true;
-    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+    const SheetPtr sheet = AutomaticSheet();
     const FigurePtr part = AddPart(sheet, 400, 100, 300, 200);
     model.CalculateWastes();
     ASSERT_EQ(model.m_wastes.size(), 1u);
@@ -547,8 +546,7 @@ TEST_F(WasteBuildersTest, PartAwayFromTheEdgesLeavesAHoleInTheRemnant)
 // A part whose gap polygons are not built yet still keeps the free area off it.
 TEST_F(WasteBuildersTest, PartWithoutGapPolygonsIsKeptClearOf)
 {
-    model.m_wasteMethod = true;
-    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+    const SheetPtr sheet = AutomaticSheet();
     const FigurePtr part = RectangleFigure(300, 200);
     part->InitParams();
     part->SetPlacement(0, 100, 0.0, false);
@@ -582,8 +580,7 @@ TEST_F(WasteBuildersTest, RemnantOverlappingTwoNewOnesIsDeletedOnce)
 // the drawing.
 TEST_F(WasteBuildersTest, RemnantWithHolesIsReadBackWhole)
 {
-    model.m_wasteMethod = true;
-    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+    const SheetPtr sheet = AutomaticSheet();
     AddPart(sheet, 100, 100, 200, 200);
     AddPart(sheet, 600, 100, 200, 200);
     model.CalculateWastes();
