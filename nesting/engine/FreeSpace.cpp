@@ -46,30 +46,88 @@ int32_t CellIndex(double v, double base, double cell)
     return static_cast<int32_t>(std::clamp(std::floor((v - base) / cell), -kFar, kFar));
 }
 
-// The part of `ring` with lo <= y <= hi (Sutherland-Hodgman against two
-// half-planes; a ring that falls apart stays one ring joined along the cut).
-std::vector<NPoint> ClipToRow(const std::vector<NPoint>& ring, double lo, double hi)
-{
-    auto clip = [](const std::vector<NPoint>& in, double level, bool keepAbove) {
-        std::vector<NPoint> out;
-        if (in.empty())
-            return out;
-        auto inside = [&](const NPoint& p) { return keepAbove ? p.y >= level : p.y <= level; };
-        NPoint prev = in.back();
-        for (const NPoint& cur : in) {
-            const bool curIn = inside(cur);
-            if (curIn != inside(prev)) {
-                const double t = (level - prev.y) / (cur.y - prev.y);
-                out.push_back({prev.x + t * (cur.x - prev.x), level});
+// The areas of a ring's cells, row by row: in each row, the part of the ring
+// with lo <= y <= hi, clipped against the two half-planes one after the other
+// (Sutherland-Hodgman; a ring that falls apart stays one ring joined along the
+// cut). Only the edges that reach a row's band give it points: an edge wholly
+// below it gives none to the lower clip, one wholly above it only points the
+// upper clip drops. So each row takes just its own edges, in the ring's order,
+// and gets the very points the two clips of the whole ring would give it.
+class RowClipper {
+public:
+    RowClipper(const std::vector<NPoint>& ring, const NPoint& origin, double cell, int32_t r0, int32_t r1)
+        : m_ring(ring), m_start(static_cast<size_t>(r1 - r0) + 2, 0), m_r0(r0)
+    {
+        // Edge k runs from the point before ring[k] (the last for k = 0) to
+        // ring[k]; it is listed in the rows its ends' cells span, and one more
+        // on each side for rounding (the band's own test decides).
+        const auto rowsOf = [&](size_t k, auto f) {
+            const NPoint& s = m_ring[k == 0 ? m_ring.size() - 1 : k - 1];
+            const NPoint& e = m_ring[k];
+            const double lo = std::floor((std::min(s.y, e.y) - origin.y) / cell) - 1.0;
+            const double hi = std::floor((std::max(s.y, e.y) - origin.y) / cell) + 1.0;
+            if (!(hi >= r0) || !(lo <= r1))
+                return;
+            for (int32_t r = static_cast<int32_t>(std::max<double>(lo, r0)), last = static_cast<int32_t>(std::min<double>(hi, r1));
+                 r <= last; ++r)
+                f(r - r0);
+        };
+        for (size_t k = 0; k < m_ring.size(); ++k)
+            rowsOf(k, [&](int32_t r) { ++m_start[static_cast<size_t>(r) + 1]; });
+        for (size_t r = 1; r < m_start.size(); ++r)
+            m_start[r] += m_start[r - 1];
+        m_edges.resize(m_start.back());
+        std::vector<size_t> fill(m_start.begin(), m_start.end() - 1);
+        for (size_t k = 0; k < m_ring.size(); ++k)
+            rowsOf(k, [&](int32_t r) { m_edges[fill[static_cast<size_t>(r)]++] = static_cast<uint32_t>(k); });
+    }
+
+    // The ring clipped to lo <= y <= hi, the band of row r.
+    void Clip(int32_t r, double lo, double hi, std::vector<NPoint>& out) const
+    {
+        out.clear();
+        const size_t row = static_cast<size_t>(r - m_r0);
+        // The upper clip's last point: the edge's start where the lower clip
+        // kept it, else a point on the lower line (kept, and no crossing
+        // along that line).
+        NPoint last;
+        bool lastIn = true;
+        const auto upper = [&](const NPoint& q) {
+            const bool in = q.y <= hi;
+            if (in != lastIn) {
+                const double t = (hi - last.y) / (q.y - last.y);
+                out.push_back({last.x + t * (q.x - last.x), hi});
             }
-            if (curIn)
-                out.push_back(cur);
-            prev = cur;
+            if (in)
+                out.push_back(q);
+            last = q;
+            lastIn = in;
+        };
+        for (size_t i = m_start[row]; i < m_start[row + 1]; ++i) {
+            const size_t k = m_edges[i];
+            const NPoint& s = m_ring[k == 0 ? m_ring.size() - 1 : k - 1];
+            const NPoint& e = m_ring[k];
+            const bool sIn = s.y >= lo;
+            const bool eIn = e.y >= lo;
+            if ((!sIn && !eIn) || (!(s.y <= hi) && !(e.y <= hi)))
+                continue;
+            last = s;
+            lastIn = !sIn || s.y <= hi;
+            if (sIn != eIn) {
+                const double t = (lo - s.y) / (e.y - s.y);
+                upper({s.x + t * (e.x - s.x), lo});
+            }
+            if (eIn)
+                upper(e);
         }
-        return out;
-    };
-    return clip(clip(ring, lo, true), hi, false);
-}
+    }
+
+private:
+    const std::vector<NPoint>& m_ring;
+    std::vector<size_t> m_start; // edges of row r: m_edges[m_start[r - r0] .. m_start[r - r0 + 1])
+    std::vector<uint32_t> m_edges;
+    int32_t m_r0 = 0;
+};
 
 // The area of `ring` in each cell of `box` (cells of side `cell` from
 // `origin`), column by column: in each row, the area under the clipped ring's
@@ -80,10 +138,14 @@ std::vector<double> CellAreas(const std::vector<NPoint>& ring, const NPoint& ori
 {
     const int32_t rows = box.r1 - box.r0 + 1;
     std::vector<double> areas(static_cast<size_t>(box.c1 - box.c0 + 1) * rows, 0.0);
+    if (ring.empty() || rows <= 0)
+        return areas;
     const auto column = [&](double x) { return static_cast<int32_t>(std::floor((x - origin.x) / cell)); };
+    const RowClipper clipper(ring, origin, cell, box.r0, box.r1);
+    std::vector<NPoint> row;
     for (int32_t r = box.r0; r <= box.r1; ++r) {
         const double y0 = origin.y + r * cell;
-        const std::vector<NPoint> row = ClipToRow(ring, y0, y0 + cell);
+        clipper.Clip(r, y0, y0 + cell, row);
         if (row.size() < 3)
             continue;
         NPoint a = row.back();
