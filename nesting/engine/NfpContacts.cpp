@@ -160,18 +160,6 @@ double EdgeGrid::LowerDistance(const NPoint& p) const
     return std::max(0.0, static_cast<double>(steps - 1) * std::min(w, h) + out - 1e-9 * (w + h));
 }
 
-size_t EdgeGrid::Col(double x) const
-{
-    double c = (x - m_lo.x) * m_perCellX;
-    return c <= 0.0 ? 0 : c >= static_cast<double>(m_cols) ? m_cols - 1 : static_cast<size_t>(c);
-}
-
-size_t EdgeGrid::Row(double y) const
-{
-    double r = (y - m_lo.y) * m_perCellY;
-    return r <= 0.0 ? 0 : r >= static_cast<double>(m_rows) ? m_rows - 1 : static_cast<size_t>(r);
-}
-
 template <class F>
 void EdgeGrid::ForEachCell(const NPoint& p, const NPoint& q, F f) const
 {
@@ -493,14 +481,6 @@ void ContactFrame::NearEdges(const EdgeGrid& grid, const std::vector<NPoint>& ri
     // other edge lies at least that far away. The nearest distance found
     // bounds how far the rings may travel before p can touch an edge.
     edges.clear();
-    // Most vertices lie cells away from every edge: the grid's own bound is
-    // then the clearance, with no edge to test.
-    const double lower = grid.LowerDistance(p);
-    if (lower > 2.0 * m_tol) {
-        clearance = lower;
-        expires = clearance + travel;
-        return;
-    }
     const double reach = std::max(0.5 * grid.CellSize(), 2.0 * m_tol);
     const NPoint margin{reach, reach};
     const double near2 = 4.0 * m_tol * m_tol;
@@ -543,12 +523,29 @@ void ContactFrame::FindContacts(const NPoint& shift, std::vector<Contact>& conta
         // A vertex that was far from the other ring stays clear of it until
         // the rings have travelled that far.
         const double limit = clearance->travel + 2.0 * m_tol;
-        for (size_t j : clearance->nearB)
-            if (clearance->b[j] <= limit)
-                VertexContacts(true, j, m_b[j] + shift, clearance, clearance->edges, aOnVertex, contacts);
-        for (size_t i : clearance->nearA)
-            if (clearance->a[i] <= limit && !aOnVertex[i])
-                VertexContacts(false, i, m_a[i] - shift, clearance, clearance->edges, aOnVertex, contacts);
+        // Most vertices whose bound ran out are still cells away from the
+        // other ring: the grid's bound alone renews theirs.
+        const auto renewed = [&](const EdgeGrid& grid, const NPoint& p, double& expires) {
+            const double lower = grid.LowerDistance(p);
+            if (lower <= 2.0 * m_tol)
+                return false;
+            expires = lower + clearance->travel;
+            return true;
+        };
+        for (size_t j : clearance->nearB) {
+            if (clearance->b[j] > limit)
+                continue;
+            const NPoint p = m_b[j] + shift;
+            if (!renewed(*m_gridA, p, clearance->b[j]))
+                VertexContacts(true, j, p, clearance, clearance->edges, aOnVertex, contacts);
+        }
+        for (size_t i : clearance->nearA) {
+            if (clearance->a[i] > limit || aOnVertex[i])
+                continue;
+            const NPoint p = m_a[i] - shift;
+            if (!renewed(*m_gridB, p, clearance->a[i]))
+                VertexContacts(false, i, p, clearance, clearance->edges, aOnVertex, contacts);
+        }
         return;
     }
     std::vector<bool> aOnVertex(m_a.size(), false);

@@ -75,8 +75,8 @@ public:
     {
         if (m_cols == 0 || hi.x < m_lo.x || hi.y < m_lo.y || lo.x > m_hi.x || lo.y > m_hi.y)
             return false;
-        size_t c0 = Col(lo.x), c1 = Col(hi.x);
-        for (size_t r = Row(lo.y); r <= Row(hi.y); ++r)
+        const size_t c0 = Col(lo.x), c1 = Col(hi.x);
+        for (size_t r = Row(lo.y), r1 = Row(hi.y); r <= r1; ++r)
             for (size_t c = c0; c <= c1; ++c) {
                 size_t cell = r * m_cols + c;
                 for (size_t e = m_start[cell]; e < m_start[cell + 1]; ++e)
@@ -99,7 +99,11 @@ public:
             for (size_t e = m_start[r * m_cols + c]; e < m_start[r * m_cols + c + 1]; ++e)
                 f(m_edges[e], c);
     }
-    size_t Col(double x) const;
+    size_t Col(double x) const
+    {
+        const double c = (x - m_lo.x) * m_perCellX;
+        return c <= 0.0 ? 0 : c >= static_cast<double>(m_cols) ? m_cols - 1 : static_cast<size_t>(c);
+    }
     // The smaller side of a cell.
     double CellSize() const { return m_cols == 0 ? 0.0 : std::min(m_cellWidth, m_cellHeight); }
     // A lower bound on the distance from p to every edge of the ring: how
@@ -108,7 +112,11 @@ public:
     double LowerDistance(const NPoint& p) const;
 
 private:
-    size_t Row(double y) const;
+    size_t Row(double y) const
+    {
+        const double r = (y - m_lo.y) * m_perCellY;
+        return r <= 0.0 ? 0 : r >= static_cast<double>(m_rows) ? m_rows - 1 : static_cast<size_t>(r);
+    }
     template <class F>
     void ForEachCell(const NPoint& p, const NPoint& q, F f) const;
 
@@ -256,7 +264,8 @@ private:
     void VertexContacts(bool ofB, size_t m, const NPoint& p, Clearance* clearance, std::vector<size_t>& near,
                         std::vector<bool>& aOnVertex, std::vector<Contact>& contacts) const;
     // The edges of `ring` within twice the tolerance of p, and a lower bound
-    // on p's distance from all its edges.
+    // on p's distance from all its edges, for a p whose grid bound
+    // (LowerDistance) is no more than twice the tolerance.
     void NearEdges(const EdgeGrid& grid, const std::vector<NPoint>& ring, const NPoint& p, double& clearance,
                    double& expires, double travel, std::vector<size_t>& edges) const;
     // The edges (ascending) of a grid's ring that may pass within the tolerance of p.
