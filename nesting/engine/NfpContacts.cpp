@@ -561,10 +561,9 @@ void ContactFrame::UpdateNearLists(Clearance& clearance) const
 {
     if (clearance.travel <= clearance.refresh)
         return;
-    // About one cell of the finer grid: a move rarely goes farther, and a
-    // vertex rarely comes nearer than that to the other ring's edges
-    // before its bound runs out.
-    clearance.horizon = std::max(4.0 * m_tol, std::min(m_gridA->CellSize(), m_gridB->CellSize()));
+    // A few cells of the finer grid: most moves go no farther, and the
+    // lists stay short, as most vertices lie farther from the other ring.
+    clearance.horizon = std::max(4.0 * m_tol, 4.0 * std::min(m_gridA->CellSize(), m_gridB->CellSize()));
     const double limit = clearance.travel + 2.0 * clearance.horizon;
     const auto list = [&](const std::vector<double>& expires, std::vector<size_t>& near) {
         near.clear();
