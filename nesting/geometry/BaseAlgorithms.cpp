@@ -65,14 +65,6 @@ bool NPoint::operator==(const NPoint& p) const { return IsEquil(p, EPS); }
 
 void NPoint::Rotate(const NPoint& p0, double angle) { Rotate(p0, std::cos(angle), std::sin(angle)); }
 
-void NPoint::Rotate(const NPoint& p0, double cosA, double sinA)
-{
-    const double dx = x - p0.x;
-    const double dy = y - p0.y;
-    x = p0.x + dx * cosA - dy * sinA;
-    y = p0.y + dx * sinA + dy * cosA;
-}
-
 // ---------------------------------------------------------------- NSegment
 
 NSegment::NSegment(const NPoint& p1_, const NPoint& p2_, int dir_) : p1(p1_), p2(p2_), dir(dir_) {}

@@ -43,7 +43,13 @@ struct NPoint {
     bool operator==(const NPoint& p) const;
 
     void Rotate(const NPoint& p0, double angle);
-    void Rotate(const NPoint& p0, double cosA, double sinA);
+    void Rotate(const NPoint& p0, double cosA, double sinA)
+    {
+        const double dx = x - p0.x;
+        const double dy = y - p0.y;
+        x = p0.x + dx * cosA - dy * sinA;
+        y = p0.y + dx * sinA + dy * cosA;
+    }
 };
 
 enum PointType : int32_t { Simple = 0, Intersect = 1 };

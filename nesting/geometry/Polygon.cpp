@@ -58,17 +58,14 @@ void NPolygon::GetPoints(std::vector<NPoint>& points) const
 
 void NPolygon::UpdateGabarit()
 {
-    m_rect = {{GABARIT_LOW, GABARIT_LOW}, {GABARIT_HIGH, GABARIT_HIGH}};
+    double left = GABARIT_LOW, bottom = GABARIT_LOW, right = GABARIT_HIGH, top = GABARIT_HIGH;
     for (const NPoint& p : m_points) {
-        if (p.x < m_rect.pBot.x)
-            m_rect.pBot.x = p.x;
-        if (p.y < m_rect.pBot.y)
-            m_rect.pBot.y = p.y;
-        if (p.x > m_rect.pTop.x)
-            m_rect.pTop.x = p.x;
-        if (p.y > m_rect.pTop.y)
-            m_rect.pTop.y = p.y;
+        left = p.x < left ? p.x : left;
+        bottom = p.y < bottom ? p.y : bottom;
+        right = p.x > right ? p.x : right;
+        top = p.y > top ? p.y : top;
     }
+    m_rect = {{left, bottom}, {right, top}};
 }
 
 double NPolygon::GetGabaritArea() const
@@ -360,10 +357,18 @@ void NPolygon::Rotate(double cosA, double sinA)
     UpdateGabarit();
 }
 
-void NPolygon::SetPlacement(double x, double y, double angle)
+void NPolygon::SetPlacement(double x, double y, double angle) { SetPlacement(x, y, std::cos(angle), std::sin(angle)); }
+
+void NPolygon::SetPlacement(double x, double y, double cosA, double sinA)
 {
-    Offset({x, y});
-    Rotate(angle);
+    // Moved, then turned about the moved pole; the box once, at the end.
+    const NPoint shift{x, y};
+    m_pole += shift;
+    for (NPoint& v : m_points) {
+        v += shift;
+        v.Rotate(m_pole, cosA, sinA);
+    }
+    UpdateGabarit();
 }
 
 void NPolygon::Scale(double scale)

@@ -78,6 +78,8 @@ public:
     void Rotate(double angle);
     void Rotate(double cosA, double sinA);
     void SetPlacement(double x, double y, double angle);
+    // The same with the angle's cosine and sine.
+    void SetPlacement(double x, double y, double cosA, double sinA);
     void Scale(double scale);
     void MirrorX();
 

@@ -67,12 +67,18 @@ void Figure::SetPlacement(double x, double y, double angle, bool fromHP)
 {
     NObject::SetPlacement(x, y, angle, fromHP);
     SetPolygonsPlacement(x, y, angle);
-    UpdateGabarit();
+    // The polygons' boxes are up to date.
+    if (!m_borders.empty())
+        m_rectBorder = m_borders.front()->GetGabarit();
+    if (!m_poligons.empty())
+        m_rect = m_poligons.front()->GetGabarit();
 }
 
 void Figure::SetPolygonsPlacement(double x, double y, double angle)
 {
-    ForEachPolygon(*this, [&](NPolygon& polygon) { polygon.SetPlacement(x, y, angle * DR); });
+    const double cosA = std::cos(angle * DR);
+    const double sinA = std::sin(angle * DR);
+    ForEachPolygon(*this, [&](NPolygon& polygon) { polygon.SetPlacement(x, y, cosA, sinA); });
 }
 
 void Figure::SetMirrorPlacement()
