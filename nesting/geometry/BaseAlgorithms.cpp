@@ -158,17 +158,6 @@ double DistancePointToSegment(const NPoint& p, const NPoint& a, const NPoint& b)
     return Distance(p, NPoint{a.x + t * dx, a.y + t * dy});
 }
 
-double NormalizeAngle(double angle, double turn)
-{
-    // Sums and differences of angles already in range need no division.
-    double r = angle >= -turn && angle < 2.0 * turn ? angle : std::fmod(angle, turn);
-    if (r < 0.0)
-        r += turn;
-    if (r >= turn)
-        r -= turn;
-    return r >= turn ? 0.0 : r;  // a tiny negative angle rounds up to a whole turn
-}
-
 double GetPlacementPointLine(const NPoint& p1, const NPoint& p2, const NPoint& p)
 {
     const double ax = ZeroBelow(p2.x - p1.x, EPS_DIRECTION);

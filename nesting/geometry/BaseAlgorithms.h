@@ -3,6 +3,7 @@
 // the y axis points up (positive cross products and angles are counter-clockwise).
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -112,7 +113,16 @@ NPoint GetProjectionPointToLine(const NPoint& p1, const NPoint& p2, const NPoint
 bool CheckIntersectionSegments(const NPoint& p1, const NPoint& p2, const NPoint& p3, const NPoint& p4);
 double AnglePoint(double x1, double y1, double x2, double y2);
 // The angle brought into [0, turn): 360 for degrees, 2 pi for radians.
-double NormalizeAngle(double angle, double turn = 360.0);
+inline double NormalizeAngle(double angle, double turn = 360.0)
+{
+    // Sums and differences of angles already in range need no division.
+    double r = angle >= -turn && angle < 2.0 * turn ? angle : std::fmod(angle, turn);
+    if (r < 0.0)
+        r += turn;
+    if (r >= turn)
+        r -= turn;
+    return r >= turn ? 0.0 : r;  // a tiny negative angle rounds up to a whole turn
+}
 double AngleBetweenTwoLines(const NSegment& seg1, const NSegment& seg2);
 void GetParamCircleBy3Points(NPoint p1, NPoint p2, NPoint p3, double& x0, double& y0, double& r);
 void GetParamCircleBy3Points_(double x1, double y1, double x2, double y2, double x3, double y3,
