@@ -523,6 +523,9 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
         m_figuresTried = 0;
     }
     const double failedTurn = TurnOfFailedTries(mode);
+    // Each figure's turns, found once: every sheet goes through the figures
+    // left (kept in step with them).
+    std::vector<Turned*> turns(m_figures.size(), nullptr);
     for (const SheetPtr& sheet : m_sheets) {
         if (sheet->m_occupied)
             continue;
@@ -542,7 +545,8 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
         // The outlines, in their turns, that found no room on this sheet
         // (while figures are only added to it).
         std::set<std::pair<size_t, int>> full;
-        for (const FigurePtr& figure : m_figures) {
+        for (size_t k = 0; k < m_figures.size(); ++k) {
+            const FigurePtr& figure = m_figures[k];
             if (m_test)
                 break;
             // A part of another thickness or material is never cut from this sheet.
@@ -550,7 +554,9 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
             if (tried &&
                 (mode == NestingMode::AutoArrange || PassesRectangleTest(*figure, *sheet, m_params.rotateMethod,
                                                                          SheetInset(m_figureGap, m_sheetGap)))) {
-                Turned& turned = TurnedOf(*figure);
+                if (!turns[k])
+                    turns[k] = &TurnedOf(*figure);
+                Turned& turned = *turns[k];
                 const std::pair<size_t, int> outline{turned.kind, turned.turn};
                 if (full.count(outline) != 0) {
                     figure->m_owner.reset();
@@ -587,9 +593,16 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
                 set.insert(figure.get());
             return set;
         }();
-        m_figures.erase(std::remove_if(m_figures.begin(), m_figures.end(),
-                                       [&](const FigurePtr& f) { return done.count(f.get()) != 0; }),
-                        m_figures.end());
+        size_t kept = 0;
+        for (size_t k = 0; k < m_figures.size(); ++k) {
+            if (done.count(m_figures[k].get()) != 0)
+                continue;
+            m_figures[kept] = std::move(m_figures[k]);
+            turns[kept] = turns[k];
+            ++kept;
+        }
+        m_figures.resize(kept);
+        turns.resize(kept);
     }
     if (!held)
         SettleTurns();
