@@ -5,11 +5,12 @@ folder), one DXF part each with its count, and the three user scripts that
 import them, load them as figures on sheets of 3000 x 1500 (edge gap 10, part
 gap 5) and optimise them with turns of 90 degrees.
 
-    /usr/bin/python3 bench/many_pieces.py DATA FOLDER PIECES [--longest MM]
+    /usr/bin/python3 bench/many_pieces.py DATA FOLDER PIECES [--longest MM] [--outlines N]
 
 Each set is drawn at the scale that makes its strip as high as the sheet
 (1,500 mm: the strip is the stock its parts were laid out on); the outlines
-whose longer side is then more than MM (1,200 by default) are left out. The PIECES are shared out evenly, the
+whose longer side is then more than MM (1,200 by default) are left out, and
+those past the first N when N is given. The PIECES are shared out evenly, the
 first outlines (in the sets' order) taking one more where they do not divide.
 FOLDER gets parts/*.dxf and import.play, load.play, optimise.play, which
 bench/many_pieces.sh plays and times (they take -D LIB, -D OUT and -D PARTS).
@@ -66,8 +67,11 @@ def main():
     parser.add_argument("folder")
     parser.add_argument("pieces", type=int)
     parser.add_argument("--longest", type=float, default=1200.0)
+    parser.add_argument("--outlines", type=int, default=0)
     args = parser.parse_args()
     made = outlines(args.data, args.longest, 1500.0)
+    if args.outlines > 0:
+        made = made[:args.outlines]
     if not made or args.pieces < len(made):
         raise SystemExit(f"many_pieces.py: {len(made)} outlines in {args.data}, {args.pieces} pieces asked")
     parts = os.path.join(args.folder, "parts")

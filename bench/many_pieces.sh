@@ -16,7 +16,8 @@
 # DATA the ESICUP sets (default ../shared/data/esicup beside the repository, as
 # the benchmarks built take it);
 # FOLDER (default a fresh temporary folder) keeps each count's parts, scripts
-# and drawings; PIECES default 1000 2000 5000 10000. Exit status 1 when a road
+# and drawings; PIECES default 1000 2000 5000 10000. OUTLINES=N in the
+# environment keeps only the first N outlines. Exit status 1 when a road
 # fails, a piece is left unplaced or placed pieces overlap.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,7 +32,8 @@ for pieces in "${counts[@]}"; do
   job="$folder/$pieces"
   rm -rf "$job"
   mkdir -p "$job/out"
-  /usr/bin/python3 "$root/bench/many_pieces.py" "$data" "$job" "$pieces" | sed "s/^/$pieces: /"
+  /usr/bin/python3 "$root/bench/many_pieces.py" "$data" "$job" "$pieces" ${OUTLINES:+--outlines "$OUTLINES"} |
+    sed "s/^/$pieces: /"
   for road in import load optimise; do
     if ! /usr/bin/time -o "$job/$road.time" -f "%e s wall, %U s user, %M kB peak" \
         "$build/tools/host_play" "$job/$road.play" -D LIB="$build/nesting/libNesting.so" -D OUT="$job/out" \
