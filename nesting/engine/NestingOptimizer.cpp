@@ -399,7 +399,7 @@ void NestingOptimizer::SetAutoPlacementAllFigures(NestingMode mode)
     m_outlines = outlines;
     const VectorFigure keep = m_figures;
     m_outlineKinds.Clear();
-    m_turned.clear();
+    ForgetTurns();
     m_figuresTried = 0;
     {
         // What the passes learn of the outlines is kept from one to the next.
@@ -473,6 +473,24 @@ NestingOptimizer::Turned& NestingOptimizer::TurnedOf(const Figure& figure)
     return m_turned.emplace(&figure, Turned{m_outlineKinds.KindOf(figure), 0, 0.0}).first->second;
 }
 
+NestingOptimizer::Turned& NestingOptimizer::TurnedAt(size_t k)
+{
+    if (m_turnedAt.size() != m_figures.size())
+        m_turnedAt.assign(m_figures.size(), {nullptr, nullptr});
+    auto& [figure, turned] = m_turnedAt[k];
+    if (figure != m_figures[k].get()) {
+        figure = m_figures[k].get();
+        turned = &TurnedOf(*figure);
+    }
+    return *turned;
+}
+
+void NestingOptimizer::ForgetTurns()
+{
+    m_turned.clear();
+    m_turnedAt.clear();
+}
+
 double NestingOptimizer::TurnOfFailedTries(NestingMode mode) const
 {
     if (m_params.rotateMethod == RotationType::WithoutRotation || mode == NestingMode::AutoArrange)
@@ -507,7 +525,7 @@ void NestingOptimizer::SettleTurns()
 {
     for (const FigurePtr& figure : m_figures)
         SettleTurn(*figure);
-    m_turned.clear();
+    ForgetTurns();
     m_outlineKinds.Clear();
 }
 
@@ -519,13 +537,10 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
     const bool held = m_turnsHeld;
     if (!held) {
         m_outlineKinds.Clear();
-        m_turned.clear();
+        ForgetTurns();
         m_figuresTried = 0;
     }
     const double failedTurn = TurnOfFailedTries(mode);
-    // Each figure's turns, found once: every sheet goes through the figures
-    // left (kept in step with them).
-    std::vector<Turned*> turns(m_figures.size(), nullptr);
     for (const SheetPtr& sheet : m_sheets) {
         if (sheet->m_occupied)
             continue;
@@ -554,9 +569,7 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
             if (tried &&
                 (mode == NestingMode::AutoArrange || PassesRectangleTest(*figure, *sheet, m_params.rotateMethod,
                                                                          SheetInset(m_figureGap, m_sheetGap)))) {
-                if (!turns[k])
-                    turns[k] = &TurnedOf(*figure);
-                Turned& turned = *turns[k];
+                Turned& turned = TurnedAt(k);
                 const std::pair<size_t, int> outline{turned.kind, turned.turn};
                 if (full.count(outline) != 0) {
                     figure->m_owner.reset();
@@ -593,16 +606,20 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
                 set.insert(figure.get());
             return set;
         }();
+        // The entries of the figures' turns go with them.
+        const bool inStep = m_turnedAt.size() == m_figures.size();
         size_t kept = 0;
         for (size_t k = 0; k < m_figures.size(); ++k) {
             if (done.count(m_figures[k].get()) != 0)
                 continue;
             m_figures[kept] = std::move(m_figures[k]);
-            turns[kept] = turns[k];
+            if (inStep)
+                m_turnedAt[kept] = m_turnedAt[k];
             ++kept;
         }
         m_figures.resize(kept);
-        turns.resize(kept);
+        if (inStep)
+            m_turnedAt.resize(kept);
     }
     if (!held)
         SettleTurns();

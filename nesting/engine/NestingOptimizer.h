@@ -146,6 +146,10 @@ private:
         double pending = 0.0; // degrees it is still to turn by
     };
     Turned& TurnedOf(const Figure& figure);
+    // The same for the figure m_figures[k]: each pass over a new sheet goes
+    // through the figures left, and their entries are kept by position.
+    Turned& TurnedAt(size_t k);
+    void ForgetTurns();
     // The degrees by which a figure's tries leave it turned when none finds room.
     double TurnOfFailedTries(NestingMode mode) const;
     // The tries left the figure turned by `degrees` more; `later`: it is
@@ -155,6 +159,7 @@ private:
     void SettleTurns();
     OutlineKinds m_outlineKinds;
     std::unordered_map<const Figure*, Turned> m_turned;
+    std::vector<std::pair<const Figure*, Turned*>> m_turnedAt; // beside m_figures
     bool m_turnsHeld = false; // kept from one pass over the sheets to the next
     size_t m_figuresTried = 0;
 
