@@ -60,47 +60,38 @@ public:
     {
         // Edge k runs from the point before ring[k] (the last for k = 0) to
         // ring[k]; it is listed in the rows its ends' cells span, and one more
-        // on each side for rounding (the band's own test decides).
-        const auto rowsOf = [&](size_t k, int32_t& first, int32_t& last) {
+        // on each side for rounding (the band's own test decides). Rows are
+        // counted from r0; an edge that reaches none spans [0, -1].
+        std::vector<std::pair<int32_t, int32_t>> spans(m_ring.size(), {0, -1});
+        size_t total = 0;
+        for (size_t k = 0; k < m_ring.size(); ++k) {
             const NPoint& s = m_ring[k == 0 ? m_ring.size() - 1 : k - 1];
             const NPoint& e = m_ring[k];
             const double lo = std::floor((std::min(s.y, e.y) - origin.y) / cell) - 1.0;
             const double hi = std::floor((std::max(s.y, e.y) - origin.y) / cell) + 1.0;
             if (!(hi >= r0) || !(lo <= r1))
-                return false;
-            first = static_cast<int32_t>(std::max<double>(lo, r0)) - r0;
-            last = static_cast<int32_t>(std::min<double>(hi, r1)) - r0;
-            return true;
-        };
+                continue;
+            spans[k] = {static_cast<int32_t>(std::max<double>(lo, r0)) - r0,
+                        static_cast<int32_t>(std::min<double>(hi, r1)) - r0};
+            total += static_cast<size_t>(spans[k].second - spans[k].first + 1);
+        }
         // Lists as long as many edges that each span many rows would take
         // too much memory: every row then looks at every edge.
-        size_t total = 0;
-        for (size_t k = 0; k < m_ring.size(); ++k) {
-            int32_t first = 0, last = -1;
-            if (rowsOf(k, first, last))
-                total += static_cast<size_t>(last - first + 1);
-        }
         m_everyEdge = m_ring.size() > std::numeric_limits<uint32_t>::max() ||
                       total > std::max<size_t>(16 * m_ring.size(), size_t{1} << 22);
         if (m_everyEdge)
             return;
         m_start.assign(static_cast<size_t>(r1 - r0) + 2, 0);
-        for (size_t k = 0; k < m_ring.size(); ++k) {
-            int32_t first = 0, last = -1;
-            if (rowsOf(k, first, last))
-                for (int32_t r = first; r <= last; ++r)
-                    ++m_start[static_cast<size_t>(r) + 1];
-        }
+        for (const auto& [first, last] : spans)
+            for (int32_t r = first; r <= last; ++r)
+                ++m_start[static_cast<size_t>(r) + 1];
         for (size_t r = 1; r < m_start.size(); ++r)
             m_start[r] += m_start[r - 1];
         m_edges.resize(m_start.back());
         std::vector<size_t> fill(m_start.begin(), m_start.end() - 1);
-        for (size_t k = 0; k < m_ring.size(); ++k) {
-            int32_t first = 0, last = -1;
-            if (rowsOf(k, first, last))
-                for (int32_t r = first; r <= last; ++r)
-                    m_edges[fill[static_cast<size_t>(r)]++] = static_cast<uint32_t>(k);
-        }
+        for (size_t k = 0; k < spans.size(); ++k)
+            for (int32_t r = spans[k].first; r <= spans[k].second; ++r)
+                m_edges[fill[static_cast<size_t>(r)]++] = static_cast<uint32_t>(k);
     }
 
     // The ring clipped to lo <= y <= hi, the band of row r.

@@ -67,11 +67,7 @@ void Figure::SetPlacement(double x, double y, double angle, bool fromHP)
 {
     NObject::SetPlacement(x, y, angle, fromHP);
     SetPolygonsPlacement(x, y, angle);
-    // The polygons' boxes are up to date.
-    if (!m_borders.empty())
-        m_rectBorder = m_borders.front()->GetGabarit();
-    if (!m_poligons.empty())
-        m_rect = m_poligons.front()->GetGabarit();
+    TakeGabarits(); // the polygons found their boxes as they moved
 }
 
 void Figure::SetPolygonsPlacement(double x, double y, double angle)
@@ -90,14 +86,19 @@ void Figure::SetMirrorPlacement()
 
 void Figure::UpdateGabarit()
 {
-    if (!m_borders.empty()) {
+    if (!m_borders.empty())
         m_borders.front()->UpdateGabarit();
-        m_rectBorder = m_borders.front()->GetGabarit();
-    }
-    if (!m_poligons.empty()) {
+    if (!m_poligons.empty())
         m_poligons.front()->UpdateGabarit();
+    TakeGabarits();
+}
+
+void Figure::TakeGabarits()
+{
+    if (!m_borders.empty())
+        m_rectBorder = m_borders.front()->GetGabarit();
+    if (!m_poligons.empty())
         m_rect = m_poligons.front()->GetGabarit();
-    }
 }
 
 void Figure::SetScale(double scale1, double scale2)

@@ -132,6 +132,8 @@ public:
     bool m_equid = true;
 
 private:
+    // The figure's boxes from its first outline and gap polygon, as they stand.
+    void TakeGabarits();
     // A new figure on a copy of this figure's macro, with this figure's data.
     FigurePtr CopyOn(INestingMacroObjectPtr macro) const;
 };
