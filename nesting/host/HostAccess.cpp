@@ -18,6 +18,18 @@ vlapi::IAPIObjectPtr ObjectOf(const vlapi::IVarnelDocument2DPtr& doc, reference 
     return transfer->GetObject(ref, ReferenceOf(doc));
 }
 
+std::vector<vlapi::IAPIObjectPtr> ObjectsOf(const vlapi::IVarnelDocument2DPtr& doc, const std::vector<reference>& refs)
+{
+    std::vector<vlapi::IAPIObjectPtr> objects(refs.size());
+    vlapi::ITransferServicePtr transfer = GetTransferService();
+    if (!transfer || !doc)
+        return objects;
+    const reference docRef = ReferenceOf(doc);
+    for (size_t k = 0; k < refs.size(); ++k)
+        objects[k] = transfer->GetObject(refs[k], docRef);
+    return objects;
+}
+
 int EnsureLayer(const vlapi::ILayersPtr& layers, int number, const std::wstring& name)
 {
     if (!layers)

@@ -1,6 +1,8 @@
 // Small roads into the host shared by the binding's sources.
 #pragma once
 
+#include <vector>
+
 #include "vlapi/vlapi.h"
 
 #include "geometry/BaseAlgorithms.h"
@@ -25,6 +27,9 @@ reference ReferenceOf(const P& object)
 
 // The object `ref` of the 2D document `doc`; empty when it names nothing.
 vlapi::IAPIObjectPtr ObjectOf(const vlapi::IVarnelDocument2DPtr& doc, reference ref);
+// The objects `refs` of `doc`, in their order, each as ObjectOf gives it; the
+// document's own reference is asked for once.
+std::vector<vlapi::IAPIObjectPtr> ObjectsOf(const vlapi::IVarnelDocument2DPtr& doc, const std::vector<reference>& refs);
 
 // The objects of `container` (empty for none) of every type.
 vlapi::DrawingObjectList AllObjects(const vlapi::IDrawingContainerPtr& container);

@@ -14,11 +14,14 @@ vlapi::DrawingObjectList BorderObjects(NMacroObject& macro, const vlapi::IVarnel
 {
     std::vector<NContourPtr> contours;
     macro.GetBoundaryContours(contours);
-    vlapi::DrawingObjectList objects;
+    std::vector<reference> refs;
     for (const NContourPtr& contour : contours) {
         for (const NSegmentPtr& segment : contour->m_segments)
-            objects.emplace_back(hostAccess::ObjectOf(doc, segment->m_ref));
+            refs.push_back(segment->m_ref);
     }
+    vlapi::DrawingObjectList objects;
+    for (const vlapi::IAPIObjectPtr& object : hostAccess::ObjectsOf(doc, refs))
+        objects.emplace_back(object);
     return objects;
 }
 

@@ -157,15 +157,20 @@ void ContourShape::SetChain(const std::vector<geom::Curve>& curves) {
 
 thread_local int LinkDepth::depth_ = 0;
 
+// Chosen by the shape's type rather than by casts: links are followed for
+// every boundary of every fill made, and each cast that fails is costly.
 std::vector<const Shape*> DrawnFrom(const Shape& shape) {
   std::vector<const Shape*> out;
-  if (const auto* e = dynamic_cast<const EquidistantShape*>(&shape)) {
-    if (e->base) out.push_back(e->base.get());
-  } else if (const auto* h = dynamic_cast<const HatchShape*>(&shape)) {
-    for (const auto& b : h->boundaries.shapes) out.push_back(b.get());
-  } else if (const auto* c = dynamic_cast<const ColouringShape*>(&shape)) {
-    for (const auto& b : c->boundaries.shapes) out.push_back(b.get());
+  const Boundaries* boundaries = nullptr;
+  switch (shape.Type()) {
+    case vlapi::vlDrEquidistant:
+      if (const auto& base = static_cast<const EquidistantShape&>(shape).base) out.push_back(base.get());
+      return out;
+    case vlapi::vlDrHatch: boundaries = &static_cast<const HatchShape&>(shape).boundaries; break;
+    case vlapi::vlDrColouring: boundaries = &static_cast<const ColouringShape&>(shape).boundaries; break;
+    default: return out;
   }
+  for (const auto& b : boundaries->shapes) out.push_back(b.get());
   return out;
 }
 
@@ -272,8 +277,9 @@ static bool Refused(const Shape& fill, const std::vector<Ref<Shape>>& shapes) {
 }
 
 bool HatchShape::SetBoundaries(const vlapi::DrawingObjectList& list, int mode) {
-  if (Refused(*this, ShapesOf(list))) return false;
-  boundaries.shapes = ShapesOf(list);
+  std::vector<Ref<Shape>> shapes = ShapesOf(list);
+  if (Refused(*this, shapes)) return false;
+  boundaries.shapes = std::move(shapes);
   boundaries.mode = mode;
   return true;
 }
@@ -281,8 +287,9 @@ vlapi::DrawingObjectList HatchShape::GetBoundaries() { return ObjectsOf(boundari
 
 geom::Box ColouringShape::Box() const { return RingsBox(boundaries); }
 bool ColouringShape::SetBoundaries(const vlapi::DrawingObjectList& list, int mode) {
-  if (Refused(*this, ShapesOf(list))) return false;
-  boundaries.shapes = ShapesOf(list);
+  std::vector<Ref<Shape>> shapes = ShapesOf(list);
+  if (Refused(*this, shapes)) return false;
+  boundaries.shapes = std::move(shapes);
   boundaries.mode = mode;
   return true;
 }
