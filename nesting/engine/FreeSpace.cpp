@@ -165,7 +165,11 @@ std::vector<double> CellAreas(const std::vector<NPoint>& ring, const NPoint& ori
             continue;
         NPoint a = row.back();
         for (const NPoint& b : row) {
-            if (a.x != b.x) {
+            // A level edge, mostly one of the band's own lines, stands at
+            // one height all along (none on the band's floor): no division.
+            const bool level = a.y == b.y;
+            const double twice = (a.y - y0) + (a.y - y0);
+            if (a.x != b.x && !(level && twice == 0.0)) {
                 const double lo = std::min(a.x, b.x);
                 const double hi = std::max(a.x, b.x);
                 const double sign = b.x > a.x ? -1.0 : 1.0;
@@ -177,7 +181,7 @@ std::vector<double> CellAreas(const std::vector<NPoint>& ring, const NPoint& ori
                     const double u1 = std::min(hi, x0 + cell);
                     if (u1 > u0)
                         areas[static_cast<size_t>(c - box.c0) * rows + (r - box.r0)] +=
-                            sign * (u1 - u0) * 0.5 * (height(u0) + height(u1));
+                            sign * (u1 - u0) * 0.5 * (level ? twice : height(u0) + height(u1));
                 }
             }
             a = b;
@@ -525,10 +529,28 @@ void FreeSpace::RunsAllowColumn(int32_t column, int32_t row0, std::vector<char>&
         const int32_t next =
             std::min({end, (upBlock + 1) * kBlockRows - upRow, (alongBlock + 1) * kBlockRows - alongRow});
         if (upBlocks[upBlock] >= needUp && alongBlocks[alongBlock] >= needAlong) {
-            for (; r < next; ++r)
-                mark(r, (runUp[r] >= needUp) & (runAlong[r] >= needAlong));
-        } else {
-            std::fill(allow.begin() + r, allow.begin() + next, 0);
+            // The whole block first (a loop the compiler widens), then its
+            // first and last rows that allow the point.
+            char* out = allow.data();
+            char any = 0;
+            for (int32_t k = r; k < next; ++k) {
+                const char allows = static_cast<char>((runUp[k] >= needUp) & (runAlong[k] >= needAlong));
+                out[k] = allows;
+                any |= allows;
+            }
+            if (any) {
+                // Rows of blocks refused whole are written only when they
+                // lie between rows allowed: the caller reads none outside.
+                if (hi >= 0)
+                    std::fill(out + hi + 1, out + r, 0);
+                int32_t low = r, high = next - 1;
+                while (!out[low])
+                    ++low;
+                while (!out[high])
+                    --high;
+                lo = std::min(lo, low);
+                hi = high;
+            }
         }
         r = next;
     }
@@ -781,7 +803,7 @@ void FreeSpace::StandsTo(int32_t last) const
     column.resize(static_cast<size_t>(zRows));
     for (int32_t c = m_stands.Done(); c <= last; ++c) {
         if (!ColumnRunsAllow(c + zc0)) {
-            m_stands.Add(nullptr);
+            m_stands.Add(nullptr, 0, -1);
             continue;
         }
         // The cells where the runs allow the point, then each core cell's
@@ -830,12 +852,10 @@ void FreeSpace::StandsTo(int32_t last) const
                 --hi;
         }
         if (lo > hi) {
-            m_stands.Add(nullptr);
+            m_stands.Add(nullptr, 0, -1);
             continue;
         }
-        std::fill(column.begin(), column.begin() + lo, 0);
-        std::fill(column.begin() + hi + 1, column.end(), 0);
-        m_stands.Add(column.data());
+        m_stands.Add(column.data(), lo, hi);
     }
 }
 
@@ -929,19 +949,26 @@ FreeSpace::CellCounts FreeSpace::CellCounts::All(int32_t columns, int32_t rows, 
     return counts;
 }
 
-void FreeSpace::CellCounts::Add(const char* column)
+void FreeSpace::CellCounts::Add(const char* column, int32_t lo, int32_t hi)
 {
     if (m_all || m_done >= m_columns)
         return;
-    const bool kept = column && std::any_of(column, column + m_rows, [](char v) { return v != 0; });
+    lo = std::max(lo, 0);
+    hi = std::min(hi, m_rows - 1);
+    const bool kept = column && lo <= hi && std::any_of(column + lo, column + hi + 1, [](char v) { return v != 0; });
     if (kept) {
         if (m_first < 0)
             m_first = m_done;
         const size_t before = m_sums.size() - static_cast<size_t>(m_rows) - 1;
         m_sums.resize(m_sums.size() + static_cast<size_t>(m_rows) + 1, 0);
-        for (int32_t r = 0; r < m_rows; ++r)
-            m_sums[before + m_rows + 1 + r + 1] = column[r] + m_sums[before + m_rows + 1 + r] +
-                                                   m_sums[before + r + 1] - m_sums[before + r];
+        // The column before's sums, plus this column's cells up to the row.
+        const int32_t* last = m_sums.data() + before;
+        int32_t* sums = m_sums.data() + before + m_rows + 1;
+        int32_t up = 0;
+        for (int32_t r = 0; r < m_rows; ++r) {
+            up += r >= lo && r <= hi ? column[r] : 0;
+            sums[r + 1] = last[r + 1] + up;
+        }
     }
     m_rank.push_back(m_rank.back() + (kept ? 1 : 0));
     ++m_done;

@@ -104,8 +104,9 @@ public:
         CellCounts() = default;
         CellCounts(int32_t columns, int32_t rows, int32_t from);
         static CellCounts All(int32_t columns, int32_t rows, int32_t from);
-        // The next column's cells (`rows` of them), or none set (null).
-        void Add(const char* column);
+        // The next column's cells (`rows` of them), or none set (null):
+        // only those of rows lo..hi may be set, the others are not read.
+        void Add(const char* column, int32_t lo, int32_t hi);
         // Any cell set in columns c0..c1, rows r0..r1 (clipped to the grid
         // and to the columns added).
         bool Any(int32_t c0, int32_t r0, int32_t c1, int32_t r1) const;
