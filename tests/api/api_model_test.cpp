@@ -394,10 +394,8 @@ TEST_F(ModelApiTest, TheContainerHoldsEveryFigureHoweverLong)
     model->GetFigureObjects(figures);
     ASSERT_EQ(figures.size(), 5u);
     std::vector<NRect> boxes;
-    for (const INObjectPtr& figure : figures) {
-        boxes.emplace_back();
-        figure->GetGabarit(boxes.back());
-    }
+    for (const INObjectPtr& figure : figures)
+        figure->GetGabarit(boxes.emplace_back());
     for (size_t i = 0; i < boxes.size(); ++i)
         for (size_t j = i + 1; j < boxes.size(); ++j)
             EXPECT_FALSE(boxes[i].pBot.x < boxes[j].pTop.x && boxes[j].pBot.x < boxes[i].pTop.x &&
@@ -551,24 +549,6 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
                 vrnApi::CreateText(c, label, 10.0, 10.0, 5.0);
         });
     };
-    // A rectangle whose lower side bows 1.85 mm into it, as an arc: within
-    // the sag parts are followed with, and yet no rectangle.
-    const auto bowed = [&] {
-        return fragment("bowed.vfw", [](const vlapi::IDrawingContainerPtr& c) {
-            hosttest::AddArc(c, {0, 0}, {300, 0}, {150, 1.85});
-            hosttest::AddLine(c, {300, 0}, {300, 200});
-            hosttest::AddLine(c, {300, 200}, {0, 200});
-            hosttest::AddLine(c, {0, 200}, {0, 0});
-        });
-    };
-    // A hole drawn as a macro (a block the user put in): its ring is not read.
-    const auto holeInMacro = [&] {
-        return fragment("macro.vfw", [](const vlapi::IDrawingContainerPtr& c) {
-            hosttest::AddRing(c, Rectangle(0, 0, 300, 200));
-            const std::vector<vlapi::IDrawingObjectPtr> ring = hosttest::AddRing(c, Rectangle(100, 50, 100, 50));
-            EXPECT_TRUE(c->GetMacroObjects()->AddMacro(1)->AddObjects(vlapi::APIObjectList(ring.begin(), ring.end())));
-        });
-    };
     std::ofstream(root / "spoilt.vfw") << "not a drawing";
     std::ofstream(root / "spoilt.dxf") << "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nten\n";
     std::filesystem::create_directories(root / "folder.vfw");
@@ -587,7 +567,16 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
         {FragmentFile("plain.vfr", Rectangle(5, 5, 250.7, 120.2)), nullptr, true, 250, 120, 1, L"Ст3"},
         {FragmentFile("longest.vfr", Rectangle(0, 0, 100000.7, 80)), nullptr, true, 100000, 80, 1, L"Ст3"},
         {FragmentFile("triangle.vfr", {{0, 0}, {100, 0}, {0, 100}}), L"Контур листа должен быть прямоугольником"},
-        {bowed(), L"Контур листа должен быть прямоугольником"},
+        // A rectangle whose lower side bows 1.85 mm into it, as an arc: within
+        // the sag parts are followed with, and yet no rectangle.
+        {fragment("bowed.vfw",
+                  [](const vlapi::IDrawingContainerPtr& c) {
+                      hosttest::AddArc(c, {0, 0}, {300, 0}, {150, 1.85});
+                      hosttest::AddLine(c, {300, 0}, {300, 200});
+                      hosttest::AddLine(c, {300, 200}, {0, 200});
+                      hosttest::AddLine(c, {0, 200}, {0, 0});
+                  }),
+         L"Контур листа должен быть прямоугольником"},
         {FragmentFile("narrow.vfr", Rectangle(0, 0, 0.6, 100)), L"сторона листа меньше 1 мм"},
         {FragmentFile("huge.vfr", Rectangle(0, 0, 200000, 80)), L"сторона листа больше 100000 мм"},
         {File("none.vfr"), L"Не удалось открыть файл"},
@@ -600,7 +589,14 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
          L"у отхода есть вырезы (замкнутых контуров внутри контура листа: 1)"},
         {drawn("holed.vfw", {plate, hole}), L"у листа есть вырезы"},
         {drawn("sheet.vfw", {plate, hole}, L"Plate"), L"у листа есть вырезы"},
-        {holeInMacro(), L"в файле есть макроэлементы (1): их контуры не читаются"},
+        // A hole drawn as a macro (a block the user put in): its ring is not read.
+        {fragment("macro.vfw",
+                  [](const vlapi::IDrawingContainerPtr& c) {
+                      hosttest::AddRing(c, Rectangle(0, 0, 300, 200));
+                      const std::vector<vlapi::IDrawingObjectPtr> ring = hosttest::AddRing(c, Rectangle(100, 50, 100, 50));
+                      EXPECT_TRUE(c->GetMacroObjects()->AddMacro(1)->AddObjects(vlapi::APIObjectList(ring.begin(), ring.end())));
+                  }),
+         L"в файле есть макроэлементы (1): их контуры не читаются"},
         {drawn("twice.vfw", {plate, plate}), nullptr, true, 300, 200, 1, L"Ст3"},
         {drawn("shifted.vfw", {plate, Rectangle(0.005, 0, 300, 200)}), nullptr, true, 300, 200, 1, L"Ст3"},
         // Lines that reach the outline part the sheet (a slot open to its edge,

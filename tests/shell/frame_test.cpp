@@ -13,16 +13,24 @@
 namespace shelltest {
 namespace {
 
-std::vector<std::string> probeLog;
+using Lines = std::vector<std::string>;
+using Control = vlapi::IPropertyControlPtr;
+
+Lines probeLog;
 
 // Buttons of the probe: one that lets the host handle the user's waiting
 // events, one that tells whether the command's drawing is the active one.
 constexpr int kWaitButton = 5;
 constexpr int kWhereButton = 6;
 
-std::string Caption(const vlapi::IPropertyControlPtr& c)
+std::string Word(const Control& c)
 {
     return c ? vlhost::Host::Utf8(c->GetCaption()) : "none";
+}
+template <class T>
+const T& Word(const T& value)
+{
+    return value;
 }
 
 // A command that logs every call of the frame with its arguments and answers
@@ -51,93 +59,67 @@ public:
 
     bool CallBackCursor(double x, double y, double angle, bool dynamic) override
     {
-        Log("Cursor " + Num(x) + " " + Num(y) + " " + Num(angle) + " " + Flag(dynamic));
+        Log("Cursor", x, y, angle, dynamic);
         return dynamic;
     }
     bool OnButtonClick(int id) override
     {
-        Log("ButtonClick " + Num(id));
+        Log("ButtonClick", id);
         if (id == kWaitButton) {
             const bool open = vrnApi::ProcessPendingEvents();
-            Log(std::string("waited ") + Flag(open) + Where());
+            Log("waited", open, Where());
         }
         else if (id == kWhereButton)
-            Log(std::string("working") + Where());
+            Log("working", Where());
         SetReturnValue(id);
         return id == 7;
     }
-    void OnChangeControlValue(vlapi::IPropertyControlPtr c) override { Log("ChangeControlValue " + Caption(c)); }
-    void OnControlCommand(vlapi::IPropertyControlPtr c, int id) override
-    {
-        Log("ControlCommand " + Caption(c) + " " + Num(id));
-    }
     bool OnButtonUpdate(int id, bool& enable, int& checked) override
     {
-        Log("ButtonUpdate " + Num(id));
+        Log("ButtonUpdate", id);
         enable = false;
         checked = id;
         return true;
     }
+    void OnChangeControlValue(Control c) override { Log("ChangeControlValue", c); }
+    void OnControlCommand(Control c, int id) override { Log("ControlCommand", c, id); }
     void OnProcessActivate() override { Log("ProcessActivate"); }
     void OnProcessDeactivate() override { Log("ProcessDeactivate"); }
-    void OnSelectItem(const vlapi::IPropertyControlPtr& c, int i, bool on) override
-    {
-        Log("SelectItem " + Caption(c) + " " + Num(i) + " " + Flag(on));
-    }
-    void OnCheckItem(const vlapi::IPropertyControlPtr& c, int i, bool on) override
-    {
-        Log("CheckItem " + Caption(c) + " " + Num(i) + " " + Flag(on));
-    }
-    void OnSelectCell(const vlapi::IPropertyControlPtr& c, int row, int column) override
-    {
-        Log("SelectCell " + Caption(c) + " " + Num(row) + " " + Num(column));
-    }
-    void OnEditFocus(const vlapi::IPropertyControlPtr& c, bool set) override
-    {
-        Log("EditFocus " + Caption(c) + " " + Flag(set));
-    }
-    void OnUserMenuCommand(const vlapi::IPropertyControlPtr& c, int id) override
-    {
-        Log("UserMenuCommand " + Caption(c) + " " + Num(id));
-    }
-    void OnFillContextPanel(const vlapi::IProcessContextPanelPtr& p) override
-    {
-        Log(std::string("FillContextPanel ") + Flag(static_cast<bool>(p)));
-    }
+    void OnSelectItem(const Control& c, int i, bool on) override { Log("SelectItem", c, i, on); }
+    void OnCheckItem(const Control& c, int i, bool on) override { Log("CheckItem", c, i, on); }
+    void OnSelectCell(const Control& c, int row, int column) override { Log("SelectCell", c, row, column); }
+    void OnEditFocus(const Control& c, bool set) override { Log("EditFocus", c, set); }
+    void OnUserMenuCommand(const Control& c, int id) override { Log("UserMenuCommand", c, id); }
+    void OnFillContextPanel(const vlapi::IProcessContextPanelPtr& p) override { Log("FillContextPanel", bool(p)); }
     void OnFillContextIconMenu(const vlapi::IProcessContextIconMenuPtr& m) override
     {
-        Log(std::string("FillContextIconMenu ") + Flag(static_cast<bool>(m)));
+        Log("FillContextIconMenu", bool(m));
     }
-    void OnEndEditItem(const vlapi::IPropertyControlPtr& c, int i) override
-    {
-        Log("EndEditItem " + Caption(c) + " " + Num(i));
-    }
-    void OnChangeTabExpanded(int tab) override { Log("ChangeTabExpanded " + Num(tab)); }
-    void OnDoubleClickItem(const vlapi::IPropertyControlPtr& c, int i) override
-    {
-        Log("DoubleClickItem " + Caption(c) + " " + Num(i));
-    }
+    void OnEndEditItem(const Control& c, int i) override { Log("EndEditItem", c, i); }
+    void OnChangeTabExpanded(int tab) override { Log("ChangeTabExpanded", tab); }
+    void OnDoubleClickItem(const Control& c, int i) override { Log("DoubleClickItem", c, i); }
     vlapi::vlProcessContextMenuType OnGetContextMenuType(int x, int y) override
     {
-        Log("GetContextMenuType " + Num(x) + " " + Num(y));
+        Log("GetContextMenuType", x, y);
         return vlapi::vlProcessContextPanel;
     }
     void OnStopProcess() override { Log("StopProcess"); }
 
 private:
-    static std::string Num(double v)
-    {
-        std::ostringstream out;
-        out << v;
-        return out.str();
-    }
-    static const char* Flag(bool b) { return b ? "true" : "false"; }
     std::string Where() const
     {
         const bool own = Drawing() && hostAccess::SameObject(application->GetActiveDocument(), Drawing());
-        return own ? " in its drawing" : " elsewhere";
+        return own ? "in its drawing" : "elsewhere";
     }
-    void Log(const std::string& line) const { probeLog.push_back(m_name + ": " + line); }
+    // "name: what arg...", the arguments spaced, flags as true or false.
+    template <class... Args>
+    void Log(const char* what, const Args&... args) const
+    {
+        std::ostringstream line;
+        line << std::boolalpha << m_name << ": " << what;
+        ((line << ' ' << Word(args)), ...);
+        probeLog.push_back(line.str());
+    }
 
     std::string m_name;
     vlapi::IPropertyEditListPtr m_list;
@@ -198,14 +180,16 @@ protected:
                            [](const DocumentEventsPtr& sink) { return sink->Advised(); });
     }
     static reference Active() { return hostAccess::ReferenceOf(application->GetActiveDocument()); }
+    // A panel's button click as the host sends it.
+    bool Click(int id) { return user->Raw("ButtonClick", {std::to_wstring(id)}); }
 };
 
 TEST_F(FrameTest, RunBuildsTheProcessInOrderAndBindsTheCommandWithTheSinksOff)
 {
     const size_t mark = Mark();
     StartCommand<Probe>();
-    EXPECT_EQ(probeLog, (std::vector<std::string>{"probe: deleted", "probe: Init", "probe: CreateControls",
-                                                    "probe: UpdateControls"}));  // the starter's local value goes before Run
+    // The starter's local value goes before Run.
+    EXPECT_EQ(probeLog, (Lines{"probe: deleted", "probe: Init", "probe: CreateControls", "probe: UpdateControls"}));
     EXPECT_TRUE(user->Running());
     EXPECT_EQ(user->Caption(), L"Проба");
     EXPECT_EQ(user->Mask(), 65534);
@@ -218,39 +202,41 @@ TEST_F(FrameTest, RunBuildsTheProcessInOrderAndBindsTheCommandWithTheSinksOff)
 
     // The seventeen panel handlers are registered in the host's order of the
     // table, the context-menu question last.
-    const std::vector<std::string> expected = {
-        "OnButtonClick", "OnChangeControlValue", "OnControlCommand", "OnButtonUpdate", "OnProcessActivate",
-        "OnProcessDeactivate", "OnSelectItem", "OnCheckItem", "OnSelectCell", "OnEditFocus", "OnUserMenuCommand",
-        "OnFillContextPanel", "OnFillContextIconMenu", "OnEndEditItem", "OnChangeTabExpanded", "OnDoubleClickItem",
-        "OnGetContextMenuType"};
-    std::vector<std::string> registered;
+    Lines registered;
     for (const std::string& note : NotesSince(mark, "IPropertiesManagerEvents::")) {
         const size_t from = note.find("::") + 2;
         registered.push_back(note.substr(from, note.find('(') - from));
     }
-    EXPECT_EQ(registered, expected);
-    const std::vector<std::string> order = {"IProcessParam::SetStyle(0)", "IProcessParam::SetCaption(\"Проба\")",
-                                            "IProcessParam::SetButtons(3)", "IProcessParam::SetFlags(1)"};
-    EXPECT_EQ(NotesSince(mark, "IProcessParam::Set"), order);
-    EXPECT_EQ(NotesSince(mark, "IProcess::Start"), std::vector<std::string>{"IProcess::Start(1, 0)"});
+    EXPECT_EQ(registered,
+              (Lines{"OnButtonClick", "OnChangeControlValue", "OnControlCommand", "OnButtonUpdate", "OnProcessActivate",
+                     "OnProcessDeactivate", "OnSelectItem", "OnCheckItem", "OnSelectCell", "OnEditFocus",
+                     "OnUserMenuCommand", "OnFillContextPanel", "OnFillContextIconMenu", "OnEndEditItem",
+                     "OnChangeTabExpanded", "OnDoubleClickItem", "OnGetContextMenuType"}));
+    EXPECT_EQ(NotesSince(mark, "IProcessParam::Set"),
+              (Lines{"IProcessParam::SetStyle(0)", "IProcessParam::SetCaption(\"Проба\")", "IProcessParam::SetButtons(3)",
+                     "IProcessParam::SetFlags(1)"}));
+    EXPECT_EQ(NotesSince(mark, "IProcess::Start"), Lines{"IProcess::Start(1, 0)"});
 
     // Tool-bar buttons: the library's font only where asked, nothing without a tool bar.
     const std::string dump = user->Dump();
-    EXPECT_NE(dump.find("button 7100 icon 57346 \"шрифт библиотеки\" pressed font \"Nesting Icons\"\n"),
-              std::string::npos) << dump;
-    EXPECT_NE(dump.find("button 7101 icon 57347 \"свой шрифт\" disabled\n"), std::string::npos) << dump;
+    EXPECT_THAT(dump, testing::HasSubstr("button 7100 icon 57346 \"шрифт библиотеки\" pressed font \"Nesting Icons\"\n"));
+    EXPECT_THAT(dump, testing::HasSubstr("button 7101 icon 57347 \"свой шрифт\" disabled\n"));
     EXPECT_EQ(dump.find("7102"), std::string::npos);
 }
 
+// Each event, as the host sends it, reaches the probe's handler with its
+// arguments and the handler's answer goes back; a command that overrides
+// nothing answers the frame's defaults (for ButtonUpdate the host's values,
+// untouched).
 TEST_F(FrameTest, EveryHostEventReachesItsHandlerWithItsArgumentsAndTheAnswerGoesBack)
 {
-    StartCommand<Probe>();
     struct Case {
         const char* event;
         std::vector<std::wstring> args;
-        std::string logged;
+        std::string logged;  // empty: the command overrides nothing
         std::string answer;
-    } cases[] = {
+    };
+    const Case probe[] = {
         {"ButtonClick", {L"7"}, "ButtonClick 7", "true"},
         {"ButtonClick", {L"2"}, "ButtonClick 2", "false"},
         {"ChangeControlValue", {L"Список"}, "ChangeControlValue Список", ""},
@@ -272,58 +258,50 @@ TEST_F(FrameTest, EveryHostEventReachesItsHandlerWithItsArgumentsAndTheAnswerGoe
         {"Cursor", {L"10.5", L"20", L"30", L"on"}, "Cursor 10.5 20 30 true", "true"},
         {"Cursor", {L"1", L"2", L"off"}, "Cursor 1 2 0 false", "false"},
     };
-    for (const Case& c : cases) {
+    const Case plain[] = {
+        {"ButtonClick", {L"1"}, "", "false"},
+        {"ButtonUpdate", {L"1"}, "", "false enable true checked 0"},
+        {"GetContextMenuType", {L"3", L"4"}, "", "0"},
+        {"Cursor", {L"1", L"2", L"on"}, "", "true"},
+    };
+    const auto run = [&](const Case& c) {
+        SCOPED_TRACE(c.event);
         probeLog.clear();
-        ASSERT_TRUE(user->Raw(c.event, c.args)) << c.event << ": " << user->Refusal();
-        EXPECT_EQ(probeLog, std::vector<std::string>{"probe: " + c.logged}) << c.event;
-        EXPECT_EQ(LastAnswer(), c.answer) << c.event;
-    }
+        ASSERT_TRUE(user->Raw(c.event, c.args)) << user->Refusal();
+        EXPECT_EQ(probeLog, c.logged.empty() ? Lines{} : Lines{"probe: " + c.logged});
+        EXPECT_EQ(LastAnswer(), c.answer);
+    };
+    StartCommand<Probe>();
+    for (const Case& c : probe)
+        run(c);
     // A cancel after a confirm leaves the command confirmed.
     EXPECT_EQ(BaseProcess::currentProcess->m_returnValue, 2);
-    ASSERT_TRUE(user->Raw("ButtonClick", {L"1"}));
-    ASSERT_TRUE(user->Raw("ButtonClick", {L"2"}));
+    ASSERT_TRUE(Click(1));
+    ASSERT_TRUE(Click(2));
     EXPECT_EQ(BaseProcess::currentProcess->m_returnValue, 1);
-}
-
-TEST_F(FrameTest, ACommandThatOverridesNothingAnswersTheDefaults)
-{
     StartCommand<Plain>();
-    struct Case {
-        const char* event;
-        std::vector<std::wstring> args;
-        std::string answer;
-    } cases[] = {
-        {"ButtonClick", {L"1"}, "false"},
-        {"ButtonUpdate", {L"1"}, "false enable true checked 0"},  // the host's values, untouched
-        {"GetContextMenuType", {L"3", L"4"}, "0"},
-        {"Cursor", {L"1", L"2", L"on"}, "true"},
-    };
-    for (const Case& c : cases) {
-        ASSERT_TRUE(user->Raw(c.event, c.args)) << c.event;
-        EXPECT_EQ(LastAnswer(), c.answer) << c.event;
-    }
+    for (const Case& c : plain)
+        run(c);
 }
 
 TEST_F(FrameTest, WithoutAnActive2DDrawingRunBindsNothingAndLeavesTheSinks)
 {
-    struct Case {
-        const char* what;
-        std::function<void()> arrange;
-    } cases[] = {
+    const std::pair<const char*, std::function<void()>> cases[] = {
         {"a 3D part", [&] { user->New(vlapi::vlDocumentPart); }},
         {"no document", [&] { user->CloseAll(); }},
     };
-    for (const Case& c : cases) {
-        c.arrange();
+    for (const auto& [what, arrange] : cases) {
+        SCOPED_TRACE(what);
+        arrange();
         const size_t sinks = documentEvents.size();
         probeLog.clear();
         StartCommand<Probe>();
-        EXPECT_THAT(probeLog, ::testing::Each(::testing::EndsWith("deleted"))) << c.what;
-        EXPECT_EQ(documentEvents.size(), sinks) << c.what;
-        EXPECT_FALSE(BaseProcess::currentProcess->m_process) << c.what;
-        EXPECT_TRUE(BaseProcess::currentProcess->m_procParam) << c.what;
-        EXPECT_EQ(Handlers(), 0) << c.what;
-        EXPECT_FALSE(user->Running()) << c.what;
+        EXPECT_THAT(probeLog, testing::Each(testing::EndsWith("deleted")));
+        EXPECT_EQ(documentEvents.size(), sinks);
+        EXPECT_FALSE(BaseProcess::currentProcess->m_process);
+        EXPECT_TRUE(BaseProcess::currentProcess->m_procParam);
+        EXPECT_EQ(Handlers(), 0);
+        EXPECT_FALSE(user->Running());
     }
 }
 
@@ -333,7 +311,7 @@ TEST_F(FrameTest, StopUnbindsWithoutOnStopProcessAndGivesTheActiveDrawingItsSink
     probeLog.clear();
     BaseProcess::currentProcess->Stop();
     // Ended without Enter or Esc, it keeps its work as Enter keeps it.
-    EXPECT_EQ(probeLog, std::vector<std::string>{"probe: ButtonClick 1"});
+    EXPECT_EQ(probeLog, Lines{"probe: ButtonClick 1"});
     EXPECT_EQ(Handlers(), 0);
     EXPECT_FALSE(user->Running());
     EXPECT_EQ(SinkDocuments(), std::vector<reference>{hostAccess::ReferenceOf(doc)});
@@ -351,7 +329,7 @@ TEST_F(FrameTest, EveryOpenDrawingKeepsItsSinkSuspendedWhileACommandRuns)
     EXPECT_EQ(host->HandlerCount(handlerProcessOwner), 3);  // their closing is still heard
     probeLog.clear();
     ASSERT_TRUE(user->ClosePanel());
-    EXPECT_EQ(probeLog, (std::vector<std::string>{"probe: StopProcess", "probe: ButtonClick 1"}));
+    EXPECT_EQ(probeLog, (Lines{"probe: StopProcess", "probe: ButtonClick 1"}));
     EXPECT_EQ(Handlers(), 0);
     EXPECT_EQ(SinkDocuments(), (std::vector<reference>{first, second, third}));
     EXPECT_EQ(host->HandlerCount(handlerObjectOwner), 9);
@@ -371,8 +349,8 @@ TEST_F(FrameTest, HandlersWorkOnTheCommandsOwnDrawing)
     StartCommand<Probe>();
     const reference other = hostAccess::ReferenceOf(user->New());
     probeLog.clear();
-    ASSERT_TRUE(user->Raw("ButtonClick", {std::to_wstring(kWhereButton)}));
-    EXPECT_EQ(probeLog, (std::vector<std::string>{"probe: ButtonClick 6", "probe: working in its drawing"}));
+    ASSERT_TRUE(Click(kWhereButton));
+    EXPECT_EQ(probeLog, (Lines{"probe: ButtonClick 6", "probe: working in its drawing"}));
     EXPECT_EQ(Active(), other);
 }
 
@@ -386,33 +364,31 @@ TEST_F(FrameTest, HandlersWorkOnTheCommandsOwnDrawing)
 TEST_F(FrameTest, WaitingUserActionsNeverDeleteTheRunningCommand)
 {
     enum Effect { Runs, Replaced, Ended };
+    const std::string click = "ButtonClick 5", waited = "waited true in its drawing";
     struct Case {
         const char* what;
         std::function<void()> action;
-        std::vector<std::string> log;
+        Lines log;
         Effect effect;
         bool userDrawingActive;  // the drawing the action made active is active afterwards
     } cases[] = {
-        {"a command chosen", [&] { user->Command(9); },
-         {"ButtonClick 5", "waited true in its drawing", "StopProcess", "ButtonClick 1"}, Ended, false},
-        {"a new drawing", [&] { user->New(); }, {"ButtonClick 5", "waited true in its drawing"}, Runs, true},
-        {"another drawing activated", [&] { user->Activate(0); },
-         {"ButtonClick 5", "waited true in its drawing"}, Runs, true},
-        {"its drawing closed", [&] { user->Close(); },
-         {"ButtonClick 5", "waited false elsewhere", "StopProcess"}, Ended, false},
-        {"a panel command chosen", [&] { user->Command(8); },
-         {"ButtonClick 5", "waited true in its drawing", "StopProcess", "ButtonClick 1", "deleted"}, Replaced, false},
-        {"Esc in its panel", [&] { user->Raw("ButtonClick", {L"2"}); },
-         {"ButtonClick 5", "waited false in its drawing", "ButtonClick 2"}, Runs, false},
-        {"its own buttons", [&] { user->Raw("ButtonClick", {L"6"}); user->Raw("ButtonClick", {L"5"}); },
-         {"ButtonClick 5", "waited true in its drawing", "ButtonClick 6", "working in its drawing", "ButtonClick 5",
-          "waited true in its drawing"}, Runs, false},
+        {"a command chosen", [&] { user->Command(9); }, {click, waited, "StopProcess", "ButtonClick 1"}, Ended, false},
+        {"a new drawing", [&] { user->New(); }, {click, waited}, Runs, true},
+        {"another drawing activated", [&] { user->Activate(0); }, {click, waited}, Runs, true},
+        {"its drawing closed", [&] { user->Close(); }, {click, "waited false elsewhere", "StopProcess"}, Ended, false},
+        {"a panel command chosen", [&] { user->Command(8); }, {click, waited, "StopProcess", "ButtonClick 1", "deleted"},
+         Replaced, false},
+        {"Esc in its panel", [&] { Click(2); }, {click, "waited false in its drawing", "ButtonClick 2"}, Runs, false},
+        {"its own buttons", [&] { Click(6); Click(5); },
+         {click, waited, "ButtonClick 6", "working in its drawing", click, waited}, Runs, false},
         {"a value and a question", [&] { user->Raw("ChangeControlValue", {L"Список"}); user->Raw("ButtonUpdate", {L"8"}); },
-         {"ButtonClick 5", "ButtonUpdate 8", "waited true in its drawing", "ChangeControlValue Список"}, Runs, false},
-        {"the cursor moved, then clicked", [&] { user->Raw("Cursor", {L"1", L"2", L"on"}); user->Raw("Cursor", {L"3", L"4", L"off"}); },
-         {"ButtonClick 5", "waited true in its drawing", "Cursor 3 4 0 false"}, Runs, false},
+         {click, "ButtonUpdate 8", waited, "ChangeControlValue Список"}, Runs, false},
+        {"the cursor moved, then clicked",
+         [&] { user->Raw("Cursor", {L"1", L"2", L"on"}); user->Raw("Cursor", {L"3", L"4", L"off"}); },
+         {click, waited, "Cursor 3 4 0 false"}, Runs, false},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         user->New();
         user->New();
         StartCommand<Probe>();
@@ -421,22 +397,21 @@ TEST_F(FrameTest, WaitingUserActionsNeverDeleteTheRunningCommand)
         reference chosen = 0;
         State().pendingEvents.push_back([&] { chosen = Active(); });
         probeLog.clear();
-        ASSERT_TRUE(user->Raw("ButtonClick", {std::to_wstring(kWaitButton)})) << c.what;
-        std::vector<std::string> log;
+        ASSERT_TRUE(Click(kWaitButton));
+        Lines log;
         for (const std::string& line : probeLog)
             log.push_back(line.substr(line.find(": ") + 2));
-        EXPECT_EQ(log, c.log) << c.what;
-        EXPECT_TRUE(State().faults.empty()) << c.what;
-        const bool bound = BaseProcess::currentProcess && BaseProcess::currentProcess->Bound();
-        EXPECT_EQ(bound, c.effect != Ended) << c.what;
-        EXPECT_EQ(user->Running(), c.effect != Ended) << c.what;
+        EXPECT_EQ(log, c.log);
+        EXPECT_TRUE(State().faults.empty());
+        EXPECT_EQ(BaseProcess::currentProcess && BaseProcess::currentProcess->Bound(), c.effect != Ended);
+        EXPECT_EQ(user->Running(), c.effect != Ended);
         if (c.userDrawingActive) {
-            EXPECT_EQ(Active(), chosen) << c.what;
+            EXPECT_EQ(Active(), chosen);
         } else if (c.effect != Ended) {
-            EXPECT_TRUE(hostAccess::SameObject(application->GetActiveDocument(), own)) << c.what;
+            EXPECT_TRUE(hostAccess::SameObject(application->GetActiveDocument(), own));
         }
         BaseProcess::ReleaseCurrent();
-        EXPECT_EQ(host->HandlerCount(handlerObjectOwner), 3 * static_cast<int>(documentEvents.size())) << c.what;
+        EXPECT_EQ(host->HandlerCount(handlerObjectOwner), 3 * static_cast<int>(documentEvents.size()));
     }
     EXPECT_TRUE(std::any_of(Messages().begin(), Messages().end(), [](const vlhost::RecordedMessage& m) {
         return m.text.find(L"закрыт") != std::wstring::npos;
@@ -447,49 +422,51 @@ TEST_F(FrameTest, WaitingUserActionsNeverDeleteTheRunningCommand)
 // them; every other end keeps them, as Enter does.
 TEST_F(FrameTest, OnlyACancelGivesTheDrawingAndTheSessionBack)
 {
-    struct Case {
+    const Lines enter{"marker: ButtonClick 1"};
+    const struct {
         const char* end;
         std::function<void()> act;
         bool kept;
-        std::vector<std::string> clicks;
-    } cases[] = {
-        {"enter", [&] { ASSERT_TRUE(user->Enter()); }, true, {"marker: ButtonClick 1"}},
+        Lines clicks;
+    } ends[] = {
+        {"enter", [&] { ASSERT_TRUE(user->Enter()); }, true, enter},
         {"esc", [&] { ASSERT_TRUE(user->Esc()); }, false, {"marker: ButtonClick 2"}},
-        {"esc after enter", [&] { ASSERT_TRUE(user->Raw("ButtonClick", {L"1"}));
-                                  ASSERT_TRUE(user->Esc()); }, true, {"marker: ButtonClick 1", "marker: ButtonClick 2"}},
-        {"the panel closed", [&] { ASSERT_TRUE(user->ClosePanel()); }, true, {"marker: ButtonClick 1"}},
-        {"another command", [&] { StartCommand<Plain>(); }, true, {"marker: ButtonClick 1"}},
+        {"esc after enter", [&] { ASSERT_TRUE(Click(1)); ASSERT_TRUE(user->Esc()); }, true,
+         {"marker: ButtonClick 1", "marker: ButtonClick 2"}},
+        {"the panel closed", [&] { ASSERT_TRUE(user->ClosePanel()); }, true, enter},
+        {"another command", [&] { StartCommand<Plain>(); }, true, enter},
         {"abandoned", [&] { BaseProcess::currentProcess->Abandon(); }, false, {}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : ends) {
+        SCOPED_TRACE(c.end);
         const size_t objects = DrawingObjects();
         Marker::session = 0;
         probeLog.clear();
         StartCommand<Marker>();
-        ASSERT_EQ(DrawingObjects(), objects + 1) << c.end;
+        ASSERT_EQ(DrawingObjects(), objects + 1);
         c.act();
-        EXPECT_EQ(DrawingObjects(), objects + (c.kept ? 1 : 0)) << c.end;
-        EXPECT_EQ(Marker::session, c.kept ? 1 : 0) << c.end;
-        EXPECT_EQ(probeLog, c.clicks) << c.end;
-        EXPECT_EQ(ErrorMessages(), 0u) << c.end;
+        EXPECT_EQ(DrawingObjects(), objects + (c.kept ? 1 : 0));
+        EXPECT_EQ(Marker::session, c.kept ? 1 : 0);
+        EXPECT_EQ(probeLog, c.clicks);
+        EXPECT_EQ(ErrorMessages(), 0u);
     }
 }
 
 // Closing the command's drawing, alone or with all the others, or the
 // application going, whether the panel is idle or a handler runs, ends the
-// command as Esc does: nothing is confirmed, the session values are those
-// of the start, and a drawing that still stands is given back.
+// command as Esc does: nothing is confirmed, the session values are those of
+// the start, and a drawing that still stands is given back.
 TEST_F(FrameTest, ClosingItsDrawingEndsTheCommandAsACancel)
 {
     const auto underHandler = [&](std::function<void()> action) {
         State().pendingEvents.push_back(std::move(action));
-        ASSERT_TRUE(user->Raw("ButtonClick", {std::to_wstring(kWaitButton)}));
+        ASSERT_TRUE(Click(kWaitButton));
     };
-    struct Case {
+    const struct {
         const char* what;
         std::function<void()> act;
         bool stands;  // the drawing is still open afterwards
-    } cases[] = {
+    } closes[] = {
         {"closed", [&] { ASSERT_TRUE(user->Close()); }, false},
         {"all closed", [&] { ASSERT_TRUE(user->CloseAll()); }, false},
         {"its closing announced", [&] { ASSERT_TRUE(user->Raw("CloseDocument", {})); }, true},
@@ -497,24 +474,25 @@ TEST_F(FrameTest, ClosingItsDrawingEndsTheCommandAsACancel)
         {"closed under a handler", [&] { underHandler([&] { user->Close(); }); }, false},
         {"all closed under a handler", [&] { underHandler([&] { user->CloseAll(); }); }, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : closes) {
+        SCOPED_TRACE(c.what);
         user->New();
         const size_t objects = DrawingObjects();
         Marker::session = 0;
         probeLog.clear();
         StartCommand<Marker>();
         c.act();
-        EXPECT_FALSE(BaseProcess::currentProcess->Bound()) << c.what;
-        EXPECT_FALSE(user->Running()) << c.what;
-        EXPECT_EQ(Marker::session, 0) << c.what;
-        EXPECT_THAT(probeLog, ::testing::Not(::testing::Contains("marker: ButtonClick 1"))) << c.what;
+        EXPECT_FALSE(BaseProcess::currentProcess->Bound());
+        EXPECT_FALSE(user->Running());
+        EXPECT_EQ(Marker::session, 0);
+        EXPECT_THAT(probeLog, testing::Not(testing::Contains("marker: ButtonClick 1")));
         EXPECT_TRUE(std::all_of(documentEvents.begin(), documentEvents.end(), [](const DocumentEventsPtr& sink) {
             return vrnApi::IsOpenDocument(sink->Document());
-        })) << c.what;  // no sink outlives its drawing
+        }));  // no sink outlives its drawing
         if (c.stands) {
-            EXPECT_EQ(DrawingObjects(), objects) << c.what;
+            EXPECT_EQ(DrawingObjects(), objects);
         }
-        EXPECT_TRUE(State().faults.empty()) << c.what;
+        EXPECT_TRUE(State().faults.empty());
     }
 }
 
@@ -536,15 +514,15 @@ TEST_F(FrameTest, AStillBoundCommandIsConfirmedAndStoppedBeforeItIsReplacedOrRel
     StartCommand<Probe>("second");
     // The first keeps its work as Enter keeps it; no OnStopProcess reaches it:
     // Stop unbinds it before the host ends its process.
-    EXPECT_EQ(probeLog, (std::vector<std::string>{"first: ButtonClick 1", "first: deleted", "second: deleted", "second: Init",
-                                                    "second: CreateControls", "second: UpdateControls"}));
+    EXPECT_EQ(probeLog, (Lines{"first: ButtonClick 1", "first: deleted", "second: deleted", "second: Init",
+                               "second: CreateControls", "second: UpdateControls"}));
     EXPECT_EQ(Handlers(), 20);
     EXPECT_TRUE(user->Running());
     EXPECT_FALSE(AnySinkHears());
 
     probeLog.clear();
     BaseProcess::ReleaseCurrent();
-    EXPECT_EQ(probeLog, (std::vector<std::string>{"second: ButtonClick 1", "second: deleted"}));
+    EXPECT_EQ(probeLog, (Lines{"second: ButtonClick 1", "second: deleted"}));
     EXPECT_EQ(Handlers(), 0);
     EXPECT_FALSE(user->Running());
     EXPECT_EQ(documentEvents.size(), 1u);

@@ -167,18 +167,24 @@ protected:
         }
         return cut;
     }
-    // Each pattern as name -> pieces per bar, with its bars.
-    std::vector<std::pair<std::map<std::wstring, int>, double>> Patterns() const
+    // Each pattern as "name length" -> pieces per bar, with its bars.
+    static std::vector<std::pair<std::map<std::wstring, int>, double>> Patterns(const LinearNestingEditor& e)
     {
         std::vector<std::pair<std::map<std::wstring, int>, double>> patterns;
-        for (const LNResultParams& p : editor.m_results) {
+        for (const LNResultParams& p : e.m_results) {
             std::map<std::wstring, int> bar;
             for (size_t i = 0; i < p.counts.size(); ++i)
                 if (p.counts[i] > 0)
-                    bar[editor.m_details[i].name] = p.counts[i];
+                    bar[e.m_details[i].name + L" " + std::to_wstring(e.m_details[i].length)] = p.counts[i];
             patterns.emplace_back(bar, p.count);
         }
         return patterns;
+    }
+    // The same in any order.
+    static std::multiset<std::pair<std::map<std::wstring, int>, double>> Plan(const LinearNestingEditor& e)
+    {
+        const auto patterns = Patterns(e);
+        return {patterns.begin(), patterns.end()};
     }
     // The register of linear cuts written into `folder`, as its CSV text.
     std::string Register(const std::string& folder) { return Register(folder, editor); }
@@ -460,14 +466,10 @@ TEST_F(LinearTest, TheRegisterNamesOffcutsFromThePanelsMinimumAndTheDocumentsBes
     editor.m_details = {{L"A", 1000.5, 1}};  // one bar: 994.5 mm left past the cut
     editor.CalculateLinearNesting();
     ASSERT_EQ(editor.m_results.size(), 1u);
-    struct Case {
-        double minimum;
-        const char* remainder;
-    };
-    for (const Case& c : {Case{250.0, "\"994.5\";\"1-1\";"}, Case{994.5, "\"994.5\";\"1-1\";"},
-                          Case{1000.0, "\"994.5\";\"\";"}}) {
-        LinearNestingEditor::m_minWaste = c.minimum;
-        EXPECT_THAT(Register("minimum" + std::to_string(c.minimum)), testing::HasSubstr(c.remainder)) << c.minimum;
+    for (const auto& [minimum, remainder] : {std::pair{250.0, "\"994.5\";\"1-1\";"}, {994.5, "\"994.5\";\"1-1\";"},
+                                             {1000.0, "\"994.5\";\"\";"}}) {
+        LinearNestingEditor::m_minWaste = minimum;
+        EXPECT_THAT(Register("minimum" + std::to_string(minimum)), testing::HasSubstr(remainder)) << minimum;
     }
     EXPECT_TRUE(State().messages.empty());
     const std::filesystem::path earlier = root / "shared" / "Документация" / "Ведомость деталей.csv";
@@ -500,14 +502,14 @@ TEST_F(LinearTest, PiecesAndBarCarryTheGapAndLeftOutRowsKeepTheirPlace)
     for (size_t i = 1; i < editor.m_results.size(); ++i)
         EXPECT_GE(editor.m_results[i - 1].efficiency, editor.m_results[i].efficiency);
 
-    const auto patterns = Patterns();
+    const auto patterns = Patterns(editor);
     editor.SortDetailsByLength();
-    EXPECT_EQ(Patterns(), patterns);
+    EXPECT_EQ(Patterns(editor), patterns);
     editor.SortDetailsByNames();
     EXPECT_EQ(editor.m_details.front().name, L"A");
-    EXPECT_EQ(Patterns(), patterns);
+    EXPECT_EQ(Patterns(editor), patterns);
     editor.SortDetailsByCounts();
-    EXPECT_EQ(Patterns(), patterns);
+    EXPECT_EQ(Patterns(editor), patterns);
     editor.SortResultBySheetsCounts();
     for (size_t i = 1; i < editor.m_results.size(); ++i)
         EXPECT_GE(editor.m_results[i - 1].count, editor.m_results[i].count);
@@ -531,20 +533,6 @@ TEST_F(LinearTest, NothingToCutOrNoPlanGivesAMessageAndNoPatterns)
         EXPECT_TRUE(editor.m_results.empty());
         EXPECT_THAT(vlhost::Host::Utf8(LastMessage()), testing::HasSubstr(vlhost::Host::Utf8(c.message)));
     }
-}
-
-// Each pattern as "name length" -> pieces per bar, with its bars, in any order.
-std::multiset<std::pair<std::map<std::wstring, int>, double>> Plan(const LinearNestingEditor& e)
-{
-    std::multiset<std::pair<std::map<std::wstring, int>, double>> plan;
-    for (const LNResultParams& p : e.m_results) {
-        std::map<std::wstring, int> bar;
-        for (size_t i = 0; i < p.counts.size(); ++i)
-            if (p.counts[i] > 0)
-                bar[e.m_details[i].name + L" " + std::to_wstring(e.m_details[i].length)] = p.counts[i];
-        plan.emplace(bar, p.count);
-    }
-    return plan;
 }
 
 // A drawn plan reopened reads back as it was, and its register lists each
