@@ -204,8 +204,17 @@ void NFP_Builder::ForEachCandidate(Visit visit) const
     // end of these segments, above) or a crossing of two of the segments.
     // A sweep from left to right: a segment meets only the segments that
     // start before it ends.
-    std::stable_sort(segs.begin(), segs.end(),
-                     [](const ContactSegment& u, const ContactSegment& v) { return u.lo.x < v.lo.x; });
+    // (By their left ends, in the order found among equals: the segments
+    // are large, so their places are sorted and they are moved once.)
+    std::vector<std::pair<double, size_t>> order(segs.size());
+    for (size_t k = 0; k < segs.size(); ++k)
+        order[k] = {segs[k].lo.x, k};
+    std::stable_sort(order.begin(), order.end(), [](const auto& u, const auto& v) { return u.first < v.first; });
+    std::vector<ContactSegment> sorted;
+    sorted.reserve(segs.size());
+    for (const auto& [x, k] : order)
+        sorted.push_back(segs[k]);
+    segs.swap(sorted);
     for (size_t k = 0; k < segs.size(); ++k) {
         const ContactSegment& u = segs[k];
         for (size_t l = k + 1; l < segs.size() && segs[l].lo.x <= u.hi.x; ++l) {

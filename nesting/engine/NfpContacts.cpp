@@ -311,10 +311,22 @@ void ContactFrame::TouchingContacts(std::vector<Contact>& contacts) const
         forRange(dirA, b.edgeAngle + (b.width <= slack ? -PI : b.width - slack), b.edgeAngle + PI + slack,
                  [&](size_t i) { add(ContactKind::VertexOnEdgeA, i, j); });
     }
-    // The order of the full search: by i, j and kind.
-    std::sort(contacts.begin(), contacts.end(), [](const Contact& x, const Contact& y) {
-        return std::tie(x.i, x.j, x.kind) < std::tie(y.i, y.j, y.kind);
-    });
+    // The order of the full search: by i, j and kind. Counted out by the
+    // vertex of A first, then each vertex's few by j and kind.
+    std::vector<size_t> start(m_a.size() + 1, 0);
+    for (const Contact& c : contacts)
+        ++start[c.i + 1];
+    for (size_t k = 1; k < start.size(); ++k)
+        start[k] += start[k - 1];
+    std::vector<Contact> byVertex(contacts.size());
+    std::vector<size_t> next(start.begin(), start.end() - 1);
+    for (const Contact& c : contacts)
+        byVertex[next[c.i]++] = c;
+    for (size_t k = 0; k + 1 < start.size(); ++k)
+        std::sort(byVertex.begin() + static_cast<std::ptrdiff_t>(start[k]),
+                  byVertex.begin() + static_cast<std::ptrdiff_t>(start[k + 1]),
+                  [](const Contact& x, const Contact& y) { return std::tie(x.j, x.kind) < std::tie(y.j, y.kind); });
+    contacts.swap(byVertex);
     contacts.erase(std::unique(contacts.begin(), contacts.end(),
                                [](const Contact& x, const Contact& y) {
                                    return x.i == y.i && x.j == y.j && x.kind == y.kind;
