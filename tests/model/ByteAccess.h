@@ -17,3 +17,10 @@ template <class T>
 void WriteAt(ByteBlock& bytes, size_t at, T value) {
     std::memcpy(bytes.data() + at, &value, sizeof value);
 }
+
+// A copy of the block with one value written over it at that offset.
+template <class T>
+ByteBlock Patched(ByteBlock bytes, size_t at, T value) {
+    WriteAt(bytes, at, value);
+    return bytes;
+}

@@ -88,31 +88,25 @@ TEST(FigureRecord, EveryTruncationIsRefusedAndLeavesTheRecord) {
 TEST(FigureRecord, CorruptCountsAndValuesAreRefused) {
     const ByteBlock good = SaveFigureRecord(SquareFigure());
 
-    ByteBlock negativeTexts = good;
-    WriteAt<int32_t>(negativeTexts, 224, -1);
-    ByteBlock hugeTexts = good;
-    WriteAt<int32_t>(hugeTexts, 224, std::numeric_limits<int32_t>::max());
-    ByteBlock nanHeight = good;
-    WriteAt(nanHeight, 228, std::numeric_limits<double>::quiet_NaN());
-    ByteBlock hugePolygons = good;
-    WriteAt<uint32_t>(hugePolygons, 236, 0xFFFFFFFFu);
-    ByteBlock hugePoints = good;
-    WriteAt<uint32_t>(hugePoints, 240, 0x7FFFFFFFu);
-    ByteBlock badFlag = good;
-    badFlag[216] = 2;
-    // A vertex of the outline, of a gap polygon and of a control polygon.
-    ByteBlock nanVertex = good;
-    WriteAt(nanVertex, 244, std::numeric_limits<double>::quiet_NaN());
-    ByteBlock infiniteVertex = good;
-    WriteAt(infiniteVertex, 324, std::numeric_limits<double>::infinity());
-    ByteBlock negativeInfiniteVertex = good;
-    WriteAt(negativeInfiniteVertex, 388, -std::numeric_limits<double>::infinity());
-
-    for (const ByteBlock* block : {&negativeTexts, &hugeTexts, &nanHeight, &hugePolygons, &hugePoints, &badFlag,
-                                   &nanVertex, &infiniteVertex, &negativeInfiniteVertex}) {
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    const ByteBlock corrupt[] = {
+        Patched<int32_t>(good, 224, -1),                                   // negative text count
+        Patched<int32_t>(good, 224, std::numeric_limits<int32_t>::max()),  // huge text count
+        Patched(good, 228, nan),                                           // text height
+        Patched<uint32_t>(good, 236, 0xFFFFFFFFu),                         // huge polygon count
+        Patched<uint32_t>(good, 240, 0x7FFFFFFFu),                         // huge point count
+        Patched<uint8_t>(good, 216, 2),                                    // a flag
+        // A vertex of the outline, of a gap polygon and of a control polygon.
+        Patched(good, 244, nan),
+        Patched(good, 324, inf),
+        Patched(good, 388, -inf),
+    };
+    for (size_t i = 0; i < std::size(corrupt); ++i) {
+        SCOPED_TRACE(i);
         FigureRecord record;
         record.figure.m_gap = 4.0;
-        EXPECT_FALSE(LoadFigureRecord(*block, record));
+        EXPECT_FALSE(LoadFigureRecord(corrupt[i], record));
         EXPECT_EQ(record.figure.m_gap, 4.0);
     }
 }

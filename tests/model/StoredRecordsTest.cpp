@@ -37,16 +37,25 @@ ModelParams OddModelParams() {
     return p;
 }
 
+// What a record's Save writes after `bytes`; the offset it is given ends at the block's end.
+template <class Record, class Save>
+ByteBlock Saved(const Record& record, Save save, ByteBlock bytes = {}) {
+    size_t offset = bytes.size();
+    (record.*save)(bytes, offset);
+    EXPECT_EQ(offset, bytes.size());
+    return bytes;
+}
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
 }  // namespace
 
 TEST(ModelBlock, DefaultsAreWrittenAtTheirOffsets) {
     ModelParams p;
     p.InitModelParams();
-    ByteBlock bytes;
-    size_t offset = 0;
-    p.SaveModelParams(bytes, offset);
+    const ByteBlock bytes = Saved(p, &ModelParams::SaveModelParams);
 
-    ASSERT_EQ(offset, 224u);
     ASSERT_EQ(bytes.size(), 224u);
     EXPECT_EQ(ReadAt<double>(bytes, 0), 1.0);
     EXPECT_EQ(ReadAt<double>(bytes, 8), 1.0);
@@ -64,16 +73,15 @@ TEST(ModelBlock, DefaultsAreWrittenAtTheirOffsets) {
     // Drawings saved before the shortest linear remnant was kept keep none,
     // nor does one whose value no one could have set.
     EXPECT_FALSE(p.LinearMinimum());
-    p.KeepLinearMinimum(std::numeric_limits<double>::quiet_NaN());
+    p.KeepLinearMinimum(kNaN);
     EXPECT_FALSE(p.LinearMinimum());
 }
 
 TEST(ModelBlock, RoundTripKeepsEveryByteReservesIncluded) {
     const ModelParams source = OddModelParams();
-    ByteBlock bytes(10, 0xEE);  // something before the block
-    size_t offset = 10;
-    source.SaveModelParams(bytes, offset);
-    ASSERT_EQ(offset, 234u);
+    // something before the block
+    const ByteBlock bytes = Saved(source, &ModelParams::SaveModelParams, ByteBlock(10, 0xEE));
+    ASSERT_EQ(bytes.size(), 234u);
 
     ModelParams loaded;
     size_t readAt = 10;
@@ -87,33 +95,24 @@ TEST(ModelBlock, RoundTripKeepsEveryByteReservesIncluded) {
 }
 
 TEST(ModelBlock, ShortOrCorruptBlocksAreRefusedAndChangeNothing) {
-    ByteBlock good;
-    size_t offset = 0;
-    OddModelParams().SaveModelParams(good, offset);
-
-    ByteBlock shortBlock(good.begin(), good.end() - 1);
-    ByteBlock badFlag = good;
-    badFlag[203] = 2;
-    ByteBlock badMeasure = good;
-    WriteAt(badMeasure, 48, std::numeric_limits<double>::quiet_NaN());
-    ByteBlock infinite = good;
-    WriteAt(infinite, 0, std::numeric_limits<double>::infinity());
-    // Measures no setter takes: a negative gap, a text of no height, a
-    // remnant size beyond any sheet, a scale of 0.
-    ByteBlock negativeGap = good;
-    WriteAt(negativeGap, offsetof(ModelParams, m_figureGap), -5.0);
-    ByteBlock noText = good;
-    WriteAt(noText, offsetof(ModelParams, m_textSize), 0.0);
-    ByteBlock hugeRemnant = good;
-    WriteAt(hugeRemnant, offsetof(ModelParams, m_wastSize), 5e8);
-    ByteBlock noScale = good;
-    WriteAt(noScale, offsetof(ModelParams, m_scale2), 0.0);
-
-    for (const ByteBlock* block :
-         {&shortBlock, &badFlag, &badMeasure, &infinite, &negativeGap, &noText, &hugeRemnant, &noScale}) {
+    const ByteBlock good = Saved(OddModelParams(), &ModelParams::SaveModelParams);
+    const ByteBlock refused[] = {
+        ByteBlock(good.begin(), good.end() - 1),  // short
+        Patched<uint8_t>(good, 203, 2),           // a flag
+        Patched(good, 48, kNaN),
+        Patched(good, 0, kInf),
+        // Measures no setter takes: a negative gap, a text of no height, a
+        // remnant size beyond any sheet, a scale of 0.
+        Patched(good, offsetof(ModelParams, m_figureGap), -5.0),
+        Patched(good, offsetof(ModelParams, m_textSize), 0.0),
+        Patched(good, offsetof(ModelParams, m_wastSize), 5e8),
+        Patched(good, offsetof(ModelParams, m_scale2), 0.0),
+    };
+    for (size_t i = 0; i < std::size(refused); ++i) {
+        SCOPED_TRACE(i);
         ModelParams p;
         size_t at = 0;
-        EXPECT_FALSE(p.LoadModelParams(*block, at));
+        EXPECT_FALSE(p.LoadModelParams(refused[i], at));
         EXPECT_EQ(at, 0u);
         EXPECT_EQ(p.m_figureGap, 5.0);
         EXPECT_TRUE(p.m_rectSheet);
@@ -126,9 +125,7 @@ TEST(ModelBlock, ShortOrCorruptBlocksAreRefusedAndChangeNothing) {
 }
 
 TEST(ModelBlock, LongerBlockGivesItsFirst224Bytes) {
-    ByteBlock bytes;
-    size_t offset = 0;
-    OddModelParams().SaveModelParams(bytes, offset);
+    ByteBlock bytes = Saved(OddModelParams(), &ModelParams::SaveModelParams);
     bytes.resize(300, 0x7F);
     ModelParams p;
     size_t at = 0;
@@ -149,11 +146,9 @@ TEST(ObjectAndFigureParams, LayoutOfAFigureHead) {
     figure.m_child = true;
     figure.m_convex = true;
 
-    ByteBlock bytes;
-    size_t offset = 0;
-    object.SaveObjectParams(bytes, offset);
-    figure.SaveFigureParams(bytes, offset);
-    ASSERT_EQ(offset, 224u);
+    const ByteBlock bytes =
+        Saved(figure, &FigureParams::SaveFigureParams, Saved(object, &ObjectParams::SaveObjectParams));
+    ASSERT_EQ(bytes.size(), 224u);
     EXPECT_EQ(ReadAt<int32_t>(bytes, 32), 3);
     EXPECT_EQ(bytes[56], 1);
     EXPECT_EQ(ReadAt<double>(bytes, 64), 2.0);
@@ -177,24 +172,18 @@ TEST(ObjectAndFigureParams, LayoutOfAFigureHead) {
 }
 
 TEST(ObjectAndFigureParams, CorruptHeadsAreRefused) {
-    ByteBlock bytes;
-    size_t offset = 0;
-    ObjectParams{}.SaveObjectParams(bytes, offset);
-    FigureParams{}.SaveFigureParams(bytes, offset);
+    const ByteBlock bytes =
+        Saved(FigureParams{}, &FigureParams::SaveFigureParams, Saved(ObjectParams{}, &ObjectParams::SaveObjectParams));
 
-    ByteBlock badSymmetry = bytes;
-    badSymmetry[56] = 9;
     ObjectParams object;
     size_t at = 0;
-    EXPECT_FALSE(object.LoadObjectParams(badSymmetry, at));
+    EXPECT_FALSE(object.LoadObjectParams(Patched<uint8_t>(bytes, 56, 9), at));  // a bad symmetry flag
     EXPECT_EQ(at, 0u);
 
-    ByteBlock badChild = bytes;
-    badChild[216] = 0xFF;
     FigureParams figure;
     figure.m_count = 4;
     at = 64;
-    EXPECT_FALSE(figure.LoadFigureParams(badChild, at));
+    EXPECT_FALSE(figure.LoadFigureParams(Patched<uint8_t>(bytes, 216, 0xFF), at));  // a bad child flag
     EXPECT_EQ(at, 64u);
     EXPECT_EQ(figure.m_count, 4);
 
@@ -206,10 +195,8 @@ TEST(ObjectAndFigureParams, CorruptHeadsAreRefused) {
 TEST(JumperRecord, NewBridgeRecordBytes) {
     JumperParams p;
     p.InitJumperParams();
-    ByteBlock bytes;
-    size_t offset = 0;
-    p.SaveFigureParams(bytes, offset);
-    ASSERT_EQ(offset, 40u);
+    const ByteBlock bytes = Saved(p, &JumperParams::SaveFigureParams);
+    ASSERT_EQ(bytes.size(), 40u);
     for (size_t i = 0; i < 8; ++i) {
         EXPECT_EQ(bytes[i], 0);
     }
@@ -225,9 +212,7 @@ TEST(JumperRecord, NewBridgeRecordBytes) {
 }
 
 TEST(JumperRecord, AlignmentBytesTravelAndBadBlocksAreRefused) {
-    ByteBlock bytes;
-    size_t offset = 0;
-    JumperParams{}.SaveFigureParams(bytes, offset);
+    ByteBlock bytes = Saved(JumperParams{}, &JumperParams::SaveFigureParams);
     WriteAt<int32_t>(bytes, 0, 4);
     bytes[5] = 0x11;
     bytes[38] = 0x22;
@@ -236,19 +221,13 @@ TEST(JumperRecord, AlignmentBytesTravelAndBadBlocksAreRefused) {
     size_t at = 0;
     ASSERT_TRUE(p.LoadFigureParams(bytes, at));
     EXPECT_EQ(p.m_type, 4);
-    ByteBlock again;
-    size_t out = 0;
-    p.SaveFigureParams(again, out);
-    EXPECT_EQ(again, bytes);
+    EXPECT_EQ(Saved(p, &JumperParams::SaveFigureParams), bytes);
 
-    ByteBlock shortBlock(bytes.begin(), bytes.begin() + 39);
-    ByteBlock badFlag = bytes;
-    badFlag[34] = 3;
-    for (const ByteBlock* block : {&shortBlock, &badFlag}) {
+    for (const ByteBlock& block : {ByteBlock(bytes.begin(), bytes.begin() + 39), Patched<uint8_t>(bytes, 34, 3)}) {
         JumperParams q;
         q.m_width = 12.0;
         size_t from = 0;
-        EXPECT_FALSE(q.LoadFigureParams(*block, from));
+        EXPECT_FALSE(q.LoadFigureParams(block, from));
         EXPECT_EQ(q.m_width, 12.0);
         EXPECT_EQ(from, 0u);
     }
@@ -265,10 +244,8 @@ TEST(WasteRecord, LayoutRoundTripAndRefusals) {
     p.m_method = true;
     p.reserve3[5] = 0x5A;
 
-    ByteBlock bytes;
-    size_t offset = 0;
-    p.SaveWasteParams(bytes, offset);
-    ASSERT_EQ(offset, 144u);
+    const ByteBlock bytes = Saved(p, &WasteParams::SaveWasteParams);
+    ASSERT_EQ(bytes.size(), 144u);
     EXPECT_EQ(ReadAt<double>(bytes, 0), 500.0);
     EXPECT_EQ(ReadAt<double>(bytes, 8), 300.7);
     EXPECT_EQ(ReadAt<double>(bytes, 80), 10.0);
@@ -283,15 +260,11 @@ TEST(WasteRecord, LayoutRoundTripAndRefusals) {
     ASSERT_TRUE(back.LoadWasteParams(bytes, at));
     EXPECT_EQ(std::memcmp(&back, &p, sizeof p), 0);
 
-    ByteBlock shortBlock(bytes.begin(), bytes.begin() + 143);
-    ByteBlock badPoint = bytes;
-    WriteAt(badPoint, 88, std::numeric_limits<double>::infinity());
-    ByteBlock badFlag = bytes;
-    badFlag[137] = 7;
-    for (const ByteBlock* block : {&shortBlock, &badPoint, &badFlag}) {
+    for (const ByteBlock& block :
+         {ByteBlock(bytes.begin(), bytes.begin() + 143), Patched(bytes, 88, kInf), Patched<uint8_t>(bytes, 137, 7)}) {
         WasteParams q;
         size_t from = 0;
-        EXPECT_FALSE(q.LoadWasteParams(*block, from));
+        EXPECT_FALSE(q.LoadWasteParams(block, from));
         EXPECT_EQ(from, 0u);
         EXPECT_EQ(q.m_width, 0.0);
         EXPECT_FALSE(q.m_rectform);

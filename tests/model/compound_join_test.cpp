@@ -5,7 +5,17 @@
 namespace compoundtest {
 namespace {
 
-using JoinTest = CompoundTest;
+class JoinTest : public CompoundTest {
+protected:
+    // Two equal triangles side by side, joined into the model's one compound.
+    CompoundFigurePtr JoinedPair(const std::wstring& first = L"Part", const std::wstring& second = L"Part")
+    {
+        AddTriangle(Triangle(0, 0), first);
+        AddTriangle(Triangle(200, 0), second);
+        model.CreateCompoundFigures();
+        return OnlyCompound();
+    }
+};
 
 TEST_F(JoinTest, TwoEqualTrianglesBecomeOneCompoundCentredOnTheOrigin)
 {
@@ -114,10 +124,7 @@ TEST_F(JoinTest, PairsThatDifferStayApart)
 
 TEST_F(JoinTest, RectanglesAndCompoundsAreNeverJoined)
 {
-    AddTriangle(Triangle(0, 0));
-    AddTriangle(Triangle(200, 0));
-    model.CreateCompoundFigures();
-    const FigurePtr compound = OnlyCompound();
+    const FigurePtr compound = JoinedPair();
     AddTriangle(Triangle(0, 300));
     AddTriangle(figuretest::Rectangle(300, 300, 100, 60));
     AddTriangle(figuretest::Rectangle(500, 300, 100, 60));
@@ -200,10 +207,7 @@ TEST_F(JoinTest, NoCompoundMacroMeansNoJoinAndAMirroredPartnerIsMirroredBack)
 
 TEST_F(JoinTest, ThicknessMaterialAndColouringReachTheMembers)
 {
-    AddTriangle(Triangle(0, 0));
-    AddTriangle(Triangle(200, 0));
-    model.CreateCompoundFigures();
-    const CompoundFigurePtr compound = OnlyCompound();
+    const CompoundFigurePtr compound = JoinedPair();
     compound->SetThickness(4.0);
     compound->SetMaterial(L"Д16");
     for (const FigurePtr& member : compound->m_figures) {
@@ -224,22 +228,13 @@ TEST_F(JoinTest, ThicknessMaterialAndColouringReachTheMembers)
     EXPECT_EQ(colourings(1), 0);
 }
 
-}  // namespace
-}  // namespace compoundtest
-
-namespace compoundtest {
-namespace {
-
-using CompoundMacroTest = CompoundTest;
+using CompoundMacroTest = JoinTest;
 
 // Members read from the compound macro stand in its frame, each in step with
 // its own macro, so their colourings and records stay right.
 TEST_F(CompoundMacroTest, MembersReadBackFromAMovedCompoundStandInItsFrame)
 {
-    AddTriangle(Triangle(0, 0), L"A");
-    AddTriangle(Triangle(200, 0), L"B");
-    model.CreateCompoundFigures();
-    const CompoundFigurePtr compound = OnlyCompound();
+    const CompoundFigurePtr compound = JoinedPair(L"A", L"B");
     const NRect before = compound->m_rectBorder;
     compound->SetPlacement(400, 100, 0, false);
     compound->UpdateFigures();
@@ -255,10 +250,7 @@ TEST_F(CompoundMacroTest, MembersReadBackFromAMovedCompoundStandInItsFrame)
 
 TEST_F(CompoundMacroTest, ContourAndTextObjectsComeFromBothMembers)
 {
-    AddTriangle(Triangle(0, 0));
-    AddTriangle(Triangle(200, 0));
-    model.CreateCompoundFigures();
-    const CompoundFigurePtr compound = OnlyCompound();
+    const CompoundFigurePtr compound = JoinedPair();
     std::vector<vlapi::IDrawingObjectPtr> objects;
     compound->GetContourObjects(objects, false);
     EXPECT_EQ(objects.size(), 6u);  // three edges each
@@ -272,10 +264,7 @@ TEST_F(CompoundMacroTest, ContourAndTextObjectsComeFromBothMembers)
 
 TEST_F(CompoundMacroTest, ACopyIsAPlainFigureWithTheCompoundsRecord)
 {
-    AddTriangle(Triangle(0, 0));
-    AddTriangle(Triangle(200, 0));
-    model.CreateCompoundFigures();
-    const CompoundFigurePtr compound = OnlyCompound();
+    const CompoundFigurePtr compound = JoinedPair();
     const FigurePtr copy = compound->CreateCopy();
     ASSERT_TRUE(copy);
     EXPECT_FALSE(std::dynamic_pointer_cast<CompoundFigure>(copy));
