@@ -32,6 +32,13 @@ bool SamePoints(const Ring& a, const Ring& b)
     return true;
 }
 
+std::vector<NSegmentPtr> Sides(const HodographRect& r)
+{
+    std::vector<NSegmentPtr> sides;
+    r.GetSegments(sides);
+    return sides;
+}
+
 bool Covers(const VectorPolygon& polygons, const NPoint& p)
 {
     return std::any_of(polygons.begin(), polygons.end(),
@@ -133,8 +140,7 @@ TEST(HodographRect, BottomSideThroughAnotherRectangleIsSplit)
     HodographRect a(Box(0, 0, 20, 10), Box(0, 0, 0, 0), {0, 0}, 0.0, false);
     HodographRect b(Box(5, -5, 8, 5), Box(0, 0, 0, 0), {0, 0}, 0.0, false);
     a -= b;
-    std::vector<NSegmentPtr> sides;
-    a.GetSegments(sides);
+    const std::vector<NSegmentPtr> sides = Sides(a);
     ASSERT_EQ(sides.size(), 5u);
     EXPECT_TRUE(sides[0]->p1 == NPoint({0, 0}));
     EXPECT_TRUE(sides[0]->p2 == NPoint({5, 0}));
@@ -156,14 +162,10 @@ TEST(HodographRect, SameObjectIsLeftAloneEqualRectanglesEraseEachOther)
     HodographRect a(Box(0, 0, 10, 10), Box(0, 0, 0, 0), {0, 0}, 0.0, false);
     const HodographRect& same = a;
     a -= same;
-    std::vector<NSegmentPtr> sides;
-    a.GetSegments(sides);
-    EXPECT_EQ(sides.size(), 4u);
+    EXPECT_EQ(Sides(a).size(), 4u);
     HodographRect b(Box(0, 0, 10, 10), Box(0, 0, 0, 0), {0, 0}, 0.0, false);
     a -= b;
-    sides.clear();
-    a.GetSegments(sides);
-    EXPECT_TRUE(sides.empty());
+    EXPECT_TRUE(Sides(a).empty());
 }
 
 TEST(HodographRect, InternalClipTrimsCrossingSidesAndDropsSidesBesideIt)
@@ -179,9 +181,7 @@ TEST(HodographRect, InternalClipTrimsCrossingSidesAndDropsSidesBesideIt)
     // of it (its sides do not reach the sheet).
     HodographRect beside(Box(-8, 4, -2, 6), Box(0, 0, 0, 0), {0, 0}, 0.0, false);
     beside -= sheet;
-    std::vector<NSegmentPtr> sides;
-    beside.GetSegments(sides);
-    EXPECT_TRUE(sides.empty());
+    EXPECT_TRUE(Sides(beside).empty());
 }
 
 TEST(HodographRect, NodePointsAreDistinctAlsoAgainstGivenPoints)
@@ -204,12 +204,20 @@ TEST(HodographRect, UniteAndOffsetMoveSidesNotCorners)
     EXPECT_TRUE(a.p1 == NPoint({0, 0}));
 }
 
-TEST(CreateRectHodographs, FigureOnAnEmptySheetGivesTheInnerRectangle)
+// The builder's rectangle no-fit polygons of `figure` at (0, 0) on `sheet`.
+std::vector<HodographRectPtr> RectHodographs(double figureGap, double sheetGap, const std::vector<NRect>& placed,
+                                             const NRect& figure, const NRect& sheet)
 {
     HodographBuilder builder;
-    builder.Init(20.0, 30.0, 1, false);
+    builder.Init(figureGap, sheetGap, 1, false);
     std::vector<HodographRectPtr> outs;
-    builder.CreateRectHodographs(0, 0, {}, Box(0, 0, 10, 10), Box(0, 0, 100, 60), outs);
+    builder.CreateRectHodographs(0, 0, placed, figure, sheet, outs);
+    return outs;
+}
+
+TEST(CreateRectHodographs, FigureOnAnEmptySheetGivesTheInnerRectangle)
+{
+    const std::vector<HodographRectPtr> outs = RectHodographs(20.0, 30.0, {}, Box(0, 0, 10, 10), Box(0, 0, 100, 60));
     ASSERT_EQ(outs.size(), 1u);
     std::vector<NPoint> nodes;
     outs[0]->GetNodePoints(nodes);
@@ -222,10 +230,7 @@ TEST(CreateRectHodographs, FigureOnAnEmptySheetGivesTheInnerRectangle)
 // gap exceeds the edge gap: the outline keeps the edge gap as set.
 TEST(CreateRectHodographs, SmallEdgeGapLetsTheGapRectangleReachPastTheEdge)
 {
-    HodographBuilder builder;
-    builder.Init(20.0, 5.0, 1, false);
-    std::vector<HodographRectPtr> outs;
-    builder.CreateRectHodographs(0, 0, {}, Box(0, 0, 10, 10), Box(0, 0, 100, 50), outs);
+    const std::vector<HodographRectPtr> outs = RectHodographs(20.0, 5.0, {}, Box(0, 0, 10, 10), Box(0, 0, 100, 50));
     ASSERT_EQ(outs.size(), 1u);
     EXPECT_TRUE(outs[0]->p1 == NPoint({-5, -5}));
     EXPECT_TRUE(outs[0]->p3 == NPoint({95, 45}));
@@ -233,24 +238,16 @@ TEST(CreateRectHodographs, SmallEdgeGapLetsTheGapRectangleReachPastTheEdge)
 
 TEST(CreateRectHodographs, FigureTooLargeWithOrWithoutItsGapGivesNothing)
 {
-    HodographBuilder builder;
-    builder.Init(0.0, 10.0, 1, false);
-    std::vector<HodographRectPtr> outs;
-    builder.CreateRectHodographs(0, 0, {}, Box(0, 0, 101, 10), Box(0, 0, 100, 50), outs);
-    EXPECT_TRUE(outs.empty());
+    EXPECT_TRUE(RectHodographs(0.0, 10.0, {}, Box(0, 0, 101, 10), Box(0, 0, 100, 50)).empty());
     // Fits the sheet, but not with 10 mm kept on each side.
-    builder.CreateRectHodographs(0, 0, {}, Box(0, 0, 90, 10), Box(0, 0, 100, 50), outs);
-    EXPECT_TRUE(outs.empty());
-    builder.CreateRectHodographs(0, 0, {}, Box(0, 0, 80, 30), Box(0, 0, 100, 50), outs);
-    EXPECT_EQ(outs.size(), 1u); // exactly fitting passes
+    EXPECT_TRUE(RectHodographs(0.0, 10.0, {}, Box(0, 0, 90, 10), Box(0, 0, 100, 50)).empty());
+    EXPECT_EQ(RectHodographs(0.0, 10.0, {}, Box(0, 0, 80, 30), Box(0, 0, 100, 50)).size(), 1u); // exactly fitting passes
 }
 
 TEST(CreateRectHodographs, PlacedFigureClipsTheSheetRectangle)
 {
-    HodographBuilder builder;
-    builder.Init(0.0, 0.0, 1, false);
-    std::vector<HodographRectPtr> outs;
-    builder.CreateRectHodographs(0, 0, {Box(0, 0, 20, 20)}, Box(0, 0, 10, 10), Box(0, 0, 100, 50), outs);
+    const std::vector<HodographRectPtr> outs =
+        RectHodographs(0.0, 0.0, {Box(0, 0, 20, 20)}, Box(0, 0, 10, 10), Box(0, 0, 100, 50));
     ASSERT_EQ(outs.size(), 2u);
     std::vector<NPoint> nodes;
     for (const HodographRectPtr& r : outs)

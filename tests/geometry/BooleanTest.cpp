@@ -40,6 +40,12 @@ void ExpectCycle(const NPolygon& ring, const std::vector<NPoint>& expected)
     }
 }
 
+NPolygonPtr Inverted(NPolygonPtr ring)
+{
+    ring->Invert();
+    return ring;
+}
+
 VectorPolygon Combine(const VectorPolygon& operands, BooleanType type, bool expected = true)
 {
     VectorPolygon outs;
@@ -58,9 +64,7 @@ TEST(BooleanPoligons, RegionsWithHolesAreUnitedAsRegions)
             sum += SignedArea(r->m_points);
         return std::fabs(sum);
     };
-    NPolygonPtr hole = Square(2, 2, 6);
-    hole->Invert();
-    const VectorPolygon frame{Square(0, 0, 10), hole};
+    const VectorPolygon frame{Square(0, 0, 10), Inverted(Square(2, 2, 6))};
     VectorPolygon united;
     ASSERT_TRUE(CreateBooleanRegions({frame, {Square(4, 4, 2)}}, BooleanType::Union, united));
     EXPECT_EQ(united.size(), 3u);
@@ -82,26 +86,45 @@ TEST(BooleanPoligons, FewerThanTwoOperandsGiveNothing)
     EXPECT_EQ(outs.size(), 1u);
 }
 
-TEST(BooleanPoligons, UnionOfDisjointSquaresKeepsBothFromTheirFirstVertex)
+// Each result ring runs through its expected vertices in their order.
+void ExpectRings(const VectorPolygon& outs, const std::vector<std::vector<NPoint>>& expected)
 {
-    const VectorPolygon outs = Combine({Square(0, 0, 1), Square(5, 0, 1)}, BooleanType::Union);
-    ASSERT_EQ(outs.size(), 2u);
-    ExpectCycle(*outs[0], {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
-    ExpectCycle(*outs[1], {{5, 0}, {6, 0}, {6, 1}, {5, 1}});
+    ASSERT_EQ(outs.size(), expected.size());
+    for (size_t k = 0; k < expected.size(); ++k)
+        ExpectCycle(*outs[k], expected[k]);
 }
 
-TEST(BooleanPoligons, UnionOfOverlappingSquaresIsOneRing)
+// Operands that share a whole or partial edge unite into one ring with no
+// stray piece; disjoint ones are kept from their first vertex.
+TEST(BooleanPoligons, WorkedUnionsAndDifferencesGiveTheseRings)
 {
-    const VectorPolygon outs = Combine({Square(0, 0, 2), Square(1, 1, 2)}, BooleanType::Union);
-    ASSERT_EQ(outs.size(), 1u);
-    ExpectCycle(*outs[0], {{1, 3}, {1, 2}, {0, 2}, {0, 0}, {2, 0}, {2, 1}, {3, 1}, {3, 3}});
-}
-
-TEST(BooleanPoligons, DifferenceOfOverlappingSquaresIsTheLShape)
-{
-    const VectorPolygon outs = Combine({Square(0, 0, 4), Square(2, 2, 4)}, BooleanType::Difference);
-    ASSERT_EQ(outs.size(), 1u);
-    ExpectCycle(*outs[0], {{2, 4}, {0, 4}, {0, 0}, {4, 0}, {4, 2}, {2, 2}});
+    const struct {
+        const char* name;
+        VectorPolygon operands;
+        BooleanType type;
+        std::vector<std::vector<NPoint>> rings;
+    } cases[] = {
+        {"union of disjoint squares keeps both from their first vertex", {Square(0, 0, 1), Square(5, 0, 1)},
+         BooleanType::Union, {{{0, 0}, {1, 0}, {1, 1}, {0, 1}}, {{5, 0}, {6, 0}, {6, 1}, {5, 1}}}},
+        {"union of overlapping squares is one ring", {Square(0, 0, 2), Square(1, 1, 2)}, BooleanType::Union,
+         {{{1, 3}, {1, 2}, {0, 2}, {0, 0}, {2, 0}, {2, 1}, {3, 1}, {3, 3}}}},
+        {"difference of overlapping squares is the L shape", {Square(0, 0, 4), Square(2, 2, 4)},
+         BooleanType::Difference, {{{2, 4}, {0, 4}, {0, 0}, {4, 0}, {4, 2}, {2, 2}}}},
+        {"union across a shared edge is one rectangle", {Square(0, 0, 1), Square(1, 0, 1)}, BooleanType::Union,
+         {{{0, 1}, {0, 0}, {2, 0}, {2, 1}}}},
+        {"union across a partly shared edge is one ring", {Poly({{0, 0}, {2, 0}, {2, 3}, {0, 3}}), Square(2, 1, 1)},
+         BooleanType::Union, {{{2, 2}, {2, 3}, {0, 3}, {0, 0}, {2, 0}, {2, 1}, {3, 1}, {3, 2}}}},
+        {"union of oppositely listed operands sharing an edge", {Square(0, 0, 1), Inverted(Square(1, 0, 1))},
+         BooleanType::Union, {{{0, 1}, {0, 0}, {2, 0}, {2, 1}}}},
+        {"union of equal operands is the operand", {Square(0, 0, 1), Square(0, 0, 1)}, BooleanType::Union,
+         {{{0, 0}, {1, 0}, {1, 1}, {0, 1}}}},
+        {"difference along a shared edge leaves the minuend", {Square(0, 0, 1), Square(1, 0, 1)},
+         BooleanType::Difference, {{{0, 0}, {1, 0}, {1, 1}, {0, 1}}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExpectRings(Combine(c.operands, c.type), c.rings);
+    }
 }
 
 TEST(BooleanPoligons, OperandsAreLeftUnchanged)
@@ -113,51 +136,12 @@ TEST(BooleanPoligons, OperandsAreLeftUnchanged)
     ExpectRing(*b, {{1, 1}, {3, 1}, {3, 3}, {1, 3}});
 }
 
-// Operands that share a whole edge unite into one ring with no stray piece.
-TEST(BooleanPoligons, UnionAcrossASharedEdgeIsOneRectangle)
-{
-    const VectorPolygon outs = Combine({Square(0, 0, 1), Square(1, 0, 1)}, BooleanType::Union);
-    ASSERT_EQ(outs.size(), 1u);
-    ExpectCycle(*outs[0], {{0, 1}, {0, 0}, {2, 0}, {2, 1}});
-}
-
-TEST(BooleanPoligons, UnionAcrossAPartlySharedEdgeIsOneRing)
-{
-    const NPolygonPtr tall = Poly({{0, 0}, {2, 0}, {2, 3}, {0, 3}});
-    const VectorPolygon outs = Combine({tall, Square(2, 1, 1)}, BooleanType::Union);
-    ASSERT_EQ(outs.size(), 1u);
-    ExpectCycle(*outs[0], {{2, 2}, {2, 3}, {0, 3}, {0, 0}, {2, 0}, {2, 1}, {3, 1}, {3, 2}});
-}
-
-TEST(BooleanPoligons, UnionOfOppositelyListedOperandsSharingAnEdge)
-{
-    NPolygonPtr right = Square(1, 0, 1);
-    right->Invert();
-    const VectorPolygon outs = Combine({Square(0, 0, 1), right}, BooleanType::Union);
-    ASSERT_EQ(outs.size(), 1u);
-    ExpectCycle(*outs[0], {{0, 1}, {0, 0}, {2, 0}, {2, 1}});
-}
-
-TEST(BooleanPoligons, UnionOfEqualOperandsIsTheOperand)
-{
-    const VectorPolygon outs = Combine({Square(0, 0, 1), Square(0, 0, 1)}, BooleanType::Union);
-    ASSERT_EQ(outs.size(), 1u);
-    ExpectCycle(*outs[0], {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
-}
-
 TEST(BooleanPoligons, UnionOfSquaresTouchingAtACornerGivesTwoRings)
 {
     const VectorPolygon outs = Combine({Square(0, 0, 1), Square(1, 1, 1)}, BooleanType::Union);
     ASSERT_EQ(outs.size(), 2u);
     for (const NPolygonPtr& ring : outs)
         EXPECT_EQ(ring->m_points.size(), 4u);
-}
-
-TEST(BooleanPoligons, DifferenceAlongASharedEdgeLeavesTheMinuend)
-{
-    const VectorPolygon outs = Combine({Square(0, 0, 1), Square(1, 0, 1)}, BooleanType::Difference);
-    ASSERT_EQ(outs.size(), 1u);
-    ExpectCycle(*outs[0], {{0, 0}, {1, 0}, {1, 1}, {0, 1}});
 }
 
 TEST(BooleanPoligons, DifferenceOfAnInnerStripSharingTwoEdgesSplitsTheMinuend)
@@ -193,11 +177,7 @@ TEST(BooleanPoligons, IntersectionOfDisjointOperandsReportsNothing)
 
 TEST(BooleanPoligons, ResultFollowsTheFirstOperandsDirection)
 {
-    NPolygonPtr a = Square(0, 0, 2);
-    NPolygonPtr b = Square(1, 1, 2);
-    a->Invert();
-    b->Invert();
-    const VectorPolygon outs = Combine({a, b}, BooleanType::Union);
+    const VectorPolygon outs = Combine({Inverted(Square(0, 0, 2)), Inverted(Square(1, 1, 2))}, BooleanType::Union);
     ASSERT_EQ(outs.size(), 1u);
     EXPECT_FALSE(outs[0]->CheckDirection());
 }

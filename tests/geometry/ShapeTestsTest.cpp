@@ -170,41 +170,45 @@ TEST(CalculateAngleMinGabarit, DegenerateRingsGiveNoTurn)
 // Right triangle with legs 30 and 40, centred on its box.
 NPolygon CentredTriangle() { return Ring({{-15, -20}, {15, -20}, {-15, 20}}); }
 
+// The outputs of CompoundPolygonsToRectangle, starting from the given values.
+struct Joint {
+    double dx = 0, dy = 0, angle = 0;
+    NPolygonPtr ring;
+};
+
+Joint Join(const NPolygon& a, const NPolygon& b, double gap, Joint j = {})
+{
+    j.ring = CompoundPolygonsToRectangle(a, b, gap, j.dx, j.dy, j.angle);
+    return j;
+}
+
 TEST(CompoundPolygonsToRectangle, TwoTrianglesGapZeroGiveTheirBox)
 {
-    double dx = 7;
-    double dy = 7;
-    double angle = 7;
-    const NPolygonPtr joined = CompoundPolygonsToRectangle(CentredTriangle(), CentredTriangle(), 0, dx, dy, angle);
-    ASSERT_TRUE(joined);
-    EXPECT_DOUBLE_EQ(angle, -180);
-    EXPECT_NEAR(dx, 0, 1e-9);
-    EXPECT_NEAR(dy, 0, 1e-9);
-    ExpectPoints(joined->m_points, {{-15, -20}, {15, -20}, {15, 20}, {-15, 20}});
+    const Joint j = Join(CentredTriangle(), CentredTriangle(), 0, {7, 7, 7, nullptr});
+    ASSERT_TRUE(j.ring);
+    EXPECT_DOUBLE_EQ(j.angle, -180);
+    EXPECT_NEAR(j.dx, 0, 1e-9);
+    EXPECT_NEAR(j.dy, 0, 1e-9);
+    ExpectPoints(j.ring->m_points, {{-15, -20}, {15, -20}, {15, 20}, {-15, 20}});
 }
 
 TEST(CompoundPolygonsToRectangle, GapAcrossASteepHypotenuseShiftsSideways)
 {
-    double dx = 0;
-    double dy = 0;
-    double angle = 0;
-    const NPolygonPtr joined = CompoundPolygonsToRectangle(CentredTriangle(), CentredTriangle(), 10, dx, dy, angle);
-    ASSERT_TRUE(joined);
-    EXPECT_DOUBLE_EQ(angle, -180);
-    EXPECT_NEAR(dx, 12.5, 1e-9);
-    EXPECT_NEAR(dy, 0, 1e-9);
-    ExpectPoints(joined->m_points, {{-15, 20}, {-15, -20}, {27.5, -20}, {27.5, 20}});
+    const Joint j = Join(CentredTriangle(), CentredTriangle(), 10);
+    ASSERT_TRUE(j.ring);
+    EXPECT_DOUBLE_EQ(j.angle, -180);
+    EXPECT_NEAR(j.dx, 12.5, 1e-9);
+    EXPECT_NEAR(j.dy, 0, 1e-9);
+    ExpectPoints(j.ring->m_points, {{-15, 20}, {-15, -20}, {27.5, -20}, {27.5, 20}});
 }
 
 TEST(CompoundPolygonsToRectangle, GapAcrossAShallowHypotenuseShiftsUpwards)
 {
     const NPolygon shallow = Ring({{-20, -15}, {20, -15}, {-20, 15}});
-    double dx = 0;
-    double dy = 0;
-    double angle = 0;
-    ASSERT_TRUE(CompoundPolygonsToRectangle(shallow, shallow, 10, dx, dy, angle));
-    EXPECT_NEAR(dx, 0, 1e-9);
-    EXPECT_NEAR(dy, 12.5, 1e-9);
+    const Joint j = Join(shallow, shallow, 10);
+    ASSERT_TRUE(j.ring);
+    EXPECT_NEAR(j.dx, 0, 1e-9);
+    EXPECT_NEAR(j.dy, 12.5, 1e-9);
 }
 
 TEST(CompoundPolygonsToRectangle, TurnOfNearlyPerpendicularEdgesIsFolded)
@@ -214,11 +218,7 @@ TEST(CompoundPolygonsToRectangle, TurnOfNearlyPerpendicularEdgesIsFolded)
         NPolygon other = flat;
         for (NPoint& p : other.m_points)
             p.Rotate(NPoint{}, degrees * DR);
-        double dx = 0;
-        double dy = 0;
-        double angle = 0;
-        CompoundPolygonsToRectangle(flat, other, 0, dx, dy, angle);
-        return angle;
+        return Join(flat, other, 0).angle;
     };
     EXPECT_NEAR(turnFor(60), -120, 1e-6);
     EXPECT_NEAR(turnFor(89.5), 89.5, 1e-6);
@@ -232,15 +232,12 @@ TEST(CompoundPolygonsToRectangle, OppositeLongestEdgesKeepATurnOfZero)
     NPolygon turned = CentredTriangle();
     for (NPoint& p : turned.m_points)
         p.Rotate(NPoint{}, PI);
-    double dx = 0;
-    double dy = 0;
-    double angle = 99;
-    const NPolygonPtr joined = CompoundPolygonsToRectangle(CentredTriangle(), turned, 0, dx, dy, angle);
-    ASSERT_TRUE(joined);
-    EXPECT_EQ(angle, 0.0);
-    EXPECT_NEAR(dx, 0, 1e-9);
-    EXPECT_NEAR(dy, 0, 1e-9);
-    EXPECT_EQ(joined->m_points.size(), 4u);
+    const Joint j = Join(CentredTriangle(), turned, 0, {0, 0, 99, nullptr});
+    ASSERT_TRUE(j.ring);
+    EXPECT_EQ(j.angle, 0.0);
+    EXPECT_NEAR(j.dx, 0, 1e-9);
+    EXPECT_NEAR(j.dy, 0, 1e-9);
+    EXPECT_EQ(j.ring->m_points.size(), 4u);
 }
 
 TEST(CompoundPolygonsToRectangle, RefusesEmptyOrPointLikeOutlines)
@@ -258,12 +255,9 @@ TEST(CompoundPolygonsToRectangle, RefusesEmptyOrPointLikeOutlines)
 TEST(CompoundPolygonsToRectangle, LongerOutlinesDropTheEndsOfTheirLongestEdge)
 {
     const NPolygon quad = Ring({{0, 0}, {10, 0}, {10, 1}, {0, 30}});
-    double dx = 0;
-    double dy = 0;
-    double angle = 0;
-    const NPolygonPtr joined = CompoundPolygonsToRectangle(quad, CentredTriangle(), 0, dx, dy, angle);
-    ASSERT_TRUE(joined);
-    for (const NPoint& p : joined->m_points)
+    const Joint j = Join(quad, CentredTriangle(), 0);
+    ASSERT_TRUE(j.ring);
+    for (const NPoint& p : j.ring->m_points)
         EXPECT_FALSE(p == (NPoint{10, 1}) || p == (NPoint{0, 30}));
 }
 

@@ -158,24 +158,21 @@ TEST(ScaleStringTest, RefusalsKeepTheOutputs)
 
 TEST(StringTest, ReplaceSubString)
 {
-    std::wstring s = L"aaaa";
-    uf::ReplaceSubString(s, L"aa", L"a");
-    EXPECT_EQ(s, L"a");
-    s = L"Map {N} of {N}";
-    uf::ReplaceSubString(s, L"{N}", L"12");
-    EXPECT_EQ(s, L"Map 12 of 12");
-    s = L"xyz";
-    uf::ReplaceSubString(s, L"", L"q");
-    EXPECT_EQ(s, L"xyz");
-    s = L"a-b-c";
-    uf::ReplaceSubString(s, L"-", L"--");  // the replacement holds the text searched for
-    EXPECT_EQ(s, L"a--b--c");
-    s = L"abab";
-    uf::ReplaceSubString(s, L"ab", L"xaby");
-    EXPECT_EQ(s, L"xabyxaby");
-    s = L"none";
-    uf::ReplaceSubString(s, L"zz", L"");
-    EXPECT_EQ(s, L"none");
+    const struct {
+        const wchar_t *text, *from, *to, *expected;
+    } cases[] = {
+        {L"aaaa", L"aa", L"a", L"a"},
+        {L"Map {N} of {N}", L"{N}", L"12", L"Map 12 of 12"},
+        {L"xyz", L"", L"q", L"xyz"},
+        {L"a-b-c", L"-", L"--", L"a--b--c"},  // the replacement holds the text searched for
+        {L"abab", L"ab", L"xaby", L"xabyxaby"},
+        {L"none", L"zz", L"", L"none"},
+    };
+    for (const auto& c : cases) {
+        std::wstring s = c.text;
+        uf::ReplaceSubString(s, c.from, c.to);
+        EXPECT_EQ(s, c.expected);
+    }
 }
 
 TEST(StringTest, DeleteIllegalSymbols)

@@ -126,22 +126,47 @@ TEST_F(WasteBuildersTest, AutomaticRemnantsOnlyWhereSheetsHaveParts)
     EXPECT_FALSE(InDrawing(*old));
 }
 
-TEST_F(WasteBuildersTest, AutomaticRemnantsReplaceOverlappedManualOnes)
+// Switched on, automatic remnants replace the stored ones they overlap (one
+// over the new ones either side of a part is deleted once; an automatic one
+// goes with no part left) and renumber the rest; switched off, nothing changes.
+TEST_F(WasteBuildersTest, AutomaticRemnantsReplaceTheStoredOnesTheyOverlap)
 {
-    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
-    AddPart(sheet, 0, 0, 300, 200);
-    const WastePtr overlapped = AddRectWaste(sheet, 600, 100, 200, 200, false);
-    const WastePtr apart = AddRectWaste(sheet, 5000, 5000, 100, 100, false);
-    model.m_wasteMethod = false;
-    model.CalculateWastes();
-    EXPECT_EQ(model.m_wastes.size(), 2u) << "switched off: nothing changes";
-
-    model.m_wasteMethod = true;
-    model.CalculateWastes();
-    EXPECT_EQ(std::count(model.m_wastes.begin(), model.m_wastes.end(), overlapped), 0);
-    ASSERT_EQ(model.m_wastes.front(), apart);
-    EXPECT_EQ(apart->m_number, 1) << "the kept one comes first on its sheet";
-    EXPECT_GT(model.m_wastes.size(), 1u);
+    struct Rect { double x, y, width, height; };
+    const struct {
+        const char* what;
+        std::vector<Rect> parts;
+        Rect gone;  // the stored remnant that goes
+        bool goneAutomatic;
+        Rect kept;           // the stored remnant that stays
+        size_t least, most;  // remnants after
+    } cases[] = {
+        {"manual, overlapped", {{0, 0, 300, 200}}, {600, 100, 200, 200}, false, {5000, 5000, 100, 100}, 2, SIZE_MAX},
+        {"automatic, no part left", {}, {0, 0, 100, 100}, true, {200, 0, 100, 100}, 1, 1},
+        {"manual, over two new ones", {{400, 0, 200, 500}}, {100, 200, 800, 100}, false, {3000, 0, 100, 100}, 3, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Restart();
+        const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
+        for (const Rect& p : c.parts)
+            AddPart(sheet, p.x, p.y, p.width, p.height);
+        const WastePtr gone = AddRectWaste(sheet, c.gone.x, c.gone.y, c.gone.width, c.gone.height, c.goneAutomatic);
+        const WastePtr kept = AddRectWaste(sheet, c.kept.x, c.kept.y, c.kept.width, c.kept.height, false);
+        model.UpdateWastesNames();
+        ASSERT_EQ(kept->m_number, 2);
+        model.m_wasteMethod = false;
+        model.CalculateWastes();
+        EXPECT_EQ(model.m_wastes.size(), 2u) << "switched off: nothing changes";
+        model.m_wasteMethod = true;
+        model.CalculateWastes();
+        ASSERT_GE(model.m_wastes.size(), c.least);
+        ASSERT_LE(model.m_wastes.size(), c.most);
+        ASSERT_EQ(model.m_wastes.front(), kept) << "the kept one comes first on its sheet";
+        EXPECT_EQ(std::count(model.m_wastes.begin(), model.m_wastes.end(), gone), 0);
+        EXPECT_FALSE(InDrawing(*gone));
+        for (size_t i = 0; i < model.m_wastes.size(); ++i)
+            EXPECT_EQ(model.m_wastes[i]->m_number, static_cast<int>(i + 1));
+    }
 }
 
 TEST_F(WasteBuildersTest, RectangleRemnantsReplaceEveryRemnant)
@@ -253,21 +278,6 @@ TEST_F(WasteBuildersTest, AutomaticRemnantsFollowThePartsViews)
     ASSERT_FALSE(model.m_wastes.empty());
     for (const WastePtr& waste : model.m_wastes)
         EXPECT_EQ(waste->m_owner, second);
-}
-
-TEST_F(WasteBuildersTest, WithoutPartsAutomaticRemnantsGoAndOthersAreRenumbered)
-{
-    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
-    const WastePtr automatic = AddRectWaste(sheet, 0, 0, 100, 100, true);
-    const WastePtr manual = AddRectWaste(sheet, 200, 0, 100, 100, false);
-    model.UpdateWastesNames();
-    ASSERT_EQ(manual->m_number, 2);
-    model.m_wasteMethod = true;
-    model.CalculateWastes();
-    ASSERT_EQ(model.m_wastes.size(), 1u);
-    EXPECT_EQ(model.m_wastes.front(), manual);
-    EXPECT_EQ(manual->m_number, 1);
-    EXPECT_FALSE(InDrawing(*automatic));
 }
 
 // A strip narrower than the remnant size above a tall part is a ledge of
@@ -556,24 +566,6 @@ TEST_F(WasteBuildersTest, PartWithoutGapPolygonsIsKeptClearOf)
     ASSERT_FALSE(model.m_wastes.empty());
     for (const WastePtr& waste : model.m_wastes)
         EXPECT_TRUE(KeepsGap(*waste, *part)) << vlhost::Host::Utf8(waste->m_name);
-}
-
-// A part across the sheet leaves a remnant on either side; a stored remnant
-// reaching over both is noted twice and deleted once.
-TEST_F(WasteBuildersTest, RemnantOverlappingTwoNewOnesIsDeletedOnce)
-{
-    const SheetPtr sheet = AddSheet(0, 0, 1000, 500);
-    AddPart(sheet, 400, 0, 200, 500);
-    const WastePtr across = AddRectWaste(sheet, 100, 200, 800, 100, false);
-    const WastePtr beside = AddRectWaste(sheet, 3000, 0, 100, 100, false);
-    model.m_wasteMethod = true;
-    model.CalculateWastes();
-    ASSERT_EQ(model.m_wastes.size(), 3u);
-    EXPECT_EQ(model.m_wastes.front(), beside);
-    EXPECT_EQ(std::count(model.m_wastes.begin(), model.m_wastes.end(), across), 0);
-    EXPECT_FALSE(InDrawing(*across));
-    for (size_t i = 0; i < 3; ++i)
-        EXPECT_EQ(model.m_wastes[i]->m_number, static_cast<int>(i + 1));
 }
 
 // Two parts standing free: one remnant with two holes, read back whole from

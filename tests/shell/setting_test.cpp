@@ -93,27 +93,23 @@ TEST_F(SettingTest, TheLayoutBoxSwitchesWhatIsShown)
 
 TEST_F(SettingTest, CancelWritesNothingAndConfirmWritesTheFile)
 {
-    ASSERT_TRUE(user->Tick(C(L"Без оформления"), false));
-    ASSERT_TRUE(user->SetValue(C(L"Формат"), L"А2"));
-    ASSERT_TRUE(user->SetValue(C(L"Ориентация листа"), L"Вертикальная"));
-    host->State().fileAnswers.push_back(L"/styles/new.vst");
-    PathButton(1);
-    EXPECT_EQ(Path()->GetText(), L"/styles/new.vst");
-    const std::string before = Config();
-    ASSERT_TRUE(user->Esc());
-    EXPECT_FALSE(user->Running());  // it stopped itself inside its handler
-    EXPECT_EQ(host->HandlerCount(L"Nesting"), 0);
-    EXPECT_EQ(Config(), before);
-
-    ASSERT_TRUE(user->Command(8));
-    ASSERT_TRUE(user->Tick(C(L"Без оформления"), false));
-    ASSERT_TRUE(user->SetValue(C(L"Формат"), L"А2"));
-    ASSERT_TRUE(user->SetValue(C(L"Ориентация листа"), L"Вертикальная"));
-    host->State().fileAnswers.push_back(L"/styles/new.vst");
-    PathButton(1);
-    ASSERT_TRUE(user->Enter());
-    EXPECT_FALSE(user->Running());
-    EXPECT_EQ(host->HandlerCount(L"Nesting"), 0);
+    for (const bool confirm : {false, true}) {
+        SCOPED_TRACE(confirm ? "Enter" : "Esc");
+        ASSERT_TRUE(user->Tick(C(L"Без оформления"), false));
+        ASSERT_TRUE(user->SetValue(C(L"Формат"), L"А2"));
+        ASSERT_TRUE(user->SetValue(C(L"Ориентация листа"), L"Вертикальная"));
+        host->State().fileAnswers.push_back(L"/styles/new.vst");
+        PathButton(1);
+        EXPECT_EQ(Path()->GetText(), L"/styles/new.vst");
+        const std::string before = Config();
+        ASSERT_TRUE(confirm ? user->Enter() : user->Esc());
+        EXPECT_FALSE(user->Running());  // it stopped itself inside its handler
+        EXPECT_EQ(host->HandlerCount(L"Nesting"), 0);
+        if (!confirm) {
+            EXPECT_EQ(Config(), before);
+            ASSERT_TRUE(user->Command(8));
+        }
+    }
     EXPECT_FALSE(NestingSetting::m_withoutLayout);
     const std::string after = Config();
     for (const char* item : {R"("format" value="2")", R"("orientation" value="true")", R"("lyt_file" value="/styles/new.vst")",
