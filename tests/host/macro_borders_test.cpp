@@ -48,6 +48,16 @@ protected:
         return area;
     }
 
+    // The lines of every ring in `rings`, in their order.
+    std::vector<vlapi::IDrawingObjectPtr> Rings(const std::vector<std::vector<NPoint>>& rings)
+    {
+        std::vector<vlapi::IDrawingObjectPtr> objs;
+        for (const std::vector<NPoint>& ring : rings)
+            for (const auto& line : AddRing(Container(), ring))
+                objs.push_back(line);
+        return objs;
+    }
+
     void ExpectRefused(const INestingMacroObjectPtr& macro, int messageId)
     {
         const Result r = Borders(macro);
@@ -209,20 +219,15 @@ TEST_F(MacroBordersTest, OpenOutlineIsRefusedByName)
     ExpectRefused(MakeMacro(Container(), objs, L"Open"), 7425);
 }
 
-TEST_F(MacroBordersTest, OutlineDrawnTwiceIsRefusedByName)
+// A second ring drawn over the outline or outside it (never a hole) is refused by name.
+TEST_F(MacroBordersTest, OutlineDrawnTwiceOrOutsideTheOuterBorderIsRefusedByName)
 {
-    auto objs = AddRing(Container(), kSquare);
-    const auto again = AddRing(Container(), kSquare);
-    objs.insert(objs.end(), again.begin(), again.end());
-    ExpectRefused(MakeMacro(Container(), objs, L"Twice"), 7423);
-}
-
-TEST_F(MacroBordersTest, OutlineOutsideTheOuterBorderIsNeverAHole)
-{
-    auto objs = AddRing(Container(), kSquare);
-    const auto beside = AddRing(Container(), {{200, 0}, {250, 0}, {250, 50}, {200, 50}});
-    objs.insert(objs.end(), beside.begin(), beside.end());
-    ExpectRefused(MakeMacro(Container(), objs, L"Pair"), 7423);
+    const std::pair<const wchar_t*, std::vector<NPoint>> cases[] = {
+        {L"Twice", kSquare}, {L"Pair", {{200, 0}, {250, 0}, {250, 50}, {200, 50}}}};
+    for (const auto& [name, second] : cases) {
+        Messages().clear();
+        ExpectRefused(MakeMacro(Container(), Rings({kSquare, second}), name), 7423);
+    }
 }
 
 TEST_F(MacroBordersTest, OutlineCrossingItselfOrAnotherIsRefusedWithThePlace)
@@ -240,13 +245,8 @@ TEST_F(MacroBordersTest, OutlineCrossingItselfOrAnotherIsRefusedWithThePlace)
          L"контуры пересекаются в точке (100; 40)"},
     };
     for (const Case& c : cases) {
-        std::vector<vlapi::IDrawingObjectPtr> objs;
-        for (const std::vector<NPoint>& ring : c.rings) {
-            const auto drawn = AddRing(Container(), ring);
-            objs.insert(objs.end(), drawn.begin(), drawn.end());
-        }
         const size_t before = Messages().size();
-        EXPECT_TRUE(Borders(MakeMacro(Container(), objs, c.name)).borders.empty());
+        EXPECT_TRUE(Borders(MakeMacro(Container(), Rings(c.rings), c.name)).borders.empty());
         ASSERT_EQ(Messages().size(), before + 1);
         EXPECT_EQ(Messages().back().text, std::wstring(c.name) + L": " + c.reason);
     }
@@ -273,12 +273,7 @@ TEST_F(MacroBordersTest, SpikesGoWhereverTheyRun)
     };
     for (const auto& c : cases) {
         Messages().clear();
-        std::vector<vlapi::IDrawingObjectPtr> objs;
-        for (const std::vector<NPoint>& ring : c.rings) {
-            const auto drawn = AddRing(Container(), ring);
-            objs.insert(objs.end(), drawn.begin(), drawn.end());
-        }
-        const Result r = Borders(MakeMacro(Container(), objs, L"Spiked"));
+        const Result r = Borders(MakeMacro(Container(), Rings(c.rings), L"Spiked"));
         ASSERT_EQ(r.borders.size(), c.rings.size()) << c.area;
         for (const NPolygonPtr& ring : r.borders)
             EXPECT_EQ(ring->m_points.size(), 4u);

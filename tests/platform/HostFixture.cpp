@@ -47,4 +47,11 @@ vlapi::IMacroObjectPtr AddSquareMacro(const vlapi::IDrawingContainerPtr& c, doub
 
 vlapi::APIObjectList ListOf(const vlapi::IAPIObjectPtr& object) { return {vlapi::IVarnelAPIObjectPtr(object)}; }
 
+void ExpectBox(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::APIObjectList& objects, double x1, double y1, double x2, double y2) {
+  double got[4];
+  ASSERT_TRUE(doc->GetObjectsBox(objects, got[0], got[1], got[2], got[3]));
+  const double want[] = {x1, y1, x2, y2};
+  for (int i = 0; i < 4; ++i) EXPECT_NEAR(got[i], want[i], 1e-9) << (i % 2 ? "y" : "x") << (i < 2 ? 1 : 2);
+}
+
 }  // namespace vlhost::test

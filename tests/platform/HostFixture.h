@@ -57,5 +57,7 @@ vlapi::IDrawingTextPtr AddText(const vlapi::IDrawingContainerPtr& c, const std::
 // A macro holding a w × h rectangle drawn as four lines from (0, 0).
 vlapi::IMacroObjectPtr AddSquareMacro(const vlapi::IDrawingContainerPtr& c, double w, double h);
 vlapi::APIObjectList ListOf(const vlapi::IAPIObjectPtr& object);
+// The objects span (x1, y1)-(x2, y2) in the drawing.
+void ExpectBox(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::APIObjectList& objects, double x1, double y1, double x2, double y2);
 
 }  // namespace vlhost::test

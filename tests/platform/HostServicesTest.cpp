@@ -69,12 +69,7 @@ TEST_F(HostTest, ContoursAroundAPointSeeVisibleMacroMembersWherePlaced) {
   ASSERT_TRUE(around);
   vlapi::APIObjectList found;
   for (const auto& object : around->GetObjects({vlapi::vlAllObj})) found.emplace_back(object);
-  double x1, y1, x2, y2;
-  ASSERT_TRUE(doc->GetObjectsBox(found, x1, y1, x2, y2));
-  EXPECT_NEAR(x1, 260, 1e-9);
-  EXPECT_NEAR(y1, 50, 1e-9);
-  EXPECT_NEAR(x2, 300, 1e-9);
-  EXPECT_NEAR(y2, 150, 1e-9);
+  ExpectBox(doc, found, 260, 50, 300, 150);
   around->Delete();
   vlapi::ILayerPtr hidden = ActiveView(doc)->GetLayers()->Add();
   hidden->SetVisible(false);
@@ -116,14 +111,7 @@ TEST_F(HostTest, ArcsRunBetweenTheRaysOfTheirEndsAndCoincidentEndsCloseThem) {
     vlapi::ICurve2DPtr curve = arc->GetCurve();
     ASSERT_TRUE(curve);
     EXPECT_NEAR(curve->GetLength(), k.turns * 10 * kPi, 1e-9);
-    if (k.turns == 1) {
-      double x1, y1, x2, y2;
-      ASSERT_TRUE(doc->GetObjectsBox(ListOf(vlapi::IAPIObjectPtr(arc)), x1, y1, x2, y2));
-      EXPECT_NEAR(x1, 25, 1e-9);
-      EXPECT_NEAR(y1, 35, 1e-9);
-      EXPECT_NEAR(x2, 35, 1e-9);
-      EXPECT_NEAR(y2, 45, 1e-9);
-    }
+    if (k.turns == 1) ExpectBox(doc, ListOf(vlapi::IAPIObjectPtr(arc)), 25, 35, 35, 45);
   }
 }
 

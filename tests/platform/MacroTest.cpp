@@ -33,11 +33,7 @@ TEST_F(HostTest, TurnedAndMovedMacroShowsItsMembersTransformed) {
   EXPECT_DOUBLE_EQ(a, 90);
 
   // The 20 × 10 rectangle now spans x 90..100 and y 50..70 in the view.
-  const Box b = BoxOf(doc, vlapi::IAPIObjectPtr(macro));
-  EXPECT_NEAR(b.x1, 90, kTol);
-  EXPECT_NEAR(b.x2, 100, kTol);
-  EXPECT_NEAR(b.y1, 50, kTol);
-  EXPECT_NEAR(b.y2, 70, kTol);
+  ExpectBox(doc, ListOf(vlapi::IAPIObjectPtr(macro)), 90, 50, 100, 70);
 
   // The members keep their own coordinates; the decomposition of the macro is placed.
   vlapi::ILineSegmentPtr first = vlapi::IDrawingContainerPtr(macro)->GetObjects({vlapi::vlDrLineSeg})[0];
@@ -101,10 +97,7 @@ TEST_F(HostTest, AddedObjectsAreThenPlacedByTheMacro) {
   EXPECT_NEAR(line->GetX2(), 10, kTol);
   EXPECT_EQ(vlapi::IAPIObjectPtr(line->GetParent()), vlapi::IAPIObjectPtr(macro));
   EXPECT_EQ(container->GetObjects({vlapi::vlDrLineSeg}).size(), 0u);
-  const Box b = BoxOf(doc, vlapi::IAPIObjectPtr(macro));
-  EXPECT_NEAR(b.x1, 100, kTol);
-  EXPECT_NEAR(b.x2, 110, kTol);
-  EXPECT_NEAR(b.y1, 50, kTol);
+  ExpectBox(doc, ListOf(vlapi::IAPIObjectPtr(macro)), 100, 50, 110, 50);
   // A macro cannot take itself or the macro it stands in.
   vlapi::IMacroObjectPtr inner = vlapi::IDrawingContainerPtr(macro)->GetMacroObjects()->AddMacro(1);
   inner->AddObjects(ListOf(vlapi::IAPIObjectPtr(macro)));
@@ -116,19 +109,11 @@ TEST_F(HostTest, MirroredAndScaledMacrosStayConsistent) {
   auto macro = AddSquareMacro(Container(ActiveView(doc)), 20, 10);
   macro->SetPlacement(30, 5, 0, 0, 0);
   doc->MirrorObjects(ListOf(vlapi::IAPIObjectPtr(macro)), 0, 0, 100, 0, 0, 1, 1);
-  Box b = BoxOf(doc, vlapi::IAPIObjectPtr(macro));
-  EXPECT_NEAR(b.x1, 30, kTol);
-  EXPECT_NEAR(b.x2, 50, kTol);
-  EXPECT_NEAR(b.y1, -15, kTol);
-  EXPECT_NEAR(b.y2, -5, kTol);
+  ExpectBox(doc, ListOf(vlapi::IAPIObjectPtr(macro)), 30, -15, 50, -5);
   doc->SetTransformation(0, 0, 0, 2, 2);
   doc->TransformObjects(ListOf(vlapi::IAPIObjectPtr(macro)));
   doc->ResetTransformation();
-  b = BoxOf(doc, vlapi::IAPIObjectPtr(macro));
-  EXPECT_NEAR(b.x1, 60, kTol);
-  EXPECT_NEAR(b.x2, 100, kTol);
-  EXPECT_NEAR(b.y1, -30, kTol);
-  EXPECT_NEAR(b.y2, -10, kTol);
+  ExpectBox(doc, ListOf(vlapi::IAPIObjectPtr(macro)), 60, -30, 100, -10);
 }
 
 TEST_F(HostTest, StampSettingsAndUserDataSurviveInTheMacro) {

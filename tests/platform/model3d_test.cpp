@@ -216,60 +216,52 @@ TEST_F(Model3DTest, PasteLandsInTheSketchOnlyWhileItIsEdited) {
   EXPECT_FALSE(other->IsEditing());
 }
 
-struct BadRecipe {
-  const char* name;
-  void (*spoil)(SheetRecipe&);
-  const char* says;
-};
-void PrintTo(const BadRecipe& bad, std::ostream* out) { *out << bad.name; }
-
-class BadRecipeTest : public ::testing::TestWithParam<BadRecipe> {};
-
-TEST_P(BadRecipeTest, AddsNothingAndSaysWhy) {
-  SheetRecipe recipe = tp::LBracket().recipe;
-  GetParam().spoil(recipe);
-  PartData part;
-  const std::wstring error = part.AddSheet(recipe);
-  EXPECT_NE(Utf8(error).find(GetParam().says), std::string::npos) << Utf8(error);
-  EXPECT_TRUE(part.bodies.empty());
+// A recipe spoilt one way adds nothing and says why.
+TEST(BadRecipeTest, AddsNothingAndSaysWhy) {
+  const struct {
+    const char* name;
+    void (*spoil)(SheetRecipe&);
+    const char* says;
+  } cases[] = {
+      {"no_thickness", [](SheetRecipe& r) { r.thickness = 0; }, "толщина"},
+      {"nan_radius", [](SheetRecipe& r) { r.flanges[0].radius = NAN; }, "отгибка 1: радиус гиба не число"},
+      {"narrow_bend", [](SheetRecipe& r) { r.flanges[0].angle = 1e-5; }, "отгибка 1: угол 1e-05° меньше 0.0001°"},
+      {"sharp_bend", [](SheetRecipe& r) { r.flanges[0].radius = 1e-7; },
+       "отгибка 1: дуга гиба 1.5708e-07 мм короче 1e-06 мм (радиус 1e-07 мм, угол 90°)"},
+      {"far_bend", [](SheetRecipe& r) { r.flanges[0].radius = 99999; },
+       "отгибка 1: гиб выходит за 100000 мм (радиус 99999 мм, толщина 2 мм)"},
+      {"missing_edge", [](SheetRecipe& r) { r.flanges[0].edge = 9; }, "нет ребра 9"},
+      {"curved_edge", [](SheetRecipe& r) { r.outline = SheetLoop::Rounded(0, 0, 60, 30, 5); }, "не прямое"},
+      {"neighbours", [](SheetRecipe& r) { r.flanges.push_back(r.flanges[0]), r.flanges[1].edge = 2; }, "соседних"},
+      {"same_edge", [](SheetRecipe& r) { r.flanges.push_back(r.flanges[0]); }, "две отгибки"},
+      {"over_turned", [](SheetRecipe& r) { r.flanges[0].angle = 190; }, "угол"},
+      {"bow_tie", [](SheetRecipe& r) { r.outline.vertices = {{0, 0, 0}, {60, 30, 0}, {60, 0, 0}, {0, 20, 0}}; },
+       "пересекает сам себя"},
+      {"far_away", [](SheetRecipe& r) { r.holes.push_back(SheetLoop::Circle(30, 15, 1e12)); }, "выходит за"},
+      {"hole_outside", [](SheetRecipe& r) { r.holes.push_back(SheetLoop::Circle(70, 10, 3)); },
+       "основание: отверстие 1 вне внешнего контура"},
+      {"hole_over_edge", [](SheetRecipe& r) { r.holes.push_back(SheetLoop::Circle(59, 10, 3)); },
+       "основание: отверстие 1 касается внешнего контура"},
+      {"holes_meet", [](SheetRecipe& r) { r.holes = {SheetLoop::Circle(20, 10, 3), SheetLoop::Circle(25, 10, 3)}; },
+       "основание: отверстие 2 касается отверстия 1"},
+      {"hole_in_hole", [](SheetRecipe& r) { r.holes = {SheetLoop::Circle(20, 15, 8), SheetLoop::Circle(20, 15, 3)}; },
+       "основание: отверстие 2 внутри отверстия 1"},
+      {"hole_in_later_hole", [](SheetRecipe& r) {
+           r.holes = {SheetLoop::Circle(50, 10, 2), SheetLoop::Circle(20, 15, 3), SheetLoop::Circle(20, 15, 8)}; },
+       "основание: отверстие 2 внутри отверстия 3"},
+      {"flange_hole_on_bend", [](SheetRecipe& r) { r.flanges[0].holes[0] = SheetLoop::Circle(15, 1, 3); },
+       "отгибка 1: отверстие 1 касается внешнего контура"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SheetRecipe recipe = tp::LBracket().recipe;
+    c.spoil(recipe);
+    PartData part;
+    const std::wstring error = part.AddSheet(recipe);
+    EXPECT_NE(Utf8(error).find(c.says), std::string::npos) << Utf8(error);
+    EXPECT_TRUE(part.bodies.empty());
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Model3D, BadRecipeTest,
-    ::testing::Values(
-        BadRecipe{"no_thickness", [](SheetRecipe& r) { r.thickness = 0; }, "толщина"},
-        BadRecipe{"nan_radius", [](SheetRecipe& r) { r.flanges[0].radius = NAN; }, "отгибка 1: радиус гиба не число"},
-        BadRecipe{"narrow_bend", [](SheetRecipe& r) { r.flanges[0].angle = 1e-5; }, "отгибка 1: угол 1e-05° меньше 0.0001°"},
-        BadRecipe{"sharp_bend", [](SheetRecipe& r) { r.flanges[0].radius = 1e-7; },
-                  "отгибка 1: дуга гиба 1.5708e-07 мм короче 1e-06 мм (радиус 1e-07 мм, угол 90°)"},
-        BadRecipe{"far_bend", [](SheetRecipe& r) { r.flanges[0].radius = 99999; },
-                  "отгибка 1: гиб выходит за 100000 мм (радиус 99999 мм, толщина 2 мм)"},
-        BadRecipe{"missing_edge", [](SheetRecipe& r) { r.flanges[0].edge = 9; }, "нет ребра 9"},
-        BadRecipe{"curved_edge", [](SheetRecipe& r) { r.outline = SheetLoop::Rounded(0, 0, 60, 30, 5); },
-                  "не прямое"},
-        BadRecipe{"neighbours", [](SheetRecipe& r) { r.flanges.push_back(r.flanges[0]), r.flanges[1].edge = 2; },
-                  "соседних"},
-        BadRecipe{"same_edge", [](SheetRecipe& r) { r.flanges.push_back(r.flanges[0]); }, "две отгибки"},
-        BadRecipe{"over_turned", [](SheetRecipe& r) { r.flanges[0].angle = 190; }, "угол"},
-        BadRecipe{"bow_tie", [](SheetRecipe& r) { r.outline.vertices = {{0, 0, 0}, {60, 30, 0}, {60, 0, 0}, {0, 20, 0}}; },
-                  "пересекает сам себя"},
-        BadRecipe{"far_away", [](SheetRecipe& r) { r.holes.push_back(SheetLoop::Circle(30, 15, 1e12)); }, "выходит за"},
-        BadRecipe{"hole_outside", [](SheetRecipe& r) { r.holes.push_back(SheetLoop::Circle(70, 10, 3)); },
-                  "основание: отверстие 1 вне внешнего контура"},
-        BadRecipe{"hole_over_edge", [](SheetRecipe& r) { r.holes.push_back(SheetLoop::Circle(59, 10, 3)); },
-                  "основание: отверстие 1 касается внешнего контура"},
-        BadRecipe{"holes_meet", [](SheetRecipe& r) { r.holes = {SheetLoop::Circle(20, 10, 3), SheetLoop::Circle(25, 10, 3)}; },
-                  "основание: отверстие 2 касается отверстия 1"},
-        BadRecipe{"hole_in_hole", [](SheetRecipe& r) { r.holes = {SheetLoop::Circle(20, 15, 8), SheetLoop::Circle(20, 15, 3)}; },
-                  "основание: отверстие 2 внутри отверстия 1"},
-        BadRecipe{"hole_in_later_hole",
-                  [](SheetRecipe& r) {
-                    r.holes = {SheetLoop::Circle(50, 10, 2), SheetLoop::Circle(20, 15, 3), SheetLoop::Circle(20, 15, 8)};
-                  },
-                  "основание: отверстие 2 внутри отверстия 3"},
-        BadRecipe{"flange_hole_on_bend", [](SheetRecipe& r) { r.flanges[0].holes[0] = SheetLoop::Circle(15, 1, 3); },
-                  "отгибка 1: отверстие 1 касается внешнего контура"}),
-    [](const ::testing::TestParamInfo<BadRecipe>& info) { return std::string(info.param.name); });
 
 // A file is read whole or not at all: a nested tree beyond the host's depth,
 // a recipe that does not build, two bodies of one id.
