@@ -269,6 +269,10 @@ TEST_F(ExportTest, TheFilesAnEarlierExportLeftAreNamedAndNothingIsNoExport)
         AddWaste(s, 600, 0, 300, 150);
         model.UpdateWastesNames();
     };
+    const auto partInContainer = [this] {
+        vrnApi::GetViewPtrByNumber(vrnApi::CreateContainerView(1000.0, 500.0))->SetCurrent(true);
+        model.m_figures.push_back(Figure::Create(vrnApi::CreateMacroByRectangle(L"C", 20, 20, 101)));
+    };
     const Case cases[] = {
         {"another job's map, sheets, remnants and 3D document, the map and sheets first", partAndRemnant,
          {"card.dxf", "Карта 2.dxf", "Карта 2.vfw", "Карта 3.DXF", "waste2-1(4) 2x99x99 Ст3.dxf", "sheets.v3d",
@@ -286,26 +290,13 @@ TEST_F(ExportTest, TheFilesAnEarlierExportLeftAreNamedAndNothingIsNoExport)
         {"a remnant alone on a sheet", [this] { AddWaste(AddSheet(L"S1", 1000.0, 500.0), 0, 0, 300, 150); },
          {}, 2, {nothing}, {}},
         {"parts in the container, a remnant left on their sheet",
-         [this] {
-             AddWaste(AddSheet(L"S1", 1000.0, 500.0), 0, 0, 300, 150);
-             vrnApi::GetViewPtrByNumber(vrnApi::CreateContainerView(1000.0, 500.0))->SetCurrent(true);
-             model.m_figures.push_back(Figure::Create(vrnApi::CreateMacroByRectangle(L"C", 20, 20, 101)));
-         },
-         {}, 0, {nothing}, {}},
-        {"a remnant on a sheet without parts beside one with", [this, partAndRemnant] {
-             partAndRemnant();
-             AddWaste(AddSheet(L"S2", 1000.0, 500.0), 0, 0, 300, 150);
-         },
-         {}, 2, {Text(IDS_MESS_SUCCESS_EXPORT)}, {"S1.vfw", kWaste1 + ".vfw"}},
+         [&] { AddWaste(AddSheet(L"S1", 1000.0, 500.0), 0, 0, 300, 150); partInContainer(); }, {}, 0, {nothing}, {}},
+        {"a remnant on a sheet without parts beside one with",
+         [&] { partAndRemnant(); AddWaste(AddSheet(L"S2", 1000.0, 500.0), 0, 0, 300, 150); }, {}, 2,
+         {Text(IDS_MESS_SUCCESS_EXPORT)}, {"S1.vfw", kWaste1 + ".vfw"}},
         {"an empty drawing", [] {}, {}, 0, {nothing}, {}},
         {"sheets without parts or remnants", [this] { AddSheet(L"S1", 1000.0, 500.0); }, {}, 0, {nothing}, {}},
-        {"parts in the container alone",
-         [this] {
-             AddSheet(L"S1", 1000.0, 500.0);
-             vrnApi::GetViewPtrByNumber(vrnApi::CreateContainerView(1000.0, 500.0))->SetCurrent(true);
-             model.m_figures.push_back(Figure::Create(vrnApi::CreateMacroByRectangle(L"C", 20, 20, 101)));
-         },
-         {}, 0, {nothing}, {}},
+        {"parts in the container alone", [&] { AddSheet(L"S1", 1000.0, 500.0); partInContainer(); }, {}, 0, {nothing}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

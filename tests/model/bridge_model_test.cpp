@@ -6,6 +6,7 @@
 #include "ByteAccess.h"
 
 #include <functional>
+#include <tuple>
 
 namespace bridgetest {
 namespace {
@@ -210,17 +211,15 @@ TEST_F(BridgeModelTest, OwnersAreTheNearestBordersWithinHalfTheWidth)
 TEST_F(BridgeModelTest, TheStoredNameFollowsTheOwnersAndTheType)
 {
     const JumperPtr bridge = AddBridge(BridgeType::Double, {300, 150}, F1(), {400, 150}, F2());
-    const std::pair<const char*, std::function<void()>> steps[] = {
-        {"selected", [&] { HP_Jumper(bridge->m_macro).Init(); }},
-        {"made a cross", [&] { bridge->SetType(BridgeType::Cross); bridge->ReBuild(); }},
-        {"made a gap", [&] { bridge->SetType(BridgeType::Gap); bridge->ReBuild(); }},
+    const std::tuple<const char*, std::function<void()>, const wchar_t*> steps[] = {
+        {"selected", [&] { HP_Jumper(bridge->m_macro).Init(); }, L"Мостик: F1 - F2 b30.0 тип-2"},
+        {"made a cross", [&] { bridge->SetType(BridgeType::Cross); bridge->ReBuild(); }, L"Мостик: F1 - F2 b30.0 тип-5"},
+        {"made a gap", [&] { bridge->SetType(BridgeType::Gap); bridge->ReBuild(); }, L"Мостик: F1 b30.0 тип-1"},
     };
-    const wchar_t* names[] = {L"Мостик: F1 - F2 b30.0 тип-2", L"Мостик: F1 - F2 b30.0 тип-5",
-                              L"Мостик: F1 b30.0 тип-1"};
-    for (size_t i = 0; i < std::size(steps); ++i) {
-        SCOPED_TRACE(steps[i].first);
-        steps[i].second();
-        EXPECT_EQ(bridge->m_macro->GetName(), names[i]);
+    for (const auto& [what, step, name] : steps) {
+        SCOPED_TRACE(what);
+        step();
+        EXPECT_EQ(bridge->m_macro->GetName(), name);
     }
 }
 
