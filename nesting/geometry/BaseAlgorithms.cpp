@@ -21,13 +21,6 @@ bool SegmentBoxesMeet(const NPoint& p1, const NPoint& p2, const NPoint& p3, cons
            std::min(p3.y, p4.y) < std::max(p1.y, p2.y) + EPS && std::max(p3.y, p4.y) > std::min(p1.y, p2.y) - EPS;
 }
 
-// p lies strictly inside the box of p1-p2 widened by EPS.
-bool SegmentBoxContains(const NPoint& p1, const NPoint& p2, const NPoint& p)
-{
-    return std::min(p1.x, p2.x) - EPS < p.x && p.x < std::max(p1.x, p2.x) + EPS &&
-           std::min(p1.y, p2.y) - EPS < p.y && p.y < std::max(p1.y, p2.y) + EPS;
-}
-
 bool InWidenedRect(const NRect& rect, double x, double y)
 {
     return rect.pBot.x - EPS < x && x < rect.pTop.x + EPS && rect.pBot.y - EPS < y && y < rect.pTop.y + EPS;

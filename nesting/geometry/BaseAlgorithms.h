@@ -3,6 +3,7 @@
 // the y axis points up (positive cross products and angles are counter-clockwise).
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -109,6 +110,14 @@ double DistancePointToSegment(const NPoint& p, const NPoint& a, const NPoint& b)
 double GetPlacementPointLine(const NPoint& p1, const NPoint& p2, const NPoint& p);
 bool CheckLineContainPoint(const NPoint& p1, const NPoint& p2, const NPoint& p);
 bool CheckSegmentContainPoint(const NPoint& p1, const NPoint& p2, const NPoint& p);
+// p lies strictly inside the box of p1-p2 widened by EPS (where
+// CheckSegmentContainPoint looks first).
+inline bool SegmentBoxContains(const NPoint& p1, const NPoint& p2, const NPoint& p)
+{
+    return std::min(p1.x, p2.x) - EPS < p.x && p.x < std::max(p1.x, p2.x) + EPS &&
+           std::min(p1.y, p2.y) - EPS < p.y && p.y < std::max(p1.y, p2.y) + EPS;
+}
+
 NPoint GetProjectionPointToLine(const NPoint& p1, const NPoint& p2, const NPoint& p);
 bool CheckIntersectionSegments(const NPoint& p1, const NPoint& p2, const NPoint& p3, const NPoint& p4);
 double AnglePoint(double x1, double y1, double x2, double y2);

@@ -163,9 +163,11 @@ std::vector<std::vector<DentChoice>> DentChoices(const NPolygon& polygon)
     const size_t n = v.size();
     std::vector<std::vector<DentChoice>> choices(n);
     for (size_t i = 0; i < n; ++i) {
+        const NPoint& a = v[i];
         const NPoint& b = v[(i + 1) % n];
+        // B lies on A-Q only inside its box: the rest are passed over here.
         for (size_t step = 2; step < n; ++step)
-            if (ClosesDent(polygon, i, step))
+            if (SegmentBoxContains(a, v[(i + step) % n], b) && ClosesDent(polygon, i, step))
                 choices[i].push_back({step, Distance2(b, v[(i + step) % n])});
     }
     return choices;
