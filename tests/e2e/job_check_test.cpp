@@ -56,52 +56,26 @@ void Replace(const fs::path& file, const std::string& from, const std::string& t
     Write(file, text.replace(at, from.size(), to));
 }
 
-// Moves a macro of the drawing as the user would with the host's own tool,
-// the library not loaded, and saves the drawing.
+// Opens the drawing in the stand-in host, the library not loaded, lets the
+// user edit it there, and saves it as `saved`.
+void EditInHost(const fs::path& drawing, const fs::path& saved, const std::function<void(vlhost::Driver&)>& edit)
+{
+    const fs::path root = fs::temp_directory_path() / ("job_check_test-host-" + std::to_string(getpid()));
+    {
+        vlhost::Host host(root);
+        vlhost::Driver user(host);
+        ASSERT_TRUE(user.Open(drawing));
+        edit(user);
+        ASSERT_TRUE(user.Save(saved));
+    }
+    fs::remove_all(root);
+}
+
+// Moves a macro of the drawing as the user would with the host's own tool.
 void MoveMacro(const fs::path& drawing, const std::wstring& name, double dx, double dy)
 {
-    const fs::path root = fs::temp_directory_path() / ("job_check_test-host-" + std::to_string(getpid()));
-    {
-        vlhost::Host host(root);
-        vlhost::Driver user(host);
-        ASSERT_TRUE(user.Open(drawing));
-        ASSERT_TRUE(user.Move(user.Objects(L"macro:" + name), dx, dy));
-        ASSERT_TRUE(user.Save(drawing));
-    }
-    fs::remove_all(root);
-}
-
-// Renames the sheet of the drawing as the user would in the host, the library
-// not loaded, and saves the drawing.
-void RenameSheet(const fs::path& drawing, const std::wstring& from, const std::wstring& to)
-{
-    const fs::path root = fs::temp_directory_path() / ("job_check_test-host-" + std::to_string(getpid()));
-    {
-        vlhost::Host host(root);
-        vlhost::Driver user(host);
-        ASSERT_TRUE(user.Open(drawing));
-        for (const vlapi::IVarnelAPIObjectPtr& object : user.Objects(L"macros")) {
-            if (vlapi::IMacroObjectPtr macro{object}; macro && macro->GetName() == from)
-                macro->SetName(to);
-        }
-        ASSERT_TRUE(user.Save(drawing));
-    }
-    fs::remove_all(root);
-}
-
-// A copy of the drawing, `copy`, whose first page's title block holds the
-// user's own cell as typed in the host, the library not loaded.
-void TypeTitleBlockCell(const fs::path& drawing, const fs::path& copy, int cell, const std::wstring& text)
-{
-    const fs::path root = fs::temp_directory_path() / ("job_check_test-host-" + std::to_string(getpid()));
-    {
-        vlhost::Host host(root);
-        vlhost::Driver user(host);
-        ASSERT_TRUE(user.Open(drawing));
-        ASSERT_TRUE(user.TypeInTitleBlock(0, cell, text));
-        ASSERT_TRUE(user.Save(copy));
-    }
-    fs::remove_all(root);
+    EditInHost(drawing, drawing,
+               [&](vlhost::Driver& user) { ASSERT_TRUE(user.Move(user.Objects(L"macro:" + name), dx, dy)); });
 }
 
 class JobCheck : public testing::Test {
@@ -162,7 +136,7 @@ TEST_F(JobCheck, TheJobAsMadePassesEveryCheck)
 struct Spoilt {
     const char* name;
     std::function<void(const fs::path& job)> spoil;
-    std::function<std::vector<std::string>(const fs::path& job)> args;
+    std::vector<std::string> args;  // $J stands for the spoilt copy's folder
     const char* fault;  // what the check names
 };
 
@@ -172,20 +146,14 @@ std::string PartsCsv(const fs::path& job) { return (job / "docs" / "Докуме
 
 const Spoilt kSpoilt[] = {
     {"CrossMovedOntoThePlate", [](const fs::path& job) { MoveMacro(Drawing(job), L"Cross", 40, -90); },
-     [](const fs::path& job) { return std::vector<std::string>{"overlap", Drawing(job)}; }, "and part 3 \"Cross\" on \"Карта раскроя 1\" share"},
+     {"overlap", "$J/job.vdw"}, "and part 3 \"Cross\" on \"Карта раскроя 1\" share"},
     {"PlateMovedOffItsSheet", [](const fs::path& job) { MoveMacro(Drawing(job), L"Plate", 0, 400); },
-     [](const fs::path& job) { return std::vector<std::string>{"reopen", Drawing(job)}; }, "result tables differ"},
+     {"reopen", "$J/job.vdw"}, "result tables differ"},
     {"PlateStandingOutOfItsSheet", [](const fs::path& job) { MoveMacro(Drawing(job), L"Plate", -80, 0); },
-     [](const fs::path& job) {
-         return std::vector<std::string>{"accounted", Drawing(job), "--import", (job / "import").string()};
-     },
-     "stands on \"Карта раскроя 1\" but outside the sheet"},
+     {"accounted", "$J/job.vdw", "--import", "$J/import"}, "stands on \"Карта раскроя 1\" but outside the sheet"},
     {"TwoPlatesListed",
      [](const fs::path& job) { Write(job / "parts.txt", "Plate|2\nCross|1\nDiamond|1\nRing|1\n"); },
-     [](const fs::path& job) {
-         return std::vector<std::string>{"accounted", Drawing(job), "--parts", (job / "parts.txt").string()};
-     },
-     "\"Plate\": 2 imported, 1 placed and 0 in the container"},
+     {"accounted", "$J/job.vdw", "--parts", "$J/parts.txt"}, "\"Plate\": 2 imported, 1 placed and 0 in the container"},
     {"PartMissingFromTheSheetDxf",
      [](const fs::path& job) {
          // The first line of the file moved off: its outline no longer closes.
@@ -196,35 +164,30 @@ const Spoilt kSpoilt[] = {
          const size_t end = text.find('\n', x + 5);
          Write(SheetDxf(job), text.replace(x + 5, end - x - 5, "-77.5"));
      },
-     [](const fs::path& job) { return std::vector<std::string>{"dxf", Drawing(job), (job / "export").string()}; },
-     "as in the drawing"},
+     {"dxf", "$J/job.vdw", "$J/export"}, "as in the drawing"},
     {"DxfObjectWithoutItsOwner", [](const fs::path& job) { Replace(SheetDxf(job), "  5\nD\n330\nC\n", "  5\nD\n"); },
-     [](const fs::path& job) { return std::vector<std::string>{"dxf", Drawing(job), (job / "export").string()}; },
-     "Карта раскроя 1.dxf: 1 audit fixes"},
+     {"dxf", "$J/job.vdw", "$J/export"}, "Карта раскроя 1.dxf: 1 audit fixes"},
     {"PartsRegisterNamingAnotherMap", [](const fs::path& job) { Replace(PartsCsv(job), "\"Карта раскроя 1\"", "\"Карта 7\""); },
-     [](const fs::path& job) { return std::vector<std::string>{"registers", Drawing(job), (job / "docs").string()}; },
-     "listed, the drawing holds none"},
+     {"registers", "$J/job.vdw", "$J/docs"}, "listed, the drawing holds none"},
     {"TruncatedDxf",
      [](const fs::path& job) {
          const std::string text = Read(SheetDxf(job));
          Write(SheetDxf(job), text.substr(0, text.size() / 2));
      },
-     [](const fs::path& job) { return std::vector<std::string>{"dxf", Drawing(job), (job / "export").string()}; },
-     "Карта раскроя 1.dxf: "},
+     {"dxf", "$J/job.vdw", "$J/export"}, "Карта раскроя 1.dxf: "},
     {"UsersTitleBlockCellLost",
      [](const fs::path& job) {
          const fs::path laid = job / "laid.vdw";
          ASSERT_EQ(RunCommand({NESTING_JOB, NESTING_SOURCE_DIR "/tests/data/e2e/job.txt", laid.string(), "--layout"}).status, 0);
-         TypeTitleBlockCell(laid, job / "typed.vdw", 110, L"Иванов И.И.");
+         // The first page's title block holds the user's own cell as typed in the host.
+         EditInHost(laid, job / "typed.vdw",
+                    [](vlhost::Driver& user) { ASSERT_TRUE(user.TypeInTitleBlock(0, 110, L"Иванов И.И.")); });
      },
-     [](const fs::path& job) {
-         return std::vector<std::string>{"same", (job / "typed.vdw").string(), (job / "laid.vdw").string()};
-     },
-     "the title block of page 1: cell 110 held \"Иванов И.И.\", holds \"\""},
+     {"same", "$J/typed.vdw", "$J/laid.vdw"}, "the title block of page 1: cell 110 held \"Иванов И.И.\", holds \"\""},
     {"PlateMovedOntoTheRemnant", [](const fs::path& job) { MoveMacro(Drawing(job), L"Plate", 150, 100); },
-     [](const fs::path& job) { return std::vector<std::string>{"remnants", Drawing(job)}; }, "holds 5000.0000 mm² of part 1 \"Plate\""},
+     {"remnants", "$J/job.vdw"}, "holds 5000.0000 mm² of part 1 \"Plate\""},
     {"CrossMovedIntoTheRemnantsGap", [](const fs::path& job) { MoveMacro(Drawing(job), L"Cross", 3, 0); },
-     [](const fs::path& job) { return std::vector<std::string>{"remnants", Drawing(job)}; }, "within the part gap 5.0000 mm"},
+     {"remnants", "$J/job.vdw"}, "within the part gap 5.0000 mm"},
     {"RemnantFileOverTheParts",
      [](const fs::path& job) {
          // A remnant's file whose outline takes in the whole sheet.
@@ -238,33 +201,25 @@ const Spoilt kSpoilt[] = {
          }
          Write(job / "export" / "waste1-1(1).dxf", "0\nSECTION\n2\nENTITIES\n" + lines + "0\nENDSEC\n0\nEOF\n");
      },
-     [](const fs::path& job) {
-         return std::vector<std::string>{"/usr/bin/python3", NESTING_SOURCE_DIR "/tests/e2e/check_remnant_dxf.py",
-                                         (job / "export").string(), "5"};
-     },
+     {"/usr/bin/python3", NESTING_SOURCE_DIR "/tests/e2e/check_remnant_dxf.py", "$J/export", "5"},
      "holds 7300.0000 mm² of the parts"},
     {"RemnantOutlineEndsAHairApart",
      [](const fs::path& job) {
          // The first line of the remnant's outline starts 0.000002 mm off where the last one ends.
          Replace(job / "export" / "waste1-1(1).dxf", "AcDbLine\n 10\n7.5\n", "AcDbLine\n 10\n7.500002\n");
      },
-     [](const fs::path& job) { return std::vector<std::string>{"dxf", Drawing(job), (job / "export").string()}; },
+     {"dxf", "$J/job.vdw", "$J/export"},
      "waste1-1(1).dxf: the outline is not closed at (7.500002, 192.500000): its ends lie 0.000002000 mm apart"},
     {"CsvCellChanged", [](const fs::path& job) { Replace(PartsCsv(job), "\"Cross\"", "\"Crosses\""); },
-     [](const fs::path& job) { return std::vector<std::string>{"csv", (job / "docs").string()}; },
-     "differs from its table document from row"},
+     {"csv", "$J/docs"}, "differs from its table document from row"},
     {"CsvNameASpreadsheetEvaluates", [](const fs::path& job) { Replace(PartsCsv(job), "\"Cross\"", "\"=Cross\""); },
-     [](const fs::path& job) { return std::vector<std::string>{"csv", (job / "docs").string()}; },
-     "a spreadsheet evaluates the cell \"=Cross\""},
+     {"csv", "$J/docs"}, "a spreadsheet evaluates the cell \"=Cross\""},
     {"CsvLineWithoutItsLastSeparator", [](const fs::path& job) { Replace(PartsCsv(job), ";\n", "\n"); },
-     [](const fs::path& job) { return std::vector<std::string>{"csv", (job / "docs").string()}; },
-     "a line that does not end with"},
+     {"csv", "$J/docs"}, "a line that does not end with"},
     {"CsvFolderWithoutRegisters", [](const fs::path& job) { fs::remove_all(job / "docs"); },
-     [](const fs::path& job) { return std::vector<std::string>{"csv", (job / "docs").string()}; },
-     "no .csv file under"},
+     {"csv", "$J/docs"}, "no .csv file under"},
     {"CsvWithoutItsByteOrderMark", [](const fs::path& job) { Replace(PartsCsv(job), "\xEF\xBB\xBF", ""); },
-     [](const fs::path& job) { return std::vector<std::string>{"csv", (job / "docs").string()}; },
-     "no byte-order mark leads the file"},
+     {"csv", "$J/docs"}, "no byte-order mark leads the file"},
 };
 
 TEST_F(JobCheck, EachCheckNamesTheFaultItGuardsAgainst)
@@ -274,7 +229,11 @@ TEST_F(JobCheck, EachCheckNamesTheFaultItGuardsAgainst)
         const fs::path job = Copy(c.name);
         c.spoil(job);
         // job_check, or the DXF reader of the scripts named with its interpreter.
-        const std::vector<std::string> args = c.args(job);
+        std::vector<std::string> args = c.args;
+        for (std::string& arg : args) {
+            if (const size_t at = arg.find("$J"); at != std::string::npos)
+                arg.replace(at, 2, job.string());
+        }
         const Outcome outcome = args.front().front() == '/' ? RunCommand(args) : Check(args);
         EXPECT_EQ(outcome.status, 1) << outcome.output;
         EXPECT_NE(outcome.output.find(c.fault), std::string::npos) << outcome.output;
@@ -287,7 +246,13 @@ TEST_F(JobCheck, EachCheckNamesTheFaultItGuardsAgainst)
 TEST_F(JobCheck, SheetFilesAreFoundUnderTheNamesTheExportGives)
 {
     const fs::path job = Copy("renamed");
-    RenameSheet(job / "job.vdw", L"Карта раскроя 1", L"Карта: 1");
+    // The sheet renamed as the user would in the host.
+    EditInHost(job / "job.vdw", job / "job.vdw", [](vlhost::Driver& user) {
+        for (const vlapi::IVarnelAPIObjectPtr& object : user.Objects(L"macros")) {
+            if (vlapi::IMacroObjectPtr macro{object}; macro && macro->GetName() == L"Карта раскроя 1")
+                macro->SetName(L"Карта: 1");
+        }
+    });
     fs::rename(SheetDxf(job), job / "export" / "Карта_ 1.dxf");
     for (const char* check : {"gaps", "dxf"}) {
         const Outcome outcome = Check({check, Drawing(job), (job / "export").string()});

@@ -207,80 +207,67 @@ void CheckOperands(unsigned seed, const std::function<VectorPolygon(PairGenerato
 constexpr std::initializer_list<BooleanType> ALL_TYPES{BooleanType::Union, BooleanType::Difference,
                                                        BooleanType::Intersection};
 
-void CheckPairs(unsigned seed, const std::function<std::pair<NPolygonPtr, NPolygonPtr>(PairGenerator&)>& make)
+// Kinds of operands, each from a seed of its own: pairs of convex or of
+// simple stars, a star with its mirror image across one of its edges
+// (sharing it) or turned by a half turn about one of its vertices (touching
+// there), pairs of grid rectangles or triangles; and several operands, as
+// when the no-fit polygons of all placed parts are united: the union of all,
+// and the first minus all the others.
+struct OperandKind {
+    const char* name;
+    unsigned seed;
+    VectorPolygon (*make)(PairGenerator&);
+    bool several = false;  // union and difference only
+};
+
+const OperandKind kOperandKinds[] = {
+    {"ConvexPairs", 11, [](PairGenerator& g) { return VectorPolygon{g.Star(true), g.Star(true)}; }},
+    {"SimplePairs", 12, [](PairGenerator& g) { return VectorPolygon{g.Star(false), g.Star(false)}; }},
+    {"PairsSharingAnEdge", 13,
+     [](PairGenerator& g) {
+         const NPolygonPtr a = g.Star(g.Integer(0, 1) == 0);
+         return VectorPolygon{a, g.MirroredAcrossEdge(*a)};
+     }},
+    {"PairsTouchingAtAVertex", 14,
+     [](PairGenerator& g) {
+         const NPolygonPtr a = g.Star(g.Integer(0, 1) == 0);
+         return VectorPolygon{a, g.TurnedAboutVertex(*a)};
+     }},
+    {"GridRectangles", 15, [](PairGenerator& g) { return VectorPolygon{g.Rectangle(), g.Rectangle()}; }},
+    {"GridTriangles", 16, [](PairGenerator& g) { return VectorPolygon{g.Triangle(), g.Triangle()}; }},
+    {"SeveralGridRectangles", 17,
+     [](PairGenerator& g) {
+         VectorPolygon operands;
+         for (int k = g.Integer(3, 6); k > 0; --k)
+             operands.push_back(g.Rectangle());
+         return operands;
+     },
+     true},
+    {"SeveralStars", 18,
+     [](PairGenerator& g) {
+         VectorPolygon operands;
+         for (int k = g.Integer(3, 5); k > 0; --k)
+             operands.push_back(g.Star(g.Integer(0, 1) == 0));
+         return operands;
+     },
+     true},
+};
+
+void PrintTo(const OperandKind& kind, std::ostream* os) { *os << kind.name; }
+
+class BooleanOperands : public ::testing::TestWithParam<OperandKind> {};
+
+TEST_P(BooleanOperands, AgreeWithTheClipper)
 {
-    CheckOperands(
-        seed,
-        [&](PairGenerator& g) {
-            const auto [a, b] = make(g);
-            return VectorPolygon{a, b};
-        },
-        ALL_TYPES);
+    const OperandKind& kind = GetParam();
+    if (kind.several)
+        CheckOperands(kind.seed, kind.make, {BooleanType::Union, BooleanType::Difference});
+    else
+        CheckOperands(kind.seed, kind.make, ALL_TYPES);
 }
 
-TEST(BooleanPoligonsProperty, ConvexPairs)
-{
-    CheckPairs(11, [](PairGenerator& g) { return std::pair{g.Star(true), g.Star(true)}; });
-}
-
-TEST(BooleanPoligonsProperty, SimplePairs)
-{
-    CheckPairs(12, [](PairGenerator& g) { return std::pair{g.Star(false), g.Star(false)}; });
-}
-
-TEST(BooleanPoligonsProperty, PairsSharingAnEdge)
-{
-    CheckPairs(13, [](PairGenerator& g) {
-        const NPolygonPtr a = g.Star(g.Integer(0, 1) == 0);
-        return std::pair{a, g.MirroredAcrossEdge(*a)};
-    });
-}
-
-TEST(BooleanPoligonsProperty, PairsTouchingAtAVertex)
-{
-    CheckPairs(14, [](PairGenerator& g) {
-        const NPolygonPtr a = g.Star(g.Integer(0, 1) == 0);
-        return std::pair{a, g.TurnedAboutVertex(*a)};
-    });
-}
-
-TEST(BooleanPoligonsProperty, GridRectangles)
-{
-    CheckPairs(15, [](PairGenerator& g) { return std::pair{g.Rectangle(), g.Rectangle()}; });
-}
-
-TEST(BooleanPoligonsProperty, GridTriangles)
-{
-    CheckPairs(16, [](PairGenerator& g) { return std::pair{g.Triangle(), g.Triangle()}; });
-}
-
-// Several operands, as when the no-fit polygons of all placed parts are
-// united: the union of all, and the first minus all the others.
-TEST(BooleanPoligonsProperty, SeveralGridRectangles)
-{
-    CheckOperands(
-        17,
-        [](PairGenerator& g) {
-            VectorPolygon operands;
-            for (int k = g.Integer(3, 6); k > 0; --k)
-                operands.push_back(g.Rectangle());
-            return operands;
-        },
-        {BooleanType::Union, BooleanType::Difference});
-}
-
-TEST(BooleanPoligonsProperty, SeveralStars)
-{
-    CheckOperands(
-        18,
-        [](PairGenerator& g) {
-            VectorPolygon operands;
-            for (int k = g.Integer(3, 5); k > 0; --k)
-                operands.push_back(g.Star(g.Integer(0, 1) == 0));
-            return operands;
-        },
-        {BooleanType::Union, BooleanType::Difference});
-}
+INSTANTIATE_TEST_SUITE_P(BooleanPoligonsProperty, BooleanOperands, ::testing::ValuesIn(kOperandKinds),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------- near-degenerate families
 

@@ -35,38 +35,47 @@ TEST(PointInPolygonTest, BoundaryGivesTouch)
     EXPECT_FALSE(CheckPoligonContainPointOn({}, {0, 0}));
 }
 
-TEST(PointInPolygonTest, RayThroughVertices)
+// Points off the boundary whose rays run through vertices, along edges or
+// just past a vertex, each judged inside or not.
+TEST(PointInPolygonTest, RaysThroughVerticesAndAlongEdges)
 {
-    // Convex corner: the boundary returns to the side it came from.
-    const Points triangle{{0, 0}, {4, 0}, {2, 2}};
-    EXPECT_FALSE(CheckPoligonContainPoint(triangle, {0, 2}, false));
-    EXPECT_TRUE(CheckPoligonContainPoint(triangle, {2, 1}, false));
-    // The boundary passes from below to above at a vertex on the ray.
-    const Points diamond{{2, 0}, {4, 2}, {2, 4}, {0, 2}};
-    EXPECT_TRUE(CheckPoligonContainPoint(diamond, {1, 2}, false));
-    EXPECT_FALSE(CheckPoligonContainPoint(diamond, {-1, 2}, false));
-    EXPECT_FALSE(CheckPoligonContainPoint(diamond, {5, 2}, false));
-    const Points diamondFromTop{{2, 4}, {0, 2}, {2, 0}, {4, 2}};
-    EXPECT_TRUE(CheckPoligonContainPoint(diamondFromTop, {1, 2}, false));
-    EXPECT_FALSE(CheckPoligonContainPoint(diamondFromTop, {-1, 2}, false));
-}
-
-TEST(PointInPolygonTest, RayAlongHorizontalRuns)
-{
-    // A run along the ray followed by a change of side counts once.
-    const Points step{{0, 0}, {4, 0}, {4, 2}, {6, 2}, {6, 4}, {0, 4}};
-    EXPECT_TRUE(CheckPoligonContainPoint(step, {1, 2}, false));
-    EXPECT_FALSE(CheckPoligonContainPoint(step, {-1, 2}, false));
-    // A run that returns to the side it came from counts nothing.
-    const Points notch{{0, 0}, {4, 0}, {4, 2}, {6, 2}, {6, 0}, {8, 0}, {8, 4}, {0, 4}};
-    EXPECT_TRUE(CheckPoligonContainPoint(notch, {1, 2}, false));
-    EXPECT_FALSE(CheckPoligonContainPoint(notch, {-1, 2}, false));
-    EXPECT_FALSE(CheckPoligonContainPoint(notch, {5, 1}, false));
-    // A fine chain that crosses the ray in steps each shorter than the
-    // tolerance (a curve followed closely) still passes from side to side.
-    const Points fine{{0, 0}, {4, 0}, {4, 1.99985}, {4, 1.99995}, {4, 2.00004}, {4, 2.00012}, {4, 4}, {0, 4}};
-    EXPECT_TRUE(CheckPoligonContainPoint(fine, {1, 2}, false));
-    EXPECT_FALSE(CheckPoligonContainPoint(fine, {-1, 2}, false));
+    const struct {
+        const char* what;
+        Points ring;
+        std::vector<std::pair<NPoint, bool>> probes;  // the point, inside
+    } cases[] = {
+        // Convex corner: the boundary returns to the side it came from.
+        {"triangle", {{0, 0}, {4, 0}, {2, 2}}, {{{0, 2}, false}, {{2, 1}, true}}},
+        // The boundary passes from below to above at a vertex on the ray.
+        {"diamond", {{2, 0}, {4, 2}, {2, 4}, {0, 2}}, {{{1, 2}, true}, {{-1, 2}, false}, {{5, 2}, false}}},
+        {"diamond from the top", {{2, 4}, {0, 2}, {2, 0}, {4, 2}}, {{{1, 2}, true}, {{-1, 2}, false}}},
+        // A run along the ray followed by a change of side counts once.
+        {"step", {{0, 0}, {4, 0}, {4, 2}, {6, 2}, {6, 4}, {0, 4}}, {{{1, 2}, true}, {{-1, 2}, false}}},
+        // A run that returns to the side it came from counts nothing.
+        {"notch", {{0, 0}, {4, 0}, {4, 2}, {6, 2}, {6, 0}, {8, 0}, {8, 4}, {0, 4}},
+         {{{1, 2}, true}, {{-1, 2}, false}, {{5, 1}, false}}},
+        // A fine chain that crosses the ray in steps each shorter than the
+        // tolerance (a curve followed closely) still passes from side to side.
+        {"fine chain", {{0, 0}, {4, 0}, {4, 1.99985}, {4, 1.99995}, {4, 2.00004}, {4, 2.00012}, {4, 4}, {0, 4}},
+         {{{1, 2}, true}, {{-1, 2}, false}}},
+        // Rays passing a vertex just outside the equality tolerance cross its
+        // two edges at distinct points, however close together: a point far
+        // from the boundary is judged by every crossing. 5 away, level with
+        // the tip; just above and below the valley (5, 3).
+        {"peak", {{0, 0}, {20, 0}, {20, 10}, {12, 10}, {10, 17}, {8, 10}, {0, 10}},
+         {{{-5, 16.9994}, false}, {{10, 16.99}, true}}},
+        {"valley", {{0, 0}, {10, 0}, {10, 10}, {6, 10}, {5, 3}, {4, 10}, {0, 10}},
+         {{{1, 3.0005}, true}, {{1, 2.9995}, true}}},
+        // An edge leaving a vertex on the ray meets the ray only at that
+        // vertex, however shallow the edge is.
+        {"shallow edge", {{4, -3}, {5, -0.00005}, {100, 2}, {100, -10}}, {{{0, 0}, false}, {{50, 0}, true}}},
+        // A run along the ray over the ring's seam: the walk starts away from it.
+        {"run over the seam", {{7, 0}, {10, 0}, {10, 5}, {-10, 5}, {-10, -5}, {5, -5}, {5, 0}},
+         {{{0, 0}, true}, {{-11, 0}, false}}},
+    };
+    for (const auto& c : cases)
+        for (const auto& [p, inside] : c.probes)
+            EXPECT_EQ(CheckPoligonContainPoint(c.ring, p, false), inside) << c.what << " at " << p.x << ", " << p.y;
 }
 
 // Star-shaped rings on a coarse grid, cleaned of repeated and collinear
@@ -110,36 +119,6 @@ TEST(PointInPolygonTest, AgreesWithEvenOddRuleOnGridStars)
     std::uniform_int_distribution<int> coord(-7, 7);
     const auto halfGrid = [&](int) { return NPoint{coord(rng) * 0.5, coord(rng) * 0.5}; };
     EXPECT_GT(CompareWithEvenOddOnGridStars(rng, 6, 300, 1e-3, halfGrid), 5000);
-}
-
-// Rays passing a vertex just outside the equality tolerance cross its two
-// edges at distinct points, however close together: a point far from the
-// boundary is judged by every crossing.
-TEST(PointInPolygonTest, RayJustPastAVertex)
-{
-    const Points peak{{0, 0}, {20, 0}, {20, 10}, {12, 10}, {10, 17}, {8, 10}, {0, 10}};
-    EXPECT_FALSE(CheckPoligonContainPoint(peak, {-5, 16.9994}, false));  // 5 away, level with the tip
-    EXPECT_TRUE(CheckPoligonContainPoint(peak, {10, 16.99}, false));
-    const Points valley{{0, 0}, {10, 0}, {10, 10}, {6, 10}, {5, 3}, {4, 10}, {0, 10}};
-    EXPECT_TRUE(CheckPoligonContainPoint(valley, {1, 3.0005}, false));  // just above the valley (5, 3)
-    EXPECT_TRUE(CheckPoligonContainPoint(valley, {1, 2.9995}, false));
-}
-
-// An edge leaving a vertex on the ray meets the ray only at that vertex,
-// however shallow the edge is.
-TEST(PointInPolygonTest, ShallowEdgeAfterAVertexOnTheRay)
-{
-    const Points ring{{4, -3}, {5, -0.00005}, {100, 2}, {100, -10}};
-    EXPECT_FALSE(CheckPoligonContainPoint(ring, {0, 0}, false));
-    EXPECT_TRUE(CheckPoligonContainPoint(ring, {50, 0}, false));
-}
-
-// A run along the ray over the ring's seam: the walk starts away from it.
-TEST(PointInPolygonTest, RunAlongTheRayAcrossTheSeam)
-{
-    const Points ring{{7, 0}, {10, 0}, {10, 5}, {-10, 5}, {-10, -5}, {5, -5}, {5, 0}};
-    EXPECT_TRUE(CheckPoligonContainPoint(ring, {0, 0}, false));
-    EXPECT_FALSE(CheckPoligonContainPoint(ring, {-11, 0}, false));
 }
 
 // Grid stars probed just above and below their vertices' levels.

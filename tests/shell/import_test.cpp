@@ -190,24 +190,21 @@ TEST_F(ImportCommandTest, CellEditsReachTheReaderAndABadNumberKeepsTheValue)
     struct Case {
         int row, column;
         const wchar_t* text;
-        const wchar_t* shown;  // the row after the refresh
+        const wchar_t* shown = nullptr;  // the row after the refresh; none: as the case before shows it
     } cases[] = {
         {3, 1, L"Опора", L"3 | Опора |  | да | Сталь | 2 | 1 | В.v3d"},
         {3, 2, L"ОП-1", L"3 | Опора | ОП-1 | да | Сталь | 2 | 1 | В.v3d"},
         {1, 4, L"Ст3", L"1 | А |  | да | Ст3 | 2 | 1 | А.v3d"},  // its new node sorts first
         {1, 5, L" 3mm", L"1 | А |  | да | Ст3 | 3 | 1 | А.v3d"},
         {1, 6, L"12 pcs", L"1 | А |  | да | Ст3 | 3 | 12 | А.v3d"},
-        {1, 5, L"мм 3", L"1 | А |  | да | Ст3 | 3 | 12 | А.v3d"},
-        {1, 5, L"0", L"1 | А |  | да | Ст3 | 3 | 12 | А.v3d"},
-        {1, 5, L"-2", L"1 | А |  | да | Ст3 | 3 | 12 | А.v3d"},
-        {1, 5, L"1e999", L"1 | А |  | да | Ст3 | 3 | 12 | А.v3d"},
-        {1, 6, L"шт", L"1 | А |  | да | Ст3 | 3 | 12 | А.v3d"},
-        {1, 6, L"0", L"1 | А |  | да | Ст3 | 3 | 12 | А.v3d"},
-        {1, 6, L"99999999999", L"1 | А |  | да | Ст3 | 3 | 12 | А.v3d"},
+        {1, 5, L"мм 3"}, {1, 5, L"0"}, {1, 5, L"-2"}, {1, 5, L"1e999"},
+        {1, 6, L"шт"}, {1, 6, L"0"}, {1, 6, L"99999999999"},
     };
+    const wchar_t* shown = nullptr;
     for (const Case& c : cases) {
+        shown = c.shown ? c.shown : shown;
         ASSERT_TRUE(user->EditCell(grid, c.row, c.column, c.text)) << user->Refusal();
-        EXPECT_EQ(Row(grid, c.row), c.shown) << vlhost::Host::Utf8(c.text);
+        EXPECT_EQ(Row(grid, c.row), shown) << vlhost::Host::Utf8(c.text);
     }
     const ImportPartMetaData& a = Command().m_reader.m_metaDatum[0];
     EXPECT_EQ(a.thickness, 3.0);
