@@ -184,7 +184,15 @@ TEST_F(BridgeFollowTest, BridgesTurnWithTheirFigureWhereverTheyStand)
             moved.push_back(vlapi::IAPIObjectPtr(hostAccess::ObjectOf(doc, made->GetReference())));
     }
     Drop(model);
-    const auto bridgesOnL = [] {
+    doc->RotateObjects(moved, 760.0, 260.0, 90.0);
+    // Then shifted along the turned L's lower edge: a bridge standing on it
+    // stands on the shifted edge too, and moves all the same.
+    for (const double shift : {0.0, 10.0}) {
+        if (shift != 0.0)
+            doc->MoveObjects({vlapi::IAPIObjectPtr(hostAccess::ObjectOf(doc, FigureMacro(L"L")->GetReference()))},
+                             shift, 0.0);
+        Select(L"L");
+        RunAutoPlacementInSheet();
         NestingModel read;
         Load(read);
         read.InitJumpersFromActiveDoc();
@@ -194,28 +202,11 @@ TEST_F(BridgeFollowTest, BridgesTurnWithTheirFigureWhereverTheyStand)
                 found.push_back(jumper->m_point1);
         }
         Drop(read);
-        return found;
-    };
-    doc->RotateObjects(moved, 760.0, 260.0, 90.0);
-    Select(L"L");
-    RunAutoPlacementInSheet();
-    std::vector<NPoint> found = bridgesOnL();
-    ASSERT_EQ(found.size(), std::size(bridges));
-    for (size_t i = 0; i < found.size(); ++i) {
-        SCOPED_TRACE(bridges[i].what);
-        ExpectPoint(found[i], turned(bridges[i].at), 1e-6);
-    }
-
-    // Then shifted along the turned L's lower edge: a bridge standing on it
-    // stands on the shifted edge too, and moves all the same.
-    doc->MoveObjects({vlapi::IAPIObjectPtr(hostAccess::ObjectOf(doc, FigureMacro(L"L")->GetReference()))}, 10.0, 0.0);
-    Select(L"L");
-    RunAutoPlacementInSheet();
-    found = bridgesOnL();
-    ASSERT_EQ(found.size(), std::size(bridges));
-    for (size_t i = 0; i < found.size(); ++i) {
-        SCOPED_TRACE(bridges[i].what);
-        ExpectPoint(found[i], turned(bridges[i].at) + NPoint{10.0, 0.0}, 1e-6);
+        ASSERT_EQ(found.size(), std::size(bridges));
+        for (size_t i = 0; i < found.size(); ++i) {
+            SCOPED_TRACE(bridges[i].what);
+            ExpectPoint(found[i], turned(bridges[i].at) + NPoint{shift, 0.0}, 1e-6);
+        }
     }
 }
 

@@ -157,11 +157,8 @@ TEST_F(CollectionsTest, EqualFiguresAreGroupedByNameThicknessAndMaterial)
                        Bare(L"A", 2.0, L"Ст3")};
     std::vector<std::vector<FigurePtr>> tree = {{}};
     model.GetFigureObjectsTree(tree);
-    ASSERT_EQ(tree.size(), 5u);  // appended after what was there
-    EXPECT_EQ(tree[1], (std::vector<FigurePtr>{model.m_figures[0], model.m_figures[2]}));
-    EXPECT_EQ(tree[2], (std::vector<FigurePtr>{model.m_figures[1]}));
-    EXPECT_EQ(tree[3], (std::vector<FigurePtr>{model.m_figures[3]}));
-    EXPECT_EQ(tree[4], (std::vector<FigurePtr>{model.m_figures[4]}));
+    const std::vector<FigurePtr>& f = model.m_figures;  // groups appended after what was there
+    EXPECT_EQ(tree, (std::vector<std::vector<FigurePtr>>{{}, {f[0], f[2]}, {f[1]}, {f[3]}, {f[4]}}));
 }
 
 TEST_F(CollectionsTest, FindersAppendInModelOrder)

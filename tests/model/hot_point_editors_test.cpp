@@ -5,6 +5,7 @@
 
 #include "model/HotPointEditors.h"
 
+#include <array>
 #include <cmath>
 
 namespace {
@@ -23,11 +24,12 @@ HotPoint At(double x, double y)
     return point;
 }
 
-double MacroAngle(const INestingMacroObjectPtr& macro)
+// The macro's placement: x, y and angle.
+std::array<double, 3> Placement(const INestingMacroObjectPtr& macro)
 {
-    double x = 0, y = 0, angle = 0;
-    macro->GetMacroPlacement(x, y, angle);
-    return angle;
+    std::array<double, 3> placement{};
+    macro->GetMacroPlacement(placement[0], placement[1], placement[2]);
+    return placement;
 }
 
 class FigureEditorTest : public figuretest::FigureStaticsTest {
@@ -78,10 +80,10 @@ TEST_F(FigureEditorTest, TheTurningHandleTurnsTheFigureAboutItsPlacementPoint)
         double turn;
     } drags[] = {{At(0, 50), 90}, {At(0, -50), 270}, {At(-30, 0.00005), 180}, {At(40, 0), 0}, {At(0, 0), 180}};
     for (const auto& drag : drags) {
-        const double before = MacroAngle(plate->m_macro);
+        const double before = Placement(plate->m_macro)[2];
         HotPoint to = drag.to;
         ASSERT_TRUE(editor.SetHotPoint(to, 1));
-        const double turned = std::fmod(MacroAngle(plate->m_macro) - before + 720.0, 360.0);
+        const double turned = std::fmod(Placement(plate->m_macro)[2] - before + 720.0, 360.0);
         EXPECT_NEAR(turned, drag.turn, 1e-9) << drag.to.x << " " << drag.to.y;
         const Figure& figure = dynamic_cast<const Figure&>(*editor.m_object);
         ExpectPolygonsOnOutline(figure, 10.0);
@@ -100,8 +102,7 @@ TEST_F(FigureEditorTest, TheMoveHandleMovesTheFigureAndTheCursorTellsTheAngle)
 
     HotPoint by = At(30, -20);
     ASSERT_TRUE(editor.SetHotPoint(by, 0));
-    double x = 0, y = 0, angle = 0;
-    plate->m_macro->GetMacroPlacement(x, y, angle);
+    const auto [x, y, angle] = Placement(plate->m_macro);
     EXPECT_NEAR(x, 330, 1e-9);
     EXPECT_NEAR(y, 180, 1e-9);
     ExpectPolygonsOnOutline(dynamic_cast<const Figure&>(*editor.m_object), 10.0);
@@ -122,15 +123,13 @@ TEST_F(FigureEditorTest, ACancelledDragPutsTheFigureBackADoneOnePlacesItAgain)
     } drags[] = {{0, {At(30, -20), At(45, 10)}, false}, {1, {At(0, 50), At(-20, -20)}, false}, {1, {}, false},
                  {0, {At(5, 5)}, true}};
     for (const auto& drag : drags) {
-        double x0 = 0, y0 = 0, a0 = 0;
-        plate->m_macro->GetMacroPlacement(x0, y0, a0);
+        const auto [x0, y0, a0] = Placement(plate->m_macro);
         State().commandQueue.clear();
         editor.BeginDrag(drag.handle);
         for (HotPoint step : drag.steps)
             ASSERT_TRUE(editor.SetHotPoint(step, drag.handle));
         EXPECT_TRUE(editor.EditComplete(drag.handle, drag.success));
-        double x = 0, y = 0, angle = 0;
-        plate->m_macro->GetMacroPlacement(x, y, angle);
+        const auto [x, y, angle] = Placement(plate->m_macro);
         if (drag.success) {
             EXPECT_EQ(State().commandQueue, std::deque<int>{300});
             continue;
@@ -192,8 +191,7 @@ TEST_F(JumperEditorTest, DraggedEndsArePulledOntoTheirOwners)
     ExpectPoint(bridge.m_point1, 300, 170);  // (315, 170), pulled onto F1's right edge
     ExpectPoint(NPoint{first.x, first.y}, 300, 170);
     ExpectPoint(bridge.m_point2, 400, 160);
-    double x = 0, y = 0, angle = 0;
-    bridge.m_macro->GetMacroPlacement(x, y, angle);
+    const auto [x, y, angle] = Placement(bridge.m_macro);
     ExpectPoint(NPoint{x, y}, 300, 170);
     EXPECT_TRUE(editor.EditComplete(0, true));
     EXPECT_TRUE(State().commandQueue.empty());
@@ -211,8 +209,7 @@ TEST_F(JumperEditorTest, ACancelledDragPutsBothEndsBack)
         EXPECT_TRUE(editor.EditComplete(handle, false));
         ExpectPoint(bridge.m_point1, 300, 150);
         ExpectPoint(bridge.m_point2, 400, 170);
-        double x = 0, y = 0, angle = 0;
-        bridge.m_macro->GetMacroPlacement(x, y, angle);
+        const auto [x, y, angle] = Placement(bridge.m_macro);
         ExpectPoint(NPoint{x, y}, 300, 150);
     }
 }

@@ -70,10 +70,9 @@ TEST_F(LoadModelTest, SheetsFiguresAndRemnantsWithTheirOwners)
         EXPECT_DOUBLE_EQ(NestingModel::GetHeightSheet(), 1500);
 
         ASSERT_EQ(model.m_figures.size(), 4u);
-        EXPECT_EQ(model.m_figures[0]->m_name, L"Spare");
-        EXPECT_EQ(model.m_figures[1]->m_name, L"A");
-        EXPECT_EQ(model.m_figures[2]->m_name, L"B");
-        EXPECT_EQ(model.m_figures[3]->m_name, L"C");
+        const wchar_t* const names[] = {L"Spare", L"A", L"B", L"C"};
+        for (size_t i = 0; i < std::size(names); ++i)
+            EXPECT_EQ(model.m_figures[i]->m_name, names[i]);
         EXPECT_FALSE(model.m_figures[0]->m_owner);
         EXPECT_EQ(model.m_figures[1]->m_owner, model.m_sheets[0]);
         EXPECT_FALSE(model.m_figures[2]->m_owner);  // out of its sheet by more than 1e-4

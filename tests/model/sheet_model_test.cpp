@@ -68,44 +68,39 @@ TEST_F(SheetModelTest, NamesSelectionAndLookUpByIndexAndReference) {
 }
 
 TEST_F(SheetModelTest, SheetThicknessIsTheFiguresCommonThickness) {
-    model.m_figures = {Part(2.0, L""), Part(2.0005, L""), Part(2.0, L"")};
-    model.InitSheetThickness();
-    EXPECT_EQ(model.m_thicknessSheet, 2.0);
-
-    model.m_thicknessSheet = 0.0;
-    model.m_figures = {Part(2.0, L""), Part(3.0, L"")};
-    model.InitSheetThickness();
-    EXPECT_EQ(model.m_thicknessSheet, 0.0);
-
-    model.m_thicknessSheet = 4.0;
-    model.m_figures = {Part(2.0, L"")};
-    model.InitSheetThickness();
-    EXPECT_EQ(model.m_thicknessSheet, 4.0);
-
-    model.m_thicknessSheet = 0.0;
-    model.m_figures.clear();
-    model.InitSheetThickness();
-    EXPECT_EQ(model.m_thicknessSheet, 0.0);
+    const struct {
+        double before;
+        std::vector<double> figures;
+        double expected;
+    } cases[] = {{0.0, {2.0, 2.0005, 2.0}, 2.0}, {0.0, {2.0, 3.0}, 0.0}, {4.0, {2.0}, 4.0}, {0.0, {}, 0.0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.figures.size());
+        model.m_thicknessSheet = c.before;
+        model.m_figures.clear();
+        for (const double thickness : c.figures)
+            model.m_figures.push_back(Part(thickness, L""));
+        model.InitSheetThickness();
+        EXPECT_EQ(model.m_thicknessSheet, c.expected);
+    }
 }
 
 TEST_F(SheetModelTest, SheetMaterialIsTheFiguresCommonMaterial) {
-    NestingModel::m_materialSheet.clear();
-    model.m_figures = {Part(1, L"St3"), Part(1, L"St3"), Part(1, L"St3")};
-    model.InitSheetMaterial();
-    EXPECT_EQ(NestingModel::m_materialSheet, L"St3");
-    EXPECT_EQ(vrnApi::GetMaterialPropertyFromDocument(), L"");  // the drawing is written by SaveParams
-
-    for (const wchar_t* odd : {L"st3", L""}) {
-        NestingModel::m_materialSheet.clear();
-        model.m_figures = {Part(1, L"St3"), Part(1, odd)};
+    const struct {
+        const wchar_t* before;
+        std::vector<const wchar_t*> figures;
+        const wchar_t* expected;
+    } cases[] = {{L"", {L"St3", L"St3", L"St3"}, L"St3"}, {L"", {L"St3", L"st3"}, L""}, {L"", {L"St3", L""}, L""},
+                 {L"09Г2С", {L"St3"}, L"09Г2С"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.before) + L" / " + c.figures.back()));
+        NestingModel::m_materialSheet = c.before;
+        model.m_figures.clear();
+        for (const wchar_t* material : c.figures)
+            model.m_figures.push_back(Part(1, material));
         model.InitSheetMaterial();
-        EXPECT_EQ(NestingModel::m_materialSheet, L"");
+        EXPECT_EQ(NestingModel::m_materialSheet, c.expected);
+        EXPECT_EQ(vrnApi::GetMaterialPropertyFromDocument(), L"");  // the drawing is written by SaveParams
     }
-
-    NestingModel::m_materialSheet = L"09Г2С";
-    model.m_figures = {Part(1, L"St3")};
-    model.InitSheetMaterial();
-    EXPECT_EQ(NestingModel::m_materialSheet, L"09Г2С");
 }
 
 TEST_F(SheetModelTest, LayOutInRowsOfColumnsWithTheirTablesAndTheContainer) {
