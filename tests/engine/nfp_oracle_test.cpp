@@ -10,14 +10,21 @@
 
 namespace {
 
-nfp_oracle::Instance Load(const std::string& name)
+// An instance of the test data, by default an ESICUP one.
+nfp_oracle::Instance Load(const std::string& name, const std::string& dir = "esicup")
 {
     nfp_oracle::Instance instance;
     std::string error;
-    EXPECT_TRUE(nfp_oracle::LoadInstance(std::filesystem::path(NESTING_TEST_DATA_DIR) / "esicup" / (name + ".json"),
-                                         instance, error))
-        << error;
+    const std::filesystem::path file = std::filesystem::path(NESTING_TEST_DATA_DIR) / dir / (name + ".json");
+    EXPECT_TRUE(nfp_oracle::LoadInstance(file, instance, error)) << error;
     return instance;
+}
+
+// The square of side `side` with its lower left corner at (x0, y0).
+NPolygonPtr Square(double x0, double y0, double side)
+{
+    return std::make_shared<NPolygon>(
+        NPoint{}, std::vector<NPoint>{{x0, y0}, {x0 + side, y0}, {x0 + side, y0 + side}, {x0, y0 + side}});
 }
 
 nfp_oracle::Instance RepeatedClockwise(nfp_oracle::Instance instance)
@@ -31,11 +38,13 @@ nfp_oracle::Instance RepeatedClockwise(nfp_oracle::Instance instance)
     return instance;
 }
 
-void ExpectMatches(const nfp_oracle::Instance& instance)
+// Every pair of the instance matches; the count of pairs, or of pairs in holes, is not 0.
+void ExpectMatches(const nfp_oracle::Instance& instance,
+                   size_t nfp_oracle::Summary::*pairs = &nfp_oracle::Summary::pairs)
 {
     std::ostringstream log;
     nfp_oracle::Summary s = nfp_oracle::RunInstance(instance, &log);
-    EXPECT_GT(s.pairs, 0u);
+    EXPECT_GT(s.*pairs, 0u);
     EXPECT_EQ(s.mismatches, 0u) << log.str();
     EXPECT_EQ(s.failures, 0u) << log.str();
 }
@@ -55,13 +64,9 @@ TEST(NfpOracle, ComparisonSeesAWrongRegion)
     // side 2 at (-1, -1); a shifted or a smaller ring is reported, a ring
     // that crosses itself is a mismatch, never handed to the exact arithmetic.
     nfp_oracle::Ring square{{0, 0}, {1, 0}, {1, 1}, {0, 1}};
-    auto ring = [](double x0, double y0, double side) {
-        return std::make_shared<NPolygon>(
-            NPoint{}, std::vector<NPoint>{{x0, y0}, {x0 + side, y0}, {x0 + side, y0 + side}, {x0, y0 + side}});
-    };
-    EXPECT_NEAR(nfp_oracle::MismatchRatio({ring(-1, -1, 2)}, square, square), 0.0, 1e-12);
-    EXPECT_GT(nfp_oracle::MismatchRatio({ring(-1, -0.999, 2)}, square, square), 1e-6);
-    EXPECT_GT(nfp_oracle::MismatchRatio({ring(-1, -1, 2), ring(-0.5, -0.5, 1)}, square, square), 1e-6);
+    EXPECT_NEAR(nfp_oracle::MismatchRatio({Square(-1, -1, 2)}, square, square), 0.0, 1e-12);
+    EXPECT_GT(nfp_oracle::MismatchRatio({Square(-1, -0.999, 2)}, square, square), 1e-6);
+    EXPECT_GT(nfp_oracle::MismatchRatio({Square(-1, -1, 2), Square(-0.5, -0.5, 1)}, square, square), 1e-6);
     EXPECT_LT(nfp_oracle::MismatchRatio({}, square, square), 0.0);
     auto bowtie = std::make_shared<NPolygon>(NPoint{}, std::vector<NPoint>{{-1, -1}, {1, 1}, {1, -1}, {-1, 1}});
     EXPECT_EQ(nfp_oracle::Compare({bowtie}, square, square).check, nfp_oracle::RegionCheck::NotSimple);
@@ -101,24 +106,20 @@ TEST(NfpOracle, InnerComparisonSeesAWrongRegion)
 {
     const nfp_oracle::Ring unit{{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     const nfp_oracle::Ring hole{{0, 0}, {10, 0}, {10, 5}, {14, 5}, {10, 5}, {10, 10}, {0, 10}};
-    auto ring = [](double x0, double y0, double side) {
-        return std::make_shared<NPolygon>(
-            NPoint{}, std::vector<NPoint>{{x0, y0}, {x0 + side, y0}, {x0 + side, y0 + side}, {x0, y0 + side}});
-    };
     const struct {
         const char* name;
         VectorPolygon rings;
         nfp_oracle::Ring b;
         bool matches;
     } cases[] = {
-        {"the region", {ring(0, 0, 9)}, unit, true},
-        {"shifted", {ring(0, 0.01, 9)}, unit, false},
+        {"the region", {Square(0, 0, 9)}, unit, true},
+        {"shifted", {Square(0, 0.01, 9)}, unit, false},
         {"missing", {}, unit, false},
-        {"a small region", {ring(0, 0, 0.001)}, nfp_oracle::Ring{{0, 0}, {9.999, 0}, {9.999, 9.999}, {0, 9.999}}, true},
-        {"a small region missing", {}, nfp_oracle::Ring{{0, 0}, {9.999, 0}, {9.999, 9.999}, {0, 9.999}}, false},
-        {"an exact fit, no area", {}, nfp_oracle::Ring{{0, 0}, {10, 0}, {10, 10}, {0, 10}}, true},
+        {"a small region", {Square(0, 0, 0.001)}, Square(0, 0, 9.999)->m_points, true},
+        {"a small region missing", {}, Square(0, 0, 9.999)->m_points, false},
+        {"an exact fit, no area", {}, Square(0, 0, 10)->m_points, true},
         {"too large", {}, nfp_oracle::Ring{{0, 0}, {11, 0}, {11, 1}, {0, 1}}, true},
-        {"too large, yet a region", {ring(0, 0, 1)}, nfp_oracle::Ring{{0, 0}, {11, 0}, {11, 1}, {0, 1}}, false},
+        {"too large, yet a region", {Square(0, 0, 1)}, nfp_oracle::Ring{{0, 0}, {11, 0}, {11, 1}, {0, 1}}, false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(nfp_oracle::CompareInner(c.rings, hole, c.b).Matches(), c.matches) << c.name;
@@ -129,17 +130,7 @@ TEST(NfpOracle, InnerComparisonSeesAWrongRegion)
 // The pairs of an instance with holes take B into each hole of A too.
 TEST(NfpOracle, PairsInHolesMatch)
 {
-    nfp_oracle::Instance instance;
-    std::string error;
-    ASSERT_TRUE(nfp_oracle::LoadInstance(std::filesystem::path(NESTING_TEST_DATA_DIR) / "place" / "variants" /
-                                             "holed_plate.json",
-                                         instance, error))
-        << error;
-    std::ostringstream log;
-    const nfp_oracle::Summary s = nfp_oracle::RunInstance(instance, &log);
-    EXPECT_GT(s.innerPairs, 0u);
-    EXPECT_EQ(s.mismatches, 0u) << log.str();
-    EXPECT_EQ(s.failures, 0u) << log.str();
+    ExpectMatches(Load("holed_plate", "place/variants"), &nfp_oracle::Summary::innerPairs);
 }
 
 } // namespace

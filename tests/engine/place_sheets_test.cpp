@@ -103,12 +103,6 @@ TEST_F(PlaceTest, NewFigureGapRebuildsTheGapPolygons)
     figuretest::ExpectInStepWithMacro(*figure);
 }
 
-}  // namespace
-}  // namespace placetest
-
-namespace placetest {
-namespace {
-
 TEST_F(PlaceTest, UpdatedSheetsKeepOnePagePerSheet)
 {
     NestingModel::m_widthSheet = 150.0;
@@ -125,12 +119,6 @@ TEST_F(PlaceTest, UpdatedSheetsKeepOnePagePerSheet)
     EXPECT_EQ(Model().m_sheets.size(), 1u);
     EXPECT_NEAR(first->GetWidth(), 150.0, 1e-6);
 }
-
-}  // namespace
-}  // namespace placetest
-
-namespace placetest {
-namespace {
 
 TEST_F(PlaceTest, RunIsOneUndoStepAndGivesTheUserBackTheApplication)
 {

@@ -162,10 +162,10 @@ protected:
         return reader;
     }
 
-    // The assembly saved as Сборка.v3d and closed.
-    fs::path Saved(const vlapi::IVarnelDocument3DPtr& assembly)
+    // The document saved as `name` (an assembly's as Сборка.v3d) and closed.
+    fs::path Saved(const vlapi::IVarnelDocument3DPtr& assembly, const char* name = "Сборка.v3d")
     {
-        const fs::path path = root / "Сборка.v3d";
+        const fs::path path = root / name;
         EXPECT_TRUE(assembly->SaveAs(Wide(path)));
         assembly->Close(0);
         return path;
@@ -374,23 +374,17 @@ TEST_F(AssemblyImportTest, APartFileGivesNoTreeButItsFlatPatternReadAgain)
     top.unfold = true;
     ASSERT_EQ(top.AddSheet(tp::LBracket().recipe), L"");
     ASSERT_EQ(top.AddBlock(40, 30, 20), L"");
-    const fs::path path = root / "Кронштейн.v3d";
-    ASSERT_TRUE(part->SaveAs(Wide(path)));
-    part->Close(0);
+    const fs::path path = Saved(part, "Кронштейн.v3d");
 
-    AssemblyReader reader;
-    reader.Init(Wide(path), Wide(out));
     const size_t messages = Messages().size();
-    reader.ReadContoursFromAssembly();
+    AssemblyReader reader = ReadSaved(path);
     EXPECT_TRUE(reader.m_dataTree.empty());
     ASSERT_EQ(Messages().size(), messages + 1);  // the import would do nothing: said so
     EXPECT_EQ(Messages().back().text, L"Файл " + Wide(path) + L" не сборка: детали читаются из файла 3D-сборки");
     vlapi::IVarnelDocument3DPtr empty = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
     vlhost::Host::Tree(empty)->name = L"Пустая";
     const fs::path nothing = Saved(empty);
-    AssemblyReader none;
-    none.Init(Wide(nothing), Wide(out));
-    none.ReadContoursFromAssembly();
+    const AssemblyReader none = ReadSaved(nothing);
     EXPECT_TRUE(none.m_dataTree.empty());
     EXPECT_EQ(Messages().back().text, L"В сборке " + Wide(nothing) + L" нет деталей");
 
