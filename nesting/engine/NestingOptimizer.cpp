@@ -399,6 +399,7 @@ void NestingOptimizer::SetAutoPlacementAllFigures(NestingMode mode)
     m_outlines = outlines;
     const VectorFigure keep = m_figures;
     m_outlineKinds.Clear();
+    m_fills.clear();
     ForgetTurns();
     m_figuresTried = 0;
     {
@@ -527,6 +528,7 @@ void NestingOptimizer::SettleTurns()
         SettleTurn(*figure);
     ForgetTurns();
     m_outlineKinds.Clear();
+    m_fills.clear();
 }
 
 void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
@@ -537,6 +539,7 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
     const bool held = m_turnsHeld;
     if (!held) {
         m_outlineKinds.Clear();
+        m_fills.clear();
         ForgetTurns();
         m_figuresTried = 0;
     }
@@ -560,45 +563,88 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
         // The outlines, in their turns, that found no room on this sheet
         // (while figures are only added to it).
         std::set<std::pair<size_t, int>> full;
+        // A part of another thickness or material is never cut from this sheet.
+        std::vector<char> eligible(m_figures.size(), 0);
+        for (size_t k = 0; k < m_figures.size(); ++k)
+            eligible[k] = mode == NestingMode::AutoArrange ||
+                          (!DiffersFromSheet(*m_figures[k]) &&
+                           PassesRectangleTest(*m_figures[k], *sheet, m_params.rotateMethod,
+                                               SheetInset(m_figureGap, m_sheetGap)));
+        // What this sheet's tries come to is kept for the sheets after it
+        // while each try can be told again (a figure with a gap polygon);
+        // those of a sheet filled alike before are taken while they last.
+        bool recording = filling && held && mode != NestingMode::AutoArrange && !m_test && m_repeatFills;
+        SheetFill fill = recording ? FillOf(*sheet) : SheetFill{};
+        const SheetFill* source = recording ? LongestFill(*sheet, eligible) : nullptr;
+        size_t repeated = 0;
+        // The figure's macro goes to the sheet's view only when the figure
+        // stays there (and a try cut short by an exception leaves it where
+        // it was).
+        struct Try {
+            Figure& figure;
+            bool stays = false;
+            ~Try() { figure.EndTry(stays); }
+        };
         for (size_t k = 0; k < m_figures.size(); ++k) {
             const FigurePtr& figure = m_figures[k];
             if (m_test)
                 break;
-            // A part of another thickness or material is never cut from this sheet.
-            const bool tried = mode == NestingMode::AutoArrange || !DiffersFromSheet(*figure);
-            if (tried &&
-                (mode == NestingMode::AutoArrange || PassesRectangleTest(*figure, *sheet, m_params.rotateMethod,
-                                                                         SheetInset(m_figureGap, m_sheetGap)))) {
+            if (eligible[k]) {
                 Turned& turned = TurnedAt(k);
                 const std::pair<size_t, int> outline{turned.kind, turned.turn};
                 if (full.count(outline) != 0) {
                     figure->m_owner.reset();
                     TurnBy(turned, failedTurn, true);
+                } else if (source && repeated < source->tries.size() && source->tries[repeated].kind == turned.kind &&
+                           source->tries[repeated].turn == turned.turn && HasGapPolygon(*figure)) {
+                    const SheetTry& done = source->tries[repeated++];
+                    fill.tries.push_back(done);
+                    if (done.stays) {
+                        SettleTurn(*figure);
+                        Try attempt{*figure};
+                        figure->BeginTry(ViewOf(sheet));
+                        RepeatTry(*figure, done);
+                        figure->m_owner = sheet;
+                        attempt.stays = true;
+                        placedHere.push_back(figure);
+                    } else {
+                        figure->m_owner.reset();
+                        full.insert(outline);
+                        TurnBy(turned, failedTurn, true);
+                    }
                 } else {
+                    // The sheets part ways here.
+                    source = nullptr;
                     SettleTurn(*figure);
                     ++m_figuresTried;
-                    // The figure's macro goes to the sheet's view only
-                    // when the figure stays there (and a try cut short by
-                    // an exception leaves it where it was).
-                    struct Try {
-                        Figure& figure;
-                        bool stays = false;
-                        ~Try() { figure.EndTry(stays); }
-                    } attempt{*figure};
+                    Try attempt{*figure};
                     figure->BeginTry(ViewOf(sheet));
+                    double x0 = 0.0, y0 = 0.0, angle0 = 0.0;
+                    figure->GetPlacement(x0, y0, angle0);
                     attempt.stays = PlaceWithRotations(figure, sheet, mode);
+                    SheetTry done{turned.kind, turned.turn, attempt.stays, 0.0, NPoint{}};
                     if (attempt.stays) {
                         placedHere.push_back(figure);
+                        recording = recording && HasGapPolygon(*figure);
+                        if (recording) {
+                            figure->GetPlacement(x0, y0, done.turned);
+                            done.turned -= angle0;
+                            done.first = figure->m_poligons[0]->m_points[0];
+                        }
                     } else {
                         if (filling)
                             full.insert(outline);
                         TurnBy(turned, failedTurn, false);
                     }
+                    if (recording)
+                        fill.tries.push_back(done);
                 }
             }
             ++handled;
             progress.SetValue(static_cast<double>(handled) * 100.0 / static_cast<double>(total));
         }
+        if (recording)
+            m_fills.push_back(std::move(fill));
         m_filling = nullptr;
         const std::unordered_set<const Figure*> done = [&] {
             std::unordered_set<const Figure*> set;
@@ -623,6 +669,77 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
     }
     if (!held)
         SettleTurns();
+}
+
+NestingOptimizer::SheetFill NestingOptimizer::FillOf(const Sheet& sheet)
+{
+    SheetFill fill;
+    fill.rect = sheet.m_rect;
+    if (sheet.m_polygon)
+        fill.outline = sheet.m_polygon->m_points;
+    return fill;
+}
+
+bool NestingOptimizer::SheetFill::Fits(const Sheet& sheet) const
+{
+    // To the last digit: the tries on it must come out as they did here.
+    const auto same = [](const NPoint& a, const NPoint& b) { return a.x == b.x && a.y == b.y; };
+    const std::vector<NPoint> none;
+    const std::vector<NPoint>& points = sheet.m_polygon ? sheet.m_polygon->m_points : none;
+    return same(rect.pBot, sheet.m_rect.pBot) && same(rect.pTop, sheet.m_rect.pTop) &&
+           std::equal(outline.begin(), outline.end(), points.begin(), points.end(), same);
+}
+
+const NestingOptimizer::SheetFill* NestingOptimizer::LongestFill(const Sheet& sheet, const std::vector<char>& eligible)
+{
+    // Sheets repeat one another in short cycles (the turns of the figures
+    // passed over alternate): the last few fills are enough to look at.
+    constexpr size_t kLooked = 8;
+    const SheetFill* best = nullptr;
+    size_t longest = 0, looked = 0;
+    std::vector<std::pair<size_t, int>> full;
+    for (auto it = m_fills.rbegin(); it != m_fills.rend() && looked < kLooked; ++it) {
+        if (!it->Fits(sheet))
+            continue;
+        ++looked;
+        full.clear();
+        size_t n = 0;
+        for (size_t k = 0; k < m_figures.size() && n < it->tries.size(); ++k) {
+            if (!eligible[k])
+                continue;
+            const Turned& turned = TurnedAt(k);
+            const std::pair<size_t, int> outline{turned.kind, turned.turn};
+            if (std::find(full.begin(), full.end(), outline) != full.end())
+                continue;
+            const SheetTry& done = it->tries[n];
+            if (done.kind != turned.kind || done.turn != turned.turn)
+                break;
+            if (!done.stays)
+                full.push_back(outline);
+            ++n;
+        }
+        if (n > longest) {
+            best = &*it;
+            longest = n;
+        }
+    }
+    return best;
+}
+
+bool NestingOptimizer::HasGapPolygon(const Figure& figure)
+{
+    return !figure.m_poligons.empty() && figure.m_poligons[0] && !figure.m_poligons[0]->m_points.empty();
+}
+
+void NestingOptimizer::RepeatTry(Figure& figure, const SheetTry& done)
+{
+    // Turned about its placement point as the try turned its twin, and moved
+    // so that its gap polygon's first vertex lands where the twin's did.
+    double x = 0.0, y = 0.0, angle = 0.0;
+    figure.GetPlacement(x, y, angle);
+    NPoint first = figure.m_poligons[0]->m_points[0];
+    first.Rotate(NPoint{x, y}, std::cos(done.turned * DR), std::sin(done.turned * DR));
+    figure.SetPlacement(done.first.x - first.x, done.first.y - first.y, done.turned, false);
 }
 
 bool NestingOptimizer::PlaceWithRotations(const FigurePtr& figure, const SheetPtr& sheet, NestingMode mode)

@@ -113,6 +113,8 @@ public:
     int64_t m_dt = 0;
     bool m_testHodograph = false;
     bool m_test = false;
+    // Off: every sheet's tries are made, none taken from a sheet filled alike.
+    bool m_repeatFills = true;
 
 private:
     VectorFigure PlacedOn(const SheetPtr& sheet) const;
@@ -157,6 +159,34 @@ private:
     static void TurnBy(Turned& turned, double degrees, bool later);
     void SettleTurn(Figure& figure);
     void SettleTurns();
+    // Sheets filled alike. A sheet that starts empty takes the figures left
+    // in their order, each in its turn; where a sheet of the same outline
+    // started so before and its figures come in the same outlines and turns,
+    // every try comes out as it did there, up to where the two part ways:
+    // those tries are taken from there. Kinds of outline are the placement's
+    // own, so what is kept goes with them.
+    struct SheetTry {
+        size_t kind = 0;
+        int turn = 0;
+        bool stays = false;
+        double turned = 0.0; // degrees the try turned the figure by
+        NPoint first;        // where the first vertex of its gap polygon ended
+    };
+    struct SheetFill {
+        NRect rect;
+        std::vector<NPoint> outline;
+        std::vector<SheetTry> tries;
+        bool Fits(const Sheet& sheet) const;
+    };
+    static SheetFill FillOf(const Sheet& sheet);
+    // Of the fills kept for sheets like `sheet`, the one whose tries the
+    // figures left (in their kinds and turns; `eligible`: tried on the sheet
+    // at all) repeat furthest; null when none repeats a try.
+    const SheetFill* LongestFill(const Sheet& sheet, const std::vector<char>& eligible);
+    static bool HasGapPolygon(const Figure& figure);
+    static void RepeatTry(Figure& figure, const SheetTry& done);
+    std::vector<SheetFill> m_fills;
+
     OutlineKinds m_outlineKinds;
     std::unordered_map<const Figure*, Turned> m_turned;
     std::vector<std::pair<const Figure*, Turned*>> m_turnedAt; // beside m_figures

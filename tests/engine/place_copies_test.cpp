@@ -35,6 +35,63 @@ const CopiesCase kCopies[] = {{12, R::WithoutRotation}, {60, R::WithoutRotation}
                               {60, R::Rotation90}, {60, R::Rotation45}};
 INSTANTIATE_TEST_SUITE_P(Place, CopiesTest, ::testing::ValuesIn(kCopies));
 
+// Sheets that start alike repeat one another's tries up to where their figures part ways (an outline
+// runs short): those tries are taken from the sheet repeated. Every figure ends where the tries made one
+// by one put it, with fewer tries made.
+struct RepeatCase { RotationType rotation; size_t ells, squares, triangles; };
+class RepeatTest : public PlaceTest, public ::testing::WithParamInterface<RepeatCase> {
+protected:
+    struct Run {
+        std::vector<std::pair<ptrdiff_t, NRect>> layout; // each figure's sheet and outline box on it
+        size_t tries = 0;
+    };
+    Run Place(bool repeat)
+    {
+        const RepeatCase c = GetParam();
+        Model().m_sheets.clear();
+        Model().m_figures.clear();
+        AddSheet(250.0, 250.0);
+        for (size_t k = 0; k < c.ells + c.squares + c.triangles; ++k)
+            AddFigure(k < c.ells ? kEll : k < c.ells + c.squares ? Rectangle(0, 0, 30, 30)
+                                                               : std::vector<NPoint>{{0, 0}, {70, 0}, {0, 45}});
+        optimizer.m_repeatFills = repeat;
+        PlaceAll(c.rotation);
+        ExpectApartOnSheets();
+        Run run{{}, optimizer.FiguresTried()};
+        const VectorSheet& sheets = Model().m_sheets;
+        for (const FigurePtr& figure : Model().m_figures) {
+            const auto on = std::find(sheets.begin(), sheets.end(), figure->m_owner);
+            NRect box = figure->m_borders.front()->GetGabarit();
+            if (on != sheets.end()) {
+                ExpectInsideSheet(*figure, **on);
+                box = NRect{box.pBot - (*on)->m_rect.pBot, box.pTop - (*on)->m_rect.pBot};
+            }
+            run.layout.emplace_back(on - sheets.begin(), box);
+        }
+        return run;
+    }
+};
+
+TEST_P(RepeatTest, RepeatedSheetsComeOutAsTriedOneByOne)
+{
+    const Run tried = Place(false);
+    const Run repeated = Place(true);
+    ASSERT_EQ(repeated.layout.size(), tried.layout.size());
+    for (size_t k = 0; k < tried.layout.size(); ++k) {
+        EXPECT_EQ(repeated.layout[k].first, tried.layout[k].first) << k;
+        for (const auto& [a, b] : {std::pair{repeated.layout[k].second.pBot, tried.layout[k].second.pBot},
+                                   std::pair{repeated.layout[k].second.pTop, tried.layout[k].second.pTop}}) {
+            EXPECT_NEAR(a.x, b.x, 1e-6) << k;
+            EXPECT_NEAR(a.y, b.y, 1e-6) << k;
+        }
+    }
+    EXPECT_LT(repeated.tries, tried.tries);
+}
+
+const RepeatCase kRepeats[] = {{R::WithoutRotation, 41, 0, 0}, {R::Rotation90, 41, 0, 0},
+                               {R::Rotation90, 30, 45, 13}, {R::Rotation45, 22, 31, 9}};
+INSTANTIATE_TEST_SUITE_P(Place, RepeatTest, ::testing::ValuesIn(kRepeats));
+
 // Copies left over are tried in every turn on the sheet, or passed over once
 // one of them found no room: either way they end alike.
 TEST_F(PlaceTest, CopiesLeftOverLieInOneTurn)
