@@ -733,12 +733,11 @@ bool NestingOptimizer::HasGapPolygon(const Figure& figure)
 
 void NestingOptimizer::RepeatTry(Figure& figure, const SheetTry& done)
 {
-    // Turned about its placement point as the try turned its twin, and moved
-    // so that its gap polygon's first vertex lands where the twin's did.
-    double x = 0.0, y = 0.0, angle = 0.0;
-    figure.GetPlacement(x, y, angle);
-    NPoint first = figure.m_poligons[0]->m_points[0];
-    first.Rotate(NPoint{x, y}, std::cos(done.turned * DR), std::sin(done.turned * DR));
+    // Turned as the try turned its twin (the rings about their pole), and
+    // moved so that its gap polygon's first vertex lands where the twin's did.
+    const NPolygon& gaps = *figure.m_poligons[0];
+    NPoint first = gaps.m_points[0];
+    first.Rotate(gaps.m_pole, std::cos(done.turned * DR), std::sin(done.turned * DR));
     figure.SetPlacement(done.first.x - first.x, done.first.y - first.y, done.turned, false);
 }
 
