@@ -523,12 +523,10 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
          dxftext::File({{"BLOCKS", Block("H", Circle("0", "0", 0.001)) + Block("A", Insert("H", 0, 0, "1", 300, 300, 0.01))},
                         {"ENTITIES", square + Insert("A", 1, 1, "1", 300, 300, 0.3)}}),
          L"файл прочитан не весь, а без пропущенного деталь не записывается: пропущено сверх пределов программы: вставки, "
-         L"копии которых дают объекты сверх 250 000, которые программа берёт из одного файла — 1 (вставка блока на слое «0» у (1; 1))",
-         0},
+         L"копии которых дают объекты сверх 250 000, которые программа берёт из одного файла — 1 (вставка блока на слое «0» у (1; 1))"},
         {"hole_40_blocks_deep", dxftext::File({{"BLOCKS", deep}, {"ENTITIES", square + Insert("B39", 0, 0)}}),
          L"файл прочитан не весь, а без пропущенного деталь не записывается: пропущено сверх пределов программы: вставки "
-         L"глубже 16 уровней блоков — 1 (вставка блока на слое «0» в блоке «B24» у (0; 0))",
-         0},
+         L"глубже 16 уровней блоков — 1 (вставка блока на слое «0» в блоке «B24» у (0; 0))"},
         {"hole_of_one_vertex", Drawing(square + Polyline({{50, 50}}, true)), nullptr, 10000,
          leftOut + L"полилинии менее чем из двух точек — 1 (полилиния на слое «0» у (50; 50))"},
         // Curves of nothing at the drawing's tolerance: a circle of a radius
@@ -582,8 +580,7 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         {"binary", std::string("AutoCAD Binary DXF\r\n\x1a\0\0\0SECTION", 30), L"файл не прочитан как DXF: это двоичный DXF", 0},
         {"sections_damaged", "0\nSECTION\n2\nENTITIES\n0\nSECTION\n0\nENDSEC\n0\nENDSEC\n0\nEOF\n",
          L"файл не прочитан как DXF: секции файла повреждены: в строке 5 секция начата внутри секции из строки 1", 0},
-        {"closed_fit_spline", Drawing(FitSpline({{0, 0}, {60, 0}, {100, 30}, {60, 60}, {0, 60}, {-20, 30}}, true)), nullptr,
-         6556.3},
+        {"closed_fit_spline", Drawing(FitSpline({{0, 0}, {60, 0}, {100, 30}, {60, 60}, {0, 60}, {-20, 30}}, true)), nullptr, 6556.3},
         // Nothing the converter reads: the refusal says what the drawing holds.
         {"face_in_block_rising_line_paper_square",
          dxftext::File({{"BLOCKS", Block("F", face)},
@@ -717,8 +714,7 @@ TEST_F(DxfImportTest, CurvesLyingOnOneAnotherAreOneCurve)
                                                                           {10, "65"}, {20, "50"}, {41, "-1"}}, 2, hole},
         // Nearer than a joint is one curve: a hole 0.0002 mm wider, an outline 0.0008 mm off.
         {"hole_twice_0.0002_apart", plate + circle + Circle("60", "50", 10.0002), 2, hole},
-        {"arcs_0.0008_outside_a_circle", plate + circle + Arc(60, 50, 10.0008, 0, 180) + Arc(60, 50, 10.0008, 180, 0), 2,
-         hole},
+        {"arcs_0.0008_outside_a_circle", plate + circle + Arc(60, 50, 10.0008, 0, 180) + Arc(60, 50, 10.0008, 180, 0), 2, hole},
         {"outline_twice_0.0008_apart", plate + Square(0.0008, 0.0008, 100) + circle, 2, hole},
         // Drawn again 0.0009 mm off and split elsewhere: kept as one drawing,
         // not an edge of each (whose corners stand 0.0013 mm apart).
