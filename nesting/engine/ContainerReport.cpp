@@ -98,12 +98,11 @@ std::wstring NestingOptimizer::LeftInContainerText() const
                               m_params.rotateMethod == RotationType::RotationGorzVert;
 
     std::vector<Line> lines;
+    const SheetOwners owners(m_model.m_sheets);
     for (const FigurePtr& figure : m_model.m_figures) {
         if (!figure)
             continue;
-        const bool placed = std::any_of(m_model.m_sheets.begin(), m_model.m_sheets.end(),
-                                        [&](const SheetPtr& sheet) { return sheet->CheckContainFigure(figure); });
-        if (placed)
+        if (owners.Of(*figure))
             continue;
         std::wstring reason;
         const wchar_t* kind = nullptr;

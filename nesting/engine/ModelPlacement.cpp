@@ -29,13 +29,6 @@ void ResizeRectangularSheets(const std::vector<SheetPtr>& sheets, const double* 
     }
 }
 
-SheetPtr FindOwner(const std::vector<SheetPtr>& sheets, const FigurePtr& figure)
-{
-    for (const SheetPtr& sheet : sheets)
-        if (sheet->CheckContainFigure(figure))
-            return sheet;
-    return nullptr;
-}
 
 } // namespace
 
@@ -81,9 +74,10 @@ void NestingModel::ArrangeFiguresInContainer(bool allFigures, bool delWastes, co
             figure->m_owner.reset();
     } else {
         std::vector<FigurePtr> loose;
+        const SheetOwners owners(m_sheets);
         for (const FigurePtr& figure : m_figures) {
             const bool left = std::find(unplaced.begin(), unplaced.end(), figure) != unplaced.end();
-            figure->m_owner = left ? nullptr : FindOwner(m_sheets, figure);
+            figure->m_owner = left || !figure ? nullptr : owners.Of(*figure);
             if (!figure->m_owner)
                 loose.push_back(figure);
         }

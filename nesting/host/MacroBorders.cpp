@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 
 namespace {
 
@@ -141,18 +142,31 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
     beyond = chorded ? kFineChordSag : 0.0;
 }
 
-void NMacroObject::GetBoundaryContours(std::vector<NContourPtr>& contours)
+void NMacroObject::GetBoundaryContours(std::vector<NContourPtr>& contours) { BoundaryContours(contours, nullptr); }
+
+void NMacroObject::BoundaryContours(std::vector<NContourPtr>& contours, vlapi::DrawingObjectList* objects)
 {
     if (!m_macro || !vrnApi::GetActiveDocument2D())
         return;
     std::vector<vlapi::IDrawingObjectPtr> objs;
     vrnApi::GetGeomObjectsFromMacro(m_macro, objs, true);
     std::vector<NSegmentPtr> chords;
+    std::unordered_map<reference, const vlapi::IDrawingObjectPtr*> source;
     for (const vlapi::IDrawingObjectPtr& obj : objs) {
         vrnApi::CurveChord chord;
-        if (vrnApi::ReadCurveChord(obj, chord))
+        if (vrnApi::ReadCurveChord(obj, chord)) {
             chords.push_back(chord.chord);
+            if (objects)
+                source.emplace(chord.chord->m_ref, &obj);
+        }
     }
     if (!chords.empty())
         CreateContinuousContours(chords, contours);
+    if (!objects)
+        return;
+    for (const NContourPtr& contour : contours)
+        for (const NSegmentPtr& segment : contour->m_segments) {
+            const auto found = source.find(segment->m_ref);
+            objects->emplace_back(found != source.end() ? *found->second : vlapi::IDrawingObjectPtr{});
+        }
 }

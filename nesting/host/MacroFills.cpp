@@ -9,22 +9,6 @@ namespace {
 
 constexpr int COLOURING_LAYER = 3;
 
-// The drawing objects of the macro's borders, one entry per boundary segment.
-vlapi::DrawingObjectList BorderObjects(NMacroObject& macro, const vlapi::IVarnelDocument2DPtr& doc)
-{
-    std::vector<NContourPtr> contours;
-    macro.GetBoundaryContours(contours);
-    std::vector<reference> refs;
-    for (const NContourPtr& contour : contours) {
-        for (const NSegmentPtr& segment : contour->m_segments)
-            refs.push_back(segment->m_ref);
-    }
-    vlapi::DrawingObjectList objects;
-    for (const vlapi::IAPIObjectPtr& object : hostAccess::ObjectsOf(doc, refs))
-        objects.emplace_back(object);
-    return objects;
-}
-
 // The number of the colouring layer of the macro's view, made when the view
 // lacks it. The view's current layer stays as it was.
 int EnsureColouringLayer(const vlapi::IMacroObjectPtr& macro)
@@ -63,7 +47,10 @@ void NMacroObject::CreateColouringInMacro(const std::vector<NPolygonPtr>& /*poli
     vlapi::IVarnelDocument2DPtr doc = vrnApi::GetActiveDocument2D();
     if (!m_macro || !doc)
         return;
-    const vlapi::DrawingObjectList borders = BorderObjects(*this, doc);
+    // The drawing objects of the macro's borders, one per boundary segment.
+    std::vector<NContourPtr> contours;
+    vlapi::DrawingObjectList borders;
+    BoundaryContours(contours, &borders);
     const int layer = EnsureColouringLayer(m_macro);
 
     vlapi::IDrawingContainerPtr container(m_macro);

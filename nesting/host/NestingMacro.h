@@ -109,6 +109,10 @@ public:
     void LoadMacroParams(std::vector<uint8_t>& params) override;
 
 private:
+    // The boundary contours, and the drawing object each of their segments
+    // was read from, in the contours' order (for a colouring's boundaries).
+    void BoundaryContours(std::vector<NContourPtr>& contours, vlapi::DrawingObjectList* objects);
+
     vlapi::IMacroObjectPtr m_macro;
     vlapi::IViewPtr m_view;
 };

@@ -1,5 +1,7 @@
 #include "model/NestingSheet.h"
 
+#include <optional>
+
 #include "host/VarnelAPI.h"
 #include "model/NestingFigure.h"
 #include "model/NestingSetting.h"
@@ -122,6 +124,32 @@ bool Sheet::HoldsFigure(const Figure& figure) const {
         return false;
     }
     return CornersInside(figure.m_rectBorder, m_rect);
+}
+
+SheetOwners::SheetOwners(const std::vector<SheetPtr>& sheets) : m_sheets(sheets) {
+    m_views.reserve(sheets.size());
+    for (const SheetPtr& sheet : sheets) {
+        m_views.push_back(sheet ? sheet->GetView() : 0);
+    }
+}
+
+SheetPtr SheetOwners::Of(const Figure& figure) const {
+    std::optional<int> figureView;
+    for (size_t k = 0; k < m_sheets.size(); ++k) {
+        if (!m_sheets[k] || !CornersInside(figure.m_rectBorder, m_sheets[k]->m_rect)) {
+            continue;
+        }
+        if (m_views[k] != 0) {
+            if (!figureView) {
+                figureView = figure.GetView();
+            }
+            if (*figureView != m_views[k]) {
+                continue;
+            }
+        }
+        return m_sheets[k];
+    }
+    return nullptr;
 }
 
 bool Sheet::CheckContainFigure(FigurePtr figure) const { return figure && HoldsFigure(*figure); }

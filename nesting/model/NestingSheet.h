@@ -88,3 +88,17 @@ private:
     // and its border rectangle lies within the sheet's.
     bool HoldsFigure(const Figure& figure) const;
 };
+
+// Which of many sheets holds a figure (Sheet::HoldsFigure), for many
+// figures: the host is asked for each sheet's view once, and for each
+// figure's once.
+class SheetOwners {
+public:
+    explicit SheetOwners(const std::vector<SheetPtr>& sheets);
+    // The first of the sheets that holds the figure, or null.
+    SheetPtr Of(const Figure& figure) const;
+
+private:
+    const std::vector<SheetPtr>& m_sheets;
+    std::vector<int> m_views;
+};
