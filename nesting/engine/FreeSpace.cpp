@@ -283,15 +283,36 @@ void FreeSpace::EnsureColumns(int32_t columns)
         return;
     m_cover.resize(static_cast<size_t>(columns) * m_rows);
     m_cellsMeasured += static_cast<size_t>(columns - m_columns) * static_cast<size_t>(m_rows);
-    for (int32_t c = m_columns; c < columns; ++c) {
-        // What lies beyond the region counts as covered.
-        const double inX = std::clamp(width - c * m_cell, 0.0, m_cell);
-        for (int32_t r = 0; r < m_rows; ++r)
-            m_cover[Index(c, r)] = m_cellArea - inX * std::clamp(height - r * m_cell, 0.0, m_cell);
-    }
     const int32_t first = m_columns;
     m_columns = columns;
-    Refresh({first, 0, columns - 1, m_rows - 1});
+    SizeSummaries();
+    const auto rows = static_cast<size_t>(m_rows);
+    const size_t blocks = static_cast<size_t>(BlocksPerColumn());
+    for (int32_t c = first; c < columns; ++c) {
+        // What lies beyond the region counts as covered.
+        const double inX = std::clamp(width - c * m_cell, 0.0, m_cell);
+        const size_t base = Index(c, 0);
+        if (c > first && inX == std::clamp(width - (c - 1) * m_cell, 0.0, m_cell)) {
+            // As much of it lies in the region as of the column before: its
+            // cells and runs up are those.
+            const size_t before = base - rows;
+            std::copy_n(m_cover.begin() + static_cast<std::ptrdiff_t>(before), rows,
+                        m_cover.begin() + static_cast<std::ptrdiff_t>(base));
+            std::copy_n(m_empty.begin() + static_cast<std::ptrdiff_t>(before), rows,
+                        m_empty.begin() + static_cast<std::ptrdiff_t>(base));
+            std::copy_n(m_up.begin() + static_cast<std::ptrdiff_t>(before), rows,
+                        m_up.begin() + static_cast<std::ptrdiff_t>(base));
+            const size_t block = static_cast<size_t>(c) * blocks;
+            std::copy_n(m_upBlocks.begin() + static_cast<std::ptrdiff_t>(block - blocks), blocks,
+                        m_upBlocks.begin() + static_cast<std::ptrdiff_t>(block));
+            m_columnUp[static_cast<size_t>(c)] = m_columnUp[static_cast<size_t>(c) - 1];
+            continue;
+        }
+        for (int32_t r = 0; r < m_rows; ++r)
+            m_cover[base + static_cast<size_t>(r)] = m_cellArea - inX * std::clamp(height - r * m_cell, 0.0, m_cell);
+        RefreshColumn(c, 0, m_rows - 1);
+    }
+    RefreshRows({first, 0, columns - 1, m_rows - 1});
 }
 
 void FreeSpace::Summarise(const std::vector<uint16_t>& runs, std::vector<uint16_t>& blocks,
@@ -312,7 +333,7 @@ void FreeSpace::Summarise(const std::vector<uint16_t>& runs, std::vector<uint16_
                           blocks.begin() + static_cast<std::ptrdiff_t>(first + static_cast<size_t>(count)));
 }
 
-void FreeSpace::Refresh(const CellBox& cells)
+void FreeSpace::SizeSummaries()
 {
     m_empty.resize(m_cover.size());
     m_up.resize(m_cover.size());
@@ -321,23 +342,37 @@ void FreeSpace::Refresh(const CellBox& cells)
     m_columnAlong.resize(static_cast<size_t>(m_columns));
     m_upBlocks.resize(static_cast<size_t>(m_columns) * static_cast<size_t>(BlocksPerColumn()));
     m_alongBlocks.resize(m_upBlocks.size());
+}
+
+void FreeSpace::Refresh(const CellBox& cells)
+{
+    SizeSummaries();
+    for (int32_t c = cells.c0; c <= cells.c1; ++c)
+        RefreshColumn(c, cells.r0, cells.r1);
+    RefreshRows(cells);
+}
+
+void FreeSpace::RefreshColumn(int32_t c, int32_t r0, int32_t r1)
+{
     // Cells below the rows changed keep their runs up; above them the runs
     // change as far as they reach.
-    for (int32_t c = cells.c0; c <= cells.c1; ++c) {
-        const size_t base = Index(c, 0);
-        uint32_t run = cells.r0 > 0 ? m_up[base + static_cast<size_t>(cells.r0) - 1] : 0;
-        int32_t r = cells.r0;
-        for (; r < m_rows; ++r) {
-            const size_t k = base + static_cast<size_t>(r);
-            const bool empty = m_cover[k] <= m_sliver;
-            run = empty ? std::min<uint32_t>(run + 1, kLongestRun) : 0;
-            if (r > cells.r1 && m_up[k] == run)
-                break;
-            m_empty[k] = empty;
-            m_up[k] = static_cast<uint16_t>(run);
-        }
-        Summarise(m_up, m_upBlocks, m_columnUp, c, cells.r0, r - 1);
+    const size_t base = Index(c, 0);
+    uint32_t run = r0 > 0 ? m_up[base + static_cast<size_t>(r0) - 1] : 0;
+    int32_t r = r0;
+    for (; r < m_rows; ++r) {
+        const size_t k = base + static_cast<size_t>(r);
+        const bool empty = m_cover[k] <= m_sliver;
+        run = empty ? std::min<uint32_t>(run + 1, kLongestRun) : 0;
+        if (r > r1 && m_up[k] == run)
+            break;
+        m_empty[k] = empty;
+        m_up[k] = static_cast<uint16_t>(run);
     }
+    Summarise(m_up, m_upBlocks, m_columnUp, c, r0, r - 1);
+}
+
+void FreeSpace::RefreshRows(const CellBox& cells)
+{
     // A run along a row changes right of the cells too, as far as it
     // reaches: column by column (as they lie in memory) while one changes.
     const std::vector<uint16_t> none(static_cast<size_t>(m_rows), 0);
@@ -415,28 +450,37 @@ void FreeSpace::Draw(const Figure& figure)
     }
     const int32_t c0 = box.c0, c1 = box.c1, r0 = box.r0, r1 = box.r1;
     const int32_t rows = r1 - r0 + 1;
-    const std::vector<double> own = MaterialAreas(gaps, m_region.pBot, m_cell, box);
+    std::vector<double> own = MaterialAreas(gaps, m_region.pBot, m_cell, box);
     const double full = m_cellArea - m_sliver;
     // The cells the figure covers whole, with a border of none round them:
     // a cell whose eight neighbours it covers too holds none of its boundary.
-    const size_t paddedRows = static_cast<size_t>(rows) + 2;
-    std::vector<char> whole((static_cast<size_t>(c1 - c0) + 3) * paddedRows, 0);
-    for (int32_t c = c0; c <= c1; ++c)
-        for (int32_t r = r0; r <= r1; ++r)
-            whole[static_cast<size_t>(c - c0 + 1) * paddedRows + static_cast<size_t>(r - r0 + 1)] =
-                std::clamp(own[static_cast<size_t>(c - c0) * rows + (r - r0)], 0.0, m_cellArea) >= full;
+    // `whole`, then (in `across`) whole with the cells above and below it.
+    const auto paddedRows = static_cast<ptrdiff_t>(rows) + 2;
+    const auto paddedColumns = static_cast<ptrdiff_t>(c1 - c0) + 3;
+    std::vector<char> whole(static_cast<size_t>(paddedColumns * paddedRows), 0);
     for (int32_t c = c0; c <= c1; ++c) {
+        double* area = own.data() + static_cast<ptrdiff_t>(c - c0) * rows;
+        char* at = whole.data() + (c - c0 + 1) * paddedRows + 1;
+        for (int32_t r = 0; r < rows; ++r) {
+            area[r] = std::clamp(area[r], 0.0, m_cellArea);
+            at[r] = area[r] >= full;
+        }
+    }
+    std::vector<char> across(whole.size(), 0);
+    for (ptrdiff_t k = 1; k + 1 < static_cast<ptrdiff_t>(whole.size()); ++k)
+        across[static_cast<size_t>(k)] = static_cast<char>(whole[static_cast<size_t>(k) - 1] &
+                                                           whole[static_cast<size_t>(k)] &
+                                                           whole[static_cast<size_t>(k) + 1]);
+    for (int32_t c = c0; c <= c1; ++c) {
+        const double* area = own.data() + static_cast<ptrdiff_t>(c - c0) * rows;
+        const char* mid = across.data() + (c - c0 + 1) * paddedRows + 1;
         for (int32_t r = r0; r <= r1; ++r) {
-            const double area = std::clamp(own[static_cast<size_t>(c - c0) * rows + (r - r0)], 0.0, m_cellArea);
-            if (area <= 0.0)
+            const double a = area[r - r0];
+            if (a <= 0.0)
                 continue;
-            m_cover[Index(c, r)] += area;
-            const char* at = &whole[static_cast<size_t>(c - c0 + 1) * paddedRows + static_cast<size_t>(r - r0 + 1)];
-            const bool inner = at[0] && at[-1] && at[1] && at[-static_cast<std::ptrdiff_t>(paddedRows) - 1] &&
-                               at[-static_cast<std::ptrdiff_t>(paddedRows)] &&
-                               at[-static_cast<std::ptrdiff_t>(paddedRows) + 1] &&
-                               at[paddedRows - 1] && at[paddedRows] && at[paddedRows + 1];
-            if (inner)
+            m_cover[Index(c, r)] += a;
+            const ptrdiff_t k = r - r0;
+            if (mid[k - paddedRows] & mid[k] & mid[k + paddedRows])
                 continue;
             if (!drawn.edge.empty() && drawn.edge.back().c0 == c && drawn.edge.back().r1 + 1 == r)
                 drawn.edge.back().r1 = r;

@@ -190,6 +190,12 @@ private:
     // the runs up their columns that change above them and along their rows
     // right of them.
     void Refresh(const CellBox& cells);
+    // Its parts: the grid's summaries sized to its columns; the empty cells
+    // and the runs up a column from row r0 (as far as they change, past r1);
+    // the runs along the rows of `cells` from its first column on.
+    void SizeSummaries();
+    void RefreshColumn(int32_t column, int32_t r0, int32_t r1);
+    void RefreshRows(const CellBox& cells);
     // The longest of `runs` in each block of rows r0..r1 of the column, and
     // in the whole column from its blocks.
     static constexpr int32_t kBlockRows = 64;
