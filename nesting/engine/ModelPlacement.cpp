@@ -29,7 +29,6 @@ void ResizeRectangularSheets(const std::vector<SheetPtr>& sheets, const double* 
     }
 }
 
-
 } // namespace
 
 bool NestingModel::SetAutoPlacementFigure(FigurePtr figure, NestingMode mode)

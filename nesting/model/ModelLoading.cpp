@@ -8,6 +8,7 @@
 #include "model/NestingSetting.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace {
 
@@ -35,19 +36,6 @@ FigurePtr LoadFigure(const INestingMacroObjectPtr& macro)
     compound->m_edit = true;
     compound->LoadParams();
     return compound;
-}
-
-// The first sheet in the figure's view (or in view 0) that holds the
-// figure's outline.
-SheetPtr FindOwner(const std::vector<SheetPtr>& sheets, const Figure& figure)
-{
-    const int view = figure.GetView();
-    for (const SheetPtr& sheet : sheets) {
-        const int sheetView = sheet->GetView();
-        if ((sheetView == view || sheetView == 0) && CheckRectContainRect(sheet->m_rect, figure.m_rectBorder))
-            return sheet;
-    }
-    return {};
 }
 
 // With a figure being dragged: only the figures of its sheet, and those of
@@ -98,15 +86,18 @@ unsigned TakeChanges(ConfigParams& target, const ConfigParams& read, const Confi
 
 void NestingModel::InitSheetsFromActiveDoc()
 {
+    // One sheet a view: the views of the sheets so far, asked once.
+    std::unordered_set<int> taken;
+    for (const SheetPtr& sheet : m_sheets)
+        taken.insert(sheet->GetView());
     for (const INestingMacroObjectPtr& macro : LibraryMacros()) {
         const int view = macro->GetMacroViewNumber();
-        const bool viewTaken = std::any_of(m_sheets.begin(), m_sheets.end(),
-                                           [&](const SheetPtr& sheet) { return sheet->GetView() == view; });
-        if (viewTaken || !macro->CheckMacroLibraryNameAndCommand(MacroCommand::Sheet))
+        if (taken.count(view) != 0 || !macro->CheckMacroLibraryNameAndCommand(MacroCommand::Sheet))
             continue;
         SheetPtr sheet = Sheet::Create(macro);
         sheet->InitParams();
         sheet->m_edit = true;
+        taken.insert(sheet->GetView());
         m_sheets.push_back(std::move(sheet));
     }
     LoadParams();
@@ -121,9 +112,10 @@ void NestingModel::InitFiguresFromActiveDoc(FigurePtr figure)
     const std::vector<INestingMacroObjectPtr> macros = LibraryMacros();
     NRect draggedRect;
     SheetPtr draggedSheet;
+    const SheetOwners owners(m_sheets);
     if (figure) {
         draggedRect = figure->m_rect;
-        figure->m_owner = FindOwner(m_sheets, *figure);
+        figure->m_owner = owners.Of(*figure);
         draggedSheet = figure->m_owner;
     }
     for (const INestingMacroObjectPtr& macro : macros) {
@@ -142,7 +134,7 @@ void NestingModel::InitFiguresFromActiveDoc(FigurePtr figure)
         } else {
             loaded = LoadFigure(macro);
         }
-        loaded->m_owner = FindOwner(m_sheets, *loaded);
+        loaded->m_owner = owners.Of(*loaded);
         m_figures.push_back(std::move(loaded));
     }
     CompoundFigure::m_index = static_cast<int32_t>(

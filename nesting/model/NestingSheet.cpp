@@ -1,7 +1,5 @@
 #include "model/NestingSheet.h"
 
-#include <optional>
-
 #include "host/VarnelAPI.h"
 #include "model/NestingFigure.h"
 #include "model/NestingSetting.h"
@@ -10,21 +8,13 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <optional>
 
 namespace {
 
 constexpr double kFarAway = 2147483647.0;
 constexpr int kContourStyle = 4;
 const wchar_t* const kCountProperty = L"Count";
-
-// Both corners of `inner` lie strictly inside `outer` widened by the tolerance.
-bool CornersInside(const NRect& inner, const NRect& outer) {
-    auto inside = [&outer](const NPoint& p) {
-        return outer.pBot.x - EPS < p.x && p.x < outer.pTop.x + EPS &&
-               outer.pBot.y - EPS < p.y && p.y < outer.pTop.y + EPS;
-    };
-    return inside(inner.pBot) && inside(inner.pTop);
-}
 
 NRect Shifted(const NRect& rect, const NPoint& by) { return NRect{rect.pBot + by, rect.pTop + by}; }
 
@@ -123,7 +113,7 @@ bool Sheet::HoldsFigure(const Figure& figure) const {
     if (view != 0 && view != figure.GetView()) {
         return false;
     }
-    return CornersInside(figure.m_rectBorder, m_rect);
+    return CheckRectContainRect(m_rect, figure.m_rectBorder);
 }
 
 SheetOwners::SheetOwners(const std::vector<SheetPtr>& sheets) : m_sheets(sheets) {
@@ -136,7 +126,7 @@ SheetOwners::SheetOwners(const std::vector<SheetPtr>& sheets) : m_sheets(sheets)
 SheetPtr SheetOwners::Of(const Figure& figure) const {
     std::optional<int> figureView;
     for (size_t k = 0; k < m_sheets.size(); ++k) {
-        if (!m_sheets[k] || !CornersInside(figure.m_rectBorder, m_sheets[k]->m_rect)) {
+        if (!m_sheets[k] || !CheckRectContainRect(m_sheets[k]->m_rect, figure.m_rectBorder)) {
             continue;
         }
         if (m_views[k] != 0) {
@@ -167,7 +157,7 @@ bool Sheet::CheckContainFigureEx(FigurePtr figure, double reach) const {
             area = Shifted(area, NPoint{x / scale, y / scale});
         }
     }
-    return CornersInside(figure->m_rect, area);
+    return CheckRectContainRect(area, figure->m_rect);
 }
 
 bool Sheet::CheckContainPoint(const NPoint& p) const {
