@@ -109,11 +109,21 @@ void Sheet::SetPlacement(double x, double y, double /*angle*/) {
 }
 
 bool Sheet::HoldsFigure(const Figure& figure) const {
-    const int view = GetView();
-    if (view != 0 && view != figure.GetView()) {
+    std::optional<int> figureView;
+    return HoldsFigure(figure, GetView(), figureView);
+}
+
+bool Sheet::HoldsFigure(const Figure& figure, int view, std::optional<int>& figureView) const {
+    if (!CheckRectContainRect(m_rect, figure.m_rectBorder)) {
         return false;
     }
-    return CheckRectContainRect(m_rect, figure.m_rectBorder);
+    if (view == 0) {
+        return true;
+    }
+    if (!figureView) {
+        figureView = figure.GetView();
+    }
+    return *figureView == view;
 }
 
 SheetOwners::SheetOwners(const std::vector<SheetPtr>& sheets) : m_sheets(sheets) {
@@ -126,18 +136,9 @@ SheetOwners::SheetOwners(const std::vector<SheetPtr>& sheets) : m_sheets(sheets)
 SheetPtr SheetOwners::Of(const Figure& figure) const {
     std::optional<int> figureView;
     for (size_t k = 0; k < m_sheets.size(); ++k) {
-        if (!m_sheets[k] || !CheckRectContainRect(m_sheets[k]->m_rect, figure.m_rectBorder)) {
-            continue;
+        if (m_sheets[k] && m_sheets[k]->HoldsFigure(figure, m_views[k], figureView)) {
+            return m_sheets[k];
         }
-        if (m_views[k] != 0) {
-            if (!figureView) {
-                figureView = figure.GetView();
-            }
-            if (*figureView != m_views[k]) {
-                continue;
-            }
-        }
-        return m_sheets[k];
     }
     return nullptr;
 }

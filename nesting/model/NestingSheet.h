@@ -7,6 +7,7 @@
 #include "model/NestingObject.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class Sheet;
@@ -58,6 +59,10 @@ public:
     // The figure's gap rectangle lies within the sheet's grown by `reach`
     // (how far a gap polygon may stand past the edge, SheetInset).
     bool CheckContainFigureEx(FigurePtr figure, double reach = 0.0) const;
+    // The figure lies on the sheet (HoldsFigure), the sheet's view given and
+    // the figure's asked only where needed, kept in `figureView` for the next
+    // sheet.
+    bool HoldsFigure(const Figure& figure, int view, std::optional<int>& figureView) const;
     // How far the figure's outline may travel in `direction` before it
     // touches the sheet's edge.
     double Distance(const Figure& figure, const NPoint& direction) const;
