@@ -233,12 +233,21 @@ private:
             File(*m_polyline, (m_polyline->flags & (16 | 64)) || ((m_polyline->flags & 8) && !Flat(m_lowest, m_highest)));
             m_polyline.reset();
         }
+        if (object && object->type == "VERTEX" && m_paperPolyline) {
+            if (!m_paper.first && object->x && object->y)
+                m_paper.first = NPoint{*object->x, *object->y};
+            m_paperPolyline = false;
+            return;
+        }
         if (object && ((object->paper && m_into == &m_model) || (m_paperBlock && m_into))) {
             static const std::set<std::string_view> kCurves = {"LINE", "ARC", "CIRCLE", "ELLIPSE", "LWPOLYLINE",
                                                               "POLYLINE", "SPLINE", "INSERT"};
             if (kCurves.count(object->type)) {
                 ++m_paper.counts[object->type == "LWPOLYLINE" ? "POLYLINE" : object->type];
-                if (!m_paper.first && object->x && object->y)
+                // A polyline's own point gives only its height: its first vertex stands for it.
+                if (object->type == "POLYLINE")
+                    m_paperPolyline = true;
+                else if (!m_paper.first && object->x && object->y)
                     m_paper.first = NPoint{*object->x, *object->y};
             }
             return;
@@ -311,6 +320,7 @@ private:
     Kinds m_model;
     std::map<std::string, Kinds> m_blocks;
     bool m_paperBlock = false;  // the block being read is a layout's
+    bool m_paperPolyline = false;  // a polyline of paper space waits for its first vertex
     struct {
         std::map<std::string, size_t> counts;  // by DXF type
         std::optional<NPoint> first;
@@ -387,6 +397,9 @@ public:
         if (!fragment.IsActive())
             return importfiles::kNotActive;
 
+        // The closed curves of the file the reader did not take, asked of
+        // the drawing while the curves of hidden layers are in it.
+        const std::vector<FileCurve> notRead = CurvesNotRead(fragment.Get(), view, source);
         FileLayers fileLayers;
         std::wstring hidden;
         std::vector<FileCurve> hiddenRings;
@@ -409,6 +422,14 @@ public:
             if (std::any_of(problems.begin(), problems.end(),
                             [](const std::wstring& p) { return p.starts_with(kReaderCapsLeftOut); }))
                 return hidden.empty() ? kNotWhole + leftOut : kNotWhole + leftOut + L"; " + hidden;
+        }
+        // Nor without a hole it has, whatever the reader left its curve out
+        // for (a window of lines some of which rise is no open outline):
+        // what it said of it follows.
+        if (std::wstring lost = LostHoles(view, notRead); !lost.empty()) {
+            if (!hidden.empty())
+                lost += L"; " + hidden;
+            return leftOut.empty() ? lost : lost + L"; " + kWhileRead + leftOut;
         }
         PartValues values;
         for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
