@@ -651,7 +651,7 @@ private:
                     curve.on.push_back({curve.at.x + major.x * std::cos(k * PI / 4) + minor.x * std::sin(k * PI / 4),
                                         curve.at.y + major.y * std::cos(k * PI / 4) + minor.y * std::sin(k * PI / 4)});
             }
-        } else if (o.type == "HATCH") {
+        } else if (o.Hatch()) {
             // A fill, not cut, whose boundary may be all that draws the
             // outline: the box of its boundary's points (its first point is
             // its elevation's, none of the boundary's).
