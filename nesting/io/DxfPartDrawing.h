@@ -77,8 +77,9 @@ std::wstring LostOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IV
 std::vector<FileCurve> CurvesNotRead(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view,
                                      const std::filesystem::path& file);
 
-// Why the part on layer 0 of `view` (its outline checked) is not written:
-// curves of `notRead` stand inside its outer outline, where the part would
+// Why the part on layer 0 of `view` is not written: curves of `notRead`
+// stand, even in part, inside its outer outline (the ring of the largest
+// box its curves close, closed curves or chains), where the part would
 // lack them (a hole, whatever the reader left it out for: 3D, of a kind it
 // does not read, a value that is no number, ...). Names them (a few, and how
 // many more) with their layers and places; empty when none does.
