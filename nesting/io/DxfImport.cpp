@@ -425,12 +425,18 @@ public:
         }
         // Nor without a hole it has, whatever the reader left its curve out
         // for (a window of lines some of which rise is no open outline):
-        // what it said of it follows.
-        if (std::wstring lost = LostHoles(view, notRead); !lost.empty()) {
+        // what it said of it follows. Asked again once the outline's ends
+        // a hair apart are joined.
+        const auto lostHole = [&]() -> std::wstring {
+            std::wstring lost = LostHoles(view, notRead);
+            if (lost.empty())
+                return lost;
             if (!hidden.empty())
                 lost += L"; " + hidden;
             return leftOut.empty() ? lost : lost + L"; " + kWhileRead + leftOut;
-        }
+        };
+        if (std::wstring lost = lostHole(); !lost.empty())
+            return lost;
         PartValues values;
         for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
             if (vlapi::ITextPtr text{obj})
@@ -451,6 +457,8 @@ public:
                 reason += L"; " + hidden;
             return leftOut.empty() ? reason : reason + L"; " + kWhileRead + leftOut;
         }
+        if (std::wstring lost = lostHole(); !lost.empty())
+            return lost;
         // Each kind of item named a few times, then counted: a file may hold thousands.
         constexpr size_t kNamed = 10;
         // A marking whose value is refused is none the user wrote: the part
