@@ -398,8 +398,13 @@ public:
             return importfiles::kNotActive;
 
         // The closed curves of the file the reader did not take, asked of
-        // the drawing while the curves of hidden layers are in it.
-        const std::vector<FileCurve> notRead = CurvesNotRead(fragment.Get(), view, source);
+        // the drawing while the curves of hidden layers are in it: none when
+        // the reader says it left nothing out (and not asked of a file its
+        // caps left something out of, refused whatever it lacks).
+        const std::vector<FileCurve> notRead =
+            (m_problems && leftOut.empty()) || leftOut.find(kReaderCapsLeftOut) != std::wstring::npos
+                ? std::vector<FileCurve>()
+                : CurvesNotRead(fragment.Get(), view, source);
         FileLayers fileLayers;
         std::wstring hidden;
         std::vector<FileCurve> hiddenRings;

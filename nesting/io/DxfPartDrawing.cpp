@@ -829,9 +829,25 @@ public:
         double x1 = INFINITY, y1 = INFINITY, x2 = -INFINITY, y2 = -INFINITY;
         for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
             Held held;
-            if (!obj->IsGeometry() || !(held.curve = obj->GetCurve()) ||
-                !doc->GetObjectsBox(hostAccess::ListOf(obj), held.x1, held.y1, held.x2, held.y2))
+            if (!obj->IsGeometry())
                 continue;
+            // Circles and lines, most of a drawing's curves, are measured here; others by the host.
+            const int type = obj->GetType();
+            if (const vlapi::ICirclePtr circle{obj}; circle && type == vlapi::vlDrCircle) {
+                held.shape = Held::kCircle;
+                held.a = {circle->GetXc(), circle->GetYc()};
+                held.r = circle->GetRadius();
+                held.x1 = held.a.x - held.r, held.y1 = held.a.y - held.r, held.x2 = held.a.x + held.r, held.y2 = held.a.y + held.r;
+            } else if (const vlapi::ILineSegmentPtr line{obj}; line && type == vlapi::vlDrLineSeg) {
+                held.shape = Held::kLine;
+                held.a = {line->GetX1(), line->GetY1()};
+                held.b = {line->GetX2(), line->GetY2()};
+                held.x1 = std::min(held.a.x, held.b.x), held.y1 = std::min(held.a.y, held.b.y);
+                held.x2 = std::max(held.a.x, held.b.x), held.y2 = std::max(held.a.y, held.b.y);
+            } else if (!(held.curve = obj->GetCurve()) ||
+                       !doc->GetObjectsBox(hostAccess::ListOf(obj), held.x1, held.y1, held.x2, held.y2)) {
+                continue;
+            }
             held.x1 -= kOnTolerance, held.y1 -= kOnTolerance, held.x2 += kOnTolerance, held.y2 += kOnTolerance;
             x1 = std::min(x1, held.x1), y1 = std::min(y1, held.y1), x2 = std::max(x2, held.x2), y2 = std::max(y2, held.y2);
             m_held.push_back(std::move(held));
@@ -860,9 +876,14 @@ public:
             return false;
         const auto on = [&](size_t k) {
             const Held& h = m_held[k];
+            if (p.x < h.x1 || p.x > h.x2 || p.y < h.y1 || p.y > h.y2)
+                return false;
+            if (h.shape == Held::kCircle)
+                return std::fabs(Distance(p, h.a) - h.r) <= kOnTolerance;
+            if (h.shape == Held::kLine)
+                return DistancePointToSegment(p, h.a, h.b) <= kOnTolerance;
             double x = 0.0, y = 0.0, t = 0.0, d = INFINITY;
-            return p.x >= h.x1 && p.x <= h.x2 && p.y >= h.y1 && p.y <= h.y2 &&
-                   h.curve->GetNearestPoint(p.x, p.y, x, y, t, d) && d <= kOnTolerance;
+            return h.curve->GetNearestPoint(p.x, p.y, x, y, t, d) && d <= kOnTolerance;
         };
         if (std::any_of(m_wide.begin(), m_wide.end(), on))
             return true;
@@ -874,7 +895,11 @@ private:
     static constexpr double kCells = 256.0;   // across the drawing's longer side
     static constexpr int64_t kMostCells = 64;  // that one curve is filed in
     struct Held {
-        vlapi::ICurve2DPtr curve;
+        enum Shape { kCircle, kLine, kOther };
+        Shape shape = kOther;
+        NPoint a, b;     // a circle's centre; a line's ends
+        double r = 0.0;  // a circle's radius
+        vlapi::ICurve2DPtr curve;  // another curve
         double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
     };
     int64_t Cell(double v, double origin) const
