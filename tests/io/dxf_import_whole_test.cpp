@@ -220,9 +220,16 @@ TEST_F(DxfWholePartTest, ACurveSkippedForAnyReasonRefusesThePartNamingIt)
         {"window_polyline_in_a_block_risen_2", [&] { return Plate(outline + Insert("W", 0, 0), Block("W", Outline3D(rise(2), false, kWindow))); },
          kHoleLost + L"полилиния на слое «0» в блоке «W» у (30; 100)"},
         // On a plane tilted so little that they rise 0.0008 mm: read by
-        // their plan; 0.0012 mm: 3D, named where they stand.
+        // their plan; 0.0012 mm: 3D, named where they stand. Lines stand
+        // where their points say, whatever way they are extruded.
         {"window_on_a_plane_tilted_by_0.00002", [&] { return Plate(outline + Polyline(kWindow, true) + slant("0.00002")); },
          L"", kPlate - 1600},
+        {"window_of_lines_extruded_at_a_slant", [&] {
+             Groups lines;
+             for (size_t i = 0; i < kWindow.size(); ++i)
+                 Append(lines, Line(kWindow[i].first, kWindow[i].second, kWindow[(i + 1) % 4].first, kWindow[(i + 1) % 4].second) +
+                                   Groups{{210, "0.6"}, {220, "0"}, {230, "0.8"}});
+             return Plate(outline + lines); }, L"", kPlate - 1600},
         {"hole_on_a_plane_tilted_by_0.00004", [&] { return Plate(outline + Circle("70", "170", 10, slant("0.00004"))); },
          L"", kPlate - 100 * pi},
         {"hole_on_a_plane_tilted_by_0.00006", [&] { return Plate(outline + Circle("70", "170", 10, slant("0.00006"))); },
