@@ -92,7 +92,29 @@ struct Local {
     bool sized = true;
     bool paper = false;    // drawn in paper space
     bool several = false;  // open curves closing one ring
+    bool invisible = false;
+    std::vector<NPoint> on = {};  // on the curve (FileCurve::on)
 };
+
+// At most kOnPoints of `points`, taken evenly along them.
+std::vector<NPoint> Evenly(std::vector<NPoint> points)
+{
+    if (points.size() <= kOnPoints)
+        return points;
+    std::vector<NPoint> out;
+    for (size_t k = 0; k < kOnPoints; ++k)
+        out.push_back(points[k * points.size() / kOnPoints]);
+    return out;
+}
+
+// The point of a bulged edge from `a` to `b` halfway along it: a bulge
+// above 0 turns it counter-clockwise, standing it off the chord to its right.
+NPoint BulgeMiddle(const NPoint& a, const NPoint& b, double bulge)
+{
+    const NPoint mid{(a.x + b.x) / 2, (a.y + b.y) / 2};
+    const double off = std::isfinite(bulge) ? bulge / 2 : 0.0;  // the sagitta over the chord's length
+    return {mid.x + (b.y - a.y) * off, mid.y - (b.x - a.x) * off};
+}
 
 // An open curve: its ends, and the box of its points.
 struct Piece {
@@ -101,6 +123,8 @@ struct Piece {
     NPoint start, end;
     double x1, y1, x2, y2;
     bool paper = false;
+    bool invisible = false;
+    std::vector<NPoint> on = {};  // its ends and middle (a polyline's vertices and middles)
 };
 
 // A block copy: its block, and where it puts the block's coordinates.
@@ -108,6 +132,7 @@ struct Copy {
     std::string block;
     Affine placed;
     bool paper = false;
+    bool invisible = false;
 };
 
 struct Space {
@@ -135,16 +160,106 @@ struct Object {
     bool pending10 = false, pending11 = false;
     bool seeds = false;  // a hatch's seed points come: no more of its boundary
     bool unread = false;  // a point of groups 10 and 20, or 11 and 21, that is no number
+    bool invisible = false;  // group 60: not drawn
+    std::vector<double> bulges;  // of a light polyline's vertices (group 42), or a vertex's own
+    // A hatch's boundary as its groups come (from its first path, group
+    // 92, on): whether the path is a polyline (bit 2), and the edge being
+    // read (group 72: 1 a line, 2 an arc, 3 an elliptic arc, 4 a spline),
+    // whose points lie on it; an arc's and an ellipse's once all is read.
+    struct Edge {
+        long kind = 0;
+        std::optional<NPoint> centre, axis;
+        std::optional<double> size, from, to;  // radius or ratio; angles in degrees
+        bool ccw = true;
+        size_t poles = 0;  // of a spline: its first control point alone lies on it
+    };
+    bool boundary = false, polylinePath = false;
+    Edge edge;
+    std::vector<NPoint> outline;  // points of a hatch's boundary that lie on it
+
+    bool Hatch() const { return type == "HATCH" || type == "MPOLYGON"; }
+
+    // The points an arc or an elliptic arc of the boundary has on it: its
+    // ends and middle. Clockwise edges give their angles as complements
+    // (360 less the angle), and an ellipse's are angles, not parameters.
+    void EndEdge()
+    {
+        const Edge done = edge;
+        edge = Edge{};
+        if ((done.kind != 2 && done.kind != 3) || !done.centre || !done.size || !done.from || !done.to)
+            return;
+        const double from = *done.from, sweep = std::fmod(std::fmod(*done.to - from, 360.0) + 360.0, 360.0);
+        const double turn = sweep == 0.0 ? 360.0 : sweep, sign = done.ccw ? 1.0 : -1.0;
+        for (const double a : {from, from + turn / 2, from + turn}) {
+            const double angle = sign * a * PI / 180.0;
+            if (done.kind == 2) {
+                outline.push_back({done.centre->x + *done.size * std::cos(angle), done.centre->y + *done.size * std::sin(angle)});
+            } else if (done.axis && *done.size > 0.0) {
+                const double t = std::atan2(std::sin(angle) / *done.size, std::cos(angle));
+                const NPoint m = *done.axis, n{-m.y * *done.size, m.x * *done.size};
+                outline.push_back({done.centre->x + m.x * std::cos(t) + n.x * std::sin(t),
+                                   done.centre->y + m.y * std::cos(t) + n.y * std::sin(t)});
+            }
+        }
+    }
+
+    // A point of the boundary (groups 10 and 20, `first`, or 11 and 21).
+    void BoundaryPoint(const NPoint& p, bool first)
+    {
+        if (!boundary)
+            return;
+        if (polylinePath) {
+            if (first)
+                outline.push_back(p);
+        } else if (edge.kind == 1 || (edge.kind == 4 && !first)) {
+            outline.push_back(p);  // a line's ends, a spline's fit points
+        } else if (edge.kind == 4) {
+            if (edge.poles++ == 0)
+                outline.push_back(p);
+        } else if (first) {
+            edge.centre = p;
+        } else {
+            edge.axis = p;
+        }
+    }
+
+    void BoundaryGroup(int code, std::string_view value)
+    {
+        const std::optional<double> v = Decimal(value);
+        if (code == 92 || code == 75) {
+            EndEdge();
+            boundary = code == 92;
+            polylinePath = boundary && v && (static_cast<long>(*v) & 2);
+        } else if (code == 72 && boundary && !polylinePath) {
+            EndEdge();
+            edge.kind = v ? static_cast<long>(*v) : 0;
+        } else if (code == 40 && !edge.size) {
+            edge.size = v;
+        } else if (code == 50) {
+            edge.from = v;
+        } else if (code == 51) {
+            edge.to = v;
+        } else if (code == 73 && (edge.kind == 2 || edge.kind == 3)) {
+            edge.ccw = !v || *v != 0.0;
+        }
+    }
 
     void Take(int code, std::string_view value)
     {
+        if (Hatch() && !seeds && (code == 92 || code == 75 || code == 72 || code == 40 || code == 50 || code == 51 || code == 73))
+            BoundaryGroup(code, value);
         switch (code) {
         case 8: layer = value; break;
         case 2: block = value; break;
         case 67: paper = value == "1"; break;
+        case 60: invisible = value == "1"; break;
         case 70: flags = std::strtol(std::string(value).c_str(), nullptr, 10); break;
         case 69: viewport = std::strtol(std::string(value).c_str(), nullptr, 10); break;
-        case 98: seeds = seeds || type == "HATCH"; break;
+        case 98:
+            if (Hatch() && !seeds)
+                EndEdge();
+            seeds = seeds || type == "HATCH";
+            break;
         case 10:
             if (!seeds)
                 x10 = Decimal(value), pending10 = true;
@@ -160,6 +275,8 @@ struct Object {
                     points.push_back({*x10, *y});
                     if (!first && points.size() == 1)
                         first = points.back();
+                    if (Hatch())
+                        BoundaryPoint(points.back(), true);
                 } else {
                     unread = true;
                 }
@@ -169,9 +286,11 @@ struct Object {
         case 21:
             if (pending11) {
                 const std::optional<double> y = Decimal(value);
-                if (x11 && y)
+                if (x11 && y) {
                     others.push_back({*x11, *y});
-                else
+                    if (Hatch())
+                        BoundaryPoint(others.back(), false);
+                } else
                     unread = true;
                 pending11 = false;
             }
@@ -189,7 +308,13 @@ struct Object {
                 weights.push_back(Decimal(value).value_or(NAN));
             break;
         case 71: degree = std::strtol(std::string(value).c_str(), nullptr, 10); break;
-        case 42: g42 = Decimal(value); break;
+        case 42:
+            g42 = Decimal(value);
+            if (type == "LWPOLYLINE" && !points.empty()) {
+                bulges.resize(points.size(), 0.0);
+                bulges.back() = g42.value_or(0.0);
+            }
+            break;
         case 50: g50 = Decimal(value); break;
         case 51: g51 = Decimal(value); break;
         case 30:
@@ -297,6 +422,21 @@ std::vector<NPoint> SplinePoints(const Object& o)
     return out;
 }
 
+// The points of a polyline that lie on it, in plan: its vertices and the
+// middles of its edges (of a closed one's closing edge too), at most
+// kOnPoints of them.
+std::vector<NPoint> PolylineOn(const Object& o, const Plane& plane, bool closed)
+{
+    std::vector<NPoint> on;
+    const size_t n = o.points.size();
+    for (size_t k = 0; k < n; ++k) {
+        on.push_back(plane.Plan(o.points[k]));
+        if (k + 1 < n || (closed && n > 2))
+            on.push_back(plane.Plan(BulgeMiddle(o.points[k], o.points[(k + 1) % n], k < o.bulges.size() ? o.bulges[k] : 0.0)));
+    }
+    return Evenly(std::move(on));
+}
+
 class Reader {
 public:
     bool Read(const fs::path& file)
@@ -353,7 +493,7 @@ public:
     {
         size_t visits = 0;
         std::vector<const std::string*> path;
-        Place(m_model, m_scale, std::wstring(), false, path, visits, keep, out);
+        Place(m_model, m_scale, std::wstring(), false, false, path, visits, keep, out);
     }
 
 private:
@@ -372,8 +512,10 @@ private:
         m_object.reset();
         if (object && object->type == "VERTEX" && m_polyline) {
             // The control frame of a polyline smoothed into a spline is not drawn.
-            if (!(object->flags & 16))
+            if (!(object->flags & 16)) {
                 m_polyline->points.insert(m_polyline->points.end(), object->points.begin(), object->points.end());
+                m_polyline->bulges.resize(m_polyline->points.size(), object->g42.value_or(0.0));
+            }
             m_polyline->unread = m_polyline->unread || object->unread;
             if (!m_polyline->first && object->first)
                 m_polyline->first = object->first;
@@ -392,6 +534,8 @@ private:
             m_polyline = std::move(object);
             return;
         }
+        if (object->Hatch())
+            object->EndEdge();
         File(*object);
     }
 
@@ -419,6 +563,7 @@ private:
         if (o.type == "INSERT") {
             if (!o.first)
                 return;
+            // A copy made invisible hides what its block draws.
             const double sx = o.g41.value_or(0.0) == 0.0 ? 1.0 : *o.g41, sy = o.g42.value_or(0.0) == 0.0 ? 1.0 : *o.g42;
             const double turn = o.g50.value_or(0.0) * PI / 180.0;
             const BlockHeader* header = nullptr;
@@ -433,13 +578,14 @@ private:
                 placed = plane.Map().After(placed);
             else if (flipped)
                 placed = Affine{-1, 0, 0, 1, 0, 0}.After(placed);
-            into->copies.push_back({o.block, placed, o.paper});
+            into->copies.push_back({o.block, placed, o.paper, o.invisible});
             return;
         }
         if (Open(o, plane))
             return;
         Local curve{{}, o.layer, {}, INFINITY, INFINITY, -INFINITY, -INFINITY};
         curve.paper = o.paper;
+        curve.invisible = o.invisible;
         const auto add = [&](const NPoint& p) {
             curve.x1 = std::min(curve.x1, p.x), curve.x2 = std::max(curve.x2, p.x);
             curve.y1 = std::min(curve.y1, p.y), curve.y2 = std::max(curve.y2, p.y);
@@ -457,6 +603,7 @@ private:
             for (const NPoint& p : o.points)
                 add(mirror(p));
             curve.at = mirror(o.first.value_or(o.points.empty() ? NPoint{} : o.points.front()));
+            curve.on = PolylineOn(o, plane, true);
         } else if (o.type == "CIRCLE" || (o.type == "ARC" && FullArc(o))) {
             // A radius that is no number, or below 0, leaves the circle's size
             // unknown, its centre known; one of 0 is a point.
@@ -469,6 +616,12 @@ private:
             const NPoint reach = plane.Reach(r);
             add({curve.at.x - reach.x, curve.at.y - reach.y});
             add({curve.at.x + reach.x, curve.at.y + reach.y});
+            curve.on.push_back(curve.at);
+            if (curve.sized) {
+                curve.on.clear();
+                for (int k = 0; k < 8; ++k)
+                    curve.on.push_back(mirror({o.first->x + r * std::cos(k * PI / 4), o.first->y + r * std::sin(k * PI / 4)}));
+            }
         } else if (o.type == "ELLIPSE") {
             const double from = o.g41.value_or(0.0), to = o.g42.value_or(2.0 * PI);
             if (!o.first || std::fabs(std::remainder(to - from, 2.0 * PI)) > 1e-6 || std::fabs(to - from) < 1e-6)
@@ -478,7 +631,11 @@ private:
             // major one turned a quarter about its normal.
             const NPoint major = o.others.empty() ? NPoint{} : o.others.front();
             const double mz = o.g31.value_or(0.0);
-            const double ratio = o.g40.value_or(1.0) > 0.0 && *o.g40 <= 1.0 ? *o.g40 : 1.0;
+            // One of no minor axis encloses nothing; one whose minor axis
+            // is the longer (which the converter leaves out) is as drawn.
+            const double ratio = o.g40.value_or(1.0);
+            if (!(ratio > 0.0) || !(ratio < 1e6))
+                return;
             const double* n = plane.Normal();
             const NPoint minor{ratio * (n[1] * mz - n[2] * major.y), ratio * (n[2] * major.x - n[0] * mz)};
             const double rx = std::hypot(major.x, minor.x), ry = std::hypot(major.y, minor.y);
@@ -487,7 +644,14 @@ private:
             curve.sized = !o.others.empty();
             add({curve.at.x - rx, curve.at.y - ry});
             add({curve.at.x + rx, curve.at.y + ry});
-        } else if (o.type == "HATCH") {
+            curve.on.push_back(curve.at);
+            if (curve.sized) {
+                curve.on.clear();
+                for (int k = 0; k < 8; ++k)
+                    curve.on.push_back({curve.at.x + major.x * std::cos(k * PI / 4) + minor.x * std::sin(k * PI / 4),
+                                        curve.at.y + major.y * std::cos(k * PI / 4) + minor.y * std::sin(k * PI / 4)});
+            }
+        } else if (o.Hatch()) {
             // A fill, not cut, whose boundary may be all that draws the
             // outline: the box of its boundary's points (its first point is
             // its elevation's, none of the boundary's).
@@ -498,7 +662,9 @@ private:
                 add(mirror(o.points[k]));
             for (const NPoint& p : o.others)
                 add(mirror(p));
-            curve.at = mirror(o.points[1]);
+            curve.at = mirror(o.outline.empty() ? o.points[1] : o.outline.front());
+            for (const NPoint& p : Evenly(o.outline))
+                curve.on.push_back(mirror(p));
         } else if (o.type == "SPLINE") {
             std::vector<NPoint> all = o.points;
             all.insert(all.end(), o.others.begin(), o.others.end());
@@ -511,6 +677,8 @@ private:
             for (const NPoint& p : followed.empty() ? all : followed)
                 add(p);
             curve.at = all.front();
+            // Fit points lie on it; control points only where its knots say how.
+            curve.on = Evenly(followed.empty() ? (o.others.empty() ? all : o.others) : followed);
         }
         if (!curve.what.empty() && curve.x1 <= curve.x2 && curve.y1 <= curve.y2)
             into->curves.push_back(std::move(curve));
@@ -528,7 +696,7 @@ private:
     bool Open(const Object& o, const Plane& plane)
     {
         const auto mirror = [&](NPoint p) { return plane.Plan(p); };
-        Piece piece{nullptr, o.layer, {}, {}, INFINITY, INFINITY, -INFINITY, -INFINITY, o.paper};
+        Piece piece{nullptr, o.layer, {}, {}, INFINITY, INFINITY, -INFINITY, -INFINITY, o.paper, o.invisible, {}};
         const auto add = [&](const NPoint& p) {
             piece.x1 = std::min(piece.x1, p.x), piece.x2 = std::max(piece.x2, p.x);
             piece.y1 = std::min(piece.y1, p.y), piece.y2 = std::max(piece.y2, p.y);
@@ -539,6 +707,7 @@ private:
             piece.kind = L"отрезок";
             piece.start = o.points.front(), piece.end = o.others.front();
             add(piece.start), add(piece.end);
+            piece.on = {piece.start, {(piece.start.x + piece.end.x) / 2, (piece.start.y + piece.end.y) / 2}, piece.end};
         } else if (o.type == "ARC") {
             if (FullArc(o))
                 return false;
@@ -554,6 +723,7 @@ private:
             piece.kind = L"дуга";
             piece.start = at(from), piece.end = at(from + sweep);
             add(piece.start), add(piece.end);
+            piece.on = {piece.start, at(from + sweep / 2), piece.end};
             // The quarters the arc passes reach its box; seen at a slant, points along it.
             if (plane.Tilted())
                 for (int k = 1; k < 64; ++k)
@@ -567,6 +737,7 @@ private:
                 return false;
             piece.kind = L"полилиния";
             piece.start = mirror(o.points.front()), piece.end = mirror(o.points.back());
+            piece.on = PolylineOn(o, plane, false);
             // Its vertices' box: an edge bulged out past it is not followed.
             for (const NPoint& p : o.points)
                 add(mirror(p));
@@ -606,6 +777,8 @@ private:
                 ring.x1 = std::min(ring.x1, piece.x1), ring.x2 = std::max(ring.x2, piece.x2);
                 ring.y1 = std::min(ring.y1, piece.y1), ring.y2 = std::max(ring.y2, piece.y2);
                 ring.paper = ring.paper || piece.paper;
+                ring.invisible = ring.invisible || piece.invisible;
+                ring.on.insert(ring.on.end(), piece.on.begin(), piece.on.end());
             }
             for (const auto& [kind, n] : kinds) {
                 const std::wstring word(kind);
@@ -614,6 +787,7 @@ private:
                                                                : Counted(n, L"полилиния", L"полилинии", L"полилиний");
                 ring.what += (ring.what.empty() ? L"" : L", ") + counted;
             }
+            ring.on = Evenly(std::move(ring.on));
             space.curves.push_back(std::move(ring));
         }
         space.pieces.clear();
@@ -621,7 +795,7 @@ private:
 
     // `path`: the blocks the copy being placed stands in (none in the model
     // space); `paper`: the copy stands in paper space.
-    void Place(const Space& space, const Affine& placed, const std::wstring& block, bool paper,
+    void Place(const Space& space, const Affine& placed, const std::wstring& block, bool paper, bool invisible,
                std::vector<const std::string*>& path, size_t& visits, const std::function<bool(const FileCurve&)>& keep,
                std::vector<FileCurve>& out) const
     {
@@ -632,6 +806,9 @@ private:
             placedCurve.sized = curve.sized;
             placedCurve.several = curve.several;
             placedCurve.paper = paper || curve.paper;
+            placedCurve.invisible = invisible || curve.invisible;
+            for (const NPoint& p : curve.on)
+                placedCurve.on.push_back(placed.Apply(p));
             placedCurve.x1 = placedCurve.y1 = INFINITY;
             placedCurve.x2 = placedCurve.y2 = -INFINITY;
             for (const NPoint& corner : {NPoint{curve.x1, curve.y1}, NPoint{curve.x2, curve.y1}, NPoint{curve.x1, curve.y2},
@@ -665,8 +842,8 @@ private:
                 std::any_of(path.begin(), path.end(), [&](const std::string* b) { return *b == copy.block; }))
                 continue;
             path.push_back(&found->first);
-            Place(found->second, placed.After(copy.placed), NameText(copy.block), paper || copy.paper, path, visits,
-                  keep, out);
+            Place(found->second, placed.After(copy.placed), NameText(copy.block), paper || copy.paper,
+                  invisible || copy.invisible, path, visits, keep, out);
             path.pop_back();
         }
     }

@@ -30,11 +30,23 @@ struct FileCurve {
     // around one of its viewports (a sheet's frame about a view of the model).
     bool paper = false;
     bool frame = false;
+    // Made invisible (group 60), or in a block copy that is: not drawn, so
+    // not cut, as a curve on a hidden layer is not.
+    bool invisible = false;
     // The curve followed within the configured sag, where the drawing holds
     // it (a curve on a hidden layer): what it encloses is then told exactly,
     // not by its box alone. Empty for a curve known only from the file.
     std::vector<NPoint> ring;
+    // Points of a curve known from the file that lie on it, placed as its
+    // box is: its vertices and the middles of its edges, points round a
+    // circle or an ellipse, points along a spline, the ends and middles of
+    // the pieces of a ring, the corners and edges of a hatch's boundary (at
+    // most kOnPoints, taken evenly along it). A curve of no known size has
+    // its centre alone.
+    std::vector<NPoint> on;
 };
+
+inline constexpr size_t kOnPoints = 64;
 
 // The closed curves (polylines, 3D ones by their plan, circles, arcs and
 // ellipses of a whole turn, splines, hatches by their boundary), and the rings open lines, arcs and

@@ -233,12 +233,21 @@ private:
             File(*m_polyline, (m_polyline->flags & (16 | 64)) || ((m_polyline->flags & 8) && !Flat(m_lowest, m_highest)));
             m_polyline.reset();
         }
+        if (object && object->type == "VERTEX" && m_paperPolyline) {
+            if (!m_paper.first && object->x && object->y)
+                m_paper.first = NPoint{*object->x, *object->y};
+            m_paperPolyline = false;
+            return;
+        }
         if (object && ((object->paper && m_into == &m_model) || (m_paperBlock && m_into))) {
             static const std::set<std::string_view> kCurves = {"LINE", "ARC", "CIRCLE", "ELLIPSE", "LWPOLYLINE",
                                                               "POLYLINE", "SPLINE", "INSERT"};
             if (kCurves.count(object->type)) {
                 ++m_paper.counts[object->type == "LWPOLYLINE" ? "POLYLINE" : object->type];
-                if (!m_paper.first && object->x && object->y)
+                // A polyline's own point gives only its height: its first vertex stands for it.
+                if (object->type == "POLYLINE")
+                    m_paperPolyline = true;
+                else if (!m_paper.first && object->x && object->y)
                     m_paper.first = NPoint{*object->x, *object->y};
             }
             return;
@@ -311,6 +320,7 @@ private:
     Kinds m_model;
     std::map<std::string, Kinds> m_blocks;
     bool m_paperBlock = false;  // the block being read is a layout's
+    bool m_paperPolyline = false;  // a polyline of paper space waits for its first vertex
     struct {
         std::map<std::string, size_t> counts;  // by DXF type
         std::optional<NPoint> first;
@@ -387,6 +397,14 @@ public:
         if (!fragment.IsActive())
             return importfiles::kNotActive;
 
+        // The closed curves of the file the reader did not take, asked of
+        // the drawing while the curves of hidden layers are in it: none when
+        // the reader says it left nothing out (and not asked of a file its
+        // caps left something out of, refused whatever it lacks).
+        const std::vector<FileCurve> notRead =
+            (m_problems && leftOut.empty()) || leftOut.find(kReaderCapsLeftOut) != std::wstring::npos
+                ? std::vector<FileCurve>()
+                : CurvesNotRead(fragment.Get(), view, source);
         FileLayers fileLayers;
         std::wstring hidden;
         std::vector<FileCurve> hiddenRings;
@@ -410,6 +428,20 @@ public:
                             [](const std::wstring& p) { return p.starts_with(kReaderCapsLeftOut); }))
                 return hidden.empty() ? kNotWhole + leftOut : kNotWhole + leftOut + L"; " + hidden;
         }
+        // Nor without a hole it has, whatever the reader left its curve out
+        // for (a window of lines some of which rise is no open outline):
+        // what it said of it follows. Asked again once the outline's ends
+        // a hair apart are joined.
+        const auto lostHole = [&]() -> std::wstring {
+            std::wstring lost = LostHoles(view, notRead);
+            if (lost.empty())
+                return lost;
+            if (!hidden.empty())
+                lost += L"; " + hidden;
+            return leftOut.empty() ? lost : lost + L"; " + kWhileRead + leftOut;
+        };
+        if (std::wstring lost = lostHole(); !lost.empty())
+            return lost;
         PartValues values;
         for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
             if (vlapi::ITextPtr text{obj})
@@ -430,6 +462,8 @@ public:
                 reason += L"; " + hidden;
             return leftOut.empty() ? reason : reason + L"; " + kWhileRead + leftOut;
         }
+        if (std::wstring lost = lostHole(); !lost.empty())
+            return lost;
         // Each kind of item named a few times, then counted: a file may hold thousands.
         constexpr size_t kNamed = 10;
         // A marking whose value is refused is none the user wrote: the part

@@ -814,6 +814,160 @@ std::wstring LostOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IV
     return lost + curve.named + holds(curve);
 }
 
+namespace {
+
+// A point of a curve the file draws lies on one the drawing holds when it
+// stands this near it: the reader places both by the same numbers.
+constexpr double kOnTolerance = 10 * kJoinTolerance;
+
+// The curves a drawing holds, filed by their boxes (widened by
+// kOnTolerance) in a grid, to be asked whether a point lies on one.
+class HeldCurves {
+public:
+    HeldCurves(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view)
+    {
+        double x1 = INFINITY, y1 = INFINITY, x2 = -INFINITY, y2 = -INFINITY;
+        for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view))) {
+            Held held;
+            if (!obj->IsGeometry())
+                continue;
+            // Circles and lines, most of a drawing's curves, are measured here; others by the host.
+            const int type = obj->GetType();
+            if (const vlapi::ICirclePtr circle{obj}; circle && type == vlapi::vlDrCircle) {
+                held.shape = Held::kCircle;
+                held.a = {circle->GetXc(), circle->GetYc()};
+                held.r = circle->GetRadius();
+                held.x1 = held.a.x - held.r, held.y1 = held.a.y - held.r, held.x2 = held.a.x + held.r, held.y2 = held.a.y + held.r;
+            } else if (const vlapi::ILineSegmentPtr line{obj}; line && type == vlapi::vlDrLineSeg) {
+                held.shape = Held::kLine;
+                held.a = {line->GetX1(), line->GetY1()};
+                held.b = {line->GetX2(), line->GetY2()};
+                held.x1 = std::min(held.a.x, held.b.x), held.y1 = std::min(held.a.y, held.b.y);
+                held.x2 = std::max(held.a.x, held.b.x), held.y2 = std::max(held.a.y, held.b.y);
+            } else if (!(held.curve = obj->GetCurve()) ||
+                       !doc->GetObjectsBox(hostAccess::ListOf(obj), held.x1, held.y1, held.x2, held.y2)) {
+                continue;
+            }
+            held.x1 -= kOnTolerance, held.y1 -= kOnTolerance, held.x2 += kOnTolerance, held.y2 += kOnTolerance;
+            x1 = std::min(x1, held.x1), y1 = std::min(y1, held.y1), x2 = std::max(x2, held.x2), y2 = std::max(y2, held.y2);
+            m_held.push_back(std::move(held));
+        }
+        if (m_held.empty() || !std::isfinite(x2 - x1 + y2 - y1))
+            return;
+        m_x = x1, m_y = y1;
+        m_cell = std::max({x2 - x1, y2 - y1, kOnTolerance}) / kCells;
+        for (size_t k = 0; k < m_held.size(); ++k) {
+            const Held& h = m_held[k];
+            const int64_t i1 = Cell(h.x1, m_x), i2 = Cell(h.x2, m_x), j1 = Cell(h.y1, m_y), j2 = Cell(h.y2, m_y);
+            // A curve across much of the drawing (its outline) is asked of every point.
+            if ((i2 - i1 + 1) * (j2 - j1 + 1) > kMostCells) {
+                m_wide.push_back(k);
+                continue;
+            }
+            for (int64_t i = i1; i <= i2; ++i)
+                for (int64_t j = j1; j <= j2; ++j)
+                    m_cells[Key(i, j)].push_back(k);
+        }
+    }
+
+    bool Holds(const NPoint& p) const
+    {
+        if (m_held.empty())
+            return false;
+        const auto on = [&](size_t k) {
+            const Held& h = m_held[k];
+            if (p.x < h.x1 || p.x > h.x2 || p.y < h.y1 || p.y > h.y2)
+                return false;
+            if (h.shape == Held::kCircle)
+                return std::fabs(Distance(p, h.a) - h.r) <= kOnTolerance;
+            if (h.shape == Held::kLine)
+                return DistancePointToSegment(p, h.a, h.b) <= kOnTolerance;
+            double x = 0.0, y = 0.0, t = 0.0, d = INFINITY;
+            return h.curve->GetNearestPoint(p.x, p.y, x, y, t, d) && d <= kOnTolerance;
+        };
+        if (std::any_of(m_wide.begin(), m_wide.end(), on))
+            return true;
+        const auto cell = m_cells.find(Key(Cell(p.x, m_x), Cell(p.y, m_y)));
+        return cell != m_cells.end() && std::any_of(cell->second.begin(), cell->second.end(), on);
+    }
+
+private:
+    static constexpr double kCells = 256.0;   // across the drawing's longer side
+    static constexpr int64_t kMostCells = 64;  // that one curve is filed in
+    struct Held {
+        enum Shape { kCircle, kLine, kOther };
+        Shape shape = kOther;
+        NPoint a, b;     // a circle's centre; a line's ends
+        double r = 0.0;  // a circle's radius
+        vlapi::ICurve2DPtr curve;  // another curve
+        double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+    };
+    int64_t Cell(double v, double origin) const
+    {
+        return static_cast<int64_t>(std::floor(std::clamp((v - origin) / m_cell, -1.0, kCells + 1.0)));
+    }
+    static int64_t Key(int64_t i, int64_t j) { return (i + 2) * 1024 + (j + 2); }
+
+    std::vector<Held> m_held;
+    std::vector<size_t> m_wide;
+    std::unordered_map<int64_t, std::vector<size_t>> m_cells;
+    double m_x = 0.0, m_y = 0.0, m_cell = 1.0;
+};
+
+}  // namespace
+
+std::vector<FileCurve> CurvesNotRead(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view,
+                                     const std::filesystem::path& file)
+{
+    const HeldCurves held(doc, view);
+    return ClosedFileCurves(file, [&](const FileCurve& c) {
+        // Paper space has coordinates of its own; what is made invisible is
+        // not drawn, so not cut; a ring within a point's box is a point.
+        if (c.paper || c.invisible || c.on.empty() ||
+            (c.sized && c.x2 - c.x1 < vrnApi::kPointRing && c.y2 - c.y1 < vrnApi::kPointRing))
+            return false;
+        // One of no known size cannot have been read.
+        return !c.sized || !std::all_of(c.on.begin(), c.on.end(), [&](const NPoint& p) { return held.Holds(p); });
+    });
+}
+
+std::wstring LostHoles(const vlapi::IViewPtr& view, const std::vector<FileCurve>& notRead)
+{
+    if (notRead.empty())
+        return {};
+    std::vector<vlapi::IDrawingObjectPtr> cut;
+    for (const vlapi::IDrawingObjectPtr& obj : hostAccess::AllObjects(vlapi::IDrawingContainerPtr(view)))
+        if (obj->GetLayer() == 0 && obj->IsGeometry())
+            cut.push_back(obj);
+    const auto layer = [](const vlapi::IDrawingObjectPtr&) { return std::wstring(L"0"); };
+    std::vector<FileCurve> rings = ChainedRings(cut, layer);
+    for (const vlapi::IDrawingObjectPtr& obj : cut)
+        if (std::optional<FileCurve> ring = ClosedCurve(obj, L"0"))
+            rings.push_back(std::move(*ring));
+    // The outer outline: the ring of the largest box (the outline checked holds every other).
+    const auto size = [](const FileCurve& r) { return (r.x2 - r.x1) * (r.y2 - r.y1); };
+    const auto outer = std::max_element(rings.begin(), rings.end(),
+                                        [&](const FileCurve& a, const FileCurve& b) { return size(a) < size(b); });
+    if (outer == rings.end() || outer->ring.size() < 3)
+        return {};
+    std::vector<std::wstring> lost;
+    for (const FileCurve& c : notRead) {
+        if (std::any_of(c.on.begin(), c.on.end(),
+                        [&](const NPoint& p) { return CheckPoligonContainPoint(outer->ring, p, false); }))
+            lost.push_back(c.named);
+    }
+    if (lost.empty())
+        return {};
+    constexpr size_t kNamed = 5;
+    std::wstring text = lost.size() == 1 ? L"внутри внешнего контура детали не импортирована кривая, а без неё деталь не записывается: "
+                                         : L"внутри внешнего контура детали не импортированы кривые, а без них деталь не записывается: ";
+    for (size_t k = 0; k < lost.size() && k < kNamed; ++k)
+        text += (k == 0 ? L"" : L", ") + lost[k];
+    if (lost.size() > kNamed)
+        text += L" и ещё " + std::to_wstring(lost.size() - kNamed);
+    return text;
+}
+
 std::wstring ClosedCurvesNotCut(const vlapi::IViewPtr& view, const FileLayers* fileLayers)
 {
     Tally tally;

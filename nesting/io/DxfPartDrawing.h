@@ -69,6 +69,22 @@ std::wstring LostOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IV
                          const std::vector<FileCurve>& hiddenRings, const std::filesystem::path* file,
                          const FileLayers* fileLayers = nullptr);
 
+// The closed curves of the DXF `file` (as ClosedFileCurves finds them, in
+// blocks of any depth too) that the reader did not take into `view`: those
+// of which some point does not lie on a curve `view` holds, on any layer
+// (read before the curves of hidden layers go), and those of no known size.
+// Curves in paper space, made invisible, or within a point's box are none.
+std::vector<FileCurve> CurvesNotRead(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view,
+                                     const std::filesystem::path& file);
+
+// Why the part on layer 0 of `view` is not written: curves of `notRead`
+// stand, even in part, inside its outer outline (the ring of the largest
+// box its curves close, closed curves or chains), where the part would
+// lack them (a hole, whatever the reader left it out for: 3D, of a kind it
+// does not read, a value that is no number, ...). Names them (a few, and how
+// many more) with their layers and places; empty when none does.
+std::wstring LostHoles(const vlapi::IViewPtr& view, const std::vector<FileCurve>& notRead);
+
 // The closed curves of `view` in line styles other than the outline's (on
 // the layers SortOntoLayers gives them), which are not cut, by layer (that
 // `fileLayers` gives them) and kind; empty when there are none.

@@ -181,7 +181,7 @@ class Groups {
 
 // The codes whose first value the first reading wants of an object, and
 // those whose groups it counts.
-constexpr int kWanted[] = {2, 8, 10, 11, 20, 21, 30, 31, 60, 67, 70, 71, 72, 73, 74, 90, 210, 220, 230};
+constexpr int kWanted[] = {2, 8, 10, 11, 20, 21, 30, 31, 38, 60, 67, 70, 71, 72, 73, 74, 90, 210, 220, 230};
 constexpr int kCounted[] = {10, 11, 40, 49};
 
 // The groups an object may have besides those of its lists (vertices, knots
@@ -265,6 +265,7 @@ struct Followers {
   bool heights = true;  // every vertex's height a number
   double lowest = INFINITY, highest = -INFINITY;
   std::size_t count = 0, textBytes = 0, arcs = 0;
+  std::string_view x, y;  // the first drawn vertex's point (groups 10 and 20)
 
   void Add(const Record& f) {
     // The control frame of a polyline smoothed into a spline is not drawn:
@@ -275,6 +276,7 @@ struct Followers {
       invisible.push_back(f);
       return;
     }
+    if (!frame && f.type == "VERTEX" && x.empty() && y.empty()) x = f.Value(10), y = f.Value(20);
     if (!frame && !kept.empty() && kept.back().second == f.first) kept.back().second = f.last;
     else if (!frame) kept.emplace_back(f.first, f.last);
     paper = paper || f.Paper();
@@ -574,16 +576,20 @@ class Preparer {
       return;
     }
     if (kind != kinds.end() && kind->second == kQuiet) return;
-    if (kind != kinds.end() && kind->second == kSolid) return Skip(k3D, head);
+    if (kind != kinds.end() && kind->second == kSolid) return Skip(k3D, head, &followers);
     if (kind == kinds.end()) {
       if (!otherType_ || type != *otherType_) {  // files bring one kind by the thousand
         otherType_ = type;
         otherWhy_ = type.empty() ? std::string("объекты без имени типа, которые не импортируются")
                                  : "объекты " + std::string(type.substr(0, 64)) + ", которые не импортируются";
       }
-      return Skip(otherWhy_, head);
+      return Skip(otherWhy_, head, &followers);
     }
     std::string why = head.why.empty() ? followers.why : head.why;
+    // On a plane tilted so little that it rises no more than a flat
+    // drawing's heights, a curve is read by its plan, as a 3D polyline,
+    // line or spline that rises so little is.
+    if (why == k3D && head.why == k3D && Flat(0, Rise(head, followers))) why.clear();
     // An object made invisible (not drawn, though on a layer that is) is
     // not cut, nor is a marking read from a text not shown.
     if (why.empty() && head.Value(60) == "1")
@@ -605,21 +611,21 @@ class Preparer {
       ParseDouble(head.Value(31, "0"), z2);
       if (!Flat(std::min(z1, z2), std::max(z1, z2))) why = k3D;
     }
-    if (!why.empty()) return Skip(why, head);
-    if (objects_ + 1 > kMaxObjects) return Skip(kTooManyObjects, head);
+    if (!why.empty()) return Skip(why, head, &followers);
+    if (objects_ + 1 > kMaxObjects) return Skip(kTooManyObjects, head, &followers);
     std::size_t pieces = 1;
     if (type == "LWPOLYLINE") pieces = std::max<std::size_t>(1, head.Count(10)) + head.arcs;
     else if (type == "SPLINE") pieces = std::max<std::size_t>(1, head.Count(10) + head.Count(11));
     else if (type == "POLYLINE") pieces = std::max<std::size_t>(1, followers.count) + followers.arcs;
     else if (type == "MTEXT") pieces = 1 + head.breaks;
     else if (type == "INSERT") pieces = 1 + followers.count;
-    if (pieces_ + pieces > kMaxPieces) return Skip(kTooManyPieces, head);
+    if (pieces_ + pieces > kMaxPieces) return Skip(kTooManyPieces, head, &followers);
     const std::size_t splinePoints = type == "SPLINE" ? pieces : 0;
-    if (splinePoints_ + splinePoints > kMaxSplinePoints) return Skip(kTooManySplinePoints, head);
+    if (splinePoints_ + splinePoints > kMaxSplinePoints) return Skip(kTooManySplinePoints, head, &followers);
     const std::size_t ellipses = type == "ELLIPSE" ? 1 : 0;
-    if (ellipses_ + ellipses > kMaxEllipses) return Skip(kTooManyEllipses, head);
+    if (ellipses_ + ellipses > kMaxEllipses) return Skip(kTooManyEllipses, head, &followers);
     const std::size_t text = type == "TEXT" || type == "MTEXT" || type == "INSERT" ? head.textBytes + followers.textBytes : 0;
-    if (textBytes_ + text > kMaxTextBytes) return Skip(kTooMuchText, head);
+    if (textBytes_ + text > kMaxTextBytes) return Skip(kTooMuchText, head, &followers);
     ++objects_;
     pieces_ += pieces;
     splinePoints_ += splinePoints;
@@ -674,6 +680,95 @@ class Preparer {
     return {};
   }
 
+  // How far a curve on a tilted plane (its normal, groups 210 to 230)
+  // rises, in the file's units: a circle's or an ellipse's whole turn, an
+  // arc and a polyline's edges followed; a line and a spline give their
+  // points in the drawing's coordinates, their heights told apart. Infinite
+  // for another kind (a text, a block's copy), or a curve not told whole.
+  double Rise(const Record& head, const Followers& followers) const {
+    const std::string_view type = head.type;
+    if (type == "LINE" || type == "SPLINE") return 0;
+    double normal[3] = {0, 0, 1}, n[3], ax[3], ay[3];
+    ParseDouble(head.Value(210, "0"), normal[0]);
+    ParseDouble(head.Value(220, "0"), normal[1]);
+    ParseDouble(head.Value(230, "1"), normal[2]);
+    if (!PlaneAxes(normal, n, ax, ay)) return INFINITY;
+    const double hx = ax[2], hy = ay[2];  // the heights of the plane's own axes
+    double low = INFINITY, high = -INFINITY;
+    const auto at = [&](double x, double y) {
+      low = std::min(low, x * hx + y * hy);
+      high = std::max(high, x * hx + y * hy);
+    };
+    // An arc about (cx, cy) of radius r from angle a (radians) on by `sweep`.
+    const auto arc = [&](double cx, double cy, double r, double a, double sweep) {
+      for (int k = 0; k <= 64; ++k) at(cx + r * std::cos(a + sweep * k / 64), cy + r * std::sin(a + sweep * k / 64));
+    };
+    // The groups of the object (and of its vertices): points, bulges, sizes, angles.
+    std::vector<double> xs, ys, bulges;
+    double g40 = NAN, g50 = NAN, g51 = NAN, mx = NAN, my = NAN, mz = 0;
+    const auto scan = [&](std::size_t first, std::size_t last) {
+      Groups groups(text_);
+      groups.Seek(first);
+      Group g;
+      double v = NAN;
+      while (groups.At() < last && groups.Next(g)) {
+        if (!ParseDouble(g.value, v)) v = NAN;
+        switch (g.code) {
+          case 10: xs.push_back(v), bulges.push_back(0); break;
+          case 20: ys.push_back(v); break;
+          case 42: if (!bulges.empty()) bulges.back() = v; break;
+          case 40: if (std::isnan(g40)) g40 = v; break;
+          case 50: g50 = v; break;
+          case 51: g51 = v; break;
+          case 11: mx = v; break;
+          case 21: my = v; break;
+          case 31: mz = v; break;
+          default: break;
+        }
+      }
+    };
+    constexpr double kDegree = 3.14159265358979323846 / 180;
+    if (type == "CIRCLE" || type == "ARC") {
+      scan(head.first, head.last);
+      if (xs.empty() || ys.empty() || !(g40 >= 0)) return INFINITY;
+      const bool whole = type == "CIRCLE" || !std::isfinite(g50) || !std::isfinite(g51);
+      const double sweep = whole ? 360 : std::fmod(std::fmod(g51 - g50, 360) + 360, 360);
+      arc(xs[0], ys[0], g40, whole ? 0 : g50 * kDegree, (sweep == 0 ? 360 : sweep) * kDegree);
+    } else if (type == "ELLIPSE") {
+      scan(head.first, head.last);
+      if (!std::isfinite(mx) || !std::isfinite(my) || !std::isfinite(mz) || !(g40 > 0)) return INFINITY;
+      // Its minor axis: the ratio (40) of its major one turned about its
+      // normal; its plan stands where the flat ellipse of the major axis's
+      // plan puts it (turned the other way under a normal along -Z) only
+      // for a major axis in the plane.
+      const double minor[3] = {g40 * (n[1] * mz - n[2] * my), g40 * (n[2] * mx - n[0] * mz), g40 * (n[0] * my - n[1] * mx)};
+      const double side = n[2] < 0 ? -1 : 1, apart = std::hypot(minor[0] + side * g40 * my, minor[1] - side * g40 * mx);
+      return 2 * std::max(std::hypot(mz, minor[2]), apart);
+    } else if (type == "LWPOLYLINE" || type == "POLYLINE") {
+      if (type == "LWPOLYLINE") scan(head.first, head.last);
+      else
+        for (const auto& [first, last] : followers.kept) scan(first, last);
+      const std::size_t count = std::min(xs.size(), ys.size());
+      for (std::size_t k = 0; k < count; ++k) {
+        at(xs[k], ys[k]);
+        const std::size_t next = k + 1 < count ? k + 1 : 0;
+        const double b = bulges[k];
+        if (b == 0 || !std::isfinite(b) || next == k) continue;
+        // The edge's arc: its sweep four times the bulge's arctangent.
+        const double sweep = 4 * std::atan(b), dx = xs[next] - xs[k], dy = ys[next] - ys[k];
+        const double chord = std::hypot(dx, dy);
+        if (!(chord > 0)) continue;
+        const double r = chord / (2 * std::abs(std::sin(sweep / 2))), h = r * std::cos(sweep / 2);
+        const double side = sweep > 0 ? h : -h;  // the centre stands off the chord's middle to its left
+        const double cx = (xs[k] + xs[next]) / 2 - dy / chord * side, cy = (ys[k] + ys[next]) / 2 + dx / chord * side;
+        arc(cx, cy, r, std::atan2(ys[k] - cy, xs[k] - cx), sweep);
+      }
+    } else {
+      return INFINITY;
+    }
+    return high >= low ? high - low : INFINITY;
+  }
+
   // Whether heights from `low` to `high` (in the file's units) lie within
   // kFlatHeights of one another.
   bool Flat(double low, double high) const {
@@ -682,7 +777,7 @@ class Preparer {
 
   // Leaves `record` out for `why`: named by where it stands while few are,
   // then counted (a file may bring millions of one kind).
-  void Skip(std::string_view why, const Record& record) {
+  void Skip(std::string_view why, const Record& record, const Followers* followers = nullptr) {
     if (unnamed_ && why == unnamedWhy_) {
       ++unnamed_;
       return;
@@ -694,13 +789,91 @@ class Preparer {
       unnamed_ = 1;
       return;
     }
-    // Its first point: a spline given by fit points has it among them.
+    // Its first point: a spline given by fit points has it among them; a
+    // polyline's and a hatch's own point gives only their height (the
+    // first vertex, the boundary's start stand for them).
     double x = NAN, y = NAN;
-    const bool fit = record.Value(10).empty() && record.Value(20).empty();
-    ParseDouble(record.Value(fit ? 11 : 10), x);
-    ParseDouble(record.Value(fit ? 21 : 20), y);
+    if (record.type == "POLYLINE") {
+      if (followers) ParseDouble(followers->x, x), ParseDouble(followers->y, y);
+    } else if (record.type == "HATCH" || record.type == "MPOLYGON") {
+      BoundaryStart(record, x, y);
+    } else {
+      const bool fit = record.Value(10).empty() && record.Value(20).empty();
+      ParseDouble(record.Value(fit ? 11 : 10), x);
+      ParseDouble(record.Value(fit ? 21 : 20), y);
+    }
+    Plan(record, x, y);
     result_.skipped.Add(reason, Place(record.type, Named(record.Value(8)), Named(block_), x, y));
   }
+  // Where the point (x, y) of `record` stands seen from above, when the
+  // record gives it in the coordinates of a plane tilted out of the
+  // drawing's (its normal, groups 210 to 230; its elevation, group 30 or a
+  // light polyline's 38).
+  static void Plan(const Record& record, double& x, double& y) {
+    static const std::set<std::string_view> ownCoordinates = {"CIRCLE", "ARC", "LWPOLYLINE", "POLYLINE", "TEXT", "ATTRIB",
+                                                              "ATTDEF", "INSERT", "HATCH", "MPOLYGON", "SOLID", "TRACE"};
+    long long flags = 0;
+    if (!ownCoordinates.count(record.type) ||
+        (record.type == "POLYLINE" && ParseLong(record.Value(70, "0"), flags) && (flags & (8 | 16 | 64))))
+      return;
+    double normal[3] = {0, 0, 1}, n[3], ax[3], ay[3], elevation = 0;
+    ParseDouble(record.Value(210, "0"), normal[0]);
+    ParseDouble(record.Value(220, "0"), normal[1]);
+    ParseDouble(record.Value(230, "1"), normal[2]);
+    if ((normal[0] == 0 && normal[1] == 0) || !PlaneAxes(normal, n, ax, ay)) return;
+    ParseDouble(record.Value(record.type == "LWPOLYLINE" ? 38 : 30, "0"), elevation);
+    const double px = x * ax[0] + y * ay[0] + elevation * n[0], py = x * ax[1] + y * ay[1] + elevation * n[1];
+    x = px, y = py;
+  }
+
+  // Where the boundary of a hatch starts, from its first path on (group
+  // 92): a polyline path's first vertex; a line's or a spline's first point;
+  // an arc's or an elliptic arc's start (a clockwise one gives the
+  // complement of its angle; an ellipse's angle is no parameter). Left NaN
+  // when the record tells none.
+  void BoundaryStart(const Record& record, double& x, double& y) const {
+    Groups groups(text_);
+    groups.Seek(record.first);
+    Group g;
+    bool path = false, polyline = false;
+    long long edge = 0;
+    double cx = NAN, cy = NAN, mx = NAN, my = NAN, size = NAN, from = NAN;
+    while (groups.At() < record.last && groups.Next(g)) {
+      double v = NAN;
+      ParseDouble(g.value, v);
+      if (g.code == 98) return;  // seed points
+      if (g.code == 92) {
+        path = true;
+        polyline = (static_cast<long long>(std::isfinite(v) ? v : 0) & 2) != 0;
+      } else if (!path) {
+        continue;
+      } else if (g.code == 72 && !polyline) {
+        edge = std::isfinite(v) ? static_cast<long long>(v) : 0;
+      } else if (g.code == 10 || g.code == 11) {
+        (g.code == 10 ? cx : mx) = v;
+      } else if (g.code == 20 || g.code == 21) {
+        (g.code == 20 ? cy : my) = v;
+        if (polyline || edge == 1 || edge == 4) {
+          x = g.code == 20 ? cx : mx, y = g.code == 20 ? cy : my;
+          return;
+        }
+      } else if (g.code == 40 && std::isnan(size)) {
+        size = v;
+      } else if (g.code == 50) {
+        from = v;
+      } else if (g.code == 73 && (edge == 2 || edge == 3)) {
+        const double a = (v == 0 ? -from : from) * 3.14159265358979323846 / 180;
+        if (edge == 2) {
+          x = cx + size * std::cos(a), y = cy + size * std::sin(a);
+        } else {
+          const double t = std::atan2(std::sin(a) / size, std::cos(a));
+          x = cx + mx * std::cos(t) - my * size * std::sin(t), y = cy + my * std::cos(t) + mx * size * std::sin(t);
+        }
+        return;
+      }
+    }
+  }
+
   void Flush() {
     if (unnamed_) result_.skipped.Add(unnamedWhy_, {}, unnamed_);
     unnamed_ = 0;
@@ -810,6 +983,18 @@ std::string KindName(std::string_view type) {
 }
 
 }  // namespace
+
+bool PlaneAxes(const double normal[3], double n[3], double x[3], double y[3]) {
+  const double length = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
+  if (!(length > 0) || !std::isfinite(length)) return false;
+  for (int i = 0; i < 3; ++i) n[i] = normal[i] / length;
+  if (std::abs(n[0]) < 1.0 / 64 && std::abs(n[1]) < 1.0 / 64) x[0] = n[2], x[1] = 0, x[2] = -n[0];  // Y × N
+  else x[0] = -n[1], x[1] = n[0], x[2] = 0;                                                        // Z × N
+  const double l = std::sqrt(x[0] * x[0] + x[1] * x[1] + x[2] * x[2]);
+  for (int i = 0; i < 3; ++i) x[i] /= l;
+  y[0] = n[1] * x[2] - n[2] * x[1], y[1] = n[2] * x[0] - n[0] * x[2], y[2] = n[0] * x[1] - n[1] * x[0];  // N × X
+  return true;
+}
 
 double MillimetresIn(int units) {
   static const double mm[] = {1, 25.4, 304.8, 1609344, 1, 10, 1000, 1e6, 2.54e-5, 0.0254, 914.4, 1e-7, 1e-6, 1e-3,

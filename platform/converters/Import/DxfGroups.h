@@ -90,6 +90,12 @@ struct Prepared {
 // no units or a code out of range, as the file is then read in millimetres.
 double MillimetresIn(int units);
 
+// The unit normal `n` of `normal` (groups 210 to 230) and the axes `x`
+// and `y` DXF makes of it (the arbitrary axis rule) for the coordinates of
+// objects on that plane, in the drawing's coordinates; false for a normal of
+// no length.
+bool PlaneAxes(const double normal[3], double n[3], double x[3], double y[3]);
+
 // Heights (millimetres) within which the points of a curve lie in one plane:
 // a 3D projection leaves its outline's heights some 1e-9 apart.
 inline constexpr double kFlatHeights = 0.001;

@@ -73,7 +73,23 @@ class Names {
 struct Attributes {
   std::uint32_t layer = 0, linetype = 0;  // names
   bool flipped = false;  // object coordinate system with its normal along -Z
+  // Of an object given in its own coordinates on a plane tilted out of the
+  // drawing's (so little that the first reading took it flat): 1 + its
+  // place among the reader's plans; 0 for none.
+  std::uint32_t plan = 0;
 };
+
+// x' = a x + b y + tx, y' = c x + d y + ty: the plan of a tilted plane's
+// own coordinates at its elevation, its axes as DXF makes them of its normal
+// (the arbitrary axis rule).
+struct PlanMap {
+  double a = 1, b = 0, c = 0, d = 1, tx = 0, ty = 0;
+};
+PlanMap PlanOf(const double* normal, double elevation) {
+  double n[3], x[3], y[3];
+  if (!PlaneAxes(normal, n, x, y)) return {};
+  return {x[0], y[0], x[1], y[1], elevation * n[0], elevation * n[1]};
+}
 
 struct PolylineR {
   std::vector<DL_VertexData> vertices;
@@ -131,6 +147,7 @@ class Reader : public DL_CreationAdapter {
   std::vector<Record> model;
   std::map<std::string, Block, NoCase> blocks;
   std::vector<std::pair<std::string, LayerR>> layers;  // in file order
+  std::vector<PlanMap> plans;  // of the objects on tilted planes (Attributes::plan)
   std::map<std::string, std::vector<double>, NoCase> linetypes;  // their dash elements
   Names names;  // of the records' layers and linetypes
 
@@ -211,7 +228,14 @@ class Reader : public DL_CreationAdapter {
   template <class T>
   void Put(T item) {
     Attributes a{names.Id(getAttributes().getLayer()), names.Id(getAttributes().getLinetype()), false};
-    if (const DL_Extrusion* e = getExtrusion()) a.flipped = e->getDirection()[2] < 0;
+    if (const DL_Extrusion* e = getExtrusion()) {
+      const double* n = e->getDirection();
+      a.flipped = n[2] < 0;
+      if (std::abs(n[0]) > 1e-9 || std::abs(n[1]) > 1e-9) {
+        plans.push_back(PlanOf(n, e->getElevation()));
+        a.plan = static_cast<std::uint32_t>(plans.size());
+      }
+    }
     current_->push_back({MakeItem(std::move(item)), a});
   }
   template <class T>
@@ -489,7 +513,10 @@ class Builder {
     if (!path.empty() && !Visit()) return;
     const std::string& own = reader_.names.Name(r.attributes.layer);
     const std::uint32_t layer = own.empty() || (own == "0" && !path.empty()) ? blockLayer : r.attributes.layer;
-    const Affine local = r.attributes.flipped ? Affine{-1, 0, 0, 1, 0, 0}.Then(m) : m;
+    const PlanMap* plan = r.attributes.plan ? &reader_.plans[r.attributes.plan - 1] : nullptr;
+    const Affine local = plan ? Affine{plan->a, plan->b, plan->c, plan->d, plan->tx, plan->ty}.Then(m)
+                         : r.attributes.flipped ? Affine{-1, 0, 0, 1, 0, 0}.Then(m)
+                                                : m;
     const Anchor anchor = std::visit([](const auto& item) { return AnchorOf(item); }, r.item);
     const Here here{anchor.type, (anchor.world ? m : local).Apply(anchor.point), &reader_.names.Name(layer),
                     path.empty() ? nullptr : &path.back()};

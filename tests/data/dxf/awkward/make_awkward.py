@@ -490,9 +490,44 @@ def write_reasons(folder):
         save(doc, name + ".dxf")
 
 
+def write_skipped(folder):
+    """A 200 x 100 plate with a 40 x 40 window from (30, 30) to (70, 70) that
+    the reader leaves out: a closed 3D polyline or four lines one vertex of
+    which rises 0.005, 0.5 or 2 mm (and 0.0005 mm, within the flatness of a
+    3D projection; a 3D polyline flat at 5 mm), or a hatch alone; hatches
+    beside drawn curves, at (550, 320) and (12000, 8000)."""
+    def save(doc, name): doc.saveas(os.path.join(folder, name))
+
+    def square(m, x0, y0, x1, y1):
+        m.add_lwpolyline([(x0, y0), (x1, y0), (x1, y1), (x0, y1)], close=True)
+
+    window = [(30, 30), (70, 30), (70, 70), (30, 70)]
+    for rise, tag in ((0.005, "0005"), (0.5, "05"), (2, "2"), (0.0005, "00005")):
+        points = [(x, y, rise if k == 2 else 0) for k, (x, y) in enumerate(window)]
+        doc, m = new(); square(m, 0, 0, 200, 100); m.add_polyline3d(points, close=True)
+        save(doc, "window3d_rise_" + tag + ".dxf")
+        doc, m = new(); square(m, 0, 0, 200, 100)
+        for a, b in zip(points, points[1:] + points[:1]):
+            m.add_line(a, b)
+        save(doc, "window_lines_rise_" + tag + ".dxf")
+    doc, m = new(); square(m, 0, 0, 200, 100); m.add_polyline3d([(x, y, 5) for x, y in window], close=True)
+    save(doc, "window3d_flat.dxf")
+    doc, m = new(); square(m, 0, 0, 200, 100); m.add_hatch().paths.add_polyline_path(window)
+    save(doc, "window_hatch_only.dxf")
+    # A plate from (500, 300) with a square hole at (550, 320) filled; a
+    # plate at the origin with a fill beside it at (12000, 8000).
+    doc, m = new(); square(m, 500, 300, 700, 400); square(m, 550, 320, 570, 340)
+    m.add_hatch().paths.add_polyline_path([(550, 320), (570, 320), (570, 340), (550, 340)])
+    save(doc, "hole_filled_550.dxf")
+    doc, m = new(); square(m, 0, 0, 200, 100)
+    m.add_hatch().paths.add_polyline_path([(12000, 8000), (12100, 8000), (12100, 8100)])
+    save(doc, "fill_beside_12000.dxf")
+
+
 if __name__ == "__main__":
     write(sys.argv[1])
     write_more(sys.argv[1])
     write_fit_splines(sys.argv[1])
     write_round_off_and_leftovers(sys.argv[1])
     write_reasons(sys.argv[1])
+    write_skipped(sys.argv[1])
