@@ -19,6 +19,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "vlhost/Driver.h"
@@ -234,15 +235,13 @@ class Player {
   }
 
  private:
-  // Each message box with a warning or an error icon, as the host would
-  // show it, printed when the step that showed it has played: what a job
-  // refused or left out is seen without its transcript.
+  // Each message box (an error, a warning or a note), as the host showed it,
+  // printed when the step that showed it has played: what a job refused,
+  // left out or took otherwise than written is seen without its transcript.
   void PrintAlerts() {
     const auto& messages = host_.State().messages;
     alertsShown_ = std::min(alertsShown_, messages.size());
     for (; alertsShown_ < messages.size(); ++alertsShown_) {
-      const int icon = messages[alertsShown_].flags & 0xF0;
-      if (icon != kErrorIcon && icon != kWarningIcon) continue;
       std::string text = U(messages[alertsShown_].text);
       for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 3))
         text.replace(at, 1, "\n  ");
@@ -376,7 +375,7 @@ class Player {
         {"transcript", &Player::WriteTranscript}, {"dump", &Player::WriteDump},
         {"copyfile", &Player::CopyFile}, {"pending", &Player::Pending},
         {"run", &Player::RunProgram},  {"point", &Player::Point},     {"count", &Player::Count},
-        {"stamp", &Player::Stamp},
+        {"stamp", &Player::Stamp},     {"view", &Player::View},
         // "dxf" steps (conversions through the host's DXF converters) go here.
     };
     return steps;
@@ -552,6 +551,9 @@ class Player {
   }
   bool Click(const Words& w) {
     Need(w, 3, "click <x> <y>");
+    std::ostringstream at;
+    at << "at " << std::setprecision(10) << Num(w[1]) << ", " << Num(w[2]) << " (line " << line_ + 1 << ")";
+    lastClick_ = at.str();
     return user_.Cursor(Num(w[1]), Num(w[2]), true);
   }
   bool Enter(const Words&) { return user_.Enter(); }
@@ -642,9 +644,7 @@ class Player {
     } else if (how == "nearest") {
       p = Nearest(Outline(macro, w[2]), {Num(w[w.size() - 2]), Num(w[w.size() - 1])}).second;
     } else {
-      double angle = 0;
-      int mirrored = 0;
-      macro->GetPlacement(p.x, p.y, angle, mirrored);
+      p = PlacingOf(macro)(0, 0);
       p.x += Num(w[w.size() - 2]);
       p.y += Num(w[w.size() - 1]);
     }
@@ -666,16 +666,65 @@ class Player {
     Point2 centre{};
     double r = 0;
   };
-  // The macro's line segments, arcs and circles (in chords of 1° at most)
-  // where they stand in the view: turned by its angle about its origin and
-  // shifted to its placement point.
-  static std::vector<Segment> Outline(const vlapi::IMacroObjectPtr& macro, const std::string& name) {
+  // Where a macro's own coordinates stand in the view: turned by `angle`
+  // (radians) about the origin, then shifted by (x, y).
+  struct Placing {
     double x = 0, y = 0, angle = 0;
-    int mirrored = 0;
-    macro->GetPlacement(x, y, angle, mirrored);
-    const double c = std::cos(angle * M_PI / 180.0), s = std::sin(angle * M_PI / 180.0);
-    auto place = [&](double px, double py) { return Point2{x + px * c - py * s, y + px * s + py * c}; };
+    Point2 operator()(double px, double py) const {
+      const double c = std::cos(angle), s = std::sin(angle);
+      return {x + px * c - py * s, y + px * s + py * c};
+    }
+    // A member placed at `member` within this one.
+    Placing Then(const vlapi::IMacroObjectPtr& member) const {
+      double mx = 0, my = 0, degrees = 0;
+      int mirrored = 0;
+      member->GetPlacement(mx, my, degrees, mirrored);
+      const Point2 at = (*this)(mx, my);
+      return {at.x, at.y, angle + degrees * M_PI / 180.0};
+    }
+  };
+  // Where the macro's own coordinates stand in its view: its placement, and
+  // for a member of a macro (a compound's part) its placement in the macro
+  // it is one of, placed in turn.
+  static Placing PlacingOf(const vlapi::IMacroObjectPtr& macro) {
+    std::vector<vlapi::IMacroObjectPtr> chain{macro};
+    for (vlapi::IMacroObjectPtr up{macro->GetParent()}; up && chain.size() < 64; up = vlapi::IMacroObjectPtr{up->GetParent()})
+      chain.push_back(up);
+    Placing place;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) place = place.Then(*it);
+    return place;
+  }
+  // The macro's cut outline where it stands in the view: the curves of its
+  // system layer (layer 0), which hold a part's outer outline and its holes.
+  // What else it draws (centre lines, bolt circles and other lines not cut,
+  // which the import keeps on layers of their own; its texts) is left out.
+  // Lines, arcs and circles are taken as they are (arcs and circles in
+  // chords of 1° at most), other curves as the host breaks them into lines
+  // and arcs; a macro among its members (a compound's parts) gives its own
+  // outline, where it stands in the macro.
+  std::vector<Segment> Outline(const vlapi::IMacroObjectPtr& macro, const std::string& name) {
     std::vector<Segment> out;
+    AddOutline(macro, PlacingOf(macro), out);
+    if (out.empty()) Fail("the macro " + name + " has no cut outline: no curve stands on its layer 0");
+    return out;
+  }
+  void AddOutline(const vlapi::IMacroObjectPtr& macro, const Placing& place, std::vector<Segment>& out) {
+    const vlapi::IVarnelDocument2DPtr doc(host_.Application()->GetActiveDocument());
+    for (const auto& object : vlapi::IDrawingContainerPtr(macro)->GetObjects({vlapi::vlAllObj})) {
+      if (!object || object->GetLayer() != 0) continue;
+      if (const vlapi::IMacroObjectPtr member{object}) {
+        AddOutline(member, place.Then(member), out);
+      } else if (object->IsGeometry() && !AddCurve(object, place, out) && doc) {
+        const vlapi::IDrawingGroupPtr pieces = doc->DecomposeObject(object.get(), vlapi::vlDOLSegmentsArcs, -2, 0.01);
+        if (!pieces) continue;
+        for (const auto& piece : pieces->GetObjects({vlapi::vlDrLineSeg, vlapi::vlDrArc})) AddCurve(piece, place, out);
+        pieces->Clear(true);
+        pieces->Delete();
+      }
+    }
+  }
+  // A line, an arc or a circle added to `out`; false for other objects.
+  static bool AddCurve(const vlapi::IDrawingObjectPtr& object, const Placing& place, std::vector<Segment>& out) {
     // The chords of the arc from angle `from` through `sweep` (radians).
     auto chords = [&](double xc, double yc, double r, double from, double sweep) {
       const int n = std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) * 180.0 / M_PI)));
@@ -686,23 +735,21 @@ class Player {
                        place(xc + r * std::cos(t2), yc + r * std::sin(t2)), centre, r});
       }
     };
-    for (const auto& object :
-         vlapi::IDrawingContainerPtr(macro)->GetObjects({vlapi::vlDrLineSeg, vlapi::vlDrCircle, vlapi::vlDrArc})) {
-      if (const vlapi::ILineSegmentPtr l{object}) {
-        out.push_back({place(l->GetX1(), l->GetY1()), place(l->GetX2(), l->GetY2())});
-      } else if (const vlapi::ICirclePtr circle{object}) {
-        chords(circle->GetXc(), circle->GetYc(), circle->GetRadius(), 0.0, 2 * M_PI);
-      } else if (const vlapi::IArcPtr arc{object}) {
-        const double xc = arc->GetXc(), yc = arc->GetYc();
-        const double a1 = std::atan2(arc->GetY1() - yc, arc->GetX1() - xc);
-        double sweep = std::remainder(std::atan2(arc->GetY2() - yc, arc->GetX2() - xc) - a1, 2 * M_PI);
-        if (arc->GetDirection() && sweep <= 0) sweep += 2 * M_PI;
-        if (!arc->GetDirection() && sweep >= 0) sweep -= 2 * M_PI;
-        chords(xc, yc, arc->GetRadius(), a1, sweep);
-      }
+    if (const vlapi::ILineSegmentPtr l{object}) {
+      out.push_back({place(l->GetX1(), l->GetY1()), place(l->GetX2(), l->GetY2())});
+    } else if (const vlapi::ICirclePtr circle{object}) {
+      chords(circle->GetXc(), circle->GetYc(), circle->GetRadius(), 0.0, 2 * M_PI);
+    } else if (const vlapi::IArcPtr arc{object}) {
+      const double xc = arc->GetXc(), yc = arc->GetYc();
+      const double a1 = std::atan2(arc->GetY1() - yc, arc->GetX1() - xc);
+      double sweep = std::remainder(std::atan2(arc->GetY2() - yc, arc->GetX2() - xc) - a1, 2 * M_PI);
+      if (arc->GetDirection() && sweep <= 0) sweep += 2 * M_PI;
+      if (!arc->GetDirection() && sweep >= 0) sweep -= 2 * M_PI;
+      chords(xc, yc, arc->GetRadius(), a1, sweep);
+    } else {
+      return false;
     }
-    if (out.empty()) Fail("the macro " + name + " has no outline of lines, arcs or circles");
-    return out;
+    return true;
   }
   // The distance from p to the outline, and the outline's point nearest to p
   // (on an arc, not on its chord).
@@ -754,12 +801,18 @@ class Player {
   }
   // The macros standing in the active drawing named `name` (or, for a name
   // ending in "*", whose names start so), in the order of the views and of
-  // their objects.
-  std::vector<vlapi::IMacroObjectPtr> NamedMacros(const std::string& name) {
+  // their objects; with `members`, the macros among the members of those
+  // standing too (a compound's parts), each after the macro it is one of.
+  std::vector<vlapi::IMacroObjectPtr> NamedMacros(const std::string& name, bool members = false) {
     std::vector<vlapi::IMacroObjectPtr> out;
+    std::function<void(const vlapi::IMacroObjectPtr&)> take = [&](const vlapi::IMacroObjectPtr& macro) {
+      if (NameMatches(macro->GetName(), name)) out.push_back(macro);
+      if (members)
+        for (const auto& member : vlapi::IDrawingContainerPtr(macro)->GetObjects({vlapi::vlDrMacro}))
+          if (const vlapi::IMacroObjectPtr inner{member}) take(inner);
+    };
     for (const auto& object : user_.Objects(L"macros"))
-      if (const vlapi::IMacroObjectPtr macro{object}; macro && NameMatches(macro->GetName(), name))
-        out.push_back(macro);
+      if (const vlapi::IMacroObjectPtr macro{object}) take(macro);
     return out;
   }
   // A name as a script gives it: the whole name, or with "*" at its end, its start.
@@ -768,17 +821,77 @@ class Player {
     const std::wstring wanted = W(start ? name.substr(0, name.size() - 1) : name);
     return start ? got.rfind(wanted, 0) == 0 : got == wanted;
   }
-  // The n-th (from 1) of them that stands in the active view, where clicks go.
+  // The n-th (from 1) of them that stands in the active view, where clicks
+  // go; when there is none, the failure names the views the others stand in.
   vlapi::IMacroObjectPtr NamedMacro(const std::string& name, int n) {
-    const vlapi::IVarnelDocument2DPtr doc(host_.Application()->GetActiveDocument());
-    const vlapi::IViewsAndLayersManagerPtr manager = doc ? doc->GetViewsAndLayersManager() : nullptr;
-    const vlapi::IViewPtr active = manager ? manager->GetViews()->GetActiveView() : nullptr;
+    const vlapi::IViewPtr active = ActiveView();
     if (!active) Fail("no active view");
     int seen = 0;
-    for (const vlapi::IMacroObjectPtr& macro : NamedMacros(name))
-      if (const vlapi::IViewPtr view = macro->GetView(); view && view->GetNumber() == active->GetNumber() && ++seen == n)
-        return macro;
-    Fail(std::to_string(seen) + " macros named " + name + " in the active view, no macro number " + std::to_string(n));
+    ViewCounts elsewhere;
+    for (const vlapi::IMacroObjectPtr& macro : NamedMacros(name, true)) {
+      const vlapi::IViewPtr view = macro->GetView();
+      if (view && view->GetNumber() == active->GetNumber()) {
+        if (++seen == n) return macro;
+      } else if (view) {
+        elsewhere.Add(view);
+      }
+    }
+    Fail(std::to_string(seen) + " macros named " + name + " in the active view \"" + U(active->GetName()) +
+         "\", no macro number " + std::to_string(n) + (elsewhere.Empty() ? "" : "; " + elsewhere.Text()));
+  }
+  vlapi::IViewPtr ActiveView() {
+    const vlapi::IVarnelDocument2DPtr doc(host_.Application()->GetActiveDocument());
+    const vlapi::IViewsAndLayersManagerPtr manager = doc ? doc->GetViewsAndLayersManager() : nullptr;
+    return manager ? manager->GetViews()->GetActiveView() : nullptr;
+  }
+  // How many macros stand in each view, in the order the views are met.
+  class ViewCounts {
+   public:
+    void Add(const vlapi::IViewPtr& view) {
+      const std::string name = U(view->GetName());
+      auto it = std::find_if(counts_.begin(), counts_.end(), [&](const auto& c) { return c.first == name; });
+      if (it == counts_.end()) counts_.emplace_back(name, 1);
+      else ++it->second;
+    }
+    bool Empty() const { return counts_.empty(); }
+    std::string Text() const {  // 1 in "Лист 3", 15 in "Контейнер деталей"
+      std::string out;
+      for (const auto& [name, count] : counts_)
+        out += (out.empty() ? "" : ", ") + std::to_string(count) + " in \"" + name + "\"";
+      return out;
+    }
+
+   private:
+    std::vector<std::pair<std::string, int>> counts_;
+  };
+  // view MACRO [N] [except VIEW]: the view where the N-th (from 1) macro so
+  // named stands, counting in the order of the views and of their objects,
+  // made the current one, as the user turns to the sheet that holds a part;
+  // views named VIEW (VIEW* for names starting so) are passed over. When
+  // there is none, the failure says where the macros so named stand.
+  bool View(const Words& w) {
+    const std::string usage = "usage: view <macro> [<n>] [except <view>]";
+    std::size_t end = w.size();
+    std::string except;
+    if (end >= 4 && w[end - 2] == "except") {
+      except = w[end - 1];
+      end -= 2;
+    }
+    if (end < 2 || end > 3) Fail(usage);
+    const int n = end == 3 ? Int(w[2]) : 1;
+    int seen = 0;
+    ViewCounts passed;
+    for (const vlapi::IMacroObjectPtr& macro : NamedMacros(w[1], true)) {
+      const vlapi::IViewPtr view = macro->GetView();
+      if (!view) continue;
+      if (!except.empty() && NameMatches(view->GetName(), except)) passed.Add(view);
+      else if (++seen == n) return user_.ShowView(view->GetNumber());
+    }
+    const std::string where = except.empty() ? " a view" : " a view other than \"" + except + "\"";
+    Fail((seen == 0 ? "no macro named " + w[1] + " stands in" + where
+                    : std::to_string(seen) + " macros named " + w[1] + " stand in" + where + ", no macro number " +
+                          std::to_string(n)) +
+         (passed.Empty() ? "" : " (" + passed.Text() + ")"));
   }
   // count NAME MACRO: ${NAME} gets the number of macros so named.
   bool Count(const Words& w) {
@@ -1017,8 +1130,12 @@ class Player {
         Fail(w[2] + " stands at " + std::to_string(x) + ", " + std::to_string(y) + " turned " + std::to_string(angle));
     } else if (what == "macros") {
       need(3);
+      // A click that did not make what was expected is named with its point.
+      const std::string click = std::exchange(lastClick_, {});
       const int n = static_cast<int>(w.size() > 3 ? NamedMacros(w[3]).size() : user_.Objects(L"macros").size());
-      if (n != Int(w[2])) Fail(std::to_string(n) + " macros" + (w.size() > 3 ? " named " + w[3] : "") + " stand in the drawing");
+      if (n != Int(w[2]))
+        Fail(std::to_string(n) + " macros" + (w.size() > 3 ? " named " + w[3] : "") + " stand in the drawing" +
+             (click.empty() ? "" : " after the click " + click));
     } else {
       Fail("unknown expectation " + what);
     }
@@ -1042,8 +1159,8 @@ class Player {
   std::string pendingFailure_;  // why a waiting step failed when the host carried it out
   std::size_t messagesSeen_ = 0;  // the messages shown before the last expectation of messages
   std::ofstream times_;           // TimeSteps
-  std::size_t alertsShown_ = 0;   // the messages looked at for PrintAlerts
-  static constexpr int kErrorIcon = 0x10, kWarningIcon = 0x30;
+  std::size_t alertsShown_ = 0;   // the messages printed by PrintAlerts
+  std::string lastClick_;         // "at X, Y (line N)": the last click since an expectation of macros
 };
 
 int Usage() {

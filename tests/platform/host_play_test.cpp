@@ -45,6 +45,8 @@ TEST(HostPlay, PassesOrStopsAtTheFirstFailingLineWithItsReason) {
       {"load ${LIB}\nnew drawing\ncommand 3\nnew drawing\n", 1, ":3: exception from RunCommand(3, 0): command 3 fails"},
       {"load ${LIB}\nnew drawing\ncommand 1\nset Количество 99\n", 1, ":4: refused: editint \"Количество\": 99 is outside"},
       {"load ${LIB}\nexpect calls\nRunCommand(1, 0)\nend\n", 1, ":3: no call RunCommand(1, 0)"},
+      {"load ${LIB}\nnew drawing\nview Plate except Контейнер\n", 1,
+       ":3: no macro named Plate stands in a view other than \"Контейнер\""},
       {"frobnicate\n", 1, ":1: unknown step frobnicate"},
       {"set \"unclosed\n", 1, ":1: a quoted text is not closed"},
   };

@@ -52,6 +52,9 @@ class Driver {
   bool Close();     // the active document
   bool CloseAll();  // false when the library keeps them open
   bool Activate(int index);  // among the open documents, in the order they were made active
+  // The view numbered `number` of the active drawing made the current one, as
+  // the user picks it among the drawing's views: clicks go into it.
+  bool ShowView(int number);
   void Quit();      // the application goes: destroy event, then the library is unloaded
   // The user types `text` into cell `cell` of the title block of page `page`
   // (from 0) of the active drawing; "" empties the cell.

@@ -229,6 +229,16 @@ bool Driver::Activate(int index) {
   return Idle(true);
 }
 
+bool Driver::ShowView(int number) {
+  auto* doc = dynamic_cast<Document2D*>(App().Active().get());
+  if (!doc) return Refuse("no drawing to show a view of");
+  View* view = doc->ViewByNumber(number);
+  if (!view || !view->Alive()) return Refuse("no view " + std::to_string(number));
+  App().GetShell().Record("user: view " + std::to_string(number) + " \"" + Host::Utf8(view->name) + "\"");
+  doc->MakeCurrent(view);
+  return Idle(true);
+}
+
 void Driver::Quit() {
   Shell& shell = App().GetShell();
   shell.Record("user: quit");
