@@ -91,7 +91,13 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
         {L"Деталь [Ст3]", false, {}, {}},          // not wholly in brackets
         {L"[Ст3]", false, {}, {}},                 // no key
         {L"[Цвет=красный]", false, {}, {}},        // a key of no meaning here
-        {L"[Материал=[Ст3]]", false, {}, {}},      // brackets inside
+        // A value runs to the bracket that closes its own; brackets round it go.
+        {L"[Материал=Ст3 [ГОСТ]]", true, PartKey::Material, L"Ст3 [ГОСТ]"},
+        {L"[Материал=[Ст3]]", true, PartKey::Material, L"Ст3"},
+        {L"[Кол-во=[3]]", true, PartKey::Count, L"3"},
+        {L"[Толщина=3 [мм]]", true, PartKey::Thickness, L"3 [мм]"},
+        {L"[Ст3] [Кол-во=4]", false, {}, {}},      // the first "[" is not closed by the last "]"
+        {L"[Материал[Ст3]=x]", false, {}, {}},     // a bracket before the "="
         {L"", false, {}, {}},
     };
     for (const Case& c : cases) {
@@ -103,13 +109,15 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
         }
     }
     const std::pair<const wchar_t*, double> thicknesses[] = {{L"2,5 мм", 2.5}, {L"10", 10.0}, {L"500 мм", 500.0},
-                                                             {L".5", 0.5},      {L"0,01", 0.01}, {L"2 мм.", 2.0}};
+                                                             {L".5", 0.5},      {L"0,01", 0.01}, {L"2 мм.", 2.0},
+                                                             {L"3 [мм]", 3.0}};
     for (const auto& [text, thickness] : thicknesses)
         EXPECT_EQ(dxfimport::ReadThickness(text), thickness) << vlhost::Host::Utf8(text);
     for (const wchar_t* bad : {L"0", L"-2", L"abc", L"2 5", L"1e999", L"", L"1e300", L"500,5", L"0.001", L"1e-300"})
         EXPECT_FALSE(dxfimport::ReadThickness(bad)) << vlhost::Host::Utf8(bad);
     // 100000: as many as loading takes.
-    const std::pair<const wchar_t*, int32_t> counts[] = {{L"4 шт", 4}, {L"4.0", 4}, {L"04,00 шт", 4}, {L"100000", 100000}};
+    const std::pair<const wchar_t*, int32_t> counts[] = {{L"4 шт", 4}, {L"4.0", 4}, {L"04,00 шт", 4}, {L"100000", 100000},
+                                                         {L"3 [шт]", 3}};
     for (const auto& [text, count] : counts)
         EXPECT_EQ(dxfimport::ReadCount(text), count) << vlhost::Host::Utf8(text);
     for (const wchar_t* bad : {L"0", L"2.5", L"2,5", L"4.01", L"4.", L"99999999999", L"2147483647", L"100001", L"x"})
@@ -139,6 +147,7 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
         {{L"[Кол-во=4] шт"}, 4, {}, {}, 0},
         {{L"[Кол-во=4] [Материал=Ст3]"}, 4, {}, L"Ст3", 0},
         {{L"[[Кол-во=4]] [Масштаб 1:2] ]["}, 4, {}, {}, 0},
+        {{L"[Примечание: см. [Кол-во=4]] [Материал=Ст3 [ГОСТ 380]]"}, 4, {}, L"Ст3 [ГОСТ 380]", 0},
         {{L"[Кол-во=5]", L"[Кол-во=6]"}, 5, {}, {}, 1},
         {{L"[Кол-во=5]", L"[Количество: 5 шт]"}, 5, {}, {}, 0},
         {{L"[Толщина=2] [Толщина=2,5] [Толщина=3]"}, {}, 2.0, {}, 1},
@@ -158,8 +167,10 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
     split.Read(L"[Кол-во=");
     split.Read(L"4]");
     split.Read(L"Масштаб [1:2");
+    split.Read(L"[Материал=Ст3 [ГОСТ]");
     EXPECT_EQ(split.count, std::nullopt);
-    EXPECT_EQ(split.unclosed, std::vector<std::wstring>{L"[Кол-во="});
+    EXPECT_EQ(split.material, std::nullopt);
+    EXPECT_EQ(split.unclosed, (std::vector<std::wstring>{L"[Кол-во=", L"[Материал=Ст3 [ГОСТ]"}));
 
     FileMetaParams entry{L"x.dxf", L"Ст3", 2, 1.0};
     values.FillEntry(entry);
@@ -1186,6 +1197,18 @@ TEST_F(DxfImportTest, MarkingIsReadFromWhatIsShownInAnyCodePageOrNamedOrRefusesT
         {"material_with_latin_c", marked("[Материал=Cт3]"), 1, L"Cт3",
          L"материал «Cт3» набран латинскими и русскими буквами вперемешку: в слове «Cт3» латинские буквы C, русские т"},
         {"material_of_two_scripts", marked("[Материал=AISI 304/08Х18Н10]"), 1, L"AISI 304/08Х18Н10", L""},
+        // A value runs to the bracket that closes its own, in a text or a paragraph text alike;
+        // brackets round the value or its unit go.
+        {"material_with_a_bracketed_standard", marked("[Материал=Ст3 [ГОСТ]]"), 1, L"Ст3 [ГОСТ]", L""},
+        {"material_in_brackets_mtext", file("", "[Материал=[Ст3]]"), 1, L"Ст3", L""},
+        {"count_in_brackets", marked("[Кол-во=[3]]"), 3, L"", L""},
+        {"count_in_brackets_with_its_unit_mtext", file("", "[Кол-во=[3] шт]"), 3, L"", L""},
+        {"thickness_of_a_bracketed_unit", marked("[Толщина=3 [мм]]"), 1, L"", L"", 3},
+        {"thickness_of_a_bracketed_unit_mtext", file("", "[Толщина=3 [мм]]"), 1, L"", L"", 3},
+        {"count_of_two_bracketed_numbers", marked("[Кол-во=[3] [4]]"), 0, L"", refused + L"Кол-во=[3] [4]]" + counts},
+        {"material_unclosed_round_a_bracket", marked("[Материал=Ст3 [ГОСТ]"), 1, L"",
+         L"маркировка без закрывающей скобки не прочитана: «[Материал=Ст3 [ГОСТ]»: деталь импортирована с количеством 1, "
+         L"без толщины, без материала"},
     };
     const auto [entries, closing] = ImportCases(cases);
     NestingModel model;
