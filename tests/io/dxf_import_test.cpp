@@ -839,6 +839,15 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
         {"line_from_a_corner", Drawing(plate + Line(0, 0, 50, 50)),
          L"незамкнутый контур: контур ветвится в точке (0; 0): кривые от неё до точки (50; 50) никуда не ведут; "
          L"незамкнутые кривые: 1 отрезок на слое «0»", 0},
+        // A line from corner to corner leaves no end free: the curves meeting
+        // where the outline branches are named, the line's layer among them.
+        {"line_from_corner_to_corner", Drawing(plate + Line(0, 0, 100, 100, "Defpoints")),
+         L"незамкнутый контур: контур ветвится в точке (0; 0), где сходятся кривые: 2 отрезка на слое «0», 1 отрезок на "
+         L"слое «Defpoints»", 0},
+        {"line_across_a_polyline_from_corner_to_corner",
+         Drawing(Polyline({{0, 0}, {100, 0}, {100, 60}, {0, 60}}, true) + Line(100, 60, 0, 0, "Размеры")),
+         L"незамкнутый контур: контур ветвится в точке (100; 60), где сходятся кривые: 1 отрезок на слое «Размеры», 2 "
+         L"отрезка на слое «0»", 0},
         // A hole drawn again as a spline through points of it that parts from
         // it between them (0.0045 mm, 12 points; 15 mm, 4 points) is another curve.
         {"circle_and_a_spline_fitted_through_12_of_its_points", Drawing(plate + hole + fitted(12)),
