@@ -36,7 +36,6 @@ namespace {
 
 constexpr wchar_t kNoOutputFolder[] = L"не задана папка для фрагментов";
 constexpr wchar_t kNoConverter[] = L"не загружен конвертер DXF";
-constexpr wchar_t kNoFile[] = L"файл не найден";
 constexpr wchar_t kNotRead[] = L"файл не прочитан как DXF";
 constexpr wchar_t kNoneRead[] = L"ни один объект файла не прочитан";
 constexpr wchar_t kReaderLeftOut[] = L"пропущено: ";  // how the reader starts the list of what it left out
@@ -349,9 +348,10 @@ public:
         const std::wstring base = importfiles::CleanComponent(stem);
         if (!importfiles::IsUsableComponent(base))
             return importfiles::kBadName;
+        // A file that cannot be read is named with why, not taken for one the reader finds no DXF in.
+        if (std::wstring fault = importfiles::ReadFault(source); !fault.empty())
+            return fault;
         std::error_code ec;
-        if (!fs::is_regular_file(source, ec))
-            return kNoFile;
         const fs::path target = m_names.Reserve(m_folder, base, L".vfw");
         m_target = target;
         // A fragment not named as its file is said to be, with why.
@@ -605,6 +605,9 @@ std::wstring Prepare(const std::wstring& outFolder, const DxfReader& read, fs::p
     folder = importfiles::OutputFolder(outFolder);
     if (!outputs::EnsureFolder(folder))
         return importfiles::NoFolderText(folder);
+    // A folder that takes no file is named once, not beside every part.
+    if (std::wstring why = importfiles::NoWriteText(folder); !why.empty())
+        return why;
     return read ? std::wstring() : std::wstring(kNoConverter);
 }
 

@@ -16,6 +16,11 @@
 
 #include <cmath>
 #include <cwctype>
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <fstream>
 #include <numbers>
 #include <span>
@@ -450,6 +455,87 @@ TEST_F(DxfImportTest, FilesAroundTheRunSurviveAndReplacedOrRenamedFilesAreNamed)
     out.clear();
     Import(again, m_read);
     EXPECT_TRUE(Holds(Closing(before), L"не задана папка для фрагментов"));
+}
+
+// Rights are the user's: run as root, the block runs as another user ("nobody").
+class AsAnotherUser {
+public:
+    AsAnotherUser()
+    {
+        if (::geteuid() != 0)
+            return;
+        const passwd* nobody = ::getpwnam("nobody");
+        m_changed = ::seteuid(nobody ? nobody->pw_uid : 65534) == 0;
+    }
+    ~AsAnotherUser()
+    {
+        if (m_changed && ::seteuid(0) != 0)
+            std::abort();
+    }
+    AsAnotherUser(const AsAnotherUser&) = delete;
+    AsAnotherUser& operator=(const AsAnotherUser&) = delete;
+
+private:
+    bool m_changed = false;
+};
+
+// A folder that takes no file is named once, with why, for all the files:
+// one too long for a file to be written in it, one the user may not write
+// to. A file that cannot be read is named with why, as no fault of its DXF.
+TEST_F(DxfImportTest, AFolderThatTakesNoFileAndFilesThatCannotBeReadAreNamedWithWhy)
+{
+    std::vector<FileMetaParams> three = Entries({"bulges.dxf", "splines.dxf", "texts.dxf"});
+    const size_t before = host->State().messages.size();
+    const auto none = [&](const std::wstring& why) {
+        return L"Ошибка импорта: в папку «" + Wide(out) + L"» не записать файлы: " + why +
+               L"; не импортирован ни один из файлов (3)";
+    };
+    // A folder whose path leaves room for "bulges.vfw" but not for the name a file is first written under.
+    out = hosttest::PathOfLength(root, 4095 - 12);
+    ASSERT_TRUE(fs::create_directories(out));
+    Import(three, m_read);
+    EXPECT_EQ(Closing(before), none(L"путь к папке слишком длинный для записи в неё (4083 байта)"));
+
+    using fs::perms;
+    const fs::path open = root / "Фрагменты";
+    fs::create_directories(open);
+    fs::permissions(open, perms::all);
+    out = root / "Закрытая папка";
+    fs::create_directories(out);
+    fs::permissions(out, perms::owner_read | perms::owner_exec | perms::group_read | perms::group_exec |
+                             perms::others_read | perms::others_exec);
+    fs::create_directories(root / "dxf" / "folder.dxf");
+    std::ofstream(root / "dxf" / "secret.dxf") << Drawing(dxftext::Square(0, 0, 100));
+    fs::permissions(root / "dxf" / "secret.dxf", perms::none);
+    fs::create_symlink("loop.dxf", root / "dxf" / "loop.dxf");
+    ASSERT_EQ(::mkfifo((root / "dxf" / "pipe.dxf").c_str(), 0644), 0);
+    const struct {
+        const char* name;
+        std::wstring why;
+    } unread[] = {{"secret.dxf", L"нет прав на чтение"},
+                  {"missing.dxf", L"файл не найден"},
+                  {"folder.dxf", L"это папка, а не файл"},
+                  {"loop.dxf", L"символические ссылки ведут по кругу"},
+                  {"pipe.dxf", L"это не файл, а устройство или канал"}};
+    std::vector<FileMetaParams> entries = Entries({"bulges.dxf"});
+    for (const auto& u : unread)
+        entries.push_back({Wide(root / "dxf" / u.name), L"", 1, 0.0});
+    {
+        AsAnotherUser user;
+        if (::faccessat(AT_FDCWD, out.c_str(), W_OK, AT_EACCESS) == 0)
+            GTEST_SKIP() << "the folder stays writable for this user";
+        Import(three, m_read);
+        EXPECT_EQ(Closing(before), none(L"нет прав на запись"));
+        out = open;
+        Import(entries, m_read);
+    }
+    const std::wstring closing = Closing(before) + L"\n";
+    for (size_t k = 0; k < std::size(unread); ++k)
+        EXPECT_TRUE(Holds(closing, L"\n" + entries[k + 1].m_path + L": " + unread[k].why + L"\n"));
+    EXPECT_EQ(std::count(closing.begin(), closing.end(), L'\n'), 6);
+    const FigurePtr written = NestingModel().AddFigure(entries[0].m_fragment);
+    ASSERT_TRUE(written);
+    EXPECT_NEAR(written->m_area, 4000.0 + 400.0 * pi - 25.0 * pi, 1e-3);
 }
 
 // A file whose drawing takes more memory than there is is named as such, and
