@@ -342,6 +342,7 @@ public:
     {
         entry.m_fragment.clear();
         m_lastRead = false;
+        m_units.reset();
         m_target.clear();
         const fs::path source = vrnApi::detail::PathOf(entry.m_path);
         const std::wstring stem = vrnApi::detail::TextOf(source.stem());
@@ -381,6 +382,8 @@ public:
             return outputs::kNoDocument;
         const bool read = m_read(entry.m_path);
         m_lastRead = read;
+        if (read)
+            m_units = ScalingUnits(source);
         const std::wstring leftOut = LeftOut();
         if (!read)
             return UnreadText(source, leftOut);
@@ -506,6 +509,10 @@ public:
         vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_COPY_COUNT), filled.m_count);
         vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_THICKNESS), filled.m_thickness);
         vrnApi::SetMaterialPropertyToDocument(filled.m_material);
+        // The units go with the part, so that a refusal for its size names them wherever it is made.
+        filled.m_fileUnits = m_units.value_or(0);
+        if (m_units)
+            vrnApi::SetPropertyToDocument(kFileUnitsProperty, *m_units);
         vrnApi::SetActiveSysLayer(0);
         std::wstring reason;
         const bool earlier = fs::is_regular_file(target, ec);
@@ -526,7 +533,7 @@ public:
     // part it gave.
     void SayUnits(const std::wstring& path, std::wstring& reason)
     {
-        const std::optional<int> units = m_lastRead ? ScalingUnits(vrnApi::detail::PathOf(path)) : std::nullopt;
+        const std::optional<int> units = m_lastRead ? m_units : std::nullopt;
         if (!units) {
             // Units not known are said: millimetres were taken for them.
             const std::wstring unread = m_lastRead ? UnreadUnitsText(vrnApi::detail::PathOf(path)) : std::wstring();
@@ -579,6 +586,7 @@ private:
     outputs::FailureList m_notes;
     size_t m_unitNotes = 0;   // notes that only tell the units
     bool m_lastRead = false;  // the reader read the file imported last
+    std::optional<int> m_units;  // that scaled the drawing of the file imported last
 };
 
 // The model's progress bar, removed whatever way the run ends.

@@ -66,13 +66,14 @@ dxftext::Groups Ellipse(const std::string& cx, const std::string& cy, const std:
 
 // A file written for a test and what its import gives: a refusal (its
 // start), or a fragment of the area, named only with the note, of so many
-// rings (0: not counted).
+// rings (0: not counted), that keeps the units that scaled it.
 struct Part {
     std::string name, bytes;
     const wchar_t* refusal = nullptr;
     double area = 0;
     std::wstring note = L"";
     size_t rings = 0;
+    int32_t units = 0;  // $INSUNITS
 };
 
 TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
@@ -279,6 +280,7 @@ protected:
                 EXPECT_EQ(figure->m_borders.size(), c.rings);
             }
             EXPECT_NEAR(figure->m_area, c.area, c.area * 1e-3);
+            EXPECT_EQ(figure->m_fileUnits, c.units);
         }
         return closing;
     }
@@ -1048,17 +1050,18 @@ TEST_F(DxfImportTest, TheUnitsThatScaledAPartAreNamed)
                        centimetres = said + L"сантиметры: размеры умножены на 10";
     std::string lineEndsCr = plate(units("6"));
     std::replace(lineEndsCr.begin(), lineEndsCr.end(), '\n', '\r');
+    // The part file keeps the units for its figure, whose refusals name them.
     const Part cases[] = {
-        {"metres", plate(units("6")), nullptr, 600e6, metres},
-        {"inches", plate(units("1")), nullptr, 600 * 25.4 * 25.4, said + L"дюймы: размеры умножены на 25.4"},
-        {"centimetres", plate(units("5")), nullptr, 600e2, centimetres},
-        {"feet", plate(units("2")), nullptr, 600 * 304.8 * 304.8, said + L"футы: размеры умножены на 304.8"},
+        {"metres", plate(units("6")), nullptr, 600e6, metres, 0, 6},
+        {"inches", plate(units("1")), nullptr, 600 * 25.4 * 25.4, said + L"дюймы: размеры умножены на 25.4", 0, 1},
+        {"centimetres", plate(units("5")), nullptr, 600e2, centimetres, 0, 5},
+        {"feet", plate(units("2")), nullptr, 600 * 304.8 * 304.8, said + L"футы: размеры умножены на 304.8", 0, 2},
         {"millimetres", plate(units("4")), nullptr, 600, L""},
         {"no_units", plate(units("0")), nullptr, 600, L""},
         {"no_units_given", plate({{9, "$ACADVER"}, {1, "AC1015"}}), nullptr, 600, L""},
-        {"metres_then_centimetres", plate(units("6") + units("5")), nullptr, 600e2, centimetres},
-        {"metres_then_no_unit_code", plate(units("6") + units("99") + units("x")), nullptr, 600e6, metres},
-        {"metres_lines_ending_in_cr", lineEndsCr, nullptr, 600e6, metres},
+        {"metres_then_centimetres", plate(units("6") + units("5")), nullptr, 600e2, centimetres, 0, 5},
+        {"metres_then_no_unit_code", plate(units("6") + units("99") + units("x")), nullptr, 600e6, metres, 0, 6},
+        {"metres_lines_ending_in_cr", lineEndsCr, nullptr, 600e6, metres, 0, 6},
     };
     const size_t before = host->State().messages.size();
     const std::wstring closing = ExpectParts(cases);
