@@ -2,6 +2,7 @@
 // part by name with its count, and why it found no sheet where that is known.
 #include "engine/NestingOptimizer.h"
 #include "geometry/UtilityFunctions.h"
+#include "io/DxfUnits.h"
 
 #include <algorithm>
 #include <string>
@@ -48,10 +49,23 @@ std::wstring NameOf(const Figure& figure)
     return figure.m_macro ? figure.m_macro->GetName() : figure.m_name;
 }
 
+// The units of the DXF file a part was imported from, as the import said
+// they scaled it ("единицы файла ($INSUNITS) — метры: размеры умножены на
+// 1000"); empty when none did. A compound's are its first member's.
+std::wstring UnitsOf(const Figure& figure)
+{
+    const auto compound = dynamic_cast<const CompoundFigure*>(&figure);
+    const Figure& part = compound && !compound->m_figures.empty() && compound->m_figures.front()
+                             ? *compound->m_figures.front()
+                             : figure;
+    return dxfimport::UnitsText(part.m_fileUnits);
+}
+
 // Why a part fits no sheet, with its size and the largest sheet's, so that
 // a part drawn in other units than meant is seen for what it is: "больше
 // любого листа: деталь 30000 × 20000 мм, лист 2500 × 1250 мм"; a part that
-// would fit but for the gaps is said to.
+// would fit but for the gaps is said to; the units of its DXF file, where
+// they scaled it, are named.
 std::wstring LargerText(const Figure& figure, const Size& sheet)
 {
     const NRect& rc = figure.m_borders.empty() || !figure.m_borders.front() ? figure.m_rectBorder
@@ -59,11 +73,14 @@ std::wstring LargerText(const Figure& figure, const Size& sheet)
     const Size part{rc.pTop.x - rc.pBot.x, rc.pTop.y - rc.pBot.y};
     const auto sizes = [](const Size& s) { return uf::NumberText(s.width) + L" × " + uf::NumberText(s.height) + L" мм"; };
     std::wstring text = std::wstring(kLarger) + L": деталь " + sizes(part);
-    if (sheet.width <= 0.0 || sheet.height <= 0.0)
-        return text;
-    const std::vector<Size> whole{sheet};
-    const bool alone = Fits(part, whole) || Fits({part.height, part.width}, whole);
-    return text + (alone ? L" с зазорами не помещается на лист " : L", лист ") + sizes(sheet);
+    if (sheet.width > 0.0 && sheet.height > 0.0) {
+        const std::vector<Size> whole{sheet};
+        const bool alone = Fits(part, whole) || Fits({part.height, part.width}, whole);
+        text += (alone ? L" с зазорами не помещается на лист " : L", лист ") + sizes(sheet);
+    }
+    if (const std::wstring units = UnitsOf(figure); !units.empty())
+        text += L"; " + units;
+    return text;
 }
 
 struct Line {

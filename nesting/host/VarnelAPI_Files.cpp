@@ -4,6 +4,7 @@
 #include "host/VarnelAPI_Detail.h"
 #include "host/NestingResources.h"
 
+#include <cmath>
 #include <filesystem>
 #include <limits>
 
@@ -72,6 +73,9 @@ void ReadPartData(FileMetaParams& par)
     par.m_count = CopyCount(GetPropertyFromDocument(LoadStr(IDS_COPY_COUNT)));
     par.m_thickness = GetPropertyFromDocument(LoadStr(IDS_THICKNESS));
     par.m_material = GetMaterialPropertyFromDocument();
+    // A file without the property (not from DXF, or written before it was kept) gives 0.
+    const double units = GetPropertyFromDocument(kFileUnitsProperty);
+    par.m_fileUnits = units >= 1.0 && units <= 100.0 && units == std::floor(units) ? static_cast<int32_t>(units) : 0;
 }
 
 void CollectParts(const vlapi::IPartPtr& assembly, bool uniqueParts, std::vector<vlapi::IPartPtr>& parts, int depth)

@@ -36,7 +36,6 @@ namespace {
 
 constexpr wchar_t kNoOutputFolder[] = L"не задана папка для фрагментов";
 constexpr wchar_t kNoConverter[] = L"не загружен конвертер DXF";
-constexpr wchar_t kNoFile[] = L"файл не найден";
 constexpr wchar_t kNotRead[] = L"файл не прочитан как DXF";
 constexpr wchar_t kNoneRead[] = L"ни один объект файла не прочитан";
 constexpr wchar_t kReaderLeftOut[] = L"пропущено: ";  // how the reader starts the list of what it left out
@@ -353,15 +352,17 @@ public:
     {
         entry.m_fragment.clear();
         m_lastRead = false;
+        m_units.reset();
         m_target.clear();
         const fs::path source = vrnApi::detail::PathOf(entry.m_path);
         const std::wstring stem = vrnApi::detail::TextOf(source.stem());
         const std::wstring base = importfiles::CleanComponent(stem);
         if (!importfiles::IsUsableComponent(base))
             return importfiles::kBadName;
+        // A file that cannot be read is named with why, not taken for one the reader finds no DXF in.
+        if (std::wstring fault = importfiles::ReadFault(source); !fault.empty())
+            return fault;
         std::error_code ec;
-        if (!fs::is_regular_file(source, ec))
-            return kNoFile;
         const fs::path target = m_names.Reserve(m_folder, base, L".vfw");
         m_target = target;
         // A fragment not named as its file is said to be, with why.
@@ -391,6 +392,8 @@ public:
             return outputs::kNoDocument;
         const bool read = m_read(entry.m_path);
         m_lastRead = read;
+        if (read)
+            m_units = ScalingUnits(source);
         const std::wstring leftOut = LeftOut();
         if (!read)
             return UnreadText(source, leftOut);
@@ -540,6 +543,10 @@ public:
         vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_COPY_COUNT), filled.m_count);
         vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_THICKNESS), filled.m_thickness);
         vrnApi::SetMaterialPropertyToDocument(filled.m_material);
+        // The units go with the part, so that a refusal for its size names them wherever it is made.
+        filled.m_fileUnits = m_units.value_or(0);
+        if (m_units)
+            vrnApi::SetPropertyToDocument(kFileUnitsProperty, *m_units);
         vrnApi::SetActiveSysLayer(0);
         std::wstring reason;
         const bool earlier = fs::is_regular_file(target, ec);
@@ -560,7 +567,7 @@ public:
     // part it gave.
     void SayUnits(const std::wstring& path, std::wstring& reason)
     {
-        const std::optional<int> units = m_lastRead ? ScalingUnits(vrnApi::detail::PathOf(path)) : std::nullopt;
+        const std::optional<int> units = m_lastRead ? m_units : std::nullopt;
         if (!units) {
             // Units not known are said: millimetres were taken for them.
             const std::wstring unread = m_lastRead ? UnreadUnitsText(vrnApi::detail::PathOf(path)) : std::wstring();
@@ -613,6 +620,7 @@ private:
     outputs::FailureList m_notes;
     size_t m_unitNotes = 0;   // notes that only tell the units
     bool m_lastRead = false;  // the reader read the file imported last
+    std::optional<int> m_units;  // that scaled the drawing of the file imported last
 };
 
 // The model's progress bar, removed whatever way the run ends.
@@ -639,6 +647,9 @@ std::wstring Prepare(const std::wstring& outFolder, const DxfReader& read, fs::p
     folder = importfiles::OutputFolder(outFolder);
     if (!outputs::EnsureFolder(folder))
         return importfiles::NoFolderText(folder);
+    // A folder that takes no file is named once, not beside every part.
+    if (std::wstring why = importfiles::NoWriteText(folder); !why.empty())
+        return why;
     return read ? std::wstring() : std::wstring(kNoConverter);
 }
 

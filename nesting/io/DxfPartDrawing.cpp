@@ -1078,10 +1078,13 @@ std::wstring CheckOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::I
         // only made of closed ones.
         for (const NContourPtr& contour : contours) {
             if (!vrnApi::IsClosedChain(*contour)) {
-                std::vector<size_t> open;
-                const std::wstring where = OpenOutlineGap(kept, contours, open, [&](const NPoint& p, size_t c) {
-                    return PlaceOfEnd(doc, kept, p, c);
-                });
+                std::vector<size_t> open, meeting;
+                const std::wstring where = OpenOutlineGap(
+                    kept, contours, open, [&](const NPoint& p, size_t c) { return PlaceOfEnd(doc, kept, p, c); },
+                    &meeting);
+                if (!meeting.empty())
+                    return std::wstring(kOpenOutline) + L": " + where + L", где сходятся кривые: " +
+                           OpenCurves(doc, kept, meeting, fileLayers);
                 return std::wstring(kOpenOutline) + L": " + where + L"; незамкнутые кривые: " +
                        OpenCurves(doc, kept, open, fileLayers);
             }

@@ -62,15 +62,25 @@ std::wstring Plain(std::wstring text)
     return text;
 }
 
-// A value less the quotes round it ("Ст3", «Ст3», „Ст3“, 'Ст3'), trimmed.
+// A value less the quotes round it ("Ст3", «Ст3», „Ст3“, 'Ст3') or the
+// square brackets round it ("[Ст3]": the "[" closed by the last "]"), trimmed.
 std::wstring Unquoted(const std::wstring& value)
 {
     static const std::pair<wchar_t, wchar_t> kQuotes[] = {
         {L'"', L'"'}, {L'\'', L'\''}, {0xAB, 0xBB}, {0x201E, 0x201C}, {0x201C, 0x201D}, {0x2018, 0x2019}};
-    if (value.size() >= 2) {
-        for (const auto& [open, close] : kQuotes)
-            if (value.front() == open && value.back() == close)
-                return Trimmed(value.substr(1, value.size() - 2));
+    if (value.size() < 2)
+        return value;
+    for (const auto& [open, close] : kQuotes)
+        if (value.front() == open && value.back() == close)
+            return Trimmed(value.substr(1, value.size() - 2));
+    if (value.front() != L'[' || value.back() != L']')
+        return value;
+    size_t depth = 0;
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == L'[')
+            ++depth;
+        else if (value[i] == L']' && --depth == 0)
+            return i + 1 == value.size() ? Trimmed(value.substr(1, value.size() - 2)) : value;
     }
     return value;
 }
@@ -87,14 +97,16 @@ std::wstring Folded(std::wstring text)
     return text;
 }
 
-// `text` less a trailing unit word of `units` (letter case aside), trimmed.
+// `text` less a trailing unit word of `units` (letter case aside), bare
+// or in square brackets ("3 [мм]"), trimmed.
 std::wstring WithoutUnit(const std::wstring& text, std::initializer_list<const wchar_t*> units)
 {
     const std::wstring folded = Folded(text);
     for (const wchar_t* unit : units) {
-        const std::wstring u = unit;
-        if (folded.size() > u.size() && folded.compare(folded.size() - u.size(), u.size(), u) == 0)
-            return Trimmed(text.substr(0, text.size() - u.size()));
+        for (const std::wstring& u : {std::wstring(unit), L"[" + std::wstring(unit) + L"]"}) {
+            if (folded.size() > u.size() && folded.compare(folded.size() - u.size(), u.size(), u) == 0)
+                return Trimmed(text.substr(0, text.size() - u.size()));
+        }
     }
     return text;
 }
@@ -107,44 +119,102 @@ bool IsKeyLetter(wchar_t c)
            (c >= 0x400 && c <= 0x4FF) || c == 0xFFFD;
 }
 
-// The key and value of a bracketed text ("[key=value]", "[key: value]", no
-// brackets inside), both trimmed; none for any other text.
-std::optional<std::pair<std::wstring, std::wstring>> SplitBracketText(const std::wstring& item)
+constexpr size_t kNoGroup = SIZE_MAX;
+
+// A bracketed group of a line: a "[" and the "]" that closes it, the
+// brackets between them in pairs (`close` npos when no "]" closes it: it
+// runs to the line's end), and the group it stands in.
+struct Group {
+    size_t open = 0;
+    size_t close = std::wstring::npos;
+    size_t parent = kNoGroup;
+};
+
+// The groups of a line (in its plain form) in the order they open; a "]"
+// that closes no group is text.
+std::vector<Group> Groups(const std::wstring& plain)
 {
-    const std::wstring text = Trimmed(Plain(item));
-    if (text.size() < 2 || text.front() != L'[' || text.back() != L']')
-        return std::nullopt;
-    const std::wstring body = text.substr(1, text.size() - 2);
-    const size_t sep = body.find_first_of(L"=:");
-    if (sep == std::wstring::npos || body.find_first_of(L"[]") != std::wstring::npos)
-        return std::nullopt;
-    return std::pair{Trimmed(body.substr(0, sep)), Unquoted(Trimmed(body.substr(sep + 1)))};
+    std::vector<Group> groups;
+    std::vector<size_t> open;  // of the groups not closed yet, the innermost last
+    for (size_t i = 0; i < plain.size(); ++i) {
+        if (plain[i] == L'[') {
+            groups.push_back({i, std::wstring::npos, open.empty() ? kNoGroup : open.back()});
+            open.push_back(groups.size() - 1);
+        } else if (plain[i] == L']' && !open.empty()) {
+            groups[open.back()].close = i;
+            open.pop_back();
+        }
+    }
+    return groups;
 }
 
-// The bracketed items of a line, wherever they stand in it (brackets of
-// other scripts too), as they stand: each "[" up to the next "]" with no
-// "[" between. `unclosed` gets what follows the last "[" that no "]"
-// closes (empty when there is none).
-std::vector<std::wstring> BracketItems(const std::wstring& line, std::wstring& unclosed)
+// The key of a group (of the plain line), trimmed: what stands between its
+// "[" and the first "=" or ":", no bracket before them; none when there is
+// no such key. `sep` gets the place of the "=" or ":".
+std::optional<std::wstring> KeyOf(const std::wstring& plain, const Group& group, size_t& sep)
+{
+    sep = plain.find_first_of(L"=:[]", group.open + 1);
+    if (sep == std::wstring::npos || plain[sep] == L'[' || plain[sep] == L']')
+        return std::nullopt;
+    return Trimmed(plain.substr(group.open + 1, sep - group.open - 1));
+}
+
+// The value of a group whose key ends at `sep`: up to the "]" that closes
+// the group (brackets within it kept), trimmed and unquoted.
+std::wstring ValueOf(const std::wstring& plain, const Group& group, size_t sep)
+{
+    const size_t end = group.close == std::wstring::npos ? plain.size() : group.close;
+    return Unquoted(Trimmed(plain.substr(sep + 1, end - sep - 1)));
+}
+
+// The key of the table a key names; none when it names none.
+std::optional<PartKey> TableKey(const std::wstring& key)
+{
+    const std::wstring folded = Folded(key);
+    for (const KeyWord& k : kKeys) {
+        if (folded == k.word)
+            return k.key;
+    }
+    return std::nullopt;
+}
+
+// A group of a line that may be a marking, as it stands, with its key and,
+// for a key of the table, the key and value read.
+struct Candidate {
+    std::wstring item;  // from its "[" to the "]" that closes it, or to the line's end
+    bool closed = false;
+    std::optional<std::wstring> key;
+    std::optional<BracketText> marking;
+};
+
+// The groups of a line that may be markings (brackets of other scripts too):
+// those standing in no group, and those standing in a group that is no
+// marking of a key of the table: a bracket within a marking's value is
+// part of it ("[Материал=Ст3 [ГОСТ]]").
+std::vector<Candidate> Candidates(const std::wstring& line)
 {
     const std::wstring plain = Plain(line);
-    std::vector<std::wstring> items;
-    unclosed.clear();
-    size_t open = plain.find(L'[');
-    while (open != std::wstring::npos) {
-        const size_t next = plain.find_first_of(L"[]", open + 1);
-        if (next == std::wstring::npos) {
-            unclosed = Trimmed(line.substr(open));
-            break;
-        }
-        if (plain[next] == L'[') {
-            open = next;
+    const std::vector<Group> groups = Groups(plain);
+    std::vector<bool> taken(groups.size(), false);  // within a marking of the table
+    std::vector<Candidate> candidates;
+    for (size_t g = 0; g < groups.size(); ++g) {
+        const Group& group = groups[g];
+        if (group.parent != kNoGroup && taken[group.parent]) {
+            taken[g] = true;
             continue;
         }
-        items.push_back(line.substr(open, next - open + 1));
-        open = plain.find(L'[', next + 1);
+        Candidate c;
+        c.closed = group.close != std::wstring::npos;
+        c.item = c.closed ? line.substr(group.open, group.close - group.open + 1) : Trimmed(line.substr(group.open));
+        size_t sep = 0;
+        c.key = KeyOf(plain, group, sep);
+        if (const std::optional<PartKey> key = c.key ? TableKey(*c.key) : std::nullopt) {
+            c.marking = BracketText{*key, ValueOf(plain, group, sep)};
+            taken[g] = true;
+        }
+        candidates.push_back(std::move(c));
     }
-    return items;
+    return candidates;
 }
 
 // Whether a key that names none of the table looks like one all the same:
@@ -172,20 +242,21 @@ std::wstring KnownKeys()
 
 std::optional<BracketText> ReadBracketText(const std::wstring& item)
 {
-    const auto parts = SplitBracketText(item);
-    if (!parts)
+    const std::wstring text = Trimmed(Plain(item));
+    const std::vector<Group> groups = Groups(text);
+    if (groups.empty() || groups.front().open != 0 || groups.front().close + 1 != text.size())
         return std::nullopt;
-    const std::wstring key = Folded(parts->first);
-    for (const KeyWord& k : kKeys) {
-        if (key == k.word)
-            return BracketText{k.key, parts->second};
-    }
-    return std::nullopt;
+    size_t sep = 0;
+    const std::optional<std::wstring> key = KeyOf(text, groups.front(), sep);
+    const std::optional<PartKey> known = key ? TableKey(*key) : std::nullopt;
+    if (!known)
+        return std::nullopt;
+    return BracketText{*known, ValueOf(text, groups.front(), sep)};
 }
 
 std::optional<double> ReadThickness(const std::wstring& text)
 {
-    const std::wstring number = WithoutUnit(Trimmed(text), {L"мм.", L"мм", L"mm"});
+    const std::wstring number = Unquoted(WithoutUnit(Trimmed(text), {L"мм.", L"мм", L"mm"}));
     size_t used = 0;
     const std::optional<double> value = numbertext::LeadingDouble(number, &used);
     if (!value || used != number.size() || !(*value >= kLeastThickness && *value <= kMostThickness))
@@ -195,7 +266,7 @@ std::optional<double> ReadThickness(const std::wstring& text)
 
 std::optional<int32_t> ReadCount(const std::wstring& text)
 {
-    std::wstring number = WithoutUnit(Trimmed(text), {L"шт.", L"шт", L"pcs.", L"pcs"});
+    std::wstring number = Unquoted(WithoutUnit(Trimmed(text), {L"шт.", L"шт", L"pcs.", L"pcs"}));
     // A whole number written with decimals that are all zeros ("4.0", "4,00").
     const size_t point = number.find_first_of(L".,");
     if (point != std::wstring::npos && point + 1 < number.size() &&
@@ -208,68 +279,72 @@ std::optional<int32_t> ReadCount(const std::wstring& text)
     return static_cast<int32_t>(*value);
 }
 
+namespace {
+
+// Calls `take` for each line of a text.
+template <class Take>
+void EachLine(const std::wstring& text, Take take)
+{
+    for (size_t start = 0; start <= text.size();) {
+        const size_t end = std::min(text.find(L'\n', start), text.size());
+        take(text.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+}  // namespace
+
 std::vector<std::wstring> MarkingItems(const std::wstring& text)
 {
     std::vector<std::wstring> markings;
-    for (size_t start = 0; start <= text.size();) {
-        const size_t end = std::min(text.find(L'\n', start), text.size());
-        std::wstring rest;
-        for (std::wstring& item : BracketItems(text.substr(start, end - start), rest)) {
-            if (ReadBracketText(item))
-                markings.push_back(std::move(item));
+    EachLine(text, [&](const std::wstring& line) {
+        for (Candidate& c : Candidates(line)) {
+            if (c.closed && c.marking)
+                markings.push_back(std::move(c.item));
         }
-        start = end + 1;
-    }
+    });
     return markings;
 }
 
 void PartValues::Read(const std::wstring& text)
 {
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find(L'\n', start);
-        if (end == std::wstring::npos)
-            end = text.size();
-        const std::wstring line = text.substr(start, end - start);
-        start = end + 1;
-        std::wstring rest;
-        for (const std::wstring& item : BracketItems(line, rest))
-            ReadItem(item);
-        // A marking cut short (its value in another text, or its "]" left
-        // out) is named, so that what it gives is not lost unsaid.
-        if (const auto parts = SplitBracketText(rest + L"]");
-            parts && (ReadBracketText(rest + L"]") || LooksLikeKey(parts->first)))
-            unclosed.push_back(rest);
-    }
+    EachLine(text, [&](const std::wstring& line) {
+        for (const Candidate& c : Candidates(line)) {
+            // A marking cut short (its value in another text, or its "]"
+            // left out) is named, so that what it gives is not lost unsaid.
+            if (!c.closed) {
+                if (c.marking || (c.key && LooksLikeKey(*c.key)))
+                    unclosed.push_back(c.item);
+            } else if (c.marking) {
+                ReadItem(c.item, *c.marking);
+            } else if (c.key && LooksLikeKey(*c.key)) {
+                unknown.push_back(c.item);
+            }
+        }
+    });
 }
 
-void PartValues::ReadItem(const std::wstring& item)
+void PartValues::ReadItem(const std::wstring& item, const BracketText& marking)
 {
-    const std::optional<BracketText> marking = ReadBracketText(item);
-    if (!marking) {
-        if (const auto parts = SplitBracketText(item); parts && LooksLikeKey(parts->first))
-            unknown.push_back(item);
-        return;
-    }
     // The value read, as a text to tell values apart; none when it cannot be read.
     std::optional<std::wstring> read;
-    switch (marking->key) {
+    switch (marking.key) {
     case PartKey::Material:
-        if (!marking->value.empty()) {
-            read = marking->value;
+        if (!marking.value.empty()) {
+            read = marking.value;
             if (!material)
-                material = marking->value;
+                material = marking.value;
         }
         break;
     case PartKey::Thickness:
-        if (const std::optional<double> value = ReadThickness(marking->value)) {
+        if (const std::optional<double> value = ReadThickness(marking.value)) {
             read = uf::NumberText(*value);
             if (!thickness)
                 thickness = value;
         }
         break;
     case PartKey::Count:
-        if (const std::optional<int32_t> value = ReadCount(marking->value)) {
+        if (const std::optional<int32_t> value = ReadCount(marking.value)) {
             read = std::to_wstring(*value);
             if (!count)
                 count = value;
@@ -277,19 +352,19 @@ void PartValues::ReadItem(const std::wstring& item)
         break;
     }
     if (!read) {
-        unreadable.push_back({marking->key, item});
+        unreadable.push_back({marking.key, item});
         return;
     }
-    auto taken = std::find_if(m_taken.begin(), m_taken.end(), [&](const Taken& t) { return t.key == marking->key; });
+    auto taken = std::find_if(m_taken.begin(), m_taken.end(), [&](const Taken& t) { return t.key == marking.key; });
     if (taken == m_taken.end()) {
-        m_taken.push_back({marking->key, *read, item});
+        m_taken.push_back({marking.key, *read, item});
         return;
     }
     if (taken->value == *read)
         return;
-    auto other = std::find_if(conflicts.begin(), conflicts.end(), [&](const Conflict& c) { return c.key == marking->key; });
+    auto other = std::find_if(conflicts.begin(), conflicts.end(), [&](const Conflict& c) { return c.key == marking.key; });
     if (other == conflicts.end()) {
-        other = conflicts.insert(conflicts.end(), {marking->key, {taken->item}, {taken->item}});
+        other = conflicts.insert(conflicts.end(), {marking.key, {taken->item}, {taken->item}});
     }
     if (other->seen.insert(item).second)
         other->items.push_back(item);

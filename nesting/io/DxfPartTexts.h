@@ -1,9 +1,11 @@
 // The part's material, thickness and count as a DXF drawing writes them:
 // bracketed items holding "key=value" or "key: value", the key one of the
 // words of the key table (Russian or English, any letter case), wherever
-// they stand in a text and however many a text holds.
+// they stand in a text and however many a text holds. A value runs to the
+// "]" that closes its "[", square brackets within it kept in pairs.
 //
 //   [Материал=Ст3]   [Толщина: 2,5 мм]   [Кол-во=4]   Деталь 1 [Count: 4 pcs] [Толщина=2]
+//   [Материал=Ст3 [ГОСТ]]   [Кол-во=[3]]   [Толщина=3 [мм]]
 #pragma once
 
 #include "model/Params.h"
@@ -23,10 +25,11 @@ struct BracketText {
 };
 
 // The key and value of one bracketed item ("[Кол-во=4]"); none when the
-// item is not wholly in square brackets, holds no "=" or ":", or names no
-// key of the table. Full-width forms ("［Кол-во＝4］"), brackets of other
-// scripts and dashes other than "-" read as their plain forms; quotes round
-// the value go.
+// item is not wholly in square brackets (its first "[" closed by its last
+// "]"), holds no "=" or ":" before any inner bracket, or names no key of
+// the table. Full-width forms ("［Кол-во＝4］"), brackets of other scripts and
+// dashes other than "-" read as their plain forms; quotes or square
+// brackets round the value go ("[Материал=[Ст3]]" gives Ст3).
 std::optional<BracketText> ReadBracketText(const std::wstring& item);
 
 // What the texts of one drawing give, and the bracketed items that give
@@ -40,7 +43,7 @@ struct PartValues {
     // or a key whose letters were read in a wrong code page), as they stand.
     std::vector<std::wstring> unknown;
     // Items whose "[" no "]" closes in their line, from the "[" on, as they
-    // stand ("[Кол-во=", a marking split between two texts).
+    // stand ("[Кол-во=", a marking split between two texts; "[Материал=Ст3 [ГОСТ]").
     std::vector<std::wstring> unclosed;
     // Keys given different values: the items as they stand, the one taken first.
     struct Conflict {
@@ -50,14 +53,15 @@ struct PartValues {
     };
     std::vector<Conflict> conflicts;
 
-    // Reads every bracketed item of one text object, wherever it stands; the
-    // first readable value of a key wins.
+    // Reads every bracketed item of one text object, wherever it stands (in
+    // another item too, unless that is a marking whose value it is part of);
+    // the first readable value of a key wins.
     void Read(const std::wstring& text);
     // Puts the values found into the entry; the others stay as they were.
     void FillEntry(FileMetaParams& entry) const;
 
 private:
-    void ReadItem(const std::wstring& item);
+    void ReadItem(const std::wstring& item, const BracketText& marking);
     // The value each key took (as a text, to tell values apart) and the item that gave it.
     struct Taken {
         PartKey key;
@@ -70,7 +74,7 @@ private:
 // A thickness text: a decimal number (point or comma) from kLeastThickness
 // to kMostThickness, an optional unit "мм" ("мм.") or "mm". A count text: a whole
 // number from 1 to kMostCount (decimals of zeros allowed: "4.0"), an
-// optional "шт" or "pcs". None for anything else. No sheet is thinner than
+// optional "шт" or "pcs". A unit may stand in square brackets ("3 [мм]"). None for anything else. No sheet is thinner than
 // kLeastThickness, and thicknesses a thousandth apart are one where parts
 // are matched to sheets: a thickness nearer 0 would be read as none. No
 // part file asks for more pieces than loading takes of it.

@@ -129,7 +129,7 @@ double MillimetresIn(long code)
 
 std::wstring UnitsText(int code)
 {
-    if (code < 0 || code > kLastUnit)
+    if (code <= 0 || code > kLastUnit || code == kMillimetres)
         return {};
     const Unit& unit = kUnits[code];
     return std::wstring(L"единицы файла ($INSUNITS) — ") + unit.name + L": размеры умножены на " +

@@ -49,7 +49,8 @@ std::wstring UnreadUnitsText(const std::filesystem::path& file);
 double MillimetresIn(long code);
 
 // What the import says of a part drawn in the units `code`: "единицы файла
-// ($INSUNITS) — метры: размеры умножены на 1000".
+// ($INSUNITS) — метры: размеры умножены на 1000"; empty for a code that
+// scales nothing (millimetres, no units) or names no unit.
 std::wstring UnitsText(int code);
 
 }  // namespace dxfimport

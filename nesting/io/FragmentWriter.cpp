@@ -68,6 +68,11 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
     // An output folder that cannot be: said once, not for every part.
     if (const std::wstring blocked = importfiles::NoFolderText(out, false); !blocked.empty())
         return Show(L"Детали не записаны: " + blocked, vlapi::vlMBIconError);
+    std::error_code ec;
+    if (fs::is_directory(out, ec)) {
+        if (const std::wstring blocked = importfiles::NoWriteText(out); !blocked.empty())
+            return Show(L"Детали не записаны: " + blocked, vlapi::vlMBIconError);
+    }
     outputs::FailureList skipped;
     outputs::FailureList failed;
     std::vector<std::wstring> crowded;     // parts whose marking no flat face holds
@@ -78,6 +83,7 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
     std::map<fs::path, std::pair<std::wstring, Names>> noFolder;  // why, and the parts
     std::set<std::wstring> mixed;          // materials that mix Latin and Cyrillic letters
     std::set<fs::path> writtenFiles;
+    std::set<fs::path> tried;  // folders made, or found, and tried for a file
     size_t written = 0;
     {
         importfiles::MadeFolders folders;
@@ -121,10 +127,17 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                         skipped.Add(name, importfiles::kBadName);
                         continue;
                     }
-                    // A folder that cannot be made is named once, with why, and the parts it would hold.
-                    if (auto known = noFolder.find(folder); known != noFolder.end() || !folders.Ensure(folder)) {
-                        if (known == noFolder.end())
-                            known = noFolder.emplace(folder, std::pair{importfiles::NoFolderText(folder), Names{}}).first;
+                    // A folder that cannot be made, or takes no file, is named
+                    // once, with why, and the parts it would hold.
+                    auto known = noFolder.find(folder);
+                    if (known == noFolder.end() && !tried.count(folder)) {
+                        std::wstring why = folders.Ensure(folder) ? importfiles::NoWriteText(folder)
+                                                                  : importfiles::NoFolderText(folder);
+                        if (!why.empty())
+                            known = noFolder.emplace(folder, std::pair{std::move(why), Names{}}).first;
+                        tried.insert(folder);
+                    }
+                    if (known != noFolder.end()) {
                         known->second.second.push_back(name);
                         continue;
                     }

@@ -5,8 +5,13 @@
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
 
+#include <cerrno>
 #include <cwctype>
 #include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -92,6 +97,49 @@ std::wstring NoFolderText(const fs::path& given, bool tryIt)
     if (ec)
         return head + filewriting::FaultText(ec.value());
     return head.substr(0, head.size() - 2);
+}
+
+std::wstring NoWriteText(const fs::path& given)
+{
+    const fs::path folder = given.has_filename() ? given : given.parent_path();  // "x/" is the folder x
+    int error = 0;
+    const fs::path tried = filewriting::TemporaryBeside(folder / "part.vfw", error);
+    if (!tried.empty()) {
+        outputs::RemoveFile(tried);
+        return {};
+    }
+    return L"в папку «" + vrnApi::detail::TextOf(folder) + L"» не записать файлы: " +
+           (error == ENAMETOOLONG ? filewriting::FolderTooLong(folder) : filewriting::FaultText(error));
+}
+
+std::wstring ReadFault(const fs::path& file)
+{
+    // Not waiting for a writer, should the name be a pipe's.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        switch (const int error = errno) {
+        case ENOENT:
+        case ENOTDIR:
+            return L"файл не найден";
+        case EACCES:
+        case EPERM:
+            return L"нет прав на чтение";
+        case ENAMETOOLONG:
+            if (std::wstring fault = filewriting::NameFault(file); !fault.empty())
+                return fault;
+            [[fallthrough]];
+        default:
+            return filewriting::FaultText(error);
+        }
+    }
+    struct stat status {};
+    const bool read = ::fstat(fd, &status) == 0;
+    ::close(fd);
+    if (read && S_ISDIR(status.st_mode))
+        return L"это папка, а не файл";
+    if (read && !S_ISREG(status.st_mode))
+        return L"это не файл, а устройство или канал";
+    return {};
 }
 
 std::wstring FoldedName(const std::wstring& name)

@@ -45,6 +45,15 @@ bool IsInside(const std::filesystem::path& folder, const std::filesystem::path& 
 // when nothing stands in its way.
 std::wstring NoFolderText(const std::filesystem::path& folder, bool tryIt = true);
 
+// Why no file can be written into the existing folder (a file is tried),
+// named once for all the files of a run with the cause: "в папку
+// «/x/Фрагменты» не записать файлы: нет прав на запись"; empty when one can.
+std::wstring NoWriteText(const std::filesystem::path& folder);
+
+// Why the file cannot be read, in the user's words: "файл не найден", "нет
+// прав на чтение", "это папка, а не файл", ...; empty when it opens for reading.
+std::wstring ReadFault(const std::filesystem::path& file);
+
 // A file name as the host's file system tells names apart: a letter in
 // either case is one letter ("Шайба.vfw" names "шайба.vfw").
 std::wstring FoldedName(const std::wstring& name);

@@ -17,7 +17,6 @@
 #include <numeric>
 #include <optional>
 #include <span>
-#include <unordered_set>
 
 namespace dxfimport {
 namespace {
@@ -355,9 +354,11 @@ void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingC
 }
 
 std::wstring OpenOutlineGap(const std::vector<vrnApi::CurveChord>& curves, const std::vector<NContourPtr>& chains,
-                            std::vector<size_t>& open, const EndPlaceOf& placeOf)
+                            std::vector<size_t>& open, const EndPlaceOf& placeOf, std::vector<size_t>* meeting)
 {
     open.clear();
+    if (meeting)
+        meeting->clear();
     // The points where curve ends meet (ends within the point tolerance, as
     // the chains join them), and the curve ends at each.
     PointGrid filed(EPS);
@@ -419,20 +420,19 @@ std::wstring OpenOutlineGap(const std::vector<vrnApi::CurveChord>& curves, const
             walk(n, open);
     }
     if (!from) {
-        // Every point joins two curves or more, yet a chain stays open.
-        for (const NContourPtr& chain : chains) {
-            if (chain->m_segments.empty() || vrnApi::IsClosedChain(*chain))
+        // Every point joins two curves or more, yet a chain stays open: more
+        // than two curves meet at a point (a line drawn from corner to
+        // corner). No curve leaves the outline open; those meeting there are
+        // what to look at, the outline's own and the one too many alike.
+        for (size_t n = 0; n < nodes.size(); ++n) {
+            if (at[n].size() <= 2)
                 continue;
-            const std::unordered_set<const NSegment*> inChain = [&] {
-                std::unordered_set<const NSegment*> set;
-                for (const NSegmentPtr& segment : chain->m_segments)
-                    set.insert(segment.get());
-                return set;
-            }();
-            for (size_t c = 0; c < curves.size(); ++c)
-                if (inChain.count(curves[c].chord.get()))
-                    open.push_back(c);
-            return L"контур ветвится в точке " + PointText(chain->m_segments.back()->p2);
+            if (meeting) {
+                for (size_t e : at[n])
+                    if (std::find(meeting->begin(), meeting->end(), e / 2) == meeting->end())
+                        meeting->push_back(e / 2);
+            }
+            return L"контур ветвится в точке " + PointText(nodes[n]);
         }
         return {};
     }

@@ -53,16 +53,20 @@ void JoinNearEnds(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IDrawingC
 // closed, a gap to the free end nearest to it; straight curves between two
 // free ends that bound nothing; curves that leave the outline where it
 // branches and end free; free ends nearer than a joint (three ends at one
-// joint), that the chains branch there. `open` gets the curves (indices of
-// `curves`) that leave the outline open: those from every free end on to
-// where the outline branches or to another free end. `placeOf` tells where
+// joint), that the chains branch there; where the chains branch with no
+// free end at all, the first point where more than two curves meet.
+// `open` gets the curves (indices of `curves`) that leave the outline open:
+// those from every free end on to where the outline branches or to another
+// free end; `meeting` (when given) the curves meeting at a branch point with
+// no free end. `placeOf` tells where
 // a free end (of the curve given by its index) stands: a free end told of
 // that stands on another curve, not at its end, is said to; one whose curve
 // runs on along that other curve is told as such instead of a gap.
 enum class EndPlace { Free, OnCurve, AlongCurve };
 using EndPlaceOf = std::function<EndPlace(const NPoint& end, size_t curve)>;
 std::wstring OpenOutlineGap(const std::vector<vrnApi::CurveChord>& curves, const std::vector<NContourPtr>& chains,
-                            std::vector<size_t>& open, const EndPlaceOf& placeOf = nullptr);
+                            std::vector<size_t>& open, const EndPlaceOf& placeOf = nullptr,
+                            std::vector<size_t>* meeting = nullptr);
 
 // A point as the import's messages give it: "(12.5; 40)".
 std::wstring PointText(const NPoint& p);

@@ -110,6 +110,7 @@ FigurePtr NestingModel::AddFigure(std::wstring path, std::wstring* why)
     figure->SetMaterial(params.m_material);
     figure->m_gap = m_figureGap;
     figure->m_count = params.m_count;
+    figure->m_fileUnits = params.m_fileUnits;
     m_figures.push_back(figure);
     for (int32_t i = 1; i < params.m_count; ++i) {
         macro->SetCurrentMacroView();

@@ -156,6 +156,7 @@ void Figure::CopyDataFrom(const Figure& other)
     AppendCopies(other.m_poligons, m_poligons);
     AppendCopies(other.m_controls, m_controls);
     m_count = other.m_count;
+    m_fileUnits = other.m_fileUnits;
     m_rectArea = other.m_rectArea;
     m_gap = other.m_gap;
     // The borders are the other's, followed on chords with its sag: the gap

@@ -176,7 +176,11 @@ struct FigureParams {
     double m_beyond = 0.0;     // mm
     double reserve1[6] = {};
     int32_t m_count = 1;       // pieces wanted
-    int32_t reserve2[9] = {};
+    // The units ($INSUNITS code) of the DXF file the part was imported from,
+    // when they scaled its drawing into millimetres; 0 otherwise, and in
+    // records made before it was kept.
+    int32_t m_fileUnits = 0;
+    int32_t reserve2[8] = {};
     bool m_child = false;      // member of a compound figure
     bool m_convex = false;     // the first gap polygon is convex
     uint8_t m_sagKnown = 0;
@@ -302,7 +306,15 @@ struct FileMetaParams {
     int32_t m_count = 1;
     double m_thickness = 0.0;
     std::wstring m_fragment;  // the fragment a DXF import wrote for the file; empty when it wrote none
+    // The units ($INSUNITS code) that scaled the DXF drawing a part file was
+    // imported from, kept in the file as the property kFileUnitsProperty; 0
+    // for none (a file in millimetres, or not from DXF).
+    int32_t m_fileUnits = 0;
 };
+
+// The part file's property that keeps the units its DXF drawing was scaled
+// by, so that a refusal for the part's size can name them.
+inline constexpr wchar_t kFileUnitsProperty[] = L"Единицы файла DXF";
 
 struct ScriptMetaParams {
     std::wstring m_path;

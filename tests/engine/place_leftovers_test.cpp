@@ -19,6 +19,7 @@ struct LeftCase {
     std::wstring lines;        // of the message, after its heading
     double sheetGap = 8.0;     // the figure gap is 10 mm
     std::wstring material = L"";  // of the part; the sheet's is Ст3
+    int32_t fileUnits = 0;        // of the DXF file it came from ($INSUNITS), where they scaled it
 };
 
 const LeftCase kLeft[] = {
@@ -37,6 +38,10 @@ const LeftCase kLeft[] = {
     // The edge gap as set, however much smaller than half the figure gap.
     {"larger with the gaps", Rectangle(0, 0, 299, 20), 1, 2.0, RotationType::Rotation90, true,
      L"Part — 1 шт.: больше любого листа: деталь 299 × 20 мм с зазорами не помещается на лист 300 × 200 мм", 1.0},
+    // The units that scaled its drawing named where it is refused for its size.
+    {"larger, drawn in metres", Rectangle(0, 0, 400, 20), 1, 2.0, RotationType::Rotation90, true,
+     L"Part — 1 шт.: больше любого листа: деталь 400 × 20 мм, лист 300 × 200 мм; единицы файла ($INSUNITS) — метры: "
+     L"размеры умножены на 1000", 8.0, L"", 6},
 };
 
 TEST_F(PlaceTest, PartsLeftInTheContainerAreNamedWithWhy)
@@ -55,6 +60,7 @@ TEST_F(PlaceTest, PartsLeftInTheContainerAreNamedWithWhy)
             parts.push_back(AddFigure(c.part));
             parts.back()->SetThickness(c.thickness);
             parts.back()->SetMaterial(c.material);
+            parts.back()->m_fileUnits = c.fileUnits;
         }
         // A part that fits stands on the sheet from an earlier run.
         parts.front()->ChangeView(sheet->GetView(), false);

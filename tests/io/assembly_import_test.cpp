@@ -535,6 +535,23 @@ TEST_F(AssemblyImportTest, StayingAndUnmadeFilesAndMixedMaterialsAreNamed)
     reader.m_pathOutFolder = Wide(out / "Сталь 3");
     WriteByName(reader, true);
     EXPECT_EQ(Messages().back().text, L"Детали не записаны: не удалось создать папку «" + Wide(out / "Сталь 3") + L"»: на её месте файл");
+    // A folder that takes no file (its path leaves no room for the name a
+    // file is first written under) is named once, for the run or with the
+    // parts of its sub-folder.
+    const fs::path deep = hosttest::PathOfLength(root, 4095 - 12);
+    fs::create_directories(deep);
+    reader.m_pathOutFolder = Wide(deep);
+    WriteByName(reader, true);
+    EXPECT_EQ(Messages().back().text, L"Детали не записаны: в папку «" + Wide(deep) + L"» не записать файлы: путь к папке "
+                                      L"слишком длинный для записи в неё (4083 байта)");
+    const fs::path shallower = deep.parent_path() / std::string(deep.filename().native().size() - 14, 'f');
+    reader.m_pathOutFolder = Wide(shallower);
+    WriteByName(reader, true);
+    EXPECT_NE(Messages().back().text.find(L"\nв папку «" + Wide(shallower / "Сталь 3" / "2") + L"» не записать файлы: путь к "
+                                          L"папке слишком длинный для записи в неё (4084 байта): не записаны детали: "
+                                          L"Кронштейн (КР-01), Кронштейн повёрнутый (КР-01), Пластина, Уголок\n"),
+              std::wstring::npos)
+        << vlhost::Host::Utf8(Messages().back().text);
 }
 
 // The marking of an L bracket stands in one flat face, clear of both bend

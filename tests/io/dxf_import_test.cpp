@@ -16,6 +16,11 @@
 
 #include <cmath>
 #include <cwctype>
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <fstream>
 #include <numbers>
 #include <span>
@@ -61,13 +66,14 @@ dxftext::Groups Ellipse(const std::string& cx, const std::string& cy, const std:
 
 // A file written for a test and what its import gives: a refusal (its
 // start), or a fragment of the area, named only with the note, of so many
-// rings (0: not counted).
+// rings (0: not counted), that keeps the units that scaled it.
 struct Part {
     std::string name, bytes;
     const wchar_t* refusal = nullptr;
     double area = 0;
     std::wstring note = L"";
     size_t rings = 0;
+    int32_t units = 0;  // $INSUNITS
 };
 
 TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
@@ -91,7 +97,13 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
         {L"Деталь [Ст3]", false, {}, {}},          // not wholly in brackets
         {L"[Ст3]", false, {}, {}},                 // no key
         {L"[Цвет=красный]", false, {}, {}},        // a key of no meaning here
-        {L"[Материал=[Ст3]]", false, {}, {}},      // brackets inside
+        // A value runs to the bracket that closes its own; brackets round it go.
+        {L"[Материал=Ст3 [ГОСТ]]", true, PartKey::Material, L"Ст3 [ГОСТ]"},
+        {L"[Материал=[Ст3]]", true, PartKey::Material, L"Ст3"},
+        {L"[Кол-во=[3]]", true, PartKey::Count, L"3"},
+        {L"[Толщина=3 [мм]]", true, PartKey::Thickness, L"3 [мм]"},
+        {L"[Ст3] [Кол-во=4]", false, {}, {}},      // the first "[" is not closed by the last "]"
+        {L"[Материал[Ст3]=x]", false, {}, {}},     // a bracket before the "="
         {L"", false, {}, {}},
     };
     for (const Case& c : cases) {
@@ -103,13 +115,15 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
         }
     }
     const std::pair<const wchar_t*, double> thicknesses[] = {{L"2,5 мм", 2.5}, {L"10", 10.0}, {L"500 мм", 500.0},
-                                                             {L".5", 0.5},      {L"0,01", 0.01}, {L"2 мм.", 2.0}};
+                                                             {L".5", 0.5},      {L"0,01", 0.01}, {L"2 мм.", 2.0},
+                                                             {L"3 [мм]", 3.0}};
     for (const auto& [text, thickness] : thicknesses)
         EXPECT_EQ(dxfimport::ReadThickness(text), thickness) << vlhost::Host::Utf8(text);
     for (const wchar_t* bad : {L"0", L"-2", L"abc", L"2 5", L"1e999", L"", L"1e300", L"500,5", L"0.001", L"1e-300"})
         EXPECT_FALSE(dxfimport::ReadThickness(bad)) << vlhost::Host::Utf8(bad);
     // 100000: as many as loading takes.
-    const std::pair<const wchar_t*, int32_t> counts[] = {{L"4 шт", 4}, {L"4.0", 4}, {L"04,00 шт", 4}, {L"100000", 100000}};
+    const std::pair<const wchar_t*, int32_t> counts[] = {{L"4 шт", 4}, {L"4.0", 4}, {L"04,00 шт", 4}, {L"100000", 100000},
+                                                         {L"3 [шт]", 3}};
     for (const auto& [text, count] : counts)
         EXPECT_EQ(dxfimport::ReadCount(text), count) << vlhost::Host::Utf8(text);
     for (const wchar_t* bad : {L"0", L"2.5", L"2,5", L"4.01", L"4.", L"99999999999", L"2147483647", L"100001", L"x"})
@@ -139,6 +153,7 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
         {{L"[Кол-во=4] шт"}, 4, {}, {}, 0},
         {{L"[Кол-во=4] [Материал=Ст3]"}, 4, {}, L"Ст3", 0},
         {{L"[[Кол-во=4]] [Масштаб 1:2] ]["}, 4, {}, {}, 0},
+        {{L"[Примечание: см. [Кол-во=4]] [Материал=Ст3 [ГОСТ 380]]"}, 4, {}, L"Ст3 [ГОСТ 380]", 0},
         {{L"[Кол-во=5]", L"[Кол-во=6]"}, 5, {}, {}, 1},
         {{L"[Кол-во=5]", L"[Количество: 5 шт]"}, 5, {}, {}, 0},
         {{L"[Толщина=2] [Толщина=2,5] [Толщина=3]"}, {}, 2.0, {}, 1},
@@ -158,8 +173,10 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
     split.Read(L"[Кол-во=");
     split.Read(L"4]");
     split.Read(L"Масштаб [1:2");
+    split.Read(L"[Материал=Ст3 [ГОСТ]");
     EXPECT_EQ(split.count, std::nullopt);
-    EXPECT_EQ(split.unclosed, std::vector<std::wstring>{L"[Кол-во="});
+    EXPECT_EQ(split.material, std::nullopt);
+    EXPECT_EQ(split.unclosed, (std::vector<std::wstring>{L"[Кол-во=", L"[Материал=Ст3 [ГОСТ]"}));
 
     FileMetaParams entry{L"x.dxf", L"Ст3", 2, 1.0};
     values.FillEntry(entry);
@@ -263,6 +280,7 @@ protected:
                 EXPECT_EQ(figure->m_borders.size(), c.rings);
             }
             EXPECT_NEAR(figure->m_area, c.area, c.area * 1e-3);
+            EXPECT_EQ(figure->m_fileUnits, c.units);
         }
         return closing;
     }
@@ -439,6 +457,87 @@ TEST_F(DxfImportTest, FilesAroundTheRunSurviveAndReplacedOrRenamedFilesAreNamed)
     out.clear();
     Import(again, m_read);
     EXPECT_TRUE(Holds(Closing(before), L"не задана папка для фрагментов"));
+}
+
+// Rights are the user's: run as root, the block runs as another user ("nobody").
+class AsAnotherUser {
+public:
+    AsAnotherUser()
+    {
+        if (::geteuid() != 0)
+            return;
+        const passwd* nobody = ::getpwnam("nobody");
+        m_changed = ::seteuid(nobody ? nobody->pw_uid : 65534) == 0;
+    }
+    ~AsAnotherUser()
+    {
+        if (m_changed && ::seteuid(0) != 0)
+            std::abort();
+    }
+    AsAnotherUser(const AsAnotherUser&) = delete;
+    AsAnotherUser& operator=(const AsAnotherUser&) = delete;
+
+private:
+    bool m_changed = false;
+};
+
+// A folder that takes no file is named once, with why, for all the files:
+// one too long for a file to be written in it, one the user may not write
+// to. A file that cannot be read is named with why, as no fault of its DXF.
+TEST_F(DxfImportTest, AFolderThatTakesNoFileAndFilesThatCannotBeReadAreNamedWithWhy)
+{
+    std::vector<FileMetaParams> three = Entries({"bulges.dxf", "splines.dxf", "texts.dxf"});
+    const size_t before = host->State().messages.size();
+    const auto none = [&](const std::wstring& why) {
+        return L"Ошибка импорта: в папку «" + Wide(out) + L"» не записать файлы: " + why +
+               L"; не импортирован ни один из файлов (3)";
+    };
+    // A folder whose path leaves room for "bulges.vfw" but not for the name a file is first written under.
+    out = hosttest::PathOfLength(root, 4095 - 12);
+    ASSERT_TRUE(fs::create_directories(out));
+    Import(three, m_read);
+    EXPECT_EQ(Closing(before), none(L"путь к папке слишком длинный для записи в неё (4083 байта)"));
+
+    using fs::perms;
+    const fs::path open = root / "Фрагменты";
+    fs::create_directories(open);
+    fs::permissions(open, perms::all);
+    out = root / "Закрытая папка";
+    fs::create_directories(out);
+    fs::permissions(out, perms::owner_read | perms::owner_exec | perms::group_read | perms::group_exec |
+                             perms::others_read | perms::others_exec);
+    fs::create_directories(root / "dxf" / "folder.dxf");
+    std::ofstream(root / "dxf" / "secret.dxf") << Drawing(dxftext::Square(0, 0, 100));
+    fs::permissions(root / "dxf" / "secret.dxf", perms::none);
+    fs::create_symlink("loop.dxf", root / "dxf" / "loop.dxf");
+    ASSERT_EQ(::mkfifo((root / "dxf" / "pipe.dxf").c_str(), 0644), 0);
+    const struct {
+        const char* name;
+        std::wstring why;
+    } unread[] = {{"secret.dxf", L"нет прав на чтение"},
+                  {"missing.dxf", L"файл не найден"},
+                  {"folder.dxf", L"это папка, а не файл"},
+                  {"loop.dxf", L"символические ссылки ведут по кругу"},
+                  {"pipe.dxf", L"это не файл, а устройство или канал"}};
+    std::vector<FileMetaParams> entries = Entries({"bulges.dxf"});
+    for (const auto& u : unread)
+        entries.push_back({Wide(root / "dxf" / u.name), L"", 1, 0.0});
+    {
+        AsAnotherUser user;
+        if (::faccessat(AT_FDCWD, out.c_str(), W_OK, AT_EACCESS) == 0)
+            GTEST_SKIP() << "the folder stays writable for this user";
+        Import(three, m_read);
+        EXPECT_EQ(Closing(before), none(L"нет прав на запись"));
+        out = open;
+        Import(entries, m_read);
+    }
+    const std::wstring closing = Closing(before) + L"\n";
+    for (size_t k = 0; k < std::size(unread); ++k)
+        EXPECT_TRUE(Holds(closing, L"\n" + entries[k + 1].m_path + L": " + unread[k].why + L"\n"));
+    EXPECT_EQ(std::count(closing.begin(), closing.end(), L'\n'), 6);
+    const FigurePtr written = NestingModel().AddFigure(entries[0].m_fragment);
+    ASSERT_TRUE(written);
+    EXPECT_NEAR(written->m_area, 4000.0 + 400.0 * pi - 25.0 * pi, 1e-3);
 }
 
 // A file whose drawing takes more memory than there is is named as such, and
@@ -838,6 +937,15 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
         {"line_from_a_corner", Drawing(plate + Line(0, 0, 50, 50)),
          L"незамкнутый контур: контур ветвится в точке (0; 0): кривые от неё до точки (50; 50) никуда не ведут; "
          L"незамкнутые кривые: 1 отрезок на слое «0»", 0},
+        // A line from corner to corner leaves no end free: the curves meeting
+        // where the outline branches are named, the line's layer among them.
+        {"line_from_corner_to_corner", Drawing(plate + Line(0, 0, 100, 100, "Defpoints")),
+         L"незамкнутый контур: контур ветвится в точке (0; 0), где сходятся кривые: 2 отрезка на слое «0», 1 отрезок на "
+         L"слое «Defpoints»", 0},
+        {"line_across_a_polyline_from_corner_to_corner",
+         Drawing(Polyline({{0, 0}, {100, 0}, {100, 60}, {0, 60}}, true) + Line(100, 60, 0, 0, "Размеры")),
+         L"незамкнутый контур: контур ветвится в точке (100; 60), где сходятся кривые: 1 отрезок на слое «Размеры», 2 "
+         L"отрезка на слое «0»", 0},
         // A hole drawn again as a spline through points of it that parts from
         // it between them (0.0045 mm, 12 points; 15 mm, 4 points) is another curve.
         {"circle_and_a_spline_fitted_through_12_of_its_points", Drawing(plate + hole + fitted(12)),
@@ -953,17 +1061,18 @@ TEST_F(DxfImportTest, TheUnitsThatScaledAPartAreNamed)
                        centimetres = said + L"сантиметры: размеры умножены на 10";
     std::string lineEndsCr = plate(units("6"));
     std::replace(lineEndsCr.begin(), lineEndsCr.end(), '\n', '\r');
+    // The part file keeps the units for its figure, whose refusals name them.
     const Part cases[] = {
-        {"metres", plate(units("6")), nullptr, 600e6, metres},
-        {"inches", plate(units("1")), nullptr, 600 * 25.4 * 25.4, said + L"дюймы: размеры умножены на 25.4"},
-        {"centimetres", plate(units("5")), nullptr, 600e2, centimetres},
-        {"feet", plate(units("2")), nullptr, 600 * 304.8 * 304.8, said + L"футы: размеры умножены на 304.8"},
+        {"metres", plate(units("6")), nullptr, 600e6, metres, 0, 6},
+        {"inches", plate(units("1")), nullptr, 600 * 25.4 * 25.4, said + L"дюймы: размеры умножены на 25.4", 0, 1},
+        {"centimetres", plate(units("5")), nullptr, 600e2, centimetres, 0, 5},
+        {"feet", plate(units("2")), nullptr, 600 * 304.8 * 304.8, said + L"футы: размеры умножены на 304.8", 0, 2},
         {"millimetres", plate(units("4")), nullptr, 600, L""},
         {"no_units", plate(units("0")), nullptr, 600, L""},
         {"no_units_given", plate({{9, "$ACADVER"}, {1, "AC1015"}}), nullptr, 600, L""},
-        {"metres_then_centimetres", plate(units("6") + units("5")), nullptr, 600e2, centimetres},
-        {"metres_then_no_unit_code", plate(units("6") + units("99") + units("x")), nullptr, 600e6, metres},
-        {"metres_lines_ending_in_cr", lineEndsCr, nullptr, 600e6, metres},
+        {"metres_then_centimetres", plate(units("6") + units("5")), nullptr, 600e2, centimetres, 0, 5},
+        {"metres_then_no_unit_code", plate(units("6") + units("99") + units("x")), nullptr, 600e6, metres, 0, 6},
+        {"metres_lines_ending_in_cr", lineEndsCr, nullptr, 600e6, metres, 0, 6},
     };
     const size_t before = host->State().messages.size();
     const std::wstring closing = ExpectParts(cases);
@@ -1197,6 +1306,18 @@ TEST_F(DxfImportTest, MarkingIsReadFromWhatIsShownInAnyCodePageOrNamedOrRefusesT
         {"material_with_latin_c", marked("[Материал=Cт3]"), 1, L"Cт3",
          L"материал «Cт3» набран латинскими и русскими буквами вперемешку: в слове «Cт3» латинские буквы C, русские т"},
         {"material_of_two_scripts", marked("[Материал=AISI 304/08Х18Н10]"), 1, L"AISI 304/08Х18Н10", L""},
+        // A value runs to the bracket that closes its own, in a text or a paragraph text alike;
+        // brackets round the value or its unit go.
+        {"material_with_a_bracketed_standard", marked("[Материал=Ст3 [ГОСТ]]"), 1, L"Ст3 [ГОСТ]", L""},
+        {"material_in_brackets_mtext", file("", "[Материал=[Ст3]]"), 1, L"Ст3", L""},
+        {"count_in_brackets", marked("[Кол-во=[3]]"), 3, L"", L""},
+        {"count_in_brackets_with_its_unit_mtext", file("", "[Кол-во=[3] шт]"), 3, L"", L""},
+        {"thickness_of_a_bracketed_unit", marked("[Толщина=3 [мм]]"), 1, L"", L"", 3},
+        {"thickness_of_a_bracketed_unit_mtext", file("", "[Толщина=3 [мм]]"), 1, L"", L"", 3},
+        {"count_of_two_bracketed_numbers", marked("[Кол-во=[3] [4]]"), 0, L"", refused + L"Кол-во=[3] [4]]" + counts},
+        {"material_unclosed_round_a_bracket", marked("[Материал=Ст3 [ГОСТ]"), 1, L"",
+         L"маркировка без закрывающей скобки не прочитана: «[Материал=Ст3 [ГОСТ]»: деталь импортирована с количеством 1, "
+         L"без толщины, без материала"},
     };
     const auto [entries, closing] = ImportCases(cases);
     NestingModel model;

@@ -117,8 +117,10 @@ TEST(FigureRecord, ReservesAndUnknownObjectTypesTravel) {
     source.object.reserve1[3] = 1.5;
     source.figure.reserve2[4] = -8;
     source.figure.m_reserve3[0] = 0xC3;
+    source.figure.m_fileUnits = 6;
     FigureRecord loaded;
     ASSERT_TRUE(LoadFigureRecord(SaveFigureRecord(source), loaded));
+    EXPECT_EQ(loaded.figure.m_fileUnits, 6);
     EXPECT_EQ(int32_t(loaded.object.m_objectType), 42);
     EXPECT_EQ(loaded.object.reserve1[3], 1.5);
     EXPECT_EQ(loaded.figure.reserve2[4], -8);

@@ -91,4 +91,9 @@ vlapi::ICirclePtr AddCircle(const vlapi::IDrawingContainerPtr& c, NPoint centre,
 // A closed chain of lines through the points, in their order.
 std::vector<vlapi::IDrawingObjectPtr> AddRing(const vlapi::IDrawingContainerPtr& c, const std::vector<NPoint>& points);
 
+// A folder path within `base` (absolute) of `bytes` bytes, in names of 200
+// bytes at most: one that takes a file of a short name but not the longer
+// name a file is first written under leaves the file system's limit little room.
+std::filesystem::path PathOfLength(const std::filesystem::path& base, size_t bytes);
+
 }  // namespace hosttest

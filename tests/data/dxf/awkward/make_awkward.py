@@ -480,6 +480,21 @@ def write_reasons(folder):
     doc, m = new(); plate(m)
     m.add_text("[Кол-во=", dxfattribs={"height": 3, "insert": (10, 10)}); m.add_text("4]", dxfattribs={"height": 3, "insert": (40, 10)})
     save(doc, "marking_split.dxf")
+    # Values with square brackets in them, in a text and a paragraph text,
+    # read to the bracket that closes their own; one cut short round a bracket.
+    doc, m = new(); plate(m); m.add_text("[Материал=Ст3 [ГОСТ]]", dxfattribs={"height": 3, "insert": (10, 10)})
+    save(doc, "marking_bracketed_value.dxf")
+    doc, m = new(); plate(m)
+    m.add_mtext("[Кол-во=[3]]\\P[Толщина=3 [мм]]", dxfattribs={"char_height": 3, "insert": (10, 50)})
+    save(doc, "marking_bracketed_mtext.dxf")
+    doc, m = new(); plate(m); m.add_text("[Материал=Ст3 [ГОСТ]", dxfattribs={"height": 3, "insert": (10, 10)})
+    save(doc, "marking_unclosed_round_a_bracket.dxf")
+    # A 200 x 100 plate with a construction line from corner to corner on Defpoints.
+    doc, m = new(); plate(m, w=200); m.add_line((0, 0), (200, 100), dxfattribs={"layer": "Defpoints"})
+    save(doc, "line_corner_to_corner.dxf")
+    # A 120 x 80 plate drawn in millimetres in a file whose header says metres
+    # (ezdxf's default): 120 000 x 80 000 mm, larger than any sheet.
+    doc, m = new(units=6); plate(m, w=120, h=80); save(doc, "metres_120_by_80.dxf")
     # Markings with other texts beside them, and two that disagree.
     for name, texts in (("marking_two", ["[Кол-во=4] [Толщина=2]"]), ("marking_joined", ["[Кол-во=4][Толщина=2]"]),
                         ("marking_after_name", ["Деталь 1 [Кол-во=4]"]), ("marking_unit_after", ["[Кол-во=4] шт"]),
