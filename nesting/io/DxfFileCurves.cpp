@@ -93,6 +93,7 @@ struct Local {
     bool paper = false;    // drawn in paper space
     bool several = false;  // open curves closing one ring
     bool invisible = false;
+    bool fill = false;            // a hatch (FileCurve::fill)
     std::vector<NPoint> on = {};  // on the curve (FileCurve::on)
 };
 
@@ -658,6 +659,7 @@ private:
             if (o.points.size() < 3 || plane.Tilted())
                 return;
             curve.what = L"штриховка";
+            curve.fill = true;
             for (size_t k = 1; k < o.points.size(); ++k)
                 add(mirror(o.points[k]));
             for (const NPoint& p : o.others)
@@ -807,6 +809,7 @@ private:
             placedCurve.several = curve.several;
             placedCurve.paper = paper || curve.paper;
             placedCurve.invisible = invisible || curve.invisible;
+            placedCurve.fill = curve.fill;
             for (const NPoint& p : curve.on)
                 placedCurve.on.push_back(placed.Apply(p));
             placedCurve.x1 = placedCurve.y1 = INFINITY;

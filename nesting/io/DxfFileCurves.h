@@ -33,6 +33,9 @@ struct FileCurve {
     // Made invisible (group 60), or in a block copy that is: not drawn, so
     // not cut, as a curve on a hidden layer is not.
     bool invisible = false;
+    // A hatch, by its boundary: a fill, never cut, so never a hole the
+    // part would lack (though it may be all that draws a lost outline).
+    bool fill = false;
     // The curve followed within the configured sag, where the drawing holds
     // it (a curve on a hidden layer): what it encloses is then told exactly,
     // not by its box alone. Empty for a curve known only from the file.

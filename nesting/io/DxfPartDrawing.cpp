@@ -922,8 +922,9 @@ std::vector<FileCurve> CurvesNotRead(const vlapi::IVarnelDocument2DPtr& doc, con
     const HeldCurves held(doc, view);
     return ClosedFileCurves(file, [&](const FileCurve& c) {
         // Paper space has coordinates of its own; what is made invisible is
-        // not drawn, so not cut; a ring within a point's box is a point.
-        if (c.paper || c.invisible || c.on.empty() ||
+        // not drawn, so not cut, nor is a fill (a section's hatching); a
+        // ring within a point's box is a point.
+        if (c.paper || c.invisible || c.fill || c.on.empty() ||
             (c.sized && c.x2 - c.x1 < vrnApi::kPointRing && c.y2 - c.y1 < vrnApi::kPointRing))
             return false;
         // One of no known size cannot have been read.

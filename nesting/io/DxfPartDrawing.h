@@ -73,7 +73,8 @@ std::wstring LostOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IV
 // blocks of any depth too) that the reader did not take into `view`: those
 // of which some point does not lie on a curve `view` holds, on any layer
 // (read before the curves of hidden layers go), and those of no known size.
-// Curves in paper space, made invisible, or within a point's box are none.
+// Curves in paper space, made invisible, hatches (fills, never cut) or
+// within a point's box are none.
 std::vector<FileCurve> CurvesNotRead(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IViewPtr& view,
                                      const std::filesystem::path& file);
 

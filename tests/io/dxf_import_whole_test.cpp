@@ -237,11 +237,11 @@ TEST_F(DxfWholePartTest, ACurveSkippedForAnyReasonRefusesThePartNamingIt)
         {"hole_an_ellipse_on_a_plane_tilted_by_0.00002", [&] { return Plate(outline + Groups{{0, "ELLIPSE"}, {8, "0"},
              {10, "70"}, {20, "170"}, {11, "10"}, {21, "0"}, {31, "-0.0002"}, {40, "0.5"}, {41, "0"}, {42, "6.283185307179586"}} +
              slant("0.00002")); }, L"", kPlate - 50 * pi},
-        // A hatch: a window drawn only so; a hole's fill, a clockwise edge
-        // of a half disc's among its edges; beside the part.
+        // A hatch is a fill, never cut: a section's hatching inside the
+        // part, with no curve about it; a hole's fill, a clockwise edge of a
+        // half disc's among its edges; beside the part.
         {"window_drawn_only_as_a_hatch", [&] { return Plate(outline + fill(kWindow)); },
-         kHoleLost + L"штриховка на слое «0» у (30; 100); при чтении пропущено: объекты HATCH, которые не импортируются — 1 "
-                     L"(штриховка на слое «0» у (30; 100))"},
+         kLeftOut + L"объекты HATCH, которые не импортируются — 1 (штриховка на слое «0» у (30; 100))", kPlate},
         {"hole_filled", [&] { return Plate(outline + arcHatch(40, 50, "0", "360", "1")); },
          kLeftOut + L"объекты HATCH, которые не импортируются — 1 (штриховка на слое «0» у (50; 50))", kPlate},
         {"half_disc_filled_clockwise", [&] { return Plate(outline + BulgedPolyline({{40, 150, 0}, {60, 150, -1}}) +
