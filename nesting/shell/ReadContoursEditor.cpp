@@ -49,8 +49,9 @@ std::wstring CountedNames(const std::vector<std::pair<std::wstring, std::wstring
     return text;
 }
 
-// What stands of a nesting: the figures on each sheet's view and the
-// remnants in each view.
+// What stands of a nesting: the parts on each sheet's view (a joined pair
+// counts as its two parts, as the registers count them) and the remnants in
+// each view.
 struct Nesting {
     std::map<int, size_t> placed;
     std::map<int, size_t> remnants;
@@ -85,8 +86,10 @@ Nesting NestingOf(INestingModel& model)
     Nesting nesting;
     for (const INObjectPtr& figure : figures) {
         const int view = figure->GetView();
-        if (std::any_of(sheets.begin(), sheets.end(), [view](const INObjectPtr& s) { return s->GetView() == view; }))
-            ++nesting.placed[view];
+        if (std::none_of(sheets.begin(), sheets.end(), [view](const INObjectPtr& s) { return s->GetView() == view; }))
+            continue;
+        const FigurePtr parts = ModelObjectAs<Figure>(figure);
+        nesting.placed[view] += parts ? PartsOf(parts).size() : 1;
     }
     for (const INObjectPtr& waste : wastes)
         ++nesting.remnants[waste->GetView()];

@@ -333,7 +333,8 @@ TEST_F(SourceDataTest, PartsThatNoLongerMatchTheSheetLeaveItOnEnter)
 }
 
 // After nesting (remnants built), an edit that takes every part off the
-// sheets and deletes the remnants says so when it happens, and why; a larger
+// sheets and deletes the remnants says so when it happens, and why, counting
+// the parts as the registers do (a joined pair of triangles is two); a larger
 // sheet keeps both and says the remnants are out of date, as a part deleted
 // from the sheet or one sent off it on Enter does; gaps typed back undo
 // nothing.
@@ -346,10 +347,13 @@ TEST_F(SourceDataTest, EditsThatUndoTheNestingSaySo)
     const std::string undone =
         ": раскрой отменён, детали убраны с листов в контейнер — 3 шт.; деловые отходы удалены — 1 шт.";
     const std::string stale = "деловые отходы (1 шт.) построены для прежнего раскроя и устарели — постройте их заново";
+    // The job with two equal right triangles besides, joined into a pair.
+    const std::string paired = ": раскрой отменён, детали убраны с листов в контейнер — 5 шт.";
     const struct {
         std::function<bool()> edit;
         std::string said;  // how the message starts; empty: none
         size_t placed;     // parts left on the sheets
+        bool triangles = false;
     } cases[] = {
         {[&] { return user->SelectItem(Figures(), 0) && set(L"Количество", L"2"); }, "Изменено количество деталей «A»" + undone, 0},
         {entered(L"Зазор между деталями", L"6"), "Изменён зазор между деталями (5 → 6)" + undone, 0},
@@ -370,12 +374,20 @@ TEST_F(SourceDataTest, EditsThatUndoTheNestingSaySo)
          "A — 1 шт.: деталь 2 мм, «Ст3», лист 3 мм, «09Г2С»\nA2 — 1 шт.: деталь 2 мм, «Ст3», лист 3 мм, «09Г2С»\n\nДеловые " +
              stale.substr(std::string("деловые ").size()),
          1},
+        {[&] { return user->SelectItem(Figures(), 0) && set(L"Количество", L"2"); },
+         "Изменено количество деталей «A»" + paired, 0, true},
+        {entered(L"Зазор между деталями", L"6"), "Изменён зазор между деталями (5 → 6)" + paired, 0, true},
+        {entered(L"Зазор до края листа", L"4"), "Изменён зазор до края листа (10 → 4)" + paired, 0, true},
+        {[&] { return set(L"Длина листа", L"280"); }, "Размер листа уменьшен" + paired, 0, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.said.empty() ? "gaps typed back" : c.said);
         NestingModel::m_session = false;  // the configuration's gaps: 5 and 10
         ASSERT_TRUE(user->New());
-        MakeJob(Parts());
+        std::vector<std::wstring> job = Parts();
+        if (c.triangles)
+            job.push_back(Fragment("T", {{0, 0}, {60, 0}, {0, 30}}, 2));
+        MakeJob(job, 300.0, 200.0, c.triangles);
         Place();
         NestingModel remnants;
         remnants.InitSheetsFromActiveDoc();
