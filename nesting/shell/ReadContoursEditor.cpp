@@ -521,6 +521,38 @@ void ReadContoursEditor::UpdateGaps()
     TellUndone(*m_model.get(), before, why);
 }
 
+ReadContoursEditor::FigureJob ReadContoursEditor::FigureJobOf()
+{
+    if (!m_model)
+        return {};
+    return {m_model->GetFiguresCount() != 0, m_model->GetWastesCount(), DrawingBridges(false)};
+}
+
+void ReadContoursEditor::DeleteRemnantsAndBridges()
+{
+    if (!m_model)
+        return;
+    DrawingBridges(true);
+    std::vector<INObjectPtr> remnants;
+    m_model->GetWasteObjects(remnants);
+    for (const INObjectPtr& remnant : remnants)
+        remnant->SetEdit(false);
+    m_model->ClearWastes();
+}
+
+size_t ReadContoursEditor::DrawingBridges(bool remove)
+{
+    // The editor's model holds no bridges of its own: those read here go
+    // with the call, their drawing objects kept unless deleted.
+    m_model->InitJumpersFromActiveDoc();
+    std::vector<INObjectPtr> bridges;
+    m_model->GetJumperObjects(bridges);
+    for (const INObjectPtr& bridge : bridges)
+        bridge->SetEdit(!remove);
+    m_model->ClearJumpers();
+    return bridges.size();
+}
+
 void ReadContoursEditor::OK()
 {
     if (!m_model)
