@@ -2,7 +2,8 @@
 // through the library as its source data would: a sheet of the given size and
 // one figure per part (with the part's count, thickness and material) laid
 // out in the container view; with --placed, the optimiser then places the
-// figures on the sheet. The host knows a library's macros by the file of the
+// figures on the sheet (a part it leaves in the container is named, and the
+// job fails). The host knows a library's macros by the file of the
 // library that made them: with --library, the drawing's library macros are
 // stamped as made by the library at PATH, so that a host that loads it from
 // there offers their hot points. With --fragments, the parts' fragment files
@@ -31,6 +32,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -185,6 +187,23 @@ void StampModule(const std::wstring& module)
     }
 }
 
+// Whether a figure of the active drawing stands on none of its sheets: in the container.
+bool LeftInContainer()
+{
+    const INestingModelPtr model = CreateNestingModelInstance();
+    model->InitSheetsFromActiveDoc();
+    model->InitFiguresFromActiveDoc();
+    std::vector<INObjectPtr> sheets;
+    std::vector<INObjectPtr> figures;
+    model->GetSheetObjects(sheets);
+    model->GetFigureObjects(figures);
+    std::set<int> views;
+    for (const INObjectPtr& sheet : sheets)
+        views.insert(sheet->GetView());
+    return std::any_of(figures.begin(), figures.end(),
+                       [&](const INObjectPtr& figure) { return views.count(figure->GetView()) == 0; });
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -293,7 +312,17 @@ int main(int argc, char** argv)
         if (placed) {
             const IOptimizerPtr optimizer = CreateOptimizerInstance();
             optimizer->Init();
+            const size_t shown = host.State().messages.size();
             optimizer->RunOptimization({1, RotationType::WithoutRotation, true});
+            // Parts the run left in the container are named with what the
+            // library told the user, and the job fails.
+            if (LeftInContainer()) {
+                std::cerr << "parts left in the container";
+                for (size_t k = shown; k < host.State().messages.size(); ++k)
+                    std::cerr << ": " << vlhost::Host::Utf8(host.State().messages[k].text);
+                std::cerr << "\n";
+                result = 1;
+            }
         }
         if (remnants) {
             const INestingModelPtr model = CreateNestingModelInstance();

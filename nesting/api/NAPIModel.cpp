@@ -579,16 +579,10 @@ std::vector<std::pair<std::wstring, std::wstring>> NAPIModel::MoveMismatchedFigu
 {
     std::vector<std::pair<std::wstring, std::wstring>> names;
     OnDrawing([&](NestingModel& m) {
-        // A compound figure stands for its members.
         for (const FigurePtr& figure : m.MoveMismatchedFiguresToContainer()) {
             const std::wstring stock = m.StockAgainstSheets(*figure);
-            const auto compound = std::dynamic_pointer_cast<CompoundFigure>(figure);
-            if (compound && !compound->m_figures.empty()) {
-                for (const FigurePtr& member : compound->m_figures)
-                    names.emplace_back(member->m_name, stock);
-            } else {
-                names.emplace_back(figure->m_name, stock);
-            }
+            for (const FigurePtr& part : PartsOf(figure))
+                names.emplace_back(part->m_name, stock);
         }
     });
     return names;

@@ -1,5 +1,6 @@
-// What a placement run tells of the parts it left in the container: each
-// part by name with its count, and why it found no sheet where that is known.
+// What a placement run does with a joined pair of parts larger than every
+// sheet, and tells of the parts it left in the container: each part by name
+// with its count, and why it found no sheet where that is known.
 #include "engine/NestingOptimizer.h"
 #include "geometry/UtilityFunctions.h"
 #include "io/DxfUnits.h"
@@ -49,39 +50,82 @@ std::wstring NameOf(const Figure& figure)
     return figure.m_macro ? figure.m_macro->GetName() : figure.m_name;
 }
 
-// The units of the DXF file a part was imported from, as the import said
-// they scaled it ("единицы файла ($INSUNITS) — метры: размеры умножены на
-// 1000"); empty when none did. A compound's are its first member's.
-std::wstring UnitsOf(const Figure& figure)
-{
-    const auto compound = dynamic_cast<const CompoundFigure*>(&figure);
-    const Figure& part = compound && !compound->m_figures.empty() && compound->m_figures.front()
-                             ? *compound->m_figures.front()
-                             : figure;
-    return dxfimport::UnitsText(part.m_fileUnits);
-}
-
 // Why a part fits no sheet, with its size and the largest sheet's, so that
 // a part drawn in other units than meant is seen for what it is: "больше
 // любого листа: деталь 30000 × 20000 мм, лист 2500 × 1250 мм"; a part that
 // would fit but for the gaps is said to; the units of its DXF file, where
-// they scaled it, are named.
-std::wstring LargerText(const Figure& figure, const Size& sheet)
+// they scaled it, are named ("единицы файла ($INSUNITS) — метры: размеры
+// умножены на 1000"). Of a joined pair, the size of one of its parts
+// (the pair's outline, gap and all, is no part's).
+std::wstring LargerText(const FigurePtr& figure, const Size& sheet)
 {
-    const NRect& rc = figure.m_borders.empty() || !figure.m_borders.front() ? figure.m_rectBorder
-                                                                            : figure.m_borders.front()->GetGabarit();
-    const Size part{rc.pTop.x - rc.pBot.x, rc.pTop.y - rc.pBot.y};
+    const Figure& part = *PartsOf(figure).front();
+    const NRect& rc = part.m_borders.empty() || !part.m_borders.front() ? part.m_rectBorder
+                                                                        : part.m_borders.front()->GetGabarit();
+    const Size size{rc.pTop.x - rc.pBot.x, rc.pTop.y - rc.pBot.y};
     const auto sizes = [](const Size& s) { return uf::NumberText(s.width) + L" × " + uf::NumberText(s.height) + L" мм"; };
-    std::wstring text = std::wstring(kLarger) + L": деталь " + sizes(part);
+    std::wstring text = std::wstring(kLarger) + L": деталь " + sizes(size);
     if (sheet.width > 0.0 && sheet.height > 0.0) {
         const std::vector<Size> whole{sheet};
-        const bool alone = Fits(part, whole) || Fits({part.height, part.width}, whole);
+        const bool alone = Fits(size, whole) || Fits({size.height, size.width}, whole);
         text += (alone ? L" с зазорами не помещается на лист " : L", лист ") + sizes(sheet);
     }
-    if (const std::wstring units = UnitsOf(figure); !units.empty())
+    if (const std::wstring units = dxfimport::UnitsText(part.m_fileUnits); !units.empty())
         text += L"; " + units;
     return text;
 }
+
+// The room a part's gap polygon has on each sheet of a run (and on a sheet
+// the run would add), as the placement gives it: the sheet less what the edge
+// gap asks beyond the half figure gap the polygon already keeps (more than
+// the sheet where the edge gap is the smaller).
+class SheetRoom {
+public:
+    explicit SheetRoom(const NestingOptimizer& run) : m_run(run)
+    {
+        const double margin = SheetInset(run.m_figureGap, run.m_sheetGap);
+        const auto add = [&](double width, double height) {
+            m_room.push_back({width - 2.0 * margin, height - 2.0 * margin});
+            if (width * height > m_largest.width * m_largest.height)
+                m_largest = {width, height};
+        };
+        for (const SheetPtr& sheet : run.m_model.m_sheets)
+            add(sheet->GetWidth(), sheet->GetHeight());
+        if (run.m_params.autoAddSheet)
+            add(NestingModel::m_widthSheet, NestingModel::m_heightSheet);
+    }
+
+    bool None() const { return m_room.empty(); }
+    // The sheet of the largest area, as a refusal names it.
+    const Size& Largest() const { return m_largest; }
+
+    bool FitsUpright(const Figure& figure) const { return Fits(Upright(figure), m_room); }
+
+    // In any turn the run may give it: upright, a quarter turned, or with 45°
+    // steps set on its corner.
+    bool FitsAnyTurn(const Figure& figure) const
+    {
+        const Size upright = Upright(figure);
+        if (Fits(upright, m_room) || Fits({upright.height, upright.width}, m_room))
+            return true;
+        if (m_run.m_params.rotateMethod != RotationType::Rotation45 || figure.m_poligons.empty() ||
+            !figure.m_poligons.front())
+            return false;
+        const NPoint size = NestingOptimizer::TurnedSize(figure.m_poligons.front()->m_points, 45.0);
+        return Fits({size.x, size.y}, m_room) || Fits({size.y, size.x}, m_room);
+    }
+
+private:
+    Size Upright(const Figure& figure) const
+    {
+        const NRect box = GapBox(figure, m_run.m_figureGap);
+        return {box.pTop.x - box.pBot.x, box.pTop.y - box.pBot.y};
+    }
+
+    const NestingOptimizer& m_run;
+    std::vector<Size> m_room;
+    Size m_largest;
+};
 
 struct Line {
     std::wstring name;
@@ -92,24 +136,25 @@ struct Line {
 
 }  // namespace
 
+std::vector<FigurePtr> NestingOptimizer::SplitPairsLargerThanSheets()
+{
+    const SheetRoom room(*this);
+    if (room.None())
+        return {};
+    std::vector<FigurePtr> members =
+        m_model.SplitCompoundFigures([&](const Figure& compound) { return !room.FitsAnyTurn(compound); });
+    // Members joined before they had gap polygons of their own get them.
+    if (!members.empty())
+        m_model.InitMissingFigurePolygons();
+    if (!m_model.m_checkOrient)
+        for (const FigurePtr& member : members)
+            member->RotateToMinGabarit();
+    return members;
+}
+
 std::wstring NestingOptimizer::LeftInContainerText() const
 {
-    // The room a part's gap polygon has on each sheet (and on a sheet the run
-    // would add), as the placement gives it: the sheet less what the edge gap
-    // asks beyond the half figure gap the polygon already keeps (more than
-    // the sheet where the edge gap is the smaller).
-    const double margin = SheetInset(m_figureGap, m_sheetGap);
-    std::vector<Size> room;
-    Size largest;  // the sheet of the largest area, as the message names it
-    const auto addRoom = [&](double width, double height) {
-        room.push_back({width - 2.0 * margin, height - 2.0 * margin});
-        if (width * height > largest.width * largest.height)
-            largest = {width, height};
-    };
-    for (const SheetPtr& sheet : m_model.m_sheets)
-        addRoom(sheet->GetWidth(), sheet->GetHeight());
-    if (m_params.autoAddSheet)
-        addRoom(NestingModel::m_widthSheet, NestingModel::m_heightSheet);
+    const SheetRoom room(*this);
     const bool quarterTurns = m_params.rotateMethod == RotationType::Rotation90 ||
                               m_params.rotateMethod == RotationType::Rotation45 ||
                               m_params.rotateMethod == RotationType::RotationGorzVert;
@@ -123,39 +168,22 @@ std::wstring NestingOptimizer::LeftInContainerText() const
             continue;
         std::wstring reason;
         const wchar_t* kind = nullptr;
-        const NRect box = GapBox(*figure, m_figureGap);
-        const Size upright{box.pTop.x - box.pBot.x, box.pTop.y - box.pBot.y};
-        const Size turned{upright.height, upright.width};
-        // With 45° steps a part may fit only set on its corner.
-        bool cornerwise = false;
-        if (m_params.rotateMethod == RotationType::Rotation45 && !figure->m_poligons.empty() &&
-            figure->m_poligons.front()) {
-            const NPoint size = TurnedSize(figure->m_poligons.front()->m_points, 45.0);
-            cornerwise = Fits({size.x, size.y}, room) || Fits({size.y, size.x}, room);
-        }
         if (DiffersFromSheet(*figure))
             kind = kMismatch;
-        else if (!Fits(upright, room) && !Fits(turned, room) && !cornerwise)
+        else if (!room.FitsAnyTurn(*figure))
             kind = kLarger;
-        else if (!Fits(upright, room) && !quarterTurns)
+        else if (!room.FitsUpright(*figure) && !quarterTurns)
             kind = kOnlyTurned;
         else if (!m_params.autoAddSheet)
             kind = kNoRoom;
         if (kind == kLarger)
-            reason = LargerText(*figure, largest);
+            reason = LargerText(figure, room.Largest());
         else if (kind == kMismatch)
             reason = std::wstring(kMismatch) + L": " + m_model.StockAgainstSheets(*figure);
         else if (kind)
             reason = kind;
-        // A compound figure stands for its members.
-        std::vector<std::wstring> names;
-        if (const auto compound = std::dynamic_pointer_cast<CompoundFigure>(figure); compound && !compound->m_figures.empty()) {
-            for (const FigurePtr& member : compound->m_figures)
-                names.push_back(NameOf(*member));
-        } else {
-            names.push_back(NameOf(*figure));
-        }
-        for (const std::wstring& name : names) {
+        for (const FigurePtr& part : PartsOf(figure)) {
+            const std::wstring name = NameOf(*part);
             // Parts of one name but of other stocks are lines of their own.
             auto it = std::find_if(lines.begin(), lines.end(), [&](const Line& l) {
                 return l.name == name && l.kind == kind && (kind != kMismatch || l.reason == reason);

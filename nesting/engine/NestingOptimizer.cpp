@@ -313,6 +313,7 @@ void NestingOptimizer::RunOptimization(const OptimizationParams& params)
     // and keep the container's order), and new gap polygons are made with
     // the figures back in their first turn.
     m_model.RotateAllFiguresToMinGabarit();
+    SplitPairsLargerThanSheets();
     m_model.SortFiguresByAreasDecrease();
     m_figures = m_model.m_figures;
     SetAutoPlacementAllFigures(NestingMode::AutoForAll);

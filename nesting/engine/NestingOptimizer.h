@@ -64,6 +64,11 @@ public:
     // Whether the figure's thickness or material differ from the sheets'
     // (an unknown value differs from none).
     bool DiffersFromSheet(const Figure& figure) const;
+    // A joined pair of parts that fits no sheet of the run (nor a sheet it
+    // would add) in any turn it may give is split: its parts are placed each
+    // where it fits. The parts split off, each turned to its smallest
+    // rectangle as the run turns every part.
+    std::vector<FigurePtr> SplitPairsLargerThanSheets();
     // The closing message's text on the parts the run left in the container,
     // with their counts and why, where that is known; empty when every part
     // lies on a sheet.

@@ -199,14 +199,9 @@ void Reporter::GetAllFigures(NestingModel& model, std::vector<FigurePtr>& all)
             continue;
         if (SheetPtr sheet = registers::SheetInView(model.m_sheets, figure->GetView()))
             figure->m_owner = sheet;
-        auto compound = std::dynamic_pointer_cast<CompoundFigure>(figure);
-        if (compound && figure->m_objectType == NestingObjectType::CompoundFigure) {
-            for (const FigurePtr& member : compound->m_figures) {
-                member->m_owner = figure->m_owner;
-                all.push_back(member);
-            }
-        } else {
-            all.push_back(figure);
+        for (const FigurePtr& part : PartsOf(figure)) {
+            part->m_owner = figure->m_owner;
+            all.push_back(part);
         }
     }
 }

@@ -79,11 +79,15 @@ std::wstring SheetFaults::OverlapNote(const std::wstring& heading, const std::ve
         if (it == m_overlaps.end())
             continue;
         std::vector<std::wstring> names;
+        size_t parts = 0;
         for (const FigurePtr& figure : it->second) {
-            if (std::find(names.begin(), names.end(), figure->GetName()) == names.end())
-                names.push_back(figure->GetName());
+            for (const FigurePtr& part : PartsOf(figure)) {
+                ++parts;
+                if (std::find(names.begin(), names.end(), part->GetName()) == names.end())
+                    names.push_back(part->GetName());
+            }
         }
-        text += L"\n" + sheet->m_name + L" (деталей: " + std::to_wstring(it->second.size()) + L"): ";
+        text += L"\n" + sheet->m_name + L" (деталей: " + std::to_wstring(parts) + L"): ";
         for (size_t i = 0; i < names.size() && i < kNamesShown; ++i)
             text += (i > 0 ? L", " : L"") + names[i];
         if (names.size() > kNamesShown)
@@ -103,14 +107,16 @@ std::wstring SheetFaults::LeftOutNote(const std::wstring& heading, const std::ve
                                      [&](const LeftOut& entry) { return entry.sheet == sheet; });
         if (it == m_leftOut.end())
             continue;
-        text += L"\n" + sheet->m_name + L": ";
-        for (size_t i = 0; i < it->parts.size() && i < kShown; ++i) {
-            const auto& [figure, beyond] = it->parts[i];
-            text += (i > 0 ? L", " : L"") + figure->GetName() +
-                    (beyond ? L" (за краем листа)" : L" (другой толщины или материала)");
+        std::vector<std::wstring> named;
+        for (const auto& [figure, beyond] : it->parts) {
+            for (const FigurePtr& part : PartsOf(figure))
+                named.push_back(part->GetName() + (beyond ? L" (за краем листа)" : L" (другой толщины или материала)"));
         }
-        if (it->parts.size() > kShown)
-            text += L" и ещё " + std::to_wstring(it->parts.size() - kShown);
+        text += L"\n" + sheet->m_name + L": ";
+        for (size_t i = 0; i < named.size() && i < kShown; ++i)
+            text += (i > 0 ? L", " : L"") + named[i];
+        if (named.size() > kShown)
+            text += L" и ещё " + std::to_wstring(named.size() - kShown);
     }
     return text;
 }

@@ -224,6 +224,14 @@ void CompoundFigure::UpdateFigures()
         m_figures.push_back(LoadMember(macro));
 }
 
+std::vector<FigurePtr> PartsOf(const FigurePtr& figure)
+{
+    const auto* compound = dynamic_cast<const CompoundFigure*>(figure.get());
+    if (compound && !compound->m_figures.empty())
+        return compound->m_figures;
+    return {figure};
+}
+
 // ---- Overrides
 
 void CompoundFigure::ChangeView(int number, bool move)

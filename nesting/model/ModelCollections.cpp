@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <map>
 #include <unordered_set>
 
@@ -236,6 +237,13 @@ void NestingModel::DelSheet(SheetPtr sheet)
     if (!sheet)
         return;
     DeleteBridgesOn({sheet});
+    // Its remnants go with it, from the model as from the drawing.
+    std::vector<WastePtr> remnants;
+    std::copy_if(m_wastes.begin(), m_wastes.end(), std::back_inserter(remnants), [&](const WastePtr& waste) {
+        return waste->m_owner == sheet || (!waste->m_owner && sheet->GetView() > 0 && waste->GetView() == sheet->GetView());
+    });
+    for (WastePtr& waste : remnants)
+        DelWaste(waste);
     const int container = vrnApi::CreateContainerView(m_widthSheet, m_heightSheet);
     for (const FigurePtr& figure : m_figures) {
         if (figure->m_owner == sheet) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <unordered_set>
 
 namespace {
@@ -143,12 +144,12 @@ void NestingModel::CreateCompoundFigures()
         InitFigurePolygons();
 }
 
-void NestingModel::DestroyCompoundFigures()
+std::vector<FigurePtr> NestingModel::SplitCompoundFigures(const std::function<bool(const Figure&)>& which)
 {
     std::vector<FigurePtr> restored;
     std::vector<FigurePtr> compounds;
     for (const FigurePtr& figure : m_figures) {
-        if (figure->m_objectType != NestingObjectType::CompoundFigure)
+        if (figure->m_objectType != NestingObjectType::CompoundFigure || !which(*figure))
             continue;
         // The bridges on the compound go with the members under them.
         if (const auto* compound = dynamic_cast<const CompoundFigure*>(figure.get()))
@@ -159,5 +160,11 @@ void NestingModel::DestroyCompoundFigures()
     }
     m_figures.insert(m_figures.end(), restored.begin(), restored.end());
     RemoveEach(m_figures, compounds);
+    return restored;
+}
+
+void NestingModel::DestroyCompoundFigures()
+{
+    SplitCompoundFigures([](const Figure&) { return true; });
     CompoundFigure::m_index = 0;
 }

@@ -145,13 +145,16 @@ bool NestingModel::CheckIntersectAllFigures(FigurePtr figure, bool tellMismatch)
             if (!each || each->m_valid) {
                 continue;
             }
-            const std::wstring line = (each->m_macro ? each->m_macro->GetName() : each->m_name) + L": " +
-                                      StockAgainstSheets(*each);
-            const auto it = std::find_if(lines.begin(), lines.end(), [&](const auto& l) { return l.first == line; });
-            if (it == lines.end()) {
-                lines.emplace_back(line, 1);
-            } else {
-                ++it->second;
+            for (const FigurePtr& part : PartsOf(each)) {
+                const std::wstring line = (part->m_macro ? part->m_macro->GetName() : part->m_name) + L": " +
+                                          StockAgainstSheets(*each);
+                const auto it =
+                    std::find_if(lines.begin(), lines.end(), [&](const auto& l) { return l.first == line; });
+                if (it == lines.end()) {
+                    lines.emplace_back(line, 1);
+                } else {
+                    ++it->second;
+                }
             }
         }
         std::wstring text = vrnApi::LoadStr(IDS_MESS_THICKNESS_MATERIAL) + L":";

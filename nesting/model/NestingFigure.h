@@ -179,3 +179,7 @@ public:
 private:
     std::vector<INestingMacroObjectPtr> MemberMacros() const;
 };
+
+// The parts a figure stands for, as the registers and every message count
+// them: a compound figure's members, any other figure itself.
+std::vector<FigurePtr> PartsOf(const FigurePtr& figure);

@@ -13,6 +13,7 @@
 #include "model/NestingWaste.h"
 #include "model/Params.h"
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -73,6 +74,9 @@ public:
     void InitMissingFigurePolygons();
     void CreateCompoundFigures();
     void DestroyCompoundFigures();
+    // The compound figures `which` picks split into their members, which take
+    // their places in the list after the others; the members returned.
+    std::vector<FigurePtr> SplitCompoundFigures(const std::function<bool(const Figure&)>& which);
     void RotateAllFiguresToMinGabarit();
     void SetAllFiguresInSourcePlacement();
     void MoveFiguresToSysView();

@@ -49,8 +49,9 @@ std::wstring CountedNames(const std::vector<std::pair<std::wstring, std::wstring
     return text;
 }
 
-// What stands of a nesting: the figures on each sheet's view and the
-// remnants in each view.
+// What stands of a nesting: the parts on each sheet's view (a joined pair
+// counts as its two parts, as the registers count them) and the remnants in
+// each view.
 struct Nesting {
     std::map<int, size_t> placed;
     std::map<int, size_t> remnants;
@@ -85,8 +86,10 @@ Nesting NestingOf(INestingModel& model)
     Nesting nesting;
     for (const INObjectPtr& figure : figures) {
         const int view = figure->GetView();
-        if (std::any_of(sheets.begin(), sheets.end(), [view](const INObjectPtr& s) { return s->GetView() == view; }))
-            ++nesting.placed[view];
+        if (std::none_of(sheets.begin(), sheets.end(), [view](const INObjectPtr& s) { return s->GetView() == view; }))
+            continue;
+        const FigurePtr parts = ModelObjectAs<Figure>(figure);
+        nesting.placed[view] += parts ? PartsOf(parts).size() : 1;
     }
     for (const INObjectPtr& waste : wastes)
         ++nesting.remnants[waste->GetView()];
@@ -516,6 +519,38 @@ void ReadContoursEditor::UpdateGaps()
     const Nesting before = NestingOf(*m_model.get());
     m_model->UpdateGaps();
     TellUndone(*m_model.get(), before, why);
+}
+
+ReadContoursEditor::FigureJob ReadContoursEditor::FigureJobOf()
+{
+    if (!m_model)
+        return {};
+    return {m_model->GetFiguresCount() != 0, m_model->GetWastesCount(), DrawingBridges(false)};
+}
+
+void ReadContoursEditor::DeleteRemnantsAndBridges()
+{
+    if (!m_model)
+        return;
+    DrawingBridges(true);
+    std::vector<INObjectPtr> remnants;
+    m_model->GetWasteObjects(remnants);
+    for (const INObjectPtr& remnant : remnants)
+        remnant->SetEdit(false);
+    m_model->ClearWastes();
+}
+
+size_t ReadContoursEditor::DrawingBridges(bool remove)
+{
+    // The editor's model holds no bridges of its own: those read here go
+    // with the call, their drawing objects kept unless deleted.
+    m_model->InitJumpersFromActiveDoc();
+    std::vector<INObjectPtr> bridges;
+    m_model->GetJumperObjects(bridges);
+    for (const INObjectPtr& bridge : bridges)
+        bridge->SetEdit(!remove);
+    m_model->ClearJumpers();
+    return bridges.size();
 }
 
 void ReadContoursEditor::OK()

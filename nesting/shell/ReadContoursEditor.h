@@ -61,9 +61,24 @@ public:
     void UpdateGaps();
     void OK();
 
+    // What the drawing's figure job holds that a switch to linear nesting
+    // takes away: its parts, and the remnants and bridges it deletes.
+    struct FigureJob {
+        bool parts = false;
+        size_t remnants = 0;
+        size_t bridges = 0;
+    };
+    FigureJob FigureJobOf();
+    // The figure job's remnants and bridges deleted from the drawing and the
+    // model (linear nesting draws its bars in place of the sheets and parts).
+    void DeleteRemnantsAndBridges();
+
     ModelParams m_sourceParam{};
     INestingModelPtr m_model;
 
 private:
+    // The drawing's bridges, read for the call and let go: counted, or
+    // deleted (`remove`).
+    size_t DrawingBridges(bool remove);
     bool SetSheetSize(double value, double (INestingModel::*get)(), NResult (INestingModel::*set)(double));
 };

@@ -109,8 +109,21 @@ constexpr size_t kNamedLines = 10;   // lines of a list file a message names at 
 constexpr size_t kMostListRows = 5000;
 constexpr double kSameThickness = 0.001;
 
-const wchar_t kLinearReplacesFigures[] =
-    L"Линейный раскрой заменит листы и детали фигурного раскроя этого чертежа. Перейти к линейному раскрою?";
+// The question before linear nesting replaces a figure job: what it replaces,
+// and the remnants and bridges it deletes.
+std::wstring LinearReplacesText(const ReadContoursEditor::FigureJob& job)
+{
+    std::vector<std::wstring> deleted;
+    if (job.remnants > 0)
+        deleted.push_back(L"деловые отходы (" + std::to_wstring(job.remnants) + L" шт.)");
+    if (job.bridges > 0)
+        deleted.push_back(L"мостики (" + std::to_wstring(job.bridges) + L" шт.)");
+    std::wstring text = std::wstring(L"Линейный раскрой заменит листы") + (job.parts ? L" и детали" : L"") +
+                        L" фигурного раскроя этого чертежа";
+    for (size_t i = 0; i < deleted.size(); ++i)
+        text += (i == 0 ? L" и удалит его " : L" и ") + deleted[i];
+    return text + L". Перейти к линейному раскрою?";
+}
 const wchar_t kFiguresReplaceLinear[] =
     L"Фигурный раскрой заменит заготовки и детали линейного раскроя этого чертежа. Перейти к фигурному раскрою?";
 
@@ -491,15 +504,20 @@ void ReadContoursProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
         // nesting its bars for the sheets and parts, figure nesting an empty
         // sheet for the drawn bars and pieces): where parts or pieces go the
         // user says so first, and what the question says is done at once.
-        const bool replaces = method != 0 ? !wasLinear && model->GetFiguresCount() != 0
+        const ReadContoursEditor::FigureJob job =
+            method != 0 && !wasLinear ? m_editor.FigureJobOf() : ReadContoursEditor::FigureJob{};
+        const bool replaces = method != 0 ? !wasLinear && (job.parts || job.remnants > 0 || job.bridges > 0)
                                           : wasLinear && (model->GetFiguresCount() != 0 || model->GetSheetsCount() != 0);
-        if (replaces && !vrnApi::AskYesNo(method != 0 ? kLinearReplacesFigures : kFiguresReplaceLinear)) {
+        if (replaces &&
+            !vrnApi::AskYesNo(method != 0 ? LinearReplacesText(job) : std::wstring(kFiguresReplaceLinear))) {
             UpdateControls();
             return;
         }
         model->SetNestingMethod(method);
-        if (method != 0 && !wasLinear)
+        if (method != 0 && !wasLinear) {
+            m_editor.DeleteRemnantsAndBridges();
             StartBars();
+        }
         // Linear nesting draws its job also in place of a figure job of sheets
         // alone (their sizes are the bar's), and its details of this session
         // (figure nesting cleared them away); the drawing never keeps figure
@@ -581,8 +599,9 @@ void ReadContoursProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
 
 // A drawing turned to linear nesting: its bars have no width, thickness or
 // material until they are given (the sheets', often those another drawing
-// left for this session, are no bar's); the sheets' thickness and material
-// are said to be left to the sheets.
+// left for this session, are no bar's); the sheets' width, thickness and
+// material are said to be left to the sheets, and what width the bars are
+// drawn with meanwhile.
 void ReadContoursProcess::StartBars()
 {
     const INestingModelPtr& model = m_editor.m_model;
@@ -590,8 +609,15 @@ void ReadContoursProcess::StartBars()
     params.m_barSized = ModelParams::kBarWidthNotGiven;
     model->SetParams(params);
     std::wstring dropped;
+    // Bars of no width given are drawn as wide as the library's default sheet.
+    const double width = model->GetHeightSheet();
+    const bool widthDropped = width != NestingModel::kDefaultHeightSheet;
+    if (widthDropped) {
+        dropped += L"ширина " + uf::NumberText(width) + L" мм";
+        model->SetHeightSheet(NestingModel::kDefaultHeightSheet);
+    }
     if (const double thickness = model->GetThicknessSheet(); thickness > 0.0) {
-        dropped += L"толщина " + uf::NumberText(thickness) + L" мм";
+        dropped += (dropped.empty() ? L"толщина " : L", толщина ") + uf::NumberText(thickness) + L" мм";
         model->SetThicknessSheet(0.0);
     }
     if (const std::wstring material = model->GetMaterialSheet(); !material.empty()) {
@@ -600,7 +626,10 @@ void ReadContoursProcess::StartBars()
     }
     if (!dropped.empty())
         vrnApi::ShowInformText(L"Заготовкам линейного раскроя не перенесены с листов: " + dropped +
-                               L". Задайте заготовкам свои на вкладке «" + Str(IDS_NESTING_PREPPARAMS) + L"».");
+                               L". Задайте заготовкам свои на вкладке «" + Str(IDS_NESTING_PREPPARAMS) + L"»." +
+                               (widthDropped ? L" Пока ширина не задана, заготовки нарисованы шириной " +
+                                                   uf::NumberText(NestingModel::kDefaultHeightSheet) + L" мм."
+                                             : L""));
 }
 
 // A cell of the details grid typed in: the detail of its row takes the

@@ -306,22 +306,46 @@ TEST(JobCheckGaps, RoundPartsKeepTheSetGapsOnTheirTrueOutlines)
 
 // nesting_job drops no part without a word: a part with a spike (no
 // material) is placed, one whose outline crosses itself is named with the
-// library's message, and the run fails.
-TEST(NestingJob, APartTheLibraryRefusesIsNamedAndNoneIsDropped)
+// library's message; parts the run leaves in the container are named with
+// what it told the user; either fails the run. Equal right triangles whose
+// joined pair fits no sheet are each placed.
+struct MadeJob {
+    const char* name;
+    std::string parts;
+    std::vector<std::string> options;
+    int status;
+    std::string said;    // on the error stream
+    std::string placed;  // by job_check overlap
+};
+
+const MadeJob kMade[] = {
+    {"refused", "Spiked|2|2|Ст3|0,0 100,0 100,50 60,50 60,80 60,50 0,50\nBowtie|1|2|Ст3|0,0 100,60 100,0 0,60\n",
+     {"--sheet", "400", "200"}, 1, "part Bowtie refused: Bowtie: контур пересекает сам себя", "2 placed parts"},
+    {"triangles", "T|3|2|Ст3|0,0 2975,0 0,1475\n", {"--sheet", "3000", "1500", "--gaps", "10", "10"}, 0, "",
+     "3 placed parts on 3 sheets"},
+    {"left", "T|2|2|Ст3|0,0 3100,0 0,1475\n", {"--sheet", "3000", "1500", "--gaps", "10", "10"}, 1,
+     "parts left in the container: Не размещены на листах и остались в контейнере:\nT — 2 шт.: больше любого листа: "
+     "деталь 3100 × 1475",
+     "0 placed parts"},
+};
+
+TEST(NestingJob, NoPartIsDroppedWithoutAWord)
 {
     const fs::path job = fs::temp_directory_path() / ("nesting_job_refused-" + std::to_string(getpid()));
-    fs::remove_all(job);
-    fs::create_directories(job);
-    Write(job / "parts.txt", "Spiked|2|2|Ст3|0,0 100,0 100,50 60,50 60,80 60,50 0,50\n"
-                             "Bowtie|1|2|Ст3|0,0 100,60 100,0 0,60\n");
-    const Outcome made = RunCommand({NESTING_JOB, (job / "parts.txt").string(), (job / "job.vdw").string(), "--sheet",
-                                     "400", "200", "--placed"});
-    EXPECT_EQ(made.status, 1) << made.output;
-    EXPECT_NE(made.output.find("part Bowtie refused: Bowtie: контур пересекает сам себя"), std::string::npos)
-        << made.output;
-    const Outcome overlap = RunCommand({JOB_CHECK, "overlap", (job / "job.vdw").string()});
-    EXPECT_EQ(overlap.status, 0) << overlap.output;
-    EXPECT_NE(overlap.output.find("2 placed parts"), std::string::npos) << overlap.output;
+    for (const MadeJob& c : kMade) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(job);
+        fs::create_directories(job);
+        Write(job / "parts.txt", c.parts);
+        std::vector<std::string> words{NESTING_JOB, (job / "parts.txt").string(), (job / "job.vdw").string(), "--placed"};
+        words.insert(words.end(), c.options.begin(), c.options.end());
+        const Outcome made = RunCommand(words);
+        EXPECT_EQ(made.status, c.status) << made.output;
+        EXPECT_NE(made.output.find(c.said), std::string::npos) << made.output;
+        const Outcome overlap = RunCommand({JOB_CHECK, "overlap", (job / "job.vdw").string()});
+        EXPECT_EQ(overlap.status, 0) << overlap.output;
+        EXPECT_NE(overlap.output.find(c.placed), std::string::npos) << overlap.output;
+    }
     fs::remove_all(job);
 }
 

@@ -83,6 +83,71 @@ TEST_F(PlaceTest, PartsLeftInTheContainerAreNamedWithWhy)
     NestingModel::m_materialSheet.clear();
 }
 
+// Equal right triangles joined in pairs, as a run joins them: a pair that
+// fits no sheet (nor a sheet the run adds) is placed as its two triangles,
+// each where it fits; a pair that fits stays joined; a triangle larger than
+// every sheet is refused with its own size, never the pair's.
+struct PairCase {
+    const char* name;
+    double a, b;            // the legs of each triangle
+    double width, height;   // of the sheet
+    double gap, edge;
+    int count;
+    bool autoAddSheet;
+    size_t placed;          // parts on sheets
+    size_t compounds;       // pairs still joined
+    std::wstring lines;     // of the closing message, after its heading; empty: none
+};
+
+const PairCase kPairs[] = {
+    {"pair wider than the sheet", 2975, 1475, 3000, 1500, 10, 10, 2, true, 2, 0, L""},
+    {"square pair", 1225, 1225, 1250, 1250, 10, 10, 2, true, 2, 0, L""},
+    {"small gaps", 590, 590, 600, 600, 5, 5, 2, true, 2, 0, L""},
+    {"three triangles", 2975, 1475, 3000, 1500, 10, 10, 3, true, 3, 0, L""},
+    {"one sheet only", 2975, 1475, 3000, 1500, 10, 10, 2, false, 1, 0, L"T — 1 шт.: не хватило места на листах"},
+    {"pair that fits", 1000, 500, 3000, 1500, 10, 10, 2, true, 2, 1, L""},
+    {"triangle larger than the sheet", 3100, 1475, 3000, 1500, 10, 10, 2, true, 0, 0,
+     L"T — 2 шт.: больше любого листа: деталь 3100 × 1475 мм, лист 3000 × 1500 мм"},
+};
+
+TEST_F(PlaceTest, JoinedTrianglesThatFitNoSheetArePlacedOneByOne)
+{
+    for (const PairCase& c : kPairs) {
+        SCOPED_TRACE(c.name);
+        Model().m_figures.clear();
+        Model().m_sheets.clear();
+        Model().m_figureGap = c.gap;
+        Model().m_sheetGap = c.edge;
+        const SheetPtr sheet = AddSheet(c.width, c.height);
+        // Read with no gap polygons yet: the run makes them and joins the pairs.
+        for (int k = 0; k < c.count; ++k)
+            Model().m_figures.push_back(MakeFigure({{0, 0}, {c.a, 0}, {0, c.b}}, L"T"));
+        optimizer.Init(Model().m_figures, Model().m_sheets);
+        optimizer.SetGaps(c.gap, c.edge);
+        optimizer.RunOptimization(OptimizationParams{1, RotationType::Rotation90, c.autoAddSheet});
+
+        size_t placed = 0, compounds = 0;
+        for (const FigurePtr& figure : Model().m_figures) {
+            const auto* pair = dynamic_cast<const CompoundFigure*>(figure.get());
+            compounds += pair != nullptr;
+            if (!figure->m_owner)
+                continue;
+            placed += pair ? pair->m_figures.size() : 1;
+            // Its gap polygon keeps the edge gap less the half figure gap it holds.
+            const NRect& rc = figure->m_poligons.front()->GetGabarit();
+            const NRect& s = figure->m_owner->m_rect;
+            const double inset = c.edge - 0.5 * c.gap - 1e-3;
+            EXPECT_GE(rc.pBot.x, s.pBot.x + inset);
+            EXPECT_GE(rc.pBot.y, s.pBot.y + inset);
+            EXPECT_LE(rc.pTop.x, s.pTop.x - inset);
+            EXPECT_LE(rc.pTop.y, s.pTop.y - inset);
+        }
+        EXPECT_EQ(placed, c.placed);
+        EXPECT_EQ(compounds, c.compounds);
+        EXPECT_EQ(optimizer.LeftInContainerText(), c.lines.empty() ? L"" : kHeading + c.lines);
+    }
+}
+
 // A part of a kilometre (a drawing in metres read as millimetres) lies in the
 // container: the sheet still counts the part it holds, and the run's closing
 // message says why the large one is not placed, with its size and the sheet's.

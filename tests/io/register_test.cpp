@@ -136,7 +136,9 @@ const std::wstring kOther = L" (другой толщины или матери�
 TEST_F(RegisterTest, ASheetCountsItsPartsOfItsStockEachWholeOverlappingOrNot)
 {
     model.m_figureGap = 0.0;
-    struct Part { const wchar_t* name; double x, y, thickness = 0.0; };  // 100 x 100, 0: the sheets' thickness
+    // 100 x 100, 0: the sheets' thickness; or a joined pair of triangles
+    // (100 x 60 each), two parts.
+    struct Part { const wchar_t* name; double x, y, thickness = 0.0; bool pair = false; };
     const struct {
         const char* what;
         std::vector<Part> parts;
@@ -152,6 +154,10 @@ TEST_F(RegisterTest, ASheetCountsItsPartsOfItsStockEachWholeOverlappingOrNot)
          kOverlap + L":\nS (деталей: 3): P, Q, R"},
         {"parts over one another beside one of another thickness", {{L"P", 0, 0}, {L"P", 50, 0}, {L"T", 300, 0, 3}},
          L"4.00", L"800.00", kOverlap + L", кроме названных ниже:\nS (деталей: 2): P\n\n" + kLeftOut + L"T" + kOther},
+        {"a joined pair over a part", {{L"P", 0, 0}, {L"T", 50, 0, 0, true}}, L"3.20", L"953.24",
+         kOverlap + L":\nS (деталей: 3): P, T"},
+        {"a joined pair over the sheet's edge", {{L"P", 0, 0}, {L"T", 950, 0, 0, true}}, L"2.00", L"400.00",
+         kLeftOut + L"T (за краем листа), T (за краем листа)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -159,7 +165,9 @@ TEST_F(RegisterTest, ASheetCountsItsPartsOfItsStockEachWholeOverlappingOrNot)
         Messages().clear();
         const SheetPtr sheet = AddSheet(L"S", 1000.0, 500.0);
         for (const Part& p : c.parts)
-            if (const FigurePtr part = AddRectPart(sheet, p.name, 100, 100, p.x, p.y); p.thickness)
+            if (const FigurePtr part = p.pair ? AddCompound(sheet, p.name, p.x, p.y)
+                                              : AddRectPart(sheet, p.name, 100, 100, p.x, p.y);
+                p.thickness)
                 part->SetThickness(p.thickness);
         const Rows expected = {{L"S", L"Ст3", L"2.00", L"1000", L"500", L"1", c.utilisation, c.cut, L""}};
         EXPECT_EQ(Data(Run(kCards)), expected);

@@ -174,7 +174,19 @@ TEST_F(OverlapTest, ThicknessOrMaterialOtherThanTheSheetsIsFlagged)
     otherMaterial->SetMaterial(L"Латунь");
     right->SetThickness(2.0);
     right->SetMaterial(L"Сталь");
-    model.m_figures = {thick, otherMaterial, right};
+    // A joined pair of triangles of 3 mm: two parts of their own name.
+    model.m_figures = {MakeFigureWithGap({{300, 0}, {340, 0}, {300, 20}}, kGap),
+                       MakeFigureWithGap({{400, 0}, {440, 0}, {400, 20}}, kGap)};
+    for (const FigurePtr& triangle : model.m_figures) {
+        triangle->m_macro->SetName(L"T");
+        triangle->SetThickness(3.0);
+        triangle->SetMaterial(L"Сталь");
+    }
+    model.m_figureGap = kGap;
+    model.CreateCompoundFigures();
+    ASSERT_EQ(model.m_figures.size(), 1u);
+    model.m_figures.front()->SetPlacement(400.0, 200.0, 0.0, false);  // joined at the origin, clear of the others
+    model.m_figures.insert(model.m_figures.begin(), {thick, otherMaterial, right});
 
     EXPECT_FALSE(model.CheckIntersectAllFigures(nullptr));
     // The right material does not clear a wrong thickness.
@@ -184,6 +196,9 @@ TEST_F(OverlapTest, ThicknessOrMaterialOtherThanTheSheetsIsFlagged)
     EXPECT_FALSE(ShownInError(*right));
     // Reported though the last figure tested is right.
     EXPECT_EQ(ErrorMessages(), 1u);
+    EXPECT_EQ(Messages().back().text.substr(Messages().back().text.find(L"\n")),
+              L"\nPart: деталь 3 мм, «Сталь», лист 2 мм, «Сталь»\nPart: деталь 2 мм, «Латунь», лист 2 мм, «Сталь»"
+              L"\nT: деталь 3 мм, «Сталь», лист 2 мм, «Сталь» (2 шт.)");
 }
 
 TEST_F(OverlapTest, UnknownThicknessOrMaterialMatchesAnySheet)

@@ -54,14 +54,16 @@ protected:
         return path.wstring();
     }
     // A sheet of the size and the fragments' figures in the container, loaded
-    // and confirmed as the source data does.
-    void MakeJob(const std::vector<std::wstring>& fragments, double width = 300.0, double height = 200.0)
+    // and confirmed as the source data does (`unite`: equal right triangles
+    // joined in pairs).
+    void MakeJob(const std::vector<std::wstring>& fragments, double width = 300.0, double height = 200.0,
+                 bool unite = false)
     {
         ReadContoursEditor editor;
         ASSERT_TRUE(editor.Init());
         editor.SetWidthSheet(width);
         editor.SetHeightSheet(height);
-        editor.LoadFigures(fragments, false);
+        editor.LoadFigures(fragments, unite);
         editor.OK();
     }
     // The job's figures placed on its sheets by the optimiser.

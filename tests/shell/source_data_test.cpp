@@ -333,10 +333,14 @@ TEST_F(SourceDataTest, PartsThatNoLongerMatchTheSheetLeaveItOnEnter)
 }
 
 // After nesting (remnants built), an edit that takes every part off the
-// sheets and deletes the remnants says so when it happens, and why; a larger
+// sheets and deletes the remnants says so when it happens, and why, counting
+// the parts as the registers do (a joined pair of triangles is two); a larger
 // sheet keeps both and says the remnants are out of date, as a part deleted
 // from the sheet or one sent off it on Enter does; gaps typed back undo
-// nothing.
+// nothing. The switch to linear nesting asks first, naming the remnants it
+// deletes, and says nothing of them later; its bars, of no width given, are
+// drawn without the sheets' width. The model holds the remnants the drawing
+// holds.
 TEST_F(SourceDataTest, EditsThatUndoTheNestingSaySo)
 {
     const auto set = [this](const wchar_t* control, const wchar_t* value) { return user->SetValue(C(control), value); };
@@ -346,10 +350,14 @@ TEST_F(SourceDataTest, EditsThatUndoTheNestingSaySo)
     const std::string undone =
         ": раскрой отменён, детали убраны с листов в контейнер — 3 шт.; деловые отходы удалены — 1 шт.";
     const std::string stale = "деловые отходы (1 шт.) построены для прежнего раскроя и устарели — постройте их заново";
+    // The job with two equal right triangles besides, joined into a pair.
+    const std::string paired = ": раскрой отменён, детали убраны с листов в контейнер — 5 шт.";
     const struct {
         std::function<bool()> edit;
         std::string said;  // how the message starts; empty: none
         size_t placed;     // parts left on the sheets
+        bool triangles = false;
+        std::string asked = "";  // the question asked first; empty: none
     } cases[] = {
         {[&] { return user->SelectItem(Figures(), 0) && set(L"Количество", L"2"); }, "Изменено количество деталей «A»" + undone, 0},
         {entered(L"Зазор между деталями", L"6"), "Изменён зазор между деталями (5 → 6)" + undone, 0},
@@ -370,12 +378,26 @@ TEST_F(SourceDataTest, EditsThatUndoTheNestingSaySo)
          "A — 1 шт.: деталь 2 мм, «Ст3», лист 3 мм, «09Г2С»\nA2 — 1 шт.: деталь 2 мм, «Ст3», лист 3 мм, «09Г2С»\n\nДеловые " +
              stale.substr(std::string("деловые ").size()),
          1},
+        {[&] { return user->SelectItem(Figures(), 0) && set(L"Количество", L"2"); },
+         "Изменено количество деталей «A»" + paired, 0, true},
+        {entered(L"Зазор между деталями", L"6"), "Изменён зазор между деталями (5 → 6)" + paired, 0, true},
+        {entered(L"Зазор до края листа", L"4"), "Изменён зазор до края листа (10 → 4)" + paired, 0, true},
+        {[&] { return set(L"Длина листа", L"280"); }, "Размер листа уменьшен" + paired, 0, true},
+        {[&] { return Linear(true) && set(L"Длина заготовки", L"6000"); },
+         "Заготовкам линейного раскроя не перенесены с листов: ширина 200 мм. Задайте заготовкам свои на вкладке "
+         "«Параметры заготовки». Пока ширина не задана, заготовки нарисованы шириной 2500 мм.",
+         0, false,
+         "Линейный раскрой заменит листы и детали фигурного раскроя этого чертежа и удалит его деловые отходы (1 шт.). "
+         "Перейти к линейному раскрою?"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.said.empty() ? "gaps typed back" : c.said);
         NestingModel::m_session = false;  // the configuration's gaps: 5 and 10
         ASSERT_TRUE(user->New());
-        MakeJob(Parts());
+        std::vector<std::wstring> job = Parts();
+        if (c.triangles)
+            job.push_back(Fragment("T", {{0, 0}, {60, 0}, {0, 30}}, 2));
+        MakeJob(job, 300.0, 200.0, c.triangles);
         Place();
         NestingModel remnants;
         remnants.InitSheetsFromActiveDoc();
@@ -387,8 +409,22 @@ TEST_F(SourceDataTest, EditsThatUndoTheNestingSaySo)
         ASSERT_TRUE(c.edit());
         size_t parts = 0;
         EXPECT_EQ(PartsOnSheets(parts).size(), c.placed);
-        ASSERT_EQ(Messages(), before + (c.said.empty() ? 0 : 1));
+        ASSERT_EQ(Messages(), before + (c.said.empty() ? 0 : 1) + (c.asked.empty() ? 0 : 1));
         EXPECT_THAT(c.said.empty() ? c.said : Said(), testing::StartsWith(c.said));
+        if (!c.asked.empty()) {
+            EXPECT_EQ(vlhost::Host::Utf8(host->State().messages[before].text), c.asked);
+        }
+        std::vector<INObjectPtr> held;
+        Model().GetWasteObjects(held);
+        EXPECT_EQ(held.size(), MacrosOf(MacroCommand::Waste));
+        if (Model().GetNestingMethod() != 0) {
+            std::vector<INObjectPtr> bars;
+            Model().GetSheetObjects(bars);
+            ASSERT_EQ(bars.size(), 1u);
+            NRect bar;
+            bars.front()->GetGabarit(bar);
+            EXPECT_DOUBLE_EQ(bar.pTop.y - bar.pBot.y, NestingModel::kDefaultHeightSheet);
+        }
         user->Esc();
     }
 }
@@ -620,10 +656,10 @@ TEST_F(SourceDataTest, ListFilesAddRowsOrSayWhyNot)
     EXPECT_THAT(Said(), HasSubstr("не больше 5000"));
 }
 
-// The bars of a drawing turned to linear nesting have no thickness or
+// The bars of a drawing turned to linear nesting have no width, thickness or
 // material of the sheets another drawing left for the session (said when
-// they are dropped), nor a width that was not given: the register gives of a
-// bar only what the linear job was given, as it is given.
+// they are dropped): the register gives of a bar only what the linear job
+// was given, as it is given.
 TEST_F(SourceDataTest, ABarGivesOnlyWhatTheLinearJobGaveIt)
 {
     ASSERT_TRUE(user->Command(2));
@@ -633,8 +669,9 @@ TEST_F(SourceDataTest, ABarGivesOnlyWhatTheLinearJobGaveIt)
     ASSERT_TRUE(user->Enter());
     ASSERT_TRUE(user->New());
     ASSERT_TRUE(OneDetail(L"Стойка", L"1850"));
-    EXPECT_EQ(Said(), "Заготовкам линейного раскроя не перенесены с листов: толщина 2 мм, материал «Ст3». Задайте "
-                      "заготовкам свои на вкладке «Параметры заготовки».");
+    EXPECT_EQ(Said(), "Заготовкам линейного раскроя не перенесены с листов: ширина 1250 мм, толщина 2 мм, материал "
+                      "«Ст3». Задайте заготовкам свои на вкладке «Параметры заготовки». Пока ширина не задана, "
+                      "заготовки нарисованы шириной 2500 мм.");
     ASSERT_TRUE(user->Press(C(L"Рассчитать")));
     const struct {
         const wchar_t* caption;  // typed before the register is written
