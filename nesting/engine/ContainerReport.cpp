@@ -182,6 +182,10 @@ std::wstring NestingOptimizer::LeftInContainerText() const
             reason = std::wstring(kMismatch) + L": " + m_model.StockAgainstSheets(*figure);
         else if (kind)
             reason = kind;
+        // A size refused that the units of its DXF file gave says so.
+        if (kind == kOnlyTurned)
+            if (const std::wstring units = dxfimport::UnitsText(PartsOf(figure).front()->m_fileUnits); !units.empty())
+                reason += L"; " + units;
         for (const FigurePtr& part : PartsOf(figure)) {
             const std::wstring name = NameOf(*part);
             // Parts of one name but of other stocks are lines of their own.

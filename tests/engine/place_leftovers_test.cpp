@@ -42,6 +42,9 @@ const LeftCase kLeft[] = {
     {"larger, drawn in metres", Rectangle(0, 0, 400, 20), 1, 2.0, RotationType::Rotation90, true,
      L"Part — 1 шт.: больше любого листа: деталь 400 × 20 мм, лист 300 × 200 мм; единицы файла ($INSUNITS) — метры: "
      L"размеры умножены на 1000", 8.0, L"", 6},
+    {"fits only turned, drawn in inches", Rectangle(0, 0, 50, 250), 1, 2.0, RotationType::WithoutRotation, true,
+     L"Part — 1 шт.: помещается на лист только с поворотом на 90°; единицы файла ($INSUNITS) — дюймы: размеры умножены "
+     L"на 25.4", 8.0, L"", 1},
 };
 
 TEST_F(PlaceTest, PartsLeftInTheContainerAreNamedWithWhy)
