@@ -223,6 +223,7 @@ void IoTest::Store()
         figure->SaveParams();
     for (const WastePtr& waste : model.m_wastes)
         waste->SaveParams();
+    model.m_jumpers.clear();
     model.m_sheets.clear();
     model.m_figures.clear();
     model.m_wastes.clear();
