@@ -480,7 +480,9 @@ bool Exporter::HoldsPart(const std::vector<FigurePtr>& figures, const Sheet& she
 std::wstring Exporter::FaultsNote(const Run& run)
 {
     return run.faults.OverlapNote(L"На листах детали наложены друг на друга, по ним резать нельзя:", run.sheets) +
-           run.faults.LeftOutNote(L"На листах есть детали, которые из листа не вырезать:", run.sheets) + run.lostNote;
+           run.faults.LeftOutNote(L"На листах есть детали, которые из листа не вырезать:", run.sheets) +
+           run.faults.CloseNote(L"На листах детали стоят друг к другу ближе зазора между деталями:", run.sheets) +
+           run.faults.EdgeNote(L"На листах детали стоят к краю листа ближе зазора до края:", run.sheets) + run.lostNote;
 }
 
 std::wstring Exporter::EarlierNote(const Run& run) const

@@ -61,11 +61,11 @@ void Reporter::CreateDocumentation()
     Run();
     if (!m_notPlaced.empty())
         vrnApi::ShowErrorText(m_notPlaced);
-    else if (!m_failures.Empty())
+    else if (const std::wstring maps = MapsNote(); !m_failures.Empty())
         vrnApi::ShowErrorText(m_failures.Text(L"Не записаны файлы документации:", outputs::FailureList::kShownOfMany) +
-                              MapsNote());
-    else if (!m_written.empty() && !MapsNote().empty())
-        vrnApi::ShowWarningText(MapsNote().substr(2));
+                              maps);
+    else if (!m_written.empty() && !maps.empty())
+        vrnApi::ShowWarningText(maps.substr(2));
 }
 
 void Reporter::Run(const Progress& progress)
@@ -167,7 +167,11 @@ std::wstring Reporter::WastesNote() const
 
 std::wstring Reporter::MapsNote() const
 {
-    return OverlapNote() + LeftOutNote() + (m_params.addCards ? m_lostNote : std::wstring());
+    return OverlapNote() + LeftOutNote() +
+           m_faults.CloseNote(L"На картах раскроя детали стоят друг к другу ближе зазора между деталями:",
+                              m_model.m_sheets) +
+           m_faults.EdgeNote(L"На картах раскроя детали стоят к краю листа ближе зазора до края:", m_model.m_sheets) +
+           (m_params.addCards ? m_lostNote : std::wstring());
 }
 
 std::wstring Reporter::LeftOutNote() const

@@ -37,7 +37,7 @@ public:
     // Runs the builders the flags ask for, in their fixed order, with the
     // host's user access off meanwhile. Ends with one error message naming
     // every output that was not written and why, or a warning naming the
-    // maps whose parts overlap; an empty folder only warns.
+    // maps that cannot be cut as drawn; an empty folder only warns.
     void CreateDocumentation();
     // The same run without any message: what it wrote and what it could not
     // are left in Written() and Failures(). The files are written aside, in
@@ -68,7 +68,9 @@ public:
     // (read by Init): two line feeds, then each map whose parts overlap with
     // the names of those parts, and each map holding parts that are not cut
     // from its sheet (over its edge, of another thickness or material) with
-    // those parts, each time saying what its figures in the register count,
+    // those parts, each time saying what its figures in the register count;
+    // each map whose parts stand nearer to one another, or to the sheet's
+    // edge, than the gap, with those parts and the distance against the gap;
     // and, maps asked for, the bridges left off them for standing on no part;
     // empty when every map is sound.
     std::wstring MapsNote() const;

@@ -133,6 +133,8 @@ void IoTest::SetUp()
     vrnApi::ConnectConfiguration();
     model.m_thicknessSheet = 2.0;
     model.m_sheetPattern = L"Лист";
+    // The tests' parts stand at their sheets' edges.
+    model.m_sheetGap = 0.0;
 }
 
 void IoTest::TearDown()
