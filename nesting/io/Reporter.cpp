@@ -153,8 +153,16 @@ std::wstring Reporter::EarlierNote() const
 
 std::wstring Reporter::WastesNote() const
 {
+    // The maps show the remnants, the registers of maps and remnants list them.
+    std::wstring stale;
+    if (m_params.addCards || m_params.addTableWastes || m_params.addTableCards) {
+        const std::vector<SheetPtr> sheets = DocumentedSheets();
+        stale = StaleWastesNote(L"Деловые отходы построены для прежнего листа или раскроя и устарели — постройте "
+                                L"их заново (в документацию вошли как есть):",
+                                m_model, DocumentedWastes(sheets), sheets);
+    }
     if (!m_params.addTableWastes && !m_params.addTableCards)
-        return {};
+        return stale;
     constexpr size_t kShown = 15;  // remnants named, the rest counted
     std::wstring covered;
     std::vector<std::wstring> narrow;
@@ -162,7 +170,8 @@ std::wstring Reporter::WastesNote() const
     return (covered.empty() ? L"" : L"\n\nОтходы, на которых стоят детали, в ведомости не вошли:" + covered) +
            outputs::NamesNote(L"Отходы уже минимального размера отхода " + uf::NumberText(m_model.LeastStockWidth()) +
                                   L" мм в ведомости не вошли:",
-                              narrow, kShown);
+                              narrow, kShown) +
+           stale;
 }
 
 std::wstring Reporter::MapsNote() const

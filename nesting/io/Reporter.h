@@ -77,7 +77,9 @@ public:
     // The note of a closing message on the remnants the registers leave out
     // (registers of maps or remnants asked for): two line feeds, then those
     // a part stands on, with the part, and those narrower than the least
-    // stock width; empty when none is left out.
+    // stock width; and on those the documents show (maps or those registers
+    // asked for) that were built for an earlier size or layout of their
+    // sheet; empty when there are none.
     std::wstring WastesNote() const;
 
     // The builders, in the order of the run. Each writes what it can and

@@ -316,3 +316,34 @@ std::wstring LostBridgesNote(const std::wstring& heading, const std::vector<refe
     return text;
 }
 
+std::wstring StaleWastesNote(const std::wstring& heading, const NestingModel& model, const std::vector<WastePtr>& wastes,
+                             const std::vector<SheetPtr>& sheets)
+{
+    const std::vector<NestingModel::StaleWaste> stale = model.StaleWastes(wastes);
+    if (stale.empty())
+        return {};
+    const auto size = [](double width, double height) {
+        return uf::NumberText(width) + L" × " + uf::NumberText(height) + L" мм";
+    };
+    std::wstring text;
+    for (const SheetPtr& sheet : sheets) {
+        // The reasons in the order first met, each with its count.
+        std::vector<std::pair<std::wstring, size_t>> reasons;
+        for (const NestingModel::StaleWaste& entry : stale) {
+            if (entry.sheet != sheet)
+                continue;
+            const std::wstring why =
+                entry.resized ? L"построены для листа " + size(entry.waste->m_builtWidth, entry.waste->m_builtHeight) +
+                                    L", лист теперь " + size(sheet->GetWidth(), sheet->GetHeight())
+                              : std::wstring(L"построены для прежнего раскроя листа");
+            const auto it = std::find_if(reasons.begin(), reasons.end(), [&](const auto& r) { return r.first == why; });
+            if (it == reasons.end())
+                reasons.emplace_back(why, 1);
+            else
+                ++it->second;
+        }
+        for (const auto& [why, count] : reasons)
+            text += L"\n" + sheet->m_name + L" — " + std::to_wstring(count) + L" шт.: " + why;
+    }
+    return text.empty() ? text : L"\n\n" + heading + text;
+}

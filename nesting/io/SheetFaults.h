@@ -19,6 +19,13 @@
 std::wstring LostBridgesNote(const std::wstring& heading, const std::vector<reference>& lost,
                              const std::vector<SheetPtr>& sheets, bool elsewhere);
 
+// Two line feeds, `heading`, then each of `sheets` with those of `wastes`
+// built for what it no longer is (NestingModel::StaleWastes): how many, and
+// for what ("построены для листа 900 × 600 мм, лист теперь 1200 × 600 мм",
+// or "построены для прежнего раскроя листа"); empty when there are none.
+std::wstring StaleWastesNote(const std::wstring& heading, const NestingModel& model, const std::vector<WastePtr>& wastes,
+                             const std::vector<SheetPtr>& sheets);
+
 class SheetFaults {
 public:
     // The faults of the model's sheets (the container is no sheet), the

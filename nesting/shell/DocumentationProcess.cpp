@@ -8,8 +8,8 @@
 // once everything was written (with a warning when no part stands on a
 // sheet), or that the drawing held nothing to document; beside it the maps that cannot be cut as drawn (parts over one
 // another, over the sheet's edge or of other stock) or whose parts stand
-// nearer than the gaps, and the documents an earlier run left in the
-// folders. The
+// nearer than the gaps, the remnants out of date, and the documents an
+// earlier run left in the folders. The
 // documents go in place together at the end: a run whose files cannot all
 // be put there leaves the folders as they were, and says so.
 #include "host/VarnelAPI.h"

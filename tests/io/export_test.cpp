@@ -560,5 +560,92 @@ TEST_F(ExportTest, SheetsNotCutAsDrawnAreNamedByExportAndDocumentation)
     }
 }
 
+// Remnants built for an earlier size of their sheet, or an earlier layout
+// of its parts, are written by the export and the documentation as they
+// stand, and both say that they are out of date and for what they were
+// built; remnants built anew, or of an earlier version that does not know,
+// are not named.
+TEST_F(ExportTest, RemnantsOutOfDateAreNamedByExportAndDocumentation)
+{
+    const std::wstring resized = L"S — 2 шт.: построены для листа 1000 × 500 мм, лист теперь 1200 × 500 мм";
+    const std::wstring moved = L"S — 2 шт.: построены для прежнего раскроя листа";
+    struct Case {
+        const char* what;
+        std::function<void(const SheetPtr&, const FigurePtr&)> edit;  // the sheet, its second part
+        std::wstring line;
+    };
+    const auto build = [this](const SheetPtr& sheet) {
+        AddWaste(sheet, 0, 300, 300, 150);
+        AddWaste(sheet, 400, 300, 300, 150);
+    };
+    const Case cases[] = {
+        {"nothing changed since", [](const SheetPtr&, const FigurePtr&) {}, L""},
+        {"the sheet made wider", [](const SheetPtr& sheet, const FigurePtr&) { sheet->SetWidth(1200.0); }, resized},
+        {"the sheet made higher",
+         [](const SheetPtr& sheet, const FigurePtr&) { sheet->SetHeight(600.0); },
+         L"S — 2 шт.: построены для листа 1000 × 500 мм, лист теперь 1000 × 600 мм"},
+        {"a part moved", [](const SheetPtr&, const FigurePtr& part) { part->SetPlacement(0.0, 100.0, 0.0, false); }, moved},
+        {"a part turned in its place",
+         [](const SheetPtr&, const FigurePtr& part) {
+             double x = 0.0, y = 0.0, angle = 0.0;
+             part->GetPlacement(x, y, angle);
+             part->m_macro->SetMacroPlacement(x, y, angle + 180.0, false);
+         },
+         moved},
+        {"a part taken off",
+         [this](const SheetPtr&, const FigurePtr& part) {
+             part->m_macro->DeleteMacro();
+             std::erase(model.m_figures, part);
+         },
+         moved},
+        {"the sheet made wider and the remnants built again",
+         [&, this](const SheetPtr& sheet, const FigurePtr&) {
+             sheet->SetWidth(1200.0);
+             for (WastePtr& waste : std::vector<WastePtr>(model.m_wastes))
+                 model.DelWaste(waste);
+             build(sheet);
+         },
+         L""},
+        {"remnants of an earlier version, the sheet made wider",
+         [this](const SheetPtr& sheet, const FigurePtr&) {
+             sheet->SetWidth(1200.0);
+             for (const WastePtr& waste : model.m_wastes)
+                 waste->m_builtKnown = 0;
+         },
+         L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FreshDrawing();
+        fs::remove_all(Out());
+        model.m_figureGap = 0.0;
+        const SheetPtr sheet = AddSheet(L"S", 1000.0, 500.0);
+        AddRectPart(sheet, L"A", 100, 50, 0, 0);
+        const FigurePtr second = AddRectPart(sheet, L"B", 100, 50, 200, 0);
+        build(sheet);
+        c.edit(sheet, second);
+        model.UpdateWastesNames();
+        Store();
+
+        Messages().clear();
+        Export(Params(false, false, true, false, 2));
+        const bool stale = !c.line.empty();
+        ASSERT_FALSE(Messages().empty());
+        EXPECT_EQ(Messages().back().text,
+                  Text(IDS_MESS_SUCCESS_EXPORT) +
+                      (stale ? L"\n\nДеловые отходы построены для прежнего листа или раскроя и устарели — постройте их "
+                               L"заново (записаны как есть):\n" + c.line
+                             : L""));
+        EXPECT_EQ(Listing(Out()).size(), 2u);
+
+        const std::unique_ptr<Reporter> reporter = Document(&ReportParams::addTableWastes);
+        EXPECT_TRUE(fs::exists(Out() / "docs" / "Документация" / "Ведомость делового отхода.csv"));
+        EXPECT_EQ(reporter->WastesNote(),
+                  stale ? L"\n\nДеловые отходы построены для прежнего листа или раскроя и устарели — постройте их "
+                          L"заново (в документацию вошли как есть):\n" + c.line
+                        : L"");
+    }
+}
+
 }  // namespace
 }  // namespace iotest
