@@ -8,6 +8,8 @@
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
 #include "model/BridgeAnchors.h"
+#include "model/NestingSetting.h"
+#include "model/SheetLayout.h"
 
 #include <algorithm>
 #include <iterator>
@@ -61,7 +63,7 @@ void Reporter::CreateDocumentation()
     Run();
     if (!m_notPlaced.empty())
         vrnApi::ShowErrorText(m_notPlaced);
-    else if (const std::wstring maps = MapsNote(); !m_failures.Empty())
+    else if (const std::wstring maps = MapsNote() + StyleLibraryNote(); !m_failures.Empty())
         vrnApi::ShowErrorText(m_failures.Text(L"Не записаны файлы документации:", outputs::FailureList::kShownOfMany) +
                               maps);
     else if (!m_written.empty() && !maps.empty())
@@ -172,6 +174,28 @@ std::wstring Reporter::WastesNote() const
                                   L" мм в ведомости не вошли:",
                               narrow, kShown) +
            stale;
+}
+
+std::wstring Reporter::StyleLibraryNote() const
+{
+    const std::wstring& path = m_params.lytPath;
+    const bool maps = std::any_of(m_written.begin(), m_written.end(),
+                                  [&](const fs::path& file) { return file.parent_path() == MapsFolder() &&
+                                                                     file.extension() == ".vdw"; });
+    if (!maps || path.empty())
+        return {};
+    // A bare name is looked for in the host's system-files folder. Its
+    // default library and its library of pages without layout are the
+    // host's own, not the user's.
+    const NestingSetting::Folders folders = NestingSetting::HostFolders();
+    fs::path file = vrnApi::detail::PathOf(path);
+    if (file.is_relative())
+        file = folders.systemFiles / file;
+    std::error_code error;
+    if (file.lexically_normal() == NestingSetting::DefaultStyleLibrary(folders).lexically_normal() ||
+        IsPlainLayout(path) || fs::is_regular_file(file, error))
+        return {};
+    return L"\n\nБиблиотека оформлений не найдена: " + path + L". Карты раскроя записаны без оформления из неё.";
 }
 
 std::wstring Reporter::MapsNote() const
