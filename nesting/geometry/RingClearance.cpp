@@ -161,7 +161,9 @@ std::vector<NPoint> InnerSamples(const VectorPolygon& rings, const NRect& box)
                                      : box.pBot.x + f * (box.pTop.x - box.pBot.x);
             hits.clear();
             for (const NPolygonPtr& ring : rings) {
-                const std::vector<NPoint>& v = ring ? ring->m_points : std::vector<NPoint>{};
+                if (!ring)
+                    continue;
+                const std::vector<NPoint>& v = ring->m_points;
                 for (size_t k = 0; v.size() >= 2 && k < v.size(); ++k) {
                     const NPoint& a = v[k == 0 ? v.size() - 1 : k - 1];
                     const NPoint& b = v[k];
@@ -207,7 +209,9 @@ bool InPart(const VectorPolygon& rings, const NPoint& p)
 {
     bool inside = false;
     for (const NPolygonPtr& ring : rings) {
-        const std::vector<NPoint>& v = ring ? ring->m_points : std::vector<NPoint>{};
+        if (!ring)
+            continue;
+        const std::vector<NPoint>& v = ring->m_points;
         for (size_t k = 0; v.size() >= 3 && k < v.size(); ++k) {
             const NPoint& a = v[k == 0 ? v.size() - 1 : k - 1];
             const NPoint& b = v[k];
