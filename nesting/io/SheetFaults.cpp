@@ -168,7 +168,8 @@ void SheetFaults::Read(NestingModel& model)
             if (d + p.standoff + q.standoff < m_figureGap - kGapTolerance) {
                 const Part& first = order[a] < order[b] ? p : q;
                 const Part& second = order[a] < order[b] ? q : p;
-                m_close.push_back({p.sheet, first.figure->GetName() + L" и " + second.figure->GetName(), d});
+                m_close.push_back(
+                    {p.sheet, first.figure->GetName() + L" и " + second.figure->GetName(), d + p.standoff + q.standoff});
             }
         }
     }
@@ -195,7 +196,7 @@ void SheetFaults::Read(NestingModel& model)
                 continue;
             const double d = clearance::EdgeDistance(p.rings, *p.sheet->m_polygon, m_sheetGap);
             if (d + p.standoff < m_sheetGap - kGapTolerance)
-                m_edge.push_back({p.sheet, p.figure->GetName(), d});
+                m_edge.push_back({p.sheet, p.figure->GetName(), d + p.standoff});
         }
     }
     // The nearest first on each sheet.

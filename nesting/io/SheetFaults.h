@@ -53,7 +53,8 @@ public:
 
 private:
     // A part, or a pair of parts, nearer than a gap: its sheet, its names
-    // and how near.
+    // and how near at most (curves stand up to the rings' standoff further
+    // than the rings that follow them).
     struct Near {
         SheetPtr sheet;
         std::wstring names;
