@@ -8,6 +8,7 @@
 #include "host/VarnelAPI_Detail.h"
 #include "host/WorkingDrawing.h"
 #include "io/DxfImport.h"
+#include "io/RegisterTables.h"
 #include "model/BridgeAnchors.h"
 
 #include <algorithm>
@@ -164,6 +165,19 @@ void Exporter::ExportToDXF(std::wstring folder)
     std::wstring covered;
     std::vector<std::wstring> narrow;
     run.wastes = m_model.FreeWastes(covered, &narrow);
+    // The map and the remnants' files show the remnants of the sheets that
+    // hold parts as they were built, up to date or not.
+    if (m_params.addWastes || (m_params.addCard && m_params.format <= 1)) {
+        std::vector<WastePtr> shown;
+        for (const WastePtr& waste : run.wastes) {
+            const SheetPtr sheet = registers::SheetInView(run.sheets, waste->GetView());
+            if (sheet && HoldsPart(run.figures, *sheet))
+                shown.push_back(waste);
+        }
+        run.staleNote = StaleWastesNote(L"Деловые отходы построены для прежнего листа или раскроя и устарели — "
+                                        L"постройте их заново (записаны как есть):",
+                                        m_model, shown, run.sheets);
+    }
     if (m_params.addWastes && !covered.empty())
         vrnApi::ShowWarningText(L"Отходы, на которых стоят детали, не экспортированы:" + covered);
     // Nor is one too narrow to use (kept from an earlier minimum).
@@ -480,7 +494,10 @@ bool Exporter::HoldsPart(const std::vector<FigurePtr>& figures, const Sheet& she
 std::wstring Exporter::FaultsNote(const Run& run)
 {
     return run.faults.OverlapNote(L"На листах детали наложены друг на друга, по ним резать нельзя:", run.sheets) +
-           run.faults.LeftOutNote(L"На листах есть детали, которые из листа не вырезать:", run.sheets) + run.lostNote;
+           run.faults.LeftOutNote(L"На листах есть детали, которые из листа не вырезать:", run.sheets) +
+           run.faults.CloseNote(L"На листах детали стоят друг к другу ближе зазора между деталями:", run.sheets) +
+           run.faults.EdgeNote(L"На листах детали стоят к краю листа ближе зазора до края:", run.sheets) + run.lostNote +
+           run.staleNote;
 }
 
 std::wstring Exporter::EarlierNote(const Run& run) const

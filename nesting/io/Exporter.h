@@ -30,11 +30,13 @@ public:
     // which). Each step tells its success only then, and only when all its
     // files were written, and names each file that was not, with the reason;
     // the closing message warns of the sheets written as drawn whose parts
-    // overlap or are not cut from them (each with its parts and why) and of
-    // the files an earlier export left in the folder that this one did not
-    // write. The map is a DXF file only: with
-    // fragments alone it is not written, and said so. An export that wrote
-    // no file never closes with its success.
+    // overlap or are not cut from them (each with its parts and why), or
+    // stand nearer to one another or to the sheet's edge than the gaps (each
+    // with the distance against the gap), of the remnants written that were
+    // built for an earlier size or layout of their sheet, and of the files
+    // an earlier export left in the folder that this one did not write. The
+    // map is a DXF file only: with fragments alone it is not written, and
+    // said so. An export that wrote no file never closes with its success.
     void ExportToDXF(std::wstring folder);
 
     ExportParams m_params;
@@ -54,6 +56,9 @@ private:
         // out, and the note on them names them.
         std::vector<reference> lostBridges;
         std::wstring lostNote;
+        // The remnants written that were built for what their sheet no
+        // longer is: written as they are, and named when the run ends.
+        std::wstring staleNote;
         vlapi::IVarnelDocument2DPtr source;
         ConverterDXF converter;
         bool converterWanted = false;
@@ -121,7 +126,9 @@ private:
     bool HoldsSomething() const;
     // Whether one of the figures stands on the sheet (in its view).
     static bool HoldsPart(const std::vector<FigurePtr>& figures, const Sheet& sheet);
-    // The note on the sheets whose parts overlap or are not cut from them.
+    // The note on the sheets written as drawn that cannot be cut so (parts
+    // over one another, not cut from the sheet, nearer than the gaps), on
+    // the bridges left out and on the remnants out of date.
     static std::wstring FaultsNote(const Run& run);
     // The note on the files of the folder this run did not write.
     std::wstring EarlierNote(const Run& run) const;

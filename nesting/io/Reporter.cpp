@@ -8,6 +8,8 @@
 #include "host/VarnelAPI.h"
 #include "host/VarnelAPI_Detail.h"
 #include "model/BridgeAnchors.h"
+#include "model/NestingSetting.h"
+#include "model/SheetLayout.h"
 
 #include <algorithm>
 #include <iterator>
@@ -61,11 +63,11 @@ void Reporter::CreateDocumentation()
     Run();
     if (!m_notPlaced.empty())
         vrnApi::ShowErrorText(m_notPlaced);
-    else if (!m_failures.Empty())
+    else if (const std::wstring maps = MapsNote() + StyleLibraryNote(); !m_failures.Empty())
         vrnApi::ShowErrorText(m_failures.Text(L"Не записаны файлы документации:", outputs::FailureList::kShownOfMany) +
-                              MapsNote());
-    else if (!m_written.empty() && !MapsNote().empty())
-        vrnApi::ShowWarningText(MapsNote().substr(2));
+                              maps);
+    else if (!m_written.empty() && !maps.empty())
+        vrnApi::ShowWarningText(maps.substr(2));
 }
 
 void Reporter::Run(const Progress& progress)
@@ -153,8 +155,16 @@ std::wstring Reporter::EarlierNote() const
 
 std::wstring Reporter::WastesNote() const
 {
+    // The maps show the remnants, the registers of maps and remnants list them.
+    std::wstring stale;
+    if (m_params.addCards || m_params.addTableWastes || m_params.addTableCards) {
+        const std::vector<SheetPtr> sheets = DocumentedSheets();
+        stale = StaleWastesNote(L"Деловые отходы построены для прежнего листа или раскроя и устарели — постройте "
+                                L"их заново (в документацию вошли как есть):",
+                                m_model, DocumentedWastes(sheets), sheets);
+    }
     if (!m_params.addTableWastes && !m_params.addTableCards)
-        return {};
+        return stale;
     constexpr size_t kShown = 15;  // remnants named, the rest counted
     std::wstring covered;
     std::vector<std::wstring> narrow;
@@ -162,12 +172,39 @@ std::wstring Reporter::WastesNote() const
     return (covered.empty() ? L"" : L"\n\nОтходы, на которых стоят детали, в ведомости не вошли:" + covered) +
            outputs::NamesNote(L"Отходы уже минимального размера отхода " + uf::NumberText(m_model.LeastStockWidth()) +
                                   L" мм в ведомости не вошли:",
-                              narrow, kShown);
+                              narrow, kShown) +
+           stale;
+}
+
+std::wstring Reporter::StyleLibraryNote() const
+{
+    const std::wstring& path = m_params.lytPath;
+    const bool maps = std::any_of(m_written.begin(), m_written.end(),
+                                  [&](const fs::path& file) { return file.parent_path() == MapsFolder() &&
+                                                                     file.extension() == ".vdw"; });
+    if (!maps || path.empty())
+        return {};
+    // A bare name is looked for in the host's system-files folder. Its
+    // default library and its library of pages without layout are the
+    // host's own, not the user's.
+    const NestingSetting::Folders folders = NestingSetting::HostFolders();
+    fs::path file = vrnApi::detail::PathOf(path);
+    if (file.is_relative())
+        file = folders.systemFiles / file;
+    std::error_code error;
+    if (file.lexically_normal() == NestingSetting::DefaultStyleLibrary(folders).lexically_normal() ||
+        IsPlainLayout(path) || fs::is_regular_file(file, error))
+        return {};
+    return L"\n\nБиблиотека оформлений не найдена: " + path + L". Карты раскроя записаны без оформления из неё.";
 }
 
 std::wstring Reporter::MapsNote() const
 {
-    return OverlapNote() + LeftOutNote() + (m_params.addCards ? m_lostNote : std::wstring());
+    return OverlapNote() + LeftOutNote() +
+           m_faults.CloseNote(L"На картах раскроя детали стоят друг к другу ближе зазора между деталями:",
+                              m_model.m_sheets) +
+           m_faults.EdgeNote(L"На картах раскроя детали стоят к краю листа ближе зазора до края:", m_model.m_sheets) +
+           (m_params.addCards ? m_lostNote : std::wstring());
 }
 
 std::wstring Reporter::LeftOutNote() const

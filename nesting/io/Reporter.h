@@ -37,7 +37,8 @@ public:
     // Runs the builders the flags ask for, in their fixed order, with the
     // host's user access off meanwhile. Ends with one error message naming
     // every output that was not written and why, or a warning naming the
-    // maps whose parts overlap; an empty folder only warns.
+    // maps that cannot be cut as drawn and the style library set that is
+    // not there; an empty folder only warns.
     void CreateDocumentation();
     // The same run without any message: what it wrote and what it could not
     // are left in Written() and Failures(). The files are written aside, in
@@ -68,14 +69,24 @@ public:
     // (read by Init): two line feeds, then each map whose parts overlap with
     // the names of those parts, and each map holding parts that are not cut
     // from its sheet (over its edge, of another thickness or material) with
-    // those parts, each time saying what its figures in the register count,
+    // those parts, each time saying what its figures in the register count;
+    // each map whose parts stand nearer to one another, or to the sheet's
+    // edge, than the gap, with those parts and the distance against the gap;
     // and, maps asked for, the bridges left off them for standing on no part;
     // empty when every map is sound.
     std::wstring MapsNote() const;
+    // The note of a closing message on the style library of the maps the
+    // last run wrote: two line feeds and its path when the user set it and
+    // it is not there (a bare name is looked for in the host's system-files
+    // folder); empty otherwise. The host's default library, and its library
+    // of pages without layout, are the host's to have.
+    std::wstring StyleLibraryNote() const;
     // The note of a closing message on the remnants the registers leave out
     // (registers of maps or remnants asked for): two line feeds, then those
     // a part stands on, with the part, and those narrower than the least
-    // stock width; empty when none is left out.
+    // stock width; and on those the documents show (maps or those registers
+    // asked for) that were built for an earlier size or layout of their
+    // sheet; empty when there are none.
     std::wstring WastesNote() const;
 
     // The builders, in the order of the run. Each writes what it can and

@@ -140,7 +140,7 @@ void Reporter::WriteMap(const Sheet& sheet, const std::wstring& name, const vlap
         local.UpdateSizeText(false);
 
         // The map's objects are plain drawing content: its figures, compound
-        // figures and their members, and its remnants.
+        // figures and their members, its remnants and its bridges.
         std::vector<FigurePtr> figures = local.m_figures;
         GetAllFigures(local, figures);
         for (const FigurePtr& figure : figures)
@@ -148,6 +148,15 @@ void Reporter::WriteMap(const Sheet& sheet, const std::wstring& name, const vlap
         for (const WastePtr& waste : local.m_wastes) {
             waste->DeleteColouring();
             waste->ForbidEditable();
+        }
+        // So are its bridges, named after their parts as in the drawing: as
+        // library objects they would look for parts the map holds as plain
+        // content only, and any command run on the map would name them lost.
+        std::vector<INestingMacroObjectPtr> macros;
+        vrnApi::GetMacrosFromActiveDoc(macros);
+        for (const INestingMacroObjectPtr& macro : macros) {
+            if (macro->CheckMacroLibraryNameAndCommand(MacroCommand::Bridge))
+                macro->ForbidEditable();
         }
     }
     local.ClearSheets();

@@ -1,39 +1,97 @@
 #include "io/SheetFaults.h"
 
+#include "geometry/RingClearance.h"
+#include "geometry/UtilityFunctions.h"
+#include "host/BorderRings.h"
 #include "host/VarnelAPI.h"
 #include "io/RegisterTables.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cwchar>
+#include <iterator>
+
+namespace {
+
+// Outlines that cross by no more than this stand on each other only as
+// curves followed from outside do where they touch: a part is cut within
+// half of it of its outline.
+constexpr double kOverlapSlack = 0.1;  // mm
+// A part this much nearer than a gap stands the gap apart all the same.
+constexpr double kGapTolerance = 0.001;  // mm
+constexpr size_t kShown = 5;  // parts or pairs of one sheet named, the rest counted
+
+// One part as it is measured: a figure, or a member of a compound figure.
+struct Part {
+    FigurePtr figure;
+    VectorPolygon rings;  // where the part stands in its sheet's view
+    SheetPtr sheet;
+    size_t group = 0;  // the parts of one figure share it: they are not measured against each other
+    bool cut = true;   // cut from its sheet: on it and of its stock
+    NRect box;
+    // How far the part may stand off its outline rings: they follow arcs
+    // from outside, so that a part with arcs may stand that much further
+    // from another than its rings do.
+    double standoff = 0.0;
+};
+
+// The rings follow the outline exactly where their length is the cut
+// length measured on the curves (lines only); otherwise they stand off it
+// by no more than the sag arcs are followed with, and the thinning added.
+double Standoff(const Figure& figure)
+{
+    double rings = 0.0;
+    for (const NPolygonPtr& ring : figure.m_borders)
+        rings += ring ? ring->CalculateLength() : 0.0;
+    const bool exact = std::fabs(rings - figure.m_length) <= 1e-6 + 1e-9 * figure.m_length;
+    return exact ? 0.0 : kBorderSag + figure.GapSag();
+}
+
+// The rings of a member of a compound figure stand in the compound's own
+// frame: they go where the compound stands.
+VectorPolygon MemberRings(const Figure& member, const Figure& compound)
+{
+    double x = 0.0, y = 0.0, angle = 0.0;
+    compound.GetPlacement(x, y, angle);
+    const double c = std::cos(angle * DR), s = std::sin(angle * DR);
+    VectorPolygon rings;
+    for (const NPolygonPtr& ring : member.m_borders) {
+        if (!ring)
+            continue;
+        std::vector<NPoint> points;
+        points.reserve(ring->m_points.size());
+        for (const NPoint& p : ring->m_points)
+            points.push_back({x + p.x * c - p.y * s, y + p.x * s + p.y * c});
+        rings.push_back(std::make_shared<NPolygon>(NPoint{x, y}, points));
+    }
+    return rings;
+}
+
+// A distance as the notes show it: in tenths of a millimetre, rounded down
+// (the rounding never shows a part at its gap).
+std::wstring Tenths(double mm)
+{
+    wchar_t text[64] = {};
+    std::swprintf(text, std::size(text), L"%.1f", std::floor(mm * 10.0 + 1e-6) / 10.0);
+    return text;
+}
+
+}  // namespace
 
 void SheetFaults::Clear()
 {
     m_overlaps.clear();
+    m_close.clear();
+    m_edge.clear();
     m_leftOut.clear();
 }
 
 void SheetFaults::Read(NestingModel& model)
 {
     Clear();
-    for (const auto& [a, b] : model.OverlappingFigures()) {
-        const SheetPtr sheet = registers::SheetInView(model.m_sheets, a->GetView());
-        if (!sheet)
-            continue;  // the container is no sheet
-        auto it = std::find_if(m_overlaps.begin(), m_overlaps.end(),
-                               [&](const auto& entry) { return entry.first == sheet; });
-        if (it == m_overlaps.end())
-            it = m_overlaps.insert(m_overlaps.end(), {sheet, {}});
-        for (const FigurePtr& figure : {a, b}) {
-            if (std::find(it->second.begin(), it->second.end(), figure) == it->second.end())
-                it->second.push_back(figure);
-        }
-    }
-    // Each sheet's parts in the drawing's order.
-    const auto position = [&model](const FigurePtr& figure) {
-        return std::find(model.m_figures.begin(), model.m_figures.end(), figure) - model.m_figures.begin();
-    };
-    for (auto& entry : m_overlaps)
-        std::stable_sort(entry.second.begin(), entry.second.end(),
-                         [&](const FigurePtr& x, const FigurePtr& y) { return position(x) < position(y); });
+    m_figureGap = model.m_figureGap;
+    m_sheetGap = model.m_sheetGap;
+    std::vector<FigurePtr> notCut;
     for (const FigurePtr& figure : model.m_figures) {
         if (!figure)
             continue;
@@ -64,14 +122,92 @@ void SheetFaults::Read(NestingModel& model)
         if (it == m_leftOut.end())
             it = m_leftOut.insert(m_leftOut.end(), LeftOut{home, {}});
         it->parts.emplace_back(figure, beyond);
+        notCut.push_back(figure);
     }
+
+    // The parts on sheets, in the drawing's order.
+    std::vector<Part> parts;
+    for (size_t k = 0; k < model.m_figures.size(); ++k) {
+        const FigurePtr& figure = model.m_figures[k];
+        const SheetPtr sheet = figure ? registers::SheetInView(model.m_sheets, figure->GetView()) : nullptr;
+        if (!sheet)
+            continue;  // the container is no sheet
+        const bool cut = std::find(notCut.begin(), notCut.end(), figure) == notCut.end();
+        const auto compound = std::dynamic_pointer_cast<CompoundFigure>(figure);
+        const bool joined = compound && figure->m_objectType == NestingObjectType::CompoundFigure &&
+                            !compound->m_figures.empty();
+        for (const FigurePtr& member : joined ? compound->m_figures : std::vector<FigurePtr>{figure}) {
+            if (!member || member->m_borders.empty() || !member->m_borders.front())
+                continue;
+            VectorPolygon rings = joined ? MemberRings(*member, *figure) : member->m_borders;
+            const NRect box = clearance::Box(rings);
+            parts.push_back({member, std::move(rings), sheet, k, cut, box, Standoff(*member)});
+        }
+    }
+    std::vector<size_t> order(parts.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t i, size_t j) { return parts[i].box.pBot.x < parts[j].box.pBot.x; });
+    const double reach = std::max(m_figureGap, kOverlapSlack);
+    std::vector<std::pair<size_t, size_t>> overlapping;  // in the order the sweep meets them
+    for (size_t a = 0; a < order.size(); ++a) {
+        const Part& p = parts[order[a]];
+        for (size_t b = a + 1; b < order.size() && parts[order[b]].box.pBot.x <= p.box.pTop.x + reach; ++b) {
+            const Part& q = parts[order[b]];
+            if (q.sheet != p.sheet || q.group == p.group || q.box.pBot.y > p.box.pTop.y + reach ||
+                q.box.pTop.y < p.box.pBot.y - reach)
+                continue;
+            if (clearance::Overlap(p.rings, q.rings, kOverlapSlack)) {
+                overlapping.emplace_back(std::min(order[a], order[b]), std::max(order[a], order[b]));
+                continue;
+            }
+            if (!p.cut || !q.cut || m_figureGap <= 0.0)
+                continue;
+            const double d = clearance::RingsDistance(p.rings, q.rings, m_figureGap);
+            if (d + p.standoff + q.standoff < m_figureGap - kGapTolerance) {
+                const Part& first = order[a] < order[b] ? p : q;
+                const Part& second = order[a] < order[b] ? q : p;
+                m_close.push_back(
+                    {p.sheet, first.figure->GetName() + L" и " + second.figure->GetName(), d + p.standoff + q.standoff});
+            }
+        }
+    }
+    // Each sheet's parts over one another, in the drawing's order.
+    std::vector<std::pair<SheetPtr, std::vector<size_t>>> over;
+    for (const auto& [i, j] : overlapping) {
+        const SheetPtr& sheet = parts[i].sheet;
+        auto it = std::find_if(over.begin(), over.end(), [&](const auto& entry) { return entry.first == sheet; });
+        if (it == over.end())
+            it = over.insert(over.end(), {sheet, {}});
+        it->second.insert(it->second.end(), {i, j});
+    }
+    for (auto& [sheet, indices] : over) {
+        std::sort(indices.begin(), indices.end());
+        indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+        std::vector<FigurePtr> figures;
+        for (const size_t i : indices)
+            figures.push_back(parts[i].figure);
+        m_overlaps.emplace_back(sheet, std::move(figures));
+    }
+    if (m_sheetGap > 0.0) {
+        for (const Part& p : parts) {
+            if (!p.cut || !p.sheet->m_polygon)
+                continue;
+            const double d = clearance::EdgeDistance(p.rings, *p.sheet->m_polygon, m_sheetGap);
+            if (d + p.standoff < m_sheetGap - kGapTolerance)
+                m_edge.push_back({p.sheet, p.figure->GetName(), d + p.standoff});
+        }
+    }
+    // The nearest first on each sheet.
+    for (std::vector<Near>* near : {&m_close, &m_edge})
+        std::stable_sort(near->begin(), near->end(), [](const Near& x, const Near& y) { return x.distance < y.distance; });
 }
 
 std::wstring SheetFaults::OverlapNote(const std::wstring& heading, const std::vector<SheetPtr>& sheets) const
 {
     if (m_overlaps.empty())
         return {};
-    constexpr size_t kNamesShown = 5;  // part names of one sheet, the rest counted
     std::wstring text = L"\n\n" + heading;
     for (const SheetPtr& sheet : sheets) {
         const auto it = std::find_if(m_overlaps.begin(), m_overlaps.end(),
@@ -88,10 +224,10 @@ std::wstring SheetFaults::OverlapNote(const std::wstring& heading, const std::ve
             }
         }
         text += L"\n" + sheet->m_name + L" (деталей: " + std::to_wstring(parts) + L"): ";
-        for (size_t i = 0; i < names.size() && i < kNamesShown; ++i)
+        for (size_t i = 0; i < names.size() && i < kShown; ++i)
             text += (i > 0 ? L", " : L"") + names[i];
-        if (names.size() > kNamesShown)
-            text += L" и ещё " + std::to_wstring(names.size() - kNamesShown);
+        if (names.size() > kShown)
+            text += L" и ещё " + std::to_wstring(names.size() - kShown);
     }
     return text;
 }
@@ -100,7 +236,6 @@ std::wstring SheetFaults::LeftOutNote(const std::wstring& heading, const std::ve
 {
     if (m_leftOut.empty())
         return {};
-    constexpr size_t kShown = 5;  // parts of one sheet, the rest counted
     std::wstring text = L"\n\n" + heading;
     for (const SheetPtr& sheet : sheets) {
         const auto it = std::find_if(m_leftOut.begin(), m_leftOut.end(),
@@ -121,10 +256,44 @@ std::wstring SheetFaults::LeftOutNote(const std::wstring& heading, const std::ve
     return text;
 }
 
+std::wstring SheetFaults::CloseNote(const std::wstring& heading, const std::vector<SheetPtr>& sheets) const
+{
+    return NearNote(heading, sheets, m_close, m_figureGap);
+}
+
+std::wstring SheetFaults::EdgeNote(const std::wstring& heading, const std::vector<SheetPtr>& sheets) const
+{
+    return NearNote(heading, sheets, m_edge, m_sheetGap);
+}
+
+std::wstring SheetFaults::NearNote(const std::wstring& heading, const std::vector<SheetPtr>& sheets,
+                                   const std::vector<Near>& near, double gap)
+{
+    if (near.empty())
+        return {};
+    std::wstring text = L"\n\n" + heading;
+    for (const SheetPtr& sheet : sheets) {
+        size_t shown = 0;
+        size_t more = 0;
+        for (const Near& n : near) {
+            if (n.sheet != sheet)
+                continue;
+            if (shown == kShown) {
+                ++more;
+                continue;
+            }
+            text += (shown++ == 0 ? L"\n" + sheet->m_name + L": " : std::wstring(L"; ")) + n.names + L" — " +
+                    Tenths(n.distance) + L" мм при зазоре " + uf::NumberText(gap) + L" мм";
+        }
+        if (more > 0)
+            text += L" и ещё " + std::to_wstring(more);
+    }
+    return text;
+}
+
 std::wstring LostBridgesNote(const std::wstring& heading, const std::vector<reference>& lost,
                              const std::vector<SheetPtr>& sheets, bool elsewhere)
 {
-    constexpr size_t kShown = 5;  // bridges of one sheet, the rest counted
     std::vector<std::pair<int, std::wstring>> bridges;  // view and name
     for (const reference ref : lost) {
         if (const INestingMacroObjectPtr macro = vrnApi::CreateMacroByReference(ref))
@@ -152,4 +321,36 @@ std::wstring LostBridgesNote(const std::wstring& heading, const std::vector<refe
     if (elsewhere)
         line(L"", [&](int view) { return !registers::SheetInView(sheets, view); });
     return text;
+}
+
+std::wstring StaleWastesNote(const std::wstring& heading, const NestingModel& model, const std::vector<WastePtr>& wastes,
+                             const std::vector<SheetPtr>& sheets)
+{
+    const std::vector<NestingModel::StaleWaste> stale = model.StaleWastes(wastes);
+    if (stale.empty())
+        return {};
+    const auto size = [](double width, double height) {
+        return uf::NumberText(width) + L" × " + uf::NumberText(height) + L" мм";
+    };
+    std::wstring text;
+    for (const SheetPtr& sheet : sheets) {
+        // The reasons in the order first met, each with its count.
+        std::vector<std::pair<std::wstring, size_t>> reasons;
+        for (const NestingModel::StaleWaste& entry : stale) {
+            if (entry.sheet != sheet)
+                continue;
+            const std::wstring why =
+                entry.resized ? L"построены для листа " + size(entry.waste->m_builtWidth, entry.waste->m_builtHeight) +
+                                    L", лист теперь " + size(sheet->GetWidth(), sheet->GetHeight())
+                              : std::wstring(L"построены для прежнего раскроя листа");
+            const auto it = std::find_if(reasons.begin(), reasons.end(), [&](const auto& r) { return r.first == why; });
+            if (it == reasons.end())
+                reasons.emplace_back(why, 1);
+            else
+                ++it->second;
+        }
+        for (const auto& [why, count] : reasons)
+            text += L"\n" + sheet->m_name + L" — " + std::to_wstring(count) + L" шт.: " + why;
+    }
+    return text.empty() ? text : L"\n\n" + heading + text;
 }

@@ -6,6 +6,10 @@
 #include "host/VarnelAPI.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <map>
+#include <tuple>
 
 namespace {
 
@@ -30,11 +34,72 @@ void NestingModel::InitWasteParams(WastePtr waste, SheetPtr sheet, bool transfor
     waste->AddText(m_textSize);
     waste->UpdateSizeText(m_textSize);
     waste->m_startPoint = NPoint{0.0, 0.0};
+    // What it is built for: a later change of either leaves it out of date.
+    waste->m_builtWidth = sheet->GetWidth();
+    waste->m_builtHeight = sheet->GetHeight();
+    std::tie(waste->m_builtParts, waste->m_builtLayout) = PartsLayout(*sheet);
+    waste->m_builtKnown = 1;
     waste->SaveParams();
     if (sheet->m_macro)
         sheet->m_macro->SetCurrentMacroView();
     if (waste->m_macro)
         waste->m_macro->ChangeMacroLayer(vrnApi::CreateLayer(WastesLayerName(), m_wastesColor, m_wastesHide));
+}
+
+std::pair<int32_t, uint32_t> NestingModel::PartsLayout(const Sheet& sheet) const
+{
+    // Places in hundredths of a millimetre and of a degree: read from the
+    // parts' macros, they are the same numbers each time the drawing is read.
+    const int view = sheet.GetView();
+    std::vector<std::array<int64_t, 4>> places;
+    for (const FigurePtr& figure : m_figures) {
+        if (!figure || figure->GetView() != view)
+            continue;
+        double x = 0.0, y = 0.0, angle = 0.0;
+        figure->GetPlacement(x, y, angle);
+        places.push_back({std::llround(x * 100.0), std::llround(y * 100.0),
+                          std::llround(NormalizeAngle(angle) * 100.0), figure->m_symmetry ? 1 : 0});
+    }
+    std::sort(places.begin(), places.end());
+    uint32_t hash = 2166136261u;  // FNV-1a over the places' bytes
+    for (const auto& place : places) {
+        for (const int64_t value : place) {
+            for (int byte = 0; byte < 8; ++byte) {
+                hash ^= static_cast<uint32_t>((static_cast<uint64_t>(value) >> (8 * byte)) & 0xFFu);
+                hash *= 16777619u;
+            }
+        }
+    }
+    return {static_cast<int32_t>(places.size()), hash};
+}
+
+std::vector<NestingModel::StaleWaste> NestingModel::StaleWastes(const std::vector<WastePtr>& wastes) const
+{
+    std::vector<StaleWaste> stale;
+    std::map<const Sheet*, std::pair<int32_t, uint32_t>> layouts;  // each sheet's read once
+    for (const WastePtr& waste : wastes) {
+        if (!waste || waste->m_builtKnown != 1)
+            continue;
+        SheetPtr sheet = waste->m_owner;
+        if (!sheet || std::find(m_sheets.begin(), m_sheets.end(), sheet) == m_sheets.end()) {
+            const int view = waste->GetView();
+            const auto it = std::find_if(m_sheets.begin(), m_sheets.end(),
+                                         [view](const SheetPtr& s) { return s && s->GetView() == view; });
+            sheet = it == m_sheets.end() ? nullptr : *it;
+        }
+        if (!sheet)
+            continue;
+        constexpr double kSameSize = 1e-6;  // mm
+        const bool resized = !(std::fabs(waste->m_builtWidth - sheet->GetWidth()) <= kSameSize &&
+                               std::fabs(waste->m_builtHeight - sheet->GetHeight()) <= kSameSize);
+        auto layout = layouts.find(sheet.get());
+        if (layout == layouts.end())
+            layout = layouts.emplace(sheet.get(), PartsLayout(*sheet)).first;
+        const auto [parts, places] = layout->second;
+        if (resized || parts != waste->m_builtParts || places != waste->m_builtLayout)
+            stale.push_back({waste, sheet, resized});
+    }
+    return stale;
 }
 
 void NestingModel::DelWaste(WastePtr& waste)

@@ -193,6 +193,17 @@ public:
     // (kept from an earlier minimum, or from before there was one) are no
     // stock either: each one's name goes there.
     std::vector<WastePtr> FreeWastes(std::wstring& covered, std::vector<std::wstring>* narrow = nullptr) const;
+    // Of the remnants, those built for what their sheet no longer is, in
+    // their order: each with its sheet and whether the sheet's size changed
+    // since (otherwise the parts on it did: they were added, taken off,
+    // moved or turned). A remnant of an earlier version, which does not know
+    // what it was built for, is none of them.
+    struct StaleWaste {
+        WastePtr waste;
+        SheetPtr sheet;
+        bool resized = false;
+    };
+    std::vector<StaleWaste> StaleWastes(const std::vector<WastePtr>& wastes) const;
     // The least width of a remnant that is stock: the narrower of the
     // minimums of the builds (never under 1 mm).
     double LeastStockWidth() const;
@@ -284,6 +295,10 @@ private:
     void FinishNewWastes(const std::vector<WastePtr>& wastes, const SheetPtr& sheet, double least);
     // Deletes the bridges standing on the objects, which are about to go.
     void DeleteBridgesOn(const std::vector<NObjectPtr>& owners);
+    // The parts standing in the sheet's view: their count, and their
+    // places (where each stands, turned how far, mirrored or not) hashed
+    // whatever their order.
+    std::pair<int32_t, uint32_t> PartsLayout(const Sheet& sheet) const;
 
     BridgeAnchors m_heldBridges;
     // The configuration values as this model last read or wrote them: what

@@ -20,13 +20,6 @@ constexpr double kSheetGapShare = 0.025;
 // A page whose style library is this one has no real layout.
 constexpr std::wstring_view kPlainLayout = L"GRAPHIC";
 
-// Whether the page's style library (a path) is the one of drawings without layout.
-bool IsPlainLayout(const std::wstring& library) {
-    const size_t slash = library.find_last_of(L"/\\");
-    const size_t nameStart = slash == std::wstring::npos ? 0 : slash + 1;
-    return library.find(kPlainLayout, nameStart) != std::wstring::npos;
-}
-
 SheetViewPlace PlaceOf(const Sheet& sheet) {
     SheetViewPlace place{{}, 0.0, sheet.GetWidth(), sheet.GetHeight()};
     vrnApi::GetViewParams(sheet.GetView(), place.origin.x, place.origin.y, place.scale);
@@ -34,6 +27,12 @@ SheetViewPlace PlaceOf(const Sheet& sheet) {
 }
 
 }  // namespace
+
+bool IsPlainLayout(const std::wstring& library) {
+    const size_t slash = library.find_last_of(L"/\\");
+    const size_t nameStart = slash == std::wstring::npos ? 0 : slash + 1;
+    return library.find(kPlainLayout, nameStart) != std::wstring::npos;
+}
 
 // The bridges on a sheet's edge that moves go with it.
 void NestingModel::SetWidthSheet(double w) {

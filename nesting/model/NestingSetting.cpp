@@ -1167,9 +1167,11 @@ std::wstring NestingSetting::ReadFromConfig(const Folders& folders) {
     return said.empty() ? notes.Text(file) : said;
 }
 
+fs::path NestingSetting::DefaultStyleLibrary(const Folders& folders) { return folders.systemFiles / kStyleLibraryFile; }
+
 void NestingSetting::ApplyDefaults(const Folders& folders) {
     if (m_lytPath.empty()) {
-        m_lytPath = Wide(folders.systemFiles / kStyleLibraryFile);
+        m_lytPath = Wide(DefaultStyleLibrary(folders));
     }
     if (m_sheetPattern.empty()) {
         m_sheetPattern = kDefaultCardName;

@@ -71,6 +71,9 @@ public:
     static void SetFoldersHook(FoldersHook hook);
     static Folders HostFolders();
     static std::filesystem::path ConfigFile(const std::filesystem::path& configFolder);
+    // The host's own style library, which the style-library path names
+    // while the user has set none.
+    static std::filesystem::path DefaultStyleLibrary(const Folders& folders);
 
     // Refreshes this object from the file of the host's configuration folder.
     // The file is read in the encoding its declaration names (UTF-8 when it

@@ -44,13 +44,18 @@ static_assert(offsetof(FigureParams, m_roundKnown) == 156);
 static_assert(offsetof(FigureParams, m_reserve3) == 157);
 
 static_assert(sizeof(WasteParams) == WasteParams::kSize);
-static_assert(offsetof(WasteParams, reserve1) == 16);
+static_assert(offsetof(WasteParams, m_builtWidth) == 16);
+static_assert(offsetof(WasteParams, m_builtHeight) == 24);
+static_assert(offsetof(WasteParams, reserve1) == 32);
 static_assert(offsetof(WasteParams, m_startPoint) == 80);
 static_assert(offsetof(WasteParams, m_ownerRef) == 96);
-static_assert(offsetof(WasteParams, reserve2) == 100);
+static_assert(offsetof(WasteParams, m_builtParts) == 100);
+static_assert(offsetof(WasteParams, m_builtLayout) == 104);
+static_assert(offsetof(WasteParams, reserve2) == 108);
 static_assert(offsetof(WasteParams, m_rectform) == 136);
 static_assert(offsetof(WasteParams, m_method) == 137);
-static_assert(offsetof(WasteParams, reserve3) == 138);
+static_assert(offsetof(WasteParams, m_builtKnown) == 138);
+static_assert(offsetof(WasteParams, reserve3) == 139);
 
 static_assert(sizeof(JumperParams) == JumperParams::kSize);
 static_assert(offsetof(JumperParams, m_width) == 8);

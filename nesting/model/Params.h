@@ -201,13 +201,21 @@ struct WasteParams {
 
     double m_width = 0.0;   // of a rectangular remnant
     double m_height = 0.0;
-    double reserve1[8] = {};
+    // What the remnant was built for (kept when m_builtKnown is 1; records
+    // of earlier versions hold zeros): its sheet's width and height, and the
+    // parts standing on the sheet then, their count and their places hashed.
+    double m_builtWidth = 0.0;
+    double m_builtHeight = 0.0;
+    double reserve1[6] = {};
     NPoint m_startPoint;
     reference m_ownerRef = 0;  // host reference of the owner sheet's macro
-    int32_t reserve2[9] = {};
+    int32_t m_builtParts = 0;
+    uint32_t m_builtLayout = 0;
+    int32_t reserve2[7] = {};
     bool m_rectform = false;  // the outline is one axis-parallel rectangle
     bool m_method = false;    // which building method made the remnant
-    uint8_t reserve3[6] = {};
+    uint8_t m_builtKnown = 0;
+    uint8_t reserve3[5] = {};
 
     void InitWasteParams();
     void SaveWasteParams(ByteBlock& bytes, size_t& offset) const;

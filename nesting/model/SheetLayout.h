@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <vector>
 
 // One sheet as its view shows it: the view's origin and scale, and the size
@@ -18,6 +19,10 @@ struct SheetViewPlace {
     double width = 0.0;
     double height = 0.0;
 };
+
+// Whether a page's style library (a path) is the host's library of pages
+// without layout.
+bool IsPlainLayout(const std::wstring& library);
 
 // Recognises the lay-out of the views, in the order of the sheets, into
 // `scheme.sheetScheme` (and `scheme.countColumns` for rows). With fewer than

@@ -7,8 +7,10 @@
 // message ends the run: what could not be written and why, or the folder
 // once everything was written (with a warning when no part stands on a
 // sheet), or that the drawing held nothing to document; beside it the maps that cannot be cut as drawn (parts over one
-// another, over the sheet's edge or of other stock) and the documents an
-// earlier run left in the folders. The
+// another, over the sheet's edge or of other stock) or whose parts stand
+// nearer than the gaps, the remnants out of date, the style library the
+// user set that is not there, and the documents an earlier run left in the
+// folders. The
 // documents go in place together at the end: a run whose files cannot all
 // be put there leaves the folders as they were, and says so.
 #include "host/VarnelAPI.h"
@@ -94,9 +96,10 @@ void RunDocumentationProcess()
         return;
     }
     const std::wstring earlier = reporter->EarlierNote();
-    // Maps that cannot be cut as drawn, and remnants the registers leave
-    // out, are named whatever was written.
-    const std::wstring maps = reporter->MapsNote() + reporter->WastesNote();
+    // Maps that cannot be cut as drawn, remnants the registers leave out or
+    // that are out of date, and a style library set that is not there, are
+    // named whatever was written.
+    const std::wstring maps = reporter->MapsNote() + reporter->WastesNote() + reporter->StyleLibraryNote();
     if (!reporter->Failures().Empty())
         vrnApi::ShowErrorText(reporter->Failures().Text(L"Не записаны файлы документации:", outputs::FailureList::kShownOfMany) +
                               maps + earlier);

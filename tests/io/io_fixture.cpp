@@ -133,6 +133,8 @@ void IoTest::SetUp()
     vrnApi::ConnectConfiguration();
     model.m_thicknessSheet = 2.0;
     model.m_sheetPattern = L"Лист";
+    // The tests' parts stand at their sheets' edges.
+    model.m_sheetGap = 0.0;
 }
 
 void IoTest::TearDown()
@@ -223,6 +225,7 @@ void IoTest::Store()
         figure->SaveParams();
     for (const WastePtr& waste : model.m_wastes)
         waste->SaveParams();
+    model.m_jumpers.clear();
     model.m_sheets.clear();
     model.m_figures.clear();
     model.m_wastes.clear();

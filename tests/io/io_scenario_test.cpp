@@ -201,8 +201,14 @@ protected:
             if (!drawing)
                 continue;
             EXPECT_EQ(CountDeep(drawing, vlapi::vlDrColouring), 0u) << entry.path();
+            // A map's bridges are plain content, as its parts are, named as in the drawing.
             for (const INestingMacroObjectPtr& macro : DrawingMacros())
-                bridges += macro->GetCommand() == MacroCommand::Bridge ? 1 : 0;
+                EXPECT_NE(macro->GetCommand(), MacroCommand::Bridge) << entry.path();
+            std::vector<vlapi::IDrawingObjectPtr> macros;
+            for (const vlapi::IViewPtr& view : Views(drawing))
+                CountDeep(vlapi::IDrawingContainerPtr(view), vlapi::vlDrMacro, &macros);
+            for (const vlapi::IDrawingObjectPtr& macro : macros)
+                bridges += vlapi::IMacroObjectPtr(macro)->GetName().rfind(L"Мостик: ", 0) == 0 ? 1 : 0;
             Draw(drawing, pictures / (entry.path().stem().string() + ".svg"));
             drawing->Close(0);
             doc->Activate();

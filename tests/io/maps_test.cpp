@@ -6,6 +6,7 @@
 #include "host/NestingResources.h"
 #include "host/VarnelAPI_Detail.h"
 #include "io/Reporter.h"
+#include "model/BridgeAnchors.h"
 
 namespace iotest {
 namespace {
@@ -16,23 +17,51 @@ protected:
     std::filesystem::path MapFile(const std::string& name) const { return Maps() / name; }
 
     // Three sheets: S1 at scale 0.5 with three parts A, a compound of two T
-    // and a remnant, S2 with one A, S3 empty; the parts coloured.
+    // and a remnant, S2 with one A, S3 empty; the parts coloured; a bridge
+    // on the first A of each map.
     void BuildJob()
     {
         model.m_figureGap = 0.0;
         SheetPtr s1 = AddSheet(L"S1", 1000.0, 500.0);
         for (int i = 0; i < 3; ++i)
             AddRectPart(s1, L"A", 100, 50, 120.0 * i, 0);
+        AddBridge(model.m_figures.front());
         AddCompound(s1, L"T", 0, 200);
         AddWaste(s1, 600, 300, 300, 150);
         SheetPtr s2 = AddSheet(L"S2", 1000.0, 500.0);
-        AddRectPart(s2, L"A", 100, 50, 0, 0);
+        AddBridge(AddRectPart(s2, L"A", 100, 50, 0, 0));
         AddSheet(L"S3", 1000.0, 500.0);
         model.CreateFigureColouring();
         vlapi::IViewPtr view = vrnApi::GetViewPtrByNumber(s1->GetView());
         view->SetScale(0.5);
         view->Update();
         Store();
+    }
+
+    // A bridge in the middle of the part's upper edge.
+    void AddBridge(const FigurePtr& part)
+    {
+        part->SetCurrentView();
+        JumperPtr bridge = model.CreateJumper(0, 0, 30.0, BridgeType::Gap, false);
+        bridge->m_owner1 = part;
+        bridge->SetPoint1({(part->m_rectBorder.pBot.x + part->m_rectBorder.pTop.x) / 2, part->m_rectBorder.pTop.y});
+        model.AddJumper(bridge, 0);
+    }
+
+    // The names of the bridges of the active drawing, plain or not.
+    std::vector<std::wstring> BridgeNames() const
+    {
+        std::vector<std::wstring> names;
+        for (const vlapi::IViewPtr& view : Views(vrnApi::GetActiveDocument2D())) {
+            std::vector<vlapi::IDrawingObjectPtr> macros;
+            CountDeep(vlapi::IDrawingContainerPtr(view), vlapi::vlDrMacro, &macros);
+            for (const vlapi::IDrawingObjectPtr& macro : macros) {
+                const std::wstring name = vlapi::IMacroObjectPtr(macro)->GetName();
+                if (name.rfind(L"Мостик:", 0) == 0)
+                    names.push_back(name);
+            }
+        }
+        return names;
     }
 
     // The job's layout switch as the reporter's Init left it.
@@ -55,6 +84,8 @@ TEST_F(MapsTest, EachSheetGetsAPlainMapWithoutColouringsAtTheMapsScale)
 {
     BuildJob();
     const size_t sourceMacros = DrawingMacros().size();
+    const std::vector<std::wstring> drawn = BridgeNames();
+    ASSERT_EQ(drawn, std::vector<std::wstring>(2, L"Мостик: A b30.0 тип-1"));
     const double textSize = 5.0;  // the model's label height in the source
     for (bool withoutLayout : {true, false}) {
         SCOPED_TRACE(withoutLayout);
@@ -87,8 +118,13 @@ TEST_F(MapsTest, EachSheetGetsAPlainMapWithoutColouringsAtTheMapsScale)
             if (view->GetNumber() != 0)
                 CountDeep(vlapi::IDrawingContainerPtr(view), vlapi::vlDrDrawText, &texts);
         }
-        // The sheet, three parts, the compound with its two members, the remnant.
-        EXPECT_EQ(macros, 8u);
+        // The sheet, three parts, the compound with its two members, the remnant, the bridge.
+        EXPECT_EQ(macros, 9u);
+        // The bridge keeps its part's name, as in the drawing, whatever
+        // command is run on the map.
+        EXPECT_EQ(BridgeNames(), std::vector<std::wstring>{drawn.front()});
+        BridgeAnchors::AfterOwners();
+        EXPECT_EQ(BridgeNames(), std::vector<std::wstring>{drawn.front()});
         // The remnant's label keeps its size on paper: scaled by the map's
         // view scale over the source's 0.5.
         ASSERT_FALSE(texts.empty());

@@ -239,10 +239,15 @@ TEST(WasteRecord, LayoutRoundTripAndRefusals) {
     p.m_height = 300.7;
     p.m_startPoint = {10.0, -20.0};
     p.m_ownerRef = 4711;
-    p.reserve2[8] = -3;
+    p.m_builtWidth = 1200.0;
+    p.m_builtHeight = 600.0;
+    p.m_builtParts = 7;
+    p.m_builtLayout = 0x89ABCDEFu;
+    p.reserve2[6] = -3;
     p.m_rectform = true;
     p.m_method = true;
-    p.reserve3[5] = 0x5A;
+    p.m_builtKnown = 1;
+    p.reserve3[4] = 0x5A;
 
     const ByteBlock bytes = Saved(p, &WasteParams::SaveWasteParams);
     ASSERT_EQ(bytes.size(), 144u);
@@ -251,8 +256,14 @@ TEST(WasteRecord, LayoutRoundTripAndRefusals) {
     EXPECT_EQ(ReadAt<double>(bytes, 80), 10.0);
     EXPECT_EQ(ReadAt<double>(bytes, 88), -20.0);
     EXPECT_EQ(ReadAt<int32_t>(bytes, 96), 4711);
+    EXPECT_EQ(ReadAt<double>(bytes, 16), 1200.0);
+    EXPECT_EQ(ReadAt<double>(bytes, 24), 600.0);
+    EXPECT_EQ(ReadAt<int32_t>(bytes, 100), 7);
+    EXPECT_EQ(ReadAt<uint32_t>(bytes, 104), 0x89ABCDEFu);
+    EXPECT_EQ(ReadAt<int32_t>(bytes, 132), -3);
     EXPECT_EQ(bytes[136], 1);
     EXPECT_EQ(bytes[137], 1);
+    EXPECT_EQ(bytes[138], 1);
     EXPECT_EQ(bytes[143], 0x5A);
 
     WasteParams back;

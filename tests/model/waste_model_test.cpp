@@ -146,8 +146,8 @@ TEST_F(WasteModelOpsTest, RecordRoundTripsThroughTheDrawing)
     const SheetPtr sheet = AddSheet(0, 0);
     const WastePtr waste = AddRectWaste(sheet, 0, 0, 500, 300, true);
     waste->WasteParams::reserve1[3] = 7.5;
-    waste->WasteParams::reserve2[8] = -4;
-    waste->WasteParams::reserve3[5] = true;
+    waste->WasteParams::reserve2[6] = -4;
+    waste->WasteParams::reserve3[4] = true;
     waste->SaveParams();
 
     NestingModel reopened;
@@ -162,8 +162,13 @@ TEST_F(WasteModelOpsTest, RecordRoundTripsThroughTheDrawing)
     EXPECT_TRUE(again->m_rectform);
     EXPECT_TRUE(again->m_method);
     EXPECT_DOUBLE_EQ(again->WasteParams::reserve1[3], 7.5);
-    EXPECT_EQ(again->WasteParams::reserve2[8], -4);
-    EXPECT_TRUE(again->WasteParams::reserve3[5]);
+    EXPECT_EQ(again->WasteParams::reserve2[6], -4);
+    EXPECT_TRUE(again->WasteParams::reserve3[4]);
+    // What it was built for: the sheet's size and the parts on it then (none).
+    EXPECT_EQ(again->m_builtKnown, 1);
+    EXPECT_DOUBLE_EQ(again->m_builtWidth, sheet->GetWidth());
+    EXPECT_DOUBLE_EQ(again->m_builtHeight, sheet->GetHeight());
+    EXPECT_EQ(again->m_builtParts, 0);
 
     ByteBlock saved;
     waste->m_macro->LoadMacroParams(saved);

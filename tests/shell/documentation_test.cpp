@@ -1,6 +1,7 @@
 // The documentation command's one closing message: done, with the folder;
-// nothing to document; what could not be written and why; and the documents
-// of an earlier job that stay in the folder, named.
+// nothing to document; what could not be written and why; the documents
+// of an earlier job that stay in the folder, named; and the style library
+// the user set for the maps when it is not there.
 #include "command_fixture.h"
 
 #include "host/VarnelAPI_Detail.h"
@@ -60,7 +61,12 @@ TEST_F(DocumentationTest, OneClosingMessageSaysWhatTheRunDid)
         std::vector<std::string> says;  // and what it must not say, after a "!"
         bool mapOpen = false;           // the folder's first map open in the host meanwhile
         bool overlapping = false;       // the job of two parts, one over the other, instead
+        std::string library = {};       // the style library the configuration names; none: the host's
     };
+    const fs::path mine = root / "Оформление" / "Моё.vst";
+    const fs::path there = root / "Оформление" / "Есть.vst";
+    fs::create_directories(there.parent_path());
+    std::ofstream(there) << "a style library";
     const Case cases[] = {
         {"one map", 1, root / "open", vlapi::vlMBIconInformation, {"завершено", "!прежних"}},
         {"the same again, its map open in the host", 1, root / "open", vlapi::vlMBIconError,
@@ -79,9 +85,20 @@ TEST_F(DocumentationTest, OneClosingMessageSaysWhatTheRunDid)
          {"Создание документации завершено", "детали наложены друг на друга",
           "\nКарта раскроя 1 (деталей: 2): Q"},
          false, true},
+        {"a style library the user set that is not there", 1, root / "styled", vlapi::vlMBIconWarning,
+         {"Создание документации завершено", "\n\nБиблиотека оформлений не найдена: " + mine.string() +
+                                                  ". Карты раскроя записаны без оформления из неё."},
+         false, false, mine.string()},
+        {"the host's own, not installed here", 1, root / "own", vlapi::vlMBIconInformation, {"завершено", "!Библиотека"},
+         false, false, (root / "System" / "Nesting.vst").string()},
+        {"the user's, there", 1, root / "there", vlapi::vlMBIconInformation, {"завершено", "!Библиотека"}, false, false,
+         there.string()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        fs::create_directories(root / "Config" / "Nesting");
+        std::ofstream(root / "Config" / "Nesting" / "Nesting-cfg.xml")
+            << "<Sheets><item name=\"lyt_file\" value=\"" << c.library << "\" /></Sheets>";
         c.overlapping ? Overlapping() : Job(c.plates);
         if (c.mapOpen) {
             const vlapi::IVarnelDocumentPtr job = host->Application()->GetActiveDocument();
