@@ -21,6 +21,17 @@ constexpr double kOverlapSlack = 0.1;  // mm
 constexpr double kGapTolerance = 0.001;  // mm
 constexpr size_t kShown = 5;  // parts or pairs of one sheet named, the rest counted
 
+// The first kShown of `names`, and how many more: "A, B и ещё 3".
+std::wstring Shown(const std::vector<std::wstring>& names)
+{
+    std::wstring text;
+    for (size_t i = 0; i < names.size() && i < kShown; ++i)
+        text += (i > 0 ? L", " : L"") + names[i];
+    if (names.size() > kShown)
+        text += L" и ещё " + std::to_wstring(names.size() - kShown);
+    return text;
+}
+
 // One part as it is measured: a figure, or a member of a compound figure.
 struct Part {
     FigurePtr figure;
@@ -224,10 +235,7 @@ std::wstring SheetFaults::OverlapNote(const std::wstring& heading, const std::ve
             }
         }
         text += L"\n" + sheet->m_name + L" (деталей: " + std::to_wstring(parts) + L"): ";
-        for (size_t i = 0; i < names.size() && i < kShown; ++i)
-            text += (i > 0 ? L", " : L"") + names[i];
-        if (names.size() > kShown)
-            text += L" и ещё " + std::to_wstring(names.size() - kShown);
+        text += Shown(names);
     }
     return text;
 }
@@ -248,10 +256,7 @@ std::wstring SheetFaults::LeftOutNote(const std::wstring& heading, const std::ve
                 named.push_back(part->GetName() + (beyond ? L" (за краем листа)" : L" (другой толщины или материала)"));
         }
         text += L"\n" + sheet->m_name + L": ";
-        for (size_t i = 0; i < named.size() && i < kShown; ++i)
-            text += (i > 0 ? L", " : L"") + named[i];
-        if (named.size() > kShown)
-            text += L" и ещё " + std::to_wstring(named.size() - kShown);
+        text += Shown(named);
     }
     return text;
 }
@@ -311,10 +316,7 @@ std::wstring LostBridgesNote(const std::wstring& heading, const std::vector<refe
         if (names.empty())
             return;
         text += L"\n" + lead;
-        for (size_t i = 0; i < names.size() && i < kShown; ++i)
-            text += (i > 0 ? L", " : L"") + names[i];
-        if (names.size() > kShown)
-            text += L" и ещё " + std::to_wstring(names.size() - kShown);
+        text += Shown(names);
     };
     for (const SheetPtr& sheet : sheets)
         line(sheet->m_name + L": ", [&](int view) { return view == sheet->GetView(); });
