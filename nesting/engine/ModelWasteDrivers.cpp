@@ -491,8 +491,9 @@ void NestingModel::CalculateWastes()
 
 void NestingModel::FinishNewWastes(const std::vector<WastePtr>& wastes, const SheetPtr& sheet, double least)
 {
+    const std::pair<int32_t, uint32_t> layout = PartsLayout(*sheet);
     for (const WastePtr& waste : wastes) {
-        InitWasteParams(waste, sheet, false);
+        InitWasteParams(waste, sheet, false, layout);
         if (TooNarrow(*waste, least))
             Discard(waste);
         else

@@ -209,15 +209,8 @@ bool InPart(const VectorPolygon& rings, const NPoint& p)
 {
     bool inside = false;
     for (const NPolygonPtr& ring : rings) {
-        if (!ring)
-            continue;
-        const std::vector<NPoint>& v = ring->m_points;
-        for (size_t k = 0; v.size() >= 3 && k < v.size(); ++k) {
-            const NPoint& a = v[k == 0 ? v.size() - 1 : k - 1];
-            const NPoint& b = v[k];
-            if ((a.y > p.y) != (b.y > p.y) && p.x < a.x + (b.x - a.x) * (p.y - a.y) / (b.y - a.y))
-                inside = !inside;
-        }
+        if (ring && CheckPoligonContainPoint(ring->m_points, p, false))
+            inside = !inside;
     }
     return inside;
 }

@@ -224,6 +224,16 @@ double FloorMillimetres(double v)
     return std::floor(v + EPS) + 0.0;  // + 0 turns -0 into 0
 }
 
+std::wstring FirstNames(const std::vector<std::wstring>& names, size_t shown, std::wstring_view separator)
+{
+    std::wstring text;
+    for (size_t i = 0; i < names.size() && i < shown; ++i)
+        (text += i == 0 ? std::wstring_view() : separator) += names[i];
+    if (names.size() > shown)
+        text += L" и ещё " + std::to_wstring(names.size() - shown);
+    return text;
+}
+
 std::wstring NumberText(double v)
 {
     constexpr int kMostDecimals = 12;

@@ -49,6 +49,10 @@ double FloorMillimetres(double v);
 // one reads digit by digit, keeps its exponent.
 std::wstring NumberText(double v);
 
+// The first `shown` of `names` joined by `separator`, then how many more:
+// "A, B и ещё 3"; a message names a few of a long list so.
+std::wstring FirstNames(const std::vector<std::wstring>& names, size_t shown, std::wstring_view separator = L", ");
+
 // The UTF-8 text as wide characters; false at the first byte sequence that is
 // not UTF-8 (overlong forms, surrogates and values past U+10FFFF included),
 // whose offset goes to `failedAt` when given.

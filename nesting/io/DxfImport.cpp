@@ -472,13 +472,10 @@ public:
         // A marking whose value is refused is none the user wrote: the part
         // is not taken with another value in its place.
         if (!values.unreadable.empty()) {
-            std::wstring reason = kRefusedMarking;
-            for (size_t k = 0; k < values.unreadable.size() && k < kNamed; ++k) {
-                const BracketText& item = values.unreadable[k];
-                reason += (k == 0 ? L" " : L"; ") + item.value + L" (" + ValueRule(item.key) + L")";
-            }
-            if (values.unreadable.size() > kNamed)
-                reason += L" и ещё " + std::to_wstring(values.unreadable.size() - kNamed);
+            std::vector<std::wstring> items;
+            for (const BracketText& item : values.unreadable)
+                items.push_back(item.value + L" (" + ValueRule(item.key) + L")");
+            std::wstring reason = std::wstring(kRefusedMarking) + L" " + uf::FirstNames(items, kNamed, L"; ");
             if (!hidden.empty())
                 reason += L"; " + hidden;
             return leftOut.empty() ? reason : reason + L"; " + kWhileRead + leftOut;
@@ -491,12 +488,7 @@ public:
                 hiddenMarkings.push_back(item + L" на слое «" + text.layer + L"»");
         }
         if (!hiddenMarkings.empty()) {
-            std::wstring note = kHiddenMarking;
-            for (size_t k = 0; k < hiddenMarkings.size() && k < kNamed; ++k)
-                note += (k == 0 ? L" " : L", ") + hiddenMarkings[k];
-            if (hiddenMarkings.size() > kNamed)
-                note += L" и ещё " + std::to_wstring(hiddenMarkings.size() - kNamed);
-            m_notes.Add(entry.m_path, note);
+            m_notes.Add(entry.m_path, std::wstring(kHiddenMarking) + L" " + uf::FirstNames(hiddenMarkings, kNamed));
         }
         if (!points.empty())
             m_notes.Add(entry.m_path, kImportedWithout + (L"кривые меньше " + uf::NumberText(vrnApi::kPointRing) +

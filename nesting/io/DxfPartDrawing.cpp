@@ -962,11 +962,7 @@ std::wstring LostHoles(const vlapi::IViewPtr& view, const std::vector<FileCurve>
     constexpr size_t kNamed = 5;
     std::wstring text = lost.size() == 1 ? L"внутри внешнего контура детали не импортирована кривая, а без неё деталь не записывается: "
                                          : L"внутри внешнего контура детали не импортированы кривые, а без них деталь не записывается: ";
-    for (size_t k = 0; k < lost.size() && k < kNamed; ++k)
-        text += (k == 0 ? L"" : L", ") + lost[k];
-    if (lost.size() > kNamed)
-        text += L" и ещё " + std::to_wstring(lost.size() - kNamed);
-    return text;
+    return text + uf::FirstNames(lost, kNamed);
 }
 
 std::wstring ClosedCurvesNotCut(const vlapi::IViewPtr& view, const FileLayers* fileLayers)

@@ -22,15 +22,7 @@ constexpr double kGapTolerance = 0.001;  // mm
 constexpr size_t kShown = 5;  // parts or pairs of one sheet named, the rest counted
 
 // The first kShown of `names`, and how many more: "A, B и ещё 3".
-std::wstring Shown(const std::vector<std::wstring>& names)
-{
-    std::wstring text;
-    for (size_t i = 0; i < names.size() && i < kShown; ++i)
-        text += (i > 0 ? L", " : L"") + names[i];
-    if (names.size() > kShown)
-        text += L" и ещё " + std::to_wstring(names.size() - kShown);
-    return text;
-}
+std::wstring Shown(const std::vector<std::wstring>& names) { return uf::FirstNames(names, kShown); }
 
 // One part as it is measured: a figure, or a member of a compound figure.
 struct Part {
@@ -144,13 +136,10 @@ void SheetFaults::Read(NestingModel& model)
         if (!sheet)
             continue;  // the container is no sheet
         const bool cut = std::find(notCut.begin(), notCut.end(), figure) == notCut.end();
-        const auto compound = std::dynamic_pointer_cast<CompoundFigure>(figure);
-        const bool joined = compound && figure->m_objectType == NestingObjectType::CompoundFigure &&
-                            !compound->m_figures.empty();
-        for (const FigurePtr& member : joined ? compound->m_figures : std::vector<FigurePtr>{figure}) {
+        for (const FigurePtr& member : PartsOf(figure)) {
             if (!member || member->m_borders.empty() || !member->m_borders.front())
                 continue;
-            VectorPolygon rings = joined ? MemberRings(*member, *figure) : member->m_borders;
+            VectorPolygon rings = member != figure ? MemberRings(*member, *figure) : member->m_borders;
             const NRect box = clearance::Box(rings);
             parts.push_back({member, std::move(rings), sheet, k, cut, box, Standoff(*member)});
         }
@@ -225,17 +214,13 @@ std::wstring SheetFaults::OverlapNote(const std::wstring& heading, const std::ve
                                      [&](const auto& entry) { return entry.first == sheet; });
         if (it == m_overlaps.end())
             continue;
+        // The parts, a compound's members each (Read measures them so).
         std::vector<std::wstring> names;
-        size_t parts = 0;
-        for (const FigurePtr& figure : it->second) {
-            for (const FigurePtr& part : PartsOf(figure)) {
-                ++parts;
-                if (std::find(names.begin(), names.end(), part->GetName()) == names.end())
-                    names.push_back(part->GetName());
-            }
+        for (const FigurePtr& part : it->second) {
+            if (std::find(names.begin(), names.end(), part->GetName()) == names.end())
+                names.push_back(part->GetName());
         }
-        text += L"\n" + sheet->m_name + L" (деталей: " + std::to_wstring(parts) + L"): ";
-        text += Shown(names);
+        text += L"\n" + sheet->m_name + L" (деталей: " + std::to_wstring(it->second.size()) + L"): " + Shown(names);
     }
     return text;
 }
@@ -255,8 +240,7 @@ std::wstring SheetFaults::LeftOutNote(const std::wstring& heading, const std::ve
             for (const FigurePtr& part : PartsOf(figure))
                 named.push_back(part->GetName() + (beyond ? L" (за краем листа)" : L" (другой толщины или материала)"));
         }
-        text += L"\n" + sheet->m_name + L": ";
-        text += Shown(named);
+        text += L"\n" + sheet->m_name + L": " + Shown(named);
     }
     return text;
 }
@@ -278,20 +262,13 @@ std::wstring SheetFaults::NearNote(const std::wstring& heading, const std::vecto
         return {};
     std::wstring text = L"\n\n" + heading;
     for (const SheetPtr& sheet : sheets) {
-        size_t shown = 0;
-        size_t more = 0;
+        std::vector<std::wstring> items;
         for (const Near& n : near) {
-            if (n.sheet != sheet)
-                continue;
-            if (shown == kShown) {
-                ++more;
-                continue;
-            }
-            text += (shown++ == 0 ? L"\n" + sheet->m_name + L": " : std::wstring(L"; ")) + n.names + L" — " +
-                    Tenths(n.distance) + L" мм при зазоре " + uf::NumberText(gap) + L" мм";
+            if (n.sheet == sheet)
+                items.push_back(n.names + L" — " + Tenths(n.distance) + L" мм при зазоре " + uf::NumberText(gap) + L" мм");
         }
-        if (more > 0)
-            text += L" и ещё " + std::to_wstring(more);
+        if (!items.empty())
+            text += L"\n" + sheet->m_name + L": " + uf::FirstNames(items, kShown, L"; ");
     }
     return text;
 }
@@ -315,8 +292,7 @@ std::wstring LostBridgesNote(const std::wstring& heading, const std::vector<refe
         }
         if (names.empty())
             return;
-        text += L"\n" + lead;
-        text += Shown(names);
+        text += L"\n" + lead + Shown(names);
     };
     for (const SheetPtr& sheet : sheets)
         line(sheet->m_name + L": ", [&](int view) { return view == sheet->GetView(); });

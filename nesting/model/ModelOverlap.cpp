@@ -145,9 +145,9 @@ bool NestingModel::CheckIntersectAllFigures(FigurePtr figure, bool tellMismatch)
             if (!each || each->m_valid) {
                 continue;
             }
+            const std::wstring stock = StockAgainstSheets(*each);
             for (const FigurePtr& part : PartsOf(each)) {
-                const std::wstring line = (part->m_macro ? part->m_macro->GetName() : part->m_name) + L": " +
-                                          StockAgainstSheets(*each);
+                const std::wstring line = (part->m_macro ? part->m_macro->GetName() : part->m_name) + L": " + stock;
                 const auto it =
                     std::find_if(lines.begin(), lines.end(), [&](const auto& l) { return l.first == line; });
                 if (it == lines.end()) {

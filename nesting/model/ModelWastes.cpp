@@ -23,6 +23,12 @@ std::wstring WastesLayerName()
 
 void NestingModel::InitWasteParams(WastePtr waste, SheetPtr sheet, bool transform)
 {
+    if (waste && sheet)
+        InitWasteParams(waste, sheet, transform, PartsLayout(*sheet));
+}
+
+void NestingModel::InitWasteParams(WastePtr waste, SheetPtr sheet, bool transform, std::pair<int32_t, uint32_t> layout)
+{
     if (!waste || !sheet)
         return;
     waste->m_owner = sheet;
@@ -37,7 +43,7 @@ void NestingModel::InitWasteParams(WastePtr waste, SheetPtr sheet, bool transfor
     // What it is built for: a later change of either leaves it out of date.
     waste->m_builtWidth = sheet->GetWidth();
     waste->m_builtHeight = sheet->GetHeight();
-    std::tie(waste->m_builtParts, waste->m_builtLayout) = PartsLayout(*sheet);
+    std::tie(waste->m_builtParts, waste->m_builtLayout) = layout;
     waste->m_builtKnown = 1;
     waste->SaveParams();
     if (sheet->m_macro)

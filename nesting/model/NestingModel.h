@@ -173,6 +173,9 @@ public:
     WastePtr GetWasteAtPoint(const NPoint& point);
     void GetRectWasteObjects(std::vector<WastePtr>& wastes) const;
     void InitWasteParams(WastePtr waste, SheetPtr sheet, bool transform);
+    // The same for remnants built together on the sheet, whose parts stand
+    // as `layout` (PartsLayout) says.
+    void InitWasteParams(WastePtr waste, SheetPtr sheet, bool transform, std::pair<int32_t, uint32_t> layout);
     void UpdateWastesNames();
     void SelectWastesByMethod(bool method, bool on);
     void ClearWastesByMethod(bool method);
