@@ -463,7 +463,7 @@ std::pair<double, double> FileDistances(const fs::path& dxf)
 // Parts moved by hand nearer to one another, or to the sheet's edge, than
 // their gap are named by the export and the documentation with the distance
 // the sheet's DXF file gives; parts over one another or over the sheet's edge
-// as not to be cut. The files are written all the same.
+// as parts not to be cut. The files are written all the same.
 TEST_F(ExportTest, SheetsNotCutAsDrawnAreNamedByExportAndDocumentation)
 {
     enum Kind { None, Overlap, LeftOut, Close, Edge };
@@ -472,7 +472,7 @@ TEST_F(ExportTest, SheetsNotCutAsDrawnAreNamedByExportAndDocumentation)
         const char* what;
         std::vector<Part> parts;  // on the sheet S of 300 x 200
         Kind kind;
-        std::wstring line;        // the sheet's line of the note: the distance the sheet's file gives
+        std::wstring line;        // the sheet's line of the note, its distance what the sheet's file gives
         double figureGap = 5, sheetGap = 10;
         bool compound = false;    // also a compound T of two triangles at (10, 110), the parts' x from its right
     };
@@ -491,7 +491,7 @@ TEST_F(ExportTest, SheetsNotCutAsDrawnAreNamedByExportAndDocumentation)
         {"over the sheet's edge", {{L"A", -5, 10, 100, 50}, {L"B", 10, 100, 60, 40}}, LeftOut, L"S: A (за краем листа)"},
         {"touching where the gaps are 0", {{L"A", 0, 0, 100, 50}, {L"B", 100, 0, 60, 40}}, None, L"", 0, 0},
     };
-    // Each kind's heading, the documentation's saying more of the maps' register for some.
+    // Each kind's heading; the documentation's says more, of the maps' register, for some.
     const std::map<Kind, std::pair<std::wstring, std::wstring>> headings = {
         {Overlap, {L"детали наложены друг на друга, по ним резать нельзя",
                    L"; эффективность и периметр в ведомости карт раскроя посчитаны по всем деталям карты, каждая целиком"}},
