@@ -49,18 +49,15 @@ protected:
     }
 
     // The names of the bridges of the active drawing, plain or not.
-    std::vector<std::wstring> BridgeNames() const
+    static std::vector<std::wstring> BridgeNames()
     {
-        std::vector<std::wstring> names;
-        for (const vlapi::IViewPtr& view : Views(vrnApi::GetActiveDocument2D())) {
-            std::vector<vlapi::IDrawingObjectPtr> macros;
+        std::vector<vlapi::IDrawingObjectPtr> macros;
+        for (const vlapi::IViewPtr& view : Views(vrnApi::GetActiveDocument2D()))
             CountDeep(vlapi::IDrawingContainerPtr(view), vlapi::vlDrMacro, &macros);
-            for (const vlapi::IDrawingObjectPtr& macro : macros) {
-                const std::wstring name = vlapi::IMacroObjectPtr(macro)->GetName();
-                if (name.rfind(L"Мостик:", 0) == 0)
-                    names.push_back(name);
-            }
-        }
+        std::vector<std::wstring> names;
+        for (const vlapi::IDrawingObjectPtr& macro : macros)
+            if (const std::wstring name = vlapi::IMacroObjectPtr(macro)->GetName(); name.rfind(L"Мостик:", 0) == 0)
+                names.push_back(name);
         return names;
     }
 

@@ -175,9 +175,8 @@ TEST_F(OverlapTest, ThicknessOrMaterialOtherThanTheSheetsIsFlagged)
     right->SetThickness(2.0);
     right->SetMaterial(L"Сталь");
     // A joined pair of triangles of 3 mm: two parts of their own name.
-    model.m_figures = {MakeFigureWithGap({{300, 0}, {340, 0}, {300, 20}}, kGap),
-                       MakeFigureWithGap({{400, 0}, {440, 0}, {400, 20}}, kGap)};
-    for (const FigurePtr& triangle : model.m_figures) {
+    for (const double x : {300.0, 400.0}) {
+        const FigurePtr triangle = model.m_figures.emplace_back(MakeFigureWithGap({{x, 0}, {x + 40, 0}, {x, 20}}, kGap));
         triangle->m_macro->SetName(L"T");
         triangle->SetThickness(3.0);
         triangle->SetMaterial(L"Сталь");
