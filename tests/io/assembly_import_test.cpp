@@ -535,21 +535,19 @@ TEST_F(AssemblyImportTest, StayingAndUnmadeFilesAndMixedMaterialsAreNamed)
     reader.m_pathOutFolder = Wide(out / "Сталь 3");
     WriteByName(reader, true);
     EXPECT_EQ(Messages().back().text, L"Детали не записаны: не удалось создать папку «" + Wide(out / "Сталь 3") + L"»: на её месте файл");
-    // A folder that takes no file (its path leaves no room for the name a
-    // file is first written under) is named once, for the run or with the
-    // parts of its sub-folder.
+    // A folder that takes no file (its path leaves no room for the name a file is first written under) is named
+    // once, for the run or with the parts of its sub-folder.
     const fs::path deep = hosttest::PathOfLength(root, 4095 - 12);
+    const fs::path shallower = deep.parent_path() / std::string(deep.filename().native().size() - 14, 'f');
+    const std::wstring tooLong = L"» не записать файлы: путь к папке слишком длинный для записи в неё (";
     fs::create_directories(deep);
     reader.m_pathOutFolder = Wide(deep);
     WriteByName(reader, true);
-    EXPECT_EQ(Messages().back().text, L"Детали не записаны: в папку «" + Wide(deep) + L"» не записать файлы: путь к папке "
-                                      L"слишком длинный для записи в неё (4083 байта)");
-    const fs::path shallower = deep.parent_path() / std::string(deep.filename().native().size() - 14, 'f');
+    EXPECT_EQ(Messages().back().text, L"Детали не записаны: в папку «" + Wide(deep) + tooLong + L"4083 байта)");
     reader.m_pathOutFolder = Wide(shallower);
     WriteByName(reader, true);
-    EXPECT_NE(Messages().back().text.find(L"\nв папку «" + Wide(shallower / "Сталь 3" / "2") + L"» не записать файлы: путь к "
-                                          L"папке слишком длинный для записи в неё (4084 байта): не записаны детали: "
-                                          L"Кронштейн (КР-01), Кронштейн повёрнутый (КР-01), Пластина, Уголок\n"),
+    EXPECT_NE(Messages().back().text.find(L"\nв папку «" + Wide(shallower / "Сталь 3" / "2") + tooLong + L"4084 байта): не "
+                                          L"записаны детали: Кронштейн (КР-01), Кронштейн повёрнутый (КР-01), Пластина, Уголок\n"),
               std::wstring::npos)
         << vlhost::Host::Utf8(Messages().back().text);
 }

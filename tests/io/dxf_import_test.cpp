@@ -16,14 +16,13 @@
 
 #include <cmath>
 #include <cwctype>
-
-#include <fcntl.h>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <fstream>
 #include <numbers>
 #include <span>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -63,6 +62,9 @@ dxftext::Groups Ellipse(const std::string& cx, const std::string& cy, const std:
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << vlhost::Host::Utf8(part) << "\nnot in:\n" << vlhost::Host::Utf8(text);
 }
+
+// The start of the refusal of a part one curve inside the outline of which was not imported.
+#define HOLE_LOST L"внутри внешнего контура детали не импортирована кривая, а без неё деталь не записывается: "
 
 // A file written for a test and what its import gives: a refusal (its
 // start), or a fragment of the area, named only with the note, of so many
@@ -115,15 +117,13 @@ TEST(DxfPartTexts, BracketedTextsGiveKeysAndValues)
         }
     }
     const std::pair<const wchar_t*, double> thicknesses[] = {{L"2,5 мм", 2.5}, {L"10", 10.0}, {L"500 мм", 500.0},
-                                                             {L".5", 0.5},      {L"0,01", 0.01}, {L"2 мм.", 2.0},
-                                                             {L"3 [мм]", 3.0}};
+                                                             {L".5", 0.5},      {L"0,01", 0.01}, {L"2 мм.", 2.0}, {L"3 [мм]", 3.0}};
     for (const auto& [text, thickness] : thicknesses)
         EXPECT_EQ(dxfimport::ReadThickness(text), thickness) << vlhost::Host::Utf8(text);
     for (const wchar_t* bad : {L"0", L"-2", L"abc", L"2 5", L"1e999", L"", L"1e300", L"500,5", L"0.001", L"1e-300"})
         EXPECT_FALSE(dxfimport::ReadThickness(bad)) << vlhost::Host::Utf8(bad);
     // 100000: as many as loading takes.
-    const std::pair<const wchar_t*, int32_t> counts[] = {{L"4 шт", 4}, {L"4.0", 4}, {L"04,00 шт", 4}, {L"100000", 100000},
-                                                         {L"3 [шт]", 3}};
+    const std::pair<const wchar_t*, int32_t> counts[] = {{L"4 шт", 4}, {L"4.0", 4}, {L"04,00 шт", 4}, {L"100000", 100000}, {L"3 [шт]", 3}};
     for (const auto& [text, count] : counts)
         EXPECT_EQ(dxfimport::ReadCount(text), count) << vlhost::Host::Utf8(text);
     for (const wchar_t* bad : {L"0", L"2.5", L"2,5", L"4.01", L"4.", L"99999999999", L"2147483647", L"100001", L"x"})
@@ -459,26 +459,14 @@ TEST_F(DxfImportTest, FilesAroundTheRunSurviveAndReplacedOrRenamedFilesAreNamed)
     EXPECT_TRUE(Holds(Closing(before), L"не задана папка для фрагментов"));
 }
 
-// Rights are the user's: run as root, the block runs as another user ("nobody").
-class AsAnotherUser {
-public:
-    AsAnotherUser()
-    {
-        if (::geteuid() != 0)
-            return;
-        const passwd* nobody = ::getpwnam("nobody");
-        m_changed = ::seteuid(nobody ? nobody->pw_uid : 65534) == 0;
-    }
+// Rights are the user's: run as root, the block runs as another user.
+struct AsAnotherUser {
+    const bool changed = ::geteuid() == 0 && ::seteuid(65534) == 0;  // "nobody"
     ~AsAnotherUser()
     {
-        if (m_changed && ::seteuid(0) != 0)
+        if (changed && ::seteuid(0) != 0)
             std::abort();
     }
-    AsAnotherUser(const AsAnotherUser&) = delete;
-    AsAnotherUser& operator=(const AsAnotherUser&) = delete;
-
-private:
-    bool m_changed = false;
 };
 
 // A folder that takes no file is named once, with why, for all the files:
@@ -489,8 +477,7 @@ TEST_F(DxfImportTest, AFolderThatTakesNoFileAndFilesThatCannotBeReadAreNamedWith
     std::vector<FileMetaParams> three = Entries({"bulges.dxf", "splines.dxf", "texts.dxf"});
     const size_t before = host->State().messages.size();
     const auto none = [&](const std::wstring& why) {
-        return L"Ошибка импорта: в папку «" + Wide(out) + L"» не записать файлы: " + why +
-               L"; не импортирован ни один из файлов (3)";
+        return L"Ошибка импорта: в папку «" + Wide(out) + L"» не записать файлы: " + why + L"; не импортирован ни один из файлов (3)";
     };
     // A folder whose path leaves room for "bulges.vfw" but not for the name a file is first written under.
     out = hosttest::PathOfLength(root, 4095 - 12);
@@ -498,30 +485,23 @@ TEST_F(DxfImportTest, AFolderThatTakesNoFileAndFilesThatCannotBeReadAreNamedWith
     Import(three, m_read);
     EXPECT_EQ(Closing(before), none(L"путь к папке слишком длинный для записи в неё (4083 байта)"));
 
-    using fs::perms;
-    const fs::path open = root / "Фрагменты";
+    const fs::path open = root / "Фрагменты", dxf = root / "dxf";
     fs::create_directories(open);
-    fs::permissions(open, perms::all);
+    fs::permissions(open, fs::perms::all);
     out = root / "Закрытая папка";
     fs::create_directories(out);
-    fs::permissions(out, perms::owner_read | perms::owner_exec | perms::group_read | perms::group_exec |
-                             perms::others_read | perms::others_exec);
-    fs::create_directories(root / "dxf" / "folder.dxf");
-    std::ofstream(root / "dxf" / "secret.dxf") << Drawing(dxftext::Square(0, 0, 100));
-    fs::permissions(root / "dxf" / "secret.dxf", perms::none);
-    fs::create_symlink("loop.dxf", root / "dxf" / "loop.dxf");
-    ASSERT_EQ(::mkfifo((root / "dxf" / "pipe.dxf").c_str(), 0644), 0);
-    const struct {
-        const char* name;
-        std::wstring why;
-    } unread[] = {{"secret.dxf", L"нет прав на чтение"},
-                  {"missing.dxf", L"файл не найден"},
-                  {"folder.dxf", L"это папка, а не файл"},
-                  {"loop.dxf", L"символические ссылки ведут по кругу"},
-                  {"pipe.dxf", L"это не файл, а устройство или канал"}};
+    fs::permissions(out, fs::perms(0555));
+    fs::create_directories(dxf / "folder.dxf");
+    std::ofstream(dxf / "secret.dxf") << Drawing(dxftext::Square(0, 0, 100));
+    fs::permissions(dxf / "secret.dxf", fs::perms::none);
+    fs::create_symlink("loop.dxf", dxf / "loop.dxf");
+    ASSERT_EQ(::mkfifo((dxf / "pipe.dxf").c_str(), 0644), 0);
+    const std::pair<const char*, const wchar_t*> unread[] = {
+        {"secret.dxf", L"нет прав на чтение"}, {"missing.dxf", L"файл не найден"}, {"folder.dxf", L"это папка, а не файл"},
+        {"loop.dxf", L"символические ссылки ведут по кругу"}, {"pipe.dxf", L"это не файл, а устройство или канал"}};
     std::vector<FileMetaParams> entries = Entries({"bulges.dxf"});
-    for (const auto& u : unread)
-        entries.push_back({Wide(root / "dxf" / u.name), L"", 1, 0.0});
+    for (const auto& [name, why] : unread)
+        entries.push_back({Wide(dxf / name), L"", 1, 0.0});
     {
         AsAnotherUser user;
         if (::faccessat(AT_FDCWD, out.c_str(), W_OK, AT_EACCESS) == 0)
@@ -533,7 +513,7 @@ TEST_F(DxfImportTest, AFolderThatTakesNoFileAndFilesThatCannotBeReadAreNamedWith
     }
     const std::wstring closing = Closing(before) + L"\n";
     for (size_t k = 0; k < std::size(unread); ++k)
-        EXPECT_TRUE(Holds(closing, L"\n" + entries[k + 1].m_path + L": " + unread[k].why + L"\n"));
+        EXPECT_TRUE(Holds(closing, L"\n" + entries[k + 1].m_path + L": " + unread[k].second + L"\n"));
     EXPECT_EQ(std::count(closing.begin(), closing.end(), L'\n'), 6);
     const FigurePtr written = NestingModel().AddFigure(entries[0].m_fragment);
     ASSERT_TRUE(written);
@@ -603,24 +583,19 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
          leftOut + L"сплайны через совпадающие точки — 1 (сплайн на слое «0» у (5; 5))"},
         {"count_in_header", dxftext::File({{"HEADER", {{0, "SPLINE"}, {72, "900000000E+20"}}}, {"ENTITIES", square}}), nullptr,
          10000, leftOut + L"объекты в заголовке файла — 1 (сплайн на слое «0»)"},
-        // A hole the converter cannot read: a part is not written without
-        // it, the curve named at its place; one whose place is not known
-        // (no number) or that encloses nothing is left out, and said so.
+        // A hole the converter cannot read refuses the part, named at its place; one of no known
+        // place (no number) or that encloses nothing is left out, and said so.
         {"hole_at_infinity", Drawing(square + Circle("inf", "50", 10)), nullptr, 10000,
          leftOut + L"объекты с числами не в десятичной записи или бесконечными — 1 (окружность на слое «0»)"},
-        {"hole_ellipse_ratio_2", Drawing(square + Ellipse("50", "50", "10", "0", "2")),
-         L"внутри внешнего контура детали не импортирована кривая, а без неё деталь не записывается: "
-         L"эллипс на слое «0» у (50; 50); при чтении пропущено: эллипсы с неверными осями — 1 (эллипс на слое «0» у (50; 50))", 0},
+        {"hole_ellipse_ratio_2", Drawing(square + Ellipse("50", "50", "10", "0", "2")), HOLE_LOST L"эллипс на слое «0» у (50; 50); "
+         L"при чтении пропущено: эллипсы с неверными осями — 1 (эллипс на слое «0» у (50; 50))", 0},
         {"hole_ellipse_ratio_0", Drawing(square + Ellipse("50", "50", "10", "0", "0")), nullptr, 10000,
          leftOut + L"эллипсы с неверными осями — 1 (эллипс на слое «0» у (50; 50))"},
-        {"hole_spline_knots_descending", Drawing(square + Spline(2, {0, 0, 0, 2, 1, 3, 3, 3}, hole)),
-         L"внутри внешнего контура детали не импортирована кривая, а без неё деталь не записывается: "
-         L"сплайн на слое «0» у (40; 40); при чтении пропущено: сплайны, узлы которых не подходят к управляющим точкам — 1 (сплайн на слое «0» у (40; 40))", 0},
-        {"hole_spline_knots_equal", Drawing(square + Spline(2, std::vector<double>(8, 1.0), hole)),
-         L"внутри внешнего контура детали не импортирована кривая, а без неё деталь не записывается: "
-         L"сплайн на слое «0» у (40; 40); при чтении пропущено: сплайны, узлы которых не подходят к управляющим точкам — 1", 0},
-        {"hole_spline_weight_0", Drawing(square + Spline(2, {0, 0, 0, 1, 2, 3, 3, 3}, hole, {1, 0, 1, 1, 1})),
-         L"внутри внешнего контура детали не импортирована кривая, а без неё деталь не записывается: "
+        {"hole_spline_knots_descending", Drawing(square + Spline(2, {0, 0, 0, 2, 1, 3, 3, 3}, hole)), HOLE_LOST L"сплайн на слое «0» у "
+         L"(40; 40); при чтении пропущено: сплайны, узлы которых не подходят к управляющим точкам — 1 (сплайн на слое «0» у (40; 40))", 0},
+        {"hole_spline_knots_equal", Drawing(square + Spline(2, std::vector<double>(8, 1.0), hole)), HOLE_LOST L"сплайн на слое «0» у "
+         L"(40; 40); при чтении пропущено: сплайны, узлы которых не подходят к управляющим точкам — 1", 0},
+        {"hole_spline_weight_0", Drawing(square + Spline(2, {0, 0, 0, 1, 2, 3, 3, 3}, hole, {1, 0, 1, 1, 1})), HOLE_LOST
          L"сплайн на слое «0» у (40; 40); при чтении пропущено: сплайны с весами не больше нуля — 1 (сплайн на слое «0» у (40; 40))", 0},
         // Its own (50, 50) on a plane tilted 30 degrees about y stands at (-43.3, 50): beside the part.
         {"hole_on_a_tilted_plane", Drawing(square + Circle("50", "50", 10, {{210, "0.5"}, {220, "0"}, {230, "0.866"}})), nullptr,
@@ -646,8 +621,8 @@ TEST_F(DxfImportTest, JointsAHairApartAreJoinedAndHostileFilesKeepTheirSoundPart
         {"arcs_of_round_off", Drawing(square + Arc(50, 50, 1e-9, 0, 90) + Arc(50, 50, 10, 0, 1e-7)), nullptr, 10000},
         {"hole_spline_broken_at_a_knot", Drawing(square + Spline(2, {0, 0, 0, 1, 1, 1, 2, 2, 2},
                                                                  {{40, 40}, {60, 40}, {60, 60}, {40, 60}, {30, 50}, {40, 40}})),
-         L"внутри внешнего контура детали не импортирована кривая, а без неё деталь не записывается: "
-         L"сплайн на слое «0» у (40; 40); при чтении пропущено: сплайны, разорванные на кратном узле — 1 (сплайн на слое «0» у (40; 40))", 0},
+         HOLE_LOST L"сплайн на слое «0» у (40; 40); при чтении пропущено: сплайны, разорванные на кратном узле — 1 (сплайн на "
+         L"слое «0» у (40; 40))", 0},
         {"ellipse_thinner_than_the_point_tolerance",
          Drawing(square + Ellipse("50", "30", "0.5", "0", "0.0002")), L"контур без площади у точки (49.", 0},
         {"slit_thinner_than_a_joint", Drawing(square + Polyline({{40, 50}, {60, 50}, {60, 50.001}, {40, 50.001}}, true)),
@@ -939,13 +914,11 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
          L"незамкнутые кривые: 1 отрезок на слое «0»", 0},
         // A line from corner to corner leaves no end free: the curves meeting
         // where the outline branches are named, the line's layer among them.
-        {"line_from_corner_to_corner", Drawing(plate + Line(0, 0, 100, 100, "Defpoints")),
-         L"незамкнутый контур: контур ветвится в точке (0; 0), где сходятся кривые: 2 отрезка на слое «0», 1 отрезок на "
-         L"слое «Defpoints»", 0},
+        {"line_from_corner_to_corner", Drawing(plate + Line(0, 0, 100, 100, "Defpoints")), L"незамкнутый контур: контур "
+         L"ветвится в точке (0; 0), где сходятся кривые: 2 отрезка на слое «0», 1 отрезок на слое «Defpoints»", 0},
         {"line_across_a_polyline_from_corner_to_corner",
-         Drawing(Polyline({{0, 0}, {100, 0}, {100, 60}, {0, 60}}, true) + Line(100, 60, 0, 0, "Размеры")),
-         L"незамкнутый контур: контур ветвится в точке (100; 60), где сходятся кривые: 1 отрезок на слое «Размеры», 2 "
-         L"отрезка на слое «0»", 0},
+         Drawing(Polyline({{0, 0}, {100, 0}, {100, 60}, {0, 60}}, true) + Line(100, 60, 0, 0, "Размеры")), L"незамкнутый "
+         L"контур: контур ветвится в точке (100; 60), где сходятся кривые: 1 отрезок на слое «Размеры», 2 отрезка на слое «0»", 0},
         // A hole drawn again as a spline through points of it that parts from
         // it between them (0.0045 mm, 12 points; 15 mm, 4 points) is another curve.
         {"circle_and_a_spline_fitted_through_12_of_its_points", Drawing(plate + hole + fitted(12)),
@@ -1034,9 +1007,8 @@ TEST_F(DxfImportTest, RefusalsAndNotesNameThePlace)
          nullptr, 6000 - 25 * pi, lacks + L"1 полилиния на слое «OUT»"},
         {"hole_vertex_nan", Drawing(outline("100") + Polyline({{40, 20}, {60, 20}, {60, 40}, {40, 40}}, true) +
                                     Polyline({{45, 25}, {NAN, 25}, {50, 30}}, true)),
-         L"внутри внешнего контура детали не импортирована кривая, а без неё деталь не записывается: полилиния на слое «0» "
-         L"у (45; 25); при чтении пропущено: объекты с числами не в десятичной записи или бесконечными — 1 (полилиния на "
-         L"слое «0» у (45; 25))", 0},
+         HOLE_LOST L"полилиния на слое «0» у (45; 25); при чтении пропущено: объекты с числами не в десятичной записи или "
+         L"бесконечными — 1 (полилиния на слое «0» у (45; 25))", 0},
         // Pieces shorter than a joint make an outline; pieces a hair apart join.
         {"pieces_of_0.00006", Drawing(pieces(0.12, 0.00006, 0)), nullptr, 0.0144},
         {"pieces_with_gaps_of_0.00006", Drawing(pieces(100, 1.24, 0.00006)), nullptr, 10000},
@@ -1306,8 +1278,7 @@ TEST_F(DxfImportTest, MarkingIsReadFromWhatIsShownInAnyCodePageOrNamedOrRefusesT
         {"material_with_latin_c", marked("[Материал=Cт3]"), 1, L"Cт3",
          L"материал «Cт3» набран латинскими и русскими буквами вперемешку: в слове «Cт3» латинские буквы C, русские т"},
         {"material_of_two_scripts", marked("[Материал=AISI 304/08Х18Н10]"), 1, L"AISI 304/08Х18Н10", L""},
-        // A value runs to the bracket that closes its own, in a text or a paragraph text alike;
-        // brackets round the value or its unit go.
+        // A value runs to the bracket that closes its own, in a text or a paragraph text; brackets round it or its unit go.
         {"material_with_a_bracketed_standard", marked("[Материал=Ст3 [ГОСТ]]"), 1, L"Ст3 [ГОСТ]", L""},
         {"material_in_brackets_mtext", file("", "[Материал=[Ст3]]"), 1, L"Ст3", L""},
         {"count_in_brackets", marked("[Кол-во=[3]]"), 3, L"", L""},
@@ -1315,9 +1286,8 @@ TEST_F(DxfImportTest, MarkingIsReadFromWhatIsShownInAnyCodePageOrNamedOrRefusesT
         {"thickness_of_a_bracketed_unit", marked("[Толщина=3 [мм]]"), 1, L"", L"", 3},
         {"thickness_of_a_bracketed_unit_mtext", file("", "[Толщина=3 [мм]]"), 1, L"", L"", 3},
         {"count_of_two_bracketed_numbers", marked("[Кол-во=[3] [4]]"), 0, L"", refused + L"Кол-во=[3] [4]]" + counts},
-        {"material_unclosed_round_a_bracket", marked("[Материал=Ст3 [ГОСТ]"), 1, L"",
-         L"маркировка без закрывающей скобки не прочитана: «[Материал=Ст3 [ГОСТ]»: деталь импортирована с количеством 1, "
-         L"без толщины, без материала"},
+        {"material_unclosed_round_a_bracket", marked("[Материал=Ст3 [ГОСТ]"), 1, L"", L"маркировка без закрывающей скобки "
+         L"не прочитана: «[Материал=Ст3 [ГОСТ]»: деталь импортирована с количеством 1, без толщины, без материала"},
     };
     const auto [entries, closing] = ImportCases(cases);
     NestingModel model;

@@ -66,8 +66,7 @@ void Append(Groups& to, const Groups& more) { to.insert(to.end(), more.begin(), 
 
 // The outline (or the ring `ring`) as a closed 3D POLYLINE, vertex i at the
 // height z(i), or as lines (`lines`), each rising to z(i).
-Groups Outline3D(const std::function<double(size_t)>& z, bool lines = false,
-                 const std::vector<std::pair<double, double>>& ring = kOutline)
+Groups Outline3D(const std::function<double(size_t)>& z, bool lines = false, const std::vector<std::pair<double, double>>& ring = kOutline)
 {
     Groups g = lines ? Groups{} : Groups{{0, "POLYLINE"}, {8, "0"}, {66, "1"}, {10, "0"}, {20, "0"}, {70, "9"}};
     for (size_t i = 0; i < ring.size(); ++i) {
@@ -79,8 +78,7 @@ Groups Outline3D(const std::function<double(size_t)>& z, bool lines = false,
     return lines ? g : g + Groups{{0, "SEQEND"}};
 }
 
-// A window 40 × 40 of the plate, from (30, 100) to (70, 140).
-const std::vector<std::pair<double, double>> kWindow{{30, 100}, {70, 100}, {70, 140}, {30, 140}};
+const std::vector<std::pair<double, double>> kWindow{{30, 100}, {70, 100}, {70, 140}, {30, 140}};  // 40 × 40, in the plate
 
 Groups Hole() { return Circle("40", "50", 10); }
 Groups Rectangle(double w, double h) { return Polyline({{0, 0}, {w, 0}, {w, h}, {0, h}}, true); }
@@ -129,10 +127,9 @@ TEST_F(DxfWholePartTest, PartsPastTheReadersCapsAreRefusedNamingTheCapSlow)
     });
 }
 
-// An outline or a hole left out for any reason refuses the part, naming it
-// at its place; a curve that rises within the flatness of a 3D projection
-// (0.001 mm) is read flat, whatever its kind; what is left out beside the
-// part, or is not drawn, is named at a point of its own.
+// An outline or a hole left out for any reason refuses the part, naming it at its place; a curve that rises
+// within the flatness of a 3D projection (0.001 mm) is read flat, whatever its kind; what is left out beside
+// the part, or is not drawn, is named at a point of its own.
 TEST_F(DxfWholePartTest, ACurveSkippedForAnyReasonRefusesThePartNamingIt)
 {
     const auto nested = [](int depth) {
@@ -150,13 +147,10 @@ TEST_F(DxfWholePartTest, ACurveSkippedForAnyReasonRefusesThePartNamingIt)
     const std::wstring inPaper = kLost + L"полилиния на слое «0» в пространстве листа у (0; 0) охватывает";
     Groups risen = FitSpline({{-10, -10}, {110, -10}, {110, 210}, {-10, 210}, {-10, -10}}, true);
     risen.back().second = "5";
-    // The third vertex `by` higher than the others.
-    const auto rise = [](double by) { return [by](size_t i) { return i == 2 ? by : 0.0; }; };
-    // A plane turned about y, its normal's x being `x`.
-    const auto slant = [](const char* x) { return Groups{{210, x}, {220, "0"}, {230, "1"}}; };
-    // A solid fill bounded by the polyline `ring`, or by an arc of a radius
-    // of 10 about (x, y) from `from` to `to` degrees (counter-clockwise
-    // `ccw`, its angles given as DXF gives them) and then the edges `more`.
+    const auto rise = [](double by) { return [by](size_t i) { return i == 2 ? by : 0.0; }; };  // the third vertex
+    const auto slant = [](const char* x) { return Groups{{210, x}, {220, "0"}, {230, "1"}}; };   // a plane turned about y
+    // A solid fill bounded by the polyline `ring`, or by an arc of a radius of 10 about (x, y) from `from`
+    // to `to` degrees (counter-clockwise `ccw`, its angles as DXF gives them) and then the edges `more`.
     const auto fill = [](const std::vector<std::pair<double, double>>& ring, const Groups& seeds = {{98, "0"}}) {
         Groups g{{0, "HATCH"}, {8, "0"}, {10, "0"}, {20, "0"}, {30, "0"}, {2, "SOLID"}, {70, "1"}, {71, "0"}, {91, "1"},
                  {92, "2"}, {72, "0"}, {73, "1"}, {93, std::to_string(ring.size())}};
@@ -171,6 +165,8 @@ TEST_F(DxfWholePartTest, ACurveSkippedForAnyReasonRefusesThePartNamingIt)
                        {50, from}, {51, to}, {73, ccw}};
         return g + more + Groups{{97, "0"}, {75, "0"}, {76, "1"}, {98, "0"}};
     };
+    const auto plateWith = [&](const Groups& g) { return [=] { return Plate(outline + g); }; };  // `g` drawn on it too
+    const std::wstring hatchAt = kLeftOut + L"объекты HATCH, которые не импортируются — 1 (штриховка на слое «0» у ";
     Expect({
         // Heights within 0.001 mm of one another are flat, as a 3D projection writes them.
         {"polyline_risen_1e-9", [] { return Plate(Outline3D([](size_t i) { return 1e-9 * i; })); }, L"", kPlate},
@@ -203,56 +199,42 @@ TEST_F(DxfWholePartTest, ACurveSkippedForAnyReasonRefusesThePartNamingIt)
          kLost + L"полилиния на слое «0» в блоке «T»"},
         {"outline_a_spline_risen_5", [&] { return Plate(risen); }, kLost + L"сплайн на слое «0» у (-10; -10) охватывает"},
         // A window whose one vertex rises, as a 3D polyline or as lines.
-        {"window_polyline_risen_0.005", [&] { return Plate(outline + Outline3D(rise(0.005), false, kWindow)); },
-         kHoleLost + L"полилиния на слое «0» у (30; 100); при чтении пропущено: 3D-объекты — 1 (полилиния на слое «0» у (30; 100))"},
-        {"window_polyline_risen_0.5", [&] { return Plate(outline + Outline3D(rise(0.5), false, kWindow)); },
-         kHoleLost + L"полилиния на слое «0» у (30; 100)"},
-        {"window_polyline_risen_2", [&] { return Plate(outline + Outline3D(rise(2), false, kWindow)); },
-         kHoleLost + L"полилиния на слое «0» у (30; 100)"},
-        {"window_lines_risen_0.005", [&] { return Plate(outline + Outline3D(rise(0.005), true, kWindow)); },
-         kHoleLost + L"4 отрезка на слое «0» у (30; 100); при чтении пропущено: 3D-объекты — 1 (отрезок на слое «0» у (70; 140))"},
-        {"window_polyline_risen_0.0009", [&] { return Plate(outline + Outline3D(rise(0.0009), false, kWindow)); }, L"",
-         kPlate - 1600},
-        {"window_lines_risen_0.0009", [&] { return Plate(outline + Outline3D(rise(0.0009), true, kWindow)); }, L"",
-         kPlate - 1600},
-        {"window_polyline_flat_at_5", [&] { return Plate(outline + Outline3D([](size_t) { return 5.0; }, false, kWindow)); },
-         L"", kPlate - 1600},
+        {"window_polyline_risen_0.005", plateWith(Outline3D(rise(0.005), false, kWindow)), kHoleLost + L"полилиния на слое «0» "
+         L"у (30; 100); при чтении пропущено: 3D-объекты — 1 (полилиния на слое «0» у (30; 100))"},
+        {"window_polyline_risen_0.5", plateWith(Outline3D(rise(0.5), false, kWindow)), kHoleLost + L"полилиния на слое «0» у (30; 100)"},
+        {"window_polyline_risen_2", plateWith(Outline3D(rise(2), false, kWindow)), kHoleLost + L"полилиния на слое «0» у (30; 100)"},
+        {"window_lines_risen_0.005", plateWith(Outline3D(rise(0.005), true, kWindow)), kHoleLost + L"4 отрезка на слое «0» "
+         L"у (30; 100); при чтении пропущено: 3D-объекты — 1 (отрезок на слое «0» у (70; 140))"},
+        {"window_polyline_risen_0.0009", plateWith(Outline3D(rise(0.0009), false, kWindow)), L"", kPlate - 1600},
+        {"window_lines_risen_0.0009", plateWith(Outline3D(rise(0.0009), true, kWindow)), L"", kPlate - 1600},
+        {"window_polyline_flat_at_5", plateWith(Outline3D([](size_t) { return 5.0; }, false, kWindow)), L"", kPlate - 1600},
         {"window_polyline_in_a_block_risen_2", [&] { return Plate(outline + Insert("W", 0, 0), Block("W", Outline3D(rise(2), false, kWindow))); },
          kHoleLost + L"полилиния на слое «0» в блоке «W» у (30; 100)"},
-        // On a plane tilted so little that they rise 0.0008 mm: read by
-        // their plan; 0.0012 mm: 3D, named where they stand. Lines stand
-        // where their points say, whatever way they are extruded.
-        {"window_on_a_plane_tilted_by_0.00002", [&] { return Plate(outline + Polyline(kWindow, true) + slant("0.00002")); },
-         L"", kPlate - 1600},
+        // On a plane tilted so little that they rise 0.0008 mm: read by their plan; 0.0012 mm: 3D, named where
+        // they stand. Lines stand where their points say, whatever way they are extruded.
+        {"window_on_a_plane_tilted_by_0.00002", plateWith(Polyline(kWindow, true) + slant("0.00002")), L"", kPlate - 1600},
         {"window_of_lines_extruded_at_a_slant", [&] {
-             Groups lines;
+             Groups lines = outline;
              for (size_t i = 0; i < kWindow.size(); ++i)
-                 Append(lines, Line(kWindow[i].first, kWindow[i].second, kWindow[(i + 1) % 4].first, kWindow[(i + 1) % 4].second) +
-                                   Groups{{210, "0.6"}, {220, "0"}, {230, "0.8"}});
-             return Plate(outline + lines); }, L"", kPlate - 1600},
-        {"hole_on_a_plane_tilted_by_0.00004", [&] { return Plate(outline + Circle("70", "170", 10, slant("0.00004"))); },
-         L"", kPlate - 100 * pi},
-        {"hole_on_a_plane_tilted_by_0.00006", [&] { return Plate(outline + Circle("70", "170", 10, slant("0.00006"))); },
-         kHoleLost + L"окружность на слое «0» у (70; 170); при чтении пропущено: 3D-объекты — 1 (окружность на слое «0» у (70; 170))"},
-        {"hole_an_ellipse_on_a_plane_tilted_by_0.00002", [&] { return Plate(outline + Groups{{0, "ELLIPSE"}, {8, "0"},
-             {10, "70"}, {20, "170"}, {11, "10"}, {21, "0"}, {31, "-0.0002"}, {40, "0.5"}, {41, "0"}, {42, "6.283185307179586"}} +
-             slant("0.00002")); }, L"", kPlate - 50 * pi},
-        // A hatch is a fill, never cut: a section's hatching inside the
-        // part, with no curve about it; a hole's fill, a clockwise edge of a
-        // half disc's among its edges; beside the part.
-        {"window_drawn_only_as_a_hatch", [&] { return Plate(outline + fill(kWindow)); },
-         kLeftOut + L"объекты HATCH, которые не импортируются — 1 (штриховка на слое «0» у (30; 100))", kPlate},
-        {"hole_filled", [&] { return Plate(outline + arcHatch(40, 50, "0", "360", "1")); },
-         kLeftOut + L"объекты HATCH, которые не импортируются — 1 (штриховка на слое «0» у (50; 50))", kPlate},
-        {"half_disc_filled_clockwise", [&] { return Plate(outline + BulgedPolyline({{40, 150, 0}, {60, 150, -1}}) +
-             arcHatch(50, 150, "0", "180", "0", {{72, "1"}, {10, "40"}, {20, "150"}, {11, "60"}, {21, "150"}})); },
-         kLeftOut + L"объекты HATCH, которые не импортируются — 1 (штриховка на слое «0» у (60; 150))", kPlate - 50 * pi},
-        {"hatch_beside_the_part", [&] { return Plate(outline + fill({{550, 320}, {560, 320}, {560, 330}})); },
-         kLeftOut + L"объекты HATCH, которые не импортируются — 1 (штриховка на слое «0» у (550; 320))", kPlate},
+                 Append(lines, Line(kWindow[i].first, kWindow[i].second, kWindow[(i + 1) % 4].first, kWindow[(i + 1) % 4].second) + tilted);
+             return Plate(lines); }, L"", kPlate - 1600},
+        {"hole_on_a_plane_tilted_by_0.00004", plateWith(Circle("70", "170", 10, slant("0.00004"))), L"", kPlate - 100 * pi},
+        {"hole_on_a_plane_tilted_by_0.00006", plateWith(Circle("70", "170", 10, slant("0.00006"))), kHoleLost + L"окружность на "
+         L"слое «0» у (70; 170); при чтении пропущено: 3D-объекты — 1 (окружность на слое «0» у (70; 170))"},
+        {"hole_an_ellipse_on_a_plane_tilted_by_0.00002", plateWith(Groups{{0, "ELLIPSE"}, {8, "0"}, {10, "70"}, {20, "170"},
+             {11, "10"}, {21, "0"}, {31, "-0.0002"}, {40, "0.5"}, {41, "0"}, {42, "6.283185307179586"}} + slant("0.00002")),
+         L"", kPlate - 50 * pi},
+        // A hatch is a fill, never cut: a section's hatching inside the part, with no curve about it; a hole's
+        // fill, a clockwise edge of a half disc's among its edges; beside the part.
+        {"window_drawn_only_as_a_hatch", plateWith(fill(kWindow)), hatchAt + L"(30; 100))", kPlate},
+        {"hole_filled", plateWith(arcHatch(40, 50, "0", "360", "1")), hatchAt + L"(50; 50))", kPlate},
+        {"half_disc_filled_clockwise", plateWith(BulgedPolyline({{40, 150, 0}, {60, 150, -1}}) + arcHatch(50, 150, "0", "180", "0",
+             {{72, "1"}, {10, "40"}, {20, "150"}, {11, "60"}, {21, "150"}})), hatchAt + L"(60; 150))", kPlate - 50 * pi},
+        {"hatch_beside_the_part", plateWith(fill({{550, 320}, {560, 320}, {560, 330}})), hatchAt + L"(550; 320))", kPlate},
         // Beside the part, or not drawn: named, the part written.
-        {"window_risen_beside_the_part", [&] { return Plate(outline + Outline3D(rise(2), false, {{130, 0}, {170, 0}, {170, 40}})); },
+        {"window_risen_beside_the_part", plateWith(Outline3D(rise(2), false, {{130, 0}, {170, 0}, {170, 40}})),
          kLeftOut + L"3D-объекты — 1 (полилиния на слое «0» у (130; 0))", kPlate},
-        {"window_made_invisible", [&] { return Plate(outline + Polyline(kWindow, true) + Groups{{60, "1"}}); },
+        {"window_made_invisible", plateWith(Polyline(kWindow, true) + Groups{{60, "1"}}),
          kLeftOut + L"невидимые объекты, которые не импортируются — 1 (полилиния на слое «0» у (30; 100))", kPlate},
     });
 }

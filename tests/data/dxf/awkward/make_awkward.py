@@ -418,7 +418,7 @@ def write_round_off_and_leftovers(folder):
 def write_reasons(folder):
     """One hole drawn twice in curves of other kinds and split points; parts
     refused for reasons that name their place; holes on hidden layers;
-    markings beside other texts."""
+    markings beside other texts; windows the reader leaves out; fills."""
     def save(doc, name): doc.saveas(os.path.join(folder, name))
 
     def plate(m, x0=0, y0=0, w=100, h=100, **kw):
@@ -480,64 +480,50 @@ def write_reasons(folder):
     doc, m = new(); plate(m)
     m.add_text("[Кол-во=", dxfattribs={"height": 3, "insert": (10, 10)}); m.add_text("4]", dxfattribs={"height": 3, "insert": (40, 10)})
     save(doc, "marking_split.dxf")
-    # Values with square brackets in them, in a text and a paragraph text,
-    # read to the bracket that closes their own; one cut short round a bracket.
-    doc, m = new(); plate(m); m.add_text("[Материал=Ст3 [ГОСТ]]", dxfattribs={"height": 3, "insert": (10, 10)})
-    save(doc, "marking_bracketed_value.dxf")
+    # A paragraph text whose values hold square brackets (texts whose values do, below).
     doc, m = new(); plate(m)
     m.add_mtext("[Кол-во=[3]]\\P[Толщина=3 [мм]]", dxfattribs={"char_height": 3, "insert": (10, 50)})
     save(doc, "marking_bracketed_mtext.dxf")
-    doc, m = new(); plate(m); m.add_text("[Материал=Ст3 [ГОСТ]", dxfattribs={"height": 3, "insert": (10, 10)})
-    save(doc, "marking_unclosed_round_a_bracket.dxf")
     # A 200 x 100 plate with a construction line from corner to corner on Defpoints.
     doc, m = new(); plate(m, w=200); m.add_line((0, 0), (200, 100), dxfattribs={"layer": "Defpoints"})
     save(doc, "line_corner_to_corner.dxf")
     # A 120 x 80 plate drawn in millimetres in a file whose header says metres
     # (ezdxf's default): 120 000 x 80 000 mm, larger than any sheet.
     doc, m = new(units=6); plate(m, w=120, h=80); save(doc, "metres_120_by_80.dxf")
-    # Markings with other texts beside them, and two that disagree.
+    # Markings with other texts beside them, two that disagree; values with square brackets in them, read to the
+    # bracket that closes their own, and one cut short round a bracket.
     for name, texts in (("marking_two", ["[Кол-во=4] [Толщина=2]"]), ("marking_joined", ["[Кол-во=4][Толщина=2]"]),
                         ("marking_after_name", ["Деталь 1 [Кол-во=4]"]), ("marking_unit_after", ["[Кол-во=4] шт"]),
-                        ("marking_material", ["[Кол-во=4] [Материал=Ст3]"]), ("marking_5_and_6", ["[Кол-во=5]", "[Кол-во=6]"])):
+                        ("marking_material", ["[Кол-во=4] [Материал=Ст3]"]), ("marking_5_and_6", ["[Кол-во=5]", "[Кол-во=6]"]),
+                        ("marking_bracketed_value", ["[Материал=Ст3 [ГОСТ]]"]),
+                        ("marking_unclosed_round_a_bracket", ["[Материал=Ст3 [ГОСТ]"])):
         doc, m = new(); plate(m)
         for k, text in enumerate(texts):
             m.add_text(text, dxfattribs={"height": 3, "insert": (10, 10 + 10 * k)})
         save(doc, name + ".dxf")
-
-
-def write_skipped(folder):
-    """A 200 x 100 plate with a 40 x 40 window from (30, 30) to (70, 70) that
-    the reader leaves out: a closed 3D polyline or four lines one vertex of
-    which rises 0.005, 0.5 or 2 mm (and 0.0005 mm, within the flatness of a
-    3D projection; a 3D polyline flat at 5 mm), or a hatch alone; hatches
-    beside drawn curves, at (550, 320) and (12000, 8000)."""
-    def save(doc, name): doc.saveas(os.path.join(folder, name))
-
-    def square(m, x0, y0, x1, y1):
-        m.add_lwpolyline([(x0, y0), (x1, y0), (x1, y1), (x0, y1)], close=True)
-
+    # A 200 x 100 plate with a 40 x 40 window from (30, 30) to (70, 70) that the reader leaves out: a closed 3D
+    # polyline or four lines one vertex of which rises 0.005, 0.5 or 2 mm (0.0005 mm: within the flatness of a
+    # 3D projection; a 3D polyline flat at 5 mm), or a hatch alone.
     window = [(30, 30), (70, 30), (70, 70), (30, 70)]
     for rise, tag in ((0.005, "0005"), (0.5, "05"), (2, "2"), (0.0005, "00005")):
         points = [(x, y, rise if k == 2 else 0) for k, (x, y) in enumerate(window)]
-        doc, m = new(); square(m, 0, 0, 200, 100); m.add_polyline3d(points, close=True)
+        doc, m = new(); plate(m, w=200); m.add_polyline3d(points, close=True)
         save(doc, "window3d_rise_" + tag + ".dxf")
-        doc, m = new(); square(m, 0, 0, 200, 100)
+        doc, m = new(); plate(m, w=200)
         for a, b in zip(points, points[1:] + points[:1]):
             m.add_line(a, b)
         save(doc, "window_lines_rise_" + tag + ".dxf")
-    doc, m = new(); square(m, 0, 0, 200, 100); m.add_polyline3d([(x, y, 5) for x, y in window], close=True)
+    doc, m = new(); plate(m, w=200); m.add_polyline3d([(x, y, 5) for x, y in window], close=True)
     save(doc, "window3d_flat.dxf")
-    doc, m = new(); square(m, 0, 0, 200, 100); m.add_hatch().paths.add_polyline_path(window)
+    doc, m = new(); plate(m, w=200); m.add_hatch().paths.add_polyline_path(window)
     save(doc, "window_hatch_only.dxf")
-    # A plate from (500, 300) with a square hole at (550, 320) filled; a
-    # plate at the origin with a fill beside it at (12000, 8000).
-    doc, m = new(); square(m, 500, 300, 700, 400); square(m, 550, 320, 570, 340)
+    # Fills: of a square hole at (550, 320) of a plate from (500, 300); beside a plate, at (12000, 8000).
+    doc, m = new(); plate(m, 500, 300, 200); plate(m, 550, 320, 20, 20)
     m.add_hatch().paths.add_polyline_path([(550, 320), (570, 320), (570, 340), (550, 340)])
     save(doc, "hole_filled_550.dxf")
-    doc, m = new(); square(m, 0, 0, 200, 100)
+    doc, m = new(); plate(m, w=200)
     m.add_hatch().paths.add_polyline_path([(12000, 8000), (12100, 8000), (12100, 8100)])
     save(doc, "fill_beside_12000.dxf")
-
 
 if __name__ == "__main__":
     write(sys.argv[1])
@@ -545,4 +531,3 @@ if __name__ == "__main__":
     write_fit_splines(sys.argv[1])
     write_round_off_and_leftovers(sys.argv[1])
     write_reasons(sys.argv[1])
-    write_skipped(sys.argv[1])
