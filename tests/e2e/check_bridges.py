@@ -13,8 +13,6 @@ if path.lower().endswith(".dxf"):
 else:
     with open(path, encoding="utf-8") as f:
         views = json.load(f)["views"]
-    # A drawing's bridges are library macros; a map's are plain content,
-    # named as in the drawing.
     found = [o["origin"] for v in views for o in v["objects"]
              if o.get("user", {}).get("command") == 103 or o.get("name", "").startswith("Мостик: ")]
 found = sorted((round(p[0], 3) + 0.0, round(p[1], 3) + 0.0) for p in found)

@@ -312,10 +312,9 @@ TEST(JobCheckGaps, RoundPartsKeepTheSetGapsOnTheirTrueOutlines)
 struct MadeJob {
     const char* name;
     std::string parts;
-    std::vector<std::string> options;
+    std::vector<std::string> options;  // after --placed
     int status;
-    std::string said;    // on the error stream
-    std::string placed;  // by job_check overlap
+    std::string said, placed;  // on the error stream; by job_check overlap
 };
 
 const MadeJob kMade[] = {
@@ -325,8 +324,7 @@ const MadeJob kMade[] = {
      "3 placed parts on 3 sheets"},
     {"left", "T|2|2|Ст3|0,0 3100,0 0,1475\n", {"--sheet", "3000", "1500", "--gaps", "10", "10"}, 1,
      "parts left in the container: Не размещены на листах и остались в контейнере:\nT — 2 шт.: больше любого листа: "
-     "деталь 3100 × 1475",
-     "0 placed parts"},
+     "деталь 3100 × 1475", "0 placed parts"},
 };
 
 TEST(NestingJob, NoPartIsDroppedWithoutAWord)

@@ -92,14 +92,12 @@ TEST_F(PlaceTest, PartsLeftInTheContainerAreNamedWithWhy)
 // every sheet is refused with its own size, never the pair's.
 struct PairCase {
     const char* name;
-    double a, b;            // the legs of each triangle
-    double width, height;   // of the sheet
-    double gap, edge;
+    double a, b;                      // the legs of each triangle
+    double width, height, gap, edge;  // the sheet's size, the gaps
     int count;
     bool autoAddSheet;
-    size_t placed;          // parts on sheets
-    size_t compounds;       // pairs still joined
-    std::wstring lines;     // of the closing message, after its heading; empty: none
+    size_t placed, compounds;  // parts on sheets, pairs still joined
+    std::wstring lines;        // of the closing message, after its heading; empty: none
 };
 
 const PairCase kPairs[] = {

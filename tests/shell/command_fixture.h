@@ -54,8 +54,7 @@ protected:
         return path.wstring();
     }
     // A sheet of the size and the fragments' figures in the container, loaded
-    // and confirmed as the source data does (`unite`: equal right triangles
-    // joined in pairs).
+    // and confirmed as the source data does (`unite`: equal right triangles joined in pairs).
     void MakeJob(const std::vector<std::wstring>& fragments, double width = 300.0, double height = 200.0,
                  bool unite = false)
     {

@@ -339,8 +339,7 @@ TEST_F(SourceDataTest, PartsThatNoLongerMatchTheSheetLeaveItOnEnter)
 // from the sheet or one sent off it on Enter does; gaps typed back undo
 // nothing. The switch to linear nesting asks first, naming the remnants it
 // deletes, and says nothing of them later; its bars, of no width given, are
-// drawn without the sheets' width. The model holds the remnants the drawing
-// holds.
+// drawn without the sheets' width. The model holds the drawing's remnants.
 TEST_F(SourceDataTest, EditsThatUndoTheNestingSaySo)
 {
     const auto set = [this](const wchar_t* control, const wchar_t* value) { return user->SetValue(C(control), value); };
@@ -350,9 +349,7 @@ TEST_F(SourceDataTest, EditsThatUndoTheNestingSaySo)
     const std::string undone =
         ": раскрой отменён, детали убраны с листов в контейнер — 3 шт.; деловые отходы удалены — 1 шт.";
     const std::string stale = "деловые отходы (1 шт.) построены для прежнего раскроя и устарели — постройте их заново";
-    // The job with two equal right triangles besides, joined into a pair.
-    const std::string paired = ": раскрой отменён, детали убраны с листов в контейнер — 5 шт.";
-    const struct {
+    const struct Case {
         std::function<bool()> edit;
         std::string said;  // how the message starts; empty: none
         size_t placed;     // parts left on the sheets
@@ -378,11 +375,6 @@ TEST_F(SourceDataTest, EditsThatUndoTheNestingSaySo)
          "A — 1 шт.: деталь 2 мм, «Ст3», лист 3 мм, «09Г2С»\nA2 — 1 шт.: деталь 2 мм, «Ст3», лист 3 мм, «09Г2С»\n\nДеловые " +
              stale.substr(std::string("деловые ").size()),
          1},
-        {[&] { return user->SelectItem(Figures(), 0) && set(L"Количество", L"2"); },
-         "Изменено количество деталей «A»" + paired, 0, true},
-        {entered(L"Зазор между деталями", L"6"), "Изменён зазор между деталями (5 → 6)" + paired, 0, true},
-        {entered(L"Зазор до края листа", L"4"), "Изменён зазор до края листа (10 → 4)" + paired, 0, true},
-        {[&] { return set(L"Длина листа", L"280"); }, "Размер листа уменьшен" + paired, 0, true},
         {[&] { return Linear(true) && set(L"Длина заготовки", L"6000"); },
          "Заготовкам линейного раскроя не перенесены с листов: ширина 200 мм. Задайте заготовкам свои на вкладке "
          "«Параметры заготовки». Пока ширина не задана, заготовки нарисованы шириной 2500 мм.",
@@ -390,7 +382,13 @@ TEST_F(SourceDataTest, EditsThatUndoTheNestingSaySo)
          "Линейный раскрой заменит листы и детали фигурного раскроя этого чертежа и удалит его деловые отходы (1 шт.). "
          "Перейти к линейному раскрою?"},
     };
-    for (const auto& c : cases) {
+    // The count, the gaps and the sheet's length changed again on the job with
+    // two equal right triangles besides, joined into a pair: five parts go off.
+    const std::string paired = ": раскрой отменён, детали убраны с листов в контейнер — 5 шт.";
+    std::vector<Case> all(std::begin(cases), std::end(cases));
+    for (const size_t k : {0, 1, 2, 4})
+        all.push_back({cases[k].edit, cases[k].said.substr(0, cases[k].said.find(undone)) + paired, 0, true});
+    for (const auto& c : all) {
         SCOPED_TRACE(c.said.empty() ? "gaps typed back" : c.said);
         NestingModel::m_session = false;  // the configuration's gaps: 5 and 10
         ASSERT_TRUE(user->New());
@@ -411,15 +409,12 @@ TEST_F(SourceDataTest, EditsThatUndoTheNestingSaySo)
         EXPECT_EQ(PartsOnSheets(parts).size(), c.placed);
         ASSERT_EQ(Messages(), before + (c.said.empty() ? 0 : 1) + (c.asked.empty() ? 0 : 1));
         EXPECT_THAT(c.said.empty() ? c.said : Said(), testing::StartsWith(c.said));
-        if (!c.asked.empty()) {
-            EXPECT_EQ(vlhost::Host::Utf8(host->State().messages[before].text), c.asked);
-        }
-        std::vector<INObjectPtr> held;
+        EXPECT_EQ(c.asked.empty() ? c.asked : vlhost::Host::Utf8(host->State().messages[before].text), c.asked);
+        std::vector<INObjectPtr> held, bars;
         Model().GetWasteObjects(held);
+        Model().GetSheetObjects(bars);
         EXPECT_EQ(held.size(), MacrosOf(MacroCommand::Waste));
         if (Model().GetNestingMethod() != 0) {
-            std::vector<INObjectPtr> bars;
-            Model().GetSheetObjects(bars);
             ASSERT_EQ(bars.size(), 1u);
             NRect bar;
             bars.front()->GetGabarit(bar);

@@ -192,9 +192,8 @@ std::vector<vlapi::IDrawingObjectPtr> AddRing(const vlapi::IDrawingContainerPtr&
     return lines;
 }
 
-std::filesystem::path PathOfLength(const std::filesystem::path& base, size_t bytes)
+std::filesystem::path PathOfLength(std::filesystem::path path, size_t bytes)
 {
-    std::filesystem::path path = base;
     while (path.native().size() + 1 < bytes)
         path /= std::string(std::min<size_t>(200, bytes - path.native().size() - 1), 'f');
     return path;

@@ -91,9 +91,8 @@ vlapi::ICirclePtr AddCircle(const vlapi::IDrawingContainerPtr& c, NPoint centre,
 // A closed chain of lines through the points, in their order.
 std::vector<vlapi::IDrawingObjectPtr> AddRing(const vlapi::IDrawingContainerPtr& c, const std::vector<NPoint>& points);
 
-// A folder path within `base` (absolute) of `bytes` bytes, in names of 200
-// bytes at most: one that takes a file of a short name but not the longer
-// name a file is first written under leaves the file system's limit little room.
-std::filesystem::path PathOfLength(const std::filesystem::path& base, size_t bytes);
+// `path` (absolute) made `bytes` bytes long by folders of names of 200 bytes at most: near the file
+// system's limit, it takes a file of a short name but not the longer one a file is first written under.
+std::filesystem::path PathOfLength(std::filesystem::path path, size_t bytes);
 
 }  // namespace hosttest
