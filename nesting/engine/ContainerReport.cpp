@@ -141,8 +141,14 @@ std::vector<FigurePtr> NestingOptimizer::SplitPairsLargerThanSheets()
     const SheetRoom room(*this);
     if (room.None())
         return {};
-    std::vector<FigurePtr> members =
-        m_model.SplitCompoundFigures([&](const Figure& compound) { return !room.FitsAnyTurn(compound); });
+    // Only where its parts fit alone: two parts larger than any sheet stay
+    // one pair, refused with one part's size.
+    std::vector<FigurePtr> members = m_model.SplitCompoundFigures([&](const Figure& figure) {
+        const auto* compound = dynamic_cast<const CompoundFigure*>(&figure);
+        return compound && !room.FitsAnyTurn(figure) &&
+               std::any_of(compound->m_figures.begin(), compound->m_figures.end(),
+                           [&](const FigurePtr& member) { return member && room.FitsAnyTurn(*member); });
+    });
     // Members joined before they had gap polygons of their own get them.
     if (!members.empty())
         m_model.InitMissingFigurePolygons();
@@ -150,6 +156,25 @@ std::vector<FigurePtr> NestingOptimizer::SplitPairsLargerThanSheets()
         for (const FigurePtr& member : members)
             member->RotateToMinGabarit();
     return members;
+}
+
+std::wstring NestingOptimizer::SplitPairsText(const std::vector<FigurePtr>& members)
+{
+    std::vector<std::pair<std::wstring, int>> counts;  // by name, in the order met
+    for (const FigurePtr& member : members) {
+        const std::wstring name = NameOf(*member);
+        const auto it = std::find_if(counts.begin(), counts.end(), [&](const auto& c) { return c.first == name; });
+        if (it == counts.end())
+            counts.emplace_back(name, 1);
+        else
+            ++it->second;
+    }
+    if (counts.empty())
+        return {};
+    std::wstring text = L"Пары треугольных деталей, которые вместе не помещаются ни на один лист, размещаются по одной:";
+    for (const auto& [name, count] : counts)
+        text += L"\n" + name + L" — " + std::to_wstring(count) + L" шт.";
+    return text;
 }
 
 std::wstring NestingOptimizer::LeftInContainerText() const

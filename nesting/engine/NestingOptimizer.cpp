@@ -313,7 +313,7 @@ void NestingOptimizer::RunOptimization(const OptimizationParams& params)
     // and keep the container's order), and new gap polygons are made with
     // the figures back in their first turn.
     m_model.RotateAllFiguresToMinGabarit();
-    SplitPairsLargerThanSheets();
+    const std::wstring split = SplitPairsText(SplitPairsLargerThanSheets());
     m_model.SortFiguresByAreasDecrease();
     m_figures = m_model.m_figures;
     SetAutoPlacementAllFigures(NestingMode::AutoForAll);
@@ -330,9 +330,12 @@ void NestingOptimizer::RunOptimization(const OptimizationParams& params)
     vrnApi::EnableUserAccess(true);
     m_t2 = MonotonicMicroseconds();
     m_dt = m_t2 - m_t1;
+    // Pairs placed one by one are said to be, with the parts left out.
     const std::wstring left = LeftInContainerText();
     if (!left.empty())
-        vrnApi::ShowWarningText(left);
+        vrnApi::ShowWarningText(split.empty() ? left : left + L"\n\n" + split);
+    else if (!split.empty())
+        vrnApi::ShowInformText(split);
 }
 
 void NestingOptimizer::PrepareOptimization()

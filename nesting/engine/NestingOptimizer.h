@@ -69,6 +69,9 @@ public:
     // where it fits. The parts split off, each turned to its smallest
     // rectangle as the run turns every part.
     std::vector<FigurePtr> SplitPairsLargerThanSheets();
+    // What the run says of the parts SplitPairsLargerThanSheets split off:
+    // each name with its count; empty when there are none.
+    static std::wstring SplitPairsText(const std::vector<FigurePtr>& members);
     // The closing message's text on the parts the run left in the container,
     // with their counts and why, where that is known; empty when every part
     // lies on a sheet.

@@ -88,8 +88,9 @@ TEST_F(PlaceTest, PartsLeftInTheContainerAreNamedWithWhy)
 
 // Equal right triangles joined in pairs, as a run joins them: a pair that
 // fits no sheet (nor a sheet the run adds) is placed as its two triangles,
-// each where it fits; a pair that fits stays joined; a triangle larger than
-// every sheet is refused with its own size, never the pair's.
+// each where it fits, and said to be; a pair that fits stays joined, and so
+// does one of triangles larger than every sheet, refused with a triangle's
+// size, never the pair's.
 struct PairCase {
     const char* name;
     double a, b;                      // the legs of each triangle
@@ -107,7 +108,7 @@ const PairCase kPairs[] = {
     {"three triangles", 2975, 1475, 3000, 1500, 10, 10, 3, true, 3, 0, L""},
     {"one sheet only", 2975, 1475, 3000, 1500, 10, 10, 2, false, 1, 0, L"T — 1 шт.: не хватило места на листах"},
     {"pair that fits", 1000, 500, 3000, 1500, 10, 10, 2, true, 2, 1, L""},
-    {"triangle larger than the sheet", 3100, 1475, 3000, 1500, 10, 10, 2, true, 0, 0,
+    {"triangle larger than the sheet", 3100, 1475, 3000, 1500, 10, 10, 2, true, 0, 1,
      L"T — 2 шт.: больше любого листа: деталь 3100 × 1475 мм, лист 3000 × 1500 мм"},
 };
 
@@ -120,6 +121,7 @@ TEST_F(PlaceTest, JoinedTrianglesThatFitNoSheetArePlacedOneByOne)
         Model().m_figureGap = c.gap;
         Model().m_sheetGap = c.edge;
         const SheetPtr sheet = AddSheet(c.width, c.height);
+        Messages().clear();
         // Read with no gap polygons yet: the run makes them and joins the pairs.
         for (int k = 0; k < c.count; ++k)
             Model().m_figures.push_back(MakeFigure({{0, 0}, {c.a, 0}, {0, c.b}}, L"T"));
@@ -146,6 +148,10 @@ TEST_F(PlaceTest, JoinedTrianglesThatFitNoSheetArePlacedOneByOne)
         EXPECT_EQ(placed, c.placed);
         EXPECT_EQ(compounds, c.compounds);
         EXPECT_EQ(optimizer.LeftInContainerText(), c.lines.empty() ? L"" : kHeading + c.lines);
+        // Pairs placed one by one are said to be.
+        const std::wstring split = L"Пары треугольных деталей, которые вместе не помещаются ни на один лист, "
+                                   L"размещаются по одной:\nT — " + std::to_wstring(c.count / 2 * 2) + L" шт.";
+        EXPECT_EQ(!Messages().empty() && Messages().back().text.ends_with(split), c.compounds == 0);
     }
 }
 
