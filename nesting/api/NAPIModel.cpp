@@ -442,8 +442,9 @@ bool NAPIModel::ImportSheetFromFile(std::wstring path)
             vrnApi::ShowErrorText(refused + L".\nЛист остаётся прежним: " + SheetText(m, true) + L".");
             return false;
         }
-        // What a remnant's label leaves out stays as it was, and lines inside
-        // the sheet are not cut: the user is told of both.
+        // What a remnant's label leaves out stays as it was, lines inside the
+        // sheet are not cut, and what the DXF reader left out is not read:
+        // the user is told of each.
         std::wstring kept;
         if (!sheet.label.empty() && !sheet.thickness)
             kept += L"\nВ надписи отхода нет толщины: толщина листа остаётся прежней: " + ThicknessText(m) + L".";
@@ -452,6 +453,8 @@ bool NAPIModel::ImportSheetFromFile(std::wstring path)
         if (sheet.looseLines > 0)
             kept += L"\nЛинии внутри контура листа не замкнуты и не доходят до него (" +
                     std::to_wstring(sheet.looseLines) + L"): они не вырезаются, лист загружен целым.";
+        if (!sheet.leftOut.empty())
+            kept += L"\nПри чтении файла " + sheet.leftOut + L".";
         m.SetWidthSheet(sheet.width);
         m.SetHeightSheet(sheet.height);
         if (sheet.thickness)

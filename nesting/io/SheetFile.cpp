@@ -5,6 +5,7 @@
 #include "host/VarnelAPI_Detail.h"
 #include "io/ConverterDXF.h"
 #include "io/DxfImport.h"
+#include "io/DxfPartDrawing.h"
 #include "io/ImportFiles.h"
 #include "model/NestingSetting.h"
 #include "geometry/RingArea.h"
@@ -156,7 +157,7 @@ bool IsDxf(const fs::path& file)
 // What the converter could not read is not shown by it: it goes into our one
 // message, the reason of a file not read, or `leftOut` of one read in part.
 std::wstring ReadDxf(const std::wstring& path, std::vector<NContourPtr>& contours, std::vector<std::wstring>& texts,
-                     std::wstring& leftOut, size_t& macros)
+                     std::wstring& leftOut, std::vector<dxfimport::FileCurve>& notRead, size_t& macros)
 {
     ConverterDXF converter;
     if (!converter.Init(true, true))
@@ -171,6 +172,12 @@ std::wstring ReadDxf(const std::wstring& path, std::vector<NContourPtr>& contour
         return dxfimport::UnreadText(vrnApi::detail::PathOf(path), leftOut);
     if (!fragment.IsActive())
         return L"файл не прочитан как DXF";
+    // The closed curves it left out, which may be cuts inside the sheet.
+    if (!leftOut.empty()) {
+        const vlapi::IViewsPtr views = vrnApi::detail::ViewsOf(fragment.Get());
+        if (const vlapi::IViewPtr view = views ? views->GetActiveView() : nullptr)
+            notRead = dxfimport::CurvesNotRead(fragment.Get(), view, vrnApi::detail::PathOf(path));
+    }
     vrnApi::ReadDrawing(vrnApi::GetActiveDrawingContainer(), contours, texts, &macros);
     return {};
 }
@@ -248,7 +255,7 @@ VectorPolygon ClosedOutlines(const std::vector<NContourPtr>& contours)
 // The sheet the outlines and texts of a file give; empty when they give
 // one, otherwise why they do not.
 std::wstring ReadOutline(const std::vector<NContourPtr>& contours, const std::vector<std::wstring>& texts,
-                         size_t macros, SheetOfFile& sheet)
+                         size_t macros, const std::vector<dxfimport::FileCurve>& notRead, SheetOfFile& sheet)
 {
     const VectorPolygon rings = ClosedOutlines(contours);
     if (rings.empty())
@@ -304,6 +311,12 @@ std::wstring ReadOutline(const std::vector<NContourPtr>& contours, const std::ve
     if (inside > 0)
         return whose + L" есть вырезы (замкнутых контуров внутри контура листа: " + std::to_wstring(inside) +
                L"), а лист загружается только целым";
+    // So is a closed curve the DXF reader left out, whatever for.
+    const auto unseen = std::find_if(notRead.begin(), notRead.end(), [&](const dxfimport::FileCurve& curve) {
+        return std::any_of(curve.on.begin(), curve.on.end(), [&](const NPoint& p) { return outer->CheckContainPoint(p, false); });
+    });
+    if (unseen != notRead.end())
+        return whose + L" есть вырез, который не прочитан: " + unseen->named + L", а лист загружается только целым";
     // What a macro holds is not read: a hole or a part drawn as one would go unseen.
     if (macros > 0)
         return L"в файле есть макроэлементы (" + std::to_wstring(macros) +
@@ -414,6 +427,7 @@ std::wstring ReadSheet(const std::wstring& path, SheetOfFile& sheet)
     std::vector<std::wstring> texts;
     std::wstring failure;
     std::wstring leftOut;
+    std::vector<dxfimport::FileCurve> notRead;
     size_t macros = 0;
     const fs::path file = vrnApi::detail::PathOf(path);
     std::error_code ec;
@@ -421,14 +435,16 @@ std::wstring ReadSheet(const std::wstring& path, SheetOfFile& sheet)
     if (!IsDxf(file) || !fs::is_regular_file(file, ec)) {
         if (!vrnApi::ReadFileDrawing(path, contours, texts, failure, &macros))
             return failure;
-    } else if (const std::wstring why = ReadDxf(path, contours, texts, leftOut, macros); !why.empty()) {
+    } else if (const std::wstring why = ReadDxf(path, contours, texts, leftOut, notRead, macros); !why.empty()) {
         return vrnApi::LoadStr(IDS_ERR_OPEN_FILE) + L" " + path + L": " + why;
     }
     const std::wstring refused = L"Лист не загружен из файла " + path + L": ";
-    const std::wstring why = ReadOutline(contours, texts, macros, sheet);
-    // A sheet refused for what it lacks may lack what the converter left out.
+    const std::wstring why = ReadOutline(contours, texts, macros, notRead, sheet);
+    // A sheet refused for what it lacks may lack what the converter left out;
+    // one taken is taken without it, and the user told.
     if (!why.empty())
         return refused + why + (leftOut.empty() ? L"" : L"; при чтении " + leftOut);
+    sheet.leftOut = leftOut;
     return {};
 }
 

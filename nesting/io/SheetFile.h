@@ -18,6 +18,10 @@ struct SheetOfFile {
     // Open lines inside the outline that do not reach it (marks, or a cut
     // drawn not quite closed): the sheet is taken whole, and the user told.
     size_t looseLines = 0;
+    // What the DXF reader left out of a sheet taken all the same (nothing
+    // closed inside it: a fill, a text, something beside it), as it names
+    // it ("пропущено: ..."); empty when it left out nothing.
+    std::wstring leftOut;
 };
 
 // A remnant's label as read: "<word> <sheet>-n(m)" (the word in any case),
@@ -40,7 +44,8 @@ RemnantLabel ReadRemnantLabel(const std::wstring& text, const std::wstring& word
 // or read as DXF; it holds no closed outline, or its outer outline is not a
 // rectangle (followed within 0.01 mm), or is under 1 mm or over 100000 mm a
 // side; closed outlines lie inside it (holes, or parts drawn on the sheet: a
-// sheet is loaded whole only), or lines reach it (a slot, a cut); a
+// sheet is loaded whole only), read or left out by the DXF reader (a fill
+// is none), or lines reach it (a slot, a cut); a
 // remnant's label in it cannot be read in full, or gives another size, or
 // the file holds labels of different remnants.
 std::wstring ReadSheet(const std::wstring& path, SheetOfFile& sheet);

@@ -7,7 +7,9 @@
 
 #include "host/VarnelAPI_Detail.h"
 #include "io/SheetFile.h"
+#include "support/dxf_text.h"
 
+#include <array>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -549,6 +551,26 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
                 vrnApi::CreateText(c, label, 10.0, 10.0, 5.0);
         });
     };
+    using dxftext::operator+;
+    // A DXF sheet 300 × 200 labelled as a remnant, with what `inside` draws
+    // in it at (100, 50): what the reader leaves out is said, and a closed
+    // curve among it is a cut as any other.
+    const auto dxfSheet = [&](const std::string& file, const dxftext::Groups& inside) {
+        std::ofstream(root / file) << dxftext::File(
+            {{"ENTITIES", dxftext::Polyline({{0, 0}, {300, 0}, {300, 200}, {0, 200}}, true) +
+                              dxftext::Text(10, 10, "Отход Лист 1-1(1) 2x300x200 Ст3") + inside}});
+        return File(file);
+    };
+    dxftext::Groups risen{{0, "POLYLINE"}, {8, "0"}, {66, "1"}, {10, "0"}, {20, "0"}, {70, "9"}};
+    dxftext::Groups fill{{0, "HATCH"}, {8, "0"}, {10, "0"}, {20, "0"}, {30, "0"}, {2, "SOLID"}, {70, "1"}, {71, "0"},
+                         {91, "1"}, {92, "2"}, {72, "0"}, {73, "1"}, {93, "4"}};
+    for (const auto& [x, y, z] : std::vector<std::array<double, 3>>{{100, 50, 0}, {200, 50, 0}, {200, 100, 2}, {100, 100, 0}}) {
+        risen = risen + dxftext::Groups{{0, "VERTEX"}, {8, "0"}, {10, dxftext::Num(x)}, {20, dxftext::Num(y)},
+                                        {30, dxftext::Num(z)}, {70, "32"}};
+        fill = fill + dxftext::Groups{{10, dxftext::Num(x)}, {20, dxftext::Num(y)}};
+    }
+    risen = risen + dxftext::Groups{{0, "SEQEND"}};
+    fill = fill + dxftext::Groups{{97, "0"}, {75, "0"}, {76, "1"}, {98, "0"}};
     std::ofstream(root / "spoilt.vfw") << "not a drawing";
     std::ofstream(root / "spoilt.dxf") << "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nten\n";
     std::filesystem::create_directories(root / "folder.vfw");
@@ -589,6 +611,12 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
          L"у отхода есть вырезы (замкнутых контуров внутри контура листа: 1)"},
         {drawn("holed.vfw", {plate, hole}), L"у листа есть вырезы"},
         {drawn("sheet.vfw", {plate, hole}, L"Plate"), L"у листа есть вырезы"},
+        {dxfSheet("risen.dxf", risen),
+         L"у отхода есть вырез, который не прочитан: полилиния на слое «0» у (100; 50), а лист загружается только целым; "
+         L"при чтении пропущено: 3D-объекты — 1"},
+        {dxfSheet("filled.dxf", fill),
+         L"При чтении файла пропущено: объекты HATCH, которые не импортируются — 1 (штриховка на слое «0» у (100; 50)).", true,
+         300, 200, 2, L"Ст3"},
         // A hole drawn as a macro (a block the user put in): its ring is not read.
         {fragment("macro.vfw",
                   [](const vlapi::IDrawingContainerPtr& c) {
