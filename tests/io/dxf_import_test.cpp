@@ -1251,16 +1251,11 @@ TEST_F(DxfImportTest, FilesThatGiveNoCountThicknessOrMaterialAreNamedWithWhatThe
     EXPECT_EQ(entries[6].m_thickness, 1.5);
 
     // Twelve bare files: ten named, two counted; a note of information.
-    std::vector<std::pair<std::string, std::string>> bare;
+    std::vector<Part> bare;
     for (int k = 1; k <= 12; ++k)
-        bare.emplace_back("p" + std::to_string(k), marked({}));
-    std::vector<FileMetaParams> many;
-    for (const auto& [name, bytes] : bare) {
-        std::ofstream(root / "dxf" / (name + ".dxf"), std::ios::binary) << bytes;
-        many.push_back({Wide(root / "dxf" / (name + ".dxf")), L"", 1, 0.0});
-    }
+        bare.push_back({"p" + std::to_string(k), marked({}), nullptr, 10000});
     out = root / "Фрагменты 2";
-    Import(many, m_read);
+    ImportCases(bare);
     EXPECT_EQ(Messages().back().text,
               L"Замечания к импортированным деталям:\np1.dxf, p2.dxf, p3.dxf, p4.dxf, p5.dxf, p6.dxf, p7.dxf, p8.dxf, "
               L"p9.dxf, p10.dxf и ещё 2" + all + L"детали импортированы с количеством 1, без толщины, без материала");
