@@ -330,12 +330,16 @@ void NestingOptimizer::RunOptimization(const OptimizationParams& params)
     vrnApi::EnableUserAccess(true);
     m_t2 = MonotonicMicroseconds();
     m_dt = m_t2 - m_t1;
-    // Pairs placed one by one are said to be, with the parts left out.
+    // Pairs placed one by one are said to be, with the parts left out; so
+    // are parts placed without a thickness or material of their own.
     const std::wstring left = LeftInContainerText();
+    std::wstring told = split;
+    if (const std::wstring taken = SheetStockTakenText(); !taken.empty())
+        told += (told.empty() ? L"" : L"\n\n") + taken;
     if (!left.empty())
-        vrnApi::ShowWarningText(split.empty() ? left : left + L"\n\n" + split);
-    else if (!split.empty())
-        vrnApi::ShowInformText(split);
+        vrnApi::ShowWarningText(told.empty() ? left : left + L"\n\n" + told);
+    else if (!told.empty())
+        vrnApi::ShowInformText(told);
 }
 
 void NestingOptimizer::PrepareOptimization()

@@ -76,6 +76,11 @@ public:
     // with their counts and why, where that is known; empty when every part
     // lies on a sheet.
     std::wstring LeftInContainerText() const;
+    // The closing message's text on the parts placed on sheets of a
+    // thickness or material they have none of their own of (the sheets'
+    // then stands for theirs), each name with its count; empty when there
+    // are none.
+    std::wstring SheetStockTakenText() const;
     // Why the run cannot start: the sheets have no thickness (material) while
     // the parts have more than one, which would all be cut from them; empty
     // when it can.

@@ -51,6 +51,7 @@ constexpr wchar_t kDisagreeing[] = L"маркировка даёт разные 
 constexpr wchar_t kUnclosedMarking[] = L"маркировка без закрывающей скобки не прочитана:";
 constexpr wchar_t kOnHiddenLayers[] = L"кривые на выключенных или замороженных слоях не импортированы: ";
 constexpr wchar_t kImportedWith[] = L"деталь импортирована ";
+constexpr wchar_t kAllImportedWith[] = L"детали импортированы ";
 constexpr wchar_t kNotCut[] = L"замкнутые кривые не основной (сплошной) линии не режутся: ";
 constexpr wchar_t kImportedWithout[] = L"деталь импортирована, но ";
 constexpr wchar_t kWhileRead[] = L"при чтении ";
@@ -340,6 +341,36 @@ vlapi::IViewPtr CurrentView(const vlapi::IVarnelDocument2DPtr& doc)
     return views ? views->GetActiveView() : nullptr;
 }
 
+// The keys the drawing's markings give no value for and the entry holds
+// none of its own for (a count always has one: 1 unless given).
+std::vector<PartKey> UnmarkedKeys(const PartValues& values, const FileMetaParams& entry)
+{
+    std::vector<PartKey> keys;
+    if (!values.count)
+        keys.push_back(PartKey::Count);
+    if (!values.thickness && !(entry.m_thickness > 0.0))
+        keys.push_back(PartKey::Thickness);
+    if (!values.material && entry.m_material.empty())
+        keys.push_back(PartKey::Material);
+    return keys;
+}
+
+// "без маркировки количества, толщины и материала: деталь импортирована с
+// количеством 1, без толщины, без материала", of the keys given, in the
+// words of the notes on markings not read; "детали импортированы" for several.
+std::wstring UnmarkedText(const std::vector<PartKey>& keys, const FileMetaParams& entry, bool many)
+{
+    std::wstring missing, taken;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const wchar_t* word = keys[i] == PartKey::Count       ? L"количества"
+                              : keys[i] == PartKey::Thickness ? L"толщины"
+                                                              : L"материала";
+        missing += (i == 0 ? L"" : i + 1 == keys.size() ? L" и " : L", ") + std::wstring(word);
+        taken += (i == 0 ? L"" : L", ") + ValueTaken(keys[i], entry);
+    }
+    return L"без маркировки " + missing + L": " + (many ? kAllImportedWith : kImportedWith) + taken;
+}
+
 class Run {
 public:
     Run(const fs::path& folder, const DxfReader& read, const DxfProblems& problems)
@@ -354,6 +385,7 @@ public:
         m_lastRead = false;
         m_units.reset();
         m_target.clear();
+        m_lastUnmarked.clear();
         const fs::path source = vrnApi::detail::PathOf(entry.m_path);
         const std::wstring stem = vrnApi::detail::TextOf(source.stem());
         const std::wstring base = importfiles::CleanComponent(stem);
@@ -531,6 +563,11 @@ public:
         for (size_t k = 0; k < values.unclosed.size() && k < kNamed; ++k)
             m_notes.Add(entry.m_path, std::wstring(kUnclosedMarking) + L" «" + values.unclosed[k] + L"»: " + taken);
         more(kUnclosedMarking, values.unclosed.size());
+        // What the file gives no marking for, and the entry had no value of
+        // its own for, is taken by default: said once the part is written.
+        // A marking not read has said what the part was taken with already.
+        if (values.unknown.empty() && values.unclosed.empty())
+            m_lastUnmarked = UnmarkedKeys(values, filled);
         filled.m_fragment = vrnApi::detail::TextOf(target);
         vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_COPY_COUNT), filled.m_count);
         vrnApi::SetPropertyToDocument(vrnApi::LoadStr(IDS_THICKNESS), filled.m_thickness);
@@ -593,6 +630,28 @@ public:
     const fs::path& Target() const { return m_target; }
     void Refused() { m_names.Release(m_target); }
 
+    // The entry imported last wrote its part: named with the files of its
+    // kind when its file gave no count, thickness or material.
+    void Written(const FileMetaParams& entry)
+    {
+        if (m_lastUnmarked.empty())
+            return;
+        const std::wstring reason = UnmarkedText(m_lastUnmarked, entry, false);
+        auto group = std::find_if(m_unmarked.begin(), m_unmarked.end(),
+                                  [&](const Unmarked& u) { return u.reason == reason; });
+        if (group == m_unmarked.end())
+            group = m_unmarked.insert(m_unmarked.end(), Unmarked{reason, UnmarkedText(m_lastUnmarked, entry, true), {}});
+        group->files.push_back(vrnApi::detail::TextOf(vrnApi::detail::PathOf(entry.m_path).filename()));
+    }
+    // The files that gave no count, thickness or material, a line for each
+    // kind: the first few named, the rest counted, with what their parts
+    // were taken with. Information, not a warning: nothing is left out.
+    void AddUnmarked(outputs::FailureList& notes) const
+    {
+        for (const Unmarked& group : m_unmarked)
+            notes.Add(uf::FirstNames(group.files, kNamedFiles), group.files.size() == 1 ? group.reason : group.reasonOfMany);
+    }
+
     const outputs::FailureList& Notes() const { return m_notes; }
     void DropNotesFrom(size_t count) { m_notes.Truncate(count); }
     // Whether a note tells of something left out of a part or taken
@@ -613,6 +672,14 @@ private:
     size_t m_unitNotes = 0;   // notes that only tell the units
     bool m_lastRead = false;  // the reader read the file imported last
     std::optional<int> m_units;  // that scaled the drawing of the file imported last
+    std::vector<PartKey> m_lastUnmarked;  // of the file imported last
+    struct Unmarked {
+        std::wstring reason;        // of one file
+        std::wstring reasonOfMany;  // of several
+        std::vector<std::wstring> files;
+    };
+    std::vector<Unmarked> m_unmarked;  // by the keys missing and the values taken, in the order met
+    static constexpr size_t kNamedFiles = 10;
 };
 
 // The model's progress bar, removed whatever way the run ends.
@@ -708,6 +775,8 @@ void ImportFiguresFromDxf(NestingModel& model, std::vector<FileMetaParams>& file
                     run.Refused();
                 }
                 run.SayUnits(files[i].m_path, reason);
+                if (reason.empty())
+                    run.Written(files[i]);
             } catch (const std::bad_alloc&) {
                 // The file's drawing went with its hidden fragment; the next file has the memory again.
                 files[i].m_fragment.clear();
@@ -722,6 +791,7 @@ void ImportFiguresFromDxf(NestingModel& model, std::vector<FileMetaParams>& file
         bar.Set(files.size(), files.size());
         notes = run.Notes();
         warns = run.Warns();
+        run.AddUnmarked(notes);
     }
     if (refused.Empty() && notes.Empty())
         return;

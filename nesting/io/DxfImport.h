@@ -42,9 +42,11 @@ std::wstring UnreadText(const std::filesystem::path& file, const std::wstring& l
 // heading of their own, the notes on the parts that were written: every
 // bracketed value that could not be read, what `problems` says the reader
 // left out of each file, and the units of a file that scaled its drawing
-// (these also beside a refusal). It is an error with a file refused, a
-// warning with something left out or taken otherwise, information when it
-// only tells the units. `read` is null when no converter could be loaded.
+// (these also beside a refusal); last, the files that gave no count,
+// thickness or material, a few named and the rest counted, with what their
+// parts were taken with. It is an error with a file refused, a warning with
+// something left out or taken otherwise, information when it only tells the
+// units or the values taken for markings not given. `read` is null when no converter could be loaded.
 void ImportFiguresFromDxf(NestingModel& model, std::vector<FileMetaParams>& files, const std::wstring& outFolder,
                           const DxfReader& read, const DxfProblems& problems = nullptr);
 

@@ -82,6 +82,7 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
     using Names = std::vector<std::wstring>;
     std::map<fs::path, std::pair<std::wstring, Names>> noFolder;  // why, and the parts
     std::set<std::wstring> mixed;          // materials that mix Latin and Cyrillic letters
+    std::vector<std::wstring> noMaterial;  // parts the assembly gives no material (its sheets give none)
     std::set<fs::path> writtenFiles;
     std::set<fs::path> tried;  // folders made, or found, and tried for a file
     size_t written = 0;
@@ -179,6 +180,8 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
                                 renamed.Add(name, L"«" + vrnApi::detail::TextOf(path.filename()) + L"»: " + why);
                             if (!uf::MixedScriptsText(part.material).empty())
                                 mixed.insert(part.material);
+                            if (part.material.empty())
+                                noMaterial.push_back(name);
                             if (marking == Marking::Crowded)
                                 crowded.push_back(name);
                             else if (marking == Marking::Unsearched)
@@ -219,6 +222,10 @@ void AssemblyReader::WriteContoursToFragments(bool isCreateDirs)
     for (const std::wstring& material : mixed)
         text += L"\nМатериал «" + material + L"» набран латинскими и русскими буквами вперемешку: " +
                 uf::MixedScriptsText(material);
+    // A part without material is nested on a sheet of any: said, as a DXF part's is.
+    constexpr size_t kNamed = 10;
+    if (!noMaterial.empty())
+        text += L"\nЗаписаны без материала (в сборке он не задан): " + uf::FirstNames(noMaterial, kNamed);
     Show(text, failed.Empty() ? vlapi::vlMBIconWarning : vlapi::vlMBIconError);
     UpdateImportPartMetaDatum();
 }

@@ -7,9 +7,10 @@ lower, and two right triangles (joined into one part) labelled with two
 texts 6 mm high. With --drawn, 16 parts in two materials drawn as a drawing
 office draws them instead, each count TIMES as large (1 by default); with
 --metres, besides either set, a plate 120 × 80 in millimetres under a header
-giving metres.
+giving metres; with --unmarked, besides either set, three lids of AISI 304,
+1.5 mm, and a gasket whose file gives no count, thickness or material.
 
-  /usr/bin/python3 make_shop_parts.py FOLDER [--drawn [TIMES]] [--metres]
+  /usr/bin/python3 make_shop_parts.py FOLDER [--drawn [TIMES]] [--metres] [--unmarked]
 """
 import math
 import sys
@@ -174,3 +175,10 @@ if __name__ == "__main__":
             part(folder, *row)
     if "--metres" in options:
         part(folder, "", "Планка 120x80", 2, [rect(120, 80)], units=6)
+    if "--unmarked" in options:
+        part(folder, "", "Крышка AISI", 3, [rect(250, 150), circle((125, 75), 30)],
+             [("[Материал=AISI 304]", (10, 10)), ("[Толщина=1,5]", (10, 20))])
+        doc = ezdxf.new("R2007", units=4)
+        for draw in (rect(150, 100), circle((75, 50), 20)):
+            draw(doc.modelspace())
+        doc.saveas(folder / "Прокладка 150x100.dxf")

@@ -155,6 +155,82 @@ TEST_F(PlaceTest, JoinedTrianglesThatFitNoSheetArePlacedOneByOne)
     }
 }
 
+// Parts placed on sheets of a thickness or material they have none of their
+// own of are named in the run's closing message, each part of a joined pair
+// counted; a message of information alone, or after the parts left out.
+struct StockCase {
+    const char* name;
+    double sheetThickness;
+    const wchar_t* sheetMaterial;
+    double thickness;         // of the parts
+    const wchar_t* material;  // of the parts
+    bool pair;                // two triangles joined, or a rectangle
+    std::wstring text;        // the closing message; empty: none
+    bool leftOne = false;     // besides, a part of 3 mm left in the container
+};
+
+const std::wstring kWithout = L"Детали без своей толщины или материала размещены на листах и в ведомостях "
+                              L"записываются с толщиной и материалом листа (2 мм, «Ст3»):\n";
+
+const StockCase kStock[] = {
+    {"neither", 2.0, L"Ст3", 0.0, L"", false, kWithout + L"Part — 1 шт.: без толщины, без материала"},
+    {"no material", 2.0, L"Ст3", 2.0, L"", false,
+     L"Детали без своего материала размещены на листах и в ведомостях записываются с материалом листа («Ст3»):\n"
+     L"Part — 1 шт.: без материала"},
+    {"no thickness", 2.0, L"Ст3", 0.0, L"Ст3", false,
+     L"Детали без своей толщины размещены на листах и в ведомостях записываются с толщиной листа (2 мм):\n"
+     L"Part — 1 шт.: без толщины"},
+    {"both of their own", 2.0, L"Ст3", 2.0, L"Ст3", false, L""},
+    {"sheets of neither", 0.0, L"", 0.0, L"", false, L""},
+    {"sheets of a material only", 0.0, L"Ст3", 0.0, L"", false,
+     L"Детали без своего материала размещены на листах и в ведомостях записываются с материалом листа («Ст3»):\n"
+     L"Part — 1 шт.: без материала"},
+    {"a joined pair", 2.0, L"Ст3", 0.0, L"", true, kWithout + L"T — 2 шт.: без толщины, без материала"},
+    {"after a part left out", 2.0, L"Ст3", 0.0, L"", false,
+     std::wstring(kHeading) + L"Part — 1 шт.: толщина или материал не совпадают с листом: деталь 3 мм, без материала, "
+                              L"лист 2 мм, «Ст3»\n\n" + kWithout + L"Part — 1 шт.: без толщины, без материала",
+     true},
+};
+
+TEST_F(PlaceTest, PartsPlacedWithoutAThicknessOrMaterialOfTheirOwnAreNamed)
+{
+    for (const StockCase& c : kStock) {
+        SCOPED_TRACE(c.name);
+        Model().m_figures.clear();
+        Model().m_sheets.clear();
+        Model().m_thicknessSheet = c.sheetThickness;
+        NestingModel::m_materialSheet = c.sheetMaterial;
+        AddSheet(300.0, 200.0);
+        const auto add = [&](const std::vector<NPoint>& ring, const wchar_t* name, double thickness) {
+            // Read with no gap polygons yet: the run makes them and joins the pairs.
+            Model().m_figures.push_back(MakeFigure(ring, name));
+            Model().m_figures.back()->SetThickness(thickness);
+            Model().m_figures.back()->SetMaterial(c.material);
+        };
+        if (c.pair) {
+            add({{0, 0}, {60, 0}, {0, 40}}, L"T", c.thickness);
+            add({{0, 0}, {60, 0}, {0, 40}}, L"T", c.thickness);
+        } else {
+            add(Rectangle(0, 0, 60, 30), L"Part", c.thickness);
+        }
+        if (c.leftOne)
+            add(Rectangle(0, 0, 50, 20), L"Part", 3.0);
+        optimizer.Init(Model().m_figures, Model().m_sheets);
+        optimizer.SetGaps(kFigureGap, kSheetGap);
+        const size_t messages = Messages().size();
+
+        optimizer.RunOptimization(OptimizationParams{1, RotationType::WithoutRotation, true});
+
+        EXPECT_EQ(Model().m_figures.size(), c.pair ? 1u : 1u + c.leftOne);  // a pair joined
+        ASSERT_EQ(Messages().size(), messages + !c.text.empty());
+        if (c.text.empty())
+            continue;
+        EXPECT_EQ(Messages().back().text, c.text);
+        EXPECT_EQ(Messages().back().flags, c.leftOne ? vlapi::vlMBIconWarning : vlapi::vlMBIconInformation);
+    }
+    NestingModel::m_materialSheet.clear();
+}
+
 // A part of a kilometre (a drawing in metres read as millimetres) lies in the
 // container: the sheet still counts the part it holds, and the run's closing
 // message says why the large one is not placed, with its size and the sheet's.

@@ -512,24 +512,31 @@ TEST_F(AssemblyImportTest, EverySheetBodyOfAnUnfoldedPartIsWritten)
 }
 
 // An earlier fragment staying beside a refusal, a folder not made (once, with
-// why and its parts) and a material mixing Latin and Cyrillic are named.
-TEST_F(AssemblyImportTest, StayingAndUnmadeFilesAndMixedMaterialsAreNamed)
+// why and its parts), a material mixing Latin and Cyrillic and parts written
+// without material (nested on sheets of any) are named.
+TEST_F(AssemblyImportTest, StayingAndUnmadeFilesAndMixedOrMissingMaterialsAreNamed)
 {
     vlapi::IVarnelDocument3DPtr assembly = host->NewDocument3D(vlapi::vlDocumentAssembly, false);
     tp::AddAssembly(*vlhost::Host::Tree(assembly));
     ASSERT_EQ(AddUnfolded(assembly, L"Косынка", L"Cт3").AddSheet(tp::HolePlate().recipe), L"");
+    ASSERT_EQ(AddUnfolded(assembly, L"Прокладка", L"").AddSheet(tp::HolePlate().recipe), L"");
     AssemblyReader reader = ReadSaved(Saved(assembly));
     const fs::path channel = out / "AISI 304 08Х18Н10" / "10" / "Швеллер.vfw";
     fs::create_directories(channel.parent_path()), std::ofstream(channel) << "old";
     std::ofstream(out / "Сталь 3") << "a file where the folder goes";
-    reader.m_dataTree.front().nodes.front().datum.front().curves.clear();  // the channel's pattern lost
+    for (NodeMaterial& material : reader.m_dataTree)
+        for (NodeThickness& node : material.nodes)
+            for (ImportPartMetaData& part : node.datum)
+                if (part.name == L"Швеллер")
+                    part.curves.clear();  // the channel's pattern lost
     WriteByName(reader, true);
     const std::wstring text = Messages().back().text;
     EXPECT_NE(text.find(L"Швеллер (ШВ-02): нет контура развёртки; прежний файл «" + Wide(channel) + L"» остался в папке\nКорпус: "
                         L"не листовая деталь\nне удалось создать папку «" + Wide(out / "Сталь 3" / "2") + L"»: на пути к "
                         L"ней файл «" + Wide(out / "Сталь 3") + L"»: не записаны детали: Кронштейн (КР-01), Кронштейн "
                         L"повёрнутый (КР-01), Пластина, Уголок\nМатериал «Cт3» набран латинскими и русскими буквами "
-                        L"вперемешку: в слове «Cт3» латинские буквы C, русские т"),
+                        L"вперемешку: в слове «Cт3» латинские буквы C, русские т\nЗаписаны без материала (в сборке он "
+                        L"не задан): Прокладка"),
               std::wstring::npos)
         << vlhost::Host::Utf8(text);
     reader.m_pathOutFolder = Wide(out / "Сталь 3");

@@ -232,10 +232,23 @@ protected:
         }
     }
 
-    // The closing message of the run; empty when none was shown.
+    // The closing message of the run; empty when none was shown. The
+    // drawings these tests make carry no marking: the note naming the files
+    // that gave none is left out (with its heading when it was the only note).
     std::wstring Closing(size_t before) const
     {
-        return host->State().messages.size() > before ? host->State().messages.back().text : std::wstring();
+        if (host->State().messages.size() <= before)
+            return {};
+        std::wstring text = host->State().messages.back().text;
+        const std::wstring heading = L"Замечания к импортированным деталям:";
+        for (size_t at = text.find(L": без маркировки "); at != std::wstring::npos; at = text.find(L": без маркировки ")) {
+            const size_t start = text.rfind(L'\n', at);
+            const size_t end = text.find(L'\n', at);
+            text.erase(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+        }
+        if (text.ends_with(heading))
+            text.erase(text.size() - heading.size() - (text.size() > heading.size() ? 2 : 0));
+        return text;
     }
 
     // The cases written and imported: their entries as the import left them,
@@ -1177,6 +1190,76 @@ TEST_F(DxfImportTest, PartsOfSizesNoSheetHoldsAreRefusedWithTheirSize)
     for (wchar_t c : closing)
         most = std::max(most, digits = std::iswdigit(c) ? digits + 1 : 0);
     EXPECT_LE(most, 15u) << vlhost::Host::Utf8(closing);
+}
+
+// The files that give no count, thickness or material are named in the
+// closing message, a line for each kind with what their parts were taken
+// with: the first ten named, the rest counted; not a file whose marking not
+// read has said so, nor one refused, nor a value the entry had of its own.
+// A message of information when it tells nothing else.
+TEST_F(DxfImportTest, FilesThatGiveNoCountThicknessOrMaterialAreNamedWithWhatTheyWereTakenWith)
+{
+    using namespace dxftext;
+    const auto marked = [](std::initializer_list<const char*> texts) {
+        Groups drawn = Square(0, 0, 100);
+        double y = 10;
+        for (const char* text : texts)
+            drawn = drawn + Text(10, y += 10, text);
+        return Drawing(drawn);
+    };
+    const std::wstring all = L": без маркировки количества, толщины и материала: ";
+    const struct {
+        const char* name;
+        std::string bytes;
+        double thickness = 0.0;    // of the entry, as the caller gave it
+        const wchar_t* note = L""; // the line naming the file; empty: none
+    } cases[] = {
+        {"whole", marked({"[Кол-во=2]", "[Толщина=2]", "[Материал=Ст3]"})},
+        {"count_alone", marked({"[Кол-во=3]"}), 0.0,
+         L"count_alone.dxf: без маркировки толщины и материала: деталь импортирована без толщины, без материала"},
+        {"bare", marked({}), 0.0, L"bare.dxf, bare_too.dxf"},
+        {"bare_too", marked({"Деталь 7"}), 0.0, L"bare.dxf, bare_too.dxf"},
+        {"stock_alone", marked({"[Толщина=1,5]", "[Материал=AISI 304]"}), 0.0,
+         L"stock_alone.dxf: без маркировки количества: деталь импортирована с количеством 1"},
+        {"material_alone", marked({"[Материал=AISI 304]"}), 0.0,
+         L"material_alone.dxf: без маркировки количества и толщины: деталь импортирована с количеством 1, без толщины"},
+        {"thickness_given", marked({}), 1.5,
+         L"thickness_given.dxf: без маркировки количества и материала: деталь импортирована с количеством 1, без материала"},
+        {"unclosed", marked({"[Материал=Ст3"})},
+        {"refused", Drawing(Line(0, 0, 100, 0))},
+    };
+    std::vector<FileMetaParams> entries = WriteCases(cases);
+    for (size_t i = 0; i < std::size(cases); ++i)
+        entries[i].m_thickness = cases[i].thickness;
+    Import(entries, m_read);
+    ASSERT_FALSE(Messages().empty());
+    const std::wstring closing = Messages().back().text;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::wstring file = Wide(std::string(c.name) + ".dxf");
+        // Named by its file name, in the line of its kind alone.
+        bool named = false;
+        for (const wchar_t* before : {L"\n", L", "})
+            for (const wchar_t* after : {L":", L","})
+                named = named || Holds(closing, before + file + after);
+        EXPECT_EQ(named, *c.note != 0) << vlhost::Host::Utf8(closing);
+        if (*c.note) {
+            EXPECT_TRUE(Holds(closing, L"\n" + std::wstring(c.note)));
+        }
+    }
+    EXPECT_TRUE(Holds(closing, L"\nbare.dxf, bare_too.dxf" + all + L"детали импортированы с количеством 1, без толщины, без материала"));
+    EXPECT_EQ(entries[6].m_thickness, 1.5);
+
+    // Twelve bare files: ten named, two counted; a note of information.
+    std::vector<Part> bare;
+    for (int k = 1; k <= 12; ++k)
+        bare.push_back({"p" + std::to_string(k), marked({}), nullptr, 10000});
+    out = root / "Фрагменты 2";
+    ImportCases(bare);
+    EXPECT_EQ(Messages().back().text,
+              L"Замечания к импортированным деталям:\np1.dxf, p2.dxf, p3.dxf, p4.dxf, p5.dxf, p6.dxf, p7.dxf, p8.dxf, "
+              L"p9.dxf, p10.dxf и ещё 2" + all + L"детали импортированы с количеством 1, без толщины, без материала");
+    EXPECT_EQ(Messages().back().flags, vlapi::vlMBIconInformation);
 }
 
 // Russian cp1251 texts under a Western code page (or none) are read as cp1251,
