@@ -210,6 +210,11 @@ TEST_F(DxfWholePartTest, ACurveSkippedForAnyReasonRefusesThePartNamingIt)
         {"window_polyline_flat_at_5", plateWith(Outline3D([](size_t) { return 5.0; }, false, kWindow)), L"", kPlate - 1600},
         {"window_polyline_in_a_block_risen_2", [&] { return Plate(outline + Insert("W", 0, 0), Block("W", Outline3D(rise(2), false, kWindow))); },
          kHoleLost + L"полилиния на слое «0» в блоке «W» у (30; 100)"},
+        // Its copy turned: named where it stands, in the refusal and in what the reader left out alike.
+        {"window_polyline_in_a_turned_block_risen_2",
+         [&] { return Plate(outline + Insert("W", 170, 80) + Groups{{50, "90"}}, Block("W", Outline3D(rise(2), false, kWindow))); },
+         kHoleLost + L"полилиния на слое «0» в блоке «W» у (70; 110); при чтении пропущено: 3D-объекты — 1 (полилиния на слое «0» в "
+                     L"блоке «W» у (70; 110))"},
         // On a plane tilted so little that they rise 0.0008 mm: read by their plan; 0.0012 mm: 3D, named where
         // they stand. Lines stand where their points say, whatever way they are extruded.
         {"window_on_a_plane_tilted_by_0.00002", plateWith(Polyline(kWindow, true) + slant("0.00002")), L"", kPlate - 1600},
