@@ -126,7 +126,9 @@ struct Extent {
             const NPoint c = placed.Apply(k.c);
             const NPoint u{placed.a * k.u.x + placed.b * k.u.y, placed.c * k.u.x + placed.d * k.u.y};
             const NPoint v{placed.a * k.v.x + placed.b * k.v.y, placed.c * k.v.x + placed.d * k.v.y};
-            const auto at = [&](double t) { return NPoint{c.x + u.x * std::cos(t) + v.x * std::sin(t), c.y + u.y * std::cos(t) + v.y * std::sin(t)}; };
+            const auto at = [&](double t) {
+                return NPoint{c.x + u.x * std::cos(t) + v.x * std::sin(t), c.y + u.y * std::cos(t) + v.y * std::sin(t)};
+            };
             add(at(k.from));
             add(at(k.from + k.sweep));
             // Each coordinate is furthest where its derivative is nought:
@@ -671,7 +673,8 @@ private:
             curve.sized = o.g40.has_value() && *o.g40 > 0.0;
             const double r = curve.sized ? *o.g40 : 0.0;
             const NPoint u = mirror({o.first->x + r, o.first->y}), v = mirror({o.first->x, o.first->y + r});
-            curve.extent.conics.push_back({curve.at, {u.x - curve.at.x, u.y - curve.at.y}, {v.x - curve.at.x, v.y - curve.at.y}});
+            curve.extent.conics.push_back(
+                {curve.at, {u.x - curve.at.x, u.y - curve.at.y}, {v.x - curve.at.x, v.y - curve.at.y}});
             curve.on.push_back(curve.at);
             if (curve.sized) {
                 curve.on.clear();
@@ -779,7 +782,8 @@ private:
             add(piece.start), add(piece.end);
             piece.on = {piece.start, at(from + sweep / 2), piece.end};
             const NPoint centre = mirror(*o.first), x = at(0.0), y = at(PI / 2);
-            piece.extent.conics.push_back({centre, {x.x - centre.x, x.y - centre.y}, {y.x - centre.x, y.y - centre.y}, from, sweep});
+            piece.extent.conics.push_back(
+                {centre, {x.x - centre.x, x.y - centre.y}, {y.x - centre.x, y.y - centre.y}, from, sweep});
         } else if (o.type == "LWPOLYLINE" || o.type == "POLYLINE") {
             if ((o.flags & 1) || o.points.size() < 2 || o.unread || (o.type == "POLYLINE" && (o.flags & (16 | 64))) ||
                 Distance(o.points.front(), o.points.back()) < kJoinTolerance)

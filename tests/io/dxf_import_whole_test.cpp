@@ -260,68 +260,48 @@ TEST_F(DxfWholePartTest, ArcsOfAWholeTurnAreCirclesAtEveryAngle)
 }
 
 // A part kept as a block is written whole, at the area its curves enclose, wherever its copy turns, scales or
-// mirrors it: disc, washer, disc with holes, plates of lines and arcs or of bulges, outlines of a NURBS circle,
-// a spline through fit points and an ellipse, each placed at angles no right one, mirrored (by a scale or by
-// the extrusion), scaled unevenly and within another block.
+// mirrors it (by a scale or by the extrusion), within a turned block too: circles, lines and arcs, bulges, a
+// spline through fit points, an ellipse.
 TEST_F(DxfWholePartTest, PartsKeptAsBlocksAreWholeWhateverTheirCopiesTurnScaleOrMirror)
 {
-    const double w = 200, h = 100, r = 15, b = std::tan(pi / 8);
-    const Groups corners = Line(r, 0, w - r, 0) + Line(w, r, w, h - r) + Line(w - r, h, r, h) + Line(0, h - r, 0, r) +
-                           Arc(w - r, r, r, 270, 360) + Arc(w - r, h - r, r, 0, 90) + Arc(r, h - r, r, 90, 180) + Arc(r, r, r, 180, 270);
+    const double w = 200, h = 100, r = 15, b = std::tan(pi / 8), plate = w * h - (4 - pi) * r * r - 100 * pi;
     Groups sixHoles = Circle("0", "0", 60);
-    for (int k = 0; k < 6; ++k)
-        Append(sixHoles, Circle(Num(40 * std::cos(k * pi / 3)), Num(40 * std::sin(k * pi / 3)), 8));
     std::vector<std::pair<double, double>> fits;
-    for (int k = 0; k < 36; ++k)
+    for (int k = 0; k < 36; ++k) {
         fits.emplace_back(60 * std::cos(k * pi / 18), 60 * std::sin(k * pi / 18));
-    const double s = std::sqrt(0.5);  // a circle of radius 60 as a rational quadratic spline
-    const Groups nurbsCircle = Spline(2, {0, 0, 0, 0.25, 0.25, 0.5, 0.5, 0.75, 0.75, 1, 1, 1},
-                                      {{60, 0}, {60, 60}, {0, 60}, {-60, 60}, {-60, 0}, {-60, -60}, {0, -60}, {60, -60}, {60, 0}},
-                                      {1, s, 1, s, 1, s, 1, s, 1});
-    const Groups ellipse{{0, "ELLIPSE"}, {8, "0"}, {10, "0"}, {20, "0"}, {11, "80"}, {21, "0"}, {40, "0.5"}, {41, "0"},
-                         {42, "6.283185307179586"}};
-    const struct {
-        std::string name;
-        Groups curves;
-        double area;
-    } shapes[] = {
-        {"disc", Circle("0", "0", 60), 3600 * pi},
-        {"washer", Circle("0", "0", 60) + Circle("0", "0", 25), 2975 * pi},
+        if (k % 6 == 0)
+            Append(sixHoles, Circle(Num(40 * std::cos(k * pi / 18)), Num(40 * std::sin(k * pi / 18)), 8));
+    }
+    const std::vector<std::tuple<std::string, Groups, double>> shapes = {
+        {"disc", Circle("0", "0", 60), 3600 * pi}, {"washer", Circle("0", "0", 60) + Circle("0", "0", 25), 2975 * pi},
         {"disc_six_holes", sixHoles, 3216 * pi},
-        {"plate_lines_arcs", corners + Circle("100", "50", 10), w * h - (4 - pi) * r * r - 100 * pi},
-        {"plate_bulges", BulgedPolyline({{r, 0, 0}, {w - r, 0, b}, {w, r, 0}, {w, h - r, b}, {w - r, h, 0}, {r, h, b}, {0, h - r, 0}, {0, r, b}}) +
-             Circle("100", "50", 10), w * h - (4 - pi) * r * r - 100 * pi},
-        {"nurbs_circle", nurbsCircle, 3600 * pi},
+        {"plate_lines_arcs", Line(r, 0, w - r, 0) + Line(w, r, w, h - r) + Line(w - r, h, r, h) + Line(0, h - r, 0, r) +
+             Arc(w - r, r, r, 270, 360) + Arc(w - r, h - r, r, 0, 90) + Arc(r, h - r, r, 90, 180) + Arc(r, r, r, 180, 270) +
+             Circle("100", "50", 10), plate},
+        {"plate_bulges", BulgedPolyline({{r, 0, 0}, {w - r, 0, b}, {w, r, 0}, {w, h - r, b}, {w - r, h, 0}, {r, h, b}, {0, h - r, 0},
+             {0, r, b}}) + Circle("100", "50", 10), plate},
         {"fit_spline", FitSpline(fits, true), 3600 * pi},
-        {"ellipse", ellipse + Circle("20", "0", 10), 3100 * pi},
+        {"ellipse", Groups{{0, "ELLIPSE"}, {8, "0"}, {10, "0"}, {20, "0"}, {11, "80"}, {21, "0"}, {40, "0.5"}, {41, "0"},
+             {42, "6.283185307179586"}} + Circle("20", "0", 10), 3100 * pi},
     };
-    // A copy of `block` at (x, y) turned by `angle` and scaled; `more` groups follow.
-    const auto copy = [](const std::string& block, double x, double y, double angle, double sx, double sy, const Groups& more = {}) {
-        return Groups{{0, "INSERT"}, {8, "0"}, {2, block}, {10, Num(x)}, {20, Num(y)}, {41, Num(sx)}, {42, Num(sy)}, {50, Num(angle)}} + more;
+    // A copy of `block` at (100, 100) turned by `angle`, scaled by `sx` and `sy`, then `more`.
+    const auto copy = [](const std::string& block, double angle, double sx, double sy, const Groups& more = {}) {
+        return Groups{{0, "INSERT"}, {8, "0"}, {2, block}, {10, "100"}, {20, "100"}, {41, Num(sx)}, {42, Num(sy)}, {50, Num(angle)}} + more;
     };
-    const Groups minusZ{{210, "0"}, {220, "0"}, {230, "-1"}};
-    const struct {
-        std::string name;
-        Groups copies;  // of the block PART, or of HOLDER holding it
-        double scale;   // of its area
-    } placings[] = {
-        {"turned_1", copy("PART", 100, 100, 1, 1, 1), 1},
-        {"turned_15", copy("PART", 100, 100, 15, 1, 1), 1},
-        {"turned_45", copy("PART", -30, 70, 45, 1, 1), 1},
-        {"turned_200", copy("PART", 100, 100, 200, 1, 1), 1},
-        {"mirrored_turned_30", copy("PART", 100, 100, 30, -1, 1), 1},
-        {"extruded_along_minus_z_turned_15", copy("PART", 100, 100, 15, 1, 1, minusZ), 1},
-        {"scaled_2_by_0.5_turned_30", copy("PART", 100, 100, 30, 2, 0.5), 1},
-        {"scaled_1.5_turned_110", copy("PART", 100, 100, 110, 1.5, 1.5), 2.25},
-        {"in_a_block_turned_15_turned_30_scaled_0.8", copy("HOLDER", 300, -50, 30, 0.8, 0.8), 0.64},
+    const std::vector<std::tuple<std::string, Groups, double>> placings = {  // the copy, and its area's scale
+        {"turned_1", copy("PART", 1, 1, 1), 1}, {"turned_45", copy("PART", 45, 1, 1), 1}, {"turned_200", copy("PART", 200, 1, 1), 1},
+        {"mirrored_turned_30", copy("PART", 30, -1, 1), 1},
+        {"extruded_along_minus_z_turned_15", copy("PART", 15, 1, 1, {{210, "0"}, {220, "0"}, {230, "-1"}}), 1},
+        {"scaled_2_by_0.5_turned_30", copy("PART", 30, 2, 0.5), 1}, {"scaled_1.5_turned_110", copy("PART", 110, 1.5, 1.5), 2.25},
+        {"in_a_block_turned_15_turned_30_scaled_0.8", copy("HOLDER", 30, 0.8, 0.8), 0.64},
     };
     std::vector<Part> parts;
-    for (const auto& shape : shapes)
-        for (const auto& placing : placings)
-            parts.push_back({shape.name + "_" + placing.name, [&shape, &placing, &copy] {
-                                 const Groups holder = Block("HOLDER", copy("PART", 30, 40, 15, 1, 1));
-                                 return dxftext::File({{"BLOCKS", Block("PART", shape.curves) + holder}, {"ENTITIES", placing.copies}});
-                             }, L"", shape.area * placing.scale});
+    for (const auto& [shape, curves, area] : shapes)
+        for (const auto& [placing, drawn, scale] : placings)
+            parts.push_back({shape + "_" + placing, [&, &curves = curves, &drawn = drawn] {
+                                 return dxftext::File({{"BLOCKS", Block("PART", curves) + Block("HOLDER", copy("PART", 15, 1, 1))},
+                                                       {"ENTITIES", drawn}});
+                             }, L"", area * scale});
     Expect(parts);
 }
 
