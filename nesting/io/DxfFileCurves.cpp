@@ -82,13 +82,76 @@ std::wstring NameText(std::string_view bytes)
     return text.size() > kNamedLength ? text.substr(0, kNamedLength) + L"…" : text;
 }
 
+// What bounds a curve in the coordinates it is read in: points (its
+// vertices, or points along it), and arcs of circles and ellipses, each
+// c + u cos t + v sin t for t from `from` on by `sweep` (radians). A block
+// copy may turn, scale or mirror the curve: its box is then found of these
+// as placed, never by placing the box it has in its block, which holds more
+// than the curve wherever the turn is no right angle.
+struct Extent {
+    struct Conic {
+        NPoint c, u, v;
+        double from = 0.0, sweep = 2.0 * PI;
+    };
+    std::vector<NPoint> points;
+    std::vector<Conic> conics;
+
+    bool Empty() const { return points.empty() && conics.empty(); }
+    void Add(const Extent& other)
+    {
+        points.insert(points.end(), other.points.begin(), other.points.end());
+        conics.insert(conics.end(), other.conics.begin(), other.conics.end());
+    }
+    // Keeps of the points the corners of their hull alone: no placement
+    // puts any other outside them.
+    void Hull()
+    {
+        std::vector<NPoint> hull;
+        CreateConvexHull(points, hull);
+        points = std::move(hull);
+    }
+    // The box of all of it placed by `placed`; false when there is nothing,
+    // or the box is no finite one.
+    bool Box(const Affine& placed, double& x1, double& y1, double& x2, double& y2) const
+    {
+        x1 = y1 = INFINITY;
+        x2 = y2 = -INFINITY;
+        const auto add = [&](const NPoint& p) {
+            x1 = std::min(x1, p.x), x2 = std::max(x2, p.x);
+            y1 = std::min(y1, p.y), y2 = std::max(y2, p.y);
+        };
+        for (const NPoint& p : points)
+            add(placed.Apply(p));
+        for (const Conic& k : conics) {
+            const NPoint c = placed.Apply(k.c);
+            const NPoint u{placed.a * k.u.x + placed.b * k.u.y, placed.c * k.u.x + placed.d * k.u.y};
+            const NPoint v{placed.a * k.v.x + placed.b * k.v.y, placed.c * k.v.x + placed.d * k.v.y};
+            const auto at = [&](double t) {
+                return NPoint{c.x + u.x * std::cos(t) + v.x * std::sin(t), c.y + u.y * std::cos(t) + v.y * std::sin(t)};
+            };
+            add(at(k.from));
+            add(at(k.from + k.sweep));
+            // Each coordinate is furthest where its derivative is nought:
+            // at atan2(v, u) and half a turn on, where the arc reaches them.
+            for (const double turn : {std::atan2(v.x, u.x), std::atan2(v.y, u.y)}) {
+                for (const double t : {turn, turn + PI}) {
+                    const double past = std::fmod(std::fmod(t - k.from, 2.0 * PI) + 2.0 * PI, 2.0 * PI);
+                    if (past <= k.sweep)
+                        add(at(k.from + past));
+                }
+            }
+        }
+        return x1 <= x2 && y1 <= y2 && std::isfinite(x1 + y1 + x2 + y2);
+    }
+};
+
 // A closed curve, or open curves closing a ring together, in the
 // coordinates of its block (or of the model space).
 struct Local {
     std::wstring what;  // "полилиния", "4 отрезка"
     std::string layer;
     NPoint at;
-    double x1, y1, x2, y2;
+    Extent extent;
     bool sized = true;
     bool paper = false;    // drawn in paper space
     bool several = false;  // open curves closing one ring
@@ -122,7 +185,7 @@ struct Piece {
     const wchar_t* kind;  // of Counted: "отрезок", "дуга", "полилиния"
     std::string layer;
     NPoint start, end;
-    double x1, y1, x2, y2;
+    Extent extent;
     bool paper = false;
     bool invisible = false;
     std::vector<NPoint> on = {};  // its ends and middle (a polyline's vertices and middles)
@@ -366,8 +429,6 @@ public:
     {
         return {p.x * m_x.x + p.y * m_y.x + m_shift.x, p.x * m_x.y + p.y * m_y.y + m_shift.y};
     }
-    // How far a circle of radius `r` reaches along x and along y in plan.
-    NPoint Reach(double r) const { return {r * std::hypot(m_x.x, m_y.x), r * std::hypot(m_x.y, m_y.y)}; }
     // Plan as a map of the plane's own coordinates.
     Affine Map() const { return {m_x.x, m_y.x, m_x.y, m_y.y, m_shift.x, m_shift.y}; }
     // Its unit normal.
@@ -584,13 +645,10 @@ private:
         }
         if (Open(o, plane))
             return;
-        Local curve{{}, o.layer, {}, INFINITY, INFINITY, -INFINITY, -INFINITY};
+        Local curve{{}, o.layer, {}, {}};
         curve.paper = o.paper;
         curve.invisible = o.invisible;
-        const auto add = [&](const NPoint& p) {
-            curve.x1 = std::min(curve.x1, p.x), curve.x2 = std::max(curve.x2, p.x);
-            curve.y1 = std::min(curve.y1, p.y), curve.y2 = std::max(curve.y2, p.y);
-        };
+        const auto add = [&](const NPoint& p) { curve.extent.points.push_back(p); };
         // Ends that meet close a curve; with a point that is no number, where
         // its ends stand is not known, and it may be closed.
         const auto ends = [&](const std::vector<NPoint>& p) {
@@ -614,9 +672,9 @@ private:
             curve.at = mirror(*o.first);
             curve.sized = o.g40.has_value() && *o.g40 > 0.0;
             const double r = curve.sized ? *o.g40 : 0.0;
-            const NPoint reach = plane.Reach(r);
-            add({curve.at.x - reach.x, curve.at.y - reach.y});
-            add({curve.at.x + reach.x, curve.at.y + reach.y});
+            const NPoint u = mirror({o.first->x + r, o.first->y}), v = mirror({o.first->x, o.first->y + r});
+            curve.extent.conics.push_back(
+                {curve.at, {u.x - curve.at.x, u.y - curve.at.y}, {v.x - curve.at.x, v.y - curve.at.y}});
             curve.on.push_back(curve.at);
             if (curve.sized) {
                 curve.on.clear();
@@ -639,12 +697,10 @@ private:
                 return;
             const double* n = plane.Normal();
             const NPoint minor{ratio * (n[1] * mz - n[2] * major.y), ratio * (n[2] * major.x - n[0] * mz)};
-            const double rx = std::hypot(major.x, minor.x), ry = std::hypot(major.y, minor.y);
             curve.what = L"эллипс";
             curve.at = *o.first;
             curve.sized = !o.others.empty();
-            add({curve.at.x - rx, curve.at.y - ry});
-            add({curve.at.x + rx, curve.at.y + ry});
+            curve.extent.conics.push_back({curve.at, major, minor});
             curve.on.push_back(curve.at);
             if (curve.sized) {
                 curve.on.clear();
@@ -682,8 +738,10 @@ private:
             // Fit points lie on it; control points only where its knots say how.
             curve.on = Evenly(followed.empty() ? (o.others.empty() ? all : o.others) : followed);
         }
-        if (!curve.what.empty() && curve.x1 <= curve.x2 && curve.y1 <= curve.y2)
+        if (!curve.what.empty() && !curve.extent.Empty()) {
+            curve.extent.Hull();
             into->curves.push_back(std::move(curve));
+        }
     }
 
     // Whether `o` is an arc of a whole turn (its angles equal, or a turn
@@ -698,11 +756,8 @@ private:
     bool Open(const Object& o, const Plane& plane)
     {
         const auto mirror = [&](NPoint p) { return plane.Plan(p); };
-        Piece piece{nullptr, o.layer, {}, {}, INFINITY, INFINITY, -INFINITY, -INFINITY, o.paper, o.invisible, {}};
-        const auto add = [&](const NPoint& p) {
-            piece.x1 = std::min(piece.x1, p.x), piece.x2 = std::max(piece.x2, p.x);
-            piece.y1 = std::min(piece.y1, p.y), piece.y2 = std::max(piece.y2, p.y);
-        };
+        Piece piece{nullptr, o.layer, {}, {}, {}, o.paper, o.invisible, {}};
+        const auto add = [&](const NPoint& p) { piece.extent.points.push_back(p); };
         if (o.type == "LINE") {
             if (o.points.empty() || o.others.empty() || o.unread)
                 return true;
@@ -726,13 +781,9 @@ private:
             piece.start = at(from), piece.end = at(from + sweep);
             add(piece.start), add(piece.end);
             piece.on = {piece.start, at(from + sweep / 2), piece.end};
-            // The quarters the arc passes reach its box; seen at a slant, points along it.
-            if (plane.Tilted())
-                for (int k = 1; k < 64; ++k)
-                    add(at(from + sweep * k / 64));
-            else
-                for (int k = static_cast<int>(std::ceil(from / (PI / 2))); k * PI / 2 < from + sweep; ++k)
-                    add(at(k * PI / 2));
+            const NPoint centre = mirror(*o.first), x = at(0.0), y = at(PI / 2);
+            piece.extent.conics.push_back(
+                {centre, {x.x - centre.x, x.y - centre.y}, {y.x - centre.x, y.y - centre.y}, from, sweep});
         } else if (o.type == "LWPOLYLINE" || o.type == "POLYLINE") {
             if ((o.flags & 1) || o.points.size() < 2 || o.unread || (o.type == "POLYLINE" && (o.flags & (16 | 64))) ||
                 Distance(o.points.front(), o.points.back()) < kJoinTolerance)
@@ -746,8 +797,10 @@ private:
         } else {
             return false;
         }
-        if (Distance(piece.start, piece.end) >= kJoinTolerance)
+        if (Distance(piece.start, piece.end) >= kJoinTolerance) {
+            piece.extent.Hull();
             m_into->pieces.push_back(std::move(piece));
+        }
         return true;
     }
 
@@ -770,14 +823,12 @@ private:
             if (segments.size() < 2 || Distance(segments.front()->p1, segments.back()->p2) >= kJoinTolerance)
                 continue;
             std::map<const wchar_t*, size_t> kinds;
-            Local ring{{}, space.pieces[static_cast<size_t>(segments.front()->m_ref)].layer, segments.front()->p1,
-                       INFINITY, INFINITY, -INFINITY, -INFINITY};
+            Local ring{{}, space.pieces[static_cast<size_t>(segments.front()->m_ref)].layer, segments.front()->p1, {}};
             ring.several = true;
             for (const NSegmentPtr& segment : segments) {
                 const Piece& piece = space.pieces[static_cast<size_t>(segment->m_ref)];
                 ++kinds[piece.kind];
-                ring.x1 = std::min(ring.x1, piece.x1), ring.x2 = std::max(ring.x2, piece.x2);
-                ring.y1 = std::min(ring.y1, piece.y1), ring.y2 = std::max(ring.y2, piece.y2);
+                ring.extent.Add(piece.extent);
                 ring.paper = ring.paper || piece.paper;
                 ring.invisible = ring.invisible || piece.invisible;
                 ring.on.insert(ring.on.end(), piece.on.begin(), piece.on.end());
@@ -790,6 +841,7 @@ private:
                 ring.what += (ring.what.empty() ? L"" : L", ") + counted;
             }
             ring.on = Evenly(std::move(ring.on));
+            ring.extent.Hull();
             space.curves.push_back(std::move(ring));
         }
         space.pieces.clear();
@@ -812,15 +864,7 @@ private:
             placedCurve.fill = curve.fill;
             for (const NPoint& p : curve.on)
                 placedCurve.on.push_back(placed.Apply(p));
-            placedCurve.x1 = placedCurve.y1 = INFINITY;
-            placedCurve.x2 = placedCurve.y2 = -INFINITY;
-            for (const NPoint& corner : {NPoint{curve.x1, curve.y1}, NPoint{curve.x2, curve.y1}, NPoint{curve.x1, curve.y2},
-                                         NPoint{curve.x2, curve.y2}}) {
-                const NPoint p = placed.Apply(corner);
-                placedCurve.x1 = std::min(placedCurve.x1, p.x), placedCurve.x2 = std::max(placedCurve.x2, p.x);
-                placedCurve.y1 = std::min(placedCurve.y1, p.y), placedCurve.y2 = std::max(placedCurve.y2, p.y);
-            }
-            if (!std::isfinite(placedCurve.x1 + placedCurve.y1 + placedCurve.x2 + placedCurve.y2))
+            if (!curve.extent.Box(placed, placedCurve.x1, placedCurve.y1, placedCurve.x2, placedCurve.y2))
                 continue;
             placedCurve.frame = placedCurve.paper && std::any_of(m_viewports.begin(), m_viewports.end(), [&](const Box& v) {
                 const NPoint low = m_scale.Apply({v.x1, v.y1}), high = m_scale.Apply({v.x2, v.y2});

@@ -210,6 +210,11 @@ TEST_F(DxfWholePartTest, ACurveSkippedForAnyReasonRefusesThePartNamingIt)
         {"window_polyline_flat_at_5", plateWith(Outline3D([](size_t) { return 5.0; }, false, kWindow)), L"", kPlate - 1600},
         {"window_polyline_in_a_block_risen_2", [&] { return Plate(outline + Insert("W", 0, 0), Block("W", Outline3D(rise(2), false, kWindow))); },
          kHoleLost + L"полилиния на слое «0» в блоке «W» у (30; 100)"},
+        // Its copy turned: named where it stands, in the refusal and in what the reader left out alike.
+        {"window_polyline_in_a_turned_block_risen_2",
+         [&] { return Plate(outline + Insert("W", 170, 80) + Groups{{50, "90"}}, Block("W", Outline3D(rise(2), false, kWindow))); },
+         kHoleLost + L"полилиния на слое «0» в блоке «W» у (70; 110); при чтении пропущено: 3D-объекты — 1 (полилиния на слое «0» в "
+                     L"блоке «W» у (70; 110))"},
         // On a plane tilted so little that they rise 0.0008 mm: read by their plan; 0.0012 mm: 3D, named where
         // they stand. Lines stand where their points say, whatever way they are extruded.
         {"window_on_a_plane_tilted_by_0.00002", plateWith(Polyline(kWindow, true) + slant("0.00002")), L"", kPlate - 1600},
@@ -251,6 +256,52 @@ TEST_F(DxfWholePartTest, ArcsOfAWholeTurnAreCirclesAtEveryAngle)
                          kPlate - 100 * pi});
     }
     parts.push_back({"arc_short_of_a_turn", [] { return Plate(Polyline(kOutline, true) + Arc(40, 150, 10, 0, 359.99)); }, L"незамкнутый контур"});
+    Expect(parts);
+}
+
+// A part kept as a block is written whole, at the area its curves enclose, wherever its copy turns, scales or
+// mirrors it (by a scale or by the extrusion), within a turned block too: circles, lines and arcs, bulges, a
+// spline through fit points, an ellipse.
+TEST_F(DxfWholePartTest, PartsKeptAsBlocksAreWholeWhateverTheirCopiesTurnScaleOrMirror)
+{
+    const double w = 200, h = 100, r = 15, b = std::tan(pi / 8), plate = w * h - (4 - pi) * r * r - 100 * pi;
+    Groups sixHoles = Circle("0", "0", 60);
+    std::vector<std::pair<double, double>> fits;
+    for (int k = 0; k < 36; ++k) {
+        fits.emplace_back(60 * std::cos(k * pi / 18), 60 * std::sin(k * pi / 18));
+        if (k % 6 == 0)
+            Append(sixHoles, Circle(Num(40 * std::cos(k * pi / 18)), Num(40 * std::sin(k * pi / 18)), 8));
+    }
+    const std::vector<std::tuple<std::string, Groups, double>> shapes = {
+        {"disc", Circle("0", "0", 60), 3600 * pi}, {"washer", Circle("0", "0", 60) + Circle("0", "0", 25), 2975 * pi},
+        {"disc_six_holes", sixHoles, 3216 * pi},
+        {"plate_lines_arcs", Line(r, 0, w - r, 0) + Line(w, r, w, h - r) + Line(w - r, h, r, h) + Line(0, h - r, 0, r) +
+             Arc(w - r, r, r, 270, 360) + Arc(w - r, h - r, r, 0, 90) + Arc(r, h - r, r, 90, 180) + Arc(r, r, r, 180, 270) +
+             Circle("100", "50", 10), plate},
+        {"plate_bulges", BulgedPolyline({{r, 0, 0}, {w - r, 0, b}, {w, r, 0}, {w, h - r, b}, {w - r, h, 0}, {r, h, b}, {0, h - r, 0},
+             {0, r, b}}) + Circle("100", "50", 10), plate},
+        {"fit_spline", FitSpline(fits, true), 3600 * pi},
+        {"ellipse", Groups{{0, "ELLIPSE"}, {8, "0"}, {10, "0"}, {20, "0"}, {11, "80"}, {21, "0"}, {40, "0.5"}, {41, "0"},
+             {42, "6.283185307179586"}} + Circle("20", "0", 10), 3100 * pi},
+    };
+    // A copy of `block` at (100, 100) turned by `angle`, scaled by `sx` and `sy`, then `more`.
+    const auto copy = [](const std::string& block, double angle, double sx, double sy, const Groups& more = {}) {
+        return Groups{{0, "INSERT"}, {8, "0"}, {2, block}, {10, "100"}, {20, "100"}, {41, Num(sx)}, {42, Num(sy)}, {50, Num(angle)}} + more;
+    };
+    const std::vector<std::tuple<std::string, Groups, double>> placings = {  // the copy, and its area's scale
+        {"turned_1", copy("PART", 1, 1, 1), 1}, {"turned_45", copy("PART", 45, 1, 1), 1}, {"turned_200", copy("PART", 200, 1, 1), 1},
+        {"mirrored_turned_30", copy("PART", 30, -1, 1), 1},
+        {"extruded_along_minus_z_turned_15", copy("PART", 15, 1, 1, {{210, "0"}, {220, "0"}, {230, "-1"}}), 1},
+        {"scaled_2_by_0.5_turned_30", copy("PART", 30, 2, 0.5), 1}, {"scaled_1.5_turned_110", copy("PART", 110, 1.5, 1.5), 2.25},
+        {"in_a_block_turned_15_turned_30_scaled_0.8", copy("HOLDER", 30, 0.8, 0.8), 0.64},
+    };
+    std::vector<Part> parts;
+    for (const auto& [shape, curves, area] : shapes)
+        for (const auto& [placing, drawn, scale] : placings)
+            parts.push_back({shape + "_" + placing, [&, &curves = curves, &drawn = drawn] {
+                                 return dxftext::File({{"BLOCKS", Block("PART", curves) + Block("HOLDER", copy("PART", 15, 1, 1))},
+                                                       {"ENTITIES", drawn}});
+                             }, L"", area * scale});
     Expect(parts);
 }
 

@@ -459,6 +459,54 @@ INSTANTIATE_TEST_SUITE_P(
                 L"сплайны через совпадающие точки — 1", 4}),
     [](const ::testing::TestParamInfo<Hostile>& info) { return std::string(info.param.name); });
 
+// What the reader leaves out of a block is named where each copy of the
+// block puts it, counted once a copy: turned, scaled and mirrored (by a scale
+// or by the extrusion), within a turned block, in an array; and what it
+// leaves out on a plane turned over (-Z) stands mirrored, as drawn.
+TEST_F(DxfTest, WhatIsLeftOutOfABlockIsNamedWhereItsCopiesPutIt) {
+  using namespace dxftext;
+  Groups rising{{0, "POLYLINE"}, {8, "0"}, {66, "1"}, {70, "8"}};
+  for (const auto& [x, y, z] : {std::tuple{"5", "5", "0"}, {"10", "5", "3"}, {"10", "10", "0"}})
+    rising = rising + Groups{{0, "VERTEX"}, {8, "0"}, {10, x}, {20, y}, {30, z}, {70, "32"}};
+  const Groups hatch{{0, "HATCH"}, {8, "0"}, {10, "0"}, {20, "0"}, {2, "SOLID"}, {91, "1"}, {92, "2"}, {72, "0"},
+                     {73, "1"}, {93, "3"}, {10, "5"}, {20, "5"}, {10, "15"}, {20, "5"}, {10, "15"}, {20, "15"},
+                     {97, "0"}, {75, "0"}, {76, "1"}, {98, "0"}};
+  const Groups blocks = Block("H3D", rising + Groups{{0, "SEQEND"}}) + Block("HB", hatch) +
+                        Block("L", Line(0, 0, 20, 0) + Groups{{60, "1"}}) +
+                        Block("HOLDER", Insert("HB", 40, 20) + Groups{{50, "90"}});
+  const auto copy = [](const std::string& block, double x, double y, double angle, double sx = 1, double sy = 1,
+                       const Groups& more = {}) {
+    return Groups{{0, "INSERT"}, {8, "0"},         {2, block},        {10, Num(x)},
+                  {20, Num(y)},  {41, Num(sx)},    {42, Num(sy)},     {50, Num(angle)}} +
+           more;
+  };
+  const std::wstring h3d = L"3D-объекты — 1 (полилиния на слое «0» в блоке «H3D» у ",
+                     hb = L"объекты HATCH, которые не импортируются — ", at = L"штриховка на слое «0» в блоке «HB» у ";
+  const std::vector<std::tuple<const char*, Groups, std::wstring>> cases = {
+      {"turned_90", copy("H3D", 150, 30, 90), h3d + L"(145; 35))"},
+      {"moved", copy("HB", 90, 50, 0), hb + L"1 (" + at + L"(95; 55))"},
+      {"at_the_block_origin", copy("L", 90, 50, 0),
+       L"невидимые объекты, которые не импортируются — 1 (отрезок на слое «0» в блоке «L» у (90; 50))"},
+      {"mirrored_scaled_turned_30", copy("H3D", 150, 30, 30, -2, 2), h3d + L"(136.34; 33.6603))"},
+      {"extruded_along_minus_z", copy("H3D", 150, 30, 0, 1, 1, {{210, "0"}, {220, "0"}, {230, "-1"}}), h3d + L"(-155; 35))"},
+      {"in_a_turned_block", copy("HOLDER", 50, 30, 90), hb + L"1 (" + at + L"(25; 65))"},
+      {"in_an_array", Insert("HB", 0, 0, "1", 5, 1, 100),
+       hb + L"5 (" + at + L"(5; 5), " + at + L"(105; 5), " + at + L"(205; 5) и ещё 2)"},
+      {"turned_over", Circle("10", "5", 2, {{60, "1"}, {210, "0"}, {220, "0"}, {230, "-1"}}),
+       L"невидимые объекты, которые не импортируются — 1 (окружность на слое «0» у (-10; 5))"},
+  };
+  for (const auto& [name, drawn, said] : cases) {
+    SCOPED_TRACE(name);
+    std::ofstream(root / "left.dxf") << dxftext::File({{"BLOCKS", blocks}, {"ENTITIES", Square(0, 0, 300) + drawn}});
+    app->State().messages.clear();
+    NewDrawing();
+    ASSERT_TRUE(Convert("dxfImport", File("left.dxf"), L""));
+    ASSERT_EQ(app->State().messages.size(), 1u);
+    const std::wstring& text = app->State().messages[0].text;
+    EXPECT_NE(text.find(L"пропущено: " + said), std::wstring::npos) << Utf8(text);
+  }
+}
+
 // A bulged edge (0, 0)-(1000, 0) in a block keeps, once placed, the sag its
 // bulge gives it (a quarter of the chord times the bulge, scaled), arcs of
 // radius 1e11 and more included, and lies on its ends.

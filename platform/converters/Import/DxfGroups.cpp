@@ -778,6 +778,7 @@ class Preparer {
   // Leaves `record` out for `why`: named by where it stands while few are,
   // then counted (a file may bring millions of one kind).
   void Skip(std::string_view why, const Record& record, const Followers* followers = nullptr) {
+    if (!block_.empty()) return SkipInBlock(why, record, followers);
     if (unnamed_ && why == unnamedWhy_) {
       ++unnamed_;
       return;
@@ -789,10 +790,28 @@ class Preparer {
       unnamed_ = 1;
       return;
     }
-    // Its first point: a spline given by fit points has it among them; a
-    // polyline's and a hatch's own point gives only their height (the
-    // first vertex, the boundary's start stand for them).
     double x = NAN, y = NAN;
+    PointOf(record, followers, x, y);
+    result_.skipped.Add(reason, Place(record.type, Named(record.Value(8)), {}, x, y));
+  }
+  // Leaves `record` of the block being read out for `why`: the builder names
+  // it where each copy of the block puts it.
+  void SkipInBlock(std::string_view why, const Record& record, const Followers* followers) {
+    if (!blockLeft_ || block_ != blockLeftBlock_ || why != blockLeftWhy_) {
+      blockLeftBlock_ = block_;
+      blockLeftWhy_ = why;
+      blockLeft_ = &result_.inBlocks[std::string(block_)][std::string(why)];
+    }
+    if (blockLeft_->count++ >= Leftovers::kPlaces) return;
+    double x = NAN, y = NAN;
+    PointOf(record, followers, x, y);
+    blockLeft_->named.push_back({std::string(record.type), Named(record.Value(8)), x, y});
+  }
+  // Where `record` stands, seen from above: its first point; a spline given
+  // by fit points has it among them; a polyline's and a hatch's own point
+  // gives only their height (the first vertex, the boundary's start stand
+  // for them).
+  void PointOf(const Record& record, const Followers* followers, double& x, double& y) const {
     if (record.type == "POLYLINE") {
       if (followers) ParseDouble(followers->x, x), ParseDouble(followers->y, y);
     } else if (record.type == "HATCH" || record.type == "MPOLYGON") {
@@ -803,7 +822,6 @@ class Preparer {
       ParseDouble(record.Value(fit ? 21 : 20), y);
     }
     Plan(record, x, y);
-    result_.skipped.Add(reason, Place(record.type, Named(record.Value(8)), Named(block_), x, y));
   }
   // Where the point (x, y) of `record` stands seen from above, when the
   // record gives it in the coordinates of a plane tilted out of the
@@ -820,7 +838,7 @@ class Preparer {
     ParseDouble(record.Value(210, "0"), normal[0]);
     ParseDouble(record.Value(220, "0"), normal[1]);
     ParseDouble(record.Value(230, "1"), normal[2]);
-    if ((normal[0] == 0 && normal[1] == 0) || !PlaneAxes(normal, n, ax, ay)) return;
+    if ((normal[0] == 0 && normal[1] == 0 && normal[2] > 0) || !PlaneAxes(normal, n, ax, ay)) return;
     ParseDouble(record.Value(record.type == "LWPOLYLINE" ? 38 : 30, "0"), elevation);
     const double px = x * ax[0] + y * ay[0] + elevation * n[0], py = x * ax[1] + y * ay[1] + elevation * n[1];
     x = px, y = py;
@@ -893,6 +911,10 @@ class Preparer {
   std::unordered_set<std::string_view, NoCaseHash, NoCaseEqual> defined_;  // blocks read
   std::string unnamedWhy_;               // objects last left out for, once no more are named
   std::size_t unnamed_ = 0;              // and how many since
+  // What a block's objects were last left out for, and of which block.
+  std::string_view blockLeftBlock_;
+  std::string blockLeftWhy_;
+  BlockLeftovers* blockLeft_ = nullptr;
   std::optional<std::string_view> otherType_;  // the last kind not imported
   std::string otherWhy_;
   bool kept_ = false;
@@ -904,14 +926,10 @@ class Preparer {
   Prepared result_;
 };
 
-namespace {
-constexpr std::size_t kPlaces = 3;  // objects named for each reason; the rest are counted
-}  // namespace
-
 void Leftovers::Add(const std::string& why, const std::string& where, std::size_t count) {
   Entry& entry = byWhy_[why];
   entry.count += count;
-  if (entry.places.size() < kPlaces && !where.empty()) entry.places.push_back(where);
+  if (entry.places.size() < Leftovers::kPlaces && !where.empty()) entry.places.push_back(where);
 }
 
 void Leftovers::Add(const Leftovers& other) {
@@ -919,13 +937,13 @@ void Leftovers::Add(const Leftovers& other) {
     Entry& mine = byWhy_[why];
     mine.count += entry.count;
     for (const std::string& place : entry.places)
-      if (mine.places.size() < kPlaces) mine.places.push_back(place);
+      if (mine.places.size() < Leftovers::kPlaces) mine.places.push_back(place);
   }
 }
 
 bool Leftovers::Names(const std::string& why) const {
   const auto it = byWhy_.find(why);
-  return it == byWhy_.end() || it->second.places.size() < kPlaces;
+  return it == byWhy_.end() || it->second.places.size() < Leftovers::kPlaces;
 }
 
 bool BeyondCaps(std::string_view why) {

@@ -37,6 +37,8 @@ class Leftovers {
   // Whether one more object left out for `why` would be named (not only counted).
   bool Names(const std::string& why) const;
   bool Empty() const { return byWhy_.empty(); }
+  // Objects named for each why; the rest are counted.
+  static constexpr std::size_t kPlaces = 3;
   // "why — n (where, where, … and k more); why — n (…)"; UTF-8. A why
   // added with no count stands alone.
   std::string Text() const;
@@ -73,11 +75,26 @@ struct NoCaseEqual {
   bool operator()(std::string_view a, std::string_view b) const { return SameName(a, b); }
 };
 
+// What the first reading left out of one block for one why: how many, and
+// the kind, layer and point (in the block's coordinates) of the first few,
+// to be named where each copy of the block puts them.
+struct BlockLeftovers {
+  struct Named {
+    std::string type, layer;  // the layer as UTF-8
+    double x, y;
+  };
+  std::size_t count = 0;
+  std::vector<Named> named;
+};
+
 struct Prepared {
   std::string version;          // $ACADVER ("AC1009" for R12, ...)
   std::string codePage;         // $DWGCODEPAGE, empty when not given
   int units = 0;                // $INSUNITS
-  Leftovers skipped;
+  Leftovers skipped;  // of the model space
+  // Of the blocks, by block and why: an object of a block stands in the
+  // drawing where the block's copies put it, and is left out once a copy.
+  std::map<std::string, std::map<std::string, BlockLeftovers>, NoCase> inBlocks;
   std::set<std::string, NoCase> duplicateBlocks;  // defined more than once (the first definition read)
   std::set<std::string, NoCase> externalBlocks;   // external references: their drawings are other files
   // Layers and linetypes whose definitions were left out past kMaxLayers

@@ -887,6 +887,7 @@ class Builder {
         const Affine inBlock{sx, 0, 0, sy, -block->second.base.x * sx + c * d.colSp, -block->second.base.y * sy + r * d.rowSp};
         const Affine turn{std::cos(angle), -std::sin(angle), std::sin(angle), std::cos(angle), d.ipx, d.ipy};
         const Affine m = inBlock.Then(turn).Then(local);
+        LeftInCopy(d.name, m);
         for (const Record& member : block->second.records) Place(member, m, layer, linetype, path);
       }
     }
@@ -961,6 +962,23 @@ class Builder {
       if (out.objects > kMaxObjects || out.visits > kMaxVisits) break;
     }
     return out;
+  }
+
+  // Names what the first reading left out of `block` where the copy placed
+  // by `m` puts it.
+  void LeftInCopy(const std::string& block, const Affine& m) {
+    const auto found = prepared_.inBlocks.find(block);
+    if (found == prepared_.inBlocks.end()) return;
+    for (const auto& [why, left] : found->second) {
+      // Once enough are named, a copy's are only counted: an array may make millions.
+      std::size_t named = 0;
+      for (; named < left.named.size() && skipped.Names(why); ++named) {
+        const BlockLeftovers::Named& one = left.named[named];
+        const geom::Point at = m.Apply({one.x, one.y});
+        skipped.Add(why, dxf::Place(one.type, one.layer, Utf8(Text(block)), at.x, at.y));
+      }
+      skipped.Add(why, {}, left.count - named);
+    }
   }
 
   // Leaves out the object being placed, named by where it stands.
