@@ -342,11 +342,12 @@ vlapi::IViewPtr CurrentView(const vlapi::IVarnelDocument2DPtr& doc)
 }
 
 // The keys the drawing's markings give no value for and the entry holds
-// none of its own for (a count always has one: 1 unless given).
+// none of its own for (a count always has one: 1 unless the caller gave
+// another, which is then its own).
 std::vector<PartKey> UnmarkedKeys(const PartValues& values, const FileMetaParams& entry)
 {
     std::vector<PartKey> keys;
-    if (!values.count)
+    if (!values.count && entry.m_count == FileMetaParams{}.m_count)
         keys.push_back(PartKey::Count);
     if (!values.thickness && !(entry.m_thickness > 0.0))
         keys.push_back(PartKey::Thickness);

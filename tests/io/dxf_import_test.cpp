@@ -1213,6 +1213,7 @@ TEST_F(DxfImportTest, FilesThatGiveNoCountThicknessOrMaterialAreNamedWithWhatThe
         std::string bytes;
         double thickness = 0.0;    // of the entry, as the caller gave it
         const wchar_t* note = L""; // the line naming the file; empty: none
+        int count = 1;             // of the entry: another than 1 is the caller's own
     } cases[] = {
         {"whole", marked({"[Кол-во=2]", "[Толщина=2]", "[Материал=Ст3]"})},
         {"count_alone", marked({"[Кол-во=3]"}), 0.0,
@@ -1225,12 +1226,15 @@ TEST_F(DxfImportTest, FilesThatGiveNoCountThicknessOrMaterialAreNamedWithWhatThe
          L"material_alone.dxf: без маркировки количества и толщины: деталь импортирована с количеством 1, без толщины"},
         {"thickness_given", marked({}), 1.5,
          L"thickness_given.dxf: без маркировки количества и материала: деталь импортирована с количеством 1, без материала"},
+        {"count_given", marked({"[Толщина=2]", "[Материал=Ст3]"}), 0.0, L"", 4},
         {"unclosed", marked({"[Материал=Ст3"})},
         {"refused", Drawing(Line(0, 0, 100, 0))},
     };
     std::vector<FileMetaParams> entries = WriteCases(cases);
-    for (size_t i = 0; i < std::size(cases); ++i)
+    for (size_t i = 0; i < std::size(cases); ++i) {
         entries[i].m_thickness = cases[i].thickness;
+        entries[i].m_count = cases[i].count;
+    }
     Import(entries, m_read);
     ASSERT_FALSE(Messages().empty());
     const std::wstring closing = Messages().back().text;
