@@ -51,6 +51,22 @@ bool IsOpenDocument(const vlapi::IVarnelDocumentPtr& doc)
     return false;
 }
 
+vlapi::IVarnelDocumentPtr OtherActiveDocument(const vlapi::IVarnelDocumentPtr& doc)
+{
+    vlapi::IVarnelDocumentPtr active = Active();
+    if (!active || Same(active, doc))
+        return nullptr;
+    return active;
+}
+
+std::wstring DocumentTitle(const vlapi::IVarnelDocumentPtr& doc)
+{
+    if (!doc)
+        return {};
+    const std::wstring title = doc->GetTitle();
+    return title.empty() ? doc->GetPathName() : title;
+}
+
 WorkingDrawing::WorkingDrawing(vlapi::IVarnelDocument2DPtr doc) : m_outer(s_work)
 {
     ++s_depth;
