@@ -54,7 +54,8 @@ bool IsOpenDocument(const vlapi::IVarnelDocumentPtr& doc)
 vlapi::IVarnelDocumentPtr OtherActiveDocument(const vlapi::IVarnelDocumentPtr& doc)
 {
     vlapi::IVarnelDocumentPtr active = Active();
-    if (!active || Same(active, doc))
+    // A 3D document shows the drawing of the sketch it edits as its own.
+    if (!active || !doc || Same(active, doc) || Same(vlapi::IVarnelDocument2DPtr(active), doc))
         return nullptr;
     return active;
 }

@@ -16,7 +16,9 @@ namespace vrnApi {
 // Whether `doc` is one of the host's open documents.
 bool IsOpenDocument(const vlapi::IVarnelDocumentPtr& doc);
 // The host's active document when it is another one than `doc` (the user
-// works in another drawing); empty when `doc` is active or no document is.
+// works in another drawing); empty when `doc` is active (or is the drawing
+// of the sketch the active document edits), or when there is no `doc` or no
+// active document.
 vlapi::IVarnelDocumentPtr OtherActiveDocument(const vlapi::IVarnelDocumentPtr& doc);
 // A document as the host names it to the user: its title (the file's name,
 // or the name the host gave a document never saved).
