@@ -51,6 +51,23 @@ bool IsOpenDocument(const vlapi::IVarnelDocumentPtr& doc)
     return false;
 }
 
+vlapi::IVarnelDocumentPtr OtherActiveDocument(const vlapi::IVarnelDocumentPtr& doc)
+{
+    vlapi::IVarnelDocumentPtr active = Active();
+    // A 3D document shows the drawing of the sketch it edits as its own.
+    if (!active || !doc || Same(active, doc) || Same(vlapi::IVarnelDocument2DPtr(active), doc))
+        return nullptr;
+    return active;
+}
+
+std::wstring DocumentTitle(const vlapi::IVarnelDocumentPtr& doc)
+{
+    if (!doc)
+        return {};
+    const std::wstring title = doc->GetTitle();
+    return title.empty() ? doc->GetPathName() : title;
+}
+
 WorkingDrawing::WorkingDrawing(vlapi::IVarnelDocument2DPtr doc) : m_outer(s_work)
 {
     ++s_depth;

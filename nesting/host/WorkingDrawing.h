@@ -9,10 +9,20 @@
 
 #include "vlapi/vlapi.h"
 
+#include <string>
+
 namespace vrnApi {
 
 // Whether `doc` is one of the host's open documents.
 bool IsOpenDocument(const vlapi::IVarnelDocumentPtr& doc);
+// The host's active document when it is another one than `doc` (the user
+// works in another drawing); empty when `doc` is active (or is the drawing
+// of the sketch the active document edits), or when there is no `doc` or no
+// active document.
+vlapi::IVarnelDocumentPtr OtherActiveDocument(const vlapi::IVarnelDocumentPtr& doc);
+// A document as the host names it to the user: its title (the file's name,
+// or the name the host gave a document never saved).
+std::wstring DocumentTitle(const vlapi::IVarnelDocumentPtr& doc);
 
 class WorkingDrawing {
 public:

@@ -188,6 +188,11 @@ bool BaseProcess::CallBackCursor(double, double, double, bool)
     return true;
 }
 
+bool BaseProcess::TakesClicks() const
+{
+    return false;
+}
+
 bool BaseProcess::OnButtonClick(int)
 {
     return false;
@@ -373,9 +378,24 @@ void BaseProcess::InitPlacementProcess()
         // A move of the cursor under a handler is over before the handler returns.
         if (dynamic && m_calls > 0)
             return true;
+        // The host hands the command the cursor of whichever drawing the user
+        // works in, in that drawing's coordinates: a move there shows nothing
+        // in the command's drawing, a click there adds nothing to it and is
+        // said when the command takes clicks.
+        if (const vlapi::IVarnelDocumentPtr elsewhere = vrnApi::OtherActiveDocument(m_drawing)) {
+            if (!dynamic && TakesClicks())
+                Forward([this, there = vrnApi::DocumentTitle(elsewhere)] { TellClickElsewhere(there); });
+            return true;
+        }
         return Forward(true, [=, this] { return CallBackCursor(x, y, angle, dynamic); });
     });
     events->OnEndProcess(handlerOwner, [this] { return napi::Guarded(false, [&] { return OnHostEnd(); }); });
+}
+
+void BaseProcess::TellClickElsewhere(const std::wstring& there)
+{
+    vrnApi::ShowWarningText(L"Щелчок в чертеже «" + there + L"» не принят: команда «" + GetCaption() +
+                            L"» работает в чертеже «" + vrnApi::DocumentTitle(m_drawing) + L"»");
 }
 
 bool BaseProcess::OnHostEnd()

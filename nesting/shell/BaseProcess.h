@@ -13,9 +13,13 @@
 // A command works on the drawing it was started in, its Drawing(): while
 // Run prepares it and while any of its handlers runs, that drawing is the
 // active document, even when the user has made another one active meanwhile
-// (who gets it back when the handler returns). A handler that lets the host
-// handle waiting events does so through vrnApi::ProcessPendingEvents, which
-// keeps the drawing active and tells when it was closed.
+// (who gets it back when the handler returns). The cursor is the exception:
+// its points are of the drawing the user works in, so a move or a click made
+// while another drawing is active reaches no handler; a click is said to the
+// user, naming both drawings, by a command that takes clicks. A handler that
+// lets the host handle waiting events does so through
+// vrnApi::ProcessPendingEvents, which keeps the drawing active and tells when
+// it was closed.
 //
 // Nothing the host does while a handler runs deletes the command: a command
 // asked for meanwhile (RunCommand) starts once the outermost handler has
@@ -79,6 +83,9 @@ public:
 
     // The handlers, with what a command inherits.
     virtual bool CallBackCursor(double x, double y, double angle, bool dynamic);
+    // Whether the command takes clicks in its drawing, so that one made in
+    // another drawing is said to the user; false by default.
+    virtual bool TakesClicks() const;
     virtual bool OnButtonClick(int buttonId);
     virtual void OnChangeControlValue(vlapi::IPropertyControlPtr ctrl);
     virtual void OnControlCommand(vlapi::IPropertyControlPtr ctrl, int buttonId);
@@ -205,6 +212,9 @@ private:
     void OnDrawingCloses();
     // Ends the bound command as a cancel.
     void EndAsCancel();
+    // A click the user made in the drawing titled `there`, not the command's
+    // own: nothing is done but saying so.
+    void TellClickElsewhere(const std::wstring& there);
     // A question of the host, answered at once even under a handler.
     template <class R, class F>
     R Answer(R fallback, F&& handler);

@@ -2,6 +2,7 @@
 
 #include "api/NAPIBase.h"
 #include "host/VarnelAPI.h"
+#include "host/WorkingDrawing.h"
 #include "shell/BaseProcess.h"
 #include "shell/Events.h"
 
@@ -19,7 +20,10 @@ namespace {
 
 class HPObj : public napi::RefCounted<vlapi::IHotPointObject> {
 public:
-    explicit HPObj(std::unique_ptr<HP_NObject> editor) : m_editor(std::move(editor)) {}
+    HPObj(std::unique_ptr<HP_NObject> editor, vlapi::IVarnelDocument2DPtr drawing)
+        : m_editor(std::move(editor)), m_drawing(std::move(drawing))
+    {
+    }
 
     bool Get(int index, vlapi::HotPoint& hotPoint) override
     {
@@ -35,6 +39,8 @@ public:
     bool Set(int index, double x, double y) override
     {
         return napi::Guarded(false, [&] {
+            if (Refused())
+                return false;
             HotPoint point{x, y, L"", 0};
             return m_editor->SetHotPoint(point, index);
         });
@@ -55,6 +61,9 @@ public:
     bool BeginDrag(int index) override
     {
         napi::Guarded([&] {
+            m_refused = false;
+            if (Refused())
+                return;
             if (!m_dragging) {
                 m_dragging = true;
                 SuspendDocumentEvents();
@@ -64,16 +73,42 @@ public:
         return true;
     }
 
-    // The edit completed (a cancelled drag puts the object back), then the
-    // sinks resumed, on every path.
+    // The edit completed (a cancelled drag, or one refused on its way, puts
+    // the object back in its own drawing), then the sinks resumed, on every path.
     bool EndDrag(int index, bool success) override
     {
-        napi::Guarded([&] { m_editor->EditComplete(index, success); });
+        napi::Guarded([&] {
+            if (!m_refused) {
+                m_editor->EditComplete(index, success);
+            } else if (m_dragging && vrnApi::IsOpenDocument(m_drawing)) {
+                vrnApi::WorkingDrawing own(m_drawing);
+                m_editor->EditComplete(index, false);
+            }
+        });
         napi::Guarded([&] { EndSuspension(); });
+        m_refused = false;
         return true;
     }
 
 private:
+    // Whether the drag is refused: the user drags in another drawing than
+    // the object's, in that drawing's coordinates. Said once per drag.
+    bool Refused()
+    {
+        if (m_refused)
+            return true;
+        const vlapi::IVarnelDocumentPtr elsewhere = vrnApi::OtherActiveDocument(m_drawing);
+        if (!elsewhere)
+            return false;
+        m_refused = true;
+        const NObjectPtr& object = m_editor->m_object;
+        const std::wstring name = object && object->m_macro ? object->m_macro->GetName() : std::wstring();
+        vrnApi::ShowWarningText(L"Перетаскивание в чертеже «" + vrnApi::DocumentTitle(elsewhere) +
+                                L"» не принято: объект «" + name + L"» стоит в чертеже «" +
+                                vrnApi::DocumentTitle(m_drawing) + L"»");
+        return true;
+    }
+
     ~HPObj() override { napi::Guarded([&] { EndSuspension(); }); }
 
     void EndSuspension()
@@ -87,7 +122,9 @@ private:
     }
 
     std::unique_ptr<HP_NObject> m_editor;
+    vlapi::IVarnelDocument2DPtr m_drawing;  // the object's
     bool m_dragging = false;
+    bool m_refused = false;
 };
 
 }  // namespace
@@ -115,5 +152,6 @@ vlapi::IHotPointObjectPtr CreateHPObj(const vlapi::IVarnelAPIObjectPtr& object)
     std::unique_ptr<HP_NObject> editor = CreateHP_NObject(object);
     if (!editor)
         return nullptr;
-    return napi::Make<vlapi::IHotPointObjectPtr, HPObj>(std::move(editor));
+    // The host asks for the hot points of an object of the active drawing.
+    return napi::Make<vlapi::IHotPointObjectPtr, HPObj>(std::move(editor), vrnApi::GetActiveDocument2D());
 }

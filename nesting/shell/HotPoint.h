@@ -4,7 +4,10 @@
 // While a handle is dragged the drawings' event sinks are suspended, so that
 // the drag's own moves ask for nothing; when the drag ends the editor
 // completes the edit (a cancelled drag puts the object back where it stood)
-// and the sinks hear the user's edits again.
+// and the sinks hear the user's edits again. The object belongs to the
+// drawing it was selected in: a drag the host hands it while the user works
+// in another drawing moves nothing and is said (a drag refused midway puts
+// the object back).
 #pragma once
 
 #include "model/HotPointEditors.h"

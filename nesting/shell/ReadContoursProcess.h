@@ -40,6 +40,7 @@ public:
     void UpdateControls() override;
     std::wstring GetCaption() const override;
     bool CallBackCursor(double x, double y, double angle, bool dynamic) override;
+    bool TakesClicks() const override { return true; }
     bool OnButtonClick(int buttonId) override;
     void OnChangeControlValue(vlapi::IPropertyControlPtr ctrl) override;
     void OnControlCommand(vlapi::IPropertyControlPtr ctrl, int buttonId) override;

@@ -17,8 +17,13 @@ std::wstring LoadText(const vlapi::IApplicationPtr& app, int id) {
 
 TEST_F(HostTest, OpeningMakesActiveAndClosingGivesActivityBack) {
   auto first = NewDrawing();
+  // A document never saved is titled by its kind and number, a saved one by its file's name.
+  const std::wstring untitled = first->GetTitle();
+  EXPECT_TRUE(untitled.starts_with(L"Чертёж "));
   ASSERT_TRUE(first->SaveAs(File("first.vdw")));
+  EXPECT_EQ(first->GetTitle(), L"first.vdw");
   auto second = NewDrawing();
+  EXPECT_NE(second->GetTitle(), untitled);
   ASSERT_TRUE(second->SaveAs(File("second.vdw")));
   second->Close(0);
   EXPECT_EQ(Api()->GetActiveDocument(), vlapi::IVarnelDocumentPtr(first));

@@ -32,6 +32,10 @@ struct IVarnelDocument : IVarnelAPIObject {
   // Closes the document; the one made active before it becomes active again.
   virtual bool Close(int mode) = 0;
   virtual IDocumentFramePtr GetFrame() = 0;  // empty for a windowless document
+  // The title the host shows on the document's window and in its list of
+  // windows: the file's name, or for a document never saved the name the
+  // host gave it when it was made ("Чертёж 2").
+  virtual std::wstring GetTitle() = 0;
 };
 
 struct IVarnelDocument2D : IVarnelDocument {

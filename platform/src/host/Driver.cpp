@@ -662,7 +662,13 @@ bool Driver::Cursor(double x, double y, bool click) {
   Shell& shell = App().GetShell();
   Process* p = shell.Running();
   if (!p) return Refuse("no process takes the cursor");
-  shell.Record("user: " + std::string(click ? "click" : "cursor") + " at " + Number(x) + ", " + Number(y));
+  // The host hands the running process the cursor of the drawing the user
+  // works in, whichever drawing made the process: the transcript says so.
+  const vlapi::IVarnelDocumentPtr active = App().Active();
+  const std::string where = dynamic_cast<Document2D*>(active.get()) == p->Doc()
+                                ? std::string()
+                                : " in " + Shell::Describe(active.get());
+  shell.Record("user: " + std::string(click ? "click" : "cursor") + " at " + Number(x) + ", " + Number(y) + where);
   const bool dynamic = !click;
   shell.Raise<vlapi::CursorHandler>(static_cast<vlapi::IProcess2DEvents*>(p), Event::Cursor,
                                     Number(x) + ", " + Number(y) + ", 0, " + (dynamic ? "true" : "false"),

@@ -5,6 +5,7 @@
 
 #include "host/Application.h"
 #include "host/Panel.h"
+#include "io/Files.h"
 #include "model/Group.h"
 #include "model/Layout.h"
 #include "model/Macro.h"
@@ -123,6 +124,15 @@ bool PropertyValues::Get(vlapi::IProperty* property, vlapi::PropertyValue& value
 
 DocumentBase::DocumentBase(Application* app, int type, bool visible)
     : app_(app), type_(type), number_(app ? app->NewDocumentNumber() : 0), visible_(visible) {}
+
+std::wstring DocumentBase::Title() const {
+  if (!path_.empty()) return WideOf(PathOf(path_).filename());
+  const wchar_t* kind = type_ == vlapi::vlDocumentFragment ? L"Фрагмент"
+                        : type_ == vlapi::vlDocumentPart   ? L"Деталь"
+                        : type_ == vlapi::vlDocumentAssembly ? L"Сборка"
+                                                             : L"Чертёж";
+  return std::wstring(kind) + L" " + std::to_wstring(number_);
+}
 
 Node* NodeOf(vlapi::IAPIObject* object) { return object ? dynamic_cast<Node*>(object) : nullptr; }
 Shape* ShapeOf(vlapi::IAPIObject* object) { return object ? dynamic_cast<Shape*>(object) : nullptr; }

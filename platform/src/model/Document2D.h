@@ -43,6 +43,8 @@ class DocumentBase {
   int32_t DocReference() const { return -number_; }
   const std::wstring& Path() const { return path_; }
   void SetPath(const std::wstring& path) { path_ = path; }
+  // The file's name, or the kind of the document and its number for one never saved.
+  std::wstring Title() const;
   bool Visible() const { return visible_; }
   int Refreshes() const { return refreshes_; }
   void CountRefresh() { ++refreshes_; }
@@ -125,6 +127,7 @@ class Document2D : public Api<DocumentBase, vlapi::IVarnelDocument2D, vlapi::IPr
   bool SaveAs(const std::wstring& path) override;
   bool Close(int mode) override;
   vlapi::IDocumentFramePtr GetFrame() override;
+  std::wstring GetTitle() override { return Title(); }
   // vlapi::IVarnelDocument2D
   vlapi::IViewsAndLayersManagerPtr GetViewsAndLayersManager() override;
   vlapi::ILayoutSheetsPtr GetLayoutSheets() override;

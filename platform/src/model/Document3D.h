@@ -28,6 +28,7 @@ class Document3D : public Api<DocumentBase, vlapi::IVarnelDocument3D> {
   bool SaveAs(const std::wstring& path) override;
   bool Close(int mode) override;
   vlapi::IDocumentFramePtr GetFrame() override { return {}; }
+  std::wstring GetTitle() override { return Title(); }
   vlapi::IPartPtr GetTopPart() override;
 };
 
