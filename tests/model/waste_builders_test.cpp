@@ -484,6 +484,46 @@ TEST_F(WasteBuildersTest, NoRemnantIsNarrowerThanTheMinimumSize)
     }
 }
 
+// A strip of free area that two parts bound on one side, out of line by a
+// hair as the placement leaves them, is one rectangle with its size: a step
+// under a millimetre is not drawn, and the strip keeps the gap to both
+// parts; one of 1.5 mm is drawn. The strip upright and lying alike.
+TEST_F(WasteBuildersTest, AStepUnderAMillimetreIsNotDrawn)
+{
+    const struct { double step; bool rectangle; } cases[] = {
+        {0.02, true}, {0.19, true}, {0.9, true}, {-0.3, true}, {1.5, false}};
+    for (const auto& c : cases) {
+        for (const bool lying : {false, true}) {
+            SCOPED_TRACE(testing::Message() << c.step << (lying ? " lying" : " upright"));
+            Restart();
+            const auto at = [lying](double x, double y) { return lying ? NPoint{y, x} : NPoint{x, y}; };
+            const NPoint size = at(1000, 500);
+            const SheetPtr sheet = AddSheet(0, 0, size.x, size.y);
+            const auto part = [&](double x, double y, double width, double height) {
+                const NPoint p = at(x, y), extent = at(width, height);
+                AddPart(sheet, p.x, p.y, extent.x, extent.y);
+            };
+            // A part the sheet's height, a strip of 25 mm and the gap on either
+            // side, then one part below and one above, the upper one moved by the step.
+            part(0, 0, 300, 500);
+            part(345, 0, 655, 300);
+            part(345 + c.step, 310, 655 - c.step, 190);
+            model.CalculateWastes();
+            const auto strip = std::find_if(model.m_wastes.begin(), model.m_wastes.end(),
+                                            [&](const WastePtr& w) { return InArea(*w, at(322.5, 250)); });
+            ASSERT_NE(strip, model.m_wastes.end());
+            const Waste& waste = **strip;
+            EXPECT_EQ(waste.m_rectform, c.rectangle) << waste.m_polygons.front()->m_points.size() << " vertices";
+            if (c.rectangle) {  // its longer side first
+                EXPECT_NEAR(waste.m_width, 500, 1e-6);
+                EXPECT_NEAR(waste.m_height, 25 + std::min(c.step, 0.0), 1e-6);
+            }
+            for (const FigurePtr& p : model.m_figures)
+                EXPECT_TRUE(KeepsGap(waste, *p));
+        }
+    }
+}
+
 // The picked point is given in the active view; the remnant is made in the
 // view of the sheet under it.
 TEST_F(WasteBuildersTest, PointInAnotherViewIsCarriedIntoTheSheetsView)
