@@ -330,24 +330,36 @@ void NestingOptimizer::RunOptimization(const OptimizationParams& params)
     vrnApi::EnableUserAccess(true);
     m_t2 = MonotonicMicroseconds();
     m_dt = m_t2 - m_t1;
-    // Pairs placed one by one are said to be, with the parts left out; so
-    // are parts placed without a thickness or material of their own.
+    // Pairs placed one by one are said to be, with the parts left out, the
+    // parts placed without a thickness or material of their own and the
+    // remnants the run deleted.
     const std::wstring left = LeftInContainerText();
-    std::wstring told = split;
-    if (const std::wstring taken = SheetStockTakenText(); !taken.empty())
-        told += (told.empty() ? L"" : L"\n\n") + taken;
-    if (!left.empty())
-        vrnApi::ShowWarningText(told.empty() ? left : left + L"\n\n" + told);
-    else if (!told.empty())
-        vrnApi::ShowInformText(told);
+    const std::wstring taken = SheetStockTakenText();
+    const std::wstring deleted = DeletedWastesText(m_deletedWastes);
+    std::wstring text = left;
+    for (const std::wstring* paragraph : {&split, &taken, &deleted})
+        if (!paragraph->empty())
+            text += (text.empty() ? L"" : L"\n\n") + *paragraph;
+    if (!left.empty() || !deleted.empty())
+        vrnApi::ShowWarningText(text);
+    else if (!text.empty())
+        vrnApi::ShowInformText(text);
 }
 
 void NestingOptimizer::PrepareOptimization()
 {
+    m_deletedWastes = {};
     if (m_sheets.empty())
         return;
     for (const WastePtr& waste : m_wastes)
         waste->m_edit = false;
+    // Every remnant goes, one built by hand too: the closing message counts them.
+    for (const WastePtr& waste : m_model.m_wastes) {
+        if (!waste->m_macro)
+            continue;
+        ++m_deletedWastes.all;
+        m_deletedWastes.byHand += waste->m_method ? 0 : 1;
+    }
     for (const WastePtr& waste : m_model.m_wastes)
         waste->Clear();
     m_model.m_wastes.clear();
@@ -375,6 +387,18 @@ void NestingOptimizer::PrepareOptimization()
     } else {
         m_model.InitMissingFigurePolygons();
     }
+}
+
+std::wstring NestingOptimizer::DeletedWastesText(const DeletedWastes& deleted)
+{
+    if (deleted.all == 0)
+        return {};
+    std::wstring text = L"Удалены деловые отходы прежнего раскроя — " + std::to_wstring(deleted.all) + L" шт.";
+    if (deleted.byHand == deleted.all)
+        text += L" (все построены вручную по точке)";
+    else if (deleted.byHand > 0)
+        text += L" (из них построены вручную по точке — " + std::to_wstring(deleted.byHand) + L" шт.)";
+    return text + L": постройте их заново для нового раскроя";
 }
 
 void NestingOptimizer::SetCurrentFirstSheetView()

@@ -85,6 +85,14 @@ public:
     // the parts have more than one, which would all be cut from them; empty
     // when it can.
     std::wstring MixedStockText() const;
+    // The remnants a run deleted from the drawing to place the parts anew:
+    // all of them, and those of them built by hand at a point.
+    struct DeletedWastes {
+        size_t all = 0;
+        size_t byHand = 0;
+    };
+    // The closing message's paragraph on them; empty when there were none.
+    static std::wstring DeletedWastesText(const DeletedWastes& deleted);
 
     // The bottom-left rule: of the points within `band` of the smallest x,
     // the lowest (then the leftmost), taken whole; both stay at kNoPoint for no point.
@@ -206,6 +214,7 @@ private:
     bool m_turnsHeld = false; // kept from one pass over the sheets to the next
     size_t m_figuresTried = 0;
 
+    DeletedWastes m_deletedWastes; // by the last PrepareOptimization
     FreeSpace m_freeSpace;    // of the sheet last filled
     // The figures placed on the sheet being filled when none stood on it
     // before: only added to, each where it stays (null otherwise).

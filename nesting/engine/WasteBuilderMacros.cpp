@@ -1,6 +1,7 @@
 // Remnant macros from the builder's shapes: around a picked point, from the
 // free area of a sheet, and from its rectangle decomposition.
 #include "engine/WasteBuilder.h"
+#include "geometry/DisjointSets.h"
 #include "geometry/RectangleArea.h"
 #include "host/VarnelAPI.h"
 #include "model/NestingFigure.h"
@@ -250,6 +251,83 @@ std::vector<GrownRings> GrownOutlines(const std::vector<FigurePtr>& figures, dou
     return outlines;
 }
 
+// The remnants are drawn to the millimetre: sizes in whole millimetres, no
+// side under 1 mm. Where the free area's edge would step across by less
+// (parts standing a hair out of line, as the placement leaves them), the
+// step is not drawn.
+constexpr double kRemnantStep = 1.0;  // mm
+
+// A side of a rectangle that faces the free area across one axis: where it
+// stands on that axis, the stretch it spans along the other, and the
+// coordinate it is.
+struct FacingSide {
+    double at;
+    double from;
+    double to;
+    double* coordinate;
+};
+
+// Sides facing the free area the same way that stand less than `step` apart
+// and near enough along the other axis for the free area's edge to run from
+// one to the other (closer than `reach`, the narrowest strip it keeps) are
+// set to the one standing farthest into the free area (`least`: the lowest
+// of them), so that the edge runs straight on. True when a side moved.
+bool AlignFacing(std::vector<FacingSide>& sides, double step, double reach, bool least)
+{
+    std::stable_sort(sides.begin(), sides.end(), [](const FacingSide& a, const FacingSide& b) { return a.at < b.at; });
+    DisjointSets sets(sides.size());
+    for (size_t i = 0; i < sides.size(); ++i) {
+        for (size_t j = i + 1; j < sides.size() && sides[j].at - sides[i].at < step; ++j) {
+            if (std::max(sides[i].from, sides[j].from) - std::min(sides[i].to, sides[j].to) < reach)
+                sets.Unite(i, j);
+        }
+    }
+    // The sides are sorted: a set's first member stands lowest, its last highest.
+    std::vector<double> to(sides.size());
+    for (size_t i = 0; i < sides.size(); ++i)
+        to[sets.Root(i)] = least ? sides[sets.Root(i)].at : sides[i].at;
+    bool moved = false;
+    for (FacingSide& side : sides) {
+        const double at = to[sets.Root(static_cast<size_t>(&side - sides.data()))];
+        if (*side.coordinate != at) {
+            *side.coordinate = at;
+            moved = true;
+        }
+    }
+    return moved;
+}
+
+// The parts' boxes and the area's edges aligned so that the free area they
+// leave has no step narrower than `step` along its edge: a box only grows,
+// the area only shrinks, each by less than `step` unless a row of such
+// steps runs on, so the free area keeps its gap to every part.
+void AlignSides(NRect& area, std::vector<NRect>& taken, double step, double reach)
+{
+    constexpr int kMostRounds = 8;  // each round only grows the boxes: a few settle them
+    for (int round = 0; round < kMostRounds; ++round) {
+        bool moved = false;
+        for (const bool alongX : {true, false}) {
+            const auto on = [alongX](NPoint& p) -> double& { return alongX ? p.x : p.y; };
+            const auto across = [alongX](const NPoint& p) { return alongX ? p.y : p.x; };
+            // The free area lies below (left of) the boxes' lower sides and the
+            // area's upper one, above the others.
+            std::vector<FacingSide> below, above;
+            below.push_back({on(area.pTop), across(area.pBot), across(area.pTop), &on(area.pTop)});
+            above.push_back({on(area.pBot), across(area.pBot), across(area.pTop), &on(area.pBot)});
+            for (NRect& box : taken) {
+                below.push_back({on(box.pBot), across(box.pBot), across(box.pTop), &on(box.pBot)});
+                above.push_back({on(box.pTop), across(box.pBot), across(box.pTop), &on(box.pTop)});
+            }
+            if (AlignFacing(below, step, reach, true))
+                moved = true;
+            if (AlignFacing(above, step, reach, false))
+                moved = true;
+        }
+        if (!moved)
+            return;
+    }
+}
+
 }  // namespace
 
 WastePtr WasteBuilder::CreateWasteManually(const std::vector<FigurePtr>& figures, const NPoint& point,
@@ -301,7 +379,9 @@ void WasteBuilder::CreateWastesAutomatically(const SheetPtr& sheet, const std::v
         const NRect r = GapRectangle(*figure, h);
         taken.push_back(NRect{{r.pBot.x - h, r.pBot.y - h}, {r.pTop.x + h, r.pTop.y + h}});
     }
-    std::vector<RemnantShape> shapes = Remnants(WideRectangleArea(area, taken, leastWidth), wastSize);
+    NRect within = area;
+    AlignSides(within, taken, kRemnantStep, leastWidth);
+    std::vector<RemnantShape> shapes = Remnants(WideRectangleArea(within, taken, leastWidth), wastSize);
     if (sheet->m_polygon && !sheet->m_polygon->CheckRectangle())
         shapes = ClipToSheet(shapes, *sheet->m_polygon);
     AppendWastes(shapes, wastes);

@@ -206,6 +206,7 @@ bool ReadContoursEditor::Init(ModelFactory factory)
     m_model->InitWastesFromActiveDoc();
     m_model->UpdateSheets();
     m_sourceParam = m_model->GetParams();
+    m_startSize = {m_model->GetWidthSheet(), m_model->GetHeightSheet()};
     std::vector<INObjectPtr> figures;
     m_model->GetFigureObjects(figures);
     for (const INObjectPtr& object : figures) {
@@ -289,15 +290,37 @@ bool ReadContoursEditor::SetSheetSize(double value, double (INestingModel::*get)
     model.UpdateSheets();
     model.UpdateResultTables();
     const double now = (model.*get)();
+    // A larger sheet keeps the parts where they stand; the remnants, which do
+    // not reach its new edge, are said to be out of date once, on confirming.
     if (now < before) {
         model.ArrangeFiguresInContainer(true, true);
         TellUndone(model, nesting, L"Размер листа уменьшен");
-    } else if (const size_t remnants = Total(nesting.remnants); now > before && remnants > 0) {
-        // The parts stay where they stand; the remnants do not reach the new edge.
-        vrnApi::ShowWarningText(L"Размер листа увеличен: деловые отходы (" + std::to_wstring(remnants) +
-                                L" шт.) построены для прежнего размера листа и устарели — постройте их заново");
     }
     return true;
+}
+
+void ReadContoursEditor::TellSheetResized()
+{
+    if (!m_model)
+        return;
+    INestingModel& model = *m_model.get();
+    const size_t remnants = Total(NestingOf(model).remnants);
+    std::wstring changes;
+    bool smaller = false;
+    const auto changed = [&](const wchar_t* what, double was, double now) {
+        if (was == now)
+            return;
+        smaller = smaller || now < was;
+        changes += (changes.empty() ? L"" : L", ") + std::wstring(what) + L" " + uf::NumberText(was) + L" → " +
+                   uf::NumberText(now);
+    };
+    changed(L"длина", m_startSize.x, model.GetWidthSheet());
+    changed(L"ширина", m_startSize.y, model.GetHeightSheet());
+    if (changes.empty() || remnants == 0)
+        return;
+    vrnApi::ShowWarningText(std::wstring(smaller ? L"Размер листа изменён (" : L"Размер листа увеличен (") + changes +
+                            L"): деловые отходы (" + std::to_wstring(remnants) +
+                            L" шт.) построены для прежнего размера листа и устарели — постройте их заново");
 }
 
 bool ReadContoursEditor::SetWidthSheet(double width)

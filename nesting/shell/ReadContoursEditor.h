@@ -60,6 +60,9 @@ public:
 
     void UpdateGaps();
     void OK();
+    // On confirming: the remnants the drawing keeps are out of date when the
+    // sheet size changed since Init, said once for every change made.
+    void TellSheetResized();
 
     // What the drawing's figure job holds that a switch to linear nesting
     // takes away: its parts, and the remnants and bridges it deletes.
@@ -74,6 +77,7 @@ public:
     void DeleteRemnantsAndBridges();
 
     ModelParams m_sourceParam{};
+    NPoint m_startSize;  // the sheet's length and width at Init
     INestingModelPtr m_model;
 
 private:

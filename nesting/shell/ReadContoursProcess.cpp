@@ -719,6 +719,7 @@ bool ReadContoursProcess::OnButtonClick(int buttonId)
         m_editor.OK();
         if (m_updateGaps && !linear)
             m_editor.UpdateGaps();
+        m_editor.TellSheetResized();
     } else if (m_returnValue != 1) {
         // The frame gives the drawing and the session values back.
         m_returnValue = 2;

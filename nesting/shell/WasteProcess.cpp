@@ -1,6 +1,7 @@
 #include "shell/WasteProcess.h"
 
 #include "api/NestingAPIObjects.h"
+#include "geometry/UtilityFunctions.h"
 #include "host/VarnelAPI.h"
 #include "shell/Controls.h"
 #include "shell/PanelControls.h"
@@ -45,6 +46,40 @@ constexpr int kHelpTopic = 5;
 constexpr int kDefaultColour = 0xC8D200;
 
 using panel::Str;
+
+// The remnants marked by hand at a point: their references and names.
+std::vector<std::pair<int, std::wstring>> MarkedByHand(INestingModel& model)
+{
+    std::vector<INObjectPtr> wastes;
+    model.GetWasteObjects(wastes);
+    std::vector<std::pair<int, std::wstring>> marked;
+    for (const INObjectPtr& object : wastes) {
+        if (const IWastePtr waste = IWastePtr(object); waste && !waste->GetMethod())
+            marked.emplace_back(object->GetReference(), object->GetName());
+    }
+    return marked;
+}
+
+// A build that deleted remnants marked by hand (new ones overlap them, or
+// rectangles replace every remnant) says which.
+template <class Build>
+void BuildTellingDeleted(INestingModel& model, Build build)
+{
+    const auto before = MarkedByHand(model);
+    build();
+    const auto after = MarkedByHand(model);
+    std::vector<std::wstring> deleted;
+    for (const auto& marked : before) {
+        const int ref = marked.first;
+        if (std::none_of(after.begin(), after.end(), [ref](const auto& kept) { return kept.first == ref; }))
+            deleted.push_back(marked.second);
+    }
+    if (deleted.empty())
+        return;
+    constexpr size_t kNamed = 5;
+    vrnApi::ShowWarningText(L"Отходы, построенные вручную по точке, удалены: на их месте построены новые — " +
+                            std::to_wstring(deleted.size()) + L" шт.: " + uf::FirstNames(deleted, kNamed));
+}
 
 }  // namespace
 
@@ -163,10 +198,12 @@ void WasteProcess::Refresh()
 
 void WasteProcess::Recalculate()
 {
-    if (panel::Checked(m_onlyRect))
-        m_model->DecomposeWastesToRectangles();
-    else
-        m_model->CalculateWastes();
+    BuildTellingDeleted(*m_model.get(), [this] {
+        if (panel::Checked(m_onlyRect))
+            m_model->DecomposeWastesToRectangles();
+        else
+            m_model->CalculateWastes();
+    });
 }
 
 void WasteProcess::Rename(const INObjectPtr& object, const std::wstring& name)
@@ -282,7 +319,7 @@ void WasteProcess::OnChangeControlValue(vlapi::IPropertyControlPtr ctrl)
         const bool rectangles = panel::Checked(m_onlyRect);
         m_model->SetWastesRect(rectangles);
         if (rectangles)
-            m_model->DecomposeWastesToRectangles();
+            BuildTellingDeleted(*m_model.get(), [this] { m_model->DecomposeWastesToRectangles(); });
     } else if (SameControl(ctrl, m_hideWastes)) {
         m_model->SetWastesHide(panel::Checked(m_hideWastes));
         m_model->UpdateWastes();

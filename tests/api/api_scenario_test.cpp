@@ -237,6 +237,19 @@ TEST_F(ScenarioTest, PartsAreNestedGetRemnantsAndBridgesAndTheDrawingChecksOut)
     ASSERT_TRUE(vlhost::Host::WriteSvg(doc, svg));
     if (const char* keep = std::getenv("NESTING_SCENARIO_SVG"))
         std::filesystem::copy_file(svg, keep, std::filesystem::copy_options::overwrite_existing);
+
+    // Placed again, the parts leave no remnant standing: the run says how
+    // many it deleted, the one built by hand apart; the bridges stay.
+    const size_t shown = host->State().messages.size();
+    IOptimizerPtr again = CreateOptimizerInstance();
+    again->Init();
+    again->RunOptimization(OptimizationParams{1, RotationType::Rotation90, true});
+    EXPECT_EQ(MacrosOf(MacroCommand::Waste), 0u);
+    EXPECT_EQ(MacrosOf(MacroCommand::Bridge), 2u);
+    ASSERT_EQ(host->State().messages.size(), shown + 1);
+    EXPECT_EQ(host->State().messages.back().text,
+              L"Удалены деловые отходы прежнего раскроя — " + std::to_wstring(wastes) +
+                  L" шт. (из них построены вручную по точке — 1 шт.): постройте их заново для нового раскроя");
 }
 
 }  // namespace apitest

@@ -8,6 +8,9 @@
 #include "vlhost/Host.h"
 #include "waste_fixture.h"
 
+#include <cstdio>
+#include <fstream>
+
 using wastetest::Grown;
 using wastetest::InArea;
 using wastetest::KeepsOff;
@@ -481,6 +484,104 @@ TEST_F(WasteBuildersTest, NoRemnantIsNarrowerThanTheMinimumSize)
             }
             EXPECT_EQ(narrow, c.kept);
         }
+    }
+}
+
+// A strip of free area that two parts bound on one side, out of line by a
+// hair as the placement leaves them, is one rectangle with its size: a step
+// under a millimetre is not drawn, and the strip keeps the gap to both
+// parts; one of 1.5 mm is drawn. The strip upright and lying alike.
+TEST_F(WasteBuildersTest, AStepUnderAMillimetreIsNotDrawn)
+{
+    const struct { double step; bool rectangle; } cases[] = {
+        {0.02, true}, {0.19, true}, {0.9, true}, {-0.3, true}, {1.5, false}};
+    for (const auto& c : cases) {
+        for (const bool lying : {false, true}) {
+            SCOPED_TRACE(testing::Message() << c.step << (lying ? " lying" : " upright"));
+            Restart();
+            const auto at = [lying](double x, double y) { return lying ? NPoint{y, x} : NPoint{x, y}; };
+            const NPoint size = at(1000, 500);
+            const SheetPtr sheet = AddSheet(0, 0, size.x, size.y);
+            const auto part = [&](double x, double y, double width, double height) {
+                const NPoint p = at(x, y), extent = at(width, height);
+                AddPart(sheet, p.x, p.y, extent.x, extent.y);
+            };
+            // A part the sheet's height, a strip of 25 mm and the gap on either
+            // side, then one part below and one above, the upper one moved by the step.
+            part(0, 0, 300, 500);
+            part(345, 0, 655, 300);
+            part(345 + c.step, 310, 655 - c.step, 190);
+            model.CalculateWastes();
+            const auto strip = std::find_if(model.m_wastes.begin(), model.m_wastes.end(),
+                                            [&](const WastePtr& w) { return InArea(*w, at(322.5, 250)); });
+            ASSERT_NE(strip, model.m_wastes.end());
+            const Waste& waste = **strip;
+            EXPECT_EQ(waste.m_rectform, c.rectangle) << waste.m_polygons.front()->m_points.size() << " vertices";
+            if (c.rectangle) {  // its longer side first
+                EXPECT_NEAR(waste.m_width, 500, 1e-6);
+                EXPECT_NEAR(waste.m_height, 25 + std::min(c.step, 0.0), 1e-6);
+            }
+            for (const FigurePtr& p : model.m_figures)
+                EXPECT_TRUE(KeepsGap(waste, *p));
+        }
+    }
+}
+
+// The remnants' area, m².
+double AreaOf(const std::vector<WastePtr>& wastes)
+{
+    double area = 0.0;
+    for (const WastePtr& waste : wastes)
+        for (size_t k = 0; k < waste->m_polygons.size(); ++k)
+            area += (k == 0 ? 1.0 : -1.0) * std::fabs(SignedArea(waste->m_polygons[k]->m_points));
+    return area * 1e-6;
+}
+
+// Remnants from the free area keep to the parts' bounding boxes: an L
+// part's notch, a right triangle's free half and a disc's corners are not
+// offered; a remnant built by hand at a point there follows the part's
+// outline, and rectangles reach into the L's notch. The areas are the ones
+// the document of the system's limits gives, row by row.
+TEST_F(WasteBuildersTest, AutomaticRemnantsKeepToThePartsBoxes)
+{
+    std::vector<NPoint> disc;
+    for (int k = 0; k < 720; ++k)
+        disc.push_back({700 + 700 * std::cos(k * M_PI / 360), 700 + 700 * std::sin(k * M_PI / 360)});
+    const struct {
+        const char* row;  // the first cell of the document's row
+        std::vector<NPoint> ring;
+        NPoint free;      // a point the part's box holds and the part leaves free
+    } shapes[] = {
+        {"an L 2000 × 1400, legs 300 wide", {{0, 0}, {2000, 0}, {2000, 300}, {300, 300}, {300, 1400}, {0, 1400}},
+         {1000, 900}},
+        {"a right triangle, legs 2000 and 1400", {{0, 0}, {2000, 0}, {0, 1400}}, {1500, 1200}},
+        {"a disc Ø 1400", disc, {60, 1360}},
+    };
+    std::ifstream file(std::filesystem::path(NESTING_SOURCE_DIR) / "docs" / "limits.md");
+    std::stringstream limits;
+    limits << file.rdbuf();
+    for (const auto& shape : shapes) {
+        SCOPED_TRACE(shape.row);
+        Restart();
+        model.m_sheetGap = kGap;
+        NestingModel::m_widthSheet = 3000;  // rectangles of half its shorter side at least
+        NestingModel::m_heightSheet = 1500;
+        const SheetPtr sheet = AddSheet(0, 0, 3000, 1500);
+        AddOutline(sheet, shape.ring, 0, {kGap, kGap}, kGap);
+        model.CalculateWastes();
+        const double automatic = AreaOf(model.m_wastes);
+        for (const WastePtr& waste : model.m_wastes)
+            EXPECT_FALSE(InArea(*waste, shape.free));
+        model.DecomposeWastesToRectangles();
+        const double rectangles = AreaOf(model.m_wastes);
+        model.ClearWastes();
+        const WastePtr byHand = model.CreateWaste(shape.free);
+        ASSERT_TRUE(byHand);
+        const double hand = AreaOf({byHand});
+        EXPECT_GT(hand, automatic);
+        char cells[128];
+        std::snprintf(cells, sizeof cells, " | %.2f m² | %.2f m² | %.2f m² |", automatic, rectangles, hand);
+        EXPECT_NE(limits.str().find(std::string("| ") + shape.row + cells), std::string::npos) << cells;
     }
 }
 

@@ -335,8 +335,9 @@ TEST_F(SourceDataTest, PartsThatNoLongerMatchTheSheetLeaveItOnEnter)
 // After nesting (remnants built), an edit that takes every part off the
 // sheets and deletes the remnants says so when it happens, and why, counting
 // the parts as the registers do (a joined pair of triangles is two); a larger
-// sheet keeps both and says the remnants are out of date, as a part deleted
-// from the sheet or one sent off it on Enter does; gaps typed back undo
+// sheet keeps both and says the remnants are out of date once, on Enter,
+// naming each side changed (nothing on Esc), as a part deleted from the
+// sheet or one sent off it on Enter does; gaps typed back undo
 // nothing. The switch to linear nesting asks first, naming the remnants it
 // deletes, and says nothing of them later; its bars, of no width given, are
 // drawn without the sheets' width. The model holds the drawing's remnants.
@@ -361,7 +362,12 @@ TEST_F(SourceDataTest, EditsThatUndoTheNestingSaySo)
         {entered(L"Зазор до края листа", L"4"), "Изменён зазор до края листа (10 → 4)" + undone, 0},
         {[&] { return set(L"Зазор между деталями", L"6") && entered(L"Зазор между деталями", L"5")(); }, "", 3},
         {[&] { return set(L"Длина листа", L"280"); }, "Размер листа уменьшен" + undone, 0},
-        {[&] { return set(L"Ширина листа", L"250"); }, "Размер листа увеличен: деловые отходы (", 3},
+        {entered(L"Ширина листа", L"250"), "Размер листа увеличен (ширина 200 → 250): деловые отходы (1 шт.)", 3},
+        {[&] { return set(L"Длина листа", L"320") && entered(L"Ширина листа", L"250")(); },
+         "Размер листа увеличен (длина 300 → 320, ширина 200 → 250): деловые отходы (1 шт.) построены для прежнего "
+         "размера листа и устарели — постройте их заново",
+         3},
+        {[&] { return set(L"Длина листа", L"320") && set(L"Ширина листа", L"250") && user->Esc(); }, "", 3},
         {[&] { return user->SelectItem(Figures(), 0) && user->Press(Figures(), vlapi::vlControlCommandDelete); },
          "Удалены детали с листов: " + stale, 2},
         {[&] {
@@ -389,7 +395,7 @@ TEST_F(SourceDataTest, EditsThatUndoTheNestingSaySo)
     for (const size_t k : {0, 1, 2, 4})
         all.push_back({cases[k].edit, cases[k].said.substr(0, cases[k].said.find(undone)) + paired, 0, true});
     for (const auto& c : all) {
-        SCOPED_TRACE(c.said.empty() ? "gaps typed back" : c.said);
+        SCOPED_TRACE(c.said.empty() ? "nothing said" : c.said);
         NestingModel::m_session = false;  // the configuration's gaps: 5 and 10
         ASSERT_TRUE(user->New());
         std::vector<std::wstring> job = Parts();

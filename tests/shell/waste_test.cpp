@@ -142,6 +142,31 @@ TEST_F(WasteTest, ClicksConfirmAndCancel)
     EXPECT_EQ(host->State().helpTopics.back(), 5);
 }
 
+// A build that deletes a remnant marked by hand says which: the free area's
+// remnants over it, and rectangles in place of every remnant, alike. Esc
+// gives the drawing back.
+TEST_F(WasteTest, ABuildNamesTheRemnantsMarkedByHandItDeletes)
+{
+    const std::function<bool()> builds[] = {
+        [this] { return user->SetValue(C(L"Способ построения"), L"Автоматически") &&
+                        user->Press(C(L"Построить отходы")); },
+        [this] { return user->Tick(C(L"Только прямоугольные отходы"), true); },
+    };
+    for (const auto& build : builds) {
+        ClickRemnant();
+        ASSERT_EQ(Wastes().size(), 1u);
+        const std::wstring marked = Wastes().front()->GetName();
+        const size_t shown = host->State().messages.size();
+        ASSERT_TRUE(build());
+        ASSERT_EQ(host->State().messages.size(), shown + 1);
+        EXPECT_EQ(LastMessage(), L"Отходы, построенные вручную по точке, удалены: на их месте построены новые — 1 шт.: " +
+                                     marked);
+        ASSERT_TRUE(user->Esc());
+        EXPECT_EQ(MacrosOf(MacroCommand::Waste), 0u);
+        ASSERT_TRUE(user->Command(4));
+    }
+}
+
 TEST_F(WasteTest, LayerDeleteAndRenames)
 {
     // Sheets of 100 x 80 hold a plate each: a remnant beside each plate.
