@@ -972,6 +972,16 @@ std::wstring LostHoles(const vlapi::IViewPtr& view, const std::vector<FileCurve>
     return text + uf::FirstNames(lost, kNamed);
 }
 
+std::vector<FileCurve> NamedRings(const std::vector<vlapi::IDrawingObjectPtr>& curves,
+                                  const std::function<std::wstring(const vlapi::IDrawingObjectPtr&)>& layerOf)
+{
+    std::vector<FileCurve> rings = ChainedRings(curves, layerOf);
+    for (const vlapi::IDrawingObjectPtr& obj : curves)
+        if (std::optional<FileCurve> ring = ClosedCurve(obj, layerOf(obj)))
+            rings.push_back(std::move(*ring));
+    return rings;
+}
+
 std::wstring ClosedCurvesNotCut(const vlapi::IViewPtr& view, const FileLayers* fileLayers)
 {
     Tally tally;
