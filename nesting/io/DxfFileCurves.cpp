@@ -85,14 +85,14 @@ std::wstring NameText(std::string_view bytes)
     return text.size() > kNamedLength ? text.substr(0, kNamedLength) + L"…" : text;
 }
 
-// A closed curve, or open curves closing a ring together, in the
-// coordinates of its block (or of the model space).
 // The layer an object stands on and the linetype it names (none: by layer).
 struct Look {
     std::string layer, linetype;
     bool operator<(const Look& other) const { return std::tie(layer, linetype) < std::tie(other.layer, other.linetype); }
 };
 
+// A closed curve, or open curves closing a ring together, in the
+// coordinates of its block (or of the model space).
 struct Local {
     std::wstring what;  // "полилиния", "4 отрезка"
     std::string layer;
@@ -520,6 +520,54 @@ std::vector<NPoint> PolylineOn(const Object& o, const Plane& plane, bool closed)
     return Evenly(std::move(on));
 }
 
+// A name in capitals, as DXF compares layer, linetype and style names and handles.
+std::string UpperName(std::string_view name)
+{
+    std::string up(name);
+    for (char& c : up)
+        c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    return up;
+}
+
+// A layer: off or frozen, its linetype (none: continuous).
+struct LayerLook {
+    bool hidden = false, frozen = false;
+    std::string linetype;
+};
+
+// A table entry, a multiline style or a record of binary ACIS data, as its groups come.
+struct Entry {
+    std::string type, name, handle, linetype, id;
+    long flags = 0;
+    bool off = false, gaps = false;  // a layer's colour below 0; a linetype's dash below 0
+    bool idNext = false, data = false;
+    std::string hex;
+
+    void Take(int code, std::string_view value, const std::set<std::string>& wanted)
+    {
+        if (code == 2 && type == "ACDSRECORD") {
+            idNext = value == "AcDbDs::ID";
+            data = data || value == "ASM_Data";
+        } else if (code == 320 && idNext) {
+            id = UpperName(value), idNext = false;
+        } else if (code == 310 && data && wanted.count(id)) {
+            hex += value;
+        } else if (code == 2) {
+            name = value;
+        } else if (code == 5) {
+            handle = UpperName(value);
+        } else if (code == 6) {
+            linetype = value;
+        } else if (code == 62) {
+            off = std::strtol(std::string(value).c_str(), nullptr, 10) < 0;
+        } else if (code == 70) {
+            flags = std::strtol(std::string(value).c_str(), nullptr, 10);
+        } else if (code == 49) {
+            gaps = gaps || Decimal(value).value_or(0.0) < 0.0;
+        }
+    }
+};
+
 class Reader {
 public:
     bool Read(const fs::path& file)
@@ -599,44 +647,6 @@ private:
         bool external = false;
     };
 
-    // A layer: off or frozen, its linetype (none: continuous).
-    struct LayerLook {
-        bool hidden = false, frozen = false;
-        std::string linetype;
-    };
-    // A table entry, a multiline style or a record of binary ACIS data, as its groups come.
-    struct Entry {
-        std::string type, name, handle, linetype, id;
-        long flags = 0;
-        bool off = false, gaps = false;  // a layer's colour below 0; a linetype's dash below 0
-        bool idNext = false, data = false;
-        std::string hex;
-
-        void Take(int code, std::string_view value, const std::set<std::string>& wanted)
-        {
-            if (code == 2 && type == "ACDSRECORD") {
-                idNext = value == "AcDbDs::ID";
-                data = data || value == "ASM_Data";
-            } else if (code == 320 && idNext) {
-                id = Upper(value), idNext = false;
-            } else if (code == 310 && data && wanted.count(id)) {
-                hex += value;
-            } else if (code == 2) {
-                name = value;
-            } else if (code == 5) {
-                handle = Upper(value);
-            } else if (code == 6) {
-                linetype = value;
-            } else if (code == 62) {
-                off = std::strtol(std::string(value).c_str(), nullptr, 10) < 0;
-            } else if (code == 70) {
-                flags = std::strtol(std::string(value).c_str(), nullptr, 10);
-            } else if (code == 49) {
-                gaps = gaps || Decimal(value).value_or(0.0) < 0.0;
-            }
-        }
-    };
-
     void FinishEntry()
     {
         if (!m_entry)
@@ -644,13 +654,13 @@ private:
         const Entry e = std::move(*m_entry);
         m_entry.reset();
         if (e.type == "LAYER") {
-            const std::string linetype = Upper(e.linetype);
-            m_layers[Upper(e.name)] = {e.off || (e.flags & 1), (e.flags & 1) != 0,
+            const std::string linetype = UpperName(e.linetype);
+            m_layers[UpperName(e.name)] = {e.off || (e.flags & 1), (e.flags & 1) != 0,
                                        linetype == "BYLAYER" || linetype == "BYBLOCK" ? std::string() : e.linetype};
         } else if (e.type == "LTYPE") {
-            m_gaps[Upper(e.name)] = e.gaps;
+            m_gaps[UpperName(e.name)] = e.gaps;
         } else if (e.type == "MLINESTYLE") {
-            m_mlineStyles[Upper(e.name)] = e.flags;
+            m_mlineStyles[UpperName(e.name)] = e.flags;
             if (!e.handle.empty())
                 m_mlineStyles["#" + e.handle] = e.flags;
         } else if (e.type == "ACDSRECORD" && !e.hex.empty()) {
@@ -669,17 +679,10 @@ private:
         }
     }
 
-    static std::string Upper(std::string_view name)
-    {
-        std::string up(name);
-        for (char& c : up)
-            c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-        return up;
-    }
 
     LayerLook Layer(const std::string& name) const
     {
-        const auto found = m_layers.find(Upper(name));
+        const auto found = m_layers.find(UpperName(name));
         return found == m_layers.end() ? LayerLook{} : found->second;
     }
 
@@ -688,7 +691,7 @@ private:
     // without gaps (but the host's own thin, thick and wavy lines).
     bool Cut(const std::string& linetype) const
     {
-        const std::string up = Upper(linetype);
+        const std::string up = UpperName(linetype);
         if (up.empty() || up == "CONTINUOUS")
             return true;
         if (up == "THIN" || up == "THICK" || up == "WAVY")
@@ -708,7 +711,7 @@ private:
     {
         Shown shown;
         shown.layer = (look.layer.empty() || look.layer == "0") && in ? in->layer : look.layer;
-        const std::string up = Upper(look.linetype);
+        const std::string up = UpperName(look.linetype);
         if (up == "BYBLOCK")
             shown.linetype = in ? in->linetype : std::string();
         else if (up.empty() || up == "BYLAYER")
@@ -741,9 +744,9 @@ private:
             if (vertices.size() < 2)
                 return;
             const long flags = o.g71.value_or(0);
-            auto style = m_mlineStyles.find("#" + Upper(o.styleHandle));
+            auto style = m_mlineStyles.find("#" + UpperName(o.styleHandle));
             if (o.styleHandle.empty() || style == m_mlineStyles.end())
-                style = m_mlineStyles.find(Upper(o.block.empty() ? "STANDARD" : o.block));
+                style = m_mlineStyles.find(UpperName(o.block.empty() ? "STANDARD" : o.block));
             const long caps = style == m_mlineStyles.end() ? 0 : style->second;
             const bool closed = (flags & 2) || Distance(vertices.front(), vertices.back()) < kJoinTolerance;
             const bool capped = !(flags & (4 | 8)) && (caps & (16 | 64)) && (caps & (256 | 1024));
@@ -776,7 +779,7 @@ private:
             std::optional<std::vector<AcisPoint>> points;
             if (!o.acis.empty())
                 points = AcisTextPoints(o.acis);
-            else if (const auto data = m_binary.find(Upper(o.handle)); data != m_binary.end())
+            else if (const auto data = m_binary.find(UpperName(o.handle)); data != m_binary.end())
                 points = AcisBinaryPoints(data->second);
             curve.what = o.type == "REGION" ? L"область" : o.type == "3DSOLID" ? L"3D-тело" : o.type == "BODY" ? L"тело" : L"поверхность";
             if (!points) {
@@ -877,7 +880,7 @@ private:
         // on in the file (its styles, its binary data): told at its end.
         if (o.type == "MLINE" || o.Acis()) {
             if (o.Acis() && o.acis.empty() && !o.handle.empty())
-                m_binaryWanted.insert(Upper(o.handle));
+                m_binaryWanted.insert(UpperName(o.handle));
             m_pending.push_back({into, o});
             return;
         }
