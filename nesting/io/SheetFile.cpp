@@ -160,13 +160,15 @@ bool IsDxf(const fs::path& file)
 
 // What a sheet's file gives: the chains of the curves that are cut, its
 // texts, the macros standing in it (their curves are not read), and the
-// rings the curves cut make, named; of a DXF file besides, what is not cut
-// and what its reader left out, as the import of parts tells them.
+// curves cut with the names of their layers, to name the rings they make
+// while the file is open; of a DXF file besides, what is not cut and what
+// its reader left out, as the import of parts tells them.
 struct Drawn {
     std::vector<NContourPtr> contours;
     std::vector<std::wstring> texts;
     size_t macros = 0;
-    std::vector<dxfimport::FileCurve> rings;
+    std::vector<vlapi::IDrawingObjectPtr> curves;
+    std::function<std::wstring(const vlapi::IDrawingObjectPtr&)> layerOf;
     std::wstring leftOut;                         // "пропущено: ..." of the reader
     std::vector<dxfimport::FileCurve> notRead;    // the closed curves it left out
     std::wstring hidden;                          // curves on layers off or frozen, by layer and kind
@@ -182,19 +184,18 @@ void ReadObjects(const vlapi::IDrawingContainerPtr& container, const std::functi
 {
     if (!container)
         return;
-    std::vector<vlapi::IDrawingObjectPtr> curves;
     for (const vlapi::IDrawingObjectPtr& object : container->GetObjects({vlapi::vlAllObj})) {
         if (vlapi::ITextPtr text{object})
             drawn.texts.push_back(text->GetText());
         else if (object && object->IsGeometry() && cut(object))
-            curves.push_back(object);
+            drawn.curves.push_back(object);
         else if (vlapi::IMacroObjectPtr{object})
             ++drawn.macros;
     }
     std::vector<NSegmentPtr> segments;
-    vrnApi::ApproximateObjectsByLineSegments(curves, segments);
+    vrnApi::ApproximateObjectsByLineSegments(drawn.curves, segments);
     CreateContinuousContours(segments, drawn.contours);
-    drawn.rings = dxfimport::NamedRings(curves, layerOf);
+    drawn.layerOf = layerOf;
 }
 
 // The names of the layers of the active view, by number.
@@ -215,8 +216,8 @@ std::map<int, std::wstring> LayerNames()
 // What the converter could not read is not shown by it: it goes into our one
 // message, the reason of a file not read, or `leftOut` of one read in part.
 // Curves on layers off or frozen and curves in line styles other than the
-// main one are not cut, as in a part.
-std::wstring ReadDxf(const std::wstring& path, Drawn& drawn)
+// main one are not cut, as in a part. `then` runs while what was read is there.
+std::wstring ReadDxf(const std::wstring& path, Drawn& drawn, const std::function<void()>& then)
 {
     ConverterDXF converter;
     if (!converter.Init(true, true))
@@ -253,6 +254,7 @@ std::wstring ReadDxf(const std::wstring& path, Drawn& drawn)
     };
     ReadObjects(vlapi::IDrawingContainerPtr(view), [](const vlapi::IDrawingObjectPtr& obj) { return obj->GetLayer() == 0; },
                 layerOf, drawn);
+    then();
     return {};
 }
 
@@ -271,7 +273,7 @@ std::wstring OfSheet(std::wstring text)
     return text;
 }
 
-// The named ring of `rings` that `ring` follows (the boxes of the two
+// The ring of `rings` that `ring` follows (the boxes of the two
 // within the sag it was followed with); "контур у (x; y)" when none is.
 std::wstring RingName(const NPolygon& ring, const std::vector<dxfimport::FileCurve>& rings)
 {
@@ -417,9 +419,14 @@ std::wstring ReadOutline(const Drawn& drawn, SheetOfFile& sheet)
     // Each named with its kinds, layer and place.
     constexpr size_t kNamed = 5;
     std::vector<std::wstring> inside;
-    for (auto ring = rings.begin() + 1; ring != rings.end(); ++ring)
-        if (!SameRing(**ring, *outer))
-            inside.push_back(RingName(**ring, drawn.rings));
+    std::optional<std::vector<dxfimport::FileCurve>> named;
+    for (auto ring = rings.begin() + 1; ring != rings.end(); ++ring) {
+        if (SameRing(**ring, *outer))
+            continue;
+        if (!named)
+            named = dxfimport::NamedRings(drawn.curves, drawn.layerOf);
+        inside.push_back(RingName(**ring, *named));
+    }
     const std::wstring whose = label.found ? L"у отхода" : L"у листа";
     if (!inside.empty())
         return whose + L" есть вырезы (замкнутых контуров внутри контура листа: " + std::to_wstring(inside.size()) +
@@ -546,10 +553,16 @@ RemnantLabel ReadRemnantLabel(const std::wstring& text, const std::wstring& word
 std::wstring ReadSheet(const std::wstring& path, SheetOfFile& sheet)
 {
     Drawn drawn;
-    std::wstring failure;
+    std::wstring failure, why;
     const fs::path file = vrnApi::detail::PathOf(path);
     std::error_code ec;
     const FineSag sag;
+    // Read while the file's objects are there; none is held once it goes.
+    const auto outline = [&] {
+        why = ReadOutline(drawn, sheet);
+        drawn.curves.clear();
+        drawn.layerOf = nullptr;
+    };
     if (!IsDxf(file) || !fs::is_regular_file(file, ec)) {
         // A drawing's curves are all the sheet's, on whatever layer.
         const auto read = [&](const vlapi::IDrawingContainerPtr& container) {
@@ -559,14 +572,14 @@ std::wstring ReadSheet(const std::wstring& path, SheetOfFile& sheet)
                 return named != names.end() ? named->second : std::to_wstring(obj->GetLayer());
             };
             ReadObjects(container, [](const vlapi::IDrawingObjectPtr&) { return true; }, layerOf, drawn);
+            outline();
         };
         if (!vrnApi::ReadFileObjects(path, failure, read))
             return failure;
-    } else if (const std::wstring why = ReadDxf(path, drawn); !why.empty()) {
-        return vrnApi::LoadStr(IDS_ERR_OPEN_FILE) + L" " + path + L": " + why;
+    } else if (const std::wstring fault = ReadDxf(path, drawn, outline); !fault.empty()) {
+        return vrnApi::LoadStr(IDS_ERR_OPEN_FILE) + L" " + path + L": " + fault;
     }
     const std::wstring refused = L"Лист не загружен из файла " + path + L": ";
-    const std::wstring why = ReadOutline(drawn, sheet);
     // A sheet refused for what it lacks may lack what is not cut, or what
     // the converter left out; one taken is taken without them, and the user told.
     if (!why.empty())
