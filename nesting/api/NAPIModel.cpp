@@ -453,6 +453,15 @@ bool NAPIModel::ImportSheetFromFile(std::wstring path)
         if (sheet.looseLines > 0)
             kept += L"\nЛинии внутри контура листа не замкнуты и не доходят до него (" +
                     std::to_wstring(sheet.looseLines) + L"): они не вырезаются, лист загружен целым.";
+        if (!sheet.hidden.empty())
+            kept += L"\nКривые на выключенных или замороженных слоях не загружены: " + sheet.hidden +
+                    L": они не вырезаются, лист загружен целым.";
+        if (!sheet.hiddenLabels.empty())
+            kept += L"\nНадписи отходов на выключенных или замороженных слоях не читаются: " +
+                    uf::FirstNames(sheet.hiddenLabels, 5) + L".";
+        if (!sheet.otherStyles.empty())
+            kept += L"\nЗамкнутые кривые не основной (сплошной) линии не режутся: " + sheet.otherStyles +
+                    L": лист загружен целым.";
         if (!sheet.leftOut.empty())
             kept += L"\nПри чтении файла " + sheet.leftOut + L".";
         m.SetWidthSheet(sheet.width);

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -141,6 +142,11 @@ vlapi::IVarnelDocument2DPtr GetVarnel2DDocument(std::wstring path, bool& visible
 // read, are counted into `macros`.
 bool ReadFileDrawing(const std::wstring& path, std::vector<NContourPtr>& contours, std::vector<std::wstring>& texts,
                      std::wstring& failure, size_t* macros = nullptr);
+// Gives `read` the active drawing container of a drawing or fragment file
+// while the file is open (and the active document); false, with
+// OpenFailureText, when the host does not open the file.
+bool ReadFileObjects(const std::wstring& path, std::wstring& failure,
+                     const std::function<void(const vlapi::IDrawingContainerPtr&)>& read);
 // The same of the objects of a view or another container.
 void ReadDrawing(const vlapi::IDrawingContainerPtr& container, std::vector<NContourPtr>& contours,
                  std::vector<std::wstring>& texts, size_t* macros = nullptr);

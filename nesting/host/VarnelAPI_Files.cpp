@@ -129,6 +129,14 @@ vlapi::IVarnelDocument2DPtr GetVarnel2DDocument(std::wstring path, bool& visible
 bool ReadFileDrawing(const std::wstring& path, std::vector<NContourPtr>& contours, std::vector<std::wstring>& texts,
                      std::wstring& failure, size_t* macros)
 {
+    return ReadFileObjects(path, failure, [&](const vlapi::IDrawingContainerPtr& container) {
+        ReadDrawing(container, contours, texts, macros);
+    });
+}
+
+bool ReadFileObjects(const std::wstring& path, std::wstring& failure,
+                     const std::function<void(const vlapi::IDrawingContainerPtr&)>& read)
+{
     bool visible = false;
     vlapi::IVarnelDocument2DPtr doc = GetVarnel2DDocument(path, visible, false);
     if (!doc) {
@@ -136,7 +144,7 @@ bool ReadFileDrawing(const std::wstring& path, std::vector<NContourPtr>& contour
         return false;
     }
     ReadingScope reading(doc, visible);
-    ReadDrawing(GetActiveDrawingContainer(), contours, texts, macros);
+    read(GetActiveDrawingContainer());
     return true;
 }
 

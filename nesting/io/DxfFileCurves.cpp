@@ -1,4 +1,5 @@
 #include "io/DxfFileCurves.h"
+#include "io/AcisPoints.h"
 #include "io/DxfGroups.h"
 #include "io/DxfUnits.h"
 
@@ -14,8 +15,10 @@
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <system_error>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -145,6 +148,12 @@ struct Extent {
     }
 };
 
+// The layer an object stands on and the linetype it names (none: by layer).
+struct Look {
+    std::string layer, linetype;
+    bool operator<(const Look& other) const { return std::tie(layer, linetype) < std::tie(other.layer, other.linetype); }
+};
+
 // A closed curve, or open curves closing a ring together, in the
 // coordinates of its block (or of the model space).
 struct Local {
@@ -158,6 +167,8 @@ struct Local {
     bool invisible = false;
     bool fill = false;            // a hatch (FileCurve::fill)
     std::vector<NPoint> on = {};  // on the curve (FileCurve::on)
+    std::vector<Look> looks = {};  // of its curves (none: its layer's, by layer)
+    bool unplaced = false;         // FileCurve::unplaced
 };
 
 // At most kOnPoints of `points`, taken evenly along them.
@@ -189,6 +200,7 @@ struct Piece {
     bool paper = false;
     bool invisible = false;
     std::vector<NPoint> on = {};  // its ends and middle (a polyline's vertices and middles)
+    std::string linetype = {};
 };
 
 // A block copy: its block, and where it puts the block's coordinates.
@@ -197,6 +209,7 @@ struct Copy {
     Affine placed;
     bool paper = false;
     bool invisible = false;
+    Look look = {};
 };
 
 struct Space {
@@ -208,6 +221,7 @@ struct Space {
 // One object as its groups come: what tells where it stands.
 struct Object {
     std::string type, layer, block;
+    std::string handle, linetype;  // groups 5 and 6
     bool paper = false;
     long flags = 0;
     long viewport = 0;  // of a viewport (group 69): 1 is paper space's overall one
@@ -226,6 +240,22 @@ struct Object {
     bool unread = false;  // a point of groups 10 and 20, or 11 and 21, that is no number
     bool invisible = false;  // group 60: not drawn
     std::vector<double> bulges;  // of a light polyline's vertices (group 42), or a vertex's own
+    // Points of groups 12 and 22, 13 and 23, 14 and 24: a face's, a solid
+    // fill's third and fourth corners; a multiline's directions and miters;
+    // an image's second vector, its size, the corners of its clip.
+    std::vector<NPoint> g12, g13, g14;
+    std::optional<double> x12, x13, x14;
+    std::optional<long> g71, g280;
+    // A multiline's element offsets along each vertex's miter (the first
+    // of each element's parameters, group 41 after its count, group 74).
+    std::vector<std::vector<double>> offsets;
+    bool offsetNext = false;
+    std::string styleHandle;  // of a multiline (group 340)
+    // A helix's turns (group 41 of its own part, after the spline's).
+    bool helix = false;
+    std::optional<double> turns;
+    // An ACIS body's text (groups 1, and 3 going on with a line).
+    std::string acis;
     // A hatch's boundary as its groups come (from its first path, group
     // 92, on): whether the path is a polyline (bit 2), and the edge being
     // read (group 72: 1 a line, 2 an arc, 3 an elliptic arc, 4 a spline),
@@ -242,6 +272,52 @@ struct Object {
     std::vector<NPoint> outline;  // points of a hatch's boundary that lie on it
 
     bool Hatch() const { return type == "HATCH" || type == "MPOLYGON"; }
+    // A body given by ACIS data.
+    bool Acis() const { return type == "REGION" || type == "3DSOLID" || type == "BODY" || type.ends_with("SURFACE"); }
+
+    // The groups of the kinds the converter does not read that tell their
+    // shape: true when `code` was one of them.
+    bool Unread(int code, std::string_view value)
+    {
+        if (code == 5 && handle.empty()) {
+            handle = value;
+        } else if (code == 6) {
+            linetype = value;
+        } else if ((code == 1 || code == 3) && Acis()) {
+            constexpr size_t kMostAcis = size_t{64} << 20;
+            if (acis.size() + value.size() < kMostAcis)
+                acis += (code == 1 && !acis.empty() ? "\n" : "") + std::string(value);
+        } else if (code == 100 && type == "HELIX") {
+            helix = helix || value == "AcDbHelix";
+        } else if (helix && (code == 10 || code == 20 || code == 11 || code == 21 || code == 40)) {
+            // The axis, the start point and the radius of a helix: its spline draws it.
+        } else if (helix && code == 41) {
+            turns = Decimal(value);
+        } else if ((code == 12 || code == 13 || code == 14) && !seeds) {
+            (code == 12 ? x12 : code == 13 ? x13 : x14) = Decimal(value);
+        } else if ((code == 22 || code == 23 || code == 24) && !seeds) {
+            std::optional<double>& x = code == 22 ? x12 : code == 23 ? x13 : x14;
+            const std::optional<double> y = Decimal(value);
+            if (x && y)
+                (code == 22 ? g12 : code == 23 ? g13 : g14).push_back({*x, *y});
+            x.reset();
+        } else if (code == 280) {
+            g280 = std::strtol(std::string(value).c_str(), nullptr, 10);
+        } else if (type == "MLINE" && code == 74) {
+            offsetNext = true;
+            if (std::strtol(std::string(value).c_str(), nullptr, 10) <= 0 && !offsets.empty())
+                offsets.back().push_back(0.0), offsetNext = false;
+        } else if (type == "MLINE" && code == 41 && offsetNext) {
+            if (!offsets.empty())
+                offsets.back().push_back(Decimal(value).value_or(0.0));
+            offsetNext = false;
+        } else if (type == "MLINE" && code == 340) {
+            styleHandle = value;
+        } else {
+            return false;
+        }
+        return true;
+    }
 
     // The points an arc or an elliptic arc of the boundary has on it: its
     // ends and middle. Clockwise edges give their angles as complements
@@ -310,6 +386,10 @@ struct Object {
 
     void Take(int code, std::string_view value)
     {
+        if (code == 71)
+            g71 = std::strtol(std::string(value).c_str(), nullptr, 10);
+        if (Unread(code, value))
+            return;
         if (Hatch() && !seeds && (code == 92 || code == 75 || code == 72 || code == 40 || code == 50 || code == 51 || code == 73))
             BoundaryGroup(code, value);
         switch (code) {
@@ -352,6 +432,8 @@ struct Object {
                 const std::optional<double> y = Decimal(value);
                 if (x11 && y) {
                     others.push_back({*x11, *y});
+                    if (type == "MLINE")
+                        offsets.emplace_back();
                     if (Hatch())
                         BoundaryPoint(others.back(), false);
                 } else
@@ -362,13 +444,13 @@ struct Object {
         case 40:
             if (!g40)
                 g40 = Decimal(value);
-            if (type == "SPLINE")
+            if (type == "SPLINE" || type == "HELIX")
                 knots.push_back(Decimal(value).value_or(NAN));
             break;
         case 41:
             if (!g41)
                 g41 = Decimal(value);
-            if (type == "SPLINE")
+            if (type == "SPLINE" || type == "HELIX")
                 weights.push_back(Decimal(value).value_or(NAN));
             break;
         case 71: degree = std::strtol(std::string(value).c_str(), nullptr, 10); break;
@@ -499,6 +581,54 @@ std::vector<NPoint> PolylineOn(const Object& o, const Plane& plane, bool closed)
     return Evenly(std::move(on));
 }
 
+// A name in capitals, as DXF compares layer, linetype and style names and handles.
+std::string UpperName(std::string_view name)
+{
+    std::string up(name);
+    for (char& c : up)
+        c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    return up;
+}
+
+// A layer: off or frozen, its linetype (none: continuous).
+struct LayerLook {
+    bool hidden = false, frozen = false;
+    std::string linetype;
+};
+
+// A table entry, a multiline style or a record of binary ACIS data, as its groups come.
+struct Entry {
+    std::string type, name, handle, linetype, id;
+    long flags = 0;
+    bool off = false, gaps = false;  // a layer's colour below 0; a linetype's dash below 0
+    bool idNext = false, data = false;
+    std::string hex;
+
+    void Take(int code, std::string_view value, const std::set<std::string>& wanted)
+    {
+        if (code == 2 && type == "ACDSRECORD") {
+            idNext = value == "AcDbDs::ID";
+            data = data || value == "ASM_Data";
+        } else if (code == 320 && idNext) {
+            id = UpperName(value), idNext = false;
+        } else if (code == 310 && data && wanted.count(id)) {
+            hex += value;
+        } else if (code == 2) {
+            name = value;
+        } else if (code == 5) {
+            handle = UpperName(value);
+        } else if (code == 6) {
+            linetype = value;
+        } else if (code == 62) {
+            off = std::strtol(std::string(value).c_str(), nullptr, 10) < 0;
+        } else if (code == 70) {
+            flags = std::strtol(std::string(value).c_str(), nullptr, 10);
+        } else if (code == 49) {
+            gaps = gaps || Decimal(value).value_or(0.0) < 0.0;
+        }
+    }
+};
+
 class Reader {
 public:
     bool Read(const fs::path& file)
@@ -515,10 +645,16 @@ public:
                     m_into = &m_blocks[m_block.name];
                 }
                 Finish(value == "VERTEX" || value == "SEQEND");
+                FinishEntry();
+                if ((m_section == "TABLES" && (value == "LAYER" || value == "LTYPE")) ||
+                    (m_section == "OBJECTS" && value == "MLINESTYLE") || (m_section == "ACDSDATA" && value == "ACDSRECORD"))
+                    m_entry.emplace().type = value;
                 blockHeader = value == "BLOCK";
                 if (value == "SECTION" || value == "ENDSEC" || value == "BLOCK" || value == "ENDBLK") {
                     if (value == "SECTION" || value == "ENDSEC")
                         sectionName = value == "SECTION";
+                    if (value == "ENDSEC")
+                        m_section.clear();
                     m_into = nullptr;
                     m_block = BlockHeader{};
                 } else if (m_into) {
@@ -528,7 +664,10 @@ public:
             }
             if (code == 2 && sectionName) {
                 sectionName = false;
+                m_section = value;
                 m_into = value == "ENTITIES" ? &m_model : nullptr;
+            } else if (m_entry) {
+                m_entry->Take(code, value, m_binaryWanted);
             } else if (blockHeader) {
                 if (code == 2)
                     m_block.name = value;
@@ -543,7 +682,11 @@ public:
         if (read == GroupsRead::Unreadable)
             return false;
         Finish(false);
+        FinishEntry();
         m_scale.a = m_scale.d = MillimetresIn(m_units.Code());
+        for (auto& [space, object] : m_pending)
+            FilePending(*space, object);
+        m_pending.clear();
         Chain(m_model);
         for (auto& [name, space] : m_blocks)
             Chain(space);
@@ -565,6 +708,157 @@ private:
         bool external = false;
     };
 
+    void FinishEntry()
+    {
+        if (!m_entry)
+            return;
+        const Entry e = std::move(*m_entry);
+        m_entry.reset();
+        if (e.type == "LAYER") {
+            const std::string linetype = UpperName(e.linetype);
+            m_layers[UpperName(e.name)] = {e.off || (e.flags & 1), (e.flags & 1) != 0,
+                                       linetype == "BYLAYER" || linetype == "BYBLOCK" ? std::string() : e.linetype};
+        } else if (e.type == "LTYPE") {
+            m_gaps[UpperName(e.name)] = e.gaps;
+        } else if (e.type == "MLINESTYLE") {
+            m_mlineStyles[UpperName(e.name)] = e.flags;
+            if (!e.handle.empty())
+                m_mlineStyles["#" + e.handle] = e.flags;
+        } else if (e.type == "ACDSRECORD" && !e.hex.empty()) {
+            std::string bytes;
+            bytes.reserve(e.hex.size() / 2);
+            const auto nibble = [](char c) {
+                return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+            };
+            for (size_t i = 0; i + 1 < e.hex.size(); i += 2) {
+                const int high = nibble(e.hex[i]), low = nibble(e.hex[i + 1]);
+                if (high < 0 || low < 0)
+                    break;
+                bytes += static_cast<char>(high * 16 + low);
+            }
+            m_binary[e.id] = std::move(bytes);
+        }
+    }
+
+
+    LayerLook Layer(const std::string& name) const
+    {
+        const auto found = m_layers.find(UpperName(name));
+        return found == m_layers.end() ? LayerLook{} : found->second;
+    }
+
+    // Whether a linetype draws the main (solid) line, the one that is cut,
+    // as the converter takes it: continuous, or one the file defines
+    // without gaps (but the host's own thin, thick and wavy lines).
+    bool Cut(const std::string& linetype) const
+    {
+        const std::string up = UpperName(linetype);
+        if (up.empty() || up == "CONTINUOUS")
+            return true;
+        if (up == "THIN" || up == "THICK" || up == "WAVY")
+            return false;
+        const auto found = m_gaps.find(up);
+        return found != m_gaps.end() && !found->second;
+    }
+
+    // How an object shows: the layer that decides (a block's objects on
+    // layer 0 take their copy's), its linetype (by layer or by block
+    // resolved), and whether a frozen layer hides its copy whole.
+    struct Shown {
+        std::string layer, linetype;
+        bool frozen = false;
+    };
+    Shown Resolve(const Look& look, const Shown* in) const
+    {
+        Shown shown;
+        shown.layer = (look.layer.empty() || look.layer == "0") && in ? in->layer : look.layer;
+        const std::string up = UpperName(look.linetype);
+        if (up == "BYBLOCK")
+            shown.linetype = in ? in->linetype : std::string();
+        else if (up.empty() || up == "BYLAYER")
+            shown.linetype = Layer(shown.layer).linetype;
+        else
+            shown.linetype = look.linetype;
+        shown.frozen = (in && in->frozen) || Layer(shown.layer).frozen;
+        return shown;
+    }
+
+    // A multiline or an ACIS body, once the file has been read whole.
+    void FilePending(Space& into, const Object& o)
+    {
+        Local curve{{}, o.layer, {}, {}};
+        curve.paper = o.paper;
+        curve.invisible = o.invisible;
+        curve.looks = {{o.layer, o.linetype}};
+        const auto add = [&](const NPoint& p) {
+            curve.extent.points.push_back(p);
+            curve.on.push_back(p);
+        };
+        if (o.type == "MLINE") {
+            // Its elements run along its vertices (group 11), each its offset
+            // along the vertex's miter (13) away. Closed (group 71, bit 2;
+            // or its ends met), or capped at both ends by its style (square
+            // or round caps, bits 16 or 64 and 256 or 1024) where the
+            // multiline does not leave them off (bits 4, 8): a closed shape.
+            const std::vector<NPoint>& vertices = o.others;
+            if (vertices.size() < 2)
+                return;
+            const long flags = o.g71.value_or(0);
+            auto style = m_mlineStyles.find("#" + UpperName(o.styleHandle));
+            if (o.styleHandle.empty() || style == m_mlineStyles.end())
+                style = m_mlineStyles.find(UpperName(o.block.empty() ? "STANDARD" : o.block));
+            const long caps = style == m_mlineStyles.end() ? 0 : style->second;
+            const bool closed = (flags & 2) || Distance(vertices.front(), vertices.back()) < kJoinTolerance;
+            const bool capped = !(flags & (4 | 8)) && (caps & (16 | 64)) && (caps & (256 | 1024));
+            if (!closed && !capped)
+                return;
+            // Each element's points in turn, and the middles of its edges.
+            size_t elements = 0;
+            for (const std::vector<double>& offsets : o.offsets)
+                elements = std::max(elements, offsets.size());
+            const auto at = [&](size_t k, size_t e) {
+                const NPoint miter = k < o.g13.size() ? o.g13[k] : NPoint{};
+                const double off = k < o.offsets.size() && e < o.offsets[k].size() ? o.offsets[k][e] : 0.0;
+                return NPoint{vertices[k].x + miter.x * off, vertices[k].y + miter.y * off};
+            };
+            for (size_t e = 0; e < std::max<size_t>(elements, 1); ++e) {
+                for (size_t k = 0; k < vertices.size(); ++k) {
+                    const NPoint p = at(k, e);
+                    add(p);
+                    if (k + 1 < vertices.size() || closed) {
+                        const NPoint q = at((k + 1) % vertices.size(), e);
+                        add({(p.x + q.x) / 2, (p.y + q.y) / 2});
+                    }
+                }
+            }
+            curve.what = L"мультилиния";
+            curve.at = o.first.value_or(vertices.front());
+        } else {
+            // A body by the points of its ACIS data: as text in the object,
+            // or binary in the file's ACDSDATA.
+            std::optional<std::vector<AcisPoint>> points;
+            if (!o.acis.empty())
+                points = AcisTextPoints(o.acis);
+            else if (const auto data = m_binary.find(UpperName(o.handle)); data != m_binary.end())
+                points = AcisBinaryPoints(data->second);
+            curve.what = o.type == "REGION" ? L"область" : o.type == "3DSOLID" ? L"3D-тело" : o.type == "BODY" ? L"тело" : L"поверхность";
+            if (!points) {
+                curve.unplaced = true;
+                curve.sized = false;
+                curve.extent.points = {NPoint{}};
+            } else {
+                for (const AcisPoint& p : *points)
+                    add({p.x, p.y});
+                curve.at = curve.on.front();
+            }
+        }
+        curve.on = Evenly(std::move(curve.on));
+        if (curve.extent.Empty())
+            return;
+        curve.extent.Hull();
+        into.curves.push_back(std::move(curve));
+    }
+
 
     // Files the object just read; a polyline takes the vertices that follow
     // it (`more` when a vertex or the end of its sequence follows).
@@ -573,8 +867,9 @@ private:
         std::optional<Object> object = std::move(m_object);
         m_object.reset();
         if (object && object->type == "VERTEX" && m_polyline) {
-            // The control frame of a polyline smoothed into a spline is not drawn.
-            if (!(object->flags & 16)) {
+            // The control frame of a polyline smoothed into a spline is not
+            // drawn; a polyface's face records stand at no point.
+            if (!(object->flags & 16) && !((object->flags & 128) && !(object->flags & 64))) {
                 m_polyline->points.insert(m_polyline->points.end(), object->points.begin(), object->points.end());
                 m_polyline->bulges.resize(m_polyline->points.size(), object->g42.value_or(0.0));
             }
@@ -640,7 +935,15 @@ private:
                 placed = plane.Map().After(placed);
             else if (flipped)
                 placed = Affine{-1, 0, 0, 1, 0, 0}.After(placed);
-            into->copies.push_back({o.block, placed, o.paper, o.invisible});
+            into->copies.push_back({o.block, placed, o.paper, o.invisible, {o.layer, o.linetype}});
+            return;
+        }
+        // A multiline's caps and an ACIS body's data may be given further
+        // on in the file (its styles, its binary data): told at its end.
+        if (o.type == "MLINE" || o.Acis()) {
+            if (o.Acis() && o.acis.empty() && !o.handle.empty())
+                m_binaryWanted.insert(UpperName(o.handle));
+            m_pending.push_back({into, o});
             return;
         }
         if (Open(o, plane))
@@ -648,15 +951,88 @@ private:
         Local curve{{}, o.layer, {}, {}};
         curve.paper = o.paper;
         curve.invisible = o.invisible;
+        curve.looks = {{o.layer, o.linetype}};
         const auto add = [&](const NPoint& p) { curve.extent.points.push_back(p); };
         // Ends that meet close a curve; with a point that is no number, where
         // its ends stand is not known, and it may be closed.
         const auto ends = [&](const std::vector<NPoint>& p) {
             return p.size() > 2 && (o.unread || Distance(p.front(), p.back()) < kJoinTolerance);
         };
-        if (o.type == "LWPOLYLINE" || o.type == "POLYLINE") {
-            // A 3D polyline is taken by its plan; meshes are no curves.
-            if ((o.type == "POLYLINE" && (o.flags & (16 | 64))) || !((o.flags & 1) || ends(o.points)))
+        if (o.type == "MESH" || (o.type == "POLYLINE" && (o.flags & (16 | 64)))) {
+            // A mesh (a polyline's too) by the plan of its vertices, its faces' corners.
+            if (o.points.size() < 3)
+                return;
+            curve.what = o.type == "MESH" ? L"сеть" : L"полилиния";
+            for (const NPoint& p : o.points)
+                add(p);
+            curve.at = o.points.front();
+            curve.on = Evenly(o.points);
+        } else if (o.type == "SOLID" || o.type == "TRACE" || o.type == "3DFACE") {
+            // Three or four corners: a face's in plan, a solid fill's and a
+            // trace's in their plane, their last two crossed (a fill, not cut).
+            std::vector<NPoint> corners;
+            for (const std::vector<NPoint>* given : {&o.points, &o.others, &o.g12, &o.g13})
+                if (!given->empty())
+                    corners.push_back(o.type == "3DFACE" ? given->front() : mirror(given->front()));
+            if (corners.size() < 3)
+                return;
+            if (corners.size() == 4 && o.type != "3DFACE")
+                std::swap(corners[2], corners[3]);
+            curve.what = o.type == "3DFACE" ? L"3D-грань" : o.type == "SOLID" ? L"фигура" : L"полоса";
+            curve.fill = o.type != "3DFACE";
+            for (const NPoint& p : corners)
+                add(p);
+            curve.at = corners.front();
+            curve.on = corners;
+        } else if (o.type == "HELIX") {
+            // Of a turn or more, a helix runs round its axis in plan: a closed shape.
+            const std::vector<NPoint> followed = SplinePoints(o);
+            const std::vector<NPoint>& drawn = followed.empty() ? o.points : followed;
+            if (!(o.turns.value_or(0.0) >= 1.0 - 1e-9) || drawn.size() < 3)
+                return;
+            curve.what = L"спираль";
+            for (const NPoint& p : drawn)
+                add(p);
+            curve.at = drawn.front();
+            curve.on = Evenly(drawn);
+        } else if (o.type == "IMAGE" || o.type == "WIPEOUT" || o.type == "OLE2FRAME") {
+            // A frame: of an image (a wipeout's is a fill) from its corner
+            // (group 10), a pixel's steps along its sides (11, 12) and its
+            // size in pixels (13), clipped to the corners of its clip (14,
+            // in pixels from the middle of its top left one); of an OLE
+            // object, by its top left and bottom right corners (10, 11).
+            std::vector<NPoint> corners;
+            if (o.type == "OLE2FRAME") {
+                if (o.points.empty() || o.others.empty())
+                    return;
+                const NPoint a = o.points.front(), b = o.others.front();
+                corners = {a, {b.x, a.y}, b, {a.x, b.y}};
+            } else {
+                if (o.points.empty() || o.others.empty() || o.g12.empty() || o.g13.empty())
+                    return;
+                const NPoint p = o.points.front(), u = o.others.front(), v = o.g12.front(), size = o.g13.front();
+                std::vector<NPoint> clip = o.g14;
+                if ((o.type == "IMAGE" && o.g280.value_or(0) == 0) || clip.size() < 2)
+                    clip = {{-0.5, -0.5}, {size.x - 0.5, size.y - 0.5}};
+                if (clip.size() == 2)
+                    clip = {clip[0], {clip[1].x, clip[0].y}, clip[1], {clip[0].x, clip[1].y}};
+                for (const NPoint& c : clip)
+                    corners.push_back({p.x + u.x * (c.x + 0.5) + v.x * (size.y - c.y - 0.5),
+                                       p.y + u.y * (c.x + 0.5) + v.y * (size.y - c.y - 0.5)});
+            }
+            curve.what = o.type == "IMAGE" ? L"изображение" : o.type == "WIPEOUT" ? L"маскировка" : L"OLE-объект";
+            curve.fill = o.type == "WIPEOUT";
+            for (size_t k = 0; k < corners.size(); ++k) {
+                add(corners[k]);
+                curve.on.push_back(corners[k]);
+                const NPoint& next = corners[(k + 1) % corners.size()];
+                curve.on.push_back({(corners[k].x + next.x) / 2, (corners[k].y + next.y) / 2});
+            }
+            curve.at = o.type == "OLE2FRAME" ? corners.front() : o.points.front();
+            curve.on = Evenly(std::move(curve.on));
+        } else if (o.type == "LWPOLYLINE" || o.type == "POLYLINE") {
+            // A 3D polyline is taken by its plan.
+            if (!((o.flags & 1) || ends(o.points)))
                 return;
             curve.what = L"полилиния";
             for (const NPoint& p : o.points)
@@ -756,7 +1132,7 @@ private:
     bool Open(const Object& o, const Plane& plane)
     {
         const auto mirror = [&](NPoint p) { return plane.Plan(p); };
-        Piece piece{nullptr, o.layer, {}, {}, {}, o.paper, o.invisible, {}};
+        Piece piece{nullptr, o.layer, {}, {}, {}, o.paper, o.invisible, {}, o.linetype};
         const auto add = [&](const NPoint& p) { piece.extent.points.push_back(p); };
         if (o.type == "LINE") {
             if (o.points.empty() || o.others.empty() || o.unread)
@@ -825,9 +1201,11 @@ private:
             std::map<const wchar_t*, size_t> kinds;
             Local ring{{}, space.pieces[static_cast<size_t>(segments.front()->m_ref)].layer, segments.front()->p1, {}};
             ring.several = true;
+            std::set<Look> looks;
             for (const NSegmentPtr& segment : segments) {
                 const Piece& piece = space.pieces[static_cast<size_t>(segment->m_ref)];
                 ++kinds[piece.kind];
+                looks.insert({piece.layer, piece.linetype});
                 ring.extent.Add(piece.extent);
                 ring.paper = ring.paper || piece.paper;
                 ring.invisible = ring.invisible || piece.invisible;
@@ -842,6 +1220,7 @@ private:
             }
             ring.on = Evenly(std::move(ring.on));
             ring.extent.Hull();
+            ring.looks.assign(looks.begin(), looks.end());
             space.curves.push_back(std::move(ring));
         }
         space.pieces.clear();
@@ -849,9 +1228,10 @@ private:
 
     // `path`: the blocks the copy being placed stands in (none in the model
     // space); `paper`: the copy stands in paper space.
+    // `in`: how the copy being placed shows (none in the model space).
     void Place(const Space& space, const Affine& placed, const std::wstring& block, bool paper, bool invisible,
                std::vector<const std::string*>& path, size_t& visits, const std::function<bool(const FileCurve&)>& keep,
-               std::vector<FileCurve>& out) const
+               std::vector<FileCurve>& out, const Shown* in = nullptr) const
     {
         for (const Local& curve : space.curves) {
             if (!path.empty() && ++visits > kMaxVisits)
@@ -862,6 +1242,12 @@ private:
             placedCurve.paper = paper || curve.paper;
             placedCurve.invisible = invisible || curve.invisible;
             placedCurve.fill = curve.fill;
+            placedCurve.unplaced = curve.unplaced;
+            for (const Look& look : curve.looks.empty() ? std::vector<Look>{{curve.layer, {}}} : curve.looks) {
+                const Shown shown = Resolve(look, in);
+                placedCurve.hidden = placedCurve.hidden || shown.frozen || Layer(shown.layer).hidden;
+                placedCurve.uncut = placedCurve.uncut || !Cut(shown.linetype);
+            }
             for (const NPoint& p : curve.on)
                 placedCurve.on.push_back(placed.Apply(p));
             if (!curve.extent.Box(placed, placedCurve.x1, placedCurve.y1, placedCurve.x2, placedCurve.y2))
@@ -876,8 +1262,8 @@ private:
                 continue;
             placedCurve.named = curve.what + L" на слое «" + NameText(curve.layer) + L"»" +
                                 (block.empty() ? L"" : L" в блоке «" + block + L"»") +
-                                (placedCurve.paper ? L" в пространстве листа" : L"") + L" у " +
-                                PointText(placed.Apply(curve.at));
+                                (placedCurve.paper ? L" в пространстве листа" : L"") +
+                                (curve.unplaced ? L"" : L" у " + PointText(placed.Apply(curve.at)));
             out.push_back(std::move(placedCurve));
         }
         if (path.size() >= kMaxDepth)
@@ -889,8 +1275,9 @@ private:
                 std::any_of(path.begin(), path.end(), [&](const std::string* b) { return *b == copy.block; }))
                 continue;
             path.push_back(&found->first);
+            const Shown shown = Resolve(copy.look, in);
             Place(found->second, placed.After(copy.placed), NameText(copy.block), paper || copy.paper,
-                  invisible || copy.invisible, path, visits, keep, out);
+                  invisible || copy.invisible, path, visits, keep, out, &shown);
             path.pop_back();
         }
     }
@@ -905,6 +1292,14 @@ private:
     std::map<std::string, BlockHeader> m_headers;
     BlockHeader m_block;  // the header being read
     Space* m_into = nullptr;  // of the section or block being read
+    std::string m_section;    // the name of the section being read
+    std::optional<Entry> m_entry;
+    std::map<std::string, LayerLook> m_layers;  // by name in capitals
+    std::map<std::string, bool> m_gaps;         // linetypes by name in capitals: have gaps
+    std::map<std::string, long> m_mlineStyles;  // flags by name in capitals, and by "#" and handle
+    std::set<std::string> m_binaryWanted;       // handles of bodies whose ACIS data is binary
+    std::map<std::string, std::string> m_binary;  // that data by handle
+    std::vector<std::pair<Space*, Object>> m_pending;  // multilines and bodies, told at the end
     HeaderUnits m_units;
     std::optional<Object> m_object;
     std::optional<Object> m_polyline;  // waiting for its vertices

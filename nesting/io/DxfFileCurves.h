@@ -34,8 +34,16 @@ struct FileCurve {
     // not cut, as a curve on a hidden layer is not.
     bool invisible = false;
     // A hatch, by its boundary: a fill, never cut, so never a hole the
-    // part would lack (though it may be all that draws a lost outline).
+    // part would lack (though it may be all that draws a lost outline). So
+    // are a solid fill (SOLID), a trace and a wipeout.
     bool fill = false;
+    // On a layer off or frozen (or in a block copy on a frozen one), or in
+    // a linetype with gaps: not drawn, or not cut.
+    bool hidden = false;
+    bool uncut = false;
+    // Where it stands is not known: an ACIS body (a region, a solid) whose
+    // data could not be read. Its box is a point, and says nothing.
+    bool unplaced = false;
     // The curve followed within the configured sag, where the drawing holds
     // it (a curve on a hidden layer): what it encloses is then told exactly,
     // not by its box alone. Empty for a curve known only from the file.
@@ -52,8 +60,12 @@ struct FileCurve {
 inline constexpr size_t kOnPoints = 64;
 
 // The closed curves (polylines, 3D ones by their plan, circles, arcs and
-// ellipses of a whole turn, splines, hatches by their boundary), and the rings open lines, arcs and
-// polylines close end to end, of the file's model space and paper space and
+// ellipses of a whole turn, splines, hatches by their boundary), the closed
+// shapes of the kinds the converter does not read (multilines closed or
+// capped at both ends, regions, 3D solids, bodies and surfaces by the points
+// of their ACIS data, faces and meshes by their plan, helices of a turn or
+// more, solid fills, traces, wipeouts, images and OLE frames), and the rings
+// open lines, arcs and polylines close end to end, of the file's model space and paper space and
 // of the blocks they insert (an array's first copy; external references
 // and blocks deeper than the converter reads too), in the file's order, for
 // which `keep` holds (asked of the box: the name is made for those kept,

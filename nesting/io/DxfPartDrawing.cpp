@@ -782,7 +782,7 @@ std::wstring LostOutline(const vlapi::IVarnelDocument2DPtr& doc, const vlapi::IV
     // holds every curve to cut and is none of those the drawing has (uncut,
     // in other line styles, or hidden), each of which answers for one ring
     // of its box.
-    std::vector<FileCurve> around = ClosedFileCurves(*file, encloses);
+    std::vector<FileCurve> around = ClosedFileCurves(*file, [&](const FileCurve& c) { return !c.unplaced && encloses(c); });
     // Paper space has coordinates of its own: a ring there is taken for the
     // part's outline only where the two may be one drawing: not a sheet's
     // frame about a view of the model, nor around curves to cut that make
@@ -921,13 +921,14 @@ std::vector<FileCurve> CurvesNotRead(const vlapi::IVarnelDocument2DPtr& doc, con
 {
     const HeldCurves held(doc, view);
     return ClosedFileCurves(file, [&](const FileCurve& c) {
-        // Paper space has coordinates of its own; what is made invisible is
-        // not drawn, so not cut, nor is a fill (a section's hatching); a
-        // ring within a point's box is a point.
-        if (c.paper || c.invisible || c.fill || c.on.empty() ||
+        // Paper space has coordinates of its own; what is made invisible,
+        // or stands on a layer off or frozen, is not drawn, so not cut, nor
+        // is what is drawn in a linetype with gaps, nor a fill (a section's
+        // hatching); a ring within a point's box is a point.
+        if (c.paper || c.invisible || c.hidden || c.uncut || c.fill || (c.on.empty() && !c.unplaced) ||
             (c.sized && c.x2 - c.x1 < vrnApi::kPointRing && c.y2 - c.y1 < vrnApi::kPointRing))
             return false;
-        // One of no known size cannot have been read.
+        // One of no known size, or place, cannot have been read.
         return !c.sized || !std::all_of(c.on.begin(), c.on.end(), [&](const NPoint& p) { return held.Holds(p); });
     });
 }
@@ -951,18 +952,34 @@ std::wstring LostHoles(const vlapi::IViewPtr& view, const std::vector<FileCurve>
                                         [&](const FileCurve& a, const FileCurve& b) { return size(a) < size(b); });
     if (outer == rings.end() || outer->ring.size() < 3)
         return {};
-    std::vector<std::wstring> lost;
+    std::vector<std::wstring> lost, unplaced;
     for (const FileCurve& c : notRead) {
-        if (std::any_of(c.on.begin(), c.on.end(),
-                        [&](const NPoint& p) { return CheckPoligonContainPoint(outer->ring, p, false); }))
+        if (c.unplaced)
+            unplaced.push_back(c.named);
+        else if (std::any_of(c.on.begin(), c.on.end(),
+                             [&](const NPoint& p) { return CheckPoligonContainPoint(outer->ring, p, false); }))
             lost.push_back(c.named);
     }
+    constexpr size_t kNamed = 5;
+    // Where a body stands that its ACIS data does not tell may be inside.
+    if (lost.empty() && !unplaced.empty())
+        return L"не прочитано, где лежит объект, который может быть вырезом детали, а без него деталь не записывается: " +
+               uf::FirstNames(unplaced, kNamed);
     if (lost.empty())
         return {};
-    constexpr size_t kNamed = 5;
     std::wstring text = lost.size() == 1 ? L"внутри внешнего контура детали не импортирована кривая, а без неё деталь не записывается: "
                                          : L"внутри внешнего контура детали не импортированы кривые, а без них деталь не записывается: ";
     return text + uf::FirstNames(lost, kNamed);
+}
+
+std::vector<FileCurve> NamedRings(const std::vector<vlapi::IDrawingObjectPtr>& curves,
+                                  const std::function<std::wstring(const vlapi::IDrawingObjectPtr&)>& layerOf)
+{
+    std::vector<FileCurve> rings = ChainedRings(curves, layerOf);
+    for (const vlapi::IDrawingObjectPtr& obj : curves)
+        if (std::optional<FileCurve> ring = ClosedCurve(obj, layerOf(obj)))
+            rings.push_back(std::move(*ring));
+    return rings;
 }
 
 std::wstring ClosedCurvesNotCut(const vlapi::IViewPtr& view, const FileLayers* fileLayers)

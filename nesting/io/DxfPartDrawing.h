@@ -86,6 +86,14 @@ std::vector<FileCurve> CurvesNotRead(const vlapi::IVarnelDocument2DPtr& doc, con
 // many more) with their layers and places; empty when none does.
 std::wstring LostHoles(const vlapi::IViewPtr& view, const std::vector<FileCurve>& notRead);
 
+// The rings the curves of `curves` make: closed curves, and open ones
+// chained end to end, each named by its kinds, its layers (as `layerOf`
+// gives them) and its place ("окружность на слое «0» у (50; 50)", "4
+// отрезка на слое «F» (контур у (0; 0))"), with its box and its course.
+// `curves` stand in the active document.
+std::vector<FileCurve> NamedRings(const std::vector<vlapi::IDrawingObjectPtr>& curves,
+                                  const std::function<std::wstring(const vlapi::IDrawingObjectPtr&)>& layerOf);
+
 // The closed curves of `view` in line styles other than the outline's (on
 // the layers SortOntoLayers gives them), which are not cut, by layer (that
 // `fileLayers` gives them) and kind; empty when there are none.

@@ -7,6 +7,8 @@
 #include "io/DxfImport.h"
 #include "io/DxfPartDrawing.h"
 #include "io/ImportFiles.h"
+#include "io/OutlineJoints.h"
+#include "host/HostAccess.h"
 #include "model/NestingSetting.h"
 #include "geometry/RingArea.h"
 #include "geometry/UtilityFunctions.h"
@@ -23,6 +25,10 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr double kJoin = 0.01;  // mm: a chain whose ends are this near is closed
+
+// What of a sheet's DXF file is not cut, as the import of parts names it.
+constexpr wchar_t kHiddenCurves[] = L"кривые на выключенных или замороженных слоях не загружены: ";
+constexpr wchar_t kOtherStyles[] = L"замкнутые кривые не основной (сплошной) линии не режутся: ";
 
 // The file's curves are followed within this of their course (mm), not with
 // the sag the nesting follows parts with: an edge bowed by a millimetre or
@@ -152,12 +158,66 @@ bool IsDxf(const fs::path& file)
     return extension == L".dxf";
 }
 
+// What a sheet's file gives: the chains of the curves that are cut, its
+// texts, the macros standing in it (their curves are not read), and the
+// curves cut with the names of their layers, to name the rings they make
+// while the file is open; of a DXF file besides, what is not cut and what
+// its reader left out, as the import of parts tells them.
+struct Drawn {
+    std::vector<NContourPtr> contours;
+    std::vector<std::wstring> texts;
+    size_t macros = 0;
+    std::vector<vlapi::IDrawingObjectPtr> curves;
+    std::function<std::wstring(const vlapi::IDrawingObjectPtr&)> layerOf;
+    std::wstring leftOut;                         // "пропущено: ..." of the reader
+    std::vector<dxfimport::FileCurve> notRead;    // the closed curves it left out
+    std::wstring hidden;                          // curves on layers off or frozen, by layer and kind
+    std::vector<std::wstring> hiddenLabels;       // remnants' labels there, with their layers
+    std::wstring otherStyles;                     // closed curves in line styles other than the main one
+    std::wstring lost;                            // the outline is one not cut or left out: why
+};
+
+// Reads the objects of `container` into `drawn`: those `cut` takes as its
+// curves (the others are none of the sheet's), every text.
+void ReadObjects(const vlapi::IDrawingContainerPtr& container, const std::function<bool(const vlapi::IDrawingObjectPtr&)>& cut,
+                 const std::function<std::wstring(const vlapi::IDrawingObjectPtr&)>& layerOf, Drawn& drawn)
+{
+    if (!container)
+        return;
+    for (const vlapi::IDrawingObjectPtr& object : container->GetObjects({vlapi::vlAllObj})) {
+        if (vlapi::ITextPtr text{object})
+            drawn.texts.push_back(text->GetText());
+        else if (object && object->IsGeometry() && cut(object))
+            drawn.curves.push_back(object);
+        else if (vlapi::IMacroObjectPtr{object})
+            ++drawn.macros;
+    }
+    std::vector<NSegmentPtr> segments;
+    vrnApi::ApproximateObjectsByLineSegments(drawn.curves, segments);
+    CreateContinuousContours(segments, drawn.contours);
+    drawn.layerOf = layerOf;
+}
+
+// The names of the layers of the active view, by number.
+std::map<int, std::wstring> LayerNames()
+{
+    std::map<int, std::wstring> names;
+    const vlapi::IViewsPtr views = vrnApi::detail::ViewsOf(vrnApi::GetActiveDocument2D());
+    const vlapi::IViewPtr view = views ? views->GetActiveView() : nullptr;
+    if (const vlapi::ILayersPtr layers = view ? view->GetLayers() : nullptr)
+        for (int i = 0; i < layers->GetCount(); ++i)
+            if (const vlapi::ILayerPtr layer{layers->GetItem(i)})
+                names[layer->GetNumber()] = layer->GetName();
+    return names;
+}
+
 // The curves and texts of a DXF file, read by the host's converter into a
 // hidden fragment that goes again; the reason when nothing could be read.
 // What the converter could not read is not shown by it: it goes into our one
 // message, the reason of a file not read, or `leftOut` of one read in part.
-std::wstring ReadDxf(const std::wstring& path, std::vector<NContourPtr>& contours, std::vector<std::wstring>& texts,
-                     std::wstring& leftOut, std::vector<dxfimport::FileCurve>& notRead, size_t& macros)
+// Curves on layers off or frozen and curves in line styles other than the
+// main one are not cut, as in a part. `then` runs while what was read is there.
+std::wstring ReadDxf(const std::wstring& path, Drawn& drawn, const std::function<void()>& then)
 {
     ConverterDXF converter;
     if (!converter.Init(true, true))
@@ -167,19 +227,67 @@ std::wstring ReadDxf(const std::wstring& path, std::vector<NContourPtr>& contour
     if (!fragment.Get() || !fragment.IsActive())
         return L"не удалось создать документ для чтения файла";
     const bool read = converter.Convert(path, std::wstring());
-    leftOut = dxfimport::ProblemsText(converter.Problems());
+    drawn.leftOut = dxfimport::ProblemsText(converter.Problems());
+    const fs::path file = vrnApi::detail::PathOf(path);
     if (!read)
-        return dxfimport::UnreadText(vrnApi::detail::PathOf(path), leftOut);
-    if (!fragment.IsActive())
+        return dxfimport::UnreadText(file, drawn.leftOut);
+    const vlapi::IViewsPtr views = vrnApi::detail::ViewsOf(fragment.Get());
+    const vlapi::IViewPtr view = views ? views->GetActiveView() : nullptr;
+    if (!fragment.IsActive() || !view)
         return L"файл не прочитан как DXF";
     // The closed curves it left out, which may be cuts inside the sheet.
-    if (!leftOut.empty()) {
-        const vlapi::IViewsPtr views = vrnApi::detail::ViewsOf(fragment.Get());
-        if (const vlapi::IViewPtr view = views ? views->GetActiveView() : nullptr)
-            notRead = dxfimport::CurvesNotRead(fragment.Get(), view, vrnApi::detail::PathOf(path));
-    }
-    vrnApi::ReadDrawing(vrnApi::GetActiveDrawingContainer(), contours, texts, &macros);
+    if (!drawn.leftOut.empty())
+        drawn.notRead = dxfimport::CurvesNotRead(fragment.Get(), view, file);
+    dxfimport::FileLayers fileLayers;
+    std::vector<dxfimport::FileCurve> hiddenRings;
+    std::vector<dxfimport::LayerText> hiddenTexts;
+    dxfimport::SortOntoLayers(view, &fileLayers, &drawn.hidden, &hiddenRings, &hiddenTexts);
+    const std::wstring word = vrnApi::LoadStr(IDS_WASTE);
+    for (const dxfimport::LayerText& text : hiddenTexts)
+        if (ReadRemnantLabel(text.text, word).found)
+            drawn.hiddenLabels.push_back(L"«" + Trimmed(text.text) + L"» на слое «" + text.layer + L"»");
+    drawn.lost = dxfimport::LostOutline(fragment.Get(), view, hiddenRings, &file, &fileLayers);
+    drawn.otherStyles = dxfimport::ClosedCurvesNotCut(view, &fileLayers);
+    const auto layerOf = [&](const vlapi::IDrawingObjectPtr& obj) {
+        const auto named = fileLayers.find(hostAccess::ReferenceOf(obj));
+        return named != fileLayers.end() ? named->second : std::wstring(L"0");
+    };
+    ReadObjects(vlapi::IDrawingContainerPtr(view), [](const vlapi::IDrawingObjectPtr& obj) { return obj->GetLayer() == 0; },
+                layerOf, drawn);
+    then();
     return {};
+}
+
+// The lost outline as a part's import tells it, told of a sheet.
+std::wstring OfSheet(std::wstring text)
+{
+    static const std::pair<std::wstring_view, std::wstring_view> kWords[] = {
+        {L"внешний контур не импортирован", L"контур листа не загружен"},
+        {L"внешний контур проведён", L"контур листа проведён"},
+        {L"все импортированные кривые детали", L"все загруженные кривые листа"},
+        {L"внешним контуром детали", L"контуром листа"},
+    };
+    for (const auto& [part, sheet] : kWords)
+        if (const size_t at = text.find(part); at != std::wstring::npos)
+            text.replace(at, part.size(), sheet);
+    return text;
+}
+
+// The ring of `rings` that `ring` follows (the boxes of the two
+// within the sag it was followed with); "контур у (x; y)" when none is.
+std::wstring RingName(const NPolygon& ring, const std::vector<dxfimport::FileCurve>& rings)
+{
+    const NRect& box = ring.GetGabarit();
+    constexpr double kNear = 10 * kJoin;
+    double best = kNear;
+    const dxfimport::FileCurve* named = nullptr;
+    for (const dxfimport::FileCurve& r : rings) {
+        const double off = std::max({std::fabs(r.x1 - box.pBot.x), std::fabs(r.y1 - box.pBot.y), std::fabs(r.x2 - box.pTop.x),
+                                     std::fabs(r.y2 - box.pTop.y)});
+        if (off <= best)
+            best = off, named = &r;
+    }
+    return named ? named->named : L"контур у " + dxfimport::PointText(ring.m_points.front());
 }
 
 // A closed chain: an outline, or a hole, or a part drawn on the sheet.
@@ -254,12 +362,15 @@ VectorPolygon ClosedOutlines(const std::vector<NContourPtr>& contours)
 
 // The sheet the outlines and texts of a file give; empty when they give
 // one, otherwise why they do not.
-std::wstring ReadOutline(const std::vector<NContourPtr>& contours, const std::vector<std::wstring>& texts,
-                         size_t macros, const std::vector<dxfimport::FileCurve>& notRead, SheetOfFile& sheet)
+std::wstring ReadOutline(const Drawn& drawn, SheetOfFile& sheet)
 {
+    const std::vector<NContourPtr>& contours = drawn.contours;
     const VectorPolygon rings = ClosedOutlines(contours);
     if (rings.empty())
         return L"в файле нет замкнутого контура листа";
+    // An outline not cut, or left out, about the one read: the sheet is not the one read.
+    if (!drawn.lost.empty())
+        return OfSheet(drawn.lost);
     // Every outline of the file lies within the sheet's.
     const NPolygonPtr& outer = rings.front();
     if (std::any_of(rings.begin() + 1, rings.end(), [&](const NPolygonPtr& ring) {
@@ -294,7 +405,7 @@ std::wstring ReadOutline(const std::vector<NContourPtr>& contours, const std::ve
     const std::wstring word = vrnApi::LoadStr(IDS_WASTE);
     RemnantLabel label;
     std::wstring sheetLabel;
-    for (const std::wstring& text : texts) {
+    for (const std::wstring& text : drawn.texts) {
         RemnantLabel given = ReadRemnantLabel(text, word);
         if (!given.found)
             continue;
@@ -305,21 +416,39 @@ std::wstring ReadOutline(const std::vector<NContourPtr>& contours, const std::ve
     }
     // A sheet is taken whole: closed outlines inside it are holes, or parts
     // standing on it, that the nesting would cut through.
-    const size_t inside = static_cast<size_t>(
-        std::count_if(rings.begin() + 1, rings.end(), [&](const NPolygonPtr& ring) { return !SameRing(*ring, *outer); }));
+    // Each named with its kinds, layer and place.
+    constexpr size_t kNamed = 5;
+    std::vector<std::wstring> inside;
+    std::optional<std::vector<dxfimport::FileCurve>> named;
+    for (auto ring = rings.begin() + 1; ring != rings.end(); ++ring) {
+        if (SameRing(**ring, *outer))
+            continue;
+        if (!named)
+            named = dxfimport::NamedRings(drawn.curves, drawn.layerOf);
+        inside.push_back(RingName(**ring, *named));
+    }
     const std::wstring whose = label.found ? L"у отхода" : L"у листа";
-    if (inside > 0)
-        return whose + L" есть вырезы (замкнутых контуров внутри контура листа: " + std::to_wstring(inside) +
-               L"), а лист загружается только целым";
-    // So is a closed curve the DXF reader left out, whatever for.
-    const auto unseen = std::find_if(notRead.begin(), notRead.end(), [&](const dxfimport::FileCurve& curve) {
-        return std::any_of(curve.on.begin(), curve.on.end(), [&](const NPoint& p) { return outer->CheckContainPoint(p, false); });
-    });
-    if (unseen != notRead.end())
-        return whose + L" есть вырез, который не прочитан: " + unseen->named + L", а лист загружается только целым";
+    if (!inside.empty())
+        return whose + L" есть вырезы (замкнутых контуров внутри контура листа: " + std::to_wstring(inside.size()) +
+               L"): " + uf::FirstNames(inside, kNamed) + L", а лист загружается только целым";
+    // So is a closed curve the DXF reader left out, whatever for (or one of
+    // which it is not known where it lies).
+    std::vector<std::wstring> unseen, unplaced;
+    for (const dxfimport::FileCurve& curve : drawn.notRead) {
+        if (curve.unplaced)
+            unplaced.push_back(curve.named);
+        else if (std::any_of(curve.on.begin(), curve.on.end(), [&](const NPoint& p) { return outer->CheckContainPoint(p, false); }))
+            unseen.push_back(curve.named);
+    }
+    if (!unseen.empty())
+        return whose + (unseen.size() == 1 ? L" есть вырез, который не прочитан: " : L" есть вырезы, которые не прочитаны: ") +
+               uf::FirstNames(unseen, kNamed) + L", а лист загружается только целым";
+    if (!unplaced.empty())
+        return L"не прочитано, где лежит объект, который может быть вырезом листа: " + uf::FirstNames(unplaced, kNamed) +
+               L", а лист загружается только целым";
     // What a macro holds is not read: a hole or a part drawn as one would go unseen.
-    if (macros > 0)
-        return L"в файле есть макроэлементы (" + std::to_wstring(macros) +
+    if (drawn.macros > 0)
+        return L"в файле есть макроэлементы (" + std::to_wstring(drawn.macros) +
                L"): их контуры не читаются, а лист загружается только целым; разбейте их на линии";
     if (const size_t cuts = ChainsReachingOutline(contours, *outer); cuts > 0)
         return whose + L" есть прорези или разрезы (линий, доходящих до контура листа: " + std::to_wstring(cuts) +
@@ -423,28 +552,44 @@ RemnantLabel ReadRemnantLabel(const std::wstring& text, const std::wstring& word
 
 std::wstring ReadSheet(const std::wstring& path, SheetOfFile& sheet)
 {
-    std::vector<NContourPtr> contours;
-    std::vector<std::wstring> texts;
-    std::wstring failure;
-    std::wstring leftOut;
-    std::vector<dxfimport::FileCurve> notRead;
-    size_t macros = 0;
+    Drawn drawn;
+    std::wstring failure, why;
     const fs::path file = vrnApi::detail::PathOf(path);
     std::error_code ec;
     const FineSag sag;
+    // Read while the file's objects are there; none is held once it goes.
+    const auto outline = [&] {
+        why = ReadOutline(drawn, sheet);
+        drawn.curves.clear();
+        drawn.layerOf = nullptr;
+    };
     if (!IsDxf(file) || !fs::is_regular_file(file, ec)) {
-        if (!vrnApi::ReadFileDrawing(path, contours, texts, failure, &macros))
+        // A drawing's curves are all the sheet's, on whatever layer.
+        const auto read = [&](const vlapi::IDrawingContainerPtr& container) {
+            const std::map<int, std::wstring> names = LayerNames();
+            const auto layerOf = [&](const vlapi::IDrawingObjectPtr& obj) {
+                const auto named = names.find(obj->GetLayer());
+                return named != names.end() ? named->second : std::to_wstring(obj->GetLayer());
+            };
+            ReadObjects(container, [](const vlapi::IDrawingObjectPtr&) { return true; }, layerOf, drawn);
+            outline();
+        };
+        if (!vrnApi::ReadFileObjects(path, failure, read))
             return failure;
-    } else if (const std::wstring why = ReadDxf(path, contours, texts, leftOut, notRead, macros); !why.empty()) {
-        return vrnApi::LoadStr(IDS_ERR_OPEN_FILE) + L" " + path + L": " + why;
+    } else if (const std::wstring fault = ReadDxf(path, drawn, outline); !fault.empty()) {
+        return vrnApi::LoadStr(IDS_ERR_OPEN_FILE) + L" " + path + L": " + fault;
     }
     const std::wstring refused = L"Лист не загружен из файла " + path + L": ";
-    const std::wstring why = ReadOutline(contours, texts, macros, notRead, sheet);
-    // A sheet refused for what it lacks may lack what the converter left out;
-    // one taken is taken without it, and the user told.
+    // A sheet refused for what it lacks may lack what is not cut, or what
+    // the converter left out; one taken is taken without them, and the user told.
     if (!why.empty())
-        return refused + why + (leftOut.empty() ? L"" : L"; при чтении " + leftOut);
-    sheet.leftOut = leftOut;
+        return refused + why + (drawn.hidden.empty() ? L"" : L"; " + std::wstring(kHiddenCurves) + drawn.hidden) +
+               (drawn.otherStyles.empty() ? L"" : L"; " + std::wstring(kOtherStyles) + drawn.otherStyles) +
+               (drawn.leftOut.empty() ? L"" : L"; при чтении " + drawn.leftOut);
+    sheet.leftOut = drawn.leftOut;
+    sheet.hidden = drawn.hidden;
+    sheet.hiddenLabels = drawn.hiddenLabels;
+    sheet.otherStyles = drawn.otherStyles;
     return {};
 }
 

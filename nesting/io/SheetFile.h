@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace sheetfile {
 
@@ -22,6 +23,13 @@ struct SheetOfFile {
     // closed inside it: a fill, a text, something beside it), as it names
     // it ("пропущено: ..."); empty when it left out nothing.
     std::wstring leftOut;
+    // Of a DXF file, what is not cut, as the import of a part names it: the
+    // curves on layers off or frozen, by layer and kind ("1 окружность на
+    // слое «OFF»"); remnants' labels there, with their layers; the closed
+    // curves in line styles other than the main (solid) one.
+    std::wstring hidden;
+    std::vector<std::wstring> hiddenLabels;
+    std::wstring otherStyles;
 };
 
 // A remnant's label as read: "<word> <sheet>-n(m)" (the word in any case),

@@ -555,12 +555,36 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
     // A DXF sheet 300 × 200 labelled as a remnant, with what `inside` draws
     // in it at (100, 50): what the reader leaves out is said, and a closed
     // curve among it is a cut as any other.
-    const auto dxfSheet = [&](const std::string& file, const dxftext::Groups& inside) {
+    // Its layers and linetypes: FR frozen, OFF off, DASH dashed.
+    const dxftext::Groups tables{{0, "TABLE"}, {2, "LTYPE"}, {0, "LTYPE"}, {2, "DASH"}, {70, "0"}, {73, "2"}, {40, "7"},
+                                 {49, "5"}, {49, "-2"}, {0, "ENDTAB"}, {0, "TABLE"}, {2, "LAYER"}, {0, "LAYER"}, {2, "FR"},
+                                 {70, "1"}, {62, "7"}, {0, "LAYER"}, {2, "OFF"}, {70, "0"}, {62, "-7"}, {0, "ENDTAB"}};
+    // `groups` on `layer`.
+    const auto onLayer = [](dxftext::Groups groups, const std::string& layer) {
+        for (auto& group : groups)
+            if (group.first == 8)
+                group.second = layer;
+        return groups;
+    };
+    // The outline on `layer`, in the linetype `linetype` (none: by layer).
+    const auto dxfSheet = [&](const std::string& file, const dxftext::Groups& inside, const char* layer = "0",
+                              const char* linetype = nullptr) {
+        dxftext::Groups outline = onLayer(dxftext::Polyline({{0, 0}, {300, 0}, {300, 200}, {0, 200}}, true), layer);
+        if (linetype)
+            outline.emplace_back(6, linetype);
         std::ofstream(root / file) << dxftext::File(
-            {{"ENTITIES", dxftext::Polyline({{0, 0}, {300, 0}, {300, 200}, {0, 200}}, true) +
-                              dxftext::Text(10, 10, "Отход Лист 1-1(1) 2x300x200 Ст3") + inside}});
+            {{"TABLES", tables}, {"ENTITIES", outline + dxftext::Text(10, 10, "Отход Лист 1-1(1) 2x300x200 Ст3") + inside}});
         return File(file);
     };
+    // A circle of radius 20 about (150, 100), on `layer`, with `more` groups.
+    const auto circle = [&](const std::string& layer, const dxftext::Groups& more = {}) {
+        return onLayer(dxftext::Circle("150", "100", 20, more), layer);
+    };
+    const dxftext::Groups closedMultiline{{0, "MLINE"}, {8, "0"}, {2, "STANDARD"}, {71, "3"}, {72, "3"}, {73, "1"},
+                                          {10, "100"}, {20, "50"}, {11, "100"}, {21, "50"}, {13, "0"}, {23, "1"},
+                                          {74, "1"}, {41, "0"}, {11, "200"}, {21, "50"}, {13, "0"}, {23, "1"},
+                                          {74, "1"}, {41, "0"}, {11, "150"}, {21, "100"}, {13, "0"}, {23, "1"},
+                                          {74, "1"}, {41, "0"}};
     dxftext::Groups risen{{0, "POLYLINE"}, {8, "0"}, {66, "1"}, {10, "0"}, {20, "0"}, {70, "9"}};
     dxftext::Groups fill{{0, "HATCH"}, {8, "0"}, {10, "0"}, {20, "0"}, {30, "0"}, {2, "SOLID"}, {70, "1"}, {71, "0"},
                          {91, "1"}, {92, "2"}, {72, "0"}, {73, "1"}, {93, "4"}};
@@ -609,7 +633,7 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
         // Holes, or parts drawn on it: a sheet is taken whole or not at all.
         {drawn("islands.vfw", {plate, hole}, label(L"2x300x200 Ст3")),
          L"у отхода есть вырезы (замкнутых контуров внутри контура листа: 1)"},
-        {drawn("holed.vfw", {plate, hole}), L"у листа есть вырезы"},
+        {drawn("holed.vfw", {plate, hole}), L"у листа есть вырезы (замкнутых контуров внутри контура листа: 1): 4 отрезка на слое «0» (контур у (100; 50))"},
         {drawn("sheet.vfw", {plate, hole}, L"Plate"), L"у листа есть вырезы"},
         {dxfSheet("risen.dxf", risen),
          L"у отхода есть вырез, который не прочитан: полилиния на слое «0» у (100; 50), а лист загружается только целым; "
@@ -617,6 +641,38 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
         {dxfSheet("filled.dxf", fill),
          L"При чтении файла пропущено: объекты HATCH, которые не импортируются — 1 (штриховка на слое «0» у (100; 50)).", true,
          300, 200, 2, L"Ст3"},
+        // What a part's import does not cut is not cut of a sheet: on a layer off or frozen, made
+        // invisible, in a linetype with gaps. What is cut is named with its kind, layer and place,
+        // read or not; the sheet's outline left out, about the one read, is named so.
+        {dxfSheet("circle_off.dxf", circle("OFF")),
+         L"\nКривые на выключенных или замороженных слоях не загружены: 1 окружность на слое «OFF»: они не вырезаются, "
+         L"лист загружен целым.", true, 300, 200, 2, L"Ст3"},
+        {dxfSheet("circle_frozen.dxf", circle("FR") + onLayer(dxftext::Text(20, 20, "Отход Лист 1-1(1) 2x300x200 Ст3"), "FR")),
+         L"\nКривые на выключенных или замороженных слоях не загружены: 1 окружность на слое «FR»: они не вырезаются, лист "
+         L"загружен целым.\nНадписи отходов на выключенных или замороженных слоях не читаются: «Отход Лист 1-1(1) 2x300x200 Ст3» "
+         L"на слое «FR».", true, 300, 200, 2, L"Ст3"},
+        {dxfSheet("circle_invisible.dxf", circle("0", {{60, "1"}})),
+         L"\nПри чтении файла пропущено: невидимые объекты, которые не импортируются — 1 (окружность на слое «0» у (150; 100)).",
+         true, 300, 200, 2, L"Ст3"},
+        {dxfSheet("circle_dashed.dxf", circle("0", {{6, "DASH"}})),
+         L"\nЗамкнутые кривые не основной (сплошной) линии не режутся: 1 окружность на слое «0»: лист загружен целым.", true,
+         300, 200, 2, L"Ст3"},
+        {dxfSheet("axes_dashed.dxf", dxftext::Line(-10, 100, 310, 100) + dxftext::Groups{{6, "DASH"}} +
+                                         dxftext::Line(150, -10, 150, 210) + dxftext::Groups{{6, "DASH"}}),
+         nullptr, true, 300, 200, 2, L"Ст3"},
+        {dxfSheet("circle.dxf", circle("HOLES") + dxftext::Square(20, 120, 30)),
+         L"у отхода есть вырезы (замкнутых контуров внутри контура листа: 2): окружность на слое «HOLES» у (150; 100), 4 отрезка "
+         L"на слое «0» (контур у (20; 120)), а лист загружается только целым.\n"},
+        {dxfSheet("multiline.dxf", closedMultiline),
+         L"у отхода есть вырез, который не прочитан: мультилиния на слое «0» у (100; 50), а лист загружается только целым; при "
+         L"чтении пропущено: объекты MLINE, которые не импортируются — 1 (мультилиния на слое «0» у (100; 50))"},
+        {dxfSheet("outline_frozen.dxf", dxftext::Polyline({{10, 10}, {290, 10}, {290, 190}, {10, 190}}, true), "FR"),
+         L"контур листа не загружен: полилиния на слое «FR» у (0; 0) охватывает все загруженные кривые листа; кривые на "
+         L"выключенных или замороженных слоях не загружены: 1 полилиния на слое «FR»"},
+        {dxfSheet("outline_only_frozen.dxf", {}, "FR"),
+         L"в файле нет замкнутого контура листа; кривые на выключенных или замороженных слоях не загружены: 1 полилиния на слое «FR»"},
+        {dxfSheet("outline_dashed.dxf", {}, "0", "DASH"),
+         L"в файле нет замкнутого контура листа; замкнутые кривые не основной (сплошной) линии не режутся: 1 полилиния на слое «0»"},
         // A hole drawn as a macro (a block the user put in): its ring is not read.
         {fragment("macro.vfw",
                   [](const vlapi::IDrawingContainerPtr& c) {

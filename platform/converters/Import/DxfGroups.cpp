@@ -994,7 +994,9 @@ std::string KindName(std::string_view type) {
       {"MULTILEADER", "мультивыноска"}, {"REGION", "область"}, {"SOLID", "фигура"}, {"TRACE", "полоса"},
       {"XLINE", "прямая"}, {"RAY", "луч"}, {"MLINE", "мультилиния"}, {"IMAGE", "изображение"},
       {"WIPEOUT", "маскировка"}, {"TOLERANCE", "допуск формы"}, {"3DFACE", "3D-грань"}, {"3DSOLID", "3D-тело"},
-      {"MESH", "сеть"}};
+      {"MESH", "сеть"}, {"BODY", "тело"}, {"HELIX", "спираль"}, {"OLE2FRAME", "OLE-объект"}, {"SURFACE", "поверхность"},
+      {"PLANESURFACE", "поверхность"}, {"EXTRUDEDSURFACE", "поверхность"}, {"LOFTEDSURFACE", "поверхность"},
+      {"REVOLVEDSURFACE", "поверхность"}, {"SWEPTSURFACE", "поверхность"}};
   const auto it = names.find(type);
   if (it != names.end()) return it->second;
   return type.empty() ? std::string("объект без имени типа") : "объект " + std::string(type.substr(0, 64));
