@@ -487,7 +487,7 @@ TEST_F(DxfTest, WhatIsLeftOutOfABlockIsNamedWhereItsCopiesPutIt) {
       {"moved", copy("HB", 90, 50, 0), hb + L"1 (" + at + L"(95; 55))"},
       {"at_the_block_origin", copy("L", 90, 50, 0),
        L"невидимые объекты, которые не импортируются — 1 (отрезок на слое «0» в блоке «L» у (90; 50))"},
-      {"mirrored_scaled_turned_30", copy("H3D", 150, 30, 30, -2, 2), h3d + L"(136.34; 33.6603))"},
+      {"mirrored_scaled_turned_30", copy("H3D", 150, 30, 30, -2, 2), h3d + L"(136.3397; 33.6603))"},
       {"extruded_along_minus_z", copy("H3D", 150, 30, 0, 1, 1, {{210, "0"}, {220, "0"}, {230, "-1"}}), h3d + L"(-155; 35))"},
       {"in_a_turned_block", copy("HOLDER", 50, 30, 90), hb + L"1 (" + at + L"(25; 65))"},
       {"in_an_array", Insert("HB", 0, 0, "1", 5, 1, 100),

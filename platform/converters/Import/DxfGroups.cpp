@@ -977,11 +977,20 @@ std::string Leftovers::Text(bool caps) const {
 
 namespace {
 
-// A coordinate of a message: at most six significant digits.
+// A coordinate of a message, as the library writes places in its own
+// messages: at most four decimals, no trailing zeros; six significant
+// digits past 1e9.
 std::string Short(double v) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.6g", v == 0 ? 0.0 : v);
-  return text;
+  char text[400];
+  if (std::fabs(v) >= 1e9) {
+    std::snprintf(text, sizeof text, "%.6g", v);
+    return text;
+  }
+  std::snprintf(text, sizeof text, "%.4f", v);
+  std::string out = text;
+  out.erase(out.find_last_not_of('0') + 1);
+  if (out.back() == '.') out.pop_back();
+  return out == "-0" ? "0" : out;
 }
 
 // The kind of a DXF object as a user calls it.
