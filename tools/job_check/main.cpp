@@ -645,8 +645,10 @@ void SheetGaps(const std::string& name, const SheetRecord& sheet, const Job& job
         depth[i] = d;
         part[i] = d % 2 == 1 ? static_cast<int>(i) : parents[i];
     }
+    // The least distance whole, as the export and the documentation name a
+    // part nearer than its gap, not the first found below the gap.
     const auto measure = [&](size_t i, size_t j, double set, double& least, const std::string& what) {
-        const double d = LoopDistance(loops[i], loops[j], set - kGapShort);
+        const double d = LoopDistance(loops[i], loops[j], 0.0);
         least = std::min(least, d);
         if (d < set - kGapShort)
             fault(name + ": " + what + " " + Fixed(d, 4) + " mm where " + Fixed(set, 4) + " mm is set");
