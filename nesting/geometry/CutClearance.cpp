@@ -147,7 +147,8 @@ std::vector<Boxed> SortedByLeft(const std::vector<CutPiece>& pieces)
     boxed.reserve(pieces.size());
     for (const CutPiece& piece : pieces)
         boxed.push_back({&piece, PieceBox(piece)});
-    std::stable_sort(boxed.begin(), boxed.end(), [](const Boxed& a, const Boxed& b) { return a.box.pBot.x < b.box.pBot.x; });
+    std::stable_sort(boxed.begin(), boxed.end(),
+                     [](const Boxed& a, const Boxed& b) { return a.box.pBot.x < b.box.pBot.x; });
     return boxed;
 }
 

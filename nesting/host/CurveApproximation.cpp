@@ -464,7 +464,8 @@ void AppendCutPieces(const vlapi::IDrawingObjectPtr& obj, std::vector<clearance:
         const NSegment chord(arc ? NPoint{arc->GetX1(), arc->GetY1()} : NPoint{centre.x + radius, centre.y},
                              arc ? NPoint{arc->GetX2(), arc->GetY2()} : NPoint{centre.x + radius, centre.y}, 0);
         if (ArcRun(obj, chord, start, end, sweep)) {
-            pieces.push_back(clearance::ArcPiece(centre, radius, std::atan2(start.y - centre.y, start.x - centre.x), sweep));
+            const double from = std::atan2(start.y - centre.y, start.x - centre.x);
+            pieces.push_back(clearance::ArcPiece(centre, radius, from, sweep));
             return;
         }
     }

@@ -24,14 +24,16 @@ CutPiece Circle(double cx, double cy, double r) { return Arc(cx, cy, r, 0, 360);
 // The piece's points every `step` along it, its ends included.
 std::vector<NPoint> Sampled(const CutPiece& piece, double step)
 {
-    const double length = piece.IsArc() ? std::fabs(piece.sweep) * piece.radius : std::hypot(piece.b.x - piece.a.x, piece.b.y - piece.a.y);
+    const double length = piece.IsArc() ? std::fabs(piece.sweep) * piece.radius
+                                        : std::hypot(piece.b.x - piece.a.x, piece.b.y - piece.a.y);
     const int n = std::max(1, static_cast<int>(std::ceil(length / step)));
     std::vector<NPoint> points;
     for (int k = 0; k <= n; ++k) {
         const double t = static_cast<double>(k) / n;
         if (piece.IsArc()) {
             const double angle = piece.from + t * piece.sweep;
-            points.push_back({piece.centre.x + piece.radius * std::cos(angle), piece.centre.y + piece.radius * std::sin(angle)});
+            points.push_back(
+                {piece.centre.x + piece.radius * std::cos(angle), piece.centre.y + piece.radius * std::sin(angle)});
         } else {
             points.push_back({piece.a.x + t * (piece.b.x - piece.a.x), piece.a.y + t * (piece.b.y - piece.a.y)});
         }

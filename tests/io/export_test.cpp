@@ -521,8 +521,8 @@ TEST_F(ExportTest, SheetsNotCutAsDrawnAreNamedByExportAndDocumentation)
         {"a disc 0.023 mm nearer, at 65°", {disc, corner(5.977, 65)}, None, L"", 6, 10, false, false, 5.977},
         {"a disc 0.03 mm nearer, at 37°", {disc, corner(5.97, 37)}, Close, L"S: D и P — 5.97 мм при зазоре 6 мм", 6,
          10, false, false, 5.97},
-        {"two discs 2.2496 mm apart", {disc, {L"E", 60 + 72.2496 * std::cos(37 * DR), 60 + 72.2496 * std::sin(37 * DR), 0, 0, 30}},
-         Close, L"S: D и E — 2.2 мм при зазоре 6 мм", 6, 10, false, false, 2.2496},
+        {"two discs 2.2496 mm apart", {disc, {L"E", 60 + 72.2496 * std::cos(37 * DR), 60 + 72.2496 * std::sin(37 * DR),
+                                              0, 0, 30}}, Close, L"S: D и E — 2.2 мм при зазоре 6 мм", 6, 10, false, false, 2.2496},
         {"a disc 0.023 mm nearer than the edge gap", {{L"D", 49.977, 60, 0, 0, 40}}, None, L"", 6, 10, false, false,
          9.977},
         {"a disc 9.96 mm from the edge", {{L"D", 60, 49.96, 0, 0, 40}}, Edge, L"S: D — 9.96 мм при зазоре 10 мм", 6, 10,
@@ -579,7 +579,8 @@ TEST_F(ExportTest, SheetsNotCutAsDrawnAreNamedByExportAndDocumentation)
             EXPECT_NEAR(c.parts.size() > 1 ? parts : edge, c.apart, 1e-6);
         }
         if (c.kind == Close || c.kind == Edge) {
-            const std::wstring shown = c.line.substr(c.line.find(L" — ") + 3, c.line.find(L" мм") - c.line.find(L" — ") - 3);
+            const size_t from = c.line.find(L" — ") + 3;
+            const std::wstring shown = c.line.substr(from, c.line.find(L" мм") - from);
             const size_t decimals = shown.size() - shown.find(L'.') - 1;
             EXPECT_NEAR(c.kind == Close ? parts : edge, std::stod(shown), 0.5 * std::pow(10.0, -double(decimals)) + 1e-9);
         }

@@ -171,7 +171,8 @@ FigurePtr IoTest::AddPart(const SheetPtr& sheet, const std::wstring& name, const
     std::vector<NPoint> placed;
     for (const NPoint& p : ring)
         placed.push_back({sheet->m_rect.pBot.x + x + p.x, sheet->m_rect.pBot.y + y + p.y});
-    return AddFigure(sheet, vrnApi::CreateMacroByPolygon(NPolygon({}, placed), name, static_cast<int>(MacroCommand::Figure)));
+    return AddFigure(sheet,
+                     vrnApi::CreateMacroByPolygon(NPolygon({}, placed), name, static_cast<int>(MacroCommand::Figure)));
 }
 
 FigurePtr IoTest::AddDisc(const SheetPtr& sheet, const std::wstring& name, double radius, double x, double y)
