@@ -19,9 +19,9 @@ namespace {
 // curves followed from outside do where they touch: a part is cut within
 // half of it of its outline.
 constexpr double kOverlapSlack = 0.1;  // mm
-// A part this much nearer than a gap stands the gap apart all the same;
-// one whose outline has curves, kBorderSag more than that for each such part
-// of a pair: the curves are followed within it as parts are placed.
+// A part this much nearer than a gap stands the gap apart all the same; a
+// pair with curves, as much as kBorderSag for each of the two that has them:
+// curves are followed within it as parts are placed.
 constexpr double kGapTolerance = 0.001;  // mm
 constexpr size_t kShown = 5;  // parts or pairs of one sheet named, the rest counted
 
