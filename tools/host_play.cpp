@@ -211,6 +211,7 @@ class Player {
       const StepCost before = StepCost::Start(times_.is_open());
       try {
         Words words = Expand(Split(text));
+        if (words[0] != "expect" && !Unexpected(why)) return static_cast<int>(unexpected_.front().second);
         if (words[0] == "expect" && words.size() >= 2 && words[1] == "calls") {
           ExpectCalls(words, lines);
         } else {
@@ -224,8 +225,12 @@ class Player {
         return static_cast<int>(line_) + 1;
       }
     }
-    return 0;
+    return Unexpected(why) ? 0 : static_cast<int>(unexpected_.front().second);
   }
+
+  // Warnings and errors the host shows fail the script unless an "expect
+  // message" checks each of them (the script's own job meant to show it).
+  void StrictMessages() { strict_ = true; }
 
   // Each step's wall clock, processor time and peak memory, a line each,
   // to the file (a benchmark's figures).
@@ -242,12 +247,26 @@ class Player {
     const auto& messages = host_.State().messages;
     alertsShown_ = std::min(alertsShown_, messages.size());
     for (; alertsShown_ < messages.size(); ++alertsShown_) {
+      const int icon = messages[alertsShown_].flags & 0x70;
+      if (strict_ && (icon == vlapi::vlMBIconWarning || icon == vlapi::vlMBIconError))
+        unexpected_.emplace_back(alertsShown_, line_ + 1);
       std::string text = U(messages[alertsShown_].text);
       for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 3))
         text.replace(at, 1, "\n  ");
       // Flushed, so that they stand before a failure that follows on stderr.
       std::cout << script_.filename().string() << ":" << line_ + 1 << ": " << text << std::endl;
     }
+  }
+
+  // True while every warning and error shown before the step about to play
+  // has been checked; otherwise `why` names the first that was not.
+  bool Unexpected(std::string& why) {
+    if (unexpected_.empty()) return true;
+    const vlhost::RecordedMessage& m = host_.State().messages[unexpected_.front().first];
+    const std::string text = U(m.text);
+    why = std::string((m.flags & 0x70) == vlapi::vlMBIconError ? "an error" : "a warning") +
+          " the script does not expect: " + text.substr(0, text.find('\n'));
+    return false;
   }
 
   std::string Expand(std::string w) const {
@@ -1022,6 +1041,7 @@ class Player {
       if (U(s.messages.back().text).find(w[2]) == std::string::npos)
         Fail("the last message is " + U(s.messages.back().text));
       messagesSeen_ = s.messages.size();
+      std::erase_if(unexpected_, [&](const auto& m) { return m.first + 1 == s.messages.size(); });
     } else if (what == "messages") {
       need(3);
       if (static_cast<int>(s.messages.size()) != Int(w[2])) Fail(std::to_string(s.messages.size()) + " messages");
@@ -1160,12 +1180,16 @@ class Player {
   std::size_t messagesSeen_ = 0;  // the messages shown before the last expectation of messages
   std::ofstream times_;           // TimeSteps
   std::size_t alertsShown_ = 0;   // the messages printed by PrintAlerts
+  bool strict_ = false;           // StrictMessages
+  // The warnings and errors shown that no expectation has checked yet: each
+  // one's place among the messages and the line that showed it.
+  std::vector<std::pair<std::size_t, std::size_t>> unexpected_;
   std::string lastClick_;         // "at X, Y (line N)": the last click since an expectation of macros
 };
 
 int Usage() {
   std::cerr << "usage: host_play <script> [-D NAME=VALUE]... [--root DIR] [--transcript FILE] [--progress] "
-               "[--times FILE]\n";
+               "[--times FILE] [--strict-messages]\n";
   return 2;
 }
 
@@ -1177,6 +1201,7 @@ int main(int argc, char** argv) {
   fs::path root;
   fs::path transcript;
   bool progress = false;
+  bool strict = false;
   fs::path times;
   std::map<std::string, std::string> vars;
   for (int i = 2; i < argc; ++i) {
@@ -1194,6 +1219,8 @@ int main(int argc, char** argv) {
       progress = true;
     } else if (arg == "--times" && i + 1 < argc) {
       times = argv[++i];
+    } else if (arg == "--strict-messages") {
+      strict = true;
     } else {
       return Usage();
     }
@@ -1206,6 +1233,7 @@ int main(int argc, char** argv) {
   {
     Player player(script, root, vars);
     if (progress) player.ShowProgress();
+    if (strict) player.StrictMessages();
     if (!times.empty() && !player.TimeSteps(times)) {
       failed = -1;
       why = "cannot write " + times.string();

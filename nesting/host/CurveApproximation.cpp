@@ -447,6 +447,37 @@ NPolygonPtr ApproximateByTangentialPoligon(const std::vector<NSegmentPtr>& segme
     return std::make_shared<NPolygon>(NPoint{0.0, 0.0}, out);
 }
 
+void AppendCutPieces(const vlapi::IDrawingObjectPtr& obj, std::vector<clearance::CutPiece>& pieces)
+{
+    if (!obj)
+        return;
+    if (const vlapi::ILineSegmentPtr line{obj}) {
+        pieces.push_back(clearance::LinePiece({line->GetX1(), line->GetY1()}, {line->GetX2(), line->GetY2()}));
+        return;
+    }
+    NPoint centre;
+    double radius = 0.0;
+    if (CircleOf(obj, centre, radius)) {
+        NPoint start, end;
+        double sweep = 0.0;
+        const vlapi::IArcPtr arc{obj};
+        const NSegment chord(arc ? NPoint{arc->GetX1(), arc->GetY1()} : NPoint{centre.x + radius, centre.y},
+                             arc ? NPoint{arc->GetX2(), arc->GetY2()} : NPoint{centre.x + radius, centre.y}, 0);
+        if (ArcRun(obj, chord, start, end, sweep)) {
+            const double from = std::atan2(start.y - centre.y, start.x - centre.x);
+            pieces.push_back(clearance::ArcPiece(centre, radius, from, sweep));
+            return;
+        }
+    }
+    std::vector<NSegmentPtr> fine;
+    {
+        ToleranceScope fineSag(kCutChordSag);
+        ApproximateCurvePieces(obj, fine);
+    }
+    for (const NSegmentPtr& segment : fine)
+        pieces.push_back(clearance::LinePiece(segment->p1, segment->p2));
+}
+
 }  // namespace vrnApi
 
 void NMacroObject::InitBordersFromMacro(std::vector<NPolygonPtr>& borders)

@@ -2,6 +2,7 @@
 // object of the host, reached through this interface.
 #pragma once
 
+#include "geometry/CutClearance.h"
 #include "geometry/Polygon.h"
 #include "model/Params.h"
 #include "vlapi/vlapi.h"
@@ -66,6 +67,10 @@ public:
     virtual void InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders, double& area, double& length,
                                             double& sag, double& beyond) = 0;
     virtual void GetBoundaryContours(std::vector<NContourPtr>& contours) = 0;
+    // The outline as it is cut, in the macro's own frame: its lines and
+    // arcs as they are (a circle a whole turn), other curves on chords
+    // within a thousandth of a millimetre.
+    virtual void GetCutPieces(std::vector<clearance::CutPiece>& pieces) = 0;
 
     // Fills
     virtual void CreateHatchInMacro(const std::vector<NPolygonPtr>& poligons) = 0;

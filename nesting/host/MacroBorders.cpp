@@ -144,6 +144,18 @@ void NMacroObject::InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders,
 
 void NMacroObject::GetBoundaryContours(std::vector<NContourPtr>& contours) { BoundaryContours(contours, nullptr); }
 
+void NMacroObject::GetCutPieces(std::vector<clearance::CutPiece>& pieces)
+{
+    if (!m_macro || !vrnApi::GetActiveDocument2D())
+        return;
+    // The curves the borders are made of: those of the cut layer, pieced
+    // objects read as lines and arcs.
+    std::vector<vlapi::IDrawingObjectPtr> curves;
+    vrnApi::GetCurveObjectsFromMacro(m_macro, curves, kPieceSag);
+    for (const vlapi::IDrawingObjectPtr& curve : curves)
+        vrnApi::AppendCutPieces(curve, pieces);
+}
+
 void NMacroObject::BoundaryContours(std::vector<NContourPtr>& contours, vlapi::DrawingObjectList* objects)
 {
     if (!m_macro || !vrnApi::GetActiveDocument2D())

@@ -62,6 +62,7 @@ public:
     void InitConvexBordersFromMacro(std::vector<NPolygonPtr>& borders, double& area, double& length,
                                     double& sag, double& beyond) override;
     void GetBoundaryContours(std::vector<NContourPtr>& contours) override;
+    void GetCutPieces(std::vector<clearance::CutPiece>& pieces) override;
 
     void CreateHatchInMacro(const std::vector<NPolygonPtr>& poligons) override;
     void CreateColouringInMacro(const std::vector<NPolygonPtr>& poligons, int color) override;

@@ -110,6 +110,10 @@ bool AppendArcChordPoints(const vlapi::IDrawingObjectPtr& obj, const NSegment& c
 void ApproximateObjectsByLineSegments(const std::vector<vlapi::IDrawingObjectPtr>& objs,
                                       std::vector<NSegmentPtr>& segments);
 NPolygonPtr ApproximateByTangentialPoligon(const std::vector<NSegmentPtr>& segments, double arrow);
+// One curve as it is cut, appended to `pieces`: a line, an arc or a circle
+// as it is, any other curve on chords within kCutChordSag of it.
+void AppendCutPieces(const vlapi::IDrawingObjectPtr& obj, std::vector<clearance::CutPiece>& pieces);
+inline constexpr double kCutChordSag = 0.001;  // mm
 
 // ---- Host-measured area and length
 double CalculateContourAreaAndLength(const std::vector<NContourPtr>& contours, double& length);

@@ -1,5 +1,6 @@
 #include "io/SheetFaults.h"
 
+#include "geometry/CutClearance.h"
 #include "geometry/RingClearance.h"
 #include "geometry/UtilityFunctions.h"
 #include "host/BorderRings.h"
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <cwchar>
 #include <iterator>
+#include <optional>
 
 namespace {
 
@@ -17,7 +19,9 @@ namespace {
 // curves followed from outside do where they touch: a part is cut within
 // half of it of its outline.
 constexpr double kOverlapSlack = 0.1;  // mm
-// A part this much nearer than a gap stands the gap apart all the same.
+// A part this much nearer than a gap stands the gap apart all the same; a
+// pair with curves, as much as kBorderSag for each of the two that has them:
+// curves are followed within it as parts are placed.
 constexpr double kGapTolerance = 0.001;  // mm
 constexpr size_t kShown = 5;  // parts or pairs of one sheet named, the rest counted
 
@@ -36,6 +40,15 @@ struct Part {
     // from outside, so that a part with arcs may stand that much further
     // from another than its rings do.
     double standoff = 0.0;
+    // How far its rings may pass inside its outline (chords of curves other
+    // than arcs, dense rings thinned): it may stand that much nearer.
+    double inside = 0.0;
+    const Figure* compound = nullptr;  // the compound figure the part is a member of
+    // The outline as it is cut, where the part stands; read once, when a
+    // distance of a part with curves is measured.
+    std::optional<std::vector<clearance::CutPiece>> outline;
+
+    bool Curved() const { return standoff > 0.0; }
 };
 
 // The rings follow the outline exactly where their length is the cut
@@ -70,13 +83,73 @@ VectorPolygon MemberRings(const Figure& member, const Figure& compound)
     return rings;
 }
 
-// A distance as the notes show it: in tenths of a millimetre, rounded down
-// (the rounding never shows a part at its gap).
-std::wstring Tenths(double mm)
+// The part's outline as it is cut, where it stands in its sheet's view:
+// the rings themselves when they follow it exactly (lines only); empty when
+// its curves cannot be read.
+const std::vector<clearance::CutPiece>& CutOutline(Part& part)
+{
+    if (part.outline)
+        return *part.outline;
+    part.outline.emplace();
+    if (!part.Curved()) {
+        for (const NPolygonPtr& ring : part.rings)
+            clearance::AddRingPieces(ring->m_points, *part.outline);
+        return *part.outline;
+    }
+    if (!part.figure->m_macro)
+        return *part.outline;
+    std::vector<clearance::CutPiece> own;
+    part.figure->m_macro->GetCutPieces(own);
+    double x = 0.0, y = 0.0, angle = 0.0, cx = 0.0, cy = 0.0, cangle = 0.0;
+    part.figure->GetPlacement(x, y, angle);
+    if (part.compound)
+        part.compound->GetPlacement(cx, cy, cangle);
+    for (const clearance::CutPiece& piece : own)
+        part.outline->push_back(clearance::Placed(clearance::Placed(piece, x, y, angle), cx, cy, cangle));
+    return *part.outline;
+}
+
+// How far apart two parts' outlines stand as they are cut, when below
+// `reach` (kFar otherwise); as far as the rings let them where the curves of
+// one cannot be read.
+double CutDistance(Part& p, Part& q, double reach)
+{
+    const std::vector<clearance::CutPiece>& a = CutOutline(p);
+    const std::vector<clearance::CutPiece>& b = CutOutline(q);
+    if (a.empty() || b.empty())
+        return clearance::RingsDistance(p.rings, q.rings, reach) + p.standoff + q.standoff;
+    return clearance::PiecesDistance(a, b, reach);
+}
+
+// The same from a part to its sheet's edge.
+double EdgeCutDistance(Part& p, const NPolygon& edge, double reach)
+{
+    const std::vector<clearance::CutPiece>& a = CutOutline(p);
+    if (a.empty())
+        return clearance::EdgeDistance(p.rings, edge, reach) + p.standoff;
+    std::vector<clearance::CutPiece> sheet;
+    clearance::AddRingPieces(edge.m_points, sheet);
+    return clearance::PiecesDistance(a, sheet, reach);
+}
+
+// How near a part may come to a gap and still be taken to stand it.
+double Tolerance(const Part& p, const Part* q = nullptr)
+{
+    const int curved = (p.Curved() ? 1 : 0) + (q && q->Curved() ? 1 : 0);
+    return curved > 0 ? curved * kBorderSag : kGapTolerance;
+}
+
+// A distance as the notes show it against its gap: rounded, with as many
+// decimals as it takes, from one, to read less than the gap ("5.99 мм при
+// зазоре 6 мм").
+std::wstring Measured(double mm, double gap)
 {
     wchar_t text[64] = {};
-    std::swprintf(text, std::size(text), L"%.1f", std::floor(mm * 10.0 + 1e-6) / 10.0);
-    return text;
+    for (int decimals = 1;; ++decimals) {
+        std::swprintf(text, std::size(text), L"%.*f", decimals, mm);
+        if (decimals >= 6 || std::wcstod(text, nullptr) < gap)
+            return text;
+    }
 }
 
 }  // namespace
@@ -93,7 +166,10 @@ void SheetFaults::Read(NestingModel& model)
 {
     Clear();
     m_figureGap = model.m_figureGap;
-    m_sheetGap = model.m_sheetGap;
+    // A bar of linear nesting is cut from its end, its pieces across its
+    // whole width: it keeps no gap to its edge (its panel sets none), only
+    // the cut between its pieces.
+    m_sheetGap = model.m_nestingMethod == 0 ? model.m_sheetGap : 0.0;
     std::vector<FigurePtr> notCut;
     for (const FigurePtr& figure : model.m_figures) {
         if (!figure)
@@ -141,7 +217,8 @@ void SheetFaults::Read(NestingModel& model)
                 continue;
             VectorPolygon rings = member != figure ? MemberRings(*member, *figure) : member->m_borders;
             const NRect box = clearance::Box(rings);
-            parts.push_back({member, std::move(rings), sheet, k, cut, box, Standoff(*member)});
+            parts.push_back({member, std::move(rings), sheet, k, cut, box, Standoff(*member), member->GapSag(),
+                             member != figure ? figure.get() : nullptr, std::nullopt});
         }
     }
     std::vector<size_t> order(parts.size());
@@ -152,9 +229,9 @@ void SheetFaults::Read(NestingModel& model)
     const double reach = std::max(m_figureGap, kOverlapSlack);
     std::vector<std::pair<size_t, size_t>> overlapping;  // in the order the sweep meets them
     for (size_t a = 0; a < order.size(); ++a) {
-        const Part& p = parts[order[a]];
+        Part& p = parts[order[a]];
         for (size_t b = a + 1; b < order.size() && parts[order[b]].box.pBot.x <= p.box.pTop.x + reach; ++b) {
-            const Part& q = parts[order[b]];
+            Part& q = parts[order[b]];
             if (q.sheet != p.sheet || q.group == p.group || q.box.pBot.y > p.box.pTop.y + reach ||
                 q.box.pTop.y < p.box.pBot.y - reach)
                 continue;
@@ -164,12 +241,16 @@ void SheetFaults::Read(NestingModel& model)
             }
             if (!p.cut || !q.cut || m_figureGap <= 0.0)
                 continue;
+            // The rings stand no nearer than the outlines, but where they
+            // pass inside them.
             const double d = clearance::RingsDistance(p.rings, q.rings, m_figureGap);
-            if (d + p.standoff + q.standoff < m_figureGap - kGapTolerance) {
+            if (d - p.inside - q.inside >= m_figureGap - kGapTolerance)
+                continue;
+            const double measured = p.Curved() || q.Curved() ? CutDistance(p, q, m_figureGap) : d;
+            if (measured < m_figureGap - Tolerance(p, &q)) {
                 const Part& first = order[a] < order[b] ? p : q;
                 const Part& second = order[a] < order[b] ? q : p;
-                m_close.push_back(
-                    {p.sheet, first.figure->GetName() + L" и " + second.figure->GetName(), d + p.standoff + q.standoff});
+                m_close.push_back({p.sheet, first.figure->GetName() + L" и " + second.figure->GetName(), measured});
             }
         }
     }
@@ -191,12 +272,15 @@ void SheetFaults::Read(NestingModel& model)
         m_overlaps.emplace_back(sheet, std::move(figures));
     }
     if (m_sheetGap > 0.0) {
-        for (const Part& p : parts) {
+        for (Part& p : parts) {
             if (!p.cut || !p.sheet->m_polygon)
                 continue;
             const double d = clearance::EdgeDistance(p.rings, *p.sheet->m_polygon, m_sheetGap);
-            if (d + p.standoff < m_sheetGap - kGapTolerance)
-                m_edge.push_back({p.sheet, p.figure->GetName(), d + p.standoff});
+            if (d - p.inside >= m_sheetGap - kGapTolerance)
+                continue;
+            const double measured = p.Curved() ? EdgeCutDistance(p, *p.sheet->m_polygon, m_sheetGap) : d;
+            if (measured < m_sheetGap - Tolerance(p))
+                m_edge.push_back({p.sheet, p.figure->GetName(), measured});
         }
     }
     // The nearest first on each sheet.
@@ -265,7 +349,8 @@ std::wstring SheetFaults::NearNote(const std::wstring& heading, const std::vecto
         std::vector<std::wstring> items;
         for (const Near& n : near) {
             if (n.sheet == sheet)
-                items.push_back(n.names + L" — " + Tenths(n.distance) + L" мм при зазоре " + uf::NumberText(gap) + L" мм");
+                items.push_back(n.names + L" — " + Measured(n.distance, gap) + L" мм при зазоре " + uf::NumberText(gap) +
+                                L" мм");
         }
         if (!items.empty())
             text += L"\n" + sheet->m_name + L": " + uf::FirstNames(items, kShown, L"; ");

@@ -2,8 +2,9 @@
 // those showing parts that are not cut from them (over the sheet's edge, or
 // of another thickness or material); and the sheets whose parts stand closer
 // to one another than the part gap, or to the sheet's edge than the edge
-// gap, as a part moved by hand may. The documentation and the export read
-// them alike and name each such sheet with its parts and why.
+// gap, as a part moved by hand may, measured on their outlines as they are
+// cut (a bar of linear nesting keeps no edge gap). The documentation and the
+// export read them alike and name each such sheet with its parts and why.
 #pragma once
 
 #include "model/NestingModel.h"
@@ -41,8 +42,10 @@ public:
     std::wstring OverlapNote(const std::wstring& heading, const std::vector<SheetPtr>& sheets) const;
     // Two line feeds, `heading`, then each sheet whose parts (cut from it)
     // stand closer to one another than the part gap, with each such pair and
-    // how far apart it stands against the gap ("A и B — 2.0 мм при зазоре
-    // 5 мм"), the nearest first; empty when there are none.
+    // how far apart it stands against the gap, rounded to the decimals it
+    // takes to read less than the gap ("A и B — 5.99 мм при зазоре 6 мм"),
+    // the nearest first; empty when there are none. A pair with curves is
+    // taken to stand the gap within kBorderSag for each part with curves.
     std::wstring CloseNote(const std::wstring& heading, const std::vector<SheetPtr>& sheets) const;
     // The same for the parts that stand closer to the sheet's edge than the
     // edge gap ("A — 4.5 мм при зазоре 10 мм").
@@ -53,8 +56,7 @@ public:
 
 private:
     // A part, or a pair of parts, nearer than a gap: its sheet, its names
-    // and how near at most (curves stand up to the rings' standoff further
-    // than the rings that follow them).
+    // and how near its outline stands as it is cut.
     struct Near {
         SheetPtr sheet;
         std::wstring names;

@@ -304,6 +304,33 @@ TEST(JobCheckGaps, RoundPartsKeepTheSetGapsOnTheirTrueOutlines)
     fs::remove_all(job);
 }
 
+// A disc moved nearer to the sheet's corner in its file, by 0.024 mm to the
+// left and 0.032 mm down: the least gap to the edge is its bottom's, the
+// nearest of the sides that fall short, as the export names it.
+TEST(JobCheckGaps, TheLeastGapIsTheNearestOfThoseThatFallShort)
+{
+    const fs::path job = fs::temp_directory_path() / ("job_check_least-" + std::to_string(getpid()));
+    fs::create_directories(job);
+    Write(job / "disc.txt", "D|1|2|Ст3|@0,0,40\n");
+    const Outcome made = RunCommand({NESTING_JOB, (job / "disc.txt").string(), (job / "job.vdw").string(), "--sheet", "400",
+                                     "300", "--gaps", "6", "10", "--placed", "--export", (job / "export").string()});
+    ASSERT_EQ(made.status, 0) << made.output;
+    const fs::path sheet = job / "export" / "Карта раскроя 1.dxf";
+    std::string text = Read(sheet);
+    const size_t circle = text.find("\nCIRCLE\n");
+    ASSERT_NE(circle, std::string::npos);
+    for (const auto& [code, value] : {std::pair{"\n 10\n", "49.976"}, std::pair{"\n 20\n", "49.968"}}) {
+        const size_t at = text.find(code, circle) + 5;
+        text.replace(at, text.find('\n', at) - at, value);
+    }
+    Write(sheet, text);
+    const Outcome moved = RunCommand({JOB_CHECK, "gaps", (job / "job.vdw").string(), (job / "export").string()});
+    EXPECT_EQ(moved.status, 1) << moved.output;
+    EXPECT_NE(moved.output.find("stands from the sheet's edge 9.9680 mm"), std::string::npos) << moved.output;
+    EXPECT_NE(moved.output.find("to the sheet's edge 9.9680 mm (10.0000 set)"), std::string::npos) << moved.output;
+    fs::remove_all(job);
+}
+
 // nesting_job drops no part without a word: a part with a spike (no
 // material) is placed, one whose outline crosses itself is named with the
 // library's message; parts the run leaves in the container are named with

@@ -8,7 +8,7 @@
 #include "io/Exporter.h"
 #include "io/Reporter.h"
 #include "host/WorkingDrawing.h"
-#include "support/ring_distance.h"
+#include "job_check/Clearance.h"
 
 #include <fstream>
 #include <functional>
@@ -439,57 +439,105 @@ TEST_F(ExportTest, AnExportCutShortOrNotPutInPlaceLeavesTheFolderAsItWas)
 }
 
 // The least distance between the part outlines of a sheet's DXF file read
-// back (lines only), and from them to the sheet's outline (the largest).
+// back (lines and arcs exactly, as job_check measures them), and from them
+// to the sheet's outline (the largest).
 std::pair<double, double> FileDistances(const fs::path& dxf)
 {
     nlohmann::json read = PythonCheck("outlines", {dxf});
-    std::vector<NPolygon> loops;
+    std::vector<jobcheck::Loop> loops;
     for (const nlohmann::json& loop : read[dxf.string()]["loops"]) {
-        std::vector<NPoint> ring;
+        jobcheck::Loop edges;
         for (const nlohmann::json& e : loop)
-            ring.push_back({e[0].get<double>(), e[1].get<double>()});
-        loops.emplace_back(NPoint{}, ring);
+            edges.push_back({{e[0].get<double>(), e[1].get<double>()}, {e[2].get<double>(), e[3].get<double>()},
+                             e[4].get<double>()});
+        loops.push_back(std::move(edges));
     }
-    std::ranges::stable_sort(loops, std::greater{}, &NPolygon::GetGabaritArea);
+    const auto area = [](const jobcheck::Loop& loop) {
+        const NRect box = jobcheck::LoopBox(loop);
+        return (box.pTop.x - box.pBot.x) * (box.pTop.y - box.pBot.y);
+    };
+    std::ranges::stable_sort(loops, std::greater{}, area);
     double parts = 1e300, edge = 1e300;
     for (size_t i = 1; i < loops.size(); ++i) {
-        edge = std::min(edge, ringtest::BoundaryDistance(loops[i], loops[0]));
+        edge = std::min(edge, jobcheck::LoopDistance(loops[i], loops[0], -1.0));
         for (size_t j = i + 1; j < loops.size(); ++j)
-            parts = std::min(parts, ringtest::BoundaryDistance(loops[i], loops[j]));
+            parts = std::min(parts, jobcheck::LoopDistance(loops[i], loops[j], -1.0));
     }
     return {parts, edge};
 }
 
 // Parts moved by hand nearer to one another, or to the sheet's edge, than
 // their gap are named by the export and the documentation with the distance
-// the sheet's DXF file gives; parts over one another or over the sheet's edge
-// as parts not to be cut. The files are written all the same.
+// the sheet's DXF file gives, rounded to as many decimals as it takes to
+// read less than the gap; a part with curves only when nearer than that by
+// more than 0.025 mm (0.05 mm for two such parts). Parts over one another or
+// over the sheet's edge are named as parts not to be cut. A bar of linear
+// nesting keeps no gap to its edge, only the cut between its pieces. The
+// files are written all the same.
 TEST_F(ExportTest, SheetsNotCutAsDrawnAreNamedByExportAndDocumentation)
 {
     enum Kind { None, Overlap, LeftOut, Close, Edge };
-    struct Part { const wchar_t* name; double x, y, w, h; };
+    // A rectangle w x h at (x, y), or with r set a disc of that radius centred there.
+    struct Part { const wchar_t* name; double x, y, w, h, r = 0.0; };
     struct Case {
         const char* what;
-        std::vector<Part> parts;  // on the sheet S of 300 x 200
+        std::vector<Part> parts;  // on the sheet S of 300 x 200 (a bar of 300 x 40 for linear nesting)
         Kind kind;
-        std::wstring line;        // the sheet's line of the note, its distance what the sheet's file gives
+        std::wstring line;        // the sheet's line of the note
         double figureGap = 5, sheetGap = 10;
         bool compound = false;    // also a compound T of two triangles at (10, 110), the parts' x from its right
+        bool linear = false;
+        double apart = -1.0;      // when set, how near the sheet's DXF file puts the parts (or, for Edge, the edge)
     };
     const Part a{L"A", 10, 10, 100, 50};
+    // The disc D of radius 40 at (60, 60); a plate P whose lower-left corner
+    // stands `apart` from the disc in the direction `degrees`.
+    const Part disc{L"D", 60, 60, 0, 0, 40};
+    const auto corner = [](double apart, double degrees) {
+        return Part{L"P", 60 + (40 + apart) * std::cos(degrees * DR), 60 + (40 + apart) * std::sin(degrees * DR), 60, 40};
+    };
+    // The rectangle B with its lower-left corner `apart` from A's upper-right one, at 53°.
+    const Part diagonal{L"B", 110 + 5.9866 * std::cos(53 * DR), 60 + 5.9866 * std::sin(53 * DR), 60, 40};
     const Case cases[] = {
         {"2 mm apart where the gap is 5", {a, {L"B", 10, 62, 60, 40}}, Close, L"S: A и B — 2.0 мм при зазоре 5 мм"},
         {"3.23 mm apart where the gap is 6", {a, {L"B", 10, 63.23, 60, 40}}, Close, L"S: A и B — 3.2 мм при зазоре 6 мм",
          6},
+        {"5.99 mm apart where the gap is 6", {a, {L"B", 10, 65.99, 60, 40}}, Close,
+         L"S: A и B — 5.99 мм при зазоре 6 мм", 6, 10, false, false, 5.99},
+        {"5.9866 mm apart, corner to corner", {a, diagonal}, Close, L"S: A и B — 5.99 мм при зазоре 6 мм", 6, 10, false,
+         false, 5.9866},
+        {"5.90 mm apart", {a, {L"B", 10, 65.9, 60, 40}}, Close, L"S: A и B — 5.9 мм при зазоре 6 мм", 6},
+        {"5.9984 mm apart", {a, {L"B", 10, 65.9984, 60, 40}}, Close, L"S: A и B — 5.998 мм при зазоре 6 мм", 6, 10,
+         false, false, 5.9984},
+        {"5.9995 mm apart: the gap", {a, {L"B", 10, 65.9995, 60, 40}}, None, L"", 6},
         {"the gap apart", {a, {L"B", 10, 65, 60, 40}}, None, L""},
         {"4.5 mm from the edge where the edge gap is 10", {{L"A", 4.5, 10, 100, 50}}, Edge,
          L"S: A — 4.5 мм при зазоре 10 мм"},
         {"7 mm from the edge", {{L"A", 10, 143, 100, 50}}, Edge, L"S: A — 7.0 мм при зазоре 10 мм"},
+        {"9.96 mm from the edge", {{L"A", 9.96, 10, 100, 50}}, Edge, L"S: A — 9.96 мм при зазоре 10 мм", 5, 10, false,
+         false, 9.96},
+        {"a disc 0.013 mm nearer than the gap to a plate's corner", {disc, corner(5.987, 20)}, None, L"", 6, 10, false,
+         false, 5.987},
+        {"a disc 0.023 mm nearer, at 65°", {disc, corner(5.977, 65)}, None, L"", 6, 10, false, false, 5.977},
+        {"a disc 0.03 mm nearer, at 37°", {disc, corner(5.97, 37)}, Close, L"S: D и P — 5.97 мм при зазоре 6 мм", 6,
+         10, false, false, 5.97},
+        {"two discs 2.2496 mm apart", {disc, {L"E", 60 + 72.2496 * std::cos(37 * DR), 60 + 72.2496 * std::sin(37 * DR),
+                                              0, 0, 30}}, Close, L"S: D и E — 2.2 мм при зазоре 6 мм", 6, 10, false, false, 2.2496},
+        {"a disc 0.023 mm nearer than the edge gap", {{L"D", 49.977, 60, 0, 0, 40}}, None, L"", 6, 10, false, false,
+         9.977},
+        {"a disc 9.96 mm from the edge", {{L"D", 60, 49.96, 0, 0, 40}}, Edge, L"S: D — 9.96 мм при зазоре 10 мм", 6, 10,
+         false, false, 9.96},
         {"a triangle of a compound 3 mm from a part", {{L"B", 3, 120, 40, 40}}, Close,
          L"S: T и B — 3.0 мм при зазоре 5 мм", 5, 10, true},
         {"over one another", {a, {L"B", 60, 30, 60, 40}}, Overlap, L"S (деталей: 2): A, B"},
         {"over the sheet's edge", {{L"A", -5, 10, 100, 50}, {L"B", 10, 100, 60, 40}}, LeftOut, L"S: A (за краем листа)"},
         {"touching where the gaps are 0", {{L"A", 0, 0, 100, 50}, {L"B", 100, 0, 60, 40}}, None, L"", 0, 0},
+        {"a bar's pieces across it, the cut apart", {{L"A", 0, 0, 100, 40}, {L"B", 103, 0, 100, 40}}, None, L"", 3, 10,
+         false, true},
+        {"a bar's pieces 1 mm apart where the cut is 3", {{L"A", 0, 0, 100, 40}, {L"B", 101, 0, 100, 40}}, Close,
+         L"S: A и B — 1.0 мм при зазоре 3 мм", 3, 10, false, true, 1.0},
+        {"a piece past the bar's end", {{L"A", 0, 0, 100, 40}, {L"B", 250, 0, 100, 40}}, LeftOut,
+         L"S: B (за краем листа)", 3, 10, false, true},
     };
     // Each kind's heading; the documentation's says more, of the maps' register, for some.
     const std::map<Kind, std::pair<std::wstring, std::wstring>> headings = {
@@ -505,10 +553,11 @@ TEST_F(ExportTest, SheetsNotCutAsDrawnAreNamedByExportAndDocumentation)
         FreshDrawing();
         model.m_figureGap = c.figureGap;
         model.m_sheetGap = c.sheetGap;
-        const SheetPtr sheet = AddSheet(L"S", 300.0, 200.0);
+        model.m_nestingMethod = c.linear ? 1 : 0;
+        const SheetPtr sheet = AddSheet(L"S", 300.0, c.linear ? 40.0 : 200.0);
         const double right = c.compound ? AddCompound(sheet, L"T", 10, 110)->m_rectBorder.pTop.x - sheet->m_rect.pBot.x : 0.0;
         for (const Part& p : c.parts)
-            AddRectPart(sheet, p.name, p.w, p.h, right + p.x, p.y);
+            p.r > 0.0 ? AddDisc(sheet, p.name, p.r, p.x, p.y) : AddRectPart(sheet, p.name, p.w, p.h, right + p.x, p.y);
         Store();
         Messages().clear();
         Export(Params(false, true, false, false, 1));
@@ -523,9 +572,17 @@ TEST_F(ExportTest, SheetsNotCutAsDrawnAreNamedByExportAndDocumentation)
         EXPECT_EQ(Messages().back().text, Text(IDS_MESS_SUCCESS_EXPORT) + note(false));
         EXPECT_EQ(Messages().back().flags, warned ? vlapi::vlMBIconWarning : vlapi::vlMBIconInformation);
         ASSERT_TRUE(fs::exists(Out() / "S.dxf"));
+        // The distance named is the file's, rounded to its decimals.
+        const bool measured = c.apart >= 0.0 || c.kind == Close || c.kind == Edge;
+        const auto [parts, edge] = measured ? FileDistances(Out() / "S.dxf") : std::pair{0.0, 0.0};
+        if (c.apart >= 0.0) {
+            EXPECT_NEAR(c.parts.size() > 1 ? parts : edge, c.apart, 1e-6);
+        }
         if (c.kind == Close || c.kind == Edge) {
-            const auto [parts, edge] = FileDistances(Out() / "S.dxf");
-            EXPECT_NEAR(c.kind == Close ? parts : edge, std::stod(c.line.substr(c.line.find(L" — ") + 3)), 0.05);
+            const size_t from = c.line.find(L" — ") + 3;
+            const std::wstring shown = c.line.substr(from, c.line.find(L" мм") - from);
+            const size_t decimals = shown.size() - shown.find(L'.') - 1;
+            EXPECT_NEAR(c.kind == Close ? parts : edge, std::stod(shown), 0.5 * std::pow(10.0, -double(decimals)) + 1e-9);
         }
 
         Messages().clear();

@@ -1,6 +1,7 @@
 #include "io/io_fixture.h"
 
 #include "host/VarnelAPI_Detail.h"
+#include "support/macro_fixture.h"
 
 #include <pugixml.hpp>
 
@@ -170,8 +171,20 @@ FigurePtr IoTest::AddPart(const SheetPtr& sheet, const std::wstring& name, const
     std::vector<NPoint> placed;
     for (const NPoint& p : ring)
         placed.push_back({sheet->m_rect.pBot.x + x + p.x, sheet->m_rect.pBot.y + y + p.y});
-    INestingMacroObjectPtr macro =
-        vrnApi::CreateMacroByPolygon(NPolygon({}, placed), name, static_cast<int>(MacroCommand::Figure));
+    return AddFigure(sheet,
+                     vrnApi::CreateMacroByPolygon(NPolygon({}, placed), name, static_cast<int>(MacroCommand::Figure)));
+}
+
+FigurePtr IoTest::AddDisc(const SheetPtr& sheet, const std::wstring& name, double radius, double x, double y)
+{
+    sheet->SetCurrentView();
+    const vlapi::ICirclePtr circle =
+        hosttest::AddCircle(Container(), {sheet->m_rect.pBot.x + x, sheet->m_rect.pBot.y + y}, radius);
+    return AddFigure(sheet, macrotest::MakeMacro(Container(), {circle}, name));
+}
+
+FigurePtr IoTest::AddFigure(const SheetPtr& sheet, const INestingMacroObjectPtr& macro)
+{
     FigurePtr figure = Figure::Create(macro);
     figure->InitParams();
     figure->InitPolygons(0.0, model.m_figureGap, nullptr);

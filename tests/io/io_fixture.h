@@ -71,6 +71,9 @@ protected:
                       double y);
     FigurePtr AddRectPart(const SheetPtr& sheet, const std::wstring& name, double width, double height, double x,
                           double y);
+    // A disc of the radius on the sheet, drawn as a circle, its centre at
+    // (x, y) from the sheet's lower-left corner.
+    FigurePtr AddDisc(const SheetPtr& sheet, const std::wstring& name, double radius, double x, double y);
     // Two equal right triangles named `name` joined into a compound figure
     // on the sheet, its box at (x, y) from the sheet's lower-left corner.
     FigurePtr AddCompound(const SheetPtr& sheet, const std::wstring& name, double x, double y);
@@ -102,6 +105,9 @@ protected:
     NestingModel model;
 
 private:
+    // The figure of the macro standing on the sheet, of the job's stock.
+    FigurePtr AddFigure(const SheetPtr& sheet, const INestingMacroObjectPtr& macro);
+
     hosttest::LayoutSwitch m_layout{true};
     NestingSetting m_setting;
     bool m_session = false;

@@ -17,7 +17,7 @@
 //                                    outlines closed (a polyline's flag set or its pieces' ends one point)
 //   job_check gaps DRAWING FOLDER    on every sheet's DXF file, the parts' true outlines (arcs and circles
 //                                    as such) stand the set gap apart and the set edge gap from the sheet's
-//                                    edge, less 0.001 mm at most
+//                                    edge (a bar of linear nesting: no edge gap), less 0.001 mm at most
 //   job_check remnants DRAWING       no remnant on a sheet holds a part or comes nearer to one than the
 //                                    part gap; none is under 1 mm, nor, made as rectangles only, under
 //                                    the minimum size
@@ -645,8 +645,10 @@ void SheetGaps(const std::string& name, const SheetRecord& sheet, const Job& job
         depth[i] = d;
         part[i] = d % 2 == 1 ? static_cast<int>(i) : parents[i];
     }
+    // The least distance whole, as the export and the documentation name a
+    // part nearer than its gap, not the first found below the gap.
     const auto measure = [&](size_t i, size_t j, double set, double& least, const std::string& what) {
-        const double d = LoopDistance(loops[i], loops[j], set - kGapShort);
+        const double d = LoopDistance(loops[i], loops[j], 0.0);
         least = std::min(least, d);
         if (d < set - kGapShort)
             fault(name + ": " + what + " " + Fixed(d, 4) + " mm where " + Fixed(set, 4) + " mm is set");
@@ -654,7 +656,8 @@ void SheetGaps(const std::string& name, const SheetRecord& sheet, const Job& job
     for (size_t i = 0; i < loops.size(); ++i) {
         if (depth[i] < 1)
             continue;
-        if (depth[i] == 1)
+        // A bar of linear nesting is cut from its end: no gap to its edge is set.
+        if (depth[i] == 1 && job.method == 0)
             measure(i, outer, job.sheetGap, edge, "the part at " + Where(loops[i]) + " stands from the sheet's edge");
         const NRect box = LoopBox(loops[i]);
         for (size_t j = i + 1; j < loops.size(); ++j) {
@@ -713,8 +716,9 @@ int Gaps(const fs::path& drawing, const fs::path& folder)
     const auto shown = [](double d) { return d < 1e300 ? Fixed(d, 4) + " mm" : std::string("none measured"); };
     const std::string figures = std::to_string(files.size()) + " sheets, " + std::to_string(outlines) +
                                 " outlines: the least gap between parts " + shown(between) + " (" +
-                                Fixed(job.figureGap, 4) + " set), to the sheet's edge " + shown(edge) + " (" +
-                                Fixed(job.sheetGap, 4) + " set)";
+                                Fixed(job.figureGap, 4) + " set), to the sheet's edge " +
+                                (job.method == 0 ? shown(edge) + " (" + Fixed(job.sheetGap, 4) + " set)"
+                                                 : std::string("not measured (linear nesting sets no edge gap)"));
     if (fault.count > 0)
         std::cout << "job_check gaps: " << figures << "\n";
     return fault.Finish(figures);
