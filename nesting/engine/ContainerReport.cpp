@@ -2,11 +2,14 @@
 // sheet, and tells of the parts it left in the container: each part by name
 // with its count, and why it found no sheet where that is known.
 #include "engine/NestingOptimizer.h"
+#include "geometry/PairSlide.h"
 #include "geometry/UtilityFunctions.h"
 #include "io/DxfUnits.h"
 
 #include <algorithm>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -48,6 +51,26 @@ NRect GapBox(const Figure& figure, double gap)
 std::wstring NameOf(const Figure& figure)
 {
     return figure.m_macro ? figure.m_macro->GetName() : figure.m_name;
+}
+
+// Parts by name, in the order met, each with its count, under the heading.
+std::wstring CountedByName(const wchar_t* heading, const std::vector<FigurePtr>& parts)
+{
+    std::vector<std::pair<std::wstring, int>> counts;
+    for (const FigurePtr& part : parts) {
+        const std::wstring name = NameOf(*part);
+        const auto it = std::find_if(counts.begin(), counts.end(), [&](const auto& c) { return c.first == name; });
+        if (it == counts.end())
+            counts.emplace_back(name, 1);
+        else
+            ++it->second;
+    }
+    if (counts.empty())
+        return {};
+    std::wstring text = heading;
+    for (const auto& [name, count] : counts)
+        text += L"\n" + name + L" — " + std::to_wstring(count) + L" шт.";
+    return text;
 }
 
 // Why a part fits no sheet, with its size and the largest sheet's, so that
@@ -96,6 +119,14 @@ public:
     }
 
     bool None() const { return m_room.empty(); }
+    // The room of each sheet, as a width and a height.
+    std::vector<NPoint> Rooms() const
+    {
+        std::vector<NPoint> rooms;
+        for (const Size& r : m_room)
+            rooms.push_back({r.width, r.height});
+        return rooms;
+    }
     // The sheet of the largest area, as a refusal names it.
     const Size& Largest() const { return m_largest; }
 
@@ -138,42 +169,131 @@ struct Line {
 
 std::vector<FigurePtr> NestingOptimizer::SplitPairsLargerThanSheets()
 {
+    m_pairsTogether.clear();
+    m_pairsApart.clear();
     const SheetRoom room(*this);
     if (room.None())
         return {};
     // Only where its parts fit alone: two parts larger than any sheet stay
     // one pair, refused with one part's size.
+    struct Split {
+        std::wstring name;
+        std::vector<reference> members;  // of the members' macros, in the pair's order
+        bool mirror = false;             // the second was mirrored for the join
+    };
+    std::vector<Split> splits;
     std::vector<FigurePtr> members = m_model.SplitCompoundFigures([&](const Figure& figure) {
         const auto* compound = dynamic_cast<const CompoundFigure*>(&figure);
-        return compound && !room.FitsAnyTurn(figure) &&
-               std::any_of(compound->m_figures.begin(), compound->m_figures.end(),
-                           [&](const FigurePtr& member) { return member && room.FitsAnyTurn(*member); });
+        const bool split = compound && !room.FitsAnyTurn(figure) &&
+                           std::any_of(compound->m_figures.begin(), compound->m_figures.end(),
+                                       [&](const FigurePtr& member) { return member && room.FitsAnyTurn(*member); });
+        if (split) {
+            Split& made = splits.emplace_back(Split{NameOf(figure), {}, false});
+            for (const FigurePtr& member : compound->m_figures) {
+                made.members.push_back(member && member->m_macro ? member->m_macro->GetReference() : 0);
+                made.mirror = made.mirror || (member && member->m_symmetry);
+            }
+        }
+        return split;
     });
     // Members joined before they had gap polygons of their own get them.
+    if (!members.empty())
+        m_model.InitMissingFigurePolygons();
+    // The two parts side by side, the second slid along the first one's
+    // longest edge, placed as one where they so fit a sheet: joined again,
+    // slid so, in the first part's turn.
+    std::unordered_map<reference, FigurePtr> byMacro;
+    for (const FigurePtr& member : members)
+        if (member->m_macro)
+            byMacro.emplace(member->m_macro->GetReference(), member);
+    const auto memberOf = [&](reference ref) {
+        const auto it = byMacro.find(ref);
+        return ref == 0 || it == byMacro.end() ? nullptr : it->second;
+    };
+    const bool quarterTurns = m_params.rotateMethod == RotationType::Rotation90 ||
+                              m_params.rotateMethod == RotationType::Rotation45 ||
+                              m_params.rotateMethod == RotationType::RotationGorzVert;
+    std::unordered_set<const Figure*> joined;
+    for (const Split& split : splits) {
+        if (split.members.size() != 2)
+            continue;
+        const FigurePtr first = memberOf(split.members[0]);
+        const FigurePtr second = memberOf(split.members[1]);
+        // A pair of another stock goes to no sheet either way.
+        if (!first || !second || first->m_borders.empty() || !first->m_borders.front() || DiffersFromSheet(*first))
+            continue;
+        const NRect box = PointsBox(first->m_borders.front()->m_points);
+        const NRect reach = GapBox(*first, m_figureGap);
+        const double grow = std::max((reach.pTop.x - reach.pBot.x) - (box.pTop.x - box.pBot.x),
+                                     (reach.pTop.y - reach.pBot.y) - (box.pTop.y - box.pBot.y));
+        const std::optional<double> slide =
+            PairSlide(*first->m_borders.front(), m_figureGap, grow, room.Rooms(), quarterTurns);
+        if (!slide)
+            continue;
+        const CompoundFigurePtr pair = m_model.JoinPair(first, second, split.mirror, slide, split.name);
+        if (!pair)
+            continue;
+        pair->InitPolygons(2.0 * m_figureGap, m_figureGap, nullptr);
+        pair->SaveParams();
+        m_model.m_figures.push_back(pair);
+        m_pairsTogether.push_back(pair);
+        joined.insert(first.get());
+        joined.insert(second.get());
+    }
+    const auto isJoined = [&](const FigurePtr& figure) { return joined.count(figure.get()) != 0; };
+    std::erase_if(m_model.m_figures, isJoined);
+    std::erase_if(members, isJoined);
+    if (!m_model.m_checkOrient)
+        for (const FigurePtr& member : members)
+            member->RotateToMinGabarit();
+    m_pairsApart = members;
+    return members;
+}
+
+bool NestingOptimizer::SplitPairsLeftOver()
+{
+    std::unordered_set<const Figure*> left;
+    for (const FigurePtr& pair : m_pairsTogether)
+        if (!pair->m_owner)
+            left.insert(pair.get());
+    if (left.empty())
+        return false;
+    const auto isLeft = [&](const Figure& figure) { return left.count(&figure) != 0; };
+    std::erase_if(m_pairsTogether, [&](const FigurePtr& pair) { return isLeft(*pair); });
+    std::vector<FigurePtr> members = m_model.SplitCompoundFigures(isLeft);
     if (!members.empty())
         m_model.InitMissingFigurePolygons();
     if (!m_model.m_checkOrient)
         for (const FigurePtr& member : members)
             member->RotateToMinGabarit();
-    return members;
+    m_pairsApart.insert(m_pairsApart.end(), members.begin(), members.end());
+    // The placement starts again on the sheets the run kept.
+    m_sheets = m_model.m_sheets;
+    for (const SheetPtr& sheet : m_sheets)
+        sheet->m_occupied = false;
+    for (const FigurePtr& figure : m_model.m_figures)
+        figure->m_owner.reset();
+    return true;
 }
 
 std::wstring NestingOptimizer::SplitPairsText(const std::vector<FigurePtr>& members)
 {
-    std::vector<std::pair<std::wstring, int>> counts;  // by name, in the order met
-    for (const FigurePtr& member : members) {
-        const std::wstring name = NameOf(*member);
-        const auto it = std::find_if(counts.begin(), counts.end(), [&](const auto& c) { return c.first == name; });
-        if (it == counts.end())
-            counts.emplace_back(name, 1);
-        else
-            ++it->second;
-    }
-    if (counts.empty())
-        return {};
-    std::wstring text = L"Пары треугольных деталей, которые вместе не помещаются ни на один лист, размещаются по одной:";
-    for (const auto& [name, count] : counts)
-        text += L"\n" + name + L" — " + std::to_wstring(count) + L" шт.";
+    return CountedByName(
+        L"Пары треугольных деталей, которые вместе не помещаются ни на один лист, размещаются по одной:", members);
+}
+
+std::wstring NestingOptimizer::PairsText() const
+{
+    std::vector<FigurePtr> together;
+    for (const FigurePtr& pair : m_pairsTogether)
+        if (pair->m_owner)
+            for (const FigurePtr& part : PartsOf(pair))
+                together.push_back(part);
+    std::wstring text = CountedByName(L"Пары треугольных деталей, которые, сложенные в прямоугольник, не помещаются "
+                                      L"ни на один лист, размещены вместе со сдвигом вдоль длинной стороны:",
+                                      together);
+    if (const std::wstring apart = SplitPairsText(m_pairsApart); !apart.empty())
+        text += (text.empty() ? L"" : L"\n\n") + apart;
     return text;
 }
 

@@ -313,10 +313,15 @@ void NestingOptimizer::RunOptimization(const OptimizationParams& params)
     // and keep the container's order), and new gap polygons are made with
     // the figures back in their first turn.
     m_model.RotateAllFiguresToMinGabarit();
-    const std::wstring split = SplitPairsText(SplitPairsLargerThanSheets());
-    m_model.SortFiguresByAreasDecrease();
-    m_figures = m_model.m_figures;
-    SetAutoPlacementAllFigures(NestingMode::AutoForAll);
+    SplitPairsLargerThanSheets();
+    // A pair placed together that found no sheet is split, and the
+    // placement made again with its parts apart.
+    do {
+        m_model.SortFiguresByAreasDecrease();
+        m_figures = m_model.m_figures;
+        SetAutoPlacementAllFigures(NestingMode::AutoForAll);
+    } while (SplitPairsLeftOver());
+    const std::wstring split = PairsText();
     // The parts whose thickness or material differ are named with the others
     // left in the container, in the one closing message.
     m_model.CheckIntersectAllFigures(nullptr, false);
@@ -330,9 +335,9 @@ void NestingOptimizer::RunOptimization(const OptimizationParams& params)
     vrnApi::EnableUserAccess(true);
     m_t2 = MonotonicMicroseconds();
     m_dt = m_t2 - m_t1;
-    // Pairs placed one by one are said to be, with the parts left out, the
-    // parts placed without a thickness or material of their own and the
-    // remnants the run deleted.
+    // Pairs placed together or one by one are said to be, with the parts
+    // left out, the parts placed without a thickness or material of their
+    // own and the remnants the run deleted.
     const std::wstring left = LeftInContainerText();
     const std::wstring taken = SheetStockTakenText();
     const std::wstring deleted = DeletedWastesText(m_deletedWastes);

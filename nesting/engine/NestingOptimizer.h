@@ -65,13 +65,23 @@ public:
     // (an unknown value differs from none).
     bool DiffersFromSheet(const Figure& figure) const;
     // A joined pair of parts that fits no sheet of the run (nor a sheet it
-    // would add) in any turn it may give is split: its parts are placed each
-    // where it fits. The parts split off, each turned to its smallest
-    // rectangle as the run turns every part.
+    // would add) in any turn it may give is laid out anew: its two parts
+    // side by side, the second slid along the first one's longest edge,
+    // joined so and placed as one where they so fit a sheet (m_pairsTogether);
+    // otherwise split, its parts placed each where it fits (m_pairsApart).
+    // The parts split off, each turned to its smallest rectangle as the run
+    // turns every part.
     std::vector<FigurePtr> SplitPairsLargerThanSheets();
+    // The pairs laid out anew that the placement left without a sheet are
+    // split as above, and every figure is taken off its sheet for the
+    // placement to start again; false when there are none.
+    bool SplitPairsLeftOver();
     // What the run says of the parts SplitPairsLargerThanSheets split off:
     // each name with its count; empty when there are none.
     static std::wstring SplitPairsText(const std::vector<FigurePtr>& members);
+    // What it says of the pairs placed together on a sheet and of those
+    // split; empty when there are none.
+    std::wstring PairsText() const;
     // The closing message's text on the parts the run left in the container,
     // with their counts and why, where that is known; empty when every part
     // lies on a sheet.
@@ -136,6 +146,10 @@ public:
     bool m_test = false;
     // Off: every sheet's tries are made, none taken from a sheet filled alike.
     bool m_repeatFills = true;
+    // The run's pairs of parts too large joined: placed together, slid, and
+    // split (their parts).
+    VectorFigure m_pairsTogether;
+    VectorFigure m_pairsApart;
 
 private:
     VectorFigure PlacedOn(const SheetPtr& sheet) const;

@@ -3,8 +3,10 @@
 #include "host/NestingResources.h"
 
 #include "host/VarnelAPI.h"
+#include "geometry/PairSlide.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 namespace {
@@ -50,6 +52,34 @@ NPolygonPtr JoinOutlines(NPolygon& border1, NPolygon& border2, double gap, NPoin
     turned.Rotate(NPoint{}, angle * DR);
     shift = shift + centre1 - turned;
     return outline;
+}
+
+// The outline of two borders side by side: the second turned until its
+// longest edge runs back along the first one's, `gap` off it, and slid by
+// `slide` along it from where the two edges' middles face each other; their
+// hull (no longer a rectangle), with the turn about the origin and the
+// following shift of the second border.
+NPolygonPtr SlideOutlines(const NPolygon& border1, const NPolygon& border2, double gap, double slide, NPoint& shift,
+                          double& angle)
+{
+    const std::optional<PairEdge> edge1 = LongestEdgeOf(border1);
+    const std::optional<PairEdge> edge2 = LongestEdgeOf(border2);
+    if (!edge1 || !edge2)
+        return nullptr;
+    angle = std::remainder(std::atan2(-edge1->along.y, -edge1->along.x) - std::atan2(edge2->along.y, edge2->along.x),
+                           2.0 * PI) * RD;
+    NPoint middle2 = edge2->middle;
+    middle2.Rotate(NPoint{}, angle * DR);
+    shift = edge1->middle - middle2 +
+            NPoint{gap * edge1->out.x + slide * edge1->along.x, gap * edge1->out.y + slide * edge1->along.y};
+    std::vector<NPoint> points = border1.m_points;
+    for (NPoint p : border2.m_points) {
+        p.Rotate(NPoint{}, angle * DR);
+        points.push_back(p + shift);
+    }
+    std::vector<NPoint> hull;
+    CreateConvexHull(points, hull);
+    return std::make_shared<NPolygon>(NPoint{}, hull);
 }
 
 // The moves that put the two members of a join side by side.
@@ -119,7 +149,8 @@ void CompoundFigure::InitParams()
 
 // ---- Joining
 
-bool CompoundFigure::AddFigures(FigurePtr figure1, FigurePtr figure2, double gap)
+bool CompoundFigure::AddFigures(FigurePtr figure1, FigurePtr figure2, double gap, std::optional<double> slide,
+                               const std::wstring& name)
 {
     if (!figure1 || !figure2)
         return false;
@@ -129,8 +160,10 @@ bool CompoundFigure::AddFigures(FigurePtr figure1, FigurePtr figure2, double gap
 
     JoinMove move;
     NPoint shift;
-    const NPolygonPtr outline = JoinOutlines(*figure1->m_borders.front(), *figure2->m_borders.front(), gap,
-                                             shift, move.angle);
+    NPolygon& border1 = *figure1->m_borders.front();
+    NPolygon& border2 = *figure2->m_borders.front();
+    const NPolygonPtr outline = slide ? SlideOutlines(border1, border2, gap, *slide, shift, move.angle)
+                                      : JoinOutlines(border1, border2, gap, shift, move.angle);
     if (!outline || outline->m_points.empty())
         return false;
     outline->UpdateGabarit();
@@ -144,10 +177,12 @@ bool CompoundFigure::AddFigures(FigurePtr figure1, FigurePtr figure2, double gap
     figure2->m_valid = true;
     // Overlapping, or the host made no compound macro: both stay single
     // figures where they were.
-    const std::wstring name = vrnApi::LoadStr(IDS_COMPOUND_FIGURE) + L" " + std::to_wstring(m_index + 1);
+    // A pair joined again keeps its name; a new one takes the next number.
+    const std::wstring named =
+        name.empty() ? vrnApi::LoadStr(IDS_COMPOUND_FIGURE) + L" " + std::to_wstring(m_index + 1) : name;
     INestingMacroObjectPtr macro;
     if (!figure1->CheckIntersect(figure2))
-        macro = vrnApi::CreateMacroByMacros(figure1->m_macro, figure2->m_macro, name);
+        macro = vrnApi::CreateMacroByMacros(figure1->m_macro, figure2->m_macro, named);
     if (!macro) {
         // A refused join is no verdict on the figures as they stand apart.
         figure1->m_valid = true;
@@ -159,8 +194,9 @@ bool CompoundFigure::AddFigures(FigurePtr figure1, FigurePtr figure2, double gap
     figure2->m_child = true;
     figure1->SaveParams();
     figure2->SaveParams();
-    m_name = name;
-    ++m_index;
+    m_name = named;
+    if (name.empty())
+        ++m_index;
     m_figures = {figure1, figure2};
     m_thickness = figure1->m_thickness;
     m_macro = std::move(macro);

@@ -111,29 +111,12 @@ void NestingModel::CreateCompoundFigures()
             const bool mirror = first->CheckMirror(*second);
             if (mirror && !m_uniteMirrors)
                 continue;
-            // The bridges on the pair go with them into the compound.
-            std::vector<BridgeAnchors::Handover> bridges = m_heldBridges.Leave(first->m_macro);
-            std::vector<BridgeAnchors::Handover> mirrored = m_heldBridges.Leave(second->m_macro);
-            if (mirror) {
-                MirrorForJoin(*second);
-                MirrorForJoin(mirrored, *second);
-            }
-            bridges.insert(bridges.end(), mirrored.begin(), mirrored.end());
-            CompoundFigurePtr compound = CompoundFigure::Create(nullptr);
-            if (compound->AddFigures(first, second, m_figureGap)) {
-                m_heldBridges.Hand(bridges, {compound});
-                compound->InitParams();
-                compound->m_edit = first->m_edit;
-                compound->m_gap = first->m_gap;
-                compound->SetThickness(first->m_thickness);
-                compound->SetMaterial(first->m_material);
+            if (CompoundFigurePtr compound = JoinPair(first, second, mirror)) {
                 compounds.push_back(compound);
                 joined.push_back(first);
                 joined.push_back(second);
                 taken[triangles[a].index] = 1;
                 taken[triangles[b].index] = 1;
-            } else if (mirror) {
-                UndoMirrorForJoin(*second);  // a pair that stays apart keeps its own looks
             }
             break;
         }
@@ -142,6 +125,32 @@ void NestingModel::CreateCompoundFigures()
     m_figures.insert(m_figures.end(), compounds.begin(), compounds.end());
     if (!compounds.empty())
         InitFigurePolygons();
+}
+
+CompoundFigurePtr NestingModel::JoinPair(const FigurePtr& first, const FigurePtr& second, bool mirror,
+                                        std::optional<double> slide, const std::wstring& name)
+{
+    // The bridges on the pair go with them into the compound.
+    std::vector<BridgeAnchors::Handover> bridges = m_heldBridges.Leave(first->m_macro);
+    std::vector<BridgeAnchors::Handover> mirrored = m_heldBridges.Leave(second->m_macro);
+    if (mirror) {
+        MirrorForJoin(*second);
+        MirrorForJoin(mirrored, *second);
+    }
+    bridges.insert(bridges.end(), mirrored.begin(), mirrored.end());
+    CompoundFigurePtr compound = CompoundFigure::Create(nullptr);
+    if (!compound->AddFigures(first, second, m_figureGap, slide, name)) {
+        if (mirror)
+            UndoMirrorForJoin(*second);  // a pair that stays apart keeps its own looks
+        return nullptr;
+    }
+    m_heldBridges.Hand(bridges, {compound});
+    compound->InitParams();
+    compound->m_edit = first->m_edit;
+    compound->m_gap = first->m_gap;
+    compound->SetThickness(first->m_thickness);
+    compound->SetMaterial(first->m_material);
+    return compound;
 }
 
 std::vector<FigurePtr> NestingModel::SplitCompoundFigures(const std::function<bool(const Figure&)>& which)

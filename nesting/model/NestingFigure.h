@@ -10,6 +10,7 @@
 
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -166,8 +167,13 @@ public:
     void InitParams();
     // Joins the two figures, `gap` apart along their longest edges, centred
     // on the view origin. False (both left where they were) when they cannot
-    // be joined.
-    bool AddFigures(FigurePtr figure1, FigurePtr figure2, double gap);
+    // be joined. With a `slide`, the second is turned until its longest edge
+    // runs back along the first one's and stands that far along it from
+    // where the two edges' middles face each other; the outline is the hull
+    // of the two. Named `name`, or with the next
+    // number when it is empty.
+    bool AddFigures(FigurePtr figure1, FigurePtr figure2, double gap, std::optional<double> slide = std::nullopt,
+                    const std::wstring& name = {});
     // Reads the members back from the macro's content.
     void UpdateFigures();
     // One of the macros the compound's macro holds has that reference.

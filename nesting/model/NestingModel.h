@@ -73,6 +73,14 @@ public:
     // InitFigurePolygons. Nothing when every figure has gap polygons.
     void InitMissingFigurePolygons();
     void CreateCompoundFigures();
+    // Joins the two figures into a compound as CreateCompoundFigures joins a
+    // pair (the second, a `mirror` image of the first, mirrored for it; the
+    // bridges on them taken along), the second slid by `slide` along the
+    // first's longest edge when one is given (CompoundFigure::AddFigures),
+    // named `name` when one is given. Null, both as they were, when they
+    // cannot be joined. The model's list is left to the caller.
+    CompoundFigurePtr JoinPair(const FigurePtr& first, const FigurePtr& second, bool mirror,
+                               std::optional<double> slide = std::nullopt, const std::wstring& name = {});
     void DestroyCompoundFigures();
     // The compound figures `which` picks split into their members, which take
     // their places in the list after the others; the members returned.

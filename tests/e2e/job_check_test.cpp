@@ -335,7 +335,7 @@ TEST(JobCheckGaps, TheLeastGapIsTheNearestOfThoseThatFallShort)
 // material) is placed, one whose outline crosses itself is named with the
 // library's message; parts the run leaves in the container are named with
 // what it told the user; either fails the run. Equal right triangles whose
-// joined pair fits no sheet are each placed.
+// joined pair fits no sheet are each placed, side by side where they so fit.
 struct MadeJob {
     const char* name;
     std::string parts;
@@ -349,6 +349,8 @@ const MadeJob kMade[] = {
      {"--sheet", "400", "200"}, 1, "part Bowtie refused: Bowtie: контур пересекает сам себя", "2 placed parts"},
     {"triangles", "T|3|2|Ст3|0,0 2975,0 0,1475\n", {"--sheet", "3000", "1500", "--gaps", "10", "10"}, 0, "",
      "3 placed parts on 3 sheets"},
+    {"triangles side by side", "T|2|2|Ст3|0,0 2960,0 2960,1470\n", {"--sheet", "3000", "1500", "--gaps", "10", "12"},
+     0, "", "2 placed parts on 1 sheets"},
     {"left", "T|2|2|Ст3|0,0 3100,0 0,1475\n", {"--sheet", "3000", "1500", "--gaps", "10", "10"}, 1,
      "parts left in the container: Не размещены на листах и остались в контейнере:\nT — 2 шт.: больше любого листа: "
      "деталь 3100 × 1475", "0 placed parts"},

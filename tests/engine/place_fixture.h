@@ -14,6 +14,21 @@ namespace placetest {
 
 using figuretest::Rectangle;
 
+// A point of the part's macro where its view shows it, through the compound
+// macro holding it: each macro turns it about the origin, then moves it.
+inline NPoint InView(const vlapi::IMacroObjectPtr& macro, NPoint p)
+{
+    for (vlapi::IDrawingObjectPtr at{macro}; vlapi::IMacroObjectPtr m{at};) {
+        double x = 0.0, y = 0.0, angle = 0.0;
+        int mirrored = 0;
+        m->GetPlacement(x, y, angle, mirrored);
+        p.Rotate(NPoint{}, angle * DR);
+        p += NPoint{x, y};
+        at = vlapi::IDrawingObjectPtr(at->GetParent());
+    }
+    return p;
+}
+
 class PlaceTest : public figuretest::FigureHostTest {
 protected:
     static constexpr double kFigureGap = 10.0;

@@ -24,21 +24,6 @@ struct RoundJob { const char* name; std::vector<RoundPart> parts; RotationType r
 
 void PrintTo(const RoundJob& c, std::ostream* os) { *os << c.name; }
 
-// A point of the part's macro where its view shows it, through the compound
-// macro holding it: each macro turns it about the origin, then moves it.
-NPoint InView(const vlapi::IMacroObjectPtr& macro, NPoint p)
-{
-    for (vlapi::IDrawingObjectPtr at{macro}; vlapi::IMacroObjectPtr m{at};) {
-        double x = 0.0, y = 0.0, angle = 0.0;
-        int mirrored = 0;
-        m->GetPlacement(x, y, angle, mirrored);
-        p.Rotate(NPoint{}, angle * DR);
-        p += NPoint{x, y};
-        at = vlapi::IDrawingObjectPtr(at->GetParent());
-    }
-    return p;
-}
-
 struct Placed {
     const RoundPart* part;
     NPoint a, b;  // the core's ends on the sheet
