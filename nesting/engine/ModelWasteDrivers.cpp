@@ -16,11 +16,12 @@ namespace {
 // size: its size would be registered as 0.
 constexpr double kLeastRemnantSide = 1.0;  // mm
 
-// Narrower than `least` either way (a hair of rounding given).
+// Narrower than `least` either way, by more than the rounding of doubles: the
+// one measure the builders, the export and the registers keep to.
 bool TooNarrow(const Waste& waste, double least)
 {
     const NRect& r = waste.m_rect;
-    return !(r.pTop.x - r.pBot.x >= least - EPS && r.pTop.y - r.pBot.y >= least - EPS);
+    return !(r.pTop.x - r.pBot.x > least - EPS_WIDTH && r.pTop.y - r.pBot.y > least - EPS_WIDTH);
 }
 
 void Discard(const WastePtr& waste)
@@ -448,7 +449,7 @@ void NestingModel::DecomposeWastesToRectangles()
         builder.Init(m_figureGap, m_sheetGap);
         std::vector<WastePtr> made;
         builder.CreateWastesByRectangles(sheet, FiguresOf(m_figures, sheet), least, made);
-        FinishNewWastes(made, sheet, kLeastRemnantSide);
+        FinishNewWastes(made, sheet, std::max(least, kLeastRemnantSide));
     }
     DeleteProgressIndicator();
     UpdateWastesNames();

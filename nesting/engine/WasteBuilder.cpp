@@ -964,9 +964,10 @@ void WasteBuilder::DecomposeToRectangles(const NPolygonPtr& sheetOutline, const 
     UniteRestRectangles(keep);
     std::vector<NRectanglePtr> wasteRectangles;
     TransformWastesByGap(*sheetOutline, figures, 2.0 * m_figureGap, wasteRectangles);
-    // The minimum holds for the remnants as they are kept: after the gap has cut them down.
+    // The minimum holds for the remnants as they are kept: after the gap has
+    // cut them down, short of it by no more than the rounding of doubles.
     std::erase_if(wasteRectangles, [minSize](const NRectanglePtr& r) {
-        return !(r->Width() > minSize - EPS && r->Height() > minSize - EPS);
+        return !(r->Width() > minSize - EPS_WIDTH && r->Height() > minSize - EPS_WIDTH);
     });
     CreateRectanglePolygons(wasteRectangles, outs);
 }

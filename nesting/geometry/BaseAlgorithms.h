@@ -22,6 +22,10 @@ inline constexpr double EPS = 0.0001;            // equality of coordinates and 
 inline constexpr double EPS_DIRECTION = 1e-6;    // direction components taken as 0
 inline constexpr double EPS_REPEATED = 0.001;    // repeated vertices, near-axis slope ratio
 inline constexpr double EPS_SIDE_CROSS = 0.01;   // side test falls back to a distance test below it
+// A width short of a least width by less than this is that width: the
+// rounding of doubles, not a placement's hair (a remnant of 9.99999 mm is
+// under a minimum of 10, one of 9.9999999999 is not).
+inline constexpr double EPS_WIDTH = 1e-6;
 
 // Start values of every gabarit computation (the gabarit of an empty ring).
 inline constexpr double GABARIT_LOW = 2147483647.0;

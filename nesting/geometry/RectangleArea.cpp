@@ -332,8 +332,9 @@ std::vector<RectangleAreaPiece> WideRectangleArea(const NRect& area, const std::
 {
     // The centres a square of side 2r may take lie in the area shrunk by r,
     // clear of every rectangle grown by r; the squares about them sweep what
-    // is kept. A hair less than half the width keeps a strip exactly as wide.
-    const double r = 0.5 * width - EPS;
+    // is kept. Half a rounding hair less than half the width keeps a strip
+    // exactly as wide (short of it by less than EPS_WIDTH), and no narrower.
+    const double r = 0.5 * (width - EPS_WIDTH);
     if (!(r > 0.0))
         return FreeRectangleArea(area, taken);
     const NRect core = Grown(area, -r);

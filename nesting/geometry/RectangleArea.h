@@ -23,5 +23,5 @@ std::vector<RectangleAreaPiece> FreeRectangleArea(const NRect& area, const std::
 
 // The same free area less every part of it narrower than `width`: what a
 // square of that side sweeps while it stays in the free area. A strip or an
-// arm narrower than `width` goes, one exactly as wide stays.
+// arm narrower than `width` goes (by EPS_WIDTH or more), one exactly as wide stays.
 std::vector<RectangleAreaPiece> WideRectangleArea(const NRect& area, const std::vector<NRect>& taken, double width);

@@ -47,7 +47,7 @@ public:
     void CorrectTextPosition();
     // The two remnants overlap (one inside a hole of the other does not).
     bool CheckIntersect(const Waste& other) const;
-    // A rectangle whose both sides exceed `size` (within 1e-4).
+    // A rectangle neither of whose sides is short of `size` (by EPS_WIDTH or more).
     bool CheckRectangle(double size) const;
     // The macro's drawing objects that make the outline, and its label.
     void GetContourObjects(std::vector<vlapi::IDrawingObjectPtr>& objs, bool text);

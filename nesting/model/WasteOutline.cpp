@@ -134,7 +134,7 @@ bool Waste::CheckIntersect(const Waste& other) const
 
 bool Waste::CheckRectangle(double size) const
 {
-    return m_rectform && m_width > size - EPS && m_height > size - EPS;
+    return m_rectform && m_width > size - EPS_WIDTH && m_height > size - EPS_WIDTH;
 }
 
 void Waste::GetContourObjects(std::vector<vlapi::IDrawingObjectPtr>& objs, bool text)

@@ -103,6 +103,14 @@ void QOf98724(Job& job, std::map<std::wstring, RegisterRows>& registers)
     registers[kLinear][2][5] = L"987.2";
 }
 
+// A second remnant on S1, 300 mm long and `width` wide, listed by both registers.
+void ListedS12(Job& job, std::map<std::wstring, RegisterRows>& registers, double width)
+{
+    job.remnants.push_back({L"Отход S1-2(2) 2x300x10 Ст3", 1, true, Box(400, 0, 300, width)});
+    registers[kMaps][1][8] = L"S1-1\nS1-2";
+    registers[kRemnants].push_back({L"S1", L"S1-2", L"2x300x10"});
+}
+
 const Case kCases[] = {
     {"a linear job as drawn", [](Job&, auto&) {}, true, nullptr},
     {"a figure job as drawn", [](Job&, auto&) {}, false, nullptr},
@@ -153,6 +161,10 @@ const Case kCases[] = {
     {"a remnant narrower than the minimum size left out",
      [](Job& j, auto&) { j.remnants.push_back({L"Отход S1-2(2) 2x300x9 Ст3", 1, true, Box(400, 0, 300, 9)}); }, false,
      nullptr},
+    {"a remnant a hair under the minimum size listed", [](Job& j, auto& r) { ListedS12(j, r, 10 - 1.3e-5); }, false,
+     "\"S1\": 2 remnants listed, the drawing holds 1"},
+    {"a remnant the minimum size to the rounding of doubles listed",
+     [](Job& j, auto& r) { ListedS12(j, r, 10 - 1e-9); }, false, nullptr},
     {"a map holding nothing", [](Job& j, auto&) { j.parts[1].sheet = -1, j.parts[1].view = 3; }, false,
      "2 maps, the drawing has 1 sheets holding parts"},
 };

@@ -90,6 +90,8 @@ TEST(RemnantCheck, NamesEachFaultAndPassesAJobWithout)
         {"under the minimum once cut down", JobWith(Box(200, 100, 259.3, 138), true, 40.0), "under the minimum size 40.00 mm"},
         {"the minimum kept", JobWith(Box(200, 100, 259.3, 140), true, 40.0), nullptr},
         {"from the free area, under the default minimum", JobWith(Box(200, 100, 286, 109.9)), "under the minimum size 10.00 mm"},
+        {"a hair under the minimum", JobWith(Box(200, 100, 286, 109.99999)), "is 86.00 x 10.00 mm, under the minimum size"},
+        {"the minimum to the rounding of doubles", JobWith(Box(200, 100, 286, 110 - 1e-9)), nullptr},
         // With no gap: a remnant round parts that touch one another, its hole touching itself.
         {"round touching parts", Gapless(JobWith(SheetLess({kEight})), Box(10, 10, 110, 60)), nullptr},
         {"round touching parts beside the part", Gapless(JobWith(SheetLess({kEightBeside})), Box(10, 10, 110, 60)),

@@ -50,6 +50,10 @@ struct PartRecord {
     Outline outline;
 };
 
+// mm a remnant's side may fall short of the minimum size, as docs/limits.md
+// gives it: the rounding of doubles, no more.
+inline constexpr double kRemnantWidthShort = 1e-6;
+
 struct RemnantRecord {
     std::wstring name;
     int view = -1;

@@ -88,7 +88,7 @@ bool Stock(const Job& job, const RemnantRecord& remnant)
     }
     least = std::max(least, kLeastSide);
     const NRect box = BoxOf(remnant.outline);
-    return Width(box) >= least - 1e-9 && Height(box) >= least - 1e-9;
+    return Width(box) > least - kRemnantWidthShort && Height(box) > least - kRemnantWidthShort;
 }
 
 // The sheets the maps, materials and remnants registers are for: those holding a part.

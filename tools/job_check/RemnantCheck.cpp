@@ -14,7 +14,6 @@ namespace {
 constexpr double kCommonArea = 1e-6;  // mm² a remnant and a part may share
 constexpr double kGapShort = 0.01;    // mm a remnant may come nearer than the part gap
 constexpr double kLeastSide = 1.0;    // mm: a size registered as 0 below it
-constexpr double kSideShort = 1e-3;   // mm a rectangle may fall short of the minimum size
 constexpr double kDefaultMinimum = 10.0;  // mm: the minimum size while the drawing gives none (0)
 constexpr double kNear = 1.0;         // mm beyond the part gap within which a pair is measured
 // mm: a common area no wider than twice this is where a remnant runs along a
@@ -113,7 +112,7 @@ RemnantReport CheckRemnants(const Job& job)
             report.faults.push_back(name + " is " + Text(width, 2) + " x " + Text(height, 2) +
                                     " mm: its registered size is 0");
         else if ((rectanglesOnly ? IsRectangle(remnant.outline, box) : remnant.automatic) &&
-                 std::min(width, height) < minimum - kSideShort)
+                 !(std::min(width, height) > minimum - kRemnantWidthShort))
             report.faults.push_back(name + " is " + Text(width, 2) + " x " + Text(height, 2) +
                                     " mm, under the minimum size " + Text(minimum, 2) + " mm");
         const areas::Region region = Region(remnant.outline);

@@ -22,7 +22,8 @@ struct RemnantReport {
 // nearer to a part's outline than the part gap, less 0.01 mm. Each remnant
 // is at least 1 mm in both directions (its registered size is never 0), and
 // with remnants made as rectangles only, every rectangle is larger than the
-// minimum size set for them (less 0.001 mm).
+// minimum size set for them (less 0.000001 mm), as is each remnant built
+// from the free area.
 RemnantReport CheckRemnants(const Job& job);
 
 }  // namespace jobcheck
