@@ -299,13 +299,13 @@ void Exporter::ExportSheets(Run& run)
             NoOutlines(step, base);
             continue;
         }
-        vlapi::IVarnelDocument2DPtr document = FileSetDocument(run, step, objects, base);
+        const std::unique_ptr<outputs::HiddenDocument> document = FileSetDocument(run, step, objects, base);
         if (!document)
             continue;
         sheet->DrawContour();
         vrnApi::ReadObjectsFromClip();
-        WriteFileSet(run, step, document, base);
-        run.source->Activate();
+        WriteFileSet(run, step, document->Get(), base);
+        document->Close();
         if (!Going(run))
             return;
     }
@@ -337,7 +337,7 @@ void Exporter::ExportWastes(Run& run)
                 NoOutlines(step, base);
                 continue;
             }
-            vlapi::IVarnelDocument2DPtr document = FileSetDocument(run, step, objects, base);
+            const std::unique_ptr<outputs::HiddenDocument> document = FileSetDocument(run, step, objects, base);
             if (!document)
                 continue;
             vrnApi::ReadObjectsFromClip();
@@ -349,8 +349,8 @@ void Exporter::ExportWastes(Run& run)
                 text->SetLayer(1);
                 text->Update();
             }
-            WriteFileSet(run, step, document, base);
-            run.source->Activate();
+            WriteFileSet(run, step, document->Get(), base);
+            document->Close();
             if (!Going(run))
                 return;
         }
@@ -377,8 +377,9 @@ outputs::DrawnCopies Exporter::SheetObjects(const Run& run, Sheet& sheet, bool c
     return objects;
 }
 
-vlapi::IVarnelDocument2DPtr Exporter::FileSetDocument(Run& run, Step& step, outputs::DrawnCopies& objects,
-                                                      const std::wstring& base)
+std::unique_ptr<outputs::HiddenDocument> Exporter::FileSetDocument(const Run& run, Step& step,
+                                                                   outputs::DrawnCopies& objects,
+                                                                   const std::wstring& base)
 {
     vrnApi::WriteObjectsToClip(objects.Objects());
     objects.Delete();
@@ -388,8 +389,7 @@ vlapi::IVarnelDocument2DPtr Exporter::FileSetDocument(Run& run, Step& step, outp
             step.failures.Add(file, outputs::kNoDocument);
         return nullptr;
     }
-    run.hidden.push_back(std::make_unique<outputs::HiddenDocument>(document, run.source, 0));
-    return document;
+    return std::make_unique<outputs::HiddenDocument>(document, run.source, 0);
 }
 
 void Exporter::NoOutlines(Step& step, const std::wstring& base) const

@@ -62,6 +62,8 @@ private:
         vlapi::IVarnelDocument2DPtr source;
         ConverterDXF converter;
         bool converterWanted = false;
+        // The 3D document, open from sheet to sheet (the sheets' and
+        // remnants' documents are closed one by one).
         std::vector<std::unique_ptr<outputs::HiddenDocument>> hidden;
         outputs::NameBook names;
         // The files the run wrote, and those it could not: a file of the
@@ -95,10 +97,12 @@ private:
     // current): their contours, with `contourText` handed on, and their texts.
     outputs::DrawnCopies SheetObjects(const Run& run, Sheet& sheet, bool contourText, bool texts) const;
     // Writes the objects to the clipboard (deleting them) and makes the hidden
-    // fragment they go into; none, with the object's files noted, when the
-    // host makes none.
-    vlapi::IVarnelDocument2DPtr FileSetDocument(Run& run, Step& step, outputs::DrawnCopies& objects,
-                                                const std::wstring& base);
+    // fragment they go into, closed (the source drawing active again) once
+    // its files are written or the run leaves it, so that the host holds one
+    // open at a time; none, with the object's files noted, when the host
+    // makes none.
+    std::unique_ptr<outputs::HiddenDocument> FileSetDocument(const Run& run, Step& step, outputs::DrawnCopies& objects,
+                                                             const std::wstring& base);
     // Saves the active hidden document as `base`.vfw and converts it to
     // `base`.dxf, as the format asks.
     // The files of `base` named as failed: the drawing gave no outlines for them.

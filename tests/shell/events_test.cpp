@@ -222,6 +222,23 @@ TEST_F(EventsTest, TheLibrarysOwnRunsReachNoSinkAndTheUsersEditsAreHeardAfterHow
              optimizer->RunOptimization({1, RotationType::Rotation90, true});
          },
          false},
+        {"export",
+         [this] {
+             const IExporterPtr exporter = CreateExporterInstance();
+             exporter->ExportToDXF(File("export"));
+             EXPECT_TRUE(std::filesystem::exists(root / "export" / "card.dxf"));
+         },
+         false, false},
+        {"documentation",
+         [this] {
+             const IReporterPtr reporter = CreateReporterInstance();
+             reporter->Init();
+             ReportParams params{true, true, File("docs/"), L"", 4, 0, true, true, true, true, false};
+             reporter->SetParams(params);
+             reporter->CreateDocumentation();
+             EXPECT_TRUE(std::filesystem::exists(root / "docs" / "Карты раскроя"));
+         },
+         false, false},
         {"optimiser failing",
          [] {
              const IOptimizerPtr optimizer = CreateOptimizerInstance();

@@ -5,6 +5,7 @@
 
 #include "host/Application.h"
 #include "host/Panel.h"
+#include "io/Files.h"
 #include "model/Group.h"
 #include "model/Layout.h"
 #include "model/Macro.h"
@@ -123,6 +124,12 @@ bool PropertyValues::Get(vlapi::IProperty* property, vlapi::PropertyValue& value
 
 DocumentBase::DocumentBase(Application* app, int type, bool visible)
     : app_(app), type_(type), number_(app ? app->NewDocumentNumber() : 0), visible_(visible) {}
+
+void DocumentBase::SetPath(const std::wstring& path) {
+  path_ = path;
+  std::error_code ec;
+  canonical_ = path.empty() ? std::filesystem::path() : std::filesystem::weakly_canonical(PathOf(path), ec);
+}
 
 Node* NodeOf(vlapi::IAPIObject* object) { return object ? dynamic_cast<Node*>(object) : nullptr; }
 Shape* ShapeOf(vlapi::IAPIObject* object) { return object ? dynamic_cast<Shape*>(object) : nullptr; }
