@@ -401,13 +401,15 @@ void NestingModel::UpdateWastesNames()
         waste->m_thickness = m_thicknessSheet;
         waste->m_material = m_materialSheet;
     }
+    // The remnants of each view, in the model's order, each view asked once.
+    std::map<int, std::vector<WastePtr>> inView;
+    for (const WastePtr& waste : m_wastes)
+        inView[waste->GetView()].push_back(waste);
     int total = 0;
     for (const SheetPtr& sheet : m_sheets) {
         MakeCurrent(sheet);
         int index = 0;
-        for (const WastePtr& waste : m_wastes) {
-            if (!SameView(*waste, *sheet))
-                continue;
+        for (const WastePtr& waste : inView[sheet->GetView()]) {
             waste->m_number = ++total;
             waste->m_subNumber = ++index;
             waste->UpdateName(index, total);
