@@ -385,7 +385,9 @@ public:
     NestingResult GetResult() override;
     int64_t GetTime() override;
     // Refuses, with a message, a drawing of linear nesting and parts of
-    // several thicknesses or materials for sheets that have none.
+    // several thicknesses or materials for sheets that have none; turns
+    // parts of a material with a rolling direction by 180° at most, and
+    // says so when another turn was asked for.
     void RunOptimization(const OptimizationParams& params) override;
     static constexpr wchar_t kFigureNestingOnly[] = L"Команда доступна только для фигурного раскроя";
 

@@ -34,7 +34,6 @@ constexpr Column kColumns[] = {
 const std::wstring kLengthHeader = L"Периметр, мм";
 constexpr int kKimColumn = 3;
 
-
 // Every rotation step, in RotationType order; the first two are always offered.
 const std::vector<std::wstring> kRotations = {L"0", L"180", L"90", L"45", L"горизонтально/вертикально"};
 constexpr size_t kAlwaysOffered = 2;
