@@ -11,9 +11,11 @@
 // sheet gets a page of the drawing with its title block. Then --remnants
 // builds the remnants automatically, and --export and --document write into
 // their folders, through the library's exporter and reporter, everything they
-// can.
+// can. With --times, the wall seconds of each of these steps go into FILE, a
+// line each: the step ("make", "place", "remnants", "export", "document",
+// "save"), a tab and the seconds (a benchmark's figures).
 //   nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--gaps FIGURE SHEET] [--precision MM] [--placed] [--layout]
-//               [--library PATH] [--fragments DIR] [--remnants] [--export DIR] [--document DIR]
+//               [--library PATH] [--fragments DIR] [--remnants] [--export DIR] [--document DIR] [--times FILE]
 // A parts list holds one part a line, "name|count|thickness|material|RING;RING...",
 // the outer ring first, then its holes. A ring is "x,y x,y ...", where "x,y,b"
 // makes the edge to the next vertex an arc of bulge b (the tangent of a
@@ -29,6 +31,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -204,6 +207,27 @@ bool LeftInContainer()
                        [&](const INObjectPtr& figure) { return views.count(figure->GetView()) == 0; });
 }
 
+// The wall seconds of the steps, as --times writes them.
+class StepTimes {
+public:
+    void Begin() { m_start = std::chrono::steady_clock::now(); }
+    void End(const char* step)
+    {
+        m_lines += std::string(step) + "\t" +
+                   std::to_string(std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count()) +
+                   "\n";
+    }
+    bool Write(const std::filesystem::path& file) const
+    {
+        std::ofstream out(file);
+        return static_cast<bool>(out << m_lines);
+    }
+
+private:
+    std::chrono::steady_clock::time_point m_start;
+    std::string m_lines;
+};
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -220,6 +244,7 @@ int main(int argc, char** argv)
     std::filesystem::path fragments;
     std::filesystem::path exported;
     std::filesystem::path documented;
+    std::filesystem::path timesFile;
     std::vector<std::string> files;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--placed") {
@@ -230,6 +255,8 @@ int main(int argc, char** argv)
             exported = std::filesystem::absolute(args[++i]);
         } else if (args[i] == "--document" && i + 1 < args.size()) {
             documented = std::filesystem::absolute(args[++i]);
+        } else if (args[i] == "--times" && i + 1 < args.size()) {
+            timesFile = std::filesystem::absolute(args[++i]);
         } else if (args[i] == "--layout") {
             NestingSetting::m_withoutLayout = false;
         } else if (args[i] == "--library" && i + 1 < args.size()) {
@@ -252,7 +279,7 @@ int main(int argc, char** argv)
     }
     if (files.size() != 2 || !(width > 0.0) || !(height > 0.0)) {
         std::cerr << "usage: nesting_job <parts.txt> <drawing.vdw> [--sheet WIDTH HEIGHT] [--gaps FIGURE SHEET] [--precision MM] [--placed] [--layout]"
-                     " [--library PATH] [--fragments DIR] [--remnants] [--export DIR] [--document DIR]\n";
+                     " [--library PATH] [--fragments DIR] [--remnants] [--export DIR] [--document DIR] [--times FILE]\n";
         return 2;
     }
     std::vector<Part> parts;
@@ -273,6 +300,8 @@ int main(int argc, char** argv)
         if (precision > 0.0)
             NestingSetting::m_instance.m_tolerance = precision;
         user.New();
+        StepTimes times;
+        times.Begin();
         {
             const INestingModelPtr model = CreateNestingModelInstance();
             model->ReadFromConfig();
@@ -309,7 +338,9 @@ int main(int argc, char** argv)
             model->SaveParams();
             model->UpdateResultTables();
         }
+        times.End("make");
         if (placed) {
+            times.Begin();
             const IOptimizerPtr optimizer = CreateOptimizerInstance();
             optimizer->Init();
             const size_t shown = host.State().messages.size();
@@ -323,8 +354,10 @@ int main(int argc, char** argv)
                 std::cerr << "\n";
                 result = 1;
             }
+            times.End("place");
         }
         if (remnants) {
+            times.Begin();
             const INestingModelPtr model = CreateNestingModelInstance();
             model->InitSheetsFromActiveDoc();
             model->InitFiguresFromActiveDoc();
@@ -333,27 +366,38 @@ int main(int argc, char** argv)
             model->SetWasteMethod(true);
             model->CalculateWastes();
             model->SaveParams();
+            times.End("remnants");
         }
         if (!exported.empty()) {
+            times.Begin();
             const IExporterPtr exporter = CreateExporterInstance();
             ExportParams params;
             params.add3D = true;
             exporter->SetParams(params);
             exporter->ExportToDXF(vlhost::Host::Wide(exported.string()));
+            times.End("export");
         }
         if (!documented.empty()) {
+            times.Begin();
             const IReporterPtr reporter = CreateReporterInstance();
             reporter->Init();
             ReportParams params{true, true, vlhost::Host::Wide(documented.string()), L"", 4, 0, true, true, true, true, false};
             reporter->SetParams(params);
             reporter->CreateDocumentation();
+            times.End("document");
         }
+        times.Begin();
         if (!library.empty())
             StampModule(vlhost::Host::Wide(library.string()));
         std::error_code ec;
         std::filesystem::create_directories(std::filesystem::absolute(files[1]).parent_path(), ec);
         if (!user.Save(files[1])) {
             std::cerr << "cannot write " << files[1] << "\n";
+            result = 1;
+        }
+        times.End("save");
+        if (!timesFile.empty() && !times.Write(timesFile)) {
+            std::cerr << "cannot write " << timesFile << "\n";
             result = 1;
         }
         user.Unload();

@@ -6,6 +6,7 @@
 
 #include "api/NAPIBase.h"
 #include "engine/NestingOptimizer.h"
+#include "host/LibraryEdit.h"
 #include "io/Exporter.h"
 #include "io/Reporter.h"
 #include "model/NestingModel.h"
@@ -81,15 +82,19 @@ protected:
         return SetWithin({}, std::forward<F>(set));
     }
 
-    // Runs `body` on the model object; without one, or when it throws, gives `fallback`.
+    // Runs `body` on the model object; without one, or when it throws, gives
+    // `fallback`. A move or copy it makes is the library's own: the drawings'
+    // sinks let it pass.
     template <class R, class F>
     R With(R fallback, F&& body)
     {
+        const LibraryEdit edit;
         return Guarded(fallback, [&]() -> R { return m_object ? body(*m_object) : fallback; });
     }
     template <class F>
     void With(F&& body)
     {
+        const LibraryEdit edit;
         Guarded([&] {
             if (m_object)
                 body(*m_object);
@@ -344,17 +349,23 @@ private:
         napi::Guarded([&] { body(m_model); });
     }
     // The same for what reads or changes the active drawing: only while the
-    // model's own drawing is the active one.
+    // model's own drawing is the active one, as the library's own run (the
+    // drawings' sinks held back, as while a command runs).
     template <class R, class F>
     R OnDrawing(R fallback, F&& body)
     {
-        return OwnDrawingActive() ? With(fallback, std::forward<F>(body)) : fallback;
+        if (!OwnDrawingActive())
+            return fallback;
+        const LibraryRun run;
+        return With(fallback, std::forward<F>(body));
     }
     template <class F>
     void OnDrawing(F&& body)
     {
-        if (OwnDrawingActive())
-            With(std::forward<F>(body));
+        if (!OwnDrawingActive())
+            return;
+        const LibraryRun run;
+        With(std::forward<F>(body));
     }
     // The model works on one drawing: the one active when it was made, or
     // when it first needed one. Another drawing active, or its own closed,
@@ -373,7 +384,12 @@ public:
     bool GetMaterialOrient() override;
     NestingResult GetResult() override;
     int64_t GetTime() override;
+    // Refuses, with a message, a drawing of linear nesting and parts of
+    // several thicknesses or materials for sheets that have none; turns
+    // parts of a material with a rolling direction by 180° at most, and
+    // says so when another turn was asked for.
     void RunOptimization(const OptimizationParams& params) override;
+    static constexpr wchar_t kFigureNestingOnly[] = L"Команда доступна только для фигурного раскроя";
 
     // The optimiser this object drives.
     NestingOptimizer& Optimizer() { return m_optimizer; }

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -274,18 +275,25 @@ std::vector<std::pair<WastePtr, FigurePtr>> NestingModel::CoveredWastes() const
     // Each figure's outline and holes: its outline rings, or, for a figure
     // whose record holds none, the rings its macro draws.
     std::vector<VectorPolygon> outlines;
-    for (const FigurePtr& figure : m_figures) {
+    // The figures of each view, in the model's order: each object's view is
+    // asked of the host once, and a remnant is tried against the figures of
+    // its own view only.
+    std::map<int, std::vector<size_t>> inView;
+    for (size_t i = 0; i < m_figures.size(); ++i) {
+        const FigurePtr& figure = m_figures[i];
         VectorPolygon rings = figure->m_borders;
         if (rings.empty()) {
             double area = 0.0, length = 0.0, sag = 0.0;
             rings = figure->ReadBorders(area, length, sag);
         }
         outlines.push_back(std::move(rings));
+        inView[figure->GetView()].push_back(i);
     }
     for (const WastePtr& waste : m_wastes) {
-        for (size_t i = 0; i < m_figures.size(); ++i) {
-            if (!SameView(*waste, *m_figures[i]))
-                continue;
+        const auto figures = inView.find(waste->GetView());
+        if (figures == inView.end())
+            continue;
+        for (const size_t i : figures->second) {
             if (reach > 0.0 ? Reaches(*waste, outlines[i], reach) : Overlaps(*waste, outlines[i], kGapShort)) {
                 covered.emplace_back(waste, m_figures[i]);
                 break;
@@ -394,13 +402,15 @@ void NestingModel::UpdateWastesNames()
         waste->m_thickness = m_thicknessSheet;
         waste->m_material = m_materialSheet;
     }
+    // The remnants of each view, in the model's order, each view asked once.
+    std::map<int, std::vector<WastePtr>> inView;
+    for (const WastePtr& waste : m_wastes)
+        inView[waste->GetView()].push_back(waste);
     int total = 0;
     for (const SheetPtr& sheet : m_sheets) {
         MakeCurrent(sheet);
         int index = 0;
-        for (const WastePtr& waste : m_wastes) {
-            if (!SameView(*waste, *sheet))
-                continue;
+        for (const WastePtr& waste : inView[sheet->GetView()]) {
             waste->m_number = ++total;
             waste->m_subNumber = ++index;
             waste->UpdateName(index, total);

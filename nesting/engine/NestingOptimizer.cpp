@@ -1,6 +1,7 @@
 #include "engine/NestingOptimizer.h"
 
 #include "geometry/RingArea.h"
+#include "host/LibraryEdit.h"
 #include "host/VarnelAPI.h"
 #include "model/NestingSetting.h"
 #include "model/ProgressIndicator.h"
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <ctime>
 #include <limits>
+#include <optional>
 #include <unordered_set>
 
 namespace {
@@ -26,6 +28,47 @@ int64_t MonotonicMicroseconds()
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<int64_t>((static_cast<double>(ts.tv_sec) * 1e9 + static_cast<double>(ts.tv_nsec)) * 0.001);
 }
+
+// What a run opens on the host, closed again by Close() or however the run
+// ends: the drawings' sinks held back (the run is the library's own edit,
+// whoever asked for it: the optimisation command or an automation caller),
+// the user's access, tree rebuilding and one undo container. Closing also
+// takes the progress bar away and gives every figure its colouring again.
+class RunBrackets {
+public:
+    explicit RunBrackets(NestingModel& model) : m_model(model)
+    {
+        m_run.emplace();
+        vrnApi::EnableUserAccess(false);
+        vrnApi::SetTreeRebuild(false);
+        vrnApi::SetUndoContainer(true);
+    }
+    ~RunBrackets() { Close(); }
+    RunBrackets(const RunBrackets&) = delete;
+    RunBrackets& operator=(const RunBrackets&) = delete;
+
+    void Close() noexcept
+    {
+        if (!m_run)
+            return;
+        try {
+            if (application)
+                application->StopProgressBar();
+            for (const FigurePtr& figure : m_model.m_figures)
+                figure->CreateColouring();
+        } catch (...) {
+            // The drawing keeps what was done; the brackets close all the same.
+        }
+        vrnApi::SetUndoContainer(false);
+        vrnApi::SetTreeRebuild(true);
+        vrnApi::EnableUserAccess(true);
+        m_run.reset();
+    }
+
+private:
+    NestingModel& m_model;
+    std::optional<LibraryRun> m_run;
+};
 
 int ViewOf(const SheetPtr& sheet) { return sheet->m_macro ? sheet->m_macro->GetMacroViewNumber() : -1; }
 
@@ -301,9 +344,7 @@ void NestingOptimizer::RunOptimization(const OptimizationParams& params)
         m_hodographBuilder.m_hodographsContainer.clear();
     m_params = params;
     m_t1 = MonotonicMicroseconds();
-    vrnApi::EnableUserAccess(false);
-    vrnApi::SetTreeRebuild(false);
-    vrnApi::SetUndoContainer(true);
+    RunBrackets brackets(m_model);
     for (const FigurePtr& figure : m_model.m_figures)
         figure->DeleteColouring();
     m_figures = m_model.m_figures;
@@ -326,13 +367,7 @@ void NestingOptimizer::RunOptimization(const OptimizationParams& params)
     // left in the container, in the one closing message.
     m_model.CheckIntersectAllFigures(nullptr, false);
     m_model.UpdateResultTables(nullptr);
-    if (application)
-        application->StopProgressBar();
-    for (const FigurePtr& figure : m_model.m_figures)
-        figure->CreateColouring();
-    vrnApi::SetUndoContainer(false);
-    vrnApi::SetTreeRebuild(true);
-    vrnApi::EnableUserAccess(true);
+    brackets.Close();
     m_t2 = MonotonicMicroseconds();
     m_dt = m_t2 - m_t1;
     // Pairs placed together or one by one are said to be, with the parts

@@ -15,6 +15,7 @@
 #include <cwchar>
 #include <cwctype>
 #include <functional>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -136,7 +137,8 @@ void Exporter::ExportToDXF(std::wstring folder)
     m_model.InitSheetsFromActiveDoc();
     m_model.InitFiguresFromActiveDoc(nullptr);
     m_model.InitWastesFromActiveDoc();
-    const bool something = HoldsSomething();
+    ByView<Figure> figuresInView = InViews(m_model.m_figures);
+    const bool something = HoldsSomething(figuresInView);
     if (!something || !outputs::EnsureFolder(run.folder)) {
         if (!something)
             vrnApi::ShowWarningText(kNothingToExport);
@@ -158,6 +160,7 @@ void Exporter::ExportToDXF(std::wstring folder)
         return;
     }
     run.figures = m_model.m_figures;
+    run.figuresInView = std::move(figuresInView);
     run.sheets = m_model.m_sheets;
     run.faults.Read(m_model);
     run.lostBridges = lostBridges;
@@ -165,13 +168,18 @@ void Exporter::ExportToDXF(std::wstring folder)
     std::wstring covered;
     std::vector<std::wstring> narrow;
     run.wastes = m_model.FreeWastes(covered, &narrow);
+    run.wastesInView = InViews(run.wastes);
     // The map and the remnants' files show the remnants of the sheets that
     // hold parts as they were built, up to date or not.
     if (m_params.addWastes || (m_params.addCard && m_params.format <= 1)) {
+        std::set<int> held;  // the views of the sheets that hold parts
+        for (const SheetPtr& sheet : run.sheets) {
+            if (HoldsPart(run.figuresInView, *sheet))
+                held.insert(sheet->GetView());
+        }
         std::vector<WastePtr> shown;
         for (const WastePtr& waste : run.wastes) {
-            const SheetPtr sheet = registers::SheetInView(run.sheets, waste->GetView());
-            if (sheet && HoldsPart(run.figures, *sheet))
+            if (held.count(waste->GetView()) != 0)
                 shown.push_back(waste);
         }
         run.staleNote = StaleWastesNote(L"Деловые отходы построены для прежнего листа или раскроя и устарели — "
@@ -291,7 +299,7 @@ void Exporter::ExportSheets(Run& run)
     for (const SheetPtr& sheet : run.sheets) {
         // A sheet without figures has nothing to export; one with figures
         // whose outlines the drawing does not give has failed.
-        if (!HoldsPart(run.figures, *sheet))
+        if (!HoldsPart(run.figuresInView, *sheet))
             continue;
         outputs::DrawnCopies objects = SheetObjects(run, *sheet, m_params.text2DCont, m_params.text2DSour);
         const std::wstring base = run.names.Reserve(outputs::SafeFileName(sheet->m_name), {L".vfw", L".dxf"});
@@ -299,13 +307,13 @@ void Exporter::ExportSheets(Run& run)
             NoOutlines(step, base);
             continue;
         }
-        vlapi::IVarnelDocument2DPtr document = FileSetDocument(run, step, objects, base);
+        const std::unique_ptr<outputs::HiddenDocument> document = FileSetDocument(run, step, objects, base);
         if (!document)
             continue;
         sheet->DrawContour();
         vrnApi::ReadObjectsFromClip();
-        WriteFileSet(run, step, document, base);
-        run.source->Activate();
+        WriteFileSet(run, step, document->Get(), base);
+        document->Close();
         if (!Going(run))
             return;
     }
@@ -321,13 +329,13 @@ void Exporter::ExportWastes(Run& run)
     const std::wstring textLayer = vrnApi::LoadStr(IDS_NAME_TEXT_LAYER);
     for (const SheetPtr& sheet : run.sheets) {
         // A sheet nothing is cut from stays whole: it leaves no remnants.
-        if (!HoldsPart(run.figures, *sheet))
+        if (!HoldsPart(run.figuresInView, *sheet))
             continue;
         sheet->SetCurrentView();
-        const int view = sheet->GetView();
-        for (const WastePtr& waste : run.wastes) {
-            if (waste->GetView() != view)
-                continue;
+        const auto wastes = run.wastesInView.find(sheet->GetView());
+        if (wastes == run.wastesInView.end())
+            continue;
+        for (const WastePtr& waste : wastes->second) {
             outputs::DrawnCopies objects;
             waste->GetContourObjects(objects.Objects(), false);
             const std::wstring base =
@@ -337,7 +345,7 @@ void Exporter::ExportWastes(Run& run)
                 NoOutlines(step, base);
                 continue;
             }
-            vlapi::IVarnelDocument2DPtr document = FileSetDocument(run, step, objects, base);
+            const std::unique_ptr<outputs::HiddenDocument> document = FileSetDocument(run, step, objects, base);
             if (!document)
                 continue;
             vrnApi::ReadObjectsFromClip();
@@ -349,8 +357,8 @@ void Exporter::ExportWastes(Run& run)
                 text->SetLayer(1);
                 text->Update();
             }
-            WriteFileSet(run, step, document, base);
-            run.source->Activate();
+            WriteFileSet(run, step, document->Get(), base);
+            document->Close();
             if (!Going(run))
                 return;
         }
@@ -365,11 +373,11 @@ void Exporter::ExportWastes(Run& run)
 outputs::DrawnCopies Exporter::SheetObjects(const Run& run, Sheet& sheet, bool contourText, bool texts) const
 {
     sheet.SetCurrentView();
-    const int view = sheet.GetView();
     outputs::DrawnCopies objects;
-    for (const FigurePtr& figure : run.figures) {
-        if (figure->GetView() != view)
-            continue;
+    const auto figures = run.figuresInView.find(sheet.GetView());
+    if (figures == run.figuresInView.end())
+        return objects;
+    for (const FigurePtr& figure : figures->second) {
         figure->GetContourObjects(objects.Objects(), contourText);
         if (texts)
             figure->GetTextObjects(objects.Objects());
@@ -377,8 +385,9 @@ outputs::DrawnCopies Exporter::SheetObjects(const Run& run, Sheet& sheet, bool c
     return objects;
 }
 
-vlapi::IVarnelDocument2DPtr Exporter::FileSetDocument(Run& run, Step& step, outputs::DrawnCopies& objects,
-                                                      const std::wstring& base)
+std::unique_ptr<outputs::HiddenDocument> Exporter::FileSetDocument(const Run& run, Step& step,
+                                                                   outputs::DrawnCopies& objects,
+                                                                   const std::wstring& base)
 {
     vrnApi::WriteObjectsToClip(objects.Objects());
     objects.Delete();
@@ -388,8 +397,7 @@ vlapi::IVarnelDocument2DPtr Exporter::FileSetDocument(Run& run, Step& step, outp
             step.failures.Add(file, outputs::kNoDocument);
         return nullptr;
     }
-    run.hidden.push_back(std::make_unique<outputs::HiddenDocument>(document, run.source, 0));
-    return document;
+    return std::make_unique<outputs::HiddenDocument>(document, run.source, 0);
 }
 
 void Exporter::NoOutlines(Step& step, const std::wstring& base) const
@@ -478,17 +486,26 @@ void Exporter::Report(Run& run, const Step& step, int success, int nothing)
     });
 }
 
-bool Exporter::HoldsSomething() const
+bool Exporter::HoldsSomething(const ByView<Figure>& figures) const
 {
     return std::any_of(m_model.m_sheets.begin(), m_model.m_sheets.end(),
-                       [&](const SheetPtr& sheet) { return HoldsPart(m_model.m_figures, *sheet); });
+                       [&](const SheetPtr& sheet) { return HoldsPart(figures, *sheet); });
 }
 
-bool Exporter::HoldsPart(const std::vector<FigurePtr>& figures, const Sheet& sheet)
+bool Exporter::HoldsPart(const ByView<Figure>& figures, const Sheet& sheet)
 {
-    const int view = sheet.GetView();
-    return std::any_of(figures.begin(), figures.end(),
-                       [view](const FigurePtr& figure) { return figure && figure->GetView() == view; });
+    return figures.count(sheet.GetView()) != 0;
+}
+
+template <class T>
+Exporter::ByView<T> Exporter::InViews(const std::vector<std::shared_ptr<T>>& objects)
+{
+    ByView<T> inViews;
+    for (const std::shared_ptr<T>& object : objects) {
+        if (object)
+            inViews[object->GetView()].push_back(object);
+    }
+    return inViews;
 }
 
 std::wstring Exporter::FaultsNote(const Run& run)

@@ -12,12 +12,18 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 class Exporter {
 public:
+    // Objects by the view they stand in, each in the model's order: each
+    // object's view is asked of the host once a run.
+    template <class T>
+    using ByView = std::map<int, std::vector<std::shared_ptr<T>>>;
+
     void SetParams(const ExportParams& params) { m_params = params; }
     // Writes what the parameters ask for into `folder`; an empty folder only
     // warns, and so does a drawing with nothing to export (no part on a
@@ -49,6 +55,8 @@ private:
         std::vector<FigurePtr> figures;
         std::vector<SheetPtr> sheets;
         std::vector<WastePtr> wastes;
+        ByView<Figure> figuresInView;
+        ByView<Waste> wastesInView;
         // The sheets that cannot be cut as drawn: they are written all the
         // same, and named when the run ends.
         SheetFaults faults;
@@ -62,6 +70,8 @@ private:
         vlapi::IVarnelDocument2DPtr source;
         ConverterDXF converter;
         bool converterWanted = false;
+        // The 3D document, open from sheet to sheet (the sheets' and
+        // remnants' documents are closed one by one).
         std::vector<std::unique_ptr<outputs::HiddenDocument>> hidden;
         outputs::NameBook names;
         // The files the run wrote, and those it could not: a file of the
@@ -95,10 +105,12 @@ private:
     // current): their contours, with `contourText` handed on, and their texts.
     outputs::DrawnCopies SheetObjects(const Run& run, Sheet& sheet, bool contourText, bool texts) const;
     // Writes the objects to the clipboard (deleting them) and makes the hidden
-    // fragment they go into; none, with the object's files noted, when the
-    // host makes none.
-    vlapi::IVarnelDocument2DPtr FileSetDocument(Run& run, Step& step, outputs::DrawnCopies& objects,
-                                                const std::wstring& base);
+    // fragment they go into, closed (the source drawing active again) once
+    // its files are written or the run leaves it, so that the host holds one
+    // open at a time; none, with the object's files noted, when the host
+    // makes none.
+    std::unique_ptr<outputs::HiddenDocument> FileSetDocument(const Run& run, Step& step, outputs::DrawnCopies& objects,
+                                                             const std::wstring& base);
     // Saves the active hidden document as `base`.vfw and converts it to
     // `base`.dxf, as the format asks.
     // The files of `base` named as failed: the drawing gave no outlines for them.
@@ -123,9 +135,12 @@ private:
     static bool Going(Run& run);
     // Whether the model holds something to export: a part on a sheet (the
     // remnants of a sheet that holds none are not cut from it).
-    bool HoldsSomething() const;
+    bool HoldsSomething(const ByView<Figure>& figures) const;
     // Whether one of the figures stands on the sheet (in its view).
-    static bool HoldsPart(const std::vector<FigurePtr>& figures, const Sheet& sheet);
+    static bool HoldsPart(const ByView<Figure>& figures, const Sheet& sheet);
+    // The objects by their views.
+    template <class T>
+    static ByView<T> InViews(const std::vector<std::shared_ptr<T>>& objects);
     // The note on the sheets written as drawn that cannot be cut so (parts
     // over one another, not cut from the sheet, nearer than the gaps), on
     // the bridges left out and on the remnants out of date.

@@ -45,7 +45,7 @@ void Exporter::Export3D(Run& run)
     bool outlined = true;
     for (const SheetPtr& sheet : run.sheets) {
         lists.push_back(SheetObjects(run, *sheet, m_params.text3DCont, m_params.text3DSour));
-        outlined = outlined && !(lists.back().Empty() && HoldsPart(run.figures, *sheet));
+        outlined = outlined && !(lists.back().Empty() && HoldsPart(run.figuresInView, *sheet));
     }
     if (!run.sheets.empty())
         run.sheets.front()->SetCurrentView();

@@ -88,6 +88,20 @@ SheetPtr SheetInView(const std::vector<SheetPtr>& sheets, int view)
     return nullptr;
 }
 
+SheetsByView::SheetsByView(const std::vector<SheetPtr>& sheets)
+{
+    for (const SheetPtr& sheet : sheets) {
+        if (sheet)
+            m_sheets.emplace(sheet->GetView(), sheet);  // the first of a view stays
+    }
+}
+
+SheetPtr SheetsByView::Of(int view) const
+{
+    const auto it = m_sheets.find(view);
+    return it != m_sheets.end() ? it->second : nullptr;
+}
+
 Table CardsTable(const NestingModel& model, const std::vector<SheetPtr>& sheets, const std::vector<WastePtr>& wastes)
 {
     Table table{L"Ведомость карт раскроя",
@@ -103,13 +117,14 @@ Table CardsTable(const NestingModel& model, const std::vector<SheetPtr>& sheets,
                  {L"Номера остатков", 100, true}},
                 {},
                 false};
+    // The remnants of each view, in their order, each view asked once.
+    std::map<int, std::vector<WastePtr>> inView;
+    for (const WastePtr& waste : wastes)
+        inView[waste->GetView()].push_back(waste);
     for (const SheetPtr& sheet : sheets) {
         std::wstring labels;
         int k = 0;
-        const int view = sheet->GetView();
-        for (const WastePtr& waste : wastes) {
-            if (waste->GetView() != view)
-                continue;
+        for (const WastePtr& waste : inView[sheet->GetView()]) {
             if (!labels.empty())
                 labels += L"\n";
             labels += sheet->m_name + L"-" + Decimal(waste->m_subNumber);
@@ -195,8 +210,9 @@ Table WastesTable(const std::vector<WastePtr>& wastes, const std::vector<SheetPt
                 {{L"Имя карты", 100, true}, {L"№ остатка", 100, true}, {L"Размер остатка, мм", 100, true}},
                 {},
                 false};
+    const SheetsByView byView(sheets);
     for (const WastePtr& waste : wastes) {
-        const SheetPtr sheet = SheetInView(sheets, waste->GetView());
+        const SheetPtr sheet = byView.Of(waste->GetView());
         const std::wstring map = sheet ? sheet->m_name : std::wstring();
         // The size as the remnant's label shows it, for every remnant.
         Row row;

@@ -7,6 +7,7 @@
 #include "model/NestingModel.h"
 
 #include <optional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,15 @@ std::vector<SheetGroup> GroupSheets(const std::vector<SheetPtr>& sheets);
 // The sheet whose view holds the object: the first in list order; none for
 // an object in no sheet's view.
 SheetPtr SheetInView(const std::vector<SheetPtr>& sheets, int view);
+// The same for many objects: each sheet's view is asked of the host once.
+class SheetsByView {
+public:
+    explicit SheetsByView(const std::vector<SheetPtr>& sheets);
+    SheetPtr Of(int view) const;
+
+private:
+    std::map<int, SheetPtr> m_sheets;
+};
 
 Table CardsTable(const NestingModel& model, const std::vector<SheetPtr>& sheets, const std::vector<WastePtr>& wastes);
 // The parts of each map in the order of the maps, then the parts placed on

@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <map>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -122,10 +124,26 @@ void Reporter::Run(const Progress& progress)
 
 std::vector<SheetPtr> Reporter::DocumentedSheets() const
 {
+    // The figures of each view, each view asked once: a sheet is tried
+    // against the figures of its own view (against all in view 0).
+    std::map<int, std::vector<const Figure*>> inView;
+    std::vector<const Figure*> all;
+    for (const FigurePtr& figure : m_model.m_figures) {
+        if (figure) {
+            inView[figure->GetView()].push_back(figure.get());
+            all.push_back(figure.get());
+        }
+    }
     std::vector<SheetPtr> sheets;
     for (const SheetPtr& sheet : m_model.m_sheets) {
-        const bool holds = std::any_of(m_model.m_figures.begin(), m_model.m_figures.end(),
-                                       [&](const FigurePtr& figure) { return sheet && sheet->CheckContainFigure(figure); });
+        if (!sheet)
+            continue;
+        const int view = sheet->GetView();
+        const std::vector<const Figure*>& figures = view == 0 ? all : inView[view];
+        const bool holds = std::any_of(figures.begin(), figures.end(), [&](const Figure* figure) {
+            std::optional<int> figureView = view;  // the view it was listed under
+            return sheet->HoldsFigure(*figure, view, figureView);
+        });
         if (holds)
             sheets.push_back(sheet);
     }
@@ -231,10 +249,11 @@ bool Reporter::createDirectory(const std::wstring& path)
 
 void Reporter::GetAllFigures(NestingModel& model, std::vector<FigurePtr>& all)
 {
+    const registers::SheetsByView byView(model.m_sheets);
     for (const FigurePtr& figure : model.m_figures) {
         if (!figure)
             continue;
-        if (SheetPtr sheet = registers::SheetInView(model.m_sheets, figure->GetView()))
+        if (SheetPtr sheet = byView.Of(figure->GetView()))
             figure->m_owner = sheet;
         for (const FigurePtr& part : PartsOf(figure)) {
             part->m_owner = figure->m_owner;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <set>
 #include <string_view>
 
 namespace fs = std::filesystem;
@@ -133,9 +134,11 @@ std::vector<WastePtr> Reporter::DocumentedWastes(const std::vector<SheetPtr>& do
     // (CreateDocumentation says so).
     std::wstring covered;
     std::vector<std::wstring> narrow;
+    const registers::SheetsByView byView(m_model.m_sheets);
+    const std::set<SheetPtr> documentedSet(documented.begin(), documented.end());
     for (const WastePtr& waste : m_model.FreeWastes(covered, &narrow)) {
-        const SheetPtr sheet = registers::SheetInView(m_model.m_sheets, waste->GetView());
-        if (!sheet || std::find(documented.begin(), documented.end(), sheet) != documented.end())
+        const SheetPtr sheet = byView.Of(waste->GetView());
+        if (!sheet || documentedSet.count(sheet) != 0)
             wastes.push_back(waste);
     }
     return wastes;

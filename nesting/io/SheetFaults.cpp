@@ -12,6 +12,7 @@
 #include <cwchar>
 #include <iterator>
 #include <optional>
+#include <set>
 
 namespace {
 
@@ -170,16 +171,23 @@ void SheetFaults::Read(NestingModel& model)
     // whole width: it keeps no gap to its edge (its panel sets none), only
     // the cut between its pieces.
     m_sheetGap = model.m_nestingMethod == 0 ? model.m_sheetGap : 0.0;
-    std::vector<FigurePtr> notCut;
+    std::set<const Figure*> notCut;
+    // Each object's view asked of the host once.
+    std::vector<int> sheetViews;
+    for (const SheetPtr& sheet : model.m_sheets)
+        sheetViews.push_back(sheet->GetView());
+    const registers::SheetsByView sheetOfView(model.m_sheets);
     for (const FigurePtr& figure : model.m_figures) {
         if (!figure)
             continue;
         SheetPtr home;
         bool beyond = false;
-        for (const SheetPtr& sheet : model.m_sheets) {
-            if (sheet->GetView() != 0 && sheet->GetView() != figure->GetView())
+        std::optional<int> figureView = figure->GetView();
+        for (size_t k = 0; k < model.m_sheets.size(); ++k) {
+            const SheetPtr& sheet = model.m_sheets[k];
+            if (sheetViews[k] != 0 && sheetViews[k] != *figureView)
                 continue;
-            if (sheet->CheckContainFigure(figure)) {
+            if (sheet->HoldsFigure(*figure, sheetViews[k], figureView)) {
                 home = sheet;
                 beyond = false;
                 break;
@@ -192,7 +200,7 @@ void SheetFaults::Read(NestingModel& model)
         // One standing wholly off the sheet of its view is on that sheet's
         // map all the same (its register lists it there): past its edge.
         if (!home) {
-            home = registers::SheetInView(model.m_sheets, figure->GetView());
+            home = sheetOfView.Of(*figureView);
             beyond = true;
         }
         if (!home || (!beyond && figure->OfStock(model.m_thicknessSheet, NestingModel::m_materialSheet)))
@@ -201,17 +209,17 @@ void SheetFaults::Read(NestingModel& model)
         if (it == m_leftOut.end())
             it = m_leftOut.insert(m_leftOut.end(), LeftOut{home, {}});
         it->parts.emplace_back(figure, beyond);
-        notCut.push_back(figure);
+        notCut.insert(figure.get());
     }
 
     // The parts on sheets, in the drawing's order.
     std::vector<Part> parts;
     for (size_t k = 0; k < model.m_figures.size(); ++k) {
         const FigurePtr& figure = model.m_figures[k];
-        const SheetPtr sheet = figure ? registers::SheetInView(model.m_sheets, figure->GetView()) : nullptr;
+        const SheetPtr sheet = figure ? sheetOfView.Of(figure->GetView()) : nullptr;
         if (!sheet)
             continue;  // the container is no sheet
-        const bool cut = std::find(notCut.begin(), notCut.end(), figure) == notCut.end();
+        const bool cut = notCut.count(figure.get()) == 0;
         for (const FigurePtr& member : PartsOf(figure)) {
             if (!member || member->m_borders.empty() || !member->m_borders.front())
                 continue;

@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <optional>
 #include <tuple>
 
 namespace {
@@ -17,6 +18,35 @@ namespace {
 std::wstring WastesLayerName()
 {
     return vrnApi::LoadStr(IDS_WASTES);
+}
+
+// Where a part stands, turned how far and mirrored or not, in hundredths of
+// a millimetre and of a degree: read from the part's macro, the same numbers
+// each time the drawing is read.
+using Place = std::array<int64_t, 4>;
+
+Place PlaceOf(const Figure& figure)
+{
+    double x = 0.0, y = 0.0, angle = 0.0;
+    figure.GetPlacement(x, y, angle);
+    return {std::llround(x * 100.0), std::llround(y * 100.0), std::llround(NormalizeAngle(angle) * 100.0),
+            figure.m_symmetry ? 1 : 0};
+}
+
+// The count of the places, and the places hashed whatever their order.
+std::pair<int32_t, uint32_t> LayoutOf(std::vector<Place> places)
+{
+    std::sort(places.begin(), places.end());
+    uint32_t hash = 2166136261u;  // FNV-1a over the places' bytes
+    for (const auto& place : places) {
+        for (const int64_t value : place) {
+            for (int byte = 0; byte < 8; ++byte) {
+                hash ^= static_cast<uint32_t>((static_cast<uint64_t>(value) >> (8 * byte)) & 0xFFu);
+                hash *= 16777619u;
+            }
+        }
+    }
+    return {static_cast<int32_t>(places.size()), hash};
 }
 
 }  // namespace
@@ -54,44 +84,37 @@ void NestingModel::InitWasteParams(WastePtr waste, SheetPtr sheet, bool transfor
 
 std::pair<int32_t, uint32_t> NestingModel::PartsLayout(const Sheet& sheet) const
 {
-    // Places in hundredths of a millimetre and of a degree: read from the
-    // parts' macros, they are the same numbers each time the drawing is read.
     const int view = sheet.GetView();
-    std::vector<std::array<int64_t, 4>> places;
+    std::vector<Place> places;
     for (const FigurePtr& figure : m_figures) {
-        if (!figure || figure->GetView() != view)
-            continue;
-        double x = 0.0, y = 0.0, angle = 0.0;
-        figure->GetPlacement(x, y, angle);
-        places.push_back({std::llround(x * 100.0), std::llround(y * 100.0),
-                          std::llround(NormalizeAngle(angle) * 100.0), figure->m_symmetry ? 1 : 0});
+        if (figure && figure->GetView() == view)
+            places.push_back(PlaceOf(*figure));
     }
-    std::sort(places.begin(), places.end());
-    uint32_t hash = 2166136261u;  // FNV-1a over the places' bytes
-    for (const auto& place : places) {
-        for (const int64_t value : place) {
-            for (int byte = 0; byte < 8; ++byte) {
-                hash ^= static_cast<uint32_t>((static_cast<uint64_t>(value) >> (8 * byte)) & 0xFFu);
-                hash *= 16777619u;
-            }
-        }
-    }
-    return {static_cast<int32_t>(places.size()), hash};
+    return LayoutOf(std::move(places));
 }
 
 std::vector<NestingModel::StaleWaste> NestingModel::StaleWastes(const std::vector<WastePtr>& wastes) const
 {
     std::vector<StaleWaste> stale;
+    // The parts' places and the sheets by view, each object's view asked
+    // once, when a remnant first needs them.
+    std::optional<std::map<int, std::vector<Place>>> places;
+    std::optional<std::map<int, SheetPtr>> sheetsInView;
     std::map<const Sheet*, std::pair<int32_t, uint32_t>> layouts;  // each sheet's read once
     for (const WastePtr& waste : wastes) {
         if (!waste || waste->m_builtKnown != 1)
             continue;
         SheetPtr sheet = waste->m_owner;
         if (!sheet || std::find(m_sheets.begin(), m_sheets.end(), sheet) == m_sheets.end()) {
-            const int view = waste->GetView();
-            const auto it = std::find_if(m_sheets.begin(), m_sheets.end(),
-                                         [view](const SheetPtr& s) { return s && s->GetView() == view; });
-            sheet = it == m_sheets.end() ? nullptr : *it;
+            if (!sheetsInView) {
+                sheetsInView.emplace();
+                for (const SheetPtr& s : m_sheets) {
+                    if (s)
+                        sheetsInView->emplace(s->GetView(), s);  // the first of a view stays
+                }
+            }
+            const auto it = sheetsInView->find(waste->GetView());
+            sheet = it == sheetsInView->end() ? nullptr : it->second;
         }
         if (!sheet)
             continue;
@@ -99,10 +122,20 @@ std::vector<NestingModel::StaleWaste> NestingModel::StaleWastes(const std::vecto
         const bool resized = !(std::fabs(waste->m_builtWidth - sheet->GetWidth()) <= kSameSize &&
                                std::fabs(waste->m_builtHeight - sheet->GetHeight()) <= kSameSize);
         auto layout = layouts.find(sheet.get());
-        if (layout == layouts.end())
-            layout = layouts.emplace(sheet.get(), PartsLayout(*sheet)).first;
-        const auto [parts, places] = layout->second;
-        if (resized || parts != waste->m_builtParts || places != waste->m_builtLayout)
+        if (layout == layouts.end()) {
+            if (!places) {
+                places.emplace();
+                for (const FigurePtr& figure : m_figures) {
+                    if (figure)
+                        (*places)[figure->GetView()].push_back(PlaceOf(*figure));
+                }
+            }
+            const auto inView = places->find(sheet->GetView());
+            layout = layouts.emplace(sheet.get(), LayoutOf(inView == places->end() ? std::vector<Place>() : inView->second))
+                         .first;
+        }
+        const auto [parts, hashed] = layout->second;
+        if (resized || parts != waste->m_builtParts || hashed != waste->m_builtLayout)
             stale.push_back({waste, sheet, resized});
     }
     return stale;

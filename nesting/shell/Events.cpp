@@ -239,6 +239,14 @@ bool DocumentEventsSuspended()
     return suspensions > 0;
 }
 
+void HoldDocumentEvents(bool held)
+{
+    if (held)
+        SuspendDocumentEvents();
+    else
+        ResumeDocumentEvents();
+}
+
 // ---- Application handlers
 
 void OnCreateDocument(const vlapi::IVarnelDocumentPtr& doc)

@@ -77,6 +77,8 @@ void RemoveDocumentEvents();
 void SuspendDocumentEvents();
 void ResumeDocumentEvents();
 bool DocumentEventsSuspended();
+// A suspend (true) or a resume (false): how a LibraryRun holds the sinks back.
+void HoldDocumentEvents(bool held);
 
 // Application handlers.
 void OnCreateDocument(const vlapi::IVarnelDocumentPtr& doc);

@@ -105,6 +105,7 @@ void RegisterCallbacks(vlapi::IVarnelLibraryActions& actions)
 void Disconnect()
 {
     napi::Guarded([] { BaseProcess::ReleaseCurrent(); });
+    LibraryRun::SetHold(nullptr);
     napi::Guarded([] { RemoveDocumentEvents(); });
     napi::Guarded([] { RemoveApplicationEvents(); });
     resourceModule = nullptr;
@@ -189,6 +190,8 @@ extern "C" __attribute__((visibility("default"))) bool LoadVarnelLibrary(vlapi::
         }
         RegisterCallbacks(*actions);
         CreateApplicationEvents();
+        // The library's own runs over a drawing hold the drawings' sinks back.
+        LibraryRun::SetHold(&HoldDocumentEvents);
         LoadResources();
         vrnApi::ConnectConfiguration();
         return true;

@@ -34,8 +34,6 @@ constexpr Column kColumns[] = {
 const std::wstring kLengthHeader = L"Периметр, мм";
 constexpr int kKimColumn = 3;
 
-const std::wstring kLinearNestingRefused = L"Команда доступна только для фигурного раскроя";
-
 // Every rotation step, in RotationType order; the first two are always offered.
 const std::vector<std::wstring> kRotations = {L"0", L"180", L"90", L"45", L"горизонтально/вертикально"};
 constexpr size_t kAlwaysOffered = 2;
@@ -203,18 +201,10 @@ void OptimizationProcess::OnControlCommand(vlapi::IPropertyControlPtr ctrl, int)
         // The drawing closed meanwhile: nothing is left to place.
         if (!vrnApi::ProcessPendingEvents())
             return;
-        // Parts of several thicknesses or materials are never cut from one
-        // sheet: sheets that have none given would take them all.
-        if (auto* napi = dynamic_cast<NAPIOptimizer*>(m_optimizer.get())) {
-            if (const std::wstring mixed = napi->Optimizer().MixedStockText(); !mixed.empty()) {
-                vrnApi::ShowErrorText(mixed);
-                return;
-            }
-        }
+        // The run refuses parts of several thicknesses or materials itself,
+        // and holds the drawings' sinks back.
         if (m_optimizer) {
             FitRotation(RotationItems().size());
-            // The run moves the figures itself: the drawings' sinks let it pass.
-            LibraryEdit edit;
             m_optimizer->RunOptimization(m_params);
         }
         UpdateControls();
@@ -249,7 +239,7 @@ void RunOptimizationProcess()
             return;
         probe->Init();
         if (probe->GetNestingMethod()) {
-            vrnApi::Message(kLinearNestingRefused);
+            vrnApi::Message(NAPIOptimizer::kFigureNestingOnly);
             return;
         }
     }

@@ -214,6 +214,45 @@ TEST_F(ModelApiTest, OptimiserPlacesFiguresStoredWithoutGapPolygons)
     }
 }
 
+// What the optimisation command refuses, an automation caller's run refuses
+// too, and says so: a drawing of linear nesting, parts of two thicknesses for
+// a sheet of none; a turn across the rolling direction is not made.
+TEST_F(ModelApiTest, TheRunRefusesWhatTheCommandRefusesOnEveryRoute)
+{
+    struct Case {
+        const char* name;
+        std::function<void(INestingModel&)> job;
+        RotationType rotation;
+        const wchar_t* said;
+    } cases[] = {
+        {"linear nesting", [](INestingModel& m) { m.SetNestingMethod(1); }, RotationType::WithoutRotation,
+         L"Команда доступна только для фигурного раскроя"},
+        {"two thicknesses, none for the sheet",
+         [this](INestingModel& m) { m.AddFigure(FragmentFile("thin.vfr", Rectangle(0, 0, 40, 30), 1, 3.0))->SaveParams(); },
+         RotationType::WithoutRotation, L"Оптимизация не выполнена: детали разной толщины (2, 3 мм)"},
+        {"a quarter turn of oriented material", [](INestingModel& m) { m.SetCheckOrient(true); },
+         RotationType::Rotation90,
+         L"Учитывается направление проката: детали поворачиваются только на 180°, поворот «90» не выполняется"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewDrawing();
+        {
+            // A part that fits the sheet only turned by a quarter.
+            INestingModelPtr model = ModelWithSheet(300.0, 200.0);
+            model->AddFigure(FragmentFile("tall.vfr", Rectangle(0, 0, 30, 250), 1, 2.0))->SaveParams();
+            c.job(*model.get());
+            model->SaveParams();
+        }
+        const size_t shown = Messages().size();
+        const NestingResult result = Optimise(OptimizationParams{1, c.rotation, false});
+        ASSERT_GT(Messages().size(), shown) << "said first";
+        EXPECT_EQ(Messages()[shown].text.rfind(c.said, 0), 0u) << vlhost::Host::Utf8(Messages()[shown].text);
+        const double placed = result.sheet_results.empty() ? 0.0 : result.sheet_results[0].figuresArea;
+        EXPECT_EQ(placed, 0.0) << "nothing placed";
+    }
+}
+
 // The reporter starts with no folder; the exporter writes the map and the
 // remnants of a sheet a part is cut from as fragments and DXF, and no 3D
 // document.

@@ -175,6 +175,41 @@ TEST_F(ExportTest, FiveStepsEndAtEightyAndTheThreeDDocumentHoldsEverySheet)
     EXPECT_EQ(SketchLines(*host, Out() / "sheets.v3d"), sketches);
 }
 
+// Export and documentation close each document once its file is written:
+// the host holds one of theirs open at a time, however many files they write.
+TEST_F(ExportTest, ExportAndDocumentationHoldOneDocumentOpenAtATime)
+{
+    BuildJob();
+    const struct Case {
+        const char* name;
+        std::function<void()> run;
+        size_t files;
+    } cases[] = {
+        {"export", [&] { Export(Params(true, true, true, true, 0)); }, 10},
+        {"documentation",
+         [&] {
+             Reporter reporter;
+             reporter.Init();
+             reporter.SetParams({true, true, OutText() + L"/docs/", L"", 4, 0, true, true, true, true, false});
+             reporter.CreateDocumentation();
+         },
+         12},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(Out());
+        const size_t open = static_cast<size_t>(OpenDocuments());
+        State().peakOpenDocuments = open;
+        c.run();
+        size_t files = 0;
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(Out()))
+            files += entry.is_regular_file() ? 1 : 0;
+        EXPECT_EQ(files, c.files);
+        EXPECT_LE(State().peakOpenDocuments, open + 1);
+        EXPECT_EQ(static_cast<size_t>(OpenDocuments()), open);
+    }
+}
+
 TEST_F(ExportTest, SecondsFillTheTextOnlyWhenItHoldsOneFloatingConversion)
 {
     struct Case {

@@ -165,6 +165,29 @@ TEST_F(HostTest, FilesWithRussianNamesAreFoundAgain) {
   EXPECT_EQ(Api()->GetDocuments()->FindDocument(path), vlapi::IVarnelDocumentPtr(doc));
 }
 
+// An open document is found by any spelling of its file's path, and by the
+// path it was saved under last only; the host counts the most documents open
+// at once.
+TEST_F(HostTest, AnOpenDocumentIsFoundByAnySpellingOfItsLastPath) {
+  std::filesystem::create_directories(root / "maps" / "sub");
+  std::filesystem::create_directory_symlink(root / "maps", root / "link");
+  const size_t open = static_cast<size_t>(Api()->GetDocuments()->GetCount());
+  auto doc = NewDrawing();
+  auto other = NewDrawing();
+  ASSERT_TRUE(other->SaveAs(File("other.vdw")));
+  ASSERT_TRUE(doc->SaveAs(File("maps/first.vdw")));
+  const vlapi::IVarnelDocumentPtr found(doc);
+  for (const char* spelling : {"maps/first.vdw", "maps/./first.vdw", "maps/sub/../first.vdw", "link/first.vdw"})
+    EXPECT_EQ(Api()->GetDocuments()->FindDocument(File(spelling)), found) << spelling;
+  ASSERT_TRUE(doc->SaveAs(File("link/second.vdw")));
+  EXPECT_EQ(Api()->GetDocuments()->FindDocument(File("maps/second.vdw")), found);
+  EXPECT_FALSE(Api()->GetDocuments()->FindDocument(File("maps/first.vdw")));
+  EXPECT_EQ(Api()->GetDocuments()->FindDocument(File("other.vdw")), vlapi::IVarnelDocumentPtr(other));
+  other->Close(0);
+  EXPECT_FALSE(Api()->GetDocuments()->FindDocument(File("other.vdw")));
+  EXPECT_EQ(app->State().peakOpenDocuments, open + 2);
+}
+
 TEST_F(HostTest, ADrawingHoldingANumberThatIsNotFiniteIsNotSaved) {
   auto doc = NewDrawing();
   AddLine(Container(ActiveView(doc)), 0, 0, 1, 0);

@@ -6,7 +6,9 @@
 
 #include "support/macro_fixture.h"
 
+#include "api/INestingObjects.h"
 #include "model/NestingFigure.h"
+#include "model/ProgressIndicator.h"
 
 #include <array>
 #include <cmath>
@@ -32,16 +34,22 @@ protected:
             refs.push_back(hostAccess::ReferenceOf(sink->Document()));
         return refs;
     }
-    // A figure of the library as a nesting drawing keeps it, on a 3000 x 1500
-    // sheet in a view of its own.
-    void FigureOnSheet(const std::wstring& name)
+    // Figures of the library as a nesting drawing keeps them, on a 3000 x
+    // 1500 sheet in a view of its own, side by side.
+    void FigureOnSheet(const std::wstring& name, const std::vector<std::wstring>& more = {})
     {
         AddCurrentView(5000, 0);
         SheetMacro(L"Лист 1", 3000, 1500);
-        FigurePtr figure = Figure::Create(MakeMacro(Container(), AddRing(Container(), Rectangle(700, 300, 200, 100)), name));
-        figure->InitParams();
-        figure->InitPolygons(0.0, 10.0, nullptr);
-        figure->SaveParams();
+        std::vector<std::wstring> names{name};
+        names.insert(names.end(), more.begin(), more.end());
+        double x = 700;
+        for (const std::wstring& each : names) {
+            FigurePtr figure = Figure::Create(MakeMacro(Container(), AddRing(Container(), Rectangle(x, 300, 200, 100)), each));
+            figure->InitParams();
+            figure->InitPolygons(0.0, 10.0, nullptr);
+            figure->SaveParams();
+            x += 400;
+        }
     }
     // A macro of nobody's library.
     void PlainMacro(const std::wstring& name)
@@ -191,6 +199,95 @@ TEST_F(EventsTest, AFigureHandleDragTakesTheSinksOffAndGivesTheActiveDrawingItsS
     vlhost::Host::SetProcessRunning(doc, false);
     ASSERT_TRUE(user->Select(user->Objects(L"macro:Лист 1")));
     EXPECT_TRUE(user->HotPoints().empty());
+}
+
+// The library's own runs over the drawing, asked for through the automation
+// interfaces as through the commands: the sinks hear none of their moves (a
+// single object's move passes them without asking for a placement), and hear
+// the user's again afterwards, with every host bracket closed, however the
+// run ended.
+TEST_F(EventsTest, TheLibrarysOwnRunsReachNoSinkAndTheUsersEditsAreHeardAfterHoweverTheyEnd)
+{
+    FigureOnSheet(L"A", {L"B", L"C"});
+    struct Case {
+        const char* what;
+        std::function<void()> run;
+        bool sinksHear;  // a single move: the sinks hear it, and let it pass
+        bool moves = true;
+    } cases[] = {
+        {"optimiser",
+         [] {
+             const IOptimizerPtr optimizer = CreateOptimizerInstance();
+             optimizer->Init();
+             optimizer->RunOptimization({1, RotationType::Rotation90, true});
+         },
+         false},
+        {"export",
+         [this] {
+             const IExporterPtr exporter = CreateExporterInstance();
+             exporter->ExportToDXF(File("export"));
+             EXPECT_TRUE(std::filesystem::exists(root / "export" / "card.dxf"));
+         },
+         false, false},
+        {"documentation",
+         [this] {
+             const IReporterPtr reporter = CreateReporterInstance();
+             reporter->Init();
+             ReportParams params{true, true, File("docs/"), L"", 4, 0, true, true, true, true, false};
+             reporter->SetParams(params);
+             reporter->CreateDocumentation();
+             EXPECT_TRUE(std::filesystem::exists(root / "docs" / "Карты раскроя"));
+         },
+         false, false},
+        {"optimiser failing",
+         [] {
+             const IOptimizerPtr optimizer = CreateOptimizerInstance();
+             optimizer->Init();
+             ProgressIndicator::Create().m_function = [](double) { throw std::runtime_error("progress"); };
+             optimizer->RunOptimization({1, RotationType::WithoutRotation, true});
+             ProgressIndicator::Create().m_function = nullptr;
+         },
+         false, false},
+        {"container",
+         [] {
+             const INestingModelPtr model = CreateNestingModelInstance();
+             model->InitSheetsFromActiveDoc();
+             model->InitFiguresFromActiveDoc();
+             model->ArrangeFiguresInContainer(true, true);
+         },
+         false},
+        {"one figure",
+         [] {
+             const INestingModelPtr model = CreateNestingModelInstance();
+             model->InitFiguresFromActiveDoc();
+             std::vector<INObjectPtr> figures;
+             model->GetFigureObjects(figures);
+             ASSERT_FALSE(figures.empty());
+             figures.front()->SetPlacement(123, 45, 0);
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        const std::array<double, 3> before = Placement(L"A");
+        const size_t mark = Mark();
+        c.run();
+        const std::vector<std::string> calls = CallsSince(mark);
+        const auto heard = std::count_if(calls.begin(), calls.end(), [](const std::string& call) {
+            return call.rfind("OnObjects", 0) == 0;
+        });
+        EXPECT_EQ(heard > 0, c.sinksHear) << c.what;
+        EXPECT_EQ(CountCalls(mark, "RunCommand(300, 1)"), 0u) << c.what;
+        EXPECT_TRUE(!c.moves || Placement(L"A") != before) << c.what << ": the run moved nothing";
+        const vlhost::DocumentSwitches switches = Switches();
+        EXPECT_EQ(switches.undoDepth, 0) << c.what;
+        EXPECT_TRUE(switches.treeRebuild) << c.what;
+        EXPECT_TRUE(State().access.enabled) << c.what;
+        EXPECT_EQ(host->HandlerCount(handlerObjectOwner), 3) << c.what;
+        EXPECT_FALSE(DocumentEventsSuspended()) << c.what;
+        const size_t userMark = Mark();
+        ASSERT_TRUE(user->Raw("ObjectsMoved", {L"macro:A"}));
+        EXPECT_EQ(CountCalls(userMark, "RunCommand(300, 1)"), 1u) << c.what;
+    }
 }
 
 }  // namespace

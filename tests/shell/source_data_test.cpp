@@ -397,6 +397,7 @@ TEST_F(SourceDataTest, EditsThatUndoTheNestingSaySo)
     for (const auto& c : all) {
         SCOPED_TRACE(c.said.empty() ? "nothing said" : c.said);
         NestingModel::m_session = false;  // the configuration's gaps: 5 and 10
+        NestingModel::m_materialSheet.clear();  // a new drawing's job has the material of none
         ASSERT_TRUE(user->New());
         std::vector<std::wstring> job = Parts();
         if (c.triangles)

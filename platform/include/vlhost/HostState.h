@@ -83,6 +83,9 @@ struct HostState {
   // Called after every change of the progress bar (a tool shows it on a terminal).
   std::function<void(const ProgressState&)> progressWatch;
   AccessState access;
+  // The most documents open at once (a test sets it to those open now to
+  // see the peak of what it runs).
+  size_t peakOpenDocuments = 0;
   int errorCode = 0;
   std::wstring errorText;
 };

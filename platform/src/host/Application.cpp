@@ -306,6 +306,7 @@ void Application::Activate(vlapi::IVarnelDocument* document) {
   vlapi::IVarnelDocumentPtr keep(document);
   documents_.erase(std::remove(documents_.begin(), documents_.end(), keep), documents_.end());
   documents_.push_back(keep);
+  state_.peakOpenDocuments = std::max(state_.peakOpenDocuments, documents_.size());
 }
 
 void Application::Closing(vlapi::IVarnelDocument* document) {
@@ -321,9 +322,10 @@ vlapi::IVarnelDocumentPtr Application::FindByPath(const std::wstring& path) cons
   if (path.empty()) return {};
   std::error_code ec;
   const auto wanted = std::filesystem::weakly_canonical(PathOf(path), ec);
+  // Each document's canonical path was worked out when its path was set.
   for (const auto& doc : documents_) {
-    const std::wstring docPath = doc->GetPathName();
-    if (!docPath.empty() && std::filesystem::weakly_canonical(PathOf(docPath), ec) == wanted) return doc;
+    const auto* base = dynamic_cast<const DocumentBase*>(doc.get());
+    if (base && !base->Path().empty() && base->CanonicalPath() == wanted) return doc;
   }
   return {};
 }

@@ -134,6 +134,12 @@ std::wstring DocumentBase::Title() const {
   return std::wstring(kind) + L" " + std::to_wstring(number_);
 }
 
+void DocumentBase::SetPath(const std::wstring& path) {
+  path_ = path;
+  std::error_code ec;
+  canonical_ = path.empty() ? std::filesystem::path() : std::filesystem::weakly_canonical(PathOf(path), ec);
+}
+
 Node* NodeOf(vlapi::IAPIObject* object) { return object ? dynamic_cast<Node*>(object) : nullptr; }
 Shape* ShapeOf(vlapi::IAPIObject* object) { return object ? dynamic_cast<Shape*>(object) : nullptr; }
 

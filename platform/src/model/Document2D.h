@@ -2,6 +2,7 @@
 // A 2D document (a drawing or a fragment): views with layers, layout sheets,
 // groups, selection, properties and the host's switches.
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <unordered_map>
@@ -42,9 +43,13 @@ class DocumentBase {
   int32_t DocNumber() const { return number_; }
   int32_t DocReference() const { return -number_; }
   const std::wstring& Path() const { return path_; }
-  void SetPath(const std::wstring& path) { path_ = path; }
   // The file's name, or the kind of the document and its number for one never saved.
   std::wstring Title() const;
+  // The file as a search by path compares it: the path's canonical form,
+  // worked out once, as the path is set (empty without a path), so that a
+  // search over many open documents asks the file system nothing per document.
+  const std::filesystem::path& CanonicalPath() const { return canonical_; }
+  void SetPath(const std::wstring& path);
   bool Visible() const { return visible_; }
   int Refreshes() const { return refreshes_; }
   void CountRefresh() { ++refreshes_; }
@@ -54,6 +59,7 @@ class DocumentBase {
   int type_;
   int32_t number_;
   std::wstring path_;
+  std::filesystem::path canonical_;
   bool visible_;
   int refreshes_ = 0;
 };
