@@ -241,6 +241,26 @@ TEST_F(JobCheck, EachCheckNamesTheFaultItGuardsAgainst)
     }
 }
 
+// An export of thousands of files is read whole: their paths together pass
+// what one command line of the system takes (128 KiB), so the files go to
+// the reader in batches.
+TEST_F(JobCheck, AnExportOfManyFilesIsReadWhole)
+{
+    constexpr size_t kCopies = 500;  // of some 330 bytes a path
+    const fs::path job = Copy("many");
+    const fs::path deep = job / "export" / std::string(200, 'd');
+    size_t files = kCopies;
+    for (const auto& entry : fs::recursive_directory_iterator(job / "export"))
+        files += entry.path().extension() == ".dxf";
+    fs::create_directories(deep);
+    for (size_t k = 0; k < kCopies; ++k)
+        fs::copy_file(job / "export" / "card.dxf", deep / ("копия карты " + std::to_string(k) + ".dxf"));
+    const Outcome outcome = Check({"dxf", Drawing(job), (job / "export").string()});
+    EXPECT_EQ(outcome.status, 0) << outcome.output;
+    EXPECT_NE(outcome.output.find("job_check dxf: " + std::to_string(files) + " DXF files"), std::string::npos) << outcome.output;
+    fs::remove_all(job);
+}
+
 // A sheet whose name a file cannot hold has its files under the name the
 // export makes of it: the checks find them.
 TEST_F(JobCheck, SheetFilesAreFoundUnderTheNamesTheExportGives)

@@ -94,22 +94,29 @@ struct Faults {
 };
 
 // tools/file_check.py's reading of the files; `what` is "dxf" or "csv".
+// The files go to Python a batch at a time, so that no command line grows
+// past what the system takes, however many files an export wrote.
 nlohmann::json PythonReading(const std::string& what, const std::vector<fs::path>& files)
 {
-    if (files.empty())
-        return nlohmann::json::object();
-    std::string command = "/usr/bin/python3";
+    constexpr size_t kCommandBytes = 64 * 1024;
+    nlohmann::json reading = nlohmann::json::object();
+    std::string head = "/usr/bin/python3";
     for (const std::string& word : {std::string(JOB_CHECK_FILE_CHECK), what})
-        command.append(" ").append(shellcommand::Quoted(word));
-    for (const fs::path& file : files)
-        command.append(" ").append(shellcommand::Quoted(file.string()));
-    const std::string out = shellcommand::Run(command).output;
-    nlohmann::json json = nlohmann::json::parse(out, nullptr, false);
-    if (json.is_discarded()) {
-        std::cerr << "job_check: /usr/bin/python3 with ezdxf gave no reading:\n" << out << "\n";
-        throw Unreadable{};
+        head.append(" ").append(shellcommand::Quoted(word));
+    for (size_t next = 0; next < files.size();) {
+        std::string command = head;
+        do
+            command.append(" ").append(shellcommand::Quoted(files[next].string()));
+        while (++next < files.size() && command.size() + files[next].string().size() + 3 < kCommandBytes);
+        const std::string out = shellcommand::Run(command).output;
+        nlohmann::json json = nlohmann::json::parse(out, nullptr, false);
+        if (json.is_discarded() || !json.is_object()) {
+            std::cerr << "job_check: /usr/bin/python3 with ezdxf gave no reading:\n" << out << "\n";
+            throw Unreadable{};
+        }
+        reading.update(json);
     }
-    return json;
+    return reading;
 }
 
 std::vector<fs::path> FilesUnder(const fs::path& folder, const std::string& extension)
