@@ -90,14 +90,12 @@ TEST_F(PlaceTest, PartsLeftInTheContainerAreNamedWithWhy)
 }
 
 // Equal right triangles joined in pairs, as a run joins them: a pair that
-// fits no sheet (nor a sheet the run adds) is placed as its two triangles
-// side by side, the second slid along the first one's long side, where they
-// so fit a sheet, and each where it fits where they do not (or found no sheet
-// so), and said to be; a pair that fits stays joined, and so does one of
-// triangles larger than every sheet, refused with a triangle's size, never
-// the pair's. Mirror images are joined, and laid side by side, when the model
-// unites them. Their true outlines keep the gap from each other and the edge
-// gap from the sheet's edge.
+// fits no sheet (nor a sheet the run adds) is placed side by side, the second
+// slid along the first one's long side, where it so fits a sheet, else as its
+// two triangles each where it fits, and said to be; a pair that fits stays
+// joined, as does one of triangles larger than every sheet, refused with a
+// triangle's size. Mirror images are joined when the model unites them. Their
+// true outlines keep the gaps.
 struct PairCase {
     const char* name;
     double a, b;                      // the legs of each triangle
@@ -134,9 +132,8 @@ const std::wstring kApart =
 
 class TrianglesTest : public PlaceTest {
 protected:
-    // Places the case's triangles, read with no gap polygons yet (the run makes them and joins the pairs), drawn
-    // turned by `hand` (and mirrored, `mirror`), with the turns `rotation`; checks them. Each sheet's triangles
-    // where their views show them.
+    // The case's triangles, read with no gap polygons yet (the run makes and joins them), drawn turned by
+    // `hand` (and mirrored) and placed with the turns `rotation`, checked; each sheet's where their views show them.
     std::map<const Sheet*, std::vector<NPolygon>> PlaceAndCheck(const PairCase& c, int hand = 0, bool mirror = false,
                                                                 RotationType rotation = RotationType::Rotation90)
     {
@@ -170,13 +167,9 @@ protected:
                 continue;
             placed += pair ? pair->m_figures.size() : 1;
             // Its gap polygon keeps the edge gap less the half figure gap it holds.
-            const NRect& rc = figure->m_poligons.front()->GetGabarit();
-            const NRect& s = figure->m_owner->m_rect;
-            const double inset = c.edge - 0.5 * c.gap - 1e-3;
-            EXPECT_GE(rc.pBot.x, s.pBot.x + inset);
-            EXPECT_GE(rc.pBot.y, s.pBot.y + inset);
-            EXPECT_LE(rc.pTop.x, s.pTop.x - inset);
-            EXPECT_LE(rc.pTop.y, s.pTop.y - inset);
+            const NRect &rc = figure->m_poligons.front()->GetGabarit(), &s = figure->m_owner->m_rect;
+            EXPECT_GE(std::min({rc.pBot.x - s.pBot.x, rc.pBot.y - s.pBot.y, s.pTop.x - rc.pTop.x, s.pTop.y - rc.pTop.y}),
+                      c.edge - 0.5 * c.gap - 1e-3);
             for (const FigurePtr& part : c.mirrored ? VectorFigure{} : PartsOf(figure)) {  // all drawn alike
                 std::vector<NPoint> shown;  // where its view shows it
                 for (const NPoint& p : drawn.front())
@@ -208,10 +201,8 @@ protected:
         return onSheet;
     }
 
-    // Pairs too large to join into a rectangle on the sheet, but not to lie on
-    // it side by side, take a sheet per pair in whatever hand the part is
-    // drawn (its right angle at any corner, lying or upright, mirrored) and
-    // with every turn the run may give.
+    // Pairs too large to join on the sheet, not to lie on it side by side, take a sheet per pair in whatever
+    // hand the part is drawn (its right angle at any corner, lying or upright, mirrored), at every turn.
     void PlaceInEveryHand(const PairCase& c)
     {
         for (const bool mirror : {false, true})
