@@ -594,30 +594,18 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
     // A DXF sheet 300 × 200 labelled as a remnant, with what `inside` draws
     // in it at (100, 50): what the reader leaves out is said, and a closed
     // curve among it is a cut as any other.
-    // Its layers and linetypes: FR frozen, OFF off, DASH dashed.
-    const dxftext::Groups tables{{0, "TABLE"}, {2, "LTYPE"}, {0, "LTYPE"}, {2, "DASH"}, {70, "0"}, {73, "2"}, {40, "7"},
-                                 {49, "5"}, {49, "-2"}, {0, "ENDTAB"}, {0, "TABLE"}, {2, "LAYER"}, {0, "LAYER"}, {2, "FR"},
-                                 {70, "1"}, {62, "7"}, {0, "LAYER"}, {2, "OFF"}, {70, "0"}, {62, "-7"}, {0, "ENDTAB"}};
-    // `groups` on `layer`.
-    const auto onLayer = [](dxftext::Groups groups, const std::string& layer) {
-        for (auto& group : groups)
-            if (group.first == 8)
-                group.second = layer;
-        return groups;
-    };
-    // The outline on `layer`, in the linetype `linetype` (none: by layer).
+    // The outline on `layer`, in the linetype `linetype` (none: by layer); FR is frozen, OFF off, DASH dashed.
     const auto dxfSheet = [&](const std::string& file, const dxftext::Groups& inside, const char* layer = "0",
-                              const char* linetype = nullptr) {
-        dxftext::Groups outline = onLayer(dxftext::Polyline({{0, 0}, {300, 0}, {300, 200}, {0, 200}}, true), layer);
-        if (linetype)
-            outline.emplace_back(6, linetype);
+                              const char* linetype = "") {
+        const dxftext::Groups outline = dxftext::Polyline({{0, 0}, {300, 0}, {300, 200}, {0, 200}}, true);
         std::ofstream(root / file) << dxftext::File(
-            {{"TABLES", tables}, {"ENTITIES", outline + dxftext::Text(10, 10, "Отход Лист 1-1(1) 2x300x200 Ст3") + inside}});
+            {{"TABLES", dxftext::DashFrozenOffTables()},
+             {"ENTITIES", dxftext::OnLayer(outline, layer, linetype) + dxftext::Text(10, 10, "Отход Лист 1-1(1) 2x300x200 Ст3") + inside}});
         return File(file);
     };
     // A circle of radius 20 about (150, 100), on `layer`, with `more` groups.
     const auto circle = [&](const std::string& layer, const dxftext::Groups& more = {}) {
-        return onLayer(dxftext::Circle("150", "100", 20, more), layer);
+        return dxftext::OnLayer(dxftext::Circle("150", "100", 20, more), layer);
     };
     const dxftext::Groups closedMultiline{{0, "MLINE"}, {8, "0"}, {2, "STANDARD"}, {71, "3"}, {72, "3"}, {73, "1"},
                                           {10, "100"}, {20, "50"}, {11, "100"}, {21, "50"}, {13, "0"}, {23, "1"},
@@ -686,7 +674,7 @@ TEST_F(ModelApiTest, ASheetIsReadFromARectangleOfAFile)
         {dxfSheet("circle_off.dxf", circle("OFF")),
          L"\nКривые на выключенных или замороженных слоях не загружены: 1 окружность на слое «OFF»: они не вырезаются, "
          L"лист загружен целым.", true, 300, 200, 2, L"Ст3"},
-        {dxfSheet("circle_frozen.dxf", circle("FR") + onLayer(dxftext::Text(20, 20, "Отход Лист 1-1(1) 2x300x200 Ст3"), "FR")),
+        {dxfSheet("circle_frozen.dxf", circle("FR") + dxftext::OnLayer(dxftext::Text(20, 20, "Отход Лист 1-1(1) 2x300x200 Ст3"), "FR")),
          L"\nКривые на выключенных или замороженных слоях не загружены: 1 окружность на слое «FR»: они не вырезаются, лист "
          L"загружен целым.\nНадписи отходов на выключенных или замороженных слоях не читаются: «Отход Лист 1-1(1) 2x300x200 Ст3» "
          L"на слое «FR».", true, 300, 200, 2, L"Ст3"},

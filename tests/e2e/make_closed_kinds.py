@@ -20,26 +20,12 @@ def square(x, y, side=40):
 def region(doc, msp, ring, kind="region"):
     mesh = MeshBuilder()
     mesh.add_face([(x, y, 0) for x, y in ring])
-    entity = msp.add_region() if kind == "region" else msp.add_3dsolid()
-    acis.export_dxf(entity, [acis.body_from_mesh(mesh)])
-
-
-def image(doc, msp, ring):
-    msp.add_image(doc.add_image_def("logo.png", (400, 400)), ring[0], (40, 40))
-
-
-def polyface(doc, msp, ring):
-    msp.add_polyface().append_face([(x, y, 0) for x, y in ring])
+    acis.export_dxf(msp.add_region() if kind == "region" else msp.add_3dsolid(), [acis.body_from_mesh(mesh)])
 
 
 def mesh(doc, msp, ring):
     with msp.add_mesh().edit_data() as data:
-        data.vertices = [(x, y, 0) for x, y in ring]
-        data.faces = [(0, 1, 2, 3)]
-
-
-def helix(doc, msp, ring):
-    msp.add_helix(radius=20, pitch=0, turns=2).translate(ring[0][0] + 20, ring[0][1] + 20, 0)
+        data.vertices, data.faces = [(x, y, 0) for x, y in ring], [(0, 1, 2, 3)]
 
 
 def slot(doc, msp, ring):
@@ -52,10 +38,10 @@ KINDS = {
     "region": region,
     "solid3d": lambda d, m, r: region(d, m, r, "3dsolid"),
     "face3d": lambda d, m, r: m.add_3dface([(x, y, 0) for x, y in r]),
-    "polyface": polyface,
+    "polyface": lambda d, m, r: m.add_polyface().append_face([(x, y, 0) for x, y in r]),
     "mesh": mesh,
-    "helix": helix,
-    "image": image,
+    "helix": lambda d, m, r: m.add_helix(radius=20, pitch=0, turns=2).translate(r[0][0] + 20, r[0][1] + 20, 0),
+    "image": lambda d, m, r: m.add_image(d.add_image_def("logo.png", (400, 400)), r[0], (40, 40)),
     "solid": lambda d, m, r: m.add_solid([r[0], r[1], r[3], r[2]]),
     "trace": lambda d, m, r: m.add_trace([r[0], r[1], r[3], r[2]]),
     "wipeout": lambda d, m, r: m.add_wipeout(r),
@@ -83,9 +69,8 @@ def frozen(draw):
 def parts(folder):
     folder.mkdir(parents=True, exist_ok=True)
     for name, draw in KINDS.items():
-        for where, x in (("inside", 30), ("across", 80), ("beside", 230)):
-            write(folder / f"{name}_{where}.dxf", (100, 200), lambda d, m: draw(d, m, square(x, 30)))
-        write(folder / f"{name}_frozen.dxf", (100, 200), lambda d, m: frozen(draw)(d, m, square(30, 30)))
+        for where, x, drawn in (("inside", 30, draw), ("across", 80, draw), ("beside", 230, draw), ("frozen", 30, frozen(draw))):
+            write(folder / f"{name}_{where}.dxf", (100, 200), lambda d, m: drawn(d, m, square(x, 30)))
     # As a file from before 2013 keeps a region: its ACIS data as text.
     write(folder / "region_r2010_inside.dxf", (100, 200), lambda d, m: region(d, m, square(30, 30)), "R2010")
     # A window drawn as a polyline 2 mm wide: read as its line.
@@ -102,20 +87,18 @@ def sheets(folder):
                 doc.layers.add(layer)
             if "linetype" in attribs:
                 doc.linetypes.add("CENTER", pattern=[25.0, 18.0, -3.0, 1.0, -3.0])
-            c = msp.add_circle((500, 250), 50, dxfattribs=dict(attribs, layer=layer or "0"))
+            msp.add_circle((500, 250), 50, dxfattribs=dict(attribs, layer=layer or "0"))
             if layer == "OFF":
                 doc.layers.get(layer).off()
             if layer == "FROZEN":
                 doc.layers.get(layer).freeze()
-            return c
         return drawn
 
     for name, draw in (("off", circle("OFF")), ("frozen", circle("FROZEN")), ("centre_line", circle(linetype="CENTER")),
-                       ("visible", circle("HOLES"))):
+                       ("visible", circle("HOLES")), ("multiline", lambda d, m: slot(d, m, square(300, 200, 100))),
+                       ("invisible", circle())):
         write(folder / f"{name}.dxf", (1000, 500), draw)
-    write(folder / "multiline.dxf", (1000, 500), lambda d, m: slot(d, m, square(300, 200, 100)))
     # ezdxf leaves group 60 out: the circle made invisible is written so by hand.
-    write(folder / "invisible.dxf", (1000, 500), circle())
     text = (folder / "invisible.dxf").read_text()
     at = text.index("AcDbEntity\n  8\n0\n", text.index("\nCIRCLE\n")) + len("AcDbEntity\n  8\n0\n")
     (folder / "invisible.dxf").write_text(text[:at] + " 60\n1\n" + text[at:])

@@ -2,6 +2,7 @@
 // whichever of their points are nearest (their ends, points within both, a
 // crossing), wherever the pieces are placed.
 #include "geometry/CutClearance.h"
+#include "support/ring_distance.h"
 
 #include <gtest/gtest.h>
 
@@ -20,45 +21,34 @@ CutPiece Arc(double cx, double cy, double r, double from, double sweep)
     return ArcPiece({cx, cy}, r, from * DR, sweep * DR);
 }
 CutPiece Circle(double cx, double cy, double r) { return Arc(cx, cy, r, 0, 360); }
+double Gap(const NPoint& p, const NPoint& q) { return std::hypot(p.x - q.x, p.y - q.y); }
 
 // The piece's points every `step` along it, its ends included.
 std::vector<NPoint> Sampled(const CutPiece& piece, double step)
 {
-    const double length = piece.IsArc() ? std::fabs(piece.sweep) * piece.radius
-                                        : std::hypot(piece.b.x - piece.a.x, piece.b.y - piece.a.y);
+    const double length = piece.IsArc() ? std::fabs(piece.sweep) * piece.radius : Gap(piece.a, piece.b);
     const int n = std::max(1, static_cast<int>(std::ceil(length / step)));
     std::vector<NPoint> points;
     for (int k = 0; k <= n; ++k) {
-        const double t = static_cast<double>(k) / n;
-        if (piece.IsArc()) {
-            const double angle = piece.from + t * piece.sweep;
-            points.push_back(
-                {piece.centre.x + piece.radius * std::cos(angle), piece.centre.y + piece.radius * std::sin(angle)});
-        } else {
-            points.push_back({piece.a.x + t * (piece.b.x - piece.a.x), piece.a.y + t * (piece.b.y - piece.a.y)});
-        }
+        const double t = static_cast<double>(k) / n, angle = piece.from + t * piece.sweep;
+        points.push_back(piece.IsArc() ? NPoint{piece.centre.x + piece.radius * std::cos(angle),
+                                                piece.centre.y + piece.radius * std::sin(angle)}
+                                       : NPoint{piece.a.x + t * (piece.b.x - piece.a.x), piece.a.y + t * (piece.b.y - piece.a.y)});
     }
     return points;
 }
 
-// How far the point stands from the piece: from its line, or from its
-// circle where it faces the arc, and from the piece's ends.
+// How far the point stands from the piece: from its line, or from its ends
+// and from its circle where it faces the arc (its direction from the centre
+// within the sweep).
 double PointDistance(const NPoint& p, const CutPiece& piece)
 {
-    double best = std::min(std::hypot(p.x - piece.a.x, p.y - piece.a.y), std::hypot(p.x - piece.b.x, p.y - piece.b.y));
-    if (!piece.IsArc()) {
-        const double dx = piece.b.x - piece.a.x, dy = piece.b.y - piece.a.y;
-        const double t = ((p.x - piece.a.x) * dx + (p.y - piece.a.y) * dy) / (dx * dx + dy * dy);
-        if (t > 0 && t < 1)
-            best = std::min(best, std::hypot(p.x - piece.a.x - t * dx, p.y - piece.a.y - t * dy));
-        return best;
-    }
-    // Facing the arc: its direction from the centre within the sweep.
+    if (!piece.IsArc())
+        return ringtest::PointSegmentDistance(p, piece.a, piece.b);
     double turn = (std::atan2(p.y - piece.centre.y, p.x - piece.centre.x) - piece.from) * (piece.sweep > 0 ? 1 : -1);
     turn = std::fmod(std::fmod(turn, 2 * PI) + 2 * PI, 2 * PI);
-    if (turn <= std::fabs(piece.sweep))
-        best = std::min(best, std::fabs(std::hypot(p.x - piece.centre.x, p.y - piece.centre.y) - piece.radius));
-    return best;
+    const double ends = std::min(Gap(p, piece.a), Gap(p, piece.b));
+    return turn <= std::fabs(piece.sweep) ? std::min(ends, std::fabs(Gap(p, piece.centre) - piece.radius)) : ends;
 }
 
 // The least distance from the points of one, sampled every `step`, to the
@@ -66,10 +56,9 @@ double PointDistance(const NPoint& p, const CutPiece& piece)
 double SampledDistance(const CutPiece& p, const CutPiece& q, double step)
 {
     double best = 1e300;
-    for (const NPoint& x : Sampled(p, step))
-        best = std::min(best, PointDistance(x, q));
-    for (const NPoint& y : Sampled(q, step))
-        best = std::min(best, PointDistance(y, p));
+    for (const auto& [from, to] : {std::pair{&p, &q}, {&q, &p}})
+        for (const NPoint& x : Sampled(*from, step))
+            best = std::min(best, PointDistance(x, *to));
     return best;
 }
 

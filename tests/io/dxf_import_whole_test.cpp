@@ -245,17 +245,19 @@ TEST_F(DxfWholePartTest, ACurveSkippedForAnyReasonRefusesThePartNamingIt)
     });
 }
 
+// The box (x, y, w, h) and its corners, counter-clockwise from its lower left.
+struct Box {
+    double x, y, w, h;
+    std::vector<std::pair<double, double>> Corners() const { return {{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}}; }
+};
+
 // ACIS text as a DXF file codes it, line by line.
 std::string AcisCoded(const std::string& plain)
 {
     std::string out;
     for (const char c : plain) {
-        if (c == ' ' || c == '\n')
-            out += c;
-        else if (c == '_')
-            out += '@';
-        else if (c == '@')
-            out += '_';
+        if (c == ' ' || c == '\n' || c == '_' || c == '@')
+            out += c == '_' ? '@' : c == '@' ? '_' : c;
         else if (c >= 'A' && c <= '^')
             out += static_cast<char>(0x5E - (c - 'A')) + std::string(c == 'A' ? " " : "");
         else
@@ -264,27 +266,26 @@ std::string AcisCoded(const std::string& plain)
     return out;
 }
 
-// A body of ACIS data whose vertices are the corners of the box (x, y, w, h): as
-// text of version 7.0 placed by a transform, coded, or of version 4.0, plain; or
+// A body of ACIS data whose vertices are the corners of the box: as text of
+// version 7.0 placed by a transform, coded, or of version 4.0, plain; or
 // binary, as a file from 2013 on keeps it in its ACDSDATA.
-Groups AcisText(double x, double y, double w, double h, bool coded)
+Groups AcisText(const Box& b, bool coded)
 {
     std::string sat = coded ? "700 0 1 0\n@4 test @8 ACIS 7.0 @24 Thu Jan 01 00:00:00 2026\n1 9.9999999999999995e-007 1e-010\n"
-                              "body $-1 -1 $-1 $1 $-1 $2 #\ntransform $-1 -1 1 0 0 0 1 0 0 0 1 " + Num(x) + " " + Num(y) +
+                              "body $-1 -1 $-1 $1 $-1 $2 #\ntransform $-1 -1 1 0 0 0 1 0 0 0 1 " + Num(b.x) + " " + Num(b.y) +
                                   " 0 1 no_rotate no_reflect no_shear #\n"
                             : "400 0 1 0\n@4 test @8 ACIS 4.0 @24 Thu Jan 01 00:00:00 2026\n1 9.9999999999999995e-007 1e-010\n";
-    for (const auto& [u, v] : std::vector<std::pair<double, double>>{{0, 0}, {w, 0}, {w, h}, {0, h}})
-        sat += coded ? "point $-1 -1 $-1 " + Num(u) + " " + Num(v) + " 0 #\n" : "point $-1 " + Num(x + u) + " " + Num(y + v) + " 0 #\n";
+    for (const auto& [u, v] : b.Corners())
+        sat += coded ? "point $-1 -1 $-1 " + Num(u - b.x) + " " + Num(v - b.y) + " 0 #\n" : "point $-1 " + Num(u) + " " + Num(v) + " 0 #\n";
     sat += "End-of-ACIS-data";
     Groups g;
-    for (size_t at = 0; at < sat.size();) {
-        const size_t end = std::min(sat.find('\n', at), sat.size());
+    for (size_t at = 0, end = 0; at < sat.size(); at = end + 1) {
+        end = std::min(sat.find('\n', at), sat.size());
         g.emplace_back(1, coded ? AcisCoded(sat.substr(at, end - at)) : sat.substr(at, end - at));
-        at = end + 1;
     }
     return g;
 }
-std::string AcisBinary(double x, double y, double w, double h)
+std::string AcisBinary(const Box& box)
 {
     std::string b = "ACIS BinaryFile";
     const auto integer = [&](int32_t v) { b.append(reinterpret_cast<const char*>(&v), 4); };
@@ -295,10 +296,10 @@ std::string AcisBinary(double x, double y, double w, double h)
     word(7, "test"), word(7, "ACIS 218.00 NT"), word(7, "Thu Jan 01 00:00:00 2026");
     for (const double v : {1.0, 1e-6, 1e-10})
         b += '\x06', real(v);
-    for (const auto& [u, v] : std::vector<std::pair<double, double>>{{0, 0}, {w, 0}, {w, h}, {0, h}}) {
+    for (const auto& [u, v] : box.Corners()) {
         word(0x0D, "point");
         b += '\x0C', integer(-1), b += '\x04', integer(-1), b += '\x0C', integer(-1);
-        b += '\x13', real(x + u), real(y + v), real(0), b += '\x11';
+        b += '\x13', real(u), real(v), real(0), b += '\x11';
     }
     word(0x0E, "End"), word(0x0E, "of"), word(0x0E, "ACIS"), word(0x0D, "data");
     return b;
@@ -311,199 +312,184 @@ std::string AcisBinary(double x, double y, double w, double h)
 TEST_F(DxfWholePartTest, EveryClosedKindTheReaderLeavesOutIsCutOrNamed)
 {
     using Sections = std::vector<std::pair<std::string, Groups>>;
+    using Draw = std::function<Sections(const Box&)>;
     enum How { kCut, kFill, kTaken, kRead };
-    const auto box = [](double x, double y, double w, double h) {
-        return std::vector<std::pair<double, double>>{{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}};
-    };
-    const auto corners = [&](const char* kind, double x, double y, double w, double h, bool crossed) {
-        Groups g{{0, kind}, {8, "0"}};
-        const auto c = box(x, y, w, h);
-        for (int k = 0; k < 4; ++k) {
-            const auto [u, v] = c[crossed && k >= 2 ? 5 - k : k];
-            Append(g, {{10 + k, Num(u)}, {20 + k, Num(v)}, {30 + k, "0"}});
-        }
-        return Sections{{"ENTITIES", g}};
+    const auto entities = [](const Groups& g) { return Sections{{"ENTITIES", g}}; };
+    const auto corners = [&](const char* kind, bool crossed) -> Draw {
+        return [=](const Box& b) {
+            Groups g{{0, kind}, {8, "0"}};
+            for (int k = 0; k < 4; ++k) {
+                const auto [u, v] = b.Corners()[crossed && k >= 2 ? 5 - k : k];
+                Append(g, {{10 + k, Num(u)}, {20 + k, Num(v)}, {30 + k, "0"}});
+            }
+            return entities(g);
+        };
     };
     // A multiline of two elements 0.5 off its vertices either way, closed; or open from the middle of
     // one side of the box to the other's, its elements on the box's sides, capped by its style.
-    const auto mline = [](double x, double y, double w, double h, bool closed, bool capped) {
-        const double cx = x + w / 2, cy = y + h / 2;
-        std::vector<std::pair<double, double>> at = closed ? std::vector<std::pair<double, double>>{{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}}
-                                                           : std::vector<std::pair<double, double>>{{x, cy}, {x + w, cy}};
-        Groups g{{0, "MLINE"}, {8, "0"}, {2, capped ? "CAPPED" : "STANDARD"}, {40, "1"}, {70, "0"}, {71, closed ? "3" : "1"},
-                 {72, std::to_string(at.size())}, {73, "2"}, {10, Num(at[0].first)}, {20, Num(at[0].second)}, {30, "0"}};
-        for (const auto& [u, v] : at) {
-            const double mx = closed ? (u - cx) / std::hypot(u - cx, v - cy) : 0, my = closed ? (v - cy) / std::hypot(u - cx, v - cy) : 1;
-            const std::string off = Num(closed ? 0.5 : h / 2);
-            Append(g, {{11, Num(u)}, {21, Num(v)}, {31, "0"}, {12, "1"}, {22, "0"}, {32, "0"}, {13, Num(mx)}, {23, Num(my)}, {33, "0"},
-                       {74, "2"}, {41, off}, {41, "0"}, {75, "0"}, {74, "2"}, {41, "-" + off}, {41, "0"}, {75, "0"}});
-        }
-        const Groups style{{0, "MLINESTYLE"}, {5, "A1"}, {2, "CAPPED"}, {70, std::to_string(16 | 256)}, {71, "2"}};
-        return Sections{{"ENTITIES", g}, {"OBJECTS", capped ? style : Groups{}}};
+    const auto mline = [](bool closed, bool capped) -> Draw {
+        return [=](const Box& b) {
+            const double cx = b.x + b.w / 2, cy = b.y + b.h / 2;
+            const auto at = closed ? b.Corners() : std::vector<std::pair<double, double>>{{b.x, cy}, {b.x + b.w, cy}};
+            Groups g{{0, "MLINE"}, {8, "0"}, {2, capped ? "CAPPED" : "STANDARD"}, {40, "1"}, {70, "0"}, {71, closed ? "3" : "1"},
+                     {72, std::to_string(at.size())}, {73, "2"}, {10, Num(at[0].first)}, {20, Num(at[0].second)}, {30, "0"}};
+            for (const auto& [u, v] : at) {
+                const double mx = closed ? (u - cx) / std::hypot(u - cx, v - cy) : 0, my = closed ? (v - cy) / std::hypot(u - cx, v - cy) : 1;
+                const std::string off = Num(closed ? 0.5 : b.h / 2);
+                Append(g, {{11, Num(u)}, {21, Num(v)}, {31, "0"}, {12, "1"}, {22, "0"}, {32, "0"}, {13, Num(mx)}, {23, Num(my)}, {33, "0"},
+                           {74, "2"}, {41, off}, {41, "0"}, {75, "0"}, {74, "2"}, {41, "-" + off}, {41, "0"}, {75, "0"}});
+            }
+            const Groups style{{0, "MLINESTYLE"}, {5, "A1"}, {2, "CAPPED"}, {70, std::to_string(16 | 256)}, {71, "2"}};
+            return Sections{{"ENTITIES", g}, {"OBJECTS", capped ? style : Groups{}}};
+        };
     };
-    const auto acis = [&](const char* kind, double x, double y, double w, double h, int form) {
-        Groups g{{0, kind}, {5, "2A"}, {8, "0"}, {100, "AcDbModelerGeometry"}, {70, "1"}};
-        if (form < 2)
-            return Sections{{"ENTITIES", g + AcisText(x, y, w, h, form == 0)}};
-        std::string hex;
-        for (const unsigned char c : AcisBinary(x, y, w, h)) {
-            hex += "0123456789ABCDEF"[c >> 4];
-            hex += "0123456789ABCDEF"[c & 15];
-        }
-        Groups data{{0, "ACDSRECORD"}, {90, "1"}, {2, "AcDbDs::ID"}, {280, "10"}, {320, "2A"}, {2, "ASM_Data"}, {280, "15"},
-                    {94, std::to_string(hex.size() / 2)}};
-        for (size_t at = 0; at < hex.size(); at += 254)
-            data.emplace_back(310, hex.substr(at, 254));
-        return Sections{{"ENTITIES", g + Groups{{290, "1"}, {2, "{00000000-0000-0000-0000-000000000000}"}}},
-                        {"ACDSDATA", Groups{{70, "2"}, {71, "2"}} + (form == 2 ? data : Groups{})}};
+    // Text coded (0) or plain (1), binary (2), or none of it (3).
+    const auto acis = [](const char* kind, int form) -> Draw {
+        return [=](const Box& b) {
+            Groups g{{0, kind}, {5, "2A"}, {8, "0"}, {100, "AcDbModelerGeometry"}, {70, "1"}};
+            if (form < 2)
+                return Sections{{"ENTITIES", g + AcisText(b, form == 0)}};
+            std::string hex;
+            for (const unsigned char c : AcisBinary(b))
+                hex += std::string{"0123456789ABCDEF"[c >> 4], "0123456789ABCDEF"[c & 15]};
+            Groups data{{0, "ACDSRECORD"}, {90, "1"}, {2, "AcDbDs::ID"}, {280, "10"}, {320, "2A"}, {2, "ASM_Data"}, {280, "15"},
+                        {94, std::to_string(hex.size() / 2)}};
+            for (size_t at = 0; at < hex.size(); at += 254)
+                data.emplace_back(310, hex.substr(at, 254));
+            return Sections{{"ENTITIES", g + Groups{{290, "1"}, {2, "{00000000-0000-0000-0000-000000000000}"}}},
+                            {"ACDSDATA", Groups{{70, "2"}, {71, "2"}} + (form == 2 ? data : Groups{})}};
+        };
     };
     const auto vertex = [](double u, double v, const char* flags) {
         return Groups{{0, "VERTEX"}, {8, "0"}, {10, Num(u)}, {20, Num(v)}, {30, "0"}, {70, flags}};
     };
-    const auto polyface = [&](double x, double y, double w, double h) {
+    const auto polyface = [&](const Box& b) {
         Groups g{{0, "POLYLINE"}, {8, "0"}, {66, "1"}, {10, "0"}, {20, "0"}, {30, "0"}, {70, "64"}, {71, "4"}, {72, "1"}};
-        for (const auto& [u, v] : box(x, y, w, h))
+        for (const auto& [u, v] : b.Corners())
             Append(g, vertex(u, v, "192"));
-        return Sections{{"ENTITIES", g + vertex(0, 0, "128") + Groups{{71, "1"}, {72, "2"}, {73, "3"}, {74, "4"}, {0, "SEQEND"}}}};
+        return entities(g + vertex(0, 0, "128") + Groups{{71, "1"}, {72, "2"}, {73, "3"}, {74, "4"}, {0, "SEQEND"}});
     };
-    const auto polymesh = [&](double x, double y, double w, double h) {
+    const auto polymesh = [&](const Box& b) {
         Groups g{{0, "POLYLINE"}, {8, "0"}, {66, "1"}, {10, "0"}, {20, "0"}, {30, "0"}, {70, "16"}, {71, "2"}, {72, "2"}};
-        for (const auto& [u, v] : std::vector<std::pair<double, double>>{{x, y}, {x, y + h}, {x + w, y}, {x + w, y + h}})
-            Append(g, vertex(u, v, "64"));
-        return Sections{{"ENTITIES", g + Groups{{0, "SEQEND"}}}};
+        for (const int k : {0, 3, 1, 2})
+            Append(g, vertex(b.Corners()[k].first, b.Corners()[k].second, "64"));
+        return entities(g + Groups{{0, "SEQEND"}});
     };
-    const auto mesh = [&](double x, double y, double w, double h) {
+    const auto mesh = [&](const Box& b) {
         Groups g{{0, "MESH"}, {8, "0"}, {100, "AcDbSubDMesh"}, {71, "2"}, {72, "0"}, {91, "0"}, {92, "4"}};
-        for (const auto& [u, v] : box(x, y, w, h))
+        for (const auto& [u, v] : b.Corners())
             Append(g, {{10, Num(u)}, {20, Num(v)}, {30, "0"}});
-        return Sections{{"ENTITIES", g + Groups{{93, "5"}, {90, "4"}, {90, "0"}, {90, "1"}, {90, "2"}, {90, "3"}}}};
+        return entities(g + Groups{{93, "5"}, {90, "4"}, {90, "0"}, {90, "1"}, {90, "2"}, {90, "3"}});
     };
     // A flat helix about the box, round its middle from its right, of `turns` (its spline of degree 1).
-    const auto helix = [](double x, double y, double w, double h, double turns) {
-        const double cx = x + w / 2, cy = y + h / 2, r = std::hypot(w, h) / 2;
-        Groups g{{0, "HELIX"}, {8, "0"}, {100, "AcDbSpline"}, {70, "0"}, {71, "1"}, {72, "19"}, {73, "17"}, {74, "0"}};
-        for (int k = 0; k < 19; ++k)
-            g.emplace_back(40, Num(std::clamp(k - 1, 0, 16)));
-        for (int k = 0; k <= 16; ++k)
-            Append(g, {{10, Num(cx + r * std::cos(turns * k * pi / 8))}, {20, Num(cy + r * std::sin(turns * k * pi / 8))}, {30, "0"}});
-        return Sections{{"ENTITIES", g + Groups{{100, "AcDbHelix"}, {90, "29"}, {91, "63"}, {10, Num(cx)}, {20, Num(cy)}, {30, "0"},
-                                                {11, Num(cx + r)}, {21, Num(cy)}, {31, "0"}, {12, "0"}, {22, "0"}, {32, "1"},
-                                                {40, Num(r)}, {41, Num(turns)}, {42, "0"}, {290, "1"}, {280, "1"}}}};
+    const auto helix = [&](double turns) -> Draw {
+        return [=](const Box& b) {
+            const double cx = b.x + b.w / 2, cy = b.y + b.h / 2, r = std::hypot(b.w, b.h) / 2;
+            Groups g{{0, "HELIX"}, {8, "0"}, {100, "AcDbSpline"}, {70, "0"}, {71, "1"}, {72, "19"}, {73, "17"}, {74, "0"}};
+            for (int k = 0; k < 19; ++k)
+                g.emplace_back(40, Num(std::clamp(k - 1, 0, 16)));
+            for (int k = 0; k <= 16; ++k)
+                Append(g, {{10, Num(cx + r * std::cos(turns * k * pi / 8))}, {20, Num(cy + r * std::sin(turns * k * pi / 8))}, {30, "0"}});
+            return entities(g + Groups{{100, "AcDbHelix"}, {90, "29"}, {91, "63"}, {10, Num(cx)}, {20, Num(cy)}, {30, "0"},
+                                       {11, Num(cx + r)}, {21, Num(cy)}, {31, "0"}, {12, "0"}, {22, "0"}, {32, "1"},
+                                       {40, Num(r)}, {41, Num(turns)}, {42, "0"}, {290, "1"}, {280, "1"}});
+        };
     };
-    const auto picture = [](double x, double y, double w, double h, bool wipeout) {
-        Groups g{{0, wipeout ? "WIPEOUT" : "IMAGE"}, {8, "0"}, {10, Num(x)}, {20, Num(y)}, {30, "0"}};
-        const double pixel = wipeout ? 1 : 400;
-        Append(g, {{11, Num(w / pixel)}, {21, "0"}, {31, "0"}, {12, "0"}, {22, Num(h / pixel)}, {32, "0"}, {13, Num(pixel)}, {23, Num(pixel)},
-                   {280, wipeout ? "1" : "0"}, {71, "1"}, {91, "2"}, {14, "-0.5"}, {24, "-0.5"}, {14, Num(pixel - 0.5)}, {24, Num(pixel - 0.5)}});
-        return Sections{{"ENTITIES", g}};
+    const auto picture = [&](bool wipeout) -> Draw {
+        return [=](const Box& b) {
+            const double pixel = wipeout ? 1 : 400;
+            return entities({{0, wipeout ? "WIPEOUT" : "IMAGE"}, {8, "0"}, {10, Num(b.x)}, {20, Num(b.y)}, {30, "0"}, {11, Num(b.w / pixel)},
+                             {21, "0"}, {31, "0"}, {12, "0"}, {22, Num(b.h / pixel)}, {32, "0"}, {13, Num(pixel)}, {23, Num(pixel)},
+                             {280, wipeout ? "1" : "0"}, {71, "1"}, {91, "2"}, {14, "-0.5"}, {24, "-0.5"}, {14, Num(pixel - 0.5)},
+                             {24, Num(pixel - 0.5)}});
+        };
     };
-    const auto ole = [](double x, double y, double w, double h) {
-        return Sections{{"ENTITIES", {{0, "OLE2FRAME"}, {8, "0"}, {70, "2"}, {3, "Paintbrush"}, {10, Num(x)}, {20, Num(y + h)}, {30, "0"},
-                                      {11, Num(x + w)}, {21, Num(y)}, {31, "0"}, {71, "2"}, {72, "0"}, {90, "0"}}}};
+    const auto ole = [&](const Box& b) {
+        return entities({{0, "OLE2FRAME"}, {8, "0"}, {70, "2"}, {3, "Paintbrush"}, {10, Num(b.x)}, {20, Num(b.y + b.h)}, {30, "0"},
+                         {11, Num(b.x + b.w)}, {21, Num(b.y)}, {31, "0"}, {71, "2"}, {72, "0"}, {90, "0"}});
     };
-    const auto poly2d = [&](double x, double y, double w, double h) {
-        Groups g{{0, "POLYLINE"}, {8, "0"}, {66, "1"}, {10, "0"}, {20, "0"}, {30, "0"}, {70, "1"}, {40, "2"}, {41, "4"}};
-        for (const auto& [u, v] : box(x, y, w, h))
-            Append(g, vertex(u, v, "0") + Groups{{40, "1"}, {41, "3"}});
-        return Sections{{"ENTITIES", g + Groups{{0, "SEQEND"}}}};
+    const auto own = [&](const Groups& more) -> Draw {  // a closed light polyline about the box, with `more`
+        return [=](const Box& b) { return entities(Polyline(b.Corners(), true) + more); };
     };
-    const auto own = [&](const Groups& more) {  // a closed light polyline about the box, with `more`
-        return [&, more](double x, double y, double w, double h) { return Sections{{"ENTITIES", Polyline(box(x, y, w, h), true) + more}}; };
-    };
-    const auto lower = [](double x, double y, double, double) { return NPoint{x, y}; };
     const std::wstring threeD = L"3D-объекты", notRead = L"объекты ";
     const struct Kind {
         std::string name;
         std::wstring named;    // as the refusal names it
         std::wstring skipped;  // as the reader's note names it
         How how;
-        std::function<Sections(double, double, double, double)> draw;
-        std::function<NPoint(double, double, double, double)> at = nullptr;  // where it is named: its lower left by default
+        Draw draw;
+        std::function<NPoint(const Box&)> at = [](const Box& b) { return NPoint{b.x, b.y}; };  // where it is named
     } kinds[] = {
-        {"mline_closed", L"мультилиния", notRead + L"MLINE", kCut, [&](double x, double y, double w, double h) { return mline(x, y, w, h, true, false); }},
-        {"mline_capped", L"мультилиния", notRead + L"MLINE", kCut, [&](double x, double y, double w, double h) { return mline(x, y, w, h, false, true); },
-         [](double x, double y, double, double h) { return NPoint{x, y + h / 2}; }},
-        {"mline_open", L"мультилиния", notRead + L"MLINE", kTaken, [&](double x, double y, double w, double h) { return mline(x, y, w, h, false, false); }},
-        {"region_coded_text", L"область", notRead + L"REGION", kCut, [&](double x, double y, double w, double h) { return acis("REGION", x, y, w, h, 0); }},
-        {"region_plain_text", L"область", notRead + L"REGION", kCut, [&](double x, double y, double w, double h) { return acis("REGION", x, y, w, h, 1); }},
-        {"region_binary", L"область", notRead + L"REGION", kCut, [&](double x, double y, double w, double h) { return acis("REGION", x, y, w, h, 2); }},
-        {"solid3d", L"3D-тело", threeD, kCut, [&](double x, double y, double w, double h) { return acis("3DSOLID", x, y, w, h, 0); }},
-        {"face3d", L"3D-грань", threeD, kCut, [&](double x, double y, double w, double h) { return corners("3DFACE", x, y, w, h, false); }},
-        {"polyline_risen", L"полилиния", threeD, kCut, [](double x, double y, double w, double h) {
-             return Sections{{"ENTITIES", Outline3D([](size_t i) { return i == 2 ? 2.0 : 0.0; }, false, {{x, y}, {x + w, y}, {x + w, y + h}, {x, y + h}})}}; }},
+        {"mline_closed", L"мультилиния", notRead + L"MLINE", kCut, mline(true, false)},
+        {"mline_capped", L"мультилиния", notRead + L"MLINE", kCut, mline(false, true), [](const Box& b) { return NPoint{b.x, b.y + b.h / 2}; }},
+        {"mline_open", L"мультилиния", notRead + L"MLINE", kTaken, mline(false, false)},
+        {"region_coded_text", L"область", notRead + L"REGION", kCut, acis("REGION", 0)},
+        {"region_plain_text", L"область", notRead + L"REGION", kCut, acis("REGION", 1)},
+        {"region_binary", L"область", notRead + L"REGION", kCut, acis("REGION", 2)},
+        {"solid3d", L"3D-тело", threeD, kCut, acis("3DSOLID", 0)},
+        {"face3d", L"3D-грань", threeD, kCut, corners("3DFACE", false)},
+        {"polyline_risen", L"полилиния", threeD, kCut,
+         [](const Box& b) { return Sections{{"ENTITIES", Outline3D([](size_t i) { return i == 2 ? 2.0 : 0.0; }, false, b.Corners())}}; }},
         {"polyface", L"полилиния", threeD, kCut, polyface},
         {"polygon_mesh", L"полилиния", threeD, kCut, polymesh},
         {"mesh", L"сеть", threeD, kCut, mesh},
-        {"helix", L"спираль", notRead + L"HELIX", kCut, [&](double x, double y, double w, double h) { return helix(x, y, w, h, 1); },
-         [](double x, double y, double w, double h) { return NPoint{x + w / 2 + std::hypot(w, h) / 2, y + h / 2}; }},
-        {"helix_half_a_turn", L"спираль", notRead + L"HELIX", kTaken, [&](double x, double y, double w, double h) { return helix(x, y, w, h, 0.5); }},
-        {"image", L"изображение", notRead + L"IMAGE", kCut, [&](double x, double y, double w, double h) { return picture(x, y, w, h, false); }},
-        {"ole_frame", L"OLE-объект", notRead + L"OLE2FRAME", kCut, ole, [](double x, double y, double, double h) { return NPoint{x, y + h}; }},
-        {"solid_fill", L"фигура", notRead + L"SOLID", kFill, [&](double x, double y, double w, double h) { return corners("SOLID", x, y, w, h, true); }},
-        {"trace", L"полоса", notRead + L"TRACE", kFill, [&](double x, double y, double w, double h) { return corners("TRACE", x, y, w, h, true); }},
-        {"wipeout", L"маскировка", notRead + L"WIPEOUT", kFill, [&](double x, double y, double w, double h) { return picture(x, y, w, h, true); }},
+        {"helix", L"спираль", notRead + L"HELIX", kCut, helix(1), [](const Box& b) { return NPoint{b.x + b.w / 2 + std::hypot(b.w, b.h) / 2, b.y + b.h / 2}; }},
+        {"helix_half_a_turn", L"спираль", notRead + L"HELIX", kTaken, helix(0.5)},
+        {"image", L"изображение", notRead + L"IMAGE", kCut, picture(false)},
+        {"ole_frame", L"OLE-объект", notRead + L"OLE2FRAME", kCut, ole, [](const Box& b) { return NPoint{b.x, b.y + b.h}; }},
+        {"solid_fill", L"фигура", notRead + L"SOLID", kFill, corners("SOLID", true)},
+        {"trace", L"полоса", notRead + L"TRACE", kFill, corners("TRACE", true)},
+        {"wipeout", L"маскировка", notRead + L"WIPEOUT", kFill, picture(true)},
         {"lwpolyline_of_a_width", L"", L"", kRead, own({{43, "2"}})},
         {"lwpolyline_of_widths", L"", L"", kRead, own({{40, "1"}, {41, "3"}})},
         {"lwpolyline_thick_and_risen", L"", L"", kRead, own({{39, "5"}, {38, "3"}})},
-        {"polyline_of_widths", L"", L"", kRead, poly2d},
+        {"polyline_of_widths", L"", L"", kRead, [&](const Box& b) {  // its vertices of widths of their own
+             Groups g{{0, "POLYLINE"}, {8, "0"}, {66, "1"}, {10, "0"}, {20, "0"}, {30, "0"}, {70, "1"}, {40, "2"}, {41, "4"}};
+             for (const auto& [u, v] : b.Corners())
+                 Append(g, vertex(u, v, "0") + Groups{{40, "1"}, {41, "3"}});
+             return entities(g + Groups{{0, "SEQEND"}}); }},
     };
     // The plate and its round hole, `sections` of a kind drawn with it, on layer `layer` and in
     // the linetype `linetype` (none: by layer): FR is frozen, DASH dashed.
     const auto plate = [](const Sections& sections, const std::string& layer, const std::string& linetype) {
-        Groups tables{{0, "TABLE"}, {2, "LTYPE"}, {0, "LTYPE"}, {2, "DASH"}, {70, "0"}, {73, "2"}, {40, "7"}, {49, "5"}, {49, "-2"},
-                      {0, "ENDTAB"}, {0, "TABLE"}, {2, "LAYER"}, {0, "LAYER"}, {2, "FR"}, {70, "1"}, {62, "7"}, {6, "CONTINUOUS"}, {0, "ENDTAB"}};
-        Sections file{{"TABLES", tables}, {"ENTITIES", Polyline(kOutline, true) + Hole()}};
+        Sections file{{"TABLES", DashFrozenOffTables()}, {"ENTITIES", Polyline(kOutline, true) + Hole()}};
         for (const auto& [name, groups] : sections) {
-            Groups drawn;
-            for (const auto& group : groups) {
-                drawn.push_back(group.first == 8 ? std::make_pair(8, layer) : group);
-                if (group.first == 8 && !linetype.empty())
-                    drawn.emplace_back(6, linetype);
-            }
             if (name == "ENTITIES")
-                Append(file[1].second, drawn);
+                Append(file[1].second, OnLayer(groups, layer, linetype));
             else
-                file.emplace_back(name, drawn);
+                file.emplace_back(name, OnLayer(groups, layer, linetype));
         }
         return dxftext::File(file);
     };
+    const Box inside{30, 100, 40, 40}, across{80, 100, 40, 40}, about{-10, -10, 120, 220}, beside{230, 100, 40, 40};
     std::vector<Part> parts;
     for (const Kind& k : kinds) {
-        const auto named = [&](double x, double y, double w, double h) {
-            return k.named + L" на слое «0» у " + dxfimport::PointText((k.at ? k.at : lower)(x, y, w, h));
-        };
-        const auto add = [&](const std::string& variant, double x, double y, double w, double h, std::wstring said, double area,
+        const auto add = [&](const std::string& variant, const Box& b, const std::wstring& said, double area,
                              const std::string& layer = "0", const std::string& linetype = "") {
-            parts.push_back({k.name + "_" + variant, [=, draw = k.draw] { return plate(draw(x, y, w, h), layer, linetype); }, said, area});
+            parts.push_back({k.name + "_" + variant, [=, draw = k.draw] { return plate(draw(b), layer, linetype); }, said, area});
         };
+        const auto named = [&](const Box& b) { return k.named + L" на слое «0» у " + dxfimport::PointText(k.at(b)); };
         const std::wstring note = kLeftOut + k.skipped;
-        switch (k.how) {
-        case kCut:
-            add("inside", 30, 100, 40, 40, kHoleLost + named(30, 100, 40, 40), 0);
-            add("across_the_edge", 80, 100, 40, 40, kHoleLost + named(80, 100, 40, 40), 0);
-            add("about", -10, -10, 120, 220, kLost + named(-10, -10, 120, 220) + L" охватывает", 0);
-            add("beside", 230, 100, 40, 40, note, kPlate);
-            add("frozen", 30, 100, 40, 40, note, kPlate, "FR");
-            add("dashed", 30, 100, 40, 40, note, kPlate, "0", "DASH");
-            break;
-        case kFill:
-            add("inside", 30, 100, 40, 40, note, kPlate);
-            add("about", -10, -10, 120, 220, kLost + named(-10, -10, 120, 220) + L" охватывает", 0);
-            break;
-        case kTaken:
-            add("inside", 30, 100, 40, 40, note, kPlate);
-            break;
-        case kRead:
-            add("inside", 30, 100, 40, 40, L"", kPlate - 1600);
-            break;
+        if (k.how == kCut) {
+            add("inside", inside, kHoleLost + named(inside), 0);
+            add("across_the_edge", across, kHoleLost + named(across), 0);
+        } else {
+            add("inside", inside, k.how == kRead ? L"" : note, k.how == kRead ? kPlate - 1600 : kPlate);
+        }
+        if (k.how == kCut || k.how == kFill)
+            add("about", about, kLost + named(about) + L" охватывает", 0);
+        if (k.how == kCut) {
+            add("beside", beside, note, kPlate);
+            add("frozen", inside, note, kPlate, "FR");
+            add("dashed", inside, note, kPlate, "0", "DASH");
         }
     }
     // A region whose data is none ACIS gives: where it lies is not known, and it may be a cut.
     const std::wstring unplaced = L"не прочитано, где лежит объект, который может быть вырезом детали, а без него деталь не "
                                   L"записывается: область на слое «0»; ";
-    parts.push_back({"region_of_no_data", [&] { return plate(acis("REGION", 0, 0, 1, 1, 3), "0", ""); }, unplaced});
-    parts.push_back({"region_of_no_acis", [&] {
-        return plate(Sections{{"ENTITIES", {{0, "REGION"}, {8, "0"}, {70, "1"}, {1, "not acis"}}}}, "0", ""); }, unplaced});
+    parts.push_back({"region_of_no_data", [&] { return plate(acis("REGION", 3)({0, 0, 1, 1}), "0", ""); }, unplaced});
+    parts.push_back({"region_of_no_acis", [&] { return plate(entities({{0, "REGION"}, {8, "0"}, {70, "1"}, {1, "not acis"}}), "0", ""); },
+                     unplaced});
     Expect(parts);
 }
 
@@ -547,12 +533,12 @@ TEST_F(DxfWholePartTest, PartsKeptAsBlocksAreWholeWhateverTheirCopiesTurnScaleOr
         {"ellipse", Groups{{0, "ELLIPSE"}, {8, "0"}, {10, "0"}, {20, "0"}, {11, "80"}, {21, "0"}, {40, "0.5"}, {41, "0"},
              {42, "6.283185307179586"}} + Circle("20", "0", 10), 3100 * pi},
     };
-    // A copy of `block` at (100, 100) turned by `angle`, scaled by `sx` and `sy`, then `more`.
-    const auto copy = [](const std::string& block, double angle, double sx, double sy, const Groups& more = {}) {
-        return Groups{{0, "INSERT"}, {8, "0"}, {2, block}, {10, "100"}, {20, "100"}, {41, Num(sx)}, {42, Num(sy)}, {50, Num(angle)}} + more;
+    // Its copy at (100, 100), and its area's scale.
+    const auto copy = [](const std::string& block, double angle, double sx = 1, double sy = 1, const Groups& more = {}) {
+        return TurnedInsert(block, 100, 100, angle, sx, sy, more);
     };
-    const std::vector<std::tuple<std::string, Groups, double>> placings = {  // the copy, and its area's scale
-        {"turned_1", copy("PART", 1, 1, 1), 1}, {"turned_45", copy("PART", 45, 1, 1), 1}, {"turned_200", copy("PART", 200, 1, 1), 1},
+    const std::vector<std::tuple<std::string, Groups, double>> placings = {
+        {"turned_1", copy("PART", 1), 1}, {"turned_45", copy("PART", 45), 1}, {"turned_200", copy("PART", 200), 1},
         {"mirrored_turned_30", copy("PART", 30, -1, 1), 1},
         {"extruded_along_minus_z_turned_15", copy("PART", 15, 1, 1, {{210, "0"}, {220, "0"}, {230, "-1"}}), 1},
         {"scaled_2_by_0.5_turned_30", copy("PART", 30, 2, 0.5), 1}, {"scaled_1.5_turned_110", copy("PART", 110, 1.5, 1.5), 2.25},
@@ -562,7 +548,7 @@ TEST_F(DxfWholePartTest, PartsKeptAsBlocksAreWholeWhateverTheirCopiesTurnScaleOr
     for (const auto& [shape, curves, area] : shapes)
         for (const auto& [placing, drawn, scale] : placings)
             parts.push_back({shape + "_" + placing, [&, &curves = curves, &drawn = drawn] {
-                                 return dxftext::File({{"BLOCKS", Block("PART", curves) + Block("HOLDER", copy("PART", 15, 1, 1))},
+                                 return dxftext::File({{"BLOCKS", Block("PART", curves) + Block("HOLDER", copy("PART", 15))},
                                                        {"ENTITIES", drawn}});
                              }, L"", area * scale});
     Expect(parts);

@@ -474,22 +474,16 @@ TEST_F(DxfTest, WhatIsLeftOutOfABlockIsNamedWhereItsCopiesPutIt) {
   const Groups blocks = Block("H3D", rising + Groups{{0, "SEQEND"}}) + Block("HB", hatch) +
                         Block("L", Line(0, 0, 20, 0) + Groups{{60, "1"}}) +
                         Block("HOLDER", Insert("HB", 40, 20) + Groups{{50, "90"}});
-  const auto copy = [](const std::string& block, double x, double y, double angle, double sx = 1, double sy = 1,
-                       const Groups& more = {}) {
-    return Groups{{0, "INSERT"}, {8, "0"},         {2, block},        {10, Num(x)},
-                  {20, Num(y)},  {41, Num(sx)},    {42, Num(sy)},     {50, Num(angle)}} +
-           more;
-  };
   const std::wstring h3d = L"3D-объекты — 1 (полилиния на слое «0» в блоке «H3D» у ",
                      hb = L"объекты HATCH, которые не импортируются — ", at = L"штриховка на слое «0» в блоке «HB» у ";
   const std::vector<std::tuple<const char*, Groups, std::wstring>> cases = {
-      {"turned_90", copy("H3D", 150, 30, 90), h3d + L"(145; 35))"},
-      {"moved", copy("HB", 90, 50, 0), hb + L"1 (" + at + L"(95; 55))"},
-      {"at_the_block_origin", copy("L", 90, 50, 0),
+      {"turned_90", TurnedInsert("H3D", 150, 30, 90), h3d + L"(145; 35))"},
+      {"moved", TurnedInsert("HB", 90, 50, 0), hb + L"1 (" + at + L"(95; 55))"},
+      {"at_the_block_origin", TurnedInsert("L", 90, 50, 0),
        L"невидимые объекты, которые не импортируются — 1 (отрезок на слое «0» в блоке «L» у (90; 50))"},
-      {"mirrored_scaled_turned_30", copy("H3D", 150, 30, 30, -2, 2), h3d + L"(136.3397; 33.6603))"},
-      {"extruded_along_minus_z", copy("H3D", 150, 30, 0, 1, 1, {{210, "0"}, {220, "0"}, {230, "-1"}}), h3d + L"(-155; 35))"},
-      {"in_a_turned_block", copy("HOLDER", 50, 30, 90), hb + L"1 (" + at + L"(25; 65))"},
+      {"mirrored_scaled_turned_30", TurnedInsert("H3D", 150, 30, 30, -2, 2), h3d + L"(136.3397; 33.6603))"},
+      {"extruded_along_minus_z", TurnedInsert("H3D", 150, 30, 0, 1, 1, {{210, "0"}, {220, "0"}, {230, "-1"}}), h3d + L"(-155; 35))"},
+      {"in_a_turned_block", TurnedInsert("HOLDER", 50, 30, 90), hb + L"1 (" + at + L"(25; 65))"},
       {"in_an_array", Insert("HB", 0, 0, "1", 5, 1, 100),
        hb + L"5 (" + at + L"(5; 5), " + at + L"(105; 5), " + at + L"(205; 5) и ещё 2)"},
       {"turned_over", Circle("10", "5", 2, {{60, "1"}, {210, "0"}, {220, "0"}, {230, "-1"}}),

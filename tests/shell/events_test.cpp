@@ -40,15 +40,12 @@ protected:
     {
         AddCurrentView(5000, 0);
         SheetMacro(L"Лист 1", 3000, 1500);
-        std::vector<std::wstring> names{name};
-        names.insert(names.end(), more.begin(), more.end());
-        double x = 700;
-        for (const std::wstring& each : names) {
-            FigurePtr figure = Figure::Create(MakeMacro(Container(), AddRing(Container(), Rectangle(x, 300, 200, 100)), each));
+        for (size_t k = 0; k <= more.size(); ++k) {
+            FigurePtr figure = Figure::Create(
+                MakeMacro(Container(), AddRing(Container(), Rectangle(700 + 400.0 * k, 300, 200, 100)), k ? more[k - 1] : name));
             figure->InitParams();
             figure->InitPolygons(0.0, 10.0, nullptr);
             figure->SaveParams();
-            x += 400;
         }
     }
     // A macro of nobody's library.
@@ -209,19 +206,21 @@ TEST_F(EventsTest, AFigureHandleDragTakesTheSinksOffAndGivesTheActiveDrawingItsS
 TEST_F(EventsTest, TheLibrarysOwnRunsReachNoSinkAndTheUsersEditsAreHeardAfterHoweverTheyEnd)
 {
     FigureOnSheet(L"A", {L"B", L"C"});
+    const auto optimise = [](RotationType rotation, bool failing) {
+        const IOptimizerPtr optimizer = CreateOptimizerInstance();
+        optimizer->Init();
+        if (failing)
+            ProgressIndicator::Create().m_function = [](double) { throw std::runtime_error("progress"); };
+        optimizer->RunOptimization({1, rotation, true});
+        ProgressIndicator::Create().m_function = nullptr;
+    };
     struct Case {
         const char* what;
         std::function<void()> run;
         bool sinksHear;  // a single move: the sinks hear it, and let it pass
         bool moves = true;
     } cases[] = {
-        {"optimiser",
-         [] {
-             const IOptimizerPtr optimizer = CreateOptimizerInstance();
-             optimizer->Init();
-             optimizer->RunOptimization({1, RotationType::Rotation90, true});
-         },
-         false},
+        {"optimiser", [&] { optimise(RotationType::Rotation90, false); }, false},
         {"export",
          [this] {
              const IExporterPtr exporter = CreateExporterInstance();
@@ -239,15 +238,7 @@ TEST_F(EventsTest, TheLibrarysOwnRunsReachNoSinkAndTheUsersEditsAreHeardAfterHow
              EXPECT_TRUE(std::filesystem::exists(root / "docs" / "Карты раскроя"));
          },
          false, false},
-        {"optimiser failing",
-         [] {
-             const IOptimizerPtr optimizer = CreateOptimizerInstance();
-             optimizer->Init();
-             ProgressIndicator::Create().m_function = [](double) { throw std::runtime_error("progress"); };
-             optimizer->RunOptimization({1, RotationType::WithoutRotation, true});
-             ProgressIndicator::Create().m_function = nullptr;
-         },
-         false, false},
+        {"optimiser failing", [&] { optimise(RotationType::WithoutRotation, true); }, false, false},
         {"container",
          [] {
              const INestingModelPtr model = CreateNestingModelInstance();
@@ -271,10 +262,7 @@ TEST_F(EventsTest, TheLibrarysOwnRunsReachNoSinkAndTheUsersEditsAreHeardAfterHow
         const std::array<double, 3> before = Placement(L"A");
         const size_t mark = Mark();
         c.run();
-        const std::vector<std::string> calls = CallsSince(mark);
-        const auto heard = std::count_if(calls.begin(), calls.end(), [](const std::string& call) {
-            return call.rfind("OnObjects", 0) == 0;
-        });
+        const auto heard = std::ranges::count_if(CallsSince(mark), [](const std::string& call) { return call.starts_with("OnObjects"); });
         EXPECT_EQ(heard > 0, c.sinksHear) << c.what;
         EXPECT_EQ(CountCalls(mark, "RunCommand(300, 1)"), 0u) << c.what;
         EXPECT_TRUE(!c.moves || Placement(L"A") != before) << c.what << ": the run moved nothing";

@@ -30,24 +30,18 @@ protected:
     void Turn(const vlapi::IVarnelDocumentPtr& to)
     {
         const vlapi::IDocumentsPtr open = application->GetDocuments();
-        for (int i = 0; i < open->GetCount(); ++i) {
+        for (int i = 0; i < open->GetCount(); ++i)
             if (hostAccess::SameObject(open->GetItem(i), to)) {
                 ASSERT_TRUE(user->Activate(i));
-                return;
             }
-        }
     }
-    // The macros of the first drawing, then of the other; the active one stays.
-    std::array<size_t, 2> Macros()
+    // The library's macros in the first drawing and in the other.
+    std::array<size_t, 2> Macros() const
     {
-        const vlapi::IVarnelDocumentPtr active = application->GetActiveDocument();
-        std::array<size_t, 2> counts{};
-        Turn(doc);
-        counts[0] = DrawingMacros().size();
-        Turn(other);
-        counts[1] = DrawingMacros().size();
-        Turn(active);
-        return counts;
+        std::array<std::vector<INestingMacroObjectPtr>, 2> macros;
+        vrnApi::GetMacrosFromDoc(doc, macros[0]);
+        vrnApi::GetMacrosFromDoc(other, macros[1]);
+        return {macros[0].size(), macros[1].size()};
     }
     // The macro of the plate "A" and the middle of its lower edge.
     INestingMacroObjectPtr Plate(NPoint& edge) const

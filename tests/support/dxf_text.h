@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -76,6 +77,31 @@ inline Groups Insert(const std::string& name, double x, double y, const std::str
     return {{0, "INSERT"}, {8, "0"}, {2, name},           {10, Num(x)},     {20, Num(y)},
             {41, scale},   {42, scale}, {70, std::to_string(cols)}, {71, std::to_string(rows)},
             {44, Num(spacing)}, {45, Num(spacing)}};
+}
+
+// A copy of a block at (x, y) turned by `angle` degrees, scaled by `sx` and `sy`; `more` groups follow.
+inline Groups TurnedInsert(const std::string& name, double x, double y, double angle, double sx = 1, double sy = 1,
+                           const Groups& more = {})
+{
+    return Groups{{0, "INSERT"}, {8, "0"}, {2, name}, {10, Num(x)}, {20, Num(y)}, {41, Num(sx)}, {42, Num(sy)},
+                  {50, Num(angle)}} + more;
+}
+
+// The tables of a linetype DASH with gaps, a layer FR frozen and a layer OFF off.
+inline Groups DashFrozenOffTables()
+{
+    return {{0, "TABLE"}, {2, "LTYPE"}, {0, "LTYPE"}, {2, "DASH"}, {70, "0"}, {73, "2"}, {40, "7"}, {49, "5"},
+            {49, "-2"}, {0, "ENDTAB"}, {0, "TABLE"}, {2, "LAYER"}, {0, "LAYER"}, {2, "FR"}, {70, "1"}, {62, "7"},
+            {0, "LAYER"}, {2, "OFF"}, {70, "0"}, {62, "-7"}, {0, "ENDTAB"}};
+}
+
+// The objects of `groups` on `layer`, in the linetype `linetype` (none: by layer).
+inline Groups OnLayer(Groups groups, const std::string& layer, const std::string& linetype = "")
+{
+    for (size_t k = 0; k < groups.size(); ++k)
+        if (groups[k].first == 8 && (groups[k].second = layer, !linetype.empty()))
+            groups.insert(groups.begin() + static_cast<std::ptrdiff_t>(++k), {6, linetype});
+    return groups;
 }
 
 inline Groups Polyline(const std::vector<std::pair<double, double>>& points, bool closed)
