@@ -87,8 +87,10 @@ EOF
       continue
     fi
     read -r p0 s0 <<<"${first[$name]}"
-    if awk -v p0="$p0" -v s0="$s0" -v p="$pieces" -v s="$seconds" 'BEGIN { exit !(s0 > 0 && s / s0 > 1.5 * p / p0) }'; then
-      echo "$pieces: $name takes $(awk -v s0="$s0" -v s="$seconds" 'BEGIN { printf "%.1f", s / s0 }') times the time of $p0 pieces"
+    if awk -v p0="$p0" -v s0="$s0" -v p="$pieces" -v s="$seconds" \
+        'BEGIN { exit !(s0 > 0 && s / s0 > 1.5 * p / p0) }'; then
+      times=$(awk -v s0="$s0" -v s="$seconds" 'BEGIN { printf "%.1f", s / s0 }')
+      echo "$pieces: $name takes $times times the time of $p0 pieces"
       status=1
     fi
   done

@@ -928,10 +928,11 @@ bool NestingOptimizer::PlacedIndex::FreeOfOverlaps(const FigurePtr& figure, cons
     const NRect& box = figure->m_rect;
     const int view = figure->GetView();
     std::vector<size_t> tested;
+    // Figures of another view are tested all (their rectangles are in
+    // another view's coordinates).
+    const NRect everywhere{{-HUGE_VAL, -HUGE_VAL}, {HUGE_VAL, HUGE_VAL}};
     for (auto& [v, grid] : byView) {
-        // Figures of another view are tested all (their rectangles are
-        // in another view's coordinates).
-        const std::vector<size_t>& near = grid.Meeting(v == view ? box : NRect{{-HUGE_VAL, -HUGE_VAL}, {HUGE_VAL, HUGE_VAL}});
+        const std::vector<size_t>& near = grid.Meeting(v == view ? box : everywhere);
         for (size_t k : near)
             if (v != view || !Apart(placed[k]->m_rect, box))
                 tested.push_back(k);

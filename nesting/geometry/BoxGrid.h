@@ -17,7 +17,9 @@
 
 class BoxGrid {
 public:
-    // The grid over `area` in squares of side `square` at least.
+    // The grid over `area` in squares of side `square` at least (and as
+    // large as the budget needs; a side that is not finite is none). An
+    // area that is not finite, or holds no point, is one square.
     BoxGrid(const NRect& area, double square);
 
     // Files the box `id` (greater than every id filed before).

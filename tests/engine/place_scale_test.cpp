@@ -113,7 +113,8 @@ TEST_F(PlaceTest, SearchOverEveryPartTestsEachPointAgainstThoseAboutIt)
         const HodographBuilder::SearchWork before = builder.Work();
         std::vector<NPoint> points;
         builder.FindFreePoints(x, y, plates, AllPositions(), washer, sheet, 0.1, NestingOptimizer::kNoPoint, points);
-        Search found{builder.Work().polygonsTaken - before.polygonsTaken, builder.Work().pointTests - before.pointTests};
+        const HodographBuilder::SearchWork& after = builder.Work();
+        Search found{after.polygonsTaken - before.polygonsTaken, after.pointTests - before.pointTests};
         for (const NPoint& p : points)
             found.leftmost.x = std::min(found.leftmost.x, p.x);
         // Beside the last column of plates (the washer's round side dips

@@ -90,7 +90,8 @@ TEST(BoxGridTest, FindsEveryBoxAboutAPointOrABoxOnceInOrder)
         EXPECT_LE(found, c.mostFound * points.size());
         for (const NRect& box : c.boxes) {
             const std::vector<size_t> ids = grid.Meeting(box);
-            EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()) && std::adjacent_find(ids.begin(), ids.end()) == ids.end());
+            EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()) &&
+                        std::adjacent_find(ids.begin(), ids.end()) == ids.end());
             for (size_t id = 0; id < c.boxes.size(); ++id)
                 EXPECT_TRUE(!Meet(c.boxes[id], box) || std::binary_search(ids.begin(), ids.end(), id)) << id;
         }
