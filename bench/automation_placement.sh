@@ -17,8 +17,11 @@
 # BUILD holds nesting/libNesting.so, tools/nesting_job, tools/host_play and
 # tools/job_check; FOLDER (default a fresh temporary folder) keeps each
 # count's parts list, scripts, drawings and times; PIECES default 1200 6000.
-# Exit status 1 when a route fails or leaves a piece unplaced, or when the
-# automation call takes more than twice the command's time.
+# Exit status 1 when a route fails or leaves a piece unplaced, when the
+# automation call takes more than twice the command's time, or when from the
+# first count to the last one a placement's time grows past one and a half
+# times the pieces' ratio (a placement that walks every part placed for each
+# part it places).
 set -euo pipefail
 build=$(realpath "${1:?usage: automation_placement.sh BUILD [FOLDER [PIECES...]]}")
 folder=$(realpath -m "${2:-$(mktemp -d)}")
@@ -27,6 +30,7 @@ counts=("${@:-}")
 [ -n "${counts[0]}" ] || counts=(1200 6000)
 lib="$build/nesting/libNesting.so"
 status=0
+declare -A first
 for pieces in "${counts[@]}"; do
   job="$folder/$pieces"
   rm -rf "$job"
@@ -75,5 +79,20 @@ EOF
     echo "$summary" | grep -q " 0 in the container" || status=1
   done
   awk -v r="$ratio" 'BEGIN { exit !(r > 2.0) }' && { echo "$pieces: the automation call costs more than twice the command"; status=1; }
+  for route in automation:$automation command:$command0 command_90:$command90; do
+    name=${route%%:*}
+    seconds=${route#*:}
+    if [ -z "${first[$name]:-}" ]; then
+      first[$name]="$pieces $seconds"
+      continue
+    fi
+    read -r p0 s0 <<<"${first[$name]}"
+    if awk -v p0="$p0" -v s0="$s0" -v p="$pieces" -v s="$seconds" \
+        'BEGIN { exit !(s0 > 0 && s / s0 > 1.5 * p / p0) }'; then
+      times=$(awk -v s0="$s0" -v s="$seconds" 'BEGIN { printf "%.1f", s / s0 }')
+      echo "$pieces: $name takes $times times the time of $p0 pieces"
+      status=1
+    fi
+  done
 done
 exit $status

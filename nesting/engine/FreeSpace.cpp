@@ -233,6 +233,8 @@ void FreeSpace::Reset(const Sheet& sheet, const NRect& region, double detail, do
     m_figures = figures;
     m_drawn.clear();
     m_drawnAt.clear();
+    m_byRight.clear();
+    m_alwaysNear.clear();
     // The figures' dents by shape, while they are not too many.
     if (m_outlineDents.Size() > kDentShapesKept)
         m_outlineDents.Clear();
@@ -397,6 +399,7 @@ void FreeSpace::Update(const Sheet& sheet, const NRect& region, const VectorFigu
                        double material, size_t figures)
 {
     // The grid stays when every figure drawn is still placed as it was.
+    m_lookedAt += placed.size();
     bool unchanged = m_sheet == &sheet && m_region.pBot == region.pBot && m_region.pTop == region.pTop &&
                      m_detail == detail && m_material == material && m_figures == figures;
     std::vector<char> present(unchanged ? m_drawn.size() : 0, 0);
@@ -417,6 +420,27 @@ void FreeSpace::Update(const Sheet& sheet, const NRect& region, const VectorFigu
     for (const std::shared_ptr<Figure>& f : placed)
         if (f && !m_drawnAt.count(f.get()))
             Draw(*f);
+    m_inOrder = m_drawn.size() == placed.size();
+    for (size_t k = 0; m_inOrder && k < placed.size(); ++k)
+        m_inOrder = m_drawn[k].figure == placed[k].get();
+}
+
+void FreeSpace::Add(const Sheet& sheet, const NRect& region, const VectorFigure& placed, double detail,
+                    double material, size_t figures)
+{
+    const size_t drawn = m_drawn.size();
+    bool follows = m_inOrder && m_sheet == &sheet && m_region.pBot == region.pBot && m_region.pTop == region.pTop &&
+                   m_detail == detail && m_material == material && m_figures == figures && drawn <= placed.size() &&
+                   (drawn == 0 || m_drawn.back().figure == placed[drawn - 1].get());
+    for (size_t k = drawn; follows && k < placed.size(); ++k)
+        follows = placed[k] && !m_drawnAt.count(placed[k].get());
+    if (!follows) {
+        Update(sheet, region, placed, detail, material, figures);
+        return;
+    }
+    m_lookedAt += placed.size() - drawn;
+    for (size_t k = drawn; k < placed.size(); ++k)
+        Draw(*placed[k]);
 }
 
 void FreeSpace::Draw(const Figure& figure)
@@ -434,6 +458,7 @@ void FreeSpace::Draw(const Figure& figure)
     drawn.alwaysNear = m_rows == 0 || !outline || outline->m_points.size() < 3;
     m_drawnAt[&figure] = m_drawn.size();
     if (drawn.alwaysNear) {
+        m_alwaysNear.push_back(m_drawn.size());
         m_drawn.push_back(std::move(drawn));
         return;
     }
@@ -494,8 +519,10 @@ void FreeSpace::Draw(const Figure& figure)
                                           drawn.edge.begin() + static_cast<std::ptrdiff_t>(end)),
                                 end});
     }
-    if (!drawn.edge.empty())
+    if (!drawn.edge.empty()) {
         drawn.edgeBox = Enclosing(drawn.edge.begin(), drawn.edge.end());
+        m_byRight.emplace(drawn.edgeBox.c1, m_drawn.size());
+    }
     Refresh(box);
     m_drawn.push_back(std::move(drawn));
 }
@@ -827,6 +854,27 @@ VectorFigure FreeSpace::Near(const VectorFigure& placed, const Figure& figure, c
     };
     // No closing edge of a dent narrower than the figure stands off by more than half of it.
     const auto widest = static_cast<int32_t>(std::ceil(0.5 * std::max(m_dentWidth, 0.0) / m_cell)) + 2;
+    const bool inOrder = m_inOrder && placed.size() == m_drawn.size() &&
+                         (placed.empty() || (placed.front().get() == m_drawn.front().figure &&
+                                             placed.back().get() == m_drawn.back().figure));
+    if (inOrder) {
+        // Only figures whose boundary ends right of where the stands'
+        // footprints start can be reached: they are looked up by that end.
+        std::vector<size_t> found = m_alwaysNear;
+        m_lookedAt += found.size();
+        for (auto it = m_byRight.lower_bound(zFrom + zc0 + f.c0 - widest); it != m_byRight.end(); ++it) {
+            ++m_lookedAt;
+            const Drawn& d = m_drawn[it->second];
+            if (mayReach(d, widest) && mayReach(d, DentReach(d)))
+                found.push_back(it->second);
+        }
+        std::sort(found.begin(), found.end());
+        near.reserve(found.size());
+        for (size_t k : found)
+            near.push_back(placed[k]);
+        return near;
+    }
+    m_lookedAt += placed.size();
     for (const std::shared_ptr<Figure>& placedFigure : placed) {
         const auto it = m_drawnAt.find(placedFigure.get());
         const Drawn* d = it == m_drawnAt.end() ? nullptr : &m_drawn[it->second];

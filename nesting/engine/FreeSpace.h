@@ -32,6 +32,7 @@
 #include <cstdint>
 #include <cstddef>
 #include <limits>
+#include <map>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -57,6 +58,14 @@ public:
     // its own). No figures: the material's budget alone.
     void Update(const Sheet& sheet, const NRect& region, const VectorFigure& placed, double detail = 0.0,
                 double material = 0.0, size_t figures = 0);
+    // The same where figures are only added, each where it stays: `placed`
+    // starts with the figures of the last call, in their order, and only
+    // the figures after them are looked at (the work follows the figures
+    // added, not all of them). Where that does not hold as far as their
+    // count and the last of them tell, or the sheet, region or measures
+    // differ, it is Update.
+    void Add(const Sheet& sheet, const NRect& region, const VectorFigure& placed, double detail = 0.0,
+             double material = 0.0, size_t figures = 0);
     // The figures of `placed` (in their order) that `figure`'s outer gap
     // polygon, with its placement point at `at`, may touch at a free
     // position left of `bound` (positions at or right of it are of no use to
@@ -84,12 +93,19 @@ public:
     // The cells worked out since it was made: the grid's, and those of the
     // figures measured on cells of their own (the work grows with them).
     size_t CellsMeasured() const { return m_cellsMeasured; }
+    // The placed figures looked at since it was made, one by one, to follow
+    // them and to find those near a figure.
+    size_t FiguresLookedAt() const { return m_lookedAt; }
 
     // The positions as far as the figures left out of the last Near go:
     // stands, and whether a stand within `positions` has `placed` within the
     // reach of the figure.
     bool Allows(const NPoint& p) const override { return Stands(p); }
     bool MayMeet(const Figure& placed, const NRect& positions) const override;
+    double FreeFrom() const override
+    {
+        return m_measured ? m_from - m_cell : -std::numeric_limits<double>::infinity();
+    }
 
     // A rectangle of cells, bounds included.
     struct CellBox {
@@ -237,6 +253,11 @@ private:
     std::vector<double> m_cover; // covered area per cell, column by column
     std::vector<Drawn> m_drawn;
     std::unordered_map<const Figure*, size_t> m_drawnAt; // index into m_drawn
+    // m_drawn holds the `placed` of the last Update or Add, in its order
+    // (Near then finds the near figures among those it may reach).
+    bool m_inOrder = false;
+    std::multimap<int32_t, size_t> m_byRight; // the drawn with a boundary, by the last column it may cross
+    std::vector<size_t> m_alwaysNear;         // the drawn that could not be
     std::vector<char> m_empty;       // the cells empty
     std::vector<uint16_t> m_up;      // per cell, the free run up its column ending there
     std::vector<uint16_t> m_along;   // per cell, the free run along its row ending there
@@ -265,6 +286,7 @@ private:
     mutable std::vector<char> m_standColumn;      // one column of them being worked out
     std::pair<int32_t, int32_t> m_standsFrom{0, 0}; // the grid cell of its first column and row
     mutable size_t m_cellsMeasured = 0;
+    size_t m_lookedAt = 0;
     static constexpr size_t kDentShapesKept = 4096;
     mutable OutlineDents m_outlineDents; // the drawn figures' dents, by shape
 };

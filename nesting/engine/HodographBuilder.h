@@ -10,6 +10,7 @@
 #include "geometry/Polygon.h"
 
 #include <array>
+#include <limits>
 #include <map>
 #include <vector>
 
@@ -26,6 +27,8 @@ public:
     virtual ~PositionFilter() = default;
     virtual bool Allows(const NPoint& p) const = 0;
     virtual bool MayMeet(const Figure& placed, const NRect& positions) const = 0;
+    // No point left of this x is allowed.
+    virtual double FreeFrom() const { return -std::numeric_limits<double>::infinity(); }
 };
 
 // Every position: no placed figure is left out.
@@ -115,6 +118,16 @@ public:
     // The polygons drawn for inspection by the last call that drew.
     inline static VectorPolygon testHodographs;
 
+    // The work of FindFreePoints since the builder was made: the placed
+    // figures whose no-fit polygons it took, and the tests of a candidate
+    // point against one figure's polygons (each placement's work follows
+    // the figures about the place it finds, not all those placed).
+    struct SearchWork {
+        size_t polygonsTaken = 0;
+        size_t pointTests = 0;
+    };
+    const SearchWork& Work() const { return m_work; }
+
     std::vector<HodographCash> m_hodographsContainer;
     double m_figureGap = 30.0;
     double m_sheetGap = 20.0;
@@ -150,4 +163,5 @@ private:
     // the shapes kept: a long session's drawings meet many).
     static constexpr size_t kDentShapesKept = 4096;
     OutlineDents m_outlineDents;
+    SearchWork m_work;
 };

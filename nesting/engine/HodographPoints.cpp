@@ -12,12 +12,14 @@
 // is a vertex like any other.
 #include "engine/HodographBuilder.h"
 
+#include "geometry/BoxGrid.h"
 #include "geometry/EdgeIndex.h"
 #include "model/NestingFigure.h"
 #include "model/NestingSheet.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -123,6 +125,10 @@ void HodographBuilder::FindFreePoints(double x, double y, const VectorFigure& ne
     };
     std::vector<Pending> pending;
     const double margin = m_figureGap + EPS;
+    // Where the near figures' no-fit polygons can lie, and the size of the
+    // placed figures, most of them (the squares the polygons are filed in).
+    NRect area{{HUGE_VAL, HUGE_VAL}, {-HUGE_VAL, -HUGE_VAL}};
+    std::vector<double> sizes;
     for (const std::shared_ptr<Figure>& placed : near) {
         if (!placed || placed == figure || placed->m_poligons.empty() || !placed->m_poligons[0] ||
             placed->m_borders.empty() || !placed->m_borders[0])
@@ -131,23 +137,47 @@ void HodographBuilder::FindFreePoints(double x, double y, const VectorFigure& ne
         pending.push_back({&placed,
                            {{rc.pBot.x - (figureRect.pTop.x - at.x) - margin, rc.pBot.y - (figureRect.pTop.y - at.y) - margin},
                             {rc.pTop.x + (at.x - figureRect.pBot.x) + margin, rc.pTop.y + (at.y - figureRect.pBot.y) + margin}}});
+        const NRect& positions = pending.back().positions;
+        area = {{std::min(area.pBot.x, positions.pBot.x), std::min(area.pBot.y, positions.pBot.y)},
+                {std::max(area.pTop.x, positions.pTop.x), std::max(area.pTop.y, positions.pTop.y)}};
+        sizes.push_back(std::max(rc.pTop.x - rc.pBot.x, rc.pTop.y - rc.pBot.y));
     }
     std::stable_sort(pending.begin(), pending.end(),
                      [](const Pending& a, const Pending& b) { return a.positions.pBot.x < b.positions.pBot.x; });
 
-    // Candidates in a heap, leftmost (then first found) on top.
-    std::vector<NPoint> candidates = corners;
+    // Candidates in a heap, leftmost (then first found) on top. A point off
+    // the inner-fit rectangle, or left of where the filter allows any, is
+    // never free: it is not kept.
+    const double from = filter.FreeFrom();
+    auto mayBeFree = [&](const NPoint& p) {
+        return !(p.x < inner.pBot.x - EPS || p.x > inner.pTop.x + EPS || p.y < inner.pBot.y - EPS ||
+                 p.y > inner.pTop.y + EPS || p.x < from);
+    };
+    std::vector<NPoint> candidates;
     auto later = [&](size_t a, size_t b) {
         return candidates[a].x != candidates[b].x ? candidates[a].x > candidates[b].x : a > b;
     };
-    std::vector<size_t> heap{0, 1, 2, 3};
-    std::make_heap(heap.begin(), heap.end(), later);
+    std::vector<size_t> heap;
     auto add = [&](const NPoint& p) {
+        if (!mayBeFree(p))
+            return;
         candidates.push_back(p);
         heap.push_back(candidates.size() - 1);
         std::push_heap(heap.begin(), heap.end(), later);
     };
+    for (const NPoint& corner : corners)
+        add(corner);
 
+    // The obstacles by their orbits' boxes and the rings by theirs: a point
+    // is looked up among the obstacles whose orbit may hold it, a ring's
+    // crossings among the rings whose boxes it meets, in the order taken.
+    double square = std::max(figureRect.pTop.x - figureRect.pBot.x, figureRect.pTop.y - figureRect.pBot.y);
+    if (!sizes.empty()) {
+        std::nth_element(sizes.begin(), sizes.begin() + static_cast<std::ptrdiff_t>(sizes.size() / 2), sizes.end());
+        square += sizes[sizes.size() / 2];
+    }
+    BoxGrid orbits(area, square);
+    BoxGrid ringBoxes(area, square);
     std::vector<Obstacle> obstacles;
     std::vector<NPolygonPtr> rings; // of all obstacles taken, for the crossings
     auto take = [&](const Figure& placed) {
@@ -156,8 +186,8 @@ void HodographBuilder::FindFreePoints(double x, double y, const VectorFigure& ne
         CreateFigureHodographs(placed, *figure, true, externs, inners);
         if (externs.empty())
             return;
+        ++m_work.polygonsTaken;
         Obstacle obstacle;
-        const size_t first = rings.size();
         for (const MapHodographPoligon* list : {&externs, &inners}) {
             for (const auto& entry : *list) {
                 const NPolygonPtr& ring = entry.first;
@@ -168,33 +198,55 @@ void HodographBuilder::FindFreePoints(double x, double y, const VectorFigure& ne
                 if (ring->m_points.size() >= 3) {
                     std::vector<NIndexPoint> hits;
                     ring->Intersection(*sheetRing, hits);
-                    for (size_t k = 0; k < first; ++k)
+                    // The rings of the obstacles taken before (whose boxes
+                    // do not meet its box give no crossing), but those whose
+                    // crossings all lie where no point is kept, well clear
+                    // of any that is: where they stand apart from the
+                    // others, they merge only with points not kept either.
+                    const NRect& box = ring->GetGabarit();
+                    for (size_t k : ringBoxes.Meeting(box)) {
+                        const NRect& other = rings[k]->GetGabarit();
+                        if (std::min(box.pTop.x, other.pTop.x) < std::max(from, inner.pBot.x) - 3.0 * EPS ||
+                            std::max(box.pBot.x, other.pBot.x) > inner.pTop.x + 3.0 * EPS ||
+                            std::min(box.pTop.y, other.pTop.y) < inner.pBot.y - 3.0 * EPS ||
+                            std::max(box.pBot.y, other.pBot.y) > inner.pTop.y + 3.0 * EPS)
+                            continue;
                         if (rings[k]->m_points.size() >= 3)
                             ring->Intersection(*rings[k], hits);
+                    }
                     for (const NIndexPoint& hit : hits)
                         add(hit);
                 }
             }
         }
-        for (const IndexedRing& ring : obstacle.rings)
+        for (const IndexedRing& ring : obstacle.rings) {
+            ringBoxes.Add(rings.size(), ring.Polygon()->GetGabarit());
             rings.push_back(ring.Polygon());
+        }
+        orbits.Add(obstacles.size(), obstacle.rings.front().Polygon()->GetGabarit());
         obstacles.push_back(std::move(obstacle));
     };
 
     size_t lastBlocker = 0; // the obstacle that forbade the last point: the likeliest for the next
     auto free = [&](const NPoint& p) {
-        if (p.x < inner.pBot.x - EPS || p.x > inner.pTop.x + EPS || p.y < inner.pBot.y - EPS ||
-            p.y > inner.pTop.y + EPS || !filter.Allows(p))
+        if (!filter.Allows(p))
             return false;
-        if (lastBlocker < obstacles.size() && Forbids(obstacles[lastBlocker], p))
-            return false;
-        for (size_t k = 0; k < obstacles.size(); ++k) {
-            if (k != lastBlocker && Forbids(obstacles[k], p)) {
-                lastBlocker = k;
+        if (lastBlocker < obstacles.size()) {
+            ++m_work.pointTests;
+            if (Forbids(obstacles[lastBlocker], p))
                 return false;
-            }
         }
-        return true;
+        bool forbidden = false;
+        orbits.ForEachAt(p, [&](size_t k) {
+            if (!forbidden && k != lastBlocker) {
+                ++m_work.pointTests;
+                if (Forbids(obstacles[k], p)) {
+                    lastBlocker = k;
+                    forbidden = true;
+                }
+            }
+        });
+        return !forbidden;
     };
     // The leftmost free candidate with the obstacles taken so far; the
     // forbidden ones leave the heap for good, since obstacles only add.
@@ -217,7 +269,11 @@ void HodographBuilder::FindFreePoints(double x, double y, const VectorFigure& ne
     // band moves right.
     bound += EPS;
     size_t next = 0;
-    std::vector<size_t> waiting; // indices into pending, ascending
+    // Indices into pending, ascending; those taken are kNone, and the first
+    // `head` entries all are.
+    constexpr size_t kNone = SIZE_MAX;
+    std::vector<size_t> waiting;
+    size_t head = 0;
     // Per pending figure: the right end of the positions up to which the
     // filter said it meets nothing there (a check that reaches no further
     // need not be made again).
@@ -228,27 +284,31 @@ void HodographBuilder::FindFreePoints(double x, double y, const VectorFigure& ne
         const double limit = std::min(best ? best->x + band : bound, bound);
         while (next < pending.size() && pending[next].positions.pBot.x < limit)
             waiting.push_back(next++);
+        while (head < waiting.size() && waiting[head] == kNone)
+            ++head;
         // The one whose positions start furthest left first: the free point
         // it may give moves the band, and those it leaves right of the band
         // wait (their no-fit polygons may never be needed).
-        auto due = waiting.end();
-        for (auto it = waiting.begin(); it != waiting.end(); ++it) {
-            NRect reach = pending[*it].positions;
+        size_t due = kNone;
+        for (size_t k = head; k < waiting.size(); ++k) {
+            if (waiting[k] == kNone)
+                continue;
+            NRect reach = pending[waiting[k]].positions;
             if (reach.pBot.x >= limit)
                 break;
             reach.pTop.x = std::min(reach.pTop.x, limit);
-            if (reach.pTop.x <= metNothingTo[*it])
+            if (reach.pTop.x <= metNothingTo[waiting[k]])
                 continue;
-            if (filter.MayMeet(**pending[*it].placed, reach)) {
-                due = it;
+            if (filter.MayMeet(**pending[waiting[k]].placed, reach)) {
+                due = k;
                 break;
             }
-            metNothingTo[*it] = reach.pTop.x;
+            metNothingTo[waiting[k]] = reach.pTop.x;
         }
-        if (due == waiting.end())
+        if (due == kNone)
             break;
-        take(**pending[*due].placed);
-        waiting.erase(due);
+        take(**pending[waiting[due]].placed);
+        waiting[due] = kNone;
     }
     if (!best || best->x >= bound)
         return;

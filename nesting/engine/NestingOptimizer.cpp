@@ -629,7 +629,7 @@ void NestingOptimizer::SetAutoPlacementAllFiguresOnSheets(NestingMode mode)
         const bool filling = PlacedOn(sheet).empty();
         m_filling = filling ? &placedHere : nullptr;
         m_rectLayout.Reset();
-        m_placedIndex = PlacedIndex();
+        m_placedIndex = PlacedIndex{sheet->m_rect, 0, {}};
         size_t handled = 0;
         const size_t total = m_figures.size();
         // The outlines, in their turns, that found no room on this sheet
@@ -909,30 +909,33 @@ bool NestingOptimizer::FreeOfOverlaps(const FigurePtr& figure, const VectorFigur
 }
 
 // The same test over figures that are only added: each one's view is asked
-// once, and those of the figure's view are found by their rectangles.
+// once, and those of the figure's view are found by their rectangles (in a
+// grid of squares over the sheet: a figure tried meets those near it, not
+// the thousands a sheet may hold).
 bool NestingOptimizer::PlacedIndex::FreeOfOverlaps(const FigurePtr& figure, const VectorFigure& placed)
 {
     for (; seen < placed.size(); ++seen) {
+        // Squares as large as the view's first figure (the largest, as the
+        // run sorts them, but for its shape) at least.
         const NRect& rect = placed[seen]->m_rect;
-        byView[placed[seen]->GetView()].insert({rect.pBot.x, seen});
-        widest = std::max(widest, rect.pTop.x - rect.pBot.x);
+        const double side = std::max(rect.pTop.x - rect.pBot.x, rect.pTop.y - rect.pBot.y);
+        byView.try_emplace(placed[seen]->GetView(), area, side).first->second.Add(seen, rect);
     }
-    if (byView.empty())
+    // A figure without control polygons overlaps none (as CheckIntersect
+    // finds): copies not yet measured lie piled at one point.
+    if (byView.empty() || figure->m_controls.empty())
         return true;
     const NRect& box = figure->m_rect;
     const int view = figure->GetView();
     std::vector<size_t> tested;
-    for (const auto& [v, entries] : byView) {
-        if (v != view) {
-            for (const auto& entry : entries)
-                tested.push_back(entry.second);
-            continue;
-        }
-        for (auto it = entries.lower_bound(box.pBot.x - EPS - widest); it != entries.end() && it->first <= box.pTop.x + EPS;
-             ++it) {
-            if (!Apart(placed[it->second]->m_rect, box))
-                tested.push_back(it->second);
-        }
+    // Figures of another view are tested all (their rectangles are in
+    // another view's coordinates).
+    const NRect everywhere{{-HUGE_VAL, -HUGE_VAL}, {HUGE_VAL, HUGE_VAL}};
+    for (auto& [v, grid] : byView) {
+        const std::vector<size_t>& near = grid.Meeting(v == view ? box : everywhere);
+        for (size_t k : near)
+            if (v != view || !Apart(placed[k]->m_rect, box))
+                tested.push_back(k);
     }
     std::sort(tested.begin(), tested.end());
     return std::none_of(tested.begin(), tested.end(), [&](size_t k) {
@@ -1010,6 +1013,12 @@ VectorFigure NestingOptimizer::NearFigures(const VectorFigure& placed, const Fig
     measured = true;
     const double gap = SheetInset(m_figureGap, m_sheetGap);
     const NRect region{sheet.m_rect.pBot + NPoint{gap, gap}, sheet.m_rect.pTop - NPoint{gap, gap}};
+    // Figures only added to the sheet, each where it stays, are drawn on
+    // the grid as they come (the figure tried is none of them).
+    if (&placed == m_filling) {
+        m_freeSpace.Add(sheet, region, placed, m_outlineVertices, m_outlineArea, m_outlines);
+        return m_freeSpace.Near(placed, figure, at, m_bound);
+    }
     // A figure tried in another rotation still counts as placed: it is no
     // obstacle of its own.
     VectorFigure others;

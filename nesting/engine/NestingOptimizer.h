@@ -7,6 +7,7 @@
 #include "engine/FreeSpace.h"
 #include "engine/HodographBuilder.h"
 #include "engine/OutlineKinds.h"
+#include "geometry/BoxGrid.h"
 #include "model/NestingModel.h"
 
 #include <cstdint>
@@ -234,11 +235,12 @@ private:
     // before: only added to, each where it stays (null otherwise).
     const VectorFigure* m_filling = nullptr;
     RectLayout m_rectLayout;  // of the figures on the sheet being filled, laid out as rectangles
-    // Those figures by view and by the left sides of their gap rectangles.
+    // Those figures by view, and by where their gap rectangles lie on the
+    // sheet (`area`, the sheet's rectangle).
     struct PlacedIndex {
+        NRect area;
         size_t seen = 0;
-        double widest = 0.0;
-        std::map<int, std::multimap<double, size_t>> byView;
+        std::map<int, BoxGrid> byView;
         bool FreeOfOverlaps(const FigurePtr& figure, const VectorFigure& placed);
     };
     PlacedIndex m_placedIndex;
